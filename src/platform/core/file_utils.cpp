@@ -1,0 +1,376 @@
+#include "platform/core/file_utils.h"
+
+#include "platform/core/exceptions.h"
+#include "platform/core/win_path.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+namespace {
+
+// Linux path of a Windows-form (or Linux) path; empty when the drive is missing.
+QString L(const QString& path)
+{
+    if (path.isEmpty())
+        return QString();
+    return WinToLinux(path).value_or(QString());
+}
+
+QByteArray E(const QString& linuxPath)
+{
+    return QFile::encodeName(linuxPath);
+}
+
+bool Stat(const QString& path, struct stat& st)
+{
+    const QString l = L(path);
+    return !l.isEmpty() && ::stat(E(l).constData(), &st) == 0;
+}
+
+int AttrOf(const QString& name, const struct stat& st, const QString& linuxPath)
+{
+    int attr = S_ISDIR(st.st_mode) ? faDirectory : faArchive;
+    if (name.startsWith(u'.'))
+        attr |= faHidden;
+    if (::access(E(linuxPath).constData(), W_OK) != 0)
+        attr |= faReadOnly;
+    return attr;
+}
+
+TDateTime FromTimespec(const struct timespec& ts)
+{
+    return DateTimeFromQt(QDateTime::fromMSecsSinceEpoch(
+        static_cast<qint64>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000));
+}
+
+}  // namespace
+
+bool FileExists(const QString& path)
+{
+    struct stat st;
+    return Stat(path, st) && !S_ISDIR(st.st_mode);
+}
+
+bool DirectoryExists(const QString& path)
+{
+    struct stat st;
+    return Stat(path, st) && S_ISDIR(st.st_mode);
+}
+
+bool ForceDirectories(const QString& path)
+{
+    const QString l = L(ExcludeTrailingBackslash(path));
+    return !l.isEmpty() && QDir().mkpath(l);
+}
+
+bool CreateDir(const QString& path)
+{
+    const QString l = L(ExcludeTrailingBackslash(path));
+    return !l.isEmpty() && ::mkdir(E(l).constData(), 0777) == 0;
+}
+
+bool RemoveDir(const QString& path)
+{
+    const QString l = L(ExcludeTrailingBackslash(path));
+    return !l.isEmpty() && ::rmdir(E(l).constData()) == 0;
+}
+
+bool DeleteFile(const QString& path)
+{
+    struct stat st;
+    const QString l = L(path);
+    if (l.isEmpty() || ::lstat(E(l).constData(), &st) != 0 || S_ISDIR(st.st_mode))
+        return false;
+    return ::unlink(E(l).constData()) == 0;
+}
+
+bool RenameFile(const QString& oldName, const QString& newName)
+{
+    const QString from = L(oldName), to = L(newName);
+    if (from.isEmpty() || to.isEmpty())
+        return false;
+    struct stat st;
+    // Windows refuses to rename over an existing file; a case-only rename of
+    // the same file is allowed.
+    if (::stat(E(to).constData(), &st) == 0 && from != to) {
+        struct stat src;
+        if (::stat(E(from).constData(), &src) != 0 || src.st_ino != st.st_ino
+            || src.st_dev != st.st_dev)
+            return false;
+    }
+    return ::rename(E(from).constData(), E(to).constData()) == 0;
+}
+
+bool CopyFile(const QString& source, const QString& dest, bool failIfExists)
+{
+    const QString from = L(source), to = L(dest);
+    if (from.isEmpty() || to.isEmpty() || !QFileInfo(from).isFile())
+        return false;
+    if (QFileInfo::exists(to)) {
+        if (failIfExists)
+            return false;
+        if (QFileInfo(from).canonicalFilePath() == QFileInfo(to).canonicalFilePath())
+            return false;
+    }
+    QFile in(from);
+    if (!in.open(QIODevice::ReadOnly))
+        return false;
+    const QString tmp = to + QStringLiteral(".lxcopy");
+    QFile out(tmp);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    char buf[1 << 16];
+    for (;;) {
+        qint64 n = in.read(buf, sizeof buf);
+        if (n < 0 || (n > 0 && out.write(buf, n) != n)) {
+            out.close();
+            QFile::remove(tmp);
+            return false;
+        }
+        if (n == 0)
+            break;
+    }
+    out.flush();
+    ::fsync(out.handle());
+    out.close();
+    QFile::setPermissions(tmp, in.permissions());
+    const QDateTime mtime = QFileInfo(from).lastModified();
+    {
+        QFile t(tmp);
+        if (t.open(QIODevice::ReadWrite))
+            t.setFileTime(mtime, QFileDevice::FileModificationTime);
+    }
+    if (::rename(E(tmp).constData(), E(to).constData()) != 0) {
+        QFile::remove(tmp);
+        return false;
+    }
+    return true;
+}
+
+int64_t FileSizeOf(const QString& path)
+{
+    struct stat st;
+    if (!Stat(path, st) || S_ISDIR(st.st_mode))
+        return -1;
+    return st.st_size;
+}
+
+int FileGetAttr(const QString& path)
+{
+    struct stat st;
+    if (!Stat(path, st))
+        return -1;
+    return AttrOf(ExtractFileName(path), st, L(path));
+}
+
+int FileSetAttr(const QString& path, int attr)
+{
+    struct stat st;
+    const QString l = L(path);
+    if (l.isEmpty() || ::stat(E(l).constData(), &st) != 0)
+        return ENOENT;
+    mode_t mode = st.st_mode & 07777;
+    mode = (attr & faReadOnly) ? (mode & ~mode_t(0222)) : (mode | S_IWUSR);
+    return ::chmod(E(l).constData(), mode) == 0 ? 0 : errno;
+}
+
+TDateTime FileDateTime(const QString& path)
+{
+    struct stat st;
+    if (!Stat(path, st))
+        return -1;
+    return FromTimespec(st.st_mtim);
+}
+
+bool FileSetDateTime(const QString& path, TDateTime dt)
+{
+    const QString l = L(path);
+    if (l.isEmpty())
+        return false;
+    QFile f(l);
+    if (!f.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
+        return false;
+    return f.setFileTime(DateTimeToQt(dt), QFileDevice::FileModificationTime);
+}
+
+int64_t DiskFreeBytes(const QString& path)
+{
+    const QString l = L(path);
+    struct statvfs st;
+    if (l.isEmpty() || ::statvfs(E(l).constData(), &st) != 0)
+        return -1;
+    return static_cast<int64_t>(st.f_bavail) * static_cast<int64_t>(st.f_frsize);
+}
+
+bool ReadFileBytes(const QString& path, QByteArray& bytes)
+{
+    const QString l = L(path);
+    QFile f(l);
+    if (l.isEmpty() || !QFileInfo(l).isFile() || !f.open(QIODevice::ReadOnly))
+        return false;
+    bytes = f.readAll();
+    return f.error() == QFileDevice::NoError;
+}
+
+void WriteFileAtomic(const QString& path, const QByteArray& bytes)
+{
+    const QString l = L(path);
+    if (l.isEmpty())
+        throw EFCreateError(QStringLiteral("Datei \"%1\" kann nicht erstellt werden: "
+                                           "Laufwerk nicht vorhanden").arg(path));
+    const QString dir = QFileInfo(l).absolutePath();
+    QByteArray tmpl = E(dir + QStringLiteral("/.") + QFileInfo(l).fileName() + QStringLiteral(".XXXXXX"));
+    int fd = ::mkstemp(tmpl.data());
+    if (fd < 0)
+        throw EFCreateError(QStringLiteral("Datei \"%1\" kann nicht erstellt werden: %2")
+                                .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+    auto fail = [&](int err) {
+        ::close(fd);
+        ::unlink(tmpl.constData());
+        throw EWriteError(QStringLiteral("Fehler beim Schreiben von \"%1\": %2")
+                              .arg(path, QString::fromLocal8Bit(std::strerror(err))));
+    };
+    const char* p = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        ssize_t n = ::write(fd, p, static_cast<size_t>(left));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            fail(errno);
+        }
+        p += n;
+        left -= n;
+    }
+    // Keep the permissions of the file we replace (0644-ish for a new one).
+    struct stat st;
+    mode_t mode = 0666 & ~[] { mode_t m = ::umask(0); ::umask(m); return m; }();
+    if (::stat(E(l).constData(), &st) == 0)
+        mode = st.st_mode & 07777;
+    ::fchmod(fd, mode);
+    if (::fsync(fd) != 0)
+        fail(errno);
+    if (::close(fd) != 0) {
+        int err = errno;
+        ::unlink(tmpl.constData());
+        throw EWriteError(QStringLiteral("Fehler beim Schreiben von \"%1\": %2")
+                              .arg(path, QString::fromLocal8Bit(std::strerror(err))));
+    }
+    if (::rename(tmpl.constData(), E(l).constData()) != 0) {
+        int err = errno;
+        ::unlink(tmpl.constData());
+        throw EWriteError(QStringLiteral("Fehler beim Schreiben von \"%1\": %2")
+                              .arg(path, QString::fromLocal8Bit(std::strerror(err))));
+    }
+    int dfd = ::open(E(dir).constData(), O_RDONLY | O_DIRECTORY);
+    if (dfd >= 0) {
+        ::fsync(dfd);
+        ::close(dfd);
+    }
+}
+
+bool MatchesWildcard(const QString& name, const QString& mask)
+{
+    if (mask == u"*.*" || mask == u"*")
+        return true;
+    // Classic backtracking match, case-insensitive.
+    const QString n = name.toUpper(), m = mask.toUpper();
+    qsizetype ni = 0, mi = 0, star = -1, mark = 0;
+    while (ni < n.size()) {
+        if (mi < m.size() && (m[mi] == u'?' || m[mi] == n[ni])) {
+            ++ni;
+            ++mi;
+        } else if (mi < m.size() && m[mi] == u'*') {
+            star = mi++;
+            mark = ni;
+        } else if (star >= 0) {
+            mi = star + 1;
+            ni = ++mark;
+        } else {
+            return false;
+        }
+    }
+    while (mi < m.size() && (m[mi] == u'*' || (m[mi] == u'.' && mi + 1 == m.size())))
+        ++mi;  // "name." matches "name" as on Windows
+    return mi == m.size();
+}
+
+struct TSearchRec::Impl {
+    QList<TSearchRec> entries;
+    qsizetype next = 0;
+};
+
+namespace {
+
+int Advance(TSearchRec& rec)
+{
+    if (!rec.impl || rec.impl->next >= rec.impl->entries.size())
+        return 18;  // ERROR_NO_MORE_FILES
+    auto impl = rec.impl;
+    TSearchRec e = impl->entries[impl->next++];
+    rec.Name = e.Name;
+    rec.Attr = e.Attr;
+    rec.Size = e.Size;
+    rec.Time = e.Time;
+    rec.LinuxPath = e.LinuxPath;
+    return 0;
+}
+
+}  // namespace
+
+int FindFirst(const QString& mask, int attr, TSearchRec& rec)
+{
+    rec.impl.reset();
+    const QString folder = ExtractFilePath(mask);
+    QString pattern = ExtractFileName(mask);
+    if (pattern.isEmpty())
+        pattern = QStringLiteral("*.*");
+    const QString dir = folder.isEmpty() ? QDir::currentPath() : L(folder);
+    if (dir.isEmpty() || !QFileInfo(dir).isDir())
+        return 3;  // ERROR_PATH_NOT_FOUND
+    auto impl = std::make_shared<TSearchRec::Impl>();
+    const QStringList names =
+        QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                            QDir::Name);
+    for (const QString& name : names) {
+        if (!MatchesWildcard(name, pattern))
+            continue;
+        TSearchRec e;
+        e.LinuxPath = dir + u'/' + name;
+        struct stat st;
+        if (::stat(E(e.LinuxPath).constData(), &st) != 0)
+            continue;  // dangling link
+        e.Name = name;
+        e.Attr = AttrOf(name, st, e.LinuxPath);
+        // Folders and hidden entries only when asked for.
+        if ((e.Attr & faDirectory) && !(attr & faDirectory))
+            continue;
+        if ((e.Attr & faHidden) && !(attr & faHidden))
+            continue;
+        e.Size = S_ISDIR(st.st_mode) ? 0 : st.st_size;
+        e.Time = FromTimespec(st.st_mtim);
+        impl->entries << e;
+    }
+    if (impl->entries.isEmpty())
+        return 2;  // ERROR_FILE_NOT_FOUND
+    rec.impl = impl;
+    return Advance(rec);
+}
+
+int FindNext(TSearchRec& rec)
+{
+    return Advance(rec);
+}
+
+void FindClose(TSearchRec& rec)
+{
+    rec.impl.reset();
+}
