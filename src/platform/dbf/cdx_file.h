@@ -1,0 +1,273 @@
+// CDX compound index files (FoxPro compact format): the file with its tag
+// directory (CdxFile), the tags (CdxTag) and positions in a tag (CdxCursor).
+//
+// Keys. A tag stores keys of KeyLength() bytes and orders them by their bytes
+// and then by record number. The caller hands keys in their expression form
+// (character bytes, or the 8-byte forms of numbers and dates that
+// expr_key.h makes, or "T"/"F"); a shorter key is padded (blank for character
+// and logical keys, 0 for numeric and date keys) and a longer one cut. Of a
+// character tag the stored key is the weight of each byte under the tag's
+// collation (cdx_collation.h); FormKey() gives that stored form, which is what
+// CdxCursor::Key() shows.
+//
+// Errors. Every fault of the file (foreign or truncated file, bad page, loop,
+// keys out of order, I/O failure) is raised as CdxError naming the reason; the
+// engine answers it by rebuilding the index. A tag that was left half-changed
+// (not closed cleanly) or that was built with another sort-weight table opens
+// with NeedsRebuild() true and refuses to be read until it is rebuilt.
+//
+// Pages are cached; changes stay in memory until Flush() (or Close()).
+#pragma once
+
+#include "platform/dbf/cdx_collation.h"
+#include "platform/dbf/cdx_page.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace dbfcdx {
+
+enum class CdxKeyType : char { Character = 'C', Numeric = 'N', Date = 'D', Logical = 'L' };
+
+struct CdxTagSpec {
+    std::string name;           // up to 10 characters; stored in upper case
+    std::string keyExpression;  // as written by the user
+    std::string forExpression;  // empty: no FOR condition
+    bool unique = false;        // only the first record of each key
+    bool descending = false;    // recorded; keys are stored ascending either way
+    int keyLength = 0;          // 1 to 240
+    CdxKeyType keyType = CdxKeyType::Character;
+};
+
+// The keys a tag is built from: keys of one length, packed in one buffer.
+class CdxKeySet {
+public:
+    explicit CdxKeySet(int keyLength, char pad = ' ') : keyLength_(keyLength), pad_(pad) {}
+    void Reserve(std::size_t count);
+    // Adds a key in its expression form (padded or cut to the key length).
+    void Add(std::string_view key, std::uint32_t recno);
+    std::size_t Size() const { return recnos_.size(); }
+    int KeyLength() const { return keyLength_; }
+
+private:
+    friend class CdxFile;
+    int keyLength_;
+    char pad_;
+    std::string keys_;
+    std::vector<std::uint32_t> recnos_;
+};
+
+class CdxTag;
+
+// A position in a tag. It stays usable across changes of the tag: the next
+// move finds its key and record number again.
+class CdxCursor {
+public:
+    bool Valid() const { return valid_; }
+    std::string_view Key() const { return key_; }  // stored form
+    std::uint32_t RecNo() const { return recno_; }
+
+private:
+    friend class CdxTag;
+    bool valid_ = false;
+    std::string key_;
+    std::uint32_t recno_ = 0;
+    std::uint32_t page_ = kNoPage;
+    std::size_t index_ = 0;
+    std::uint64_t stamp_ = 0;
+    const CdxTag* tag_ = nullptr;
+};
+
+class CdxFile;
+
+class CdxTag {
+public:
+    const std::string& Name() const { return name_; }
+    const std::string& KeyExpression() const { return keyExpression_; }
+    const std::string& ForExpression() const { return forExpression_; }
+    bool Unique() const { return options_ & 0x01; }
+    bool HasFor() const { return options_ & 0x08; }
+    bool Descending() const { return descending_; }
+    int KeyLength() const { return format_.keyLength; }
+    CdxKeyType KeyType() const { return keyType_; }
+    // Tags written by other programs do not record their key type; the engine
+    // sets it from the key expression before it reads keys (default Character).
+    void SetKeyType(CdxKeyType type);
+    // Checksum of the sort-weight table the tag was built with (0 machine order).
+    std::uint32_t CollationChecksum() const { return collationChecksum_; }
+
+    // True when the tag must be rebuilt before use; RebuildReason() says why.
+    bool NeedsRebuild() const { return !rebuildReason_.empty(); }
+    const std::string& RebuildReason() const { return rebuildReason_; }
+
+    // The stored form of a key in expression form (padded, cut, weighted).
+    std::string FormKey(std::string_view key) const;
+
+    // Seeks. Each places the cursor on the first key (lowest record number
+    // first) that is not below the probe, or makes it invalid past the end.
+    // Exact: the key padded to full length must match; answers whether it does.
+    bool SeekExact(std::string_view key, CdxCursor& cursor);
+    // Soft: the probe is compared unpadded, over its own length; answers
+    // whether the cursor stands on a key at all.
+    bool SeekSoft(std::string_view key, CdxCursor& cursor);
+    // Prefix: answers whether the key found begins with the probe.
+    bool SeekPrefix(std::string_view key, CdxCursor& cursor);
+    // Places the cursor on the entry (key, recno), or the first one after it.
+    bool SeekEntry(std::string_view key, std::uint32_t recno, CdxCursor& cursor);
+
+    // Moves in stored (ascending) order; false and an invalid cursor at the ends.
+    bool First(CdxCursor& cursor);
+    bool Last(CdxCursor& cursor);
+    bool Next(CdxCursor& cursor);
+    bool Prev(CdxCursor& cursor);
+
+    // Adds the entry; false when it is there already, or when the tag is
+    // unique and holds the key with another record.
+    bool Insert(std::string_view key, std::uint32_t recno);
+    // Removes the entry; false when it is not there.
+    bool Delete(std::string_view key, std::uint32_t recno);
+    bool Contains(std::string_view key, std::uint32_t recno);
+    std::size_t Count();
+
+private:
+    friend class CdxFile;
+    struct Position {
+        std::uint32_t page = kNoPage;
+        std::size_t index = 0;
+    };
+    struct PathStep {
+        std::uint32_t page;
+        std::size_t index;
+    };
+
+    CdxTag(CdxFile& file, std::uint32_t header) : file_(file), header_(header) {}
+    void CheckUsable() const;
+    int Compare(const CdxNode& node, std::size_t i, std::string_view probe, std::uint32_t recno) const;
+    // Descends to the first entry >= (probe, recno); fills `path` when given.
+    Position LowerBound(std::string_view probe, std::uint32_t recno, std::vector<PathStep>* path);
+    // Moves a position past the end of its leaf to the next key (or the end).
+    Position Normalize(Position position);
+    bool Place(Position position, CdxCursor& cursor);
+    bool Resync(CdxCursor& cursor, bool& onEntry);
+    bool StepForward(Position& position, const CdxCursor& from);
+    bool StepBack(Position& position, const CdxCursor& from);
+    void FixParentKeys(const std::vector<PathStep>& path, std::size_t level);
+    void SplitNode(std::vector<PathStep>& path, std::size_t level);
+    void RemoveFromParent(std::vector<PathStep>& path, std::size_t level);
+    std::uint32_t LeftmostLeaf(bool rightmost);
+    void MarkChanged();
+    std::string HeaderBytes(bool dirty) const;
+
+    CdxFile& file_;
+    std::uint32_t header_;
+    std::uint32_t root_ = kNoPage;
+    std::string name_;
+    std::string keyExpression_;
+    std::string forExpression_;
+    std::uint8_t options_ = 0x20;
+    bool descending_ = false;
+    CdxKeyType keyType_ = CdxKeyType::Character;
+    bool ownKeyType_ = false;  // the header records the key type
+    CdxPageFormat format_;
+    CdxCollation collation_;
+    std::uint32_t collationChecksum_ = 0;
+    std::string rebuildReason_;
+    bool dirtyOnDisk_ = false;   // the dirty mark is set in the file
+    bool headerChanged_ = false;
+    std::uint32_t version_ = 0;
+    std::uint64_t stamp_ = 1;
+    std::size_t count_ = 0;
+    bool countKnown_ = false;
+};
+
+class CdxFile {
+public:
+    // Opens an existing index file. `collation` is the engine's current
+    // sort-weight table: character tags built with another table open with
+    // NeedsRebuild(). Throws CdxError when the file cannot be read as a CDX
+    // file or was not closed cleanly after a change of its tag directory.
+    static std::unique_ptr<CdxFile> Open(const std::string& path, bool readOnly,
+                                         const CdxCollation& collation = CdxCollation());
+    // Creates an empty index file (replacing any file of that name).
+    static std::unique_ptr<CdxFile> Create(const std::string& path,
+                                           const CdxCollation& collation = CdxCollation());
+    // The same over a descriptor the caller keeps open (and closes).
+    static std::unique_ptr<CdxFile> OpenFd(int fd, bool readOnly, const CdxCollation& collation = CdxCollation());
+    static std::unique_ptr<CdxFile> CreateFd(int fd, const CdxCollation& collation = CdxCollation());
+
+    ~CdxFile();  // closes (flushing what is pending; errors are swallowed here)
+    CdxFile(const CdxFile&) = delete;
+    CdxFile& operator=(const CdxFile&) = delete;
+
+    // Writes every pending change and clears the dirty marks.
+    void Flush();
+    void Close();
+
+    // Tags in the order of their creation.
+    std::size_t TagCount() const { return tags_.size(); }
+    CdxTag& Tag(std::size_t i) { return *tags_[i]; }
+    CdxTag* FindTag(std::string_view name);  // ignoring ASCII case
+
+    // Builds a tag from its keys (any order; they are sorted here) and adds it
+    // after the others; a tag of that name is replaced in its place.
+    CdxTag& AddTag(const CdxTagSpec& spec, CdxKeySet keys);
+    // Builds the tag anew from `keys` with the current collation, keeping its
+    // definition and its place.
+    void RebuildTag(std::string_view name, CdxKeySet keys);
+    void DeleteTag(std::string_view name);
+
+    // The sort-weight table used by the next builds.
+    void SetCollation(const CdxCollation& collation) { collation_ = collation; }
+    const CdxCollation& Collation() const { return collation_; }
+
+    // Reads every page of every tag and checks the whole structure.
+    void Verify();
+
+private:
+    friend class CdxTag;
+    struct CachedNode {
+        CdxNode node;
+        CdxPageFormat format;  // of the tag whose tree holds the page
+        bool dirty = false;
+    };
+
+    CdxFile(int fd, bool ownsFd, bool readOnly, const CdxCollation& collation);
+    void Load();
+    void InitEmpty();
+    void ReadTagHeader(CdxTag& tag, bool directory);
+    CdxNode& Node(const CdxTag& tag, std::uint32_t page);
+    void PutNode(const CdxTag& tag, std::uint32_t page, CdxNode node);
+    void TouchNode(std::uint32_t page);
+    std::uint32_t AllocPage();
+    void FreePage(std::uint32_t page);
+    std::uint32_t AppendPages(std::uint32_t count);
+    void ReadAt(std::uint64_t offset, void* data, std::size_t size);
+    void WriteAt(std::uint64_t offset, const void* data, std::size_t size);
+    void WriteHeader(CdxTag& tag, bool dirty);
+    void MarkDirty(CdxTag& tag);
+    void CheckWritable() const;
+    void TrimCache();
+    std::uint32_t BuildTree(CdxTag& tag, CdxKeySet& keys);
+    void CollectPages(CdxTag& tag, std::vector<std::uint32_t>& pages);
+    void DropPages(CdxTag& tag);
+    void VerifyTag(CdxTag& tag, std::vector<std::uint8_t>& seen);
+    void SetupTag(CdxTag& tag, const CdxTagSpec& spec);
+
+    int fd_ = -1;
+    bool ownsFd_ = false;
+    bool readOnly_ = false;
+    CdxCollation collation_;
+    std::uint64_t fileEnd_ = 0;
+    std::uint32_t freeHead_ = kNoPage;
+    std::unique_ptr<CdxTag> directory_;
+    std::vector<std::unique_ptr<CdxTag>> tags_;  // by header offset = creation order
+    std::unordered_map<std::uint32_t, CachedNode> cache_;
+    std::map<std::uint32_t, std::uint32_t> pendingFree_;  // freed page -> next free page
+};
+
+}  // namespace dbfcdx

@@ -1,0 +1,73 @@
+// One 512-byte page of a CDX compound index, decoded and encoded.
+//
+// Interior pages hold (key, record number, child page) triples, the key being
+// the greatest key of the child's subtree. Leaf pages hold the keys in the
+// compact form: a packed entry per key (record number, count of bytes shared
+// with the previous key, count of trailing pad bytes) from the front of the
+// page, and the remaining key bytes from the back. FORMATS.md describes the
+// bytes. Decoding checks every count and offset and throws CdxError with the
+// reason; it never reads outside the page.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace dbfcdx {
+
+inline constexpr std::uint32_t kPageSize = 512;
+inline constexpr std::uint32_t kNoPage = 0xFFFFFFFFu;
+inline constexpr int kMaxKeyLength = 240;
+
+// Raised for every index file that cannot be read or written as a CDX file;
+// what() names the reason in German. The engine answers it by rebuilding.
+class CdxError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// What a tag's pages need to be read: the key length and the byte that the
+// leaves drop from the end of keys (blank for character keys, 0 for binary).
+struct CdxPageFormat {
+    int keyLength = 10;
+    std::uint8_t padByte = ' ';
+};
+
+struct CdxNode {
+    bool leaf = true;
+    bool root = false;
+    std::uint32_t left = kNoPage;
+    std::uint32_t right = kNoPage;
+    std::string keys;                      // Count() keys of keyLength bytes
+    std::vector<std::uint32_t> recnos;
+    std::vector<std::uint32_t> children;  // interior pages only
+
+    std::size_t Count() const { return recnos.size(); }
+    std::string_view Key(std::size_t i, int keyLength) const
+    {
+        return std::string_view(keys).substr(i * keyLength, keyLength);
+    }
+};
+
+// Decodes the page at `offset` (used in messages only).
+CdxNode CdxDecodePage(const std::uint8_t* page, const CdxPageFormat& format, std::uint32_t offset);
+// Encodes `node` into 512 bytes; false when it does not fit.
+bool CdxEncodePage(const CdxNode& node, const CdxPageFormat& format, std::uint8_t* page);
+bool CdxNodeFits(const CdxNode& node, const CdxPageFormat& format);
+
+// Leaf entry layout for a page whose greatest record number is `maxRecno`.
+struct CdxLeafLayout {
+    int recnoBits = 0;
+    int countBits = 0;  // bits of the duplicate count, and of the trailing count
+    int entryBytes = 0;
+};
+CdxLeafLayout CdxLeafLayoutFor(int keyLength, std::uint32_t maxRecno);
+// Interior entries per page.
+inline int CdxInteriorCapacity(int keyLength) { return 500 / (keyLength + 8); }
+// Bytes shared with the previous key and trailing pad bytes of one leaf key.
+void CdxLeafCounts(std::string_view previous, std::string_view key, std::uint8_t padByte,
+                   int& duplicates, int& trailing);
+
+}  // namespace dbfcdx

@@ -1,0 +1,311 @@
+// CDX compound index files: building, reading back, seeking, changing keys,
+// flags, collation, dirty marks and damaged files.
+
+#include "platform/dbf/cdx_file.h"
+#include "test_environment.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <set>
+
+using namespace dbfcdx;
+
+namespace {
+
+using Entry = std::pair<std::string, std::uint32_t>;
+
+CdxTagSpec Spec(const std::string& name, int keyLength, CdxKeyType type = CdxKeyType::Character)
+{
+    CdxTagSpec spec;
+    spec.name = name;
+    spec.keyExpression = name;
+    spec.keyLength = keyLength;
+    spec.keyType = type;
+    return spec;
+}
+
+std::string Pad(std::string key, int length, char pad = ' ')
+{
+    key.resize(length, pad);
+    return key;
+}
+
+CdxKeySet Keys(int keyLength, const std::vector<Entry>& entries)
+{
+    CdxKeySet keys(keyLength);
+    for (const auto& [key, recno] : entries)
+        keys.Add(key, recno);
+    return keys;
+}
+
+std::vector<Entry> Forward(CdxTag& tag)
+{
+    std::vector<Entry> out;
+    CdxCursor cursor;
+    for (bool ok = tag.First(cursor); ok; ok = tag.Next(cursor))
+        out.emplace_back(std::string(cursor.Key()), cursor.RecNo());
+    return out;
+}
+
+std::vector<Entry> Backward(CdxTag& tag)
+{
+    std::vector<Entry> out;
+    CdxCursor cursor;
+    for (bool ok = tag.Last(cursor); ok; ok = tag.Prev(cursor))
+        out.emplace_back(std::string(cursor.Key()), cursor.RecNo());
+    std::reverse(out.begin(), out.end());
+    return out;
+}
+
+// Keys with duplicates, long shared prefixes and trailing blanks.
+std::vector<Entry> MakeEntries(std::size_t count, int keyLength, std::uint32_t seed)
+{
+    std::mt19937 rng(seed);
+    std::vector<Entry> entries;
+    for (std::size_t i = 0; i < count; ++i) {
+        std::string key;
+        switch (rng() % 4) {
+        case 0: key = "C:\\BILDER\\URLAUB\\2003\\IMG" + std::to_string(rng() % 5000); break;  // shared prefix
+        case 1: key = std::string(1, static_cast<char>('A' + rng() % 3)); break;           // many duplicates
+        case 2: key = ""; break;                                                            // all blanks
+        default:
+            for (int k = 0, n = static_cast<int>(rng() % keyLength); k < n; ++k)
+                key += static_cast<char>(rng() % 256);
+        }
+        entries.emplace_back(Pad(key.substr(0, keyLength), keyLength), static_cast<std::uint32_t>(i + 1));
+    }
+    return entries;
+}
+
+std::vector<Entry> Sorted(std::vector<Entry> entries)
+{
+    std::sort(entries.begin(), entries.end());
+    return entries;
+}
+
+}  // namespace
+
+TEST(CdxFile, BuildsTagsOfEverySizeAndReadsThemBackBothWays)
+{
+    lxtest::TempDir dir;
+    const std::string path = (dir / "T.CDX").string();
+    struct Case { std::size_t count; int keyLength; };
+    const std::vector<Case> cases = {{0, 10}, {1, 10}, {40, 20}, {300, 1}, {5000, 30}, {20000, 160}, {3000, 8}};
+    std::vector<std::vector<Entry>> expected;
+    {
+        auto file = CdxFile::Create(path);
+        for (std::size_t c = 0; c < cases.size(); ++c) {
+            auto entries = MakeEntries(cases[c].count, cases[c].keyLength, static_cast<std::uint32_t>(c));
+            file->AddTag(Spec("TAG" + std::to_string(c), cases[c].keyLength), Keys(cases[c].keyLength, entries));
+            expected.push_back(Sorted(entries));
+        }
+        file->Verify();
+        file->Close();
+    }
+    auto file = CdxFile::Open(path, true);
+    ASSERT_EQ(file->TagCount(), cases.size());
+    file->Verify();
+    for (std::size_t c = 0; c < cases.size(); ++c) {
+        CdxTag& tag = file->Tag(c);
+        SCOPED_TRACE(tag.Name());
+        EXPECT_EQ(tag.Name(), "TAG" + std::to_string(c));
+        EXPECT_EQ(tag.KeyLength(), cases[c].keyLength);
+        EXPECT_EQ(tag.Count(), cases[c].count);
+        EXPECT_EQ(Forward(tag), expected[c]);
+        EXPECT_EQ(Backward(tag), expected[c]);
+    }
+    EXPECT_LT(std::filesystem::file_size(path), 3u * 1024 * 1024);
+}
+
+TEST(CdxFile, SeeksExactSoftAndPrefix)
+{
+    lxtest::TempDir dir;
+    auto file = CdxFile::Create((dir / "S.CDX").string());
+    std::vector<Entry> entries;
+    for (std::uint32_t i = 1; i <= 3000; ++i)
+        entries.emplace_back("K" + std::to_string(1000 + (i % 1500) * 2), i);  // even numbers, each twice
+    CdxTag& tag = file->AddTag(Spec("K", 8), Keys(8, entries));
+
+    CdxCursor cursor;
+    EXPECT_TRUE(tag.SeekExact("K1010", cursor));
+    EXPECT_EQ(cursor.Key(), "K1010   ");
+    EXPECT_EQ(cursor.RecNo(), 5u);  // lowest record of the key first
+    ASSERT_TRUE(tag.Next(cursor));
+    EXPECT_EQ(cursor.RecNo(), 1505u);
+
+    EXPECT_FALSE(tag.SeekExact("K1011", cursor));  // missing: stands on the next key
+    ASSERT_TRUE(cursor.Valid());
+    EXPECT_EQ(cursor.Key(), "K1012   ");
+    EXPECT_FALSE(tag.SeekExact("K101", cursor));  // exact compares the padded key
+
+    EXPECT_TRUE(tag.SeekSoft("K1011", cursor));
+    EXPECT_EQ(cursor.Key(), "K1012   ");
+    EXPECT_TRUE(tag.SeekPrefix("K101", cursor));
+    EXPECT_EQ(cursor.Key(), "K1010   ");
+    EXPECT_FALSE(tag.SeekPrefix("K1011", cursor));
+
+    EXPECT_FALSE(tag.SeekSoft("L", cursor));  // past the last key
+    EXPECT_FALSE(cursor.Valid());
+    EXPECT_TRUE(tag.SeekSoft("", cursor));
+    EXPECT_EQ(cursor.Key(), "K1000   ");
+    EXPECT_TRUE(tag.SeekEntry("K3998", 1499, cursor));
+    EXPECT_TRUE(tag.Contains("K3998", 2999));
+    EXPECT_FALSE(tag.Contains("K3998", 3000));
+}
+
+TEST(CdxFile, RandomInsertsAndDeletesMatchAModel)
+{
+    lxtest::TempDir dir;
+    const std::string path = (dir / "R.CDX").string();
+    for (int keyLength : {4, 24, 120}) {
+        SCOPED_TRACE(keyLength);
+        std::mt19937 rng(static_cast<std::uint32_t>(keyLength));
+        std::set<Entry> model;
+        auto initial = MakeEntries(500, keyLength, 7);
+        for (const auto& e : initial)
+            model.insert(e);
+        {
+            auto file = CdxFile::Create(path);
+            CdxTag& tag = file->AddTag(Spec("R", keyLength), Keys(keyLength, initial));
+            std::vector<Entry> pool = MakeEntries(3000, keyLength, 11);
+            for (int step = 0; step < 12000; ++step) {
+                const bool insert = model.empty() || (step < 6000 ? rng() % 3 != 0 : rng() % 3 == 0);
+                if (insert) {
+                    Entry e = pool[rng() % pool.size()];
+                    e.second = 1 + rng() % 100000;
+                    EXPECT_EQ(tag.Insert(e.first, e.second), model.insert(e).second);
+                } else {
+                    auto it = model.begin();
+                    std::advance(it, rng() % model.size());
+                    EXPECT_TRUE(tag.Delete(it->first, it->second));
+                    EXPECT_FALSE(tag.Contains(it->first, it->second));
+                    model.erase(it);
+                }
+                if (step % 3000 == 2999) {
+                    file->Verify();
+                    ASSERT_EQ(Forward(tag), std::vector<Entry>(model.begin(), model.end()));
+                }
+            }
+            EXPECT_FALSE(tag.Delete(Pad("nicht da", keyLength), 1));
+            EXPECT_EQ(tag.Count(), model.size());
+            file->Close();
+        }
+        auto file = CdxFile::Open(path, false);
+        file->Verify();
+        CdxTag& tag = file->Tag(0);
+        EXPECT_EQ(tag.Count(), model.size());
+        EXPECT_EQ(Forward(tag), std::vector<Entry>(model.begin(), model.end()));
+        EXPECT_EQ(Backward(tag), std::vector<Entry>(model.begin(), model.end()));
+        // Emptying the tag leaves a usable empty tag.
+        for (const auto& e : model)
+            ASSERT_TRUE(tag.Delete(e.first, e.second));
+        file->Verify();
+        CdxCursor cursor;
+        EXPECT_FALSE(tag.First(cursor));
+        EXPECT_TRUE(tag.Insert("x", 9));
+        EXPECT_EQ(Forward(tag), (std::vector<Entry>{{Pad("x", keyLength), 9}}));
+    }
+}
+
+TEST(CdxFile, CursorSurvivesChangesByFindingItsPlaceAgain)
+{
+    lxtest::TempDir dir;
+    auto file = CdxFile::Create((dir / "C.CDX").string());
+    std::vector<Entry> entries;
+    for (std::uint32_t i = 1; i <= 2000; ++i)
+        entries.emplace_back(Pad(std::to_string(100000 + i * 10), 10), i);
+    CdxTag& tag = file->AddTag(Spec("C", 10), Keys(10, entries));
+
+    CdxCursor cursor;
+    ASSERT_TRUE(tag.SeekExact("101000", cursor));  // record 100
+    // Delete the current entry and insert one right after it: Next lands on
+    // the inserted one, Prev on the entry before the deleted one.
+    ASSERT_TRUE(tag.Delete("101000", 100));
+    ASSERT_TRUE(tag.Insert("101001", 5000));
+    CdxCursor back = cursor;
+    ASSERT_TRUE(tag.Next(cursor));
+    EXPECT_EQ(cursor.RecNo(), 5000u);
+    ASSERT_TRUE(tag.Prev(back));
+    EXPECT_EQ(back.RecNo(), 99u);
+    // Walking forward while deleting every entry passed visits each once.
+    std::size_t seen = 0;
+    for (bool ok = tag.First(cursor); ok; ++seen) {
+        const std::string key(cursor.Key());
+        const std::uint32_t recno = cursor.RecNo();
+        ok = tag.Next(cursor);
+        ASSERT_TRUE(tag.Delete(key, recno));
+    }
+    EXPECT_EQ(seen, 2000u);
+    EXPECT_EQ(tag.Count(), 0u);
+    file->Verify();
+}
+
+TEST(CdxFile, StoresDefinitionsFlagsAndCreationOrder)
+{
+    lxtest::TempDir dir;
+    const std::string path = (dir / "F.CDX").string();
+    {
+        auto file = CdxFile::Create(path);
+        CdxTagSpec zugriff = Spec("Zugriff", 1);
+        zugriff.keyExpression = "Zugriff";
+        zugriff.forExpression = ".not. deleted()";
+        file->AddTag(zugriff, Keys(1, {{"T", 1}, {"F", 2}}));
+        CdxTagSpec unique = Spec("Shortname", 11);
+        unique.unique = true;
+        unique.descending = true;
+        file->AddTag(unique, Keys(11, {{"B", 3}, {"A", 2}, {"B", 1}, {"A", 4}}));
+        file->AddTag(Spec("Bytes", 8, CdxKeyType::Numeric), CdxKeySet(8, '\0'));
+        CdxTag& u = *file->FindTag("shortname");
+        EXPECT_EQ(Forward(u), (std::vector<Entry>{{Pad("A", 11), 2}, {Pad("B", 11), 1}}));
+        EXPECT_FALSE(u.Insert("A", 1));  // unique: the key is there already
+        EXPECT_TRUE(u.Insert("C", 9));
+        // Replacing a tag keeps its place in the order.
+        file->AddTag(zugriff, Keys(1, {{"T", 7}}));
+    }
+    auto file = CdxFile::Open(path, true);
+    ASSERT_EQ(file->TagCount(), 3u);
+    CdxTag& z = file->Tag(0);
+    EXPECT_EQ(z.Name(), "ZUGRIFF");
+    EXPECT_EQ(z.KeyExpression(), "Zugriff");
+    EXPECT_EQ(z.ForExpression(), ".not. deleted()");
+    EXPECT_TRUE(z.HasFor());
+    EXPECT_FALSE(z.Unique());
+    EXPECT_EQ(Forward(z), (std::vector<Entry>{{"T", 7}}));
+    CdxTag& s = file->Tag(1);
+    EXPECT_EQ(s.Name(), "SHORTNAME");
+    EXPECT_TRUE(s.Unique());
+    EXPECT_TRUE(s.Descending());
+    EXPECT_FALSE(s.HasFor());
+    EXPECT_EQ(s.Count(), 3u);
+    EXPECT_EQ(file->Tag(2).KeyType(), CdxKeyType::Numeric);
+    EXPECT_EQ(file->Tag(2).Count(), 0u);
+}
+
+TEST(CdxFile, DeletedTagsFreeTheirPagesForLaterUse)
+{
+    lxtest::TempDir dir;
+    const std::string path = (dir / "D.CDX").string();
+    auto file = CdxFile::Create(path);
+    auto entries = MakeEntries(4000, 20, 3);
+    file->AddTag(Spec("A", 20), Keys(20, entries));
+    file->AddTag(Spec("B", 20), Keys(20, entries));
+    file->Flush();
+    const auto size = std::filesystem::file_size(path);
+    file->DeleteTag("a");
+    EXPECT_EQ(file->FindTag("A"), nullptr);
+    CdxTag& b = *file->FindTag("B");
+    for (std::uint32_t i = 0; i < 800; ++i)
+        ASSERT_TRUE(b.Insert("NEU" + std::to_string(i), 10000 + i));
+    file->Flush();
+    file->Verify();
+    EXPECT_EQ(std::filesystem::file_size(path), size);  // splits took freed pages
+    file->Close();
+    auto again = CdxFile::Open(path, false);
+    ASSERT_EQ(again->TagCount(), 1u);
+    EXPECT_EQ(again->Tag(0).Count(), 4800u);
+    again->Verify();
+}
