@@ -1,0 +1,650 @@
+#include "platform/dbf/dbf_table.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+namespace dbf {
+
+namespace {
+
+// Byte-range lock offsets far beyond any table's data, so they never get in
+// the way of reading. A read lock on the use byte marks "open here"; an
+// exclusive open holds it as a write lock.
+constexpr off_t kUseLock = off_t(1) << 40;
+constexpr off_t kAppendLock = kUseLock + 1;
+constexpr off_t kRecordLockBase = kUseLock + 2;
+
+bool OfdLock(int fd, short type, off_t start)
+{
+    struct flock fl {};
+    fl.l_type = type;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = start;
+    fl.l_len = 1;
+    fl.l_pid = 0;
+    return ::fcntl(fd, F_OFD_SETLK, &fl) == 0;
+}
+
+// Tries a lock until `timeoutSeconds` have passed (one try for 0).
+bool OfdLockWait(int fd, short type, off_t start, int timeoutSeconds)
+{
+    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
+    for (;;) {
+        if (OfdLock(fd, type, start)) return true;
+        if (errno != EAGAIN && errno != EACCES && errno != EINTR) return false;
+        if (std::chrono::steady_clock::now() >= until) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
+using Key = std::pair<std::uint64_t, std::uint64_t>;
+std::map<Key, std::weak_ptr<DbfTable>>& Registry()
+{
+    static std::map<Key, std::weak_ptr<DbfTable>> registry;
+    return registry;
+}
+
+bool FileExists(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+std::string Le32Bytes(std::uint32_t v)
+{
+    std::string s(4, '\0');
+    for (int i = 0; i < 4; ++i) s[i] = char((v >> (8 * i)) & 0xFF);
+    return s;
+}
+
+}  // namespace
+
+std::string SiblingPath(const std::string& tablePath, const char* upperExtension)
+{
+    std::size_t slash = tablePath.find_last_of('/');
+    std::size_t dot = tablePath.find_last_of('.');
+    bool hasExt = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+    std::string base = hasExt ? tablePath.substr(0, dot) : tablePath;
+    std::string ext = upperExtension;
+    std::string lower = ext;
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+    std::string upperPath = base + ext, lowerPath = base + lower;
+    if (FileExists(upperPath)) return upperPath;
+    if (FileExists(lowerPath)) return lowerPath;
+    // New files follow the case of the table's extension.
+    bool lowerCase = hasExt && tablePath.size() > dot + 1 && tablePath[dot + 1] >= 'a' &&
+                     tablePath[dot + 1] <= 'z';
+    return lowerCase ? lowerPath : upperPath;
+}
+
+std::string MemoPathFor(const std::string& tablePath) { return SiblingPath(tablePath, ".FPT"); }
+
+DbfTable::~DbfTable()
+{
+    std::string ignored;
+    FlushHeader(ignored);
+    auto& reg = Registry();
+    auto it = reg.find({device_, inode_});
+    if (it != reg.end() && it->second.expired()) reg.erase(it);
+}
+
+bool DbfTable::hasMemoFields() const
+{
+    return std::any_of(header_.fields.begin(), header_.fields.end(),
+                       [](const FieldDef& f) { return f.IsMemo(); });
+}
+
+std::shared_ptr<DbfTable> DbfTable::Open(const std::string& path, OpenMode mode,
+                                         std::string& error, std::string& note, bool& repaired)
+{
+    repaired = false;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        error = "Tabelle " + path + " nicht gefunden";
+        return nullptr;
+    }
+    Key key{std::uint64_t(st.st_dev), std::uint64_t(st.st_ino)};
+    auto& reg = Registry();
+    auto it = reg.find(key);
+    if (it != reg.end()) {
+        if (auto table = it->second.lock()) {
+            if (table->exclusive_ || mode == OpenMode::Exclusive) {
+                error = "Tabelle " + path + " ist bereits geöffnet und kann nicht exklusiv benutzt werden";
+                return nullptr;
+            }
+            if (mode != OpenMode::ReadOnly && !table->writable_) {
+                error = "Tabelle " + path + " ist bereits schreibgeschützt geöffnet";
+                return nullptr;
+            }
+            return table;
+        }
+        reg.erase(it);
+    }
+    bool writable = mode != OpenMode::ReadOnly;
+    int fd = ::open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC);
+    if (fd < 0) {
+        error = "Tabelle " + path + " lässt sich nicht öffnen: " + ErrnoText();
+        return nullptr;
+    }
+    std::shared_ptr<DbfTable> table(new DbfTable);
+    table->fd_.Reset(fd);
+    table->path_ = path;
+    table->writable_ = writable;
+    table->exclusive_ = mode == OpenMode::Exclusive;
+    table->device_ = key.first;
+    table->inode_ = key.second;
+    if (!OfdLock(fd, table->exclusive_ ? F_WRLCK : F_RDLCK, kUseLock)) {
+        error = table->exclusive_
+                    ? "Tabelle " + path + " wird von einem anderen Programm benutzt"
+                    : "Tabelle " + path + " wird von einem anderen Programm exklusiv benutzt";
+        return nullptr;
+    }
+    if (!table->LoadHeader(error, note, repaired)) return nullptr;
+    if (table->hasMemoFields() && !table->OpenMemo(table->memoError_)) {
+        note += (note.empty() ? "" : "; ") + table->memoError_;
+    }
+    reg[key] = table;
+    return table;
+}
+
+bool DbfTable::LoadHeader(std::string& error, std::string& note, bool& repaired)
+{
+    std::int64_t size = FileSize(fd_.get());
+    if (size < 0) {
+        error = "Tabelle " + path_ + ": " + ErrnoText();
+        return false;
+    }
+    std::string bytes(std::size_t(std::min<std::int64_t>(size, 65536 + 32)), '\0');
+    if (!bytes.empty() && !ReadAt(fd_.get(), bytes.data(), bytes.size(), 0)) {
+        error = "Tabelle " + path_ + " lässt sich nicht lesen: " + ErrnoText();
+        return false;
+    }
+    auto parsed = ParseHeader(bytes, error);
+    if (!parsed) {
+        error = "Tabelle " + path_ + ": " + error;
+        return false;
+    }
+    if (parsed->encrypted) {
+        error = "Tabelle " + path_ + " ist verschlüsselt; verschlüsselte Tabellen werden nicht unterstützt";
+        return false;
+    }
+    header_ = std::move(*parsed);
+    // Records are written before the header count, so the file may hold
+    // fewer whole records than the count says only after damage; never read
+    // past the last whole record.
+    std::uint64_t data = std::uint64_t(size) > header_.headerLength
+                             ? std::uint64_t(size) - header_.headerLength
+                             : 0;
+    std::uint64_t whole = data / header_.recordLength;
+    if (header_.recordCount > whole) {
+        note = "Tabelle " + path_ + " repariert: Satzanzahl im Kopf " +
+               std::to_string(header_.recordCount) + ", die Datei enthält " +
+               std::to_string(whole) + " vollständige Sätze";
+        repaired = true;
+        header_.recordCount = std::uint32_t(whole);
+        if (writable_) {
+            std::string count = Le32Bytes(header_.recordCount);
+            WriteAt(fd_.get(), count.data(), 4, 4);
+        }
+    }
+    return true;
+}
+
+bool DbfTable::OpenMemo(std::string& error)
+{
+    memoPath_ = MemoPathFor(path_);
+    if (!FileExists(memoPath_)) {
+        error = "Memodatei " + memoPath_ + " fehlt; Memofelder sind nicht lesbar";
+        return false;
+    }
+    memo_ = MemoFile::Open(memoPath_, writable_, error);
+    return memo_ && memo_->usable();
+}
+
+std::uint32_t DbfTable::RecordCount()
+{
+    if (!exclusive_) {
+        // Another process may have appended: the header count is written
+        // after the records, so it never claims records not yet there.
+        unsigned char b[4];
+        if (ReadAt(fd_.get(), b, 4, 4)) {
+            std::uint32_t disk = std::uint32_t(b[0]) | (std::uint32_t(b[1]) << 8) |
+                                 (std::uint32_t(b[2]) << 16) | (std::uint32_t(b[3]) << 24);
+            if (disk > header_.recordCount) {
+                std::int64_t size = FileSize(fd_.get());
+                std::uint64_t whole = size > header_.headerLength
+                                          ? (std::uint64_t(size) - header_.headerLength) /
+                                                header_.recordLength
+                                          : 0;
+                disk = std::uint32_t(std::min<std::uint64_t>(disk, whole));
+            }
+            header_.recordCount = disk;
+        }
+    }
+    return header_.recordCount;
+}
+
+bool DbfTable::ReadRecord(std::uint32_t recno, char* out, std::string& error)
+{
+    if (recno == 0 || recno > header_.recordCount) {
+        error = "Satz " + std::to_string(recno) + " gibt es nicht";
+        return false;
+    }
+    std::uint64_t offset = header_.headerLength + std::uint64_t(recno - 1) * header_.recordLength;
+    if (!ReadAt(fd_.get(), out, header_.recordLength, offset)) {
+        error = "Satz " + std::to_string(recno) + " lässt sich nicht lesen";
+        return false;
+    }
+    return true;
+}
+
+bool DbfTable::WriteRecord(std::uint32_t recno, const char* image, const TableClient* writer,
+                           std::string& error)
+{
+    if (!writable_) {
+        error = "Tabelle " + path_ + " ist schreibgeschützt geöffnet";
+        return false;
+    }
+    if (recno == 0 || recno > header_.recordCount) {
+        error = "Satz " + std::to_string(recno) + " gibt es nicht";
+        return false;
+    }
+    std::uint64_t offset = header_.headerLength + std::uint64_t(recno - 1) * header_.recordLength;
+    const char* old = nullptr;
+    if (!observers_.empty()) {
+        scratch_.resize(header_.recordLength);
+        if (ReadAt(fd_.get(), scratch_.data(), scratch_.size(), offset)) old = scratch_.data();
+    }
+    if (!WriteAt(fd_.get(), image, header_.recordLength, offset)) {
+        error = "Satz " + std::to_string(recno) + " lässt sich nicht schreiben: " + ErrnoText();
+        return false;
+    }
+    headerDirty_ = true;
+    Notify(recno, old, image, writer);
+    return true;
+}
+
+bool DbfTable::AppendRecord(const char* image, std::uint32_t& recno, std::string& error)
+{
+    if (!writable_) {
+        error = "Tabelle " + path_ + " ist schreibgeschützt geöffnet";
+        return false;
+    }
+    bool locked = false;
+    if (!exclusive_) {
+        // Appends of several processes take turns.
+        if (!OfdLockWait(fd_.get(), F_WRLCK, kAppendLock, 5)) {
+            error = "Tabelle " + path_ + ": Anfügen nicht möglich, die Tabelle ist gesperrt";
+            return false;
+        }
+        locked = true;
+        RecordCount();
+    }
+    std::uint32_t count = header_.recordCount;
+    std::uint64_t offset = header_.headerLength + std::uint64_t(count) * header_.recordLength;
+    std::string bytes(image, header_.recordLength);
+    bytes.push_back(kFileEnd);
+    bool ok = WriteAt(fd_.get(), bytes.data(), bytes.size(), offset);
+    if (ok) {
+        header_.recordCount = count + 1;
+        StampToday(header_);
+        char head[7] = {char(header_.year - 1900), char(header_.month), char(header_.day)};
+        std::string c = Le32Bytes(header_.recordCount);
+        std::copy(c.begin(), c.end(), head + 3);
+        ok = WriteAt(fd_.get(), head, sizeof head, 1);
+    }
+    if (locked) OfdLock(fd_.get(), F_UNLCK, kAppendLock);
+    if (!ok) {
+        error = "Tabelle " + path_ + ": Satz lässt sich nicht anfügen: " + ErrnoText();
+        return false;
+    }
+    recno = header_.recordCount;
+    Notify(recno, nullptr, image, nullptr);
+    return true;
+}
+
+bool DbfTable::FlushHeader(std::string& error)
+{
+    if (!headerDirty_ || !writable_ || !fd_.valid()) return true;
+    StampToday(header_);
+    char head[7] = {char(header_.year - 1900), char(header_.month), char(header_.day)};
+    std::string c = Le32Bytes(header_.recordCount);
+    std::copy(c.begin(), c.end(), head + 3);
+    if (!WriteAt(fd_.get(), head, sizeof head, 1)) {
+        error = "Tabellenkopf von " + path_ + " lässt sich nicht schreiben: " + ErrnoText();
+        return false;
+    }
+    headerDirty_ = false;
+    return true;
+}
+
+bool DbfTable::ReadMemo(const FieldDef& field, const char* image, std::string& out,
+                        std::uint32_t* type, std::string& error)
+{
+    out.clear();
+    std::uint32_t block = 0;
+    if (!ParseMemoRef(std::string_view(image + field.offset, field.width), block)) {
+        error = "Memoverweis im Feld " + field.name + " ist beschädigt";
+        return false;
+    }
+    if (block == 0) return true;
+    if (!memo_ || !memo_->usable()) {
+        error = memoError_.empty() ? "Memodatei fehlt" : memoError_;
+        return false;
+    }
+    return memo_->Read(block, out, type, error);
+}
+
+bool DbfTable::MemoLength(const FieldDef& field, const char* image, std::uint32_t& length,
+                          std::string& error)
+{
+    length = 0;
+    std::uint32_t block = 0;
+    if (!ParseMemoRef(std::string_view(image + field.offset, field.width), block)) {
+        error = "Memoverweis im Feld " + field.name + " ist beschädigt";
+        return false;
+    }
+    if (block == 0) return true;
+    if (!memo_ || !memo_->usable()) {
+        error = memoError_.empty() ? "Memodatei fehlt" : memoError_;
+        return false;
+    }
+    return memo_->Length(block, length, error);
+}
+
+bool DbfTable::StoreMemo(const FieldDef& field, char* image, std::string_view data,
+                         std::uint32_t type, std::string& error)
+{
+    std::uint32_t block = 0;
+    if (!data.empty()) {
+        if (!memo_ || !memo_->usable()) {
+            error = memoError_.empty() ? "Memodatei fehlt" : memoError_;
+            return false;
+        }
+        if (!memo_->Append(data, type, block, error)) return false;
+    }
+    std::string ref = FormatMemoRef(block, field.width);
+    std::copy(ref.begin(), ref.end(), image + field.offset);
+    return true;
+}
+
+bool DbfTable::Lock(std::uint32_t recno, int owner, int timeoutSeconds, std::string& error)
+{
+    auto it = locks_.find(recno);
+    if (it != locks_.end()) {
+        if (it->second == owner) return true;
+        error = "Satz " + std::to_string(recno) + " ist von Arbeitsbereich " +
+                std::to_string(it->second) + " gesperrt";
+        return false;
+    }
+    if (!exclusive_ && writable_ &&
+        !OfdLockWait(fd_.get(), F_WRLCK, kRecordLockBase + off_t(recno), timeoutSeconds)) {
+        error = "Satz " + std::to_string(recno) + " ist von einem anderen Programm gesperrt";
+        return false;
+    }
+    locks_[recno] = owner;
+    return true;
+}
+
+void DbfTable::Unlock(std::uint32_t recno, int owner)
+{
+    for (auto it = locks_.begin(); it != locks_.end();) {
+        if (it->second == owner && (recno == 0 || it->first == recno)) {
+            if (!exclusive_ && writable_)
+                OfdLock(fd_.get(), F_UNLCK, kRecordLockBase + off_t(it->first));
+            it = locks_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+bool DbfTable::IsLockedBy(std::uint32_t recno, int owner) const
+{
+    auto it = locks_.find(recno);
+    return it != locks_.end() && it->second == owner;
+}
+
+bool DbfTable::EnsureExclusiveUse(std::string& error)
+{
+    if (!writable_) {
+        error = "Tabelle " + path_ + " ist schreibgeschützt geöffnet";
+        return false;
+    }
+    if (exclusive_) return true;
+    // Upgrading our read lock fails while any other process has it open.
+    if (!OfdLock(fd_.get(), F_WRLCK, kUseLock)) {
+        error = "Tabelle " + path_ + " wird noch von einem anderen Programm benutzt";
+        return false;
+    }
+    return true;
+}
+
+void DbfTable::ReleaseExclusiveUse()
+{
+    if (!exclusive_ && fd_.valid()) OfdLock(fd_.get(), F_RDLCK, kUseLock);
+}
+
+bool DbfTable::Reopen(std::string& error)
+{
+    int fd = ::open(path_.c_str(), (writable_ ? O_RDWR : O_RDONLY) | O_CLOEXEC);
+    if (fd < 0) {
+        error = "Tabelle " + path_ + " lässt sich nicht wieder öffnen: " + ErrnoText();
+        return false;
+    }
+    OfdLock(fd, exclusive_ ? F_WRLCK : F_RDLCK, kUseLock);
+    fd_.Reset(fd);
+    struct stat st {};
+    if (::fstat(fd, &st) == 0) {
+        auto& reg = Registry();
+        auto it = reg.find({device_, inode_});
+        std::weak_ptr<DbfTable> self;
+        if (it != reg.end()) {
+            self = it->second;
+            reg.erase(it);
+        }
+        device_ = std::uint64_t(st.st_dev);
+        inode_ = std::uint64_t(st.st_ino);
+        if (!self.expired()) reg[{device_, inode_}] = self;
+    }
+    if (hasMemoFields()) {
+        memo_.reset();
+        memoError_.clear();
+        OpenMemo(memoError_);
+    }
+    return true;
+}
+
+bool DbfTable::Pack(const Progress& progress, std::string& error)
+{
+    if (!EnsureExclusiveUse(error)) return false;
+    struct Release {
+        DbfTable* t;
+        ~Release() { t->ReleaseExclusiveUse(); }
+    } release{this};
+
+    const std::uint32_t count = RecordCount();
+    const std::string tmpPath = path_ + ".pk$";
+    const std::string tmpMemo = memoPath_.empty() ? std::string() : memoPath_ + ".pk$";
+    std::string head(header_.headerLength, '\0');
+    if (!ReadAt(fd_.get(), head.data(), head.size(), 0)) {
+        error = "Tabelle " + path_ + " lässt sich nicht lesen: " + ErrnoText();
+        return false;
+    }
+    FileHandle out(::open(tmpPath.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    if (!out.valid()) {
+        error = "Hilfsdatei " + tmpPath + " lässt sich nicht anlegen: " + ErrnoText();
+        return false;
+    }
+    auto fail = [&](const std::string& why) {
+        error = why;
+        ::unlink(tmpPath.c_str());
+        if (!tmpMemo.empty()) ::unlink(tmpMemo.c_str());
+        return false;
+    };
+    std::unique_ptr<MemoFile> newMemo;
+    bool memoFields = hasMemoFields() && memo_ && memo_->usable();
+    if (memoFields) {
+        if (!MemoFile::Create(tmpMemo, memo_->blockSize(), error)) return fail(error);
+        newMemo = MemoFile::Open(tmpMemo, true, error);
+        if (!newMemo || !newMemo->usable()) return fail(error);
+    }
+    std::vector<char> rec(header_.recordLength);
+    std::string memoData;
+    std::uint32_t kept = 0;
+    std::string buffer;
+    buffer.reserve(std::size_t(header_.recordLength) * 256);
+    std::uint64_t writeOffset = header_.headerLength;
+    auto flush = [&]() {
+        bool ok = buffer.empty() || WriteAt(out.get(), buffer.data(), buffer.size(), writeOffset);
+        writeOffset += buffer.size();
+        buffer.clear();
+        return ok;
+    };
+    for (std::uint32_t r = 1; r <= count; ++r) {
+        if (progress && (r % 256 == 0 || r == count)) progress(r, count);
+        if (!ReadRecord(r, rec.data(), error)) return fail(error);
+        if (rec[0] == '*') continue;
+        if (memoFields) {
+            for (const FieldDef& f : header_.fields) {
+                if (!f.IsMemo()) continue;
+                std::uint32_t type = kMemoTypeText;
+                if (!ReadMemo(f, rec.data(), memoData, &type, error))
+                    return fail("Packen abgebrochen: Satz " + std::to_string(r) + ", Feld " +
+                                f.name + ": " + error);
+                std::uint32_t block = 0;
+                if (!memoData.empty() && !newMemo->Append(memoData, type, block, error))
+                    return fail(error);
+                std::string ref = FormatMemoRef(block, f.width);
+                std::copy(ref.begin(), ref.end(), rec.begin() + f.offset);
+            }
+        }
+        buffer.append(rec.data(), rec.size());
+        ++kept;
+        if (buffer.size() >= std::size_t(header_.recordLength) * 256 && !flush())
+            return fail("Hilfsdatei " + tmpPath + " lässt sich nicht schreiben: " + ErrnoText());
+    }
+    buffer.push_back(kFileEnd);
+    if (!flush()) return fail("Hilfsdatei " + tmpPath + " lässt sich nicht schreiben: " + ErrnoText());
+    TableHeader h = header_;
+    h.recordCount = kept;
+    StampToday(h);
+    std::string fixed = BuildFixedHeader(h);
+    std::copy(fixed.begin() + 1, fixed.begin() + 8, head.begin() + 1);
+    if (!WriteAt(out.get(), head.data(), head.size(), 0) || ::fsync(out.get()) != 0)
+        return fail("Hilfsdatei " + tmpPath + " lässt sich nicht schreiben: " + ErrnoText());
+    out.Reset();
+    newMemo.reset();
+    if (memoFields) {
+        FileHandle m(::open(tmpMemo.c_str(), O_RDONLY | O_CLOEXEC));
+        if (m.valid()) ::fsync(m.get());
+        if (::rename(tmpMemo.c_str(), memoPath_.c_str()) != 0)
+            return fail("Memodatei " + memoPath_ + " lässt sich nicht ersetzen: " + ErrnoText());
+    }
+    if (::rename(tmpPath.c_str(), path_.c_str()) != 0)
+        return fail("Tabelle " + path_ + " lässt sich nicht ersetzen: " + ErrnoText());
+    header_.recordCount = kept;
+    headerDirty_ = false;
+    locks_.clear();  // record numbers changed; the old file's locks are gone
+    if (!Reopen(error)) return false;
+    NotifyRebuilt();
+    return true;
+}
+
+bool DbfTable::Zap(std::string& error)
+{
+    if (!EnsureExclusiveUse(error)) return false;
+    struct Release {
+        DbfTable* t;
+        ~Release() { t->ReleaseExclusiveUse(); }
+    } release{this};
+    // Count first: a crash before the truncation leaves an empty table.
+    std::string zero = Le32Bytes(0);
+    char eof = kFileEnd;
+    if (!WriteAt(fd_.get(), zero.data(), 4, 4) ||
+        ::ftruncate(fd_.get(), off_t(header_.headerLength)) != 0 ||
+        !WriteAt(fd_.get(), &eof, 1, header_.headerLength)) {
+        error = "Tabelle " + path_ + " lässt sich nicht leeren: " + ErrnoText();
+        return false;
+    }
+    header_.recordCount = 0;
+    headerDirty_ = true;
+    if (memo_ && memo_->usable() && !memo_->Clear(error)) return false;
+    locks_.clear();
+    NotifyRebuilt();
+    return true;
+}
+
+bool DbfTable::Create(const std::string& path, const std::vector<FieldDef>& fields,
+                      std::uint32_t memoBlockSize, std::string& error)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) {
+        auto it = Registry().find({std::uint64_t(st.st_dev), std::uint64_t(st.st_ino)});
+        if (it != Registry().end() && !it->second.expired()) {
+            error = "Tabelle " + path + " ist geöffnet und kann nicht neu angelegt werden";
+            return false;
+        }
+    }
+    FileHandle fd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
+    if (!fd.valid()) {
+        error = "Tabelle " + path + " lässt sich nicht anlegen: " + ErrnoText();
+        return false;
+    }
+    if (!OfdLock(fd.get(), F_WRLCK, kUseLock)) {
+        error = "Tabelle " + path + " wird von einem anderen Programm benutzt";
+        return false;
+    }
+    TableHeader h = MakeHeader(fields);
+    std::string bytes = BuildHeader(h);
+    bytes.push_back(kFileEnd);
+    if (::ftruncate(fd.get(), 0) != 0 || !WriteAt(fd.get(), bytes.data(), bytes.size(), 0)) {
+        error = "Tabelle " + path + " lässt sich nicht schreiben: " + ErrnoText();
+        return false;
+    }
+    // A production index of an earlier table of this name would not match.
+    std::string cdx = SiblingPath(path, ".CDX");
+    if (FileExists(cdx)) ::unlink(cdx.c_str());
+    bool memo = std::any_of(fields.begin(), fields.end(),
+                            [](const FieldDef& f) { return f.IsMemo(); });
+    if (memo && !MemoFile::Create(MemoPathFor(path), memoBlockSize, error)) return false;
+    return true;
+}
+
+void DbfTable::Attach(TableClient* client) { clients_.push_back(client); }
+
+void DbfTable::Detach(TableClient* client)
+{
+    clients_.erase(std::remove(clients_.begin(), clients_.end(), client), clients_.end());
+    std::string ignored;
+    if (clients_.empty()) FlushHeader(ignored);
+}
+
+void DbfTable::AddObserver(RecordObserver* observer) { observers_.push_back(observer); }
+
+void DbfTable::RemoveObserver(RecordObserver* observer)
+{
+    observers_.erase(std::remove(observers_.begin(), observers_.end(), observer), observers_.end());
+}
+
+void DbfTable::Notify(std::uint32_t recno, const char* oldImage, const char* newImage,
+                      const TableClient* writer)
+{
+    for (RecordObserver* o : observers_) o->RecordWritten(recno, oldImage, newImage);
+    for (TableClient* c : clients_)
+        if (c != writer && c->CurrentRecord() == recno) c->RecordRefreshed(newImage);
+}
+
+void DbfTable::NotifyRebuilt()
+{
+    for (RecordObserver* o : observers_) o->TableRebuilt();
+    for (TableClient* c : clients_) c->TableRebuilt();
+}
+
+}  // namespace dbf

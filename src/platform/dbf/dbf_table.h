@@ -1,0 +1,146 @@
+// One open DBF table file with its memo file: the object every work area on
+// that physical file shares (found by device and inode), so a write through
+// one area is seen by the next read through any other. All record writes go
+// through WriteRecord/AppendRecord, which keep the registered observers
+// (index tags, query bitmaps) in step and refresh the other areas' buffers.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/dbf/dbf_format.h"
+#include "platform/dbf/file_io.h"
+#include "platform/dbf/memo_file.h"
+
+namespace dbf {
+
+// Told about every record change of a table.
+class RecordObserver {
+public:
+    virtual ~RecordObserver() = default;
+    // `oldImage` is null for an appended record. Images are record-length bytes.
+    virtual void RecordWritten(std::uint32_t recno, const char* oldImage, const char* newImage) = 0;
+    // Pack or zap renumbered or removed records.
+    virtual void TableRebuilt() = 0;
+};
+
+// An area's view of the table's changes: its record buffer is refreshed when
+// another area writes the record it stands on.
+class TableClient {
+public:
+    virtual ~TableClient() = default;
+    virtual std::uint32_t CurrentRecord() const = 0;  // 0 = none (phantom)
+    virtual void RecordRefreshed(const char* image) = 0;
+    virtual void TableRebuilt() = 0;
+};
+
+// Progress of long operations: done of total within one step.
+using Progress = std::function<void(std::uint32_t done, std::uint32_t total)>;
+
+enum class OpenMode { Shared = 0, ReadOnly = 1, Exclusive = 2 };
+
+class DbfTable {
+public:
+    ~DbfTable();
+    DbfTable(const DbfTable&) = delete;
+    DbfTable& operator=(const DbfTable&) = delete;
+
+    // Opens `path` (or joins the object already open on that file). A header
+    // count that disagrees with the file size is reconciled; `note` then says
+    // what was corrected and `repaired` is set.
+    static std::shared_ptr<DbfTable> Open(const std::string& path, OpenMode mode,
+                                          std::string& error, std::string& note, bool& repaired);
+    // Writes a new empty table (and memo file when it has memo fields),
+    // replacing files of that name; stale production index removed. Fails
+    // while the file is open in this process.
+    static bool Create(const std::string& path, const std::vector<FieldDef>& fields,
+                       std::uint32_t memoBlockSize, std::string& error);
+
+    const std::string& path() const { return path_; }
+    const TableHeader& header() const { return header_; }
+    const std::vector<FieldDef>& fields() const { return header_.fields; }
+    std::uint32_t recordLength() const { return header_.recordLength; }
+    bool exclusive() const { return exclusive_; }
+    bool writable() const { return writable_; }
+    bool hasMemoFields() const;
+    MemoFile* memo() { return memo_.get(); }
+    const std::string& memoError() const { return memoError_; }
+
+    // Record count; re-read from the header when other processes may append.
+    std::uint32_t RecordCount();
+    // Reads record `recno` (1..count) into `out` (record length bytes).
+    bool ReadRecord(std::uint32_t recno, char* out, std::string& error);
+    // Writes record `recno`; `writer` is the client whose buffer already holds it.
+    bool WriteRecord(std::uint32_t recno, const char* image, const TableClient* writer,
+                     std::string& error);
+    // Appends a record: the record (and end-of-file byte) first, then the
+    // header count.
+    bool AppendRecord(const char* image, std::uint32_t& recno, std::string& error);
+    // Writes date of last update and record count to the header.
+    bool FlushHeader(std::string& error);
+
+    // Memo of a record image's field; false with a reason on damage.
+    bool ReadMemo(const FieldDef& field, const char* image, std::string& out,
+                  std::uint32_t* type, std::string& error);
+    bool MemoLength(const FieldDef& field, const char* image, std::uint32_t& length,
+                    std::string& error);
+    // Stores `data` as a new memo and puts its reference into `image`
+    // (empty data: the reference is cleared). The record is not written.
+    bool StoreMemo(const FieldDef& field, char* image, std::string_view data, std::uint32_t type,
+                   std::string& error);
+
+    // Record locks: owner is the locking area's number. `timeoutSeconds` is
+    // how long to wait while another process holds the lock.
+    bool Lock(std::uint32_t recno, int owner, int timeoutSeconds, std::string& error);
+    void Unlock(std::uint32_t recno, int owner);  // recno 0: all of owner's locks
+    bool IsLockedBy(std::uint32_t recno, int owner) const;
+
+    // Removes deleted records and compacts the memo file into new files that
+    // replace the old ones when complete.
+    bool Pack(const Progress& progress, std::string& error);
+    bool Zap(std::string& error);
+
+    void Attach(TableClient* client);
+    void Detach(TableClient* client);
+    void AddObserver(RecordObserver* observer);
+    void RemoveObserver(RecordObserver* observer);
+
+private:
+    DbfTable() = default;
+    bool LoadHeader(std::string& error, std::string& note, bool& repaired);
+    bool OpenMemo(std::string& error);
+    bool EnsureExclusiveUse(std::string& error);
+    void ReleaseExclusiveUse();
+    bool Reopen(std::string& error);
+    void Notify(std::uint32_t recno, const char* oldImage, const char* newImage,
+                const TableClient* writer);
+    void NotifyRebuilt();
+
+    std::string path_;
+    std::string memoPath_;
+    FileHandle fd_;
+    bool writable_ = false;
+    bool exclusive_ = false;
+    bool headerDirty_ = false;
+    TableHeader header_;
+    std::unique_ptr<MemoFile> memo_;
+    std::string memoError_;
+    std::uint64_t device_ = 0, inode_ = 0;
+    std::map<std::uint32_t, int> locks_;  // record -> owning area
+    std::vector<TableClient*> clients_;
+    std::vector<RecordObserver*> observers_;
+    std::vector<char> scratch_;
+};
+
+// Memo file path of a table path: same name with ".FPT" (".fpt" when the
+// table's extension is lower case); an existing file of either case wins.
+std::string MemoPathFor(const std::string& tablePath);
+// Same for the production index (".CDX").
+std::string SiblingPath(const std::string& tablePath, const char* upperExtension);
+
+}  // namespace dbf

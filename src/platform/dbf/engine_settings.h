@@ -1,0 +1,30 @@
+// Engine-wide settings (the dbe_Set... calls), read by every work area.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "platform/dbf/field_codec.h"
+
+namespace dbf {
+
+struct EngineSettings {
+    bool exact = false;
+    bool softSeek = false;
+    bool deleted = false;       // hide deleted records
+    DateSettings date;          // American, two-digit years until set
+    int lockTimeout = 1;        // seconds
+    std::uint32_t memoBlockSize = 64;
+    int stringType = 1;
+    int errorLevel = 1;
+    bool translate = false;     // recorded only: no conversion
+    std::string password;       // recorded only: no encryption
+    unsigned char sortWeights[256] = {};
+    bool sortWeightsSet = false;
+    std::function<void(std::uint32_t, std::uint32_t)> gauge;
+};
+
+EngineSettings& Settings();
+
+}  // namespace dbf

@@ -1,0 +1,62 @@
+// The FPT memo file (FoxPro form): a 512-byte header holding the next free
+// block (big-endian 32-bit, bytes 0-3) and the block size (big-endian 16-bit,
+// bytes 6-7), then blocks; a memo starts at a block with its type (0 binary
+// or picture, 1 text; big-endian 32-bit) and its length (big-endian 32-bit),
+// followed by the bytes. Records refer to memos by block number.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/dbf/file_io.h"
+
+namespace dbf {
+
+constexpr std::uint32_t kMemoHeaderSize = 512;
+constexpr std::uint32_t kMemoTypeBinary = 0;
+constexpr std::uint32_t kMemoTypeText = 1;
+
+class MemoFile {
+public:
+    // Opens an existing memo file; null and a reason on failure.
+    static std::unique_ptr<MemoFile> Open(const std::string& path, bool writable,
+                                          std::string& error);
+    // Writes an empty memo file (header only) with the given block size.
+    static bool Create(const std::string& path, std::uint32_t blockSize, std::string& error);
+
+    const std::string& path() const { return path_; }
+    std::uint32_t blockSize() const { return blockSize_; }
+    bool usable() const { return blockSize_ > 0; }
+
+    // Length of the memo at `block` (0 = none gives 0). False (with a
+    // reason) when the block or its length lies outside the file.
+    bool Length(std::uint32_t block, std::uint32_t& length, std::string& error);
+    // Reads the memo at `block` into `out` (type into `type` when given).
+    bool Read(std::uint32_t block, std::string& out, std::uint32_t* type, std::string& error);
+    // Appends a memo at the next free block and gives its block number.
+    bool Append(std::string_view data, std::uint32_t type, std::uint32_t& block,
+                std::string& error);
+    // Empties the file (header only).
+    bool Clear(std::string& error);
+
+private:
+    MemoFile() = default;
+    bool Locate(std::uint32_t block, std::uint32_t& type, std::uint32_t& length,
+                std::string& error);
+
+    std::string path_;
+    FileHandle fd_;
+    bool writable_ = false;
+    std::uint32_t blockSize_ = 0;
+};
+
+// Block number of the memo reference in a record's field bytes: 10 ASCII
+// digits right-aligned (blank = none), or 4 binary bytes little-endian for
+// width-4 fields. False when the bytes are not a number.
+bool ParseMemoRef(std::string_view fieldBytes, std::uint32_t& block);
+// Field bytes for a block number (blank for 0).
+std::string FormatMemoRef(std::uint32_t block, std::uint32_t width);
+
+}  // namespace dbf

@@ -1,0 +1,79 @@
+// Helpers of the engine tests: a fixture that leaves the engine clean and
+// small tables made through the engine itself.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/dbf/dbe.h"
+#include "test_environment.h"
+
+namespace dbetest {
+
+struct FieldSpec {
+    const char* name;
+    char type;
+    int width;
+    int decimals;
+};
+
+class EngineTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dbe_CloseAll();
+        dbe_SetDeleted(0);
+        dbe_SetExact(0);
+        dbe_SetSoftSeek(0);
+        dbe_SetDateFormat(4);
+        dbe_SetCentury(1);
+        dbe_SetLockTimeout(0);
+        dbe_SetMemoBlockSize(64);
+        dbe_SetGaugeHook(nullptr, nullptr);
+        dbe_Select(1);
+    }
+    void TearDown() override { dbe_CloseAll(); }
+
+    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+
+    // Creates a table through the engine and leaves no area open for it.
+    void Create(const std::string& file, const std::vector<FieldSpec>& fields)
+    {
+        uint16_t area = dbe_CreateNew(file.c_str(), "XXXXXXXXXX", 2, int(fields.size()));
+        ASSERT_NE(area, 0) << dbe_LastError();
+        for (const FieldSpec& f : fields)
+            ASSERT_EQ(dbe_CreateField(f.name, f.type, f.width, f.decimals), 1) << dbe_LastError();
+        ASSERT_EQ(dbe_CreateExec(), 1) << dbe_LastError();
+        ASSERT_EQ(dbe_Close(), 1);
+    }
+
+    // A table with a text, a number, a date, a logical and a memo field.
+    std::string MakeSample(const std::string& name = "SAMPLE.DBF")
+    {
+        std::string file = Path(name);
+        Create(file, {{"Name", 'C', 20, 0},
+                      {"Count", 'N', 6, 2},
+                      {"Day", 'D', 8, 0},
+                      {"Flag", 'L', 1, 0},
+                      {"Notiz", 'M', 10, 0}});
+        return file;
+    }
+
+    // Appends records whose NAME is "R<n>".
+    static void AppendNamed(int count, int first = 1)
+    {
+        for (int i = 0; i < count; ++i) {
+            ASSERT_EQ(dbe_AppendBlank(), 1) << dbe_LastError();
+            std::string name = "R" + std::to_string(first + i);
+            ASSERT_EQ(dbe_Replace("NAME", DBE_REPL_TEXT, name.c_str()), 1) << dbe_LastError();
+        }
+    }
+
+    static std::string Name() { return dbe_GetTrimString("NAME"); }
+
+    lxtest::TempDir dir_;
+};
+
+}  // namespace dbetest
