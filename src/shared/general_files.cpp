@@ -7,6 +7,7 @@
 #include "platform/core/exceptions.h"
 #include "platform/core/file_utils.h"
 #include "platform/core/win_path.h"
+#include "platform/os/volumes.h"
 #include "shared/general_texts.h"
 #include "shared/routine_prompts.h"
 #include "shared/routine_support.h"
@@ -193,44 +194,35 @@ bool VerzeichnisPruefen(const QString& pfad, bool erzeugen, bool frage)
 
 bool GenugPlatzAufLaufwerk(QChar laufwerk, int64_t minimumBytes)
 {
-    const std::optional<TDriveInfo> d = TDriveMap::Instance().Drive(laufwerk.toUpper());
-    if (!d)
-        return true;
-    return !(d->freeBytes > 0 && d->freeBytes < minimumBytes);
+    const int64_t frei = GetDiskFreeSpace(QString(laufwerk) + QStringLiteral(":\\"));
+    return !(frei > 0 && frei < minimumBytes);
 }
 
 QString LaufwerksTyp(const QString& wurzel)
 {
-    std::optional<TDriveInfo> d;
-    const QChar letter = DriveLetterOf(wurzel);
-    if (!letter.isNull()) {
-        d = TDriveMap::Instance().Drive(letter.toUpper());
-    } else if (const std::optional<QString> linux = LinuxPfad(wurzel)) {
-        d = TDriveMap::Instance().DriveOfLinuxPath(*linux);
-    }
-    if (!d)
+    if (wurzel.isEmpty())
         return QStringLiteral("UNKNOWN");
-    if (d->type == TDriveType::Unknown)
+    const TDriveType typ = GetDriveType(wurzel);
+    if (typ == TDriveType::Unknown)
         return QString();
-    return DriveTypeName(d->type);
+    return DriveTypeName(typ);
 }
 
 bool LaufwerkVorhanden(QChar laufwerk)
 {
-    const std::optional<TDriveInfo> d = TDriveMap::Instance().Drive(laufwerk.toUpper());
-    return d && QFileInfo(d->root).isDir();
+    const QString buchstabe = QString(laufwerk).toUpper();
+    return LogicalDriveLetters().contains(buchstabe) && DirectoryExists(buchstabe + QStringLiteral(":\\"));
 }
 
 namespace {
 
-// Collects the digit run from the first digit of the text on, leading zeros
-// dropped; digits followed by another character give "0".
+// Collects the digit run at the start of the text, leading zeros dropped;
+// digits followed by another character give "0".
 QString ZiffernFolge(const QString& text, bool& problem)
 {
     problem = false;
-    const QString ab = TextAbErsterZiffer(text);
     QString ziffern;
-    for (const QChar c : ab) {
+    for (const QChar c : text) {
         if (c < u'0' || c > u'9') {
             problem = true;
             return QStringLiteral("0");
@@ -270,7 +262,7 @@ QString NaechsteNummer(const QString& maske, Wert wert, Filter filter)
 QString ErsteZahlImString(const QString& name)
 {
     bool problem;
-    return ZiffernFolge(BisErsterPunkt(name), problem);
+    return ZiffernFolge(TextAbErsterZiffer(BisErsterPunkt(name)), problem);
 }
 
 QString ErsteZahlImString2(const QString& name, QChar trenner)

@@ -5,13 +5,14 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
-#include <QStandardPaths>
 #include <QThread>
 
 #include "platform/core/drive_map.h"
 #include "platform/core/file_utils.h"
 #include "platform/core/ini_file.h"
 #include "platform/core/win_path.h"
+#include "platform/os/folders.h"
+#include "platform/os/volumes.h"
 #include "shared/routine_prompts.h"
 #include "shared/routine_support.h"
 #include "shared/utility_strings.h"
@@ -275,8 +276,9 @@ int qktCountFiles(const QString& folder, const QString& maskList, bool recursive
 
 void GetSpecialFolderPath(QString& path)
 {
-    const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
-    path = desktop.isEmpty() ? QString() : AddBackslash(LinuxToWinOrSelf(desktop));
+    path = DesktopFolder();
+    if (!path.isEmpty())
+        path = AddBackslash(path);
 }
 
 namespace {
@@ -288,23 +290,21 @@ struct TVolumeQuery {
     bool remote = false;
 };
 
-// What the system would say about the drive's root; ok false when the drive
-// is unknown or holds no medium (an empty CD drive: no root folder, or no
-// serial for a local drive).
+// What the system says about the drive's root; ok false when the drive is
+// unknown or its medium cannot be read (an empty CD drive).
 TVolumeQuery QueryVolume(const QString& drive)
 {
     TVolumeQuery q;
     if (drive.isEmpty())
         return q;
-    const std::optional<TDriveInfo> d = TDriveMap::Instance().Drive(drive.at(0).toUpper());
-    if (!d || !QFileInfo(d->root).isDir())
-        return q;
-    q.remote = d->type == TDriveType::Remote;
-    if (!d->serial && !q.remote)
+    const QString root = QString(drive.at(0)) + QStringLiteral(":\\");
+    uint32_t serial = 0;
+    if (!GetVolumeInformation(root, q.label, serial))
         return q;
     q.ok = true;
-    q.serialText = QString::number(static_cast<qint32>(d->serial.value_or(0)));
-    q.label = AnsiUpperCase(d->label);
+    q.serialText = QString::number(static_cast<qint32>(serial));
+    q.label = AnsiUpperCase(q.label);
+    q.remote = GetDriveType(root) == TDriveType::Remote;
     return q;
 }
 

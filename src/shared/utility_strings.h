@@ -1,26 +1,12 @@
 #pragma once
 // Path, token, wild-card mask and small string routines of the utility unit,
-// and the unit's shared types. Paths here are Windows-form texts
+// and its window-position enumeration. Paths here are Windows-form texts
 // ("C:\Bilder\a.jpg"); nothing in this file touches the file system.
 
 #include <QString>
 
 // What of a window the ini component stores.
 enum TWinPosStyle { swpNone = 0, swpPosition = 1, swpSizePosition = 2 };
-
-// The ten version texts that ReadVersionInfo reads, in the order of its keys.
-struct TVersionType {
-    QString CompanyName;
-    QString FileDescription;
-    QString FileVersion;
-    QString InternalName;
-    QString LegalCopyright;
-    QString LegalTradeMarks;
-    QString OriginalFileName;
-    QString ProductName;
-    QString ProductVersion;
-    QString Comments;
-};
 
 // The path with a trailing "\" when its last character is not one; an empty
 // path stays empty.
