@@ -1,0 +1,112 @@
+#include "platform/dbf/expr_query_bitmap.h"
+
+#include <bit>
+
+namespace dbfexpr {
+
+void QueryBitmap::ClearTail()
+{
+    if (size_ & 63)
+        words_.back() &= (std::uint64_t{1} << (size_ & 63)) - 1;
+}
+
+void QueryBitmap::Resize(std::uint32_t size, bool value)
+{
+    const std::uint32_t old = size_;
+    if (size < old) {
+        // Drop the bits that are cut off from the count first.
+        for (std::uint32_t r = Next(size); r != 0; r = Next(r))
+            --count_;
+        size_ = size;
+        words_.resize((std::size_t{size} + 63) / 64);
+        if (!words_.empty())
+            ClearTail();
+        return;
+    }
+    words_.resize((std::size_t{size} + 63) / 64, value ? ~std::uint64_t{0} : 0);
+    size_ = size;
+    if (value && size > old) {
+        // Fill the rest of the old last word, then count the new records.
+        for (std::uint32_t bit = old; bit < size && (bit & 63); ++bit)
+            words_[bit >> 6] |= std::uint64_t{1} << (bit & 63);
+        count_ += size - old;
+    }
+    if (!words_.empty())
+        ClearTail();
+}
+
+void QueryBitmap::SetAll()
+{
+    for (auto& w : words_)
+        w = ~std::uint64_t{0};
+    if (!words_.empty())
+        ClearTail();
+    count_ = size_;
+}
+
+void QueryBitmap::ClearAll()
+{
+    for (auto& w : words_)
+        w = 0;
+    count_ = 0;
+}
+
+void QueryBitmap::Set(std::uint32_t recNo)
+{
+    if (recNo == 0 || recNo > size_)
+        return;
+    std::uint64_t& w = words_[(recNo - 1) >> 6];
+    const std::uint64_t mask = std::uint64_t{1} << ((recNo - 1) & 63);
+    if (!(w & mask)) {
+        w |= mask;
+        ++count_;
+    }
+}
+
+void QueryBitmap::Clear(std::uint32_t recNo)
+{
+    if (recNo == 0 || recNo > size_)
+        return;
+    std::uint64_t& w = words_[(recNo - 1) >> 6];
+    const std::uint64_t mask = std::uint64_t{1} << ((recNo - 1) & 63);
+    if (w & mask) {
+        w &= ~mask;
+        --count_;
+    }
+}
+
+std::uint32_t QueryBitmap::Next(std::uint32_t recNo) const
+{
+    // Bit index recNo is record recNo + 1, the first candidate.
+    if (recNo >= size_)
+        return 0;
+    std::size_t word = recNo >> 6;
+    std::uint64_t bits = words_[word] & (~std::uint64_t{0} << (recNo & 63));
+    while (bits == 0) {
+        if (++word == words_.size())
+            return 0;
+        bits = words_[word];
+    }
+    return static_cast<std::uint32_t>(word * 64 + static_cast<std::size_t>(std::countr_zero(bits))) + 1;
+}
+
+std::uint32_t QueryBitmap::Prev(std::uint32_t recNo) const
+{
+    if (recNo <= 1 || size_ == 0)
+        return 0;
+    if (recNo > size_ + 1)
+        recNo = size_ + 1;
+    // Candidates are the bits 0 .. recNo - 2.
+    const std::uint32_t last = recNo - 2;
+    std::size_t word = last >> 6;
+    const unsigned shift = 63 - (last & 63);
+    std::uint64_t bits = words_[word] & (~std::uint64_t{0} >> shift);
+    while (bits == 0) {
+        if (word == 0)
+            return 0;
+        bits = words_[--word];
+    }
+    return static_cast<std::uint32_t>(word * 64 + 63 - static_cast<std::size_t>(std::countl_zero(bits))) + 1;
+}
+
+}  // namespace dbfexpr
