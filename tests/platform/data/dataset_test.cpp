@@ -1,0 +1,472 @@
+#include "memory_dbi.h"
+
+#include "platform/core/exceptions.h"
+#include "platform/data/table.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// Records every notification a link receives, in order.
+class TRecordingLink : public TDataLink {
+public:
+    std::vector<std::string> Log;
+
+protected:
+    void ActiveChanged() override { Log.push_back(Active() ? "active" : "inactive"); }
+    void DataSetChanged() override { Log.push_back("changed"); }
+    void DataSetScrolled(int distance) override { Log.push_back("scrolled " + std::to_string(distance)); }
+    void EditingChanged() override { Log.push_back(Editing() ? "editing" : "not editing"); }
+    void LayoutChanged() override { Log.push_back("layout"); }
+    void RecordChanged(TField* field) override
+    {
+        Log.push_back(field ? "record " + field->FieldName.toStdString() : "record");
+    }
+    void UpdateData() override { Log.push_back("update"); }
+};
+
+class DataSetTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        SetDbi(&dbi);
+        dbi.AddTable("ALBUM", {"NAME:C:10", "NUM:N:4:0", "PRICE:N:8:2", "OK:L", "DAY:D", "NOTE:M"});
+        for (int i = 1; i <= 50; ++i) {
+            char name[16];
+            std::snprintf(name, sizeof name, "R%02d", 51 - i);  // names run backwards
+            dbi.AddRecord("ALBUM", {name, std::to_string(i), std::to_string(i) + ".50", i % 2 ? "T" : "F", "20240131"});
+        }
+        table.SetTableName("ALBUM");
+        source.SetDataSet(&table);
+    }
+    void TearDown() override { SetDbi(nullptr); }
+
+    std::vector<int> Window(TDataLink& link)
+    {
+        // The rows a grid shows: move the active record over the link's rows.
+        std::vector<int> rows;
+        const int saved = link.ActiveRecord();
+        for (int r = 0; r < link.RecordCount(); ++r) {
+            link.SetActiveRecord(r);
+            rows.push_back(table.FieldByName("NUM")->AsInteger());
+        }
+        link.SetActiveRecord(saved);
+        return rows;
+    }
+
+    TMemoryDbi dbi;
+    TTable table;
+    TDataSource source;
+};
+
+TEST_F(DataSetTest, OpensAndBrowsesWithTypedFields)
+{
+    table.Open();
+    ASSERT_EQ(table.FieldCount(), 6);
+    EXPECT_EQ(table.Fields(0)->DataType(), ftString);
+    EXPECT_EQ(table.Fields(0)->Size(), 10);
+    EXPECT_EQ(table.FieldByName("num")->DataType(), ftSmallint);
+    EXPECT_EQ(table.FieldByName("PRICE")->DataType(), ftFloat);
+    EXPECT_EQ(table.FieldByName("OK")->DataType(), ftBoolean);
+    EXPECT_EQ(table.FieldByName("DAY")->DataType(), ftDate);
+    EXPECT_EQ(table.FieldByName("NOTE")->DataType(), ftMemo);
+    EXPECT_TRUE(table.Bof());
+    EXPECT_EQ(table.FieldByName("NAME")->AsString(), "R50");
+    EXPECT_EQ(table.FieldByName("NUM")->AsInteger(), 1);
+    EXPECT_DOUBLE_EQ(table.FieldByName("PRICE")->AsFloat(), 1.5);
+    EXPECT_EQ(table.FieldByName("PRICE")->AsString(), "1,5");
+    EXPECT_TRUE(table.FieldByName("OK")->AsBoolean());
+    EXPECT_EQ(table.FieldByName("DAY")->AsString(), "31.01.2024");
+    EXPECT_TRUE(table.FieldByName("NOTE")->IsNull());
+    EXPECT_EQ(table.RecordCount(), 50);
+
+    int n = 0;
+    while (!table.Eof()) {
+        ++n;
+        EXPECT_EQ(table.RecNo(), n);
+        table.Next();
+    }
+    EXPECT_EQ(n, 50);
+    table.Last();
+    EXPECT_TRUE(table.Eof());
+    EXPECT_EQ(table.FieldByName("NUM")->AsInteger(), 50);
+    table.Prior();
+    EXPECT_EQ(table.FieldByName("NUM")->AsInteger(), 49);
+    EXPECT_EQ(table.MoveBy(-100), -48);
+    EXPECT_TRUE(table.Bof());
+    EXPECT_THROW(table.FieldByName("NOPE"), EDatabaseError);
+    try {
+        table.FieldByName("NOPE");
+    } catch (const EDatabaseError& e) {
+        EXPECT_EQ(e.Message, "Feld 'NOPE' nicht gefunden");
+    }
+}
+
+TEST_F(DataSetTest, EditPostCancelInsertAppendDelete)
+{
+    std::vector<std::string> events;
+    auto log = [&](const char* name) { return [&events, name](TDataSet*) { events.push_back(name); }; };
+    table.BeforeEdit = log("BeforeEdit");
+    table.AfterEdit = log("AfterEdit");
+    table.BeforePost = log("BeforePost");
+    table.AfterPost = log("AfterPost");
+    table.BeforeCancel = log("BeforeCancel");
+    table.AfterCancel = log("AfterCancel");
+    table.BeforeInsert = log("BeforeInsert");
+    table.AfterInsert = log("AfterInsert");
+    table.OnNewRecord = [&](TDataSet* ds) { ds->FieldByName("NUM")->SetAsInteger(999); };
+    table.Open();
+
+    EXPECT_THROW(table.FieldByName("NAME")->SetAsString("x"), EDatabaseError);  // not editing
+    table.Edit();
+    EXPECT_EQ(table.State(), dsEdit);
+    table.FieldByName("NAME")->SetAsString("Müller €");
+    EXPECT_TRUE(table.Modified());
+    table.Post();
+    EXPECT_EQ(table.State(), dsBrowse);
+    EXPECT_EQ(dbi.TableOf("ALBUM").records[0].substr(1, 10), std::string("M\xfcller \x80  "));
+
+    table.Edit();
+    table.FieldByName("NAME")->SetAsString("Weg");
+    table.Cancel();
+    EXPECT_EQ(table.FieldByName("NAME")->AsString(), "Müller €");
+
+    // A character Windows-1252 cannot hold is an error naming the text, not a "?".
+    table.Edit();
+    try {
+        table.FieldByName("NAME")->SetAsString("Ωmega");
+        FAIL() << "no error";
+    } catch (const EEncodingError& e) {
+        EXPECT_TRUE(e.Message.contains("Ωmega"));
+    }
+    table.Cancel();
+
+    table.Next();
+    table.Insert();
+    EXPECT_EQ(table.State(), dsInsert);
+    EXPECT_EQ(table.FieldByName("NUM")->AsInteger(), 999);
+    table.FieldByName("NAME")->SetAsString("NEU");
+    table.Post();
+    EXPECT_EQ(dbi.TableOf("ALBUM").records.size(), 51u);
+    EXPECT_EQ(table.FieldByName("NAME")->AsString(), "NEU");
+    EXPECT_EQ(table.RecNo(), 51);
+
+    table.Append();
+    table.FieldByName("NAME")->SetAsString("ENDE");
+    table.Cancel();
+    EXPECT_EQ(dbi.TableOf("ALBUM").records.size(), 51u);
+
+    table.First();
+    table.Delete();
+    EXPECT_EQ(dbi.TableOf("ALBUM").records.size(), 50u);
+    EXPECT_EQ(table.FieldByName("NUM")->AsInteger(), 2);
+
+    // Browse mode after a modified edit posts; an unmodified one cancels.
+    table.Edit();
+    table.FieldByName("NUM")->SetAsInteger(7);
+    table.Next();
+    EXPECT_EQ(table.State(), dsBrowse);
+    table.Prior();
+    EXPECT_EQ(table.FieldByName("NUM")->AsInteger(), 7);
+
+    const std::vector<std::string> expected = {"BeforeEdit",   "AfterEdit",   "BeforePost",  "AfterPost",
+                                               "BeforeEdit",   "AfterEdit",   "BeforeCancel", "AfterCancel",
+                                               "BeforeEdit",   "AfterEdit",   "BeforeCancel", "AfterCancel",
+                                               "BeforeInsert", "AfterInsert", "BeforePost",  "AfterPost",
+                                               "BeforeInsert", "AfterInsert", "BeforeCancel", "AfterCancel",
+                                               "BeforeEdit",   "AfterEdit",   "BeforePost",  "AfterPost"};
+    EXPECT_EQ(events, expected);
+}
+
+TEST_F(DataSetTest, ValuesThatDoNotFitAreRefused)
+{
+    table.Open();
+    table.Edit();
+    EXPECT_THROW(table.FieldByName("NUM")->SetAsInteger(40000), EDatabaseError);
+    EXPECT_THROW(table.FieldByName("NUM")->SetAsString("abc"), EDatabaseError);
+    EXPECT_THROW(table.FieldByName("PRICE")->SetAsFloat(123456789.0), EDatabaseError);  // wider than N(8,2)
+    table.FieldByName("DAY")->SetAsString("");
+    EXPECT_TRUE(table.FieldByName("DAY")->IsNull());
+    table.FieldByName("DAY")->SetAsString("29.02.2024");
+    EXPECT_EQ(table.FieldByName("DAY")->AsString(), "29.02.2024");
+    EXPECT_THROW(table.FieldByName("DAY")->SetAsString("30.02.2024"), EDatabaseError);
+    table.Cancel();
+}
+
+TEST_F(DataSetTest, BlobsAreBinarySafe)
+{
+    table.Open();
+    QByteArray bytes("a\0b\xff\x00z", 6);
+    table.Edit();
+    static_cast<TBlobField*>(table.FieldByName("NOTE"))->SetAsBytes(bytes);
+    table.Post();
+    table.Next();
+    table.Prior();
+    EXPECT_EQ(static_cast<TBlobField*>(table.FieldByName("NOTE"))->AsBytes(), bytes);
+    table.Edit();
+    table.FieldByName("NOTE")->SetAsString("Grüße");
+    table.Post();
+    EXPECT_EQ(table.FieldByName("NOTE")->AsString(), "Grüße");
+    EXPECT_EQ(dbi.TableOf("ALBUM").blobs.back(), QByteArray("Gr\xfc\xdf" "e"));
+}
+
+TEST_F(DataSetTest, LinkNotificationsArriveInOrder)
+{
+    TRecordingLink link;
+    link.SetDataSource(&source);
+    std::vector<std::string> sourceLog;
+    source.OnStateChange = [&](TDataSource* s) { sourceLog.push_back("state " + std::to_string(s->State())); };
+    table.Open();
+    table.Next();
+    table.Edit();
+    table.FieldByName("NAME")->SetAsString("X");
+    table.Post();
+    const size_t before = link.Log.size();
+    table.DisableControls();
+    table.DisableControls();
+    table.Next();
+    table.Next();
+    table.EnableControls();
+    EXPECT_EQ(link.Log.size(), before);  // nothing while disabled, until the last enable
+    table.EnableControls();
+    EXPECT_EQ(link.Log.size(), before + 1);
+    table.Close();
+    const std::vector<std::string> expected = {
+        "active", "scrolled 1", "editing", "record", "record NAME", "update", "not editing", "changed",
+        "changed", "inactive"};
+    EXPECT_EQ(link.Log, expected);
+    EXPECT_EQ(sourceLog, (std::vector<std::string>{"state 1", "state 2", "state 1", "state 0"}));
+}
+
+TEST_F(DataSetTest, GridWindowOfTwentyRowsScrollsAtBothEnds)
+{
+    TRecordingLink grid;
+    grid.SetDataSource(&source);
+    table.Open();
+    grid.SetBufferCount(20);
+    EXPECT_EQ(table.BufferCount(), 20);
+    EXPECT_EQ(grid.RecordCount(), 20);
+    EXPECT_EQ(Window(grid).front(), 1);
+    EXPECT_EQ(Window(grid).back(), 20);
+
+    grid.Log.clear();
+    for (int i = 0; i < 19; ++i)
+        table.Next();  // inside the window: no scrolling of rows
+    EXPECT_EQ(grid.ActiveRecord(), 19);
+    EXPECT_EQ(grid.Log.back(), "scrolled 0");
+    table.Next();  // past the bottom row: the window moves by one
+    EXPECT_EQ(grid.Log.back(), "scrolled 1");
+    EXPECT_EQ(grid.ActiveRecord(), 19);
+    EXPECT_EQ(Window(grid).front(), 2);
+    EXPECT_EQ(Window(grid).back(), 21);
+    table.MoveBy(5);
+    EXPECT_EQ(grid.Log.back(), "scrolled 5");
+    EXPECT_EQ(Window(grid).back(), 26);
+
+    table.Last();
+    EXPECT_EQ(grid.Log.back(), "changed");
+    EXPECT_EQ(Window(grid).front(), 31);
+    EXPECT_EQ(Window(grid).back(), 50);
+    EXPECT_EQ(grid.ActiveRecord(), 19);
+    table.Next();
+    EXPECT_TRUE(table.Eof());
+    EXPECT_EQ(table.FieldByName("NUM")->AsInteger(), 50);
+    table.MoveBy(-19);
+    EXPECT_EQ(grid.ActiveRecord(), 0);
+    table.Prior();
+    EXPECT_EQ(grid.Log.back(), "scrolled -1");
+    EXPECT_EQ(Window(grid).front(), 30);
+
+    table.First();
+    EXPECT_EQ(Window(grid), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20}));
+    table.Prior();
+    EXPECT_TRUE(table.Bof());
+    EXPECT_EQ(grid.ActiveRecord(), 0);
+
+    // A single-row link on the same dataset follows the active record.
+    TDataSource second(&table);
+    TRecordingLink edit;
+    edit.SetDataSource(&second);
+    table.MoveBy(25);
+    EXPECT_EQ(edit.Log.back(), "scrolled 25");
+    EXPECT_EQ(edit.ActiveRecord(), 0);
+    EXPECT_EQ(table.FieldByName("NUM")->AsInteger(), 26);
+}
+
+TEST_F(DataSetTest, TwoDatasetsSeeEachOthersPostsAfterRefresh)
+{
+    TTable other;
+    other.SetTableName("ALBUM");
+    table.Open();
+    other.Open();
+    other.Edit();
+    other.FieldByName("NAME")->SetAsString("ANDERS");
+    other.Post();
+    EXPECT_EQ(table.FieldByName("NAME")->AsString(), "R50");
+    table.Refresh();
+    EXPECT_EQ(table.FieldByName("NAME")->AsString(), "ANDERS");
+}
+
+TEST_F(DataSetTest, BookmarksAndFilter)
+{
+    table.Open();
+    table.MoveBy(9);
+    const TBookmark mark = table.GetBookmark();
+    EXPECT_EQ(mark, 10u);
+    table.Last();
+    table.GotoBookmark(mark);
+    EXPECT_EQ(table.FieldByName("NUM")->AsInteger(), 10);
+    EXPECT_LT(table.CompareBookmarks(3, mark), 0);
+    EXPECT_EQ(table.CompareBookmarks(mark, mark), 0);
+    EXPECT_TRUE(table.BookmarkValid(mark));
+    EXPECT_FALSE(table.BookmarkValid(99));
+
+    table.OnFilterRecord = [](TDataSet* ds, bool& accept) { accept = ds->FieldByName("NUM")->AsInteger() % 10 == 0; };
+    table.SetFiltered(true);
+    std::vector<int> seen;
+    for (table.First(); !table.Eof(); table.Next())
+        seen.push_back(table.FieldByName("NUM")->AsInteger());
+    EXPECT_EQ(seen, (std::vector<int>{10, 20, 30, 40, 50}));
+    table.Last();
+    table.Prior();
+    EXPECT_EQ(table.FieldByName("NUM")->AsInteger(), 40);
+}
+
+TEST_F(DataSetTest, CalculatedFieldsAndFieldOrder)
+{
+    auto* calc = new TStringField(20);
+    calc->FieldName = "LABEL";
+    calc->FieldKind = fkCalculated;
+    calc->SetDataSet(&table);
+    auto* num = new TSmallintField();
+    num->FieldName = "NUM";
+    num->SetDataSet(&table);
+    table.OnCalcFields = [](TDataSet* ds) {
+        ds->FieldByName("LABEL")->SetAsString("Nr. " + ds->FieldByName("NUM")->AsString());
+    };
+    table.Open();
+    EXPECT_EQ(table.FieldCount(), 2);  // persistent fields only
+    EXPECT_EQ(table.FieldByName("LABEL")->AsString(), "Nr. 1");
+    table.Next();
+    EXPECT_EQ(table.FieldByName("LABEL")->AsString(), "Nr. 2");
+    num->SetIndex(0);
+    EXPECT_EQ(table.Fields(0), num);
+    EXPECT_EQ(calc->Index(), 1);
+    table.Close();
+    EXPECT_EQ(table.FieldCount(), 2);  // persistent fields survive closing
+}
+
+TEST_F(DataSetTest, IndexKeysAndRanges)
+{
+    table.SetIndexName("NAME");
+    table.Open();
+    EXPECT_EQ(table.FieldByName("NAME")->AsString(), "R01");
+    EXPECT_EQ(table.IndexFieldCount(), 1);
+    EXPECT_EQ(table.IndexFields(0)->FieldName, "NAME");
+    EXPECT_TRUE(table.FindKey({"R17"}));
+    EXPECT_EQ(table.FieldByName("NUM")->AsInteger(), 34);
+    EXPECT_FALSE(table.FindKey({"R99"}));
+    EXPECT_EQ(table.FieldByName("NUM")->AsInteger(), 34);  // stays on its record
+    table.FindNearest({"R2"});
+    EXPECT_EQ(table.FieldByName("NAME")->AsString(), "R20");
+
+    table.SetKey();
+    EXPECT_EQ(table.State(), dsSetKey);
+    table.FieldByName("NAME")->SetAsString("R05");
+    EXPECT_TRUE(table.GotoKey());
+    EXPECT_EQ(table.State(), dsBrowse);
+    EXPECT_EQ(table.FieldByName("NUM")->AsInteger(), 46);
+
+    table.SetRange({"R10"}, {"R12"});
+    std::vector<std::string> names;
+    for (table.First(); !table.Eof(); table.Next())
+        names.push_back(table.FieldByName("NAME")->AsString().toStdString());
+    EXPECT_EQ(names, (std::vector<std::string>{"R10", "R11", "R12"}));
+    table.CancelRange();
+    EXPECT_EQ(table.RecordCount(), 50);
+
+    table.SetIndexFieldNames("NUM");
+    EXPECT_EQ(table.IndexName(), "");
+    EXPECT_EQ(table.IndexFieldNames(), "NUM");
+    table.SetIndexName("");
+    EXPECT_EQ(table.IndexFieldNames(), "");
+    EXPECT_EQ(table.IndexDefs().Count(), 6);
+    EXPECT_EQ(table.IndexDefs().IndexOf("price"), 2);
+    EXPECT_EQ(table.IndexDefs().Items(2).Fields, "PRICE");
+}
+
+TEST_F(DataSetTest, MasterDetailAndCircularLinks)
+{
+    dbi.AddTable("DETAIL", {"OWNER:C:10", "TEXT:C:10"});
+    for (const char* owner : {"R50", "R49", "R50"})
+        dbi.AddRecord("DETAIL", {owner, "x"});
+    TTable detail;
+    detail.SetTableName("DETAIL");
+    detail.SetIndexName("OWNER");
+    detail.SetMasterSource(&source);
+    detail.SetMasterFields("NAME");
+    table.Open();
+    detail.Open();
+    EXPECT_EQ(detail.RecordCount(), 2);
+    table.Next();
+    EXPECT_EQ(detail.RecordCount(), 1);
+    EXPECT_EQ(detail.FieldByName("OWNER")->AsString(), "R49");
+
+    TDataSource detailSource(&detail);
+    try {
+        table.SetMasterSource(&detailSource);
+        FAIL() << "circular link accepted";
+    } catch (const EDatabaseError& e) {
+        EXPECT_EQ(e.Message, "Zirkuläre Datenverbindungen sind nicht erlaubt");
+    }
+}
+
+TEST_F(DataSetTest, OpenErrors)
+{
+    TTable t;
+    try {
+        t.Open();
+        FAIL();
+    } catch (const EDatabaseError& e) {
+        EXPECT_EQ(e.Message, "Eigenschaft TableName fehlt");
+    }
+    t.SetTableName("FEHLT");
+    EXPECT_THROW(t.Open(), EDatabaseError);
+    EXPECT_FALSE(t.Active());
+    EXPECT_EQ(dbi.OpenCursors(), 0);
+
+    table.SetReadOnly(true);
+    table.Open();
+    EXPECT_FALSE(table.CanModify());
+    EXPECT_THROW(table.Edit(), EDatabaseError);
+    EXPECT_THROW(table.SetReadOnly(false), EDatabaseError);  // only while closed
+}
+
+TEST_F(DataSetTest, EmptyTableAndLockFailure)
+{
+    dbi.AddTable("LEER", {"A:C:5"});
+    TTable empty;
+    empty.SetTableName("LEER");
+    empty.Open();
+    EXPECT_TRUE(empty.IsEmpty());
+    EXPECT_TRUE(empty.Bof());
+    EXPECT_TRUE(empty.Eof());
+    EXPECT_EQ(empty.RecNo(), -1);
+    EXPECT_THROW(empty.Delete(), EDatabaseError);
+    empty.Edit();  // an empty dataset inserts instead
+    EXPECT_EQ(empty.State(), dsInsert);
+    empty.FieldByName("A")->SetAsString("eins");
+    empty.Post();
+    EXPECT_FALSE(empty.IsEmpty());
+    EXPECT_EQ(empty.RecordCount(), 1);
+
+    dbi.TableOf("ALBUM").lockedRecord = 1;
+    table.Open();
+    EXPECT_THROW(table.Edit(), EDatabaseError);
+    EXPECT_EQ(table.State(), dsBrowse);
+}
+
+}  // namespace
