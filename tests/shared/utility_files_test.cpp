@@ -187,6 +187,35 @@ TEST_F(UtilityFiles, CountFiles)
     EXPECT_EQ(qktCountFiles("X:\\", "*.*", true, 0, 0), 0);
 }
 
+TEST_F(UtilityFiles, LongPathsAndNamesOutsideWindows1252)
+{
+    // Deeper than the old 260-character limit.
+    QString deep = "weg";
+    std::string deepLinux = "weg";
+    for (int i = 0; i < 12; ++i) {
+        deep += "\\ordner_mit_langem_namen_" + QString::number(i);
+        deepLinux += "/ordner_mit_langem_namen_" + std::to_string(i);
+    }
+    WriteFile(dir / deepLinux / "a.jpg", "12345");
+    ASSERT_GT(W(deep + "\\a.jpg").size(), 300);
+    EXPECT_EQ(qktFileSize(W(deep + "\\a.jpg")), 5);
+    EXPECT_EQ(qktCountFiles(W("weg"), "*.JPG", true, 0, 0), 1);
+
+    // Names Windows-1252 cannot hold are plain Linux names here.
+    const QString russisch = QString::fromUtf8("Фото_日本.jpg");
+    EXPECT_TRUE(qktMoveFileSafe(W(deep + "\\a.jpg"), W(russisch)));
+    EXPECT_EQ(ReadFile(dir / "Фото_日本.jpg"), "12345");
+    QString text;
+    qktFileFingerprint(W(russisch), text);
+    EXPECT_EQ(text, QString::number('3' + '4' - '5'));
+    qktFileFingerprint(W("weg"), text);  // a folder is no file
+    EXPECT_EQ(text, "");
+
+    TPromptRecorder prompts;
+    EXPECT_TRUE(qktKillPath(W("weg")));
+    EXPECT_FALSE(fs::exists(dir / "weg"));
+}
+
 TEST(UtilityFolders, DesktopFolder)
 {
     QString path = "alt";
