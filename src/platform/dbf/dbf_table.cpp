@@ -85,10 +85,12 @@ std::string SiblingPath(const std::string& tablePath, const char* upperExtension
 
 std::string MemoPathFor(const std::string& tablePath) { return SiblingPath(tablePath, ".FPT"); }
 
+bool DbfTable::Foreign() const { return ownerPid_ != ::getpid(); }
+
 DbfTable::~DbfTable()
 {
     std::string ignored;
-    FlushHeader(ignored);
+    if (!Foreign()) FlushHeader(ignored);
     auto& reg = Registry();
     auto it = reg.find({device_, inode_});
     if (it != reg.end() && it->second.expired()) reg.erase(it);
@@ -113,7 +115,8 @@ std::shared_ptr<DbfTable> DbfTable::Open(const std::string& path, OpenMode mode,
     auto& reg = Registry();
     auto it = reg.find(key);
     if (it != reg.end()) {
-        if (auto table = it->second.lock()) {
+        auto table = it->second.lock();
+        if (table && !table->Foreign()) {
             if (table->exclusive_ || mode == OpenMode::Exclusive) {
                 error = "Tabelle " + path + " ist bereits geöffnet und kann nicht exklusiv benutzt werden";
                 return nullptr;
@@ -137,6 +140,7 @@ std::shared_ptr<DbfTable> DbfTable::Open(const std::string& path, OpenMode mode,
     table->path_ = path;
     table->writable_ = writable;
     table->exclusive_ = mode == OpenMode::Exclusive;
+    table->ownerPid_ = ::getpid();
     table->device_ = key.first;
     table->inode_ = key.second;
     if (!OfdLock(fd, table->exclusive_ ? F_WRLCK : F_RDLCK, kUseLock)) {
@@ -396,7 +400,7 @@ void DbfTable::Unlock(std::uint32_t recno, int owner)
 {
     for (auto it = locks_.begin(); it != locks_.end();) {
         if (it->second == owner && (recno == 0 || it->first == recno)) {
-            if (!exclusive_ && writable_)
+            if (!exclusive_ && writable_ && !Foreign())
                 OfdLock(fd_.get(), F_UNLCK, kRecordLockBase + off_t(it->first));
             it = locks_.erase(it);
         } else {
@@ -428,7 +432,7 @@ bool DbfTable::EnsureExclusiveUse(std::string& error)
 
 void DbfTable::ReleaseExclusiveUse()
 {
-    if (!exclusive_ && fd_.valid()) OfdLock(fd_.get(), F_RDLCK, kUseLock);
+    if (!exclusive_ && fd_.valid() && !Foreign()) OfdLock(fd_.get(), F_RDLCK, kUseLock);
 }
 
 bool DbfTable::Reopen(std::string& error)
@@ -623,7 +627,7 @@ void DbfTable::Detach(TableClient* client)
 {
     clients_.erase(std::remove(clients_.begin(), clients_.end(), client), clients_.end());
     std::string ignored;
-    if (clients_.empty()) FlushHeader(ignored);
+    if (clients_.empty() && !Foreign()) FlushHeader(ignored);
 }
 
 void DbfTable::AddObserver(RecordObserver* observer) { observers_.push_back(observer); }

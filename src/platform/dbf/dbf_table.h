@@ -131,6 +131,11 @@ private:
     std::unique_ptr<MemoFile> memo_;
     std::string memoError_;
     std::uint64_t device_ = 0, inode_ = 0;
+    // The process that opened the file. A forked child inherits the object
+    // but shares its open file description with the parent: it must neither
+    // release the parent's locks nor write through it.
+    int ownerPid_ = 0;
+    bool Foreign() const;
     std::map<std::uint32_t, int> locks_;  // record -> owning area
     std::vector<TableClient*> clients_;
     std::vector<RecordObserver*> observers_;
