@@ -5,7 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -35,17 +37,23 @@ struct Index {
     bool broken = false;
     std::vector<int> hits;  // matches of the last FtsSet
     size_t nextHit = 0;
-    sqlite3_stmt* insert = nullptr;
-    sqlite3_stmt* update = nullptr;
+    sqlite3_stmt* putMain = nullptr;
+    sqlite3_stmt* putRecent = nullptr;
     sqlite3_stmt* count = nullptr;
+    sqlite3_stmt* recentCount = nullptr;
 
     ~Index() {
-        sqlite3_finalize(insert);
-        sqlite3_finalize(update);
-        sqlite3_finalize(count);
+        for (sqlite3_stmt* s : {putMain, putRecent, count, recentCount}) sqlite3_finalize(s);
         if (db) sqlite3_close_v2(db);
     }
 };
+
+// Changes after a build go to the small table "recent" first: FTS5 pays for
+// every commit on a large index with merge work, a small table keeps a
+// single add cheap. An entry in "recent" hides the same entry of the main
+// table "fts". When "recent" reaches this many entries they are moved into
+// the main table in one transaction.
+constexpr int kRecentLimit = 2000;
 
 std::mutex gMutex;
 std::map<int, std::unique_ptr<Index>> gIndexes;
@@ -82,8 +90,10 @@ int Fail(Index& ix, int rc) {
     }
 }
 
-bool Exec(sqlite3* db, const char* sql) {
-    return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+bool Exec(sqlite3* db, const char* sql, int* rcOut = nullptr) {
+    int rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+    if (rcOut) *rcOut = rc;
+    return rc == SQLITE_OK;
 }
 
 // Runs a query expected to give one integer; false on any failure.
@@ -98,12 +108,16 @@ bool QueryInt(sqlite3* db, const char* sql, int64_t& value, int* rcOut = nullptr
 }
 
 bool Prepare(Index& ix) {
-    return sqlite3_prepare_v3(ix.db, "INSERT INTO fts(body) VALUES(?1)", -1,
-                              SQLITE_PREPARE_PERSISTENT, &ix.insert, nullptr) == SQLITE_OK &&
-           sqlite3_prepare_v3(ix.db, "UPDATE fts SET body = ?1 WHERE rowid = ?2", -1,
-                              SQLITE_PREPARE_PERSISTENT, &ix.update, nullptr) == SQLITE_OK &&
-           sqlite3_prepare_v3(ix.db, "SELECT coalesce(max(rowid), 0) FROM fts", -1,
-                              SQLITE_PREPARE_PERSISTENT, &ix.count, nullptr) == SQLITE_OK;
+    auto prep = [&](const char* sql, sqlite3_stmt** stmt) {
+        return sqlite3_prepare_v3(ix.db, sql, -1, SQLITE_PREPARE_PERSISTENT, stmt, nullptr) ==
+               SQLITE_OK;
+    };
+    return prep("INSERT OR REPLACE INTO fts(rowid, body) VALUES(?1, ?2)", &ix.putMain) &&
+           prep("INSERT OR REPLACE INTO recent(rowid, body) VALUES(?1, ?2)", &ix.putRecent) &&
+           prep("SELECT max((SELECT coalesce(max(rowid), 0) FROM fts),"
+                " (SELECT coalesce(max(rowid), 0) FROM recent))",
+                &ix.count) &&
+           prep("SELECT count(*) FROM recent_content", &ix.recentCount);
 }
 
 void ConfigureConnection(sqlite3* db) {
@@ -113,35 +127,118 @@ void ConfigureConnection(sqlite3* db) {
     Exec(db, "PRAGMA cell_size_check = ON");
 }
 
+// Steps a persistent statement that gives one integer.
+int StepInt(Index& ix, sqlite3_stmt* stmt, int64_t& value) {
+    sqlite3_reset(stmt);
+    int rc = sqlite3_step(stmt);
+    if (rc == SQLITE_ROW) value = sqlite3_column_int64(stmt, 0);
+    sqlite3_reset(stmt);
+    return rc == SQLITE_ROW ? 0 : Fail(ix, rc);
+}
+
 // The number of entries, or a negative error code.
 int Count(Index& ix) {
     if (ix.broken) return kFtsErrUnusable;
-    sqlite3_reset(ix.count);
-    int rc = sqlite3_step(ix.count);
-    if (rc != SQLITE_ROW) {
-        sqlite3_reset(ix.count);
-        return Fail(ix, rc);
-    }
-    int64_t n = sqlite3_column_int64(ix.count, 0);
-    sqlite3_reset(ix.count);
-    return static_cast<int>(n);
+    int64_t n = 0;
+    int err = StepInt(ix, ix.count, n);
+    return err ? err : static_cast<int>(n);
 }
 
-// Stores the folded text under entry recNo (which must exist).
-int Store(Index& ix, std::string_view text, int recNo) {
+// Moves the entries of "recent" into the main table, in one transaction.
+// A failure leaves them where they are; the next change tries again.
+void Consolidate(Index& ix) {
+    int rc = SQLITE_OK;
+    if (Exec(ix.db, "BEGIN IMMEDIATE", &rc) &&
+        Exec(ix.db, "INSERT OR REPLACE INTO fts(rowid, body) SELECT rowid, body FROM recent", &rc) &&
+        Exec(ix.db, "DELETE FROM recent", &rc) && Exec(ix.db, "COMMIT", &rc))
+        return;
+    Exec(ix.db, "ROLLBACK");
+    Fail(ix, rc);
+}
+
+// Stores the text as entry recNo: new entries get count + 1, existing ones
+// 1..count. Answers recNo or a negative error code.
+int Put(Index& ix, std::string_view text, int recNo, bool append) {
     if (ix.broken) return kFtsErrUnusable;
     if (ix.readOnly) return kFtsErrReadOnly;
-    int count = Count(ix);
-    if (count < 0) return count;
-    if (recNo < 1 || recNo > count) return kFtsErrArgument;
-    std::string body = fts::Win1252ToUtf8(fts::FoldText(text));
-    sqlite3_bind_text(ix.update, 1, body.data(), static_cast<int>(body.size()), SQLITE_STATIC);
-    sqlite3_bind_int(ix.update, 2, recNo);
-    int rc = sqlite3_step(ix.update);
-    sqlite3_reset(ix.update);
-    sqlite3_clear_bindings(ix.update);
-    if (rc != SQLITE_DONE) return Fail(ix, rc);
-    return recNo;
+    bool building = !ix.buildPath.empty();
+    if (!building && !Exec(ix.db, "BEGIN IMMEDIATE")) return kFtsErrWrite;
+    int result = Count(ix);
+    if (result >= 0) {
+        if (append)
+            recNo = result + 1;
+        if (recNo < 1 || recNo > result + (append ? 1 : 0)) {
+            result = kFtsErrArgument;
+        } else {
+            std::string body = fts::Win1252ToUtf8(fts::FoldText(text));
+            sqlite3_stmt* put = building ? ix.putMain : ix.putRecent;
+            sqlite3_bind_int(put, 1, recNo);
+            sqlite3_bind_text(put, 2, body.data(), static_cast<int>(body.size()), SQLITE_STATIC);
+            int rc = sqlite3_step(put);
+            sqlite3_reset(put);
+            sqlite3_clear_bindings(put);
+            result = rc == SQLITE_DONE ? recNo : Fail(ix, rc);
+        }
+    }
+    if (building) return result;
+    int rc = SQLITE_OK;
+    if (result < 0 || !Exec(ix.db, "COMMIT", &rc)) {
+        Exec(ix.db, "ROLLBACK");
+        return result < 0 ? result : Fail(ix, rc);
+    }
+    int64_t recent = 0;
+    if (StepInt(ix, ix.recentCount, recent) == 0 && recent >= kRecentLimit) Consolidate(ix);
+    return result;
+}
+
+// Entry numbers of one table whose text holds every word, ascending.
+int Matches(Index& ix, const char* table, const std::vector<std::string>& words,
+            std::vector<int>& out) {
+    // Words of three characters or more go through the trigram index as
+    // quoted strings (substring match); shorter ones are tested on the text.
+    std::string match, sql = std::string("SELECT rowid FROM ") + table + " WHERE 1";
+    std::vector<std::string> shortWords;
+    for (const std::string& w : words) {
+        std::string utf8 = fts::Win1252ToUtf8(w);
+        if (w.size() >= 3) {
+            std::string quoted = "\"";
+            for (char c : utf8) {
+                quoted.push_back(c);
+                if (c == '"') quoted.push_back('"');
+            }
+            quoted.push_back('"');
+            match += (match.empty() ? "" : " AND ") + quoted;
+        } else {
+            shortWords.push_back(std::move(utf8));
+            sql += " AND instr(body, ?) > 0";
+        }
+    }
+    if (!match.empty()) sql = sql + " AND " + table + " MATCH ?";
+    sql += " ORDER BY rowid";
+
+    Statement s;
+    int rc = sqlite3_prepare_v2(ix.db, sql.c_str(), -1, &s.stmt, nullptr);
+    if (rc != SQLITE_OK) return Fail(ix, rc);
+    int param = 1;
+    for (const std::string& w : shortWords)
+        sqlite3_bind_text(s.stmt, param++, w.data(), static_cast<int>(w.size()), SQLITE_STATIC);
+    if (!match.empty())
+        sqlite3_bind_text(s.stmt, param, match.data(), static_cast<int>(match.size()),
+                          SQLITE_STATIC);
+    while ((rc = sqlite3_step(s.stmt)) == SQLITE_ROW)
+        out.push_back(static_cast<int>(sqlite3_column_int64(s.stmt, 0)));
+    return rc == SQLITE_DONE ? 0 : Fail(ix, rc);
+}
+
+// Entry numbers held by "recent" (they hide the main table's entries), ascending.
+int RecentEntries(Index& ix, std::vector<int>& out) {
+    Statement s;
+    int rc = sqlite3_prepare_v2(ix.db, "SELECT id FROM recent_content ORDER BY id", -1, &s.stmt,
+                                nullptr);
+    if (rc != SQLITE_OK) return Fail(ix, rc);
+    while ((rc = sqlite3_step(s.stmt)) == SQLITE_ROW)
+        out.push_back(static_cast<int>(sqlite3_column_int64(s.stmt, 0)));
+    return rc == SQLITE_DONE ? 0 : Fail(ix, rc);
 }
 
 bool SyncFile(const std::string& path) {
@@ -172,10 +269,10 @@ bool Validate(Index& ix) {
     if (!QueryInt(ix.db, "PRAGMA application_id", value) || value != kApplicationId) return false;
     if (!QueryInt(ix.db, "PRAGMA user_version", value) || value != kLayoutVersion) return false;
     if (!QueryInt(ix.db,
-                  "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'fts'"
-                  " AND sql LIKE '%fts5%trigram%'",
+                  "SELECT count(*) FROM sqlite_master WHERE type = 'table'"
+                  " AND name IN ('fts', 'recent') AND sql LIKE '%fts5%trigram%'",
                   value) ||
-        value != 1)
+        value != 2)
         return false;
 
     if (!ix.readOnly) {
@@ -202,11 +299,17 @@ bool Validate(Index& ix) {
     if (::stat(ix.path.c_str(), &info) != 0) return false;
     if (!walPending && pages * pageSize > static_cast<int64_t>(info.st_size)) return false;
 
-    // Touch the content and the index structure once.
-    if (!QueryInt(ix.db, "SELECT coalesce(max(rowid), 0) FROM fts", value)) return false;
-    int rc = SQLITE_OK;
-    QueryInt(ix.db, "SELECT rowid FROM fts WHERE fts MATCH '\"lx-probe\"' LIMIT 1", value, &rc);
-    return rc == SQLITE_ROW || rc == SQLITE_DONE;
+    // Touch the contents and the index structures once.
+    for (const char* sql : {"SELECT coalesce(max(rowid), 0) FROM fts",
+                            "SELECT count(*) FROM recent_content"})
+        if (!QueryInt(ix.db, sql, value)) return false;
+    for (const char* sql : {"SELECT rowid FROM fts WHERE fts MATCH '\"lx-probe\"' LIMIT 1",
+                            "SELECT rowid FROM recent WHERE recent MATCH '\"lx-probe\"' LIMIT 1"}) {
+        int rc = SQLITE_OK;
+        QueryInt(ix.db, sql, value, &rc);
+        if (rc != SQLITE_ROW && rc != SQLITE_DONE) return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -249,7 +352,8 @@ int FtsCreate(const char* fileName, int, int, int, int) {
               Exec(ix->db, ("PRAGMA user_version = " + std::to_string(kLayoutVersion)).c_str()) &&
               Exec(ix->db, "BEGIN") &&
               Exec(ix->db,
-                   "CREATE VIRTUAL TABLE fts USING fts5(body, tokenize = 'trigram case_sensitive 1')") &&
+                   "CREATE VIRTUAL TABLE fts USING fts5(body, tokenize = 'trigram case_sensitive 1');"
+                   "CREATE VIRTUAL TABLE recent USING fts5(body, tokenize = 'trigram case_sensitive 1')") &&
               Prepare(*ix);
     if (!ok) {
         ix.reset();
@@ -262,28 +366,19 @@ int FtsCreate(const char* fileName, int, int, int, int) {
 int FtsAdd(int handle, std::string_view text) {
     std::lock_guard lock(gMutex);
     Index* ix = Find(handle);
-    if (!ix) return kFtsErrUnusable;
-    if (ix->broken) return kFtsErrUnusable;
-    if (ix->readOnly) return kFtsErrReadOnly;
-    std::string body = fts::Win1252ToUtf8(fts::FoldText(text));
-    sqlite3_bind_text(ix->insert, 1, body.data(), static_cast<int>(body.size()), SQLITE_STATIC);
-    int rc = sqlite3_step(ix->insert);
-    sqlite3_reset(ix->insert);
-    sqlite3_clear_bindings(ix->insert);
-    if (rc != SQLITE_DONE) return Fail(*ix, rc);
-    return static_cast<int>(sqlite3_last_insert_rowid(ix->db));
+    return ix ? Put(*ix, text, 0, true) : kFtsErrUnusable;
 }
 
 int FtsReplace(int handle, std::string_view text, int recNo) {
     std::lock_guard lock(gMutex);
     Index* ix = Find(handle);
-    return ix ? Store(*ix, text, recNo) : kFtsErrUnusable;
+    return ix ? Put(*ix, text, recNo, false) : kFtsErrUnusable;
 }
 
 int FtsDelete(int handle, int recNo) {
     std::lock_guard lock(gMutex);
     Index* ix = Find(handle);
-    return ix ? Store(*ix, {}, recNo) : kFtsErrUnusable;
+    return ix ? Put(*ix, {}, recNo, false) : kFtsErrUnusable;
 }
 
 int FtsSet(int handle, std::string_view query) {
@@ -293,51 +388,31 @@ int FtsSet(int handle, std::string_view query) {
     ix->hits.clear();
     ix->nextHit = 0;
 
+    // Keys are texts that are not empty and not hidden by a newer entry.
     int rc = SQLITE_OK;
     int64_t any = 0;
-    if (!QueryInt(ix->db, "SELECT 1 FROM fts WHERE body <> '' LIMIT 1", any, &rc))
-        return rc == SQLITE_DONE ? kFtsErrNoKeys : Fail(*ix, rc);
+    if (!QueryInt(ix->db, "SELECT 1 FROM recent WHERE body <> '' LIMIT 1", any, &rc)) {
+        if (rc != SQLITE_DONE) return Fail(*ix, rc);
+        if (!QueryInt(ix->db,
+                      "SELECT 1 FROM fts WHERE body <> ''"
+                      " AND rowid NOT IN (SELECT id FROM recent_content) LIMIT 1",
+                      any, &rc))
+            return rc == SQLITE_DONE ? kFtsErrNoKeys : Fail(*ix, rc);
+    }
 
     std::vector<std::string> words = fts::QueryWords(query);
     if (words.empty()) return 0;
 
-    // Words of three characters or more go through the trigram index as
-    // quoted strings (substring match); shorter ones are tested on the text.
-    std::string match, sql = "SELECT rowid FROM fts WHERE 1";
-    std::vector<std::string> shortWords;
-    for (const std::string& w : words) {
-        std::string utf8 = fts::Win1252ToUtf8(w);
-        if (w.size() >= 3) {
-            std::string quoted = "\"";
-            for (char c : utf8) {
-                quoted.push_back(c);
-                if (c == '"') quoted.push_back('"');
-            }
-            quoted.push_back('"');
-            match += (match.empty() ? "" : " AND ") + quoted;
-        } else {
-            shortWords.push_back(std::move(utf8));
-            sql += " AND instr(body, ?) > 0";
-        }
-    }
-    if (!match.empty()) sql += " AND fts MATCH ?";
-    sql += " ORDER BY rowid";
-
-    Statement s;
-    rc = sqlite3_prepare_v2(ix->db, sql.c_str(), -1, &s.stmt, nullptr);
-    if (rc != SQLITE_OK) return Fail(*ix, rc);
-    int param = 1;
-    for (const std::string& w : shortWords)
-        sqlite3_bind_text(s.stmt, param++, w.data(), static_cast<int>(w.size()), SQLITE_STATIC);
-    if (!match.empty())
-        sqlite3_bind_text(s.stmt, param, match.data(), static_cast<int>(match.size()),
-                          SQLITE_STATIC);
-    while ((rc = sqlite3_step(s.stmt)) == SQLITE_ROW)
-        ix->hits.push_back(static_cast<int>(sqlite3_column_int64(s.stmt, 0)));
-    if (rc != SQLITE_DONE) {
-        ix->hits.clear();
-        return Fail(*ix, rc);
-    }
+    std::vector<int> main, recent, hidden;
+    int err = Matches(*ix, "fts", words, main);
+    if (!err) err = Matches(*ix, "recent", words, recent);
+    if (!err && !main.empty()) err = RecentEntries(*ix, hidden);
+    if (err) return err;
+    std::vector<int> visible;
+    std::set_difference(main.begin(), main.end(), hidden.begin(), hidden.end(),
+                        std::back_inserter(visible));
+    std::merge(visible.begin(), visible.end(), recent.begin(), recent.end(),
+               std::back_inserter(ix->hits));
     return static_cast<int>(ix->hits.size());
 }
 

@@ -284,6 +284,48 @@ TEST_F(FtsIndex, FileHoldsFoldedUtf8TextPerEntry) {
     EXPECT_FALSE(fs::exists(file.string() + ".lxbuild"));
 }
 
+// Many single changes after a build (they are kept in a small side table
+// and moved into the main index now and then): numbering and hits stay right.
+TEST_F(FtsIndex, ManySingleChangesKeepNumbersAndHits) {
+    std::vector<std::string> texts;
+    for (int i = 1; i <= 100; ++i) texts.push_back("alt" + std::to_string(i) + "x");
+    int h = Keep(Build(file, texts));
+    EXPECT_EQ(FtsReplace(h, "ersetzt", 50), 50);
+    for (int i = 1; i <= 2100; ++i) {
+        ASSERT_EQ(FtsAdd(h, "zusatz" + std::to_string(i) + "x"), 100 + i);
+        if (i == 1000) EXPECT_EQ(FtsDelete(h, 70), 70);
+    }
+    EXPECT_EQ(FtsReplace(h, "ersetzt", 60), 60);
+    EXPECT_EQ(FtsReplace(h, "wieder", 2150), 2150);
+
+    auto check = [&] {
+        EXPECT_EQ(FtsNumRecs(h), 2200);
+        EXPECT_EQ(FtsSet(h, "zusatz"), 2099);
+        EXPECT_EQ(Hits(h, "ersetzt"), (std::vector<int>{50, 60}));
+        EXPECT_EQ(Hits(h, "alt50x"), std::vector<int>{});
+        EXPECT_EQ(Hits(h, "alt70x"), std::vector<int>{});
+        EXPECT_EQ(Hits(h, "alt71x"), std::vector<int>{71});
+        EXPECT_EQ(Hits(h, "zusatz2050x"), std::vector<int>{});
+        EXPECT_EQ(Hits(h, "zusatz1x"), std::vector<int>{101});
+        EXPECT_EQ(Hits(h, "wieder"), std::vector<int>{2150});
+    };
+    check();
+    FtsClose(h);
+    open.clear();
+    h = Keep(FtsOpen(file.c_str(), 20, 0));
+    check();
+
+    // From outside: the changes did not all stay in the side table.
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    sqlite3_stmt* s = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT count(*) FROM recent", -1, &s, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_step(s), SQLITE_ROW);
+    EXPECT_LT(sqlite3_column_int(s, 0), 2000);
+    sqlite3_finalize(s);
+    sqlite3_close(db);
+}
+
 // ---------------------------------------------------------------- album-sized
 
 class FtsAlbum : public FtsIndex {
