@@ -35,12 +35,12 @@ bool Stat(const QString& path, struct stat& st)
     return !l.isEmpty() && ::stat(E(l).constData(), &st) == 0;
 }
 
-int AttrOf(const QString& name, const struct stat& st, const QString& linuxPath)
+int AttrOf(const QString& name, const struct stat& st)
 {
     int attr = S_ISDIR(st.st_mode) ? faDirectory : faArchive;
     if (name.startsWith(u'.'))
         attr |= faHidden;
-    if (::access(E(linuxPath).constData(), W_OK) != 0)
+    if (!(st.st_mode & S_IWUSR))
         attr |= faReadOnly;
     return attr;
 }
@@ -168,7 +168,7 @@ int FileGetAttr(const QString& path)
     struct stat st;
     if (!Stat(path, st))
         return -1;
-    return AttrOf(ExtractFileName(path), st, L(path));
+    return AttrOf(ExtractFileName(path), st);
 }
 
 int FileSetAttr(const QString& path, int attr)
@@ -349,7 +349,7 @@ int FindFirst(const QString& mask, int attr, TSearchRec& rec)
         if (::stat(E(e.LinuxPath).constData(), &st) != 0)
             continue;  // dangling link
         e.Name = name;
-        e.Attr = AttrOf(name, st, e.LinuxPath);
+        e.Attr = AttrOf(name, st);
         // Folders and hidden entries only when asked for.
         if ((e.Attr & faDirectory) && !(attr & faDirectory))
             continue;
