@@ -11,35 +11,30 @@ namespace dbfexpr {
 
 namespace {
 
-struct CaseTables {
-    std::array<unsigned char, 256> upper{};
-    std::array<unsigned char, 256> lower{};
-    CaseTables()
-    {
-        for (int i = 0; i < 256; ++i)
-            upper[i] = lower[i] = static_cast<unsigned char>(i);
-        auto pair = [this](int up, int low) {
-            upper[low] = static_cast<unsigned char>(up);
-            lower[up] = static_cast<unsigned char>(low);
-        };
-        for (int c = 'A'; c <= 'Z'; ++c)
-            pair(c, c + 32);
-        // Latin-1 letters: 0xC0-0xDE and 0xE0-0xFE, except the multiplication
-        // and division signs; 0xDF (sharp s) stays as it is.
-        for (int c = 0xC0; c <= 0xDE; ++c)
-            if (c != 0xD7)
-                pair(c, c + 32);
-        pair(0x8A, 0x9A);  // S caron
-        pair(0x8C, 0x9C);  // OE
-        pair(0x8E, 0x9E);  // Z caron
-        pair(0x9F, 0xFF);  // Y diaeresis
-    }
-};
-
-const CaseTables& Tables()
+// Pairs of upper- and lower-case letters: ASCII, the Latin-1 letters
+// 0xC0-0xDE / 0xE0-0xFE except the multiplication and division signs, and
+// the four letters of 0x8A-0x9F. 0xDF (sharp s) has no upper-case form.
+constexpr std::array<unsigned char, 256> MakeCaseTable(bool upper)
 {
-    static const CaseTables tables;
-    return tables;
+    std::array<unsigned char, 256> t{};
+    for (int i = 0; i < 256; ++i)
+        t[static_cast<std::size_t>(i)] = static_cast<unsigned char>(i);
+    auto pair = [&](int up, int low) {
+        if (upper)
+            t[static_cast<std::size_t>(low)] = static_cast<unsigned char>(up);
+        else
+            t[static_cast<std::size_t>(up)] = static_cast<unsigned char>(low);
+    };
+    for (int c = 'A'; c <= 'Z'; ++c)
+        pair(c, c + 32);
+    for (int c = 0xC0; c <= 0xDE; ++c)
+        if (c != 0xD7)
+            pair(c, c + 32);
+    pair(0x8A, 0x9A);  // S caron
+    pair(0x8C, 0x9C);  // OE
+    pair(0x8E, 0x9E);  // Z caron
+    pair(0x9F, 0xFF);  // Y diaeresis
+    return t;
 }
 
 // Powers of ten that are exact in a double.
@@ -48,8 +43,10 @@ const double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1
 
 }  // namespace
 
-unsigned char ExprUpper(unsigned char ch) { return Tables().upper[ch]; }
-unsigned char ExprLower(unsigned char ch) { return Tables().lower[ch]; }
+namespace detail {
+constinit const std::array<unsigned char, 256> kUpperTable = MakeCaseTable(true);
+constinit const std::array<unsigned char, 256> kLowerTable = MakeCaseTable(false);
+}  // namespace detail
 
 double ExprParseNumber(std::string_view s)
 {

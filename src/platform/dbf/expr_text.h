@@ -3,14 +3,21 @@
 // VAL() number reading, STR() number formatting and xBase rounding.
 #pragma once
 
+#include <array>
 #include <string>
 #include <string_view>
 
 namespace dbfexpr {
 
+namespace detail {
+// Case tables of Windows-1252, indexed by byte.
+extern const std::array<unsigned char, 256> kUpperTable;
+extern const std::array<unsigned char, 256> kLowerTable;
+}  // namespace detail
+
 // Upper and lower case of one Windows-1252 byte.
-unsigned char ExprUpper(unsigned char ch);
-unsigned char ExprLower(unsigned char ch);
+inline unsigned char ExprUpper(unsigned char ch) { return detail::kUpperTable[ch]; }
+inline unsigned char ExprLower(unsigned char ch) { return detail::kLowerTable[ch]; }
 
 // VAL(): leading blanks, an optional sign, digits with an optional "." part
 // and exponent; reading stops at the first other character; nothing readable
