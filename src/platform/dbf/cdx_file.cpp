@@ -873,8 +873,13 @@ void CdxFile::Load()
 CdxNode& CdxFile::Node(const CdxTag& tag, std::uint32_t page)
 {
     auto it = cache_.find(page);
-    if (it != cache_.end())
+    if (it != cache_.end()) {
+        const CdxPageFormat& format = it->second.format;
+        if (format.keyLength != tag.format_.keyLength || format.padByte != tag.format_.padByte)
+            throw CdxError("Der Index " + tag.name_ + " ist beschädigt: Seite " + std::to_string(page) +
+                           " gehört zu einem anderen Index");
         return it->second.node;
+    }
     if (page % kPageSize != 0 || page < kHeaderSize || page + std::uint64_t{kPageSize} > fileEnd_)
         throw CdxError("Der Index " + tag.name_ + " ist beschädigt: Seitenverweis " + std::to_string(page) +
                        " außerhalb der Datei");
@@ -965,7 +970,7 @@ void CdxFile::MarkDirty(CdxTag& tag)
 
 void CdxFile::Flush()
 {
-    if (fd_ < 0 || readOnly_)
+    if (fd_ < 0 || readOnly_ || !directory_)
         return;
     std::vector<std::uint32_t> pages;
     for (const auto& [page, cached] : cache_)
