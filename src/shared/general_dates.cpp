@@ -1,7 +1,5 @@
 #include "shared/general_dates.h"
 
-#include <QDate>
-
 #include <optional>
 
 #include "platform/core/sys_utils.h"
@@ -81,6 +79,7 @@ int TagesNummer(int tag, int monat, int jahr)
 
 int HeuteTagesNummer()
 {
-    const QDate heute = QDate::currentDate();
-    return TagesNummer(heute.day(), heute.month(), heute.year());
+    int jahr, monat, tag;
+    DecodeDate(Date(), jahr, monat, tag);
+    return TagesNummer(tag, monat, jahr);
 }

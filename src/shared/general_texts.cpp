@@ -152,6 +152,16 @@ int StringInListeGenau(const QStringList& liste, const QString& text)
     return -1;
 }
 
+int StringInListeSuchen(const TStringList& liste, const QString& text)
+{
+    return StringInListeSuchen(liste.ToQStringList(), text);
+}
+
+int StringInListeGenau(const TStringList& liste, const QString& text)
+{
+    return StringInListeGenau(liste.ToQStringList(), text);
+}
+
 bool EnthaeltUmlaut(const QString& text)
 {
     for (const QChar c : text)

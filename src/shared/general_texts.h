@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "platform/core/string_list.h"
+
 // Folder part up to the last "\", with or without that "\"; a path of exactly
 // 3 characters (a drive root "C:\") comes back unchanged; no "\" gives "".
 QString PfadVonDatei(const QString& pfad, bool mitBackslash);
@@ -40,8 +42,10 @@ int ZeichenAnzahl(const QString& text, QChar zeichen);
 int LetztePosition(const QString& text, QChar zeichen);
 // Index of the first item that contains the text, both upper-cased; -1 when none.
 int StringInListeSuchen(const QStringList& liste, const QString& text);
+int StringInListeSuchen(const TStringList& liste, const QString& text);
 // Index of the first item equal to the text ignoring case; -1 when none.
 int StringInListeGenau(const QStringList& liste, const QString& text);
+int StringInListeGenau(const TStringList& liste, const QString& text);
 bool EnthaeltUmlaut(const QString& text);
 bool EnthaeltBindestrich(const QString& text);
 // ASCII upper case, then ö, ü, ä -> Ö, Ü, Ä; ß stays.

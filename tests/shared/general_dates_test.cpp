@@ -49,10 +49,12 @@ TEST(GeneralDates, DayNumbers)
     }
 }
 
-TEST(GeneralDates, TodayUsesTheCalendar)
+TEST(GeneralDates, TodayFollowsTheProgramClock)
 {
-    const QDate heute = QDate::currentDate();
-    EXPECT_EQ(HeuteTagesNummer(), QDate(1600, 1, 1).daysTo(heute));
+    SetClockForTests(EncodeDate(2006, 5, 31) + 0.75);
+    EXPECT_EQ(HeuteTagesNummer(), QDate(1600, 1, 1).daysTo(QDate(2006, 5, 31)));
+    SetClockForTests(std::nullopt);
+    EXPECT_EQ(HeuteTagesNummer(), QDate(1600, 1, 1).daysTo(QDate::currentDate()));
 }
 
 TEST(GeneralDates, StopWatch)

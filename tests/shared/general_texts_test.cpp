@@ -86,6 +86,10 @@ TEST(GeneralTexts, ListSearch)
     EXPECT_EQ(StringInListeGenau(list, "garten"), 2);
     EXPECT_EQ(StringInListeGenau(list, "GARTE"), -1);
     EXPECT_EQ(StringInListeGenau(list, "äPFEL"), 1);
+    TStringList items;
+    items.AddStrings(list);
+    EXPECT_EQ(StringInListeSuchen(items, "TEN"), 2);
+    EXPECT_EQ(StringInListeGenau(items, "urlaub 2001"), 0);
 }
 
 TEST(GeneralTexts, Umlauts)
