@@ -45,6 +45,35 @@ std::optional<QByteArray> ReadIsoPrimaryDescriptor(const QString& path)
     return std::nullopt;
 }
 
+uint32_t LittleEndian32(const QByteArray& b, qsizetype at)
+{
+    return uint32_t(uint8_t(b[at])) | uint32_t(uint8_t(b[at + 1])) << 8
+           | uint32_t(uint8_t(b[at + 2])) << 16 | uint32_t(uint8_t(b[at + 3])) << 24;
+}
+
+// The serial Windows shows, read from the boot sector: FAT12/16 at offset 39
+// and FAT32 at 67 (after the extended boot signature 0x29; without one the
+// medium has no serial, which Windows shows as 0), exFAT at 100, NTFS the
+// low half of the 64-bit serial at 72.
+std::optional<uint32_t> BootSectorSerial(const QString& path, const QString& fsType)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray b = f.read(512);
+    if (b.size() < 512)
+        return std::nullopt;
+    if (fsType == u"exfat")
+        return LittleEndian32(b, 100);
+    if (fsType == u"ntfs")
+        return LittleEndian32(b, 72);
+    const bool fat32 = uint8_t(b[22]) == 0 && uint8_t(b[23]) == 0;  // no 16-bit FAT size
+    const qsizetype sig = fat32 ? 66 : 38;
+    if (uint8_t(b[sig]) != 0x29)
+        return 0u;
+    return LittleEndian32(b, sig + 1);
+}
+
 // Label and UUID of a device from the udev links, for devices we may not read.
 TVolumeId FromDiskLinks(const QString& device)
 {
@@ -163,15 +192,12 @@ std::optional<TVolumeId> ProbeVolume(const QString& deviceOrImage)
     if (rc != 0 || id.fsType.isEmpty())
         return std::nullopt;
 
-    if (id.fsType == u"vfat" || id.fsType == u"exfat" || id.fsType == u"msdos") {
-        // "1234-ABCD": the volume ID as written in the boot sector.
-        id.serial = SerialFromUuid(id.uuid);
-    } else if (id.fsType == u"ntfs") {
-        // 64-bit serial as 16 hex digits; Windows shows the low 32 bits.
-        bool ok = false;
-        const uint64_t v = id.uuid.toULongLong(&ok, 16);
-        if (ok)
-            id.serial = static_cast<uint32_t>(v & 0xFFFFFFFFu);
+    if (id.fsType == u"vfat" || id.fsType == u"msdos" || id.fsType == u"exfat"
+        || id.fsType == u"ntfs") {
+        // The volume ID from the boot sector (libblkid leaves out a zero one).
+        id.serial = BootSectorSerial(deviceOrImage, id.fsType);
+        if (!id.serial)
+            id.serial = SerialFromUuid(id.uuid);
     } else if (id.fsType == u"iso9660") {
         if (auto pvd = ReadIsoPrimaryDescriptor(deviceOrImage))
             id.serial = IsoDescriptorSerial(*pvd);

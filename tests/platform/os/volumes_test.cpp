@@ -1,0 +1,175 @@
+#include "platform/os/volumes.h"
+
+#include "test_environment.h"
+
+#include <QProcess>
+#include <fstream>
+#include <gtest/gtest.h>
+
+namespace {
+
+QString Q(const std::filesystem::path& p)
+{
+    return QString::fromStdString(p.string());
+}
+
+bool RunTool(const QString& program, const QStringList& args)
+{
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+        ADD_FAILURE() << program.toStdString() << " failed: " << p.readAllStandardError().toStdString();
+        return false;
+    }
+    return true;
+}
+
+// The Windows figure for an ISO 9660 disc, computed here on its own from the
+// image bytes: the primary volume descriptor is the first descriptor of type 1
+// from sector 16 on; four 8-bit sums over its 2048 bytes.
+uint32_t IsoSerialFromImage(const std::string& image)
+{
+    for (size_t sector = 16; (sector + 1) * 2048 <= image.size(); ++sector) {
+        const char* d = image.data() + sector * 2048;
+        if (std::string(d + 1, 5) != "CD001")
+            break;
+        if (static_cast<unsigned char>(d[0]) != 1)
+            continue;
+        unsigned sums[4] = {0, 0, 0, 0};
+        for (int i = 0; i < 2048; ++i)
+            sums[i % 4] = (sums[i % 4] + static_cast<unsigned char>(d[i])) & 0xFF;
+        return sums[0] << 24 | sums[1] << 16 | sums[2] << 8 | sums[3];
+    }
+    ADD_FAILURE() << "no primary volume descriptor";
+    return 0;
+}
+
+}  // namespace
+
+TEST(Volumes, FatImagesGiveTheVolumeIdAsSerial)
+{
+    lxtest::TempDir tmp;
+    struct Case {
+        QStringList options;
+        const char* size;
+        const char* id;
+        const char* label;
+        uint32_t serial;
+    } cases[] = {
+        {{}, "1440", "1234ABCD", "FOTOS", 0x1234ABCD},                                // FAT12 floppy
+        {{"-F", "16", "-s", "1"}, "8192", "00000000", "", 0},                                   // FAT16, serial 0, no label
+        {{"-F", "32", "-s", "1"}, "40000", "9A5B3C2D", "URLAUB 2006", 0x9A5B3C2D},   // FAT32, top bit set
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        const QString image = Q(tmp / ("fat" + std::to_string(n++) + ".img"));
+        QStringList args = c.options;
+        args << "-C" << "-i" << c.id;
+        if (*c.label)
+            args << "-n" << c.label;
+        args << image << c.size;
+        ASSERT_TRUE(RunTool("mkfs.vfat", args));
+        auto id = ProbeVolume(image);
+        ASSERT_TRUE(id.has_value()) << c.id;
+        EXPECT_EQ(id->fsType, "vfat");
+        EXPECT_EQ(id->label, QString::fromUtf8(c.label));
+        EXPECT_EQ(id->serial, std::optional<uint32_t>(c.serial)) << c.id;
+    }
+}
+
+TEST(Volumes, IsoImagesGiveTheDescriptorChecksum)
+{
+    lxtest::TempDir tmp;
+    lxtest::WriteFile(tmp / "inhalt/Bilder/a.jpg", "kein echtes Bild");
+    const QString fromGenisoimage = Q(tmp / "g.iso"), fromXorriso = Q(tmp / "x.iso");
+    ASSERT_TRUE(RunTool("genisoimage", {"-quiet", "-J", "-V", "BILDER_CD", "-o", fromGenisoimage, Q(tmp / "inhalt")}));
+    ASSERT_TRUE(RunTool("xorriso", {"-as", "mkisofs", "-quiet", "-V", "ALBUM 2006", "-o", fromXorriso, Q(tmp / "inhalt")}));
+    for (const auto& [image, label] : {std::pair{fromGenisoimage, "BILDER_CD"}, std::pair{fromXorriso, "ALBUM 2006"}}) {
+        auto id = ProbeVolume(image);
+        ASSERT_TRUE(id.has_value());
+        EXPECT_EQ(id->fsType, "iso9660");
+        EXPECT_EQ(id->label, label);
+        ASSERT_TRUE(id->serial.has_value());
+        EXPECT_EQ(*id->serial, IsoSerialFromImage(lxtest::ReadFile(image.toStdString())));
+    }
+}
+
+TEST(Volumes, DescriptorChecksumByHand)
+{
+    QByteArray d(2048, '\0');
+    d[0] = 0x12;
+    d[1] = 0x34;
+    d[2] = 0x56;
+    d[3] = 0x78;
+    EXPECT_EQ(IsoDescriptorSerial(d), std::optional<uint32_t>(0x12345678));
+    d[4] = char(0xFF);   // s0 = 0x12 + 0xFF + 0x02 = 0x113 -> 0x13
+    d[2047] = 0x02;      // 2047 mod 4 = 3: s3 = 0x78 + 0x02
+    d[2044] = 0x02;
+    EXPECT_EQ(IsoDescriptorSerial(d), std::optional<uint32_t>(0x1334567A));
+    EXPECT_EQ(IsoDescriptorSerial(d.left(100)), std::nullopt);
+    EXPECT_EQ(IsoDescriptorSerial(QByteArray(2048, '\x01')), std::optional<uint32_t>(0));  // 512 x 1 per sum
+}
+
+TEST(Volumes, SerialsFromUuids)
+{
+    EXPECT_EQ(SerialFromUuid("1234-ABCD"), std::optional<uint32_t>(0x1234ABCD));
+    EXPECT_EQ(SerialFromUuid("0123456789ABCDEF"), std::optional<uint32_t>(0x01234567u ^ 0x89ABCDEFu));
+    EXPECT_EQ(SerialFromUuid("c0ffee00-0000-0000-0000-000000000001"),
+              std::optional<uint32_t>(0xC0FFEE00u ^ 0x00000001u));
+    EXPECT_EQ(SerialFromUuid("abc"), std::optional<uint32_t>(0xABC00000u));
+    EXPECT_EQ(SerialFromUuid(""), std::nullopt);
+}
+
+TEST(Volumes, UnreadableOrEmptyMediaGiveNothing)
+{
+    lxtest::TempDir tmp;
+    lxtest::WriteFile(tmp / "leer.img", std::string(1 << 20, '\0'));
+    EXPECT_EQ(ProbeVolume(Q(tmp / "leer.img")), std::nullopt);
+    EXPECT_EQ(ProbeVolume(Q(tmp / "fehlt.img")), std::nullopt);
+    EXPECT_EQ(ProbeVolume(Q(tmp.path())), std::nullopt);  // a folder
+    // A damaged ISO: the signature is there, the descriptor is cut off.
+    std::string cut(16 * 2048 + 100, '\0');
+    cut.replace(16 * 2048, 6, "\x01" "CD001");
+    lxtest::WriteFile(tmp / "kaputt.iso", cut);
+    auto id = ProbeVolume(Q(tmp / "kaputt.iso"));
+    EXPECT_TRUE(!id.has_value() || !id->serial.has_value());
+}
+
+TEST(Volumes, DrivesOfTheDriveTable)
+{
+    lxtest::TempDir tmp;
+    lxtest::WriteDriveTable({
+        {"C", "/", "HD", "SYSTEM", "1A2B3C4D", 1ull << 34},
+        {"D", tmp.str(), "CDROM", "BILDER_CD", "9A5B3C2D", 0},
+        {"E", tmp.str(), "DISK", "", "000004D2", 1440000},
+        {"N", tmp.str(), "NETDRIVE", "daten", "00000000", 5000},
+        {"R", tmp.str(), "RAMDISK", "RAM", "00000001", 5},
+        {"X", tmp.str(), "CDROM", "", "leer", 0},
+    });
+    QString label;
+    uint32_t serial = 1;
+    ASSERT_TRUE(GetVolumeInformation("D:\\", label, serial));
+    EXPECT_EQ(label, "BILDER_CD");
+    EXPECT_EQ(static_cast<int32_t>(serial), -1705296851);
+    ASSERT_TRUE(GetVolumeInformation("e", label, serial));
+    EXPECT_EQ(label, "");
+    EXPECT_EQ(serial, 1234u);
+    EXPECT_FALSE(GetVolumeInformation("X:\\", label, serial));  // empty drive
+    EXPECT_FALSE(GetVolumeInformation("Q:\\", label, serial));  // no drive
+    EXPECT_FALSE(GetVolumeInformation("", label, serial));
+    EXPECT_TRUE(GetVolumeInformation("\\\\server\\daten\\", label, serial));
+    EXPECT_EQ(label, "daten");
+
+    struct Case {
+        const char* root;
+        TDriveType type;
+    } cases[] = {{"C:\\", TDriveType::Fixed},  {"d:\\", TDriveType::CDRom},    {"E:\\", TDriveType::Removable},
+                 {"N:\\", TDriveType::Remote}, {"R:\\", TDriveType::RamDisk}, {"Q:\\", TDriveType::NoRootDir}};
+    for (const Case& c : cases)
+        EXPECT_EQ(GetDriveType(c.root), c.type) << c.root;
+    EXPECT_EQ(GetDiskFreeSpace("E:\\"), 1440000);
+    EXPECT_EQ(GetDiskFreeSpace("Q:\\"), -1);
+    EXPECT_EQ(LogicalDriveLetters(), QStringList({"C", "D", "E", "N", "R", "X"}));
+    lxtest::WriteDriveTable({{"C", "/", "HD", "SYSTEM", "1A2B3C4D", 1ull << 34}});
+    EXPECT_EQ(LogicalDriveLetters(), QStringList({"C"}));
+}
