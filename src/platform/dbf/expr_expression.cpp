@@ -139,6 +139,13 @@ const std::string& Expression::Text() const { return program_->text; }
 ExprType Expression::Type() const { return program_->type; }
 std::size_t Expression::Width() const { return program_->width; }
 std::size_t Expression::RecordSizeNeeded() const { return program_->recordSizeNeeded; }
+const std::vector<ExprField>& Expression::FieldsUsed() const { return program_->fields; }
+
+bool Expression::IsSingleField() const
+{
+    const auto& code = program_->code;
+    return code.size() == 1 && code[0].op >= ExprOp::FieldChar && code[0].op <= ExprOp::FieldMemo;
+}
 
 bool Expression::Evaluate(const std::uint8_t* record, std::size_t recordSize, const ExprContext& ctx,
                           ExprValue& result, ExprError* error)

@@ -77,6 +77,13 @@ public:
     // Bytes of record buffer the expression reads (deletion flag included).
     std::size_t RecordSizeNeeded() const;
 
+    // The fields the expression reads, in the order of their first use
+    // (the key field of an index tag is the first of them).
+    const std::vector<ExprField>& FieldsUsed() const;
+
+    // True when the whole expression is one field (an alias prefix aside).
+    bool IsSingleField() const;
+
     // Evaluates over a record buffer (deletion flag byte, then the fields).
     // False with `error` filled on a run-time error (short record buffer,
     // unreadable memo, division by zero, too long a result).

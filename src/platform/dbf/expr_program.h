@@ -13,6 +13,7 @@ namespace dbfexpr {
 
 enum class ExprOp : std::uint8_t {
     Const,  // push constant a
+    // Field loads, FieldChar to FieldMemo in one run (IsSingleField relies on it).
     FieldChar,
     FieldNum,
     FieldDate,

@@ -122,6 +122,9 @@ TEST(ExprAlbumTags, EveryKeyOfTheFortyThreeTagsGivesItsKeyBytes)
         auto e = Expression::Compile(tag.key, r.Fields(), err);
         ASSERT_TRUE(e) << tag.key << ": " << err.message;
         EXPECT_EQ(e->KeyLength(&err), tag.keyLength) << tag.key;
+        // The key field: the one field the key reads; a plain field is no expression index.
+        ASSERT_EQ(e->FieldsUsed().size(), 1u) << tag.key;
+        EXPECT_EQ(e->IsSingleField(), std::string(tag.key).find('(') == std::string::npos) << tag.key;
         std::string key;
         ASSERT_TRUE(e->MakeKey(r.Data(), r.Size(), ExprContext{}, key, &err)) << tag.key << err.message;
         EXPECT_EQ(key, tag.expectedKey) << tag.key;
@@ -240,6 +243,15 @@ TEST(ExprKeys, KeysOfEveryType)
         ASSERT_TRUE(e->MakeKey(r.Data(), r.Size(), ExprContext{}, key)) << c.expression;
         EXPECT_EQ(key, c.key) << c.expression;
     }
+    // Fields in the order of first use; a field used twice counts once.
+    ExprError used;
+    auto two = Expression::Compile("STR(Breite, 5) + DTOS(AufnDatum) + STR(Breite)", r.Fields(), used);
+    ASSERT_TRUE(two);
+    ASSERT_EQ(two->FieldsUsed().size(), 2u);
+    EXPECT_EQ(two->FieldsUsed()[0].name, "BREITE");
+    EXPECT_EQ(two->FieldsUsed()[1].name, "AUFNDATUM");
+    EXPECT_FALSE(two->IsSingleField());
+
     // Without a fixed width there is no key.
     ExprError err;
     auto variable = Expression::Compile("SPACE(Breite)", r.Fields(), err);
