@@ -34,8 +34,12 @@
 // entry with text at all. FtsVerify tests one text against a query with the
 // same folding and matching rules as the index.
 //
-// File and safety. The file is an SQLite database with an FTS5 table using
-// the trigram tokenizer. A file that is missing, not an index of ours,
+// File and safety. The file is an SQLite database (application id "LXIA")
+// with two FTS5 tables using the trigram tokenizer, one column "body" each,
+// rowid = entry number: "fts" holds the entries as built, "recent" the
+// entries changed since (it hides the same entry in "fts" and is moved into
+// it in one transaction every 2 000 entries, which keeps single changes
+// cheap). A file that is missing, not an index of ours,
 // truncated or found corrupt answers kFtsErrUnusable (-18) and is never
 // trusted further: the caller rebuilds it. Every change commits as one
 // transaction (write-ahead log while the index is open), so a crash leaves
