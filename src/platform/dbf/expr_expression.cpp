@@ -508,23 +508,10 @@ bool Expression::EvaluateText(const std::uint8_t* record, std::size_t recordSize
     case ExprType::Character: text.assign(value.text); break;
     case ExprType::Logical: text = value.logical ? ".T." : ".F."; break;
     case ExprType::Date:
-        text = ExprFormatDate(static_cast<std::int32_t>(value.number), context.dateFormat, context.century);
+        text.resize(8);
+        ExprDbfFromJulian(static_cast<std::int32_t>(value.number), text.data());
         break;
-    case ExprType::Numeric: {
-        // Up to ten places, trailing zeros dropped: 12, 0.5, -3.25.
-        text = ExprFormatNumber(value.number, 40, 10);
-        const std::size_t dot = text.find('.');
-        if (dot != std::string::npos) {
-            std::size_t end = text.size();
-            while (end > dot + 1 && text[end - 1] == '0')
-                --end;
-            if (end == dot + 1)
-                end = dot;
-            text.resize(end);
-        }
-        text.erase(0, text.find_first_not_of(' '));
-        break;
-    }
+    case ExprType::Numeric: text = ExprFormatNumber(value.number, 10, 0); break;
     }
     return true;
 }

@@ -94,8 +94,9 @@ public:
     bool EvaluateLogical(const std::uint8_t* record, std::size_t recordSize,
                          const ExprContext& context, bool& result, ExprError* error = nullptr);
 
-    // The result as text: character as it is, numeric without leading
-    // blanks, date as DTOC(), logical ".T." / ".F.".
+    // The result as text: character as it is, numeric as STR() gives it
+    // (10 wide, no decimals), date "yyyymmdd" (blanks when empty), logical
+    // ".T." / ".F.".
     bool EvaluateText(const std::uint8_t* record, std::size_t recordSize,
                       const ExprContext& context, std::string& text, ExprError* error = nullptr);
 

@@ -517,8 +517,9 @@ TEST(ExprExpression, EvaluateTextGivesTheEngineStringForm)
 {
     const TestRecord r = SampleAlbum();
     const std::pair<const char*, const char*> cases[] = {
-        {"Serie", "Sommer    "}, {"Bytes", "123456"}, {"ZoomFactor / 4", "0.375"},
-        {"-Breite", "-800"},    {"Zugriff", ".T."},  {"AufnDatum", "15.03.2024"},
+        {"Serie", "Sommer    "},          {"Bytes", "    123456"},  {"ZoomFactor * 3", "         5"},
+        {"-Breite", "      -800"},        {"Zugriff", ".T."},         {"AufnDatum", "20240315"},
+        {"STR(ZoomFactor, 5, 2)", " 1.50"}, {"AufnDatum - AufnDatum + {}", "        "},
     };
     for (const auto& [text, expected] : cases) {
         Compiled c = Compile(text, r);
