@@ -443,7 +443,10 @@ bool Expression::Evaluate(const std::uint8_t* record, std::size_t recordSize, co
                 r.d = m;
                 break;
             }
-            case ExprFn::EmptyChar: r.d = TrailingBlankStart(View(args[0])) == 0; break;
+            case ExprFn::EmptyChar:
+                // Blanks, tabs and line breaks count as empty.
+                r.d = View(args[0]).find_first_not_of(" \t\r\n") == std::string_view::npos;
+                break;
             case ExprFn::EmptyNum:
             case ExprFn::EmptyLogical: r.d = args[0].d == 0; break;
             case ExprFn::MinNum: r.d = std::min(args[0].d, args[1].d); break;

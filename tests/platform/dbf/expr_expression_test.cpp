@@ -218,6 +218,7 @@ TEST(ExprExpression, Functions)
             {"AT('x', 'abc')", "N:0"},
             {"EMPTY(Reserve2)", "L:.T."},
             {"EMPTY(Reserve3)", "L:.F."},
+            {"EMPTY(CHR(9) + CHR(13) + CHR(10) + ' ') .AND. EMPTY('')", "L:.T."},
             {"EMPTY(0) .AND. EMPTY({}) .AND. EMPTY(.F.)", "L:.T."},
             {"EMPTY(Breite)", "L:.F."},
             {"LEN(Serie)", "N:10"},
