@@ -403,22 +403,28 @@ QList<TDriveInfo> TDriveMap::Drives()
     if (!table.isEmpty()) {
         s.drives = ReadFakeTable(content);
     } else {
-        QMap<QString, QString> fresh;
-        s.drives = DrivesFromMountInfo(content, ReadRegistrySection(kRegistryDrivesKey),
-                                       ReadRegistrySection(kRegistryDriveLettersKey), s.probe,
-                                       &fresh);
-        if (!fresh.isEmpty() && QFileInfo(WindowsFolderLinuxPath()).isDir()) {
-            try {
-                TMemIniFile ini(RegistryFileLinuxPath());
-                for (auto it = fresh.begin(); it != fresh.end(); ++it)
-                    ini.WriteString(QString::fromLatin1(kRegistryDrivesKey), it.key(), it.value());
-                ini.UpdateFile();
-            } catch (const std::exception&) {
-                // Remembering is a convenience; the letters hold for this run anyway.
-            }
-        }
+        s.drives = ReadMountedDrives(content, s.probe);
     }
     return s.drives;
+}
+
+QList<TDriveInfo> ReadMountedDrives(const QByteArray& mountInfo, const TVolumeProbe& probe)
+{
+    QMap<QString, QString> fresh;
+    QList<TDriveInfo> drives =
+        DrivesFromMountInfo(mountInfo, ReadRegistrySection(kRegistryDrivesKey),
+                            ReadRegistrySection(kRegistryDriveLettersKey), probe, &fresh);
+    if (!fresh.isEmpty() && QFileInfo(WindowsFolderLinuxPath()).isDir()) {
+        try {
+            TMemIniFile ini(RegistryFileLinuxPath());
+            for (auto it = fresh.begin(); it != fresh.end(); ++it)
+                ini.WriteString(QString::fromLatin1(kRegistryDrivesKey), it.key(), it.value());
+            ini.UpdateFile();
+        } catch (const std::exception&) {
+            // Remembering is a convenience; the letters hold for this run anyway.
+        }
+    }
+    return drives;
 }
 
 std::optional<TDriveInfo> TDriveMap::Drive(QChar letter)

@@ -107,6 +107,12 @@ QList<TDriveInfo> DrivesFromMountInfo(const QByteArray& mountInfo,
                                       const TVolumeProbe& probe,
                                       QMap<QString, QString>* newlyAssigned);
 
+// The drives of a mount table with the letters kept in the registry stand-in:
+// reads the hand-set and remembered letters, assigns (DrivesFromMountInfo)
+// and remembers the serials of media that got a new letter. What the map
+// does with /proc/self/mountinfo; exposed for tests.
+QList<TDriveInfo> ReadMountedDrives(const QByteArray& mountInfo, const TVolumeProbe& probe);
+
 // The registry stand-in file (Windows folder + "Registry.ini"), also read by
 // lx_os's TRegistry. Honours $LUMADEX_WINDIR; does not create anything.
 QString RegistryFileLinuxPath();

@@ -201,6 +201,34 @@ bool FileSetDateTime(const QString& path, TDateTime dt)
     return f.setFileTime(DateTimeToQt(dt), QFileDevice::FileModificationTime);
 }
 
+int DateTimeToFileDate(TDateTime dt)
+{
+    int y, mo, d, h, mi, sec, ms;
+    DecodeDate(dt, y, mo, d);
+    DecodeTime(dt, h, mi, sec, ms);
+    if (y < 1980 || y > 2107)
+        return 0;
+    const uint32_t v = uint32_t(y - 1980) << 25 | uint32_t(mo) << 21 | uint32_t(d) << 16
+                       | uint32_t(h) << 11 | uint32_t(mi) << 5 | uint32_t(sec / 2);
+    return static_cast<int>(v);
+}
+
+TDateTime FileDateToDateTime(int dosDateTime)
+{
+    const auto v = static_cast<uint32_t>(dosDateTime);
+    TDateTime date, time;
+    if (!TryEncodeDate(int(v >> 25) + 1980, int(v >> 21 & 15), int(v >> 16 & 31), date)
+        || !TryEncodeTime(int(v >> 11 & 31), int(v >> 5 & 63), int(v & 31) * 2, 0, time))
+        throw EConvertError(QStringLiteral("Ungültiges Dateidatum %1").arg(dosDateTime));
+    return date + time;
+}
+
+int FileAge(const QString& path)
+{
+    const TDateTime dt = FileDateTime(path);
+    return dt < 0 ? -1 : DateTimeToFileDate(dt);
+}
+
 int64_t DiskFreeBytes(const QString& path)
 {
     const QString l = L(path);

@@ -39,6 +39,11 @@ int FileSetAttr(const QString& path, int attr);  // 0 on success, else errno
 // Modification time; -1 (as TDateTime) when missing.
 TDateTime FileDateTime(const QString& path);
 bool FileSetDateTime(const QString& path, TDateTime dt);
+// The framework's FileAge: the modification time as DOS date-time (local
+// time, 2-second steps); -1 when missing. FileDateToDateTime converts it.
+int FileAge(const QString& path);
+TDateTime FileDateToDateTime(int dosDateTime);
+int DateTimeToFileDate(TDateTime dt);
 // Free bytes on the file system holding the path; -1 when unknown.
 int64_t DiskFreeBytes(const QString& path);
 

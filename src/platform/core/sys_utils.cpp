@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QLocale>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -593,26 +594,82 @@ int64_t StrToInt64Def(const QString& s, int64_t def)
     return TryStrToInt64(s, v) ? v : def;
 }
 
-QString FloatToStr(double value, const TFormatSettings& fs)
+namespace {
+
+QString GroupThousands(const QString& digits, QChar sep)
 {
-    if (std::isnan(value))
-        return QStringLiteral("NAN");
-    if (std::isinf(value))
-        return value > 0 ? QStringLiteral("INF") : QStringLiteral("-INF");
-    QString s = QString::number(value, 'g', 15);
+    QString out;
+    for (qsizetype i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0)
+            out += sep;
+        out += digits[i];
+    }
+    return out;
+}
+
+// "1.5e+20" from Qt to the framework's "1,5E20" (exponent digits at least minDigits).
+QString FrameworkExponent(QString s, const TFormatSettings& fs, int minDigits, bool plusSign)
+{
     qsizetype e = s.indexOf(u'e');
     QString exp;
     if (e >= 0) {
         exp = s.mid(e + 1);
         s.truncate(e);
-        bool negExp = exp.startsWith(u'-');
+        const bool negExp = exp.startsWith(u'-');
         exp.remove(0, 1);  // sign
         while (exp.size() > 1 && exp.startsWith(u'0'))
             exp.remove(0, 1);
-        exp = (negExp ? "E-" : "E") + exp;
+        exp = QString(negExp ? "E-" : (plusSign ? "E+" : "E")) + exp.rightJustified(minDigits, u'0');
     }
     s.replace(u'.', fs.DecimalSeparator);
     return s + exp;
+}
+
+}  // namespace
+
+QString FloatToStrF(double value, TFloatFormat format, int precision, int digits,
+                    const TFormatSettings& fs)
+{
+    if (std::isnan(value))
+        return QStringLiteral("NAN");
+    if (std::isinf(value))
+        return value > 0 ? QStringLiteral("INF") : QStringLiteral("-INF");
+    precision = std::clamp(precision, 1, 18);
+    digits = std::clamp(digits, 0, 18);
+    const double mag = std::fabs(value);
+    const int intDigits = mag >= 1 ? static_cast<int>(std::floor(std::log10(mag))) + 1 : 1;
+    switch (format) {
+    case TFloatFormat::ffGeneral:
+        return FrameworkExponent(QString::number(value, 'g', precision), fs, digits, false);
+    case TFloatFormat::ffExponent:
+        return FrameworkExponent(QString::number(value, 'e', precision - 1), fs, std::min(digits, 4), true);
+    case TFloatFormat::ffFixed:
+    case TFloatFormat::ffNumber:
+    case TFloatFormat::ffCurrency: {
+        if (intDigits > precision && format != TFloatFormat::ffCurrency)
+            return FloatToStrF(value, TFloatFormat::ffGeneral, precision, 0, fs);
+        QString s = QString::number(mag, 'f', digits);
+        QString intPart = s.section(u'.', 0, 0);
+        const QString frac = s.section(u'.', 1, 1);
+        if (format != TFloatFormat::ffFixed)
+            intPart = GroupThousands(intPart, fs.ThousandSeparator);
+        QString out = intPart + (frac.isEmpty() ? QString() : fs.DecimalSeparator + frac);
+        bool zero = true;
+        for (QChar c : s)
+            if (c >= u'1' && c <= u'9')
+                zero = false;
+        const bool neg = value < 0 && !zero;
+        if (format == TFloatFormat::ffCurrency)
+            return (neg ? "-" : "") + out + u' ' + fs.CurrencyString;
+        return (neg ? "-" : "") + out;
+    }
+    }
+    return QString();
+}
+
+QString FloatToStr(double value, const TFormatSettings& fs)
+{
+    return FloatToStrF(value, TFloatFormat::ffGeneral, 15, 0, fs);
 }
 
 bool TryStrToFloat(const QString& text, double& value, const TFormatSettings& fs)
@@ -740,15 +797,8 @@ QString FormatSection(const QString& section, double value, const TFormatSetting
     if (intPart == u"0" && intZeros == 0)
         intPart.clear();
     intPart = intPart.rightJustified(intZeros, u'0');
-    if (thousands) {
-        QString grouped;
-        for (qsizetype i = 0; i < intPart.size(); ++i) {
-            if (i > 0 && (intPart.size() - i) % 3 == 0)
-                grouped += fs.ThousandSeparator;
-            grouped += intPart[i];
-        }
-        intPart = grouped;
-    }
+    if (thousands)
+        intPart = GroupThousands(intPart, fs.ThousandSeparator);
     QString out = intPart;
     if (!decPart.isEmpty())
         out += fs.DecimalSeparator + decPart;

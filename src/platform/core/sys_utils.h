@@ -101,6 +101,15 @@ bool TryStrToInt64(const QString& s, int64_t& value);
 // Shortest text with up to 15 significant digits, DecimalSeparator, no
 // thousand separators ("1,5", "0,1", "1E20" style for large figures).
 QString FloatToStr(double value, const TFormatSettings& fs = FormatSettings());
+// The framework's FloatToStrF: ffGeneral (shortest text with up to precision
+// significant digits, exponent form when needed; digits = least exponent
+// digits), ffExponent ("1,235E+003": precision significant digits, digits
+// exponent digits), ffFixed / ffNumber (digits decimals, ffNumber with
+// thousand separators; exponent form when the figure has more than precision
+// integer digits), ffCurrency ("1.234,50 €").
+enum class TFloatFormat { ffGeneral, ffExponent, ffFixed, ffNumber, ffCurrency };
+QString FloatToStrF(double value, TFloatFormat format, int precision, int digits,
+                    const TFormatSettings& fs = FormatSettings());
 // Accepts DecimalSeparator (and no thousand separators); throws EConvertError.
 double StrToFloat(const QString& s, const TFormatSettings& fs = FormatSettings());
 double StrToFloatDef(const QString& s, double def, const TFormatSettings& fs = FormatSettings());

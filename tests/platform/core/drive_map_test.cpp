@@ -1,4 +1,7 @@
 #include "platform/core/drive_map.h"
+#include "platform/core/ini_file.h"
+
+#include <QFile>
 
 #include "test_environment.h"
 
@@ -127,4 +130,35 @@ TEST(DriveMap, TypeNames)
     EXPECT_EQ(DriveTypeName(TDriveType::CDRom), "CDROM");
     EXPECT_EQ(DriveTypeName(TDriveType::NoRootDir), "UNKNOWN");
     EXPECT_EQ(static_cast<int>(TDriveType::Remote), 4);
+}
+
+TEST(DriveMap, MediaKeepTheirLettersAcrossMounts)
+{
+    const QString registry = RegistryFileLinuxPath();
+    QFile::remove(registry);
+    // First the stick alone: it gets D:, and its serial is remembered.
+    const QByteArray stickOnly =
+        "22 1 8:1 / / rw - ext4 /dev/sda1 rw\n"
+        "28 22 8:17 / /media/anna/USB\\040STICK rw - vfat /dev/sdz1 rw\n";
+    auto drives = ReadMountedDrives(stickOnly, FakeProbe());
+    EXPECT_EQ(LetterOf(drives, "/media/anna/USB STICK"), "D");
+    EXPECT_NE(lxtest::ReadFile(registry.toStdString())
+                  .find("[HKEY_CURRENT_USER\\Software\\QV-Lumadex\\Drives]\r\n9A5B0C2D=D\r\n"),
+              std::string::npos);
+    // Later the CD comes first and the stick is mounted elsewhere: the stick stays D:.
+    const QByteArray both =
+        "22 1 8:1 / / rw - ext4 /dev/sda1 rw\n"
+        "29 22 11:0 / /media/anna/BILDER_CD ro - iso9660 /dev/sr9 ro\n"
+        "30 22 8:17 / /run/media/anna/USB\\040STICK rw - vfat /dev/sdz1 rw\n";
+    drives = ReadMountedDrives(both, FakeProbe());
+    EXPECT_EQ(LetterOf(drives, "/run/media/anna/USB STICK"), "D");
+    EXPECT_EQ(LetterOf(drives, "/media/anna/BILDER_CD"), "E");
+    // A letter set by hand in the registry stand-in wins.
+    {
+        TIniFile ini(registry);
+        ini.WriteString(QString::fromLatin1(kRegistryDriveLettersKey), "/media/anna/BILDER_CD", "x");
+    }
+    drives = ReadMountedDrives(both, FakeProbe());
+    EXPECT_EQ(LetterOf(drives, "/media/anna/BILDER_CD"), "X");
+    QFile::remove(registry);
 }

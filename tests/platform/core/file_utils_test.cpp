@@ -86,6 +86,9 @@ TEST(FileUtils, FileOperationsOnWindowsPaths)
     EXPECT_TRUE(FileSetDateTime(dir + "A\\z.txt", when));
     EXPECT_NEAR(FileDateTime(dir + "A\\z.txt"), when, 1.0 / 86400);
     EXPECT_EQ(FileDateTime(dir + "fehlt"), -1);
+    EXPECT_EQ(FileDateToDateTime(FileAge(dir + "A\\z.txt")), when);
+    EXPECT_EQ(FileAge(dir + "fehlt"), -1);
+    EXPECT_THROW(FileDateToDateTime(0), EConvertError);
     EXPECT_TRUE(DeleteFile(dir + "A\\Z.TXT"));
     EXPECT_FALSE(DeleteFile(dir + "A\\Z.TXT"));
     EXPECT_FALSE(DeleteFile(dir + "A"));

@@ -152,6 +152,28 @@ TEST_F(SysUtils, FloatConversionsUseTheDecimalComma)
             << c.format << " " << c.value;
 }
 
+TEST_F(SysUtils, FloatToStrFFormats)
+{
+    struct Case {
+        double value;
+        TFloatFormat format;
+        int precision, digits;
+        const char* expected;
+    } cases[] = {
+        {1234.5678, TFloatFormat::ffGeneral, 15, 0, "1234,5678"},
+        {1234.5678, TFloatFormat::ffGeneral, 3, 0, "1,23E3"},
+        {1234.5678, TFloatFormat::ffExponent, 4, 2, "1,235E+03"},
+        {-0.00012, TFloatFormat::ffExponent, 2, 0, "-1,2E-4"},
+        {1234.5678, TFloatFormat::ffFixed, 15, 2, "1234,57"},
+        {1234567.5, TFloatFormat::ffNumber, 15, 1, "1.234.567,5"},
+        {-1234.5, TFloatFormat::ffCurrency, 15, 2, "-1.234,50 €"},
+        {-0.001, TFloatFormat::ffFixed, 15, 2, "0,00"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(FloatToStrF(c.value, c.format, c.precision, c.digits), QString::fromUtf8(c.expected))
+            << c.value << " " << c.expected;
+}
+
 TEST_F(SysUtils, StringHelpers)
 {
     EXPECT_EQ(Trim(QStringLiteral("\t a b \r\n")), QStringLiteral("a b"));
