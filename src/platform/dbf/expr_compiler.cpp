@@ -519,8 +519,11 @@ private:
             if (!Advance())
                 return nullptr;
         }
+        // DBF field names hold at most 10 characters; a longer name as it was
+        // given when the table was created ("LabelKennung") finds its field.
         for (std::size_t f = 0; f < fields_.size(); ++f) {
-            if (Upper(fields_[f].name) == name.text) {
+            const std::string field = Upper(fields_[f].name);
+            if (field == name.text || (field.size() == 10 && name.text.size() > 10 && name.text.starts_with(field))) {
                 NodePtr n = Make(Node::Kind::Field, name.pos);
                 n->field = static_cast<int>(f);
                 n->name = name.text;

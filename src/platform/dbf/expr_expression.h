@@ -20,7 +20,9 @@
 //             | "{^" yyyy-mm-dd "}" | "{}" (empty date)
 //   logical  := .T. | .F. | .Y. | .N.
 //
-// Function names may be shortened to four letters (SUBS, ALLT, REPL).
+// Function names may be shortened to four letters (SUBS, ALLT, REPL). A
+// field name longer than ten letters finds the field of its first ten, as
+// DBF files keep field names cut to ten ("LabelKennung" is LABELKENNU).
 //
 // Types are character (bytes), numeric (double), date (Julian day number,
 // 0 = empty) and logical; they are checked when the expression is compiled,

@@ -124,6 +124,7 @@ TEST(ExprExpression, FieldsLiteralsAndOperators)
             // fields of each album type; names ignore case, an alias is accepted
             {"Owner", "C:Anna M\xFC" "ller    "},
             {"bilder->Breite", "N:800"},
+            {"LabelKennung", "C:-123456789    "},  // the name given at creation, cut to 10 in the file
             {"BREITE + HOEHE", "N:1400"},
             {"ZoomFactor * 2", "N:3"},
             {"AufnDatum", "D:20240315"},
