@@ -1,6 +1,7 @@
 #include "platform/core/drive_map.h"
 #include "platform/core/exceptions.h"
 #include "platform/core/file_utils.h"
+#include "platform/core/win1252.h"
 #include "platform/core/win_path.h"
 
 #include "test_environment.h"
@@ -123,6 +124,13 @@ TEST_F(WinPath, LongPathsBeyondTheOldLimitWorkBothWays)
 
 TEST_F(WinPath, LinuxNamesWithoutAWindowsForm)
 {
+    // Names Windows-1252 cannot hold still map both ways; storing them is the
+    // caller's decision (Win1252CanEncode tells).
+    lxtest::WriteFile(tmp_ / "usb/Łódź.jpg", "x");
+    const auto win = LinuxToWin(Usb(QString::fromUtf8("/Łódź.jpg")));
+    EXPECT_EQ(win, QString::fromUtf8("E:\\Łódź.jpg"));
+    EXPECT_FALSE(Win1252CanEncode(*win));
+    EXPECT_EQ(WinToLinux(QString::fromUtf8("E:\\ŁÓDŹ.JPG")), Usb(QString::fromUtf8("/Łódź.jpg")));
     EXPECT_EQ(LinuxToWin(Usb("/a\\b.jpg")), std::nullopt);
     EXPECT_EQ(LinuxToWinOrSelf(Usb("/a\\b.jpg")), Usb("/a\\b.jpg"));
     // Linux paths are accepted where Windows forms are expected.
