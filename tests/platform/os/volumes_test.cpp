@@ -77,6 +77,43 @@ TEST(Volumes, FatImagesGiveTheVolumeIdAsSerial)
     }
 }
 
+TEST(Volumes, ExfatAndNtfsSerialsFromTheBootSector)
+{
+    lxtest::TempDir tmp;
+    const QString exfat = Q(tmp / "exfat.img"), ntfs = Q(tmp / "ntfs.img");
+    lxtest::WriteFile(exfat.toStdString(), std::string());
+    lxtest::WriteFile(ntfs.toStdString(), std::string());
+    std::filesystem::resize_file(exfat.toStdString(), 8 << 20);
+    std::filesystem::resize_file(ntfs.toStdString(), 8 << 20);
+    ASSERT_TRUE(RunTool("mkfs.exfat", {"-L", "KAMERA", exfat}));
+    ASSERT_TRUE(RunTool("mkntfs", {"-Q", "-F", "-L", "Archiv", ntfs}));
+    // The figures from outside: the boot sector fields as the formats lay
+    // them out (exFAT VolumeSerialNumber at 100, NTFS serial at 72, little
+    // endian), and what the blkid tool prints.
+    auto le32 = [](const std::string& b, size_t at) {
+        return uint32_t(uint8_t(b[at])) | uint32_t(uint8_t(b[at + 1])) << 8
+               | uint32_t(uint8_t(b[at + 2])) << 16 | uint32_t(uint8_t(b[at + 3])) << 24;
+    };
+    auto blkidUuid = [](const QString& image) {
+        QProcess p;
+        p.start("blkid", {"-p", "-s", "UUID", "-o", "value", image});
+        p.waitForFinished(30000);
+        return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+    };
+    auto e = ProbeVolume(exfat);
+    ASSERT_TRUE(e.has_value());
+    EXPECT_EQ(e->fsType, "exfat");
+    EXPECT_EQ(e->label, "KAMERA");
+    EXPECT_EQ(e->serial, std::optional<uint32_t>(le32(lxtest::ReadFile(exfat.toStdString()), 100)));
+    EXPECT_EQ(e->serial, std::optional<uint32_t>(blkidUuid(exfat).remove('-').toUInt(nullptr, 16)));
+    auto n = ProbeVolume(ntfs);
+    ASSERT_TRUE(n.has_value());
+    EXPECT_EQ(n->fsType, "ntfs");
+    EXPECT_EQ(n->label, "Archiv");
+    EXPECT_EQ(n->serial, std::optional<uint32_t>(le32(lxtest::ReadFile(ntfs.toStdString()), 72)));
+    EXPECT_EQ(n->serial, std::optional<uint32_t>(blkidUuid(ntfs).right(8).toUInt(nullptr, 16)));
+}
+
 TEST(Volumes, IsoImagesGiveTheDescriptorChecksum)
 {
     lxtest::TempDir tmp;
