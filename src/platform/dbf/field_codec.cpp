@@ -133,8 +133,14 @@ bool FormatNumber(double value, std::uint32_t width, std::uint32_t decimals, std
 {
     if (!std::isfinite(value) || width == 0) return false;
     for (int dec = int(decimals);; --dec) {
+        // xBase rounds halves away from zero (12.25 -> 12.3); the small
+        // relative nudge makes 1.005, stored as 1.00499.., round up too.
+        double scale = std::pow(10.0, dec);
+        double scaled = value * scale;
+        double rounded = std::round(scaled + std::copysign(std::fabs(scaled) * 1e-12, scaled));
+        double shown = std::fabs(rounded) < 1e15 ? rounded / scale : value;
         char buf[400];
-        int n = std::snprintf(buf, sizeof buf, "%.*f", dec, value);
+        int n = std::snprintf(buf, sizeof buf, "%.*f", dec, shown);
         if (n <= 0 || n >= int(sizeof buf)) return false;
         std::string text(buf, std::size_t(n));
         // "-0" and "-0.00" are plain zeros.

@@ -75,7 +75,7 @@ TEST_F(FieldsTest, NumbersAreRightAlignedAndReducedOrRefused)
         {1234.5, "1234.5"},    // one decimal dropped to fit
         {12345, " 12345"},     // both decimals dropped
         {123456, "123456"},    {1234567, nullptr},  // does not fit at all
-        {-0.001, "  0.00"},
+        {-0.001, "  0.00"},    {1.005, "  1.01"}, {-2.5, " -2.50"},
     };
     for (const Case& c : cases) {
         ASSERT_EQ(dbe_Replace("COUNT", DBE_REPL_TEXT, "7"), 1);
