@@ -1,0 +1,261 @@
+#pragma once
+// Controls: TControl (bounds, parent, visibility, colour, font, hints, the
+// mouse events), TWinControl (children, focus, keys), TCustomControl and
+// TGraphicControl (controls that paint themselves in Paint through their
+// canvas).
+//
+// Every control owns the Qt widget that shows it (its handle) and gets its
+// input from it through an event filter. A windowed control destroys its
+// child controls before its own widget goes, so no widget is deleted twice
+// whether the owner or the parent goes first.
+
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+#include <vector>
+
+#include "platform/ui/component.h"
+#include "platform/ui/graphics.h"
+
+class TWinControl;
+class TCustomForm;
+class TPopupMenu;
+class TControlBridge;
+
+class TControl : public TComponent {
+public:
+    explicit TControl(TComponent* AOwner);
+    ~TControl() override;
+
+    QWidget* Handle() const { return handle_; }
+    bool HandleAllocated() const { return !handle_.isNull(); }
+    // The control that shows this widget, if any.
+    static TControl* FromWidget(const QWidget* w);
+
+    TWinControl* Parent() const { return parent_; }
+    virtual void SetParent(TWinControl* AParent);
+    // The form the control stands on (itself for a form).
+    TCustomForm* ParentForm() const;
+
+    int Left() const { return left_; }
+    int Top() const { return top_; }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    void SetLeft(int v) { SetBounds(v, top_, width_, height_); }
+    void SetTop(int v) { SetBounds(left_, v, width_, height_); }
+    void SetWidth(int v) { SetBounds(left_, top_, v, height_); }
+    void SetHeight(int v) { SetBounds(left_, top_, width_, v); }
+    virtual void SetBounds(int ALeft, int ATop, int AWidth, int AHeight);
+    TRect BoundsRect() const { return Bounds(left_, top_, width_, height_); }
+    virtual int ClientWidth() const { return width_; }
+    virtual int ClientHeight() const { return height_; }
+    void SetClientWidth(int v) { SetWidth(v + width_ - ClientWidth()); }
+    void SetClientHeight(int v) { SetHeight(v + height_ - ClientHeight()); }
+    TRect ClientRect() const { return Rect(0, 0, ClientWidth(), ClientHeight()); }
+    TPoint ClientToScreen(TPoint p) const;
+    TPoint ScreenToClient(TPoint p) const;
+
+    TAlign Align() const { return align_; }
+    void SetAlign(TAlign v);
+    TAnchors Anchors() const { return anchors_; }
+    void SetAnchors(TAnchors v);
+
+    bool Visible() const { return visible_; }
+    virtual void SetVisible(bool v);
+    void Show() { SetVisible(true); }
+    void Hide() { SetVisible(false); }
+    // Visible and every parent visible and shown.
+    bool Showing() const;
+    bool Enabled() const { return enabled_; }
+    virtual void SetEnabled(bool v);
+
+    TColor Color() const { return color_; }
+    void SetColor(TColor v);
+    bool ParentColor() const { return parentColor_; }
+    void SetParentColor(bool v);
+    TFont* Font() { return &font_; }
+    const TFont* Font() const { return &font_; }
+    void SetFont(const TFont* f) { font_.Assign(f); }
+    bool ParentFont() const { return parentFont_; }
+    void SetParentFont(bool v);
+
+    QString Caption() const { return caption_; }
+    void SetCaption(const QString& v);
+    QString Text() const { return GetText(); }
+    virtual void SetText(const QString& v) { SetCaption(v); }
+
+    QString Hint() const { return hint_; }
+    void SetHint(const QString& v);
+    bool ShowHint() const { return showHint_; }
+    void SetShowHint(bool v);
+    bool ParentShowHint = true;
+    TCursor Cursor() const { return cursor_; }
+    void SetCursor(TCursor v);
+    TPopupMenu* PopupMenu() const { return popupMenu_; }
+    virtual void SetPopupMenu(TPopupMenu* v);
+
+    void Invalidate();
+    void Repaint();
+    void Update();
+    void Refresh() { Repaint(); }
+    void BringToFront();
+    void SendToBack();
+
+    TNotifyEvent OnClick;
+    TNotifyEvent OnDblClick;
+    TMouseEvent OnMouseDown;
+    TMouseMoveEvent OnMouseMove;
+    TMouseEvent OnMouseUp;
+    TNotifyEvent OnMouseEnter;
+    TNotifyEvent OnMouseLeave;
+    TNotifyEvent OnResize;
+
+    // The framework's behaviour on input; overridden by controls and called
+    // by the widget bridge. Each calls the event of the same name.
+    virtual void Click();
+    virtual void DblClick();
+    virtual void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
+    virtual void MouseMove(TShiftState Shift, int X, int Y);
+    virtual void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
+    virtual void MouseEnter();
+    virtual void MouseLeave();
+    virtual void Resize();
+    virtual void Paint() {}
+    // The widget was sized by Qt (a page of a tab widget, a scroll area).
+    virtual void WidgetResized() {}
+    // A control that paints itself owns a canvas bound during Paint.
+    virtual TCanvas* Canvas() { return nullptr; }
+
+    // True while events may reach the control's handlers: not while it, its
+    // parents or its owners are being destroyed.
+    bool CanDispatch() const;
+    // Runs a handler as the framework's dispatch does: an exception that
+    // escapes it goes to Application->HandleException.
+    void Dispatch(const std::function<void()>& fn);
+
+protected:
+    // Takes the widget that shows the control; called by the constructor of
+    // the class that decides the widget.
+    void SetHandle(QWidget* w);
+    // Input of a helper widget inside the handle (an edit inside a combo
+    // box, a list's viewport) reaches the control too.
+    void BridgeWidget(QWidget* w);
+    virtual QString GetText() const { return caption_; }
+    virtual void TextChanged() {}
+    virtual void FontChanged();
+    virtual void ColorChanged();
+    virtual void EnabledChanged();
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+    // Places the widget from the stored bounds (a form adds its frame).
+    virtual void ApplyBounds();
+    virtual void ApplyVisible();
+    void ApplyPalette();
+    void RememberAnchors();
+    // Takes bounds the window system set (a form moved or sized by the
+    // user) without placing the widget again.
+    void StoreBounds(int ALeft, int ATop, int AWidth, int AHeight);
+
+    bool mouseInside_ = false;
+
+private:
+    friend class TWinControl;
+    friend class TControlBridge;
+    QPointer<QWidget> handle_;
+    TControlBridge* bridge_ = nullptr;
+    TWinControl* parent_ = nullptr;
+    int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+    int anchorRight_ = 0, anchorBottom_ = 0;  // distances kept by akRight/akBottom
+    TAlign align_ = alNone;
+    TAnchors anchors_{akLeft, akTop};
+    bool visible_ = true;
+    bool enabled_ = true;
+    TColor color_ = clBtnFace;
+    bool parentColor_ = false;
+    TFont font_;
+    bool parentFont_ = true;
+    bool fontFromParent_ = false;
+    QString caption_;
+    QString hint_;
+    bool showHint_ = false;
+    TCursor cursor_ = crDefault;
+    TPopupMenu* popupMenu_ = nullptr;
+};
+
+class TWinControl : public TControl {
+public:
+    explicit TWinControl(TComponent* AOwner);
+    ~TWinControl() override;
+
+    int ControlCount() const { return int(controls_.size()); }
+    TControl* Controls(int i) const { return controls_.at(size_t(i)); }
+    // The widget children are placed in (the client area).
+    virtual QWidget* ClientWidget() const { return Handle(); }
+    int ClientWidth() const override;
+    int ClientHeight() const override;
+
+    bool TabStop() const { return tabStop_; }
+    void SetTabStop(bool v);
+    int TabOrder() const { return tabOrder_; }
+    void SetTabOrder(int v);
+    bool CanFocus() const;
+    bool Focused() const;
+    virtual void SetFocus();
+
+    TKeyEvent OnKeyDown;
+    TKeyPressEvent OnKeyPress;
+    TKeyEvent OnKeyUp;
+    TNotifyEvent OnEnter;
+    TNotifyEvent OnExit;
+
+    virtual void KeyDown(Word& Key, TShiftState Shift);
+    virtual void KeyPress(QChar& Key);
+    virtual void KeyUp(Word& Key, TShiftState Shift);
+    virtual void DoEnter();
+    virtual void DoExit();
+
+    // Lays out the children by Align and Anchors inside AdjustClientRect.
+    void AlignControls();
+    virtual TRect AdjustClientRect() const { return ClientRect(); }
+    void Loaded() override;
+
+protected:
+    void Resize() override;
+    void FontChanged() override;
+    void ColorChanged() override;
+
+private:
+    friend class TControl;
+    void InsertControl(TControl* c);
+    void RemoveControl(TControl* c);
+    void ApplyTabOrder();
+    std::vector<TControl*> controls_;
+    bool tabStop_ = false;
+    int tabOrder_ = -1;
+    bool aligning_ = false;
+};
+
+// A windowed control that paints itself.
+class TCustomControl : public TWinControl {
+public:
+    explicit TCustomControl(TComponent* AOwner);
+    TCanvas* Canvas() override { return &canvas_; }
+
+private:
+    TCanvas canvas_;
+};
+
+// A control without focus or keys that paints itself.
+class TGraphicControl : public TControl {
+public:
+    explicit TGraphicControl(TComponent* AOwner);
+    TCanvas* Canvas() override { return &canvas_; }
+
+private:
+    TCanvas canvas_;
+};
+
+// Helpers for the bridge and for tests that feed input.
+Word QtKeyToVirtualKey(int qtKey, Qt::KeyboardModifiers mods);
+int VirtualKeyToQtKey(Word vk);
+TShiftState ShiftFromQt(Qt::KeyboardModifiers mods, Qt::MouseButtons buttons = Qt::NoButton);
+Qt::CursorShape CursorToQt(TCursor c);

@@ -1,0 +1,233 @@
+#include "platform/ui/prompt_service.h"
+
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QGuiApplication>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <stdexcept>
+#include <vector>
+
+#include "platform/ui/forms.h"
+
+namespace {
+
+TPromptService* g_service = nullptr;
+
+TDialogPromptService& DialogService()
+{
+    static TDialogPromptService service;
+    return service;
+}
+
+// "Bilder|*.jpg;*.bmp|Alle Dateien|*.*" -> "Bilder (*.jpg *.bmp);;Alle Dateien (*.*)"
+QString QtFilter(const QString& filter)
+{
+    QStringList parts = filter.split('|');
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2)
+        out << parts[i] + " (" + QString(parts[i + 1]).replace(';', ' ') + ")";
+    return out.join(";;");
+}
+
+QMessageBox::Icon IconOf(TMsgDlgType t)
+{
+    switch (t) {
+    case mtWarning: return QMessageBox::Warning;
+    case mtError: return QMessageBox::Critical;
+    case mtInformation: return QMessageBox::Information;
+    case mtConfirmation: return QMessageBox::Question;
+    default: return QMessageBox::NoIcon;
+    }
+}
+
+QMessageBox::Icon IconOfFlags(int flags)
+{
+    switch (flags & 0xF0) {
+    case MB_ICONHAND: return QMessageBox::Critical;
+    case MB_ICONQUESTION: return QMessageBox::Question;
+    case MB_ICONEXCLAMATION: return QMessageBox::Warning;
+    case MB_ICONASTERISK: return QMessageBox::Information;
+    default: return QMessageBox::NoIcon;
+    }
+}
+
+int RunBox(const QString& caption, const QString& text, QMessageBox::Icon icon,
+           const std::vector<std::pair<QString, int>>& buttons, int defaultIndex, int escapeResult)
+{
+    QMessageBox box(icon, caption, text);
+    std::vector<std::pair<QAbstractButton*, int>> made;
+    for (size_t i = 0; i < buttons.size(); ++i) {
+        QPushButton* b = box.addButton(buttons[i].first, QMessageBox::ActionRole);
+        made.emplace_back(b, buttons[i].second);
+        if (int(i) == defaultIndex)
+            box.setDefaultButton(b);
+        if (buttons[i].second == escapeResult)
+            box.setEscapeButton(b);
+    }
+    box.exec();
+    for (auto& [b, result] : made)
+        if (box.clickedButton() == b)
+            return result;
+    return escapeResult;
+}
+
+}  // namespace
+
+QString PromptKindName(TPromptKind kind)
+{
+    static const char* names[] = {"Message", "Dialog", "Box", "Input", "Exception", "OpenFile",
+                                  "SaveFile", "Folder", "Color", "Font", "PrinterSetup", "Modal"};
+    return names[int(kind)];
+}
+
+TPromptService* PromptService() { return g_service ? g_service : &DialogService(); }
+
+TPromptService* SetPromptService(TPromptService* service)
+{
+    TPromptService* before = g_service;
+    g_service = service;
+    return before;
+}
+
+QString MsgDlgCaption(TMsgDlgType type)
+{
+    switch (type) {
+    case mtWarning: return "Warnung";
+    case mtError: return "Fehler";
+    case mtInformation: return "Information";
+    case mtConfirmation: return QString::fromUtf8("Bestätigen");
+    default: return Application->Title();
+    }
+}
+
+QString MsgDlgButtonCaption(TMsgDlgBtn button)
+{
+    static const char* captions[] = {"&Ja", "&Nein", "OK", "Abbrechen", "&Abbrechen", "&Wiederholen",
+                                     "&Ignorieren", "&Alle", "N&ein für alle", "J&a für alle", "&Hilfe"};
+    return QString::fromUtf8(captions[button]);
+}
+
+TModalResult MsgDlgButtonResult(TMsgDlgBtn button)
+{
+    static const TModalResult results[] = {mrYes, mrNo, mrOk, mrCancel, mrAbort, mrRetry,
+                                           mrIgnore, mrAll, mrNoToAll, mrYesToAll, mrNone};
+    return results[button];
+}
+
+std::vector<std::pair<QString, int>> MessageBoxButtons(int flags)
+{
+    switch (flags & 0x0F) {
+    case MB_OKCANCEL: return {{"OK", IDOK}, {"Abbrechen", IDCANCEL}};
+    case MB_ABORTRETRYIGNORE: return {{"&Abbrechen", IDABORT}, {"&Wiederholen", IDRETRY}, {"&Ignorieren", IDIGNORE}};
+    case MB_YESNOCANCEL: return {{"&Ja", IDYES}, {"&Nein", IDNO}, {"Abbrechen", IDCANCEL}};
+    case MB_YESNO: return {{"&Ja", IDYES}, {"&Nein", IDNO}};
+    case MB_RETRYCANCEL: return {{"&Wiederholen", IDRETRY}, {"Abbrechen", IDCANCEL}};
+    default: return {{"OK", IDOK}};
+    }
+}
+
+int TDialogPromptService::Show(const TPrompt& p, QString* value)
+{
+    if (QGuiApplication::platformName() == "offscreen")
+        throw std::runtime_error(("Abfrage ohne Antwort im Test (" + PromptKindName(p.Kind) + "): " + p.Caption +
+                                  " / " + p.Text).toStdString());
+    switch (p.Kind) {
+    case TPromptKind::Message:
+    case TPromptKind::Exception:
+        RunBox(p.Caption, p.Text, p.Kind == TPromptKind::Exception ? QMessageBox::Critical : QMessageBox::NoIcon,
+               {{"OK", mrOk}}, 0, mrOk);
+        return mrOk;
+    case TPromptKind::Dialog: {
+        std::vector<std::pair<QString, int>> buttons;
+        int defaultIndex = -1, escape = mrCancel;
+        for (int b = mbYes; b <= mbHelp; ++b)
+            if (p.Buttons.Contains(TMsgDlgBtn(b)) && b != mbHelp)
+                buttons.emplace_back(MsgDlgButtonCaption(TMsgDlgBtn(b)), MsgDlgButtonResult(TMsgDlgBtn(b)));
+        // The framework's default is OK, else Yes; Esc gives Cancel, else No, else OK.
+        for (size_t i = 0; i < buttons.size(); ++i)
+            if (buttons[i].second == mrOk || (buttons[i].second == mrYes && defaultIndex < 0))
+                defaultIndex = int(i);
+        if (!p.Buttons.Contains(mbCancel))
+            escape = p.Buttons.Contains(mbNo) ? mrNo : mrOk;
+        return RunBox(p.Caption, p.Text, IconOf(p.DlgType), buttons, std::max(0, defaultIndex), escape);
+    }
+    case TPromptKind::Box: {
+        auto buttons = MessageBoxButtons(p.Flags);
+        int defaultIndex = std::min(int(buttons.size()) - 1, (p.Flags >> 8) & 0x0F);
+        int escape = IDCANCEL;
+        if ((p.Flags & 0x0F) == MB_OK)
+            escape = IDOK;
+        return RunBox(p.Caption, p.Text, IconOfFlags(p.Flags), buttons, defaultIndex, escape);
+    }
+    case TPromptKind::Input: {
+        bool ok = false;
+        QString text = QInputDialog::getText(nullptr, p.Caption, p.Text, QLineEdit::Normal, p.Value, &ok);
+        if (ok && value)
+            *value = text;
+        return ok ? mrOk : mrCancel;
+    }
+    case TPromptKind::OpenFile:
+    case TPromptKind::SaveFile: {
+        QString dir = p.Value.isEmpty() ? p.InitialDir : p.Value;
+        QString chosen;
+        if (p.Kind == TPromptKind::SaveFile)
+            chosen = QFileDialog::getSaveFileName(nullptr, p.Caption, dir, QtFilter(p.Filter));
+        else if (p.MultiSelect)
+            chosen = QFileDialog::getOpenFileNames(nullptr, p.Caption, dir, QtFilter(p.Filter)).join('\n');
+        else
+            chosen = QFileDialog::getOpenFileName(nullptr, p.Caption, dir, QtFilter(p.Filter));
+        if (chosen.isEmpty())
+            return mrCancel;
+        if (value)
+            *value = chosen;
+        return mrOk;
+    }
+    case TPromptKind::Folder: {
+        QString chosen = QFileDialog::getExistingDirectory(nullptr, p.Caption, p.Value);
+        if (chosen.isEmpty())
+            return mrCancel;
+        if (value)
+            *value = chosen;
+        return mrOk;
+    }
+    case TPromptKind::Color: {
+        QColor c = QColorDialog::getColor(ColorToQColor(p.Value.toInt()), nullptr, p.Caption);
+        if (!c.isValid())
+            return mrCancel;
+        if (value)
+            *value = QString::number(QColorToColor(c));
+        return mrOk;
+    }
+    case TPromptKind::Font: {
+        bool ok = false;
+        QFont initial;
+        initial.fromString(p.Value);
+        QFont f = QFontDialog::getFont(&ok, initial, nullptr, p.Caption);
+        if (ok && value)
+            *value = f.toString();
+        return ok ? mrOk : mrCancel;
+    }
+    case TPromptKind::PrinterSetup:
+        // Printers are chosen in the print dialog of the report output.
+        RunBox(p.Caption, QString::fromUtf8("Der Drucker wird beim Drucken gewählt."), QMessageBox::Information,
+               {{"OK", mrOk}}, 0, mrOk);
+        return mrCancel;
+    case TPromptKind::Modal:
+        break;
+    }
+    return mrCancel;
+}
+
+TModalResult TDialogPromptService::ShowModal(TCustomForm& form)
+{
+    if (QGuiApplication::platformName() == "offscreen")
+        throw std::runtime_error(("Modales Fenster ohne Antwort im Test: " + form.Name + " / " + form.Caption()).toStdString());
+    form.BeginModal();
+    form.ModalLoop(-1);
+    TModalResult result = form.ModalResult;
+    form.EndModal();
+    return result;
+}

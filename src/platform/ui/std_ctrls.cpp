@@ -1,0 +1,685 @@
+#include "platform/ui/std_ctrls.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTextBlock>
+
+#include "platform/ui/forms.h"
+
+// ---- TItemStrings --------------------------------------------------------
+int TItemStrings::IndexOf(const QString& s) const
+{
+    for (int i = 0; i < Count(); ++i)
+        if (Get(i).compare(s, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+QString TItemStrings::Text() const
+{
+    QString t;
+    for (int i = 0; i < Count(); ++i)
+        t += Get(i) + "\r\n";
+    return t;
+}
+
+void TItemStrings::SetText(const QString& text)
+{
+    QString t = text;
+    t.replace("\r\n", "\n").replace('\r', '\n');
+    QStringList lines = t.split('\n');
+    if (!lines.isEmpty() && lines.back().isEmpty())
+        lines.pop_back();
+    Assign(lines);
+}
+
+QString TItemStrings::CommaText() const
+{
+    QStringList parts;
+    for (int i = 0; i < Count(); ++i) {
+        QString s = Get(i);
+        if (s.contains(' ') || s.contains(',') || s.contains('"'))
+            s = '"' + QString(s).replace("\"", "\"\"") + '"';
+        parts << s;
+    }
+    return parts.join(',');
+}
+
+QStringList TItemStrings::ToStringList() const
+{
+    QStringList l;
+    for (int i = 0; i < Count(); ++i)
+        l << Get(i);
+    return l;
+}
+
+void TItemStrings::Assign(const QStringList& list)
+{
+    BeginUpdate();
+    Clear();
+    AddStrings(list);
+    EndUpdate();
+}
+
+void TItemStrings::AddStrings(const QStringList& list)
+{
+    for (const QString& s : list)
+        Add(s);
+}
+
+namespace {
+
+class TListWidgetStrings : public TItemStrings {
+public:
+    explicit TListWidgetStrings(TListBox* box) : box_(box) {}
+    int Count() const override { return box_->List()->count(); }
+    QString Get(int i) const override { return Item(i)->text(); }
+    void Put(int i, const QString& s) override { Item(i)->setText(s); }
+    void Insert(int i, const QString& s) override
+    {
+        if (i < 0 || i > Count())
+            throw std::out_of_range("Listenindex überschreitet das Maximum");
+        box_->List()->insertItem(i, s);
+    }
+    void Delete(int i) override { delete box_->List()->takeItem(CheckIndex(i)); }
+    void Clear() override { box_->List()->clear(); }
+
+private:
+    int CheckIndex(int i) const
+    {
+        if (i < 0 || i >= Count())
+            throw std::out_of_range(QString("Listenindex überschreitet das Maximum (%1)").arg(i).toStdString());
+        return i;
+    }
+    QListWidgetItem* Item(int i) const { return box_->List()->item(CheckIndex(i)); }
+    TListBox* box_;
+};
+
+class TComboStrings : public TItemStrings {
+public:
+    explicit TComboStrings(TComboBox* box) : box_(box) {}
+    int Count() const override { return box_->Combo()->count(); }
+    QString Get(int i) const override { return box_->Combo()->itemText(CheckIndex(i)); }
+    void Put(int i, const QString& s) override { box_->Combo()->setItemText(CheckIndex(i), s); }
+    void Insert(int i, const QString& s) override
+    {
+        if (i < 0 || i > Count())
+            throw std::out_of_range("Listenindex überschreitet das Maximum");
+        QComboBox* c = box_->Combo();
+        QString text = c->isEditable() ? c->currentText() : QString();
+        int index = c->currentIndex();
+        QSignalBlocker block(c);
+        c->insertItem(i, s);
+        // The framework keeps the edit text and the selection when items come.
+        if (index < 0 || i <= index)
+            c->setCurrentIndex(index < 0 ? -1 : index + 1);
+        if (c->isEditable())
+            c->setEditText(text);
+    }
+    void Delete(int i) override { QSignalBlocker block(box_->Combo()); box_->Combo()->removeItem(CheckIndex(i)); }
+    void Clear() override
+    {
+        QComboBox* c = box_->Combo();
+        QSignalBlocker block(c);
+        QString text = c->isEditable() ? c->currentText() : QString();
+        c->clear();
+        if (c->isEditable())
+            c->setEditText(text);
+    }
+
+private:
+    int CheckIndex(int i) const
+    {
+        if (i < 0 || i >= Count())
+            throw std::out_of_range(QString("Listenindex überschreitet das Maximum (%1)").arg(i).toStdString());
+        return i;
+    }
+    TComboBox* box_;
+};
+
+class TMemoStrings : public TItemStrings {
+public:
+    explicit TMemoStrings(TMemo* memo) : memo_(memo) {}
+    int Count() const override
+    {
+        QString t = memo_->Editor()->toPlainText();
+        if (t.isEmpty())
+            return 0;
+        int n = int(t.count('\n')) + 1;
+        return t.endsWith('\n') ? n - 1 : n;
+    }
+    QString Get(int i) const override { return Lines().value(i); }
+    void Put(int i, const QString& s) override
+    {
+        QStringList l = Lines();
+        if (i < 0 || i >= l.size())
+            throw std::out_of_range("Listenindex überschreitet das Maximum");
+        l[i] = s;
+        SetLines(l);
+    }
+    void Insert(int i, const QString& s) override
+    {
+        QStringList l = Lines();
+        if (i < 0 || i > l.size())
+            throw std::out_of_range("Listenindex überschreitet das Maximum");
+        l.insert(i, s);
+        SetLines(l);
+    }
+    void Delete(int i) override
+    {
+        QStringList l = Lines();
+        if (i < 0 || i >= l.size())
+            throw std::out_of_range("Listenindex überschreitet das Maximum");
+        l.removeAt(i);
+        SetLines(l);
+    }
+    void Clear() override { memo_->Editor()->setPlainText(QString()); }
+
+private:
+    QStringList Lines() const
+    {
+        QString t = memo_->Editor()->toPlainText();
+        if (t.isEmpty())
+            return {};
+        QStringList l = t.split('\n');
+        if (t.endsWith('\n'))
+            l.pop_back();
+        return l;
+    }
+    void SetLines(const QStringList& l) { memo_->Editor()->setPlainText(l.join('\n')); }
+    TMemo* memo_;
+};
+
+}  // namespace
+
+// ---- TLabel --------------------------------------------------------------
+TLabel::TLabel(TComponent* AOwner) : TGraphicControl(AOwner)
+{
+    SetBounds(0, 0, 65, 17);
+    Handle()->setAttribute(Qt::WA_TransparentForMouseEvents, false);
+}
+
+void TLabel::SetAutoSize(bool v)
+{
+    autoSize_ = v;
+    AdjustBounds();
+}
+
+void TLabel::SetWordWrap(bool v)
+{
+    wordWrap_ = v;
+    AdjustBounds();
+    Invalidate();
+}
+
+void TLabel::FontChanged()
+{
+    TGraphicControl::FontChanged();
+    AdjustBounds();
+}
+
+void TLabel::AdjustBounds()
+{
+    if (!autoSize_)
+        return;
+    QFontMetrics fm(Font()->ToQFont());
+    QString text = Caption();
+    if (ShowAccelChar)
+        text.replace("&&", "\x01").remove('&').replace('\x01', '&');
+    if (text.isEmpty())
+        text = " ";
+    QRect r = wordWrap_ ? fm.boundingRect(QRect(0, 0, std::max(1, Width()), 100000), Qt::TextWordWrap, text)
+                        : QRect(0, 0, fm.horizontalAdvance(text), 0);
+    int h = wordWrap_ ? r.height() : fm.height() * int(std::max<qsizetype>(1, text.count('\n') + 1));
+    int w = wordWrap_ ? Width() : r.width();
+    int l = Left();
+    if (!wordWrap_ && alignment_ == taRightJustify)
+        l = Left() + Width() - w;
+    SetBounds(l, Top(), w, h);
+}
+
+void TLabel::Paint()
+{
+    TCanvas* c = Canvas();
+    if (!transparent_) {
+        c->Brush.Color = Color();
+        c->Brush.Style = bsSolid;
+        c->FillRect(ClientRect());
+    }
+    QPainter* p = c->Painter();
+    if (!p)
+        return;
+    p->setFont(Font()->ToQFont());
+    p->setPen(ColorToQColor(Enabled() ? Font()->Color() : clGrayText));
+    int flags = alignment_ == taCenter ? Qt::AlignHCenter : alignment_ == taRightJustify ? Qt::AlignRight : Qt::AlignLeft;
+    flags |= layout_ == tlCenter ? Qt::AlignVCenter : layout_ == tlBottom ? Qt::AlignBottom : Qt::AlignTop;
+    if (wordWrap_)
+        flags |= Qt::TextWordWrap;
+    if (ShowAccelChar)
+        flags |= Qt::TextShowMnemonic;
+    p->drawText(QRect(0, 0, Width(), Height()), flags, Caption());
+}
+
+// ---- TEdit ---------------------------------------------------------------
+TEdit::TEdit(TComponent* AOwner) : TWinControl(AOwner)
+{
+    auto* e = new QLineEdit();
+    SetHandle(e);
+    SetTabStop(true);
+    SetColor(clWindow);
+    SetBounds(0, 0, 121, 21);
+    QObject::connect(e, &QLineEdit::textChanged, e, [this] {
+        Modified = true;
+        if (OnChange)
+            Dispatch([this] { OnChange(this); });
+    });
+}
+
+QLineEdit* TEdit::Edit() const { return static_cast<QLineEdit*>(Handle()); }
+QString TEdit::GetText() const { return Edit()->text(); }
+
+void TEdit::SetText(const QString& v)
+{
+    if (Edit()->text() != v)
+        Edit()->setText(v);
+}
+
+int TEdit::MaxLength() const { return Edit()->maxLength() == 32767 ? 0 : Edit()->maxLength(); }
+void TEdit::SetMaxLength(int v) { Edit()->setMaxLength(v <= 0 ? 32767 : v); }
+bool TEdit::ReadOnly() const { return Edit()->isReadOnly(); }
+void TEdit::SetReadOnly(bool v) { Edit()->setReadOnly(v); }
+
+void TEdit::SetPasswordChar(QChar c)
+{
+    passwordChar_ = c;
+    Edit()->setEchoMode(c.isNull() ? QLineEdit::Normal : QLineEdit::Password);
+}
+
+int TEdit::SelStart() const { return Edit()->hasSelectedText() ? Edit()->selectionStart() : Edit()->cursorPosition(); }
+void TEdit::SetSelStart(int v) { Edit()->setCursorPosition(v); }
+int TEdit::SelLength() const { return int(Edit()->selectedText().size()); }
+void TEdit::SetSelLength(int v) { Edit()->setSelection(SelStart(), v); }
+QString TEdit::SelText() const { return Edit()->selectedText(); }
+void TEdit::SelectAll() { Edit()->selectAll(); }
+
+// ---- TMemo ---------------------------------------------------------------
+TMemo::TMemo(TComponent* AOwner) : TWinControl(AOwner), lines_(new TMemoStrings(this))
+{
+    auto* e = new QPlainTextEdit();
+    SetHandle(e);
+    SetTabStop(true);
+    SetColor(clWindow);
+    BridgeWidget(e->viewport());
+    SetBounds(0, 0, 185, 89);
+    SetScrollBars(ssNone);
+    QObject::connect(e, &QPlainTextEdit::textChanged, e, [this] {
+        Modified = true;
+        if (OnChange)
+            Dispatch([this] { OnChange(this); });
+    });
+}
+
+TMemo::~TMemo() { delete lines_; }
+
+QPlainTextEdit* TMemo::Editor() const { return static_cast<QPlainTextEdit*>(Handle()); }
+QString TMemo::GetText() const { return Editor()->toPlainText().replace("\n", "\r\n"); }
+
+void TMemo::SetText(const QString& v)
+{
+    QString t = v;
+    t.replace("\r\n", "\n");
+    if (Editor()->toPlainText() != t)
+        Editor()->setPlainText(t);
+}
+
+bool TMemo::ReadOnly() const { return Editor()->isReadOnly(); }
+void TMemo::SetReadOnly(bool v) { Editor()->setReadOnly(v); }
+
+void TMemo::SetWordWrap(bool v)
+{
+    wordWrap_ = v;
+    Editor()->setLineWrapMode(v ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+}
+
+void TMemo::SetScrollBars(TScrollStyle v)
+{
+    scrollBars_ = v;
+    Editor()->setHorizontalScrollBarPolicy(v == ssHorizontal || v == ssBoth ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    Editor()->setVerticalScrollBarPolicy(v == ssVertical || v == ssBoth ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+}
+
+void TMemo::SelectAll() { Editor()->selectAll(); }
+
+void TMemo::KeyPress(QChar& Key)
+{
+    TWinControl::KeyPress(Key);
+    if ((Key == '\r' && !WantReturns) || (Key == '\t' && !WantTabs))
+        Key = QChar();
+    if (!Key.isNull() && ReadOnly())
+        return;
+    if (!Key.isNull() && MaxLength > 0 && Key.isPrint() && Editor()->toPlainText().size() >= MaxLength)
+        Key = QChar();
+}
+
+// ---- TButton -------------------------------------------------------------
+TButton::TButton(TComponent* AOwner) : TWinControl(AOwner)
+{
+    auto* b = new QPushButton();
+    b->setAutoDefault(false);
+    SetHandle(b);
+    SetTabStop(true);
+    SetBounds(0, 0, 75, 25);
+    QObject::connect(b, &QPushButton::clicked, b, [this] { Dispatch([this] { Click(); }); });
+}
+
+QPushButton* TButton::Button() const { return static_cast<QPushButton*>(Handle()); }
+void TButton::TextChanged() { Button()->setText(Caption()); }
+
+void TButton::SetDefault(bool v)
+{
+    default_ = v;
+    Button()->setDefault(v);
+}
+
+void TButton::Click()
+{
+    if (TCustomForm* form = ParentForm())
+        form->ModalResult = ModalResult;
+    TWinControl::Click();
+}
+
+// ---- TCheckBox -----------------------------------------------------------
+TCheckBox::TCheckBox(TComponent* AOwner) : TWinControl(AOwner)
+{
+    auto* b = new QCheckBox();
+    SetHandle(b);
+    SetTabStop(true);
+    SetBounds(0, 0, 97, 17);
+    QObject::connect(b, &QCheckBox::stateChanged, b, [this](int s) {
+        if (syncing_)
+            return;
+        TCheckBoxState next = s == Qt::Checked ? cbChecked : s == Qt::PartiallyChecked ? cbGrayed : cbUnchecked;
+        if (next == cbGrayed && !AllowGrayed)
+            next = cbUnchecked;
+        SetState(next);
+    });
+}
+
+QCheckBox* TCheckBox::Box() const { return static_cast<QCheckBox*>(Handle()); }
+void TCheckBox::TextChanged() { Box()->setText(Caption()); }
+
+void TCheckBox::SetState(TCheckBoxState v)
+{
+    Box()->setTristate(AllowGrayed);
+    bool changed = v != state_;
+    state_ = v;
+    syncing_ = true;
+    Box()->setCheckState(v == cbChecked ? Qt::Checked : v == cbGrayed ? Qt::PartiallyChecked : Qt::Unchecked);
+    syncing_ = false;
+    // The framework clicks a check box whenever its state changes.
+    if (changed && !Loading())
+        Dispatch([this] { Click(); });
+}
+
+// ---- TRadioButton --------------------------------------------------------
+TRadioButton::TRadioButton(TComponent* AOwner) : TWinControl(AOwner)
+{
+    auto* b = new QRadioButton();
+    SetHandle(b);
+    SetTabStop(true);
+    SetBounds(0, 0, 113, 17);
+    QObject::connect(b, &QRadioButton::toggled, b, [this](bool on) {
+        if (on && !Loading())
+            Dispatch([this] { Click(); });
+    });
+}
+
+QRadioButton* TRadioButton::Radio() const { return static_cast<QRadioButton*>(Handle()); }
+void TRadioButton::TextChanged() { Radio()->setText(Caption()); }
+bool TRadioButton::Checked() const { return Radio()->isChecked(); }
+void TRadioButton::SetChecked(bool v) { Radio()->setChecked(v); }
+
+// ---- TGroupBox -----------------------------------------------------------
+TGroupBox::TGroupBox(TComponent* AOwner) : TWinControl(AOwner)
+{
+    SetHandle(new QGroupBox());
+    SetBounds(0, 0, 185, 105);
+}
+
+void TGroupBox::TextChanged() { static_cast<QGroupBox*>(Handle())->setTitle(Caption()); }
+
+TRect TGroupBox::AdjustClientRect() const
+{
+    int top = QFontMetrics(Font()->ToQFont()).height();
+    return Rect(2, top, std::max(2, ClientWidth() - 2), std::max(top, ClientHeight() - 2));
+}
+
+// ---- TListBox ------------------------------------------------------------
+TListBox::TListBox(TComponent* AOwner) : TWinControl(AOwner), items_(new TListWidgetStrings(this))
+{
+    auto* l = new QListWidget();
+    SetHandle(l);
+    SetTabStop(true);
+    SetColor(clWindow);
+    BridgeWidget(l->viewport());
+    SetBounds(0, 0, 121, 97);
+    QObject::connect(l, &QListWidget::itemClicked, l, [this] { Dispatch([this] { Click(); }); });
+    QObject::connect(l, &QListWidget::currentRowChanged, l, [this, l] {
+        // Keyboard moves click, as in the framework; mouse clicks come above.
+        if (l->hasFocus() && !(QGuiApplication::mouseButtons() & Qt::LeftButton))
+            Dispatch([this] { Click(); });
+    });
+}
+
+TListBox::~TListBox() { delete items_; }
+
+QListWidget* TListBox::List() const { return static_cast<QListWidget*>(Handle()); }
+int TListBox::ItemIndex() const { return List()->currentRow(); }
+
+void TListBox::SetItemIndex(int v)
+{
+    QSignalBlocker block(List());
+    List()->setCurrentRow(v < 0 || v >= Count() ? -1 : v);
+    if (v < 0)
+        List()->clearSelection();
+}
+
+bool TListBox::Selected(int i) const
+{
+    if (i < 0 || i >= Count())
+        throw std::out_of_range("Listenindex überschreitet das Maximum");
+    return List()->item(i)->isSelected();
+}
+
+void TListBox::SetSelected(int i, bool v)
+{
+    if (i < 0 || i >= Count())
+        throw std::out_of_range("Listenindex überschreitet das Maximum");
+    List()->item(i)->setSelected(v);
+}
+
+int TListBox::SelCount() const { return multiSelect_ ? int(List()->selectedItems().size()) : -1; }
+
+void TListBox::SetMultiSelect(bool v)
+{
+    multiSelect_ = v;
+    List()->setSelectionMode(v ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection);
+}
+
+void TListBox::SetSorted(bool v)
+{
+    sorted_ = v;
+    List()->setSortingEnabled(v);
+    if (v)
+        List()->sortItems();
+}
+
+int TListBox::TopIndex() const
+{
+    QListWidgetItem* item = List()->itemAt(2, 2);
+    return item ? List()->row(item) : 0;
+}
+
+void TListBox::SetTopIndex(int v)
+{
+    if (v >= 0 && v < Count())
+        List()->scrollToItem(List()->item(v), QAbstractItemView::PositionAtTop);
+}
+
+// ---- TComboBox -----------------------------------------------------------
+TComboBox::TComboBox(TComponent* AOwner) : TWinControl(AOwner), items_(new TComboStrings(this))
+{
+    auto* c = new QComboBox();
+    c->setInsertPolicy(QComboBox::NoInsert);
+    SetHandle(c);
+    SetTabStop(true);
+    SetColor(clWindow);
+    SetBounds(0, 0, 145, 21);
+    SetStyle(csDropDown);
+    SetDropDownCount(8);
+    // A choice by the user clicks and changes; code that sets ItemIndex does not.
+    QObject::connect(c, &QComboBox::activated, c, [this] {
+        Dispatch([this] { Click(); });
+        if (OnChange && CanDispatch())
+            Dispatch([this] { OnChange(this); });
+    });
+}
+
+TComboBox::~TComboBox() { delete items_; }
+
+QComboBox* TComboBox::Combo() const { return static_cast<QComboBox*>(Handle()); }
+
+void TComboBox::SetStyle(TComboBoxStyle v)
+{
+    style_ = v;
+    QComboBox* c = Combo();
+    bool editable = v == csDropDown || v == csSimple;
+    if (c->isEditable() == editable)
+        return;
+    c->setEditable(editable);
+    if (editable) {
+        BridgeWidget(c->lineEdit());
+        QObject::connect(c->lineEdit(), &QLineEdit::textEdited, c, [this] {
+            if (OnChange)
+                Dispatch([this] { OnChange(this); });
+        });
+    }
+}
+
+int TComboBox::ItemIndex() const { return Combo()->currentIndex(); }
+
+void TComboBox::SetItemIndex(int v)
+{
+    QSignalBlocker block(Combo());
+    Combo()->setCurrentIndex(v < 0 || v >= Combo()->count() ? -1 : v);
+    if (v < 0 && Combo()->isEditable())
+        Combo()->setEditText(QString());
+}
+
+QString TComboBox::GetText() const { return Combo()->currentText(); }
+
+void TComboBox::SetText(const QString& v)
+{
+    QSignalBlocker block(Combo());
+    if (Combo()->isEditable()) {
+        int i = Combo()->findText(v, Qt::MatchFixedString);
+        if (i >= 0 && Combo()->itemText(i) == v)
+            Combo()->setCurrentIndex(i);
+        Combo()->setEditText(v);
+    } else {
+        Combo()->setCurrentIndex(Combo()->findText(v, Qt::MatchFixedString));
+    }
+}
+
+int TComboBox::DropDownCount() const { return Combo()->maxVisibleItems(); }
+void TComboBox::SetDropDownCount(int v) { Combo()->setMaxVisibleItems(std::max(1, v)); }
+
+void TComboBox::SetSorted(bool v)
+{
+    sorted_ = v;
+    if (v) {
+        QStringList l = items_->ToStringList();
+        l.sort(Qt::CaseInsensitive);
+        items_->Assign(l);
+    }
+}
+
+int TComboBox::MaxLength() const { return Combo()->lineEdit() ? Combo()->lineEdit()->maxLength() : 0; }
+
+void TComboBox::SetMaxLength(int v)
+{
+    if (Combo()->lineEdit())
+        Combo()->lineEdit()->setMaxLength(v <= 0 ? 32767 : v);
+}
+
+bool TComboBox::DroppedDown() const { return Combo()->view() && Combo()->view()->isVisible(); }
+
+void TComboBox::SetDroppedDown(bool v)
+{
+    if (v) {
+        if (OnDropDown)
+            Dispatch([this] { OnDropDown(this); });
+        Combo()->showPopup();
+    } else {
+        Combo()->hidePopup();
+    }
+}
+
+void TComboBox::Clear()
+{
+    items_->Clear();
+    SetItemIndex(-1);
+}
+
+// ---- TScrollBar ----------------------------------------------------------
+TScrollBar::TScrollBar(TComponent* AOwner) : TWinControl(AOwner)
+{
+    auto* b = new QScrollBar(Qt::Horizontal);
+    b->setRange(0, 100);
+    b->setSingleStep(1);
+    b->setPageStep(1);
+    SetHandle(b);
+    SetTabStop(true);
+    SetBounds(0, 0, 121, 16);
+    QObject::connect(b, &QScrollBar::valueChanged, b, [this] {
+        if (OnChange)
+            Dispatch([this] { OnChange(this); });
+    });
+}
+
+QScrollBar* TScrollBar::Bar() const { return static_cast<QScrollBar*>(Handle()); }
+
+void TScrollBar::SetKind(TScrollBarKind v)
+{
+    kind_ = v;
+    Bar()->setOrientation(v == sbHorizontal ? Qt::Horizontal : Qt::Vertical);
+}
+
+int TScrollBar::Min() const { return Bar()->minimum(); }
+int TScrollBar::Max() const { return Bar()->maximum(); }
+int TScrollBar::Position() const { return Bar()->value(); }
+void TScrollBar::SetMin(int v) { Bar()->setMinimum(v); }
+void TScrollBar::SetMax(int v) { Bar()->setMaximum(v); }
+void TScrollBar::SetPosition(int v) { Bar()->setValue(v); }
+
+void TScrollBar::SetParams(int APosition, int AMin, int AMax)
+{
+    Bar()->setRange(AMin, AMax);
+    Bar()->setValue(APosition);
+}
+
+int TScrollBar::SmallChange() const { return Bar()->singleStep(); }
+void TScrollBar::SetSmallChange(int v) { Bar()->setSingleStep(v); }
+int TScrollBar::LargeChange() const { return Bar()->pageStep(); }
+void TScrollBar::SetLargeChange(int v) { Bar()->setPageStep(v); }
+int TScrollBar::PageSize() const { return Bar()->pageStep(); }
+void TScrollBar::SetPageSize(int v) { Bar()->setPageStep(v); }

@@ -1,0 +1,276 @@
+#pragma once
+// The standard controls: label, edit, memo, button, check box, radio
+// button, group box, list box, combo box and scroll bar.
+
+#include <QStringList>
+
+#include "platform/ui/control.h"
+
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QCheckBox;
+class QRadioButton;
+class QGroupBox;
+class QListWidget;
+class QComboBox;
+class QScrollBar;
+
+// The item texts of a list control (Items, Lines), kept in its widget.
+class TItemStrings {
+public:
+    virtual ~TItemStrings() = default;
+    virtual int Count() const = 0;
+    virtual QString Get(int i) const = 0;
+    virtual void Put(int i, const QString& s) = 0;
+    virtual void Insert(int i, const QString& s) = 0;
+    virtual void Delete(int i) = 0;
+    virtual void Clear() = 0;
+
+    QString operator[](int i) const { return Get(i); }
+    QString Strings(int i) const { return Get(i); }
+    int Add(const QString& s) { Insert(Count(), s); return Count() - 1; }
+    int IndexOf(const QString& s) const;  // compared without case, as the framework does
+    QString Text() const;                 // lines joined by CR LF, each ended by it
+    void SetText(const QString& text);
+    QString CommaText() const;
+    QStringList ToStringList() const;
+    void Assign(const QStringList& list);
+    void Assign(const TItemStrings& other) { Assign(other.ToStringList()); }
+    void AddStrings(const QStringList& list);
+    // Changes to many items at once may set these around them.
+    virtual void BeginUpdate() {}
+    virtual void EndUpdate() {}
+};
+
+class TLabel : public TGraphicControl {
+public:
+    explicit TLabel(TComponent* AOwner);
+    TAlignment Alignment() const { return alignment_; }
+    void SetAlignment(TAlignment v) { alignment_ = v; Invalidate(); }
+    TTextLayout Layout() const { return layout_; }
+    void SetLayout(TTextLayout v) { layout_ = v; Invalidate(); }
+    bool AutoSize() const { return autoSize_; }
+    void SetAutoSize(bool v);
+    bool WordWrap() const { return wordWrap_; }
+    void SetWordWrap(bool v);
+    bool Transparent() const { return transparent_; }
+    void SetTransparent(bool v) { transparent_ = v; Invalidate(); }
+    bool ShowAccelChar = true;
+    TWinControl* FocusControl = nullptr;
+    void Paint() override;
+
+protected:
+    void TextChanged() override { AdjustBounds(); }
+    void FontChanged() override;
+
+private:
+    void AdjustBounds();
+    TAlignment alignment_ = taLeftJustify;
+    TTextLayout layout_ = tlTop;
+    bool autoSize_ = true;
+    bool wordWrap_ = false;
+    bool transparent_ = false;
+};
+
+class TEdit : public TWinControl {
+public:
+    explicit TEdit(TComponent* AOwner);
+    void SetText(const QString& v) override;
+    int MaxLength() const;
+    void SetMaxLength(int v);
+    bool ReadOnly() const;
+    void SetReadOnly(bool v);
+    QChar PasswordChar() const { return passwordChar_; }
+    void SetPasswordChar(QChar c);
+    int SelStart() const;
+    void SetSelStart(int v);
+    int SelLength() const;
+    void SetSelLength(int v);
+    QString SelText() const;
+    void SelectAll();
+    void Clear() { SetText(QString()); }
+    bool Modified = false;
+    bool AutoSelect = true;
+    TNotifyEvent OnChange;
+    QLineEdit* Edit() const;
+
+protected:
+    QString GetText() const override;
+
+private:
+    QChar passwordChar_;
+};
+
+class TMemo : public TWinControl {
+public:
+    explicit TMemo(TComponent* AOwner);
+    ~TMemo() override;
+    TItemStrings* Lines() const { return lines_; }
+    void SetText(const QString& v) override;
+    bool ReadOnly() const;
+    void SetReadOnly(bool v);
+    bool WordWrap() const { return wordWrap_; }
+    void SetWordWrap(bool v);
+    TScrollStyle ScrollBars() const { return scrollBars_; }
+    void SetScrollBars(TScrollStyle v);
+    bool WantReturns = true;
+    bool WantTabs = false;
+    TAlignment Alignment = taLeftJustify;
+    int MaxLength = 0;
+    bool Modified = false;
+    TNotifyEvent OnChange;
+    void Clear() { SetText(QString()); }
+    void SelectAll();
+    QPlainTextEdit* Editor() const;
+
+protected:
+    QString GetText() const override;
+    void KeyPress(QChar& Key) override;
+
+private:
+    TItemStrings* lines_;
+    bool wordWrap_ = true;
+    TScrollStyle scrollBars_ = ssNone;
+};
+
+class TButton : public TWinControl {
+public:
+    explicit TButton(TComponent* AOwner);
+    TModalResult ModalResult = mrNone;
+    bool Default() const { return default_; }
+    void SetDefault(bool v);
+    bool Cancel = false;
+    // Sets the form's modal result to ModalResult, then OnClick.
+    void Click() override;
+    QPushButton* Button() const;
+
+protected:
+    void TextChanged() override;
+
+private:
+    bool default_ = false;
+};
+
+class TCheckBox : public TWinControl {
+public:
+    explicit TCheckBox(TComponent* AOwner);
+    bool Checked() const { return state_ == cbChecked; }
+    void SetChecked(bool v) { SetState(v ? cbChecked : cbUnchecked); }
+    TCheckBoxState State() const { return state_; }
+    void SetState(TCheckBoxState v);
+    bool AllowGrayed = false;
+    TAlignment Alignment = taRightJustify;
+    QCheckBox* Box() const;
+
+protected:
+    void TextChanged() override;
+
+private:
+    TCheckBoxState state_ = cbUnchecked;
+    bool syncing_ = false;
+};
+
+class TRadioButton : public TWinControl {
+public:
+    explicit TRadioButton(TComponent* AOwner);
+    bool Checked() const;
+    void SetChecked(bool v);
+    QRadioButton* Radio() const;
+
+protected:
+    void TextChanged() override;
+};
+
+class TGroupBox : public TWinControl {
+public:
+    explicit TGroupBox(TComponent* AOwner);
+    TRect AdjustClientRect() const override;
+
+protected:
+    void TextChanged() override;
+};
+
+class TListBox : public TWinControl {
+public:
+    explicit TListBox(TComponent* AOwner);
+    ~TListBox() override;
+    TItemStrings* Items() const { return items_; }
+    int ItemIndex() const;
+    void SetItemIndex(int v);
+    int Count() const { return items_->Count(); }
+    bool Selected(int i) const;
+    void SetSelected(int i, bool v);
+    int SelCount() const;
+    bool MultiSelect() const { return multiSelect_; }
+    void SetMultiSelect(bool v);
+    bool Sorted() const { return sorted_; }
+    void SetSorted(bool v);
+    int TopIndex() const;
+    void SetTopIndex(int v);
+    int ItemHeight = 13;
+    void Clear() { items_->Clear(); }
+    QListWidget* List() const;
+
+private:
+    TItemStrings* items_;
+    bool multiSelect_ = false;
+    bool sorted_ = false;
+};
+
+class TComboBox : public TWinControl {
+public:
+    explicit TComboBox(TComponent* AOwner);
+    ~TComboBox() override;
+    TItemStrings* Items() const { return items_; }
+    int ItemIndex() const;
+    void SetItemIndex(int v);
+    void SetText(const QString& v) override;
+    TComboBoxStyle Style() const { return style_; }
+    void SetStyle(TComboBoxStyle v);
+    int DropDownCount() const;
+    void SetDropDownCount(int v);
+    bool Sorted() const { return sorted_; }
+    void SetSorted(bool v);
+    int MaxLength() const;
+    void SetMaxLength(int v);
+    bool DroppedDown() const;
+    void SetDroppedDown(bool v);
+    void Clear();
+    TNotifyEvent OnChange;
+    TNotifyEvent OnDropDown;
+    QComboBox* Combo() const;
+
+protected:
+    QString GetText() const override;
+
+private:
+    TItemStrings* items_;
+    TComboBoxStyle style_ = csDropDown;
+    bool sorted_ = false;
+};
+
+class TScrollBar : public TWinControl {
+public:
+    explicit TScrollBar(TComponent* AOwner);
+    TScrollBarKind Kind() const { return kind_; }
+    void SetKind(TScrollBarKind v);
+    int Min() const;
+    int Max() const;
+    int Position() const;
+    void SetMin(int v);
+    void SetMax(int v);
+    void SetPosition(int v);
+    void SetParams(int APosition, int AMin, int AMax);
+    int SmallChange() const;
+    void SetSmallChange(int v);
+    int LargeChange() const;
+    void SetLargeChange(int v);
+    int PageSize() const;
+    void SetPageSize(int v);
+    TNotifyEvent OnChange;
+    QScrollBar* Bar() const;
+
+private:
+    TScrollBarKind kind_ = sbHorizontal;
+};

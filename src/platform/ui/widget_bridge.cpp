@@ -1,0 +1,213 @@
+#include "platform/ui/widget_bridge.h"
+
+#include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPaintEvent>
+
+#include "platform/ui/control.h"
+#include "platform/ui/forms.h"
+#include "platform/ui/menus.h"
+
+TPaintHost::TPaintHost(TControl* control, QWidget* parent) : QWidget(parent), control_(control)
+{
+    setMouseTracking(true);
+}
+
+void TPaintHost::paintEvent(QPaintEvent*)
+{
+    TControl* c = TControl::FromWidget(this);
+    if (!c)
+        c = control_;
+    TCanvas* canvas = c ? c->Canvas() : nullptr;
+    if (!canvas || !c->CanDispatch())
+        return;
+    canvas->BeginOn(this);
+    c->Dispatch([c] { c->Paint(); });
+    canvas->Release();
+    canvas->BeginOn(nullptr);
+}
+
+TControlBridge::TControlBridge(TControl* control) : control_(control) {}
+
+namespace {
+
+TMouseButton ButtonOf(Qt::MouseButton b)
+{
+    switch (b) {
+    case Qt::RightButton: return mbRight;
+    case Qt::MiddleButton: return mbMiddle;
+    default: return mbLeft;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// A key event the framework has dispatched already: it goes on to the
+// widgets' own handling (and Qt's propagation to parents) untouched.
+class TDispatchedKeyEvent : public QKeyEvent {
+public:
+    TDispatchedKeyEvent(const QKeyEvent& e, const QString& text)
+        : QKeyEvent(e.type(), e.key(), e.modifiers(), text, e.isAutoRepeat(), ushort(e.count()))
+    {
+    }
+};
+
+}  // namespace
+
+bool TControlBridge::DeliverNative(QObject* watched, QEvent* e)
+{
+    // A painted control takes its input; a Qt widget handles it as usual
+    // (WA_NoMousePropagation keeps it from the parents).
+    if (dynamic_cast<TPaintHost*>(watched)) {
+        e->accept();
+        return true;
+    }
+    return false;
+}
+
+bool TControlBridge::eventFilter(QObject* watched, QEvent* e)
+{
+    if (dynamic_cast<TDispatchedKeyEvent*>(e))
+        return false;
+    TControl* c = control_;
+    if (!c->CanDispatch())
+        return false;
+    if (auto form = dynamic_cast<TCustomForm*>(c)) {
+        bool handled = false;
+        form->Dispatch([&] { handled = form->FormEvent(watched, e); });
+        if (handled)
+            return true;
+    }
+    auto* w = static_cast<QWidget*>(watched);
+    QWidget* origin = c->Handle();
+    if (auto wc = dynamic_cast<TWinControl*>(c))
+        origin = wc->ClientWidget();
+    auto local = [&](QMouseEvent* me) { return origin->mapFromGlobal(w->mapToGlobal(me->position().toPoint())); };
+    switch (e->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: {
+        auto* me = static_cast<QMouseEvent*>(e);
+        if (!c->Enabled())
+            return true;
+        QPoint p = local(me);
+        TShiftState shift = ShiftFromQt(me->modifiers(), me->buttons());
+        if (e->type() == QEvent::MouseButtonDblClick) {
+            shift.Include(ssDouble);
+            c->Dispatch([&] { c->DblClick(); });
+        }
+        if (me->button() == Qt::LeftButton)
+            clickArmed_ = true;
+        c->Dispatch([&] { c->MouseDown(ButtonOf(me->button()), shift, p.x(), p.y()); });
+        if (!c->CanDispatch())
+            return true;
+        return DeliverNative(watched, e);
+    }
+    case QEvent::MouseButtonRelease: {
+        auto* me = static_cast<QMouseEvent*>(e);
+        if (!c->Enabled())
+            return true;
+        QPoint p = local(me);
+        TShiftState shift = ShiftFromQt(me->modifiers(), me->buttons());
+        bool click = clickArmed_ && me->button() == Qt::LeftButton && dynamic_cast<TPaintHost*>(watched) &&
+                     w->rect().contains(me->position().toPoint());
+        if (me->button() == Qt::LeftButton)
+            clickArmed_ = false;
+        c->Dispatch([&] { c->MouseUp(ButtonOf(me->button()), shift, p.x(), p.y()); });
+        if (click && c->CanDispatch())
+            c->Dispatch([&] { c->Click(); });
+        if (!c->CanDispatch())
+            return true;
+        return DeliverNative(watched, e);
+    }
+    case QEvent::MouseMove: {
+        auto* me = static_cast<QMouseEvent*>(e);
+        QPoint p = local(me);
+        c->Dispatch([&] { c->MouseMove(ShiftFromQt(me->modifiers(), me->buttons()), p.x(), p.y()); });
+        if (!c->CanDispatch())
+            return true;
+        return DeliverNative(watched, e);
+    }
+    case QEvent::Resize:
+        if (watched == c->Handle())
+            c->Dispatch([c] { c->WidgetResized(); });
+        return false;
+    case QEvent::Enter:
+        c->Dispatch([&] { c->MouseEnter(); });
+        return false;
+    case QEvent::Leave:
+        c->Dispatch([&] { c->MouseLeave(); });
+        return false;
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+        return Key(watched, static_cast<QKeyEvent*>(e));
+    case QEvent::FocusIn:
+        if (auto wc = dynamic_cast<TWinControl*>(c); wc && watched == c->Handle())
+            wc->Dispatch([wc] { wc->DoEnter(); });
+        return false;
+    case QEvent::FocusOut:
+        if (auto wc = dynamic_cast<TWinControl*>(c); wc && watched == c->Handle())
+            wc->Dispatch([wc] { wc->DoExit(); });
+        return false;
+    case QEvent::ContextMenu:
+        if (TPopupMenu* pm = c->PopupMenu(); pm && pm->AutoPopup) {
+            auto* ce = static_cast<QContextMenuEvent*>(e);
+            pm->PopupComponent = c;
+            pm->Popup(ce->globalPos().x(), ce->globalPos().y());
+            return true;
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
+bool TControlBridge::Key(QObject* watched, QKeyEvent* e)
+{
+    auto* wc = dynamic_cast<TWinControl*>(control_);
+    if (!wc)
+        return false;
+    bool down = e->type() == QEvent::KeyPress;
+    Word key = QtKeyToVirtualKey(e->key(), e->modifiers());
+    TShiftState shift = ShiftFromQt(e->modifiers());
+    TCustomForm* form = wc->ParentForm();
+    bool preview = form && form != wc && form->KeyPreview;
+    bool consumed = false;
+    if (key != 0) {
+        if (preview)
+            form->Dispatch([&] { down ? form->KeyDown(key, shift) : form->KeyUp(key, shift); });
+        if (key != 0 && wc->CanDispatch())
+            wc->Dispatch([&] { down ? wc->KeyDown(key, shift) : wc->KeyUp(key, shift); });
+        consumed = key == 0;
+    }
+    if (!wc->CanDispatch())
+        return true;
+    QString text = e->text();
+    if (down && !consumed && !text.isEmpty() && !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+        QChar ch = text.at(0);
+        if (preview)
+            form->Dispatch([&] { form->KeyPress(ch); });
+        if (!ch.isNull() && wc->CanDispatch())
+            wc->Dispatch([&] { wc->KeyPress(ch); });
+        if (!wc->CanDispatch())
+            return true;
+        if (ch.isNull())
+            consumed = true;
+        else
+            text = QString(ch);
+    }
+    if (!consumed) {
+        // The widget's own handling, and Qt's passing on to the parents,
+        // with an event the bridges let through.
+        TDispatchedKeyEvent copy(*e, text);
+        copy.setAccepted(false);
+        QCoreApplication::sendEvent(watched, &copy);
+        if (down && form && !copy.isAccepted() && form->CanDispatch())
+            form->Dispatch([&] { form->DialogKey(key, shift); });
+    }
+    e->accept();
+    return true;
+}

@@ -1,0 +1,522 @@
+// The component framework: ownership, events with the framework's key
+// codes, modal results, timers, menus, layout and canvas drawing.
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <gtest/gtest-spi.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <stdexcept>
+
+#include "platform/ui/buttons.h"
+#include "platform/ui/com_ctrls.h"
+#include "platform/ui/ext_ctrls.h"
+#include "platform/ui/forms.h"
+#include "platform/ui/menus.h"
+#include "platform/ui/prompt_script.h"
+#include "platform/ui/std_ctrls.h"
+
+namespace {
+
+void SendKey(QWidget* w, int qtKey, const QString& text = {}, Qt::KeyboardModifiers mods = Qt::NoModifier)
+{
+    QKeyEvent down(QEvent::KeyPress, qtKey, mods, text);
+    QApplication::sendEvent(w, &down);
+    QKeyEvent up(QEvent::KeyRelease, qtKey, mods, text);
+    QApplication::sendEvent(w, &up);
+}
+
+void SendClick(QWidget* w, QPoint p)
+{
+    QPointF global = w->mapToGlobal(QPointF(p));
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(p), global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(p), global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &release);
+}
+
+// Counts its own destruction, to see who frees what.
+class TCounted : public TComponent {
+public:
+    TCounted(TComponent* owner, int& destroyed) : TComponent(owner), destroyed_(destroyed) {}
+    ~TCounted() override { ++destroyed_; }
+
+private:
+    int& destroyed_;
+};
+
+// A control that paints itself and records its events.
+class TProbe : public TCustomControl {
+public:
+    using TCustomControl::TCustomControl;
+    void Paint() override
+    {
+        Canvas()->Brush.Color = clRed;
+        Canvas()->FillRect(Rect(0, 0, 10, 10));
+        Canvas()->Pen.Color = clBlue;
+        Canvas()->MoveTo(0, 15);
+        Canvas()->LineTo(20, 15);
+        ++paints;
+    }
+    int paints = 0;
+};
+
+// A form built in code, as the program's forms are.
+class TTestForm : public TForm {
+public:
+    explicit TTestForm(TComponent* owner) : TForm(owner)
+    {
+        Name = "TestForm";
+        SetCaption("Prüfformular");
+        SetClientWidth(300);
+        SetClientHeight(200);
+        Panel = new TPanel(this);
+        Panel->Name = "Panel1";
+        Panel->SetParent(this);
+        Panel->SetAlign(alTop);
+        Panel->SetHeight(40);
+        Edit = new TEdit(this);
+        Edit->Name = "Edit1";
+        Edit->SetParent(this);
+        Edit->SetBounds(10, 60, 120, 21);
+        Probe = new TProbe(this);
+        Probe->SetParent(this);
+        Probe->SetBounds(10, 100, 40, 30);
+        Ok = new TButton(this);
+        Ok->SetParent(this);
+        Ok->SetCaption("OK");
+        Ok->ModalResult = mrOk;
+        Ok->SetDefault(true);
+        Ok->SetBounds(140, 160, 75, 25);
+        Cancel = new TButton(this);
+        Cancel->SetParent(this);
+        Cancel->SetCaption("Abbrechen");
+        Cancel->ModalResult = mrCancel;
+        Cancel->Cancel = true;
+        Cancel->SetBounds(220, 160, 75, 25);
+        Loaded();
+        DoCreate();
+    }
+    TPanel* Panel;
+    TEdit* Edit;
+    TProbe* Probe;
+    TButton* Ok;
+    TButton* Cancel;
+};
+
+}  // namespace
+
+TEST(Component, OwnerFreesWhatItOwnsAndFindsByName)
+{
+    int destroyed = 0;
+    auto* owner = new TComponent(nullptr);
+    auto* a = new TCounted(owner, destroyed);
+    a->Name = "Alpha";
+    auto* b = new TCounted(owner, destroyed);
+    new TCounted(b, destroyed);  // owned by b, freed with b
+    EXPECT_EQ(owner->ComponentCount(), 2);
+    EXPECT_EQ(owner->FindComponent("ALPHA"), a);
+    EXPECT_EQ(owner->FindComponent("Beta"), nullptr);
+    delete a;  // a component freed early leaves its owner's list
+    EXPECT_EQ(owner->ComponentCount(), 1);
+    EXPECT_EQ(destroyed, 1);
+    delete owner;
+    EXPECT_EQ(destroyed, 3);
+}
+
+TEST(Component, FreeNotificationDropsReferences)
+{
+    auto form = std::make_unique<TForm>(nullptr);
+    auto* menu = new TPopupMenu(nullptr);
+    auto* label = new TLabel(form.get());
+    label->SetParent(form.get());
+    label->SetPopupMenu(menu);
+    EXPECT_EQ(label->PopupMenu(), menu);
+    delete menu;
+    EXPECT_EQ(label->PopupMenu(), nullptr);
+}
+
+TEST(Control, ParentFreesChildrenOwnedElsewhereAndWidgetsAreFreedOnce)
+{
+    auto other = std::make_unique<TComponent>(nullptr);
+    auto* form = new TTestForm(nullptr);
+    auto* inner = new TPanel(other.get());  // owned by another owner, parented on the form's panel
+    inner->SetParent(form->Panel);
+    auto* deep = new TLabel(other.get());
+    deep->SetParent(inner);
+    QPointer<QWidget> innerWidget = inner->Handle();
+    EXPECT_EQ(innerWidget->parentWidget(), form->Panel->Handle());
+    EXPECT_EQ(other->ComponentCount(), 2);
+    // Freeing a child before its parent, then the whole form.
+    delete form->Probe;
+    EXPECT_EQ(form->ControlCount(), 4);
+    delete form;
+    EXPECT_TRUE(innerWidget.isNull());
+    EXPECT_EQ(other->ComponentCount(), 0);  // the parent freed them, they left their owner
+}
+
+TEST(Control, AlignAndAnchorsFollowTheParent)
+{
+    TTestForm form(nullptr);
+    auto* bottom = new TPanel(&form);
+    bottom->SetParent(&form);
+    bottom->SetHeight(30);
+    bottom->SetAlign(alBottom);
+    auto* client = new TPanel(&form);
+    client->SetParent(&form);
+    client->SetAlign(alClient);
+    auto* anchored = new TButton(&form);
+    anchored->SetParent(&form);
+    anchored->SetBounds(250, 5, 40, 20);
+    anchored->SetAnchors({akTop, akRight});
+    EXPECT_EQ(form.Panel->BoundsRect(), Rect(0, 0, 300, 40));
+    EXPECT_EQ(bottom->BoundsRect(), Rect(0, 170, 300, 200));
+    EXPECT_EQ(client->BoundsRect(), Rect(0, 40, 300, 170));
+    form.SetClientWidth(400);
+    form.SetClientHeight(300);
+    EXPECT_EQ(form.ClientWidth(), 400);
+    EXPECT_EQ(bottom->BoundsRect(), Rect(0, 270, 400, 300));
+    EXPECT_EQ(client->BoundsRect(), Rect(0, 40, 400, 270));
+    EXPECT_EQ(anchored->Left(), 350);  // kept 10 pixels from the right edge
+}
+
+TEST(Control, MouseEventsReachTheControlInItsCoordinates)
+{
+    TTestForm form(nullptr);
+    form.Show();
+    std::vector<QString> log;
+    form.Probe->OnMouseDown = [&](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
+        log.push_back(QString("down %1 %2 %3").arg(b).arg(x).arg(y));
+    };
+    form.Probe->OnMouseUp = [&](TObject*, TMouseButton, TShiftState, int x, int y) { log.push_back(QString("up %1 %2").arg(x).arg(y)); };
+    form.Probe->OnClick = [&](TObject* s) { log.push_back(s == form.Probe ? "click" : "click?"); };
+    bool formClicked = false;
+    form.OnClick = [&](TObject*) { formClicked = true; };
+    SendClick(form.Probe->Handle(), QPoint(5, 7));
+    EXPECT_EQ(log, (std::vector<QString>{"down 0 5 7", "up 5 7", "click"}));
+    EXPECT_FALSE(formClicked);  // input goes to one control only
+    form.Probe->SetEnabled(false);
+    log.clear();
+    SendClick(form.Probe->Handle(), QPoint(5, 7));
+    EXPECT_TRUE(log.empty());
+    form.Hide();
+}
+
+TEST(Control, KeysCarryTheFrameworksCodesAndKeyPreviewComesFirst)
+{
+    TTestForm form(nullptr);
+    form.Show();
+    std::vector<QString> log;
+    form.OnKeyDown = [&](TObject*, Word& key, TShiftState shift) {
+        log.push_back(QString("form %1%2").arg(key).arg(shift.Contains(ssCtrl) ? " ctrl" : ""));
+        if (key == VK_F3)
+            key = 0;  // taken by the form
+    };
+    form.Edit->OnKeyDown = [&](TObject*, Word& key, TShiftState) { log.push_back(QString("edit %1").arg(key)); };
+    form.Edit->OnKeyPress = [&](TObject*, QChar& ch) {
+        if (ch == 'x')
+            ch = 'y';
+    };
+    // Without KeyPreview the form does not see the edit's keys.
+    SendKey(form.Edit->Handle(), Qt::Key_A, "a");
+    EXPECT_EQ(log, (std::vector<QString>{"edit 65"}));
+    form.KeyPreview = true;
+    log.clear();
+    SendKey(form.Edit->Handle(), Qt::Key_Escape, "\x1b");
+    SendKey(form.Edit->Handle(), Qt::Key_F3);
+    SendKey(form.Edit->Handle(), Qt::Key_S, "\x13", Qt::ControlModifier);
+    EXPECT_EQ(log, (std::vector<QString>{"form 27", "edit 27", "form 114", "form 83 ctrl", "edit 83"}));
+    SendKey(form.Edit->Handle(), Qt::Key_X, "x");
+    EXPECT_EQ(form.Edit->Text(), "ay");  // the key press handler changed the character
+    form.Hide();
+}
+
+TEST(Form, ModalResultsThroughTheScript)
+{
+    TTestForm form(nullptr);
+    std::vector<QString> events;
+    form.OnShow = [&](TObject*) { events.push_back("show"); };
+    form.OnCloseQuery = [&](TObject*, bool& can) {
+        events.push_back("closequery");
+        can = form.Edit->Text() != "bleib";
+    };
+    form.OnClose = [&](TObject*, TCloseAction& a) { events.push_back(a == caHide ? "close hide" : "close?"); };
+    {
+        TPromptScript script;
+        script.Modal([&](TCustomForm& f) {
+            EXPECT_TRUE(f.Visible());
+            EXPECT_TRUE(f.Modal());
+            static_cast<TTestForm&>(f).Edit->SetText("Urlaub");
+            static_cast<TTestForm&>(f).Ok->Click();
+        });
+        EXPECT_EQ(form.ShowModal(), mrOk);
+        ASSERT_EQ(script.Records().size(), 1u);
+        EXPECT_EQ(script.Records()[0].Kind, TPromptKind::Modal);
+        EXPECT_EQ(script.Records()[0].Caption, "Prüfformular");
+    }
+    EXPECT_EQ(events, (std::vector<QString>{"show", "closequery", "close hide"}));
+    EXPECT_FALSE(form.Visible());
+    EXPECT_EQ(form.Edit->Text(), "Urlaub");
+    // Enter clicks the default button, Esc the cancel button; a refusing
+    // CloseQuery keeps the form open.
+    TPromptScript script;
+    script.Modal([&](TCustomForm&) {
+        form.Edit->SetText("bleib");
+        SendKey(form.Edit->Handle(), Qt::Key_Return, "\r");
+        EXPECT_EQ(form.ModalResult, mrOk);
+        form.CloseModal();
+        EXPECT_EQ(form.ModalResult, mrNone);
+        form.Edit->SetText("");
+        SendKey(form.Edit->Handle(), Qt::Key_Escape, "\x1b");
+    });
+    EXPECT_EQ(form.ShowModal(), mrCancel);
+}
+
+TEST(Form, ModalLoopEndsByTimerAndCloseGivesCancel)
+{
+    TTestForm form(nullptr);
+    auto* timer = new TTimer(&form);
+    timer->SetEnabled(false);
+    timer->SetInterval(30);
+    int ticks = 0;
+    timer->OnTimer = [&](TObject*) {
+        if (++ticks == 2)
+            form.Close();
+    };
+    TPromptScript script;
+    script.Modal([&](TCustomForm& f) {
+        timer->SetEnabled(true);
+        EXPECT_TRUE(f.ModalLoop(5000));
+    });
+    EXPECT_EQ(form.ShowModal(), mrCancel);
+    EXPECT_EQ(ticks, 2);
+}
+
+TEST(Form, UnansweredModalFormFailsWithoutBlocking)
+{
+    TTestForm form(nullptr);
+    EXPECT_NONFATAL_FAILURE(
+        {
+            TPromptScript script;
+            script.Modal([](TCustomForm& f) { EXPECT_FALSE(f.ModalLoop(20)); });
+            EXPECT_EQ(form.ShowModal(), mrCancel);
+        },
+        "nicht beendet");
+}
+
+TEST(Timer, FiresOnlyWhileEnabled)
+{
+    TComponent owner(nullptr);
+    auto* t = new TTimer(&owner);
+    int n = 0;
+    t->OnTimer = [&](TObject*) { ++n; };
+    t->SetInterval(10);
+    t->SetEnabled(false);
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 60)
+        Application->ProcessMessages();
+    EXPECT_EQ(n, 0);
+    t->SetEnabled(true);
+    clock.restart();
+    while (n < 3 && clock.elapsed() < 5000)
+        Application->ProcessMessages();
+    EXPECT_GE(n, 3);
+}
+
+TEST(Menu, ItemsClickTickAndFreeTheirSubItems)
+{
+    auto form = std::make_unique<TTestForm>(nullptr);
+    auto* menu = new TMainMenu(form.get());
+    auto* datei = new TMenuItem(form.get());
+    datei->SetCaption("&Datei");
+    auto* ende = new TMenuItem(form.get());
+    ende->SetCaption("&Ende");
+    ende->SetShortCut(ShortCut('Q', {ssCtrl}));
+    auto* a = new TMenuItem(form.get());
+    a->SetCaption("Raster");
+    a->RadioItem = true;
+    auto* b = new TMenuItem(form.get());
+    b->SetCaption("Vorschau");
+    b->RadioItem = true;
+    menu->Items()->Add(datei);
+    datei->Add(ende);
+    datei->Add(a);
+    datei->Add(b);
+    form->SetMenu(menu);
+    int clicked = 0;
+    ende->OnClick = [&](TObject* s) { clicked += s == ende; };
+    ende->Action()->trigger();
+    EXPECT_EQ(clicked, 1);
+    EXPECT_EQ(ShortCutToText(ende->ShortCut()), "Strg+Q");
+    a->Click();
+    b->Click();
+    EXPECT_FALSE(a->Checked());
+    EXPECT_TRUE(b->Checked());
+    EXPECT_EQ(datei->Find("ende"), ende);
+    EXPECT_LT(form->ClientHeight(), 200);  // the menu bar takes its height from the client area
+    form->SetClientHeight(200);
+    EXPECT_EQ(form->ClientHeight(), 200);
+    delete datei;  // frees its items, which leave the form's components
+    EXPECT_EQ(menu->Items()->Count(), 0);
+    EXPECT_EQ(form->FindComponent("x"), nullptr);
+}
+
+TEST(Canvas, DrawsOnBitmapsLikeTheFramework)
+{
+    TBitmap bmp(20, 10);
+    TCanvas* c = bmp.Canvas();
+    c->Brush.Color = clWhite;
+    c->FillRect(Rect(0, 0, 20, 10));
+    c->Pen.Color = clBlack;
+    c->MoveTo(0, 0);
+    c->LineTo(5, 0);  // the end point is not drawn
+    EXPECT_EQ(c->Pixels(4, 0), clBlack);
+    EXPECT_EQ(c->Pixels(5, 0), clWhite);
+    c->Brush.Color = clNavy;
+    c->Rectangle(10, 2, 14, 6);  // right and bottom are exclusive
+    EXPECT_EQ(c->Pixels(10, 2), clBlack);
+    EXPECT_EQ(c->Pixels(11, 3), clNavy);
+    EXPECT_EQ(c->Pixels(13, 5), clBlack);
+    EXPECT_EQ(c->Pixels(14, 5), clWhite);
+    c->Brush.Color = clRed;
+    c->FrameRect(Rect(0, 6, 4, 10));
+    EXPECT_EQ(c->Pixels(0, 6), clRed);
+    EXPECT_EQ(c->Pixels(1, 7), clWhite);
+    c->SetPixel(19, 9, clLime);
+    EXPECT_EQ(c->Pixels(19, 9), clLime);
+    EXPECT_EQ(ColorToRGB(clBtnFace), 0xC0C0C0);
+    // Text leaves dark pixels; a transparent glyph leaves out its corner colour.
+    TBitmap text(60, 20);
+    text.Canvas()->Brush.Color = clWhite;
+    text.Canvas()->FillRect(Rect(0, 0, 60, 20));
+    text.Canvas()->Font.SetColor(clBlack);
+    text.Canvas()->TextOut(2, 2, "Ärger");
+    QImage img = text.ToImage();
+    int dark = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            dark += qGray(img.pixel(x, y)) < 128;
+    EXPECT_GT(dark, 10);
+    EXPECT_GT(text.Canvas()->TextWidth("Ärger"), 10);
+    TBitmap glyph(4, 4);
+    glyph.Canvas()->Brush.Color = clFuchsia;
+    glyph.Canvas()->FillRect(Rect(0, 0, 4, 4));
+    glyph.Canvas()->SetPixel(1, 1, clBlue);
+    glyph.Transparent = true;
+    TBitmap target(4, 4);
+    target.Canvas()->Brush.Color = clYellow;
+    target.Canvas()->FillRect(Rect(0, 0, 4, 4));
+    target.Canvas()->Draw(0, 0, &glyph);
+    EXPECT_EQ(target.Canvas()->Pixels(0, 0), clYellow);
+    EXPECT_EQ(target.Canvas()->Pixels(1, 1), clBlue);
+}
+
+TEST(Canvas, ControlsPaintThroughPaint)
+{
+    TTestForm form(nullptr);
+    form.Show();
+    QImage shot = form.Probe->Handle()->grab().toImage();
+    EXPECT_GE(form.Probe->paints, 1);
+    EXPECT_EQ(shot.pixelColor(3, 3), QColor(255, 0, 0));
+    EXPECT_EQ(shot.pixelColor(5, 15), QColor(0, 0, 255));
+    form.Hide();
+}
+
+TEST(Application, ExceptionInAHandlerReachesTheLastChanceHandler)
+{
+    TTestForm form(nullptr);
+    std::vector<std::string> caught;
+    Application->OnException = [&](TObject* sender, const std::exception& e) {
+        caught.push_back(e.what());
+        EXPECT_EQ(sender, form.Probe);
+    };
+    form.Probe->OnClick = [](TObject*) { throw std::runtime_error("Fehler im Klick"); };
+    form.Show();
+    SendClick(form.Probe->Handle(), QPoint(2, 2));
+    Application->OnException = nullptr;
+    EXPECT_EQ(caught, (std::vector<std::string>{"Fehler im Klick"}));
+    // Without a handler the exception is shown through the prompt service.
+    TPromptScript script;
+    script.Answer(TPromptKind::Exception, mrOk, "Fehler im Klick.");
+    SendClick(form.Probe->Handle(), QPoint(2, 2));
+    form.Hide();
+}
+
+TEST(Application, BusyGuardRefusesReentry)
+{
+    bool busy = false;
+    int entered = 0;
+    std::function<void(int)> run = [&](int depth) {
+        TBusyGuard guard(busy);
+        if (!guard.Entered())
+            return;
+        ++entered;
+        if (depth < 3)
+            run(depth + 1);  // as a click arriving during ProcessMessages would
+    };
+    run(0);
+    EXPECT_EQ(entered, 1);
+    EXPECT_FALSE(busy);
+}
+
+TEST(Controls, ListsChecksPagesAndStatusBar)
+{
+    TTestForm form(nullptr);
+    auto* list = new TListBox(&form);
+    list->SetParent(&form);
+    list->Items()->Add("eins");
+    list->Items()->Add("zwei");
+    list->SetItemIndex(1);
+    EXPECT_EQ(list->Items()->IndexOf("ZWEI"), 1);
+    EXPECT_EQ(list->ItemIndex(), 1);
+    EXPECT_THROW(list->Items()->Get(5), std::out_of_range);
+    auto* combo = new TComboBox(&form);
+    combo->SetParent(&form);
+    combo->SetStyle(csDropDownList);
+    combo->Items()->Assign(QStringList{"JPG", "BMP"});
+    combo->SetItemIndex(1);
+    EXPECT_EQ(combo->Text(), "BMP");
+    auto* check = new TCheckBox(&form);
+    check->SetParent(&form);
+    int clicks = 0;
+    check->OnClick = [&](TObject*) { ++clicks; };
+    check->SetChecked(true);  // the framework clicks on every change of state
+    check->SetChecked(true);
+    EXPECT_EQ(clicks, 1);
+    auto* pages = new TPageControl(&form);
+    pages->SetParent(&form);
+    auto* p1 = new TTabSheet(&form);
+    p1->SetCaption("Allgemein");
+    p1->SetPageControl(pages);
+    auto* p2 = new TTabSheet(&form);
+    p2->SetCaption("Bilder");
+    p2->SetPageControl(pages);
+    auto* onPage = new TEdit(&form);
+    onPage->SetParent(p2);
+    pages->SetActivePage(p2);
+    EXPECT_EQ(pages->PageCount(), 2);
+    EXPECT_EQ(pages->ActivePageIndex(), 1);
+    EXPECT_EQ(p2->PageIndex(), 1);
+    delete p1;
+    EXPECT_EQ(pages->PageCount(), 1);
+    auto* status = new TStatusBar(&form);
+    status->SetParent(&form);
+    status->Panels()->Add()->SetText("Datensätze: 12");
+    EXPECT_EQ(status->Top() + status->Height(), form.ClientHeight());
+    auto* memo = new TMemo(&form);
+    memo->SetParent(&form);
+    memo->Lines()->Add("Zeile 1");
+    memo->Lines()->Add("Zeile 2");
+    EXPECT_EQ(memo->Lines()->Count(), 2);
+    EXPECT_EQ(memo->Text(), "Zeile 1\r\nZeile 2");
+    auto* bit = new TBitBtn(&form);
+    bit->SetParent(&form);
+    bit->SetKind(bkNo);
+    EXPECT_EQ(bit->Caption(), "&Nein");
+    EXPECT_EQ(bit->ModalResult, mrNo);
+    EXPECT_TRUE(bit->Cancel);
+}
