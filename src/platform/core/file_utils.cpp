@@ -250,10 +250,13 @@ bool ReadFileBytes(const QString& path, QByteArray& bytes)
 
 void WriteFileAtomic(const QString& path, const QByteArray& bytes)
 {
-    const QString l = L(path);
+    QString l = L(path);
     if (l.isEmpty())
         throw EFCreateError(QStringLiteral("Datei \"%1\" kann nicht erstellt werden: "
                                            "Laufwerk nicht vorhanden").arg(path));
+    // Replace the file a symbolic link points to, not the link.
+    if (QFileInfo(l).isSymLink() && !QFileInfo(l).canonicalFilePath().isEmpty())
+        l = QFileInfo(l).canonicalFilePath();
     const QString dir = QFileInfo(l).absolutePath();
     QByteArray tmpl = E(dir + QStringLiteral("/.") + QFileInfo(l).fileName() + QStringLiteral(".XXXXXX"));
     int fd = ::mkstemp(tmpl.data());

@@ -65,7 +65,7 @@ void TMemIniFile::Reload()
 
 void TMemIniFile::Parse(const QByteArray& bytes)
 {
-    const QString text = Win1252Decode(bytes);
+    const QString text = DecodeTextFile(bytes);
     QStringList raw = text.split(u'\n');
     if (!raw.isEmpty() && raw.last().isEmpty())
         raw.removeLast();  // the final line end

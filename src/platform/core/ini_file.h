@@ -1,8 +1,9 @@
 #pragma once
 // The Windows-compatible ini file (Lumadex.INI, PicHTML.INI, ...).
 //
-// Text is Windows-1252 with CR LF line ends. Sections and keys are matched
-// ignoring case, the first match wins; values are trimmed and taken as they
+// Text is Windows-1252 with CR LF line ends (a file an editor saved as UTF-8
+// with byte order mark is read as UTF-8 and written back as Windows-1252).
+// Sections and keys are matched ignoring case, the first match wins; values are trimmed and taken as they
 // stand (no quotes, no escapes: "\" and ";" stay). Lines the reader does not
 // understand are kept as they were and skipped. A missing file reads as empty
 // and is created on the first write; sections and keys keep their order, new

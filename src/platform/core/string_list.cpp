@@ -403,7 +403,7 @@ void TStringList::LoadFromFile(const QString& fileName)
     QByteArray bytes;
     if (!ReadFileBytes(fileName, bytes))
         throw EFOpenError(QStringLiteral("Datei \"%1\" kann nicht geöffnet werden").arg(fileName));
-    SetText(Win1252Decode(bytes));
+    SetText(DecodeTextFile(bytes));
 }
 
 void TStringList::SaveToFile(const QString& fileName) const

@@ -81,3 +81,10 @@ bool Win1252CanEncode(const QString& text)
             return false;
     return true;
 }
+
+QString DecodeTextFile(QByteArrayView bytes)
+{
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        return QString::fromUtf8(bytes.sliced(3));
+    return Win1252Decode(bytes);
+}

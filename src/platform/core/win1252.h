@@ -30,3 +30,7 @@ bool Win1252CanEncode(const QString& text);
 
 // One character; std::nullopt when it has no Windows-1252 byte.
 std::optional<unsigned char> Win1252EncodeChar(char16_t c);
+
+// A text file's bytes as text: Windows-1252, except that a file starting with
+// the UTF-8 byte order mark (written by some editors) is read as UTF-8.
+QString DecodeTextFile(QByteArrayView bytes);

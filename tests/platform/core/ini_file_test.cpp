@@ -112,6 +112,24 @@ TEST(IniFile, ReadsGarbageSanelyAndKeepsItOnWrite)
     EXPECT_EQ(lxtest::ReadFile(file), expected);
 }
 
+TEST(IniFile, EditorFilesWithUtf8MarkAndLinkedFiles)
+{
+    lxtest::TempDir tmp;
+    const fs::path file = tmp / "utf8.ini";
+    lxtest::WriteFile(file, "\xEF\xBB\xBF[Größe]\nName=Jürgen\n");
+    TIniFile ini(Q(file));
+    EXPECT_EQ(ini.ReadString("größe", "name", ""), "Jürgen");
+    ini.WriteString("Größe", "Neu", "1");
+    EXPECT_EQ(lxtest::ReadFile(file), "[Gr\xF6\xDF" "e]\r\nName=J\xFCrgen\r\nNeu=1\r\n");
+
+    // A linked ini file stays linked; its target gets the new text.
+    fs::create_symlink(file, tmp / "link.ini");
+    TIniFile linked(Q(tmp / "link.ini"));
+    linked.WriteString("Größe", "Neu", "2");
+    EXPECT_TRUE(fs::is_symlink(tmp / "link.ini"));
+    EXPECT_EQ(ini.ReadString("Größe", "Neu", ""), "2");
+}
+
 TEST(IniFile, NewKeysGoToTheEndOfTheirSectionAndDeletesWork)
 {
     lxtest::TempDir tmp;
