@@ -901,7 +901,9 @@ void CdxFile::TouchNode(std::uint32_t page)
 
 void CdxFile::TrimCache()
 {
-    if (cache_.size() <= kCacheLimit)
+    // Dirty pages stay until the flush; trimming again only once the cache
+    // has grown well past what the last trim left keeps this cheap.
+    if (cache_.size() <= std::max(kCacheLimit, 2 * trimmedSize_))
         return;
     for (auto it = cache_.begin(); it != cache_.end();) {
         if (it->second.dirty)
@@ -909,6 +911,7 @@ void CdxFile::TrimCache()
         else
             it = cache_.erase(it);
     }
+    trimmedSize_ = cache_.size();
 }
 
 std::uint32_t CdxFile::AppendPages(std::uint32_t count)
@@ -1061,17 +1064,39 @@ std::uint32_t CdxFile::BuildTree(CdxTag& tag, CdxKeySet& keys)
         tag.collation_.Apply(keys.keys_);
     const char* data = keys.keys_.data();
     const std::size_t total = keys.Size();
-    auto less = [&](std::uint32_t a, std::uint32_t b) {
-        const int c = std::memcmp(data + std::size_t{a} * keyLength, data + std::size_t{b} * keyLength, keyLength);
-        return c < 0 || (c == 0 && keys.recnos_[a] < keys.recnos_[b]);
+    // Sorted on the first eight key bytes as one number, the rest compared
+    // only where those are equal.
+    struct Item {
+        std::uint64_t head;
+        std::uint32_t entry;
     };
-    std::vector<std::uint32_t> order(total);
-    std::iota(order.begin(), order.end(), 0u);
+    const std::size_t headBytes = std::min(keyLength, 8);
+    std::vector<Item> items(total);
+    for (std::size_t e = 0; e < total; ++e) {
+        std::uint64_t head = 0;
+        const auto* key = reinterpret_cast<const std::uint8_t*>(data + e * keyLength);
+        for (std::size_t b = 0; b < 8; ++b)
+            head = head << 8 | (b < headBytes ? key[b] : 0);
+        items[e] = {head, static_cast<std::uint32_t>(e)};
+    }
+    auto less = [&](const Item& a, const Item& b) {
+        if (a.head != b.head)
+            return a.head < b.head;
+        if (headBytes == static_cast<std::size_t>(keyLength))
+            return keys.recnos_[a.entry] < keys.recnos_[b.entry];
+        const int c = std::memcmp(data + std::size_t{a.entry} * keyLength + headBytes,
+                                  data + std::size_t{b.entry} * keyLength + headBytes, keyLength - headBytes);
+        return c < 0 || (c == 0 && keys.recnos_[a.entry] < keys.recnos_[b.entry]);
+    };
     bool sorted = true;
     for (std::size_t i = 1; i < total && sorted; ++i)
-        sorted = less(order[i - 1], order[i]);
+        sorted = less(items[i - 1], items[i]);
     if (!sorted)
-        std::sort(order.begin(), order.end(), less);
+        std::sort(items.begin(), items.end(), less);
+    std::vector<std::uint32_t> order(total);
+    for (std::size_t i = 0; i < total; ++i)
+        order[i] = items[i].entry;
+    items = {};
     // Drop exact repeats, and for a unique tag every key after its first record.
     std::size_t kept = 0;
     for (std::size_t i = 0; i < total; ++i) {
@@ -1091,6 +1116,7 @@ std::uint32_t CdxFile::BuildTree(CdxTag& tag, CdxKeySet& keys)
 
     // Leaves: as many keys as fit.
     std::vector<std::pair<std::size_t, std::size_t>> leaves;  // [first, end) in order
+    std::vector<CdxLeafCount> counts(order.size());
     {
         std::size_t first = 0, dataBytes = 0;
         std::uint32_t maxRecno = 0;
@@ -1104,13 +1130,14 @@ std::uint32_t CdxFile::BuildTree(CdxTag& tag, CdxKeySet& keys)
             if (i > first && 24 + (i - first + 1) * layout.entryBytes + newData > kPageSize) {
                 leaves.emplace_back(first, i);
                 first = i;
-                CdxLeafCounts({}, keyOf(order[i]), tag.format_.padByte, dup, trail);
-                dataBytes = keyLength - dup - trail;
+                dup = 0;
+                dataBytes = keyLength - trail;
                 maxRecno = keys.recnos_[order[i]];
             } else {
                 dataBytes = newData;
                 maxRecno = newMax;
             }
+            counts[i] = {static_cast<std::uint8_t>(dup), static_cast<std::uint8_t>(trail)};
         }
         leaves.emplace_back(first, order.size());  // the only, empty leaf of an empty tag too
     }
@@ -1156,7 +1183,10 @@ std::uint32_t CdxFile::BuildTree(CdxTag& tag, CdxKeySet& keys)
                     node.children.push_back(below[i].page);
                 }
             }
-            if (!CdxEncodePage(node, tag.format_, buffer.data() + (written + p) * kPageSize))
+            std::uint8_t* out = buffer.data() + (written + p) * kPageSize;
+            const bool fits = node.leaf ? CdxEncodeLeaf(node, tag.format_, counts.data() + leaves[p].first, out)
+                                        : CdxEncodePage(node, tag.format_, out);
+            if (!fits)
                 throw CdxError("Interner Fehler: Indexseite läuft beim Aufbau über");
             if (node.Count() > 0) {
                 const std::size_t last = node.Count() - 1;

@@ -267,6 +267,7 @@ private:
     std::unique_ptr<CdxTag> directory_;
     std::vector<std::unique_ptr<CdxTag>> tags_;  // by header offset = creation order
     std::unordered_map<std::uint32_t, CachedNode> cache_;
+    std::size_t trimmedSize_ = 0;
     std::map<std::uint32_t, std::uint32_t> pendingFree_;  // freed page -> next free page
 };
 

@@ -90,12 +90,25 @@ CdxLeafLayout CdxLeafLayoutFor(int keyLength, std::uint32_t maxRecno)
 void CdxLeafCounts(std::string_view previous, std::string_view key, std::uint8_t padByte,
                    int& duplicates, int& trailing)
 {
+    // Eight bytes at a time first: keys are often long and mostly blank.
     const int length = static_cast<int>(key.size());
+    const std::uint64_t pad8 = 0x0101010101010101ull * padByte;
     trailing = 0;
+    for (std::uint64_t word; trailing + 8 <= length; trailing += 8) {
+        std::memcpy(&word, key.data() + length - trailing - 8, 8);
+        if (word != pad8)
+            break;
+    }
     while (trailing < length && static_cast<std::uint8_t>(key[length - 1 - trailing]) == padByte)
         ++trailing;
     duplicates = 0;
     const int limit = std::min(static_cast<int>(previous.size()), length - trailing);
+    for (std::uint64_t a, b; duplicates + 8 <= limit; duplicates += 8) {
+        std::memcpy(&a, previous.data() + duplicates, 8);
+        std::memcpy(&b, key.data() + duplicates, 8);
+        if (a != b)
+            break;
+    }
     while (duplicates < limit && previous[duplicates] == key[duplicates])
         ++duplicates;
 }
@@ -127,11 +140,37 @@ bool CdxEncodePage(const CdxNode& node, const CdxPageFormat& format, std::uint8_
         }
         return true;
     }
+    return CdxEncodeLeaf(node, format, nullptr, page);
+}
+
+bool CdxEncodeLeaf(const CdxNode& node, const CdxPageFormat& format, const CdxLeafCount* counts,
+                   std::uint8_t* page)
+{
+    const int keyLength = format.keyLength;
+    std::vector<CdxLeafCount> own;
+    if (!counts) {
+        own.resize(node.Count());
+        std::string_view previous;
+        for (std::size_t i = 0; i < node.Count(); ++i) {
+            int dup = 0, trail = 0;
+            CdxLeafCounts(previous, node.Key(i, keyLength), format.padByte, dup, trail);
+            own[i] = {static_cast<std::uint8_t>(dup), static_cast<std::uint8_t>(trail)};
+            previous = node.Key(i, keyLength);
+        }
+        counts = own.data();
+    }
+    std::size_t data = 0;
+    for (std::size_t i = 0; i < node.Count(); ++i)
+        data += keyLength - counts[i].duplicates - counts[i].trailing;
     const CdxLeafLayout layout = CdxLeafLayoutFor(keyLength, MaxRecno(node));
     const std::size_t entries = node.Count() * layout.entryBytes;
-    const std::size_t data = LeafDataBytes(node, format);
     if (kLeafHeader + entries + data > kPageSize)
         return false;
+    std::memset(page, 0, kPageSize);
+    PutLe16(page, (node.root ? 1 : 0) | 2);
+    PutLe16(page + 2, static_cast<std::uint32_t>(node.Count()));
+    PutLe32(page + 4, node.left);
+    PutLe32(page + 8, node.right);
     PutLe16(page + 12, static_cast<std::uint32_t>(kPageSize - kLeafHeader - entries - data));
     PutLe32(page + 14, static_cast<std::uint32_t>((std::uint64_t{1} << layout.recnoBits) - 1));
     page[18] = static_cast<std::uint8_t>((1u << layout.countBits) - 1);
@@ -141,11 +180,8 @@ bool CdxEncodePage(const CdxNode& node, const CdxPageFormat& format, std::uint8_
     page[22] = static_cast<std::uint8_t>(layout.countBits);
     page[23] = static_cast<std::uint8_t>(layout.entryBytes);
     std::size_t end = kPageSize;
-    std::string_view previous;
     for (std::size_t i = 0; i < node.Count(); ++i) {
-        std::string_view key = node.Key(i, keyLength);
-        int dup = 0, trail = 0;
-        CdxLeafCounts(previous, key, format.padByte, dup, trail);
+        const int dup = counts[i].duplicates, trail = counts[i].trailing;
         const std::uint64_t packed = std::uint64_t{node.recnos[i]} |
                                      std::uint64_t(dup) << layout.recnoBits |
                                      std::uint64_t(trail) << (layout.recnoBits + layout.countBits);
@@ -154,8 +190,7 @@ bool CdxEncodePage(const CdxNode& node, const CdxPageFormat& format, std::uint8_
             entry[b] = static_cast<std::uint8_t>(packed >> (8 * b));
         const std::size_t stored = keyLength - dup - trail;
         end -= stored;
-        std::memcpy(page + end, key.data() + dup, stored);
-        previous = key;
+        std::memcpy(page + end, node.keys.data() + i * keyLength + dup, stored);
     }
     return true;
 }

@@ -57,6 +57,15 @@ CdxNode CdxDecodePage(const std::uint8_t* page, const CdxPageFormat& format, std
 bool CdxEncodePage(const CdxNode& node, const CdxPageFormat& format, std::uint8_t* page);
 bool CdxNodeFits(const CdxNode& node, const CdxPageFormat& format);
 
+// Duplicate and trailing byte counts of one leaf key (see CdxLeafCounts).
+struct CdxLeafCount {
+    std::uint8_t duplicates = 0;
+    std::uint8_t trailing = 0;
+};
+// Encodes a leaf whose counts are known already (null: computed here).
+bool CdxEncodeLeaf(const CdxNode& node, const CdxPageFormat& format, const CdxLeafCount* counts,
+                   std::uint8_t* page);
+
 // Leaf entry layout for a page whose greatest record number is `maxRecno`.
 struct CdxLeafLayout {
     int recnoBits = 0;
