@@ -303,6 +303,11 @@ QList<TDriveInfo> DrivesFromMountInfo(const QByteArray& mountInfo,
         drives << c;
         used.insert(u'C');
     }
+    if (probe && !drives[0].device.isEmpty()) {
+        TVolumeIdentity id = probe(drives[0]);
+        drives[0].label = id.label;
+        drives[0].serial = id.serial;
+    }
     QList<TDriveInfo> rest = mounts.values();  // ordered by mount point
     for (TDriveInfo& d : rest) {
         if (probe) {

@@ -7,7 +7,10 @@
 #include <QFileInfo>
 
 #include <blkid/blkid.h>
+#include <sys/statfs.h>
 #include <sys/statvfs.h>
+
+#include <cstring>
 #include <unistd.h>
 
 namespace {
@@ -130,6 +133,23 @@ bool FakeTable()
     return !qEnvironmentVariableIsEmpty("LUMADEX_DRIVE_TABLE");
 }
 
+// The kernel's id of a mounted file system (for ext4, btrfs and xfs derived
+// from the UUID, so stable across mounts): its two 32-bit halves XOR-ed;
+// nullopt when the kernel gives none.
+std::optional<uint32_t> FileSystemIdSerial(const QString& mountPoint)
+{
+    struct statfs st;
+    if (::statfs(QFile::encodeName(mountPoint).constData(), &st) != 0)
+        return std::nullopt;
+    int halves[2];
+    static_assert(sizeof(halves) == sizeof(st.f_fsid));
+    std::memcpy(halves, &st.f_fsid, sizeof(halves));
+    const uint32_t serial = uint32_t(halves[0]) ^ uint32_t(halves[1]);
+    if (serial == 0)
+        return std::nullopt;
+    return serial;
+}
+
 TVolumeIdentity ProbeMount(const TDriveInfo& mount)
 {
     TVolumeIdentity out;
@@ -137,13 +157,15 @@ TVolumeIdentity ProbeMount(const TDriveInfo& mount)
         out.label = mount.remoteName.section(u'\\', -1);
         return out;
     }
-    if (!mount.device.startsWith(u'/'))
-        return out;  // tmpfs and other device-less mounts
-    auto id = ProbeVolume(mount.device);
-    if (!id)
-        id = FromDiskLinks(mount.device);
-    out.label = id->label;
-    out.serial = id->serial;
+    if (mount.device.startsWith(u'/')) {
+        auto id = ProbeVolume(mount.device);
+        if (!id)
+            id = FromDiskLinks(mount.device);
+        out.label = id->label;
+        out.serial = id->serial;
+    }
+    if (!out.serial)
+        out.serial = FileSystemIdSerial(mount.root);
     return out;
 }
 
@@ -225,12 +247,6 @@ bool GetVolumeInformation(const QString& root, QString& label, uint32_t& serial)
     auto d = DriveOfRoot(root);
     if (!d)
         return false;
-    if (!FakeTable() && !d->serial && d->label.isEmpty()) {
-        // C: and others the map did not probe.
-        TVolumeIdentity id = ProbeMount(*d);
-        d->label = id.label;
-        d->serial = id.serial;
-    }
     if (!d->serial && d->type != TDriveType::Remote && (FakeTable() || d->device.startsWith(u'/')))
         return false;  // the medium cannot be read
     label = d->label;

@@ -9,6 +9,10 @@
 //                       (four 8-bit sums s0..s3, byte i added to s[i mod 4],
 //                       serial = s0<<24 | s1<<16 | s2<<8 | s3)
 //   anything else       derived from the file system's UUID (see SerialFromUuid)
+// A mounted drive whose device cannot be read (no permission, no device)
+// takes label and UUID from the udev links in /dev/disk, else the serial is
+// the kernel's file-system id (statfs f_fsid, its two 32-bit halves XOR-ed;
+// for ext4, btrfs and xfs derived from the UUID, so stable across mounts).
 // Network drives have no serial of their own; their label is the share name.
 //
 // Drive arguments are roots such as "C:\" (only the first character counts).
