@@ -36,6 +36,7 @@ enum : DBIResult {
     DBIERR_READONLYOPEN = 0x2A0B,     // the table can only be opened read-only
     DBIERR_NOCURRINDEX = 0x2A0C,      // no active order (key search)
     DBIERR_OPENFAILED = 0x2B03,       // the table did not open
+    DBIERR_WRITEFAILED = 0x2B05,      // the engine refused to write the record
     DBIERR_NOTSUPPORTED = 0x3001,     // the call is not supported
     DBIERR_ENGINESTART = 0x63         // the engine did not start
 };

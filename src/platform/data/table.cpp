@@ -191,6 +191,8 @@ hDBICur TTable::CreateHandle()
     // Further index files of dBASE-like tables.
     if (g_rules && g_rules->IsDBaseTable(tableType_, tableName_)) {
         for (const QString& file : IndexFiles) {
+            if (g_rules->IsOwnIndexFile(tableType_, tableName_, file))
+                continue;
             const DBIResult r = Api().DbiOpenIndex(cursor, file, 0);
             if (r != DBIERR_NONE) {
                 CloseTableCursor(cursor);

@@ -58,6 +58,12 @@ public:
     // Index file and tag of an IndexName (raises when the name is unknown).
     virtual void DecodeIndexName(TTableType type, const QString& tableName, const QString& indexName,
                                  TIndexDefs& defs, QString& indexFile, QString& tagName) const = 0;
+    // An entry of IndexFiles that is the table's own index (opened with it).
+    virtual bool IsOwnIndexFile(TTableType type, const QString& tableName, const QString& indexFile) const
+    {
+        (void)type, (void)tableName, (void)indexFile;
+        return false;
+    }
 };
 const TTableTypeRules* TableTypeRules();
 void SetTableTypeRules(const TTableTypeRules* rules);

@@ -1,0 +1,276 @@
+#include "bridge_fixture.h"
+
+#include "platform/core/win_path.h"
+#include "storage/table_types.h"
+
+#include <QFileInfo>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+namespace {
+
+// Records the notifications a control's link receives.
+class TLoggingLink : public TDataLink {
+public:
+    std::vector<std::string> Log;
+
+protected:
+    void ActiveChanged() override { Log.push_back(Active() ? "active" : "inactive"); }
+    void DataSetChanged() override { Log.push_back("changed"); }
+    void DataSetScrolled(int distance) override { Log.push_back("scrolled " + std::to_string(distance)); }
+    void EditingChanged() override { Log.push_back(Editing() ? "editing" : "browsing"); }
+    void RecordChanged(TField* field) override
+    {
+        Log.push_back(field ? "field " + field->FieldName.toStdString() : "record");
+    }
+    void UpdateData() override { Log.push_back("update"); }
+};
+
+class TableTest : public BridgeTest {
+protected:
+    void OpenAlbum(TTable& t, int count = 40)
+    {
+        if (!QFileInfo::exists(Dir() + "BILDER.DBF"))
+            MakeAlbum("BILDER.DBF", count);
+        // The database is given in Windows form, as the program does.
+        t.SetDatabaseName(*LinuxToWin(QString::fromStdString(dir.str())));
+        t.SetTableName("BILDER.DBF");
+        t.SetTableType(ttDXFOX);
+        t.Open();
+    }
+    std::vector<int> Rows(TTable& t, TDataLink& link)
+    {
+        std::vector<int> rows;
+        const int saved = link.ActiveRecord();
+        for (int r = 0; r < link.RecordCount(); ++r) {
+            link.SetActiveRecord(r);
+            rows.push_back(t.RecNo());
+        }
+        link.SetActiveRecord(saved);
+        return rows;
+    }
+};
+
+TEST_F(TableTest, AlbumTableBrowsesEditsInsertsDeletesAndCancels)
+{
+    TTable t;
+    OpenAlbum(t);
+    ASSERT_EQ(t.FieldCount(), 8);
+    EXPECT_EQ(t.FieldByName("NAME")->AsString(), "Bild 9999");
+    EXPECT_EQ(t.FieldByName("DATUM")->AsString(), "31.01.2024");
+    EXPECT_EQ(t.FieldByName("NUM")->DataType(), ftSmallint);
+    EXPECT_EQ(t.FieldByName("GROESSE")->AsFloat(), 1000.0);
+    EXPECT_TRUE(t.FieldByName("MARKIERT")->AsBoolean());
+    EXPECT_EQ(t.RecordCount(), 40);
+    int n = 0;
+    for (t.First(); !t.Eof(); t.Next())
+        ++n;
+    EXPECT_EQ(n, 40);
+
+    t.First();
+    t.Next();
+    const TBookmark second = t.GetBookmark();
+    t.Edit();
+    t.FieldByName("NAME")->SetAsString("Straße in Köln");
+    t.FieldByName("PREIS")->SetAsFloat(12.5);
+    t.FieldByName("NOTIZ")->SetAsString("Notiz über Ärger");
+    t.Post();
+    EXPECT_EQ(RawField("BILDER.DBF", 2, 1, 20), std::string("Stra\xdf" "e in K\xf6ln      "));
+    EXPECT_EQ(RawField("BILDER.DBF", 2, 95, 8), "   12.50");
+
+    t.Edit();
+    t.FieldByName("NAME")->SetAsString("verworfen");
+    t.Cancel();
+    EXPECT_EQ(t.FieldByName("NAME")->AsString(), "Straße in Köln");
+
+    t.Last();
+    t.Insert();
+    t.FieldByName("NAME")->SetAsString("Neues Bild");
+    t.FieldByName("DATUM")->SetAsString("24.12.2024");
+    t.Post();
+    EXPECT_EQ(RawRecordCount("BILDER.DBF"), 41u);
+    EXPECT_EQ(RawField("BILDER.DBF", 41, 103, 8), "20241224");
+    EXPECT_EQ(t.RecNo(), 41);
+
+    t.Append();
+    t.FieldByName("NAME")->SetAsString("nie gespeichert");
+    t.Cancel();
+    EXPECT_EQ(RawRecordCount("BILDER.DBF"), 41u);  // a cancelled append leaves nothing
+
+    t.GotoBookmark(second);
+    EXPECT_EQ(t.FieldByName("NOTIZ")->AsString(), "Notiz über Ärger");
+    t.Delete();
+    EXPECT_EQ(RawField("BILDER.DBF", 2, 0, 1), "*");
+    t.Close();
+}
+
+TEST_F(TableTest, LinkNotificationsArriveInOrderWithTheirDistances)
+{
+    TTable t;
+    TDataSource ds(&t);
+    TLoggingLink grid;
+    grid.SetDataSource(&ds);
+    OpenAlbum(t);
+    grid.SetBufferCount(10);
+    t.MoveBy(3);
+    t.MoveBy(8);   // two rows past the bottom
+    t.MoveBy(-12);  // back to the top and one further than the window
+    t.Edit();
+    t.FieldByName("PFAD")->SetAsString("C:\\x.jpg");
+    t.Post();
+    t.Close();
+    const std::vector<std::string> expected = {"active",      "scrolled 0", "scrolled 2",
+                                               "scrolled -2", "editing",    "record",     "field PFAD",
+                                               "update",     "browsing",   "changed",    "inactive"};
+    EXPECT_EQ(grid.Log, expected);
+}
+
+TEST_F(TableTest, TwoDatasetsSeeEachOthersPostsAfterRefresh)
+{
+    TTable a, b;
+    OpenAlbum(a);
+    OpenAlbum(b);
+    a.MoveBy(4);
+    b.MoveBy(4);
+    b.Edit();
+    b.FieldByName("NAME")->SetAsString("von B");
+    b.Post();
+    EXPECT_EQ(a.FieldByName("NAME")->AsString(), "Bild 9995");  // still its buffer
+    a.Refresh();
+    EXPECT_EQ(a.FieldByName("NAME")->AsString(), "von B");
+    a.Append();
+    a.FieldByName("NAME")->SetAsString("von A");
+    a.Post();
+    b.Refresh();
+    EXPECT_EQ(b.RecordCount(), 41);
+    b.Last();
+    EXPECT_EQ(b.FieldByName("NAME")->AsString(), "von A");
+}
+
+TEST_F(TableTest, GridWindowOfTwentyRowsAtBothEnds)
+{
+    TTable t;
+    TDataSource ds(&t);
+    TLoggingLink grid;
+    grid.SetDataSource(&ds);
+    OpenAlbum(t, 50);
+    grid.SetBufferCount(20);
+    std::vector<int> top;
+    for (int i = 1; i <= 20; ++i)
+        top.push_back(i);
+    EXPECT_EQ(Rows(t, grid), top);
+    t.Last();
+    std::vector<int> bottom;
+    for (int i = 31; i <= 50; ++i)
+        bottom.push_back(i);
+    EXPECT_EQ(Rows(t, grid), bottom);
+    EXPECT_EQ(grid.ActiveRecord(), 19);
+    t.Next();
+    EXPECT_TRUE(t.Eof());
+    EXPECT_EQ(Rows(t, grid), bottom);
+    t.MoveBy(-20);
+    EXPECT_EQ(grid.Log.back(), "scrolled -1");
+    EXPECT_EQ(Rows(t, grid).front(), 30);
+    t.First();
+    EXPECT_EQ(Rows(t, grid), top);
+    t.Prior();
+    EXPECT_TRUE(t.Bof());
+    EXPECT_EQ(t.RecNo(), 1);
+}
+
+TEST_F(TableTest, IndexesKeysAndRangesWhenTheEngineHasThem)
+{
+    MakeAlbum("BILDER.DBF", 30);
+    {
+        const uint16_t area = dbe_Use(File("BILDER.DBF").c_str(), "TAGS", DBE_EXCLUSIVE, DBE_TYPE_FOX);
+        ASSERT_NE(area, 0);
+        const bool made = dbe_IndexTag(nullptr, "NAME", "NAME", 0, 0, nullptr) != 0 &&
+                          dbe_IndexTag(nullptr, "NUM", "NUM", 0, 0, nullptr) != 0;
+        const std::string why = dbe_LastError();
+        dbe_Close();
+        if (!made)
+            GTEST_SKIP() << "the engine has no indexes yet: " << why;
+    }
+    TTable t;
+    t.SetIndexName("NAME");
+    OpenAlbum(t);
+    EXPECT_EQ(t.FieldByName("NAME")->AsString(), "Bild 9970");
+    EXPECT_EQ(t.IndexDefs().Count(), 2);
+    EXPECT_EQ(t.IndexDefs().Items(0).Name, "NAME");
+    EXPECT_TRUE(t.FindKey({"Bild 9980"}));
+    EXPECT_EQ(t.RecNo(), 20);
+    EXPECT_FALSE(t.FindKey({"Bild 1"}));
+    EXPECT_EQ(t.RecNo(), 20);
+    t.FindNearest({"Bild 9985x"});
+    EXPECT_EQ(t.FieldByName("NAME")->AsString(), "Bild 9986");
+    t.SetRange({"Bild 9975"}, {"Bild 9977"});
+    std::vector<int> recs;
+    for (t.First(); !t.Eof(); t.Next())
+        recs.push_back(t.RecNo());
+    EXPECT_EQ(recs, (std::vector<int>{25, 24, 23}));
+    t.CancelRange();
+    t.SetIndexFieldNames("NUM");
+    EXPECT_EQ(t.IndexName(), "");
+    t.First();
+    EXPECT_EQ(t.RecNo(), 1);
+    try {
+        t.SetIndexName("FEHLT");
+        FAIL();
+    } catch (const EDatabaseError& e) {
+        EXPECT_EQ(e.Message, "Index existiert nicht. Index: FEHLT");
+    }
+}
+
+TEST(TableTypes, DriverNamesAndIndexNames)
+{
+    TEngineTableTypes rules;
+    EXPECT_EQ(rules.DriverName(ttDefault, "BILDER.DBF", true), "DXFOX");
+    EXPECT_EQ(rules.DriverName(ttDefault, "liste.txt", true), "ASCIIDRV");
+    EXPECT_EQ(rules.DriverName(ttDefault, "X.DB", true), "PARADOX");
+    EXPECT_EQ(rules.DriverName(ttRXNTX, "X.DBF", true), "RXNTX");
+    EXPECT_EQ(rules.DriverName(ttDXFOX, "X.DBF", false), "");
+    EXPECT_TRUE(rules.IsDBaseTable(ttParadox, "x.dbf"));
+    EXPECT_FALSE(rules.IsDBaseTable(ttParadox, "x.db"));
+    EXPECT_TRUE(rules.IsDBaseTable(ttDBase, "x.db"));
+
+    TTable table;
+    TIndexDefs defs(&table);
+    defs.Add(TIndexDef{"Pfad", "C:\\Alben\\BILDER.CDX", "PFAD", "", 0});
+    defs.Updated = true;
+    QString file, tag;
+    rules.DecodeIndexName(ttDXFOX, "BILDER.DBF", "PFAD.IDX", defs, file, tag);
+    EXPECT_EQ(file, "PFAD.IDX");
+    EXPECT_EQ(tag, "PFAD.IDX");
+    rules.DecodeIndexName(ttDXFOX, "BILDER.DBF", "Pfad", defs, file, tag);
+    EXPECT_EQ(file, "C:\\Alben\\BILDER.CDX");
+    EXPECT_EQ(tag, "Pfad");
+    rules.DecodeIndexName(ttDBase, "BILDER.DBF", "PFAD.NDX", defs, file, tag);
+    EXPECT_EQ(file, "PFAD.NDX");
+    try {
+        rules.DecodeIndexName(ttDXFOX, "BILDER.DBF", "Datum", defs, file, tag);
+        FAIL();
+    } catch (const EDatabaseError& e) {
+        EXPECT_EQ(e.Message, "Index existiert nicht. Index: Datum");
+    }
+    EXPECT_TRUE(rules.IsOwnIndexFile(ttDXFOX, "BILDER.DBF", "C:\\x\\bilder.cdx"));
+    EXPECT_FALSE(rules.IsOwnIndexFile(ttDBase, "BILDER.DBF", "BILDER.NDX"));
+}
+
+TEST_F(TableTest, ReadOnlyTableIsOpenedReadOnlyAndRefusesEdits)
+{
+    MakeAlbum("BILDER.DBF", 3);
+    std::filesystem::permissions(dir / "BILDER.DBF", std::filesystem::perms::owner_read);
+    TTable t;
+    OpenAlbum(t);  // opens after the read-only retry
+    EXPECT_TRUE(t.Active());
+    if (::access(File("BILDER.DBF").c_str(), W_OK) != 0)
+        EXPECT_FALSE(t.CanModify());
+    t.Close();
+    std::filesystem::permissions(dir / "BILDER.DBF", std::filesystem::perms::owner_all);
+}
+
+}  // namespace
