@@ -5,6 +5,9 @@
 #include "platform/os/volumes.h"
 
 #include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 namespace {
@@ -63,4 +66,28 @@ QString TempFolder()
 bool ProgramFolderIsReadOnly()
 {
     return IsOnReadOnlyMount(ProgramFolderLinux());
+}
+
+int SeedProgramFolder(const QString& resourcesLinuxFolder)
+{
+    const QDir source(resourcesLinuxFolder);
+    if (resourcesLinuxFolder.isEmpty() || !source.exists())
+        return -1;
+    const QString target = ProgramFolderLinux();
+    int copied = 0;
+    QDirIterator it(source.absolutePath(), QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString from = it.next();
+        const QString to = target + u'/' + source.relativeFilePath(from);
+        if (QFileInfo::exists(to))
+            continue;
+        QDir().mkpath(QFileInfo(to).absolutePath());
+        if (QFile::copy(from, to)) {
+            // Shipped files may be read-only in the installation; the copy is the user's.
+            QFile::setPermissions(to, QFile::permissions(to) | QFileDevice::WriteOwner);
+            ++copied;
+        }
+    }
+    return copied;
 }

@@ -22,3 +22,9 @@ QString DesktopFolder();
 QString TempFolder();
 // "The program was started from a CD": the program folder is on a read-only mount.
 bool ProgramFolderIsReadOnly();
+
+// Copies what the program ships (sounds, logo, templates, ...) from the
+// given Linux folder into the program folder, recursively; files that exist
+// there already are kept (the user's own changes win). Returns the number of
+// files copied; -1 when the source folder does not exist.
+int SeedProgramFolder(const QString& resourcesLinuxFolder);

@@ -56,6 +56,22 @@ TEST(Folders, ProgramAndWindowsFolderFollowTheEnvironment)
     qputenv("LUMADEX_HOME", saved);
 }
 
+TEST(Folders, ProgramFolderIsSeededWithoutOverwriting)
+{
+    lxtest::TempDir tmp;
+    const QByteArray saved = qgetenv("LUMADEX_HOME");
+    qputenv("LUMADEX_HOME", QByteArray::fromStdString(tmp.str() + "/home"));
+    lxtest::WriteFile(tmp / "res/Sounds/klick.wav", "RIFF");
+    lxtest::WriteFile(tmp / "res/Vorlagen/Liste.RTM", "neu");
+    lxtest::WriteFile(tmp / "home/Vorlagen/Liste.RTM", "vom Benutzer");
+    EXPECT_EQ(SeedProgramFolder(Q(tmp / "res")), 1);
+    EXPECT_EQ(lxtest::ReadFile(tmp / "home/Sounds/klick.wav"), "RIFF");
+    EXPECT_EQ(lxtest::ReadFile(tmp / "home/Vorlagen/Liste.RTM"), "vom Benutzer");
+    EXPECT_EQ(SeedProgramFolder(Q(tmp / "res")), 0);
+    EXPECT_EQ(SeedProgramFolder(Q(tmp / "fehlt")), -1);
+    qputenv("LUMADEX_HOME", saved);
+}
+
 TEST(Shell, ShortcutsAreDesktopEntries)
 {
     lxtest::TempDir tmp;
