@@ -230,14 +230,15 @@ QString FormatDateTime(const QString& format, TDateTime dt, const TFormatSetting
             i = end + 1;
             continue;
         }
+        // "am/pm" and "a/p" keep the case they are written in.
         if (lc == u'a' && lower.mid(i, 5) == u"am/pm") {
-            out += hour < 12 ? (fs.TimeAMString.isEmpty() ? "am" : fs.TimeAMString)
-                             : (fs.TimePMString.isEmpty() ? "pm" : fs.TimePMString);
+            const QString t = hour < 12 ? format.mid(i, 2) : format.mid(i + 3, 2);
+            out += t;
             i += 5;
             continue;
         }
         if (lc == u'a' && lower.mid(i, 3) == u"a/p") {
-            out += hour < 12 ? u'a' : u'p';
+            out += hour < 12 ? format[i] : format[i + 2];
             i += 3;
             continue;
         }

@@ -90,6 +90,11 @@ std::optional<QString> WinToLinux(const QString& winPath)
     }
     QString p = winPath;
     p.replace(u'/', u'\\');
+    // The extended-length prefix Windows uses for long paths.
+    if (p.startsWith(u"\\\\?\\UNC\\", Qt::CaseInsensitive))
+        p = QStringLiteral("\\\\") + p.mid(8);
+    else if (p.startsWith(u"\\\\?\\"))
+        p = p.mid(4);
     TDriveMap& map = TDriveMap::Instance();
 
     if (p.startsWith(u"\\\\")) {

@@ -10,6 +10,7 @@
 //   "\dir\file"          root of the current drive
 //   "dir\file", "C:dir"  relative to the current folder (of that drive)
 //   "/home/anna/x"       already a Linux path: taken as it is (only resolved)
+//   "\\?\C:\x", "\\?\UNC\server\share\x"  the extended-length forms of the above
 // "." and ".." components are folded. Paths longer than the old limit of 260
 // characters are allowed.
 //

@@ -44,6 +44,7 @@ TEST_F(SysUtils, FormatDateTimeTokens)
         {"hh:mm", "14:05"},  // m after h is minutes
         {"yyyymmdd", "20261209"},
         {"h:nn am/pm", "2:05 pm"},
+        {"hh AM/PM a/p", "02 PM p"},
         {"'Heute ist' dd/mm", "Heute ist 09.12"},
         {"\"mm\" mm", "mm 12"},
         {"ddddd", "09.12.2026"},

@@ -89,6 +89,7 @@ TEST_F(WinPath, DotsAndRelativeForms)
 TEST_F(WinPath, UncPathsMapOntoNetworkDrives)
 {
     EXPECT_EQ(WinToLinux(QStringLiteral("\\\\server\\DATEN\\Fotos\\A.JPG")), Q(tmp_.path()) + "/nas/Fotos/a.jpg");
+    EXPECT_EQ(WinToLinux(QStringLiteral("\\\\?\\UNC\\server\\daten\\fotos")), Q(tmp_.path()) + "/nas/Fotos");
     EXPECT_EQ(WinToLinux(QStringLiteral("\\\\server\\unbekannt\\x")), std::nullopt);
     EXPECT_EQ(WinToLinux(QStringLiteral("\\\\server")), std::nullopt);
     EXPECT_EQ(ExtractFileDrive(QStringLiteral("\\\\server\\daten\\Fotos\\a.jpg")), QStringLiteral("\\\\server\\daten"));
@@ -116,6 +117,7 @@ TEST_F(WinPath, LongPathsBeyondTheOldLimitWorkBothWays)
         rel += QStringLiteral("\\Ordner mit langem Namen %1").arg(rel.size());
     const QString win = QStringLiteral("E:") + rel + QStringLiteral("\\Bild.jpg");
     ASSERT_GT(win.size(), 260);
+    EXPECT_EQ(WinToLinux(QStringLiteral("\\\\?\\") + win), WinToLinux(win));  // extended-length form
     ASSERT_TRUE(ForceDirectories(ExtractFilePath(win)));
     const QString linux = Usb(QString(rel).replace('\\', '/') + "/Bild.jpg");
     EXPECT_EQ(WinToLinux(win.toUpper()), linux.left(linux.size() - 8) + QStringLiteral("BILD.JPG"));
