@@ -450,6 +450,13 @@ int FtsClose(int handle) {
         std::string buildPath = ix->buildPath, path = ix->path;
         ix.reset();  // closes the connection
         ok = ok && SyncFile(buildPath);
+        // A log left beside the old file by a process that died would be
+        // replayed onto the new file; drop it unless this process still has
+        // the old file open (then the log is live and SQLite's own).
+        bool oldInUse = std::any_of(gIndexes.begin(), gIndexes.end(),
+                                    [&](const auto& e) { return e.second->path == path; });
+        if (ok && !oldInUse)
+            for (const char* suffix : {"-wal", "-shm", "-journal"}) ::unlink((path + suffix).c_str());
         if (!ok || ::rename(buildPath.c_str(), path.c_str()) != 0) {
             RemoveBuildFiles(buildPath);
             return kFtsErrWrite;

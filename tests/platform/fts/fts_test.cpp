@@ -439,6 +439,34 @@ TEST_F(FtsIndex, ChangesSurviveAProcessThatDies) {
     EXPECT_EQ(Hits(h, "geaendert"), std::vector<int>{1});
 }
 
+// The rebuild after a crash: the album deletes the .IA, but the dead
+// process's write-ahead log still lies beside it. The new index must not
+// pick up the old log.
+TEST_F(FtsIndex, RebuildIgnoresTheLogOfADeadProcess) {
+    FtsClose(Build(file, {"alt1", "alt2"}));
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        int h = FtsOpen(file.c_str(), 20, 0);
+        bool ok = h > 0;
+        for (int i = 0; i < 300; ++i) ok = ok && FtsAdd(h, "tot" + std::to_string(i)) > 0;
+        _exit(ok ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    ASSERT_TRUE(fs::exists(file.string() + "-wal"));
+
+    fs::remove(file);
+    FtsClose(Build(file, {"neu1", "neu2", "neu3"}));
+    int h = Keep(FtsOpen(file.c_str(), 20, 0));
+    ASSERT_GT(h, 0);
+    EXPECT_EQ(FtsNumRecs(h), 3);
+    EXPECT_EQ(FtsSet(h, "neu"), 3);
+    EXPECT_EQ(FtsSet(h, "tot"), 0);
+    EXPECT_EQ(FtsSet(h, "alt"), 0);
+}
+
 TEST_F(FtsIndex, DamagedFilesAnswer18) {
     std::vector<std::string> texts;
     for (int i = 0; i < 2000; ++i) texts.push_back("Eintrag " + std::to_string(i) + " Sommerurlaub");
