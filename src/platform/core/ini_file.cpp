@@ -340,18 +340,36 @@ void TMemIniFile::UpdateFile()
 
 TIniFile::TIniFile(const QString& fileName) : TMemIniFile(fileName) {}
 
+TIniFile::~TIniFile()
+{
+    try {
+        UpdateFile();
+    } catch (...) {
+        // A destructor must not throw; EndUpdate reports failures.
+    }
+}
+
 void TIniFile::BeforeAccess() const
 {
-    if (CurrentStamp() != stamp_)
+    // Unsaved writes of an open update are not thrown away.
+    if (!dirty_ && CurrentStamp() != stamp_)
         const_cast<TIniFile*>(this)->LoadFromDisk();
 }
 
 void TIniFile::AfterChange()
 {
+    if (updateCount_ > 0)
+        return;
     try {
         UpdateFile();
     } catch (...) {
         LoadFromDisk();  // keep memory equal to the file
         throw;
     }
+}
+
+void TIniFile::EndUpdate()
+{
+    if (updateCount_ > 0 && --updateCount_ == 0)
+        AfterChange();
 }

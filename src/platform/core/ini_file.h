@@ -103,8 +103,20 @@ protected:
 class TIniFile : public TMemIniFile {
 public:
     explicit TIniFile(const QString& fileName);
+    // Writes pending from an open update are written here (errors swallowed).
+    ~TIniFile() override;
+
+    // Every write replaces the file and waits for the disk (some ms each).
+    // Between BeginUpdate and EndUpdate (nested) writes stay in memory and
+    // EndUpdate writes the file once: use it around saving many values.
+    // EndUpdate throws EIniFileException when the file cannot be written.
+    void BeginUpdate() { ++updateCount_; }
+    void EndUpdate();
 
 protected:
     void BeforeAccess() const override;
     void AfterChange() override;
+
+private:
+    int updateCount_ = 0;
 };

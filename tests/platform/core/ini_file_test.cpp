@@ -211,6 +211,30 @@ TEST(IniFile, WritesReplaceTheFileAtomically)
     EXPECT_THROW(noDrive.WriteString("S", "k", "v"), EIniFileException);
 }
 
+TEST(IniFile, AnUpdateWritesManyValuesOnce)
+{
+    lxtest::TempDir tmp;
+    const fs::path file = tmp / "viele.ini";
+    TIniFile ini(Q(file));
+    ini.WriteString("S", "a", "0");
+    ini.BeginUpdate();
+    ini.BeginUpdate();
+    for (int i = 0; i < 3; ++i)
+        ini.WriteInteger("S", QStringLiteral("k%1").arg(i), i);
+    EXPECT_EQ(ini.ReadInteger("S", "k2", -1), 2);  // visible in memory at once
+    ini.EndUpdate();
+    EXPECT_EQ(lxtest::ReadFile(file), "[S]\r\na=0\r\n");  // still open
+    ini.EndUpdate();
+    EXPECT_EQ(lxtest::ReadFile(file), "[S]\r\na=0\r\nk0=0\r\nk1=1\r\nk2=2\r\n");
+    // An update left open is written when the object goes.
+    {
+        TIniFile other(Q(file));
+        other.BeginUpdate();
+        other.WriteString("S", "a", "1");
+    }
+    EXPECT_EQ(ini.ReadString("S", "a", ""), "1");
+}
+
 TEST(IniFile, TextThatWouldCorruptTheFileIsRefused)
 {
     lxtest::TempDir tmp;
