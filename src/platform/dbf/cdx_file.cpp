@@ -142,6 +142,8 @@ void CdxTag::CheckUsable() const
 {
     if (file_.fd_ < 0)
         throw CdxError("Die Indexdatei ist geschlossen");
+    if (!file_.brokenReason_.empty())
+        throw CdxError("Die Indexdatei ist nach einem Fehler beim Ändern unbrauchbar: " + file_.brokenReason_);
     if (!rebuildReason_.empty())
         throw CdxError(rebuildReason_);
 }
@@ -416,6 +418,7 @@ std::size_t CdxTag::Count()
 void CdxTag::MarkChanged()
 {
     file_.CheckWritable();
+    ++file_.changes_;
     file_.MarkDirty(*this);
     ++stamp_;
 }
@@ -561,6 +564,11 @@ void CdxTag::RemoveFromParent(std::vector<PathStep>& path, std::size_t level)
 
 bool CdxTag::Insert(std::string_view key, std::uint32_t recno)
 {
+    return file_.Guarded([&] { return DoInsert(key, recno); });
+}
+
+bool CdxTag::DoInsert(std::string_view key, std::uint32_t recno)
+{
     CheckUsable();
     file_.CheckWritable();
     if (recno == 0)
@@ -597,6 +605,11 @@ bool CdxTag::Insert(std::string_view key, std::uint32_t recno)
 }
 
 bool CdxTag::Delete(std::string_view key, std::uint32_t recno)
+{
+    return file_.Guarded([&] { return DoDelete(key, recno); });
+}
+
+bool CdxTag::DoDelete(std::string_view key, std::uint32_t recno)
 {
     CheckUsable();
     file_.CheckWritable();
@@ -773,6 +786,8 @@ void CdxFile::WriteAt(std::uint64_t offset, const void* data, std::size_t size)
 
 void CdxFile::CheckWritable() const
 {
+    if (!brokenReason_.empty())
+        throw CdxError("Die Indexdatei ist nach einem Fehler beim Ändern unbrauchbar: " + brokenReason_);
     if (readOnly_)
         throw CdxError("Die Indexdatei ist nur zum Lesen geöffnet");
 }
@@ -965,6 +980,7 @@ void CdxFile::WriteHeader(CdxTag& tag, bool dirty)
 
 void CdxFile::MarkDirty(CdxTag& tag)
 {
+    ++changes_;
     if (tag.dirtyOnDisk_)
         return;
     WriteHeader(tag, true);
@@ -973,7 +989,9 @@ void CdxFile::MarkDirty(CdxTag& tag)
 
 void CdxFile::Flush()
 {
-    if (fd_ < 0 || readOnly_ || !directory_)
+    // After a failed change nothing more is written: the dirty marks already
+    // on disk make the next open rebuild.
+    if (fd_ < 0 || readOnly_ || !directory_ || !brokenReason_.empty())
         return;
     std::vector<std::uint32_t> pages;
     for (const auto& [page, cached] : cache_)
@@ -1244,6 +1262,11 @@ void CdxFile::DropPages(CdxTag& tag)
 
 CdxTag& CdxFile::AddTag(const CdxTagSpec& spec, CdxKeySet keys)
 {
+    return *Guarded([&] { return &DoAddTag(spec, keys); });
+}
+
+CdxTag& CdxFile::DoAddTag(const CdxTagSpec& spec, CdxKeySet& keys)
+{
     CheckWritable();
     if (fd_ < 0)
         throw CdxError("Die Indexdatei ist geschlossen");
@@ -1297,6 +1320,14 @@ void CdxFile::RebuildTag(std::string_view name, CdxKeySet keys)
 }
 
 void CdxFile::DeleteTag(std::string_view name)
+{
+    Guarded([&] {
+        DoDeleteTag(name);
+        return 0;
+    });
+}
+
+void CdxFile::DoDeleteTag(std::string_view name)
 {
     CheckWritable();
     CdxTag* tag = FindTag(name);

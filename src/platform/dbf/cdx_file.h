@@ -161,6 +161,8 @@ private:
     void RemoveFromParent(std::vector<PathStep>& path, std::size_t level);
     std::uint32_t LeftmostLeaf(bool rightmost);
     void MarkChanged();
+    bool DoInsert(std::string_view key, std::uint32_t recno);
+    bool DoDelete(std::string_view key, std::uint32_t recno);
     std::string HeaderBytes(bool dirty) const;
 
     CdxFile& file_;
@@ -228,6 +230,12 @@ public:
     // Reads every page of every tag and checks the whole structure.
     void Verify();
 
+    // A change that failed half-way (CdxError from Insert, Delete, AddTag,
+    // RebuildTag or DeleteTag after it had begun to change the file) leaves
+    // the file unusable for this session: nothing more is written, its dirty
+    // marks stay set, every later call raises CdxError. Recreate it.
+    bool Broken() const { return !brokenReason_.empty(); }
+
 private:
     friend class CdxTag;
     struct CachedNode {
@@ -237,6 +245,22 @@ private:
     };
 
     CdxFile(int fd, bool ownsFd, bool readOnly, const CdxCollation& collation);
+    // Runs a changing call; a CdxError after the call had changed something
+    // marks the file broken.
+    template <typename F>
+    auto Guarded(F&& change)
+    {
+        const std::uint64_t before = changes_;
+        try {
+            return change();
+        } catch (const CdxError& error) {
+            if (changes_ != before && brokenReason_.empty())
+                brokenReason_ = error.what();
+            throw;
+        }
+    }
+    CdxTag& DoAddTag(const CdxTagSpec& spec, CdxKeySet& keys);
+    void DoDeleteTag(std::string_view name);
     void Load();
     void InitEmpty();
     void ReadTagHeader(CdxTag& tag, bool directory);
@@ -268,6 +292,8 @@ private:
     std::vector<std::unique_ptr<CdxTag>> tags_;  // by header offset = creation order
     std::unordered_map<std::uint32_t, CachedNode> cache_;
     std::size_t trimmedSize_ = 0;
+    std::uint64_t changes_ = 0;  // counts changes begun, for Guarded
+    std::string brokenReason_;
     std::map<std::uint32_t, std::uint32_t> pendingFree_;  // freed page -> next free page
 };
 

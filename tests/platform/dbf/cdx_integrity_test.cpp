@@ -239,3 +239,49 @@ TEST(CdxIntegrity, DamagedFilesNeverCrash)
     EXPECT_GT(refused, 0u);
     EXPECT_GT(survived, 0u);
 }
+
+// A change that meets a damaged page half-way must not be flushed as if it
+// were whole: the file refuses further work and the next open sees the marks.
+TEST(CdxIntegrity, AChangeThatFailsHalfWayLeavesTheFileMarked)
+{
+    lxtest::TempDir dir;
+    const std::string path = (dir / "H.CDX").string();
+    {
+        auto file = CdxFile::Create(path);
+        CdxKeySet keys(20);
+        for (std::uint32_t i = 1; i <= 400; ++i)
+            keys.Add("KEY" + std::to_string(100000 + i), i);
+        file->AddTag(Spec("A", 20), keys);
+    }
+    // The tag's pages follow the directory (header and root) and its own
+    // header: its first leaf is at 2560, the second at 3072.
+    std::string bytes = lxtest::ReadFile(path);
+    bytes[3072] = 0x77;
+    lxtest::WriteFile(path, bytes);
+    {
+        auto file = CdxFile::Open(path, false);
+        CdxTag& tag = file->Tag(0);
+        bool failed = false;
+        for (std::uint32_t i = 0; i < 100 && !failed; ++i) {
+            try {
+                tag.Insert("AAA" + std::to_string(i), 1000 + i);  // all into the first leaf
+            } catch (const CdxError&) {
+                failed = true;
+            }
+        }
+        ASSERT_TRUE(failed);
+        EXPECT_TRUE(file->Broken());
+        CdxCursor cursor;
+        EXPECT_THROW(tag.First(cursor), CdxError);
+        EXPECT_THROW(tag.Insert("B", 1), CdxError);
+        file->Close();
+    }
+    bool refused = false;
+    try {
+        auto file = CdxFile::Open(path, true);
+        refused = file->Tag(0).NeedsRebuild();
+    } catch (const CdxError&) {
+        refused = true;
+    }
+    EXPECT_TRUE(refused);
+}

@@ -3,6 +3,7 @@
 // the header bytes are checked here against the documented layout.
 
 #include "platform/dbf/cdx_file.h"
+#include "platform/dbf/expr_key.h"
 #include "test_environment.h"
 
 #include <gtest/gtest.h>
@@ -18,17 +19,12 @@ using namespace dbfcdx;
 
 namespace {
 
-// The sortable 8-byte form of a number, written here from the format
-// description (big-endian double, sign bit flipped, negatives inverted).
+// Numeric keys in the form the expression layer makes them.
 std::string NumberKey(double value)
 {
-    std::uint64_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    bits = (bits >> 63) ? ~bits : bits | (std::uint64_t{1} << 63);
-    std::string key(8, '\0');
-    for (int i = 7; i >= 0; --i, bits >>= 8)
-        key[i] = static_cast<char>(bits & 0xFF);
-    return key;
+    std::uint8_t bytes[dbfexpr::kNumericKeyLength];
+    dbfexpr::ExprNumericKey(value, bytes);
+    return std::string(reinterpret_cast<const char*>(bytes), sizeof bytes);
 }
 
 std::string Hex(std::string_view bytes)
