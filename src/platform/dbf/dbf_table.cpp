@@ -91,6 +91,7 @@ DbfTable::~DbfTable()
 {
     std::string ignored;
     if (!Foreign()) FlushHeader(ignored);
+    else if (memo_) memo_->DiscardPending();
     auto& reg = Registry();
     auto it = reg.find({device_, inode_});
     if (it != reg.end() && it->second.expired()) reg.erase(it);
@@ -207,7 +208,7 @@ bool DbfTable::OpenMemo(std::string& error)
         error = "Memodatei " + memoPath_ + " fehlt; Memofelder sind nicht lesbar";
         return false;
     }
-    memo_ = MemoFile::Open(memoPath_, writable_, error);
+    memo_ = MemoFile::Open(memoPath_, writable_, error, exclusive_);
     return memo_ && memo_->usable();
 }
 
@@ -240,6 +241,10 @@ bool DbfTable::ReadRecord(std::uint32_t recno, char* out, std::string& error)
         error = "Satz " + std::to_string(recno) + " gibt es nicht";
         return false;
     }
+    if (recno == tailRecno_) {
+        std::copy(tail_.begin(), tail_.end(), out);
+        return true;
+    }
     std::uint64_t offset = header_.headerLength + std::uint64_t(recno - 1) * header_.recordLength;
     if (!ReadAt(fd_.get(), out, header_.recordLength, offset)) {
         error = "Satz " + std::to_string(recno) + " lässt sich nicht lesen";
@@ -258,6 +263,13 @@ bool DbfTable::WriteRecord(std::uint32_t recno, const char* image, const TableCl
     if (recno == 0 || recno > header_.recordCount) {
         error = "Satz " + std::to_string(recno) + " gibt es nicht";
         return false;
+    }
+    if (recno == tailRecno_) {
+        scratch_ = tail_;
+        std::copy(image, image + header_.recordLength, tail_.begin());
+        headerDirty_ = true;
+        Notify(recno, scratch_.data(), image, writer);
+        return true;
     }
     std::uint64_t offset = header_.headerLength + std::uint64_t(recno - 1) * header_.recordLength;
     const char* old = nullptr;
@@ -280,8 +292,16 @@ bool DbfTable::AppendRecord(const char* image, std::uint32_t& recno, std::string
         error = "Tabelle " + path_ + " ist schreibgeschützt geöffnet";
         return false;
     }
+    if (exclusive_) {
+        if (!FlushTail(error)) return false;
+        tail_.assign(image, image + header_.recordLength);
+        tailRecno_ = recno = ++header_.recordCount;
+        headerDirty_ = true;
+        Notify(recno, nullptr, image, nullptr);
+        return true;
+    }
     bool locked = false;
-    if (!exclusive_) {
+    {
         // Appends of several processes take turns.
         if (!OfdLockWait(fd_.get(), F_WRLCK, kAppendLock, 5)) {
             error = "Tabelle " + path_ + ": Anfügen nicht möglich, die Tabelle ist gesperrt";
@@ -313,8 +333,31 @@ bool DbfTable::AppendRecord(const char* image, std::uint32_t& recno, std::string
     return true;
 }
 
+bool DbfTable::FlushTail(std::string& error)
+{
+    if (tailRecno_ == 0) return true;
+    std::uint64_t offset =
+        header_.headerLength + std::uint64_t(tailRecno_ - 1) * header_.recordLength;
+    std::string bytes(tail_.begin(), tail_.end());
+    bytes.push_back(kFileEnd);
+    StampToday(header_);
+    char head[7] = {char(header_.year - 1900), char(header_.month), char(header_.day)};
+    std::string c = Le32Bytes(tailRecno_);
+    std::copy(c.begin(), c.end(), head + 3);
+    if (!WriteAt(fd_.get(), bytes.data(), bytes.size(), offset) ||
+        !WriteAt(fd_.get(), head, sizeof head, 1)) {
+        error = "Tabelle " + path_ + ": Satz lässt sich nicht anfügen: " + ErrnoText();
+        return false;
+    }
+    tailRecno_ = 0;
+    return true;
+}
+
 bool DbfTable::FlushHeader(std::string& error)
 {
+    if (Foreign()) return true;
+    if (!FlushTail(error)) return false;
+    if (memo_ && !memo_->Flush(error)) return false;
     if (!headerDirty_ || !writable_ || !fd_.valid()) return true;
     StampToday(header_);
     char head[7] = {char(header_.year - 1900), char(header_.month), char(header_.day)};
@@ -467,7 +510,7 @@ bool DbfTable::Reopen(std::string& error)
 
 bool DbfTable::Pack(const Progress& progress, std::string& error)
 {
-    if (!EnsureExclusiveUse(error)) return false;
+    if (!EnsureExclusiveUse(error) || !FlushTail(error)) return false;
     struct Release {
         DbfTable* t;
         ~Release() { t->ReleaseExclusiveUse(); }
@@ -496,7 +539,7 @@ bool DbfTable::Pack(const Progress& progress, std::string& error)
     bool memoFields = hasMemoFields() && memo_ && memo_->usable();
     if (memoFields) {
         if (!MemoFile::Create(tmpMemo, memo_->blockSize(), error)) return fail(error);
-        newMemo = MemoFile::Open(tmpMemo, true, error);
+        newMemo = MemoFile::Open(tmpMemo, true, error, true);
         if (!newMemo || !newMemo->usable()) return fail(error);
     }
     std::vector<char> rec(header_.recordLength);
@@ -568,6 +611,7 @@ bool DbfTable::Zap(std::string& error)
         DbfTable* t;
         ~Release() { t->ReleaseExclusiveUse(); }
     } release{this};
+    tailRecno_ = 0;
     // Count first: a crash before the truncation leaves an empty table.
     std::string zero = Le32Bytes(0);
     char eof = kFileEnd;

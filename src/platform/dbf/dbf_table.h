@@ -140,6 +140,12 @@ private:
     std::vector<TableClient*> clients_;
     std::vector<RecordObserver*> observers_;
     std::vector<char> scratch_;
+    // Exclusive use: the last appended record stays in memory until the next
+    // append or flush, so an append and the writes that fill it cost one
+    // record write. Written before the header count, as every append.
+    std::vector<char> tail_;
+    std::uint32_t tailRecno_ = 0;
+    bool FlushTail(std::string& error);
 };
 
 // Memo file path of a table path: same name with ".FPT" (".fpt" when the

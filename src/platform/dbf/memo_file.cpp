@@ -37,10 +37,34 @@ std::uint32_t FirstBlock(std::uint32_t blockSize)
     return (kMemoHeaderSize + blockSize - 1) / blockSize;
 }
 
+// Appends of several processes to one memo file take turns on this lock.
+constexpr off_t kMemoAppendLock = off_t(1) << 40;
+
+bool LockAppend(int fd, short type)
+{
+    struct flock fl {};
+    fl.l_type = type;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = kMemoAppendLock;
+    fl.l_len = 1;
+    for (int tries = 0; tries < 250; ++tries) {
+        if (::fcntl(fd, F_OFD_SETLK, &fl) == 0) return true;
+        if (errno != EAGAIN && errno != EACCES && errno != EINTR) return false;
+        ::usleep(20000);
+    }
+    return false;
+}
+
 }  // namespace
 
+MemoFile::~MemoFile()
+{
+    std::string ignored;
+    Flush(ignored);
+}
+
 std::unique_ptr<MemoFile> MemoFile::Open(const std::string& path, bool writable,
-                                         std::string& error)
+                                         std::string& error, bool exclusive)
 {
     int fd = ::open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC);
     if (fd < 0) {
@@ -51,6 +75,7 @@ std::unique_ptr<MemoFile> MemoFile::Open(const std::string& path, bool writable,
     memo->path_ = path;
     memo->fd_.Reset(fd);
     memo->writable_ = writable;
+    memo->exclusive_ = exclusive;
     unsigned char head[8];
     if (!ReadAt(fd, head, sizeof head, 0)) {
         // A damaged header leaves the table usable; memo access then fails.
@@ -143,17 +168,31 @@ bool MemoFile::Append(std::string_view data, std::uint32_t type, std::uint32_t& 
         error = "Memodatei " + path_ + " ist nicht beschreibbar";
         return false;
     }
-    unsigned char head[4];
-    if (!ReadAt(fd_.get(), head, 4, 0)) {
-        error = "Memodatei " + path_ + " lässt sich nicht lesen: " + ErrnoText();
+    if (!exclusive_ && !LockAppend(fd_.get(), F_WRLCK)) {
+        error = "Memodatei " + path_ + " ist gesperrt";
         return false;
     }
-    // The next free block from the header, but never inside existing data:
-    // a damaged header must not make new memos overwrite old ones.
-    std::uint32_t next = Be32(head);
-    std::int64_t size = FileSize(fd_.get());
-    std::uint64_t byEnd = (std::uint64_t(size < 0 ? 0 : size) + blockSize_ - 1) / blockSize_;
-    std::uint64_t start = std::max<std::uint64_t>({next, byEnd, FirstBlock(blockSize_)});
+    struct Unlock {
+        MemoFile* m;
+        ~Unlock()
+        {
+            if (!m->exclusive_) LockAppend(m->fd_.get(), F_UNLCK);
+        }
+    } unlock{this};
+    std::uint64_t start = nextFree_;
+    if (!exclusive_ || start == 0) {
+        // The next free block from the header, but never inside existing
+        // data: a stale or damaged header must not make new memos overwrite
+        // old ones.
+        unsigned char head[4];
+        if (!ReadAt(fd_.get(), head, 4, 0)) {
+            error = "Memodatei " + path_ + " lässt sich nicht lesen: " + ErrnoText();
+            return false;
+        }
+        std::int64_t size = FileSize(fd_.get());
+        std::uint64_t byEnd = (std::uint64_t(size < 0 ? 0 : size) + blockSize_ - 1) / blockSize_;
+        start = std::max<std::uint64_t>({Be32(head), byEnd, FirstBlock(blockSize_)});
+    }
     std::uint64_t blocks = (8 + std::uint64_t(data.size()) + blockSize_ - 1) / blockSize_;
     if (start + blocks > 0xFFFFFFFFull || data.size() > 0xFFFFFFF0u) {
         error = "Memodatei " + path_ + " ist voll";
@@ -170,12 +209,24 @@ bool MemoFile::Append(std::string_view data, std::uint32_t type, std::uint32_t& 
         error = "Memodatei " + path_ + " lässt sich nicht schreiben: " + ErrnoText();
         return false;
     }
-    PutBe32(head, std::uint32_t(start + blocks));
+    nextFree_ = start + blocks;
+    headerDirty_ = true;
+    if (!exclusive_ && !Flush(error)) return false;
+    block = std::uint32_t(start);
+    return true;
+}
+
+bool MemoFile::Flush(std::string& error)
+{
+    if (!headerDirty_ || !fd_.valid()) return true;
+    unsigned char head[4];
+    PutBe32(head, std::uint32_t(nextFree_));
     if (!WriteAt(fd_.get(), head, 4, 0)) {
         error = "Memodatei " + path_ + " lässt sich nicht schreiben: " + ErrnoText();
         return false;
     }
-    block = std::uint32_t(start);
+    headerDirty_ = false;
+    if (!exclusive_) nextFree_ = 0;
     return true;
 }
 
@@ -186,6 +237,8 @@ bool MemoFile::Clear(std::string& error)
         return false;
     }
     std::string head = HeaderBytes(FirstBlock(blockSize_), blockSize_);
+    nextFree_ = 0;
+    headerDirty_ = false;
     if (!WriteAt(fd_.get(), head.data(), head.size(), 0) ||
         ::ftruncate(fd_.get(), off_t(head.size())) != 0) {
         error = "Memodatei " + path_ + " lässt sich nicht schreiben: " + ErrnoText();

@@ -21,8 +21,11 @@ constexpr std::uint32_t kMemoTypeText = 1;
 class MemoFile {
 public:
     // Opens an existing memo file; null and a reason on failure.
+    // `exclusive`: no other process writes the file, so the next free block
+    // is kept in memory and written to the header by Flush (or on close).
     static std::unique_ptr<MemoFile> Open(const std::string& path, bool writable,
-                                          std::string& error);
+                                          std::string& error, bool exclusive = false);
+    ~MemoFile();
     // Writes an empty memo file (header only) with the given block size.
     static bool Create(const std::string& path, std::uint32_t blockSize, std::string& error);
 
@@ -40,6 +43,10 @@ public:
                 std::string& error);
     // Empties the file (header only).
     bool Clear(std::string& error);
+    // Writes a next free block kept in memory to the header.
+    bool Flush(std::string& error);
+    // Forgets an unwritten header (a forked child must not write it).
+    void DiscardPending() { headerDirty_ = false; }
 
 private:
     MemoFile() = default;
@@ -49,7 +56,10 @@ private:
     std::string path_;
     FileHandle fd_;
     bool writable_ = false;
+    bool exclusive_ = false;
     std::uint32_t blockSize_ = 0;
+    std::uint64_t nextFree_ = 0;  // exclusive only; 0 = not known yet
+    bool headerDirty_ = false;
 };
 
 // Block number of the memo reference in a record's field bytes: 10 ASCII

@@ -158,6 +158,32 @@ TEST_F(TablesTest, CopyFileWritesTheVisibleRecordsWithMemos)
     EXPECT_EQ(dbe_CopyFile(file.c_str()), 0);
 }
 
+TEST_F(TablesTest, ExclusiveAppendsReachTheFileInOrder)
+{
+    std::string file = MakeSample();
+    ASSERT_NE(dbe_Use(file.c_str(), nullptr, DBE_EXCLUSIVE, 2), 0);
+    AppendNamed(2);
+    ASSERT_EQ(dbe_Replace("NOTIZ", DBE_REPL_MEMO, "memo of 2"), 1);
+    EXPECT_EQ(dbe_RecCount(), 2u);
+    dbe_Go(1);
+    EXPECT_EQ(Name(), "R1");
+    dbe_Go(2);
+    EXPECT_EQ(Name(), "R2");
+    // Before a commit the file holds at least every record but the last,
+    // each counted in the header; after it, all of them.
+    std::string bytes = lxtest::ReadFile(file);
+    EXPECT_GE(uint8_t(bytes[4]), 1);
+    ASSERT_EQ(dbe_Commit(), 1);
+    bytes = lxtest::ReadFile(file);
+    EXPECT_EQ(uint8_t(bytes[4]), 2);
+    const size_t headerLength = 32 + 5 * 32 + 1, recordLength = size_t(dbe_RecSize());
+    ASSERT_EQ(bytes.size(), headerLength + 2 * recordLength + 1);
+    EXPECT_EQ(bytes.substr(headerLength + recordLength + 1, 2), "R2");
+    EXPECT_EQ(bytes.back(), '\x1A');
+    std::string fpt = lxtest::ReadFile(Path("SAMPLE.FPT"));
+    EXPECT_EQ(uint8_t(fpt[3]) * 64u, fpt.size()) << "next free block written by the commit";
+}
+
 TEST_F(TablesTest, AppendFromMatchesFieldsByName)
 {
     std::string source = MakeFive();

@@ -1,0 +1,305 @@
+// The DBF engine on an album-shaped table: the 29 fields of the album record
+// with a ~5 KB binary thumbnail memo per record. Appending 100 000 records,
+// a full natural-order scan, random dbe_Go with field reads, and pack after
+// deleting 10 %; for comparison SQLite inserting the same rows (one
+// transaction, no indexes) and writing the raw record and memo bytes.
+//
+// Records: LUMADEX_BENCH_RECORDS (default 100000). Files go to a fresh
+// folder under $TMPDIR (default /tmp).
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "platform/dbf/dbe.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Field {
+    const char* name;
+    char type;
+    int width;
+    int decimals;
+};
+
+const Field kAlbum[] = {
+    {"ShortDesc", 'C', 100, 0}, {"Owner", 'C', 15, 0},     {"Aufndatum", 'D', 8, 0},
+    {"Bytes", 'N', 10, 0},      {"Breite", 'N', 4, 0},     {"Hoehe", 'N', 4, 0},
+    {"Serie", 'C', 10, 0},      {"Quelle", 'C', 10, 0},    {"Datei", 'C', 15, 0},
+    {"Pfad", 'C', 239, 0},      {"ShortName", 'C', 11, 0}, {"Label", 'C', 30, 0},
+    {"LabelKennung", 'C', 14, 0}, {"Type", 'C', 1, 0},     {"PlayList", 'C', 2, 0},
+    {"Qualitaet", 'C', 3, 0},   {"Motiv", 'C', 3, 0},      {"Markiert", 'L', 1, 0},
+    {"Zugriff", 'L', 1, 0},     {"Privat", 'L', 1, 0},     {"Anywhere", 'L', 1, 0},
+    {"Notiz", 'M', 10, 0},      {"Vorschau", 'M', 10, 0},  {"Flags", 'C', 10, 0},
+    {"FileDate", 'D', 8, 0},    {"ZoomFactor", 'N', 4, 2}, {"RESERVE1", 'C', 15, 0},
+    {"RESERVE2", 'C', 15, 0},   {"RESERVE3", 'C', 15, 0},
+};
+constexpr int kFieldCount = int(sizeof kAlbum / sizeof kAlbum[0]);
+
+int Records()
+{
+    const char* env = std::getenv("LUMADEX_BENCH_RECORDS");
+    int n = env ? std::atoi(env) : 0;
+    return n > 0 ? n : 100000;
+}
+
+fs::path Folder()
+{
+    static fs::path folder = [] {
+        const char* tmp = std::getenv("TMPDIR");
+        fs::path p = fs::path(tmp && *tmp ? tmp : "/tmp") /
+                     ("lumadex-dbf-bench-" + std::to_string(::getpid()));
+        fs::create_directories(p);
+        return p;
+    }();
+    return folder;
+}
+
+// A thumbnail-like binary memo: a bitmap header and mostly zero bytes.
+std::string Thumbnail(int i)
+{
+    std::string t(5 * 1024, '\0');
+    std::memcpy(t.data(), "BM", 2);
+    for (size_t k = 54; k < t.size(); k += 7) t[k] = char((i + int(k)) & 0xFF);
+    return t;
+}
+
+// One album record's field texts (record n).
+struct Row {
+    std::string text[kFieldCount];
+};
+
+Row MakeRow(int n)
+{
+    Row r;
+    for (int f = 0; f < kFieldCount; ++f) {
+        const Field& d = kAlbum[f];
+        switch (d.type) {
+        case 'C': r.text[f] = std::string(d.name) + " " + std::to_string(n); break;
+        case 'N': r.text[f] = std::to_string((n * 37 + f) % 9000); break;
+        case 'D': r.text[f] = "20240" + std::to_string(1 + n % 9) + "15"; break;
+        case 'L': r.text[f] = (n + f) % 3 ? "T" : "F"; break;
+        default: break;
+        }
+    }
+    r.text[9] = "/home/anna/Bilder/Urlaub/2024/IMG_" + std::to_string(n) + ".JPG";
+    return r;
+}
+
+void CreateAlbum(const std::string& file)
+{
+    dbe_CloseAll();
+    dbe_CreateNew(file.c_str(), "XXXXXXXXXX", 2, kFieldCount);
+    for (const Field& f : kAlbum) dbe_CreateField(f.name, f.type, f.width, f.decimals);
+    if (!dbe_CreateExec()) std::abort();
+    dbe_Close();
+}
+
+// The record image of a row in the engine's layout (flag byte, fields).
+std::vector<char> Image(const Row& row, int recSize)
+{
+    std::vector<char> image(size_t(recSize), ' ');
+    int offset = 1;
+    for (int f = 0; f < kFieldCount; ++f) {
+        const Field& d = kAlbum[f];
+        int width = d.type == 'D' ? 8 : d.type == 'L' ? 1 : d.type == 'M' ? 10 : d.width;
+        const std::string& t = row.text[f];
+        if (d.type == 'N') {
+            size_t len = std::min<size_t>(t.size(), size_t(width));
+            std::memcpy(image.data() + offset + width - int(len), t.data(), len);
+        } else if (d.type != 'M') {
+            std::memcpy(image.data() + offset, t.data(), std::min<size_t>(t.size(), size_t(width)));
+        }
+        offset += width;
+    }
+    return image;
+}
+
+std::string AlbumPath() { return (Folder() / "ALBUM.DBF").string(); }
+
+// Fills the album through the engine: append, record image, thumbnail memo.
+void FillAlbum(int n)
+{
+    CreateAlbum(AlbumPath());
+    if (!dbe_Use(AlbumPath().c_str(), nullptr, DBE_EXCLUSIVE, 2)) std::abort();
+    int recSize = dbe_RecSize();
+    for (int i = 1; i <= n; ++i) {
+        std::vector<char> image = Image(MakeRow(i), recSize);
+        std::string thumb = Thumbnail(i);
+        dbe_AppendBlank();
+        dbe_PutRecord(image.data());
+        dbe_ReplaceBlob("VORSCHAU", thumb.data(), uint32_t(thumb.size()), 1);
+    }
+    dbe_Commit();
+    dbe_CloseAll();
+}
+
+void BM_DbfAppend(benchmark::State& state)
+{
+    const int n = Records();
+    for (auto _ : state) FillAlbum(n);
+    state.SetItemsProcessed(state.iterations() * n);
+    state.counters["records"] = n;
+}
+BENCHMARK(BM_DbfAppend)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_SqliteInsert(benchmark::State& state)
+{
+    const int n = Records();
+    for (auto _ : state) {
+        std::string file = (Folder() / "album.sqlite").string();
+        fs::remove(file);
+        sqlite3* db = nullptr;
+        sqlite3_open(file.c_str(), &db);
+        std::string create = "CREATE TABLE album(";
+        std::string insert = "INSERT INTO album VALUES(";
+        for (int f = 0; f < kFieldCount; ++f) {
+            create += std::string(f ? "," : "") + kAlbum[f].name +
+                      (kAlbum[f].type == 'M' ? " BLOB" : kAlbum[f].type == 'N' ? " NUMERIC" : " TEXT");
+            insert += f ? ",?" : "?";
+        }
+        sqlite3_exec(db, (create + ")").c_str(), nullptr, nullptr, nullptr);
+        sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+        sqlite3_stmt* stmt = nullptr;
+        sqlite3_prepare_v2(db, (insert + ")").c_str(), -1, &stmt, nullptr);
+        for (int i = 1; i <= n; ++i) {
+            Row row = MakeRow(i);
+            std::string thumb = Thumbnail(i);
+            for (int f = 0; f < kFieldCount; ++f) {
+                if (kAlbum[f].type == 'M') {
+                    if (std::strcmp(kAlbum[f].name, "Vorschau") == 0)
+                        sqlite3_bind_blob(stmt, f + 1, thumb.data(), int(thumb.size()), SQLITE_TRANSIENT);
+                    else
+                        sqlite3_bind_null(stmt, f + 1);
+                } else {
+                    sqlite3_bind_text(stmt, f + 1, row.text[f].c_str(), int(row.text[f].size()),
+                                      SQLITE_TRANSIENT);
+                }
+            }
+            sqlite3_step(stmt);
+            sqlite3_reset(stmt);
+        }
+        sqlite3_finalize(stmt);
+        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+    }
+    state.SetItemsProcessed(state.iterations() * n);
+}
+BENCHMARK(BM_SqliteInsert)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// The lower bound: the same record images and memo blocks written with
+// plain sequential writes.
+void BM_RawWrite(benchmark::State& state)
+{
+    const int n = Records();
+    int recSize = 0;
+    for (const Field& f : kAlbum)
+        recSize += f.type == 'D' ? 8 : f.type == 'L' ? 1 : f.type == 'M' ? 10 : f.width;
+    recSize += 1;
+    for (auto _ : state) {
+        std::string dbf = (Folder() / "RAW.DBF").string(), fpt = (Folder() / "RAW.FPT").string();
+        int fd = ::open(dbf.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        int fm = ::open(fpt.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        for (int i = 1; i <= n; ++i) {
+            std::vector<char> image = Image(MakeRow(i), recSize);
+            std::string thumb = Thumbnail(i);
+            std::string block(8 + thumb.size() + 64 - (8 + thumb.size()) % 64, '\0');
+            std::memcpy(block.data() + 8, thumb.data(), thumb.size());
+            if (::write(fd, image.data(), image.size()) < 0 ||
+                ::write(fm, block.data(), block.size()) < 0)
+                std::abort();
+        }
+        ::close(fd);
+        ::close(fm);
+    }
+    state.SetItemsProcessed(state.iterations() * n);
+}
+BENCHMARK(BM_RawWrite)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void EnsureAlbum()
+{
+    static bool filled = false;
+    if (!filled) {
+        FillAlbum(Records());
+        filled = true;
+    }
+}
+
+void BM_DbfScan(benchmark::State& state)
+{
+    EnsureAlbum();
+    dbe_CloseAll();
+    dbe_Use(AlbumPath().c_str(), nullptr, DBE_SHARED, 2);
+    size_t total = 0;
+    for (auto _ : state) {
+        for (dbe_GoTop(); !dbe_Eof(); dbe_Skip(1)) total += std::strlen(dbe_GetTrimString("PFAD"));
+    }
+    benchmark::DoNotOptimize(total);
+    state.SetItemsProcessed(state.iterations() * dbe_RecCount());
+    dbe_CloseAll();
+}
+BENCHMARK(BM_DbfScan)->Unit(benchmark::kMillisecond);
+
+void BM_DbfRandomGoRead(benchmark::State& state)
+{
+    EnsureAlbum();
+    dbe_CloseAll();
+    dbe_Use(AlbumPath().c_str(), nullptr, DBE_SHARED, 2);
+    std::mt19937 rng(42);
+    std::uniform_int_distribution<uint32_t> pick(1, dbe_RecCount());
+    size_t total = 0;
+    for (auto _ : state) {
+        dbe_Go(pick(rng));
+        total += std::strlen(dbe_GetTrimString("PFAD")) + std::strlen(dbe_GetString("BYTES")) +
+                 size_t(dbe_GetLogical("ZUGRIFF")) + size_t(dbe_GetBlobLength("VORSCHAU"));
+    }
+    benchmark::DoNotOptimize(total);
+    state.SetItemsProcessed(state.iterations());
+    dbe_CloseAll();
+}
+BENCHMARK(BM_DbfRandomGoRead)->Unit(benchmark::kMicrosecond);
+
+void BM_DbfPackAfterDeleting10Percent(benchmark::State& state)
+{
+    EnsureAlbum();
+    for (auto _ : state) {
+        state.PauseTiming();
+        dbe_CloseAll();
+        std::string copy = (Folder() / "PACK.DBF").string();
+        fs::copy_file(AlbumPath(), copy, fs::copy_options::overwrite_existing);
+        fs::copy_file(Folder() / "ALBUM.FPT", Folder() / "PACK.FPT",
+                      fs::copy_options::overwrite_existing);
+        dbe_Use(copy.c_str(), nullptr, DBE_EXCLUSIVE, 2);
+        for (uint32_t r = 1; r <= dbe_RecCount(); r += 10) {
+            dbe_Go(r);
+            dbe_Delete();
+        }
+        state.ResumeTiming();
+        if (!dbe_Pack()) state.SkipWithError(dbe_LastError());
+    }
+    state.SetItemsProcessed(state.iterations() * Records());
+    dbe_CloseAll();
+}
+BENCHMARK(BM_DbfPackAfterDeleting10Percent)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    dbe_CloseAll();
+    std::error_code ignored;
+    fs::remove_all(Folder(), ignored);
+    return 0;
+}
