@@ -407,6 +407,33 @@ TEST_F(BridgeTest, InsertAndDeleteReachTheFile)
     DbiCloseCursor(c);
 }
 
+TEST_F(BridgeTest, ARecordThatLeftTheViewIsReported)
+{
+    MakeAlbum("BILDER.DBF", 5);
+    hDBICur c = OpenCursor(Dir(), "BILDER.DBF");
+    hDBICur other = OpenCursor(Dir(), "BILDER.DBF");
+    const int wasDeleted = dbe_SetDeleted(1);
+    std::vector<uint8_t> rec(kRecSize);
+    RECProps props;
+    for (uint32_t target : {3u, 5u}) {
+        uint32_t mark = target;
+        DbiSetToBookMark(other, reinterpret_cast<uint8_t*>(&mark));
+        ASSERT_EQ(DbiDeleteRecord(other, nullptr), DBIERR_NONE);
+        DbiSetToBookMark(c, reinterpret_cast<uint8_t*>(&mark));
+        EXPECT_EQ(DbiGetRecord(c, dbiNOLOCK, rec.data(), &props), DBIERR_KEYORRECDELETED) << target;
+    }
+    // The last record gone: the cursor stands past the end; an inner one: on it again.
+    EXPECT_EQ(DbiGetRecord(c, dbiNOLOCK, rec.data(), &props), DBIERR_EOF);
+    uint32_t mark = 3;
+    DbiSetToBookMark(c, reinterpret_cast<uint8_t*>(&mark));
+    DbiGetRecord(c, dbiNOLOCK, rec.data(), &props);
+    ASSERT_EQ(DbiGetNextRecord(c, dbiNOLOCK, rec.data(), &props), DBIERR_NONE);
+    EXPECT_EQ(props.iPhyRecNum, 4u);
+    dbe_SetDeleted(wasDeleted);
+    DbiCloseCursor(other);
+    DbiCloseCursor(c);
+}
+
 TEST_F(BridgeTest, KeysAndRangesWhenTheEngineHasIndexes)
 {
     MakeAlbum("BILDER.DBF", 30);

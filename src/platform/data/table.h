@@ -15,6 +15,15 @@
 
 enum TTableType { ttDefault, ttParadox, ttDBase, ttASCII, ttDXNTX, ttDXFOX, ttDXNSX, ttRXNTX, ttRXFOX };
 
+enum TUpdateMode { upWhereAll, upWhereChanged, upWhereKeyOnly };
+
+// The database of a table: a folder of tables, never an SQL server.
+class TDatabase {
+public:
+    QString DatabaseName;
+    bool IsSQLBased() const { return false; }
+};
+
 enum TIndexOption { ixPrimary = 1, ixUnique = 2, ixDescending = 4, ixCaseInsensitive = 8, ixExpression = 16 };
 
 class TIndexDef {
@@ -81,6 +90,12 @@ public:
     void SetTableType(TTableType type);
     bool Exclusive() const { return exclusive_; }
     void SetExclusive(bool exclusive);
+    TUpdateMode UpdateMode = upWhereAll;  // kept for the forms; a folder database writes whole records
+    TDatabase* Database()
+    {
+        database_.DatabaseName = databaseName_;
+        return &database_;
+    }
 
     QString IndexName() const { return fieldsIndex_ ? QString() : indexName_; }
     void SetIndexName(const QString& name) { SetIndex(name, false); }
@@ -184,4 +199,5 @@ private:
     TMasterLink masterLink_;
     TDataSource* masterSource_ = nullptr;
     hDBIDb db_ = 0;
+    TDatabase database_;
 };

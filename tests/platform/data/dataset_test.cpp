@@ -241,6 +241,51 @@ TEST_F(DataSetTest, LinkNotificationsArriveInOrder)
     EXPECT_EQ(sourceLog, (std::vector<std::string>{"state 1", "state 2", "state 1", "state 0"}));
 }
 
+TEST_F(DataSetTest, FieldDataLinkFollowsItsFieldAndWritesBackBeforePost)
+{
+    TFieldDataLink edit;
+    std::string shown;
+    QString typed;
+    int changes = 0, editingChanges = 0;
+    edit.OnDataChange = [&] {
+        ++changes;
+        shown = edit.Field() ? edit.Field()->AsString().toStdString() : "";
+    };
+    edit.OnEditingChange = [&] { ++editingChanges; };
+    edit.OnUpdateData = [&] { edit.Field()->SetAsString(typed); };
+    edit.SetFieldName("NAME");
+    edit.SetDataSource(&source);
+    EXPECT_EQ(edit.Field(), nullptr);
+    table.Open();
+    ASSERT_EQ(edit.Field(), table.FieldByName("NAME"));
+    EXPECT_EQ(shown, "R50");
+    table.Next();
+    EXPECT_EQ(shown, "R49");
+    const int before = changes;
+    table.Edit();
+    table.FieldByName("NUM")->SetAsInteger(5);  // another field: no refresh of this control
+    EXPECT_EQ(changes, before + 1);             // only the record change of Edit
+    EXPECT_EQ(editingChanges, 1);
+    typed = "getippt";
+    edit.Modified();
+    table.Post();  // the control's text reaches the field before the record is written
+    EXPECT_EQ(table.FieldByName("NAME")->AsString(), "getippt");
+    EXPECT_EQ(dbi.TableOf("ALBUM").records[1].substr(1, 7), "getippt");
+    EXPECT_EQ(editingChanges, 2);
+
+    // AutoEdit: a control's edit puts the dataset in edit state; without it not.
+    EXPECT_TRUE(edit.Edit());
+    EXPECT_EQ(table.State(), dsEdit);
+    table.Cancel();
+    source.AutoEdit = false;
+    EXPECT_FALSE(edit.Edit());
+    EXPECT_EQ(table.State(), dsBrowse);
+    edit.Field()->SetReadOnly(true);
+    EXPECT_FALSE(edit.CanModify());
+    table.Close();
+    EXPECT_EQ(edit.Field(), nullptr);
+}
+
 TEST_F(DataSetTest, GridWindowOfTwentyRowsScrollsAtBothEnds)
 {
     TRecordingLink grid;
@@ -361,6 +406,10 @@ TEST_F(DataSetTest, CalculatedFieldsAndFieldOrder)
 
 TEST_F(DataSetTest, IndexKeysAndRanges)
 {
+    table.IndexDefs().Update();  // read through a cursor of its own while closed
+    EXPECT_EQ(table.IndexDefs().Count(), 6);
+    EXPECT_EQ(dbi.OpenCursors(), 0);
+    EXPECT_FALSE(table.Active());
     table.SetIndexName("NAME");
     table.Open();
     EXPECT_EQ(table.FieldByName("NAME")->AsString(), "R01");

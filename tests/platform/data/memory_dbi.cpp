@@ -91,7 +91,9 @@ DBIResult TMemoryDbi::DbiOpenTable(hDBIDb, const QString& tableName, const QStri
     if (it == tables_.end())
         return DBIERR_OPENFAILED;
     cursor = next_++;
-    cursors_[cursor] = Cursor{it->second.get()};
+    Cursor c;
+    c.table = it->second.get();
+    cursors_[cursor] = c;
     if (!tag.isEmpty()) {
         hDBICur h = cursor;
         DbiSwitchToIndex(h, QString(), tag, 0, false);

@@ -83,7 +83,7 @@ public:
 
 private:
     struct Cursor {
-        Table* table;
+        Table* table = nullptr;
         int order = 0;         // 0 natural, else field number of the ordering field
         uint32_t rec = 0;      // current record; 0 before the first
         bool eof = false;
