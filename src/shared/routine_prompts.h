@@ -1,30 +1,17 @@
 #pragma once
-// The message and question boxes that the utility and general routines show.
-// They go through one replaceable handler, so tests script the answers and
-// read the texts, and nothing ever blocks a test. The default handler shows a
-// real Qt message box when a GUI application runs on a real screen; without
-// one (offscreen, no QApplication) it logs the text and answers "No".
+// The message and question boxes that the utility and general routines show,
+// all through the framework's prompt service (platform/ui), so tests answer
+// them with a scripted answerer and read their texts.
 
 #include <QString>
-#include <functional>
 
-enum class TRoutineBox {
-    Meldung,       // plain message, OK
-    Warnung,       // warning, OK
-    Bestaetigung,  // confirmation style, OK
-    Frage,         // information style question, Yes / No
-    Fehler         // the standard exception box
-};
-
-// Returns true for OK / Yes.
-using TRoutinePromptHandler = std::function<bool(TRoutineBox box, const QString& text)>;
-
-// Installs a handler; an empty function restores the default. Returns the
-// handler that was installed before.
-TRoutinePromptHandler SetRoutinePromptHandler(TRoutinePromptHandler handler);
-
+// ShowMessage: a plain message with OK.
 void RoutineMeldung(const QString& text);
+// A warning box with OK.
 void RoutineWarnung(const QString& text);
+// A confirmation-style box with OK.
 void RoutineBestaetigung(const QString& text);
+// An information-style question with Yes and No; true for Yes.
 bool RoutineFrage(const QString& text);
+// The application's standard exception box.
 void RoutineFehler(const QString& text);

@@ -4,5 +4,6 @@
 // controls.
 
 #include "shared/utility_files.h"
+#include "shared/utility_graphics.h"
 #include "shared/utility_shell.h"
 #include "shared/utility_strings.h"

@@ -118,7 +118,8 @@ TEST_F(GeneralFiles, FolderChecks)
     EXPECT_FALSE(VerzeichnisFuerDateiPruefen(neu, true));  // answered No
     ASSERT_EQ(prompts.texts.size(), 1);
     EXPECT_EQ(prompts.texts[0], "Verzeichnis \"" + neu + "\" existiert nicht...  Erzeugen ?");
-    EXPECT_EQ(prompts.boxes[0], TRoutineBox::Frage);
+    EXPECT_EQ(prompts.prompts[0].DlgType, mtInformation);
+    EXPECT_EQ(prompts.prompts[0].Buttons, (TMsgDlgButtons{mbYes, mbNo}));
     EXPECT_FALSE(fs::exists(dir / "neu"));
     prompts.answer = true;
     EXPECT_TRUE(VerzeichnisFuerDateiPruefen(neu, true));

@@ -2,7 +2,7 @@
 
 #include "routines_test_print.h"
 #include "shared/general_texts.h"
-#include "shared/routine_prompts.h"
+#include "routines_test_support.h"
 
 namespace {
 
@@ -37,11 +37,8 @@ TEST(GeneralTexts, Backslashes)
 
 TEST(GeneralTexts, Suffixes)
 {
-    QStringList shown;
-    auto previous = SetRoutinePromptHandler([&](TRoutineBox, const QString& text) {
-        shown << text;
-        return true;
-    });
+    TPromptRecorder prompts;
+    const QStringList& shown = prompts.texts;
     EXPECT_EQ(SuffixAendern("bilder.alt.dbf", "BAK", true), "BILDER.BAK");
     EXPECT_EQ(SuffixAendern("bilder", "BAK", true), "BAK");
     EXPECT_TRUE(shown.isEmpty());
@@ -49,7 +46,7 @@ TEST(GeneralTexts, Suffixes)
     EXPECT_TRUE(shown.isEmpty());
     EXPECT_EQ(SuffixAendern("bilder.dbf", "ABCD", true), "");
     EXPECT_EQ(shown, QStringList{"Neue Suffix zu lang oder Fehlerhaft!"});
-    SetRoutinePromptHandler(previous);
+    EXPECT_EQ(prompts.prompts[0].DlgType, mtWarning);
 
     EXPECT_EQ(SuffixErsetzen("bilder.alt.dbf", "cdx"), "BILDER.ALT.cdx");
     EXPECT_EQ(PfadAlsDateiName("C:\\Bilder"), "C_BILDER_");

@@ -1,5 +1,7 @@
 #include "routines_test_support.h"
 
+#include <gtest/gtest.h>
+
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
@@ -25,6 +27,21 @@ bool SetImmutable(const fs::path& file, bool on)
 }
 
 }  // namespace
+
+int TPromptRecorder::Show(const TPrompt& prompt, QString* /*value*/)
+{
+    prompts << prompt;
+    texts << prompt.Text;
+    if (prompt.Kind == TPromptKind::Dialog && prompt.Buttons.Contains(mbYes))
+        return answer ? mrYes : mrNo;
+    return mrOk;
+}
+
+TModalResult TPromptRecorder::ShowModal(TCustomForm& /*form*/)
+{
+    ADD_FAILURE() << "unexpected modal form";
+    return mrCancel;
+}
 
 TUndeletable::TUndeletable(const fs::path& file) : file_(file)
 {

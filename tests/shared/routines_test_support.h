@@ -1,36 +1,35 @@
 #pragma once
-// Helpers for the tests of the utility and general routines: a recorder of
-// the message boxes they show, Windows-form names of test folders, and a
-// file that cannot be deleted.
+// Helpers for the tests of the utility and general routines: a prompt
+// service that records every box the routines show and gives one fixed
+// answer, Windows-form names of test folders, and a file that cannot be
+// deleted.
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <filesystem>
 #include <string>
 
 #include "platform/core/win_path.h"
-#include "shared/routine_prompts.h"
+#include "platform/ui/prompt_service.h"
 
-// Records every box the routines show and answers with `answer`.
-class TPromptRecorder {
+class TPromptRecorder : public TPromptService {
 public:
-    explicit TPromptRecorder(bool answer = false)
-    {
-        previous_ = SetRoutinePromptHandler([this](TRoutineBox box, const QString& text) {
-            boxes << box;
-            texts << text;
-            return this->answer;
-        });
-        this->answer = answer;
-    }
-    ~TPromptRecorder() { SetRoutinePromptHandler(previous_); }
+    // yes: questions are answered Yes (else No); boxes with only OK get OK.
+    explicit TPromptRecorder(bool yes = false) : answer(yes) { previous_ = SetPromptService(this); }
+    ~TPromptRecorder() override { SetPromptService(previous_); }
+    TPromptRecorder(const TPromptRecorder&) = delete;
+    TPromptRecorder& operator=(const TPromptRecorder&) = delete;
+
+    int Show(const TPrompt& prompt, QString* value) override;
+    TModalResult ShowModal(TCustomForm& form) override;
 
     bool answer = false;
-    QList<TRoutineBox> boxes;
+    QList<TPrompt> prompts;
     QStringList texts;
 
 private:
-    TRoutinePromptHandler previous_;
+    TPromptService* previous_ = nullptr;
 };
 
 // Windows form of a Linux path ("C:\tmp\...") through the drive map.

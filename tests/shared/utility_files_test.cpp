@@ -164,7 +164,9 @@ TEST_F(UtilityFiles, KillPathReportsAFailureInAnySubfolder)
     EXPECT_FALSE(fs::exists(dir / "weg/b_unter"));
     ASSERT_GE(prompts.texts.size(), 2);
     EXPECT_EQ(prompts.texts[0], "qktKillPath - Fehler : " + W("weg\\a_unter\\fest.jpg") + " kann nicht gelöscht werden");
-    EXPECT_TRUE(prompts.boxes.contains(TRoutineBox::Warnung));
+    EXPECT_EQ(prompts.prompts.back().DlgType, mtWarning);
+    EXPECT_TRUE(prompts.texts.contains("qktKillPath - Verzeichnis " + W("weg\\a_unter") + " läßt sich nicht löschen"));
+    EXPECT_EQ(prompts.texts.back(), "qktKillPath - Verzeichnis " + W("weg") + " läßt sich nicht löschen");
 }
 
 TEST_F(UtilityFiles, CountFiles)

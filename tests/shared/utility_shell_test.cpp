@@ -52,7 +52,8 @@ TEST(UtilityShell, OpenWithAssociatedMissingDocument)
     TPromptRecorder prompts;
     EXPECT_FALSE(qktOpenWithAssociated(Win(dir.path()) + "\\fehlt.jpg"));
     EXPECT_EQ(prompts.texts, QStringList{"Verknüpfung nicht gefunden"});
-    EXPECT_EQ(prompts.boxes, QList<TRoutineBox>{TRoutineBox::Bestaetigung});
+    ASSERT_EQ(prompts.prompts.size(), 1);
+    EXPECT_EQ(prompts.prompts[0].DlgType, mtConfirmation);
 }
 
 TEST(UtilityShell, RunAndWait)

@@ -6,6 +6,7 @@
 #include <QScrollBar>
 #include <QTimer>
 
+#include "platform/core/exceptions.h"
 #include "platform/ui/forms.h"
 
 // ---- TTimer --------------------------------------------------------------
@@ -347,7 +348,7 @@ public:
     void Insert(int i, const QString& s) override
     {
         if (i < 0 || i > Count())
-            throw std::out_of_range("Listenindex überschreitet das Maximum");
+            throw EListError("Listenindex überschreitet das Maximum");
         g_->texts_.insert(i, s);
         if (!updating_)
             g_->Rebuild();
@@ -361,7 +362,7 @@ private:
     int Check(int i) const
     {
         if (i < 0 || i >= Count())
-            throw std::out_of_range("Listenindex überschreitet das Maximum");
+            throw EListError("Listenindex überschreitet das Maximum");
         return i;
     }
     TRadioGroup* g_;

@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "platform/core/exceptions.h"
 #include "platform/ui/menus.h"
 #include "platform/ui/prompt_service.h"
 #include "platform/ui/std_ctrls.h"
@@ -348,7 +349,7 @@ void TCustomForm::Release()
 void TCustomForm::BeginModal()
 {
     if (Visible() && Handle()->isVisible())
-        throw std::runtime_error("Ein sichtbares Fenster kann nicht modal gemacht werden");
+        throw Exception("Ein sichtbares Fenster kann nicht modal gemacht werden");
     ModalResult = mrNone;
     modal_ = true;
     Handle()->setWindowModality(Qt::ApplicationModal);
@@ -394,7 +395,7 @@ void TCustomForm::EndModal()
 TModalResult TCustomForm::ShowModal()
 {
     if (Visible() && Handle()->isVisible())
-        throw std::runtime_error("Ein sichtbares Fenster kann nicht modal gemacht werden");
+        throw Exception("Ein sichtbares Fenster kann nicht modal gemacht werden");
     return PromptService()->ShowModal(*this);
 }
 
@@ -521,6 +522,9 @@ void TApplication::BringToFront()
 
 void TApplication::HandleException(TObject* Sender, const std::exception& E)
 {
+    // EAbort is the silent exception: it ends an operation without a message.
+    if (dynamic_cast<const EAbort*>(&E))
+        return;
     try {
         if (OnException)
             OnException(Sender, E);
@@ -535,7 +539,8 @@ void TApplication::HandleException(TObject* Sender, const std::exception& E)
 
 void TApplication::ShowException(const std::exception& E)
 {
-    QString msg = QString::fromUtf8(E.what());
+    auto* ex = dynamic_cast<const Exception*>(&E);
+    QString msg = ex ? ex->Message : QString::fromUtf8(E.what());
     if (!msg.isEmpty() && msg.back() > QChar('.'))
         msg += '.';
     TPrompt p;

@@ -1,5 +1,7 @@
 #include "platform/ui/graphics.h"
 
+#include "platform/core/exceptions.h"
+
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QImageReader>
@@ -408,7 +410,7 @@ void TBitmap::LoadFromFile(const QString& FileName)
     QImageReader reader(FileName);
     QImage img = reader.read();
     if (img.isNull())
-        throw std::runtime_error(("Bild kann nicht geladen werden: " + FileName).toStdString());
+        throw EInOutError("Bild kann nicht geladen werden: " + FileName);
     SetImage(img);
 }
 
@@ -417,7 +419,7 @@ void TBitmap::SaveToFile(const QString& FileName) const
     QString suffix = QFileInfo(FileName).suffix().toLower();
     const char* fmt = suffix.isEmpty() || suffix == "bmp" ? "BMP" : nullptr;
     if (!ToImage().save(FileName, fmt))
-        throw std::runtime_error(("Bild kann nicht gespeichert werden: " + FileName).toStdString());
+        throw EInOutError("Bild kann nicht gespeichert werden: " + FileName);
 }
 
 QImage TBitmap::ToImage() const
@@ -462,14 +464,14 @@ void TIcon::LoadFromFile(const QString& FileName)
 {
     QImage img(FileName);
     if (img.isNull())
-        throw std::runtime_error(("Symbol kann nicht geladen werden: " + FileName).toStdString());
+        throw EInOutError("Symbol kann nicht geladen werden: " + FileName);
     image_ = img;
 }
 
 void TIcon::SaveToFile(const QString& FileName) const
 {
     if (!image_.save(FileName))
-        throw std::runtime_error(("Symbol kann nicht gespeichert werden: " + FileName).toStdString());
+        throw EInOutError("Symbol kann nicht gespeichert werden: " + FileName);
 }
 
 TPicture::TPicture() = default;

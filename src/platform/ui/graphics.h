@@ -155,7 +155,7 @@ public:
     void SetWidth(int w) { SetSize(w, Height()); }
     void SetHeight(int h) { SetSize(Width(), h); }
     void SetSize(int w, int h);
-    // Loads any format Qt reads; raises std::runtime_error when it cannot.
+    // Loads any format Qt reads; raises EInOutError when it cannot.
     void LoadFromFile(const QString& FileName) override;
     void SaveToFile(const QString& FileName) const override;
     QImage ToImage() const override;

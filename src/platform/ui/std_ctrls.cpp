@@ -13,6 +13,7 @@
 #include <QScrollBar>
 #include <QTextBlock>
 
+#include "platform/core/exceptions.h"
 #include "platform/ui/forms.h"
 
 // ---- TItemStrings --------------------------------------------------------
@@ -70,6 +71,26 @@ void TItemStrings::Assign(const QStringList& list)
     EndUpdate();
 }
 
+void TItemStrings::AssignTo(TStringList& list) const
+{
+    list.Clear();
+    list.AddStrings(ToStringList());
+}
+
+void TItemStrings::LoadFromFile(const QString& fileName)
+{
+    TStringList list;
+    list.LoadFromFile(fileName);
+    Assign(list);
+}
+
+void TItemStrings::SaveToFile(const QString& fileName) const
+{
+    TStringList list;
+    AssignTo(list);
+    list.SaveToFile(fileName);
+}
+
 void TItemStrings::AddStrings(const QStringList& list)
 {
     for (const QString& s : list)
@@ -87,7 +108,7 @@ public:
     void Insert(int i, const QString& s) override
     {
         if (i < 0 || i > Count())
-            throw std::out_of_range("Listenindex überschreitet das Maximum");
+            throw EListError("Listenindex überschreitet das Maximum");
         box_->List()->insertItem(i, s);
     }
     void Delete(int i) override { delete box_->List()->takeItem(CheckIndex(i)); }
@@ -97,7 +118,7 @@ private:
     int CheckIndex(int i) const
     {
         if (i < 0 || i >= Count())
-            throw std::out_of_range(QString("Listenindex überschreitet das Maximum (%1)").arg(i).toStdString());
+            throw EListError(QString("Listenindex überschreitet das Maximum (%1)").arg(i));
         return i;
     }
     QListWidgetItem* Item(int i) const { return box_->List()->item(CheckIndex(i)); }
@@ -113,7 +134,7 @@ public:
     void Insert(int i, const QString& s) override
     {
         if (i < 0 || i > Count())
-            throw std::out_of_range("Listenindex überschreitet das Maximum");
+            throw EListError("Listenindex überschreitet das Maximum");
         QComboBox* c = box_->Combo();
         QString text = c->isEditable() ? c->currentText() : QString();
         int index = c->currentIndex();
@@ -140,7 +161,7 @@ private:
     int CheckIndex(int i) const
     {
         if (i < 0 || i >= Count())
-            throw std::out_of_range(QString("Listenindex überschreitet das Maximum (%1)").arg(i).toStdString());
+            throw EListError(QString("Listenindex überschreitet das Maximum (%1)").arg(i));
         return i;
     }
     TComboBox* box_;
@@ -162,7 +183,7 @@ public:
     {
         QStringList l = Lines();
         if (i < 0 || i >= l.size())
-            throw std::out_of_range("Listenindex überschreitet das Maximum");
+            throw EListError("Listenindex überschreitet das Maximum");
         l[i] = s;
         SetLines(l);
     }
@@ -170,7 +191,7 @@ public:
     {
         QStringList l = Lines();
         if (i < 0 || i > l.size())
-            throw std::out_of_range("Listenindex überschreitet das Maximum");
+            throw EListError("Listenindex überschreitet das Maximum");
         l.insert(i, s);
         SetLines(l);
     }
@@ -178,7 +199,7 @@ public:
     {
         QStringList l = Lines();
         if (i < 0 || i >= l.size())
-            throw std::out_of_range("Listenindex überschreitet das Maximum");
+            throw EListError("Listenindex überschreitet das Maximum");
         l.removeAt(i);
         SetLines(l);
     }
@@ -496,14 +517,14 @@ void TListBox::SetItemIndex(int v)
 bool TListBox::Selected(int i) const
 {
     if (i < 0 || i >= Count())
-        throw std::out_of_range("Listenindex überschreitet das Maximum");
+        throw EListError("Listenindex überschreitet das Maximum");
     return List()->item(i)->isSelected();
 }
 
 void TListBox::SetSelected(int i, bool v)
 {
     if (i < 0 || i >= Count())
-        throw std::out_of_range("Listenindex überschreitet das Maximum");
+        throw EListError("Listenindex überschreitet das Maximum");
     List()->item(i)->setSelected(v);
 }
 

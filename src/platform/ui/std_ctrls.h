@@ -4,6 +4,7 @@
 
 #include <QStringList>
 
+#include "platform/core/string_list.h"
 #include "platform/ui/control.h"
 
 class QLineEdit;
@@ -37,6 +38,11 @@ public:
     QStringList ToStringList() const;
     void Assign(const QStringList& list);
     void Assign(const TItemStrings& other) { Assign(other.ToStringList()); }
+    void Assign(const TStringList& list) { Assign(list.ToQStringList()); }
+    void AssignTo(TStringList& list) const;
+    // Windows-1252 text files, as the program's lists are stored.
+    void LoadFromFile(const QString& fileName);
+    void SaveToFile(const QString& fileName) const;
     void AddStrings(const QStringList& list);
     // Changes to many items at once may set these around them.
     virtual void BeginUpdate() {}

@@ -11,6 +11,7 @@
 #include <memory>
 #include <stdexcept>
 
+#include "platform/core/exceptions.h"
 #include "platform/ui/buttons.h"
 #include "platform/ui/com_ctrls.h"
 #include "platform/ui/ext_ctrls.h"
@@ -18,25 +19,12 @@
 #include "platform/ui/menus.h"
 #include "platform/ui/prompt_script.h"
 #include "platform/ui/std_ctrls.h"
+#include "platform/ui/test_input.h"
 
 namespace {
 
-void SendKey(QWidget* w, int qtKey, const QString& text = {}, Qt::KeyboardModifiers mods = Qt::NoModifier)
-{
-    QKeyEvent down(QEvent::KeyPress, qtKey, mods, text);
-    QApplication::sendEvent(w, &down);
-    QKeyEvent up(QEvent::KeyRelease, qtKey, mods, text);
-    QApplication::sendEvent(w, &up);
-}
-
-void SendClick(QWidget* w, QPoint p)
-{
-    QPointF global = w->mapToGlobal(QPointF(p));
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(p), global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(w, &press);
-    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(p), global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(w, &release);
-}
+using lxui_test::SendClick;
+using lxui_test::SendKey;
 
 // Counts its own destruction, to see who frees what.
 class TCounted : public TComponent {
@@ -473,7 +461,7 @@ TEST(Controls, ListsChecksPagesAndStatusBar)
     list->SetItemIndex(1);
     EXPECT_EQ(list->Items()->IndexOf("ZWEI"), 1);
     EXPECT_EQ(list->ItemIndex(), 1);
-    EXPECT_THROW(list->Items()->Get(5), std::out_of_range);
+    EXPECT_THROW(list->Items()->Get(5), EListError);
     auto* combo = new TComboBox(&form);
     combo->SetParent(&form);
     combo->SetStyle(csDropDownList);

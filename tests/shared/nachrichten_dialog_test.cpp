@@ -1,0 +1,150 @@
+// The timed message box and the answer dialog: captions, geometry, colours,
+// time-out and answer codes.
+
+#include <QElapsedTimer>
+#include <gtest/gtest.h>
+
+#include "platform/ui/prompt_script.h"
+#include "platform/ui/test_input.h"
+#include "shared/nachrichten_dialog.h"
+
+using lxui_test::SendClick;
+using lxui_test::SendKey;
+
+TEST(NachrichtenDialog, EmptyCaptionShowsEreignisnachrichtOnBothForms)
+{
+    TPromptScript script;
+    script.Modal<TMSGDLGForm>([](TMSGDLGForm& f) { f.BitBtn1->Click(); })
+        .Modal<TAntwortDLGForm>([](TAntwortDLGForm& f) { f.BitBtnYes->Click(); })
+        .Modal<TMSGDLGForm>([](TMSGDLGForm& f) { f.BitBtn1->Click(); });
+    NachrichtenDialog("", "Fertig", 0, 120, clWhite, clBlack, true);
+    AntwortDialog("", "Datei ersetzen ?", 160, clWhite, clBlack, true);
+    NachrichtenDialog("Abschlußmeldung", "Fertig", 0, 120, clWhite, clBlack, true);
+    ASSERT_EQ(script.Records().size(), 3u);
+    EXPECT_EQ(script.Records()[0].Caption, "Ereignisnachricht");
+    EXPECT_EQ(script.Records()[1].Caption, "Ereignisnachricht");
+    EXPECT_EQ(script.Records()[2].Caption, "Abschlußmeldung");
+}
+
+TEST(NachrichtenDialog, MessageFormGeometryColoursAndText)
+{
+    TPromptScript script;
+    script.Modal<TMSGDLGForm>([](TMSGDLGForm& f) {
+        EXPECT_EQ(f.Height(), 120);
+        EXPECT_EQ(f.BitBtn1->Top(), 55);
+        EXPECT_EQ(f.BitBtn1->Left(), 172);
+        EXPECT_EQ(f.ClientWidth(), 427);
+        EXPECT_EQ(f.BorderStyle(), bsToolWindow);
+        EXPECT_EQ(f.FormStyle(), fsStayOnTop);
+        EXPECT_EQ(f.BorderIcons(), TBorderIcons{biHelp});
+        EXPECT_EQ(f.Color(), clYellow);
+        EXPECT_EQ(f.Font()->Color(), clRed);
+        EXPECT_EQ(f.BitBtn1->Font()->Color(), clRed);     // the button follows the form's font
+        EXPECT_EQ(f.Label1->Font()->Color(), clWindowText);  // the text keeps its own
+        EXPECT_TRUE(f.Label1->Font()->Style().Contains(fsBold));
+        EXPECT_EQ(f.Label1->Caption(), "Alle Bilder wurden kopiert.");
+        EXPECT_EQ(f.Label1->Alignment(), taLeftJustify);
+        EXPECT_EQ(f.BitBtn1->Caption(), "OK");
+        EXPECT_FALSE(f.Timer1->Enabled());
+        f.BitBtn1->Click();
+    });
+    NachrichtenDialog("Hinweis", "Alle Bilder wurden kopiert.", 0, 120, clYellow, clRed, false);
+    // Height 0 keeps the designed form.
+    script.Modal<TMSGDLGForm>([](TMSGDLGForm& f) {
+        EXPECT_EQ(f.ClientHeight(), 147);
+        EXPECT_EQ(f.BitBtn1->Top(), 96);
+        EXPECT_EQ(f.Label1->Alignment(), taCenter);
+        f.BitBtn1->Click();
+    });
+    NachrichtenDialog("", "x", 0, 0, clWhite, clBlack, true);
+}
+
+TEST(NachrichtenDialog, ClosesOnEnterAndOnClicksOnTextAndForm)
+{
+    TPromptScript script;
+    script.Modal<TMSGDLGForm>([](TMSGDLGForm& f) { SendKey(f.ClientWidget(), Qt::Key_Return, "\r"); })
+        .Modal<TMSGDLGForm>([](TMSGDLGForm& f) { SendClick(f.Label1->Handle(), QPoint(20, 10)); })
+        .Modal<TMSGDLGForm>([](TMSGDLGForm& f) { SendClick(f.ClientWidget(), QPoint(2, 2)); });
+    for (int i = 0; i < 3; ++i)
+        NachrichtenDialog("", "Fertig", 0, 120, clWhite, clBlack, true);
+    EXPECT_EQ(script.Records()[0].Result, mrOk);
+    EXPECT_EQ(script.Records()[1].Result, mrCancel);
+    EXPECT_EQ(script.Records()[2].Result, mrCancel);
+    EXPECT_EQ(script.Pending(), 0u);
+}
+
+TEST(NachrichtenDialog, TimeoutClosesTheMessageByItself)
+{
+    TPromptScript script;
+    // Time-out 0 (and a negative one) leaves the message until the user closes it.
+    for (int timeout : {0, -2})
+        script.Modal<TMSGDLGForm>([](TMSGDLGForm& f) {
+            EXPECT_FALSE(f.Timer1->Enabled());
+            EXPECT_FALSE(f.ModalLoop(150));
+            f.BitBtn1->Click();
+        });
+    script.Modal<TMSGDLGForm>([](TMSGDLGForm& f) {
+        EXPECT_TRUE(f.Timer1->Enabled());
+        EXPECT_EQ(f.Timer1->Interval(), 3000);
+        f.Timer1->Timer();  // three seconds later
+    });
+    script.Modal<TMSGDLGForm>([](TMSGDLGForm& f) {
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_TRUE(f.ModalLoop(10000));  // closes by itself, nobody clicks
+        EXPECT_GE(clock.elapsed(), 900);
+    });
+    NachrichtenDialog("", "bleibt", 0, 120, clWhite, clBlack, true);
+    NachrichtenDialog("", "bleibt", -2, 120, clWhite, clBlack, true);
+    NachrichtenDialog("", "geht", 3, 120, clWhite, clBlack, true);
+    NachrichtenDialog("", "geht selbst", 1, 120, clWhite, clBlack, true);
+    EXPECT_EQ(script.Pending(), 0u);
+}
+
+TEST(AntwortDialog, GeometryAndTexts)
+{
+    TPromptScript script;
+    script.Modal<TAntwortDLGForm>([](TAntwortDLGForm& f) {
+        EXPECT_EQ(f.Height(), 160);
+        for (TBitBtn* b : {f.BitBtnYes, f.BitBtnNo, f.BitBtnAbort})
+            EXPECT_EQ(b->Top(), 70);
+        EXPECT_EQ(f.CheckBoxAlle->Top(), 100);
+        EXPECT_EQ(f.CheckBoxAlle->Caption(), "Antwort gilt für alle weiteren Abfragen");
+        EXPECT_FALSE(f.CheckBoxAlle->Checked());
+        EXPECT_EQ(f.BitBtnYes->Caption(), "Ja");
+        EXPECT_EQ(f.BitBtnNo->Caption(), "&Nein");
+        EXPECT_EQ(f.BitBtnAbort->Caption(), "Abbruch");
+        EXPECT_EQ(f.FormStyle(), fsNormal);
+        EXPECT_EQ(f.Label1->Caption(), "Bild a.jpg existiert schon. Überschreiben ?");
+        f.BitBtnAbort->Click();
+    });
+    EXPECT_EQ(AntwortDialog("Frage", "Bild a.jpg existiert schon. Überschreiben ?", 160, clWhite, clBlack, true), 3);
+}
+
+TEST(AntwortDialog, AnswerCodesWithAndWithoutTheTickBox)
+{
+    struct Case {
+        const char* how;
+        bool tick;
+        uint16_t code;
+    } cases[] = {
+        {"yes", false, 6},  {"no", false, 7},  {"abort", false, 3},
+        {"yes", true, 106}, {"no", true, 107}, {"abort", true, 103},
+        {"enter", false, 6}, {"esc", false, 7}, {"esc", true, 107},
+        {"text", false, 3},  // closed without a button: Abort
+    };
+    for (const Case& c : cases) {
+        TPromptScript script;
+        script.Modal<TAntwortDLGForm>([&](TAntwortDLGForm& f) {
+            f.CheckBoxAlle->SetChecked(c.tick);
+            QString how = c.how;
+            if (how == "yes") f.BitBtnYes->Click();
+            if (how == "no") f.BitBtnNo->Click();
+            if (how == "abort") f.BitBtnAbort->Click();
+            if (how == "enter") SendKey(f.ClientWidget(), Qt::Key_Return, "\r");
+            if (how == "esc") SendKey(f.CheckBoxAlle->Handle(), Qt::Key_Escape, "\x1b");
+            if (how == "text") SendClick(f.Label1->Handle(), QPoint(30, 10));
+        });
+        EXPECT_EQ(AntwortDialog("", "Weiter ?", 160, clWhite, clBlack, true), c.code) << c.how << " " << c.tick;
+    }
+}
