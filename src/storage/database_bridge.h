@@ -22,8 +22,11 @@ constexpr hDBICur kCursorInert = 261;
 
 // Starts the engine (DbiInit) and installs the bridge and the table-type
 // rules; UninstallDatabaseBridge ends the engine (DbiExit) and removes them.
+// The bridge's information boxes go to the prompt service from then on.
 DBIResult InstallDatabaseBridge();
 void UninstallDatabaseBridge();
+// Routes the database layer's information boxes to the prompt service.
+void ConnectDatabaseInfoToPrompts();
 
 // The engine work area of a cursor; 0xFFFF when the area is above 255 or
 // holds no table (then nothing is selected), else the area selected before.

@@ -153,6 +153,7 @@ DBIResult InstallDatabaseBridge()
         return r;
     SetDbi(&g_engineDbi);
     SetTableTypeRules(&g_tableTypes);
+    ConnectDatabaseInfoToPrompts();
     return DBIERR_NONE;
 }
 

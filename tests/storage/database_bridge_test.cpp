@@ -1,5 +1,7 @@
 #include "bridge_fixture.h"
 
+#include "platform/ui/prompt_script.h"
+
 #include <cstring>
 #include <filesystem>
 
@@ -176,6 +178,21 @@ TEST_F(BridgeTest, UnsupportedCallsShowTheirNameAndNeverClaimAChange)
     EXPECT_EQ(DbiCompareBookMarks(1, nullptr, nullptr, cmp), DBIERR_NOTSUPPORTED);
     EXPECT_EQ(DbiNativeToAnsi("Grüße", 0), QByteArray("Grüße"));
     EXPECT_EQ(DbiAnsiToNative("abcdef", 3), QByteArray("abc"));
+}
+
+TEST(BridgePrompts, InformationBoxesGoThroughThePromptService)
+{
+    ASSERT_EQ(InstallDatabaseBridge(), DBIERR_NONE);
+    {
+        TPromptScript script;
+        script.Answer(TPromptKind::Box, IDOK, "DbiBatchMove");
+        EXPECT_EQ(DbiBatchMove(), DBIERR_NOTSUPPORTED);
+        ASSERT_EQ(script.Records().size(), 1u);
+        EXPECT_EQ(script.Records()[0].Text, "This function not supported by the database engine : DbiBatchMove");
+        EXPECT_EQ(script.Records()[0].Flags & 0xF, MB_OK);
+    }
+    SetDatabaseInfoHandler(nullptr);
+    UninstallDatabaseBridge();
 }
 
 TEST_F(BridgeTest, MovesBookmarksAndRecordProperties)

@@ -267,8 +267,10 @@ TEST_F(TableTest, ReadOnlyTableIsOpenedReadOnlyAndRefusesEdits)
     TTable t;
     OpenAlbum(t);  // opens after the read-only retry
     EXPECT_TRUE(t.Active());
-    if (::access(File("BILDER.DBF").c_str(), W_OK) != 0)
+    if (::access(File("BILDER.DBF").c_str(), W_OK) != 0) {
         EXPECT_FALSE(t.CanModify());
+        EXPECT_THROW(t.Edit(), EDatabaseError);
+    }
     t.Close();
     std::filesystem::permissions(dir / "BILDER.DBF", std::filesystem::perms::owner_all);
 }

@@ -77,7 +77,7 @@ void TField::SetIndex(int index)
         dataSet_->MoveField(this, index);
 }
 
-void TField::SetAlignment(TAlignment alignment)
+void TField::SetAlignment(int alignment)
 {
     alignment_ = alignment;
     PropertyChanged(false);

@@ -17,7 +17,9 @@ class TStream;
 
 enum TFieldType { ftUnknown, ftString, ftSmallint, ftInteger, ftFloat, ftBoolean, ftDate, ftMemo, ftBlob };
 enum TFieldKind { fkData, fkCalculated };
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+// Field alignment holds the values of the framework's TAlignment (declared
+// with the controls): 0 left, 1 right, 2 centred.
+constexpr int kFieldAlignLeft = 0, kFieldAlignRight = 1, kFieldAlignCenter = 2;
 
 class TField {
 public:
@@ -55,8 +57,8 @@ public:
     void SetIndex(int index);
     bool ReadOnly() const { return readOnly_; }
     void SetReadOnly(bool readOnly) { readOnly_ = readOnly; }
-    TAlignment Alignment() const { return alignment_; }
-    void SetAlignment(TAlignment alignment);
+    int Alignment() const { return alignment_; }
+    void SetAlignment(int alignment);
 
     QString AsString() const { return GetAsString(); }
     void SetAsString(const QString& value) { SetAsStringValue(value); }
@@ -114,7 +116,7 @@ private:
     int displayWidth_ = -1;
     bool visible_ = true;
     bool readOnly_ = false;
-    TAlignment alignment_ = taLeftJustify;
+    int alignment_ = kFieldAlignLeft;
 };
 
 // Text field: Size characters, stored as Windows-1252 bytes.
@@ -153,11 +155,11 @@ protected:
 
 class TIntegerField : public TNumericField {
 public:
-    TIntegerField() : TNumericField(ftInteger) { SetAlignment(taRightJustify); }
+    TIntegerField() : TNumericField(ftInteger) { SetAlignment(kFieldAlignRight); }
     int DataSize() const override { return 4; }
 
 protected:
-    TIntegerField(TFieldType type) : TNumericField(type) { SetAlignment(taRightJustify); }
+    TIntegerField(TFieldType type) : TNumericField(type) { SetAlignment(kFieldAlignRight); }
     int GetAsInteger() const override;
     void SetAsIntegerValue(int value) override;
     double GetAsFloat() const override { return GetAsInteger(); }
@@ -178,7 +180,7 @@ protected:
 
 class TFloatField : public TNumericField {
 public:
-    TFloatField() : TNumericField(ftFloat) { SetAlignment(taRightJustify); }
+    TFloatField() : TNumericField(ftFloat) { SetAlignment(kFieldAlignRight); }
     int DataSize() const override { return 8; }
     int Precision = 15;
 
