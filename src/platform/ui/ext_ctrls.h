@@ -188,3 +188,6 @@ private:
     QScrollArea* Area() const;
     QWidget* inner_;
 };
+
+using TCustomPanel = TPanel;
+using TCustomRadioGroup = TRadioGroup;

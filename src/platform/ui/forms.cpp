@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFontDatabase>
+#include <QKeyEvent>
 #include <QMenuBar>
 #include <QScreen>
 #include <QTimer>
@@ -477,10 +478,50 @@ QString TApplication::ExeName() const
     return QCoreApplication::instance() ? QCoreApplication::applicationFilePath() : QString();
 }
 
+namespace {
+
+// Notes every Esc key press the application sees.
+class TEscapeWatcher : public QObject {
+public:
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape)
+            pressed = true;
+        return false;
+    }
+    bool pressed = false;
+};
+
+TEscapeWatcher* EscapeWatcher()
+{
+    static TEscapeWatcher* watcher = nullptr;
+    if (!watcher && QCoreApplication::instance()) {
+        watcher = new TEscapeWatcher();
+        watcher->setParent(QCoreApplication::instance());
+        QCoreApplication::instance()->installEventFilter(watcher);
+    }
+    return watcher;
+}
+
+}  // namespace
+
 void TApplication::ProcessMessages()
 {
-    if (QCoreApplication::instance())
+    if (QCoreApplication::instance()) {
+        EscapeWatcher();
         QCoreApplication::processEvents(QEventLoop::AllEvents);
+    }
+}
+
+bool TApplication::EscapePressed()
+{
+    TEscapeWatcher* w = EscapeWatcher();
+    if (!w)
+        return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    bool pressed = w->pressed;
+    w->pressed = false;
+    return pressed;
 }
 
 void TApplication::Run()

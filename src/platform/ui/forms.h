@@ -117,6 +117,9 @@ public:
     explicit TForm(TComponent* AOwner) : TCustomForm(AOwner) {}
 };
 
+// The form a control stands on, nullptr when none.
+inline TCustomForm* GetParentForm(const TControl* Control) { return Control ? Control->ParentForm() : nullptr; }
+
 class TApplication : public TComponent {
 public:
     TApplication();
@@ -129,6 +132,9 @@ public:
     TCustomForm* MainForm = nullptr;
 
     void ProcessMessages();
+    // Lets pending events run and tells whether Esc was pressed since the
+    // last call (for loops that poll the queue for Esc).
+    bool EscapePressed();
     // Runs the message loop until Terminate.
     void Run();
     void Terminate();

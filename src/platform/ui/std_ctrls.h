@@ -280,3 +280,14 @@ public:
 private:
     TScrollBarKind kind_ = sbHorizontal;
 };
+
+// The framework's base classes of these controls: components derive from
+// them as from the framework's.
+using TCustomLabel = TLabel;
+using TCustomEdit = TEdit;
+using TCustomMemo = TMemo;
+using TButtonControl = TButton;
+using TCustomCheckBox = TCheckBox;
+using TCustomGroupBox = TGroupBox;
+using TCustomListBox = TListBox;
+using TCustomComboBox = TComboBox;

@@ -434,6 +434,19 @@ TEST(Application, ExceptionInAHandlerReachesTheLastChanceHandler)
     form.Hide();
 }
 
+TEST(Application, EscapePressedReportsEscOnceAndParentFormFindsTheForm)
+{
+    TTestForm form(nullptr);
+    form.Show();
+    EXPECT_FALSE(Application->EscapePressed());
+    SendKey(form.Edit->Handle(), Qt::Key_Escape, "\x1b");
+    EXPECT_TRUE(Application->EscapePressed());
+    EXPECT_FALSE(Application->EscapePressed());
+    EXPECT_EQ(GetParentForm(form.Edit), &form);
+    EXPECT_EQ(GetParentForm(nullptr), nullptr);
+    form.Hide();
+}
+
 TEST(Application, BusyGuardRefusesReentry)
 {
     bool busy = false;
