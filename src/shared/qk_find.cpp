@@ -67,6 +67,11 @@ bool TQKFind::Stopped() const
 
 void TQKFind::Execute()
 {
+    // A handler of a message let through during the walk must not start the
+    // same search again.
+    TBusyGuard busy(running_);
+    if (!busy.Entered())
+        return;
     dirCount_ = 0;
     fileCount_ = 0;
 

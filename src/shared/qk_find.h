@@ -47,7 +47,8 @@ public:
     FindFileEvent OnFindFile;
     NotFindFileEvent OnNotFindFile;
 
-    // One whole search; returns when it is over or stopped.
+    // One whole search; returns when it is over or stopped. A call while the
+    // search runs (from one of its handlers) does nothing.
     void Execute();
     // Stops a running search at its next check.
     void BreakScan() { break_ = true; }
@@ -67,6 +68,7 @@ private:
     QString filePattern_;
     QString startPath_;
     bool break_ = false;
+    bool running_ = false;
     int dirCount_ = 0;
     int fileCount_ = 0;
     QString volumeName_;

@@ -188,6 +188,18 @@ TEST_F(QKFind, BreakOutsideASearchHasNoLastingEffect)
     EXPECT_EQ(Found(), QStringList({"+ c.txt"}));
 }
 
+TEST_F(QKFind, ExecuteFromAHandlerIsRefused)
+{
+    find.SetFilePattern("*.txt");
+    auto report = find.OnFindFile;
+    find.OnFindFile = [&](TObject* s, const TSearchRec& rec, const QString& path, const QString& v) {
+        report(s, rec, path, v);
+        find.Execute();
+    };
+    find.Execute();
+    EXPECT_EQ(log, QStringList({"E", "C  0 1", "+ c.txt", "F"}));
+}
+
 TEST_F(QKFind, MissingFolderGivesNoEntriesButFinishes)
 {
     find.SetStartPath(root + "fehlt");
