@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -492,6 +493,16 @@ TEST_F(DataSetTest, OpenErrors)
     EXPECT_FALSE(table.CanModify());
     EXPECT_THROW(table.Edit(), EDatabaseError);
     EXPECT_THROW(table.SetReadOnly(false), EDatabaseError);  // only while closed
+    table.Close();
+
+    // A table that opens only read-only is opened so on the second try.
+    table.SetReadOnly(false);
+    dbi.TableOf("ALBUM").readOnlyFile = true;
+    dbi.Calls.clear();
+    table.Open();
+    EXPECT_EQ(std::count(dbi.Calls.begin(), dbi.Calls.end(), "DbiOpenTable"), 2);
+    EXPECT_FALSE(table.CanModify());
+    EXPECT_THROW(table.Insert(), EDatabaseError);
 }
 
 TEST_F(DataSetTest, EmptyTableAndLockFailure)

@@ -84,12 +84,14 @@ std::vector<uint32_t> TMemoryDbi::View(const Cursor& c) const
 }
 
 DBIResult TMemoryDbi::DbiOpenTable(hDBIDb, const QString& tableName, const QString&, const QString&,
-                                   const QString& tag, int, DBIOpenMode, DBIShareMode, hDBICur& cursor)
+                                   const QString& tag, int, DBIOpenMode mode, DBIShareMode, hDBICur& cursor)
 {
     Calls.push_back("DbiOpenTable");
     auto it = tables_.find(tableName.toUpper());
     if (it == tables_.end())
         return DBIERR_OPENFAILED;
+    if (it->second->readOnlyFile && mode != dbiREADONLY)
+        return DBIERR_READONLYOPEN;
     cursor = next_++;
     Cursor c;
     c.table = it->second.get();
@@ -366,7 +368,7 @@ DBIResult TMemoryDbi::DbiPutField(hDBICur cursor, int fieldNo, uint8_t* record, 
     if (value) {
         switch (f.type) {
         case 'C': text = static_cast<const char*>(value); break;
-        case 'L': text = *static_cast<const int16_t*>(value) ? "T" : "F"; break;
+        case 'L': text.assign(1, *static_cast<const int16_t*>(value) ? 'T' : 'F'); break;
         case 'D': {
             const int32_t day = *static_cast<const int32_t*>(value);
             if (day != 0)

@@ -25,6 +25,7 @@ public:
         std::vector<std::string> records;  // record n at index n-1
         std::vector<QByteArray> blobs;     // memo n at index n-1 (the field holds n)
         int lockedRecord = 0;              // a record that fails to lock
+        bool readOnlyFile = false;         // opens only read-only
     };
 
     // Defines a table: fields "NAME:C:10", "N:N:4:0", "D:D", "L:L", "M:M".
@@ -39,7 +40,7 @@ public:
     DBIResult DbiCloseDatabase(hDBIDb& db) override { db = 0; return 0; }
     DBIResult DbiFormFullName(hDBIDb, const QString& t, const QString&, QString& full) override { full = t; return 0; }
     DBIResult DbiOpenTable(hDBIDb, const QString& tableName, const QString&, const QString&, const QString& tag, int,
-                           DBIOpenMode, DBIShareMode, hDBICur& cursor) override;
+                           DBIOpenMode mode, DBIShareMode, hDBICur& cursor) override;
     DBIResult DbiCloseCursor(hDBICur& cursor) override;
     DBIResult DbiGetCursorProps(hDBICur cursor, CURProps& props) override;
     DBIResult DbiGetFieldDescs(hDBICur cursor, FLDDesc* descs) override;
