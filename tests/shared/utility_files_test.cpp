@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <filesystem>
+#include <unistd.h>
 
 #include "platform/core/drive_map.h"
 #include "platform/core/file_utils.h"
@@ -67,6 +68,22 @@ TEST_F(UtilityFiles, MoveRenamesAndMakesFolders)
     // Two names of one file: nothing to do and nothing lost.
     EXPECT_TRUE(qktMoveFileSafe(W("d.jpg"), W("D.JPG")));
     EXPECT_EQ(ReadFile(dir / "d.jpg"), "neuer inhalt");
+}
+
+TEST_F(UtilityFiles, MoveAcrossFileSystems)
+{
+    // /dev/shm is a file system of its own: the rename fails and the copy,
+    // compare and delete path has to do the move.
+    const fs::path other = fs::path("/dev/shm") / ("lumadex-util-" + std::to_string(::getpid()));
+    std::error_code ec;
+    fs::create_directories(other, ec);
+    if (ec || fs::status(other).type() != fs::file_type::directory)
+        GTEST_SKIP() << "no second file system here";
+    WriteFile(dir / "a.jpg", std::string(300000, 'x') + "ende");
+    EXPECT_TRUE(qktMoveFileSafe(W("a.jpg"), Win(other) + "\\neu\\a.jpg"));
+    EXPECT_FALSE(fs::exists(dir / "a.jpg"));
+    EXPECT_EQ(ReadFile(other / "neu/a.jpg"), std::string(300000, 'x') + "ende");
+    fs::remove_all(other, ec);
 }
 
 TEST_F(UtilityFiles, MoveKeepsTheSourceWhenTheCopyFails)
