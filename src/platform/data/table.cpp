@@ -52,16 +52,20 @@ const TIndexDef* TIndexDefs::GetIndexForFields(const QString& fields) const
     const QStringList wanted = SplitFields(fields);
     if (wanted.isEmpty())
         return nullptr;
-    for (const TIndexDef& def : items_) {
+    auto matches = [&](const TIndexDef& def, bool partial) {
         const QStringList have = SplitFields(def.Fields);
-        if (have.size() < wanted.size())
-            continue;
-        bool match = true;
-        for (int i = 0; i < wanted.size() && match; ++i)
-            match = have[i].compare(wanted[i], Qt::CaseInsensitive) == 0;
-        if (match)
-            return &def;
-    }
+        if (have.size() < wanted.size() || (!partial && have.size() != wanted.size()))
+            return false;
+        for (int i = 0; i < wanted.size(); ++i)
+            if (have[i].compare(wanted[i], Qt::CaseInsensitive) != 0)
+                return false;
+        return true;
+    };
+    // An index on exactly these fields first, else one that starts with them.
+    for (bool partial : {false, true})
+        for (const TIndexDef& def : items_)
+            if (matches(def, partial))
+                return &def;
     return nullptr;
 }
 
@@ -244,9 +248,11 @@ void TTable::ReadIndexDefs(hDBICur cursor, TIndexDefs& defs)
         DbiCheck(api.DbiGetFieldDescs(cursor, fields.data()));
     for (int n = 1; n <= props.iIndexes; ++n) {
         IDXDesc desc;
-        if (api.DbiGetIndexDesc(cursor, n, desc) != DBIERR_NONE)
-            continue;
         TIndexDef def;
+        if (api.DbiGetIndexDesc(cursor, n, desc) != DBIERR_NONE) {
+            defs.Add(def);  // keep definition n on engine order n
+            continue;
+        }
         def.Name = Decode(desc.szTagName, sizeof desc.szTagName);
         def.Source = Decode(desc.szName, sizeof desc.szName);
         if (desc.bExpIdx) {
