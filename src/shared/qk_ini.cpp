@@ -1,0 +1,219 @@
+#include "shared/qk_ini.h"
+
+#include "platform/core/ini_file.h"
+#include "platform/core/string_list.h"
+#include "platform/core/win_path.h"
+#include "platform/os/folders.h"
+#include "platform/ui/forms.h"
+#include "platform/ui/graphics.h"
+#include "shared/utility_graphics.h"
+
+namespace {
+
+const QString kWinPos = QStringLiteral("WinPos");
+
+// A stored window state the form can take; anything else keeps the current one.
+TWindowState WindowStateFrom(int value, TWindowState current)
+{
+    return value >= wsNormal && value <= wsMaximized ? TWindowState(value) : current;
+}
+
+}  // namespace
+
+TQKINI::TQKINI(TComponent* AOwner)
+    : TComponent(AOwner), ownerForm_(dynamic_cast<TCustomForm*>(AOwner))
+{
+    SetINIFileName(QStringLiteral("Default.INI"));
+}
+
+TQKINI::~TQKINI() = default;
+
+void TQKINI::SetCaption(const QString& value)
+{
+    caption_ = value.isEmpty() ? Name : value;
+}
+
+void TQKINI::SetINIFileName(const QString& value)
+{
+    const QString name = value.isEmpty() ? QStringLiteral("Default.INI") : value;
+    iniFileName_ = name;
+    // A bare name lands beside the program, never in the Windows folder where
+    // the ini layer would look for it. A Linux path ("/...") is a full path too.
+    if (name.contains(u'\\') || name.startsWith(u'/'))
+        iniPath_ = name;
+    else
+        iniPath_ = ProgramFolder() + ExtractFileName(name);
+}
+
+void TQKINI::CaptionFromName()
+{
+    if (caption_.isEmpty())
+        caption_ = Name;
+}
+
+void TQKINI::ReadINI()
+{
+    CaptionFromName();
+    if (OnReadINI)
+        OnReadINI(this);
+    INILoadWinPos(caption_, ownerForm_, SaveWinPos);
+}
+
+void TQKINI::WriteINI()
+{
+    CaptionFromName();
+    // The window position goes to the file before the form's own keys.
+    INISaveWinPos(caption_, ownerForm_, SaveWinPos);
+    if (OnWriteINI)
+        OnWriteINI(this);
+}
+
+void TQKINI::KillSection(const QString& section)
+{
+    TMemIniFile ini(iniPath_);
+    ini.EraseSection(section);
+    ini.UpdateFile();
+}
+
+void TQKINI::INIWriteBool(const QString& section, const QString& key, bool value)
+{
+    TMemIniFile ini(iniPath_);
+    ini.WriteBool(section, key, value);
+    ini.UpdateFile();
+}
+
+bool TQKINI::INIReadBool(const QString& section, const QString& key, bool def)
+{
+    // Each object reads the file afresh, so writes of other components and
+    // programs since the last call are seen.
+    return TMemIniFile(iniPath_).ReadBool(section, key, def);
+}
+
+void TQKINI::INIWriteInteger(const QString& section, const QString& key, int value)
+{
+    TMemIniFile ini(iniPath_);
+    ini.WriteInteger(section, key, value);
+    ini.UpdateFile();
+}
+
+int TQKINI::INIReadInteger(const QString& section, const QString& key, int def)
+{
+    return TMemIniFile(iniPath_).ReadInteger(section, key, def);
+}
+
+void TQKINI::INIWriteString(const QString& section, const QString& key, const QString& value)
+{
+    TMemIniFile ini(iniPath_);
+    ini.WriteString(section, key, value);
+    ini.UpdateFile();
+}
+
+QString TQKINI::INIReadString(const QString& section, const QString& key, const QString& def)
+{
+    return TMemIniFile(iniPath_).ReadString(section, key, def);
+}
+
+void TQKINI::INIReadItems(const QString& section, TStringList* items)
+{
+    const TMemIniFile ini(iniPath_);
+    items->BeginUpdate();
+    items->Clear();
+    const int count = ini.ReadInteger(section, QStringLiteral("Anzahl"), 0);
+    for (int i = 0; i <= count && i >= 0; ++i)
+        items->Add(ini.ReadString(section, QString::number(i), QStringLiteral("Leer")));
+    items->EndUpdate();
+}
+
+void TQKINI::INIReadSection(const QString& section, TStringList* keys)
+{
+    TMemIniFile(iniPath_).ReadSection(section, *keys);
+}
+
+void TQKINI::INIReadSectionValues(const QString& section, TStringList* values)
+{
+    TMemIniFile(iniPath_).ReadSectionValues(section, *values);
+}
+
+void TQKINI::INIReadRealSectionValues(const QString& section, TStringList* values)
+{
+    INIReadSectionValues(section, values);
+    for (int i = 0; i < values->Count(); ++i) {
+        const QString& line = values->Strings(i);
+        const qsizetype eq = line.indexOf(u'=');
+        if (eq >= 0)
+            values->SetStrings(i, line.mid(eq + 1));
+    }
+}
+
+void TQKINI::INISaveWinPos(const QString& caption, TCustomForm* form, TWinPosStyle style)
+{
+    if (!form)
+        return;
+    TMemIniFile ini(iniPath_);
+    ini.WriteInteger(kWinPos, caption + QStringLiteral("_WindowState"), int(form->WindowState()));
+    if (SaveLastRes)
+        ini.WriteInteger(kWinPos, caption + QStringLiteral("_LastRes"), Screen->Width());
+    // A minimised or maximised form keeps the bounds it had when last normal.
+    if (form->WindowState() == wsNormal && style != swpNone) {
+        ini.WriteInteger(kWinPos, caption + QStringLiteral("_Top"), form->Top());
+        ini.WriteInteger(kWinPos, caption + QStringLiteral("_Left"), form->Left());
+        if (style == swpSizePosition) {
+            ini.WriteInteger(kWinPos, caption + QStringLiteral("_Height"), form->Height());
+            ini.WriteInteger(kWinPos, caption + QStringLiteral("_Width"), form->Width());
+        }
+    }
+    ini.UpdateFile();
+}
+
+void TQKINI::INILoadWinPos(const QString& caption, TCustomForm* form, TWinPosStyle style)
+{
+    if (style == swpNone || !form)
+        return;
+    const TMemIniFile ini(iniPath_);
+    const QString stateKey = caption + QStringLiteral("_WindowState");
+    form->SetWindowState(WindowStateFrom(ini.ReadInteger(kWinPos, stateKey, form->WindowState()),
+                                         form->WindowState()));
+    if (form->WindowState() == wsMaximized)
+        return;
+    if (SaveLastRes) {
+        // Stored at another screen width (or never): centre instead of
+        // putting the window where it may not be seen.
+        if (ini.ReadInteger(kWinPos, caption + QStringLiteral("_LastRes"), 0) != Screen->Width()) {
+            if (form->Position != poScreenCenter)
+                form->Position = poScreenCenter;
+            return;
+        }
+    }
+    form->SetTop(ini.ReadInteger(kWinPos, caption + QStringLiteral("_Top"), form->Top()));
+    form->SetLeft(ini.ReadInteger(kWinPos, caption + QStringLiteral("_Left"), form->Left()));
+    if (style == swpSizePosition) {
+        form->SetHeight(ini.ReadInteger(kWinPos, caption + QStringLiteral("_Height"), form->Height()));
+        form->SetWidth(ini.ReadInteger(kWinPos, caption + QStringLiteral("_Width"), form->Width()));
+    }
+    form->SetWindowState(WindowStateFrom(ini.ReadInteger(kWinPos, stateKey, form->WindowState()),
+                                         form->WindowState()));
+}
+
+void TQKINI::INISaveFont(const QString& section, const QString& keyPrefix, const TFont* font)
+{
+    qktSaveFontToIni(iniPath_, section, keyPrefix, *font);
+}
+
+void TQKINI::INILoadFont(const QString& section, const QString& keyPrefix, TFont* font)
+{
+    const TMemIniFile ini(iniPath_);
+    font->SetName(ini.ReadString(section, keyPrefix + QStringLiteral("_Name"), font->Name()).left(255));
+    font->SetSize(ini.ReadInteger(section, keyPrefix + QStringLiteral("_Size"), font->Size()));
+    font->SetColor(ini.ReadInteger(section, keyPrefix + QStringLiteral("_Color"), font->Color()));
+    const QString style = ini.ReadString(section, keyPrefix + QStringLiteral("_Style"), QString());
+    TFontStyles styles;
+    if (style.contains(u'B'))
+        styles.Include(fsBold);
+    if (style.contains(u'I'))
+        styles.Include(fsItalic);
+    if (style.contains(u'U'))
+        styles.Include(fsUnderline);
+    if (style.contains(u'S'))
+        styles.Include(fsStrikeOut);
+    font->SetStyle(styles);
+}
