@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <memory>
 #include <string>
 #include <unistd.h>
@@ -15,6 +16,7 @@
 #include "platform/dbf/engine_settings.h"
 #include "platform/dbf/field_codec.h"
 #include "platform/dbf/file_io.h"
+#include "platform/dbf/table_indexes.h"
 #include "platform/dbf/work_area.h"
 
 namespace dbf {
@@ -29,7 +31,6 @@ namespace {
 
 constexpr int kMaxArea = 255;
 constexpr std::size_t kEngineBufferSize = 65536;
-const char* const kNotYet = "noch nicht verfügbar";
 
 struct PendingCreate {
     std::string path;
@@ -398,6 +399,11 @@ uint16_t dbe_Use(const char* file, const char* alias, int mode, int type)
     bool repaired = false;
     auto table = DbfTable::Open(path, OpenMode(mode), error, note, repaired);
     if (!table) return std::uint16_t(Fail(error));
+    int tableType = NormalType(type);
+    if ((tableType == 2 || tableType == 12) && !table->productionIndexTried) {
+        table->productionIndexTried = true;
+        table->Indexes().OpenProduction(note);
+    }
     e.areas[area] = std::make_unique<WorkArea>(area, std::move(table), name, OpenMode(mode),
                                                NormalType(type), repaired);
     e.selected = std::uint16_t(area);
@@ -783,67 +789,293 @@ int dbe_ReplaceBlob(const char* name, const void* data, uint32_t length, int bin
 }
 
 // ---------------------------------------------------------------------------
-// Indexes and orders: the natural order only, until the index layer exists.
+// Indexes and orders
 // ---------------------------------------------------------------------------
 
-int dbe_IndexOpen(const char*) { return Fail(kNotYet); }
-int dbe_IndexClose() { return Fail(kNotYet); }
+namespace {
+
+std::string IndexPath(WorkArea* a, const char* file)
+{
+    std::string path = file ? file : "";
+    if (path.empty()) return SiblingPath(a->table().path(), ".CDX");
+    if (!HasExtension(path)) path += ".CDX";
+    return path;
+}
+
+// The order (1-based) of `tag` in `file` among the area's orders, 0 when none.
+int OrderOf(WorkArea* a, IndexFile* file, const std::string& tag)
+{
+    auto orders = a->Orders();
+    for (std::size_t i = 0; i < orders.size(); ++i)
+        if (orders[i].file == file && UpperAscii(orders[i].tag->spec.name) == UpperAscii(tag))
+            return int(i + 1);
+    return 0;
+}
+
+// The order's reference (0 = the current order); null past the last.
+const WorkArea::OrderRef* OrderAt(WorkArea* a, int order, std::vector<WorkArea::OrderRef>& orders)
+{
+    orders = a->Orders();
+    if (order == 0) order = a->orderNumber();
+    if (order < 1 || std::size_t(order) > orders.size()) return nullptr;
+    return &orders[std::size_t(order - 1)];
+}
+
+const char* OrderText(int order, int what)
+{
+    Engine& e = E();
+    e.tagText.clear();
+    WorkArea* a = Current();
+    std::vector<WorkArea::OrderRef> orders;
+    const WorkArea::OrderRef* ref = a ? OrderAt(a, order, orders) : nullptr;
+    if (ref) {
+        switch (what) {
+        case 0: e.tagText = UpperAscii(ref->tag->spec.name); break;
+        case 1: e.tagText = ref->file->path; break;
+        default: e.tagText = ref->tag->spec.keyExpression; break;
+        }
+    }
+    return e.tagText.c_str();
+}
+
+}  // namespace
+
+int dbe_IndexOpen(const char* file)
+{
+    WorkArea* a = Need();
+    if (!a) return 0;
+    std::string path = IndexPath(a, file);
+    TableIndexes& indexes = a->table().Indexes();
+    IndexFile* f = indexes.production() && indexes.production()->path == path
+                       ? indexes.production()
+                       : nullptr;
+    if (!f) {
+        for (IndexFile* open : a->extraFiles())
+            if (open->path == path) f = open;
+    }
+    if (!f) {
+        std::string error;
+        f = indexes.OpenFile(path, error);
+        if (!f) return Fail(error);
+        a->extraFiles().push_back(f);
+    }
+    if (f->tags.empty()) return Fail("Indexdatei " + path + " enthält keine Tags");
+    int order = OrderOf(a, f, f->tags.front()->spec.name);
+    a->SetOrderNumber(order);
+    return order;
+}
+
+int dbe_IndexClose()
+{
+    WorkArea* a = Need();
+    if (!a) return 0;
+    TagOrder* t = a->tagOrder();
+    if (!t || !t->file() || t->file()->production)
+        return Fail("Keine schließbare Indexdatei aktiv");
+    IndexFile* f = t->file();
+    a->SetOrderNumber(0);
+    auto& extra = a->extraFiles();
+    extra.erase(std::remove(extra.begin(), extra.end(), f), extra.end());
+    a->table().Indexes().Release(f);
+    return 1;
+}
 
 int dbe_CloseIndexes()
 {
     WorkArea* a = Need();
     if (!a) return 0;
-    a->SetOrder(nullptr);
+    a->CloseExtraFiles();
+    a->SetOrderNumber(0);
     return 1;
 }
 
-int dbe_Reindex() { return Need() ? 1 : 0; }
-
-int dbe_IndexTag(const char*, const char*, const char*, int, int, const char*)
+int dbe_Reindex()
 {
-    return Fail(kNotYet);
+    WorkArea* a = Need();
+    if (!a) return 0;
+    if (a->mode() == OpenMode::ReadOnly) return Fail("Tabelle ist schreibgeschützt geöffnet");
+    std::string error;
+    std::uint32_t saved = a->RecNo();
+    bool ok = a->table().Indexes().RebuildAll(ReportProgress, error);
+    a->Go(saved);
+    return ok ? 1 : Fail(error);
 }
 
-int dbe_IndexOrd() { return 0; }
+int dbe_IndexTag(const char* file, const char* tag, const char* key, int option, int unique,
+                 const char* condition)
+{
+    WorkArea* a = Need();
+    if (!a) return 0;
+    if (a->mode() == OpenMode::ReadOnly) return Fail("Tabelle ist schreibgeschützt geöffnet");
+    if (!tag || !*tag || !key || !*key) return Fail("Tagname und Schlüsselausdruck sind nötig");
+    TableIndexes& indexes = a->table().Indexes();
+    std::string path = IndexPath(a, file);
+    bool production = !file || !*file || (indexes.production() && indexes.production()->path == path) ||
+                      path == SiblingPath(a->table().path(), ".CDX");
+    IndexFile* f = nullptr;
+    std::string error;
+    if (!production) {
+        for (IndexFile* open : a->extraFiles())
+            if (open->path == path) f = open;
+        if (!f) {
+            struct stat st {};
+            f = ::stat(path.c_str(), &st) == 0 ? indexes.OpenFile(path, error)
+                                               : indexes.CreateFile(path, error);
+            if (!f) return Fail(error);
+            a->extraFiles().push_back(f);
+        }
+    }
+    IndexTag* made = indexes.CreateTag(f, path, UpperAscii(tag), key, condition ? condition : "",
+                                       unique != 0, (option & 1) != 0, ReportProgress, error);
+    if (!made) return Fail(error);
+    int order = OrderOf(a, production ? indexes.production() : f, made->spec.name);
+    a->SetOrderNumber(order);
+    a->GoTop();
+    return order;
+}
+
+int dbe_IndexOrd()
+{
+    WorkArea* a = Current();
+    return a ? a->orderNumber() : 0;
+}
 
 int dbe_SetOrder(int order)
 {
-    if (order != 0) Fail(kNotYet);
+    WorkArea* a = Need();
+    if (!a) return 0;
+    int previous = a->orderNumber();
+    if (!a->SetOrderNumber(order)) Fail("Ordnung " + std::to_string(order) + " gibt es nicht");
+    return previous;
+}
+
+int dbe_TagArea(const char* tag)
+{
+    WorkArea* a = Current();
+    if (!a || !tag) return 0;
+    auto orders = a->Orders();
+    for (std::size_t i = 0; i < orders.size(); ++i)
+        if (UpperAscii(orders[i].tag->spec.name) == UpperAscii(tag)) return int(i + 1);
     return 0;
 }
 
-int dbe_TagArea(const char*) { return 0; }
+const char* dbe_TagName(int order) { return OrderText(order, 0); }
+const char* dbe_IndexName(int order) { return OrderText(order, 1); }
+const char* dbe_IndexKey(int order) { return OrderText(order, 2); }
+const char* dbe_IndexKeyField(int order) { return OrderText(order, 2); }
 
-const char* dbe_TagName(int) { return ""; }
-const char* dbe_IndexName(int) { return ""; }
-const char* dbe_IndexKey(int) { return ""; }
-const char* dbe_IndexKeyField(int) { return ""; }
-const char* dbe_KeyData() { return ""; }
+const char* dbe_KeyData()
+{
+    Engine& e = E();
+    e.tagText.clear();
+    WorkArea* a = Current();
+    if (a && a->tagOrder() && !a->eof()) e.tagText = a->tagOrder()->KeyText(a->buffer(), a->RecNo());
+    return e.tagText.c_str();
+}
 
-int dbe_Seek(const char*) { return Fail(kNotYet); }
-int dbe_Found() { return 0; }
+int dbe_Seek(const char* key)
+{
+    WorkArea* a = Need();
+    if (!a) return 0;
+    if (!a->tagOrder()) return Fail("Keine Indexordnung aktiv");
+    bool found = false;
+    a->SeekKey(key ? key : "", found);
+    return found ? 1 : 0;
+}
+
+int dbe_Found()
+{
+    WorkArea* a = Current();
+    return a && a->found ? 1 : 0;
+}
 
 int dbe_SetScope(const char* low, const char* high)
 {
-    if ((low && *low) || (high && *high)) return Fail(kNotYet);
-    return Need() ? 1 : 0;
+    WorkArea* a = Need();
+    if (!a) return 0;
+    bool none = !(low && *low) && !(high && *high);
+    if (!a->tagOrder()) return none ? 1 : Fail("Keine Indexordnung aktiv");
+    a->tagOrder()->SetScope(low ? low : "", high ? high : "");
+    a->GoTop();
+    return 1;
 }
 
-const char* dbe_GetScope(int) { return ""; }
+const char* dbe_GetScope(int which)
+{
+    Engine& e = E();
+    e.scopeText.clear();
+    WorkArea* a = Current();
+    if (a && a->tagOrder())
+        e.scopeText = which == 0 ? a->tagOrder()->scopeLow() : a->tagOrder()->scopeHigh();
+    return e.scopeText.c_str();
+}
 
-uint32_t dbe_OrderRecNo() { return dbe_RecNo(); }
+uint32_t dbe_OrderRecNo()
+{
+    WorkArea* a = Current();
+    if (!a) return 0;
+    if (!a->tagOrder() || a->eof()) return a->RecNo();
+    std::uint32_t target = a->RecNo(), position = 0;
+    RecordOrder& order = a->order();
+    for (std::uint32_t r = order.First(); r != 0; r = order.Next(r)) {
+        if (a->queryActive() && !a->QueryBit(r)) continue;
+        ++position;
+        if (r == target) return position;
+    }
+    return 0;
+}
 
 // ---------------------------------------------------------------------------
 // Expressions and queries
 // ---------------------------------------------------------------------------
 
-int dbe_EvalTest(const char*) { return Fail(kNotYet); }
-const char* dbe_EvalString(const char*)
+int dbe_EvalTest(const char* expr)
 {
-    Fail(kNotYet);
-    return "";
+    WorkArea* a = Need();
+    if (!a) return 0;
+    std::string error;
+    auto e = a->Compile(expr ? expr : "", error);
+    if (!e) return Fail(error);
+    return int(e->Type());
 }
-int dbe_EvalLogical(const char*) { return Fail(kNotYet); }
+
+const char* dbe_EvalString(const char* expr)
+{
+    Engine& e = E();
+    e.evalText.clear();
+    WorkArea* a = Need();
+    if (!a) return e.evalText.c_str();
+    std::string error;
+    auto x = a->Compile(expr ? expr : "", error);
+    if (!x) {
+        Fail(error);
+        return e.evalText.c_str();
+    }
+    dbfexpr::ExprContext context = a->Context();
+    dbfexpr::ExprError fault;
+    if (!x->EvaluateText(reinterpret_cast<const std::uint8_t*>(a->buffer()), a->recordLength(),
+                         context, e.evalText, &fault)) {
+        e.evalText.clear();
+        Fail(dbfexpr::ExprErrorText(fault));
+    }
+    return e.evalText.c_str();
+}
+
+int dbe_EvalLogical(const char* expr)
+{
+    WorkArea* a = Need();
+    if (!a) return 0;
+    std::string error;
+    auto x = a->Compile(expr ? expr : "", error);
+    if (!x) return Fail(error);
+    dbfexpr::ExprContext context = a->Context();
+    bool result = false;
+    dbfexpr::ExprError fault;
+    if (!x->EvaluateLogical(reinterpret_cast<const std::uint8_t*>(a->buffer()), a->recordLength(),
+                            context, result, &fault))
+        return Fail(dbfexpr::ExprErrorText(fault));
+    return result ? 1 : 0;
+}
 
 int dbe_Query(const char* expr)
 {
@@ -853,14 +1085,17 @@ int dbe_Query(const char* expr)
         a->ClearQuery();
         return 1;
     }
-    return Fail(kNotYet);
+    std::string error;
+    return a->SetQueryExpression(expr, error) ? 1 : Fail(error);
 }
 
 uint32_t dbe_QueryRecCount()
 {
     WorkArea* a = Current();
     if (!a) return 0;
-    if (!a->queryActive()) return a->RecCount();
+    bool scoped = a->tagOrder() &&
+                  (!a->tagOrder()->scopeLow().empty() || !a->tagOrder()->scopeHigh().empty());
+    if (!a->queryActive() && !scoped) return a->RecCount();
     return a->VisibleCount();
 }
 
@@ -1021,12 +1256,20 @@ int dbe_AppendFrom(const char* file, int mode, const char* condition)
     // Appending needs no current record, only write permission.
     if (a->mode() == OpenMode::ReadOnly || !a->table().writable())
         return Fail("Tabelle " + a->table().path() + " ist schreibgeschützt geöffnet");
-    if (condition && *condition) return Fail(kNotYet);
     std::string path = TablePath(file);
     std::string error, note;
     bool repaired = false;
     auto source = DbfTable::Open(path, OpenMode::ReadOnly, error, note, repaired);
     if (!source) return Fail(error);
+    std::unique_ptr<dbfexpr::Expression> filter;
+    if (condition && *condition) {
+        std::vector<dbfexpr::ExprField> fields = source->Indexes().Fields();
+        dbfexpr::ExprError fault;
+        filter = dbfexpr::Expression::Compile(condition, fields, fault);
+        if (!filter || filter->Type() != dbfexpr::ExprType::Logical)
+            return Fail(std::string("Bedingung \"") + condition + "\": " +
+                        (filter ? "keine Bedingung" : dbfexpr::ExprErrorText(fault)));
+    }
     DbfTable& target = a->table();
     // Target field -> source field with the same name.
     std::vector<const FieldDef*> match;
@@ -1042,6 +1285,14 @@ int dbe_AppendFrom(const char* file, int mode, const char* condition)
     for (std::uint32_t r = 1; r <= count; ++r) {
         if (!source->ReadRecord(r, in.data(), error)) return Fail(error);
         if (mode == 1 && in[0] == '*') continue;
+        if (filter) {
+            dbfexpr::ExprContext context = source->Indexes().Context(r);
+            bool pass = false;
+            if (!filter->EvaluateLogical(reinterpret_cast<const std::uint8_t*>(in.data()), in.size(),
+                                         context, pass) ||
+                !pass)
+                continue;
+        }
         std::fill(out.begin(), out.end(), ' ');
         out[0] = in[0] == '*' ? '*' : ' ';
         for (std::size_t i = 0; i < match.size(); ++i) {
@@ -1180,14 +1431,20 @@ intptr_t dbe_SysProp(int code, intptr_t value)
             s.sortWeightsSet = false;
         }
         return 1;
-    case DBE_PROP_ORDER_COUNT: return 0;
+    case DBE_PROP_ORDER_COUNT: {
+        WorkArea* a = Current();
+        return a ? intptr_t(a->Orders().size()) : 0;
+    }
     case DBE_PROP_RECBUFFER: {
         WorkArea* a = Current();
         return a ? reinterpret_cast<intptr_t>(a->buffer()) : 0;
     }
     case DBE_PROP_AREA_IN_USE:
         return value >= 1 && value <= kMaxArea && E().areas[std::size_t(value)] ? 1 : 0;
-    case DBE_PROP_MULTI_TAG: return 0;
+    case DBE_PROP_MULTI_TAG: {
+        WorkArea* a = Current();
+        return a && !a->Orders().empty() ? 1 : 0;
+    }
     case DBE_PROP_ENGINE_BUFFER: return reinterpret_cast<intptr_t>(E().engineBuffer.data());
     case DBE_PROP_ENGINE_BUFSIZE: return intptr_t(E().engineBuffer.size());
     case DBE_PROP_ENGINE_FIELD: return 0;

@@ -1,5 +1,7 @@
 #include "platform/dbf/dbf_table.h"
 
+#include "platform/dbf/table_indexes.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -90,8 +92,13 @@ bool DbfTable::Foreign() const { return ownerPid_ != ::getpid(); }
 DbfTable::~DbfTable()
 {
     std::string ignored;
-    if (!Foreign()) FlushHeader(ignored);
-    else if (memo_) memo_->DiscardPending();
+    if (!Foreign()) {
+        FlushHeader(ignored);
+    } else {
+        // A forked child must not write the parent's pending changes.
+        if (memo_) memo_->DiscardPending();
+        (void)indexes_.release();
+    }
     auto& reg = Registry();
     auto it = reg.find({device_, inode_});
     if (it != reg.end() && it->second.expired()) reg.erase(it);
@@ -358,6 +365,7 @@ bool DbfTable::FlushHeader(std::string& error)
     if (Foreign()) return true;
     if (!FlushTail(error)) return false;
     if (memo_ && !memo_->Flush(error)) return false;
+    if (indexes_ && !indexes_->Flush(error)) return false;
     if (!headerDirty_ || !writable_ || !fd_.valid()) return true;
     StampToday(header_);
     char head[7] = {char(header_.year - 1900), char(header_.month), char(header_.day)};
@@ -663,6 +671,22 @@ bool DbfTable::Create(const std::string& path, const std::vector<FieldDef>& fiel
                             [](const FieldDef& f) { return f.IsMemo(); });
     if (memo && !MemoFile::Create(MemoPathFor(path), memoBlockSize, error)) return false;
     return true;
+}
+
+TableIndexes& DbfTable::Indexes()
+{
+    if (!indexes_) indexes_ = std::make_unique<TableIndexes>(*this);
+    return *indexes_;
+}
+
+void DbfTable::MarkProductionIndex(bool on)
+{
+    std::uint8_t flags = on ? (header_.tableFlags | kFlagProductionCdx)
+                            : (header_.tableFlags & ~kFlagProductionCdx);
+    if (flags == header_.tableFlags || !writable_) return;
+    header_.tableFlags = flags;
+    char b = char(flags);
+    WriteAt(fd_.get(), &b, 1, 28);
 }
 
 void DbfTable::Attach(TableClient* client) { clients_.push_back(client); }

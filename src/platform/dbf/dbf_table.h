@@ -19,6 +19,8 @@
 
 namespace dbf {
 
+class TableIndexes;
+
 // Told about every record change of a table.
 class RecordObserver {
 public:
@@ -105,6 +107,12 @@ public:
     bool Pack(const Progress& progress, std::string& error);
     bool Zap(std::string& error);
 
+    // The index files open on the table (made on first use).
+    TableIndexes& Indexes();
+    bool productionIndexTried = false;
+    // Sets or clears the table flag "has a production index" in the header.
+    void MarkProductionIndex(bool on);
+
     void Attach(TableClient* client);
     void Detach(TableClient* client);
     void AddObserver(RecordObserver* observer);
@@ -146,6 +154,7 @@ private:
     std::vector<char> tail_;
     std::uint32_t tailRecno_ = 0;
     bool FlushTail(std::string& error);
+    std::unique_ptr<TableIndexes> indexes_;  // last: destroyed first
 };
 
 // Memo file path of a table path: same name with ".FPT" (".fpt" when the

@@ -39,6 +39,8 @@ WorkArea::WorkArea(int number, std::shared_ptr<DbfTable> table, std::string alia
 
 WorkArea::~WorkArea()
 {
+    ClearQuery();
+    CloseExtraFiles();
     table_->Unlock(0, number_);
     table_->Detach(this);
 }
@@ -215,36 +217,153 @@ const FieldDef* WorkArea::FindField(const char* name) const
     return nullptr;
 }
 
-void WorkArea::SetQuery(std::string expression, std::vector<bool> bits)
+std::unique_ptr<dbfexpr::Expression> WorkArea::Compile(const std::string& text,
+                                                      std::string& error)
 {
+    std::vector<dbfexpr::ExprField> fields = table_->Indexes().Fields();
+    dbfexpr::ExprError e;
+    dbfexpr::ExprCompileOptions options;
+    options.dateFormat = dbfexpr::ExprDateFormat(Settings().date.format);
+    options.century = Settings().date.century;
+    auto expression = dbfexpr::Expression::Compile(text, fields, e, options);
+    if (!expression) error = "Ausdruck \"" + text + "\": " + dbfexpr::ExprErrorText(e);
+    return expression;
+}
+
+dbfexpr::ExprContext WorkArea::Context() { return table_->Indexes().Context(RecNo()); }
+
+bool WorkArea::SetQueryExpression(const std::string& text, std::string& error)
+{
+    auto expression = Compile(text, error);
+    if (!expression) return false;
+    if (expression->Type() != dbfexpr::ExprType::Logical) {
+        error = "Ausdruck \"" + text + "\" ist keine Bedingung";
+        return false;
+    }
+    std::uint32_t count = table_->RecordCount();
+    dbfexpr::QueryBitmap bits(count);
+    dbfexpr::ExprContext context = table_->Indexes().Context(0);
+    for (std::uint32_t r = 1; r <= count; ++r) {
+        if (!table_->ReadRecord(r, scratch_.data(), error)) return false;
+        context.recNo = r;
+        bool pass = false;
+        if (expression->EvaluateLogical(reinterpret_cast<const std::uint8_t*>(scratch_.data()),
+                                        scratch_.size(), context, pass) &&
+            pass)
+            bits.Set(r);
+    }
+    ClearQuery();
     queryActive_ = true;
-    queryExpression_ = std::move(expression);
+    queryExpression_ = text;
+    query_ = std::move(expression);
     queryBits_ = std::move(bits);
+    table_->AddObserver(this);
+    observing_ = true;
+    return true;
 }
 
 void WorkArea::ClearQuery()
 {
+    if (observing_) table_->RemoveObserver(this);
+    observing_ = false;
     queryActive_ = false;
     queryExpression_.clear();
-    queryBits_.clear();
+    query_.reset();
+    queryBits_ = dbfexpr::QueryBitmap();
 }
 
 void WorkArea::SetQueryBit(std::uint32_t recno, bool on)
 {
     if (recno == 0) return;
-    if (!queryActive_) SetQuery(".F.", {});
-    if (queryBits_.size() < recno) queryBits_.resize(recno, false);
-    queryBits_[recno - 1] = on;
+    if (!queryActive_) {
+        queryActive_ = true;
+        queryExpression_ = ".F.";
+        table_->AddObserver(this);
+        observing_ = true;
+    }
+    if (queryBits_.Size() < recno) queryBits_.Resize(table_->RecordCount());
+    queryBits_.Assign(recno, on);
 }
 
-bool WorkArea::QueryBit(std::uint32_t recno) const
+void WorkArea::RecordWritten(std::uint32_t recno, const char*, const char* newImage)
 {
-    return recno >= 1 && recno <= queryBits_.size() && queryBits_[recno - 1];
+    if (!queryActive_) return;
+    if (queryBits_.Size() < recno) queryBits_.Resize(recno);
+    if (!query_) return;  // a pure bitmap keeps its bits
+    dbfexpr::ExprContext context = table_->Indexes().Context(recno);
+    bool pass = false;
+    bool ok = query_->EvaluateLogical(reinterpret_cast<const std::uint8_t*>(newImage),
+                                      table_->recordLength(), context, pass);
+    queryBits_.Assign(recno, ok && pass);
+}
+
+std::vector<WorkArea::OrderRef> WorkArea::Orders()
+{
+    std::vector<OrderRef> orders;
+    if (type_ != 2 && type_ != 12 && extraFiles_.empty()) return orders;
+    TableIndexes& indexes = table_->Indexes();
+    auto add = [&](IndexFile* file) {
+        for (auto& t : file->tags) orders.push_back({file, t.get()});
+    };
+    if (indexes.production()) add(indexes.production());
+    for (IndexFile* f : extraFiles_) add(f);
+    return orders;
+}
+
+bool WorkArea::SetOrderNumber(int order)
+{
+    if (order == 0) {
+        tagOrder_.reset();
+        order_ = &natural_;
+        orderNumber_ = 0;
+        return true;
+    }
+    std::vector<OrderRef> orders = Orders();
+    if (order < 0 || std::size_t(order) > orders.size()) return false;
+    const OrderRef& ref = orders[std::size_t(order - 1)];
+    tagOrder_ = std::make_unique<TagOrder>(*table_, ref.file, ref.tag->spec.name);
+    order_ = tagOrder_.get();
+    orderNumber_ = order;
+    return true;
+}
+
+void WorkArea::CloseExtraFiles()
+{
+    if (tagOrder_ && tagOrder_->file() && !tagOrder_->file()->production) SetOrderNumber(0);
+    for (IndexFile* f : extraFiles_) table_->Indexes().Release(f);
+    extraFiles_.clear();
+}
+
+bool WorkArea::SeekKey(const std::string& key, bool& isFound)
+{
+    isFound = false;
+    if (!tagOrder_) return false;
+    std::uint32_t r = tagOrder_->SeekFirst(key);
+    // Records the view hides are passed over; the first visible one decides.
+    while (r != 0) {
+        if (!LoadScratch(r)) break;
+        if (Visible(r, scratch_.data())) break;
+        r = tagOrder_->Next(r);
+    }
+    if (r != 0) {
+        isFound = tagOrder_->CursorMatches(key, Settings().exact);
+        if (isFound || Settings().softSeek) {
+            StandOn(r);
+            bof_ = false;
+            found = isFound;
+            return true;
+        }
+    }
+    StandOnPhantom();
+    bof_ = false;
+    found = false;
+    return true;
 }
 
 std::uint32_t WorkArea::VisibleCount()
 {
     std::uint32_t count = 0;
+    if (!tagOrder_ && queryActive_ && !Settings().deleted) return queryBits_.Count();
     for (std::uint32_t r = order_->First(); r != 0; r = order_->Next(r)) {
         if (queryActive_ && !QueryBit(r)) continue;
         if (Settings().deleted) {
@@ -263,7 +382,12 @@ void WorkArea::RecordRefreshed(const char* image)
 
 void WorkArea::TableRebuilt()
 {
+    // Record numbers changed: an expression query is evaluated anew, a
+    // bitmap of hand-set bits cannot be carried over.
+    std::string text = query_ ? queryExpression_ : std::string();
     ClearQuery();
+    std::string error;
+    if (!text.empty()) SetQueryExpression(text, error);
     GoTop();
 }
 

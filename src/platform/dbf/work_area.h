@@ -10,11 +10,14 @@
 #include <vector>
 
 #include "platform/dbf/dbf_table.h"
+#include "platform/dbf/expr_expression.h"
+#include "platform/dbf/expr_query_bitmap.h"
 #include "platform/dbf/record_order.h"
+#include "platform/dbf/tag_order.h"
 
 namespace dbf {
 
-class WorkArea final : public TableClient {
+class WorkArea final : public TableClient, public RecordObserver {
 public:
     WorkArea(int number, std::shared_ptr<DbfTable> table, std::string alias, OpenMode mode,
              int type, bool repaired);
@@ -54,19 +57,40 @@ public:
         return std::string_view(buffer_.data() + field.offset, field.width);
     }
 
-    // Orders: the natural order now; index tags slot in here.
-    void SetOrder(RecordOrder* order) { order_ = order ? order : &natural_; }
     RecordOrder& order() { return *order_; }
 
-    // Query bitmap: when active, only records whose bit is set are visible.
+    // Orders: 0 natural, then the tags of the production index and of the
+    // files this area opened, in that order.
+    struct OrderRef {
+        IndexFile* file = nullptr;
+        IndexTag* tag = nullptr;
+    };
+    std::vector<OrderRef> Orders();
+    int orderNumber() const { return orderNumber_; }
+    // Makes `order` current (0 natural); false for a number out of range.
+    bool SetOrderNumber(int order);
+    TagOrder* tagOrder() { return tagOrder_.get(); }
+    // Index files this area opened besides the production index.
+    std::vector<IndexFile*>& extraFiles() { return extraFiles_; }
+    // Natural order and closes the extra files.
+    void CloseExtraFiles();
+    // Seeks in the current tag; stands on the found record (or per soft seek).
+    bool SeekKey(const std::string& key, bool& found);
+    bool found = false;
+
+    // Query: when active, only records whose bit is set are visible. An
+    // expression query keeps its bits in step with every record write.
     bool queryActive() const { return queryActive_; }
     const std::string& queryExpression() const { return queryExpression_; }
-    void SetQuery(std::string expression, std::vector<bool> bits);
+    bool SetQueryExpression(const std::string& text, std::string& error);
     void ClearQuery();
     void SetQueryBit(std::uint32_t recno, bool on);
-    bool QueryBit(std::uint32_t recno) const;
+    bool QueryBit(std::uint32_t recno) const { return queryBits_.Test(recno); }
     // Number of visible records.
     std::uint32_t VisibleCount();
+    // Compiles an expression against the table's fields.
+    std::unique_ptr<dbfexpr::Expression> Compile(const std::string& text, std::string& error);
+    dbfexpr::ExprContext Context();
 
     bool turboRead = false;
 
@@ -74,6 +98,8 @@ public:
     std::uint32_t CurrentRecord() const override { return eof_ ? 0 : recno_; }
     void RecordRefreshed(const char* image) override;
     void TableRebuilt() override;
+    // RecordObserver (expression queries)
+    void RecordWritten(std::uint32_t recno, const char* oldImage, const char* newImage) override;
 
 private:
     bool Visible(std::uint32_t recno, const char* image) const;
@@ -97,9 +123,14 @@ private:
     bool eof_ = true;
     NaturalOrder natural_;
     RecordOrder* order_;
+    int orderNumber_ = 0;
+    std::unique_ptr<TagOrder> tagOrder_;
+    std::vector<IndexFile*> extraFiles_;
     bool queryActive_ = false;
+    bool observing_ = false;
     std::string queryExpression_;
-    std::vector<bool> queryBits_;
+    std::unique_ptr<dbfexpr::Expression> query_;
+    dbfexpr::QueryBitmap queryBits_;
 };
 
 }  // namespace dbf

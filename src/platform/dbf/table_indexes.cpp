@@ -1,0 +1,394 @@
+#include "platform/dbf/table_indexes.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <sys/stat.h>
+
+#include "platform/dbf/engine_settings.h"
+
+namespace dbf {
+
+namespace {
+
+dbfcdx::CdxKeyType KeyTypeOf(dbfexpr::ExprType type)
+{
+    switch (type) {
+    case dbfexpr::ExprType::Numeric: return dbfcdx::CdxKeyType::Numeric;
+    case dbfexpr::ExprType::Date: return dbfcdx::CdxKeyType::Date;
+    case dbfexpr::ExprType::Logical: return dbfcdx::CdxKeyType::Logical;
+    default: return dbfcdx::CdxKeyType::Character;
+    }
+}
+
+char PadOf(dbfcdx::CdxKeyType type)
+{
+    return type == dbfcdx::CdxKeyType::Numeric || type == dbfcdx::CdxKeyType::Date ? '\0' : ' ';
+}
+
+bool Exists(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+}  // namespace
+
+dbfcdx::CdxCollation CurrentCollation()
+{
+    const EngineSettings& s = Settings();
+    return s.sortWeightsSet ? dbfcdx::CdxCollation::FromBytes(s.sortWeights)
+                            : dbfcdx::CdxCollation();
+}
+
+TableIndexes::TableIndexes(DbfTable& table) : table_(table) { table_.AddObserver(this); }
+
+TableIndexes::~TableIndexes()
+{
+    table_.RemoveObserver(this);
+    std::string ignored;
+    Flush(ignored);
+}
+
+std::vector<dbfexpr::ExprField> TableIndexes::Fields() const
+{
+    std::vector<dbfexpr::ExprField> fields;
+    for (const FieldDef& f : table_.fields())
+        fields.push_back({f.name, f.type, f.offset, f.width, f.decimals});
+    return fields;
+}
+
+dbfexpr::ExprContext TableIndexes::Context(std::uint32_t recno)
+{
+    const EngineSettings& s = Settings();
+    dbfexpr::ExprContext context;
+    context.recNo = recno;
+    context.exact = s.exact;
+    context.dateFormat = dbfexpr::ExprDateFormat(s.date.format);
+    context.century = s.date.century;
+    context.memoReader = [this](const dbfexpr::ExprField& field, std::string_view bytes,
+                                std::string& out) {
+        FieldDef f;
+        f.name = field.name;
+        f.type = field.type;
+        f.offset = 0;
+        f.width = std::uint32_t(bytes.size());
+        std::string error;
+        return table_.ReadMemo(f, bytes.data(), out, nullptr, error);
+    };
+    return context;
+}
+
+bool TableIndexes::CompileTag(IndexTag& tag, std::string& error)
+{
+    std::vector<dbfexpr::ExprField> fields = Fields();
+    dbfexpr::ExprError e;
+    dbfexpr::ExprCompileOptions options;
+    options.dateFormat = dbfexpr::ExprDateFormat(Settings().date.format);
+    options.century = Settings().date.century;
+    tag.key = dbfexpr::Expression::Compile(tag.spec.keyExpression, fields, e, options);
+    if (!tag.key) {
+        error = "Schlüsselausdruck \"" + tag.spec.keyExpression + "\": " + dbfexpr::ExprErrorText(e);
+        return false;
+    }
+    std::size_t length = tag.key->KeyLength(&e);
+    if (length == 0) {
+        error = "Schlüsselausdruck \"" + tag.spec.keyExpression + "\": " + dbfexpr::ExprErrorText(e);
+        return false;
+    }
+    tag.condition.reset();
+    if (!tag.spec.forExpression.empty()) {
+        tag.condition = dbfexpr::Expression::Compile(tag.spec.forExpression, fields, e, options);
+        if (!tag.condition || tag.condition->Type() != dbfexpr::ExprType::Logical) {
+            error = "Bedingung \"" + tag.spec.forExpression + "\": " +
+                    (tag.condition ? std::string("kein logischer Ausdruck")
+                                   : dbfexpr::ExprErrorText(e));
+            tag.condition.reset();
+            return false;
+        }
+    }
+    return true;
+}
+
+bool TableIndexes::MakeKey(IndexTag& tag, const char* image, std::string& key)
+{
+    dbfexpr::ExprContext context = Context(0);
+    return tag.key->MakeKey(reinterpret_cast<const std::uint8_t*>(image), table_.recordLength(),
+                            context, key);
+}
+
+bool TableIndexes::Passes(IndexTag& tag, const char* image)
+{
+    if (!tag.condition) return true;
+    dbfexpr::ExprContext context = Context(0);
+    bool result = false;
+    return tag.condition->EvaluateLogical(reinterpret_cast<const std::uint8_t*>(image),
+                                          table_.recordLength(), context, result) &&
+           result;
+}
+
+bool TableIndexes::BuildKeys(IndexTag& tag, dbfcdx::CdxKeySet& keys, const Progress& progress,
+                             std::string& error)
+{
+    std::uint32_t count = table_.RecordCount();
+    keys.Reserve(count);
+    std::vector<char> image(table_.recordLength());
+    std::string key;
+    dbfexpr::ExprContext context = Context(0);
+    const auto size = table_.recordLength();
+    for (std::uint32_t r = 1; r <= count; ++r) {
+        if (!table_.ReadRecord(r, image.data(), error)) return false;
+        const auto* rec = reinterpret_cast<const std::uint8_t*>(image.data());
+        context.recNo = r;
+        bool in = true;
+        if (tag.condition && !tag.condition->EvaluateLogical(rec, size, context, in)) in = false;
+        if (!in) continue;
+        if (!tag.key->MakeKey(rec, size, context, key)) key.clear();
+        keys.Add(key, r);
+        if (progress && (r % 1024 == 0 || r == count)) progress(r, count);
+    }
+    return true;
+}
+
+bool TableIndexes::Load(IndexFile& file, std::string& error)
+{
+    ++generation_;
+    file.tags.clear();
+    for (std::size_t i = 0; i < file.cdx->TagCount(); ++i) {
+        dbfcdx::CdxTag& t = file.cdx->Tag(i);
+        auto tag = std::make_unique<IndexTag>();
+        tag->tag = &t;
+        tag->spec.name = t.Name();
+        tag->spec.keyExpression = t.KeyExpression();
+        tag->spec.forExpression = t.ForExpression();
+        tag->spec.unique = t.Unique();
+        tag->spec.descending = t.Descending();
+        tag->spec.keyLength = t.KeyLength();
+        if (!CompileTag(*tag, error)) {
+            error = "Index " + file.path + ", Tag " + t.Name() + ": " + error;
+            return false;
+        }
+        tag->spec.keyType = KeyTypeOf(tag->key->Type());
+        tag->spec.keyLength = int(tag->key->KeyLength());
+        t.SetKeyType(tag->spec.keyType);
+        file.tags.push_back(std::move(tag));
+    }
+    // Tags left half-changed or built with another sort-weight table.
+    for (auto& tag : file.tags) {
+        if (!tag->tag->NeedsRebuild()) continue;
+        dbfcdx::CdxKeySet keys(tag->spec.keyLength, PadOf(tag->spec.keyType));
+        if (!BuildKeys(*tag, keys, nullptr, error)) return false;
+        file.cdx->RebuildTag(tag->spec.name, std::move(keys));
+    }
+    return true;
+}
+
+void TableIndexes::OpenProduction(std::string& note)
+{
+    std::string path = SiblingPath(table_.path(), ".CDX");
+    if (!Exists(path)) return;
+    std::string error;
+    IndexFile* file = OpenFile(path, error);
+    if (file) {
+        file->production = true;
+        production_ = file;
+        return;
+    }
+    // The tag definitions cannot be read: set the file aside so the table
+    // opens; whoever needs the tags builds them again.
+    std::string aside = path + ".bad";
+    std::rename(path.c_str(), aside.c_str());
+    note += (note.empty() ? "" : "; ") + error + "; die Indexdatei wurde nach " + aside +
+            " verschoben";
+}
+
+IndexFile* TableIndexes::OpenFile(const std::string& path, std::string& error)
+{
+    for (auto& f : files_)
+        if (f->path == path) {
+            ++f->users;
+            return f.get();
+        }
+    auto file = std::make_unique<IndexFile>();
+    file->path = path;
+    try {
+        file->cdx = dbfcdx::CdxFile::Open(path, !table_.writable(), CurrentCollation());
+        if (!Load(*file, error)) return nullptr;
+    } catch (const dbfcdx::CdxError& e) {
+        error = "Indexdatei " + path + " ist beschädigt: " + e.what();
+        return nullptr;
+    }
+    file->users = 1;
+    files_.push_back(std::move(file));
+    return files_.back().get();
+}
+
+IndexFile* TableIndexes::CreateFile(const std::string& path, std::string& error)
+{
+    auto file = std::make_unique<IndexFile>();
+    file->path = path;
+    try {
+        file->cdx = dbfcdx::CdxFile::Create(path, CurrentCollation());
+    } catch (const dbfcdx::CdxError& e) {
+        error = "Indexdatei " + path + " lässt sich nicht anlegen: " + e.what();
+        return nullptr;
+    }
+    file->users = 1;
+    ++generation_;
+    files_.push_back(std::move(file));
+    return files_.back().get();
+}
+
+void TableIndexes::Release(IndexFile* file)
+{
+    if (!file || file->production || --file->users > 0) return;
+    std::string ignored;
+    try {
+        file->cdx->Flush();
+    } catch (const dbfcdx::CdxError&) {
+    }
+    ++generation_;
+    files_.erase(std::remove_if(files_.begin(), files_.end(),
+                                [&](const auto& f) { return f.get() == file; }),
+                 files_.end());
+}
+
+IndexTag* TableIndexes::CreateTag(IndexFile* file, const std::string& path,
+                                  const std::string& name, const std::string& keyExpression,
+                                  const std::string& forExpression, bool unique, bool descending,
+                                  const Progress& progress, std::string& error)
+{
+    if (!table_.writable()) {
+        error = "Tabelle " + table_.path() + " ist schreibgeschützt geöffnet";
+        return nullptr;
+    }
+    IndexTag fresh;
+    fresh.spec.name = name;
+    fresh.spec.keyExpression = keyExpression;
+    fresh.spec.forExpression = forExpression;
+    fresh.spec.unique = unique;
+    fresh.spec.descending = descending;
+    if (name.empty() || name.size() > 10) {
+        error = "Ungültiger Tagname \"" + name + "\"";
+        return nullptr;
+    }
+    if (!CompileTag(fresh, error)) return nullptr;
+    fresh.spec.keyType = KeyTypeOf(fresh.key->Type());
+    fresh.spec.keyLength = int(fresh.key->KeyLength());
+    dbfcdx::CdxKeySet keys(fresh.spec.keyLength, PadOf(fresh.spec.keyType));
+    if (!BuildKeys(fresh, keys, progress, error)) return nullptr;
+    try {
+        if (!file) {
+            if (!production_) {
+                auto created = std::make_unique<IndexFile>();
+                created->path = path;
+                created->production = true;
+                created->cdx = dbfcdx::CdxFile::Create(path, CurrentCollation());
+                files_.insert(files_.begin(), std::move(created));
+                production_ = files_.front().get();
+                table_.MarkProductionIndex(true);
+            }
+            file = production_;
+        }
+        file->cdx->SetCollation(CurrentCollation());
+        file->cdx->AddTag(fresh.spec, std::move(keys));
+        file->cdx->Flush();
+        if (!Load(*file, error)) return nullptr;
+    } catch (const dbfcdx::CdxError& e) {
+        error = std::string("Indexdatei ") + (file ? file->path : path) + ": " + e.what();
+        return nullptr;
+    }
+    for (auto& t : file->tags)
+        if (dbf::UpperAscii(t->spec.name) == dbf::UpperAscii(name)) return t.get();
+    error = "Tag " + name + " fehlt nach dem Anlegen";
+    return nullptr;
+}
+
+bool TableIndexes::RebuildFile(IndexFile& file, const Progress& progress, std::string& error)
+{
+    if (!table_.writable()) {
+        error = "Tabelle " + table_.path() + " ist schreibgeschützt geöffnet";
+        return false;
+    }
+    std::vector<dbfcdx::CdxTagSpec> specs;
+    for (auto& t : file.tags) specs.push_back(t->spec);
+    ++generation_;
+    try {
+        file.tags.clear();
+        file.cdx.reset();
+        file.cdx = dbfcdx::CdxFile::Create(file.path, CurrentCollation());
+        for (const auto& spec : specs) {
+            IndexTag tag;
+            tag.spec = spec;
+            if (!CompileTag(tag, error)) return false;
+            dbfcdx::CdxKeySet keys(spec.keyLength, PadOf(spec.keyType));
+            if (!BuildKeys(tag, keys, progress, error)) return false;
+            file.cdx->AddTag(spec, std::move(keys));
+        }
+        file.cdx->Flush();
+        return Load(file, error);
+    } catch (const dbfcdx::CdxError& e) {
+        error = "Indexdatei " + file.path + ": " + e.what();
+        return false;
+    }
+}
+
+bool TableIndexes::RebuildAll(const Progress& progress, std::string& error)
+{
+    for (auto& f : files_)
+        if (!RebuildFile(*f, progress, error)) return false;
+    return true;
+}
+
+bool TableIndexes::Flush(std::string& error)
+{
+    for (auto& f : files_) {
+        try {
+            if (f->cdx && !f->cdx->Broken()) f->cdx->Flush();
+        } catch (const dbfcdx::CdxError& e) {
+            error = "Indexdatei " + f->path + ": " + e.what();
+            return false;
+        }
+    }
+    return true;
+}
+
+void TableIndexes::MarkBroken(IndexFile& file, const std::string& why)
+{
+    // Derived data: make the file anew from the table.
+    std::string error;
+    if (!RebuildFile(file, nullptr, error)) {
+        ++generation_;
+        file.tags.clear();
+        file.cdx.reset();
+        std::fprintf(stderr, "Index %s: %s; %s\n", file.path.c_str(), why.c_str(), error.c_str());
+    }
+}
+
+void TableIndexes::RecordWritten(std::uint32_t recno, const char* oldImage, const char* newImage)
+{
+    std::string oldKey, newKey;
+    for (auto& f : files_) {
+        if (!f->cdx) continue;
+        try {
+            for (auto& t : f->tags) {
+                bool oldIn = oldImage && Passes(*t, oldImage);
+                bool newIn = Passes(*t, newImage);
+                if (oldIn) MakeKey(*t, oldImage, oldKey);
+                if (newIn) MakeKey(*t, newImage, newKey);
+                if (oldIn && newIn && oldKey == newKey) continue;
+                if (oldIn) t->tag->Delete(oldKey, recno);
+                if (newIn) t->tag->Insert(newKey, recno);
+            }
+        } catch (const dbfcdx::CdxError& e) {
+            MarkBroken(*f, e.what());
+        }
+    }
+}
+
+void TableIndexes::TableRebuilt()
+{
+    std::string error;
+    RebuildAll(nullptr, error);
+}
+
+}  // namespace dbf

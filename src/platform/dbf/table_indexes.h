@@ -1,0 +1,96 @@
+// The index files open on one table (its production .CDX and any further
+// .CDX files areas opened), with each tag's key and FOR expressions compiled
+// against the table's fields. Registered as the table's record observer, so
+// every record write keeps every open tag in step, whichever area writes.
+// An index file that cannot be read is rebuilt from the table, never a reason
+// to lose the table.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/dbf/cdx_file.h"
+#include "platform/dbf/dbf_table.h"
+#include "platform/dbf/expr_expression.h"
+
+namespace dbf {
+
+// One tag with its compiled expressions. The definition is kept here too, so
+// the whole file can be made anew when it turns out to be damaged.
+struct IndexTag {
+    dbfcdx::CdxTagSpec spec;
+    dbfcdx::CdxTag* tag = nullptr;
+    std::unique_ptr<dbfexpr::Expression> key;
+    std::unique_ptr<dbfexpr::Expression> condition;  // null: every record
+};
+
+struct IndexFile {
+    std::string path;
+    bool production = false;
+    int users = 0;  // areas that opened it (the production file: unused)
+    std::unique_ptr<dbfcdx::CdxFile> cdx;
+    std::vector<std::unique_ptr<IndexTag>> tags;  // in the file's order
+};
+
+class TableIndexes final : public RecordObserver {
+public:
+    explicit TableIndexes(DbfTable& table);
+    ~TableIndexes() override;
+
+    // Opens the production index when the table has one. A damaged file is
+    // rebuilt when its tag definitions can be read, else set aside (renamed
+    // to .CDX.bad) so the table still opens; `note` tells what happened.
+    void OpenProduction(std::string& note);
+    IndexFile* production() { return production_; }
+    // Opens (or joins) an index file; null with a reason on failure.
+    IndexFile* OpenFile(const std::string& path, std::string& error);
+    void Release(IndexFile* file);
+    // Makes a new empty index file (replacing a file of that name) and opens it.
+    IndexFile* CreateFile(const std::string& path, std::string& error);
+
+    // Creates or replaces a tag and builds it from the table. `file` null:
+    // the production index (made when missing). Gives the tag, null with a
+    // reason on failure.
+    IndexTag* CreateTag(IndexFile* file, const std::string& path, const std::string& name,
+                        const std::string& keyExpression, const std::string& forExpression,
+                        bool unique, bool descending, const Progress& progress, std::string& error);
+    // Makes every tag of the file anew from the table.
+    bool RebuildFile(IndexFile& file, const Progress& progress, std::string& error);
+    bool RebuildAll(const Progress& progress, std::string& error);
+    // Writes pending index pages.
+    bool Flush(std::string& error);
+
+    // Key (expression form) and FOR result of a record image for a tag.
+    bool MakeKey(IndexTag& tag, const char* image, std::string& key);
+    bool Passes(IndexTag& tag, const char* image);
+    dbfexpr::ExprContext Context(std::uint32_t recno);
+    std::vector<dbfexpr::ExprField> Fields() const;
+
+    // Counts every reload of tag lists: orders holding tag pointers look
+    // their tag up again when it changed.
+    std::uint64_t generation() const { return generation_; }
+    const std::vector<std::unique_ptr<IndexFile>>& files() const { return files_; }
+
+    // RecordObserver
+    void RecordWritten(std::uint32_t recno, const char* oldImage, const char* newImage) override;
+    void TableRebuilt() override;
+
+private:
+    bool Load(IndexFile& file, std::string& error);
+    bool CompileTag(IndexTag& tag, std::string& error);
+    bool BuildKeys(IndexTag& tag, dbfcdx::CdxKeySet& keys, const Progress& progress,
+                   std::string& error);
+    void MarkBroken(IndexFile& file, const std::string& why);
+
+    DbfTable& table_;
+    std::vector<std::unique_ptr<IndexFile>> files_;
+    IndexFile* production_ = nullptr;
+    std::uint64_t generation_ = 1;
+};
+
+// The engine's current sort-weight table as a CDX collation.
+dbfcdx::CdxCollation CurrentCollation();
+
+}  // namespace dbf

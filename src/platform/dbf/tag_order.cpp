@@ -1,0 +1,215 @@
+#include "platform/dbf/tag_order.h"
+
+#include <cstring>
+
+#include "platform/dbf/expr_date.h"
+#include "platform/dbf/expr_key.h"
+#include "platform/dbf/expr_text.h"
+#include "platform/dbf/engine_settings.h"
+#include "platform/dbf/field_codec.h"
+
+namespace dbf {
+
+TagOrder::TagOrder(DbfTable& table, IndexFile* file, std::string tagName)
+    : table_(table), file_(file), name_(std::move(tagName)), image_(table.recordLength())
+{
+}
+
+IndexTag* TagOrder::Tag()
+{
+    TableIndexes& indexes = table_.Indexes();
+    if (generation_ != indexes.generation()) {
+        generation_ = indexes.generation();
+        tag_ = nullptr;
+        cursor_ = dbfcdx::CdxCursor();
+        for (auto& t : file_->tags)
+            if (UpperAscii(t->spec.name) == UpperAscii(name_)) tag_ = t.get();
+        // Scope bounds depend on the tag's collation and key type.
+        SetScope(low_, high_);
+    }
+    return tag_;
+}
+
+std::string TagOrder::Probe(std::string_view text)
+{
+    IndexTag* tag = Tag();
+    if (!tag) return std::string(text);
+    switch (tag->spec.keyType) {
+    case dbfcdx::CdxKeyType::Numeric: {
+        std::uint8_t key[dbfexpr::kNumericKeyLength];
+        dbfexpr::ExprNumericKey(dbfexpr::ExprParseNumber(text), key);
+        return std::string(reinterpret_cast<const char*>(key), sizeof key);
+    }
+    case dbfcdx::CdxKeyType::Date: {
+        std::string dbfDate;
+        std::int32_t day = 0;
+        if (NormalizeDbfDate(text, dbfDate)) {
+            day = dbfexpr::ExprJulianFromDbf(dbfDate);
+        } else {
+            day = dbfexpr::ExprParseDate(text, dbfexpr::ExprDateFormat(Settings().date.format));
+        }
+        std::uint8_t key[dbfexpr::kNumericKeyLength];
+        dbfexpr::ExprNumericKey(double(day), key);
+        return std::string(reinterpret_cast<const char*>(key), sizeof key);
+    }
+    case dbfcdx::CdxKeyType::Logical: {
+        std::string t(text);
+        return TextIsTrue(t) ? "T" : "F";
+    }
+    default: return std::string(text.substr(0, std::size_t(tag->spec.keyLength)));
+    }
+}
+
+std::string TagOrder::StoredPrefix(std::string_view text)
+{
+    IndexTag* tag = Tag();
+    if (!tag || text.empty()) return std::string();
+    std::string probe = Probe(text);
+    std::string stored = tag->tag->FormKey(probe);
+    if (tag->spec.keyType == dbfcdx::CdxKeyType::Character) stored.resize(probe.size());
+    return stored;
+}
+
+void TagOrder::SetScope(std::string low, std::string high)
+{
+    low_ = std::move(low);
+    high_ = std::move(high);
+    lowStored_ = StoredPrefix(low_);
+    highStored_ = StoredPrefix(high_);
+}
+
+bool TagOrder::BelowLow()
+{
+    if (lowStored_.empty() || !cursor_.Valid()) return false;
+    std::string_view key = cursor_.Key();
+    return key.substr(0, lowStored_.size()) < std::string_view(lowStored_);
+}
+
+bool TagOrder::AboveHigh()
+{
+    if (highStored_.empty() || !cursor_.Valid()) return false;
+    std::string_view key = cursor_.Key();
+    return key.substr(0, highStored_.size()) > std::string_view(highStored_);
+}
+
+std::uint32_t TagOrder::Current()
+{
+    if (!cursor_.Valid() || AboveHigh() || BelowLow()) return 0;
+    return cursor_.RecNo();
+}
+
+std::uint32_t TagOrder::SeekFirst(std::string_view key)
+{
+    IndexTag* tag = Tag();
+    if (!tag) return 0;
+    std::string probe = Probe(key);
+    tag->tag->SeekSoft(probe, cursor_);
+    if (cursor_.Valid() && BelowLow()) tag->tag->SeekSoft(Probe(low_), cursor_);
+    return Current();
+}
+
+bool TagOrder::CursorMatches(std::string_view key, bool exact)
+{
+    IndexTag* tag = Tag();
+    if (!tag || !cursor_.Valid()) return false;
+    std::string probe = Probe(key);
+    std::string stored = tag->tag->FormKey(probe);
+    if (tag->spec.keyType == dbfcdx::CdxKeyType::Character && !exact) stored.resize(probe.size());
+    std::string_view have = cursor_.Key();
+    return have.substr(0, stored.size()) == std::string_view(stored) &&
+           (!exact || have.size() == stored.size());
+}
+
+std::uint32_t TagOrder::First()
+{
+    IndexTag* tag = Tag();
+    if (!tag) return 0;
+    if (!low_.empty()) {
+        tag->tag->SeekSoft(Probe(low_), cursor_);
+    } else {
+        tag->tag->First(cursor_);
+    }
+    return Current();
+}
+
+std::uint32_t TagOrder::Last()
+{
+    IndexTag* tag = Tag();
+    if (!tag) return 0;
+    if (!high_.empty()) {
+        // The last key whose prefix is not above the high bound.
+        tag->tag->SeekSoft(Probe(high_), cursor_);
+        while (cursor_.Valid() && !AboveHigh()) tag->tag->Next(cursor_);
+        if (cursor_.Valid()) {
+            tag->tag->Prev(cursor_);
+        } else {
+            tag->tag->Last(cursor_);
+        }
+    } else {
+        tag->tag->Last(cursor_);
+    }
+    return Current();
+}
+
+bool TagOrder::Locate(std::uint32_t recno)
+{
+    IndexTag* tag = Tag();
+    if (!tag) return false;
+    if (cursor_.Valid() && cursor_.RecNo() == recno) return true;
+    std::string error, key;
+    if (recno == 0 || recno > table_.RecordCount() ||
+        !table_.ReadRecord(recno, image_.data(), error))
+        return false;
+    table_.Indexes().MakeKey(*tag, image_.data(), key);
+    tag->tag->SeekEntry(key, recno, cursor_);
+    return cursor_.Valid() && cursor_.RecNo() == recno;
+}
+
+std::uint32_t TagOrder::Next(std::uint32_t current)
+{
+    IndexTag* tag = Tag();
+    if (!tag) return 0;
+    if (current == 0 || current > table_.RecordCount()) return 0;
+    bool on = Locate(current);
+    if (on) tag->tag->Next(cursor_);
+    if (cursor_.Valid() && BelowLow()) tag->tag->SeekSoft(Probe(low_), cursor_);
+    return Current();
+}
+
+std::uint32_t TagOrder::Prev(std::uint32_t current)
+{
+    IndexTag* tag = Tag();
+    if (!tag) return 0;
+    if (current == 0 || current > table_.RecordCount()) return Last();
+    Locate(current);
+    if (cursor_.Valid()) {
+        tag->tag->Prev(cursor_);
+    } else {
+        tag->tag->Last(cursor_);
+    }
+    if (cursor_.Valid() && AboveHigh()) return Last();
+    return Current();
+}
+
+std::string TagOrder::KeyText(const char* image, std::uint32_t recno)
+{
+    IndexTag* tag = Tag();
+    if (!tag) return std::string();
+    dbfexpr::ExprContext context = table_.Indexes().Context(recno);
+    dbfexpr::ExprValue value;
+    if (!tag->key->Evaluate(reinterpret_cast<const std::uint8_t*>(image), table_.recordLength(),
+                            context, value))
+        return std::string();
+    switch (value.type) {
+    case dbfexpr::ExprType::Numeric: return NumberText(value.number);
+    case dbfexpr::ExprType::Date: {
+        char out[8];
+        dbfexpr::ExprDbfFromJulian(std::int32_t(value.number), out);
+        return std::string(out, 8);
+    }
+    case dbfexpr::ExprType::Logical: return value.logical ? "T" : "F";
+    default: return std::string(value.text);
+    }
+}
+
+}  // namespace dbf

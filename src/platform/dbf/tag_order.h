@@ -1,0 +1,63 @@
+// The order of an index tag, with its scope: walks the tag's keys through a
+// CDX cursor. A record number the cursor does not stand on is found again by
+// its key, so moves work from any record (also one the tag leaves out).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/dbf/record_order.h"
+#include "platform/dbf/table_indexes.h"
+
+namespace dbf {
+
+class TagOrder final : public RecordOrder {
+public:
+    TagOrder(DbfTable& table, IndexFile* file, std::string tagName);
+
+    // The tag, null when it is gone (file closed, tag deleted).
+    IndexTag* Tag();
+    IndexFile* file() const { return file_; }
+
+    std::uint32_t First() override;
+    std::uint32_t Last() override;
+    std::uint32_t Next(std::uint32_t current) override;
+    std::uint32_t Prev(std::uint32_t current) override;
+
+    // Places the cursor on the first key not below `key` (within the scope)
+    // and gives its record, 0 past the end.
+    std::uint32_t SeekFirst(std::string_view key);
+    // Whether the cursor's key matches `key`: exact compares the whole key
+    // (the probe blank-padded), otherwise the probe's length.
+    bool CursorMatches(std::string_view key, bool exact);
+
+    // Scope bounds in key text form; both empty: none.
+    void SetScope(std::string low, std::string high);
+    const std::string& scopeLow() const { return low_; }
+    const std::string& scopeHigh() const { return high_; }
+
+    // Key of a record image as text (numbers as their value, dates yyyymmdd).
+    std::string KeyText(const char* image, std::uint32_t recno);
+
+private:
+    // Expression form of a key text for this tag.
+    std::string Probe(std::string_view text);
+    // Stored form (collation applied) of a probe, cut to what it compares.
+    std::string StoredPrefix(std::string_view text);
+    bool Locate(std::uint32_t recno);  // true: the cursor stands on recno
+    bool BelowLow();
+    bool AboveHigh();
+    std::uint32_t Current();
+
+    DbfTable& table_;
+    IndexFile* file_;
+    std::string name_;
+    IndexTag* tag_ = nullptr;
+    std::uint64_t generation_ = 0;
+    dbfcdx::CdxCursor cursor_;
+    std::string low_, high_, lowStored_, highStored_;
+    std::vector<char> image_;
+};
+
+}  // namespace dbf
