@@ -138,8 +138,22 @@ void TCanvas::BeginOn(QPaintDevice* device, QImage* image)
     image_ = image;
 }
 
+void TCanvas::BeginWith(QPainter* painter)
+{
+    Release();
+    external_ = painter;
+    device_ = painter->device();
+    painter->save();
+}
+
 void TCanvas::Release()
 {
+    if (external_) {
+        external_->restore();
+        external_ = nullptr;
+        device_ = nullptr;
+        return;
+    }
     if (painter_) {
         painter_->end();
         painter_.reset();
@@ -148,6 +162,8 @@ void TCanvas::Release()
 
 QPainter* TCanvas::Painter()
 {
+    if (external_)
+        return external_;
     if (!device_)
         return nullptr;
     if (image_ && image_->isNull())
@@ -164,14 +180,14 @@ QPainter* TCanvas::Painter()
 
 void TCanvas::ApplyPen()
 {
-    QPainter* p = painter_.get();
+    QPainter* p = Painter();
     p->setPen(Pen.ToQPen());
     p->setCompositionMode(Pen.Mode == pmXor || Pen.Mode == pmNotXor || Pen.Mode == pmNot
                               ? QPainter::RasterOp_SourceXorDestination
                               : QPainter::CompositionMode_SourceOver);
 }
 
-void TCanvas::ApplyBrush() { painter_->setBrush(Brush.ToQBrush()); }
+void TCanvas::ApplyBrush() { Painter()->setBrush(Brush.ToQBrush()); }
 
 void TCanvas::MoveTo(int X, int Y) { PenPos = {X, Y}; }
 

@@ -115,6 +115,9 @@ public:
 
     // Binding to a device; used by the framework.
     void BeginOn(QPaintDevice* device, QImage* image = nullptr);
+    // Draws through a painter that is already active (an item delegate's)
+    // until Release; its state is restored then.
+    void BeginWith(QPainter* painter);
     void Release();
     bool HandleAllocated() const { return device_ != nullptr; }
     QPainter* Painter();
@@ -125,6 +128,7 @@ private:
     QPaintDevice* device_ = nullptr;
     QImage* image_ = nullptr;  // set when the device is a bitmap
     std::unique_ptr<QPainter> painter_;
+    QPainter* external_ = nullptr;
 };
 
 class TGraphic : public TPersistent {

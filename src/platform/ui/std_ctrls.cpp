@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -113,6 +114,8 @@ public:
     }
     void Delete(int i) override { delete box_->List()->takeItem(CheckIndex(i)); }
     void Clear() override { box_->List()->clear(); }
+    void* Objects(int i) const override { return reinterpret_cast<void*>(Item(i)->data(Qt::UserRole).value<quintptr>()); }
+    void SetObjects(int i, void* obj) override { Item(i)->setData(Qt::UserRole, QVariant::fromValue(quintptr(obj))); }
 
 private:
     int CheckIndex(int i) const
@@ -485,9 +488,47 @@ TRect TGroupBox::AdjustClientRect() const
 }
 
 // ---- TListBox ------------------------------------------------------------
+namespace {
+
+// Paints owner-drawn items through the list box; plain items as Qt does.
+class TListBoxDelegate : public QStyledItemDelegate {
+public:
+    TListBoxDelegate(TListBox* box, QObject* parent) : QStyledItemDelegate(parent), box_(box) {}
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        if (box_->Style() == lbStandard || !box_->CanDispatch()) {
+            QStyledItemDelegate::paint(painter, option, index);
+            return;
+        }
+        TOwnerDrawState state;
+        if (option.state & QStyle::State_Selected) state.Include(odSelected);
+        if (option.state & QStyle::State_HasFocus) state.Include(odFocused);
+        if (!(option.state & QStyle::State_Enabled)) state.Include(odDisabled);
+        const QRect& r = option.rect;
+        box_->PaintItem(painter, Bounds(r.x(), r.y(), r.width(), r.height()), index.row(), state);
+    }
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        int width = box_->Columns() > 0 ? box_->ClientWidth() / box_->Columns() : box_->ClientWidth();
+        int height = box_->ItemHeight();
+        if (box_->Style() == lbOwnerDrawVariable)
+            box_->MeasureItem(index.row(), height);
+        else if (box_->Style() == lbStandard)
+            height = std::max(height, QStyledItemDelegate::sizeHint(option, index).height());
+        return QSize(std::max(1, width), std::max(1, height));
+    }
+
+private:
+    TListBox* box_;
+};
+
+}  // namespace
+
 TListBox::TListBox(TComponent* AOwner) : TWinControl(AOwner), items_(new TListWidgetStrings(this))
 {
     auto* l = new QListWidget();
+    l->setItemDelegate(new TListBoxDelegate(this, l));
+    l->setUniformItemSizes(false);
     SetHandle(l);
     SetTabStop(true);
     SetColor(clWindow);
@@ -501,7 +542,96 @@ TListBox::TListBox(TComponent* AOwner) : TWinControl(AOwner), items_(new TListWi
     });
 }
 
-TListBox::~TListBox() { delete items_; }
+TListBox::~TListBox()
+{
+    BeginDestroy();
+    delete items_;
+}
+
+void TListBox::SetStyle(TListBoxStyle v)
+{
+    style_ = v;
+    UpdateLayout();
+}
+
+void TListBox::SetColumns(int v)
+{
+    columns_ = std::max(0, v);
+    UpdateLayout();
+}
+
+void TListBox::SetItemHeight(int v)
+{
+    if (v > 0)
+        itemHeight_ = v;
+    UpdateLayout();
+}
+
+void TListBox::Resize()
+{
+    TWinControl::Resize();
+    UpdateLayout();
+}
+
+void TListBox::UpdateLayout()
+{
+    QListWidget* l = List();
+    l->setFlow(QListView::TopToBottom);
+    l->setWrapping(columns_ > 0);
+    l->setResizeMode(QListView::Adjust);
+    l->setHorizontalScrollBarPolicy(columns_ > 0 ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    l->setSpacing(0);
+    l->doItemsLayout();
+    l->viewport()->update();
+}
+
+TRect TListBox::ItemRect(int Index) const
+{
+    if (Index < 0 || Index >= Count())
+        return {};
+    QRect r = List()->visualItemRect(List()->item(Index));
+    return Bounds(r.x(), r.y(), r.width(), r.height());
+}
+
+int TListBox::ItemAtPos(TPoint Pos, bool Existing) const
+{
+    QListWidgetItem* item = List()->itemAt(Pos.X, Pos.Y);
+    if (item)
+        return List()->row(item);
+    return Existing ? -1 : Count();
+}
+
+void TListBox::PaintItem(QPainter* painter, const TRect& rect, int index, TOwnerDrawState state)
+{
+    canvas_.BeginWith(painter);
+    canvas_.Font.Assign(Font());
+    canvas_.Brush.Style = bsSolid;
+    canvas_.Brush.Color = Color();
+    if (state.Contains(odSelected)) {
+        canvas_.Brush.Color = clHighlight;
+        canvas_.Font.SetColor(clHighlightText);
+    }
+    painter->setClipRect(QRect(rect.Left, rect.Top, rect.Width(), rect.Height()));
+    Dispatch([&] { DrawItem(index, rect, state); });
+    canvas_.Release();
+}
+
+void TListBox::DrawItem(int Index, TRect Rect, TOwnerDrawState State)
+{
+    if (OnDrawItem) {
+        OnDrawItem(this, Index, Rect, State);
+        return;
+    }
+    canvas_.FillRect(Rect);
+    if (Index >= 0 && Index < Count())
+        canvas_.TextOut(Rect.Left + 2, Rect.Top, items_->Get(Index));
+}
+
+void TListBox::MeasureItem(int Index, int& Height)
+{
+    if (OnMeasureItem)
+        OnMeasureItem(this, Index, Height);
+}
 
 QListWidget* TListBox::List() const { return static_cast<QListWidget*>(Handle()); }
 int TListBox::ItemIndex() const { return List()->currentRow(); }

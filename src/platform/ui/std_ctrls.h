@@ -27,6 +27,15 @@ public:
     virtual void Insert(int i, const QString& s) = 0;
     virtual void Delete(int i) = 0;
     virtual void Clear() = 0;
+    // The object slot of an item (not owned); lists without slots give nullptr.
+    virtual void* Objects(int i) const { return nullptr; }
+    virtual void SetObjects(int i, void* obj) {}
+    int AddObject(const QString& s, void* obj)
+    {
+        int i = Add(s);
+        SetObjects(i, obj);
+        return i;
+    }
 
     QString operator[](int i) const { return Get(i); }
     QString Strings(int i) const { return Get(i); }
@@ -197,10 +206,36 @@ protected:
     void TextChanged() override;
 };
 
+enum TListBoxStyle { lbStandard, lbOwnerDrawFixed, lbOwnerDrawVariable };
+enum TOwnerDrawStateItem { odSelected, odGrayed, odDisabled, odChecked, odFocused, odDefault };
+using TOwnerDrawState = TSet<TOwnerDrawStateItem>;
+using TDrawItemEvent = std::function<void(TWinControl* Control, int Index, TRect Rect, TOwnerDrawState State)>;
+using TMeasureItemEvent = std::function<void(TWinControl* Control, int Index, int& Height)>;
+
+// A list of texts; with an owner-draw style each item is painted by
+// DrawItem (OnDrawItem) through the list's canvas; Columns > 0 lays the
+// items out in columns, top to bottom, scrolling sideways.
 class TListBox : public TWinControl {
 public:
     explicit TListBox(TComponent* AOwner);
     ~TListBox() override;
+    TListBoxStyle Style() const { return style_; }
+    void SetStyle(TListBoxStyle v);
+    int Columns() const { return columns_; }
+    void SetColumns(int v);
+    int ItemHeight() const { return itemHeight_; }
+    void SetItemHeight(int v);
+    // Item rectangle in client coordinates (empty when not laid out).
+    TRect ItemRect(int Index) const;
+    // Item at a client point; -1 (or Count when not Existing) when none.
+    int ItemAtPos(TPoint Pos, bool Existing) const;
+    TCanvas* Canvas() override { return &canvas_; }
+    TDrawItemEvent OnDrawItem;
+    TMeasureItemEvent OnMeasureItem;
+    virtual void DrawItem(int Index, TRect Rect, TOwnerDrawState State);
+    virtual void MeasureItem(int Index, int& Height);
+    // Used by the item delegate.
+    void PaintItem(QPainter* painter, const TRect& rect, int index, TOwnerDrawState state);
     TItemStrings* Items() const { return items_; }
     int ItemIndex() const;
     void SetItemIndex(int v);
@@ -214,14 +249,21 @@ public:
     void SetSorted(bool v);
     int TopIndex() const;
     void SetTopIndex(int v);
-    int ItemHeight = 13;
     void Clear() { items_->Clear(); }
     QListWidget* List() const;
 
+protected:
+    void Resize() override;
+
 private:
+    void UpdateLayout();
     TItemStrings* items_;
+    TCanvas canvas_;
     bool multiSelect_ = false;
     bool sorted_ = false;
+    TListBoxStyle style_ = lbStandard;
+    int columns_ = 0;
+    int itemHeight_ = 16;
 };
 
 class TComboBox : public TWinControl {

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QListWidget>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <gtest/gtest-spi.h>
@@ -520,4 +521,41 @@ TEST(Controls, ListsChecksPagesAndStatusBar)
     EXPECT_EQ(bit->Caption(), "&Nein");
     EXPECT_EQ(bit->ModalResult, mrNo);
     EXPECT_TRUE(bit->Cancel);
+}
+
+TEST(Controls, OwnerDrawnListInColumns)
+{
+    TForm form(nullptr);
+    form.SetClientWidth(300);
+    form.SetClientHeight(200);
+    auto* list = new TListBox(&form);
+    list->SetParent(&form);
+    list->SetBounds(0, 0, 200, 84);
+    list->SetStyle(lbOwnerDrawFixed);
+    list->SetItemHeight(20);
+    list->SetColumns(2);
+    int marker = 7;
+    for (int i = 0; i < 6; ++i)
+        list->Items()->AddObject(QString::number(i), i == 5 ? &marker : nullptr);
+    std::vector<int> drawn;
+    list->OnDrawItem = [&](TWinControl* c, int index, TRect r, TOwnerDrawState state) {
+        drawn.push_back(index);
+        TCanvas* canvas = static_cast<TListBox*>(c)->Canvas();
+        canvas->Brush.Color = state.Contains(odSelected) ? clRed : clBlue;
+        canvas->FillRect(r);
+    };
+    list->SetItemIndex(1);
+    form.Show();
+    QImage img = list->List()->viewport()->grab().toImage();
+    EXPECT_FALSE(drawn.empty());
+    TRect first = list->ItemRect(0), second = list->ItemRect(1), fifth = list->ItemRect(4);
+    EXPECT_EQ(first.Height(), 20);
+    EXPECT_EQ(second.Top, 20);
+    EXPECT_GT(fifth.Left, first.Left);  // the fifth item starts the second column
+    EXPECT_EQ(img.pixelColor(first.Left + 5, first.Top + 5), QColor(0, 0, 255));
+    EXPECT_EQ(img.pixelColor(second.Left + 5, second.Top + 5), QColor(255, 0, 0));
+    EXPECT_EQ(list->ItemAtPos(Point(fifth.Left + 3, fifth.Top + 3), true), 4);
+    EXPECT_EQ(list->Items()->Objects(5), &marker);
+    EXPECT_EQ(list->Items()->Objects(0), nullptr);
+    form.Hide();
 }
