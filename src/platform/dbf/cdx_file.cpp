@@ -562,6 +562,45 @@ void CdxTag::RemoveFromParent(std::vector<PathStep>& path, std::size_t level)
     }
 }
 
+// A leaf that has become small joins a sibling under the same parent when
+// both fit in three quarters of a page: the left page of the two gives its
+// keys to the right one and is freed. The margin keeps a page from being
+// split and merged in turn.
+void CdxTag::MergeLeaves(std::vector<PathStep>& path, std::size_t level)
+{
+    const std::uint32_t page = path[level].page;
+    const CdxNode& parent = file_.Node(*this, path[level - 1].page);
+    const std::size_t index = path[level - 1].index;
+    const CdxNode& leaf = file_.Node(*this, page);
+    if (CdxNodeBytes(leaf, format_) > kPageSize / 2)
+        return;
+    auto tryJoin = [&](std::uint32_t leftPage, std::uint32_t rightPage, std::size_t leftIndex) {
+        const CdxNode& left = file_.Node(*this, leftPage);
+        const CdxNode& right = file_.Node(*this, rightPage);
+        if (!left.leaf || !right.leaf || left.right != rightPage)
+            return false;
+        CdxNode merged;
+        merged.keys = left.keys + right.keys;
+        merged.recnos = left.recnos;
+        merged.recnos.insert(merged.recnos.end(), right.recnos.begin(), right.recnos.end());
+        if (CdxNodeBytes(merged, format_) > kPageSize * 3 / 4)
+            return false;
+        CdxNode& target = file_.Node(*this, rightPage);
+        target.keys = std::move(merged.keys);
+        target.recnos = std::move(merged.recnos);
+        file_.TouchNode(rightPage);
+        std::vector<PathStep> leftPath(path.begin(), path.begin() + level + 1);
+        leftPath[level] = {leftPage, 0};
+        leftPath[level - 1].index = leftIndex;
+        RemoveFromParent(leftPath, level);
+        return true;
+    };
+    if (index + 1 < parent.Count() && tryJoin(page, parent.children[index + 1], index))
+        return;
+    if (index > 0)
+        tryJoin(parent.children[index - 1], page, index - 1);
+}
+
 bool CdxTag::Insert(std::string_view key, std::uint32_t recno)
 {
     return file_.Guarded([&] { return DoInsert(key, recno); });
@@ -631,10 +670,14 @@ bool CdxTag::DoDelete(std::string_view key, std::uint32_t recno)
     if (countKnown_)
         --count_;
     const std::size_t level = path.size() - 1;
-    if (leaf.Count() == 0 && level > 0)
+    if (leaf.Count() == 0 && level > 0) {
         RemoveFromParent(path, level);
-    else if (position.index == leaf.Count())
-        FixParentKeys(path, level);
+    } else {
+        if (position.index == leaf.Count())
+            FixParentKeys(path, level);
+        if (level > 0)
+            MergeLeaves(path, level);
+    }
 
     // A root with a single child hands the root over to it.
     for (;;) {

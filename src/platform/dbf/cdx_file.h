@@ -159,6 +159,7 @@ private:
     void FixParentKeys(const std::vector<PathStep>& path, std::size_t level);
     void SplitNode(std::vector<PathStep>& path, std::size_t level);
     void RemoveFromParent(std::vector<PathStep>& path, std::size_t level);
+    void MergeLeaves(std::vector<PathStep>& path, std::size_t level);
     std::uint32_t LeftmostLeaf(bool rightmost);
     void MarkChanged();
     bool DoInsert(std::string_view key, std::uint32_t recno);

@@ -113,6 +113,14 @@ void CdxLeafCounts(std::string_view previous, std::string_view key, std::uint8_t
         ++duplicates;
 }
 
+std::size_t CdxNodeBytes(const CdxNode& node, const CdxPageFormat& format)
+{
+    if (!node.leaf)
+        return kInteriorHeader + node.Count() * (format.keyLength + 8);
+    const CdxLeafLayout layout = CdxLeafLayoutFor(format.keyLength, MaxRecno(node));
+    return kLeafHeader + node.Count() * layout.entryBytes + LeafDataBytes(node, format);
+}
+
 bool CdxNodeFits(const CdxNode& node, const CdxPageFormat& format)
 {
     if (!node.leaf)

@@ -56,6 +56,8 @@ CdxNode CdxDecodePage(const std::uint8_t* page, const CdxPageFormat& format, std
 // Encodes `node` into 512 bytes; false when it does not fit.
 bool CdxEncodePage(const CdxNode& node, const CdxPageFormat& format, std::uint8_t* page);
 bool CdxNodeFits(const CdxNode& node, const CdxPageFormat& format);
+// Bytes the encoded page uses.
+std::size_t CdxNodeBytes(const CdxNode& node, const CdxPageFormat& format);
 
 // Duplicate and trailing byte counts of one leaf key (see CdxLeafCounts).
 struct CdxLeafCount {

@@ -94,7 +94,7 @@ TEST(CdxFile, BuildsTagsOfEverySizeAndReadsThemBackBothWays)
     lxtest::TempDir dir;
     const std::string path = (dir / "T.CDX").string();
     struct Case { std::size_t count; int keyLength; };
-    const std::vector<Case> cases = {{0, 10}, {1, 10}, {40, 20}, {300, 1}, {5000, 30}, {20000, 160}, {3000, 8}};
+    const std::vector<Case> cases = {{0, 10}, {1, 10}, {40, 20}, {300, 1}, {5000, 30}, {20000, 160}, {3000, 8}, {400, 240}};
     std::vector<std::vector<Entry>> expected;
     {
         auto file = CdxFile::Create(path);
@@ -161,7 +161,7 @@ TEST(CdxFile, RandomInsertsAndDeletesMatchAModel)
 {
     lxtest::TempDir dir;
     const std::string path = (dir / "R.CDX").string();
-    for (int keyLength : {4, 24, 120}) {
+    for (int keyLength : {4, 24, 120, 240}) {
         SCOPED_TRACE(keyLength);
         std::mt19937 rng(static_cast<std::uint32_t>(keyLength));
         std::set<Entry> model;
@@ -308,4 +308,30 @@ TEST(CdxFile, DeletedTagsFreeTheirPagesForLaterUse)
     ASSERT_EQ(again->TagCount(), 1u);
     EXPECT_EQ(again->Tag(0).Count(), 4800u);
     again->Verify();
+}
+
+TEST(CdxFile, ThinnedLeavesMergeSoTheirPagesAreUsedAgain)
+{
+    lxtest::TempDir dir;
+    const std::string path = (dir / "M.CDX").string();
+    auto file = CdxFile::Create(path);
+    std::vector<Entry> entries;
+    for (std::uint32_t i = 1; i <= 6000; ++i)
+        entries.emplace_back(Pad("KEY" + std::to_string(100000 + i * 7), 16), i);
+    CdxTag& tag = file->AddTag(Spec("M", 16), Keys(16, entries));
+    file->Flush();
+    const auto size = std::filesystem::file_size(path);
+    // Thin out every leaf: nine keys in ten go.
+    for (const auto& [key, recno] : entries)
+        if (recno % 10 != 0)
+            ASSERT_TRUE(tag.Delete(key, recno));
+    file->Verify();
+    // New keys after all others (each split leaves a half-full page) go to
+    // the pages the merges gave back: the file does not grow.
+    for (std::uint32_t i = 1; i <= 2000; ++i)
+        ASSERT_TRUE(tag.Insert("NEW" + std::to_string(100000 + i), 10000 + i));
+    file->Flush();
+    file->Verify();
+    EXPECT_EQ(tag.Count(), 2600u);
+    EXPECT_EQ(std::filesystem::file_size(path), size);
 }
