@@ -1,9 +1,9 @@
 #include "shared/general_texts.h"
 
-#include <QCoreApplication>
 
 #include "platform/core/sys_utils.h"
 #include "shared/routine_prompts.h"
+#include "shared/routine_support.h"
 
 QString PfadVonDatei(const QString& pfad, bool mitBackslash)
 {
@@ -93,7 +93,7 @@ void DoppelpunktZuPunkt(QString& text)
     qsizetype pos;
     while ((pos = text.indexOf(u':')) >= 0) {
         text[pos] = u'.';
-        QCoreApplication::processEvents();
+        NachrichtenDurchlassen();
     }
 }
 
@@ -211,7 +211,7 @@ bool IstZahl(const QString& text)
 {
     int wert;
     const bool ok = TryStrToInt(text, wert);
-    QCoreApplication::processEvents();
+    NachrichtenDurchlassen();
     return ok;
 }
 

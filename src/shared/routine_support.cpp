@@ -1,34 +1,28 @@
 #include "shared/routine_support.h"
 
 #include <QCoreApplication>
-#include <QCursor>
-#include <QGuiApplication>
 
 #include "platform/core/win_path.h"
+#include "platform/ui/forms.h"
 
 void NachrichtenDurchlassen()
 {
-    if (QCoreApplication::instance())
-        QCoreApplication::processEvents();
+    Application->ProcessMessages();
 }
 
 bool AnwendungBeendet()
 {
-    return QCoreApplication::closingDown();
+    return QCoreApplication::closingDown() || Application->Terminated();
 }
 
-TSanduhr::TSanduhr()
+TSanduhr::TSanduhr() : vorher_(Screen->Cursor())
 {
-    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
-        QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-        aktiv_ = true;
-    }
+    Screen->SetCursor(crHourGlass);
 }
 
 TSanduhr::~TSanduhr()
 {
-    if (aktiv_)
-        QGuiApplication::restoreOverrideCursor();
+    Screen->SetCursor(vorher_);
 }
 
 std::optional<QString> LinuxPfad(const QString& winPfad)

@@ -12,7 +12,8 @@ void NachrichtenDurchlassen();
 // True once the application is shutting down (long walks stop then).
 bool AnwendungBeendet();
 
-// Shows the hourglass for its lifetime and restores the previous cursor.
+// Shows the hourglass as the screen cursor for its lifetime and then puts
+// back the cursor that was there before.
 class TSanduhr {
 public:
     TSanduhr();
@@ -21,7 +22,7 @@ public:
     TSanduhr& operator=(const TSanduhr&) = delete;
 
 private:
-    bool aktiv_ = false;
+    int vorher_;
 };
 
 // The Linux path of a Windows-form path, nullopt when its drive is missing.

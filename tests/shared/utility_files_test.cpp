@@ -6,6 +6,7 @@
 
 #include "platform/core/drive_map.h"
 #include "platform/core/file_utils.h"
+#include "platform/ui/forms.h"
 #include "routines_test_print.h"
 #include "routines_test_support.h"
 #include "shared/utility_files.h"
@@ -196,7 +197,10 @@ TEST_F(UtilityFiles, CountFiles)
     WriteFile(dir / "unter/tiefer/e.gif", "e");
     fs::create_directory_symlink(dir.path(), dir / "unter/schleife");  // must not loop
     const QString folder = Win(dir.path());
+    Screen->SetCursor(crHandPoint);
     EXPECT_EQ(qktCountFiles(folder, "*.jpg", false, 0, 0), 2);
+    EXPECT_EQ(Screen->Cursor(), crHandPoint);  // the hourglass went again
+    Screen->SetCursor(crDefault);
     EXPECT_EQ(qktCountFiles(folder, "*.jpg", true, 0, 0), 3);
     EXPECT_EQ(qktCountFiles(folder, "*.jpg;*.gif", true, 0, 0), 5);
     EXPECT_EQ(qktCountFiles(folder, "*.*", true, 0, 0), 6);  // "*.*" counts every file
