@@ -508,7 +508,13 @@ bool TQKCopy::CopyOneFile(Run& run, const QString& source, const QString& dest)
 bool TQKCopy::CopyBytes(Run& run, const QString& source, const QString& target)
 {
     std::vector<char> buffer(bufferSize_);
-    TFileStream in(source, fmOpenRead | fmShareDenyWrite);
+    // The open and create errors carry the file name as their message.
+    std::unique_ptr<TFileStream> in;
+    try {
+        in = std::make_unique<TFileStream>(source, fmOpenRead | fmShareDenyWrite);
+    } catch (const EFOpenError&) {
+        throw EFOpenError(source);
+    }
     const TDateTime date = CopyDate ? FileDateTime(source) : 0;
     const int attr = CopyAttrib ? FileGetAttr(source) : 0;
 
@@ -527,7 +533,7 @@ bool TQKCopy::CopyBytes(Run& run, const QString& source, const QString& target)
     const QString writeError = QStringLiteral("Fehler beim schreiben von ") + target +
                                QStringLiteral(". Ziel-Datenträger voll ?");
     for (;;) {
-        const int64_t read = in.Read(buffer.data(), bufferSize_);
+        const int64_t read = in->Read(buffer.data(), bufferSize_);
         if (read > 0 && out->write(buffer.data(), read) != read)
             throw EWriteError(writeError);
         if (ProcessMessages)

@@ -287,7 +287,12 @@ TEST_F(QKCopy, MissingSourceFile)
     copy.ShowCopyDialog = true;
     TPromptScript script;
     script.Answer(mrIgnore);
-    EXPECT_THROW(copy.Execute(), EFOpenError);
+    try {
+        copy.Execute();
+        ADD_FAILURE() << "no exception";
+    } catch (const EFOpenError& e) {
+        EXPECT_EQ(e.Message, W("fehlt.jpg"));
+    }
     EXPECT_EQ(events, QStringList({"Start", "1 fehlt.jpg -> ziel\\fehlt.jpg"}));
     EXPECT_EQ(TQKCopy::CopyForm(), nullptr);
     EXPECT_FALSE(fs::exists(dir / "ziel" / "fehlt.jpg"));
