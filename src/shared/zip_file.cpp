@@ -47,7 +47,9 @@ void TLPStr::SaveToStream(TStream& stream) const {
 
 TZipFile::TZipFile(TComponent* AOwner) : TZipLibrary(AOwner) {}
 
-TZipFile::~TZipFile() { BeginDestroy(); }
+TZipFile::~TZipFile() {
+    BeginDestroy();
+}
 
 uint16_t TZipFile::MultiVolWord() const {
     static const std::pair<TMultiVolFlag, uint16_t> kBits[] = {
@@ -117,7 +119,8 @@ ZipOptions TZipFile::BuildOptions() const {
     };
     o.major = status(OnMajorCallback);
     o.minor = status(OnMinorCallback);
-    o.message = [this](int id, int type, int p1, int p2, const std::string& t1, const std::string& t2) {
+    o.message = [this](int id, int type, int p1, int p2, const std::string& t1,
+                       const std::string& t2) {
         int32_t result = 0;
         if (OnMessageCallback)
             OnMessageCallback(uint16_t(id), uint16_t(type), p1, p2, QString::fromStdString(t1),
@@ -154,8 +157,10 @@ bool TZipFile::Execute(int32_t Command) {
     bool mapped = archive.has_value();
     for (const QString& line : lpszItemList.Text().split('\n', Qt::SkipEmptyParts)) {
         QString item = line.trimmed();
-        if (item.size() >= 2 && item.startsWith('"') && item.endsWith('"')) item = item.mid(1, item.size() - 2);
-        std::optional<std::string> path = Command == kZipDelete ? item.toStdString() : MapPath(item);
+        if (item.size() >= 2 && item.startsWith('"') && item.endsWith('"'))
+            item = item.mid(1, item.size() - 2);
+        std::optional<std::string> path =
+            Command == kZipDelete ? item.toStdString() : MapPath(item);
         if (!path) {
             mapped = false;
             break;
@@ -164,7 +169,8 @@ bool TZipFile::Execute(int32_t Command) {
     }
     if (!mapped) {
         ReturnCode = archive ? kZipErrSource : kZipErrArchive;
-        if (o.message) o.message(ReturnCode, 0, 0, 0, "drive not mapped", lpszZipFile.Text().toStdString());
+        if (o.message)
+            o.message(ReturnCode, 0, 0, 0, "drive not mapped", lpszZipFile.Text().toStdString());
         return false;
     }
     o.zipFile = *archive;

@@ -66,9 +66,9 @@ struct TDZRename {
 using PDZRename = TDZRename*;
 
 using TStatusCallback = std::function<void(const QString& szItem, int32_t Percent, bool& DoCancel)>;
-using TMessageCallback = std::function<void(uint16_t MsgID, uint16_t mbType, int32_t p1, int32_t p2,
-                                            const QString& lpsz1, const QString& lpsz2,
-                                            int32_t& RtnResult)>;
+using TMessageCallback =
+    std::function<void(uint16_t MsgID, uint16_t mbType, int32_t p1, int32_t p2,
+                       const QString& lpsz1, const QString& lpsz2, int32_t& RtnResult)>;
 using TRenameCallback = std::function<void(PDZRename dzr)>;
 
 class TZipLibrary : public TComponent {
@@ -86,22 +86,52 @@ public:
 };
 
 enum TZipFlag {
-    RecurseFlag, PathForTempFlag, FixFlag, FixHarderFlag, IncludeVolumeFlag,
-    DeleteOriginalFlag, GrowExistingFlag, NoDirectoryNamesFlag, AddCommentFlag, AfterDateFlag,
-    OldAsLatestFlag, IncludeOnlyFollowingFlag, ExcludeFollowingFlag, NoDirectoryEntriesFlag,
-    IncludeSysHiddenFlag, bDiagnostic
+    RecurseFlag,
+    PathForTempFlag,
+    FixFlag,
+    FixHarderFlag,
+    IncludeVolumeFlag,
+    DeleteOriginalFlag,
+    GrowExistingFlag,
+    NoDirectoryNamesFlag,
+    AddCommentFlag,
+    AfterDateFlag,
+    OldAsLatestFlag,
+    IncludeOnlyFollowingFlag,
+    ExcludeFollowingFlag,
+    NoDirectoryEntriesFlag,
+    IncludeSysHiddenFlag,
+    bDiagnostic
 };
 using TZipFlags = TSet<TZipFlag>;
 
-enum TZipFormat { DosifyFlag, EncryptFlag, DontCompressTheseSuffixesFlag, ConvertLFtoCRLFFlag, QuietFlag };
+enum TZipFormat {
+    DosifyFlag,
+    EncryptFlag,
+    DontCompressTheseSuffixesFlag,
+    ConvertLFtoCRLFFlag,
+    QuietFlag
+};
 using TZipFormats = TSet<TZipFormat>;
 
-enum TMultiVolFlag { MV_USEMULTI, MV_FORMAT, MV_LOWDENSE, MV_WIPE, MV_SUBDIR, MV_SYSHIDE, MV_CDFIRST };
+enum TMultiVolFlag {
+    MV_USEMULTI,
+    MV_FORMAT,
+    MV_LOWDENSE,
+    MV_WIPE,
+    MV_SUBDIR,
+    MV_SYSHIDE,
+    MV_CDFIRST
+};
 using TMultiVolFlags = TSet<TMultiVolFlag>;
 
 enum TZipSubOption {
-    ZSO_RELATIVEPATH, ZSO_MINORCANCEL, ZSO_EXTERNALPROG, ZSO_EXTPROGCANCEL,
-    ZSO_IGNORELONGNAMES, ZSO_MANGLELONGNAMES
+    ZSO_RELATIVEPATH,
+    ZSO_MINORCANCEL,
+    ZSO_EXTERNALPROG,
+    ZSO_EXTPROGCANCEL,
+    ZSO_IGNORELONGNAMES,
+    ZSO_MANGLELONGNAMES
 };
 using TZipSubOptions = TSet<TZipSubOption>;
 
@@ -116,8 +146,8 @@ public:
     TMultiVolFlags wMultiVolControl;
     TZipSubOptions wZipSubOptions;
 
-    TLPStr lpszZipFile, lpszItemList, lpszEncryptCode, lpszExtProgTitle, lpszTempPath,
-        lpszComment, lpszDate, lpszIncludeFollowing, lpszExcludeFollowing, lpszStoreSuffixes;
+    TLPStr lpszZipFile, lpszItemList, lpszEncryptCode, lpszExtProgTitle, lpszTempPath, lpszComment,
+        lpszDate, lpszIncludeFollowing, lpszExcludeFollowing, lpszStoreSuffixes;
 
     // The library's answer to the last command (0 = success).
     int32_t ReturnCode = 0;

@@ -27,7 +27,8 @@ std::string Shell(const std::string& cmd, int* status = nullptr) {
     FILE* p = popen((cmd + " 2>&1").c_str(), "r");
     std::array<char, 4096> buf;
     size_t n;
-    while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) out.append(buf.data(), n);
+    while ((n = fread(buf.data(), 1, buf.size(), p)) > 0)
+        out.append(buf.data(), n);
     int rc = pclose(p);
     if (status) *status = WEXITSTATUS(rc);
     return out;
@@ -39,17 +40,27 @@ QString WinPath(const fs::path& p) {
 
 // Every Boolean option of the native structure, by name.
 std::vector<std::pair<const char*, bool>> Flags(const ZipOptions& o) {
-    return {{"recurse", o.recurse}, {"pathForTemp", o.pathForTemp}, {"fix", o.fix},
-            {"fixHarder", o.fixHarder}, {"includeVolume", o.includeVolume},
-            {"deleteOriginal", o.deleteOriginal}, {"growExisting", o.growExisting},
-            {"noDirectoryNames", o.noDirectoryNames}, {"addComment", o.addComment},
-            {"afterDate", o.afterDate}, {"oldAsLatest", o.oldAsLatest},
+    return {{"recurse", o.recurse},
+            {"pathForTemp", o.pathForTemp},
+            {"fix", o.fix},
+            {"fixHarder", o.fixHarder},
+            {"includeVolume", o.includeVolume},
+            {"deleteOriginal", o.deleteOriginal},
+            {"growExisting", o.growExisting},
+            {"noDirectoryNames", o.noDirectoryNames},
+            {"addComment", o.addComment},
+            {"afterDate", o.afterDate},
+            {"oldAsLatest", o.oldAsLatest},
             {"includeOnlyFollowing", o.includeOnlyFollowing},
-            {"excludeFollowing", o.excludeFollowing}, {"noDirectoryEntries", o.noDirectoryEntries},
-            {"includeSysHidden", o.includeSysHidden}, {"diagnostic", o.diagnostic},
-            {"dosify", o.dosify}, {"encrypt", o.encrypt},
+            {"excludeFollowing", o.excludeFollowing},
+            {"noDirectoryEntries", o.noDirectoryEntries},
+            {"includeSysHidden", o.includeSysHidden},
+            {"diagnostic", o.diagnostic},
+            {"dosify", o.dosify},
+            {"encrypt", o.encrypt},
             {"dontCompressSuffixes", o.dontCompressSuffixes},
-            {"convertLfToCrlf", o.convertLfToCrlf}, {"quiet", o.quiet}};
+            {"convertLfToCrlf", o.convertLfToCrlf},
+            {"quiet", o.quiet}};
 }
 
 TEST(TZipFile, CommandsOutsideOneToNineNeverReachTheLibrary) {
@@ -73,22 +84,32 @@ TEST(TZipFile, OptionsReachTheLibraryAsSet) {
     TZipFile zip(nullptr);
     ZipOptions o = zip.BuildOptions();
     EXPECT_EQ(o.compFactor, 5);
-    for (auto [name, value] : Flags(o)) EXPECT_FALSE(value) << name;
+    for (auto [name, value] : Flags(o))
+        EXPECT_FALSE(value) << name;
 
     zip.Options = {RecurseFlag, bDiagnostic};
     o = zip.BuildOptions();
     for (auto [name, value] : Flags(o))
-        EXPECT_EQ(value, std::string(name) == "recurse" || std::string(name) == "diagnostic") << name;
+        EXPECT_EQ(value, std::string(name) == "recurse" || std::string(name) == "diagnostic")
+            << name;
 
     zip.ZipFormats = {EncryptFlag, QuietFlag};
     o = zip.BuildOptions();
     EXPECT_TRUE(o.encrypt && o.quiet && !o.dosify && !o.dontCompressSuffixes && !o.convertLfToCrlf);
 
-    struct Words { TMultiVolFlags mv; uint16_t mvWord; TZipSubOptions sub; uint16_t subWord; };
+    struct Words {
+        TMultiVolFlags mv;
+        uint16_t mvWord;
+        TZipSubOptions sub;
+        uint16_t subWord;
+    };
     const Words words[] = {
         {{MV_USEMULTI, MV_FORMAT}, 0x8001, {ZSO_RELATIVEPATH}, 1},
         {{MV_LOWDENSE, MV_WIPE, MV_SUBDIR}, 0x0302, {ZSO_MINORCANCEL, ZSO_EXTERNALPROG}, 6},
-        {{MV_SYSHIDE, MV_CDFIRST}, 0x1400, {ZSO_EXTPROGCANCEL, ZSO_IGNORELONGNAMES, ZSO_MANGLELONGNAMES}, 56},
+        {{MV_SYSHIDE, MV_CDFIRST},
+         0x1400,
+         {ZSO_EXTPROGCANCEL, ZSO_IGNORELONGNAMES, ZSO_MANGLELONGNAMES},
+         56},
         {{}, 0, {}, 0},
     };
     for (const Words& w : words) {
@@ -138,14 +159,18 @@ protected:
 TEST_F(TZipFileRun, AddThenUpdateMakesAStandardArchiveWithGermanNames) {
     zip->wZipSubOptions = {ZSO_RELATIVEPATH};
     std::vector<int> minor;
-    zip->OnMinorCallback = [&](const QString&, int32_t percent, bool&) { minor.push_back(percent); };
+    zip->OnMinorCallback = [&](const QString&, int32_t percent, bool&) {
+        minor.push_back(percent);
+    };
     ASSERT_TRUE(Pack(WinPath(data / "BILDER.*").toUpper()));  // command 4, upper-cased path
     EXPECT_EQ(zip->ReturnCode, 0);
     EXPECT_FALSE(minor.empty());
     lxtest::WriteFile(data / "Bilder.FPT", "neues memo mit mehr Text");
-    struct utimbuf later {time(nullptr) + 10, time(nullptr) + 10};
+    struct utimbuf later {
+        time(nullptr) + 10, time(nullptr) + 10
+    };
     utime((data / "Bilder.FPT").c_str(), &later);
-    ASSERT_TRUE(Pack(WinPath(data / "*.txt")));  // command 3
+    ASSERT_TRUE(Pack(WinPath(data / "*.txt")));       // command 3
     ASSERT_TRUE(Pack(WinPath(data / "Bilder.FPT")));  // command 3 replaces the newer file
 
     int status = -1;
@@ -160,9 +185,11 @@ TEST_F(TZipFileRun, AddThenUpdateMakesAStandardArchiveWithGermanNames) {
 TEST_F(TZipFileRun, CancelThroughTheEventIsNoSuccess) {
     lxtest::WriteFile(data / "gross.bin", std::string(2 << 20, 'x'));
     int messages = 0;
-    zip->OnMajorCallback = [](const QString&, int32_t percent, bool& DoCancel) { DoCancel = percent >= 20; };
-    zip->OnMessageCallback = [&](uint16_t id, uint16_t, int32_t, int32_t, const QString&, const QString&,
-                                 int32_t&) { messages += id == kZipErrCancelled; };
+    zip->OnMajorCallback = [](const QString&, int32_t percent, bool& DoCancel) {
+        DoCancel = percent >= 20;
+    };
+    zip->OnMessageCallback = [&](uint16_t id, uint16_t, int32_t, int32_t, const QString&,
+                                 const QString&, int32_t&) { messages += id == kZipErrCancelled; };
     EXPECT_FALSE(Pack(WinPath(data / "*.*")));
     EXPECT_EQ(zip->ReturnCode, kZipErrCancelled);
     EXPECT_EQ(messages, 1);
@@ -211,10 +238,13 @@ TEST(TLPStr, TextCapacityAndStreams) {
     TMemoryStream out;
     growing.SetText("Grüße");
     growing.SaveToStream(out);
-    EXPECT_EQ(out.Bytes(), QByteArray("Gr\xFC\xDF" "e"));  // Windows-1252, no zero
+    EXPECT_EQ(out.Bytes(), QByteArray("Gr\xFC\xDF"
+                                      "e"));  // Windows-1252, no zero
 
     TMemoryStream in;
-    in.Bytes() = QByteArray("\xC4" "rger");
+    in.Bytes() = QByteArray(
+        "\xC4"
+        "rger");
     TLPStr loaded;
     loaded.LoadFromStream(in);
     EXPECT_EQ(loaded.Text(), QString::fromUtf8("Ärger"));

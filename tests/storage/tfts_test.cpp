@@ -57,22 +57,36 @@ protected:
     std::vector<int> Hits(const char* query) {
         std::vector<int> hits;
         if (fts.SetQuery(query) < 0) return {-1};
-        for (int r = fts.NextRec(); r > 0; r = fts.NextRec()) hits.push_back(r);
+        for (int r = fts.NextRec(); r > 0; r = fts.NextRec())
+            hits.push_back(r);
         return hits;
     }
 };
 
 TEST_F(TFtsTest, KeepsEntryNumbersEqualToRecordNumbers) {
-    BuildAlbum({{"Eins", false}, {"Zwei", false}, {"Drei", true}, {"Vier", false}, {"Fuenf", false}});
-    struct Case { const char* what; std::function<void()> act; int count; const char* query; std::vector<int> hits; };
+    BuildAlbum(
+        {{"Eins", false}, {"Zwei", false}, {"Drei", true}, {"Vier", false}, {"Fuenf", false}});
+    struct Case {
+        const char* what;
+        std::function<void()> act;
+        int count;
+        const char* query;
+        std::vector<int> hits;
+    };
     const Case cases[] = {
         {"5 records, record 3 deleted: 5 entries, entry 3 deleted", [] {}, 5, "drei", {}},
         {"entry 4 still belongs to record 4", [] {}, 5, "vier", {4}},
         {"editing record 2 replaces entry 2 and adds nothing",
-         [&] { EXPECT_EQ(Post(RecordImage("Zwo"), 2, 5), 2); }, 5, "zwo", {2}},
+         [&] { EXPECT_EQ(Post(RecordImage("Zwo"), 2, 5), 2); },
+         5,
+         "zwo",
+         {2}},
         {"the old text of record 2 is gone", [] {}, 5, "zwei", {}},
         {"appending a record adds one entry",
-         [&] { EXPECT_EQ(Post(RecordImage("Sechs"), 6, 6), 6); }, 6, "sechs", {6}},
+         [&] { EXPECT_EQ(Post(RecordImage("Sechs"), 6, 6), 6); },
+         6,
+         "sechs",
+         {6}},
     };
     for (const Case& c : cases) {
         c.act();

@@ -43,7 +43,8 @@ struct Index {
     sqlite3_stmt* recentCount = nullptr;
 
     ~Index() {
-        for (sqlite3_stmt* s : {putMain, putRecent, count, recentCount}) sqlite3_finalize(s);
+        for (sqlite3_stmt* s : {putMain, putRecent, count, recentCount})
+            sqlite3_finalize(s);
         if (db) sqlite3_close_v2(db);
     }
 };
@@ -66,7 +67,8 @@ Index* Find(int handle) {
 
 int Register(std::unique_ptr<Index> ix) {
     if (gNextHandle <= 0) gNextHandle = 1;  // after wrapping around
-    while (gIndexes.count(gNextHandle)) ++gNextHandle;
+    while (gIndexes.count(gNextHandle))
+        ++gNextHandle;
     int handle = gNextHandle++;
     gIndexes[handle] = std::move(ix);
     return handle;
@@ -76,17 +78,17 @@ int Register(std::unique_ptr<Index> ix) {
 // is never trusted again through this handle.
 int Fail(Index& ix, int rc) {
     switch (rc & 0xFF) {
-    case SQLITE_READONLY:
-        return kFtsErrReadOnly;
-    case SQLITE_FULL:
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-    case SQLITE_NOMEM:
-    case SQLITE_TOOBIG:
-        return kFtsErrWrite;
-    default:  // corrupt, not a database, I/O error, schema trouble
-        ix.broken = true;
-        return kFtsErrUnusable;
+        case SQLITE_READONLY:
+            return kFtsErrReadOnly;
+        case SQLITE_FULL:
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+        case SQLITE_NOMEM:
+        case SQLITE_TOOBIG:
+            return kFtsErrWrite;
+        default:  // corrupt, not a database, I/O error, schema trouble
+            ix.broken = true;
+            return kFtsErrUnusable;
     }
 }
 
@@ -114,9 +116,10 @@ bool Prepare(Index& ix) {
     };
     return prep("INSERT OR REPLACE INTO fts(rowid, body) VALUES(?1, ?2)", &ix.putMain) &&
            prep("INSERT OR REPLACE INTO recent(rowid, body) VALUES(?1, ?2)", &ix.putRecent) &&
-           prep("SELECT max((SELECT coalesce(max(rowid), 0) FROM fts),"
-                " (SELECT coalesce(max(rowid), 0) FROM recent))",
-                &ix.count) &&
+           prep(
+               "SELECT max((SELECT coalesce(max(rowid), 0) FROM fts),"
+               " (SELECT coalesce(max(rowid), 0) FROM recent))",
+               &ix.count) &&
            prep("SELECT count(*) FROM recent_content", &ix.recentCount);
 }
 
@@ -149,7 +152,8 @@ int Count(Index& ix) {
 void Consolidate(Index& ix) {
     int rc = SQLITE_OK;
     if (Exec(ix.db, "BEGIN IMMEDIATE", &rc) &&
-        Exec(ix.db, "INSERT OR REPLACE INTO fts(rowid, body) SELECT rowid, body FROM recent", &rc) &&
+        Exec(ix.db, "INSERT OR REPLACE INTO fts(rowid, body) SELECT rowid, body FROM recent",
+             &rc) &&
         Exec(ix.db, "DELETE FROM recent", &rc) && Exec(ix.db, "COMMIT", &rc))
         return;
     Exec(ix.db, "ROLLBACK");
@@ -165,8 +169,7 @@ int Put(Index& ix, std::string_view text, int recNo, bool append) {
     if (!building && !Exec(ix.db, "BEGIN IMMEDIATE")) return kFtsErrWrite;
     int result = Count(ix);
     if (result >= 0) {
-        if (append)
-            recNo = result + 1;
+        if (append) recNo = result + 1;
         if (recNo < 1 || recNo > result + (append ? 1 : 0)) {
             result = kFtsErrArgument;
         } else {
@@ -300,8 +303,8 @@ bool Validate(Index& ix) {
     if (!walPending && pages * pageSize > static_cast<int64_t>(info.st_size)) return false;
 
     // Touch the contents and the index structures once.
-    for (const char* sql : {"SELECT coalesce(max(rowid), 0) FROM fts",
-                            "SELECT count(*) FROM recent_content"})
+    for (const char* sql :
+         {"SELECT coalesce(max(rowid), 0) FROM fts", "SELECT count(*) FROM recent_content"})
         if (!QueryInt(ix.db, sql, value)) return false;
     for (const char* sql : {"SELECT rowid FROM fts WHERE fts MATCH '\"lx-probe\"' LIMIT 1",
                             "SELECT rowid FROM recent WHERE recent MATCH '\"lx-probe\"' LIMIT 1"}) {
@@ -337,24 +340,25 @@ int FtsCreate(const char* fileName, int, int, int, int) {
     ix->path = fileName;
     ix->buildPath = ix->path + kBuildSuffix;
     RemoveBuildFiles(ix->buildPath);
-    if (sqlite3_open_v2(ix->buildPath.c_str(), &ix->db,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(ix->buildPath.c_str(), &ix->db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                        nullptr) != SQLITE_OK) {
         RemoveBuildFiles(ix->buildPath);
         return kFtsErrWrite;
     }
     ConfigureConnection(ix->db);
     // The side file is thrown away when anything fails, so it needs no
     // journal; the one transaction is made durable when FtsClose commits it.
-    bool ok = Exec(ix->db, "PRAGMA journal_mode = OFF") &&
-              Exec(ix->db, "PRAGMA synchronous = OFF") &&
-              Exec(ix->db, "PRAGMA cache_size = -65536") &&
-              Exec(ix->db, ("PRAGMA application_id = " + std::to_string(kApplicationId)).c_str()) &&
-              Exec(ix->db, ("PRAGMA user_version = " + std::to_string(kLayoutVersion)).c_str()) &&
-              Exec(ix->db, "BEGIN") &&
-              Exec(ix->db,
-                   "CREATE VIRTUAL TABLE fts USING fts5(body, tokenize = 'trigram case_sensitive 1');"
-                   "CREATE VIRTUAL TABLE recent USING fts5(body, tokenize = 'trigram case_sensitive 1')") &&
-              Prepare(*ix);
+    bool ok =
+        Exec(ix->db, "PRAGMA journal_mode = OFF") && Exec(ix->db, "PRAGMA synchronous = OFF") &&
+        Exec(ix->db, "PRAGMA cache_size = -65536") &&
+        Exec(ix->db, ("PRAGMA application_id = " + std::to_string(kApplicationId)).c_str()) &&
+        Exec(ix->db, ("PRAGMA user_version = " + std::to_string(kLayoutVersion)).c_str()) &&
+        Exec(ix->db, "BEGIN") &&
+        Exec(ix->db,
+             "CREATE VIRTUAL TABLE fts USING fts5(body, tokenize = 'trigram case_sensitive 1');"
+             "CREATE VIRTUAL TABLE recent USING fts5(body, tokenize = 'trigram case_sensitive "
+             "1')") &&
+        Prepare(*ix);
     if (!ok) {
         ix.reset();
         RemoveBuildFiles(fileName + std::string(kBuildSuffix));
@@ -456,7 +460,8 @@ int FtsClose(int handle) {
         bool oldInUse = std::any_of(gIndexes.begin(), gIndexes.end(),
                                     [&](const auto& e) { return e.second->path == path; });
         if (ok && !oldInUse)
-            for (const char* suffix : {"-wal", "-shm", "-journal"}) ::unlink((path + suffix).c_str());
+            for (const char* suffix : {"-wal", "-shm", "-journal"})
+                ::unlink((path + suffix).c_str());
         if (!ok || ::rename(buildPath.c_str(), path.c_str()) != 0) {
             RemoveBuildFiles(buildPath);
             return kFtsErrWrite;

@@ -18,8 +18,8 @@
 namespace {
 
 struct Source {
-    std::string path;    // file on disk ("" for a directory entry)
-    std::string name;    // stored name
+    std::string path;  // file on disk ("" for a directory entry)
+    std::string name;  // stored name
     bool directory = false;
     uint64_t size = 0;
     time_t mtime = 0;
@@ -57,12 +57,18 @@ std::string BaseName(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-bool HasWildcard(const std::string& s) { return s.find_first_of("*?") != std::string::npos; }
+bool HasWildcard(const std::string& s) {
+    return s.find_first_of("*?") != std::string::npos;
+}
 
 bool ValidUtf8(const std::string& s) {
     for (size_t i = 0; i < s.size();) {
         unsigned char c = s[i];
-        int len = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 0;
+        int len = c < 0x80             ? 1
+                  : (c & 0xE0) == 0xC0 ? 2
+                  : (c & 0xF0) == 0xE0 ? 3
+                  : (c & 0xF8) == 0xF0 ? 4
+                                       : 0;
         if (!len || i + len > s.size()) return false;
         for (int k = 1; k < len; ++k)
             if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
@@ -88,8 +94,9 @@ std::string ToUtf8(const std::string& s) {
 
 // "MMDDYYYY" or "MMDDYY" (local midnight); -1 when malformed.
 time_t ParseDate(const std::string& s) {
-    if ((s.size() != 8 && s.size() != 6) ||
-        !std::all_of(s.begin(), s.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }))
+    if ((s.size() != 8 && s.size() != 6) || !std::all_of(s.begin(), s.end(), [](char c) {
+            return std::isdigit(static_cast<unsigned char>(c));
+        }))
         return -1;
     std::tm tm{};
     tm.tm_mon = std::stoi(s.substr(0, 2)) - 1;
@@ -124,6 +131,7 @@ private:
     int Delete();
     int Test();
     bool Progress(const std::string& item, int overall, int own);
+    bool StoredBySuffix(const std::string& name) const;
 
     friend void OnProgress(zip_t*, double, void*);
     friend int OnCancel(zip_t*, void*);
@@ -160,7 +168,9 @@ void OnProgress(zip_t*, double fraction, void* state) {
     for (const auto& [end, name] : run.plan_) {
         if (done < end || &name == &run.plan_.back().second) {
             uint64_t size = end - start;
-            int own = size ? static_cast<int>(std::min<uint64_t>(100, (std::min(done, end) - start) * 100 / size)) : 100;
+            int own = size ? static_cast<int>(std::min<uint64_t>(
+                                 100, (std::min(done, end) - start) * 100 / size))
+                           : 100;
             run.Progress(name, static_cast<int>(fraction * 100), own);
             return;
         }
@@ -168,7 +178,9 @@ void OnProgress(zip_t*, double fraction, void* state) {
     }
 }
 
-int OnCancel(zip_t*, void* state) { return static_cast<Run*>(state)->cancel_ ? 1 : 0; }
+int OnCancel(zip_t*, void* state) {
+    return static_cast<Run*>(state)->cancel_ ? 1 : 0;
+}
 
 bool Run::Accept(const std::string& path, const struct stat& st, bool viaMask) {
     std::string name = BaseName(path);
@@ -192,7 +204,8 @@ void Run::AddSource(const std::string& path, const struct stat& st, const std::s
         stored = path.substr(base.size());
     else
         stored = path;
-    while (!stored.empty() && stored.front() == '/') stored.erase(0, 1);
+    while (!stored.empty() && stored.front() == '/')
+        stored.erase(0, 1);
     if (stored.empty()) return;
     if (directory) stored += '/';
     r.storedName = ToUtf8(stored);
@@ -240,8 +253,7 @@ int Run::CollectItem(const std::string& item) {
         return kZipOk;
     }
     struct stat st {};
-    if (stat(item.c_str(), &st) != 0)
-        return Fail(kZipErrSource, 0, "file not found", item);
+    if (stat(item.c_str(), &st) != 0) return Fail(kZipErrSource, 0, "file not found", item);
     if (S_ISDIR(st.st_mode)) {
         std::string base = item.back() == '/' ? item : item + "/";
         Walk(base, "*", base, true);
@@ -257,6 +269,25 @@ int Run::Collect() {
     return kZipOk;
 }
 
+// Files whose suffix is in storeSuffixes are stored without compression.
+bool Run::StoredBySuffix(const std::string& name) const {
+    if (!o_.dontCompressSuffixes) return false;
+    auto lower = [](std::string t) {
+        std::transform(t.begin(), t.end(), t.begin(),
+                       [](unsigned char c) { return std::tolower(c); });
+        return t;
+    };
+    std::string n = lower(name);
+    for (std::string suffix : Split(o_.storeSuffixes, ":; ")) {
+        suffix = lower(suffix);
+        if (suffix.front() != '.') suffix = std::string(1, '.') + suffix;
+        if (n.size() >= suffix.size() &&
+            n.compare(n.size() - suffix.size(), suffix.size(), suffix) == 0)
+            return true;
+    }
+    return false;
+}
+
 // Freshen, update, add and move.
 int Run::Write() {
     if (int rc = Collect()) return rc;
@@ -268,7 +299,7 @@ int Run::Write() {
     }
     struct stat archiveStat {};
     bool exists = ::stat(o_.zipFile.c_str(), &archiveStat) == 0;
-    if (!exists && command_ == kZipFreshen) return kZipOk;  // nothing to freshen
+    if (!exists && command_ == kZipFreshen) return kZipOk;             // nothing to freshen
     if (!exists && sources_.empty() && !o_.addComment) return kZipOk;  // nothing to pack
 
     int err = 0;
@@ -297,8 +328,9 @@ int Run::Write() {
         } else {
             zip_source_t* src = zip_source_file(za, s.path.c_str(), 0, -1);
             if (!src) {
+                int code = zip_error_code_zip(zip_get_error(za));
                 zip_discard(za);
-                return Fail(kZipErrSource, zip_error_code_zip(zip_get_error(za)), "file cannot be read", s.path);
+                return Fail(kZipErrSource, code, "file cannot be read", s.path);
             }
             if (idx >= 0) {
                 if (zip_file_replace(za, idx, src, ZIP_FL_ENC_UTF_8) != 0) idx = -1;
@@ -316,21 +348,10 @@ int Run::Write() {
         zip_file_set_external_attributes(za, idx, 0, ZIP_OPSYS_UNIX,
                                          static_cast<zip_uint32_t>(s.mode) << 16);
         if (!s.directory) {
-            std::string lower = s.name;
-            std::transform(lower.begin(), lower.end(), lower.begin(),
-                           [](unsigned char c) { return std::tolower(c); });
-            bool store = o_.compFactor <= 0;
-            if (o_.dontCompressSuffixes)
-                for (std::string suffix : Split(o_.storeSuffixes, ":; ")) {
-                    std::transform(suffix.begin(), suffix.end(), suffix.begin(),
-                                   [](unsigned char c) { return std::tolower(c); });
-                    if (suffix.front() != '.') suffix = std::string(1, '.') + suffix;
-                    if (lower.size() >= suffix.size() &&
-                        lower.compare(lower.size() - suffix.size(), suffix.size(), suffix) == 0)
-                        store = true;
-                }
-            zip_set_file_compression(za, idx, store ? ZIP_CM_STORE : ZIP_CM_DEFLATE,
-                                     store ? 0 : static_cast<zip_uint32_t>(std::min(o_.compFactor, 9)));
+            bool store = o_.compFactor <= 0 || StoredBySuffix(s.name);
+            zip_set_file_compression(
+                za, idx, store ? ZIP_CM_STORE : ZIP_CM_DEFLATE,
+                store ? 0 : static_cast<zip_uint32_t>(std::min(o_.compFactor, 9)));
             if (o_.encrypt && !o_.encryptCode.empty() &&
                 zip_file_set_encryption(za, idx, ZIP_EM_TRAD_PKWARE, o_.encryptCode.c_str()) != 0) {
                 int code = zip_error_code_zip(zip_get_error(za));
@@ -343,8 +364,9 @@ int Run::Write() {
         changed = true;
     }
     if (o_.addComment) {
-        if (zip_set_archive_comment(za, o_.comment.c_str(),
-                                    static_cast<zip_uint16_t>(std::min<size_t>(o_.comment.size(), 65535))) == 0)
+        if (zip_set_archive_comment(
+                za, o_.comment.c_str(),
+                static_cast<zip_uint16_t>(std::min<size_t>(o_.comment.size(), 65535))) == 0)
             changed = true;
     }
     if (!changed) {
@@ -371,7 +393,8 @@ int Run::Write() {
     }
     if (!plan_.empty()) Progress(plan_.back().second, 100, 100);
     if (o_.oldAsLatest && newest > 0) {
-        struct utimbuf times {newest, newest};
+        utimbuf times{};
+        times.actime = times.modtime = newest;
         utime(o_.zipFile.c_str(), &times);
     }
     if (o_.deleteOriginal || command_ == kZipMove)
@@ -386,14 +409,16 @@ int Run::Delete() {
     if (!za) return Fail(kZipErrArchive, err, "archive cannot be opened", o_.zipFile);
     std::vector<std::string> patterns;
     for (std::string item : Split(o_.itemList, "\r\n")) {
-        while (!item.empty() && item.front() == '/') item.erase(0, 1);
+        while (!item.empty() && item.front() == '/')
+            item.erase(0, 1);
         patterns.push_back(item);
     }
     bool changed = false;
     for (zip_int64_t i = 0, n = zip_get_num_entries(za, 0); i < n; ++i) {
         const char* name = zip_get_name(za, i, 0);
         if (!name) continue;
-        std::string full = name, last = BaseName(full.back() == '/' ? full.substr(0, full.size() - 1) : full);
+        std::string full = name,
+                    last = BaseName(full.back() == '/' ? full.substr(0, full.size() - 1) : full);
         if (MatchesAny(patterns, full) || MatchesAny(patterns, last)) {
             zip_delete(za, i);
             changed = true;
@@ -423,16 +448,19 @@ int Run::Test() {
     for (zip_int64_t i = 0; i < n && result == kZipOk; ++i) {
         const char* name = zip_get_name(za, i, 0);
         std::string item = name ? name : "";
-        zip_file_t* f = zip_fopen_index_encrypted(za, i, 0, o_.encryptCode.empty() ? nullptr : o_.encryptCode.c_str());
+        zip_file_t* f = zip_fopen_index_encrypted(
+            za, i, 0, o_.encryptCode.empty() ? nullptr : o_.encryptCode.c_str());
         if (!f) {
-            result = Fail(kZipErrDamaged, zip_error_code_zip(zip_get_error(za)), "entry cannot be read", item);
+            result = Fail(kZipErrDamaged, zip_error_code_zip(zip_get_error(za)),
+                          "entry cannot be read", item);
             break;
         }
         zip_int64_t got;
         while ((got = zip_fread(f, buf.data(), buf.size())) > 0) {
         }
         if (got < 0)
-            result = Fail(kZipErrDamaged, zip_error_code_zip(zip_file_get_error(f)), "entry is damaged", item);
+            result = Fail(kZipErrDamaged, zip_error_code_zip(zip_file_get_error(f)),
+                          "entry is damaged", item);
         zip_fclose(f);
         if (Progress(item, static_cast<int>((i + 1) * 100 / n), 100) && result == kZipOk)
             result = kZipErrCancelled;
@@ -454,15 +482,17 @@ int Run::Execute() {
     if (realpath(o_.zipFile.c_str(), real)) archiveReal_ = real;
 
     switch (command_) {
-    case kZipDelete:
-        return Delete();
-    case kZipTest:
-        return Test();
-    default:
-        return Write();
+        case kZipDelete:
+            return Delete();
+        case kZipTest:
+            return Test();
+        default:
+            return Write();
     }
 }
 
 }  // namespace
 
-int ZipExecute(int command, const ZipOptions& options) { return Run(command, options).Execute(); }
+int ZipExecute(int command, const ZipOptions& options) {
+    return Run(command, options).Execute();
+}

@@ -37,8 +37,9 @@
 // afterDate + date ("MMDDYYYY" or "MMDDYY": files changed on or after that
 // day), oldAsLatest (the archive file gets the time of its newest entry),
 // includeOnlyFollowing + includeMasks / excludeFollowing + excludeMasks (masks
-// for file names, separated by blanks or ";"), includeSysHidden, dontCompressSuffixes + storeSuffixes (suffixes like
-// ".jpg" separated by ":" or ";" or blanks are stored), encrypt + encryptCode.
+// for file names, separated by blanks or ";"), includeSysHidden,
+// dontCompressSuffixes + storeSuffixes (files with these suffixes, like ".jpg",
+// separated by ":" or ";" or blanks, are stored), encrypt + encryptCode.
 // Accepted but without effect here: dosify, quiet, diagnostic,
 // pathForTemp/tempPath (libzip writes its temporary file beside the
 // archive), fix/fixHarder, includeVolume, growExisting (archives always
@@ -75,9 +76,8 @@ constexpr int kZipErrCancelled = 6;  // cancelled through a callback; archive un
 constexpr int kZipErrDamaged = 7;    // test: an entry cannot be read back or fails its CRC
 
 // Multi-volume word and sub-option word.
-constexpr uint16_t kMvUseMulti = 0x8000, kMvFormat = 0x0001, kMvLowDense = 0x0002,
-                   kMvWipe = 0x0100, kMvSubdir = 0x0200, kMvSysHide = 0x0400,
-                   kMvCdFirst = 0x1000;
+constexpr uint16_t kMvUseMulti = 0x8000, kMvFormat = 0x0001, kMvLowDense = 0x0002, kMvWipe = 0x0100,
+                   kMvSubdir = 0x0200, kMvSysHide = 0x0400, kMvCdFirst = 0x1000;
 constexpr uint16_t kZsoRelativePath = 1, kZsoMinorCancel = 2, kZsoExternalProg = 4,
                    kZsoExtProgCancel = 8, kZsoIgnoreLongNames = 16, kZsoMangleLongNames = 32;
 
@@ -97,11 +97,11 @@ struct ZipOptions {
          noDirectoryNames = false, addComment = false, afterDate = false, oldAsLatest = false,
          includeOnlyFollowing = false, excludeFollowing = false, noDirectoryEntries = false,
          includeSysHidden = false, diagnostic = false;
-    bool dosify = false, encrypt = false, dontCompressSuffixes = false,
-         convertLfToCrlf = false, quiet = false;
+    bool dosify = false, encrypt = false, dontCompressSuffixes = false, convertLfToCrlf = false,
+         quiet = false;
 
-    std::string encryptCode, extProgTitle, tempPath, comment, date, includeMasks,
-        excludeMasks, storeSuffixes;
+    std::string encryptCode, extProgTitle, tempPath, comment, date, includeMasks, excludeMasks,
+        storeSuffixes;
 
     uint16_t multiVolume = 0;
     uint16_t subOptions = 0;

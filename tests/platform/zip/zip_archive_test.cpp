@@ -25,13 +25,16 @@ std::string Shell(const std::string& cmd, int* status = nullptr) {
     FILE* p = popen((cmd + " 2>&1").c_str(), "r");
     std::array<char, 4096> buf;
     size_t n;
-    while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) out.append(buf.data(), n);
+    while ((n = fread(buf.data(), 1, buf.size(), p)) > 0)
+        out.append(buf.data(), n);
     int rc = pclose(p);
     if (status) *status = WEXITSTATUS(rc);
     return out;
 }
 
-std::string Q(const fs::path& p) { return "'" + p.string() + "'"; }
+std::string Q(const fs::path& p) {
+    return "'" + p.string() + "'";
+}
 
 // One central directory entry, read straight from the archive's bytes.
 struct CdEntry {
@@ -63,12 +66,15 @@ std::vector<CdEntry> CentralDirectory(const fs::path& zip) {
 
 std::map<std::string, CdEntry> ByName(const fs::path& zip) {
     std::map<std::string, CdEntry> m;
-    for (const CdEntry& e : CentralDirectory(zip)) m[e.name] = e;
+    for (const CdEntry& e : CentralDirectory(zip))
+        m[e.name] = e;
     return m;
 }
 
 void Touch(const fs::path& file, time_t t) {
-    struct utimbuf times {t, t};
+    struct utimbuf times {
+        t, t
+    };
     ASSERT_EQ(utime(file.c_str(), &times), 0);
 }
 
@@ -88,14 +94,17 @@ protected:
         o.subOptions = kZsoRelativePath;
     }
     std::string Names() { return Shell("unzip -Z1 " + Q(zip)); }
-    std::string Content(const std::string& name) { return Shell("unzip -p " + Q(zip) + " '" + name + "'"); }
+    std::string Content(const std::string& name) {
+        return Shell("unzip -p " + Q(zip) + " '" + name + "'");
+    }
 };
 
 // Add makes an archive the standard unzip accepts, with the German names
 // under the UTF-8 flag; update then replaces newer files and adds new ones.
 TEST_F(ZipArchive, AddThenUpdateGivesAStandardArchive) {
     time_t past = time(nullptr) - 3600;
-    for (auto& f : fs::directory_iterator(src)) Touch(f.path(), past);
+    for (auto& f : fs::directory_iterator(src))
+        Touch(f.path(), past);
     o.itemList = (src / "B*").string();
     ASSERT_EQ(ZipExecute(kZipAdd, o), kZipOk);
     int status = -1;
@@ -175,15 +184,16 @@ TEST_F(ZipArchive, OptionsShapeTheEntries) {
     ASSERT_EQ(cd.count("Unter/Tief/foto.jpg"), 1u);
     EXPECT_EQ(cd["Unter/Tief/foto.jpg"].method, 0);  // stored
     EXPECT_EQ(cd["Bilder.dbf"].method, 8);
-    EXPECT_EQ(cd.count("bilder.FPT"), 0u);            // excluded
-    EXPECT_EQ(cd.count(".versteckt.dbf"), 0u);        // hidden
+    EXPECT_EQ(cd.count("bilder.FPT"), 0u);      // excluded
+    EXPECT_EQ(cd.count(".versteckt.dbf"), 0u);  // hidden
     EXPECT_NE(Shell("unzip -z " + Q(zip)).find("Sicherung vom Montag"), std::string::npos);
 
     // Stored names: file name only; compression factor 0 stores.
     fs::remove(zip);
     ZipOptions flat;
     flat.zipFile = zip.string();
-    flat.itemList = (src / "Bilder.dbf").string() + "\n" + (src / "Unter" / "Tief" / "foto.jpg").string();
+    flat.itemList =
+        (src / "Bilder.dbf").string() + "\n" + (src / "Unter" / "Tief" / "foto.jpg").string();
     flat.noDirectoryNames = true;
     flat.compFactor = 0;
     ASSERT_EQ(ZipExecute(kZipAdd, flat), kZipOk);
@@ -229,15 +239,23 @@ TEST_F(ZipArchive, ProgressAndCancel) {
     o.itemList = (src / "*").string();
     std::vector<int> majors;
     std::vector<std::pair<std::string, int>> minors;
-    o.major = [&](const std::string&, int p) { majors.push_back(p); return false; };
-    o.minor = [&](const std::string& item, int p) { minors.emplace_back(item, p); return false; };
+    o.major = [&](const std::string&, int p) {
+        majors.push_back(p);
+        return false;
+    };
+    o.minor = [&](const std::string& item, int p) {
+        minors.emplace_back(item, p);
+        return false;
+    };
     ASSERT_EQ(ZipExecute(kZipAdd, o), kZipOk);
     ASSERT_FALSE(majors.empty());
     EXPECT_TRUE(std::is_sorted(majors.begin(), majors.end()));
     EXPECT_EQ(majors.back(), 100);
-    for (auto& [item, p] : minors) EXPECT_TRUE(p >= 0 && p <= 100) << item << " " << p;
-    EXPECT_TRUE(std::any_of(minors.begin(), minors.end(),
-                            [](auto& m) { return m.first == "gross.bin" && m.second > 0 && m.second < 100; }));
+    for (auto& [item, p] : minors)
+        EXPECT_TRUE(p >= 0 && p <= 100) << item << " " << p;
+    EXPECT_TRUE(std::any_of(minors.begin(), minors.end(), [](auto& m) {
+        return m.first == "gross.bin" && m.second > 0 && m.second < 100;
+    }));
     const std::string before = lxtest::ReadFile(zip);
 
     // Cancel during an update: the archive stays as it was.
@@ -276,11 +294,20 @@ TEST_F(ZipArchive, Failures) {
         {"command 7", 7, [](ZipOptions&) {}, kZipErrCommand},
         {"command 10", 10, [](ZipOptions&) {}, kZipErrCommand},
         {"no archive name", kZipAdd, [](ZipOptions& x) { x.zipFile.clear(); }, kZipErrArgument},
-        {"multi-volume", kZipAdd, [](ZipOptions& x) { x.multiVolume = kMvUseMulti | kMvFormat; }, kZipErrArgument},
-        {"bad date", kZipAdd, [](ZipOptions& x) { x.afterDate = true; x.date = "13322024"; }, kZipErrArgument},
-        {"missing file", kZipAdd, [&](ZipOptions& x) { x.itemList = (src / "fehlt.dbf").string(); }, kZipErrSource},
-        {"not a zip archive", kZipAdd, [&](ZipOptions& x) { x.zipFile = (dir / "kaputt.zip").string(); }, kZipErrArchive},
-        {"folder of the archive missing", kZipAdd, [&](ZipOptions& x) { x.zipFile = (dir / "fehlt" / "a.zip").string(); }, kZipErrWrite},
+        {"multi-volume", kZipAdd, [](ZipOptions& x) { x.multiVolume = kMvUseMulti | kMvFormat; },
+         kZipErrArgument},
+        {"bad date", kZipAdd,
+         [](ZipOptions& x) {
+             x.afterDate = true;
+             x.date = "13322024";
+         },
+         kZipErrArgument},
+        {"missing file", kZipAdd, [&](ZipOptions& x) { x.itemList = (src / "fehlt.dbf").string(); },
+         kZipErrSource},
+        {"not a zip archive", kZipAdd,
+         [&](ZipOptions& x) { x.zipFile = (dir / "kaputt.zip").string(); }, kZipErrArchive},
+        {"folder of the archive missing", kZipAdd,
+         [&](ZipOptions& x) { x.zipFile = (dir / "fehlt" / "a.zip").string(); }, kZipErrWrite},
         {"delete in a missing archive", kZipDelete, [](ZipOptions&) {}, kZipErrArchive},
         {"test of a missing archive", kZipTest, [](ZipOptions&) {}, kZipErrArchive},
     };
