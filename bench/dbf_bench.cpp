@@ -291,6 +291,71 @@ void BM_DbfPackAfterDeleting10Percent(benchmark::State& state)
 }
 BENCHMARK(BM_DbfPackAfterDeleting10Percent)->Unit(benchmark::kMillisecond)->Iterations(1);
 
+// The album's 42 tags (21 keys, each with and without the availability
+// condition) as album opening builds them.
+void BuildAlbumTags()
+{
+    const char* keys[][2] = {
+        {"Shortname", "Shortname"}, {"Markiert", "Markiert"},   {"Label", "Lower(Label)"},
+        {"Type", "Type"},           {"PlayList", "PlayList"},   {"ShortDesc", "Lower(ShortDesc)"},
+        {"Owner", "Owner"},         {"AufnDatum", "DTOS(AufnDatum)"}, {"FileDate", "DTOS(FileDate)"},
+        {"Bytes", "Bytes"},         {"Breite", "Breite"},       {"Hoehe", "Hoehe"},
+        {"Serie", "Serie"},         {"Quelle", "Quelle"},       {"Qualitaet", "Qualitaet"},
+        {"Motiv", "Motiv"},         {"Privat", "Privat"},       {"Anywhere", "Anywhere"},
+        {"RESERVE1", "Lower(RESERVE1)"}, {"RESERVE2", "Lower(RESERVE2)"}, {"RESERVE3", "Lower(RESERVE3)"},
+    };
+    for (auto& k : keys)
+        if (!dbe_IndexTag("", k[0], k[1], 0, 0, ".not. deleted()")) std::abort();
+    for (auto& k : keys) {
+        std::string name = std::string(k[0]) + "2";
+        if (!dbe_IndexTag("", name.c_str(), k[1], 0, 0, "(.not. deleted()) .and. (Zugriff)"))
+            std::abort();
+    }
+}
+
+void BM_DbfBuildAlbumTags(benchmark::State& state)
+{
+    EnsureAlbum();
+    for (auto _ : state) {
+        state.PauseTiming();
+        dbe_CloseAll();
+        std::filesystem::remove(Folder() / "ALBUM.CDX");
+        dbe_Use(AlbumPath().c_str(), nullptr, DBE_EXCLUSIVE, 2);
+        state.ResumeTiming();
+        BuildAlbumTags();
+    }
+    state.SetItemsProcessed(state.iterations() * Records());
+    dbe_CloseAll();
+    std::filesystem::remove(Folder() / "ALBUM.CDX");
+}
+BENCHMARK(BM_DbfBuildAlbumTags)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// Appends with all 42 tags kept in step (10 % of the records of the run).
+void BM_DbfAppendWithAlbumTags(benchmark::State& state)
+{
+    const int n = std::max(1, Records() / 10);
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::string file = (Folder() / "TAGGED.DBF").string();
+        CreateAlbum(file);
+        dbe_Use(file.c_str(), nullptr, DBE_EXCLUSIVE, 2);
+        BuildAlbumTags();
+        int recSize = dbe_RecSize();
+        state.ResumeTiming();
+        for (int i = 1; i <= n; ++i) {
+            std::vector<char> image = Image(MakeRow(i), recSize);
+            std::string thumb = Thumbnail(i);
+            dbe_AppendBlank();
+            dbe_PutRecord(image.data());
+            dbe_ReplaceBlob("VORSCHAU", thumb.data(), uint32_t(thumb.size()), 1);
+        }
+        dbe_Commit();
+        dbe_CloseAll();
+    }
+    state.SetItemsProcessed(state.iterations() * n);
+}
+BENCHMARK(BM_DbfAppendWithAlbumTags)->Unit(benchmark::kMillisecond)->Iterations(1);
+
 }  // namespace
 
 int main(int argc, char** argv)

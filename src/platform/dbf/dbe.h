@@ -19,10 +19,6 @@
 // - Records are numbered from 1. The record after the last one
 //   (RecCount + 1) is the "phantom" record: an area stands on it when it is
 //   past the end (Eof); its fields read as blank.
-// - Functions marked [later] belong to the index, expression and query
-//   layer. Until that layer is built they fail with the reason
-//   "noch nicht verfuegbar" (not yet available), in the documented failure
-//   value.
 #pragma once
 
 #include <cstddef>
@@ -177,8 +173,7 @@ int dbe_Rlock(uint32_t recno);
 // Releases this area's lock on `recno`; 0 releases all of its locks.
 int dbe_Unlock(uint32_t recno);
 // Removes the deleted records, compacts the memo file (only memos of kept
-// records stay, their pointers rewritten) and rebuilds the open indexes
-// [later]. Needs the table opened exclusive or no other process using it.
+// records stay, their pointers rewritten) and rebuilds the open indexes. Needs the table opened exclusive or no other process using it.
 // Reports progress through the gauge hook. The table is rewritten into new
 // files that replace the old ones only when complete.
 int dbe_Pack();
@@ -261,9 +256,9 @@ enum : int {
 // - D: stored as "yyyymmdd"; an empty date text stores eight blanks; a text
 //   that is no valid date fails.
 // - L: "T" or "F" (a text starting with T, t, Y, y or "TRUE" is true).
-// - M: the text or file contents become the record's memo (a new memo block,
-//   or the old one rewritten in place when it fits); an empty value removes
-//   the memo.
+// - M: the text or file contents become the record's memo, written to new
+//   memo blocks (the old ones stay unused until dbe_Pack); an empty value
+//   removes the memo.
 // Fails for an unknown field or code, on the phantom record, in read-only
 // mode, and for a value that does not fit.
 int dbe_Replace(const char* name, int type, const void* value);
@@ -273,7 +268,7 @@ int dbe_Replace(const char* name, int type, const void* value);
 int dbe_ReplaceBlob(const char* name, const void* data, uint32_t length, int binary);
 
 // ---------------------------------------------------------------------------
-// Indexes and orders (selected area) [later]
+// Indexes and orders (selected area)
 // ---------------------------------------------------------------------------
 // An order is an index tag, numbered from 1 across the area's open index
 // files (the production .CDX first, then files opened by dbe_IndexOpen in
@@ -285,20 +280,26 @@ int dbe_ReplaceBlob(const char* name, const void* data, uint32_t length, int bin
 // area and makes its first tag the current order. Gives that order, 0 on
 // failure.
 int dbe_IndexOpen(const char* file);
-// Closes the index file holding the current order (natural order after);
-// the production index stays open. Gives 1, 0 when none was current.
+// Closes the index file (opened by dbe_IndexOpen or dbe_IndexTag) holding
+// the current order; natural order after. The production index cannot be
+// closed this way. Gives 1, 0 when no such file was current.
 int dbe_IndexClose();
 // Closes every index file except the production index and selects the
 // natural order (the production index stays maintained).
 int dbe_CloseIndexes();
-// Rebuilds every tag of every open index file (progress through the gauge
-// hook).
+// Rebuilds every tag of every index file open on the table (progress
+// through the gauge hook). The current record stays.
 int dbe_Reindex();
 // Creates (or replaces) tag `tag` in index file `file` (null or "": the
-// production .CDX, created when missing) with key expression `key`, option
-// (0 ascending, 1 descending), `unique` (non-zero: one record per key) and
-// FOR condition `condition` (null or "": none), builds it and makes it the
-// current order. Gives the new order, 0 on failure (dbe_LastError).
+// production .CDX, created when missing; another name: that file, created
+// when missing and opened for the area) with key expression `key`, option
+// (0 ascending; 1 descending is recorded only), `unique` (non-zero: one
+// record per key) and FOR condition `condition` (null or "": none), builds
+// it, makes it the current order and goes to its first record. Gives the new
+// order, 0 on failure (dbe_LastError). An index file that turns out to be
+// damaged is rebuilt from the table; one whose tag list cannot be read when
+// the table opens is renamed to ".CDX.bad" (dbe_LastError says so) and the
+// table opens without it.
 int dbe_IndexTag(const char* file, const char* tag, const char* key, int option,
                  int unique, const char* condition);
 // Current order number (0 = natural).
@@ -309,17 +310,21 @@ int dbe_SetOrder(int order);
 // Order number of the tag named `tag` (ignoring case), 0 when none. Does not
 // change the current order.
 int dbe_TagArea(const char* tag);
-// Tag name, index file name (full path), key expression (as created) and key
-// field text of `order` (0 = the current order); "" past the last order.
+// Tag name (upper case), index file name (path), key expression (as
+// created) and key field text (the same expression) of `order` (0 = the
+// current order); "" past the last order and in natural order.
 const char* dbe_TagName(int order);
 const char* dbe_IndexName(int order);
 const char* dbe_IndexKey(int order);
 const char* dbe_IndexKeyField(int order);
 // Key of the current record in the current order as text ("" in natural
-// order). Numeric keys give the number as text, date keys "yyyymmdd".
+// order or past the end). Numeric keys give the number ("12"), date keys
+// "yyyymmdd", logical keys "T"/"F".
 const char* dbe_KeyData();
 // Seeks `key` in the current order. Character keys compare the key text's
-// length only unless exact is on (then the whole key, blank-padded). Found:
+// length only unless exact is on (then the whole key, blank-padded); numeric
+// tags take the number as text, date-valued tags a date text. Records the
+// view hides (deleted, outside query or scope) are passed over. Found:
 // stands on the record, gives non-zero. Not found: with soft seek on stands
 // on the next greater key (or the phantom record), else on the phantom
 // record; gives 0. In natural order it fails.
@@ -337,7 +342,7 @@ const char* dbe_GetScope(int which);
 uint32_t dbe_OrderRecNo();
 
 // ---------------------------------------------------------------------------
-// Expressions and queries (selected area) [later]
+// Expressions and queries (selected area)
 // ---------------------------------------------------------------------------
 // Expressions are xBase expressions over the area's fields, evaluated on the
 // area's record buffer.
@@ -393,7 +398,7 @@ int dbe_CopyFile(const char* file);
 // are matched by name and converted as dbe_Replace does, memos copied.
 // `mode` 0 appends every record (deletion marks kept), 1 skips deleted ones.
 // `condition` (null or "": none) is a FOR expression over the source's
-// fields [later: until expressions exist, only an empty condition works].
+// fields: only records for which it is true are appended.
 // Gives 1 on success.
 int dbe_AppendFrom(const char* file, int mode, const char* condition);
 
