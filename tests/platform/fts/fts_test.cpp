@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -475,6 +478,44 @@ TEST_F(FtsIndex, ChangesSurviveAProcessThatDies) {
     EXPECT_EQ(FtsNumRecs(h), 51);
     EXPECT_EQ(FtsSet(h, "kind"), 50);
     EXPECT_EQ(Hits(h, "geaendert"), std::vector<int>{1});
+}
+
+// An index on a medium that cannot be written (a CD) is searched, never changed.
+TEST_F(FtsIndex, ReadOnlyIndexSearchesAndRefusesChanges) {
+    FtsClose(Build(file, {"Sommerurlaub", "Winter"}));
+    // Read-only for this process: the mode bits, and for root the immutable flag.
+    struct Unlock {
+        fs::path file;
+        int fd = -1;
+        ~Unlock() {
+            if (fd >= 0) {
+                int flags = 0;
+                ioctl(fd, FS_IOC_GETFLAGS, &flags);
+                flags &= ~FS_IMMUTABLE_FL;
+                ioctl(fd, FS_IOC_SETFLAGS, &flags);
+                close(fd);
+            }
+            fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
+        }
+    } unlock{file};
+    fs::permissions(file, fs::perms::owner_read);
+    if (geteuid() == 0) {
+        unlock.fd = ::open(file.c_str(), O_RDONLY);
+        int flags = 0;
+        if (unlock.fd < 0 || ioctl(unlock.fd, FS_IOC_GETFLAGS, &flags) != 0 ||
+            (flags |= FS_IMMUTABLE_FL, ioctl(unlock.fd, FS_IOC_SETFLAGS, &flags)) != 0)
+            GTEST_SKIP() << "cannot make a file read-only for root here";
+    }
+
+    int h = Keep(FtsOpen(file.c_str(), 20, 0));
+    ASSERT_GT(h, 0);
+    EXPECT_EQ(FtsNumRecs(h), 2);
+    EXPECT_EQ(Hits(h, "urlaub"), std::vector<int>{1});
+    EXPECT_EQ(FtsAdd(h, "neu"), kFtsErrReadOnly);
+    EXPECT_EQ(FtsReplace(h, "neu", 1), kFtsErrReadOnly);
+    EXPECT_EQ(FtsDelete(h, 2), kFtsErrReadOnly);
+    EXPECT_EQ(FtsNumRecs(h), 2);
+    EXPECT_EQ(Hits(h, "winter"), std::vector<int>{2});
 }
 
 // The rebuild after a crash: the album deletes the .IA, but the dead
