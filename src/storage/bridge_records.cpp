@@ -736,23 +736,25 @@ DBIResult DbiGetIndexDesc(hDBICur cursor, int number, IDXDesc& desc)
     desc.iKeyLen = 255;
     const std::string keyField = dbe_IndexKeyField(0);
     const std::string key = dbe_IndexKey(0);
-    if (keyField != key) {
+    // A key made of fields alone ("NAME", "NAME+PFAD") is a field index with
+    // those fields in key order; anything else is an expression index.
+    std::vector<int> keyFields;
+    bool plain = keyField == key;
+    for (const QString& part : QString::fromLatin1(key.c_str()).split(u'+')) {
+        const int no = dbe_FieldNum(part.trimmed().toLatin1().constData());
+        if (no <= 0 || keyFields.size() == 16) {
+            plain = false;
+            break;
+        }
+        keyFields.push_back(no);
+    }
+    if (!plain) {
         desc.bExpIdx = true;
         std::strncpy(desc.szKeyExp, key.c_str(), sizeof desc.szKeyExp - 1);
         return DBIERR_NONE;
     }
-    const QString upperKey = QString::fromLatin1(key.c_str()).toUpper();
-    const int first = dbe_FieldNum(keyField.c_str());
-    uint16_t count = 0;
-    if (first > 0)
-        desc.aiKeyFld[count++] = static_cast<uint16_t>(first);
-    const std::vector<FieldInfo>& fields = sel.record().fields;
-    for (size_t i = 0; i < fields.size() && count < 16; ++i) {
-        const int no = static_cast<int>(i + 1);
-        if (no != first && upperKey.contains(QString::fromLatin1(fields[i].name.c_str()).toUpper()))
-            desc.aiKeyFld[count++] = static_cast<uint16_t>(no);
-    }
-    desc.iFldsInKey = count;
+    for (int no : keyFields)
+        desc.aiKeyFld[desc.iFldsInKey++] = static_cast<uint16_t>(no);
     return DBIERR_NONE;
 }
 

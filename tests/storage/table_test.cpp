@@ -213,16 +213,96 @@ TEST_F(TableTest, IndexesKeysAndRangesWhenTheEngineHasThem)
         recs.push_back(t.RecNo());
     EXPECT_EQ(recs, (std::vector<int>{25, 24, 23}));
     t.CancelRange();
+    EXPECT_EQ(t.RecordCount(), 30);
     t.SetIndexFieldNames("NUM");
     EXPECT_EQ(t.IndexName(), "");
+    EXPECT_EQ(t.IndexFields(0)->FieldName, "NUM");
     t.First();
     EXPECT_EQ(t.RecNo(), 1);
+    EXPECT_TRUE(t.FindKey({12}));  // numeric keys go through STR()
+    EXPECT_EQ(t.RecNo(), 12);
+    t.SetRange({5}, {7});
+    EXPECT_EQ(t.RecNo(), 5);
+    t.Last();
+    EXPECT_EQ(t.RecNo(), 7);
+    t.CancelRange();
     try {
         t.SetIndexName("FEHLT");
         FAIL();
     } catch (const EDatabaseError& e) {
         EXPECT_EQ(e.Message, "Index existiert nicht. Index: FEHLT");
     }
+}
+
+TEST_F(TableTest, ExpressionTagsAndMasterDetail)
+{
+    MakeAlbum("BILDER.DBF", 6);
+    {
+        const uint16_t area = dbe_Use(File("BILDER.DBF").c_str(), "TAGS", DBE_EXCLUSIVE, DBE_TYPE_FOX);
+        ASSERT_NE(area, 0);
+        const bool made = dbe_IndexTag(nullptr, "UNAME", "UPPER(NAME)", 0, 0, nullptr) != 0 &&
+                          dbe_IndexTag(nullptr, "DATUM", "DATUM", 0, 0, nullptr) != 0 &&
+                          dbe_IndexTag(nullptr, "NUM", "NUM", 0, 0, nullptr) != 0;
+        const std::string why = dbe_LastError();
+        dbe_Close();
+        if (!made)
+            GTEST_SKIP() << "the engine has no indexes yet: " << why;
+    }
+    // Details: two rows for record 2, one for record 5, by NUM.
+    const uint16_t area = dbe_CreateNew(File("DETAIL.DBF").c_str(), "XXXXXXXXXX", DBE_TYPE_FOX, 2);
+    ASSERT_NE(area, 0);
+    dbe_CreateField("NUM", 'N', 4, 0);
+    dbe_CreateField("TEXT", 'C', 10, 0);
+    ASSERT_EQ(dbe_CreateExec(), 1);
+    for (int32_t owner : {2, 5, 2}) {
+        dbe_AppendBlank();
+        dbe_Replace("NUM", DBE_REPL_LONG, &owner);
+        dbe_Replace("TEXT", DBE_REPL_TEXT, "x");
+    }
+    dbe_IndexTag(nullptr, "NUM", "NUM", 0, 0, nullptr);
+    dbe_Close();
+
+    TTable master;
+    OpenAlbum(master);
+    ASSERT_EQ(master.IndexDefs().Count(), 3);
+    const TIndexDef& upper = master.IndexDefs().Items(0);
+    EXPECT_EQ(upper.Name, "UNAME");
+    EXPECT_TRUE(upper.Options & ixExpression);
+    EXPECT_EQ(upper.Expression, "UPPER(NAME)");
+    EXPECT_EQ(upper.Fields, "");
+    EXPECT_EQ(master.IndexDefs().Items(1).Fields, "DATUM");
+    master.SetIndexName("uname");
+    EXPECT_EQ(master.IndexFieldCount(), 0);  // an expression tag has no key fields
+    master.First();
+    EXPECT_EQ(master.RecNo(), 6);  // "BILD 9994" first
+
+    TDataSource ms(&master);
+    TTable detail;
+    detail.SetDatabaseName(Dir());
+    detail.SetTableName("DETAIL.DBF");
+    detail.SetIndexFieldNames("NUM");
+    detail.SetMasterSource(&ms);
+    detail.SetMasterFields("NUM");
+    detail.Open();
+    master.SetIndexName("");
+    master.First();
+    EXPECT_EQ(detail.RecordCount(), 3);  // the engine counts the file, the range shows:
+    int rows = 0;
+    for (detail.First(); !detail.Eof(); detail.Next())
+        ++rows;
+    EXPECT_EQ(rows, 0);  // nothing for record 1
+    master.Next();
+    rows = 0;
+    for (detail.First(); !detail.Eof(); detail.Next()) {
+        EXPECT_EQ(detail.FieldByName("NUM")->AsInteger(), 2);
+        ++rows;
+    }
+    EXPECT_EQ(rows, 2);
+    master.MoveBy(3);
+    detail.First();
+    EXPECT_EQ(detail.RecNo(), 2);
+    detail.Next();
+    EXPECT_TRUE(detail.Eof());
 }
 
 TEST(TableTypes, DriverNamesAndIndexNames)

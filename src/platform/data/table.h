@@ -101,7 +101,13 @@ public:
     void SetIndexName(const QString& name) { SetIndex(name, false); }
     QString IndexFieldNames() const { return fieldsIndex_ ? indexName_ : QString(); }
     void SetIndexFieldNames(const QString& names) { SetIndex(names, true); }
-    TIndexDefs& IndexDefs() { return indexDefs_; }
+    // The index definitions, read from the open table when first asked for.
+    TIndexDefs& IndexDefs()
+    {
+        if (!indexDefs_.Updated && Active())
+            indexDefs_.Update();
+        return indexDefs_;
+    }
     QStringList IndexFiles;
     int IndexFieldCount() const { return static_cast<int>(indexFieldNos_.size()); }
     TField* IndexFields(int i) const;
