@@ -535,7 +535,9 @@ int dbe_Commit()
     WorkArea* a = Need();
     if (!a) return 0;
     std::string error;
-    return a->table().FlushHeader(error) ? 1 : Fail(error);
+    bool ok = a->table().FlushHeader(error);
+    if (ok) error = a->table().Indexes().TakeError();
+    return ok && error.empty() ? 1 : Fail(error);
 }
 
 int dbe_Delete()
@@ -586,7 +588,8 @@ int dbe_Pack()
     if (a->mode() == OpenMode::ReadOnly) return Fail("Tabelle ist schreibgeschützt geöffnet");
     std::string error;
     bool ok = a->table().Pack(ReportProgress, error);
-    return ok ? 1 : Fail(error);
+    if (ok) error = a->table().Indexes().TakeError();
+    return ok && error.empty() ? 1 : Fail(error);
 }
 
 int dbe_Zap()
@@ -595,7 +598,9 @@ int dbe_Zap()
     if (!a) return 0;
     if (a->mode() == OpenMode::ReadOnly) return Fail("Tabelle ist schreibgeschützt geöffnet");
     std::string error;
-    return a->table().Zap(error) ? 1 : Fail(error);
+    bool ok = a->table().Zap(error);
+    if (ok) error = a->table().Indexes().TakeError();
+    return ok && error.empty() ? 1 : Fail(error);
 }
 
 // ---------------------------------------------------------------------------

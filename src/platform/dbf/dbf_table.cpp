@@ -608,7 +608,9 @@ bool DbfTable::Pack(const Progress& progress, std::string& error)
     headerDirty_ = false;
     locks_.clear();  // record numbers changed; the old file's locks are gone
     if (!Reopen(error)) return false;
+    activeProgress_ = &progress;
     NotifyRebuilt();
+    activeProgress_ = nullptr;
     return true;
 }
 

@@ -107,6 +107,10 @@ public:
     bool Pack(const Progress& progress, std::string& error);
     bool Zap(std::string& error);
 
+    // Progress of the pack or zap that is running (null otherwise), for the
+    // index rebuild that follows it.
+    const Progress* activeProgress() const { return activeProgress_; }
+
     // The index files open on the table (made on first use).
     TableIndexes& Indexes();
     bool productionIndexTried = false;
@@ -148,6 +152,7 @@ private:
     std::vector<TableClient*> clients_;
     std::vector<RecordObserver*> observers_;
     std::vector<char> scratch_;
+    const Progress* activeProgress_ = nullptr;
     // Exclusive use: the last appended record stays in memory until the next
     // append or flush, so an append and the writes that fill it cost one
     // record write. Written before the header count, as every append.

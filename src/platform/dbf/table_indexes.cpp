@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 #include <sys/stat.h>
 
 #include "platform/dbf/engine_settings.h"
@@ -360,7 +361,7 @@ void TableIndexes::MarkBroken(IndexFile& file, const std::string& why)
         ++generation_;
         file.tags.clear();
         file.cdx.reset();
-        std::fprintf(stderr, "Index %s: %s; %s\n", file.path.c_str(), why.c_str(), error.c_str());
+        pendingError_ = "Indexdatei " + file.path + ": " + why + "; Neuaufbau fehlgeschlagen: " + error;
     }
 }
 
@@ -388,7 +389,8 @@ void TableIndexes::RecordWritten(std::uint32_t recno, const char* oldImage, cons
 void TableIndexes::TableRebuilt()
 {
     std::string error;
-    RebuildAll(nullptr, error);
+    const Progress* progress = table_.activeProgress();
+    if (!RebuildAll(progress ? *progress : Progress(), error)) pendingError_ = error;
 }
 
 }  // namespace dbf

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/dbf/cdx_file.h"
@@ -73,6 +74,10 @@ public:
     std::uint64_t generation() const { return generation_; }
     const std::vector<std::unique_ptr<IndexFile>>& files() const { return files_; }
 
+    // A failure while keeping the indexes in step with a write, pack or zap
+    // (the write itself stood); cleared by reading it.
+    std::string TakeError() { return std::exchange(pendingError_, std::string()); }
+
     // RecordObserver
     void RecordWritten(std::uint32_t recno, const char* oldImage, const char* newImage) override;
     void TableRebuilt() override;
@@ -88,6 +93,7 @@ private:
     std::vector<std::unique_ptr<IndexFile>> files_;
     IndexFile* production_ = nullptr;
     std::uint64_t generation_ = 1;
+    std::string pendingError_;
 };
 
 // The engine's current sort-weight table as a CDX collation.
