@@ -506,6 +506,45 @@ TEST_F(BridgeTest, KeysAndRangesWhenTheEngineHasIndexes)
     DbiGetRecordCount(c, count);
     EXPECT_EQ(count, 30u);
     DbiCloseCursor(c);
+
+    // A tag named at open becomes the order.
+    hDBIDb db = 0;
+    DbiOpenDatabase({}, Dir(), db);
+    ASSERT_EQ(DbiOpenTable(db, "BILDER.DBF", "DXFOX", {}, "NAME", 0, dbiREADWRITE, dbiOPENSHARED, c), DBIERR_NONE);
+    DbiCloseDatabase(db);
+    DbiSetToBegin(c);
+    DbiGetNextRecord(c, dbiNOLOCK, nullptr, &props);
+    EXPECT_EQ(props.iPhyRecNum, 30u);
+    DbiCloseCursor(c);
+}
+
+TEST_F(BridgeTest, EngineQueriesNarrowTheViewAndTheCount)
+{
+    MakeAlbum("BILDER.DBF", 10);
+    hDBICur c = OpenCursor(Dir(), "BILDER.DBF");
+    std::vector<uint8_t> rec(kRecSize);
+    RECProps props;
+    uint32_t mark = 2;
+    DbiSetToBookMark(c, reinterpret_cast<uint8_t*>(&mark));
+    dbe_Select(static_cast<uint16_t>(c));
+    if (dbe_Query("NUM > 6") == 0) {
+        DbiCloseCursor(c);
+        GTEST_SKIP() << "the engine has no queries yet: " << dbe_LastError();
+    }
+    dbe_Go(2);
+    EXPECT_EQ(DbiGetRecord(c, dbiNOLOCK, rec.data(), &props), DBIERR_KEYORRECDELETED);
+    uint32_t count = 0;
+    DbiGetRecordCount(c, count);
+    EXPECT_EQ(count, 4u);
+    std::vector<uint32_t> seen;
+    DbiSetToBegin(c);
+    while (DbiGetNextRecord(c, dbiNOLOCK, nullptr, &props) == DBIERR_NONE)
+        seen.push_back(props.iPhyRecNum);
+    EXPECT_EQ(seen, (std::vector<uint32_t>{7, 8, 9, 10}));
+    ASSERT_EQ(DbiDropFilter(c), DBIERR_NONE);
+    DbiGetRecordCount(c, count);
+    EXPECT_EQ(count, 10u);
+    DbiCloseCursor(c);
 }
 
 }  // namespace

@@ -275,6 +275,9 @@ TEST_F(TableTest, ExpressionTagsAndMasterDetail)
     EXPECT_EQ(master.IndexFieldCount(), 0);  // an expression tag has no key fields
     master.First();
     EXPECT_EQ(master.RecNo(), 6);  // "BILD 9994" first
+    master.SetIndexName("DATUM");  // date keys search as "yyyymmdd"
+    EXPECT_TRUE(master.FindKey({"31.01.2024"}));
+    EXPECT_FALSE(master.FindKey({"01.02.2024"}));
 
     TDataSource ms(&master);
     TTable detail;
