@@ -75,6 +75,8 @@ public:
 
     // Record count; re-read from the header when other processes may append.
     std::uint32_t RecordCount();
+    // The count as last known, without looking at the file.
+    std::uint32_t KnownRecordCount() const { return header_.recordCount; }
     // Reads record `recno` (1..count) into `out` (record length bytes).
     bool ReadRecord(std::uint32_t recno, char* out, std::string& error);
     // Writes record `recno`; `writer` is the client whose buffer already holds it.

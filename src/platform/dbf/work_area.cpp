@@ -11,6 +11,8 @@ std::uint32_t NaturalOrder::First() { return table_.RecordCount() > 0 ? 1 : 0; }
 std::uint32_t NaturalOrder::Last() { return table_.RecordCount(); }
 std::uint32_t NaturalOrder::Next(std::uint32_t current)
 {
+    // Another process's appends matter only once the known records end.
+    if (current < table_.KnownRecordCount()) return current + 1;
     return current < table_.RecordCount() ? current + 1 : 0;
 }
 std::uint32_t NaturalOrder::Prev(std::uint32_t current)
