@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCursor>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -140,9 +141,160 @@ TControl::TControl(TComponent* AOwner) : TComponent(AOwner)
     SetHandle(new TPaintHost(this));
 }
 
+namespace {
+
+// The one drag in progress.
+struct TDragState_ {
+    TControl* source = nullptr;
+    bool started = false;
+    QPoint origin;
+    int threshold = 5;
+    TControl* target = nullptr;
+    bool accepted = false;
+    bool cursorSet = false;
+} g_drag;
+
+TControl* ControlAt(QPoint global, QWidget* near)
+{
+    QWidget* w = QApplication::widgetAt(global);
+    if (!w && near) {
+        QWidget* win = near->window();
+        QPoint local = win->mapFromGlobal(global);
+        w = win->childAt(local);
+        if (!w && win->rect().contains(local))
+            w = win;
+    }
+    for (; w; w = w->parentWidget())
+        if (TControl* c = TControl::FromWidget(w))
+            return c;
+    return nullptr;
+}
+
+QPoint ClientPoint(TControl* c, QPoint global)
+{
+    QWidget* origin = c->Handle();
+    if (auto wc = dynamic_cast<TWinControl*>(c))
+        origin = wc->ClientWidget();
+    return origin->mapFromGlobal(global);
+}
+
+void SetDragCursor(TCursor c)
+{
+    if (g_drag.cursorSet)
+        QGuiApplication::changeOverrideCursor(QCursor(CursorToQt(c)));
+    else
+        QGuiApplication::setOverrideCursor(QCursor(CursorToQt(c)));
+    g_drag.cursorSet = true;
+}
+
+void ClearDrag()
+{
+    if (g_drag.cursorSet)
+        QGuiApplication::restoreOverrideCursor();
+    g_drag = TDragState_();
+}
+
+}  // namespace
+
+void TControl::BeginDrag(bool Immediate, int Threshold) { StartDrag(Immediate, Threshold, QCursor::pos()); }
+
+void TControl::StartDrag(bool Immediate, int Threshold, QPoint origin)
+{
+    if (g_drag.source)
+        return;
+    g_drag.source = this;
+    g_drag.started = Immediate;
+    g_drag.origin = origin;
+    g_drag.threshold = Threshold < 0 ? 5 : Threshold;
+    if (Immediate)
+        SetDragCursor(crNoDrop);
+}
+
+bool TControl::Dragging() const { return g_drag.source == this && g_drag.started; }
+
+void TControl::EndDrag(bool Drop)
+{
+    if (g_drag.source != this)
+        return;
+    if (!g_drag.started) {
+        ClearDrag();
+        return;
+    }
+    DragMouseUp(Drop ? QCursor::pos() : QPoint(-100000, -100000));
+}
+
+void TControl::DragOver(TObject* Source, int X, int Y, TDragState State, bool& Accept)
+{
+    Accept = false;
+    if (OnDragOver) {
+        Accept = true;
+        OnDragOver(this, Source, X, Y, State, Accept);
+    }
+}
+
+void TControl::DragDrop(TObject* Source, int X, int Y)
+{
+    if (OnDragDrop)
+        OnDragDrop(this, Source, X, Y);
+}
+
+void TControl::DoEndDrag(TObject* Target, int X, int Y)
+{
+    if (OnEndDrag)
+        OnEndDrag(this, Target, X, Y);
+}
+
+void TControl::DragMouseMove(QPoint global)
+{
+    if (g_drag.source != this)
+        return;
+    if (!g_drag.started) {
+        if ((global - g_drag.origin).manhattanLength() < g_drag.threshold)
+            return;
+        g_drag.started = true;
+    }
+    TControl* target = ControlAt(global, Handle());
+    if (target != g_drag.target && g_drag.target) {
+        bool ignore = false;
+        QPoint p = ClientPoint(g_drag.target, global);
+        TControl* old = g_drag.target;
+        old->Dispatch([&] { old->DragOver(this, p.x(), p.y(), dsDragLeave, ignore); });
+    }
+    bool accept = false;
+    if (target) {
+        QPoint p = ClientPoint(target, global);
+        TDragState state = target == g_drag.target ? dsDragMove : dsDragEnter;
+        target->Dispatch([&] { target->DragOver(this, p.x(), p.y(), state, accept); });
+    }
+    g_drag.target = target;
+    g_drag.accepted = accept;
+    SetDragCursor(accept ? DragCursor : crNoDrop);
+}
+
+void TControl::DragMouseUp(QPoint global)
+{
+    if (g_drag.source != this)
+        return;
+    if (!g_drag.started) {
+        ClearDrag();
+        return;
+    }
+    DragMouseMove(global);
+    TControl* target = g_drag.accepted ? g_drag.target : nullptr;
+    ClearDrag();
+    QPoint p = target ? ClientPoint(target, global) : QPoint();
+    if (target)
+        target->Dispatch([&] { target->DragDrop(this, p.x(), p.y()); });
+    Dispatch([&] { DoEndDrag(target, p.x(), p.y()); });
+}
+
 TControl::~TControl()
 {
     BeginDestroy();
+    if (g_drag.source == this)
+        ClearDrag();
+    if (g_drag.target == this)
+        g_drag.target = nullptr, g_drag.accepted = false;
     if (handle_)
         handle_->blockSignals(true);
     delete bridge_;

@@ -110,6 +110,30 @@ public:
     TNotifyEvent OnMouseLeave;
     TNotifyEvent OnResize;
 
+    // Dragging between controls, as the framework does it: the source
+    // starts (BeginDrag, or DragMode dmAutomatic on a left press), the
+    // control under the mouse is asked (OnDragOver) and gets the drop
+    // (OnDragDrop), the source hears the end (OnEndDrag).
+    TDragMode DragMode = dmManual;
+    TCursor DragCursor = crDrag;
+    TDragOverEvent OnDragOver;
+    TDragDropEvent OnDragDrop;
+    TEndDragEvent OnEndDrag;
+    // Immediate: the drag starts now; otherwise once the mouse moved
+    // Threshold pixels (-1: 5) with the button held.
+    void BeginDrag(bool Immediate, int Threshold = -1);
+    // BeginDrag with the screen point the drag counts from (the bridge
+    // passes the press position).
+    void StartDrag(bool Immediate, int Threshold, QPoint origin);
+    void EndDrag(bool Drop);
+    bool Dragging() const;
+    virtual void DragOver(TObject* Source, int X, int Y, TDragState State, bool& Accept);
+    virtual void DragDrop(TObject* Source, int X, int Y);
+    virtual void DoEndDrag(TObject* Target, int X, int Y);
+    // The bridge reports mouse moves and the release of a dragging source.
+    void DragMouseMove(QPoint globalPos);
+    void DragMouseUp(QPoint globalPos);
+
     // The framework's behaviour on input; overridden by controls and called
     // by the widget bridge. Each calls the event of the same name.
     virtual void Click();

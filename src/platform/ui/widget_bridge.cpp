@@ -101,6 +101,11 @@ bool TControlBridge::eventFilter(QObject* watched, QEvent* e)
         }
         if (me->button() == Qt::LeftButton)
             clickArmed_ = true;
+        if (me->button() == Qt::LeftButton && c->DragMode == dmAutomatic && e->type() == QEvent::MouseButtonPress) {
+            // An automatic drag starts instead of the mouse-down event.
+            c->StartDrag(false, -1, w->mapToGlobal(me->position().toPoint()));
+            return DeliverNative(watched, e);
+        }
         c->Dispatch([&] { c->MouseDown(ButtonOf(me->button()), shift, p.x(), p.y()); });
         if (!c->CanDispatch())
             return true;
@@ -116,6 +121,12 @@ bool TControlBridge::eventFilter(QObject* watched, QEvent* e)
                      w->rect().contains(me->position().toPoint());
         if (me->button() == Qt::LeftButton)
             clickArmed_ = false;
+        if (me->button() == Qt::LeftButton && c->Dragging()) {
+            c->DragMouseUp(w->mapToGlobal(me->position().toPoint()));
+            return DeliverNative(watched, e);
+        }
+        if (me->button() == Qt::LeftButton)
+            c->DragMouseUp(w->mapToGlobal(me->position().toPoint()));  // a drag that never started
         c->Dispatch([&] { c->MouseUp(ButtonOf(me->button()), shift, p.x(), p.y()); });
         if (click && c->CanDispatch())
             c->Dispatch([&] { c->Click(); });
@@ -126,6 +137,11 @@ bool TControlBridge::eventFilter(QObject* watched, QEvent* e)
     case QEvent::MouseMove: {
         auto* me = static_cast<QMouseEvent*>(e);
         QPoint p = local(me);
+        if (me->buttons() & Qt::LeftButton) {
+            c->DragMouseMove(w->mapToGlobal(me->position().toPoint()));
+            if (c->Dragging())
+                return DeliverNative(watched, e);
+        }
         c->Dispatch([&] { c->MouseMove(ShiftFromQt(me->modifiers(), me->buttons()), p.x(), p.y()); });
         if (!c->CanDispatch())
             return true;

@@ -559,3 +559,48 @@ TEST(Controls, OwnerDrawnListInColumns)
     EXPECT_EQ(list->Items()->Objects(0), nullptr);
     form.Hide();
 }
+
+TEST(Control, DragFromOneControlToAnother)
+{
+    TForm form(nullptr);
+    form.SetClientWidth(300);
+    form.SetClientHeight(100);
+    auto* source = new TPaintBox(&form);
+    source->SetParent(&form);
+    source->SetBounds(0, 0, 100, 100);
+    source->DragMode = dmAutomatic;
+    auto* target = new TPaintBox(&form);
+    target->SetParent(&form);
+    target->SetBounds(200, 0, 100, 100);
+    form.Show();
+    std::vector<QString> log;
+    int downs = 0;
+    source->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) { ++downs; };
+    target->OnDragOver = [&](TObject*, TObject* src, int x, int y, TDragState state, bool& accept) {
+        log.push_back(QString("over %1 %2 %3").arg(state).arg(x).arg(y));
+        accept = src == source;
+    };
+    target->OnDragDrop = [&](TObject*, TObject* src, int x, int y) { log.push_back(QString("drop %1 %2").arg(x).arg(y)); };
+    source->OnEndDrag = [&](TObject*, TObject* t, int, int) { log.push_back(t == target ? "end target" : "end none"); };
+    QWidget* w = source->Handle();
+    // Qt sends the moves of a held button to the pressed widget.
+    lxui_test::SendMouse(w, QEvent::MouseButtonPress, QPoint(10, 10));
+    lxui_test::SendMouse(w, QEvent::MouseMove, QPoint(12, 11), Qt::LeftButton);  // below the threshold
+    EXPECT_FALSE(source->Dragging());
+    QMouseEvent move(QEvent::MouseMove, QPointF(250, 40), w->mapToGlobal(QPointF(250, 40)), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &move);
+    EXPECT_TRUE(source->Dragging());
+    QMouseEvent move2(QEvent::MouseMove, QPointF(260, 50), w->mapToGlobal(QPointF(260, 50)), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &move2);
+    lxui_test::SendMouse(w, QEvent::MouseButtonRelease, QPoint(260, 50));
+    EXPECT_FALSE(source->Dragging());
+    EXPECT_EQ(downs, 0);  // an automatic drag replaces the mouse-down event
+    EXPECT_EQ(log, (std::vector<QString>{"over 0 50 40", "over 2 60 50", "over 2 60 50", "drop 60 50", "end target"}));
+    // Dropped where nobody accepts: the source hears the end without a target.
+    log.clear();
+    source->BeginDrag(true);
+    source->DragMouseMove(w->mapToGlobal(QPoint(50, 50)));
+    source->DragMouseUp(w->mapToGlobal(QPoint(50, 50)));
+    EXPECT_EQ(log, (std::vector<QString>{"end none"}));
+    form.Hide();
+}
