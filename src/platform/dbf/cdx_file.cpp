@@ -81,10 +81,10 @@ std::string PoolText(const std::uint8_t* pool, std::size_t position, std::size_t
     return std::string(reinterpret_cast<const char*>(pool + position), i - position);
 }
 
-std::string KeyForName(std::string_view name)
+std::string KeyForName(std::string_view name, int keyLength)
 {
     std::string key = Upper(name);
-    key.resize(kDirectoryKeyLength, ' ');
+    key.resize(keyLength, ' ');
     return key;
 }
 
@@ -872,6 +872,7 @@ void CdxFile::ReadTagHeader(CdxTag& tag, bool directory)
         if (dirty)
             throw CdxError("Die Indexdatei wurde bei einer Änderung nicht sauber geschlossen");
         freeHead_ = ours ? Le32(h + 4) : kNoPage;  // a foreign free list is not trusted
+        foreignDirectory_ = !ours;
         if (freeHead_ == 0)
             freeHead_ = kNoPage;
         return;
@@ -1341,9 +1342,32 @@ CdxTag& CdxFile::DoAddTag(const CdxTagSpec& spec, CdxKeySet& keys)
     SetupTag(*fresh, spec);
     fresh->root_ = BuildTree(*fresh, keys);
     WriteHeader(*fresh, false);
-    directory_->Insert(KeyForName(name), fresh->header_);
+    NormalizeDirectory();
+    directory_->Insert(KeyForName(name, directory_->format_.keyLength), fresh->header_);
     tags_.push_back(std::move(fresh));
     return *tags_.back();
+}
+
+// Another program may pad the tag names of its directory differently; before
+// the first change of such a directory its tree is written anew in our form.
+void CdxFile::NormalizeDirectory()
+{
+    if (!foreignDirectory_)
+        return;
+    CdxTag& dir = *directory_;
+    const int keyLength = dir.format_.keyLength;
+    if (keyLength < kDirectoryKeyLength)
+        throw CdxError("Das Tag-Verzeichnis der Indexdatei hat zu kurze Namen");
+    CdxKeySet names(keyLength);
+    for (const auto& tag : tags_)
+        names.Add(KeyForName(tag->name_, keyLength), tag->header_);
+    MarkDirty(dir);
+    DropPages(dir);
+    dir.options_ = static_cast<std::uint8_t>(dir.options_ & ~0x09);
+    dir.root_ = BuildTree(dir, names);
+    dir.headerChanged_ = true;
+    ++dir.stamp_;
+    foreignDirectory_ = false;
 }
 
 void CdxFile::RebuildTag(std::string_view name, CdxKeySet keys)
@@ -1377,7 +1401,8 @@ void CdxFile::DoDeleteTag(std::string_view name)
     if (!tag)
         throw CdxError("Index " + std::string(name) + " gibt es nicht");
     TrimCache();
-    directory_->Delete(KeyForName(tag->name_), tag->header_);
+    NormalizeDirectory();
+    directory_->Delete(KeyForName(tag->name_, directory_->format_.keyLength), tag->header_);
     DropPages(*tag);
     FreePage(tag->header_);
     FreePage(tag->header_ + kPageSize);

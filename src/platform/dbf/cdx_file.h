@@ -282,6 +282,7 @@ private:
     void DropPages(CdxTag& tag);
     void VerifyTag(CdxTag& tag, std::vector<std::uint8_t>& seen);
     void SetupTag(CdxTag& tag, const CdxTagSpec& spec);
+    void NormalizeDirectory();
 
     int fd_ = -1;
     bool ownsFd_ = false;
@@ -289,6 +290,7 @@ private:
     CdxCollation collation_;
     std::uint64_t fileEnd_ = 0;
     std::uint32_t freeHead_ = kNoPage;
+    bool foreignDirectory_ = false;  // written by another program
     std::unique_ptr<CdxTag> directory_;
     std::vector<std::unique_ptr<CdxTag>> tags_;  // by header offset = creation order
     std::unordered_map<std::uint32_t, CachedNode> cache_;

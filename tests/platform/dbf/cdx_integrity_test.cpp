@@ -284,3 +284,53 @@ TEST(CdxIntegrity, AChangeThatFailsHalfWayLeavesTheFileMarked)
     }
     EXPECT_TRUE(refused);
 }
+
+// A file as another program may write it: no engine mark in the headers and
+// tag names padded with zero bytes in the directory. It reads, and its tags
+// can be deleted and added.
+TEST(CdxIntegrity, AForeignFileReadsAndTakesChanges)
+{
+    lxtest::TempDir dir;
+    const std::string path = (dir / "FOREIGN.CDX").string();
+    {
+        auto file = CdxFile::Create(path);
+        for (const std::string name : {"A", "BB", "CCC"}) {
+            CdxKeySet keys(6);
+            for (std::uint32_t i = 1; i <= 50; ++i)
+                keys.Add(name + std::to_string(i), i);
+            file->AddTag(Spec(name, 6), keys);
+        }
+    }
+    std::string bytes = lxtest::ReadFile(path);
+    for (std::size_t at = 0; at + 1024 <= bytes.size(); at += 512)
+        if (bytes.compare(at + 472, 4, "LXCD") == 0)
+            bytes.replace(at + 472, 10, 10, '\0');
+    // The directory's root leaf (at 1024) again, names padded with zeros.
+    const CdxPageFormat blanks{10, ' '}, zeros{10, 0};
+    CdxNode root = CdxDecodePage(reinterpret_cast<const std::uint8_t*>(bytes.data()) + 1024, blanks, 1024);
+    ASSERT_EQ(root.Count(), 3u);
+    for (char& c : root.keys)
+        if (c == ' ')
+            c = '\0';
+    ASSERT_TRUE(CdxEncodePage(root, zeros, reinterpret_cast<std::uint8_t*>(bytes.data()) + 1024));
+    lxtest::WriteFile(path, bytes);
+    {
+        auto file = CdxFile::Open(path, false);
+        ASSERT_EQ(file->TagCount(), 3u);
+        EXPECT_EQ(file->Tag(1).Name(), "BB");
+        EXPECT_FALSE(file->Tag(1).NeedsRebuild());
+        EXPECT_EQ(RecnosInOrder(file->Tag(1)).size(), 50u);
+        file->DeleteTag("bb");
+        CdxKeySet keys(6);
+        keys.Add("X", 1);
+        file->AddTag(Spec("DD", 6), keys);
+        file->Verify();
+    }
+    auto file = CdxFile::Open(path, true);
+    ASSERT_EQ(file->TagCount(), 3u);
+    EXPECT_EQ(file->Tag(0).Name(), "A");
+    EXPECT_EQ(file->Tag(1).Name(), "CCC");
+    EXPECT_EQ(file->Tag(2).Name(), "DD");
+    EXPECT_EQ(file->Tag(1).Count(), 50u);
+    file->Verify();
+}
