@@ -1,6 +1,7 @@
 #include "memory_dbi.h"
 
 #include "platform/core/exceptions.h"
+#include "platform/core/streams.h"
 #include "platform/data/table.h"
 
 #include <gtest/gtest.h>
@@ -212,6 +213,48 @@ TEST_F(DataSetTest, BlobsAreBinarySafe)
     table.Post();
     EXPECT_EQ(table.FieldByName("NOTE")->AsString(), "Grüße");
     EXPECT_EQ(dbi.TableOf("ALBUM").blobs.back(), QByteArray("Gr\xfc\xdf" "e"));
+
+    // Streams carry the bytes unchanged both ways.
+    TMemoryStream in;
+    in.Write(bytes.constData(), bytes.size());
+    in.SetPosition(0);
+    auto* note = static_cast<TBlobField*>(table.FieldByName("NOTE"));
+    table.Edit();
+    note->LoadFromStream(in);
+    table.Post();
+    TMemoryStream out;
+    note->SaveToStream(out);
+    EXPECT_EQ(out.Bytes(), bytes);
+    EXPECT_EQ(note->BlobSize(), 6);
+    EXPECT_EQ(note->DisplayText(), "(MEMO)");
+}
+
+TEST_F(DataSetTest, DisplayAndEditFormats)
+{
+    table.Open();
+    auto* price = static_cast<TFloatField*>(table.FieldByName("PRICE"));
+    auto* day = static_cast<TDateField*>(table.FieldByName("DAY"));
+    EXPECT_EQ(price->DisplayText(), "1,5");
+    price->DisplayFormat = "#,##0.00";
+    price->EditFormat = "0.0";
+    EXPECT_EQ(price->DisplayText(), "1,50");
+    EXPECT_EQ(price->Text(), "1,5");
+    day->DisplayFormat = "d. mmmm yyyy";
+    EXPECT_EQ(day->DisplayText(), "31. Januar 2024");
+    EXPECT_EQ(day->Text(), "31.01.2024");
+    EXPECT_EQ(table.FieldByName("OK")->DisplayText(), "True");
+    static_cast<TBooleanField*>(table.FieldByName("OK"))->SetDisplayValues("Wahr;Falsch");
+    EXPECT_EQ(table.FieldByName("OK")->AsString(), "Wahr");
+    table.Edit();
+    table.FieldByName("OK")->SetAsString("falsch");
+    EXPECT_FALSE(table.FieldByName("OK")->AsBoolean());
+    EXPECT_THROW(table.FieldByName("OK")->SetAsString("vielleicht"), EDatabaseError);
+    table.FieldByName("PRICE")->SetText("1234,5");
+    EXPECT_DOUBLE_EQ(price->AsFloat(), 1234.5);
+    table.Cancel();
+    EXPECT_EQ(table.FieldByName("NAME")->DisplayWidth(), 10);
+    EXPECT_EQ(table.FieldByName("NAME")->Alignment(), kFieldAlignLeft);
+    EXPECT_EQ(price->Alignment(), kFieldAlignRight);
 }
 
 TEST_F(DataSetTest, LinkNotificationsArriveInOrder)
