@@ -180,6 +180,8 @@ TEST_F(GeneralDrives, TypesPresenceAndFreeSpace)
     EXPECT_EQ(LaufwerksTyp("N:\\"), "NETDRIVE");
     EXPECT_EQ(LaufwerksTyp("R:\\"), "RAMDISK");
     EXPECT_EQ(LaufwerksTyp("X:\\"), "UNKNOWN");
+    EXPECT_EQ(LaufwerksTyp("\\\\server\\daten\\"), "NETDRIVE");
+    EXPECT_EQ(LaufwerksTyp(""), "UNKNOWN");
 
     EXPECT_TRUE(LaufwerkVorhanden(u'C'));
     EXPECT_TRUE(LaufwerkVorhanden(u'd'));
