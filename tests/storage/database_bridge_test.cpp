@@ -289,6 +289,34 @@ TEST_F(BridgeTest, FieldDescriptorsFollowTheTypeTable)
     DbiCloseDatabase(db);
 }
 
+TEST_F(BridgeTest, AFieldTypeOutsideTheTableIsDescribedAsInvalid)
+{
+    // A DBF made by another program with an integer field 'I' beside a text field.
+    std::string dbf(32, '\0');
+    dbf[0] = 0x03;
+    dbf[8] = 32 + 2 * 32 + 1;  // header length
+    dbf[10] = 1 + 5 + 4;       // record length
+    auto field = [](const char* name, char type, int width) {
+        std::string f(32, '\0');
+        std::memcpy(f.data(), name, std::strlen(name));
+        f[11] = type;
+        f[16] = static_cast<char>(width);
+        return f;
+    };
+    dbf += field("TEXT", 'C', 5) + field("ZAHL", 'I', 4) + "\r" + "\x1a";
+    lxtest::WriteFile(dir / "FREMD.DBF", dbf);
+    DBIResult r = 0;
+    hDBICur c = OpenCursor(Dir(), "FREMD.DBF", dbiREADONLY, dbiOPENSHARED, &r);
+    if (c == 0)
+        GTEST_SKIP() << "the engine does not open tables with 'I' fields: " << dbe_LastError();
+    std::vector<FLDDesc> d(2);
+    ASSERT_EQ(DbiGetFieldDescs(c, d.data()), DBIERR_NONE);
+    EXPECT_EQ(d[0].iFldType, fldZSTRING);
+    EXPECT_EQ(d[1].iFldType, fldINVALID);
+    EXPECT_TRUE(boxes.contains("Invalid Field Type I"));
+    DbiCloseCursor(c);
+}
+
 TEST_F(BridgeTest, FieldConversionsAndWidths)
 {
     MakeAlbum("BILDER.DBF", 1);
