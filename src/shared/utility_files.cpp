@@ -34,9 +34,7 @@ bool SameContent(const QString& linuxA, const QString& linuxB)
     while (!a.atEnd()) {
         const QByteArray x = a.read(chunk);
         const QByteArray y = b.read(chunk);
-        if (x.isEmpty() && a.error() != QFileDevice::NoError)
-            return false;
-        if (x != y)
+        if (x.isEmpty() || x != y)
             return false;
     }
     return b.atEnd();

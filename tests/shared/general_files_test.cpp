@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <unistd.h>
 
 #include "platform/core/drive_map.h"
 #include "platform/core/exceptions.h"
@@ -52,6 +53,25 @@ TEST_F(GeneralFiles, DeleteRaisesForAFileThatStays)
         FAIL() << "no error raised";
     } catch (const Exception& e) {
         EXPECT_TRUE(e.Message.startsWith(W("a.bak") + " konnte nicht gelöscht werden")) << e.Message.toStdString();
+    }
+    EXPECT_TRUE(fs::exists(dir / "a.bak"));
+}
+
+TEST_F(GeneralFiles, ReadOnlyFilesStayAsOnWindows)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root may write every file";
+    WriteFile(dir / "a.bak", "a");
+    WriteFile(dir / "b.bak", "b");
+    fs::permissions(dir / "a.bak", fs::perms::owner_read, fs::perm_options::replace);
+    EXPECT_FALSE(DateienLoeschenAusser(W(), "*.bak", ""));
+    EXPECT_TRUE(fs::exists(dir / "a.bak"));
+    EXPECT_FALSE(fs::exists(dir / "b.bak"));
+    try {
+        DateiLoeschen(W(), "*.bak");
+        FAIL() << "no error raised";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message, W("a.bak") + " konnte nicht gelöscht werden, weil Datei schreibgeschützt !");
     }
     EXPECT_TRUE(fs::exists(dir / "a.bak"));
 }
