@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <algorithm>
+#include <map>
 
 #include "platform/ui/forms.h"
 #include "platform/ui/menus.h"
@@ -130,6 +131,36 @@ Qt::CursorShape CursorToQt(TCursor c)
     }
 }
 
+namespace {
+std::map<TCursor, QCursor>& CursorRegistry()
+{
+    static std::map<TCursor, QCursor> registry;
+    return registry;
+}
+}  // namespace
+
+void RegisterCursor(TCursor index, const QCursor& cursor) { CursorRegistry()[index] = cursor; }
+
+QCursor CursorToQCursor(TCursor c)
+{
+    auto it = CursorRegistry().find(c);
+    if (c > 0 && it != CursorRegistry().end())
+        return it->second;
+    return QCursor(CursorToQt(c));
+}
+
+QString GetShortHint(const QString& hint)
+{
+    int bar = int(hint.indexOf('|'));
+    return bar < 0 ? hint : hint.left(bar);
+}
+
+QString GetLongHint(const QString& hint)
+{
+    int bar = int(hint.indexOf('|'));
+    return bar < 0 ? hint : hint.mid(bar + 1);
+}
+
 // ---- TControl ------------------------------------------------------------
 TControl::TControl(TComponent* AOwner) : TComponent(AOwner)
 {
@@ -181,9 +212,9 @@ QPoint ClientPoint(TControl* c, QPoint global)
 void SetDragCursor(TCursor c)
 {
     if (g_drag.cursorSet)
-        QGuiApplication::changeOverrideCursor(QCursor(CursorToQt(c)));
+        QGuiApplication::changeOverrideCursor(CursorToQCursor(c));
     else
-        QGuiApplication::setOverrideCursor(QCursor(CursorToQt(c)));
+        QGuiApplication::setOverrideCursor(CursorToQCursor(c));
     g_drag.cursorSet = true;
 }
 
@@ -559,18 +590,20 @@ void TControl::SetCaption(const QString& v)
     Invalidate();
 }
 
-void TControl::SetHint(const QString& v)
-{
-    hint_ = v;
-    if (handle_)
-        handle_->setToolTip(showHint_ ? hint_ : QString());
-}
+void TControl::SetHint(const QString& v) { hint_ = v; }
 
 void TControl::SetShowHint(bool v)
 {
     showHint_ = v;
     ParentShowHint = false;
-    SetHint(hint_);
+}
+
+bool TControl::EffectiveShowHint() const
+{
+    const TControl* c = this;
+    while (c->ParentShowHint && c->parent_)
+        c = c->parent_;
+    return c->showHint_;
 }
 
 void TControl::SetCursor(TCursor v)
@@ -581,7 +614,7 @@ void TControl::SetCursor(TCursor v)
     if (v == crDefault)
         handle_->unsetCursor();
     else
-        handle_->setCursor(CursorToQt(v));
+        handle_->setCursor(CursorToQCursor(v));
 }
 
 void TControl::SetPopupMenu(TPopupMenu* v)

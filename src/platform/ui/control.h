@@ -9,6 +9,7 @@
 // child controls before its own widget goes, so no widget is deleted twice
 // whether the owner or the parent goes first.
 
+#include <QCursor>
 #include <QPointer>
 #include <QWidget>
 #include <functional>
@@ -89,6 +90,8 @@ public:
     bool ShowHint() const { return showHint_; }
     void SetShowHint(bool v);
     bool ParentShowHint = true;
+    // ShowHint as it applies: the parent's while ParentShowHint is set.
+    bool EffectiveShowHint() const;
     TCursor Cursor() const { return cursor_; }
     void SetCursor(TCursor v);
     TPopupMenu* PopupMenu() const { return popupMenu_; }
@@ -283,3 +286,12 @@ Word QtKeyToVirtualKey(int qtKey, Qt::KeyboardModifiers mods);
 int VirtualKeyToQtKey(Word vk);
 TShiftState ShiftFromQt(Qt::KeyboardModifiers mods, Qt::MouseButtons buttons = Qt::NoButton);
 Qt::CursorShape CursorToQt(TCursor c);
+// The cursor of a framework cursor number: the standard shapes, or for a
+// positive number the cursor the program registered (Screen->SetCursors).
+QCursor CursorToQCursor(TCursor c);
+void RegisterCursor(TCursor index, const QCursor& cursor);
+
+// "short|long" hints: the part before "|" shows at the control, the part
+// after it goes to Application->Hint (the status line).
+QString GetShortHint(const QString& hint);
+QString GetLongHint(const QString& hint);

@@ -625,7 +625,7 @@ void TScreen::SetCursor(TCursor c)
         QGuiApplication::restoreOverrideCursor();
     cursor_ = c;
     if (c != crDefault)
-        QGuiApplication::setOverrideCursor(QCursor(CursorToQt(c)));
+        QGuiApplication::setOverrideCursor(CursorToQCursor(c));
 }
 
 int TScreen::Width() const
@@ -647,6 +647,18 @@ TRect TScreen::WorkAreaRect() const
         return Rect(0, 0, 800, 600);
     QRect r = s->availableGeometry();
     return Bounds(r.x(), r.y(), r.width(), r.height());
+}
+
+void TScreen::SetCursors(TCursor index, const QCursor& cursor) { RegisterCursor(index, cursor); }
+QCursor TScreen::Cursors(TCursor index) const { return CursorToQCursor(index); }
+
+void TApplication::SetHint(const QString& v)
+{
+    if (v == Hint)
+        return;
+    Hint = v;
+    if (OnHint)
+        Guarded(this, [this] { OnHint(this); });
 }
 
 TCustomForm* TScreen::ActiveForm() const

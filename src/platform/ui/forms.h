@@ -160,7 +160,10 @@ public:
     int HintShortPause = 50;
     int HintHidePause = 2500;
     TColor HintColor = clInfoBk;
+    // The long part of the hint of the control under the mouse; setting it
+    // fires OnHint (the status line shows it).
     QString Hint;
+    void SetHint(const QString& v);
     TNotifyEvent OnHint;
     TNotifyEvent OnActivate;
     TNotifyEvent OnDeactivate;
@@ -198,6 +201,9 @@ public:
     TCustomForm* Forms(int i) const { return forms_.at(size_t(i)); }
     TCustomForm* ActiveForm() const;
     QStringList Fonts() const;
+    // The program's own cursors by positive number (Screen.Cursors[i] := ...).
+    void SetCursors(TCursor index, const QCursor& cursor);
+    QCursor Cursors(TCursor index) const;
 
 private:
     friend class TCustomForm;

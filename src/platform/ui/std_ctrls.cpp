@@ -301,6 +301,14 @@ TEdit::TEdit(TComponent* AOwner) : TWinControl(AOwner)
     SetTabStop(true);
     SetColor(clWindow);
     SetBounds(0, 0, 121, 21);
+    QObject::connect(e, &QLineEdit::textEdited, e, [this, e](const QString& text) {
+        // Typed or pasted text follows CharCase.
+        if (charCase_ != ecNormal && Cased(text) != text) {
+            int pos = e->cursorPosition();
+            e->setText(Cased(text));
+            e->setCursorPosition(pos);
+        }
+    });
     QObject::connect(e, &QLineEdit::textChanged, e, [this] {
         Modified = true;
         if (OnChange)
@@ -313,8 +321,33 @@ QString TEdit::GetText() const { return Edit()->text(); }
 
 void TEdit::SetText(const QString& v)
 {
-    if (Edit()->text() != v)
-        Edit()->setText(v);
+    QString text = Cased(v);
+    if (Edit()->text() != text)
+        Edit()->setText(text);
+}
+
+QString TEdit::Cased(const QString& s) const
+{
+    // Character by character, as the system's edit does: "ß" stays "ß" and
+    // the text keeps its length.
+    if (charCase_ == ecNormal)
+        return s;
+    QString out = s;
+    for (QChar& c : out)
+        c = charCase_ == ecUpperCase ? c.toUpper() : c.toLower();
+    return out;
+}
+
+void TEdit::SetCharCase(TEditCharCase v)
+{
+    charCase_ = v;
+    SetText(Text());
+}
+
+void TEdit::SetBorderStyle(TBorderStyle v)
+{
+    borderStyle_ = v;
+    Edit()->setFrame(v != bsNone);
 }
 
 int TEdit::MaxLength() const { return Edit()->maxLength() == 32767 ? 0 : Edit()->maxLength(); }

@@ -88,9 +88,15 @@ private:
     bool transparent_ = false;
 };
 
+enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
+
 class TEdit : public TWinControl {
 public:
     explicit TEdit(TComponent* AOwner);
+    TEditCharCase CharCase() const { return charCase_; }
+    void SetCharCase(TEditCharCase v);
+    TBorderStyle BorderStyle() const { return borderStyle_; }
+    void SetBorderStyle(TBorderStyle v);
     void SetText(const QString& v) override;
     int MaxLength() const;
     void SetMaxLength(int v);
@@ -114,7 +120,10 @@ protected:
     QString GetText() const override;
 
 private:
+    QString Cased(const QString& s) const;
     QChar passwordChar_;
+    TEditCharCase charCase_ = ecNormal;
+    TBorderStyle borderStyle_ = bsSingle;
 };
 
 class TMemo : public TWinControl {

@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
+#include <QToolTip>
 
 #include "platform/ui/control.h"
 #include "platform/ui/forms.h"
@@ -152,8 +153,18 @@ bool TControlBridge::eventFilter(QObject* watched, QEvent* e)
             c->Dispatch([c] { c->WidgetResized(); });
         return false;
     case QEvent::Enter:
+        if (watched == c->Handle())
+            Application->SetHint(GetLongHint(c->Hint()));
         c->Dispatch([&] { c->MouseEnter(); });
         return false;
+    case QEvent::ToolTip: {
+        auto* he = static_cast<QHelpEvent*>(e);
+        if (Application->ShowHint && c->EffectiveShowHint() && !c->Hint().isEmpty())
+            QToolTip::showText(he->globalPos(), GetShortHint(c->Hint()), w);
+        else
+            QToolTip::hideText();
+        return true;
+    }
     case QEvent::Leave:
         c->Dispatch([&] { c->MouseLeave(); });
         return false;

@@ -604,3 +604,33 @@ TEST(Control, DragFromOneControlToAnother)
     EXPECT_EQ(log, (std::vector<QString>{"end none"}));
     form.Hide();
 }
+
+TEST(Control, HintsCursorsAndCharCase)
+{
+    TTestForm form(nullptr);
+    form.Show();
+    std::vector<QString> hints;
+    Application->OnHint = [&](TObject*) { hints.push_back(Application->Hint); };
+    form.Edit->SetHint("Suchtext|Text, nach dem im Album gesucht wird");
+    EXPECT_EQ(GetShortHint(form.Edit->Hint()), "Suchtext");
+    lxui_test::SendEnter(form.Edit->Handle());
+    lxui_test::SendEnter(form.Probe->Handle());
+    Application->OnHint = nullptr;
+    EXPECT_EQ(hints, (std::vector<QString>{"Text, nach dem im Album gesucht wird", ""}));
+    EXPECT_FALSE(form.Edit->EffectiveShowHint());
+    form.SetShowHint(true);  // the controls follow the form
+    EXPECT_TRUE(form.Edit->EffectiveShowHint());
+
+    QPixmap hand(16, 16);
+    hand.fill(Qt::red);
+    Screen->SetCursors(5, QCursor(hand, 1, 1));
+    form.Probe->SetCursor(5);
+    EXPECT_EQ(form.Probe->Handle()->cursor().shape(), Qt::BitmapCursor);
+    form.Probe->SetCursor(crHourGlass);
+    EXPECT_EQ(form.Probe->Handle()->cursor().shape(), Qt::WaitCursor);
+
+    form.Edit->SetCharCase(ecUpperCase);
+    form.Edit->SetText("Bild straße");
+    EXPECT_EQ(form.Edit->Text(), "BILD STRAßE");  // the length stays
+    form.Hide();
+}
