@@ -899,6 +899,14 @@ void TDataSet::DataEvent(TDataEvent event, intptr_t info)
 // Bookmarks
 // ---------------------------------------------------------------------------
 
+bool TDataSet::GetCurrentRecord(uint8_t* buffer)
+{
+    if (IsEmpty() || buffers_[activeRecord_].flag != bfCurrent)
+        return false;
+    UpdateCursorPos();
+    return Api().DbiGetRecord(handle_, dbiNOLOCK, buffer, nullptr) == DBIERR_NONE;
+}
+
 TBookmark TDataSet::GetBookmark() const
 {
     if (!Active() || activeRecord_ >= recordCount_)

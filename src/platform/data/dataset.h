@@ -101,6 +101,12 @@ public:
     void EnableControls();
     bool ControlsDisabled() const { return disableCount_ > 0; }
 
+    // The active record as the database layer holds it (RecordSize bytes:
+    // deletion flag, then the fields), read afresh from the cursor; false
+    // when there is no current record.
+    bool GetCurrentRecord(uint8_t* buffer);
+    int RecordSize() const { return props_.iRecBufSize; }
+
     TBookmark GetBookmark() const;
     void GotoBookmark(TBookmark bookmark);
     int CompareBookmarks(TBookmark a, TBookmark b) const;

@@ -408,6 +408,9 @@ TEST_F(DataSetTest, BookmarksAndFilter)
     table.Last();
     table.GotoBookmark(mark);
     EXPECT_EQ(table.FieldByName("NUM")->AsInteger(), 10);
+    std::vector<uint8_t> raw(table.RecordSize());
+    ASSERT_TRUE(table.GetCurrentRecord(raw.data()));
+    EXPECT_EQ(std::string(raw.begin(), raw.end()), dbi.TableOf("ALBUM").records[9]);
     EXPECT_LT(table.CompareBookmarks(3, mark), 0);
     EXPECT_EQ(table.CompareBookmarks(mark, mark), 0);
     EXPECT_TRUE(table.BookmarkValid(mark));
