@@ -1019,15 +1019,7 @@ uint32_t dbe_OrderRecNo()
 {
     WorkArea* a = Current();
     if (!a) return 0;
-    if (!a->tagOrder() || a->eof()) return a->RecNo();
-    std::uint32_t target = a->RecNo(), position = 0;
-    RecordOrder& order = a->order();
-    for (std::uint32_t r = order.First(); r != 0; r = order.Next(r)) {
-        if (a->queryActive() && !a->QueryBit(r)) continue;
-        ++position;
-        if (r == target) return position;
-    }
-    return 0;
+    return a->OrderPosition();
 }
 
 // ---------------------------------------------------------------------------

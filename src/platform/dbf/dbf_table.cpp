@@ -710,6 +710,7 @@ void DbfTable::RemoveObserver(RecordObserver* observer)
 void DbfTable::Notify(std::uint32_t recno, const char* oldImage, const char* newImage,
                       const TableClient* writer)
 {
+    ++changes_;
     for (RecordObserver* o : observers_) o->RecordWritten(recno, oldImage, newImage);
     for (TableClient* c : clients_)
         if (c != writer && c->CurrentRecord() == recno) c->RecordRefreshed(newImage);
@@ -717,6 +718,7 @@ void DbfTable::Notify(std::uint32_t recno, const char* oldImage, const char* new
 
 void DbfTable::NotifyRebuilt()
 {
+    ++changes_;
     for (RecordObserver* o : observers_) o->TableRebuilt();
     for (TableClient* c : clients_) c->TableRebuilt();
 }

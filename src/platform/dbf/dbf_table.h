@@ -75,6 +75,8 @@ public:
 
     // Record count; re-read from the header when other processes may append.
     std::uint32_t RecordCount();
+    // Counts record writes, packs and zaps (for caches of positions).
+    std::uint64_t changeCount() const { return changes_; }
     // The count as last known, without looking at the file.
     std::uint32_t KnownRecordCount() const { return header_.recordCount; }
     // Reads record `recno` (1..count) into `out` (record length bytes).
@@ -155,6 +157,7 @@ private:
     std::vector<RecordObserver*> observers_;
     std::vector<char> scratch_;
     const Progress* activeProgress_ = nullptr;
+    std::uint64_t changes_ = 0;
     // Exclusive use: the last appended record stays in memory until the next
     // append or flush, so an append and the writes that fill it cost one
     // record write. Written before the header count, as every append.

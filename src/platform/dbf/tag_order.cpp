@@ -72,6 +72,7 @@ std::string TagOrder::StoredPrefix(std::string_view text)
 
 void TagOrder::SetScope(std::string low, std::string high)
 {
+    ++scopeVersion_;
     low_ = std::move(low);
     high_ = std::move(high);
     lowStored_ = StoredPrefix(low_);

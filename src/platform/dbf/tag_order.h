@@ -36,6 +36,7 @@ public:
     void SetScope(std::string low, std::string high);
     const std::string& scopeLow() const { return low_; }
     const std::string& scopeHigh() const { return high_; }
+    std::uint64_t scopeVersion() const { return scopeVersion_; }
 
     // Key of a record image as text (numbers as their value, dates yyyymmdd).
     std::string KeyText(const char* image, std::uint32_t recno);
@@ -58,6 +59,7 @@ private:
     dbfcdx::CdxCursor cursor_;
     std::string low_, high_, lowStored_, highStored_;
     std::vector<char> image_;
+    std::uint64_t scopeVersion_ = 0;
 };
 
 }  // namespace dbf

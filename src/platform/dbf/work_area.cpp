@@ -255,6 +255,7 @@ bool WorkArea::SetQueryExpression(const std::string& text, std::string& error)
             bits.Set(r);
     }
     ClearQuery();
+    ++queryVersion_;
     queryActive_ = true;
     queryExpression_ = text;
     query_ = std::move(expression);
@@ -266,6 +267,7 @@ bool WorkArea::SetQueryExpression(const std::string& text, std::string& error)
 
 void WorkArea::ClearQuery()
 {
+    ++queryVersion_;
     if (observing_) table_->RemoveObserver(this);
     observing_ = false;
     queryActive_ = false;
@@ -277,6 +279,7 @@ void WorkArea::ClearQuery()
 void WorkArea::SetQueryBit(std::uint32_t recno, bool on)
 {
     if (recno == 0) return;
+    ++queryVersion_;
     if (!queryActive_) {
         queryActive_ = true;
         queryExpression_ = ".F.";
@@ -375,6 +378,40 @@ std::uint32_t WorkArea::VisibleCount()
         ++count;
     }
     return count;
+}
+
+std::uint32_t WorkArea::OrderPosition()
+{
+    if (!tagOrder_ || eof_) return RecNo();
+    const std::uint64_t stamp = table_->changeCount() * 1000003u + queryVersion_ * 7919u +
+                                tagOrder_->scopeVersion() * 131u + std::uint64_t(orderNumber_) * 2u +
+                                (Settings().deleted ? 1u : 0u) + 1u;
+    auto visible = [&](std::uint32_t r) {
+        if (queryActive_ && !QueryBit(r)) return false;
+        return !Settings().deleted || (LoadScratch(r) && scratch_[0] != '*');
+    };
+    auto remember = [&](std::uint32_t position) {
+        positionCache_ = {stamp, recno_, position};
+        return position;
+    };
+    if (positionCache_.stamp == stamp && positionCache_.recno != 0) {
+        if (positionCache_.recno == recno_) return positionCache_.position;
+        std::uint32_t r = positionCache_.recno, position = positionCache_.position;
+        for (int steps = 0; steps < 64 && r != 0; ++steps) {
+            r = order_->Next(r);
+            if (r != 0 && visible(r)) {
+                ++position;
+                if (r == recno_) return remember(position);
+            }
+        }
+    }
+    std::uint32_t position = 0;
+    for (std::uint32_t r = order_->First(); r != 0; r = order_->Next(r)) {
+        if (!visible(r)) continue;
+        ++position;
+        if (r == recno_) return remember(position);
+    }
+    return 0;
 }
 
 void WorkArea::RecordRefreshed(const char* image)

@@ -88,6 +88,10 @@ public:
     bool QueryBit(std::uint32_t recno) const { return queryBits_.Test(recno); }
     // Number of visible records.
     std::uint32_t VisibleCount();
+    // Position of the current record among the visible records of the
+    // order (1-based; 0 when it is not among them). A walk forward one
+    // record at a time costs a few steps per call, not a count from the top.
+    std::uint32_t OrderPosition();
     // Compiles an expression against the table's fields.
     std::unique_ptr<dbfexpr::Expression> Compile(const std::string& text, std::string& error);
     dbfexpr::ExprContext Context();
@@ -131,6 +135,11 @@ private:
     std::string queryExpression_;
     std::unique_ptr<dbfexpr::Expression> query_;
     dbfexpr::QueryBitmap queryBits_;
+    std::uint64_t queryVersion_ = 0;
+    struct PositionCache {
+        std::uint64_t stamp = 0;
+        std::uint32_t recno = 0, position = 0;
+    } positionCache_;
 };
 
 }  // namespace dbf

@@ -174,6 +174,25 @@ TEST_F(IndexTest, SeekFollowsExactAndSoftSeek)
     EXPECT_EQ(dbe_Seek("x"), 0) << "no seek in natural order";
 }
 
+TEST_F(IndexTest, OrderRecNoCountsThePositionInTheOrder)
+{
+    BuildTags();
+    dbe_SetOrder(1);
+    std::vector<uint32_t> positions;
+    for (dbe_GoTop(); !dbe_Eof(); dbe_Skip(1)) positions.push_back(dbe_OrderRecNo());
+    EXPECT_EQ(positions, (std::vector<uint32_t>{1, 2, 3, 4, 5}));
+    dbe_GoBottom();
+    EXPECT_EQ(dbe_OrderRecNo(), 5u);
+    // A write moves the records: the positions follow.
+    dbe_Seek("bravo");
+    ASSERT_EQ(dbe_Replace("NAME", DBE_REPL_TEXT, "aardvark"), 1);
+    EXPECT_EQ(dbe_OrderRecNo(), 1u);
+    dbe_Seek("delta");
+    EXPECT_EQ(dbe_OrderRecNo(), 5u);
+    ASSERT_EQ(dbe_Query("Bytes > 100"), 1);
+    EXPECT_EQ(dbe_OrderRecNo(), 3u);
+}
+
 TEST_F(IndexTest, ScopesLimitTheOrder)
 {
     BuildTags();
