@@ -124,9 +124,30 @@ void CdxTag::SetKeyType(CdxKeyType type)
     file_.cache_.clear();
     keyType_ = type;
     format_.padByte = PadFor(type);
-    if (rebuildReason_.empty() && keyType_ == CdxKeyType::Character &&
-        collationChecksum_ != file_.collation_.Checksum())
-        rebuildReason_ = "Der Index " + name_ + " wurde mit einer anderen Sortiertabelle erstellt";
+    ApplyCollation(file_.collation_);
+}
+
+std::string CdxTag::RebuildReason() const
+{
+    if (!rebuildReason_.empty())
+        return rebuildReason_;
+    if (collationMismatch_)
+        return "Der Index " + name_ + " wurde mit einer anderen Sortiertabelle erstellt";
+    return {};
+}
+
+void CdxTag::ApplyCollation(const CdxCollation& collation)
+{
+    collationMismatch_ = keyType_ == CdxKeyType::Character && collationChecksum_ != collation.Checksum();
+    if (!collationMismatch_)
+        collation_ = keyType_ == CdxKeyType::Character ? collation : CdxCollation();
+}
+
+void CdxFile::SetCollation(const CdxCollation& collation)
+{
+    collation_ = collation;
+    for (auto& tag : tags_)
+        tag->ApplyCollation(collation);
 }
 
 std::string CdxTag::FormKey(std::string_view key) const
@@ -144,8 +165,8 @@ void CdxTag::CheckUsable() const
         throw CdxError("Die Indexdatei ist geschlossen");
     if (!file_.brokenReason_.empty())
         throw CdxError("Die Indexdatei ist nach einem Fehler beim Ändern unbrauchbar: " + file_.brokenReason_);
-    if (!rebuildReason_.empty())
-        throw CdxError(rebuildReason_);
+    if (NeedsRebuild())
+        throw CdxError(RebuildReason());
 }
 
 int CdxTag::Compare(const CdxNode& node, std::size_t i, std::string_view probe, std::uint32_t recno) const
@@ -879,9 +900,7 @@ void CdxFile::ReadTagHeader(CdxTag& tag, bool directory)
     }
     if (dirty)
         tag.rebuildReason_ = "Der Index " + tag.name_ + " wurde bei einer Änderung nicht sauber geschlossen";
-    else if (tag.keyType_ == CdxKeyType::Character && tag.collationChecksum_ != collation_.Checksum())
-        tag.rebuildReason_ = "Der Index " + tag.name_ + " wurde mit einer anderen Sortiertabelle erstellt";
-    tag.collation_ = collation_;
+    tag.ApplyCollation(collation_);
 }
 
 void CdxFile::Load()
@@ -1111,6 +1130,7 @@ void CdxFile::SetupTag(CdxTag& tag, const CdxTagSpec& spec)
     tag.collation_ = spec.keyType == CdxKeyType::Character ? collation_ : CdxCollation();
     tag.collationChecksum_ = tag.collation_.Checksum();
     tag.rebuildReason_.clear();
+    tag.collationMismatch_ = false;
     tag.headerChanged_ = true;
     ++tag.stamp_;
 }
@@ -1484,7 +1504,7 @@ void CdxFile::Verify()
     VerifyTag(*directory_, seen);
     for (auto& tag : tags_) {
         if (tag->NeedsRebuild())
-            throw CdxError(tag->rebuildReason_);
+            throw CdxError(tag->RebuildReason());
         seen.at(tag->header_ / kPageSize) = 1;
         seen.at(tag->header_ / kPageSize + 1) = 1;
     }

@@ -102,8 +102,8 @@ public:
     std::uint32_t CollationChecksum() const { return collationChecksum_; }
 
     // True when the tag must be rebuilt before use; RebuildReason() says why.
-    bool NeedsRebuild() const { return !rebuildReason_.empty(); }
-    const std::string& RebuildReason() const { return rebuildReason_; }
+    bool NeedsRebuild() const { return !rebuildReason_.empty() || collationMismatch_; }
+    std::string RebuildReason() const;
 
     // The stored form of a key in expression form (padded, cut, weighted).
     std::string FormKey(std::string_view key) const;
@@ -162,6 +162,7 @@ private:
     void MergeLeaves(std::vector<PathStep>& path, std::size_t level);
     std::uint32_t LeftmostLeaf(bool rightmost);
     void MarkChanged();
+    void ApplyCollation(const CdxCollation& collation);
     bool DoInsert(std::string_view key, std::uint32_t recno);
     bool DoDelete(std::string_view key, std::uint32_t recno);
     std::string HeaderBytes(bool dirty) const;
@@ -179,7 +180,8 @@ private:
     CdxPageFormat format_;
     CdxCollation collation_;
     std::uint32_t collationChecksum_ = 0;
-    std::string rebuildReason_;
+    std::string rebuildReason_;    // damaged, dirty, other key type
+    bool collationMismatch_ = false;  // built with another sort-weight table
     bool dirtyOnDisk_ = false;   // the dirty mark is set in the file
     bool headerChanged_ = false;
     std::uint32_t version_ = 0;
@@ -224,8 +226,10 @@ public:
     void RebuildTag(std::string_view name, CdxKeySet keys);
     void DeleteTag(std::string_view name);
 
-    // The sort-weight table used by the next builds.
-    void SetCollation(const CdxCollation& collation) { collation_ = collation; }
+    // The engine's sort-weight table changed: used by the next builds, and
+    // character tags built with another table now need a rebuild (those built
+    // with this one are usable again).
+    void SetCollation(const CdxCollation& collation);
     const CdxCollation& Collation() const { return collation_; }
 
     // Reads every page of every tag and checks the whole structure.

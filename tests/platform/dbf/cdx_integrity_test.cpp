@@ -99,6 +99,13 @@ TEST(CdxIntegrity, CharacterKeysSortByTheWeightTableTheTagRecords)
     EXPECT_NE(tag.RebuildReason().find("Sortiertabelle"), std::string::npos);
     CdxCursor cursor;
     EXPECT_THROW(tag.First(cursor), CdxError);
+    // Handing the engine the tag's table again makes it usable; back to
+    // machine order, it needs the rebuild again.
+    other->SetCollation(album);
+    EXPECT_FALSE(tag.NeedsRebuild());
+    EXPECT_EQ(RecnosInOrder(tag), (std::vector<std::uint32_t>{3, 4, 2, 5, 6, 1}));
+    other->SetCollation(CdxCollation());
+    EXPECT_TRUE(tag.NeedsRebuild());
     CdxKeySet keys(5);
     keys.Add("B", 1);
     keys.Add("\x8E", 2);
