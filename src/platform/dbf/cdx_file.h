@@ -120,7 +120,9 @@ public:
     // Places the cursor on the entry (key, recno), or the first one after it.
     bool SeekEntry(std::string_view key, std::uint32_t recno, CdxCursor& cursor);
 
-    // Moves in stored (ascending) order; false and an invalid cursor at the ends.
+    // Moves in stored (ascending) order; false and an invalid cursor at the
+    // ends. Next and Prev of an invalid cursor answer false (use First/Last).
+    // A descending tag is walked from Last with Prev by the engine.
     bool First(CdxCursor& cursor);
     bool Last(CdxCursor& cursor);
     bool Next(CdxCursor& cursor);
