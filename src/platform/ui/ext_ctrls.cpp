@@ -469,3 +469,69 @@ int TScrollBox::HorzPosition() const { return Area()->horizontalScrollBar()->val
 int TScrollBox::VertPosition() const { return Area()->verticalScrollBar()->value(); }
 void TScrollBox::SetHorzPosition(int v) { UpdateRange(); Area()->horizontalScrollBar()->setValue(v); }
 void TScrollBox::SetVertPosition(int v) { UpdateRange(); Area()->verticalScrollBar()->setValue(v); }
+
+// ---- TNotebook -----------------------------------------------------------
+TPage::TPage(TComponent* AOwner) : TCustomControl(AOwner) {}
+
+void TPage::Paint()
+{
+    Canvas()->Brush.Color = Color();
+    Canvas()->FillRect(ClientRect());
+}
+
+TNotebook::TNotebook(TComponent* AOwner) : TCustomControl(AOwner) { SetBounds(0, 0, 150, 150); }
+
+TPage* TNotebook::AddPage(const QString& Name)
+{
+    auto* page = new TPage(this);
+    page->SetCaption(Name);
+    page->SetParentColor(true);
+    page->SetParent(this);
+    page->SetAlign(alClient);
+    pages_.push_back(page);
+    if (pageIndex_ < 0)
+        pageIndex_ = 0;
+    ShowPage();
+    return page;
+}
+
+QStringList TNotebook::Pages() const
+{
+    QStringList names;
+    for (TPage* p : pages_)
+        names << p->Caption();
+    return names;
+}
+
+void TNotebook::SetPageIndex(int v)
+{
+    if (v < 0 || v >= PageCount() || v == pageIndex_)
+        return;
+    pageIndex_ = v;
+    ShowPage();
+    if (OnPageChanged)
+        Dispatch([this] { OnPageChanged(this); });
+}
+
+QString TNotebook::ActivePage() const { return pageIndex_ >= 0 ? pages_[size_t(pageIndex_)]->Caption() : QString(); }
+
+void TNotebook::SetActivePage(const QString& name)
+{
+    int i = int(Pages().indexOf(name));
+    if (i < 0)
+        throw EListError("Seite \"" + name + "\" nicht gefunden");
+    SetPageIndex(i);
+}
+
+void TNotebook::Resize()
+{
+    TCustomControl::Resize();
+    AlignControls();
+}
+
+void TNotebook::ShowPage()
+{
+    for (size_t i = 0; i < pages_.size(); ++i)
+        pages_[i]->SetVisible(int(i) == pageIndex_);
+    AlignControls();
+}

@@ -191,3 +191,31 @@ private:
 
 using TCustomPanel = TPanel;
 using TCustomRadioGroup = TRadioGroup;
+
+// A stack of pages of which one shows; controls stand on the pages.
+class TPage : public TCustomControl {
+public:
+    explicit TPage(TComponent* AOwner);
+    void Paint() override;
+};
+
+class TNotebook : public TCustomControl {
+public:
+    explicit TNotebook(TComponent* AOwner);
+    // Adds a page with that name; the notebook owns it.
+    TPage* AddPage(const QString& Name);
+    int PageCount() const { return int(pages_.size()); }
+    TPage* Page(int i) const { return pages_.at(size_t(i)); }
+    QStringList Pages() const;
+    int PageIndex() const { return pageIndex_; }
+    void SetPageIndex(int v);
+    QString ActivePage() const;
+    void SetActivePage(const QString& name);
+    TNotifyEvent OnPageChanged;
+    void Resize() override;
+
+private:
+    void ShowPage();
+    std::vector<TPage*> pages_;
+    int pageIndex_ = -1;
+};

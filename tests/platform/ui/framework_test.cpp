@@ -17,6 +17,7 @@
 #include "platform/ui/com_ctrls.h"
 #include "platform/ui/ext_ctrls.h"
 #include "platform/ui/forms.h"
+#include "platform/ui/gauges.h"
 #include "platform/ui/menus.h"
 #include "platform/ui/prompt_script.h"
 #include "platform/ui/std_ctrls.h"
@@ -632,5 +633,48 @@ TEST(Control, HintsCursorsAndCharCase)
     form.Edit->SetCharCase(ecUpperCase);
     form.Edit->SetText("Bild straße");
     EXPECT_EQ(form.Edit->Text(), "BILD STRAßE");  // the length stays
+    form.Hide();
+}
+
+TEST(Controls, NotebookShowsOnePageAndGaugeFillsByPercent)
+{
+    TForm form(nullptr);
+    form.SetClientWidth(200);
+    form.SetClientHeight(100);
+    auto* book = new TNotebook(&form);
+    book->SetParent(&form);
+    book->SetAlign(alClient);
+    TPage* bild = book->AddPage("Bild");
+    TPage* info = book->AddPage("Info");
+    auto* label = new TLabel(&form);
+    label->SetParent(info);
+    EXPECT_EQ(book->PageIndex(), 0);
+    EXPECT_EQ(book->Pages(), (QStringList{"Bild", "Info"}));
+    EXPECT_TRUE(bild->Visible());
+    EXPECT_FALSE(info->Visible());
+    int changes = 0;
+    book->OnPageChanged = [&](TObject*) { ++changes; };
+    book->SetActivePage("Info");
+    EXPECT_EQ(book->PageIndex(), 1);
+    EXPECT_FALSE(bild->Visible());
+    EXPECT_EQ(info->BoundsRect(), Rect(0, 0, 200, 100));
+    EXPECT_EQ(changes, 1);
+    EXPECT_THROW(book->SetActivePage("fehlt"), EListError);
+
+    auto* gauge = new TGauge(&form);
+    gauge->SetParent(bild);
+    gauge->SetBounds(0, 0, 102, 12);
+    gauge->SetForeColor(clRed);
+    gauge->SetShowText(false);
+    gauge->SetMaxValue(2000000000);
+    gauge->SetProgress(500000000);
+    EXPECT_EQ(gauge->PercentDone(), 25);
+    book->SetPageIndex(0);
+    form.Show();
+    QImage img = gauge->Handle()->grab().toImage();
+    EXPECT_EQ(img.pixelColor(10, 5), QColor(255, 0, 0));
+    EXPECT_EQ(img.pixelColor(60, 5), QColor(255, 255, 255));
+    gauge->SetProgress(2100000000);  // clamped to the maximum
+    EXPECT_EQ(gauge->PercentDone(), 100);
     form.Hide();
 }
