@@ -1469,20 +1469,24 @@ void CdxFile::VerifyTag(CdxTag& tag, std::vector<std::uint8_t>& seen)
                     if (c < 0 || (c == 0 && node.recnos[k] <= lastRecno))
                         throw CdxError(what + " ist beschädigt: Schlüssel nicht in Reihenfolge");
                 }
-                lastKey.assign(key);
-                lastRecno = node.recnos[k];
-                haveLast = true;
                 if (!node.leaf) {
-                    // The entry bounds its child: the child's last key is not above it.
+                    // The entry bounds its child from above, the entry before
+                    // it from below.
                     const CdxNode& child = Node(tag, node.children[k]);
                     if (child.Count() > 0) {
                         const std::string_view childLast = child.Key(child.Count() - 1, keyLength);
-                        const int c = childLast.compare(key);
+                        int c = childLast.compare(key);
                         if (c > 0 || (c == 0 && child.recnos.back() > node.recnos[k]))
                             throw CdxError(what + " ist beschädigt: innerer Schlüssel kleiner als sein Teilbaum");
+                        c = child.Key(0, keyLength).compare(lastKey);
+                        if (haveLast && (c < 0 || (c == 0 && child.recnos.front() <= lastRecno)))
+                            throw CdxError(what + " ist beschädigt: Teilbaum überlappt seinen Vorgänger");
                     }
                     next.push_back(node.children[k]);
                 }
+                lastKey.assign(key);
+                lastRecno = node.recnos[k];
+                haveLast = true;
             }
             if (node.leaf)
                 count += node.Count();
