@@ -5,6 +5,8 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFontDatabase>
+#include <QIcon>
+#include <QPixmap>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QScreen>
@@ -253,6 +255,10 @@ void TCustomForm::ApplyVisible()
             Dispatch([this] { OnShow(this); });
         if (!Visible() || !CanDispatch())
             return;
+        // The form's icon, else the application's.
+        const TIcon& icon = !Icon.Empty() ? Icon : Application->Icon;
+        if (!icon.Empty())
+            host->setWindowIcon(QIcon(QPixmap::fromImage(icon.ToImage())));
         if (windowState_ == wsMinimized)
             host->showMinimized();
         else if (windowState_ == wsMaximized)
