@@ -308,6 +308,25 @@ TEST_F(TableTest, ExpressionTagsAndMasterDetail)
     EXPECT_TRUE(detail.Eof());
 }
 
+TEST_F(TableTest, ExclusiveTablesKeepOthersOut)
+{
+    TTable first, second;
+    first.SetExclusive(true);
+    OpenAlbum(first);
+    try {
+        OpenAlbum(second);
+        FAIL() << "second open of an exclusive table";
+    } catch (const EDatabaseError& e) {
+        EXPECT_TRUE(e.Message.startsWith("File Open Error.\nTabelle: "));
+        EXPECT_TRUE(e.Message.endsWith("BILDER.DBF"));
+    }
+    EXPECT_FALSE(second.Active());
+    EXPECT_THROW(first.SetExclusive(false), EDatabaseError);  // only while closed
+    first.Close();
+    OpenAlbum(second);
+    EXPECT_TRUE(second.Active());
+}
+
 TEST(TableTypes, DriverNamesAndIndexNames)
 {
     TEngineTableTypes rules;

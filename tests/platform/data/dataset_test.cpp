@@ -444,9 +444,20 @@ TEST_F(DataSetTest, CalculatedFieldsAndFieldOrder)
     EXPECT_EQ(table.FieldByName("LABEL")->AsString(), "Nr. 1");
     table.Next();
     EXPECT_EQ(table.FieldByName("LABEL")->AsString(), "Nr. 2");
+    TDataSource second(&table);
+    TRecordingLink grid;
+    grid.SetDataSource(&second);
     num->SetIndex(0);
     EXPECT_EQ(table.Fields(0), num);
     EXPECT_EQ(calc->Index(), 1);
+    calc->SetVisible(false);
+    EXPECT_EQ(grid.Log, (std::vector<std::string>{"active", "layout", "layout"}));
+    second.SetEnabled(false);  // a disabled source tells its links the dataset is gone
+    EXPECT_EQ(grid.Log.back(), "inactive");
+    table.Next();
+    EXPECT_EQ(grid.Log.back(), "inactive");
+    second.SetEnabled(true);
+    EXPECT_EQ(grid.Log.back(), "active");
     table.Close();
     EXPECT_EQ(table.FieldCount(), 2);  // persistent fields survive closing
 }
