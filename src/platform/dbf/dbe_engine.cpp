@@ -1420,14 +1420,18 @@ intptr_t dbe_SysProp(int code, intptr_t value)
     case DBE_PROP_GET_EXACT: return s.exact;
     case DBE_PROP_SET_EXACT: return dbe_SetExact(int(value != 0));
     case DBE_PROP_GET_DELETED: return s.deleted;
-    case DBE_PROP_SORT_WEIGHTS:
+    case DBE_PROP_SORT_WEIGHTS: {
         if (value) {
             std::memcpy(s.sortWeights, reinterpret_cast<const void*>(value), sizeof s.sortWeights);
             s.sortWeightsSet = true;
         } else {
             s.sortWeightsSet = false;
         }
+        // Tags of open tables built with this table become usable as they are.
+        for (int i = 1; i <= kMaxArea; ++i)
+            if (E().areas[std::size_t(i)]) E().areas[std::size_t(i)]->table().Indexes().CollationChanged();
         return 1;
+    }
     case DBE_PROP_ORDER_COUNT: {
         WorkArea* a = Current();
         return a ? intptr_t(a->Orders().size()) : 0;

@@ -173,14 +173,58 @@ bool TableIndexes::Load(IndexFile& file, std::string& error)
         t.SetKeyType(tag->spec.keyType);
         file.tags.push_back(std::move(tag));
     }
-    // Tags left half-changed or built with another sort-weight table.
+    // Tags left half-changed are rebuilt now. A character tag built with
+    // another sort-weight table waits: the program may hand the engine that
+    // table right after opening (then the tag is usable as it is); else it is
+    // rebuilt when first used.
+    const std::uint32_t checksum = CurrentCollation().Checksum();
+    std::vector<std::string> rebuild;
     for (auto& tag : file.tags) {
         if (!tag->tag->NeedsRebuild()) continue;
-        dbfcdx::CdxKeySet keys(tag->spec.keyLength, PadOf(tag->spec.keyType));
-        if (!BuildKeys(*tag, keys, nullptr, error)) return false;
-        file.cdx->RebuildTag(tag->spec.name, std::move(keys));
+        bool otherWeights = tag->spec.keyType == dbfcdx::CdxKeyType::Character &&
+                            tag->tag->CollationChecksum() != checksum;
+        if (!otherWeights) rebuild.push_back(tag->spec.name);
+    }
+    for (const std::string& name : rebuild) {
+        for (auto& tag : file.tags) {
+            if (tag->spec.name != name) continue;
+            dbfcdx::CdxKeySet keys(tag->spec.keyLength, PadOf(tag->spec.keyType));
+            if (!BuildKeys(*tag, keys, nullptr, error)) return false;
+            file.cdx->RebuildTag(tag->spec.name, std::move(keys));
+        }
     }
     return true;
+}
+
+bool TableIndexes::MakeUsable(IndexFile& file, IndexTag& tag, std::string& error)
+{
+    if (!tag.tag->NeedsRebuild()) return true;
+    if (!table_.writable()) {
+        error = "Index " + tag.spec.name + ": " + tag.tag->RebuildReason();
+        return false;
+    }
+    std::string name = tag.spec.name;
+    try {
+        file.cdx->SetCollation(CurrentCollation());
+        dbfcdx::CdxKeySet keys(tag.spec.keyLength, PadOf(tag.spec.keyType));
+        if (!BuildKeys(tag, keys, nullptr, error)) return false;
+        file.cdx->RebuildTag(name, std::move(keys));
+        file.cdx->Flush();
+        return Load(file, error);
+    } catch (const dbfcdx::CdxError& e) {
+        error = "Indexdatei " + file.path + ": " + e.what();
+        MarkBroken(file, error);
+        return false;
+    }
+}
+
+void TableIndexes::CollationChanged()
+{
+    for (auto& f : files_) {
+        if (!f->cdx) continue;
+        f->cdx->SetCollation(CurrentCollation());
+        ++generation_;
+    }
 }
 
 void TableIndexes::OpenProduction(std::string& note)
@@ -372,6 +416,8 @@ void TableIndexes::RecordWritten(std::uint32_t recno, const char* oldImage, cons
         if (!f->cdx) continue;
         try {
             for (auto& t : f->tags) {
+                // A tag waiting for its rebuild is made from the table then.
+                if (t->tag->NeedsRebuild()) continue;
                 bool oldIn = oldImage && Passes(*t, oldImage);
                 bool newIn = Passes(*t, newImage);
                 if (oldIn) MakeKey(*t, oldImage, oldKey);

@@ -60,6 +60,12 @@ public:
     // Makes every tag of the file anew from the table.
     bool RebuildFile(IndexFile& file, const Progress& progress, std::string& error);
     bool RebuildAll(const Progress& progress, std::string& error);
+    // Builds one tag anew when it cannot be read as it is (left half-changed,
+    // or built with another sort-weight table than the engine's).
+    bool MakeUsable(IndexFile& file, IndexTag& tag, std::string& error);
+    // The engine's sort-weight table changed: tags built with the new table
+    // become usable again; the others are rebuilt when next used.
+    void CollationChanged();
     // Writes pending index pages.
     bool Flush(std::string& error);
 

@@ -18,21 +18,26 @@ TagOrder::TagOrder(DbfTable& table, IndexFile* file, std::string tagName)
 IndexTag* TagOrder::Tag()
 {
     TableIndexes& indexes = table_.Indexes();
-    if (generation_ != indexes.generation()) {
-        generation_ = indexes.generation();
-        tag_ = nullptr;
-        cursor_ = dbfcdx::CdxCursor();
-        for (auto& t : file_->tags)
-            if (UpperAscii(t->spec.name) == UpperAscii(name_)) tag_ = t.get();
-        // Scope bounds depend on the tag's collation and key type.
-        SetScope(low_, high_);
+    for (int pass = 0; pass < 2; ++pass) {
+        if (generation_ != indexes.generation()) {
+            generation_ = indexes.generation();
+            tag_ = nullptr;
+            cursor_ = dbfcdx::CdxCursor();
+            for (auto& t : file_->tags)
+                if (UpperAscii(t->spec.name) == UpperAscii(name_)) tag_ = t.get();
+            // Scope bounds depend on the tag's collation and key type.
+            ApplyScope();
+        }
+        if (!tag_ || !tag_->tag->NeedsRebuild()) return tag_;
+        std::string error;
+        if (!indexes.MakeUsable(*file_, *tag_, error)) return nullptr;
     }
-    return tag_;
+    return tag_ && !tag_->tag->NeedsRebuild() ? tag_ : nullptr;
 }
 
 std::string TagOrder::Probe(std::string_view text)
 {
-    IndexTag* tag = Tag();
+    IndexTag* tag = tag_;
     if (!tag) return std::string(text);
     switch (tag->spec.keyType) {
     case dbfcdx::CdxKeyType::Numeric: {
@@ -62,7 +67,7 @@ std::string TagOrder::Probe(std::string_view text)
 
 std::string TagOrder::StoredPrefix(std::string_view text)
 {
-    IndexTag* tag = Tag();
+    IndexTag* tag = tag_;
     if (!tag || text.empty()) return std::string();
     std::string probe = Probe(text);
     std::string stored = tag->tag->FormKey(probe);
@@ -75,6 +80,12 @@ void TagOrder::SetScope(std::string low, std::string high)
     ++scopeVersion_;
     low_ = std::move(low);
     high_ = std::move(high);
+    Tag();
+    ApplyScope();
+}
+
+void TagOrder::ApplyScope()
+{
     lowStored_ = StoredPrefix(low_);
     highStored_ = StoredPrefix(high_);
 }

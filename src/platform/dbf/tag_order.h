@@ -46,6 +46,7 @@ private:
     std::string Probe(std::string_view text);
     // Stored form (collation applied) of a probe, cut to what it compares.
     std::string StoredPrefix(std::string_view text);
+    void ApplyScope();  // the stored forms of the bounds for the tag
     bool Locate(std::uint32_t recno);  // true: the cursor stands on recno
     bool BelowLow();
     bool AboveHigh();

@@ -242,6 +242,42 @@ TEST_F(IndexTest, ProductionIndexOpensWithTheTableAndSurvivesPack)
     EXPECT_EQ(dbe_SysProp(DBE_PROP_ORDER_COUNT, 0), 0);
 }
 
+TEST_F(IndexTest, CharacterTagsFollowTheSortWeightTable)
+{
+    // Weights: 0x8E sorts right after "A" (as the album's table does).
+    unsigned char weights[256];
+    for (int i = 0, w = 0; i < 256; ++i) {
+        if (i == 0x8E) continue;
+        weights[i] = (unsigned char)(w++);
+        if (i == 'A') weights[0x8E] = (unsigned char)(w++);
+    }
+    dbe_Go(1);
+    ASSERT_EQ(dbe_Replace("NAME", DBE_REPL_TEXT, "\x8E"), 1);
+    dbe_Go(3);
+    ASSERT_EQ(dbe_Replace("NAME", DBE_REPL_TEXT, "B"), 1);
+    dbe_SysProp(DBE_PROP_SORT_WEIGHTS, reinterpret_cast<intptr_t>(weights));
+    ASSERT_EQ(dbe_IndexTag("", "Upper", "Upper(Name)", 0, 0, ""), 1) << dbe_LastError();
+    const std::vector<std::string> weighted{"Alpha", "alpha", "\x8E", "B", "bravo"};
+    EXPECT_EQ(Walk(), weighted);
+    dbe_CloseAll();
+    // Opened before the program hands over its table again: the tag waits
+    // and is right once the table is there.
+    dbe_SysProp(DBE_PROP_SORT_WEIGHTS, 0);
+    ASSERT_NE(dbe_Use(file_.c_str(), nullptr, DBE_SHARED, 2), 0);
+    dbe_SysProp(DBE_PROP_SORT_WEIGHTS, reinterpret_cast<intptr_t>(weights));
+    dbe_SetOrder(1);
+    EXPECT_EQ(Walk(), weighted);
+    dbe_CloseAll();
+    // Used under machine order: rebuilt for it.
+    dbe_SysProp(DBE_PROP_SORT_WEIGHTS, 0);
+    ASSERT_NE(dbe_Use(file_.c_str(), nullptr, DBE_SHARED, 2), 0);
+    dbe_SetOrder(1);
+    EXPECT_EQ(Walk(), (std::vector<std::string>{"Alpha", "alpha", "B", "bravo", "\x8E"}));
+    dbe_Go(2);
+    ASSERT_EQ(dbe_Replace("NAME", DBE_REPL_TEXT, "C"), 1);
+    EXPECT_EQ(Walk(), (std::vector<std::string>{"alpha", "B", "bravo", "C", "\x8E"}));
+}
+
 TEST_F(IndexTest, DamagedIndexIsSetAsideNotFatal)
 {
     BuildTags();

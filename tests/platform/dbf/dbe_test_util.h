@@ -32,6 +32,7 @@ protected:
         dbe_SetLockTimeout(0);
         dbe_SetMemoBlockSize(64);
         dbe_SetGaugeHook(nullptr, nullptr);
+        dbe_SysProp(DBE_PROP_SORT_WEIGHTS, 0);
         dbe_Select(1);
     }
     void TearDown() override { dbe_CloseAll(); }
