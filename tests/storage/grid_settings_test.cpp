@@ -1,0 +1,98 @@
+#include "dbe_fixture.h"
+
+#include "platform/core/ini_file.h"
+#include "shared/qk_ini.h"
+#include "storage/grid_settings.h"
+
+#include <QStringList>
+
+namespace {
+
+class GridSettingsTest : public DbeTest {
+protected:
+    void SetUp() override
+    {
+        DbeTest::SetUp();
+        MakeAlbum("BILDER.DBF", 3);
+        Open(table, "BILDER.DBF");
+        ini.SetINIFileName(WinDir() + "Lumadex.INI");
+    }
+    void TearDown() override
+    {
+        table.Close();
+        DbeTest::TearDown();
+    }
+    QStringList Columns()
+    {
+        QStringList names;
+        for (TField* f : GridSpaltenFelder(&table))
+            names << f->FieldName;
+        return names;
+    }
+    QString IniText() { return QString::fromLatin1(lxtest::ReadFile(dir / "Lumadex.INI")); }
+
+    TTable table;
+    TQKINI ini{nullptr};
+};
+
+TEST_F(GridSettingsTest, SavedLayoutComesBackInANewRun)
+{
+    // The user's layout: PFAD first, DATUM after it, NUM and NOTIZ hidden, widths set.
+    table.FieldByName("PFAD")->SetIndex(0);
+    table.FieldByName("DATUM")->SetIndex(1);
+    table.FieldByName("NUM")->SetVisible(false);
+    table.FieldByName("NOTIZ")->SetVisible(false);
+    table.FieldByName("PFAD")->SetDisplayWidth(33);
+    table.FieldByName("NAME")->SetDisplayWidth(12);
+    const QStringList layout = Columns();
+    ASSERT_EQ(layout, (QStringList{"PFAD", "DATUM", "NAME", "GROESSE", "PREIS", "MARKIERT"}));
+    EXPECT_EQ(GridSettingsSpeichern(&ini, "BilderFieldPosition", "BilderFieldWidth", &table), 1);
+    EXPECT_EQ(ini.INIReadInteger("BilderFieldPosition", "DATUM", -1), 1);
+    EXPECT_EQ(ini.INIReadInteger("BilderFieldPosition", "NAME", -1), 2);
+    EXPECT_EQ(ini.INIReadInteger("BilderFieldWidth", "PFAD", -1), 33);
+    EXPECT_EQ(ini.INIReadInteger("BilderFieldPosition", "NUM", -1), -1);
+
+    // A new run: the table opens in its own order with every field shown.
+    TTable fresh;
+    Open(fresh, "BILDER.DBF");
+    EXPECT_FALSE(GridSettingsGelesen());
+    EXPECT_EQ(GridSettingsLesen(&ini, "BilderFieldPosition", "BilderFieldWidth", &fresh), 1);
+    QStringList columns;
+    for (TField* f : GridSpaltenFelder(&fresh))
+        columns << f->FieldName;
+    EXPECT_EQ(columns, layout);
+    EXPECT_FALSE(fresh.FieldByName("NUM")->Visible());
+    EXPECT_EQ(fresh.FieldByName("PFAD")->DisplayWidth(), 33);
+    EXPECT_EQ(fresh.FieldByName("NAME")->DisplayWidth(), 12);
+    EXPECT_TRUE(GridSettingsGelesen());
+}
+
+TEST_F(GridSettingsTest, GridWithASingleFieldClearsBothSectionsAndWritesNothing)
+{
+    ini.INIWriteInteger("BilderFieldPosition", "ALT", 3);
+    ini.INIWriteInteger("BilderFieldWidth", "ALT", 30);
+    for (int i = 1; i < table.FieldCount(); ++i)
+        table.Fields(i)->SetVisible(false);
+    EXPECT_EQ(GridSettingsSpeichern(&ini, "BilderFieldPosition", "BilderFieldWidth", &table), 1);
+    EXPECT_FALSE(IniText().contains("BilderField"));
+    EXPECT_FALSE(IniText().contains("ALT"));
+}
+
+TEST_F(GridSettingsTest, NothingSavedOrTableClosedLeavesTheLayout)
+{
+    EXPECT_EQ(GridSettingsLesen(&ini, "BilderFieldPosition", "BilderFieldWidth", &table), 1);
+    EXPECT_EQ(Columns().size(), 8);
+    TTable closed;
+    EXPECT_EQ(GridSettingsLesen(&ini, "BilderFieldPosition", "BilderFieldWidth", &closed), 1);
+}
+
+TEST_F(GridSettingsTest, UnknownKeysAreSkipped)
+{
+    ini.INIWriteInteger("BilderFieldPosition", "NAME", 1);
+    ini.INIWriteInteger("BilderFieldPosition", "WEG", 0);
+    ini.INIWriteInteger("BilderFieldPosition", "PFAD", 0);
+    EXPECT_EQ(GridSettingsLesen(&ini, "BilderFieldPosition", "BilderFieldWidth", &table), 1);
+    EXPECT_EQ(Columns(), (QStringList{"PFAD", "NAME"}));
+}
+
+}  // namespace
