@@ -277,5 +277,31 @@ print(t[0].title.rstrip(), t[0].notes, len(t[2].notes))
     EXPECT_EQ(out, "new rewritten 3000\n");
 }
 
+TEST_F(FileFormatTest, OtherTableTypesOpenTheirDbfPart)
+{
+    if (!PythonHas("dbf")) GTEST_SKIP() << "python3-dbf is not installed";
+    std::string file = Path("db3.dbf");
+    std::string script = Path("write3.py");
+    lxtest::WriteFile(script, R"(
+import sys, dbf
+t = dbf.Table(sys.argv[1], 'title C(10); amount N(5,1); notes M', dbf_type='db3')
+t.open(dbf.READ_WRITE)
+t.append(('first', 2.5, 'a dBase III memo'))
+t.close()
+)");
+    int status = 0;
+    std::string out = RunCommand(std::string(kPython) + " " + script + " " + file + " 2>&1", status);
+    ASSERT_EQ(status, 0) << out;
+    EXPECT_EQ(uint8_t(lxtest::ReadFile(file)[0]), 0x83);
+    ASSERT_NE(dbe_Use(file.c_str(), nullptr, DBE_SHARED, 1), 0) << dbe_LastError();
+    EXPECT_NE(std::string(dbe_LastError()).find("Memodatei"), std::string::npos)
+        << "the .DBT memo file is not read";
+    dbe_GoTop();
+    EXPECT_STREQ(dbe_GetTrimString("TITLE"), "first");
+    EXPECT_STREQ(dbe_GetString("AMOUNT"), "  2.5");
+    EXPECT_EQ(dbe_GetMemo("NOTES", 0), nullptr);
+    EXPECT_EQ(dbe_SysProp(DBE_PROP_ORDER_COUNT, 0), 0);
+}
+
 }  // namespace
 }  // namespace dbetest
