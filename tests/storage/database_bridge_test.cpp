@@ -303,7 +303,9 @@ TEST_F(BridgeTest, AFieldTypeOutsideTheTableIsDescribedAsInvalid)
         f[16] = static_cast<char>(width);
         return f;
     };
-    dbf += field("TEXT", 'C', 5) + field("ZAHL", 'I', 4) + "\r" + "\x1a";
+    dbf.append(field("TEXT", 'C', 5));
+    dbf.append(field("ZAHL", 'I', 4));
+    dbf.append("\r\x1a");
     lxtest::WriteFile(dir / "FREMD.DBF", dbf);
     DBIResult r = 0;
     hDBICur c = OpenCursor(Dir(), "FREMD.DBF", dbiREADONLY, dbiOPENSHARED, &r);

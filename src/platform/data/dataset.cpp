@@ -64,9 +64,9 @@ void TDataSet::SetActive(bool active)
     if (active) {
         CallEvent(BeforeOpen);
         try {
-            OpenInternal();
+            OpenCursor();
         } catch (...) {
-            CloseInternal();
+            CloseCursor();
             throw;
         }
         SetState(dsBrowse);
@@ -79,19 +79,9 @@ void TDataSet::SetActive(bool active)
         CallEvent(BeforeClose);
         DoBeforeClose();
         SetState(dsInactive);
-        CloseInternal();
+        CloseCursor();
         CallEvent(AfterClose);
     }
-}
-
-void TDataSet::OpenInternal()
-{
-    opening_ = true;
-    struct Reset {
-        bool& flag;
-        ~Reset() { flag = false; }
-    } reset{opening_};
-    OpenCursor();
 }
 
 void TDataSet::OpenCursor()
@@ -111,8 +101,6 @@ void TDataSet::OpenCursor()
     bof_ = true;
     eof_ = recordCount_ == 0;
 }
-
-void TDataSet::CloseInternal() { CloseCursor(); }
 
 void TDataSet::CloseCursor()
 {

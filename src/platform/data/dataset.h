@@ -177,7 +177,6 @@ protected:
     virtual void PrepareCursor() {}
     virtual void OpenCursor();
     virtual void CloseCursor();
-    void SetHandleForTests(hDBICur h) { handle_ = h; }
 
     virtual void InternalFirst();
     virtual void InternalLast();
@@ -221,7 +220,6 @@ protected:
     void DoBeforeScroll();
     void DoAfterScroll();
     void CallEvent(const TDataSetNotifyEvent& event) { if (event) event(this); }
-    bool InOpen() const { return opening_; }
     TRecordBuffer& ActiveBuf() const { return const_cast<TRecordBuffer&>(buffers_[activeRecord_]); }
 
     hDBICur handle_ = 0;
@@ -242,8 +240,6 @@ protected:
     bool tempState_ = false;  // field writes into a key buffer without notifications
 
 private:
-    void OpenInternal();
-    void CloseInternal();
     void BeginInsertAppend();
     void EndInsertAppend();
     void AdjustLinksFirstRecord(int delta);
@@ -255,9 +251,7 @@ private:
     int disableCount_ = 0;
     TDataSetState disableState_ = dsInactive;
     TDataEvent enableEvent_ = deDataSetChange;
-    bool opening_ = false;
     int calcCount_ = 0;
-    TDataSetState savedCalcState_ = dsInactive;
     TRecordBuffer* calcBuffer_ = nullptr;
 };
 

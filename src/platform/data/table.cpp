@@ -75,14 +75,15 @@ void TIndexDefs::Update()
     if (table_->Handle() != 0) {
         table_->ReadIndexDefs(table_->Handle(), *this);
     } else {
-        hDBICur cursor = table_->OpenTableCursor(true);
+        hDBIDb db = 0;
+        hDBICur cursor = table_->OpenTableCursor(true, db);
         try {
             table_->ReadIndexDefs(cursor, *this);
         } catch (...) {
-            table_->CloseTableCursor(cursor);
+            table_->CloseTableCursor(cursor, db);
             throw;
         }
-        table_->CloseTableCursor(cursor);
+        table_->CloseTableCursor(cursor, db);
     }
     Updated = true;
 }
@@ -144,25 +145,25 @@ hDBIDb TTable::OpenDatabase()
     return db;
 }
 
-hDBICur TTable::OpenTableCursor(bool readOnly)
+hDBICur TTable::OpenTableCursor(bool readOnly, hDBIDb& db)
 {
     if (tableName_.isEmpty())
         DatabaseError(QStringLiteral("Eigenschaft TableName fehlt"));
     TDbi& api = Api();
-    hDBIDb db = OpenDatabase();
+    db = OpenDatabase();
     const QString driver = DriverName();
     QString fullName;
     api.DbiFormFullName(db, tableName_, driver, fullName);
     if (fullName.isEmpty())
         fullName = tableName_;
     hDBICur cursor = 0;
+    const DBIShareMode share = exclusive_ ? dbiOPENEXCL : dbiOPENSHARED;
     DBIOpenMode mode = readOnly || readOnly_ ? dbiREADONLY : dbiREADWRITE;
-    DBIResult r = api.DbiOpenTable(db, tableName_, driver, QString(), QString(), 0, mode,
-                                   exclusive_ ? dbiOPENEXCL : dbiOPENSHARED, cursor);
+    DBIResult r = api.DbiOpenTable(db, tableName_, driver, QString(), QString(), 0, mode, share, cursor);
     if (r == DBIERR_READONLYOPEN && mode == dbiREADWRITE) {
+        // The table can only be read (a CD, a write-protected file): open it so.
         mode = dbiREADONLY;
-        r = api.DbiOpenTable(db, tableName_, driver, QString(), QString(), 0, mode,
-                             exclusive_ ? dbiOPENEXCL : dbiOPENSHARED, cursor);
+        r = api.DbiOpenTable(db, tableName_, driver, QString(), QString(), 0, mode, share, cursor);
     }
     if (r != DBIERR_NONE) {
         api.DbiCloseDatabase(db);
@@ -170,28 +171,24 @@ hDBICur TTable::OpenTableCursor(bool readOnly)
         api.DbiGetErrorString(r, text);
         DatabaseError(QStringLiteral("%1.\nTabelle: %2").arg(text, fullName), r);
     }
-    canModify_ = mode == dbiREADWRITE;
-    // The database handle lives as long as the cursor; keep it with the table
-    // when this is the dataset's own cursor.
-    if (db_ == 0 && Handle() == 0)
-        db_ = db;
-    else
-        api.DbiCloseDatabase(db);
+    if (!readOnly)
+        canModify_ = mode == dbiREADWRITE;
     return cursor;
 }
 
-void TTable::CloseTableCursor(hDBICur& cursor)
+void TTable::CloseTableCursor(hDBICur& cursor, hDBIDb& db)
 {
     if (cursor != 0 && Dbi())
         Dbi()->DbiCloseCursor(cursor);
+    if (db != 0 && Dbi())
+        Dbi()->DbiCloseDatabase(db);
     cursor = 0;
-    if (Handle() == 0 && db_ != 0 && Dbi())
-        Dbi()->DbiCloseDatabase(db_);
+    db = 0;
 }
 
 hDBICur TTable::CreateHandle()
 {
-    hDBICur cursor = OpenTableCursor(false);
+    hDBICur cursor = OpenTableCursor(false, db_);
     // Further index files of dBASE-like tables.
     if (g_rules && g_rules->IsDBaseTable(tableType_, tableName_)) {
         for (const QString& file : IndexFiles) {
@@ -199,7 +196,7 @@ hDBICur TTable::CreateHandle()
                 continue;
             const DBIResult r = Api().DbiOpenIndex(cursor, file, 0);
             if (r != DBIERR_NONE) {
-                CloseTableCursor(cursor);
+                CloseTableCursor(cursor, db_);
                 DbiCheck(r);
             }
         }

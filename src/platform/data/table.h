@@ -141,9 +141,10 @@ public:
 
     // For TIndexDefs: the orders of the open cursor.
     void ReadIndexDefs(hDBICur cursor, TIndexDefs& defs);
-    // Opens a cursor on the table without an order (raises on failure).
-    hDBICur OpenTableCursor(bool readOnly);
-    void CloseTableCursor(hDBICur& cursor);
+    // Opens a cursor on the table without an order, with the database
+    // handle it needs (raises on failure); CloseTableCursor frees both.
+    hDBICur OpenTableCursor(bool readOnly, hDBIDb& db);
+    void CloseTableCursor(hDBICur& cursor, hDBIDb& db);
 
 protected:
     hDBICur CreateHandle() override;
@@ -203,7 +204,6 @@ private:
     TKeyIndex keyIndex_ = kiLookup;
     bool rangeActive_ = false;
     TMasterLink masterLink_;
-    TDataSource* masterSource_ = nullptr;
     hDBIDb db_ = 0;
     TDatabase database_;
 };
