@@ -1,0 +1,10 @@
+#pragma once
+// The ellipsis and combo buttons of the grid's cells and the edit controls.
+
+#include "platform/ui/framework_types.h"
+
+class TCanvas;
+
+// Style 2 with bit 7 of State clear draws flat.
+void dkDrawEllipsisButton(TCanvas* Canvas, const TRect& Rect, int Style, int State);
+void dkDrawComboButton(TCanvas* Canvas, const TRect& Rect, bool Pressed, int State, bool Enabled);
