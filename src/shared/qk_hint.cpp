@@ -173,13 +173,16 @@ public:
             auto* w = qobject_cast<QWidget*>(watched);
             if (!w || !win)
                 return false;
-            QString text;
-            for (QWidget* v = w; v && text.isEmpty(); v = v->parentWidget())
-                text = v->toolTip();
-            if (text.isEmpty() || !Application->ShowHint) {
+            // The control the widget shows (a helper widget inside a
+            // control stands for it), with the framework's hint rule.
+            TControl* c = nullptr;
+            for (QWidget* v = w; v && !c; v = v->parentWidget())
+                c = TControl::FromWidget(v);
+            if (!c || !Application->ShowHint || !c->EffectiveShowHint() || c->Hint().isEmpty()) {
                 Hide();
-                return !Application->ShowHint;
+                return false;  // the framework hides its standard hint
             }
+            const QString text = GetShortHint(c->Hint());
             lastPos_ = static_cast<QHelpEvent*>(e)->globalPos();
             win->ActivateHint(lastPos_, text, QSize(Screen->Width(), Screen->Height()));
             if (Application->HintHidePause > 0)

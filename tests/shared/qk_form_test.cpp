@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+
 #include <filesystem>
 #include <set>
 
@@ -14,9 +16,10 @@
 
 namespace {
 
+// Screenshots go beside the test program in the build folder.
 QString BuildFile(const char* name)
 {
-    return QString::fromStdString((std::filesystem::current_path() / name).string());
+    return QCoreApplication::applicationDirPath() + "/" + name;
 }
 
 // Lets the window system's answers to a resize arrive (the limits are put

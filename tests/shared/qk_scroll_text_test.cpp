@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+
 #include <QFontMetrics>
 
 #include <filesystem>
@@ -12,6 +14,12 @@
 #include "shared/qk_scroll_text.h"
 
 namespace {
+
+// Screenshots go beside the test program in the build folder.
+QString BuildFile(const char* name)
+{
+    return QCoreApplication::applicationDirPath() + "/" + name;
+}
 
 struct ScrollFixture : ::testing::Test {
     ScrollFixture()
@@ -143,7 +151,7 @@ TEST_F(ScrollFixture, VerticalCaretMBreaksTheLineAndTextIsCentred)
     text->SetInterval(-1);  // starts at the top
     text->Repaint();
     QImage shot = Shot();
-    shot.save(QString::fromStdString((std::filesystem::current_path() / "qk_scroll_text_vertical.png").string()));
+    shot.save(BuildFile("qk_scroll_text_vertical.png"));
     std::vector<int> rows = InkRows(shot, qRgb(0, 0, 0));
     ASSERT_FALSE(rows.empty());
     const int line = QFontMetrics(text->Font()->ToQFont()).height();

@@ -19,6 +19,12 @@
 
 namespace {
 
+// Screenshots go beside the test program in the build folder.
+QString BuildFile(const char* name)
+{
+    return QCoreApplication::applicationDirPath() + "/" + name;
+}
+
 std::string Le32(uint32_t v) { return {char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; }
 std::string Le16(uint16_t v) { return {char(v), char(v >> 8)}; }
 // A chunk; the declared size defaults to the body's, odd bodies get their pad byte.
@@ -281,7 +287,7 @@ TEST_F(WavFixture, DrawsTheWaveForm)
     form.Show();
     Application->ProcessMessages();
     QImage shot = w->Handle()->grab().toImage();
-    shot.save(QString::fromStdString((std::filesystem::current_path() / "qk_wav_waveform.png").string()));
+    shot.save(BuildFile("qk_wav_waveform.png"));
     ASSERT_EQ(shot.size(), QSize(200, 100));
     int red = 0, green = 0, top = 100, bottom = 0;
     for (int y = 0; y < shot.height(); ++y)
