@@ -258,8 +258,11 @@ DBIResult DbiGetRecord(hDBICur cursor, DBILockType lock, uint8_t* buffer, RECPro
         return DBIERR_EOF;
     if (dbe_Bof())
         return DBIERR_BOF;
-    if (lock != dbiNOLOCK && dbe_Rlock(dbe_RecNo()) <= 0)
-        return DBIERR_LOCKED;
+    if (lock != dbiNOLOCK) {
+        if (dbe_Rlock(dbe_RecNo()) <= 0)
+            return DBIERR_LOCKED;
+        sel.record().pendingBlobs.clear();  // an edit starts
+    }
     // The in-view check: with a query or hidden deleted records, the current
     // record may have left the view.
     if (dbe_DBFilter()[0] != '\0' || dbe_SysProp(DBE_PROP_GET_DELETED, 0) == 1) {
@@ -307,6 +310,7 @@ DBIResult DbiInitRecord(hDBICur cursor, uint8_t* buffer)
     if (!sel.ok())
         return DBIERR_INVALIDHNDL;
     std::memset(buffer, ' ', static_cast<size_t>(dbe_RecSize()));
+    sel.record().pendingBlobs.clear();  // an insert (or a key buffer in browse state) starts
     return DBIERR_NONE;
 }
 

@@ -23,6 +23,7 @@ struct FieldInfo {
 };
 
 struct AreaRecord {
+    std::string alias;           // of the table the record describes
     std::vector<FLDDesc> descs;  // kept by DbiGetFieldDescs
     int fieldCount = 0;
     std::vector<uint8_t> workBuffer;
@@ -30,7 +31,8 @@ struct AreaRecord {
     std::vector<FieldInfo> fields;  // read from the engine when the table opens
     // Memo contents written into a record buffer that is not stored yet: the
     // buffer's memo field holds a marker naming the entry; the contents go
-    // to the memo file when the record is written (insert or modify).
+    // to the memo file when the record is written (insert or modify). A new
+    // edit or insert drops what a cancelled one left.
     std::map<uint32_t, QByteArray> pendingBlobs;
     uint32_t nextPending = 1;
 };

@@ -51,10 +51,12 @@ AreaSelection::AreaSelection(uint32_t cursor)
     area_ = static_cast<uint16_t>(cursor);
     previous_ = previous;
     record_ = Area(area_);
-    if (!record_) {
-        // A work area opened behind the bridge's back (by the engine
-        // companion): describe it now.
-        record_ = &CreateArea(area_, 2);
+    if (!record_ || record_->alias != dbe_Alias()) {
+        // A work area opened (or reopened) behind the bridge's back, by the
+        // engine companion: describe it now.
+        const int type = record_ ? record_->engineType : 2;
+        record_ = &CreateArea(area_, type);
+        record_->alias = dbe_Alias();
         record_->fields = ReadFields();
         record_->fieldCount = static_cast<int>(record_->fields.size());
     }
@@ -371,6 +373,7 @@ DBIResult DbiOpenTable(hDBIDb db, const QString& tableName, const QString& drive
         return DBIERR_OPENFAILED;
     }
     AreaRecord& record = CreateArea(area, type);
+    record.alias = dbe_Alias();
     record.fields = ReadFields();
     record.fieldCount = static_cast<int>(record.fields.size());
     record.workBuffer.assign(static_cast<size_t>(std::max(dbe_RecSize(), 1)), ' ');

@@ -319,6 +319,34 @@ TEST_F(BridgeTest, AFieldTypeOutsideTheTableIsDescribedAsInvalid)
     DbiCloseCursor(c);
 }
 
+TEST_F(BridgeTest, AreasOpenedBehindTheBridgesBackAreDescribedAfresh)
+{
+    MakeAlbum("BILDER.DBF", 1);
+    const uint16_t d = dbe_CreateNew(File("KLEIN.DBF").c_str(), "XXXXXXXXXX", DBE_TYPE_FOX, 1);
+    ASSERT_NE(d, 0);
+    dbe_CreateField("WORT", 'C', 8, 0);
+    dbe_CreateExec();
+    dbe_AppendBlank();
+    dbe_Replace("WORT", DBE_REPL_TEXT, "hallo");
+    dbe_Close();
+
+    hDBICur c = OpenCursor(Dir(), "BILDER.DBF");
+    ASSERT_NE(c, 0u);
+    dbe_Select(static_cast<uint16_t>(c));
+    dbe_Close();  // the engine companion closes the area itself ...
+    const uint16_t again = dbe_Use(File("KLEIN.DBF").c_str(), nullptr, DBE_SHARED, DBE_TYPE_FOX);
+    ASSERT_EQ(again, c);  // ... and the next table lands in the same area
+    std::vector<uint8_t> rec(16);
+    DbiSetToBegin(c);
+    ASSERT_EQ(DbiGetNextRecord(c, dbiNOLOCK, rec.data(), nullptr), DBIERR_NONE);
+    char text[16];
+    bool blank = true;
+    ASSERT_EQ(DbiGetField(c, 1, rec.data(), text, blank), DBIERR_NONE);
+    EXPECT_STREQ(text, "hallo");
+    EXPECT_EQ(DbiGetField(c, 2, rec.data(), text, blank), DBIERR_INVALIDHNDL);  // one field only
+    DbiCloseCursor(c);
+}
+
 TEST_F(BridgeTest, FieldConversionsAndWidths)
 {
     MakeAlbum("BILDER.DBF", 1);
