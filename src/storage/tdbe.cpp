@@ -601,7 +601,14 @@ int TDbe::SetOrder(int order)
     const int previous = dbe_IndexOrd();
     TTable* t = Table();
     if (t && t->Active()) {
-        RefreshIndexDefs();
+        // The definitions are read again when they no longer match the
+        // engine's orders (tags made or opened behind the table's back).
+        const int count = static_cast<int>(dbe_SysProp(DBE_PROP_ORDER_COUNT, 0));
+        const TIndexDefs& current = t->IndexDefs();
+        if (current.Count() != count ||
+            (order > 0 && order <= count &&
+             current.Items(order - 1).Name.compare(Dec(dbe_TagName(order)), Qt::CaseInsensitive) != 0))
+            RefreshIndexDefs();
         const TIndexDefs& defs = t->IndexDefs();
         if (order < 0 || order > defs.Count())
             return previous;

@@ -157,8 +157,9 @@ TEST_F(DbfRoutinesTest, PfadeAufDateinamenKuerzenKeepsOnlyTheFileNames)
     MakeAlbum("BILDER.DBF", 4);
     EXPECT_TRUE(PfadeAufDateinamenKuerzen(WinDir(), "BILDER.DBF"));
     for (uint32_t r = 1; r <= 4; ++r) {
-        std::string expected = "b" + std::to_string(r) + ".jpg";
-        expected.resize(60, ' ');
+        std::string expected(60, ' ');
+        const std::string name = QStringLiteral("b%1.jpg").arg(r).toStdString();
+        expected.replace(0, name.size(), name);
         EXPECT_EQ(RawField("BILDER.DBF", r, 21, 60), expected);
     }
 
