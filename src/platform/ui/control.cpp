@@ -672,6 +672,14 @@ void TControl::MouseEnter() { mouseInside_ = true; if (OnMouseEnter) OnMouseEnte
 void TControl::MouseLeave() { mouseInside_ = false; if (OnMouseLeave) OnMouseLeave(this); }
 void TControl::Resize() { if (OnResize) OnResize(this); }
 
+bool TControl::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos)
+{
+    bool handled = false;
+    if (OnMouseWheel)
+        OnMouseWheel(this, Shift, WheelDelta, MousePos, handled);
+    return handled;
+}
+
 bool TControl::CanDispatch() const
 {
     for (const TControl* c = this; c; c = c->parent_)

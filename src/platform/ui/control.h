@@ -112,6 +112,10 @@ public:
     TNotifyEvent OnMouseEnter;
     TNotifyEvent OnMouseLeave;
     TNotifyEvent OnResize;
+    std::function<void(TObject* Sender, TShiftState Shift, int WheelDelta, TPoint MousePos, bool& Handled)> OnMouseWheel;
+    // The wheel turned (120 per notch, positive away from the user); true
+    // when handled.
+    virtual bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos);
 
     // Dragging between controls, as the framework does it: the source
     // starts (BeginDrag, or DragMode dmAutomatic on a left press), the

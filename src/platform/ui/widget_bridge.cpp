@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QToolTip>
+#include <QWheelEvent>
 
 #include "platform/ui/control.h"
 #include "platform/ui/forms.h"
@@ -147,6 +148,15 @@ bool TControlBridge::eventFilter(QObject* watched, QEvent* e)
         if (!c->CanDispatch())
             return true;
         return DeliverNative(watched, e);
+    }
+    case QEvent::Wheel: {
+        auto* we = static_cast<QWheelEvent*>(e);
+        bool handled = false;
+        QPoint p = we->globalPosition().toPoint();
+        c->Dispatch([&] {
+            handled = c->DoMouseWheel(ShiftFromQt(we->modifiers(), we->buttons()), we->angleDelta().y(), Point(p.x(), p.y()));
+        });
+        return handled;
     }
     case QEvent::Resize:
         if (watched == c->Handle())
