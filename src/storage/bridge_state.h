@@ -23,7 +23,7 @@ struct FieldInfo {
 };
 
 struct AreaRecord {
-    std::string alias;           // of the table the record describes
+    int recordSize = 0;          // of the table the record describes
     std::vector<FLDDesc> descs;  // kept by DbiGetFieldDescs
     int fieldCount = 0;
     std::vector<uint8_t> workBuffer;

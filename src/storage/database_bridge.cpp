@@ -51,12 +51,13 @@ AreaSelection::AreaSelection(uint32_t cursor)
     area_ = static_cast<uint16_t>(cursor);
     previous_ = previous;
     record_ = Area(area_);
-    if (!record_ || record_->alias != dbe_Alias()) {
-        // A work area opened (or reopened) behind the bridge's back, by the
-        // engine companion: describe it now.
+    if (!record_ || record_->recordSize != dbe_RecSize() ||
+        static_cast<int>(record_->fields.size()) != dbe_FieldCount()) {
+        // A work area opened (or reopened with another table) behind the
+        // bridge's back, by the engine companion: describe it now.
         const int type = record_ ? record_->engineType : 2;
         record_ = &CreateArea(area_, type);
-        record_->alias = dbe_Alias();
+        record_->recordSize = dbe_RecSize();
         record_->fields = ReadFields();
         record_->fieldCount = static_cast<int>(record_->fields.size());
     }
@@ -373,7 +374,7 @@ DBIResult DbiOpenTable(hDBIDb db, const QString& tableName, const QString& drive
         return DBIERR_OPENFAILED;
     }
     AreaRecord& record = CreateArea(area, type);
-    record.alias = dbe_Alias();
+    record.recordSize = dbe_RecSize();
     record.fields = ReadFields();
     record.fieldCount = static_cast<int>(record.fields.size());
     record.workBuffer.assign(static_cast<size_t>(std::max(dbe_RecSize(), 1)), ' ');
