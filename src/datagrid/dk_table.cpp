@@ -8,7 +8,10 @@
 #include "platform/ui/prompt_service.h"
 #include "storage/database_bridge.h"
 
+#include <QTimer>
+
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -54,6 +57,7 @@ TdkTable::TdkTable()
 TdkTable::~TdkTable()
 {
     destroying_ = true;
+    *alive_ = false;
     // The filter callback must not reach a half-destroyed table.
     OnFilterRecord = nullptr;
     filtered_ = false;
@@ -145,9 +149,16 @@ bool TdkTable::RecordFilter()
         if (++escapeCount_ >= 32000)
             escapeCount_ = 0;
         if (escapeCount_ % 100 == 0 && Application->EscapePressed()) {
-            TdkOnFilterOptions options = filterOptions_;
-            options.Exclude(ofoEnabled);
-            SetOnFilterOptions(options);
+            // The filter is off from the next record on. Resynchronising now
+            // would re-enter the record fetch that called the filter, so the
+            // dataset shows the unfiltered records once that fetch is done.
+            filterOptions_.Exclude(ofoEnabled);
+            QTimer::singleShot(0, [this, alive = alive_] {
+                if (*alive && Active() && State() == dsBrowse) {
+                    UpdateCursorPos();
+                    Resync(0);
+                }
+            });
             CallEvent(OnFilterEscape);
         }
     }

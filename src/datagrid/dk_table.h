@@ -15,6 +15,7 @@
 #include <QVariantList>
 
 #include <functional>
+#include <memory>
 
 class TdkTable;
 using TdkTableFilterEvent = std::function<void(TdkTable* Table, bool& Accept)>;
@@ -159,6 +160,7 @@ private:
     int busy_ = 0;
     TdkLookupTableList lookupCursors_;
     QString filterError_;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 // A read-only stream over the memo field of a dataset's current record,
