@@ -34,6 +34,7 @@
 #include "platform/ui/framework_types.h"
 #include "platform/ui/gauges.h"
 #include "platform/ui/graphics.h"
+#include "platform/ui/grids.h"
 #include "platform/ui/menus.h"
 #include "platform/ui/prompt_service.h"
 #include "platform/ui/std_ctrls.h"
