@@ -277,18 +277,20 @@ void TfrmAppInfo::ShowInfo(const QString& FileName)
     const QString name = FileName.isEmpty() ? ProgramFileName() : FileName;
     TVersionType v;
     ReadVersionInfo(FileName, v);
-    TItemStrings* lines = Memo1->Lines();
-    lines->Clear();
-    lines->Add(" CurrentFileName: " + name);
-    lines->Add(QString());
-    lines->Add("     CompanyName: " + v.CompanyName);
-    lines->Add(" FileDescription: " + v.FileDescription);
-    lines->Add("     FileVersion: " + v.FileVersion);
-    lines->Add("    InternalName: " + v.InternalName);
-    lines->Add("  LegalCopyright: " + v.LegalCopyright);
-    lines->Add(" LegalTradeMarks: " + v.LegalTradeMarks);
-    lines->Add("OriginalFileName: " + v.OriginalFileName);
-    lines->Add("     ProductName: " + v.ProductName);
-    lines->Add("  ProductVersion: " + v.ProductVersion);
-    lines->Add("        Comments: " + v.Comments);
+    // The text is set at once: the memo's lines keep the empty line then.
+    const QStringList lines = {
+        " CurrentFileName: " + name,
+        QString(),
+        "     CompanyName: " + v.CompanyName,
+        " FileDescription: " + v.FileDescription,
+        "     FileVersion: " + v.FileVersion,
+        "    InternalName: " + v.InternalName,
+        "  LegalCopyright: " + v.LegalCopyright,
+        " LegalTradeMarks: " + v.LegalTradeMarks,
+        "OriginalFileName: " + v.OriginalFileName,
+        "     ProductName: " + v.ProductName,
+        "  ProductVersion: " + v.ProductVersion,
+        "        Comments: " + v.Comments,
+    };
+    Memo1->SetText(lines.join('\n'));
 }
