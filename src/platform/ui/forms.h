@@ -135,6 +135,10 @@ public:
     // Lets pending events run and tells whether Esc was pressed since the
     // last call (for loops that poll the queue for Esc).
     bool EscapePressed();
+    // Set while a long operation of the program runs; commands take a
+    // TBusyGuard on it, so a click that arrives during the operation's
+    // ProcessMessages does not start a second one.
+    bool LongOperation = false;
     // Runs the message loop until Terminate.
     void Run();
     void Terminate();

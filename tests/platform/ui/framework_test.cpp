@@ -464,6 +464,13 @@ TEST(Application, BusyGuardRefusesReentry)
     run(0);
     EXPECT_EQ(entered, 1);
     EXPECT_FALSE(busy);
+    {
+        TBusyGuard outer(Application->LongOperation);
+        TBusyGuard inner(Application->LongOperation);
+        EXPECT_TRUE(outer.Entered());
+        EXPECT_FALSE(inner.Entered());
+    }
+    EXPECT_FALSE(Application->LongOperation);
 }
 
 TEST(Controls, ListsChecksPagesAndStatusBar)
