@@ -63,6 +63,8 @@ public:
     // Builds one tag anew when it cannot be read as it is (left half-changed,
     // or built with another sort-weight table than the engine's).
     bool MakeUsable(IndexFile& file, IndexTag& tag, std::string& error);
+    // An index file failed while it was read: it is made anew from the table.
+    void RebuildAfterError(IndexFile& file, const std::string& why) { MarkBroken(file, why); }
     // The engine's sort-weight table changed: tags built with the new table
     // become usable again; the others are rebuilt when next used.
     void CollationChanged();

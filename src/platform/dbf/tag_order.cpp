@@ -110,7 +110,7 @@ std::uint32_t TagOrder::Current()
     return cursor_.RecNo();
 }
 
-std::uint32_t TagOrder::SeekFirst(std::string_view key)
+std::uint32_t TagOrder::DoSeekFirst(std::string_view key)
 {
     IndexTag* tag = Tag();
     if (!tag) return 0;
@@ -132,7 +132,7 @@ bool TagOrder::CursorMatches(std::string_view key, bool exact)
            (!exact || have.size() == stored.size());
 }
 
-std::uint32_t TagOrder::First()
+std::uint32_t TagOrder::DoFirst()
 {
     IndexTag* tag = Tag();
     if (!tag) return 0;
@@ -144,7 +144,7 @@ std::uint32_t TagOrder::First()
     return Current();
 }
 
-std::uint32_t TagOrder::Last()
+std::uint32_t TagOrder::DoLast()
 {
     IndexTag* tag = Tag();
     if (!tag) return 0;
@@ -177,7 +177,7 @@ bool TagOrder::Locate(std::uint32_t recno)
     return cursor_.Valid() && cursor_.RecNo() == recno;
 }
 
-std::uint32_t TagOrder::Next(std::uint32_t current)
+std::uint32_t TagOrder::DoNext(std::uint32_t current)
 {
     IndexTag* tag = Tag();
     if (!tag) return 0;
@@ -188,19 +188,42 @@ std::uint32_t TagOrder::Next(std::uint32_t current)
     return Current();
 }
 
-std::uint32_t TagOrder::Prev(std::uint32_t current)
+std::uint32_t TagOrder::DoPrev(std::uint32_t current)
 {
     IndexTag* tag = Tag();
     if (!tag) return 0;
-    if (current == 0 || current > table_.RecordCount()) return Last();
+    if (current == 0 || current > table_.RecordCount()) return DoLast();
     Locate(current);
     if (cursor_.Valid()) {
         tag->tag->Prev(cursor_);
     } else {
         tag->tag->Last(cursor_);
     }
-    if (cursor_.Valid() && AboveHigh()) return Last();
+    if (cursor_.Valid() && AboveHigh()) return DoLast();
     return Current();
+}
+
+// A damaged index file shows itself while it is walked: it is rebuilt from
+// the table and the walk ends here (the caller sees no further record).
+template <typename F>
+std::uint32_t TagOrder::Guard(F&& step)
+{
+    try {
+        return step();
+    } catch (const dbfcdx::CdxError& e) {
+        cursor_ = dbfcdx::CdxCursor();
+        table_.Indexes().RebuildAfterError(*file_, e.what());
+        return 0;
+    }
+}
+
+std::uint32_t TagOrder::First() { return Guard([&] { return DoFirst(); }); }
+std::uint32_t TagOrder::Last() { return Guard([&] { return DoLast(); }); }
+std::uint32_t TagOrder::Next(std::uint32_t current) { return Guard([&] { return DoNext(current); }); }
+std::uint32_t TagOrder::Prev(std::uint32_t current) { return Guard([&] { return DoPrev(current); }); }
+std::uint32_t TagOrder::SeekFirst(std::string_view key)
+{
+    return Guard([&] { return DoSeekFirst(key); });
 }
 
 std::string TagOrder::KeyText(const char* image, std::uint32_t recno)

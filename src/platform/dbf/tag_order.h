@@ -47,6 +47,13 @@ private:
     // Stored form (collation applied) of a probe, cut to what it compares.
     std::string StoredPrefix(std::string_view text);
     void ApplyScope();  // the stored forms of the bounds for the tag
+    std::uint32_t DoFirst();
+    std::uint32_t DoLast();
+    std::uint32_t DoNext(std::uint32_t current);
+    std::uint32_t DoPrev(std::uint32_t current);
+    std::uint32_t DoSeekFirst(std::string_view key);
+    template <typename F>
+    std::uint32_t Guard(F&& step);
     bool Locate(std::uint32_t recno);  // true: the cursor stands on recno
     bool BelowLow();
     bool AboveHigh();

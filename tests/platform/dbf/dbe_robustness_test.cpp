@@ -211,5 +211,56 @@ TEST_F(RobustnessTest, ByteFlipAndTruncationSweep)
     }
 }
 
+TEST_F(RobustnessTest, DamagedIndexFileSweep)
+{
+    std::string file = MakeSmall();
+    ASSERT_NE(dbe_Use(file.c_str(), nullptr, DBE_EXCLUSIVE, 2), 0);
+    AppendNamed(40, 10);
+    ASSERT_EQ(dbe_IndexTag("", "Name", "Upper(Name)", 0, 0, ".not. deleted()"), 1) << dbe_LastError();
+    ASSERT_EQ(dbe_IndexTag("", "Day", "DTOS(Day)", 0, 0, ""), 2) << dbe_LastError();
+    dbe_CloseAll();
+    const std::string cdxFile = Path("SMALL.CDX");
+    const std::string cdx = lxtest::ReadFile(cdxFile);
+    ASSERT_GE(cdx.size(), 2048u);
+    const unsigned char flips[] = {0x00, 0xFF, 0x41};
+    auto exercise = [&](const std::string& bad) {
+        lxtest::WriteFile(cdxFile, bad);
+        std::filesystem::remove(cdxFile + ".bad");
+        if (!dbe_Use(file.c_str(), nullptr, DBE_SHARED, 2)) return;
+        for (int order = 1; order <= 2; ++order) {
+            dbe_SetOrder(order);
+            int steps = 0;
+            for (dbe_GoTop(); !dbe_Eof() && steps < 100; dbe_Skip(1)) ++steps;
+            dbe_GoBottom();
+            dbe_Skip(-3);
+            dbe_Seek("R2");
+            dbe_OrderRecNo();
+            dbe_SetScope("R1", "R3");
+            dbe_QueryRecCount();
+            dbe_SetScope("", "");
+        }
+        dbe_Go(2);
+        dbe_Replace("NAME", DBE_REPL_TEXT, "changed");
+        dbe_AppendBlank();
+        dbe_CloseAll();
+    };
+    for (size_t at = 0; at < cdx.size(); at += (at < 1024 ? 3 : 29)) {
+        for (unsigned char v : flips) {
+            std::string bad = cdx;
+            bad[at] = char(v);
+            exercise(bad);
+        }
+    }
+    for (size_t size = 0; size < cdx.size(); size += 256) exercise(cdx.substr(0, size));
+    // After all that the table still opens and its tags can be built again.
+    lxtest::WriteFile(cdxFile, std::string(700, 'x'));
+    ASSERT_NE(dbe_Use(file.c_str(), nullptr, DBE_SHARED, 2), 0);
+    ASSERT_EQ(dbe_IndexTag("", "Name", "Upper(Name)", 0, 0, ""), 1) << dbe_LastError();
+    EXPECT_NE(dbe_Seek("R31"), 0);
+    EXPECT_EQ(Name(), "R31");
+    EXPECT_NE(dbe_Seek("N1"), 0);
+    EXPECT_EQ(dbe_RecNo(), 1u);
+}
+
 }  // namespace
 }  // namespace dbetest
