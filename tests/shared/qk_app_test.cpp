@@ -9,6 +9,8 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QSystemTrayIcon>
+#include <QEventLoop>
+#include <QTimer>
 
 #include "platform/core/exceptions.h"
 #include "platform/os/folders.h"
@@ -183,6 +185,19 @@ TEST_F(AppFixture, ClipboardChangeFiresOnClipBoardChange)
     QGuiApplication::clipboard()->setText("Lumadex");
     Application->ProcessMessages();
     EXPECT_GE(changes, 1);
+}
+
+TEST_F(AppFixture, OnIdleFiresWhenTheEventLoopWaits)
+{
+    int idles = 0;
+    app->OnIdle = [&](TObject* Sender, bool&) {
+        EXPECT_EQ(Sender, Application);
+        ++idles;
+    };
+    QEventLoop loop;
+    QTimer::singleShot(30, &loop, &QEventLoop::quit);
+    loop.exec();
+    EXPECT_GE(idles, 1);
 }
 
 TEST_F(AppFixture, ShowAppInfoListsTheVersionValues)

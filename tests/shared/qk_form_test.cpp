@@ -157,6 +157,18 @@ TEST_F(FormFixture, PatternStylesFillWithTheirOwnPatterns)
         EXPECT_EQ(shot.pixel(p), pattern.pixel(p.x() % 8, p.y() % 8)) << p.x() << "," << p.y();
 }
 
+TEST_F(FormFixture, RemovedComponentGivesTheFormItsOwnPaintingBack)
+{
+    qk->SetFillStyle(vRAINBOW);
+    qk->SetFormMinHeight(300);
+    Settle();
+    delete qk;
+    EXPECT_FALSE(bool(form.OnPaint));
+    EXPECT_EQ(form.Handle()->minimumHeight(), 0);
+    QImage shot = Shot();
+    EXPECT_EQ(shot.pixel(100, 125), qRgb(255, 255, 255));
+}
+
 TEST(QKForm, MdiFrameFormRefusesAFillStyle)
 {
     TForm form(nullptr);

@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QHelpEvent>
 #include <QKeyEvent>
 
@@ -192,6 +193,16 @@ TEST_F(HintFixture, TakesOverTheApplicationsHintsAndHidesOnInput)
 
     QKeyEvent key(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a");
     QApplication::sendEvent(w, &key);
+    EXPECT_FALSE(Win().Showing());
+
+    // Left alone, the bubble goes after the hint hide pause.
+    hint.SetHintHidePause(20);
+    QApplication::sendEvent(w, &help);
+    ASSERT_TRUE(Win().Showing());
+    QElapsedTimer t;
+    t.start();
+    while (Win().Showing() && t.elapsed() < 5000)
+        Application->ProcessMessages();
     EXPECT_FALSE(Win().Showing());
 
     // Inactive: the standard hints again; the application's hints stay on.
