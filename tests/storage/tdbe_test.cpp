@@ -473,6 +473,8 @@ struct DateCase {
     const char* shortFormat;
 };
 
+void PrintTo(const DateCase& c, std::ostream* os) { *os << c.shortFormat; }
+
 class TDbeEnvTest : public DbeTest, public ::testing::WithParamInterface<DateCase> {
 protected:
     void TearDown() override
@@ -501,13 +503,20 @@ TEST_P(TDbeEnvTest, DateFormatAndCenturyKeepTheProgramsDateSettingsInStep)
     EXPECT_EQ(QString(dbe_GetDateString("TAG")), FormatDateTime(FormatSettings().ShortDateFormat, EncodeDate(2024, 3, 5)));
 }
 
+std::string DateCaseName(const ::testing::TestParamInfo<DateCase>& info)
+{
+    const char* const names[] = {"American", "Ansi", "British", "French", "German", "Italian", "Spanish"};
+    return std::string(names[info.param.format]) + (info.param.century ? "Century" : "Short");
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Formats, TDbeEnvTest,
     ::testing::Values(DateCase{dfGerman, true, u'.', "dd.mm.yyyy"}, DateCase{dfGerman, false, u'.', "dd.mm.yy"},
                       DateCase{dfAmerican, true, u'/', "mm/dd/yyyy"}, DateCase{dfAnsi, false, u'.', "yy.mm.dd"},
                       DateCase{dfAnsi, true, u'.', "yyyy.mm.dd"}, DateCase{dfBritish, true, u'/', "dd/mm/yyyy"},
                       DateCase{dfFrench, false, u'/', "dd/mm/yy"}, DateCase{dfItalian, true, u'-', "dd-mm-yyyy"},
-                      DateCase{dfSpanish, false, u'-', "dd-mm-yy"}));
+                      DateCase{dfSpanish, false, u'-', "dd-mm-yy"}),
+    DateCaseName);
 
 TEST_F(TDbeEnvTest, SettingsComponentStreamedInLeavesGermanFourDigitYears)
 {
