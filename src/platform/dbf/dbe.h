@@ -310,9 +310,12 @@ int dbe_SetOrder(int order);
 // Order number of the tag named `tag` (ignoring case), 0 when none. Does not
 // change the current order.
 int dbe_TagArea(const char* tag);
-// Tag name (upper case), index file name (path), key expression (as
-// created) and key field text (the same expression) of `order` (0 = the
-// current order); "" past the last order and in natural order.
+// Tag name (upper case), index file name (path), key expression and key
+// field of `order` (0 = the current order); "" past the last order and in
+// natural order. The key expression is the text as created ("Lower(Label)"),
+// except that a key of one field gives that field's name ("SHORTNAME"); the
+// key field is the name of the first field the key uses ("LABEL"), so both
+// are equal exactly for one-field keys.
 const char* dbe_TagName(int order);
 const char* dbe_IndexName(int order);
 const char* dbe_IndexKey(int order);

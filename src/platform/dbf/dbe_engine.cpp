@@ -837,7 +837,17 @@ const char* OrderText(int order, int what)
         switch (what) {
         case 0: e.tagText = UpperAscii(ref->tag->spec.name); break;
         case 1: e.tagText = ref->file->path; break;
-        default: e.tagText = ref->tag->spec.keyExpression; break;
+        case 2:
+            // A key that is one field reads as that field's name.
+            e.tagText = ref->tag->key && ref->tag->key->IsSingleField()
+                            ? UpperAscii(ref->tag->key->FieldsUsed().front().name)
+                            : ref->tag->spec.keyExpression;
+            break;
+        default:
+            e.tagText = ref->tag->key && !ref->tag->key->FieldsUsed().empty()
+                            ? UpperAscii(ref->tag->key->FieldsUsed().front().name)
+                            : std::string();
+            break;
         }
     }
     return e.tagText.c_str();
@@ -967,7 +977,7 @@ int dbe_TagArea(const char* tag)
 const char* dbe_TagName(int order) { return OrderText(order, 0); }
 const char* dbe_IndexName(int order) { return OrderText(order, 1); }
 const char* dbe_IndexKey(int order) { return OrderText(order, 2); }
-const char* dbe_IndexKeyField(int order) { return OrderText(order, 2); }
+const char* dbe_IndexKeyField(int order) { return OrderText(order, 3); }
 
 const char* dbe_KeyData()
 {

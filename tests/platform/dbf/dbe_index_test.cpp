@@ -84,7 +84,11 @@ TEST_F(IndexTest, TagsOrderTheRecordsAndDescribeThemselves)
     EXPECT_STREQ(dbe_TagName(0), "TAKEN");
     EXPECT_STREQ(dbe_TagName(5), "");
     EXPECT_STREQ(dbe_IndexKey(1), "Lower(Name)");
-    EXPECT_STREQ(dbe_IndexKeyField(2), "Bytes");
+    EXPECT_STREQ(dbe_IndexKeyField(1), "NAME");
+    EXPECT_STREQ(dbe_IndexKey(3), "DTOS(Taken)");
+    EXPECT_STREQ(dbe_IndexKeyField(3), "TAKEN");
+    EXPECT_STREQ(dbe_IndexKey(2), "BYTES") << "a one-field key";
+    EXPECT_STREQ(dbe_IndexKeyField(2), "BYTES");
     EXPECT_EQ(std::filesystem::path(dbe_IndexName(1)).filename(), "PICS.CDX");
     dbe_SetOrder(2);
     dbe_GoTop();
