@@ -241,6 +241,13 @@ TEST_F(WavPlayFixture, SilenceMutesEveryCall)
     wav.SetSilence(false);
     EXPECT_TRUE(wav.PlayWAV(sound, {SYNC}));
     EXPECT_EQ(Played(), QStringList{sound});
+
+    // Beep names no file: the default sound plays, when one is installed.
+    if (DefaultSoundFile().isEmpty())
+        return;
+    wav.Beep();
+    ASSERT_TRUE(WaitForPlayed(2));
+    EXPECT_EQ(Played().last(), DefaultSoundFile());
 }
 
 TEST_F(WavPlayFixture, LoopNoStopAndStop)
