@@ -293,7 +293,7 @@ int dbe_Reindex();
 // Creates (or replaces) tag `tag` in index file `file` (null or "": the
 // production .CDX, created when missing; another name: that file, created
 // when missing and opened for the area) with key expression `key`, option
-// (0 ascending; 1 descending is recorded only), `unique` (non-zero: one
+// (0 ascending, 1 descending), `unique` (non-zero: one
 // record per key) and FOR condition `condition` (null or "": none), builds
 // it, makes it the current order and goes to its first record. Gives the new
 // order, 0 on failure (dbe_LastError). An index file that turns out to be

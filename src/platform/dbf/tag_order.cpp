@@ -217,10 +217,42 @@ std::uint32_t TagOrder::Guard(F&& step)
     }
 }
 
-std::uint32_t TagOrder::First() { return Guard([&] { return DoFirst(); }); }
-std::uint32_t TagOrder::Last() { return Guard([&] { return DoLast(); }); }
-std::uint32_t TagOrder::Next(std::uint32_t current) { return Guard([&] { return DoNext(current); }); }
-std::uint32_t TagOrder::Prev(std::uint32_t current) { return Guard([&] { return DoPrev(current); }); }
+// Keys are stored ascending; a descending tag is walked the other way.
+bool TagOrder::Descending()
+{
+    IndexTag* tag = Tag();
+    return tag && tag->spec.descending;
+}
+
+std::uint32_t TagOrder::First()
+{
+    return Guard([&] { return Descending() ? DoLast() : DoFirst(); });
+}
+std::uint32_t TagOrder::Last()
+{
+    return Guard([&] { return Descending() ? DoFirst() : DoLast(); });
+}
+std::uint32_t TagOrder::Next(std::uint32_t current)
+{
+    return Guard([&] { return Descending() ? DoPrevOf(current) : DoNext(current); });
+}
+std::uint32_t TagOrder::Prev(std::uint32_t current)
+{
+    return Guard([&] { return Descending() ? DoNextOf(current) : DoPrev(current); });
+}
+
+// The neighbours in stored order for a descending walk: past either end
+// (the phantom record) the walk comes back in at the far end.
+std::uint32_t TagOrder::DoPrevOf(std::uint32_t current)
+{
+    if (current == 0 || current > table_.RecordCount()) return 0;
+    return DoPrev(current);
+}
+std::uint32_t TagOrder::DoNextOf(std::uint32_t current)
+{
+    if (current == 0 || current > table_.RecordCount()) return DoFirst();
+    return DoNext(current);
+}
 std::uint32_t TagOrder::SeekFirst(std::string_view key)
 {
     return Guard([&] { return DoSeekFirst(key); });

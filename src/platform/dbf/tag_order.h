@@ -52,6 +52,9 @@ private:
     std::uint32_t DoNext(std::uint32_t current);
     std::uint32_t DoPrev(std::uint32_t current);
     std::uint32_t DoSeekFirst(std::string_view key);
+    std::uint32_t DoPrevOf(std::uint32_t current);
+    std::uint32_t DoNextOf(std::uint32_t current);
+    bool Descending();
     template <typename F>
     std::uint32_t Guard(F&& step);
     bool Locate(std::uint32_t recno);  // true: the cursor stands on recno

@@ -197,6 +197,26 @@ TEST_F(IndexTest, OrderRecNoCountsThePositionInTheOrder)
     EXPECT_EQ(dbe_OrderRecNo(), 3u);
 }
 
+TEST_F(IndexTest, DescendingTagWalksBackwards)
+{
+    ASSERT_EQ(dbe_IndexTag("", "BytesDown", "Bytes", 1, 0, ""), 1) << dbe_LastError();
+    EXPECT_EQ(Walk(), (std::vector<std::string>{"bravo", "Alpha", "delta", "charlie", "alpha"}));
+    EXPECT_EQ(WalkBack(), (std::vector<std::string>{"alpha", "charlie", "delta", "Alpha", "bravo"}));
+    dbe_GoTop();
+    dbe_Skip(-1);
+    EXPECT_TRUE(dbe_Bof());
+    EXPECT_EQ(Name(), "bravo");
+    dbe_GoBottom();
+    dbe_Skip(1);
+    EXPECT_TRUE(dbe_Eof());
+    dbe_Skip(-1);
+    EXPECT_EQ(Name(), "alpha");
+    dbe_CloseAll();
+    ASSERT_NE(dbe_Use(file_.c_str(), nullptr, DBE_SHARED, 2), 0);
+    dbe_SetOrder(1);
+    EXPECT_EQ(Walk().front(), "bravo") << "the direction is kept in the file";
+}
+
 TEST_F(IndexTest, ScopesLimitTheOrder)
 {
     BuildTags();
