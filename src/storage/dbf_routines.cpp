@@ -1,6 +1,7 @@
 #include "storage/dbf_routines.h"
 
 #include "platform/core/file_utils.h"
+#include "platform/core/win_path.h"
 #include "platform/core/sys_utils.h"
 #include "platform/dbf/dbe.h"
 #include "platform/ui/forms.h"
@@ -9,6 +10,28 @@
 #include "shared/routine_support.h"
 #include "storage/tdbe.h"
 #include "storage/tdbe_env.h"
+
+#include <QFile>
+
+#include <optional>
+
+namespace {
+
+// True when the DBF header marks the table encrypted (byte 15). The engine
+// does not open such tables, so the mark is read from the file itself.
+bool DateiVerschluesselt(const QString& path)
+{
+    const std::optional<QString> linux = WinToLinux(path);
+    if (!linux)
+        return false;
+    QFile file(*linux);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray header = file.read(16);
+    return header.size() == 16 && header[15] != 0;
+}
+
+}  // namespace
 
 TBenutzer& AktuellerBenutzer()
 {
@@ -77,6 +100,8 @@ int DatenbankOeffnenPasswort(TTable* table, TTableType tableType, TDbe* dbe, con
             table->First();
         table->Refresh();
     } catch (const Exception&) {
+        if (password.isEmpty() && DateiVerschluesselt(folder + fileName))
+            return 2;
         return 1;
     }
     return 0;

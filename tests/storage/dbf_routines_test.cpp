@@ -87,6 +87,19 @@ TEST_F(DbfRoutinesTest, DatenbankOeffnenPasswortAnswersItsCodes)
               1);
     EXPECT_FALSE(lt.table.Active());
     EXPECT_FALSE(lt.table.ControlsDisabled());
+
+    // A table marked encrypted: without a password the caller learns that
+    // one is missing (2); with one the open fails (1).
+    std::string bytes = lxtest::ReadFile(dir / "BILDER.DBF");
+    bytes[15] = 1;
+    lxtest::WriteFile(dir / "GEHEIM.DBF", bytes);
+    EXPECT_EQ(DatenbankOeffnenPasswort(&lt.table, ttDXFOX, &lt.dbe, WinDir(), "GEHEIM.DBF", "", false, false, false,
+                                       nullptr, "", ""),
+              2);
+    EXPECT_EQ(DatenbankOeffnenPasswort(&lt.table, ttDXFOX, &lt.dbe, WinDir(), "GEHEIM.DBF", "geheim", false, false,
+                                       false, nullptr, "", ""),
+              1);
+    EXPECT_FALSE(lt.table.Active());
 }
 
 TEST_F(DbfRoutinesTest, DatensatzSuchenComparesTrimmedLowerCaseText)
