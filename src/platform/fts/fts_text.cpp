@@ -1,19 +1,13 @@
 #include "platform/fts/fts_text.h"
 
+#include "platform/core/win1252.h"
+
 #include <algorithm>
 #include <array>
 
 namespace fts {
 
 namespace {
-
-// Unicode code points of the Windows-1252 bytes 0x80-0x9F; 0xA0-0xFF equal
-// their code point and 0x00-0x7F are ASCII.
-constexpr std::array<char32_t, 32> kHigh = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 constexpr std::array<unsigned char, 256> MakeFoldTable() {
     std::array<unsigned char, 256> t{};
@@ -61,23 +55,8 @@ std::string FoldText(std::string_view text) {
 }
 
 std::string Win1252ToUtf8(std::string_view text) {
-    std::string out;
-    out.reserve(text.size() + text.size() / 4);
-    for (char ch : text) {
-        unsigned char c = static_cast<unsigned char>(ch);
-        char32_t u = c < 0x80 ? c : c < 0xA0 ? kHigh[c - 0x80] : c;
-        if (u < 0x80) {
-            out.push_back(static_cast<char>(u));
-        } else if (u < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (u >> 6)));
-            out.push_back(static_cast<char>(0x80 | (u & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xE0 | (u >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((u >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (u & 0x3F)));
-        }
-    }
-    return out;
+    return Win1252Decode(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())))
+        .toStdString();
 }
 
 std::vector<std::string> QueryWords(std::string_view query) {

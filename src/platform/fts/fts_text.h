@@ -21,8 +21,8 @@ unsigned char FoldByte(unsigned char c);
 // trailing blanks are dropped. The result is still Windows-1252.
 std::string FoldText(std::string_view win1252);
 
-// Windows-1252 bytes to UTF-8 (the unassigned bytes become U+0081 and the like,
-// as Windows maps them; FoldText has already turned them into blanks).
+// Windows-1252 bytes to UTF-8 through the core codec (the unassigned bytes
+// become U+0081 and the like; FoldText has already turned them into blanks).
 std::string Win1252ToUtf8(std::string_view win1252);
 
 // The words of a query: folded, split at blanks, duplicates removed, in the
