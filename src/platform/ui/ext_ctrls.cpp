@@ -459,6 +459,21 @@ void TScrollBox::UpdateRange()
     inner_->resize(std::max(w, ClientWidth()), std::max(h, ClientHeight()));
 }
 
+void TScrollBox::WidgetResized()
+{
+    // The area sets its ranges once shown; a position asked for before
+    // that is applied then.
+    if (pendingH_ < 0 && pendingV_ < 0)
+        return;
+    QTimer::singleShot(0, Area(), [this] {
+        if (pendingH_ >= 0)
+            Area()->horizontalScrollBar()->setValue(pendingH_);
+        if (pendingV_ >= 0)
+            Area()->verticalScrollBar()->setValue(pendingV_);
+        pendingH_ = pendingV_ = -1;
+    });
+}
+
 void TScrollBox::ScrollInView(TControl* c)
 {
     UpdateRange();
@@ -467,8 +482,19 @@ void TScrollBox::ScrollInView(TControl* c)
 
 int TScrollBox::HorzPosition() const { return Area()->horizontalScrollBar()->value(); }
 int TScrollBox::VertPosition() const { return Area()->verticalScrollBar()->value(); }
-void TScrollBox::SetHorzPosition(int v) { UpdateRange(); Area()->horizontalScrollBar()->setValue(v); }
-void TScrollBox::SetVertPosition(int v) { UpdateRange(); Area()->verticalScrollBar()->setValue(v); }
+void TScrollBox::SetHorzPosition(int v)
+{
+    UpdateRange();
+    Area()->horizontalScrollBar()->setValue(v);
+    pendingH_ = Area()->horizontalScrollBar()->value() == v || Area()->isVisible() ? -1 : v;
+}
+
+void TScrollBox::SetVertPosition(int v)
+{
+    UpdateRange();
+    Area()->verticalScrollBar()->setValue(v);
+    pendingV_ = Area()->verticalScrollBar()->value() == v || Area()->isVisible() ? -1 : v;
+}
 
 // ---- TNotebook -----------------------------------------------------------
 TPage::TPage(TComponent* AOwner) : TCustomControl(AOwner) {}

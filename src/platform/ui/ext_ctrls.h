@@ -183,10 +183,12 @@ public:
     void SetVertPosition(int v);
     // Fits the scrolled area around the children.
     void UpdateRange();
+    void WidgetResized() override;
 
 private:
     QScrollArea* Area() const;
     QWidget* inner_;
+    int pendingH_ = -1, pendingV_ = -1;
 };
 
 using TCustomPanel = TPanel;

@@ -685,3 +685,91 @@ TEST(Controls, NotebookShowsOnePageAndGaugeFillsByPercent)
     EXPECT_EQ(gauge->PercentDone(), 100);
     form.Hide();
 }
+
+TEST(Controls, RadioGroupSplitterScrollBoxShapesImagesAndSpeedButtons)
+{
+    TForm form(nullptr);
+    form.SetClientWidth(400);
+    form.SetClientHeight(300);
+    auto* group = new TRadioGroup(&form);
+    group->SetParent(&form);
+    group->SetBounds(200, 0, 180, 100);
+    group->SetCaption("Sortierung");
+    group->Items()->Assign(QStringList{"Name", "Datum", "Größe"});
+    int clicks = 0;
+    group->OnClick = [&](TObject*) { ++clicks; };
+    group->SetItemIndex(1);
+    EXPECT_EQ(group->ItemIndex(), 1);
+    EXPECT_EQ(clicks, 0);  // set by code: no click
+
+    auto* left = new TPanel(&form);
+    left->SetParent(&form);
+    left->SetWidth(100);
+    left->SetAlign(alLeft);
+    auto* splitter = new TSplitter(&form);
+    splitter->SetParent(&form);
+    splitter->SetLeft(100);
+    splitter->SetAlign(alLeft);
+    EXPECT_EQ(splitter->Left(), 100);
+    EXPECT_EQ(splitter->FindControl(), left);
+    splitter->MouseDown(mbLeft, {ssLeft}, 1, 10);
+    splitter->MouseMove({ssLeft}, 41, 10);
+    splitter->MouseUp(mbLeft, {}, 41, 10);
+    EXPECT_EQ(left->Width(), 140);
+    splitter->MouseDown(mbLeft, {ssLeft}, 1, 10);
+    splitter->MouseMove({ssLeft}, -200, 10);
+    splitter->MouseUp(mbLeft, {}, -200, 10);
+    EXPECT_EQ(left->Width(), splitter->MinSize);
+
+    auto* box = new TScrollBox(&form);
+    box->SetParent(&form);
+    box->SetBounds(200, 120, 100, 80);
+    auto* far = new TShape(&form);
+    far->SetParent(box);
+    far->SetBounds(0, 300, 40, 40);
+    far->SetShape(stEllipse);
+    far->Brush.Color = clRed;
+    box->SetVertPosition(250);  // before the box shows: applied once it does
+
+    auto* speed1 = new TSpeedButton(&form);
+    speed1->SetParent(&form);
+    speed1->SetGroupIndex(1);
+    auto* speed2 = new TSpeedButton(&form);
+    speed2->SetParent(&form);
+    speed2->SetGroupIndex(1);
+    speed1->Click();
+    EXPECT_TRUE(speed1->Down());
+    speed2->Click();
+    EXPECT_TRUE(speed2->Down());
+    EXPECT_FALSE(speed1->Down());
+    speed2->SetDown(false);  // the last one down stays down without AllowAllUp
+    EXPECT_TRUE(speed2->Down());
+
+    auto* bar = new TProgressBar(&form);
+    bar->SetParent(&form);
+    bar->SetPosition(250);
+    EXPECT_EQ(bar->Position(), 100);
+
+    auto* image = new TImage(&form);
+    image->SetParent(&form);
+    image->SetBounds(120, 200, 40, 20);
+    TBitmap pic(4, 2);
+    pic.Canvas()->Brush.Color = clBlue;
+    pic.Canvas()->FillRect(Rect(0, 0, 4, 2));
+    image->Picture()->SetGraphic(&pic);
+    image->SetStretch(true);
+    auto* bevel = new TBevel(&form);
+    bevel->SetParent(&form);
+    bevel->SetBounds(120, 230, 40, 20);
+    form.Show();
+    Application->ProcessMessages();
+    EXPECT_GT(box->VertPosition(), 0);
+    QImage shot = image->Handle()->grab().toImage();
+    EXPECT_EQ(shot.pixelColor(35, 15), QColor(0, 0, 255));  // stretched over the whole image
+    QImage ellipse = far->Handle()->grab().toImage();
+    EXPECT_EQ(ellipse.pixelColor(20, 20), QColor(255, 0, 0));
+    QImage frame = bevel->Handle()->grab().toImage();
+    EXPECT_EQ(frame.pixelColor(0, 0), QColor(128, 128, 128));  // lowered box: shadow top-left
+    EXPECT_EQ(frame.pixelColor(39, 19), QColor(255, 255, 255));
+    form.Hide();
+}
