@@ -96,3 +96,19 @@ TEST_F(GridSettingsTest, UnknownKeysAreSkipped)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(GridSettingsTest, IniFileThatCannotBeWrittenRaisesTheRoutinesError)
+{
+    TQKINI broken(nullptr);
+    broken.SetINIFileName(WinDir() + "fehlt\\Lumadex.INI");
+    try {
+        GridSettingsSpeichern(&broken, "BilderFieldPosition", "BilderFieldWidth", &table);
+        FAIL() << "no error";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message, "Fehler in GridSettingsSpeichern()");
+    }
+}
+
+}  // namespace
