@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <thread>
@@ -79,6 +80,21 @@ std::string SiblingPath(const std::string& tablePath, const char* upperExtension
     std::string upperPath = base + ext, lowerPath = base + lower;
     if (FileExists(upperPath)) return upperPath;
     if (FileExists(lowerPath)) return lowerPath;
+    // Files copied from Windows may spell the extension in mixed case.
+    std::string folder = slash == std::string::npos ? "." : tablePath.substr(0, slash);
+    std::string wanted = UpperAscii(base.substr(slash == std::string::npos ? 0 : slash + 1) + ext);
+    if (DIR* dir = ::opendir(folder.empty() ? "/" : folder.c_str())) {
+        std::string found;
+        while (dirent* entry = ::readdir(dir)) {
+            if (UpperAscii(entry->d_name) == wanted) {
+                found = (slash == std::string::npos ? std::string() : tablePath.substr(0, slash + 1)) +
+                        entry->d_name;
+                break;
+            }
+        }
+        ::closedir(dir);
+        if (!found.empty()) return found;
+    }
     // New files follow the case of the table's extension.
     bool lowerCase = hasExt && tablePath.size() > dot + 1 && tablePath[dot + 1] >= 'a' &&
                      tablePath[dot + 1] <= 'z';

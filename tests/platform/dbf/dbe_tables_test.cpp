@@ -158,6 +158,17 @@ TEST_F(TablesTest, CopyFileWritesTheVisibleRecordsWithMemos)
     EXPECT_EQ(dbe_CopyFile(file.c_str()), 0);
 }
 
+TEST_F(TablesTest, MemoFileIsFoundWhateverTheCaseOfItsExtension)
+{
+    std::string file = MakeFive();
+    dbe_CloseAll();
+    std::filesystem::rename(Path("FIVE.FPT"), Path("FIVE.Fpt"));
+    ASSERT_NE(dbe_Use(file.c_str(), nullptr, DBE_SHARED, 2), 0);
+    EXPECT_STREQ(dbe_LastError(), "");
+    dbe_Go(2);
+    EXPECT_EQ(dbe_GetBlobLength("NOTIZ"), 6 + 200);
+}
+
 TEST_F(TablesTest, ExclusiveAppendsReachTheFileInOrder)
 {
     std::string file = MakeSample();
