@@ -40,8 +40,8 @@ int dbe_ErrorLevel(int level);
 // as a non-negative number).
 const char* dbe_Version();
 
-// Closes every work area (see dbe_Close) and selects none. Engine settings
-// stay as they are.
+// Closes every work area (see dbe_Close). The selected area number and the
+// engine settings stay as they are.
 void dbe_CloseAll();
 
 // Readable reason for the last failure (German, UTF-8), or a note about a
@@ -173,9 +173,12 @@ int dbe_Rlock(uint32_t recno);
 // Releases this area's lock on `recno`; 0 releases all of its locks.
 int dbe_Unlock(uint32_t recno);
 // Removes the deleted records, compacts the memo file (only memos of kept
-// records stay, their pointers rewritten) and rebuilds the open indexes. Needs the table opened exclusive or no other process using it.
-// Reports progress through the gauge hook. The table is rewritten into new
-// files that replace the old ones only when complete.
+// records stay, their pointers rewritten) and rebuilds the open indexes.
+// Needs the table opened exclusive, or at least no other process using it
+// (other areas of this process may have it open: they stand on the first
+// record afterwards and lose hand-set query bits). Reports progress through
+// the gauge hook. The table is rewritten into new files that replace the old
+// ones only when complete.
 int dbe_Pack();
 // Removes every record (and every memo); same conditions as dbe_Pack.
 int dbe_Zap();
