@@ -49,10 +49,7 @@ QString ValueText(const QVariant& v)
 
 void dkSetFilterApplier(TdkFilterApplier applier) { FilterApplier() = std::move(applier); }
 
-TdkTable::TdkTable()
-{
-    SetTableType(ttDXFOX);
-}
+TdkTable::TdkTable() = default;
 
 TdkTable::~TdkTable()
 {

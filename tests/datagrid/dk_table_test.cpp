@@ -37,6 +37,7 @@ TEST_F(TdkTableTest, AlbumTableAnswersTheControlTypeOfEachField)
     MakeTable("BILDER.DBF", AlbumFields(), 1);
     TdkTable t;
     t.Name = "TableBilder";
+    t.SetTableType(ttDXFOX);
     t.SetControlType(Lines({"MARKIERT;CheckBox;Wahr;Falsch", "ZUGRIFF;CheckBox;Wahr;Falsch",
                             "ANYWHERE;CheckBox;Wahr;Falsch", "PRIVAT;CheckBox;Wahr;Falsch",
                             "PLAYLIST;CustomEdit;DBComboboxBilderPlayListe", "QUELLE;CustomEdit;DBComboBoxBildQuelle",
