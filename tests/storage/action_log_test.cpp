@@ -155,12 +155,19 @@ TEST_F(ActionLogTest, LogTableThatCannotBeCreatedSwitchesLoggingOffWithOneWarnin
 TEST_F(ActionLogTest, ExistingLogIsAppendedToAndTheUserRecordIsWritten)
 {
     ASSERT_EQ(LogTabelleErzeugen(WinDir(), "LXLog.DBF"), 1);
+    MakeAlbum("BILDER.DBF", 2);
+    const uint16_t album = dbe_Use(File("BILDER.DBF").c_str(), "", DBE_SHARED, DBE_TYPE_FOX);
+    ASSERT_NE(album, 0);
+    dbe_Go(2);
     AktuellerBenutzer().Name = "Anna";
     AktuellerBenutzer().Level = 7;
     LogSchreiben(WinDir(), "LXLog.DBF", "Info", "a", "1");
     AktuellerBenutzer() = TBenutzer();
     LogSchreiben(WinDir(), "LXLog.DBF", "Info", "b", "2");
     EXPECT_EQ(RawRecordCount("LXLog.DBF"), 2u);
+    // The caller's area stays selected on its record.
+    EXPECT_EQ(dbe_WorkArea(nullptr), album);
+    EXPECT_EQ(dbe_RecNo(), 2u);
     EXPECT_EQ(RawField("LXLog.DBF", 1, 211, 20), "Anna" + std::string(16, ' '));
     EXPECT_EQ(RawField("LXLog.DBF", 1, 231, 3), "  7");
     EXPECT_EQ(RawField("LXLog.DBF", 2, 231, 3), "  0");
