@@ -1,0 +1,261 @@
+#include "mainwindow/main_form.h"
+
+#include "datagrid/dk_table.h"
+#include "platform/core/file_utils.h"
+#include "platform/core/win_path.h"
+#include "platform/data/data_source.h"
+#include "platform/ui/com_ctrls.h"
+#include "platform/ui/dialogs.h"
+#include "shared/app_exception.h"
+#include "shared/general_dates.h"
+#include "shared/general_system.h"
+#include "shared/nachrichten_dialog.h"
+#include "shared/qk_find.h"
+#include "shared/qk_ini.h"
+#include "shared/status4_form.h"
+#include "storage/action_log.h"
+#include "storage/dbf_routines.h"
+#include "storage/tdbe.h"
+#include "storage/tdbe_env.h"
+#include "storage/tfts.h"
+
+namespace {
+
+TdkTable* NeueTabelle(const QString& name)
+{
+    auto* table = new TdkTable();
+    table->Name = name;
+    return table;
+}
+
+TDbe* NeuerDbe(TComponent* owner, const QString& name, TDataSource* source)
+{
+    auto* dbe = new TDbe(owner);
+    dbe->Name = name;
+    dbe->SetDataSource(source);
+    return dbe;
+}
+
+}  // namespace
+
+TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner)
+{
+    Name = QStringLiteral("MainForm");
+    SetCaption(QStringLiteral("QV-Lumadex  v1.50"));
+    ProgrammPfad = ProgrammVerzeichnis();
+
+    QKINI_Prog = new TQKINI(this);
+    QKINI_Prog->Name = QStringLiteral("QKINI_Prog");
+    QKINI_Prog->SetCaption(QStringLiteral("Main"));
+    QKINI_Prog->SetINIFileName(WindowsVerzeichnis() + QStringLiteral("Lumadex.INI"));
+    AppException1 = new TAppException(this);
+    AppException1->Name = QStringLiteral("AppException1");
+    AppException1->SetErrorLog(DefaultErrorLogName());
+
+    // The engine settings of the form: German dates with century, soft seek.
+    DbeEnv1 = new TDbeEnv(this);
+    DbeEnv1->Name = QStringLiteral("DbeEnv1");
+    DbeEnv1->SetCentury(true);
+    DbeEnv1->SetDateFormat(dfGerman);
+    DbeEnv1->SetSoftSeek(true);
+
+    TableBilder = NeueTabelle(QStringLiteral("TableBilder"));
+    TableBilder2 = NeueTabelle(QStringLiteral("TableBilder2"));
+    TableBilder3 = NeueTabelle(QStringLiteral("TableBilder3"));
+    TableBilderDatenbanken = NeueTabelle(QStringLiteral("TableBilderDatenbanken"));
+    TableCheck = NeueTabelle(QStringLiteral("TableCheck"));
+    DataSourceBilder = new TDataSource(TableBilder);
+    DataSourceBilder2 = new TDataSource(TableBilder2);
+    DataSourceBilder3 = new TDataSource(TableBilder3);
+    DataSourceBilderDatenbanken = new TDataSource(TableBilderDatenbanken);
+    DataSourceCheck = new TDataSource(TableCheck);
+    DbeBilder = NeuerDbe(this, QStringLiteral("DbeBilder"), DataSourceBilder);
+    DbeBilder2 = NeuerDbe(this, QStringLiteral("DbeBilder2"), DataSourceBilder2);
+    DbeBilder3 = NeuerDbe(this, QStringLiteral("DbeBilder3"), DataSourceBilder3);
+    DbeBilderDatenbanken = NeuerDbe(this, QStringLiteral("DbeBilderDatenbanken"), DataSourceBilderDatenbanken);
+    DbeCheck = NeuerDbe(this, QStringLiteral("DbeCheck"), DataSourceCheck);
+    TableBilder->AfterPost = [this](TDataSet* ds) { TableBilderAfterPost(ds); };
+    TableBilderDatenbanken->BeforeDelete = [this](TDataSet* ds) { TableBilderDatenbankenBeforeDelete(ds); };
+    TableBilderDatenbanken->AfterDelete = [this](TDataSet* ds) { TableBilderDatenbankenAfterDelete(ds); };
+
+    FtsBilder = new TFts(this);
+    FtsBilder->Name = QStringLiteral("FtsBilder");
+    FtsBilder3 = new TFts(this);
+    FtsBilder3->Name = QStringLiteral("FtsBilder3");
+
+    QKFind1 = new TQKFind(this);
+    QKFind1->Name = QStringLiteral("QKFind1");
+    QKFind1->OnFindFile = [this](TObject*, const TSearchRec& rec, const QString& path, const QString&) {
+        LetzteGefundeneDatei = path + rec.Name;
+    };
+    QKFind2 = new TQKFind(this);
+    QKFind2->Name = QStringLiteral("QKFind2");
+    QKFind2->OnFindFile = [this](TObject*, const TSearchRec& rec, const QString& path, const QString&) {
+        GefundeneAlben.Add(path + rec.Name);
+    };
+    OpenDialog1 = new TOpenDialog(this);
+    OpenDialog1->Name = QStringLiteral("OpenDialog1");
+    OpenDialog1->Filter = QStringLiteral("Fotoalben (*.dbf)|*.DBF");
+    OpenDialog3 = new TOpenDialog(this);
+    OpenDialog3->Name = QStringLiteral("OpenDialog3");
+    OpenDialog3->Filter = QStringLiteral("Fotoalben-Manager (LXMan.dbf)|LXMan.DBF");
+
+    StatusBarBilder1 = new TStatusBar(this);
+    StatusBarBilder1->Name = QStringLiteral("StatusBarBilder1");
+    StatusBarBilder1->SetParent(this);
+    for (int i = 0; i < 5; ++i)
+        StatusBarBilder1->Panels()->Add();
+    StatusBarBilder2 = new TStatusBar(this);
+    StatusBarBilder2->Name = QStringLiteral("StatusBarBilder2");
+    StatusBarBilder2->SetParent(this);
+    StatusBarBilder2->Panels()->Add();
+    StatusBarBilder2->SetVisible(false);
+}
+
+TMainForm::~TMainForm()
+{
+    BeginDestroy();
+    for (TdkTable* t : {TableBilder, TableBilder2, TableBilder3, TableBilderDatenbanken, TableCheck}) {
+        t->AfterPost = nullptr;
+        t->BeforeDelete = nullptr;
+        t->AfterDelete = nullptr;
+        t->Close();
+    }
+    FtsBilder->Close();
+    FtsBilder3->Close();
+    for (TDbe* d : {DbeBilder, DbeBilder2, DbeBilder3, DbeBilderDatenbanken, DbeCheck})
+        d->SetDataSource(nullptr);
+    for (TDataSource* s : {DataSourceBilder, DataSourceBilder2, DataSourceBilder3, DataSourceBilderDatenbanken,
+                           DataSourceCheck})
+        delete s;
+    for (TdkTable* t : {TableBilder, TableBilder2, TableBilder3, TableBilderDatenbanken, TableCheck})
+        delete t;
+}
+
+void TMainForm::SetProgrammOptionen(TProgrammOptionenStand* optionen)
+{
+    optionen_ = optionen ? optionen : &eigeneOptionen_;
+}
+
+void TMainForm::Protokoll(const QString& art, const QString& text)
+{
+    if (optionen_->CheckBoxProtokollieren)
+        LogSchreiben(ProgrammPfad, QStringLiteral("LXLog.DBF"), art, text, QString());
+}
+
+void TMainForm::Hinweis(const QString& caption, const QString& text, int height)
+{
+    NachrichtenDialog(caption, text, RequesterAnzeigeZeit, height, clInfoBk, clBlack, true);
+}
+
+void TMainForm::FehlerKontextSetzen()
+{
+    QString position = QStringLiteral("0 / 0");
+    if (TableBilder->Active())
+        position = QString::number(DbeBilder->RecNo()) + QStringLiteral(" / ") + QString::number(DbeBilder->RecCount());
+    AppException1->SetUserName(TableBilder->TableName() + QStringLiteral(", ") + position);
+}
+
+bool TMainForm::TabelleOeffnen(TdkTable* table, TDbe* dbe, const QString& folder, const QString& name, bool exclusive)
+{
+    return DatenbankOeffnenPasswort(table, ttDXFOX, dbe, folder, name, QString(), exclusive, false, false, nullptr,
+                                    QString(), QString()) == 0;
+}
+
+bool TMainForm::HatAlleTags(TDbe* dbe, const TAlbumTag* tags, int count)
+{
+    TStringList namen;
+    for (int n = 1;; ++n) {
+        const QString name = dbe->TagName(n);
+        if (name.isEmpty())
+            break;
+        namen.Add(name.toUpper());
+    }
+    for (int i = 0; i < count; ++i)
+        if (namen.IndexOf(QString::fromLatin1(tags[i].Name).toUpper()) < 0)
+            return false;
+    return true;
+}
+
+void TMainForm::TagsErzeugen(TDbe* dbe, const TAlbumTag* tags, int count, int schritte, const QString& text)
+{
+    StatusSchritte = static_cast<uint16_t>(schritte);
+    std::unique_ptr<TStatus4Frm> status(new TStatus4Frm(Application));
+    status->Label1->SetCaption(text);
+    status->Show();
+    status->Panel2->SetVisible(true);
+    Application->ProcessMessages();
+    dbe->SetGaugeHook(status.get());
+    aktiverStatus_ = status.get();
+    for (int i = 0; i < count; ++i) {
+        // Each tag is one step of the window, also when the engine reports
+        // only its end.
+        TStatus4Frm::GaugeHook(status.get(), 0, 1);
+        dbe->IndexTag(QString(), QString::fromLatin1(tags[i].Name), QString::fromLatin1(tags[i].Schluessel), 0, 0,
+                      QString::fromLatin1(tags[i].Bedingung));
+    }
+    dbe->SetGaugeHook(nullptr);
+    aktiverStatus_ = nullptr;
+}
+
+bool TMainForm::IndexNeuAufbauen(TdkTable* table, TDbe* dbe, const QString& folder, const QString& name,
+                                 const TAlbumTag* tags, int count)
+{
+    Screen->SetCursor(crHourGlass);
+    table->Close();
+    // A production index that lacks tags (or is left from another layout)
+    // is replaced whole, so the tags stand in their order of creation.
+    DeleteFile(folder + ChangeFileExt(name, QStringLiteral(".CDX")));
+    bool offen = false;
+    try {
+        offen = TabelleOeffnen(table, dbe, folder, name, true);
+    } catch (const std::exception&) {
+        Screen->SetCursor(crDefault);
+        FehlerKontextSetzen();
+        throw Exception(QStringLiteral("Fehler beim Öffnen, es handelt sich wahrscheinlich um keine Lumadex-Datenbank "
+                                       "oder die Datenbank (Fotoalbum) ist defekt!"));
+    }
+    if (!offen) {
+        Screen->SetCursor(crDefault);
+        ShowMessage(QStringLiteral("Fehler beim Öffnen der ") + folder + name);
+    }
+    if (table->Active())
+        TagsErzeugen(dbe, tags, count, 34,
+                     QStringLiteral("Bilderdatenbank (Fotoalbum) wird indiziert, bitte warten...."));
+    table->Close();
+    offen = TabelleOeffnen(table, dbe, folder, name, false);
+    if (!offen) {
+        Screen->SetCursor(crDefault);
+        ShowMessage(QStringLiteral("Fehler beim Öffnen der ") + folder + name);
+    }
+    return offen;
+}
+
+void TMainForm::BilderIndexDaten()
+{
+    Screen->SetCursor(crHourGlass);
+    IndexTagListe.Clear();
+    const int gemerkt = DbeBilder->SetOrder(1);
+    for (int n = 1; n <= 255; ++n) {
+        DbeBilder->SetOrder(n);
+        const QString name = DbeBilder->TagName(n);
+        if (name.isEmpty())
+            break;
+        IndexTagListe.Add(name);
+    }
+    DbeBilder->SetOrder(gemerkt);
+    Screen->SetCursor(crDefault);
+}
+
+void TMainForm::BilderSatzAnzahlZeigen()
+{
+    if (!TableBilder->Active()) {
+        StatusBarBilder1->Panels()->Items(1)->SetText(QStringLiteral("0 von 0 Einträge angezeigt"));
+        return;
+    }
+    StatusBarBilder1->Panels()->Items(1)->SetText(QString::number(DbeBilder->QueryRecCount()) +
+                                                  QStringLiteral(" von ") + QString::number(DbeBilder->RecCount()) +
+                                                  QStringLiteral(" Einträge angezeigt"));
+}
+
+QString TMainForm::ZeitMeldung() const { return StopUhr(QStringLiteral("STOP")); }

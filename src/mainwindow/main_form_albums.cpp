@@ -1,0 +1,447 @@
+// Creating, checking and opening albums: the open album, its second view,
+// the target album of copies, the guard of album commands and the change to
+// another album.
+#include "mainwindow/main_form.h"
+
+#include "datagrid/dk_table.h"
+#include "platform/core/file_utils.h"
+#include "platform/core/win_path.h"
+#include "platform/ui/com_ctrls.h"
+#include "platform/ui/dialogs.h"
+#include "shared/app_exception.h"
+#include "shared/general_files.h"
+#include "shared/general_texts.h"
+#include "shared/qk_ini.h"
+#include "storage/dbf_routines.h"
+#include "storage/grid_settings.h"
+#include "storage/tdbe.h"
+#include "storage/tdbe_env.h"
+
+#include <QFileInfo>
+#include <QImageReader>
+
+namespace {
+
+const QString kSektionBilder = QStringLiteral("Einstellungen Bilder");
+const QString kFehlerOeffnenDefekt = QStringLiteral(
+    "Fehler beim Öffnen, es handelt sich wahrscheinlich um keine Lumadex-Datenbank oder die Datenbank (Fotoalbum) "
+    "ist defekt!");
+const QString kFehlerOeffnen =
+    QStringLiteral("Fehler beim Öffnen, es handelt sich wahrscheinlich um keine Lumadex-Datenbank!");
+const QString kIndizierText = QStringLiteral("Bilderdatenbank (Fotoalbum) wird indiziert, bitte warten....");
+
+struct TFeldPruefung {
+    const char* Name;
+    int Breite;
+};
+constexpr TFeldPruefung kErsteZehnFelder[] = {{"SHORTDESC", 100}, {"OWNER", 15}, {"AUFNDATUM", 8}, {"BYTES", 10},
+                                              {"BREITE", 4},      {"HOEHE", 4},  {"SERIE", 10},    {"QUELLE", 10},
+                                              {"DATEI", 15},      {"PFAD", 239}};
+
+// True when the album cannot be written: its .DBF carries the read-only
+// attribute or its folder is write-protected.
+bool AlbumSchreibgeschuetzt(const QString& folder, const QString& name)
+{
+    const int attr = FileGetAttr(folder + name);
+    if (attr != -1 && (attr & faReadOnly))
+        return true;
+    const std::optional<QString> dir = WinToLinux(folder);
+    return dir && !QFileInfo(*dir).permission(QFileDevice::WriteOwner);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Album record
+// ---------------------------------------------------------------------------
+
+int TMainForm::ErzeugeBilderDatenbank(const QString& Path, const QString& FileName)
+{
+    if (!VerzeichnisErzeugen(Path)) {
+        ShowMessage(QStringLiteral("Verzeichnis(se) ") + Path + QStringLiteral(" konnte(n) nicht angelegt werden!"));
+        return 0;
+    }
+    TControlsDisabler aus(TableBilder);
+    if (!DbeBilder->CreateNew(Path + FileName, 2, kAlbumFeldAnzahl)) {
+        MessageDlg(Path + FileName + QStringLiteral(" konnte nicht erzeugt werden, Sysop informieren  !"), mtWarning,
+                   TMsgDlgButtons{mbOK});
+        // The program ends as soon as control is back in its message loop.
+        Application->Terminate();
+        throw EAbort(QString());
+    }
+    for (const TAlbumFeld& f : kAlbumFelder)
+        DbeBilder->CreateField(QString::fromLatin1(f.Name), f.Typ, f.Breite, f.Dezimal);
+    if (!DbeBilder->CreateExec())
+        MessageDlg(Path + FileName + QStringLiteral(" konnte nicht erzeugt werden !"), mtWarning, TMsgDlgButtons{mbOK});
+    return 0;
+}
+
+bool TMainForm::IstBildZielFormat(const QString& FileName, int Kantenlaenge)
+{
+    static int breite = 0;
+    static int hoehe = 0;
+    try {
+        if (FileSizeOf(FileName) == 0) {
+            Protokoll(QStringLiteral("Fehler"), QStringLiteral("IstBildZielFormat(), ") + FileName +
+                                                    QStringLiteral(" hat NULL-Länge !"));
+            return false;
+        }
+        const std::optional<QString> datei = WinToLinux(FileName);
+        if (!datei)
+            throw Exception(FileName);
+        QImageReader reader(*datei);
+        const QSize groesse = reader.size();
+        if (groesse.isValid()) {
+            breite = groesse.width();
+            hoehe = groesse.height();
+        }
+        return Kantenlaenge == breite || Kantenlaenge == hoehe;
+    } catch (const std::exception&) {
+        Screen->SetCursor(crDefault);
+        const QString text = QStringLiteral("Fehler beim Ermitteln der Bilderkantenlänge ! (") + FileName + ")";
+        Protokoll(QStringLiteral("Fehler"), QStringLiteral("IstBildZielFormat(), ") + text);
+        FehlerKontextSetzen();
+        throw Exception(text);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Integrity check
+// ---------------------------------------------------------------------------
+
+int TMainForm::AlbumPruefen(const QString& folder, const QString& name, bool meldeSchreibschutz)
+{
+    if (!FileExists(folder + name)) {
+        ShowMessage(folder + name + QStringLiteral(" nicht gefunden !"));
+        return -1;
+    }
+    bool offen = false;
+    try {
+        offen = TabelleOeffnen(TableCheck, DbeCheck, folder, name, false);
+    } catch (const std::exception&) {
+        Screen->SetCursor(crDefault);
+        FehlerKontextSetzen();
+        throw Exception(kFehlerOeffnen);
+    }
+    if (!offen) {
+        ShowMessage(QStringLiteral("Irgendwas ist beim Öffnen des Fotoalbums ") + folder + name +
+                    QStringLiteral(" (zum Prüfen der Integrität) schief gegegangen! "));
+        return -1;
+    }
+    if (meldeSchreibschutz) {
+        BilderDBFReadOnly = AlbumSchreibgeschuetzt(folder, name);
+        if (BilderDBFReadOnly)
+            Hinweis(QStringLiteral("Hinweismeldung"),
+                    QStringLiteral("Das Fotoalbum ") + folder + name +
+                        QStringLiteral(" ist schreibgeschützt und wird im \"Nur lesen Modus\" geöffnet !"),
+                    130);
+    }
+    bool gueltig = DbeCheck->FieldCount() == kAlbumFeldAnzahl;
+    for (int i = 0; gueltig && i < 10; ++i) {
+        const QString feld = DbeCheck->FieldName(i + 1).toUpper();
+        gueltig = feld == QLatin1String(kErsteZehnFelder[i].Name) &&
+                  DbeCheck->FieldWidth(feld) == kErsteZehnFelder[i].Breite;
+    }
+    const int saetze = gueltig ? static_cast<int>(DbeCheck->RecCount()) : -1;
+    TableCheck->Close();
+    return saetze;
+}
+
+int TMainForm::BilderDBFChecken() { return AlbumPruefen(BilderDBFPfad, BilderDBF, true) >= 0 ? 1 : 0; }
+
+int TMainForm::BilderDBFChecken2(const QString& Folder, const QString& FileName)
+{
+    return AlbumPruefen(Folder, FileName, false);
+}
+
+// ---------------------------------------------------------------------------
+// Pick lists
+// ---------------------------------------------------------------------------
+
+void TMainForm::PicklistenNeuLesen()
+{
+    optionen_->ReadPlayListFromMemo(GruppenListeDatei);
+    optionen_->ReadQuellenFromMemo(QuellenListeDatei);
+}
+
+void TMainForm::PicklistenUebernehmen(bool nurWennKeinCD)
+{
+    GruppenListeDatei = BilderDBFPfad + DateiNameOhnePfad(BilderDBF, true) + QStringLiteral(".GPR");
+    QuellenListeDatei = BilderDBFPfad + DateiNameOhnePfad(BilderDBF, true) + QStringLiteral(".QUL");
+    const bool beschreibbar =
+        !nurWennKeinCD || LaufwerksTyp(BilderDBFPfad.left(1) + QStringLiteral(":\\")) != QLatin1String("CDROM");
+    struct {
+        const QString& datei;
+        TStringList& liste;
+        const char* frage;
+    } const listen[] = {
+        {GruppenListeDatei, optionen_->MemoGruppenListe, "Gruppendefinition von letzten Fotoalbum übernehmen?"},
+        {QuellenListeDatei, optionen_->MemoQuellenListe, "Quellendefinition von letzten Fotoalbum übernehmen?"},
+    };
+    for (const auto& l : listen) {
+        if (FileExists(l.datei) || l.liste.Count() <= 1)
+            continue;
+        if (MessageDlg(QString::fromUtf8(l.frage), mtInformation, TMsgDlgButtons{mbYes, mbNo}) == mrYes &&
+            beschreibbar)
+            l.liste.SaveToFile(l.datei);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Opening the album
+// ---------------------------------------------------------------------------
+
+int TMainForm::BilderDBFOeffnen() { return BilderDBFOeffnenLauf(true); }
+
+int TMainForm::BilderDBFOeffnenLauf(bool wiederholen)
+{
+    if (GridLayoutMerker) {
+        try {
+            GridSettingsSpeichern(QKINI_Prog, QStringLiteral("BilderFieldPosition"), QStringLiteral("BilderFieldWidth"),
+                                  TableBilder);
+        } catch (const std::exception&) {
+            ShowMessage(QStringLiteral("Fehler beim Speichern der BilderGridsettings!"));
+        }
+        GridLayoutMerker = false;
+    }
+    GruppenListeDatei = BilderDBFPfad + DateiNameOhnePfad(BilderDBF, true) + QStringLiteral(".GPR");
+    QuellenListeDatei = BilderDBFPfad + DateiNameOhnePfad(BilderDBF, true) + QStringLiteral(".QUL");
+
+    if (!FileExists(BilderDBFPfad + BilderDBF)) {
+        if (BilderDBF.toUpper() != kStandardAlbum) {
+            if (BilderDBFsOeffnen() == 0)
+                return 0;
+            if (TableBilderDatenbanken->Active() && DbeBilderDatenbanken->RecCount() >= 2) {
+                AndereBilderdatenbankoeffnen1Click(nullptr);
+                PicklistenNeuLesen();
+                return 1;
+            }
+        }
+        if (MessageDlg(QStringLiteral("Fotoalbum (") + BilderDBFPfad + BilderDBF +
+                           QStringLiteral(") nicht gefunden, jetzt erstellen ?"),
+                       mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) != mrYes) {
+            AndereBilderdatenbankoeffnen1Click(nullptr);
+            PicklistenNeuLesen();
+            return 1;
+        }
+        PicklistenUebernehmen(false);
+        PicklistenNeuLesen();
+        ErzeugeBilderDatenbank(BilderDBFPfad, BilderDBF);
+    }
+
+    if (BilderDBFChecken() == 0) {
+        ShowMessage(QStringLiteral("Ungültiges Fotoalbum (Bilderdatenbank)!"));
+        return 0;
+    }
+    int gemerkteOrder = 0;
+    if (TableBilder->Active())
+        gemerkteOrder = DbeBilder->SetOrder(0);
+    PicklistenUebernehmen(true);
+    PicklistenNeuLesen();
+
+    bool offen = false;
+    try {
+        offen = DatenbankOeffnenPasswort(TableBilder, ttDXFOX, DbeBilder, BilderDBFPfad, BilderDBF, QString(), false,
+                                         BilderDBFReadOnly, false, nullptr, QString(), QString()) == 0;
+    } catch (const std::exception&) {
+        FehlerKontextSetzen();
+        throw Exception(kFehlerOeffnenDefekt);
+    }
+    if (!offen) {
+        ShowMessage(QStringLiteral("Irgendwas ist beim Öffnen des Fotoalbums (") + BilderDBFPfad + BilderDBF +
+                    QStringLiteral(") schief gegegangen! Öffnen Sie nur originale Lumadex-Datenbanken!"));
+        return 0;
+    }
+    SortiertabelleSetzen();
+
+    StatusBarBilder2->Panels()->Items(0)->SetText(BilderDBFPfad + BilderDBF);
+    BilderFTSName = ChangeFileExt(BilderDBF, QStringLiteral(".IA"));
+    BilderCDXName = ChangeFileExt(BilderDBF, QStringLiteral(".CDX"));
+
+    // The index is derived data: a missing, unreadable (the engine set it
+    // aside) or incomplete .CDX is built anew. One rebuild per opening: when
+    // the index still cannot be made, the album stays open without it.
+    const bool cdxFehlt = !FileExists(BilderDBFPfad + BilderCDXName);
+    if (cdxFehlt || !HatAlleTags(DbeBilder, kAlbumTags.data(), kAlbumTagAnzahl)) {
+        if (!wiederholen || BilderDBFReadOnly) {
+            ShowMessage(QStringLiteral("Die Indexdatei ") + BilderDBFPfad + BilderCDXName +
+                        QStringLiteral(" konnte nicht aufgebaut werden, das Fotoalbum wird ohne Index geöffnet!"));
+        } else {
+            TControlsDisabler aus(TableBilder);
+            bool neuGeoeffnet = false;
+            try {
+                neuGeoeffnet = IndexNeuAufbauen(TableBilder, DbeBilder, BilderDBFPfad, BilderDBF, kAlbumTags.data(),
+                                                kAlbumTagAnzahl);
+            } catch (const std::exception&) {
+                FehlerKontextSetzen();
+                throw Exception(kFehlerOeffnenDefekt);
+            }
+            (void)neuGeoeffnet;
+            const int ergebnis = BilderDBFOeffnenLauf(false);
+            Screen->SetCursor(crDefault);
+            return ergebnis;
+        }
+    }
+
+    if (TableBilder->Active()) {
+        DbeBilder->SetOrder(gemerkteOrder == 0 ? BilderActiveOrder : gemerkteOrder);
+        TableBilder->Refresh();
+        BilderActiveOrder = DbeBilder->IndexOrd();
+    }
+    BilderIndexDaten();
+    DbeEnv1->SetSoftSeek(false);
+    DbeEnv1->SetExact(true);
+    DbeEnv1->SetLockTimeout(5);
+    try {
+        GridSettingsLesen(QKINI_Prog, QStringLiteral("BilderFieldPosition"), QStringLiteral("BilderFieldWidth"),
+                          TableBilder);
+    } catch (const std::exception&) {
+        ShowMessage(QStringLiteral("Fehler beim Lesen der BilderGridsettings!"));
+    }
+
+    if (BilderDBFsOeffnen() != 0 && TableBilderDatenbanken->Active() &&
+        !QKINI_Prog->INIReadBool(QStringLiteral("Einstellungen Hauptprogramm"), QStringLiteral("ErstStart"), true) &&
+        DatensatzSuchen(DbeBilderDatenbanken, QStringLiteral("PFAD"), BilderDBFPfad + BilderDBF) == 0) {
+        if (AlbumManager)
+            AlbumManager->GeoeffneteDBFinDBFVerwaltungEintragen(1);
+        else
+            BilderDBFinDBFVerwaltungEintragen(BilderDBFPfad + BilderDBF, 1, 0);
+    }
+
+    ZeigeVorschauBildAusBlob();
+    BilderSatzAnzahlZeigen();
+    FeldfarbenSetzen();
+    if (!ErsteCaption.isEmpty())
+        SetCaption(ErsteCaption + QStringLiteral(" (") + TableBilder->TableName() + QStringLiteral(")"));
+    return 1;
+}
+
+int TMainForm::Bilder2DBFOeffnen()
+{
+    bool offen = false;
+    try {
+        offen = DatenbankOeffnenPasswort(TableBilder2, ttDXFOX, DbeBilder2, BilderDBFPfad, BilderDBF, QString(), false,
+                                         BilderDBFReadOnly, false, nullptr, QString(), QString()) == 0;
+    } catch (const std::exception&) {
+        FehlerKontextSetzen();
+        throw Exception(kFehlerOeffnen);
+    }
+    if (!offen) {
+        ShowMessage(QStringLiteral("Irgendwas ist beim Öffnen des Fotoalbums schief gegegangen! Öffnen Sie nur "
+                                   "originale Lumadex-Datenbanken!"));
+        return 0;
+    }
+    return 1;
+}
+
+void TMainForm::Bilder3DBFOeffnen() { Bilder3DBFOeffnenLauf(true); }
+
+void TMainForm::Bilder3DBFOeffnenLauf(bool wiederholen)
+{
+    if (Bilder3DBFPfad.trimmed().isEmpty() && Bilder3DBF.trimmed().isEmpty()) {
+        Protokoll(QStringLiteral("Info"),
+                  QStringLiteral("TMainForm.Bilder3DBFOeffnen, übergebene Dateiname und Pfad sind beide leer !"));
+        Screen->SetCursor(crDefault);
+        ShowMessage(QStringLiteral("Fataler Fehler, der übergebene Dateiname und Pfad sind beide leer, überprüfen Sie "
+                                   "ggfs. die Fotoalben !"));
+        throw EAbort(QString());
+    }
+    if (!FileExists(Bilder3DBFPfad + Bilder3DBF)) {
+        if (MessageDlg(Bilder3DBFPfad + Bilder3DBF + QStringLiteral(" nicht gefunden, jetzt erstellen ?"),
+                       mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) != mrYes)
+            return;
+        ErzeugeBilderDatenbank(Bilder3DBFPfad, Bilder3DBF);
+    }
+    int gemerkteOrder = 0;
+    if (TableBilder3->Active())
+        gemerkteOrder = DbeBilder3->SetOrder(0);
+    TableBilder3->SetIndexName(QString());
+    bool offen = false;
+    try {
+        offen = TabelleOeffnen(TableBilder3, DbeBilder3, Bilder3DBFPfad, Bilder3DBF, false);
+    } catch (const std::exception&) {
+        Screen->SetCursor(crDefault);
+        FehlerKontextSetzen();
+        throw Exception(kFehlerOeffnen);
+    }
+    if (!offen) {
+        ShowMessage(QStringLiteral("Irgendwas ist beim Öffnen des Fotoalbums (3. Arbeitsbereich) schief gegegangen! "
+                                   "Öffnen Sie nur originale Lumadex-Datenbanken!"));
+        return;
+    }
+    SortiertabelleSetzen();
+    Bilder3FTSName = ChangeFileExt(Bilder3DBF, QStringLiteral(".IA"));
+    Bilder3CDXName = ChangeFileExt(Bilder3DBF, QStringLiteral(".CDX"));
+
+    if (!FileExists(Bilder3DBFPfad + Bilder3CDXName)) {
+        if (!wiederholen) {
+            ShowMessage(QStringLiteral("Die Indexdatei ") + Bilder3DBFPfad + Bilder3CDXName +
+                        QStringLiteral(" konnte nicht aufgebaut werden, das Fotoalbum wird ohne Index geöffnet!"));
+        } else {
+            TControlsDisabler aus(TableBilder3);
+            IndexNeuAufbauen(TableBilder3, DbeBilder3, Bilder3DBFPfad, Bilder3DBF, kZielAlbumTags.data(),
+                             kZielAlbumTagAnzahl);
+            if (optionen_->CheckBoxAlleMeldungen)
+                Hinweis(QStringLiteral("Abschlußmeldung"), QStringLiteral("Bilder-Indexdatei neu aufgebaut !"), 100);
+            Bilder3DBFOeffnenLauf(false);
+            Screen->SetCursor(crDefault);
+            return;
+        }
+    }
+    if (gemerkteOrder == 0 && TableBilder3->Active()) {
+        DbeBilder3->SetOrder(Bilder3ActiveOrder);
+    } else {
+        DbeBilder3->SetOrder(gemerkteOrder);
+        Bilder3ActiveOrder = gemerkteOrder;
+    }
+    if (TableBilder3->Active())
+        TableBilder3->Refresh();
+}
+
+int TMainForm::BilderDBFOffen()
+{
+    if (TableBilder->Active())
+        return 1;
+    Hinweis(QStringLiteral("Hinweis"), QStringLiteral("Es ist kein Fotoalbum geöffnet !"), 130);
+    StatusBarBilder1->Panels()->Items(1)->SetText(QStringLiteral("0 von 0 Einträge angezeigt"));
+    StatusBarBilder2->Panels()->Items(0)->SetText(QString());
+    return 0;
+}
+
+void TMainForm::AndereBilderdatenbankoeffnen1Click(TObject* Sender)
+{
+    if (GridLayoutMerker) {
+        try {
+            GridSettingsSpeichern(QKINI_Prog, QStringLiteral("BilderFieldPosition"), QStringLiteral("BilderFieldWidth"),
+                                  TableBilder);
+        } catch (const std::exception&) {
+            ShowMessage(QStringLiteral("Fehler beim Speichern der BilderGridsettings!"));
+        }
+        GridLayoutMerker = false;
+    }
+    Protokoll(QStringLiteral("Info"), QStringLiteral("AndereBilderdatenbankoeffnen1Click(), Funktion aufgerufen!"));
+    if (BilderDBFsOeffnen() == 0)
+        return;
+    if (auto* component = dynamic_cast<TComponent*>(Sender))
+        PrgWavSpielen(component->Tag);
+    const QString vorher = TableBilder->DatabaseName() + TableBilder->TableName();
+    if (AlbumManager)
+        AlbumManager->Zeigen();
+    if (!TableBilder->Active()) {
+        if (!ErsteCaption.isEmpty())
+            SetCaption(ErsteCaption);
+        Hinweis(QStringLiteral("Hinweis"), QStringLiteral("Es ist kein Fotoalbum geöffnet !"), 130);
+        StatusBarBilder1->Panels()->Items(1)->SetText(QStringLiteral("0 von 0 Einträge angezeigt"));
+        StatusBarBilder2->Panels()->Items(0)->SetText(QString());
+        return;
+    }
+    if (TableBilder->DatabaseName() + TableBilder->TableName() != vorher) {
+        try {
+            GridSettingsLesen(QKINI_Prog, QStringLiteral("BilderFieldPosition"), QStringLiteral("BilderFieldWidth"),
+                              TableBilder);
+        } catch (const std::exception&) {
+            ShowMessage(QStringLiteral("Fehler beim Lesen der BilderGridsettings!"));
+        }
+        AlbumAnsichtenNachWechsel();
+    }
+}

@@ -1,0 +1,222 @@
+// Copying the entries the open album shows into another album (the target
+// album of the third work area) with their long descriptions, thumbnails
+// and full-text entries, and packing the target.
+#include "mainwindow/main_form.h"
+
+#include "datagrid/dk_table.h"
+#include "platform/core/file_utils.h"
+#include "platform/core/win_path.h"
+#include "platform/ui/dialogs.h"
+#include "shared/app_exception.h"
+#include "shared/general_dates.h"
+#include "shared/general_files.h"
+#include "shared/nachrichten_dialog.h"
+#include "shared/status4_form.h"
+#include "storage/dbf_routines.h"
+#include "storage/tdbe.h"
+#include "storage/tfts.h"
+
+namespace {
+
+// Offsets and widths of the memo fields in a record image.
+std::vector<std::pair<int, int>> MemoBereiche(TDbe* dbe)
+{
+    std::vector<std::pair<int, int>> bereiche;
+    int offset = 1;
+    for (int n = 1; n <= dbe->FieldCount(); ++n) {
+        const QString name = dbe->FieldName(n);
+        const int breite = dbe->FieldWidth(name);
+        if (dbe->FieldType(name) == QLatin1String("M"))
+            bereiche.emplace_back(offset, breite);
+        offset += breite;
+    }
+    return bereiche;
+}
+
+}  // namespace
+
+QString TMainForm::VorschauTempOrdner() const
+{
+    const QString temp = optionen_->EditTempDir;
+    return !temp.isEmpty() && DirectoryExists(temp) ? IncludeTrailingBackslash(temp) : ProgrammPfad;
+}
+
+void TMainForm::KopiereSaetzeInNeuesFotoalbum()
+{
+    const QString vorschlagOrdner = optionen_->EditDatenbankenVerzeichnis;
+    OpenDialog1->InitialDir = vorschlagOrdner;
+    OpenDialog1->FileName = QStringLiteral("Bilder") + NaechsteFreieNummer(vorschlagOrdner + QStringLiteral("Bilder*.dbf")) +
+                            QStringLiteral(".dbf");
+    if (!OpenDialog1->Execute()) {
+        ShowMessage(QStringLiteral("Abgebrochen!"));
+        return;
+    }
+    QString gewaehlt = OpenDialog1->FileName.trimmed();
+    if (!gewaehlt.toUpper().contains(QLatin1String(".DBF")))
+        gewaehlt += QStringLiteral(".DBF");
+    const QString zielOrdner = ExtractFilePath(gewaehlt);
+    const QString zielName = ExtractFileName(gewaehlt);
+    for (const QChar c : QStringLiteral("öÖüÜäÄß"))
+        if (zielName.contains(c)) {
+            ShowMessage(QStringLiteral("Die Dateinamen der Fotoalben dürfen in dieser Version von QV-Lumadex KEINE "
+                                       "Umlaute (ÄÖÜäöüß) und Sonderzeichen enthalten !"));
+            return;
+        }
+    if (FileExists(gewaehlt) && BilderDBFChecken2(zielOrdner, zielName) < 0) {
+        ShowMessage(QStringLiteral("Ungültiges Fotoalbum (Bilderdatenbank)!"));
+        return;
+    }
+    if (zielName.length() > 12) {
+        ShowMessage(QStringLiteral("Die Dateinamen der Fotoalben dürfen in dieser Version von QV-Lumadex nicht länger "
+                                   "als 8 Zeichen (plus Punkt und Suffix) sein, geben Sie einen kürzeren Dateinamen an "
+                                   "!"));
+        return;
+    }
+    StopUhr(QStringLiteral("START"));
+    Screen->SetCursor(crHourGlass);
+    if (FileExists(gewaehlt) && TableBilder->Active() &&
+        zielName.compare(TableBilder->TableName(), Qt::CaseInsensitive) == 0 &&
+        IncludeTrailingBackslash(zielOrdner).compare(IncludeTrailingBackslash(TableBilder->DatabaseName()),
+                                                     Qt::CaseInsensitive) == 0) {
+        Screen->SetCursor(crDefault);
+        ShowMessage(QStringLiteral("Sie können nicht das bereits geöffnete Fotoalbum hierfür benutzen, wählen Sie ein "
+                                   "anderes Fotoalbum!"));
+        AlbumAnsichtenNachWechsel();
+        return;
+    }
+    Bilder3DBFPfad = zielOrdner;
+    Bilder3DBF = zielName;
+    Bilder3CDXName = ChangeFileExt(zielName, QStringLiteral(".CDX"));
+    Bilder3FTSName = ChangeFileExt(zielName, QStringLiteral(".IA"));
+    Bilder3DBFOeffnen();
+    if (!TableBilder3->Active()) {
+        Screen->SetCursor(crDefault);
+        AlbumAnsichtenNachWechsel();
+        return;
+    }
+    OeffneBilder3FTS();
+
+    Screen->SetCursor(crHourGlass);
+    std::vector<uint32_t> zielSaetze;
+    {
+        TControlsDisabler aus(TableBilder);
+        Application->ProcessMessages();
+        const auto memos = MemoBereiche(DbeBilder);
+        const QString temp = VorschauTempOrdner() + QStringLiteral("NOTIZ.TXT");
+        DbeBilder->GoTop();
+        while (!DbeBilder->Eof()) {
+            Bilder3FTSPuffer.assign(static_cast<size_t>(DbeBilder->RecSize()) + 1, '\0');
+            DbeBilder->GetRecord(Bilder3FTSPuffer.data());
+            // The memo references point into the source's memo file: the
+            // target gets blank references and its own copies of the memos.
+            for (const auto& [offset, breite] : memos)
+                std::fill_n(Bilder3FTSPuffer.begin() + offset, breite, ' ');
+            TableBilder3->Append();
+            TableBilder3->Post();
+            DbeBilder3->PutRecord(Bilder3FTSPuffer.data());
+            if (DbeBilder->GetBlobLength(QStringLiteral("NOTIZ")) > 0 &&
+                DbeBilder->BlobToFile(QStringLiteral("NOTIZ"), temp)) {
+                DbeBilder3->Replace(QStringLiteral("NOTIZ"), 0x1000, temp);
+                DeleteFile(temp);
+            }
+            FTSBilder3Add();
+            zielSaetze.push_back(DbeBilder3->RecNo());
+            DbeBilder->Skip(1);
+        }
+
+        // Thumbnails go to the records copied from the same source records;
+        // the target is packed only afterwards, so the numbers still hold.
+        DbeBilder->GoTop();
+        for (uint32_t satz : zielSaetze) {
+            if (DbeBilder->Eof())
+                break;
+            DbeBilder3->Go(satz);
+            SchreibeVorschauBildUndBildPfadInNeueBilderDBF();
+            DbeBilder->Skip(1);
+        }
+        DbeBilder->GoTop();
+
+        const uint32_t vorDemPacken = DbeBilder3->RecCount();
+        try {
+            PackeKopierteDBF();
+        } catch (const std::exception&) {
+            FehlerKontextSetzen();
+            throw Exception(QStringLiteral("Fehler beim Packen des Ziel-Fotoalbums, packen Sie ggfs. zunächst das "
+                                           "Quellfotoalbum und versuchen Sie den Vorgang erneut !"));
+        }
+        // Packing renumbered the target: its full-text entries follow.
+        if (TableBilder3->Active() && DbeBilder3->RecCount() != vorDemPacken) {
+            FtsBilder3->Close();
+            DeleteFile(Bilder3DBFPfad + Bilder3FTSName);
+            OeffneBilder3FTS();
+        }
+        FtsBilder3->Close();
+    }
+    Screen->SetCursor(crDefault);
+    AlbumAnsichtenNachWechsel();
+
+    if (BilderDBFsOeffnen() != 0 && TableBilderDatenbanken->Active() &&
+        DatensatzSuchen(DbeBilderDatenbanken, QStringLiteral("PFAD"), gewaehlt) == 0 &&
+        MessageDlg(QStringLiteral("Ziel-Fotoalbum in den Fotoalben-Manager eintragen ?"), mtConfirmation,
+                   TMsgDlgButtons{mbYes, mbNo}) == mrYes)
+        BilderDBFinDBFVerwaltungEintragen(zielOrdner + zielName, 1, 0);
+    OeffneBilderFTS();
+}
+
+void TMainForm::PackeKopierteDBF()
+{
+    if (!TableBilder3->Active()) {
+        ShowMessage(QStringLiteral("Fotoalbum ist nicht geöffnet !"));
+        return;
+    }
+    StopUhr(QStringLiteral("START"));
+    StatusSchritte = 10;
+    Screen->SetCursor(crHourGlass);
+    Application->ProcessMessages();
+    DbeBilder3->IndexClose();
+    TableBilder3->SetIndexName(QString());
+    TableBilder3->Close();
+    if (!TabelleOeffnen(TableBilder3, DbeBilder3, Bilder3DBFPfad, Bilder3DBF, true)) {
+        Screen->SetCursor(crDefault);
+        ShowMessage(QStringLiteral("Fehler beim exclusiven Öffnen von ") + Bilder3DBFPfad + Bilder3DBF +
+                    QStringLiteral(" !"));
+    }
+    {
+        TControlsDisabler aus(TableBilder3);
+        Application->ProcessMessages();
+        if (TableBilder3->Active())
+            DbeBilder3->Pack();
+    }
+    if (!TabelleOeffnen(TableBilder3, DbeBilder3, Bilder3DBFPfad, Bilder3DBF, false)) {
+        Screen->SetCursor(crDefault);
+        ShowMessage(QStringLiteral("Fehler beim normalen (shareable) Öffnen von ") + Bilder3DBFPfad + Bilder3DBF +
+                    QStringLiteral(" !"));
+    }
+    if (TableBilder3->Active())
+        TableBilder3->Refresh();
+    Application->ProcessMessages();
+    Screen->SetCursor(crDefault);
+    if (!optionen_->CheckBoxAlleMeldungen)
+        return;
+    const QString zeit = ZeitMeldung();
+    if (optionen_->CheckBoxBearbeitungszeitAnzeigen) {
+        Protokoll(QStringLiteral("Info"), QStringLiteral("MainForm.PackeKopierteDBF, Bearbeitungszeit = ") + zeit);
+        Hinweis(QStringLiteral("Abschlußmeldung"), QStringLiteral("Bearbeitungszeit = ") + zeit, 100);
+    } else {
+        Protokoll(QStringLiteral("Info"), QStringLiteral("MainForm.PackeKopierteDBF, Fertig !"));
+        Hinweis(QStringLiteral("Abschlußmeldung"), QStringLiteral("Fertig mit dem Packen des Fotoalbums !"), 100);
+    }
+}
+
+void TMainForm::SchreibeVorschauBildUndBildPfadInNeueBilderDBF()
+{
+    if (optionen_->CheckBoxVorschauBilderAlsBlobSpeichern && !DbeBilder->Empty(QStringLiteral("VORSCHAU"))) {
+        const QString temp = VorschauTempOrdner() + QStringLiteral("VORSCHAU.BMP");
+        if (!DbeBilder->BlobToFile(QStringLiteral("VORSCHAU"), temp)) {
+            ShowMessage(QStringLiteral("Fehler beim Schreiben des Vorschaubildes aus Fotoalbum"));
+            return;
+        }
+        DbeBilder3->Replace(QStringLiteral("VORSCHAU"), 0x2000, temp);
+    }
+    DbeBilder3->PostIfEditing();
+}

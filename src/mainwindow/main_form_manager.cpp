@@ -1,0 +1,311 @@
+// The album manager table LXMan.DBF: creation, opening with its index,
+// registration of albums with their statistics and deletion of rows.
+#include "mainwindow/main_form.h"
+
+#include "datagrid/dk_table.h"
+#include "platform/core/file_utils.h"
+#include "platform/core/win_path.h"
+#include "platform/data/field.h"
+#include "platform/ui/dialogs.h"
+#include "shared/app_exception.h"
+#include "shared/general_files.h"
+#include "shared/general_texts.h"
+#include "shared/qk_ini.h"
+#include "shared/utility_files.h"
+#include "storage/dbf_routines.h"
+#include "storage/tdbe.h"
+#include "storage/tfts.h"
+
+#include <cmath>
+
+namespace {
+
+const QString kDatentraeger = QStringLiteral("Datentraegerkennungen");
+
+// The nine fields the manager grid shows read-only; registration writes them.
+const char* const kGeschuetzteFelder[] = {"PFAD",    "LABEL",   "LABELKENNU", "BYTESDBF", "BYTESFPT",
+                                          "BYTESCDX", "BYTESIA", "BYTESSUM",   "SAETZE"};
+
+void FelderSchuetzen(TDataSet* table, bool schuetzen)
+{
+    for (const char* name : kGeschuetzteFelder)
+        if (TField* f = table->FindField(QString::fromLatin1(name)))
+            f->SetReadOnly(schuetzen);
+}
+
+}  // namespace
+
+int TMainForm::ErzeugeBilderDatenbankenVerwaltung(const QString& Path, const QString& FileName)
+{
+    TControlsDisabler aus(TableBilderDatenbanken);
+    if (!DbeBilderDatenbanken->CreateNew(Path + FileName, 2, kManagerFeldAnzahl)) {
+        MessageDlg(Path + FileName + QStringLiteral(" konnte nicht erzeugt werden, Sysop informieren  !"), mtWarning,
+                   TMsgDlgButtons{mbOK});
+        Application->Terminate();
+        throw EAbort(QString());
+    }
+    for (const TAlbumFeld& f : kManagerFelder)
+        DbeBilderDatenbanken->CreateField(QString::fromLatin1(f.Name), f.Typ, f.Breite, f.Dezimal);
+    if (!DbeBilderDatenbanken->CreateExec())
+        MessageDlg(Path + FileName + QStringLiteral(" konnte nicht erzeugt werden !"), mtWarning, TMsgDlgButtons{mbOK});
+    return 0;
+}
+
+int TMainForm::BilderDBFsOeffnen()
+{
+    TControlsDisabler aus(TableBilderDatenbanken);
+    TableBilderDatenbanken->SetIndexName(QString());
+    const QString ordner = optionen_->EditDatenbankenVerzeichnis;
+    if (!FileExists(ordner + DatenbankenDBF)) {
+        if (MessageDlg(QStringLiteral("Datenbank für Fotoalben-Manager (") + ordner + DatenbankenDBF +
+                           QStringLiteral(") nicht gefunden, jetzt erstellen ?"),
+                       mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) == mrYes) {
+            Protokoll(QStringLiteral("Info"),
+                      QStringLiteral("BilderDBFsOeffnen(), erzeuge jetzt neue BilderManagerdatenbank"));
+            ErzeugeBilderDatenbankenVerwaltung(ordner, DatenbankenDBF);
+        } else {
+            if (MessageDlg(QStringLiteral("Datenbank wo anders suchen ?"), mtConfirmation,
+                           TMsgDlgButtons{mbYes, mbNo}) != mrYes)
+                return 0;
+            OpenDialog3->InitialDir = ordner;
+            OpenDialog3->FileName = DatenbankenDBF;
+            // A cancelled choice ends here instead of asking again and again.
+            if (!OpenDialog3->Execute())
+                return 0;
+            optionen_->EditDatenbankenVerzeichnis = IncludeTrailingBackslash(ExtractFilePath(OpenDialog3->FileName));
+            return BilderDBFsOeffnen() == 0 ? 0 : 1;
+        }
+    }
+    bool offen = false;
+    try {
+        offen = TabelleOeffnen(TableBilderDatenbanken, DbeBilderDatenbanken, ordner, DatenbankenDBF, false);
+    } catch (const std::exception&) {
+        Screen->SetCursor(crDefault);
+        FehlerKontextSetzen();
+        throw Exception(QStringLiteral("Fehler beim Öffnen, es handelt sich wahrscheinlich um keine Lumadex-Datenbank!"));
+    }
+    if (!offen) {
+        ShowMessage(QStringLiteral("Irgendwas ist beim Öffnen der Datenbank schief gegegangen! Öffnen Sie nur "
+                                   "originale Lumadex-Datenbanken!"));
+        return 0;
+    }
+    if (!FileExists(ordner + ChangeFileExt(DatenbankenDBF, QStringLiteral(".CDX")))) {
+        Screen->SetCursor(crHourGlass);
+        TableBilderDatenbanken->Close();
+        if (!TabelleOeffnen(TableBilderDatenbanken, DbeBilderDatenbanken, ordner, DatenbankenDBF, true)) {
+            Screen->SetCursor(crDefault);
+            ShowMessage(QStringLiteral("Fehler beim Öffnen der ") + ordner + DatenbankenDBF);
+        }
+        if (TableBilderDatenbanken->Active())
+            TagsErzeugen(DbeBilderDatenbanken, kManagerTags.data(), kManagerTagAnzahl, 3,
+                         QStringLiteral("Datenbankverwaltung wird indiziert, bitte warten...."));
+        TableBilderDatenbanken->Close();
+        if (optionen_->CheckBoxAlleMeldungen)
+            Hinweis(QStringLiteral("Abschlußmeldung"), QStringLiteral("Datenbanken-Indexdatei neu aufgebaut !"), 100);
+        if (!TabelleOeffnen(TableBilderDatenbanken, DbeBilderDatenbanken, ordner, DatenbankenDBF, false)) {
+            Screen->SetCursor(crDefault);
+            ShowMessage(QStringLiteral("Fehler beim Öffnen der ") + ordner + DatenbankenDBF);
+        }
+        Screen->SetCursor(crDefault);
+    }
+    return 1;
+}
+
+void TMainForm::BilderDBFinDBFVerwaltungEintragen(const QString& FullPath, int NewEntry, int ByFileName)
+{
+    if (BilderDBFsOeffnen() == 0)
+        return;
+    if (!TableBilderDatenbanken->Active()) {
+        ShowMessage(QStringLiteral("Datenbank des Fotoalben-Managers ist nicht geöffnet!"));
+        return;
+    }
+    if (DatensatzSuchen(DbeBilderDatenbanken, QStringLiteral("PFAD"), FullPath) == 1) {
+        ShowMessage(QStringLiteral("Fotoalbum ") + FullPath + QStringLiteral(" ist schon eingetragen !"));
+        return;
+    }
+    QString ordner = ExtractFilePath(FullPath);
+    QString name = ExtractFileName(FullPath);
+    uint32_t zeile = 0;
+    if (NewEntry == 0 && ByFileName != 0) {
+        if (DatensatzSuchen(DbeBilderDatenbanken, QStringLiteral("PFAD"), name) == 1)
+            zeile = DbeBilderDatenbanken->RecNo();
+    } else if (NewEntry == 0) {
+        const QString pfad = DbeBilderDatenbanken->GetTrimString(QStringLiteral("PFAD"));
+        ordner = ExtractFilePath(pfad);
+        name = ExtractFileName(pfad);
+    }
+    const QString pfad = ordner + name;
+
+    // Sizes of the file set; a missing file shows -1 and adds nothing.
+    const int64_t bytesDBF = qktFileSize(pfad);
+    const int64_t bytesCDX = qktFileSize(ChangeFileExt(pfad, QStringLiteral(".CDX")));
+    const int64_t bytesFPT = qktFileSize(ChangeFileExt(pfad, QStringLiteral(".FPT")));
+    const int64_t bytesIA = qktFileSize(ChangeFileExt(pfad, QStringLiteral(".IA")));
+    int64_t bytesSum = 0;
+    for (int64_t b : {bytesDBF, bytesCDX, bytesFPT, bytesIA})
+        bytesSum += b > 0 ? b : 0;
+
+    uint32_t saetze = 0;
+    bool offen = false;
+    try {
+        offen = TabelleOeffnen(TableCheck, DbeCheck, ordner, name, false);
+    } catch (const std::exception&) {
+        Screen->SetCursor(crDefault);
+        FehlerKontextSetzen();
+        throw Exception(QStringLiteral("Fehler beim Öffnen, es handelt sich wahrscheinlich um keine Lumadex-Datenbank!"));
+    }
+    if (offen) {
+        saetze = DbeCheck->RecCount();
+        TableCheck->Close();
+    } else {
+        ShowMessage(QStringLiteral("Irgendwas ist beim Öffnen des Fotoalbums schief gegegangen! Öffnen Sie nur "
+                                   "originale Lumadex-Datenbanken!"));
+    }
+
+    int ohneDesc = 0, mitDesc = 0, markierte = 0;
+    double picBytes = 0;
+    Bilder3DBFPfad = ordner;
+    Bilder3DBF = name;
+    Bilder3DBFOeffnen();
+    if (TableBilder3->Active()) {
+        const int vorher = DbeBilder3->SetOrder(0);
+        DbeBilder3->GoTop();
+        while (!DbeBilder3->Eof()) {
+            if (DbeBilder3->GetTrimString(QStringLiteral("SHORTDESC")).trimmed().isEmpty())
+                ++ohneDesc;
+            else
+                ++mitDesc;
+            picBytes += DbeBilder3->GetDouble(QStringLiteral("BYTES"));
+            if (DbeBilder3->GetLogical(QStringLiteral("MARKIERT")))
+                ++markierte;
+            DbeBilder3->Skip(1);
+        }
+        DbeBilder3->SetOrder(vorher);
+    }
+    TableBilder3->Close();
+    FtsBilder3->Close();
+
+    QString kennung;
+    TDateTime dateiDatum = 0;
+    try {
+        kennung = qktGetVolumeId(ordner.left(3));
+        dateiDatum = FileDateTime(pfad);
+    } catch (const std::exception&) {
+        ShowMessage(QStringLiteral("Fehler bei Erzeugung interner Datensatzparameter!"));
+    }
+    QString label;
+    const QString wurzel = ordner.left(1) + QStringLiteral(":\\");
+    if (LaufwerksTyp(wurzel) == QLatin1String("HD")) {
+        label = qktGetVolumeLabel(wurzel);
+        if (label.isEmpty())
+            label = InputBox(QStringLiteral("Eingabedialogfenster"),
+                             QStringLiteral("Geben sie einen Namen für den Datenträger ein"), QString());
+    } else {
+        label = QKINI_Prog->INIReadString(kDatentraeger, kennung, QString());
+        if (label.isEmpty()) {
+            label = InputBox(QStringLiteral("Eingabedialogfenster"),
+                             QStringLiteral("Geben sie einen Namen für den Datenträger ein"), QString());
+            QKINI_Prog->INIWriteString(kDatentraeger, kennung, label);
+        }
+    }
+
+    if (DatensatzSuchen(DbeBilderDatenbanken, QStringLiteral("PFAD"), pfad) == 1 && NewEntry != 0) {
+        ShowMessage(QStringLiteral("Fotoalbum ") + pfad + QStringLiteral(" ist schon eingetragen !"));
+        return;
+    }
+    QString beschreibung;
+    if (NewEntry != 0) {
+        beschreibung = InputBox(QStringLiteral("Eingabedialogfenster"),
+                                QStringLiteral("Geben Sie eine kurze Bechreibung ein"), QStringLiteral("Neues Fotoalbum"));
+        TableBilderDatenbanken->Append();
+    } else {
+        if (ByFileName != 0 && zeile != 0)
+            DbeBilderDatenbanken->Go(zeile);
+        TableBilderDatenbanken->Edit();
+    }
+    TDataSet* t = TableBilderDatenbanken;
+    FelderSchuetzen(t, false);
+    t->FieldByName(QStringLiteral("PFAD"))->SetAsString(pfad);
+    if (t->FieldByName(QStringLiteral("SHORTDESC"))->AsString().trimmed().isEmpty())
+        t->FieldByName(QStringLiteral("SHORTDESC"))->SetAsString(beschreibung);
+    t->FieldByName(QStringLiteral("BYTESDBF"))->SetAsFloat(static_cast<double>(bytesDBF));
+    t->FieldByName(QStringLiteral("BYTESCDX"))->SetAsFloat(static_cast<double>(bytesCDX));
+    t->FieldByName(QStringLiteral("BYTESFPT"))->SetAsFloat(static_cast<double>(bytesFPT));
+    t->FieldByName(QStringLiteral("BYTESIA"))->SetAsFloat(static_cast<double>(bytesIA));
+    t->FieldByName(QStringLiteral("BYTESSUM"))->SetAsFloat(static_cast<double>(bytesSum));
+    t->FieldByName(QStringLiteral("ZUGRIFF"))->SetAsBoolean(true);
+    t->FieldByName(QStringLiteral("LABEL"))->SetAsString(label);
+    t->FieldByName(QStringLiteral("LABELKENNU"))->SetAsString(kennung);
+    if (dateiDatum > 0)
+        t->FieldByName(QStringLiteral("LASTFDATE"))->SetAsDateTime(std::floor(dateiDatum));
+    t->FieldByName(QStringLiteral("SAETZE"))->SetAsFloat(saetze);
+    t->FieldByName(QStringLiteral("MARKIERTE"))->SetAsInteger(markierte);
+    t->FieldByName(QStringLiteral("PICBYTES"))->SetAsFloat(picBytes);
+    t->FieldByName(QStringLiteral("MITDESC"))->SetAsInteger(mitDesc);
+    t->FieldByName(QStringLiteral("OHNEDESC"))->SetAsInteger(ohneDesc);
+    t->Post();
+    DbeBilderDatenbanken->PostIfEditing();
+    FelderSchuetzen(t, true);
+
+    if (!FileExists(BilderDBFPfad + BilderDBF) && ByFileName == 0 &&
+        MessageDlg(QStringLiteral("Möchten Sie das neue Fotoalbum jetzt öffnen ?"), mtConfirmation,
+                   TMsgDlgButtons{mbYes, mbNo}) == mrYes) {
+        BilderDBFPfad = IncludeTrailingBackslash(ordner);
+        BilderDBF = name;
+        GruppenListeDatei = BilderDBFPfad + DateiNameOhnePfad(BilderDBF, true) + QStringLiteral(".GPR");
+        QuellenListeDatei = BilderDBFPfad + DateiNameOhnePfad(BilderDBF, true) + QStringLiteral(".QUL");
+    }
+}
+
+void TMainForm::TableBilderDatenbankenBeforeDelete(TDataSet* DataSet)
+{
+    const QString pfad = DataSet->FieldByName(QStringLiteral("PFAD"))->AsString().trimmed();
+    const QString beschreibung = DataSet->FieldByName(QStringLiteral("SHORTDESC"))->AsString().trimmed();
+    const QString ordner = ExtractFilePath(pfad);
+    const QString name = ExtractFileName(pfad);
+    if (MessageDlg(QStringLiteral("Wollen Sie die zum Fotoalbum (") + beschreibung +
+                       QStringLiteral(") gehörende Datenbank (") + name + QStringLiteral(") auch löschen ?"),
+                   mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) != mrYes)
+        return;
+    if (TableBilder->Active() && ordner.compare(TableBilder->DatabaseName(), Qt::CaseInsensitive) == 0 &&
+        name.compare(TableBilder->TableName(), Qt::CaseInsensitive) == 0) {
+        if (MessageDlg(QStringLiteral("Fotoalbum ist geöffnet und kann daher nicht gelöscht werden, jetzt schließen und "
+                                      "dann löschen?"),
+                       mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) != mrYes) {
+            ShowMessage(QStringLiteral("Fotoalbum ist geöffnet und kann daher nicht gelöscht werden, Vorgang "
+                                       "abgebrochen!"));
+            throw EAbort(QString());
+        }
+        TableBilder->SetIndexName(QString());
+        TableBilder->Close();
+        TableBilder2->Close();
+        TableBilder3->Close();
+        FtsBilder->Close();
+        FtsBilder3->Close();
+    }
+    TableBilder3->Close();
+    FtsBilder3->Close();
+    const QString basis = DateiNameOhnePfad(name, true);
+    bool ok = false;
+    try {
+        ok = DateiLoeschen(ordner, basis + QStringLiteral(".*"));
+    } catch (const std::exception&) {
+        ok = false;
+    }
+    if (!ok)
+        ShowMessage(QStringLiteral("Beim löschen von ") + ordner + basis + QStringLiteral(".*") +
+                    QStringLiteral(" ist irgendwas schief gegangen!"));
+}
+
+void TMainForm::TableBilderDatenbankenAfterDelete(TDataSet* DataSet)
+{
+    (void)DataSet;
+    const QString ordner = optionen_->EditDatenbankenVerzeichnis;
+    TableBilderDatenbanken->Close();
+    if (TabelleOeffnen(TableBilderDatenbanken, DbeBilderDatenbanken, ordner, DatenbankenDBF, true))
+        DbeBilderDatenbanken->Pack();
+    TableBilderDatenbanken->Close();
+    TabelleOeffnen(TableBilderDatenbanken, DbeBilderDatenbanken, ordner, DatenbankenDBF, false);
+    if (TableBilderDatenbanken->Active() && DbeBilderDatenbanken->RecCount() == 0 && AlbumManager)
+        AlbumManager->ManagerLeer();
+}
