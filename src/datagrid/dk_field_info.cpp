@@ -6,7 +6,7 @@
 #include "platform/core/string_list.h"
 #include "platform/ui/control.h"
 #include "platform/ui/forms.h"
-#include "platform/ui/prompt_service.h"
+#include "datagrid/dk_messages.h"
 #include "platform/ui/std_ctrls.h"
 #include "storage/database_bridge.h"
 
@@ -637,13 +637,7 @@ bool dkPrepareAnswerTable(TDataSet* DataSet, hDBICur Cursor, const QString& Answ
         QString path;
         dkGetAliasPath(alias, path);
         if (path.isEmpty()) {
-            TPrompt p;
-            p.Kind = TPromptKind::Dialog;
-            p.DlgType = mtError;
-            p.Buttons = TMsgDlgButtons{mbOK};
-            p.Caption = MsgDlgCaption(mtError);
-            p.Text = QStringLiteral("Invalid Alias in QBE");
-            PromptService()->Show(p, nullptr);
+            dkShowMessage(mtError, QStringLiteral("Invalid Alias in QBE"));
             return false;
         }
         name = path + ((path.endsWith(u'\\') || table.startsWith(u'\\')) ? QString() : QStringLiteral("\\")) + table;

@@ -5,7 +5,7 @@
 #include "datagrid/incremental_find.h"
 #include "platform/core/sys_utils.h"
 #include "platform/ui/forms.h"
-#include "platform/ui/prompt_service.h"
+#include "datagrid/dk_messages.h"
 #include "storage/database_bridge.h"
 
 #include <QTimer>
@@ -21,16 +21,7 @@ TdkFilterApplier& FilterApplier()
     return applier;
 }
 
-void Warning(const QString& text)
-{
-    TPrompt p;
-    p.Kind = TPromptKind::Dialog;
-    p.DlgType = mtWarning;
-    p.Buttons = TMsgDlgButtons{mbOK};
-    p.Caption = MsgDlgCaption(mtWarning);
-    p.Text = text;
-    PromptService()->Show(p, nullptr);
-}
+void Warning(const QString& text) { dkShowMessage(mtWarning, text); }
 
 QString ValueText(const QVariant& v)
 {

@@ -3,20 +3,11 @@
 #include "datagrid/dk_strings.h"
 #include "datagrid/dk_table.h"
 #include "platform/ui/forms.h"
-#include "platform/ui/prompt_service.h"
+#include "datagrid/dk_messages.h"
 
 namespace {
 
-void Warning(const QString& text)
-{
-    TPrompt p;
-    p.Kind = TPromptKind::Dialog;
-    p.DlgType = mtWarning;
-    p.Buttons = TMsgDlgButtons{mbOK};
-    p.Caption = MsgDlgCaption(mtWarning);
-    p.Text = text;
-    PromptService()->Show(p, nullptr);
-}
+void Warning(const QString& text) { dkShowMessage(mtWarning, text); }
 
 bool IsIntegerType(TFieldType t) { return t == ftSmallint || t == ftInteger; }
 

@@ -298,6 +298,7 @@ TEST_F(LookupTest, KeyFieldsChooseTheIndexAndUnindexedTablesAreSearched)
         {"QNAME;" + WinDir() + ";QUELLEN.DBF;TEXT;", "NUM;NR", expected},      // no index: a locate
         {"QNAME;" + WinDir() + ";QUELLEN.DBF;TEXT;x;NR;Y", "NUM;NR", expected}, // key fields NR
         {"QNAME;" + WinDir() + ";QUELLEN.DBF;TEXT;x;NR", "NUM;NR", expected},   // six parts
+        {"QNAME;" + WinDir() + ";QUELLEN.DBF;TEXT;x;NR;N", "NUM;NR", expected}, // name without extension
         {"QNAME;" + WinDir() + ";QUELLEN.DBF;TEXT;NR", "NUM;NR;NAME", none},    // odd link parts
     };
     if (!indexed)
@@ -353,6 +354,27 @@ TEST(DkDraw, EllipsisSquaresAndComboArrow)
         for (int y = 5; y < 12; ++y)
             dark = dark || c.pixelColor(x, y).lightness() < 60;
     EXPECT_TRUE(dark) << "the arrow is drawn";
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(FieldInfoTest, AnswerTablesAreNotMadeByThisEngine)
+{
+    QString path = "x";
+    EXPECT_FALSE(dkGetAliasPath("BILDER", path));
+    EXPECT_EQ(path, "");
+    {
+        TPromptScript script;
+        script.Answer(mrOk, "Invalid Alias in QBE");
+        EXPECT_FALSE(dkPrepareAnswerTable(nullptr, 0, ":BILDER:ANTWORT.DB"));
+        EXPECT_EQ(script.Records().at(0).DlgType, mtError);
+    }
+    boxes.clear();
+    EXPECT_FALSE(dkPrepareAnswerTable(nullptr, 0, "C:\\TEMP\\ANTWORT.DB"));  // never reported as made
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_TRUE(boxes[0].startsWith("This function not supported by the database engine : "));
 }
 
 }  // namespace

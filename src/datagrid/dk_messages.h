@@ -1,0 +1,7 @@
+#pragma once
+// Misuse and configuration errors of the data-aware library: one message
+// box with an OK button, through the prompt service.
+
+#include "platform/ui/prompt_service.h"
+
+void dkShowMessage(TMsgDlgType type, const QString& text);
