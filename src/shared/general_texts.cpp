@@ -1,6 +1,5 @@
 #include "shared/general_texts.h"
 
-
 #include "platform/core/sys_utils.h"
 #include "shared/routine_prompts.h"
 #include "shared/routine_support.h"
@@ -177,34 +176,14 @@ bool EnthaeltBindestrich(const QString& text)
 
 QString GrossMitUmlauten(const QString& text)
 {
-    QString result = text;
-    for (QChar& c : result) {
-        if (c >= u'a' && c <= u'z')
-            c = QChar(c.unicode() - 32);
-        else if (c == u'ö')
-            c = u'Ö';
-        else if (c == u'ü')
-            c = u'Ü';
-        else if (c == u'ä')
-            c = u'Ä';
-    }
-    return result;
+    QString result = UpperCase(text);
+    return result.replace(u'ö', u'Ö').replace(u'ü', u'Ü').replace(u'ä', u'Ä');
 }
 
 QString KleinMitUmlauten(const QString& text)
 {
-    QString result = text;
-    for (QChar& c : result) {
-        if (c >= u'A' && c <= u'Z')
-            c = QChar(c.unicode() + 32);
-        else if (c == u'Ö')
-            c = u'ö';
-        else if (c == u'Ü')
-            c = u'ü';
-        else if (c == u'Ä')
-            c = u'ä';
-    }
-    return result;
+    QString result = LowerCase(text);
+    return result.replace(u'Ö', u'ö').replace(u'Ü', u'ü').replace(u'Ä', u'ä');
 }
 
 bool IstZahl(const QString& text)
