@@ -119,6 +119,21 @@ int TMemIniFile::FindKey(int sectionLine, const QString& ident) const
     return -1;
 }
 
+QList<int> TMemIniFile::KeyLines(const QString& section) const
+{
+    QList<int> result;
+    const int s = FindSection(section);
+    if (s < 0)
+        return result;
+    QStringList seen;
+    for (int i = s + 1; i < lines_.size() && lines_[i].kind != 1; ++i)
+        if (lines_[i].kind == 2 && !seen.contains(lines_[i].name, Qt::CaseInsensitive)) {
+            seen << lines_[i].name;
+            result << i;
+        }
+    return result;
+}
+
 int TMemIniFile::SectionEnd(int sectionLine) const
 {
     int end = sectionLine + 1;
@@ -179,15 +194,8 @@ void TMemIniFile::ReadSection(const QString& section, TStringList& keys) const
     BeforeAccess();
     keys.BeginUpdate();
     keys.Clear();
-    int s = FindSection(section);
-    if (s >= 0) {
-        QStringList seen;
-        for (int i = s + 1; i < lines_.size() && lines_[i].kind != 1; ++i)
-            if (lines_[i].kind == 2 && !seen.contains(lines_[i].name, Qt::CaseInsensitive)) {
-                seen << lines_[i].name;
-                keys.Add(lines_[i].name);
-            }
-    }
+    for (int i : KeyLines(section))
+        keys.Add(lines_[i].name);
     keys.EndUpdate();
 }
 
@@ -210,15 +218,8 @@ void TMemIniFile::ReadSectionValues(const QString& section, TStringList& values)
     BeforeAccess();
     values.BeginUpdate();
     values.Clear();
-    int s = FindSection(section);
-    if (s >= 0) {
-        QStringList seen;
-        for (int i = s + 1; i < lines_.size() && lines_[i].kind != 1; ++i)
-            if (lines_[i].kind == 2 && !seen.contains(lines_[i].name, Qt::CaseInsensitive)) {
-                seen << lines_[i].name;
-                values.Add(lines_[i].name + u'=' + lines_[i].value);
-            }
-    }
+    for (int i : KeyLines(section))
+        values.Add(lines_[i].name + u'=' + lines_[i].value);
     values.EndUpdate();
 }
 

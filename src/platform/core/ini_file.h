@@ -81,6 +81,8 @@ protected:
     int FindSection(const QString& section) const;  // index of the header line, -1
     int FindKey(int sectionLine, const QString& ident) const;
     int SectionEnd(int sectionLine) const;          // index after its last line
+    // The key lines of a section, the first line of each key only.
+    QList<int> KeyLines(const QString& section) const;
     void Parse(const QByteArray& bytes);
     void LoadFromDisk();
     void Modified();
