@@ -205,15 +205,6 @@ void TQKINI::INILoadFont(const QString& section, const QString& keyPrefix, TFont
     font->SetName(ini.ReadString(section, keyPrefix + QStringLiteral("_Name"), font->Name()).left(255));
     font->SetSize(ini.ReadInteger(section, keyPrefix + QStringLiteral("_Size"), font->Size()));
     font->SetColor(ini.ReadInteger(section, keyPrefix + QStringLiteral("_Color"), font->Color()));
-    const QString style = ini.ReadString(section, keyPrefix + QStringLiteral("_Style"), QString());
-    TFontStyles styles;
-    if (style.contains(u'B'))
-        styles.Include(fsBold);
-    if (style.contains(u'I'))
-        styles.Include(fsItalic);
-    if (style.contains(u'U'))
-        styles.Include(fsUnderline);
-    if (style.contains(u'S'))
-        styles.Include(fsStrikeOut);
-    font->SetStyle(styles);
+    font->SetStyle(FontStylesFromLetters(
+        ini.ReadString(section, keyPrefix + QStringLiteral("_Style"), QString())));
 }

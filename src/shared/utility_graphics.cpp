@@ -10,23 +10,42 @@
 #include "platform/core/ini_file.h"
 #include "platform/ui/forms.h"
 
+QString FontStyleLetters(const TFontStyles& styles)
+{
+    QString letters;
+    if (styles.Contains(fsBold))
+        letters += u'B';
+    if (styles.Contains(fsItalic))
+        letters += u'I';
+    if (styles.Contains(fsUnderline))
+        letters += u'U';
+    if (styles.Contains(fsStrikeOut))
+        letters += u'S';
+    return letters;
+}
+
+TFontStyles FontStylesFromLetters(const QString& letters)
+{
+    TFontStyles styles;
+    if (letters.contains(u'B'))
+        styles.Include(fsBold);
+    if (letters.contains(u'I'))
+        styles.Include(fsItalic);
+    if (letters.contains(u'U'))
+        styles.Include(fsUnderline);
+    if (letters.contains(u'S'))
+        styles.Include(fsStrikeOut);
+    return styles;
+}
+
 void qktSaveFontToIni(const QString& iniFileName, const QString& section, const QString& keyPrefix,
                       const TFont& font)
 {
-    QString style;
-    if (font.Style().Contains(fsBold))
-        style += u'B';
-    if (font.Style().Contains(fsItalic))
-        style += u'I';
-    if (font.Style().Contains(fsUnderline))
-        style += u'U';
-    if (font.Style().Contains(fsStrikeOut))
-        style += u'S';
     TMemIniFile ini(iniFileName);
     ini.WriteString(section, keyPrefix + QStringLiteral("_Name"), font.Name());
     ini.WriteInteger(section, keyPrefix + QStringLiteral("_Size"), font.Size());
     ini.WriteInteger(section, keyPrefix + QStringLiteral("_Color"), font.Color());
-    ini.WriteString(section, keyPrefix + QStringLiteral("_Style"), style);
+    ini.WriteString(section, keyPrefix + QStringLiteral("_Style"), FontStyleLetters(font.Style()));
     // One write for all four keys: a face name the file cannot hold leaves it
     // untouched instead of half written.
     ini.UpdateFile();
@@ -43,18 +62,8 @@ bool qktLoadFontFromIni(const QString& iniFileName, const QString& section, cons
     font.SetSize(ini.ReadInteger(section, keyPrefix + QStringLiteral("_Size"), font.Size()));
     font.SetColor(ini.ReadInteger(section, keyPrefix + QStringLiteral("_Color"), font.Color()));
     const QString style = ini.ReadString(section, keyPrefix + QStringLiteral("_Style"), QString());
-    if (!style.isEmpty()) {
-        TFontStyles styles;
-        if (style.contains(u'B'))
-            styles.Include(fsBold);
-        if (style.contains(u'I'))
-            styles.Include(fsItalic);
-        if (style.contains(u'U'))
-            styles.Include(fsUnderline);
-        if (style.contains(u'S'))
-            styles.Include(fsStrikeOut);
-        font.SetStyle(styles);
-    }
+    if (!style.isEmpty())
+        font.SetStyle(FontStylesFromLetters(style));
     return true;
 }
 

@@ -19,6 +19,11 @@ public:
     using Exception::Exception;
 };
 
+// A font's style as ini files hold it: the letters "B", "I", "U", "S" in
+// this order; reading takes every letter it finds and ignores the rest.
+QString FontStyleLetters(const TFontStyles& styles);
+TFontStyles FontStylesFromLetters(const QString& letters);
+
 // Writes prefix + "_Name", "_Size", "_Color" and "_Style" ("B", "I", "U", "S"
 // in this order). Raises EEncodingError for a face name Windows-1252 cannot
 // hold and EIniFileException when the file cannot be written.
