@@ -176,7 +176,7 @@ private:
     void TagsErzeugen(TDbe* dbe, const TAlbumTag* tags, int count, int schritte, const QString& text);
     // True when the table's production index holds every tag of the list.
     static bool HatAlleTags(TDbe* dbe, const TAlbumTag* tags, int count);
-    int BilderDBFOeffnenLauf(bool wiederholen);
+    int BilderDBFOeffnenLauf(bool wiederholen, bool picklistenFragen);
     void Bilder3DBFOeffnenLauf(bool wiederholen);
     // Closes the table, removes its index file, opens it exclusively, builds
     // the tags, closes it and opens it shared again; false when the shared

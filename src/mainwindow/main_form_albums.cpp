@@ -191,9 +191,9 @@ void TMainForm::PicklistenUebernehmen(bool nurWennKeinCD)
 // Opening the album
 // ---------------------------------------------------------------------------
 
-int TMainForm::BilderDBFOeffnen() { return BilderDBFOeffnenLauf(true); }
+int TMainForm::BilderDBFOeffnen() { return BilderDBFOeffnenLauf(true, true); }
 
-int TMainForm::BilderDBFOeffnenLauf(bool wiederholen)
+int TMainForm::BilderDBFOeffnenLauf(bool wiederholen, bool picklistenFragen)
 {
     if (GridLayoutMerker) {
         try {
@@ -207,6 +207,7 @@ int TMainForm::BilderDBFOeffnenLauf(bool wiederholen)
     GruppenListeDatei = BilderDBFPfad + DateiNameOhnePfad(BilderDBF, true) + QStringLiteral(".GPR");
     QuellenListeDatei = BilderDBFPfad + DateiNameOhnePfad(BilderDBF, true) + QStringLiteral(".QUL");
 
+    bool neuErzeugt = false;
     if (!FileExists(BilderDBFPfad + BilderDBF)) {
         if (BilderDBF.toUpper() != kStandardAlbum) {
             if (BilderDBFsOeffnen() == 0)
@@ -227,6 +228,7 @@ int TMainForm::BilderDBFOeffnenLauf(bool wiederholen)
         PicklistenUebernehmen(false);
         PicklistenNeuLesen();
         ErzeugeBilderDatenbank(BilderDBFPfad, BilderDBF);
+        neuErzeugt = true;
     }
 
     if (BilderDBFChecken() == 0) {
@@ -236,16 +238,31 @@ int TMainForm::BilderDBFOeffnenLauf(bool wiederholen)
     int gemerkteOrder = 0;
     if (TableBilder->Active())
         gemerkteOrder = DbeBilder->SetOrder(0);
-    PicklistenUebernehmen(true);
+    // A new album asked for its pick lists already, and so did the run
+    // before a rebuild.
+    if (!neuErzeugt && picklistenFragen)
+        PicklistenUebernehmen(true);
     PicklistenNeuLesen();
 
-    bool offen = false;
-    try {
-        offen = DatenbankOeffnenPasswort(TableBilder, ttDXFOX, DbeBilder, BilderDBFPfad, BilderDBF, QString(), false,
-                                         BilderDBFReadOnly, false, nullptr, QString(), QString()) == 0;
-    } catch (const std::exception&) {
-        FehlerKontextSetzen();
-        throw Exception(kFehlerOeffnenDefekt);
+    BilderCDXName = ChangeFileExt(BilderDBF, QStringLiteral(".CDX"));
+    const auto oeffnen = [this] {
+        TableBilder->SetIndexName(QString());
+        try {
+            return DatenbankOeffnenPasswort(TableBilder, ttDXFOX, DbeBilder, BilderDBFPfad, BilderDBF, QString(),
+                                            false, BilderDBFReadOnly, false, nullptr, QString(), QString()) == 0;
+        } catch (const std::exception&) {
+            FehlerKontextSetzen();
+            throw Exception(kFehlerOeffnenDefekt);
+        }
+    };
+    bool offen = oeffnen();
+    if (!offen && !BilderDBFReadOnly && FileExists(BilderDBFPfad + BilderCDXName)) {
+        // An index that keeps the table from opening is set aside and built
+        // anew below: it holds nothing the table does not.
+        const QString beiseite = BilderDBFPfad + BilderCDXName + QStringLiteral(".bad");
+        DeleteFile(beiseite);
+        if (RenameFile(BilderDBFPfad + BilderCDXName, beiseite))
+            offen = oeffnen();
     }
     if (!offen) {
         ShowMessage(QStringLiteral("Irgendwas ist beim Öffnen des Fotoalbums (") + BilderDBFPfad + BilderDBF +
@@ -277,7 +294,10 @@ int TMainForm::BilderDBFOeffnenLauf(bool wiederholen)
                 throw Exception(kFehlerOeffnenDefekt);
             }
             (void)neuGeoeffnet;
-            const int ergebnis = BilderDBFOeffnenLauf(false);
+            // The rerun restores the saved order, not the last tag built.
+            if (TableBilder->Active())
+                DbeBilder->SetOrder(0);
+            const int ergebnis = BilderDBFOeffnenLauf(false, false);
             Screen->SetCursor(crDefault);
             return ergebnis;
         }

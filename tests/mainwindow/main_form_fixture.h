@@ -12,6 +12,10 @@
 #include "shared/nachrichten_dialog.h"
 #include "storage/database_bridge.h"
 #include "storage/tdbe.h"
+#include "storage/tdbe_env.h"
+#include "storage/tfts.h"
+#include "platform/ui/com_ctrls.h"
+#include "platform/core/exceptions.h"
 #include "test_environment.h"
 
 #include <gtest/gtest.h>
