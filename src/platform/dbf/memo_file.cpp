@@ -89,6 +89,18 @@ std::unique_ptr<MemoFile> MemoFile::Open(const std::string& path, bool writable,
         return memo;
     }
     memo->blockSize_ = size;
+    // After a crash the header's next free block may lie inside data written
+    // later; other programs would write new memos over it. Set it to the end.
+    std::uint64_t next = Be32(head);
+    std::int64_t fileSize = FileSize(fd);
+    std::uint64_t byEnd = (std::uint64_t(fileSize < 0 ? 0 : fileSize) + size - 1) / size;
+    if (writable && next < byEnd && byEnd <= 0xFFFFFFFFull) {
+        memo->nextFree_ = byEnd;
+        memo->headerDirty_ = true;
+        std::string ignored;
+        memo->Flush(ignored);
+        memo->nextFree_ = exclusive ? byEnd : 0;
+    }
     return memo;
 }
 

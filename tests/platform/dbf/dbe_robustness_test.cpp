@@ -160,6 +160,23 @@ TEST_F(RobustnessTest, BadMemoReferencesGiveErrorsNotCrashes)
     EXPECT_EQ(dbe_GetBlobLength("NOTIZ"), 80) << "other memos stay readable";
 }
 
+TEST_F(RobustnessTest, StaleMemoHeaderIsMovedToTheEnd)
+{
+    // A crash under exclusive use can leave the memo header's next free block
+    // behind the memos written last.
+    std::string file = MakeSmall();
+    std::string fpt = lxtest::ReadFile(Path("SMALL.FPT"));
+    std::string stale = fpt;
+    stale[0] = stale[1] = stale[2] = 0;
+    stale[3] = 8;
+    lxtest::WriteFile(Path("SMALL.FPT"), stale);
+    ASSERT_NE(dbe_Use(file.c_str(), nullptr, DBE_SHARED, 2), 0);
+    std::string fixed = lxtest::ReadFile(Path("SMALL.FPT"));
+    EXPECT_EQ(uint8_t(fixed[3]) * 64u, fixed.size());
+    dbe_GoBottom();
+    EXPECT_EQ(dbe_GetBlobLength("NOTIZ"), 120);
+}
+
 TEST_F(RobustnessTest, MissingMemoFileStillOpensTheRecords)
 {
     std::string file = MakeSmall();
