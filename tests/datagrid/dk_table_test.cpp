@@ -444,3 +444,36 @@ TEST_F(TdkTableTest, DestructionSetsFlagsAndCallsBack)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(TdkTableTest, DetailTableKeepsTheMasterFieldsInFrontOfItsIndex)
+{
+    MakeTable("GRUPPEN.DBF", {{"GRUPPE", 'C', 4, 0}}, 2, [](int i) { Text("GRUPPE", i == 1 ? "A" : "B"); });
+    MakeTable("BILDER.DBF", {{"GRUPPE", 'C', 4, 0}, {"NAME", 'C', 10, 0}}, 6, [](int i) {
+        Text("GRUPPE", i <= 3 ? "A" : "B");
+        Text("NAME", "Bild " + std::to_string(i));
+    });
+    if (!MakeTags("BILDER.DBF", {{"G", "GRUPPE"}, {"N", "NAME"}}))
+        GTEST_SKIP() << "the engine has no indexes";
+    TdkTable master;
+    Open(master, "GRUPPEN.DBF");
+    TDataSource source(&master);
+    TdkTable detail;
+    detail.SetIndexName("G");
+    detail.SetMasterSource(&source);
+    detail.SetMasterFields("GRUPPE");
+    Open(detail, "BILDER.DBF");
+    int shown = 0;
+    for (detail.First(); !detail.Eof(); detail.Next())
+        ++shown;
+    EXPECT_EQ(shown, 3);
+    // No index has GRUPPE before NAME: the detail table keeps its order.
+    EXPECT_FALSE(detail.SetIndexForFields("NAME"));
+    EXPECT_EQ(detail.IndexName(), "G");
+    detail.SkipMasterPrefix = true;
+    EXPECT_TRUE(detail.SetIndexForFields("NAME"));
+    EXPECT_EQ(detail.IndexName(), "N");
+}
+
+}  // namespace
