@@ -138,17 +138,19 @@ TEST_F(DbfRoutinesTest, SchluesselSuchenSeeksThePaddedKeyExactly)
     EXPECT_EQ(lt.table.RecNo(), 3);
 }
 
-TEST_F(DbfRoutinesTest, IndexVorhandenFindsAKeyExpressionAndKeepsTheOrder)
+TEST_F(DbfRoutinesTest, IndexVorhandenComparesTheTagsKeyFieldAndKeepsTheOrder)
 {
-    MakeAlbumWithTags(3);
+    MakeAlbumWithTags(3);  // tags NAME and UPPER(PFAD)
     TLinkedTable lt;
     lt.table.SetIndexName("PFADGR");
     Open(lt.table, "BILDER.DBF");
     const int order = lt.dbe.IndexOrd();
-    EXPECT_EQ(IndexVorhanden(&lt.dbe, "UPPER(PFAD)", true), 1);
-    EXPECT_EQ(IndexVorhanden(&lt.dbe, "NAME", false), 1);
-    EXPECT_EQ(IndexVorhanden(&lt.dbe, "upper(pfad)", true), 0);
-    EXPECT_EQ(IndexVorhanden(&lt.dbe, "PFAD", true), 0);
+    // The key field of a tag: the field of a one-field key, the first field
+    // an expression key uses.
+    EXPECT_EQ(IndexVorhanden(&lt.dbe, "NAME", true), 1);
+    EXPECT_EQ(IndexVorhanden(&lt.dbe, "PFAD", false), 1);
+    EXPECT_EQ(IndexVorhanden(&lt.dbe, "name", true), 0);
+    EXPECT_EQ(IndexVorhanden(&lt.dbe, "NUM", true), 0);
     EXPECT_EQ(lt.dbe.IndexOrd(), order);
     EXPECT_EQ(lt.table.IndexName(), "PFADGR");
     EXPECT_FALSE(lt.table.ControlsDisabled());
