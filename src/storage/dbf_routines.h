@@ -52,8 +52,9 @@ int DatensatzSuchen(TDbe* dbe, const QString& fieldName, const QString& value);
 // (soft seek off, exact on): 1 found, 0 not (also for an empty key).
 int SchluesselSuchen(TDbe* dbe, TDbeEnv* env, const QString& tagName, int width, const QString& key);
 
-// 1 when a tag's key expression equals keyExpression exactly; the current
-// order stays.
+// 1 when the key field of a tag (dbe_IndexKeyField: the field of a
+// one-field key, the first field an expression key uses) equals
+// keyExpression exactly; the current order stays.
 int IndexVorhanden(TDbe* dbe, const QString& keyExpression, bool disableControls);
 
 // Names of the dataset's fields; null when the dataset is closed.
