@@ -1,0 +1,110 @@
+// Copying the shown entries into another album: records, long
+// descriptions and thumbnails in the target's own memo file, its tags and
+// its full-text index.
+#include "main_form_fixture.h"
+
+namespace {
+
+std::string Notiz(int n) { return "Lange Beschreibung " + std::to_string(n) + " \xe4\xf6\xfc mit Umlauten"; }
+
+std::string Vorschau(int n)
+{
+    std::string bytes = "BM";
+    for (int i = 0; i < 300 + n * 37; ++i)
+        bytes += static_cast<char>((i * 7 + n) % 256);  // zero bytes included
+    return bytes;
+}
+
+class CopyTest : public MainFormTest {
+protected:
+    void QuelleOeffnen()
+    {
+        std::vector<TTestEintrag> eintraege;
+        for (int n = 1; n <= 25; ++n) {
+            TTestEintrag e{"Eintrag" + std::to_string(n)};
+            e.Markiert = n <= 21;
+            e.Geloescht = n == 5;  // not shown, not copied
+            e.Notiz = Notiz(n);
+            e.Vorschau = Vorschau(n);
+            if (n > 21)
+                e.ShortDesc = "unmarkiert" + std::to_string(n);
+            eintraege.push_back(e);
+        }
+        AlbumAnlegen("TEST.DBF", eintraege);
+        ManagerAnlegen();
+        TPromptScript script;
+        ASSERT_EQ(form->BilderDBFOeffnen(), 1);
+        form->OeffneBilderFTS();
+        form->DbeBilder->Query("MARKIERT");
+        ASSERT_EQ(form->DbeBilder->QueryRecCount(), 20u);
+    }
+    QString Ziel(const char* name) { return Win(dir.path()) + "\\ziel\\" + name; }
+};
+
+TEST_F(CopyTest, ShownEntriesReachTheTargetWithTheirMemosAndFullTextEntries)
+{
+    QuelleOeffnen();
+    {
+        TPromptScript script;
+        script.AnswerValue(Ziel("ZIEL.DBF"));
+        script.Answer(TPromptKind::Dialog, mrYes, "ZIEL.DBF nicht gefunden, jetzt erstellen ?")
+            .Answer(TPromptKind::Dialog, mrNo, "Ziel-Fotoalbum in den Fotoalben-Manager eintragen ?");
+        form->KopiereSaetzeInNeuesFotoalbum();
+    }
+    // The open album is as it was, its index open again.
+    EXPECT_EQ(form->DbeBilder->QueryRecCount(), 20u);
+    EXPECT_EQ(form->FtsBilder->NumRecs(), 25);
+    form->TableBilder3->Close();
+
+    const std::string ziel = (dir / "ziel" / "ZIEL.DBF").string();
+    const uint16_t area = dbe_Use(ziel.c_str(), "ZIELPRUEF", DBE_SHARED, DBE_TYPE_FOX);
+    ASSERT_NE(area, 0) << dbe_LastError();
+    ASSERT_EQ(dbe_RecCount(), 20u);
+    int tags = 0;
+    while (*dbe_TagName(tags + 1))
+        ++tags;
+    EXPECT_EQ(tags, kZielAlbumTagAnzahl);
+    dbe_SetOrder(0);
+    for (uint32_t r = 1; r <= 20; ++r) {
+        dbe_Go(r);
+        const int n = std::stoi(std::string(dbe_GetTrimString("SHORTDESC")).substr(7));
+        EXPECT_NE(n, 5);
+        EXPECT_EQ(dbe_Deleted(), 0);
+        for (const auto& [feld, erwartet] : {std::pair{"NOTIZ", Notiz(n)}, std::pair{"VORSCHAU", Vorschau(n)}}) {
+            ASSERT_EQ(dbe_GetBlobLength(feld), static_cast<long>(erwartet.size())) << feld << " " << n;
+            char* memo = dbe_GetMemo(feld, 0);
+            ASSERT_NE(memo, nullptr);
+            EXPECT_EQ(std::string(memo, erwartet.size()), erwartet) << feld << " " << n;
+            dbe_MemDealloc(memo);
+        }
+    }
+    dbe_Close();
+
+    TFts fts(nullptr);
+    ASSERT_GT(fts.OpenIndex(Win(dir.path() / "ziel" / "ZIEL.IA"), 20, 0), 0);
+    EXPECT_EQ(fts.NumRecs(), 20);
+    EXPECT_EQ(fts.SetQuery("Eintrag"), 20);
+    EXPECT_EQ(fts.SetQuery("unmarkiert"), 0);
+    EXPECT_EQ(fts.SetQuery("Eintrag21"), 1);
+}
+
+TEST_F(CopyTest, BadTargetNamesAndTheOpenAlbumAreRefusedBeforeAnythingIsWritten)
+{
+    QuelleOeffnen();
+    const std::vector<std::pair<QString, QString>> faelle = {
+        {Ziel("NEUNZEICH.DBF"), "nicht länger als 8 Zeichen"},
+        {Ziel("BÄUME.DBF"), "KEINE Umlaute"},
+        {form->BilderDBFPfad + "test.dbf", "Sie können nicht das bereits geöffnete Fotoalbum hierfür benutzen"},
+    };
+    for (const auto& [name, meldung] : faelle) {
+        TPromptScript script;
+        script.AnswerValue(name).Answer(TPromptKind::Message, mrOk, meldung);
+        form->KopiereSaetzeInNeuesFotoalbum();
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "ziel"));
+    TPromptScript script;
+    script.Answer(TPromptKind::OpenFile, mrCancel).Answer(TPromptKind::Message, mrOk, "Abgebrochen!");
+    form->KopiereSaetzeInNeuesFotoalbum();
+}
+
+}  // namespace
