@@ -142,9 +142,9 @@ namespace {
 // Windows-form paths to Linux paths, one item per line.
 std::optional<std::string> MapPath(const QString& path) {
     if (path.trimmed().isEmpty()) return std::string();
-    std::optional<QString> linux = WinToLinux(path.trimmed());
-    if (!linux) return std::nullopt;
-    return QFile::encodeName(*linux).toStdString();
+    std::optional<QByteArray> name = WinToLinuxName(path.trimmed());
+    if (!name) return std::nullopt;
+    return name->toStdString();
 }
 
 }  // namespace

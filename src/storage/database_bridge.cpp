@@ -111,10 +111,7 @@ std::optional<QByteArray> EnginePath(const QString& path)
     QString p = path;
     if (p.startsWith(u'/'))
         p.replace(u'\\', u'/');
-    const std::optional<QString> linux = WinToLinux(p);
-    if (!linux)
-        return std::nullopt;
-    return QFile::encodeName(*linux);
+    return WinToLinuxName(p);
 }
 
 DBIResult NotSupported(const char* name, DBIResult answer = DBIERR_NONE)

@@ -1,7 +1,5 @@
 #include "storage/tfts.h"
 
-#include <QFile>
-
 #include <string_view>
 
 #include "platform/core/win_path.h"
@@ -20,8 +18,7 @@ std::string_view View(const char* text) {
 // The Linux file name of a Windows-form (or Linux) path; empty when its
 // drive is not mapped.
 QByteArray NativeName(const QString& fileName) {
-    std::optional<QString> linux = WinToLinux(fileName);
-    return linux ? QFile::encodeName(*linux) : QByteArray();
+    return WinToLinuxName(fileName).value_or(QByteArray());
 }
 
 }  // namespace

@@ -17,22 +17,23 @@
 namespace {
 
 // Linux path of a Windows-form (or Linux) path; empty when the drive is missing.
-QString L(const QString& path)
+QString LinuxPathOf(const QString& path)
 {
     if (path.isEmpty())
         return QString();
     return WinToLinux(path).value_or(QString());
 }
 
-QByteArray E(const QString& linuxPath)
+// A Linux path in the file system's encoding, for the system calls.
+QByteArray NativeName(const QString& linuxPath)
 {
     return QFile::encodeName(linuxPath);
 }
 
 bool Stat(const QString& path, struct stat& st)
 {
-    const QString l = L(path);
-    return !l.isEmpty() && ::stat(E(l).constData(), &st) == 0;
+    const QString l = LinuxPathOf(path);
+    return !l.isEmpty() && ::stat(NativeName(l).constData(), &st) == 0;
 }
 
 int AttrOf(const QString& name, const struct stat& st)
@@ -67,51 +68,51 @@ bool DirectoryExists(const QString& path)
 
 bool ForceDirectories(const QString& path)
 {
-    const QString l = L(ExcludeTrailingBackslash(path));
+    const QString l = LinuxPathOf(ExcludeTrailingBackslash(path));
     return !l.isEmpty() && QDir().mkpath(l);
 }
 
 bool CreateDir(const QString& path)
 {
-    const QString l = L(ExcludeTrailingBackslash(path));
-    return !l.isEmpty() && ::mkdir(E(l).constData(), 0777) == 0;
+    const QString l = LinuxPathOf(ExcludeTrailingBackslash(path));
+    return !l.isEmpty() && ::mkdir(NativeName(l).constData(), 0777) == 0;
 }
 
 bool RemoveDir(const QString& path)
 {
-    const QString l = L(ExcludeTrailingBackslash(path));
-    return !l.isEmpty() && ::rmdir(E(l).constData()) == 0;
+    const QString l = LinuxPathOf(ExcludeTrailingBackslash(path));
+    return !l.isEmpty() && ::rmdir(NativeName(l).constData()) == 0;
 }
 
 bool DeleteFile(const QString& path)
 {
     struct stat st;
-    const QString l = L(path);
-    if (l.isEmpty() || ::lstat(E(l).constData(), &st) != 0 || S_ISDIR(st.st_mode))
+    const QString l = LinuxPathOf(path);
+    if (l.isEmpty() || ::lstat(NativeName(l).constData(), &st) != 0 || S_ISDIR(st.st_mode))
         return false;
-    return ::unlink(E(l).constData()) == 0;
+    return ::unlink(NativeName(l).constData()) == 0;
 }
 
 bool RenameFile(const QString& oldName, const QString& newName)
 {
-    const QString from = L(oldName), to = L(newName);
+    const QString from = LinuxPathOf(oldName), to = LinuxPathOf(newName);
     if (from.isEmpty() || to.isEmpty())
         return false;
     struct stat st;
     // Windows refuses to rename over an existing file; a case-only rename of
     // the same file is allowed.
-    if (::stat(E(to).constData(), &st) == 0 && from != to) {
+    if (::stat(NativeName(to).constData(), &st) == 0 && from != to) {
         struct stat src;
-        if (::stat(E(from).constData(), &src) != 0 || src.st_ino != st.st_ino
+        if (::stat(NativeName(from).constData(), &src) != 0 || src.st_ino != st.st_ino
             || src.st_dev != st.st_dev)
             return false;
     }
-    return ::rename(E(from).constData(), E(to).constData()) == 0;
+    return ::rename(NativeName(from).constData(), NativeName(to).constData()) == 0;
 }
 
 bool CopyFile(const QString& source, const QString& dest, bool failIfExists)
 {
-    const QString from = L(source), to = L(dest);
+    const QString from = LinuxPathOf(source), to = LinuxPathOf(dest);
     if (from.isEmpty() || to.isEmpty() || !QFileInfo(from).isFile())
         return false;
     if (QFileInfo::exists(to)) {
@@ -148,7 +149,7 @@ bool CopyFile(const QString& source, const QString& dest, bool failIfExists)
         if (t.open(QIODevice::ReadWrite))
             t.setFileTime(mtime, QFileDevice::FileModificationTime);
     }
-    if (::rename(E(tmp).constData(), E(to).constData()) != 0) {
+    if (::rename(NativeName(tmp).constData(), NativeName(to).constData()) != 0) {
         QFile::remove(tmp);
         return false;
     }
@@ -174,12 +175,12 @@ int FileGetAttr(const QString& path)
 int FileSetAttr(const QString& path, int attr)
 {
     struct stat st;
-    const QString l = L(path);
-    if (l.isEmpty() || ::stat(E(l).constData(), &st) != 0)
+    const QString l = LinuxPathOf(path);
+    if (l.isEmpty() || ::stat(NativeName(l).constData(), &st) != 0)
         return ENOENT;
     mode_t mode = st.st_mode & 07777;
     mode = (attr & faReadOnly) ? (mode & ~mode_t(0222)) : (mode | S_IWUSR);
-    return ::chmod(E(l).constData(), mode) == 0 ? 0 : errno;
+    return ::chmod(NativeName(l).constData(), mode) == 0 ? 0 : errno;
 }
 
 TDateTime FileDateTime(const QString& path)
@@ -192,7 +193,7 @@ TDateTime FileDateTime(const QString& path)
 
 bool FileSetDateTime(const QString& path, TDateTime dt)
 {
-    const QString l = L(path);
+    const QString l = LinuxPathOf(path);
     if (l.isEmpty())
         return false;
     QFile f(l);
@@ -231,16 +232,16 @@ int FileAge(const QString& path)
 
 int64_t DiskFreeBytes(const QString& path)
 {
-    const QString l = L(path);
+    const QString l = LinuxPathOf(path);
     struct statvfs st;
-    if (l.isEmpty() || ::statvfs(E(l).constData(), &st) != 0)
+    if (l.isEmpty() || ::statvfs(NativeName(l).constData(), &st) != 0)
         return -1;
     return static_cast<int64_t>(st.f_bavail) * static_cast<int64_t>(st.f_frsize);
 }
 
 bool ReadFileBytes(const QString& path, QByteArray& bytes)
 {
-    const QString l = L(path);
+    const QString l = LinuxPathOf(path);
     QFile f(l);
     if (l.isEmpty() || !QFileInfo(l).isFile() || !f.open(QIODevice::ReadOnly))
         return false;
@@ -250,7 +251,7 @@ bool ReadFileBytes(const QString& path, QByteArray& bytes)
 
 void WriteFileAtomic(const QString& path, const QByteArray& bytes)
 {
-    QString l = L(path);
+    QString l = LinuxPathOf(path);
     if (l.isEmpty())
         throw EFCreateError(QStringLiteral("Datei \"%1\" kann nicht erstellt werden: "
                                            "Laufwerk nicht vorhanden").arg(path));
@@ -258,7 +259,7 @@ void WriteFileAtomic(const QString& path, const QByteArray& bytes)
     if (QFileInfo(l).isSymLink() && !QFileInfo(l).canonicalFilePath().isEmpty())
         l = QFileInfo(l).canonicalFilePath();
     const QString dir = QFileInfo(l).absolutePath();
-    QByteArray tmpl = E(dir + QStringLiteral("/.") + QFileInfo(l).fileName() + QStringLiteral(".XXXXXX"));
+    QByteArray tmpl = NativeName(dir + QStringLiteral("/.") + QFileInfo(l).fileName() + QStringLiteral(".XXXXXX"));
     int fd = ::mkstemp(tmpl.data());
     if (fd < 0)
         throw EFCreateError(QStringLiteral("Datei \"%1\" kann nicht erstellt werden: %2")
@@ -284,7 +285,7 @@ void WriteFileAtomic(const QString& path, const QByteArray& bytes)
     // Keep the permissions of the file we replace (0644-ish for a new one).
     struct stat st;
     mode_t mode = 0666 & ~[] { mode_t m = ::umask(0); ::umask(m); return m; }();
-    if (::stat(E(l).constData(), &st) == 0)
+    if (::stat(NativeName(l).constData(), &st) == 0)
         mode = st.st_mode & 07777;
     ::fchmod(fd, mode);
     if (::fsync(fd) != 0)
@@ -295,13 +296,13 @@ void WriteFileAtomic(const QString& path, const QByteArray& bytes)
         throw EWriteError(QStringLiteral("Fehler beim Schreiben von \"%1\": %2")
                               .arg(path, QString::fromLocal8Bit(std::strerror(err))));
     }
-    if (::rename(tmpl.constData(), E(l).constData()) != 0) {
+    if (::rename(tmpl.constData(), NativeName(l).constData()) != 0) {
         int err = errno;
         ::unlink(tmpl.constData());
         throw EWriteError(QStringLiteral("Fehler beim Schreiben von \"%1\": %2")
                               .arg(path, QString::fromLocal8Bit(std::strerror(err))));
     }
-    int dfd = ::open(E(dir).constData(), O_RDONLY | O_DIRECTORY);
+    int dfd = ::open(NativeName(dir).constData(), O_RDONLY | O_DIRECTORY);
     if (dfd >= 0) {
         ::fsync(dfd);
         ::close(dfd);
@@ -364,7 +365,7 @@ int FindFirst(const QString& mask, int attr, TSearchRec& rec)
     QString pattern = ExtractFileName(mask);
     if (pattern.isEmpty())
         pattern = QStringLiteral("*.*");
-    const QString dir = folder.isEmpty() ? QDir::currentPath() : L(folder);
+    const QString dir = folder.isEmpty() ? QDir::currentPath() : LinuxPathOf(folder);
     if (dir.isEmpty() || !QFileInfo(dir).isDir())
         return 3;  // ERROR_PATH_NOT_FOUND
     auto impl = std::make_shared<TSearchRec::Impl>();
@@ -377,7 +378,7 @@ int FindFirst(const QString& mask, int attr, TSearchRec& rec)
         TSearchRec e;
         e.LinuxPath = dir + u'/' + name;
         struct stat st;
-        if (::stat(E(e.LinuxPath).constData(), &st) != 0)
+        if (::stat(NativeName(e.LinuxPath).constData(), &st) != 0)
             continue;  // dangling link
         e.Name = name;
         e.Attr = AttrOf(name, st);

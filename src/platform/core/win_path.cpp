@@ -4,6 +4,7 @@
 #include "platform/core/exceptions.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace {
@@ -132,6 +133,14 @@ std::optional<QString> WinToLinux(const QString& winPath)
         base = relCwd.split(u'/', Qt::SkipEmptyParts);
     }
     return ResolveUnder(drive->root, FoldComponents(base + rest.split(u'\\')));
+}
+
+std::optional<QByteArray> WinToLinuxName(const QString& winPath)
+{
+    const std::optional<QString> linuxPath = WinToLinux(winPath);
+    if (!linuxPath)
+        return std::nullopt;
+    return QFile::encodeName(*linuxPath);
 }
 
 QString WinToLinuxOrThrow(const QString& winPath)

@@ -17,12 +17,15 @@
 // LinuxToWin gives the Windows form of a Linux path: the drive whose root
 // holds it (the deepest root; "C:" = "/" otherwise), "\" as separator.
 
+#include <QByteArray>
 #include <QString>
 
 #include <optional>
 
 // nullopt when the drive letter or UNC share is not in the drive map.
 std::optional<QString> WinToLinux(const QString& winPath);
+// WinToLinux in the file system's encoding, for calls below Qt.
+std::optional<QByteArray> WinToLinuxName(const QString& winPath);
 // Like WinToLinux, but throws EPathError ("Laufwerk X: ist nicht vorhanden").
 QString WinToLinuxOrThrow(const QString& winPath);
 // nullopt only for a relative Linux path that cannot be made absolute or
