@@ -2,6 +2,7 @@
 
 #include "platform/core/exceptions.h"
 #include "platform/core/sys_utils.h"
+#include "shared/status4_form.h"
 #include "storage/tdbe_env.h"
 
 #include <QFileInfo>
@@ -401,13 +402,28 @@ TEST_F(TDbeTest, MovesDeletionPackAndRecordBuffers)
     dbe.Delete();
     EXPECT_EQ(dbe_WorkArea(nullptr), other);
 
-    // Pack removes it (the table must be ours alone).
+    // Insert appends a blank record through the dataset.
+    dbe.Insert();
+    ASSERT_EQ(lt.table.State(), dsInsert);
+    lt.table.FieldByName("NAME")->SetAsString("Angefügt");
+    lt.table.Post();
+    EXPECT_EQ(dbe.RecCount(), 11u);
+    EXPECT_EQ(dbe.RecNo(), 11u);
+    EXPECT_EQ(dbe.GetTrimString("NAME"), "Angefügt");
+
+    // Pack removes the deleted record (the table must be ours alone) and
+    // shows its progress in the progress window.
     lt.table.Close();
     lt.table.SetExclusive(true);
     lt.table.Open();
+    StatusSchritte = 1;
+    TStatus4Frm status(nullptr);
+    dbe.SetGaugeHook(&status);
     EXPECT_TRUE(dbe.Pack());
-    EXPECT_EQ(dbe.RecCount(), 9u);
-    EXPECT_EQ(lt.table.RecordCount(), 9);
+    dbe.SetGaugeHook(nullptr);
+    EXPECT_EQ(status.QKGauge1->Progress(), 100);
+    EXPECT_EQ(dbe.RecCount(), 10u);
+    EXPECT_EQ(lt.table.RecordCount(), 10);
     EXPECT_TRUE(dbe.Zap());
     EXPECT_EQ(dbe.RecCount(), 0u);
     EXPECT_TRUE(lt.table.IsEmpty());
