@@ -31,8 +31,8 @@ bool ProgrammStartenUndWarten(const QString& programm, const QString& kommandoze
 // lines ended by CR LF, then "OS=" + system name + " " + major.minor.
 QString SystemInfoText();
 
-// Registers the program under HKEY_LOCAL_MACHINE "\SOFTWARE\Microsoft\Windows\
-// CurrentVersion\App Paths\LUMADEX.EXE" of the registry stand-in (default
+// Registers the program in the registry stand-in under HKEY_LOCAL_MACHINE
+// "\SOFTWARE\Microsoft\Windows\CurrentVersion\App Paths\LUMADEX.EXE" (default
 // value = program folder + "LUMADEX.EXE", "InstallPath" = program folder).
 // False when the registry stand-in cannot be written.
 bool InstallPfadEintragen();

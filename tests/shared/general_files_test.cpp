@@ -3,7 +3,6 @@
 #include <filesystem>
 #include <unistd.h>
 
-#include "platform/core/drive_map.h"
 #include "platform/core/exceptions.h"
 #include "routines_test_print.h"
 #include "routines_test_support.h"
@@ -175,19 +174,17 @@ protected:
         fs::create_directories(dir / "d");
         fs::create_directories(dir / "r");
         fs::create_directories(dir / "n");
-        lxtest::WriteDriveTable({
+        UseDrives({
             {"C", "/", "HD", "SYSTEM", "1A2B3C4D", 1ull << 34},
             {"D", (dir / "d").string(), "CDROM", "CD", "00000001", 0},
             {"E", (dir / "leer").string(), "DISK", "", "", 5000},
             {"N", (dir / "n").string(), "NETDRIVE", "daten", "00000002", 1000},
             {"R", (dir / "r").string(), "RAMDISK", "", "00000003", 100},
         });
-        TDriveMap::Instance().Refresh();
     }
     void TearDown() override
     {
-        lxtest::WriteDriveTable({{"C", "/", "HD", "SYSTEM", "1A2B3C4D", 1ull << 34}});
-        TDriveMap::Instance().Refresh();
+        UseDrives({{"C", "/", "HD", "SYSTEM", "1A2B3C4D", 1ull << 34}});
     }
     lxtest::TempDir dir;
 };

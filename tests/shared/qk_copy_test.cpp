@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <memory>
 
-#include "platform/core/drive_map.h"
 #include "platform/core/exceptions.h"
 #include "platform/core/file_utils.h"
 #include "platform/ui/prompt_script.h"
@@ -35,8 +34,7 @@ protected:
     }
     void TearDown() override
     {
-        lxtest::WriteDriveTable({{"C", "/"}});
-        TDriveMap::Instance().Refresh();
+        UseDrives({{"C", "/"}});
     }
     QString W(const QString& name) const { return Win(dir.path()) + u'\\' + name; }
     QString Rel(const QString& path) const { return path.mid(Win(dir.path()).size() + 1); }
@@ -244,8 +242,7 @@ TEST_F(QKCopy, DriveNotReadyAndTooLittleSpace)
     EXPECT_EQ(events, QStringList({"Start", "Ende"}));
 
     // D: has room for one file only.
-    lxtest::WriteDriveTable({{"C", "/"}, {"D", (dir / "ziel").string(), "DISK", "USB", "00000001", 4000}});
-    TDriveMap::Instance().Refresh();
+    UseDrives({{"C", "/"}, {"D", (dir / "ziel").string(), "DISK", "USB", "00000001", 4000}});
     copy.SetDest("D:\\");
     {
         TPromptScript script;
@@ -404,8 +401,7 @@ TEST_F(QKCopy, FreedGaugeIsDropped)
 // after its first buffer, so nothing big is written.
 TEST_F(QKCopy, SizesAbove2GBScaleOntoTheGauges)
 {
-    lxtest::WriteDriveTable({{"C", "/", "HD", "", "00000000", 1ull << 40}});
-    TDriveMap::Instance().Refresh();
+    UseDrives({{"C", "/", "HD", "", "00000000", 1ull << 40}});
     const int64_t big = 5'000'000'000LL;
     WriteFile(dir / "film.avi", "");
     fs::resize_file(dir / "film.avi", uintmax_t(big));

@@ -4,7 +4,6 @@
 #include <QStringList>
 #include <filesystem>
 
-#include "platform/core/drive_map.h"
 #include "platform/ui/forms.h"
 #include "routines_test_support.h"
 #include "shared/qk_find.h"
@@ -24,7 +23,7 @@ class QKFind : public testing::Test {
 protected:
     void SetUp() override
     {
-        // root: b.JPG  a.jpg  c.txt  .hidden.jpg  sub.jpg\  Sub\  .versteckt\
+        // root: b.JPG  a.jpg  c.txt  .hidden.jpg  sub.jpg\  Sub\  .versteckt\  (folders)
         //       Sub\x.jpg  Sub\Tief\y.JPEG  Sub\Tief\z.jpg  .versteckt\geheim.jpg  sub.jpg\w.bmp
         for (const char* f : {"b.JPG", "a.jpg", "c.txt", ".hidden.jpg", "Sub/x.jpg", "Sub/Tief/y.JPEG",
                               "Sub/Tief/z.jpg", ".versteckt/geheim.jpg", "sub.jpg/w.bmp"})
@@ -215,8 +214,7 @@ TEST_F(QKFind, MissingFolderGivesNoEntriesButFinishes)
 TEST_F(QKFind, PathsInTheCaseOnDiskAndThroughTheDriveMap)
 {
     // The tree as drive D: of the drive table, named in upper case.
-    lxtest::WriteDriveTable({{"C", "/"}, {"D", dir.str(), "CDROM", "Urlaub", "1234ABCD"}});
-    TDriveMap::Instance().Refresh();
+    UseDrives({{"C", "/"}, {"D", dir.str(), "CDROM", "Urlaub", "1234ABCD"}});
     QStringList paths;
     find.OnChange = nullptr;
     find.OnNotFindFile = nullptr;
@@ -236,8 +234,7 @@ TEST_F(QKFind, PathsInTheCaseOnDiskAndThroughTheDriveMap)
     find.SetStartPath(QString::fromStdString((dir / "Sub").string()));
     find.Execute();
     EXPECT_EQ(paths, QStringList({"D:\\Sub\\Tief\\z.jpg", "D:\\Sub\\x.jpg"}));
-    lxtest::WriteDriveTable({{"C", "/"}});
-    TDriveMap::Instance().Refresh();
+    UseDrives({{"C", "/"}});
 }
 
 TEST_F(QKFind, LinkBackToAnAncestorIsNotFollowed)

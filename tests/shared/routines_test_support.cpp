@@ -1,5 +1,7 @@
 #include "routines_test_support.h"
 
+#include "platform/core/drive_map.h"
+
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -62,4 +64,10 @@ TUndeletable::~TUndeletable()
         std::error_code ec;
         fs::permissions(file_.parent_path(), fs::perms::owner_write, fs::perm_options::add, ec);
     }
+}
+
+void UseDrives(const std::vector<lxtest::FakeDrive>& drives)
+{
+    lxtest::WriteDriveTable(drives);
+    TDriveMap::Instance().Refresh();
 }

@@ -9,9 +9,11 @@
 #include <QStringList>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "platform/core/win_path.h"
 #include "platform/ui/prompt_service.h"
+#include "test_environment.h"
 
 class TPromptRecorder : public TPromptService {
 public:
@@ -31,6 +33,9 @@ public:
 private:
     TPromptService* previous_ = nullptr;
 };
+
+// Replaces the fake drive table and lets the drive map read it at once.
+void UseDrives(const std::vector<lxtest::FakeDrive>& drives);
 
 // Windows form of a Linux path ("C:\tmp\...") through the drive map.
 inline QString Win(const std::filesystem::path& p)

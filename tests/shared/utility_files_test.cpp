@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <unistd.h>
 
-#include "platform/core/drive_map.h"
 #include "platform/core/file_utils.h"
 #include "platform/ui/forms.h"
 #include "routines_test_print.h"
@@ -256,7 +255,7 @@ protected:
         fs::create_directories(dir / "f");
         fs::create_directories(dir / "g");
         fs::create_directories(dir / "n");
-        lxtest::WriteDriveTable({
+        UseDrives({
             {"C", "/", "HD", "SYSTEM", "1A2B3C4D", 1ull << 34},
             {"D", (dir / "d").string(), "HD", "Urlaub", "9A5B3C2D", 1000},
             {"E", (dir / "leer").string(), "CDROM", "", "", 0},  // no medium
@@ -264,12 +263,10 @@ protected:
             {"G", (dir / "g").string(), "DISK", "kamera", "00000000", 0},
             {"N", (dir / "n").string(), "NETDRIVE", "daten", "12345678", 0},
         });
-        TDriveMap::Instance().Refresh();
     }
     void TearDown() override
     {
-        lxtest::WriteDriveTable({{"C", "/", "HD", "SYSTEM", "1A2B3C4D", 1ull << 34}});
-        TDriveMap::Instance().Refresh();
+        UseDrives({{"C", "/", "HD", "SYSTEM", "1A2B3C4D", 1ull << 34}});
     }
     lxtest::TempDir dir;
 };
