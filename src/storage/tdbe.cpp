@@ -32,10 +32,7 @@ std::optional<QByteArray> EngineFile(const QString& file)
     QString p = file;
     if (p.startsWith(u'/'))
         p.replace(u'\\', u'/');
-    const std::optional<QString> linux = WinToLinux(p);
-    if (!linux)
-        return std::nullopt;
-    return QFile::encodeName(*linux);
+    return WinToLinuxName(p);
 }
 
 bool Editing(const TDataSet* ds) { return ds && (ds->State() == dsEdit || ds->State() == dsInsert); }
