@@ -127,7 +127,8 @@ int EngineTypeFromHeader(const QString& fullName)
     const std::optional<QByteArray> path = EnginePath(fullName);
     if (!path)
         return 2;
-    QFile file(QFile::decodeName(*path));
+    const QString linuxPath = QFile::decodeName(*path);
+    QFile file(linuxPath);
     char byte = 0;
     if (!file.open(QIODevice::ReadOnly) || file.read(&byte, 1) != 1)
         return 2;
@@ -140,8 +141,9 @@ int EngineTypeFromHeader(const QString& fullName)
     case 0xF6: return 2;
     case 0x03:
     case 0x06: {
-        const QString base = QFileInfo(QFile::decodeName(*path)).completeBaseName();
-        const QString dir = QFileInfo(QFile::decodeName(*path)).absolutePath();
+        const QFileInfo info(linuxPath);
+        const QString base = info.completeBaseName();
+        const QString dir = info.absolutePath();
         auto exists = [&](const char* ext) {
             const std::optional<QByteArray> p = EnginePath(dir + u'/' + base + QLatin1String(ext));
             return p && QFileInfo::exists(QFile::decodeName(*p));

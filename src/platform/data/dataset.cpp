@@ -966,14 +966,20 @@ TField* TDataSet::FieldByName(const QString& name) const
     return f;
 }
 
+QStringList SplitFieldNames(const QString& names)
+{
+    QStringList list;
+    for (const QString& part : names.split(u';', Qt::SkipEmptyParts))
+        if (!part.trimmed().isEmpty())
+            list << part.trimmed();
+    return list;
+}
+
 std::vector<TField*> TDataSet::GetFieldList(const QString& names) const
 {
     std::vector<TField*> list;
-    for (const QString& part : names.split(u';', Qt::SkipEmptyParts)) {
-        const QString name = part.trimmed();
-        if (!name.isEmpty())
-            list.push_back(FieldByName(name));
-    }
+    for (const QString& name : SplitFieldNames(names))
+        list.push_back(FieldByName(name));
     return list;
 }
 

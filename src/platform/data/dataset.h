@@ -9,6 +9,7 @@
 #include "platform/data/field.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <functional>
@@ -35,6 +36,9 @@ enum TGetMode { gmCurrent, gmNext, gmPrior };
 enum TGetResult { grOK, grBOF, grEOF, grError };
 enum TBookmarkFlag { bfCurrent, bfBOF, bfEOF, bfInserted };
 enum TResyncModeFlag { rmExact = 1, rmCenter = 2 };
+
+// The names of a field list "A; B;C", trimmed, empty entries dropped.
+QStringList SplitFieldNames(const QString& names);
 
 // A bookmark is the record number; 0 means none.
 using TBookmark = uint32_t;

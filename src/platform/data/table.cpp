@@ -21,15 +21,6 @@ QString Decode(const char* text, size_t max)
     return Win1252Decode(QByteArrayView(text, static_cast<qsizetype>(strnlen(text, max))));
 }
 
-QStringList SplitFields(const QString& names)
-{
-    QStringList list;
-    for (const QString& part : names.split(u';', Qt::SkipEmptyParts))
-        if (!part.trimmed().isEmpty())
-            list << part.trimmed();
-    return list;
-}
-
 }  // namespace
 
 const TTableTypeRules* TableTypeRules() { return g_rules; }
@@ -49,11 +40,11 @@ int TIndexDefs::IndexOf(const QString& name) const
 
 const TIndexDef* TIndexDefs::GetIndexForFields(const QString& fields) const
 {
-    const QStringList wanted = SplitFields(fields);
+    const QStringList wanted = SplitFieldNames(fields);
     if (wanted.isEmpty())
         return nullptr;
     auto matches = [&](const TIndexDef& def, bool partial) {
-        const QStringList have = SplitFields(def.Fields);
+        const QStringList have = SplitFieldNames(def.Fields);
         if (have.size() < wanted.size() || (!partial && have.size() != wanted.size()))
             return false;
         for (int i = 0; i < wanted.size(); ++i)
