@@ -393,7 +393,9 @@ void TMainForm::Bilder3DBFOeffnenLauf(bool wiederholen)
     Bilder3FTSName = ChangeFileExt(Bilder3DBF, QStringLiteral(".IA"));
     Bilder3CDXName = ChangeFileExt(Bilder3DBF, QStringLiteral(".CDX"));
 
-    if (!FileExists(Bilder3DBFPfad + Bilder3CDXName)) {
+    // A write-protected target (an album on a CD) is used without index:
+    // nothing could be built there.
+    if (!FileExists(Bilder3DBFPfad + Bilder3CDXName) && !AlbumSchreibgeschuetzt(Bilder3DBFPfad, Bilder3DBF)) {
         if (!wiederholen) {
             ShowMessage(QStringLiteral("Die Indexdatei ") + Bilder3DBFPfad + Bilder3CDXName +
                         QStringLiteral(" konnte nicht aufgebaut werden, das Fotoalbum wird ohne Index geöffnet!"));

@@ -5,6 +5,8 @@
 #include "platform/core/drive_map.h"
 #include "shared/qk_ini.h"
 
+#include <sys/stat.h>
+
 namespace {
 
 class CdAlbumsTest : public MainFormTest {
@@ -76,6 +78,33 @@ TEST_F(CdAlbumsTest, WithoutACdTheCommandSaysSo)
     form->NeueFotoalbenaufCDsuchen1Click(nullptr);
     EXPECT_EQ(text, "Keine neuen Fotoalben auf eingelegten CD(R)s gefunden !");
     EXPECT_EQ(script.Records().at(0).Caption, "Abschlußmeldung");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(CdAlbumsTest, AlbumOnAWriteProtectedMediumIsRegisteredWithoutWritingToIt)
+{
+    ManagerAnlegen();
+    form->ErzeugeBilderDatenbank("E:\\DATA\\", "FEST.DBF");
+    EintraegeSchreiben((dir / "cd" / "DATA" / "FEST.DBF").string(), {{"Turm"}});
+    form->QKINI_Prog->INIWriteString("Datentraegerkennungen", "16", "Archiv");
+    ASSERT_EQ(::chmod((dir / "cd" / "DATA").c_str(), 0555), 0);
+    {
+        TPromptScript script;
+        script.Answer(TPromptKind::Dialog, mrYes, "E:\\DATA\\FEST.DBF jetzt in Fotoalben-Manager eintragen ?")
+            .AnswerValue("Fest", "Geben Sie eine kurze Bechreibung ein")
+            .Answer(TPromptKind::Dialog, mrNo, "Möchten Sie das neue Fotoalbum jetzt öffnen ?");
+        EXPECT_EQ(form->CheckObNeueAlbenAufCDR(), 1);
+    }
+    ::chmod((dir / "cd" / "DATA").c_str(), 0755);
+    EXPECT_FALSE(std::filesystem::exists(dir / "cd" / "DATA" / "FEST.CDX"));
+    form->DbeBilderDatenbanken->GoTop();
+    EXPECT_EQ(form->DbeBilderDatenbanken->GetTrimString("LABEL"), "Archiv");
+    EXPECT_EQ(form->DbeBilderDatenbanken->GetInteger("SAETZE"), 1);
+    EXPECT_EQ(form->DbeBilderDatenbanken->GetInteger("OHNEDESC"), 0);
+    EXPECT_EQ(form->DbeBilderDatenbanken->GetInteger("MITDESC"), 1);
 }
 
 }  // namespace
