@@ -24,14 +24,6 @@ TFieldType FieldTypeOf(const FLDDesc& d)
     }
 }
 
-TDbi& Api()
-{
-    TDbi* dbi = Dbi();
-    if (!dbi)
-        DatabaseError(QStringLiteral("Keine Datenbankschnittstelle installiert"));
-    return *dbi;
-}
-
 }  // namespace
 
 TDataSet::TDataSet() = default;
@@ -88,7 +80,7 @@ void TDataSet::OpenCursor()
 {
     handle_ = CreateHandle();
     props_ = CURProps();
-    DbiCheck(Api().DbiGetCursorProps(handle_, props_));
+    DbiCheck(InstalledDbi().DbiGetCursorProps(handle_, props_));
     InitFieldDefs();
     CreateFields();
     BindFields();
@@ -124,7 +116,7 @@ void TDataSet::InitFieldDefs()
     fieldDefs_.clear();
     std::vector<FLDDesc> descs(props_.iFields);
     if (!descs.empty())
-        DbiCheck(Api().DbiGetFieldDescs(handle_, descs.data()));
+        DbiCheck(InstalledDbi().DbiGetFieldDescs(handle_, descs.data()));
     for (const FLDDesc& d : descs) {
         TFieldDef def;
         def.Name = Win1252Decode(QByteArrayView(d.szName, static_cast<qsizetype>(strnlen(d.szName, sizeof d.szName))));
@@ -387,22 +379,22 @@ int TDataSet::GetPriorRecords()
 // Cursor operations over the database API
 // ---------------------------------------------------------------------------
 
-void TDataSet::InternalFirst() { DbiCheck(Api().DbiSetToBegin(handle_)); }
-void TDataSet::InternalLast() { DbiCheck(Api().DbiSetToEnd(handle_)); }
+void TDataSet::InternalFirst() { DbiCheck(InstalledDbi().DbiSetToBegin(handle_)); }
+void TDataSet::InternalLast() { DbiCheck(InstalledDbi().DbiSetToEnd(handle_)); }
 
 void TDataSet::InternalSetToRecord(const TRecordBuffer& buffer)
 {
     uint8_t bm[4];
     std::memcpy(bm, &buffer.recNo, 4);
-    DbiCheck(Api().DbiSetToBookMark(handle_, bm));
+    DbiCheck(InstalledDbi().DbiSetToBookMark(handle_, bm));
 }
 
-void TDataSet::InternalInitRecord(TRecordBuffer& buffer) { DbiCheck(Api().DbiInitRecord(handle_, buffer.data.data())); }
+void TDataSet::InternalInitRecord(TRecordBuffer& buffer) { DbiCheck(InstalledDbi().DbiInitRecord(handle_, buffer.data.data())); }
 
 void TDataSet::InternalEdit()
 {
     RECProps rp;
-    DbiCheck(Api().DbiGetRecord(handle_, dbiWRITELOCK, ActiveBuf().data.data(), &rp));
+    DbiCheck(InstalledDbi().DbiGetRecord(handle_, dbiWRITELOCK, ActiveBuf().data.data(), &rp));
     ActiveBuf().recNo = rp.iPhyRecNum;
 }
 
@@ -410,19 +402,19 @@ void TDataSet::InternalPost()
 {
     if (state_ == dsEdit) {
         UpdateCursorPos();
-        DbiCheck(Api().DbiModifyRecord(handle_, ActiveBuf().data.data(), true));
+        DbiCheck(InstalledDbi().DbiModifyRecord(handle_, ActiveBuf().data.data(), true));
     } else {
-        DbiCheck(Api().DbiInsertRecord(handle_, dbiNOLOCK, ActiveBuf().data.data()));
+        DbiCheck(InstalledDbi().DbiInsertRecord(handle_, dbiNOLOCK, ActiveBuf().data.data()));
     }
 }
 
 void TDataSet::InternalCancel()
 {
     if (state_ == dsEdit && handle_ != 0)
-        Api().DbiRelRecordLock(handle_, false);
+        InstalledDbi().DbiRelRecordLock(handle_, false);
 }
 
-void TDataSet::InternalDelete() { DbiCheck(Api().DbiDeleteRecord(handle_, nullptr)); }
+void TDataSet::InternalDelete() { DbiCheck(InstalledDbi().DbiDeleteRecord(handle_, nullptr)); }
 
 TGetResult TDataSet::GetRecord(TRecordBuffer& buffer, TGetMode mode, bool doCheck)
 {
@@ -432,9 +424,9 @@ TGetResult TDataSet::GetRecord(TRecordBuffer& buffer, TGetMode mode, bool doChec
         RECProps rp;
         DBIResult r = DBIERR_NONE;
         switch (mode) {
-        case gmCurrent: r = Api().DbiGetRecord(handle_, dbiNOLOCK, buffer.data.data(), &rp); break;
-        case gmNext: r = Api().DbiGetNextRecord(handle_, dbiNOLOCK, buffer.data.data(), &rp); break;
-        case gmPrior: r = Api().DbiGetPriorRecord(handle_, dbiNOLOCK, buffer.data.data(), &rp); break;
+        case gmCurrent: r = InstalledDbi().DbiGetRecord(handle_, dbiNOLOCK, buffer.data.data(), &rp); break;
+        case gmNext: r = InstalledDbi().DbiGetNextRecord(handle_, dbiNOLOCK, buffer.data.data(), &rp); break;
+        case gmPrior: r = InstalledDbi().DbiGetPriorRecord(handle_, dbiNOLOCK, buffer.data.data(), &rp); break;
         }
         if (r == DBIERR_BOF)
             return grBOF;
@@ -688,7 +680,7 @@ void TDataSet::Refresh()
 {
     CheckBrowseMode();
     UpdateCursorPos();
-    Api().DbiForceReread(handle_);
+    InstalledDbi().DbiForceReread(handle_);
     Resync(0);
 }
 
@@ -820,7 +812,7 @@ int TDataSet::RecordCount()
 {
     CheckActive();
     uint32_t count = 0;
-    DbiCheck(Api().DbiGetRecordCount(handle_, count));
+    DbiCheck(InstalledDbi().DbiGetRecordCount(handle_, count));
     return static_cast<int>(count);
 }
 
@@ -892,7 +884,7 @@ bool TDataSet::GetCurrentRecord(uint8_t* buffer)
     if (IsEmpty() || buffers_[activeRecord_].flag != bfCurrent)
         return false;
     UpdateCursorPos();
-    return Api().DbiGetRecord(handle_, dbiNOLOCK, buffer, nullptr) == DBIERR_NONE;
+    return InstalledDbi().DbiGetRecord(handle_, dbiNOLOCK, buffer, nullptr) == DBIERR_NONE;
 }
 
 TBookmark TDataSet::GetBookmark() const
@@ -911,7 +903,7 @@ void TDataSet::GotoBookmark(TBookmark bookmark)
     DoBeforeScroll();
     uint8_t bm[4];
     std::memcpy(bm, &bookmark, 4);
-    DbiCheck(Api().DbiSetToBookMark(handle_, bm));
+    DbiCheck(InstalledDbi().DbiSetToBookMark(handle_, bm));
     Resync(rmExact | rmCenter);
     DoAfterScroll();
 }
@@ -923,7 +915,7 @@ int TDataSet::CompareBookmarks(TBookmark a, TBookmark b) const
         std::memcpy(ba, &a, 4);
         std::memcpy(bb, &b, 4);
         int result = 0;
-        if (a != 0 && b != 0 && Api().DbiCompareBookMarks(handle_, ba, bb, result) == DBIERR_NONE)
+        if (a != 0 && b != 0 && InstalledDbi().DbiCompareBookMarks(handle_, ba, bb, result) == DBIERR_NONE)
             return result;
     }
     // The API may not compare: record numbers order themselves; no bookmark comes first.
@@ -937,10 +929,10 @@ bool TDataSet::BookmarkValid(TBookmark bookmark)
     uint8_t bm[4];
     std::memcpy(bm, &bookmark, 4);
     bool valid = false;
-    if (Api().DbiSetToBookMark(handle_, bm) == DBIERR_NONE) {
+    if (InstalledDbi().DbiSetToBookMark(handle_, bm) == DBIERR_NONE) {
         TRecordBuffer& scratch = buffers_[recordCount_];
         RECProps rp;
-        valid = Api().DbiGetRecord(handle_, dbiNOLOCK, scratch.data.data(), &rp) == DBIERR_NONE;
+        valid = InstalledDbi().DbiGetRecord(handle_, dbiNOLOCK, scratch.data.data(), &rp) == DBIERR_NONE;
     }
     CursorPosChanged();
     return valid;
@@ -1058,7 +1050,7 @@ bool TDataSet::GetFieldData(const TField* field, void* buffer) const
         return true;
     }
     bool blank = false;
-    DbiCheck(Api().DbiGetField(handle_, field->FieldNo(), rb->data.data(), buffer, blank));
+    DbiCheck(InstalledDbi().DbiGetField(handle_, field->FieldNo(), rb->data.data(), buffer, blank));
     return !blank;
 }
 
@@ -1091,7 +1083,7 @@ void TDataSet::SetFieldData(TField* field, const void* buffer)
     TRecordBuffer* rb = CurrentFieldBuffer();
     if (!rb)
         DatabaseError(kNotEditing);
-    DbiCheck(Api().DbiPutField(handle_, field->FieldNo(), rb->data.data(), buffer));
+    DbiCheck(InstalledDbi().DbiPutField(handle_, field->FieldNo(), rb->data.data(), buffer));
     if (tempState_)
         return;
     field->Change();
@@ -1103,7 +1095,7 @@ QByteArray TDataSet::GetBlobData(const TField* field) const
     TRecordBuffer* rb = CurrentFieldBuffer();
     if (!rb || field->FieldNo() <= 0)
         return QByteArray();
-    TDbi& api = Api();
+    TDbi& api = InstalledDbi();
     uint32_t size = 0;
     DbiCheck(api.DbiOpenBlob(handle_, rb->data.data(), field->FieldNo(), dbiREADONLY));
     DbiCheck(api.DbiGetBlobSize(handle_, rb->data.data(), field->FieldNo(), size));
@@ -1123,7 +1115,7 @@ void TDataSet::SetBlobData(TField* field, const QByteArray& bytes)
     if (field->ReadOnly())
         DatabaseError(QStringLiteral("Feld '%1' kann nicht verändert werden").arg(field->DisplayLabel()));
     TRecordBuffer* rb = CurrentFieldBuffer();
-    TDbi& api = Api();
+    TDbi& api = InstalledDbi();
     DbiCheck(api.DbiOpenBlob(handle_, rb->data.data(), field->FieldNo(), dbiREADWRITE));
     if (bytes.isEmpty())
         DbiCheck(api.DbiTruncateBlob(handle_, rb->data.data(), field->FieldNo(), 0));

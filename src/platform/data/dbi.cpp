@@ -13,6 +13,13 @@ void SetDbi(TDbi* dbi) { g_dbi = dbi; }
 
 void DatabaseError(const QString& message, DBIResult code) { throw EDatabaseError(message, code); }
 
+TDbi& InstalledDbi()
+{
+    if (!g_dbi)
+        DatabaseError(QStringLiteral("Keine Datenbankschnittstelle installiert"));
+    return *g_dbi;
+}
+
 void DbiCheck(DBIResult result)
 {
     if (result == DBIERR_NONE)

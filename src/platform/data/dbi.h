@@ -195,6 +195,9 @@ public:
 
 [[noreturn]] void DatabaseError(const QString& message, DBIResult code = 0);
 
+// The installed API; raises EDatabaseError when none is installed.
+TDbi& InstalledDbi();
+
 // Raises EDatabaseError with the API's error text when result is not 0.
 void DbiCheck(DBIResult result);
 

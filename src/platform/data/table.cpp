@@ -8,14 +8,6 @@ namespace {
 
 const TTableTypeRules* g_rules = nullptr;
 
-TDbi& Api()
-{
-    TDbi* dbi = Dbi();
-    if (!dbi)
-        DatabaseError(QStringLiteral("Keine Datenbankschnittstelle installiert"));
-    return *dbi;
-}
-
 QString Decode(const char* text, size_t max)
 {
     return Win1252Decode(QByteArrayView(text, static_cast<qsizetype>(strnlen(text, max))));
@@ -132,7 +124,7 @@ QString TTable::DriverName() const
 hDBIDb TTable::OpenDatabase()
 {
     hDBIDb db = 0;
-    DbiCheck(Api().DbiOpenDatabase(databaseName_, databaseName_, db));
+    DbiCheck(InstalledDbi().DbiOpenDatabase(databaseName_, databaseName_, db));
     return db;
 }
 
@@ -140,7 +132,7 @@ hDBICur TTable::OpenTableCursor(bool readOnly, hDBIDb& db)
 {
     if (tableName_.isEmpty())
         DatabaseError(QStringLiteral("Eigenschaft TableName fehlt"));
-    TDbi& api = Api();
+    TDbi& api = InstalledDbi();
     db = OpenDatabase();
     const QString driver = DriverName();
     QString fullName;
@@ -185,7 +177,7 @@ hDBICur TTable::CreateHandle()
         for (const QString& file : IndexFiles) {
             if (g_rules->IsOwnIndexFile(tableType_, tableName_, file))
                 continue;
-            const DBIResult r = Api().DbiOpenIndex(cursor, file, 0);
+            const DBIResult r = InstalledDbi().DbiOpenIndex(cursor, file, 0);
             if (r != DBIERR_NONE) {
                 CloseTableCursor(cursor, db_);
                 DbiCheck(r);
@@ -228,7 +220,7 @@ void TTable::PrepareCursor()
 
 void TTable::ReadIndexDefs(hDBICur cursor, TIndexDefs& defs)
 {
-    TDbi& api = Api();
+    TDbi& api = InstalledDbi();
     CURProps props;
     DbiCheck(api.DbiGetCursorProps(cursor, props));
     std::vector<FLDDesc> fields(props.iFields);
@@ -298,7 +290,7 @@ void TTable::SwitchToIndex(const QString& indexFile, const QString& tag)
     ResetCursorRange();
     UpdateCursorPos();
     hDBICur h = handle_;
-    DbiCheck(Api().DbiSwitchToIndex(h, indexFile, tag, 0, true));
+    DbiCheck(InstalledDbi().DbiSwitchToIndex(h, indexFile, tag, 0, true));
     handle_ = h;
     ReadCurrentIndex();
 }
@@ -307,7 +299,7 @@ void TTable::ReadCurrentIndex()
 {
     indexFieldNos_.clear();
     IDXDesc desc;
-    if (Api().DbiGetIndexDesc(handle_, 0, desc) != DBIERR_NONE || desc.bExpIdx)
+    if (InstalledDbi().DbiGetIndexDesc(handle_, 0, desc) != DBIERR_NONE || desc.bExpIdx)
         return;
     for (int k = 0; k < desc.iFldsInKey && k < 16; ++k)
         indexFieldNos_.push_back(desc.aiKeyFld[k]);
@@ -348,7 +340,7 @@ void TTable::InitKeyBuffer(TKeyBuffer& buffer)
 {
     InitRecordBuffer(buffer.rec);
     if (handle_ != 0)
-        Api().DbiInitRecord(handle_, buffer.rec.data.data());
+        InstalledDbi().DbiInitRecord(handle_, buffer.rec.data.data());
     buffer.modified = false;
     buffer.exclusive = false;
     buffer.fieldCount = 0;
@@ -447,9 +439,9 @@ bool TTable::GotoKey()
     CursorPosChanged();
     TKeyBuffer& kb = keyBuffers_[kiLookup];
     char key[DBIMAXKEYLEN] = {};
-    const bool useKey = Api().DbiExtractKey(handle_, kb.rec.data.data(), key) == DBIERR_NONE;
+    const bool useKey = InstalledDbi().DbiExtractKey(handle_, kb.rec.data.data(), key) == DBIERR_NONE;
     const void* search = useKey ? static_cast<const void*>(key) : kb.rec.data.data();
-    const bool found = Api().DbiGetRecordForKey(handle_, useKey, kb.fieldCount, 0, search, nullptr) == DBIERR_NONE;
+    const bool found = InstalledDbi().DbiGetRecordForKey(handle_, useKey, kb.fieldCount, 0, search, nullptr) == DBIERR_NONE;
     if (found) {
         Resync(rmExact | rmCenter);
         DoAfterScroll();
@@ -464,9 +456,9 @@ void TTable::GotoNearest()
     TKeyBuffer& kb = keyBuffers_[kiLookup];
     const DBISearchCond cond = kb.exclusive ? keySEARCHGT : keySEARCHGEQ;
     char key[DBIMAXKEYLEN] = {};
-    const bool useKey = Api().DbiExtractKey(handle_, kb.rec.data.data(), key) == DBIERR_NONE;
+    const bool useKey = InstalledDbi().DbiExtractKey(handle_, kb.rec.data.data(), key) == DBIERR_NONE;
     const void* search = useKey ? static_cast<const void*>(key) : kb.rec.data.data();
-    DbiCheck(Api().DbiSetToKey(handle_, cond, useKey, kb.fieldCount, 0, search));
+    DbiCheck(InstalledDbi().DbiSetToKey(handle_, cond, useKey, kb.fieldCount, 0, search));
     Resync(rmCenter);
 }
 
@@ -500,12 +492,12 @@ bool TTable::SetCursorRange()
     char loKey[DBIMAXKEYLEN] = {};
     char hiKey[DBIMAXKEYLEN] = {};
     // An unset bound has an empty key.
-    bool useLo = !lo.modified || Api().DbiExtractKey(handle_, lo.rec.data.data(), loKey) == DBIERR_NONE;
-    bool useHi = !hi.modified || Api().DbiExtractKey(handle_, hi.rec.data.data(), hiKey) == DBIERR_NONE;
+    bool useLo = !lo.modified || InstalledDbi().DbiExtractKey(handle_, lo.rec.data.data(), loKey) == DBIERR_NONE;
+    bool useHi = !hi.modified || InstalledDbi().DbiExtractKey(handle_, hi.rec.data.data(), hiKey) == DBIERR_NONE;
     const bool useKey = useLo && useHi;
     const void* k1 = useKey ? static_cast<const void*>(loKey) : lo.rec.data.data();
     const void* k2 = useKey ? static_cast<const void*>(hiKey) : hi.rec.data.data();
-    DbiCheck(Api().DbiSetRange(handle_, useKey, lo.fieldCount, 0, k1, !lo.exclusive, hi.fieldCount, 0, k2,
+    DbiCheck(InstalledDbi().DbiSetRange(handle_, useKey, lo.fieldCount, 0, k1, !lo.exclusive, hi.fieldCount, 0, k2,
                                !hi.exclusive));
     rangeActive_ = true;
     return true;
@@ -515,7 +507,7 @@ bool TTable::ResetCursorRange()
 {
     if (!rangeActive_)
         return false;
-    DbiCheck(Api().DbiResetRange(handle_));
+    DbiCheck(InstalledDbi().DbiResetRange(handle_));
     rangeActive_ = false;
     return true;
 }
