@@ -88,6 +88,58 @@ TEST_F(CopyTest, ShownEntriesReachTheTargetWithTheirMemosAndFullTextEntries)
     EXPECT_EQ(fts.SetQuery("Eintrag21"), 1);
 }
 
+TEST_F(CopyTest, CopyIntoAnAlbumWithDeletedEntriesKeepsThumbnailsAndEntryNumbersRight)
+{
+    QuelleOeffnen();
+    // The existing target holds a deleted entry before the copies: packing
+    // moves every copied record one place up.
+    std::filesystem::create_directories(dir / "ziel");
+    form->ErzeugeBilderDatenbank(Win(dir.path()) + "\\ziel\\", "ALT.DBF");
+    TTestEintrag alt{"altgeloescht"};
+    alt.Geloescht = true;
+    EintraegeSchreiben((dir / "ziel" / "ALT.DBF").string(), {{"altbleibt"}, alt});
+    {
+        TPromptScript script;
+        script.AnswerValue(Ziel("ALT.DBF"))
+            .Answer(TPromptKind::Message, mrOk, "2 Schlüssel für Volltextsuche in ALT.IA eingeführt.")
+            .Answer(TPromptKind::Message, mrOk, "21 Schlüssel für Volltextsuche in ALT.IA eingeführt.")
+            .Answer(TPromptKind::Dialog, mrYes, "Ziel-Fotoalbum in den Fotoalben-Manager eintragen ?")
+            .AnswerValue("Kopie", "Geben Sie eine kurze Bechreibung ein");
+        form->KopiereSaetzeInNeuesFotoalbum();
+    }
+    ASSERT_TRUE(form->TableBilderDatenbanken->Active());
+    EXPECT_EQ(form->DbeBilderDatenbanken->RecCount(), 1u);
+    form->DbeBilderDatenbanken->GoTop();
+    EXPECT_EQ(form->DbeBilderDatenbanken->GetTrimString("PFAD"), Ziel("ALT.DBF"));
+    EXPECT_EQ(form->DbeBilderDatenbanken->GetInteger("SAETZE"), 21);
+    form->TableBilder3->Close();
+
+    const uint16_t area = dbe_Use((dir / "ziel" / "ALT.DBF").c_str(), "ZIELPRUEF", DBE_SHARED, DBE_TYPE_FOX);
+    ASSERT_NE(area, 0) << dbe_LastError();
+    ASSERT_EQ(dbe_RecCount(), 21u);
+    dbe_SetOrder(0);
+    for (uint32_t r = 2; r <= 21; ++r) {
+        dbe_Go(r);
+        const int n = std::stoi(std::string(dbe_GetTrimString("SHORTDESC")).substr(7));
+        const std::string erwartet = Vorschau(n);
+        ASSERT_EQ(dbe_GetBlobLength("VORSCHAU"), static_cast<long>(erwartet.size())) << r;
+        char* memo = dbe_GetMemo("VORSCHAU", 0);
+        EXPECT_EQ(std::string(memo, erwartet.size()), erwartet) << r;
+        dbe_MemDealloc(memo);
+    }
+    dbe_Close();
+    TFts fts(nullptr);
+    ASSERT_GT(fts.OpenIndex(Win(dir.path() / "ziel" / "ALT.IA"), 20, 0), 0);
+    EXPECT_EQ(fts.NumRecs(), 21);
+    ASSERT_EQ(fts.SetQuery("Eintrag12 "), 1);
+    const int eintrag = fts.NextRec();
+    const uint16_t again = dbe_Use((dir / "ziel" / "ALT.DBF").c_str(), "ZIELPRUEF", DBE_SHARED, DBE_TYPE_FOX);
+    ASSERT_NE(again, 0);
+    dbe_Go(static_cast<uint32_t>(eintrag));
+    EXPECT_STREQ(dbe_GetTrimString("SHORTDESC"), "Eintrag12");
+    dbe_Close();
+}
+
 TEST_F(CopyTest, BadTargetNamesAndTheOpenAlbumAreRefusedBeforeAnythingIsWritten)
 {
     QuelleOeffnen();
