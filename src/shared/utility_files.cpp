@@ -306,6 +306,12 @@ TVolumeQuery QueryVolume(const QString& drive)
     return q;
 }
 
+// The serial, or the label for a medium without one.
+QString SerialOrLabel(const TVolumeQuery& q)
+{
+    return q.serialText == QLatin1String("0") ? q.label : q.serialText;
+}
+
 }  // namespace
 
 QString qktGetVolumeSerialOrLabel(const QString& drive)
@@ -313,7 +319,7 @@ QString qktGetVolumeSerialOrLabel(const QString& drive)
     const TVolumeQuery q = QueryVolume(drive);
     if (!q.ok)
         return QString();
-    return q.serialText == QLatin1String("0") ? q.label : q.serialText;
+    return SerialOrLabel(q);
 }
 
 QString qktGetVolumeId(const QString& drive)
@@ -329,5 +335,5 @@ QString qktGetVolumeLabel(const QString& drive)
     const TVolumeQuery q = QueryVolume(drive);
     if (!q.ok)
         return QString();
-    return q.label.isEmpty() ? qktGetVolumeSerialOrLabel(drive) : q.label;
+    return q.label.isEmpty() ? SerialOrLabel(q) : q.label;
 }
