@@ -786,6 +786,20 @@ std::unique_ptr<CdxFile> CdxFile::OpenFd(int fd, bool readOnly, const CdxCollati
     return file;
 }
 
+void CdxFile::ReopenWritable(const std::string& path)
+{
+    if (!readOnly_ || fd_ < 0)
+        return;
+    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0)
+        throw CdxError("Indexdatei " + path + " lässt sich nicht zum Schreiben öffnen: " + std::strerror(errno));
+    const int placed = ::dup2(fd, fd_);
+    ::close(fd);
+    if (placed < 0)
+        throw CdxError("Indexdatei " + path + " lässt sich nicht zum Schreiben öffnen: " + std::strerror(errno));
+    readOnly_ = false;
+}
+
 std::unique_ptr<CdxFile> CdxFile::CreateFd(int fd, const CdxCollation& collation)
 {
     if (::ftruncate(fd, 0) != 0)

@@ -205,6 +205,9 @@ public:
                                            const CdxCollation& collation = CdxCollation());
     // The same over a descriptor the caller keeps open (and closes).
     static std::unique_ptr<CdxFile> OpenFd(int fd, bool readOnly, const CdxCollation& collation = CdxCollation());
+    // A file opened read-only is opened anew for writing (same descriptor
+    // number, so nothing holding it changes). No-op when already writable.
+    void ReopenWritable(const std::string& path);
     static std::unique_ptr<CdxFile> CreateFd(int fd, const CdxCollation& collation = CdxCollation());
 
     ~CdxFile();  // closes (flushing what is pending; errors are swallowed here)

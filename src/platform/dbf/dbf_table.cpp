@@ -145,10 +145,9 @@ std::shared_ptr<DbfTable> DbfTable::Open(const std::string& path, OpenMode mode,
                 error = "Tabelle " + path + " ist bereits geöffnet und kann nicht exklusiv benutzt werden";
                 return nullptr;
             }
-            if (mode != OpenMode::ReadOnly && !table->writable_) {
-                error = "Tabelle " + path + " ist bereits schreibgeschützt geöffnet";
+            if (mode != OpenMode::ReadOnly && !table->writable_ &&
+                !table->BecomeWritable(error))
                 return nullptr;
-            }
             return table;
         }
         reg.erase(it);
@@ -500,6 +499,36 @@ bool DbfTable::EnsureExclusiveUse(std::string& error)
 void DbfTable::ReleaseExclusiveUse()
 {
     if (!exclusive_ && fd_.valid() && !Foreign()) OfdLock(fd_.get(), F_RDLCK, kUseLock);
+}
+
+bool DbfTable::BecomeWritable(std::string& error)
+{
+    // A second descriptor, opened for writing, takes over from the read-only
+    // one: it takes the use lock before the old descriptor (and its lock) is
+    // closed, so the table is never unguarded. A read-only table holds no
+    // record locks, so none are lost.
+    int fd = ::open(path_.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0) {
+        error = "Tabelle " + path_ + " lässt sich nicht zum Schreiben öffnen: " + ErrnoText();
+        return false;
+    }
+    if (!OfdLock(fd, F_RDLCK, kUseLock)) {
+        ::close(fd);
+        error = "Tabelle " + path_ + " wird von einem anderen Programm exklusiv benutzt";
+        return false;
+    }
+    if (indexes_ && !indexes_->BecomeWritable(error)) {
+        ::close(fd);
+        return false;
+    }
+    fd_.Reset(fd);
+    writable_ = true;
+    if (hasMemoFields()) {
+        memo_.reset();
+        memoError_.clear();
+        OpenMemo(memoError_);
+    }
+    return true;
 }
 
 bool DbfTable::Reopen(std::string& error)

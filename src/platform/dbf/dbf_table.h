@@ -133,6 +133,10 @@ private:
     bool EnsureExclusiveUse(std::string& error);
     void ReleaseExclusiveUse();
     bool Reopen(std::string& error);
+    // A read-write opener joins a table so far open read-only: the file,
+    // memo file and index files are opened anew for writing. Areas opened
+    // read-only still refuse writes by their own mode.
+    bool BecomeWritable(std::string& error);
     void Notify(std::uint32_t recno, const char* oldImage, const char* newImage,
                 const TableClient* writer);
     void NotifyRebuilt();

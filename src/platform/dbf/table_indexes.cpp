@@ -227,6 +227,20 @@ void TableIndexes::CollationChanged()
     }
 }
 
+bool TableIndexes::BecomeWritable(std::string& error)
+{
+    for (auto& f : files_) {
+        if (!f->cdx) continue;
+        try {
+            f->cdx->ReopenWritable(f->path);
+        } catch (const dbfcdx::CdxError& e) {
+            error = e.what();
+            return false;
+        }
+    }
+    return true;
+}
+
 void TableIndexes::OpenProduction(std::string& note)
 {
     std::string path = SiblingPath(table_.path(), ".CDX");

@@ -68,6 +68,8 @@ public:
     // The engine's sort-weight table changed: tags built with the new table
     // become usable again; the others are rebuilt when next used.
     void CollationChanged();
+    // The table became writable: every open index file is opened for writing.
+    bool BecomeWritable(std::string& error);
     // Writes pending index pages.
     bool Flush(std::string& error);
 

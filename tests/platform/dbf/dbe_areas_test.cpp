@@ -107,8 +107,50 @@ TEST_F(AreasTest, ReadOnlyAreaRefusesWrites)
     EXPECT_EQ(dbe_Delete(), 0);
     EXPECT_EQ(dbe_Pack(), 0);
     EXPECT_EQ(Name(), "R1");
-    // A writing open of a file already open read-only is refused.
-    EXPECT_EQ(dbe_Use(file.c_str(), "W", DBE_SHARED, 2), 0);
+}
+
+// A table open read-only (a lookup list) can be opened for writing by another
+// area; the writer's changes reach the index, the memo file and the reader,
+// while the read-only area still refuses writes.
+TEST_F(AreasTest, ReadWriteOpenAfterReadOnlyOpen)
+{
+    std::string file = MakeSample();
+    ASSERT_NE(dbe_Use(file.c_str(), nullptr, DBE_SHARED, 2), 0);
+    AppendNamed(2);
+    ASSERT_NE(dbe_IndexTag(nullptr, "NAME", "NAME", 0, 0, nullptr), 0) << dbe_LastError();
+    dbe_Close();
+
+    uint16_t reader = dbe_Use(file.c_str(), "R", DBE_READONLY, 2);
+    ASSERT_NE(reader, 0) << dbe_LastError();
+    uint16_t writer = dbe_Use(file.c_str(), "W", DBE_SHARED, 2);
+    ASSERT_NE(writer, 0) << dbe_LastError();
+    ASSERT_EQ(dbe_SetOrder(dbe_TagArea("NAME")), 0);
+    ASSERT_NE(dbe_AppendBlank(), 0) << dbe_LastError();
+    ASSERT_EQ(dbe_Replace("NAME", DBE_REPL_TEXT, "A0"), 1) << dbe_LastError();
+    ASSERT_EQ(dbe_Replace("NOTIZ", DBE_REPL_MEMO, "Notiz des Schreibers"), 1) << dbe_LastError();
+    ASSERT_GT(dbe_Rlock(1), 0) << dbe_LastError();
+    EXPECT_EQ(dbe_Unlock(1), 1);
+
+    dbe_Select(reader);
+    EXPECT_EQ(dbe_RecCount(), 3u);
+    dbe_SetOrder(dbe_TagArea("NAME"));
+    ASSERT_NE(dbe_Seek("A0"), 0);
+    EXPECT_EQ(dbe_RecNo(), 3u);
+    EXPECT_STREQ(dbe_GetString("NOTIZ"), "Notiz des Schreibers");
+    EXPECT_EQ(dbe_Replace("NAME", DBE_REPL_TEXT, "x"), 0);
+    EXPECT_EQ(dbe_AppendBlank(), 0);
+    EXPECT_EQ(dbe_Reindex(), 0);
+
+    // The writer closed, the reader goes on reading; a new writer joins again.
+    dbe_Select(writer);
+    dbe_Close();
+    dbe_Select(reader);
+    dbe_GoTop();
+    EXPECT_EQ(Name(), "A0");
+    EXPECT_EQ(dbe_Delete(), 0);
+    ASSERT_NE(dbe_Use(file.c_str(), "W2", DBE_SHARED, 2), 0) << dbe_LastError();
+    dbe_GoBottom();
+    EXPECT_EQ(dbe_Delete(), 1) << dbe_LastError();
 }
 
 TEST_F(AreasTest, ExclusiveRefusesOtherOpenersInThisProcess)
