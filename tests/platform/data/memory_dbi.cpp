@@ -24,11 +24,11 @@ std::string Pad(std::string s, int width, bool right)
 }
 }  // namespace
 
-TMemoryDbi::Table& TMemoryDbi::AddTable(const QString& name, const std::vector<std::string>& specs)
+TMemoryDbi::Table& TMemoryDbi::AddTable(const QString& name, const std::vector<std::string>& fields)
 {
     auto t = std::make_unique<Table>();
-    for (const std::string& spec : specs) {
-        QStringList p = QString::fromStdString(spec).split(':');
+    for (const std::string& field : fields) {
+        QStringList p = QString::fromStdString(field).split(':');
         Field f{p[0].toStdString(), p[1].at(0).toLatin1(), 0, 0, t->recSize};
         f.width = p.size() > 2 ? p[2].toInt() : (f.type == 'D' ? 8 : f.type == 'L' ? 1 : 10);
         f.decimals = p.size() > 3 ? p[3].toInt() : 0;

@@ -29,7 +29,7 @@ public:
     };
 
     // Defines a table: fields "NAME:C:10", "N:N:4:0", "D:D", "L:L", "M:M".
-    Table& AddTable(const QString& name, const std::vector<std::string>& specs);
+    Table& AddTable(const QString& name, const std::vector<std::string>& fields);
     Table& TableOf(const QString& name) { return *tables_.at(name.toUpper()); }
     // Appends a record given as field texts.
     void AddRecord(const QString& table, const std::vector<std::string>& values);
