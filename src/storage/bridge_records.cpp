@@ -376,7 +376,9 @@ DBIResult DbiGetRecordCount(hDBICur cursor, uint32_t& count)
     AreaSelection sel(cursor);
     if (!sel.ok())
         return DBIERR_INVALIDHNDL;
-    count = dbe_DBFilter()[0] != '\0' ? dbe_QueryRecCount() : dbe_RecCount();
+    // A query or a range narrows the view: count what it shows.
+    const bool narrowed = dbe_DBFilter()[0] != '\0' || dbe_GetScope(0)[0] != '\0' || dbe_GetScope(1)[0] != '\0';
+    count = narrowed ? dbe_QueryRecCount() : dbe_RecCount();
     return DBIERR_NONE;
 }
 

@@ -1,0 +1,64 @@
+// The record count of a narrowed view and memo contents put into a record
+// buffer that holds other unposted edits.
+#include "bridge_fixture.h"
+
+#include <cstring>
+
+namespace {
+
+enum { kName = 1, kPfad, kNum, kGroesse, kPreis, kDatum, kMarkiert, kNotiz };
+constexpr int kNameOffset = 1, kRecSize = 122;
+
+std::string Field(const std::vector<uint8_t>& rec, int offset, int width)
+{
+    return std::string(reinterpret_cast<const char*>(rec.data()) + offset, static_cast<size_t>(width));
+}
+
+TEST_F(BridgeTest, RecordCountFollowsTheRange)
+{
+    MakeAlbum("BILDER.DBF", 30);
+    hDBICur c = OpenCursor(Dir(), "BILDER.DBF");
+    dbe_Select(static_cast<uint16_t>(c));
+    ASSERT_NE(dbe_IndexTag(nullptr, "NAME", "NAME", 0, 0, nullptr), 0) << dbe_LastError();
+    hDBICur h = c;
+    ASSERT_EQ(DbiSwitchToIndex(h, {}, "NAME", 0, false), DBIERR_NONE);
+    uint32_t count = 0;
+    ASSERT_EQ(DbiSetRange(c, true, 1, 0, "Bild 9975", true, 1, 0, "Bild 9977", true), DBIERR_NONE);
+    ASSERT_EQ(DbiGetRecordCount(c, count), DBIERR_NONE);
+    EXPECT_EQ(count, 3u);
+    // A range that holds nothing counts nothing.
+    ASSERT_EQ(DbiSetRange(c, true, 1, 0, "Anfang", true, 1, 0, "Anfang", true), DBIERR_NONE);
+    DbiGetRecordCount(c, count);
+    EXPECT_EQ(count, 0u);
+    DbiResetRange(c);
+    DbiGetRecordCount(c, count);
+    EXPECT_EQ(count, 30u);
+    DbiCloseCursor(c);
+}
+
+TEST_F(BridgeTest, PutBlobKeepsTheOtherUnpostedEdits)
+{
+    MakeAlbum("BILDER.DBF", 2);
+    hDBICur c = OpenCursor(Dir(), "BILDER.DBF");
+    std::vector<uint8_t> rec(kRecSize);
+    DbiSetToBegin(c);
+    ASSERT_EQ(DbiGetNextRecord(c, dbiWRITELOCK, rec.data(), nullptr), DBIERR_NONE);
+    const char* name = "Neuer Name";
+    ASSERT_EQ(DbiPutField(c, kName, rec.data(), name), DBIERR_NONE);
+    const std::vector<uint8_t> before = rec;
+    ASSERT_EQ(DbiPutBlob(c, rec.data(), kNotiz, 0, 5, "Notiz"), DBIERR_NONE);
+    // Only the memo field's bytes changed in the caller's buffer.
+    const int memoOffset = kRecSize - 10;
+    EXPECT_EQ(Field(rec, 0, memoOffset), Field(before, 0, memoOffset));
+    EXPECT_EQ(Field(rec, kNameOffset, 10), "Neuer Name");
+    ASSERT_EQ(DbiModifyRecord(c, rec.data(), true), DBIERR_NONE);
+    dbe_Select(static_cast<uint16_t>(c));
+    EXPECT_STREQ(dbe_GetTrimString("NAME"), "Neuer Name");
+    char* memo = dbe_GetMemo("NOTIZ", 0);
+    EXPECT_STREQ(memo, "Notiz");
+    dbe_MemDealloc(memo);
+    EXPECT_EQ(RawField("BILDER.DBF", 1, kNameOffset, 10), "Neuer Name");
+    DbiCloseCursor(c);
+}
+
+}  // namespace
