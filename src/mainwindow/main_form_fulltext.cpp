@@ -103,8 +103,10 @@ void TMainForm::TableBilderAfterPost(TDataSet* DataSet)
     (void)DataSet;
     const QByteArray bild = SatzBild(DbeBilder, BilderFTSPuffer);
     const int eintraege = FtsBilder->NumRecs();
-    if (eintraege == -18)
-        return;  // no usable index: nothing is indexed and nothing reported
+    // No usable index (-18), or none open at all: nothing is indexed and
+    // nothing reported; the rebuild command makes it again.
+    if (eintraege < 0)
+        return;
     if (eintraege == static_cast<int>(DbeBilder->RecCount())) {
         FtsBilder->Replace(bild, static_cast<int>(DbeBilder->RecNo()));
         return;

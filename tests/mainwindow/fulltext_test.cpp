@@ -83,4 +83,16 @@ TEST_F(FulltextTest, RebuildCommandIndexesAllRecordsAndKeepsTheFilter)
     EXPECT_EQ(form->FtsBilder->NumRecs(), 5);
 }
 
+TEST_F(MainFormTest, PostsWithoutAFullTextIndexReportNothing)
+{
+    AlbumAnlegen("TEST.DBF", {{"eins"}});
+    ManagerAnlegen();
+    TPromptScript script;  // no prompt may come
+    ASSERT_EQ(form->BilderDBFOeffnen(), 1);
+    form->TableBilder->Edit();
+    form->TableBilder->FieldByName("SHORTDESC")->SetAsString("ohne Index");
+    form->TableBilder->Post();
+    EXPECT_FALSE(std::filesystem::exists(dir / "TEST.IA"));
+}
+
 }  // namespace
