@@ -103,8 +103,11 @@ void TMainForm::KopiereSaetzeInNeuesFotoalbum()
         Application->ProcessMessages();
         const auto memos = MemoBereiche(DbeBilder);
         const QString temp = VorschauTempOrdner() + QStringLiteral("NOTIZ.TXT");
+        // Esc stops the copy after the current entry; what was copied stays
+        // whole (memos, thumbnail, full-text entry) and the target is packed.
+        Abbruch = false;
         DbeBilder->GoTop();
-        while (!DbeBilder->Eof()) {
+        while (!DbeBilder->Eof() && !Abbruch) {
             Bilder3FTSPuffer.assign(static_cast<size_t>(DbeBilder->RecSize()) + 1, '\0');
             DbeBilder->GetRecord(Bilder3FTSPuffer.data());
             // The memo references point into the source's memo file: the
@@ -122,6 +125,7 @@ void TMainForm::KopiereSaetzeInNeuesFotoalbum()
             FTSBilder3Add();
             zielSaetze.push_back(DbeBilder3->RecNo());
             DbeBilder->Skip(1);
+            Application->ProcessMessages();
         }
 
         // Thumbnails go to the records copied from the same source records;

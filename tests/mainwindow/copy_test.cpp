@@ -140,6 +140,38 @@ TEST_F(CopyTest, CopyIntoAnAlbumWithDeletedEntriesKeepsThumbnailsAndEntryNumbers
     dbe_Close();
 }
 
+TEST_F(CopyTest, EscStopsTheCopyWithTheCopiedEntriesWhole)
+{
+    QuelleOeffnen();
+    int posts = 0;
+    form->TableBilder3->AfterPost = [&](TDataSet*) {
+        if (++posts == 5)
+            form->Abbruch = true;  // as Esc in the main window would
+    };
+    {
+        TPromptScript script;
+        script.AnswerValue(Ziel("HALB.DBF"))
+            .Answer(TPromptKind::Dialog, mrYes, "HALB.DBF nicht gefunden, jetzt erstellen ?")
+            .Answer(TPromptKind::Dialog, mrNo, "Ziel-Fotoalbum in den Fotoalben-Manager eintragen ?");
+        form->KopiereSaetzeInNeuesFotoalbum();
+    }
+    form->TableBilder3->AfterPost = nullptr;
+    form->TableBilder3->Close();
+    const uint16_t area = dbe_Use((dir / "ziel" / "HALB.DBF").c_str(), "ZIELPRUEF", DBE_SHARED, DBE_TYPE_FOX);
+    ASSERT_NE(area, 0) << dbe_LastError();
+    ASSERT_EQ(dbe_RecCount(), 5u);
+    for (uint32_t r = 1; r <= 5; ++r) {
+        dbe_Go(r);
+        const int n = std::stoi(std::string(dbe_GetTrimString("SHORTDESC")).substr(7));
+        EXPECT_EQ(dbe_GetBlobLength("NOTIZ"), static_cast<long>(Notiz(n).size()));
+        EXPECT_EQ(dbe_GetBlobLength("VORSCHAU"), static_cast<long>(Vorschau(n).size()));
+    }
+    dbe_Close();
+    TFts fts(nullptr);
+    ASSERT_GT(fts.OpenIndex(Win(dir.path() / "ziel" / "HALB.IA"), 20, 0), 0);
+    EXPECT_EQ(fts.NumRecs(), 5);
+}
+
 TEST_F(CopyTest, BadTargetNamesAndTheOpenAlbumAreRefusedBeforeAnythingIsWritten)
 {
     QuelleOeffnen();
