@@ -7,6 +7,7 @@
 #include <chrono>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -107,6 +108,7 @@ bool DbfTable::Foreign() const { return ownerPid_ != ::getpid(); }
 
 DbfTable::~DbfTable()
 {
+    DropMap();
     std::string ignored;
     if (!Foreign()) {
         FlushHeader(ignored);
@@ -271,6 +273,72 @@ bool DbfTable::ReadRecord(std::uint32_t recno, char* out, std::string& error)
     if (!ReadAt(fd_.get(), out, header_.recordLength, offset)) {
         error = "Satz " + std::to_string(recno) + " lässt sich nicht lesen";
         return false;
+    }
+    return true;
+}
+
+bool DbfTable::ReadRecords(std::uint32_t first, std::uint32_t count, char* out, std::string& error)
+{
+    if (first == 0 || count == 0 || first - 1 + std::uint64_t(count) > header_.recordCount) {
+        error = "Sätze " + std::to_string(first) + " bis " + std::to_string(first + count - 1) +
+                " gibt es nicht";
+        return false;
+    }
+    std::uint64_t offset = header_.headerLength + std::uint64_t(first - 1) * header_.recordLength;
+    // The record kept in memory may be past the file's end: read up to it.
+    std::uint32_t onDisk = count;
+    if (tailRecno_ >= first && tailRecno_ < first + count) onDisk = tailRecno_ - first;
+    if (onDisk && !ReadAt(fd_.get(), out, std::size_t(onDisk) * header_.recordLength, offset)) {
+        error = "Sätze ab " + std::to_string(first) + " lassen sich nicht lesen";
+        return false;
+    }
+    for (std::uint32_t r = first + onDisk; r < first + count; ++r)
+        if (!ReadRecord(r, out + std::size_t(r - first) * header_.recordLength, error)) return false;
+    return true;
+}
+
+void DbfTable::DropMap()
+{
+    if (map_) ::munmap(map_, mapLength_);
+    map_ = nullptr;
+    mapLength_ = 0;
+}
+
+bool DbfTable::ScanRecords(std::uint32_t count,
+                           const std::function<void(std::uint32_t, const char*)>& visit,
+                           std::string& error)
+{
+    count = std::min(count, header_.recordCount);
+    const std::uint32_t size = header_.recordLength;
+    // Records on disk are looked at where the page cache holds them; the
+    // record kept in memory (and any after it) is read on its own.
+    std::uint32_t onDisk = count;
+    if (tailRecno_ && tailRecno_ <= count) onDisk = tailRecno_ - 1;
+    std::uint64_t length = header_.headerLength + std::uint64_t(onDisk) * size;
+    // The mapping stays for the next scan (index builds come in series);
+    // writes through the descriptor show in it at once.
+    if (onDisk && (!map_ || mapLength_ < length) && std::int64_t(length) <= FileSize(fd_.get())) {
+        DropMap();
+        void* map = ::mmap(nullptr, length, PROT_READ, MAP_SHARED | MAP_POPULATE, fd_.get(), 0);
+        if (map != MAP_FAILED) {
+            map_ = map;
+            mapLength_ = length;
+        }
+    }
+    std::uint32_t r = 1;
+    if (onDisk && map_ && mapLength_ >= length) {
+        const char* base = static_cast<const char*>(map_) + header_.headerLength;
+        for (; r <= onDisk; ++r) visit(r, base + std::size_t(r - 1) * size);
+    }
+    // Without a mapping: blocks of about 1 MB.
+    const std::uint32_t perBlock = std::max<std::uint32_t>(1, (1u << 20) / size);
+    std::vector<char> block;
+    while (r <= count) {
+        std::uint32_t n = std::min(perBlock, count - r + 1);
+        block.resize(std::size_t(n) * size);
+        if (!ReadRecords(r, n, block.data(), error)) return false;
+        for (std::uint32_t i = 0; i < n; ++i) visit(r + i, block.data() + std::size_t(i) * size);
+        r += n;
     }
     return true;
 }
@@ -521,6 +589,7 @@ bool DbfTable::BecomeWritable(std::string& error)
         ::close(fd);
         return false;
     }
+    DropMap();
     fd_.Reset(fd);
     writable_ = true;
     if (hasMemoFields()) {
@@ -539,6 +608,7 @@ bool DbfTable::Reopen(std::string& error)
         return false;
     }
     OfdLock(fd, exclusive_ ? F_WRLCK : F_RDLCK, kUseLock);
+    DropMap();
     fd_.Reset(fd);
     struct stat st {};
     if (::fstat(fd, &st) == 0) {
@@ -667,6 +737,7 @@ bool DbfTable::Zap(std::string& error)
         ~Release() { t->ReleaseExclusiveUse(); }
     } release{this};
     tailRecno_ = 0;
+    DropMap();
     // Count first: a crash before the truncation leaves an empty table.
     std::string zero = Le32Bytes(0);
     char eof = kFileEnd;

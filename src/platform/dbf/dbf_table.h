@@ -81,6 +81,13 @@ public:
     std::uint32_t KnownRecordCount() const { return header_.recordCount; }
     // Reads record `recno` (1..count) into `out` (record length bytes).
     bool ReadRecord(std::uint32_t recno, char* out, std::string& error);
+    // Reads `count` records from `first` on into `out` in one go.
+    bool ReadRecords(std::uint32_t first, std::uint32_t count, char* out, std::string& error);
+    // Calls `visit` for records 1..count in order (each image valid during
+    // the call only), reading the file as a whole rather than record by record.
+    bool ScanRecords(std::uint32_t count,
+                     const std::function<void(std::uint32_t, const char*)>& visit,
+                     std::string& error);
     // Writes record `recno`; `writer` is the client whose buffer already holds it.
     bool WriteRecord(std::uint32_t recno, const char* image, const TableClient* writer,
                      std::string& error);
@@ -168,6 +175,10 @@ private:
     std::vector<char> tail_;
     std::uint32_t tailRecno_ = 0;
     bool FlushTail(std::string& error);
+    // The file mapped for reading by ScanRecords (null: none).
+    void* map_ = nullptr;
+    std::uint64_t mapLength_ = 0;
+    void DropMap();
     std::unique_ptr<TableIndexes> indexes_;  // last: destroyed first
 };
 

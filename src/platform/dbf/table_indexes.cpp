@@ -132,22 +132,23 @@ bool TableIndexes::BuildKeys(IndexTag& tag, dbfcdx::CdxKeySet& keys, const Progr
 {
     std::uint32_t count = table_.RecordCount();
     keys.Reserve(count);
-    std::vector<char> image(table_.recordLength());
     std::string key;
     dbfexpr::ExprContext context = Context(0);
     const auto size = table_.recordLength();
-    for (std::uint32_t r = 1; r <= count; ++r) {
-        if (!table_.ReadRecord(r, image.data(), error)) return false;
-        const auto* rec = reinterpret_cast<const std::uint8_t*>(image.data());
-        context.recNo = r;
-        bool in = true;
-        if (tag.condition && !tag.condition->EvaluateLogical(rec, size, context, in)) in = false;
-        if (!in) continue;
-        if (!tag.key->MakeKey(rec, size, context, key)) key.clear();
-        keys.Add(key, r);
-        if (progress && (r % 1024 == 0 || r == count)) progress(r, count);
-    }
-    return true;
+    return table_.ScanRecords(
+        count,
+        [&](std::uint32_t r, const char* image) {
+            const auto* rec = reinterpret_cast<const std::uint8_t*>(image);
+            context.recNo = r;
+            bool in = true;
+            if (tag.condition && !tag.condition->EvaluateLogical(rec, size, context, in)) in = false;
+            if (in) {
+                if (!tag.key->MakeKey(rec, size, context, key)) key.clear();
+                keys.Add(key, r);
+            }
+            if (progress && (r % 1024 == 0 || r == count)) progress(r, count);
+        },
+        error);
 }
 
 bool TableIndexes::Load(IndexFile& file, std::string& error)
