@@ -1160,17 +1160,28 @@ std::uint32_t CdxFile::BuildTree(CdxTag& tag, CdxKeySet& keys)
         tag.collation_.Apply(keys.keys_);
     const char* data = keys.keys_.data();
     const std::size_t total = keys.Size();
-    // Sorted on the first eight key bytes as one number, the rest compared
-    // only where those are equal.
+    // Sorted on eight key bytes as one number, the rest compared only where
+    // those are equal. The bytes every key shares at its start ("bild ",
+    // "/home/") decide nothing, so the eight bytes are taken after them.
     struct Item {
         std::uint64_t head;
         std::uint32_t entry;
     };
-    const std::size_t headBytes = std::min(keyLength, 8);
+    std::size_t common = total > 1 ? static_cast<std::size_t>(keyLength) : 0;
+    for (std::size_t e = 1; e < total && common > 0; ++e) {
+        const char* a = data;
+        const char* b = data + e * keyLength;
+        std::size_t n = 0;
+        while (n < common && a[n] == b[n])
+            ++n;
+        common = n;
+    }
+    const std::size_t headBytes = std::min<std::size_t>(keyLength - common, 8);
+    const std::size_t restStart = common + headBytes;
     std::vector<Item> items(total);
     for (std::size_t e = 0; e < total; ++e) {
         std::uint64_t head = 0;
-        const auto* key = reinterpret_cast<const std::uint8_t*>(data + e * keyLength);
+        const auto* key = reinterpret_cast<const std::uint8_t*>(data + e * keyLength + common);
         for (std::size_t b = 0; b < 8; ++b)
             head = head << 8 | (b < headBytes ? key[b] : 0);
         items[e] = {head, static_cast<std::uint32_t>(e)};
@@ -1178,10 +1189,10 @@ std::uint32_t CdxFile::BuildTree(CdxTag& tag, CdxKeySet& keys)
     auto less = [&](const Item& a, const Item& b) {
         if (a.head != b.head)
             return a.head < b.head;
-        if (headBytes == static_cast<std::size_t>(keyLength))
+        if (restStart == static_cast<std::size_t>(keyLength))
             return keys.recnos_[a.entry] < keys.recnos_[b.entry];
-        const int c = std::memcmp(data + std::size_t{a.entry} * keyLength + headBytes,
-                                  data + std::size_t{b.entry} * keyLength + headBytes, keyLength - headBytes);
+        const int c = std::memcmp(data + std::size_t{a.entry} * keyLength + restStart,
+                                  data + std::size_t{b.entry} * keyLength + restStart, keyLength - restStart);
         return c < 0 || (c == 0 && keys.recnos_[a.entry] < keys.recnos_[b.entry]);
     };
     bool sorted = true;
