@@ -126,7 +126,9 @@ uint8_t BildTypAusText(const QString& text)
         return btWMF;
     if (c == 'I')
         return btICO;
-    return c.isDigit() ? static_cast<uint8_t>(c.digitValue()) : btUnbekannt;
+    if (!c.isDigit())
+        return btUnbekannt;
+    return static_cast<uint8_t>(c.digitValue());
 }
 
 QString BildTypName(uint8_t code)

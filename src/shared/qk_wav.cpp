@@ -156,7 +156,7 @@ void TQKWAV::Paint()
     if (!f.open(QIODevice::ReadOnly))
         return;
     const QByteArray bytes = f.readAll();
-    const int64_t step = bytes.size() / w;
+    const qsizetype step = bytes.size() / w;
     const int middle = h / 2;
 
     c->Pen.Color = clRed;
@@ -168,7 +168,7 @@ void TQKWAV::Paint()
     c->Pen.Color = clLime;
     c->MoveTo(0, middle);
     for (int x = 0; x < w; ++x) {
-        int64_t pos = 45 + x * step;
+        const qsizetype pos = 45 + x * step;
         if (pos >= bytes.size())
             break;
         int sample = uint8_t(bytes[pos]);

@@ -121,8 +121,9 @@ TEST(DkStrings, DatesAfterTheShortDateFormat)
         TDateTime d = -1;
         const bool ok = dkScanDate(c.text, pos, d) && pos > c.text.size();
         EXPECT_EQ(ok, c.ok) << c.text.toStdString();
-        if (c.ok)
+        if (c.ok) {
             EXPECT_EQ(d, c.date) << c.text.toStdString();
+        }
         EXPECT_EQ(dkIsDateText(c.text), c.ok) << c.text.toStdString();
     }
 }
@@ -145,8 +146,9 @@ TEST(DkStrings, TimesWithAndWithoutSuffix)
         const bool ok = dkScanTime(c.text, pos, t) && pos > c.text.size();
         EXPECT_EQ(ok, c.ok) << c.text.toStdString();
         EXPECT_EQ(dkIsTimeText(c.text), c.ok) << c.text.toStdString();
-        if (c.ok)
+        if (c.ok) {
             EXPECT_DOUBLE_EQ(t, EncodeTime(c.hour, c.minute, c.second, 0)) << c.text.toStdString();
+        }
     }
     EXPECT_TRUE(dkIsDateTimeText("12.05.2006 10:20"));
     EXPECT_FALSE(dkIsDateTimeText("12.05.2006"));

@@ -77,10 +77,12 @@ protected:
             dbe_Replace("ZUGRIFF", DBE_REPL_LOGICAL, &zugriff);
             const char markiert = e.Markiert ? 'T' : 'F';
             dbe_Replace("MARKIERT", DBE_REPL_LOGICAL, &markiert);
-            if (!e.Notiz.empty())
+            if (!e.Notiz.empty()) {
                 ASSERT_EQ(dbe_ReplaceBlob("NOTIZ", e.Notiz.data(), uint32_t(e.Notiz.size()), 0), 1);
-            if (!e.Vorschau.empty())
+            }
+            if (!e.Vorschau.empty()) {
                 ASSERT_EQ(dbe_ReplaceBlob("VORSCHAU", e.Vorschau.data(), uint32_t(e.Vorschau.size()), 1), 1);
+            }
             if (e.Geloescht)
                 dbe_Delete();
         }
