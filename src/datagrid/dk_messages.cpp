@@ -10,3 +10,5 @@ void dkShowMessage(TMsgDlgType type, const QString& text)
     p.Text = text;
     PromptService()->Show(p, nullptr);
 }
+
+void dkShowWarning(const QString& text) { dkShowMessage(mtWarning, text); }

@@ -5,3 +5,5 @@
 #include "platform/ui/prompt_service.h"
 
 void dkShowMessage(TMsgDlgType type, const QString& text);
+// dkShowMessage with the warning sign and caption.
+void dkShowWarning(const QString& text);

@@ -21,8 +21,6 @@ TdkFilterApplier& FilterApplier()
     return applier;
 }
 
-void Warning(const QString& text) { dkShowMessage(mtWarning, text); }
-
 QString ValueText(const QVariant& v)
 {
     switch (v.typeId()) {
@@ -95,7 +93,7 @@ void TdkTable::ShowFilterFailure()
     QString text = QStringLiteral("Fail to set filter");
     if (!filterError_.isEmpty())
         text += u'\n' + filterError_;
-    Warning(text);
+    dkShowWarning(text);
 }
 
 void TdkTable::SetOnFilter(TdkTableFilterEvent callback)
@@ -364,7 +362,7 @@ bool TdkTable::FindKeyValues(const QVariantList& values)
     if (IndexFieldCount() == 0)
         return false;
     if (values.size() > IndexFieldCount()) {
-        Warning(QStringLiteral("Table ") + Name + QStringLiteral(": FindKey has too many lookup values for index ") +
+        dkShowWarning(QStringLiteral("Table ") + Name + QStringLiteral(": FindKey has too many lookup values for index ") +
                 IndexName());
         return false;
     }

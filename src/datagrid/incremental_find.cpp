@@ -7,8 +7,6 @@
 
 namespace {
 
-void Warning(const QString& text) { dkShowMessage(mtWarning, text); }
-
 bool IsIntegerType(TFieldType t) { return t == ftSmallint || t == ftInteger; }
 
 bool TextFitsKey(TFieldType t, const QString& text)
@@ -48,11 +46,11 @@ bool dkIncrementalFind(TDataSet* DataSet, const QString& Text, int KeyIndex)
         return false;
     auto* table = dynamic_cast<TdkTable*>(DataSet);
     if (!table) {
-        Warning(QStringLiteral("Incremental Search - TTable component not supported. Use TdkTable instead."));
+        dkShowWarning(QStringLiteral("Incremental Search - TTable component not supported. Use TdkTable instead."));
         return false;
     }
     if (table->IndexFieldCount() == 0) {
-        Warning(QStringLiteral("Table ") + table->Name + QStringLiteral(": Table index not found"));
+        dkShowWarning(QStringLiteral("Table ") + table->Name + QStringLiteral(": Table index not found"));
         return false;
     }
     if (KeyIndex < 0 || KeyIndex > 3 || KeyIndex >= table->IndexFieldCount())

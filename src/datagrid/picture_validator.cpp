@@ -17,6 +17,20 @@ bool IsLetter(QChar c)
 
 bool IsSpecial(QChar c) { return QStringLiteral("!#&*,?@[]{}~").contains(c); }
 
+// Follows the depth of optional parts ("[...]") and groups ("{...}") over
+// one mask character; other characters leave both depths as they are.
+void CountNesting(QChar c, int& brackets, int& braces)
+{
+    if (c == u'[')
+        ++brackets;
+    else if (c == u']')
+        --brackets;
+    else if (c == u'{')
+        ++braces;
+    else if (c == u'}')
+        --braces;
+}
+
 // One run of Picture over a text. I is the text position, J the mask
 // position, both 1-based; T is the position that ends the current level.
 class TPictureRun {
@@ -84,23 +98,17 @@ private:
             if (p >= T)
                 return;
             const QChar c = M(p);
-            if (c == u'[')
-                ++brackets;
-            else if (c == u']')
-                --brackets;
-            else if (c == u'{')
-                ++braces;
-            else if (c == u'}')
-                --braces;
-            else if (c == u';')
-                ++p;
-            else if (c == u'*') {
+            if (c == u'*') {
                 ++p;
                 while (IsDigit(M(p)))
                     ++p;
                 ToGroupEnd(p, T);
                 continue;
             }
+            if (c == u';')
+                ++p;  // the escaped character is passed over with it
+            else
+                CountNesting(c, brackets, braces);
             ++p;
         } while (brackets != 0 || braces != 0);
     }
@@ -345,16 +353,10 @@ bool TdkPictureValidator::SyntaxCheck() const
     int brackets = 0, braces = 0;
     for (int i = 0; i < len; ++i) {
         const QChar c = mask_.at(i);
-        if (c == u'[')
-            ++brackets;
-        else if (c == u']')
-            --brackets;
-        else if (c == u'{')
-            ++braces;
-        else if (c == u'}')
-            --braces;
-        else if (c == u';')
+        if (c == u';')
             ++i;
+        else
+            CountNesting(c, brackets, braces);
     }
     return brackets == 0 && braces == 0;
 }
