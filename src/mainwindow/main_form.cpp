@@ -156,10 +156,28 @@ void TMainForm::FehlerKontextSetzen()
     AppException1->SetUserName(TableBilder->TableName() + QStringLiteral(", ") + position);
 }
 
+const QString TMainForm::kFehlerOeffnen =
+    QStringLiteral("Fehler beim Öffnen, es handelt sich wahrscheinlich um keine Lumadex-Datenbank!");
+const QString TMainForm::kFehlerOeffnenDefekt = QStringLiteral(
+    "Fehler beim Öffnen, es handelt sich wahrscheinlich um keine Lumadex-Datenbank oder die Datenbank (Fotoalbum) "
+    "ist defekt!");
+
 bool TMainForm::TabelleOeffnen(TdkTable* table, TDbe* dbe, const QString& folder, const QString& name, bool exclusive)
 {
     return DatenbankOeffnenPasswort(table, ttDXFOX, dbe, folder, name, QString(), exclusive, false, false, nullptr,
                                     QString(), QString()) == 0;
+}
+
+bool TMainForm::TabelleOeffnenOderFehler(TdkTable* table, TDbe* dbe, const QString& folder, const QString& name,
+                                         bool exclusive, const QString& fehler)
+{
+    try {
+        return TabelleOeffnen(table, dbe, folder, name, exclusive);
+    } catch (const std::exception&) {
+        Screen->SetCursor(crDefault);
+        FehlerKontextSetzen();
+        throw Exception(fehler);
+    }
 }
 
 bool TMainForm::HatAlleTags(TDbe* dbe, const TAlbumTag* tags, int count)
@@ -206,15 +224,7 @@ bool TMainForm::IndexNeuAufbauen(TdkTable* table, TDbe* dbe, const QString& fold
     // A production index that lacks tags (or is left from another layout)
     // is replaced whole, so the tags stand in their order of creation.
     DeleteFile(folder + ChangeFileExt(name, QStringLiteral(".CDX")));
-    bool offen = false;
-    try {
-        offen = TabelleOeffnen(table, dbe, folder, name, true);
-    } catch (const std::exception&) {
-        Screen->SetCursor(crDefault);
-        FehlerKontextSetzen();
-        throw Exception(QStringLiteral("Fehler beim Öffnen, es handelt sich wahrscheinlich um keine Lumadex-Datenbank "
-                                       "oder die Datenbank (Fotoalbum) ist defekt!"));
-    }
+    bool offen = TabelleOeffnenOderFehler(table, dbe, folder, name, true, kFehlerOeffnenDefekt);
     if (!offen) {
         Screen->SetCursor(crDefault);
         ShowMessage(QStringLiteral("Fehler beim Öffnen der ") + folder + name);

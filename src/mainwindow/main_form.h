@@ -171,6 +171,14 @@ private:
     // The open routine with the album's options (ttDXFOX, no password, not
     // read-only): true when the table opened; raises what the routine raised.
     bool TabelleOeffnen(TdkTable* table, TDbe* dbe, const QString& folder, const QString& name, bool exclusive);
+    // TabelleOeffnen where an exception of the routine ends the command: the
+    // cursor is reset, the exception log names the open album and `fehler`
+    // is raised in its place.
+    bool TabelleOeffnenOderFehler(TdkTable* table, TDbe* dbe, const QString& folder, const QString& name,
+                                  bool exclusive, const QString& fehler);
+    // The messages raised when the engine could not open a table.
+    static const QString kFehlerOeffnen;
+    static const QString kFehlerOeffnenDefekt;
     // Builds the tags in the selected table's production index under the
     // progress window (steps, text).
     void TagsErzeugen(TDbe* dbe, const TAlbumTag* tags, int count, int schritte, const QString& text);

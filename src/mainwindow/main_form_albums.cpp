@@ -23,11 +23,6 @@
 namespace {
 
 const QString kSektionBilder = QStringLiteral("Einstellungen Bilder");
-const QString kFehlerOeffnenDefekt = QStringLiteral(
-    "Fehler beim Öffnen, es handelt sich wahrscheinlich um keine Lumadex-Datenbank oder die Datenbank (Fotoalbum) "
-    "ist defekt!");
-const QString kFehlerOeffnen =
-    QStringLiteral("Fehler beim Öffnen, es handelt sich wahrscheinlich um keine Lumadex-Datenbank!");
 const QString kIndizierText = QStringLiteral("Bilderdatenbank (Fotoalbum) wird indiziert, bitte warten....");
 
 struct TFeldPruefung {
@@ -115,15 +110,7 @@ int TMainForm::AlbumPruefen(const QString& folder, const QString& name, bool mel
         ShowMessage(folder + name + QStringLiteral(" nicht gefunden !"));
         return -1;
     }
-    bool offen = false;
-    try {
-        offen = TabelleOeffnen(TableCheck, DbeCheck, folder, name, false);
-    } catch (const std::exception&) {
-        Screen->SetCursor(crDefault);
-        FehlerKontextSetzen();
-        throw Exception(kFehlerOeffnen);
-    }
-    if (!offen) {
+    if (!TabelleOeffnenOderFehler(TableCheck, DbeCheck, folder, name, false, kFehlerOeffnen)) {
         ShowMessage(QStringLiteral("Irgendwas ist beim Öffnen des Fotoalbums ") + folder + name +
                     QStringLiteral(" (zum Prüfen der Integrität) schief gegegangen! "));
         return -1;
@@ -376,15 +363,7 @@ void TMainForm::Bilder3DBFOeffnenLauf(bool wiederholen)
     if (TableBilder3->Active())
         gemerkteOrder = DbeBilder3->SetOrder(0);
     TableBilder3->SetIndexName(QString());
-    bool offen = false;
-    try {
-        offen = TabelleOeffnen(TableBilder3, DbeBilder3, Bilder3DBFPfad, Bilder3DBF, false);
-    } catch (const std::exception&) {
-        Screen->SetCursor(crDefault);
-        FehlerKontextSetzen();
-        throw Exception(kFehlerOeffnen);
-    }
-    if (!offen) {
+    if (!TabelleOeffnenOderFehler(TableBilder3, DbeBilder3, Bilder3DBFPfad, Bilder3DBF, false, kFehlerOeffnen)) {
         ShowMessage(QStringLiteral("Irgendwas ist beim Öffnen des Fotoalbums (3. Arbeitsbereich) schief gegegangen! "
                                    "Öffnen Sie nur originale Lumadex-Datenbanken!"));
         return;

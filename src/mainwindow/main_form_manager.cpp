@@ -76,15 +76,8 @@ int TMainForm::BilderDBFsOeffnen()
             return BilderDBFsOeffnen() == 0 ? 0 : 1;
         }
     }
-    bool offen = false;
-    try {
-        offen = TabelleOeffnen(TableBilderDatenbanken, DbeBilderDatenbanken, ordner, DatenbankenDBF, false);
-    } catch (const std::exception&) {
-        Screen->SetCursor(crDefault);
-        FehlerKontextSetzen();
-        throw Exception(QStringLiteral("Fehler beim Öffnen, es handelt sich wahrscheinlich um keine Lumadex-Datenbank!"));
-    }
-    if (!offen) {
+    if (!TabelleOeffnenOderFehler(TableBilderDatenbanken, DbeBilderDatenbanken, ordner, DatenbankenDBF, false,
+                                  kFehlerOeffnen)) {
         ShowMessage(QStringLiteral("Irgendwas ist beim Öffnen der Datenbank schief gegegangen! Öffnen Sie nur "
                                    "originale Lumadex-Datenbanken!"));
         return 0;
@@ -146,15 +139,7 @@ void TMainForm::BilderDBFinDBFVerwaltungEintragen(const QString& FullPath, int N
         bytesSum += b > 0 ? b : 0;
 
     uint32_t saetze = 0;
-    bool offen = false;
-    try {
-        offen = TabelleOeffnen(TableCheck, DbeCheck, ordner, name, false);
-    } catch (const std::exception&) {
-        Screen->SetCursor(crDefault);
-        FehlerKontextSetzen();
-        throw Exception(QStringLiteral("Fehler beim Öffnen, es handelt sich wahrscheinlich um keine Lumadex-Datenbank!"));
-    }
-    if (offen) {
+    if (TabelleOeffnenOderFehler(TableCheck, DbeCheck, ordner, name, false, kFehlerOeffnen)) {
         saetze = DbeCheck->RecCount();
         TableCheck->Close();
     } else {
