@@ -31,6 +31,17 @@ bool DateiVerschluesselt(const QString& path)
     return header.size() == 16 && header[15] != 0;
 }
 
+// Closes the table and points it at the file with the type and sharing given.
+void TabelleZuordnen(TTable* table, TTableType tableType, const QString& folder, const QString& fileName,
+                     bool exclusive)
+{
+    table->Close();
+    table->SetTableType(tableType);
+    table->SetDatabaseName(folder);
+    table->SetTableName(fileName);
+    table->SetExclusive(exclusive);
+}
+
 }  // namespace
 
 TBenutzer& AktuellerBenutzer()
@@ -49,11 +60,7 @@ int DatenbankOeffnen(TTable* table, TTableType tableType, TDbe* dbe, const QStri
     }
     TControlsDisabler disabled(table);
     try {
-        table->Close();
-        table->SetTableType(tableType);
-        table->SetDatabaseName(folder);
-        table->SetTableName(fileName);
-        table->SetExclusive(exclusive);
+        TabelleZuordnen(table, tableType, folder, fileName, exclusive);
         table->SetReadOnly(readOnly);
         table->Open();
         if (dbe)
@@ -72,11 +79,7 @@ int DatenbankOeffnenPasswort(TTable* table, TTableType tableType, TDbe* dbe, con
 {
     TControlsDisabler disabled(table);
     try {
-        table->Close();
-        table->SetTableType(tableType);
-        table->SetDatabaseName(folder);
-        table->SetTableName(fileName);
-        table->SetExclusive(exclusive);
+        TabelleZuordnen(table, tableType, folder, fileName, exclusive);
         const int attr = FileGetAttr(folder + fileName);
         table->SetReadOnly(readOnly || (attr != -1 && (attr & faReadOnly)));
         if (masterSource)
