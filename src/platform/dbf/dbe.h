@@ -436,8 +436,15 @@ int dbe_SetPassword(const char* password);
 // else 0.
 int dbe_IsEncrypted(uint16_t area);
 
-// Progress of long operations (pack, reindex, copy). `done` runs from 0 to
-// `total` within one step; a new step starts with done 0.
+// Progress of long operations (index builds, reindex, pack, copy, append
+// from) in percent: `total` is 100; each step (one tag, the records of a pack
+// or copy) starts with done 0, then gives each new percentage once and ends
+// with 100 exactly once, also for an empty table. A reindex has one step per
+// tag, a pack one for the records and one per tag. While the hook runs, calls
+// back into the engine may read; calls that would move, write, open or close,
+// change indexes, queries, scopes or settings are refused (0, dbe_LastError
+// "Die Datenbank ist mit einem anderen Vorgang beschäftigt"), and the
+// selected area is the operation's again when the hook returns.
 typedef void (*DbeGaugeHook)(void* context, uint32_t done, uint32_t total);
 // Installs the hook (null = none).
 void dbe_SetGaugeHook(DbeGaugeHook hook, void* context);

@@ -51,6 +51,11 @@ struct Engine {
         scopeText;
     void* gaugeContext = nullptr;
     DbeGaugeHook gaugeHook = nullptr;
+    // Depth of long operations running (pack, index builds, copies): the
+    // gauge hook may let events through, and calls that come back into the
+    // engine then must not change what the operation works on.
+    int busy = 0;
+    int gaugePercent = -1;  // last percentage reported in the current step; -1: none
 };
 
 Engine& E()
@@ -135,9 +140,52 @@ int NormalType(int type)
     }
 }
 
+// Progress of a step goes to the hook as a percentage (done of 100): 0
+// starts the step, then each new percentage once, 100 exactly once at its end.
+// The selected area is the operation's again when the hook returns.
 void ReportProgress(std::uint32_t done, std::uint32_t total)
 {
-    if (E().gaugeHook) E().gaugeHook(E().gaugeContext, done, total);
+    Engine& e = E();
+    if (!e.gaugeHook) return;
+    const int percent = total == 0 ? 100 : int(std::min<std::uint64_t>(100, std::uint64_t(done) * 100 / total));
+    const std::uint16_t selected = e.selected;
+    auto send = [&](int p) {
+        e.gaugePercent = p;
+        e.gaugeHook(e.gaugeContext, std::uint32_t(p), 100);
+        e.selected = selected;
+    };
+    if (done == 0 && total != 0) {
+        if (e.gaugePercent != 0) send(0);
+        return;
+    }
+    if (percent == e.gaugePercent) return;
+    if (e.gaugePercent < 0 || percent < e.gaugePercent) send(0);  // a step that did not report its start
+    send(percent);
+}
+
+// Marks a long operation as running; the step after it starts afresh.
+struct BusyScope {
+    BusyScope()
+    {
+        ++E().busy;
+        E().gaugePercent = -1;
+    }
+    ~BusyScope()
+    {
+        --E().busy;
+        E().gaugePercent = -1;
+    }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+};
+
+// True (with the reason) when a call comes back into the engine from the gauge
+// hook of a running operation and would change what it works on.
+bool Refused()
+{
+    if (E().busy == 0) return false;
+    E().lastError = "Die Datenbank ist mit einem anderen Vorgang beschäftigt";
+    return true;
 }
 
 bool ReadWholeFile(const char* file, std::string& out)
@@ -372,6 +420,7 @@ const char* dbe_Version() { return "2.50.00"; }
 
 void dbe_CloseAll()
 {
+    if (Refused()) return;
     for (int i = 1; i <= kMaxArea; ++i) {
         E().areas[i].reset();
         E().creates[i].reset();
@@ -386,6 +435,7 @@ const char* dbe_LastError() { return E().lastError.c_str(); }
 
 uint16_t dbe_Use(const char* file, const char* alias, int mode, int type)
 {
+    if (Refused()) return 0;
     Engine& e = E();
     e.lastError.clear();
     std::string path = TablePath(file);
@@ -434,6 +484,7 @@ const char* dbe_Alias()
 
 int dbe_Close()
 {
+    if (Refused()) return 0;
     Engine& e = E();
     if (e.selected < 1 || e.selected > kMaxArea) return 0;
     bool had = e.areas[e.selected] || e.creates[e.selected];
@@ -448,24 +499,28 @@ int dbe_Close()
 
 int dbe_GoTop()
 {
+    if (Refused()) return 0;
     WorkArea* a = Need();
     return a && a->GoTop() ? 1 : 0;
 }
 
 int dbe_GoBottom()
 {
+    if (Refused()) return 0;
     WorkArea* a = Need();
     return a && a->GoBottom() ? 1 : 0;
 }
 
 int dbe_Skip(long n)
 {
+    if (Refused()) return 0;
     WorkArea* a = Need();
     return a && a->Skip(n) ? 1 : 0;
 }
 
 int dbe_Go(uint32_t recno)
 {
+    if (Refused()) return 0;
     WorkArea* a = Need();
     return a && a->Go(recno) ? 1 : 0;
 }
@@ -514,6 +569,7 @@ int dbe_GetRecord(char* buffer)
 
 int dbe_PutRecord(const char* buffer)
 {
+    if (Refused()) return 0;
     WorkArea* a = Need();
     if (!a || !buffer) return 0;
     std::string error;
@@ -522,6 +578,7 @@ int dbe_PutRecord(const char* buffer)
 
 int dbe_AppendBlank()
 {
+    if (Refused()) return 0;
     WorkArea* a = Need();
     if (!a) return 0;
     std::string error;
@@ -532,6 +589,7 @@ int dbe_Append() { return dbe_AppendBlank(); }
 
 int dbe_Commit()
 {
+    if (Refused()) return 0;
     WorkArea* a = Need();
     if (!a) return 0;
     std::string error;
@@ -542,6 +600,7 @@ int dbe_Commit()
 
 int dbe_Delete()
 {
+    if (Refused()) return 0;
     WorkArea* a = Need();
     if (!a) return 0;
     std::string error;
@@ -550,6 +609,7 @@ int dbe_Delete()
 
 int dbe_Recall()
 {
+    if (Refused()) return 0;
     WorkArea* a = Need();
     if (!a) return 0;
     std::string error;
@@ -564,6 +624,7 @@ int dbe_Deleted()
 
 int dbe_Rlock(uint32_t recno)
 {
+    if (Refused()) return 0;
     WorkArea* a = Need();
     if (!a) return 0;
     if (recno == 0) recno = a->eof() ? 0 : a->RecNo();
@@ -575,6 +636,7 @@ int dbe_Rlock(uint32_t recno)
 
 int dbe_Unlock(uint32_t recno)
 {
+    if (Refused()) return 0;
     WorkArea* a = Need();
     if (!a) return 0;
     a->table().Unlock(recno, a->number());
@@ -583,6 +645,8 @@ int dbe_Unlock(uint32_t recno)
 
 int dbe_Pack()
 {
+    if (Refused()) return 0;
+    BusyScope busy;
     WorkArea* a = Need();
     if (!a) return 0;
     if (a->mode() == OpenMode::ReadOnly) return Fail("Tabelle ist schreibgeschützt geöffnet");
@@ -594,6 +658,8 @@ int dbe_Pack()
 
 int dbe_Zap()
 {
+    if (Refused()) return 0;
+    BusyScope busy;
     WorkArea* a = Need();
     if (!a) return 0;
     if (a->mode() == OpenMode::ReadOnly) return Fail("Tabelle ist schreibgeschützt geöffnet");
@@ -766,6 +832,7 @@ int dbe_BlobToFile(const char* name, const char* file)
 
 int dbe_Replace(const char* name, int type, const void* value)
 {
+    if (Refused()) return 0;
     WorkArea* a = Need();
     const FieldDef* f = a ? NeedField(a, name) : nullptr;
     if (!f || !Writable(a)) return 0;
@@ -779,6 +846,7 @@ int dbe_Replace(const char* name, int type, const void* value)
 
 int dbe_ReplaceBlob(const char* name, const void* data, uint32_t length, int binary)
 {
+    if (Refused()) return 0;
     WorkArea* a = Need();
     const FieldDef* f = a ? NeedField(a, name) : nullptr;
     if (!f || !Writable(a)) return 0;
@@ -857,6 +925,7 @@ const char* OrderText(int order, int what)
 
 int dbe_IndexOpen(const char* file)
 {
+    if (Refused()) return 0;
     WorkArea* a = Need();
     if (!a) return 0;
     std::string path = IndexPath(a, file);
@@ -882,6 +951,7 @@ int dbe_IndexOpen(const char* file)
 
 int dbe_IndexClose()
 {
+    if (Refused()) return 0;
     WorkArea* a = Need();
     if (!a) return 0;
     TagOrder* t = a->tagOrder();
@@ -897,6 +967,7 @@ int dbe_IndexClose()
 
 int dbe_CloseIndexes()
 {
+    if (Refused()) return 0;
     WorkArea* a = Need();
     if (!a) return 0;
     a->CloseExtraFiles();
@@ -906,6 +977,8 @@ int dbe_CloseIndexes()
 
 int dbe_Reindex()
 {
+    if (Refused()) return 0;
+    BusyScope busy;
     WorkArea* a = Need();
     if (!a) return 0;
     if (a->mode() == OpenMode::ReadOnly) return Fail("Tabelle ist schreibgeschützt geöffnet");
@@ -919,6 +992,8 @@ int dbe_Reindex()
 int dbe_IndexTag(const char* file, const char* tag, const char* key, int option, int unique,
                  const char* condition)
 {
+    if (Refused()) return 0;
+    BusyScope busy;
     WorkArea* a = Need();
     if (!a) return 0;
     if (a->mode() == OpenMode::ReadOnly) return Fail("Tabelle ist schreibgeschützt geöffnet");
@@ -990,6 +1065,7 @@ const char* dbe_KeyData()
 
 int dbe_Seek(const char* key)
 {
+    if (Refused()) return 0;
     WorkArea* a = Need();
     if (!a) return 0;
     if (!a->tagOrder()) return Fail("Keine Indexordnung aktiv");
@@ -1006,6 +1082,7 @@ int dbe_Found()
 
 int dbe_SetScope(const char* low, const char* high)
 {
+    if (Refused()) return 0;
     WorkArea* a = Need();
     if (!a) return 0;
     bool none = !(low && *low) && !(high && *high);
@@ -1086,6 +1163,7 @@ int dbe_EvalLogical(const char* expr)
 
 int dbe_Query(const char* expr)
 {
+    if (Refused()) return 0;
     WorkArea* a = Need();
     if (!a) return 0;
     if (!expr || !*expr) {
@@ -1115,6 +1193,7 @@ const char* dbe_DBFilter()
 
 int dbe_SetQueryBit(uint32_t recno, int flag)
 {
+    if (Refused()) return 0;
     WorkArea* a = Need();
     if (!a) return 0;
     if (recno == 0 || recno > a->RecCount())
@@ -1129,6 +1208,7 @@ int dbe_SetQueryBit(uint32_t recno, int flag)
 
 uint16_t dbe_CreateNew(const char* file, const char* alias, int type, int fieldCount)
 {
+    if (Refused()) return 0;
     Engine& e = E();
     e.lastError.clear();
     std::string path = TablePath(file);
@@ -1149,6 +1229,7 @@ uint16_t dbe_CreateNew(const char* file, const char* alias, int type, int fieldC
 
 int dbe_CreateField(const char* name, char type, int width, int decimals)
 {
+    if (Refused()) return 0;
     Engine& e = E();
     PendingCreate* p = e.selected <= kMaxArea ? e.creates[e.selected].get() : nullptr;
     if (!p) return Fail("Im Arbeitsbereich wird keine Tabelle angelegt");
@@ -1191,6 +1272,7 @@ int dbe_CreateField(const char* name, char type, int width, int decimals)
 
 int dbe_CreateExec()
 {
+    if (Refused()) return 0;
     Engine& e = E();
     int area = e.selected;
     PendingCreate* p = area <= kMaxArea ? e.creates[area].get() : nullptr;
@@ -1215,6 +1297,8 @@ int dbe_CreateExec()
 
 int dbe_CopyFile(const char* file)
 {
+    if (Refused()) return 0;
+    BusyScope busy;
     WorkArea* a = Need();
     if (!a) return 0;
     std::string path = TablePath(file);
@@ -1229,6 +1313,7 @@ int dbe_CopyFile(const char* file)
     std::vector<char> image(a->recordLength());
     std::string memo;
     std::uint32_t total = dbe_QueryRecCount(), done = 0;
+    ReportProgress(0, total);
     // Walk the visible records without moving the area.
     std::uint32_t saved = a->RecNo();
     bool savedBof = a->bof();
@@ -1253,11 +1338,14 @@ int dbe_CopyFile(const char* file)
     }
     a->Go(saved);
     if (savedBof) a->Skip(-1);
+    ReportProgress(total, total);
     return target->FlushHeader(error) ? 1 : Fail(error);
 }
 
 int dbe_AppendFrom(const char* file, int mode, const char* condition)
 {
+    if (Refused()) return 0;
+    BusyScope busy;
     WorkArea* a = Need();
     if (!a) return 0;
     // Appending needs no current record, only write permission.
@@ -1289,6 +1377,7 @@ int dbe_AppendFrom(const char* file, int mode, const char* condition)
     std::uint32_t count = source->RecordCount();
     std::vector<char> in(source->recordLength()), out(target.recordLength());
     std::string problems;
+    ReportProgress(0, count);
     for (std::uint32_t r = 1; r <= count; ++r) {
         if (!source->ReadRecord(r, in.data(), error)) return Fail(error);
         if (mode == 1 && in[0] == '*') continue;
@@ -1321,6 +1410,7 @@ int dbe_AppendFrom(const char* file, int mode, const char* condition)
         if (!target.AppendRecord(out.data(), recno, error)) return Fail(error);
         ReportProgress(r, count);
     }
+    ReportProgress(count, count);
     if (!problems.empty()) E().lastError = "Nicht übernommene Werte, zuerst " + problems;
     a->GoBottom();
     return 1;
@@ -1333,6 +1423,7 @@ int dbe_AppendFrom(const char* file, int mode, const char* condition)
 int dbe_SetExact(int on)
 {
     int previous = Settings().exact;
+    if (Refused()) return previous;
     Settings().exact = on != 0;
     return previous;
 }
@@ -1340,6 +1431,7 @@ int dbe_SetExact(int on)
 int dbe_SetSoftSeek(int on)
 {
     int previous = Settings().softSeek;
+    if (Refused()) return previous;
     Settings().softSeek = on != 0;
     return previous;
 }
@@ -1347,6 +1439,7 @@ int dbe_SetSoftSeek(int on)
 int dbe_SetDeleted(int on)
 {
     int previous = Settings().deleted;
+    if (Refused()) return previous;
     Settings().deleted = on != 0;
     return previous;
 }
@@ -1354,6 +1447,7 @@ int dbe_SetDeleted(int on)
 int dbe_SetCentury(int on)
 {
     int previous = Settings().date.century;
+    if (Refused()) return previous;
     Settings().date.century = on != 0;
     return previous;
 }
@@ -1361,6 +1455,7 @@ int dbe_SetCentury(int on)
 int dbe_SetDateFormat(int code)
 {
     int previous = Settings().date.format;
+    if (Refused()) return previous;
     if (code < 0 || code > 6) {
         Fail("Ungültiges Datumsformat " + std::to_string(code));
         return previous;
@@ -1431,6 +1526,7 @@ intptr_t dbe_SysProp(int code, intptr_t value)
     case DBE_PROP_SET_EXACT: return dbe_SetExact(int(value != 0));
     case DBE_PROP_GET_DELETED: return s.deleted;
     case DBE_PROP_SORT_WEIGHTS: {
+        if (Refused()) return 0;
         if (value) {
             std::memcpy(s.sortWeights, reinterpret_cast<const void*>(value), sizeof s.sortWeights);
             s.sortWeightsSet = true;

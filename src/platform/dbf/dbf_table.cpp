@@ -677,8 +677,9 @@ bool DbfTable::Pack(const Progress& progress, std::string& error)
         buffer.clear();
         return ok;
     };
+    if (progress) progress(0, count);
     for (std::uint32_t r = 1; r <= count; ++r) {
-        if (progress && (r % 256 == 0 || r == count)) progress(r, count);
+        if (progress && r % 256 == 0) progress(r, count);
         if (!ReadRecord(r, rec.data(), error)) return fail(error);
         if (rec[0] == '*') continue;
         if (memoFields) {
@@ -700,6 +701,7 @@ bool DbfTable::Pack(const Progress& progress, std::string& error)
         if (buffer.size() >= std::size_t(header_.recordLength) * 256 && !flush())
             return fail("Hilfsdatei " + tmpPath + " lässt sich nicht schreiben: " + ErrnoText());
     }
+    if (progress) progress(count, count);
     buffer.push_back(kFileEnd);
     if (!flush()) return fail("Hilfsdatei " + tmpPath + " lässt sich nicht schreiben: " + ErrnoText());
     TableHeader h = header_;

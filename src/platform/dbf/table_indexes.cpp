@@ -135,7 +135,8 @@ bool TableIndexes::BuildKeys(IndexTag& tag, dbfcdx::CdxKeySet& keys, const Progr
     std::string key;
     dbfexpr::ExprContext context = Context(0);
     const auto size = table_.recordLength();
-    return table_.ScanRecords(
+    if (progress) progress(0, count);
+    bool ok = table_.ScanRecords(
         count,
         [&](std::uint32_t r, const char* image) {
             const auto* rec = reinterpret_cast<const std::uint8_t*>(image);
@@ -146,9 +147,11 @@ bool TableIndexes::BuildKeys(IndexTag& tag, dbfcdx::CdxKeySet& keys, const Progr
                 if (!tag.key->MakeKey(rec, size, context, key)) key.clear();
                 keys.Add(key, r);
             }
-            if (progress && (r % 1024 == 0 || r == count)) progress(r, count);
+            if (progress && r % 1024 == 0) progress(r, count);
         },
         error);
+    if (ok && progress) progress(count, count);
+    return ok;
 }
 
 bool TableIndexes::Load(IndexFile& file, std::string& error)
