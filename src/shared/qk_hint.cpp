@@ -25,29 +25,15 @@ THintPosition QKHintFlip(THintPosition wanted, QPoint cursor, QSize size, QSize 
     const bool tooRight = screen.width() < cx + 10 + w;
     const bool tooHigh = cy - 10 - h < 0;
     const bool tooLow = screen.height() < cy + 10 + h;
-    switch (wanted) {
-    case hpAboveLeft:
-        if (tooLeft && tooHigh) return hpBelowRight;
-        if (tooLeft) return hpAboveRight;
-        if (tooHigh) return hpBelowLeft;
-        break;
-    case hpAboveRight:
-        if (tooRight && tooHigh) return hpBelowLeft;
-        if (tooRight) return hpAboveLeft;
-        if (tooHigh) return hpBelowRight;
-        break;
-    case hpBelowLeft:
-        if (tooLeft && tooLow) return hpAboveRight;
-        if (tooLeft) return hpBelowRight;
-        if (tooLow) return hpAboveLeft;
-        break;
-    case hpBelowRight:
-        if (tooRight && tooLow) return hpAboveLeft;
-        if (tooRight) return hpBelowLeft;
-        if (tooLow) return hpAboveRight;
-        break;
-    }
-    return wanted;
+    // Each side flips on its own: to the right when the bubble would leave
+    // the screen on the left and the other way round; likewise up and down.
+    const bool wantedLeft = wanted == hpAboveLeft || wanted == hpBelowLeft;
+    const bool wantedAbove = wanted == hpAboveLeft || wanted == hpAboveRight;
+    const bool left = wantedLeft ? !tooLeft : tooRight;
+    const bool above = wantedAbove ? !tooHigh : tooLow;
+    if (above)
+        return left ? hpAboveLeft : hpAboveRight;
+    return left ? hpBelowLeft : hpBelowRight;
 }
 
 // The borderless, input-less window that shows the bubble's picture.

@@ -53,7 +53,7 @@ TWaveFormat ReadWaveFormat(const QString& linuxPath)
 
     TChunk fmt;
     if (!FindChunk(f, riff.DataStart + 4, riffEnd, "fmt ", nullptr, fmt))
-        throw EWaveError(R"(WAVE file has no \"fmt\" chunk)");
+        throw EWaveError(R"(WAVE file has no \"fmt\" chunk)");  // the backslashes belong to the message
     // The fields used lie in bytes 0-11; a chunk that is shorter, or that
     // the file cuts short, cannot be read.
     char fields[12];

@@ -24,7 +24,9 @@ QString Dec(const char* bytes) { return Win1252Decode(QByteArrayView(bytes ? byt
 
 // The file name the engine opens: a Windows-form (or Linux) path resolved
 // over the drive map; nullopt when its drive is not mapped. An empty name
-// stays empty (the engine's "none").
+// stays empty (the engine's "none"). A Linux path joined the Windows way
+// ("/home/anna/Alben\BILDER.DBF") has its "\" read as "/": WinToLinux
+// takes a Linux path as it stands.
 std::optional<QByteArray> EngineFile(const QString& file)
 {
     if (file.isEmpty())
