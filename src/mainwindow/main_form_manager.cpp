@@ -73,7 +73,7 @@ int TMainForm::BilderDBFsOeffnen()
             if (!OpenDialog3->Execute())
                 return 0;
             optionen_->EditDatenbankenVerzeichnis = IncludeTrailingBackslash(ExtractFilePath(OpenDialog3->FileName));
-            return BilderDBFsOeffnen() == 0 ? 0 : 1;
+            return BilderDBFsOeffnen();
         }
     }
     if (!TabelleOeffnenOderFehler(TableBilderDatenbanken, DbeBilderDatenbanken, ordner, DatenbankenDBF, false,
@@ -178,18 +178,21 @@ void TMainForm::BilderDBFinDBFVerwaltungEintragen(const QString& FullPath, int N
     } catch (const std::exception&) {
         ShowMessage(QStringLiteral("Fehler bei Erzeugung interner Datensatzparameter!"));
     }
+    const auto labelErfragen = [] {
+        return InputBox(QStringLiteral("Eingabedialogfenster"),
+                        QStringLiteral("Geben sie einen Namen für den Datenträger ein"), QString());
+    };
     QString label;
     const QString wurzel = ordner.left(1) + QStringLiteral(":\\");
     if (LaufwerksTyp(wurzel) == QLatin1String("HD")) {
         label = qktGetVolumeLabel(wurzel);
         if (label.isEmpty())
-            label = InputBox(QStringLiteral("Eingabedialogfenster"),
-                             QStringLiteral("Geben sie einen Namen für den Datenträger ein"), QString());
+            label = labelErfragen();
     } else {
+        // Removable media are named once per volume id in the program's ini.
         label = QKINI_Prog->INIReadString(kDatentraeger, kennung, QString());
         if (label.isEmpty()) {
-            label = InputBox(QStringLiteral("Eingabedialogfenster"),
-                             QStringLiteral("Geben sie einen Namen für den Datenträger ein"), QString());
+            label = labelErfragen();
             QKINI_Prog->INIWriteString(kDatentraeger, kennung, label);
         }
     }
@@ -237,8 +240,9 @@ void TMainForm::BilderDBFinDBFVerwaltungEintragen(const QString& FullPath, int N
                    TMsgDlgButtons{mbYes, mbNo}) == mrYes) {
         BilderDBFPfad = IncludeTrailingBackslash(ordner);
         BilderDBF = name;
-        GruppenListeDatei = BilderDBFPfad + DateiNameOhnePfad(BilderDBF, true) + QStringLiteral(".GPR");
-        QuellenListeDatei = BilderDBFPfad + DateiNameOhnePfad(BilderDBF, true) + QStringLiteral(".QUL");
+        const QString basis = BilderDBFPfad + DateiNameOhnePfad(BilderDBF, true);
+        GruppenListeDatei = basis + QStringLiteral(".GPR");
+        QuellenListeDatei = basis + QStringLiteral(".QUL");
     }
 }
 
@@ -264,9 +268,7 @@ void TMainForm::TableBilderDatenbankenBeforeDelete(TDataSet* DataSet)
         TableBilder->SetIndexName(QString());
         TableBilder->Close();
         TableBilder2->Close();
-        TableBilder3->Close();
         FtsBilder->Close();
-        FtsBilder3->Close();
     }
     TableBilder3->Close();
     FtsBilder3->Close();
@@ -275,7 +277,7 @@ void TMainForm::TableBilderDatenbankenBeforeDelete(TDataSet* DataSet)
     try {
         ok = DateiLoeschen(ordner, basis + QStringLiteral(".*"));
     } catch (const std::exception&) {
-        ok = false;
+        // reported below like a failed deletion
     }
     if (!ok)
         ShowMessage(QStringLiteral("Beim löschen von ") + ordner + basis + QStringLiteral(".*") +
