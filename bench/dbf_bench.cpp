@@ -356,6 +356,193 @@ void BM_DbfAppendWithAlbumTags(benchmark::State& state)
 }
 BENCHMARK(BM_DbfAppendWithAlbumTags)->Unit(benchmark::kMillisecond)->Iterations(1);
 
+// SQLite appending the same rows with 24 indexes (the album's 21 tag keys
+// and three more text columns), as many rows as BM_DbfAppendWithAlbumTags.
+const char* const kSqliteIndexed[] = {
+    "ShortName", "Markiert", "Label", "Type", "PlayList", "ShortDesc", "Owner", "Aufndatum",
+    "FileDate", "Bytes", "Breite", "Hoehe", "Serie", "Quelle", "Qualitaet", "Motiv",
+    "Privat", "Anywhere", "RESERVE1", "RESERVE2", "RESERVE3", "Pfad", "Datei", "LabelKennung",
+};
+
+// Makes `file` with the album's columns, `indexes` of the indexed columns
+// indexed first, and `n` rows.
+void SqliteAlbum(const std::string& file, int n, int indexes)
+{
+    fs::remove(file);
+    sqlite3* db = nullptr;
+    sqlite3_open(file.c_str(), &db);
+    std::string create = "CREATE TABLE album(";
+    std::string insert = "INSERT INTO album VALUES(";
+    for (int f = 0; f < kFieldCount; ++f) {
+        create += std::string(f ? "," : "") + kAlbum[f].name +
+                  (kAlbum[f].type == 'M' ? " BLOB" : kAlbum[f].type == 'N' ? " NUMERIC" : " TEXT");
+        insert += f ? ",?" : "?";
+    }
+    sqlite3_exec(db, (create + ")").c_str(), nullptr, nullptr, nullptr);
+    for (int i = 0; i < indexes; ++i) {
+        std::string sql = std::string("CREATE INDEX i_") + kSqliteIndexed[i] + " ON album(" +
+                          kSqliteIndexed[i] + ")";
+        sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+    }
+    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+    sqlite3_stmt* stmt = nullptr;
+    sqlite3_prepare_v2(db, (insert + ")").c_str(), -1, &stmt, nullptr);
+    for (int i = 1; i <= n; ++i) {
+        Row row = MakeRow(i);
+        std::string thumb = Thumbnail(i);
+        for (int f = 0; f < kFieldCount; ++f) {
+            if (kAlbum[f].type == 'M') {
+                if (std::strcmp(kAlbum[f].name, "Vorschau") == 0)
+                    sqlite3_bind_blob(stmt, f + 1, thumb.data(), int(thumb.size()), SQLITE_TRANSIENT);
+                else
+                    sqlite3_bind_null(stmt, f + 1);
+            } else {
+                sqlite3_bind_text(stmt, f + 1, row.text[f].c_str(), int(row.text[f].size()),
+                                  SQLITE_TRANSIENT);
+            }
+        }
+        sqlite3_step(stmt);
+        sqlite3_reset(stmt);
+    }
+    sqlite3_finalize(stmt);
+    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+}
+
+void BM_SqliteInsertWith24Indexes(benchmark::State& state)
+{
+    const int n = std::max(1, Records() / 10);
+    for (auto _ : state) SqliteAlbum((Folder() / "indexed.sqlite").string(), n, 24);
+    state.SetItemsProcessed(state.iterations() * n);
+}
+BENCHMARK(BM_SqliteInsertWith24Indexes)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// The 100 000-record album with tags on DATEI (character) and BYTES in an
+// index file of their own, open in area 1; natural order.
+void OpenTaggedAlbum()
+{
+    EnsureAlbum();
+    static bool built = false;
+    dbe_CloseAll();
+    dbe_Use(AlbumPath().c_str(), nullptr, DBE_SHARED, 2);
+    const std::string cdx = (Folder() / "LOOKUP.CDX").string();
+    if (!built) {
+        if (!dbe_IndexTag(cdx.c_str(), "DATEI", "Datei", 0, 0, nullptr) ||
+            !dbe_IndexTag(cdx.c_str(), "BYTES", "Bytes", 0, 0, nullptr))
+            std::abort();
+        built = true;
+    } else if (!dbe_IndexOpen(cdx.c_str())) {
+        std::abort();
+    }
+    dbe_SetOrder(0);
+}
+
+void BM_DbfSeekCharacterTag(benchmark::State& state)
+{
+    OpenTaggedAlbum();
+    dbe_SetOrder(dbe_TagArea("DATEI"));
+    const int n = int(dbe_RecCount());
+    std::mt19937 rng(7);
+    std::uniform_int_distribution<int> pick(1, n);
+    int found = 0;
+    for (auto _ : state) {
+        const std::string key = "Datei " + std::to_string(pick(rng));
+        found += dbe_Seek(key.c_str()) != 0 && dbe_RecNo() > 0;
+    }
+    if (found != int(state.iterations())) state.SkipWithError("a key was not found");
+    state.SetItemsProcessed(state.iterations());
+    dbe_CloseAll();
+}
+BENCHMARK(BM_DbfSeekCharacterTag)->Unit(benchmark::kMicrosecond);
+
+void BM_SqliteIndexedLookup(benchmark::State& state)
+{
+    const int n = Records();
+    const std::string file = (Folder() / "lookup.sqlite").string();
+    static bool filled = false;
+    if (!filled) {
+        SqliteAlbum(file, n, 0);
+        sqlite3* db = nullptr;
+        sqlite3_open(file.c_str(), &db);
+        sqlite3_exec(db, "CREATE INDEX i_datei ON album(Datei)", nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+        filled = true;
+    }
+    sqlite3* db = nullptr;
+    sqlite3_open(file.c_str(), &db);
+    sqlite3_stmt* stmt = nullptr;
+    sqlite3_prepare_v2(db, "SELECT rowid FROM album WHERE Datei = ?", -1, &stmt, nullptr);
+    std::mt19937 rng(7);
+    std::uniform_int_distribution<int> pick(1, n);
+    int found = 0;
+    for (auto _ : state) {
+        const std::string key = "Datei " + std::to_string(pick(rng));
+        sqlite3_bind_text(stmt, 1, key.c_str(), int(key.size()), SQLITE_TRANSIENT);
+        found += sqlite3_step(stmt) == SQLITE_ROW && sqlite3_column_int64(stmt, 0) > 0;
+        sqlite3_reset(stmt);
+    }
+    if (found != int(state.iterations())) state.SkipWithError("a key was not found");
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_SqliteIndexedLookup)->Unit(benchmark::kMicrosecond);
+
+// Every record of the character tag, first to last.
+void BM_DbfSkipWholeTag(benchmark::State& state)
+{
+    OpenTaggedAlbum();
+    dbe_SetOrder(dbe_TagArea("DATEI"));
+    std::uint32_t seen = 0;
+    for (auto _ : state) {
+        seen = 0;
+        for (dbe_GoTop(); !dbe_Eof(); dbe_Skip(1)) ++seen;
+    }
+    if (seen != dbe_RecCount()) state.SkipWithError("the walk missed records");
+    state.SetItemsProcessed(state.iterations() * seen);
+    dbe_CloseAll();
+}
+BENCHMARK(BM_DbfSkipWholeTag)->Unit(benchmark::kMillisecond);
+
+// A query over a logical field and the count of what it shows.
+void BM_DbfQueryLogicalAndCount(benchmark::State& state)
+{
+    OpenTaggedAlbum();
+    std::uint32_t count = 0;
+    for (auto _ : state) {
+        if (!dbe_Query("Zugriff")) state.SkipWithError(dbe_LastError());
+        count = dbe_QueryRecCount();
+        dbe_Query(nullptr);
+    }
+    benchmark::DoNotOptimize(count);
+    state.SetItemsProcessed(state.iterations() * dbe_RecCount());
+    state.counters["shown"] = count;
+    dbe_CloseAll();
+}
+BENCHMARK(BM_DbfQueryLogicalAndCount)->Unit(benchmark::kMillisecond);
+
+// The same count through SQLite (no index on the column: a scan, as the query).
+void BM_SqliteCountLogical(benchmark::State& state)
+{
+    const std::string file = (Folder() / "lookup.sqlite").string();
+    if (!fs::exists(file)) SqliteAlbum(file, Records(), 0);
+    sqlite3* db = nullptr;
+    sqlite3_open(file.c_str(), &db);
+    sqlite3_stmt* stmt = nullptr;
+    sqlite3_prepare_v2(db, "SELECT count(*) FROM album WHERE Zugriff = 'T'", -1, &stmt, nullptr);
+    std::int64_t count = 0;
+    for (auto _ : state) {
+        if (sqlite3_step(stmt) == SQLITE_ROW) count = sqlite3_column_int64(stmt, 0);
+        sqlite3_reset(stmt);
+    }
+    benchmark::DoNotOptimize(count);
+    state.counters["shown"] = double(count);
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    state.SetItemsProcessed(state.iterations() * Records());
+}
+BENCHMARK(BM_SqliteCountLogical)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 int main(int argc, char** argv)
