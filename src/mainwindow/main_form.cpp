@@ -168,6 +168,22 @@ bool TMainForm::TabelleOeffnen(TdkTable* table, TDbe* dbe, const QString& folder
                                     QString(), QString()) == 0;
 }
 
+void TMainForm::TabelleErzeugen(TdkTable* table, TDbe* dbe, const QString& datei, std::span<const TAlbumFeld> felder)
+{
+    TControlsDisabler aus(table);
+    if (!dbe->CreateNew(datei, 2, static_cast<int>(felder.size()))) {
+        MessageDlg(datei + QStringLiteral(" konnte nicht erzeugt werden, Sysop informieren  !"), mtWarning,
+                   TMsgDlgButtons{mbOK});
+        // The program ends as soon as control is back in its message loop.
+        Application->Terminate();
+        throw EAbort(QString());
+    }
+    for (const TAlbumFeld& f : felder)
+        dbe->CreateField(QString::fromLatin1(f.Name), f.Typ, f.Breite, f.Dezimal);
+    if (!dbe->CreateExec())
+        MessageDlg(datei + QStringLiteral(" konnte nicht erzeugt werden !"), mtWarning, TMsgDlgButtons{mbOK});
+}
+
 bool TMainForm::TabelleOeffnenOderFehler(TdkTable* table, TDbe* dbe, const QString& folder, const QString& name,
                                          bool exclusive, const QString& fehler)
 {

@@ -21,6 +21,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <vector>
 
 class TAppException;
@@ -171,6 +172,10 @@ private:
     // The open routine with the album's options (ttDXFOX, no password, not
     // read-only): true when the table opened; raises what the routine raised.
     bool TabelleOeffnen(TdkTable* table, TDbe* dbe, const QString& folder, const QString& name, bool exclusive);
+    // Creates the table file with the fields listed, the table's controls
+    // held still meanwhile. When the file cannot be begun the program ends
+    // (EAbort); a failure to write it out is only reported.
+    void TabelleErzeugen(TdkTable* table, TDbe* dbe, const QString& datei, std::span<const TAlbumFeld> felder);
     // TabelleOeffnen where an exception of the routine ends the command: the
     // cursor is reset, the exception log names the open album and `fehler`
     // is raised in its place.

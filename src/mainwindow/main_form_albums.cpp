@@ -23,7 +23,6 @@
 namespace {
 
 const QString kSektionBilder = QStringLiteral("Einstellungen Bilder");
-const QString kIndizierText = QStringLiteral("Bilderdatenbank (Fotoalbum) wird indiziert, bitte warten....");
 
 struct TFeldPruefung {
     const char* Name;
@@ -56,18 +55,7 @@ int TMainForm::ErzeugeBilderDatenbank(const QString& Path, const QString& FileNa
         ShowMessage(QStringLiteral("Verzeichnis(se) ") + Path + QStringLiteral(" konnte(n) nicht angelegt werden!"));
         return 0;
     }
-    TControlsDisabler aus(TableBilder);
-    if (!DbeBilder->CreateNew(Path + FileName, 2, kAlbumFeldAnzahl)) {
-        MessageDlg(Path + FileName + QStringLiteral(" konnte nicht erzeugt werden, Sysop informieren  !"), mtWarning,
-                   TMsgDlgButtons{mbOK});
-        // The program ends as soon as control is back in its message loop.
-        Application->Terminate();
-        throw EAbort(QString());
-    }
-    for (const TAlbumFeld& f : kAlbumFelder)
-        DbeBilder->CreateField(QString::fromLatin1(f.Name), f.Typ, f.Breite, f.Dezimal);
-    if (!DbeBilder->CreateExec())
-        MessageDlg(Path + FileName + QStringLiteral(" konnte nicht erzeugt werden !"), mtWarning, TMsgDlgButtons{mbOK});
+    TabelleErzeugen(TableBilder, DbeBilder, Path + FileName, kAlbumFelder);
     return 0;
 }
 

@@ -37,17 +37,7 @@ void FelderSchuetzen(TDataSet* table, bool schuetzen)
 
 int TMainForm::ErzeugeBilderDatenbankenVerwaltung(const QString& Path, const QString& FileName)
 {
-    TControlsDisabler aus(TableBilderDatenbanken);
-    if (!DbeBilderDatenbanken->CreateNew(Path + FileName, 2, kManagerFeldAnzahl)) {
-        MessageDlg(Path + FileName + QStringLiteral(" konnte nicht erzeugt werden, Sysop informieren  !"), mtWarning,
-                   TMsgDlgButtons{mbOK});
-        Application->Terminate();
-        throw EAbort(QString());
-    }
-    for (const TAlbumFeld& f : kManagerFelder)
-        DbeBilderDatenbanken->CreateField(QString::fromLatin1(f.Name), f.Typ, f.Breite, f.Dezimal);
-    if (!DbeBilderDatenbanken->CreateExec())
-        MessageDlg(Path + FileName + QStringLiteral(" konnte nicht erzeugt werden !"), mtWarning, TMsgDlgButtons{mbOK});
+    TabelleErzeugen(TableBilderDatenbanken, DbeBilderDatenbanken, Path + FileName, kManagerFelder);
     return 0;
 }
 
