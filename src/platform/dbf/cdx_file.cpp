@@ -499,6 +499,7 @@ void CdxTag::SplitNode(std::vector<PathStep>& path, std::size_t level)
     while (split + 1 < node.Count() && !CdxNodeFits(right, format_))
         right = take(++split);
     node.keys.resize(split * keyLength);
+    node.dataBytesFor = CdxNode::kUnknownSize;
     node.recnos.resize(split);
     if (!node.leaf)
         node.children.resize(split);
@@ -608,6 +609,7 @@ void CdxTag::MergeLeaves(std::vector<PathStep>& path, std::size_t level)
             return false;
         CdxNode& target = file_.Node(*this, rightPage);
         target.keys = std::move(merged.keys);
+        target.dataBytesFor = CdxNode::kUnknownSize;
         target.recnos = std::move(merged.recnos);
         file_.TouchNode(rightPage);
         std::vector<PathStep> leftPath(path.begin(), path.begin() + level + 1);
@@ -651,7 +653,27 @@ bool CdxTag::DoInsert(std::string_view key, std::uint32_t recno)
     }
     MarkChanged();
     CdxNode& leaf = file_.Node(*this, position.page);
-    leaf.keys.insert(position.index * format_.keyLength, stored);
+    {
+        // The leaf's key data bytes follow the insert: the new key's own and
+        // the change of the key after it (whose neighbour it becomes).
+        const int keyLength = format_.keyLength;
+        auto dataOf = [&](std::string_view previous, std::string_view key) {
+            int dup = 0, trail = 0;
+            CdxLeafCounts(previous, key, format_.padByte, dup, trail);
+            return std::size_t(keyLength - dup - trail);
+        };
+        const std::size_t i = position.index;
+        std::size_t bytes = CdxLeafDataBytes(leaf, format_);
+        const std::string_view previous = i > 0 ? leaf.Key(i - 1, keyLength) : std::string_view();
+        bytes += dataOf(previous, stored);
+        if (i < leaf.Count()) {
+            const std::string_view next = leaf.Key(i, keyLength);
+            bytes = bytes - dataOf(previous, next) + dataOf(stored, next);
+        }
+        leaf.keys.insert(i * keyLength, stored);
+        leaf.dataBytes = bytes;
+        leaf.dataBytesFor = leaf.keys.size();
+    }
     leaf.recnos.insert(leaf.recnos.begin() + position.index, recno);
     file_.TouchNode(position.page);
     if (countKnown_)
@@ -686,6 +708,7 @@ bool CdxTag::DoDelete(std::string_view key, std::uint32_t recno)
     MarkChanged();
     CdxNode& leaf = file_.Node(*this, position.page);
     leaf.keys.erase(position.index * format_.keyLength, format_.keyLength);
+    leaf.dataBytesFor = CdxNode::kUnknownSize;
     leaf.recnos.erase(leaf.recnos.begin() + position.index);
     file_.TouchNode(position.page);
     if (countKnown_)

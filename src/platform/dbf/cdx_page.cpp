@@ -52,9 +52,10 @@ int BitsFor(std::uint64_t value)
     throw CdxError("Indexseite " + std::to_string(offset) + " ist beschädigt: " + what);
 }
 
-// Key data bytes a leaf needs besides its entries.
 std::size_t LeafDataBytes(const CdxNode& node, const CdxPageFormat& format)
 {
+    if (node.dataBytesFor == node.keys.size())
+        return node.dataBytes;
     std::size_t total = 0;
     std::string_view previous;
     for (std::size_t i = 0; i < node.Count(); ++i) {
@@ -64,6 +65,8 @@ std::size_t LeafDataBytes(const CdxNode& node, const CdxPageFormat& format)
         total += format.keyLength - dup - trail;
         previous = key;
     }
+    node.dataBytes = total;
+    node.dataBytesFor = node.keys.size();
     return total;
 }
 
@@ -111,6 +114,11 @@ void CdxLeafCounts(std::string_view previous, std::string_view key, std::uint8_t
     }
     while (duplicates < limit && previous[duplicates] == key[duplicates])
         ++duplicates;
+}
+
+std::size_t CdxLeafDataBytes(const CdxNode& node, const CdxPageFormat& format)
+{
+    return LeafDataBytes(node, format);
 }
 
 std::size_t CdxNodeBytes(const CdxNode& node, const CdxPageFormat& format)

@@ -43,6 +43,12 @@ struct CdxNode {
     std::string keys;                      // Count() keys of keyLength bytes
     std::vector<std::uint32_t> recnos;
     std::vector<std::uint32_t> children;  // interior pages only
+    // Key data bytes of a leaf as last worked out, valid while `keys` has
+    // the size it had then; code that changes a leaf's keys other than by
+    // CdxTag's insert sets dataBytesFor to kUnknownSize.
+    static constexpr std::size_t kUnknownSize = std::size_t(-1);
+    mutable std::size_t dataBytes = 0;
+    mutable std::size_t dataBytesFor = kUnknownSize;
 
     std::size_t Count() const { return recnos.size(); }
     std::string_view Key(std::size_t i, int keyLength) const
@@ -56,6 +62,8 @@ CdxNode CdxDecodePage(const std::uint8_t* page, const CdxPageFormat& format, std
 // Encodes `node` into 512 bytes; false when it does not fit.
 bool CdxEncodePage(const CdxNode& node, const CdxPageFormat& format, std::uint8_t* page);
 bool CdxNodeFits(const CdxNode& node, const CdxPageFormat& format);
+// Key data bytes a leaf needs besides its entries (kept in the node).
+std::size_t CdxLeafDataBytes(const CdxNode& node, const CdxPageFormat& format);
 // Bytes the encoded page uses.
 std::size_t CdxNodeBytes(const CdxNode& node, const CdxPageFormat& format);
 
