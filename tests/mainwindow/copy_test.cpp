@@ -15,6 +15,18 @@ std::string Vorschau(int n)
     return bytes;
 }
 
+// The memo of the current record with the length the engine gives for it.
+std::string Memo(const char* feld)
+{
+    const long laenge = dbe_GetBlobLength(feld);
+    char* memo = dbe_GetMemo(feld, 0);
+    if (!memo)
+        return "<kein Memo>";
+    std::string bytes(memo, static_cast<size_t>(std::max(laenge, 0L)));
+    dbe_MemDealloc(memo);
+    return bytes;
+}
+
 class CopyTest : public MainFormTest {
 protected:
     void QuelleOeffnen()
@@ -70,13 +82,8 @@ TEST_F(CopyTest, ShownEntriesReachTheTargetWithTheirMemosAndFullTextEntries)
         const int n = std::stoi(std::string(dbe_GetTrimString("SHORTDESC")).substr(7));
         EXPECT_NE(n, 5);
         EXPECT_EQ(dbe_Deleted(), 0);
-        for (const auto& [feld, erwartet] : {std::pair{"NOTIZ", Notiz(n)}, std::pair{"VORSCHAU", Vorschau(n)}}) {
-            ASSERT_EQ(dbe_GetBlobLength(feld), static_cast<long>(erwartet.size())) << feld << " " << n;
-            char* memo = dbe_GetMemo(feld, 0);
-            ASSERT_NE(memo, nullptr);
-            EXPECT_EQ(std::string(memo, erwartet.size()), erwartet) << feld << " " << n;
-            dbe_MemDealloc(memo);
-        }
+        EXPECT_EQ(Memo("NOTIZ"), Notiz(n)) << n;
+        EXPECT_EQ(Memo("VORSCHAU"), Vorschau(n)) << n;
     }
     dbe_Close();
 
@@ -121,11 +128,7 @@ TEST_F(CopyTest, CopyIntoAnAlbumWithDeletedEntriesKeepsThumbnailsAndEntryNumbers
     for (uint32_t r = 2; r <= 21; ++r) {
         dbe_Go(r);
         const int n = std::stoi(std::string(dbe_GetTrimString("SHORTDESC")).substr(7));
-        const std::string erwartet = Vorschau(n);
-        ASSERT_EQ(dbe_GetBlobLength("VORSCHAU"), static_cast<long>(erwartet.size())) << r;
-        char* memo = dbe_GetMemo("VORSCHAU", 0);
-        EXPECT_EQ(std::string(memo, erwartet.size()), erwartet) << r;
-        dbe_MemDealloc(memo);
+        EXPECT_EQ(Memo("VORSCHAU"), Vorschau(n)) << r;
     }
     dbe_Close();
     TFts fts(nullptr);
