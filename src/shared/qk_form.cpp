@@ -13,7 +13,7 @@ QString QKLineBreaks(const QString& text)
 
 QImage QKFormPattern(TFStyle style)
 {
-    enum Kind { Bricks, Lines, Weave_ };
+    enum Kind { Bricks, Lines, Basket };
     Kind kind;
     QRgb fg, bg;
     switch (style) {
@@ -21,10 +21,10 @@ QImage QKFormPattern(TFStyle style)
     case BGray: kind = Bricks; fg = qRgb(128, 128, 128); bg = qRgb(192, 192, 192); break;
     case LCyan: kind = Lines; fg = qRgb(0, 128, 128); bg = qRgb(0, 255, 255); break;
     case LGray: kind = Lines; fg = qRgb(128, 128, 128); bg = qRgb(192, 192, 192); break;
-    case WDGray: kind = Weave_; fg = qRgb(64, 64, 64); bg = qRgb(128, 128, 128); break;
-    case Weave: kind = Weave_; fg = qRgb(0, 0, 128); bg = qRgb(255, 255, 255); break;
-    case WGray: kind = Weave_; fg = qRgb(128, 128, 128); bg = qRgb(192, 192, 192); break;
-    case WLGray: kind = Weave_; fg = qRgb(192, 192, 192); bg = qRgb(255, 255, 255); break;
+    case WDGray: kind = Basket; fg = qRgb(64, 64, 64); bg = qRgb(128, 128, 128); break;
+    case Weave: kind = Basket; fg = qRgb(0, 0, 128); bg = qRgb(255, 255, 255); break;
+    case WGray: kind = Basket; fg = qRgb(128, 128, 128); bg = qRgb(192, 192, 192); break;
+    case WLGray: kind = Basket; fg = qRgb(192, 192, 192); bg = qRgb(255, 255, 255); break;
     default: return {};
     }
     QImage img(8, 8, QImage::Format_RGB32);
@@ -38,7 +38,7 @@ QImage QKFormPattern(TFStyle style)
             case Lines:  // diagonal lines
                 on = (x + y) % 4 == 0;
                 break;
-            case Weave_:  // basket weave: threads change direction every 4 pixels
+            case Basket:  // basket weave: threads change direction every 4 pixels
                 on = ((x / 4 + y / 4) % 2 == 0) ? y % 2 == 0 : x % 2 == 0;
                 break;
             }

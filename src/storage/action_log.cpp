@@ -34,18 +34,18 @@ QString HeutigesDatumFuerEngine()
 
 // A text for a character field of `width` bytes. A character that
 // Windows-1252 cannot hold is written as "<U+XXXX>", so a log entry about a
-// picture whose name has such characters still says which one it was;
-// pieces that no longer fit are left off whole.
+// picture whose name has such characters still says which one it was; a
+// character (or its "<U+XXXX>") that no longer fits is left off whole.
 QByteArray LogText(const QString& text, int width)
 {
     QByteArray bytes;
     for (const QChar c : text) {
         const std::optional<unsigned char> b = Win1252EncodeChar(c.unicode());
-        const QByteArray piece = b ? QByteArray(1, static_cast<char>(*b))
-                                   : QStringLiteral("<U+%1>").arg(c.unicode(), 4, 16, QChar(u'0')).toUpper().toLatin1();
-        if (bytes.size() + piece.size() > width)
+        const QByteArray encoded = b ? QByteArray(1, static_cast<char>(*b))
+                                     : QStringLiteral("<U+%1>").arg(c.unicode(), 4, 16, QChar(u'0')).toUpper().toLatin1();
+        if (bytes.size() + encoded.size() > width)
             break;
-        bytes += piece;
+        bytes += encoded;
     }
     return bytes;
 }
