@@ -141,10 +141,12 @@ void TStatus4Frm::EngineGauge(uint32_t done, uint32_t total)
         return;
     }
     int p = int(std::min<uint64_t>(100, uint64_t(done) * 100 / total));
-    if (p < lastPercent_)
-        lastPercent_ = 0;  // a new step that did not report its start
     if (p == 0 || p == lastPercent_)
         return;
-    lastPercent_ = p;
+    // 100 ends a step (the engine reaches it once per operation), so the
+    // next report begins the next step whatever its first percentage; a
+    // percentage below the last one also begins one (a step that ended
+    // without 100).
+    lastPercent_ = p == 100 ? 0 : p;
     Fortschritt(p);
 }

@@ -42,8 +42,9 @@ public:
     // Delivers one percentage (1 .. 100) as the engine's key message would.
     void Fortschritt(int Prozent);
     // The engine's gauge hook, for dbe_SetGaugeHook(&TStatus4Frm::GaugeHook,
-    // form): done of total within one step, a new step starting at 0. Each
-    // new whole percentage goes to Fortschritt, 100 once per step.
+    // form): done of total within one step. Each engine operation is one
+    // step: it ends with 100, and the next report (0 or any percentage)
+    // begins the next. Each new whole percentage goes to Fortschritt.
     static void GaugeHook(void* context, uint32_t done, uint32_t total);
     void EngineGauge(uint32_t done, uint32_t total);
 

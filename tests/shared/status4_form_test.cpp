@@ -116,14 +116,56 @@ TEST_F(Status4Fixture, EngineHookGivesEachPercentOnceAndOneHundredPerStep)
             seen.push_back(form->QKGauge1->Progress());
         }
         TStatus4Frm::GaugeHook(form.get(), 1000, 1000);
-        TStatus4Frm::GaugeHook(form.get(), 1000, 1000);  // repeated end: no second 100
         EXPECT_EQ(form->QKGauge1->Progress(), 100);
     }
     EXPECT_EQ(StatusGesamt, 300);
     EXPECT_EQ(form->QKGauge2->Progress(), 100);
     EXPECT_TRUE(std::is_sorted(seen.begin(), seen.begin() + 142));
+    EXPECT_EQ(seen.size(), 3u * 142u);
     // A byte count near the 32-bit limit still gives a sound percentage.
     TStatus4Frm::GaugeHook(form.get(), 0, 4000000000u);
     TStatus4Frm::GaugeHook(form.get(), 2000000000u, 4000000000u);
     EXPECT_EQ(form->QKGauge1->Progress(), 50);
+}
+
+TEST_F(Status4Fixture, EachEngineOperationIsOneStepHoweverItsFirstReportLooks)
+{
+    // Operations over few records: one reports only its end, one starts
+    // above 0, one starts at 0 and jumps; the caller may mark a start too.
+    struct Case {
+        const char* name;
+        std::vector<std::vector<uint32_t>> operations;  // reports of done of 100
+    };
+    const std::vector<Case> cases = {
+        {"only ends", {{100}, {100}, {100}}},
+        {"start above 0", {{50, 100}, {30, 100}, {100}}},
+        {"same first percentage", {{40, 100}, {40, 100}, {40, 100}}},
+        {"with start marks", {{0, 100}, {0, 100}, {0, 60, 100}}},
+        {"end below the start of the next", {{0, 20, 100}, {70, 100}, {100}}},
+    };
+    for (const Case& c : cases) {
+        Show(3);
+        for (const auto& op : c.operations) {
+            for (uint32_t done : op)
+                TStatus4Frm::GaugeHook(form.get(), done, 100);
+            EXPECT_EQ(form->QKGauge1->Progress(), 100) << c.name;
+        }
+        EXPECT_EQ(StatusGesamt, 300) << c.name;
+        EXPECT_EQ(form->QKGauge2->Progress(), 100) << c.name;
+        form.reset();
+    }
+}
+
+TEST_F(Status4Fixture, CallerMarkingEachTagStartStillCountsOneStepPerTag)
+{
+    // The album code marks each tag's start with (0, 1) before the engine
+    // reports the tag's own 0 .. 100.
+    Show(2);
+    for (int tag = 0; tag < 2; ++tag) {
+        TStatus4Frm::GaugeHook(form.get(), 0, 1);
+        TStatus4Frm::GaugeHook(form.get(), 0, 100);
+        TStatus4Frm::GaugeHook(form.get(), 100, 100);
+    }
+    EXPECT_EQ(StatusGesamt, 200);
+    EXPECT_EQ(form->QKGauge2->Progress(), 100);
 }

@@ -173,14 +173,7 @@ private:
 class TMemoStrings : public TItemStrings {
 public:
     explicit TMemoStrings(TMemo* memo) : memo_(memo) {}
-    int Count() const override
-    {
-        QString t = memo_->Editor()->toPlainText();
-        if (t.isEmpty())
-            return 0;
-        int n = int(t.count('\n')) + 1;
-        return t.endsWith('\n') ? n - 1 : n;
-    }
+    int Count() const override { return int(Lines().size()); }
     QString Get(int i) const override { return Lines().value(i); }
     void Put(int i, const QString& s) override
     {
@@ -219,7 +212,15 @@ private:
             l.pop_back();
         return l;
     }
-    void SetLines(const QStringList& l) { memo_->Editor()->setPlainText(l.join('\n')); }
+    // Lines are joined by line breaks; a text that ends in a line break has
+    // one more, so an empty last line is kept ("a\n\n" reads as "a" and "").
+    void SetLines(const QStringList& l)
+    {
+        QString t = l.join('\n');
+        if (!l.isEmpty() && l.back().isEmpty())
+            t += '\n';
+        memo_->Editor()->setPlainText(t);
+    }
     TMemo* memo_;
 };
 

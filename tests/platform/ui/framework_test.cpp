@@ -531,6 +531,42 @@ TEST(Controls, ListsChecksPagesAndStatusBar)
     EXPECT_TRUE(bit->Cancel);
 }
 
+TEST(Controls, MemoLinesRoundTripWithEmptyLines)
+{
+    TForm form(nullptr);
+    auto* memo = new TMemo(&form);
+    memo->SetParent(&form);
+    const QList<QStringList> cases = {
+        {}, {""}, {"", ""}, {"a", ""}, {"a", "", ""}, {"", "b"}, {"a", "", "b"}, {"a", "b"},
+    };
+    for (const QStringList& lines : cases) {
+        memo->Lines()->Clear();
+        for (const QString& l : lines)
+            memo->Lines()->Add(l);
+        EXPECT_EQ(memo->Lines()->Count(), lines.size()) << lines.join('|').toStdString();
+        EXPECT_EQ(memo->Lines()->ToStringList(), lines) << lines.join('|').toStdString();
+        // Through the lines' text and back.
+        const QString text = memo->Lines()->Text();
+        memo->Lines()->SetText(text);
+        EXPECT_EQ(memo->Lines()->ToStringList(), lines) << lines.join('|').toStdString();
+    }
+    // An empty last line can be changed, deleted and inserted before.
+    memo->Lines()->Clear();
+    memo->Lines()->Add("a");
+    memo->Lines()->Add("");
+    memo->Lines()->Put(1, "b");
+    EXPECT_EQ(memo->Lines()->ToStringList(), QStringList({"a", "b"}));
+    memo->Lines()->Put(1, "");
+    memo->Lines()->Insert(1, "");
+    EXPECT_EQ(memo->Lines()->ToStringList(), QStringList({"a", "", ""}));
+    memo->Lines()->Delete(2);
+    EXPECT_EQ(memo->Lines()->ToStringList(), QStringList({"a", ""}));
+    // Text the user typed with a final line break keeps the framework's
+    // reading: the break ends the last line.
+    memo->SetText("x\r\ny\r\n");
+    EXPECT_EQ(memo->Lines()->ToStringList(), QStringList({"x", "y"}));
+}
+
 TEST(Controls, OwnerDrawnListInColumns)
 {
     TForm form(nullptr);
