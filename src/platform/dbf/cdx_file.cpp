@@ -707,8 +707,28 @@ bool CdxTag::DoDelete(std::string_view key, std::uint32_t recno)
     }
     MarkChanged();
     CdxNode& leaf = file_.Node(*this, position.page);
-    leaf.keys.erase(position.index * format_.keyLength, format_.keyLength);
-    leaf.dataBytesFor = CdxNode::kUnknownSize;
+    {
+        // As in the insert: the removed key's bytes go, the next key is then
+        // compared with the one before the removed key.
+        const int keyLength = format_.keyLength;
+        auto dataOf = [&](std::string_view previous, std::string_view key) {
+            int dup = 0, trail = 0;
+            CdxLeafCounts(previous, key, format_.padByte, dup, trail);
+            return std::size_t(keyLength - dup - trail);
+        };
+        const std::size_t i = position.index;
+        std::size_t bytes = CdxLeafDataBytes(leaf, format_);
+        const std::string_view previous = i > 0 ? leaf.Key(i - 1, keyLength) : std::string_view();
+        const std::string_view removed = leaf.Key(i, keyLength);
+        bytes -= dataOf(previous, removed);
+        if (i + 1 < leaf.Count()) {
+            const std::string_view next = leaf.Key(i + 1, keyLength);
+            bytes = bytes - dataOf(removed, next) + dataOf(previous, next);
+        }
+        leaf.keys.erase(i * keyLength, keyLength);
+        leaf.dataBytes = bytes;
+        leaf.dataBytesFor = leaf.keys.size();
+    }
     leaf.recnos.erase(leaf.recnos.begin() + position.index);
     file_.TouchNode(position.page);
     if (countKnown_)
