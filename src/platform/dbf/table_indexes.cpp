@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <utility>
 #include <sys/stat.h>
 
@@ -427,19 +428,50 @@ void TableIndexes::MarkBroken(IndexFile& file, const std::string& why)
     }
 }
 
+namespace {
+
+// True when the two record images agree in every byte `e` reads (the
+// deletion flag included): its value cannot differ between them.
+bool SameInputs(const dbfexpr::Expression* e, const char* a, const char* b)
+{
+    if (!e) return true;
+    if (a[0] != b[0]) return false;
+    for (const dbfexpr::ExprField& f : e->FieldsUsed())
+        if (std::memcmp(a + f.offset, b + f.offset, f.width) != 0) return false;
+    return true;
+}
+
+}  // namespace
+
 void TableIndexes::RecordWritten(std::uint32_t recno, const char* oldImage, const char* newImage)
 {
     std::string oldKey, newKey;
+    dbfexpr::ExprContext context = Context(recno);
+    const auto size = table_.recordLength();
+    const auto* oldRec = reinterpret_cast<const std::uint8_t*>(oldImage);
+    const auto* newRec = reinterpret_cast<const std::uint8_t*>(newImage);
+    auto passes = [&](IndexTag& t, const std::uint8_t* rec) {
+        bool result = false;
+        return !t.condition || (t.condition->EvaluateLogical(rec, size, context, result) && result);
+    };
+    auto makeKey = [&](IndexTag& t, const std::uint8_t* rec, std::string& key) {
+        if (!t.key->MakeKey(rec, size, context, key)) key.clear();
+    };
     for (auto& f : files_) {
         if (!f->cdx) continue;
         try {
             for (auto& t : f->tags) {
                 // A tag waiting for its rebuild is made from the table then.
                 if (t->tag->NeedsRebuild()) continue;
-                bool oldIn = oldImage && Passes(*t, oldImage);
-                bool newIn = Passes(*t, newImage);
-                if (oldIn) MakeKey(*t, oldImage, oldKey);
-                if (newIn) MakeKey(*t, newImage, newKey);
+                // Most writes leave most tags' fields alone (a memo stored,
+                // one field edited): nothing to do for those.
+                if (oldImage && SameInputs(t->key.get(), oldImage, newImage) &&
+                    SameInputs(t->condition.get(), oldImage, newImage))
+                    continue;
+                bool oldIn = oldImage && passes(*t, oldRec);
+                bool newIn = passes(*t, newRec);
+                if (oldIn) makeKey(*t, oldRec, oldKey);
+                if (newIn) makeKey(*t, newRec, newKey);
                 if (oldIn && newIn && oldKey == newKey) continue;
                 if (oldIn) t->tag->Delete(oldKey, recno);
                 if (newIn) t->tag->Insert(newKey, recno);
