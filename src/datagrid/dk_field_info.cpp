@@ -1,12 +1,12 @@
 #include "datagrid/dk_field_info.h"
 
+#include "datagrid/dk_messages.h"
 #include "datagrid/dk_strings.h"
 #include "datagrid/dk_table.h"
 #include "datagrid/picture_validator.h"
 #include "platform/core/string_list.h"
 #include "platform/ui/control.h"
 #include "platform/ui/forms.h"
-#include "datagrid/dk_messages.h"
 #include "platform/ui/std_ctrls.h"
 #include "storage/database_bridge.h"
 

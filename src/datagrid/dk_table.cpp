@@ -2,10 +2,10 @@
 
 #include "datagrid/dk_field_info.h"
 #include "datagrid/dk_lookup.h"
+#include "datagrid/dk_messages.h"
 #include "datagrid/incremental_find.h"
 #include "platform/core/sys_utils.h"
 #include "platform/ui/forms.h"
-#include "datagrid/dk_messages.h"
 #include "storage/database_bridge.h"
 
 #include <QTimer>

@@ -1,9 +1,9 @@
 #include "datagrid/incremental_find.h"
 
+#include "datagrid/dk_messages.h"
 #include "datagrid/dk_strings.h"
 #include "datagrid/dk_table.h"
 #include "platform/ui/forms.h"
-#include "datagrid/dk_messages.h"
 
 namespace {
 

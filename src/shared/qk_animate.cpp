@@ -2,6 +2,13 @@
 
 #include <algorithm>
 
+namespace {
+
+// A frame number outside the picture's frames shows the first one.
+int FrameOrFirst(int n, int frameCount) { return n < 0 || n >= frameCount ? 0 : n; }
+
+}  // namespace
+
 TQKAnimate::TQKAnimate(TComponent* AOwner) : TGraphicControl(AOwner), timer_(new TTimer(this))
 {
     SetBounds(Left(), Top(), 75, 50);
@@ -12,7 +19,7 @@ TQKAnimate::TQKAnimate(TComponent* AOwner) : TGraphicControl(AOwner), timer_(new
 
 void TQKAnimate::SetAktPic(int v)
 {
-    aktPic_ = (v < 0 || v >= FrameCount()) ? 0 : v;
+    aktPic_ = FrameOrFirst(v, FrameCount());
     Invalidate();
 }
 
@@ -101,8 +108,7 @@ void TQKAnimate::Paint()
     if (OnRequestPic) {
         OnRequestPic(this, n);
         // The handler chooses the frame shown; the animation goes on from it.
-        aktPic_ = (n < 0 || n >= FrameCount()) ? 0 : n;
-        n = aktPic_;
+        n = aktPic_ = FrameOrFirst(n, FrameCount());
     }
     const int fw = picture_.Width() / cols_, fh = picture_.Height() / rows_;
     const int row = n / cols_, col = n - row * cols_;
