@@ -1,5 +1,7 @@
 #include "shared/qk_scroll_text.h"
 
+#include "shared/qk_form.h"
+
 #include <QFontMetrics>
 
 #include <algorithm>
@@ -17,8 +19,7 @@ TQKScrollText::TQKScrollText(TComponent* AOwner) : TGraphicControl(AOwner), time
 
 QString TQKScrollText::VerticalText() const
 {
-    QString t = Caption();
-    return t.replace(QLatin1String("^M"), QLatin1String("\n"));
+    return QKLineBreaks(Caption());
 }
 
 void TQKScrollText::SetCaption(const QString& v)
