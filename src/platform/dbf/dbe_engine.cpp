@@ -1035,7 +1035,20 @@ int dbe_SetOrder(int order)
     WorkArea* a = Need();
     if (!a) return 0;
     int previous = a->orderNumber();
-    if (!a->SetOrderNumber(order)) Fail("Ordnung " + std::to_string(order) + " gibt es nicht");
+    if (!a->SetOrderNumber(order)) {
+        Fail("Ordnung " + std::to_string(order) + " gibt es nicht");
+    } else if (order > 0) {
+        // A tag left half-written that this area cannot rebuild (read-only)
+        // is reported, so the caller can have it rebuilt.
+        TagOrder* tagOrder = a->tagOrder();
+        if (tagOrder && !tagOrder->Tag()) {
+            std::string reason = "Index " + std::string(dbe_TagName(order)) + " ist nicht benutzbar";
+            for (auto& t : tagOrder->file()->tags)
+                if (t->tag && t->tag->NeedsRebuild() && UpperAscii(t->spec.name) == dbe_TagName(order))
+                    reason += ": " + t->tag->RebuildReason();
+            Fail(reason + "; er muss neu aufgebaut werden");
+        }
+    }
     return previous;
 }
 

@@ -182,6 +182,9 @@ bool TableIndexes::Load(IndexFile& file, std::string& error)
     // another sort-weight table waits: the program may hand the engine that
     // table right after opening (then the tag is usable as it is); else it is
     // rebuilt when first used.
+    // A read-only opener cannot rebuild: its tags wait, reported unusable
+    // when used, until a writer opens the table.
+    if (!table_.writable()) return true;
     const std::uint32_t checksum = CurrentCollation().Checksum();
     std::vector<std::string> rebuild;
     for (auto& tag : file.tags) {
@@ -258,7 +261,12 @@ void TableIndexes::OpenProduction(std::string& note)
         return;
     }
     // The tag definitions cannot be read: set the file aside so the table
-    // opens; whoever needs the tags builds them again.
+    // opens; whoever needs the tags builds them again. A read-only opener
+    // leaves the file where it is and opens the table without it.
+    if (!table_.writable()) {
+        note += (note.empty() ? "" : "; ") + error + "; die Tabelle ist ohne Index geöffnet";
+        return;
+    }
     std::string aside = path + ".bad";
     std::rename(path.c_str(), aside.c_str());
     note += (note.empty() ? "" : "; ") + error + "; die Indexdatei wurde nach " + aside +
