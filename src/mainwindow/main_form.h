@@ -196,6 +196,10 @@ private:
     // open failed.
     bool IndexNeuAufbauen(TdkTable* table, TDbe* dbe, const QString& folder, const QString& name,
                           const TAlbumTag* tags, int count);
+    // The album's pick-list files (.GPR, .QUL) beside BilderDBF.
+    void ListenDateienSetzen();
+    // Saves the album grid's column layout when it was changed.
+    void GridLayoutSichern();
     void PicklistenUebernehmen(bool nurWennKeinCD);
     void PicklistenNeuLesen();
     int AlbumPruefen(const QString& folder, const QString& name, bool meldeSchreibschutz);

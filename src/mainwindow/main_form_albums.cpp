@@ -133,6 +133,26 @@ int TMainForm::BilderDBFChecken2(const QString& Folder, const QString& FileName)
 // Pick lists
 // ---------------------------------------------------------------------------
 
+void TMainForm::ListenDateienSetzen()
+{
+    const QString basis = BilderDBFPfad + DateiNameOhnePfad(BilderDBF, true);
+    GruppenListeDatei = basis + QStringLiteral(".GPR");
+    QuellenListeDatei = basis + QStringLiteral(".QUL");
+}
+
+void TMainForm::GridLayoutSichern()
+{
+    if (!GridLayoutMerker)
+        return;
+    try {
+        GridSettingsSpeichern(QKINI_Prog, QStringLiteral("BilderFieldPosition"), QStringLiteral("BilderFieldWidth"),
+                              TableBilder);
+    } catch (const std::exception&) {
+        ShowMessage(QStringLiteral("Fehler beim Speichern der BilderGridsettings!"));
+    }
+    GridLayoutMerker = false;
+}
+
 void TMainForm::PicklistenNeuLesen()
 {
     optionen_->ReadPlayListFromMemo(GruppenListeDatei);
@@ -141,8 +161,7 @@ void TMainForm::PicklistenNeuLesen()
 
 void TMainForm::PicklistenUebernehmen(bool nurWennKeinCD)
 {
-    GruppenListeDatei = BilderDBFPfad + DateiNameOhnePfad(BilderDBF, true) + QStringLiteral(".GPR");
-    QuellenListeDatei = BilderDBFPfad + DateiNameOhnePfad(BilderDBF, true) + QStringLiteral(".QUL");
+    ListenDateienSetzen();
     const bool beschreibbar =
         !nurWennKeinCD || LaufwerksTyp(BilderDBFPfad.left(1) + QStringLiteral(":\\")) != QLatin1String("CDROM");
     struct {
@@ -170,17 +189,8 @@ int TMainForm::BilderDBFOeffnen() { return BilderDBFOeffnenLauf(true, true); }
 
 int TMainForm::BilderDBFOeffnenLauf(bool wiederholen, bool picklistenFragen)
 {
-    if (GridLayoutMerker) {
-        try {
-            GridSettingsSpeichern(QKINI_Prog, QStringLiteral("BilderFieldPosition"), QStringLiteral("BilderFieldWidth"),
-                                  TableBilder);
-        } catch (const std::exception&) {
-            ShowMessage(QStringLiteral("Fehler beim Speichern der BilderGridsettings!"));
-        }
-        GridLayoutMerker = false;
-    }
-    GruppenListeDatei = BilderDBFPfad + DateiNameOhnePfad(BilderDBF, true) + QStringLiteral(".GPR");
-    QuellenListeDatei = BilderDBFPfad + DateiNameOhnePfad(BilderDBF, true) + QStringLiteral(".QUL");
+    GridLayoutSichern();
+    ListenDateienSetzen();
 
     bool neuErzeugt = false;
     if (!FileExists(BilderDBFPfad + BilderDBF)) {
@@ -399,15 +409,7 @@ int TMainForm::BilderDBFOffen()
 
 void TMainForm::AndereBilderdatenbankoeffnen1Click(TObject* Sender)
 {
-    if (GridLayoutMerker) {
-        try {
-            GridSettingsSpeichern(QKINI_Prog, QStringLiteral("BilderFieldPosition"), QStringLiteral("BilderFieldWidth"),
-                                  TableBilder);
-        } catch (const std::exception&) {
-            ShowMessage(QStringLiteral("Fehler beim Speichern der BilderGridsettings!"));
-        }
-        GridLayoutMerker = false;
-    }
+    GridLayoutSichern();
     Protokoll(QStringLiteral("Info"), QStringLiteral("AndereBilderdatenbankoeffnen1Click(), Funktion aufgerufen!"));
     if (BilderDBFsOeffnen() == 0)
         return;

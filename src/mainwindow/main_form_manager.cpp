@@ -230,9 +230,7 @@ void TMainForm::BilderDBFinDBFVerwaltungEintragen(const QString& FullPath, int N
                    TMsgDlgButtons{mbYes, mbNo}) == mrYes) {
         BilderDBFPfad = IncludeTrailingBackslash(ordner);
         BilderDBF = name;
-        const QString basis = BilderDBFPfad + DateiNameOhnePfad(BilderDBF, true);
-        GruppenListeDatei = basis + QStringLiteral(".GPR");
-        QuellenListeDatei = basis + QStringLiteral(".QUL");
+        ListenDateienSetzen();
     }
 }
 
