@@ -95,6 +95,16 @@ void TBitBtn::SetKind(TBitBtnKind v)
     UpdateIcon();
 }
 
+void TBitBtn::Click()
+{
+    if (kind_ == bkHelp)
+        if (int context = EffectiveHelpContext(this)) {
+            Application->HelpContext(context);
+            return;
+        }
+    TButton::Click();
+}
+
 void TBitBtn::SetGlyph(const TBitmap* b)
 {
     glyph_.Assign(b);

@@ -19,6 +19,9 @@ public:
     TButtonLayout Layout = blGlyphLeft;
     int Spacing = 4;
     int Margin = -1;
+    // A help button asks for the help context of itself or its nearest
+    // parent with one (OnClick when none has one).
+    void Click() override;
 
 private:
     void UpdateIcon();

@@ -169,7 +169,45 @@ TControl::TControl(TComponent* AOwner) : TComponent(AOwner)
             parentFont_ = false;
         FontChanged();
     };
+    constraints_.OnChange = [this](TObject*) {
+        // Placing again brings the size within the new limits and hands them
+        // to the window.
+        int w = constraints_.ConstrainWidth(width_), h = constraints_.ConstrainHeight(height_);
+        if (w != width_ || h != height_)
+            SetBounds(left_, top_, w, h);
+        else
+            ApplyBounds();
+    };
     SetHandle(new TPaintHost(this));
+}
+
+void TSizeConstraints::Assign(const TPersistent* Source)
+{
+    if (auto* c = dynamic_cast<const TSizeConstraints*>(Source)) {
+        minWidth_ = c->minWidth_, minHeight_ = c->minHeight_;
+        maxWidth_ = c->maxWidth_, maxHeight_ = c->maxHeight_;
+        if (OnChange)
+            OnChange(this);
+    }
+}
+
+void TSizeConstraints::Set(int& field, int v)
+{
+    v = std::max(0, v);
+    if (field == v)
+        return;
+    field = v;
+    if (OnChange)
+        OnChange(this);
+}
+
+int TSizeConstraints::Constrain(int v, int min, int max)
+{
+    if (max > 0)
+        v = std::min(v, max);
+    if (min > 0)
+        v = std::max(v, min);
+    return v;
 }
 
 namespace {
@@ -414,8 +452,8 @@ void TControl::SetParent(TWinControl* AParent)
 
 void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
 {
-    AWidth = std::max(0, AWidth);
-    AHeight = std::max(0, AHeight);
+    AWidth = std::max(0, constraints_.ConstrainWidth(AWidth));
+    AHeight = std::max(0, constraints_.ConstrainHeight(AHeight));
     bool sized = AWidth != width_ || AHeight != height_;
     bool moved = ALeft != left_ || ATop != top_;
     if (!sized && !moved)

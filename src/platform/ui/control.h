@@ -23,6 +23,31 @@ class TCustomForm;
 class TPopupMenu;
 class TControlBridge;
 
+// The size limits of a control in pixels, a form's counting its frame as
+// its Width and Height do; 0 = no limit. Placing the control keeps its size
+// within them, and a form's window keeps them while the user sizes it.
+class TSizeConstraints : public TPersistent {
+public:
+    int MinWidth() const { return minWidth_; }
+    int MinHeight() const { return minHeight_; }
+    int MaxWidth() const { return maxWidth_; }
+    int MaxHeight() const { return maxHeight_; }
+    void SetMinWidth(int v) { Set(minWidth_, v); }
+    void SetMinHeight(int v) { Set(minHeight_, v); }
+    void SetMaxWidth(int v) { Set(maxWidth_, v); }
+    void SetMaxHeight(int v) { Set(maxHeight_, v); }
+    void Assign(const TPersistent* Source) override;
+    // A size brought within the limits (a maximum below the minimum gives way).
+    int ConstrainWidth(int w) const { return Constrain(w, minWidth_, maxWidth_); }
+    int ConstrainHeight(int h) const { return Constrain(h, minHeight_, maxHeight_); }
+    TNotifyEvent OnChange;
+
+private:
+    void Set(int& field, int v);
+    static int Constrain(int v, int min, int max);
+    int minWidth_ = 0, minHeight_ = 0, maxWidth_ = 0, maxHeight_ = 0;
+};
+
 class TControl : public TComponent {
 public:
     explicit TControl(TComponent* AOwner);
@@ -55,6 +80,9 @@ public:
     TRect ClientRect() const { return Rect(0, 0, ClientWidth(), ClientHeight()); }
     TPoint ClientToScreen(TPoint p) const;
     TPoint ScreenToClient(TPoint p) const;
+
+    TSizeConstraints* Constraints() { return &constraints_; }
+    const TSizeConstraints* Constraints() const { return &constraints_; }
 
     TAlign Align() const { return align_; }
     void SetAlign(TAlign v);
@@ -92,6 +120,8 @@ public:
     bool ParentShowHint = true;
     // ShowHint as it applies: the parent's while ParentShowHint is set.
     bool EffectiveShowHint() const;
+    // The help topic F1 asks for on this control (0: the parent's).
+    int HelpContext = 0;
     TCursor Cursor() const { return cursor_; }
     void SetCursor(TCursor v);
     TPopupMenu* PopupMenu() const { return popupMenu_; }
@@ -203,6 +233,7 @@ private:
     TColor color_ = clBtnFace;
     bool parentColor_ = false;
     TFont font_;
+    TSizeConstraints constraints_;
     bool parentFont_ = true;
     bool fontFromParent_ = false;
     QString caption_;

@@ -2,6 +2,10 @@
 
 #include <QFileInfo>
 #include <QFont>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPrinter>
+#include <QPrinterInfo>
 
 #include "platform/ui/forms.h"
 
@@ -130,10 +134,48 @@ bool TFontDialog::Execute()
     return true;
 }
 
+QPrinter* Printer()
+{
+    static QPrinter* printer = new QPrinter(QPrinter::HighResolution);
+    return printer;
+}
+
+QString PrinterSetupText(const QPrinter& printer)
+{
+    const QPageLayout layout = printer.pageLayout();
+    return QString("Printer=%1\nPaper=%2\nOrientation=%3")
+        .arg(printer.outputFormat() == QPrinter::NativeFormat ? printer.printerName() : QString(),
+             layout.pageSize().key(),
+             layout.orientation() == QPageLayout::Landscape ? "Landscape" : "Portrait");
+}
+
+void ApplyPrinterSetupText(QPrinter& printer, const QString& text)
+{
+    for (const QString& line : text.split('\n')) {
+        const QString key = line.section('=', 0, 0).trimmed(), value = line.section('=', 1).trimmed();
+        if (key == "Printer" && !value.isEmpty() && QPrinterInfo::availablePrinterNames().contains(value)) {
+            printer.setPrinterName(value);
+        } else if (key == "Paper") {
+            for (int id = 0; id <= int(QPageSize::LastPageSize); ++id)
+                if (QPageSize::key(QPageSize::PageSizeId(id)).compare(value, Qt::CaseInsensitive) == 0) {
+                    printer.setPageSize(QPageSize(QPageSize::PageSizeId(id)));
+                    break;
+                }
+        } else if (key == "Orientation" && (value == "Portrait" || value == "Landscape")) {
+            printer.setPageOrientation(value == "Landscape" ? QPageLayout::Landscape : QPageLayout::Portrait);
+        }
+    }
+}
+
 bool TPrinterSetupDialog::Execute()
 {
     TPrompt p;
     p.Kind = TPromptKind::PrinterSetup;
     p.Caption = "Druckereinrichtung";
-    return PromptService()->Show(p, nullptr) == mrOk;
+    p.Value = PrinterSetupText(*Printer());
+    QString chosen;
+    if (PromptService()->Show(p, &chosen) != mrOk)
+        return false;
+    ApplyPrinterSetupText(*Printer(), chosen);
+    return true;
 }

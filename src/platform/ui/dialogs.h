@@ -8,6 +8,8 @@
 #include "platform/ui/graphics.h"
 #include "platform/ui/prompt_service.h"
 
+class QPrinter;
+
 void ShowMessage(const QString& Msg);
 TModalResult MessageDlg(const QString& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, int HelpCtx = 0);
 TModalResult MessageDlgPos(const QString& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, int HelpCtx, int X, int Y);
@@ -60,6 +62,18 @@ private:
     TFont font_;
 };
 
+// The program's printer: the printer, paper and orientation that printing
+// uses, chosen with TPrinterSetupDialog.
+QPrinter* Printer();
+// The printer's settings as the print setup prompt carries them, one
+// "Key=value" a line: Printer (name, empty: the default), Paper (Qt's page
+// size key, "A4"), Orientation ("Portrait" or "Landscape").
+QString PrinterSetupText(const QPrinter& printer);
+// Takes such a text; unknown printers, papers and keys are left alone.
+void ApplyPrinterSetupText(QPrinter& printer, const QString& text);
+
+// The print setup dialog: Execute shows the printer choice for Printer()
+// (answer mrOk with the settings text, or mrCancel) and takes the choice.
 class TPrinterSetupDialog : public TComponent {
 public:
     explicit TPrinterSetupDialog(TComponent* AOwner) : TComponent(AOwner) {}

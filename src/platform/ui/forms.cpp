@@ -99,14 +99,20 @@ void TCustomForm::ApplyBounds()
     syncing_ = true;
     int f = FrameWidth(), cap = CaptionHeight();
     int w = std::max(1, Width() - 2 * f), h = std::max(1, Height() - 2 * f - cap);
-    host->setGeometry(Left() + f, Top() + f + cap, w, h);
+    // The window's limits come first: Qt keeps a new geometry within them.
     bool fixed = borderStyle_ != bsSizeable && borderStyle_ != bsSizeToolWin;
     if (fixed)
         host->setFixedSize(w, h);
     else {
-        host->setMinimumSize(0, 0);
-        host->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        // Constraints count the frame; the widget is the form's inside.
+        const TSizeConstraints* c = Constraints();
+        const int fw = 2 * f, fh = 2 * f + cap;
+        host->setMinimumSize(c->MinWidth() > 0 ? std::max(0, c->MinWidth() - fw) : 0,
+                             c->MinHeight() > 0 ? std::max(0, c->MinHeight() - fh) : 0);
+        host->setMaximumSize(c->MaxWidth() > 0 ? std::max(1, c->MaxWidth() - fw) : QWIDGETSIZE_MAX,
+                             c->MaxHeight() > 0 ? std::max(1, c->MaxHeight() - fh) : QWIDGETSIZE_MAX);
     }
+    host->setGeometry(Left() + f, Top() + f + cap, w, h);
     LayoutClient();
     syncing_ = false;
 }
@@ -433,6 +439,20 @@ void TCustomForm::DialogKey(Word Key, TShiftState Shift)
         target->Click();
 }
 
+void TCustomForm::ContextHelp(TControl* Control)
+{
+    if (int context = EffectiveHelpContext(Control ? Control : this))
+        Application->HelpContext(context);
+}
+
+int EffectiveHelpContext(const TControl* Control)
+{
+    const TControl* c = Control;
+    while (c && c->HelpContext == 0)
+        c = c->Parent();
+    return c ? c->HelpContext : 0;
+}
+
 bool TCustomForm::FormEvent(QObject* watched, QEvent* e)
 {
     if (watched != Handle())
@@ -657,6 +677,17 @@ TRect TScreen::WorkAreaRect() const
 
 void TScreen::SetCursors(TCursor index, const QCursor& cursor) { RegisterCursor(index, cursor); }
 QCursor TScreen::Cursors(TCursor index) const { return CursorToQCursor(index); }
+
+bool TApplication::HelpCommand(Word Command, int Data)
+{
+    bool callHelp = true;
+    bool handled = false;
+    if (OnHelp)
+        Guarded(this, [&] { handled = OnHelp(Command, Data, callHelp); });
+    // With callHelp still set the help file's viewer would take over; there
+    // is none for these files on this platform.
+    return handled;
+}
 
 void TApplication::SetHint(const QString& v)
 {

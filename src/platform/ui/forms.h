@@ -38,7 +38,6 @@ public:
     TWinControl* ActiveControl() const;
     void SetActiveControl(TWinControl* c);
     TIcon Icon;
-    int HelpContext = 0;
     bool Active() const;
     bool Modal() const { return modal_; }
 
@@ -86,6 +85,9 @@ public:
     void Paint() override;
     // Enter and Esc that no control took: the default and cancel buttons.
     virtual void DialogKey(Word Key, TShiftState Shift);
+    // F1 that no control took: the help context of Control, else of its
+    // nearest parent with one, goes to Application->HelpContext.
+    void ContextHelp(TControl* Control);
     // Window events of the form's widget; true when handled.
     bool FormEvent(QObject* watched, QEvent* e);
 
@@ -116,6 +118,10 @@ class TForm : public TCustomForm {
 public:
     explicit TForm(TComponent* AOwner) : TCustomForm(AOwner) {}
 };
+
+// The help context of a control, else of its nearest parent with one; 0
+// when none has one.
+int EffectiveHelpContext(const TControl* Control);
 
 // The form a control stands on, nullptr when none.
 inline TCustomForm* GetParentForm(const TControl* Control) { return Control ? Control->ParentForm() : nullptr; }
@@ -158,6 +164,15 @@ public:
     // The Windows message box through the prompt service (MB_ flags,
     // ID results).
     int MessageBox(const QString& Text, const QString& Caption, int Flags = MB_OK);
+
+    // Help requests: OnHelp answers them first; with CallHelp left true the
+    // help file would be shown, which this platform cannot do (help files of
+    // the Windows help system have no viewer here), so only OnHelp's answer
+    // counts. HelpContext asks for a topic (HELP_CONTEXT), F1 on a control
+    // with a HelpContext comes here too.
+    THelpEvent OnHelp;
+    bool HelpCommand(Word Command, int Data);
+    bool HelpContext(int Context) { return HelpCommand(HELP_CONTEXT, Context); }
 
     bool ShowHint = true;
     int HintPause = 500;

@@ -101,6 +101,13 @@ enum TMouseButton { mbLeft, mbRight, mbMiddle };
 // A shortcut is a virtual key code with scShift/scCtrl/scAlt added.
 using TShortCut = uint16_t;
 constexpr TShortCut scShift = 0x2000, scCtrl = 0x4000, scAlt = 0x8000, scNone = 0;
+// Help requests (Command of OnHelp): a topic by context number, the
+// contents, the end of help.
+constexpr Word HELP_CONTEXT = 1, HELP_QUIT = 2, HELP_CONTENTS = 3, HELP_CONTEXTPOPUP = 8, HELP_FINDER = 11;
+// Answers a help request: true when handled; CallHelp (true on entry)
+// false keeps the help system out.
+using THelpEvent = std::function<bool(Word Command, int Data, bool& CallHelp)>;
+
 inline TShortCut ShortCut(Word key, TShiftState shift)
 {
     TShortCut s = key;

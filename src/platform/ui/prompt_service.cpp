@@ -6,10 +6,13 @@
 #include <QGuiApplication>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <stdexcept>
 #include <vector>
 
+#include "platform/ui/dialogs.h"
 #include "platform/ui/forms.h"
 
 namespace {
@@ -210,11 +213,20 @@ int TDialogPromptService::Show(const TPrompt& p, QString* value)
             *value = f.toString();
         return ok ? mrOk : mrCancel;
     }
-    case TPromptKind::PrinterSetup:
-        // Printers are chosen in the print dialog of the report output.
-        RunBox(p.Caption, QString::fromUtf8("Der Drucker wird beim Drucken gewählt."), QMessageBox::Information,
-               {{"OK", mrOk}}, 0, mrOk);
-        return mrCancel;
+    case TPromptKind::PrinterSetup: {
+        // The print dialog on a copy of the settings, without the choices of
+        // one print run (pages, copies, file): printer, paper, orientation.
+        QPrinter printer(QPrinter::HighResolution);
+        ApplyPrinterSetupText(printer, p.Value);
+        QPrintDialog dialog(&printer);
+        dialog.setWindowTitle(p.Caption);
+        dialog.setOptions(QAbstractPrintDialog::PrintDialogOptions());
+        if (dialog.exec() != QDialog::Accepted)
+            return mrCancel;
+        if (value)
+            *value = PrinterSetupText(printer);
+        return mrOk;
+    }
     case TPromptKind::Modal:
         break;
     }

@@ -1,12 +1,15 @@
 #include "platform/ui/widget_bridge.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
+#include <QProxyStyle>
 #include <QToolTip>
 #include <QWheelEvent>
+#include <algorithm>
 
 #include "platform/ui/control.h"
 #include "platform/ui/forms.h"
@@ -31,7 +34,39 @@ void TPaintHost::paintEvent(QPaintEvent*)
     canvas->BeginOn(nullptr);
 }
 
-TControlBridge::TControlBridge(TControl* control) : control_(control) {}
+namespace {
+
+class THintStyle : public QProxyStyle {
+public:
+    explicit THintStyle(const QString& base) : QProxyStyle(base) {}
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override
+    {
+        if (hint == SH_ToolTip_WakeUpDelay)
+            return std::max(0, Application->HintPause);
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+}  // namespace
+
+void InstallHintStyle()
+{
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+        return;
+    if (dynamic_cast<THintStyle*>(QApplication::style()))
+        return;
+    // Same look as before: the proxy wraps a fresh style of the same kind.
+    QApplication::setStyle(new THintStyle(QApplication::style()->name()));
+}
+
+int HintDisplayTime()
+{
+    // Qt's own display time (from the text's length) where none is set.
+    return Application->HintHidePause > 0 ? Application->HintHidePause : -1;
+}
+
+TControlBridge::TControlBridge(TControl* control) : control_(control) { InstallHintStyle(); }
 
 namespace {
 
@@ -170,7 +205,7 @@ bool TControlBridge::eventFilter(QObject* watched, QEvent* e)
     case QEvent::ToolTip: {
         auto* he = static_cast<QHelpEvent*>(e);
         if (Application->ShowHint && c->EffectiveShowHint() && !c->Hint().isEmpty())
-            QToolTip::showText(he->globalPos(), GetShortHint(c->Hint()), w);
+            QToolTip::showText(he->globalPos(), GetShortHint(c->Hint()), w, QRect(), HintDisplayTime());
         else
             QToolTip::hideText();
         return true;
@@ -242,8 +277,12 @@ bool TControlBridge::Key(QObject* watched, QKeyEvent* e)
         TDispatchedKeyEvent copy(*e, text);
         copy.setAccepted(false);
         QCoreApplication::sendEvent(watched, &copy);
-        if (down && form && !copy.isAccepted() && form->CanDispatch())
-            form->Dispatch([&] { form->DialogKey(key, shift); });
+        if (down && form && !copy.isAccepted() && form->CanDispatch()) {
+            if (key == VK_F1 && shift.Empty())
+                form->Dispatch([&] { form->ContextHelp(wc); });
+            else
+                form->Dispatch([&] { form->DialogKey(key, shift); });
+        }
     }
     e->accept();
     return true;

@@ -34,3 +34,10 @@ private:
     TControl* control_;
     bool clickArmed_ = false;
 };
+
+// The application's style learns the hint timing of Application: the pause
+// before a hint shows (HintPause) is Qt's tooltip wake-up delay. Installed
+// once a QApplication exists (the first control does it).
+void InstallHintStyle();
+// How long a hint stays (HintHidePause) as QToolTip's display time.
+int HintDisplayTime();

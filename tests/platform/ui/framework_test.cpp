@@ -285,6 +285,61 @@ TEST(Form, ModalLoopEndsByTimerAndCloseGivesCancel)
     EXPECT_EQ(ticks, 2);
 }
 
+TEST(Form, ConstraintsHoldWhereverTheFormIsPlaced)
+{
+    TForm form(nullptr);
+    form.SetBorderStyle(bsSizeable);
+    const int fw = 2 * form.FrameWidth(), fh = 2 * form.FrameWidth() + form.CaptionHeight();
+    form.Constraints()->SetMinWidth(300);
+    form.Constraints()->SetMinHeight(200);
+    form.Constraints()->SetMaxWidth(600);
+    form.Constraints()->SetMaxHeight(400);
+    // Every placement keeps the limits on the window and the size within them.
+    const struct { int w, h, expectW, expectH; } cases[] = {
+        {100, 100, 300, 200}, {1000, 1000, 600, 400}, {450, 250, 450, 250}, {300, 400, 300, 400},
+    };
+    for (const auto& c : cases) {
+        form.SetBounds(10, 20, c.w, c.h);
+        EXPECT_EQ(form.Width(), c.expectW);
+        EXPECT_EQ(form.Height(), c.expectH);
+        EXPECT_EQ(form.Handle()->minimumSize(), QSize(300 - fw, 200 - fh));
+        EXPECT_EQ(form.Handle()->maximumSize(), QSize(600 - fw, 400 - fh));
+        EXPECT_EQ(form.Handle()->size(), QSize(c.expectW - fw, c.expectH - fh));
+    }
+    form.SetLeft(50);  // a move keeps them too
+    EXPECT_EQ(form.Handle()->minimumSize(), QSize(300 - fw, 200 - fh));
+    // The window system keeps the user within them.
+    form.Show();
+    form.Handle()->resize(50, 50);
+    EXPECT_EQ(form.Handle()->size(), QSize(300 - fw, 200 - fh));
+    EXPECT_EQ(form.Width(), 300);
+    // A tighter limit brings the present size in; 0 lifts a limit.
+    form.SetWidth(450);
+    form.Constraints()->SetMaxWidth(320);
+    EXPECT_EQ(form.Width(), 320);
+    EXPECT_EQ(form.Handle()->maximumWidth(), 320 - fw);
+    form.Constraints()->SetMaxWidth(0);
+    form.Constraints()->SetMinHeight(0);
+    EXPECT_EQ(form.Handle()->maximumWidth(), QWIDGETSIZE_MAX);
+    EXPECT_EQ(form.Handle()->minimumHeight(), 0);
+    form.SetBounds(0, 0, 900, 150);
+    EXPECT_EQ(form.Width(), 900);
+    EXPECT_EQ(form.Height(), 150);
+    // Without limits a sizeable form's window has none.
+    TForm plain(nullptr);
+    plain.SetBounds(0, 0, 200, 100);
+    EXPECT_EQ(plain.Handle()->minimumSize(), QSize(0, 0));
+    EXPECT_EQ(plain.Handle()->maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
+    // A control keeps its limits when placed as well.
+    auto* panel = new TPanel(&form);
+    panel->SetParent(&form);
+    panel->Constraints()->SetMinWidth(40);
+    panel->Constraints()->SetMaxHeight(30);
+    panel->SetBounds(0, 0, 10, 100);
+    EXPECT_EQ(panel->Width(), 40);
+    EXPECT_EQ(panel->Height(), 30);
+}
+
 TEST(Form, UnansweredModalFormFailsWithoutBlocking)
 {
     TTestForm form(nullptr);
