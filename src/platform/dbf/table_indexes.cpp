@@ -206,6 +206,7 @@ bool TableIndexes::Load(IndexFile& file, std::string& error)
 
 bool TableIndexes::MakeUsable(IndexFile& file, IndexTag& tag, std::string& error)
 {
+    Settle();
     if (!tag.tag->NeedsRebuild()) return true;
     if (!table_.writable()) {
         error = "Index " + tag.spec.name + ": " + tag.tag->RebuildReason();
@@ -275,6 +276,7 @@ void TableIndexes::OpenProduction(std::string& note)
 
 IndexFile* TableIndexes::OpenFile(const std::string& path, std::string& error)
 {
+    Settle();
     for (auto& f : files_)
         if (f->path == path) {
             ++f->users;
@@ -296,6 +298,7 @@ IndexFile* TableIndexes::OpenFile(const std::string& path, std::string& error)
 
 IndexFile* TableIndexes::CreateFile(const std::string& path, std::string& error)
 {
+    Settle();
     auto file = std::make_unique<IndexFile>();
     file->path = path;
     try {
@@ -329,6 +332,7 @@ IndexTag* TableIndexes::CreateTag(IndexFile* file, const std::string& path,
                                   const std::string& forExpression, bool unique, bool descending,
                                   const Progress& progress, std::string& error)
 {
+    Settle();
     if (!table_.writable()) {
         error = "Tabelle " + table_.path() + " ist schreibgeschützt geöffnet";
         return nullptr;
@@ -377,6 +381,7 @@ IndexTag* TableIndexes::CreateTag(IndexFile* file, const std::string& path,
 
 bool TableIndexes::RebuildFile(IndexFile& file, const Progress& progress, std::string& error)
 {
+    Settle();
     if (!table_.writable()) {
         error = "Tabelle " + table_.path() + " ist schreibgeschützt geöffnet";
         return false;
@@ -413,6 +418,7 @@ bool TableIndexes::RebuildAll(const Progress& progress, std::string& error)
 
 bool TableIndexes::Flush(std::string& error)
 {
+    Settle();
     for (auto& f : files_) {
         try {
             if (f->cdx && !f->cdx->Broken()) f->cdx->Flush();
@@ -453,6 +459,33 @@ bool SameInputs(const dbfexpr::Expression* e, const char* a, const char* b)
 
 void TableIndexes::RecordWritten(std::uint32_t recno, const char* oldImage, const char* newImage)
 {
+    // An appended record is usually filled by the writes that follow it
+    // (fields, memos): its keys go into the tags once it settles, not as a
+    // blank record first.
+    if (recno == pendingRecno_) {
+        pendingImage_.assign(newImage, newImage + table_.recordLength());
+        return;
+    }
+    Settle();
+    if (!oldImage) {
+        pendingRecno_ = recno;
+        pendingImage_.assign(newImage, newImage + table_.recordLength());
+        return;
+    }
+    Apply(recno, oldImage, newImage);
+}
+
+void TableIndexes::Settle()
+{
+    if (!pendingRecno_) return;
+    const std::uint32_t recno = std::exchange(pendingRecno_, 0);
+    std::vector<char> image = std::move(pendingImage_);
+    pendingImage_.clear();
+    Apply(recno, nullptr, image.data());
+}
+
+void TableIndexes::Apply(std::uint32_t recno, const char* oldImage, const char* newImage)
+{
     std::string oldKey, newKey;
     dbfexpr::ExprContext context = Context(recno);
     const auto size = table_.recordLength();
@@ -492,6 +525,8 @@ void TableIndexes::RecordWritten(std::uint32_t recno, const char* oldImage, cons
 
 void TableIndexes::TableRebuilt()
 {
+    pendingRecno_ = 0;  // the rebuild reads every record
+    pendingImage_.clear();
     std::string error;
     const Progress* progress = table_.activeProgress();
     if (!RebuildAll(progress ? *progress : Progress(), error)) pendingError_ = error;

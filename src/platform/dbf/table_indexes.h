@@ -70,6 +70,9 @@ public:
     void CollationChanged();
     // The table became writable: every open index file is opened for writing.
     bool BecomeWritable(std::string& error);
+    // Puts the keys of a just appended record into the tags (they wait for
+    // the writes that fill the record). Called before every use of a tag.
+    void Settle();
     // Writes pending index pages.
     bool Flush(std::string& error);
 
@@ -98,12 +101,15 @@ private:
     bool BuildKeys(IndexTag& tag, dbfcdx::CdxKeySet& keys, const Progress& progress,
                    std::string& error);
     void MarkBroken(IndexFile& file, const std::string& why);
+    void Apply(std::uint32_t recno, const char* oldImage, const char* newImage);
 
     DbfTable& table_;
     std::vector<std::unique_ptr<IndexFile>> files_;
     IndexFile* production_ = nullptr;
     std::uint64_t generation_ = 1;
     std::string pendingError_;
+    std::uint32_t pendingRecno_ = 0;  // appended record whose keys wait (0: none)
+    std::vector<char> pendingImage_;
 };
 
 // The engine's current sort-weight table as a CDX collation.

@@ -17,6 +17,7 @@ TagOrder::TagOrder(DbfTable& table, IndexFile* file, std::string tagName)
 
 IndexTag* TagOrder::Tag()
 {
+    table_.Indexes().Settle();
     TableIndexes& indexes = table_.Indexes();
     for (int pass = 0; pass < 2; ++pass) {
         if (generation_ != indexes.generation()) {

@@ -287,3 +287,46 @@ TEST_F(AreasTest, AppendsOfTwoProcessesBothLand)
 
 }  // namespace
 }  // namespace dbetest
+
+namespace dbetest {
+namespace {
+
+// The keys of an appended record reach every tag before any area uses one,
+// and the index file on disk after a commit.
+TEST_F(EngineTest, AppendedRecordIsInTheTagsForEveryArea)
+{
+    std::string file = MakeSample("APPENDS.DBF");
+    uint16_t writer = dbe_Use(file.c_str(), "W", DBE_SHARED, 2);
+    ASSERT_NE(writer, 0);
+    AppendNamed(3);
+    ASSERT_NE(dbe_IndexTag(nullptr, "NAME", "NAME", 0, 0, ".not. deleted()"), 0) << dbe_LastError();
+    uint16_t reader = dbe_Use(file.c_str(), "R", DBE_SHARED, 2);
+    ASSERT_NE(reader, 0);
+    dbe_SetOrder(1);
+    dbe_Select(writer);
+    ASSERT_EQ(dbe_AppendBlank(), 1);
+    dbe_Select(reader);
+    EXPECT_NE(dbe_Seek(" "), 0);  // the blank record, not yet filled
+    EXPECT_EQ(dbe_RecNo(), 4u);
+    dbe_Select(writer);
+    ASSERT_EQ(dbe_Replace("NAME", DBE_REPL_TEXT, "A0"), 1);
+    dbe_Select(reader);
+    EXPECT_EQ(dbe_Seek(" "), 0);
+    ASSERT_NE(dbe_Seek("A0"), 0);
+    EXPECT_EQ(dbe_RecNo(), 4u);
+    // Appended, filled and deleted before any use: never in the FOR tag.
+    dbe_Select(writer);
+    ASSERT_EQ(dbe_AppendBlank(), 1);
+    ASSERT_EQ(dbe_Replace("NAME", DBE_REPL_TEXT, "A1"), 1);
+    ASSERT_EQ(dbe_Delete(), 1);
+    ASSERT_EQ(dbe_Commit(), 1);
+    dbe_CloseAll();
+    ASSERT_NE(dbe_Use(file.c_str(), nullptr, DBE_READONLY, 2), 0);
+    dbe_SetOrder(1);
+    std::vector<std::string> names;
+    for (dbe_GoTop(); !dbe_Eof(); dbe_Skip(1)) names.push_back(Name());
+    EXPECT_EQ(names, (std::vector<std::string>{"A0", "R1", "R2", "R3"}));
+}
+
+}  // namespace
+}  // namespace dbetest
