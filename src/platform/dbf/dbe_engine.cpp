@@ -1035,6 +1035,7 @@ int dbe_SetOrder(int order)
     WorkArea* a = Need();
     if (!a) return 0;
     int previous = a->orderNumber();
+    if (Refused()) return previous;
     if (!a->SetOrderNumber(order)) {
         Fail("Ordnung " + std::to_string(order) + " gibt es nicht");
     } else if (order > 0) {

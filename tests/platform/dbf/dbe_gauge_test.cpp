@@ -109,6 +109,7 @@ TEST_F(GaugeTest, CallsFromTheHookCannotChangeTheRunningOperation)
             refused += dbe_Pack() == 0;
             refused += dbe_IndexTag(nullptr, "NEU", "NAME", 0, 0, nullptr) == 0;
             refused += dbe_Close() == 0;
+            dbe_SetOrder(0);  // refused: the order stays
             dbe_SetDeleted(1);
             refused += dbe_SysProp(DBE_PROP_GET_DELETED, 0) == 0;
             dbe_Select(9);  // the operation keeps its area
@@ -126,6 +127,7 @@ TEST_F(GaugeTest, CallsFromTheHookCannotChangeTheRunningOperation)
     // Nothing of the refused calls happened; afterwards the engine works.
     EXPECT_EQ(dbe_SysProp(DBE_PROP_GET_DELETED, 0), 0);
     EXPECT_EQ(dbe_Select(1), 1);
+    EXPECT_EQ(dbe_IndexOrd(), dbe_TagArea("UP"));
     EXPECT_EQ(dbe_RecCount(), 3000u - 429u);
     dbe_GoTop();
     EXPECT_EQ(dbe_Replace("NAME", DBE_REPL_TEXT, "X"), 1);
