@@ -27,6 +27,7 @@ TModalResult MessageDlg(const QString& Msg, TMsgDlgType DlgType, TMsgDlgButtons 
     p.Text = Msg;
     p.DlgType = DlgType;
     p.Buttons = Buttons;
+    p.HelpContext = HelpCtx;
     return PromptService()->Show(p, nullptr);
 }
 

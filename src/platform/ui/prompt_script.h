@@ -34,6 +34,7 @@ struct TPromptRecord {
     int Flags;
     QString Value;  // default text / file name given to the prompt
     int Result;     // what the script answered
+    int HelpContext = 0;  // the help topic of a message dialog's Help button
 };
 
 class TPromptScript : public TPromptService {
@@ -91,7 +92,7 @@ public:
 
     int Show(const TPrompt& p, QString* value) override
     {
-        TPromptRecord r{p.Kind, p.Caption, p.Text, p.DlgType, p.Buttons, p.Flags, p.Value, 0};
+        TPromptRecord r{p.Kind, p.Caption, p.Text, p.DlgType, p.Buttons, p.Flags, p.Value, 0, p.HelpContext};
         if (steps_.empty() || steps_.front().kind == TPromptKind::Modal ||
             (steps_.front().kind && *steps_.front().kind != p.Kind) ||
             (!steps_.front().textPart.isEmpty() && !p.Text.contains(steps_.front().textPart))) {

@@ -149,13 +149,22 @@ int TDialogPromptService::Show(const TPrompt& p, QString* value)
         for (int b = mbYes; b <= mbHelp; ++b)
             if (p.Buttons.Contains(TMsgDlgBtn(b)) && b != mbHelp)
                 buttons.emplace_back(MsgDlgButtonCaption(TMsgDlgBtn(b)), MsgDlgButtonResult(TMsgDlgBtn(b)));
+        // Help asks for the dialog's topic; the dialog comes back for the answer.
+        const int helpResult = -1;
+        if (p.Buttons.Contains(mbHelp))
+            buttons.emplace_back(MsgDlgButtonCaption(mbHelp), helpResult);
         // The framework's default is OK, else Yes; Esc gives Cancel, else No, else OK.
         for (size_t i = 0; i < buttons.size(); ++i)
             if (buttons[i].second == mrOk || (buttons[i].second == mrYes && defaultIndex < 0))
                 defaultIndex = int(i);
         if (!p.Buttons.Contains(mbCancel))
             escape = p.Buttons.Contains(mbNo) ? mrNo : mrOk;
-        return RunBox(p.Caption, p.Text, IconOf(p.DlgType), buttons, std::max(0, defaultIndex), escape);
+        for (;;) {
+            int result = RunBox(p.Caption, p.Text, IconOf(p.DlgType), buttons, std::max(0, defaultIndex), escape);
+            if (result != helpResult)
+                return result;
+            Application->HelpContext(p.HelpContext);
+        }
     }
     case TPromptKind::Box: {
         auto buttons = MessageBoxButtons(p.Flags);

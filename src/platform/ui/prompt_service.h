@@ -50,6 +50,9 @@ struct TPrompt {
     QString InitialDir;
     QString DefaultExt;
     bool MultiSelect = false;
+    // A message dialog's Help button asks Application->HelpContext for this
+    // topic and leaves the dialog open.
+    int HelpContext = 0;
     TCustomForm* Form = nullptr;
 };
 

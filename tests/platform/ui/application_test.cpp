@@ -121,6 +121,18 @@ TEST(Help, F1AsksForTheContextOfTheControlOrItsNearestParent)
     EXPECT_EQ(help.calls.size(), 3u);
 }
 
+TEST(Help, MessageDialogCarriesItsHelpTopic)
+{
+    TPromptScript script;
+    script.Answer(mrYes, "Weiter?").Answer(mrOk, "Fertig");
+    EXPECT_EQ(MessageDlg("Weiter?", mtConfirmation, TMsgDlgButtons{mbYes, mbNo, mbHelp}, 77), mrYes);
+    ShowMessage("Fertig");
+    ASSERT_EQ(script.Records().size(), 2u);
+    EXPECT_EQ(script.Records()[0].HelpContext, 77);
+    EXPECT_TRUE(script.Records()[0].Buttons.Contains(mbHelp));
+    EXPECT_EQ(script.Records()[1].HelpContext, 0);
+}
+
 TEST(Hints, PauseIsTheTooltipWakeUpDelayAndHidePauseEndsTheHint)
 {
     const int pause = Application->HintPause, hide = Application->HintHidePause;
