@@ -245,15 +245,19 @@ bool WorkArea::SetQueryExpression(const std::string& text, std::string& error)
     std::uint32_t count = table_->RecordCount();
     dbfexpr::QueryBitmap bits(count);
     dbfexpr::ExprContext context = table_->Indexes().Context(0);
-    for (std::uint32_t r = 1; r <= count; ++r) {
-        if (!table_->ReadRecord(r, scratch_.data(), error)) return false;
-        context.recNo = r;
-        bool pass = false;
-        if (expression->EvaluateLogical(reinterpret_cast<const std::uint8_t*>(scratch_.data()),
-                                        scratch_.size(), context, pass) &&
-            pass)
-            bits.Set(r);
-    }
+    const std::size_t size = table_->recordLength();
+    bool scanned = table_->ScanRecords(
+        count,
+        [&](std::uint32_t r, const char* image) {
+            context.recNo = r;
+            bool pass = false;
+            if (expression->EvaluateLogical(reinterpret_cast<const std::uint8_t*>(image), size,
+                                            context, pass) &&
+                pass)
+                bits.Set(r);
+        },
+        error);
+    if (!scanned) return false;
     ClearQuery();
     ++queryVersion_;
     queryActive_ = true;
