@@ -79,7 +79,9 @@ enum : int {
 // is upper-cased; an alias already in use fails.
 // `mode`: DBE_SHARED, DBE_READONLY or DBE_EXCLUSIVE. An exclusive open fails
 // while any other area or process has the file open, and a later open of an
-// exclusively opened file fails likewise.
+// exclusively opened file fails likewise. Areas on one file may mix read-only
+// and shared opens in any order; a read-only area refuses writes whatever the
+// other areas may do.
 // `type`: one of the table types above (anything else is taken as 2).
 // The memo file (.FPT) and, for types 2/12, the production index (.CDX of the
 // table's name, when it exists) open with the table.
@@ -308,7 +310,10 @@ int dbe_IndexTag(const char* file, const char* tag, const char* key, int option,
 // Current order number (0 = natural).
 int dbe_IndexOrd();
 // Makes `order` current (0 = natural; a number above the count changes
-// nothing) and gives the previous order. The record stays the same.
+// nothing) and gives the previous order. The record stays the same. A tag
+// left half-written (dirty mark) that this area cannot rebuild because it is
+// read-only is reported in dbe_LastError ("... muss neu aufgebaut werden");
+// the area then moves in natural order until a writer rebuilds the tag.
 int dbe_SetOrder(int order);
 // Order number of the tag named `tag` (ignoring case), 0 when none. Does not
 // change the current order.
