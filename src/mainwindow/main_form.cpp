@@ -221,13 +221,11 @@ void TMainForm::TagsErzeugen(TDbe* dbe, const TAlbumTag* tags, int count, int sc
     Application->ProcessMessages();
     dbe->SetGaugeHook(status.get());
     aktiverStatus_ = status.get();
-    for (int i = 0; i < count; ++i) {
-        // Each tag is one step of the window, also when the engine reports
-        // only its end.
-        TStatus4Frm::GaugeHook(status.get(), 0, 1);
+    // Each tag is one step of the window: the engine reports every index
+    // operation from its first percentage up to 100.
+    for (int i = 0; i < count; ++i)
         dbe->IndexTag(QString(), QString::fromLatin1(tags[i].Name), QString::fromLatin1(tags[i].Schluessel), 0, 0,
                       QString::fromLatin1(tags[i].Bedingung));
-    }
     dbe->SetGaugeHook(nullptr);
     aktiverStatus_ = nullptr;
 }

@@ -48,6 +48,7 @@ void TQKApp::HookApplication()
     Application->OnHint = [this](TObject* Sender) { if (OnHint) OnHint(Sender); };
     Application->OnMinimize = [this](TObject* Sender) { if (OnMinimize) OnMinimize(Sender); };
     Application->OnRestore = [this](TObject* Sender) { if (OnRestore) OnRestore(Sender); };
+    Application->OnHelp = [this](Word Command, int Data, bool& CallHelp) { return DoHelp(Command, Data, CallHelp); };
     Application->OnException = [this](TObject* Sender, const std::exception& E) {
         if (OnException)
             OnException(Sender, E);
@@ -72,6 +73,7 @@ void TQKApp::UnhookApplication()
     Application->OnHint = nullptr;
     Application->OnMinimize = nullptr;
     Application->OnRestore = nullptr;
+    Application->OnHelp = nullptr;
     Application->OnException = nullptr;
 }
 

@@ -20,7 +20,6 @@ using TQKAboutString = QString;
 using TQKMouseUpEvent = std::function<void(TObject* Sender, TMouseButton Button)>;
 using TExceptionEvent = std::function<void(TObject* Sender, const std::exception& E)>;
 using TIdleEvent = std::function<void(TObject* Sender, bool& Done)>;
-using THelpEvent = std::function<bool(Word Command, int Data, bool& CallHelp)>;
 
 class QSystemTrayIcon;
 
@@ -71,7 +70,8 @@ public:
     // Shows the version information of the file (empty: the program).
     void ShowAppInfo(const QString& FileName);
 
-    // Help through the component: OnHelp's answer, false without a handler.
+    // A help request of the application (Application->OnHelp): OnHelp's
+    // answer, false without a handler.
     bool DoHelp(Word Command, int Data, bool& CallHelp);
     // A mouse button released on the tray icon.
     void TaskBarMouseUp(TMouseButton Button);

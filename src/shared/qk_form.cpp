@@ -1,8 +1,5 @@
 #include "shared/qk_form.h"
 
-#include <QEvent>
-#include <QTimer>
-
 #include "platform/ui/std_ctrls.h"
 
 QString QKLineBreaks(const QString& text)
@@ -47,54 +44,57 @@ QImage QKFormPattern(TFStyle style)
     return img;
 }
 
-// Puts the limits back after the framework placed the form's window (it
-// clears the window's size limits when it sets its bounds).
-class TQKFormSizeFilter : public QObject {
-public:
-    explicit TQKFormSizeFilter(TQKForm* owner) : owner_(owner) {}
-    bool eventFilter(QObject* watched, QEvent* e) override
-    {
-        if ((e->type() == QEvent::Resize || e->type() == QEvent::Show) && !pending_) {
-            pending_ = true;
-            QTimer::singleShot(0, this, [this] {
-                pending_ = false;
-                owner_->ApplyLimits();
-            });
-        }
-        return QObject::eventFilter(watched, e);
-    }
-
-private:
-    TQKForm* owner_;
-    bool pending_ = false;
-};
-
 TQKForm::TQKForm(TComponent* AOwner) : TComponent(AOwner), form_(dynamic_cast<TCustomForm*>(AOwner))
 {
     if (!form_)
         return;
     form_->OnPaint = [this](TObject* Sender) { FormPaint(Sender); };
-    window_ = form_->Handle();
-    if (window_) {
-        filter_ = new TQKFormSizeFilter(this);
-        window_->installEventFilter(filter_);
-    }
+    const TSizeConstraints* c = form_->Constraints();
+    ownMinWidth_ = c->MinWidth(), ownMinHeight_ = c->MinHeight();
+    ownMaxWidth_ = c->MaxWidth(), ownMaxHeight_ = c->MaxHeight();
 }
 
 TQKForm::~TQKForm()
 {
     BeginDestroy();
-    delete filter_;  // removes itself from the window's filters
     // The form's paint event and size limits go back to the form's own,
     // unless the form itself is going.
     if (form_ && !form_->Destroying()) {
         form_->OnPaint = nullptr;
-        const TFormBorderStyle b = form_->BorderStyle();
-        if (window_ && (b == bsSizeable || b == bsSizeToolWin)) {
-            window_->setMinimumSize(0, 0);
-            window_->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-        }
+        TSizeConstraints* c = form_->Constraints();
+        c->SetMinWidth(ownMinWidth_);
+        c->SetMinHeight(ownMinHeight_);
+        c->SetMaxWidth(ownMaxWidth_);
+        c->SetMaxHeight(ownMaxHeight_);
     }
+}
+
+void TQKForm::SetFormMinWidth(int v)
+{
+    minWidth_ = v;
+    if (form_)
+        form_->Constraints()->SetMinWidth(v);
+}
+
+void TQKForm::SetFormMinHeight(int v)
+{
+    minHeight_ = v;
+    if (form_)
+        form_->Constraints()->SetMinHeight(v);
+}
+
+void TQKForm::SetFormMaxWidth(int v)
+{
+    maxWidth_ = v;
+    if (form_)
+        form_->Constraints()->SetMaxWidth(v);
+}
+
+void TQKForm::SetFormMaxHeight(int v)
+{
+    maxHeight_ = v;
+    if (form_)
+        form_->Constraints()->SetMaxHeight(v);
 }
 
 void TQKForm::SetFillBitmap(const TBitmap* v)
@@ -121,39 +121,6 @@ void TQKForm::Repaint()
         form_->Invalidate();
 }
 
-void TQKForm::ApplyLimits()
-{
-    if (!form_ || !window_ || form_->Destroying())
-        return;
-    TFormBorderStyle b = form_->BorderStyle();
-    if (b != bsSizeable && b != bsSizeToolWin)
-        return;  // a fixed form keeps the size it was given
-    // The limits count the frame, as the window sizes of the framework do;
-    // the widget is the form's inside.
-    const int fw = 2 * form_->FrameWidth(), fh = 2 * form_->FrameWidth() + form_->CaptionHeight();
-    QSize min(minWidth_ > 0 ? std::max(0, minWidth_ - fw) : 0, minHeight_ > 0 ? std::max(0, minHeight_ - fh) : 0);
-    QSize max(maxWidth_ > 0 ? std::max(1, maxWidth_ - fw) : QWIDGETSIZE_MAX,
-              maxHeight_ > 0 ? std::max(1, maxHeight_ - fh) : QWIDGETSIZE_MAX);
-    auto apply = [&] {
-        if (window_->minimumSize() != min)
-            window_->setMinimumSize(min);
-        if (window_->maximumSize() != max)
-            window_->setMaximumSize(max);
-    };
-    apply();
-    // A size the program set outside the limits is brought within them, as
-    // the window system does with the window's own limits.
-    int w = form_->Width(), h = form_->Height();
-    if (minWidth_ > 0) w = std::max(w, minWidth_);
-    if (maxWidth_ > 0) w = std::min(w, maxWidth_);
-    if (minHeight_ > 0) h = std::max(h, minHeight_);
-    if (maxHeight_ > 0) h = std::min(h, maxHeight_);
-    if (w != form_->Width() || h != form_->Height()) {
-        form_->SetBounds(form_->Left(), form_->Top(), w, h);
-        apply();  // placing the window cleared them
-    }
-}
-
 void TQKForm::Loaded()
 {
     TComponent::Loaded();
@@ -170,7 +137,6 @@ void TQKForm::Loaded()
             label->SetAutoSize(true);
         }
     }
-    ApplyLimits();
 }
 
 void TQKForm::FormPaint(TObject*)

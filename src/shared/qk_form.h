@@ -1,11 +1,10 @@
 #pragma once
 // TQKForm: paints its form's background (a tiled bitmap, a colour gradient
-// or a pattern), keeps the form within minimum and maximum sizes, and turns
+// or a pattern), gives the form minimum and maximum sizes (as the form's
+// Constraints), and turns
 // "^M" in the hints of the form's controls into line breaks.
 
 #include <QImage>
-#include <QPointer>
-#include <memory>
 
 #include "platform/ui/forms.h"
 
@@ -20,12 +19,10 @@ QString QKLineBreaks(const QString& text);
 // a null image for the other styles.
 QImage QKFormPattern(TFStyle style);
 
-class TQKFormSizeFilter;
-
 class TQKForm : public TComponent {
 public:
-    // The owner is the form; the component paints its background and
-    // watches its size from now on.
+    // The owner is the form; the component paints its background from now
+    // on. Removing it gives the form its own painting and size limits back.
     explicit TQKForm(TComponent* AOwner);
     ~TQKForm() override;
 
@@ -38,14 +35,16 @@ public:
     // Refused on an MDI frame form with a message; the pattern styles load
     // their pattern; the gradient and pattern styles repaint the form.
     void SetFillStyle(TFStyle v);
+    // The limits in pixels with the frame (0 = none); they become the form's
+    // Constraints, which every placement and the user's sizing keep.
     int FormMinWidth() const { return minWidth_; }
-    void SetFormMinWidth(int v) { minWidth_ = v; ApplyLimits(); }
+    void SetFormMinWidth(int v);
     int FormMinHeight() const { return minHeight_; }
-    void SetFormMinHeight(int v) { minHeight_ = v; ApplyLimits(); }
+    void SetFormMinHeight(int v);
     int FormMaxWidth() const { return maxWidth_; }
-    void SetFormMaxWidth(int v) { maxWidth_ = v; ApplyLimits(); }
+    void SetFormMaxWidth(int v);
     int FormMaxHeight() const { return maxHeight_; }
-    void SetFormMaxHeight(int v) { maxHeight_ = v; ApplyLimits(); }
+    void SetFormMaxHeight(int v);
     TColor QVFromColor() const { return fromColor_; }
     void SetQVFromColor(TColor v) { fromColor_ = v; Repaint(); }
     TColor QVToColor() const { return toColor_; }
@@ -58,16 +57,13 @@ public:
     TCustomForm* Form() const { return form_; }
     // Paints the background on the form's canvas; the form's paint event.
     void FormPaint(TObject* Sender);
-    // Sets the limits on the form's window again; the window system keeps
-    // the form within them when the user or the program sizes it.
-    void ApplyLimits();
     void Loaded() override;
 
 private:
     void Repaint();
     TCustomForm* form_;
-    QPointer<QWidget> window_;
-    TQKFormSizeFilter* filter_ = nullptr;
+    // The form's own constraints, given back when the component goes.
+    int ownMinWidth_ = 0, ownMinHeight_ = 0, ownMaxWidth_ = 0, ownMaxHeight_ = 0;
     TBitmap fillBitmap_;
     QImage pattern_;
     TFStyle fillStyle_ = NONE;

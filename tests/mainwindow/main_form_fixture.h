@@ -27,11 +27,11 @@
 
 // One entry written into an album.
 struct TTestEintrag {
-    std::string ShortDesc;
+    std::string ShortDesc{};
     bool Zugriff = true;
     bool Geloescht = false;
-    std::string Notiz;       // long description (text memo)
-    std::string Vorschau;    // thumbnail bytes (binary memo)
+    std::string Notiz{};     // long description (text memo)
+    std::string Vorschau{};  // thumbnail bytes (binary memo)
     std::string Pfad = "C:\\Bilder\\a.jpg";
     double Bytes = 1000;
     bool Markiert = false;

@@ -76,8 +76,9 @@ TEST(NachrichtenDialog, ClosesOnEnterAndOnClicksOnTextAndForm)
 TEST(NachrichtenDialog, TimeoutClosesTheMessageByItself)
 {
     TPromptScript script;
-    // Time-out 0 (and a negative one) leaves the message until the user closes it.
-    for (int timeout : {0, -2})
+    // Time-out 0 (and a negative one) leaves the message until the user
+    // closes it: one answer for each of the first two messages below.
+    for (int message = 0; message < 2; ++message)
         script.Modal<TMSGDLGForm>([](TMSGDLGForm& f) {
             EXPECT_FALSE(f.Timer1->Enabled());
             EXPECT_FALSE(f.ModalLoop(150));

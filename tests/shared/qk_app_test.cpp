@@ -12,6 +12,9 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include <utility>
+#include <vector>
+
 #include "platform/core/exceptions.h"
 #include "platform/os/folders.h"
 #include "platform/ui/menus.h"
@@ -144,6 +147,7 @@ TEST_F(AppFixture, DestroyingRemovesTheIconSilentlyAndUnhooksTheApplication)
     EXPECT_EQ(removes, 0);
     EXPECT_FALSE(bool(Application->OnHint));
     EXPECT_FALSE(bool(Application->OnException));
+    EXPECT_FALSE(bool(Application->OnHelp));
     Application->SetHint("nach dem Ende");  // must not reach the gone component
 }
 
@@ -176,6 +180,20 @@ TEST_F(AppFixture, RelaysTheApplicationsEvents)
     app->OnHelp = [](Word, int, bool& call) { call = false; return true; };
     EXPECT_TRUE(app->DoHelp(0, 0, callHelp));
     EXPECT_FALSE(callHelp);
+}
+
+TEST_F(AppFixture, HelpRequestsOfTheApplicationReachOnHelp)
+{
+    EXPECT_FALSE(Application->HelpContext(42));  // no handler yet: not handled
+    std::vector<std::pair<Word, int>> seen;
+    app->OnHelp = [&](Word Command, int Data, bool& CallHelp) {
+        seen.emplace_back(Command, Data);
+        CallHelp = false;
+        return Data == 42;
+    };
+    EXPECT_TRUE(Application->HelpContext(42));
+    EXPECT_FALSE(Application->HelpCommand(HELP_CONTENTS, 0));  // the handler's answer counts
+    EXPECT_EQ(seen, (std::vector<std::pair<Word, int>>{{HELP_CONTEXT, 42}, {HELP_CONTENTS, 0}}));
 }
 
 TEST_F(AppFixture, ClipboardChangeFiresOnClipBoardChange)

@@ -166,8 +166,9 @@ TEST_F(ButtonFixture, BordersByStyleHotAndPressed)
             button->MouseDown(mbLeft, {ssLeft}, 5, 5);
         QImage img = Shot();
         EXPECT_EQ(img.pixelColor(0, 0), c.topLeft) << int(c.style) << c.hot << c.pressed;
-        if (c.topLeft != kFace)  // the other corner has the other colour
+        if (c.topLeft != kFace) {  // the other corner has the other colour
             EXPECT_EQ(img.pixelColor(99, 49), c.topLeft == kWhite ? kGrey : kWhite);
+        }
         if (c.pressed)
             button->MouseUp(mbLeft, {}, 5, 5);
         EXPECT_FALSE(button->Pressed());
