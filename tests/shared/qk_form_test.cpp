@@ -169,6 +169,20 @@ TEST_F(FormFixture, RemovedComponentGivesTheFormItsOwnPaintingBack)
     EXPECT_EQ(shot.pixel(100, 125), qRgb(255, 255, 255));
 }
 
+TEST(QKForm, LimitsAreTheFormsConstraintsUntilTheComponentGoes)
+{
+    TForm form(nullptr);
+    form.Constraints()->SetMinWidth(200);  // the form's own limit
+    auto* qk = new TQKForm(&form);
+    qk->SetFormMinWidth(460);
+    qk->SetFormMaxHeight(500);
+    EXPECT_EQ(form.Constraints()->MinWidth(), 460);
+    EXPECT_EQ(form.Constraints()->MaxHeight(), 500);
+    delete qk;
+    EXPECT_EQ(form.Constraints()->MinWidth(), 200);
+    EXPECT_EQ(form.Constraints()->MaxHeight(), 0);
+}
+
 TEST(QKForm, MdiFrameFormRefusesAFillStyle)
 {
     TForm form(nullptr);
