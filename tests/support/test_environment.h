@@ -39,10 +39,10 @@ private:
 // "NETDRIVE", "RAMDISK"), label, serial (unsigned 32-bit, hex "1234ABCD"),
 // free bytes. Empty lines and lines starting with '#' are ignored.
 struct FakeDrive {
-    std::string letter;
-    std::string root;
+    std::string letter{};
+    std::string root{};
     std::string type = "HD";
-    std::string label;
+    std::string label{};
     std::string serialHex = "00000000";
     unsigned long long freeBytes = 1ull << 30;
 };
