@@ -7,6 +7,7 @@
 #include "platform/core/win_path.h"
 #include "platform/dbf/dbe.h"
 #include "storage/database_bridge.h"
+#include "album_layout.h"
 #include "test_environment.h"
 
 #include <gtest/gtest.h>
@@ -89,17 +90,12 @@ protected:
 // The 29 fields of an album, in their order.
 inline const std::vector<TFieldSpec>& AlbumFields()
 {
-    static const std::vector<TFieldSpec> fields = {
-        {"ShortDesc", 'C', 100, 0}, {"Owner", 'C', 15, 0},     {"Aufndatum", 'D', 8, 0},
-        {"Bytes", 'N', 10, 0},      {"Breite", 'N', 4, 0},     {"Hoehe", 'N', 4, 0},
-        {"Serie", 'C', 10, 0},      {"Quelle", 'C', 10, 0},    {"Datei", 'C', 15, 0},
-        {"Pfad", 'C', 239, 0},      {"ShortName", 'C', 11, 0}, {"Label", 'C', 30, 0},
-        {"LabelKennung", 'C', 14, 0}, {"Type", 'C', 1, 0},     {"PlayList", 'C', 2, 0},
-        {"Qualitaet", 'C', 3, 0},   {"Motiv", 'C', 3, 0},      {"Markiert", 'L', 1, 0},
-        {"Zugriff", 'L', 1, 0},     {"Privat", 'L', 1, 0},     {"Anywhere", 'L', 1, 0},
-        {"Notiz", 'M', 10, 0},      {"Vorschau", 'M', 10, 0},  {"Flags", 'C', 10, 0},
-        {"FileDate", 'D', 8, 0},    {"ZoomFactor", 'N', 4, 2}, {"RESERVE1", 'C', 15, 0},
-        {"RESERVE2", 'C', 15, 0},   {"RESERVE3", 'C', 15, 0}};
+    static const std::vector<TFieldSpec> fields = [] {
+        std::vector<TFieldSpec> list;
+        for (const lxtest::AlbumLayoutField& f : lxtest::kAlbumLayout)
+            list.push_back({f.name, f.type, f.width, f.decimals});
+        return list;
+    }();
     return fields;
 }
 
