@@ -1,12 +1,14 @@
 #include "platform/dbf/cdx_file.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <numeric>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace dbfcdx {
 
@@ -86,6 +88,37 @@ std::string KeyForName(std::string_view name, int keyLength)
     std::string key = Upper(name);
     key.resize(keyLength, ' ');
     return key;
+}
+
+// A key to sort: eight of its bytes as one number, and its entry in the key set.
+struct SortItem {
+    std::uint64_t head;
+    std::uint32_t entry;
+};
+
+// Stable radix sort on the heads, a byte at a time from the lowest: equal
+// heads keep the order they came in. Bytes all items share are passed over.
+void RadixSortByHead(std::vector<SortItem>& items)
+{
+    const std::size_t n = items.size();
+    if (n < 2)
+        return;
+    std::array<std::array<std::uint32_t, 256>, 8> counts{};
+    for (const SortItem& item : items)
+        for (int b = 0; b < 8; ++b)
+            ++counts[b][(item.head >> (8 * b)) & 0xFF];
+    std::vector<SortItem> moved(n);
+    for (int b = 0; b < 8; ++b) {
+        auto& count = counts[b];
+        if (count[(items[0].head >> (8 * b)) & 0xFF] == n)
+            continue;
+        std::uint32_t sum = 0;
+        for (std::uint32_t& c : count)
+            sum += std::exchange(c, sum);
+        for (const SortItem& item : items)
+            moved[count[(item.head >> (8 * b)) & 0xFF]++] = item;
+        items.swap(moved);
+    }
 }
 
 }  // namespace
@@ -1206,10 +1239,6 @@ std::uint32_t CdxFile::BuildTree(CdxTag& tag, CdxKeySet& keys)
     // Sorted on eight key bytes as one number, the rest compared only where
     // those are equal. The bytes every key shares at its start ("bild ",
     // "/home/") decide nothing, so the eight bytes are taken after them.
-    struct Item {
-        std::uint64_t head;
-        std::uint32_t entry;
-    };
     std::size_t common = total > 1 ? static_cast<std::size_t>(keyLength) : 0;
     for (std::size_t e = 1; e < total && common > 0; ++e) {
         const char* a = data;
@@ -1221,7 +1250,7 @@ std::uint32_t CdxFile::BuildTree(CdxTag& tag, CdxKeySet& keys)
     }
     const std::size_t headBytes = std::min<std::size_t>(keyLength - common, 8);
     const std::size_t restStart = common + headBytes;
-    std::vector<Item> items(total);
+    std::vector<SortItem> items(total);
     for (std::size_t e = 0; e < total; ++e) {
         std::uint64_t head = 0;
         const auto* key = reinterpret_cast<const std::uint8_t*>(data + e * keyLength + common);
@@ -1229,20 +1258,42 @@ std::uint32_t CdxFile::BuildTree(CdxTag& tag, CdxKeySet& keys)
             head = head << 8 | (b < headBytes ? key[b] : 0);
         items[e] = {head, static_cast<std::uint32_t>(e)};
     }
-    auto less = [&](const Item& a, const Item& b) {
+    // A table scan adds the keys in record order: then equal keys are put in
+    // record order by their entry numbers, with no look-up of the record numbers.
+    bool recnosAscending = true;
+    for (std::size_t e = 1; e < total && recnosAscending; ++e)
+        recnosAscending = keys.recnos_[e - 1] < keys.recnos_[e];
+    auto tieLess = [&](const SortItem& a, const SortItem& b) {
+        return recnosAscending ? a.entry < b.entry : keys.recnos_[a.entry] < keys.recnos_[b.entry];
+    };
+    auto less = [&](const SortItem& a, const SortItem& b) {
         if (a.head != b.head)
             return a.head < b.head;
         if (restStart == static_cast<std::size_t>(keyLength))
-            return keys.recnos_[a.entry] < keys.recnos_[b.entry];
+            return tieLess(a, b);
         const int c = std::memcmp(data + std::size_t{a.entry} * keyLength + restStart,
                                   data + std::size_t{b.entry} * keyLength + restStart, keyLength - restStart);
-        return c < 0 || (c == 0 && keys.recnos_[a.entry] < keys.recnos_[b.entry]);
+        return c < 0 || (c == 0 && tieLess(a, b));
     };
     bool sorted = true;
     for (std::size_t i = 1; i < total && sorted; ++i)
         sorted = less(items[i - 1], items[i]);
-    if (!sorted)
-        std::sort(items.begin(), items.end(), less);
+    if (!sorted) {
+        // By head first; equal heads stay in entry order, which is the final
+        // order when the head holds the whole key and the record numbers
+        // ascend. Else each run of equal heads is sorted by the rest.
+        RadixSortByHead(items);
+        if (restStart != static_cast<std::size_t>(keyLength) || !recnosAscending) {
+            for (std::size_t i = 0; i < total;) {
+                std::size_t j = i + 1;
+                while (j < total && items[j].head == items[i].head)
+                    ++j;
+                if (j - i > 1 && !std::is_sorted(items.begin() + i, items.begin() + j, less))
+                    std::sort(items.begin() + i, items.begin() + j, less);
+                i = j;
+            }
+        }
+    }
     std::vector<std::uint32_t> order(total);
     for (std::size_t i = 0; i < total; ++i)
         order[i] = items[i].entry;
@@ -1270,13 +1321,18 @@ std::uint32_t CdxFile::BuildTree(CdxTag& tag, CdxKeySet& keys)
     {
         std::size_t first = 0, dataBytes = 0;
         std::uint32_t maxRecno = 0;
+        std::uint32_t layoutMax = 0;  // the record number `layout` was worked out for
+        CdxLeafLayout layout = CdxLeafLayoutFor(keyLength, layoutMax);
         for (std::size_t i = 0; i < order.size(); ++i) {
             int dup = 0, trail = 0;
             CdxLeafCounts(i > first ? keyOf(order[i - 1]) : std::string_view(), keyOf(order[i]),
                           tag.format_.padByte, dup, trail);
             const std::size_t newData = dataBytes + keyLength - dup - trail;
             const std::uint32_t newMax = std::max(maxRecno, keys.recnos_[order[i]]);
-            const CdxLeafLayout layout = CdxLeafLayoutFor(keyLength, newMax);
+            if (newMax != layoutMax) {
+                layout = CdxLeafLayoutFor(keyLength, newMax);
+                layoutMax = newMax;
+            }
             if (i > first && 24 + (i - first + 1) * layout.entryBytes + newData > kPageSize) {
                 leaves.emplace_back(first, i);
                 first = i;

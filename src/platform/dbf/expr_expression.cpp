@@ -556,7 +556,7 @@ void ExprKeyFromValue(const ExprValue& value, std::size_t keyLength, std::string
 {
     switch (value.type) {
     case ExprType::Character:
-        key.assign(value.text.substr(0, std::min(keyLength, value.text.size())));
+        key.assign(value.text, 0, std::min(keyLength, value.text.size()));
         key.resize(keyLength, ' ');
         return;
     case ExprType::Numeric:

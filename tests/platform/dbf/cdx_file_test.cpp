@@ -93,13 +93,19 @@ TEST(CdxFile, BuildsTagsOfEverySizeAndReadsThemBackBothWays)
 {
     lxtest::TempDir dir;
     const std::string path = (dir / "T.CDX").string();
-    struct Case { std::size_t count; int keyLength; };
-    const std::vector<Case> cases = {{0, 10}, {1, 10}, {40, 20}, {300, 1}, {5000, 30}, {20000, 160}, {3000, 8}, {400, 240}};
+    // Shuffled: the keys do not come in record order (equal keys are then
+    // ordered by their record numbers, not by the order they were added in).
+    struct Case { std::size_t count; int keyLength; bool shuffled = false; };
+    const std::vector<Case> cases = {{0, 10},          {1, 10},          {40, 20},   {300, 1},
+                                     {5000, 30},       {20000, 160},     {3000, 8},  {400, 240},
+                                     {5000, 30, true}, {3000, 8, true},  {300, 1, true}};
     std::vector<std::vector<Entry>> expected;
     {
         auto file = CdxFile::Create(path);
         for (std::size_t c = 0; c < cases.size(); ++c) {
             auto entries = MakeEntries(cases[c].count, cases[c].keyLength, static_cast<std::uint32_t>(c));
+            if (cases[c].shuffled)
+                std::shuffle(entries.begin(), entries.end(), std::mt19937(static_cast<std::uint32_t>(c)));
             file->AddTag(Spec("TAG" + std::to_string(c), cases[c].keyLength), Keys(cases[c].keyLength, entries));
             expected.push_back(Sorted(entries));
         }
