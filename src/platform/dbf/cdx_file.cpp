@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -1321,17 +1322,18 @@ std::uint32_t CdxFile::BuildTree(CdxTag& tag, CdxKeySet& keys)
     {
         std::size_t first = 0, dataBytes = 0;
         std::uint32_t maxRecno = 0;
-        std::uint32_t layoutMax = 0;  // the record number `layout` was worked out for
-        CdxLeafLayout layout = CdxLeafLayoutFor(keyLength, layoutMax);
+        // The layout depends only on how many bits the largest record number needs.
+        int layoutBits = 0;
+        CdxLeafLayout layout = CdxLeafLayoutFor(keyLength, 0);
         for (std::size_t i = 0; i < order.size(); ++i) {
             int dup = 0, trail = 0;
             CdxLeafCounts(i > first ? keyOf(order[i - 1]) : std::string_view(), keyOf(order[i]),
                           tag.format_.padByte, dup, trail);
             const std::size_t newData = dataBytes + keyLength - dup - trail;
             const std::uint32_t newMax = std::max(maxRecno, keys.recnos_[order[i]]);
-            if (newMax != layoutMax) {
+            if (static_cast<int>(std::bit_width(newMax)) != layoutBits) {
                 layout = CdxLeafLayoutFor(keyLength, newMax);
-                layoutMax = newMax;
+                layoutBits = static_cast<int>(std::bit_width(newMax));
             }
             if (i > first && 24 + (i - first + 1) * layout.entryBytes + newData > kPageSize) {
                 leaves.emplace_back(first, i);

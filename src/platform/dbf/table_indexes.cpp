@@ -143,7 +143,7 @@ bool TableIndexes::BuildKeys(IndexTag& tag, dbfcdx::CdxKeySet& keys, const Progr
     for (const auto* e : {tag.key.get(), tag.condition.get()})
         if (e)
             for (const dbfexpr::ExprField& f : e->FieldsUsed()) touched.push_back(f.offset);
-    const std::size_t ahead = 16 * std::size_t(size);
+    const std::size_t ahead = 32 * std::size_t(size);
     bool ok = table_.ScanRecords(
         count,
         [&](std::uint32_t r, const char* image) {
