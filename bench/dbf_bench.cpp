@@ -18,32 +18,16 @@
 #include <unistd.h>
 #include <vector>
 
+#include "album_layout.h"
 #include "platform/dbf/dbe.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Field {
-    const char* name;
-    char type;
-    int width;
-    int decimals;
-};
-
-const Field kAlbum[] = {
-    {"ShortDesc", 'C', 100, 0}, {"Owner", 'C', 15, 0},     {"Aufndatum", 'D', 8, 0},
-    {"Bytes", 'N', 10, 0},      {"Breite", 'N', 4, 0},     {"Hoehe", 'N', 4, 0},
-    {"Serie", 'C', 10, 0},      {"Quelle", 'C', 10, 0},    {"Datei", 'C', 15, 0},
-    {"Pfad", 'C', 239, 0},      {"ShortName", 'C', 11, 0}, {"Label", 'C', 30, 0},
-    {"LabelKennung", 'C', 14, 0}, {"Type", 'C', 1, 0},     {"PlayList", 'C', 2, 0},
-    {"Qualitaet", 'C', 3, 0},   {"Motiv", 'C', 3, 0},      {"Markiert", 'L', 1, 0},
-    {"Zugriff", 'L', 1, 0},     {"Privat", 'L', 1, 0},     {"Anywhere", 'L', 1, 0},
-    {"Notiz", 'M', 10, 0},      {"Vorschau", 'M', 10, 0},  {"Flags", 'C', 10, 0},
-    {"FileDate", 'D', 8, 0},    {"ZoomFactor", 'N', 4, 2}, {"RESERVE1", 'C', 15, 0},
-    {"RESERVE2", 'C', 15, 0},   {"RESERVE3", 'C', 15, 0},
-};
-constexpr int kFieldCount = int(sizeof kAlbum / sizeof kAlbum[0]);
+using Field = lxtest::AlbumLayoutField;
+constexpr const Field (&kAlbum)[lxtest::kAlbumLayoutFieldCount] = lxtest::kAlbumLayout;
+constexpr int kFieldCount = lxtest::kAlbumLayoutFieldCount;
 
 int Records()
 {

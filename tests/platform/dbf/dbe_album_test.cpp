@@ -1,23 +1,11 @@
 // The album as the program uses the engine: the 29-field table, its 43 tags
 // in the production index, and the availability pass that writes with the
 // indexes "closed" and rebuilds them at the end.
+#include "album_layout.h"
 #include "dbe_test_util.h"
 
 namespace dbetest {
 namespace {
-
-const FieldSpec kAlbum[] = {
-    {"ShortDesc", 'C', 100, 0}, {"Owner", 'C', 15, 0},   {"Aufndatum", 'D', 8, 0},
-    {"Bytes", 'N', 10, 0},      {"Breite", 'N', 4, 0},   {"Hoehe", 'N', 4, 0},
-    {"Serie", 'C', 10, 0},      {"Quelle", 'C', 10, 0},  {"Datei", 'C', 15, 0},
-    {"Pfad", 'C', 239, 0},      {"ShortName", 'C', 11, 0}, {"Label", 'C', 30, 0},
-    {"LabelKennung", 'C', 14, 0}, {"Type", 'C', 1, 0},   {"PlayList", 'C', 2, 0},
-    {"Qualitaet", 'C', 3, 0},   {"Motiv", 'C', 3, 0},    {"Markiert", 'L', 1, 0},
-    {"Zugriff", 'L', 1, 0},     {"Privat", 'L', 1, 0},   {"Anywhere", 'L', 1, 0},
-    {"Notiz", 'M', 10, 0},      {"Vorschau", 'M', 10, 0}, {"Flags", 'C', 10, 0},
-    {"FileDate", 'D', 8, 0},    {"ZoomFactor", 'N', 4, 2}, {"RESERVE1", 'C', 15, 0},
-    {"RESERVE2", 'C', 15, 0},   {"RESERVE3", 'C', 15, 0},
-};
 
 const char* const kTags[][2] = {
     {"Shortname", "Shortname"}, {"Markiert", "Markiert"},   {"Label", "Lower(Label)"},
@@ -35,7 +23,10 @@ protected:
     {
         EngineTest::SetUp();
         file_ = Path("BILDER.DBF");
-        Create(file_, std::vector<FieldSpec>(std::begin(kAlbum), std::end(kAlbum)));
+        std::vector<FieldSpec> album;
+        for (const lxtest::AlbumLayoutField& f : lxtest::kAlbumLayout)
+            album.push_back({f.name, f.type, f.width, f.decimals});
+        Create(file_, album);
         ASSERT_NE(dbe_Use(file_.c_str(), nullptr, DBE_SHARED, 2), 0);
         for (int i = 1; i <= 6; ++i) {
             ASSERT_EQ(dbe_AppendBlank(), 1);
