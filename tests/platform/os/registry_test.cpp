@@ -46,6 +46,11 @@ TEST(Registry, AppPathsAreWrittenAndReadBack)
     // The same key under another root is another key.
     TRegistry user;
     EXPECT_FALSE(user.KeyExists(key));
+    // Leaves no key behind for the next test in this process.
+    TRegistry machine;
+    machine.RootKey = TRootKey::HKEY_LOCAL_MACHINE;
+    EXPECT_TRUE(machine.DeleteKey(key));
+    EXPECT_FALSE(machine.KeyExists(key));
 }
 
 TEST(Registry, ValuesKeysAndErrors)
