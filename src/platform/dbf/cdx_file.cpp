@@ -1,5 +1,7 @@
 #include "platform/dbf/cdx_file.h"
 
+#include "platform/dbf/cdx_bytes.h"
+
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -28,21 +30,14 @@ constexpr std::size_t kEngineCollation = 476;
 constexpr std::size_t kEngineDirty = 480;
 constexpr std::size_t kEngineKeyType = 481;
 
-std::uint16_t Le16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
-std::uint32_t Le32(const std::uint8_t* p)
+// Key data bytes `key` takes in a leaf after `previous`: its bytes that are
+// neither shared with `previous` nor trailing pad.
+std::size_t KeyDataBytes(std::string_view previous, std::string_view key,
+                         const CdxPageFormat& format)
 {
-    return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 |
-           std::uint32_t{p[3]} << 24;
-}
-void PutLe16(std::uint8_t* p, std::uint32_t v)
-{
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-void PutLe32(std::uint8_t* p, std::uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<std::uint8_t>(v >> (8 * i));
+    int dup = 0, trail = 0;
+    CdxLeafCounts(previous, key, format.padByte, dup, trail);
+    return std::size_t(format.keyLength - dup - trail);
 }
 
 std::string Upper(std::string_view text)
@@ -691,18 +686,14 @@ bool CdxTag::DoInsert(std::string_view key, std::uint32_t recno)
         // The leaf's key data bytes follow the insert: the new key's own and
         // the change of the key after it (whose neighbour it becomes).
         const int keyLength = format_.keyLength;
-        auto dataOf = [&](std::string_view previous, std::string_view key) {
-            int dup = 0, trail = 0;
-            CdxLeafCounts(previous, key, format_.padByte, dup, trail);
-            return std::size_t(keyLength - dup - trail);
-        };
         const std::size_t i = position.index;
         std::size_t bytes = CdxLeafDataBytes(leaf, format_);
         const std::string_view previous = i > 0 ? leaf.Key(i - 1, keyLength) : std::string_view();
-        bytes += dataOf(previous, stored);
+        bytes += KeyDataBytes(previous, stored, format_);
         if (i < leaf.Count()) {
             const std::string_view next = leaf.Key(i, keyLength);
-            bytes = bytes - dataOf(previous, next) + dataOf(stored, next);
+            bytes = bytes - KeyDataBytes(previous, next, format_) +
+                    KeyDataBytes(stored, next, format_);
         }
         leaf.keys.insert(i * keyLength, stored);
         leaf.dataBytes = bytes;
@@ -745,19 +736,15 @@ bool CdxTag::DoDelete(std::string_view key, std::uint32_t recno)
         // As in the insert: the removed key's bytes go, the next key is then
         // compared with the one before the removed key.
         const int keyLength = format_.keyLength;
-        auto dataOf = [&](std::string_view previous, std::string_view key) {
-            int dup = 0, trail = 0;
-            CdxLeafCounts(previous, key, format_.padByte, dup, trail);
-            return std::size_t(keyLength - dup - trail);
-        };
         const std::size_t i = position.index;
         std::size_t bytes = CdxLeafDataBytes(leaf, format_);
         const std::string_view previous = i > 0 ? leaf.Key(i - 1, keyLength) : std::string_view();
         const std::string_view removed = leaf.Key(i, keyLength);
-        bytes -= dataOf(previous, removed);
+        bytes -= KeyDataBytes(previous, removed, format_);
         if (i + 1 < leaf.Count()) {
             const std::string_view next = leaf.Key(i + 1, keyLength);
-            bytes = bytes - dataOf(removed, next) + dataOf(previous, next);
+            bytes = bytes - KeyDataBytes(removed, next, format_) +
+                    KeyDataBytes(previous, next, format_);
         }
         leaf.keys.erase(i * keyLength, keyLength);
         leaf.dataBytes = bytes;

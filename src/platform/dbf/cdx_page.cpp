@@ -1,5 +1,7 @@
 #include "platform/dbf/cdx_page.h"
 
+#include "platform/dbf/cdx_bytes.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -9,33 +11,6 @@ namespace {
 
 constexpr int kLeafHeader = 24;
 constexpr int kInteriorHeader = 12;
-
-std::uint16_t Le16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
-std::uint32_t Le32(const std::uint8_t* p)
-{
-    return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 |
-           std::uint32_t{p[3]} << 24;
-}
-std::uint32_t Be32(const std::uint8_t* p)
-{
-    return std::uint32_t{p[3]} | std::uint32_t{p[2]} << 8 | std::uint32_t{p[1]} << 16 |
-           std::uint32_t{p[0]} << 24;
-}
-void PutLe16(std::uint8_t* p, std::uint32_t v)
-{
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-void PutLe32(std::uint8_t* p, std::uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-void PutBe32(std::uint8_t* p, std::uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        p[3 - i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
 
 int BitsFor(std::uint64_t value)
 {
