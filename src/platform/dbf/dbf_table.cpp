@@ -467,16 +467,8 @@ bool DbfTable::ReadMemo(const FieldDef& field, const char* image, std::string& o
 {
     out.clear();
     std::uint32_t block = 0;
-    if (!ParseMemoRef(std::string_view(image + field.offset, field.width), block)) {
-        error = "Memoverweis im Feld " + field.name + " ist beschädigt";
-        return false;
-    }
-    if (block == 0) return true;
-    if (!memo_ || !memo_->usable()) {
-        error = memoError_.empty() ? "Memodatei fehlt" : memoError_;
-        return false;
-    }
-    return memo_->Read(block, out, type, error);
+    if (!MemoBlockOf(field, image, block, error)) return false;
+    return block == 0 || memo_->Read(block, out, type, error);
 }
 
 bool DbfTable::MemoLength(const FieldDef& field, const char* image, std::uint32_t& length,
@@ -484,16 +476,22 @@ bool DbfTable::MemoLength(const FieldDef& field, const char* image, std::uint32_
 {
     length = 0;
     std::uint32_t block = 0;
+    if (!MemoBlockOf(field, image, block, error)) return false;
+    return block == 0 || memo_->Length(block, length, error);
+}
+
+bool DbfTable::MemoBlockOf(const FieldDef& field, const char* image, std::uint32_t& block,
+                           std::string& error)
+{
     if (!ParseMemoRef(std::string_view(image + field.offset, field.width), block)) {
         error = "Memoverweis im Feld " + field.name + " ist beschädigt";
         return false;
     }
-    if (block == 0) return true;
-    if (!memo_ || !memo_->usable()) {
+    if (block != 0 && (!memo_ || !memo_->usable())) {
         error = memoError_.empty() ? "Memodatei fehlt" : memoError_;
         return false;
     }
-    return memo_->Length(block, length, error);
+    return true;
 }
 
 bool DbfTable::StoreMemo(const FieldDef& field, char* image, std::string_view data,

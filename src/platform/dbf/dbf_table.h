@@ -134,6 +134,10 @@ public:
     void RemoveObserver(RecordObserver* observer);
 
 private:
+    // Memo block the field of `image` refers to (0: no memo); false with a
+    // reason when the reference is damaged or the memo file is unusable.
+    bool MemoBlockOf(const FieldDef& field, const char* image, std::uint32_t& block,
+                     std::string& error);
     DbfTable() = default;
     bool LoadHeader(std::string& error, std::string& note, bool& repaired);
     bool OpenMemo(std::string& error);

@@ -90,24 +90,14 @@ void WorkArea::StandOnPhantom()
     std::fill(buffer_.begin(), buffer_.end(), ' ');
 }
 
-bool WorkArea::GoTop()
-{
-    std::uint32_t r = Seek(order_->First(), true);
-    if (r == 0) {
-        StandOnPhantom();
-        bof_ = true;
-        return true;
-    }
-    StandOn(r);
-    bof_ = false;
-    return true;
-}
+bool WorkArea::GoTop() { return StandOnEnd(Seek(order_->First(), true)); }
 
-bool WorkArea::GoBottom()
+bool WorkArea::GoBottom() { return StandOnEnd(Seek(order_->Last(), false)); }
+
+bool WorkArea::StandOnEnd(std::uint32_t r)
 {
-    std::uint32_t r = Seek(order_->Last(), false);
     if (r == 0) {
-        StandOnPhantom();
+        StandOnPhantom();  // no visible record: both ends at once
         bof_ = true;
         return true;
     }

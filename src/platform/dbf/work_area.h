@@ -113,6 +113,9 @@ private:
     std::uint32_t Seek(std::uint32_t start, bool forward);
     void StandOn(std::uint32_t recno);  // scratch_ holds the record
     void StandOnPhantom();
+    // Stands on `r`, the first or last visible record, or on the phantom
+    // record when there is none (0); used by GoTop and GoBottom.
+    bool StandOnEnd(std::uint32_t r);
 
     int number_;
     std::shared_ptr<DbfTable> table_;
