@@ -41,6 +41,12 @@ class MainFormTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        // The program's INI and the registry live in the Windows folder, which
+        // is one for the whole process: each test starts with it empty, as a
+        // test run alone by CTest does.
+        const std::filesystem::path windir = qEnvironmentVariable("LUMADEX_WINDIR").toStdString();
+        for (const auto& entry : std::filesystem::directory_iterator(windir))
+            std::filesystem::remove_all(entry.path());
         ASSERT_EQ(InstallDatabaseBridge(), DBIERR_NONE);
         form = std::make_unique<TMainForm>(nullptr);
         TProgrammOptionenStand* o = form->ProgrammOptionen();
