@@ -497,33 +497,26 @@ int dbe_Close()
 // Moves
 // ---------------------------------------------------------------------------
 
-int dbe_GoTop()
+namespace {
+
+// Runs one move of the current area: 1 when it succeeded.
+template <typename Move>
+int MoveCurrent(Move move)
 {
     if (Refused()) return 0;
     WorkArea* a = Need();
-    return a && a->GoTop() ? 1 : 0;
+    return a && move(*a) ? 1 : 0;
 }
 
-int dbe_GoBottom()
-{
-    if (Refused()) return 0;
-    WorkArea* a = Need();
-    return a && a->GoBottom() ? 1 : 0;
-}
+}  // namespace
 
-int dbe_Skip(long n)
-{
-    if (Refused()) return 0;
-    WorkArea* a = Need();
-    return a && a->Skip(n) ? 1 : 0;
-}
+int dbe_GoTop() { return MoveCurrent([](WorkArea& a) { return a.GoTop(); }); }
 
-int dbe_Go(uint32_t recno)
-{
-    if (Refused()) return 0;
-    WorkArea* a = Need();
-    return a && a->Go(recno) ? 1 : 0;
-}
+int dbe_GoBottom() { return MoveCurrent([](WorkArea& a) { return a.GoBottom(); }); }
+
+int dbe_Skip(long n) { return MoveCurrent([n](WorkArea& a) { return a.Skip(n); }); }
+
+int dbe_Go(uint32_t recno) { return MoveCurrent([recno](WorkArea& a) { return a.Go(recno); }); }
 
 int dbe_Bof()
 {

@@ -603,6 +603,43 @@ struct Info {
 
 std::size_t AddWidth(std::size_t a, std::size_t b) { return std::min(a + b, kWidthLimit); }
 
+// The operand types each arithmetic operator takes, with the operation it
+// compiles to and the type of its result.
+struct ArithmeticRule {
+    Tok op;
+    ExprType left;
+    ExprType right;
+    ExprOp code;
+    ExprType result;
+};
+constexpr ExprType kChar = ExprType::Character, kNum = ExprType::Numeric, kDate = ExprType::Date;
+constexpr ArithmeticRule kArithmetic[] = {
+    {Tok::Plus, kChar, kChar, ExprOp::Concat, kChar},
+    {Tok::Plus, kNum, kNum, ExprOp::AddNum, kNum},
+    {Tok::Plus, kDate, kNum, ExprOp::AddDateNum, kDate},
+    {Tok::Plus, kNum, kDate, ExprOp::AddNumDate, kDate},
+    {Tok::Minus, kChar, kChar, ExprOp::ConcatTrim, kChar},  // left's trailing blanks go last
+    {Tok::Minus, kNum, kNum, ExprOp::SubNum, kNum},
+    {Tok::Minus, kDate, kNum, ExprOp::SubDateNum, kDate},
+    {Tok::Minus, kDate, kDate, ExprOp::SubDateDate, kNum},
+    {Tok::Star, kNum, kNum, ExprOp::MulNum, kNum},
+    {Tok::Slash, kNum, kNum, ExprOp::DivNum, kNum},
+    {Tok::Percent, kNum, kNum, ExprOp::ModNum, kNum},
+    {Tok::Power, kNum, kNum, ExprOp::PowNum, kNum},
+};
+
+const char* ArithmeticText(Tok op)
+{
+    switch (op) {
+    case Tok::Plus: return "+";
+    case Tok::Minus: return "-";
+    case Tok::Star: return "*";
+    case Tok::Slash: return "/";
+    case Tok::Percent: return "%";
+    default: return "^";
+    }
+}
+
 class Generator {
 public:
     Generator(ExprProgram& program, std::span<const ExprField> fields,
@@ -868,54 +905,17 @@ private:
             Emit(ExprOp::Contains, n.pos);
             info = {ExprType::Logical, 0, true};
             return true;
-        case Tok::Plus:
-            if (ta == ExprType::Character && tb == ExprType::Character) {
-                Emit(ExprOp::Concat, n.pos);
-                info = {ExprType::Character, AddWidth(a.width, b.width), a.fixed && b.fixed};
-            } else if (ta == ExprType::Numeric && tb == ExprType::Numeric) {
-                Emit(ExprOp::AddNum, n.pos);
-                info = {ExprType::Numeric, 0, true};
-            } else if (ta == ExprType::Date && tb == ExprType::Numeric) {
-                Emit(ExprOp::AddDateNum, n.pos);
-                info = {ExprType::Date, 0, true};
-            } else if (ta == ExprType::Numeric && tb == ExprType::Date) {
-                Emit(ExprOp::AddNumDate, n.pos);
-                info = {ExprType::Date, 0, true};
-            } else {
-                return mismatch("+");
+        default:  // arithmetic
+            for (const ArithmeticRule& rule : kArithmetic) {
+                if (rule.op != n.op || rule.left != ta || rule.right != tb)
+                    continue;
+                Emit(rule.code, n.pos);
+                info = {rule.result, 0, true};
+                if (rule.result == ExprType::Character)  // concatenation
+                    info = {ExprType::Character, AddWidth(a.width, b.width), a.fixed && b.fixed};
+                return true;
             }
-            return true;
-        case Tok::Minus:
-            if (ta == ExprType::Character && tb == ExprType::Character) {
-                Emit(ExprOp::ConcatTrim, n.pos);
-                info = {ExprType::Character, AddWidth(a.width, b.width), a.fixed && b.fixed};
-            } else if (ta == ExprType::Numeric && tb == ExprType::Numeric) {
-                Emit(ExprOp::SubNum, n.pos);
-                info = {ExprType::Numeric, 0, true};
-            } else if (ta == ExprType::Date && tb == ExprType::Numeric) {
-                Emit(ExprOp::SubDateNum, n.pos);
-                info = {ExprType::Date, 0, true};
-            } else if (ta == ExprType::Date && tb == ExprType::Date) {
-                Emit(ExprOp::SubDateDate, n.pos);
-                info = {ExprType::Numeric, 0, true};
-            } else {
-                return mismatch("-");
-            }
-            return true;
-        default: {
-            if (ta != ExprType::Numeric || tb != ExprType::Numeric)
-                return mismatch(n.op == Tok::Star    ? "*"
-                                : n.op == Tok::Slash ? "/"
-                                : n.op == Tok::Percent ? "%"
-                                                       : "^");
-            const ExprOp op = n.op == Tok::Star    ? ExprOp::MulNum
-                              : n.op == Tok::Slash ? ExprOp::DivNum
-                              : n.op == Tok::Percent ? ExprOp::ModNum
-                                                     : ExprOp::PowNum;
-            Emit(op, n.pos);
-            info = {ExprType::Numeric, 0, true};
-            return true;
-        }
+            return mismatch(ArithmeticText(n.op));
         }
     }
 
