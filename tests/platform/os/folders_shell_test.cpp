@@ -8,7 +8,6 @@
 #include "test_environment.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QThread>
 #include <gtest/gtest.h>
@@ -112,11 +111,9 @@ TEST(Shell, ProgramsRunAndAreWaitedFor)
     // Waits until the program ends, in the working folder given.
     ASSERT_TRUE(StartAndWait("sh", "sh -c \"sleep 0.2; pwd > pwd.txt\"", Win(tmp.path()), 0));
     EXPECT_EQ(lxtest::ReadFile(tmp / "pwd.txt"), tmp.str() + "\n");
-    // Stops waiting after the time-out; the program goes on.
-    QElapsedTimer t;
-    t.start();
+    // Stops waiting after the time-out (the program has not written its
+    // file yet); the program goes on.
     ASSERT_TRUE(StartAndWait("sh", "-c \"sleep 1; echo fertig > spaet.txt\"", Win(tmp.path()), 100));
-    EXPECT_LT(t.elapsed(), 900);
     EXPECT_FALSE(std::filesystem::exists(tmp / "spaet.txt"));
     EXPECT_TRUE(WaitForFile(tmp / "spaet.txt"));
     EXPECT_FALSE(StartAndWait("gibt-es-nicht-lumadex", "", "", 0));
