@@ -197,25 +197,22 @@ TEST_F(RobustnessTest, ByteFlipAndTruncationSweep)
     const std::string dbf = lxtest::ReadFile(file);
     const std::string fpt = lxtest::ReadFile(memoFile);
     const unsigned char flips[] = {0x00, 0xFF, ' ', '9'};
+    // Byte `at` of the table (or of the memo file) set to each value in turn,
+    // the other file left whole.
+    auto flipEach = [&](bool inTable, size_t at) {
+        for (unsigned char v : flips) {
+            std::string bad = inTable ? dbf : fpt;
+            bad[at] = char(v);
+            lxtest::WriteFile(file, inTable ? bad : dbf);
+            lxtest::WriteFile(memoFile, inTable ? fpt : bad);
+            Exercise(file);
+        }
+    };
     // Every byte of the header, every 5th byte of the records.
-    for (size_t at = 0; at < dbf.size(); at += (at < 200 ? 1 : 5)) {
-        for (unsigned char v : flips) {
-            std::string bad = dbf;
-            bad[at] = char(v);
-            lxtest::WriteFile(file, bad);
-            lxtest::WriteFile(memoFile, fpt);
-            Exercise(file);
-        }
-    }
-    for (size_t at = 0; at < fpt.size(); at += (at < 16 ? 1 : 11)) {
-        for (unsigned char v : flips) {
-            std::string bad = fpt;
-            bad[at] = char(v);
-            lxtest::WriteFile(file, dbf);
-            lxtest::WriteFile(memoFile, bad);
-            Exercise(file);
-        }
-    }
+    for (size_t at = 0; at < dbf.size(); at += (at < 200 ? 1 : 5))
+        flipEach(true, at);
+    for (size_t at = 0; at < fpt.size(); at += (at < 16 ? 1 : 11))
+        flipEach(false, at);
     for (size_t size = 0; size < dbf.size(); size += 5) {
         lxtest::WriteFile(file, dbf.substr(0, size));
         lxtest::WriteFile(memoFile, fpt);

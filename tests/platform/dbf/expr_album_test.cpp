@@ -13,36 +13,23 @@
 
 using namespace dbfexpr;
 using exprtest::AlbumRecord;
+using exprtest::SampleAlbumRecord;
 using exprtest::TestRecord;
 
 namespace {
 
+// The typical album entry with upper-case umlauts, the picture reachable
+// anywhere, and no file name, label id or zoom factor.
 TestRecord SampleEntry()
 {
-    TestRecord r = AlbumRecord();
+    TestRecord r = SampleAlbumRecord();
     r.Set("SHORTDESC", "Urlaub am Bodensee \xC4\xD6\xDC")  // ÄÖÜ
         .Set("OWNER", "Anna M\xDCller")
-        .Set("AUFNDATUM", "20240315")
-        .Set("BYTES", "123456")
-        .Set("BREITE", "800")
-        .Set("HOEHE", "600")
-        .Set("SERIE", "Sommer")
-        .Set("QUELLE", "1")
-        .Set("PFAD", "C:\\Bilder\\Urlaub\\img_0001.jpg")
-        .Set("SHORTNAME", "A1B2C3D4E5F")
-        .Set("LABEL", "URLAUB 2024")
-        .Set("TYPE", "1")
-        .Set("PLAYLIST", "12")
-        .Set("QUALITAET", "4")
-        .Set("MOTIV", "5")
-        .Set("MARKIERT", "T")
-        .Set("ZUGRIFF", "T")
-        .Set("PRIVAT", "F")
         .Set("ANYWHERE", "T")
-        .Set("FILEDATE", "20240401")
-        .Set("RESERVE1", "Erste Reise")
-        .Set("RESERVE2", "")
-        .Set("RESERVE3", "X Y");
+        .Set("RESERVE3", "X Y")
+        .Set("DATEI", "")
+        .Set("LABELKENNU", "")
+        .Set("ZOOMFACTOR", "");
     return r;
 }
 

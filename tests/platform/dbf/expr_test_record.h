@@ -85,4 +85,38 @@ inline TestRecord AlbumRecord()
     return r;
 }
 
+// A typical album entry: umlauts in the description, a German date, a
+// reachable picture that carries the user mark.
+inline TestRecord SampleAlbumRecord()
+{
+    TestRecord r = AlbumRecord();
+    r.Set("SHORTDESC", "Urlaub am Bodensee \xE4\xF6\xFC\xDF")  // äöüß
+        .Set("OWNER", "Anna M\xFCller")
+        .Set("AUFNDATUM", "20240315")
+        .Set("BYTES", "123456")
+        .Set("BREITE", "800")
+        .Set("HOEHE", "600")
+        .Set("SERIE", "Sommer")
+        .Set("QUELLE", "1")
+        .Set("DATEI", "IMG_0001.JPG")
+        .Set("PFAD", "C:\\Bilder\\Urlaub\\img_0001.jpg")
+        .Set("SHORTNAME", "A1B2C3D4E5F")
+        .Set("LABEL", "URLAUB 2024")
+        .Set("LABELKENNU", "-123456789")
+        .Set("TYPE", "1")
+        .Set("PLAYLIST", "12")
+        .Set("QUALITAET", "4")
+        .Set("MOTIV", "5")
+        .Set("MARKIERT", "T")
+        .Set("ZUGRIFF", "T")
+        .Set("PRIVAT", "F")
+        .Set("ANYWHERE", "F")
+        .Set("FILEDATE", "20240401")
+        .Set("ZOOMFACTOR", "1.50")
+        .Set("RESERVE1", "Erste Reise")
+        .Set("RESERVE2", "")
+        .Set("RESERVE3", "X");
+    return r;
+}
+
 }  // namespace exprtest
