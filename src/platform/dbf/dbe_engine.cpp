@@ -1427,37 +1427,26 @@ int dbe_AppendFrom(const char* file, int mode, const char* condition)
 // Settings
 // ---------------------------------------------------------------------------
 
-int dbe_SetExact(int on)
+namespace {
+
+// Turns an on/off setting on or off unless a running operation refuses the
+// change; returns the setting as it was.
+int SwitchSetting(bool& setting, int on)
 {
-    int previous = Settings().exact;
-    if (Refused()) return previous;
-    Settings().exact = on != 0;
+    const int previous = setting;
+    if (!Refused()) setting = on != 0;
     return previous;
 }
 
-int dbe_SetSoftSeek(int on)
-{
-    int previous = Settings().softSeek;
-    if (Refused()) return previous;
-    Settings().softSeek = on != 0;
-    return previous;
-}
+}  // namespace
 
-int dbe_SetDeleted(int on)
-{
-    int previous = Settings().deleted;
-    if (Refused()) return previous;
-    Settings().deleted = on != 0;
-    return previous;
-}
+int dbe_SetExact(int on) { return SwitchSetting(Settings().exact, on); }
 
-int dbe_SetCentury(int on)
-{
-    int previous = Settings().date.century;
-    if (Refused()) return previous;
-    Settings().date.century = on != 0;
-    return previous;
-}
+int dbe_SetSoftSeek(int on) { return SwitchSetting(Settings().softSeek, on); }
+
+int dbe_SetDeleted(int on) { return SwitchSetting(Settings().deleted, on); }
+
+int dbe_SetCentury(int on) { return SwitchSetting(Settings().date.century, on); }
 
 int dbe_SetDateFormat(int code)
 {

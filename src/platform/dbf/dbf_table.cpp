@@ -590,11 +590,7 @@ bool DbfTable::BecomeWritable(std::string& error)
     DropMap();
     fd_.Reset(fd);
     writable_ = true;
-    if (hasMemoFields()) {
-        memo_.reset();
-        memoError_.clear();
-        OpenMemo(memoError_);
-    }
+    ReopenMemo();
     return true;
 }
 
@@ -621,12 +617,16 @@ bool DbfTable::Reopen(std::string& error)
         inode_ = std::uint64_t(st.st_ino);
         if (!self.expired()) reg[{device_, inode_}] = self;
     }
-    if (hasMemoFields()) {
-        memo_.reset();
-        memoError_.clear();
-        OpenMemo(memoError_);
-    }
+    ReopenMemo();
     return true;
+}
+
+void DbfTable::ReopenMemo()
+{
+    if (!hasMemoFields()) return;
+    memo_.reset();
+    memoError_.clear();
+    OpenMemo(memoError_);  // a failure is kept in memoError_ for the memo reads
 }
 
 bool DbfTable::Pack(const Progress& progress, std::string& error)

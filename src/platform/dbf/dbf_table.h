@@ -141,6 +141,8 @@ private:
     DbfTable() = default;
     bool LoadHeader(std::string& error, std::string& note, bool& repaired);
     bool OpenMemo(std::string& error);
+    // Opens the memo file again (after the table file was reopened).
+    void ReopenMemo();
     bool EnsureExclusiveUse(std::string& error);
     void ReleaseExclusiveUse();
     bool Reopen(std::string& error);
