@@ -136,46 +136,63 @@ void BM_DbfAppend(benchmark::State& state)
 }
 BENCHMARK(BM_DbfAppend)->Unit(benchmark::kMillisecond)->Iterations(1);
 
+// The columns SQLite indexes for the comparison with the album's tags: the
+// album's 21 tag keys and three more text columns.
+const char* const kSqliteIndexed[] = {
+    "ShortName", "Markiert", "Label", "Type", "PlayList", "ShortDesc", "Owner", "Aufndatum",
+    "FileDate", "Bytes", "Breite", "Hoehe", "Serie", "Quelle", "Qualitaet", "Motiv",
+    "Privat", "Anywhere", "RESERVE1", "RESERVE2", "RESERVE3", "Pfad", "Datei", "LabelKennung",
+};
+
+// Makes `file` with the album's columns, `indexes` of the indexed columns
+// indexed first, and `n` rows.
+void SqliteAlbum(const std::string& file, int n, int indexes)
+{
+    fs::remove(file);
+    sqlite3* db = nullptr;
+    sqlite3_open(file.c_str(), &db);
+    std::string create = "CREATE TABLE album(";
+    std::string insert = "INSERT INTO album VALUES(";
+    for (int f = 0; f < kFieldCount; ++f) {
+        create += std::string(f ? "," : "") + kAlbum[f].name +
+                  (kAlbum[f].type == 'M' ? " BLOB" : kAlbum[f].type == 'N' ? " NUMERIC" : " TEXT");
+        insert += f ? ",?" : "?";
+    }
+    sqlite3_exec(db, (create + ")").c_str(), nullptr, nullptr, nullptr);
+    for (int i = 0; i < indexes; ++i) {
+        std::string sql = std::string("CREATE INDEX i_") + kSqliteIndexed[i] + " ON album(" +
+                          kSqliteIndexed[i] + ")";
+        sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+    }
+    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+    sqlite3_stmt* stmt = nullptr;
+    sqlite3_prepare_v2(db, (insert + ")").c_str(), -1, &stmt, nullptr);
+    for (int i = 1; i <= n; ++i) {
+        Row row = MakeRow(i);
+        std::string thumb = Thumbnail(i);
+        for (int f = 0; f < kFieldCount; ++f) {
+            if (kAlbum[f].type == 'M') {
+                if (std::strcmp(kAlbum[f].name, "Vorschau") == 0)
+                    sqlite3_bind_blob(stmt, f + 1, thumb.data(), int(thumb.size()), SQLITE_TRANSIENT);
+                else
+                    sqlite3_bind_null(stmt, f + 1);
+            } else {
+                sqlite3_bind_text(stmt, f + 1, row.text[f].c_str(), int(row.text[f].size()),
+                                  SQLITE_TRANSIENT);
+            }
+        }
+        sqlite3_step(stmt);
+        sqlite3_reset(stmt);
+    }
+    sqlite3_finalize(stmt);
+    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+}
+
 void BM_SqliteInsert(benchmark::State& state)
 {
     const int n = Records();
-    for (auto _ : state) {
-        std::string file = (Folder() / "album.sqlite").string();
-        fs::remove(file);
-        sqlite3* db = nullptr;
-        sqlite3_open(file.c_str(), &db);
-        std::string create = "CREATE TABLE album(";
-        std::string insert = "INSERT INTO album VALUES(";
-        for (int f = 0; f < kFieldCount; ++f) {
-            create += std::string(f ? "," : "") + kAlbum[f].name +
-                      (kAlbum[f].type == 'M' ? " BLOB" : kAlbum[f].type == 'N' ? " NUMERIC" : " TEXT");
-            insert += f ? ",?" : "?";
-        }
-        sqlite3_exec(db, (create + ")").c_str(), nullptr, nullptr, nullptr);
-        sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
-        sqlite3_stmt* stmt = nullptr;
-        sqlite3_prepare_v2(db, (insert + ")").c_str(), -1, &stmt, nullptr);
-        for (int i = 1; i <= n; ++i) {
-            Row row = MakeRow(i);
-            std::string thumb = Thumbnail(i);
-            for (int f = 0; f < kFieldCount; ++f) {
-                if (kAlbum[f].type == 'M') {
-                    if (std::strcmp(kAlbum[f].name, "Vorschau") == 0)
-                        sqlite3_bind_blob(stmt, f + 1, thumb.data(), int(thumb.size()), SQLITE_TRANSIENT);
-                    else
-                        sqlite3_bind_null(stmt, f + 1);
-                } else {
-                    sqlite3_bind_text(stmt, f + 1, row.text[f].c_str(), int(row.text[f].size()),
-                                      SQLITE_TRANSIENT);
-                }
-            }
-            sqlite3_step(stmt);
-            sqlite3_reset(stmt);
-        }
-        sqlite3_finalize(stmt);
-        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-        sqlite3_close(db);
-    }
+    for (auto _ : state) SqliteAlbum((Folder() / "album.sqlite").string(), n, 0);
     state.SetItemsProcessed(state.iterations() * n);
 }
 BENCHMARK(BM_SqliteInsert)->Unit(benchmark::kMillisecond)->Iterations(1);
@@ -340,59 +357,8 @@ void BM_DbfAppendWithAlbumTags(benchmark::State& state)
 }
 BENCHMARK(BM_DbfAppendWithAlbumTags)->Unit(benchmark::kMillisecond)->Iterations(1);
 
-// SQLite appending the same rows with 24 indexes (the album's 21 tag keys
-// and three more text columns), as many rows as BM_DbfAppendWithAlbumTags.
-const char* const kSqliteIndexed[] = {
-    "ShortName", "Markiert", "Label", "Type", "PlayList", "ShortDesc", "Owner", "Aufndatum",
-    "FileDate", "Bytes", "Breite", "Hoehe", "Serie", "Quelle", "Qualitaet", "Motiv",
-    "Privat", "Anywhere", "RESERVE1", "RESERVE2", "RESERVE3", "Pfad", "Datei", "LabelKennung",
-};
-
-// Makes `file` with the album's columns, `indexes` of the indexed columns
-// indexed first, and `n` rows.
-void SqliteAlbum(const std::string& file, int n, int indexes)
-{
-    fs::remove(file);
-    sqlite3* db = nullptr;
-    sqlite3_open(file.c_str(), &db);
-    std::string create = "CREATE TABLE album(";
-    std::string insert = "INSERT INTO album VALUES(";
-    for (int f = 0; f < kFieldCount; ++f) {
-        create += std::string(f ? "," : "") + kAlbum[f].name +
-                  (kAlbum[f].type == 'M' ? " BLOB" : kAlbum[f].type == 'N' ? " NUMERIC" : " TEXT");
-        insert += f ? ",?" : "?";
-    }
-    sqlite3_exec(db, (create + ")").c_str(), nullptr, nullptr, nullptr);
-    for (int i = 0; i < indexes; ++i) {
-        std::string sql = std::string("CREATE INDEX i_") + kSqliteIndexed[i] + " ON album(" +
-                          kSqliteIndexed[i] + ")";
-        sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
-    }
-    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
-    sqlite3_stmt* stmt = nullptr;
-    sqlite3_prepare_v2(db, (insert + ")").c_str(), -1, &stmt, nullptr);
-    for (int i = 1; i <= n; ++i) {
-        Row row = MakeRow(i);
-        std::string thumb = Thumbnail(i);
-        for (int f = 0; f < kFieldCount; ++f) {
-            if (kAlbum[f].type == 'M') {
-                if (std::strcmp(kAlbum[f].name, "Vorschau") == 0)
-                    sqlite3_bind_blob(stmt, f + 1, thumb.data(), int(thumb.size()), SQLITE_TRANSIENT);
-                else
-                    sqlite3_bind_null(stmt, f + 1);
-            } else {
-                sqlite3_bind_text(stmt, f + 1, row.text[f].c_str(), int(row.text[f].size()),
-                                  SQLITE_TRANSIENT);
-            }
-        }
-        sqlite3_step(stmt);
-        sqlite3_reset(stmt);
-    }
-    sqlite3_finalize(stmt);
-    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
-}
-
+// SQLite appending the same rows with 24 indexes, as many rows as
+// BM_DbfAppendWithAlbumTags.
 void BM_SqliteInsertWith24Indexes(benchmark::State& state)
 {
     const int n = std::max(1, Records() / 10);
