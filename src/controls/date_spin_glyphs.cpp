@@ -42,8 +42,9 @@ void DrawShape(QPainter& p, TGlyphShape shape, int w, int h, const QColor& c)
 
 QImage Glyphs(TGlyphShape shape, int w, int h, bool twoGlyphs)
 {
-    QImage img(twoGlyphs ? 2 * w : w, h, QImage::Format_ARGB32_Premultiplied);
-    img.fill(Qt::transparent);
+    // On the button face colour, as the glyphs are copied unchanged.
+    QImage img(twoGlyphs ? 2 * w : w, h, QImage::Format_RGB32);
+    img.fill(ColorToQColor(clBtnFace));
     QPainter p(&img);
     DrawShape(p, shape, w, h, Qt::black);
     if (twoGlyphs) {

@@ -314,3 +314,184 @@ TEST_F(DateEditTest, ReadOnlyRefusesEveryChange)
     EXPECT_EQ(Line()->text(), "15.03.2024");
     EXPECT_EQ(edit->Date(), EncodeDate(2024, 3, 15));
 }
+
+namespace {
+
+QWidget* ButtonWidget(TCustomDateEditPlusNoBDE* edit)
+{
+    for (int i = 0; i < edit->ControlCount(); ++i)
+        if (edit->Controls(i) != edit->GetCalendar())
+            return edit->Controls(i)->Handle();
+    return nullptr;
+}
+
+QPoint CellOf(TCustomCalendarEdit* cal, int day)
+{
+    const TPoint p = cal->DayCellCenter(day);
+    return QPoint(p.X, p.Y);
+}
+
+}  // namespace
+
+TEST_F(DateEditTest, ButtonDropsTheCalendarUnderTheEditAndAPickClosesIt)
+{
+    edit->SetDate(EncodeDate(2024, 3, 15));
+    QWidget* button = ButtonWidget(edit);
+    ASSERT_NE(button, nullptr);
+    EXPECT_TRUE(button->isVisible());
+    int drops = 0, closes = 0;
+    edit->OnDropDown = [&](TObject*, TDropDownState s) {
+        ++drops;
+        EXPECT_EQ(s, ddsButton);
+    };
+    edit->OnCloseUp = [&](TObject*) { ++closes; };
+    QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
+    TDropDownCalendar* cal = edit->GetCalendar();
+    ASSERT_NE(cal, nullptr);
+    EXPECT_TRUE(cal->Handle()->isVisible());
+    EXPECT_TRUE(cal->Handle()->isWindow());
+    EXPECT_EQ(drops, 1);
+    EXPECT_TRUE(edit->Focused());
+    // Under the edit, left edges aligned.
+    const QPoint editBottomLeft = Line()->mapToGlobal(QPoint(0, Line()->height()));
+    EXPECT_EQ(cal->Handle()->geometry().topLeft(), editBottomLeft);
+    EXPECT_EQ(cal->Month(), 3);
+    EXPECT_EQ(cal->Day(), 15);
+
+    SaveShot(form->Handle(), "date_edit_focused");
+    SaveShot(cal->Handle(), "date_edit_dropdown");
+
+    QTest::mouseClick(cal->Handle(), Qt::LeftButton, {}, CellOf(cal, 20));
+    EXPECT_EQ(edit->GetCalendar(), nullptr);
+    EXPECT_EQ(closes, 1);
+    EXPECT_EQ(Line()->text(), "20.03.2024");
+    EXPECT_EQ(edit->Date(), EncodeDate(2024, 3, 20));
+    EXPECT_TRUE(edit->Modified());
+    QCoreApplication::processEvents();  // the closed calendar goes
+}
+
+TEST_F(DateEditTest, StepInTheCalendarThenPickCarriesMonthAndYear)
+{
+    Start(2024, 12, 31);
+    QTest::mouseClick(ButtonWidget(edit), Qt::LeftButton, {}, ButtonWidget(edit)->rect().center());
+    TDropDownCalendar* cal = edit->GetCalendar();
+    ASSERT_NE(cal, nullptr);
+    const TRect next = cal->NextMonthRect();
+    QTest::mouseClick(cal->Handle(), Qt::LeftButton, {}, QPoint((next.Left + next.Right) / 2, (next.Top + next.Bottom) / 2));
+    EXPECT_EQ(edit->Month(), 1);
+    EXPECT_EQ(edit->Year(), 2025);
+    EXPECT_EQ(Line()->text(), "31.01.2025");
+    ASSERT_EQ(edit->GetCalendar(), cal);  // stepping keeps it open
+    QTest::mouseClick(cal->Handle(), Qt::LeftButton, {}, CellOf(cal, 2));
+    EXPECT_EQ(edit->Date(), EncodeDate(2025, 1, 2));
+    EXPECT_EQ(edit->GetCalendar(), nullptr);
+}
+
+TEST_F(DateEditTest, SecondPressOnTheButtonAndEnterAndEscCloseTheCalendar)
+{
+    Start(2024, 3, 15);
+    QWidget* button = ButtonWidget(edit);
+    QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
+    ASSERT_NE(edit->GetCalendar(), nullptr);
+    QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
+    EXPECT_EQ(edit->GetCalendar(), nullptr);
+
+    QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
+    ASSERT_NE(edit->GetCalendar(), nullptr);
+    Keys("<Enter>");
+    EXPECT_EQ(edit->GetCalendar(), nullptr);
+
+    Keys("3");
+    QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
+    ASSERT_NE(edit->GetCalendar(), nullptr);
+    Keys("<Esc>");
+    EXPECT_EQ(edit->GetCalendar(), nullptr);
+    EXPECT_EQ(Line()->text(), "3.03.2024");  // the first Esc only closed the calendar
+    Leave();
+    EXPECT_EQ(edit->GetCalendar(), nullptr);
+    EXPECT_EQ(edit->Date(), EncodeDate(2024, 3, 3));
+}
+
+TEST_F(DateEditTest, PressOnTheButtonDraggedIntoTheCalendarPicksTheDay)
+{
+    Start(2024, 3, 15);
+    QWidget* button = ButtonWidget(edit);
+    QTest::mousePress(button, Qt::LeftButton, {}, button->rect().center());
+    TDropDownCalendar* cal = edit->GetCalendar();
+    ASSERT_NE(cal, nullptr);
+    EXPECT_TRUE(edit->ButtonPressed());
+    const QPoint target = button->mapFromGlobal(cal->Handle()->mapToGlobal(CellOf(cal, 8)));
+    QTest::mouseMove(button, target);
+    EXPECT_FALSE(edit->ButtonPressed());
+    EXPECT_EQ(edit->Day(), 8);
+    QTest::mouseRelease(button, Qt::LeftButton, {}, target);
+    EXPECT_EQ(edit->GetCalendar(), nullptr);
+    EXPECT_EQ(edit->Date(), EncodeDate(2024, 3, 8));
+}
+
+TEST_F(DateEditTest, CalendarOpensAboveWhenThereIsNoRoomBelow)
+{
+    const QRect screen = form->Handle()->screen()->geometry();
+    form->SetBounds(400, screen.bottom() - 90, 420, 80);
+    edit->SetBounds(20, 10, 160, 24);
+    QCoreApplication::processEvents();
+    Start(2024, 3, 15);
+    edit->DropDown(ddsButton);
+    TDropDownCalendar* cal = edit->GetCalendar();
+    ASSERT_NE(cal, nullptr);
+    const QRect g = cal->Handle()->geometry();
+    EXPECT_LT(g.bottom(), Line()->mapToGlobal(QPoint(0, 0)).y());
+    EXPECT_LE(g.bottom(), screen.bottom());
+    edit->CloseUp();
+
+    // Right-aligned on request (there is room to the left).
+    edit->CalendarOptions()->AlignHorizontally = daRight;
+    edit->DropDown(ddsButton);
+    cal = edit->GetCalendar();
+    ASSERT_NE(cal, nullptr);
+    EXPECT_EQ(cal->Handle()->geometry().right(), Line()->mapToGlobal(QPoint(Line()->width() - 1, 0)).x());
+}
+
+TEST_F(DateEditTest, AutoDropDownOnChangeAndCalendarOptionsReachTheOpenCalendar)
+{
+    edit->AutoDropDown = adChanged;
+    edit->CalendarOptions()->Set(&TCalendarLook::StartOfWeek, swMonday);
+    Start(2024, 3, 15);
+    EXPECT_EQ(edit->GetCalendar(), nullptr);
+    Keys("2");
+    TDropDownCalendar* cal = edit->GetCalendar();
+    ASSERT_NE(cal, nullptr);
+    EXPECT_EQ(cal->Day(), 2);
+    EXPECT_EQ(cal->Look().StartOfWeek, swMonday);
+    EXPECT_EQ(cal->FirstCellDay(), -3);  // March 2024 begins on a Friday
+    edit->CalendarOptions()->Set(&TCalendarLook::SelectedDayColor, clRed);
+    EXPECT_EQ(cal->Look().SelectedDayColor, clRed);
+    edit->CalendarOptions()->SetCustomDateFormat("mmmm yyyy");
+    EXPECT_EQ(cal->TitleText(), QString::fromUtf8("März 2024"));
+    EXPECT_EQ(edit->CalendarOptions()->Look().DateFormat, cfCustom);
+}
+
+TEST_F(DateEditTest, ButtonShownOnlyWhileFocusedWithBdFocused)
+{
+    edit->SetButtonDisplay(bdFocused);
+    QWidget* button = ButtonWidget(edit);
+    EXPECT_FALSE(button->isVisible());
+    Start(2024, 3, 15);
+    EXPECT_TRUE(button->isVisible());
+    SaveShot(form->Handle(), "date_edit_button_focused");
+    Leave();
+    EXPECT_FALSE(button->isVisible());
+    EXPECT_EQ(Line()->textMargins().right(), 0);
+}
+
+TEST_F(DateEditTest, ClickIntoTheTextSelectsTheFieldUnderTheCaret)
+{
+    Start(2024, 3, 15);
+    // A click between the month digits selects the month field.
+    Line()->setCursorPosition(4);
+    const QPoint p = Line()->inputMethodQuery(Qt::ImCursorRectangle).toRect().center();
+    Line()->setCursorPosition(0);
+    QTest::mouseClick(Line(), Qt::LeftButton, {}, p);
+    EXPECT_EQ(edit->CurrentField(), 3);
+    EXPECT_EQ(Line()->selectedText(), "03");
+}
