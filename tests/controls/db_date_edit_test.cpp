@@ -1,0 +1,199 @@
+// The data-aware date edit over the creation date of an album: it shows
+// the current record's date, a typed or picked date starts editing and is
+// written on post (read back with python3-dbfread), a bad date never
+// reaches the field, a blank date clears it.
+
+#include <QLineEdit>
+
+#include <cstdio>
+
+#include "../datagrid/table_fixture.h"
+#include "controls/db_date_edit.h"
+#include "controls_fixture.h"
+
+namespace {
+
+class DbDateEditTest : public ControlsTest {
+protected:
+    void SetUp() override
+    {
+        ControlsTest::SetUp();
+        ASSERT_EQ(InstallDatabaseBridge(), DBIERR_NONE);
+        MakeAlbum();
+        table.SetDatabaseName(LinuxToWinOrSelf(QString::fromStdString(dir.str())));
+        table.SetTableName("BILDER.DBF");
+        table.Open();
+        source.SetDataSet(&table);
+        edit = new TDBDateEditPlus(form.get());
+        edit->SetParent(form.get());
+        edit->SetBounds(20, 20, 160, 24);
+        edit->SetDataSource(&source);
+        edit->SetDataField("AUFNDATUM");
+        edit->OnBadDate = [this](TObject*, TBadDateAction&) { ++badDates; };
+        ShowForm();
+    }
+    void TearDown() override
+    {
+        form.reset();
+        source.SetDataSet(nullptr);
+        table.Close();
+        UninstallDatabaseBridge();
+        ControlsTest::TearDown();
+    }
+    // Three entries: 15.03.2024, an empty date, 31.12.1999.
+    void MakeAlbum()
+    {
+        const std::string file = (dir / "BILDER.DBF").string();
+        const auto& fields = AlbumFields();
+        ASSERT_NE(dbe_CreateNew(file.c_str(), "XXXXXXXXXX", DBE_TYPE_FOX, int(fields.size())), 0) << dbe_LastError();
+        for (const TFieldSpec& f : fields)
+            dbe_CreateField(f.name, f.type, f.width, f.decimals);
+        ASSERT_EQ(dbe_CreateExec(), 1) << dbe_LastError();
+        const char* dates[] = {"20240315", "", "19991231"};
+        for (const char* d : dates) {
+            ASSERT_EQ(dbe_AppendBlank(), 1);
+            dbe_Replace("AUFNDATUM", DBE_REPL_DTOS, d);
+            dbe_Replace("SHORTDESC", DBE_REPL_TEXT, "Bild");
+        }
+        dbe_Commit();
+        dbe_Close();
+    }
+    // The AUFNDATUM of every record as python3-dbfread reads it.
+    std::string ReadDates()
+    {
+        const auto py = dir / "read.py";
+        lxtest::WriteFile(py, "import sys, dbfread\n"
+                              "for r in dbfread.DBF(sys.argv[1], encoding='cp1252'):\n"
+                              "    print(r['AUFNDATUM'])\n");
+        const std::string cmd = "/usr/bin/python3 " + py.string() + " " + (dir / "BILDER.DBF").string() + " 2>&1";
+        std::string out;
+        FILE* p = popen(cmd.c_str(), "r");
+        char buf[256];
+        while (p && fgets(buf, sizeof buf, p))
+            out += buf;
+        if (p)
+            pclose(p);
+        return out;
+    }
+    void Type(const QString& keys) { QTest::keyClicks(edit->Edit(), keys); }
+
+    lxtest::TempDir dir;
+    TdkTable table;
+    TDataSource source;
+    TDBDateEditPlus* edit = nullptr;
+    int badDates = 0;
+};
+
+}  // namespace
+
+TEST_F(DbDateEditTest, ShowsTheDateOfTheCurrentRecord)
+{
+    EXPECT_EQ(edit->Edit()->text(), "15.03.2024");
+    EXPECT_EQ(edit->Date(), EncodeDate(2024, 3, 15));
+    EXPECT_FALSE(edit->Modified());
+    table.Next();
+    EXPECT_EQ(edit->Edit()->text(), "");
+    EXPECT_TRUE(edit->Blank());
+    table.Next();
+    EXPECT_EQ(edit->Edit()->text(), "31.12.1999");
+    EXPECT_EQ(table.State(), dsBrowse);
+}
+
+TEST_F(DbDateEditTest, TypedDateIsWrittenOnPostAndReadBackFromOutside)
+{
+    Focus(edit);
+    Type("29.02");
+    EXPECT_EQ(table.State(), dsEdit);
+    EXPECT_EQ(edit->Date(), EncodeDate(2024, 2, 29));
+    Leave();
+    EXPECT_EQ(badDates, 0);
+    table.Post();
+    EXPECT_EQ(table.State(), dsBrowse);
+    EXPECT_EQ(ReadDates(), "2024-02-29\nNone\n1999-12-31\n");
+}
+
+TEST_F(DbDateEditTest, BadDateIsNeverWrittenAndTheFieldComesBack)
+{
+    Focus(edit);
+    Type("31.04");
+    EXPECT_FALSE(edit->IsValid());
+    Leave();
+    EXPECT_EQ(badDates, 1);
+    EXPECT_EQ(edit->Edit()->text(), "15.03.2024");
+    if (table.State() == dsEdit)
+        table.Post();
+    EXPECT_EQ(ReadDates(), "2024-03-15\nNone\n1999-12-31\n");
+}
+
+TEST_F(DbDateEditTest, BlankDateClearsTheFieldOnlyWithCanBeBlank)
+{
+    Focus(edit);
+    QTest::keyClick(edit->Edit(), Qt::Key_A, Qt::ControlModifier);
+    const int beeps = ControlBeepCount();
+    QTest::keyClick(edit->Edit(), Qt::Key_Delete);
+    EXPECT_EQ(ControlBeepCount() - beeps, 1);
+    EXPECT_EQ(edit->Edit()->text(), "15.03.2024");
+
+    edit->CanBeBlank = true;
+    QTest::keyClick(edit->Edit(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(edit->Edit(), Qt::Key_Delete);
+    EXPECT_EQ(edit->Edit()->text(), "");
+    Leave();
+    table.Post();
+    EXPECT_EQ(ReadDates(), "None\nNone\n1999-12-31\n");
+}
+
+TEST_F(DbDateEditTest, EscapeRestoresTheStoredValue)
+{
+    Focus(edit);
+    Type("01.01.2000");
+    EXPECT_EQ(edit->Date(), EncodeDate(2000, 1, 1));
+    QTest::keyClick(edit->Edit(), Qt::Key_Escape);
+    EXPECT_EQ(edit->Edit()->text(), "15.03.2024");
+    EXPECT_EQ(edit->Date(), EncodeDate(2024, 3, 15));
+}
+
+TEST_F(DbDateEditTest, NoTypingWithoutAutoEditInBrowseState)
+{
+    source.AutoEdit = false;
+    Focus(edit);
+    const int beeps = ControlBeepCount();
+    Type("3");
+    EXPECT_EQ(edit->Edit()->text(), "15.03.2024");
+    EXPECT_EQ(table.State(), dsBrowse);
+    EXPECT_EQ(ControlBeepCount(), beeps);  // consumed silently
+}
+
+TEST_F(DbDateEditTest, PickInTheCalendarStartsEditingAndMovingClosesIt)
+{
+    Focus(edit);
+    edit->DropDown(ddsButton);
+    TDropDownCalendar* cal = edit->GetCalendar();
+    ASSERT_NE(cal, nullptr);
+    const TPoint p = cal->DayCellCenter(1);
+    QTest::mouseClick(cal->Handle(), Qt::LeftButton, {}, QPoint(p.X, p.Y));
+    EXPECT_EQ(table.State(), dsEdit);
+    EXPECT_EQ(edit->Date(), EncodeDate(2024, 3, 1));
+    table.Post();
+    edit->DropDown(ddsButton);
+    ASSERT_NE(edit->GetCalendar(), nullptr);
+    table.Next();
+    table.Next();
+    EXPECT_EQ(edit->GetCalendar(), nullptr);
+    EXPECT_EQ(edit->Edit()->text(), "31.12.1999");
+    SaveShot(form->Handle(), "db_date_edit");
+    EXPECT_EQ(ReadDates(), "2024-03-01\nNone\n1999-12-31\n");
+}
+
+TEST_F(DbDateEditTest, FieldDisplayFormatWhenUnfocused)
+{
+    edit->SetDisplayFormat(TDBDisplayFormat::dfFieldDisplayFormat);
+    EXPECT_EQ(edit->Edit()->text(), "15.03.2024");
+    auto* f = dynamic_cast<TDateField*>(edit->Field());
+    ASSERT_NE(f, nullptr);
+    f->DisplayFormat = "d. mmmm yyyy";
+    edit->SetDisplayFormat(TDBDisplayFormat::dfFieldDisplayFormat);
+    EXPECT_EQ(edit->Edit()->text(), QString::fromUtf8("15. März 2024"));
+    Focus(edit);
+    EXPECT_EQ(edit->Edit()->text(), "15.03.2024");
+}
