@@ -623,7 +623,9 @@ void TCustomDateEditPlusNoBDE::KeyDown(Word& Key, TShiftState Shift)
     } else if (ctrl && (Key == 'Z' || Key == 'Y')) {
         Key = 0;  // Escape reverts; the widget's own undo would bypass the date
     }
-    if (Key != 0 && !CanModify())
+    // Tab moves the focus on, Enter and Esc go on to KeyPress, also in a
+    // read-only edit.
+    if (Key != 0 && Key != VK_TAB && Key != VK_RETURN && Key != VK_ESCAPE && !CanModify())
         Key = 0;
 }
 
@@ -655,8 +657,6 @@ void TCustomDateEditPlusNoBDE::KeyPress(QChar& Key)
                     form->DialogKey(VK_ESCAPE, {});
             Revert();
         }
-        Key = QChar();
-    } else if (c == 9) {
         Key = QChar();
     } else if (c == 8) {
         Backspace();

@@ -146,3 +146,27 @@ TEST_F(CalendarPanelTest, TitleFormatAndScreenshot)
     EXPECT_GT(cal->Width(), 7 * 20);
     EXPECT_GE(cal->Height(), cal->GridRect().Bottom);
 }
+
+TEST_F(CalendarPanelTest, PaintLockSizesButDrawsNoDays)
+{
+    Show(2024, 3, 15);
+    cal->BeginUpdate();
+    cal->SetBounds(10, 10, 10, 10);
+    cal->SetBounds(10, 10, 0, 0);
+    cal->EndUpdate();
+    cal->BeginUpdate();
+    cal->UpdateLayout();
+    EXPECT_GT(cal->Width(), 100);
+    const QImage locked = W()->grab().toImage();
+    cal->EndUpdate();
+    const QImage drawn = W()->grab().toImage();
+    auto blue = [](const QImage& img) {
+        int n = 0;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                n += img.pixelColor(x, y) == ColorToQColor(clBlue);
+        return n;
+    };
+    EXPECT_EQ(blue(locked), 0);
+    EXPECT_GT(blue(drawn), 10);
+}

@@ -313,6 +313,9 @@ TEST_F(DateEditTest, ReadOnlyRefusesEveryChange)
     Keys("3<SelAll><Del>");
     EXPECT_EQ(Line()->text(), "15.03.2024");
     EXPECT_EQ(edit->Date(), EncodeDate(2024, 3, 15));
+    // Tab still moves the focus on.
+    QTest::keyClick(Line(), Qt::Key_Tab);
+    EXPECT_FALSE(edit->Focused());
 }
 
 namespace {
@@ -494,4 +497,50 @@ TEST_F(DateEditTest, ClickIntoTheTextSelectsTheFieldUnderTheCaret)
     QTest::mouseClick(Line(), Qt::LeftButton, {}, p);
     EXPECT_EQ(edit->CurrentField(), 3);
     EXPECT_EQ(Line()->selectedText(), "03");
+}
+
+TEST_F(DateEditTest, ClickIntoAnUnfocusedEditSelectsAllAndDoubleClickOnTheButtonDoesNothing)
+{
+    edit->SetDate(EncodeDate(2024, 3, 15));
+    Focus(other);
+    QTest::mouseClick(Line(), Qt::LeftButton, {}, QPoint(30, Line()->height() / 2));
+    EXPECT_TRUE(edit->Focused());
+    EXPECT_EQ(Line()->selectedText(), "15.03.2024");
+    QWidget* button = ButtonWidget(edit);
+    QTest::mouseDClick(button, Qt::LeftButton, {}, button->rect().center());
+    QCoreApplication::processEvents();
+    // The two presses of the double click open and close the calendar;
+    // the double click itself adds nothing.
+    EXPECT_EQ(edit->GetCalendar(), nullptr);
+}
+
+TEST_F(DateEditTest, EnterReachesTheDefaultButtonWhenTheCalendarIsClosed)
+{
+    auto* ok = new TButton(form.get());
+    ok->SetParent(form.get());
+    ok->SetBounds(200, 260, 80, 25);
+    ok->SetDefault(true);
+    int clicks = 0;
+    ok->OnClick = [&](TObject*) { ++clicks; };
+    Start(2024, 3, 15);
+    edit->DropDown(ddsButton);
+    Keys("<Enter>");
+    EXPECT_EQ(clicks, 0);
+    EXPECT_EQ(edit->GetCalendar(), nullptr);
+    Keys("<Enter>");
+    EXPECT_EQ(clicks, 1);
+}
+
+TEST_F(DateEditTest, ButtonStyleChoosesTheGlyphs)
+{
+    const int calendarWidth = edit->ButtonBitmap()->Width();
+    edit->SetButtonStyle(bsComboAuto);
+    EXPECT_EQ(edit->ButtonStyle(), bsComboNew);
+    EXPECT_NE(edit->ButtonBitmap()->Width(), calendarWidth);
+    TBitmap own(8, 4);
+    edit->SetButtonBitmap(&own);
+    EXPECT_EQ(edit->ButtonStyle(), bsCustom);
+    EXPECT_EQ(edit->ButtonBitmap()->Width(), 8);
+    edit->SetButtonStyle(bsCustom);
+    EXPECT_TRUE(edit->ButtonBitmap()->Empty());
 }
