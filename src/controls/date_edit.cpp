@@ -209,75 +209,60 @@ void TCustomDateEditPlusNoBDE::SetDate(TDateTime value)
     SetDay(uint16_t(d));
 }
 
-void TCustomDateEditPlusNoBDE::SetDay(uint16_t d)
+void TCustomDateEditPlusNoBDE::SetPart(PartChange change, uint16_t value)
 {
-    if (d > 31)
-        return;
     QString text = WindowText(), tmpl = template_;
-    DayChanged(text, tmpl, d, activeFormat_);
+    (this->*change)(text, tmpl, value, activeFormat_);
     template_ = tmpl;
     SetWindowText(text);
     SelectAllText();
     SetModified(true);
     blank_ = false;
+}
+
+void TCustomDateEditPlusNoBDE::SetDay(uint16_t d)
+{
+    if (d <= 31)
+        SetPart(&TCustomDateEditPlusNoBDE::DayChanged, d);
 }
 
 void TCustomDateEditPlusNoBDE::SetMonth(uint16_t m)
 {
-    if (m > 12)
-        return;
-    QString text = WindowText(), tmpl = template_;
-    MonthChanged(text, tmpl, m, activeFormat_);
-    template_ = tmpl;
-    SetWindowText(text);
-    SelectAllText();
-    SetModified(true);
-    blank_ = false;
+    if (m <= 12)
+        SetPart(&TCustomDateEditPlusNoBDE::MonthChanged, m);
 }
 
-void TCustomDateEditPlusNoBDE::SetYear(uint16_t y)
+void TCustomDateEditPlusNoBDE::SetYear(uint16_t y) { SetPart(&TCustomDateEditPlusNoBDE::YearChanged, y); }
+
+void TCustomDateEditPlusNoBDE::TakeParts(uint16_t y, uint16_t m, uint16_t d, QString& text, QString& tmpl,
+                                         const QString& format, FieldUpdate update)
 {
-    QString text = WindowText(), tmpl = template_;
-    YearChanged(text, tmpl, y, activeFormat_);
-    template_ = tmpl;
-    SetWindowText(text);
-    SelectAllText();
-    SetModified(true);
-    blank_ = false;
+    // A date that is not valid keeps Date at its last valid value.
+    if (IsValidDate(y, m, d))
+        date_ = ReplaceDatePart(y, m, d, date_);
+    year_ = y, month_ = m, day_ = d;
+    update(text, tmpl, format, day_, month_, year_, editingField_);
+    uint16_t dd = day_, mm = month_, yy = year_;
+    UpdateWeekdayFields(text, tmpl, format, dd, mm, yy, editingField_);
 }
 
 void TCustomDateEditPlusNoBDE::DayChanged(QString& text, QString& tmpl, uint16_t d, const QString& format)
 {
-    if (IsValidDate(year_, month_, d))
-        date_ = ReplaceDatePart(year_, month_, d, date_);
-    day_ = d;
-    UpdateDayFields(text, tmpl, format, day_, month_, year_, editingField_);
-    uint16_t dd = day_, mm = month_, yy = year_;
-    UpdateWeekdayFields(text, tmpl, format, dd, mm, yy, editingField_);
+    TakeParts(year_, month_, d, text, tmpl, format, UpdateDayFields);
     if (calendar_)
         calendar_->SetDay(d);
 }
 
 void TCustomDateEditPlusNoBDE::MonthChanged(QString& text, QString& tmpl, uint16_t m, const QString& format)
 {
-    if (IsValidDate(year_, m, day_))
-        date_ = ReplaceDatePart(year_, m, day_, date_);
-    month_ = m;
-    UpdateMonthFields(text, tmpl, format, day_, month_, year_, editingField_);
-    uint16_t dd = day_, mm = month_, yy = year_;
-    UpdateWeekdayFields(text, tmpl, format, dd, mm, yy, editingField_);
+    TakeParts(year_, m, day_, text, tmpl, format, UpdateMonthFields);
     if (calendar_)
         calendar_->SetMonth(m);
 }
 
 void TCustomDateEditPlusNoBDE::YearChanged(QString& text, QString& tmpl, uint16_t y, const QString& format)
 {
-    if (IsValidDate(y, month_, day_))
-        date_ = ReplaceDatePart(y, month_, day_, date_);
-    year_ = y;
-    UpdateYearFields(text, tmpl, format, day_, month_, year_, editingField_);
-    uint16_t dd = day_, mm = month_, yy = year_;
-    UpdateWeekdayFields(text, tmpl, format, dd, mm, yy, editingField_);
+    TakeParts(y, month_, day_, text, tmpl, format, UpdateYearFields);
     if (calendar_)
         calendar_->SetYear(y);
 }

@@ -203,6 +203,13 @@ protected:
 
 private:
     friend class TDropDownCalendar;
+    using PartChange = void (TCustomDateEditPlusNoBDE::*)(QString&, QString&, uint16_t, const QString&);
+    // Renders one date part into the text through its change operation.
+    void SetPart(PartChange change, uint16_t value);
+    using FieldUpdate = void (*)(QString&, QString&, const QString&, uint16_t, uint16_t, uint16_t, int);
+    // Takes new parts into Date (when valid) and re-renders their fields.
+    void TakeParts(uint16_t y, uint16_t m, uint16_t d, QString& text, QString& tmpl, const QString& format,
+                   FieldUpdate update);
     void SetWindowText(const QString& text);
     QString WindowText() const;
     int FieldCountNow() const;

@@ -5,9 +5,7 @@
 
 #include <QLineEdit>
 
-#include <cstdio>
-
-#include "../datagrid/table_fixture.h"
+#include "album_fixture.h"
 #include "controls/db_date_edit.h"
 #include "controls_fixture.h"
 
@@ -43,38 +41,13 @@ protected:
     // Three entries: 15.03.2024, an empty date, 31.12.1999.
     void MakeAlbum()
     {
-        const std::string file = (dir / "BILDER.DBF").string();
-        const auto& fields = AlbumFields();
-        ASSERT_NE(dbe_CreateNew(file.c_str(), "XXXXXXXXXX", DBE_TYPE_FOX, int(fields.size())), 0) << dbe_LastError();
-        for (const TFieldSpec& f : fields)
-            dbe_CreateField(f.name, f.type, f.width, f.decimals);
-        ASSERT_EQ(dbe_CreateExec(), 1) << dbe_LastError();
         const char* dates[] = {"20240315", "", "19991231"};
-        for (const char* d : dates) {
-            ASSERT_EQ(dbe_AppendBlank(), 1);
-            dbe_Replace("AUFNDATUM", DBE_REPL_DTOS, d);
+        lxcontrols_test::MakeAlbum(dir, 3, [&](int i) {
+            dbe_Replace("AUFNDATUM", DBE_REPL_DTOS, dates[i]);
             dbe_Replace("SHORTDESC", DBE_REPL_TEXT, "Bild");
-        }
-        dbe_Commit();
-        dbe_Close();
+        });
     }
-    // The AUFNDATUM of every record as python3-dbfread reads it.
-    std::string ReadDates()
-    {
-        const auto py = dir / "read.py";
-        lxtest::WriteFile(py, "import sys, dbfread\n"
-                              "for r in dbfread.DBF(sys.argv[1], encoding='cp1252'):\n"
-                              "    print(r['AUFNDATUM'])\n");
-        const std::string cmd = "/usr/bin/python3 " + py.string() + " " + (dir / "BILDER.DBF").string() + " 2>&1";
-        std::string out;
-        FILE* p = popen(cmd.c_str(), "r");
-        char buf[256];
-        while (p && fgets(buf, sizeof buf, p))
-            out += buf;
-        if (p)
-            pclose(p);
-        return out;
-    }
+    std::string ReadDates() { return lxcontrols_test::ReadColumn(dir, "AUFNDATUM"); }
     void Type(const QString& keys) { QTest::keyClicks(edit->Edit(), keys); }
 
     lxtest::TempDir dir;

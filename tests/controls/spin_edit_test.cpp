@@ -5,7 +5,7 @@
 #include <QLineEdit>
 #include <QToolButton>
 
-#include "../datagrid/table_fixture.h"
+#include "album_fixture.h"
 #include "controls/date_routines.h"
 #include "controls/spin_edit.h"
 #include "controls_fixture.h"
@@ -126,18 +126,10 @@ protected:
     {
         SpinEditTest::SetUp();
         ASSERT_EQ(InstallDatabaseBridge(), DBIERR_NONE);
-        const std::string file = (dir / "BILDER.DBF").string();
-        const auto& fields = AlbumFields();
-        ASSERT_NE(dbe_CreateNew(file.c_str(), "XXXXXXXXXX", DBE_TYPE_FOX, int(fields.size())), 0);
-        for (const TFieldSpec& f : fields)
-            dbe_CreateField(f.name, f.type, f.width, f.decimals);
-        ASSERT_EQ(dbe_CreateExec(), 1);
-        for (int32_t w : {640, 1024}) {
-            ASSERT_EQ(dbe_AppendBlank(), 1);
+        lxcontrols_test::MakeAlbum(dir, 2, [](int i) {
+            int32_t w = i == 0 ? 640 : 1024;
             dbe_Replace("BREITE", DBE_REPL_LONG, &w);
-        }
-        dbe_Commit();
-        dbe_Close();
+        });
         table.SetDatabaseName(LinuxToWinOrSelf(QString::fromStdString(dir.str())));
         table.SetTableName("BILDER.DBF");
         table.Open();
@@ -157,22 +149,7 @@ protected:
         UninstallDatabaseBridge();
         SpinEditTest::TearDown();
     }
-    std::string ReadWidths()
-    {
-        const auto py = dir / "read.py";
-        lxtest::WriteFile(py, "import sys, dbfread\n"
-                              "for r in dbfread.DBF(sys.argv[1]):\n"
-                              "    print(r['BREITE'])\n");
-        const std::string cmd = "/usr/bin/python3 " + py.string() + " " + (dir / "BILDER.DBF").string() + " 2>&1";
-        std::string out;
-        FILE* p = popen(cmd.c_str(), "r");
-        char buf[256];
-        while (p && fgets(buf, sizeof buf, p))
-            out += buf;
-        if (p)
-            pclose(p);
-        return out;
-    }
+    std::string ReadWidths() { return lxcontrols_test::ReadColumn(dir, "BREITE"); }
     lxtest::TempDir dir;
     TdkTable table;
     TDataSource source;
