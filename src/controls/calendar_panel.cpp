@@ -156,6 +156,10 @@ void TCustomCalendarEdit::UpdateLayout()
 
 QString TCustomCalendarEdit::TitleText() const
 {
+    // Without a selected day (a blank edit, the 31st in a shorter month)
+    // the title names the shown month only, not "Unknown, 0. ...".
+    if (!IsValidDate(year_, month_, day_))
+        return FormatDateParts(QStringLiteral("mmmm yyyy"), 1, month_, year_);
     return FormatDateParts(look_.EffectiveDateFormat(), day_, month_, year_);
 }
 

@@ -170,3 +170,11 @@ TEST_F(CalendarPanelTest, PaintLockSizesButDrawsNoDays)
     EXPECT_EQ(blue(locked), 0);
     EXPECT_GT(blue(drawn), 10);
 }
+
+TEST_F(CalendarPanelTest, TitleWithoutASelectedDayNamesTheMonth)
+{
+    EXPECT_EQ(cal->TitleText(), "Dezember 2026");
+    Show(2024, 3, 31);
+    cal->SetMonth(4);
+    EXPECT_EQ(cal->TitleText(), "April 2024");
+}

@@ -170,3 +170,17 @@ TEST_F(DbDateEditTest, FieldDisplayFormatWhenUnfocused)
     Focus(edit);
     EXPECT_EQ(edit->Edit()->text(), "15.03.2024");
 }
+
+TEST_F(DbDateEditTest, DateBeyondTheYear9999IsNeverWritten)
+{
+    Focus(edit);
+    edit->SetDate(EncodeDate(9999, 12, 31) + 800);
+    EXPECT_FALSE(edit->IsValid());
+    EXPECT_EQ(table.State(), dsEdit);
+    Leave();
+    EXPECT_EQ(badDates, 1);
+    EXPECT_EQ(edit->Edit()->text(), "15.03.2024");
+    if (table.State() == dsEdit)
+        table.Post();
+    EXPECT_EQ(ReadDates(), "2024-03-15\nNone\n1999-12-31\n");
+}
