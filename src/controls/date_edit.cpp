@@ -958,9 +958,11 @@ void TCustomDateEditPlusNoBDE::CreateCalendar()
     cal->BeginUpdate();
     cal->Hide();
     cal->SetParent(this);
-    // A free-floating window that never takes the focus from the edit.
+    // A free-floating window above the others that is never activated, so
+    // the edit keeps the focus (a tool-tip window: no window manager frame,
+    // no activation).
     QWidget* w = cal->Handle();
-    w->setParent(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus);
+    w->setParent(nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus);
     w->setAttribute(Qt::WA_ShowWithoutActivating);
     w->setFocusPolicy(Qt::NoFocus);
     calendarOptions_->ApplyTo();

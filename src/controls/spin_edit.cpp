@@ -1,6 +1,7 @@
 #include "controls/spin_edit.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QLineEdit>
 #include <QToolButton>
 
@@ -260,9 +261,17 @@ void TswSpinEdit::DoExit()
     TEdit::DoExit();
 }
 
+int TswSpinEdit::MinimumHeight() const
+{
+    // Room for the font and the frame, as the system's edit needs it.
+    const int fontHeight = QFontMetrics(Font()->ToQFont()).height();
+    const int systemHeight = QFontMetrics(QApplication::font()).height();
+    return 4 + std::min(systemHeight, fontHeight) / 4 + fontHeight + 2;
+}
+
 void TswSpinEdit::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
 {
-    TEdit::SetBounds(ALeft, ATop, AWidth, AHeight);
+    TEdit::SetBounds(ALeft, ATop, AWidth, std::max(AHeight, MinimumHeight()));
     PlaceButton();
 }
 

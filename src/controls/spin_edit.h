@@ -88,6 +88,8 @@ public:
     void DoEnter() override;
     void DoExit() override;
     void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+    // The least height that shows the text in the edit's font.
+    int MinimumHeight() const;
 
 protected:
     // Paste and cut keys; false when they are refused.

@@ -354,7 +354,9 @@ TEST_F(DateEditTest, ButtonDropsTheCalendarUnderTheEditAndAPickClosesIt)
     EXPECT_TRUE(cal->Handle()->isVisible());
     EXPECT_TRUE(cal->Handle()->isWindow());
     EXPECT_EQ(drops, 1);
+    QCoreApplication::processEvents();
     EXPECT_TRUE(edit->Focused());
+    EXPECT_TRUE(form->Handle()->isActiveWindow());
     // Under the edit, left edges aligned.
     const QPoint editBottomLeft = Line()->mapToGlobal(QPoint(0, Line()->height()));
     EXPECT_EQ(cal->Handle()->geometry().topLeft(), editBottomLeft);
@@ -507,11 +509,15 @@ TEST_F(DateEditTest, ClickIntoAnUnfocusedEditSelectsAllAndDoubleClickOnTheButton
     EXPECT_TRUE(edit->Focused());
     EXPECT_EQ(Line()->selectedText(), "15.03.2024");
     QWidget* button = ButtonWidget(edit);
+    int drops = 0, closes = 0;
+    edit->OnDropDown = [&](TObject*, TDropDownState) { ++drops; };
+    edit->OnCloseUp = [&](TObject*) { ++closes; };
     QTest::mouseDClick(button, Qt::LeftButton, {}, button->rect().center());
     QCoreApplication::processEvents();
-    // The two presses of the double click open and close the calendar;
-    // the double click itself adds nothing.
-    EXPECT_EQ(edit->GetCalendar(), nullptr);
+    // The first press opens the calendar; the double click adds nothing.
+    EXPECT_NE(edit->GetCalendar(), nullptr);
+    EXPECT_EQ(drops, 1);
+    EXPECT_EQ(closes, 0);
 }
 
 TEST_F(DateEditTest, EnterReachesTheDefaultButtonWhenTheCalendarIsClosed)
@@ -543,4 +549,25 @@ TEST_F(DateEditTest, ButtonStyleChoosesTheGlyphs)
     EXPECT_EQ(edit->ButtonBitmap()->Width(), 8);
     edit->SetButtonStyle(bsCustom);
     EXPECT_TRUE(edit->ButtonBitmap()->Empty());
+}
+
+TEST_F(DateEditTest, AutoDropDownOnFocusAndLoadedShowsTheDisplayFormat)
+{
+    edit->AutoDropDown = adFocused;
+    TDropDownState state = ddsChanged;
+    edit->OnDropDown = [&](TObject*, TDropDownState s) { state = s; };
+    Start(2024, 3, 15);
+    ASSERT_NE(edit->GetCalendar(), nullptr);
+    EXPECT_EQ(state, ddsFocused);
+    Leave();
+    EXPECT_EQ(edit->GetCalendar(), nullptr);  // focus loss closes it
+
+    // A form built in code calls Loaded: the edit is blank and not modified.
+    edit->SetCustomDisplayFormat("d. mmmm yyyy");
+    edit->Loaded();
+    EXPECT_TRUE(edit->Blank());
+    EXPECT_EQ(Line()->text(), "");
+    EXPECT_FALSE(edit->Modified());
+    edit->SetDate(EncodeDate(2024, 3, 15));
+    EXPECT_EQ(Line()->text(), QString::fromUtf8("15. März 2024"));
 }

@@ -247,3 +247,19 @@ TEST_F(DbSpinEditTest, PositionInAnIniFile)
     EXPECT_TRUE(db->LoadFromIni(partial));
     EXPECT_EQ(db->BoundsRect(), Bounds(30, 77, 90, 25));
 }
+
+TEST_F(SpinEditTest, NeverLowerThanItsFont)
+{
+    spin->SetBounds(20, 20, 80, 5);
+    EXPECT_EQ(spin->Height(), spin->MinimumHeight());
+    EXPECT_GT(spin->Height(), 5);
+    TFont big;
+    big.SetHeight(-30);
+    spin->SetFont(&big);
+    spin->SetBounds(20, 20, 80, 23);
+    EXPECT_GT(spin->Height(), 30);
+    // The spin button stays inside the edit at its right.
+    const TswSpinButton* b = spin->Button();
+    EXPECT_LE(b->Left() + b->Width(), spin->Width());
+    EXPECT_LE(b->Top() + b->Height(), spin->Height());
+}
