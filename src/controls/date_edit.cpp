@@ -83,6 +83,30 @@ private:
     TCustomDateEditPlusNoBDE* edit_;
 };
 
+// Closes the drop-down when the window of its edit moves, is sized,
+// hidden or deactivated: the calendar would be left standing elsewhere.
+class TDropDownCanceller : public QObject {
+public:
+    explicit TDropDownCanceller(TCustomDateEditPlusNoBDE* edit) : edit_(edit) {}
+    bool eventFilter(QObject* watched, QEvent* e) override
+    {
+        switch (e->type()) {
+        case QEvent::Move:
+        case QEvent::Resize:
+        case QEvent::Hide:
+        case QEvent::WindowDeactivate:
+            edit_->CloseUp();
+            break;
+        default:
+            break;
+        }
+        return QObject::eventFilter(watched, e);
+    }
+
+private:
+    TCustomDateEditPlusNoBDE* edit_;
+};
+
 // ---- century options ---------------------------------------------------------------
 
 void TCenturyOptions::SetYearsToLookAhead(int v)
@@ -993,6 +1017,9 @@ void TCustomDateEditPlusNoBDE::ShowCalendar()
         left = x;
     calendar_->SetBounds(left, top, cw, ch);
     calendar_->Show();
+    if (!canceller_)
+        canceller_ = std::make_unique<TDropDownCanceller>(this);
+    Edit()->window()->installEventFilter(canceller_.get());
     calendar_->Handle()->raise();
     if (!Focused())
         SetFocus();
@@ -1005,6 +1032,8 @@ void TCustomDateEditPlusNoBDE::HideCalendar()
         return;
     calendar_ = nullptr;
     forwardingToCalendar_ = false;
+    if (canceller_)
+        Edit()->window()->removeEventFilter(canceller_.get());
     ReleaseCalendar(cal);
 }
 

@@ -25,6 +25,7 @@
 
 class QLineEdit;
 class TDateEditButton;
+class TDropDownCanceller;
 class TCustomDateEditPlusNoBDE;
 
 enum TAutoDropDown { adNever, adFocused, adChanged };
@@ -257,6 +258,7 @@ private:
     bool ctl3D_ = true;
     std::unique_ptr<TCalendarOptions> calendarOptions_;
     std::unique_ptr<TCenturyOptions> centuryOptions_;
+    std::unique_ptr<TDropDownCanceller> canceller_;
 };
 
 // The date edit with its grid-hosting settings.

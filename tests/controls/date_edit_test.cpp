@@ -571,3 +571,15 @@ TEST_F(DateEditTest, AutoDropDownOnFocusAndLoadedShowsTheDisplayFormat)
     edit->SetDate(EncodeDate(2024, 3, 15));
     EXPECT_EQ(Line()->text(), QString::fromUtf8("15. März 2024"));
 }
+
+TEST_F(DateEditTest, MovingTheFormClosesTheCalendar)
+{
+    Start(2024, 3, 15);
+    edit->DropDown(ddsButton);
+    ASSERT_NE(edit->GetCalendar(), nullptr);
+    form->SetBounds(150, 120, 420, 320);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(edit->GetCalendar(), nullptr);
+    EXPECT_TRUE(edit->Focused());
+    EXPECT_EQ(Line()->text(), "15.03.2024");
+}
