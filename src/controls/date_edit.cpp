@@ -90,6 +90,8 @@ public:
     explicit TDropDownCanceller(TCustomDateEditPlusNoBDE* edit) : edit_(edit) {}
     bool eventFilter(QObject* watched, QEvent* e) override
     {
+        if (!edit_->CanDispatch())
+            return false;  // the form is going: the calendar goes with the edit
         switch (e->type()) {
         case QEvent::Move:
         case QEvent::Resize:

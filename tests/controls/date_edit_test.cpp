@@ -583,3 +583,17 @@ TEST_F(DateEditTest, MovingTheFormClosesTheCalendar)
     EXPECT_TRUE(edit->Focused());
     EXPECT_EQ(Line()->text(), "15.03.2024");
 }
+
+TEST_F(DateEditTest, HidingTheFormClosesTheCalendar)
+{
+    Start(2024, 3, 15);
+    edit->DropDown(ddsButton);
+    ASSERT_NE(edit->GetCalendar(), nullptr);
+    form->Hide();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(edit->GetCalendar(), nullptr);
+    ShowForm();
+    Focus(edit);
+    edit->DropDown(ddsButton);
+    EXPECT_NE(edit->GetCalendar(), nullptr);
+}
