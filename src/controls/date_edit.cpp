@@ -1145,8 +1145,6 @@ void TCustomDateEditPlusNoBDE::EnabledChanged()
         button_->Invalidate();
 }
 
-void TCustomDateEditPlusNoBDE::SetEditColors() {}
-
 QString TCustomDateEditPlusNoBDE::GetDisplayText(bool paintingCopy) { return WindowText(); }
 
 void TCustomDateEditPlusNoBDE::ButtonMouseDown(int X, int Y)
@@ -1213,11 +1211,6 @@ void TCustomDateEditPlusNoBDE::ButtonMouseUp(int X, int Y)
         buttonPressed_ = false;
         button_->Invalidate();
     }
-}
-
-void TCustomDateEditPlusNoBDE::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
-{
-    TWinControl::MouseDown(Button, Shift, X, Y);
 }
 
 void TCustomDateEditPlusNoBDE::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)

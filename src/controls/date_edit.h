@@ -168,7 +168,6 @@ public:
     void KeyPress(QChar& Key) override;
     void DoEnter() override;
     void DoExit() override;
-    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
 
@@ -182,7 +181,6 @@ protected:
     virtual void CreateCalendar();
     virtual void ShowCalendar();
     virtual void HideCalendar();
-    virtual void SetEditColors();
     virtual void DayChanged(QString& text, QString& tmpl, uint16_t d, const QString& format);
     virtual void MonthChanged(QString& text, QString& tmpl, uint16_t m, const QString& format);
     virtual void YearChanged(QString& text, QString& tmpl, uint16_t y, const QString& format);

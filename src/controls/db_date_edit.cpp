@@ -32,11 +32,6 @@ void TDBDateEditPlus::SetDataSource(TDataSource* source)
     ActiveChange();
 }
 
-void TDBDateEditPlus::Notification(TComponent* AComponent, TOperation Operation)
-{
-    TCustomDateEditPlus::Notification(AComponent, Operation);
-}
-
 void TDBDateEditPlus::Loaded()
 {
     TCustomDateEditPlus::Loaded();

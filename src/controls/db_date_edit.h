@@ -50,9 +50,6 @@ public:
     void Loaded() override;
     void DoExit() override;
 
-protected:
-    void Notification(TComponent* AComponent, TOperation Operation) override;
-
 private:
     void DataChange();
     void UpdateData();
