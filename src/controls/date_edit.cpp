@@ -732,6 +732,9 @@ void TCustomDateEditPlusNoBDE::TypeChar(QChar c)
             }
     }
     int f = currentField_ < 1 ? 1 : currentField_;
+    // Over the whole text the character lands where field 1 starts.
+    if (selLen > 0 && selLen == text.size())
+        f = 1;
     auto acceptable = [this](int k, const QString& t, const QString& m) {
         const TDateFieldKind kind = FormatFieldKind(k, activeFormat_);
         const QString s = FieldText(k, t, m);

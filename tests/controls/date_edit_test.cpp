@@ -120,6 +120,8 @@ INSTANTIATE_TEST_SUITE_P(
         TypingCase{"LeftWrapsToTheYear", 2024, 3, 15, "<Left>1999", "15.03.1999", 1999, 3, 15, true, 0},
         TypingCase{"RightFromTheYearWrapsToTheDay", 2024, 3, 15, "<Left><Right>7", "7.03.2024", 2024, 3, 7, true, 0},
         TypingCase{"YearNineThousand", 2024, 3, 15, "<Left>9999", "15.03.9999", 9999, 3, 15, true, 0},
+        TypingCase{"TypingOverTheWholeText", 2024, 3, 15, "<Left><SelAll>7", "7", 2024, 3, 7, true, 0},
+        TypingCase{"RetypingTheWholeDate", 2024, 3, 15, "<SelAll>24.12.2025", "24.12.2025", 2025, 12, 24, true, 0},
         TypingCase{"WholeTextDeleteWithoutBlankBeeps", 2024, 3, 15, "<SelAll><Del>", "15.03.2024", 2024, 3, 15, true, 1},
         TypingCase{"DeleteInAFieldMustLeaveAValidField", 2024, 3, 15, "<Del>", "15.03.2024", 2024, 3, 15, true, 1},
         // The first Backspace goes back to the end of the day, the second
@@ -596,4 +598,14 @@ TEST_F(DateEditTest, HidingTheFormClosesTheCalendar)
     Focus(edit);
     edit->DropDown(ddsButton);
     EXPECT_NE(edit->GetCalendar(), nullptr);
+}
+
+TEST_F(DateEditTest, TabbingInSelectsTheFirstField)
+{
+    edit->SetDate(EncodeDate(2024, 3, 15));
+    Focus(other);
+    QTest::keyClick(other->Handle(), Qt::Key_Tab);
+    ASSERT_TRUE(edit->Focused());
+    EXPECT_EQ(Line()->selectedText(), "15");
+    EXPECT_EQ(edit->CurrentField(), 1);
 }
