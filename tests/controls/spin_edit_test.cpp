@@ -263,3 +263,33 @@ TEST_F(SpinEditTest, NeverLowerThanItsFont)
     EXPECT_LE(b->Left() + b->Width(), spin->Width());
     EXPECT_LE(b->Top() + b->Height(), spin->Height());
 }
+
+TEST_F(SpinEditTest, SpinButtonKeysAndHalves)
+{
+    auto* sb = new TswSpinButton(form.get());
+    sb->SetParent(form.get());
+    sb->SetTabStop(true);
+    sb->SetBounds(200, 20, 10, 30);
+    EXPECT_EQ(sb->Width(), 15);  // never narrower than 15
+    EXPECT_EQ(sb->UpButton()->Height(), 15);
+    EXPECT_EQ(sb->DownButton()->Top(), 14);  // the halves share one row
+    EXPECT_EQ(sb->DownButton()->Height(), 16);
+    int ups = 0, downs = 0;
+    sb->OnUpClick = [&](TObject*) { ++ups; };
+    sb->OnDownClick = [&](TObject*) { ++downs; };
+    Focus(sb);
+    ASSERT_TRUE(sb->Focused());
+    EXPECT_TRUE(sb->UpButton()->FocusRect());
+    QTest::keyClick(sb->Handle(), Qt::Key_Down);
+    EXPECT_EQ(downs, 1);
+    EXPECT_EQ(sb->FocusedButton(), sb->DownButton());
+    EXPECT_TRUE(sb->DownButton()->FocusRect());
+    EXPECT_FALSE(sb->UpButton()->FocusRect());
+    QTest::keyClick(sb->Handle(), Qt::Key_Space);
+    EXPECT_EQ(downs, 2);
+    QTest::keyClick(sb->Handle(), Qt::Key_Up);
+    EXPECT_EQ(ups, 1);
+    sb->SetUpGlyph(nullptr);
+    EXPECT_EQ(sb->UpGlyph()->Width(), 11);
+    EXPECT_EQ(sb->UpGlyph()->Height(), 8);
+}
