@@ -909,7 +909,11 @@ void TCustomDateEditPlusNoBDE::DoBadDate(TBadDateAction& action)
 
 void TCustomDateEditPlusNoBDE::DoEnter()
 {
-    enteredByMouse_ = QApplication::mouseButtons().testFlag(Qt::LeftButton);
+    // A mouse press that brought the focus arrives right after this, before
+    // any other event: it then selects the whole text (MouseUp).
+    justEntered_ = true;
+    enteredByMouse_ = false;
+    QTimer::singleShot(0, Edit(), [this] { justEntered_ = false; });
     SaveEntryState();
     if (AutoDropDown == adFocused)
         DropDown(ddsFocused);
@@ -1214,6 +1218,14 @@ void TCustomDateEditPlusNoBDE::ButtonMouseUp(int X, int Y)
         buttonPressed_ = false;
         button_->Invalidate();
     }
+}
+
+void TCustomDateEditPlusNoBDE::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    if (Button == mbLeft && justEntered_)
+        enteredByMouse_ = true;
+    justEntered_ = false;
+    TWinControl::MouseDown(Button, Shift, X, Y);
 }
 
 void TCustomDateEditPlusNoBDE::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)

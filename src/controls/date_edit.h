@@ -168,6 +168,7 @@ public:
     void KeyPress(QChar& Key) override;
     void DoEnter() override;
     void DoExit() override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
 
@@ -239,6 +240,7 @@ private:
     int editingField_ = 0;
     bool hasMonth_ = false, hasDay_ = false, hasYear_ = false;
     bool refocus_ = false;
+    bool justEntered_ = false;
     bool enteredByMouse_ = false;
     bool buttonPressed_ = false;
     bool modified_ = false;
