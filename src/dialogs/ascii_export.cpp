@@ -1,0 +1,171 @@
+#include "dialogs/ascii_export.h"
+
+#include <QFile>
+
+#include "platform/core/exceptions.h"
+#include "platform/core/win1252.h"
+#include "platform/core/win_path.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/forms.h"
+#include "shared/general_files.h"
+#include "shared/general_texts.h"
+#include "shared/status4_form.h"
+#include "shared/zip_file.h"
+#include "storage/tdbe.h"
+
+namespace {
+
+// A file of the export folder opened for writing; every failure raises
+// EInOutError naming the file.
+class TAusgabe {
+public:
+    explicit TAusgabe(const QString& winName) : name_(winName)
+    {
+        const auto linux = WinToLinux(winName);
+        if (linux)
+            file_.setFileName(*linux);
+        if (!linux || !file_.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            throw EInOutError(QStringLiteral("Die Datei ") + winName + QStringLiteral(" kann nicht angelegt werden: ") +
+                              (linux ? file_.errorString() : QStringLiteral("Laufwerk nicht vorhanden")));
+    }
+    void Schreibe(const QByteArray& bytes)
+    {
+        if (file_.write(bytes) != bytes.size() || !file_.flush())
+            Fehler();
+    }
+    void Schliessen()
+    {
+        if (!file_.isOpen())
+            return;
+        const bool ok = file_.flush();
+        file_.close();
+        if (!ok || file_.error() != QFileDevice::NoError)
+            Fehler();
+    }
+
+private:
+    [[noreturn]] void Fehler()
+    {
+        const QString grund = file_.errorString();
+        file_.close();
+        throw EInOutError(QStringLiteral("Fehler beim Schreiben von ") + name_ + QStringLiteral(": ") + grund);
+    }
+    QString name_;
+    QFile file_;
+};
+
+}  // namespace
+
+QStringList AlbumFeldNamen(TDbe* dbe)
+{
+    QStringList namen;
+    for (int i = 1; i <= dbe->FieldCount(); ++i)
+        namen << dbe->FieldName(i);
+    return namen;
+}
+
+QString MemoDateiName(const QString& pfad, const QString& labelKennung)
+{
+    return PfadAlsDateiName(pfad.trimmed().toUpper()) + labelKennung.trimmed() + QStringLiteral(".MEM");
+}
+
+bool TBilderAsciiExport::SchreibeText()
+{
+    if (Felder.isEmpty())
+        Felder = AlbumFeldNamen(dbe_);
+    dbe_->SetOrder(0);
+    TAusgabe text(ordner_ + QStringLiteral("Bilder.TXT"));
+    // The type of each field, asked once.
+    std::vector<bool> memo;
+    for (const QString& f : Felder)
+        memo.push_back(dbe_->FieldType(f) == u"M");
+    int satz = 0;
+    dbe_->GoTop();
+    while (!dbe_->Eof()) {
+        if (Abbruch && Abbruch()) {
+            text.Schliessen();
+            MessageDlg(QStringLiteral("Datenexport mit ESC abgebrochen !"), mtInformation, {mbOK});
+            return false;
+        }
+        ++satz;
+        if (Fortschritt)
+            Fortschritt(satz);
+        for (int i = 0; i < Felder.size(); ++i) {
+            if (memo[size_t(i)]) {
+                const long laenge = dbe_->GetBlobLength("NOTIZ");
+                if (laenge > 0) {
+                    char* notiz = dbe_->GetMemo("NOTIZ");
+                    const QByteArray bytes = notiz ? QByteArray(notiz, laenge) : QByteArray();
+                    if (notiz)
+                        dbe_->MemDealloc(notiz);
+                    TAusgabe mem(ordner_ +
+                                 MemoDateiName(dbe_->GetTrimString("PFAD"), dbe_->GetTrimString("LABELKENNU")));
+                    mem.Schreibe(bytes);
+                    mem.Schliessen();
+                }
+                text.Schreibe(";");
+            } else {
+                text.Schreibe(Win1252EncodeOrThrow(dbe_->GetTrimString(Felder.at(i))) + ';');
+            }
+        }
+        text.Schreibe("\r\n");
+        dbe_->Skip(1);
+    }
+    text.Schliessen();
+    return true;
+}
+
+int TBilderAsciiExport::PackDateien(const QString& maske, const QString& archiv)
+{
+    TZipFile zip(nullptr);
+    zip.lpszZipFile.SetText(archiv);
+    zip.lpszItemList.SetText(maske);
+    TStatus4Frm status(nullptr);
+    status.SetCaption(QStringLiteral("Packe Datei(en)....Bitte warten..."));
+    status.Label1->SetCaption(QStringLiteral("Von ") + maske);
+    status.Label2->SetVisible(true);
+    status.Label2->SetCaption(QStringLiteral("Nach ") + archiv);
+    status.QKGauge1->SetProgress(0);
+    status.QKGauge2->SetProgress(0);
+    status.Show();
+    const auto linux = WinToLinux(archiv);
+    const bool update = linux && QFile::exists(*linux);
+    if (!zip.Execute(update ? 3 : 4)) {
+        MessageDlg(update ? QStringLiteral("Fehler beim Packen im ZIP_UPDATE-Aufruf !")
+                          : QStringLiteral("Fehler beim Packen im ZIP_ADD-Aufruf !"),
+                   mtWarning, {mbOK});
+        return 0;
+    }
+    return 1;
+}
+
+bool TBilderAsciiExport::Ausfuehren()
+{
+    archiv_.clear();
+    if (!SchreibeText())
+        return false;
+    MessageDlg(QStringLiteral("Datenexport abgeschlossen !"), mtWarning, {mbOK});
+    const QString archiv = ordner_ + QStringLiteral("BilderASCII") +
+                           NaechsteFreieNummer(ordner_ + QStringLiteral("BilderASCII*.ZIP")) + QStringLiteral(".ZIP");
+    for (const QString& maske : {QStringLiteral("*.MEM"), QStringLiteral("*.TXT")})
+        if (PackDateien(ordner_ + maske, archiv) == 0) {
+            ShowMessage(QStringLiteral("Fehler beim Packen von ") + ordner_ + maske + QStringLiteral(" !"));
+            return false;
+        }
+    for (const QString& maske : {QStringLiteral("*.MEM"), QStringLiteral("*.TXT")}) {
+        bool ok = false;
+        try {
+            ok = DateiLoeschen(ordner_, maske);
+        } catch (const Exception&) {
+            ok = false;
+        }
+        if (!ok) {
+            ShowMessage(QStringLiteral("Beim Löschen von ") + ordner_ + maske +
+                        QStringLiteral(" ist irgendwas schief gegangen!"));
+            return false;
+        }
+    }
+    archiv_ = archiv;
+    ShowMessage(QStringLiteral("Alle Dateien zu ") + archiv + QStringLiteral(" gepackt (verschoben)!"));
+    return true;
+}
