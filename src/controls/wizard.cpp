@@ -109,6 +109,11 @@ TAssistent::~TAssistent() { BeginDestroy(); }
 
 TCustomForm* TAssistent::Form() const { return dynamic_cast<TCustomForm*>(Owner()); }
 
+std::array<TBitBtn*, 6> TAssistent::BarButtons() const
+{
+    return {changeButton_, helpButton_, cancelButton_, backButton_, nextButton_, okButton_};
+}
+
 void TAssistent::Loaded()
 {
     if (SetFormProperties) {
@@ -425,8 +430,7 @@ void TAssistent::HelpClick()
 
 void TAssistent::ResetGlyphCache()
 {
-    for (TBitBtn* b : {static_cast<TBitBtn*>(changeButton_), static_cast<TBitBtn*>(helpButton_), cancelButton_,
-                       static_cast<TBitBtn*>(backButton_), static_cast<TBitBtn*>(nextButton_), okButton_})
+    for (TBitBtn* b : BarButtons())
         if (b)
             b->Tag = -1;
 }
@@ -446,8 +450,7 @@ void TAssistent::UpdateButtons()
 
 void TAssistent::HideButtons()
 {
-    for (TBitBtn* b : {static_cast<TBitBtn*>(changeButton_), static_cast<TBitBtn*>(helpButton_), cancelButton_,
-                       static_cast<TBitBtn*>(backButton_), static_cast<TBitBtn*>(nextButton_), okButton_}) {
+    for (TBitBtn* b : BarButtons()) {
         if (b->Enabled())
             b->SetEnabled(false);
         if (b->Left() != kParkLeft)
@@ -562,8 +565,7 @@ void TAssistent::LayoutBar(bool dialog)
 void TAssistent::SetButtonWidth(int v)
 {
     buttonWidth_ = v;
-    for (TBitBtn* b : {static_cast<TBitBtn*>(changeButton_), static_cast<TBitBtn*>(helpButton_), cancelButton_,
-                       static_cast<TBitBtn*>(backButton_), static_cast<TBitBtn*>(nextButton_), okButton_})
+    for (TBitBtn* b : BarButtons())
         b->SetWidth(v);
     UpdateButtons();
 }
@@ -571,8 +573,7 @@ void TAssistent::SetButtonWidth(int v)
 void TAssistent::SetButtonHeight(int v)
 {
     buttonHeight_ = v;
-    for (TBitBtn* b : {static_cast<TBitBtn*>(changeButton_), static_cast<TBitBtn*>(helpButton_), cancelButton_,
-                       static_cast<TBitBtn*>(backButton_), static_cast<TBitBtn*>(nextButton_), okButton_})
+    for (TBitBtn* b : BarButtons())
         b->SetHeight(v);
     UpdateButtons();
     AlignControls();

@@ -13,6 +13,7 @@
 
 #include <QStringList>
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -226,6 +227,10 @@ protected:
 
 private:
     TCustomForm* Form() const;
+    // The six bar buttons.
+    std::array<TBitBtn*, 6> BarButtons() const;
+    // Stores a tab padding and lays the tabs out again.
+    void SetTabSpace(int& field, int v);
     bool IsLastPage() const;
     // Every component of the form that the wizard places, last to first.
     void ForEachClient(const std::function<void(TAssistentClient*)>& fn) const;

@@ -23,9 +23,9 @@ void TAssistent::SetStyle(AssistentStyle v)
     Invalidate();
 }
 
-void TAssistent::SetTabSpaceX(int v)
+void TAssistent::SetTabSpace(int& field, int v)
 {
-    tabSpaceX_ = v;
+    field = v;
     if (style_ == asTabbed) {
         CalcTabRows();
         AlignControls();
@@ -33,15 +33,8 @@ void TAssistent::SetTabSpaceX(int v)
     }
 }
 
-void TAssistent::SetTabSpaceY(int v)
-{
-    tabSpaceY_ = v;
-    if (style_ == asTabbed) {
-        CalcTabRows();
-        AlignControls();
-        Invalidate();
-    }
-}
+void TAssistent::SetTabSpaceX(int v) { SetTabSpace(tabSpaceX_, v); }
+void TAssistent::SetTabSpaceY(int v) { SetTabSpace(tabSpaceY_, v); }
 
 int TAssistent::CaptionWidth(int page) const
 {

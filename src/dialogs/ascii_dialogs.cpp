@@ -119,6 +119,21 @@ bool TBilderAsciiForm::AbbruchPruefen()
     return true;
 }
 
+void TBilderAsciiForm::Lauf(const std::function<void()>& lauf)
+{
+    const QString caption = Caption();
+    Screen->SetCursor(crHourGlass);
+    try {
+        lauf();
+    } catch (...) {
+        Screen->SetCursor(crDefault);
+        SetCaption(caption);
+        throw;
+    }
+    Screen->SetCursor(crDefault);
+    SetCaption(caption);
+}
+
 void TBilderAsciiForm::SatzAnzeigen(int satz) { SetCaption(QStringLiteral("Lese Satz Nr. ") + QString::number(satz)); }
 
 // ---- Export ---------------------------------------------------------------
@@ -143,17 +158,7 @@ void TBilderDBFExportForm::BitBtnExportStartClick()
     x.Felder = ListBox2->Items()->ToStringList();
     x.Fortschritt = [this](int satz) { SatzAnzeigen(satz); };
     x.Abbruch = [this] { return AbbruchPruefen(); };
-    const QString caption = Caption();
-    Screen->SetCursor(crHourGlass);
-    try {
-        x.Ausfuehren();
-    } catch (...) {
-        Screen->SetCursor(crDefault);
-        SetCaption(caption);
-        throw;
-    }
-    Screen->SetCursor(crDefault);
-    SetCaption(caption);
+    Lauf([&] { x.Ausfuehren(); });
 }
 
 // ---- Import ---------------------------------------------------------------
@@ -183,19 +188,9 @@ void TBilderDBFImportForm::BitBtnImportStartClick()
     imp.Felder = ListBox2->Items()->ToStringList();
     imp.Fortschritt = [this](int satz) { SatzAnzeigen(satz); };
     imp.Abbruch = [this] { return AbbruchPruefen(); };
-    const QString caption = Caption();
     if (!SaveDialog1->Execute()) {
         MessageDlg(QStringLiteral("DatenImport abgeschlossen !"), mtWarning, {mbOK});
         return;
     }
-    Screen->SetCursor(crHourGlass);
-    try {
-        imp.Ausfuehren(SaveDialog1->FileName);
-    } catch (...) {
-        Screen->SetCursor(crDefault);
-        SetCaption(caption);
-        throw;
-    }
-    Screen->SetCursor(crDefault);
-    SetCaption(caption);
+    Lauf([&] { imp.Ausfuehren(SaveDialog1->FileName); });
 }

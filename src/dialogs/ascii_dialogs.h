@@ -8,6 +8,8 @@
 // itself is TBilderAsciiExport and TBilderAsciiImport; the dialogs show the
 // record counter in their caption and let Esc stop a run.
 
+#include <functional>
+
 #include "platform/ui/buttons.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/ext_ctrls.h"
@@ -49,6 +51,8 @@ protected:
     // Lets waiting events through and tells whether Esc stopped the run.
     bool AbbruchPruefen();
     void SatzAnzeigen(int satz);
+    // Runs a command with the hourglass; the caption comes back afterwards.
+    void Lauf(const std::function<void()>& lauf);
     TDbe* dbe_;
 
 private:

@@ -1,5 +1,7 @@
 #include "dialogs/ascii_export.h"
 
+#include "dialogs/ausgabe_datei.h"
+
 #include <QFile>
 
 #include "platform/core/exceptions.h"
@@ -13,48 +15,6 @@
 #include "shared/zip_file.h"
 #include "storage/tdbe.h"
 
-namespace {
-
-// A file of the export folder opened for writing; every failure raises
-// EInOutError naming the file.
-class TAusgabe {
-public:
-    explicit TAusgabe(const QString& winName) : name_(winName)
-    {
-        const auto linux = WinToLinux(winName);
-        if (linux)
-            file_.setFileName(*linux);
-        if (!linux || !file_.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            throw EInOutError(QStringLiteral("Die Datei ") + winName + QStringLiteral(" kann nicht angelegt werden: ") +
-                              (linux ? file_.errorString() : QStringLiteral("Laufwerk nicht vorhanden")));
-    }
-    void Schreibe(const QByteArray& bytes)
-    {
-        if (file_.write(bytes) != bytes.size() || !file_.flush())
-            Fehler();
-    }
-    void Schliessen()
-    {
-        if (!file_.isOpen())
-            return;
-        const bool ok = file_.flush();
-        file_.close();
-        if (!ok || file_.error() != QFileDevice::NoError)
-            Fehler();
-    }
-
-private:
-    [[noreturn]] void Fehler()
-    {
-        const QString grund = file_.errorString();
-        file_.close();
-        throw EInOutError(QStringLiteral("Fehler beim Schreiben von ") + name_ + QStringLiteral(": ") + grund);
-    }
-    QString name_;
-    QFile file_;
-};
-
-}  // namespace
 
 QStringList AlbumFeldNamen(TDbe* dbe)
 {
@@ -74,7 +34,7 @@ bool TBilderAsciiExport::SchreibeText()
     if (Felder.isEmpty())
         Felder = AlbumFeldNamen(dbe_);
     dbe_->SetOrder(0);
-    TAusgabe text(ordner_ + QStringLiteral("Bilder.TXT"));
+    TAusgabeDatei text(ordner_ + QStringLiteral("Bilder.TXT"));
     // The type of each field, asked once.
     std::vector<bool> memo;
     for (const QString& f : Felder)
@@ -98,7 +58,7 @@ bool TBilderAsciiExport::SchreibeText()
                     const QByteArray bytes = notiz ? QByteArray(notiz, laenge) : QByteArray();
                     if (notiz)
                         dbe_->MemDealloc(notiz);
-                    TAusgabe mem(ordner_ +
+                    TAusgabeDatei mem(ordner_ +
                                  MemoDateiName(dbe_->GetTrimString("PFAD"), dbe_->GetTrimString("LABELKENNU")));
                     mem.Schreibe(bytes);
                     mem.Schliessen();

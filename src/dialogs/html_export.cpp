@@ -7,7 +7,9 @@
 #include <QTransform>
 
 #include <cmath>
+#include <memory>
 
+#include "dialogs/ausgabe_datei.h"
 #include "platform/core/exceptions.h"
 #include "platform/core/win1252.h"
 #include "platform/core/win_path.h"
@@ -159,7 +161,7 @@ QStringList HTMLKopfStandard()
             QStringLiteral("<TITLE>QV-Lumadex Fotoseite</TITLE>"),
             QStringLiteral("</HEAD>"),
             QStringLiteral("<BODY BGCOLOR=#FFFFFF>"),
-            QStringLiteral("<h1 align=\"center\"><font color=\"#FF0000\">Private Fotosseite von ???</font></h1>"),
+            QStringLiteral("<h1 align=\"center\"><font color=\"#FF0000\">Private Fotosseite von \?\?\?</font></h1>"),
             QStringLiteral("<h3 align=\"center\">erstellt mit QV-Lumadex </h3>"),
             QStringLiteral("<h6 align=\"center\">Besuchen Sie auch die Homepage von QV-Lumadex:</h6>"),
             QString(),
@@ -270,43 +272,19 @@ bool ErzeugeGrossBild(const QString& linuxDatei, int limit, int qualitaet)
 
 // One page file, written line by line; a failed write raises EInOutError.
 struct THTMLExport::Seite {
-    QFile datei;
-    QString anzeige;  // the name shown in messages
+    std::unique_ptr<TAusgabeDatei> datei;
 
-    void Oeffnen(const QString& linux, const QString& name)
+    void Oeffnen(const QString& winName)
     {
         Schliessen();
-        anzeige = name;
-        datei.setFileName(linux);
-        if (!datei.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            throw EInOutError(QStringLiteral("Die Datei ") + name + QStringLiteral(" kann nicht angelegt werden: ") +
-                              datei.errorString());
+        datei = std::make_unique<TAusgabeDatei>(winName);
     }
-    void Zeile(const QString& text)
-    {
-        const QByteArray bytes = SeitenBytes(text) + "\r\n";
-        if (datei.write(bytes) != bytes.size())
-            Fehler();
-    }
+    void Zeile(const QString& text) { datei->Schreibe(SeitenBytes(text) + "\r\n"); }
     void Schliessen()
     {
-        if (!datei.isOpen())
-            return;
-        const bool ok = datei.flush();
-        datei.close();
-        if (!ok || datei.error() != QFileDevice::NoError)
-            Fehler();
-    }
-    [[noreturn]] void Fehler()
-    {
-        const QString grund = datei.errorString();
-        datei.close();
-        throw EInOutError(QStringLiteral("Fehler beim Schreiben der Datei ") + anzeige + QStringLiteral(": ") + grund);
-    }
-    ~Seite()
-    {
-        if (datei.isOpen())
-            datei.close();
+        if (datei)
+            datei->Schliessen();
+        datei.reset();
     }
 };
 
@@ -452,7 +430,7 @@ void THTMLExport::BildSeite(const QString& seitenName, const QString& bild, cons
                             const QString& originalRef)
 {
     Seite seite;
-    seite.Oeffnen(Linux(seitenName), ordner_ + seitenName);
+    seite.Oeffnen(ordner_ + seitenName);
     const QString name = HTMLText(bild);
     const QString zelle = QStringLiteral("<TD width=\"80\" align=\"center\"><font face=\"Arial, Helvetica, sans-serif\" size=\"2\">");
     for (const QString& z :
@@ -544,7 +522,7 @@ void THTMLExport::Vorschau(const QString& vorschauName, const QString& quelle, b
         bild.fill(QColor(0xC0, 0xC0, 0xC0));
     }
     if (!bild.save(Linux(vorschauName), "JPG", -1))
-        throw EInOutError(QStringLiteral("Fehler beim Schreiben der Datei ") + ordner_ + vorschauName + u'!');
+        throw EInOutError(QStringLiteral("Fehler beim Schreiben von ") + ordner_ + vorschauName + u'!');
 }
 
 void THTMLExport::Ausfuehren()
@@ -578,7 +556,7 @@ void THTMLExport::Ausfuehren()
 
     uebersicht_ = QStringLiteral("galvora.htm");
     Seite seite;
-    seite.Oeffnen(Linux(uebersicht_), ordner_ + uebersicht_);
+    seite.Oeffnen(ordner_ + uebersicht_);
     Kopf(seite);
     int zellen = 1, exportiert = 0;
     const bool notizNoetig = e_.LangbeschreibungInUebersicht || e_.LangbeschreibungInGrossanzeige;
@@ -652,7 +630,7 @@ void THTMLExport::Ausfuehren()
             Fuss(seite, seitenNummer - 1, seitenNummer + 1, letzte);
             seite.Schliessen();
             uebersicht_ = QStringLiteral("galvora") + Zahl(seitenNummer + 1) + QStringLiteral(".htm");
-            seite.Oeffnen(Linux(uebersicht_), ordner_ + uebersicht_);
+            seite.Oeffnen(ordner_ + uebersicht_);
             ++seitenNummer;
             Kopf(seite);
             zellen = 1;

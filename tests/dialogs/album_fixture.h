@@ -24,13 +24,13 @@
 #include "test_environment.h"
 
 struct TTestEintrag {
-    QString Pfad;
+    QString Pfad{};
     QString Typ = "1";
-    QString Kurz;
-    QString Notiz;
+    QString Kurz{};
+    QString Notiz{};
     QString LabelKennung = "1234567890";
-    QString Vorschau;  // Linux path of a picture file for the thumbnail memo; "" = none
-    QString Flags;
+    QString Vorschau{};  // Linux path of a picture file for the thumbnail memo; "" = none
+    QString Flags{};
 };
 
 // The album table as a dataset with its data source and companion, linked.
