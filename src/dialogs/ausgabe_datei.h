@@ -1,6 +1,6 @@
 #pragma once
 // A file the export commands write: created (or emptied) at once, written
-// piece by piece with each piece handed to the system straight away, so a
+// bit by bit with each write handed to the system straight away, so a
 // full disk shows at the write that meets it. Every failure raises
 // EInOutError naming the file as the user knows it (Windows form).
 

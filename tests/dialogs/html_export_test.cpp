@@ -388,3 +388,21 @@ TEST_F(HtmlExportTest, SettingsRoundTripThroughTheIniWithDefaultsAndRanges)
     EXPECT_LT(text.indexOf("Grossanzeigeueberschrift="), text.indexOf("OriginalAuchExportieren="));
     EXPECT_LT(text.indexOf("Hauptbilder_Breite="), text.indexOf("JPG_Qualitaet="));
 }
+
+TEST_F(HtmlExportPaging, OnlyTheEntriesOfTheAlbumFilterAreExported)
+{
+    MakeAlbum("ALBUM.DBF", Jpgs(6, "f"));
+    TTestAlbum album;
+    Open(album, "ALBUM.DBF");
+    ASSERT_GT(album.dbe.Query("SHORTDESC = 'Bild 2' .OR. SHORTDESC = 'Bild 5'"), 0);
+    ASSERT_EQ(album.dbe.QueryRecCount(), 2u);
+    TDbeHTMLExportQuelle quelle(&album.dbe, QString::fromStdString(dir.str()));
+    THTMLExportEinstellungen e;
+    THTMLExport x(quelle, e, WinDir("gefiltert"), HTMLKopfVorlage());
+    x.Ausfuehren();
+    const QString out = *WinToLinux(WinDir("gefiltert"));
+    EXPECT_EQ(Files(out), (QStringList{"_f2.jpg", "_f5.jpg", "f2.htm", "f2.jpg", "f5.htm", "f5.jpg", "galvora.htm"}));
+    EXPECT_TRUE(Page(out, "f2.htm").contains("<a href=\"f5.htm\">&gt;&gt;</a>"));
+    const QString report = OutsideCheck(out);
+    EXPECT_TRUE(report.isEmpty()) << report.toStdString();
+}
