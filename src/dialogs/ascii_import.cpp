@@ -227,6 +227,12 @@ int TBilderAsciiImport::Ausfuehren(const QString& datei)
         MessageDlg(QStringLiteral("DatenImport abgeschlossen !"), mtWarning, {mbOK});
         return 0;
     }
+    if (ds && !ds->CanModify()) {
+        MessageDlg(QStringLiteral("Das Fotoalbum ist schreibgeschützt geöffnet, es kann nichts importiert werden!\n") +
+                       kUnveraendert,
+                   mtError, {mbOK});
+        return 0;
+    }
 
     // Where the lines land: from the current record on, past the end appended.
     const uint32_t start = dbe_->RecNo();
@@ -261,8 +267,15 @@ int TBilderAsciiImport::Ausfuehren(const QString& datei)
             dbe_Go(start);
         else if (k > 0 && !dbe_Eof())
             dbe_Skip(1);
-        if ((k == 0 && !aufSatz) || dbe_Eof())
-            dbe_AppendBlank();
+        if (((k == 0 && !aufSatz) || dbe_Eof()) && dbe_AppendBlank() == 0) {
+            const QString grund = QString::fromUtf8(dbe_LastError());
+            dbe_Commit();
+            dbe_Go(zurueck);
+            dbe_Select(vorher);
+            if (ds)
+                ds->Refresh();
+            throw EInOutError(QStringLiteral("Fehler beim Anfügen eines Eintrags für Zeile %1: %2").arg(k + 1).arg(grund));
+        }
         const std::vector<QByteArray>& teile = zeilen[k];
         QByteArray pfad, kennung;
         for (size_t i = 0; i < felder_.size(); ++i) {

@@ -370,3 +370,19 @@ TEST_F(AsciiTest, EmptyImportFileAndEsc)
     EXPECT_EQ(album.dbe.RecCount(), 3u);
     EXPECT_THROW(imp.Ausfuehren(Linux("gibtsnicht.txt")), EInOutError);
 }
+
+TEST_F(AsciiTest, ReadOnlyAlbumTakesNothing)
+{
+    MakeAlbum("ALBUM.DBF", Entries());
+    TTestAlbum album;
+    album.table.SetReadOnly(true);
+    Open(album, "ALBUM.DBF");
+    WriteBytes(Linux("import.txt"), "Neu;1;\r\n");
+    TPromptScript script;
+    script.Answer(TPromptKind::Dialog, mrOk, "schreibgeschützt");
+    TBilderAsciiImport imp(&album.dbe, Out());
+    imp.Felder = {"SHORTDESC", "TYPE"};
+    EXPECT_EQ(imp.Ausfuehren(Linux("import.txt")), 0);
+    album.dbe.Go(1);
+    EXPECT_EQ(album.dbe.GetTrimString("SHORTDESC"), "Grüße aus Köln <&>");
+}
