@@ -48,8 +48,23 @@ template <class Base>
 void TPageAware<Base>::Notification(TComponent* AComponent, TOperation Operation)
 {
     Base::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == assistent_)
+    if (Operation != opRemove)
+        return;
+    if (AComponent == assistent_)
         assistent_ = nullptr;
+    if (AComponent == parentInDialog_)
+        parentInDialog_ = nullptr;
+    if (AComponent == parentInWizard_)
+        parentInWizard_ = nullptr;
+}
+
+template <class Base>
+void TPageAware<Base>::Merken(TWinControl*& feld, TWinControl* v)
+{
+    // A parent that goes away is forgotten, so the field never dangles.
+    if (v && v != feld)
+        v->FreeNotification(this);
+    feld = v;
 }
 
 template <class Base>
@@ -109,13 +124,13 @@ void TPageAware<Base>::SetParent(TWinControl* AParent)
     if (!assistent_ || !AParent || this->Destroying())
         return;
     if (assistent_->Page() == 0) {
-        parentInDialog_ = AParent;
+        Merken(parentInDialog_, AParent);
         if (!parentInWizard_)
-            parentInWizard_ = assistent_;
+            Merken(parentInWizard_, assistent_);
     } else {
-        parentInWizard_ = AParent;
+        Merken(parentInWizard_, AParent);
         if (!parentInDialog_)
-            parentInDialog_ = assistent_;
+            Merken(parentInDialog_, assistent_);
     }
 }
 
@@ -127,7 +142,7 @@ void TPageAware<Base>::SetParentInDialog(TWinControl* v)
     if (assistent_->Page() == 0)
         SetParent(v);
     else
-        parentInDialog_ = v;
+        Merken(parentInDialog_, v);
 }
 
 template <class Base>
@@ -138,7 +153,7 @@ void TPageAware<Base>::SetParentInWizard(TWinControl* v)
     if (assistent_->Page() != 0)
         SetParent(v);
     else
-        parentInWizard_ = v;
+        Merken(parentInWizard_, v);
 }
 
 template <class Base>

@@ -65,6 +65,7 @@ protected:
     void SetCurPage(int v) { curPage_ = v; }
 
 private:
+    void Merken(TWinControl*& feld, TWinControl* v);
     TWinControl* parentInDialog_ = nullptr;
     TWinControl* parentInWizard_ = nullptr;
     bool trackPosition_ = false;

@@ -420,3 +420,20 @@ TEST(Wizard, GlyphStripSetsNumGlyphs)
     f.Wizard->BtnNext()->SetNumGlyphs(9);
     EXPECT_EQ(f.Wizard->BtnNext()->NumGlyphs(), 4);
 }
+
+TEST(WizardContainers, AParentThatGoesIsForgotten)
+{
+    CdrLikeForm f;
+    auto* panel = new TPanel(&f);
+    panel->SetParent(f.Wizard);
+    auto* box = new TABox(&f);
+    box->SetParent(f.Box1);
+    box->SetParentInDialog(panel);
+    EXPECT_EQ(box->ParentInDialog(), panel);
+    delete panel;
+    EXPECT_EQ(box->ParentInDialog(), nullptr);
+    SetRecords(box->ShowContainer(), {{5, 5, 1}, {7, 7, 1}, {0, 0, 0}});
+    f.Wizard->SetPage(0);  // no dialog parent: the box stays where it is
+    EXPECT_EQ(box->Parent(), f.Box1);
+    EXPECT_EQ(box->Left(), 5);
+}
