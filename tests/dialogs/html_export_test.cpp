@@ -275,8 +275,14 @@ TEST_F(HtmlExportTest, ThirdPictureOfTheSameNameAndNamesWithUnderscores)
     for (const char* folder : {"a", "b", "c"})
         entries.push_back({Pic(QString("%1/Mein_Bild.JPG").arg(folder), 30, 20)});
     entries.push_back({Pic("d/Mein_Bild_1.jpg", 30, 20)});
+    entries.push_back({Pic("e/Grüße & Co #1.JPG", 30, 20)});
+    entries.push_back({Pic("f/Grüße & Co #1.JPG", 30, 20)});
     THTMLExportEinstellungen e;
     const QString out = Export(entries, e);
+    for (const char* name : {"grüße & co #1.jpg", "grüße & co #1.htm", "grüße & co #1_1.jpg", "_grüße & co #1_1.jpg"})
+        EXPECT_TRUE(QFileInfo::exists(out + "/" + QString::fromUtf8(name))) << name;
+    EXPECT_TRUE(Win1252Decode(Bytes(out + "/galvora.htm"))
+                    .contains("<a href=\"grüße &amp; co %231.htm\" > <img src=\"_grüße &amp; co %231.jpg\""));
     for (const char* name : {"mein_bild.jpg", "mein_bild_1.jpg", "mein_bild_2.jpg", "mein_bild_1_1.jpg",
                              "mein_bild_1_1.htm", "_mein_bild_2.jpg"})
         EXPECT_TRUE(QFileInfo::exists(out + "/" + name)) << name;
