@@ -1,9 +1,8 @@
 #include "dialogs/ascii_export.h"
 
-#include "dialogs/ausgabe_datei.h"
-
 #include <QFile>
 
+#include "dialogs/ausgabe_datei.h"
 #include "platform/core/exceptions.h"
 #include "platform/core/win1252.h"
 #include "platform/core/win_path.h"
@@ -14,7 +13,6 @@
 #include "shared/status4_form.h"
 #include "shared/zip_file.h"
 #include "storage/tdbe.h"
-
 
 QStringList AlbumFeldNamen(TDbe* dbe)
 {
