@@ -1,17 +1,14 @@
 #include "dialogs/ascii_export.h"
 
-#include <QFile>
 
 #include "dialogs/ausgabe_datei.h"
+#include "dialogs/zip_packen.h"
 #include "platform/core/exceptions.h"
 #include "platform/core/win1252.h"
-#include "platform/core/win_path.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/forms.h"
 #include "shared/general_files.h"
 #include "shared/general_texts.h"
-#include "shared/status4_form.h"
-#include "shared/zip_file.h"
 #include "storage/tdbe.h"
 
 QStringList AlbumFeldNamen(TDbe* dbe)
@@ -73,30 +70,6 @@ bool TBilderAsciiExport::SchreibeText()
     return true;
 }
 
-int TBilderAsciiExport::PackDateien(const QString& maske, const QString& archiv)
-{
-    TZipFile zip(nullptr);
-    zip.lpszZipFile.SetText(archiv);
-    zip.lpszItemList.SetText(maske);
-    TStatus4Frm status(nullptr);
-    status.SetCaption(QStringLiteral("Packe Datei(en)....Bitte warten..."));
-    status.Label1->SetCaption(QStringLiteral("Von ") + maske);
-    status.Label2->SetVisible(true);
-    status.Label2->SetCaption(QStringLiteral("Nach ") + archiv);
-    status.QKGauge1->SetProgress(0);
-    status.QKGauge2->SetProgress(0);
-    status.Show();
-    const auto linux = WinToLinux(archiv);
-    const bool update = linux && QFile::exists(*linux);
-    if (!zip.Execute(update ? 3 : 4)) {
-        MessageDlg(update ? QStringLiteral("Fehler beim Packen im ZIP_UPDATE-Aufruf !")
-                          : QStringLiteral("Fehler beim Packen im ZIP_ADD-Aufruf !"),
-                   mtWarning, {mbOK});
-        return 0;
-    }
-    return 1;
-}
-
 bool TBilderAsciiExport::Ausfuehren()
 {
     archiv_.clear();
@@ -106,7 +79,7 @@ bool TBilderAsciiExport::Ausfuehren()
     const QString archiv = ordner_ + QStringLiteral("BilderASCII") +
                            NaechsteFreieNummer(ordner_ + QStringLiteral("BilderASCII*.ZIP")) + QStringLiteral(".ZIP");
     for (const QString& maske : {QStringLiteral("*.MEM"), QStringLiteral("*.TXT")})
-        if (PackDateien(ordner_ + maske, archiv) == 0) {
+        if (!PackDateien(ordner_ + maske, archiv)) {
             ShowMessage(QStringLiteral("Fehler beim Packen von ") + ordner_ + maske + QStringLiteral(" !"));
             return false;
         }

@@ -44,9 +44,6 @@ public:
 
     // Writes "Bilder.TXT" and the memo files; false after Esc.
     bool SchreibeText();
-    // Packs the files of the mask into the archive (update when it exists,
-    // else add); 1 on success, 0 when the zip library failed.
-    int PackDateien(const QString& maske, const QString& archiv);
 
 private:
     TDbe* dbe_;

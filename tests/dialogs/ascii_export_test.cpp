@@ -386,3 +386,21 @@ TEST_F(AsciiTest, ReadOnlyAlbumTakesNothing)
     album.dbe.Go(1);
     EXPECT_EQ(album.dbe.GetTrimString("SHORTDESC"), "Grüße aus Köln <&>");
 }
+
+TEST_F(AsciiTest, PackingFailureKeepsTheTextAndMemoFiles)
+{
+    MakeAlbum("ALBUM.DBF", Entries());
+    TTestAlbum album;
+    Open(album, "ALBUM.DBF");
+    // A folder stands where the archive would go: the zip library cannot write it.
+    ASSERT_TRUE(QDir().mkpath(OutLinux() + "/BilderASCII1.ZIP"));
+    TPromptScript script;
+    script.Answer(mrOk, "Datenexport abgeschlossen !")
+        .Answer(TPromptKind::Dialog, mrOk, "Fehler beim Packen im ZIP_UPDATE-Aufruf !")
+        .Answer(TPromptKind::Message, mrOk, "Fehler beim Packen von " + Out() + "*.MEM !");
+    TBilderAsciiExport x(&album.dbe, Out());
+    EXPECT_FALSE(x.Ausfuehren());
+    EXPECT_TRUE(x.Archiv().isEmpty());
+    EXPECT_TRUE(QFile::exists(OutLinux() + "/Bilder.TXT"));
+    EXPECT_TRUE(QFile::exists(OutLinux() + "/C_BILDER_URLAUB.JPG_1234567890.MEM"));
+}
