@@ -295,6 +295,31 @@ void TAssistent::SetWayListEnabled(bool v)
 
 // ---- Captions -------------------------------------------------------------
 
+QString SeitenText(const QString& format, int page, int pages)
+{
+    // Only "%d" (twice: page, pages) and "%%" are taken from the format, so
+    // no caption text can reach a printf-style formatter.
+    QString out;
+    int used = 0;
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        if (format.at(i) == u'%' && i + 1 < format.size()) {
+            const QChar next = format.at(i + 1);
+            if (next == u'd' && used < 2) {
+                out += QString::number(used++ == 0 ? page : pages);
+                ++i;
+                continue;
+            }
+            if (next == u'%') {
+                out += u'%';
+                ++i;
+                continue;
+            }
+        }
+        out += format.at(i);
+    }
+    return out;
+}
+
 void TAssistent::UpdateCaption()
 {
     if (!SetFormCaption)
@@ -309,7 +334,7 @@ void TAssistent::UpdateCaption()
     else if (d == 0)
         caption = captionDialog_;
     else
-        caption = QString::asprintf(captionWizard_.toUtf8().constData(), page_, numPages_);
+        caption = SeitenText(captionWizard_, page_, numPages_);
     form->SetCaption(caption);
 }
 

@@ -87,6 +87,10 @@ enum TBarCode {
 
 class TAssistentClient;
 
+// The wizard caption: the first "%d" becomes the page, the second the
+// number of pages, "%%" a percent sign; anything else stays as written.
+QString SeitenText(const QString& format, int page, int pages);
+
 class TAssistent : public TCustomControl {
 public:
     // The owner must be a form (EInvalidCast otherwise).

@@ -437,3 +437,12 @@ TEST(WizardContainers, AParentThatGoesIsForgotten)
     EXPECT_EQ(box->Parent(), f.Box1);
     EXPECT_EQ(box->Left(), 5);
 }
+
+TEST(Wizard, CaptionFormatTakesOnlyItsTwoNumbers)
+{
+    EXPECT_EQ(SeitenText("Seite %d von %d", 1, 2), "Seite 1 von 2");
+    EXPECT_EQ(SeitenText("Wizard - Page %d of %d", 3, 7), "Wizard - Page 3 of 7");
+    EXPECT_EQ(SeitenText("%s %d%% %d %d", 2, 5), "%s 2% 5 %d");
+    EXPECT_EQ(SeitenText("", 1, 1), "");
+    EXPECT_EQ(SeitenText("100%", 1, 1), "100%");
+}
