@@ -395,6 +395,12 @@ void TPicHTMLForm::btnViewClick()
 void TPicHTMLForm::BitBtnCreateClick()
 {
     const QString ordner = k_.ExportOrdner;
+    // Without a folder the pages would land wherever the program was started.
+    if (ordner.trimmed().isEmpty()) {
+        MessageDlg(QStringLiteral("Stellen Sie in den Optionen zunächst einen gültigen HTML-Exportpfad ein !"),
+                   mtWarning, {mbOK});
+        return;
+    }
     if (MessageDlg(QStringLiteral("Zielverzeichnis für HTML-Export (") + ordner + QStringLiteral(") vorher löschen ?"),
                    mtConfirmation, {mbYes, mbNo}) == mrYes &&
         !DateienLoeschenAusser(ordner, QStringLiteral("*.*"), QString())) {

@@ -192,3 +192,16 @@ TEST_F(HtmlFormTest, TargetWithPicturePagesGivesTheHint)
     ASSERT_EQ(timed.size(), 1);
     EXPECT_TRUE(timed[0].startsWith("Hinweis: Die Option \"Großbilder in HTML anzeigen\""));
 }
+
+TEST_F(HtmlFormTest, NoExportFolderSetWritesNothing)
+{
+    MakeAlbum("ALBUM.DBF", {});
+    Open(album, "ALBUM.DBF");
+    THTMLExportKontext k = Kontext();
+    k.ExportOrdner = " ";
+    TPicHTMLForm f(nullptr, k);
+    TPromptScript script;
+    script.Answer(TPromptKind::Dialog, mrOk, "gültigen HTML-Exportpfad");
+    f.BitBtnCreateClick();
+    EXPECT_FALSE(QFile::exists("galvora.htm"));
+}
