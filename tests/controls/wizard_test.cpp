@@ -1,0 +1,448 @@
+// The wizard on a form laid out like the CD-R form: two wizard pages, one
+// group box on each, a status box shown on no page; page switches, history,
+// the bar layout, the dialog page and its form size, the way list and jump
+// radio buttons, and the containers' position records.
+
+#include <QCoreApplication>
+#include <QDir>
+#include <gtest/gtest.h>
+
+#include "controls/wizard.h"
+#include "controls/wizard_containers.h"
+#include "platform/ui/prompt_script.h"
+#include "platform/ui/test_input.h"
+
+namespace {
+
+void SetRecords(TAposList* list, std::initializer_list<TApos> records)
+{
+    list->Clear();
+    for (const TApos& a : records)
+        list->Add(a);
+}
+
+class CdrLikeForm : public TForm {
+public:
+    explicit CdrLikeForm(int numPages = 2) : TForm(nullptr)
+    {
+        Name = "CdrLikeForm";
+        SetBounds(200, 150, 520, 420);
+        Wizard = new TAssistent(this);
+        Wizard->Name = "Assistent1";
+        Wizard->SetParent(this);
+        Wizard->SetCaptionWizard("Seite %d von %d");
+        Wizard->SetCaptionDialog("CDR - zusammenstellen");
+        Wizard->BtnHelp()->SetText("&Hilfe");
+        Wizard->BtnFinish()->SetText("&Start");
+        Wizard->BtnCancel()->SetText("&Abbrechen");
+        Wizard->BtnNext()->SetText("&Weiter");
+        Wizard->BtnBack()->SetText("&Zurück");
+        Wizard->BtnDialogOK()->SetText("&OK");
+        for (TButtonData* d : {Wizard->BtnHelp(), Wizard->BtnFinish(), Wizard->BtnCancel(), Wizard->BtnNext(),
+                               Wizard->BtnBack(), Wizard->BtnDialogOK(), Wizard->BtnChangeDialog(),
+                               Wizard->BtnChangeWizard(), Wizard->BtnWizardOK()})
+            d->SetEnabled(true);
+        for (TButtonData* d : {Wizard->BtnHelp(), Wizard->BtnFinish(), Wizard->BtnCancel(), Wizard->BtnNext(),
+                               Wizard->BtnBack(), Wizard->BtnDialogOK()})
+            d->SetShow(true);
+        Wizard->SetNumPages(numPages);
+        Wizard->SetStartPage(2);
+
+        Box1 = new TAGroupBox(this);
+        Box1->Name = "AGroupBox1";
+        Box1->SetParent(Wizard);
+        Box1->SetCaption("Was kopieren");
+        Box1->SetBounds(0, 0, 500, 300);
+        Box2 = new TAGroupBox(this);
+        Box2->Name = "AGroupBox2";
+        Box2->SetParent(Wizard);
+        Box2->SetCaption("Wohin kopieren");
+        Box2->SetBounds(0, 0, 500, 300);
+        Status = new TABox(this);
+        Status->Name = "StatusBox";
+        Status->SetParent(Wizard);
+        Status->SetAAlign(alBottom);
+        SetRecords(Box1->ShowContainer(), {{0, 0, 0}, {0, 0, 1}, {0, 0, 0}});
+        SetRecords(Box2->ShowContainer(), {{0, 0, 0}, {0, 0, 0}, {0, 0, 1}});
+        SetRecords(Status->ShowContainer(), {{0, 0, 0}, {0, 356, 0}, {0, 356, 0}});
+        Edit = new TEdit(this);
+        Edit->SetParent(Box1);
+        Edit->SetBounds(10, 20, 200, 21);
+        Loaded();
+        Wizard->SetPage(1);
+    }
+
+    TAssistent* Wizard;
+    TAGroupBox* Box1;
+    TAGroupBox* Box2;
+    TABox* Status;
+    TEdit* Edit;
+};
+
+QString ShotDir()
+{
+    QString dir = QCoreApplication::applicationDirPath() + "/screenshots";
+    QDir().mkpath(dir);
+    return dir;
+}
+
+}  // namespace
+
+TEST(Wizard, CdrLayoutShowsOneBoxPerPageAndTheCaption)
+{
+    CdrLikeForm f;
+    EXPECT_EQ(f.Wizard->Page(), 1);
+    EXPECT_EQ(f.Caption(), "Seite 1 von 2");
+    EXPECT_TRUE(f.Box1->Visible());
+    EXPECT_TRUE(f.Box1->Enabled());
+    EXPECT_FALSE(f.Box2->Visible());
+    EXPECT_FALSE(f.Box2->Enabled());
+    EXPECT_EQ(f.Box2->Left(), kParkLeft);
+    EXPECT_FALSE(f.Status->Visible());
+    EXPECT_EQ(f.Status->Align(), alNone);
+    // Page 1 of 2: Next shows "&Weiter" and is the default; Back is off.
+    EXPECT_EQ(f.Wizard->NextButton()->Caption(), "&Weiter");
+    EXPECT_TRUE(f.Wizard->NextButton()->Default());
+    EXPECT_FALSE(f.Wizard->BackButton()->Enabled());
+    EXPECT_EQ(f.Wizard->OKButton()->Left(), kParkLeft);  // BtnWizardOK hidden
+    EXPECT_EQ(f.Wizard->ChangeButton()->Left(), kParkLeft);  // the mode switch hidden
+
+    f.Wizard->NextClick();
+    EXPECT_EQ(f.Wizard->Page(), 2);
+    EXPECT_EQ(f.Caption(), "Seite 2 von 2");
+    EXPECT_FALSE(f.Box1->Visible());
+    EXPECT_TRUE(f.Box2->Visible());
+    EXPECT_EQ(f.Box2->Left(), 0);
+    // The last page: Next carries the Finish text and is the default.
+    EXPECT_EQ(f.Wizard->NextButton()->Caption(), "&Start");
+    EXPECT_TRUE(f.Wizard->NextButton()->Enabled());
+    EXPECT_TRUE(f.Wizard->NextButton()->Default());
+    EXPECT_TRUE(f.Wizard->BackButton()->Enabled());
+    EXPECT_EQ(f.Wizard->History()->Values(), std::vector<int32_t>{1});
+
+    f.Show();
+    QImage shot = f.Handle()->grab().toImage();
+    EXPECT_TRUE(shot.save(ShotDir() + "/wizard_cdr_page2.png"));
+}
+
+TEST(Wizard, BarButtonsLeftAndRightGroups)
+{
+    CdrLikeForm f;
+    TAssistent* w = f.Wizard;
+    const int top = w->Height() - w->ChangeButton()->Height() - 3;
+    // Left group: code 1 (hidden mode switch), code 2 help at x 4.
+    EXPECT_EQ(w->HelpButton()->Left(), 4);
+    EXPECT_EQ(w->HelpButton()->Top(), top);
+    // Right group from the right: 6 (OK hidden), 5 next, 4 back, 3 cancel.
+    const int right = w->Width() - w->ButtonWidth() - 4;
+    EXPECT_EQ(w->NextButton()->Left(), right);
+    EXPECT_EQ(w->BackButton()->Left(), right - (w->ButtonWidth() + 4));
+    EXPECT_EQ(w->CancelButton()->Left(), right - 2 * (w->ButtonWidth() + 4));
+    // The bar buttons follow the page's controls in the tab order.
+    EXPECT_GE(w->HelpButton()->TabOrder(), 10000);
+    EXPECT_GE(w->CancelButton()->TabOrder(), 15000 - 4);
+}
+
+TEST(Wizard, NextOnTheLastPageAsksAndClosesWithOk)
+{
+    CdrLikeForm f;
+    std::vector<std::pair<int, int>> asked;
+    f.Wizard->OnCanPageChange = [&](TAssistent*, int from, int& to) {
+        asked.push_back({from, to});
+        return true;
+    };
+    f.Wizard->NextClick();
+    f.ModalResult = mrNone;
+    f.Wizard->NextClick();
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked[1], std::make_pair(2, -1));
+    EXPECT_EQ(f.ModalResult, mrOk);
+    EXPECT_EQ(f.Wizard->Page(), 2);  // the wizard keeps its last page
+}
+
+TEST(Wizard, VetoedNextAndBackLeaveTheHistoryAsItWas)
+{
+    CdrLikeForm f;
+    bool allow = false;
+    f.Wizard->OnCanPageChange = [&](TAssistent*, int, int&) { return allow; };
+    f.Wizard->NextClick();
+    EXPECT_EQ(f.Wizard->Page(), 1);
+    EXPECT_EQ(f.Wizard->History()->Count(), 0);
+    EXPECT_TRUE(f.Box1->Visible());
+
+    allow = true;
+    f.Wizard->NextClick();
+    ASSERT_EQ(f.Wizard->Page(), 2);
+    allow = false;
+    f.Wizard->BackClick();
+    EXPECT_EQ(f.Wizard->Page(), 2);
+    EXPECT_EQ(f.Wizard->History()->Values(), std::vector<int32_t>{1});
+    allow = true;
+    f.Wizard->BackClick();
+    EXPECT_EQ(f.Wizard->Page(), 1);
+    EXPECT_EQ(f.Wizard->History()->Count(), 0);
+    f.Wizard->BackClick();  // nothing to go back to
+    EXPECT_EQ(f.Wizard->Page(), 1);
+}
+
+TEST(Wizard, RedirectingHandlerChoosesAnotherPage)
+{
+    CdrLikeForm f(3);
+    f.Wizard->OnCanPageChange = [](TAssistent*, int, int& to) {
+        if (to == 2)
+            to = 3;
+        return true;
+    };
+    f.Wizard->NextClick();
+    EXPECT_EQ(f.Wizard->Page(), 3);
+    EXPECT_EQ(f.Caption(), "Seite 3 von 3");
+}
+
+TEST(Wizard, DialogPageResizesTheFormAboutItsCentreAndBack)
+{
+    CdrLikeForm f;
+    f.Wizard->DialogFormWidth = 600;
+    f.Wizard->DialogFormHeight = 500;
+    const int cx = f.Left() + f.Width() / 2, cy = f.Top() + f.Height() / 2;
+    int changes = 0;
+    f.Wizard->OnPageChange = [&](TAssistent*, int) { ++changes; };
+    f.Wizard->ChangeClick();
+    EXPECT_EQ(f.Wizard->Page(), 0);
+    EXPECT_EQ(f.Caption(), "CDR - zusammenstellen");
+    EXPECT_EQ(f.Width(), 600);
+    EXPECT_EQ(f.Height(), 500);
+    EXPECT_EQ(f.Left(), cx - 300);
+    EXPECT_EQ(f.Top(), cy - 250);
+    EXPECT_EQ(f.Wizard->LastWizardPage(), 1);
+    // Dialog bar: OK shown with the dialog data and default; Next and Back parked.
+    EXPECT_EQ(f.Wizard->OKButton()->Caption(), "&OK");
+    EXPECT_TRUE(f.Wizard->OKButton()->Default());
+    EXPECT_EQ(f.Wizard->NextButton()->Left(), kParkLeft);
+    EXPECT_FALSE(f.Wizard->NextButton()->Enabled());
+    // No container is shown on the dialog page in this layout.
+    EXPECT_FALSE(f.Box1->Visible());
+    // OnPageChange fires on page 0 even when it stays 0.
+    f.Wizard->SetPage(0);
+    EXPECT_EQ(changes, 2);
+
+    // Back to the wizard without RememberPage: the start page, history cleared.
+    f.Wizard->ChangeClick();
+    EXPECT_EQ(f.Wizard->Page(), 2);
+    EXPECT_EQ(f.Width(), 520);
+    EXPECT_EQ(f.Height(), 420);
+
+    f.Wizard->RememberPage = true;
+    f.Wizard->BackClick();
+    f.Wizard->ChangeClick();
+    f.Wizard->ChangeClick();
+    EXPECT_EQ(f.Wizard->Page(), 2);
+}
+
+TEST(Wizard, CancelAndHelpGoThroughTheirEvents)
+{
+    CdrLikeForm f;
+    int helped = -1;
+    f.Wizard->OnHelpClick = [&](TAssistent*, int page) { helped = page; };
+    f.Wizard->HelpButton()->Click();
+    EXPECT_EQ(helped, 1);
+    f.Wizard->OnCancelClick = [](TAssistent*, int) { return false; };
+    f.Wizard->CancelButton()->Click();
+    EXPECT_EQ(f.ModalResult, mrNone);
+    f.Wizard->OnCancelClick = nullptr;
+    f.Wizard->CancelButton()->Click();
+    EXPECT_EQ(f.ModalResult, mrCancel);
+}
+
+TEST(Wizard, ArrowKeysMoveOnePageWithoutHistory)
+{
+    CdrLikeForm f(3);
+    Word key = VK_RIGHT;
+    f.Wizard->KeyDown(key, {});
+    EXPECT_EQ(key, 0);
+    EXPECT_EQ(f.Wizard->Page(), 2);
+    key = VK_RIGHT;
+    f.Wizard->KeyDown(key, {});
+    EXPECT_EQ(f.Wizard->Page(), 3);
+    key = VK_RIGHT;
+    f.Wizard->KeyDown(key, {});
+    EXPECT_EQ(key, VK_RIGHT);  // not consumed on the last page
+    key = VK_LEFT;
+    f.Wizard->KeyDown(key, {});
+    EXPECT_EQ(f.Wizard->Page(), 2);
+    EXPECT_EQ(f.Wizard->History()->Count(), 0);
+}
+
+TEST(Wizard, WayListWithFinishRuleAndJumpRadioButtons)
+{
+    CdrLikeForm f(3);
+    f.Wizard->WayList()->Add({1, kNextJump});
+    f.Wizard->WayList()->Add({2, kNextPlusOne});
+    f.Wizard->WayList()->Add({2, kNextFinish});
+    auto* jump = new TAJumpRadioBtn(&f);
+    jump->SetParent(f.Box1);
+    jump->JumpPage = 3;
+    jump->SetChecked(true);
+    SetRecords(jump->ShowContainer(), {{0, 0, 0}, {10, 40, 1}, {0, 0, 0}, {0, 0, 0}});
+    f.Wizard->SetWayListEnabled(true);
+    ASSERT_EQ(f.Wizard->Page(), 1);
+    EXPECT_EQ(jump->Left(), 10);
+    EXPECT_EQ(jump->Width(), 140);
+
+    f.Wizard->NextClick();  // the checked jump button decides
+    EXPECT_EQ(f.Wizard->Page(), 3);
+    EXPECT_EQ(f.Wizard->DisplayPage(), 2);
+    EXPECT_TRUE(f.Box2->Visible());  // step 3 shows display page 2
+    EXPECT_FALSE(jump->Enabled());   // hidden containers are disabled
+    // The step with rule -2 shows Finish on Next and disables the Next data.
+    EXPECT_FALSE(f.Wizard->BtnNext()->Enabled());
+    EXPECT_EQ(f.Wizard->NextButton()->Caption(), "&Start");
+
+    f.Wizard->BackClick();
+    EXPECT_EQ(f.Wizard->Page(), 1);
+    jump->SetChecked(false);
+    f.Wizard->NextClick();  // no checked button: the next step
+    EXPECT_EQ(f.Wizard->Page(), 2);
+    int asked = 0;
+    f.Wizard->OnAskPageChange = [&](TAssistent*, int, int& n) { ++asked; n = 3; };
+    f.Wizard->NextClick();
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(f.Wizard->Page(), 3);
+    f.Wizard->NextClick();
+    EXPECT_EQ(f.ModalResult, mrOk);
+}
+
+TEST(Wizard, RelativeJumpAndDisabledJumpButton)
+{
+    CdrLikeForm f(4);
+    auto* jump = new TAJumpRadioBtn(&f);
+    jump->SetParent(f.Box1);
+    jump->JumpMode = jmRelativ;
+    jump->JumpPage = 2;
+    jump->SetChecked(true);
+    SetRecords(jump->ShowContainer(), {{0, 0, 0}, {0, 0, 1}, {0, 0, 0}, {0, 0, 0}, {0, 0, 0}});
+    f.Wizard->SetPage(1);
+    EXPECT_EQ(f.Wizard->GetJumpPage(), 3);
+    jump->SetEnabled(false);
+    EXPECT_EQ(f.Wizard->GetJumpPage(), 2);
+}
+
+TEST(WizardContainers, MovesAreRecordedForTheCurrentPageOnly)
+{
+    CdrLikeForm f;
+    f.Box1->SetBounds(15, 25, 480, 280);
+    EXPECT_EQ(f.Box1->ShowContainer()->GetItem(1).Left, 15);
+    EXPECT_EQ(f.Box1->ShowContainer()->GetItem(1).Top, 25);
+    EXPECT_EQ(f.Box1->ShowContainer()->GetItem(2).Left, 0);
+    f.Wizard->NextClick();
+    f.Wizard->BackClick();
+    EXPECT_EQ(f.Box1->Left(), 15);
+    EXPECT_EQ(f.Box1->Top(), 25);
+}
+
+TEST(WizardContainers, AlignmentIsTakenWhereShownAndDroppedWhereHidden)
+{
+    CdrLikeForm f;
+    SetRecords(f.Status->ShowContainer(), {{0, 0, 1}, {0, 356, 0}, {0, 356, 1}});
+    f.Wizard->SetPage(2);
+    EXPECT_TRUE(f.Status->Visible());
+    EXPECT_EQ(f.Status->Align(), alBottom);
+    f.Wizard->SetPage(1);
+    EXPECT_FALSE(f.Status->Visible());
+    EXPECT_EQ(f.Status->Align(), alNone);
+    EXPECT_EQ(f.Status->Left(), kParkLeft);
+}
+
+TEST(WizardContainers, ParentChangesBetweenDialogAndWizard)
+{
+    CdrLikeForm f;
+    auto* panel = new TPanel(&f);
+    panel->SetParent(f.Wizard);
+    auto* box = new TABox(&f);
+    box->SetParent(f.Box1);  // on page 1: the wizard parent; the dialog parent defaults to the wizard
+    EXPECT_EQ(box->ParentInWizard(), f.Box1);
+    EXPECT_EQ(box->ParentInDialog(), f.Wizard);
+    box->SetParentInDialog(panel);
+    EXPECT_EQ(box->Parent(), f.Box1);  // only stored while on a wizard page
+    SetRecords(box->ShowContainer(), {{5, 5, 1}, {7, 7, 1}, {0, 0, 0}});
+    f.Wizard->SetPage(0);
+    EXPECT_EQ(box->Parent(), panel);
+    EXPECT_EQ(box->Left(), 5);
+    f.Wizard->SetPage(1);
+    EXPECT_EQ(box->Parent(), f.Box1);
+    EXPECT_EQ(box->Left(), 7);
+}
+
+TEST(WizardContainers, NumPagesResizesRecordsAndNames)
+{
+    CdrLikeForm f;
+    f.Wizard->SetNumPages(4);
+    EXPECT_EQ(f.Box1->ShowContainer()->Count(), 5);
+    EXPECT_EQ(f.Wizard->PageNames(), (QStringList{"Dialog", "Page 1", "Page 2", "Page 3", "Page 4"}));
+    f.Wizard->SetNumPages(0);  // ignored
+    EXPECT_EQ(f.Wizard->NumPages(), 4);
+    f.Wizard->SetPage(4);
+    f.Wizard->SetNumPages(3);
+    EXPECT_EQ(f.Wizard->Page(), 3);
+    EXPECT_EQ(f.Box2->ShowContainer()->Count(), 4);
+    EXPECT_EQ(f.Wizard->PageNames().size(), 4);
+}
+
+TEST(WizardContainers, ContainerWithoutWizardShowsTheMessageOnce)
+{
+    TPromptScript script;
+    script.Answer(mrOk, "No Assistent on Form!");
+    TForm form(nullptr);
+    auto* box = new TAGroupBox(&form);
+    box->SetParent(&form);
+    EXPECT_EQ(box->FAssistent(), nullptr);
+    EXPECT_EQ(box->CurPage(), -1);
+    box->SetBounds(3, 4, 50, 50);  // no wizard: nothing recorded
+    EXPECT_EQ(box->ShowContainer()->Count(), 0);
+}
+
+TEST(Wizard, OwnerMustBeAForm)
+{
+    TForm form(nullptr);
+    EXPECT_THROW(TAssistent(static_cast<TComponent*>(nullptr)), EInvalidCast);
+    TPanel panel(&form);
+    EXPECT_THROW(TAssistent{&panel}, EInvalidCast);
+}
+
+TEST(Wizard, GlyphStripSetsNumGlyphs)
+{
+    CdrLikeForm f;
+    TBitmap strip(48, 16);
+    f.Wizard->BtnNext()->SetGlyph(&strip);
+    EXPECT_EQ(f.Wizard->BtnNext()->NumGlyphs(), 3);
+    TBitmap wide(96, 16);  // six images: more than four gives 1
+    f.Wizard->BtnNext()->SetGlyph(&wide);
+    EXPECT_EQ(f.Wizard->BtnNext()->NumGlyphs(), 1);
+    f.Wizard->BtnNext()->SetNumGlyphs(9);
+    EXPECT_EQ(f.Wizard->BtnNext()->NumGlyphs(), 4);
+}
+
+TEST(WizardContainers, AParentThatGoesIsForgotten)
+{
+    CdrLikeForm f;
+    auto* panel = new TPanel(&f);
+    panel->SetParent(f.Wizard);
+    auto* box = new TABox(&f);
+    box->SetParent(f.Box1);
+    box->SetParentInDialog(panel);
+    EXPECT_EQ(box->ParentInDialog(), panel);
+    delete panel;
+    EXPECT_EQ(box->ParentInDialog(), nullptr);
+    SetRecords(box->ShowContainer(), {{5, 5, 1}, {7, 7, 1}, {0, 0, 0}});
+    f.Wizard->SetPage(0);  // no dialog parent: the box stays where it is
+    EXPECT_EQ(box->Parent(), f.Box1);
+    EXPECT_EQ(box->Left(), 5);
+}
+
+TEST(Wizard, CaptionFormatTakesOnlyItsTwoNumbers)
+{
+    EXPECT_EQ(SeitenText("Seite %d von %d", 1, 2), "Seite 1 von 2");
+    EXPECT_EQ(SeitenText("Wizard - Page %d of %d", 3, 7), "Wizard - Page 3 of 7");
+    EXPECT_EQ(SeitenText("%s %d%% %d %d", 2, 5), "%s 2% 5 %d");
+    EXPECT_EQ(SeitenText("", 1, 1), "");
+    EXPECT_EQ(SeitenText("100%", 1, 1), "100%");
+}
