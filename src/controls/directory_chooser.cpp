@@ -148,6 +148,7 @@ TDirDlgForm::TDirDlgForm(TComponent* AOwner) : TForm(AOwner)
     OnCreate = [this](TObject* s) { FormCreate(s); };
     OnClose = [this](TObject* s, TCloseAction& a) { FormClose(s, a); };
     Loaded();
+    DoCreate();
 }
 
 void TDirDlgForm::FormCreate(TObject*)
