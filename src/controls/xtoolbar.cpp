@@ -675,6 +675,18 @@ void TXToolBar::DblClick()
         SetDockedTo(ziel);
 }
 
+void TXToolBar::SetVisible(bool v)
+{
+    const bool vorher = Visible();
+    TCustomControl::SetVisible(v);
+    if (!dockedTo_ && !Parent() && HandleAllocated()) {
+        auto* form = dynamic_cast<TCustomForm*>(Owner());
+        Handle()->setVisible(v && form && form->Visible());
+    }
+    if (vorher != v && OnVisibleChanged)
+        OnVisibleChanged(this);
+}
+
 void TXToolBar::Paint()
 {
     TCanvas* c = Canvas();

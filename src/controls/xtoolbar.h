@@ -194,6 +194,8 @@ public:
     void Paint() override;
     void Resize() override;
     void Loaded() override;
+    // A floating bar's window follows; OnVisibleChanged fires.
+    void SetVisible(bool v) override;
 
 private:
     std::vector<TControl*> Sichtbare() const;

@@ -825,7 +825,7 @@ void TProgrammOptionen::BitBtn3Click(TObject*)
             if (alt.ValueExists(haupt, QString::fromLatin1(k)))
                 bleiben << std::pair{QString::fromLatin1(k), alt.ReadString(haupt, QString::fromLatin1(k), QString())};
     }
-    const bool geloescht = !FileExists(ini) || DeleteFile(ini);
+    const bool geloescht = FileGetAttr(ini) == -1 || DeleteFile(ini);
     if (geloescht) {
         TMemIniFile neu(ini);
         for (const char* k : {"BackupDir", "DatenbankenVerzeichnis"})

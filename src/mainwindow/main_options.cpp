@@ -124,3 +124,18 @@ TMainFormOptionenDialog::TMainFormOptionenDialog(TMainForm& form)
 }
 
 TMainFormOptionenDialog::~TMainFormOptionenDialog() { form_.SetProgrammOptionen(nullptr); }
+
+void TMainFormOptionenDialog::Einstellungen1Click(TObject*) { dialog_->Zeigen(rtAllgemein); }
+
+void TMainFormOptionenDialog::OptionenBilder1Click(TObject*)
+{
+    dialog_->Zeigen(-1);
+    dialog_->ReadPlayListFromMemo();
+    dialog_->ReadQuellenFromMemo();
+}
+
+void TMainFormOptionenDialog::Optionen1Click(TObject*)
+{
+    dialog_->Zeigen(rtBilder);
+    Application->ShowHint = false;
+}

@@ -59,6 +59,12 @@ public:
     explicit TMainFormOptionenDialog(TMainForm& form);
     ~TMainFormOptionenDialog();
     TProgrammOptionen& Dialog() { return *dialog_; }
+    // The main window's commands that open the dialog: on its first tab;
+    // on the tab last shown, then the pick lists are read again; from the
+    // full-size view on the tab "Bilder-Allgemein", then hints are off.
+    void Einstellungen1Click(TObject* Sender);
+    void OptionenBilder1Click(TObject* Sender);
+    void Optionen1Click(TObject* Sender);
     TMainFormOptionen& Anbindung() { return anbindung_; }
 
 private:

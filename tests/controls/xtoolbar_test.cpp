@@ -244,6 +244,13 @@ TEST(XToolBar, DroppedBarsFindTheirLine)
     b->Ablegen(Point(nullpunkt.X + 200, nullpunkt.Y + 150), nullptr);
     EXPECT_EQ(b->DockedTo(), nullptr);
     EXPECT_TRUE(b->Handle()->isWindow());
+    int sichtbar = 0;
+    b->OnVisibleChanged = [&](TObject*) { ++sichtbar; };
+    b->SetVisible(false);
+    EXPECT_FALSE(b->Handle()->isVisible());
+    b->SetVisible(true);
+    EXPECT_TRUE(b->Handle()->isVisible());
+    EXPECT_EQ(sichtbar, 2);
     // A double click docks it again where it was last.
     b->DblClick();
     EXPECT_EQ(b->DockedTo(), t.oben);
