@@ -261,15 +261,18 @@ TEST(XToolBar, PositionsAreSavedAndRestored)
 {
     lxtest::TempDir dir;
     const QString ini = *LinuxToWin(QString::fromStdString((dir / "Bars.INI").string()));
-    {
-        TestForm t;
-        TXToolBar* a = t.Bar("BarA", 3);
-        TXToolBar* b = t.Bar("BarB", 2);
-        TXToolBar* c = t.Bar("BarC", 2);
-        for (TXToolBar* bar : {a, b, c}) {
+    // Three bars that keep their place in the ini file.
+    auto bars = [&](TestForm& t) {
+        std::array<TXToolBar*, 3> b{t.Bar("BarA", 3), t.Bar("BarB", 2), t.Bar("BarC", 2)};
+        for (TXToolBar* bar : b) {
             bar->INIFileName = ini;
             bar->AutoSavePosition = true;
         }
+        return b;
+    };
+    {
+        TestForm t;
+        auto [a, b, c] = bars(t);
         a->SetDockedTo(t.oben);
         b->SetDockLine(1);
         b->SetDockPos(40);
@@ -286,14 +289,9 @@ TEST(XToolBar, PositionsAreSavedAndRestored)
     EXPECT_EQ(datei.ReadString("BarC", "Left", "?"), "300");
 
     TestForm t;
-    TXToolBar* a = t.Bar("BarA", 3);
-    TXToolBar* b = t.Bar("BarB", 2);
-    TXToolBar* c = t.Bar("BarC", 2);
-    for (TXToolBar* bar : {a, b, c}) {
-        bar->INIFileName = ini;
-        bar->AutoSavePosition = true;
+    auto [a, b, c] = bars(t);
+    for (TXToolBar* bar : {a, b, c})
         bar->SetDockedTo(t.unten);  // where the form put them
-    }
     ToolbarPositionenLaden(&t.form);
     EXPECT_EQ(a->DockedTo(), t.oben);
     EXPECT_EQ(b->DockedTo(), t.links);
