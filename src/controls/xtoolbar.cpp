@@ -181,9 +181,10 @@ TDocks::TDocks(TComponent* AOwner) : TCustomControl(AOwner)
 
 TDocks::~TDocks()
 {
+    // Bars that outlive the dock no longer refer to it.
     for (auto& zeile : zeilen_)
         for (TXToolBar* bar : zeile)
-            bar->StoreDockPos(bar->DockPos());
+            bar->DockVerloren();
 }
 
 void TDocks::SetPosition(TDockPos v)
@@ -383,7 +384,7 @@ TXToolBar::TXToolBar(TComponent* AOwner) : TCustomControl(AOwner)
 
 TXToolBar::~TXToolBar()
 {
-    if (dockedTo_ && !dockedTo_->Destroying())
+    if (dockedTo_)
         dockedTo_->RemoveBar(this);
     delete rahmen_;
 }

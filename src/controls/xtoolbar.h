@@ -147,6 +147,8 @@ public:
     void SetDockPos(int v);
     // Used by the dock's layout.
     void StoreDockPos(int v) { dockPos_ = v; }
+    // The dock goes away.
+    void DockVerloren() { dockedTo_ = letzterDock_ = nullptr; }
     bool Vertical() const { return dockedTo_ && !dockedTo_->Horizontal(); }
 
     TNotifyEvent OnDockChanged;
