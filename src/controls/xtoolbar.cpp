@@ -461,9 +461,19 @@ void TXToolBar::Auslegen()
 void TXToolBar::Resize()
 {
     TCustomControl::Resize();
+    if (!dockedTo_ && !Parent() && HandleAllocated() && Handle()->isWindow() && !auslegen_) {
+        // A floating bar sized by the user snaps to its shape table: by
+        // width when the width changed, else by height.
+        const auto formen = Formen();
+        const TPoint f = Width() != floatRect_.Width() ? FormFuerBreite(formen, Width())
+                                                       : FormFuerHoehe(formen, Height());
+        floatRect_ = Bounds(Left(), Top(), f.X, f.Y);
+        if (f.X != Width() || f.Y != Height()) {
+            SetBounds(Left(), Top(), f.X, f.Y);
+            return;
+        }
+    }
     Auslegen();
-    if (!dockedTo_ && !Parent() && HandleAllocated() && Handle()->isWindow())
-        floatRect_ = Bounds(Left(), Top(), Width(), Height());
 }
 
 void TXToolBar::Loaded()
@@ -708,6 +718,7 @@ void TXToolBar::SavePosition() const
 {
     TMemIniFile ini(IniPfad());
     ini.WriteString(Name, QStringLiteral("DockedTo"), dockedTo_ ? dockedTo_->Name : QString());
+    ini.WriteBool(Name, QStringLiteral("Visible"), Visible());
     if (dockedTo_) {
         ini.WriteInteger(Name, QStringLiteral("DockLine"), DockLine());
         ini.WriteInteger(Name, QStringLiteral("DockPos"), dockPos_);
@@ -728,6 +739,8 @@ bool TXToolBar::LoadPosition()
     const QString dockName = ini.ReadString(Name, QStringLiteral("DockedTo"), kein);
     if (dockName == kein)
         return false;
+    if (ini.ValueExists(Name, QStringLiteral("Visible")))
+        SetVisible(ini.ReadBool(Name, QStringLiteral("Visible"), true));
     if (dockName.isEmpty()) {
         floatRect_ = Bounds(ini.ReadInteger(Name, QStringLiteral("Left"), floatRect_.Left),
                             ini.ReadInteger(Name, QStringLiteral("Top"), floatRect_.Top),
