@@ -5,6 +5,7 @@
 #include "platform/core/exceptions.h"
 #include "platform/core/file_utils.h"
 #include "platform/core/ini_file.h"
+#include "platform/core/win1252.h"
 #include "platform/core/win_path.h"
 #include "platform/os/folders.h"
 #include "platform/ui/buttons.h"
@@ -542,6 +543,15 @@ void TProgrammOptionen::EditVerlassen(TEdit* edit)
     const TEinstellung* z = EinstellungZuSteuerelement(n);
     if (!z)
         return;
+    const QString key = QString::fromUtf8(z->Schluessel);
+    if (z->Typ != T::Zahl && edit->Text() != speicher_->Text(key)) {
+        // The store refused the text (a character the ini file cannot hold,
+        // or no number for the edge length): the edit shows the stored value.
+        if (!Win1252CanEncode(edit->Text()))
+            ShowMessage(QStringLiteral("Der Text enthält Zeichen, die nicht gespeichert werden können."));
+        SteuerelementAktualisieren(key);
+        return;
+    }
     if (z->Typ == T::Ordner) {
         OrdnerPruefen(edit);
         return;
