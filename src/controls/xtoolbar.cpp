@@ -118,29 +118,24 @@ std::vector<TPoint> ToolbarFormen(const std::vector<TPoint>& groessen, int zeile
     return formen;
 }
 
-TPoint FormFuerBreite(const std::vector<TPoint>& formen, int w)
+namespace {
+
+// The shape with the largest value on the axis that is at most grenze + 3;
+// keine when none qualifies.
+TPoint FormBis(const std::vector<TPoint>& formen, int grenze, int TPoint::*achse, TPoint keine)
 {
-    TPoint beste = formen.front();
-    bool gefunden = false;
+    const TPoint* beste = nullptr;
     for (const TPoint& f : formen)
-        if (f.X <= w + 3 && (!gefunden || f.X > beste.X)) {
-            beste = f;
-            gefunden = true;
-        }
-    return beste;
+        if (f.*achse <= grenze + 3 && (!beste || f.*achse > beste->*achse))
+            beste = &f;
+    return beste ? *beste : keine;
 }
 
-TPoint FormFuerHoehe(const std::vector<TPoint>& formen, int h)
-{
-    TPoint beste = formen.back();  // the lowest
-    bool gefunden = false;
-    for (const TPoint& f : formen)
-        if (f.Y <= h + 3 && (!gefunden || f.Y > beste.Y)) {
-            beste = f;
-            gefunden = true;
-        }
-    return beste;
-}
+}  // namespace
+
+TPoint FormFuerBreite(const std::vector<TPoint>& formen, int w) { return FormBis(formen, w, &TPoint::X, formen.front()); }
+
+TPoint FormFuerHoehe(const std::vector<TPoint>& formen, int h) { return FormBis(formen, h, &TPoint::Y, formen.back()); }
 
 TDockZiel DockZielFuer(int c, int minBarTiefe, int zeilenAnzahl)
 {
