@@ -64,6 +64,10 @@ using TdkMemoOpenEvent = std::function<void(TdkDBGrid* Grid, TdkMemoDialog* Memo
 using TdkMemoCloseEvent = std::function<void(TdkDBGrid* Grid, bool Cancel)>;
 using TdkSelectRecordEvent = std::function<void(TdkDBGrid* Grid, bool Selecting, bool& Accept)>;
 
+// Whether a field takes a typed character (numbers take digits, signs,
+// separators and exponents; other fields any character).
+bool dkFieldIsValidChar(const TField* field, QChar c);
+
 // A control floated over grid cells that shows stored values in a form of
 // its own (a combo box with mapped items): the grid's cells show the same.
 class TdkCellDisplay {

@@ -582,7 +582,10 @@ void TdkDBGrid::KeyPress(QChar& Key)
             ShowEditControl(true);
             if (auto* e = dynamic_cast<TEdit*>(c))
                 e->SelectAll();
-            SendKeyTo(c, Key == u'\b' ? Qt::Key_Backspace : 0, QString(Key));
+            // The key code with the character, so key-down handlers (the
+            // combo's first-letter search) see it too.
+            int qtKey = Key == u'\b' ? int(Qt::Key_Backspace) : Key.unicode() < 128 ? int(Key.toUpper().unicode()) : 0;
+            SendKeyTo(c, qtKey, QString(Key));
             Key = QChar();
             return;
         }

@@ -238,19 +238,21 @@ bool TdkCustomDBGrid::CanEditModify()
     return false;
 }
 
+bool dkFieldIsValidChar(const TField* field, QChar c)
+{
+    switch (field->DataType()) {
+    case ftSmallint:
+    case ftInteger: return c.isDigit() || c == u'+' || c == u'-';
+    case ftFloat:
+        return c.isDigit() || c == u'+' || c == u'-' || c == u'e' || c == u'E' || c == u',' || c == u'.';
+    default: return true;
+    }
+}
+
 bool TdkCustomDBGrid::CanEditAcceptKey(QChar Key) const
 {
     TField* f = GetSelectedField();
-    if (!f)
-        return false;
-    switch (f->DataType()) {
-    case ftSmallint:
-    case ftInteger: return Key.isDigit() || Key == u'+' || Key == u'-';
-    case ftFloat:
-        return Key.isDigit() || Key == u'+' || Key == u'-' || Key == u'e' || Key == u'E' || Key == u',' ||
-               Key == u'.';
-    default: return true;
-    }
+    return f && dkFieldIsValidChar(f, Key);
 }
 
 void TdkCustomDBGrid::KeyDown(Word& Key, TShiftState Shift)
