@@ -395,5 +395,4 @@ private:
     bool applyingSelected_ = false;
     bool inLinkActive_ = false;
     bool controlsPrepared_ = false;
-    bool clickToggled_ = false;
 };
