@@ -7,7 +7,9 @@
 #include "datagrid/dk_intl.h"
 #include "platform/ui/beep.h"
 
+#include <QClipboard>
 #include <QFile>
+#include <QGuiApplication>
 #include <QWheelEvent>
 
 TEST_F(GridTest, ShowsColumnsTitlesAndTheRowsItBuffers)
@@ -105,6 +107,20 @@ TEST_F(GridTest, TypingOnACellStartsTheEditorWithTheCharacter)
     EXPECT_EQ(table->FieldByName("ShortDesc")->AsString(), "Wald");
     table->Post();
     EXPECT_EQ(Stored(1, "ShortDesc"), "Wald");
+}
+
+TEST_F(GridTest, PastingIntoTheEditorMarksTheRecordModified)
+{
+    MakeAlbum(2);
+    OpenGrid();
+    QGuiApplication::clipboard()->setText("Eingefügt");
+    Key(Qt::Key_F2);
+    grid->InplaceEditor()->SelectAll();
+    Key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(grid->InplaceEditor()->Text(), "Eingefügt");
+    EXPECT_EQ(table->State(), dsEdit);
+    Key(Qt::Key_Down);
+    EXPECT_EQ(Stored(1, "ShortDesc"), "Eingef\xFCgt");  // Windows-1252 in the file
 }
 
 TEST_F(GridTest, MovedColumnKeepsItsFieldAndResizingWritesTheWidth)
