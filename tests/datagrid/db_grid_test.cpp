@@ -621,3 +621,44 @@ TEST_F(GridTest, IndicatorButtonTopRowAndWheel)
     QApplication::sendEvent(grid->Handle(), &wheel);
     EXPECT_EQ(table->RecNo(), visible + 2);
 }
+
+TEST_F(GridTest, OptionSwitchesRelayTheGridOut)
+{
+    MakeAlbum(20);
+    OpenGrid();
+    // Without titles and indicator the data starts at the top-left cell.
+    grid->SetOptions(grid->Options() - TdkDBGridOptions{dgTitles, dgIndicator});
+    EXPECT_EQ(grid->TitleOffset(), 0);
+    EXPECT_EQ(grid->IndicatorOffset(), 0);
+    EXPECT_EQ(grid->ColCount(), 3);
+    grid->Handle()->grab();
+    EXPECT_EQ(grid->PaintedText(0, 0), "Bild 1");
+    EXPECT_EQ(grid->DataLink()->BufferCount(), grid->VisibleRowCount());
+    // Row select: Left and Right move the record.
+    grid->SetOptions(grid->Options() + TdkDBGridOptions{dgTitles, dgIndicator, dgRowSelect});
+    EXPECT_EQ(grid->ColCount(), 4);
+    Key(Qt::Key_Right);
+    EXPECT_EQ(table->RecNo(), 2);
+    Key(Qt::Key_Left);
+    EXPECT_EQ(table->RecNo(), 1);
+    // Always show the editor: it follows the current cell.
+    grid->SetOptions(grid->Options() - TdkDBGridOptions{dgRowSelect} + TdkDBGridOptions{dgAlwaysShowEditor});
+    Key(Qt::Key_Down);
+    EXPECT_TRUE(grid->EditorMode());
+    EXPECT_EQ(grid->InplaceEditor()->Text(), "Bild 2");
+    // Read-only: no editor, no insert.
+    grid->SetOptions(grid->Options() - TdkDBGridOptions{dgAlwaysShowEditor});
+    grid->SetReadOnly(true);
+    Key(Qt::Key_Escape);
+    Key(Qt::Key_F2);
+    EXPECT_FALSE(grid->EditorMode());
+    Key(Qt::Key_Insert);
+    EXPECT_EQ(table->State(), dsBrowse);
+    // A taller grid buffers more rows, a shorter one fewer.
+    int rows = grid->DataLink()->BufferCount();
+    grid->SetHeight(grid->Height() + 60);
+    EXPECT_GT(grid->DataLink()->BufferCount(), rows);
+    grid->SetHeight(80);
+    EXPECT_LT(grid->DataLink()->BufferCount(), rows);
+    EXPECT_EQ(table->BufferCount(), grid->DataLink()->BufferCount());
+}
