@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QRegularExpression>
+#include <QTimer>
 
 #include <algorithm>
 #include <cmath>

@@ -622,6 +622,29 @@ TEST_F(GridTest, IndicatorButtonTopRowAndWheel)
     EXPECT_EQ(table->RecNo(), visible + 2);
 }
 
+TEST_F(GridTest, DragBeyondTheRowsScrollsTheDatasetOnTheTimer)
+{
+    MakeAlbum(60);
+    OpenGrid();
+    int visible = grid->VisibleRowCount();
+    QPoint inside = CellCenter(0, 2);
+    lxui_test::SendMouse(grid->Handle(), QEvent::MouseButtonPress, inside);
+    EXPECT_EQ(table->RecNo(), 3);
+    QPoint below(inside.x(), grid->ClientHeight() - 1);
+    QMouseEvent move(QEvent::MouseMove, QPointF(below), grid->Handle()->mapToGlobal(QPointF(below)), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(grid->Handle(), &move);
+    ASSERT_EQ(grid->TimedScrollDirection(), 1);
+    grid->TimedScroll();  // one tick of the timer
+    EXPECT_EQ(table->RecNo(), visible + 1);
+    grid->TimedScroll();
+    EXPECT_EQ(table->RecNo(), visible + 2);
+    lxui_test::SendMouse(grid->Handle(), QEvent::MouseButtonRelease, below);
+    EXPECT_EQ(grid->TimedScrollDirection(), 0);
+    grid->TimedScroll();
+    EXPECT_EQ(table->RecNo(), visible + 2);
+}
+
 TEST_F(GridTest, OptionSwitchesRelayTheGridOut)
 {
     MakeAlbum(20);
