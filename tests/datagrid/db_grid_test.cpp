@@ -418,6 +418,37 @@ TEST_F(GridTest, CheckBoxCellsToggleWithSpace)
     Screenshot("datagrid_checkbox");
 }
 
+TEST_F(GridTest, BitmapCellsDrawTheFieldsPicture)
+{
+    MakeTable("BILDER.DBF", AlbumFields(), 2, [this](int i) {
+        Text("ShortDesc", "Bild " + std::to_string(i));
+        QImage img(8, 8, QImage::Format_RGB32);
+        img.fill(i == 1 ? Qt::red : Qt::blue);
+        std::string file = File("pic.png");
+        ASSERT_TRUE(img.save(QString::fromStdString(file)));
+        dbe_Replace("Vorschau", DBE_REPL_FILEBLOB, file.c_str());
+    });
+    OpenGrid({"ShortDesc", "Vorschau"});
+    table->ControlType().Add("VORSCHAU;Bitmap;Source Copy;Stretch To Fit");
+    QImage shot = grid->Handle()->grab().toImage();
+    struct Case {
+        int row;
+        QColor colour;
+        const char* mode;
+    };
+    for (Case c : {Case{0, Qt::red, "Source Copy"}, Case{1, Qt::blue, "Source Copy"},
+                   Case{0, QColor(0, 255, 255), "Not Source Copy"}}) {
+        table->ControlType().SetStrings(0, QString("VORSCHAU;Bitmap;%1;Stretch To Fit").arg(c.mode));
+        shot = grid->Handle()->grab().toImage();
+        QPoint p = CellCenter(1, c.row);
+        EXPECT_EQ(QColor(shot.pixel(p)), c.colour) << c.row << " " << c.mode;
+    }
+    // No editor over a picture cell.
+    Key(Qt::Key_Right);
+    Key(Qt::Key_F2);
+    EXPECT_FALSE(grid->EditorMode());
+}
+
 TEST_F(GridTest, ReadOnlyTableRefusesEditsWithAMessage)
 {
     // A write-protected file opens read-only, as the table's ReadOnly does.
