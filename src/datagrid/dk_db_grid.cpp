@@ -76,7 +76,10 @@ QStringList dkWordWrapText(const QString& text, int width, const std::function<i
         QString word = text.mid(i, j - i);
         if (!line.isEmpty() && measure(line + word) > width) {
             lines << line;
-            line = word.trimmed().isEmpty() ? QString() : QString(word).remove(QRegularExpression("^ +"));
+            qsizetype lead = 0;
+            while (lead < word.size() && word[lead] == u' ')
+                ++lead;
+            line = word.mid(lead);
             continued = true;
         } else {
             line += word;

@@ -716,3 +716,24 @@ TEST_F(GridTest, OptionSwitchesRelayTheGridOut)
     EXPECT_LT(grid->DataLink()->BufferCount(), rows);
     EXPECT_EQ(table->BufferCount(), grid->DataLink()->BufferCount());
 }
+
+TEST(DkWordWrapText, BreaksAtWidthAndLineEnds)
+{
+    // Every character is 1 wide, so the width counts characters.
+    auto width = [](const QString& s) { return int(s.size()); };
+    struct Case {
+        const char* text;
+        int width;
+        QStringList lines;
+    };
+    const Case cases[] = {
+        {"ein langer Titel", 10, {"ein langer", "Titel"}},
+        {"ein  zwei", 5, {"ein", "zwei"}},  // blanks that begin a continued line go
+        {"a\tb\rc\nd\r\ne", 80, {"a", "b", "c", "d", "e"}},
+        {"Wortungetuem", 4, {"Wortungetuem"}},  // a word stays whole
+        {"", 10, {""}},
+        {"x\x01y", 10, {"x y"}},  // control bytes never reach the painter
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(dkWordWrapText(QString::fromLatin1(c.text), c.width, width), c.lines) << c.text;
+}
