@@ -9,6 +9,7 @@
 #include "datagrid/dk_inplace_edit.h"
 #include "datagrid/dk_memo_dialog.h"
 #include "datagrid/dk_messages.h"
+#include "datagrid/dk_rich_text.h"
 #include "platform/ui/forms.h"
 #include "platform/ui/std_ctrls.h"
 
@@ -154,6 +155,12 @@ QString TdkDBGrid::CellText(TField* field)
     if (field->DataType() == ftMemo || field->DataType() == ftBlob) {
         if (ds->Bof() && ds->Eof() && ds->State() != dsInsert)
             return QString();
+        QString type, params;
+        dkGetControlType(ds, field->FieldName, type, params);
+        if (type == kRichEdit) {
+            QString text = dkRichTextToPlain(static_cast<TBlobField*>(field)->AsBytes());
+            return options_.Contains(dgWordWrap) ? text : text.section(u'\n', 0, 0);
+        }
         if (!memoAttributes_.Contains(mGridShow) || field->DataType() == ftBlob)
             return QStringLiteral("(Memo)");
         // Binary bytes in a memo never reach the grid as text.

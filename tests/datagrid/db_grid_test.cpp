@@ -5,6 +5,7 @@
 #include "grid_fixture.h"
 
 #include "datagrid/dk_intl.h"
+#include "datagrid/dk_rich_text.h"
 #include "platform/ui/beep.h"
 
 #include <QClipboard>
@@ -394,6 +395,17 @@ TEST_F(GridTest, MemoCellsNeverShowTheirBytes)
     EXPECT_FALSE(grid->EditorMode());
 }
 
+TEST_F(GridTest, RichTextCellsShowTheirPlainText)
+{
+    MakeTable("BILDER.DBF", AlbumFields(), 1, [](int) {
+        dbe_Replace("Notiz", DBE_REPL_MEMO, "{\\rtf1{\\fonttbl{\\f0 Arial;}}\\b Am Strand\\b0\\par Wellen}");
+    });
+    OpenGrid({"ShortDesc", "Notiz"});
+    table->ControlType().Add("NOTIZ;RichEdit;NotizRichEdit");
+    grid->SetOptions(grid->Options() - TdkDBGridOptions{dgWordWrap});
+    EXPECT_EQ(Cell(1, 0), "Am Strand");
+}
+
 TEST_F(GridTest, CheckBoxCellsToggleWithSpace)
 {
     MakeTable("BILDER.DBF", AlbumFields(), 2, [](int i) {
@@ -736,4 +748,22 @@ TEST(DkWordWrapText, BreaksAtWidthAndLineEnds)
     };
     for (const Case& c : cases)
         EXPECT_EQ(dkWordWrapText(QString::fromLatin1(c.text), c.width, width), c.lines) << c.text;
+}
+
+TEST(DkRichText, PlainTextOfRichText)
+{
+    struct Case {
+        const char* rtf;
+        const char* plain;
+    };
+    const Case cases[] = {
+        {"{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 Am \\b Strand\\b0\\par Wellen}", "Am Strand\nWellen"},
+        {"{\\rtf1 Gr\\'fc\\'dfe\\tab aus\\par}", "Gr\u00fc\u00dfe\taus"},
+        {"{\\rtf1{\\*\\generator Writer;}Text \\{mit\\} \\\\}", "Text {mit} \\"},
+        {"{\\rtf1\\uc1 \\u8364?uro}", "\u20acuro"},
+        {"kein RTF", "kein RTF"},
+        {"{\\rtf1 offen", "offen"},  // a cut-off text still gives what it has
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(dkRichTextToPlain(QByteArray(c.rtf)), QString::fromUtf8(c.plain)) << c.rtf;
 }
