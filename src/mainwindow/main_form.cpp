@@ -47,6 +47,8 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner)
     QKINI_Prog = new TQKINI(this);
     QKINI_Prog->Name = QStringLiteral("QKINI_Prog");
     QKINI_Prog->SetCaption(QStringLiteral("Main"));
+    QKINI_Prog->SaveWinPos = swpSizePosition;
+    QKINI_Prog->SaveLastRes = true;
     QKINI_Prog->SetINIFileName(WindowsVerzeichnis() + QStringLiteral("Lumadex.INI"));
     AppException1 = new TAppException(this);
     AppException1->Name = QStringLiteral("AppException1");
@@ -110,6 +112,10 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner)
     StatusBarBilder2->SetParent(this);
     StatusBarBilder2->Panels()->Add();
     StatusBarBilder2->SetVisible(false);
+
+    Einstellungen.VorgabenSetzen(ProgrammPfad);
+    FensterAufbauen();
+    DataSourceBilder->OnDataChange = [this](TDataSource*, TField*) { DataSourceBilderDataChange(nullptr); };
 }
 
 TMainForm::~TMainForm()
@@ -280,6 +286,7 @@ void TMainForm::BilderSatzAnzahlZeigen()
     StatusBarBilder1->Panels()->Items(1)->SetText(QString::number(DbeBilder->QueryRecCount()) +
                                                   QStringLiteral(" von ") + QString::number(DbeBilder->RecCount()) +
                                                   QStringLiteral(" Einträge angezeigt"));
+    BilderBytesZeigen();
 }
 
 QString TMainForm::ZeitMeldung() const { return StopUhr(QStringLiteral("STOP")); }
