@@ -1,6 +1,7 @@
 #include "app/prog_start_form.h"
 
 #include "platform/core/file_utils.h"
+#include "platform/core/win_path.h"
 #include "platform/ui/buttons.h"
 #include "platform/ui/ext_ctrls.h"
 #include "platform/ui/std_ctrls.h"
@@ -27,6 +28,7 @@ TProgStartForm::TProgStartForm(TComponent* AOwner) : TForm(AOwner)
     LabelTitel = new TLabel(this);
     LabelTitel->Name = QStringLiteral("LabelTitel");
     LabelTitel->SetParent(Panel1);
+    LabelTitel->SetParentColor(true);
     TFont titel;
     titel.SetName(QStringLiteral("Times New Roman"));
     titel.SetSize(24);
@@ -41,6 +43,7 @@ TProgStartForm::TProgStartForm(TComponent* AOwner) : TForm(AOwner)
     LabelUntertitel = new TLabel(this);
     LabelUntertitel->Name = QStringLiteral("LabelUntertitel");
     LabelUntertitel->SetParent(Panel1);
+    LabelUntertitel->SetParentColor(true);
     LabelUntertitel->SetAlignment(taCenter);
     LabelUntertitel->SetAutoSize(false);
     LabelUntertitel->SetBounds(10, 60, 400, 20);
@@ -55,7 +58,7 @@ TProgStartForm::TProgStartForm(TComponent* AOwner) : TForm(AOwner)
     const QString logo = ProgrammVerzeichnis() + QStringLiteral("Logo.jpg");
     if (FileExists(logo)) {
         try {
-            Image1->Picture()->LoadFromFile(logo);
+            Image1->Picture()->LoadFromFile(WinToLinux(logo).value_or(logo));
         } catch (const std::exception&) {
             // A damaged logo leaves the place empty.
         }
@@ -64,6 +67,7 @@ TProgStartForm::TProgStartForm(TComponent* AOwner) : TForm(AOwner)
     LabelStatus = new TLabel(this);
     LabelStatus->Name = QStringLiteral("LabelStatus");
     LabelStatus->SetParent(Panel1);
+    LabelStatus->SetParentColor(true);
     LabelStatus->SetAlignment(taCenter);
     LabelStatus->SetAutoSize(false);
     LabelStatus->SetBounds(10, 214, 400, 20);

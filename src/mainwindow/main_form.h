@@ -380,6 +380,9 @@ private:
     // when it exists, else the program folder.
     QString VorschauTempOrdner() const;
 
+    // Loads a picture file (Windows-form name) into the view; false when it
+    // cannot be read, the view then stays empty.
+    static bool BildLaden(TImage* bild, const QString& datei);
     void FensterAufbauen();
     void MenuesAufbauen();
     void ToolbarAufbauen();

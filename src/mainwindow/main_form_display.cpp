@@ -18,6 +18,22 @@
 #include "shared/qk_gauge.h"
 #include "storage/tdbe.h"
 
+bool TMainForm::BildLaden(TImage* bild, const QString& datei)
+{
+    const auto pfad = WinToLinux(datei);
+    if (!pfad || !FileExists(datei)) {
+        bild->Picture()->SetGraphic(nullptr);
+        return false;
+    }
+    try {
+        bild->Picture()->LoadFromFile(*pfad);
+        return true;
+    } catch (const std::exception&) {
+        bild->Picture()->SetGraphic(nullptr);
+        return false;
+    }
+}
+
 QString TMainForm::BytesText(int64_t summe)
 {
     QString ziffern = QString::number(summe < 0 ? -summe : summe);
@@ -127,11 +143,8 @@ void TMainForm::PageControlBilderChange(TObject* Sender)
         ZeigeVorschauBildAusBlob();
         Protokoll(QStringLiteral("Info"), QStringLiteral("PageControlBilderChange(), auf Datenbankanzeige umgeschaltet"));
     } else if (seite == TabSheetGrossBild) {
-        if (ImageWindow1->Picture()->Graphic() == nullptr) {
-            const QString logo = ProgrammPfad + QStringLiteral("Logo.jpg");
-            if (FileExists(logo))
-                ImageWindow1->Picture()->LoadFromFile(logo);
-        }
+        if (ImageWindow1->Picture()->Graphic() == nullptr)
+            BildLaden(ImageWindow1, ProgrammPfad + QStringLiteral("Logo.jpg"));
     }
 }
 
@@ -178,14 +191,11 @@ void TMainForm::ZeigeVorschauBildAusBlob()
         return;
     }
     const QString datei = IncludeTrailingBackslash(BlobTempDir) + QStringLiteral("Vorschau.bmp");
-    try {
-        if (DbeBilder->BlobToFile(QStringLiteral("VORSCHAU"), datei))
-            ImageWindow2->Picture()->LoadFromFile(datei);
+    // A thumbnail that cannot be read leaves the view empty.
+    if (DbeBilder->BlobToFile(QStringLiteral("VORSCHAU"), datei) && BildLaden(ImageWindow2, datei))
         PanelVorschaubild1->Tag = long(DbeBilder->RecNo());
-    } catch (const std::exception&) {
-        // A thumbnail that cannot be read leaves the view empty.
-        ImageWindow2->Picture()->SetGraphic(nullptr);
-    }
+    else
+        PanelVorschaubild1->Tag = 0;
 }
 
 void TMainForm::FeldfarbenSetzen()

@@ -351,12 +351,14 @@ void TMainForm::SeitenAufbauen()
     ImageWindow2->SetPopupMenu(PopupMenu(QStringLiteral("PopupMenuVorschauBild")));
     auto* labelDatei = Neu<TLabel>(this, TabSheetBilderDBFTeil1, "LabelDateiname");
     labelDatei->SetCaption(QStringLiteral("Dateiname:"));
+    labelDatei->SetParentColor(true);
     labelDatei->SetBounds(176, 8, 90, 16);
     EditDateiname = Neu<TEdit>(this, TabSheetBilderDBFTeil1, "EditDateiname");
     EditDateiname->SetBounds(270, 4, 300, 22);
     EditDateiname->SetReadOnly(true);
     auto* labelPfad = Neu<TLabel>(this, TabSheetBilderDBFTeil1, "LabelPfad");
     labelPfad->SetCaption(QStringLiteral("Verzeichnis:"));
+    labelPfad->SetParentColor(true);
     labelPfad->SetBounds(176, 36, 90, 16);
     MemoPfad = Neu<TMemo>(this, TabSheetBilderDBFTeil1, "MemoPfad");
     MemoPfad->SetBounds(270, 32, 300, 44);
@@ -367,6 +369,7 @@ void TMainForm::SeitenAufbauen()
     for (int i = 0; i < 3; ++i) {
         *labels[i] = Neu<TLabel>(this, TabSheetBilderDBFTeil3, labelNamen[i]);
         (*labels[i])->SetCaption(QStringLiteral("Benutzerdefiniert%1").arg(i + 1));
+        (*labels[i])->SetParentColor(true);
         (*labels[i])->SetBounds(8, 10 + i * 30, 150, 16);
     }
 

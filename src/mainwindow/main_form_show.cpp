@@ -88,9 +88,7 @@ void TMainForm::FormShow(TObject* Sender)
         QKWAV1->PlayWAV(IncludeTrailingBackslash(tonOrdner) + QStringLiteral("SCHOEN.WAV"), TwFlags{NODEFAULT});
     // 13: no album.
     if (!TableBilder->Active()) {
-        const QString logo = ProgrammPfad + QStringLiteral("Logo.jpg");
-        if (FileExists(logo))
-            ImageWindow2->Picture()->LoadFromFile(logo);
+        BildLaden(ImageWindow2, ProgrammPfad + QStringLiteral("Logo.jpg"));
         NachrichtenDialog(QStringLiteral("Hinweis"), QStringLiteral("Es ist kein Fotoalbum geöffnet !"),
                           RequesterAnzeigeZeit, 130, TColor(Einstellungen.Int("Infofarbe")), clBlack, true);
         StatusBarBilder1->Panels()->Items(1)->SetText(QStringLiteral("0 von 0 Einträge angezeigt"));

@@ -107,8 +107,9 @@ void TMainForm::Ende1Click(TObject* Sender)
 
 void TMainForm::FormClose(TObject* Sender, TCloseAction& Action)
 {
-    (void)Action;
     Ende1Click(Sender == this ? nullptr : Sender);
+    // The window is freed by the main block once the message loop has ended.
+    Action = caHide;
 }
 
 void TMainForm::DurchschnZeitproNutzung1Click(TObject* Sender)
