@@ -28,7 +28,7 @@ TProgStartForm::TProgStartForm(TComponent* AOwner) : TForm(AOwner)
     LabelTitel = new TLabel(this);
     LabelTitel->Name = QStringLiteral("LabelTitel");
     LabelTitel->SetParent(Panel1);
-    LabelTitel->SetParentColor(true);
+    LabelTitel->SetTransparent(true);
     TFont titel;
     titel.SetName(QStringLiteral("Times New Roman"));
     titel.SetSize(24);
@@ -43,7 +43,7 @@ TProgStartForm::TProgStartForm(TComponent* AOwner) : TForm(AOwner)
     LabelUntertitel = new TLabel(this);
     LabelUntertitel->Name = QStringLiteral("LabelUntertitel");
     LabelUntertitel->SetParent(Panel1);
-    LabelUntertitel->SetParentColor(true);
+    LabelUntertitel->SetTransparent(true);
     LabelUntertitel->SetAlignment(taCenter);
     LabelUntertitel->SetAutoSize(false);
     LabelUntertitel->SetBounds(10, 60, 400, 20);
@@ -67,7 +67,7 @@ TProgStartForm::TProgStartForm(TComponent* AOwner) : TForm(AOwner)
     LabelStatus = new TLabel(this);
     LabelStatus->Name = QStringLiteral("LabelStatus");
     LabelStatus->SetParent(Panel1);
-    LabelStatus->SetParentColor(true);
+    LabelStatus->SetTransparent(true);
     LabelStatus->SetAlignment(taCenter);
     LabelStatus->SetAutoSize(false);
     LabelStatus->SetBounds(10, 214, 400, 20);

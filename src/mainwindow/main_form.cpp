@@ -1,6 +1,9 @@
 #include "mainwindow/main_form.h"
 
+#include "datagrid/dk_data_source.h"
 #include "datagrid/dk_table.h"
+#include "dialogs/program_options.h"
+#include "mainwindow/main_options_host.h"
 #include "platform/core/file_utils.h"
 #include "platform/core/win_path.h"
 #include "platform/data/data_source.h"
@@ -66,7 +69,7 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner)
     TableBilder3 = NeueTabelle(QStringLiteral("TableBilder3"));
     TableBilderDatenbanken = NeueTabelle(QStringLiteral("TableBilderDatenbanken"));
     TableCheck = NeueTabelle(QStringLiteral("TableCheck"));
-    DataSourceBilder = new TDataSource(TableBilder);
+    DataSourceBilder = new TdkDataSource(TableBilder);
     DataSourceBilder2 = new TDataSource(TableBilder2);
     DataSourceBilder3 = new TDataSource(TableBilder3);
     DataSourceBilderDatenbanken = new TDataSource(TableBilderDatenbanken);
@@ -114,6 +117,7 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner)
     StatusBarBilder2->SetVisible(false);
 
     Einstellungen.VorgabenSetzen(ProgrammPfad);
+    Einstellungen.Optionen = optionen_;
     FensterAufbauen();
     DataSourceBilder->OnDataChange = [this](TDataSource*, TField*) { DataSourceBilderDataChange(nullptr); };
 }
@@ -121,6 +125,10 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner)
 TMainForm::~TMainForm()
 {
     BeginDestroy();
+    // The options dialog reaches the window through its host: it goes first.
+    delete ProgrammOptionenForm;
+    ProgrammOptionenForm = nullptr;
+    SetProgrammOptionen(nullptr);
     for (TdkTable* t : {TableBilder, TableBilder2, TableBilder3, TableBilderDatenbanken, TableCheck}) {
         t->AfterPost = nullptr;
         t->BeforeDelete = nullptr;
@@ -141,6 +149,7 @@ TMainForm::~TMainForm()
 void TMainForm::SetProgrammOptionen(TProgrammOptionenStand* optionen)
 {
     optionen_ = optionen ? optionen : &eigeneOptionen_;
+    Einstellungen.Optionen = optionen_;
 }
 
 void TMainForm::Protokoll(const QString& art, const QString& text)

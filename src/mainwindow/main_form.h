@@ -52,6 +52,11 @@ class TNotebook;
 class TQKAutoButton;
 class TQKGauge;
 class TQKWAV;
+class TProgrammOptionen;
+class TdkDBGrid;
+class TdkDBEdit;
+class TdkDBComboBox;
+class TMainFormOptionenHost;
 class QObject;
 class QEvent;
 
@@ -182,6 +187,34 @@ public:
     TTabSheet* TabSheetBilderDBFTeil1;
     TTabSheet* TabSheetBilderDBFTeil2;
     TTabSheet* TabSheetBilderDBFTeil3;
+    TdkDBGrid* DBGridBilder;
+    // The pick-list combos: the grid's cell editors and their twins of the
+    // single-record view.
+    TdkDBComboBox* DBComboboxBilderPlayListe;
+    TdkDBComboBox* DBComboBoxBilderQualitaet;
+    TdkDBComboBox* DBComboBoxMotivQualitaet;
+    TdkDBComboBox* DBComboBoxBildQuelle;
+    TdkDBComboBox* DBComboBoxBilderType;
+    TdkDBComboBox* DBComboBoxMotivQualitaet2;
+    TdkDBComboBox* DBComboBoxBildQuelle2;
+    TdkDBComboBox* DBComboboxBilderPlayListe2;
+    TdkDBComboBox* DBComboBoxBilderQualitaet2;
+    std::vector<TdkDBComboBox*> PicklistenCombos() const;
+    // The edits of the single-record view.
+    TdkDBEdit* DBEditShortDesc;
+    TdkDBEdit* DBEditBilderUrheber;
+    TdkDBEdit* DBEditBytes;
+    TdkDBEdit* DBEditBreite;
+    TdkDBEdit* DBEditHoehe;
+    TdkDBEdit* DBEditSerie;
+    TdkDBEdit* DBEditBilderLabel;
+    TdkDBEdit* DBEditBilderPfad;
+    TdkDBEdit* DBEditBilderDatum;
+    TdkDBEdit* DBEditBilderAUFNDATUM;
+    TdkDBEdit* DBEditBilderLabelKennung;
+    TdkDBEdit* DBEditBenutzerdefiniert1;
+    TdkDBEdit* DBEditBenutzerdefiniert2;
+    TdkDBEdit* DBEditBenutzerdefiniert3;
     TPanel* PanelVorschaubild1;
     TImage* ImageWindow2;
     TEdit* EditDateiname;
@@ -236,9 +269,14 @@ public:
     void QKINI_ProgWriteINI(TObject* Sender);
     void SetDropDownCount();
     void EditiermodusTabelle1Click(TObject* Sender);
-    // Hands the options the album code reads over to the options state, and
-    // back before writing.
-    void OptionenUebernehmen();
+    // Applies what the options hold to the window: hints, the editors' and
+    // user fields' captions, the exit entry of the menu.
+    void OptionenAnwenden();
+    // The options dialog, made by the start-up and kept for the run.
+    TProgrammOptionen* ProgrammOptionenForm = nullptr;
+    QStringList GruppenEintraege;      // group pick list: text, TAB, value
+    QStringList QuellenEintraege;      // source pick list
+    QString ZielVerzeichnis;           // target folder of the camera copy
 
     // ---- Start-up ------------------------------------------------------------
     void FormCreate(TObject* Sender);
@@ -387,6 +425,8 @@ private:
     void MenuesAufbauen();
     void ToolbarAufbauen();
     void SeitenAufbauen();
+    void GridAufbauen();
+    void EinzelsatzAufbauen();
     bool FensterEreignis(QObject* watched, QEvent* e);
     void AlbumZweigOeffnen();
     void KalvunoUebernahme();
@@ -398,6 +438,7 @@ private:
     std::vector<TPopupMenu*> popups_;
     std::vector<TQKAutoButton*> buttons_;
 
+    std::unique_ptr<TMainFormOptionenHost> optionenHost_;
     TProgrammOptionenStand eigeneOptionen_;
     TProgrammOptionenStand* optionen_ = &eigeneOptionen_;
     TStatus4Frm* aktiverStatus_ = nullptr;

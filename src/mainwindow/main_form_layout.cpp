@@ -5,6 +5,10 @@
 
 #include "mainwindow/main_form.h"
 
+#include "datacontrols/dk_db_combo.h"
+#include "datacontrols/dk_db_edit.h"
+#include "datagrid/dk_db_grid.h"
+#include "datagrid/dk_table.h"
 #include "mainwindow/main_commands.h"
 #include "platform/ui/com_ctrls.h"
 #include "platform/ui/dialogs.h"
@@ -43,6 +47,7 @@ const THandlerName kHandler[] = {
     {"Ende1Click", &TMainForm::Ende1Click},
     {"DurchschnZeitproNutzung1Click", &TMainForm::DurchschnZeitproNutzung1Click},
     {"ResetundNeustart1Click", &TMainForm::ResetundNeustart1Click},
+    {"OptionenBilder1Click", &TMainForm::OptionenBilder1Click},
     {"SystemInfo1Click", &TMainForm::SystemInfo1Click},
     {"LinkaufDesktoperstellen1Click", &TMainForm::LinkaufDesktoperstellen1Click},
     {"Schnelleinstieg1Click", &TMainForm::Schnelleinstieg1Click},
@@ -300,6 +305,205 @@ void TMainForm::ToolbarAufbauen()
         drucken->SetPopupMenu(PopupMenu(QStringLiteral("PopupMenuDrucken")));
 }
 
+std::vector<TdkDBComboBox*> TMainForm::PicklistenCombos() const
+{
+    return {DBComboboxBilderPlayListe, DBComboBoxBilderQualitaet, DBComboBoxMotivQualitaet, DBComboBoxBilderType,
+            DBComboBoxMotivQualitaet2, DBComboBoxBilderQualitaet2, DBComboBoxBildQuelle2, DBComboboxBilderPlayListe2};
+}
+
+void TMainForm::GridAufbauen()
+{
+    DBGridBilder = Neu<TdkDBGrid>(this, PanelBilderGrid, "DBGridBilder");
+    DBGridBilder->SetAlign(alClient);
+    DBGridBilder->SetDataSource(DataSourceBilder);
+    // Field, display width, title and the fourth value "No", one column a line.
+    static const char* const kSpalten[][3] = {
+        {"MARKIERT", "7", "Markiert"},         {"SHORTDESC", "34", "Beschreibung"},
+        {"SERIE", "7", "Serie"},               {"FILEDATE", "10", "Dateidatum"},
+        {"QUELLE", "10", "Quelle"},            {"LABEL", "20", "Datenträgerbezeichnung"},
+        {"PLAYLIST", "14", "Gruppe"},          {"BREITE", "6", "Breite"},
+        {"HOEHE", "5", "Höhe"},                {"BYTES", "14", "Bildgröße (bytes)"},
+        {"AUFNDATUM", "15", "Erzeugungsdatum"}, {"MOTIV", "15", "Motiv-Qualität"},
+        {"QUALITAET", "15", "Bild-Qualität"},  {"ZUGRIFF", "8", "Im Zugriff"},
+        {"TYPE", "8", "Bild-Type"},            {"OWNER", "12", "Urheber"},
+        {"PFAD", "27", "Bildpfad"},            {"RESERVE1", "15", "Benutzerdefiniert1"},
+        {"RESERVE2", "15", "Benutzerdefiniert2"}, {"RESERVE3", "15", "Benutzerdefiniert3"}};
+    TStringList spalten;
+    for (const auto& sp : kSpalten)
+        spalten.Add(QString::fromUtf8(sp[0]) + u'\t' + QString::fromUtf8(sp[1]) + u'\t' + QString::fromUtf8(sp[2]) +
+                    QStringLiteral("\tNo"));
+    DBGridBilder->SetSelected(spalten);
+    DBGridBilder->SetPopupMenu(PopupMenu(QStringLiteral("PopupMenuDBGridBilder")));
+    DBGridBilder->OnCalcCellColors = [this](TObject*, TField*, TGridDrawState, bool highlight, TFont* font,
+                                            TBrush* brush) {
+        if (!Einstellungen.Bool("FarbSystemBenutzen"))
+            return;
+        // The row being drawn: the dataset's active buffer follows it.
+        const bool zugriff = !TableBilder->Active() || TableBilder->FieldByName(QStringLiteral("ZUGRIFF"))->AsBoolean();
+        brush->Color = ZeilenFarbe(TableBilder->ActiveRecord(), zugriff, brush->Color);
+        if (highlight)
+            font->SetColor(clBlack);
+    };
+    DBGridBilder->OnCalcTitleAttributes = [this](TObject*, const QString& feld, TFont*, TBrush* brush, TAlignment&) {
+        if (!TableBilder->Active()) {
+            StatusBarBilder1->Panels()->Items(1)->SetText(QStringLiteral("0 von 0 Einträge angezeigt"));
+            StatusBarBilder2->Panels()->Items(0)->SetText(QString());
+            return;
+        }
+        brush->Color = TitelFarbe(feld, brush->Color);
+    };
+    DBGridBilder->OnColumnMoved = [this](TObject*, int, int) { GridLayoutMerker = true; };
+    DBGridBilder->OnDblClick = [this](TObject*) { Handler("Vollbild1Click")(nullptr); };
+    DBGridBilder->OnMouseDown = [this](TObject*, TMouseButton, TShiftState, int, int) { ZeigeVorschauBildAusBlob(); };
+    DBGridBilder->OnMouseUp = [this](TObject*, TMouseButton, TShiftState, int, int) { AutoBlaetternStoppen(); };
+    DBGridBilder->OnKeyUp = [this](TObject*, Word& key, TShiftState) {
+        ZeigeVorschauBildAusBlob();
+        const TMenuItem* edit = MenuItem(QStringLiteral("EditiermodusTabelle1"));
+        if ((key == VK_RETURN || key == VK_SPACE) && edit && !edit->Checked() && TableBilder->Active())
+            Handler("Vollbild1Click")(nullptr);
+    };
+    DBGridBilder->OnTopRowChanged = [this](TObject*) { DBGridBilder->Invalidate(); };
+
+    // The cell controls of the album tables: check boxes and the pick-list
+    // combos that edit their fields in the grid.
+    TStringList controlType;
+    for (const char* feld : {"MARKIERT", "ZUGRIFF", "ANYWHERE", "PRIVAT"})
+        controlType.Add(QString::fromLatin1(feld) + QStringLiteral(";CheckBox;Wahr;Falsch"));
+    const char* const kCombos[][2] = {{"PLAYLIST", "DBComboboxBilderPlayListe"},
+                                      {"QUELLE", "DBComboBoxBildQuelle"},
+                                      {"MOTIV", "DBComboBoxMotivQualitaet"},
+                                      {"QUALITAET", "DBComboBoxBilderQualitaet"},
+                                      {"TYPE", "DBComboBoxBilderType"}};
+    for (const auto& c : kCombos)
+        controlType.Add(QString::fromLatin1(c[0]) + QStringLiteral(";CustomEdit;") + QString::fromLatin1(c[1]));
+    TableBilder->SetControlType(controlType);
+    TStringList ohneZusatz;
+    for (int i = 0; i < 2; ++i)
+        ohneZusatz.Add(controlType[i]);
+    for (int i = 4; i < controlType.Count(); ++i)
+        ohneZusatz.Add(controlType[i]);
+    TableBilder2->SetControlType(ohneZusatz);
+    TableBilder3->SetControlType(ohneZusatz);
+    TStringList manager;
+    manager.Add(controlType[0]);
+    manager.Add(controlType[1]);
+    TableBilderDatenbanken->SetControlType(manager);
+
+    const auto combo = [this](const char* name, TWinControl* parent, const char* feld) {
+        auto* c = Neu<TdkDBComboBox>(this, parent, name);
+        c->SetDataSource(DataSourceBilder);
+        c->SetDataField(QString::fromLatin1(feld));
+        return c;
+    };
+    DBComboboxBilderPlayListe = combo("DBComboboxBilderPlayListe", this, "PLAYLIST");
+    DBComboBoxBilderQualitaet = combo("DBComboBoxBilderQualitaet", this, "QUALITAET");
+    DBComboBoxMotivQualitaet = combo("DBComboBoxMotivQualitaet", this, "MOTIV");
+    DBComboBoxBildQuelle = combo("DBComboBoxBildQuelle", this, "QUELLE");
+    DBComboBoxBilderType = combo("DBComboBoxBilderType", this, "TYPE");
+    for (TdkDBComboBox* c : {DBComboboxBilderPlayListe, DBComboBoxBilderQualitaet, DBComboBoxMotivQualitaet,
+                             DBComboBoxBildQuelle, DBComboBoxBilderType})
+        c->SetVisible(false);
+    DBComboBoxMotivQualitaet2 = combo("DBComboBoxMotivQualitaet2", nullptr, "MOTIV");
+    DBComboBoxBildQuelle2 = combo("DBComboBoxBildQuelle2", nullptr, "QUELLE");
+    DBComboboxBilderPlayListe2 = combo("DBComboboxBilderPlayListe2", nullptr, "PLAYLIST");
+    DBComboBoxBilderQualitaet2 = combo("DBComboBoxBilderQualitaet2", nullptr, "QUALITAET");
+}
+
+void TMainForm::EinzelsatzAufbauen()
+{
+    const auto label = [this](TWinControl* parent, const QString& text, int x, int y, int w) {
+        auto* l = Neu<TLabel>(this, parent, "");
+        l->SetCaption(text);
+        l->SetTransparent(true);
+        l->SetBounds(x, y + 3, w, 16);
+        return l;
+    };
+    const auto edit = [this](const char* name, TWinControl* parent, const char* feld, int x, int y, int w) {
+        auto* e = Neu<TdkDBEdit>(this, parent, name);
+        e->SetDataSource(DataSourceBilder);
+        e->SetDataField(QString::fromLatin1(feld));
+        e->SetBounds(x, y, w, 22);
+        return e;
+    };
+    const auto platziere = [](TdkDBComboBox* c, TWinControl* parent, int x, int y, int w) {
+        c->SetParent(parent);
+        c->SetBounds(x, y, w, 22);
+    };
+
+    // Part 1: the thumbnail, file name and folder, description, pick lists.
+    TWinControl* t1 = TabSheetBilderDBFTeil1;
+    label(t1, QStringLiteral("Dateiname:"), 172, 4, 84);
+    EditDateiname = Neu<TEdit>(this, t1, "EditDateiname");
+    EditDateiname->SetBounds(258, 4, 250, 22);
+    EditDateiname->SetReadOnly(true);
+    label(t1, QStringLiteral("Verzeichnis:"), 172, 30, 84);
+    MemoPfad = Neu<TMemo>(this, t1, "MemoPfad");
+    MemoPfad->SetBounds(258, 30, 250, 40);
+    MemoPfad->SetReadOnly(true);
+    label(t1, QStringLiteral("Beschreibung:"), 172, 76, 84);
+    DBEditShortDesc = edit("DBEditShortDesc", t1, "SHORTDESC", 258, 76, 250);
+    DBEditShortDesc->SetPopupMenu(PopupMenu(QStringLiteral("PopupMenuShortDesc")));
+    label(t1, QStringLiteral("Motiv-Qualität:"), 520, 4, 96);
+    platziere(DBComboBoxMotivQualitaet2, t1, 618, 4, 150);
+    DBComboBoxMotivQualitaet2->SetPopupMenu(PopupMenu(QStringLiteral("PopupMenuMotivQualitaet")));
+    label(t1, QStringLiteral("Bild-Qualität:"), 520, 30, 96);
+    platziere(DBComboBoxBilderQualitaet2, t1, 618, 30, 150);
+    DBComboBoxBilderQualitaet2->SetPopupMenu(PopupMenu(QStringLiteral("PopupMenuBildQualitaet")));
+    label(t1, QStringLiteral("Quelle:"), 520, 56, 96);
+    platziere(DBComboBoxBildQuelle2, t1, 618, 56, 150);
+    DBComboBoxBildQuelle2->SetPopupMenu(PopupMenu(QStringLiteral("PopupMenuQuelle")));
+    label(t1, QStringLiteral("Gruppe:"), 520, 82, 96);
+    platziere(DBComboboxBilderPlayListe2, t1, 618, 82, 150);
+    DBComboboxBilderPlayListe2->SetPopupMenu(PopupMenu(QStringLiteral("PopupMenuBilderPlayliste")));
+
+    // Part 2: the picture's data.
+    TWinControl* t2 = TabSheetBilderDBFTeil2;
+    struct Zeile {
+        const char* Name;
+        const char* Feld;
+        const char* Text;
+        int X, Y, W;
+        TdkDBEdit** Ziel;
+    };
+    const Zeile kTeil2[] = {
+        {"DBEditBilderUrheber", "OWNER", "Urheber:", 8, 6, 160, &DBEditBilderUrheber},
+        {"DBEditSerie", "SERIE", "Serie:", 8, 34, 160, &DBEditSerie},
+        {"DBEditBilderLabel", "LABEL", "Datenträger:", 8, 62, 160, &DBEditBilderLabel},
+        {"DBEditBilderLabelKennung", "LABELKENNU", "Kennung:", 8, 90, 160, &DBEditBilderLabelKennung},
+        {"DBEditBytes", "BYTES", "Bytes:", 290, 6, 110, &DBEditBytes},
+        {"DBEditBreite", "BREITE", "Breite:", 290, 34, 110, &DBEditBreite},
+        {"DBEditHoehe", "HOEHE", "Höhe:", 290, 62, 110, &DBEditHoehe},
+        {"DBEditBilderDatum", "FILEDATE", "Dateidatum:", 290, 90, 110, &DBEditBilderDatum},
+        {"DBEditBilderAUFNDATUM", "AUFNDATUM", "Erzeugt:", 520, 6, 130, &DBEditBilderAUFNDATUM},
+        {"DBEditBilderPfad", "PFAD", "Bildpfad:", 520, 34, 240, &DBEditBilderPfad},
+    };
+    for (const Zeile& z : kTeil2) {
+        label(t2, QString::fromUtf8(z.Text), z.X, z.Y, 96);
+        *z.Ziel = edit(z.Name, t2, z.Feld, z.X + 98, z.Y, z.W);
+    }
+    DBEditBilderUrheber->SetPopupMenu(PopupMenu(QStringLiteral("PopupMenuBilderUrheber")));
+    DBEditSerie->SetPopupMenu(PopupMenu(QStringLiteral("PopupMenuBilderSerie")));
+    DBEditBilderLabel->SetPopupMenu(PopupMenu(QStringLiteral("PopupMenuLabelName")));
+    // The program fills these fields; the user reads them.
+    for (TdkDBEdit* e : {DBEditBytes, DBEditBreite, DBEditHoehe, DBEditBilderLabelKennung, DBEditBilderPfad,
+                         DBEditBilderDatum})
+        e->SetReadOnly(true);
+    DBEditBilderPfad->SetWidth(150);
+
+    // Part 3: the user fields.
+    TWinControl* t3 = TabSheetBilderDBFTeil3;
+    TLabel** labels[] = {&LabelBenutzerdefiniert1, &LabelBenutzerdefiniert2, &LabelBenutzerdefiniert3};
+    TdkDBEdit** edits[] = {&DBEditBenutzerdefiniert1, &DBEditBenutzerdefiniert2, &DBEditBenutzerdefiniert3};
+    for (int i = 0; i < 3; ++i) {
+        *labels[i] = label(t3, QStringLiteral("Benutzerdefiniert%1").arg(i + 1), 8, 6 + i * 28, 150);
+        (*labels[i])->Name = QStringLiteral("LabelBenutzerdefiniert%1").arg(i + 1);
+        const QByteArray name = QStringLiteral("DBEditBenutzerdefiniert%1").arg(i + 1).toLatin1();
+        const QByteArray feld = QStringLiteral("RESERVE%1").arg(i + 1).toLatin1();
+        *edits[i] = edit(name.constData(), t3, feld.constData(), 160, 6 + i * 28, 300);
+        (*edits[i])->SetPopupMenu(PopupMenu(QStringLiteral("PopupMenuBenutzerdefiniert%1").arg(i + 1)));
+    }
+}
+
 void TMainForm::SeitenAufbauen()
 {
     BilderGaugePanel = Neu<TPanel>(this, this, "BilderGaugePanel");
@@ -340,6 +544,9 @@ void TMainForm::SeitenAufbauen()
     PanelBilderGrid->SetBevelOuter(bvNone);
     PanelBilderGrid->SetCaption(QString());
 
+    GridAufbauen();
+    EinzelsatzAufbauen();
+
     PanelVorschaubild1 = Neu<TPanel>(this, TabSheetBilderDBFTeil1, "PanelVorschaubild1");
     PanelVorschaubild1->SetBounds(4, 4, 160, 160);
     PanelVorschaubild1->SetBevelOuter(bvLowered);
@@ -349,29 +556,6 @@ void TMainForm::SeitenAufbauen()
     ImageWindow2->SetCenter(true);
     ImageWindow2->SetProportional(true);
     ImageWindow2->SetPopupMenu(PopupMenu(QStringLiteral("PopupMenuVorschauBild")));
-    auto* labelDatei = Neu<TLabel>(this, TabSheetBilderDBFTeil1, "LabelDateiname");
-    labelDatei->SetCaption(QStringLiteral("Dateiname:"));
-    labelDatei->SetParentColor(true);
-    labelDatei->SetBounds(176, 8, 90, 16);
-    EditDateiname = Neu<TEdit>(this, TabSheetBilderDBFTeil1, "EditDateiname");
-    EditDateiname->SetBounds(270, 4, 300, 22);
-    EditDateiname->SetReadOnly(true);
-    auto* labelPfad = Neu<TLabel>(this, TabSheetBilderDBFTeil1, "LabelPfad");
-    labelPfad->SetCaption(QStringLiteral("Verzeichnis:"));
-    labelPfad->SetParentColor(true);
-    labelPfad->SetBounds(176, 36, 90, 16);
-    MemoPfad = Neu<TMemo>(this, TabSheetBilderDBFTeil1, "MemoPfad");
-    MemoPfad->SetBounds(270, 32, 300, 44);
-    MemoPfad->SetReadOnly(true);
-
-    const char* const labelNamen[] = {"LabelBenutzerdefiniert1", "LabelBenutzerdefiniert2", "LabelBenutzerdefiniert3"};
-    TLabel** labels[] = {&LabelBenutzerdefiniert1, &LabelBenutzerdefiniert2, &LabelBenutzerdefiniert3};
-    for (int i = 0; i < 3; ++i) {
-        *labels[i] = Neu<TLabel>(this, TabSheetBilderDBFTeil3, labelNamen[i]);
-        (*labels[i])->SetCaption(QStringLiteral("Benutzerdefiniert%1").arg(i + 1));
-        (*labels[i])->SetParentColor(true);
-        (*labels[i])->SetBounds(8, 10 + i * 30, 150, 16);
-    }
 
     // Page 2: the thumbnails.
     PanelVorschauBilder = Neu<TPanel>(this, TabSheetVorschauBilder, "PanelVorschauBilder");

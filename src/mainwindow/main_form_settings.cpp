@@ -9,6 +9,8 @@
 #include "platform/core/win_path.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/menus.h"
+#include "platform/ui/std_ctrls.h"
+#include "datacontrols/dk_db_combo.h"
 #include "shared/general_files.h"
 #include "shared/nachrichten_dialog.h"
 #include "shared/qk_ini.h"
@@ -39,13 +41,6 @@ void TMainForm::QKINI_ProgReadINI(TObject* Sender)
     CDLaufwerk = lw.isEmpty() ? QLatin1Char('D') : lw.at(0);
     ErstStart = e.Bool("ErstStart");
     LinkErstellt = e.Bool("LinkErstellt");
-    RequesterAnzeigeZeit = e.Int("RequesterAnzeigeZeit");
-
-    if (!e.Bool("Maushilfe"))
-        Application->ShowHint = false;
-    const int pause = e.Int("MouseHintTime");
-    Application->HintPause = pause == 0 ? 200 : pause * 1000;
-    Application->HintHidePause = e.Int("HintHidePause") * 1000;
 
     // The grid ends in the stored mode: the item is set to the opposite and
     // the toggle runs once.
@@ -60,6 +55,7 @@ void TMainForm::QKINI_ProgReadINI(TObject* Sender)
     BilderActiveOrder = e.Int("BilderActiveOrder");
 
     OrdnerPruefen();
+    OptionenAnwenden();
 
     const QString name = Trim(e.Text("BilderDBF"));
     if (!name.isEmpty())
@@ -76,7 +72,6 @@ void TMainForm::QKINI_ProgReadINI(TObject* Sender)
     BlobRotate = e.Bool("VorschaubilderinUebersichtDrehen");
     const QString datenbanken = Trim(e.Text("DatenbankenVerzeichnis"));
     DatenbankenPfad = datenbanken.isEmpty() ? QString() : IncludeTrailingBackslash(datenbanken);
-    OptionenUebernehmen();
 
     // The process's current folder becomes the target folder of copies.
     QString ziel = e.Text("DestPfad");
@@ -92,45 +87,44 @@ void TMainForm::QKINI_ProgReadINI(TObject* Sender)
 
 void TMainForm::OrdnerPruefen()
 {
-    TEinstellungen& e = Einstellungen;
-    for (const char* k : {"ASCIIExportPfad", "ASCIIImportPfad", "CDRDir", "HTMLExportPfad", "BackupDir"})
-        VerzeichnisPruefen(IncludeTrailingBackslash(e.Text(k)), true, false);
-    for (const char* k : {"DestPfad", "TempBilderPfad", "VorschaubilderVerzeichnis"})
-        if (!AufDisketteLaufwerk(e.Text(k)))
-            VerzeichnisPruefen(IncludeTrailingBackslash(e.Text(k)), true, false);
-
-    const QString quelle = IncludeTrailingBackslash(e.Text("SourcePfad"));
-    if (!AufDisketteLaufwerk(quelle) && quelle.length() >= 2 && LaufwerkVorhanden(quelle.at(0))) {
-        if (LaufwerksTyp(quelle.left(3)) == QLatin1String("HD")) {
-            VerzeichnisPruefen(quelle, true, false);
-        } else if (!DirectoryExists(quelle) && e.Bool("AlleMeldungen") && !QuellWarnungGezeigt) {
-            QuellWarnungGezeigt = true;
-            NachrichtenDialog(QStringLiteral("Warnung"),
-                              QStringLiteral("Quellverzeichnis (") + quelle +
-                                  QStringLiteral(") ist keine Festplatte, Pfadcheck und Neuanlage wird nicht "
-                                                 "durchgeführt!"),
-                              RequesterAnzeigeZeit, 0, TColor(e.Int("Infofarbe")), clBlack, true);
-        }
-    }
-    const QString temp = IncludeTrailingBackslash(e.Text("TempBilderPfad"));
-    if (!DirectoryExists(temp)) {
-        e.Setzen("TempBilderPfad", ProgrammPfad);
-    } else {
+    // The folders as each setting's creation rule says (the warning for a
+    // source folder that is not on a fixed disk comes once per run).
+    ProgrammOptionen()->OrdnerAnlegen();
+    const QString temp = IncludeTrailingBackslash(Einstellungen.Text("TempBilderPfad"));
+    if (!DirectoryExists(temp))
+        Einstellungen.Setzen("TempBilderPfad", ProgrammPfad);
+    else
         BlobTempDir = temp;
-    }
 }
 
-void TMainForm::OptionenUebernehmen()
+void TMainForm::OptionenAnwenden()
 {
-    TProgrammOptionenStand* o = ProgrammOptionen();
     const TEinstellungen& e = Einstellungen;
-    o->CheckBoxProtokollieren = e.Bool("Protokollieren");
-    o->CheckBoxAlleMeldungen = e.Bool("AlleMeldungen");
-    o->CheckBoxBearbeitungszeitAnzeigen = e.Bool("BearbeitungszeitAnzeigen");
-    o->CheckBoxBerabeitungsMeldung = e.Bool("BerabeitungsMeldung");
-    o->CheckBoxVorschauBilderAlsBlobSpeichern = e.Bool("VorschuBilderAlsBlobSpeichern");
-    o->EditTempDir = IncludeTrailingBackslash(e.Text("TempBilderPfad"));
-    o->EditDatenbankenVerzeichnis = DatenbankenPfad;
+    Application->ShowHint = e.Bool("Maushilfe");
+    const int pause = e.Int("MouseHintTime");
+    Application->HintPause = pause == 0 ? 200 : pause * 1000;
+    Application->HintHidePause = e.Int("HintHidePause") * 1000;
+    RequesterAnzeigeZeit = e.Int("RequesterAnzeigeZeit");
+    if (TMenuItem* ende = MenuItem(QStringLiteral("Ende4")))
+        ende->SetVisible(e.Bool("EndeImMenu"));
+    const char* const editoren[][2] = {{"Bildexternbearbeiten_11", "Bildbearbeitung1"},
+                                       {"Bildexternbearbeiten_21", "Bildbearbeitung1"},
+                                       {"Bildexternbearbeiten_12", "Bildbearbeitung2"},
+                                       {"Bildexternbearbeiten_22", "Bildbearbeitung2"},
+                                       {"Bildexternbearbeiten_13", "Bildbearbeitung3"},
+                                       {"Bildexternbearbeiten_23", "Bildbearbeitung3"}};
+    for (const auto& ed : editoren)
+        if (TMenuItem* item = MenuItem(QString::fromLatin1(ed[0])))
+            item->SetCaption(e.Text(ed[1]));
+    TLabel* labels[] = {LabelBenutzerdefiniert1, LabelBenutzerdefiniert2, LabelBenutzerdefiniert3};
+    for (int i = 0; i < 3; ++i) {
+        const QString name =
+            e.Text(QStringLiteral("BezeichnerBenutzerdefiniertesFeld%1").arg(i + 1).toLatin1().constData());
+        labels[i]->SetCaption(name);
+        if (TMenuItem* item = MenuItem(QStringLiteral("AufBenutzerdefiniert%1_2").arg(i + 1)))
+            item->SetCaption(QStringLiteral("Auf ") + name);
+    }
+    SetDropDownCount();
 }
 
 void TMainForm::QKINI_ProgWriteINI(TObject* Sender)
@@ -143,15 +137,9 @@ void TMainForm::QKINI_ProgWriteINI(TObject* Sender)
     e.Setzen("ProgPfad", ProgrammPfad);
     e.Setzen("ErstStart", false);
     e.Setzen("LinkErstellt", LinkErstellt);
-    e.Setzen("RequesterAnzeigeZeit", RequesterAnzeigeZeit);
     e.Setzen("Revision", kRevision);
-    e.Setzen("Protokollieren", o->CheckBoxProtokollieren);
-    e.Setzen("AlleMeldungen", o->CheckBoxAlleMeldungen);
-    e.Setzen("BearbeitungszeitAnzeigen", o->CheckBoxBearbeitungszeitAnzeigen);
-    e.Setzen("BerabeitungsMeldung", o->CheckBoxBerabeitungsMeldung);
-    e.Setzen("VorschuBilderAlsBlobSpeichern", o->CheckBoxVorschauBilderAlsBlobSpeichern);
-    e.Setzen("DatenbankenVerzeichnis", o->EditDatenbankenVerzeichnis.isEmpty() ? DatenbankenPfad
-                                                                              : o->EditDatenbankenVerzeichnis);
+    if (QString(o->EditDatenbankenVerzeichnis).isEmpty())
+        e.Setzen("DatenbankenVerzeichnis", DatenbankenPfad);
     if (TMenuItem* item = MenuItem(QStringLiteral("EditiermodusTabelle1")))
         e.Setzen("EditiermodusTabelle", item->Checked());
     if (TMenuItem* item = MenuItem(QStringLiteral("BilderToolBarAnzeigen")))
@@ -175,9 +163,9 @@ void TMainForm::QKINI_ProgWriteINI(TObject* Sender)
 
 void TMainForm::SetDropDownCount()
 {
-    // The pick-list combos come with the data-aware controls; the count is
-    // kept in the settings until then.
-    Einstellungen.Setzen("ComboBoxDropDownCount", int(uint8_t(Einstellungen.Int("ComboBoxDropDownCount"))));
+    const int anzahl = int(uint8_t(Einstellungen.Int("ComboBoxDropDownCount")));
+    for (TdkDBComboBox* combo : PicklistenCombos())
+        combo->DropDownCount = anzahl;
 }
 
 void TMainForm::EditiermodusTabelle1Click(TObject* Sender)

@@ -18,6 +18,7 @@
 #include "shared/qk_ini.h"
 #include "shared/qk_wav.h"
 #include "storage/grid_settings.h"
+#include "dialogs/program_options.h"
 #include "storage/tdbe.h"
 
 #include <QCoreApplication>
@@ -101,13 +102,10 @@ void TMainForm::FormShow(TObject* Sender)
         BilderToolBarAnzeigenClick(item);
     }
     // 15-16: the pick lists, saved beside the album unless it lies on a CD.
-    ProgrammOptionen()->ReadPlayListFromMemo(GruppenListeDatei);
-    ProgrammOptionen()->ReadQuellenFromMemo(QuellenListeDatei);
-    if (LaufwerksTyp(BilderDBFPfad.left(1) + QStringLiteral(":\\")) != QLatin1String("CDROM")) {
-        if (!GruppenListeDatei.isEmpty() && ProgrammOptionen()->MemoGruppenListe.Count() > 0)
-            ProgrammOptionen()->MemoGruppenListe.SaveToFile(GruppenListeDatei);
-        if (!QuellenListeDatei.isEmpty() && ProgrammOptionen()->MemoQuellenListe.Count() > 0)
-            ProgrammOptionen()->MemoQuellenListe.SaveToFile(QuellenListeDatei);
+    // (the options dialog writes the side files unless the album lies on a CD)
+    if (ProgrammOptionenForm) {
+        ProgrammOptionenForm->ReadPlayListFromMemo();
+        ProgrammOptionenForm->ReadQuellenFromMemo();
     }
     // 17.
     VorschauTempDatei = IncludeTrailingBackslash(Einstellungen.Text("TempBilderPfad")) + QStringLiteral("VORSCHAU.BMP");

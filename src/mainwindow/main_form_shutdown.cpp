@@ -18,6 +18,7 @@
 #include "shared/qk_ini.h"
 #include "shared/qk_wav.h"
 #include "storage/grid_settings.h"
+#include "dialogs/program_options.h"
 #include "storage/tdbe.h"
 #include "storage/tfts.h"
 
@@ -355,8 +356,13 @@ void TMainForm::HistoryLumadexhis1Click(TObject* Sender)
 
 void TMainForm::OptionenBilder1Click(TObject* Sender)
 {
+    Ton(Sender);
     Protokoll(QStringLiteral("Info"), QStringLiteral("OptionenBilder1Click(), Funktion aufgerufen!"));
-    NichtVerfuegbar(Sender);
+    if (!ProgrammOptionenForm)
+        return;
+    ProgrammOptionenForm->Zeigen(-1);
+    ProgrammOptionenForm->ReadPlayListFromMemo();
+    ProgrammOptionenForm->ReadQuellenFromMemo();
 }
 
 void TMainForm::Hauptmenueausblenden1Click(TObject* Sender)

@@ -18,6 +18,8 @@
 #include "shared/qk_copy.h"
 #include "shared/qk_find.h"
 #include "shared/qk_ini.h"
+#include "dialogs/program_options.h"
+#include "mainwindow/main_options_host.h"
 #include "storage/dbf_routines.h"
 #include "storage/tdbe.h"
 
@@ -69,9 +71,14 @@ void TMainForm::FormCreate(TObject* Sender)
         return;
     }
 
-    // 12-14: the ini file and the settings.
+    // 12-14: the ini file, the options dialog and the settings.
     QKINI_Prog->SetINIFileName(WindowsPfad + QStringLiteral("Lumadex.INI"));
     Einstellungen.VorgabenSetzen(ProgrammPfad);
+    if (!ProgrammOptionenForm) {
+        optionenHost_ = std::make_unique<TMainFormOptionenHost>(*this);
+        ProgrammOptionenForm = new TProgrammOptionen(Application, *optionenHost_);
+        SetProgrammOptionen(&ProgrammOptionenForm->Einstellungen());
+    }
     QKINI_Prog->ReadINI();
 
     // 15-16: the data folders and the predecessor's data.
@@ -92,8 +99,9 @@ void TMainForm::FormCreate(TObject* Sender)
     if (!FileExists(DatenbankenPfad + DateienDBF))
         DateienDBF = QStringLiteral("DateienDBF.DBF");
 
-    // 18: the help file.
+    // 18-19: the help file, the user's fonts.
     Application->HelpFile = ProgrammPfad + QStringLiteral("Lumadex.HLP");
+    ProgrammOptionenForm->LeseFontAusIni(QKINI_Prog->IniPath());
 
     // 21: the about window at start comes with the about dialog; the setting
     // is kept.
@@ -254,9 +262,8 @@ void TMainForm::AllePfadeChecken()
             return;
         Protokoll(QStringLiteral("Info"),
                   QStringLiteral("AllePfadeChecken, Optionen aufgerufen, ") + edit + QStringLiteral(" existiert nicht!"));
-        // The options dialog comes with a later version; until then the
-        // standard folder is taken.
-        o->EditDatenbankenVerzeichnis = QString();
+        ProgrammOptionenForm->Zeigen(rtVerzeichnisse);
+        DatenbankenPfad = IncludeTrailingBackslash(Trim(o->EditDatenbankenVerzeichnis));
     }
 }
 

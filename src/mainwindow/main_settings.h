@@ -1,9 +1,12 @@
 #pragma once
-// The settings of the main window's ini file as one table: section, key,
+// The main window's own keys of the ini file as one table (section, key,
 // type, default, and whether the start-up reads the key and the shutdown
-// writes it. The values live in TEinstellungen for the whole run; the
-// main window reads them from there and hands the options it shares with
-// the album code over to the options state.
+// writes it): the run-time state that no options control holds. The keys of
+// the options are the settings table of the options dialog
+// (dialogs/program_settings.h); TEinstellungen reads and writes both and
+// answers for both, so the main window asks one place for any setting.
+
+#include "dialogs/program_settings.h"
 
 #include <QHash>
 #include <QString>
@@ -38,9 +41,6 @@ struct TIniSchluessel {
     const char* Schreibname = nullptr;  // key name used when writing, when it differs
 };
 
-inline constexpr char kSektionHaupt[] = "Einstellungen Hauptprogramm";
-inline constexpr char kSektionBilder[] = "Einstellungen Bilder";
-inline constexpr char kSektionTextVollbild[] = "Einstellungen TextVollbildanzeige";
 inline constexpr char kSektionToolbar[] = "ToolbarBilderMain";
 
 // Every key in the order the start-up reads them.
@@ -49,13 +49,17 @@ std::span<const TIniSchluessel> IniSchluesselTabelle();
 // the table has none.
 const TIniSchluessel* IniSchluesselSuchen(const QString& sektion, const QString& schluessel);
 
-// The values of the table's keys for the run.
+// The values of the table's keys for the run, and the options store for
+// every other key.
 class TEinstellungen {
 public:
+    // The options store (not owned); keys outside the table go there.
+    TProgrammEinstellungen* Optionen = nullptr;
+
     // Every key with its default; program-folder defaults below programmPfad.
     void VorgabenSetzen(const QString& programmPfad);
-    // Reads every key marked for reading; a missing or unreadable value keeps
-    // the value held (the default, or what the options hold).
+    // Reads the options store from the file, then every key of the table
+    // marked for reading; a missing value keeps the value held.
     void Lesen(TQKINI& ini);
     // Writes every key marked for writing: the grid mode, the menu's end
     // item, the toolbar and the version first, then the others in the

@@ -3,12 +3,13 @@
 // ends it through the "Ende" command with the settings written, and a
 // second copy ends with its message while the first runs on.
 
+#include "platform/core/win_path.h"
 #include "platform/os/single_instance.h"
+#include "shared/qk_ini.h"
 #include "test_environment.h"
 
 #include <QProcess>
 #include <QProcessEnvironment>
-#include <QSettings>
 #include <QThread>
 #include <gtest/gtest.h>
 
@@ -71,8 +72,9 @@ protected:
     }
     QString Ini(const QString& sektion, const QString& schluessel) const
     {
-        QSettings ini(QString::fromStdString((dir / "win" / "Lumadex.INI").string()), QSettings::IniFormat);
-        return ini.value(sektion + "/" + schluessel, "<fehlt>").toString();
+        TQKINI ini(nullptr);
+        ini.SetINIFileName(*LinuxToWin(QString::fromStdString((dir / "win" / "Lumadex.INI").string())));
+        return ini.INIReadString(sektion, schluessel, "<fehlt>");
     }
 
     lxtest::TempDir dir;

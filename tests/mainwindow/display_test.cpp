@@ -68,7 +68,34 @@ TEST_F(StartTest, SingleRecordViewAndPages)
 
 TEST_F(StartTest, ScreenshotsOfTheMainWindowAndItsPages)
 {
+    // A small album: the first start makes it, the entries come through the
+    // engine, the second start shows them.
     StartenUndZeigen();
+    Beenden();
+    form.reset();
+    const std::string album = (Datenbank() / "BILDER.DBF").string();
+    const uint16_t area = dbe_Use(album.c_str(), "FUELLEN", DBE_EXCLUSIVE, DBE_TYPE_FOX);
+    ASSERT_NE(area, 0) << dbe_LastError();
+    const char* const texte[][3] = {{"Strand bei Sonnenuntergang", "C:\\Bilder\\Urlaub\\strand.jpg", "Urlaub"},
+                                    {"Hafen von Kiel", "C:\\Bilder\\Urlaub\\hafen.jpg", "Urlaub"},
+                                    {"Geburtstag Anna", "C:\\Bilder\\Familie\\anna.jpg", "Familie"},
+                                    {"Winterwald", "C:\\Bilder\\Natur\\wald.jpg", "Natur"}};
+    double bytes = 123456;
+    for (const auto& t : texte) {
+        ASSERT_EQ(dbe_AppendBlank(), 1);
+        dbe_Replace("SHORTDESC", DBE_REPL_TEXT, QString::fromUtf8(t[0]).toLatin1().constData());
+        dbe_Replace("PFAD", DBE_REPL_TEXT, t[1]);
+        dbe_Replace("SERIE", DBE_REPL_TEXT, t[2]);
+        dbe_Replace("BYTES", DBE_REPL_DOUBLE, &bytes);
+        const char wahr = 'T';
+        dbe_Replace("ZUGRIFF", DBE_REPL_LOGICAL, &wahr);
+        bytes += 98765;
+    }
+    dbe_Commit();
+    dbe_Close();
+    prompts.Texte.clear();
+    StartenUndZeigen();
+    ASSERT_EQ(form->DbeBilder->RecCount(), 4u);
     form->Show();
     Application->ProcessMessages();
     QImage bild = Bildschirmfoto(*form, "main_window");

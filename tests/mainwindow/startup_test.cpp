@@ -50,6 +50,8 @@ TEST_F(StartTest, FirstShutdownWritesEveryKeyOfTheTable)
         const char* name = k.Schreibname ? k.Schreibname : k.Schluessel;
         EXPECT_NE(IniLesen(k.Sektion, name), "<fehlt>") << k.Sektion << " / " << name;
     }
+    for (const TEinstellung& k : EinstellungsTabelle())
+        EXPECT_NE(IniLesen(k.Sektion, k.Schluessel), "<fehlt>") << k.Sektion << " / " << k.Schluessel;
     // Values that the run decides, and defaults taken straight from the table.
     EXPECT_EQ(IniLesen("Einstellungen Hauptprogramm", "ErstStart"), "0");
     EXPECT_EQ(IniLesen("Einstellungen Hauptprogramm", "ProgAufrufe"), "1");
@@ -122,8 +124,9 @@ TEST_F(StartTest, SettingsRulesOnRead)
     Starten();
     EXPECT_EQ(Application->HintPause, 200);
     EXPECT_EQ(Application->HintHidePause, 3000);
-    EXPECT_EQ(form->RequesterAnzeigeZeit, 1);                             // 16 bits kept
-    EXPECT_EQ(form->Einstellungen.Int("ComboBoxDropDownCount"), 2);      // 8 bits kept
+    // Numbers outside their range give the default.
+    EXPECT_EQ(form->RequesterAnzeigeZeit, 10);
+    EXPECT_EQ(form->Einstellungen.Int("ComboBoxDropDownCount"), 10);
     EXPECT_EQ(form->BilderDBF.toUpper(), "BILDER.DBF");                   // blanks keep the name
     form.reset();
     IniSchreiben("[Einstellungen Hauptprogramm]\r\nMouseHintTime=1\r\nErstStart=0\r\n");
