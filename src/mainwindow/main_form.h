@@ -56,6 +56,7 @@ class TProgrammOptionen;
 class TdkDBGrid;
 class TdkDBEdit;
 class TdkDBComboBox;
+class TdkRecordViewDialog;
 class TMainFormOptionenHost;
 class QObject;
 class QEvent;
@@ -188,6 +189,8 @@ public:
     TTabSheet* TabSheetBilderDBFTeil2;
     TTabSheet* TabSheetBilderDBFTeil3;
     TdkDBGrid* DBGridBilder;
+    // The record editor (menu item "Satzeditor"), modeless.
+    TdkRecordViewDialog* RecordViewDialogBilder;
     // The pick-list combos: the grid's cell editors and their twins of the
     // single-record view.
     TdkDBComboBox* DBComboboxBilderPlayListe;
