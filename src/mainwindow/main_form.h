@@ -374,6 +374,7 @@ public:
     void AlbumAnsichtenNachWechsel();
 
 private:
+    friend class TMainFormOptionen;
     // "Info" / "Fehler" entry in the action log when logging is on.
     void Protokoll(const QString& art, const QString& text);
     // The timed notice of the program (info colour, black, centred).
