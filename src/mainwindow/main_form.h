@@ -57,7 +57,7 @@ class TdkDBGrid;
 class TdkDBEdit;
 class TdkDBComboBox;
 class TdkRecordViewDialog;
-class TMainFormOptionenHost;
+class TMainFormOptionenDialog;
 class QObject;
 class QEvent;
 
@@ -277,9 +277,6 @@ public:
     void OptionenAnwenden();
     // The options dialog, made by the start-up and kept for the run.
     TProgrammOptionen* ProgrammOptionenForm = nullptr;
-    QStringList GruppenEintraege;      // group pick list: text, TAB, value
-    QStringList QuellenEintraege;      // source pick list
-    QString ZielVerzeichnis;           // target folder of the camera copy
 
     // ---- Start-up ------------------------------------------------------------
     void FormCreate(TObject* Sender);
@@ -442,7 +439,7 @@ private:
     std::vector<TPopupMenu*> popups_;
     std::vector<TQKAutoButton*> buttons_;
 
-    std::unique_ptr<TMainFormOptionenHost> optionenHost_;
+    std::unique_ptr<TMainFormOptionenDialog> optionenDialog_;
     TProgrammOptionenStand eigeneOptionen_;
     TProgrammOptionenStand* optionen_ = &eigeneOptionen_;
     TStatus4Frm* aktiverStatus_ = nullptr;

@@ -50,6 +50,8 @@ const THandlerName kHandler[] = {
     {"ResetundNeustart1Click", &TMainForm::ResetundNeustart1Click},
     {"OptionenBilder1Click", &TMainForm::OptionenBilder1Click},
     {"SystemInfo1Click", &TMainForm::SystemInfo1Click},
+    {"Tips1Click", &TMainForm::Tips1Click},
+    {"Ueber1Click", &TMainForm::Ueber1Click},
     {"LinkaufDesktoperstellen1Click", &TMainForm::LinkaufDesktoperstellen1Click},
     {"Schnelleinstieg1Click", &TMainForm::Schnelleinstieg1Click},
     {"Onlinehilfe1Click", &TMainForm::Onlinehilfe1Click},
