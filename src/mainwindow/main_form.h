@@ -435,6 +435,7 @@ private:
     void SortierungSetzen(const QString& tag);
     void Ton(TObject* Sender);
     QString WavPfad(const QString& ordner, long nummer) const;
+    QObject* fensterFilter_ = nullptr;  // sees the drops on the window
     std::vector<TMenuItem*> menuItems_;
     std::vector<TPopupMenu*> popups_;
     std::vector<TQKAutoButton*> buttons_;

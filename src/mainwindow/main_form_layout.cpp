@@ -217,6 +217,7 @@ void TMainForm::FensterAufbauen()
         auto* filter = new TFensterFilter([this](QObject* o, QEvent* e) { return FensterEreignis(o, e); });
         filter->setParent(w);
         w->installEventFilter(filter);
+        fensterFilter_ = filter;
     }
 }
 
