@@ -22,11 +22,6 @@ namespace {
 
 const QString kRevision = QStringLiteral("1.50.230 (31.05.2006)");
 
-bool AufDisketteLaufwerk(const QString& ordner)
-{
-    const QString lw = ordner.left(2).toUpper();
-    return lw == QLatin1String("A:") || lw == QLatin1String("B:");
-}
 
 }  // namespace
 

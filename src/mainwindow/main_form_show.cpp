@@ -180,8 +180,8 @@ void TMainForm::Timer3Timer(TObject* Sender)
         StatusBarBilder1->Panels()->Items(3)->SetText(
             order > 0 && !tag.isEmpty() ? QStringLiteral("Sortierung=") + tag : QStringLiteral("Sortierung=Keine"));
         const int satz = QKINI_Prog->INIReadInteger(QString::fromLatin1(kSektionHaupt), QStringLiteral("LastRecNo"), 1);
-        if (satz >= 1 && satz <= DbeBilder->RecCount())
-            DbeBilder->Go(satz);
+        if (satz >= 1 && uint32_t(satz) <= DbeBilder->RecCount())
+            DbeBilder->Go(uint32_t(satz));
         TableBilder->Refresh();
     }
     // 8.
