@@ -4,6 +4,7 @@
 // painted. The floor beside it: the same album opened through the engine
 // (table and compound index) plus an empty Qt main window shown and painted.
 
+#include "bench_album.h"
 #include "datagrid/dk_table.h"
 #include "mainwindow/main_form.h"
 #include "platform/core/win_path.h"
@@ -25,7 +26,6 @@
 
 namespace {
 
-constexpr int kRecords = 100000;
 std::filesystem::path gDir;
 
 // Nobody answers: messages OK, questions No, forms Cancel.
@@ -42,25 +42,6 @@ public:
 
 std::string Album() { return (gDir / "home" / "Data" / "Database" / "BILDER.DBF").string(); }
 
-void AlbumFuellen()
-{
-    const uint16_t area = dbe_Use(Album().c_str(), "", DBE_EXCLUSIVE, DBE_TYPE_FOX);
-    if (area == 0)
-        std::abort();
-    for (int i = 0; i < kRecords; ++i) {
-        dbe_AppendBlank();
-        const std::string desc = "Bild " + std::to_string((i * 7919) % kRecords);
-        const std::string path = "C:\\Bilder\\Urlaub\\img_" + std::to_string(i) + ".jpg";
-        const double bytes = 1000.0 + i;
-        const char zugriff = i % 10 ? 'T' : 'F';
-        dbe_Replace("SHORTDESC", DBE_REPL_TEXT, desc.c_str());
-        dbe_Replace("PFAD", DBE_REPL_TEXT, path.c_str());
-        dbe_Replace("BYTES", DBE_REPL_DOUBLE, &bytes);
-        dbe_Replace("ZUGRIFF", DBE_REPL_LOGICAL, &zugriff);
-    }
-    dbe_Commit();
-    dbe_Close();
-}
 
 std::unique_ptr<TMainForm> Starten()
 {
@@ -88,11 +69,11 @@ struct Fixture {
         // engine; the next start builds the index and the full-text index.
         auto form = Starten();
         Beenden(form);
-        AlbumFuellen();
+        BenchAlbumFuellen(Album());
         std::filesystem::remove(gDir / "home" / "Data" / "Database" / "BILDER.CDX");
         std::filesystem::remove(gDir / "home" / "Data" / "Database" / "BILDER.IA");
         form = Starten();
-        if (!form->TableBilder->Active() || form->DbeBilder->RecCount() != uint32_t(kRecords))
+        if (!form->TableBilder->Active() || form->DbeBilder->RecCount() != uint32_t(kBenchAlbumEintraege))
             std::abort();
         Beenden(form);
     }

@@ -281,6 +281,8 @@ public:
     // Applies what the options hold to the window: hints, the editors' and
     // user fields' captions, the exit entry of the menu.
     void OptionenAnwenden();
+    // The editors' menu captions and the user fields' names from the options.
+    void BeschriftungenSetzen();
     // The options dialog, made by the start-up and kept for the run.
     TProgrammOptionen* ProgrammOptionenForm = nullptr;
 
