@@ -9,6 +9,7 @@
 #include "datacontrols/dk_db_edit.h"
 #include "datacontrols/dk_record_view.h"
 #include "datagrid/dk_db_grid.h"
+#include "datagrid/dk_field_info.h"
 #include "datagrid/dk_table.h"
 #include "mainwindow/main_commands.h"
 #include "platform/ui/com_ctrls.h"
@@ -347,6 +348,9 @@ void TMainForm::GridAufbauen()
         spalten.Add(QString::fromUtf8(sp[0]) + u'\t' + QString::fromUtf8(sp[1]) + u'\t' + QString::fromUtf8(sp[2]) +
                     QStringLiteral("\tNo"));
     DBGridBilder->SetSelected(spalten);
+    // Each opened album starts from this layout (order, widths, titles); the
+    // saved grid settings replace it once they exist.
+    TableBilder->AfterOpen = [this](TDataSet* ds) { dkApplyColumnsToFields(ds, &DBGridBilder->Selected()); };
     DBGridBilder->SetPopupMenu(PopupMenu(QStringLiteral("PopupMenuDBGridBilder")));
     DBGridBilder->OnCalcCellColors = [this](TObject*, TField*, TGridDrawState, bool highlight, TFont* font,
                                             TBrush* brush) {
