@@ -209,6 +209,12 @@ public:
     TdkDBComboBox* DBComboboxBilderPlayListe2;
     TdkDBComboBox* DBComboBoxBilderQualitaet2;
     std::vector<TdkDBComboBox*> PicklistenCombos() const;
+    // The group and source items the options dialog handed over go to the
+    // grid combos and their twins.
+    void PicklistenAnwenden();
+    // A pick-list combo of the single-record view closed: its sound, and the
+    // record is posted when it is being edited.
+    void PicklisteZugeklappt();
     // The edits of the single-record view.
     TdkDBEdit* DBEditShortDesc;
     TdkDBEdit* DBEditBilderUrheber;

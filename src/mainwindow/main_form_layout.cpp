@@ -425,6 +425,11 @@ void TMainForm::GridAufbauen()
     DBComboBoxBildQuelle2 = combo("DBComboBoxBildQuelle2", nullptr, "QUELLE");
     DBComboboxBilderPlayListe2 = combo("DBComboboxBilderPlayListe2", nullptr, "PLAYLIST");
     DBComboBoxBilderQualitaet2 = combo("DBComboBoxBilderQualitaet2", nullptr, "QUALITAET");
+    for (TdkDBComboBox* c : {DBComboBoxMotivQualitaet2, DBComboBoxBildQuelle2, DBComboboxBilderPlayListe2,
+                             DBComboBoxBilderQualitaet2}) {
+        c->OnDropDown = [this](TObject* s) { Ton(s); };
+        c->OnCloseUp = [this](TdkDBComboBox*, bool) { PicklisteZugeklappt(); };
+    }
 }
 
 void TMainForm::EinzelsatzAufbauen()
