@@ -230,7 +230,7 @@ void TMainForm::FeldfarbenSetzen()
                                                 DBEditBilderPfad,  DBEditBilderDatum};
     const std::vector<TWinControl*> benutzer = {
         DBEditBilderLabel,          DBEditBenutzerdefiniert1,  DBEditBenutzerdefiniert2, DBEditBenutzerdefiniert3,
-        DBEditShortDesc,            DBComboBoxMotivQualitaet2, DBComboBoxBilderQualitaet2, DBComboBoxBildQuelle2,
+        DBEditShortDesc,            DBMemoBilder,              DBComboBoxMotivQualitaet2, DBComboBoxBilderQualitaet2, DBComboBoxBildQuelle2,
         DBComboboxBilderPlayListe2, DBEditSerie,               DBEditBilderUrheber,      DBEditBilderAUFNDATUM};
     for (TWinControl* c : programm)
         c->SetColor(farben ? info : clWindow);

@@ -513,6 +513,37 @@ void TMainForm::EinzelsatzAufbauen()
     label(t1, QStringLiteral("Beschreibung:"), 172, 76, 84);
     DBEditShortDesc = edit("DBEditShortDesc", t1, "SHORTDESC", 258, 76, 250);
     DBEditShortDesc->SetPopupMenu(PopupMenu(QStringLiteral("PopupMenuShortDesc")));
+    label(t1, QStringLiteral("Notiz:"), 172, 102, 84);
+    DBMemoBilder = Neu<TdkDBMemo>(this, t1, "DBMemoBilder");
+    DBMemoBilder->SetDataSource(DataSourceBilder);
+    DBMemoBilder->SetDataField(QStringLiteral("NOTIZ"));
+    DBMemoBilder->SetBounds(258, 102, 250, 58);
+    DBMemoBilder->SetPopupMenu(PopupMenu(QStringLiteral("PopupMenuDBGridBilder")));
+    // The marks: user mark, reachable, CD-R mark and HTML mark.
+    const struct {
+        const char* Name;
+        const char* Feld;
+        const char* Text;
+        const char* Popup;
+        int X, Y;
+        TdkDBCheckBox** Ziel;
+    } kMarken[] = {
+        {"DBCheckBoxBildMarkiert", "MARKIERT", "Markiert", "PopupMenuBilderMarkieren", 522, 112, &DBCheckBoxBildMarkiert},
+        {"DBCheckBoxBildImZugriff", "ZUGRIFF", "Im Zugriff", "", 648, 112, &DBCheckBoxBildImZugriff},
+        {"DBCheckBoxAnywhere", "ANYWHERE", "CDR-Markierung", "PopupMenuOeffentlich", 522, 136, &DBCheckBoxAnywhere},
+        {"DBCheckBoxPrivat", "PRIVAT", "HTML-Markierung", "PopupMenuBilderPrivat", 648, 136, &DBCheckBoxPrivat},
+    };
+    for (const auto& m : kMarken) {
+        auto* box = Neu<TdkDBCheckBox>(this, t1, m.Name);
+        box->SetCaption(QString::fromUtf8(m.Text));
+        box->SetDataSource(DataSourceBilder);
+        box->SetDataField(QString::fromLatin1(m.Feld));
+        box->SetBounds(m.X, m.Y, 124, 20);
+        if (m.Popup[0])
+            box->SetPopupMenu(PopupMenu(QString::fromLatin1(m.Popup)));
+        *m.Ziel = box;
+    }
+    DBCheckBoxBildImZugriff->SetEnabled(false);  // the availability test sets it
     label(t1, QStringLiteral("Motiv-Qualität:"), 520, 4, 96);
     platziere(DBComboBoxMotivQualitaet2, t1, 618, 4, 150);
     DBComboBoxMotivQualitaet2->SetPopupMenu(PopupMenu(QStringLiteral("PopupMenuMotivQualitaet")));
