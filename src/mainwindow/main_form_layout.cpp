@@ -500,7 +500,7 @@ void TMainForm::EinzelsatzAufbauen()
         c->SetBounds(x, y, w, 22);
     };
 
-    // Part 1: the thumbnail, file name and folder, description, pick lists.
+    // "Bilddaten Teil1": the thumbnail, file name and folder, description, pick lists.
     TWinControl* t1 = TabSheetBilderDBFTeil1;
     label(t1, QStringLiteral("Dateiname:"), 172, 4, 84);
     EditDateiname = Neu<TEdit>(this, t1, "EditDateiname");
@@ -557,7 +557,7 @@ void TMainForm::EinzelsatzAufbauen()
     platziere(DBComboboxBilderPlayListe2, t1, 618, 82, 150);
     DBComboboxBilderPlayListe2->SetPopupMenu(PopupMenu(QStringLiteral("PopupMenuBilderPlayliste")));
 
-    // Part 2: the picture's data.
+    // "Bilddaten Teil2": the picture's data.
     TWinControl* t2 = TabSheetBilderDBFTeil2;
     struct Zeile {
         const char* Name;
@@ -591,7 +591,7 @@ void TMainForm::EinzelsatzAufbauen()
         e->SetReadOnly(true);
     DBEditBilderPfad->SetWidth(150);
 
-    // Part 3: the user fields.
+    // "Bilddaten Teil3": the user fields.
     TWinControl* t3 = TabSheetBilderDBFTeil3;
     TLabel** labels[] = {&LabelBenutzerdefiniert1, &LabelBenutzerdefiniert2, &LabelBenutzerdefiniert3};
     TdkDBEdit** edits[] = {&DBEditBenutzerdefiniert1, &DBEditBenutzerdefiniert2, &DBEditBenutzerdefiniert3};
