@@ -1,8 +1,10 @@
 #include "datagrid/dk_table.h"
 
 #include "datagrid/dk_field_info.h"
+#include "datagrid/dk_filter.h"
 #include "datagrid/dk_lookup.h"
 #include "datagrid/dk_messages.h"
+#include "datagrid/dk_query.h"
 #include "datagrid/incremental_find.h"
 #include "platform/core/sys_utils.h"
 #include "platform/ui/forms.h"
@@ -92,7 +94,7 @@ void TdkTable::ShowFilterFailure()
 {
     QString text = QStringLiteral("Fail to set filter");
     if (!filterError_.isEmpty())
-        text += u'\n' + filterError_;
+        text += u'\n' + filterError_ + QStringLiteral("\nFilter: ") + BuildFilterText();
     dkShowWarning(text);
 }
 
@@ -175,7 +177,11 @@ QString TdkTable::BuildFilterText() const
             line.chop(1);
         if (line.isEmpty())
             continue;
-        text += first ? line : QStringLiteral(" AND (") + line + u')';
+        // Each line in brackets, so a line's own OR cannot reach into the
+        // next line whatever the engine's precedence of AND and OR.
+        if (!first)
+            text += QStringLiteral(" AND ");
+        text += u'(' + line + u')';
         first = false;
     }
     return text;
@@ -186,14 +192,10 @@ bool TdkTable::ApplyFilter()
     filterError_.clear();
     const QString text = BuildFilterText();
     bool ok = true;
-    if (FilterApplier()) {
+    if (FilterApplier())
         ok = FilterApplier()(this, text, filteringOnOpen_, filterError_);
-    } else if (!text.isEmpty()) {
-        // No expression parser: refuse rather than show unfiltered records
-        // as if they were filtered.
-        filterError_ = QStringLiteral("Filterausdrücke werden nicht unterstützt: ") + text;
-        ok = false;
-    }
+    else
+        ok = dkApplyFilter(text, this, exprFilter_, filteringOnOpen_, &filterError_);
     if (onFilter_)
         SetOnFilter(onFilter_);
     return ok;
@@ -226,11 +228,7 @@ hDBICur TdkTable::RunQuery()
     // The engine has no query statements: each step reports itself as not
     // supported. No cursor comes of it, so the open fails with a clear
     // error instead of leaving a table without a cursor.
-    DbiQAlloc();
-    DbiQPrepare();
-    DbiQExec();
-    DbiQFree();
-    DatabaseError(QStringLiteral("Die Abfrage kann nicht ausgeführt werden: ") + query_.ToQStringList().join(u' '));
+    dkRunQueryStatement(query_.ToQStringList().join(u' '));
 }
 
 void TdkTable::PrepareCursor()

@@ -23,8 +23,7 @@ using TdkTableFilterEvent = std::function<void(TdkTable* Table, bool& Accept)>;
 // filter); force re-applies an unchanged text. Answers false and sets error
 // when the text is refused.
 using TdkFilterApplier = std::function<bool(TdkTable* Table, const QString& text, bool force, QString& error)>;
-// Installed by the filter-expression parser; without one a non-empty
-// expression filter is refused.
+// Replaces the filter application (dkApplyFilter) when set; tests use it.
 void dkSetFilterApplier(TdkFilterApplier applier);
 
 class TdkTable : public TTable, public TdkPublished {
@@ -160,6 +159,7 @@ private:
     int busy_ = 0;
     TdkLookupTableList lookupCursors_;
     QString filterError_;
+    uint32_t exprFilter_ = 0;  // expression filter handle
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
