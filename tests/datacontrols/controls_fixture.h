@@ -1,63 +1,67 @@
 #pragma once
-// A form and a table of named pictures for the data-aware control tests:
-// NAME C(20) (label "Bild~name"), NUM N(6), DAT D, VERSTECKT C(5) (not
-// visible), NOTIZ M; 8 records, named out of order so orders differ.
+// Edit and combo controls on a form over an album-shaped table made through
+// the engine.
 
 #include "../datagrid/table_fixture.h"
 
-#include "platform/data/data_source.h"
+#include "datacontrols/dk_db_combo.h"
+#include "datacontrols/dk_db_edit.h"
 #include "platform/ui/forms.h"
 #include "platform/ui/prompt_script.h"
+#include "platform/ui/test_input.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QImage>
+#include <QLineEdit>
 
-// Readable QString values in test failures.
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-
-inline const char* const kPictureNames[] = {"Rose", "Anna", "Tulpe", "Anton", "Berta", "Zeder", "Mohn", "Annika"};
+#include <memory>
+#include <string>
 
 class ControlsTest : public DkTableTest {
 protected:
-    void MakePictures(const char* name = "BILDER.DBF")
+    void SetUp() override
     {
-        MakeTable(name, {{"NAME", 'C', 20, 0}, {"NUM", 'N', 6, 0}, {"DAT", 'D', 8, 0}, {"VERSTECKT", 'C', 5, 0},
-                         {"NOTIZ", 'M', 10, 0}},
-                  8, [](int i) {
-                      Text("NAME", kPictureNames[i - 1]);
-                      Long("NUM", 9 - i);
-                      const std::string date = "2001010" + std::to_string(i);
-                      dbe_Replace("DAT", DBE_REPL_TEXT, date.c_str());
-                  });
+        DkTableTest::SetUp();
+        form = std::make_unique<TForm>(nullptr);
+        form->Name = "ControlsForm";
+        form->SetClientWidth(500);
+        form->SetClientHeight(300);
+        form->Show();
+        QCoreApplication::processEvents();
+    }
+    void TearDown() override
+    {
+        form.reset();
+        source.reset();
+        table.reset();
+        DkTableTest::TearDown();
     }
 
-    void OpenPictures(TdkTable& t, const char* name = "BILDER.DBF")
+    void OpenTable()
     {
-        Open(t, name);
-        t.FieldByName("NAME")->SetDisplayLabel("Bild~name");
-        t.FieldByName("VERSTECKT")->SetVisible(false);
+        table = std::make_unique<TdkTable>();
+        table->Name = "TableBilder";
+        table->SetTableType(ttDXFOX);
+        Open(*table, "BILDER.DBF");
+        source = std::make_unique<TdkDataSource>();
+        source->SetDataSet(table.get());
     }
-
-    // The NAME of every record in the table's current order.
-    static QStringList Names(TdkTable& t)
+    template <typename C>
+    C* Place(int top = 10)
     {
-        QStringList names;
-        for (t.First(); !t.Eof(); t.Next())
-            names << t.FieldByName("NAME")->AsString();
-        return names;
+        auto* c = new C(form.get());
+        c->SetParent(form.get());
+        c->SetBounds(10, top, 200, 21);
+        return c;
     }
-
-    // Writes the widget's picture to screenshots/<name>.png in the build
-    // folder and answers it.
-    static QImage SaveShot(QWidget* widget, const QString& name)
+    // Types the characters into the control's widget.
+    static void Type(TWinControl* c, const QString& text)
     {
-        QImage img = widget->grab().toImage();
-        const QString dir = QCoreApplication::applicationDirPath() + "/screenshots";
-        QDir().mkpath(dir);
-        EXPECT_TRUE(img.save(dir + "/" + name + ".png")) << name.toStdString();
-        return img;
+        for (QChar ch : text) {
+            int key = ch == u' ' ? Qt::Key_Space : ch == QChar(27) ? Qt::Key_Escape : 0;
+            lxui_test::SendKey(c->Handle(), key, QString(ch));
+        }
     }
-
-    TForm form{nullptr};
+    std::unique_ptr<TdkTable> table;
+    std::unique_ptr<TdkDataSource> source;
+    std::unique_ptr<TForm> form;
 };

@@ -1,4 +1,4 @@
-#include "controls_fixture.h"
+#include "pictures_fixture.h"
 
 #include "datacontrols/dk_incremental_search.h"
 #include "platform/ui/test_input.h"
@@ -7,11 +7,11 @@
 
 namespace {
 
-class IncrementalSearchTest : public ControlsTest {
+class IncrementalSearchTest : public PicturesTest {
 protected:
     void SetUp() override
     {
-        ControlsTest::SetUp();
+        PicturesTest::SetUp();
         MakePictures();
         ASSERT_TRUE(MakeTags("BILDER.DBF", {{"NAME", "NAME"}, {"UPNAME", "UPPER(NAME)"}, {"LEFTNAME", "LEFT(NAME,3)"}}));
         OpenPictures(table);

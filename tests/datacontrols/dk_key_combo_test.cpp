@@ -1,4 +1,4 @@
-#include "controls_fixture.h"
+#include "pictures_fixture.h"
 
 #include "datacontrols/dk_key_combo.h"
 #include "datagrid/dk_query.h"
@@ -16,11 +16,11 @@ struct Tag {
     int descending;
 };
 
-class KeyComboTest : public ControlsTest {
+class KeyComboTest : public PicturesTest {
 protected:
     void SetUp() override
     {
-        ControlsTest::SetUp();
+        PicturesTest::SetUp();
         flags.emplace();
         MakePictures();
         // Two orders on NAME (one descending), two on NUM (the second adds
@@ -55,7 +55,7 @@ protected:
     {
         table.Close();
         flags.reset();
-        ControlsTest::TearDown();
+        PicturesTest::TearDown();
     }
 
     std::optional<TIndexFlagsDbi> flags;
