@@ -1,0 +1,282 @@
+#include "pictures_fixture.h"
+
+#include "datacontrols/dk_lookup_combo.h"
+#include "platform/ui/test_input.h"
+
+#include <QLineEdit>
+
+namespace {
+
+// KATEG.DBF: the lookup table (key KAT, name KATNAME, number KATNR);
+// FOTOS.DBF: the edited table with the same three fields.
+const char* const kCategories[][2] = {{"A01", "Abbey"}, {"B02", "Berg"}, {"A03", "Anker"}, {"C04", "Chor"},
+                                      {"D05", "Dom"},   {"E06", "Eis"},  {"F07", "Fels"},  {"G08", "Garten"},
+                                      {"H09", "Hafen"}, {"I10", "Insel"}};
+
+class LookupComboTest : public PicturesTest {
+protected:
+    void SetUp() override
+    {
+        PicturesTest::SetUp();
+        MakeCategories(3);
+        MakeTable("FOTOS.DBF", {{"NAME", 'C', 20, 0}, {"KAT", 'C', 4, 0}, {"KATNAME", 'C', 20, 0}, {"KATNR", 'N', 4, 0}},
+                  2, [](int i) {
+                      Text("NAME", i == 1 ? "Urlaub" : "Garten");
+                      Text("KAT", i == 1 ? "B02" : "XXX");
+                      if (i == 1) {
+                          Text("KATNAME", "Berg");
+                          Long("KATNR", 2);
+                      }
+                  });
+        Open(lookup, "KATEG.DBF");
+        Open(fotos, "FOTOS.DBF");
+        form.SetBounds(100, 100, 400, 300);
+        combo = new TdkDBLookupCombo(&form);
+        combo->Name = "LookupCombo1";
+        combo->SetParent(&form);
+        combo->SetBounds(10, 10, 160, 25);
+        combo->Selected().Add("KATNAME\t20\tKategorie");
+        combo->SetLookupTable(&lookup);
+        combo->SetLookupField("KAT;KATNAME;KATNR");
+        combo->SetDataSource(&fotosSource);
+        combo->SetDataField("KAT");
+        form.Show();
+        QCoreApplication::processEvents();
+    }
+
+    void MakeCategories(int count, const char* name = "KATEG.DBF")
+    {
+        MakeTable(name, {{"KAT", 'C', 4, 0}, {"KATNAME", 'C', 20, 0}, {"KATNR", 'N', 4, 0}}, count, [](int i) {
+            Text("KAT", kCategories[(i - 1) % 10][0]);
+            Text("KATNAME", std::string(kCategories[(i - 1) % 10][1]) + (i > 10 ? std::to_string(i) : ""));
+            Long("KATNR", i);
+        });
+    }
+
+    void Type(const QString& text)
+    {
+        for (QChar c : text)
+            lxui_test::SendKey(combo->Handle(), QChar(c.toUpper()).unicode(), QString(c));
+    }
+    void Key(int qtKey, const QString& text = {}) { lxui_test::SendKey(combo->Handle(), qtKey, text); }
+    void Tick() { combo->SearchTimer()->Timer(); }
+    QString Field(const char* name) { return fotos.FieldByName(name)->AsString(); }
+
+    TdkTable lookup;
+    TdkTable fotos;
+    TDataSource fotosSource{&fotos};
+    TdkDBLookupCombo* combo = nullptr;
+};
+
+TEST_F(LookupComboTest, ShowsTheDisplayColumnOfTheStoredValue)
+{
+    EXPECT_EQ(combo->Text(), "Berg");
+    EXPECT_EQ(combo->Grid()->LookupValue, "B02");
+    fotos.Next();  // a value the lookup table does not hold
+    EXPECT_EQ(combo->Text(), "");
+    EXPECT_EQ(combo->Grid()->LookupValue, "");
+    EXPECT_EQ(combo->Grid()->CurrentRow, -1);
+}
+
+TEST_F(LookupComboTest, ListShrinksToFewRecordsAndKeepsItsRowsForMany)
+{
+    combo->DropDown();
+    ASSERT_TRUE(combo->ListVisible());
+    TdkPopupGrid* grid = combo->Grid();
+    const int rowHeight = grid->DefaultRowHeight();
+    EXPECT_EQ(grid->Height(), rowHeight * 3 + 5);  // three records, eight rows asked for
+    EXPECT_FALSE(grid->ShowVertScrollBar());
+    EXPECT_GE(grid->Width(), combo->Width() - 4);
+    const TPoint origin = combo->ClientToScreen(TPoint{0, 0});
+    EXPECT_EQ(grid->Top(), origin.Y + combo->Height() - 1);
+    EXPECT_EQ(grid->Left(), origin.X);
+    SaveShot(grid->Handle(), "lookup_combo_list");
+    SaveShot(form.Handle(), "lookup_combo_form");
+    EXPECT_EQ(grid->CurrentRow, 1);  // the stored value's row is drawn as chosen
+    combo->CloseUp(false);
+    EXPECT_FALSE(combo->ListVisible());
+
+    lookup.Close();
+    MakeCategories(20, "KATEG.DBF");
+    lookup.Open();
+    combo->DropDown();
+    EXPECT_EQ(grid->Height(), rowHeight * 8 + 5);
+    EXPECT_TRUE(grid->ShowVertScrollBar());
+    combo->CloseUp(false);
+
+    combo->DropDownCount = 0;  // one row
+    combo->DropDown();
+    EXPECT_EQ(grid->Height(), rowHeight + 5);
+    combo->CloseUp(false);
+
+    // Right-aligned: the list's right edge is at the combo's right edge + 1.
+    combo->DropDownAlignment = taRightJustify;
+    combo->DropDownWidth = 300;
+    combo->DropDown();
+    EXPECT_EQ(grid->Left() + grid->Width(), origin.X + 1 + combo->Width());
+    combo->CloseUp(false);
+
+    combo->SetBounds(10, 10, 20, 25);  // too narrow to open
+    combo->DropDown();
+    EXPECT_FALSE(combo->ListVisible());
+}
+
+TEST_F(LookupComboTest, ListOpensUpwardAtTheBottomOfTheScreen)
+{
+    form.SetBounds(100, Screen->Height() - 60, 400, 300);
+    QCoreApplication::processEvents();
+    combo->DropDown();
+    const TPoint origin = combo->ClientToScreen(TPoint{0, 0});
+    EXPECT_EQ(combo->Grid()->Top(), origin.Y - combo->Grid()->Height() + 1);
+    combo->CloseUp(false);
+}
+
+TEST_F(LookupComboTest, TypingSearchesAfterThePauseAndEnterWritesAllThreeFields)
+{
+    fotos.Edit();
+    combo->SetFocus();
+    combo->DropDown();
+    combo->SelectAll();
+    Type("an");
+    EXPECT_TRUE(combo->SearchTimer()->Enabled());
+    EXPECT_EQ(combo->SearchTimer()->Interval(), 166);
+    EXPECT_EQ(Field("KAT"), "B02");  // nothing yet
+    Tick();
+    EXPECT_EQ(lookup.FieldByName("KATNAME")->AsString(), "Anker");
+    EXPECT_TRUE(combo->FoundFlag());
+    Key(Qt::Key_Return, "\r");
+    EXPECT_FALSE(combo->ListVisible());
+    EXPECT_EQ(combo->Text(), "Anker");
+    EXPECT_EQ(Field("KAT"), "A03");
+    EXPECT_EQ(Field("KATNAME"), "Anker");
+    EXPECT_EQ(Field("KATNR"), "3");
+    EXPECT_EQ(combo->EntryValue(), "A03");
+}
+
+TEST_F(LookupComboTest, ShowMatchTextCompletesWhileClosed)
+{
+    fotos.Edit();
+    combo->ShowMatchText = true;
+    combo->SetFocus();
+    combo->SelectAll();
+    Type("Ab");
+    auto* edit = static_cast<QLineEdit*>(combo->Handle());
+    EXPECT_EQ(combo->Text(), "Abbey");
+    EXPECT_EQ(edit->selectedText(), "bey");
+    EXPECT_FALSE(combo->ListVisible());
+    Key(Qt::Key_Backspace);  // removes the completion, no new search
+    EXPECT_EQ(combo->Text(), "Ab");
+    EXPECT_FALSE(combo->SearchTimer()->Enabled());
+}
+
+TEST_F(LookupComboTest, NotInListHandlerDecides)
+{
+    fotos.Edit();
+    std::vector<QString> asked;
+    bool accept = false;
+    combo->OnNotInList = [&](TObject*, TDataSet* table, const QString& value, bool& Accept) {
+        EXPECT_EQ(table, &lookup);
+        asked.push_back(value);
+        Accept = accept;
+    };
+    combo->SetFocus();
+    combo->DropDown();
+    combo->SelectAll();
+    Type("Zz");
+    Tick();
+    EXPECT_FALSE(combo->FoundFlag());
+    Key(Qt::Key_Return, "\r");
+    ASSERT_EQ(asked, std::vector<QString>{"Zz"});
+    EXPECT_EQ(combo->Text(), "Berg");  // refused: the entry text returns
+    EXPECT_EQ(Field("KAT"), "B02");
+}
+
+TEST_F(LookupComboTest, EscRestoresTheEnteredTextAndValue)
+{
+    fotos.Edit();
+    combo->SetFocus();
+    combo->DropDown();
+    combo->SelectAll();
+    Type("ch");
+    Tick();
+    Key(Qt::Key_Escape, "\x1b");
+    EXPECT_FALSE(combo->ListVisible());
+    EXPECT_EQ(combo->Text(), "Berg");
+    EXPECT_EQ(combo->Grid()->LookupValue, "B02");
+    EXPECT_EQ(Field("KAT"), "B02");
+}
+
+TEST_F(LookupComboTest, ClickOnAListRowClosesAndWrites)
+{
+    fotos.Edit();
+    combo->SetFocus();
+    combo->DropDown();
+    TdkPopupGrid* grid = combo->Grid();
+    const TRect cell = grid->CellRect(0, 2);  // the third record (natural order)
+    lxui_test::SendClick(grid->Handle(), QPoint(cell.Left + 5, cell.Top + 3));
+    EXPECT_FALSE(combo->ListVisible());
+    EXPECT_EQ(Field("KAT"), "A03");
+    EXPECT_EQ(combo->Text(), "Anker");
+}
+
+TEST_F(LookupComboTest, DuplicateSourceAndMissingTablesAreRefused)
+{
+    EXPECT_THROW(combo->SetLookupTable(&fotos), EInvalidOperation);
+    TDataSource lookupSource(&lookup);
+    EXPECT_THROW(combo->SetDataSource(&lookupSource), EInvalidOperation);
+    try {
+        combo->SetDataSource(combo->Grid()->LookupSource());
+        ADD_FAILURE();
+    } catch (const EInvalidOperation& e) {
+        EXPECT_EQ(e.Message, "Kann doppelte DataSource und LookupSource nicht benutzen");
+    }
+    TdkDBLookupCombo bare(&form);
+    bare.SetParent(&form);
+    bare.SetBounds(10, 50, 100, 25);
+    {
+        TPromptScript script;
+        script.Answer(mrOk, "No lookup table specified!");
+        bare.DropDown();
+    }
+    TdkTable closed;
+    bare.SetLookupTable(&closed);
+    {
+        TPromptScript script;
+        script.Answer(mrOk, "Lookup table is not active!");
+        bare.DropDown();
+    }
+    EXPECT_FALSE(bare.ListVisible());
+}
+
+TEST_F(LookupComboTest, AllowClearKeyEmptiesTheValue)
+{
+    fotos.Edit();
+    combo->AllowClearKey = true;
+    combo->SetFocus();
+    combo->SelectAll();
+    Key(Qt::Key_Delete);
+    EXPECT_EQ(combo->Text(), "");
+    fotos.Post();
+    EXPECT_EQ(Field("KAT"), "");
+}
+
+TEST_F(LookupComboTest, LookupListOptionsAndAValueNotInTheTable)
+{
+    TdkDBLookupList list(&form);
+    list.SetParent(&form);
+    list.SetListOptions(TdkDBLookupListOptions{loTitles, loRowLines});
+    EXPECT_EQ(list.Options(), (TdkDBGridOptions{dgRowSelect, dgRowLines, dgTitles}));
+    EXPECT_EQ(list.TitleRows(), 1);
+    list.Selected().Add("KATNAME\t20\tKategorie");
+    list.SetLookupTable(&lookup);
+    list.SetLookupField("KAT");
+    list.SetDataSource(&fotosSource);
+    list.SetDataField("KAT");
+    EXPECT_EQ(list.DisplayText, "Berg");
+    fotos.Next();
+    EXPECT_EQ(list.CurrentRow, -1);
+    EXPECT_EQ(list.DisplayText, "");
+    EXPECT_THROW(list.SetLookupTable(&fotos), EInvalidOperation);
+}
+
+}  // namespace
