@@ -262,8 +262,12 @@ void TdkDBLookupList::InternalLayout()
     int sum = 0;
     for (int i = 0; i < cols - 1; ++i)
         sum += ColWidths(i) + (listOptions_.Contains(loColLines) ? 1 : 0);
-    if (!(cols > 1 && sum >= ClientWidth() - 15))
+    if (!(cols > 1 && sum >= ClientWidth() - 15)) {
+        // Filling the list's width is no new width of the field.
+        ++layoutLock_;
         SetColWidths(cols - 1, std::max(1, ClientWidth() - sum));
+        --layoutLock_;
+    }
 }
 
 bool TdkDBLookupList::HighlightCell(int DataCol, int DataRow, const QString& Value, TGridDrawState State)
