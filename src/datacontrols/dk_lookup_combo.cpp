@@ -784,3 +784,18 @@ void TdkDBCustomLookupCombo::DoExit()
     }
     SetSelStart(0);
 }
+
+void TdkDBCustomLookupCombo::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    if (ListVisible() || Style == csDropDown || Button != mbLeft) {
+        TEdit::MouseDown(Button, Shift, X, Y);
+        return;
+    }
+    if (CanFocus())
+        SetFocus();
+    if (ListVisible())
+        CloseUp(true);
+    else
+        DropDown();
+    TEdit::MouseDown(Button, Shift, X, Y);
+}

@@ -112,6 +112,8 @@ public:
     void KeyUp(Word& Key, TShiftState Shift) override;
     void DoEnter() override;
     void DoExit() override;
+    // A click on a closed drop-down-list combo opens or closes the list.
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
 
 protected:
     void Resize() override;

@@ -4,6 +4,7 @@
 #include "platform/core/win1252.h"
 #include "platform/data/table.h"
 #include "platform/dbf/dbe.h"
+#include "platform/ui/forms.h"
 #include "storage/database_bridge.h"
 
 #include <QDate>
@@ -141,7 +142,7 @@ private:
     // AND or OR at the current position, as a word of its own.
     bool Connective(qsizetype& end) const
     {
-        for (const QString word : {QStringLiteral("AND"), QStringLiteral("OR")}) {
+        for (const QString& word : {QStringLiteral("AND"), QStringLiteral("OR")}) {
             if (s_.mid(i_, word.size()).compare(word, Qt::CaseInsensitive) != 0)
                 continue;
             const qsizetype after = i_ + word.size();
@@ -768,4 +769,30 @@ bool dkSetFilterCallback(TdkRecordFilter callback, TDataSet* dataSet, hDBIFilter
     filter = 1;
     resync();
     return true;
+}
+
+bool dkRunRecordFilter(TdkRecordFilterState& state, const std::function<void(bool& accept)>& callback,
+                       const std::function<void()>& onEscape)
+{
+    if (!callback || state.InCallback || !state.Options.Contains(ofoEnabled))
+        return true;
+    bool accept = true;
+    state.InCallback = true;
+    try {
+        callback(accept);
+    } catch (...) {
+        state.InCallback = false;
+        throw;
+    }
+    state.InCallback = false;
+    if (state.Options.Contains(ofoCancelOnEscape)) {
+        if (++state.EscapeCount >= 32000)
+            state.EscapeCount = 0;
+        if (state.EscapeCount % 100 == 0 && Application->EscapePressed()) {
+            state.Options.Exclude(ofoEnabled);
+            if (onEscape)
+                onEscape();
+        }
+    }
+    return accept;
 }

@@ -12,6 +12,7 @@
 // evaluate it, so the parsed tree is also handed to the engine as the query
 // it means, and the records really are filtered.
 
+#include "datagrid/dk_published.h"
 #include "platform/data/dataset.h"
 
 #include <QString>
@@ -82,6 +83,19 @@ bool dkApplyFilter(const QString& text, TDataSet* dataSet, hDBIFilter& filter, b
 // Installs (or with none removes) a per-record callback filter.
 using TdkRecordFilter = std::function<void(TDataSet*, bool& accept)>;
 bool dkSetFilterCallback(TdkRecordFilter callback, TDataSet* dataSet, hDBIFilter& filter);
+
+// One call of an extended dataset's record filter callback: nothing but
+// accept while the callback runs already (it moves in the dataset), when
+// there is none or ofoEnabled is off. With ofoCancelOnEscape every 100th
+// call (the counter wraps at 32000) looks for Esc: then ofoEnabled goes off
+// and onEscape runs. Answers whether the record is accepted.
+struct TdkRecordFilterState {
+    TdkOnFilterOptions Options{ofoEnabled, ofoShowHourGlass};
+    int EscapeCount = 0;
+    bool InCallback = false;
+};
+bool dkRunRecordFilter(TdkRecordFilterState& state, const std::function<void(bool& accept)>& callback,
+                       const std::function<void()>& onEscape);
 
 // Removes an installed expression filter and clears the handle.
 void dkDropFilter(TDataSet* dataSet, hDBIFilter& filter);

@@ -109,8 +109,8 @@ void TdkStatementDataSet::SetOnFilter(TdkRecordFilter callback)
 
 void TdkStatementDataSet::SetOnFilterOptions(TdkOnFilterOptions options)
 {
-    const bool switchingOff = filterOptions_.Contains(ofoEnabled) && !options.Contains(ofoEnabled);
-    filterOptions_ = options;
+    const bool switchingOff = filterState_.Options.Contains(ofoEnabled) && !options.Contains(ofoEnabled);
+    filterState_.Options = options;
     if (switchingOff && Active() && onFilter_) {
         UpdateCursorPos();
         Resync(0);
@@ -119,26 +119,10 @@ void TdkStatementDataSet::SetOnFilterOptions(TdkOnFilterOptions options)
 
 bool TdkStatementDataSet::RecordFilter()
 {
-    if (!onFilter_ || inCallback_ || !filterOptions_.Contains(ofoEnabled))
+    if (!onFilter_)
         return true;
-    bool accept = true;
-    inCallback_ = true;
-    try {
-        onFilter_(this, accept);
-    } catch (...) {
-        inCallback_ = false;
-        throw;
-    }
-    inCallback_ = false;
-    if (filterOptions_.Contains(ofoCancelOnEscape)) {
-        if (++escapeCount_ >= 32000)
-            escapeCount_ = 0;
-        if (escapeCount_ % 100 == 0 && Application->EscapePressed()) {
-            filterOptions_.Exclude(ofoEnabled);
-            CallEvent(OnFilterEscape);
-        }
-    }
-    return accept;
+    return dkRunRecordFilter(filterState_, [this](bool& accept) { onFilter_(this, accept); },
+                             [this] { CallEvent(OnFilterEscape); });
 }
 
 void TdkStatementDataSet::DoAfterOpen()

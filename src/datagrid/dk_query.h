@@ -53,9 +53,9 @@ public:
     // Stores the callback (none removes the callback filter); on an active
     // dataset it is installed at once, with a warning when it cannot be.
     void SetOnFilter(TdkRecordFilter callback);
-    TdkOnFilterOptions OnFilterOptions() const { return filterOptions_; }
+    TdkOnFilterOptions OnFilterOptions() const { return filterState_.Options; }
     void SetOnFilterOptions(TdkOnFilterOptions options);
-    int EscapePollCount() const { return escapeCount_; }
+    int EscapePollCount() const { return filterState_.EscapeCount; }
 
     // TdkPublished.
     TStringList* PublishedStrings(const QString& name) override;
@@ -63,7 +63,7 @@ public:
     TdkInvalidValueEvent* PublishedInvalidValue() override { return &OnInvalidValue; }
     bool PublishedFilterOptions(TdkOnFilterOptions& options) override
     {
-        options = filterOptions_;
+        options = filterState_.Options;
         return true;
     }
     bool SetPublishedFilterOptions(TdkOnFilterOptions options) override
@@ -90,10 +90,8 @@ private:
     const QString filterWarning_;
     TStringList controlType_, lookupFields_, lookupLinks_, pictureMasks_;
     TdkRecordFilter onFilter_;
-    TdkOnFilterOptions filterOptions_{ofoEnabled, ofoShowHourGlass};
+    TdkRecordFilterState filterState_;
     hDBIFilter callbackFilter_ = 0;
-    int escapeCount_ = 0;
-    bool inCallback_ = false;
     TdkLookupTableList lookupCursors_;
 };
 

@@ -112,8 +112,8 @@ void TdkTable::SetOnFilter(TdkTableFilterEvent callback)
 
 void TdkTable::SetOnFilterOptions(TdkOnFilterOptions options)
 {
-    const bool switchingOff = filterOptions_.Contains(ofoEnabled) && !options.Contains(ofoEnabled);
-    filterOptions_ = options;
+    const bool switchingOff = filterState_.Options.Contains(ofoEnabled) && !options.Contains(ofoEnabled);
+    filterState_.Options = options;
     if (switchingOff && Active() && onFilter_) {
         UpdateCursorPos();
         Resync(0);
@@ -122,35 +122,20 @@ void TdkTable::SetOnFilterOptions(TdkOnFilterOptions options)
 
 bool TdkTable::RecordFilter()
 {
-    if (destroying_ || !onFilter_ || inCallback_ || !filterOptions_.Contains(ofoEnabled))
+    if (destroying_ || !onFilter_)
         return true;
-    bool accept = true;
-    inCallback_ = true;
-    try {
-        onFilter_(this, accept);
-    } catch (...) {
-        inCallback_ = false;
-        throw;
-    }
-    inCallback_ = false;
-    if (filterOptions_.Contains(ofoCancelOnEscape)) {
-        if (++escapeCount_ >= 32000)
-            escapeCount_ = 0;
-        if (escapeCount_ % 100 == 0 && Application->EscapePressed()) {
-            // The filter is off from the next record on. Resynchronising now
-            // would re-enter the record fetch that called the filter, so the
-            // dataset shows the unfiltered records once that fetch is done.
-            filterOptions_.Exclude(ofoEnabled);
-            QTimer::singleShot(0, [this, alive = alive_] {
-                if (*alive && Active() && State() == dsBrowse) {
-                    UpdateCursorPos();
-                    Resync(0);
-                }
-            });
-            CallEvent(OnFilterEscape);
-        }
-    }
-    return accept;
+    return dkRunRecordFilter(filterState_, [this](bool& accept) { onFilter_(this, accept); }, [this] {
+        // The filter is off from the next record on. Resynchronising now
+        // would re-enter the record fetch that called the filter, so the
+        // dataset shows the unfiltered records once that fetch is done.
+        QTimer::singleShot(0, [this, alive = alive_] {
+            if (*alive && Active() && State() == dsBrowse) {
+                UpdateCursorPos();
+                Resync(0);
+            }
+        });
+        CallEvent(OnFilterEscape);
+    });
 }
 
 bool TdkTable::IsDBFTable() const

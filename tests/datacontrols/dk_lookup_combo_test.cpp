@@ -184,6 +184,19 @@ TEST_F(LookupComboTest, DuplicateSourceAndMissingTablesAreRefused)
     EXPECT_FALSE(bare.ListVisible());
 }
 
+TEST_F(LookupComboTest, ClickOnADropDownListComboOpensAndClosesTheList)
+{
+    combo->Style = csDropDownList;
+    lxui_test::SendClick(combo->Handle(), QPoint(20, 10));
+    EXPECT_TRUE(combo->ListVisible());
+    lxui_test::SendClick(combo->Handle(), QPoint(20, 10));
+    EXPECT_TRUE(combo->ListVisible());  // an open list takes clicks as an edit does
+    combo->Button()->Click();
+    EXPECT_FALSE(combo->ListVisible());
+    Type("x");  // a closed list combo takes no typing
+    EXPECT_EQ(combo->Text(), "Berg");
+}
+
 TEST_F(LookupComboTest, AllowClearKeyEmptiesTheValue)
 {
     fotos.Edit();
