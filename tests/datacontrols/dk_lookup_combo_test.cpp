@@ -89,6 +89,35 @@ TEST_F(LookupComboTest, TypingSearchesAfterThePauseAndEnterWritesAllThreeFields)
     EXPECT_EQ(combo->EntryValue(), "A03");
 }
 
+TEST_F(LookupComboTest, IndexedLookupTableIsSearchedByTheDisplayColumnsOrder)
+{
+    lookup.Close();
+    ASSERT_TRUE(MakeTags("KATEG.DBF", {{"KAT", "KAT"}, {"KATNAME", "KATNAME"}}));
+    lookup.Open();
+    lookup.SetIndexName("KAT");
+    fotos.Edit();
+    combo->SetFocus();
+    combo->DropDown();
+    EXPECT_EQ(lookup.IndexName(), "KATNAME");  // ordered by the display column
+    combo->SelectAll();
+    Type("Anke");  // the nearest key of a case-sensitive order
+    Tick();
+    EXPECT_TRUE(combo->FoundFlag());
+    EXPECT_EQ(lookup.FieldByName("KAT")->AsString(), "A03");
+    Key(Qt::Key_Return, "\r");
+    EXPECT_EQ(Field("KAT"), "A03");
+
+    // Closed, a typed text must match a whole key: "Ber" is not "Berg".
+    combo->SelectAll();
+    Type("Ber");
+    combo->CloseUp(true);
+    EXPECT_EQ(combo->Text(), "Ber");
+    combo->ShowMatchText = true;
+    combo->SelectAll();
+    Type("Ber");
+    EXPECT_EQ(combo->Text(), "Berg");  // while typing the search is a partial one
+}
+
 TEST_F(LookupComboTest, ShowMatchTextCompletesWhileClosed)
 {
     fotos.Edit();
