@@ -1,6 +1,7 @@
 #include "datacontrols/dk_lookup_combo.h"
 
 #include "datagrid/dk_field_info.h"
+#include "datagrid/dk_lookup.h"
 #include "datagrid/dk_messages.h"
 #include "datagrid/dk_table.h"
 #include "platform/data/table.h"
@@ -48,6 +49,8 @@ TdkDBCustomLookupCombo::TdkDBCustomLookupCombo(TComponent* AOwner) : TEdit(AOwne
     fieldLink_.OnDataChange = [this] { DataChange(); };
     fieldLink_.OnUpdateData = [this] { UpdateData(); };
     fieldLink_.OnActiveChange = [this] {
+        if (fieldLink_.Active())
+            LinkedSetup();
         if (fieldLink_.Active() && grid_->DataLink()->Active()) {
             grid_->PositionByValue(QString());
             DataChange();
@@ -114,6 +117,7 @@ void TdkDBCustomLookupCombo::SetDataSource(TDataSource* source)
 void TdkDBCustomLookupCombo::SetDataField(const QString& name)
 {
     fieldLink_.SetFieldName(name);
+    LinkedSetup();
     DataChange();
 }
 
@@ -135,7 +139,106 @@ bool TdkDBCustomLookupCombo::ListVisible() const { return grid_->Visible(); }
 
 bool TdkDBCustomLookupCombo::TextEntryMode() const { return ListVisible() || Style == csDropDown || AutoDropDown; }
 
-bool TdkDBCustomLookupCombo::PopupMayChange() { return !fieldLink_.DataSource() || fieldLink_.Editing(); }
+bool TdkDBCustomLookupCombo::PopupMayChange()
+{
+    if (!fieldLink_.DataSource() || fieldLink_.Editing())
+        return true;
+    const TDataSetState st = fieldLink_.DataSource()->State();
+    return Linked() && (st == dsEdit || st == dsInsert || fieldLink_.DataSource()->AutoEdit);
+}
+
+bool TdkDBCustomLookupCombo::Linked() const { return !LinkParts().isEmpty(); }
+
+QStringList TdkDBCustomLookupCombo::LinkParts() const
+{
+    TDataSet* ds = fieldLink_.DataSet();
+    if (!ds || fieldLink_.FieldName().isEmpty() || !ds->FindField(fieldLink_.FieldName()))
+        return {};
+    const QString links = dkGetLookupLink(ds, fieldLink_.FieldName());
+    QStringList parts = links.split(u';', Qt::SkipEmptyParts);
+    for (QString& p : parts)
+        p = p.trimmed();
+    if (parts.isEmpty() || parts.size() % 2 != 0 || parts.size() > 12)
+        return {};
+    return parts;
+}
+
+QString TdkDBCustomLookupCombo::LinkedDisplayField() const
+{
+    TDataSet* ds = fieldLink_.DataSet();
+    return ds ? dkGetLookupFieldsItem(ds, fieldLink_.FieldName()) : QString();
+}
+
+void TdkDBCustomLookupCombo::LinkedSetup()
+{
+    const QStringList parts = LinkParts();
+    if (parts.isEmpty())
+        return;
+    QStringList lookupSide;
+    for (int i = 1; i < parts.size() && lookupSide.size() < 3; i += 2)
+        lookupSide << parts[i];
+    grid_->SetLookupField(lookupSide.join(u';'));
+    if (Selected().Count() == 0)
+        if (TField* display = LookupTable() ? LookupTable()->FindField(LinkedDisplayField()) : nullptr)
+            Selected().Add(display->FieldName + u'\t' + QString::number(display->DisplayWidth()) + u'\t' +
+                           display->DisplayLabel());
+    if (LookupTable() && LookupTable()->Active())
+        grid_->ReadFieldObjects(true);
+}
+
+bool TdkDBCustomLookupCombo::EditRecord()
+{
+    if (!Linked()) {
+        EditLink();
+        return fieldLink_.Editing();
+    }
+    TDataSet* ds = fieldLink_.DataSet();
+    if (ds->State() != dsEdit && ds->State() != dsInsert && fieldLink_.DataSource()->AutoEdit && ds->CanModify()) {
+        resetting_ = true;
+        try {
+            ds->Edit();
+        } catch (...) {
+            resetting_ = false;
+            throw;
+        }
+        resetting_ = false;
+    }
+    return ds->State() == dsEdit || ds->State() == dsInsert;
+}
+
+bool TdkDBCustomLookupCombo::WriteLinkedFields()
+{
+    if (updatingLinks_)
+        return false;
+    const QStringList parts = LinkParts();
+    TDataSet* ds = fieldLink_.DataSet();
+    if (parts.isEmpty() || !ds)
+        return false;
+    const QString values[] = {grid_->LookupValue, grid_->LookupValue2, grid_->LookupValue3};
+    const int count = std::min<int>(grid_->LookupFieldsFound(), static_cast<int>(parts.size() / 2));
+    bool modified = LookupTable() && LookupTable()->IsEmpty();
+    for (int i = 0; i < count && !modified; ++i)
+        if (TField* master = ds->FindField(parts[2 * i]); master && master->AsString() != values[i])
+            modified = true;
+    if (!modified)
+        return false;
+    auto* table = dynamic_cast<TTable*>(ds);
+    if (table && table->ReadOnly())
+        return false;
+    updatingLinks_ = true;
+    try {
+        if (!EditRecord())
+            ds->Edit();
+        for (int i = 0; i < count; ++i)
+            if (TField* master = ds->FindField(parts[2 * i]))
+                master->SetAsString(values[i]);
+    } catch (...) {
+        updatingLinks_ = false;
+        throw;
+    }
+    updatingLinks_ = false;
+    return true;
+}
 
 bool TdkDBCustomLookupCombo::MayChangeText()
 {
@@ -143,7 +246,7 @@ bool TdkDBCustomLookupCombo::MayChangeText()
         return false;
     if (Style == csDropDownList && !ListVisible() && !AutoDropDown)
         return false;
-    if (!fieldLink_.DataSource() || fieldLink_.FieldName().isEmpty())
+    if (!fieldLink_.DataSource() || fieldLink_.FieldName().isEmpty() || Linked())
         return true;
     TDataSet* ds = fieldLink_.DataSet();
     return ds && (ds->State() == dsEdit || ds->State() == dsInsert || fieldLink_.DataSource()->AutoEdit);
@@ -165,8 +268,7 @@ void TdkDBCustomLookupCombo::ApplyGridValues()
 {
     found_ = true;
     if (fieldLink_.DataSource()) {
-        EditLink();
-        if (!fieldLink_.Editing())
+        if (!EditRecord())
             return;
         fieldLink_.Modified();
     }
@@ -185,6 +287,28 @@ void TdkDBCustomLookupCombo::DataChange()
     TField* field = fieldLink_.Field();
     if (!field) {
         SetText(QString());
+        return;
+    }
+    if (Linked()) {
+        // The lookup record of the link's master values.
+        if (auto* dk = dynamic_cast<TdkTable*>(LookupTable()); dk && dk->Active() && !updatingLinks_) {
+            grid_->Found = dkFindLinkedRecord(dk, LinkParts(), fieldLink_.DataSet());
+            if (grid_->Found && grid_->LookupFieldObject()) {
+                grid_->LookupValue = grid_->LookupFieldObject()->AsString();
+                grid_->LookupValue2 = grid_->LookupField2() ? grid_->LookupField2()->AsString() : QString();
+                grid_->LookupValue3 = grid_->LookupField3() ? grid_->LookupField3()->AsString() : QString();
+            } else {
+                grid_->LookupValue.clear();
+                grid_->LookupValue2.clear();
+                grid_->LookupValue3.clear();
+            }
+        }
+        grid_->DisplayText = field->AsString();
+        SetText(grid_->DisplayText);
+        if (fieldLink_.DataSource()->State() == dsBrowse) {
+            entryText_ = Text();
+            entryValue_ = grid_->LookupValue;
+        }
         return;
     }
     ++grid_->UpdateCount;
@@ -389,7 +513,7 @@ void TdkDBCustomLookupCombo::CloseUp(bool Accept)
     inCloseUp_ = true;
     const bool wasFound = found_;
     TDataSet* edited = fieldLink_.DataSet();
-    const bool writable = fieldLink_.Editing() || !edited;
+    const bool writable = fieldLink_.Editing() || !edited || Linked();
     try {
         bool accepted = false;
         bool applied = false;
@@ -411,7 +535,8 @@ void TdkDBCustomLookupCombo::CloseUp(bool Accept)
                     grid_->LookupValue = grid_->LookupFieldObject()->AsString();
                     grid_->DisplayText = grid_->DisplayFieldObject()->AsString();
                 }
-            } else if (OnNotInList || Style == csDropDownList) {
+            } else {
+                // Not accepted: the text and value the control had return.
                 RestoreEntry();
                 inCloseUp_ = false;
                 if (OnCloseUp)
@@ -428,6 +553,11 @@ void TdkDBCustomLookupCombo::CloseUp(bool Accept)
                     SetText(QString());
                     grid_->LookupValue.clear();
                 }
+            } else if (field && Linked()) {
+                grid_->SetVisible(false);
+                modified = WriteLinkedFields();
+                SetText(field->AsString());
+                SelectAll();
             } else if (field) {
                 const QString values[] = {grid_->LookupValue2, grid_->LookupValue3};
                 TField* lookups[] = {grid_->LookupField2(), grid_->LookupField3()};
@@ -597,6 +727,11 @@ void TdkDBCustomLookupCombo::UpdateData()
         return;
     if (!inNotInList_ && !Text().isEmpty() && !ListVisible())
         CloseUp(true);
+    if (Linked()) {
+        if (grid_->CurrentRow >= 0)
+            WriteLinkedFields();
+        return;
+    }
     if (!grid_->DisplayIsLookupField()) {
         if (field->AsString() != grid_->LookupValue)
             field->SetAsString(grid_->LookupValue);

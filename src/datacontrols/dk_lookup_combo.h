@@ -107,6 +107,18 @@ public:
     // Takes the grid's values into the edit.
     void ApplyGridValues();
 
+    // The edited field is a lookup field of its dataset (a LookupLinks
+    // entry): choosing a record writes the link's master fields.
+    bool Linked() const;
+    // The split LookupLinks entry of the edited field (master field first in
+    // each pair); empty when not linked.
+    QStringList LinkParts() const;
+    // The display field a linked field names (its LookupFields entry).
+    QString LinkedDisplayField() const;
+    // Writes the chosen record's values into the link's master fields;
+    // answers whether any changed.
+    bool WriteLinkedFields();
+
     void KeyDown(Word& Key, TShiftState Shift) override;
     void KeyPress(QChar& Key) override;
     void KeyUp(Word& Key, TShiftState Shift) override;
@@ -129,6 +141,10 @@ protected:
     // The not-in-list question; answers Accept.
     bool AskNotInList();
     void RestoreEntry();
+    // Puts the edited record into edit mode (the data link's, or for a
+    // linked field the dataset's); answers whether it is editing.
+    bool EditRecord();
+    void LinkedSetup();
 
     TFieldDataLink fieldLink_;
     TWinControl* buttonContainer_;

@@ -2,6 +2,7 @@
 
 #include "datacontrols/dk_lookup_combo.h"
 #include "datagrid/dk_field_info.h"
+#include "datagrid/dk_lookup.h"
 #include "datagrid/dk_table.h"
 
 #include <QFrame>
@@ -111,6 +112,8 @@ void TdkDBLookupList::ReadFieldObjects(bool missingIsError)
         ++lookupCount_;
     if (Selected().Count() > 0)
         displayField_ = table->FindField(Selected()[0].section(u'\t', 0, 0));
+    else if (combo_ && combo_->Linked())
+        displayField_ = table->FindField(combo_->LinkedDisplayField());
     if (!displayField_)
         displayField_ = lookupFieldObj_;
 }
@@ -215,6 +218,13 @@ void TdkDBLookupList::Relink(bool forDropDown)
         dk->IncBusy();
     Found = false;
     try {
+        if (combo_ && combo_->Linked() && dk) {
+            Found = dkFindLinkedRecord(dk, combo_->LinkParts(), combo_->DataSource()->DataSet());
+            if (forDropDown && !Found)
+                table->First();
+            dk->DecBusy();
+            return;
+        }
         QString value = LookupValue;
         if (TField* f = fieldLink_.Field())
             value = DisplayIsLookupField() || !combo_ ? f->AsString() : f->AsString();

@@ -258,3 +258,53 @@ TEST_F(LookupComboTest, LookupListOptionsAndAValueNotInTheTable)
 }
 
 }  // namespace
+
+namespace {
+
+// A linked lookup field: FOTOS.KATLOOK shows KATEG.KATNAME of the record
+// whose KAT equals FOTOS.KAT; choosing a record writes the master KAT.
+TEST_F(LookupComboTest, LinkedLookupFieldWritesTheMasterField)
+{
+    lookup.Close();
+    ASSERT_TRUE(MakeTags("KATEG.DBF", {{"KAT", "KAT"}, {"KATNAME", "KATNAME"}}));
+    TdkTable edited;
+    auto* look = new TStringField(20);
+    look->FieldName = "KATLOOK";
+    look->FieldKind = fkCalculated;
+    look->SetDataSet(&edited);
+    edited.SetLookupFields(Lines({"KATLOOK;" + WinDir() + ";KATEG.DBF;KATNAME;KAT"}));
+    edited.SetLookupLinks(Lines({"KAT;KAT"}));
+    Open(edited, "FOTOS.DBF");
+    TDataSource editedSource(&edited);
+    TdkTable categories;
+    Open(categories, "KATEG.DBF");
+
+    TdkDBLookupCombo linked(&form);
+    linked.SetParent(&form);
+    linked.SetBounds(10, 60, 160, 25);
+    linked.SetLookupTable(&categories);
+    linked.SetDataSource(&editedSource);
+    linked.SetDataField("KATLOOK");
+    EXPECT_TRUE(linked.Linked());
+    EXPECT_EQ(linked.LookupField(), "KAT");
+    EXPECT_EQ(linked.Selected().Count(), 1);  // the display field of the lookup entry
+    EXPECT_EQ(linked.Text(), "Berg");
+    EXPECT_EQ(linked.Grid()->LookupValue, "B02");
+
+    linked.SetFocus();
+    linked.DropDown();
+    EXPECT_EQ(categories.FieldByName("KAT")->AsString(), "B02");  // the list opens on the linked record
+    linked.SelectAll();
+    for (QChar c : QString("An"))  // the display column's order is searched by nearest key
+        lxui_test::SendKey(linked.Handle(), QChar(c.toUpper()).unicode(), QString(c));
+    linked.SearchTimer()->Timer();
+    lxui_test::SendKey(linked.Handle(), Qt::Key_Return, "\r");
+    EXPECT_FALSE(linked.ListVisible());
+    EXPECT_EQ(edited.State(), dsEdit);
+    EXPECT_EQ(edited.FieldByName("KAT")->AsString(), "A03");
+    edited.Post();
+    EXPECT_EQ(edited.FieldByName("KATLOOK")->AsString(), "Anker");
+    EXPECT_EQ(linked.Text(), "Anker");
+}
+
+}  // namespace
