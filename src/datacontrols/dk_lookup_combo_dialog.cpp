@@ -56,7 +56,10 @@ void TdkDBLookupComboDlg::DropDown()
             initial = ShowMatchText ? Text().left(SelStart()) : Text();
         // The table stands on the shown value when the dialog opens.
         auto* dk = dynamic_cast<TdkTable*>(table);
-        if (!Text().isEmpty() && lookupField && Grid()->LookupValue != lookupField->AsString()) {
+        const bool linked = Linked();
+        if (linked) {
+            Grid()->Relink(true);
+        } else if (!Text().isEmpty() && lookupField && Grid()->LookupValue != lookupField->AsString()) {
             if (dk && dk->IndexFieldCount() == 0)
                 dk->SetIndexForFields(lookupName);
             const QString value = Grid()->LookupValue.isEmpty() ? Text() : Grid()->LookupValue;
@@ -73,7 +76,22 @@ void TdkDBLookupComboDlg::DropDown()
                                    UserButton1Caption, CharCase(), MaxHeight, MaxWidth, DialogCaption,
                                    GridTitleAlignment, GridColor, GridOptions, DialogOptions);
         TDataSet* edited = fieldLink_.DataSet();
-        if (ok && lookupField) {
+        if (linked) {
+            // The chosen record's values go to the link's master fields.
+            edited->DisableControls();
+            try {
+                if (ok && lookupField && EditRecord()) {
+                    Grid()->TakeRow();
+                    modified = WriteLinkedFields();
+                }
+            } catch (...) {
+                edited->EnableControls();
+                throw;
+            }
+            edited->EnableControls();
+            if (TField* field = fieldLink_.Field())
+                SetText(field->AsString());
+        } else if (ok && lookupField) {
             EditLink();
             if (!fieldLink_.DataSource() || !edited) {
                 Grid()->TakeRow();

@@ -302,6 +302,7 @@ TEST_F(LookupComboTest, LinkedLookupFieldWritesTheMasterField)
     EXPECT_FALSE(linked.ListVisible());
     EXPECT_EQ(edited.State(), dsEdit);
     EXPECT_EQ(edited.FieldByName("KAT")->AsString(), "A03");
+    EXPECT_EQ(linked.Text(), "Anker");
     edited.Post();
     EXPECT_EQ(edited.FieldByName("KATLOOK")->AsString(), "Anker");
     EXPECT_EQ(linked.Text(), "Anker");

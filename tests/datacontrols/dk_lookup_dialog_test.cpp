@@ -130,4 +130,45 @@ TEST_F(LookupDialogTest, ReadOnlyComboOpensNothingAndEmptyColumnsShowTheLookupFi
     combo->DropDown();
 }
 
+TEST_F(LookupDialogTest, LinkedFieldTakesTheChosenRecordIntoItsMasterField)
+{
+    lookup.Close();
+    ASSERT_TRUE(MakeTags("KATEG.DBF", {{"KAT", "KAT"}}));
+    TdkTable edited;
+    auto* look = new TStringField(20);
+    look->FieldName = "KATLOOK";
+    look->FieldKind = fkCalculated;
+    look->SetDataSet(&edited);
+    edited.SetLookupFields(Lines({"KATLOOK;" + WinDir() + ";KATEG.DBF;KATNAME;KAT"}));
+    edited.SetLookupLinks(Lines({"KAT;KAT"}));
+    Open(edited, "FOTOS.DBF");
+    TDataSource editedSource(&edited);
+    TdkTable categories;
+    Open(categories, "KATEG.DBF");
+    categories.SetIndexName("KAT");
+
+    TdkDBLookupComboDlg linked(&form);
+    linked.SetParent(&form);
+    linked.SetBounds(10, 60, 160, 25);
+    linked.SetLookupTable(&categories);
+    linked.SetDataSource(&editedSource);
+    linked.SetDataField("KATLOOK");
+    EXPECT_EQ(linked.Text(), "Berg");
+    std::vector<bool> closeUps;
+    linked.OnCloseUp = [&](TObject*, TDataSet*, TDataSet* fill, bool modified) {
+        EXPECT_EQ(fill, &edited);
+        closeUps.push_back(modified);
+    };
+    TPromptScript script;
+    script.Modal<TdkLookupDlg>([&](TdkLookupDlg& d) {
+        EXPECT_EQ(categories.FieldByName("KAT")->AsString(), "B02");  // on the linked record
+        categories.First();  // A01, Abbey
+        d.OKButton->Click();
+    });
+    linked.DropDown();
+    EXPECT_EQ(edited.FieldByName("KAT")->AsString(), "A01");
+    EXPECT_EQ(linked.Text(), "Abbey");
+    EXPECT_EQ(closeUps, std::vector<bool>{true});
+}
+
 }  // namespace
