@@ -359,6 +359,16 @@ void TdkDBLookupList::KeyPress(QChar& Key)
     }
 }
 
+void TdkDBLookupList::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    // A press on a row starts a choice: the edited record goes into edit
+    // mode, so the row can be taken.
+    const TGridCoord cell = MouseCoord(X, Y);
+    if (Button == mbLeft && !Shift.Contains(ssDouble) && cell.Y >= TitleOffset() && DataLink()->Active())
+        fieldLink_.Edit();
+    TdkCustomDBGrid::MouseDown(Button, Shift, X, Y);
+}
+
 void TdkDBLookupList::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
     TdkCustomDBGrid::MouseUp(Button, Shift, X, Y);

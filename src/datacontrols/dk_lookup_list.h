@@ -84,8 +84,11 @@ public:
 
     void KeyDown(Word& Key, TShiftState Shift) override;
     void KeyPress(QChar& Key) override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void DoExit() override;
+    // OnClick tells of a row taken (TakeRow), not of every mouse click.
+    void Click() override {}
 
 protected:
     void LinkActive(bool Value) override;

@@ -238,6 +238,43 @@ TEST_F(LookupComboTest, AllowClearKeyEmptiesTheValue)
     EXPECT_EQ(Field("KAT"), "");
 }
 
+TEST_F(LookupComboTest, LookupListWritesTheRowTakenByClickOrKey)
+{
+    TdkDBLookupList list(&form);
+    list.SetParent(&form);
+    list.SetBounds(200, 10, 150, 80);
+    list.Selected().Add("KATNAME\t20\tKategorie");
+    list.SetLookupTable(&lookup);
+    list.SetLookupField("KAT");
+    list.SetDataSource(&fotosSource);
+    list.SetDataField("KAT");
+    QCoreApplication::processEvents();
+    int clicks = 0;
+    list.OnClick = [&](TObject*) { ++clicks; };
+    SaveShot(list.Handle(), "lookup_list");
+    int row = -1;
+    for (int r = 0; r < 3; ++r)
+        if (list.PaintedText(1, r) == "Anker")  // columns KAT, KATNAME, KATNR
+            row = r;
+    ASSERT_GE(row, 0);
+    const TRect cell = list.CellRect(0, row);
+    lxui_test::SendClick(list.Handle(), QPoint(cell.Left + 5, cell.Top + 3));
+    EXPECT_EQ(list.LookupValue, "A03");
+    EXPECT_EQ(list.DisplayText, "Anker");
+    EXPECT_EQ(clicks, 1);
+    fotos.Post();
+    EXPECT_EQ(Field("KAT"), "A03");
+
+    const QString above = row > 0 ? list.PaintedText(1, row - 1) : QString();
+    lxui_test::SendKey(list.Handle(), Qt::Key_Up);  // the row above is taken at once
+    EXPECT_EQ(list.DisplayText, lookup.FieldByName("KATNAME")->AsString());
+    EXPECT_NE(list.LookupValue, "A03");
+    if (!above.isEmpty())
+        EXPECT_EQ(list.DisplayText, above);
+    fotos.Post();
+    EXPECT_EQ(Field("KAT"), list.LookupValue);
+}
+
 TEST_F(LookupComboTest, LookupListOptionsAndAValueNotInTheTable)
 {
     TdkDBLookupList list(&form);
