@@ -516,7 +516,6 @@ void TdkDBCustomLookupCombo::CloseUp(bool Accept)
     const bool writable = fieldLink_.Editing() || !edited || Linked();
     try {
         bool accepted = false;
-        bool applied = false;
         if (Accept && !found_ && writable) {
             grid_->SetVisible(false);
             found_ = true;
@@ -524,16 +523,23 @@ void TdkDBCustomLookupCombo::CloseUp(bool Accept)
                 accepted = true;
                 if (OnNotInList && !Text().isEmpty())
                     accepted = AskNotInList();
-                if (accepted)
-                    entryText_ = Text();
             }
+            // With a display column of its own, an accepted text needs the
+            // record the handler added and chose: the key of whatever record
+            // the table happens to stand on is not written for it.
+            if (accepted && !grid_->DisplayIsLookupField())
+                accepted = grid_->LookupFieldObject() && grid_->DisplayFieldObject() &&
+                           grid_->DisplayFieldObject()->AsString().compare(Text(), Qt::CaseInsensitive) == 0;
             if (accepted) {
+                entryText_ = Text();
                 if (grid_->DisplayIsLookupField()) {
                     grid_->LookupValue = grid_->DisplayText = Text();
-                } else if (grid_->LookupFieldObject()) {
-                    // The handler may have added and chosen the record.
+                } else {
                     grid_->LookupValue = grid_->LookupFieldObject()->AsString();
                     grid_->DisplayText = grid_->DisplayFieldObject()->AsString();
+                    grid_->LookupValue2 = grid_->LookupField2() ? grid_->LookupField2()->AsString() : QString();
+                    grid_->LookupValue3 = grid_->LookupField3() ? grid_->LookupField3()->AsString() : QString();
+                    grid_->CurrentRow = 0;
                 }
             } else {
                 // Not accepted: the text and value the control had return.
@@ -548,7 +554,6 @@ void TdkDBCustomLookupCombo::CloseUp(bool Accept)
             if (!edited) {
                 if (wasFound) {
                     ApplyGridValues();
-                    applied = true;
                 } else if ((Style == csDropDownList && !accepted) || !grid_->DisplayIsLookupField()) {
                     SetText(QString());
                     grid_->LookupValue.clear();
@@ -587,7 +592,6 @@ void TdkDBCustomLookupCombo::CloseUp(bool Accept)
                     SetText(grid_->DisplayText);
             }
         }
-        (void)applied;
         grid_->SetVisible(false);
         if (modified) {
             entryText_ = Text();

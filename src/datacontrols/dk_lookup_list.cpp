@@ -225,9 +225,8 @@ void TdkDBLookupList::Relink(bool forDropDown)
             dk->DecBusy();
             return;
         }
-        QString value = LookupValue;
-        if (TField* f = fieldLink_.Field())
-            value = DisplayIsLookupField() || !combo_ ? f->AsString() : f->AsString();
+        // The edited field's value (a popup grid holds it as the lookup value).
+        const QString value = fieldLink_.Field() ? fieldLink_.Field()->AsString() : LookupValue;
         if (!value.isEmpty())
             SeekLookupValue(value, true);
         if (forDropDown && !Found)

@@ -156,6 +156,40 @@ TEST_F(LookupComboTest, NotInListHandlerDecides)
     EXPECT_EQ(Field("KAT"), "B02");
 }
 
+TEST_F(LookupComboTest, AcceptedNewValueIsWrittenOnlyWithTheRecordTheHandlerChose)
+{
+    fotos.Edit();
+    bool add = false;
+    combo->OnNotInList = [&](TObject*, TDataSet* table, const QString& value, bool& Accept) {
+        Accept = true;
+        if (!add)
+            return;  // accepted, but no record for it
+        table->Append();
+        table->FieldByName("KAT")->SetAsString("Z99");
+        table->FieldByName("KATNAME")->SetAsString(value);
+        table->FieldByName("KATNR")->SetAsString("99");
+        table->Post();
+    };
+    combo->SetFocus();
+    combo->DropDown();
+    combo->SelectAll();
+    Type("Zoo");
+    Tick();
+    Key(Qt::Key_Return, "\r");
+    EXPECT_EQ(Field("KAT"), "B02");  // no record named Zoo: nothing else is written for it
+    EXPECT_EQ(combo->Text(), "Berg");
+
+    add = true;
+    combo->DropDown();
+    combo->SelectAll();
+    Type("Zoo");
+    Tick();
+    Key(Qt::Key_Return, "\r");
+    EXPECT_EQ(Field("KAT"), "Z99");
+    EXPECT_EQ(Field("KATNAME"), "Zoo");
+    EXPECT_EQ(Field("KATNR"), "99");
+}
+
 TEST_F(LookupComboTest, EscRestoresTheEnteredTextAndValue)
 {
     fotos.Edit();
