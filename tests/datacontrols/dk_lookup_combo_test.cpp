@@ -309,6 +309,50 @@ TEST_F(LookupComboTest, LookupListWritesTheRowTakenByClickOrKey)
     EXPECT_EQ(Field("KAT"), list.LookupValue);
 }
 
+TEST_F(LookupComboTest, ScrollingTheChosenRowOutOfViewClearsIt)
+{
+    lookup.Close();
+    MakeCategories(20);
+    lookup.Open();
+    TdkDBLookupList list(&form);
+    list.SetParent(&form);
+    list.SetBounds(200, 10, 150, 4 * 18);
+    list.Selected().Add("KATNAME\t20\tKategorie");
+    list.SetLookupTable(&lookup);
+    list.SetLookupField("KAT");
+    list.SetDataSource(&fotosSource);
+    list.SetDataField("KAT");
+    SaveShot(list.Handle(), "lookup_list_scroll");  // paints, so the chosen row is known
+    ASSERT_GE(list.CurrentRow, 0);
+    EXPECT_EQ(list.DisplayText, "Berg");
+    lookup.MoveBy(12);
+    EXPECT_EQ(list.CurrentRow, -1);
+    EXPECT_EQ(list.LookupValue, "B02");  // the value stays chosen
+}
+
+TEST_F(LookupComboTest, CaseSensitiveSequentialSearch)
+{
+    fotos.Edit();
+    combo->SeqSearchOptions = TdkSeqSearchOptions{ssoEnabled, ssoCaseSensitive};
+    combo->SetFocus();
+    combo->DropDown();
+    combo->SelectAll();
+    Type("an");
+    Tick();
+    EXPECT_FALSE(combo->FoundFlag());  // "Anker" begins with "An", not "an"
+    combo->SelectAll();
+    Type("An");
+    Tick();
+    EXPECT_TRUE(combo->FoundFlag());
+    EXPECT_EQ(lookup.FieldByName("KATNAME")->AsString(), "Anker");
+    combo->SeqSearchOptions = TdkSeqSearchOptions{};  // searching switched off
+    combo->SelectAll();
+    Type("Ab");
+    Tick();
+    EXPECT_EQ(lookup.FieldByName("KATNAME")->AsString(), "Anker");
+    combo->CloseUp(false);
+}
+
 TEST_F(LookupComboTest, LookupListOptionsAndAValueNotInTheTable)
 {
     TdkDBLookupList list(&form);
