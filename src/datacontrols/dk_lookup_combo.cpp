@@ -759,12 +759,24 @@ void TdkDBCustomLookupCombo::UpdateData()
 void TdkDBCustomLookupCombo::KeyDown(Word& Key, TShiftState Shift)
 {
     TEdit::KeyDown(Key, Shift);
-    if (Key == VK_TAB && ListVisible()) {
+    // Inside a data grid the combo is a cell editor: Tab (and Enter when
+    // the grid makes Enter a Tab) goes on to the grid.
+    TdkCustomDBGrid* parentGrid = dynamic_cast<TdkCustomDBGrid*>(Parent());
+    const bool enterTab = Key == VK_RETURN && parentGrid && parentGrid->KeyOptions.Contains(dgEnterToTab);
+    if ((Key == VK_TAB || enterTab) && ListVisible() && !searchingClosed_) {
         grid_->TakeRow();
         if (found_)
             ApplyGridValues();
         CloseUp(true);
         SelectAll();
+        Key = 0;
+        return;
+    }
+    if ((Key == VK_TAB || Key == VK_RETURN) && !ListVisible() && parentGrid) {
+        parentGrid->SetFocus();
+        if (parentGrid->Focused() && (Key == VK_TAB || enterTab))
+            parentGrid->KeyDown(Key, Shift);
+        Key = 0;
         return;
     }
     if (ListVisible() && (Key == VK_UP || Key == VK_DOWN || Key == VK_PRIOR || Key == VK_NEXT)) {
@@ -817,7 +829,8 @@ void TdkDBCustomLookupCombo::KeyPress(QChar& Key)
         return;
     }
     if (Key == QChar(27)) {
-        if (ListVisible())
+        const bool wasOpen = ListVisible();
+        if (wasOpen)
             CloseUp(false);
         if (fieldLink_.Field()) {
             RestoreEntry();
@@ -826,6 +839,9 @@ void TdkDBCustomLookupCombo::KeyPress(QChar& Key)
             fieldLink_.Reset();
             resetting_ = false;
             SelectAll();
+            if (!(wasOpen && TextEntryMode()))
+                if (auto* parentGrid = dynamic_cast<TdkCustomDBGrid*>(Parent()))
+                    parentGrid->SetFocus();
         } else {
             ShowText(entryText_);
             SetValue(entryValue_);

@@ -260,6 +260,33 @@ TEST_F(LookupComboTest, ClickOnADropDownListComboOpensAndClosesTheList)
     EXPECT_EQ(combo->Text(), "Berg");
 }
 
+TEST_F(LookupComboTest, InsideADataGridTabGoesOnToTheGrid)
+{
+    TdkDBGrid grid(&form);
+    grid.SetParent(&form);
+    grid.SetBounds(10, 100, 300, 120);
+    grid.SetDataSource(&fotosSource);
+    TdkDBLookupCombo cell(&form);
+    cell.SetParent(&grid);
+    cell.SetBounds(20, 20, 120, 20);
+    cell.Selected().Add("KATNAME\t20\tKategorie");
+    cell.SetLookupTable(&lookup);
+    cell.SetLookupField("KAT");
+    cell.SetDataSource(&fotosSource);
+    cell.SetDataField("KAT");
+    QCoreApplication::processEvents();
+    cell.SetFocus();
+    ASSERT_TRUE(cell.Focused());
+    const int col = grid.Col();
+    lxui_test::SendKey(cell.Handle(), Qt::Key_Tab, "\t");
+    EXPECT_TRUE(grid.Focused());
+    EXPECT_EQ(grid.Col(), col + 1);  // the grid moved on to the next column
+
+    cell.SetFocus();
+    lxui_test::SendKey(cell.Handle(), Qt::Key_Escape, "\x1b");  // Esc hands the focus back too
+    EXPECT_TRUE(grid.Focused());
+}
+
 TEST_F(LookupComboTest, AllowClearKeyEmptiesTheValue)
 {
     fotos.Edit();
