@@ -267,13 +267,7 @@ TEST_F(LookupComboTest, InsideADataGridTabGoesOnToTheGrid)
     grid.SetBounds(10, 100, 300, 120);
     grid.SetDataSource(&fotosSource);
     TdkDBLookupCombo cell(&form);
-    cell.SetParent(&grid);
-    cell.SetBounds(20, 20, 120, 20);
-    cell.Selected().Add("KATNAME\t20\tKategorie");
-    cell.SetLookupTable(&lookup);
-    cell.SetLookupField("KAT");
-    cell.SetDataSource(&fotosSource);
-    cell.SetDataField("KAT");
+    Link(cell, &grid, 20, 20, 120, 20);
     QCoreApplication::processEvents();
     cell.SetFocus();
     ASSERT_TRUE(cell.Focused());
@@ -302,13 +296,7 @@ TEST_F(LookupComboTest, AllowClearKeyEmptiesTheValue)
 TEST_F(LookupComboTest, LookupListWritesTheRowTakenByClickOrKey)
 {
     TdkDBLookupList list(&form);
-    list.SetParent(&form);
-    list.SetBounds(200, 10, 150, 80);
-    list.Selected().Add("KATNAME\t20\tKategorie");
-    list.SetLookupTable(&lookup);
-    list.SetLookupField("KAT");
-    list.SetDataSource(&fotosSource);
-    list.SetDataField("KAT");
+    Link(list, &form, 200, 10, 150, 80);
     QCoreApplication::processEvents();
     int clicks = 0;
     list.OnClick = [&](TObject*) { ++clicks; };
@@ -342,13 +330,7 @@ TEST_F(LookupComboTest, ScrollingTheChosenRowOutOfViewClearsIt)
     MakeCategories(20);
     lookup.Open();
     TdkDBLookupList list(&form);
-    list.SetParent(&form);
-    list.SetBounds(200, 10, 150, 4 * 18);
-    list.Selected().Add("KATNAME\t20\tKategorie");
-    list.SetLookupTable(&lookup);
-    list.SetLookupField("KAT");
-    list.SetDataSource(&fotosSource);
-    list.SetDataField("KAT");
+    Link(list, &form, 200, 10, 150, 4 * 18);
     SaveShot(list.Handle(), "lookup_list_scroll");  // paints, so the chosen row is known
     ASSERT_GE(list.CurrentRow, 0);
     EXPECT_EQ(list.DisplayText, "Berg");
@@ -383,15 +365,10 @@ TEST_F(LookupComboTest, CaseSensitiveSequentialSearch)
 TEST_F(LookupComboTest, LookupListOptionsAndAValueNotInTheTable)
 {
     TdkDBLookupList list(&form);
-    list.SetParent(&form);
     list.SetListOptions(TdkDBLookupListOptions{loTitles, loRowLines});
     EXPECT_EQ(list.Options(), (TdkDBGridOptions{dgRowSelect, dgRowLines, dgTitles}));
     EXPECT_EQ(list.TitleRows(), 1);
-    list.Selected().Add("KATNAME\t20\tKategorie");
-    list.SetLookupTable(&lookup);
-    list.SetLookupField("KAT");
-    list.SetDataSource(&fotosSource);
-    list.SetDataField("KAT");
+    Link(list, &form, 200, 10, 150, 80);
     EXPECT_EQ(list.DisplayText, "Berg");
     fotos.Next();
     EXPECT_EQ(list.CurrentRow, -1);
@@ -407,16 +384,8 @@ namespace {
 // whose KAT equals FOTOS.KAT; choosing a record writes the master KAT.
 TEST_F(LookupComboTest, LinkedLookupFieldWritesTheMasterField)
 {
-    lookup.Close();
-    ASSERT_TRUE(MakeTags("KATEG.DBF", {{"KAT", "KAT"}, {"KATNAME", "KATNAME"}}));
     TdkTable edited;
-    auto* look = new TStringField(20);
-    look->FieldName = "KATLOOK";
-    look->FieldKind = fkCalculated;
-    look->SetDataSet(&edited);
-    edited.SetLookupFields(Lines({"KATLOOK;" + WinDir() + ";KATEG.DBF;KATNAME;KAT"}));
-    edited.SetLookupLinks(Lines({"KAT;KAT"}));
-    Open(edited, "FOTOS.DBF");
+    OpenLinked(edited);
     TDataSource editedSource(&edited);
     TdkTable categories;
     Open(categories, "KATEG.DBF");

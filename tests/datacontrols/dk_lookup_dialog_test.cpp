@@ -132,16 +132,8 @@ TEST_F(LookupDialogTest, ReadOnlyComboOpensNothingAndEmptyColumnsShowTheLookupFi
 
 TEST_F(LookupDialogTest, LinkedFieldTakesTheChosenRecordIntoItsMasterField)
 {
-    lookup.Close();
-    ASSERT_TRUE(MakeTags("KATEG.DBF", {{"KAT", "KAT"}}));
     TdkTable edited;
-    auto* look = new TStringField(20);
-    look->FieldName = "KATLOOK";
-    look->FieldKind = fkCalculated;
-    look->SetDataSet(&edited);
-    edited.SetLookupFields(Lines({"KATLOOK;" + WinDir() + ";KATEG.DBF;KATNAME;KAT"}));
-    edited.SetLookupLinks(Lines({"KAT;KAT"}));
-    Open(edited, "FOTOS.DBF");
+    OpenLinked(edited);
     TDataSource editedSource(&edited);
     TdkTable categories;
     Open(categories, "KATEG.DBF");

@@ -65,6 +65,36 @@ protected:
         });
     }
 
+    // Links a lookup control (combo or list) to FOTOS.KAT over KATEG with
+    // KATNAME as its display column.
+    template <typename C>
+    void Link(C& c, TWinControl* parent, int left, int top, int width, int height)
+    {
+        c.SetParent(parent);
+        c.SetBounds(left, top, width, height);
+        c.Selected().Add("KATNAME\t20\tKategorie");
+        c.SetLookupTable(&lookup);
+        c.SetLookupField("KAT");
+        c.SetDataSource(&fotosSource);
+        c.SetDataField("KAT");
+    }
+
+    // Opens FOTOS.DBF as edited with the lookup field KATLOOK: KATEG.KATNAME
+    // of the record whose KAT equals FOTOS.KAT (KATEG gets tags on KAT and
+    // KATNAME, so lookup is closed).
+    void OpenLinked(TdkTable& edited)
+    {
+        lookup.Close();
+        ASSERT_TRUE(MakeTags("KATEG.DBF", {{"KAT", "KAT"}, {"KATNAME", "KATNAME"}}));
+        auto* look = new TStringField(20);
+        look->FieldName = "KATLOOK";
+        look->FieldKind = fkCalculated;
+        look->SetDataSet(&edited);
+        edited.SetLookupFields(Lines({"KATLOOK;" + WinDir() + ";KATEG.DBF;KATNAME;KAT"}));
+        edited.SetLookupLinks(Lines({"KAT;KAT"}));
+        Open(edited, "FOTOS.DBF");
+    }
+
     void Type(const QString& text)
     {
         for (QChar c : text)
