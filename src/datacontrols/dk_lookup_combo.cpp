@@ -289,6 +289,15 @@ void TdkDBCustomLookupCombo::DataChange()
         SetText(QString());
         return;
     }
+    // A detail lookup table that has not followed its master yet (its
+    // first key still differs from the master's) shows nothing new.
+    if (auto* detail = dynamic_cast<TdkTable*>(LookupTable()); detail && detail->Active() &&
+        !detail->MasterFields().isEmpty() && detail->MasterSource() == fieldLink_.DataSource() &&
+        detail->IndexFieldCount() > 0 && !detail->IsEmpty()) {
+        const TField* master = fieldLink_.DataSet()->FindField(detail->MasterFields().section(u';', 0, 0));
+        if (master && detail->IndexFields(0)->AsString() != master->AsString())
+            return;
+    }
     if (Linked()) {
         // The lookup record of the link's master values.
         if (auto* dk = dynamic_cast<TdkTable*>(LookupTable()); dk && dk->Active() && !updatingLinks_) {

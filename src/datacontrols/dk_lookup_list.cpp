@@ -3,6 +3,7 @@
 #include "datacontrols/dk_lookup_combo.h"
 #include "datagrid/dk_field_info.h"
 #include "datagrid/dk_lookup.h"
+#include "datagrid/dk_messages.h"
 #include "datagrid/dk_table.h"
 
 #include <QFrame>
@@ -412,6 +413,33 @@ void TdkPopupGrid::LinkActive(bool Value)
         ReadFieldObjects(true);
     PositionByValue(QString());
     combo_->DataChange();
+}
+
+void TdkPopupGrid::DataChanged()
+{
+    TdkDBLookupList::DataChanged();
+    auto* table = dynamic_cast<TTable*>(LookupTable());
+    TDataSource* edited = combo_->DataSource();
+    if (!table || table->MasterFields().isEmpty() || table->State() != dsBrowse || !edited ||
+        !edited->DataSet() || !edited->DataSet()->FindField(combo_->DataField()))
+        return;
+    auto* dk = dynamic_cast<TdkTable*>(table);
+    if (!dk) {
+        dkShowWarning(QStringLiteral("LookupTable on a detail table is only supported when using a TdkTable as the "
+                                     "LookupTable!"));
+        return;
+    }
+    if (dk->BusyCount() > 0 || UpdateCount > 0)
+        return;
+    LookupValue.clear();
+    ++UpdateCount;
+    try {
+        combo_->DataChange();
+    } catch (...) {
+        --UpdateCount;
+        throw;
+    }
+    --UpdateCount;
 }
 
 void TdkPopupGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)

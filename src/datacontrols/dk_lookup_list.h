@@ -125,6 +125,9 @@ public:
 
 protected:
     void LinkActive(bool Value) override;
+    // A detail lookup table that moved with its master: the shown value is
+    // looked up again.
+    void DataChanged() override;
 };
 
 // The texts of the library's lookup errors.

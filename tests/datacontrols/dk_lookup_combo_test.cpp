@@ -419,4 +419,48 @@ TEST_F(LookupComboTest, LinkedLookupFieldWritesTheMasterField)
     EXPECT_EQ(linked.Text(), "Anker");
 }
 
+// A detail lookup table: only the categories of the record's group are
+// choices, and moving the edited record shows its value from its own group.
+TEST_F(LookupComboTest, DetailLookupTableFollowsTheEditedRecord)
+{
+    MakeTable("GRUPPEN.DBF", {{"GRUPPE", 'C', 2, 0}, {"KAT", 'C', 4, 0}, {"KATNAME", 'C', 20, 0}}, 4, [](int i) {
+        static const char* const rows[][3] = {
+            {"G1", "A01", "Abbey"}, {"G1", "B02", "Berg"}, {"G2", "B02", "Bruecke"}, {"G2", "C04", "Chor"}};
+        Text("GRUPPE", rows[i - 1][0]);
+        Text("KAT", rows[i - 1][1]);
+        Text("KATNAME", rows[i - 1][2]);
+    });
+    ASSERT_TRUE(MakeTags("GRUPPEN.DBF", {{"GK", "GRUPPE"}}));
+    MakeTable("BILDGR.DBF", {{"GRUPPE", 'C', 2, 0}, {"KAT", 'C', 4, 0}}, 2, [](int i) {
+        Text("GRUPPE", i == 1 ? "G1" : "G2");
+        Text("KAT", "B02");
+    });
+    TdkTable pictures;
+    Open(pictures, "BILDGR.DBF");
+    TDataSource picturesSource(&pictures);
+    TdkTable groups;
+    groups.SetIndexName("GK");
+    groups.SetMasterSource(&picturesSource);
+    groups.SetMasterFields("GRUPPE");
+    Open(groups, "GRUPPEN.DBF");
+    int shown = 0;
+    for (groups.First(); !groups.Eof(); groups.Next())
+        ++shown;
+    ASSERT_EQ(shown, 2);  // the first picture's group
+
+    TdkDBLookupCombo detail(&form);
+    detail.SetParent(&form);
+    detail.SetBounds(10, 60, 160, 25);
+    detail.Selected().Add("KATNAME\t20\tKategorie");
+    detail.SetLookupTable(&groups);
+    detail.SetLookupField("KAT");
+    detail.SetDataSource(&picturesSource);
+    detail.SetDataField("KAT");
+    EXPECT_EQ(detail.Text(), "Berg");
+    pictures.Next();
+    EXPECT_EQ(detail.Text(), "Bruecke");
+    pictures.Prior();
+    EXPECT_EQ(detail.Text(), "Berg");
+}
+
 }  // namespace
