@@ -1,6 +1,7 @@
 #include "platform/dbf/cdx_file.h"
 
 #include "platform/dbf/cdx_bytes.h"
+#include "platform/dbf/file_io.h"
 
 #include <algorithm>
 #include <array>
@@ -866,7 +867,7 @@ void CdxFile::ReopenWritable(const std::string& path)
 
 std::unique_ptr<CdxFile> CdxFile::CreateFd(int fd, const CdxCollation& collation)
 {
-    if (::ftruncate(fd, 0) != 0)
+    if (!dbf::TruncateFile(fd, 0))
         throw CdxError(std::string("Indexdatei lässt sich nicht leeren: ") + std::strerror(errno));
     std::unique_ptr<CdxFile> file(new CdxFile(fd, false, false, collation));
     file->InitEmpty();
@@ -913,17 +914,15 @@ void CdxFile::WriteAt(std::uint64_t offset, const void* data, std::size_t size)
 {
     if (fd_ < 0)
         throw CdxError("Die Indexdatei ist geschlossen");
-    const auto* p = static_cast<const char*>(data);
-    while (size > 0) {
-        const ssize_t n = ::pwrite(fd_, p, size, static_cast<off_t>(offset));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            throw CdxError(std::string("Schreibfehler in der Indexdatei: ") + std::strerror(errno));
-        p += n;
-        size -= n;
-        offset += n;
-    }
+    if (!dbf::WriteAt(fd_, data, size, offset))
+        throw CdxError(std::string("Schreibfehler in der Indexdatei: ") + std::strerror(errno));
+}
+
+void CdxFile::Sync()
+{
+    if (fd_ >= 0 && !readOnly_ && !dbf::SyncFile(fd_))
+        throw CdxError(std::string("Die Indexdatei lässt sich nicht auf die Platte schreiben: ") +
+                       std::strerror(errno));
 }
 
 void CdxFile::CheckWritable() const
@@ -1154,7 +1153,13 @@ void CdxFile::Flush()
     }
     pendingFree_.clear();
     // Headers last, the directory's at the very end: a clean dirty mark
-    // promises that everything before it is on disk.
+    // promises that everything before it is on disk, so the pages are synced
+    // before a header that was marked dirty on disk is written clean.
+    bool cleaning = directory_->dirtyOnDisk_;
+    for (auto& tag : tags_)
+        cleaning = cleaning || tag->dirtyOnDisk_;
+    if (cleaning && (!pages.empty() || !tags_.empty()))
+        Sync();
     for (auto& tag : tags_) {
         if (tag->dirtyOnDisk_ || tag->headerChanged_) {
             ++tag->version_;

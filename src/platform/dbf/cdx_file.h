@@ -216,6 +216,8 @@ public:
 
     // Writes every pending change and clears the dirty marks.
     void Flush();
+    // fdatasync of the file (after Flush: the index is on disk).
+    void Sync();
     void Close();
 
     // Tags in the order of their creation.

@@ -21,10 +21,12 @@
 
 namespace dbf {
 
+// Never destroyed: the engine's areas, closed by its static destructor at
+// exit, still read the settings while they flush.
 EngineSettings& Settings()
 {
-    static EngineSettings settings;
-    return settings;
+    static auto* settings = new EngineSettings;
+    return *settings;
 }
 
 namespace {
@@ -488,9 +490,16 @@ int dbe_Close()
     Engine& e = E();
     if (e.selected < 1 || e.selected > kMaxArea) return 0;
     bool had = e.areas[e.selected] || e.creates[e.selected];
+    if (!had) return Fail("Im Arbeitsbereich " + std::to_string(e.selected) + " ist keine Tabelle geöffnet");
+    // What the table, memo and index files still hold in memory is written
+    // now, so a failed final write is told rather than lost at the close.
+    std::string error;
+    if (WorkArea* a = e.areas[e.selected].get()) {
+        if (a->table().FlushHeader(error)) error = a->table().Indexes().TakeError();
+    }
     e.areas[e.selected].reset();
     e.creates[e.selected].reset();
-    return had ? 1 : Fail("Im Arbeitsbereich " + std::to_string(e.selected) + " ist keine Tabelle geöffnet");
+    return error.empty() ? 1 : Fail(error);
 }
 
 // ---------------------------------------------------------------------------
@@ -586,7 +595,7 @@ int dbe_Commit()
     WorkArea* a = Need();
     if (!a) return 0;
     std::string error;
-    bool ok = a->table().FlushHeader(error);
+    bool ok = a->table().Commit(error);
     if (ok) error = a->table().Indexes().TakeError();
     return ok && error.empty() ? 1 : Fail(error);
 }

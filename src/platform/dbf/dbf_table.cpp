@@ -47,10 +47,12 @@ bool OfdLockWait(int fd, short type, off_t start, int timeoutSeconds)
 }
 
 using Key = std::pair<std::uint64_t, std::uint64_t>;
+// Never destroyed: tables still open at exit are closed by the engine's own
+// static destructor, which may run after this function's statics are gone.
 std::map<Key, std::weak_ptr<DbfTable>>& Registry()
 {
-    static std::map<Key, std::weak_ptr<DbfTable>> registry;
-    return registry;
+    static auto* registry = new std::map<Key, std::weak_ptr<DbfTable>>;
+    return *registry;
 }
 
 bool FileExists(const std::string& path)
@@ -218,8 +220,13 @@ bool DbfTable::LoadHeader(std::string& error, std::string& note, bool& repaired)
         repaired = true;
         header_.recordCount = std::uint32_t(whole);
         if (writable_) {
+            // Shared: under the append lock, so no append of another process
+            // runs between our look at the file and the write.
             std::string count = Le32Bytes(header_.recordCount);
-            WriteAt(fd_.get(), count.data(), 4, 4);
+            bool locked = exclusive_ || OfdLockWait(fd_.get(), F_WRLCK, kAppendLock, 5);
+            if (!locked || !WriteAt(fd_.get(), count.data(), 4, 4))
+                note += "; die korrigierte Satzanzahl lässt sich nicht schreiben: " + ErrnoText();
+            if (locked && !exclusive_) OfdLock(fd_.get(), F_UNLCK, kAppendLock);
         }
     }
     return true;
@@ -446,20 +453,43 @@ bool DbfTable::FlushTail(std::string& error)
 bool DbfTable::FlushHeader(std::string& error)
 {
     if (Foreign()) return true;
-    if (!FlushTail(error)) return false;
-    if (memo_ && !memo_->Flush(error)) return false;
-    if (indexes_ && !indexes_->Flush(error)) return false;
-    if (!headerDirty_ || !writable_ || !fd_.valid()) return true;
-    StampToday(header_);
-    char head[7] = {char(header_.year - 1900), char(header_.month), char(header_.day)};
-    std::string c = Le32Bytes(header_.recordCount);
-    std::copy(c.begin(), c.end(), head + 3);
-    if (!WriteAt(fd_.get(), head, sizeof head, 1)) {
-        error = "Tabellenkopf von " + path_ + " lässt sich nicht schreiben: " + ErrnoText();
-        return false;
+    // Every part is written even when one fails; the first failure is told.
+    std::string first, step;
+    auto keep = [&](bool ok) {
+        if (!ok && first.empty()) first = step;
+        step.clear();
+    };
+    keep(FlushTail(step));
+    keep(!memo_ || memo_->Flush(step));
+    keep(!indexes_ || indexes_->Flush(step));
+    if (headerDirty_ && writable_ && fd_.valid()) {
+        StampToday(header_);
+        char head[7] = {char(header_.year - 1900), char(header_.month), char(header_.day)};
+        std::string c = Le32Bytes(header_.recordCount);
+        std::copy(c.begin(), c.end(), head + 3);
+        // Shared: appends keep the count on disk under the append lock, and
+        // other processes may have appended since; only the date is ours.
+        std::size_t length = exclusive_ ? sizeof head : 3;
+        bool ok = WriteAt(fd_.get(), head, length, 1);
+        if (!ok) step = "Tabellenkopf von " + path_ + " lässt sich nicht schreiben: " + ErrnoText();
+        else headerDirty_ = false;
+        keep(ok);
     }
-    headerDirty_ = false;
-    return true;
+    if (first.empty()) return true;
+    error = first;
+    return false;
+}
+
+bool DbfTable::Commit(std::string& error)
+{
+    if (Foreign()) return true;
+    if (!FlushHeader(error)) return false;
+    if (!writable_) return true;
+    bool ok = SyncFile(fd_.get());
+    if (!ok) error = "Tabelle " + path_ + " lässt sich nicht auf die Platte schreiben: " + ErrnoText();
+    if (ok && memo_ && memo_->usable() && !memo_->Sync(error)) ok = false;
+    if (ok && indexes_ && !indexes_->Sync(error)) ok = false;
+    return ok;
 }
 
 bool DbfTable::ReadMemo(const FieldDef& field, const char* image, std::string& out,
@@ -784,7 +814,10 @@ bool DbfTable::Create(const std::string& path, const std::vector<FieldDef>& fiel
     }
     // A production index of an earlier table of this name would not match.
     std::string cdx = SiblingPath(path, ".CDX");
-    if (FileExists(cdx)) ::unlink(cdx.c_str());
+    if (FileExists(cdx) && !UnlinkFile(cdx)) {
+        error = "Alte Indexdatei " + cdx + " lässt sich nicht löschen: " + ErrnoText();
+        return false;
+    }
     bool memo = std::any_of(fields.begin(), fields.end(),
                             [](const FieldDef& f) { return f.IsMemo(); });
     if (memo && !MemoFile::Create(MemoPathFor(path), memoBlockSize, error)) return false;
@@ -797,14 +830,18 @@ TableIndexes& DbfTable::Indexes()
     return *indexes_;
 }
 
-void DbfTable::MarkProductionIndex(bool on)
+bool DbfTable::MarkProductionIndex(bool on, std::string& error)
 {
     std::uint8_t flags = on ? (header_.tableFlags | kFlagProductionCdx)
                             : (header_.tableFlags & ~kFlagProductionCdx);
-    if (flags == header_.tableFlags || !writable_) return;
-    header_.tableFlags = flags;
+    if (flags == header_.tableFlags || !writable_) return true;
     char b = char(flags);
-    WriteAt(fd_.get(), &b, 1, 28);
+    if (!WriteAt(fd_.get(), &b, 1, 28)) {
+        error = "Tabellenkopf von " + path_ + " lässt sich nicht schreiben: " + ErrnoText();
+        return false;
+    }
+    header_.tableFlags = flags;
+    return true;
 }
 
 void DbfTable::Attach(TableClient* client) { clients_.push_back(client); }

@@ -94,8 +94,13 @@ public:
     // Appends a record: the record (and end-of-file byte) first, then the
     // header count.
     bool AppendRecord(const char* image, std::uint32_t& recno, std::string& error);
-    // Writes date of last update and record count to the header.
+    // Writes what is pending (the record kept in memory, memo header, index
+    // pages) and the date of last update and record count to the header.
+    // Every part is tried; the first failure is reported.
     bool FlushHeader(std::string& error);
+    // FlushHeader, then fdatasync of table, memo and index files: what was
+    // written is on disk.
+    bool Commit(std::string& error);
 
     // Memo of a record image's field; false with a reason on damage.
     bool ReadMemo(const FieldDef& field, const char* image, std::string& out,
@@ -126,7 +131,7 @@ public:
     TableIndexes& Indexes();
     bool productionIndexTried = false;
     // Sets or clears the table flag "has a production index" in the header.
-    void MarkProductionIndex(bool on);
+    bool MarkProductionIndex(bool on, std::string& error);
 
     void Attach(TableClient* client);
     void Detach(TableClient* client);

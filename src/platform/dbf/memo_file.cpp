@@ -97,8 +97,11 @@ std::unique_ptr<MemoFile> MemoFile::Open(const std::string& path, bool writable,
     if (writable && next < byEnd && byEnd <= 0xFFFFFFFFull) {
         memo->nextFree_ = byEnd;
         memo->headerDirty_ = true;
-        std::string ignored;
-        memo->Flush(ignored);
+        // A failed write is tried again (and reported) by the next flush
+        // under exclusive use; shared appends take the next block from the
+        // file's end under the lock anyway, so nothing is left to write.
+        std::string notWritten;
+        if (!memo->Flush(notWritten)) memo->headerDirty_ = exclusive;
         memo->nextFree_ = exclusive ? byEnd : 0;
     }
     return memo;
@@ -242,6 +245,15 @@ bool MemoFile::Flush(std::string& error)
     return true;
 }
 
+bool MemoFile::Sync(std::string& error)
+{
+    if (!writable_ || !fd_.valid()) return true;
+    if (!Flush(error)) return false;
+    if (SyncFile(fd_.get())) return true;
+    error = "Memodatei " + path_ + " lässt sich nicht auf die Platte schreiben: " + ErrnoText();
+    return false;
+}
+
 bool MemoFile::Clear(std::string& error)
 {
     if (!usable() || !writable_) {
@@ -252,7 +264,7 @@ bool MemoFile::Clear(std::string& error)
     nextFree_ = 0;
     headerDirty_ = false;
     if (!WriteAt(fd_.get(), head.data(), head.size(), 0) ||
-        ::ftruncate(fd_.get(), off_t(head.size())) != 0) {
+        !TruncateFile(fd_.get(), head.size())) {
         error = "Memodatei " + path_ + " lässt sich nicht schreiben: " + ErrnoText();
         return false;
     }

@@ -278,7 +278,11 @@ void TableIndexes::OpenProduction(std::string& note)
         return;
     }
     std::string aside = path + ".bad";
-    std::rename(path.c_str(), aside.c_str());
+    if (!RenameFile(path, aside)) {
+        note += (note.empty() ? "" : "; ") + error + "; die Indexdatei lässt sich nicht nach " +
+                aside + " verschieben (" + ErrnoText() + "), die Tabelle ist ohne Index geöffnet";
+        return;
+    }
     note += (note.empty() ? "" : "; ") + error + "; die Indexdatei wurde nach " + aside +
             " verschoben";
 }
@@ -370,7 +374,7 @@ IndexTag* TableIndexes::CreateTag(IndexFile* file, const std::string& path,
                 created->cdx = dbfcdx::CdxFile::Create(path, CurrentCollation());
                 files_.insert(files_.begin(), std::move(created));
                 production_ = files_.front().get();
-                table_.MarkProductionIndex(true);
+                if (!table_.MarkProductionIndex(true, error)) return nullptr;
             }
             file = production_;
         }
@@ -431,6 +435,20 @@ bool TableIndexes::Flush(std::string& error)
     for (auto& f : files_) {
         try {
             if (f->cdx && !f->cdx->Broken()) f->cdx->Flush();
+        } catch (const dbfcdx::CdxError& e) {
+            error = "Indexdatei " + f->path + ": " + e.what();
+            return false;
+        }
+    }
+    return true;
+}
+
+bool TableIndexes::Sync(std::string& error)
+{
+    if (!Flush(error)) return false;
+    for (auto& f : files_) {
+        try {
+            if (f->cdx && !f->cdx->Broken()) f->cdx->Sync();
         } catch (const dbfcdx::CdxError& e) {
             error = "Indexdatei " + f->path + ": " + e.what();
             return false;

@@ -73,8 +73,11 @@ public:
     // Puts the keys of a just appended record into the tags (they wait for
     // the writes that fill the record). Called before every use of a tag.
     void Settle();
-    // Writes pending index pages.
+    // Writes pending index pages; a file left broken by a failed change is
+    // reported too.
     bool Flush(std::string& error);
+    // Flush, then fdatasync of every index file.
+    bool Sync(std::string& error);
 
     // Key (expression form) and FOR result of a record image for a tag.
     bool MakeKey(IndexTag& tag, const char* image, std::string& key);

@@ -341,3 +341,24 @@ TEST(CdxIntegrity, AForeignFileReadsAndTakesChanges)
     EXPECT_EQ(file->Tag(1).Count(), 50u);
     file->Verify();
 }
+
+// A leaf of one-byte keys with record numbers near the 32-bit limit: the
+// entry grows to five bytes, but its record number field stays at 32 bits,
+// so the page decodes as it was written.
+TEST(CdxIntegrity, LargeRecordNumbersOnShortKeysRoundTrip)
+{
+    const CdxPageFormat format{1, ' '};
+    for (std::uint32_t recno : {0x3FFFFFFFu, 0x40000000u, 0xFFFFFFFFu}) {
+        SCOPED_TRACE(recno);
+        EXPECT_LE(CdxLeafLayoutFor(1, recno).recnoBits, 32);
+        CdxNode leaf;
+        leaf.root = true;
+        leaf.keys = "AB";
+        leaf.recnos = {1, recno};
+        std::array<std::uint8_t, kPageSize> page{};
+        ASSERT_TRUE(CdxEncodePage(leaf, format, page.data()));
+        const CdxNode back = CdxDecodePage(page.data(), format, 1024);
+        EXPECT_EQ(back.keys, leaf.keys);
+        EXPECT_EQ(back.recnos, leaf.recnos);
+    }
+}
