@@ -1127,6 +1127,21 @@ void CdxFile::MarkDirty(CdxTag& tag)
     tag.dirtyOnDisk_ = true;
 }
 
+void CdxFile::MarkForRebuild(const std::string& reason)
+{
+    if (fd_ < 0 || readOnly_ || !directory_)
+        return;
+    if (brokenReason_.empty()) {
+        Flush();
+        for (auto& tag : tags_) {
+            WriteHeader(*tag, true);
+            tag->dirtyOnDisk_ = true;
+        }
+        Sync();
+    }
+    brokenReason_ = reason;
+}
+
 void CdxFile::Flush()
 {
     // After a failed change nothing more is written: the dirty marks already

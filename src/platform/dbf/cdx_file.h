@@ -218,6 +218,11 @@ public:
     void Flush();
     // fdatasync of the file (after Flush: the index is on disk).
     void Sync();
+    // Before the table's record numbers change (pack, zap): every tag header
+    // is written with its dirty mark and synced, and the file is left
+    // broken for this session (nothing more is written), so whatever happens
+    // next, the tags are rebuilt rather than trusted.
+    void MarkForRebuild(const std::string& reason);
     void Close();
 
     // Tags in the order of their creation.

@@ -68,6 +68,45 @@ std::string Le32Bytes(std::uint32_t v)
     return s;
 }
 
+// The files a pack or zap writes beside the table, and the mark that they
+// are complete: from the moment the mark is on disk the rewrite counts as
+// done, and an interrupted one is finished by the next open.
+struct RewriteFiles {
+    std::string table, memo, done;
+    RewriteFiles(const std::string& tablePath, const std::string& memoPath)
+        : table(tablePath + ".pk$"),
+          memo(memoPath.empty() ? std::string() : memoPath + ".pk$"),
+          done(tablePath + ".pk!")
+    {
+    }
+};
+
+// Ends the text of a complete mark (after the memo file's path).
+const std::string kRewriteDone = "\nfertig\n";
+
+bool RewriteLeftovers(const std::string& path)
+{
+    return FileExists(path + ".pk!") || FileExists(path + ".pk$");
+}
+
+// Writes `text` to a new file `path` and syncs file and folder.
+bool WriteNewFile(const std::string& path, const std::string& text)
+{
+    FileHandle fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    return fd.valid() && WriteAt(fd.get(), text.data(), text.size(), 0) && SyncFile(fd.get()) &&
+           SyncFolderOf(path);
+}
+
+bool ReadSmallFile(const std::string& path, std::string& text)
+{
+    FileHandle fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    std::int64_t size = fd.valid() ? FileSize(fd.get()) : -1;
+    if (size < 0 || size > 65536) return false;
+    text.assign(std::size_t(size), '\0');
+    return ReadAt(fd.get(), text.data(), text.size(), 0);
+}
+
+
 }  // namespace
 
 std::string SiblingPath(const std::string& tablePath, const char* upperExtension)
@@ -107,6 +146,11 @@ std::string SiblingPath(const std::string& tablePath, const char* upperExtension
 std::string MemoPathFor(const std::string& tablePath) { return SiblingPath(tablePath, ".FPT"); }
 
 bool DbfTable::Foreign() const { return ownerPid_ != ::getpid(); }
+
+std::string DbfTable::ReadOnlyReason() const
+{
+    return broken_ ? brokenReason_ : "Tabelle " + path_ + " ist schreibgeschützt geöffnet";
+}
 
 DbfTable::~DbfTable()
 {
@@ -157,6 +201,14 @@ std::shared_ptr<DbfTable> DbfTable::Open(const std::string& path, OpenMode mode,
         reg.erase(it);
     }
     bool writable = mode != OpenMode::ReadOnly;
+    if (RewriteLeftovers(path)) {
+        // A pack or zap was interrupted. It is finished only while nobody
+        // else has the table open (nobody can be packing it then either).
+        FileHandle probe(::open(path.c_str(), O_RDWR | O_CLOEXEC));
+        if (probe.valid() && OfdLock(probe.get(), F_WRLCK, kUseLock) &&
+            !FinishRewrite(path, error))
+            return nullptr;
+    }
     int fd = ::open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC);
     if (fd < 0) {
         error = "Tabelle " + path + " lässt sich nicht öffnen: " + ErrnoText();
@@ -354,7 +406,7 @@ bool DbfTable::WriteRecord(std::uint32_t recno, const char* image, const TableCl
                            std::string& error)
 {
     if (!writable_) {
-        error = "Tabelle " + path_ + " ist schreibgeschützt geöffnet";
+        error = ReadOnlyReason();
         return false;
     }
     if (recno == 0 || recno > header_.recordCount) {
@@ -386,7 +438,7 @@ bool DbfTable::WriteRecord(std::uint32_t recno, const char* image, const TableCl
 bool DbfTable::AppendRecord(const char* image, std::uint32_t& recno, std::string& error)
 {
     if (!writable_) {
-        error = "Tabelle " + path_ + " ist schreibgeschützt geöffnet";
+        error = ReadOnlyReason();
         return false;
     }
     if (exclusive_) {
@@ -580,7 +632,7 @@ bool DbfTable::IsLockedBy(std::uint32_t recno, int owner) const
 bool DbfTable::EnsureExclusiveUse(std::string& error)
 {
     if (!writable_) {
-        error = "Tabelle " + path_ + " ist schreibgeschützt geöffnet";
+        error = ReadOnlyReason();
         return false;
     }
     if (exclusive_) return true;
@@ -624,33 +676,6 @@ bool DbfTable::BecomeWritable(std::string& error)
     return true;
 }
 
-bool DbfTable::Reopen(std::string& error)
-{
-    int fd = ::open(path_.c_str(), (writable_ ? O_RDWR : O_RDONLY) | O_CLOEXEC);
-    if (fd < 0) {
-        error = "Tabelle " + path_ + " lässt sich nicht wieder öffnen: " + ErrnoText();
-        return false;
-    }
-    OfdLock(fd, exclusive_ ? F_WRLCK : F_RDLCK, kUseLock);
-    DropMap();
-    fd_.Reset(fd);
-    struct stat st {};
-    if (::fstat(fd, &st) == 0) {
-        auto& reg = Registry();
-        auto it = reg.find({device_, inode_});
-        std::weak_ptr<DbfTable> self;
-        if (it != reg.end()) {
-            self = it->second;
-            reg.erase(it);
-        }
-        device_ = std::uint64_t(st.st_dev);
-        inode_ = std::uint64_t(st.st_ino);
-        if (!self.expired()) reg[{device_, inode_}] = self;
-    }
-    ReopenMemo();
-    return true;
-}
-
 void DbfTable::ReopenMemo()
 {
     if (!hasMemoFields()) return;
@@ -661,36 +686,83 @@ void DbfTable::ReopenMemo()
 
 bool DbfTable::Pack(const Progress& progress, std::string& error)
 {
-    if (!EnsureExclusiveUse(error) || !FlushTail(error)) return false;
+    return Rewrite(true, progress, error);
+}
+
+bool DbfTable::Zap(std::string& error) { return Rewrite(false, Progress(), error); }
+
+
+bool DbfTable::FinishRewrite(const std::string& path, std::string& error)
+{
+    RewriteFiles files(path, std::string());
+    std::string memoPath;
+    // A mark cut short by a crash was never complete: the renames start only
+    // after it is on disk whole.
+    if (ReadSmallFile(files.done, memoPath) && memoPath.size() >= kRewriteDone.size() &&
+        memoPath.ends_with(kRewriteDone)) {
+        memoPath.resize(memoPath.size() - kRewriteDone.size());
+        // Complete: roll forward (the memo first, as the pack did).
+        RewriteFiles with(path, memoPath);
+        bool ok = (memoPath.empty() || !FileExists(with.memo) || RenameFile(with.memo, memoPath)) &&
+                  (!FileExists(with.table) || RenameFile(with.table, path)) && UnlinkFile(with.done);
+        if (!ok) error = "Das unterbrochene Packen von " + path + " lässt sich nicht abschließen: " + ErrnoText();
+        return ok;
+    }
+    // Never marked complete: the old files stand; the new ones go.
+    RewriteFiles with(path, MemoPathFor(path));
+    bool ok = (!FileExists(with.table) || UnlinkFile(with.table)) &&
+              (with.memo.empty() || !FileExists(with.memo) || UnlinkFile(with.memo)) &&
+              (!FileExists(with.done) || UnlinkFile(with.done));
+    if (!ok) error = "Reste eines unterbrochenen Packens von " + path + " lassen sich nicht löschen: " + ErrnoText();
+    return ok;
+}
+
+bool DbfTable::Rewrite(bool keepLive, const Progress& progress, std::string& error)
+{
+    if (!EnsureExclusiveUse(error) || !FlushHeader(error)) {
+        ReleaseExclusiveUse();
+        return false;
+    }
     struct Release {
         DbfTable* t;
         ~Release() { t->ReleaseExclusiveUse(); }
     } release{this};
+    if (broken_) {
+        error = brokenReason_;
+        return false;
+    }
+    // Record numbers are about to change: the indexes are marked for a
+    // rebuild first, so a crash at any later point never leaves a clean
+    // index with the old numbers.
+    if (indexes_ && !indexes_->MarkForRebuild(error)) return false;
 
-    const std::uint32_t count = RecordCount();
-    const std::string tmpPath = path_ + ".pk$";
-    const std::string tmpMemo = memoPath_.empty() ? std::string() : memoPath_ + ".pk$";
+    const std::uint32_t count = keepLive ? RecordCount() : 0;
+    RewriteFiles files(path_, memoPath_);
     std::string head(header_.headerLength, '\0');
     if (!ReadAt(fd_.get(), head.data(), head.size(), 0)) {
         error = "Tabelle " + path_ + " lässt sich nicht lesen: " + ErrnoText();
         return false;
     }
-    FileHandle out(::open(tmpPath.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    FileHandle out(::open(files.table.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
     if (!out.valid()) {
-        error = "Hilfsdatei " + tmpPath + " lässt sich nicht anlegen: " + ErrnoText();
+        error = "Hilfsdatei " + files.table + " lässt sich nicht anlegen: " + ErrnoText();
         return false;
     }
     auto fail = [&](const std::string& why) {
         error = why;
-        ::unlink(tmpPath.c_str());
-        if (!tmpMemo.empty()) ::unlink(tmpMemo.c_str());
+        UnlinkFile(files.table);
+        if (!files.memo.empty()) UnlinkFile(files.memo);
         return false;
     };
+    // The new table is ours alone from the start: whoever opens it after
+    // the rename waits until its indexes are rebuilt.
+    if (!OfdLock(out.get(), F_WRLCK, kUseLock))
+        return fail("Hilfsdatei " + files.table + " wird von einem anderen Programm benutzt");
     std::unique_ptr<MemoFile> newMemo;
     bool memoFields = hasMemoFields() && memo_ && memo_->usable();
     if (memoFields) {
-        if (!MemoFile::Create(tmpMemo, memo_->blockSize(), error)) return fail(error);
-        newMemo = MemoFile::Open(tmpMemo, true, error, true);
+        if (!MemoFile::Create(files.memo, memo_->blockSize(), error)) return fail(error);
+        newMemo = MemoFile::Open(files.memo, true, error, true);
         if (!newMemo || !newMemo->usable()) return fail(error);
     }
     std::vector<char> rec(header_.recordLength);
@@ -705,6 +777,7 @@ bool DbfTable::Pack(const Progress& progress, std::string& error)
         buffer.clear();
         return ok;
     };
+    const std::string writeError = "Hilfsdatei " + files.table + " lässt sich nicht schreiben: ";
     if (progress) progress(0, count);
     for (std::uint32_t r = 1; r <= count; ++r) {
         if (progress && r % 256 == 0) progress(r, count);
@@ -727,62 +800,80 @@ bool DbfTable::Pack(const Progress& progress, std::string& error)
         buffer.append(rec.data(), rec.size());
         ++kept;
         if (buffer.size() >= std::size_t(header_.recordLength) * 256 && !flush())
-            return fail("Hilfsdatei " + tmpPath + " lässt sich nicht schreiben: " + ErrnoText());
+            return fail(writeError + ErrnoText());
     }
     if (progress) progress(count, count);
     buffer.push_back(kFileEnd);
-    if (!flush()) return fail("Hilfsdatei " + tmpPath + " lässt sich nicht schreiben: " + ErrnoText());
+    if (!flush()) return fail(writeError + ErrnoText());
     TableHeader h = header_;
     h.recordCount = kept;
     StampToday(h);
     std::string fixed = BuildFixedHeader(h);
     std::copy(fixed.begin() + 1, fixed.begin() + 8, head.begin() + 1);
-    if (!WriteAt(out.get(), head.data(), head.size(), 0) || ::fsync(out.get()) != 0)
-        return fail("Hilfsdatei " + tmpPath + " lässt sich nicht schreiben: " + ErrnoText());
-    out.Reset();
+    if (!WriteAt(out.get(), head.data(), head.size(), 0) || !SyncFile(out.get()))
+        return fail(writeError + ErrnoText());
+    if (newMemo && !newMemo->Sync(error)) return fail(error);
     newMemo.reset();
-    if (memoFields) {
-        FileHandle m(::open(tmpMemo.c_str(), O_RDONLY | O_CLOEXEC));
-        if (m.valid()) ::fsync(m.get());
-        if (::rename(tmpMemo.c_str(), memoPath_.c_str()) != 0)
-            return fail("Memodatei " + memoPath_ + " lässt sich nicht ersetzen: " + ErrnoText());
+    if (!memoFields) files.memo.clear();
+
+    // Both files complete and on disk: the mark makes the rewrite count as
+    // done. Before it, a crash leaves the old files; after it, the next open
+    // finishes the renames.
+    if (!WriteNewFile(files.done, (files.memo.empty() ? std::string() : memoPath_) + kRewriteDone)) {
+        std::string why = "Packen von " + path_ + " lässt sich nicht abschließen: " + ErrnoText();
+        UnlinkFile(files.done);
+        return fail(why);
     }
-    if (::rename(tmpPath.c_str(), path_.c_str()) != 0)
-        return fail("Tabelle " + path_ + " lässt sich nicht ersetzen: " + ErrnoText());
+    bool renamed = (files.memo.empty() || RenameFile(files.memo, memoPath_)) &&
+                   RenameFile(files.table, path_);
+    if (!renamed) {
+        // The old memo file may be gone already: this object must not go on
+        // with the old table. The next open finishes the pack.
+        Break("Packen von " + path_ + " ist unterbrochen (" + ErrnoText() +
+              "); die Tabelle wird beim nächsten Öffnen fertig gepackt");
+        error = brokenReason_;
+        return false;
+    }
+    UnlinkFile(files.done);  // a mark left behind only renames nothing next time
+
     header_.recordCount = kept;
     headerDirty_ = false;
+    tailRecno_ = 0;
     locks_.clear();  // record numbers changed; the old file's locks are gone
-    if (!Reopen(error)) return false;
+    DropMap();
+    fd_ = std::move(out);
+    UpdateIdentity();
+    ReopenMemo();
     activeProgress_ = &progress;
     NotifyRebuilt();
     activeProgress_ = nullptr;
     return true;
 }
 
-bool DbfTable::Zap(std::string& error)
+void DbfTable::Break(const std::string& reason)
 {
-    if (!EnsureExclusiveUse(error)) return false;
-    struct Release {
-        DbfTable* t;
-        ~Release() { t->ReleaseExclusiveUse(); }
-    } release{this};
+    broken_ = true;
+    brokenReason_ = reason;
+    writable_ = false;
+    headerDirty_ = false;
     tailRecno_ = 0;
-    DropMap();
-    // Count first: a crash before the truncation leaves an empty table.
-    std::string zero = Le32Bytes(0);
-    char eof = kFileEnd;
-    if (!WriteAt(fd_.get(), zero.data(), 4, 4) ||
-        ::ftruncate(fd_.get(), off_t(header_.headerLength)) != 0 ||
-        !WriteAt(fd_.get(), &eof, 1, header_.headerLength)) {
-        error = "Tabelle " + path_ + " lässt sich nicht leeren: " + ErrnoText();
-        return false;
+    if (memo_) memo_->DiscardPending();
+}
+
+void DbfTable::UpdateIdentity()
+{
+    struct stat st {};
+    if (::fstat(fd_.get(), &st) != 0) return;
+    auto& reg = Registry();
+    auto it = reg.find({device_, inode_});
+    std::weak_ptr<DbfTable> self;
+    if (it != reg.end()) {
+        self = it->second;
+        reg.erase(it);
     }
-    header_.recordCount = 0;
-    headerDirty_ = true;
-    if (memo_ && memo_->usable() && !memo_->Clear(error)) return false;
-    locks_.clear();
-    NotifyRebuilt();
-    return true;
+    device_ = std::uint64_t(st.st_dev);
+    inode_ = std::uint64_t(st.st_ino);
+    if (!self.expired()) reg[{device_, inode_}] = self;
 }
 
 bool DbfTable::Create(const std::string& path, const std::vector<FieldDef>& fields,

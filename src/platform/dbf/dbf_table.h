@@ -62,6 +62,10 @@ public:
     // while the file is open in this process.
     static bool Create(const std::string& path, const std::vector<FieldDef>& fields,
                        std::uint32_t memoBlockSize, std::string& error);
+    // Finishes a pack or zap of `path` that was interrupted: rolled forward
+    // when its new files were marked complete, else rolled back (the new
+    // files removed). Called while no other process uses the table.
+    static bool FinishRewrite(const std::string& path, std::string& error);
 
     const std::string& path() const { return path_; }
     const TableHeader& header() const { return header_; }
@@ -150,7 +154,17 @@ private:
     void ReopenMemo();
     bool EnsureExclusiveUse(std::string& error);
     void ReleaseExclusiveUse();
-    bool Reopen(std::string& error);
+    // Pack (keepLive) or zap: the kept records and their memos go into new
+    // files that replace the old ones (see FinishRewrite).
+    bool Rewrite(bool keepLive, const Progress& progress, std::string& error);
+    // After a failure that left the files half-replaced: every further use
+    // fails with `reason`, nothing more is written.
+    void Break(const std::string& reason);
+    bool broken_ = false;
+    std::string ReadOnlyReason() const;  // why writes are refused
+    std::string brokenReason_;
+    // Device and inode (the registry key) taken from the open descriptor.
+    void UpdateIdentity();
     // A read-write opener joins a table so far open read-only: the file,
     // memo file and index files are opened anew for writing. Areas opened
     // read-only still refuse writes by their own mode.

@@ -402,10 +402,14 @@ bool TableIndexes::RebuildFile(IndexFile& file, const Progress& progress, std::s
     std::vector<dbfcdx::CdxTagSpec> specs;
     for (auto& t : file.tags) specs.push_back(t->spec);
     ++generation_;
-    try {
+    // The new file is built beside the old one and replaces it when it is
+    // complete and on disk: a crash during the build never leaves a file
+    // with some of the tags missing.
+    const std::string building = file.path + ".tm$";
+    auto build = [&]() {
         file.tags.clear();
         file.cdx.reset();
-        file.cdx = dbfcdx::CdxFile::Create(file.path, CurrentCollation());
+        file.cdx = dbfcdx::CdxFile::Create(building, CurrentCollation());
         for (const auto& spec : specs) {
             IndexTag tag;
             tag.spec = spec;
@@ -415,11 +419,20 @@ bool TableIndexes::RebuildFile(IndexFile& file, const Progress& progress, std::s
             file.cdx->AddTag(spec, std::move(keys));
         }
         file.cdx->Flush();
-        return Load(file, error);
+        file.cdx->Sync();
+        if (RenameFile(building, file.path)) return true;
+        error = "Indexdatei " + file.path + " lässt sich nicht ersetzen: " + ErrnoText();
+        return false;
+    };
+    try {
+        if (build()) return Load(file, error);
     } catch (const dbfcdx::CdxError& e) {
         error = "Indexdatei " + file.path + ": " + e.what();
-        return false;
     }
+    file.tags.clear();
+    file.cdx.reset();
+    UnlinkFile(building);
+    return false;
 }
 
 bool TableIndexes::RebuildAll(const Progress& progress, std::string& error)
@@ -449,6 +462,20 @@ bool TableIndexes::Sync(std::string& error)
     for (auto& f : files_) {
         try {
             if (f->cdx && !f->cdx->Broken()) f->cdx->Sync();
+        } catch (const dbfcdx::CdxError& e) {
+            error = "Indexdatei " + f->path + ": " + e.what();
+            return false;
+        }
+    }
+    return true;
+}
+
+bool TableIndexes::MarkForRebuild(std::string& error)
+{
+    Settle();
+    for (auto& f : files_) {
+        try {
+            if (f->cdx) f->cdx->MarkForRebuild("die Satznummern der Tabelle ändern sich");
         } catch (const dbfcdx::CdxError& e) {
             error = "Indexdatei " + f->path + ": " + e.what();
             return false;

@@ -78,6 +78,9 @@ public:
     bool Flush(std::string& error);
     // Flush, then fdatasync of every index file.
     bool Sync(std::string& error);
+    // Marks every open index file for rebuilding (see
+    // CdxFile::MarkForRebuild) before the record numbers change.
+    bool MarkForRebuild(std::string& error);
 
     // Key (expression form) and FOR result of a record image for a tag.
     bool MakeKey(IndexTag& tag, const char* image, std::string& key);

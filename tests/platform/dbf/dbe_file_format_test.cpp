@@ -162,7 +162,7 @@ TEST_F(FileFormatTest, TableWithoutMemoStartsWith03)
 
 TEST_F(FileFormatTest, DbfreadReadsWhatTheEngineWrote)
 {
-    if (!PythonHas("dbfread")) GTEST_SKIP() << "python3-dbfread is not installed";
+    ASSERT_TRUE(PythonHas("dbfread")) << "python3-dbfread is not installed (scripts/setup installs it)";
     std::string file = WriteSample();
     std::string script = Path("read.py");
     lxtest::WriteFile(script, R"(
@@ -190,7 +190,7 @@ for r in t.deleted:
 
 TEST_F(FileFormatTest, PythonDbfReadsWhatTheEngineWrote)
 {
-    if (!PythonHas("dbf")) GTEST_SKIP() << "python3-dbf is not installed";
+    ASSERT_TRUE(PythonHas("dbf")) << "python3-dbf is not installed (scripts/setup installs it)";
     std::string file = WriteSample();
     std::string script = Path("read2.py");
     lxtest::WriteFile(script, R"(
@@ -212,7 +212,7 @@ t.close()
 
 TEST_F(FileFormatTest, DbviewReadsWhatTheEngineWrote)
 {
-    if (!std::filesystem::exists("/usr/bin/dbview")) GTEST_SKIP() << "dbview is not installed";
+    ASSERT_TRUE(std::filesystem::exists("/usr/bin/dbview")) << "dbview is not installed (scripts/setup installs it)";
     std::string file = Path("PLAIN.DBF");
     Create(file, {{"Title", 'C', 10, 0}, {"Amount", 'N', 5, 1}});
     ASSERT_NE(dbe_Use(file.c_str(), nullptr, DBE_SHARED, 2), 0);
@@ -228,7 +228,7 @@ TEST_F(FileFormatTest, DbviewReadsWhatTheEngineWrote)
 
 TEST_F(FileFormatTest, EngineReadsAFoxProTableWrittenByPythonDbf)
 {
-    if (!PythonHas("dbf")) GTEST_SKIP() << "python3-dbf is not installed";
+    ASSERT_TRUE(PythonHas("dbf")) << "python3-dbf is not installed (scripts/setup installs it)";
     std::string file = Path("foreign.dbf");
     std::string script = Path("write.py");
     lxtest::WriteFile(script, R"(
@@ -279,7 +279,7 @@ print(t[0].title.rstrip(), t[0].notes, len(t[2].notes))
 
 TEST_F(FileFormatTest, OtherTableTypesOpenTheirDbfPart)
 {
-    if (!PythonHas("dbf")) GTEST_SKIP() << "python3-dbf is not installed";
+    ASSERT_TRUE(PythonHas("dbf")) << "python3-dbf is not installed (scripts/setup installs it)";
     std::string file = Path("db3.dbf");
     std::string script = Path("write3.py");
     lxtest::WriteFile(script, R"(
