@@ -824,14 +824,126 @@ CdxFile::~CdxFile()
     }
 }
 
-std::unique_ptr<CdxFile> CdxFile::Open(const std::string& path, bool readOnly, const CdxCollation& collation)
+std::unique_ptr<CdxFile> CdxFile::Open(const std::string& path, bool readOnly, const CdxCollation& collation,
+                                       bool shared)
 {
     const int fd = ::open(path.c_str(), (readOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
     if (fd < 0)
         throw CdxError("Indexdatei " + path + " lässt sich nicht öffnen: " + std::strerror(errno));
     std::unique_ptr<CdxFile> file(new CdxFile(fd, true, readOnly, collation));
-    file->Load();
+    file->shared_ = shared;
+    // Shared: read under the lock, so no half-done change of another
+    // process is seen.
+    file->Access([&] {
+        file->Load();
+        file->seenVersion_ = file->directory_->version_;
+        return 0;
+    });
     return file;
+}
+
+namespace {
+
+// The index lock: one byte far beyond any page.
+constexpr off_t kIndexLock = off_t(1) << 40;
+
+bool IndexLock(int fd, short type)
+{
+    struct flock fl {};
+    fl.l_type = type;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = kIndexLock;
+    fl.l_len = 1;
+    return ::fcntl(fd, F_OFD_SETLK, &fl) == 0;
+}
+
+}  // namespace
+
+void CdxFile::SetShared(bool shared)
+{
+    if (shared == shared_)
+        return;
+    if (shared)
+        Flush();  // what exclusive use kept in memory
+    shared_ = shared;
+    seenVersion_ = directory_ ? directory_->version_ : 0;
+}
+
+void CdxFile::BeginAccess()
+{
+    if (accessDepth_++ > 0)
+        return;
+    // Every process holds the lock only for one access; wait for it in short
+    // steps (a process that dies gives its lock back at once).
+    // (A read-only opener can only take a read lock; it keeps writers out
+    // all the same.)
+    for (int tries = 0; !IndexLock(fd_, readOnly_ ? F_RDLCK : F_WRLCK); ++tries) {
+        if ((errno != EAGAIN && errno != EACCES && errno != EINTR) || tries > 30000) {
+            --accessDepth_;
+            throw CdxError(std::string("Die Indexdatei ist gesperrt: ") + std::strerror(errno));
+        }
+        ::usleep(1000);
+    }
+    try {
+        if (directory_ && DiskVersion() != seenVersion_)
+            Refresh();
+    } catch (...) {
+        EndAccess();
+        throw;
+    }
+}
+
+void CdxFile::EndAccess()
+{
+    if (--accessDepth_ == 0)
+        IndexLock(fd_, F_UNLCK);
+}
+
+std::uint32_t CdxFile::DiskVersion()
+{
+    std::uint8_t bytes[4];
+    ReadAt(8, bytes, sizeof bytes);
+    return Le32(bytes);
+}
+
+void CdxFile::FlushShared()
+{
+    if (readOnly_ || !directory_ || !brokenReason_.empty())
+        return;
+    // Any change counts up the directory's version: the others' sign to
+    // read the file again.
+    bool changed = !pendingFree_.empty() || directory_->dirtyOnDisk_ || directory_->headerChanged_;
+    for (const auto& [page, cached] : cache_)
+        changed = changed || cached.dirty;
+    for (const auto& tag : tags_)
+        changed = changed || tag->dirtyOnDisk_ || tag->headerChanged_;
+    if (!changed)
+        return;
+    directory_->headerChanged_ = true;
+    Flush();
+    seenVersion_ = directory_->version_;
+}
+
+void CdxFile::Refresh()
+{
+    cache_.clear();
+    trimmedSize_ = 0;
+    pendingFree_.clear();
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0)
+        throw CdxError(std::string("Indexdatei lässt sich nicht lesen: ") + std::strerror(errno));
+    fileEnd_ = static_cast<std::uint64_t>(st.st_size);
+    ReadTagHeader(*directory_, true);
+    ++directory_->stamp_;
+    directory_->dirtyOnDisk_ = directory_->headerChanged_ = false;
+    for (auto& tag : tags_) {
+        tag->rebuildReason_.clear();
+        tag->dirtyOnDisk_ = tag->headerChanged_ = false;
+        tag->countKnown_ = false;
+        ++tag->stamp_;
+        ReadTagHeader(*tag, false);
+    }
+    seenVersion_ = directory_->version_;
 }
 
 std::unique_ptr<CdxFile> CdxFile::Create(const std::string& path, const CdxCollation& collation)
@@ -1170,10 +1282,13 @@ void CdxFile::Flush()
     // Headers last, the directory's at the very end: a clean dirty mark
     // promises that everything before it is on disk, so the pages are synced
     // before a header that was marked dirty on disk is written clean.
+    // (Shared use flushes after every change; the marks still show a change
+    // cut short by the end of a process, which the page cache keeps in
+    // order anyway, and a commit syncs.)
     bool cleaning = directory_->dirtyOnDisk_;
     for (auto& tag : tags_)
         cleaning = cleaning || tag->dirtyOnDisk_;
-    if (cleaning && (!pages.empty() || !tags_.empty()))
+    if (cleaning && !shared_ && (!pages.empty() || !tags_.empty()))
         Sync();
     for (auto& tag : tags_) {
         if (tag->dirtyOnDisk_ || tag->headerChanged_) {

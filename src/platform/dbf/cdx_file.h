@@ -199,7 +199,7 @@ public:
     // NeedsRebuild(). Throws CdxError when the file cannot be read as a CDX
     // file or was not closed cleanly after a change of its tag directory.
     static std::unique_ptr<CdxFile> Open(const std::string& path, bool readOnly,
-                                         const CdxCollation& collation = CdxCollation());
+                                         const CdxCollation& collation = CdxCollation(), bool shared = false);
     // Creates an empty index file (replacing any file of that name).
     static std::unique_ptr<CdxFile> Create(const std::string& path,
                                            const CdxCollation& collation = CdxCollation());
@@ -247,6 +247,36 @@ public:
     // Reads every page of every tag and checks the whole structure.
     void Verify();
 
+    // Shared use: other processes may change the file. Every access then
+    // runs under a lock on the file (a byte far beyond its pages, the same
+    // for readers and writers, so every access sees a whole tree): at its
+    // start the directory header's version (the change counter) is read
+    // again, and when another process changed the file the cached pages,
+    // free list and tag headers are dropped and read anew; a changing access
+    // writes its pages and headers (version counted up) before the lock is
+    // given back. Exclusive use (the default) takes no lock and keeps the
+    // changes in memory until Flush.
+    void SetShared(bool shared);
+    bool Shared() const { return shared_; }
+    bool InAccess() const { return accessDepth_ > 0; }
+    // Runs `f` (which gives a value) as one access; nested accesses share
+    // the outer one's lock.
+    template <typename F>
+    auto Access(F&& f)
+    {
+        if (!shared_ || fd_ < 0)
+            return f();
+        BeginAccess();
+        struct End {
+            CdxFile& file;
+            ~End() { file.EndAccess(); }
+        } end{*this};
+        auto result = f();
+        if (accessDepth_ == 1)
+            FlushShared();
+        return result;
+    }
+
     // A change that failed half-way (CdxError from Insert, Delete, AddTag,
     // RebuildTag or DeleteTag after it had begun to change the file) leaves
     // the file unusable for this session: nothing more is written, its dirty
@@ -262,6 +292,13 @@ private:
     };
 
     CdxFile(int fd, bool ownsFd, bool readOnly, const CdxCollation& collation);
+    void BeginAccess();
+    void EndAccess();
+    void FlushShared();
+    // Drops what is cached and reads the headers again (another process
+    // changed the file).
+    void Refresh();
+    std::uint32_t DiskVersion();
     // Runs a changing call; a CdxError after the call had changed something
     // marks the file broken.
     template <typename F>
@@ -314,6 +351,9 @@ private:
     std::uint64_t changes_ = 0;  // counts changes begun, for Guarded
     std::string brokenReason_;
     std::map<std::uint32_t, std::uint32_t> pendingFree_;  // freed page -> next free page
+    bool shared_ = false;
+    int accessDepth_ = 0;
+    std::uint32_t seenVersion_ = 0;  // directory version of what is cached
 };
 
 }  // namespace dbfcdx

@@ -420,6 +420,19 @@ bool DbfTable::WriteRecord(std::uint32_t recno, const char* image, const TableCl
         Notify(recno, scratch_.data(), image, writer);
         return true;
     }
+    // Shared: reading the old record, writing the new one and changing its
+    // keys happen while no other process changes the indexes, so two
+    // processes writing one record cannot leave keys of both behind.
+    if (!exclusive_ && indexes_ && !indexes_->files().empty()) {
+        return indexes_->AccessAll(
+            [&] { return WriteRecordImage(recno, image, writer, error); });
+    }
+    return WriteRecordImage(recno, image, writer, error);
+}
+
+bool DbfTable::WriteRecordImage(std::uint32_t recno, const char* image, const TableClient* writer,
+                                std::string& error)
+{
     std::uint64_t offset = header_.headerLength + std::uint64_t(recno - 1) * header_.recordLength;
     const char* old = nullptr;
     if (!observers_.empty()) {
@@ -449,34 +462,38 @@ bool DbfTable::AppendRecord(const char* image, std::uint32_t& recno, std::string
         Notify(recno, nullptr, image, nullptr);
         return true;
     }
-    bool locked = false;
-    {
-        // Appends of several processes take turns.
-        if (!OfdLockWait(fd_.get(), F_WRLCK, kAppendLock, 5)) {
-            error = "Tabelle " + path_ + ": Anfügen nicht möglich, die Tabelle ist gesperrt";
-            return false;
-        }
-        locked = true;
-        RecordCount();
+    // Shared: the indexes are held from before the record is there until
+    // its keys are in, so no other process writes the new record in between.
+    if (indexes_ && !indexes_->files().empty())
+        return indexes_->AccessAll([&] { return AppendShared(image, recno, error); });
+    return AppendShared(image, recno, error);
+}
+
+bool DbfTable::AppendShared(const char* image, std::uint32_t& recno, std::string& error)
+{
+    // Appends of several processes take turns; the count is read again
+    // under the lock, so no record of another process is overwritten.
+    if (!OfdLockWait(fd_.get(), F_WRLCK, kAppendLock, 5)) {
+        error = "Tabelle " + path_ + ": Anfügen nicht möglich, die Tabelle ist gesperrt";
+        return false;
     }
+    RecordCount();
     std::uint32_t count = header_.recordCount;
     std::uint64_t offset = header_.headerLength + std::uint64_t(count) * header_.recordLength;
     std::string bytes(image, header_.recordLength);
     bytes.push_back(kFileEnd);
-    bool ok = WriteAt(fd_.get(), bytes.data(), bytes.size(), offset);
-    if (ok) {
-        header_.recordCount = count + 1;
-        StampToday(header_);
-        char head[7] = {char(header_.year - 1900), char(header_.month), char(header_.day)};
-        std::string c = Le32Bytes(header_.recordCount);
-        std::copy(c.begin(), c.end(), head + 3);
-        ok = WriteAt(fd_.get(), head, sizeof head, 1);
-    }
-    if (locked) OfdLock(fd_.get(), F_UNLCK, kAppendLock);
-    if (!ok) {
-        error = "Tabelle " + path_ + ": Satz lässt sich nicht anfügen: " + ErrnoText();
-        return false;
-    }
+    TableHeader h = header_;
+    h.recordCount = count + 1;
+    StampToday(h);
+    char head[7] = {char(h.year - 1900), char(h.month), char(h.day)};
+    std::string c = Le32Bytes(h.recordCount);
+    std::copy(c.begin(), c.end(), head + 3);
+    bool ok = WriteAt(fd_.get(), bytes.data(), bytes.size(), offset) &&
+              WriteAt(fd_.get(), head, sizeof head, 1);
+    if (!ok) error = "Tabelle " + path_ + ": Satz lässt sich nicht anfügen: " + ErrnoText();
+    OfdLock(fd_.get(), F_UNLCK, kAppendLock);
+    if (!ok) return false;
+    header_ = std::move(h);
     recno = header_.recordCount;
     Notify(recno, nullptr, image, nullptr);
     return true;
@@ -637,16 +654,18 @@ bool DbfTable::EnsureExclusiveUse(std::string& error)
     }
     if (exclusive_) return true;
     // Upgrading our read lock fails while any other process has it open.
-    if (!OfdLock(fd_.get(), F_WRLCK, kUseLock)) {
+    if (exclusiveHolds_ == 0 && !OfdLock(fd_.get(), F_WRLCK, kUseLock)) {
         error = "Tabelle " + path_ + " wird noch von einem anderen Programm benutzt";
         return false;
     }
+    ++exclusiveHolds_;
     return true;
 }
 
 void DbfTable::ReleaseExclusiveUse()
 {
-    if (!exclusive_ && fd_.valid() && !Foreign()) OfdLock(fd_.get(), F_RDLCK, kUseLock);
+    if (exclusive_ || exclusiveHolds_ == 0 || --exclusiveHolds_ > 0) return;
+    if (fd_.valid() && !Foreign()) OfdLock(fd_.get(), F_RDLCK, kUseLock);
 }
 
 bool DbfTable::BecomeWritable(std::string& error)
@@ -719,14 +738,12 @@ bool DbfTable::FinishRewrite(const std::string& path, std::string& error)
 
 bool DbfTable::Rewrite(bool keepLive, const Progress& progress, std::string& error)
 {
-    if (!EnsureExclusiveUse(error) || !FlushHeader(error)) {
-        ReleaseExclusiveUse();
-        return false;
-    }
+    if (!EnsureExclusiveUse(error)) return false;
     struct Release {
         DbfTable* t;
         ~Release() { t->ReleaseExclusiveUse(); }
     } release{this};
+    if (!FlushHeader(error)) return false;
     if (broken_) {
         error = brokenReason_;
         return false;

@@ -122,6 +122,11 @@ public:
     void Unlock(std::uint32_t recno, int owner);  // recno 0: all of owner's locks
     bool IsLockedBy(std::uint32_t recno, int owner) const;
 
+    // Takes the table for this process alone (fails while another process
+    // has it open) until the matching release; calls nest.
+    bool EnsureExclusiveUse(std::string& error);
+    void ReleaseExclusiveUse();
+
     // Removes deleted records and compacts the memo file into new files that
     // replace the old ones when complete.
     bool Pack(const Progress& progress, std::string& error);
@@ -152,8 +157,6 @@ private:
     bool OpenMemo(std::string& error);
     // Opens the memo file again (after the table file was reopened).
     void ReopenMemo();
-    bool EnsureExclusiveUse(std::string& error);
-    void ReleaseExclusiveUse();
     // Pack (keepLive) or zap: the kept records and their memos go into new
     // files that replace the old ones (see FinishRewrite).
     bool Rewrite(bool keepLive, const Progress& progress, std::string& error);
@@ -161,6 +164,7 @@ private:
     // fails with `reason`, nothing more is written.
     void Break(const std::string& reason);
     bool broken_ = false;
+    int exclusiveHolds_ = 0;  // EnsureExclusiveUse calls not yet released
     std::string ReadOnlyReason() const;  // why writes are refused
     std::string brokenReason_;
     // Device and inode (the registry key) taken from the open descriptor.
@@ -200,6 +204,9 @@ private:
     std::vector<char> tail_;
     std::uint32_t tailRecno_ = 0;
     bool FlushTail(std::string& error);
+    bool AppendShared(const char* image, std::uint32_t& recno, std::string& error);
+    bool WriteRecordImage(std::uint32_t recno, const char* image, const TableClient* writer,
+                          std::string& error);
     // The file mapped for reading by ScanRecords (null: none).
     void* map_ = nullptr;
     std::uint64_t mapLength_ = 0;

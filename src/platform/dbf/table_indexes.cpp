@@ -202,15 +202,18 @@ bool TableIndexes::Load(IndexFile& file, std::string& error)
                             tag->tag->CollationChecksum() != checksum;
         if (!otherWeights) rebuild.push_back(tag->spec.name);
     }
-    for (const std::string& name : rebuild) {
-        for (auto& tag : file.tags) {
-            if (tag->spec.name != name) continue;
-            dbfcdx::CdxKeySet keys(tag->spec.keyLength, PadOf(tag->spec.keyType));
-            if (!BuildKeys(*tag, keys, nullptr, error)) return false;
-            file.cdx->RebuildTag(tag->spec.name, std::move(keys));
+    return file.cdx->Access([&] {
+        for (const std::string& name : rebuild) {
+            for (auto& tag : file.tags) {
+                // Shared: another process may have rebuilt it meanwhile.
+                if (tag->spec.name != name || !tag->tag->NeedsRebuild()) continue;
+                dbfcdx::CdxKeySet keys(tag->spec.keyLength, PadOf(tag->spec.keyType));
+                if (!BuildKeys(*tag, keys, nullptr, error)) return false;
+                file.cdx->RebuildTag(tag->spec.name, std::move(keys));
+            }
         }
-    }
-    return true;
+        return true;
+    });
 }
 
 bool TableIndexes::MakeUsable(IndexFile& file, IndexTag& tag, std::string& error)
@@ -223,12 +226,16 @@ bool TableIndexes::MakeUsable(IndexFile& file, IndexTag& tag, std::string& error
     }
     std::string name = tag.spec.name;
     try {
-        file.cdx->SetCollation(CurrentCollation());
-        dbfcdx::CdxKeySet keys(tag.spec.keyLength, PadOf(tag.spec.keyType));
-        if (!BuildKeys(tag, keys, nullptr, error)) return false;
-        file.cdx->RebuildTag(name, std::move(keys));
-        file.cdx->Flush();
-        return Load(file, error);
+        bool built = file.cdx->Access([&] {
+            file.cdx->SetCollation(CurrentCollation());
+            if (!tag.tag->NeedsRebuild()) return true;  // another process did it
+            dbfcdx::CdxKeySet keys(tag.spec.keyLength, PadOf(tag.spec.keyType));
+            if (!BuildKeys(tag, keys, nullptr, error)) return false;
+            file.cdx->RebuildTag(name, std::move(keys));
+            file.cdx->Flush();
+            return true;
+        });
+        return built && Load(file, error);
     } catch (const dbfcdx::CdxError& e) {
         error = "Indexdatei " + file.path + ": " + e.what();
         MarkBroken(file, error);
@@ -298,7 +305,8 @@ IndexFile* TableIndexes::OpenFile(const std::string& path, std::string& error)
     auto file = std::make_unique<IndexFile>();
     file->path = path;
     try {
-        file->cdx = dbfcdx::CdxFile::Open(path, !table_.writable(), CurrentCollation());
+        file->cdx = dbfcdx::CdxFile::Open(path, !table_.writable(), CurrentCollation(),
+                                          !table_.exclusive());
         if (!Load(*file, error)) return nullptr;
     } catch (const dbfcdx::CdxError& e) {
         error = "Indexdatei " + path + " ist beschädigt: " + e.what();
@@ -316,6 +324,7 @@ IndexFile* TableIndexes::CreateFile(const std::string& path, std::string& error)
     file->path = path;
     try {
         file->cdx = dbfcdx::CdxFile::Create(path, CurrentCollation());
+        file->cdx->SetShared(!table_.exclusive());
     } catch (const dbfcdx::CdxError& e) {
         error = "Indexdatei " + path + " lässt sich nicht anlegen: " + e.what();
         return nullptr;
@@ -378,9 +387,12 @@ IndexTag* TableIndexes::CreateTag(IndexFile* file, const std::string& path,
             }
             file = production_;
         }
-        file->cdx->SetCollation(CurrentCollation());
-        file->cdx->AddTag(fresh.spec, std::move(keys));
-        file->cdx->Flush();
+        file->cdx->Access([&] {
+            file->cdx->SetCollation(CurrentCollation());
+            file->cdx->AddTag(fresh.spec, std::move(keys));
+            file->cdx->Flush();
+            return 0;
+        });
         if (!Load(*file, error)) return nullptr;
     } catch (const dbfcdx::CdxError& e) {
         error = std::string("Indexdatei ") + (file ? file->path : path) + ": " + e.what();
@@ -399,6 +411,21 @@ bool TableIndexes::RebuildFile(IndexFile& file, const Progress& progress, std::s
         error = "Tabelle " + table_.path() + " ist schreibgeschützt geöffnet";
         return false;
     }
+    // The file is replaced by a new one: no other process may hold the old
+    // one open meanwhile, and nobody may be in the middle of using it here.
+    if (file.cdx && file.cdx->InAccess()) {
+        error = "Indexdatei " + file.path + " wird gerade benutzt und wird später neu aufgebaut";
+        return false;
+    }
+    if (!table_.EnsureExclusiveUse(error)) {
+        error = "Indexdatei " + file.path + " kann nicht neu aufgebaut werden, solange andere "
+                "Programme die Tabelle benutzen: " + error;
+        return false;
+    }
+    struct Release {
+        DbfTable& t;
+        ~Release() { t.ReleaseExclusiveUse(); }
+    } release{table_};
     std::vector<dbfcdx::CdxTagSpec> specs;
     for (auto& t : file.tags) specs.push_back(t->spec);
     ++generation_;
@@ -420,6 +447,7 @@ bool TableIndexes::RebuildFile(IndexFile& file, const Progress& progress, std::s
         }
         file.cdx->Flush();
         file.cdx->Sync();
+        file.cdx->SetShared(!table_.exclusive());
         if (RenameFile(building, file.path)) return true;
         error = "Indexdatei " + file.path + " lässt sich nicht ersetzen: " + ErrnoText();
         return false;
@@ -470,6 +498,41 @@ bool TableIndexes::Sync(std::string& error)
     return true;
 }
 
+bool TableIndexes::AccessFrom(std::size_t i, const std::function<bool()>& f)
+{
+    while (i < files_.size() && !files_[i]->cdx) ++i;
+    if (i == files_.size()) return f();
+    return files_[i]->cdx->Access([&] { return AccessFrom(i + 1, f); });
+}
+
+bool TableIndexes::AccessAll(const std::function<bool()>& f)
+{
+    Settle();
+    bool done = false, result = false;
+    try {
+        AccessFrom(0, [&] {
+            done = true;
+            return result = f();
+        });
+        RebuildDeferred();
+        return result;
+    } catch (const dbfcdx::CdxError& e) {
+        // An index file could not be read again or written: derived data,
+        // made anew from the table.
+        for (auto& file : files_)
+            if (file->cdx && (file->cdx->Broken() || !done)) MarkBroken(*file, e.what());
+        return done ? result : f();
+    }
+}
+
+void TableIndexes::RebuildDeferred()
+{
+    auto broken = std::exchange(deferredBroken_, {});
+    for (const auto& [file, why] : broken)
+        for (auto& f : files_)
+            if (f.get() == file) MarkBroken(*file, why);
+}
+
 bool TableIndexes::MarkForRebuild(std::string& error)
 {
     Settle();
@@ -486,6 +549,11 @@ bool TableIndexes::MarkForRebuild(std::string& error)
 
 void TableIndexes::MarkBroken(IndexFile& file, const std::string& why)
 {
+    // Inside an access of the file it cannot be replaced: after it.
+    if (file.cdx && file.cdx->InAccess()) {
+        deferredBroken_.push_back({&file, why});
+        return;
+    }
     // Derived data: make the file anew from the table.
     std::string error;
     if (!RebuildFile(file, nullptr, error)) {
@@ -521,7 +589,9 @@ void TableIndexes::RecordWritten(std::uint32_t recno, const char* oldImage, cons
         return;
     }
     Settle();
-    if (!oldImage) {
+    // Shared: another process may write the record before it settles, so
+    // its keys go in at once.
+    if (!oldImage && table_.exclusive()) {
         pendingRecno_ = recno;
         pendingImage_.assign(newImage, newImage + table_.recordLength());
         return;
@@ -555,6 +625,9 @@ void TableIndexes::Apply(std::uint32_t recno, const char* oldImage, const char* 
     for (auto& f : files_) {
         if (!f->cdx) continue;
         try {
+            // Shared: one access per file, under its lock and with what
+            // other processes changed read first.
+            f->cdx->Access([&] {
             for (auto& t : f->tags) {
                 // A tag waiting for its rebuild is made from the table then.
                 if (t->tag->NeedsRebuild()) continue;
@@ -571,6 +644,8 @@ void TableIndexes::Apply(std::uint32_t recno, const char* oldImage, const char* 
                 if (oldIn) t->tag->Delete(oldKey, recno);
                 if (newIn) t->tag->Insert(newKey, recno);
             }
+            return 0;
+            });
         } catch (const dbfcdx::CdxError& e) {
             MarkBroken(*f, e.what());
         }
