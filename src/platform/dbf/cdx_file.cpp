@@ -924,6 +924,33 @@ void CdxFile::FlushShared()
     seenVersion_ = directory_->version_;
 }
 
+void CdxFile::TakeOverCutShortChange()
+{
+    if (!cutShort_)
+        return;
+    for (auto& tag : tags_)
+        tag->rebuildReason_ = "Die Indexdatei wurde bei einer Änderung nicht sauber geschlossen";
+    if (readOnly_)
+        return;
+    // The tags keep the mark each on their own (they are rebuilt one by
+    // one); the file's mark goes.
+    // (Not counted as dirty on disk: a flush leaves them marked until each
+    // is rebuilt.)
+    for (auto& tag : tags_)
+        WriteHeader(*tag, true);
+    Sync();
+    cutShort_ = false;
+    WriteHeader(*directory_, false);
+}
+
+void CdxFile::MarkChanging()
+{
+    if (readOnly_ || !brokenReason_.empty() || !directory_ || directory_->dirtyOnDisk_)
+        return;  // a broken file keeps the marks it has
+    WriteHeader(*directory_, true);
+    directory_->dirtyOnDisk_ = true;
+}
+
 void CdxFile::Refresh()
 {
     cache_.clear();
@@ -943,6 +970,7 @@ void CdxFile::Refresh()
         ++tag->stamp_;
         ReadTagHeader(*tag, false);
     }
+    TakeOverCutShortChange();
     seenVersion_ = directory_->version_;
 }
 
@@ -1079,9 +1107,11 @@ void CdxFile::ReadTagHeader(CdxTag& tag, bool directory)
     tag.collationChecksum_ = ours ? Le32(h + kEngineCollation) : 0;
     const bool dirty = ours && h[kEngineDirty] != 0;
     if (directory) {
-        if (dirty)
-            throw CdxError("Die Indexdatei wurde bei einer Änderung nicht sauber geschlossen");
-        freeHead_ = ours ? Le32(h + 4) : kNoPage;  // a foreign free list is not trusted
+        // A change was cut short: the tag list is read (a torn one fails
+        // below), every tag needs a rebuild, and the free list is not
+        // trusted.
+        cutShort_ = dirty;
+        freeHead_ = ours && !dirty ? Le32(h + 4) : kNoPage;  // a foreign free list is not trusted
         foreignDirectory_ = !ours;
         if (freeHead_ == 0)
             freeHead_ = kNoPage;
@@ -1126,6 +1156,7 @@ void CdxFile::Load()
     directory_->count_ = tags_.size();
     directory_->countKnown_ = true;
     std::sort(tags_.begin(), tags_.end(), [](const auto& a, const auto& b) { return a->header_ < b->header_; });
+    TakeOverCutShortChange();
     for (auto& tag : tags_) {
         if (!tag->NeedsRebuild()) {
             try {

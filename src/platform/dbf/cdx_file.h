@@ -218,6 +218,13 @@ public:
     void Flush();
     // fdatasync of the file (after Flush: the index is on disk).
     void Sync();
+    // Before the table changes in a way the tags must follow (a record
+    // written or appended): the file's dirty mark (in the directory header)
+    // is written, if it is not set yet; the next flush clears it after the
+    // tags are written. An open that finds it set rebuilds every tag, so a
+    // table change whose keys never reached the file is never hidden behind
+    // a clean index.
+    void MarkChanging();
     // Before the table's record numbers change (pack, zap): every tag header
     // is written with its dirty mark and synced, and the file is left
     // broken for this session (nothing more is written), so whatever happens
@@ -299,6 +306,9 @@ private:
     // changed the file).
     void Refresh();
     std::uint32_t DiskVersion();
+    // After reading a directory header whose dirty mark is set: every tag
+    // needs a rebuild (marked in its own header), the file's mark goes.
+    void TakeOverCutShortChange();
     // Runs a changing call; a CdxError after the call had changed something
     // marks the file broken.
     template <typename F>
@@ -352,6 +362,7 @@ private:
     std::string brokenReason_;
     std::map<std::uint32_t, std::uint32_t> pendingFree_;  // freed page -> next free page
     bool shared_ = false;
+    bool cutShort_ = false;  // the directory header was read with its dirty mark
     int accessDepth_ = 0;
     std::uint32_t seenVersion_ = 0;  // directory version of what is cached
 };

@@ -439,6 +439,7 @@ bool DbfTable::WriteRecordImage(std::uint32_t recno, const char* image, const Ta
         scratch_.resize(header_.recordLength);
         if (ReadAt(fd_.get(), scratch_.data(), scratch_.size(), offset)) old = scratch_.data();
     }
+    if (!IndexesMarkChanging(error)) return false;
     if (!WriteAt(fd_.get(), image, header_.recordLength, offset)) {
         error = "Satz " + std::to_string(recno) + " lässt sich nicht schreiben: " + ErrnoText();
         return false;
@@ -478,6 +479,10 @@ bool DbfTable::AppendShared(const char* image, std::uint32_t& recno, std::string
         return false;
     }
     RecordCount();
+    if (!IndexesMarkChanging(error)) {
+        OfdLock(fd_.get(), F_UNLCK, kAppendLock);
+        return false;
+    }
     std::uint32_t count = header_.recordCount;
     std::uint64_t offset = header_.headerLength + std::uint64_t(count) * header_.recordLength;
     std::string bytes(image, header_.recordLength);
@@ -499,9 +504,15 @@ bool DbfTable::AppendShared(const char* image, std::uint32_t& recno, std::string
     return true;
 }
 
+bool DbfTable::IndexesMarkChanging(std::string& error)
+{
+    return !indexes_ || indexes_->MarkChanging(error);
+}
+
 bool DbfTable::FlushTail(std::string& error)
 {
     if (tailRecno_ == 0) return true;
+    if (!IndexesMarkChanging(error)) return false;
     std::uint64_t offset =
         header_.headerLength + std::uint64_t(tailRecno_ - 1) * header_.recordLength;
     std::string bytes(tail_.begin(), tail_.end());

@@ -204,6 +204,8 @@ private:
     std::vector<char> tail_;
     std::uint32_t tailRecno_ = 0;
     bool FlushTail(std::string& error);
+    // The index files' dirty marks, before the table changes.
+    bool IndexesMarkChanging(std::string& error);
     bool AppendShared(const char* image, std::uint32_t& recno, std::string& error);
     bool WriteRecordImage(std::uint32_t recno, const char* image, const TableClient* writer,
                           std::string& error);

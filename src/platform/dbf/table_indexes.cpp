@@ -533,6 +533,19 @@ void TableIndexes::RebuildDeferred()
             if (f.get() == file) MarkBroken(*file, why);
 }
 
+bool TableIndexes::MarkChanging(std::string& error)
+{
+    for (auto& f : files_) {
+        try {
+            if (f->cdx) f->cdx->MarkChanging();
+        } catch (const dbfcdx::CdxError& e) {
+            error = "Indexdatei " + f->path + ": " + e.what();
+            return false;
+        }
+    }
+    return true;
+}
+
 bool TableIndexes::MarkForRebuild(std::string& error)
 {
     Settle();

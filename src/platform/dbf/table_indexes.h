@@ -89,6 +89,10 @@ public:
     bool Flush(std::string& error);
     // Flush, then fdatasync of every index file.
     bool Sync(std::string& error);
+    // Before a record write or append: every open index file carries its
+    // dirty mark (CdxFile::MarkChanging); false with a reason when the mark
+    // cannot be written (the table is then left unchanged).
+    bool MarkChanging(std::string& error);
     // Marks every open index file for rebuilding (see
     // CdxFile::MarkForRebuild) before the record numbers change.
     bool MarkForRebuild(std::string& error);
