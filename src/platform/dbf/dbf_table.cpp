@@ -402,8 +402,8 @@ bool DbfTable::ScanRecords(std::uint32_t count,
     return true;
 }
 
-bool DbfTable::WriteRecord(std::uint32_t recno, const char* image, const TableClient* writer,
-                           std::string& error)
+bool DbfTable::WriteRecord(std::uint32_t recno, char* image, const TableClient* writer,
+                           std::string& error, const char* base)
 {
     if (!writable_) {
         error = ReadOnlyReason();
@@ -423,11 +423,32 @@ bool DbfTable::WriteRecord(std::uint32_t recno, const char* image, const TableCl
     // Shared: reading the old record, writing the new one and changing its
     // keys happen while no other process changes the indexes, so two
     // processes writing one record cannot leave keys of both behind.
-    if (!exclusive_ && indexes_ && !indexes_->files().empty()) {
-        return indexes_->AccessAll(
-            [&] { return WriteRecordImage(recno, image, writer, error); });
+    auto write = [&] {
+        if (!exclusive_ && base) {
+            std::vector<char> now(header_.recordLength);
+            std::uint64_t at = header_.headerLength + std::uint64_t(recno - 1) * header_.recordLength;
+            if (!ReadAt(fd_.get(), now.data(), now.size(), at)) {
+                error = "Satz " + std::to_string(recno) + " lässt sich nicht lesen";
+                return false;
+            }
+            for (std::size_t i = 0; i < now.size(); ++i)
+                if (base[i] != image[i]) now[i] = image[i];
+            std::copy(now.begin(), now.end(), image);
+        }
+        return WriteRecordImage(recno, image, writer, error);
+    };
+    if (!exclusive_ && indexes_ && !indexes_->files().empty()) return indexes_->AccessAll(write);
+    if (!exclusive_ && base) {
+        // Without indexes the append lock serialises the read and the write.
+        if (!OfdLockWait(fd_.get(), F_WRLCK, kAppendLock, 5)) {
+            error = "Tabelle " + path_ + ": Satz " + std::to_string(recno) + " ist gesperrt";
+            return false;
+        }
+        bool ok = write();
+        OfdLock(fd_.get(), F_UNLCK, kAppendLock);
+        return ok;
     }
-    return WriteRecordImage(recno, image, writer, error);
+    return write();
 }
 
 bool DbfTable::WriteRecordImage(std::uint32_t recno, const char* image, const TableClient* writer,

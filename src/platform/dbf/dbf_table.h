@@ -93,8 +93,12 @@ public:
                      const std::function<void(std::uint32_t, const char*)>& visit,
                      std::string& error);
     // Writes record `recno`; `writer` is the client whose buffer already holds it.
-    bool WriteRecord(std::uint32_t recno, const char* image, const TableClient* writer,
-                     std::string& error);
+    // Shared, with `base` (the record as the writer last read it): only the
+    // bytes that differ between `base` and `image` are written over the
+    // record as it is on disk now, so a change another process made since
+    // is kept; `image` then holds what was written.
+    bool WriteRecord(std::uint32_t recno, char* image, const TableClient* writer,
+                     std::string& error, const char* base = nullptr);
     // Appends a record: the record (and end-of-file byte) first, then the
     // header count.
     bool AppendRecord(const char* image, std::uint32_t& recno, std::string& error);
