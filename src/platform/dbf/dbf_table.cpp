@@ -260,7 +260,9 @@ bool DbfTable::LoadHeader(std::string& error, std::string& note, bool& repaired)
     header_ = std::move(*parsed);
     // Records are written before the header count, so the file may hold
     // fewer whole records than the count says only after damage; never read
-    // past the last whole record.
+    // past the last whole record. The size is taken after the count was
+    // read: an append of another process in between only makes it larger.
+    size = FileSize(fd_.get());
     std::uint64_t data = std::uint64_t(size) > header_.headerLength
                              ? std::uint64_t(size) - header_.headerLength
                              : 0;
