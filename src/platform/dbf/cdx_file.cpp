@@ -1266,6 +1266,16 @@ void CdxFile::MarkDirty(CdxTag& tag)
     ++changes_;
     if (tag.dirtyOnDisk_)
         return;
+    if (shared_ && &tag != directory_.get()) {
+        // Shared use flushes within the access: the file's one mark (in the
+        // directory header) covers its tags, so a change costs two header
+        // writes, not two per tag.
+        if (!directory_->dirtyOnDisk_) {
+            WriteHeader(*directory_, true);
+            directory_->dirtyOnDisk_ = true;
+        }
+        return;
+    }
     WriteHeader(tag, true);
     tag.dirtyOnDisk_ = true;
 }
