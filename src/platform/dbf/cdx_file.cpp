@@ -847,15 +847,7 @@ namespace {
 // The index lock: one byte far beyond any page.
 constexpr off_t kIndexLock = off_t(1) << 40;
 
-bool IndexLock(int fd, short type)
-{
-    struct flock fl {};
-    fl.l_type = type;
-    fl.l_whence = SEEK_SET;
-    fl.l_start = kIndexLock;
-    fl.l_len = 1;
-    return ::fcntl(fd, F_OFD_SETLK, &fl) == 0;
-}
+bool IndexLock(int fd, short type) { return dbf::LockByte(fd, type, kIndexLock); }
 
 }  // namespace
 
@@ -877,12 +869,9 @@ void CdxFile::BeginAccess()
     // steps (a process that dies gives its lock back at once).
     // (A read-only opener can only take a read lock; it keeps writers out
     // all the same.)
-    for (int tries = 0; !IndexLock(fd_, readOnly_ ? F_RDLCK : F_WRLCK); ++tries) {
-        if ((errno != EAGAIN && errno != EACCES && errno != EINTR) || tries > 30000) {
-            --accessDepth_;
-            throw CdxError(std::string("Die Indexdatei ist gesperrt: ") + std::strerror(errno));
-        }
-        ::usleep(1000);
+    if (!dbf::LockByteWait(fd_, readOnly_ ? F_RDLCK : F_WRLCK, kIndexLock, 30000)) {
+        --accessDepth_;
+        throw CdxError(std::string("Die Indexdatei ist gesperrt: ") + std::strerror(errno));
     }
     try {
         if (directory_ && DiskVersion() != seenVersion_)

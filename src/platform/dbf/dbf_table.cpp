@@ -4,12 +4,10 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 
 namespace dbf {
@@ -22,29 +20,6 @@ namespace {
 constexpr off_t kUseLock = off_t(1) << 40;
 constexpr off_t kAppendLock = kUseLock + 1;
 constexpr off_t kRecordLockBase = kUseLock + 2;
-
-bool OfdLock(int fd, short type, off_t start)
-{
-    struct flock fl {};
-    fl.l_type = type;
-    fl.l_whence = SEEK_SET;
-    fl.l_start = start;
-    fl.l_len = 1;
-    fl.l_pid = 0;
-    return ::fcntl(fd, F_OFD_SETLK, &fl) == 0;
-}
-
-// Tries a lock until `timeoutSeconds` have passed (one try for 0).
-bool OfdLockWait(int fd, short type, off_t start, int timeoutSeconds)
-{
-    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
-    for (;;) {
-        if (OfdLock(fd, type, start)) return true;
-        if (errno != EAGAIN && errno != EACCES && errno != EINTR) return false;
-        if (std::chrono::steady_clock::now() >= until) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-}
 
 using Key = std::pair<std::uint64_t, std::uint64_t>;
 // Never destroyed: tables still open at exit are closed by the engine's own
@@ -205,7 +180,7 @@ std::shared_ptr<DbfTable> DbfTable::Open(const std::string& path, OpenMode mode,
         // A pack or zap was interrupted. It is finished only while nobody
         // else has the table open (nobody can be packing it then either).
         FileHandle probe(::open(path.c_str(), O_RDWR | O_CLOEXEC));
-        if (probe.valid() && OfdLock(probe.get(), F_WRLCK, kUseLock) &&
+        if (probe.valid() && LockByte(probe.get(), F_WRLCK, kUseLock) &&
             !FinishRewrite(path, error))
             return nullptr;
     }
@@ -222,7 +197,7 @@ std::shared_ptr<DbfTable> DbfTable::Open(const std::string& path, OpenMode mode,
     table->ownerPid_ = ::getpid();
     table->device_ = key.first;
     table->inode_ = key.second;
-    if (!OfdLock(fd, table->exclusive_ ? F_WRLCK : F_RDLCK, kUseLock)) {
+    if (!LockByte(fd, table->exclusive_ ? F_WRLCK : F_RDLCK, kUseLock)) {
         error = table->exclusive_
                     ? "Tabelle " + path + " wird von einem anderen Programm benutzt"
                     : "Tabelle " + path + " wird von einem anderen Programm exklusiv benutzt";
@@ -277,10 +252,10 @@ bool DbfTable::LoadHeader(std::string& error, std::string& note, bool& repaired)
             // Shared: under the append lock, so no append of another process
             // runs between our look at the file and the write.
             std::string count = Le32Bytes(header_.recordCount);
-            bool locked = exclusive_ || OfdLockWait(fd_.get(), F_WRLCK, kAppendLock, 5);
+            bool locked = exclusive_ || LockByteWait(fd_.get(), F_WRLCK, kAppendLock, 5000);
             if (!locked || !WriteAt(fd_.get(), count.data(), 4, 4))
                 note += "; die korrigierte Satzanzahl lässt sich nicht schreiben: " + ErrnoText();
-            if (locked && !exclusive_) OfdLock(fd_.get(), F_UNLCK, kAppendLock);
+            if (locked && !exclusive_) LockByte(fd_.get(), F_UNLCK, kAppendLock);
         }
     }
     return true;
@@ -442,12 +417,12 @@ bool DbfTable::WriteRecord(std::uint32_t recno, char* image, const TableClient* 
     if (!exclusive_ && indexes_ && !indexes_->files().empty()) return indexes_->AccessAll(write);
     if (!exclusive_ && base) {
         // Without indexes the append lock serialises the read and the write.
-        if (!OfdLockWait(fd_.get(), F_WRLCK, kAppendLock, 5)) {
+        if (!LockByteWait(fd_.get(), F_WRLCK, kAppendLock, 5000)) {
             error = "Tabelle " + path_ + ": Satz " + std::to_string(recno) + " ist gesperrt";
             return false;
         }
         bool ok = write();
-        OfdLock(fd_.get(), F_UNLCK, kAppendLock);
+        LockByte(fd_.get(), F_UNLCK, kAppendLock);
         return ok;
     }
     return write();
@@ -497,13 +472,13 @@ bool DbfTable::AppendShared(const char* image, std::uint32_t& recno, std::string
 {
     // Appends of several processes take turns; the count is read again
     // under the lock, so no record of another process is overwritten.
-    if (!OfdLockWait(fd_.get(), F_WRLCK, kAppendLock, 5)) {
+    if (!LockByteWait(fd_.get(), F_WRLCK, kAppendLock, 5000)) {
         error = "Tabelle " + path_ + ": Anfügen nicht möglich, die Tabelle ist gesperrt";
         return false;
     }
     RecordCount();
     if (!IndexesMarkChanging(error)) {
-        OfdLock(fd_.get(), F_UNLCK, kAppendLock);
+        LockByte(fd_.get(), F_UNLCK, kAppendLock);
         return false;
     }
     std::uint32_t count = header_.recordCount;
@@ -519,7 +494,7 @@ bool DbfTable::AppendShared(const char* image, std::uint32_t& recno, std::string
     bool ok = WriteAt(fd_.get(), bytes.data(), bytes.size(), offset) &&
               WriteAt(fd_.get(), head, sizeof head, 1);
     if (!ok) error = "Tabelle " + path_ + ": Satz lässt sich nicht anfügen: " + ErrnoText();
-    OfdLock(fd_.get(), F_UNLCK, kAppendLock);
+    LockByte(fd_.get(), F_UNLCK, kAppendLock);
     if (!ok) return false;
     header_ = std::move(h);
     recno = header_.recordCount;
@@ -653,7 +628,7 @@ bool DbfTable::Lock(std::uint32_t recno, int owner, int timeoutSeconds, std::str
         return false;
     }
     if (!exclusive_ && writable_ &&
-        !OfdLockWait(fd_.get(), F_WRLCK, kRecordLockBase + off_t(recno), timeoutSeconds)) {
+        !LockByteWait(fd_.get(), F_WRLCK, kRecordLockBase + off_t(recno), timeoutSeconds * 1000)) {
         error = "Satz " + std::to_string(recno) + " ist von einem anderen Programm gesperrt";
         return false;
     }
@@ -666,7 +641,7 @@ void DbfTable::Unlock(std::uint32_t recno, int owner)
     for (auto it = locks_.begin(); it != locks_.end();) {
         if (it->second == owner && (recno == 0 || it->first == recno)) {
             if (!exclusive_ && writable_ && !Foreign())
-                OfdLock(fd_.get(), F_UNLCK, kRecordLockBase + off_t(it->first));
+                LockByte(fd_.get(), F_UNLCK, kRecordLockBase + off_t(it->first));
             it = locks_.erase(it);
         } else {
             ++it;
@@ -688,7 +663,7 @@ bool DbfTable::EnsureExclusiveUse(std::string& error)
     }
     if (exclusive_) return true;
     // Upgrading our read lock fails while any other process has it open.
-    if (exclusiveHolds_ == 0 && !OfdLock(fd_.get(), F_WRLCK, kUseLock)) {
+    if (exclusiveHolds_ == 0 && !LockByte(fd_.get(), F_WRLCK, kUseLock)) {
         error = "Tabelle " + path_ + " wird noch von einem anderen Programm benutzt";
         return false;
     }
@@ -699,7 +674,7 @@ bool DbfTable::EnsureExclusiveUse(std::string& error)
 void DbfTable::ReleaseExclusiveUse()
 {
     if (exclusive_ || exclusiveHolds_ == 0 || --exclusiveHolds_ > 0) return;
-    if (fd_.valid() && !Foreign()) OfdLock(fd_.get(), F_RDLCK, kUseLock);
+    if (fd_.valid() && !Foreign()) LockByte(fd_.get(), F_RDLCK, kUseLock);
 }
 
 bool DbfTable::BecomeWritable(std::string& error)
@@ -713,7 +688,7 @@ bool DbfTable::BecomeWritable(std::string& error)
         error = "Tabelle " + path_ + " lässt sich nicht zum Schreiben öffnen: " + ErrnoText();
         return false;
     }
-    if (!OfdLock(fd, F_RDLCK, kUseLock)) {
+    if (!LockByte(fd, F_RDLCK, kUseLock)) {
         ::close(fd);
         error = "Tabelle " + path_ + " wird von einem anderen Programm exklusiv benutzt";
         return false;
@@ -807,7 +782,7 @@ bool DbfTable::Rewrite(bool keepLive, const Progress& progress, std::string& err
     };
     // The new table is ours alone from the start: whoever opens it after
     // the rename waits until its indexes are rebuilt.
-    if (!OfdLock(out.get(), F_WRLCK, kUseLock))
+    if (!LockByte(out.get(), F_WRLCK, kUseLock))
         return fail("Hilfsdatei " + files.table + " wird von einem anderen Programm benutzt");
     std::unique_ptr<MemoFile> newMemo;
     bool memoFields = hasMemoFields() && memo_ && memo_->usable();
@@ -943,7 +918,7 @@ bool DbfTable::Create(const std::string& path, const std::vector<FieldDef>& fiel
         error = "Tabelle " + path + " lässt sich nicht anlegen: " + ErrnoText();
         return false;
     }
-    if (!OfdLock(fd.get(), F_WRLCK, kUseLock)) {
+    if (!LockByte(fd.get(), F_WRLCK, kUseLock)) {
         error = "Tabelle " + path + " wird von einem anderen Programm benutzt";
         return false;
     }

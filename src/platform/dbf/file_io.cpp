@@ -1,6 +1,8 @@
 #include "platform/dbf/file_io.h"
 
 #include <cerrno>
+#include <chrono>
+#include <thread>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -97,6 +99,28 @@ bool UnlinkFile(const std::string& path)
     if (Faulted(IoOp::Unlink, path)) return false;
     if (::unlink(path.c_str()) != 0 && errno != ENOENT) return false;
     return SyncFolderOf(path);
+}
+
+bool LockByte(int fd, short type, std::uint64_t offset)
+{
+    struct flock fl {};
+    fl.l_type = type;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = off_t(offset);
+    fl.l_len = 1;
+    fl.l_pid = 0;
+    return ::fcntl(fd, F_OFD_SETLK, &fl) == 0;
+}
+
+bool LockByteWait(int fd, short type, std::uint64_t offset, int timeoutMs)
+{
+    auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        if (LockByte(fd, type, offset)) return true;
+        if (errno != EAGAIN && errno != EACCES && errno != EINTR) return false;
+        if (std::chrono::steady_clock::now() >= until) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
 }
 
 std::int64_t FileSize(int fd)

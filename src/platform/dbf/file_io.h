@@ -34,6 +34,13 @@ bool RenameFile(const std::string& from, const std::string& to);
 bool UnlinkFile(const std::string& path);
 // fsync of the folder holding `path`.
 bool SyncFolderOf(const std::string& path);
+// Byte-range locks on open file descriptions (F_OFD_SETLK) of one byte at
+// `offset`: type F_RDLCK, F_WRLCK or F_UNLCK. One try; false when another
+// holder refuses it (or on error).
+bool LockByte(int fd, short type, std::uint64_t offset);
+// The same, tried again every few milliseconds while another holder refuses
+// it, until `timeoutMs` have passed (0: one try).
+bool LockByteWait(int fd, short type, std::uint64_t offset, int timeoutMs);
 // Size of the open file, or -1.
 std::int64_t FileSize(int fd);
 // Text of errno for messages.

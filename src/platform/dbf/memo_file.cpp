@@ -40,19 +40,12 @@ std::uint32_t FirstBlock(std::uint32_t blockSize)
 // Appends of several processes to one memo file take turns on this lock.
 constexpr off_t kMemoAppendLock = off_t(1) << 40;
 
+// Waits up to 5 seconds for the lock (released at once by the holder's
+// end).
 bool LockAppend(int fd, short type)
 {
-    struct flock fl {};
-    fl.l_type = type;
-    fl.l_whence = SEEK_SET;
-    fl.l_start = kMemoAppendLock;
-    fl.l_len = 1;
-    for (int tries = 0; tries < 250; ++tries) {
-        if (::fcntl(fd, F_OFD_SETLK, &fl) == 0) return true;
-        if (errno != EAGAIN && errno != EACCES && errno != EINTR) return false;
-        ::usleep(20000);
-    }
-    return false;
+    return type == F_UNLCK ? LockByte(fd, type, kMemoAppendLock)
+                           : LockByteWait(fd, type, kMemoAppendLock, 5000);
 }
 
 }  // namespace

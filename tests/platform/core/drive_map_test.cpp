@@ -1,3 +1,5 @@
+// Guards the drive map: letters for mounts, remembered and hand-set letters,
+// the fake table, and mounts that do not answer.
 #include "platform/core/drive_map.h"
 #include "platform/core/ini_file.h"
 

@@ -1,3 +1,5 @@
+// Guards the ini files: byte layout, odd content, atomic writes, unreadable
+// files and refused names.
 #include "platform/core/exceptions.h"
 #include "platform/core/ini_file.h"
 
