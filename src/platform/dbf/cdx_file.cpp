@@ -901,9 +901,8 @@ void CdxFile::FlushShared()
         return;
     // Any change counts up the directory's version: the others' sign to
     // read the file again.
-    bool changed = !pendingFree_.empty() || directory_->dirtyOnDisk_ || directory_->headerChanged_;
-    for (const auto& [page, cached] : cache_)
-        changed = changed || cached.dirty;
+    bool changed = !pendingFree_.empty() || !dirtyPages_.empty() || directory_->dirtyOnDisk_ ||
+                   directory_->headerChanged_;
     for (const auto& tag : tags_)
         changed = changed || tag->dirtyOnDisk_ || tag->headerChanged_;
     if (!changed)
@@ -943,6 +942,7 @@ void CdxFile::MarkChanging()
 void CdxFile::Refresh()
 {
     cache_.clear();
+    dirtyPages_.clear();
     trimmedSize_ = 0;
     pendingFree_.clear();
     struct stat st {};
@@ -1179,11 +1179,15 @@ CdxNode& CdxFile::Node(const CdxTag& tag, std::uint32_t page)
 void CdxFile::PutNode(const CdxTag& tag, std::uint32_t page, CdxNode node)
 {
     cache_[page] = CachedNode{std::move(node), tag.format_, true};
+    dirtyPages_.push_back(page);
 }
 
 void CdxFile::TouchNode(std::uint32_t page)
 {
-    cache_.at(page).dirty = true;
+    CachedNode& cached = cache_.at(page);
+    if (!cached.dirty)
+        dirtyPages_.push_back(page);
+    cached.dirty = true;
 }
 
 void CdxFile::TrimCache()
@@ -1290,19 +1294,24 @@ void CdxFile::Flush()
     // on disk make the next open rebuild.
     if (fd_ < 0 || readOnly_ || !directory_ || !brokenReason_.empty())
         return;
-    std::vector<std::uint32_t> pages;
-    for (const auto& [page, cached] : cache_)
-        if (cached.dirty)
-            pages.push_back(page);
+    // The pages made dirty since the last flush (a page dropped from the
+    // cache since, or listed twice, is passed over). The list is cleared
+    // only when all are written: after a failed write the rest stay listed.
+    std::vector<std::uint32_t> pages = dirtyPages_;
     std::sort(pages.begin(), pages.end());
+    pages.erase(std::unique(pages.begin(), pages.end()), pages.end());
     std::uint8_t bytes[kPageSize];
     for (std::uint32_t page : pages) {
-        CachedNode& cached = cache_.at(page);
+        auto it = cache_.find(page);
+        if (it == cache_.end() || !it->second.dirty)
+            continue;
+        CachedNode& cached = it->second;
         if (!CdxEncodePage(cached.node, cached.format, bytes))
             throw CdxError("Interner Fehler: Indexseite " + std::to_string(page) + " läuft über");
         WriteAt(page, bytes, sizeof bytes);
         cached.dirty = false;
     }
+    dirtyPages_.clear();
     for (const auto& [page, next] : pendingFree_) {
         std::memset(bytes, 0, sizeof bytes);
         PutLe32(bytes, next);

@@ -357,6 +357,7 @@ private:
     std::unique_ptr<CdxTag> directory_;
     std::vector<std::unique_ptr<CdxTag>> tags_;  // by header offset = creation order
     std::unordered_map<std::uint32_t, CachedNode> cache_;
+    std::vector<std::uint32_t> dirtyPages_;  // made dirty since the last flush
     std::size_t trimmedSize_ = 0;
     std::uint64_t changes_ = 0;  // counts changes begun, for Guarded
     std::string brokenReason_;

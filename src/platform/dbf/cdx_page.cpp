@@ -94,6 +94,9 @@ void CdxLeafCounts(std::string_view previous, std::string_view key, std::uint8_t
     // Never share the previous key's trailing pad bytes: its stored bytes end
     // where they begin, and readers that restore trailing bytes as zeros
     // (not as the pad byte) would read other keys than ours.
+    // (Only a shared run that ends in a pad byte can reach into them.)
+    if (duplicates == 0 || static_cast<std::uint8_t>(previous[duplicates - 1]) != padByte)
+        return;
     int end = static_cast<int>(previous.size());
     while (end > duplicates && static_cast<std::uint8_t>(previous[end - 1]) == padByte)
         --end;
