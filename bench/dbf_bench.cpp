@@ -405,7 +405,7 @@ void BM_DbfAppendWithAlbumTagsTwoProcesses(benchmark::State& state)
     }
     state.SetItemsProcessed(state.iterations() * (n / 2) * 2);
 }
-BENCHMARK(BM_DbfAppendWithAlbumTagsTwoProcesses)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_DbfAppendWithAlbumTagsTwoProcesses)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
 // SQLite appending the same rows with 24 indexes, as many rows as
 // BM_DbfAppendWithAlbumTags.
