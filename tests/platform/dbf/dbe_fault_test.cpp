@@ -35,7 +35,9 @@ protected:
             ASSERT_EQ(dbe_Replace("NAME", DBE_REPL_TEXT, name.c_str()), 1);
             ASSERT_EQ(dbe_Replace("NR", DBE_REPL_LONG, &nr), 1);
             ASSERT_EQ(dbe_Replace("NOTIZ", DBE_REPL_MEMO, memo.c_str()), 1) << dbe_LastError();
-            if (i == 3 || i == 6) ASSERT_EQ(dbe_Delete(), 1);
+            if (i == 3 || i == 6) {
+                ASSERT_EQ(dbe_Delete(), 1);
+            }
         }
         ASSERT_NE(dbe_IndexTag("", "NAME", "NAME", 0, 0, ""), 0) << dbe_LastError();
         ASSERT_NE(dbe_IndexTag("", "NR", "NR", 0, 0, ""), 0) << dbe_LastError();
@@ -157,8 +159,11 @@ TEST_F(FaultTest, EveryChangeIsDoneOrNotDoneWhateverFileOperationFails)
         const outside::Table& t = tableOf(c.folder);
         const outside::Table& after = tableOf(afterOf.at(c.op));
         ASSERT_NE(before, after);
-        if (c.reported) EXPECT_EQ(t, after) << "reported done but not done";
-        else EXPECT_TRUE(t == before || t == after) << "half done";
+        if (c.reported) {
+            EXPECT_EQ(t, after) << "reported done but not done";
+        } else {
+            EXPECT_TRUE(t == before || t == after) << "half done";
+        }
     }
 }
 

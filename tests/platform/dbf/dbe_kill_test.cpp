@@ -130,8 +130,11 @@ TEST_F(KillTest, AKilledWriterNeverLosesCommittedRecordsOrTheAlbum)
             if (kept.count(name))
                 EXPECT_EQ(std::string(memo ? memo : "").substr(0, 9 + name.size()), "Notiz zu " + name);
             dbe_MemDealloc(memo);
-            if (!dbe_Deleted()) ++live;
-            else EXPECT_FALSE(packed) << "a deleted record after the pack";
+            if (!dbe_Deleted()) {
+                ++live;
+            } else {
+                EXPECT_FALSE(packed) << "a deleted record after the pack";
+            }
         }
         for (const std::string& name : kept) EXPECT_TRUE(names.count(name)) << "lost " << name;
         for (int order = 1; order <= 2; ++order) {
