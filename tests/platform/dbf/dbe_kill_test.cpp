@@ -127,8 +127,9 @@ TEST_F(KillTest, AKilledWriterNeverLosesCommittedRecordsOrTheAlbum)
             const std::string name = dbe_GetTrimString("NAME");
             names.insert(name);
             char* memo = dbe_GetMemo("NOTIZ", 0);
-            if (kept.count(name))
+            if (kept.count(name)) {
                 EXPECT_EQ(std::string(memo ? memo : "").substr(0, 9 + name.size()), "Notiz zu " + name);
+            }
             dbe_MemDealloc(memo);
             if (!dbe_Deleted()) {
                 ++live;
