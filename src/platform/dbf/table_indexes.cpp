@@ -498,11 +498,12 @@ bool TableIndexes::Sync(std::string& error)
     return true;
 }
 
-bool TableIndexes::AccessFrom(std::size_t i, const std::function<bool()>& f)
+bool TableIndexes::AccessFrom(const std::vector<IndexFile*>& files, std::size_t i,
+                              const std::function<bool()>& f)
 {
-    while (i < files_.size() && !files_[i]->cdx) ++i;
-    if (i == files_.size()) return f();
-    return files_[i]->cdx->Access([&] { return AccessFrom(i + 1, f); });
+    while (i < files.size() && !files[i]->cdx) ++i;
+    if (i == files.size()) return f();
+    return files[i]->cdx->Access([&] { return AccessFrom(files, i + 1, f); });
 }
 
 bool TableIndexes::AccessAll(const std::function<bool()>& f)
@@ -510,7 +511,13 @@ bool TableIndexes::AccessAll(const std::function<bool()>& f)
     Settle();
     bool done = false, result = false;
     try {
-        AccessFrom(0, [&] {
+        // In the order of their paths: every process takes the locks of
+        // several files in one order, so none waits for another in a circle.
+        std::vector<IndexFile*> files;
+        for (auto& file : files_) files.push_back(file.get());
+        std::sort(files.begin(), files.end(),
+                  [](const IndexFile* a, const IndexFile* b) { return a->path < b->path; });
+        AccessFrom(files, 0, [&] {
             done = true;
             return result = f();
         });

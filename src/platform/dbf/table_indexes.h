@@ -122,7 +122,8 @@ private:
     bool BuildKeys(IndexTag& tag, dbfcdx::CdxKeySet& keys, const Progress& progress,
                    std::string& error);
     void MarkBroken(IndexFile& file, const std::string& why);
-    bool AccessFrom(std::size_t i, const std::function<bool()>& f);
+    bool AccessFrom(const std::vector<IndexFile*>& files, std::size_t i,
+                    const std::function<bool()>& f);
     void Apply(std::uint32_t recno, const char* oldImage, const char* newImage);
 
     DbfTable& table_;
