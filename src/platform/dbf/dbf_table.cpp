@@ -81,7 +81,6 @@ bool ReadSmallFile(const std::string& path, std::string& text)
     return ReadAt(fd.get(), text.data(), text.size(), 0);
 }
 
-
 }  // namespace
 
 std::string SiblingPath(const std::string& tablePath, const char* upperExtension)
@@ -153,6 +152,15 @@ std::shared_ptr<DbfTable> DbfTable::Open(const std::string& path, OpenMode mode,
                                          std::string& error, std::string& note, bool& repaired)
 {
     repaired = false;
+    if (RewriteLeftovers(path)) {
+        // A pack or zap was interrupted. It is finished only while nobody
+        // else (no other descriptor, in this process or another) has the
+        // table open; nobody can be packing it then either.
+        FileHandle probe(::open(path.c_str(), O_RDWR | O_CLOEXEC));
+        if (probe.valid() && LockByte(probe.get(), F_WRLCK, kUseLock) &&
+            !FinishRewrite(path, error))
+            return nullptr;
+    }
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
         error = "Tabelle " + path + " nicht gefunden";
@@ -176,14 +184,6 @@ std::shared_ptr<DbfTable> DbfTable::Open(const std::string& path, OpenMode mode,
         reg.erase(it);
     }
     bool writable = mode != OpenMode::ReadOnly;
-    if (RewriteLeftovers(path)) {
-        // A pack or zap was interrupted. It is finished only while nobody
-        // else has the table open (nobody can be packing it then either).
-        FileHandle probe(::open(path.c_str(), O_RDWR | O_CLOEXEC));
-        if (probe.valid() && LockByte(probe.get(), F_WRLCK, kUseLock) &&
-            !FinishRewrite(path, error))
-            return nullptr;
-    }
     int fd = ::open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC);
     if (fd < 0) {
         error = "Tabelle " + path + " lässt sich nicht öffnen: " + ErrnoText();

@@ -475,7 +475,11 @@ bool TableIndexes::Flush(std::string& error)
     Settle();
     for (auto& f : files_) {
         try {
-            if (f->cdx && !f->cdx->Broken()) f->cdx->Flush();
+            // (Shared: within an access, under the lock.)
+            if (f->cdx && !f->cdx->Broken()) f->cdx->Access([&] {
+                f->cdx->Flush();
+                return 0;
+            });
         } catch (const dbfcdx::CdxError& e) {
             error = "Indexdatei " + f->path + ": " + e.what();
             return false;
@@ -576,12 +580,23 @@ void TableIndexes::MarkBroken(IndexFile& file, const std::string& why)
     }
     // Derived data: make the file anew from the table.
     std::string error;
-    if (!RebuildFile(file, nullptr, error)) {
-        ++generation_;
-        file.tags.clear();
+    if (RebuildFile(file, nullptr, error)) return;
+    ++generation_;
+    file.tags.clear();
+    file.cdx.reset();
+    pendingError_ = "Indexdatei " + file.path + ": " + why + "; Neuaufbau fehlgeschlagen: " + error;
+    // Shared with other processes (so not rebuilt as a whole): the file is
+    // read again; the dirty mark the failed change left makes every tag be
+    // rebuilt in place, under the lock, and this process keeps its keys in
+    // step from then on.
+    if (table_.exclusive() || !table_.writable()) return;
+    try {
+        file.cdx = dbfcdx::CdxFile::Open(file.path, false, CurrentCollation(), true);
+        if (!Load(file, error)) file.cdx.reset();
+    } catch (const dbfcdx::CdxError&) {
         file.cdx.reset();
-        pendingError_ = "Indexdatei " + file.path + ": " + why + "; Neuaufbau fehlgeschlagen: " + error;
     }
+    if (!file.cdx) file.tags.clear();
 }
 
 namespace {
