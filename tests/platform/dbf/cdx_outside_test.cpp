@@ -4,6 +4,7 @@
 
 #include "platform/dbf/cdx_file.h"
 #include "platform/dbf/expr_key.h"
+#include "outside_readers.h"
 #include "test_environment.h"
 
 #include <gtest/gtest.h>
@@ -27,16 +28,7 @@ std::string NumberKey(double value)
     return std::string(reinterpret_cast<const char*>(bytes), sizeof bytes);
 }
 
-std::string Hex(std::string_view bytes)
-{
-    static const char* digits = "0123456789abcdef";
-    std::string out;
-    for (unsigned char c : bytes) {
-        out += digits[c >> 4];
-        out += digits[c & 15];
-    }
-    return out;
-}
+std::string Hex(std::string_view bytes) { return outside::Hex(std::string(bytes)); }
 
 std::string TrimBlanks(std::string key)
 {
