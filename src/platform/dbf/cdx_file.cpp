@@ -139,7 +139,9 @@ void CdxFile::TakeOverCutShortChange()
         WriteHeader(*tag, true);
     Sync();
     cutShort_ = false;
+    ++directory_->version_;  // other processes read the marked tags again
     WriteHeader(*directory_, false);
+    seenVersion_ = directory_->version_;
 }
 
 void CdxFile::MarkChanging()
