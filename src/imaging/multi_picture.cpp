@@ -7,6 +7,7 @@
 #include <QMimeData>
 #include <QScreen>
 
+#include "imaging/image_paths.h"
 #include "imaging/image_readers.h"
 #include "platform/picture/picture_io.h"
 #include "platform/ui/dialogs.h"
@@ -172,7 +173,7 @@ QString TMultiPicture::Load(const QString& name)
 {
     horzCard_ = vertCard_ = false;
     const QString ext = ExtensionOf(name);
-    if (ext != ".RES" && !QFileInfo(name).isFile()) {
+    if (ext != ".RES" && !PictureFileExists(name)) {
         pictureType_.clear();
         picture_.SetGraphic(nullptr);
         lastResult_ = "file not found";
@@ -184,7 +185,7 @@ QString TMultiPicture::Load(const QString& name)
         TPicImage img;
         TPicError err;
         TBitmap bmp;
-        if (PicRead(name, 0, 0, img, err))
+        if (PicRead(PictureLocalPath(name), 0, 0, img, err))
             bmp.SetImage(img.Pixels);
         pictureType_ = ext.mid(1);
         picture_.SetGraphic(&bmp);
@@ -222,7 +223,7 @@ QString TMultiPicture::Load(const QString& name)
             if (ok)
                 bmp.SetImage(img);
         } else {
-            ok = ReaderReadFile(name, resolution, ImageDither, &bmp);
+            ok = ReaderReadFile(PictureLocalPath(name), resolution, ImageDither, &bmp);
         }
         if (!ok)
             Information(r.failure);
@@ -250,7 +251,8 @@ bool TMultiPicture::GetInfo(const QString& fileName)
         return true;
     }
     if (ext == ".WMF" || ext == ".ICO" || ext == ".SCM" || ext == ".CMS") {
-        if (QFileInfo(fileName).isFile()) {
+        if (PictureFileExists(fileName)) {
+            const QString local = PictureLocalPath(fileName);
             InfoType = ext.mid(1);
             InfoWidth = picture_.Width();
             InfoHeight = picture_.Height();
@@ -258,13 +260,13 @@ bool TMultiPicture::GetInfo(const QString& fileName)
             if (ext == ".WMF" || ext == ".ICO") {
                 TPicInfo info;
                 TPicError err;
-                if (PicPing(fileName, info, err)) {
+                if (PicPing(local, info, err)) {
                     InfoWidth = info.Width;
                     InfoHeight = info.Height;
                 }
             }
             InfoDescription = InfoType;
-            InfoFileSize = QFileInfo(fileName).size();
+            InfoFileSize = QFileInfo(local).size();
             return true;
         }
         InfoType = InfoDescription = "ERR";
@@ -275,7 +277,7 @@ bool TMultiPicture::GetInfo(const QString& fileName)
         return false;
     }
     TImgFileInfo info;
-    const bool ok = ReaderFileInfo(fileName, info);
+    const bool ok = ReaderFileInfo(PictureLocalPath(fileName), info);
     InfoType = info.Type;
     InfoWidth = info.Width;
     InfoHeight = info.Height;
@@ -283,7 +285,7 @@ bool TMultiPicture::GetInfo(const QString& fileName)
     InfoNumbers[1] = info.Pages;
     InfoNumbers[2] = info.Resolution;
     InfoDescription = info.Description;
-    InfoFileSize = QFileInfo(fileName).size();
+    InfoFileSize = QFileInfo(PictureLocalPath(fileName)).size();
     return ok;
 }
 

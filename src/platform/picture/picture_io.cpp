@@ -583,7 +583,7 @@ bool PicWrite(const TPicImage& image, const QString& fileName, int format, int c
     return true;
 }
 
-QByteArray PicEncodeObject(const TPicImage& image, int encoding, TPicError& err)
+QByteArray PicEncodeObject(const TPicImage& image, int encoding, TPicError& err, int format, int compression)
 {
     QByteArray payload;
     bool ok = false;
@@ -591,7 +591,9 @@ QByteArray PicEncodeObject(const TPicImage& image, int encoding, TPicError& err)
         Fail(err, peNoImage);
         return QByteArray();
     }
-    if (encoding == 0x30003) {
+    if (IsWritablePictureFormat(format)) {
+        ok = PicWriteBytes(image, format, compression, payload, err);
+    } else if (encoding == 0x30003) {
         ok = PicWriteBytes(image, pfTIFF, 140, payload, err);
     } else if (encoding == 2 || encoding == 3) {
         err = TPicError();

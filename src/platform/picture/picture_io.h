@@ -110,11 +110,12 @@ bool PicWriteBytes(const TPicImage& image, int format, int compression, QByteArr
 bool PicWrite(const TPicImage& image, const QString& fileName, int format, int compression, TPicError& err);
 
 // The library's memory-object encoding of a picture: "BLOB01010000", the
-// encoding (4 bytes), the length of what follows (4 bytes) and the picture.
-// Encodings: 1 plain (BMP), 2 fast (PNG, light compression), 3 small (PNG,
-// strong compression), 0x30003 small for 1-bit pictures (TIFF Group 4).
+// encoding (4 bytes), the length of what follows (4 bytes) and the picture
+// as a file of `format` (with its compression) when one is given, else by
+// the encoding: 1 plain (BMP), 2 fast (PNG, light compression), 3 small
+// (PNG, strong compression), 0x30003 small for 1-bit pictures (TIFF Group 4).
 inline constexpr char kPicObjectSignature[] = "BLOB01010000";
-QByteArray PicEncodeObject(const TPicImage& image, int encoding, TPicError& err);
+QByteArray PicEncodeObject(const TPicImage& image, int encoding, TPicError& err, int format = 0, int compression = 0);
 bool PicDecodeObject(const QByteArray& data, TPicImage& out, TPicError& err);
 
 // Copies (the source stays as it is; a null result means failure).

@@ -378,6 +378,9 @@ TEST(PictureObject, EncodingsRoundTrip)
         EXPECT_EQ(back.Pixels.pixelColor(30, 15).rgb(), c.image->Pixels.pixelColor(30, 15).rgb()) << c.encoding;
     }
     TPicError err;
+    // With a format the picture is stored as a file of it.
+    const QByteArray jpeg = PicEncodeObject(img, 3, err, pfJPEG, 90);
+    EXPECT_EQ(DetectPictureFormat(jpeg.mid(20, 16)), pfJPEG);
     QByteArray blob = PicEncodeObject(img, 1, err);
     TPicImage back;
     EXPECT_FALSE(PicDecodeObject(blob.left(blob.size() - 10), back, err));
