@@ -591,31 +591,28 @@ void TImageWindow::WithProgress(int opClass, int mode, int value, const std::fun
         gauge_->SetProgress(98);
 }
 
-void TImageWindow::Turn(int angle)
+void TImageWindow::ReplaceBy(int mode, int value, const std::function<TPicImage(const TPicImage&)>& copy)
 {
     const TPicImage& full = holder_->FullImage();
     TPicImage result;
-    WithProgress(30, 30, angle, [&] { result = PicRotate(full, angle); });
+    WithProgress(30, mode, value, [&] { result = copy(full); });
     holder_->Replace(result);
     holder_->Redraw(true);
+}
+
+void TImageWindow::Turn(int angle)
+{
+    ReplaceBy(30, angle, [angle](const TPicImage& img) { return PicRotate(img, angle); });
 }
 
 void TImageWindow::FlipHorizontal()
 {
-    const TPicImage& full = holder_->FullImage();
-    TPicImage result;
-    WithProgress(30, 50, 200, [&] { result = PicFlip(full, 200); });
-    holder_->Replace(result);
-    holder_->Redraw(true);
+    ReplaceBy(50, 200, [](const TPicImage& img) { return PicFlip(img, 200); });
 }
 
 void TImageWindow::FlipVertical()
 {
-    const TPicImage& full = holder_->FullImage();
-    TPicImage result;
-    WithProgress(30, 50, 100, [&] { result = PicFlip(full, 100); });
-    holder_->Replace(result);
-    holder_->Redraw(true);
+    ReplaceBy(50, 100, [](const TPicImage& img) { return PicFlip(img, 100); });
 }
 
 TRect TImageWindow::SelectionRect() const
@@ -639,12 +636,8 @@ void TImageWindow::Crop()
     const TRect r = SelectionInImage();
     if (r.Width() <= 0 || r.Height() <= 0)
         return;
-    const TPicImage& full = holder_->FullImage();
-    TPicImage result;
-    WithProgress(30, 10, 0, [&] { result = PicCopyRect(full, r.Left, r.Top, r.Right, r.Bottom); });
-    if (holder_->Replace(result))
-        selectionPresent_ = false;
-    holder_->Redraw(true);
+    selectionPresent_ = false;
+    ReplaceBy(10, 0, [r](const TPicImage& img) { return PicCopyRect(img, r.Left, r.Top, r.Right, r.Bottom); });
 }
 
 void TImageWindow::CopyToClipboard()
