@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QtEndian>
 #include <gtest/gtest.h>
 
@@ -401,6 +402,28 @@ TEST_F(ImageWindowLoaded, OpenDialogAndPageChoice)
     // A page given by the caller needs no dialog; a single-page TIFF neither.
     w.LoadFromFile(tif, 0, 1);
     EXPECT_EQ(w.ImageInWindow()->GetImageWidth(), 20);
+    // A broken page: its strip overwritten (where tiffinfo says it lies).
+    const QString strips = Tool("tiffinfo", {"-s", tif});
+    const QRegularExpressionMatch m =
+        QRegularExpression(R"(0: \[\s*(\d+),\s*(\d+)\]\s*$)").match(strips);
+    ASSERT_TRUE(m.hasMatch()) << strips.toStdString();
+    QFile f(tif);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    QByteArray bytes = f.readAll();
+    f.close();
+    bytes.replace(m.captured(1).toInt(), m.captured(2).toInt(), QByteArray(m.captured(2).toInt(), '\xFF'));
+    WriteBytes(PathIn(dir, "broken.tif"), bytes);
+    int corrupt = 0;
+    w.OnLLError = [&](TPicObjBase*, bool& callStd, TPicObjError* e) {
+        corrupt += e->ErrorCode() == peCorrupt;
+        callStd = false;
+    };
+    w.LoadFromFile(PathIn(dir, "broken.tif"), 0, 2);
+    EXPECT_EQ(corrupt, 1);
+    EXPECT_EQ(w.ImageInWindow()->GetImageWidth(), 1);  // a blank picture
+    w.LoadFromFile(PathIn(dir, "broken.tif"), 0, 1);
+    EXPECT_EQ(w.ImageInWindow()->GetImageWidth(), 20);
+    w.OnLLError = nullptr;
     const QString single = PathIn(dir, "s.tif");
     TPicError err;
     ASSERT_TRUE(PicWrite(TPicImage::FromQImage(Quarters(16, 16)), single, pfTIFF, 160, err));
