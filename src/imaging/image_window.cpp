@@ -676,7 +676,6 @@ void TImageWindow::LoadFromFile(const QString& FileName, int Format, int Page)
     if (name.isEmpty()) {
         TOpenDialog dlg(this);
         dlg.Filter = OpenFilterOf(Format);
-        dlg.InitialDir = DefaultOpenPath;
         if (!dlg.Execute())
             return;
         name = dlg.FileName;
