@@ -687,6 +687,17 @@ void TImageWindow::LoadFromFile(const QString& FileName, int Format, int Page)
     }
     imageName_ = name;
     holder_->Load(name, Format, Page);
+    ShowLoaded();
+}
+
+void TImageWindow::ShowLoaded()
+{
+    holder_->Redraw(true);
+    // A window on screen decodes the picture now, at the size it shows, so
+    // a picture that cannot be decoded is reported by the load.
+    if (Showing())
+        holder_->EnsureDisplayPixels(std::min(holder_->DisplayedWidth, holder_->GetImageWidth()),
+                                     std::min(holder_->DisplayedHeight, holder_->GetImageHeight()));
     if (OnPostLoad)
         OnPostLoad(this);
     holder_->Redraw(true);
@@ -700,9 +711,7 @@ void TImageWindow::SetImageName(const QString& v)
         return;
     imageName_ = v;
     holder_->Load(full, lastSaveFormat_, page);
-    if (OnPostLoad)
-        OnPostLoad(this);
-    holder_->Redraw(true);
+    ShowLoaded();
 }
 
 void TImageWindow::SetImagePath(const QString& v)
@@ -878,7 +887,14 @@ void TImageWindow::Paint()
         return;
     const int W = availWidth_ - 1, H = availHeight_ - 1;
     const int iw = std::max(1, holder_->GetImageWidth()), ih = std::max(1, holder_->GetImageHeight());
-    holder_->EnsureDisplayPixels(std::min(holder_->DisplayedWidth, iw), std::min(holder_->DisplayedHeight, ih));
+    {
+        // A picture that fails to decode only now shows blank: no dialog
+        // opens while the window paints.
+        const bool dialogs = ErrorDialogEnabled();
+        SetErrorDialogEnabled(false);
+        holder_->EnsureDisplayPixels(std::min(holder_->DisplayedWidth, iw), std::min(holder_->DisplayedHeight, ih));
+        SetErrorDialogEnabled(dialogs);
+    }
     const QImage& px = holder_->DecodedPixels();
     if (px.isNull())
         return;

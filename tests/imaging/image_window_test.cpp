@@ -179,6 +179,30 @@ TEST(ImageWindow, ShowsALargePictureDecodedAtTheSizeShown)
     EXPECT_EQ(w.ImageInWindow()->GetImageHeight(), 2000);
 }
 
+TEST(ImageWindow, ShownWindowReportsABrokenPictureWhenItLoads)
+{
+    lxtest::TempDir dir;
+    OnForm<TImageWindow> f(200, 150);
+    TImageWindow& w = *f.control;
+    f.form.Show();
+    // The header is whole, the pixel data is cut off.
+    const QString good = SavePicture(dir, "good.png", Gradient(64, 64));
+    QFile in(good);
+    ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+    WriteBytes(PathIn(dir, "cut.png"), in.readAll().left(60));
+    {
+        TPromptScript script;
+        script.Modal<TDlgError>([](TDlgError& d) { d.ModalResult = mrOk; });
+        w.LoadFromFile(PathIn(dir, "cut.png"), 0, 0);
+        EXPECT_EQ(w.ImageInWindow()->GetImageWidth(), 1);
+    }
+    TPromptScript quiet;  // painting shows no dialog
+    w.Handle()->grab();
+    w.LoadFromFile(good, 0, 0);
+    w.Handle()->grab();
+    EXPECT_EQ(w.ImageInWindow()->GetImageWidth(), 64);
+}
+
 TEST(ImageWindow, ThumbnailSequenceOfTheIntake)
 {
     lxtest::TempDir dir;
