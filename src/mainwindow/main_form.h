@@ -140,6 +140,12 @@ public:
     int ErzeugeBilderDatenbankenVerwaltung(const QString& Path, const QString& FileName);
     int BilderDBFsOeffnen();
     void BilderDBFinDBFVerwaltungEintragen(const QString& FullPath, int NewEntry, int ByFileName);
+    // Captions, display formats, hidden and read-only fields of the manager
+    // table, set after each open.
+    void ManagerFelderEinrichten();
+    // The menu command "Fotoalben-Manager": the album manager dialog when it
+    // is installed.
+    void FotoalbenManagerClick(TObject* Sender);
     // Delete handlers of the manager table (the album's files; packing).
     void TableBilderDatenbankenBeforeDelete(TDataSet* DataSet);
     void TableBilderDatenbankenAfterDelete(TDataSet* DataSet);
@@ -275,6 +281,8 @@ public:
     // Applies what the options hold to the window: hints, the editors' and
     // user fields' captions, the exit entry of the menu.
     void OptionenAnwenden();
+    // The editors' menu captions and the user fields' names from the options.
+    void BeschriftungenSetzen();
     // The options dialog, made by the start-up and kept for the run.
     TProgrammOptionen* ProgrammOptionenForm = nullptr;
 

@@ -41,7 +41,7 @@ struct THandlerName {
 // The handlers that do their work in this version; every other handler
 // named by the vocabulary answers that its function is not available yet.
 const THandlerName kHandler[] = {
-    {"AndereBilderdatenbankoeffnen1Click", &TMainForm::AndereBilderdatenbankoeffnen1Click},
+    {"AndereBilderdatenbankoeffnen1Click", &TMainForm::FotoalbenManagerClick},
     {"NurVolltextsucheneuaufbauen1Click", &TMainForm::NurVolltextsucheneuaufbauen1Click},
     {"NeueFotoalbenaufCDsuchen1Click", &TMainForm::NeueFotoalbenaufCDsuchen1Click},
     {"EditiermodusTabelle1Click", &TMainForm::EditiermodusTabelle1Click},
@@ -119,6 +119,16 @@ TNotifyEvent TMainForm::Handler(const char* name)
         return [this, m](TObject* sender) { (this->*m)(sender); };
     }
     return [this](TObject* sender) { NichtVerfuegbar(sender); };
+}
+
+void TMainForm::FotoalbenManagerClick(TObject* Sender)
+{
+    // The album manager dialog comes with a later version; until it is
+    // installed the command says so.
+    if (AlbumManager)
+        AndereBilderdatenbankoeffnen1Click(Sender);
+    else
+        NichtVerfuegbar(Sender);
 }
 
 void TMainForm::NichtVerfuegbar(TObject* Sender)

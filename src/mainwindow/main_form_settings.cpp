@@ -20,13 +20,6 @@
 
 namespace {
 
-const QString kRevision = QStringLiteral("1.50.230 (31.05.2006)");
-
-bool AufDisketteLaufwerk(const QString& ordner)
-{
-    const QString lw = ordner.left(2).toUpper();
-    return lw == QLatin1String("A:") || lw == QLatin1String("B:");
-}
 
 }  // namespace
 
@@ -107,6 +100,12 @@ void TMainForm::OptionenAnwenden()
     RequesterAnzeigeZeit = e.Int("RequesterAnzeigeZeit");
     if (TMenuItem* ende = MenuItem(QStringLiteral("Ende4")))
         ende->SetVisible(e.Bool("EndeImMenu"));
+    BeschriftungenSetzen();
+    SetDropDownCount();
+}
+
+void TMainForm::BeschriftungenSetzen()
+{
     const char* const editoren[][2] = {{"Bildexternbearbeiten_11", "Bildbearbeitung1"},
                                        {"Bildexternbearbeiten_21", "Bildbearbeitung1"},
                                        {"Bildexternbearbeiten_12", "Bildbearbeitung2"},
@@ -115,16 +114,15 @@ void TMainForm::OptionenAnwenden()
                                        {"Bildexternbearbeiten_23", "Bildbearbeitung3"}};
     for (const auto& ed : editoren)
         if (TMenuItem* item = MenuItem(QString::fromLatin1(ed[0])))
-            item->SetCaption(e.Text(ed[1]));
+            item->SetCaption(Einstellungen.Text(ed[1]));
     TLabel* labels[] = {LabelBenutzerdefiniert1, LabelBenutzerdefiniert2, LabelBenutzerdefiniert3};
     for (int i = 0; i < 3; ++i) {
-        const QString name =
-            e.Text(QStringLiteral("BezeichnerBenutzerdefiniertesFeld%1").arg(i + 1).toLatin1().constData());
+        const QString name = Einstellungen.Text(
+            QStringLiteral("BezeichnerBenutzerdefiniertesFeld%1").arg(i + 1).toLatin1().constData());
         labels[i]->SetCaption(name);
         if (TMenuItem* item = MenuItem(QStringLiteral("AufBenutzerdefiniert%1_2").arg(i + 1)))
             item->SetCaption(QStringLiteral("Auf ") + name);
     }
-    SetDropDownCount();
 }
 
 void TMainForm::QKINI_ProgWriteINI(TObject* Sender)
@@ -137,7 +135,7 @@ void TMainForm::QKINI_ProgWriteINI(TObject* Sender)
     e.Setzen("ProgPfad", ProgrammPfad);
     e.Setzen("ErstStart", false);
     e.Setzen("LinkErstellt", LinkErstellt);
-    e.Setzen("Revision", kRevision);
+    e.Setzen("Revision", ProgrammRevision());
     if (QString(o->EditDatenbankenVerzeichnis).isEmpty())
         e.Setzen("DatenbankenVerzeichnis", DatenbankenPfad);
     if (TMenuItem* item = MenuItem(QStringLiteral("EditiermodusTabelle1")))
