@@ -316,7 +316,9 @@ void TFullSizeForm::FormClose(TObject*, TCloseAction&)
     Timer1->SetEnabled(false);
     haupt_.HinweiseSetzen(hinweiseVorher_);
     haupt_.PrgWavSpielen(20);
-    FlagSchreiben(2, ModusCode());
+    // An entry whose picture could not be shown keeps its mode.
+    if (gezeigt_)
+        FlagSchreiben(2, ModusCode());
     ZoomFaktorSpeichern();
     QKINI1->INIWriteBool(kSektion, QStringLiteral("OriginalGroesseAnzeigen"), OriginalGroesse1->Checked());
     QKINI1->INIWriteBool(kSektion, QStringLiteral("GanzesBildanzeigen"), GanzesBildanzeigen1->Checked());
@@ -378,8 +380,11 @@ TFullSizeForm::TLadeErgebnis TFullSizeForm::Laden()
     TImageInWindow* bild = ImageWindow1->ImageInWindow();
     // A header that reads well does not make a picture: decode what the
     // screen shows now, so a broken file is found before it is shown.
-    if (!ladeFehler_ && bild->HasImage())
-        bild->EnsureDisplayPixels(std::max(1, ClientWidth()), std::max(1, ClientHeight()));
+    if (!ladeFehler_ && bild->HasImage()) {
+        const QSize passend = QSize(std::max(1, bild->GetImageWidth()), std::max(1, bild->GetImageHeight()))
+                                  .scaled(std::max(1, ClientWidth()), std::max(1, ClientHeight()), Qt::KeepAspectRatio);
+        bild->EnsureDisplayPixels(passend.width(), passend.height());
+    }
     if (ladeFehler_ || !bild->HasImage() || bild->DecodedPixels().isNull()) {
         bild->MakeBlank();
         return leDefekt;

@@ -128,6 +128,59 @@ TEST_F(ViewerTest, ForwardPassesOverMissingBadAndInaccessiblePicturesWithoutWrit
             EXPECT_EQ(Flags() + Feld("ZOOMFACTOR") + Feld("SHORTDESC"), vorher[i]) << i;
 }
 
+TEST_F(ViewerTest, NamesTheFileSystemCannotHoldAndHeadersBeyondThePixelLimitsArePassedOver)
+{
+    const QString zuLang = QString(300, u'x') + ".png";
+    Album({{"a.png"}, {"", 64, 48, true, "", "C:\\gibt\\" + zuLang}, {"riesig.png"}, {"c.png"}});
+    // A PNG whose header claims 100 000 x 100 000 pixels.
+    {
+        QFile f(Linux("bilder") + "/riesig.png");
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        QByteArray b = f.readAll();
+        const char gross[] = {0, 1, char(0x86), char(0xA0)};
+        b.replace(16, 4, gross, 4);
+        b.replace(20, 4, gross, 4);
+        f.seek(0);
+        f.write(b);
+    }
+    album.table.First();
+    const QString vorher = Flags();
+    auto f = Viewer();
+    Taste(*f, Qt::Key_Down);
+    EXPECT_EQ(Nr(), 4);
+    EXPECT_TRUE(f->AktuellesBild.endsWith("c.png"));
+    for (int satz : {2, 3}) {
+        album.dbe.Go(uint32_t(satz));
+        album.table.Refresh();
+        EXPECT_EQ(Flags(), vorher) << satz;
+        EXPECT_EQ(Feld("ZOOMFACTOR"), "") << satz;
+    }
+    // Going back onto them shows nothing and changes nothing either.
+    album.table.Last();
+    Taste(*f, Qt::Key_Up);
+    EXPECT_EQ(Nr(), 3);
+    EXPECT_FALSE(f->PanelPicParent->Visible());
+    f->Close();
+    EXPECT_EQ(Flags(), vorher);
+}
+
+TEST_F(ViewerTest, PictureMuchLargerThanTheScreenIsShownWholeFromAReducedDecode)
+{
+    Album({{"gross.jpg", 4000, 3000}});
+    auto f = Viewer();
+    EXPECT_TRUE(f->GanzesBildanzeigen1->Checked());
+    EXPECT_EQ(f->ImageWindow1->FitStyle(), fsBest);
+    TImageInWindow* bild = f->ImageWindow1->ImageInWindow();
+    EXPECT_EQ(bild->GetImageWidth(), 4000);
+    EXPECT_TRUE(bild->Reduced());
+    EXPECT_LE(bild->DecodedPixels().width(), 2000);
+    // The panel holds the fitted picture within the screen.
+    EXPECT_TRUE(f->PanelPicParent->Visible());
+    EXPECT_LE(f->PanelPicParent->Width(), Screen->Width());
+    EXPECT_LE(f->PanelPicParent->Height(), Screen->Height());
+    EXPECT_GE(f->PanelPicParent->Width(), Screen->Width() - 1);
+}
+
 TEST_F(ViewerTest, DisplayModeAndOrientationAreKeptInFlags)
 {
     Album({{"a.png", 64, 48}, {"b.png", 64, 48, true, "          "}, {"c.png", 64, 48, true, " 2 3"}});
