@@ -400,8 +400,9 @@ public:
     // The floating thumbnail window: one for the run, hidden when closed.
     TFormSchwebeneVorschau* SchwebendesVorschaubild = nullptr;
     bool ThumbnailsGeladen = false;
-    // Record numbers of pictures handed to an external editor.
-    TStringList ExternBearbeiteteSaetze;
+    // Record numbers of pictures handed to an external editor: the list the
+    // shutdown and the refresh of edited pictures read.
+    TStringList& ExternBearbeiteteSaetze = BearbeiteteBilder;
     TPoint GrossBildZiehStart;
     // The command methods of the picture views by handler name; null for
     // another name.

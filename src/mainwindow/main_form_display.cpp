@@ -136,6 +136,7 @@ void TMainForm::PageControlBilderChange(TObject* Sender)
     if (seite == TabSheetVorschauBilder) {
         PanelVorschauBilder->SetHint(
             QStringLiteral("Mit einem Doppelklick laden Sie das Hauptbild in die Vollbildanzeige...."));
+        VorschaubilderEinlesen();
         Protokoll(QStringLiteral("Info"), QStringLiteral("PageControlBilderChange(), auf Vorschaubilder umgeschaltet"));
     } else if (seite == TabSheetBilderDatenbank) {
         if (GemerkteSatzNr > 0 && uint32_t(GemerkteSatzNr) <= DbeBilder->RecCount()) {

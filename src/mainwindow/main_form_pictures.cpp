@@ -226,7 +226,6 @@ TMainForm::TBefehlsMethode TMainForm::BildBefehl(const char* name)
 void TMainForm::BilderAnsichtAufbauen()
 {
     bilder_ = new TMainFormBilder(*this);
-    ExternBearbeiteteSaetze.Clear();
 
     QKDBPicBox1 = new TQKDBPicBox(this);
     QKDBPicBox1->Name = QStringLiteral("QKDBPicBox1");

@@ -303,6 +303,9 @@ TEST_F(PicturesTest, ExternalFlagTransitionsAndPrograms)
     form->Bildexternanzeigen1Click(nullptr);
     EXPECT_TRUE(prompts.Gezeigt("Programm nicht gefunden, tragen Sie unter \"Optionen->Bilderverwaltung->Externe "
                                 "Programme\" ein Programm zur Bilderanzeige ein !"));
+    // The shutdown asks about the edited pictures.
+    Beenden();
+    EXPECT_TRUE(prompts.Gezeigt("Bilder wurden u. U. bearbeitet, soll das Fotoalbum diese Einträge aktualisieren?"));
 }
 
 TEST_F(PicturesTest, ReadOnlyAlbumWritesNoFlagsAndSlideShowNeedsTwoEntries)
@@ -365,7 +368,7 @@ TEST_F(PicturesTest, AutoBrowseThumbnailPageAndDragScrolling)
 
     form->Show();
     form->PageControlBilder->SetActivePage(form->TabSheetVorschauBilder);
-    form->VorschaubilderEinlesen();
+    form->PageControlBilderChange(form->PageControlBilder);
     EXPECT_TRUE(form->ThumbnailsGeladen);
     ASSERT_EQ(form->QKDBPicBox1->Items()->Count(), 3);
     form->QKDBPicBox1->SetItemIndex(1);
