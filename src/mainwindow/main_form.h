@@ -64,6 +64,8 @@ class TRadioButton;
 class TCheckBox;
 class TFormSchwebeneVorschau;
 class TMainFormBilder;
+class TFullSizeForm;
+class TFont;
 class QObject;
 class QEvent;
 
@@ -438,6 +440,9 @@ public:
     void SchwebendesVorschaubild1Click(TObject* Sender);
     void ImageWindow1MouseMove(TObject* Sender, TShiftState Shift, int X, int Y);
     void ScannerbildAnzeige1Click(TObject* Sender);
+    // The short-description window of the open full-size view, when shown,
+    // takes the font (when not null) and the colour (when not clNone).
+    void TextVollbildAnpassen(const TFont* schrift, TColor farbe);
     // The picture file of the current entry by the finding rules; empty
     // (after the message) when it is not within reach. mitZugriff: the
     // volume check of the full view.
@@ -451,7 +456,10 @@ private:
     // Loads the placeholder or a thumbnail file into ImageWindow2 and the
     // floating window.
     void VorschauLaden(const QString& datei);
+    // Shows the full-size view modally; meanwhile it is vollbild_.
+    void VollbildZeigen(TFullSizeForm& form);
     TMainFormBilder* bilder_ = nullptr;  // owned by the form
+    TFullSizeForm* vollbild_ = nullptr;  // the full-size view while it is shown
 
 private:
     friend class TMainFormOptionen;

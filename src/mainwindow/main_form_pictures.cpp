@@ -468,7 +468,17 @@ void TMainForm::VollbildAnzeige()
                         TwFlags{NODEFAULT});
     auto form = std::make_unique<TFullSizeForm>(Application, *bilder_);
     form->BildLaden();
-    form->ShowModal();
+    VollbildZeigen(*form);
+}
+
+void TMainForm::VollbildZeigen(TFullSizeForm& form)
+{
+    vollbild_ = &form;
+    struct Ende {
+        TFullSizeForm*& f;
+        ~Ende() { f = nullptr; }
+    } ende{vollbild_};
+    form.ShowModal();
 }
 
 void TMainForm::Vollbild1Click(TObject*)
@@ -492,7 +502,18 @@ void TMainForm::SlideShowstart1Click(TObject*)
     if (fund.Vorhanden && ::IstInternesBildFormat(fund.Pfad))
         form->BildLaden();
     form->SlideShowstart1Click(nullptr);
-    form->ShowModal();
+    VollbildZeigen(*form);
+}
+
+void TMainForm::TextVollbildAnpassen(const TFont* schrift, TColor farbe)
+{
+    TTextVollbildForm* text = vollbild_ ? vollbild_->TextVollbildForm : nullptr;
+    if (!text || !text->Visible())
+        return;
+    if (schrift)
+        text->Label1->Font()->Assign(schrift);
+    if (farbe != clNone)
+        text->SetColor(farbe);
 }
 
 // ---- automatic browsing -----------------------------------------------------------------------

@@ -211,8 +211,13 @@ TEST_F(PicturesTest, RealUseWalkRotateSlideShowAndMissingPictures)
     // The slide show for three steps on the driven timer.
     form->TableBilder->First();
     QList<int> schritte;
+    form->Einstellungen.Setzen("TextVollbildanzeige", true);
     fahrer.ImViewer = [&](TFullSizeForm& f) {
         EXPECT_TRUE(f.SlideShowLaeuft);
+        // The options reach the short-description window while it shows.
+        ASSERT_NE(f.TextVollbildForm, nullptr);
+        form->TextVollbildAnpassen(nullptr, clRed);
+        EXPECT_EQ(f.TextVollbildForm->Color(), clRed);
         EXPECT_EQ(f.Timer1->Interval(), 5000);
         for (int i = 0; i < 3; ++i) {
             f.Timer1->Timer();
