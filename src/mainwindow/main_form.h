@@ -1,15 +1,19 @@
 #pragma once
-// TMainForm: the program's main window. This part holds its album work:
-// the work areas of the open album, its second view, the target album of
-// copies, the album manager table and the integrity check; creating,
-// checking, opening and indexing albums; the album manager table and the
-// registration of albums; the full-text indexes; copying shown entries into
-// another album; and the search for albums on inserted CDs.
+// TMainForm: the program's main window. Its album work: the work areas of
+// the open album, its second view, the target album of copies, the album
+// manager table and the integrity check; creating, checking, opening and
+// indexing albums; the registration of albums; the full-text indexes;
+// copying shown entries into another album; the search for albums on
+// inserted CDs. Its window: menus, pop-up menus and toolbar built from the
+// command vocabulary (main_commands.h), the album grid, the single-record
+// view, the record editor, status bars and gauges. Its run: the start-up
+// (FormCreate, run by the main block), the settings (main_settings.h and the
+// options dialog's store), the show and the deferred start-up, shutdown.
 //
-// The form can be created without being shown; every question and message
-// goes through the prompt service. The options dialog's controls are read
-// from ProgrammOptionen (main_options.h), the album manager dialog is
-// reached through AlbumManager.
+// The form can be created without being shown or started; every question
+// and message goes through the prompt service. The options are read from
+// ProgrammOptionen (main_options.h), the album manager dialog is reached
+// through AlbumManager.
 
 #include "mainwindow/album_record.h"
 #include "mainwindow/main_options.h"
@@ -57,6 +61,8 @@ class TdkDBGrid;
 class TdkDBEdit;
 class TdkDBComboBox;
 class TdkRecordViewDialog;
+class TdkDBCheckBox;
+class TdkDBMemo;
 class TMainFormOptionenDialog;
 class TImageWindow;
 class TQKDBPicBox;
@@ -217,6 +223,12 @@ public:
     TdkDBComboBox* DBComboboxBilderPlayListe2;
     TdkDBComboBox* DBComboBoxBilderQualitaet2;
     std::vector<TdkDBComboBox*> PicklistenCombos() const;
+    // The group and source items the options dialog handed over go to the
+    // grid combos and their twins.
+    void PicklistenAnwenden();
+    // A pick-list combo of the single-record view closed: its sound, and the
+    // record is posted when it is being edited.
+    void PicklisteZugeklappt();
     // The edits of the single-record view.
     TdkDBEdit* DBEditShortDesc;
     TdkDBEdit* DBEditBilderUrheber;
@@ -232,6 +244,11 @@ public:
     TdkDBEdit* DBEditBenutzerdefiniert1;
     TdkDBEdit* DBEditBenutzerdefiniert2;
     TdkDBEdit* DBEditBenutzerdefiniert3;
+    TdkDBMemo* DBMemoBilder;
+    TdkDBCheckBox* DBCheckBoxBildMarkiert;
+    TdkDBCheckBox* DBCheckBoxBildImZugriff;
+    TdkDBCheckBox* DBCheckBoxAnywhere;
+    TdkDBCheckBox* DBCheckBoxPrivat;
     TPanel* PanelVorschaubild1;
     TImage* ImageWindow2;
     TEdit* EditDateiname;

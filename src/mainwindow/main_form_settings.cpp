@@ -11,6 +11,7 @@
 #include "platform/ui/menus.h"
 #include "platform/ui/std_ctrls.h"
 #include "datacontrols/dk_db_combo.h"
+#include "datagrid/dk_db_grid.h"
 #include "shared/general_files.h"
 #include "shared/nachrichten_dialog.h"
 #include "shared/qk_ini.h"
@@ -173,6 +174,11 @@ void TMainForm::EditiermodusTabelle1Click(TObject* Sender)
     if (!item)
         return;
     item->SetChecked(!item->Checked());
-    // Ticked: the grid's cells can be edited (no row select); the grid
-    // follows the item when it is made.
+    // Ticked: the grid's cells can be edited (no row select).
+    TdkDBGridOptions optionen = DBGridBilder->Options();
+    if (item->Checked())
+        optionen.Exclude(dgRowSelect);
+    else
+        optionen.Include(dgRowSelect);
+    DBGridBilder->SetOptions(optionen);
 }

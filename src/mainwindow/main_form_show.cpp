@@ -101,6 +101,7 @@ void TMainForm::FormShow(TObject* Sender)
     if (ProgrammOptionenForm) {
         ProgrammOptionenForm->ReadPlayListFromMemo();
         ProgrammOptionenForm->ReadQuellenFromMemo();
+        PicklistenAnwenden();
     }
     // 17.
     VorschauTempDatei = IncludeTrailingBackslash(Einstellungen.Text("TempBilderPfad")) + QStringLiteral("VORSCHAU.BMP");
