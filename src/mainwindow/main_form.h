@@ -470,6 +470,8 @@ private:
     void Drehbefehl(int viertel);
     void DrehFlagSchreiben(QChar c);
     void ExternFlagSchreiben(QChar c);
+    // A click on one of the external boxes: its own code, the other box's.
+    void ExternKlick(TCheckBox* box, QChar eigenes, QChar anderes);
     // Loads the placeholder or a thumbnail file into ImageWindow2 and the
     // floating window.
     void VorschauLaden(const QString& datei);

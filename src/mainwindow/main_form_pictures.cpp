@@ -609,26 +609,25 @@ void TMainForm::RadioButtonMouseUp(TRadioButton* knopf, int viertel)
 
 void TMainForm::CheckBoxExternAnzeigenMouseUp(TObject*)
 {
-    const QChar c = FlagLesen(DbeBilder, kFlags, 1);
-    if (!CheckBoxExternAnzeigen->Checked())
-        ExternFlagSchreiben(c == u'3' ? u'2' : u'0');
-    else
-        ExternFlagSchreiben(c == u'2' ? u'3' : u'1');
-    PanelVorschaubild1->Tag = 0;
-    ZeigeVorschauBildAusBlob();
-    PrgWavSpielen(CheckBoxExternAnzeigen->Tag);
+    // Character 1 of FLAGS: bit "show" and bit "edit" as '0' to '3'.
+    ExternKlick(CheckBoxExternAnzeigen, u'1', u'2');
 }
 
 void TMainForm::CheckBoxExternAufrufenMouseUp(TObject*)
 {
+    ExternKlick(CheckBoxExternAufrufen, u'2', u'1');
+}
+
+void TMainForm::ExternKlick(TCheckBox* box, QChar eigenes, QChar anderes)
+{
     const QChar c = FlagLesen(DbeBilder, kFlags, 1);
-    if (!CheckBoxExternAufrufen->Checked())
-        ExternFlagSchreiben(c == u'3' ? u'1' : u'0');
+    if (!box->Checked())
+        ExternFlagSchreiben(c == u'3' ? anderes : QChar(u'0'));
     else
-        ExternFlagSchreiben(c == u'1' ? u'3' : u'2');
+        ExternFlagSchreiben(c == anderes ? QChar(u'3') : eigenes);
     PanelVorschaubild1->Tag = 0;
     ZeigeVorschauBildAusBlob();
-    PrgWavSpielen(CheckBoxExternAufrufen->Tag);
+    PrgWavSpielen(box->Tag);
 }
 
 void TMainForm::Bildexternanzeigen1Click(TObject*)
