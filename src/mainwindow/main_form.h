@@ -479,6 +479,7 @@ private:
     void VollbildZeigen(TFullSizeForm& form);
     TMainFormBilder* bilder_ = nullptr;  // owned by the form
     TFullSizeForm* vollbild_ = nullptr;  // the full-size view while it is shown
+    bool vorschauAusMemo_ = false;       // ImageWindow2 holds the entry's own thumbnail
 
 private:
     friend class TMainFormOptionen;

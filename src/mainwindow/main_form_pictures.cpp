@@ -33,6 +33,7 @@
 #include "storage/flags_field.h"
 #include "storage/tdbe.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QTransform>
@@ -133,6 +134,9 @@ public:
     {
         f_.PanelVorschaubild1->Tag = 0;
         f_.ZeigeVorschauBildAusBlob();
+        // The placeholder of an entry without thumbnail is never written.
+        if (!f_.vorschauAusMemo_)
+            return;
         BildSetzen(f_.ImageWindow2, Gedreht(BildVon(f_.ImageWindow2), grad / 90));
         f_.SchreibeAktuellesVorschaubild();
     }
@@ -344,6 +348,7 @@ void TMainForm::ZeigeVorschauBildAusBlob()
         return;
     PanelVorschaubild1->Tag = satz;
     BilderSatzAnzahlZeigen();
+    vorschauAusMemo_ = false;
     if (TableBilder->IsEmpty() || DbeBilder->GetBlobLength(kVorschau) <= 0) {
         VorschauLaden(platzhalter);
     } else {
@@ -357,6 +362,7 @@ void TMainForm::ZeigeVorschauBildAusBlob()
             return;
         }
         VorschauLaden(datei);
+        vorschauAusMemo_ = true;
     }
     if (SchwebendesVorschaubild) {
         const QString pfad = DbeBilder->GetTrimString(QStringLiteral("PFAD"));
@@ -402,9 +408,10 @@ void TMainForm::VorschaubilderEinlesen()
     }
     if (ThumbnailsGeladen)
         return;
-    QKDBPicBox1->BlobTempDir = IncludeTrailingBackslash(*WinToLinux(VorschauTempOrdner())).replace(u'\\', u'/');
-    if (!QKDBPicBox1->BlobTempDir.endsWith(u'/'))
-        QKDBPicBox1->BlobTempDir += u'/';
+    QString temp = WinToLinux(VorschauTempOrdner()).value_or(QDir::tempPath());
+    if (!temp.endsWith(u'/'))
+        temp += u'/';
+    QKDBPicBox1->BlobTempDir = temp;
     QKDBPicBox1->BlobCount = long(DbeBilder->RecCount());
     QKDBPicBox1->Dbe = DbeBilder;
     QKDBPicBox1->BlobFeld = kVorschau;
@@ -582,7 +589,7 @@ void TMainForm::Drehbefehl(int viertel)
         DrehFlagSchreiben(QChar(u'0' + viertel));
     PanelVorschaubild1->Tag = 0;
     ZeigeVorschauBildAusBlob();
-    if (physikalisch && viertel != 0 && !BilderDBFReadOnly) {
+    if (physikalisch && viertel != 0 && !BilderDBFReadOnly && vorschauAusMemo_) {
         BildSetzen(ImageWindow2, Gedreht(BildVon(ImageWindow2), viertel));
         SchreibeAktuellesVorschaubild();
         if (SchwebendesVorschaubild)

@@ -12,6 +12,7 @@
 #include "platform/ui/menus.h"
 #include "platform/ui/std_ctrls.h"
 #include "dialogs/bild_finden.h"
+#include "shared/qk_ini.h"
 
 #include <QCoreApplication>
 #include <QTest>
@@ -360,6 +361,43 @@ TEST_F(ViewerTest, EditorsPrintUserMarkAndShortDescriptionGoThroughTheMainWindow
     f->Optionen1->Click();
     EXPECT_EQ(haupt.OptionenGezeigt, 1);
     EXPECT_FALSE(haupt.Hinweise);
+}
+
+TEST_F(ViewerTest, DragScrollsWithTheLeftButtonOnlyAndTheTextWindowKeepsItsKeys)
+{
+    Album({{"gross.png", 2000, 1500, true, " 0"}});
+    haupt.Optionen.TextVollbildAnzeige = true;
+    auto f = Viewer();
+    f->Scrollbarssichtbar1->Click();
+    ASSERT_TRUE(f->ImageWindow1->ShowHorzScroll());
+    TScrollBar* h = f->ImageWindow1->HorzScrollBar();
+    TScrollBar* v = f->ImageWindow1->VertScrollBar();
+    const int h0 = h->Position(), v0 = v->Position();
+    f->ImageWindow1MouseMove(nullptr, {}, 300, 300);
+    f->ImageWindow1MouseMove(nullptr, {ssLeft}, 170, 200);  // 130 / 13, 100 / 10
+    EXPECT_EQ(h->Position(), h0 + 10);
+    EXPECT_EQ(v->Position(), v0 + 10);
+    f->ImageWindow1MouseMove(nullptr, {ssLeft, ssRight}, 0, 0);  // two buttons: no drag
+    EXPECT_EQ(h->Position(), h0 + 10);
+    // With the selection on the left button selects instead.
+    f->Ausschnittselektierbarmachen1->Click();
+    f->ImageWindow1MouseMove(nullptr, {}, 300, 300);
+    f->ImageWindow1MouseMove(nullptr, {ssLeft}, 170, 200);
+    EXPECT_EQ(h->Position(), h0 + 10);
+
+    ASSERT_NE(f->TextVollbildForm, nullptr);
+    TTextVollbildForm::Abbruch = false;
+    Word esc = VK_ESCAPE;
+    f->TextVollbildForm->FormKeyUp(nullptr, esc, {});
+    EXPECT_TRUE(TTextVollbildForm::Abbruch);
+    EXPECT_TRUE(antworten.Enthaelt("Klicken Sie für die Steuerung der Vollbildanzeige bitte zunächst wieder das Bild an...."));
+    TTextVollbildForm::Abbruch = false;
+    f->Close();
+    // The window's place is kept in the main ini file.
+    TQKINI ini(nullptr);
+    ini.SetINIFileName(haupt.Ini);
+    EXPECT_NE(ini.INIReadString("Einstellungen TextVollbildanzeige", "Hoehe", "<fehlt>"), "<fehlt>");
+    EXPECT_EQ(ini.INIReadString("Einstellungen BilderFullSize", "Ausschnittselektierbarmachen", "<fehlt>"), "1");
 }
 
 TEST_F(ViewerTest, TypedDigitsLoadThePictureOfTheDestinationFolder)

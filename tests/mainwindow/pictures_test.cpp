@@ -261,6 +261,11 @@ TEST_F(PicturesTest, ThumbnailFromTheMemoOncePerEntryAndThePlaceholderForASmallO
     form->ZeigeVorschauBildAusBlob();
     EXPECT_EQ(form->ImageWindow2->Picture()->Graphic()->ToImage().size(), logo.size());
     EXPECT_TRUE(form->RadioButton0Grad->Checked());
+    // Turning the placeholder physically writes nothing into the entry.
+    form->Einstellungen.Setzen("VorschaubilderPhysikalischDrehen", true);
+    form->N90rechts1Click(nullptr);
+    EXPECT_EQ(form->DbeBilder->GetBlobLength("VORSCHAU"), 0);
+    form->Einstellungen.Setzen("VorschaubilderPhysikalischDrehen", false);
 }
 
 TEST_F(PicturesTest, ExternalFlagTransitionsAndPrograms)
@@ -331,6 +336,41 @@ TEST_F(PicturesTest, ReadOnlyAlbumWritesNoFlagsAndSlideShowNeedsTwoEntries)
     EXPECT_EQ(Flags(), vorher);
     EXPECT_EQ(Vorschau().size(), memo.size());
     form->BilderDBFReadOnly = false;
+}
+
+TEST_F(PicturesTest, FullViewWithExternalDisplayAndSlideShowFromAMissingPicture)
+{
+    AlbumMit({{"a.png", "PNG"}, {"fehlt.png", "PNG", false}, {"c.png", "PNG"}});
+    TViewerFahrer fahrer;
+    // External display ticked: the external viewer instead of the view.
+    Gehe(1);
+    FlagSetzen(form->DbeBilder, "FLAGS", 1, false, u'1');
+    form->ZeigeVorschauBildAusBlob();
+    ASSERT_TRUE(form->CheckBoxExternAnzeigen->Checked());
+    form->Einstellungen.Setzen("UseWindowsLink", false);
+    form->Einstellungen.Setzen("PfadBildAnzeige", *LinuxToWin("/bin/true"));
+    form->Vollbild1Click(nullptr);
+    EXPECT_EQ(fahrer.Gezeigte, 0);
+    EXPECT_FALSE(fahrer.Gezeigt("Fehler beim Starten von "));
+    EXPECT_FALSE(fahrer.Gezeigt("Programm nicht gefunden"));
+
+    // A slide show that starts on a missing picture asks first.
+    for (form->TableBilder->First(); !form->TableBilder->Eof(); form->TableBilder->Next())
+        if (form->DbeBilder->GetTrimString("PFAD").endsWith("fehlt.png"))
+            break;
+    fahrer.Antworten["Slideshow dennoch starten?"] = mrNo;
+    form->SlideShowstart1Click(nullptr);
+    EXPECT_TRUE(fahrer.Gezeigt("Die Slideshow beginnt mit dem ausgewählten Bild, welches sich aber nicht im Zugriff "
+                               "befindet, Slideshow dennoch starten?"));
+    EXPECT_EQ(fahrer.Gezeigte, 0);
+    fahrer.Antworten["Slideshow dennoch starten?"] = mrYes;
+    fahrer.ImViewer = [&](TFullSizeForm& f) {
+        EXPECT_TRUE(f.SlideShowLaeuft);
+        f.Timer1->Timer();
+        EXPECT_TRUE(f.ImageWindow1->ImageInWindow()->HasImage());
+    };
+    form->SlideShowstart1Click(nullptr);
+    EXPECT_EQ(fahrer.Gezeigte, 1);
 }
 
 TEST_F(PicturesTest, FloatingWindowIsOneWindowShownAgain)
