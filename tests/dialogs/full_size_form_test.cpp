@@ -356,6 +356,13 @@ TEST_F(ViewerTest, EditorsPrintUserMarkAndShortDescriptionGoThroughTheMainWindow
     f->Kurzbeschreibung1->Click();
     EXPECT_EQ(Feld("SHORTDESC"), "Sonnenuntergang");
     EXPECT_FALSE(f->KeyPreview);
+    // Without key preview only numpad "/" and "*" act.
+    Taste(*f, Qt::Key_Asterisk, Qt::KeypadModifier);
+    EXPECT_TRUE(f->GanzesBildanzeigen1->Checked());
+    Taste(*f, Qt::Key_Down);
+    EXPECT_EQ(Nr(), 1);
+    Taste(*f, Qt::Key_Slash, Qt::KeypadModifier);
+    EXPECT_TRUE(f->OriginalGroesse1->Checked());
     f->Timer2->Timer();
     EXPECT_TRUE(f->KeyPreview);
     f->Optionen1->Click();
