@@ -378,9 +378,10 @@ TFullSizeForm::TLadeErgebnis TFullSizeForm::Laden()
     AktuellesBild = pfad;
     PanelPicParent->SetVisible(false);
     TImageInWindow* bild = ImageWindow1->ImageInWindow();
-    // A header that reads well does not make a picture: decode what the
-    // screen shows now, so a broken file is found before it is shown.
-    if (!ladeFehler_ && bild->HasImage()) {
+    // A header that reads well does not make a picture: unless the window
+    // decoded it while loading, decode it at the fitted size now, so a
+    // broken file is found before it is shown.
+    if (!ladeFehler_ && bild->HasImage() && bild->DecodedPixels().isNull()) {
         const QSize passend = QSize(std::max(1, bild->GetImageWidth()), std::max(1, bild->GetImageHeight()))
                                   .scaled(std::max(1, ClientWidth()), std::max(1, ClientHeight()), Qt::KeepAspectRatio);
         bild->EnsureDisplayPixels(passend.width(), passend.height());
