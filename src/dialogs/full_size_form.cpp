@@ -16,6 +16,7 @@
 #include "storage/tdbe.h"
 
 #include <algorithm>
+#include <functional>
 #include <cmath>
 
 namespace {
@@ -475,42 +476,34 @@ void TFullSizeForm::Letztes1Click(TObject*)
     Laden();
 }
 
-void TFullSizeForm::ErstesBild1Click(TObject*)
+void TFullSizeForm::Springen(const std::function<void()>& bewegung)
 {
     if (!ds_->Active() || ds_->IsEmpty())
         return;
     ZoomFaktorSpeichern();
-    ds_->First();
+    bewegung();
     Laden();
 }
 
-void TFullSizeForm::LetztesBild1Click(TObject*)
-{
-    if (!ds_->Active() || ds_->IsEmpty())
-        return;
-    ZoomFaktorSpeichern();
-    ds_->Last();
-    Laden();
-}
+void TFullSizeForm::ErstesBild1Click(TObject*) { Springen([this] { ds_->First(); }); }
 
+void TFullSizeForm::LetztesBild1Click(TObject*) { Springen([this] { ds_->Last(); }); }
+
+// Ten single steps with wrap-around: exactly ten entries on.
 void TFullSizeForm::Next10(TObject*)
 {
-    if (!ds_->Active() || ds_->IsEmpty())
-        return;
-    ZoomFaktorSpeichern();
-    for (int i = 0; i < 10; ++i)
-        Schritt(true);
-    Laden();
+    Springen([this] {
+        for (int i = 0; i < 10; ++i)
+            Schritt(true);
+    });
 }
 
 void TFullSizeForm::Prior10(TObject*)
 {
-    if (!ds_->Active() || ds_->IsEmpty())
-        return;
-    ZoomFaktorSpeichern();
-    for (int i = 0; i < 10; ++i)
-        Schritt(false);
-    Laden();
+    Springen([this] {
+        for (int i = 0; i < 10; ++i)
+            Schritt(false);
+    });
 }
 
 // ---- display modes --------------------------------------------------------------

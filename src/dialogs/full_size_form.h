@@ -14,6 +14,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class TDataSet;
 class TDbe;
 class TImageWindow;
@@ -212,6 +214,8 @@ private:
     void MarkierungZeigen();
     // One step forward (true) or back with wrap-around, no loading.
     void Schritt(bool vor);
+    // Stores the zoom, makes the move and loads the entry reached.
+    void Springen(const std::function<void()>& bewegung);
     QChar ModusCode() const;
     TMenuItem* Eintrag(TMenuItem* parent, const char* name, const QString& caption,
                        void (TFullSizeForm::*handler)(TObject*), TShortCut kurz = 0);
