@@ -1,0 +1,157 @@
+// TEmail over the desktop's compose hand-off: the arguments xdg-email
+// receives, the result codes and events, the attachment titles, and the
+// main window's e-mail command.
+
+#include <gtest/gtest.h>
+
+#include "dialogs/email.h"
+#include "fake_tools.h"
+#include "options_test_host.h"
+#include "platform/ui/prompt_script.h"
+#include "shared/qk_ini.h"
+
+namespace {
+
+struct Protokoll {
+    QStringList ereignisse;
+    std::vector<int> fehler;
+    void An(TEmail& m)
+    {
+        m.OnBeforeLogon = [this](TObject*) { ereignisse << "BeforeLogon"; };
+        m.OnAfterLogon = [this](TObject*) { ereignisse << "AfterLogon"; };
+        m.OnBeforeSendMail = [this](TObject*) { ereignisse << "BeforeSendMail"; };
+        m.OnAfterSendMail = [this](TObject*) { ereignisse << "AfterSendMail"; };
+        m.OnBeforeLogoff = [this](TObject*) { ereignisse << "BeforeLogoff"; };
+        m.OnAfterLogoff = [this](TObject*) { ereignisse << "AfterLogoff"; };
+        m.OnMapiError = [this](TObject*, int code) { fehler.push_back(code); };
+    }
+};
+
+}  // namespace
+
+TEST(Email, AttachmentTitlesAreShortened)
+{
+    const std::pair<const char*, const char*> faelle[] = {
+        {"verylongname.jpeg", "ongname.jpeg"},           // 8 characters before the dot, then the last 12
+        {"kurz.jpg", "kurz.jpg"},                        // short names stay
+        {"genau12z.jpg", "genau12z.jpg"},
+        {"abcdefghijklmno.jpg", "hijklmno.jpg"},         // cut 8 before the dot
+        {"bild.mit.langer.endung", "anger.endung"},      // dot early: the last 12 characters
+        {"abcdefghijklmnopqrstuvwxyz", "opqrstuvwxyz"},  // no dot
+        {"x.abcdefghijk", "abcdefghijk"},                // a leading dot goes
+    };
+    for (const auto& [name, titel] : faelle)
+        EXPECT_EQ(TEmail::ShortenAttachmentName(name), titel) << name;
+}
+
+TEST(Email, HandOffGetsRecipientsSubjectBodyAndAttachment)
+{
+    TFakeWerkzeuge werkzeuge;
+    werkzeuge.Anlegen("xdg-email");
+    lxtest::TempDir dir;
+    lxtest::WriteFile(dir / "Bild 1.jpg", "JPEG");
+    Protokoll p;
+    TEmail mail(nullptr);
+    p.An(mail);
+    EXPECT_TRUE(mail.MapiAvail());
+    EXPECT_EQ(mail.Version(), "9.09.02");
+    mail.Recipient.Add("anna@example.org");
+    mail.Recipient.Add("Bernd Beispiel [bernd@example.org]");
+    mail.Recipient.Add("");
+    mail.CC.Add("chef@example.org");
+    mail.SetSubject("Urlaubsbild");
+    mail.SetText("kurz");
+    const QString lang(10000, QChar('x'));
+    EXPECT_EQ(mail.SetLongText(lang), 10000);
+    EXPECT_EQ(mail.Text(), "");
+    mail.Attachment.Add(WinPfad(dir / "Bild 1.jpg"));
+    EXPECT_EQ(mail.SendMail(), 0);
+    EXPECT_EQ(werkzeuge.Argumente("xdg-email"),
+              QStringList({"--utf8", "--cc", "chef@example.org", "--subject", "Urlaubsbild", "--body", lang, "--attach",
+                           QString::fromStdString((dir / "Bild 1.jpg").string()), "anna@example.org",
+                           "bernd@example.org"}));
+    EXPECT_EQ(p.ereignisse, QStringList({"BeforeLogon", "AfterLogon", "BeforeSendMail", "AfterSendMail",
+                                         "BeforeLogoff", "AfterLogoff"}));
+    EXPECT_TRUE(p.fehler.empty());
+    EXPECT_FALSE(mail.SessionOpen());  // opened for the call only
+}
+
+TEST(Email, ErrorsGiveTheirCodes)
+{
+    lxtest::TempDir dir;
+    {
+        TFakeWerkzeuge werkzeuge;  // no xdg-email on the PATH
+        Protokoll p;  // outlives the component, whose destructor still fires events
+        TEmail mail(nullptr);
+        p.An(mail);
+        EXPECT_FALSE(mail.MapiAvail());
+        EXPECT_THROW(mail.CheckMapiAvailable(), EMapiUnavailable);
+        EXPECT_EQ(mail.SendMail(), MAPI_E_LOGIN_FAILURE);
+        EXPECT_EQ(p.fehler, std::vector<int>{3});
+    }
+    {
+        TFakeWerkzeuge werkzeuge;
+        werkzeuge.Anlegen("xdg-email");
+        Protokoll p;  // outlives the component, whose destructor still fires events
+        TEmail mail(nullptr);
+        p.An(mail);
+        ASSERT_EQ(mail.Logon(), 0);
+        mail.Attachment.Add(WinPfad(dir / "fehlt.jpg"));
+        EXPECT_EQ(mail.SendMail(), MAPI_E_ATTACHMENT_NOT_FOUND);
+        EXPECT_FALSE(werkzeuge.Aufgerufen("xdg-email"));  // nothing handed over
+        EXPECT_TRUE(mail.SessionOpen());                  // the caller's session stays
+        EXPECT_EQ(p.fehler, std::vector<int>{11});
+    }
+    {
+        TFakeWerkzeuge werkzeuge;
+        werkzeuge.Anlegen("xdg-email", 3);  // no mail program configured
+        Protokoll p;  // outlives the component, whose destructor still fires events
+        TEmail mail(nullptr);
+        p.An(mail);
+        EXPECT_EQ(mail.SendMail(), MAPI_E_FAILURE);
+        EXPECT_EQ(p.fehler, std::vector<int>{2});
+        EXPECT_FALSE(p.ereignisse.contains("AfterSendMail"));
+    }
+}
+
+TEST(Email, CommandAsksStoresAndHandsOver)
+{
+    TFakeWerkzeuge werkzeuge;
+    werkzeuge.Anlegen("xdg-email");
+    lxtest::TempDir dir;
+    lxtest::WriteFile(dir / "a.jpg", "JPEG");
+    TQKINI ini(nullptr);
+    ini.SetINIFileName(WinPfad(dir / "Lumadex.INI"));
+    {
+        TPromptScript script;
+        script.AnswerValue("Grüße", "Betreff").AnswerValue("Hallo", "Text").AnswerValue("Anna", "Name")
+            .AnswerValue("anna@example.org", "Adresse");
+        BildPerEmailVersenden(WinPfad(dir / "a.jpg"), ini);
+    }
+    const QStringList args = werkzeuge.Argumente("xdg-email");
+    EXPECT_EQ(args.mid(1, 2), QStringList({"--subject", "Grüße"}));
+    // The body "Hallo" and two empty lines, with line feeds.
+    EXPECT_EQ(args.mid(args.indexOf("--body") + 1, 4), QStringList({"Hallo", "", "", "--attach"}));
+    EXPECT_EQ(args.back(), "anna@example.org");
+    EXPECT_EQ(ini.INIReadString("Online_eMail_directly", "RecipientEMail", ""), "anna@example.org");
+    EXPECT_EQ(ini.INIReadString("Online_eMail_directly", "Subject", ""), "Grüße");
+    {
+        // Cancelling a box ends the command; a failed hand-off says so.
+        TPromptScript script;
+        script.Answer(TPromptKind::Input, mrCancel);
+        BildPerEmailVersenden(WinPfad(dir / "a.jpg"), ini);
+    }
+    werkzeuge.Anlegen("xdg-email", 4);
+    {
+        TPromptScript script;
+        script.Answer(TPromptKind::Input, mrOk).Answer(TPromptKind::Input, mrOk).Answer(TPromptKind::Input, mrOk)
+            .Answer(TPromptKind::Input, mrOk).Answer(TPromptKind::Message, mrOk, "Email nicht versendet");
+        BildPerEmailVersenden(WinPfad(dir / "a.jpg"), ini);
+    }
+    {
+        TPromptScript script;
+        script.Answer(TPromptKind::Message, mrOk, "nicht gefunden!");
+        BildPerEmailVersenden(WinPfad(dir / "b.jpg"), ini);
+        EXPECT_EQ(script.Records().at(0).Text, "Datei " + WinPfad(dir / "b.jpg") + " nicht gefunden!");
+    }
+}
