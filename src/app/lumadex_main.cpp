@@ -3,6 +3,7 @@
 #include "app/prog_start_form.h"
 #include "app/unattended_prompts.h"
 #include "dialogs/search_missed_files_form.h"
+#include "dialogs/small_forms.h"
 #include "mainwindow/main_form.h"
 #include "platform/dbf/dbe.h"
 #include "platform/os/folders.h"
@@ -114,12 +115,20 @@ int LumadexMain(int argc, char** argv)
     Application->ProcessMessages();
     splash->Handle()->repaint();
 
+    // The forms of the whole run, in their order; the options dialog is
+    // made by the main window's start-up, which reads the settings into it.
     TMainForm* MainForm = nullptr;
+    TMeldungForm* MeldungForm = nullptr;
+    TBilderDialogForm* BilderDialogForm = nullptr;
     TSearchMissedFilesForm* SearchMissedFilesForm = nullptr;
     try {
         MainForm = new TMainForm(Application);
         Application->MainForm = MainForm;
         MainForm->DoCreate();
+        Application->ProcessMessages();
+        MeldungForm = new TMeldungForm(Application);
+        Application->ProcessMessages();
+        BilderDialogForm = new TBilderDialogForm(Application);
         Application->ProcessMessages();
         SearchMissedFilesForm = new TSearchMissedFilesForm(Application, MainForm->QKINI_Prog->INIFileName());
         Application->ProcessMessages();
@@ -139,6 +148,8 @@ int LumadexMain(int argc, char** argv)
     }
 
     delete SearchMissedFilesForm;
+    delete BilderDialogForm;
+    delete MeldungForm;
     if (MainForm) {
         Application->MainForm = nullptr;
         delete MainForm;

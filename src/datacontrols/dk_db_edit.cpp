@@ -199,10 +199,8 @@ void TdkDBCustomEdit::SetModified(bool Value)
 
 void TdkDBCustomEdit::ShowText(const QString& text)
 {
-    showing_ = true;
     SetText(text);
     Modified = false;
-    showing_ = false;
 }
 
 QString TdkDBCustomEdit::DisplayText()

@@ -119,7 +119,6 @@ protected:
     bool focused_ = false;
     int alignment_ = -1;
     QString savedText_;
-    bool showing_ = false;
 };
 
 class TdkDBEdit : public TdkDBCustomEdit {

@@ -558,11 +558,9 @@ void TdkCustomDBGrid::HeightFit()
 void TdkCustomDBGrid::AdjustHeightToRows()
 {
     int last = RowCount() - 1;
-    TRect r = CellRect(last, last);
     int top = 0;
     for (int i = 0; i < last; ++i)
         top += RowHeights(i) + GridLineWidth();
-    (void)r;
     int h = top + DefaultRowHeight() + 1;
     int total = showVertScrollBar_ ? 18 : 1;
     for (int i = 0; i < ColCount(); ++i)
@@ -675,11 +673,7 @@ void TdkCustomDBGrid::UpdateVertScrollBar()
     // The storage layer answers no sequence numbers for DBF tables, so the
     // bar has three positions: start, middle, end.
     TDataSet* ds = link_->DataSet();
-    int pos = ds->Bof() ? 0 : ds->Eof() ? 4 : 2;
-    if (pos != VertScrollPos() || !OwnVertScrollBar())
-        SetVertScrollParams(0, 4, pos);
-    else
-        SetVertScrollParams(0, 4, pos);
+    SetVertScrollParams(0, 4, ds->Bof() ? 0 : ds->Eof() ? 4 : 2);
 }
 
 void TdkCustomDBGrid::Resize()

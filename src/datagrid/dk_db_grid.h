@@ -222,7 +222,6 @@ public:
     void KeyPress(QChar& Key) override;
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
-    void DblClick() override;
     void DoExit() override;
     bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) override;
     void Resize() override;
@@ -334,7 +333,8 @@ public:
     TdkEditControlOptions EditControlOptions{ecoSearchOwnerForm};
     TdkMultiSelectOptions MultiSelectOptions;
     int FixedCols() const { return fixedCols_; }
-    // Refused with "Invalid value for FixedCols" when out of range.
+    // A negative value is refused with "Invalid value for FixedCols"; one
+    // that leaves no free column waits until the grid has enough columns.
     void SetFixedCols(int v);
 
     TdkMemoOpenEvent OnMemoOpen;
@@ -362,7 +362,6 @@ public:
     void UpdateData() override;
     void InternalLayout() override;
     bool HighlightCell(int DataCol, int DataRow, const QString& Value, TGridDrawState State) override;
-    void Scroll(int Distance) override;
     void KeyDown(Word& Key, TShiftState Shift) override;
     void KeyPress(QChar& Key) override;
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
@@ -373,7 +372,6 @@ public:
 protected:
     void Paint() override;
     void DrawCell(int ACol, int ARow, TRect ARect, TGridDrawState AState) override;
-    bool CanEditShow() const override;
     QString CellText(TField* field) override;
 
 private:
@@ -397,5 +395,4 @@ private:
     bool applyingSelected_ = false;
     bool inLinkActive_ = false;
     bool controlsPrepared_ = false;
-    bool clickToggled_ = false;
 };

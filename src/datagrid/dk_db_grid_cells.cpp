@@ -63,8 +63,7 @@ void TdkDBGrid::SetTitleColor(TColor c)
 
 void TdkDBGrid::SetFixedCols(int v)
 {
-    if (v < 0 || (link_->Active() && v + indicatorOffset_ >= ColCount() && link_->FieldCount() > 0 &&
-                  v > link_->FieldCount() - 1)) {
+    if (v < 0) {
         dkShowWarning(QStringLiteral("Invalid value for FixedCols"));
         return;
     }
@@ -147,11 +146,6 @@ bool TdkDBGrid::HasCellControl(int ACol, int ARow)
     QString type, params;
     dkGetControlType(ds, f->FieldName, type, params);
     return type == kBitmap || type == kCheckBox || (dkIsEditControlType(type) && EditControlFor(f));
-}
-
-bool TdkDBGrid::CanEditShow() const
-{
-    return TdkCustomDBGrid::CanEditShow();
 }
 
 QString TdkDBGrid::CellText(TField* field)
@@ -499,11 +493,6 @@ void TdkDBGrid::HideEditControl()
     }
 }
 
-void TdkDBGrid::Scroll(int Distance)
-{
-    TdkCustomDBGrid::Scroll(Distance);
-}
-
 void TdkDBGrid::UpdateData()
 {
     if (editControl_ && editControl_->Visible())
@@ -635,7 +624,7 @@ void TdkDBGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
 
 void TdkDBGrid::DblClick()
 {
-    TdkCustomDBGrid::DblClick();
+    TCustomGrid::DblClick();
     if (!link_->Active())
         return;
     TField* f = GetSelectedField();

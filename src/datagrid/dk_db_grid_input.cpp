@@ -459,8 +459,6 @@ void TdkCustomDBGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int
             DoTitleButtonClick(f->FieldName);
 }
 
-void TdkCustomDBGrid::DblClick() { TCustomGrid::DblClick(); }
-
 void TdkCustomDBGrid::DoExit()
 {
     // Focus that moves to the grid's own editor stays in the grid.

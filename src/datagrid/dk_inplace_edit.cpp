@@ -80,7 +80,7 @@ void TdkInplaceEdit::KeyDown(Word& Key, TShiftState Shift)
     case VK_UP: case VK_DOWN: case VK_NEXT: case VK_ESCAPE: toGrid = true; break;
     case VK_TAB: toGrid = !Shift.Contains(ssAlt); break;
     case VK_INSERT: toGrid = Shift.Empty(); break;
-    case VK_DELETE: toGrid = ctrl; break;
+    case VK_DELETE: toGrid = ctrl && !Shift.Contains(ssShift); break;
     case VK_LEFT: case VK_HOME: toGrid = ctrl || atStart; break;
     case VK_RIGHT: case VK_END: toGrid = ctrl || atEnd; break;
     case VK_F2:
@@ -91,6 +91,19 @@ void TdkInplaceEdit::KeyDown(Word& Key, TShiftState Shift)
     }
     if (toGrid) {
         dkGrid_->KeyDown(Key, Shift);
+        Key = 0;
+        return;
+    }
+    // Paste and cut change the cell like typing does.
+    bool shift = Shift.Contains(ssShift);
+    if ((ctrl && Key == 'V') || (shift && Key == VK_INSERT)) {
+        PasteFromClipboard();
+        Key = 0;
+        return;
+    }
+    if ((ctrl && Key == 'X') || (shift && Key == VK_DELETE)) {
+        if (dkGrid_->CanEditModify())
+            Edit()->cut();
         Key = 0;
         return;
     }

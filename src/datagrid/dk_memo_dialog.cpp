@@ -34,7 +34,7 @@ TdkMemoDlg::TdkMemoDlg(TComponent* AOwner) : TForm(AOwner)
     Name = QStringLiteral("dkMemoDlg");
     SetCaption(QStringLiteral("Dialog"));
     Position = poScreenCenter;
-    SetBounds(0, 0, 561, 395);
+    SetBounds(0, 0, kDesignedWidth, kDesignedHeight);
     Memo = new TMemo(this);
     Memo->Name = QStringLiteral("Memo");
     Memo->SetParent(this);
@@ -80,6 +80,8 @@ void TdkMemoDlg::FormShow()
         SetBounds(Left(), Top(), wanted_.Width(), wanted_.Height());
     else if (wanted_.Left > 0 || wanted_.Top > 0)
         SetBounds(wanted_.Left, wanted_.Top, wanted_.Width(), wanted_.Height());
+    else
+        SetBounds(Left(), Top(), kDesignedWidth, kDesignedHeight);
     bool any = !UserButton1->Caption().isEmpty() || !UserButton2->Caption().isEmpty();
     if (any) {
         UserButtonPanel->SetVisible(true);
@@ -134,11 +136,10 @@ void TdkMemoDlg::ResizeControls()
 bool TdkMemoDlg::FormCloseQuery()
 {
     bool can = true;
-    if (Memo->Modified && !okPressed_ && !Memo->ReadOnly())
+    bool confirming = okPressed_ || ModalResult == mrOk;
+    if (Memo->Modified && !confirming && !Memo->ReadOnly())
         can = MessageDlg(dkUserMessage(QStringLiteral("MemoChangesWarning")), mtConfirmation, {mbYes, mbNo}) ==
               mrYes;
-    if (can && !okPressed_)
-        ModalResult = mrCancel;
     okPressed_ = false;
     return can;
 }

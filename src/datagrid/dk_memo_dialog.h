@@ -70,6 +70,7 @@ public:
 
 private:
     friend bool dkExecuteMemoDlg(TCustomForm* OwnerForm, TdkMemoDialog* MemoDialog, bool Editable);
+    static constexpr int kDesignedWidth = 561, kDesignedHeight = 395;
     TdkMemoDialog* memoDialog_ = nullptr;
     TFont showFont_;
     QString showCaption_;

@@ -594,8 +594,8 @@ void TProgrammOptionen::FormClose(TObject*, TCloseAction& Action)
     QKINISettings->SetINIFileName(haupt_.IniDatei());
     QKINISettings->WriteINI();
     haupt_.PrgWavSpielen(20, 0);
-    // The focused edit's exit check has not run when the dialog closes by
-    // the keyboard; its value is in the store already.
+    // Every control wrote its value into the store as it changed; the main
+    // window applies them, then the file is written and read again.
     haupt_.OptionenAnwenden();
     haupt_.EinstellungenSchreiben(*speicher_);
     haupt_.EinstellungenLesen(*speicher_);
@@ -825,7 +825,7 @@ void TProgrammOptionen::BitBtn3Click(TObject*)
             if (alt.ValueExists(haupt, QString::fromLatin1(k)))
                 bleiben << std::pair{QString::fromLatin1(k), alt.ReadString(haupt, QString::fromLatin1(k), QString())};
     }
-    const bool geloescht = !FileExists(ini) || DeleteFile(ini);
+    const bool geloescht = FileGetAttr(ini) == -1 || DeleteFile(ini);
     if (geloescht) {
         TMemIniFile neu(ini);
         for (const char* k : {"BackupDir", "DatenbankenVerzeichnis"})

@@ -3,7 +3,6 @@
 #include "datagrid/dk_data_source.h"
 #include "datagrid/dk_table.h"
 #include "dialogs/program_options.h"
-#include "mainwindow/main_options_host.h"
 #include "platform/core/file_utils.h"
 #include "platform/core/win_path.h"
 #include "platform/data/data_source.h"
@@ -126,9 +125,8 @@ TMainForm::~TMainForm()
 {
     BeginDestroy();
     // The options dialog reaches the window through its host: it goes first.
-    delete ProgrammOptionenForm;
+    optionenDialog_.reset();
     ProgrammOptionenForm = nullptr;
-    SetProgrammOptionen(nullptr);
     for (TdkTable* t : {TableBilder, TableBilder2, TableBilder3, TableBilderDatenbanken, TableCheck}) {
         t->AfterPost = nullptr;
         t->BeforeDelete = nullptr;

@@ -56,7 +56,8 @@ class TProgrammOptionen;
 class TdkDBGrid;
 class TdkDBEdit;
 class TdkDBComboBox;
-class TMainFormOptionenHost;
+class TdkRecordViewDialog;
+class TMainFormOptionenDialog;
 class QObject;
 class QEvent;
 
@@ -188,6 +189,8 @@ public:
     TTabSheet* TabSheetBilderDBFTeil2;
     TTabSheet* TabSheetBilderDBFTeil3;
     TdkDBGrid* DBGridBilder;
+    // The record editor (menu item "Satzeditor"), modeless.
+    TdkRecordViewDialog* RecordViewDialogBilder;
     // The pick-list combos: the grid's cell editors and their twins of the
     // single-record view.
     TdkDBComboBox* DBComboboxBilderPlayListe;
@@ -274,9 +277,6 @@ public:
     void OptionenAnwenden();
     // The options dialog, made by the start-up and kept for the run.
     TProgrammOptionen* ProgrammOptionenForm = nullptr;
-    QStringList GruppenEintraege;      // group pick list: text, TAB, value
-    QStringList QuellenEintraege;      // source pick list
-    QString ZielVerzeichnis;           // target folder of the camera copy
 
     // ---- Start-up ------------------------------------------------------------
     void FormCreate(TObject* Sender);
@@ -371,6 +371,7 @@ public:
     void AlbumAnsichtenNachWechsel();
 
 private:
+    friend class TMainFormOptionen;
     // "Info" / "Fehler" entry in the action log when logging is on.
     void Protokoll(const QString& art, const QString& text);
     // The timed notice of the program (info colour, black, centred).
@@ -438,7 +439,7 @@ private:
     std::vector<TPopupMenu*> popups_;
     std::vector<TQKAutoButton*> buttons_;
 
-    std::unique_ptr<TMainFormOptionenHost> optionenHost_;
+    std::unique_ptr<TMainFormOptionenDialog> optionenDialog_;
     TProgrammOptionenStand eigeneOptionen_;
     TProgrammOptionenStand* optionen_ = &eigeneOptionen_;
     TStatus4Frm* aktiverStatus_ = nullptr;

@@ -16,6 +16,8 @@
 #include "platform/ui/std_ctrls.h"
 #include "shared/general_texts.h"
 #include "shared/qk_gauge.h"
+#include "datacontrols/dk_record_view.h"
+#include "shared/qk_ini.h"
 #include "storage/tdbe.h"
 
 bool TMainForm::BildLaden(TImage* bild, const QString& datei)
@@ -181,7 +183,22 @@ void TMainForm::Einzelsatzanzeige1Click(TObject* Sender)
     PageControlBilderdaten->SetVisible(EinzelsatzAnzeige);
 }
 
-void TMainForm::SatzeditorBilderClick(TObject* Sender) { NichtVerfuegbar(Sender); }
+void TMainForm::SatzeditorBilderClick(TObject* Sender)
+{
+    (void)Sender;
+    TMenuItem* item = MenuItem(QStringLiteral("SatzeditorBilder"));
+    if (item)
+        item->SetChecked(!item->Checked());
+    // The window opens where the user left it: the size is taken before the
+    // layout, as the controls' creation reads it again.
+    const QString sektion = QStringLiteral("Einstellungen SatzEditorBilder");
+    TdkFormPosition& p = RecordViewDialogBilder->FormPosition;
+    p.Left = QKINI_Prog->INIReadInteger(sektion, QStringLiteral("Left"), p.Left);
+    p.Top = QKINI_Prog->INIReadInteger(sektion, QStringLiteral("Top"), p.Top);
+    p.Width = QKINI_Prog->INIReadInteger(sektion, QStringLiteral("Width"), p.Width);
+    p.Height = QKINI_Prog->INIReadInteger(sektion, QStringLiteral("Height"), p.Height);
+    RecordViewDialogBilder->Execute();
+}
 
 void TMainForm::ZeigeVorschauBildAusBlob()
 {

@@ -7,6 +7,7 @@
 
 #include "datacontrols/dk_db_combo.h"
 #include "datacontrols/dk_db_edit.h"
+#include "datacontrols/dk_record_view.h"
 #include "datagrid/dk_db_grid.h"
 #include "datagrid/dk_table.h"
 #include "mainwindow/main_commands.h"
@@ -49,6 +50,8 @@ const THandlerName kHandler[] = {
     {"ResetundNeustart1Click", &TMainForm::ResetundNeustart1Click},
     {"OptionenBilder1Click", &TMainForm::OptionenBilder1Click},
     {"SystemInfo1Click", &TMainForm::SystemInfo1Click},
+    {"Tips1Click", &TMainForm::Tips1Click},
+    {"Ueber1Click", &TMainForm::Ueber1Click},
     {"LinkaufDesktoperstellen1Click", &TMainForm::LinkaufDesktoperstellen1Click},
     {"Schnelleinstieg1Click", &TMainForm::Schnelleinstieg1Click},
     {"Onlinehilfe1Click", &TMainForm::Onlinehilfe1Click},
@@ -411,6 +414,53 @@ void TMainForm::GridAufbauen()
 
 void TMainForm::EinzelsatzAufbauen()
 {
+    RecordViewDialogBilder = new TdkRecordViewDialog(this);
+    RecordViewDialogBilder->Name = QStringLiteral("RecordViewDialogBilder");
+    RecordViewDialogBilder->DataSource = DataSourceBilder;
+    RecordViewDialogBilder->Caption = QStringLiteral("Datensatzübersicht (ReadOnly)");
+    RecordViewDialogBilder->Options = TdkRecordViewOptions{rvoHideNavigator,  rvoUseCustomControls, rvoShortenEditBox,
+                                                           rvoConfirmCancel,  rvoCloseIsCancel,     rvoMaximizeMemoWidth};
+    RecordViewDialogBilder->OKCancelOptions = TdkRecordViewOKCancelOptions{rvokShowOKCancel, rvokAutoCancelRec};
+    RecordViewDialogBilder->Font.SetHeight(-13);
+    RecordViewDialogBilder->LabelFont.SetHeight(-13);
+    RecordViewDialogBilder->NavigatorFlat = true;
+    static const char* const kSatzeditor[][4] = {
+        {"MARKIERT", "7", "Markiert", ""},           {"SHORTDESC", "34", "Beschreibung", ""},
+        {"<New Line>", "", "", ""},                  {"BREITE", "6", "Breite", ""},
+        {"HOEHE", "5", "Höhe", "No"},                {"BYTES", "14", "Bildgröße (bytes)", "No"},
+        {"FILEDATE", "10", "Dateidatum", "No"},      {"AUFNDATUM", "9", "Erzeugungsdatum", "No"},
+        {"PLAYLIST", "20", "Slideshow-Liste", ""},   {"MOTIV", "20", "Motiv-Qualität", ""},
+        {"QUALITAET", "20", "Bild-Qualität", ""},    {"ZUGRIFF", "8", "Im Zugriff", ""},
+        {"LABEL", "20", "Datenträgerbezeichnung", "No"}, {"TYPE", "8", "Bild-Type", "No"},
+        {"SERIE", "7", "Serie", "No"},               {"OWNER", "12", "Urheber", "No"},
+        {"QUELLE", "20", "Quelle", ""},              {"PFAD", "34", "Bildpfad", ""},
+        {"NOTIZ", "17", "Lange Beschreibung", ""},   {"RESERVE1", "15", "Benutzerdefiniert1", "No"},
+        {"RESERVE2", "15", "Benutzerdefiniert2", "No"}, {"RESERVE3", "15", "Benutzerdefiniert3", "No"}};
+    for (const auto& z : kSatzeditor) {
+        QString zeile = QString::fromUtf8(z[0]) + u'\t' + QString::fromUtf8(z[1]) + u'\t' + QString::fromUtf8(z[2]);
+        if (z[3][0])
+            zeile += u'\t' + QString::fromUtf8(z[3]);
+        RecordViewDialogBilder->Selected.Add(zeile);
+    }
+    const QString sektion = QStringLiteral("Einstellungen SatzEditorBilder");
+    // Without stored values the window computes its place and size (a fresh
+    // window's own size would cut the rows off).
+    RecordViewDialogBilder->OnAfterCreateControl = [this, sektion](TdkRecordViewForm*, TField*, TControl*) {
+        TdkFormPosition& p = RecordViewDialogBilder->FormPosition;
+        p.Left = QKINI_Prog->INIReadInteger(sektion, QStringLiteral("Left"), p.Left);
+        p.Top = QKINI_Prog->INIReadInteger(sektion, QStringLiteral("Top"), p.Top);
+        p.Width = QKINI_Prog->INIReadInteger(sektion, QStringLiteral("Width"), p.Width);
+        p.Height = QKINI_Prog->INIReadInteger(sektion, QStringLiteral("Height"), p.Height);
+    };
+    RecordViewDialogBilder->OnCloseDialog = [this, sektion](TdkRecordViewForm* f) {
+        QKINI_Prog->INIWriteInteger(sektion, QStringLiteral("Left"), f->Left());
+        QKINI_Prog->INIWriteInteger(sektion, QStringLiteral("Top"), f->Top());
+        QKINI_Prog->INIWriteInteger(sektion, QStringLiteral("Width"), f->Width());
+        QKINI_Prog->INIWriteInteger(sektion, QStringLiteral("Height"), f->Height());
+        if (TMenuItem* item = MenuItem(QStringLiteral("SatzeditorBilder")))
+            item->SetChecked(false);
+    };
+
     const auto label = [this](TWinControl* parent, const QString& text, int x, int y, int w) {
         auto* l = Neu<TLabel>(this, parent, "");
         l->SetCaption(text);

@@ -18,7 +18,9 @@
 #include "shared/qk_ini.h"
 #include "shared/qk_wav.h"
 #include "storage/grid_settings.h"
+#include "dialogs/about_form.h"
 #include "dialogs/program_options.h"
+#include "dialogs/tips_dialog.h"
 #include "storage/tdbe.h"
 #include "storage/tfts.h"
 
@@ -286,16 +288,26 @@ void TMainForm::LinkaufDesktoperstellen1Click(TObject* Sender)
         ShowMessage(QStringLiteral("Irgendwas ist bei der Erstellung des Links auf Ihrem Desktop schief gegangen !"));
 }
 
-void TMainForm::Tips1Click(TObject* Sender) { NichtVerfuegbar(Sender); }
+void TMainForm::Tips1Click(TObject* Sender)
+{
+    Ton(Sender);
+    ShowTips(1, 10, QKINI_Prog->IniPath(), 20, false);
+}
 
 void TMainForm::Timer2Timer(TObject* Sender)
 {
     (void)Sender;
-    // The tips at start-up come with the tips dialog; the timer runs once.
     Timer2->SetEnabled(false);
+    ShowTips(1, 10, QKINI_Prog->IniPath(), 10, true);
 }
 
-void TMainForm::Ueber1Click(TObject* Sender) { NichtVerfuegbar(Sender); }
+void TMainForm::Ueber1Click(TObject* Sender)
+{
+    Ton(Sender);
+    TAboutForm about(Application);
+    about.Timer1->SetInterval(60000);
+    about.ShowModal();
+}
 
 void TMainForm::Schnelleinstieg1Click(TObject* Sender)
 {
@@ -358,11 +370,8 @@ void TMainForm::OptionenBilder1Click(TObject* Sender)
 {
     Ton(Sender);
     Protokoll(QStringLiteral("Info"), QStringLiteral("OptionenBilder1Click(), Funktion aufgerufen!"));
-    if (!ProgrammOptionenForm)
-        return;
-    ProgrammOptionenForm->Zeigen(-1);
-    ProgrammOptionenForm->ReadPlayListFromMemo();
-    ProgrammOptionenForm->ReadQuellenFromMemo();
+    if (optionenDialog_)
+        optionenDialog_->OptionenBilder1Click(Sender);
 }
 
 void TMainForm::Hauptmenueausblenden1Click(TObject* Sender)

@@ -18,8 +18,8 @@
 #include "shared/qk_copy.h"
 #include "shared/qk_find.h"
 #include "shared/qk_ini.h"
+#include "dialogs/about_form.h"
 #include "dialogs/program_options.h"
-#include "mainwindow/main_options_host.h"
 #include "storage/dbf_routines.h"
 #include "storage/tdbe.h"
 
@@ -74,10 +74,9 @@ void TMainForm::FormCreate(TObject* Sender)
     // 12-14: the ini file, the options dialog and the settings.
     QKINI_Prog->SetINIFileName(WindowsPfad + QStringLiteral("Lumadex.INI"));
     Einstellungen.VorgabenSetzen(ProgrammPfad);
-    if (!ProgrammOptionenForm) {
-        optionenHost_ = std::make_unique<TMainFormOptionenHost>(*this);
-        ProgrammOptionenForm = new TProgrammOptionen(Application, *optionenHost_);
-        SetProgrammOptionen(&ProgrammOptionenForm->Einstellungen());
+    if (!optionenDialog_) {
+        optionenDialog_ = std::make_unique<TMainFormOptionenDialog>(*this);
+        ProgrammOptionenForm = &optionenDialog_->Dialog();
     }
     QKINI_Prog->ReadINI();
 
@@ -103,8 +102,13 @@ void TMainForm::FormCreate(TObject* Sender)
     Application->HelpFile = ProgrammPfad + QStringLiteral("Lumadex.HLP");
     ProgrammOptionenForm->LeseFontAusIni(QKINI_Prog->IniPath());
 
-    // 21: the about window at start comes with the about dialog; the setting
-    // is kept.
+    // 21: the about window at start.
+    if (Einstellungen.Bool("StartLogo")) {
+        TAboutForm about(this);
+        about.Timer1->SetInterval(60000);
+        about.ShowModal();
+        Application->ProcessMessages();
+    }
 
     // 22: the album.
     AlbumZweigOeffnen();

@@ -36,16 +36,6 @@ protected:
         DkTableTest::TearDown();
     }
 
-    void MakeAlbum(int count)
-    {
-        MakeTable("BILDER.DBF", AlbumFields(), count, [](int i) {
-            Text("ShortDesc", "Bild " + std::to_string(i));
-            Text("Owner", "Anna");
-            Text("Label", "Etikett " + std::to_string(i));
-            Text("Qualitaet", std::to_string(i % 7));
-            Long("Bytes", i * 100);
-        });
-    }
     void OpenTable()
     {
         table = std::make_unique<TdkTable>();
@@ -71,16 +61,6 @@ protected:
             lxui_test::SendKey(c->Handle(), key, QString(ch));
         }
     }
-    std::string Stored(uint32_t recno, const char* field)
-    {
-        const uint16_t area = dbe_Use(File("BILDER.DBF").c_str(), "CHECK", DBE_READONLY, DBE_TYPE_FOX);
-        EXPECT_NE(area, 0) << dbe_LastError();
-        dbe_Go(recno);
-        std::string value = dbe_GetTrimString(field);
-        dbe_Close();
-        return value;
-    }
-
     std::unique_ptr<TdkTable> table;
     std::unique_ptr<TdkDataSource> source;
     std::unique_ptr<TForm> form;

@@ -7,7 +7,10 @@
 #include "datagrid/dk_intl.h"
 #include "platform/ui/beep.h"
 
+#include <QClipboard>
 #include <QFile>
+#include <QGuiApplication>
+#include <QWheelEvent>
 
 TEST_F(GridTest, ShowsColumnsTitlesAndTheRowsItBuffers)
 {
@@ -104,6 +107,20 @@ TEST_F(GridTest, TypingOnACellStartsTheEditorWithTheCharacter)
     EXPECT_EQ(table->FieldByName("ShortDesc")->AsString(), "Wald");
     table->Post();
     EXPECT_EQ(Stored(1, "ShortDesc"), "Wald");
+}
+
+TEST_F(GridTest, PastingIntoTheEditorMarksTheRecordModified)
+{
+    MakeAlbum(2);
+    OpenGrid();
+    QGuiApplication::clipboard()->setText("Eingefügt");
+    Key(Qt::Key_F2);
+    grid->InplaceEditor()->SelectAll();
+    Key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(grid->InplaceEditor()->Text(), "Eingefügt");
+    EXPECT_EQ(table->State(), dsEdit);
+    Key(Qt::Key_Down);
+    EXPECT_EQ(Stored(1, "ShortDesc"), "Eingef\xFCgt");  // Windows-1252 in the file
 }
 
 TEST_F(GridTest, MovedColumnKeepsItsFieldAndResizingWritesTheWidth)
@@ -491,4 +508,157 @@ TEST(DkIntlTest, ConnectedFormTextsReachTheDefault)
     def->UserMessages()->SetText("dkDBGridDiscardChanges", "Discard changes to this record?");
     def->SetCheckBoxInGridStyle(cbStyleAuto);
     EXPECT_EQ(def->VersionRiriDuzaz(), "3.02");
+}
+
+TEST_F(GridTest, MultiSelectionByClicks)
+{
+    MakeAlbum(8);
+    OpenGrid();
+    grid->SetOptions(grid->Options() + TdkDBGridOptions{dgMultiSelect});
+    grid->MultiSelectOptions = {msoAutoUnselect, msoShiftSelect};
+    auto click = [&](int row, Qt::KeyboardModifiers mods) {
+        QPoint p = CellCenter(0, row);
+        QMouseEvent press(QEvent::MouseButtonPress, QPointF(p), grid->Handle()->mapToGlobal(QPointF(p)),
+                          Qt::LeftButton, Qt::LeftButton, mods);
+        QApplication::sendEvent(grid->Handle(), &press);
+        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(p), grid->Handle()->mapToGlobal(QPointF(p)),
+                            Qt::LeftButton, Qt::NoButton, mods);
+        QApplication::sendEvent(grid->Handle(), &release);
+    };
+    // A Shift-click before any anchor toggles only the clicked record.
+    grid->MultiSelectOptions = {msoAutoUnselect};
+    click(2, Qt::ShiftModifier);
+    EXPECT_EQ(grid->SelectedCount(), 1);
+    grid->MultiSelectOptions = {msoAutoUnselect, msoShiftSelect};
+    // A plain click leaves exactly one selected record and sets the anchor.
+    click(1, Qt::NoModifier);
+    EXPECT_EQ(grid->SelectedBookmarks(), std::vector<TBookmark>{2});
+    click(3, Qt::ControlModifier);
+    EXPECT_EQ(grid->SelectedCount(), 2);
+    click(3, Qt::ControlModifier);  // toggles off again
+    EXPECT_EQ(grid->SelectedCount(), 1);
+    // Shift-click: everything from the anchor (the last click, record 4)
+    // to the clicked record.
+    click(5, Qt::ShiftModifier);
+    std::vector<TBookmark> marks = grid->SelectedBookmarks();
+    std::sort(marks.begin(), marks.end());
+    EXPECT_EQ(marks, (std::vector<TBookmark>{2, 4, 5, 6}));
+    EXPECT_EQ(table->RecNo(), 6);
+    EXPECT_TRUE(grid->IsSelected());
+    // Rows are drawn highlighted from the selection, not from the focus.
+    grid->Handle()->grab();
+    grid->UnselectAll();
+    EXPECT_EQ(grid->SelectedCount(), 0);
+    // The handler may refuse a selection.
+    grid->OnMultiSelectRecord = [](TdkDBGrid*, bool selecting, bool& accept) { accept = !selecting; };
+    grid->SelectRecord();
+    EXPECT_EQ(grid->SelectedCount(), 0);
+}
+
+TEST_F(GridTest, SelectedColumnTicksExactlyTheSelectedRecords)
+{
+    MakeAlbum(4);
+    table = std::make_unique<TdkTable>();
+    table->SetTableType(ttDXFOX);
+    auto* sel = new TStringField(1);
+    sel->FieldName = "Selected";
+    sel->FieldKind = fkCalculated;
+    sel->SetDataSet(table.get());
+    Open(*table, "BILDER.DBF");
+    table->ControlType().Add("Selected;CheckBox;T;F");
+    for (int i = 0; i < table->FieldCount(); ++i)
+        table->Fields(i)->SetVisible(table->Fields(i) == sel || table->Fields(i)->FieldName == "SHORTDESC");
+    table->FieldByName("ShortDesc")->SetDisplayWidth(20);
+    source = std::make_unique<TdkDataSource>();
+    source->SetDataSet(table.get());
+    form = std::make_unique<TForm>(nullptr);
+    grid = new TdkDBGrid(form.get());
+    grid->SetParent(form.get());
+    grid->SetBounds(0, 0, 400, 200);
+    form->Show();
+    grid->SetDataSource(source.get());
+    int selCol = grid->GetFields(0) == sel ? 0 : 1;
+    // Space on the "selected" column selects, even in a read-only grid.
+    grid->SetReadOnly(true);
+    grid->SetCol(selCol + 1);
+    Key(Qt::Key_Down);
+    Key(Qt::Key_Space, Qt::NoModifier, " ");
+    EXPECT_EQ(grid->SelectedBookmarks(), std::vector<TBookmark>{2});
+    EXPECT_EQ(Cell(selCol, 0), "[ ]");
+    EXPECT_EQ(Cell(selCol, 1), "[x]");
+    EXPECT_EQ(Cell(selCol, 2), "[ ]");
+    Key(Qt::Key_Space, Qt::NoModifier, " ");
+    EXPECT_EQ(grid->SelectedCount(), 0);
+}
+
+TEST_F(GridTest, IndicatorButtonTopRowAndWheel)
+{
+    MakeAlbum(60);
+    OpenGrid();
+    auto* button = new TdkIButton(form.get());
+    button->SetParent(grid);
+    button->SetBounds(0, 0, 15, 30);
+    button->Loaded();
+    EXPECT_EQ(grid->IndicatorButton(), button);
+    EXPECT_EQ(grid->IndicatorWidth(), 14);
+    EXPECT_EQ(grid->ColWidths(0), 14);
+    EXPECT_GE(grid->RowHeights(0), 29);
+    int clicks = 0;
+    button->OnClick = [&](TObject*) { ++clicks; };
+    button->Click();
+    EXPECT_EQ(clicks, 1);
+    delete button;
+    EXPECT_EQ(grid->IndicatorButton(), nullptr);
+    int topChanges = 0;
+    grid->OnTopRowChanged = [&](TObject*) { ++topChanges; };
+    int visible = grid->VisibleRowCount();
+    for (int i = 0; i < visible; ++i)
+        Key(Qt::Key_Down);
+    EXPECT_EQ(topChanges, 1);
+    EXPECT_EQ(Cell(0, 0), "Bild 2");
+    QWheelEvent wheel(QPointF(20, 40), grid->Handle()->mapToGlobal(QPointF(20, 40)), QPoint(), QPoint(0, -120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(grid->Handle(), &wheel);
+    EXPECT_EQ(table->RecNo(), visible + 2);
+}
+
+TEST_F(GridTest, OptionSwitchesRelayTheGridOut)
+{
+    MakeAlbum(20);
+    OpenGrid();
+    // Without titles and indicator the data starts at the top-left cell.
+    grid->SetOptions(grid->Options() - TdkDBGridOptions{dgTitles, dgIndicator});
+    EXPECT_EQ(grid->TitleOffset(), 0);
+    EXPECT_EQ(grid->IndicatorOffset(), 0);
+    EXPECT_EQ(grid->ColCount(), 3);
+    grid->Handle()->grab();
+    EXPECT_EQ(grid->PaintedText(0, 0), "Bild 1");
+    EXPECT_EQ(grid->DataLink()->BufferCount(), grid->VisibleRowCount());
+    // Row select: Left and Right move the record.
+    grid->SetOptions(grid->Options() + TdkDBGridOptions{dgTitles, dgIndicator, dgRowSelect});
+    EXPECT_EQ(grid->ColCount(), 4);
+    Key(Qt::Key_Right);
+    EXPECT_EQ(table->RecNo(), 2);
+    Key(Qt::Key_Left);
+    EXPECT_EQ(table->RecNo(), 1);
+    // Always show the editor: it follows the current cell.
+    grid->SetOptions(grid->Options() - TdkDBGridOptions{dgRowSelect} + TdkDBGridOptions{dgAlwaysShowEditor});
+    Key(Qt::Key_Down);
+    EXPECT_TRUE(grid->EditorMode());
+    EXPECT_EQ(grid->InplaceEditor()->Text(), "Bild 2");
+    // Read-only: no editor, no insert.
+    grid->SetOptions(grid->Options() - TdkDBGridOptions{dgAlwaysShowEditor});
+    grid->SetReadOnly(true);
+    Key(Qt::Key_Escape);
+    Key(Qt::Key_F2);
+    EXPECT_FALSE(grid->EditorMode());
+    Key(Qt::Key_Insert);
+    EXPECT_EQ(table->State(), dsBrowse);
+    // A taller grid buffers more rows, a shorter one fewer.
+    int rows = grid->DataLink()->BufferCount();
+    grid->SetHeight(grid->Height() + 60);
+    EXPECT_GT(grid->DataLink()->BufferCount(), rows);
+    grid->SetHeight(80);
+    EXPECT_LT(grid->DataLink()->BufferCount(), rows);
+    EXPECT_EQ(table->BufferCount(), grid->DataLink()->BufferCount());
 }

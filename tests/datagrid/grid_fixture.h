@@ -27,16 +27,6 @@ protected:
         DkTableTest::TearDown();
     }
 
-    // An album of count entries: ShortDesc "Bild i", Owner "Anna", Bytes i * 100.
-    void MakeAlbum(int count)
-    {
-        MakeTable("BILDER.DBF", AlbumFields(), count, [](int i) {
-            Text("ShortDesc", "Bild " + std::to_string(i));
-            Text("Owner", i % 2 ? "Anna" : "Otto");
-            Long("Bytes", i * 100);
-        });
-    }
-
     // Opens the table, shows only the named fields and puts the grid on a form.
     void OpenGrid(const QStringList& shown = {"ShortDesc", "Owner", "Bytes"}, int height = 200, bool readOnly = false)
     {
@@ -94,26 +84,6 @@ protected:
         QString dir = QCoreApplication::applicationDirPath() + "/screenshots";
         QDir().mkpath(dir);
         EXPECT_TRUE(form->Handle()->grab().toImage().save(dir + "/" + name + ".png"));
-    }
-    // The stored text of a field of record recno, read through the engine.
-    std::string Stored(uint32_t recno, const char* field)
-    {
-        const uint16_t area = dbe_Use(File("BILDER.DBF").c_str(), "CHECK", DBE_READONLY, DBE_TYPE_FOX);
-        EXPECT_NE(area, 0) << dbe_LastError();
-        dbe_Go(recno);
-        std::string value = dbe_GetTrimString(field);
-        dbe_Close();
-        return value;
-    }
-    // Whether record recno carries the deletion mark in the file.
-    bool DeletedInFile(uint32_t recno)
-    {
-        const uint16_t area = dbe_Use(File("BILDER.DBF").c_str(), "CHECK", DBE_READONLY, DBE_TYPE_FOX);
-        EXPECT_NE(area, 0) << dbe_LastError();
-        dbe_Go(recno);
-        bool deleted = dbe_Deleted() != 0;
-        dbe_Close();
-        return deleted;
     }
     QPoint CellCenter(int dataCol, int dataRow)
     {

@@ -12,6 +12,7 @@
 #include "options_test_host.h"
 #include "platform/core/exceptions.h"
 #include "platform/core/ini_file.h"
+#include "platform/os/folders.h"
 #include "platform/ui/buttons.h"
 #include "platform/ui/com_ctrls.h"
 #include "platform/ui/prompt_script.h"
@@ -273,12 +274,20 @@ TEST_F(OptionsTest, FontCombo)
     }
     EXPECT_EQ(haupt.schriften[1], std::make_pair(1, QString("Arial")));
     EXPECT_EQ(TMemIniFile(haupt.ini).ReadString(kSektionFonts, "GridFont_Size", ""), "9");
+    // A font name the machine does not have is handed on; nothing breaks.
+    {
+        TMemIniFile ini(haupt.ini);
+        ini.WriteString(kSektionFonts, "RadioButton_Name", "GibtEsNicht Schrift");
+        ini.WriteString(kSektionFonts, "RadioButton_Size", "viel");
+        ini.UpdateFile();
+    }
     // The start-up read gives the stored fonts to the main window.
     haupt.schriften.clear();
     dialog->LeseFontAusIni(haupt.ini);
-    ASSERT_EQ(haupt.schriften.size(), 2u);
+    ASSERT_EQ(haupt.schriften.size(), 3u);
     EXPECT_EQ(haupt.schriften[0].first, 1);
     EXPECT_EQ(haupt.schriften[1].first, 7);
+    EXPECT_EQ(haupt.schriften[2], std::make_pair(8, QString("GibtEsNicht Schrift")));
     {
         TPromptScript script;
         script.Answer(mrYes, "Wollen Sie wirklich alle Schriften zurücksetzen ?")
@@ -356,19 +365,20 @@ TEST_F(OptionsTest, ResetKeepsThePathsAndCountersAndGivesEverythingElseItsDefaul
 
 TEST_F(OptionsTest, ResetThatCannotDeleteTheFileChangesNothing)
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "root deletes from a write-protected folder";
+    // A folder in the ini file's place cannot be deleted as a file, not
+    // even by root.
     E().SetZahl("RequesterAnzeigeZeit", 3);
-    E().Schreiben(haupt.ini);
-    std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    std::filesystem::create_directories(dir / "Lumadex.INI" / "inhalt");
     {
         TPromptScript script;
         script.Answer(mrYes).Answer(TPromptKind::Message, mrOk,
                                     "lumadex.ini konnte NICHT gelöscht werden, Einstellungen NICHT zurückgesetzt!");
         dialog->BitBtn3->Click();
+        EXPECT_EQ(script.Records().back().Text, WindowsFolder() + "lumadex.ini konnte NICHT gelöscht werden, "
+                                                                  "Einstellungen NICHT zurückgesetzt!");
     }
-    std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_all);
     EXPECT_EQ(E().Zahl("RequesterAnzeigeZeit"), 3);
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "Lumadex.INI" / "inhalt"));
 }
 
 TEST_F(OptionsTest, ScreenshotOfEveryTab)

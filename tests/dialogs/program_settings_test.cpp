@@ -216,9 +216,9 @@ TEST_F(SettingsTest, FoldersAreMadeByTheirRuleAndTheSourceWarningComesOnce)
     e.SetProgrammPfad(Win(dir.path()));
     e.SetText("SourcePfad", "E:\\DCIM\\");
     e.SetText("TempBilderPfad", "A:\\Temp\\");
-    e.SetText("ASCIIImportPfad", Win(dir / "gesperrt") + "\\unten\\");
-    std::filesystem::create_directories(dir / "gesperrt");
-    std::filesystem::permissions(dir / "gesperrt", std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    // A file where a folder level belongs: the folder cannot be made.
+    lxtest::WriteFile(dir / "datei", "x");
+    e.SetText("ASCIIImportPfad", Win(dir / "datei") + "\\unten\\");
     QStringList fehler;
     {
         TPromptScript script;
@@ -232,16 +232,13 @@ TEST_F(SettingsTest, FoldersAreMadeByTheirRuleAndTheSourceWarningComesOnce)
         TPromptScript script;  // no second warning in the same run
         e.OrdnerAnlegen();
     }
-    std::filesystem::permissions(dir / "gesperrt", std::filesystem::perms::owner_all);
     // "DATA\\..." resolves to the "Data" folder made first, as paths match without case.
     for (const char* ordner : {"Data/BACKUP", "Data/ASCIIExport", "Data/CDR", "Data/Pics/Scans", "Data/HTMLExport",
                                "Data/Pics", "Data/PrevPics"})
         EXPECT_TRUE(std::filesystem::is_directory(dir / ordner)) << ordner;
     EXPECT_FALSE(std::filesystem::exists(dir / "Data/Database"));  // not one of the made folders
     EXPECT_FALSE(std::filesystem::exists(cd / "DCIM"));
-    if (::geteuid() != 0) {
-        EXPECT_EQ(fehler, QStringList{Win(dir / "gesperrt") + "\\unten\\"});
-    }
+    EXPECT_EQ(fehler, QStringList{Win(dir / "datei") + "\\unten\\"});
     lxtest::WriteDriveTable({{"C", "/", "HD"}});
 }
 

@@ -6,6 +6,7 @@
 #include "platform/ui/com_ctrls.h"
 #include "platform/ui/ext_ctrls.h"
 #include "platform/ui/menus.h"
+#include "datacontrols/dk_record_view.h"
 #include "storage/tdbe.h"
 
 namespace {
@@ -108,6 +109,27 @@ TEST_F(StartTest, ScreenshotsOfTheMainWindowAndItsPages)
     Bildschirmfoto(*form, "main_window_vorschaubilder");
     form->PageControlBilder->SetActivePage(form->TabSheetGrossBild);
     Bildschirmfoto(*form, "main_window_grossbild");
+    form->PageControlBilder->SetActivePage(form->TabSheetBilderDatenbank);
+
+    // The record editor: modeless, its window where the user left it.
+    form->SatzeditorBilderClick(form->MenuItem("SatzeditorBilder"));
+    TdkRecordViewForm* editor = form->RecordViewDialogBilder->Form();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->Caption(), "Datensatzübersicht (ReadOnly)");
+    EXPECT_TRUE(form->MenuItem("SatzeditorBilder")->Checked());
+    EXPECT_EQ(form->RecordViewDialogBilder->EditList().size(), 19u);  // edits and the memo; 2 check boxes
+    Bildschirmfoto(*editor, "record_view_album");
+    editor->SetBounds(40, 50, 500, 400);
+    form->RecordViewDialogBilder->CancelButtonClick(nullptr);
+    EXPECT_FALSE(form->MenuItem("SatzeditorBilder")->Checked());
+    EXPECT_EQ(IniLesen("Einstellungen SatzEditorBilder", "Left"), "40");
+    EXPECT_EQ(IniLesen("Einstellungen SatzEditorBilder", "Height"), "400");
+    form->SatzeditorBilderClick(nullptr);
+    ASSERT_NE(form->RecordViewDialogBilder->Form(), nullptr);
+    EXPECT_EQ(form->RecordViewDialogBilder->Form()->Left(), 40);
+    EXPECT_GE(form->RecordViewDialogBilder->Form()->Width(), 500);  // plus a scroll bar when the rows do not fit
+    form->RecordViewDialogBilder->OKButtonClick(nullptr);
+
     form->Hide();
     Beenden();
 }

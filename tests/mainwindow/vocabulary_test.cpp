@@ -138,6 +138,13 @@ TEST_F(StartTest, CommandsOfLaterVersionsSayTheyAreNotAvailable)
     prompts.Texte.clear();
     form->MenuItem("Hinweis1")->Click();
     EXPECT_TRUE(prompts.Gezeigt("Aus der Vollbildanzeige heraus können Sie ein einzelnes Großbild ausdrucken"));
+    // The about window and the options dialog open from their items.
+    prompts.Texte.clear();
+    form->MenuItem("UeberLumadex")->Click();
+    EXPECT_TRUE(prompts.Gezeigt("<Modal"));
+    prompts.Texte.clear();
+    form->MenuItem("OptionenBilder")->Click();
+    EXPECT_TRUE(prompts.Gezeigt("<Modal"));
     // A hidden item is hidden, its handler still bound.
     TMenuItem* temp = form->MenuItem("VolltextSuche2");
     EXPECT_FALSE(temp->Visible());
