@@ -520,6 +520,9 @@ private:
     // Panel 4 of the status line and the two filter buttons.
     void FilterStatus(const QString& text, bool filterGesetzt);
     void VorschauNeuLesen();
+    // Switches to the tag (natural order when there is none); gives the
+    // order before.
+    int AufTagUmschalten(const QString& tag);
     void GridLayoutZuruecklesen();
     void FilterFeldBefehl(TObject* Sender, const char* handler, const QString& feld);
     void FlagBefehl(TObject* Sender, const QString& flag);

@@ -45,6 +45,15 @@ void TMainForm::FilterStatus(const QString& text, bool filterGesetzt)
         ButFilt->SetEnabled(false);
 }
 
+int TMainForm::AufTagUmschalten(const QString& tag)
+{
+    // TagArea already switches to the tag it finds: the order before it is
+    // read first.
+    const int vorher = DbeBilder->IndexOrd();
+    DbeBilder->SetOrder(DbeBilder->TagArea(tag));
+    return vorher;
+}
+
 void TMainForm::VorschauNeuLesen()
 {
     VorschauAktuell = false;
@@ -156,7 +165,7 @@ void TMainForm::BilderFiltern(const QString& FieldName)
                 gueltig = FilterAusdruck(feld, DbeBilder->FieldType(feld), dlg->Edit1->Text(), ausdruck);
             }
             Screen->SetCursor(crHourGlass);
-            FilterSortierung = uint8_t(DbeBilder->SetOrder(DbeBilder->TagArea(feld)));
+            FilterSortierung = uint8_t(AufTagUmschalten(feld));
             int gesetzt = 0;
             if (gueltig) {
                 try {
@@ -240,7 +249,7 @@ void TMainForm::FlagFilterSetzen(const QString& tag, const QString& ausdruck, co
     {
         TControlsDisabler anzeigeAus(TableBilder);
         FilterSatzNr = DbeBilder->RecNo();
-        FilterSortierung = uint8_t(DbeBilder->SetOrder(DbeBilder->TagArea(tag)));
+        FilterSortierung = uint8_t(AufTagUmschalten(tag));
         DbeBilder->Query(ausdruck);
         if (BilderFilterGesetzt() == 0) {
             FilterStatus(kKeinFilter, false);

@@ -320,7 +320,9 @@ void TMainForm::ButNextClick(TObject*)
                 SucheLaeuft = false;
             }
             ButNext->SetEnabled(true);
-            DbeBilder->Go(uint32_t(r));
+            // A candidate the filter in force hides cannot be shown.
+            if (!DbeBilder->Go(uint32_t(r)) || DbeBilder->RecNo() != uint32_t(r))
+                continue;
             if (optionen_->Bool(QStringLiteral("SearchFTS_OnlyInShortDesc")) &&
                 !InKurzbeschreibung(DbeBilder, edSearch->Text()))
                 continue;
@@ -407,9 +409,11 @@ void TMainForm::ButFiltClick(TObject* Sender)
             gezeigt.sort();
         }
         // A full-text filter starts from an empty bitmap, not from the
-        // filter in force: the query is dropped, and the first bit set
-        // starts a bitmap that shows exactly the accepted hits.
+        // filter in force: the query is dropped, the candidates are checked
+        // with every record reachable, and the first bit set starts a bitmap
+        // that shows exactly the accepted hits.
         DbeBilder->Query(QString());
+        std::vector<uint32_t> angenommen;
         DbeBilder->GoTop();
         int r = FtsBilder->NextRec();
         PanelGaugeBilderFts->SetVisible(true);
@@ -429,21 +433,20 @@ void TMainForm::ButFiltClick(TObject* Sender)
                 ShowMessage(QStringLiteral("ESC gedrückt, Volltextfilterung abgebrochen!"));
                 break;
             }
-            DbeBilder->Go(uint32_t(r));
-            satz.assign(size_t(std::max(DbeBilder->RecSize(), 0)) + 1, 0);
-            DbeBilder->GetRecord(satz.data());
-            if (FtsBilder->Verify(satz.data(), volltextAbfrage_.constData(), 2) == 1) {
-                const QString nummer = QString::number(r);
-                const bool angenommen =
-                    !(kombinieren && !std::binary_search(gezeigt.begin(), gezeigt.end(), nummer)) &&
+            if (DbeBilder->Go(uint32_t(r)) && DbeBilder->RecNo() == uint32_t(r)) {
+                satz.assign(size_t(std::max(DbeBilder->RecSize(), 0)) + 1, 0);
+                DbeBilder->GetRecord(satz.data());
+                if (FtsBilder->Verify(satz.data(), volltextAbfrage_.constData(), 2) == 1 &&
+                    !(kombinieren && !std::binary_search(gezeigt.begin(), gezeigt.end(), QString::number(r))) &&
                     !(optionen_->Bool(QStringLiteral("SearchFTS_OnlyInShortDesc")) &&
-                      !InKurzbeschreibung(DbeBilder, text));
-                if (angenommen)
-                    DbeBilder->SetQueryBit(uint32_t(r), true);
+                      !InKurzbeschreibung(DbeBilder, text)))
+                    angenommen.push_back(uint32_t(r));
             }
             QKGaugeBilderFts->SetProgress(r);
             r = FtsBilder->NextRec();
         }
+        for (uint32_t nummer : angenommen)
+            DbeBilder->SetQueryBit(nummer, true);
         ButFilt->SetCaption(caption);
         PanelGaugeBilderFts->SetVisible(false);
         DbeBilder->SetOrder(gespeicherteSortierung);
