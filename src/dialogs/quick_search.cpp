@@ -220,21 +220,30 @@ bool TSuchenForm3::SucheSatzPerSeek()
             Edit2->SetText(text);
             seeking_ = false;
         }
-        // The typed text is a key prefix: the engine compares its length
-        // only, so "bi" finds "bild 1". Padding it to the field's width
-        // would make every seek an exact one.
+        // Not padded to the field's width: a padded key would only ever
+        // find whole values.
         return text;
     };
-    if (dbe->Seek(schluessel(Edit2->Text()))) {
+    // The album is opened with exact key comparison, under which a seek
+    // finds whole keys only; the typed text is a beginning, so the seek
+    // compares its length only.
+    TDbeEnv* env = haupt_.SuchUmgebung();
+    const bool exakt = env && env->Exact();
+    if (exakt)
+        env->SetExact(false);
+    bool gefunden = dbe->Seek(schluessel(Edit2->Text()));
+    if (gefunden) {
         LetzterGefundenerSuchText() = Edit2->Text().left(kGefundenLaenge);
-        return true;
+    } else {
+        seeking_ = true;
+        Edit2->SetText(LetzterGefundenerSuchText());
+        seeking_ = false;
+        if (!LetzterGefundenerSuchText().isEmpty())
+            dbe->Seek(LetzterGefundenerSuchText());
     }
-    seeking_ = true;
-    Edit2->SetText(LetzterGefundenerSuchText());
-    seeking_ = false;
-    if (!LetzterGefundenerSuchText().isEmpty())
-        dbe->Seek(LetzterGefundenerSuchText());
-    return false;
+    if (exakt)
+        env->SetExact(true);
+    return gefunden;
 }
 
 void TSuchenForm3::SucheSatzPerLocate()
