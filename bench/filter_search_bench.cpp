@@ -15,6 +15,7 @@
 #include "platform/dbf/dbe.h"
 #include "platform/ui/prompt_service.h"
 #include "platform/ui/std_ctrls.h"
+#include "shared/qk_ini.h"
 #include "storage/database_bridge.h"
 #include "storage/tdbe.h"
 #include "storage/tfts.h"
@@ -111,10 +112,13 @@ struct Fixture {
     void Zuruecksetzen() { form->BilderOhneFilter1Click(nullptr); }
 };
 
+std::unique_ptr<Fixture> gFixture;
+
 Fixture& F()
 {
-    static Fixture fixture;
-    return fixture;
+    if (!gFixture)
+        gFixture = std::make_unique<Fixture>();
+    return *gFixture;
 }
 
 void BM_LabelFilterCommand(benchmark::State& state)
@@ -171,6 +175,16 @@ void BM_DateRangeEngineScope(benchmark::State& state)
     }
 }
 
+// Building and freeing the date range dialog, which the command does once.
+void BM_DateRangeDialogAlone(benchmark::State& state)
+{
+    Fixture& f = F();
+    for (auto _ : state) {
+        TDatumScopeForm dlg(f.form.get(), f.form->QKINI_Prog->IniPath());
+        benchmark::DoNotOptimize(dlg.VonText());
+    }
+}
+
 void BM_FulltextFilterCommand(benchmark::State& state)
 {
     Fixture& f = F();
@@ -197,6 +211,35 @@ void BM_FulltextEngineQuery(benchmark::State& state)
         if (n != 10)
             state.SkipWithError("wrong count");
     }
+}
+
+// What the engine must do at least to show the full-text hits: the
+// full-text query, a bitmap of its hits, the count.
+void BM_FulltextQueryWithBitmap(benchmark::State& state)
+{
+    Fixture& f = F();
+    TDbe* dbe = f.form->DbeBilder;
+    for (auto _ : state) {
+        state.PauseTiming();
+        f.Zuruecksetzen();
+        state.ResumeTiming();
+        dbe->Query(QString());
+        if (f.form->FtsBilder->SetQuery("seltenwort") > 0)
+            for (int r = f.form->FtsBilder->NextRec(); r > 0; r = f.form->FtsBilder->NextRec())
+                dbe->SetQueryBit(uint32_t(r), true);
+        dbe->GoTop();
+        if (dbe->QueryRecCount() != 10)
+            state.SkipWithError("wrong count");
+    }
+    f.Zuruecksetzen();
+}
+
+// The pick list of the labels the label filter offers (all records read).
+void BM_LabelPickList(benchmark::State& state)
+{
+    Fixture& f = F();
+    for (auto _ : state)
+        f.form->LesePickliste(QStringLiteral("Label"));
 }
 
 void BM_TitleClickSort(benchmark::State& state)
@@ -226,8 +269,11 @@ BENCHMARK(BM_LabelFilterCommand)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LabelFilterEngineQuery)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DateRangeCommand)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DateRangeEngineScope)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DateRangeDialogAlone)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FulltextFilterCommand)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FulltextEngineQuery)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FulltextQueryWithBitmap)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LabelPickList)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TitleClickSort)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_OrderSwitchAlone)->Unit(benchmark::kMicrosecond);
 
@@ -243,6 +289,7 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    gFixture.reset();  // while the application still lives
     std::filesystem::remove_all(gDir);
     return 0;
 }

@@ -445,15 +445,16 @@ void TMainForm::ButFiltClick(TObject* Sender)
             QKGaugeBilderFts->SetProgress(r);
             r = FtsBilder->NextRec();
         }
+        // The hits are the bits really set.
+        std::sort(angenommen.begin(), angenommen.end());
+        angenommen.erase(std::unique(angenommen.begin(), angenommen.end()), angenommen.end());
         for (uint32_t nummer : angenommen)
-            DbeBilder->SetQueryBit(nummer, true);
+            if (DbeBilder->SetQueryBit(nummer, true))
+                ++treffer;
         ButFilt->SetCaption(caption);
         PanelGaugeBilderFts->SetVisible(false);
         DbeBilder->SetOrder(gespeicherteSortierung);
         DbeBilder->GoTop();
-        // The hits are the bits really set; with none set there is no bitmap.
-        if (DbeBilder->DBFilter().compare(QStringLiteral(".F."), Qt::CaseInsensitive) == 0)
-            treffer = int(DbeBilder->QueryRecCount());
     }
     TableBilder->Refresh();
     Screen->SetCursor(crDefault);
