@@ -8,6 +8,7 @@
 #include "datagrid/dk_table.h"
 #include "platform/data/data_source.h"
 #include "platform/dbf/dbe.h"
+#include "platform/ui/ext_ctrls.h"
 #include "platform/ui/forms.h"
 #include "storage/database_bridge.h"
 
@@ -279,8 +280,24 @@ void BM_DatasetPage(benchmark::State& state)
     link.SetDataSource(nullptr);
 }
 
+// What a grab of a plain widget of the grid's size costs, for scale.
+void BM_EmptyWidgetGrab(benchmark::State& state)
+{
+    TForm form(nullptr);
+    form.SetClientWidth(640);
+    form.SetClientHeight(480);
+    auto* panel = new TPanel(&form);
+    panel->SetParent(&form);
+    panel->SetBounds(0, 0, 640, 480);
+    form.Show();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(panel->Handle()->grab());
+    form.Hide();
+}
+
 }  // namespace
 
+BENCHMARK(BM_EmptyWidgetGrab)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_EngineFirstScreen)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_GridOpenFirstScreen)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_DatasetPage)->Unit(benchmark::kMicrosecond);

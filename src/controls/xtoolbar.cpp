@@ -118,29 +118,24 @@ std::vector<TPoint> ToolbarFormen(const std::vector<TPoint>& groessen, int zeile
     return formen;
 }
 
-TPoint FormFuerBreite(const std::vector<TPoint>& formen, int w)
+namespace {
+
+// The shape with the largest value on the axis that is at most grenze + 3;
+// keine when none qualifies.
+TPoint FormBis(const std::vector<TPoint>& formen, int grenze, int TPoint::*achse, TPoint keine)
 {
-    TPoint beste = formen.front();
-    bool gefunden = false;
+    const TPoint* beste = nullptr;
     for (const TPoint& f : formen)
-        if (f.X <= w + 3 && (!gefunden || f.X > beste.X)) {
-            beste = f;
-            gefunden = true;
-        }
-    return beste;
+        if (f.*achse <= grenze + 3 && (!beste || f.*achse > beste->*achse))
+            beste = &f;
+    return beste ? *beste : keine;
 }
 
-TPoint FormFuerHoehe(const std::vector<TPoint>& formen, int h)
-{
-    TPoint beste = formen.back();  // the lowest
-    bool gefunden = false;
-    for (const TPoint& f : formen)
-        if (f.Y <= h + 3 && (!gefunden || f.Y > beste.Y)) {
-            beste = f;
-            gefunden = true;
-        }
-    return beste;
-}
+}  // namespace
+
+TPoint FormFuerBreite(const std::vector<TPoint>& formen, int w) { return FormBis(formen, w, &TPoint::X, formen.front()); }
+
+TPoint FormFuerHoehe(const std::vector<TPoint>& formen, int h) { return FormBis(formen, h, &TPoint::Y, formen.back()); }
 
 TDockZiel DockZielFuer(int c, int minBarTiefe, int zeilenAnzahl)
 {
@@ -461,9 +456,19 @@ void TXToolBar::Auslegen()
 void TXToolBar::Resize()
 {
     TCustomControl::Resize();
+    if (!dockedTo_ && !Parent() && HandleAllocated() && Handle()->isWindow() && !auslegen_) {
+        // A floating bar sized by the user snaps to its shape table: by
+        // width when the width changed, else by height.
+        const auto formen = Formen();
+        const TPoint f = Width() != floatRect_.Width() ? FormFuerBreite(formen, Width())
+                                                       : FormFuerHoehe(formen, Height());
+        floatRect_ = Bounds(Left(), Top(), f.X, f.Y);
+        if (f.X != Width() || f.Y != Height()) {
+            SetBounds(Left(), Top(), f.X, f.Y);
+            return;
+        }
+    }
     Auslegen();
-    if (!dockedTo_ && !Parent() && HandleAllocated() && Handle()->isWindow())
-        floatRect_ = Bounds(Left(), Top(), Width(), Height());
 }
 
 void TXToolBar::Loaded()
@@ -708,6 +713,7 @@ void TXToolBar::SavePosition() const
 {
     TMemIniFile ini(IniPfad());
     ini.WriteString(Name, QStringLiteral("DockedTo"), dockedTo_ ? dockedTo_->Name : QString());
+    ini.WriteBool(Name, QStringLiteral("Visible"), Visible());
     if (dockedTo_) {
         ini.WriteInteger(Name, QStringLiteral("DockLine"), DockLine());
         ini.WriteInteger(Name, QStringLiteral("DockPos"), dockPos_);
@@ -728,6 +734,8 @@ bool TXToolBar::LoadPosition()
     const QString dockName = ini.ReadString(Name, QStringLiteral("DockedTo"), kein);
     if (dockName == kein)
         return false;
+    if (ini.ValueExists(Name, QStringLiteral("Visible")))
+        SetVisible(ini.ReadBool(Name, QStringLiteral("Visible"), true));
     if (dockName.isEmpty()) {
         floatRect_ = Bounds(ini.ReadInteger(Name, QStringLiteral("Left"), floatRect_.Left),
                             ini.ReadInteger(Name, QStringLiteral("Top"), floatRect_.Top),

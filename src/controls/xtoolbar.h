@@ -175,7 +175,9 @@ public:
     void FloatBreiteZiehen(int breite);
     void FloatHoeheZiehen(int hoehe);
 
-    // The position in the ini file (section = the bar's name).
+    // The position in the ini file (section = the bar's name): "DockedTo"
+    // (the dock's name, "" floating), "DockLine" and "DockPos" or "Left",
+    // "Top", "Width" and "Height", and "Visible".
     void SavePosition() const;
     // Applies a saved position; false when none is saved or its dock is not
     // on the form.

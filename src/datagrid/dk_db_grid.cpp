@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QRegularExpression>
+#include <QTimer>
 
 #include <algorithm>
 #include <cmath>
@@ -75,7 +76,10 @@ QStringList dkWordWrapText(const QString& text, int width, const std::function<i
         QString word = text.mid(i, j - i);
         if (!line.isEmpty() && measure(line + word) > width) {
             lines << line;
-            line = word.trimmed().isEmpty() ? QString() : QString(word).remove(QRegularExpression("^ +"));
+            qsizetype lead = 0;
+            while (lead < word.size() && word[lead] == u' ')
+                ++lead;
+            line = word.mid(lead);
             continued = true;
         } else {
             line += word;
@@ -765,17 +769,20 @@ QString TdkCustomDBGrid::CellText(TField* field) { return field->DisplayText(); 
 void TdkCustomDBGrid::DrawCellText(const TRect& rect, const QString& text, TAlignment alignment, bool wrap)
 {
     TCanvas* c = Canvas();
-    int th = c->TextHeight(QStringLiteral("W"));
+    // One set of metrics for the cell: measuring through the canvas makes
+    // a font each time.
+    const QFontMetrics fm(c->Font.ToQFont());
+    int th = fm.height();
     QStringList lines;
     if (wrap)
-        lines = dkWordWrapText(text, rect.Width() - 6, [c](const QString& s) { return c->TextWidth(s); });
+        lines = dkWordWrapText(text, rect.Width() - 6, [&fm](const QString& s) { return fm.horizontalAdvance(s); });
     else
         lines << CleanLine(text);
     int y = rect.Top + 2;
     for (const QString& line : lines) {
         if (y > rect.Top + 2 && y >= rect.Bottom)
             break;
-        int w = c->TextWidth(line);
+        int w = fm.horizontalAdvance(line);
         int x = alignment == taRightJustify ? rect.Right - w - 3
                 : alignment == taCenter     ? rect.Left + (rect.Width() - w) / 2
                                             : rect.Left + 3;

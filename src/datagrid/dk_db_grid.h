@@ -22,6 +22,7 @@
 #include <memory>
 #include <vector>
 
+class QTimer;
 class TdkCustomDBGrid;
 
 // The lines a cell of that width shows (words whole; TAB, CR, LF end a line).
@@ -222,6 +223,12 @@ public:
     void KeyPress(QChar& Key) override;
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    // One step of the timed scroll while a drag is held beyond the top (-1)
+    // or bottom (1) of the data rows: the dataset moves to the record above
+    // the first or below the last visible row. 0 when no drag is held out.
+    int TimedScrollDirection() const { return timedScroll_; }
+    void TimedScroll();
     void DoExit() override;
     bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) override;
     void Resize() override;
@@ -304,6 +311,9 @@ protected:
     bool inRowCount_ = false;
     bool layoutFromDataSet_ = false;
     int pressedCol_ = -1, pressedRow_ = -1;
+    bool dataPressed_ = false;
+    int timedScroll_ = 0;
+    std::unique_ptr<QTimer> scrollTimer_;
     int drawCol_ = -1, drawRow_ = -1;
     QString lastEditText_;
     bool acquireFocus_ = true;

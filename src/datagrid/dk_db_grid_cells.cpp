@@ -9,6 +9,7 @@
 #include "datagrid/dk_inplace_edit.h"
 #include "datagrid/dk_memo_dialog.h"
 #include "datagrid/dk_messages.h"
+#include "datagrid/dk_rich_text.h"
 #include "platform/ui/forms.h"
 #include "platform/ui/std_ctrls.h"
 
@@ -154,6 +155,12 @@ QString TdkDBGrid::CellText(TField* field)
     if (field->DataType() == ftMemo || field->DataType() == ftBlob) {
         if (ds->Bof() && ds->Eof() && ds->State() != dsInsert)
             return QString();
+        QString type, params;
+        dkGetControlType(ds, field->FieldName, type, params);
+        if (type == kRichEdit) {
+            QString text = dkRichTextToPlain(static_cast<TBlobField*>(field)->AsBytes());
+            return options_.Contains(dgWordWrap) ? text : text.section(u'\n', 0, 0);
+        }
         if (!memoAttributes_.Contains(mGridShow) || field->DataType() == ftBlob)
             return QStringLiteral("(Memo)");
         // Binary bytes in a memo never reach the grid as text.
@@ -253,10 +260,28 @@ void TdkDBGrid::DrawBitmapCell(TField* field, const TRect& rect, const QString& 
     }
     if (target.width() < 3 || target.height() < 3)
         return;
+    // The copy mode names the raster operation the picture is drawn with.
+    static const std::pair<const char*, QPainter::CompositionMode> modes[] = {
+        {"Source Copy", QPainter::CompositionMode_SourceOver},
+        {"Source Paint", QPainter::RasterOp_SourceOrDestination},
+        {"Source And", QPainter::RasterOp_SourceAndDestination},
+        {"Source Invert", QPainter::RasterOp_SourceXorDestination},
+        {"Source Erase", QPainter::RasterOp_SourceAndNotDestination},
+        {"Not Source Copy", QPainter::RasterOp_NotSource},
+        {"Not Source Erase", QPainter::RasterOp_NotSourceAndNotDestination},
+        {"Merge Paint", QPainter::RasterOp_NotSourceOrDestination},
+    };
+    QPainter::CompositionMode mode = QPainter::CompositionMode_SourceOver;
+    const QString copy = params.section(u';', 0, 0).trimmed();
+    for (const auto& [name, m] : modes)
+        if (copy.compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
+            mode = m;
     if (QPainter* p = Canvas()->Painter()) {
         p->save();
         p->setClipRect(QRect(rect.Left, rect.Top, rect.Width(), rect.Height()));
+        p->setCompositionMode(mode);
         p->drawImage(target, img);
+        p->setCompositionMode(QPainter::CompositionMode_SourceOver);
         if (highlight) {
             p->setPen(ColorToQColor(clHighlight));
             p->setBrush(Qt::NoBrush);
@@ -526,7 +551,10 @@ void TdkDBGrid::KeyDown(Word& Key, TShiftState Shift)
 {
     if (link_->Active() && Key != 0) {
         TField* f = GetSelectedField();
-        if (Key == VK_F2 && f && f->IsBlob()) {
+        QString type, params;
+        if (f)
+            dkGetControlType(link_->DataSet(), f->FieldName, type, params);
+        if (Key == VK_F2 && f && f->IsBlob() && type != kBitmap) {
             TWinControl::KeyDown(Key, Shift);
             if (Key != 0)
                 ShowMemoDialog();

@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QTimer>
 
 namespace {
 
@@ -425,6 +426,7 @@ void TdkCustomDBGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
         TCustomGrid::MouseDown(Button, Shift, X, Y);
         return;
     }
+    dataPressed_ = Button == mbLeft && cell.Y >= titleOffset_;
     if (Button == mbLeft && cell.X >= 0 && cell.Y >= titleOffset_) {
         if (cell.X == Col() && cell.Y == Row()) {
             if (CanEditShow() && !EditorMode())
@@ -445,8 +447,55 @@ void TdkCustomDBGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
     TCustomControl::MouseDown(Button, Shift, X, Y);
 }
 
+void TdkCustomDBGrid::MouseMove(TShiftState Shift, int X, int Y)
+{
+    int direction = 0;
+    if (dataPressed_ && Shift.Contains(ssLeft) && link_->Active()) {
+        int top = titleOffset_ > 0 ? RowHeights(0) + GridLineWidth() : 0;
+        TRect last = CellRect(indicatorOffset_, titleOffset_ + std::max(0, link_->RecordCount() - 1));
+        if (Y < top)
+            direction = -1;
+        else if (last.Height() > 0 && Y >= last.Bottom + GridLineWidth())
+            direction = 1;
+    }
+    if (direction != timedScroll_) {
+        timedScroll_ = direction;
+        if (direction == 0) {
+            if (scrollTimer_)
+                scrollTimer_->stop();
+        } else {
+            if (!scrollTimer_) {
+                scrollTimer_ = std::make_unique<QTimer>();
+                scrollTimer_->setInterval(60);
+                QObject::connect(scrollTimer_.get(), &QTimer::timeout, [this] { Dispatch([this] { TimedScroll(); }); });
+            }
+            scrollTimer_->start();
+        }
+    }
+    if (direction == 0)
+        TCustomGrid::MouseMove(Shift, X, Y);
+    else
+        TCustomControl::MouseMove(Shift, X, Y);
+}
+
+void TdkCustomDBGrid::TimedScroll()
+{
+    if (!link_->Active() || timedScroll_ == 0)
+        return;
+    if (timedScroll_ < 0)
+        MoveByRows(-1 - link_->ActiveRecord());
+    else
+        MoveByRows(link_->RecordCount() - link_->ActiveRecord());
+}
+
 void TdkCustomDBGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
+    if (Button == mbLeft) {
+        dataPressed_ = false;
+        timedScroll_ = 0;
+        if (scrollTimer_)
+            scrollTimer_->stop();
+    }
     TCustomGrid::MouseUp(Button, Shift, X, Y);
     if (pressedCol_ < 0)
         return;

@@ -1,10 +1,12 @@
 #include "dialogs/program_options.h"
 
+#include "dialogs/form_parts.h"
 #include "controls/directory_chooser.h"
 #include "controls/shadow_button.h"
 #include "platform/core/exceptions.h"
 #include "platform/core/file_utils.h"
 #include "platform/core/ini_file.h"
+#include "platform/core/win1252.h"
 #include "platform/core/win_path.h"
 #include "platform/os/folders.h"
 #include "platform/ui/buttons.h"
@@ -154,16 +156,6 @@ C* Neu(TComponent* owner, TWinControl* parent, const QString& name, QHash<QStrin
     return c;
 }
 
-TLabel* Beschriftung(TComponent* owner, TWinControl* parent, const QString& text, int x, int y)
-{
-    auto* l = new TLabel(owner);
-    l->SetParent(parent);
-    l->SetCaption(text);
-    l->SetLeft(x);
-    l->SetTop(y);
-    return l;
-}
-
 }  // namespace
 
 void TProgrammOptionen::Bauen()
@@ -229,7 +221,7 @@ void TProgrammOptionen::ReiterBauen(TOptionenReiter reiter)
     };
 
     if (reiter == rtFarben) {
-        Beschriftung(this, seite, QStringLiteral("Schriften"), kSpalteX[0], y);
+        DialogText(this, seite, QString(), QStringLiteral("Schriften"), kSpalteX[0], y);
         ComboBoxFonts = Neu<TComboBox>(this, seite, QStringLiteral("ComboBoxFonts"), elemente_);
         ComboBoxFonts->SetStyle(csDropDownList);
         for (const TSchriftEintrag& e : SchriftEintraege())
@@ -300,7 +292,7 @@ void TProgrammOptionen::ReiterBauen(TOptionenReiter reiter)
                      {MemoQuellenListe, "MemoQuellenListe", "Quellendefinitionen", 1}};
         for (auto& m : memos) {
             platz(150);
-            Beschriftung(this, seite, QString::fromUtf8(m.titel), kSpalteX[spalte], y);
+            DialogText(this, seite, QString(), QString::fromUtf8(m.titel), kSpalteX[spalte], y);
             m.memo = Neu<TMemo>(this, seite, QString::fromLatin1(m.name), elemente_);
             m.memo->SetBounds(kSpalteX[spalte], y + 16, kSpalteBreite, 126);
             m.memo->SetScrollBars(ssVertical);
@@ -350,7 +342,7 @@ void TProgrammOptionen::ZeileBauen(const TEinstellung& z, TWinControl* parent, i
     }
     case T::Zahl:
         if (name.startsWith(QLatin1String("ScrollBar"))) {
-            Beschriftung(this, parent, text, x, y);
+            DialogText(this, parent, QString(), text, x, y);
             auto* wert = new TLabel(this);
             wert->SetParent(parent);
             wert->SetAutoSize(false);
@@ -370,7 +362,7 @@ void TProgrammOptionen::ZeileBauen(const TEinstellung& z, TWinControl* parent, i
     case T::Text:
     case T::Ordner:
     case T::Datei: {
-        Beschriftung(this, parent, text, x, y);
+        DialogText(this, parent, QString(), text, x, y);
         auto* edit = Neu<TEdit>(this, parent, name, elemente_);
         const bool knopf = z.Typ == T::Ordner || z.Typ == T::Datei;
         const bool zahl = z.Typ == T::Zahl;
@@ -408,7 +400,7 @@ void TProgrammOptionen::ZeileBauen(const TEinstellung& z, TWinControl* parent, i
         break;
     }
     case T::Auswahl: {
-        Beschriftung(this, parent, text, x, y);
+        DialogText(this, parent, QString(), text, x, y);
         auto* combo = Neu<TComboBox>(this, parent, name, elemente_);
         combo->SetStyle(csDropDownList);
         for (const QString& e : UploadmodusEintraege())
@@ -542,6 +534,15 @@ void TProgrammOptionen::EditVerlassen(TEdit* edit)
     const TEinstellung* z = EinstellungZuSteuerelement(n);
     if (!z)
         return;
+    const QString key = QString::fromUtf8(z->Schluessel);
+    if (z->Typ != T::Zahl && edit->Text() != speicher_->Text(key)) {
+        // The store refused the text (a character the ini file cannot hold,
+        // or no number for the edge length): the edit shows the stored value.
+        if (!Win1252CanEncode(edit->Text()))
+            ShowMessage(QStringLiteral("Der Text enthält Zeichen, die nicht gespeichert werden können."));
+        SteuerelementAktualisieren(key);
+        return;
+    }
     if (z->Typ == T::Ordner) {
         OrdnerPruefen(edit);
         return;

@@ -2,6 +2,7 @@
 
 #include "platform/core/file_utils.h"
 #include "platform/core/ini_file.h"
+#include "platform/core/win1252.h"
 #include "platform/os/folders.h"
 #include "platform/ui/dialogs.h"
 #include "shared/general_files.h"
@@ -279,7 +280,8 @@ bool TProgrammEinstellungen::Gueltig(const TEinstellung& zeile, const QString& t
     case T::Text:
     case T::Ordner:
     case T::Datei:
-        return !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r'));
+        // One line that the ini file's code page can hold.
+        return !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')) && Win1252CanEncode(text);
     }
     return false;
 }

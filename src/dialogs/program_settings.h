@@ -132,7 +132,8 @@ public:
     QString Text(const QString& schluessel) const;
     TColor Farbe(const QString& schluessel) const { return TColor(Zahl(schluessel)); }
     // Setting a value checks it like a read does: a value the row does not
-    // accept leaves the old one and gives false. A true radio value clears
+    // accept (out of range, not a number, a line break, a character the
+    // ini file's Windows-1252 cannot hold) leaves the old one and gives false. A true radio value clears
     // the others of its group.
     bool SetBool(const QString& schluessel, bool wert);
     bool SetZahl(const QString& schluessel, int wert);

@@ -1,5 +1,6 @@
 #include "dialogs/small_forms.h"
 
+#include "dialogs/form_parts.h"
 #include "platform/ui/buttons.h"
 #include "platform/ui/ext_ctrls.h"
 #include "platform/ui/std_ctrls.h"
@@ -9,25 +10,12 @@ namespace {
 
 TBitBtn* Knopf(TForm* f, const QString& name, TBitBtnKind art, const QString& text, int x, int y)
 {
-    auto* b = new TBitBtn(f);
-    b->Name = name;
-    b->SetParent(f);
-    b->SetKind(art);
-    if (!text.isEmpty())
-        b->SetCaption(text);
-    b->SetBounds(x, y, 96, 28);
-    return b;
+    return DialogKnopf(f, f, name, art, text, Bounds(x, y, 96, 28));
 }
 
 TLabel* Beschriftung(TForm* f, const QString& name, const QString& text, int x, int y)
 {
-    auto* l = new TLabel(f);
-    l->Name = name;
-    l->SetParent(f);
-    l->SetCaption(text);
-    l->SetLeft(x);
-    l->SetTop(y);
-    return l;
+    return DialogText(f, f, name, text, x, y);
 }
 
 }  // namespace

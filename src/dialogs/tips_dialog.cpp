@@ -1,5 +1,6 @@
 #include "dialogs/tips_dialog.h"
 
+#include "dialogs/form_parts.h"
 #include "platform/ui/buttons.h"
 #include "platform/ui/ext_ctrls.h"
 #include "platform/ui/std_ctrls.h"
@@ -69,14 +70,7 @@ TTipsDialog::TTipsDialog(TComponent* AOwner) : TForm(AOwner)
     TipLabel->SetTransparent(true);
 
     auto knopf = [this](const QString& name, TBitBtnKind art, const QString& text, int y) {
-        auto* b = new TBitBtn(this);
-        b->Name = name;
-        b->SetParent(this);
-        b->SetKind(art);
-        if (!text.isEmpty())
-            b->SetCaption(text);
-        b->SetBounds(318, y, 94, 28);
-        return b;
+        return DialogKnopf(this, this, name, art, text, Bounds(318, y, 94, 28));
     };
     OKBtn = knopf(QStringLiteral("OKBtn"), bkOK, QString(), 8);
     HelpBtn = knopf(QStringLiteral("HelpBtn"), bkHelp, QStringLiteral("&Hilfe"), 42);

@@ -124,11 +124,27 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner)
 TMainForm::~TMainForm()
 {
     BeginDestroy();
+    // The window's events must not reach this part of the object while the
+    // form below it goes.
+    delete fensterFilter_;
+    OnKeyDown = nullptr;
+    OnKeyUp = nullptr;
+    OnMouseDown = nullptr;
+    OnMouseUp = nullptr;
+    OnShow = nullptr;
+    OnClose = nullptr;
+    OnActivate = nullptr;
+    OnCreate = nullptr;
+    Timer1->SetEnabled(false);
+    Timer2->SetEnabled(false);
+    Timer3->SetEnabled(false);
+    Timer4->SetEnabled(false);
     // The options dialog reaches the window through its host: it goes first.
     optionenDialog_.reset();
     ProgrammOptionenForm = nullptr;
     for (TdkTable* t : {TableBilder, TableBilder2, TableBilder3, TableBilderDatenbanken, TableCheck}) {
         t->AfterPost = nullptr;
+        t->AfterOpen = nullptr;
         t->BeforeDelete = nullptr;
         t->AfterDelete = nullptr;
         t->Close();

@@ -244,6 +244,14 @@ TEST(XToolBar, DroppedBarsFindTheirLine)
     b->Ablegen(Point(nullpunkt.X + 200, nullpunkt.Y + 150), nullptr);
     EXPECT_EQ(b->DockedTo(), nullptr);
     EXPECT_TRUE(b->Handle()->isWindow());
+    // Sized by the user, the floating bar snaps to a shape of its table.
+    const auto formen = b->Formen();
+    b->SetBounds(b->Left(), b->Top(), formen.front().X + 5, b->Height());
+    EXPECT_EQ(b->Width(), formen.front().X);
+    EXPECT_EQ(b->Height(), formen.front().Y);
+    EXPECT_EQ(b->FloatRect().Width(), formen.front().X);
+    b->SetBounds(b->Left(), b->Top(), b->Width(), 10);
+    EXPECT_EQ(b->Height(), formen.back().Y);
     int sichtbar = 0;
     b->OnVisibleChanged = [&](TObject*) { ++sichtbar; };
     b->SetVisible(false);
@@ -279,6 +287,7 @@ TEST(XToolBar, PositionsAreSavedAndRestored)
         b->SetDockedTo(t.links);
         c->SetFloatRect(Bounds(300, 200, 60, 60));
         c->SetDockedTo(nullptr);
+        b->SetVisible(false);
         ToolbarPositionenSpeichern(&t.form);
     }
     const TMemIniFile datei(ini);
@@ -287,6 +296,7 @@ TEST(XToolBar, PositionsAreSavedAndRestored)
     EXPECT_EQ(datei.ReadString("BarB", "DockPos", "?"), "40");
     EXPECT_EQ(datei.ReadString("BarC", "DockedTo", "?"), "");
     EXPECT_EQ(datei.ReadString("BarC", "Left", "?"), "300");
+    EXPECT_EQ(datei.ReadString("BarB", "Visible", "?"), "0");
 
     TestForm t;
     auto [a, b, c] = bars(t);
@@ -296,6 +306,8 @@ TEST(XToolBar, PositionsAreSavedAndRestored)
     EXPECT_EQ(a->DockedTo(), t.oben);
     EXPECT_EQ(b->DockedTo(), t.links);
     EXPECT_EQ(b->DockPos(), 40);
+    EXPECT_FALSE(b->Visible());
+    EXPECT_TRUE(a->Visible());
     EXPECT_EQ(c->DockedTo(), nullptr);
     EXPECT_EQ(c->FloatRect().Left, 300);
     EXPECT_EQ(t.unten->LineCount(), 0);

@@ -221,3 +221,25 @@ TEST_F(ControlsTest, AFailedWriteOnCloseUpInAGridIsShown)
     EXPECT_FALSE(script.Records()[0].Text.isEmpty());
     EXPECT_EQ(table->FieldByName("Bytes")->AsInteger(), 100);
 }
+
+TEST_F(ControlsTest, OpenListSearchesAndClearKeyEmptiesTheChoice)
+{
+    auto* combo = Place<TdkDBComboBox>();
+    combo->SetItems(QStringList{"Eins", "Zwei", "Zehn"});
+    combo->Loaded();
+    combo->DropDown();
+    ASSERT_TRUE(combo->ListVisible());
+    Type(combo, "z");
+    EXPECT_EQ(combo->ListBox()->ItemIndex(), 1);
+    Type(combo, "e");
+    EXPECT_EQ(combo->ListBox()->ItemIndex(), 2);
+    lxui_test::SendKey(combo->Handle(), Qt::Key_Return, "\r");
+    EXPECT_FALSE(combo->ListVisible());
+    EXPECT_EQ(combo->Text(), "Zehn");
+    // Delete with AllowClearKey empties a drop-down list's choice.
+    combo->SetStyle(csDropDownList);
+    combo->AllowClearKey = true;
+    lxui_test::SendKey(combo->Handle(), Qt::Key_Delete);
+    EXPECT_EQ(combo->Text(), "");
+    EXPECT_EQ(combo->ItemIndex(), -1);
+}

@@ -5,6 +5,7 @@
 #include "grid_fixture.h"
 
 #include "datagrid/dk_intl.h"
+#include "datagrid/dk_rich_text.h"
 #include "platform/ui/beep.h"
 
 #include <QClipboard>
@@ -394,6 +395,17 @@ TEST_F(GridTest, MemoCellsNeverShowTheirBytes)
     EXPECT_FALSE(grid->EditorMode());
 }
 
+TEST_F(GridTest, RichTextCellsShowTheirPlainText)
+{
+    MakeTable("BILDER.DBF", AlbumFields(), 1, [](int) {
+        dbe_Replace("Notiz", DBE_REPL_MEMO, "{\\rtf1{\\fonttbl{\\f0 Arial;}}\\b Am Strand\\b0\\par Wellen}");
+    });
+    OpenGrid({"ShortDesc", "Notiz"});
+    table->ControlType().Add("NOTIZ;RichEdit;NotizRichEdit");
+    grid->SetOptions(grid->Options() - TdkDBGridOptions{dgWordWrap});
+    EXPECT_EQ(Cell(1, 0), "Am Strand");
+}
+
 TEST_F(GridTest, CheckBoxCellsToggleWithSpace)
 {
     MakeTable("BILDER.DBF", AlbumFields(), 2, [](int i) {
@@ -416,6 +428,37 @@ TEST_F(GridTest, CheckBoxCellsToggleWithSpace)
     EXPECT_EQ(table->FieldByName("RESERVE1")->AsString(), "Falsch");
     EXPECT_EQ(table->State(), dsBrowse);
     Screenshot("datagrid_checkbox");
+}
+
+TEST_F(GridTest, BitmapCellsDrawTheFieldsPicture)
+{
+    MakeTable("BILDER.DBF", AlbumFields(), 2, [this](int i) {
+        Text("ShortDesc", "Bild " + std::to_string(i));
+        QImage img(8, 8, QImage::Format_RGB32);
+        img.fill(i == 1 ? Qt::red : Qt::blue);
+        std::string file = File("pic.png");
+        ASSERT_TRUE(img.save(QString::fromStdString(file)));
+        dbe_Replace("Vorschau", DBE_REPL_FILEBLOB, file.c_str());
+    });
+    OpenGrid({"ShortDesc", "Vorschau"});
+    table->ControlType().Add("VORSCHAU;Bitmap;Source Copy;Stretch To Fit");
+    QImage shot = grid->Handle()->grab().toImage();
+    struct Case {
+        int row;
+        QColor colour;
+        const char* mode;
+    };
+    for (Case c : {Case{0, Qt::red, "Source Copy"}, Case{1, Qt::blue, "Source Copy"},
+                   Case{0, QColor(0, 255, 255), "Not Source Copy"}}) {
+        table->ControlType().SetStrings(0, QString("VORSCHAU;Bitmap;%1;Stretch To Fit").arg(c.mode));
+        shot = grid->Handle()->grab().toImage();
+        QPoint p = CellCenter(1, c.row);
+        EXPECT_EQ(QColor(shot.pixel(p)), c.colour) << c.row << " " << c.mode;
+    }
+    // No editor over a picture cell.
+    Key(Qt::Key_Right);
+    Key(Qt::Key_F2);
+    EXPECT_FALSE(grid->EditorMode());
 }
 
 TEST_F(GridTest, ReadOnlyTableRefusesEditsWithAMessage)
@@ -622,6 +665,29 @@ TEST_F(GridTest, IndicatorButtonTopRowAndWheel)
     EXPECT_EQ(table->RecNo(), visible + 2);
 }
 
+TEST_F(GridTest, DragBeyondTheRowsScrollsTheDatasetOnTheTimer)
+{
+    MakeAlbum(60);
+    OpenGrid();
+    int visible = grid->VisibleRowCount();
+    QPoint inside = CellCenter(0, 2);
+    lxui_test::SendMouse(grid->Handle(), QEvent::MouseButtonPress, inside);
+    EXPECT_EQ(table->RecNo(), 3);
+    QPoint below(inside.x(), grid->ClientHeight() - 1);
+    QMouseEvent move(QEvent::MouseMove, QPointF(below), grid->Handle()->mapToGlobal(QPointF(below)), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(grid->Handle(), &move);
+    ASSERT_EQ(grid->TimedScrollDirection(), 1);
+    grid->TimedScroll();  // one tick of the timer
+    EXPECT_EQ(table->RecNo(), visible + 1);
+    grid->TimedScroll();
+    EXPECT_EQ(table->RecNo(), visible + 2);
+    lxui_test::SendMouse(grid->Handle(), QEvent::MouseButtonRelease, below);
+    EXPECT_EQ(grid->TimedScrollDirection(), 0);
+    grid->TimedScroll();
+    EXPECT_EQ(table->RecNo(), visible + 2);
+}
+
 TEST_F(GridTest, OptionSwitchesRelayTheGridOut)
 {
     MakeAlbum(20);
@@ -661,4 +727,43 @@ TEST_F(GridTest, OptionSwitchesRelayTheGridOut)
     grid->SetHeight(80);
     EXPECT_LT(grid->DataLink()->BufferCount(), rows);
     EXPECT_EQ(table->BufferCount(), grid->DataLink()->BufferCount());
+}
+
+TEST(DkWordWrapText, BreaksAtWidthAndLineEnds)
+{
+    // Every character is 1 wide, so the width counts characters.
+    auto width = [](const QString& s) { return int(s.size()); };
+    struct Case {
+        const char* text;
+        int width;
+        QStringList lines;
+    };
+    const Case cases[] = {
+        {"ein langer Titel", 10, {"ein langer", "Titel"}},
+        {"ein  zwei", 5, {"ein", "zwei"}},  // blanks that begin a continued line go
+        {"a\tb\rc\nd\r\ne", 80, {"a", "b", "c", "d", "e"}},
+        {"Wortungetuem", 4, {"Wortungetuem"}},  // a word stays whole
+        {"", 10, {""}},
+        {"x\x01y", 10, {"x y"}},  // control bytes never reach the painter
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(dkWordWrapText(QString::fromLatin1(c.text), c.width, width), c.lines) << c.text;
+}
+
+TEST(DkRichText, PlainTextOfRichText)
+{
+    struct Case {
+        const char* rtf;
+        const char* plain;
+    };
+    const Case cases[] = {
+        {"{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 Am \\b Strand\\b0\\par Wellen}", "Am Strand\nWellen"},
+        {"{\\rtf1 Gr\\'fc\\'dfe\\tab aus\\par}", "Gr\u00fc\u00dfe\taus"},
+        {"{\\rtf1{\\*\\generator Writer;}Text \\{mit\\} \\\\}", "Text {mit} \\"},
+        {"{\\rtf1\\uc1 \\u8364?uro}", "\u20acuro"},
+        {"kein RTF", "kein RTF"},
+        {"{\\rtf1 offen", "offen"},  // a cut-off text still gives what it has
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(dkRichTextToPlain(QByteArray(c.rtf)), QString::fromUtf8(c.plain)) << c.rtf;
 }

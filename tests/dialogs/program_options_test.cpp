@@ -196,6 +196,14 @@ TEST_F(OptionsTest, EditRulesOnExitAndChange)
     EXPECT_EQ(suffix->Text(), "*");
     suffix->SetText("jpg");
     EXPECT_EQ(E().Text("SourceFileSuffix"), "JPG");
+    auto* namen = El<TEdit>("EditSourceFileNames");
+    namen->SetText(QString::fromUtf8("DSC\u5199"));
+    {
+        TPromptScript script;
+        script.Answer(TPromptKind::Message, mrOk, "nicht gespeichert werden");
+        namen->OnExit(namen);
+    }
+    EXPECT_EQ(namen->Text(), "");  // back to the stored value
     auto* menue = El<TEdit>("EditBildbearbeitung3");
     menue->SetText("");
     menue->OnExit(menue);
@@ -209,6 +217,8 @@ TEST_F(OptionsTest, EditRulesOnExitAndChange)
         kante->SetText("64x");
     }
     EXPECT_EQ(E().Text("BreiteOderLaenge"), "640");
+    kante->OnExit(kante);  // leaving it shows the stored number again, without another message
+    EXPECT_EQ(kante->Text(), "640");
     auto* spin = El<TEdit>("SpinEditSlideShowInterval");
     spin->SetText("99");
     spin->OnExit(spin);

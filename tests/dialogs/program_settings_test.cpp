@@ -167,6 +167,9 @@ TEST_F(SettingsTest, SettersRefuseValuesTheRowDoesNotTake)
     EXPECT_EQ(e.Zahl("RequesterAnzeigeZeit"), 10);
     EXPECT_TRUE(e.SetZahl("RequesterAnzeigeZeit", 0));
     EXPECT_FALSE(e.SetText("SourceFileNames", "zwei\nZeilen"));
+    EXPECT_FALSE(e.SetText("SourceFileNames", QString::fromUtf8("\u5199\u771f")));  // not in Windows-1252
+    EXPECT_TRUE(e.SetText("SourceFileNames", QString::fromUtf8("Grüße €")));
+    e.Schreiben(Ini());  // the file takes every value the store holds
     EXPECT_FALSE(e.SetWert("MaxLogSize", "viel"));
     EXPECT_EQ(e.Zahl("MaxLogSize"), 200);
     EXPECT_THROW(e.Bool("GibtEsNicht"), std::out_of_range);
