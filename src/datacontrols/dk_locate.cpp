@@ -54,6 +54,18 @@ bool dkMatchBlob(TField* Field, const QString& Value, bool CaseSensitive, TdkLoc
     return false;
 }
 
+namespace {
+
+template <typename T>
+T Native(const void* buffer)
+{
+    T v;
+    std::memcpy(&v, buffer, sizeof v);
+    return v;
+}
+
+}  // namespace
+
 QString dkFieldBufferToText(const TField* Field, const void* FieldBuffer)
 {
     switch (Field->DataType()) {
@@ -61,31 +73,16 @@ QString dkFieldBufferToText(const TField* Field, const void* FieldBuffer)
         const char* s = static_cast<const char*>(FieldBuffer);
         return Win1252Decode(QByteArrayView(s, static_cast<qsizetype>(strnlen(s, Field->DataSize()))));
     }
-    case ftSmallint: {
-        int16_t v;
-        std::memcpy(&v, FieldBuffer, sizeof v);
-        return IntToStr(v);
-    }
-    case ftInteger: {
-        int32_t v;
-        std::memcpy(&v, FieldBuffer, sizeof v);
-        return IntToStr(v);
-    }
-    case ftBoolean: {
-        int16_t v;
-        std::memcpy(&v, FieldBuffer, sizeof v);
-        return v ? QStringLiteral("True") : QStringLiteral("False");
-    }
-    case ftFloat: {
-        double v;
-        std::memcpy(&v, FieldBuffer, sizeof v);
-        return FloatToStr(v);
-    }
-    case ftDate: {
-        int32_t day;
-        std::memcpy(&day, FieldBuffer, sizeof day);
-        return DateToStr(static_cast<TDateTime>(day - kDayNumberDelta));
-    }
+    case ftSmallint:
+        return IntToStr(Native<int16_t>(FieldBuffer));
+    case ftInteger:
+        return IntToStr(Native<int32_t>(FieldBuffer));
+    case ftBoolean:
+        return Native<int16_t>(FieldBuffer) ? QStringLiteral("True") : QStringLiteral("False");
+    case ftFloat:
+        return FloatToStr(Native<double>(FieldBuffer));
+    case ftDate:
+        return DateToStr(static_cast<TDateTime>(Native<int32_t>(FieldBuffer) - kDayNumberDelta));
     default:
         return QString();
     }

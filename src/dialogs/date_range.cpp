@@ -2,6 +2,7 @@
 
 #include "controls/calendar_options.h"
 #include "controls/date_edit.h"
+#include "dialogs/form_parts.h"
 #include "platform/core/ini_file.h"
 #include "platform/core/sys_utils.h"
 #include "platform/ui/buttons.h"
@@ -29,16 +30,6 @@ TDateEditPlus* DatumsFeld(TForm* form, const char* name, int left)
     return e;
 }
 
-TLabel* Beschriftung(TForm* form, const char* name, const QString& text, int left)
-{
-    auto* l = new TLabel(form);
-    l->Name = QString::fromLatin1(name);
-    l->SetParent(form);
-    l->SetCaption(text);
-    l->SetBounds(left, 14, 100, 16);
-    return l;
-}
-
 QString DatumsText(const TDateEditPlus* e)
 {
     return e->Blank() || !e->IsValid() ? QString() : FormatDateTime(QStringLiteral("dd.mm.yyyy"), e->Date());
@@ -54,8 +45,8 @@ TDatumScopeForm::TDatumScopeForm(TComponent* AOwner, const QString& iniDatei) : 
     Position = poScreenCenter;
     SetClientWidth(290);
     SetClientHeight(146);
-    Label1 = Beschriftung(this, "Label1", QStringLiteral("Von"), 16);
-    Label2 = Beschriftung(this, "Label2", QStringLiteral("bis"), 160);
+    Label1 = DialogText(this, this, QStringLiteral("Label1"), QStringLiteral("Von"), 16, 14);
+    Label2 = DialogText(this, this, QStringLiteral("Label2"), QStringLiteral("bis"), 160, 14);
     DateEditPlusVon = DatumsFeld(this, "DateEditPlusVon", 16);
     DateEditPlusBis = DatumsFeld(this, "DateEditPlusBis", 160);
     CheckBoxDatumVorbelegung = new TCheckBox(this);
@@ -63,17 +54,9 @@ TDatumScopeForm::TDatumScopeForm(TComponent* AOwner, const QString& iniDatei) : 
     CheckBoxDatumVorbelegung->SetParent(this);
     CheckBoxDatumVorbelegung->SetCaption(QStringLiteral("Eingabefelder mit Tagesdatum vorbelegen"));
     CheckBoxDatumVorbelegung->SetBounds(16, 70, 260, 20);
-    BitBtn1 = new TBitBtn(this);
-    BitBtn1->Name = QStringLiteral("BitBtn1");
-    BitBtn1->SetParent(this);
-    BitBtn1->SetKind(bkOK);
-    BitBtn1->SetBounds(56, 104, 86, 30);
-    BitBtn2 = new TBitBtn(this);
-    BitBtn2->Name = QStringLiteral("BitBtn2");
-    BitBtn2->SetParent(this);
-    BitBtn2->SetKind(bkAbort);
-    BitBtn2->SetCaption(QStringLiteral("Abbruch"));
-    BitBtn2->SetBounds(150, 104, 86, 30);
+    BitBtn1 = DialogKnopf(this, this, QStringLiteral("BitBtn1"), bkOK, QString(), Bounds(56, 104, 86, 30));
+    BitBtn2 = DialogKnopf(this, this, QStringLiteral("BitBtn2"), bkAbort, QStringLiteral("Abbruch"),
+                          Bounds(150, 104, 86, 30));
     OnCreate = [this](TObject*) { FormCreate(); };
     OnShow = [this](TObject*) { FormShow(); };
     OnClose = [this](TObject*, TCloseAction&) { FormClose(); };

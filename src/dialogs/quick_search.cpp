@@ -1,6 +1,7 @@
 #include "dialogs/quick_search.h"
 
 #include "datacontrols/dk_locate_dialog.h"
+#include "dialogs/form_parts.h"
 #include "shared/general_texts.h"
 #include "shared/qk_animate.h"
 #include "storage/dbf_routines.h"
@@ -74,23 +75,16 @@ TSuchenForm3::TSuchenForm3(TComponent* AOwner, TSchnellsucheHauptfenster& haupt)
     SetClientWidth(330);
     SetClientHeight(176);
 
-    Label1 = new TLabel(this);
-    Label1->Name = QStringLiteral("Label1");
-    Label1->SetParent(this);
-    Label1->SetCaption(QStringLiteral("Zur Suche andere Sortierung auswählen !"));
+    Label1 = DialogText(this, this, QStringLiteral("Label1"), QStringLiteral("Zur Suche andere Sortierung auswählen !"),
+                        10, 8);
     Label1->Font()->SetColor(clRed);
-    Label1->SetBounds(10, 8, 300, 16);
 
     Panel50 = new TPanel(this);
     Panel50->Name = QStringLiteral("Panel50");
     Panel50->SetParent(this);
     Panel50->SetCaption(QString());
     Panel50->SetBounds(10, 30, 250, 64);
-    Label2 = new TLabel(this);
-    Label2->Name = QStringLiteral("Label2");
-    Label2->SetParent(Panel50);
-    Label2->SetCaption(QStringLiteral("Geben Sie einen Suchbegriff ein !"));
-    Label2->SetBounds(8, 8, 234, 16);
+    Label2 = DialogText(this, Panel50, QStringLiteral("Label2"), QStringLiteral("Geben Sie einen Suchbegriff ein !"), 8, 8);
     Edit2 = new TEdit(this);
     Edit2->Name = QStringLiteral("Edit2");
     Edit2->SetParent(Panel50);
@@ -114,12 +108,8 @@ TSuchenForm3::TSuchenForm3(TComponent* AOwner, TSchnellsucheHauptfenster& haupt)
     CheckBoxSchrittweiseSuchen->SetCaption(QStringLiteral("Schrittweise suchen"));
     CheckBoxSchrittweiseSuchen->SetBounds(10, 104, 200, 20);
 
-    BitBtnClose = new TBitBtn(this);
-    BitBtnClose->Name = QStringLiteral("BitBtnClose");
-    BitBtnClose->SetParent(this);
-    BitBtnClose->SetKind(bkOK);
+    BitBtnClose = DialogKnopf(this, this, QStringLiteral("BitBtnClose"), bkOK, QString(), Bounds(120, 136, 90, 30));
     BitBtnClose->SetDefault(true);
-    BitBtnClose->SetBounds(120, 136, 90, 30);
 
     dkLocateDialog1 = new TdkLocateDialog(this);
     dkLocateDialog1->Name = QStringLiteral("dkLocateDialog1");

@@ -552,6 +552,7 @@ private:
     void GridLayoutZuruecklesen();
     void FilterFeldBefehl(TObject* Sender, const char* handler, const QString& feld);
     void FlagBefehl(TObject* Sender, const QString& flag);
+    void DatumBefehl(TObject* Sender, const char* handler, const QString& feld);
     // Query and order of a mark or availability filter, its status text.
     void FlagFilterSetzen(const QString& tag, const QString& ausdruck, const QString& status);
 };

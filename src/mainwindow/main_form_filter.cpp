@@ -272,22 +272,16 @@ void TMainForm::FlagFilterSetzen(const QString& tag, const QString& ausdruck, co
 // Date ranges
 // ---------------------------------------------------------------------------
 
-void TMainForm::DateiDatumVonBis1Click(TObject* Sender)
-{
-    if (!BilderDBFOffen())
-        return;
-    Ton(Sender);
-    Protokoll(QStringLiteral("Info"), QStringLiteral("DateiDatumVonBis1Click(), Funktion aufgerufen!"));
-    DateiDatumVonBis(QStringLiteral("FILEDATE"));
-}
+void TMainForm::DateiDatumVonBis1Click(TObject* S) { DatumBefehl(S, "DateiDatumVonBis1Click", "FILEDATE"); }
+void TMainForm::ErzeugungsDatumVonBis1Click(TObject* S) { DatumBefehl(S, "ErzeugungsDatumVonBis1Click", "AUFNDATUM"); }
 
-void TMainForm::ErzeugungsDatumVonBis1Click(TObject* Sender)
+void TMainForm::DatumBefehl(TObject* Sender, const char* handler, const QString& feld)
 {
     if (!BilderDBFOffen())
         return;
     Ton(Sender);
-    Protokoll(QStringLiteral("Info"), QStringLiteral("ErzeugungsDatumVonBis1Click(), Funktion aufgerufen!"));
-    DateiDatumVonBis(QStringLiteral("AUFNDATUM"));
+    Protokoll(QStringLiteral("Info"), QString::fromLatin1(handler) + QStringLiteral("(), Funktion aufgerufen!"));
+    DateiDatumVonBis(feld);
 }
 
 void TMainForm::DateiDatumVonBis(const QString& FieldName)
