@@ -9,6 +9,11 @@
 #include "platform/ui/forms.h"
 #include "platform/ui/std_ctrls.h"
 
+// In system_colours_lookup.cpp: the date edits and the lookup combos each
+// declare the framework's EInvalidOperation, so their headers cannot meet
+// in one file.
+bool IstLookupCombo(const TComponent* c);
+
 void SystemfarbenSetzen(TCustomForm* form)
 {
     if (!form)
@@ -21,7 +26,8 @@ void SystemfarbenSetzen(TCustomForm* form)
             // keeps the colour of the last one.
             if (dynamic_cast<TPanel*>(c))
                 control->SetColor(clBtnFace);
-            if (dynamic_cast<TEdit*>(c) || dynamic_cast<TdkDBEdit*>(c) || dynamic_cast<TdkDBComboBox*>(c) ||
+            if (dynamic_cast<TEdit*>(c) || dynamic_cast<TdkDBEdit*>(c) || IstLookupCombo(c) ||
+                dynamic_cast<TdkDBComboBox*>(c) ||
                 dynamic_cast<TswDBSpinEdit*>(c) || dynamic_cast<TDBDateEditPlus*>(c))
                 control->SetColor(clWindow);
             if (dynamic_cast<TdkDBCheckBox*>(c))

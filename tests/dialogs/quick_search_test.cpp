@@ -1,16 +1,12 @@
-// The quick search dialog (seek while typing, seek or locate on OK), the
-// date range dialog and SystemfarbenSetzen, on an album-shaped table made
-// through the engine.
+// The quick search dialog (seek while typing, seek or locate on OK) and the
+// date range dialog, on an album-shaped table made through the engine.
 
 #include "../datagrid/table_fixture.h"
 
 #include "controls/date_edit.h"
-#include "controls/spin_edit.h"
-#include "datacontrols/dk_db_edit.h"
 #include "datacontrols/dk_locate_dialog.h"
 #include "dialogs/date_range.h"
 #include "dialogs/quick_search.h"
-#include "dialogs/system_colours.h"
 #include "platform/core/ini_file.h"
 #include "platform/core/sys_utils.h"
 #include "platform/ui/buttons.h"
@@ -182,26 +178,6 @@ TEST_F(DateRangeTest, TodaysDatesWhenTickedAndTheTickIsKept)
     });
     form.Hide();
     EXPECT_EQ(form.ShowModal(), mrOk);
-}
-
-TEST(SystemColours, PanelsAndCheckBoxesButtonFaceEditsWindow)
-{
-    TForm form(nullptr);
-    auto* panel = new TPanel(&form);
-    auto* edit = new TEdit(&form);
-    auto* dbEdit = new TdkDBEdit(&form);
-    auto* spin = new TswDBSpinEdit(&form);
-    auto* label = new TLabel(&form);
-    for (TControl* c : std::initializer_list<TControl*>{panel, edit, dbEdit, spin, label}) {
-        c->SetParent(&form);
-        c->SetColor(clRed);
-    }
-    SystemfarbenSetzen(&form);
-    EXPECT_EQ(panel->Color(), clBtnFace);
-    EXPECT_EQ(edit->Color(), clWindow);
-    EXPECT_EQ(dbEdit->Color(), clWindow);
-    EXPECT_EQ(spin->Color(), clWindow);
-    EXPECT_EQ(label->Color(), clRed);
 }
 
 }  // namespace
