@@ -10,6 +10,7 @@
 #include "datagrid/dk_db_grid.h"
 #include "datagrid/dk_table.h"
 #include "dialogs/quick_search.h"
+#include "platform/core/win1252.h"
 #include "platform/ui/com_ctrls.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/ext_ctrls.h"
@@ -45,16 +46,24 @@ private:
 // 255 characters.
 QByteArray VolltextAbfrage(const QString& text)
 {
-    QString kurz = text.left(kAbfrageLaenge);
     QByteArray bytes;
-    for (QChar c : kurz) {
-        const char16_t u = c.unicode();
+    for (QChar c : text.left(kAbfrageLaenge)) {
         // Characters the album cannot hold cannot occur in it: they become
         // blanks, which separate words as the index does.
-        const QByteArray one = QString(c).toLatin1();
-        bytes += (u < 0x100 || !one.isEmpty()) ? QString(c).toLatin1() : QByteArray(" ");
+        const std::optional<unsigned char> b = Win1252EncodeChar(c.unicode());
+        bytes += b ? char(*b) : ' ';
     }
     return bytes;
+}
+
+// The current record as the full-text index reads it, every byte of it
+// (a record may hold zero bytes), read into the main window's buffer.
+QByteArray SatzBild(TDbe* dbe, std::vector<char>& puffer)
+{
+    const int laenge = std::max(dbe->RecSize(), 0);
+    puffer.assign(size_t(laenge) + 1, 0);
+    dbe->GetRecord(puffer.data());
+    return QByteArray(puffer.data(), laenge);
 }
 
 bool InKurzbeschreibung(TDbe* dbe, const QString& text)
@@ -326,9 +335,7 @@ void TMainForm::ButNextClick(TObject*)
             if (optionen_->Bool(QStringLiteral("SearchFTS_OnlyInShortDesc")) &&
                 !InKurzbeschreibung(DbeBilder, edSearch->Text()))
                 continue;
-            satz.assign(size_t(std::max(DbeBilder->RecSize(), 0)) + 1, 0);
-            DbeBilder->GetRecord(satz.data());
-            if (FtsBilder->Verify(satz.data(), volltextAbfrage_.constData(), 2) == 1) {
+            if (FtsBilder->Verify(SatzBild(DbeBilder, satz), volltextAbfrage_, 2) == 1) {
                 SucheLaeuft = false;
                 Trefferliste.Add(QString::number(r));
                 TrefferPosition = Trefferliste.IndexOf(QString::number(r));
@@ -434,9 +441,7 @@ void TMainForm::ButFiltClick(TObject* Sender)
                 break;
             }
             if (DbeBilder->Go(uint32_t(r)) && DbeBilder->RecNo() == uint32_t(r)) {
-                satz.assign(size_t(std::max(DbeBilder->RecSize(), 0)) + 1, 0);
-                DbeBilder->GetRecord(satz.data());
-                if (FtsBilder->Verify(satz.data(), volltextAbfrage_.constData(), 2) == 1 &&
+                if (FtsBilder->Verify(SatzBild(DbeBilder, satz), volltextAbfrage_, 2) == 1 &&
                     !(kombinieren && !std::binary_search(gezeigt.begin(), gezeigt.end(), QString::number(r))) &&
                     !(optionen_->Bool(QStringLiteral("SearchFTS_OnlyInShortDesc")) &&
                       !InKurzbeschreibung(DbeBilder, text)))

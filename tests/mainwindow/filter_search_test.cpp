@@ -465,6 +465,10 @@ TEST_F(FilterSearchTest, NextAndPreviousWalkTheHitsAndANewTextStartsAgain)
     form->ButNextClick(nullptr);
     EXPECT_EQ(form->Trefferliste.Count(), 1);
     EXPECT_EQ(form->DbeBilder->RecNo(), 4u);
+    form->edSearch->SetText(QString::fromUtf8("über köln"));
+    form->ButNextClick(nullptr);
+    EXPECT_EQ(form->Trefferliste.Count(), 1);
+    EXPECT_EQ(form->DbeBilder->RecNo(), 5u);
     // The reset forgets the hits, and so does opening an album.
     form->BilderOhneFilter1Click(nullptr);
     EXPECT_EQ(form->Trefferliste.Count(), 0);
