@@ -426,6 +426,23 @@ TEST_F(FilterSearchTest, FieldSearchTakesTheFieldOfTheFocusedControl)
     EXPECT_EQ(form->DbeBilder->RecNo(), 4u);
 }
 
+TEST_F(FilterSearchTest, FieldSearchIsOfferedOnColumnsWithATag)
+{
+    Oeffnen(KleinesAlbum());
+    TMenuItem* feldsuche = form->MenuItem("BilderFeldsuche");
+    std::set<QString> mit, ohne;
+    for (int c = 1; c < form->DBGridBilder->GetColCount(); ++c) {
+        form->DBGridBilder->SetCol(c);
+        TField* f = form->DBGridBilder->GetSelectedField();
+        if (!f)
+            continue;
+        form->DBGridBilderColEnter(form->DBGridBilder);
+        (feldsuche->Enabled() ? mit : ohne).insert(f->FieldName);
+    }
+    EXPECT_TRUE(mit.count("SHORTDESC") && mit.count("OWNER")) << mit.size();
+    EXPECT_TRUE(ohne.count("PFAD")) << ohne.size();
+}
+
 // ---------------------------------------------------------------------------
 // The quick-search bar
 // ---------------------------------------------------------------------------
