@@ -6,7 +6,11 @@
 // copying shown entries into another album; the search for albums on
 // inserted CDs. Its window: menus, pop-up menus and toolbar built from the
 // command vocabulary (main_commands.h), the album grid, the single-record
-// view, the record editor, status bars and gauges. Its run: the start-up
+// view, the record editor, status bars and gauges, the quick-search bar.
+// Its filters and searches (main_form_filter.cpp, main_form_search.cpp):
+// field-value, mark, availability and date filters, sorting by column
+// title, the field search, going to a record and the full-text search and
+// filter. Its run: the start-up
 // (FormCreate, run by the main block), the settings (main_settings.h and the
 // options dialog's store), the show and the deferred start-up, shutdown.
 //
