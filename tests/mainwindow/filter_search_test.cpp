@@ -116,8 +116,8 @@ protected:
     // the dict `r` of the record read by dbfread.
     TSatzNummern Python(const std::string& bedingung)
     {
-        // dbfread hides deleted records; their numbers come from the
-        // deleted list, so both lists are walked in record order.
+        // dbfread gives the live records without their numbers: the
+        // numbers come from the deletion marks of the file, walked beside.
         const std::string s =
             "import sys\nfrom dbfread import DBF\n"
             "t = DBF(sys.argv[1], encoding='cp1252', load=True)\n"
