@@ -72,6 +72,33 @@ const THandlerName kHandler[] = {
     {"Einzelsatzanzeige1Click", &TMainForm::Einzelsatzanzeige1Click},
     {"SatzeditorBilderClick", &TMainForm::SatzeditorBilderClick},
     {"VolltextSuche2Click", &TMainForm::VolltextSuche2Click},
+    // Filters.
+    {"BilderOhneFilter1Click", &TMainForm::BilderOhneFilter1Click},
+    {"BilderFilterAufMarkierte1Click", &TMainForm::BilderFilterAufMarkierte1Click},
+    {"BilderFilterAufCDRMarkierteClick", &TMainForm::BilderFilterAufCDRMarkierteClick},
+    {"BilderFilterAufHTMLMarkierteClick", &TMainForm::BilderFilterAufHTMLMarkierteClick},
+    {"AufNichtVerfuegbare1Click", &TMainForm::AufNichtVerfuegbare1Click},
+    {"BilderFilterNichtimZugriff1Click", &TMainForm::BilderFilterNichtimZugriff1Click},
+    {"AufBenutzerdefiniert1_2Click", &TMainForm::AufBenutzerdefiniert1_2Click},
+    {"AufBenutzerdefiniert2_2Click", &TMainForm::AufBenutzerdefiniert2_2Click},
+    {"AufBenutzerdefiniert3_2Click", &TMainForm::AufBenutzerdefiniert3_2Click},
+    {"AufLabel2Click", &TMainForm::AufLabel2Click},
+    {"AufSerie2Click", &TMainForm::AufSerie2Click},
+    {"AufUrheber2Click", &TMainForm::AufUrheber2Click},
+    {"AufMotivQualitaet1Click", &TMainForm::AufMotivQualitaet1Click},
+    {"AufBildQualitaet1Click", &TMainForm::AufBildQualitaet1Click},
+    {"AufBildQuelleClick", &TMainForm::AufBildQuelleClick},
+    {"AufPlayliste2Click", &TMainForm::AufPlayliste2Click},
+    {"AufBildbreite1Click", &TMainForm::AufBildbreite1Click},
+    {"AufBildhoehe1Click", &TMainForm::AufBildhoehe1Click},
+    {"DateiDatumVonBis1Click", &TMainForm::DateiDatumVonBis1Click},
+    {"ErzeugungsDatumVonBis1Click", &TMainForm::ErzeugungsDatumVonBis1Click},
+    {"NurverfuegbareBilderanzeigen1Click", &TMainForm::NurverfuegbareBilderanzeigen1Click},
+    // Sorting and searches.
+    {"Unsortiert2Click", &TMainForm::Unsortiert2Click},
+    {"BilderFeldsucheClick", &TMainForm::BilderFeldsucheClick},
+    {"PopupMenuDBGridBilderPopup", &TMainForm::PopupMenuDBGridBilderPopup},
+    {"GehezuSatzNr1Click", &TMainForm::GehezuSatzNr1Click},
 };
 
 const THandlerName* HandlerSuchen(const char* name)
@@ -652,6 +679,7 @@ void TMainForm::SeitenAufbauen()
     PanelBilderGrid->SetCaption(QString());
 
     GridAufbauen();
+    SuchleisteAufbauen();
     EinzelsatzAufbauen();
 
     PanelVorschaubild1 = Neu<TPanel>(this, TabSheetBilderDBFTeil1, "PanelVorschaubild1");
