@@ -64,6 +64,14 @@ class TdkRecordViewDialog;
 class TdkDBCheckBox;
 class TdkDBMemo;
 class TMainFormOptionenDialog;
+class TImageWindow;
+class TQKDBPicBox;
+class TRadioButton;
+class TCheckBox;
+class TFormSchwebeneVorschau;
+class TMainFormBilder;
+class TFullSizeForm;
+class TFont;
 class QObject;
 class QEvent;
 
@@ -250,7 +258,7 @@ public:
     TLabel* LabelBenutzerdefiniert3;
     TPanel* PanelVorschauBilder;
     TNotebook* Notebook1;
-    TImage* ImageWindow1;
+    TImageWindow* ImageWindow1;
     TPanel* BilderGaugePanel;
     TQKGauge* QKGaugeBilder;
     TPanel* BilderGaugePanel2;
@@ -394,6 +402,84 @@ public:
     void FeldfarbenSetzen();
     void PrgWavSpielen(long Nummer, bool Flag = false);
     void AlbumAnsichtenNachWechsel();
+
+    // ---- Picture views (main_form_pictures.cpp) ------------------------------
+    TQKDBPicBox* QKDBPicBox1 = nullptr;
+    TRadioButton* RadioButton0Grad = nullptr;
+    TRadioButton* RadioButton90GradRechts = nullptr;
+    TRadioButton* RadioButton180GradRechts = nullptr;
+    TRadioButton* RadioButton270GradRechts = nullptr;
+    TCheckBox* CheckBoxExternAnzeigen = nullptr;
+    TCheckBox* CheckBoxExternAufrufen = nullptr;
+    // The big picture's drag captions: scroll positions, step, pointer.
+    TPanel* Panel18 = nullptr;
+    TPanel* Panel19 = nullptr;
+    TPanel* Panel20 = nullptr;
+    TPanel* Panel21 = nullptr;
+    // The floating thumbnail window: one for the run, hidden when closed.
+    TFormSchwebeneVorschau* SchwebendesVorschaubild = nullptr;
+    bool ThumbnailsGeladen = false;
+    // Record numbers of pictures handed to an external editor: the list the
+    // shutdown and the refresh of edited pictures read.
+    TStringList& ExternBearbeiteteSaetze = BearbeiteteBilder;
+    TPoint GrossBildZiehStart;
+    // The command methods of the picture views by handler name; null for
+    // another name.
+    using TBefehlsMethode = void (TMainForm::*)(TObject*);
+    static TBefehlsMethode BildBefehl(const char* name);
+    void BilderAnsichtAufbauen();
+    void VorschaubilderEinlesen();
+    void VollbildAnzeige();
+    void Vollbild1Click(TObject* Sender);
+    void SlideShowstart1Click(TObject* Sender);
+    void Timer1Timer(TObject* Sender);
+    void Timer4Timer(TObject* Sender);
+    void DatenbankautomatischVorwaertsblaetternClick(TObject* Sender);
+    void DatenbankautomatischRueckwaertsblaetternClick(TObject* Sender);
+    void N0Originalausrichtung1Click(TObject* Sender) { Drehbefehl(0); }
+    void N90rechts1Click(TObject* Sender) { Drehbefehl(1); }
+    void N180rechts1Click(TObject* Sender) { Drehbefehl(2); }
+    void N270rechts1Click(TObject* Sender) { Drehbefehl(3); }
+    void RadioButtonMouseUp(TRadioButton* knopf, int viertel);
+    void CheckBoxExternAnzeigenMouseUp(TObject* Sender);
+    void CheckBoxExternAufrufenMouseUp(TObject* Sender);
+    void Bildexternanzeigen1Click(TObject* Sender);
+    void Bildexternbearbeiten_11Click(TObject* Sender) { BildExternBearbeiten(1, QString()); }
+    void Bildexternbearbeiten_12Click(TObject* Sender) { BildExternBearbeiten(2, QString()); }
+    void Bildexternbearbeiten_13Click(TObject* Sender) { BildExternBearbeiten(3, QString()); }
+    // Starts editor 1..3 on the picture (the current entry's when empty).
+    void BildExternBearbeiten(int editor, const QString& datei);
+    void SchreibeAktuellesVorschaubild();
+    void QKDBPicBox1Click(TObject* Sender);
+    void QKDBPicBox1DblClick(TObject* Sender);
+    void PopupMenuVorschaubilderPopup(TObject* Sender);
+    void EinstellungenVorschaubilder1Click(TObject* Sender);
+    void SchwebendesVorschaubild1Click(TObject* Sender);
+    void ImageWindow1MouseMove(TObject* Sender, TShiftState Shift, int X, int Y);
+    void ScannerbildAnzeige1Click(TObject* Sender);
+    // The short-description window of the open full-size view, when shown,
+    // takes the font (when not null) and the colour (when not clNone).
+    void TextVollbildAnpassen(const TFont* schrift, TColor farbe);
+    // The picture file of the current entry by the finding rules; empty
+    // (after the message) when it is not within reach. mitZugriff: the
+    // volume check of the full view.
+    QString BildDateiErmitteln(bool mitZugriffspruefung, const QString& logText);
+
+private:
+    friend class TMainFormBilder;
+    void Drehbefehl(int viertel);
+    void DrehFlagSchreiben(QChar c);
+    void ExternFlagSchreiben(QChar c);
+    // A click on one of the external boxes: its own code, the other box's.
+    void ExternKlick(TCheckBox* box, QChar eigenes, QChar anderes);
+    // Loads the placeholder or a thumbnail file into ImageWindow2 and the
+    // floating window.
+    void VorschauLaden(const QString& datei);
+    // Shows the full-size view modally; meanwhile it is vollbild_.
+    void VollbildZeigen(TFullSizeForm& form);
+    TMainFormBilder* bilder_ = nullptr;  // owned by the form
+    TFullSizeForm* vollbild_ = nullptr;  // the full-size view while it is shown
+    bool vorschauAusMemo_ = false;       // ImageWindow2 holds the entry's own thumbnail
 
 private:
     friend class TMainFormOptionen;

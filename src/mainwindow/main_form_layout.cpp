@@ -11,6 +11,7 @@
 #include "datagrid/dk_db_grid.h"
 #include "datagrid/dk_field_info.h"
 #include "datagrid/dk_table.h"
+#include "imaging/image_window.h"
 #include "mainwindow/main_commands.h"
 #include "platform/ui/com_ctrls.h"
 #include "platform/ui/dialogs.h"
@@ -111,7 +112,10 @@ TTabSheet* Seite(TComponent* owner, TPageControl* pc, const char* name, const QS
 
 }  // namespace
 
-bool TMainForm::HandlerVorhanden(const char* name) const { return HandlerSuchen(name) != nullptr; }
+bool TMainForm::HandlerVorhanden(const char* name) const
+{
+    return HandlerSuchen(name) != nullptr || BildBefehl(name) != nullptr;
+}
 
 TNotifyEvent TMainForm::Handler(const char* name)
 {
@@ -119,6 +123,8 @@ TNotifyEvent TMainForm::Handler(const char* name)
         const THandler m = h->Methode;
         return [this, m](TObject* sender) { (this->*m)(sender); };
     }
+    if (const THandler m = BildBefehl(name))
+        return [this, m](TObject* sender) { (this->*m)(sender); };
     return [this](TObject* sender) { NichtVerfuegbar(sender); };
 }
 
@@ -669,14 +675,13 @@ void TMainForm::SeitenAufbauen()
     Notebook1 = Neu<TNotebook>(this, TabSheetGrossBild, "Notebook1");
     Notebook1->SetAlign(alClient);
     TPage* seite = Notebook1->AddPage(QStringLiteral("Default"));
-    ImageWindow1 = Neu<TImage>(this, seite, "ImageWindow1");
+    ImageWindow1 = Neu<TImageWindow>(this, seite, "ImageWindow1");
     ImageWindow1->SetAlign(alClient);
-    ImageWindow1->SetCenter(true);
-    ImageWindow1->SetProportional(true);
     Notebook1->SetPageIndex(0);
     Notebook1->SetPopupMenu(PopupMenu(QStringLiteral("PopupMenuDBGridBilder")));
     ImageWindow1->SetPopupMenu(PopupMenu(QStringLiteral("PopupMenuDBGridBilder")));
 
+    BilderAnsichtAufbauen();
     PageControlBilder->SetActivePage(TabSheetBilderDatenbank);
     PageControlBilderdaten->SetActivePage(TabSheetBilderDBFTeil1);
 }
