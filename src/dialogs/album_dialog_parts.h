@@ -15,5 +15,9 @@ struct TAlbumDialogOptionen;
 // Vorschaubildes aus Fotoalbum".
 void VorschauAusBlobZeigen(TDbe* dbe, const QString& tempOrdner, TImage* bild);
 
+// Loads a picture file (Windows form) into the image, decoded at most at
+// the image's size; an unreadable file leaves the image empty.
+void BildInFenster(TImage* bild, const QString& datei);
+
 // The timed message of the dialogs (info colour, black text, centred).
 void AbschlussMeldung(const TAlbumDialogOptionen& optionen, const QString& caption, const QString& text, int hoehe);

@@ -187,11 +187,7 @@ void TGleichnamigesBildForm::Fuellen(const QString& vorhanden, const QString& ne
         name->SetCaption(ExtractFileName(datei));
         datum->SetCaption(info.lastModified().toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")));
         groesse->SetCaption(QString::number(info.size()) + QStringLiteral(" Bytes"));
-        try {
-            bild->Picture()->LoadFromFile(datei);
-        } catch (const std::exception&) {
-            bild->Picture()->SetGraphic(nullptr);  // not a picture the program shows
-        }
+        BildInFenster(bild, datei);
     };
     zeile(vorhanden, LabelFileNameVorhanden, LabelFileDatumVorhanden, LabelFileGroesseVorhanden, ImageWindowVorhanden);
     zeile(neu, LabelFileNameNeu, LabelFileDatumNeu, LabelFileGroesseNeu, ImageWindowNeu);
@@ -701,7 +697,7 @@ TBilderKopierenForm::TSchritt TBilderKopierenForm::Bearbeiten(bool alle, const Q
         bool ok = false;
         try {
             tabelle->Edit();
-            ok = dbe->Replace(kPfad, 0, ziel.toUpper());
+            ok = dbe->Replace(kPfad, 0x400, ziel);
             tabelle->Post();
         } catch (const std::exception&) {
             ok = false;

@@ -28,19 +28,19 @@ TBilderLoeschenForm::TBilderLoeschenForm(TComponent* AOwner, TAlbumDialogHauptfe
     SetBorderStyle(bsDialog);
     Position = poScreenCenter;
     KeyPreview = true;
-    SetClientWidth(520);
+    SetClientWidth(600);
     SetClientHeight(250);
 
     PanelMain = new TPanel(this);
     PanelMain->Name = QStringLiteral("PanelMain");
     PanelMain->SetParent(this);
-    PanelMain->SetBounds(0, 0, 520, 250);
+    PanelMain->SetBounds(0, 0, 600, 250);
     PanelMain->SetCaption(QString());
 
     GroupBoxWelche = new TGroupBox(this);
     GroupBoxWelche->Name = QStringLiteral("GroupBoxWelche");
     GroupBoxWelche->SetParent(PanelMain);
-    GroupBoxWelche->SetBounds(8, 8, 340, 72);
+    GroupBoxWelche->SetBounds(8, 8, 420, 72);
     GroupBoxWelche->SetCaption(QStringLiteral("Welche löschen"));
     auto radio = [this](const char* name, const QString& text, int top) {
         auto* r = new TRadioButton(this);
@@ -59,13 +59,13 @@ TBilderLoeschenForm::TBilderLoeschenForm(TComponent* AOwner, TAlbumDialogHauptfe
     GroupBoxOptionen = new TGroupBox(this);
     GroupBoxOptionen->Name = QStringLiteral("GroupBoxOptionen");
     GroupBoxOptionen->SetParent(PanelMain);
-    GroupBoxOptionen->SetBounds(8, 88, 340, 72);
+    GroupBoxOptionen->SetBounds(8, 88, 420, 72);
     GroupBoxOptionen->SetCaption(QStringLiteral("Optionen"));
     auto box = [this](const char* name, const QString& text, int top) {
         auto* c = new TCheckBox(this);
         c->Name = QString::fromLatin1(name);
         c->SetParent(GroupBoxOptionen);
-        c->SetBounds(10, top, 325, 20);
+        c->SetBounds(10, top, 405, 20);
         c->SetCaption(text);
         c->Tag = 12;
         return c;
@@ -79,7 +79,7 @@ TBilderLoeschenForm::TBilderLoeschenForm(TComponent* AOwner, TAlbumDialogHauptfe
     ImageWindow3 = new TImage(this);
     ImageWindow3->Name = QStringLiteral("ImageWindow3");
     ImageWindow3->SetParent(PanelMain);
-    ImageWindow3->SetBounds(360, 14, 150, 146);
+    ImageWindow3->SetBounds(440, 14, 150, 146);
     ImageWindow3->SetStretch(true);
     ImageWindow3->SetProportional(true);
     ImageWindow3->SetCenter(true);

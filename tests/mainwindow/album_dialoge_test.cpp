@@ -75,8 +75,16 @@ protected:
     // A picture drawn with QImage, as JPEG in the folder.
     fs::path Bild(const std::string& ordner, const std::string& name, int n)
     {
-        QImage bild(80 + n, 60, QImage::Format_RGB32);
-        bild.fill(QColor::fromHsv((n * 40) % 360, 200, 220));
+        // Noise keeps the JPEG larger than one copy buffer.
+        QImage bild(160 + n, 120, QImage::Format_RGB32);
+        uint32_t x = 2463534242u + uint32_t(n);
+        for (int y = 0; y < bild.height(); ++y)
+            for (int i = 0; i < bild.width(); ++i) {
+                x ^= x << 13;
+                x ^= x >> 17;
+                x ^= x << 5;
+                bild.setPixel(i, y, x | 0xff000000u);
+            }
         const fs::path p = dir / ordner / name;
         EXPECT_TRUE(bild.save(QString::fromStdString(p.string()), "JPG"));
         return p;
@@ -199,6 +207,190 @@ TEST_F(AlbumDialogeTest, CopyAllShownEntriesWithPicturesIntoANewAlbumInAnotherFo
         EXPECT_EQ(zeile, erwartet);
     }
     EXPECT_EQ(n, 5) << out;
+}
+
+// Three entries moved with their pictures; the second finds a picture of
+// the same name in the target folder and is renamed there.
+TEST_F(AlbumDialogeTest, MoveThreeEntriesWithAClashSettledByRenaming)
+{
+    QuelleAnlegen(4, 3);
+    Bild("ziel", "bild2.jpg", 99);  // another picture of the same name
+    const std::string alt = Lesen(dir / "ziel" / "bild2.jpg");
+    const std::string bild2 = Lesen(dir / "quelle" / "bild2.jpg");
+    std::string closing;
+    TPromptScript script;
+    script.Modal<TBilderKopierenForm>([&](TBilderKopierenForm& f) {
+        Einstellen(f, true, f.RadioButtonBilderUndDatensaetzeKopieren, "ziel");
+        EXPECT_EQ(f.BitBtnKopierenVerschieben->Caption(), "Verschieben");
+        EXPECT_EQ(f.RadioButtonBilderUndDatensaetzeKopieren->Caption(), "Bilder und Einträge verschieben");
+        f.EditZielDBFName->SetText("NEU.DBF");
+        TPromptScript inner;
+        QString text;
+        inner.Answer(TPromptKind::Dialog, mrYes, "NEU.DBF nicht gefunden, jetzt erstellen ?")
+            .Modal<TGleichnamigesBildForm>([&](TGleichnamigesBildForm& g) {
+                EXPECT_EQ(g.Caption(), "Gleichnamiges Bild gefunden");
+                EXPECT_EQ(g.LabelFileNameVorhanden->Caption(), "bild2.jpg");
+                EXPECT_EQ(g.LabelFileGroesseNeu->Caption(), QString::number(bild2.size()) + " Bytes");
+                EXPECT_EQ(g.LabelFileGroesseVorhanden->Caption(), QString::number(alt.size()) + " Bytes");
+                g.CheckBoxAutomatischRenamen->SetChecked(true);
+                Foto(g, "gleichnamiges_bild");
+                g.ModalResult = mrYes;
+            })
+            .Answer(TPromptKind::Dialog, mrNo, "ausgewählt, Fotoalbum jetzt packen um verschobene Einträge zu entfernen ?")
+            .Answer(TPromptKind::Dialog, mrNo, "Ziel-Fotoalbum in den Fotoalbum-Manager eintragen ?")
+            .Modal(NachrichtOk(&text));
+        f.BitBtnKopierenVerschieben->Click();
+        closing = text.toStdString();
+    });
+    form->BilderKopierenClick(nullptr);
+    EXPECT_EQ(closing.find("Fehler"), std::string::npos) << closing;
+    EXPECT_EQ(KopierClash.JaGegeben, false);  // the run's end clears the answers
+
+    // The pictures moved; the clash was renamed, the old picture stays.
+    EXPECT_EQ(Lesen(dir / "ziel" / "bild2.jpg"), alt);
+    EXPECT_EQ(Lesen(dir / "ziel" / "bild2_1.jpg"), bild2);
+    for (const char* name : {"bild1.jpg", "bild2.jpg", "bild3.jpg"})
+        EXPECT_FALSE(fs::exists(dir / "quelle" / name)) << name;
+    EXPECT_TRUE(fs::exists(dir / "ziel" / "bild1.jpg"));
+    EXPECT_TRUE(fs::exists(dir / "ziel" / "bild3.jpg"));
+    EXPECT_TRUE(fs::exists(dir / "quelle" / "bild4.jpg"));
+
+    // The moved entries are deleted in the source; the target's entries point
+    // at the pictures where they are now.
+    form->TableBilder->Close();
+    form->TableBilder3->Close();
+    const auto quelle = Eintraege(dir / "TEST.DBF");
+    for (uint32_t r = 1; r <= 3; ++r)
+        EXPECT_TRUE(quelle.at(r).second) << r;
+    EXPECT_FALSE(quelle.at(4).second);
+    const auto ziel = Eintraege(dir / "ziel" / "NEU.DBF");
+    ASSERT_EQ(ziel.size(), 3u);
+    EXPECT_EQ(ziel.at(1).first, Win(dir / "ziel" / "bild1.jpg").toStdString());
+    EXPECT_EQ(ziel.at(2).first, Win(dir / "ziel" / "bild2_1.jpg").toStdString());
+    EXPECT_EQ(ziel.at(3).first, Win(dir / "ziel" / "bild3.jpg").toStdString());
+}
+
+TEST_F(AlbumDialogeTest, DeleteFiveEntriesWithTheirPictures)
+{
+    QuelleAnlegen(6, 5);
+    TPromptScript script;
+    script.Modal<TBilderLoeschenForm>([&](TBilderLoeschenForm& f) {
+        EXPECT_EQ(f.Caption(), "Bilder / Einträge löschen");
+        f.RadioButtonAlleSaetzeLoeschen->SetChecked(true);
+        f.CheckBoxBilderMitloeschen->SetChecked(true);
+        Foto(f, "bilder_loeschen");
+        TPromptScript inner;
+        inner.Answer(TPromptKind::Dialog, mrYes, "wollen Sie wirklich auch die Bilder löschen")
+            .Answer(TPromptKind::Dialog, mrYes, "Den angezeigten Satz jetzt löschen ?")
+            .Answer(TPromptKind::Dialog, mrAll, "Den angezeigten Satz jetzt löschen ?");
+        f.BitBtnDeleteClick(nullptr);
+        EXPECT_EQ(f.Geloescht, 5);
+        EXPECT_EQ(f.DateiFehler, 0);
+        // The question box is ticked again after the run.
+        EXPECT_TRUE(f.CheckBoxJedesBildVorLoeschenAnzeigen->Checked());
+        EXPECT_EQ(f.ModalResult, mrOk);
+    });
+    form->BilderLoeschenClick(nullptr);
+    for (int i = 1; i <= 6; ++i)
+        EXPECT_EQ(fs::exists(dir / "quelle" / ("bild" + std::to_string(i) + ".jpg")), i == 6) << i;
+    EXPECT_TRUE(form->TableBilder->Active());
+    form->TableBilder->Close();
+    const auto eintraege = Eintraege(dir / "TEST.DBF");
+    ASSERT_EQ(eintraege.size(), 6u);
+    for (uint32_t r = 1; r <= 6; ++r)
+        EXPECT_EQ(eintraege.at(r).second, r <= 5) << r;
+}
+
+// A move whose target folder stops taking files after two pictures: nothing
+// is lost, every entry points at where its picture is.
+TEST_F(AlbumDialogeTest, MoveWhoseTargetBecomesReadOnlyHalfWayLosesNothing)
+{
+    QuelleAnlegen(4, 4);
+    std::string closing;
+    TPromptScript script;
+    script.Modal<TBilderKopierenForm>([&](TBilderKopierenForm& f) {
+        Einstellen(f, true, f.RadioButtonBilderUndDatensaetzeKopieren, "ziel");
+        f.EditZielDBFName->SetText("NEU.DBF");
+        // The folder is write-protected after the second picture: the copy
+        // cannot create its file there, as the copy component then raises.
+        int kopien = 0;
+        auto echt = f.DateiKopieren;
+        f.DateiKopieren = [&, echt](const QString& q, const QString& z, bool zeigen) {
+            if (++kopien > 2)
+                throw EFCreateError(z);
+            return echt(q, z, zeigen);
+        };
+        TPromptScript inner;
+        QString text;
+        inner.Answer(TPromptKind::Dialog, mrYes, "NEU.DBF nicht gefunden, jetzt erstellen ?")
+            .Answer(TPromptKind::Message, mrOk, "Fehler beim Kopieren von " + Win(dir / "quelle" / "bild3.jpg"))
+            .Answer(TPromptKind::Dialog, mrNo, "Fotoalbum jetzt packen")
+            .Answer(TPromptKind::Dialog, mrNo, "Ziel-Fotoalbum in den Fotoalbum-Manager eintragen ?")
+            .Modal(NachrichtOk(&text));
+        f.BitBtnKopierenVerschieben->Click();
+        closing = text.toStdString();
+        EXPECT_EQ(f.BilderKopiert, 2);
+        EXPECT_EQ(f.EintraegeKopiert, 2);
+        EXPECT_EQ(f.Fehler, 1);
+    });
+    form->BilderKopierenClick(nullptr);
+    EXPECT_NE(closing.find("1 Fehler"), std::string::npos) << closing;
+
+    form->TableBilder->Close();
+    form->TableBilder3->Close();
+    const auto quelle = Eintraege(dir / "TEST.DBF");
+    const auto ziel = Eintraege(dir / "ziel" / "NEU.DBF");
+    ASSERT_EQ(ziel.size(), 2u);
+    // Every picture is in exactly one place, and an entry that is not
+    // deleted points at it.
+    for (int i = 1; i <= 4; ++i) {
+        const std::string name = "bild" + std::to_string(i) + ".jpg";
+        const bool amZiel = fs::exists(dir / "ziel" / name);
+        EXPECT_NE(amZiel, fs::exists(dir / "quelle" / name)) << name;
+        EXPECT_EQ(amZiel, i <= 2) << name;
+        if (amZiel) {
+            EXPECT_TRUE(quelle.at(i).second) << name;
+            EXPECT_EQ(ziel.at(i).first, Win(dir / "ziel" / name).toStdString());
+        } else {
+            EXPECT_FALSE(quelle.at(i).second) << name;
+            EXPECT_EQ(quelle.at(i).first, Win(dir / "quelle" / name).toStdString());
+        }
+    }
+}
+
+// A move of pictures only from a medium that fails to read in the middle of
+// the second picture (a scratched disc): that picture and its entry stay as
+// they were, the others move and their entries follow them.
+TEST_F(AlbumDialogeTest, MoveOfPicturesOnlyWithAReadErrorKeepsTheSource)
+{
+    QuelleAnlegen(3, 3);
+    SetStreamReadFault([](const QString& name, int64_t position) {
+        return name.endsWith("bild2.jpg") && !name.contains("ziel") && position > 0;
+    });
+    TPromptScript script;
+    script.Modal<TBilderKopierenForm>([&](TBilderKopierenForm& f) {
+        Einstellen(f, true, f.RadioButtonNurBilderKopieren, "ziel");
+        EXPECT_FALSE(f.PanelZielDBF->Visible());
+        TPromptScript inner;
+        inner.Answer(TPromptKind::Message, mrOk, "Fehler beim Kopieren von " + Win(dir / "quelle" / "bild2.jpg"))
+            .Modal(NachrichtOk());
+        f.BitBtnKopierenVerschieben->Click();
+        EXPECT_EQ(f.BilderKopiert, 1);
+        EXPECT_EQ(f.Fehler, 1);
+    });
+    form->BilderKopierenClick(nullptr);
+    SetStreamReadFault(nullptr);
+    EXPECT_TRUE(fs::exists(dir / "ziel" / "bild1.jpg"));
+    EXPECT_FALSE(fs::exists(dir / "quelle" / "bild1.jpg"));
+    EXPECT_FALSE(fs::exists(dir / "ziel" / "bild2.jpg"));  // no cut-short copy
+    EXPECT_TRUE(fs::exists(dir / "quelle" / "bild2.jpg"));
+    EXPECT_TRUE(fs::exists(dir / "quelle" / "bild3.jpg"));  // the run ended at the failure
+    form->TableBilder->Close();
+    const auto quelle = Eintraege(dir / "TEST.DBF");
+    EXPECT_EQ(quelle.at(1).first, Win(dir / "ziel" / "bild1.jpg").toStdString());
+    EXPECT_EQ(quelle.at(2).first, Win(dir / "quelle" / "bild2.jpg").toStdString());
+    for (const auto& [r, e] : quelle)
+        EXPECT_FALSE(e.second) << r;
 }
 
 }  // namespace
