@@ -393,4 +393,112 @@ TEST_F(AlbumDialogeTest, MoveOfPicturesOnlyWithAReadErrorKeepsTheSource)
         EXPECT_FALSE(e.second) << r;
 }
 
+// Checks before a run: each ends the command with its message, and both
+// albums and all pictures stay as they were.
+TEST_F(AlbumDialogeTest, BadTargetsAreRefusedAndNothingChanges)
+{
+    QuelleAnlegen(3, 3);
+    fs::create_directories(dir / "ro");
+    form->ErzeugeBilderDatenbank(Win(dir / "ro") + "\\", "RO.DBF");
+    fs::permissions(dir / "ro" / "RO.DBF", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    lxtest::WriteFile(dir / "ziel" / "KAPUTT.DBF", std::string(600, 'x'));
+    struct Fall {
+        const char* ordner;
+        const char* album;  // "" : pictures only
+        QStringList meldungen;
+    };
+    const Fall faelle[] = {
+        {"quelle", "", {"Quell- und Zielverzeichnis identisch, wählen Sie ein anderes Zielverzeichnis aus !"}},
+        {"ziel", "KAPUTT.DBF", {"(zum Prüfen der Integrität) schief gegegangen!", "Ungültiges Fotoalbum (Bilderdatenbank)!"}},
+        {"ro", "RO.DBF", {"ist schreibgeschützt"}},
+        {"", "TEST.DBF", {"Sie können nicht das bereits geöffnete Fotoalbum hierfür benutzen"}},
+        {"ziel", "*.DBF", {"Geben Sie einen Dateinamen für das Ziel-Fotoalbum ein!"}},
+    };
+    const std::string kaputt = Lesen(dir / "ziel" / "KAPUTT.DBF");
+    const std::string ro = Lesen(dir / "ro" / "RO.DBF");
+    for (const Fall& fall : faelle) {
+        SCOPED_TRACE(fall.meldungen.join(" / ").toStdString());
+        TPromptScript script;
+        script.Modal<TBilderKopierenForm>([&](TBilderKopierenForm& f) {
+            Einstellen(f, true, *fall.album ? f.RadioButtonBilderUndDatensaetzeKopieren : f.RadioButtonNurBilderKopieren,
+                       fall.ordner);
+            f.EditZielDBFName->SetText(fall.album);
+            TPromptScript inner;
+            for (const QString& m : fall.meldungen)
+                inner.Answer(TPromptKind::Message, mrOk, m);
+            f.BitBtnKopierenVerschieben->Click();
+            EXPECT_EQ(f.BilderKopiert + f.EintraegeKopiert + f.Fehler, 0);
+            if (QString(fall.album) == "*.DBF")
+                EXPECT_EQ(f.EditZielDBFName->Text(), "Bild_Neu.DBF");
+            f.ModalResult = mrCancel;
+        });
+        form->BilderKopierenClick(nullptr);
+    }
+    EXPECT_EQ(Lesen(dir / "ziel" / "KAPUTT.DBF"), kaputt);
+    EXPECT_EQ(Lesen(dir / "ro" / "RO.DBF"), ro);
+    EXPECT_FALSE(fs::exists(dir / "ziel" / "Bild_Neu.DBF"));
+    for (int i = 1; i <= 3; ++i) {
+        EXPECT_TRUE(fs::exists(dir / "quelle" / ("bild" + std::to_string(i) + ".jpg")));
+        EXPECT_FALSE(fs::exists(dir / "ziel" / ("bild" + std::to_string(i) + ".jpg")));
+    }
+    for (const auto& [r, e] : Eintraege(dir / "TEST.DBF"))
+        EXPECT_FALSE(e.second) << r;
+}
+
+// A target folder whose name the album cannot store (a character outside
+// Windows-1252): a move of pictures would have to write that path into the
+// entries, so each picture is skipped and counted, and none is moved.
+TEST_F(AlbumDialogeTest, PathsTheAlbumCannotHoldAreSkippedAndCounted)
+{
+    QuelleAnlegen(3, 3);
+    fs::create_directories(dir / "zie\u0142");
+    std::string closing;
+    TPromptScript script;
+    script.Modal<TBilderKopierenForm>([&](TBilderKopierenForm& f) {
+        Einstellen(f, true, f.RadioButtonNurBilderKopieren, "zie\u0142");
+        TPromptScript inner;
+        QString text;
+        inner.Modal(NachrichtOk(&text));
+        f.BitBtnKopierenVerschieben->Click();
+        closing = text.toStdString();
+        EXPECT_EQ(f.Uebersprungen, 3);
+        EXPECT_EQ(f.BilderKopiert, 0);
+    });
+    form->BilderKopierenClick(nullptr);
+    EXPECT_NE(closing.find("0 Fehler, 3 übersprungen"), std::string::npos) << closing;
+    EXPECT_TRUE(fs::is_empty(dir / "zie\u0142"));
+    form->TableBilder->Close();
+    for (const auto& [r, e] : Eintraege(dir / "TEST.DBF"))
+        EXPECT_EQ(e.first, Win(dir / "quelle" / ("bild" + std::to_string(r) + ".jpg")).toStdString());
+}
+
+// The disk fills up during a copy of pictures: the picture that did not fit
+// is reported and counted, the run ends, the copies made stay whole.
+TEST_F(AlbumDialogeTest, DiskFullDuringACopyIsReportedAndCounted)
+{
+    QuelleAnlegen(3, 3);
+    std::string closing;
+    TPromptScript script;
+    script.Modal<TBilderKopierenForm>([&](TBilderKopierenForm& f) {
+        Einstellen(f, false, f.RadioButtonNurBilderKopieren, "ziel");
+        auto echt = f.DateiKopieren;
+        f.DateiKopieren = [echt](const QString& q, const QString& z, bool zeigen) {
+            if (q.endsWith("bild2.jpg"))
+                throw EWriteError("Fehler beim schreiben von " + z + ". Ziel-Datenträger voll ?");
+            return echt(q, z, zeigen);
+        };
+        TPromptScript inner;
+        QString text;
+        inner.Answer(TPromptKind::Message, mrOk, "Fehler beim Kopieren von " + Win(dir / "quelle" / "bild2.jpg"))
+            .Modal(NachrichtOk(&text));
+        f.BitBtnKopierenVerschieben->Click();
+        closing = text.toStdString();
+    });
+    form->BilderKopierenClick(nullptr);
+    EXPECT_NE(closing.find("1 Fehler, 0 übersprungen"), std::string::npos) << closing;
+    EXPECT_EQ(Lesen(dir / "ziel" / "bild1.jpg"), Lesen(dir / "quelle" / "bild1.jpg"));
+    EXPECT_FALSE(fs::exists(dir / "ziel" / "bild2.jpg"));
+    EXPECT_FALSE(fs::exists(dir / "ziel" / "bild3.jpg"));
+}
+
 }  // namespace
