@@ -6,6 +6,8 @@
 #include "dialogs/bilder_kopieren.h"
 #include "dialogs/bilder_loeschen.h"
 #include "platform/core/streams.h"
+#include "platform/ui/menus.h"
+#include "shared/qk_auto_button.h"
 #include "platform/ui/ext_ctrls.h"
 #include "platform/ui/std_ctrls.h"
 
@@ -499,6 +501,47 @@ TEST_F(AlbumDialogeTest, DiskFullDuringACopyIsReportedAndCounted)
     EXPECT_EQ(Lesen(dir / "ziel" / "bild1.jpg"), Lesen(dir / "quelle" / "bild1.jpg"));
     EXPECT_FALSE(fs::exists(dir / "ziel" / "bild2.jpg"));
     EXPECT_FALSE(fs::exists(dir / "ziel" / "bild3.jpg"));
+}
+
+// The menu items, pop-up items and toolbar buttons of the vocabulary reach
+// the two dialogs; without an open album the commands say so and open none.
+TEST_F(AlbumDialogeTest, MenuItemsAndToolbarButtonsOpenTheDialogs)
+{
+    for (const char* name : {"BilderKopierenClick", "QKAutoButtonBilderKopierenClick", "BilderLoeschenClick",
+                             "QKAutoButtonLoeschenClick", "Bilderverschieben1Click"})
+        EXPECT_TRUE(form->HandlerVorhanden(name)) << name;
+    {
+        TPromptScript script;
+        QString text;
+        script.Modal(NachrichtOk(&text));
+        form->ToolbarButton("QKAutoButtonLoeschen")->Click();
+        EXPECT_EQ(text, "Es ist kein Fotoalbum geöffnet !");
+    }
+    QuelleAnlegen(2, 2);
+    struct Fall {
+        const char* menue;
+        bool toolbar;
+        bool kopieren;
+    };
+    for (const Fall& fall : {Fall{"BilderKopieren", false, true}, Fall{"Bilderkopieren1", false, true},
+                             Fall{"Bilderkopieren2", false, true}, Fall{"QKAutoButtonBilderKopieren", true, true},
+                             Fall{"BilderLoeschen", false, false}, Fall{"Bilderloeschen1", false, false},
+                             Fall{"Bilderloeschen2", false, false}, Fall{"QKAutoButtonLoeschen", true, false}}) {
+        SCOPED_TRACE(fall.menue);
+        TPromptScript script;
+        script.Modal([&](TCustomForm& f) {
+            EXPECT_EQ(f.Caption(), fall.kopieren ? "Bilder Kopieren/Verschieben" : "Bilder / Einträge löschen");
+            f.ModalResult = mrCancel;
+        });
+        if (fall.toolbar)
+            form->ToolbarButton(fall.menue)->Click();
+        else
+            form->MenuItem(fall.menue)->Click();
+        EXPECT_EQ(script.Pending(), 0u);
+    }
+    // Nothing was copied or deleted by opening and closing.
+    for (const auto& [r, e] : Eintraege(dir / "TEST.DBF"))
+        EXPECT_FALSE(e.second) << r;
 }
 
 }  // namespace
