@@ -723,6 +723,11 @@ TBilderKopierenForm::TSchritt TBilderKopierenForm::Bearbeiten(bool alle, const Q
 
 void TBilderKopierenForm::BitBtnKopierenVerschiebenClick(TObject*)
 {
+    // A click that comes through while a run lets messages through is not
+    // a second run.
+    TBusyGuard busy(laeuft_);
+    if (!busy.Entered())
+        return;
     BilderKopiert = EintraegeKopiert = Uebersprungen = Fehler = 0;
     TDbe* dbe = haupt_.AlbumDbe();
     StopUhr(QStringLiteral("START"));
@@ -761,7 +766,7 @@ void TBilderKopierenForm::BitBtnKopierenVerschiebenClick(TObject*)
         }
     }
     const QString quelle = dbe->GetTrimString(kPfad);
-    if (BilderMit() && ExtractFilePath(quelle).compare(zielOrdner, Qt::CaseInsensitive) == 0) {
+    if (ExtractFilePath(quelle).compare(zielOrdner, Qt::CaseInsensitive) == 0) {
         Screen->SetCursor(crDefault);
         ShowMessage(QStringLiteral("Quell- und Zielverzeichnis identisch, wählen Sie ein anderes Zielverzeichnis aus !"));
         return;

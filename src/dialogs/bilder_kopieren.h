@@ -33,7 +33,6 @@ class TListBox;
 class TPanel;
 class TQKINI;
 class TRadioButton;
-class TStatus4Frm;
 
 // The state the two dialogs share across runs: the clash answers.
 struct TKopierClashStatus {
@@ -152,7 +151,7 @@ private:
     void AlleBearbeiten(const QString& zielOrdner);
     void ZielDateienZeigen();
     TAlbumDialogHauptfenster& haupt_;
-    TStatus4Frm* status_ = nullptr;
+    bool laeuft_ = false;
 };
 
 // True when both files exist and hold the same bytes.

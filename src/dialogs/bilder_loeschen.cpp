@@ -209,6 +209,9 @@ void TBilderLoeschenForm::BildDateiLoeschen()
 
 void TBilderLoeschenForm::BitBtnDeleteClick(TObject*)
 {
+    TBusyGuard busy(laeuft_);
+    if (!busy.Entered())
+        return;
     TDbe* dbe = haupt_.AlbumDbe();
     if (!dbe || !dbe->IsActive() || dbe->QueryRecCount() == 0)
         return;

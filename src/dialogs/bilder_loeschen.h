@@ -59,4 +59,5 @@ private:
     void BildDateiLoeschen();
     void AlleLoeschen();
     TAlbumDialogHauptfenster& haupt_;
+    bool laeuft_ = false;  // a run is going on
 };
