@@ -434,8 +434,8 @@ public:
     void BilderLoeschenClick(TObject* Sender);
     // Copies the open album's current entry into the target album with its
     // memos and full-text entry; a non-empty path becomes its PFAD (with
-    // ZOOMFACTOR 0 and the new drive's LABELKENNU). False when it could not
-    // be stored (the appended record is then marked deleted).
+    // ZOOMFACTOR 0 and the new drive's medium id in LABELKENNU). False when
+    // it could not be stored (the appended record is then marked deleted).
     bool EintragInZielKopieren(const QString& neuerPfad);
     void BilderAnsichtAufbauen();
     void VorschaubilderEinlesen();

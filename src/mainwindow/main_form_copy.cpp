@@ -228,7 +228,8 @@ bool TMainForm::EintragInZielKopieren(const QString& neuerPfad)
         return false;
     RohSatzLesen(DbeBilder, Bilder3FTSPuffer);
     if (!neuerPfad.isEmpty()) {
-        const QString kennung = qktGetVolumeSerialOrLabel(neuerPfad.left(1));
+        // The medium id the picture search compares the entry with.
+        const QString kennung = qktGetVolumeId(neuerPfad.left(1));
         if (!FeldSetzen(DbeBilder, Bilder3FTSPuffer, QStringLiteral("PFAD"), neuerPfad) ||
             !FeldSetzen(DbeBilder, Bilder3FTSPuffer, QStringLiteral("ZOOMFACTOR"), QStringLiteral("0.00")) ||
             !FeldSetzen(DbeBilder, Bilder3FTSPuffer, QStringLiteral("LABELKENNU"), kennung.left(
@@ -269,9 +270,10 @@ bool TMainForm::EintragInZielKopieren(const QString& neuerPfad)
         }
         return false;
     }
-    LetztesFTSAddErgebnis = 0;
+    // The entry is stored; a full-text entry that could not be added is
+    // reported there and can be rebuilt from the album.
     FTSBilder3Add();
-    return LetztesFTSAddErgebnis >= 0;
+    return true;
 }
 
 void TMainForm::PackeKopierteDBF()

@@ -5,6 +5,7 @@
 
 #include "dialogs/bilder_kopieren.h"
 #include "dialogs/bilder_loeschen.h"
+#include "dialogs/full_size_form.h"
 #include "platform/core/streams.h"
 #include "platform/ui/menus.h"
 #include "shared/qk_auto_button.h"
@@ -172,8 +173,9 @@ TEST_F(AlbumDialogeTest, CopyAllShownEntriesWithPicturesIntoANewAlbumInAnotherFo
         const std::string name = "bild" + std::to_string(i) + ".jpg";
         EXPECT_TRUE(fs::exists(dir / "quelle" / name));
         EXPECT_EQ(fs::exists(dir / "ziel" / name), i <= 5) << name;
-        if (i <= 5)
+        if (i <= 5) {
             EXPECT_EQ(Lesen(dir / "ziel" / name), Lesen(dir / "quelle" / name));
+        }
     }
     // The open album is unchanged: all six entries, none deleted.
     for (const auto& [r, e] : Eintraege(dir / "TEST.DBF"))
@@ -430,8 +432,9 @@ TEST_F(AlbumDialogeTest, BadTargetsAreRefusedAndNothingChanges)
                 inner.Answer(TPromptKind::Message, mrOk, m);
             f.BitBtnKopierenVerschieben->Click();
             EXPECT_EQ(f.BilderKopiert + f.EintraegeKopiert + f.Fehler, 0);
-            if (QString(fall.album) == "*.DBF")
+            if (QString(fall.album) == "*.DBF") {
                 EXPECT_EQ(f.EditZielDBFName->Text(), "Bild_Neu.DBF");
+            }
             f.ModalResult = mrCancel;
         });
         form->BilderKopierenClick(nullptr);
@@ -542,6 +545,26 @@ TEST_F(AlbumDialogeTest, MenuItemsAndToolbarButtonsOpenTheDialogs)
     // Nothing was copied or deleted by opening and closing.
     for (const auto& [r, e] : Eintraege(dir / "TEST.DBF"))
         EXPECT_FALSE(e.second) << r;
+}
+
+// A click on the dialogs' thumbnail shows the entry full size, with the
+// viewer's slide show disabled.
+TEST_F(AlbumDialogeTest, ThumbnailOpensTheViewerWithoutSlideShow)
+{
+    QuelleAnlegen(2, 2);
+    TPromptScript script;
+    script.Modal<TBilderLoeschenForm>([&](TBilderLoeschenForm& f) {
+        TPromptScript inner;
+        inner.Modal<TFullSizeForm>([](TFullSizeForm& v) {
+            EXPECT_FALSE(v.SlideShowstart1->Enabled());
+            EXPECT_FALSE(v.SlideShowstart2->Enabled());
+            EXPECT_TRUE(v.AktuellesBild.endsWith("bild1.jpg")) << v.AktuellesBild.toStdString();
+            v.ModalResult = mrOk;
+        });
+        f.ImageWindow3Click(nullptr);
+        f.ModalResult = mrCancel;
+    });
+    form->BilderLoeschenClick(nullptr);
 }
 
 }  // namespace
