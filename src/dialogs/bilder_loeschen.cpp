@@ -14,6 +14,8 @@
 #include "shared/qk_ini.h"
 #include "storage/tdbe.h"
 
+#include <vector>
+
 namespace {
 
 const QString kSektion = QStringLiteral("Einstellungen LoeschDialog");
@@ -247,16 +249,19 @@ void TBilderLoeschenForm::AlleLoeschen()
     const bool dateien = CheckBoxBilderMitloeschen->Checked();
     tabelle->DisableControls();
     haupt_.NebenAnsichtenSchliessen();
-    const bool scope = !dbe->GetScope(0).isEmpty() || !dbe->GetScope(1).isEmpty();
     int alteOrder = -1;
-    if (!scope)
+    if (dbe->GetScope(0).isEmpty() && dbe->GetScope(1).isEmpty())
         alteOrder = dbe->SetOrder(0);
     const QString caption = Caption();
-    dbe->GoTop();
+    // The entries of the run are taken first: a deleted entry leaves the
+    // filter, the scope and the tags, which must not move the walk.
+    std::vector<uint32_t> saetze;
+    for (dbe->GoTop(); !dbe->Eof(); dbe->Skip(1))
+        saetze.push_back(dbe->RecNo());
     bool neuGeoeffnet = false;
     try {
         int zaehler = 0;
-        while (!dbe->Eof()) {
+        for (const uint32_t satz : saetze) {
             Application->ProcessMessages();
             ++zaehler;
             SetCaption(caption + QStringLiteral(" (") + QString::number(zaehler) + QStringLiteral(")"));
@@ -266,23 +271,22 @@ void TBilderLoeschenForm::AlleLoeschen()
                 ShowMessage(QStringLiteral("ESC gedrückt, abgebrochen!"));
                 break;
             }
+            dbe->Go(satz);
             if (CheckBoxJedesBildVorLoeschenAnzeigen->Checked()) {
                 ZeigeVorschauBildAusBlob();
                 const TModalResult antwort = MessageDlg(QStringLiteral("Den angezeigten Satz jetzt löschen ?"),
                                                         mtConfirmation, {mbYes, mbNo, mbCancel, mbAll});
                 if (antwort == mrCancel)
                     break;
-                if (antwort == mrNo) {
-                    dbe->Skip(1);
+                if (antwort == mrNo)
                     continue;
-                }
                 if (antwort == mrAll)
                     CheckBoxJedesBildVorLoeschenAnzeigen->SetChecked(false);
             }
             if (dateien)
                 BildDateiLoeschen();
             if (dbe->QueryRecCount() == 1) {
-                const uint32_t satz = dbe->RecNo();
+                // The last entry of the filter: the album opens again after it.
                 dbe->SetOrder(0);
                 dbe->Go(satz);
                 dbe->Delete();
@@ -292,13 +296,8 @@ void TBilderLoeschenForm::AlleLoeschen()
                 neuGeoeffnet = true;
                 break;
             }
-            const uint32_t satz = dbe->RecNo();
             dbe->Delete();
             ++Geloescht;
-            if (scope)
-                dbe->GoTop();
-            else if (dbe->RecNo() == satz && !dbe->Eof())
-                dbe->Skip(1);  // still on the deleted entry: on to the next
         }
     } catch (const std::exception&) {
         SetCaption(caption);

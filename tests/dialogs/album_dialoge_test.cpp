@@ -312,4 +312,22 @@ TEST_F(AlbumDialogeTest, DeleteRunWarnsAsksAndStopsOnEsc)
     EXPECT_EQ(f.Caption(), "Bilder / Einträge löschen");
 }
 
+// Only the last entry answered Yes: each entry is asked about once.
+TEST_F(AlbumDialogeTest, DeleteRunAsksEachEntryOnce)
+{
+    Album(3);
+    TBilderLoeschenForm f(nullptr, host);
+    f.RadioButtonAlleSaetzeLoeschen->SetChecked(true);
+    TPromptScript script;
+    script.Answer(TPromptKind::Dialog, mrNo, "Den angezeigten Satz jetzt löschen ?")
+        .Answer(TPromptKind::Dialog, mrNo, "Den angezeigten Satz jetzt löschen ?")
+        .Answer(TPromptKind::Dialog, mrYes, "Den angezeigten Satz jetzt löschen ?");
+    f.BitBtnDeleteClick(nullptr);
+    EXPECT_EQ(f.Geloescht, 1);
+    EXPECT_FALSE(Geloescht(1));
+    EXPECT_FALSE(Geloescht(2));
+    EXPECT_TRUE(Geloescht(3));
+    EXPECT_TRUE(QFile::exists(Linux("bilder") + "/b3.jpg"));  // files only when asked for
+}
+
 }  // namespace
