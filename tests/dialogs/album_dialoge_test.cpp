@@ -13,6 +13,7 @@
 #include "platform/ui/graphics.h"
 #include "platform/ui/prompt_script.h"
 #include "platform/ui/std_ctrls.h"
+#include "shared/nachrichten_dialog.h"
 #include "shared/qk_ini.h"
 
 #include <QCoreApplication>
@@ -328,6 +329,51 @@ TEST_F(AlbumDialogeTest, DeleteRunAsksEachEntryOnce)
     EXPECT_FALSE(Geloescht(2));
     EXPECT_TRUE(Geloescht(3));
     EXPECT_TRUE(QFile::exists(Linux("bilder") + "/b3.jpg"));  // files only when asked for
+}
+
+// With pictures, the current entry's copy leaves the dialog open with the
+// copy button disabled; the copy is whole.
+TEST_F(AlbumDialogeTest, CurrentEntryPictureCopyKeepsTheDialogOpen)
+{
+    Album(2);
+    album.dbe.Go(2);
+    TBilderKopierenForm f(nullptr, host);
+    f.EditZielDir->SetText(WinDir("ziel"));
+    f.BitBtnKopierenVerschiebenClick(nullptr);
+    EXPECT_EQ(f.ModalResult, mrNone);
+    EXPECT_FALSE(f.BitBtnKopierenVerschieben->Enabled());
+    EXPECT_EQ(f.BilderKopiert, 1);
+    QFile a(Linux("bilder") + "/b2.jpg"), b(Linux("ziel") + "/b2.jpg");
+    ASSERT_TRUE(a.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(b.open(QIODevice::ReadOnly));
+    EXPECT_EQ(a.readAll(), b.readAll());
+    EXPECT_FALSE(QFile::exists(Linux("ziel") + "/b1.jpg"));
+}
+
+// All to "Angezeigten Eintrag jetzt kopieren/verschieben ?" goes on without
+// questions; the box shows its state from before the run afterwards.
+TEST_F(AlbumDialogeTest, AllToTheQuestionCopiesTheRestWithoutAsking)
+{
+    Album(3);
+    TBilderKopierenForm f(nullptr, host);
+    f.RadioButtonAlleSaetzeKopierenVerschieben->SetChecked(true);
+    f.EditZielDir->SetText(WinDir("ziel"));
+    TPromptScript script;
+    QString text;
+    script.Answer(TPromptKind::Dialog, mrYes, "Angezeigten Eintrag jetzt kopieren/verschieben ?")
+        .Answer(TPromptKind::Dialog, mrAll, "Angezeigten Eintrag jetzt kopieren/verschieben ?")
+        .Modal([&](TCustomForm& m) {
+            if (auto* d = dynamic_cast<TMSGDLGForm*>(&m))
+                text = d->Label1->Caption();
+            m.ModalResult = mrOk;
+        });
+    f.BitBtnKopierenVerschiebenClick(nullptr);
+    EXPECT_EQ(f.BilderKopiert, 3);
+    EXPECT_TRUE(f.CheckBoxJedesBildVorKopierenVerschiebenAnzeigen->Checked());
+    EXPECT_TRUE(text.startsWith("Verarbeitung abgeschlossen (")) << text.toStdString();
+    EXPECT_EQ(f.ModalResult, mrOk);
+    for (int i = 1; i <= 3; ++i)
+        EXPECT_TRUE(QFile::exists(Linux("ziel") + QString("/b%1.jpg").arg(i))) << i;
 }
 
 }  // namespace
