@@ -139,14 +139,21 @@ public:
     void ZeigeVorschauBildAusBlob();
 
 private:
+    // After an entry: on to the next, end the loop (the closing steps run),
+    // or end the whole command at once (Abort in the clash dialog).
     enum class TSchritt { Weiter, Ende, Abbruch };
     bool EintraegeMit() const;
     bool BilderMit() const;
-    // One entry (the album's current one); zeigen: the copy's own progress form.
+    // Copies or moves the album's current entry; alle: part of a run over
+    // all shown entries.
     TSchritt Bearbeiten(bool alle, const QString& zielOrdner);
-    // The destination of the picture after a clash; "" when the entry is skipped.
+    // Settles a clash at the destination, which a rename changes; false
+    // when the entry is not copied (schritt then says how to go on).
     bool ClashKlaeren(bool alle, const QString& quelle, QString& ziel, TSchritt& schritt);
+    // Copies one picture and compares the copy; a failure is counted,
+    // logged and shown. zeigen: the copy component's own progress form.
     bool Kopieren(const QString& quelle, const QString& ziel, bool zeigen);
+    // An entry skipped: counted and logged.
     void Ueberspringen(const QString& grund);
     void AlleBearbeiten(const QString& zielOrdner);
     void ZielDateienZeigen();
