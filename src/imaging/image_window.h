@@ -13,6 +13,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -26,6 +27,8 @@ class TFieldDataLink;
 class TDataSource;
 class TOpenDialog;
 class TImageWindow;
+class TImageToolBar;
+class TSpeedButton;
 
 enum TFitStyle { fsNone, fsWidth, fsHeight, fsWindow, fsBest };
 enum TImageType { itAuto, itBitmap, itGif, itJpeg, itPcx, itPing, itTarga, itTiff };
@@ -136,8 +139,18 @@ public:
     void SetShowVertScroll(bool v);
     bool ShowGauge() const { return showGauge_; }
     void SetShowGauge(bool v);
-    // The toolbar of its own is not part of this window; the flag is kept.
-    bool ShowToolbar = true;
+    // The toolbar (image_toolbar.cpp): exists only while ShowToolbar.
+    bool ShowToolbar() const { return showToolbar_; }
+    void SetShowToolbar(bool v);
+    int ToolBarSetup() const;
+    void SetToolBarSetup(int v);
+    const QStringList& ToolBarHints() const { return toolBarHints_; }
+    void SetToolBarHints(const QStringList& v);
+    bool ToolBarShowHint() const { return toolBarShowHint_; }
+    void SetToolBarShowHint(bool v);
+    TImageToolBar* ToolBar() const { return toolBar_; }
+    TSpeedButton* ToolBarLeftButton() const { return toolLeft_; }
+    TSpeedButton* ToolBarRightButton() const { return toolRight_; }
     int ZoomIncrement() const { return zoomIncrement_; }
     void SetZoomIncrement(int v);
     TColor SelectionColor = clBlack;
@@ -212,6 +225,11 @@ public:
 private:
     friend class TImageInWindow;
     void Layout();
+    // The toolbar's part of the layout (image_toolbar.cpp).
+    int ToolBarHeight() const;
+    void CreateToolBar();
+    void DestroyToolBar();
+    void PlaceToolBar(bool sized);
     void Turn(int angle);
     void DataChanged();
     int ChoosePage(const QString& FileName);
@@ -237,4 +255,11 @@ private:
     int dragHorz_ = 0, dragVert_ = 0;
     bool gaugeUsed_ = false;
     bool inLayout_ = false;
+    bool showToolbar_ = true;
+    int toolBarSetup_ = -1;
+    QStringList toolBarHints_;
+    bool toolBarShowHint_ = true;
+    TImageToolBar* toolBar_ = nullptr;
+    TSpeedButton* toolLeft_ = nullptr;
+    TSpeedButton* toolRight_ = nullptr;
 };

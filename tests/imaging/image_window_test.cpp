@@ -73,9 +73,9 @@ TEST(ImageWindow, Defaults)
     EXPECT_EQ(w.HorzScrollBar()->Max(), 100);
     // Layout: the view right of the gauge, above the horizontal bar.
     EXPECT_EQ(w.ViewRect().Left, 16);
-    EXPECT_EQ(w.ViewRect().Top, 1);
+    EXPECT_EQ(w.ViewRect().Top, 1 + 29);  // below the toolbar
     EXPECT_EQ(w.AvailableWidth(), 150 - 1 - 16 - 16);
-    EXPECT_EQ(w.AvailableHeight(), 130 - 2 - 16);
+    EXPECT_EQ(w.AvailableHeight(), 130 - 2 - 16 - 29);
     w.SetShowGauge(false);
     EXPECT_EQ(w.ViewRect().Left, 0);
     EXPECT_EQ(w.AvailableWidth(), 150 - 1 - 16);
@@ -127,6 +127,7 @@ TEST(ImageWindow, FitBestFillsTheStripBelow)
     TImageWindow w(&form);
     w.SetParent(&form);
     w.SetBackGroundColor(clTeal);
+    w.SetShowToolbar(false);
     // An available area of 201 by 101 pixels.
     w.SetBounds(0, 0, 201 + 1 + 16 + 16, 101 + 2 + 16);
     ASSERT_EQ(w.AvailableWidth(), 201);
@@ -282,6 +283,7 @@ TEST(ImageWindow, ScrollingAndDragging)
 {
     lxtest::TempDir dir;
     TImageWindow w(nullptr);
+    w.SetShowToolbar(false);
     w.SetBounds(0, 0, 233, 118);  // 200 x 100 available, W = 199, H = 99
     w.LoadFromFile(SavePicture(dir, "big.png", Quarters(400, 300)), 0, 0);
     TImageInWindow* h = w.ImageInWindow();
