@@ -321,6 +321,8 @@ void TImageToolBar::ButtonClick(TLLToolBtns Index)
     case ZoomIn: w->ZoomInByIncrement(); break;
     case ZoomOut: w->ZoomOutByIncrement(); break;
     case Palette: w->TogglePalette(); break;
+    case ImageOp: w->ShowImageOperations(); break;
+    case Info: w->ShowImageInformation(); break;
     case About: {
         TDlgAbout dlg(Application);
         dlg.ShowModal();

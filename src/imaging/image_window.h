@@ -192,6 +192,15 @@ public:
     void ZoomInByIncrement();
     void ZoomOutByIncrement();
     void TogglePalette();
+    // The image operations dialog (image_operations.cpp): on the page last
+    // used, or on "Information".
+    void ShowImageOperations();
+    void ShowImageInformation();
+    QString LastImageOperationsPage() const { return lastOpPage_; }
+    // The image-replacing operations of that dialog: an effect (copy mode
+    // 400) and a turn by any angle, clockwise (copy mode 30).
+    void ApplyEffect(int code, int channels, int parameter);
+    void RotateBy(double angle, bool clip, TColor back);
 
     // ---- view
     TRect ViewRect() const { return view_; }
@@ -255,6 +264,7 @@ private:
     int dragHorz_ = 0, dragVert_ = 0;
     bool gaugeUsed_ = false;
     bool inLayout_ = false;
+    QString lastOpPage_ = "Information";
     bool showToolbar_ = true;
     int toolBarSetup_ = -1;
     QStringList toolBarHints_;
