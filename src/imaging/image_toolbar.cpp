@@ -304,6 +304,7 @@ void TImageToolBar::ButtonClick(TLLToolBtns Index)
     case Save: w->SaveAs(); break;
     case cCopy: w->CopyToClipboard(); break;
     case Paste: w->PasteFromClipboard(); break;
+    case Print: w->Print(); break;
     case FitBest: w->FitBest(); break;
     case FitToWidth: w->FitToWidth(); break;
     case FitToHeight: w->FitToHeight(); break;

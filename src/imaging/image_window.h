@@ -192,6 +192,8 @@ public:
     void ZoomInByIncrement();
     void ZoomOutByIncrement();
     void TogglePalette();
+    // Prints through the print options form (image_print.cpp).
+    void Print();
     // The image operations dialog (image_operations.cpp): on the page last
     // used, or on "Information".
     void ShowImageOperations();
