@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QProcess>
 #include <gtest/gtest.h>
 
 #include "imaging/image_dialogs.h"
@@ -13,56 +12,15 @@
 #include "imaging/image_toolbar.h"
 #include "imaging/image_window.h"
 #include "imaging_fixture.h"
+#include "print_fixture.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/prompt_script.h"
 #include "platform/ui/std_ctrls.h"
 
 using namespace imgtest;
+using namespace printtest;
 
 namespace {
-
-QString Run(const QString& program, const QStringList& args)
-{
-    QProcess p;
-    p.start(program, args);
-    p.waitForFinished(60000);
-    return QString::fromLocal8Bit(p.readAllStandardOutput());
-}
-
-// The program's printer writes a PDF file at 300 dpi on A4.
-void PrintToPdf(const QString& file)
-{
-    QPrinter* p = Printer();
-    p->setOutputFormat(QPrinter::PdfFormat);
-    p->setOutputFileName(file);
-    p->setResolution(300);
-    p->setPageSize(QPageSize(QPageSize::A4));
-    p->setPageOrientation(QPageLayout::Portrait);
-}
-
-int PdfPages(const QString& file)
-{
-    for (const QString& line : Run("pdfinfo", {file}).split('\n'))
-        if (line.startsWith("Pages:"))
-            return line.section(':', 1).trimmed().toInt();
-    return -1;
-}
-
-struct TPdfImage {
-    int Width = 0, Height = 0, PpiX = 0, PpiY = 0;
-};
-
-std::vector<TPdfImage> PdfImages(const QString& file)
-{
-    std::vector<TPdfImage> list;
-    for (const QString& line : Run("pdfimages", {"-list", file}).split('\n')) {
-        const QStringList f = line.simplified().split(' ');
-        if (f.size() < 14 || f[2] != "image")
-            continue;
-        list.push_back({f[3].toInt(), f[4].toInt(), f[12].toInt(), f[13].toInt()});
-    }
-    return list;
-}
 
 // Answers the print form: fills what `fill` sets, then presses Print.
 TPromptScript::TFormAnswer PressPrint(std::function<void(TDlgPrintImage&)> fill = {})
