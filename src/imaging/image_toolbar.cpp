@@ -300,6 +300,7 @@ void TImageToolBar::ButtonClick(TLLToolBtns Index)
 {
     TImageWindow* w = window_;
     switch (Index) {
+    case Scan: w->AcquireFromScanner(); break;
     case Open: w->LoadFromFile(QString(), 0, 0); break;
     case Save: w->SaveAs(); break;
     case cCopy: w->CopyToClipboard(); break;

@@ -28,6 +28,7 @@ class TDataSource;
 class TOpenDialog;
 class TImageWindow;
 class TImageToolBar;
+class TLLTwain;
 class TSpeedButton;
 
 enum TFitStyle { fsNone, fsWidth, fsHeight, fsWindow, fsBest };
@@ -194,6 +195,15 @@ public:
     void TogglePalette();
     // Prints through the print options form (image_print.cpp).
     void Print();
+    // Scanning (image_scan.cpp): the acquisition settings made on first
+    // use; one picture with the source's own settings; the next picture
+    // with the settings, false when none came (or the feeder is empty).
+    TLLTwain* GetTwain();
+    bool AcquireFromScanner();
+    bool AcquireNextFromFeeder();
+    // Acquires one picture (with the settings, or with none), also written
+    // to fileName when one is given.
+    bool Acquire(TLLTwain* settings, const QString& fileName);
     // The image operations dialog (image_operations.cpp): on the page last
     // used, or on "Information".
     void ShowImageOperations();
@@ -267,6 +277,7 @@ private:
     bool gaugeUsed_ = false;
     bool inLayout_ = false;
     QString lastOpPage_ = "Information";
+    std::shared_ptr<TLLTwain> twain_;
     bool showToolbar_ = true;
     int toolBarSetup_ = -1;
     QStringList toolBarHints_;
