@@ -19,7 +19,7 @@ void TLLBooleanVar::SetValue(bool v)
 
 QString TLLStringList::GetText() const
 {
-    return object_->Source();
+    return object_->Source().isEmpty() ? ScanChosenSource() : object_->Source();
 }
 
 void TLLStringList::SetText(const QString& v)
@@ -84,7 +84,7 @@ TLLBooleanVar* TLLTwain::GetAutoFeed()
 
 bool TLLTwain::EnsureSession(TPicError& err)
 {
-    return session_.IsOpen() || session_.Open(source_, err);
+    return session_.IsOpen() || session_.Open(source_.isEmpty() ? ScanChosenSource() : source_, err);
 }
 
 void TLLTwain::SetSource(const QString& name)

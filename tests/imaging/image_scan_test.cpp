@@ -8,11 +8,14 @@
 
 #include "imaging/image_toolbar.h"
 #include "imaging/image_window.h"
+#include "imaging/multi_picture.h"
+#include "imaging/scan_source_dialog.h"
 #include "imaging/twain_settings.h"
 #include "imaging_fixture.h"
 #include "platform/picture/picture_scanner.h"
 #include "platform/ui/prompt_script.h"
-#include "sane_fixture.h"
+#include "platform/ui/std_ctrls.h"
+#include "sane_test_backend.h"
 
 using namespace imgtest;
 using namespace scantest;
@@ -210,4 +213,43 @@ TEST(ImageScan, ScanButtonTakesAPictureWithTheSourcesOwnSettings)
     w.ToolBar()->Button(Scan)->Click();
     EXPECT_NEAR(w.ImageInWindow()->GetImageWidth(), PixelsFor80mm(50), 1);  // the backend's 50 dpi
     EXPECT_TRUE(w.Modified);
+}
+
+TEST(ImageScan, SourceSelectionAndTheMultiPictureScan)
+{
+    UseSaneTestBackend();
+    SetScanChosenSource(QString());
+    TMultiPicture pic(nullptr);
+    {
+        TPromptScript script;
+        script.Modal([](TCustomForm& f) {
+            auto& dlg = dynamic_cast<TDlgScanSource&>(f);
+            EXPECT_EQ(f.Caption(), "Quelle auswählen");
+            ASSERT_EQ(dlg.Sources->Items()->Count(), 2);
+            EXPECT_EQ(dlg.Chosen(), "test:0");
+            Shot(dlg, "scan_source");
+            dlg.Sources->SetItemIndex(1);
+            dlg.OkButton->Click();
+        });
+        pic.SelectScanSource();
+    }
+    EXPECT_EQ(ScanChosenSource(), "test:1");
+    // The window's settings take the chosen source when they have none.
+    TImageWindow w(nullptr);
+    EXPECT_EQ(w.GetTwain()->GetListField()->GetText(), "test:1");
+    {
+        // Cancelling changes nothing.
+        TPromptScript script;
+        script.Modal([](TCustomForm& f) {
+            EXPECT_EQ(dynamic_cast<TDlgScanSource&>(f).Chosen(), "test:1");
+            f.ModalResult = mrCancel;
+        });
+        pic.SelectScanSource();
+    }
+    EXPECT_EQ(ScanChosenSource(), "test:1");
+    pic.ImageReadRes = lColorTrue;
+    pic.ScanImage();
+    EXPECT_EQ(pic.Picture()->Width(), PixelsFor80mm(50));
+    EXPECT_EQ(pic.Picture()->Bitmap()->ToImage().depth(), 32);
+    SetScanChosenSource(QString());
 }

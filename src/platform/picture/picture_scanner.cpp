@@ -14,6 +14,7 @@
 namespace {
 
 bool g_started = false;
+QString g_chosenSource;
 
 bool Start(TPicError& err)
 {
@@ -43,6 +44,16 @@ SANE_Handle H(void* h)
 }
 
 }  // namespace
+
+QString ScanChosenSource()
+{
+    return g_chosenSource;
+}
+
+void SetScanChosenSource(const QString& name)
+{
+    g_chosenSource = name;
+}
 
 QString ScanStatusText(int status)
 {

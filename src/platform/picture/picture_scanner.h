@@ -62,5 +62,10 @@ private:
     QString source_;
 };
 
+// The source the reader library's scans use: the one chosen last, else
+// (empty) the first found.
+QString ScanChosenSource();
+void SetScanChosenSource(const QString& name);
+
 // Text of a SANE status for messages.
 QString ScanStatusText(int status);
