@@ -1,25 +1,11 @@
 #include "imaging/image_dialogs.h"
 
+#include "imaging/form_place.h"
 #include "imaging/image_window.h"
 #include "platform/ui/std_ctrls.h"
 
 const char* const kTiffCompressionNames[6] = {"TIFF UnCompressed", "TIFF LZW", "TIFF Packed",
                                               "TIFF CCITT 1D Huffmman", "TIFF CCITT 3G", "TIFF CCITT 4G"};
-
-namespace {
-
-template <typename T>
-T* Place(TWinControl* parent, TComponent* owner, int l, int t, int w, int h, const QString& caption = QString())
-{
-    T* c = new T(owner);
-    c->SetParent(parent);
-    c->SetBounds(l, t, w, h);
-    if (!caption.isEmpty())
-        c->SetCaption(caption);
-    return c;
-}
-
-}  // namespace
 
 TMultiImageDialog::TMultiImageDialog(TComponent* AOwner, const QString& fileName, int pageCount)
     : TForm(AOwner), fileName_(fileName)

@@ -88,6 +88,19 @@ QString Padded(const QString& line)
     return s;
 }
 
+// A text drawn in the card's font on its back colour.
+QImage CardBitmap(const QString& text, const TFont& font, TColor back, int width, int height)
+{
+    QImage img(width, height, QImage::Format_RGB32);
+    img.fill(ColorToQColor(back));
+    QPainter p(&img);
+    const QFont f = font.ToQFont();
+    p.setFont(f);
+    p.setPen(ColorToQColor(font.Color()));
+    p.drawText(0, QFontMetrics(f).ascent(), text);
+    return img;
+}
+
 }  // namespace
 
 bool ReadTagCard(const QString& fileName, TCardLook& look, QString& message)
@@ -211,13 +224,7 @@ void TTextCard::StartHorizontal(const QString& fileName)
         message_.chop(message_.size() / 2 + 1);
         w = std::max(1, fm.horizontalAdvance(message_));
     }
-    bitmap_ = QImage(w, h, QImage::Format_RGB32);
-    bitmap_.fill(ColorToQColor(look_.BackColor));
-    QPainter p(&bitmap_);
-    p.setFont(font);
-    p.setPen(ColorToQColor(font_.Color()));
-    p.drawText(0, fm.ascent(), message_);
-    p.end();
+    bitmap_ = CardBitmap(message_, font_, look_.BackColor, w, h);
     if (!colorSaved_) {
         savedColor_ = control_->Color();
         colorSaved_ = true;
@@ -281,13 +288,7 @@ void TTextCard::ShowLine()
         w += w / (line.size() - 2);
     w = std::clamp(w, 1, int(kMaxPictureSide));
     x_ = (control_->Width() - w) / 2;
-    bitmap_ = QImage(w, th + 5, QImage::Format_RGB32);
-    bitmap_.fill(ColorToQColor(look_.BackColor));
-    QPainter p(&bitmap_);
-    p.setFont(font);
-    p.setPen(ColorToQColor(font_.Color()));
-    p.drawText(0, fm.ascent(), line);
-    p.end();
+    bitmap_ = CardBitmap(line, font_, look_.BackColor, w, th + 5);
     farEdge_ = y_ + th + 5;
     control_->Invalidate();
 }

@@ -41,6 +41,16 @@ QStringList Items(TComboBox* combo)
     return list;
 }
 
+// The dialog on a window's picture, on the transform page with "Rotate
+// Arbitrary" chosen.
+void ToArbitraryRotation(TDlgImageOperations& dlg, TImageWindow& w)
+{
+    dlg.SetImage(&w);
+    dlg.ShowPage("Transform");
+    dlg.Transforms->SetItemIndex(1);
+    dlg.TransformChanged();
+}
+
 }  // namespace
 
 TEST(ImageOperations, InformationAndPresetsFollowTheBits)
@@ -124,10 +134,7 @@ TEST(ImageOperations, PreviewTwiceAccumulatesTheAngle)
     TImageWindow w(nullptr);
     Take(w, Quarters(120, 60));
     TDlgImageOperations dlg(nullptr);
-    dlg.SetImage(&w);
-    dlg.ShowPage("Transform");
-    dlg.Transforms->SetItemIndex(1);
-    dlg.TransformChanged();
+    ToArbitraryRotation(dlg, w);
     EXPECT_EQ(dlg.Angle->Text(), "0");
     EXPECT_TRUE(dlg.Angle->Enabled());
     dlg.BackColor->SetText(QString::number(clBlack));
@@ -155,10 +162,7 @@ TEST(ImageOperations, DragOnThePreviewSetsTheAngle)
     TImageWindow w(nullptr);
     Take(w, Quarters(60, 60));
     TDlgImageOperations dlg(nullptr);
-    dlg.SetImage(&w);
-    dlg.ShowPage("Transform");
-    dlg.Transforms->SetItemIndex(1);
-    dlg.TransformChanged();
+    ToArbitraryRotation(dlg, w);
     const int cx = dlg.Preview->Width() / 2, cy = dlg.Preview->Height() / 2;
     // From right of the middle to below it: a quarter turn clockwise.
     dlg.Preview->MouseDown(mbLeft, {ssLeft}, cx + 50, cy);

@@ -33,6 +33,13 @@ TPromptScript::TFormAnswer PressPrint(std::function<void(TDlgPrintImage&)> fill 
     };
 }
 
+// A fresh folder with the PDF file the program's printer writes.
+struct TPdfRun {
+    lxtest::TempDir dir;
+    QString pdf;
+    explicit TPdfRun(const char* name) : pdf(PathIn(dir, name)) { PrintToPdf(pdf); }
+};
+
 TPicImage Picture(int w, int h, double resolution)
 {
     TPicImage img = TPicImage::FromQImage(Quarters(w, h));
@@ -98,9 +105,8 @@ TEST(ImagePrint, PlacementFollowsResolutionResizeAndMargins)
 
 TEST(ImagePrint, PrintsToPdfAtThePlacedSize)
 {
-    lxtest::TempDir dir;
-    const QString pdf = PathIn(dir, "druck.pdf");
-    PrintToPdf(pdf);
+    TPdfRun run("druck.pdf");
+    const QString& pdf = run.pdf;
     TImageWindow w(nullptr);
     w.ImageInWindow()->TakeImage(Picture(1000, 400, 300));
     TPromptScript script;
@@ -118,9 +124,8 @@ TEST(ImagePrint, PrintsToPdfAtThePlacedSize)
 
 TEST(ImagePrint, TooWidePictureFillsTheSpaceKeepingItsShape)
 {
-    lxtest::TempDir dir;
-    const QString pdf = PathIn(dir, "breit.pdf");
-    PrintToPdf(pdf);
+    TPdfRun run("breit.pdf");
+    const QString& pdf = run.pdf;
     const int printable = Printer()->width();
     TImageWindow w(nullptr);
     w.ImageInWindow()->TakeImage(Picture(6000, 1500, 300));
@@ -139,9 +144,8 @@ TEST(ImagePrint, TooWidePictureFillsTheSpaceKeepingItsShape)
 
 TEST(ImagePrint, CroppedPrintsTheSelection)
 {
-    lxtest::TempDir dir;
-    const QString pdf = PathIn(dir, "teil.pdf");
-    PrintToPdf(pdf);
+    TPdfRun run("teil.pdf");
+    const QString& pdf = run.pdf;
     TImageWindow w(nullptr);
     w.SetBounds(0, 0, 300, 250);
     w.ImageInWindow()->TakeImage(Picture(100, 80, 300));
@@ -165,9 +169,8 @@ TEST(ImagePrint, CroppedPrintsTheSelection)
 
 TEST(ImagePrint, BadValuesAreRefusedAndNothingPrints)
 {
-    lxtest::TempDir dir;
-    const QString pdf = PathIn(dir, "nie.pdf");
-    PrintToPdf(pdf);
+    TPdfRun run("nie.pdf");
+    const QString& pdf = run.pdf;
     TImageWindow w(nullptr);
     w.ImageInWindow()->TakeImage(Picture(100, 100, 96));
     struct Case {

@@ -59,11 +59,13 @@ TEST(ImageToolBar, MaskSetsVisibleButtonsAndFiller)
         for (int i = 0; i < kToolButtonCount; ++i) {
             const bool on = (c.mask >> i) & 1;
             EXPECT_EQ(w.ToolBar()->Button(i)->Visible(), on) << c.mask << " " << i;
-            if (!on)
+            if (!on) {
                 EXPECT_EQ(w.ToolBar()->Button(i)->Left(), -30);
+            }
         }
-        if (c.firstLeftIndex >= 0)
+        if (c.firstLeftIndex >= 0) {
             EXPECT_EQ(w.ToolBar()->Button(c.firstLeftIndex)->Left(), 0);
+        }
         EXPECT_EQ(w.ToolBar()->Filler()->Left(), 28 * c.visible);
         EXPECT_EQ(w.ToolBar()->Filler()->Width(), w.ToolBar()->Width() - 28 * c.visible);
     }

@@ -55,6 +55,13 @@ void Click(TCheckBox* box)
     box->Click();
 }
 
+// All four layout options off: the frame goes where it is put.
+void FreeLayout(TfrmPicPrint& form)
+{
+    for (TCheckBox* box : {form.FitBox, form.ProportionalBox, form.HCenterBox, form.VCenterBox})
+        Click(box);
+}
+
 }  // namespace
 
 TEST(PicPrinter, Defaults)
@@ -117,10 +124,7 @@ TEST(PicPrinter, DraggingACornerKeepsTwentyPixels)
 {
     Fixture f;
     RunForm(f.printer, [](TfrmPicPrint& form) {
-        Click(form.FitBox);
-        Click(form.ProportionalBox);
-        Click(form.HCenterBox);
-        Click(form.VCenterBox);
+        FreeLayout(form);
         TStretchHandle* h = form.Handle_;
         EXPECT_TRUE(form.LeftMargin->Enabled() && form.PicHeight->Enabled() && form.PicWidth->Enabled());
         const TRect before = h->PictureRect();
@@ -190,10 +194,7 @@ TEST(PicPrinter, MillimetreEditsPlaceThePicture)
 {
     Fixture f;
     RunForm(f.printer, [](TfrmPicPrint& form) {
-        Click(form.FitBox);
-        Click(form.ProportionalBox);
-        Click(form.HCenterBox);
-        Click(form.VCenterBox);
+        FreeLayout(form);
         struct Case {
             TEdit* edit;
             const char* text;
@@ -213,8 +214,9 @@ TEST(PicPrinter, MillimetreEditsPlaceThePicture)
             c.edit->KeyDown(key, {});
             if (c.edit->OnKeyDown)
                 c.edit->OnKeyDown(c.edit, key, {});
-            if (c.shown)
+            if (c.shown) {
                 EXPECT_EQ(c.edit->Text(), c.shown) << c.text;
+            }
         }
         EXPECT_LE(form.Handle_->PictureRect().Width(), form.PageRect().Width());
         Shot(form, "pic_print_millimetres");

@@ -6,21 +6,12 @@
 
 #include <cmath>
 
+#include "picture_samples.h"
 #include "platform/picture/picture_effects.h"
 
-namespace {
+using pictest::Quarters;
 
-QImage Quarters(int w, int h)
-{
-    QImage img(w, h, QImage::Format_RGB32);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const bool right = x >= w / 2, low = y >= h / 2;
-            img.setPixel(x, y, !right && !low ? qRgb(255, 0, 0) : right && !low ? qRgb(0, 255, 0)
-                                              : !right ? qRgb(0, 0, 255) : qRgb(255, 255, 255));
-        }
-    return img;
-}
+namespace {
 
 QImage Indexed8(int w, int h)
 {

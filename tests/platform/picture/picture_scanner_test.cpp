@@ -55,9 +55,10 @@ TEST(PictureScanner, EveryFrameKindBecomesAPicture)
         EXPECT_DOUBLE_EQ(img.ResolutionX, 40.0);
         EXPECT_NEAR(img.Height(), int(100 / 25.4 * 40), 1) << f.mode << f.depth;
         EXPECT_NEAR(img.Width(), int(80 / 25.4 * 40), 8) << f.mode << f.depth;
-        if (f.topLeft)
+        if (f.topLeft) {
             EXPECT_EQ(img.Pixels.pixel(img.Width() / 2, img.Height() / 2) | 0xff000000u, f.topLeft)
                 << f.mode << f.depth << f.picture;
+        }
         for (auto [name, value] : f.extra)
             s.SetOption(name, QString(name) == "read-limit-size" ? "65536" : "no", err);
         s.SetOption("ppl-loss", "0", err);
