@@ -93,6 +93,9 @@ void TStretchHandle::Attach()
     Recompute();
     SetVisible(true);
     BringToFront();
+    // The rubber band shows over the frame; the mouse passes through it.
+    if (Overlay)
+        Overlay->BringToFront();
 }
 
 void TStretchHandle::Detach()
@@ -600,17 +603,13 @@ void TfrmPicPrint::PaintPreview()
     p->drawRect(printable.adjusted(0, 0, -1, -1));
 }
 
-void TfrmPicPrint::Compose()
+void TfrmPicPrint::DrawPage(QPainter& p, int width, int height)
 {
-    QPrinter* printer = Printer();
-    const int width = printer->width(), height = printer->height();
     const double sx = double(width) / std::max(1, printable_.Width());
     const double sy = double(height) / std::max(1, printable_.Height());
     const TRect r = Handle_->PictureRect();
     const QRectF target((r.Left - printable_.Left) * sx, (r.Top - printable_.Top) * sy, r.Width() * sx,
                         r.Height() * sy);
-    composed_ = std::make_unique<QPicture>();
-    QPainter p(composed_.get());
     p.fillRect(QRect(0, 0, width, height), Qt::white);
     const QImage img = PictureImage(Handle_->Picture);
     if (!img.isNull())
@@ -628,24 +627,24 @@ void TfrmPicPrint::Compose()
         p.drawText(QRectF(target.left(), top, target.width(), std::max(0.0, height - top)),
                    Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, Handle_->PicCaption);
     }
-    p.end();
 }
 
 void TfrmPicPrint::PrintClick()
 {
-    Compose();
+    // The page as it will print, shown on the preview while the question stands.
+    QPrinter* printer = Printer();
+    composed_ = std::make_unique<QPicture>();
+    {
+        QPainter p(composed_.get());
+        DrawPage(p, printer->width(), printer->height());
+    }
     Handle_->Detach();
     PaintBox->Repaint();
     if (MessageDlg("Ausdruck starten ?", mtConfirmation, {mbYes, mbNo}) == mrYes) {
-        QPrinter* printer = Printer();
         printer->setDocName(Caption());
         QPainter painter;
         if (painter.begin(printer)) {
-            // The page was composed in printer pixels; a picture is replayed
-            // scaled from its own resolution to the device's, which this undoes.
-            painter.scale(double(composed_->logicalDpiX()) / printer->logicalDpiX(),
-                          double(composed_->logicalDpiY()) / printer->logicalDpiY());
-            painter.drawPicture(0, 0, *composed_);
+            DrawPage(painter, printer->width(), printer->height());
             painter.end();
         } else {
             MessageDlg("Der Drucker ist nicht bereit: es wurde nichts gedruckt.", mtError, {mbOK});

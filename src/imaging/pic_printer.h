@@ -7,6 +7,7 @@
 // proportion, fitted to the page or shown at its natural size. The layout
 // and the form's position are kept in an ini file.
 
+#include <QPainter>
 #include <QPicture>
 #include <QRect>
 
@@ -159,7 +160,9 @@ private:
     void ChangeRect(const TRect& r);
     void PaintPreview();
     void SaveLayout();
-    void Compose();
+    // Draws the page (picture and caption) on a painter of the printable
+    // area's size in printer pixels.
+    void DrawPage(QPainter& p, int width, int height);
     std::unique_ptr<QPicture> composed_;
     TRect page_, printable_;
     bool shown_ = false;

@@ -126,6 +126,8 @@ TEST(PicPrinter, DraggingACornerKeepsTwentyPixels)
     RunForm(f.printer, [](TfrmPicPrint& form) {
         FreeLayout(form);
         TStretchHandle* h = form.Handle_;
+        // The rubber band lies over the frame and lets the mouse through.
+        EXPECT_TRUE(form.Overlay->Handle()->testAttribute(Qt::WA_TransparentForMouseEvents));
         EXPECT_TRUE(form.LeftMargin->Enabled() && form.PicHeight->Enabled() && form.PicWidth->Enabled());
         const TRect before = h->PictureRect();
         // The bottom-right corner, dragged far up and left.
@@ -298,6 +300,25 @@ TEST(PicPrinter, AnsweringNoPrintsNothingYesPrintsThePage)
     EXPECT_EQ(images[0].Width, 400);
     const double placedMm = 400.0 / images[0].PpiX * 25.4;
     EXPECT_NEAR(placedMm, widthMm.toDouble(), 2.0);
+}
+
+TEST(PicPrinter, PrinterSetupRunsThePageGeometryAgain)
+{
+    Fixture f;
+    TPromptScript script;
+    script.Modal([](TCustomForm& fm) {
+        auto& form = dynamic_cast<TfrmPicPrint&>(fm);
+        EXPECT_LT(form.PageRect().Width(), form.PageRect().Height());
+        form.SetupButton->Click();
+        EXPECT_TRUE(form.Landscape->Checked());
+        EXPECT_GT(form.PageRect().Width(), form.PageRect().Height());
+        // The fitted picture follows the new printable area.
+        EXPECT_EQ(form.Handle_->PictureRect().Width(), form.PrintableRect().Width());
+        form.CloseButton->Click();
+    });
+    script.AnswerValue("Paper=A4\nOrientation=Landscape");
+    f.printer.Execute();
+    Printer()->setPageOrientation(QPageLayout::Portrait);
 }
 
 TEST(PicPrinter, LandscapeOrientationIsSetBeforeTheForm)
