@@ -7,6 +7,15 @@
 
 namespace {
 
+// A scan lets events through (Esc cancels it); a second one asked for
+// meanwhile is refused.
+bool g_acquiring = false;
+
+struct TAcquiring {
+    TAcquiring() { g_acquiring = true; }
+    ~TAcquiring() { g_acquiring = false; }
+};
+
 const char* const kNoPaper = "Error: No (more) paper in feeder. \r\nPlease make sure that there is paper in the feeder\r\n"
                              "and restart scanning operation.";
 
@@ -21,6 +30,9 @@ TLLTwain* TImageWindow::GetTwain()
 
 bool TImageWindow::Acquire(TLLTwain* settings, const QString& fileName)
 {
+    if (g_acquiring)
+        return false;
+    TAcquiring acquiring;
     // Without settings: the chosen source with its own settings.
     TLLTwain plain(this);
     if (!settings && twain_)
@@ -52,6 +64,8 @@ bool TImageWindow::AcquireFromScanner()
 
 bool TImageWindow::AcquireNextFromFeeder()
 {
+    if (g_acquiring)
+        return false;
     TLLTwain* t = GetTwain();
     const bool feeding = t->GetFeederEnabled()->GetValue() && t->GetAutoFeed()->GetValue();
     if (feeding && !t->GetFeederLoaded()->GetValue()) {
@@ -59,6 +73,7 @@ bool TImageWindow::AcquireNextFromFeeder()
         return false;
     }
     if (feeding) {
+        TAcquiring acquiring;
         // The feeder that runs empty during the run ends it with the same message.
         TPicImage img;
         TPicError err;

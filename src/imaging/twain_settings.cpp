@@ -2,7 +2,39 @@
 
 #include <sane/saneopts.h>
 
+#include <QCoreApplication>
+#include <QKeyEvent>
+
 #include "imaging/image_window.h"
+
+namespace {
+
+// Hears Esc while a scan runs; other events go on as they come.
+class TEscWatch : public QObject {
+public:
+    TEscWatch() { QCoreApplication::instance()->installEventFilter(this); }
+    ~TEscWatch() override { QCoreApplication::instance()->removeEventFilter(this); }
+    bool Pressed()
+    {
+        QCoreApplication::processEvents();
+        return pressed_;
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+            pressed_ = true;
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    bool pressed_ = false;
+};
+
+}  // namespace
 
 // ---- variables ------------------------------------------------------------------
 
@@ -193,7 +225,8 @@ TScanSession::TResult TLLTwain::Acquire(TPicImage& out, TPicError& err)
         session_.Close();
         return TScanSession::srFailed;
     }
-    const TScanSession::TResult r = session_.Scan(out, err);
+    TEscWatch esc;
+    const TScanSession::TResult r = session_.Scan(out, err, [&esc] { return esc.Pressed(); });
     // An empty feeder or a failure ends the session; the next run starts anew.
     if (r != TScanSession::srPicture)
         session_.Close();

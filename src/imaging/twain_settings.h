@@ -92,6 +92,7 @@ public:
     bool SetDeviceOption(const QString& name, const QString& value, TPicError& err);
 
     // Scans one picture with these settings, opening the session first.
+    // Esc pressed while the source sends its picture cancels the scan.
     TScanSession::TResult Acquire(TPicImage& out, TPicError& err);
     // Ends the session (the next scan opens the source again).
     void EndSession() { session_.Close(); }

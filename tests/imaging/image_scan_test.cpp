@@ -3,7 +3,9 @@
 // paper message after its pages, the failures that give the acquisition
 // message, and a source that disappears during a feeder run.
 
+#include <QCoreApplication>
 #include <QFile>
+#include <QKeyEvent>
 #include <gtest/gtest.h>
 
 #include "imaging/image_toolbar.h"
@@ -252,4 +254,28 @@ TEST(ImageScan, SourceSelectionAndTheMultiPictureScan)
     EXPECT_EQ(pic.Picture()->Width(), PixelsFor80mm(50));
     EXPECT_EQ(pic.Picture()->Bitmap()->ToImage().depth(), 32);
     SetScanChosenSource(QString());
+}
+
+TEST(ImageScan, EscCancelsARunningScan)
+{
+    UseSaneTestBackend();
+    TImageWindow w(nullptr);
+    w.ImageInWindow()->TakeImage(TPicImage::FromQImage(Quarters(16, 8)));
+    TLLTwain* t = w.GetTwain();
+    TPicError err;
+    // Small pieces: the scan asks for Esc many times.
+    ASSERT_TRUE(t->SetDeviceOption("read-limit", "yes", err));
+    ASSERT_TRUE(t->SetDeviceOption("read-limit-size", "64", err));
+    // Esc waits in the queue; the scan hears it at its first piece.
+    QCoreApplication::postEvent(w.Handle(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+    TPromptScript script;
+    script.Answer(TPromptKind::Box, IDOK, kTwainMessage);
+    w.OnLLError = [&](TPicObjBase*, bool&, TPicObjError* e) {
+        EXPECT_TRUE(e->GetLLErrorText().contains("abgebrochen")) << e->GetLLErrorText().toStdString();
+    };
+    EXPECT_FALSE(w.AcquireNextFromFeeder());
+    EXPECT_EQ(w.ImageInWindow()->GetImageWidth(), 16);
+    // The next scan runs to its end.
+    ASSERT_TRUE(t->SetDeviceOption("read-limit", "no", err));
+    EXPECT_TRUE(w.AcquireNextFromFeeder());
 }

@@ -45,7 +45,9 @@ inline void UseSaneTestBackend()
     }
     const char* const options[][2] = {{"read-return-value", "Default"}, {"mode", "Gray"},
                                       {"depth", "8"},                   {"source", "Flatbed"},
-                                      {"resolution", "50"},             {"test-picture", "Solid black"}};
+                                      {"resolution", "50"},             {"test-picture", "Solid black"},
+                                      {"read-limit", "no"},             {"hand-scanner", "no"},
+                                      {"ppl-loss", "0"}};
     for (const char* device : {"test:0", "test:1"}) {
         TScanSession session;
         TPicError err;

@@ -242,7 +242,7 @@ QString TScanSession::FeederChoice() const
     return QString();
 }
 
-TScanSession::TResult TScanSession::Scan(TPicImage& out, TPicError& err)
+TScanSession::TResult TScanSession::Scan(TPicImage& out, TPicError& err, const std::function<bool()>& cancelled)
 {
     out = TPicImage();
     if (!handle_) {
@@ -287,6 +287,11 @@ TScanSession::TResult TScanSession::Scan(TPicImage& out, TPicError& err)
             data.reserve(qsizetype(bpl) * p.lines);
         std::vector<SANE_Byte> chunk(65536);
         for (;;) {
+            if (cancelled && cancelled()) {
+                sane_cancel(H(handle_));
+                Fail(err, "Der Scan wurde abgebrochen: " + ScanStatusText(SANE_STATUS_CANCELLED));
+                return srFailed;
+            }
             SANE_Int got = 0;
             status = sane_read(H(handle_), chunk.data(), SANE_Int(chunk.size()), &got);
             if (status == SANE_STATUS_EOF)

@@ -14,6 +14,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 #include "platform/picture/picture_io.h"
 
 struct TScanSource {
@@ -53,8 +55,10 @@ public:
     QString FeederChoice() const;
 
     enum TResult { srPicture, srNoDocuments, srFailed };
-    // Scans one picture. srNoDocuments: the feeder is empty.
-    TResult Scan(TPicImage& out, TPicError& err);
+    // Scans one picture. srNoDocuments: the feeder is empty. `cancelled`
+    // is asked between the pieces the source sends; when it says so the
+    // scan stops as a cancelled one (srFailed).
+    TResult Scan(TPicImage& out, TPicError& err, const std::function<bool()>& cancelled = {});
 
 private:
     int OptionIndex(const QString& name) const;
