@@ -1,5 +1,6 @@
 #include "imaging/image_toolbar.h"
 
+#include <QHash>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -75,7 +76,25 @@ QStringList DefaultToolBarHints()
     return list;
 }
 
+namespace {
+
+QImage DrawGlyph(const QString& name);
+
+}  // namespace
+
 QImage ToolBarGlyph(const QString& name)
+{
+    // Every image window has its strip: the glyphs are drawn once.
+    static QHash<QString, QImage> cache;
+    auto it = cache.find(name);
+    if (it == cache.end())
+        it = cache.insert(name, DrawGlyph(name));
+    return *it;
+}
+
+namespace {
+
+QImage DrawGlyph(const QString& name)
 {
     // Buttons leave out the colour of the bottom-left pixel: fuchsia.
     QImage img(20, 20, QImage::Format_RGB32);
@@ -177,6 +196,8 @@ QImage ToolBarGlyph(const QString& name)
     }
     return img;
 }
+
+}  // namespace
 
 // ---- TLLToolbar ---------------------------------------------------------------
 
