@@ -21,6 +21,7 @@ TMultiImageDialog::TMultiImageDialog(TComponent* AOwner, const QString& fileName
         Pages->Items()->Add("Tiff Image Page " + QString::number(i));
     Preview = Place<TImageWindow>(this, this, 10, 44, 200, 200);
     Preview->SetShowGauge(false);
+    Preview->SetShowToolbar(false);  // a preview, not an editor
     WidthLabel = Place<TLabel>(this, this, 230, 14, 230, 16);
     HeightLabel = Place<TLabel>(this, this, 230, 36, 230, 16);
     MemoryLabel = Place<TLabel>(this, this, 230, 58, 230, 16);
