@@ -19,6 +19,7 @@
 #include "platform/ui/dialogs.h"
 #include "platform/ui/prompt_script.h"
 #include "platform/ui/std_ctrls.h"
+#include "platform/ui/test_input.h"
 
 using namespace imgtest;
 using namespace printtest;
@@ -300,6 +301,26 @@ TEST(PicPrinter, AnsweringNoPrintsNothingYesPrintsThePage)
     EXPECT_EQ(images[0].Width, 400);
     const double placedMm = 400.0 / images[0].PpiX * 25.4;
     EXPECT_NEAR(placedMm, widthMm.toDouble(), 2.0);
+}
+
+TEST(PicPrinter, KeysOfTheForm)
+{
+    Fixture f;
+    TPromptScript script;
+    script.Modal([](TCustomForm& fm) {
+        auto& form = dynamic_cast<TfrmPicPrint&>(fm);
+        FreeLayout(form);
+        // Enter in an edit takes the millimetres typed.
+        form.PicWidth->SetText("60");
+        lxui_test::SendKey(form.PicWidth->Handle(), Qt::Key_Return, "\r");
+        EXPECT_EQ(form.PicWidth->Text(), "60");
+        EXPECT_NEAR(form.Handle_->PictureRect().Width(), form.PrintableRect().Width() * 60.0 / 190, 1.0);
+        EXPECT_EQ(form.ModalResult, mrNone);
+        // Esc closes the form with Cancel.
+        lxui_test::SendKey(form.LeftMargin->Handle(), Qt::Key_Escape, "\x1b");
+        EXPECT_EQ(form.ModalResult, mrCancel);
+    });
+    EXPECT_FALSE(f.printer.Execute());
 }
 
 TEST(PicPrinter, PrinterSetupRunsThePageGeometryAgain)
