@@ -28,7 +28,9 @@ QRect PrintPlacement(int imageWidth, int imageHeight, double imageResolution, do
                      int resizePercent, bool centerHorizontally, bool centerVertically)
 {
     // A picture without a resolution prints at the default one.
-    const double res = imageResolution > 0 ? imageResolution : kDefaultPrintResolution;
+    // (A resolution below a thousandth of a dpi counts as that, so sizes stay finite.)
+    const double res = imageResolution > 0 && std::isfinite(imageResolution) ? std::max(imageResolution, 1e-3)
+                                                                              : kDefaultPrintResolution;
     const int left = RoundToInt(leftIn * ppiX), right = RoundToInt(rightIn * ppiX);
     const int top = RoundToInt(topIn * ppiY), bottom = RoundToInt(bottomIn * ppiY);
     const int availW = printableWidth - left - right, availH = printableHeight - top - bottom;
@@ -36,18 +38,15 @@ QRect PrintPlacement(int imageWidth, int imageHeight, double imageResolution, do
         return QRect();
     double w = imageWidth * double(ppiX) / res * resizePercent * 0.01;
     double h = imageHeight * double(ppiY) / res * resizePercent * 0.01;
-    const bool clampX = RoundToInt(w) > availW, clampY = RoundToInt(h) > availH;
-    // Clamped to the page, the picture keeps its aspect ratio.
-    const double shrink = std::min({1.0, availW / w, availH / h});
-    int pw = std::max(1, RoundToInt(w * shrink)), ph = std::max(1, RoundToInt(h * shrink));
-    if (clampX)
-        pw = availW;
-    if (clampY)
-        ph = availH;
-    pw = std::min(pw, availW);
-    ph = std::min(ph, availH);
-    const int x = !clampX && centerHorizontally ? left + RoundToInt((availW - pw) * 0.5) : left;
-    const int y = !clampY && centerVertically ? top + RoundToInt((availH - ph) * 0.5) : top;
+    // Larger than the space: shrunk in proportion until it fills the space on
+    // the axis that binds, which it then covers from margin to margin.
+    const double fx = availW / w, fy = availH / h;
+    const double shrink = std::min({1.0, fx, fy});
+    const int pw = shrink < 1.0 && fx <= fy ? availW : std::clamp(RoundToInt(w * shrink), 1, availW);
+    const int ph = shrink < 1.0 && fy <= fx ? availH : std::clamp(RoundToInt(h * shrink), 1, availH);
+    // Centring leaves a picture that fills its axis at the margin.
+    const int x = centerHorizontally ? left + RoundToInt((availW - pw) * 0.5) : left;
+    const int y = centerVertically ? top + RoundToInt((availH - ph) * 0.5) : top;
     return QRect(x, y, pw, ph);
 }
 

@@ -99,6 +99,10 @@ TEST(ImagePrint, PlacementFollowsResolutionResizeAndMargins)
     // A picture without resolution prints at 96 dpi, never divides by zero.
     r = PrintPlacement(96, 96, 0, 0, 0, 0, 0, 300, 300, 2400, 3300, 100, false, false);
     EXPECT_EQ(r.size(), QSize(300, 300));
+    // A resolution so small that the size passes every integer: the page.
+    r = PrintPlacement(100, 50, 1e-300, 0, 0, 0, 0, 300, 300, 2400, 3300, 100, true, true);
+    EXPECT_EQ(r.width(), 2400);
+    EXPECT_EQ(r.height(), 1200);
     // Margins that leave no room: nothing to place.
     EXPECT_TRUE(PrintPlacement(10, 10, 96, 5, 0, 5, 0, 300, 300, 2400, 3300, 100, true, true).isEmpty());
 }

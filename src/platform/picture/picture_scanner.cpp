@@ -281,10 +281,17 @@ TScanSession::TResult TScanSession::Scan(TPicImage& out, TPicError& err, const s
                           .arg(p.depth));
             return srFailed;
         }
-        // Read the frame; a hand scanner does not know its height before.
+        // A line must hold the pixels it announces.
+        const int channels = p.format == SANE_FRAME_RGB ? 3 : 1;
+        const qint64 needed = p.depth == 1 ? (qint64(width) * channels + 7) / 8 : qint64(width) * channels * (p.depth / 8);
+        if (bpl < needed) {
+            sane_cancel(H(handle_));
+            Fail(err, QString("Der Scanner meldet %1 Bytes für eine Zeile von %2 Pixeln.").arg(bpl).arg(width));
+            return srFailed;
+        }
+        // Read the frame as it comes (a hand scanner does not know its
+        // height before); what the header announces is no allocation.
         QByteArray data;
-        if (p.lines > 0)
-            data.reserve(qsizetype(bpl) * p.lines);
         std::vector<SANE_Byte> chunk(65536);
         for (;;) {
             if (cancelled && cancelled()) {
