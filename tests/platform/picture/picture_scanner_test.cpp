@@ -80,7 +80,7 @@ TEST(PictureScanner, HandScannerOfUnknownHeight)
     ASSERT_TRUE(s.SetOption("hand-scanner", "no", err));
 }
 
-TEST(PictureScanner, FailuresAndTheFeeder)
+TEST(PictureScanner, FeederRunsEmptyAndBadValuesAreRefused)
 {
     UseSaneTestBackend();
     TScanSession s;
@@ -97,6 +97,29 @@ TEST(PictureScanner, FailuresAndTheFeeder)
     EXPECT_EQ(pages, 10);
     EXPECT_EQ(err.Code, peTwain);
     ASSERT_TRUE(s.SetOption("source", "Flatbed", err));
+    EXPECT_EQ(s.Scan(img, err), TScanSession::srPicture);
+    // Values that are none are refused without reaching the device.
+    EXPECT_FALSE(s.SetOption("resolution", "1e99", err));
+    EXPECT_FALSE(s.SetOption("hand-scanner", "vielleicht", err));
+    EXPECT_FALSE(s.SetOption("mode", QString(5000, 'x'), err));
+    TScanSession closed;
+    EXPECT_EQ(closed.Scan(img, err), TScanSession::srFailed);
+}
+
+TEST(PictureScanner, FailuresWhileReading)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    // The test backend's reader thread is cancelled by sane_cancel wherever
+    // it stands, also inside malloc, where AddressSanitizer's allocator lock
+    // then stays taken: the failures are tested in the plain build only.
+    GTEST_SKIP() << "the test backend's thread cancellation deadlocks the sanitizer's allocator";
+#endif
+    UseSaneTestBackend();
+    TScanSession s;
+    TPicError err;
+    ASSERT_TRUE(s.Open("test:0", err));
+    ASSERT_TRUE(s.SetOption("resolution", "10", err));
+    TPicImage img;
     const char* failures[] = {"SANE_STATUS_IO_ERROR", "SANE_STATUS_JAMMED", "SANE_STATUS_NO_MEM",
                               "SANE_STATUS_CANCELLED"};
     for (const char* f : failures) {
@@ -107,12 +130,6 @@ TEST(PictureScanner, FailuresAndTheFeeder)
     }
     ASSERT_TRUE(s.SetOption("read-return-value", "Default", err));
     EXPECT_EQ(s.Scan(img, err), TScanSession::srPicture);
-    // Values that are none are refused without reaching the device.
-    EXPECT_FALSE(s.SetOption("resolution", "1e99", err));
-    EXPECT_FALSE(s.SetOption("hand-scanner", "vielleicht", err));
-    EXPECT_FALSE(s.SetOption("mode", QString(5000, 'x'), err));
-    TScanSession closed;
-    EXPECT_EQ(closed.Scan(img, err), TScanSession::srFailed);
 }
 
 TEST(PictureScanner, ReaderLibraryScansTheChosenSource)
