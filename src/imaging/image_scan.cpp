@@ -38,6 +38,7 @@ bool TImageWindow::Acquire(TLLTwain* settings, const QString& fileName)
     if (!settings && twain_)
         plain.SetSource(twain_->Source());
     TLLTwain* t = settings ? settings : &plain;
+    const bool feeding = settings && t->GetFeederEnabled()->GetValue() && t->GetAutoFeed()->GetValue();
     TPicImage img;
     TPicError err;
     TScanSession::TResult result = TScanSession::srFailed;
@@ -46,6 +47,9 @@ bool TImageWindow::Acquire(TLLTwain* settings, const QString& fileName)
         holder_->Replace(img);
         if (!fileName.isEmpty() && holder_->SaveImageToFile(fileName, 0, 0))
             Modified = false;
+    } else if (result == TScanSession::srNoDocuments && feeding) {
+        // The feeder that runs empty during a run ends it with the paper message.
+        Application->MessageBox(kNoPaper, "Information", MB_OK | MB_ICONINFORMATION);
     } else {
         // No source, a cancelled or failed scan, an empty feeder without
         // automatic feeding: the library's acquisition error.
@@ -67,30 +71,9 @@ bool TImageWindow::AcquireNextFromFeeder()
     if (g_acquiring)
         return false;
     TLLTwain* t = GetTwain();
-    const bool feeding = t->GetFeederEnabled()->GetValue() && t->GetAutoFeed()->GetValue();
-    if (feeding && !t->GetFeederLoaded()->GetValue()) {
+    if (t->GetFeederEnabled()->GetValue() && t->GetAutoFeed()->GetValue() && !t->GetFeederLoaded()->GetValue()) {
         Application->MessageBox(kNoPaper, "Information", MB_OK | MB_ICONINFORMATION);
         return false;
-    }
-    if (feeding) {
-        TAcquiring acquiring;
-        // The feeder that runs empty during the run ends it with the same message.
-        TPicImage img;
-        TPicError err;
-        TScanSession::TResult result = TScanSession::srFailed;
-        WithProgress(10, 5, 200, [&] { result = t->Acquire(img, err); });
-        if (result == TScanSession::srNoDocuments) {
-            Application->MessageBox(kNoPaper, "Information", MB_OK | MB_ICONINFORMATION);
-            holder_->Redraw(true);
-            return false;
-        }
-        if (result == TScanSession::srPicture) {
-            holder_->Replace(img);
-        } else {
-            ReportError(peTwain, err.Text, poInvoke, kTwainSourceList, "Twain", 0, false);
-        }
-        holder_->Redraw(true);
-        return result == TScanSession::srPicture;
     }
     return Acquire(t, QString());
 }
