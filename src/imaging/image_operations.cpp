@@ -394,18 +394,11 @@ void TImageWindow::ShowImageInformation()
 
 void TImageWindow::ApplyEffect(int code, int channels, int parameter)
 {
-    const TPicImage& full = holder_->FullImage();
-    TPicImage result;
-    WithProgress(30, 400, code, [&] { result = PicApplyEffect(full, code, channels, parameter); });
-    holder_->Replace(result);
-    holder_->Redraw(true);
+    ReplaceBy(400, code, [=](const TPicImage& img) { return PicApplyEffect(img, code, channels, parameter); });
 }
 
 void TImageWindow::RotateBy(double angle, bool clip, TColor back)
 {
-    const TPicImage& full = holder_->FullImage();
-    TPicImage result;
-    WithProgress(30, 30, int(angle), [&] { result = PicRotateAny(full, angle, clip, ColorToQColor(back)); });
-    holder_->Replace(result);
-    holder_->Redraw(true);
+    const QColor color = ColorToQColor(back);
+    ReplaceBy(30, int(angle), [=](const TPicImage& img) { return PicRotateAny(img, angle, clip, color); });
 }
