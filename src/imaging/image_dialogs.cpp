@@ -1,5 +1,6 @@
 #include "imaging/image_dialogs.h"
 
+#include "imaging/form_place.h"
 #include "imaging/image_window.h"
 #include "platform/ui/std_ctrls.h"
 
@@ -7,17 +8,6 @@ const char* const kTiffCompressionNames[6] = {"TIFF UnCompressed", "TIFF LZW", "
                                               "TIFF CCITT 1D Huffmman", "TIFF CCITT 3G", "TIFF CCITT 4G"};
 
 namespace {
-
-template <typename T>
-T* Place(TWinControl* parent, TComponent* owner, int l, int t, int w, int h, const QString& caption = QString())
-{
-    T* c = new T(owner);
-    c->SetParent(parent);
-    c->SetBounds(l, t, w, h);
-    if (!caption.isEmpty())
-        c->SetCaption(caption);
-    return c;
-}
 
 // Name, caption, frame and client size of a small dialog.
 void SetUpDialog(TForm* form, const char* name, const QString& caption, int width, int height)
@@ -49,6 +39,7 @@ TMultiImageDialog::TMultiImageDialog(TComponent* AOwner, const QString& fileName
         Pages->Items()->Add("Tiff Image Page " + QString::number(i));
     Preview = Place<TImageWindow>(this, this, 10, 44, 200, 200);
     Preview->SetShowGauge(false);
+    Preview->SetShowToolbar(false);  // a preview, not an editor
     WidthLabel = Place<TLabel>(this, this, 230, 14, 230, 16);
     HeightLabel = Place<TLabel>(this, this, 230, 36, 230, 16);
     MemoryLabel = Place<TLabel>(this, this, 230, 58, 230, 16);

@@ -3,6 +3,7 @@
 // multi-page TIFF files, the TIFF compression choice and the JPEG quality
 // choice when saving.
 
+#include "imaging/pic_user_help.h"
 #include "platform/ui/forms.h"
 
 class TComboBox;
@@ -43,6 +44,9 @@ public:
     TLabel* Label = nullptr;
     TComboBox* Types = nullptr;
     TButton* OkButton = nullptr;
+
+private:
+    TPicUserHelp help_;
 };
 
 class TQualityDlg : public TForm {
@@ -51,6 +55,9 @@ public:
     TLabel* Label = nullptr;
     TEdit* Quality = nullptr;  // 1 .. 100
     TButton* OkButton = nullptr;
+
+private:
+    TPicUserHelp help_;
 };
 
 // The page of a multi-page file: the chosen list index after OK, else -1.

@@ -1,5 +1,7 @@
 #include "imaging/image_readers.h"
 
+#include "imaging/scan_source_dialog.h"
+
 #include "platform/ui/dialogs.h"
 #include "platform/ui/forms.h"
 #include "platform/ui/graphics.h"
@@ -41,5 +43,5 @@ bool ReaderTwainScan(bool showSourceWindow, int resolution, bool dither, TBitmap
 
 bool ReaderTwainSelectSource()
 {
-    return Checked(ImgTwainSelectSource());
+    return Checked(ImgTwainSelectSource(ChooseScanSource));
 }

@@ -11,6 +11,7 @@
 
 #include "imaging/image_dialogs.h"
 #include "imaging/image_paths.h"
+#include "imaging/image_toolbar.h"
 #include "platform/core/exceptions.h"
 #include "platform/data/data_source.h"
 #include "platform/data/dataset.h"
@@ -442,6 +443,8 @@ TImageWindow::TImageWindow(TComponent* AOwner) : TPicObjBase(AOwner)
     gauge_->SetProgress(0);
     dataLink_ = std::make_unique<TFieldDataLink>();
     dataLink_->OnDataChange = [this] { DataChanged(); };
+    toolBarHints_ = DefaultToolBarHints();
+    CreateToolBar();
     SetBounds(0, 0, 150, 130);
 }
 
@@ -466,6 +469,7 @@ void TImageWindow::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
 {
     TPicObjBase::SetBounds(ALeft, ATop, std::max(60, AWidth), std::max(60, AHeight));
     Layout();
+    PlaceToolBar(true);
     holder_->Redraw(true);
 }
 
@@ -473,9 +477,9 @@ void TImageWindow::Layout()
 {
     inLayout_ = true;
     const int gaugeWidth = kScrollBarSize;
-    view_.Top = 1;
+    view_.Top = 1 + ToolBarHeight();
     view_.Left = showGauge_ ? gaugeWidth : 0;
-    availHeight_ = Height() - 2 - (showHorz_ ? kScrollBarSize : 0);
+    availHeight_ = Height() - 2 - (showHorz_ ? kScrollBarSize : 0) - ToolBarHeight();
     availWidth_ = Width() - 1 - (showGauge_ ? gaugeWidth : 0) - (showVert_ ? kScrollBarSize : 0);
     view_.Right = view_.Left + availWidth_;
     view_.Bottom = view_.Top + availHeight_;
@@ -486,6 +490,7 @@ void TImageWindow::Layout()
     gauge_->SetVisible(showGauge_);
     vert_->SetVisible(showVert_);
     horz_->SetVisible(showHorz_);
+    PlaceToolBar(false);
     inLayout_ = false;
 }
 
@@ -872,6 +877,10 @@ void TImageWindow::DataChanged()
 void TImageWindow::Loaded()
 {
     TPicObjBase::Loaded();
+    if (!showToolbar_)
+        DestroyToolBar();
+    else if (toolBar_)
+        toolBar_->SetHints(toolBarHints_);
     Layout();
     holder_->Redraw(true);
 }

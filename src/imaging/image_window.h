@@ -13,6 +13,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -26,6 +27,9 @@ class TFieldDataLink;
 class TDataSource;
 class TOpenDialog;
 class TImageWindow;
+class TImageToolBar;
+class TLLTwain;
+class TSpeedButton;
 
 enum TFitStyle { fsNone, fsWidth, fsHeight, fsWindow, fsBest };
 enum TImageType { itAuto, itBitmap, itGif, itJpeg, itPcx, itPing, itTarga, itTiff };
@@ -136,8 +140,18 @@ public:
     void SetShowVertScroll(bool v);
     bool ShowGauge() const { return showGauge_; }
     void SetShowGauge(bool v);
-    // The toolbar of its own is not part of this window; the flag is kept.
-    bool ShowToolbar = true;
+    // The toolbar (image_toolbar.cpp): exists only while ShowToolbar.
+    bool ShowToolbar() const { return showToolbar_; }
+    void SetShowToolbar(bool v);
+    int ToolBarSetup() const;
+    void SetToolBarSetup(int v);
+    const QStringList& ToolBarHints() const { return toolBarHints_; }
+    void SetToolBarHints(const QStringList& v);
+    bool ToolBarShowHint() const { return toolBarShowHint_; }
+    void SetToolBarShowHint(bool v);
+    TImageToolBar* ToolBar() const { return toolBar_; }
+    TSpeedButton* ToolBarLeftButton() const { return toolLeft_; }
+    TSpeedButton* ToolBarRightButton() const { return toolRight_; }
     int ZoomIncrement() const { return zoomIncrement_; }
     void SetZoomIncrement(int v);
     TColor SelectionColor = clBlack;
@@ -179,6 +193,26 @@ public:
     void ZoomInByIncrement();
     void ZoomOutByIncrement();
     void TogglePalette();
+    // Prints through the print options form (image_print.cpp).
+    void Print();
+    // Scanning (image_scan.cpp): the acquisition settings made on first
+    // use; one picture with the source's own settings; the next picture
+    // with the settings, false when none came (or the feeder is empty).
+    TLLTwain* GetTwain();
+    bool AcquireFromScanner();
+    bool AcquireNextFromFeeder();
+    // Acquires one picture (with the settings, or with none), also written
+    // to fileName when one is given.
+    bool Acquire(TLLTwain* settings, const QString& fileName);
+    // The image operations dialog (image_operations.cpp): on the page last
+    // used, or on "Information".
+    void ShowImageOperations();
+    void ShowImageInformation();
+    QString LastImageOperationsPage() const { return lastOpPage_; }
+    // The image-replacing operations of that dialog: an effect (copy mode
+    // 400) and a turn by any angle, clockwise (copy mode 30).
+    void ApplyEffect(int code, int channels, int parameter);
+    void RotateBy(double angle, bool clip, TColor back);
 
     // ---- view
     TRect ViewRect() const { return view_; }
@@ -212,6 +246,11 @@ public:
 private:
     friend class TImageInWindow;
     void Layout();
+    // The toolbar's part of the layout (image_toolbar.cpp).
+    int ToolBarHeight() const;
+    void CreateToolBar();
+    void DestroyToolBar();
+    void PlaceToolBar(bool sized);
     void Turn(int angle);
     // After a load: the view, the decode of a window on screen, OnPostLoad.
     void ShowLoaded();
@@ -242,4 +281,13 @@ private:
     int dragHorz_ = 0, dragVert_ = 0;
     bool gaugeUsed_ = false;
     bool inLayout_ = false;
+    QString lastOpPage_ = "Information";
+    std::shared_ptr<TLLTwain> twain_;
+    bool showToolbar_ = true;
+    int toolBarSetup_ = -1;
+    QStringList toolBarHints_;
+    bool toolBarShowHint_ = true;
+    TImageToolBar* toolBar_ = nullptr;
+    TSpeedButton* toolLeft_ = nullptr;
+    TSpeedButton* toolRight_ = nullptr;
 };

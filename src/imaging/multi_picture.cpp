@@ -9,6 +9,7 @@
 
 #include "imaging/image_paths.h"
 #include "imaging/image_readers.h"
+#include "imaging/text_cards.h"
 #include "platform/picture/picture_io.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/forms.h"
@@ -36,6 +37,7 @@ TMultiPicture::TMultiPicture(TComponent* AOwner) : TCustomControl(AOwner)
     SetBounds(0, 0, 105, 105);
     SetColor(clBtnFace);
     picture_.OnChange = [this](TObject*) { PictureChanged(); };
+    card_ = std::make_unique<TTextCard>(this);
 }
 
 TMultiPicture::~TMultiPicture()
@@ -118,16 +120,22 @@ int TMultiPicture::ReaderResolution() const
 
 void TMultiPicture::StopCard()
 {
-    // Text cards are not played by this control; stopping one clears the
-    // picture as the cards leave it.
-    if (horzCard_ || vertCard_)
-        picture_.SetGraphic(nullptr);
-    horzCard_ = vertCard_ = false;
+    card_->Stop();
+    picture_.SetGraphic(nullptr);
+}
+
+void TMultiPicture::CardMessage(int msg)
+{
+    if (msg == 1025)
+        card_->StepHorizontal();
+    else if (msg == 1026)
+        card_->StepVertical();
 }
 
 QString TMultiPicture::Load(const QString& name)
 {
-    horzCard_ = vertCard_ = false;
+    if (card_->Running())
+        card_->Stop();
     const QString ext = ExtensionOf(name);
     if (ext != ".RES" && !PictureFileExists(name)) {
         pictureType_.clear();
@@ -151,6 +159,11 @@ QString TMultiPicture::Load(const QString& name)
     }
     if (ext == ".SCM" || ext == ".CMS") {
         StopCard();
+        pictureType_.clear();
+        if (ext == ".SCM")
+            card_->StartHorizontal(name);
+        else
+            card_->StartVertical(name);
         GetInfo(name);
     }
     struct Reader {
@@ -345,6 +358,7 @@ void TMultiPicture::Paint()
         }
         c->StretchDraw(dest, g);
     }
+    card_->Paint(*c->Painter());
     if (!text_.isEmpty()) {
         QPainter* p = c->Painter();
         p->save();

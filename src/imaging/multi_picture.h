@@ -7,12 +7,16 @@
 
 #include <QString>
 
+#include <memory>
+
 #include "platform/ui/control.h"
 #include "platform/ui/graphics.h"
 
 enum TLoadResolution { lColorVga, lMonoChrome, lColor16, lColor256, lColorTrue, lAutoMatic };
 enum TSaveResolution { sColorVga, sMonoChrome, sColor16, sColor256, sColorTrue, sJpegGray, sAutoMatic };
 enum TTiffCompression { sNONE, sCCITT, sLZW, sPACKBITS };
+
+class TTextCard;
 
 class TMultiPicture : public TCustomControl {
 public:
@@ -83,6 +87,12 @@ public:
     // True when the picture covers the control exactly (drawn opaque).
     bool Opaque() const { return opaque_; }
 
+    // The text card that plays instead of a picture (text_cards.h), and
+    // its step messages: WM_USER+1 (1025) moves the ticker of a ".SCM"
+    // card, WM_USER+2 (1026) the lines of a ".CMS" card.
+    TTextCard* Card() const { return card_.get(); }
+    void CardMessage(int msg);
+
     void Paint() override;
     void KeyDown(Word& Key, TShiftState Shift) override;
     void KeyPress(QChar& Key) override;
@@ -114,5 +124,5 @@ private:
     int textLeft_ = 0, textTop_ = 0, textRotate_ = 0;
     bool textShadow_ = false, textTransparent_ = true;
     bool opaque_ = false;
-    bool horzCard_ = false, vertCard_ = false;
+    std::unique_ptr<TTextCard> card_;
 };

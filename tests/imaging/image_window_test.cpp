@@ -78,9 +78,9 @@ TEST(ImageWindow, Defaults)
     EXPECT_EQ(w.HorzScrollBar()->Max(), 100);
     // Layout: the view right of the gauge, above the horizontal bar.
     EXPECT_EQ(w.ViewRect().Left, 16);
-    EXPECT_EQ(w.ViewRect().Top, 1);
+    EXPECT_EQ(w.ViewRect().Top, 1 + 29);  // below the toolbar
     EXPECT_EQ(w.AvailableWidth(), 150 - 1 - 16 - 16);
-    EXPECT_EQ(w.AvailableHeight(), 130 - 2 - 16);
+    EXPECT_EQ(w.AvailableHeight(), 130 - 2 - 16 - 29);
     w.SetShowGauge(false);
     EXPECT_EQ(w.ViewRect().Left, 0);
     EXPECT_EQ(w.AvailableWidth(), 150 - 1 - 16);
@@ -129,6 +129,7 @@ TEST(ImageWindow, FitBestFillsTheStripBelow)
     // An available area of 201 by 101 pixels.
     OnForm<TImageWindow> f(201 + 1 + 16 + 16, 101 + 2 + 16);
     TImageWindow& w = *f.control;
+    w.SetShowToolbar(false);
     w.SetBackGroundColor(clTeal);
     ASSERT_EQ(w.AvailableWidth(), 201);
     ASSERT_EQ(w.AvailableHeight(), 101);
@@ -296,6 +297,7 @@ TEST(ImageWindow, ScrollingAndDragging)
 {
     lxtest::TempDir dir;
     TImageWindow w(nullptr);
+    w.SetShowToolbar(false);
     w.SetBounds(0, 0, 233, 118);  // 200 x 100 available, W = 199, H = 99
     w.LoadFromFile(SavePicture(dir, "big.png", Quarters(400, 300)), 0, 0);
     TImageInWindow* h = w.ImageInWindow();

@@ -8,6 +8,7 @@
 
 #include "imaging/multi_picture.h"
 #include "imaging_fixture.h"
+#include "sane_test_backend.h"
 #include "platform/picture/picture_io.h"
 #include "platform/ui/forms.h"
 #include "platform/ui/prompt_script.h"
@@ -236,6 +237,11 @@ TEST(MultiPicture, AutoSizeAndClipboard)
 
 TEST(MultiPicture, ScanningHasNoScanner)
 {
+    // SANE without any source: in a child process with its own SANE folder.
+    if (!scantest::InSaneChild()) {
+        scantest::RunInChildWithoutScanners("MultiPicture.ScanningHasNoScanner");
+        return;
+    }
     TMultiPicture pic(nullptr);
     TPromptScript script;
     script.Answer(TPromptKind::Box, IDOK, "Kein Scanner verfügbar.")

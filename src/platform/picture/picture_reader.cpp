@@ -4,6 +4,7 @@
 
 #include "platform/picture/picture_formats.h"
 #include "platform/picture/picture_io.h"
+#include "platform/picture/picture_scanner.h"
 
 namespace {
 
@@ -30,6 +31,29 @@ QString FormatDescription(int format)
     default: return QString();
     }
 }
+
+// The picture at a colour depth: 0 as it is, 1, 4, 8 or 24 bits per pixel.
+int16_t AtDepth(TPicImage pic, int resolution, bool dither, QImage& bitmap)
+{
+    if (resolution == 1 || resolution == 4 || resolution == 8) {
+        if (pic.BitsPerPixel > resolution) {
+            TPicImage reduced = PicReduceColors(pic, -resolution, dither, false);
+            if (reduced.IsNull())
+                return FailureOf(peCorrupt);
+            pic = reduced;
+        }
+    } else if (resolution == 24 && pic.BitsPerPixel < 24) {
+        pic.Pixels = pic.Pixels.convertToFormat(QImage::Format_RGB32);
+    }
+    bitmap = pic.Pixels;
+    return kImgOk;
+}
+
+// Clears the busy flag when a scanning call ends, however it ends.
+struct TBusy {
+    TBusy() { twainBusy = true; }
+    ~TBusy() { twainBusy = false; }
+};
 
 }  // namespace
 
@@ -61,36 +85,47 @@ int16_t ImgReadFile(const QString& fileName, int resolution, bool dither, QImage
     TPicError err;
     if (!PicRead(fileName, 0, 0, pic, err))
         return FailureOf(err.Code);
-    if (resolution == 1 || resolution == 4 || resolution == 8) {
-        if (pic.BitsPerPixel > resolution) {
-            TPicImage reduced = PicReduceColors(pic, -resolution, dither, false);
-            if (reduced.IsNull())
-                return FailureOf(peCorrupt);
-            pic = reduced;
-        }
-    } else if (resolution == 24 && pic.BitsPerPixel < 24) {
-        pic.Pixels = pic.Pixels.convertToFormat(QImage::Format_RGB32);
-    }
-    bitmap = pic.Pixels;
-    return kImgOk;
+    return AtDepth(pic, resolution, dither, bitmap);
 }
 
-int16_t ImgTwainScan(bool, int, bool, QImage& bitmap)
+int16_t ImgTwainScan(bool, int resolution, bool dither, QImage& bitmap)
 {
+    // SANE sources have no window of their own: the switch is not used.
     bitmap = QImage();
     if (twainBusy)
         return kImgBusy;
-    twainBusy = true;
-    const int16_t result = kImgNoScanner;
-    twainBusy = false;
-    return result;
+    TBusy busy;
+    QList<TScanSource> sources;
+    TPicError err;
+    if (!ScanSources(sources, err) || sources.isEmpty())
+        return kImgNoScanner;
+    TScanSession session;
+    if (!session.Open(ScanChosenSource(), err))
+        return kImgScanFailed;
+    TPicImage pic;
+    if (session.Scan(pic, err) != TScanSession::srPicture)
+        return kImgScanFailed;
+    return AtDepth(pic, resolution, dither, bitmap);
 }
 
-int16_t ImgTwainSelectSource()
+int16_t ImgTwainSelectSource(const TScanSourceChooser& chooser)
 {
     if (twainBusy)
         return kImgBusy;
-    return kImgNoScanner;
+    TBusy busy;
+    QList<TScanSource> sources;
+    TPicError err;
+    if (!ScanSources(sources, err) || sources.isEmpty())
+        return kImgNoScanner;
+    QString chosen = ScanChosenSource();
+    if (!chooser) {
+        if (chosen.isEmpty())
+            SetScanChosenSource(sources.first().Name);
+        return kImgOk;
+    }
+    if (chooser(sources, chosen))
+        SetScanChosenSource(chosen);
+    return kImgOk;
 }
 
 QString ImgErrorText(int16_t result)
@@ -102,6 +137,8 @@ QString ImgErrorText(int16_t result)
         return "Der Scanner ist beschäftigt.";
     if (result == kImgNoScanner)
         return "Kein Scanner verfügbar.";
+    if (result == kImgScanFailed)
+        return "Der Scan ist fehlgeschlagen oder wurde abgebrochen.";
     if (result < 0 && result > -100)
         return PicErrorText(1000 - result);
     return QString("Unbekannter Fehler %1 beim Lesen des Bildes.").arg(id);

@@ -5,14 +5,19 @@
 // failure whose text ImgErrorText gives.
 
 #include <QImage>
+#include <QList>
 #include <QString>
 
 #include <cstdint>
+#include <functional>
+
+struct TScanSource;
 
 // Result codes (failures are the negated library error numbers - 1000).
 inline constexpr int16_t kImgOk = 1;
 inline constexpr int16_t kImgBusy = -100;
 inline constexpr int16_t kImgNoScanner = -101;
+inline constexpr int16_t kImgScanFailed = -102;
 
 struct TImgFileInfo {
     QString Type;          // at most 3 characters: "JPG", "TIF", ...
@@ -33,10 +38,15 @@ int16_t ImgFileInfoRead(const QString& fileName, TImgFileInfo& info);
 // bytes (the reader named for the extension reads whatever the file is).
 int16_t ImgReadFile(const QString& fileName, int resolution, bool dither, QImage& bitmap);
 
-// Scanning: there is no TWAIN on this system, and the scanner stand-in
-// answers kImgNoScanner; a call made while another runs answers kImgBusy.
+// Scanning through SANE (platform/picture/picture_scanner.h): one picture
+// from the chosen source at a colour depth; kImgNoScanner when SANE finds
+// no source, kImgScanFailed when the scan fails. The source selection lets
+// the chooser pick among the sources found (without one, the first is
+// taken); cancelling it changes nothing. A call made while another runs
+// answers kImgBusy. SANE sources have no window of their own.
+using TScanSourceChooser = std::function<bool(const QList<TScanSource>& sources, QString& chosen)>;
 int16_t ImgTwainScan(bool showSourceWindow, int resolution, bool dither, QImage& bitmap);
-int16_t ImgTwainSelectSource();
+int16_t ImgTwainSelectSource(const TScanSourceChooser& chooser = {});
 
 // The text of a result code, taken as an unsigned 16-bit number.
 QString ImgErrorText(int16_t result);
