@@ -149,7 +149,7 @@ TFullSizeForm::TFullSizeForm(TComponent* AOwner, TVollbildHauptfenster& hauptfen
     ImageWindow1->Name = QStringLiteral("ImageWindow1");
     ImageWindow1->SetParent(PanelPicParent);
     ImageWindow1->SetAlign(alClient);
-    ImageWindow1->ShowToolbar = false;
+    ImageWindow1->SetShowToolbar(false);
     ImageWindow1->SetShowHorzScroll(false);
     ImageWindow1->SetShowVertScroll(false);
     ImageWindow1->SetShowGauge(false);
@@ -798,7 +798,7 @@ void TFullSizeForm::Optionen1Click(TObject*)
     haupt_.HinweiseSetzen(false);
 }
 
-void TFullSizeForm::Toolbaranaus1Click(TObject*) { ImageWindow1->ShowToolbar = !ImageWindow1->ShowToolbar; }
+void TFullSizeForm::Toolbaranaus1Click(TObject*) { ImageWindow1->SetShowToolbar(!ImageWindow1->ShowToolbar()); }
 
 void TFullSizeForm::Scrollbarssichtbar1Click(TObject*)
 {
