@@ -66,6 +66,7 @@ class TdkDBMemo;
 class TMainFormOptionenDialog;
 class QObject;
 class QEvent;
+class TMainFormWerkzeuge;
 
 class TMainForm : public TForm {
 public:
@@ -366,6 +367,32 @@ public:
     // A command whose work comes with a later version of the program.
     void NichtVerfuegbar(TObject* Sender);
 
+    // ---- Dialog and tool commands (main_form_tools.cpp) -----------------------
+    // Upload from camera or scanner (mode from the options, 0 asks), the
+    // scans into the multi-picture components, HTML and ASCII export, ASCII
+    // import, CD-R, e-mail, wallpaper, thumbnail settings, print layouts.
+    void Bilderuploaden1Click(TObject* Sender);
+    void QKAutoButtonUploadenClick(TObject* Sender);
+    void BilderuploadenII1Click(TObject* Sender);
+    void Button1Click(TObject* Sender);
+    void Button3Click(TObject* Sender);
+    void BilderHTMLExport1Click(TObject* Sender);
+    void ASCIIExport1Click(TObject* Sender);
+    void ASCIIImport1Click(TObject* Sender);
+    void CDRZusammenstellen2Click(TObject* Sender);
+    void PereMailversenden1Click(TObject* Sender);
+    void BildalsHintergrundbildladen1Click(TObject* Sender);
+    void WallpaperZeigen();
+    void EinstellungenVorschaubilder1Click(TObject* Sender);
+    void BilderlistenAuswahl1Click(TObject* Sender);
+    // Asks the album manager to start its CD-R preparation when it opens.
+    bool CDRStartFlag = false;
+    // The handler of these commands by vocabulary name; null for others.
+    using TBefehlsMethode = void (TMainForm::*)(TObject*);
+    static TBefehlsMethode WerkzeugBefehl(const char* name);
+    // The album manager dialog and the components of the tool commands.
+    TMainFormWerkzeuge* Werkzeuge() const { return werkzeuge_.get(); }
+
     // ---- Album display -------------------------------------------------------
     void BilderBytesZeigen();
     // The byte sum with "." between each group of three digits.
@@ -397,6 +424,7 @@ public:
 
 private:
     friend class TMainFormOptionen;
+    friend class TMainFormWerkzeuge;
     // "Info" / "Fehler" entry in the action log when logging is on.
     void Protokoll(const QString& art, const QString& text);
     // The timed notice of the program (info colour, black, centred).
@@ -469,4 +497,9 @@ private:
     TProgrammOptionenStand eigeneOptionen_;
     TProgrammOptionenStand* optionen_ = &eigeneOptionen_;
     TStatus4Frm* aktiverStatus_ = nullptr;
+    struct TWerkzeugeLoescher {
+        void operator()(TMainFormWerkzeuge* w) const;
+    };
+    std::unique_ptr<TMainFormWerkzeuge, TWerkzeugeLoescher> werkzeuge_;
+    void WerkzeugeEinrichten();
 };
