@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QPainter>
 
+#include <cmath>
+
 #include "datacontrols/dk_db_edit.h"
 #include "datacontrols/dk_record_view.h"
 #include "datagrid/dk_data_source.h"
@@ -18,6 +20,7 @@
 #include "shared/qk_auto_button.h"
 #include "shared/qk_ini.h"
 #include "shared/status4_form.h"
+#include "shared/utility_files.h"
 #include "storage/dbf_routines.h"
 #include "storage/tdbe.h"
 
@@ -638,7 +641,101 @@ void TBilderDBFManagerForm::AlbumLoeschen1Click()
     CreateListView();
 }
 
-void TBilderDBFManagerForm::GeoeffneteDBFinDBFVerwaltungEintragen(bool NewEntry) { u_.AlbumEintragen(NewEntry); }
+void TBilderDBFManagerForm::GeoeffneteDBFinDBFVerwaltungEintragen(bool NewEntry)
+{
+    // A new album is registered by the main window's routine, which knows
+    // the album it has just opened.
+    if (NewEntry) {
+        u_.AlbumEintragen(true);
+        return;
+    }
+    // Refresh the current row from the album its path names.
+    TdkTable* t = u_.ManagerTabelle();
+    if (!t->Active() || t->RecordCount() == 0)
+        return;
+    const QString pfad = t->FieldByName(QStringLiteral("PFAD"))->AsString().trimmed();
+    const QString ordner = ExtractFilePath(pfad);
+    const QString name = ExtractFileName(pfad);
+    const int64_t bytesDBF = qktFileSize(pfad);
+    const int64_t bytesCDX = qktFileSize(ChangeFileExt(pfad, QStringLiteral(".CDX")));
+    const int64_t bytesFPT = qktFileSize(ChangeFileExt(pfad, QStringLiteral(".FPT")));
+    const int64_t bytesIA = qktFileSize(ChangeFileExt(pfad, QStringLiteral(".IA")));
+    // A missing file shows -1 and adds nothing, as the main window counts.
+    int64_t summe = 0;
+    for (int64_t b : {bytesDBF, bytesCDX, bytesFPT, bytesIA})
+        summe += std::max<int64_t>(0, b);
+
+    int saetze = 0, mitDesc = 0, ohneDesc = 0, markierte = 0;
+    double picBytes = 0;
+    bool offen = false;
+    try {
+        offen = DatenbankOeffnenPasswort(table1_, ttDXFOX, dbe1_, ordner, name, QString(), false, true, false, nullptr,
+                                         QString(), QString()) == 0;
+    } catch (const std::exception&) {
+        throw Exception(QStringLiteral("Fehler beim Öffnen, es handelt sich wahrscheinlich um keine "
+                                       "QV-Lumadex-Datenbank!"));
+    }
+    if (!offen) {
+        ShowMessage(QStringLiteral("Irgendwas ist beim Öffnen des Fotoalbums schief gegegangen! Öffnen Sie nur "
+                                   "originale QV-Lumadex-Datenbanken!"));
+        return;
+    }
+    dbe1_->SetOrder(0);
+    saetze = int(dbe1_->RecCount());
+    for (uint32_t r = 1; r <= dbe1_->RecCount(); ++r) {
+        dbe1_->Go(r);
+        if (dbe1_->GetTrimString(QStringLiteral("SHORTDESC")).isEmpty())
+            ++ohneDesc;
+        else
+            ++mitDesc;
+        picBytes += dbe1_->GetDouble(QStringLiteral("BYTES"));
+        if (dbe1_->GetLogical(QStringLiteral("MARKIERT")))
+            ++markierte;
+    }
+    table1_->Close();
+
+    const QString wurzel = ordner.left(1) + QStringLiteral(":\\");
+    const QString kennung = qktGetVolumeSerialOrLabel(wurzel);
+    QString label = t->FieldByName(QStringLiteral("LABEL"))->AsString().trimmed();
+    if (label.isEmpty()) {
+        if (LaufwerksTyp(wurzel) == QLatin1String("HD"))
+            label = qktGetVolumeLabel(wurzel);
+        if (label.isEmpty())
+            label = InputBox(QStringLiteral("Eingabedialogfenster"),
+                             QStringLiteral("Geben sie einen Namen für den Datenträger ein"), QString());
+    }
+    const TDateTime datum = FileDateTime(pfad);
+
+    t->Edit();
+    std::vector<TField*> geschuetzt;
+    for (int i = 0; i < t->FieldCount(); ++i)
+        if (t->Fields(i)->ReadOnly()) {
+            geschuetzt.push_back(t->Fields(i));
+            t->Fields(i)->SetReadOnly(false);
+        }
+    const auto zahl = [t](const char* feld, double wert) {
+        t->FieldByName(QString::fromLatin1(feld))->SetAsFloat(wert);
+    };
+    zahl("BYTESDBF", double(bytesDBF));
+    zahl("BYTESCDX", double(bytesCDX));
+    zahl("BYTESFPT", double(bytesFPT));
+    zahl("BYTESIA", double(bytesIA));
+    zahl("BYTESSUM", double(summe));
+    t->FieldByName(QStringLiteral("ZUGRIFF"))->SetAsBoolean(true);
+    if (!label.isEmpty())
+        t->FieldByName(QStringLiteral("LABEL"))->SetAsString(label);
+    t->FieldByName(QStringLiteral("LABELKENNU"))->SetAsString(kennung);
+    if (datum > 0)
+        t->FieldByName(QStringLiteral("LASTFDATE"))->SetAsDateTime(std::floor(datum));
+    zahl("SAETZE", saetze);
+    zahl("MARKIERTE", markierte);
+    zahl("PICBYTES", picBytes < 1 ? 0 : picBytes);
+    zahl("MITDESC", mitDesc);
+    zahl("OHNEDESC", ohneDesc);
+    t->Post();
+    for (TField* f : geschuetzt)
+        f->SetReadOnly(true);
+}
 
 void TBilderDBFManagerForm::BitBtnMergeClick()
 {

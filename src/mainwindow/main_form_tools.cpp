@@ -27,6 +27,8 @@
 #include "platform/ui/dialogs.h"
 #include "platform/ui/ext_ctrls.h"
 #include "shared/general_dates.h"
+#include "shared/general_files.h"
+#include "shared/general_system.h"
 #include "shared/nachrichten_dialog.h"
 #include "shared/qk_ini.h"
 #include "shared/utility_files.h"
@@ -255,13 +257,20 @@ void TMainForm::Bilderuploaden1Click(TObject* Sender)
         if (BilderDBFOffen() == 0)
             return;
         Protokoll(QStringLiteral("Info"), QStringLiteral("Bilderuploaden1Click(), Funktion gestartet !"));
-        const QString ordner = optionen_->Text(QStringLiteral("SourcePfad"));
+        // The picture lands in the camera's source folder under the name the
+        // copy into the target folder looks for.
+        const QString ordner = IncludeTrailingBackslash(optionen_->Text(QStringLiteral("SourcePfad")));
+        ForceDirectories(ordner);
+        const QString maske = ordner + optionen_->Text(QStringLiteral("SourceFileNames"));
+        QString endung = optionen_->Text(QStringLiteral("SourceFileSuffix")).trimmed();
+        if (endung.isEmpty())
+            endung = QStringLiteral("JPG");
         TImageWindow kamera(nullptr);
-        kamera.Acquire(nullptr, QString());
+        kamera.Acquire(nullptr, maske + NaechsteFreieNummer(maske + QStringLiteral("*.") + endung) +
+                                    QStringLiteral(".") + endung);
         if (MessageDlg(QStringLiteral("Bilder jetzt ins Zielverzeichnis kopieren ?"), mtConfirmation,
                        TMsgDlgButtons{mbYes, mbNo}) != mrYes)
             return;
-        (void)ordner;
         Handler("Bilderumkopieren1Click")(Sender);
     } else {
         if (!TableBilder->Active()) {
@@ -460,7 +469,8 @@ void TMainForm::WallpaperZeigen()
     }
     TImageWindow bild(nullptr);
     bild.LoadFromFile(pfad, 0, 0);
-    const QString datei = WindowsPfad + QStringLiteral("Galvora.BMP");
+    const QString datei =
+        (WindowsPfad.isEmpty() ? WindowsVerzeichnis() : WindowsPfad) + QStringLiteral("Galvora.BMP");
     if (!bild.ImageInWindow()->SaveImageToFile(datei, 100, 0)) {
         ShowMessage(QStringLiteral("Das Bild ") + pfad + QStringLiteral(" kann nicht als Hintergrundbild gespeichert "
                                                                          "werden!"));

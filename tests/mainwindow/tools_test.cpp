@@ -12,11 +12,14 @@
 #include "dialogs/ascii_dialogs.h"
 #include "dialogs/cdr_form.h"
 #include "dialogs/html_export_form.h"
+#include "dialogs/druckformate.h"
 #include "dialogs/small_forms.h"
+#include "dialogs/vorschau_einstellungen.h"
 #include "platform/core/drive_map.h"
 #include "platform/core/win1252.h"
 #include "platform/data/field.h"
 #include "platform/ui/menus.h"
+#include "sane_test_backend.h"
 #include "shared/qk_ini.h"
 
 #include <QCoreApplication>
@@ -257,6 +260,56 @@ TEST_F(ToolsTest, MergeAppendsTheEntriesOfTheMarkedAlbumsToANewAlbum)
     ASSERT_NE(area, 0) << dbe_LastError();
     EXPECT_EQ(dbe_RecCount(), 3u);
     dbe_Close();
+}
+
+TEST_F(ToolsTest, ReReadRefreshesTheFiguresAndCountsMissingAlbums)
+{
+    ManagerAnlegen();
+    Album("ALBUMB.DBF", "Familie", {});
+    Album("ALBUMA.DBF", "Urlaub", {Bild("p", "a.jpg")});
+    U().DateienSchliessen();
+    EintraegeSchreiben(File("ALBUMA.DBF"), {{"neu"}, {""}});
+    std::filesystem::remove(dir.path() / "ALBUMB.DBF");
+    TBilderDBFManagerForm m(nullptr, U());
+    m.FormShow();
+    QString fehlt, ende;
+    {
+        TPromptScript script;
+        script.Modal(NachrichtOk(&fehlt)).Modal(NachrichtOk(&ende));
+        m.BitBtnDatenFileAttributeClick();
+    }
+    EXPECT_TRUE(fehlt.endsWith("ALBUMB.DBF NICHT gefunden bzw. nicht im Zugriff !")) << fehlt.toStdString();
+    EXPECT_EQ(ende, "Die Daten von 1 Fotoalben konnten NICHT neu ermittelt und eingelesen werden!");
+    TDbe* d = form->DbeBilderDatenbanken;
+    d->SetOrder(0);
+    d->Go(2);
+    EXPECT_TRUE(d->GetTrimString("PFAD").endsWith("ALBUMA.DBF"));
+    EXPECT_EQ(d->GetInteger("SAETZE"), 3);
+    EXPECT_EQ(d->GetInteger("MITDESC"), 2);
+    EXPECT_EQ(d->GetInteger("OHNEDESC"), 1);
+    EXPECT_EQ(form->TableBilder->TableName(), "ALBUMA.DBF");
+}
+
+TEST_F(ToolsTest, DeletingARowKeepsTheAlbumFilesWhenAskedSo)
+{
+    ManagerAnlegen();
+    Album("ALBUMA.DBF", "Urlaub", {});
+    Album("ALBUMB.DBF", "Familie", {});
+    TBilderDBFManagerForm m(nullptr, U());
+    m.FormShow();
+    m.ListView1->SetSelected(0);
+    {
+        TPromptScript script;
+        script.Answer(TPromptKind::Dialog, mrNo, "auch löschen ?");
+        m.AlbumLoeschen1Click();
+    }
+    ASSERT_EQ(m.ListView1->ItemCount(), 1);
+    EXPECT_EQ(m.ListView1->ItemCaption(0), "Familie\r\n(ALBUMB.DBF)");
+    EXPECT_TRUE(std::filesystem::exists(dir.path() / "ALBUMA.DBF"));
+    // The list prints through the report engine, which is not there yet.
+    TPromptScript script;
+    script.Answer(TPromptKind::Message, mrOk, "Diese Funktion ist noch nicht verfügbar.");
+    m.Drucken1Click();
 }
 
 // Two albums with pictures: album A holds two pictures of the same name in
@@ -524,6 +577,69 @@ TEST_F(ExportTest, UploadAskedAndCancelledAcquiresNothing)
     });
     form->MenuItem("Bilderuploaden1")->Click();
     EXPECT_EQ(script.Records().size(), 1u);
+}
+
+TEST_F(ExportTest, ScannerUploadSavesTheScannedPictureUnderTheChosenName)
+{
+    scantest::UseSaneTestBackend();
+    TProgrammOptionenStand* o = form->ProgrammOptionen();
+    o->SetZahl("BilderUploadmodus", 1);
+    o->SetBool("ScanZielDirImmerNachfragen", false);
+    o->SetText("ScannerZielDir", Win(dir.path() / "scans") + "\\");
+    std::filesystem::create_directories(dir.path() / "scans");
+    const QString ziel = Win(dir.path() / "scans" / "scan1.bmp");
+    TPromptScript script;
+    script.Answer(TPromptKind::Dialog, mrYes, "Gescanntes Bild jetzt speichern ?")
+        .Answer(TPromptKind::Message, mrOk, "ACHTUNG, Sie müssen unbedingt einen gültigen Dateinamen")
+        .AnswerValue(ziel)
+        .Answer(TPromptKind::Dialog, mrNo, "Hinzufügen-Dialog jetzt starten ?")
+        .Modal(NachrichtOk());
+    form->MenuItem("Bilderuploaden1")->Click();
+    const QImage bild(QString::fromStdString((dir.path() / "scans" / "scan1.bmp").string()));
+    EXPECT_FALSE(bild.isNull());
+    EXPECT_EQ(form->PageControlBilder->ActivePage(), form->TabSheetGrossBild);
+}
+
+TEST_F(ExportTest, EmailOfAMissingPictureSendsNothing)
+{
+    form->TableBilder->Edit();
+    form->TableBilder->FieldByName("PFAD")->SetAsString(Win(dir.path() / "fehlt.jpg"));
+    form->TableBilder->Post();
+    TPromptScript script;
+    script.Answer(TPromptKind::Message, mrOk, "fehlt.jpg nicht gefunden!");
+    form->PereMailversenden1Click(nullptr);
+}
+
+TEST_F(ExportTest, ThumbnailSettingsAndPrintLayoutsOpenFromTheirCommands)
+{
+    {
+        TPromptScript script;
+        script.Modal<TVorschaubildereinstellungenForm>([](TVorschaubildereinstellungenForm& v) {
+            v.CheckBoxSkalieren->SetChecked(true);
+            v.CheckBoxSkalierenMouseUp();
+            v.ScrollBarZeilen->SetPosition(5);
+            v.ModalResult = mrOk;
+        });
+        form->EinstellungenVorschaubilder1Click(nullptr);
+    }
+    TQKINI ini(nullptr);
+    ini.SetINIFileName(form->QKINI_Prog->INIFileName());
+    EXPECT_EQ(ini.INIReadInteger("Einstellungen Vorschaubilder", "Zeilen", 0), 5);
+    EXPECT_TRUE(ini.INIReadBool("Einstellungen Vorschaubilder", "Skalieren", false));
+
+    lxtest::WriteFile(dir.path() / "prog" / "BilderListe1.RTM", "RTM");
+    TPromptScript script;
+    script.Modal<TBilderlistenForm>([](TBilderlistenForm& b) {
+        ASSERT_EQ(b.ListBox1->Items()->Count(), 1);
+        b.ListBox1->SetItemIndex(0);
+        TPromptScript innen;
+        innen.Answer(TPromptKind::Message, mrOk, "Keine Beschreibung vorhanden")
+            .Answer(TPromptKind::Message, mrOk, "Diese Funktion ist noch nicht verfügbar.");
+        b.ListBox1Click();
+        b.BitBtn1Click();
+        b.ModalResult = mrOk;
+    });
+    form->MenuItem("BilderlistenAuswahl1")->Click();
 }
 
 TEST_F(ExportTest, EveryCommandOfTheToolsDoesItsWork)
