@@ -416,8 +416,14 @@ void TCDRForm::BilderDatenKalkulieren()
 
 bool TCDRForm::Kopieren(const QString& quelle, const QString& ziel)
 {
-    if (!CopyFile(quelle, ziel, false))
+    if (!CopyFile(quelle, ziel, false)) {
+        // A full or write-protected target: said once per run.
+        if (!KopierFehler)
+            ShowMessage(QStringLiteral("Datei ") + quelle + QStringLiteral(" konnte nicht nach ") + ziel +
+                        QStringLiteral(" kopiert werden, ist der Zieldatenträger voll oder schreibgeschützt ?"));
+        KopierFehler = true;
         return false;
+    }
     const QString relativ = ziel.mid(Wurzel().size());
     if (!inhalt_.contains(relativ, Qt::CaseInsensitive))
         inhalt_ << relativ;
@@ -583,15 +589,17 @@ bool TCDRForm::BilderKopieren(const QString& album, const QString& bilderOrdner,
                     }
                 }
             }
-            if (Kopieren(pfad, bilderOrdner + name)) {
-                vergeben.insert(name.toUpper());
-                kopien.insert(r, name);
-            }
+            if (!Kopieren(pfad, bilderOrdner + name))
+                break;
+            vergeben.insert(name.toUpper());
+            kopien.insert(r, name);
         }
         ++Eintraege;
         Status();
     }
     u_.DrittesAlbumSchliessen();
+    if (KopierFehler)
+        return false;
     if (Namensgleiche > 0)
         ShowMessage(QStringLiteral("ACHTUNG, es wurden gleichnamige (nicht unbedingt doppelte!) Bilder festgestellt, "
                                    "CDR-Zusammenstellung wurde trotzdem abgeschlossen!\r\nDie späteren Bilder gleichen "
@@ -600,18 +608,22 @@ bool TCDRForm::BilderKopieren(const QString& album, const QString& bilderOrdner,
     return true;
 }
 
-void TCDRForm::AlbumKopieren(const QString& album, const QString& datenbankOrdner,
+bool TCDRForm::AlbumKopieren(const QString& album, const QString& datenbankOrdner,
                              const QHash<uint32_t, QString>& kopien, const QString& bilderOrdner)
 {
     const QString ordner = ExtractFilePath(album);
     const QString name = ExtractFileName(album);
     QString zielName = name;
     for (const QString& f : Treffer(ordner, Basisname(name) + QStringLiteral(".*"))) {
-        Kopieren(ordner + f, datenbankOrdner + f);
+        // A file set copied only in part is not thinned: it would be a
+        // broken album.
+        if (!Kopieren(ordner + f, datenbankOrdner + f))
+            return false;
         if (f.compare(name, Qt::CaseInsensitive) == 0)
             zielName = f;
     }
     SaetzeAusZielDBFLoeschenOderPfadErneuern(datenbankOrdner, zielName, bilderOrdner, kopien);
+    return true;
 }
 
 void TCDRForm::SaetzeAusZielDBFLoeschenOderPfadErneuern(const QString& datenbankOrdner, const QString& datei,
@@ -674,8 +686,8 @@ void TCDRForm::BilderdatenKopieren()
         if (!FileExists(album))
             continue;
         QHash<uint32_t, QString> kopien;
-        BilderKopieren(album, bilder, kopien);
-        AlbumKopieren(album, datenbank, kopien, bilder);
+        if (!BilderKopieren(album, bilder, kopien) || !AlbumKopieren(album, datenbank, kopien, bilder))
+            break;
     }
     if (geschlossen && FileExists(u_.AlbumOrdner() + u_.AlbumName())) {
         u_.BilderDBFOeffnen();
@@ -752,6 +764,7 @@ bool TCDRForm::Assistent1CanPageChange(int FromPage, int& ToPage)
     LetzteGroesse = 0;
     Eintraege = 0;
     WarnungGezeigt = false;
+    KopierFehler = false;
     inhalt_.clear();
     const auto schliessenFragen = [] {
         return MessageDlg(QStringLiteral("Soll der CDR-Dialog jetzt geschlossen werden ?"), mtConfirmation,

@@ -93,6 +93,9 @@ public:
     bool WarnungGezeigt = false;
     // Same-name pictures met in the last album copied.
     int Namensgleiche = 0;
+    // A copy into the tree failed in this run (reported once; the album
+    // loop ends there).
+    bool KopierFehler = false;
 
 private:
     QString Wurzel() const;
@@ -100,7 +103,7 @@ private:
     QStringList Alben(bool nurMarkierte) const;
     bool BildergroessenAddieren(const QString& album);
     bool BilderKopieren(const QString& album, const QString& bilderOrdner, QHash<uint32_t, QString>& kopien);
-    void AlbumKopieren(const QString& album, const QString& datenbankOrdner, const QHash<uint32_t, QString>& kopien,
+    bool AlbumKopieren(const QString& album, const QString& datenbankOrdner, const QHash<uint32_t, QString>& kopien,
                        const QString& bilderOrdner);
     void SaetzeAusZielDBFLoeschenOderPfadErneuern(const QString& datenbankOrdner, const QString& datei,
                                                  const QString& bilderOrdner, const QHash<uint32_t, QString>& kopien);

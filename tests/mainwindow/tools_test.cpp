@@ -429,6 +429,66 @@ TEST_F(CdrTest, TreeOfTwoAlbumsWithThinnedCopiesAndPathsIntoTheTree)
     EXPECT_FALSE(std::filesystem::exists(tree / "SETUP.DBF"));
 }
 
+TEST_F(CdrTest, OnlyMarkedAlbumsGoOnTheMediumAndTheSizeIsCalculatedFirst)
+{
+    Markieren(2);  // ALBUMB
+    TCDRForm cdr(nullptr, U());
+    cdr.FormShow();
+    cdr.EditCDRDir->SetText(Win(dir.path() / "cdr") + "\\");
+    cdr.CheckBoxNurMarkierteDatenbanken->SetChecked(true);
+    cdr.CheckBoxMitLumadex->SetChecked(true);
+    {
+        TPromptScript script;
+        script.Answer(TPromptKind::Dialog, mrYes, "Die Ermittlung der Datengrösse kann")
+            .Answer(TPromptKind::Message, mrOk, " MB Daten würden MAXIMAL kopiert/gebrannt");
+        cdr.BitBtnKalkulierenClick();
+    }
+    // Album B's files and its one picture, nothing of album A.
+    EXPECT_GT(cdr.GesamtBytes, 0);
+    EXPECT_EQ(cdr.Eintraege, 1);
+    {
+        TPromptScript script;
+        script.Answer(TPromptKind::Dialog, mrYes, "gestartet werden ?")
+            .Answer(TPromptKind::Dialog, mrNo, "Vorher das gesamte CDR-Zielverzeichnis löschen ?")
+            .Answer(TPromptKind::Dialog, mrOk, "als Root (Wurzelverzeichnis) !")
+            .Answer(TPromptKind::Dialog, mrNo, "Soll der CDR-Dialog jetzt geschlossen werden ?");
+        int nach = -1;
+        EXPECT_FALSE(cdr.Assistent1CanPageChange(2, nach));
+    }
+    const auto tree = dir.path() / "cdr";
+    EXPECT_FALSE(std::filesystem::exists(tree / "Data" / "Database" / "ALBUMA"));
+    EXPECT_EQ(Eintraege((tree / "Data" / "Database" / "ALBUMB" / "ALBUMB.DBF").string()),
+              (std::vector<std::string>{"\\DATA\\PICS\\ALBUMB\\Y.JPG"}));
+    const std::string man = RunScript("/usr/bin/python3", "man.py",
+                                      "import sys\nfrom dbfread import DBF\n"
+                                      "print([r['PFAD'].strip() for r in DBF(sys.argv[1])])\n",
+                                      (tree / "Data" / "Database" / "LXman.dbf").string());
+    EXPECT_EQ(man, "['ALBUMB.DBF']\n");
+}
+
+TEST_F(CdrTest, AFailedCopyIsReportedAndLeavesNoHalfAlbum)
+{
+    // Where the first picture should go stands a folder: its copy fails.
+    std::filesystem::create_directories(dir.path() / "cdr" / "Data" / "Pics" / "ALBUMA" / "x.jpg");
+    TCDRForm cdr(nullptr, U());
+    cdr.FormShow();
+    cdr.EditCDRDir->SetText(Win(dir.path() / "cdr") + "\\");
+    cdr.CheckBoxAlleSaetze->SetChecked(true);
+    cdr.CheckBoxMitLumadex->SetChecked(false);
+    TPromptScript script;
+    script.Answer(TPromptKind::Dialog, mrYes, "gestartet werden ?")
+        .Answer(TPromptKind::Dialog, mrNo, "Vorher das gesamte CDR-Zielverzeichnis löschen ?")
+        .Answer(TPromptKind::Message, mrOk, "ist der Zieldatenträger voll oder schreibgeschützt ?")
+        .Answer(TPromptKind::Dialog, mrOk, "als Root (Wurzelverzeichnis) !")
+        .Answer(TPromptKind::Dialog, mrYes, "Soll der CDR-Dialog jetzt geschlossen werden ?");
+    int nach = -1;
+    EXPECT_TRUE(cdr.Assistent1CanPageChange(2, nach));
+    EXPECT_TRUE(cdr.KopierFehler);
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "cdr" / "Data" / "Database" / "ALBUMA" / "ALBUMA.DBF"));
+    // The source albums are untouched.
+    EXPECT_EQ(Eintraege(File("ALBUMA.DBF")).size(), 3u);
+}
+
 TEST_F(CdrTest, DriveRootIsRefusedAndSizesCountInMegabytes)
 {
     TCDRForm cdr(nullptr, U());
@@ -640,6 +700,31 @@ TEST_F(ExportTest, ThumbnailSettingsAndPrintLayoutsOpenFromTheirCommands)
         b.ModalResult = mrOk;
     });
     form->MenuItem("BilderlistenAuswahl1")->Click();
+}
+
+TEST_F(ExportTest, CameraUploadPutsThePictureIntoTheSourceFolder)
+{
+    scantest::UseSaneTestBackend();
+    TProgrammOptionenStand* o = form->ProgrammOptionen();
+    o->SetZahl("BilderUploadmodus", 2);
+    o->SetText("SourcePfad", Win(dir.path() / "kamera") + "\\");
+    o->SetText("SourceFileNames", "DSC");
+    o->SetText("SourceFileSuffix", "JPG");
+    TPromptScript script;
+    script.Answer(TPromptKind::Dialog, mrNo, "Bilder jetzt ins Zielverzeichnis kopieren ?");
+    form->MenuItem("Bilderuploaden1")->Click();
+    EXPECT_FALSE(QImage(QString::fromStdString((dir.path() / "kamera" / "DSC1.JPG").string())).isNull());
+}
+
+TEST_F(ExportTest, AsciiImportCommandOpensItsDialogWithoutTheOptions)
+{
+    TPromptScript script;
+    script.Answer(TPromptKind::Dialog, mrNo, "QuellPfad für die Importdateien");
+    script.Modal<TBilderDBFImportForm>([](TBilderDBFImportForm& i) {
+        EXPECT_EQ(i.Caption(), "Bilderdatenbank als ASCII importieren");
+        i.ModalResult = mrCancel;
+    });
+    form->MenuItem("ASCIIImport1")->Click();
 }
 
 TEST_F(ExportTest, EveryCommandOfTheToolsDoesItsWork)
