@@ -10,6 +10,7 @@
 #include "datagrid/dk_data_source.h"
 #include "datagrid/dk_table.h"
 #include "dialogs/cdr_form.h"
+#include "dialogs/form_parts.h"
 #include "dialogs/program_settings.h"
 #include "dialogs/zip_packen.h"
 #include "platform/core/file_utils.h"
@@ -37,16 +38,6 @@ QString Basisname(const QString& datei)
     return punkt > 0 ? name.left(punkt) : name;
 }
 
-template <typename C>
-C* Neu(TComponent* owner, TWinControl* parent, const char* name, int x, int y, int w, int h)
-{
-    auto* c = new C(owner);
-    c->Name = QString::fromLatin1(name);
-    c->SetParent(parent);
-    c->SetBounds(x, y, w, h);
-    return c;
-}
-
 TMenuItem* Eintrag(TComponent* owner, TMenuItem* parent, const char* name, const QString& caption,
                    std::function<void()> fn = {})
 {
@@ -60,6 +51,25 @@ TMenuItem* Eintrag(TComponent* owner, TMenuItem* parent, const char* name, const
 }
 
 }  // namespace
+
+QStringList ManagerAlben(TdkTable* table, TDbe* dbe, bool nurMarkierte)
+{
+    QStringList alben;
+    if (!table->Active())
+        return alben;
+    const uint32_t satz = dbe->RecNo();
+    const int order = dbe->SetOrder(0);
+    for (uint32_t r = 1; r <= dbe->RecCount(); ++r) {
+        dbe->Go(r);
+        if (dbe->Deleted() || (nurMarkierte && !dbe->GetLogical(QStringLiteral("MARKIERT"))))
+            continue;
+        alben << dbe->GetTrimString(QStringLiteral("PFAD"));
+    }
+    dbe->SetOrder(order);
+    if (satz >= 1 && satz <= dbe->RecCount())
+        dbe->Go(satz);
+    return alben;
+}
 
 std::vector<QPixmap> AlbumIcons()
 {
@@ -171,7 +181,7 @@ TBilderDBFManagerForm::TBilderDBFManagerForm(TComponent* AOwner, TAlbumManagerUm
     PopupMenuListView->OnPopup = [this](TObject*) { PopupMenuListViewPopup(); };
 
     // ---- Left dock with the toolbar ----
-    PanelDock = Neu<TPanel>(this, this, "PanelDock", 0, 0, 84, 480);
+    PanelDock = DialogControl<TPanel>(this, this, "PanelDock", 0, 0, 84, 480);
     PanelDock->SetAlign(alLeft);
     PanelDock->SetCaption(QString());
     struct Knopf {
@@ -197,7 +207,7 @@ TBilderDBFManagerForm::TBilderDBFManagerForm(TComponent* AOwner, TAlbumManagerUm
     };
     int y = 6;
     for (const Knopf& k : knoepfe) {
-        auto* b = Neu<TQKAutoButton>(this, PanelDock, k.name, 4, y, 76, 26);
+        auto* b = DialogControl<TQKAutoButton>(this, PanelDock, k.name, 4, y, 76, 26);
         b->SetCaption(QString::fromUtf8(k.text));
         b->SetHint(QString::fromUtf8(k.hint));
         b->SetShowHint(true);
@@ -207,12 +217,12 @@ TBilderDBFManagerForm::TBilderDBFManagerForm(TComponent* AOwner, TAlbumManagerUm
     }
 
     // ---- Main panel ----
-    PanelMain = Neu<TPanel>(this, this, "PanelMain", 84, 0, 636, 480);
+    PanelMain = DialogControl<TPanel>(this, this, "PanelMain", 84, 0, 636, 480);
     PanelMain->SetAlign(alClient);
     PanelMain->SetCaption(QString());
-    PanelListe = Neu<TPanel>(PanelMain, PanelMain, "PanelListe", 4, 4, 380, 420);
+    PanelListe = DialogControl<TPanel>(PanelMain, PanelMain, "PanelListe", 4, 4, 380, 420);
     PanelListe->SetCaption(QString());
-    ListView1 = Neu<TListView>(this, PanelListe, "ListView1", 2, 2, 376, 416);
+    ListView1 = DialogControl<TListView>(this, PanelListe, "ListView1", 2, 2, 376, 416);
     ListView1->SetLargeImages(AlbumIcons());
     ListView1->SetPopupMenu(PopupMenuListView);
     ListView1->OnClick = [this](TObject*) { ListView1Click(); };
@@ -221,22 +231,22 @@ TBilderDBFManagerForm::TBilderDBFManagerForm(TComponent* AOwner, TAlbumManagerUm
     ListView1->OnKeyUp = [this](TObject*, Word& key, TShiftState) { ListView1KeyUp(key); };
 
     const auto dbEdit = [this](TWinControl* parent, const char* name, const char* feld, int x, int yy, int w) {
-        auto* e = Neu<TdkDBEdit>(this, parent, name, x, yy, w, 21);
+        auto* e = DialogControl<TdkDBEdit>(this, parent, name, x, yy, w, 21);
         e->SetDataSource(quelle_);
         e->SetDataField(QString::fromLatin1(feld));
         return e;
     };
-    LabelBeschreibung = Neu<TLabel>(this, PanelMain, "LabelBeschreibung", 392, 4, 200, 16);
+    LabelBeschreibung = DialogControl<TLabel>(this, PanelMain, "LabelBeschreibung", 392, 4, 200, 16);
     LabelBeschreibung->SetCaption(QStringLiteral("Beschreibung"));
     DBEditShortDesc = dbEdit(PanelMain, "DBEditShortDesc", "SHORTDESC", 392, 22, 232);
     DBEditShortDesc->SetHint(QStringLiteral("Geben Sie hier eine Beschreibung des Fotoalbums ein....."));
     DBEditShortDesc->SetShowHint(true);
-    LabelPfad = Neu<TLabel>(this, PanelMain, "LabelPfad", 392, 48, 200, 16);
+    LabelPfad = DialogControl<TLabel>(this, PanelMain, "LabelPfad", 392, 48, 200, 16);
     LabelPfad->SetCaption(QStringLiteral("Pfad"));
     DBEditPfad = dbEdit(PanelMain, "DBEditPfad", "PFAD", 392, 66, 232);
     DBEditPfad->SetReadOnly(true);
 
-    GroupBoxStatistik = Neu<TGroupBox>(this, PanelMain, "GroupBoxStatistik", 392, 94, 232, 232);
+    GroupBoxStatistik = DialogControl<TGroupBox>(this, PanelMain, "GroupBoxStatistik", 392, 94, 232, 232);
     GroupBoxStatistik->SetCaption(QStringLiteral("Statistik"));
     struct Stat {
         const char* label;
@@ -254,13 +264,13 @@ TBilderDBFManagerForm::TBilderDBFManagerForm(TComponent* AOwner, TAlbumManagerUm
                           {"Ohne Beschr.", &DBEditOhneDesc, "DBEditOhneDesc", "OHNEDESC"}};
     int sy = 20;
     for (const Stat& s : stats) {
-        auto* l = Neu<TLabel>(this, GroupBoxStatistik, "", 8, sy + 3, 122, 16);
+        auto* l = DialogControl<TLabel>(this, GroupBoxStatistik, "", 8, sy + 3, 122, 16);
         l->SetCaption(QString::fromUtf8(s.label));
         *s.edit = dbEdit(GroupBoxStatistik, s.name, s.feld, 130, sy, 94);
         (*s.edit)->SetReadOnly(true);
         sy += 26;
     }
-    DBCheckBoxMARKIERT = Neu<TdkDBCheckBox>(this, PanelMain, "DBCheckBoxMARKIERT", 392, 332, 110, 20);
+    DBCheckBoxMARKIERT = DialogControl<TdkDBCheckBox>(this, PanelMain, "DBCheckBoxMARKIERT", 392, 332, 110, 20);
     DBCheckBoxMARKIERT->SetCaption(QStringLiteral("Markiert"));
     DBCheckBoxMARKIERT->SetDataSource(quelle_);
     DBCheckBoxMARKIERT->SetDataField(QStringLiteral("MARKIERT"));
@@ -268,13 +278,13 @@ TBilderDBFManagerForm::TBilderDBFManagerForm(TComponent* AOwner, TAlbumManagerUm
         if (u_.ManagerTabelle()->State() == dsEdit)
             u_.ManagerTabelle()->Post();
     };
-    DBCheckBoxZUGRIFF = Neu<TdkDBCheckBox>(this, PanelMain, "DBCheckBoxZUGRIFF", 510, 332, 110, 20);
+    DBCheckBoxZUGRIFF = DialogControl<TdkDBCheckBox>(this, PanelMain, "DBCheckBoxZUGRIFF", 510, 332, 110, 20);
     DBCheckBoxZUGRIFF->SetCaption(QStringLiteral("Im Zugriff"));
     DBCheckBoxZUGRIFF->SetDataSource(quelle_);
     DBCheckBoxZUGRIFF->SetDataField(QStringLiteral("ZUGRIFF"));
 
     const auto knopf = [this](const char* name, const char* text, int x, int yy, int w, std::function<void()> fn) {
-        auto* b = Neu<TBitBtn>(this, PanelMain, name, x, yy, w, 28);
+        auto* b = DialogControl<TBitBtn>(this, PanelMain, name, x, yy, w, 28);
         b->SetCaption(QString::fromUtf8(text));
         b->OnClick = [fn](TObject*) { fn(); };
         return b;
@@ -290,7 +300,7 @@ TBilderDBFManagerForm::TBilderDBFManagerForm(TComponent* AOwner, TAlbumManagerUm
     BitBtnOeffnen->SetBounds(392, 396, 232, 28);
     BitBtnMerge->SetBounds(4, 430, 300, 28);
     BitBtnBackup->SetBounds(310, 430, 314, 28);
-    Button1 = Neu<TButton>(this, PanelMain, "Button1", 0, 0, 0, 0);
+    Button1 = DialogControl<TButton>(this, PanelMain, "Button1", 0, 0, 0, 0);
     Button1->SetVisible(false);
     Button1->OnClick = [this](TObject*) { CreateListView(); };
 
@@ -641,6 +651,22 @@ void TBilderDBFManagerForm::AlbumLoeschen1Click()
     CreateListView();
 }
 
+bool TBilderDBFManagerForm::Table1Oeffnen(const QString& ordner, const QString& name, bool exklusiv, bool nurLesen)
+{
+    bool offen = false;
+    try {
+        offen = DatenbankOeffnenPasswort(table1_, ttDXFOX, dbe1_, ordner, name, QString(), exklusiv, nurLesen, false,
+                                         nullptr, QString(), QString()) == 0;
+    } catch (const std::exception&) {
+        throw Exception(QStringLiteral("Fehler beim Öffnen, es handelt sich wahrscheinlich um keine "
+                                       "QV-Lumadex-Datenbank!"));
+    }
+    if (!offen)
+        ShowMessage(QStringLiteral("Irgendwas ist beim Öffnen des Fotoalbums schief gegegangen! Öffnen Sie nur "
+                                   "originale QV-Lumadex-Datenbanken!"));
+    return offen;
+}
+
 void TBilderDBFManagerForm::GeoeffneteDBFinDBFVerwaltungEintragen(bool NewEntry)
 {
     // A new album is registered by the main window's routine, which knows
@@ -667,19 +693,8 @@ void TBilderDBFManagerForm::GeoeffneteDBFinDBFVerwaltungEintragen(bool NewEntry)
 
     int saetze = 0, mitDesc = 0, ohneDesc = 0, markierte = 0;
     double picBytes = 0;
-    bool offen = false;
-    try {
-        offen = DatenbankOeffnenPasswort(table1_, ttDXFOX, dbe1_, ordner, name, QString(), false, true, false, nullptr,
-                                         QString(), QString()) == 0;
-    } catch (const std::exception&) {
-        throw Exception(QStringLiteral("Fehler beim Öffnen, es handelt sich wahrscheinlich um keine "
-                                       "QV-Lumadex-Datenbank!"));
-    }
-    if (!offen) {
-        ShowMessage(QStringLiteral("Irgendwas ist beim Öffnen des Fotoalbums schief gegegangen! Öffnen Sie nur "
-                                   "originale QV-Lumadex-Datenbanken!"));
+    if (!Table1Oeffnen(ordner, name, false, true))
         return;
-    }
     dbe1_->SetOrder(0);
     saetze = int(dbe1_->RecCount());
     for (uint32_t r = 1; r <= dbe1_->RecCount(); ++r) {
@@ -748,21 +763,7 @@ void TBilderDBFManagerForm::BitBtnMergeClick()
                                   "NICHT berücksichtigt, fortfahren?"),
                    mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) != mrYes)
         return;
-    TdkTable* t = u_.ManagerTabelle();
-    TDbe* dbe = u_.ManagerDbe();
-    const uint32_t satz = dbe->RecNo();
-    const int order = dbe->SetOrder(0);
-    // The marked albums in natural order.
-    QStringList alben;
-    dbe->GoTop();
-    while (!dbe->Eof()) {
-        if (dbe->GetLogical(QStringLiteral("MARKIERT")))
-            alben << dbe->GetTrimString(QStringLiteral("PFAD"));
-        dbe->Skip(1);
-    }
-    dbe->SetOrder(order);
-    if (satz > 0)
-        dbe->Go(satz);
+    const QStringList alben = ManagerAlben(u_.ManagerTabelle(), u_.ManagerDbe(), true);
     if (alben.isEmpty()) {
         ShowMessage(QStringLiteral("Sie müßen mindestens ein Fotoalbum markieren, um dieses an ein anderes anhängen "
                                    "(zusammenführen) zu können !"));
@@ -794,19 +795,8 @@ void TBilderDBFManagerForm::BitBtnMergeClick()
             u_.DateienSchliessen();
             break;
         }
-    bool offen = false;
-    try {
-        offen = DatenbankOeffnenPasswort(table1_, ttDXFOX, dbe1_, zielOrdner, zielName, QString(), true, false, false,
-                                         nullptr, QString(), QString()) == 0;
-    } catch (const std::exception&) {
-        throw Exception(QStringLiteral("Fehler beim Öffnen, es handelt sich wahrscheinlich um keine "
-                                       "QV-Lumadex-Datenbank!"));
-    }
-    if (!offen) {
-        ShowMessage(QStringLiteral("Irgendwas ist beim Öffnen des Fotoalbums schief gegegangen! Öffnen Sie nur "
-                                   "originale QV-Lumadex-Datenbanken!"));
+    if (!Table1Oeffnen(zielOrdner, zielName, true, false))
         return;
-    }
     {
         TStatus4Frm status(nullptr);
         status.Label1->SetCaption(QStringLiteral("Neues Fotoalbum wird zusammengeführt, bitte warten...."));
@@ -862,16 +852,8 @@ void TBilderDBFManagerForm::BitBtnBackupClick()
     int markierte = 0;
     {
         TControlsDisabler aus(t);
-        const uint32_t satz = dbe->RecNo();
-        const int order = dbe->SetOrder(0);
         // The paths first: closing the open album must not move this loop.
-        QStringList alben;
-        dbe->GoTop();
-        while (!dbe->Eof()) {
-            if (dbe->GetLogical(QStringLiteral("MARKIERT")))
-                alben << dbe->GetTrimString(QStringLiteral("PFAD"));
-            dbe->Skip(1);
-        }
+        const QStringList alben = ManagerAlben(t, dbe, true);
         for (const QString& pfad : alben) {
             ++markierte;
             const QString ordner = ExtractFilePath(pfad);
@@ -892,9 +874,6 @@ void TBilderDBFManagerForm::BitBtnBackupClick()
                 break;
             }
         }
-        dbe->SetOrder(order);
-        if (satz > 0 && t->Active())
-            dbe->Go(satz);
     }
     PanelMain->SetEnabled(true);
     Screen->SetCursor(crDefault);

@@ -13,6 +13,7 @@
 
 #include <QPixmap>
 #include <QString>
+#include <QStringList>
 
 #include <vector>
 
@@ -96,6 +97,10 @@ public:
     // Packs the album in the third work area and rebuilds its indexes.
     virtual void PackeKopierteDBF() = 0;
 };
+
+// The paths of the manager table's rows that are not deleted, in natural
+// order, all or only the marked ones; its order and current row stay.
+QStringList ManagerAlben(TdkTable* table, TDbe* dbe, bool nurMarkierte);
 
 // The large icons of the album manager's list (index = icon number).
 std::vector<QPixmap> AlbumIcons();
@@ -193,6 +198,9 @@ private:
     void KnoepfeFreigeben(bool an);
     void IniLesen();
     void IniSchreiben();
+    // Opens an album in the form's own table; false (after the message)
+    // when it did not open, an error when it is no album at all.
+    bool Table1Oeffnen(const QString& ordner, const QString& name, bool exklusiv, bool nurLesen);
     // The guarded main window open of the current album (its three steps).
     void HauptfensterOeffnen(const QString& handler);
     TAlbumManagerUmgebung& u_;

@@ -10,6 +10,7 @@
 #include "controls/wizard_containers.h"
 #include "datagrid/dk_table.h"
 #include "dialogs/album_manager.h"
+#include "dialogs/form_parts.h"
 #include "dialogs/program_settings.h"
 #include "platform/core/exceptions.h"
 #include "platform/core/file_utils.h"
@@ -145,48 +146,26 @@ TCDRForm::TCDRForm(TComponent* AOwner, TAlbumManagerUmgebung& umgebung) : TForm(
     gruppe->SetParent(AGroupBox2);
     gruppe->SetBounds(12, 24, 490, 64);
     gruppe->SetCaption(QStringLiteral("Zielverzeichnis für CDR-Produktion"));
-    EditCDRDir = new TEdit(this);
-    EditCDRDir->Name = QStringLiteral("EditCDRDir");
-    EditCDRDir->SetParent(gruppe);
-    EditCDRDir->SetBounds(10, 26, 360, 22);
+    EditCDRDir = DialogControl<TEdit>(this, gruppe, "EditCDRDir", 10, 26, 360, 22);
     EditCDRDir->OnExit = [this](TObject*) { EditCDRDirExit(); };
-    SpeedButton16 = new TBitBtn(this);
-    SpeedButton16->Name = QStringLiteral("SpeedButton16");
-    SpeedButton16->SetParent(gruppe);
-    SpeedButton16->SetBounds(378, 24, 100, 26);
+    SpeedButton16 = DialogControl<TBitBtn>(this, gruppe, "SpeedButton16", 378, 24, 100, 26);
     SpeedButton16->SetCaption(QStringLiteral("Durchsuchen"));
     SpeedButton16->OnClick = [this](TObject*) { SpeedButton16Click(); };
-    auto* l1 = new TLabel(this);
-    l1->SetParent(AGroupBox2);
-    l1->SetBounds(16, 104, 250, 18);
-    l1->SetCaption(QStringLiteral("Größe des Zieldatenträgers (MB)"));
-    EditZielGroesse = new TEdit(this);
-    EditZielGroesse->Name = QStringLiteral("EditZielGroesse");
-    EditZielGroesse->SetParent(AGroupBox2);
-    EditZielGroesse->SetBounds(280, 100, 80, 22);
+    DialogControl<TLabel>(this, AGroupBox2, "LabelZielGroesse", 16, 104, 250, 18)
+        ->SetCaption(QStringLiteral("Größe des Zieldatenträgers (MB)"));
+    EditZielGroesse = DialogControl<TEdit>(this, AGroupBox2, "EditZielGroesse", 280, 100, 80, 22);
     EditZielGroesse->SetText(QStringLiteral("650"));
     EditZielGroesse->OnChange = [this](TObject*) { EditZielGroesseChange(); };
-    auto* l2 = new TLabel(this);
-    l2->SetParent(AGroupBox2);
-    l2->SetBounds(16, 136, 250, 18);
-    l2->SetCaption(QStringLiteral("Maximal nutzbar (MB)"));
-    SpinEditCDRGroesse = new TswSpinEdit(this);
-    SpinEditCDRGroesse->Name = QStringLiteral("SpinEditCDRGroesse");
-    SpinEditCDRGroesse->SetParent(AGroupBox2);
-    SpinEditCDRGroesse->SetBounds(280, 132, 80, 22);
+    DialogControl<TLabel>(this, AGroupBox2, "LabelCDRGroesse", 16, 136, 250, 18)
+        ->SetCaption(QStringLiteral("Maximal nutzbar (MB)"));
+    SpinEditCDRGroesse = DialogControl<TswSpinEdit>(this, AGroupBox2, "SpinEditCDRGroesse", 280, 132, 80, 22);
     SpinEditCDRGroesse->MinValue = 1;
     SpinEditCDRGroesse->MaxValue = 1000000;
     SpinEditCDRGroesse->SetValue(650);
-    BitBtnKalkulieren = new TBitBtn(this);
-    BitBtnKalkulieren->Name = QStringLiteral("BitBtnKalkulieren");
-    BitBtnKalkulieren->SetParent(AGroupBox2);
-    BitBtnKalkulieren->SetBounds(16, 176, 200, 28);
+    BitBtnKalkulieren = DialogControl<TBitBtn>(this, AGroupBox2, "BitBtnKalkulieren", 16, 176, 200, 28);
     BitBtnKalkulieren->SetCaption(QStringLiteral("Platzbedarf kalkulieren"));
     BitBtnKalkulieren->OnClick = [this](TObject*) { BitBtnKalkulierenClick(); };
-    PanelSumme = new TPanel(this);
-    PanelSumme->Name = QStringLiteral("PanelSumme");
-    PanelSumme->SetParent(AGroupBox2);
-    PanelSumme->SetBounds(16, 216, 486, 28);
+    PanelSumme = DialogControl<TPanel>(this, AGroupBox2, "PanelSumme", 16, 216, 486, 28);
     PanelSumme->SetCaption(QString());
 
     PanelMeldung = new TPanel(this);
@@ -327,26 +306,6 @@ bool TCDRForm::EintragGewaehlt(TDbe* dbe) const
            (internet && dbe->GetLogical(QStringLiteral("PRIVAT")));
 }
 
-QStringList TCDRForm::Alben(bool nurMarkierte) const
-{
-    QStringList alben;
-    TDbe* dbe = u_.ManagerDbe();
-    if (!u_.ManagerTabelle()->Active())
-        return alben;
-    const uint32_t satz = dbe->RecNo();
-    const int order = dbe->SetOrder(0);
-    for (uint32_t r = 1; r <= dbe->RecCount(); ++r) {
-        dbe->Go(r);
-        if (dbe->Deleted() || (nurMarkierte && !dbe->GetLogical(QStringLiteral("MARKIERT"))))
-            continue;
-        alben << dbe->GetTrimString(QStringLiteral("PFAD"));
-    }
-    dbe->SetOrder(order);
-    if (satz >= 1 && satz <= dbe->RecCount())
-        dbe->Go(satz);
-    return alben;
-}
-
 void TCDRForm::BitBtnKalkulierenClick()
 {
     if (MessageDlg(QStringLiteral("Die Ermittlung der Datengrösse kann je nach ausgewählten Umfang länger dauern, jetzt "
@@ -390,7 +349,9 @@ void TCDRForm::BilderDatenKalkulieren()
 {
     Screen->SetCursor(crHourGlass);
     bool geschlossen = false;
-    for (const QString& album : Alben(CheckBoxNurMarkierteDatenbanken->Checked())) {
+    const QStringList alben =
+        ManagerAlben(u_.ManagerTabelle(), u_.ManagerDbe(), CheckBoxNurMarkierteDatenbanken->Checked());
+    for (const QString& album : alben) {
         const QString ordner = ExtractFilePath(album);
         const QString name = ExtractFileName(album);
         u_.Protokoll(QStringLiteral("Info"), QStringLiteral("BilderDatenKalkulieren, markiertes Album =") + album);
@@ -663,7 +624,9 @@ void TCDRForm::BilderdatenKopieren()
     Screen->SetCursor(crHourGlass);
     const QString wurzel = Wurzel();
     bool geschlossen = false;
-    for (const QString& album : Alben(CheckBoxNurMarkierteDatenbanken->Checked())) {
+    const QStringList alben =
+        ManagerAlben(u_.ManagerTabelle(), u_.ManagerDbe(), CheckBoxNurMarkierteDatenbanken->Checked());
+    for (const QString& album : alben) {
         const QString ordner = ExtractFilePath(album);
         const QString name = ExtractFileName(album);
         if (u_.IstGeoeffnet(ordner, name)) {

@@ -99,8 +99,6 @@ public:
 
 private:
     QString Wurzel() const;
-    // The albums of the run: every manager row, or only the marked ones.
-    QStringList Alben(bool nurMarkierte) const;
     bool BildergroessenAddieren(const QString& album);
     bool BilderKopieren(const QString& album, const QString& bilderOrdner, QHash<uint32_t, QString>& kopien);
     bool AlbumKopieren(const QString& album, const QString& datenbankOrdner, const QHash<uint32_t, QString>& kopien,

@@ -87,7 +87,13 @@ protected:
         form->TableBilderDatenbanken->FieldByName("MARKIERT")->SetAsBoolean(an);
         form->TableBilderDatenbanken->Post();
     }
-    std::string Linux(const QString& win) const { return WinToLinux(win).value_or(QString()).toStdString(); }
+    // The manager with two empty albums, "Urlaub" and "Familie".
+    void ZweiLeereAlben()
+    {
+        ManagerAnlegen();
+        Album("ALBUMA.DBF", "Urlaub", {});
+        Album("ALBUMB.DBF", "Familie", {});
+    }
 };
 
 TEST_F(ToolsTest, ManagerListsTheAlbumsAndOpensTheChosenOne)
@@ -163,9 +169,7 @@ TEST_F(ToolsTest, AddRefusesBadNamesAndRegistersATwelveCharacterName)
 
 TEST_F(ToolsTest, IconChooserStoresTheIndexAndTheListShowsIt)
 {
-    ManagerAnlegen();
-    Album("ALBUMA.DBF", "Urlaub", {});
-    Album("ALBUMB.DBF", "Familie", {});
+    ZweiLeereAlben();
     TBilderDBFManagerForm m(nullptr, U());
     m.FormShow();
     m.ListView1->SetSelected(0);
@@ -292,9 +296,7 @@ TEST_F(ToolsTest, ReReadRefreshesTheFiguresAndCountsMissingAlbums)
 
 TEST_F(ToolsTest, DeletingARowKeepsTheAlbumFilesWhenAskedSo)
 {
-    ManagerAnlegen();
-    Album("ALBUMA.DBF", "Urlaub", {});
-    Album("ALBUMB.DBF", "Familie", {});
+    ZweiLeereAlben();
     TBilderDBFManagerForm m(nullptr, U());
     m.FormShow();
     m.ListView1->SetSelected(0);
