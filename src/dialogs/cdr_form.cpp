@@ -345,6 +345,15 @@ bool TCDRForm::BildergroessenAddieren(const QString& album)
     return true;
 }
 
+void TCDRForm::AlbumWiederOeffnen()
+{
+    if (!FileExists(u_.AlbumOrdner() + u_.AlbumName()))
+        return;
+    u_.BilderDBFOeffnen();
+    u_.Bilder2DBFOeffnen();
+    u_.OeffneBilderFTS();
+}
+
 void TCDRForm::BilderDatenKalkulieren()
 {
     Screen->SetCursor(crHourGlass);
@@ -366,11 +375,8 @@ void TCDRForm::BilderDatenKalkulieren()
         BildergroessenAddieren(album);
         u_.Protokoll(QStringLiteral("Info"), QStringLiteral("BilderDatenKalkulieren =") + QString::number(GesamtBytes));
     }
-    if (geschlossen && FileExists(u_.AlbumOrdner() + u_.AlbumName())) {
-        u_.BilderDBFOeffnen();
-        u_.Bilder2DBFOeffnen();
-        u_.OeffneBilderFTS();
-    }
+    if (geschlossen)
+        AlbumWiederOeffnen();
     Screen->SetCursor(crDefault);
     Status();
 }
@@ -652,11 +658,8 @@ void TCDRForm::BilderdatenKopieren()
         if (!BilderKopieren(album, bilder, kopien) || !AlbumKopieren(album, datenbank, kopien, bilder))
             break;
     }
-    if (geschlossen && FileExists(u_.AlbumOrdner() + u_.AlbumName())) {
-        u_.BilderDBFOeffnen();
-        u_.Bilder2DBFOeffnen();
-        u_.OeffneBilderFTS();
-    }
+    if (geschlossen)
+        AlbumWiederOeffnen();
     Status();
     Screen->SetCursor(crDefault);
 }
