@@ -493,9 +493,14 @@ void TBilderDBFManagerForm::ListView1KeyUp(Word key)
 {
     if (key != VK_SPACE)
         return;
-    DBCheckBoxMARKIERT->SetChecked(!DBCheckBoxMARKIERT->Checked());
-    if (u_.ManagerTabelle()->State() == dsEdit)
-        u_.ManagerTabelle()->Post();
+    // The mark of the current row flips, as a click on "Markiert" would.
+    TdkTable* t = u_.ManagerTabelle();
+    if (ListView1->Selected() < 0 || !t->Active() || t->RecordCount() == 0)
+        return;
+    TField* markiert = t->FieldByName(QStringLiteral("MARKIERT"));
+    t->Edit();
+    markiert->SetAsBoolean(!markiert->AsBoolean());
+    t->Post();
 }
 
 void TBilderDBFManagerForm::PopupMenuListViewPopup()

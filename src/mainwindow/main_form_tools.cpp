@@ -72,8 +72,11 @@ public:
     {
         TBilderDBFManagerForm form(nullptr, *this);
         offen_ = &form;
+        struct Ende {
+            TBilderDBFManagerForm*& f;
+            ~Ende() { f = nullptr; }
+        } ende{offen_};
         form.ShowModal();
-        offen_ = nullptr;
     }
     void GeoeffneteDBFinDBFVerwaltungEintragen(int mode) override { AlbumEintragen(mode != 0); }
     void ManagerLeer() override

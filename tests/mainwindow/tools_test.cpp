@@ -188,6 +188,11 @@ TEST_F(ToolsTest, IconChooserStoresTheIndexAndTheListShowsIt)
     form->DbeBilderDatenbanken->Go(1);
     EXPECT_EQ(form->DbeBilderDatenbanken->GetTrimString("FLAGS"), "12");
     EXPECT_EQ(m.ListView1->ItemImageIndex(0), 12);
+    // Space in the list flips the row's mark.
+    m.ListView1KeyUp(VK_SPACE);
+    EXPECT_TRUE(form->TableBilderDatenbanken->FieldByName("MARKIERT")->AsBoolean());
+    m.ListView1KeyUp(VK_SPACE);
+    EXPECT_FALSE(form->TableBilderDatenbanken->FieldByName("MARKIERT")->AsBoolean());
     // A text that is no number keeps the default icon.
     form->TableBilderDatenbanken->Edit();
     form->TableBilderDatenbanken->FieldByName("FLAGS")->SetAsString("x7");
