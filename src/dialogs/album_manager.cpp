@@ -794,14 +794,23 @@ void TBilderDBFManagerForm::BitBtnMergeClick()
             ShowMessage(QStringLiteral("Anhängen der Datei ") + a + QStringLiteral(" hat NICHT funktioniert!"));
             return;
         }
-    // The target and the albums must not be held by the main window's views.
+    // The target and the albums must not be held by the main window's
+    // views; the album closed for it opens again afterwards.
+    bool geschlossen = false;
     for (const QString& a : alben + QStringList{ziel})
         if (u_.IstGeoeffnet(ExtractFilePath(a), ExtractFileName(a))) {
             u_.DateienSchliessen();
+            geschlossen = true;
             break;
         }
-    if (!Table1Oeffnen(zielOrdner, zielName, true, false))
+    const auto wiederOeffnen = [this, &geschlossen] {
+        if (geschlossen)
+            u_.AlbumWiederOeffnen();
+    };
+    if (!Table1Oeffnen(zielOrdner, zielName, true, false)) {
+        wiederOeffnen();
         return;
+    }
     {
         TStatus4Frm status(nullptr);
         status.Label1->SetCaption(QStringLiteral("Neues Fotoalbum wird zusammengeführt, bitte warten...."));
@@ -812,12 +821,14 @@ void TBilderDBFManagerForm::BitBtnMergeClick()
                 dbe1_->SetGaugeHook(nullptr);
                 ShowMessage(QStringLiteral("Anhängen der Datei ") + a + QStringLiteral(" hat NICHT funktioniert!"));
                 table1_->Close();
+                wiederOeffnen();
                 return;
             }
         }
         dbe1_->SetGaugeHook(nullptr);
     }
     table1_->Close();
+    wiederOeffnen();
     if (MessageDlg(QStringLiteral("Neues Fotoalbum jetzt öffnen um es in den Fotoalben-Manager eintragen zu können?"),
                    mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) == mrYes) {
         OpenDialog1->InitialDir = zielOrdner;

@@ -63,8 +63,11 @@ public:
     virtual int BilderDBFOeffnen() = 0;
     virtual int Bilder2DBFOeffnen() = 0;
     virtual void OeffneBilderFTS() = 0;
-    // Closes the album tables (all three views) and the full-text indexes.
+    // Closes the album tables (all three views) and the full-text indexes;
+    // opens the current album with its second view and full-text index
+    // again when its file is there.
     virtual void DateienSchliessen() = 0;
+    virtual void AlbumWiederOeffnen() = 0;
     // The main window's integrity check of an album file (true: usable).
     virtual bool AlbumGueltig(const QString& ordner, const QString& name) = 0;
     // Creates an empty album.

@@ -345,15 +345,6 @@ bool TCDRForm::BildergroessenAddieren(const QString& album)
     return true;
 }
 
-void TCDRForm::AlbumWiederOeffnen()
-{
-    if (!FileExists(u_.AlbumOrdner() + u_.AlbumName()))
-        return;
-    u_.BilderDBFOeffnen();
-    u_.Bilder2DBFOeffnen();
-    u_.OeffneBilderFTS();
-}
-
 void TCDRForm::BilderDatenKalkulieren()
 {
     Screen->SetCursor(crHourGlass);
@@ -376,7 +367,7 @@ void TCDRForm::BilderDatenKalkulieren()
         u_.Protokoll(QStringLiteral("Info"), QStringLiteral("BilderDatenKalkulieren =") + QString::number(GesamtBytes));
     }
     if (geschlossen)
-        AlbumWiederOeffnen();
+        u_.AlbumWiederOeffnen();
     Screen->SetCursor(crDefault);
     Status();
 }
@@ -659,7 +650,7 @@ void TCDRForm::BilderdatenKopieren()
             break;
     }
     if (geschlossen)
-        AlbumWiederOeffnen();
+        u_.AlbumWiederOeffnen();
     Status();
     Screen->SetCursor(crDefault);
 }

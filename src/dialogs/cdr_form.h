@@ -100,8 +100,6 @@ public:
 private:
     QString Wurzel() const;
     bool BildergroessenAddieren(const QString& album);
-    // Opens the main window's current album again after a run closed it.
-    void AlbumWiederOeffnen();
     bool BilderKopieren(const QString& album, const QString& bilderOrdner, QHash<uint32_t, QString>& kopien);
     bool AlbumKopieren(const QString& album, const QString& datenbankOrdner, const QHash<uint32_t, QString>& kopien,
                        const QString& bilderOrdner);

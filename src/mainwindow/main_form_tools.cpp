@@ -121,6 +121,14 @@ public:
         f_.FtsBilder->Close();
         f_.FtsBilder3->Close();
     }
+    void AlbumWiederOeffnen() override
+    {
+        if (f_.TableBilder->Active() || !FileExists(f_.BilderDBFPfad + f_.BilderDBF))
+            return;
+        f_.BilderDBFOeffnen();
+        f_.Bilder2DBFOeffnen();
+        f_.OeffneBilderFTS();
+    }
     bool AlbumGueltig(const QString& ordner, const QString& name) override
     {
         return f_.BilderDBFChecken2(ordner, name) >= 0;

@@ -265,6 +265,9 @@ TEST_F(ToolsTest, MergeAppendsTheEntriesOfTheMarkedAlbumsToANewAlbum)
         m.BitBtnMergeClick();
     }
     EXPECT_FALSE(m.MergeFolge);
+    // The album the merge closed is open again.
+    EXPECT_EQ(form->TableBilder->TableName(), "ALBUMB.DBF");
+    EXPECT_TRUE(form->TableBilder->Active());
     const uint16_t area = dbe_Use(File("ZIEL.DBF").c_str(), "ZIEL", DBE_EXCLUSIVE, DBE_TYPE_FOX);
     ASSERT_NE(area, 0) << dbe_LastError();
     EXPECT_EQ(dbe_RecCount(), 3u);
