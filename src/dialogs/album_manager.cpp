@@ -119,8 +119,8 @@ TBilderDBFManagerForm::TBilderDBFManagerForm(TComponent* AOwner, TAlbumManagerUm
     table1_->Name = QStringLiteral("Table1");
     dbe1_ = new TDbe(this);
     dbe1_->Name = QStringLiteral("Dbe1");
-    auto* quelle1 = new TDataSource(table1_);
-    dbe1_->SetDataSource(quelle1);
+    quelle1_ = new TDataSource(table1_);
+    dbe1_->SetDataSource(quelle1_);
 
     // ---- Menus ----
     MainMenu1 = new TMainMenu(this);
@@ -323,6 +323,8 @@ TBilderDBFManagerForm::~TBilderDBFManagerForm()
     BeginDestroy();
     if (table1_->Active())
         table1_->Close();
+    dbe1_->SetDataSource(nullptr);
+    delete quelle1_;
     delete table1_;
     delete quelle_;
 }

@@ -209,6 +209,7 @@ private:
     TAlbumManagerUmgebung& u_;
     TDataSource* quelle_;
     TdkTable* table1_;
+    TDataSource* quelle1_;
     TDbe* dbe1_;
     int standardIcon_ = 0;
 };
