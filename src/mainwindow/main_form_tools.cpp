@@ -20,6 +20,7 @@
 #include "dialogs/wallpaper.h"
 #include "imaging/image_window.h"
 #include "imaging/multi_picture.h"
+#include "imaging/pic_box.h"
 #include "platform/core/file_utils.h"
 #include "platform/core/win_path.h"
 #include "platform/data/field.h"
@@ -59,6 +60,25 @@ public:
     void SetScaled(bool v) override { scaled = v; }
     int rows = 3, columns = 4, height = 120, width = 150;
     bool scaled = false;
+};
+
+// The main window's thumbnail grid itself, when the form holds one.
+class TPicBoxRaster : public TVorschauRaster {
+public:
+    explicit TPicBoxRaster(TQKDBPicBox& box) : box_(box) {}
+    int Rows() const override { return box_.Rows(); }
+    void SetRows(int v) override { box_.SetRows(v); }
+    int Columns() const override { return box_.Columns(); }
+    void SetColumns(int v) override { box_.SetColumns(v); }
+    int PicHeight() const override { return box_.PicHeight(); }
+    void SetPicHeight(int v) override { box_.SetPicHeight(v); }
+    int PicWidth() const override { return box_.PicWidth(); }
+    void SetPicWidth(int v) override { box_.SetPicWidth(v); }
+    bool Scaled() const override { return box_.Scaled(); }
+    void SetScaled(bool v) override { box_.SetScaled(v); }
+
+private:
+    TQKDBPicBox& box_;
 };
 
 }  // namespace
@@ -496,7 +516,12 @@ void TMainForm::WallpaperZeigen()
 void TMainForm::EinstellungenVorschaubilder1Click(TObject* Sender)
 {
     Ton(Sender);
-    TVorschaubildereinstellungenForm form(nullptr, werkzeuge_->Vorschau, QKINI_Prog->INIFileName(),
+    // Every change shows at once on the thumbnail grid when the window has
+    // one; otherwise the values wait in the ini for it.
+    std::unique_ptr<TVorschauRaster> gitter;
+    if (auto* box = dynamic_cast<TQKDBPicBox*>(FindComponent(QStringLiteral("QKDBPicBox1"))))
+        gitter = std::make_unique<TPicBoxRaster>(*box);
+    TVorschaubildereinstellungenForm form(nullptr, gitter ? *gitter : werkzeuge_->Vorschau, QKINI_Prog->INIFileName(),
                                           [this](int n) { PrgWavSpielen(n); });
     form.ShowModal();
 }

@@ -15,6 +15,7 @@
 #include "dialogs/druckformate.h"
 #include "dialogs/small_forms.h"
 #include "dialogs/vorschau_einstellungen.h"
+#include "imaging/pic_box.h"
 #include "platform/core/drive_map.h"
 #include "platform/core/win1252.h"
 #include "platform/data/field.h"
@@ -691,6 +692,21 @@ TEST_F(ExportTest, ThumbnailSettingsAndPrintLayoutsOpenFromTheirCommands)
             v.ModalResult = mrOk;
         });
         form->EinstellungenVorschaubilder1Click(nullptr);
+    }
+    {
+        // With a thumbnail grid on the window every change shows on it at once.
+        auto* box = new TQKDBPicBox(form.get());
+        box->Name = "QKDBPicBox1";
+        TPromptScript script;
+        script.Modal<TVorschaubildereinstellungenForm>([box](TVorschaubildereinstellungenForm& v) {
+            EXPECT_EQ(v.ScrollBarZeilen->Position(), 5);  // from the ini
+            v.ScrollBarSpalten->SetPosition(7);
+            EXPECT_EQ(box->Columns(), 7);
+            EXPECT_TRUE(box->Scaled());
+            v.ModalResult = mrOk;
+        });
+        form->EinstellungenVorschaubilder1Click(nullptr);
+        EXPECT_EQ(box->Rows(), 5);
     }
     TQKINI ini(nullptr);
     ini.SetINIFileName(form->QKINI_Prog->INIFileName());
