@@ -168,6 +168,30 @@ TEST_F(ToolsTest, AddRefusesBadNamesAndRegistersATwelveCharacterName)
     EXPECT_EQ(m.ListView1->ItemCaption(1), "Zehn\r\n(BILDER10.DBF)");
 }
 
+TEST_F(ToolsTest, AddCreatesANewAlbumThatDoesNotExistYet)
+{
+    ManagerAnlegen();
+    Album("ALBUMA.DBF", "Urlaub", {});
+    TBilderDBFManagerForm m(nullptr, U());
+    m.FormShow();
+    {
+        TPromptScript script;
+        script.AnswerValue(Win(dir.path()) + "\\Neu1")
+            .Answer(TPromptKind::Dialog, mrYes, "nicht gefunden, jetzt erstellen ?")
+            .AnswerValue("Ganz neu", "kurze Bechreibung");
+        lxtest::WriteFile(dir.path() / "db" / "Bilder4.dbf", "");
+        m.BitBtnOeffnen_ErstellenClick();
+        // The open dialog proposed the next free "Bilder" number of the
+        // album folder.
+        ASSERT_FALSE(script.Records().empty());
+        EXPECT_TRUE(script.Records().front().Value.endsWith("Bilder5.dbf")) << script.Records().front().Value.toStdString();
+    }
+    EXPECT_TRUE(std::filesystem::exists(dir.path() / "Neu1.DBF"));
+    EXPECT_EQ(form->TableBilder->TableName(), "Neu1.DBF");
+    ASSERT_EQ(m.ListView1->ItemCount(), 2);
+    EXPECT_EQ(m.ListView1->ItemCaption(1), "Ganz neu\r\n(Neu1.DBF)");
+}
+
 TEST_F(ToolsTest, IconChooserStoresTheIndexAndTheListShowsIt)
 {
     ZweiLeereAlben();
