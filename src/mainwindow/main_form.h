@@ -390,8 +390,6 @@ public:
     // The handler of these commands by vocabulary name; null for others.
     using TBefehlsMethode = void (TMainForm::*)(TObject*);
     static TBefehlsMethode WerkzeugBefehl(const char* name);
-    // The album manager dialog and the components of the tool commands.
-    TMainFormWerkzeuge* Werkzeuge() const { return werkzeuge_.get(); }
 
     // ---- Album display -------------------------------------------------------
     void BilderBytesZeigen();

@@ -129,8 +129,8 @@ TNotifyEvent TMainForm::Handler(const char* name)
 
 void TMainForm::FotoalbenManagerClick(TObject* Sender)
 {
-    // The album manager dialog comes with a later version; until it is
-    // installed the command says so.
+    // The album manager dialog (main_form_tools.cpp installs it); without
+    // one the command says it is not there.
     if (AlbumManager)
         AndereBilderdatenbankoeffnen1Click(Sender);
     else
