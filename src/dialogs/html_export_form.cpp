@@ -15,6 +15,12 @@
 
 // ---- TZahlFeld --------------------------------------------------------------
 
+TZahlFeld::~TZahlFeld()
+{
+    Edit->OnChange = nullptr;
+    AufAb->OnChange = nullptr;
+}
+
 TZahlFeld::TZahlFeld(TWinControl* parent, TComponent* owner, int left, int top, int width, int min, int max, int step)
     : min_(min), max_(max)
 {
@@ -269,6 +275,10 @@ TPicHTMLForm::~TPicHTMLForm()
     } catch (const std::exception&) {
         // A settings file that cannot be written must not stop the close.
     }
+    // The number fields go while their controls still stand.
+    for (TZahlFeld* f : {txtWidth, txtHeight, SpinEditTabRahmen, txtPicAnz, SpinEdit_Main_Pic_Width,
+                         SpinEdit_Jpg_Quali, SpinEditGrafikRahmen, SpinEdit_UeberschriftenRahmen})
+        delete f;
 }
 
 QString TPicHTMLForm::KopfDatei() const { return k_.ProgrammOrdner + QStringLiteral("HTML_Top.txt"); }

@@ -42,6 +42,8 @@ struct THTMLExportKontext {
 class TZahlFeld {
 public:
     TZahlFeld(TWinControl* parent, TComponent* owner, int left, int top, int width, int min, int max, int step);
+    // The edit and the bar stay with their owner; they forget this field.
+    ~TZahlFeld();
     int Wert() const;
     void SetWert(int v);
     void SetEnabled(bool v);

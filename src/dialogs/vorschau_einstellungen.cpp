@@ -84,11 +84,15 @@ TVorschaubildereinstellungenForm::TVorschaubildereinstellungenForm(TComponent* A
     // controls from the grid.
     QKINI1 = new TQKINI(this);
     QKINI1->SetINIFileName(iniDatei);
-    raster_.SetRows(std::clamp(QKINI1->INIReadInteger(kSektion, "Zeilen", raster_.Rows()), 1, 10));
-    raster_.SetColumns(std::clamp(QKINI1->INIReadInteger(kSektion, "Spalten", raster_.Columns()), 1, 20));
+    // Scaling first: a grid that is not scaled works out its rows and
+    // columns from the picture size, so those read before would not stay.
+    const int zeilen = std::clamp(QKINI1->INIReadInteger(kSektion, "Zeilen", raster_.Rows()), 1, 10);
+    const int spalten = std::clamp(QKINI1->INIReadInteger(kSektion, "Spalten", raster_.Columns()), 1, 20);
+    raster_.SetScaled(QKINI1->INIReadBool(kSektion, "Skalieren", raster_.Scaled()));
+    raster_.SetRows(zeilen);
+    raster_.SetColumns(spalten);
     raster_.SetPicHeight(std::clamp(QKINI1->INIReadInteger(kSektion, "Bildhoehe", raster_.PicHeight()), 25, 400));
     raster_.SetPicWidth(std::clamp(QKINI1->INIReadInteger(kSektion, "BildBreite", raster_.PicWidth()), 20, 300));
-    raster_.SetScaled(QKINI1->INIReadBool(kSektion, "Skalieren", raster_.Scaled()));
     SteuerelementeVomRaster();
     SkalierungsStatus();
     Loaded();

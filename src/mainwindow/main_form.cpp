@@ -118,6 +118,7 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner)
     Einstellungen.VorgabenSetzen(ProgrammPfad);
     Einstellungen.Optionen = optionen_;
     FensterAufbauen();
+    WerkzeugeEinrichten();
     DataSourceBilder->OnDataChange = [this](TDataSource*, TField*) { DataSourceBilderDataChange(nullptr); };
 }
 

@@ -81,6 +81,7 @@ class TFullSizeForm;
 class TFont;
 class QObject;
 class QEvent;
+class TMainFormWerkzeuge;
 
 class TMainForm : public TForm {
 public:
@@ -381,6 +382,32 @@ public:
     // A command whose work comes with a later version of the program.
     void NichtVerfuegbar(TObject* Sender);
 
+    // ---- Dialog and tool commands (main_form_tools.cpp) -----------------------
+    // Upload from camera or scanner (mode from the options, 0 asks), the
+    // scans into the multi-picture components, HTML and ASCII export, ASCII
+    // import, CD-R, e-mail, wallpaper, thumbnail settings, print layouts.
+    void Bilderuploaden1Click(TObject* Sender);
+    void QKAutoButtonUploadenClick(TObject* Sender);
+    void BilderuploadenII1Click(TObject* Sender);
+    void Button1Click(TObject* Sender);
+    void Button3Click(TObject* Sender);
+    void BilderHTMLExport1Click(TObject* Sender);
+    void ASCIIExport1Click(TObject* Sender);
+    void ASCIIImport1Click(TObject* Sender);
+    void CDRZusammenstellen2Click(TObject* Sender);
+    void PereMailversenden1Click(TObject* Sender);
+    void BildalsHintergrundbildladen1Click(TObject* Sender);
+    void WallpaperZeigen();
+    void BilderlistenAuswahl1Click(TObject* Sender);
+    // Asks the album manager to start its CD-R preparation when it opens.
+    bool CDRStartFlag = false;
+    // The handler of these commands by vocabulary name; null for others.
+    using TBefehlsMethode = void (TMainForm::*)(TObject*);
+    static TBefehlsMethode WerkzeugBefehl(const char* name);
+    // The handler of a command kept in one of the groups' own tables (picture
+    // views, copy and delete, tools); null for another name.
+    static TBefehlsMethode ZusatzBefehl(const char* name);
+
     // ---- Album display -------------------------------------------------------
     void BilderBytesZeigen();
     // The byte sum with "." between each group of three digits.
@@ -500,7 +527,6 @@ public:
     TPoint GrossBildZiehStart;
     // The command methods of the picture views by handler name; null for
     // another name.
-    using TBefehlsMethode = void (TMainForm::*)(TObject*);
     static TBefehlsMethode BildBefehl(const char* name);
     // The copy/move and delete commands (main_form_album_dialoge.cpp).
     static TBefehlsMethode KopierBefehl(const char* name);
@@ -572,6 +598,7 @@ private:
 
 private:
     friend class TMainFormOptionen;
+    friend class TMainFormWerkzeuge;
     // "Info" / "Fehler" entry in the action log when logging is on.
     void Protokoll(const QString& art, const QString& text);
     // The timed notice of the program (info colour, black, centred).
@@ -660,4 +687,9 @@ private:
     void DatumBefehl(TObject* Sender, const char* handler, const QString& feld);
     // Query and order of a mark or availability filter, its status text.
     void FlagFilterSetzen(const QString& tag, const QString& ausdruck, const QString& status);
+    struct TWerkzeugeLoescher {
+        void operator()(TMainFormWerkzeuge* w) const;
+    };
+    std::unique_ptr<TMainFormWerkzeuge, TWerkzeugeLoescher> werkzeuge_;
+    void WerkzeugeEinrichten();
 };

@@ -141,7 +141,17 @@ TTabSheet* Seite(TComponent* owner, TPageControl* pc, const char* name, const QS
 
 bool TMainForm::HandlerVorhanden(const char* name) const
 {
-    return HandlerSuchen(name) != nullptr || BildBefehl(name) != nullptr || KopierBefehl(name) != nullptr;
+    return HandlerSuchen(name) != nullptr || ZusatzBefehl(name) != nullptr;
+}
+
+TMainForm::TBefehlsMethode TMainForm::ZusatzBefehl(const char* name)
+{
+    // The command groups that keep their own handler tables: picture views,
+    // copy and delete, tools.
+    for (TBefehlsMethode (*suche)(const char*) : {&BildBefehl, &KopierBefehl, &WerkzeugBefehl})
+        if (const TBefehlsMethode m = suche(name))
+            return m;
+    return nullptr;
 }
 
 TNotifyEvent TMainForm::Handler(const char* name)
@@ -150,17 +160,15 @@ TNotifyEvent TMainForm::Handler(const char* name)
         const THandler m = h->Methode;
         return [this, m](TObject* sender) { (this->*m)(sender); };
     }
-    if (const THandler m = BildBefehl(name))
-        return [this, m](TObject* sender) { (this->*m)(sender); };
-    if (const THandler m = KopierBefehl(name))
+    if (const TBefehlsMethode m = ZusatzBefehl(name))
         return [this, m](TObject* sender) { (this->*m)(sender); };
     return [this](TObject* sender) { NichtVerfuegbar(sender); };
 }
 
 void TMainForm::FotoalbenManagerClick(TObject* Sender)
 {
-    // The album manager dialog comes with a later version; until it is
-    // installed the command says so.
+    // The album manager dialog (main_form_tools.cpp installs it); without
+    // one the command says it is not there.
     if (AlbumManager)
         AndereBilderdatenbankoeffnen1Click(Sender);
     else

@@ -143,7 +143,8 @@ void TMainForm::BilderDBFinDBFVerwaltungEintragen(const QString& FullPath, int N
         ShowMessage(QStringLiteral("Datenbank des Fotoalben-Managers ist nicht geöffnet!"));
         return;
     }
-    if (DatensatzSuchen(DbeBilderDatenbanken, QStringLiteral("PFAD"), FullPath) == 1) {
+    // Only a new row must not exist yet; a refresh works on the current row.
+    if (NewEntry != 0 && DatensatzSuchen(DbeBilderDatenbanken, QStringLiteral("PFAD"), FullPath) == 1) {
         ShowMessage(QStringLiteral("Fotoalbum ") + FullPath + QStringLiteral(" ist schon eingetragen !"));
         return;
     }

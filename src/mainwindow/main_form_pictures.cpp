@@ -27,6 +27,7 @@
 #include "platform/ui/std_ctrls.h"
 #include "shared/general_files.h"
 #include "shared/nachrichten_dialog.h"
+#include "shared/qk_ini.h"
 #include "shared/qk_wav.h"
 #include "shared/utility_files.h"
 #include "shared/utility_shell.h"
@@ -117,7 +118,7 @@ public:
         o.SlideShowSekunden = e.Int("SlideShowInterval");
         return o;
     }
-    QString IniDatei() const override { return f_.WindowsPfad + QStringLiteral("Lumadex.INI"); }
+    QString IniDatei() const override { return f_.QKINI_Prog->INIFileName(); }
     bool IstInternesBildFormat(const QString& datei) const override { return ::IstInternesBildFormat(datei); }
     bool ProgrammEndet() const override { return f_.ProgrammEndet; }
     bool HinweiseAn() const override { return Application->ShowHint; }
@@ -723,8 +724,10 @@ void TMainForm::PopupMenuVorschaubilderPopup(TObject*)
         m->SetChecked(TableBilder->FieldByName(QStringLiteral("Markiert"))->AsBoolean());
 }
 
-void TMainForm::EinstellungenVorschaubilder1Click(TObject*)
+void TMainForm::EinstellungenVorschaubilder1Click(TObject* Sender)
 {
+    Ton(Sender);
+    // Every change shows at once on the thumbnail grid.
     TVorschaubildereinstellungenForm form(this, *bilder_, bilder_->IniDatei(), [this](int n) { PrgWavSpielen(n); });
     form.ShowModal();
 }

@@ -276,10 +276,11 @@ TEST_F(StartTest, ManagerTableFieldsKeepTheirCaptionsFormatsAndReadOnlyState)
         m->Close();
         ASSERT_EQ(form->BilderDBFsOeffnen(), 1);
     }
-    // Without the album manager dialog its command says it is not there yet.
+    // The command shows the album manager dialog.
     prompts.Texte.clear();
     form->MenuItem("AndereBilderdatenbankoeffnen1")->Click();
-    EXPECT_TRUE(prompts.Gezeigt("Diese Funktion ist noch nicht verfügbar."));
+    EXPECT_TRUE(prompts.Gezeigt("<Modal BilderDBFManagerForm>"));
+    EXPECT_FALSE(prompts.Gezeigt("Diese Funktion ist noch nicht verfügbar."));
     Beenden();
 }
 

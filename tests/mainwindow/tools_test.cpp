@@ -1,0 +1,790 @@
+// The main window's dialog commands and the album manager on a real main
+// window: the list of albums, add with its checks, icons, backup into a zip
+// read by unzip and Python's zipfile, merge, the CD-R tree of two albums
+// opened again through the engine, and the export commands checked from
+// outside.
+#include "main_form_fixture.h"
+
+#include "controls/spin_edit.h"
+#include "controls/wizard.h"
+#include "datacontrols/dk_db_edit.h"
+#include "dialogs/album_manager.h"
+#include "dialogs/ascii_dialogs.h"
+#include "dialogs/cdr_form.h"
+#include "dialogs/html_export_form.h"
+#include "dialogs/druckformate.h"
+#include "dialogs/small_forms.h"
+#include "dialogs/vorschau_einstellungen.h"
+#include "imaging/pic_box.h"
+#include "platform/core/drive_map.h"
+#include "platform/core/win1252.h"
+#include "platform/data/field.h"
+#include "platform/ui/menus.h"
+#include "sane_test_backend.h"
+#include "shared/qk_ini.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+
+namespace {
+
+void Foto(TCustomForm& f, const QString& name)
+{
+    const QString ordner = QCoreApplication::applicationDirPath() + "/screenshots";
+    QDir().mkpath(ordner);
+    f.Show();
+    QImage img = f.Handle()->grab().toImage();
+    EXPECT_TRUE(img.save(ordner + "/" + name + ".png")) << name.toStdString();
+}
+
+class ToolsTest : public MainFormTest {
+protected:
+    void SetUp() override
+    {
+        lxtest::WriteDriveTable({{"C", "/", "HD", "SYSTEM", "1A2B3C4D", 1ull << 34}});
+        TDriveMap::Instance().Refresh();
+        MainFormTest::SetUp();
+        form->QKINI_Prog->INIWriteBool("Einstellungen Hauptprogramm", "ErstStart", false);
+        form->ProgrammOptionen()->SetText("BackupDir", Win(dir.path() / "backup") + "\\");
+        form->ProgrammOptionen()->SetBool("FarbSystemBenutzen", true);
+        std::filesystem::create_directories(dir.path() / "prog");
+        form->ProgrammPfad = Win(dir.path() / "prog") + "\\";
+    }
+    TAlbumManagerUmgebung& U() { return *dynamic_cast<TAlbumManagerUmgebung*>(form->AlbumManager); }
+
+    // A JPEG picture drawn in a sub-folder; its Windows path.
+    QString Bild(const std::string& sub, const std::string& name, QColor farbe = Qt::blue)
+    {
+        std::filesystem::create_directories(dir.path() / sub);
+        QImage img(64, 48, QImage::Format_RGB32);
+        img.fill(farbe);
+        const std::string linux = (dir.path() / sub / name).string();
+        EXPECT_TRUE(img.save(QString::fromStdString(linux), "JPG"));
+        return Win(dir.path() / sub / name);
+    }
+    // An album whose entries point at those pictures, registered in the manager.
+    void Album(const QString& name, const QString& beschreibung, const std::vector<QString>& bilder)
+    {
+        std::vector<TTestEintrag> eintraege;
+        for (const QString& b : bilder) {
+            TTestEintrag e{"Bild " + b.section('\\', -1).toStdString()};
+            e.Pfad = b.toStdString();
+            e.Bytes = 2000;
+            eintraege.push_back(e);
+        }
+        AlbumAnlegen(name, eintraege);
+        form->BilderDBF = name;
+        TPromptScript script;
+        script.AnswerValue(beschreibung, "kurze Bechreibung");
+        ASSERT_EQ(form->BilderDBFOeffnen(), 1);
+    }
+    void Markieren(int satz, bool an = true)
+    {
+        form->DbeBilderDatenbanken->SetOrder(0);
+        form->DbeBilderDatenbanken->Go(uint32_t(satz));
+        form->TableBilderDatenbanken->Edit();
+        form->TableBilderDatenbanken->FieldByName("MARKIERT")->SetAsBoolean(an);
+        form->TableBilderDatenbanken->Post();
+    }
+    // The manager with two empty albums, "Urlaub" and "Familie".
+    void ZweiLeereAlben()
+    {
+        ManagerAnlegen();
+        Album("ALBUMA.DBF", "Urlaub", {});
+        Album("ALBUMB.DBF", "Familie", {});
+    }
+};
+
+TEST_F(ToolsTest, ManagerListsTheAlbumsAndOpensTheChosenOne)
+{
+    ManagerAnlegen();
+    Album("ALBUMA.DBF", "Urlaub", {Bild("p", "a.jpg")});
+    Album("ALBUMB.DBF", "Familie", {});
+    ASSERT_EQ(form->TableBilder->TableName(), "ALBUMB.DBF");
+    TPromptScript script;
+    script.Modal<TBilderDBFManagerForm>([&](TBilderDBFManagerForm& m) {
+        ASSERT_EQ(m.ListView1->ItemCount(), 2);
+        EXPECT_EQ(m.ListView1->ItemCaption(0), "Urlaub\r\n(ALBUMA.DBF)");
+        EXPECT_EQ(m.ListView1->ItemCaption(1), "Familie\r\n(ALBUMB.DBF)");
+        // The open album's row is current and selected.
+        EXPECT_EQ(m.ListView1->Selected(), 1);
+        EXPECT_EQ(m.DBEditPfad->Text().section('\\', -1), "ALBUMB.DBF");
+        m.Statistik1Click();
+        EXPECT_TRUE(m.GroupBoxStatistik->Visible());
+        Foto(m, "album_manager");
+        m.Ansicht(vsReport);
+        EXPECT_EQ(m.ListView1->ItemCaption(0), "Urlaub (ALBUMA.DBF)");
+        EXPECT_TRUE(m.Report1->Checked());
+        EXPECT_FALSE(m.GrossesIcon1->Checked());
+        m.Ansicht(vsList);
+        EXPECT_EQ(m.ListView1->ItemCaption(0), "ALBUMA.DBF");
+        Foto(m, "album_manager_liste");
+        m.ListView1->SetSelected(0);
+        m.ListView1Click();
+        m.AusgewaehlteBilderdatenbankOeffnen1Click();
+    });
+    form->MenuItem("AndereBilderdatenbankoeffnen1")->Click();
+    EXPECT_EQ(form->TableBilder->TableName(), "ALBUMA.DBF");
+    TQKINI ini(nullptr);
+    ini.SetINIFileName(form->QKINI_Prog->INIFileName());
+    EXPECT_TRUE(ini.INIReadBool("BilderDBFManager", "ListIcon", false));
+    EXPECT_TRUE(ini.INIReadBool("BilderDBFManager", "Statistikanzeige", false));
+}
+
+TEST_F(ToolsTest, AddRefusesBadNamesAndRegistersATwelveCharacterName)
+{
+    ManagerAnlegen();
+    Album("ALBUMA.DBF", "Urlaub", {});
+    TBilderDBFManagerForm m(nullptr, U());
+    m.FormShow();
+    const QString ordner = Win(dir.path()) + "\\";
+    const struct {
+        QString datei;
+        const char* meldung;
+    } faelle[] = {
+        {ordner + "BILDER100.DBF", "nicht länger als 8 Zeichen"},
+        {ordner + "MIT-STR", "KEINEN Bindestrich (-)"},
+        {ordner + "ÄPFEL.DBF", "KEINE Umlaute (ÄÖÜäöüß)"},
+        {ordner + "A B.DBF", "KEINE Leerzeichen"},
+        {ordner.toLower() + "albuma", " ist schon eingetragen !"},
+    };
+    for (const auto& f : faelle) {
+        TPromptScript script;
+        script.AnswerValue(f.datei).Answer(TPromptKind::Message, mrOk, QString::fromUtf8(f.meldung));
+        m.BitBtnOeffnen_ErstellenClick();
+    }
+    EXPECT_EQ(form->DbeBilderDatenbanken->RecCount(), 1u);
+    AlbumAnlegen("BILDER10.DBF", {{"eins"}});
+    {
+        TPromptScript script;
+        script.AnswerValue(ordner + "BILDER10").AnswerValue("Zehn", "kurze Bechreibung");
+        m.BitBtnOeffnen_ErstellenClick();
+    }
+    EXPECT_EQ(form->TableBilder->TableName(), "BILDER10.DBF");
+    EXPECT_EQ(form->DbeBilderDatenbanken->RecCount(), 2u);
+    ASSERT_EQ(m.ListView1->ItemCount(), 2);
+    EXPECT_EQ(m.ListView1->ItemCaption(1), "Zehn\r\n(BILDER10.DBF)");
+}
+
+TEST_F(ToolsTest, AddCreatesANewAlbumThatDoesNotExistYet)
+{
+    ManagerAnlegen();
+    Album("ALBUMA.DBF", "Urlaub", {});
+    TBilderDBFManagerForm m(nullptr, U());
+    m.FormShow();
+    {
+        TPromptScript script;
+        script.AnswerValue(Win(dir.path()) + "\\Neu1")
+            .Answer(TPromptKind::Dialog, mrYes, "nicht gefunden, jetzt erstellen ?")
+            .AnswerValue("Ganz neu", "kurze Bechreibung");
+        lxtest::WriteFile(dir.path() / "db" / "Bilder4.dbf", "");
+        m.BitBtnOeffnen_ErstellenClick();
+        // The open dialog proposed the next free "Bilder" number of the
+        // album folder.
+        ASSERT_FALSE(script.Records().empty());
+        EXPECT_TRUE(script.Records().front().Value.endsWith("Bilder5.dbf")) << script.Records().front().Value.toStdString();
+    }
+    EXPECT_TRUE(std::filesystem::exists(dir.path() / "Neu1.DBF"));
+    EXPECT_EQ(form->TableBilder->TableName(), "Neu1.DBF");
+    ASSERT_EQ(m.ListView1->ItemCount(), 2);
+    EXPECT_EQ(m.ListView1->ItemCaption(1), "Ganz neu\r\n(Neu1.DBF)");
+}
+
+TEST_F(ToolsTest, IconChooserStoresTheIndexAndTheListShowsIt)
+{
+    ZweiLeereAlben();
+    TBilderDBFManagerForm m(nullptr, U());
+    m.FormShow();
+    m.ListView1->SetSelected(0);
+    {
+        TPromptScript script;
+        script.Modal<TIconAuswahlForm>([](TIconAuswahlForm& i) {
+            EXPECT_EQ(i.Caption(), "Icon auswählen");
+            EXPECT_EQ(i.ListView1->ItemCaption(12), "12");
+            Foto(i, "icon_auswahl");
+            i.ListView1->SetSelected(12);
+            i.ListView1Click();
+            i.ModalResult = mrOk;
+        });
+        m.IconAuswaehlen1Click();
+    }
+    form->DbeBilderDatenbanken->Go(1);
+    EXPECT_EQ(form->DbeBilderDatenbanken->GetTrimString("FLAGS"), "12");
+    EXPECT_EQ(m.ListView1->ItemImageIndex(0), 12);
+    // Space in the list flips the row's mark.
+    m.ListView1KeyUp(VK_SPACE);
+    EXPECT_TRUE(form->TableBilderDatenbanken->FieldByName("MARKIERT")->AsBoolean());
+    m.ListView1KeyUp(VK_SPACE);
+    EXPECT_FALSE(form->TableBilderDatenbanken->FieldByName("MARKIERT")->AsBoolean());
+    // A text that is no number keeps the default icon.
+    form->TableBilderDatenbanken->Edit();
+    form->TableBilderDatenbanken->FieldByName("FLAGS")->SetAsString("x7");
+    form->TableBilderDatenbanken->Post();
+    m.CreateListView();
+    EXPECT_EQ(m.ListView1->ItemImageIndex(0), 0);
+    // Without a selection the chooser does not open.
+    m.ListView1->SetSelected(-1);
+    QString text;
+    TPromptScript script;
+    script.Modal(NachrichtOk(&text));
+    m.IconAuswaehlen1Click();
+    EXPECT_EQ(text, "Wählen Sie zunächst ein Fotoalbum (Icon) aus !");
+}
+
+TEST_F(ToolsTest, BackupPacksTheMarkedAlbumsIntoTheNextNumberedZip)
+{
+    ManagerAnlegen();
+    Album("ALBUMA.DBF", "Urlaub", {Bild("p", "a.jpg")});
+    Album("ALBUMB.DBF", "Familie", {});
+    TBilderDBFManagerForm m(nullptr, U());
+    m.FormShow();
+    {
+        TPromptScript script;
+        script.Answer(TPromptKind::Dialog, mrYes, "packt (zippt) alle markierten Fotoalben")
+            .Answer(TPromptKind::Message, mrOk, "Sie hatten keine Fotoalben vorher markiert");
+        m.BitBtnBackupClick();
+    }
+    std::filesystem::create_directories(dir.path() / "backup");
+    lxtest::WriteFile(dir.path() / "backup" / "BILDERBACKUP1.ZIP", "alt");
+    lxtest::WriteFile(dir.path() / "backup" / "BILDERBACKUP3.ZIP", "alt");
+    Markieren(1);
+    EXPECT_TRUE(m.BackupArchivName().endsWith("BILDERBACKUP4.ZIP"));
+    {
+        TPromptScript script;
+        script.Answer(TPromptKind::Dialog, mrYes, "packt (zippt)")
+            .Answer(TPromptKind::Message, mrOk, "Alle Dateien zu ");
+        m.BitBtnBackupClick();
+    }
+    const std::string zip = (dir.path() / "backup" / "BILDERBACKUP4.ZIP").string();
+    const std::string liste = Run("unzip -l " + zip);
+    EXPECT_NE(liste.find("ALBUMA.DBF"), std::string::npos) << liste;
+    EXPECT_NE(liste.find("ALBUMA.FPT"), std::string::npos) << liste;
+    EXPECT_NE(liste.find("ALBUMA.CDX"), std::string::npos) << liste;
+    EXPECT_EQ(liste.find("ALBUMB"), std::string::npos) << liste;
+    EXPECT_EQ(liste.find("a.jpg"), std::string::npos) << liste;
+    const std::string py = RunScript("/usr/bin/python3", "zipcheck.py",
+                                     "import sys, zipfile\nz = zipfile.ZipFile(sys.argv[1])\n"
+                                     "print(z.testzip() is None, len(z.namelist()))\n",
+                                     zip);
+    EXPECT_EQ(py.substr(0, 4), "True") << py;
+}
+
+TEST_F(ToolsTest, MergeAppendsTheEntriesOfTheMarkedAlbumsToANewAlbum)
+{
+    ManagerAnlegen();
+    Album("ALBUMA.DBF", "Urlaub", {Bild("p", "a.jpg"), Bild("p", "b.jpg")});
+    Album("ALBUMB.DBF", "Familie", {Bild("p", "c.jpg")});
+    Markieren(1);
+    Markieren(2);
+    TBilderDBFManagerForm m(nullptr, U());
+    m.FormShow();
+    const QString ziel = Win(dir.path()) + "\\ZIEL.DBF";
+    {
+        TPromptScript script;
+        script.Answer(TPromptKind::Dialog, mrYes, "fügt alle markierten Fotoalben an ein anderes")
+            .AnswerValue(ziel)
+            .Answer(TPromptKind::Dialog, mrYes, "ZIEL.DBF nicht gefunden, jetzt erstellen ?")
+            .Answer(TPromptKind::Dialog, mrNo, "Neues Fotoalbum jetzt öffnen");
+        m.BitBtnMergeClick();
+    }
+    EXPECT_FALSE(m.MergeFolge);
+    // The album the merge closed is open again.
+    EXPECT_EQ(form->TableBilder->TableName(), "ALBUMB.DBF");
+    EXPECT_TRUE(form->TableBilder->Active());
+    const uint16_t area = dbe_Use(File("ZIEL.DBF").c_str(), "ZIEL", DBE_EXCLUSIVE, DBE_TYPE_FOX);
+    ASSERT_NE(area, 0) << dbe_LastError();
+    EXPECT_EQ(dbe_RecCount(), 3u);
+    dbe_Close();
+}
+
+TEST_F(ToolsTest, ReReadRefreshesTheFiguresAndCountsMissingAlbums)
+{
+    ManagerAnlegen();
+    Album("ALBUMB.DBF", "Familie", {});
+    Album("ALBUMA.DBF", "Urlaub", {Bild("p", "a.jpg")});
+    U().DateienSchliessen();
+    EintraegeSchreiben(File("ALBUMA.DBF"), {{"neu"}, {""}});
+    std::filesystem::remove(dir.path() / "ALBUMB.DBF");
+    TBilderDBFManagerForm m(nullptr, U());
+    m.FormShow();
+    QString fehlt, ende;
+    {
+        TPromptScript script;
+        script.Modal(NachrichtOk(&fehlt)).Modal(NachrichtOk(&ende));
+        m.BitBtnDatenFileAttributeClick();
+    }
+    EXPECT_TRUE(fehlt.endsWith("ALBUMB.DBF NICHT gefunden bzw. nicht im Zugriff !")) << fehlt.toStdString();
+    EXPECT_EQ(ende, "Die Daten von 1 Fotoalben konnten NICHT neu ermittelt und eingelesen werden!");
+    TDbe* d = form->DbeBilderDatenbanken;
+    d->SetOrder(0);
+    d->Go(2);
+    EXPECT_TRUE(d->GetTrimString("PFAD").endsWith("ALBUMA.DBF"));
+    EXPECT_EQ(d->GetInteger("SAETZE"), 3);
+    EXPECT_EQ(d->GetInteger("MITDESC"), 2);
+    EXPECT_EQ(d->GetInteger("OHNEDESC"), 1);
+    EXPECT_EQ(form->TableBilder->TableName(), "ALBUMA.DBF");
+}
+
+TEST_F(ToolsTest, DeletingARowKeepsTheAlbumFilesWhenAskedSo)
+{
+    ZweiLeereAlben();
+    TBilderDBFManagerForm m(nullptr, U());
+    m.FormShow();
+    m.ListView1->SetSelected(0);
+    {
+        TPromptScript script;
+        script.Answer(TPromptKind::Dialog, mrNo, "auch löschen ?");
+        m.AlbumLoeschen1Click();
+    }
+    ASSERT_EQ(m.ListView1->ItemCount(), 1);
+    EXPECT_EQ(m.ListView1->ItemCaption(0), "Familie\r\n(ALBUMB.DBF)");
+    EXPECT_TRUE(std::filesystem::exists(dir.path() / "ALBUMA.DBF"));
+    // The list prints through the report engine, which is not there yet.
+    TPromptScript script;
+    script.Answer(TPromptKind::Message, mrOk, "Diese Funktion ist noch nicht verfügbar.");
+    m.Drucken1Click();
+}
+
+// Two albums with pictures: album A holds two pictures of the same name in
+// different folders and one whose file is gone; album B one picture.
+class CdrTest : public ToolsTest {
+protected:
+    void SetUp() override
+    {
+        ToolsTest::SetUp();
+        ManagerAnlegen();
+        Album("ALBUMA.DBF", "Urlaub", {Bild("p1", "x.jpg", Qt::red), Bild("p2", "x.jpg", Qt::green),
+                                       Win(dir.path() / "weg.jpg")});
+        Album("ALBUMB.DBF", "Familie", {Bild("p3", "y.jpg")});
+        // The program folder's side files: the setup table and the read-me.
+        const std::string setup = (dir.path() / "prog" / "SETUP.DBF").string();
+        ASSERT_NE(dbe_CreateNew(setup.c_str(), "XXXXXXXXXX", DBE_TYPE_FOX, 2), 0);
+        ASSERT_EQ(dbe_CreateField("TODO", 'C', 20, 0), 1);
+        ASSERT_EQ(dbe_CreateField("TODO_", 'C', 20, 0), 1);
+        ASSERT_EQ(dbe_CreateExec(), 1) << dbe_LastError();
+        dbe_Close();
+        lxtest::WriteFile(dir.path() / "prog" / "liesmich.txt", "Lies mich\r\n");
+        std::filesystem::create_directories(dir.path() / "cdr");
+        lxtest::WriteFile(dir.path() / "cdr" / "meins.txt", "gehört dem Benutzer");
+    }
+    // One copy run through the wizard's finish.
+    void Lauf(TCDRForm& cdr, bool vorherLoeschen)
+    {
+        TPromptScript script;
+        script.Answer(TPromptKind::Dialog, mrYes, "Soll das Kopieren der ausgewählten Daten jetzt gestartet werden ?")
+            .Answer(TPromptKind::Dialog, vorherLoeschen ? mrYes : mrNo, "Vorher das gesamte CDR-Zielverzeichnis löschen ?")
+            .Answer(TPromptKind::Message, mrOk, "ACHTUNG, es wurden gleichnamige")
+            .Answer(TPromptKind::Dialog, mrOk, "als Root (Wurzelverzeichnis) !")
+            .Answer(TPromptKind::Dialog, mrYes, "Soll der CDR-Dialog jetzt geschlossen werden ?");
+        int nach = -1;
+        EXPECT_TRUE(cdr.Assistent1CanPageChange(2, nach));
+    }
+    std::vector<std::string> Eintraege(const std::string& dbf)
+    {
+        std::vector<std::string> pfade;
+        const uint16_t area = dbe_Use(dbf.c_str(), "KOPIE", DBE_READONLY, DBE_TYPE_FOX);
+        EXPECT_NE(area, 0) << dbe_LastError();
+        if (area == 0)
+            return pfade;
+        for (dbe_GoTop(); !dbe_Eof(); dbe_Skip(1)) {
+            pfade.emplace_back(dbe_GetTrimString("PFAD"));
+        }
+        dbe_Close();
+        return pfade;
+    }
+};
+
+TEST_F(CdrTest, TreeOfTwoAlbumsWithThinnedCopiesAndPathsIntoTheTree)
+{
+    TCDRForm cdr(nullptr, U());
+    cdr.FormShow();
+    EXPECT_EQ(cdr.Caption(), "Seite 1 von 2");
+    Foto(cdr, "cdr_seite1");
+    cdr.Assistent1->NextClick();
+    EXPECT_EQ(cdr.Caption(), "Seite 2 von 2");
+    const QString wurzel = Win(dir.path() / "cdr") + "\\";
+    cdr.EditCDRDir->SetText(wurzel);
+    cdr.CheckBoxAlleSaetze->SetChecked(true);
+    cdr.CheckBoxMitLumadex->SetChecked(true);
+    Foto(cdr, "cdr_seite2");
+    Lauf(cdr, true);
+
+    const auto tree = dir.path() / "cdr";
+    const auto a = Eintraege((tree / "Data" / "Database" / "ALBUMA" / "ALBUMA.DBF").string());
+    // The entry without a picture is gone; the same-name picture got a number.
+    EXPECT_EQ(a, (std::vector<std::string>{"\\DATA\\PICS\\ALBUMA\\X.JPG", "\\DATA\\PICS\\ALBUMA\\X_1.JPG"}));
+    const auto b = Eintraege((tree / "Data" / "Database" / "ALBUMB" / "ALBUMB.DBF").string());
+    EXPECT_EQ(b, (std::vector<std::string>{"\\DATA\\PICS\\ALBUMB\\Y.JPG"}));
+    // Every path points at a copied picture, and the two x.jpg stayed apart.
+    for (const auto& p : a) {
+        const QString linux = WinToLinux(wurzel.left(wurzel.size() - 1) + QString::fromStdString(p)).value_or("");
+        EXPECT_TRUE(QFile::exists(linux)) << p;
+    }
+    QImage rot(QString::fromStdString((tree / "Data" / "Pics" / "ALBUMA" / "x.jpg").string()));
+    QImage gruen(QString::fromStdString((tree / "Data" / "Pics" / "ALBUMA" / "x_1.jpg").string()));
+    ASSERT_FALSE(rot.isNull());
+    ASSERT_FALSE(gruen.isNull());
+    EXPECT_GT(qRed(rot.pixel(5, 5)), 200);
+    EXPECT_GT(qGreen(gruen.pixel(5, 5)), 100);
+    // The manager table with file names only, and the setup table updated.
+    const std::string man = RunScript("/usr/bin/python3", "man.py",
+                                      "import sys\nfrom dbfread import DBF\n"
+                                      "print(sorted(r['PFAD'].strip() for r in DBF(sys.argv[1])))\n"
+                                      "print([(r['TODO'].strip(), r['TODO_'].strip()) for r in DBF(sys.argv[2])])\n",
+                                      (tree / "Data" / "Database" / "LXman.dbf").string() + " " +
+                                          (tree / "SETUP.DBF").string());
+    EXPECT_EQ(man, "['ALBUMA.DBF', 'ALBUMB.DBF']\n[('REVISIONSINFO', '1.50.230')]\n");
+    EXPECT_TRUE(std::filesystem::exists(tree / "liesmich.txt"));
+    EXPECT_FALSE(std::filesystem::exists(tree / "Programm" / "lumadex.exe"));
+    // The albums of the main window are open again.
+    EXPECT_TRUE(form->TableBilder->Active());
+
+    // A second run clears only what the first one made.
+    Lauf(cdr, true);
+    EXPECT_TRUE(std::filesystem::exists(tree / "meins.txt"));
+    EXPECT_EQ(Eintraege((tree / "Data" / "Database" / "ALBUMA" / "ALBUMA.DBF").string()).size(), 2u);
+    lxtest::WriteFile(tree / "Data" / "Pics" / "notiz.txt", "auch vom Benutzer");
+    {
+        TPromptScript script;
+        script.Answer(TPromptKind::Dialog, mrYes, "gestartet werden ?")
+            .Answer(TPromptKind::Dialog, mrYes, "Vorher das gesamte CDR-Zielverzeichnis löschen ?")
+            .Answer(TPromptKind::Dialog, mrOk, "es würde jetzt nur das Programm auf CDR kopiert !")
+            .Answer(TPromptKind::Dialog, mrOk, "als Root (Wurzelverzeichnis) !")
+            .Answer(TPromptKind::Dialog, mrYes, "Soll der CDR-Dialog jetzt geschlossen werden ?");
+        cdr.CheckBoxAlleSaetze->SetChecked(false);
+        cdr.CheckBoxMitLumadex->SetChecked(false);
+        int nach = -1;
+        EXPECT_TRUE(cdr.Assistent1CanPageChange(2, nach));
+    }
+    EXPECT_TRUE(std::filesystem::exists(tree / "meins.txt"));
+    EXPECT_TRUE(std::filesystem::exists(tree / "Data" / "Pics" / "notiz.txt"));
+    EXPECT_FALSE(std::filesystem::exists(tree / "Data" / "Pics" / "ALBUMA"));
+    EXPECT_FALSE(std::filesystem::exists(tree / "SETUP.DBF"));
+}
+
+TEST_F(CdrTest, OnlyMarkedAlbumsGoOnTheMediumAndTheSizeIsCalculatedFirst)
+{
+    Markieren(2);  // ALBUMB
+    TCDRForm cdr(nullptr, U());
+    cdr.FormShow();
+    cdr.EditCDRDir->SetText(Win(dir.path() / "cdr") + "\\");
+    cdr.CheckBoxNurMarkierteDatenbanken->SetChecked(true);
+    cdr.CheckBoxMitLumadex->SetChecked(true);
+    {
+        TPromptScript script;
+        script.Answer(TPromptKind::Dialog, mrYes, "Die Ermittlung der Datengrösse kann")
+            .Answer(TPromptKind::Message, mrOk, " MB Daten würden MAXIMAL kopiert/gebrannt");
+        cdr.BitBtnKalkulierenClick();
+    }
+    // Album B's files and its one picture, nothing of album A.
+    EXPECT_GT(cdr.GesamtBytes, 0);
+    EXPECT_EQ(cdr.Eintraege, 1);
+    {
+        TPromptScript script;
+        script.Answer(TPromptKind::Dialog, mrYes, "gestartet werden ?")
+            .Answer(TPromptKind::Dialog, mrNo, "Vorher das gesamte CDR-Zielverzeichnis löschen ?")
+            .Answer(TPromptKind::Dialog, mrOk, "als Root (Wurzelverzeichnis) !")
+            .Answer(TPromptKind::Dialog, mrNo, "Soll der CDR-Dialog jetzt geschlossen werden ?");
+        int nach = -1;
+        EXPECT_FALSE(cdr.Assistent1CanPageChange(2, nach));
+    }
+    const auto tree = dir.path() / "cdr";
+    EXPECT_FALSE(std::filesystem::exists(tree / "Data" / "Database" / "ALBUMA"));
+    EXPECT_EQ(Eintraege((tree / "Data" / "Database" / "ALBUMB" / "ALBUMB.DBF").string()),
+              (std::vector<std::string>{"\\DATA\\PICS\\ALBUMB\\Y.JPG"}));
+    const std::string man = RunScript("/usr/bin/python3", "man.py",
+                                      "import sys\nfrom dbfread import DBF\n"
+                                      "print([r['PFAD'].strip() for r in DBF(sys.argv[1])])\n",
+                                      (tree / "Data" / "Database" / "LXman.dbf").string());
+    EXPECT_EQ(man, "['ALBUMB.DBF']\n");
+}
+
+TEST_F(CdrTest, AFailedCopyIsReportedAndLeavesNoHalfAlbum)
+{
+    // Where the first picture should go stands a folder: its copy fails.
+    std::filesystem::create_directories(dir.path() / "cdr" / "Data" / "Pics" / "ALBUMA" / "x.jpg");
+    TCDRForm cdr(nullptr, U());
+    cdr.FormShow();
+    cdr.EditCDRDir->SetText(Win(dir.path() / "cdr") + "\\");
+    cdr.CheckBoxAlleSaetze->SetChecked(true);
+    cdr.CheckBoxMitLumadex->SetChecked(false);
+    TPromptScript script;
+    script.Answer(TPromptKind::Dialog, mrYes, "gestartet werden ?")
+        .Answer(TPromptKind::Dialog, mrNo, "Vorher das gesamte CDR-Zielverzeichnis löschen ?")
+        .Answer(TPromptKind::Message, mrOk, "ist der Zieldatenträger voll oder schreibgeschützt ?")
+        .Answer(TPromptKind::Dialog, mrOk, "als Root (Wurzelverzeichnis) !")
+        .Answer(TPromptKind::Dialog, mrYes, "Soll der CDR-Dialog jetzt geschlossen werden ?");
+    int nach = -1;
+    EXPECT_TRUE(cdr.Assistent1CanPageChange(2, nach));
+    EXPECT_TRUE(cdr.KopierFehler);
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "cdr" / "Data" / "Database" / "ALBUMA" / "ALBUMA.DBF"));
+    // The source albums are untouched.
+    EXPECT_EQ(Eintraege(File("ALBUMA.DBF")).size(), 3u);
+}
+
+TEST_F(CdrTest, DriveRootIsRefusedAndSizesCountInMegabytes)
+{
+    TCDRForm cdr(nullptr, U());
+    cdr.EditCDRDir->SetText("C:\\");
+    {
+        TPromptScript script;
+        script.Answer(TPromptKind::Message, mrOk, "Zielverzeichnis darf nicht Root (Wurzelverzeichnis) sein !");
+        EXPECT_FALSE(cdr.EditCDRDirExit());
+    }
+    cdr.GesamtBytes = 1048575;
+    cdr.Status();
+    EXPECT_EQ(cdr.PanelSumme->Caption(), "0 MB Daten würden MAXIMAL kopiert/gebrannt");
+    cdr.GesamtBytes = 1048576;
+    cdr.Status();
+    EXPECT_EQ(cdr.PanelSumme->Caption(), "1 MB Daten würden MAXIMAL kopiert/gebrannt");
+    // Sizes beyond 2 GB stay whole.
+    cdr.SpinEditCDRGroesse->SetValue(100000);
+    cdr.GesamtBytes = int64_t(5) << 30;
+    cdr.Status();
+    EXPECT_EQ(cdr.PanelSumme->Caption(), "5120 MB Daten würden MAXIMAL kopiert/gebrannt");
+    // The medium size takes digits only.
+    cdr.EditZielGroesse->OnChange = nullptr;
+    cdr.EditZielGroesse->SetText("12a");
+    try {
+        cdr.EditZielGroesseChange();
+        ADD_FAILURE() << "no error for 12a";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message, "Nur Zahlen als Eingabe erlaubt!");
+    }
+    cdr.EditZielGroesse->SetText("700");
+    EXPECT_NO_THROW(cdr.EditZielGroesseChange());
+}
+
+TEST_F(CdrTest, TheMainWindowCommandOpensTheManagerWithTheCdrWizard)
+{
+    TPromptScript script;
+    script.Modal<TBilderDBFManagerForm>([](TBilderDBFManagerForm& m) { m.ModalResult = mrOk; });
+    script.Modal<TCDRForm>([](TCDRForm& c) { c.ModalResult = mrCancel; });
+    form->MenuItem("CDRZusammenstellen2")->Click();
+    EXPECT_FALSE(form->CDRStartFlag);
+}
+
+// ---- The export commands -------------------------------------------------------
+
+class ExportTest : public ToolsTest {
+protected:
+    void SetUp() override
+    {
+        ToolsTest::SetUp();
+        ManagerAnlegen();
+        AlbumAnlegen("ALBUM.DBF", {});
+        const std::string bild = Bild("p", "strand.jpg").toStdString();
+        const uint16_t area = dbe_Use(File("ALBUM.DBF").c_str(), "F", DBE_EXCLUSIVE, DBE_TYPE_FOX);
+        ASSERT_NE(area, 0);
+        ASSERT_EQ(dbe_AppendBlank(), 1);
+        const QByteArray text = Win1252EncodeOrThrow("Müller <&> \"Strand\"");
+        dbe_Replace("SHORTDESC", DBE_REPL_TEXT, text.constData());
+        dbe_Replace("PFAD", DBE_REPL_TEXT, bild.c_str());
+        dbe_Replace("TYPE", DBE_REPL_TEXT, "1");
+        dbe_Replace("LABEL", DBE_REPL_TEXT, "URLAUB");
+        const char ja = 'T';
+        dbe_Replace("ZUGRIFF", DBE_REPL_LOGICAL, &ja);
+        dbe_Replace("PRIVAT", DBE_REPL_LOGICAL, &ja);
+        dbe_Commit();
+        dbe_Close();
+        form->BilderDBF = "ALBUM.DBF";
+        TPromptScript script;
+        script.AnswerValue("Export", "kurze Bechreibung");
+        ASSERT_EQ(form->BilderDBFOeffnen(), 1);
+    }
+};
+
+TEST_F(ExportTest, HtmlAndAsciiExportThroughTheMainWindowCommands)
+{
+    TProgrammOptionenStand* o = form->ProgrammOptionen();
+    o->SetText("HTMLExportPfad", Win(dir.path() / "html") + "\\");
+    o->SetText("ASCIIExportPfad", Win(dir.path() / "ascii") + "\\");
+    std::filesystem::create_directories(dir.path() / "html");
+    std::filesystem::create_directories(dir.path() / "ascii");
+    {
+        TPromptScript script;
+        script.Answer(TPromptKind::Dialog, mrYes, "Der HTML-Export bezieht sich immer");
+        script.Modal<TPicHTMLForm>([](TPicHTMLForm& h) {
+            TPromptScript meldungen;
+            meldungen.Answer(TPromptKind::Dialog, mrNo, "vorher löschen ?")
+                .Modal(NachrichtOk())
+                .Modal(NachrichtOk());
+            h.BitBtnCreateClick();
+            h.ModalResult = mrOk;
+        });
+        form->MenuItem("BilderHTMLExport1")->Click();
+    }
+    QFile seite(QString::fromStdString((dir.path() / "html" / "galvora.htm").string()));
+    ASSERT_TRUE(seite.open(QIODevice::ReadOnly));
+    const QByteArray html = seite.readAll();
+    EXPECT_TRUE(html.contains("&lt;&amp;&gt;")) << html.toStdString();
+    EXPECT_FALSE(html.contains("<&>"));
+    // The gallery's outside check of the dialog tests: well-formed pages,
+    // every reference a written file.
+    std::filesystem::path quelle = __FILE__;
+    if (quelle.is_relative())
+        quelle = std::filesystem::path(QCoreApplication::applicationDirPath().toStdString()) / "../.." / quelle;
+    const std::string pruefer = (quelle.parent_path().parent_path() / "dialogs" / "html_check.py").string();
+    const std::string check = Run("python3 " + pruefer + " " + (dir.path() / "html").string() + "; echo status=$?");
+    EXPECT_NE(check.find("status=0"), std::string::npos) << check;
+
+    {
+        TPromptScript script;
+        script.Answer(TPromptKind::Dialog, mrNo, "ZielPfad für die Exportdateien");
+        script.Modal<TBilderDBFExportForm>([](TBilderDBFExportForm& e) {
+            TPromptScript meldungen;
+            meldungen.Answer(TPromptKind::Dialog, mrOk, "Datenexport abgeschlossen !")
+                .Answer(TPromptKind::Message, mrOk, "BilderASCII1.ZIP gepackt");
+            e.BitBtnExportStartClick();
+            e.ModalResult = mrOk;
+        });
+        form->MenuItem("ASCIIExport1")->Click();
+    }
+    const std::string liste = Run("unzip -l " + (dir.path() / "ascii" / "BilderASCII1.ZIP").string());
+    EXPECT_NE(liste.find("Bilder.TXT"), std::string::npos) << liste;
+    const std::string text = Run("unzip -p " + (dir.path() / "ascii" / "BilderASCII1.ZIP").string() + " '*Bilder.TXT'");
+    EXPECT_NE(text.find("M\xFCller <&> \"Strand\""), std::string::npos) << text;
+}
+
+TEST_F(ExportTest, WallpaperOfAMissingPictureSaysItIsNotReachable)
+{
+    form->TableBilder->Edit();
+    form->TableBilder->FieldByName("PFAD")->SetAsString(Win(dir.path() / "fehlt.jpg"));
+    form->TableBilder->Post();
+    form->ProgrammOptionen()->SetBool("WennFileNichtGefundenAnderesLWtesten", false);
+    TPromptScript script;
+    script.Answer(TPromptKind::Message, mrOk,
+                  "Bild ist nicht im Zugriff! Legen Sie den Datenträger \"URLAUB\" ein und versuchen Sie es erneut!");
+    form->MenuItem("BildalsHintergrundbildladen1")->Click();
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(
+        (std::filesystem::path(qEnvironmentVariable("LUMADEX_WINDIR").toStdString()) / "Galvora.BMP").string())));
+}
+
+TEST_F(ExportTest, UploadAskedAndCancelledAcquiresNothing)
+{
+    form->ProgrammOptionen()->SetZahl("BilderUploadmodus", 0);
+    TPromptScript script;
+    script.Modal<TUploadAuswahlForm>([](TUploadAuswahlForm& u) {
+        EXPECT_EQ(u.ComboBox_UploadQuelle->ItemIndex(), 1);
+        u.ModalResult = mrCancel;
+    });
+    form->MenuItem("Bilderuploaden1")->Click();
+    EXPECT_EQ(script.Records().size(), 1u);
+}
+
+TEST_F(ExportTest, ScannerUploadSavesTheScannedPictureUnderTheChosenName)
+{
+    scantest::UseSaneTestBackend();
+    TProgrammOptionenStand* o = form->ProgrammOptionen();
+    o->SetZahl("BilderUploadmodus", 1);
+    o->SetBool("ScanZielDirImmerNachfragen", false);
+    o->SetText("ScannerZielDir", Win(dir.path() / "scans") + "\\");
+    std::filesystem::create_directories(dir.path() / "scans");
+    const QString ziel = Win(dir.path() / "scans" / "scan1.bmp");
+    TPromptScript script;
+    script.Answer(TPromptKind::Dialog, mrYes, "Gescanntes Bild jetzt speichern ?")
+        .Answer(TPromptKind::Message, mrOk, "ACHTUNG, Sie müssen unbedingt einen gültigen Dateinamen")
+        .AnswerValue(ziel)
+        .Answer(TPromptKind::Dialog, mrNo, "Hinzufügen-Dialog jetzt starten ?")
+        .Modal(NachrichtOk());
+    form->MenuItem("Bilderuploaden1")->Click();
+    const QImage bild(QString::fromStdString((dir.path() / "scans" / "scan1.bmp").string()));
+    EXPECT_FALSE(bild.isNull());
+    EXPECT_EQ(form->PageControlBilder->ActivePage(), form->TabSheetGrossBild);
+}
+
+TEST_F(ExportTest, EmailOfAMissingPictureSendsNothing)
+{
+    form->TableBilder->Edit();
+    form->TableBilder->FieldByName("PFAD")->SetAsString(Win(dir.path() / "fehlt.jpg"));
+    form->TableBilder->Post();
+    TPromptScript script;
+    script.Answer(TPromptKind::Message, mrOk, "fehlt.jpg nicht gefunden!");
+    form->PereMailversenden1Click(nullptr);
+}
+
+TEST_F(ExportTest, ThumbnailSettingsAndPrintLayoutsOpenFromTheirCommands)
+{
+    {
+        TPromptScript script;
+        script.Modal<TVorschaubildereinstellungenForm>([](TVorschaubildereinstellungenForm& v) {
+            v.CheckBoxSkalieren->SetChecked(true);
+            v.CheckBoxSkalierenMouseUp();
+            v.ScrollBarZeilen->SetPosition(5);
+            v.ModalResult = mrOk;
+        });
+        form->EinstellungenVorschaubilder1Click(nullptr);
+    }
+    {
+        // Every change shows on the window's thumbnail grid at once.
+        TQKDBPicBox* box = form->QKDBPicBox1;
+        ASSERT_NE(box, nullptr);
+        TPromptScript script;
+        script.Modal<TVorschaubildereinstellungenForm>([box](TVorschaubildereinstellungenForm& v) {
+            EXPECT_EQ(v.ScrollBarZeilen->Position(), 5);  // from the ini
+            v.ScrollBarSpalten->SetPosition(7);
+            EXPECT_EQ(box->Columns(), 7);
+            EXPECT_TRUE(box->Scaled());
+            v.ModalResult = mrOk;
+        });
+        form->EinstellungenVorschaubilder1Click(nullptr);
+        EXPECT_EQ(box->Rows(), 5);
+    }
+    TQKINI ini(nullptr);
+    ini.SetINIFileName(form->QKINI_Prog->INIFileName());
+    EXPECT_EQ(ini.INIReadInteger("Einstellungen Vorschaubilder", "Zeilen", 0), 5);
+    EXPECT_TRUE(ini.INIReadBool("Einstellungen Vorschaubilder", "Skalieren", false));
+
+    lxtest::WriteFile(dir.path() / "prog" / "BilderListe1.RTM", "RTM");
+    TPromptScript script;
+    script.Modal<TBilderlistenForm>([](TBilderlistenForm& b) {
+        ASSERT_EQ(b.ListBox1->Items()->Count(), 1);
+        b.ListBox1->SetItemIndex(0);
+        TPromptScript innen;
+        innen.Answer(TPromptKind::Message, mrOk, "Keine Beschreibung vorhanden")
+            .Answer(TPromptKind::Message, mrOk, "Diese Funktion ist noch nicht verfügbar.");
+        b.ListBox1Click();
+        b.BitBtn1Click();
+        b.ModalResult = mrOk;
+    });
+    form->MenuItem("BilderlistenAuswahl1")->Click();
+}
+
+TEST_F(ExportTest, CameraUploadPutsThePictureIntoTheSourceFolder)
+{
+    scantest::UseSaneTestBackend();
+    TProgrammOptionenStand* o = form->ProgrammOptionen();
+    o->SetZahl("BilderUploadmodus", 2);
+    o->SetText("SourcePfad", Win(dir.path() / "kamera") + "\\");
+    o->SetText("SourceFileNames", "DSC");
+    o->SetText("SourceFileSuffix", "JPG");
+    TPromptScript script;
+    script.Answer(TPromptKind::Dialog, mrNo, "Bilder jetzt ins Zielverzeichnis kopieren ?");
+    form->MenuItem("Bilderuploaden1")->Click();
+    EXPECT_FALSE(QImage(QString::fromStdString((dir.path() / "kamera" / "DSC1.JPG").string())).isNull());
+}
+
+TEST_F(ExportTest, AsciiImportCommandOpensItsDialogWithoutTheOptions)
+{
+    TPromptScript script;
+    script.Answer(TPromptKind::Dialog, mrNo, "QuellPfad für die Importdateien");
+    script.Modal<TBilderDBFImportForm>([](TBilderDBFImportForm& i) {
+        EXPECT_EQ(i.Caption(), "Bilderdatenbank als ASCII importieren");
+        i.ModalResult = mrCancel;
+    });
+    form->MenuItem("ASCIIImport1")->Click();
+}
+
+TEST_F(ExportTest, EveryCommandOfTheToolsDoesItsWork)
+{
+    for (const char* name :
+         {"Bilderuploaden1Click", "QKAutoButtonUploadenClick", "BilderuploadenII1Click", "BilderHTMLExport1Click",
+          "ASCIIExport1Click", "ASCIIImport1Click", "CDRZusammenstellen2Click", "PereMailversenden1Click",
+          "BildalsHintergrundbildladen1Click", "EinstellungenVorschaubilder1Click", "BilderlistenAuswahl1Click",
+          "AndereBilderdatenbankoeffnen1Click"})
+        EXPECT_TRUE(form->HandlerVorhanden(name)) << name;
+}
+
+}  // namespace
