@@ -23,6 +23,8 @@ struct TFieldSpec {
     int decimals;
 };
 
+inline const std::vector<TFieldSpec>& AlbumFields();
+
 class DkTableTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -78,6 +80,40 @@ protected:
         t.SetDatabaseName(WinDir());
         t.SetTableName(table);
         t.Open();
+    }
+
+    // An album of count entries: ShortDesc "Bild i", Owner "Anna" or "Otto",
+    // Label "Etikett i", Qualitaet i modulo 7, Bytes i * 100.
+    void MakeAlbum(int count)
+    {
+        MakeTable("BILDER.DBF", AlbumFields(), count, [](int i) {
+            Text("ShortDesc", "Bild " + std::to_string(i));
+            Text("Owner", i % 2 ? "Anna" : "Otto");
+            Text("Label", "Etikett " + std::to_string(i));
+            Text("Qualitaet", std::to_string(i % 7));
+            Long("Bytes", i * 100);
+        });
+    }
+
+    // Reads record recno of the album file through the engine, outside the
+    // dataset under test.
+    template <typename F>
+    auto InFile(uint32_t recno, F read)
+    {
+        const uint16_t area = dbe_Use(File("BILDER.DBF").c_str(), "CHECK", DBE_READONLY, DBE_TYPE_FOX);
+        EXPECT_NE(area, 0) << dbe_LastError();
+        dbe_Go(recno);
+        auto value = read();
+        dbe_Close();
+        return value;
+    }
+    std::string Stored(uint32_t recno, const char* field)
+    {
+        return InFile(recno, [field] { return std::string(dbe_GetTrimString(field)); });
+    }
+    bool DeletedInFile(uint32_t recno)
+    {
+        return InFile(recno, [] { return dbe_Deleted() != 0; });
     }
 
     static void Text(const char* field, const std::string& value) { dbe_Replace(field, DBE_REPL_TEXT, value.c_str()); }

@@ -511,11 +511,18 @@ class TEscapeWatcher : public QObject {
 public:
     bool eventFilter(QObject*, QEvent* e) override
     {
-        if (e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape)
-            pressed = true;
+        if ((e->type() == QEvent::KeyPress || e->type() == QEvent::KeyRelease) &&
+            static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape) {
+            if (e->type() == QEvent::KeyPress)
+                pressed = true;
+            // The poll takes the Esc it answers; every other key goes on
+            // to its widget.
+            return polling;
+        }
         return false;
     }
     bool pressed = false;
+    bool polling = false;
 };
 
 TEscapeWatcher* EscapeWatcher()
@@ -544,7 +551,9 @@ bool TApplication::EscapePressed()
     TEscapeWatcher* w = EscapeWatcher();
     if (!w)
         return false;
+    w->polling = true;
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+    w->polling = false;
     bool pressed = w->pressed;
     w->pressed = false;
     return pressed;

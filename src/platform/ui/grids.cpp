@@ -64,8 +64,39 @@ TCustomGrid::TCustomGrid(TComponent* AOwner) : TCustomControl(AOwner)
     hbar_->hide();
     vbar_->hide();
     QObject::connect(vbar_, &QScrollBar::valueChanged, vbar_, [this](int v) {
-        if (!syncing_)
+        if (!syncing_ && !ownVert_)
             Dispatch([this, v] { SetTopRow(v); });
+    });
+    QObject::connect(vbar_, &QScrollBar::actionTriggered, vbar_, [this](int action) {
+        if (syncing_ || !ownVert_)
+            return;
+        int code = -1;
+        switch (action) {
+        case QAbstractSlider::SliderSingleStepSub: code = 0; break;
+        case QAbstractSlider::SliderSingleStepAdd: code = 1; break;
+        case QAbstractSlider::SliderPageStepSub: code = 2; break;
+        case QAbstractSlider::SliderPageStepAdd: code = 3; break;
+        case QAbstractSlider::SliderMove: code = 5; break;
+        case QAbstractSlider::SliderToMinimum: code = 6; break;
+        case QAbstractSlider::SliderToMaximum: code = 7; break;
+        default: break;
+        }
+        int pos = vbar_->sliderPosition();
+        if (code >= 0)
+            Dispatch([this, code, pos] { VertScroll(code, pos); });
+        // The bar shows what the grid answered, not its own step.
+        syncing_ = true;
+        vbar_->setSliderPosition(ownPos_);
+        syncing_ = false;
+    });
+    QObject::connect(vbar_, &QScrollBar::sliderReleased, vbar_, [this] {
+        if (syncing_ || !ownVert_)
+            return;
+        int pos = vbar_->sliderPosition();
+        Dispatch([this, pos] { VertScroll(4, pos); });
+        syncing_ = true;
+        vbar_->setSliderPosition(ownPos_);
+        syncing_ = false;
     });
     QObject::connect(hbar_, &QScrollBar::valueChanged, hbar_, [this](int v) {
         if (!syncing_)
@@ -492,12 +523,18 @@ void TCustomGrid::UpdateScrollBars()
     bool wantH = scrollBars_ == ssHorizontal || scrollBars_ == ssBoth;
     // Each bar's need depends on the other's room; two rounds settle it.
     for (int round = 0; round < 2; ++round) {
-        vbar_->setVisible(wantV && MaxTopRow() > fixedRows_);
+        vbar_->setVisible(ownVert_ ? ownMax_ > ownMin_ : wantV && MaxTopRow() > fixedRows_);
         hbar_->setVisible(wantH && MaxLeftCol() > fixedCols_);
     }
-    vbar_->setRange(fixedRows_, std::max(fixedRows_, MaxTopRow()));
-    vbar_->setPageStep(std::max(1, VisibleRowCount()));
-    vbar_->setValue(topRow_);
+    if (ownVert_) {
+        vbar_->setRange(ownMin_, ownMax_);
+        vbar_->setPageStep(1);
+        vbar_->setValue(ownPos_);
+    } else {
+        vbar_->setRange(fixedRows_, std::max(fixedRows_, MaxTopRow()));
+        vbar_->setPageStep(std::max(1, VisibleRowCount()));
+        vbar_->setValue(topRow_);
+    }
     hbar_->setRange(fixedCols_, std::max(fixedCols_, MaxLeftCol()));
     hbar_->setPageStep(std::max(1, VisibleColCount()));
     hbar_->setValue(leftCol_);
@@ -505,6 +542,23 @@ void TCustomGrid::UpdateScrollBars()
     hbar_->setGeometry(0, Height() - sbh, ClientWidth(), sbh);
     syncing_ = false;
 }
+
+void TCustomGrid::SetOwnVertScrollBar(bool own)
+{
+    ownVert_ = own;
+    UpdateScrollBars();
+}
+
+void TCustomGrid::SetVertScrollParams(int min, int max, int pos)
+{
+    ownMin_ = min;
+    ownMax_ = std::max(min, max);
+    ownPos_ = std::clamp(pos, ownMin_, ownMax_);
+    if (ownVert_)
+        UpdateScrollBars();
+}
+
+int TCustomGrid::VertScrollPos() const { return ownVert_ ? ownPos_ : vbar_->value(); }
 
 void TCustomGrid::Resize()
 {

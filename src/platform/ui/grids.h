@@ -131,6 +131,17 @@ protected:
     virtual TInplaceEdit* CreateEditor();
     // Moves column From to To (colour, width and DrawCell follow).
     void MoveColumn(int FromIndex, int ToIndex);
+    // A grid whose rows stand for something larger (a dataset) keeps the
+    // vertical scroll bar itself: with own set the bar shows the range and
+    // position given here, and each user action on it goes to VertScroll
+    // instead of moving TopRow.
+    void SetOwnVertScrollBar(bool own);
+    bool OwnVertScrollBar() const { return ownVert_; }
+    void SetVertScrollParams(int min, int max, int pos);
+    int VertScrollPos() const;
+    // Code: 0 line up, 1 line down, 2 page up, 3 page down, 4 thumb
+    // position (pos), 5 thumb tracking (pos), 6 top, 7 bottom.
+    virtual void VertScroll(int code, int pos) {}
 
 private:
     friend class TInplaceEdit;
@@ -158,6 +169,8 @@ private:
     int sizingCol_ = -1, sizingStart_ = 0, sizingWidth_ = 0;
     int movingCol_ = -1;
     bool syncing_ = false;
+    bool ownVert_ = false;
+    int ownMin_ = 0, ownMax_ = 0, ownPos_ = 0;
 };
 
 using TDrawCellEvent = std::function<void(TObject* Sender, int ACol, int ARow, TRect Rect, TGridDrawState State)>;

@@ -507,6 +507,24 @@ TEST(Application, EscapePressedReportsEscOnceAndParentFormFindsTheForm)
     form.Hide();
 }
 
+TEST(Application, EscapePollTakesOnlyTheEscKey)
+{
+    TTestForm form(nullptr);
+    form.Show();
+    Application->EscapePressed();
+    form.Edit->SetText("");
+    int escSeen = 0;
+    form.Edit->OnKeyDown = [&](TObject*, Word& Key, TShiftState) { escSeen += Key == VK_ESCAPE; };
+    // Keys still waiting when a long operation polls for Esc.
+    QCoreApplication::postEvent(form.Edit->Handle(), new QKeyEvent(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a"));
+    QCoreApplication::postEvent(form.Edit->Handle(),
+                                new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, "\x1b"));
+    EXPECT_TRUE(Application->EscapePressed());
+    EXPECT_EQ(form.Edit->Text(), "a");
+    EXPECT_EQ(escSeen, 0);
+    form.Hide();
+}
+
 TEST(Application, BusyGuardRefusesReentry)
 {
     bool busy = false;

@@ -1,0 +1,161 @@
+// The masked data edit over an album table: display and edit text, the
+// picture typing, validation on exit and before post, date and time
+// completion with the space bar, MaxLength from the field and the keys it
+// hands to a grid it floats over.
+
+#include "controls_fixture.h"
+
+#include "platform/core/sys_utils.h"
+#include "platform/ui/beep.h"
+
+TEST_F(ControlsTest, ShowsDisplayTextAndTakesMaxLengthFromTheField)
+{
+    MakeAlbum(3);
+    OpenTable();
+    auto* edit = Place<TdkDBEdit>();
+    edit->SetDataSource(source.get());
+    edit->SetDataField("Label");
+    EXPECT_EQ(edit->Text(), "Etikett 1");
+    EXPECT_EQ(edit->MaxLength(), 30);
+    // Changing the field while MaxLength equals the old size starts over.
+    edit->SetDataField("Owner");
+    EXPECT_EQ(edit->MaxLength(), 15);
+    edit->SetDataField("Bytes");
+    EXPECT_EQ(edit->Text(), "100");
+    EXPECT_EQ(edit->Edit()->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignRight);
+    table->Next();
+    EXPECT_EQ(edit->Text(), "200");
+    // A data source of another class reads as none.
+    TDataSource plain;
+    edit->SetDataSource(&plain);
+    EXPECT_EQ(edit->GetDataSource(), nullptr);
+}
+
+TEST_F(ControlsTest, TypingWritesTheFieldWhenTheRecordIsPosted)
+{
+    MakeAlbum(2);
+    OpenTable();
+    auto* edit = Place<TdkDBEdit>();
+    edit->SetDataSource(source.get());
+    edit->SetDataField("ShortDesc");
+    edit->SelectAll();
+    Type(edit, "Berge");
+    EXPECT_EQ(table->State(), dsEdit);
+    table->Post();  // asks the edit for its text first
+    EXPECT_EQ(Stored(1, "ShortDesc"), "Berge");
+    // Esc restores the field's value.
+    edit->SelectAll();
+    Type(edit, "Tal");
+    Type(edit, "\x1b");
+    EXPECT_EQ(edit->Text(), "Berge");
+}
+
+TEST_F(ControlsTest, PictureTypingCompletesRefusesAndReports)
+{
+    auto* edit = Place<TdkDBEdit>();
+    edit->Loaded();
+    edit->Picture()->SetPictureMask("##.##.####");
+    std::vector<bool> checks;
+    edit->OnCheckValue = [&](TObject*, bool passes) { checks.push_back(passes); };
+    int beeps = MessageBeepCount();
+    Type(edit, "x");
+    EXPECT_EQ(MessageBeepCount(), beeps + 1);
+    EXPECT_EQ(edit->Text(), "");
+    Type(edit, "2");
+    Type(edit, "4");
+    EXPECT_EQ(edit->Text(), "24.");
+    ASSERT_FALSE(checks.empty());
+    EXPECT_FALSE(checks.back());
+    Type(edit, "12.2026");
+    EXPECT_EQ(edit->Text(), "24.12.2026");
+    EXPECT_TRUE(checks.back());
+    // Typed over a selection inside the text, a refused character goes to the edit.
+    edit->Edit()->setSelection(0, 1);
+    Type(edit, "x");
+    EXPECT_EQ(edit->Text(), "x4.12.2026");
+    EXPECT_FALSE(checks.back());
+    // Leaving with text the mask refuses: beep, the focus stays.
+    beeps = MessageBeepCount();
+    edit->DoExit();
+    EXPECT_TRUE(edit->InvalidExit());
+    EXPECT_EQ(MessageBeepCount(), beeps + 1);
+}
+
+TEST_F(ControlsTest, MaskOfTheFieldEntryServesEveryControl)
+{
+    MakeAlbum(1);
+    OpenTable();
+    auto* a = Place<TdkDBEdit>();
+    auto* b = Place<TdkDBEdit>();
+    for (auto* e : {a, b}) {
+        e->SetDataSource(source.get());
+        e->SetDataField("Qualitaet");
+    }
+    EXPECT_EQ(b->Picture()->PictureMask(), "");
+    a->Picture()->SetPictureMask("#");
+    EXPECT_EQ(b->Picture()->PictureMask(), "#");
+    EXPECT_EQ(table->PictureMasks().Count(), 1);
+    EXPECT_TRUE(table->PictureMasks()[0].startsWith("Qualitaet\t#\t"));
+}
+
+TEST_F(ControlsTest, ValidationBeforePostCallsTheInvalidValueHandler)
+{
+    MakeAlbum(1);
+    OpenTable();
+    table->PictureMasks().Add("Qualitaet\t###\tT\tF");
+    auto* edit = Place<TdkDBEdit>();
+    edit->SetDataSource(source.get());
+    edit->SetDataField("Qualitaet");
+    edit->SelectAll();
+    Type(edit, "1");
+    QStringList invalid;
+    table->OnInvalidValue = [&](TDataSet*, TField* f) { invalid << f->FieldName; };
+    edit->DataLink()->UpdateRecord();
+    EXPECT_TRUE(invalid.contains("QUALITAET"));
+}
+
+TEST_F(ControlsTest, SpaceCompletesDatesAndTimesFromTheClock)
+{
+    SetClockForTests(EncodeDate(2026, 3, 9) + EncodeTime(7, 5, 4, 0));
+    auto* edit = Place<TdkDBEdit>();
+    edit->UnboundDataType = dkEdtDateTime;
+    edit->Loaded();
+    std::vector<QString> steps;
+    for (int i = 0; i < 7; ++i) {
+        Type(edit, " ");
+        steps.push_back(edit->Text());
+    }
+    SetClockForTests(std::nullopt);
+    std::vector<QString> want = {"09.",         "09.03.",         "09.03.2026",         "09.03.2026 ",
+                                 "09.03.2026 07:", "09.03.2026 07:05:", "09.03.2026 07:05:04"};
+    EXPECT_EQ(steps, want);
+    // A typed day only gets its separator; the clock gives nothing.
+    auto* date = Place<TdkDBEdit>();
+    date->UnboundDataType = dkEdtDate;
+    date->Loaded();
+    Type(date, "5 ");
+    EXPECT_EQ(date->Text(), "5.");
+    // Space inside the text types a blank as usual.
+    date->SetText("5.");
+    date->Edit()->setCursorPosition(0);
+    Type(date, " ");
+    EXPECT_EQ(date->Text(), " 5.");
+}
+
+TEST_F(ControlsTest, OverAGridTheEditHandsNavigationKeysToTheGrid)
+{
+    MakeAlbum(30);
+    OpenTable();
+    auto* grid = Place<TdkDBGrid>();
+    grid->SetBounds(0, 0, 400, 200);
+    grid->SetDataSource(source.get());
+    auto* edit = new TdkDBEdit(form.get());
+    edit->SetParent(grid);
+    edit->SetDataSource(source.get());
+    edit->SetDataField("ShortDesc");
+    lxui_test::SendKey(edit->Handle(), Qt::Key_PageDown);
+    EXPECT_EQ(table->RecNo(), 1 + grid->VisibleRowCount());
+    EXPECT_EQ(edit->Text(), QString("Bild %1").arg(1 + grid->VisibleRowCount()));
+    lxui_test::SendKey(edit->Handle(), Qt::Key_Up);
+    EXPECT_EQ(table->RecNo(), grid->VisibleRowCount());
+}
