@@ -1,6 +1,8 @@
 #include "mainwindow/main_form.h"
 
+#include "datagrid/dk_data_source.h"
 #include "datagrid/dk_table.h"
+#include "dialogs/program_options.h"
 #include "platform/core/file_utils.h"
 #include "platform/core/win_path.h"
 #include "platform/data/data_source.h"
@@ -47,6 +49,8 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner)
     QKINI_Prog = new TQKINI(this);
     QKINI_Prog->Name = QStringLiteral("QKINI_Prog");
     QKINI_Prog->SetCaption(QStringLiteral("Main"));
+    QKINI_Prog->SaveWinPos = swpSizePosition;
+    QKINI_Prog->SaveLastRes = true;
     QKINI_Prog->SetINIFileName(WindowsVerzeichnis() + QStringLiteral("Lumadex.INI"));
     AppException1 = new TAppException(this);
     AppException1->Name = QStringLiteral("AppException1");
@@ -64,7 +68,7 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner)
     TableBilder3 = NeueTabelle(QStringLiteral("TableBilder3"));
     TableBilderDatenbanken = NeueTabelle(QStringLiteral("TableBilderDatenbanken"));
     TableCheck = NeueTabelle(QStringLiteral("TableCheck"));
-    DataSourceBilder = new TDataSource(TableBilder);
+    DataSourceBilder = new TdkDataSource(TableBilder);
     DataSourceBilder2 = new TDataSource(TableBilder2);
     DataSourceBilder3 = new TDataSource(TableBilder3);
     DataSourceBilderDatenbanken = new TDataSource(TableBilderDatenbanken);
@@ -110,11 +114,34 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner)
     StatusBarBilder2->SetParent(this);
     StatusBarBilder2->Panels()->Add();
     StatusBarBilder2->SetVisible(false);
+
+    Einstellungen.VorgabenSetzen(ProgrammPfad);
+    Einstellungen.Optionen = optionen_;
+    FensterAufbauen();
+    DataSourceBilder->OnDataChange = [this](TDataSource*, TField*) { DataSourceBilderDataChange(nullptr); };
 }
 
 TMainForm::~TMainForm()
 {
     BeginDestroy();
+    // The window's events must not reach this part of the object while the
+    // form below it goes.
+    delete fensterFilter_;
+    OnKeyDown = nullptr;
+    OnKeyUp = nullptr;
+    OnMouseDown = nullptr;
+    OnMouseUp = nullptr;
+    OnShow = nullptr;
+    OnClose = nullptr;
+    OnActivate = nullptr;
+    OnCreate = nullptr;
+    Timer1->SetEnabled(false);
+    Timer2->SetEnabled(false);
+    Timer3->SetEnabled(false);
+    Timer4->SetEnabled(false);
+    // The options dialog reaches the window through its host: it goes first.
+    optionenDialog_.reset();
+    ProgrammOptionenForm = nullptr;
     for (TdkTable* t : {TableBilder, TableBilder2, TableBilder3, TableBilderDatenbanken, TableCheck}) {
         t->AfterPost = nullptr;
         t->BeforeDelete = nullptr;
@@ -135,6 +162,7 @@ TMainForm::~TMainForm()
 void TMainForm::SetProgrammOptionen(TProgrammOptionenStand* optionen)
 {
     optionen_ = optionen ? optionen : &eigeneOptionen_;
+    Einstellungen.Optionen = optionen_;
 }
 
 void TMainForm::Protokoll(const QString& art, const QString& text)
@@ -280,6 +308,7 @@ void TMainForm::BilderSatzAnzahlZeigen()
     StatusBarBilder1->Panels()->Items(1)->SetText(QString::number(DbeBilder->QueryRecCount()) +
                                                   QStringLiteral(" von ") + QString::number(DbeBilder->RecCount()) +
                                                   QStringLiteral(" Einträge angezeigt"));
+    BilderBytesZeigen();
 }
 
 QString TMainForm::ZeitMeldung() const { return StopUhr(QStringLiteral("STOP")); }

@@ -13,6 +13,7 @@
 
 #include "mainwindow/album_record.h"
 #include "mainwindow/main_options.h"
+#include "mainwindow/main_settings.h"
 
 #include "platform/core/string_list.h"
 #include "platform/ui/forms.h"
@@ -36,6 +37,29 @@ class TQKFind;
 class TQKINI;
 class TStatus4Frm;
 class TStatusBar;
+class TMainMenu;
+class TPopupMenu;
+class TMenuItem;
+class TPanel;
+class TPageControl;
+class TTabSheet;
+class TTimer;
+class TImage;
+class TEdit;
+class TMemo;
+class TLabel;
+class TNotebook;
+class TQKAutoButton;
+class TQKGauge;
+class TQKWAV;
+class TProgrammOptionen;
+class TdkDBGrid;
+class TdkDBEdit;
+class TdkDBComboBox;
+class TdkRecordViewDialog;
+class TMainFormOptionenDialog;
+class QObject;
+class QEvent;
 
 class TMainForm : public TForm {
 public:
@@ -152,14 +176,199 @@ public:
     int BilderDBFChecken2(const QString& Folder, const QString& FileName);
     void NeueFotoalbenaufCDsuchen1Click(TObject* Sender);
 
-protected:
-    // Display work of the album views, done by the window's display code:
-    // the current entry's thumbnail, the edit controls' colours, the program
-    // sound of a command and the views shown around an album change.
-    virtual void ZeigeVorschauBildAusBlob() {}
-    virtual void FeldfarbenSetzen() {}
-    virtual void PrgWavSpielen(long Nummer) { (void)Nummer; }
-    virtual void AlbumAnsichtenNachWechsel() {}
+    // ---- Window layout (the command vocabulary is main_commands.h) ------------
+    TMainMenu* MainMenuBilder;
+    TPanel* XToolBarBilderVerwaltung;
+    TPageControl* PageControlBilder;
+    TTabSheet* TabSheetBilderDatenbank;
+    TTabSheet* TabSheetVorschauBilder;
+    TTabSheet* TabSheetGrossBild;
+    TPanel* PanelBilderGrid;
+    TPageControl* PageControlBilderdaten;
+    TTabSheet* TabSheetBilderDBFTeil1;
+    TTabSheet* TabSheetBilderDBFTeil2;
+    TTabSheet* TabSheetBilderDBFTeil3;
+    TdkDBGrid* DBGridBilder;
+    // The record editor (menu item "Satzeditor"), modeless.
+    TdkRecordViewDialog* RecordViewDialogBilder;
+    // The pick-list combos: the grid's cell editors and their twins of the
+    // single-record view.
+    TdkDBComboBox* DBComboboxBilderPlayListe;
+    TdkDBComboBox* DBComboBoxBilderQualitaet;
+    TdkDBComboBox* DBComboBoxMotivQualitaet;
+    TdkDBComboBox* DBComboBoxBildQuelle;
+    TdkDBComboBox* DBComboBoxBilderType;
+    TdkDBComboBox* DBComboBoxMotivQualitaet2;
+    TdkDBComboBox* DBComboBoxBildQuelle2;
+    TdkDBComboBox* DBComboboxBilderPlayListe2;
+    TdkDBComboBox* DBComboBoxBilderQualitaet2;
+    std::vector<TdkDBComboBox*> PicklistenCombos() const;
+    // The edits of the single-record view.
+    TdkDBEdit* DBEditShortDesc;
+    TdkDBEdit* DBEditBilderUrheber;
+    TdkDBEdit* DBEditBytes;
+    TdkDBEdit* DBEditBreite;
+    TdkDBEdit* DBEditHoehe;
+    TdkDBEdit* DBEditSerie;
+    TdkDBEdit* DBEditBilderLabel;
+    TdkDBEdit* DBEditBilderPfad;
+    TdkDBEdit* DBEditBilderDatum;
+    TdkDBEdit* DBEditBilderAUFNDATUM;
+    TdkDBEdit* DBEditBilderLabelKennung;
+    TdkDBEdit* DBEditBenutzerdefiniert1;
+    TdkDBEdit* DBEditBenutzerdefiniert2;
+    TdkDBEdit* DBEditBenutzerdefiniert3;
+    TPanel* PanelVorschaubild1;
+    TImage* ImageWindow2;
+    TEdit* EditDateiname;
+    TMemo* MemoPfad;
+    TLabel* LabelBenutzerdefiniert1;
+    TLabel* LabelBenutzerdefiniert2;
+    TLabel* LabelBenutzerdefiniert3;
+    TPanel* PanelVorschauBilder;
+    TNotebook* Notebook1;
+    TImage* ImageWindow1;
+    TPanel* BilderGaugePanel;
+    TQKGauge* QKGaugeBilder;
+    TPanel* BilderGaugePanel2;
+    TQKGauge* QKGaugeBilder2;
+    TTimer* Timer1;  // auto-browse
+    TTimer* Timer2;  // tips at start-up
+    TTimer* Timer3;  // deferred start-up
+    TTimer* Timer4;  // delayed thumbnail
+    TQKWAV* QKWAV1;
+    // A menu item or pop-up menu of the vocabulary by component name; null
+    // when none has that name.
+    TMenuItem* MenuItem(const QString& name) const;
+    TPopupMenu* PopupMenu(const QString& name) const;
+    TQKAutoButton* ToolbarButton(const QString& name) const;
+    // The handler bound to a name of the vocabulary; the commands of later
+    // issues answer that they are not available yet.
+    TNotifyEvent Handler(const char* name);
+    // True when the handler of that name does its real work.
+    bool HandlerVorhanden(const char* name) const;
+
+    // ---- Settings ------------------------------------------------------------
+    TEinstellungen Einstellungen;
+    QString WindowsPfad;               // Windows folder, ends with "\"
+    QString DatenbankenPfad;           // folder of the manager table, ends with "\"
+    QString DateienDBF = QStringLiteral("DateienDBF.DBF");
+    QString BlobTempDir;               // folder of the temporary thumbnail files
+    bool BlobRotate = true;
+    uint32_t LaufStartTick = 0;        // tick count at the start of FormCreate
+    int ProgAufrufe = 0;               // start count of this run (ini + 1)
+    bool ErstStart = true;
+    bool LinkErstellt = false;
+    QChar CDLaufwerk = QLatin1Char('D');
+    bool ProgrammEndet = false;        // shutdown has begun
+    bool DragAndDropFlag = false;      // dropped files are being handed over
+    bool QuellWarnungGezeigt = false;  // the source-folder warning of this run
+    TStringList DropFileListe;         // the last dropped picture files
+    TStringList BearbeiteteBilder;     // pictures opened in an external editor
+    QString BasisCaption;
+    QString VorschauTempDatei;
+    QString InstallPfad;
+    void QKINI_ProgReadINI(TObject* Sender);
+    void QKINI_ProgWriteINI(TObject* Sender);
+    void SetDropDownCount();
+    void EditiermodusTabelle1Click(TObject* Sender);
+    // Applies what the options hold to the window: hints, the editors' and
+    // user fields' captions, the exit entry of the menu.
+    void OptionenAnwenden();
+    // The options dialog, made by the start-up and kept for the run.
+    TProgrammOptionen* ProgrammOptionenForm = nullptr;
+
+    // ---- Start-up ------------------------------------------------------------
+    void FormCreate(TObject* Sender);
+    void FormActivate(TObject* Sender) {}
+    void AllePfadeChecken();
+    int DatenUebernehmen();
+    void StarteSetup();
+    void KopiereProgramm();
+    void ProgInitalisieren();
+    void FarbeFuerAllePanels();
+
+    // ---- Show and deferred start-up ------------------------------------------
+    void FormShow(TObject* Sender);
+    void Timer3Timer(TObject* Sender);
+    void FensterAnfangsGroesse();
+    void AktionV211();
+    void LesePickliste(const QString& FieldName);
+    TStringList PickListe;
+
+    // ---- Shutdown and program-level commands ---------------------------------
+    void Ende1Click(TObject* Sender);
+    void FormClose(TObject* Sender, TCloseAction& Action);
+    void DurchschnZeitproNutzung1Click(TObject* Sender);
+    void ResetundNeustart1Click(TObject* Sender);
+    // The files of a drop on the window (Linux paths are taken as they come).
+    void DateienFallengelassen(const QStringList& dateien);
+    void FormKeyDown(TObject* Sender, Word& Key, TShiftState Shift);
+    void FormKeyUp(TObject* Sender, Word& Key, TShiftState Shift);
+    void AutoBlaetternStoppen();
+    void HintWavSpielen(long Nummer);
+    // The sound a hint speaks: the control's Tag, else by its hint text.
+    static long HintTonNummer(long tag, const QString& hint);
+    void SystemInfo1Click(TObject* Sender);
+    void LinkaufDesktoperstellen1Click(TObject* Sender);
+    void Tips1Click(TObject* Sender);
+    void Timer2Timer(TObject* Sender);
+    void Ueber1Click(TObject* Sender);
+    void Schnelleinstieg1Click(TObject* Sender);
+    void Onlinehilfe1Click(TObject* Sender);
+    void SortierHinweisClick(TObject* Sender);
+    void SuchHinweisClick(TObject* Sender);
+    void Hinweis1Click(TObject* Sender);
+    void OnlineUpdate1Click(TObject* Sender);
+    void GesprocheneProgrammvorstellung2Click(TObject* Sender);
+    void HistoryLumadexhis1Click(TObject* Sender);
+    void OptionenBilder1Click(TObject* Sender);
+    void Hauptmenueausblenden1Click(TObject* Sender);
+    void Hauptmenueeinblenden1Click(TObject* Sender);
+    void TabBar1ausblenden1Click(TObject* Sender) {}
+    void TabBar2ausblenden1Click(TObject* Sender);
+    void BilderToolbarausblenden1Click(TObject* Sender);
+    void BilderToolBarAnzeigenClick(TObject* Sender);
+    void StatusBarBilder1Click(TObject* Sender);
+    void VolltextSuche2Click(TObject* Sender) {}
+    // "Std:Min:Sek" of a time in milliseconds; hours are not limited.
+    static QString ZeitText(int64_t ms);
+    // Usage time of this run and the new total (the total is kept in 32
+    // bits in the ini and stops at its largest value).
+    static int32_t GesamtZeitAddieren(int32_t gesamt, int64_t lauf);
+    // The average per start; 0 when no start was counted.
+    static int64_t DurchschnittProStart(int64_t gesamt, int starts);
+    // A command whose work comes with a later version of the program.
+    void NichtVerfuegbar(TObject* Sender);
+
+    // ---- Album display -------------------------------------------------------
+    void BilderBytesZeigen();
+    // The byte sum with "." between each group of three digits.
+    static QString BytesText(int64_t summe);
+    int LetzteSatzanzahl = -1;
+    int GemerkteSatzNr = 0;
+    void AktualisiereBilderGauge(int Total, int Current);
+    void AktualisiereBilderGauge2(int Total, int Current);
+    void PageControlBilderChanging(TObject* Sender, bool& AllowChange);
+    void PageControlBilderChange(TObject* Sender);
+    void PageControlBilderdatenChange(TObject* Sender);
+    void DataSourceBilderDataChange(TObject* Sender);
+    void Einzelsatzanzeige1Click(TObject* Sender);
+    void SatzeditorBilderClick(TObject* Sender);
+    // Row and title colours of the album grid (a colour of 0x00BBGGRR);
+    // the row number counts the visible data rows from 0.
+    TColor ZeilenFarbe(int zeile, bool zugriff, TColor vorgabe) const;
+    TColor TitelFarbe(const QString& feldName, TColor vorgabe) const;
+    bool EinzelsatzAnzeige = true;
+    bool BeiScrollBarClickZeigeVorschauBild = false;
+
+    // Display work of the album views: the current entry's thumbnail, the
+    // edit controls' colours, the program sound of a command (Flag: wait
+    // for the end of the sound) and the views shown around an album change.
+    void ZeigeVorschauBildAusBlob();
+    void FeldfarbenSetzen();
+    void PrgWavSpielen(long Nummer, bool Flag = false);
+    void AlbumAnsichtenNachWechsel();
 
 private:
     friend class TMainFormOptionen;
@@ -210,6 +419,28 @@ private:
     // when it exists, else the program folder.
     QString VorschauTempOrdner() const;
 
+    // Loads a picture file (Windows-form name) into the view; false when it
+    // cannot be read, the view then stays empty.
+    static bool BildLaden(TImage* bild, const QString& datei);
+    void FensterAufbauen();
+    void MenuesAufbauen();
+    void ToolbarAufbauen();
+    void SeitenAufbauen();
+    void GridAufbauen();
+    void EinzelsatzAufbauen();
+    bool FensterEreignis(QObject* watched, QEvent* e);
+    void AlbumZweigOeffnen();
+    void KalvunoUebernahme();
+    void OrdnerPruefen();
+    void SortierungSetzen(const QString& tag);
+    void Ton(TObject* Sender);
+    QString WavPfad(const QString& ordner, long nummer) const;
+    QObject* fensterFilter_ = nullptr;  // sees the drops on the window
+    std::vector<TMenuItem*> menuItems_;
+    std::vector<TPopupMenu*> popups_;
+    std::vector<TQKAutoButton*> buttons_;
+
+    std::unique_ptr<TMainFormOptionenDialog> optionenDialog_;
     TProgrammOptionenStand eigeneOptionen_;
     TProgrammOptionenStand* optionen_ = &eigeneOptionen_;
     TStatus4Frm* aktiverStatus_ = nullptr;

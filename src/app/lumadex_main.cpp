@@ -1,0 +1,160 @@
+#include "app/lumadex_main.h"
+
+#include "app/prog_start_form.h"
+#include "app/unattended_prompts.h"
+#include "dialogs/search_missed_files_form.h"
+#include "dialogs/small_forms.h"
+#include "mainwindow/main_form.h"
+#include "platform/dbf/dbe.h"
+#include "platform/os/folders.h"
+#include "platform/os/single_instance.h"
+#include "platform/ui/forms.h"
+#include "shared/qk_ini.h"
+#include "storage/database_bridge.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QGuiApplication>
+#include <QSocketNotifier>
+#include <QWidget>
+
+#include <csignal>
+#include <cstdio>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+const QString kTitel = QStringLiteral("QV-Lumadex v1.50");
+
+// SIGTERM and SIGINT (the session ends, the user presses Ctrl+C in a
+// terminal) end the program the way the "Ende" command does, with the
+// settings saved; the signal handler only writes a byte that the message
+// loop reads.
+int g_signalPipe[2] = {-1, -1};
+
+void SignalHandler(int)
+{
+    const char c = 1;
+    (void)!::write(g_signalPipe[1], &c, 1);
+}
+
+void SignaleAbfangen(QObject* parent, const std::function<void()>& beenden)
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0)
+        return;
+    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, parent);
+    QObject::connect(notifier, &QSocketNotifier::activated, parent, [beenden] {
+        char c;
+        (void)!::read(g_signalPipe[0], &c, 1);
+        beenden();
+    });
+    struct sigaction sa {};
+    sa.sa_handler = SignalHandler;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    ::sigaction(SIGTERM, &sa, nullptr);
+    ::sigaction(SIGINT, &sa, nullptr);
+}
+
+QString RessourcenOrdner()
+{
+    const QString env = qEnvironmentVariable("LUMADEX_RESOURCES");
+    if (!env.isEmpty())
+        return env;
+    const QString nebenan = QCoreApplication::applicationDirPath() + QStringLiteral("/resources");
+    if (QDir(nebenan).exists())
+        return nebenan;
+    return QStringLiteral(LUMADEX_RESOURCES_DIR);
+}
+
+}  // namespace
+
+int LumadexMain(int argc, char** argv)
+{
+    QApplication qapp(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("QV-Lumadex"));
+
+    // Without a screen nobody can answer: prompts are logged and answered
+    // with their safe choice.
+    static TUnattendedPrompts unbeaufsichtigt;
+    if (QGuiApplication::platformName() == QLatin1String("offscreen") ||
+        QGuiApplication::platformName() == QLatin1String("minimal"))
+        SetPromptService(&unbeaufsichtigt);
+
+    // One copy per user.
+    TSingleInstance instanz(kTitel);
+    if (instanz.AndereKopieLaeuft()) {
+        Application->MessageBox(QStringLiteral("Programm ist schon gestartet!"), QStringLiteral("Meldungsfenster"),
+                                MB_OK);
+        instanz.AndereKopieAktivieren();
+        return 0;
+    }
+    instanz.Lauschen([] {
+        TCustomForm* hauptfenster = Application->MainForm;
+        if (!hauptfenster || !hauptfenster->Visible())
+            return false;
+        if (hauptfenster->Handle()->isMinimized())
+            Application->Restore();
+        else
+            Application->BringToFront();
+        return true;
+    });
+
+    if (InstallDatabaseBridge() != DBIERR_NONE) {
+        std::fputs("QV-Lumadex: die Datenbankschicht konnte nicht gestartet werden.\n", stderr);
+        return 1;
+    }
+    SeedProgramFolder(RessourcenOrdner());
+
+    Application->SetTitle(kTitel);
+    Application->HelpFile = QStringLiteral("Lumadex.hlp");
+
+    auto* splash = new TProgStartForm(Application);
+    splash->Show();
+    Application->ProcessMessages();
+    splash->Handle()->repaint();
+
+    // The forms of the whole run, in their order; the options dialog is
+    // made by the main window's start-up, which reads the settings into it.
+    TMainForm* MainForm = nullptr;
+    TMeldungForm* MeldungForm = nullptr;
+    TBilderDialogForm* BilderDialogForm = nullptr;
+    TSearchMissedFilesForm* SearchMissedFilesForm = nullptr;
+    try {
+        MainForm = new TMainForm(Application);
+        Application->MainForm = MainForm;
+        MainForm->DoCreate();
+        Application->ProcessMessages();
+        MeldungForm = new TMeldungForm(Application);
+        Application->ProcessMessages();
+        BilderDialogForm = new TBilderDialogForm(Application);
+        Application->ProcessMessages();
+        SearchMissedFilesForm = new TSearchMissedFilesForm(Application, MainForm->QKINI_Prog->INIFileName());
+        Application->ProcessMessages();
+    } catch (const std::exception& e) {
+        // Logged by the exception logger the main window installed (or
+        // shown by the application) and the loop runs with what exists.
+        Application->HandleException(nullptr, e);
+    }
+    delete splash;
+
+    if (MainForm && !Application->Terminated()) {
+        SignaleAbfangen(MainForm->Handle(), [MainForm] {
+            Application->Guarded(MainForm, [MainForm] { MainForm->Ende1Click(nullptr); });
+        });
+        MainForm->Show();
+        Application->Run();
+    }
+
+    delete SearchMissedFilesForm;
+    delete BilderDialogForm;
+    delete MeldungForm;
+    if (MainForm) {
+        Application->MainForm = nullptr;
+        delete MainForm;
+    }
+    dbe_CloseAll();
+    UninstallDatabaseBridge();
+    return MainForm ? 0 : 1;
+}

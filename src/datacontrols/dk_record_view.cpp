@@ -1,0 +1,620 @@
+#include "datacontrols/dk_record_view.h"
+
+#include "datacontrols/dk_db_edit.h"
+#include "datagrid/dk_table.h"
+#include "platform/data/dataset.h"
+#include "platform/data/field.h"
+#include "platform/ui/buttons.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/ext_ctrls.h"
+
+#include <QFontMetrics>
+
+#include <algorithm>
+
+namespace {
+
+// Frame pieces of the window as the layout counts them.
+constexpr int kDlgRahmen = 3;     // dialog frame
+constexpr int kThumb = 16;        // scroll bar thumb
+
+int TextBreite(const TFont& font, const QString& text) { return QFontMetrics(font.ToQFont()).horizontalAdvance(text); }
+int TextHoehe(const TFont& font) { return QFontMetrics(font.ToQFont()).height(); }
+
+QString Beschriftung(QString caption) { return caption.replace(QLatin1Char('~'), QLatin1Char(' ')); }
+
+}  // namespace
+
+// ---- TdkLabel, TdkDBCheckBox, TdkDBMemo -------------------------------------
+
+void TdkLabel::Paint()
+{
+    TLabel::Paint();
+    if (!FocusControl || !FocusControl->Handle() || !FocusControl->Handle()->hasFocus())
+        return;
+    TCanvas* c = Canvas();
+    if (!c)
+        return;
+    c->Pen.Style = psDot;
+    c->Pen.Width = 1;
+    c->Pen.Color = TColor(0x808080);
+    const int r = Width() - 1, b = Height() - 1;
+    c->MoveTo(0, 0);
+    c->LineTo(0, b);
+    c->LineTo(r, b);
+    c->LineTo(r, 0);
+}
+
+TdkDBCheckBox::TdkDBCheckBox(TComponent* AOwner) : TCheckBox(AOwner)
+{
+    link_.OnDataChange = [this] { Anzeigen(); };
+    link_.OnActiveChange = [this] { Anzeigen(); };
+    OnClick = [this](TObject*) { Umschalten(); };
+}
+
+TdkDBCheckBox::~TdkDBCheckBox()
+{
+    BeginDestroy();
+    link_.SetDataSource(nullptr);
+}
+
+void TdkDBCheckBox::Anzeigen()
+{
+    zeigt_ = true;
+    TField* f = link_.Field();
+    // A logical field is ticked by its value; the on and off texts are what
+    // a text field holds.
+    if (f && f->DataType() == ftBoolean)
+        SetChecked(f->AsBoolean());
+    else
+        SetChecked(f && f->AsString().trimmed().compare(ValueChecked, Qt::CaseInsensitive) == 0);
+    zeigt_ = false;
+}
+
+void TdkDBCheckBox::Umschalten()
+{
+    TField* f = link_.Field();
+    if (zeigt_ || !f || f->ReadOnly() || !link_.Edit())
+        return;
+    if (f->DataType() == ftBoolean)
+        f->SetAsBoolean(Checked());
+    else
+        f->SetAsString(Checked() ? ValueChecked : ValueUnchecked);
+}
+
+void TdkDBCheckBox::DoEnter()
+{
+    if (Label)
+        Label->Invalidate();
+}
+
+void TdkDBCheckBox::DoExit()
+{
+    if (Label)
+        Label->Invalidate();
+}
+
+TdkDBMemo::TdkDBMemo(TComponent* AOwner) : TMemo(AOwner)
+{
+    link_.OnDataChange = [this] {
+        zeigt_ = true;
+        SetText(link_.Field() ? link_.Field()->AsString() : QString());
+        Modified = false;
+        zeigt_ = false;
+    };
+    link_.OnUpdateData = [this] {
+        if (link_.Field())
+            link_.Field()->SetAsString(Text());
+    };
+    OnChange = [this](TObject*) {
+        if (zeigt_)
+            return;
+        Modified = true;
+        if (link_.Edit())
+            link_.Modified();
+    };
+}
+
+TdkDBMemo::~TdkDBMemo()
+{
+    BeginDestroy();
+    link_.SetDataSource(nullptr);
+}
+
+TdkRecordViewForm::TdkRecordViewForm(TComponent* AOwner) : TForm(AOwner)
+{
+    Name = QStringLiteral("dkRecordViewForm");
+    SetCaption(QStringLiteral("dkRecordViewForm"));
+}
+
+// ---- TdkRecordViewDialog ------------------------------------------------------
+
+TdkRecordViewDialog::TdkRecordViewDialog(TComponent* AOwner) : TComponent(AOwner) {}
+
+TdkRecordViewDialog::~TdkRecordViewDialog()
+{
+    BeginDestroy();
+    if (form_) {
+        form_->Dialog = nullptr;
+        delete form_;
+        form_ = nullptr;
+    }
+}
+
+QString TdkRecordViewDialog::RecordViewExitWarning()
+{
+    return QStringLiteral("Changes have been made!  Do you wish to save your changes?");
+}
+
+void TdkRecordViewDialog::DoBeforeCreateControl(TdkRecordViewForm* Form, TField* curField, bool& Accept)
+{
+    if (OnBeforeCreateControl)
+        OnBeforeCreateControl(Form, curField, Accept);
+}
+
+void TdkRecordViewDialog::DoAfterCreateControl(TdkRecordViewForm* Form, TField* curField, TControl* Control)
+{
+    if (OnAfterCreateControl)
+        OnAfterCreateControl(Form, curField, Control);
+}
+
+void TdkRecordViewDialog::DoInitDialog(TdkRecordViewForm* Form)
+{
+    if (OnInitDialog)
+        OnInitDialog(Form);
+}
+
+void TdkRecordViewDialog::DoCloseDialog(TdkRecordViewForm* Form)
+{
+    if (OnCloseDialog)
+        OnCloseDialog(Form);
+}
+
+void TdkRecordViewDialog::DoCancelWarning(bool& CanClose)
+{
+    if (OnCancelWarning)
+        OnCancelWarning(form_, CanClose);
+}
+
+bool TdkRecordViewDialog::IsFieldShown(const TField* field) const
+{
+    if (!field)
+        return false;
+    if (Options.Contains(rvoHideReadOnly) && field->ReadOnly())
+        return false;
+    if (Options.Contains(rvoHideCalculated) && field->FieldKind == fkCalculated)
+        return false;
+    return true;
+}
+
+bool TdkRecordViewDialog::GetCheckBoxValues(const TField* field, QString& on, QString& off) const
+{
+    auto* table = DataSource ? dynamic_cast<TdkTable*>(DataSource->DataSet()) : nullptr;
+    if (!table || !field)
+        return false;
+    const TStringList& typen = table->ControlType();
+    for (int i = 0; i < typen.Count(); ++i) {
+        const QStringList teile = typen[i].split(QLatin1Char(';'));
+        if (teile.size() >= 4 && teile[0] == field->FieldName && teile[1] == QLatin1String("CheckBox")) {
+            on = teile[2];
+            off = teile[3];
+            return true;
+        }
+    }
+    return false;
+}
+
+std::vector<TdkRecordViewDialog::TEintrag> TdkRecordViewDialog::Eintraege() const
+{
+    std::vector<TEintrag> liste;
+    TDataSet* ds = DataSource->DataSet();
+    if (Selected.Count() == 0) {
+        for (int i = 0; i < ds->FieldCount(); ++i)
+            liste.push_back({ds->Fields(i), ds->Fields(i)->DisplayWidth(), ds->Fields(i)->DisplayLabel()});
+        return liste;
+    }
+    for (int i = 0; i < Selected.Count(); ++i) {
+        const QStringList teile = Selected[i].split(QLatin1Char('\t'));
+        TEintrag e;
+        e.Feld = ds->FindField(teile.value(0));
+        e.Breite = teile.value(1).toInt();
+        e.Caption = teile.value(2);
+        liste.push_back(e);
+    }
+    return liste;
+}
+
+int TdkRecordViewDialog::EditBreite(int displayWidth) const
+{
+    return TextBreite(Font, QStringLiteral("0")) * (displayWidth + 1) + 3;
+}
+
+bool TdkRecordViewDialog::AnyEditModified() const
+{
+    for (TWinControl* c : edits_) {
+        if (auto* e = dynamic_cast<TdkDBEdit*>(c); e && e->Modified)
+            return true;
+        if (auto* m = dynamic_cast<TMemo*>(c); m && m->Modified)
+            return true;
+    }
+    return false;
+}
+
+TControl* TdkRecordViewDialog::Steuerelement(TField* f, TLabel* label, int x, int y, int breite)
+{
+    QString an, aus;
+    const bool check = Options.Contains(rvoUseCustomControls) && GetCheckBoxValues(f, an, aus);
+    const bool nurLesen = f->ReadOnly() || f->FieldKind == fkCalculated;
+    if (check) {
+        auto* box = new TdkDBCheckBox(form_);
+        box->SetParent(form_->ScrollBox);
+        box->ValueChecked = an;
+        box->ValueUnchecked = aus;
+        box->SetDataSource(DataSource);
+        box->SetDataField(f->FieldName);
+        box->SetBounds(x, y, 17, 17);
+        box->Label = dynamic_cast<TdkLabel*>(label);
+        label->FocusControl = box;
+        box->SetTabStop(!nurLesen);
+        return box;
+    }
+    if (f->DataType() == ftMemo) {
+        auto* memo = new TdkDBMemo(form_);
+        memo->SetParent(form_->ScrollBox);
+        memo->SetDataSource(DataSource);
+        memo->SetDataField(f->FieldName);
+        if (Options.Contains(rvoEnterToTab))
+            memo->WantReturns = false;
+        memo->SetBounds(x, y, breite, 2 * TextHoehe(Font) + 8);
+        memo->SetEnabled(!f->ReadOnly());
+        label->FocusControl = memo;
+        edits_.push_back(memo);
+        return memo;
+    }
+    auto* edit = new TdkDBEdit(form_);
+    edit->SetParent(form_->ScrollBox);
+    edit->SetDataSource(DataSource);
+    edit->SetDataField(f->FieldName);
+    edit->SetBounds(x, y, breite, edit->Height());
+    if (nurLesen) {
+        edit->SetColor(ReadOnlyColor);
+        edit->SetTabStop(false);
+    }
+    label->FocusControl = edit;
+    edits_.push_back(edit);
+    return edit;
+}
+
+void TdkRecordViewDialog::LayoutVertikal()
+{
+    const std::vector<TEintrag> eintraege = Eintraege();
+    int l = 0, w = 0;
+    for (const TEintrag& e : eintraege)
+        if (IsFieldShown(e.Feld)) {
+            l = std::max(l, TextBreite(LabelFont, Beschriftung(e.Caption)));
+            w = std::max(w, EditBreite(e.Breite));
+        }
+    editX_ = Margin.LeftOffset + l + EditSpacing.VerticalView.BetweenLabelEdit;
+    const int panelLinks = 6;
+    int breite = FormPosition.Width > 0 ? std::max(FormPosition.Width, 14 + Margin.RightOffset)
+                                        : panelLinks + editX_ + w + 14 + Margin.RightOffset;
+    breite = std::min(breite, Screen->WorkAreaWidth() - (Margin.RightOffset + 14));
+    const int verfuegbar = breite - (Margin.RightOffset + 20 + editX_);
+    int y = Margin.TopOffset;
+    int breitestes = 0;
+    for (const TEintrag& e : eintraege) {
+        if (!IsFieldShown(e.Feld))
+            continue;
+        bool accept = true;
+        DoBeforeCreateControl(form_, e.Feld, accept);
+        if (!accept)
+            continue;
+        QString an, aus;
+        const bool check = Options.Contains(rvoUseCustomControls) && GetCheckBoxValues(e.Feld, an, aus);
+        TLabel* label = check ? new TdkLabel(form_) : new TLabel(form_);
+        label->SetParent(form_->ScrollBox);
+        label->SetFont(&LabelFont);
+        label->SetAutoSize(false);
+        label->SetAlignment(taRightJustify);
+        label->SetCaption(Beschriftung(e.Caption));
+        label->SetBounds(Margin.LeftOffset, y + (check ? 1 : 4), l, TextHoehe(LabelFont));
+        DoAfterCreateControl(form_, e.Feld, label);
+
+        const bool memo = e.Feld->DataType() == ftMemo;
+        const int gewuenscht = memo ? breite - editX_ - (Margin.RightOffset + 20) : EditBreite(e.Breite);
+        TControl* c = Steuerelement(e.Feld, label, editX_, y, gewuenscht);
+        const auto breitenRegeln = [&] {
+            if (check)
+                return;
+            if (Options.Contains(rvoShortenEditBox) && c->Width() > verfuegbar)
+                c->SetWidth(verfuegbar);
+            if (Options.Contains(rvoConsistentEditWidth) && c->Width() < verfuegbar)
+                c->SetWidth(verfuegbar);
+        };
+        breitenRegeln();
+        DoAfterCreateControl(form_, e.Feld, c);
+        breitenRegeln();
+        breitestes = std::max(breitestes, c->Width());
+        y += c->Height() + EditSpacing.VerticalView.BetweenRow;
+    }
+    y += Margin.BottomOffset - EditSpacing.VerticalView.BetweenRow;
+    const int userHoehe = form_->UserPanel ? form_->UserPanel->Height() : 0;
+    int hoehe = y + 21 + userHoehe + 12;
+    if (FormPosition.Height > 0)
+        hoehe = std::min(FormPosition.Height, hoehe);
+    hoehe = std::min(hoehe, Screen->WorkAreaHeight() - 12);
+    breite = std::max(breite, std::min(panelLinks + editX_ + breitestes + 14 + Margin.RightOffset,
+                                       Screen->WorkAreaWidth()));
+    if (hoehe - userHoehe - 12 < y)
+        breite += kThumb;
+    breite_ = breite;
+    hoehe_ = hoehe;
+}
+
+void TdkRecordViewDialog::LayoutHorizontal()
+{
+    const std::vector<TEintrag> eintraege = Eintraege();
+    int w = 0;
+    for (const TEintrag& e : eintraege)
+        if (IsFieldShown(e.Feld))
+            w = std::max(w, EditBreite(e.Breite));
+    editX_ = Margin.LeftOffset;
+    int breite = FormPosition.Width > 0 ? FormPosition.Width : std::max(6 + editX_ + w + 14 + Margin.RightOffset, 400);
+    breite = std::min(breite, Screen->WorkAreaWidth() - (Margin.RightOffset + 14));
+    const int verfuegbar = breite - 6 - (Margin.RightOffset + 20 + editX_);
+    const TdkHorzEditSpacing& sp = EditSpacing.HorizontalView;
+    int cx = 0, y = Margin.TopOffset, rh = 0, lh = 0, rechts = 0;
+    const auto neueZeile = [&] {
+        cx = 0;
+        y += sp.BetweenLabelEdit + lh + sp.BetweenRow + rh;
+        rh = 0;
+    };
+    for (const TEintrag& e : eintraege) {
+        if (!e.Feld) {
+            neueZeile();
+            continue;
+        }
+        if (!IsFieldShown(e.Feld))
+            continue;
+        const QString caption = Beschriftung(e.Caption);
+        int lw = TextBreite(LabelFont, caption);
+        const bool memo = e.Feld->DataType() == ftMemo;
+        int ew = memo && Options.Contains(rvoMaximizeMemoWidth) ? verfuegbar : EditBreite(e.Breite);
+        if (cx > 0 && cx + sp.BetweenEditsInRow + std::max(ew, lw + sp.LabelIndent) > verfuegbar)
+            neueZeile();
+        bool accept = true;
+        DoBeforeCreateControl(form_, e.Feld, accept);
+        if (!accept)
+            continue;
+        QString an, aus;
+        const bool check = Options.Contains(rvoUseCustomControls) && GetCheckBoxValues(e.Feld, an, aus);
+        TLabel* label = check ? new TdkLabel(form_) : new TLabel(form_);
+        label->SetParent(form_->ScrollBox);
+        label->SetFont(&LabelFont);
+        label->SetAutoSize(false);
+        label->SetCaption(caption);
+        label->SetBounds(Margin.LeftOffset + cx + sp.LabelIndent, y, lw, TextHoehe(LabelFont));
+        DoAfterCreateControl(form_, e.Feld, label);
+        lh = label->Height();
+        lw = sp.LabelIndent + lw;
+        const int top = y + sp.BetweenLabelEdit + label->Height();
+        const bool volleBreite = memo && Options.Contains(rvoMaximizeMemoWidth);
+        const int left = volleBreite ? editX_ : editX_ + cx;
+        TControl* c = Steuerelement(e.Feld, label, left, top, volleBreite ? std::max(w, verfuegbar) : ew);
+        if (!check && !volleBreite && Options.Contains(rvoShortenEditBox) && c->Width() > verfuegbar)
+            c->SetWidth(verfuegbar);
+        DoAfterCreateControl(form_, e.Feld, c);
+        ew = c->Width();
+        rh = std::max(rh, c->Height());
+        cx += std::max(ew, lw) + sp.BetweenEditsInRow;
+        rechts = std::max(rechts, cx - sp.BetweenEditsInRow);
+    }
+    y += sp.BetweenLabelEdit + rh + lh + Margin.BottomOffset;
+    const int userHoehe = form_->UserPanel ? form_->UserPanel->Height() : 0;
+    int hoehe = y + 21 + userHoehe + 12;
+    if (FormPosition.Height > 0)
+        hoehe = std::min(FormPosition.Height, hoehe);
+    hoehe = std::min(hoehe, Screen->WorkAreaHeight() - 12);
+    const int noetig = 6 + editX_ + rechts + 14 + Margin.RightOffset;
+    breite = std::min(std::max(breite, noetig), Screen->WorkAreaWidth());
+    breite_ = breite;
+    hoehe_ = hoehe;
+}
+
+bool TdkRecordViewDialog::Execute()
+{
+    if (!DataSource || !DataSource->DataSet()) {
+        MessageDlg(QStringLiteral("DataSource or DataSource.DataSet not defined."), mtWarning, TMsgDlgButtons{mbOK});
+        return false;
+    }
+    if (!DataSource->DataSet()->Active()) {
+        MessageDlg(QStringLiteral("DataSet must be active."), mtWarning, TMsgDlgButtons{mbOK});
+        return false;
+    }
+    closeReason_ = 2;
+    if (form_) {
+        form_->BringToFront();
+        return false;
+    }
+    form_ = new TdkRecordViewForm(Application);
+    form_->SetBorderStyle(BorderStyle);
+    form_->Dialog = this;
+    edits_.clear();
+    ok_ = cancel_ = nullptr;
+    form_->SetCaption(Caption);
+    form_->SetFont(&Font);
+    form_->KeyPreview = true;
+    form_->OnShow = [this](TObject*) {
+        DoInitDialog(form_);
+        Screen->SetCursor(crDefault);
+    };
+    form_->OnCloseQuery = [this](TObject*, bool& CanClose) { FormCloseQuery(CanClose); };
+    form_->OnClose = [this](TObject*, TCloseAction& Action) { FormClose(Action); };
+    form_->OnKeyDown = [this](TObject*, Word& Key, TShiftState Shift) { FormKeyDown(Key, Shift); };
+
+    form_->RecordPanel = new TPanel(form_);
+    form_->RecordPanel->Name = QStringLiteral("RecordPanel");
+    form_->RecordPanel->SetParent(form_);
+    form_->RecordPanel->SetAlign(alClient);
+    form_->RecordPanel->SetBevelInner(bvLowered);
+    form_->RecordPanel->SetBorderWidth(4);
+    form_->RecordPanel->SetCaption(QString());
+
+    if (OKCancelOptions.Contains(rvokShowOKCancel)) {
+        form_->UserPanel = new TPanel(form_);
+        form_->UserPanel->Name = QStringLiteral("UserPanel");
+        form_->UserPanel->SetParent(form_);
+        form_->UserPanel->SetAlign(alBottom);
+        form_->UserPanel->SetCaption(QString());
+        ok_ = new TBitBtn(form_);
+        ok_->SetParent(form_->UserPanel);
+        ok_->SetKind(bkOK);
+        cancel_ = new TBitBtn(form_);
+        cancel_->SetParent(form_->UserPanel);
+        cancel_->SetKind(bkCancel);
+        cancel_->SetCaption(QStringLiteral("Abbrechen"));
+        for (TBitBtn* b : {ok_, cancel_}) {
+            b->ModalResult = mrNone;
+            b->Cancel = false;
+            b->SetTabStop(false);
+            b->SetBounds(0, kDlgRahmen + 5, 100, 28);
+        }
+        ok_->SetDefault(!Options.Contains(rvoEnterToTab));
+        ok_->OnClick = [this](TObject* s) { OKButtonClick(s); };
+        cancel_->OnClick = [this](TObject* s) { CancelButtonClick(s); };
+        form_->UserPanel->SetHeight(ok_->Top() + ok_->Height() + 2 * kDlgRahmen + 10);
+    }
+    form_->ScrollBox = new TScrollBox(form_);
+    form_->ScrollBox->SetParent(form_->RecordPanel);
+    form_->ScrollBox->SetAlign(alClient);
+
+    if (Style == rvsVertical)
+        LayoutVertikal();
+    else
+        LayoutHorizontal();
+    for (TWinControl* c : edits_) {
+        if (auto* e = dynamic_cast<TdkDBEdit*>(c))
+            e->SetModified(false);
+        if (auto* m = dynamic_cast<TMemo*>(c))
+            m->Modified = false;
+    }
+    form_->ScrollBox->UpdateRange();
+    const int left = FormPosition.Left > 0 ? FormPosition.Left
+                                           : (Screen->WorkAreaWidth() - breite_) / 2 + Screen->WorkAreaLeft();
+    const int top = FormPosition.Top > 0 ? FormPosition.Top
+                                         : (Screen->WorkAreaHeight() - hoehe_) / 2 + Screen->WorkAreaTop();
+    form_->SetBounds(left, top, breite_, hoehe_);
+    if (ok_) {
+        const int pw = form_->ClientWidth();
+        ok_->SetLeft(pw - 10 - 2 * (ok_->Width() + 13));
+        cancel_->SetLeft(pw - 10 - (ok_->Width() + 13));
+    }
+
+    if (Options.Contains(rvoModalForm)) {
+        const TModalResult r = form_->ShowModal();
+        TdkRecordViewForm* f = form_;
+        form_ = nullptr;
+        delete f;
+        return r == mrOk;
+    }
+    form_->Show();
+    form_->ModalResult = mrCancel;
+    return true;
+}
+
+void TdkRecordViewDialog::OKButtonClick(TObject*)
+{
+    closeReason_ = 0;
+    if (!form_)
+        return;
+    form_->ModalResult = mrOk;
+    if (!form_->Modal())
+        form_->Close();
+}
+
+void TdkRecordViewDialog::CancelButtonClick(TObject*)
+{
+    closeReason_ = 1;
+    if (!form_)
+        return;
+    form_->ModalResult = mrCancel;
+    if (!form_->Modal())
+        form_->Close();
+}
+
+void TdkRecordViewDialog::FormCloseQuery(bool& CanClose)
+{
+    CanClose = true;
+    if (closeReason_ == 0) {
+        form_->ModalResult = mrOk;
+        return;
+    }
+    if (closeReason_ == 2 && !Options.Contains(rvoCloseIsCancel))
+        form_->ModalResult = mrOk;
+    if (form_->ModalResult == mrOk)
+        return;
+    TDataSet* ds = DataSource ? DataSource->DataSet() : nullptr;
+    const bool geaendert =
+        AnyEditModified() || (OKCancelOptions.Contains(rvokAutoCancelRec) && ds && ds->State() != dsBrowse);
+    if (geaendert && Options.Contains(rvoConfirmCancel)) {
+        if (OnCancelWarning) {
+            DoCancelWarning(CanClose);
+            return;
+        }
+        switch (MessageDlg(RecordViewExitWarning(), mtConfirmation, mbYesNoCancel)) {
+        case mrYes:
+            form_->ModalResult = mrOk;
+            return;
+        case mrNo:
+            form_->ModalResult = mrCancel;
+            return;
+        default:
+            CanClose = false;
+            return;
+        }
+    }
+    form_->ModalResult = mrCancel;
+}
+
+void TdkRecordViewDialog::FormClose(TCloseAction& Action)
+{
+    DoCloseDialog(form_);
+    TDataSet* ds = DataSource ? DataSource->DataSet() : nullptr;
+    if (ds && ds->Active()) {
+        if (OKCancelOptions.Contains(rvokAutoCancelRec) && form_->ModalResult == mrCancel) {
+            ds->Cancel();
+        } else {
+            if (auto* e = dynamic_cast<TdkDBEdit*>(form_->ActiveControl()))
+                e->DoExit();
+            if (OKCancelOptions.Contains(rvokAutoPostRec) && form_->ModalResult == mrOk)
+                ds->CheckBrowseMode();
+        }
+    }
+    if (!Options.Contains(rvoModalForm)) {
+        Action = caFree;
+        form_->Dialog = nullptr;
+        form_ = nullptr;
+    }
+}
+
+void TdkRecordViewDialog::FormKeyDown(Word& Key, TShiftState Shift)
+{
+    if (Shift.Contains(ssAlt) || !form_)
+        return;
+    if (Key == VK_RETURN && Shift.Contains(ssCtrl) && Options.Contains(rvoModalForm) &&
+        !Options.Contains(rvoEnterToTab)) {
+        form_->ModalResult = mrOk;
+        return;
+    }
+    if (Key == VK_ESCAPE) {
+        Key = 0;
+        // A changed edit takes Esc itself and restores its field.
+        if (auto* e = dynamic_cast<TdkDBEdit*>(form_->ActiveControl()); e && e->Modified) {
+            e->Reset();
+            return;
+        }
+        form_->ModalResult = mrCancel;
+        if (!form_->Modal())
+            form_->Close();
+    }
+}

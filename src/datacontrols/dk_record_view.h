@@ -1,0 +1,181 @@
+#pragma once
+// TdkRecordViewDialog: shows the current record of a data source in a
+// window of its own, one caption and one data-aware control per field,
+// optionally with OK and Cancel; the window is built anew at each Execute.
+// Vertical style: captions in a right-aligned column, controls beside them;
+// horizontal style: fields flow in rows, each caption above its control.
+
+#include "platform/core/string_list.h"
+#include "platform/data/data_source.h"
+#include "platform/ui/forms.h"
+#include "platform/ui/graphics.h"
+#include "platform/ui/std_ctrls.h"
+
+#include <functional>
+#include <vector>
+
+class TBitBtn;
+class TPanel;
+class TScrollBox;
+class TdkRecordViewDialog;
+
+enum TdkRecordViewOption {
+    rvoHideReadOnly, rvoHideCalculated, rvoHideNavigator, rvoUseCustomControls, rvoShortenEditBox, rvoModalForm,
+    rvoStayOnTopForm, rvoConsistentEditWidth, rvoEnterToTab, rvoConfirmCancel, rvoCloseIsCancel,
+    rvoMaximizeMemoWidth
+};
+using TdkRecordViewOptions = TSet<TdkRecordViewOption>;
+enum TdkRecordViewOKCancelOption { rvokShowOKCancel, rvokAutoPostRec, rvokAutoCancelRec };
+using TdkRecordViewOKCancelOptions = TSet<TdkRecordViewOKCancelOption>;
+enum TdkRecordViewStyle { rvsVertical, rvsHorizontal };
+
+struct TdkMargin {
+    int BottomOffset = 5, TopOffset = 5, LeftOffset = 5, RightOffset = 5;
+};
+struct TdkVertEditSpacing {
+    int BetweenLabelEdit = 5, BetweenRow = 2;
+};
+struct TdkHorzEditSpacing {
+    int BetweenEditsInRow = 5, BetweenLabelEdit = 1, BetweenRow = 2, LabelIndent = 1;
+};
+struct TdkEditSpacing {
+    TdkHorzEditSpacing HorizontalView;
+    TdkVertEditSpacing VerticalView;
+};
+// A value of 0 or less lets the window compute it.
+struct TdkFormPosition {
+    int Left = 0, Top = 0, Width = 0, Height = 0;
+};
+
+// A caption that marks its check box's focus with a dotted frame.
+class TdkLabel : public TLabel {
+public:
+    using TLabel::TLabel;
+    void Paint() override;
+};
+
+// A check box on one field: ticked when the field's text is the on value.
+class TdkDBCheckBox : public TCheckBox {
+public:
+    explicit TdkDBCheckBox(TComponent* AOwner);
+    ~TdkDBCheckBox() override;
+    void SetDataSource(TDataSource* source) { link_.SetDataSource(source); }
+    void SetDataField(const QString& name) { link_.SetFieldName(name); }
+    TField* Field() const { return link_.Field(); }
+    QString ValueChecked = QStringLiteral("True");
+    QString ValueUnchecked = QStringLiteral("False");
+    TdkLabel* Label = nullptr;
+    // The user ticked or unticked it: the field takes the value.
+    void Umschalten();
+    void DoEnter() override;
+    void DoExit() override;
+
+private:
+    void Anzeigen();
+    TFieldDataLink link_;
+    bool zeigt_ = false;
+};
+
+// A memo on one text field.
+class TdkDBMemo : public TMemo {
+public:
+    explicit TdkDBMemo(TComponent* AOwner);
+    ~TdkDBMemo() override;
+    void SetDataSource(TDataSource* source) { link_.SetDataSource(source); }
+    void SetDataField(const QString& name) { link_.SetFieldName(name); }
+    TField* Field() const { return link_.Field(); }
+
+private:
+    TFieldDataLink link_;
+    bool zeigt_ = false;
+};
+
+class TdkRecordViewForm : public TForm {
+public:
+    explicit TdkRecordViewForm(TComponent* AOwner);
+    TdkRecordViewDialog* Dialog = nullptr;
+    TPanel* RecordPanel = nullptr;
+    TPanel* UserPanel = nullptr;
+    TScrollBox* ScrollBox = nullptr;
+};
+
+class TdkRecordViewDialog : public TComponent {
+public:
+    explicit TdkRecordViewDialog(TComponent* AOwner);
+    ~TdkRecordViewDialog() override;
+
+    TDataSource* DataSource = nullptr;
+    TdkEditSpacing EditSpacing;
+    TdkMargin Margin;
+    TFormBorderStyle BorderStyle = bsSizeable;
+    TdkFormPosition FormPosition;
+    TdkRecordViewStyle Style = rvsVertical;
+    TdkRecordViewOptions Options{rvoUseCustomControls, rvoShortenEditBox, rvoModalForm, rvoConfirmCancel,
+                                 rvoCloseIsCancel, rvoMaximizeMemoWidth};
+    TdkRecordViewOKCancelOptions OKCancelOptions{rvokShowOKCancel, rvokAutoPostRec, rvokAutoCancelRec};
+    TFont LabelFont;
+    TFont Font;
+    QString Caption = QStringLiteral("Record View");
+    TColor ReadOnlyColor = TColor(0x80000000 | 19);
+    TStringList Selected;
+    bool NavigatorFlat = false;
+
+    std::function<void(TdkRecordViewForm* Form, TField* curField, bool& Accept)> OnBeforeCreateControl;
+    std::function<void(TdkRecordViewForm* Form, TField* curField, TControl* Control)> OnAfterCreateControl;
+    std::function<void(TdkRecordViewForm* Form)> OnInitDialog;
+    std::function<void(TdkRecordViewForm* Form)> OnCloseDialog;
+    std::function<void(TForm* Form, bool& CanClose)> OnCancelWarning;
+
+    // Builds and shows the window; modal: true when it closed with OK;
+    // modeless: true once it shows. False for a missing or closed dataset
+    // and while a window is open already (that window comes to the front).
+    bool Execute();
+    void OKButtonClick(TObject* Sender);
+    void CancelButtonClick(TObject* Sender);
+
+    // The open window, null when none.
+    TdkRecordViewForm* Form() const { return form_; }
+    TBitBtn* OKButton() const { return ok_; }
+    TBitBtn* CancelButton() const { return cancel_; }
+    // The edits and memos of the open window, in creation order.
+    const std::vector<TWinControl*>& EditList() const { return edits_; }
+    // 0 OK button, 1 Cancel button, 2 anything else.
+    int CloseReason() const { return closeReason_; }
+
+    // The text of the question when a changed record is closed with Cancel.
+    static QString RecordViewExitWarning();
+
+protected:
+    virtual void DoBeforeCreateControl(TdkRecordViewForm* Form, TField* curField, bool& Accept);
+    virtual void DoAfterCreateControl(TdkRecordViewForm* Form, TField* curField, TControl* Control);
+    virtual void DoInitDialog(TdkRecordViewForm* Form);
+    virtual void DoCloseDialog(TdkRecordViewForm* Form);
+    virtual void DoCancelWarning(bool& CanClose);
+
+private:
+    struct TEintrag {
+        TField* Feld = nullptr;  // null: a new row
+        int Breite = 0;
+        QString Caption;
+    };
+    std::vector<TEintrag> Eintraege() const;
+    bool IsFieldShown(const TField* field) const;
+    bool GetCheckBoxValues(const TField* field, QString& on, QString& off) const;
+    int EditBreite(int displayWidth) const;
+    bool AnyEditModified() const;
+    void LayoutVertikal();
+    void LayoutHorizontal();
+    TControl* Steuerelement(TField* f, TLabel* label, int x, int y, int breite);
+    void FormCloseQuery(bool& CanClose);
+    void FormClose(TCloseAction& Action);
+    void FormKeyDown(Word& Key, TShiftState Shift);
+
+    TdkRecordViewForm* form_ = nullptr;
+    TBitBtn* ok_ = nullptr;
+    TBitBtn* cancel_ = nullptr;
+    std::vector<TWinControl*> edits_;
+    int closeReason_ = 2;
+    int editX_ = 0;
+    int breite_ = 0;
+    int hoehe_ = 0;
+};

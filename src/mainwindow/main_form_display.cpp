@@ -1,0 +1,232 @@
+// The album display: counts and byte sum, row and title colours, gauges,
+// page switching, record moves, the single-record view and the thumbnail of
+// the current entry.
+
+#include "mainwindow/main_form.h"
+
+#include "datagrid/dk_table.h"
+#include "platform/core/file_utils.h"
+#include "platform/core/sys_utils.h"
+#include "platform/core/win_path.h"
+#include "platform/data/data_source.h"
+#include "platform/ui/com_ctrls.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/ext_ctrls.h"
+#include "platform/ui/menus.h"
+#include "platform/ui/std_ctrls.h"
+#include "shared/general_texts.h"
+#include "shared/qk_gauge.h"
+#include "datacontrols/dk_record_view.h"
+#include "shared/qk_ini.h"
+#include "storage/tdbe.h"
+
+bool TMainForm::BildLaden(TImage* bild, const QString& datei)
+{
+    const auto pfad = WinToLinux(datei);
+    if (!pfad || !FileExists(datei)) {
+        bild->Picture()->SetGraphic(nullptr);
+        return false;
+    }
+    try {
+        bild->Picture()->LoadFromFile(*pfad);
+        return true;
+    } catch (const std::exception&) {
+        bild->Picture()->SetGraphic(nullptr);
+        return false;
+    }
+}
+
+QString TMainForm::BytesText(int64_t summe)
+{
+    QString ziffern = QString::number(summe < 0 ? -summe : summe);
+    for (int i = ziffern.length() - 3; i > 0; i -= 3)
+        ziffern.insert(i, QLatin1Char('.'));
+    return summe < 0 ? QLatin1Char('-') + ziffern : ziffern;
+}
+
+void TMainForm::BilderBytesZeigen()
+{
+    if (!TableBilder->Active() || !Einstellungen.Bool("BilderbytesAddieren") || !TableBilder2->Active())
+        return;
+    const int angezeigt = int(DbeBilder->QueryRecCount());
+    if (angezeigt == LetzteSatzanzahl)
+        return;
+    LetzteSatzanzahl = angezeigt;
+    Screen->SetCursor(crHourGlass);
+    int64_t summe = 0;
+    {
+        TControlsDisabler aus(TableBilder2);
+        DbeBilder2->Query(DbeBilder->Filter());
+        for (DbeBilder2->GoTop(); !DbeBilder2->Eof(); DbeBilder2->Skip(1))
+            summe += int64_t(Trim(DbeBilder2->GetString(QStringLiteral("Bytes"))).toDouble());
+    }
+    Screen->SetCursor(crDefault);
+    StatusBarBilder1->Panels()->Items(2)->SetText(BytesText(summe));
+}
+
+void TMainForm::AktualisiereBilderGauge(int Total, int Current)
+{
+    if (Total <= 0)
+        return;
+    BilderGaugePanel->SetVisible(true);
+    const int prozent = int(int64_t(Current) * 100 / Total);
+    QKGaugeBilder->SetProgress(prozent);
+    if (prozent >= 100)
+        BilderGaugePanel->SetVisible(false);
+    Application->ProcessMessages();
+}
+
+void TMainForm::AktualisiereBilderGauge2(int Total, int Current)
+{
+    if (Total <= 0)
+        return;
+    BilderGaugePanel2->SetVisible(true);
+    const int prozent = int(int64_t(Current) * 100 / Total);
+    QKGaugeBilder2->SetProgress(prozent);
+    if (prozent >= 100)
+        BilderGaugePanel2->SetVisible(false);
+    Application->ProcessMessages();
+}
+
+TColor TMainForm::ZeilenFarbe(int zeile, bool zugriff, TColor vorgabe) const
+{
+    if (!Einstellungen.Bool("FarbSystemBenutzen"))
+        return vorgabe;
+    TColor farbe = vorgabe;
+    if (Einstellungen.Bool("RowColors"))
+        farbe = TColor(Einstellungen.Int(zeile % 2 ? "GeradeGridZeilenColor" : "UngeradeGridZeilenColor"));
+    if (Einstellungen.Bool("NichtDaRowColors") && !zugriff)
+        farbe = TColor(Einstellungen.Int("NoAccessGridRowsColor"));
+    return farbe;
+}
+
+TColor TMainForm::TitelFarbe(const QString& feldName, TColor vorgabe) const
+{
+    if (!Einstellungen.Bool("FarbSystemBenutzen") || IndexTagListe.Count() == 0 || !TableBilder->Active())
+        return vorgabe;
+    bool enthalten = false;
+    for (int i = 0; i < IndexTagListe.Count(); ++i)
+        enthalten |= IndexTagListe[i].contains(feldName, Qt::CaseInsensitive);
+    if (!enthalten)
+        return TColor(Einstellungen.Int("GridOhneIndexTitelColor"));
+    const TMenuItem* nurVerfuegbare = MenuItem(QStringLiteral("NurverfuegbareBilderanzeigen1"));
+    const QString gesucht = feldName.toUpper() + (nurVerfuegbare && nurVerfuegbare->Checked() ? QStringLiteral("2") : QString());
+    for (int i = 0; i < IndexTagListe.Count(); ++i)
+        if (IndexTagListe[i].toUpper() == gesucht)
+            return TColor(Einstellungen.Int("GridMitIndexTitelColor"));
+    return vorgabe;
+}
+
+void TMainForm::PageControlBilderChanging(TObject* Sender, bool& AllowChange)
+{
+    (void)Sender;
+    AllowChange = true;
+    if (TableBilder->Active())
+        GemerkteSatzNr = int(DbeBilder->RecNo());
+}
+
+void TMainForm::PageControlBilderChange(TObject* Sender)
+{
+    if (!TableBilder->Active()) {
+        ShowMessage(QStringLiteral("Kein Fotoalbum geöffnet, öffnen Sie zunächst ein Fotoalbum!"));
+        return;
+    }
+    Ton(Sender);
+    TTabSheet* seite = PageControlBilder->ActivePage();
+    if (seite == TabSheetVorschauBilder) {
+        PanelVorschauBilder->SetHint(
+            QStringLiteral("Mit einem Doppelklick laden Sie das Hauptbild in die Vollbildanzeige...."));
+        Protokoll(QStringLiteral("Info"), QStringLiteral("PageControlBilderChange(), auf Vorschaubilder umgeschaltet"));
+    } else if (seite == TabSheetBilderDatenbank) {
+        if (GemerkteSatzNr > 0 && uint32_t(GemerkteSatzNr) <= DbeBilder->RecCount()) {
+            DbeBilder->Go(uint32_t(GemerkteSatzNr));
+            TableBilder->Refresh();
+        }
+        ZeigeVorschauBildAusBlob();
+        Protokoll(QStringLiteral("Info"), QStringLiteral("PageControlBilderChange(), auf Datenbankanzeige umgeschaltet"));
+    } else if (seite == TabSheetGrossBild) {
+        if (ImageWindow1->Picture()->Graphic() == nullptr)
+            BildLaden(ImageWindow1, ProgrammPfad + QStringLiteral("Logo.jpg"));
+    }
+}
+
+void TMainForm::PageControlBilderdatenChange(TObject* Sender)
+{
+    Ton(Sender);
+    Protokoll(QStringLiteral("Info"),
+              QStringLiteral("PageControlBilderdatenChange(), zwischen Datenteil1 und Datenteil2 gewechselt..."));
+}
+
+void TMainForm::DataSourceBilderDataChange(TObject* Sender)
+{
+    (void)Sender;
+    if (!DataSourceBilder->DataSet() || !TableBilder->Active())
+        return;
+    StatusBarBilder1->Panels()->Items(0)->SetText(QStringLiteral("SatzNr. ") + QString::number(DbeBilder->RecNo()));
+    if (BeiScrollBarClickZeigeVorschauBild)
+        Timer4->SetEnabled(true);
+    const QString pfad = Trim(TableBilder->FieldByName(QStringLiteral("PFAD"))->AsString());
+    EditDateiname->SetText(ExtractFileName(pfad));
+    MemoPfad->Lines()->Clear();
+    MemoPfad->Lines()->Add(ExtractFilePath(pfad));
+}
+
+void TMainForm::Einzelsatzanzeige1Click(TObject* Sender)
+{
+    (void)Sender;
+    TMenuItem* item = MenuItem(QStringLiteral("Einzelsatzanzeige1"));
+    if (!item)
+        return;
+    item->SetChecked(!item->Checked());
+    EinzelsatzAnzeige = item->Checked();
+    Protokoll(QStringLiteral("Info"), QStringLiteral("Einzelsatzanzeige1Click(), Funktion aufgerufen!"));
+    PageControlBilderdaten->SetVisible(EinzelsatzAnzeige);
+}
+
+void TMainForm::SatzeditorBilderClick(TObject* Sender)
+{
+    (void)Sender;
+    TMenuItem* item = MenuItem(QStringLiteral("SatzeditorBilder"));
+    if (item)
+        item->SetChecked(!item->Checked());
+    // The window opens where the user left it: the size is taken before the
+    // layout, as the controls' creation reads it again.
+    const QString sektion = QStringLiteral("Einstellungen SatzEditorBilder");
+    TdkFormPosition& p = RecordViewDialogBilder->FormPosition;
+    p.Left = QKINI_Prog->INIReadInteger(sektion, QStringLiteral("Left"), p.Left);
+    p.Top = QKINI_Prog->INIReadInteger(sektion, QStringLiteral("Top"), p.Top);
+    p.Width = QKINI_Prog->INIReadInteger(sektion, QStringLiteral("Width"), p.Width);
+    p.Height = QKINI_Prog->INIReadInteger(sektion, QStringLiteral("Height"), p.Height);
+    RecordViewDialogBilder->Execute();
+}
+
+void TMainForm::ZeigeVorschauBildAusBlob()
+{
+    if (!TableBilder->Active() || DbeBilder->Eof() || DbeBilder->GetBlobLength(QStringLiteral("VORSCHAU")) <= 0) {
+        ImageWindow2->Picture()->SetGraphic(nullptr);
+        PanelVorschaubild1->Tag = 0;
+        return;
+    }
+    const QString datei = IncludeTrailingBackslash(BlobTempDir) + QStringLiteral("Vorschau.bmp");
+    // A thumbnail that cannot be read leaves the view empty.
+    if (DbeBilder->BlobToFile(QStringLiteral("VORSCHAU"), datei) && BildLaden(ImageWindow2, datei))
+        PanelVorschaubild1->Tag = long(DbeBilder->RecNo());
+    else
+        PanelVorschaubild1->Tag = 0;
+}
+
+void TMainForm::FeldfarbenSetzen()
+{
+    const bool farben = Einstellungen.Bool("FarbSystemBenutzen");
+    const TColor info = farben ? TColor(Einstellungen.Int("Infofarbe")) : clWindow;
+    EditDateiname->SetColor(info);
+    MemoPfad->SetColor(info);
+}
+
+void TMainForm::AlbumAnsichtenNachWechsel()
+{
+    BilderSatzAnzahlZeigen();
+    ZeigeVorschauBildAusBlob();
+    if (TableBilder->Active() && !BasisCaption.isEmpty())
+        SetCaption(BasisCaption + QStringLiteral(" (") + TableBilder->TableName() + QStringLiteral(")"));
+}

@@ -1,0 +1,411 @@
+// Start-up of the main window: FormCreate and the routines it calls.
+
+#include "mainwindow/main_form.h"
+
+#include "datagrid/dk_table.h"
+#include "platform/core/file_utils.h"
+#include "platform/core/sys_utils.h"
+#include "platform/core/win_path.h"
+#include "platform/os/folders.h"
+#include "platform/os/shell.h"
+#include "platform/ui/com_ctrls.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/ext_ctrls.h"
+#include "platform/ui/menus.h"
+#include "shared/app_exception.h"
+#include "shared/general_files.h"
+#include "shared/general_system.h"
+#include "shared/qk_copy.h"
+#include "shared/qk_find.h"
+#include "shared/qk_ini.h"
+#include "dialogs/about_form.h"
+#include "dialogs/program_options.h"
+#include "storage/dbf_routines.h"
+#include "storage/tdbe.h"
+
+#include <QCoreApplication>
+#include <QCursor>
+#include <QFileInfo>
+
+namespace {
+
+const QString kAlbumFehler = QStringLiteral("Fehler beim Öffnen des Fotoalbums, beenden Sie das Programm !");
+const QString kManagerFehler = QStringLiteral("Öffnen der Fotoalbenmanager-Datenbank fehlgeschlagen !");
+
+}  // namespace
+
+void TMainForm::FormCreate(TObject* Sender)
+{
+    // 1-4: run-time flags, dropped files, the hand cursor, the start tick.
+    Abbruch = false;
+    ProgrammEndet = false;
+    DragAndDropFlag = false;
+    RequesterAnzeigeZeit = 4;
+    Screen->SetCursors(2001, QCursor(Qt::OpenHandCursor));
+    LaufStartTick = uint32_t(GetTickCount64());
+    FarbeFuerAllePanels();
+    DropFileListe.Clear();
+    BearbeiteteBilder.Clear();
+
+    // 7-9: folders, the album name, the exception logger.
+    ProgrammPfad = ProgrammVerzeichnis();
+    WindowsPfad = WindowsVerzeichnis();
+    BilderDBF = kStandardAlbum;
+    DatenbankenPfad = ProgrammPfad + QStringLiteral("Data\\Database\\");
+    ForceDirectories(DatenbankenPfad);
+    BlobTempDir = ProgrammPfad;
+    AppException1->SetUserName(QStringLiteral("QV-Lumadex Benutzer"));
+    AppException1->SetErrorLog(ProgrammPfad + QStringLiteral("LumadexLog.txt"));
+    AppException1->Install();
+
+    // 10-11: the program's own binary must be there and the program folder
+    // writable (a read-only program folder is a program started from a CD).
+    if (!QFileInfo::exists(QCoreApplication::applicationFilePath())) {
+        ShowMessage(QStringLiteral("Lumadex.EXE darf nicht umbenannt werden, Starten nicht möglich !"));
+        Application->Terminate();
+        return;
+    }
+    if (ProgramFolderIsReadOnly()) {
+        ShowMessage(QStringLiteral("Lumadex.EXE ist readOnly (von CD gestartet ?), Starten nicht möglich !"));
+        Application->Terminate();
+        return;
+    }
+
+    // 12-14: the ini file, the options dialog and the settings.
+    QKINI_Prog->SetINIFileName(WindowsPfad + QStringLiteral("Lumadex.INI"));
+    Einstellungen.VorgabenSetzen(ProgrammPfad);
+    if (!optionenDialog_) {
+        optionenDialog_ = std::make_unique<TMainFormOptionenDialog>(*this);
+        ProgrammOptionenForm = &optionenDialog_->Dialog();
+    }
+    QKINI_Prog->ReadINI();
+
+    // 15-16: the data folders and the predecessor's data.
+    AllePfadeChecken();
+    KalvunoUebernahme();
+
+    // 17: file names.
+    if (!FileExists(BilderDBFPfad + BilderDBF)) {
+        BilderDBF = QStringLiteral("Bilder.DBF");
+        BilderDBFPfad = IncludeTrailingBackslash(DatenbankenPfad);
+        ListenDateienSetzen();
+    }
+    if (!FileExists(DatenbankenPfad + DatenbankenDBF)) {
+        DatenbankenDBF = kManagerTabelle;
+        if (DatenbankenPfad.isEmpty())
+            DatenbankenPfad = ProgrammPfad + QStringLiteral("Data\\Database\\");
+    }
+    if (!FileExists(DatenbankenPfad + DateienDBF))
+        DateienDBF = QStringLiteral("DateienDBF.DBF");
+
+    // 18-19: the help file, the user's fonts.
+    Application->HelpFile = ProgrammPfad + QStringLiteral("Lumadex.HLP");
+    ProgrammOptionenForm->LeseFontAusIni(QKINI_Prog->IniPath());
+
+    // 21: the about window at start.
+    if (Einstellungen.Bool("StartLogo")) {
+        TAboutForm about(this);
+        about.Timer1->SetInterval(60000);
+        about.ShowModal();
+        Application->ProcessMessages();
+    }
+
+    // 22: the album.
+    AlbumZweigOeffnen();
+    if (TableBilder->Active())
+        Bilder2DBFOeffnen();
+
+    // 24-27.
+    ProgInitalisieren();
+    if (TableBilder->Active())
+        OeffneBilderFTS();
+    if (TableBilder->Active() && BilderActiveOrder == 0)
+        SortierungSetzen(QStringLiteral("SHORTDESC"));
+    if (TMenuItem* ende = MenuItem(QStringLiteral("Ende4")))
+        ende->SetVisible(Einstellungen.Bool("EndeImMenu"));
+    (void)Sender;
+}
+
+void TMainForm::SortierungSetzen(const QString& tag)
+{
+    for (int n = 1; n <= 255; ++n) {
+        const QString name = DbeBilder->TagName(n);
+        if (name.isEmpty())
+            return;
+        if (name.compare(tag, Qt::CaseInsensitive) == 0) {
+            DbeBilder->SetOrder(n);
+            BilderActiveOrder = n;
+            StatusBarBilder1->Panels()->Items(3)->SetText(QStringLiteral("Sortierung=") + name);
+            return;
+        }
+    }
+}
+
+void TMainForm::AlbumZweigOeffnen()
+{
+    const auto fehler = [this](const QString& log) {
+        Protokoll(QStringLiteral("Info"), log);
+        ShowMessage(kAlbumFehler);
+        QKINI_Prog->INIWriteString(QString::fromLatin1(kSektionBilder), QStringLiteral("BilderDBF"), QString());
+    };
+    const auto versuche = [this]() {
+        try {
+            return BilderDBFOeffnen() != 0 && TableBilder->Active();
+        } catch (const std::exception& e) {
+            Screen->SetCursor(crDefault);
+            ShowMessage(QString::fromUtf8(e.what()));
+            return false;
+        }
+    };
+
+    if (FileExists(BilderDBFPfad + BilderDBF)) {
+        if (!versuche()) {
+            Protokoll(QStringLiteral("Info"),
+                      QStringLiteral("FormCreate(), Fehler beim Öffnen des Fotoalbums, Programm beenden !"));
+            if (BilderDBF.toUpper() != kStandardAlbum) {
+                BilderDBF = kStandardAlbum;
+                QKINI_Prog->INIWriteString(QString::fromLatin1(kSektionBilder), QStringLiteral("BilderDBF"),
+                                           BilderDBF);
+            }
+            ShowMessage(kAlbumFehler);
+        }
+        return;
+    }
+    if (!ErstStart) {
+        if (!Einstellungen.Bool("BilderDBFnotOpenMsg"))
+            return;
+        if (MessageDlg(QStringLiteral("Kein Fotoalbum geöffnet, jetzt versuchen ein Fotoalbum zu öffnen oder neu zu "
+                                      "erstellen ?"),
+                       mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) != mrYes)
+            return;
+        if (!versuche())
+            fehler(QStringLiteral("FormCreate(), Fehler beim Öffnen des Fotoalbums, Programm beenden !"));
+        return;
+    }
+
+    // First start: the album of the manager table's current row. A fresh
+    // installation has no manager table yet: it is made without a question.
+    if (!FileExists(DatenbankenPfad + DatenbankenDBF) && DirectoryExists(DatenbankenPfad))
+        ErzeugeBilderDatenbankenVerwaltung(DatenbankenPfad, DatenbankenDBF);
+    int managerOffen = 0;
+    try {
+        managerOffen = BilderDBFsOeffnen();
+    } catch (const std::exception&) {
+        managerOffen = 0;
+    }
+    if (managerOffen == 0 || !TableBilderDatenbanken->Active()) {
+        ShowMessage(kManagerFehler);
+        return;
+    }
+    const QString pfad = Trim(TableBilderDatenbanken->FieldByName(QStringLiteral("PFAD"))->AsString());
+    if (pfad.length() <= 1) {
+        // A fresh installation: the user expects an album to work in, so the
+        // standard album is made in the database folder, registered in the
+        // album manager and opened.
+        BilderDBFPfad = IncludeTrailingBackslash(DatenbankenPfad);
+        BilderDBF = kStandardAlbum;
+        ListenDateienSetzen();
+        if (!FileExists(BilderDBFPfad + BilderDBF))
+            ErzeugeBilderDatenbank(BilderDBFPfad, BilderDBF);
+        if (!versuche()) {
+            fehler(QStringLiteral("FormCreate(2), ErstStart,  Fehler beim Öffnen des Fotoalbums, Programm beenden !"));
+            return;
+        }
+        if (DatensatzSuchen(DbeBilderDatenbanken, QStringLiteral("PFAD"), BilderDBFPfad + BilderDBF) == 0)
+            BilderDBFinDBFVerwaltungEintragen(BilderDBFPfad + BilderDBF, 1, 0);
+        return;
+    }
+    BilderDBFPfad = ExtractFilePath(pfad);
+    BilderDBF = ExtractFileName(pfad);
+    ListenDateienSetzen();
+    if (BilderDBFPfad.isEmpty() && !BilderDBF.isEmpty()) {
+        // Search the CD drive's data folder for the album.
+        LetzteGefundeneDatei.clear();
+        QKFind1->SetStartPath(QString(CDLaufwerk) + QStringLiteral(":\\data\\database\\"));
+        QKFind1->SetFilePattern(BilderDBF);
+        QKFind1->Subdirs = true;
+        QKFind1->Execute();
+        const QString ordner = ExtractFilePath(LetzteGefundeneDatei);
+        if (LetzteGefundeneDatei.isEmpty() || !FileExists(ordner + BilderDBF))
+            return;
+        BilderDBFPfad = ordner;
+        ListenDateienSetzen();
+        if (!versuche()) {
+            fehler(QStringLiteral("FormCreate(1), ErstStart,  Fehler beim Öffnen des Fotoalbums, Programm beenden !"));
+            return;
+        }
+        TableBilderDatenbanken->Edit();
+        TableBilderDatenbanken->FieldByName(QStringLiteral("Pfad"))->SetAsString(BilderDBFPfad + BilderDBF);
+        TableBilderDatenbanken->Post();
+        return;
+    }
+    if (!versuche())
+        fehler(QStringLiteral("FormCreate(2), ErstStart,  Fehler beim Öffnen des Fotoalbums, Programm beenden !"));
+}
+
+void TMainForm::AllePfadeChecken()
+{
+    for (;;) {
+        TProgrammOptionenStand* o = ProgrammOptionen();
+        const auto anlegen = [](const QString& ordner) {
+            if (!DirectoryExists(ordner) && !ForceDirectories(ordner))
+                ShowMessage(QStringLiteral("Konnte Pfad (") + ordner + QStringLiteral(") nicht anlegen!"));
+        };
+        if (Trim(o->EditDatenbankenVerzeichnis).isEmpty()) {
+            DatenbankenPfad = ProgrammPfad + QStringLiteral("Data\\Database\\");
+            o->EditDatenbankenVerzeichnis = DatenbankenPfad;
+            anlegen(DatenbankenPfad);
+        }
+        anlegen(DatenbankenPfad);
+        const QString edit = o->EditDatenbankenVerzeichnis;
+        if (!edit.isEmpty() && DirectoryExists(edit))
+            return;
+        if (MessageDlg(QStringLiteral("Pfad ") + edit +
+                           QStringLiteral(" existiert nicht, tragen Sie einen Pfad zu den Fotoalben (Datenbanken) ein !"),
+                       mtInformation, mbOKCancel) != mrOk)
+            return;
+        Protokoll(QStringLiteral("Info"),
+                  QStringLiteral("AllePfadeChecken, Optionen aufgerufen, ") + edit + QStringLiteral(" existiert nicht!"));
+        ProgrammOptionenForm->Zeigen(rtVerzeichnisse);
+        DatenbankenPfad = IncludeTrailingBackslash(Trim(o->EditDatenbankenVerzeichnis));
+    }
+}
+
+void TMainForm::KalvunoUebernahme()
+{
+    const QString sektion = QString::fromLatin1(kSektionHaupt);
+    if (!FileExists(WindowsPfad + QStringLiteral("KALVUNO.INI")) ||
+        !QKINI_Prog->INIReadBool(sektion, QStringLiteral("KalvunoDatenUebernahme"), true))
+        return;
+    const QString eigene = QKINI_Prog->INIFileName();
+    QKINI_Prog->SetINIFileName(WindowsPfad + QStringLiteral("Kalvuno.ini"));
+    const QString pfad = IncludeTrailingBackslash(
+        QKINI_Prog->INIReadString(sektion, QStringLiteral("ProgrammPfad"), QString()));
+    if (!FileExists(pfad + QStringLiteral("KALVUNO.EXE"))) {
+        QKINI_Prog->SetINIFileName(eigene);
+        return;
+    }
+    int ergebnis = 0;
+    if (MessageDlg(QStringLiteral("Sollen die Fotoalben Ihrer Kalvuno-Installation in QV-Lumadex übernommen (kopiert) "
+                                  "werden ?"),
+                   mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) == mrYes)
+        ergebnis = DatenUebernehmen();
+    QKINI_Prog->SetINIFileName(eigene);
+    if (ergebnis == 1 ||
+        MessageDlg(QStringLiteral("Beim nächsten Programmstart erneut wegen Datenübernahme nachfragen ?"),
+                   mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) != mrYes)
+        QKINI_Prog->INIWriteBool(sektion, QStringLiteral("KalvunoDatenUebernahme"), false);
+}
+
+int TMainForm::DatenUebernehmen()
+{
+    const QString alt = IncludeTrailingBackslash(QKINI_Prog->INIReadString(
+        QString::fromLatin1(kSektionHaupt), QStringLiteral("DatenbankenVerzeichnis"), QString()));
+    const QString ziel = ProgrammPfad + QStringLiteral("Data\\Database\\");
+    ForceDirectories(ziel);
+    const auto kopiere = [](const QString& von, const QString& nach, const QString& fehler) {
+        TQKCopy copy(nullptr);
+        copy.OverWrite = false;
+        copy.ShowCopyDialog = true;
+        copy.SetSource(von);
+        copy.SetDest(nach);
+        bool fertig = false;
+        try {
+            fertig = copy.Execute();
+        } catch (const std::exception&) {
+            fertig = false;
+        }
+        if (!fertig)
+            throw Exception(fehler);
+    };
+    if (FileExists(alt + QStringLiteral("BILDERDBF.DBF"))) {
+        const QString fehler = QStringLiteral("Fehler beim kopieren von BilderDBF.* nach LXMan.* !");
+        kopiere(alt + QStringLiteral("BILDERDBF.DBF"), ziel + QStringLiteral("LXMan.DBF"), fehler);
+        if (FileExists(alt + QStringLiteral("BILDERDBF.CDX")))
+            kopiere(alt + QStringLiteral("BILDERDBF.CDX"), ziel + QStringLiteral("LXMan.CDX"), fehler);
+    }
+    DatenbankenDBF = kManagerTabelle;
+    DatenbankenPfad = ziel;
+    ProgrammOptionen()->EditDatenbankenVerzeichnis = ziel;
+    if (BilderDBFsOeffnen() == 0) {
+        ShowMessage(kManagerFehler);
+        return 0;
+    }
+    for (DbeBilderDatenbanken->GoTop(); !DbeBilderDatenbanken->Eof(); DbeBilderDatenbanken->Skip(1)) {
+        const QString pfad = DbeBilderDatenbanken->GetTrimString(QStringLiteral("PFAD"));
+        if (!FileExists(pfad))
+            continue;
+        const QString quelle = pfad.left(pfad.length() - 3) + QLatin1Char('*');
+        const QString name = ExtractFileName(pfad);
+        const QString nach = ziel + name.left(name.length() - 3) + QLatin1Char('*');
+        kopiere(quelle, nach,
+                QStringLiteral("Fehler beim kopieren von ") + quelle + QStringLiteral(" nach ") + nach +
+                    QStringLiteral(" !"));
+    }
+    TableBilderDatenbanken->Refresh();
+    return 1;
+}
+
+void TMainForm::StarteSetup()
+{
+    const QString setup = ProgrammPfad.left(1) + QStringLiteral(":\\SETUP.EXE");
+    if (FileExists(setup)) {
+        if (ShellExecute(setup, QString(), QString(), SW_SHOWNORMAL) <= 32)
+            ShowMessage(QStringLiteral("Fehler beim Starten von ") + setup);
+    }
+    Application->Terminate();
+}
+
+void TMainForm::KopiereProgramm()
+{
+    const QString programmPfad = IncludeTrailingBackslash(QKINI_Prog->INIReadString(
+        QString::fromLatin1(kSektionHaupt), QStringLiteral("ProgrammPfad"), QString()));
+    const QString fehler = QStringLiteral("Bilderdateienverwaltung (Lumadex.EXE) konnte nicht gestartet werden !");
+    const auto starten = [&](const QString& ordner) {
+        if (ShellExecute(ordner + QStringLiteral("Lumadex.EXE"), QString(), ordner, SW_SHOWNORMAL) <= 32)
+            MessageDlg(fehler, mtWarning, TMsgDlgButtons{mbOK});
+        Application->Terminate();
+    };
+    if (FileExists(WindowsPfad + QStringLiteral("Lumadex.INI")) && programmPfad.length() > 1) {
+        if (MessageDlg(programmPfad + QStringLiteral("Lumadex.EXE gefunden, starten ?"), mtConfirmation,
+                       TMsgDlgButtons{mbYes, mbNo}) == mrYes) {
+            starten(programmPfad);
+            return;
+        }
+    }
+    QString ziel = QStringLiteral("C:\\Lumadex");
+    if (!InputQuery(QStringLiteral("QV-Lumadex kopieren"),
+                    QStringLiteral("Zielverzeichnis für die Bilderdateienverwaltung angeben:"), ziel)) {
+        Application->Terminate();
+        return;
+    }
+    ziel = IncludeTrailingBackslash(ziel);
+    Screen->SetCursor(crHourGlass);
+    TQKCopy copy(nullptr);
+    copy.SetSource(ProgrammPfad + QStringLiteral("*.*"));
+    copy.SetDest(ziel);
+    try {
+        copy.Execute();
+    } catch (const std::exception& e) {
+        ShowMessage(QString::fromUtf8(e.what()));
+    }
+    Screen->SetCursor(crDefault);
+    ShowMessage(QStringLiteral("Die Bilderdateienverwaltung wird jetzt gestartet ..."));
+    starten(ziel);
+}
+
+void TMainForm::ProgInitalisieren()
+{
+    if (!Einstellungen.Bool("Maushilfe"))
+        Application->ShowHint = false;
+    StatusBarBilder1->Panels()->Items(4)->SetText(QStringLiteral("Kein Filter gesetzt"));
+    StatusBarBilder1->Panels()->Items(3)->SetText(QStringLiteral("unsortiert"));
+}
+
+void TMainForm::FarbeFuerAllePanels()
+{
+    // The system colour scheme: panels and pages take the button face.
+    for (int i = 0; i < ComponentCount(); ++i)
+        if (auto* panel = dynamic_cast<TPanel*>(Components(i)))
+            panel->SetColor(clBtnFace);
+}

@@ -1,0 +1,128 @@
+// The real program binary, started offscreen in fresh folders: the first
+// start makes and opens the standard album and shows its window, SIGTERM
+// ends it through the "Ende" command with the settings written, and a
+// second copy ends with its message while the first runs on.
+
+#include "platform/core/win_path.h"
+#include "platform/os/single_instance.h"
+#include "shared/qk_ini.h"
+#include "test_environment.h"
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class ProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        fs::create_directories(dir / "home");
+        fs::create_directories(dir / "win");
+        fs::create_directories(dir / "run");
+        fs::permissions(dir / "run", fs::perms::owner_all);
+    }
+    void TearDown() override
+    {
+        for (QProcess* p : {&erste, &zweite})
+            if (p->state() != QProcess::NotRunning) {
+                p->kill();
+                p->waitForFinished();
+            }
+    }
+
+    QProcessEnvironment Umgebung(const std::string& log) const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("LUMADEX_HOME", QString::fromStdString((dir / "home").string()));
+        env.insert("LUMADEX_WINDIR", QString::fromStdString((dir / "win").string()));
+        env.insert("XDG_RUNTIME_DIR", QString::fromStdString((dir / "run").string()));
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("LUMADEX_PROMPT_LOG", QString::fromStdString((dir / log).string()));
+        env.insert("LANG", "C");
+        return env;
+    }
+    void Starten(QProcess& p, const std::string& log)
+    {
+        p.setProcessEnvironment(Umgebung(log));
+        p.start(QStringLiteral(LUMADEX_BINARY), {});
+        ASSERT_TRUE(p.waitForStarted());
+    }
+    // Waits until the running copy answers that its main window shows.
+    bool WarteAufFenster(QProcess& p)
+    {
+        qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString((dir / "run").string()));
+        TSingleInstance instanz(QStringLiteral("QV-Lumadex v1.50"));
+        // The process is polled until it answers or ends; a start takes a
+        // few seconds, the bound only keeps a hanging program from holding
+        // the test run for ever.
+        for (int i = 0; i < 1200 && p.state() == QProcess::Running; ++i) {
+            if (instanz.AndereKopieAktivieren(1000) == QLatin1String("SHOWN"))
+                return true;
+            QThread::msleep(100);
+        }
+        return false;
+    }
+    QString Ini(const QString& sektion, const QString& schluessel) const
+    {
+        TQKINI ini(nullptr);
+        ini.SetINIFileName(*LinuxToWin(QString::fromStdString((dir / "win" / "Lumadex.INI").string())));
+        return ini.INIReadString(sektion, schluessel, "<fehlt>");
+    }
+
+    lxtest::TempDir dir;
+    QProcess erste;
+    QProcess zweite;
+};
+
+TEST_F(ProgramTest, FirstStartShowsTheWindowWithTheStandardAlbumAndEndsWithTheSettingsWritten)
+{
+    Starten(erste, "prompts1.log");
+    ASSERT_TRUE(WarteAufFenster(erste)) << erste.readAllStandardError().toStdString();
+    const fs::path db = dir / "home" / "Data" / "Database";
+    EXPECT_TRUE(fs::exists(db / "BILDER.DBF"));
+    EXPECT_TRUE(fs::exists(db / "BILDER.CDX"));
+    EXPECT_TRUE(fs::exists(db / "LXMan.DBF"));
+
+    ::kill(pid_t(erste.processId()), SIGTERM);
+    ASSERT_TRUE(erste.waitForFinished(120000));
+    EXPECT_EQ(erste.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(erste.exitCode(), 0);
+    ASSERT_TRUE(fs::exists(dir / "win" / "Lumadex.INI"));
+    EXPECT_EQ(Ini("Einstellungen Hauptprogramm", "ErstStart"), "0");
+    EXPECT_EQ(Ini("Einstellungen Hauptprogramm", "ProgAufrufe"), "1");
+    EXPECT_EQ(Ini("Einstellungen Hauptprogramm", "Revision"), "1.50.230 (31.05.2006)");
+    EXPECT_EQ(Ini("Einstellungen Bilder", "BilderDBF").toUpper(), "BILDER.DBF");
+    EXPECT_NE(Ini("Einstellungen Hauptprogramm", "GesamtNutzungsZeit"), "<fehlt>");
+    const std::string log = lxtest::ReadFile(dir / "prompts1.log");
+    EXPECT_NE(log.find("Programm-Link jetzt auf dem Desktop erstellen ?"), std::string::npos) << log;
+    EXPECT_NE(log.find("Sie haben QV-Lumadex "), std::string::npos) << log;
+    EXPECT_EQ(log.find("Es ist kein Fotoalbum"), std::string::npos) << log;
+}
+
+TEST_F(ProgramTest, SecondCopyEndsWithItsMessageAndTheFirstRunsOn)
+{
+    Starten(erste, "prompts1.log");
+    ASSERT_TRUE(WarteAufFenster(erste)) << erste.readAllStandardError().toStdString();
+    Starten(zweite, "prompts2.log");
+    ASSERT_TRUE(zweite.waitForFinished(120000));
+    EXPECT_EQ(zweite.exitCode(), 0);
+    const std::string log = lxtest::ReadFile(dir / "prompts2.log");
+    EXPECT_NE(log.find("Meldungsfenster\tProgramm ist schon gestartet!"), std::string::npos) << log;
+    EXPECT_EQ(erste.state(), QProcess::Running);
+
+    ::kill(pid_t(erste.processId()), SIGTERM);
+    ASSERT_TRUE(erste.waitForFinished(120000));
+    EXPECT_EQ(erste.exitCode(), 0);
+    // The second copy wrote nothing: the start count is the first copy's.
+    EXPECT_EQ(Ini("Einstellungen Hauptprogramm", "ProgAufrufe"), "1");
+}
+
+}  // namespace

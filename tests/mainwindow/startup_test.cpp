@@ -1,0 +1,255 @@
+// Start-up, settings and shutdown of the main window as the program runs
+// them: a first start in fresh folders, the ini file after the first
+// shutdown, a second start, and bad input.
+
+#include "start_fixture.h"
+
+#include "mainwindow/main_settings.h"
+#include "platform/core/file_utils.h"
+#include "platform/ui/com_ctrls.h"
+#include "platform/ui/menus.h"
+#include "storage/tdbe.h"
+
+#include <QSettings>
+
+namespace {
+
+TEST_F(StartTest, FirstStartMakesRegistersAndOpensTheStandardAlbum)
+{
+    StartenUndZeigen();
+    ASSERT_TRUE(form->TableBilder->Active());
+    EXPECT_TRUE(std::filesystem::exists(Datenbank() / "BILDER.DBF"));
+    EXPECT_TRUE(std::filesystem::exists(Datenbank() / "BILDER.CDX"));
+    EXPECT_TRUE(std::filesystem::exists(Datenbank() / "LXMan.DBF"));
+    EXPECT_EQ(form->BilderDBF.toUpper(), "BILDER.DBF");
+    EXPECT_TRUE(form->ErstStart);
+    EXPECT_EQ(form->ProgAufrufe, 1);
+    // Registered in the album manager.
+    ASSERT_TRUE(form->TableBilderDatenbanken->Active());
+    EXPECT_EQ(form->DbeBilderDatenbanken->RecCount(), 1u);
+    EXPECT_TRUE(form->DbeBilderDatenbanken->GetTrimString("PFAD").toUpper().endsWith("BILDER.DBF"));
+    // The deferred start-up: the first-start notice of an empty album, the
+    // caption with the album, the counts.
+    EXPECT_TRUE(prompts.Gezeigt("Ihre Fotoalbum könnte noch leer sein"));
+    EXPECT_TRUE(prompts.Gezeigt("Programm-Link jetzt auf dem Desktop erstellen ?"));
+    EXPECT_EQ(form->Caption(), "QV-Lumadex  v1.50 (BILDER.DBF)");
+    EXPECT_EQ(form->StatusBarBilder1->Panels()->Items(1)->Text(), "0 von 0 Einträge angezeigt");
+    EXPECT_FALSE(prompts.Gezeigt("Es ist kein Fotoalbum geöffnet !"));
+    Beenden();
+}
+
+TEST_F(StartTest, FirstShutdownWritesEveryKeyOfTheTable)
+{
+    StartenUndZeigen();
+    Beenden();
+    ASSERT_TRUE(std::filesystem::exists(Ini()));
+    const QString programm = Win(home) + "\\";
+    for (const TIniSchluessel& k : IniSchluesselTabelle()) {
+        if (!(k.Flags & kIniSchreiben))
+            continue;
+        const char* name = k.Schreibname ? k.Schreibname : k.Schluessel;
+        EXPECT_NE(IniLesen(k.Sektion, name), "<fehlt>") << k.Sektion << " / " << name;
+    }
+    for (const TEinstellung& k : EinstellungsTabelle())
+        EXPECT_NE(IniLesen(k.Sektion, k.Schluessel), "<fehlt>") << k.Sektion << " / " << k.Schluessel;
+    // Values that the run decides, and defaults taken straight from the table.
+    EXPECT_EQ(IniLesen("Einstellungen Hauptprogramm", "ErstStart"), "0");
+    EXPECT_EQ(IniLesen("Einstellungen Hauptprogramm", "ProgAufrufe"), "1");
+    EXPECT_EQ(IniLesen("Einstellungen Hauptprogramm", "LinkErstellt"), "1");
+    EXPECT_EQ(IniLesen("Einstellungen Hauptprogramm", "Revision"), "1.50.230 (31.05.2006)");
+    EXPECT_EQ(IniLesen("Einstellungen Hauptprogramm", "ProgrammPfad"), programm);
+    EXPECT_EQ(IniLesen("Einstellungen Hauptprogramm", "Pflichtfarbe"), QString::number(0xFFFF00));
+    EXPECT_EQ(IniLesen("Einstellungen Hauptprogramm", "NoAccessFarbe"), QString::number(0x0000FF));
+    EXPECT_EQ(IniLesen("Einstellungen Hauptprogramm", "RequesterAnzeigeZeit"), "10");
+    EXPECT_EQ(IniLesen("Einstellungen Hauptprogramm", "MaxLogSize"), "200");
+    EXPECT_EQ(IniLesen("Einstellungen Hauptprogramm", "CDRDir"), programm + "DATA\\CDR\\");
+    EXPECT_EQ(IniLesen("Einstellungen Hauptprogramm", "LastRecNo"), "1");
+    EXPECT_NE(IniLesen("Einstellungen Hauptprogramm", "GesamtNutzungsZeit"), "<fehlt>");
+    EXPECT_EQ(IniLesen("Einstellungen Bilder", "BilderDBF").toUpper(), "BILDER.DBF");
+    EXPECT_EQ(IniLesen("Einstellungen Bilder", "BilderDBFPfad").toUpper(), (programm + "Data\\Database\\").toUpper());
+    EXPECT_EQ(IniLesen("Einstellungen Bilder", "Bildbearbeitung2"), "Externe Bildbearbeitung2");
+    EXPECT_EQ(IniLesen("Einstellungen Bilder", "SourceFileSuffix"), "JPG");
+    EXPECT_EQ(IniLesen("Einstellungen Bilder", "ComboBoxDropDownCount"), "10");
+    EXPECT_EQ(IniLesen("Einstellungen TextVollbildanzeige", "TextVollbildBGColor"), QString::number(0xFFFFFF));
+    EXPECT_EQ(IniLesen("ToolbarBilderMain", "Aktiv"), "1");
+    EXPECT_EQ(IniLesen("Einstellungen Hauptprogramm", "CDLaufwerk"), "<fehlt>");  // read only
+    // Nothing was written into the album.
+    EXPECT_TRUE(prompts.Gezeigt("Sie haben QV-Lumadex 00:00:"));
+}
+
+TEST_F(StartTest, SecondStartCountsAndReopensTheAlbumWithoutFirstStartNotices)
+{
+    StartenUndZeigen();
+    Beenden();
+    form.reset();
+    prompts.Texte.clear();
+    StartenUndZeigen();
+    EXPECT_FALSE(form->ErstStart);
+    EXPECT_EQ(form->ProgAufrufe, 2);
+    EXPECT_TRUE(form->TableBilder->Active());
+    EXPECT_FALSE(prompts.Gezeigt("Programm-Link"));
+    EXPECT_FALSE(prompts.Gezeigt("Ihre Fotoalbum"));
+    EXPECT_TRUE(form->Timer2->Enabled());
+    Beenden();
+    EXPECT_EQ(IniLesen("Einstellungen Hauptprogramm", "ProgAufrufe"), "2");
+}
+
+TEST_F(StartTest, UsageTimeIsAddedOverRunsIn64Bits)
+{
+    SetTickCountForTests(uint64_t(0xFFFFF000u));  // the 32-bit counter wraps during the run
+    StartenUndZeigen();
+    SetTickCountForTests(uint64_t(0x1'0000'0000ull) + 3661000 - 0x1000);
+    Beenden();
+    SetTickCountForTests(std::nullopt);
+    EXPECT_EQ(IniLesen("Einstellungen Hauptprogramm", "GesamtNutzungsZeit"), "3661000");
+    EXPECT_TRUE(prompts.Gezeigt("Sie haben QV-Lumadex 01:01:01 von Insgesamt 01:01:01 (Std:Min:Sek) benutzt"));
+}
+
+TEST(Nutzungszeit, TextsSumsAndAverages)
+{
+    EXPECT_EQ(TMainForm::ZeitText(3661000), "01:01:01");
+    EXPECT_EQ(TMainForm::ZeitText(int64_t(100) * 3600 * 1000), "100:00:00");
+    EXPECT_EQ(TMainForm::ZeitText(0), "00:00:00");
+    EXPECT_EQ(TMainForm::GesamtZeitAddieren(1000, 500), 1500);
+    EXPECT_EQ(TMainForm::GesamtZeitAddieren(2147483000, 10000), 2147483647);
+    EXPECT_EQ(TMainForm::GesamtZeitAddieren(-5, 100), 100);
+    EXPECT_EQ(TMainForm::DurchschnittProStart(9000, 3), 3000);
+    EXPECT_EQ(TMainForm::DurchschnittProStart(9000, 0), 0);
+}
+
+TEST_F(StartTest, SettingsRulesOnRead)
+{
+    IniSchreiben("[Einstellungen Hauptprogramm]\r\nMouseHintTime=0\r\nHintHidePause=3\r\nErstStart=0\r\n"
+                 "RequesterAnzeigeZeit=65537\r\n[Einstellungen Bilder]\r\nBilderDBF=   \r\nComboBoxDropDownCount=258\r\n");
+    Starten();
+    EXPECT_EQ(Application->HintPause, 200);
+    EXPECT_EQ(Application->HintHidePause, 3000);
+    // Numbers outside their range give the default.
+    EXPECT_EQ(form->RequesterAnzeigeZeit, 10);
+    EXPECT_EQ(form->Einstellungen.Int("ComboBoxDropDownCount"), 10);
+    EXPECT_EQ(form->BilderDBF.toUpper(), "BILDER.DBF");                   // blanks keep the name
+    form.reset();
+    IniSchreiben("[Einstellungen Hauptprogramm]\r\nMouseHintTime=1\r\nErstStart=0\r\n");
+    Starten();
+    EXPECT_EQ(Application->HintPause, 1000);
+}
+
+TEST_F(StartTest, GarbageIniGivesDefaultsAndAStartedProgram)
+{
+    IniSchreiben("\x01\x02 kein ini\r\n[Einstellungen Hauptprogramm\r\n=ohne Namen\r\nProgAufrufe=abc\r\n"
+                 "[Einstellungen Bilder]\r\nBilderActiveOrder=xyz\r\nBilderDBFPfad=\r\n\xff\xfe\r\n");
+    StartenUndZeigen();
+    EXPECT_EQ(form->ProgAufrufe, 1);
+    EXPECT_TRUE(form->TableBilder->Active());
+    Beenden();
+    EXPECT_EQ(IniLesen("Einstellungen Hauptprogramm", "ProgAufrufe"), "1");
+}
+
+TEST_F(StartTest, MissingAlbumOfTheIniAsksAndStartsWithoutAlbum)
+{
+    IniSchreiben("[Einstellungen Hauptprogramm]\r\nErstStart=0\r\n[Einstellungen Bilder]\r\n"
+                 "BilderDBF=WEG.DBF\r\nBilderDBFPfad=C:\\gibt\\es\\nicht\\\r\n");
+    StartenUndZeigen();
+    EXPECT_TRUE(prompts.Gezeigt("Kein Fotoalbum geöffnet, jetzt versuchen ein Fotoalbum zu öffnen"));
+    EXPECT_FALSE(form->TableBilder->Active());
+    EXPECT_TRUE(prompts.Gezeigt("Es ist kein Fotoalbum geöffnet !"));
+    EXPECT_EQ(form->StatusBarBilder1->Panels()->Items(1)->Text(), "0 von 0 Einträge angezeigt");
+    Beenden();
+}
+
+TEST_F(StartTest, DamagedAlbumGivesTheMessageAndIsLeftUntouched)
+{
+    std::filesystem::create_directories(Datenbank());
+    const std::string kaputt(300, '\x55');
+    lxtest::WriteFile(Datenbank() / "KAPUTT.DBF", kaputt);
+    IniSchreiben("[Einstellungen Hauptprogramm]\r\nErstStart=0\r\n[Einstellungen Bilder]\r\nBilderDBF=KAPUTT.DBF\r\n"
+                 "BilderDBFPfad=" + Win(Datenbank()).toStdString() + "\\\r\n");
+    StartenUndZeigen();
+    EXPECT_FALSE(form->TableBilder->Active());
+    EXPECT_TRUE(prompts.Gezeigt("Fehler beim Öffnen des Fotoalbums, beenden Sie das Programm !"));
+    EXPECT_EQ(lxtest::ReadFile(Datenbank() / "KAPUTT.DBF"), kaputt);
+    EXPECT_EQ(IniLesen("Einstellungen Bilder", "BilderDBF").toUpper(), "BILDER.DBF");
+    Beenden();
+}
+
+TEST_F(StartTest, ResetDeletesTheIniFileInUseAndEndsWithoutWriting)
+{
+    StartenUndZeigen();
+    Beenden();
+    form.reset();
+    StartenUndZeigen();
+    prompts.Antworten[QStringLiteral("Grundeinstellungen wieder herstellen")] = mrYes;
+    form->ResetundNeustart1Click(nullptr);
+    EXPECT_FALSE(std::filesystem::exists(Ini()));
+    EXPECT_TRUE(prompts.Gezeigt("lumadex.ini gelöscht, bitte Programm neu starten!"));
+    form.reset();  // closing the window after the reset writes nothing
+    EXPECT_FALSE(std::filesystem::exists(Ini()));
+}
+
+TEST_F(StartTest, DroppedFilesKeepPicturesAndSetTheirScanTypes)
+{
+    Starten();
+    form->DateienFallengelassen({"/tmp/a.txt", "/tmp/b.doc"});
+    EXPECT_TRUE(prompts.Gezeigt("es sind aber keine gültigen Bilderdateien darunter gewesen!"));
+    EXPECT_EQ(IniLesen("Einstellungen BilderScan", "FindJPG"), "<fehlt>");
+
+    prompts.Texte.clear();
+    form->DateienFallengelassen({"/tmp/a.jpg", "/tmp/b.txt", "/tmp/c.Png"});
+    ASSERT_EQ(form->DropFileListe.Count(), 2);
+    EXPECT_TRUE(form->DropFileListe[0].endsWith("a.jpg"));
+    EXPECT_TRUE(form->DropFileListe[1].endsWith("c.Png"));
+    EXPECT_EQ(IniLesen("Einstellungen BilderScan", "FindJPG"), "1");
+    EXPECT_EQ(IniLesen("Einstellungen BilderScan", "FindPNG"), "1");
+    EXPECT_EQ(IniLesen("Einstellungen BilderScan", "FindTIF"), "<fehlt>");
+    EXPECT_TRUE(prompts.Gezeigt("es wird jetzt der Hinzufügendialog aufgerufen!"));
+    EXPECT_TRUE(prompts.Gezeigt("Diese Funktion ist noch nicht verfügbar."));
+    EXPECT_FALSE(form->DragAndDropFlag);
+}
+
+TEST_F(StartTest, KeysAndHints)
+{
+    Starten();
+    Word key = VK_ESCAPE;
+    form->FormKeyDown(form.get(), key, {});
+    EXPECT_TRUE(form->Abbruch);
+    // Ctrl+Shift+F5 starts no editor; Ctrl+F5 reaches the editor command.
+    prompts.Texte.clear();
+    key = VK_F5;
+    form->FormKeyUp(form.get(), key, TShiftState{ssCtrl, ssShift});
+    EXPECT_TRUE(prompts.Texte.isEmpty());
+    form->FormKeyUp(form.get(), key, TShiftState{ssCtrl});
+    EXPECT_TRUE(prompts.Gezeigt("Diese Funktion ist noch nicht verfügbar."));
+
+    EXPECT_EQ(TMainForm::HintTonNummer(7, "egal"), 7);
+    EXPECT_EQ(TMainForm::HintTonNummer(0, "Zum nächsten Datensatz gehen"), 103);
+    EXPECT_EQ(TMainForm::HintTonNummer(0, "Die Änderungen am aktuellen Datensatz verwerfen"), 109);
+    EXPECT_EQ(TMainForm::HintTonNummer(0, "sonst etwas"), 0);
+}
+
+TEST_F(StartTest, SmallCommandsAndTheirMessages)
+{
+    Starten();
+    form->DurchschnZeitproNutzung1Click(nullptr);
+    EXPECT_TRUE(prompts.Gezeigt("Sie haben QV-Lumadex durchschnittlich 00:00:00 (Std:Min:Sek) pro Programmstart"));
+    form->OnlineUpdate1Click(nullptr);
+    EXPECT_TRUE(prompts.Gezeigt("Internet-Update befindet sich in der Enwicklung!"));
+    form->PageControlBilder->SetActivePage(form->TabSheetGrossBild);
+    form->SortierHinweisClick(nullptr);
+    EXPECT_EQ(form->PageControlBilder->ActivePage(), form->TabSheetBilderDatenbank);
+
+    TMenuItem* toolbar = form->MenuItem("BilderToolBarAnzeigen");
+    ASSERT_TRUE(toolbar->Checked());
+    form->BilderToolBarAnzeigenClick(toolbar);
+    EXPECT_FALSE(toolbar->Checked());
+    EXPECT_FALSE(form->XToolBarBilderVerwaltung->Visible());
+
+    ASSERT_NE(form->Menu(), nullptr);
+    form->Hauptmenueausblenden1Click(nullptr);
+    EXPECT_EQ(form->Menu(), nullptr);
+    EXPECT_TRUE(form->MenuItem("Hauptmenueeinblenden1")->Visible());
+    form->Hauptmenueeinblenden1Click(nullptr);
+    EXPECT_NE(form->Menu(), nullptr);
+    EXPECT_FALSE(form->MenuItem("Hauptmenueeinblenden1")->Visible());
+}
+
+}  // namespace
