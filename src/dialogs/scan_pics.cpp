@@ -795,6 +795,9 @@ void TfrmScanPics::btnScanStartClick(TObject* Sender)
     alte_ = 0;
     uebersprungen_ = 0;
     ZaehlOffset = 0;
+    // An Esc left over from another window must not stop this run at once.
+    EscAbbruch = 0;
+    Antwort.clear();
     ZaehlerSetzen();
     if (TDbe* dbe = haupt_.DbeBilder()) {
         dbe->Query(QString());

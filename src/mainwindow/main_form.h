@@ -341,6 +341,19 @@ public:
     // A command whose work comes with a later version of the program.
     void NichtVerfuegbar(TObject* Sender);
 
+    // ---- Adding pictures -----------------------------------------------------
+    // The add dialog, modal (with dropped files handed over while
+    // DragAndDropFlag is set); the toolbar's button frees the table's
+    // controls afterwards too.
+    void BilderHinzufuegen1Click(TObject* Sender);
+    void QKAutoButtonBilderHinzufuegenClick(TObject* Sender);
+    // Copies the camera folder's pictures into the destination folder and
+    // hands the copies to the add dialog; the stop command ends it before
+    // its next file.
+    void Bilderumkopieren1Click(TObject* Sender);
+    void BilderumlopierenStop1Click(TObject* Sender);
+    bool UmkopierenAbbruch = false;
+
     // ---- Album display -------------------------------------------------------
     void BilderBytesZeigen();
     // The byte sum with "." between each group of three digits.

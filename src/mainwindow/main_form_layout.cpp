@@ -70,6 +70,10 @@ const THandlerName kHandler[] = {
     {"Einzelsatzanzeige1Click", &TMainForm::Einzelsatzanzeige1Click},
     {"SatzeditorBilderClick", &TMainForm::SatzeditorBilderClick},
     {"VolltextSuche2Click", &TMainForm::VolltextSuche2Click},
+    {"BilderHinzufuegen1Click", &TMainForm::BilderHinzufuegen1Click},
+    {"QKAutoButtonBilderHinzufuegenClick", &TMainForm::QKAutoButtonBilderHinzufuegenClick},
+    {"Bilderumkopieren1Click", &TMainForm::Bilderumkopieren1Click},
+    {"BilderumlopierenStop1Click", &TMainForm::BilderumlopierenStop1Click},
 };
 
 const THandlerName* HandlerSuchen(const char* name)

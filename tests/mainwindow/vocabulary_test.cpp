@@ -132,8 +132,9 @@ TEST_F(StartTest, CommandsOfLaterVersionsSayTheyAreNotAvailable)
     Starten();
     EXPECT_TRUE(form->HandlerVorhanden("Ende1Click"));
     EXPECT_TRUE(form->HandlerVorhanden("AndereBilderdatenbankoeffnen1Click"));
-    EXPECT_FALSE(form->HandlerVorhanden("BilderHinzufuegen1Click"));
-    form->MenuItem("BilderHinzufuegen1")->Click();
+    EXPECT_TRUE(form->HandlerVorhanden("BilderHinzufuegen1Click"));
+    EXPECT_FALSE(form->HandlerVorhanden("BilderKopierenClick"));
+    form->MenuItem("BilderKopieren")->Click();
     EXPECT_TRUE(prompts.Gezeigt("Diese Funktion ist noch nicht verfügbar."));
     prompts.Texte.clear();
     form->MenuItem("Hinweis1")->Click();
