@@ -11,6 +11,7 @@
 #include "controls/spin_edit.h"
 #include "dialogs/program_settings.h"
 #include "dialogs/scan_host.h"
+#include "dialogs/search_missed_files_form.h"
 #include "imaging/image_window.h"
 #include "platform/picture/picture_formats.h"
 #include "platform/picture/picture_io.h"
@@ -19,6 +20,7 @@
 #include "platform/ui/menus.h"
 #include "platform/ui/prompt_script.h"
 #include "platform/ui/std_ctrls.h"
+#include "shared/qk_find.h"
 #include "shared/qk_ini.h"
 #include "shared/short_name.h"
 #include "shared/status4_form.h"
@@ -610,6 +612,94 @@ TEST_F(ScanPicsTest, ClosingIsRefusedWhileTheSearchRuns)
     d->FormCloseQuery(nullptr, darf);
     EXPECT_TRUE(darf);
     EscAbbruch = 0;
+}
+
+TEST_F(ScanPicsTest, SeveralDrivesAreSearchedInTurnWithOneCountAndContinuingNumbers)
+{
+    const std::string d = (dir / "d").string(), e = (dir / "e").string();
+    std::filesystem::create_directories(d);
+    std::filesystem::create_directories(e);
+    lxtest::WriteDriveTable({lxtest::FakeDrive{"C", "/", "HD", "SYSTEM", "1A2B3C4D", 1ull << 34},
+                             lxtest::FakeDrive{"D", d, "HD", "DATEN", "00000D0D", 1ull << 30},
+                             lxtest::FakeDrive{"E", e, "HD", "MEHR", "00000E0E", 1ull << 30}});
+    Bild("d/eins.png", 120, 120);
+    Bild("d/zwei.png", 120, 120);
+    Bild("e/drei.png", 120, 120);
+    auto d2 = Dialog();
+    d2->chkFindPNG->SetChecked(true);
+    d2->ChkAllDrives->SetChecked(true);
+    d2->CheckBoxFileCount->SetChecked(true);
+    QStringList fortschritt;
+    d2->QKFind1->OnChange = [&](TObject* s, const QString&, int, int n) {
+        d2->QKFind1Change(s, n);
+        fortschritt << d2->panFind->Caption();
+    };
+    TPromptScript script;
+    script.Modal([](TCustomForm& f) {
+        auto& wahl = dynamic_cast<TSearchMissedFilesForm&>(f);
+        wahl.CheckBox(u'D')->SetChecked(true);
+        wahl.CheckBox(u'E')->SetChecked(true);
+        wahl.BitBtn1->Click();
+    });
+    script.Answer(mrOk, "Scanvorgang auf allen angegebenen Laufwerken abgeschlossen!");
+    d2->btnScanStart->Click();
+    EXPECT_EQ(d2->Neue(), 3);
+    EXPECT_EQ(d2->Gesamt, 3);
+    EXPECT_EQ(fortschritt, QStringList({"1/3", "2/3", "3/3"}));
+    EXPECT_EQ(d2->panFind->Caption(), "Einlesen abgeschlossen");
+    EXPECT_EQ(d2->Caption(), "Bilder der Datenbank hinzufügen");
+    const std::vector<TSatz> s = Lesen();
+    ASSERT_EQ(s.size(), 3u);
+    EXPECT_EQ(s[2].Kennung, QString::number(0x0E0E));
+    EXPECT_EQ(s[2].Label, "MEHR");
+
+    // Not confirmed: nothing is searched.
+    auto d3 = Dialog();
+    d3->ChkAllDrives->SetChecked(true);
+    TPromptScript nein;
+    nein.Modal([](TCustomForm& f) { f.ModalResult = mrCancel; });
+    nein.Answer(mrOk, "Vorgang abgebrochen !");
+    d3->btnScanStart->Click();
+    EXPECT_EQ(d3->Neue(), 0);
+    EXPECT_EQ(EscAbbruch, 0);
+}
+
+TEST_F(ScanPicsTest, LinkLoopIsWalkedOnce)
+{
+    Bild("schleife/x.png", 120, 120);
+    std::filesystem::create_directories(dir / "schleife" / "unter");
+    std::filesystem::create_directory_symlink(dir / "schleife", dir / "schleife" / "unter" / "zurueck");
+    auto d = Dialog();
+    d->chkFindPNG->SetChecked(true);
+    d->CheckBoxInclSuDirs->SetChecked(true);
+    TPromptScript script;
+    script.AnswerValue(Win(Linux("schleife")));
+    script.Answer(mrOk, "abgeschlossen");
+    d->btnScanStart->Click();
+    EXPECT_EQ(d->Neue(), 1);
+}
+
+TEST_F(ScanPicsTest, FailedRecordWriteIsLoggedRaisedAndLeavesTheAlbumAsItWas)
+{
+    Bild("w/a.png", 120, 120);
+    auto d = Dialog();
+    d->chkFindPNG->SetChecked(true);
+    erste.table.Close();  // the album went away under the dialog
+    TPromptScript script;
+    script.AnswerValue(Win(Linux("w")));
+    try {
+        d->btnScanStart->Click();
+        ADD_FAILURE() << "no error raised";
+    } catch (const std::exception& e) {
+        EXPECT_STREQ(e.what(), "Fehler beim Schreiben in Fotoalbum (Bilder-Datenbank) !");
+    }
+    const QString log = Log();
+    EXPECT_TRUE(log.contains(" Fehler beim Schreiben in Datenbank :")) << log.toStdString();
+    EXPECT_TRUE(log.contains("txtPfad.Text  :" + Win(Linux("w/a.png")))) << log.toStdString();
+    EXPECT_TRUE(log.contains("IntToStr(cboDatenTyp.ItemIndex)  :"));
+    EXPECT_TRUE(d->CloseAllowed);
+    EXPECT_TRUE(Lesen().empty());
+    EXPECT_EQ(haupt.fts.NumRecs(), 0);
 }
 
 TEST_F(ScanPicsTest, Screenshot)
