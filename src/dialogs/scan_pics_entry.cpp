@@ -62,6 +62,28 @@ private:
     uint16_t vorher_;
 };
 
+// Entry n of the full-text index belongs to record n: records that came
+// without their entry (a write given up, an index that could not be opened
+// then) get theirs before record `recno` is added, deleted ones as deleted
+// entries, so the numbers stay in step.
+void FtsNachziehen(TFts* fts, uint16_t area, int32_t recno)
+{
+    const int vorhanden = fts->NumRecs();
+    if (vorhanden < 0 || vorhanden >= recno - 1)
+        return;
+    TBereich bereich(area);
+    std::vector<char> puffer(size_t(std::max(0, dbe_RecSize())) + 1, '\0');
+    for (int32_t r = vorhanden + 1; r < recno; ++r) {
+        if (dbe_Go(uint32_t(r)) != 1)
+            break;
+        dbe_GetRecord(puffer.data());
+        const int nummer = fts->Add(QByteArray(puffer.data(), int(puffer.size()) - 1));
+        if (nummer > 0 && dbe_Deleted())
+            fts->Delete(nummer);
+    }
+    dbe_Go(uint32_t(recno));
+}
+
 }  // namespace
 
 void TfrmScanPics::Protokoll(const QString& art, const QString& text, bool immer)
@@ -448,8 +470,15 @@ int TfrmScanPics::SchreibeSatzInDatenbank()
         ok = dbe_Replace("ZUGRIFF", DBE_REPL_LOGICAL, &ja) == 1 && ok;
         if (!vorschau.isEmpty())
             ok = dbe_ReplaceBlob("VORSCHAU", vorschau.constData(), uint32_t(vorschau.size()), 1) == 1 && ok;
-        ok = dbe_Commit() == 1 && ok;
-        if (!ok)
+        if (!ok) {
+            // A record that could not be written whole is marked deleted, so
+            // no half entry shows; its number stays taken, and the full-text
+            // index catches up with it on the next entry.
+            dbe_Delete();
+            dbe_Commit();
+            return FehlerBeimSchreiben();
+        }
+        if (dbe_Commit() != 1)
             return FehlerBeimSchreiben();
         recno = static_cast<int32_t>(dbe_RecNo());
         puffer.assign(size_t(std::max(0, dbe_RecSize())) + 1, '\0');
@@ -476,9 +505,9 @@ int TfrmScanPics::SchreibeSatzInDatenbank()
     }
     const QByteArray bild(puffer.data(), std::max<int>(0, int(puffer.size()) - 1));
     int antwort = -1;
-    if (fts) {
-        const int eintraege = fts->NumRecs();
-        antwort = eintraege >= recno ? fts->Replace(bild, recno) : fts->Add(bild);
+    if (fts && fts->NumRecs() >= 0) {
+        FtsNachziehen(fts, static_cast<uint16_t>(dbe->DataSet()->Handle()), recno);
+        antwort = fts->NumRecs() >= recno ? fts->Replace(bild, recno) : fts->Add(bild);
     }
     if (antwort < 0) {
         Protokoll(QStringLiteral("Fehler"),

@@ -702,6 +702,36 @@ TEST_F(ScanPicsTest, FailedRecordWriteIsLoggedRaisedAndLeavesTheAlbumAsItWas)
     EXPECT_EQ(haupt.fts.NumRecs(), 0);
 }
 
+TEST_F(ScanPicsTest, FullTextIndexCatchesUpSoEntryNumbersStayRecordNumbers)
+{
+    // Two records the index does not hold yet (the second one deleted).
+    {
+        const uint16_t vorher = dbe_Select(uint16_t(erste.table.Handle()));
+        ASSERT_EQ(dbe_AppendBlank(), 1);
+        Text("SHORTDESC", "Leuchtturm");
+        ASSERT_EQ(dbe_AppendBlank(), 1);
+        Text("SHORTDESC", "Geloescht");
+        dbe_Delete();
+        dbe_Commit();
+        dbe_Select(vorher);
+    }
+    Bild("ft/neu.png", 120, 120);
+    lxtest::WriteFile(dir / "ft" / "Inhalt.INI", "[Titel]\r\nneu=Ole;Hafenkran;Nord\r\n");
+    auto d = Dialog();
+    d->chkFindPNG->SetChecked(true);
+    TPromptScript script;
+    script.AnswerValue(Win(Linux("ft")));
+    script.Answer(mrOk, "abgeschlossen");
+    d->btnScanStart->Click();
+    EXPECT_EQ(d->Neue(), 1);
+    EXPECT_EQ(haupt.fts.NumRecs(), 3);
+    ASSERT_GT(haupt.fts.SetQuery(QByteArray("Hafenkran")), 0);
+    EXPECT_EQ(haupt.fts.NextRec(), 3);
+    ASSERT_GT(haupt.fts.SetQuery(QByteArray("Leuchtturm")), 0);
+    EXPECT_EQ(haupt.fts.NextRec(), 1);
+    EXPECT_LE(haupt.fts.SetQuery(QByteArray("Geloescht")), 0);
+}
+
 TEST_F(ScanPicsTest, Screenshot)
 {
     auto d = Dialog();
