@@ -56,37 +56,35 @@ TCheckBox* Box(TComponent* owner, TWinControl* parent, const QString& name, cons
     return b;
 }
 
-TEdit* Feld(TComponent* owner, TWinControl* parent, const QString& name, const QString& caption, int x, int y, int w)
+// A control of type T under its caption label at x, y.
+template <typename T>
+T* MitText(TComponent* owner, TWinControl* parent, const QString& name, const QString& caption, int x, int y, int w)
 {
     DialogText(owner, parent, QStringLiteral("Label_") + name, caption, x, y);
-    auto* e = new TEdit(owner);
-    e->Name = name;
-    e->SetParent(parent);
-    e->SetBounds(x, y + 16, w, 22);
-    return e;
-}
-
-TComboBox* Auswahl(TComponent* owner, TWinControl* parent, const QString& name, const QString& caption, int x, int y,
-                   int w)
-{
-    DialogText(owner, parent, QStringLiteral("Label_") + name, caption, x, y);
-    auto* c = new TComboBox(owner);
+    auto* c = new T(owner);
     c->Name = name;
     c->SetParent(parent);
     c->SetBounds(x, y + 16, w, 22);
     return c;
 }
 
+TEdit* Feld(TComponent* owner, TWinControl* parent, const QString& name, const QString& caption, int x, int y, int w)
+{
+    return MitText<TEdit>(owner, parent, name, caption, x, y, w);
+}
+
+TComboBox* Auswahl(TComponent* owner, TWinControl* parent, const QString& name, const QString& caption, int x, int y,
+                   int w)
+{
+    return MitText<TComboBox>(owner, parent, name, caption, x, y, w);
+}
+
 TswSpinEdit* Spin(TComponent* owner, TWinControl* parent, const QString& name, const QString& caption, int x, int y,
                   int maximum)
 {
-    DialogText(owner, parent, QStringLiteral("Label_") + name, caption, x, y);
-    auto* s = new TswSpinEdit(owner);
-    s->Name = name;
-    s->SetParent(parent);
+    auto* s = MitText<TswSpinEdit>(owner, parent, name, caption, x, y, 110);
     s->MinValue = 0;
     s->MaxValue = maximum;
-    s->SetBounds(x, y + 16, 110, 22);
     return s;
 }
 
