@@ -112,8 +112,6 @@ void TQKDBPicBox::TrimCache()
         const int oldest = lru_.back();
         lru_.pop_back();
         cache_.erase(oldest);
-        if (oldest < Count())
-            Items()->SetObjects(oldest, nullptr);
     }
 }
 
@@ -210,9 +208,6 @@ void TQKDBPicBox::UpdateCells()
 
 void TQKDBPicBox::DropCache()
 {
-    for (auto& [index, entry] : cache_)
-        if (index < Count())
-            Items()->SetObjects(index, nullptr);
     cache_.clear();
     lru_.clear();
 }
@@ -337,6 +332,12 @@ void TQKDBPicBox::DrawCross(TCanvas* c, const TRect& r)
     c->LineTo(r.Right, r.Top);
 }
 
+TBitmap* TQKDBPicBox::CachedOf(int index) const
+{
+    auto it = cache_.find(index);
+    return it == cache_.end() ? nullptr : it->second.first.get();
+}
+
 TBitmap* TQKDBPicBox::CachedThumbnail(int index)
 {
     auto it = cache_.find(index);
@@ -362,10 +363,10 @@ TBitmap* TQKDBPicBox::CachedThumbnail(int index)
     } catch (const std::exception&) {
         DrawCross(result->Canvas(), Rect(0, 0, 32, 32));
     }
+    result->Image();  // ends the painter: a cached thumbnail keeps only its pixels
     TBitmap* raw = result.get();
     lru_.push_front(index);
     cache_[index] = {std::move(result), lru_.begin()};
-    Items()->SetObjects(index, raw);
     TrimCache();
     return raw;
 }

@@ -5,7 +5,9 @@
 // bitmap file, turned by the record's rotation flag and drawn fitted into
 // its cell. With PicsCaching the thumbnails are kept at cell size, at most
 // PicNoCacheSize of them (the longest unused go first), so scrolling over a
-// large album keeps the memory the box uses bounded.
+// large album keeps the memory the box uses bounded. The cache stands beside
+// the items rather than in their object slots: changing a slot of Qt's list
+// looks the item up among all items, which a large album cannot afford.
 
 #include <QString>
 
@@ -87,6 +89,8 @@ public:
     // Thumbnails held in the cache, and how many were read from the album
     // since the box was made (the cache's hits read none).
     int CachedCount() const { return int(cache_.size()); }
+    // The cached thumbnail of an item (null when it has none).
+    TBitmap* CachedOf(int index) const;
     long LoadCount() const { return loads_; }
 
     // How loading one record's picture ended.

@@ -259,7 +259,8 @@ TEST_F(PicBoxTest, CacheIsBoundedAndDroppedWithTheCellSize)
     const long first = box->LoadCount();
     EXPECT_GE(first, 8);  // 4 x 2 cells show
     EXPECT_EQ(box->CachedCount(), 8);
-    EXPECT_NE(box->Items()->Objects(0), nullptr);
+    EXPECT_NE(box->CachedOf(0), nullptr);
+    EXPECT_EQ(box->CachedOf(0)->Height(), box->CellHeight());
     box->Handle()->grab();
     EXPECT_EQ(box->LoadCount(), first);  // drawn from the cache
     box->SetPicNoCacheSize(3);
