@@ -3,6 +3,7 @@
 // manager table), and with the .CDX missing, where the opening builds the
 // 43 tags under the progress window.
 
+#include "bench_album.h"
 #include "datagrid/dk_table.h"
 #include "mainwindow/main_form.h"
 #include "platform/core/win_path.h"
@@ -24,27 +25,6 @@ namespace {
 constexpr int kRecords = 100000;
 std::filesystem::path gDir;
 
-void AlbumFuellen(const std::string& file)
-{
-    const uint16_t area = dbe_Use(file.c_str(), "", DBE_EXCLUSIVE, DBE_TYPE_FOX);
-    if (area == 0)
-        std::abort();
-    for (int i = 0; i < kRecords; ++i) {
-        dbe_AppendBlank();
-        const std::string desc = "Bild " + std::to_string((i * 7919) % kRecords);
-        const std::string path = "C:\\Bilder\\Urlaub\\img_" + std::to_string(i) + ".jpg";
-        const double bytes = 1000.0 + i;
-        const char zugriff = i % 10 ? 'T' : 'F';
-        dbe_Replace("SHORTDESC", DBE_REPL_TEXT, desc.c_str());
-        dbe_Replace("PFAD", DBE_REPL_TEXT, path.c_str());
-        dbe_Replace("SHORTNAME", DBE_REPL_TEXT, std::to_string(i * 31).c_str());
-        dbe_Replace("BYTES", DBE_REPL_DOUBLE, &bytes);
-        dbe_Replace("AUFNDATUM", DBE_REPL_DTOS, "20240131");
-        dbe_Replace("ZUGRIFF", DBE_REPL_LOGICAL, &zugriff);
-    }
-    dbe_Commit();
-    dbe_Close();
-}
 
 struct Fixture {
     std::unique_ptr<TMainForm> form;
@@ -62,7 +42,7 @@ struct Fixture {
         form->ErzeugeBilderDatenbankenVerwaltung(win, "LXMan.DBF");
         form->BilderDBFsOeffnen();
         form->ErzeugeBilderDatenbank(win, "BILDER.DBF");
-        AlbumFuellen((gDir / "BILDER.DBF").string());
+        BenchAlbumFuellen((gDir / "BILDER.DBF").string(), kRecords);
         if (form->BilderDBFOeffnen() != 1)
             std::abort();
     }

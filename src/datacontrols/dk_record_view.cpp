@@ -285,6 +285,22 @@ TControl* TdkRecordViewDialog::Steuerelement(TField* f, TLabel* label, int x, in
     return edit;
 }
 
+TLabel* TdkRecordViewDialog::LabelMachen(const TEintrag& e, bool& check)
+{
+    bool accept = true;
+    DoBeforeCreateControl(form_, e.Feld, accept);
+    if (!accept)
+        return nullptr;
+    QString an, aus;
+    check = Options.Contains(rvoUseCustomControls) && GetCheckBoxValues(e.Feld, an, aus);
+    TLabel* label = check ? new TdkLabel(form_) : new TLabel(form_);
+    label->SetParent(form_->ScrollBox);
+    label->SetFont(&LabelFont);
+    label->SetAutoSize(false);
+    label->SetCaption(Beschriftung(e.Caption));
+    return label;
+}
+
 void TdkRecordViewDialog::LayoutVertikal()
 {
     const std::vector<TEintrag> eintraege = Eintraege();
@@ -305,18 +321,11 @@ void TdkRecordViewDialog::LayoutVertikal()
     for (const TEintrag& e : eintraege) {
         if (!IsFieldShown(e.Feld))
             continue;
-        bool accept = true;
-        DoBeforeCreateControl(form_, e.Feld, accept);
-        if (!accept)
+        bool check = false;
+        TLabel* label = LabelMachen(e, check);
+        if (!label)
             continue;
-        QString an, aus;
-        const bool check = Options.Contains(rvoUseCustomControls) && GetCheckBoxValues(e.Feld, an, aus);
-        TLabel* label = check ? new TdkLabel(form_) : new TLabel(form_);
-        label->SetParent(form_->ScrollBox);
-        label->SetFont(&LabelFont);
-        label->SetAutoSize(false);
         label->SetAlignment(taRightJustify);
-        label->SetCaption(Beschriftung(e.Caption));
         label->SetBounds(Margin.LeftOffset, y + (check ? 1 : 4), l, TextHoehe(LabelFont));
         DoAfterCreateControl(form_, e.Feld, label);
 
@@ -382,17 +391,10 @@ void TdkRecordViewDialog::LayoutHorizontal()
         int ew = memo && Options.Contains(rvoMaximizeMemoWidth) ? verfuegbar : EditBreite(e.Breite);
         if (cx > 0 && cx + sp.BetweenEditsInRow + std::max(ew, lw + sp.LabelIndent) > verfuegbar)
             neueZeile();
-        bool accept = true;
-        DoBeforeCreateControl(form_, e.Feld, accept);
-        if (!accept)
+        bool check = false;
+        TLabel* label = LabelMachen(e, check);
+        if (!label)
             continue;
-        QString an, aus;
-        const bool check = Options.Contains(rvoUseCustomControls) && GetCheckBoxValues(e.Feld, an, aus);
-        TLabel* label = check ? new TdkLabel(form_) : new TLabel(form_);
-        label->SetParent(form_->ScrollBox);
-        label->SetFont(&LabelFont);
-        label->SetAutoSize(false);
-        label->SetCaption(caption);
         label->SetBounds(Margin.LeftOffset + cx + sp.LabelIndent, y, lw, TextHoehe(LabelFont));
         DoAfterCreateControl(form_, e.Feld, label);
         lh = label->Height();

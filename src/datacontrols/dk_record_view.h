@@ -166,6 +166,9 @@ private:
     void LayoutVertikal();
     void LayoutHorizontal();
     TControl* Steuerelement(TField* f, TLabel* label, int x, int y, int breite);
+    // The caption of an entry, after OnBeforeCreateControl accepted it (null
+    // when not); check tells whether the field shows as a check box.
+    TLabel* LabelMachen(const TEintrag& e, bool& check);
     void FormCloseQuery(bool& CanClose);
     void FormClose(TCloseAction& Action);
     void FormKeyDown(Word& Key, TShiftState Shift);

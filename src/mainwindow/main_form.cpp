@@ -144,6 +144,7 @@ TMainForm::~TMainForm()
     ProgrammOptionenForm = nullptr;
     for (TdkTable* t : {TableBilder, TableBilder2, TableBilder3, TableBilderDatenbanken, TableCheck}) {
         t->AfterPost = nullptr;
+        t->AfterOpen = nullptr;
         t->BeforeDelete = nullptr;
         t->AfterDelete = nullptr;
         t->Close();

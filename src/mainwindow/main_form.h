@@ -1,15 +1,19 @@
 #pragma once
-// TMainForm: the program's main window. This part holds its album work:
-// the work areas of the open album, its second view, the target album of
-// copies, the album manager table and the integrity check; creating,
-// checking, opening and indexing albums; the album manager table and the
-// registration of albums; the full-text indexes; copying shown entries into
-// another album; and the search for albums on inserted CDs.
+// TMainForm: the program's main window. Its album work: the work areas of
+// the open album, its second view, the target album of copies, the album
+// manager table and the integrity check; creating, checking, opening and
+// indexing albums; the registration of albums; the full-text indexes;
+// copying shown entries into another album; the search for albums on
+// inserted CDs. Its window: menus, pop-up menus and toolbar built from the
+// command vocabulary (main_commands.h), the album grid, the single-record
+// view, the record editor, status bars and gauges. Its run: the start-up
+// (FormCreate, run by the main block), the settings (main_settings.h and the
+// options dialog's store), the show and the deferred start-up, shutdown.
 //
-// The form can be created without being shown; every question and message
-// goes through the prompt service. The options dialog's controls are read
-// from ProgrammOptionen (main_options.h), the album manager dialog is
-// reached through AlbumManager.
+// The form can be created without being shown or started; every question
+// and message goes through the prompt service. The options are read from
+// ProgrammOptionen (main_options.h), the album manager dialog is reached
+// through AlbumManager.
 
 #include "mainwindow/album_record.h"
 #include "mainwindow/main_options.h"
@@ -57,6 +61,8 @@ class TdkDBGrid;
 class TdkDBEdit;
 class TdkDBComboBox;
 class TdkRecordViewDialog;
+class TdkDBCheckBox;
+class TdkDBMemo;
 class TMainFormOptionenDialog;
 class QObject;
 class QEvent;
@@ -140,6 +146,12 @@ public:
     int ErzeugeBilderDatenbankenVerwaltung(const QString& Path, const QString& FileName);
     int BilderDBFsOeffnen();
     void BilderDBFinDBFVerwaltungEintragen(const QString& FullPath, int NewEntry, int ByFileName);
+    // Captions, display formats, hidden and read-only fields of the manager
+    // table, set after each open.
+    void ManagerFelderEinrichten();
+    // The menu command "Fotoalben-Manager": the album manager dialog when it
+    // is installed.
+    void FotoalbenManagerClick(TObject* Sender);
     // Delete handlers of the manager table (the album's files; packing).
     void TableBilderDatenbankenBeforeDelete(TDataSet* DataSet);
     void TableBilderDatenbankenAfterDelete(TDataSet* DataSet);
@@ -203,6 +215,12 @@ public:
     TdkDBComboBox* DBComboboxBilderPlayListe2;
     TdkDBComboBox* DBComboBoxBilderQualitaet2;
     std::vector<TdkDBComboBox*> PicklistenCombos() const;
+    // The group and source items the options dialog handed over go to the
+    // grid combos and their twins.
+    void PicklistenAnwenden();
+    // A pick-list combo of the single-record view closed: its sound, and the
+    // record is posted when it is being edited.
+    void PicklisteZugeklappt();
     // The edits of the single-record view.
     TdkDBEdit* DBEditShortDesc;
     TdkDBEdit* DBEditBilderUrheber;
@@ -218,6 +236,11 @@ public:
     TdkDBEdit* DBEditBenutzerdefiniert1;
     TdkDBEdit* DBEditBenutzerdefiniert2;
     TdkDBEdit* DBEditBenutzerdefiniert3;
+    TdkDBMemo* DBMemoBilder;
+    TdkDBCheckBox* DBCheckBoxBildMarkiert;
+    TdkDBCheckBox* DBCheckBoxBildImZugriff;
+    TdkDBCheckBox* DBCheckBoxAnywhere;
+    TdkDBCheckBox* DBCheckBoxPrivat;
     TPanel* PanelVorschaubild1;
     TImage* ImageWindow2;
     TEdit* EditDateiname;
@@ -275,6 +298,8 @@ public:
     // Applies what the options hold to the window: hints, the editors' and
     // user fields' captions, the exit entry of the menu.
     void OptionenAnwenden();
+    // The editors' menu captions and the user fields' names from the options.
+    void BeschriftungenSetzen();
     // The options dialog, made by the start-up and kept for the run.
     TProgrammOptionen* ProgrammOptionenForm = nullptr;
 

@@ -7,6 +7,7 @@
 #include "platform/core/file_utils.h"
 #include "platform/core/win_path.h"
 #include "platform/ui/com_ctrls.h"
+#include "platform/ui/ext_ctrls.h"
 #include "platform/ui/dialogs.h"
 #include "shared/app_exception.h"
 #include "shared/general_files.h"
@@ -421,18 +422,25 @@ void TMainForm::AndereBilderdatenbankoeffnen1Click(TObject* Sender)
     if (!TableBilder->Active()) {
         if (!ErsteCaption.isEmpty())
             SetCaption(ErsteCaption);
+        BildLaden(ImageWindow2, ProgrammPfad + QStringLiteral("Logo.jpg"));
         Hinweis(QStringLiteral("Hinweis"), QStringLiteral("Es ist kein Fotoalbum geöffnet !"), 130);
         StatusBarBilder1->Panels()->Items(1)->SetText(QStringLiteral("0 von 0 Einträge angezeigt"));
         StatusBarBilder2->Panels()->Items(0)->SetText(QString());
         return;
     }
     if (TableBilder->DatabaseName() + TableBilder->TableName() != vorher) {
+        PanelBilderGrid->SetVisible(false);
+        PageControlBilderdaten->SetVisible(false);
         try {
             GridSettingsLesen(QKINI_Prog, QStringLiteral("BilderFieldPosition"), QStringLiteral("BilderFieldWidth"),
                               TableBilder);
         } catch (const std::exception&) {
             ShowMessage(QStringLiteral("Fehler beim Lesen der BilderGridsettings!"));
         }
+        PanelVorschaubild1->Tag = 0;
         AlbumAnsichtenNachWechsel();
+        PanelBilderGrid->SetVisible(true);
+        PageControlBilderdaten->SetVisible(
+            QKINI_Prog->INIReadBool(QStringLiteral("Einstellungen Bilder"), QStringLiteral("EinzelsatzAnzeige"), true));
     }
 }

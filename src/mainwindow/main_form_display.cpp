@@ -3,6 +3,7 @@
 // the current entry.
 
 #include "mainwindow/main_form.h"
+#include "mainwindow/main_options.h"
 
 #include "datagrid/dk_table.h"
 #include "platform/core/file_utils.h"
@@ -16,8 +17,11 @@
 #include "platform/ui/std_ctrls.h"
 #include "shared/general_texts.h"
 #include "shared/qk_gauge.h"
+#include "datacontrols/dk_db_combo.h"
+#include "datacontrols/dk_db_edit.h"
 #include "datacontrols/dk_record_view.h"
 #include "shared/qk_ini.h"
+#include "shared/qk_wav.h"
 #include "storage/tdbe.h"
 
 bool TMainForm::BildLaden(TImage* bild, const QString& datei)
@@ -218,9 +222,45 @@ void TMainForm::ZeigeVorschauBildAusBlob()
 void TMainForm::FeldfarbenSetzen()
 {
     const bool farben = Einstellungen.Bool("FarbSystemBenutzen");
-    const TColor info = farben ? TColor(Einstellungen.Int("Infofarbe")) : clWindow;
-    EditDateiname->SetColor(info);
-    MemoPfad->SetColor(info);
+    const TColor info = TColor(Einstellungen.Int("Infofarbe"));
+    const TColor kann = BilderDBFReadOnly ? info : TColor(Einstellungen.Int("Kannfarbe"));
+    // Fields the program fills, and fields the user edits.
+    const std::vector<TWinControl*> programm = {EditDateiname,     MemoPfad,          DBEditBytes,
+                                                DBEditBreite,      DBEditHoehe,       DBEditBilderLabelKennung,
+                                                DBEditBilderPfad,  DBEditBilderDatum};
+    const std::vector<TWinControl*> benutzer = {
+        DBEditBilderLabel,          DBEditBenutzerdefiniert1,  DBEditBenutzerdefiniert2, DBEditBenutzerdefiniert3,
+        DBEditShortDesc,            DBMemoBilder,              DBComboBoxMotivQualitaet2, DBComboBoxBilderQualitaet2, DBComboBoxBildQuelle2,
+        DBComboboxBilderPlayListe2, DBEditSerie,               DBEditBilderUrheber,      DBEditBilderAUFNDATUM};
+    for (TWinControl* c : programm)
+        c->SetColor(farben ? info : clWindow);
+    for (TWinControl* c : benutzer)
+        c->SetColor(farben ? kann : clWindow);
+}
+
+void TMainForm::PicklistenAnwenden()
+{
+    if (!optionenDialog_)
+        return;
+    const QStringList* listen = optionenDialog_->Anbindung().PickListe;
+    const auto setzen = [](TdkDBComboBox* a, TdkDBComboBox* b, const QStringList& eintraege) {
+        if (eintraege.isEmpty())
+            return;
+        a->SetItems(eintraege);
+        b->SetItems(eintraege);
+    };
+    setzen(DBComboboxBilderPlayListe, DBComboboxBilderPlayListe2, listen[0]);
+    setzen(DBComboBoxBildQuelle, DBComboBoxBildQuelle2, listen[1]);
+}
+
+void TMainForm::PicklisteZugeklappt()
+{
+    if (Einstellungen.Bool("PRGWave"))
+        QKWAV1->PlayWAV(IncludeTrailingBackslash(Trim(Einstellungen.Text("PRGWavePfad"))) +
+                            QStringLiteral("ComboCloseUp.WAV"),
+                        TwFlags{NODEFAULT});
+    if (TableBilder->Active() && (TableBilder->State() == dsEdit || TableBilder->State() == dsInsert))
+        TableBilder->Post();
 }
 
 void TMainForm::AlbumAnsichtenNachWechsel()

@@ -9,6 +9,7 @@
 #include "datacontrols/dk_db_edit.h"
 #include "datacontrols/dk_record_view.h"
 #include "datagrid/dk_db_grid.h"
+#include "datagrid/dk_field_info.h"
 #include "datagrid/dk_table.h"
 #include "mainwindow/main_commands.h"
 #include "platform/ui/com_ctrls.h"
@@ -41,7 +42,7 @@ struct THandlerName {
 // The handlers that do their work in this version; every other handler
 // named by the vocabulary answers that its function is not available yet.
 const THandlerName kHandler[] = {
-    {"AndereBilderdatenbankoeffnen1Click", &TMainForm::AndereBilderdatenbankoeffnen1Click},
+    {"AndereBilderdatenbankoeffnen1Click", &TMainForm::FotoalbenManagerClick},
     {"NurVolltextsucheneuaufbauen1Click", &TMainForm::NurVolltextsucheneuaufbauen1Click},
     {"NeueFotoalbenaufCDsuchen1Click", &TMainForm::NeueFotoalbenaufCDsuchen1Click},
     {"EditiermodusTabelle1Click", &TMainForm::EditiermodusTabelle1Click},
@@ -123,6 +124,16 @@ TNotifyEvent TMainForm::Handler(const char* name)
         return [this, m](TObject* sender) { (this->*m)(sender); };
     }
     return [this](TObject* sender) { NichtVerfuegbar(sender); };
+}
+
+void TMainForm::FotoalbenManagerClick(TObject* Sender)
+{
+    // The album manager dialog comes with a later version; until it is
+    // installed the command says so.
+    if (AlbumManager)
+        AndereBilderdatenbankoeffnen1Click(Sender);
+    else
+        NichtVerfuegbar(Sender);
 }
 
 void TMainForm::NichtVerfuegbar(TObject* Sender)
@@ -341,6 +352,9 @@ void TMainForm::GridAufbauen()
         spalten.Add(QString::fromUtf8(sp[0]) + u'\t' + QString::fromUtf8(sp[1]) + u'\t' + QString::fromUtf8(sp[2]) +
                     QStringLiteral("\tNo"));
     DBGridBilder->SetSelected(spalten);
+    // Each opened album starts from this layout (order, widths, titles); the
+    // saved grid settings replace it once they exist.
+    TableBilder->AfterOpen = [this](TDataSet* ds) { dkApplyColumnsToFields(ds, &DBGridBilder->Selected()); };
     DBGridBilder->SetPopupMenu(PopupMenu(QStringLiteral("PopupMenuDBGridBilder")));
     DBGridBilder->OnCalcCellColors = [this](TObject*, TField*, TGridDrawState, bool highlight, TFont* font,
                                             TBrush* brush) {
@@ -415,6 +429,11 @@ void TMainForm::GridAufbauen()
     DBComboBoxBildQuelle2 = combo("DBComboBoxBildQuelle2", nullptr, "QUELLE");
     DBComboboxBilderPlayListe2 = combo("DBComboboxBilderPlayListe2", nullptr, "PLAYLIST");
     DBComboBoxBilderQualitaet2 = combo("DBComboBoxBilderQualitaet2", nullptr, "QUALITAET");
+    for (TdkDBComboBox* c : {DBComboBoxMotivQualitaet2, DBComboBoxBildQuelle2, DBComboboxBilderPlayListe2,
+                             DBComboBoxBilderQualitaet2}) {
+        c->OnDropDown = [this](TObject* s) { Ton(s); };
+        c->OnCloseUp = [this](TdkDBComboBox*, bool) { PicklisteZugeklappt(); };
+    }
 }
 
 void TMainForm::EinzelsatzAufbauen()
@@ -485,7 +504,7 @@ void TMainForm::EinzelsatzAufbauen()
         c->SetBounds(x, y, w, 22);
     };
 
-    // Part 1: the thumbnail, file name and folder, description, pick lists.
+    // "Bilddaten Teil1": the thumbnail, file name and folder, description, pick lists.
     TWinControl* t1 = TabSheetBilderDBFTeil1;
     label(t1, QStringLiteral("Dateiname:"), 172, 4, 84);
     EditDateiname = Neu<TEdit>(this, t1, "EditDateiname");
@@ -498,6 +517,37 @@ void TMainForm::EinzelsatzAufbauen()
     label(t1, QStringLiteral("Beschreibung:"), 172, 76, 84);
     DBEditShortDesc = edit("DBEditShortDesc", t1, "SHORTDESC", 258, 76, 250);
     DBEditShortDesc->SetPopupMenu(PopupMenu(QStringLiteral("PopupMenuShortDesc")));
+    label(t1, QStringLiteral("Notiz:"), 172, 102, 84);
+    DBMemoBilder = Neu<TdkDBMemo>(this, t1, "DBMemoBilder");
+    DBMemoBilder->SetDataSource(DataSourceBilder);
+    DBMemoBilder->SetDataField(QStringLiteral("NOTIZ"));
+    DBMemoBilder->SetBounds(258, 102, 250, 58);
+    DBMemoBilder->SetPopupMenu(PopupMenu(QStringLiteral("PopupMenuDBGridBilder")));
+    // The marks: user mark, reachable, CD-R mark and HTML mark.
+    const struct {
+        const char* Name;
+        const char* Feld;
+        const char* Text;
+        const char* Popup;
+        int X, Y;
+        TdkDBCheckBox** Ziel;
+    } kMarken[] = {
+        {"DBCheckBoxBildMarkiert", "MARKIERT", "Markiert", "PopupMenuBilderMarkieren", 522, 112, &DBCheckBoxBildMarkiert},
+        {"DBCheckBoxBildImZugriff", "ZUGRIFF", "Im Zugriff", "", 648, 112, &DBCheckBoxBildImZugriff},
+        {"DBCheckBoxAnywhere", "ANYWHERE", "CDR-Markierung", "PopupMenuOeffentlich", 522, 136, &DBCheckBoxAnywhere},
+        {"DBCheckBoxPrivat", "PRIVAT", "HTML-Markierung", "PopupMenuBilderPrivat", 648, 136, &DBCheckBoxPrivat},
+    };
+    for (const auto& m : kMarken) {
+        auto* box = Neu<TdkDBCheckBox>(this, t1, m.Name);
+        box->SetCaption(QString::fromUtf8(m.Text));
+        box->SetDataSource(DataSourceBilder);
+        box->SetDataField(QString::fromLatin1(m.Feld));
+        box->SetBounds(m.X, m.Y, 124, 20);
+        if (m.Popup[0])
+            box->SetPopupMenu(PopupMenu(QString::fromLatin1(m.Popup)));
+        *m.Ziel = box;
+    }
+    DBCheckBoxBildImZugriff->SetEnabled(false);  // the availability test sets it
     label(t1, QStringLiteral("Motiv-Qualität:"), 520, 4, 96);
     platziere(DBComboBoxMotivQualitaet2, t1, 618, 4, 150);
     DBComboBoxMotivQualitaet2->SetPopupMenu(PopupMenu(QStringLiteral("PopupMenuMotivQualitaet")));
@@ -511,7 +561,7 @@ void TMainForm::EinzelsatzAufbauen()
     platziere(DBComboboxBilderPlayListe2, t1, 618, 82, 150);
     DBComboboxBilderPlayListe2->SetPopupMenu(PopupMenu(QStringLiteral("PopupMenuBilderPlayliste")));
 
-    // Part 2: the picture's data.
+    // "Bilddaten Teil2": the picture's data.
     TWinControl* t2 = TabSheetBilderDBFTeil2;
     struct Zeile {
         const char* Name;
@@ -545,7 +595,7 @@ void TMainForm::EinzelsatzAufbauen()
         e->SetReadOnly(true);
     DBEditBilderPfad->SetWidth(150);
 
-    // Part 3: the user fields.
+    // "Bilddaten Teil3": the user fields.
     TWinControl* t3 = TabSheetBilderDBFTeil3;
     TLabel** labels[] = {&LabelBenutzerdefiniert1, &LabelBenutzerdefiniert2, &LabelBenutzerdefiniert3};
     TdkDBEdit** edits[] = {&DBEditBenutzerdefiniert1, &DBEditBenutzerdefiniert2, &DBEditBenutzerdefiniert3};

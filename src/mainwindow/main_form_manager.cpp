@@ -91,7 +91,48 @@ int TMainForm::BilderDBFsOeffnen()
         }
         Screen->SetCursor(crDefault);
     }
+    ManagerFelderEinrichten();
     return 1;
+}
+
+void TMainForm::ManagerFelderEinrichten()
+{
+    if (!TableBilderDatenbanken->Active())
+        return;
+    // Captions of the manager grid; a field without one is hidden, BytesDBF
+    // shows its own name.
+    static const char* const kSichtbar[][2] = {{"SHORTDESC", "Beschreibung (239 Zeichen)"},
+                                               {"OWNER", "Besitzer"},
+                                               {"BYTESDBF", "BytesDBF"},
+                                               {"PFAD", "Kompletter Pfad inkl. Dateiname"},
+                                               {"LABEL", "Datenträger-Name"},
+                                               {"LABELKENNU", "Numerische Datenträger-Kennung"},
+                                               {"TYPE", "Datenbanktype"},
+                                               {"MARKIERT", "Markiert"},
+                                               {"ZUGRIFF", "Ist Datenbank im Zugriff"}};
+    static const char* const kNurLesen[] = {"PFAD", "LABEL", "LABELKENNU", "BYTESDBF", "BYTESFPT",
+                                            "BYTESCDX", "BYTESIA", "BYTESSUM", "SAETZE"};
+    for (int i = 0; i < TableBilderDatenbanken->FieldCount(); ++i) {
+        TField* f = TableBilderDatenbanken->Fields(i);
+        const QString name = f->FieldName.toUpper();
+        bool sichtbar = false;
+        for (const auto& s : kSichtbar)
+            if (name == QLatin1String(s[0])) {
+                f->SetDisplayLabel(QString::fromUtf8(s[1]));
+                sichtbar = true;
+            }
+        f->SetVisible(sichtbar);
+        bool nurLesen = false;
+        for (const char* n : kNurLesen)
+            nurLesen |= name == QLatin1String(n);
+        f->SetReadOnly(nurLesen);
+        if (auto* zahl = dynamic_cast<TNumericField*>(f)) {
+            if (name.startsWith(QLatin1String("BYTES")))
+                zahl->DisplayFormat = QStringLiteral("###,###,###,###");
+            else if (name == QLatin1String("MITDESC") || name == QLatin1String("OHNEDESC"))
+                zahl->DisplayFormat = QStringLiteral("###,###");
+        }
+    }
 }
 
 void TMainForm::BilderDBFinDBFVerwaltungEintragen(const QString& FullPath, int NewEntry, int ByFileName)

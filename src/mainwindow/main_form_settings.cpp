@@ -11,6 +11,7 @@
 #include "platform/ui/menus.h"
 #include "platform/ui/std_ctrls.h"
 #include "datacontrols/dk_db_combo.h"
+#include "datagrid/dk_db_grid.h"
 #include "shared/general_files.h"
 #include "shared/nachrichten_dialog.h"
 #include "shared/qk_ini.h"
@@ -20,13 +21,6 @@
 
 namespace {
 
-const QString kRevision = QStringLiteral("1.50.230 (31.05.2006)");
-
-bool AufDisketteLaufwerk(const QString& ordner)
-{
-    const QString lw = ordner.left(2).toUpper();
-    return lw == QLatin1String("A:") || lw == QLatin1String("B:");
-}
 
 }  // namespace
 
@@ -107,6 +101,12 @@ void TMainForm::OptionenAnwenden()
     RequesterAnzeigeZeit = e.Int("RequesterAnzeigeZeit");
     if (TMenuItem* ende = MenuItem(QStringLiteral("Ende4")))
         ende->SetVisible(e.Bool("EndeImMenu"));
+    BeschriftungenSetzen();
+    SetDropDownCount();
+}
+
+void TMainForm::BeschriftungenSetzen()
+{
     const char* const editoren[][2] = {{"Bildexternbearbeiten_11", "Bildbearbeitung1"},
                                        {"Bildexternbearbeiten_21", "Bildbearbeitung1"},
                                        {"Bildexternbearbeiten_12", "Bildbearbeitung2"},
@@ -115,16 +115,15 @@ void TMainForm::OptionenAnwenden()
                                        {"Bildexternbearbeiten_23", "Bildbearbeitung3"}};
     for (const auto& ed : editoren)
         if (TMenuItem* item = MenuItem(QString::fromLatin1(ed[0])))
-            item->SetCaption(e.Text(ed[1]));
+            item->SetCaption(Einstellungen.Text(ed[1]));
     TLabel* labels[] = {LabelBenutzerdefiniert1, LabelBenutzerdefiniert2, LabelBenutzerdefiniert3};
     for (int i = 0; i < 3; ++i) {
-        const QString name =
-            e.Text(QStringLiteral("BezeichnerBenutzerdefiniertesFeld%1").arg(i + 1).toLatin1().constData());
+        const QString name = Einstellungen.Text(
+            QStringLiteral("BezeichnerBenutzerdefiniertesFeld%1").arg(i + 1).toLatin1().constData());
         labels[i]->SetCaption(name);
         if (TMenuItem* item = MenuItem(QStringLiteral("AufBenutzerdefiniert%1_2").arg(i + 1)))
             item->SetCaption(QStringLiteral("Auf ") + name);
     }
-    SetDropDownCount();
 }
 
 void TMainForm::QKINI_ProgWriteINI(TObject* Sender)
@@ -137,7 +136,7 @@ void TMainForm::QKINI_ProgWriteINI(TObject* Sender)
     e.Setzen("ProgPfad", ProgrammPfad);
     e.Setzen("ErstStart", false);
     e.Setzen("LinkErstellt", LinkErstellt);
-    e.Setzen("Revision", kRevision);
+    e.Setzen("Revision", ProgrammRevision());
     if (QString(o->EditDatenbankenVerzeichnis).isEmpty())
         e.Setzen("DatenbankenVerzeichnis", DatenbankenPfad);
     if (TMenuItem* item = MenuItem(QStringLiteral("EditiermodusTabelle1")))
@@ -175,6 +174,11 @@ void TMainForm::EditiermodusTabelle1Click(TObject* Sender)
     if (!item)
         return;
     item->SetChecked(!item->Checked());
-    // Ticked: the grid's cells can be edited (no row select); the grid
-    // follows the item when it is made.
+    // Ticked: the grid's cells can be edited (no row select).
+    TdkDBGridOptions optionen = DBGridBilder->Options();
+    if (item->Checked())
+        optionen.Exclude(dgRowSelect);
+    else
+        optionen.Include(dgRowSelect);
+    DBGridBilder->SetOptions(optionen);
 }

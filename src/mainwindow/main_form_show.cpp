@@ -3,6 +3,7 @@
 
 #include "mainwindow/main_form.h"
 
+#include "datagrid/dk_db_grid.h"
 #include "datagrid/dk_table.h"
 #include "platform/core/file_utils.h"
 #include "platform/core/sys_utils.h"
@@ -23,12 +24,6 @@
 
 #include <QCoreApplication>
 #include <QRandomGenerator>
-
-namespace {
-
-const QString kRevision = QStringLiteral("1.50.230 (31.05.2006)");
-
-}  // namespace
 
 void TMainForm::FormShow(TObject* Sender)
 {
@@ -106,6 +101,7 @@ void TMainForm::FormShow(TObject* Sender)
     if (ProgrammOptionenForm) {
         ProgrammOptionenForm->ReadPlayListFromMemo();
         ProgrammOptionenForm->ReadQuellenFromMemo();
+        PicklistenAnwenden();
     }
     // 17.
     VorschauTempDatei = IncludeTrailingBackslash(Einstellungen.Text("TempBilderPfad")) + QStringLiteral("VORSCHAU.BMP");
@@ -162,7 +158,7 @@ void TMainForm::Timer3Timer(TObject* Sender)
     // 4: another version since the last run.
     const QString revision = QKINI_Prog->INIReadString(QString::fromLatin1(kSektionHaupt),
                                                        QStringLiteral("Revision"), QString());
-    if (!revision.isEmpty() && revision != kRevision) {
+    if (!revision.isEmpty() && revision != ProgrammRevision()) {
         QKINI_Prog->INIWriteString(QString::fromLatin1(kSektionHaupt), QStringLiteral("LastRevision"), revision);
         MessageDlg(QStringLiteral("Sie haben seit dem letzten Programmstart eine andere (neuere?) Version von "
                                   "QV-Lumadex installiert, bitte lesen Sie unbedingt die Datei \"UPDATE.TXT\" und "
@@ -180,22 +176,14 @@ void TMainForm::Timer3Timer(TObject* Sender)
         StatusBarBilder1->Panels()->Items(3)->SetText(
             order > 0 && !tag.isEmpty() ? QStringLiteral("Sortierung=") + tag : QStringLiteral("Sortierung=Keine"));
         const int satz = QKINI_Prog->INIReadInteger(QString::fromLatin1(kSektionHaupt), QStringLiteral("LastRecNo"), 1);
-        if (satz >= 1 && satz <= DbeBilder->RecCount())
-            DbeBilder->Go(satz);
+        if (satz >= 1 && uint32_t(satz) <= DbeBilder->RecCount())
+            DbeBilder->Go(uint32_t(satz));
         TableBilder->Refresh();
     }
     // 8.
     ZeigeVorschauBildAusBlob();
-    // 10: the editor captions.
-    const char* const editoren[][2] = {{"Bildexternbearbeiten_11", "Bildbearbeitung1"},
-                                       {"Bildexternbearbeiten_21", "Bildbearbeitung1"},
-                                       {"Bildexternbearbeiten_12", "Bildbearbeitung2"},
-                                       {"Bildexternbearbeiten_22", "Bildbearbeitung2"},
-                                       {"Bildexternbearbeiten_13", "Bildbearbeitung3"},
-                                       {"Bildexternbearbeiten_23", "Bildbearbeitung3"}};
-    for (const auto& ed : editoren)
-        if (TMenuItem* item = MenuItem(QString::fromLatin1(ed[0])))
-            item->SetCaption(Einstellungen.Text(ed[1]));
+    // 10 and 13: the editors' menu captions and the user fields' names.
+    BeschriftungenSetzen();
     // 11: the caption names the album.
     BasisCaption = Caption().left(100);
     ErsteCaption = BasisCaption;
@@ -208,15 +196,8 @@ void TMainForm::Timer3Timer(TObject* Sender)
         CheckObNeueAlbenAufCDR();
         SetCaption(gemerkt);
     }
-    // 13: the user fields' names.
-    TLabel* labels[] = {LabelBenutzerdefiniert1, LabelBenutzerdefiniert2, LabelBenutzerdefiniert3};
-    for (int i = 0; i < 3; ++i) {
-        const QString name =
-            Einstellungen.Text(QStringLiteral("BezeichnerBenutzerdefiniertesFeld%1").arg(i + 1).toLatin1().constData());
-        labels[i]->SetCaption(name);
-        if (TMenuItem* item = MenuItem(QStringLiteral("AufBenutzerdefiniert%1_2").arg(i + 1)))
-            item->SetCaption(QStringLiteral("Auf ") + name);
-    }
+    // 14.
+    DBGridBilder->Invalidate();
 }
 
 void TMainForm::FensterAnfangsGroesse()
@@ -241,10 +222,10 @@ void TMainForm::AktionV211()
     try {
         VersionZerlegen(letzte);
         const int altMajor = VersionMajor, altMinor = VersionMinor, altBuild = VersionRelease;
-        VersionZerlegen(kRevision);
+        VersionZerlegen(ProgrammRevision());
         const bool neuer = VersionMajor >= altMajor && VersionMinor >= altMinor && VersionRelease > altBuild;
         if (neuer && altMajor == 1 && altMinor == 50 && altBuild >= 192 && altBuild <= 211) {
-            QKINI_Prog->INIWriteString(sektion, QStringLiteral("LastRevision"), kRevision);
+            QKINI_Prog->INIWriteString(sektion, QStringLiteral("LastRevision"), ProgrammRevision());
             ShowMessage(QStringLiteral("Packen Sie jedes Album einmal (Bearbeiten->Fotoalbenfunktionen), damit die "
                                        "Änderungen im Update greifen können!"));
         }

@@ -2,6 +2,7 @@
 // files, keys, sounds and hints, and the small program-level commands.
 
 #include "mainwindow/main_form.h"
+#include "mainwindow/main_options.h"
 
 #include "datagrid/dk_table.h"
 #include "platform/core/file_utils.h"
@@ -372,6 +373,7 @@ void TMainForm::OptionenBilder1Click(TObject* Sender)
     Protokoll(QStringLiteral("Info"), QStringLiteral("OptionenBilder1Click(), Funktion aufgerufen!"));
     if (optionenDialog_)
         optionenDialog_->OptionenBilder1Click(Sender);
+    PicklistenAnwenden();
 }
 
 void TMainForm::Hauptmenueausblenden1Click(TObject* Sender)

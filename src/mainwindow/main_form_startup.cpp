@@ -18,6 +18,7 @@
 #include "shared/qk_copy.h"
 #include "shared/qk_find.h"
 #include "shared/qk_ini.h"
+#include "datacontrols/dk_db_combo.h"
 #include "dialogs/about_form.h"
 #include "dialogs/program_options.h"
 #include "storage/dbf_routines.h"
@@ -114,6 +115,12 @@ void TMainForm::FormCreate(TObject* Sender)
     AlbumZweigOeffnen();
     if (TableBilder->Active())
         Bilder2DBFOeffnen();
+
+    // 23: the record view's combos take the items of their grid twins.
+    DBComboBoxBilderQualitaet2->SetItems(DBComboBoxBilderQualitaet->Items());
+    DBComboBoxMotivQualitaet2->SetItems(DBComboBoxMotivQualitaet->Items());
+    DBComboboxBilderPlayListe2->SetItems(DBComboboxBilderPlayListe->Items());
+    DBComboBoxBildQuelle2->SetItems(DBComboBoxBildQuelle->Items());
 
     // 24-27.
     ProgInitalisieren();

@@ -53,6 +53,8 @@ bool EigenerSchluessel(const char* k)
 
 }  // namespace
 
+QString ProgrammRevision() { return QStringLiteral("1.50.230 (31.05.2006)"); }
+
 std::span<const TIniSchluessel> IniSchluesselTabelle() { return kTabelle; }
 
 const TIniSchluessel* IniSchluesselSuchen(const QString& sektion, const QString& schluessel)

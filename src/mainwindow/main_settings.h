@@ -43,6 +43,9 @@ struct TIniSchluessel {
 
 inline constexpr char kSektionToolbar[] = "ToolbarBilderMain";
 
+// The program's version text, written as "Revision" at shutdown.
+QString ProgrammRevision();
+
 // Every key in the order the start-up reads them.
 std::span<const TIniSchluessel> IniSchluesselTabelle();
 // The entry of a key (section and key compared without case), null when

@@ -6,7 +6,10 @@
 #include "platform/ui/com_ctrls.h"
 #include "platform/ui/ext_ctrls.h"
 #include "platform/ui/menus.h"
+#include "datacontrols/dk_db_combo.h"
+#include "datacontrols/dk_db_edit.h"
 #include "datacontrols/dk_record_view.h"
+#include "datagrid/dk_db_grid.h"
 #include "storage/tdbe.h"
 
 namespace {
@@ -131,6 +134,36 @@ TEST_F(StartTest, ScreenshotsOfTheMainWindowAndItsPages)
     form->RecordViewDialogBilder->OKButtonClick(nullptr);
 
     form->Hide();
+    Beenden();
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(StartTest, GridEditModeColoursAndPickLists)
+{
+    StartenUndZeigen();
+    // The stored mode (off): rows are selected whole; the command lets the
+    // cells be edited.
+    EXPECT_TRUE(form->DBGridBilder->Options().Contains(dgRowSelect));
+    form->EditiermodusTabelle1Click(nullptr);
+    EXPECT_FALSE(form->DBGridBilder->Options().Contains(dgRowSelect));
+    form->EditiermodusTabelle1Click(nullptr);
+    EXPECT_TRUE(form->DBGridBilder->Options().Contains(dgRowSelect));
+
+    // Program-filled fields take the info colour, user fields the optional
+    // colour; without the colour system both are plain.
+    EXPECT_EQ(form->DBEditBytes->Color(), TColor(0x00FFFF));
+    EXPECT_EQ(form->DBEditShortDesc->Color(), TColor(0x00FF00));
+    form->Einstellungen.Setzen("FarbSystemBenutzen", false);
+    form->FeldfarbenSetzen();
+    EXPECT_EQ(form->DBEditShortDesc->Color(), clWindow);
+
+    // The group and source lists of the options reach both combos of each.
+    EXPECT_GT(form->DBComboboxBilderPlayListe->Items().Count(), 0);
+    EXPECT_EQ(form->DBComboboxBilderPlayListe2->Items().Count(), form->DBComboboxBilderPlayListe->Items().Count());
+    EXPECT_GT(form->DBComboBoxBildQuelle2->Items().Count(), 0);
     Beenden();
 }
 

@@ -10,7 +10,6 @@
 #include "platform/ui/menus.h"
 #include "storage/tdbe.h"
 
-#include <QSettings>
 
 namespace {
 
@@ -250,6 +249,51 @@ TEST_F(StartTest, SmallCommandsAndTheirMessages)
     form->Hauptmenueeinblenden1Click(nullptr);
     EXPECT_NE(form->Menu(), nullptr);
     EXPECT_FALSE(form->MenuItem("Hauptmenueeinblenden1")->Visible());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(StartTest, ManagerTableFieldsKeepTheirCaptionsFormatsAndReadOnlyState)
+{
+    StartenUndZeigen();
+    for (int runde = 0; runde < 2; ++runde) {  // kept across a reopen
+        TdkTable* m = form->TableBilderDatenbanken;
+        ASSERT_TRUE(m->Active());
+        EXPECT_EQ(m->FieldByName("PFAD")->DisplayLabel(), "Kompletter Pfad inkl. Dateiname");
+        EXPECT_TRUE(m->FieldByName("PFAD")->ReadOnly());
+        EXPECT_TRUE(m->FieldByName("SAETZE")->ReadOnly());
+        EXPECT_FALSE(m->FieldByName("OWNER")->ReadOnly());
+        EXPECT_TRUE(m->FieldByName("BYTESDBF")->Visible());
+        EXPECT_FALSE(m->FieldByName("BYTESFPT")->Visible());
+        EXPECT_FALSE(m->FieldByName("PICBYTES")->Visible());
+        auto* bytes = dynamic_cast<TNumericField*>(m->FieldByName("BYTESDBF"));
+        ASSERT_NE(bytes, nullptr);
+        EXPECT_EQ(bytes->DisplayFormat, "###,###,###,###");
+        m->Close();
+        ASSERT_EQ(form->BilderDBFsOeffnen(), 1);
+    }
+    // Without the album manager dialog its command says it is not there yet.
+    prompts.Texte.clear();
+    form->MenuItem("AndereBilderdatenbankoeffnen1")->Click();
+    EXPECT_TRUE(prompts.Gezeigt("Diese Funktion ist noch nicht verfügbar."));
+    Beenden();
+}
+
+TEST_F(StartTest, DamagedManagerTableOnAFirstStartLeavesAStartedProgram)
+{
+    std::filesystem::create_directories(Datenbank());
+    const std::string kaputt = "kein DBF" + std::string(200, '\x01');
+    lxtest::WriteFile(Datenbank() / "LXMan.DBF", kaputt);
+    StartenUndZeigen();
+    EXPECT_TRUE(prompts.Gezeigt("Öffnen der Fotoalbenmanager-Datenbank fehlgeschlagen !") ||
+                prompts.Gezeigt("Lumadex-Datenbank"));
+    EXPECT_FALSE(form->TableBilder->Active());
+    EXPECT_TRUE(prompts.Gezeigt("Es ist kein Fotoalbum geöffnet !"));
+    EXPECT_EQ(lxtest::ReadFile(Datenbank() / "LXMan.DBF"), kaputt);
+    Beenden();
+    EXPECT_EQ(IniLesen("Einstellungen Hauptprogramm", "ErstStart"), "0");
 }
 
 }  // namespace
