@@ -1,8 +1,10 @@
 #include "datagrid/dk_table.h"
 
 #include "datagrid/dk_field_info.h"
+#include "datagrid/dk_filter.h"
 #include "datagrid/dk_lookup.h"
 #include "datagrid/dk_messages.h"
+#include "datagrid/dk_query.h"
 #include "datagrid/incremental_find.h"
 #include "platform/core/sys_utils.h"
 #include "platform/ui/forms.h"
@@ -92,7 +94,7 @@ void TdkTable::ShowFilterFailure()
 {
     QString text = QStringLiteral("Fail to set filter");
     if (!filterError_.isEmpty())
-        text += u'\n' + filterError_;
+        text += u'\n' + filterError_ + QStringLiteral("\nFilter: ") + BuildFilterText();
     dkShowWarning(text);
 }
 
@@ -110,8 +112,8 @@ void TdkTable::SetOnFilter(TdkTableFilterEvent callback)
 
 void TdkTable::SetOnFilterOptions(TdkOnFilterOptions options)
 {
-    const bool switchingOff = filterOptions_.Contains(ofoEnabled) && !options.Contains(ofoEnabled);
-    filterOptions_ = options;
+    const bool switchingOff = filterState_.Options.Contains(ofoEnabled) && !options.Contains(ofoEnabled);
+    filterState_.Options = options;
     if (switchingOff && Active() && onFilter_) {
         UpdateCursorPos();
         Resync(0);
@@ -120,35 +122,20 @@ void TdkTable::SetOnFilterOptions(TdkOnFilterOptions options)
 
 bool TdkTable::RecordFilter()
 {
-    if (destroying_ || !onFilter_ || inCallback_ || !filterOptions_.Contains(ofoEnabled))
+    if (destroying_ || !onFilter_)
         return true;
-    bool accept = true;
-    inCallback_ = true;
-    try {
-        onFilter_(this, accept);
-    } catch (...) {
-        inCallback_ = false;
-        throw;
-    }
-    inCallback_ = false;
-    if (filterOptions_.Contains(ofoCancelOnEscape)) {
-        if (++escapeCount_ >= 32000)
-            escapeCount_ = 0;
-        if (escapeCount_ % 100 == 0 && Application->EscapePressed()) {
-            // The filter is off from the next record on. Resynchronising now
-            // would re-enter the record fetch that called the filter, so the
-            // dataset shows the unfiltered records once that fetch is done.
-            filterOptions_.Exclude(ofoEnabled);
-            QTimer::singleShot(0, [this, alive = alive_] {
-                if (*alive && Active() && State() == dsBrowse) {
-                    UpdateCursorPos();
-                    Resync(0);
-                }
-            });
-            CallEvent(OnFilterEscape);
-        }
-    }
-    return accept;
+    return dkRunRecordFilter(filterState_, [this](bool& accept) { onFilter_(this, accept); }, [this] {
+        // The filter is off from the next record on. Resynchronising now
+        // would re-enter the record fetch that called the filter, so the
+        // dataset shows the unfiltered records once that fetch is done.
+        QTimer::singleShot(0, [this, alive = alive_] {
+            if (*alive && Active() && State() == dsBrowse) {
+                UpdateCursorPos();
+                Resync(0);
+            }
+        });
+        CallEvent(OnFilterEscape);
+    });
 }
 
 bool TdkTable::IsDBFTable() const
@@ -175,7 +162,11 @@ QString TdkTable::BuildFilterText() const
             line.chop(1);
         if (line.isEmpty())
             continue;
-        text += first ? line : QStringLiteral(" AND (") + line + u')';
+        // Each line in brackets, so a line's own OR cannot reach into the
+        // next line whatever the engine's precedence of AND and OR.
+        if (!first)
+            text += QStringLiteral(" AND ");
+        text += u'(' + line + u')';
         first = false;
     }
     return text;
@@ -186,14 +177,10 @@ bool TdkTable::ApplyFilter()
     filterError_.clear();
     const QString text = BuildFilterText();
     bool ok = true;
-    if (FilterApplier()) {
+    if (FilterApplier())
         ok = FilterApplier()(this, text, filteringOnOpen_, filterError_);
-    } else if (!text.isEmpty()) {
-        // No expression parser: refuse rather than show unfiltered records
-        // as if they were filtered.
-        filterError_ = QStringLiteral("Filterausdrücke werden nicht unterstützt: ") + text;
-        ok = false;
-    }
+    else
+        ok = dkApplyFilter(text, this, exprFilter_, filteringOnOpen_, &filterError_);
     if (onFilter_)
         SetOnFilter(onFilter_);
     return ok;
@@ -226,11 +213,7 @@ hDBICur TdkTable::RunQuery()
     // The engine has no query statements: each step reports itself as not
     // supported. No cursor comes of it, so the open fails with a clear
     // error instead of leaving a table without a cursor.
-    DbiQAlloc();
-    DbiQPrepare();
-    DbiQExec();
-    DbiQFree();
-    DatabaseError(QStringLiteral("Die Abfrage kann nicht ausgeführt werden: ") + query_.ToQStringList().join(u' '));
+    dkRunQueryStatement(query_.ToQStringList().join(u' '));
 }
 
 void TdkTable::PrepareCursor()

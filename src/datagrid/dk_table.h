@@ -7,6 +7,7 @@
 // index choice from field names, key searches for the lookup controls and
 // the lookup tables of its lookup fields.
 
+#include "datagrid/dk_filter.h"
 #include "datagrid/dk_published.h"
 #include "platform/core/streams.h"
 #include "platform/core/string_list.h"
@@ -23,8 +24,7 @@ using TdkTableFilterEvent = std::function<void(TdkTable* Table, bool& Accept)>;
 // filter); force re-applies an unchanged text. Answers false and sets error
 // when the text is refused.
 using TdkFilterApplier = std::function<bool(TdkTable* Table, const QString& text, bool force, QString& error)>;
-// Installed by the filter-expression parser; without one a non-empty
-// expression filter is refused.
+// Replaces the filter application (dkApplyFilter) when set; tests use it.
 void dkSetFilterApplier(TdkFilterApplier applier);
 
 class TdkTable : public TTable, public TdkPublished {
@@ -59,7 +59,7 @@ public:
     TDataSetNotifyEvent OnFilterEscape;
     const TdkTableFilterEvent& OnFilter() const { return onFilter_; }
     void SetOnFilter(TdkTableFilterEvent callback);
-    TdkOnFilterOptions OnFilterOptions() const { return filterOptions_; }
+    TdkOnFilterOptions OnFilterOptions() const { return filterState_.Options; }
     void SetOnFilterOptions(TdkOnFilterOptions options);
 
     bool IsDBFTable() const;
@@ -110,7 +110,7 @@ public:
     bool LookupSearching = false;
 
     // Escape poll counter of the record filter (wraps at 32000).
-    int EscapePollCount() const { return escapeCount_; }
+    int EscapePollCount() const { return filterState_.EscapeCount; }
 
     // TdkPublished.
     TStringList* PublishedStrings(const QString& name) override;
@@ -118,7 +118,7 @@ public:
     TdkInvalidValueEvent* PublishedInvalidValue() override { return &OnInvalidValue; }
     bool PublishedFilterOptions(TdkOnFilterOptions& options) override
     {
-        options = filterOptions_;
+        options = filterState_.Options;
         return true;
     }
     bool SetPublishedFilterOptions(TdkOnFilterOptions options) override
@@ -149,17 +149,16 @@ private:
     TStringList paradoxPictures_;
     bool paradoxPicturesPending_ = true;
     TdkTableFilterEvent onFilter_;
-    TdkOnFilterOptions filterOptions_{ofoEnabled, ofoShowHourGlass};
+    TdkRecordFilterState filterState_;
     bool paradox_ = false;
     QString queryLanguage_;
     std::vector<bool*> destructionFlags_;
     bool filteringOnOpen_ = false;
     bool destroying_ = false;
-    int escapeCount_ = 0;
-    bool inCallback_ = false;
     int busy_ = 0;
     TdkLookupTableList lookupCursors_;
     QString filterError_;
+    uint32_t exprFilter_ = 0;  // expression filter handle
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 

@@ -237,21 +237,21 @@ TEST_F(TdkTableTest, EscapePollCounterWrapsAt32000)
     EXPECT_LT(t.EscapePollCount(), 32000);
 }
 
-TEST_F(TdkTableTest, FilterLinesAreJoinedAndExpressionFiltersAreRefusedClearly)
+TEST_F(TdkTableTest, FilterLinesAreJoinedAndBadExpressionFiltersAreRefusedClearly)
 {
     MakeNumbered("ZAHLEN.DBF", 5);
     TdkTable t;
     t.SetdkFilter(Lines({"NUM > 1  \t", "", "   ", "NAME = 'x'", "NUM < 9"}));
-    EXPECT_EQ(t.BuildFilterText(), "NUM > 1 AND (NAME = 'x') AND (NUM < 9)");
+    EXPECT_EQ(t.BuildFilterText(), "(NUM > 1) AND (NAME = 'x') AND (NUM < 9)");
     t.SetdkFilter(Lines({"", " \t"}));
     EXPECT_EQ(t.BuildFilterText(), "");
     Open(t, "ZAHLEN.DBF");
     {
         TPromptScript script;
         script.Answer(mrOk, "Fail to set filter");
-        t.SetdkFilter(Lines({"NUM > 2"}));
+        t.SetdkFilter(Lines({"NUM > "}));
         ASSERT_EQ(script.Records().size(), 1u);
-        EXPECT_TRUE(script.Records()[0].Text.contains("NUM > 2"));
+        EXPECT_TRUE(script.Records()[0].Text.contains("Feldname oder Wert fehlt vor \")\" (Position 7)"));
         EXPECT_EQ(script.Records()[0].DlgType, mtWarning);
     }
     {
@@ -270,8 +270,8 @@ TEST_F(TdkTableTest, FilterLinesAreJoinedAndExpressionFiltersAreRefusedClearly)
     t.Open();
     dkSetFilterApplier(nullptr);
     ASSERT_EQ(applied.size(), 2u);
-    EXPECT_EQ(applied[0], std::make_pair(QString("A AND (B) AND (C)"), false));
-    EXPECT_EQ(applied[1], std::make_pair(QString("A AND (B) AND (C)"), true));
+    EXPECT_EQ(applied[0], std::make_pair(QString("(A) AND (B) AND (C)"), false));
+    EXPECT_EQ(applied[1], std::make_pair(QString("(A) AND (B) AND (C)"), true));
 }
 
 TEST_F(TdkTableTest, QueryAndTableNameReplaceEachOther)
