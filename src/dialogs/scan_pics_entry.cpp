@@ -219,8 +219,8 @@ void TfrmScanPics::AddFile(const QString& folder, const QString& fileName)
     Typ = FileTypeErmitteln(fileName);
     Suffix = GrossMitUmlauten(DateiSuffix(fileName)).left(3);
 
-    // 10: measuring and the pixel limits. A picture is measured whenever it
-    // can be: an unmeasured one would store the size of the one before.
+    // 10: measuring and the pixel limits. With the option off nothing is
+    // measured and the entry gets 0 x 0, not the size of the picture before.
     Breite = 0;
     Hoehe = 0;
     const bool messen = haupt_.Einstellungen().Bool(QStringLiteral("ScanPicHeightAndWidth")) &&

@@ -317,6 +317,11 @@ TEST_F(ScanPicsTest, RealRunOverATreeOfEveryTypeFillsTheAlbumAndASecondRunAddsNo
             gut.push_back({l, w, h, up.startsWith("JP") ? "1" : QString::number(ScanFileTypeErmitteln("x." + up))});
         }
     }
+    // A picture whose name is only its extension.
+    {
+        const QString l = Bild("Bilder/tief/.jpg", 140, 120, pfJPEG);
+        gut.push_back({l, 140, 120, "1"});
+    }
     lxtest::WriteFile(dir / "Bilder" / "Inhalt.INI", "[Titel]\r\nBILD_0=Anna;Strand im Sommer;Urlaub\r\n");
     // Bad input: corrupt, empty, and a text file dressed as a picture.
     lxtest::WriteFile(dir / "Bilder" / "kaputt.jpg", std::string("\xFF\xD8\xFF\xE0 das ist kein JPEG", 24));
