@@ -399,8 +399,12 @@ int TfrmScanPics::SchreibeSatzInDatenbank()
         } else if (IstVorschauSuffix(Suffix, EditEigeneSuffix->Text())) {
             vorschauDatei = ErzeugeVorschauBild(QStringLiteral("VORSCHAU.BMP"));
             if (vorschauDatei.isEmpty()) {
+                // A picture whose pixels cannot be read (truncated, beyond
+                // the pixel limits) is refused like an unreadable header:
+                // logged and counted, nothing written, the run goes on.
                 Log(QStringLiteral("Fehler beim Speichern des Vorschaubildes (") + txtPfad->Text() + QStringLiteral(") !"));
-                return FehlerBeimSchreiben();
+                ++uebersprungen_;
+                return 1;
             }
         }
         if (!vorschauDatei.isEmpty()) {

@@ -33,6 +33,8 @@
 
 #include <map>
 
+#include <zlib.h>
+
 namespace {
 
 // The main window as the dialog sees it: the album's two views and its
@@ -735,6 +737,66 @@ TEST_F(ScanPicsTest, FullTextIndexCatchesUpSoEntryNumbersStayRecordNumbers)
     ASSERT_GT(haupt.fts.SetQuery(QByteArray("Leuchtturm")), 0);
     EXPECT_EQ(haupt.fts.NextRec(), 1);
     EXPECT_LE(haupt.fts.SetQuery(QByteArray("Geloescht")), 0);
+}
+
+TEST_F(ScanPicsTest, PicturesWhosePixelsCannotBeReadAreSkippedAndTheRunGoesOn)
+{
+    // A PNG whose header claims 100 000 x 100 000 pixels (its CRC made
+    // right): refused from its header, before any pixel buffer.
+    const QString riese = Bild("gross/riese.png", 10, 10);
+    {
+        QFile f(riese);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        QByteArray b = f.readAll();
+        const char seite[4] = {0x00, 0x01, char(0x86), char(0xA0)};
+        b.replace(16, 4, QByteArray(seite, 4));
+        b.replace(20, 4, QByteArray(seite, 4));
+        const uLong crc = crc32(0L, reinterpret_cast<const Bytef*>(b.constData() + 12), 17);
+        for (int i = 0; i < 4; ++i)
+            b[29 + i] = char((crc >> (24 - 8 * i)) & 0xFF);
+        f.seek(0);
+        f.write(b);
+    }
+    // A PNG cut after its header: measured, but its pixels cannot be read.
+    const QString halb = Bild("gross/halb.png", 120, 90);
+    ASSERT_TRUE(QFile(halb).resize(60));
+    Bild("gross/gut.png", 120, 90);
+    auto d = Dialog();
+    d->chkFindPNG->SetChecked(true);
+    d->chkVorschaubildErzeugen->SetChecked(false);
+    for (TswSpinEdit* s : {d->SpinEditMinPixelBreite, d->SpinEditMinPixelHoehe, d->SpinEditMaxPixelBreite,
+                           d->SpinEditMaxPixelHoehe})
+        s->SetValue(0);
+    {
+        // Measured: both headers are refused, the user keeps the files.
+        TPromptScript script;
+        script.AnswerValue(Win(Linux("gross")));
+        script.Answer(mrNo, "scheint üngültig zu sein").Answer(mrNo, "scheint üngültig zu sein");
+        script.Answer(mrOk, "abgeschlossen");
+        d->btnScanStart->Click();
+        EXPECT_EQ(d->Neue(), 1);
+        EXPECT_EQ(d->Uebersprungen(), 2);
+        EXPECT_TRUE(std::filesystem::exists(riese.toStdString()));
+        EXPECT_TRUE(std::filesystem::exists(halb.toStdString()));
+    }
+    {
+        // Not measured: the thumbnail cannot be made; logged, nothing written.
+        haupt.einstellungen.SetBool("ScanPicHeightAndWidth", false);
+        d->CheckBoxDoublettencheck->SetChecked(true);
+        TPromptScript script;
+        script.AnswerValue(Win(Linux("gross")));
+        script.Answer(mrOk, "abgeschlossen");
+        d->btnScanStart->Click();
+        EXPECT_EQ(d->Neue(), 0);
+        EXPECT_EQ(d->Alte(), 1);
+        EXPECT_EQ(d->Uebersprungen(), 2);
+        for (const QString& f : {riese, halb})
+            EXPECT_TRUE(Log().contains("Fehler beim Speichern des Vorschaubildes (" + Win(f) + ") !")) << Log().toStdString();
+    }
+    const std::vector<TSatz> s = Lesen();
+    ASSERT_EQ(s.size(), 1u);
+    EXPECT_TRUE(s[0].Pfad.endsWith("gut.png"));
+    EXPECT_EQ(haupt.fts.NumRecs(), 1);
 }
 
 TEST_F(ScanPicsTest, Screenshot)
