@@ -24,7 +24,6 @@
 #include "shared/utility_files.h"
 #include "storage/tdbe.h"
 
-#include <QTextStream>
 
 namespace {
 
@@ -652,15 +651,13 @@ void TfrmScanPics::QKINI_ScanReadINI(TObject* Sender)
     b(ChkAllDrives, "AllDrives", false);
     b(CheckBoxVorschaubilderAusVerzeichnis, "VorschaubilderAusVerzeichnis", false);
     b(CheckBoxVorschaubilderNachUebernahmeLoeschen, "VorschaubilderNachUebernahmeLoeschen", false);
-    const bool immer = i->INIReadBool(kSektion, QStringLiteral("ManuelleEingabeImmer"), false);
-    const bool fehlend = i->INIReadBool(kSektion, QStringLiteral("ManuelleEingabeNurFehlendeInformationen"), false);
-    const bool nie = i->INIReadBool(kSektion, QStringLiteral("ManuelleEingabeNie"), true);
-    if (immer)
+    // One of the three is chosen; "Nicht mehr fragen" when the file names none.
+    if (i->INIReadBool(kSektion, QStringLiteral("ManuelleEingabeImmer"), false))
         radMDImmer->SetChecked(true);
-    else if (fehlend)
+    else if (i->INIReadBool(kSektion, QStringLiteral("ManuelleEingabeNurFehlendeInformationen"), false))
         radMDFehlendeInformationen->SetChecked(true);
     else
-        radMDNie->SetChecked(nie || true);
+        radMDNie->SetChecked(true);
     ComboBoxTrennZeichen->SetItemIndex(std::clamp(i->INIReadInteger(kSektion, QStringLiteral("TrennZeichenIndex"), 0), 0, 1));
     ComboBoxImportSeq->SetItemIndex(std::clamp(i->INIReadInteger(kSektion, QStringLiteral("ImportSequenzIndex"), 0), 0, 9));
     const auto s = [&](TswSpinEdit* spin, const char* key, int def) {
@@ -742,22 +739,22 @@ void TfrmScanPics::LogSchliessen()
 
 void TfrmScanPics::Log(const QString& zeile)
 {
-    if (!log_) {
-        // A write after the log was closed appends to the file of the run.
-        const std::optional<QString> pfad = WinToLinux(LogDatei());
-        QFile f(pfad ? *pfad : LogDatei());
-        if (f.open(QIODevice::WriteOnly | QIODevice::Append))
-            f.write(Win1252Encode(zeile).value_or(zeile.toLatin1()) + "\r\n");
+    // Characters the code page cannot hold become "?" here: the log names
+    // the paths that could not be stored.
+    QString text;
+    for (QChar c : zeile)
+        text += Win1252EncodeChar(c.unicode()) ? c : QChar(u'?');
+    const QByteArray bytes = Win1252EncodeOrThrow(text) + "\r\n";
+    if (log_) {
+        log_->write(bytes);
+        log_->flush();
         return;
     }
-    // Characters the code page cannot hold become "?" here: the log names the
-    // path that could not be stored.
-    QString text = zeile;
-    QString ersatz;
-    for (QChar c : text)
-        ersatz += Win1252EncodeChar(c.unicode()) ? c : QChar(u'?');
-    log_->write(Win1252EncodeOrThrow(ersatz) + "\r\n");
-    log_->flush();
+    // A write after the run's log was closed is appended to it.
+    const std::optional<QString> pfad = WinToLinux(LogDatei());
+    QFile f(pfad ? *pfad : LogDatei());
+    if (f.open(QIODevice::WriteOnly | QIODevice::Append))
+        f.write(bytes);
 }
 
 // ---------------------------------------------------------------------------

@@ -799,6 +799,48 @@ TEST_F(ScanPicsTest, PicturesWhosePixelsCannotBeReadAreSkippedAndTheRunGoesOn)
     EXPECT_EQ(haupt.fts.NumRecs(), 1);
 }
 
+TEST_F(ScanPicsTest, ReadyMadeThumbnailIsStoredAndDeletedAndThePreviewOpensTheViewer)
+{
+    Bild("fertig/Hafen.jpg", 400, 300);
+    const QString ordner = WinDir("vorschau");
+    haupt.einstellungen.SetText("VorschaubilderVerzeichnis", ordner);
+    const QString fertig = Bild("vorschau/HAFEN.BMP", 80, 60);
+    auto d = Dialog();
+    d->chkFindJPG->SetChecked(true);
+    d->CheckBoxVorschaubilderAusVerzeichnis->SetChecked(true);
+    d->CheckBoxVorschaubilderNachUebernahmeLoeschen->SetChecked(true);
+    TPromptScript script;
+    script.AnswerValue(Win(Linux("fertig")));
+    script.Answer(mrOk, "abgeschlossen");
+    d->btnScanStart->Click();
+    EXPECT_EQ(d->Neue(), 1);
+    EXPECT_FALSE(QFile::exists(fertig));
+    const std::vector<TSatz> s = Lesen();
+    ASSERT_EQ(s.size(), 1u);
+    EXPECT_TRUE(s[0].Bmp.startsWith("BM 80x60 ")) << s[0].Bmp.toStdString();
+
+    // The preview's menu turns it, one item checked; a click opens the viewer
+    // on the file shown.
+    d->AddFile(Win(Linux("fertig")) + "\\", "Hafen.jpg");
+    d->MenuDrehung[2]->Click();
+    EXPECT_EQ(d->Drehung, 180);
+    EXPECT_TRUE(d->MenuDrehung[2]->Checked());
+    EXPECT_FALSE(d->MenuDrehung[0]->Checked());
+    d->ImageWindow2Click(nullptr);
+    EXPECT_TRUE(haupt.vollbild.isEmpty());  // no preview while thumbnails come from the folder
+    d->CheckBoxVorschaubilderAusVerzeichnis->SetChecked(false);
+    d->CheckBoxDoublettencheck->SetChecked(false);
+    d->AddFile(Win(Linux("fertig")) + "\\", "Hafen.jpg");
+    d->ImageWindow2Click(nullptr);
+    EXPECT_EQ(haupt.vollbild, QStringList{Win(Linux("fertig/Hafen.jpg"))});
+
+    // A pixel limit above 0 switches the measuring on.
+    haupt.einstellungen.SetBool("ScanPicHeightAndWidth", false);
+    d->SpinEditMaxPixelHoehe->SetValue(500);
+    d->SpinEditPixelExit(d->SpinEditMaxPixelHoehe);
+    EXPECT_TRUE(haupt.einstellungen.Bool("ScanPicHeightAndWidth"));
+}
+
 TEST_F(ScanPicsTest, Screenshot)
 {
     auto d = Dialog();
