@@ -273,19 +273,24 @@ void TMainForm::Bilderumkopieren1Click(TObject* Sender)
                 continue;
             kopierer.SetSource(datei);
             kopierer.SetDest(zielName);
+            // The copy component passes over a name that exists already
+            // (OverWrite off): such a file is not copied, and its source is
+            // kept.
+            const bool warSchonDa = FileExists(zielName);
             bool ok = false;
             try {
                 ok = kopierer.Execute();
             } catch (const std::exception&) {
                 ok = false;
             }
-            if (!ok && FileExists(zielName) && !KopieGeprueft(datei, zielName)) {
-                // A name met an existing file and the copy was refused there.
+            const bool gleich = ok && KopieGeprueft(datei, zielName);
+            if (ok && !gleich && warSchonDa) {
                 Protokoll(QStringLiteral("File"), QStringLiteral("Bilderumkopieren1Click(), ") + datei +
-                                                      QStringLiteral(" nicht kopiert, Ziel existiert"));
+                                                      QStringLiteral(" nicht kopiert, ") + zielName +
+                                                      QStringLiteral(" schon vorhanden"));
                 continue;
             }
-            if (!ok || !KopieGeprueft(datei, zielName)) {
+            if (!gleich) {
                 const QString text = QStringLiteral("Fehler beim Bilder kopieren von (") + datei + QStringLiteral(")");
                 Protokoll(QStringLiteral("Fehler"), QStringLiteral("Bilderumkopieren1Click(), ") + text);
                 ende();
@@ -297,8 +302,11 @@ void TMainForm::Bilderumkopieren1Click(TObject* Sender)
         }
     }
     if (o.Bool(QStringLiteral("DeleteAfterCopy"))) {
+        // Checked again: a later picture of the same name may have replaced
+        // a copy (two pictures taken in the same second), and then its
+        // source is the only one left.
         for (int i = 0; i < geprueft.Count(); ++i)
-            if (FileExists(geprueft[i]) && !DeleteFile(geprueft[i]))
+            if (FileExists(geprueft[i]) && KopieGeprueft(geprueft[i], kopiert[i]) && !DeleteFile(geprueft[i]))
                 ShowMessage(geprueft[i] + QStringLiteral(" konnte nicht gelöscht werden!"));
     }
     if (kopiert.Count() > 0) {

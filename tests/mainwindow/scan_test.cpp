@@ -11,6 +11,7 @@
 #include "platform/ui/ext_ctrls.h"
 #include "platform/ui/menus.h"
 #include "platform/ui/std_ctrls.h"
+#include "shared/qk_auto_button.h"
 #include "shared/qk_ini.h"
 #include "shared/short_name.h"
 
@@ -163,6 +164,46 @@ TEST_F(ScanTest, CameraCopyRefusesEqualFoldersAndReportsNothingCopied)
     }
     EXPECT_TRUE(std::filesystem::exists(dir / "karte" / "DSC_1.JPG"));
     EXPECT_EQ(form->DbeBilder->RecCount(), 1u);
+}
+
+TEST_F(ScanTest, ToolbarButtonRunsTheAddCommandAndFreesTheTableAfterwards)
+{
+    {
+        TPromptScript script;
+        script.Modal([](TCustomForm& f) { f.ModalResult = mrCancel; });
+        form->ToolbarButton("QKAutoButtonBilderHinzufuegen")->Click();
+    }
+    EXPECT_FALSE(form->TableBilder->ControlsDisabled());
+    EXPECT_EQ(form->DbeBilder->RecCount(), 1u);
+}
+
+TEST_F(ScanTest, TwoPicturesOfTheSameSecondKeepTheSecondSourceWhoseCopyWasRefused)
+{
+    const QString eins = Bild("karte2/IMG_1.JPG", 300, 200);
+    const QString zwei = Bild("karte2/IMG_2.JPG", 200, 300);
+    const auto zeit = std::filesystem::last_write_time(eins.toStdString());
+    std::filesystem::last_write_time(zwei.toStdString(), zeit);
+    TProgrammOptionenStand& o = *form->ProgrammOptionen();
+    o.SetText("SourcePfad", Win(dir / "karte2") + "\\");
+    o.SetText("DestPfad", Win(dir / "ziel2") + "\\");
+    std::filesystem::create_directories(dir / "ziel2");
+    o.SetText("SourceFileNames", "IMG_");
+    o.SetText("SourceFileSuffix", "JPG");
+    o.SetText("BreiteOderLaenge", "");
+    o.SetBool("DateTimeFileName", true);
+    o.SetBool("DeleteAfterCopy", true);
+    {
+        TPromptScript script;
+        script.Answer(mrNo, "spezielle Einstellungen notwendig")
+            .Answer(mrYes, "kopiert, fortfahren?")
+            .Modal(Einlesen());
+        form->Bilderumkopieren1Click(nullptr);
+    }
+    // The second picture meets the first one's copy and is passed over: the
+    // first source goes (its copy is verified), the second stays.
+    EXPECT_FALSE(std::filesystem::exists(eins.toStdString()));
+    EXPECT_TRUE(std::filesystem::exists(zwei.toStdString()));
+    EXPECT_EQ(form->DbeBilder->RecCount(), 2u);
 }
 
 }  // namespace
