@@ -84,11 +84,15 @@ import sys, zlib
 from dbfread import DBF
 t = DBF(sys.argv[1], encoding='cp1252', raw=False, char_decode_errors='strict')
 out = open(sys.argv[2], 'w', encoding='utf-8')
+n = 0
 for r in t:
     v = r['VORSCHAU']
     if isinstance(v, str):
         v = v.encode('latin-1')
     bmp = ''
+    n += 1
+    if v and len(sys.argv) > 3:
+        open('%s/%d.bmp' % (sys.argv[3], n), 'wb').write(v)
     if v:
         w = int.from_bytes(v[18:22], 'little', signed=True)
         h = abs(int.from_bytes(v[22:26], 'little', signed=True))
@@ -169,14 +173,18 @@ protected:
         return linux;
     }
 
-    std::vector<TSatz> Lesen()
+    // With `vorschauOrdner` the thumbnails are written there as <n>.bmp.
+    std::vector<TSatz> Lesen(const QString& vorschauOrdner = {})
     {
         erste.table.Close();
         zweite.table.Close();
         const QString script = Linux("lesen.py"), out = Linux("album.txt");
         lxtest::WriteFile(dir / "lesen.py", kAlbumLesen);
         QProcess p;
-        p.start("/usr/bin/python3", {script, Linux("BILDER.DBF"), out});
+        QStringList args = {script, Linux("BILDER.DBF"), out};
+        if (!vorschauOrdner.isEmpty())
+            args << vorschauOrdner;
+        p.start("/usr/bin/python3", args);
         EXPECT_TRUE(p.waitForFinished(-1));
         EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
         std::vector<TSatz> saetze;
@@ -362,8 +370,25 @@ TEST_F(ScanPicsTest, RealRunOverATreeOfEveryTypeFillsTheAlbumAndASecondRunAddsNo
         EXPECT_TRUE(log.contains(datei)) << datei << "\n" << log.toStdString();
     EXPECT_FALSE(log.contains("notiz.txt"));
 
-    const std::vector<TSatz> saetze = Lesen();
+    const QString vorschau = Linux("vorschau");
+    QDir().mkpath(vorschau);
+    const std::vector<TSatz> saetze = Lesen(vorschau);
     ASSERT_EQ(saetze.size(), gut.size());
+    // Every thumbnail is a picture GraphicsMagick reads, of the size shown
+    // in its header.
+    {
+        QStringList args = {"identify", "-format", "%m %wx%h\n"};
+        for (size_t i = 1; i <= saetze.size(); ++i)
+            args << vorschau + QString("/%1.bmp").arg(i);
+        QProcess gm;
+        gm.start("gm", args);
+        ASSERT_TRUE(gm.waitForFinished(-1));
+        EXPECT_EQ(gm.exitCode(), 0) << gm.readAllStandardError().toStdString();
+        const QStringList zeilen = QString::fromUtf8(gm.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+        ASSERT_EQ(zeilen.size(), int(saetze.size()));
+        for (size_t i = 0; i < saetze.size(); ++i)
+            EXPECT_EQ("BMP " + saetze[i].Bmp.section(' ', 1, 1), zeilen[int(i)]) << saetze[i].Pfad.toStdString();
+    }
     std::map<QString, TSatz> nachPfad;
     for (const TSatz& s : saetze)
         nachPfad[s.Pfad] = s;
