@@ -448,8 +448,19 @@ int TfrmScanPics::SchreibeSatzInDatenbank()
     std::vector<QByteArray> bytes;
     for (const TText& t : texte) {
         const std::optional<QByteArray> b = Win1252Encode(t.Wert);
-        if (!b)
-            return FehlerBeimSchreiben();
+        if (!b) {
+            // Only a typed text can get here (paths were tested, the other
+            // texts come from Windows-1252 files): the entry is not stored,
+            // the user is told which text, and the run goes on.
+            const QString text = QStringLiteral("Der Text \"") + t.Wert +
+                                 QStringLiteral("\" enthält Zeichen, die im Fotoalbum nicht gespeichert werden können; "
+                                                "der Eintrag für ") +
+                                 txtPfad->Text() + QStringLiteral(" wird nicht gespeichert!");
+            Log(text);
+            ShowMessage(text);
+            ++uebersprungen_;
+            return 1;
+        }
         bytes.push_back(*b);
     }
 

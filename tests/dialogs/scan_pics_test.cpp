@@ -530,7 +530,11 @@ TEST_F(ScanPicsTest, WithTheUserEachFileWaitsForSaveOrIgnoreAndRotationGoesIntoF
         const QString datei = d->txtPfad->Text().section('\\', -1);
         const int runde = ++runden[datei];
         if (datei != "a.png") {
-            d->btnScanIgnore->Click();
+            // A typed character the album cannot hold: not stored, said so.
+            d->txtOwner->SetText("Bo");
+            d->txtShortDesc->SetText("Pfeil");
+            d->txtSerie->SetText("Sommer \u2192");
+            d->btnScanSichern->Click();
         } else if (runde == 1) {
             // Titles missing: "Sichern" stays off until they are typed.
             EXPECT_FALSE(d->btnScanSichern->Enabled());
@@ -545,9 +549,11 @@ TEST_F(ScanPicsTest, WithTheUserEachFileWaitsForSaveOrIgnoreAndRotationGoesIntoF
     };
     TPromptScript script;
     script.AnswerValue(Win(Linux("u")));
+    script.Answer(mrOk, "Der Text \"Sommer \u2192\" enthält Zeichen, die im Fotoalbum nicht gespeichert werden können");
     script.Answer(mrOk, "abgeschlossen");
     d->btnScanStart->Click();
     EXPECT_EQ(d->Neue(), 1);
+    EXPECT_EQ(d->Uebersprungen(), 1);
     const std::vector<TSatz> s = Lesen();
     ASSERT_EQ(s.size(), 1u);
     EXPECT_EQ(s[0].Owner, "Anna");
