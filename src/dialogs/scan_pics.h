@@ -224,7 +224,6 @@ private:
     void DropListeVerarbeiten();
     void EinOrdner();
     void MehrereLaufwerkeSuchen();
-    void Abbrechen(const QString& meldung);
     void Protokoll(const QString& art, const QString& text, bool immer = false);
     bool Messen(const QString& pfad);
     int FehlerBeimSchreiben();
