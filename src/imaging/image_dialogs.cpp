@@ -19,16 +19,30 @@ T* Place(TWinControl* parent, TComponent* owner, int l, int t, int w, int h, con
     return c;
 }
 
+// Name, caption, frame and client size of a small dialog.
+void SetUpDialog(TForm* form, const char* name, const QString& caption, int width, int height)
+{
+    form->Name = name;
+    form->SetCaption(caption);
+    form->SetBorderStyle(bsDialog);
+    form->SetClientWidth(width);
+    form->SetClientHeight(height);
+}
+
+TButton* OkButtonAt(TForm* form, int left, int top)
+{
+    TButton* ok = Place<TButton>(form, form, left, top, 75, 25, "OK");
+    ok->ModalResult = mrOk;
+    ok->SetDefault(true);
+    return ok;
+}
+
 }  // namespace
 
 TMultiImageDialog::TMultiImageDialog(TComponent* AOwner, const QString& fileName, int pageCount)
     : TForm(AOwner), fileName_(fileName)
 {
-    Name = "MultiImageDialog";
-    SetCaption("\"Multipage Tiff Image\" Auswahl");
-    SetBorderStyle(bsDialog);
-    SetClientWidth(470);
-    SetClientHeight(300);
+    SetUpDialog(this, "MultiImageDialog", "\"Multipage Tiff Image\" Auswahl", 470, 300);
     Pages = Place<TComboBox>(this, this, 10, 10, 200, 24);
     Pages->SetStyle(csDropDownList);
     for (int i = 1; i <= pageCount; ++i)
@@ -44,9 +58,7 @@ TMultiImageDialog::TMultiImageDialog(TComponent* AOwner, const QString& fileName
     Instructions->SetReadOnly(true);
     Instructions->SetText("Die Datei enthält mehrere Bilder. Wählen Sie die Seite, die geladen werden soll, "
                           "und bestätigen Sie mit OK.");
-    OkButton = Place<TButton>(this, this, 140, 262, 75, 25, "OK");
-    OkButton->ModalResult = mrOk;
-    OkButton->SetDefault(true);
+    OkButton = OkButtonAt(this, 140, 262);
     CancelButton = Place<TButton>(this, this, 225, 262, 75, 25, "Abbrechen");
     CancelButton->ModalResult = mrCancel;
     CancelButton->Cancel = true;
@@ -77,32 +89,20 @@ void TMultiImageDialog::PageChanged()
 
 TCompressionDlg::TCompressionDlg(TComponent* AOwner) : TForm(AOwner)
 {
-    Name = "CompressionDlg";
-    SetCaption("TIFF Compression Selection");
-    SetBorderStyle(bsDialog);
-    SetClientWidth(260);
-    SetClientHeight(110);
+    SetUpDialog(this, "CompressionDlg", "TIFF Compression Selection", 260, 110);
     Label = Place<TLabel>(this, this, 10, 10, 240, 16, "TIFF Compression Type");
     Types = Place<TComboBox>(this, this, 10, 32, 240, 24);
     Types->SetStyle(csDropDownList);
-    OkButton = Place<TButton>(this, this, 92, 72, 75, 25, "OK");
-    OkButton->ModalResult = mrOk;
-    OkButton->SetDefault(true);
+    OkButton = OkButtonAt(this, 92, 72);
     Loaded();
 }
 
 TQualityDlg::TQualityDlg(TComponent* AOwner) : TForm(AOwner)
 {
-    Name = "QualityDlg";
-    SetCaption("JPEG Quality Selection");
-    SetBorderStyle(bsDialog);
-    SetClientWidth(220);
-    SetClientHeight(110);
+    SetUpDialog(this, "QualityDlg", "JPEG Quality Selection", 220, 110);
     Label = Place<TLabel>(this, this, 10, 10, 200, 16, "Quality factor (%)");
     Quality = Place<TEdit>(this, this, 10, 32, 80, 24);
-    OkButton = Place<TButton>(this, this, 72, 72, 75, 25, "OK");
-    OkButton->ModalResult = mrOk;
-    OkButton->SetDefault(true);
+    OkButton = OkButtonAt(this, 72, 72);
     Loaded();
 }
 

@@ -591,31 +591,28 @@ void TImageWindow::WithProgress(int opClass, int mode, int value, const std::fun
         gauge_->SetProgress(98);
 }
 
-void TImageWindow::Turn(int angle)
+void TImageWindow::ReplaceBy(int mode, int value, const std::function<TPicImage(const TPicImage&)>& copy)
 {
     const TPicImage& full = holder_->FullImage();
     TPicImage result;
-    WithProgress(30, 30, angle, [&] { result = PicRotate(full, angle); });
+    WithProgress(30, mode, value, [&] { result = copy(full); });
     holder_->Replace(result);
     holder_->Redraw(true);
+}
+
+void TImageWindow::Turn(int angle)
+{
+    ReplaceBy(30, angle, [angle](const TPicImage& img) { return PicRotate(img, angle); });
 }
 
 void TImageWindow::FlipHorizontal()
 {
-    const TPicImage& full = holder_->FullImage();
-    TPicImage result;
-    WithProgress(30, 50, 200, [&] { result = PicFlip(full, 200); });
-    holder_->Replace(result);
-    holder_->Redraw(true);
+    ReplaceBy(50, 200, [](const TPicImage& img) { return PicFlip(img, 200); });
 }
 
 void TImageWindow::FlipVertical()
 {
-    const TPicImage& full = holder_->FullImage();
-    TPicImage result;
-    WithProgress(30, 50, 100, [&] { result = PicFlip(full, 100); });
-    holder_->Replace(result);
-    holder_->Redraw(true);
+    ReplaceBy(50, 100, [](const TPicImage& img) { return PicFlip(img, 100); });
 }
 
 TRect TImageWindow::SelectionRect() const
@@ -639,12 +636,8 @@ void TImageWindow::Crop()
     const TRect r = SelectionInImage();
     if (r.Width() <= 0 || r.Height() <= 0)
         return;
-    const TPicImage& full = holder_->FullImage();
-    TPicImage result;
-    WithProgress(30, 10, 0, [&] { result = PicCopyRect(full, r.Left, r.Top, r.Right, r.Bottom); });
-    if (holder_->Replace(result))
-        selectionPresent_ = false;
-    holder_->Redraw(true);
+    selectionPresent_ = false;
+    ReplaceBy(10, 0, [r](const TPicImage& img) { return PicCopyRect(img, r.Left, r.Top, r.Right, r.Bottom); });
 }
 
 void TImageWindow::CopyToClipboard()
@@ -683,7 +676,6 @@ void TImageWindow::LoadFromFile(const QString& FileName, int Format, int Page)
     if (name.isEmpty()) {
         TOpenDialog dlg(this);
         dlg.Filter = OpenFilterOf(Format);
-        dlg.InitialDir = DefaultOpenPath;
         if (!dlg.Execute())
             return;
         name = dlg.FileName;
@@ -695,6 +687,17 @@ void TImageWindow::LoadFromFile(const QString& FileName, int Format, int Page)
     }
     imageName_ = name;
     holder_->Load(name, Format, Page);
+    ShowLoaded();
+}
+
+void TImageWindow::ShowLoaded()
+{
+    holder_->Redraw(true);
+    // A window on screen decodes the picture now, at the size it shows, so
+    // a picture that cannot be decoded is reported by the load.
+    if (Showing())
+        holder_->EnsureDisplayPixels(std::min(holder_->DisplayedWidth, holder_->GetImageWidth()),
+                                     std::min(holder_->DisplayedHeight, holder_->GetImageHeight()));
     if (OnPostLoad)
         OnPostLoad(this);
     holder_->Redraw(true);
@@ -708,9 +711,7 @@ void TImageWindow::SetImageName(const QString& v)
         return;
     imageName_ = v;
     holder_->Load(full, lastSaveFormat_, page);
-    if (OnPostLoad)
-        OnPostLoad(this);
-    holder_->Redraw(true);
+    ShowLoaded();
 }
 
 void TImageWindow::SetImagePath(const QString& v)
@@ -886,7 +887,14 @@ void TImageWindow::Paint()
         return;
     const int W = availWidth_ - 1, H = availHeight_ - 1;
     const int iw = std::max(1, holder_->GetImageWidth()), ih = std::max(1, holder_->GetImageHeight());
-    holder_->EnsureDisplayPixels(std::min(holder_->DisplayedWidth, iw), std::min(holder_->DisplayedHeight, ih));
+    {
+        // A picture that fails to decode only now shows blank: no dialog
+        // opens while the window paints.
+        const bool dialogs = ErrorDialogEnabled();
+        SetErrorDialogEnabled(false);
+        holder_->EnsureDisplayPixels(std::min(holder_->DisplayedWidth, iw), std::min(holder_->DisplayedHeight, ih));
+        SetErrorDialogEnabled(dialogs);
+    }
     const QImage& px = holder_->DecodedPixels();
     if (px.isNull())
         return;

@@ -213,6 +213,11 @@ private:
     friend class TImageInWindow;
     void Layout();
     void Turn(int angle);
+    // After a load: the view, the decode of a window on screen, OnPostLoad.
+    void ShowLoaded();
+    // An image-replacing copy (mode and value as the progress counts them):
+    // the result replaces the picture; a failed copy keeps it.
+    void ReplaceBy(int mode, int value, const std::function<TPicImage(const TPicImage&)>& copy);
     void DataChanged();
     int ChoosePage(const QString& FileName);
     double CurrentZoom() const;

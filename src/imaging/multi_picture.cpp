@@ -60,41 +60,23 @@ void TMultiPicture::SetAutoSize(bool v)
     PictureChanged();
 }
 
-void TMultiPicture::SetCenter(bool v)
-{
-    if (center_ != v) {
-        center_ = v;
-        Invalidate();
-    }
-}
+void TMultiPicture::SetCenter(bool v) { Change(center_, v); }
 
 void TMultiPicture::SetStretch(bool v)
 {
-    if (stretch_ != v) {
-        stretch_ = v;
-        if (v)
-            stretchRatio_ = false;
-        Invalidate();
-    }
+    if (v)
+        stretchRatio_ = false;
+    Change(stretch_, v);
 }
 
 void TMultiPicture::SetStretchRatio(bool v)
 {
-    if (stretchRatio_ != v) {
-        stretchRatio_ = v;
-        if (v)
-            stretch_ = false;
-        Invalidate();
-    }
+    if (v)
+        stretch_ = false;
+    Change(stretchRatio_, v);
 }
 
-void TMultiPicture::SetBorderStyle(TBorderStyle v)
-{
-    if (borderStyle_ != v) {
-        borderStyle_ = v;
-        Invalidate();
-    }
-}
+void TMultiPicture::SetBorderStyle(TBorderStyle v) { Change(borderStyle_, v); }
 
 void TMultiPicture::SetJPegSaveQuality(int v)
 {
@@ -106,38 +88,12 @@ void TMultiPicture::SetJPegSaveSmooth(int v)
     jpegSmooth_ = (v >= 0 && v <= 100) ? v : 5;
 }
 
-void TMultiPicture::SetText(const QString& v)
-{
-    if (text_ != v) {
-        text_ = v;
-        Invalidate();
-    }
-}
-
-void TMultiPicture::SetTextLeft(int v)
-{
-    if (textLeft_ != v) { textLeft_ = v; Invalidate(); }
-}
-
-void TMultiPicture::SetTextTop(int v)
-{
-    if (textTop_ != v) { textTop_ = v; Invalidate(); }
-}
-
-void TMultiPicture::SetTextRotate(int v)
-{
-    if (textRotate_ != v) { textRotate_ = v; Invalidate(); }
-}
-
-void TMultiPicture::SetTextShadow(bool v)
-{
-    if (textShadow_ != v) { textShadow_ = v; Invalidate(); }
-}
-
-void TMultiPicture::SetTextTransParent(bool v)
-{
-    if (textTransparent_ != v) { textTransparent_ = v; Invalidate(); }
-}
+void TMultiPicture::SetText(const QString& v) { Change(text_, v); }
+void TMultiPicture::SetTextLeft(int v) { Change(textLeft_, v); }
+void TMultiPicture::SetTextTop(int v) { Change(textTop_, v); }
+void TMultiPicture::SetTextRotate(int v) { Change(textRotate_, v); }
+void TMultiPicture::SetTextShadow(bool v) { Change(textShadow_, v); }
+void TMultiPicture::SetTextTransParent(bool v) { Change(textTransparent_, v); }
 
 int TMultiPicture::ReaderResolution() const
 {

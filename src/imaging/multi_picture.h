@@ -91,6 +91,15 @@ protected:
     QString GetText() const override { return text_; }
 
 private:
+    // Stores a property's new value and repaints when it changed.
+    template <typename T>
+    void Change(T& field, const T& value)
+    {
+        if (field != value) {
+            field = value;
+            Invalidate();
+        }
+    }
     QString Load(const QString& name);
     void PictureChanged();
     void StopCard();

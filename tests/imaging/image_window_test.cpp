@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QtEndian>
 #include <gtest/gtest.h>
 
@@ -33,15 +34,6 @@ QString Tool(const QString& program, const QStringList& args)
     return QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
 }
 
-QImage Gradient(int w, int h)
-{
-    QImage img(w, h, QImage::Format_RGB32);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            img.setPixel(x, y, qRgb(x * 255 / w, y * 255 / h, 128));
-    return img;
-}
-
 QString MultiPageTiff(const lxtest::TempDir& dir)
 {
     QStringList args = {"convert"};
@@ -51,6 +43,19 @@ QString MultiPageTiff(const lxtest::TempDir& dir)
     Tool("gm", args);
     return PathIn(dir, "m.tif");
 }
+
+// A window with the 40 x 20 quarters picture loaded, counting its loads.
+class ImageWindowLoaded : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        w.OnPostLoad = [this](TImageWindow*) { ++loads; };
+        w.LoadFromFile(SavePicture(dir, "q.png", Quarters(40, 20)), 0, 0);
+    }
+    lxtest::TempDir dir;
+    TImageWindow w{nullptr};
+    int loads = 0;
+};
 
 }  // namespace
 
@@ -121,14 +126,10 @@ TEST(ImageWindow, PropertyLimits)
 TEST(ImageWindow, FitBestFillsTheStripBelow)
 {
     lxtest::TempDir dir;
-    TForm form(nullptr);
-    form.SetClientWidth(300);
-    form.SetClientHeight(200);
-    TImageWindow w(&form);
-    w.SetParent(&form);
-    w.SetBackGroundColor(clTeal);
     // An available area of 201 by 101 pixels.
-    w.SetBounds(0, 0, 201 + 1 + 16 + 16, 101 + 2 + 16);
+    OnForm<TImageWindow> f(201 + 1 + 16 + 16, 101 + 2 + 16);
+    TImageWindow& w = *f.control;
+    w.SetBackGroundColor(clTeal);
     ASSERT_EQ(w.AvailableWidth(), 201);
     ASSERT_EQ(w.AvailableHeight(), 101);
     w.LoadFromFile(SavePicture(dir, "wide.png", Quarters(400, 100)), 0, 0);
@@ -136,7 +137,7 @@ TEST(ImageWindow, FitBestFillsTheStripBelow)
     EXPECT_DOUBLE_EQ(w.ZoomFactor(), 0.5);
     EXPECT_EQ(w.ImageInWindow()->DisplayedWidth, 200);
     EXPECT_EQ(w.ImageInWindow()->DisplayedHeight, 50);
-    form.Show();
+    f.form.Show();
     const QImage shot = Shot(w, "imaging_image_window_fit_best");
     const TRect v = w.ViewRect();
     EXPECT_EQ(shot.pixel(v.Left + 10, v.Top + 10), qRgb(255, 0, 0));
@@ -155,19 +156,15 @@ TEST(ImageWindow, FitBestFillsTheStripBelow)
 TEST(ImageWindow, ShowsALargePictureDecodedAtTheSizeShown)
 {
     lxtest::TempDir dir;
-    TForm form(nullptr);
-    form.SetClientWidth(340);
-    form.SetClientHeight(260);
-    TImageWindow w(&form);
-    w.SetParent(&form);
-    w.SetBounds(0, 0, 340, 260);
+    OnForm<TImageWindow> f(340, 260);
+    TImageWindow& w = *f.control;
     w.SetFitStyle(fsBest);
     const QString file = PathIn(dir, "big.jpg");
     ASSERT_TRUE(Gradient(2000, 1500).save(file, "JPEG", 85));
     w.LoadFromFile(file, 0, 0);
     EXPECT_EQ(w.ImageInWindow()->GetImageWidth(), 2000);
     EXPECT_TRUE(w.ImageInWindow()->DecodedPixels().isNull());  // nothing decoded before it shows
-    form.Show();
+    f.form.Show();
     Shot(w, "imaging_image_window_large");
     const QImage& px = w.ImageInWindow()->DecodedPixels();
     ASSERT_FALSE(px.isNull());
@@ -180,6 +177,30 @@ TEST(ImageWindow, ShowsALargePictureDecodedAtTheSizeShown)
     EXPECT_FALSE(w.ImageInWindow()->Reduced());
     EXPECT_EQ(w.ImageInWindow()->GetImageWidth(), 1500);
     EXPECT_EQ(w.ImageInWindow()->GetImageHeight(), 2000);
+}
+
+TEST(ImageWindow, ShownWindowReportsABrokenPictureWhenItLoads)
+{
+    lxtest::TempDir dir;
+    OnForm<TImageWindow> f(200, 150);
+    TImageWindow& w = *f.control;
+    f.form.Show();
+    // The header is whole, the pixel data is cut off.
+    const QString good = SavePicture(dir, "good.png", Gradient(64, 64));
+    QFile in(good);
+    ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+    WriteBytes(PathIn(dir, "cut.png"), in.readAll().left(60));
+    {
+        TPromptScript script;
+        script.Modal<TDlgError>([](TDlgError& d) { d.ModalResult = mrOk; });
+        w.LoadFromFile(PathIn(dir, "cut.png"), 0, 0);
+        EXPECT_EQ(w.ImageInWindow()->GetImageWidth(), 1);
+    }
+    TPromptScript quiet;  // painting shows no dialog
+    w.Handle()->grab();
+    w.LoadFromFile(good, 0, 0);
+    w.Handle()->grab();
+    EXPECT_EQ(w.ImageInWindow()->GetImageWidth(), 64);
 }
 
 TEST(ImageWindow, ThumbnailSequenceOfTheIntake)
@@ -211,11 +232,8 @@ TEST(ImageWindow, ThumbnailSequenceOfTheIntake)
     EXPECT_FALSE(w.Modified);
 }
 
-TEST(ImageWindow, ReplacingOperations)
+TEST_F(ImageWindowLoaded, ReplacingOperations)
 {
-    lxtest::TempDir dir;
-    TImageWindow w(nullptr);
-    w.LoadFromFile(SavePicture(dir, "q.png", Quarters(40, 20)), 0, 0);
     TImageInWindow* h = w.ImageInWindow();
     w.Rotate90();
     EXPECT_EQ(h->GetImageWidth(), 20);
@@ -244,14 +262,10 @@ TEST(ImageWindow, ReplacingOperations)
 TEST(ImageWindow, SelectionCropAndClipboard)
 {
     lxtest::TempDir dir;
-    TForm form(nullptr);
-    form.SetClientWidth(300);
-    form.SetClientHeight(200);
-    TImageWindow w(&form);
-    w.SetParent(&form);
-    w.SetBounds(0, 0, 300, 200);
+    OnForm<TImageWindow> f(300, 200);
+    TImageWindow& w = *f.control;
     w.LoadFromFile(SavePicture(dir, "q.png", Quarters(100, 60)), 0, 0);
-    form.Show();
+    f.form.Show();
     // Without a selection the whole picture goes to the clipboard.
     w.CopyToClipboard();
     EXPECT_EQ(QGuiApplication::clipboard()->image().size(), QSize(100, 60));
@@ -326,13 +340,8 @@ TEST(ImageWindow, ProgressFactorsAndGauge)
     EXPECT_FALSE(used);
 }
 
-TEST(ImageWindow, LoadingMissingAndBadFiles)
+TEST_F(ImageWindowLoaded, LoadingMissingAndBadFiles)
 {
-    lxtest::TempDir dir;
-    TImageWindow w(nullptr);
-    int loads = 0;
-    w.OnPostLoad = [&](TImageWindow*) { ++loads; };
-    w.LoadFromFile(SavePicture(dir, "q.png", Quarters(40, 20)), 0, 0);
     EXPECT_EQ(loads, 1);
     // A missing file: a blank picture without a message.
     w.LoadFromFile(PathIn(dir, "none.jpg"), 0, 0);
@@ -377,13 +386,8 @@ TEST(ImageWindow, LoadingMissingAndBadFiles)
     EXPECT_EQ(w.ImageInWindow()->GetImageWidth(), 40);
 }
 
-TEST(ImageWindow, OpenDialogAndPageChoice)
+TEST_F(ImageWindowLoaded, OpenDialogAndPageChoice)
 {
-    lxtest::TempDir dir;
-    TImageWindow w(nullptr);
-    int loads = 0;
-    w.OnPostLoad = [&](TImageWindow*) { ++loads; };
-    w.LoadFromFile(SavePicture(dir, "q.png", Quarters(40, 20)), 0, 0);
     {
         TPromptScript script;
         script.Answer(TPromptKind::OpenFile, mrCancel);
@@ -422,6 +426,28 @@ TEST(ImageWindow, OpenDialogAndPageChoice)
     // A page given by the caller needs no dialog; a single-page TIFF neither.
     w.LoadFromFile(tif, 0, 1);
     EXPECT_EQ(w.ImageInWindow()->GetImageWidth(), 20);
+    // A broken page: its strip overwritten (where tiffinfo says it lies).
+    const QString strips = Tool("tiffinfo", {"-s", tif});
+    const QRegularExpressionMatch m =
+        QRegularExpression(R"(0: \[\s*(\d+),\s*(\d+)\]\s*$)").match(strips);
+    ASSERT_TRUE(m.hasMatch()) << strips.toStdString();
+    QFile f(tif);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    QByteArray bytes = f.readAll();
+    f.close();
+    bytes.replace(m.captured(1).toInt(), m.captured(2).toInt(), QByteArray(m.captured(2).toInt(), '\xFF'));
+    WriteBytes(PathIn(dir, "broken.tif"), bytes);
+    int corrupt = 0;
+    w.OnLLError = [&](TPicObjBase*, bool& callStd, TPicObjError* e) {
+        corrupt += e->ErrorCode() == peCorrupt;
+        callStd = false;
+    };
+    w.LoadFromFile(PathIn(dir, "broken.tif"), 0, 2);
+    EXPECT_EQ(corrupt, 1);
+    EXPECT_EQ(w.ImageInWindow()->GetImageWidth(), 1);  // a blank picture
+    w.LoadFromFile(PathIn(dir, "broken.tif"), 0, 1);
+    EXPECT_EQ(w.ImageInWindow()->GetImageWidth(), 20);
+    w.OnLLError = nullptr;
     const QString single = PathIn(dir, "s.tif");
     TPicError err;
     ASSERT_TRUE(PicWrite(TPicImage::FromQImage(Quarters(16, 16)), single, pfTIFF, 160, err));
@@ -429,11 +455,8 @@ TEST(ImageWindow, OpenDialogAndPageChoice)
     EXPECT_EQ(w.ImageInWindow()->GetImageWidth(), 16);
 }
 
-TEST(ImageWindow, SaveAsWithItsDialogs)
+TEST_F(ImageWindowLoaded, SaveAsWithItsDialogs)
 {
-    lxtest::TempDir dir;
-    TImageWindow w(nullptr);
-    w.LoadFromFile(SavePicture(dir, "q.png", Quarters(40, 20)), 0, 0);
     {
         TPromptScript script;
         script.AnswerValue(PathIn(dir, "A.JPEG")).Modal<TQualityDlg>([](TQualityDlg& d) {
@@ -493,11 +516,8 @@ TEST(ImageWindow, SaveAsWithItsDialogs)
     EXPECT_TRUE(Tool("tiffinfo", {PathIn(dir, "e.tif")}).contains("Compression Scheme: CCITT Group 4"));
 }
 
-TEST(ImageWindow, FailedSaveKeepsModified)
+TEST_F(ImageWindowLoaded, FailedSaveKeepsModified)
 {
-    lxtest::TempDir dir;
-    TImageWindow w(nullptr);
-    w.LoadFromFile(SavePicture(dir, "q.png", Quarters(40, 20)), 0, 0);
     w.Rotate90();
     ASSERT_TRUE(w.Modified);
     int errors = 0;
@@ -599,4 +619,15 @@ TEST_F(ImageWindowAlbum, FileNamesFromATextField)
     table->Next();  // a name that does not exist changes nothing
     EXPECT_EQ(w.ImageName(), "a.png");
     EXPECT_EQ(w.ImageInWindow()->GetImageWidth(), 24);
+    // A picture cannot be stored into a text field: reported, still modified.
+    w.Rotate90();
+    int errors = 0;
+    w.OnLLError = [&](TPicObjBase*, bool& callStd, TPicObjError* e) {
+        errors += e->GetLLErrorText().contains("DATEI", Qt::CaseInsensitive);
+        callStd = false;
+    };
+    EXPECT_FALSE(w.ImageInWindow()->SaveImageToFile(QString(), 100, 0));
+    EXPECT_EQ(errors, 1);
+    EXPECT_TRUE(w.Modified);
+    EXPECT_EQ(table->FieldByName("DATEI")->AsString().trimmed(), "none.png");
 }

@@ -9,22 +9,30 @@
 #include <QWidget>
 #include <gtest/gtest.h>
 
+#include "../platform/picture/picture_samples.h"
 #include "platform/ui/control.h"
+#include "platform/ui/forms.h"
 #include "test_environment.h"
 
 namespace imgtest {
 
-inline QImage Quarters(int w, int h)
-{
-    QImage img(w, h, QImage::Format_RGB32);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const bool right = x >= w / 2, low = y >= h / 2;
-            img.setPixel(x, y, !right && !low ? qRgb(255, 0, 0) : right && !low ? qRgb(0, 255, 0)
-                                              : !right ? qRgb(0, 0, 255) : qRgb(255, 255, 255));
-        }
-    return img;
-}
+using pictest::Gradient;
+using pictest::Quarters;
+
+// A control of class C filling a form of that client size; the form owns it.
+template <typename C>
+struct OnForm {
+    TForm form{nullptr};
+    C* control;
+    OnForm(int w, int h)
+    {
+        form.SetClientWidth(w);
+        form.SetClientHeight(h);
+        control = new C(&form);
+        control->SetParent(&form);
+        control->SetBounds(0, 0, w, h);
+    }
+};
 
 inline QString PathIn(const lxtest::TempDir& dir, const QString& name)
 {

@@ -171,14 +171,10 @@ TEST(MultiPicture, IconsAndMetafilesTakeTheirSizeFromTheHeader)
 TEST(MultiPicture, PaintStylesAndOverlay)
 {
     lxtest::TempDir dir;
-    TForm form(nullptr);
-    form.SetClientWidth(200);
-    form.SetClientHeight(100);
-    TMultiPicture pic(&form);
-    pic.SetParent(&form);
-    pic.SetBounds(0, 0, 200, 100);
+    OnForm<TMultiPicture> f(200, 100);
+    TMultiPicture& pic = *f.control;
     pic.SetImageName(SavePicture(dir, "q.png", Quarters(40, 40)));
-    form.Show();
+    f.form.Show();
     // Natural size at the top left; the rest in the control's colour.
     QImage img = Shot(pic, "imaging_multipicture_plain");
     EXPECT_EQ(img.pixel(5, 5), qRgb(255, 0, 0));

@@ -641,10 +641,10 @@ static TPicImage WithPixels(const TPicImage& src, const QImage& pixels)
     if (r.Pixels.isNull())
         return TPicImage();
     const int bits = BitsPerPixelOf(r.Pixels);
-    // An indexed picture stays at its depth; a converted one takes its own.
-    r.BitsPerPixel = (bits <= 8 && src.BitsPerPixel <= 8) ? std::max(bits, std::min(src.BitsPerPixel, 8)) : bits;
-    if (bits <= 8 && src.BitsPerPixel <= 8 && r.Pixels.format() == src.Pixels.format())
-        r.BitsPerPixel = src.BitsPerPixel;
+    // An indexed picture copied as it is keeps its depth; a converted one
+    // takes the depth of its new pixels.
+    const bool sameIndexed = r.Pixels.format() == src.Pixels.format() && bits <= 8 && src.BitsPerPixel <= 8;
+    r.BitsPerPixel = sameIndexed ? src.BitsPerPixel : bits;
     r.SourceWidth = r.Pixels.width();
     r.SourceHeight = r.Pixels.height();
     return r;
