@@ -129,6 +129,7 @@ int LumadexMain(int argc, char** argv)
         MeldungForm = new TMeldungForm(Application);
         Application->ProcessMessages();
         BilderDialogForm = new TBilderDialogForm(Application);
+        MainForm->BilderDialogForm = BilderDialogForm;
         Application->ProcessMessages();
         SearchMissedFilesForm = new TSearchMissedFilesForm(Application, MainForm->QKINI_Prog->INIFileName());
         Application->ProcessMessages();

@@ -6,7 +6,11 @@
 // copying shown entries into another album; the search for albums on
 // inserted CDs. Its window: menus, pop-up menus and toolbar built from the
 // command vocabulary (main_commands.h), the album grid, the single-record
-// view, the record editor, status bars and gauges. Its run: the start-up
+// view, the record editor, status bars and gauges, the quick-search bar.
+// Its filters and searches (main_form_filter.cpp, main_form_search.cpp):
+// field-value, mark, availability and date filters, sorting by column
+// title, the field search, going to a record and the full-text search and
+// filter. Its run: the start-up
 // (FormCreate, run by the main block), the settings (main_settings.h and the
 // options dialog's store), the show and the deferred start-up, shutdown.
 //
@@ -55,6 +59,8 @@ class TLabel;
 class TNotebook;
 class TQKAutoButton;
 class TQKGauge;
+class TBilderDialogForm;
+class TButton;
 class TQKWAV;
 class TProgrammOptionen;
 class TdkDBGrid;
@@ -64,6 +70,14 @@ class TdkRecordViewDialog;
 class TdkDBCheckBox;
 class TdkDBMemo;
 class TMainFormOptionenDialog;
+class TImageWindow;
+class TQKDBPicBox;
+class TRadioButton;
+class TCheckBox;
+class TFormSchwebeneVorschau;
+class TMainFormBilder;
+class TFullSizeForm;
+class TFont;
 class QObject;
 class QEvent;
 
@@ -250,7 +264,7 @@ public:
     TLabel* LabelBenutzerdefiniert3;
     TPanel* PanelVorschauBilder;
     TNotebook* Notebook1;
-    TImage* ImageWindow1;
+    TImageWindow* ImageWindow1;
     TPanel* BilderGaugePanel;
     TQKGauge* QKGaugeBilder;
     TPanel* BilderGaugePanel2;
@@ -408,6 +422,152 @@ public:
     void PrgWavSpielen(long Nummer, bool Flag = false);
     void AlbumAnsichtenNachWechsel();
 
+    // ---- Filters (main_form_filter.cpp) ----------------------------------------
+    // The value entry dialog "Filter-Dialog"; the main block hands over the
+    // one it made, else the first field filter makes one (owned here).
+    TBilderDialogForm* BilderDialogForm = nullptr;
+    uint8_t FilterSortierung = 0;      // order before the last field or flag filter
+    uint32_t FilterSatzNr = 0;         // record when the last filter command began
+    bool VorschauAktuell = false;      // the thumbnail grid holds the current set
+    QString LetzterVolltextSuchText;   // text of the last full-text filter
+    void BilderFiltern(const QString& FieldName);
+    void FilterAufFlag(const QString& Flag);
+    int BilderFilterGesetzt();
+    void DateiDatumVonBis(const QString& FieldName);
+    void BilderOhneFilter1Click(TObject* Sender);
+    void ButNoneFilterClick(TObject* Sender);
+    void BilderFilterAufMarkierte1Click(TObject* Sender);
+    void BilderFilterAufCDRMarkierteClick(TObject* Sender);
+    void BilderFilterAufHTMLMarkierteClick(TObject* Sender);
+    void AufNichtVerfuegbare1Click(TObject* Sender);
+    void BilderFilterNichtimZugriff1Click(TObject* Sender);
+    void AufBenutzerdefiniert1_2Click(TObject* Sender);
+    void AufBenutzerdefiniert2_2Click(TObject* Sender);
+    void AufBenutzerdefiniert3_2Click(TObject* Sender);
+    void AufLabel2Click(TObject* Sender);
+    void AufSerie2Click(TObject* Sender);
+    void AufUrheber2Click(TObject* Sender);
+    void AufMotivQualitaet1Click(TObject* Sender);
+    void AufBildQualitaet1Click(TObject* Sender);
+    void AufBildQuelleClick(TObject* Sender);
+    void AufPlayliste2Click(TObject* Sender);
+    void AufBildbreite1Click(TObject* Sender);
+    void AufBildhoehe1Click(TObject* Sender);
+    void DateiDatumVonBis1Click(TObject* Sender);
+    void ErzeugungsDatumVonBis1Click(TObject* Sender);
+    void NurverfuegbareBilderanzeigen1Click(TObject* Sender);
+
+    // ---- Sorting and searches (main_form_search.cpp) ---------------------------
+    TPanel* PanelBilderFTS = nullptr;
+    TEdit* edSearch = nullptr;
+    TButton* ButNext = nullptr;
+    TButton* ButPrev = nullptr;
+    TButton* ButFilt = nullptr;
+    TButton* ButNoneFilter = nullptr;
+    TPanel* PanelGaugeBilderFts = nullptr;
+    TQKGauge* QKGaugeBilderFts = nullptr;
+    TStringList Trefferliste;          // hits reached with "Nächster", record numbers
+    int TrefferPosition = 0;
+    bool SucheLaeuft = false;
+    void DBGridBilderTitleButtonClick(TObject* Sender, const QString& FieldName);
+    void Unsortiert2Click(TObject* Sender);
+    void BilderIndexWechsel(const QString& TagName);
+    void BilderFeldsucheClick(TObject* Sender);
+    void BilderFeldSucheDlg(const QString& FieldName);
+    void DBGridBilderColEnter(TObject* Sender);
+    void PopupMenuDBGridBilderPopup(TObject* Sender) {}
+    void GehezuSatzNr1Click(TObject* Sender);
+    void edSearchEnter(TObject* Sender);
+    void edSearchKeyDown(TObject* Sender, Word& Key, TShiftState Shift);
+    void ButNextClick(TObject* Sender);
+    void ButPrevClick(TObject* Sender);
+    void ButFiltClick(TObject* Sender);
+    void NotFound();
+    // Forgets the hits of "Nächster" (new search text, reset, other album).
+    void TrefferlisteLeeren();
+    // Builds the quick-search bar above the album grid.
+    void SuchleisteAufbauen();
+    // The filter state of a freshly opened album: no filter, no hits.
+    void FilterZustandNachAlbumwechsel();
+
+    // ---- Picture views (main_form_pictures.cpp) ------------------------------
+    TQKDBPicBox* QKDBPicBox1 = nullptr;
+    TRadioButton* RadioButton0Grad = nullptr;
+    TRadioButton* RadioButton90GradRechts = nullptr;
+    TRadioButton* RadioButton180GradRechts = nullptr;
+    TRadioButton* RadioButton270GradRechts = nullptr;
+    TCheckBox* CheckBoxExternAnzeigen = nullptr;
+    TCheckBox* CheckBoxExternAufrufen = nullptr;
+    // The big picture's drag captions: scroll positions, step, pointer.
+    TPanel* Panel18 = nullptr;
+    TPanel* Panel19 = nullptr;
+    TPanel* Panel20 = nullptr;
+    TPanel* Panel21 = nullptr;
+    // The floating thumbnail window: one for the run, hidden when closed.
+    TFormSchwebeneVorschau* SchwebendesVorschaubild = nullptr;
+    bool ThumbnailsGeladen = false;
+    // Record numbers of pictures handed to an external editor: the list the
+    // shutdown and the refresh of edited pictures read.
+    TStringList& ExternBearbeiteteSaetze = BearbeiteteBilder;
+    TPoint GrossBildZiehStart;
+    // The command methods of the picture views by handler name; null for
+    // another name.
+    using TBefehlsMethode = void (TMainForm::*)(TObject*);
+    static TBefehlsMethode BildBefehl(const char* name);
+    void BilderAnsichtAufbauen();
+    void VorschaubilderEinlesen();
+    void VollbildAnzeige();
+    void Vollbild1Click(TObject* Sender);
+    void SlideShowstart1Click(TObject* Sender);
+    void Timer1Timer(TObject* Sender);
+    void Timer4Timer(TObject* Sender);
+    void DatenbankautomatischVorwaertsblaetternClick(TObject* Sender);
+    void DatenbankautomatischRueckwaertsblaetternClick(TObject* Sender);
+    void N0Originalausrichtung1Click(TObject* Sender) { Drehbefehl(0); }
+    void N90rechts1Click(TObject* Sender) { Drehbefehl(1); }
+    void N180rechts1Click(TObject* Sender) { Drehbefehl(2); }
+    void N270rechts1Click(TObject* Sender) { Drehbefehl(3); }
+    void RadioButtonMouseUp(TRadioButton* knopf, int viertel);
+    void CheckBoxExternAnzeigenMouseUp(TObject* Sender);
+    void CheckBoxExternAufrufenMouseUp(TObject* Sender);
+    void Bildexternanzeigen1Click(TObject* Sender);
+    void Bildexternbearbeiten_11Click(TObject* Sender) { BildExternBearbeiten(1, QString()); }
+    void Bildexternbearbeiten_12Click(TObject* Sender) { BildExternBearbeiten(2, QString()); }
+    void Bildexternbearbeiten_13Click(TObject* Sender) { BildExternBearbeiten(3, QString()); }
+    // Starts editor 1..3 on the picture (the current entry's when empty).
+    void BildExternBearbeiten(int editor, const QString& datei);
+    void SchreibeAktuellesVorschaubild();
+    void QKDBPicBox1Click(TObject* Sender);
+    void QKDBPicBox1DblClick(TObject* Sender);
+    void PopupMenuVorschaubilderPopup(TObject* Sender);
+    void EinstellungenVorschaubilder1Click(TObject* Sender);
+    void SchwebendesVorschaubild1Click(TObject* Sender);
+    void ImageWindow1MouseMove(TObject* Sender, TShiftState Shift, int X, int Y);
+    void ScannerbildAnzeige1Click(TObject* Sender);
+    // The short-description window of the open full-size view, when shown,
+    // takes the font (when not null) and the colour (when not clNone).
+    void TextVollbildAnpassen(const TFont* schrift, TColor farbe);
+    // The picture file of the current entry by the finding rules; empty
+    // (after the message) when it is not within reach. mitZugriff: the
+    // volume check of the full view.
+    QString BildDateiErmitteln(bool mitZugriffspruefung, const QString& logText);
+
+private:
+    friend class TMainFormBilder;
+    void Drehbefehl(int viertel);
+    void DrehFlagSchreiben(QChar c);
+    void ExternFlagSchreiben(QChar c);
+    // A click on one of the external boxes: its own code, the other box's.
+    void ExternKlick(TCheckBox* box, QChar eigenes, QChar anderes);
+    // Loads the placeholder or a thumbnail file into ImageWindow2 and the
+    // floating window.
+    void VorschauLaden(const QString& datei);
+    // Shows the full-size view modally; meanwhile it is vollbild_.
+    void VollbildZeigen(TFullSizeForm& form);
+    TMainFormBilder* bilder_ = nullptr;  // owned by the form
+    TFullSizeForm* vollbild_ = nullptr;  // the full-size view while it is shown
+    bool vorschauAusMemo_ = false;       // ImageWindow2 holds the entry's own thumbnail
+
 private:
     friend class TMainFormOptionen;
     // "Info" / "Fehler" entry in the action log when logging is on.
@@ -482,4 +642,20 @@ private:
     TProgrammOptionenStand eigeneOptionen_;
     TProgrammOptionenStand* optionen_ = &eigeneOptionen_;
     TStatus4Frm* aktiverStatus_ = nullptr;
+
+    // Filters and searches.
+    TBilderDialogForm* FilterDialog();
+    QByteArray volltextAbfrage_;       // the last query handed to the full-text index
+    // Panel 4 of the status line and the two filter buttons.
+    void FilterStatus(const QString& text, bool filterGesetzt);
+    void VorschauNeuLesen();
+    // Switches to the tag (natural order when there is none); gives the
+    // order before.
+    int AufTagUmschalten(const QString& tag);
+    void GridLayoutZuruecklesen();
+    void FilterFeldBefehl(TObject* Sender, const char* handler, const QString& feld);
+    void FlagBefehl(TObject* Sender, const QString& flag);
+    void DatumBefehl(TObject* Sender, const char* handler, const QString& feld);
+    // Query and order of a mark or availability filter, its status text.
+    void FlagFilterSetzen(const QString& tag, const QString& ausdruck, const QString& status);
 };

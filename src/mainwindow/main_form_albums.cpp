@@ -293,6 +293,7 @@ int TMainForm::BilderDBFOeffnenLauf(bool wiederholen, bool picklistenFragen)
         BilderActiveOrder = DbeBilder->IndexOrd();
     }
     BilderIndexDaten();
+    FilterZustandNachAlbumwechsel();
     DbeEnv1->SetSoftSeek(false);
     DbeEnv1->SetExact(true);
     DbeEnv1->SetLockTimeout(5);

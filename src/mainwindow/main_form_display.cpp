@@ -140,6 +140,7 @@ void TMainForm::PageControlBilderChange(TObject* Sender)
     if (seite == TabSheetVorschauBilder) {
         PanelVorschauBilder->SetHint(
             QStringLiteral("Mit einem Doppelklick laden Sie das Hauptbild in die Vollbildanzeige...."));
+        VorschaubilderEinlesen();
         Protokoll(QStringLiteral("Info"), QStringLiteral("PageControlBilderChange(), auf Vorschaubilder umgeschaltet"));
     } else if (seite == TabSheetBilderDatenbank) {
         if (GemerkteSatzNr > 0 && uint32_t(GemerkteSatzNr) <= DbeBilder->RecCount()) {
@@ -149,8 +150,7 @@ void TMainForm::PageControlBilderChange(TObject* Sender)
         ZeigeVorschauBildAusBlob();
         Protokoll(QStringLiteral("Info"), QStringLiteral("PageControlBilderChange(), auf Datenbankanzeige umgeschaltet"));
     } else if (seite == TabSheetGrossBild) {
-        if (ImageWindow1->Picture()->Graphic() == nullptr)
-            BildLaden(ImageWindow1, ProgrammPfad + QStringLiteral("Logo.jpg"));
+        ScannerbildAnzeige1Click(nullptr);
     }
 }
 
@@ -202,21 +202,6 @@ void TMainForm::SatzeditorBilderClick(TObject* Sender)
     p.Width = QKINI_Prog->INIReadInteger(sektion, QStringLiteral("Width"), p.Width);
     p.Height = QKINI_Prog->INIReadInteger(sektion, QStringLiteral("Height"), p.Height);
     RecordViewDialogBilder->Execute();
-}
-
-void TMainForm::ZeigeVorschauBildAusBlob()
-{
-    if (!TableBilder->Active() || DbeBilder->Eof() || DbeBilder->GetBlobLength(QStringLiteral("VORSCHAU")) <= 0) {
-        ImageWindow2->Picture()->SetGraphic(nullptr);
-        PanelVorschaubild1->Tag = 0;
-        return;
-    }
-    const QString datei = IncludeTrailingBackslash(BlobTempDir) + QStringLiteral("Vorschau.bmp");
-    // A thumbnail that cannot be read leaves the view empty.
-    if (DbeBilder->BlobToFile(QStringLiteral("VORSCHAU"), datei) && BildLaden(ImageWindow2, datei))
-        PanelVorschaubild1->Tag = long(DbeBilder->RecNo());
-    else
-        PanelVorschaubild1->Tag = 0;
 }
 
 void TMainForm::FeldfarbenSetzen()

@@ -11,6 +11,7 @@
 #include "datagrid/dk_db_grid.h"
 #include "datagrid/dk_field_info.h"
 #include "datagrid/dk_table.h"
+#include "imaging/image_window.h"
 #include "mainwindow/main_commands.h"
 #include "platform/ui/com_ctrls.h"
 #include "platform/ui/dialogs.h"
@@ -75,6 +76,33 @@ const THandlerName kHandler[] = {
     {"QKAutoButtonBilderHinzufuegenClick", &TMainForm::QKAutoButtonBilderHinzufuegenClick},
     {"Bilderumkopieren1Click", &TMainForm::Bilderumkopieren1Click},
     {"BilderumlopierenStop1Click", &TMainForm::BilderumlopierenStop1Click},
+    // Filters.
+    {"BilderOhneFilter1Click", &TMainForm::BilderOhneFilter1Click},
+    {"BilderFilterAufMarkierte1Click", &TMainForm::BilderFilterAufMarkierte1Click},
+    {"BilderFilterAufCDRMarkierteClick", &TMainForm::BilderFilterAufCDRMarkierteClick},
+    {"BilderFilterAufHTMLMarkierteClick", &TMainForm::BilderFilterAufHTMLMarkierteClick},
+    {"AufNichtVerfuegbare1Click", &TMainForm::AufNichtVerfuegbare1Click},
+    {"BilderFilterNichtimZugriff1Click", &TMainForm::BilderFilterNichtimZugriff1Click},
+    {"AufBenutzerdefiniert1_2Click", &TMainForm::AufBenutzerdefiniert1_2Click},
+    {"AufBenutzerdefiniert2_2Click", &TMainForm::AufBenutzerdefiniert2_2Click},
+    {"AufBenutzerdefiniert3_2Click", &TMainForm::AufBenutzerdefiniert3_2Click},
+    {"AufLabel2Click", &TMainForm::AufLabel2Click},
+    {"AufSerie2Click", &TMainForm::AufSerie2Click},
+    {"AufUrheber2Click", &TMainForm::AufUrheber2Click},
+    {"AufMotivQualitaet1Click", &TMainForm::AufMotivQualitaet1Click},
+    {"AufBildQualitaet1Click", &TMainForm::AufBildQualitaet1Click},
+    {"AufBildQuelleClick", &TMainForm::AufBildQuelleClick},
+    {"AufPlayliste2Click", &TMainForm::AufPlayliste2Click},
+    {"AufBildbreite1Click", &TMainForm::AufBildbreite1Click},
+    {"AufBildhoehe1Click", &TMainForm::AufBildhoehe1Click},
+    {"DateiDatumVonBis1Click", &TMainForm::DateiDatumVonBis1Click},
+    {"ErzeugungsDatumVonBis1Click", &TMainForm::ErzeugungsDatumVonBis1Click},
+    {"NurverfuegbareBilderanzeigen1Click", &TMainForm::NurverfuegbareBilderanzeigen1Click},
+    // Sorting and searches.
+    {"Unsortiert2Click", &TMainForm::Unsortiert2Click},
+    {"BilderFeldsucheClick", &TMainForm::BilderFeldsucheClick},
+    {"PopupMenuDBGridBilderPopup", &TMainForm::PopupMenuDBGridBilderPopup},
+    {"GehezuSatzNr1Click", &TMainForm::GehezuSatzNr1Click},
 };
 
 const THandlerName* HandlerSuchen(const char* name)
@@ -115,7 +143,10 @@ TTabSheet* Seite(TComponent* owner, TPageControl* pc, const char* name, const QS
 
 }  // namespace
 
-bool TMainForm::HandlerVorhanden(const char* name) const { return HandlerSuchen(name) != nullptr; }
+bool TMainForm::HandlerVorhanden(const char* name) const
+{
+    return HandlerSuchen(name) != nullptr || BildBefehl(name) != nullptr;
+}
 
 TNotifyEvent TMainForm::Handler(const char* name)
 {
@@ -123,6 +154,8 @@ TNotifyEvent TMainForm::Handler(const char* name)
         const THandler m = h->Methode;
         return [this, m](TObject* sender) { (this->*m)(sender); };
     }
+    if (const THandler m = BildBefehl(name))
+        return [this, m](TObject* sender) { (this->*m)(sender); };
     return [this](TObject* sender) { NichtVerfuegbar(sender); };
 }
 
@@ -650,6 +683,7 @@ void TMainForm::SeitenAufbauen()
     PanelBilderGrid->SetCaption(QString());
 
     GridAufbauen();
+    SuchleisteAufbauen();
     EinzelsatzAufbauen();
 
     PanelVorschaubild1 = Neu<TPanel>(this, TabSheetBilderDBFTeil1, "PanelVorschaubild1");
@@ -673,14 +707,13 @@ void TMainForm::SeitenAufbauen()
     Notebook1 = Neu<TNotebook>(this, TabSheetGrossBild, "Notebook1");
     Notebook1->SetAlign(alClient);
     TPage* seite = Notebook1->AddPage(QStringLiteral("Default"));
-    ImageWindow1 = Neu<TImage>(this, seite, "ImageWindow1");
+    ImageWindow1 = Neu<TImageWindow>(this, seite, "ImageWindow1");
     ImageWindow1->SetAlign(alClient);
-    ImageWindow1->SetCenter(true);
-    ImageWindow1->SetProportional(true);
     Notebook1->SetPageIndex(0);
     Notebook1->SetPopupMenu(PopupMenu(QStringLiteral("PopupMenuDBGridBilder")));
     ImageWindow1->SetPopupMenu(PopupMenu(QStringLiteral("PopupMenuDBGridBilder")));
 
+    BilderAnsichtAufbauen();
     PageControlBilder->SetActivePage(TabSheetBilderDatenbank);
     PageControlBilderdaten->SetActivePage(TabSheetBilderDBFTeil1);
 }

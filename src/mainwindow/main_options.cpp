@@ -107,7 +107,10 @@ void TMainFormOptionen::SchriftZuweisen(int index, const TFont& schrift)
 
 // The full-size view and its caption window are not part of this main
 // window; the view reads the stored font and colour when it opens.
-void TMainFormOptionen::TextVollbildSetzen(const TFont*, TColor) {}
+void TMainFormOptionen::TextVollbildSetzen(const TFont* schrift, TColor farbe)
+{
+    form_.TextVollbildAnpassen(schrift, farbe);
+}
 
 void TMainFormOptionen::Hilfe(const QString&)
 {

@@ -211,13 +211,15 @@ TEST_F(StartTest, KeysAndHints)
     Word key = VK_ESCAPE;
     form->FormKeyDown(form.get(), key, {});
     EXPECT_TRUE(form->Abbruch);
-    // Ctrl+Shift+F5 starts no editor; Ctrl+F5 reaches the editor command.
+    // Ctrl+Shift+F5 starts no editor; Ctrl+F5 reaches the editor command,
+    // which without an open album has no picture to hand over.
     prompts.Texte.clear();
     key = VK_F5;
     form->FormKeyUp(form.get(), key, TShiftState{ssCtrl, ssShift});
     EXPECT_TRUE(prompts.Texte.isEmpty());
     form->FormKeyUp(form.get(), key, TShiftState{ssCtrl});
-    EXPECT_TRUE(prompts.Gezeigt("Diese Funktion ist noch nicht verfügbar."));
+    EXPECT_TRUE(form->HandlerVorhanden("Bildexternbearbeiten_11Click"));
+    EXPECT_FALSE(prompts.Gezeigt("Diese Funktion ist noch nicht verfügbar."));
 
     EXPECT_EQ(TMainForm::HintTonNummer(7, "egal"), 7);
     EXPECT_EQ(TMainForm::HintTonNummer(0, "Zum nächsten Datensatz gehen"), 103);

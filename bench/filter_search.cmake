@@ -1,0 +1,5 @@
+# Filters and searches of the main window on a 100 000-entry album: each
+# command against the engine query (or full-text query) alone.
+if(TARGET lx_mainwindow)
+    lumadex_benchmark(filter_search ${CMAKE_CURRENT_LIST_DIR}/filter_search_bench.cpp DEPS lx_mainwindow)
+endif()

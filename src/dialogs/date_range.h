@@ -1,0 +1,37 @@
+#pragma once
+// "Datumfilter" (TDatumScopeForm): asks for a start and an end date that
+// the main window turns into a key range on a date tag. The tick "fill
+// with today's date" is kept in the main ini file.
+
+#include "platform/ui/forms.h"
+
+class TBitBtn;
+class TCheckBox;
+class TDateEditPlus;
+class TLabel;
+
+class TDatumScopeForm : public TForm {
+public:
+    // iniDatei: the main ini file (Windows form).
+    TDatumScopeForm(TComponent* AOwner, const QString& iniDatei);
+
+    TLabel* Label1;
+    TLabel* Label2;
+    TDateEditPlus* DateEditPlusVon;
+    TDateEditPlus* DateEditPlusBis;
+    TCheckBox* CheckBoxDatumVorbelegung;
+    TBitBtn* BitBtn1;
+    TBitBtn* BitBtn2;
+
+    // The dates as "dd.mm.yyyy"; empty while a field is blank or not a
+    // whole date.
+    QString VonText() const;
+    QString BisText() const;
+
+    void FormCreate();
+    void FormShow();
+    void FormClose();
+
+private:
+    QString iniDatei_;
+};

@@ -1,0 +1,436 @@
+// The picture views of the main window over an album made through the
+// engine: thumbnails from the memo (and the placeholder for a small one),
+// the full view and slide show walked with keys and the driven timer, the
+// file finding rules (other drive letters, media not inserted), rotation
+// with and without the physical turn, the external flags and programs, the
+// floating window, auto-browse, the thumbnail page and drag scrolling.
+
+#include "start_fixture.h"
+
+#include "dialogs/floating_preview.h"
+#include "dialogs/full_size_form.h"
+#include "imaging/image_window.h"
+#include "imaging/pic_box.h"
+#include "platform/core/win_path.h"
+#include "platform/data/field.h"
+#include "platform/ui/com_ctrls.h"
+#include "platform/ui/ext_ctrls.h"
+#include "shared/utility_files.h"
+#include "storage/flags_field.h"
+#include "storage/tdbe.h"
+
+#include <QFile>
+#include <QPainter>
+#include <QTest>
+
+#include <functional>
+
+namespace {
+
+// Runs the full-size viewer the main window shows modally.
+class TViewerFahrer : public TPromptRecorder {
+public:
+    std::function<void(TFullSizeForm&)> ImViewer;
+    int Gezeigte = 0;
+    TModalResult ShowModal(TCustomForm& form) override
+    {
+        if (auto* f = dynamic_cast<TFullSizeForm*>(&form)) {
+            ++Gezeigte;
+            f->Show();
+            if (ImViewer)
+                ImViewer(*f);
+            f->Close();
+            return mrCancel;
+        }
+        return TPromptRecorder::ShowModal(form);
+    }
+};
+
+struct TBild {
+    const char* Datei;   // in the pictures folder; "" for Pfad
+    const char* Format;  // Qt writer format
+    bool Anlegen = true;
+    const char* Pfad = "";
+    int Vorschau = 64;   // thumbnail edge; 0 none, small ones are under 4000 bytes
+};
+
+class PicturesTest : public StartTest {
+protected:
+    // The first start makes the album; the entries come in through the
+    // engine, with pictures drawn here and thumbnails in the memo; the
+    // second start opens it.
+    void AlbumMit(const std::vector<TBild>& bilder)
+    {
+        StartenUndZeigen();
+        Beenden();
+        form.reset();
+        ordner = dir.path() / "Bilder Ä";
+        std::filesystem::create_directories(ordner);
+        const std::string album = (Datenbank() / "BILDER.DBF").string();
+        ASSERT_NE(dbe_Use(album.c_str(), "FUELLEN", DBE_EXCLUSIVE, DBE_TYPE_FOX), 0) << dbe_LastError();
+        const QString kennung = qktGetVolumeId("C");
+        int n = 0;
+        for (const TBild& b : bilder) {
+            ++n;
+            QString pfad = QString::fromUtf8(b.Pfad);
+            if (*b.Datei) {
+                const QString linux = QString::fromStdString((ordner / b.Datei).string());
+                if (b.Anlegen) {
+                    QImage img(200 + n, 120, QImage::Format_RGB32);
+                    img.fill(QColor::fromHsv(n * 25 % 360, 200, 220));
+                    QPainter(&img).drawText(10, 60, QString::number(n));
+                    ASSERT_TRUE(img.save(linux, b.Format)) << b.Datei;
+                }
+                pfad = *LinuxToWin(linux);
+            }
+            ASSERT_EQ(dbe_AppendBlank(), 1);
+            const QByteArray p = pfad.toLatin1();
+            dbe_Replace("PFAD", DBE_REPL_TEXT, p.constData());
+            dbe_Replace("SHORTDESC", DBE_REPL_TEXT, QByteArray("Bild ").append(QByteArray::number(n)).constData());
+            dbe_Replace("LABEL", DBE_REPL_TEXT, "URLAUB");
+            dbe_Replace("LABELKENNU", DBE_REPL_TEXT, kennung.toLatin1().constData());
+            const char wahr = 'T';
+            dbe_Replace("ZUGRIFF", DBE_REPL_LOGICAL, &wahr);
+            const int32_t w = 200 + n, h = 120;
+            dbe_Replace("BREITE", DBE_REPL_LONG, &w);
+            dbe_Replace("HOEHE", DBE_REPL_LONG, &h);
+            if (b.Vorschau > 0) {
+                QImage t(b.Vorschau, b.Vorschau * 3 / 4, QImage::Format_RGB888);
+                t.fill(Qt::darkGreen);
+                const std::string tf = (dir.path() / "t.bmp").string();
+                ASSERT_TRUE(t.save(QString::fromStdString(tf), "BMP"));
+                dbe_Replace("VORSCHAU", DBE_REPL_FILEBLOB, tf.c_str());
+            }
+        }
+        dbe_Commit();
+        dbe_Close();
+        prompts.Texte.clear();
+        StartenUndZeigen();
+        ASSERT_EQ(form->DbeBilder->RecCount(), bilder.size());
+        form->TableBilder->First();
+    }
+    int Nr() const { return int(form->DbeBilder->RecNo()); }
+    QString Flags() const { return form->DbeBilder->GetString("FLAGS"); }
+    void Gehe(int satz)
+    {
+        form->DbeBilder->Go(uint32_t(satz));
+        form->PanelVorschaubild1->Tag = 0;
+    }
+    // The entry's thumbnail memo as a picture.
+    QImage Vorschau()
+    {
+        const QString datei = Win(dir.path() / "memo.bmp");
+        if (!form->DbeBilder->BlobToFile("VORSCHAU", datei))
+            return {};
+        return QImage(*WinToLinux(datei));
+    }
+    QString Eintrag()
+    {
+        return Flags() + "|" + form->DbeBilder->GetTrimString("ZOOMFACTOR") + "|"
+               + QString::number(form->DbeBilder->GetBlobLength("VORSCHAU"));
+    }
+
+    std::filesystem::path ordner;
+};
+
+std::vector<TBild> Dutzend()
+{
+    return {{"eins.jpg", "JPEG"},  {"zwei.png", "PNG"},      {"drei.bmp", "BMP"},   {"vier.tif", "TIFF"},
+            {"fünf.jpg", "JPEG"},  {"fehlt.jpg", "JPEG", false}, {"", "", false, "E:\\Bilder\\weg.jpg"},
+            {"acht.png", "PNG"},   {"neun.jpg", "JPEG", true, "", 8}, {"zehn.bmp", "BMP"},
+            {"elf.tif", "TIFF"},   {"zwoelf.jpg", "JPEG"}};
+}
+
+TEST_F(PicturesTest, RealUseWalkRotateSlideShowAndMissingPictures)
+{
+    // Drive E: is in the drive table but its medium is not mounted.
+    lxtest::WriteDriveTable({{"C", "/", "HD"}, {"E", (dir.path() / "nicht-da").string(), "CDROM", "URLAUB", "0000BEEF"}});
+    AlbumMit(Dutzend());
+    std::vector<QString> fehlendVorher;
+    for (int s : {6, 7}) {
+        Gehe(s);
+        fehlendVorher.push_back(Eintrag());
+    }
+
+    // The full view walks every entry with the keys; the missing ones are
+    // passed over.
+    // The entries in the order the album shows them; the two missing ones
+    // are passed over.
+    QStringList erwartet;
+    QList<int> reihenfolge;
+    for (form->TableBilder->First(); !form->TableBilder->Eof(); form->TableBilder->Next()) {
+        const QString name = ExtractFileName(form->DbeBilder->GetTrimString("PFAD"));
+        if (name != "fehlt.jpg" && name != "weg.jpg") {
+            erwartet << name;
+            reihenfolge << Nr();
+        }
+    }
+    ASSERT_EQ(erwartet.size(), 10);
+    erwartet << erwartet.front();
+    TViewerFahrer fahrer;
+    QStringList gesehen;
+    fahrer.ImViewer = [&](TFullSizeForm& f) {
+        gesehen << ExtractFileName(f.AktuellesBild);
+        for (int i = 0; i < 10; ++i) {
+            QTest::keyClick(f.Handle(), Qt::Key_Down);
+            EXPECT_TRUE(f.ImageWindow1->ImageInWindow()->HasImage());
+            gesehen << ExtractFileName(f.AktuellesBild);
+        }
+    };
+    form->TableBilder->First();
+    form->Vollbild1Click(nullptr);
+    ASSERT_EQ(fahrer.Gezeigte, 1);
+    EXPECT_EQ(gesehen.join(",").toStdString(), erwartet.join(",").toStdString());
+    EXPECT_TRUE(fahrer.Gezeigt("Letztes Bild erreicht, fahre mit dem ersten Bild fort!"));
+
+    // The full view of a missing picture names the medium; no viewer opens.
+    Gehe(6);
+    form->Einstellungen.Setzen("WennFileNichtGefundenAnderesLWtesten", false);
+    form->Vollbild1Click(nullptr);
+    EXPECT_TRUE(fahrer.Gezeigt("Bild ist nicht im Zugriff! Legen Sie den Datenträger \"URLAUB\" ("));
+    Gehe(7);
+    fahrer.Texte.clear();
+    form->Vollbild1Click(nullptr);
+    EXPECT_TRUE(fahrer.Gezeigt("Bild ist nicht im Zugriff! Legen Sie den Datenträger \"URLAUB\" ("
+                               + qktGetVolumeId("E") + ") ein und versuchen Sie es erneut!"));
+    EXPECT_EQ(fahrer.Gezeigte, 1);
+
+    // Rotation by the flag, then physically: FLAGS and the thumbnail memo.
+    Gehe(3);
+    form->N90rechts1Click(nullptr);
+    EXPECT_EQ(Flags().mid(3, 1), "1");
+    EXPECT_TRUE(form->RadioButton90GradRechts->Checked());
+    EXPECT_EQ(Vorschau().size(), QSize(64, 48));
+    form->Einstellungen.Setzen("VorschaubilderPhysikalischDrehen", true);
+    form->N0Originalausrichtung1Click(nullptr);
+    EXPECT_EQ(Flags().mid(3, 1), "1");  // the 0° command writes no flag then
+    form->N90rechts1Click(nullptr);
+    EXPECT_EQ(Vorschau().size(), QSize(48, 64));
+    form->Einstellungen.Setzen("VorschaubilderPhysikalischDrehen", false);
+
+    // The slide show for three steps on the driven timer.
+    form->TableBilder->First();
+    QList<int> schritte;
+    form->Einstellungen.Setzen("TextVollbildanzeige", true);
+    fahrer.ImViewer = [&](TFullSizeForm& f) {
+        EXPECT_TRUE(f.SlideShowLaeuft);
+        // The options reach the short-description window while it shows.
+        ASSERT_NE(f.TextVollbildForm, nullptr);
+        form->TextVollbildAnpassen(nullptr, clRed);
+        EXPECT_EQ(f.TextVollbildForm->Color(), clRed);
+        EXPECT_EQ(f.Timer1->Interval(), 5000);
+        for (int i = 0; i < 3; ++i) {
+            f.Timer1->Timer();
+            schritte << Nr();
+        }
+    };
+    form->SlideShowstart1Click(nullptr);
+    EXPECT_EQ(schritte, reihenfolge.mid(1, 3));
+
+    for (int i = 0; i < 2; ++i) {
+        Gehe(6 + i);
+        EXPECT_EQ(Eintrag(), fehlendVorher[size_t(i)]) << i;
+    }
+    lxtest::WriteDriveTable({{"C", "/", "HD"}});
+}
+
+TEST_F(PicturesTest, ThumbnailFromTheMemoOncePerEntryAndThePlaceholderForASmallOne)
+{
+    AlbumMit({{"a.png", "PNG", true, "", 64}, {"b.png", "PNG", true, "", 8}, {"c.png", "PNG", true, "", 0}});
+    Gehe(1);
+    form->ZeigeVorschauBildAusBlob();
+    EXPECT_EQ(form->PanelVorschaubild1->Tag, 1);
+    ASSERT_NE(form->ImageWindow2->Picture()->Graphic(), nullptr);
+    EXPECT_EQ(form->ImageWindow2->Picture()->Graphic()->ToImage().width(), 64);
+    // Drawn once: a changed picture is left alone for the same entry.
+    form->ImageWindow2->Picture()->SetGraphic(nullptr);
+    form->ZeigeVorschauBildAusBlob();
+    EXPECT_EQ(form->ImageWindow2->Picture()->Graphic(), nullptr);
+
+    QImage logo(30, 20, QImage::Format_RGB32);
+    logo.fill(Qt::red);
+    ASSERT_TRUE(logo.save(*WinToLinux(form->ProgrammPfad + "Logo.jpg"), "JPEG"));
+    form->N180rechts1Click(nullptr);
+    EXPECT_TRUE(form->RadioButton180GradRechts->Checked());
+    // The small memo shows the placeholder and leaves the radio buttons.
+    form->DbeBilder->Go(2);
+    form->ZeigeVorschauBildAusBlob();
+    EXPECT_EQ(form->ImageWindow2->Picture()->Graphic()->ToImage().size(), logo.size());
+    EXPECT_TRUE(form->RadioButton180GradRechts->Checked());
+    form->DbeBilder->Go(3);
+    form->ZeigeVorschauBildAusBlob();
+    EXPECT_EQ(form->ImageWindow2->Picture()->Graphic()->ToImage().size(), logo.size());
+    EXPECT_TRUE(form->RadioButton0Grad->Checked());
+    // Turning the placeholder physically writes nothing into the entry.
+    form->Einstellungen.Setzen("VorschaubilderPhysikalischDrehen", true);
+    form->N90rechts1Click(nullptr);
+    EXPECT_EQ(form->DbeBilder->GetBlobLength("VORSCHAU"), 0);
+    form->Einstellungen.Setzen("VorschaubilderPhysikalischDrehen", false);
+}
+
+TEST_F(PicturesTest, ExternalFlagTransitionsAndPrograms)
+{
+    AlbumMit({{"a.png", "PNG"}, {"b.png", "PNG"}});
+    Gehe(1);
+    struct Fall {
+        char vorher;
+        bool anzeigen;  // which box is clicked
+        bool ticken;
+        char nachher;
+    };
+    const Fall faelle[] = {{'3', true, false, '2'}, {'1', true, false, '0'}, {'2', true, true, '3'},
+                           {' ', true, true, '1'},  {'3', false, false, '1'}, {'2', false, false, '0'},
+                           {'1', false, true, '3'}, {'0', false, true, '2'}};
+    for (const Fall& f : faelle) {
+        FlagSetzen(form->DbeBilder, "FLAGS", 1, false, QChar(f.vorher));
+        TCheckBox* box = f.anzeigen ? form->CheckBoxExternAnzeigen : form->CheckBoxExternAufrufen;
+        box->SetChecked(f.ticken);
+        if (f.anzeigen)
+            form->CheckBoxExternAnzeigenMouseUp(box);
+        else
+            form->CheckBoxExternAufrufenMouseUp(box);
+        EXPECT_EQ(Flags().at(0), QChar(f.nachher)) << f.vorher << f.anzeigen << f.ticken;
+        EXPECT_EQ(form->CheckBoxExternAnzeigen->Checked(), f.nachher == '1' || f.nachher == '3');
+        EXPECT_EQ(form->CheckBoxExternAufrufen->Checked(), f.nachher == '2' || f.nachher == '3');
+    }
+
+    // Editors: the entry is listed even when the program is missing.
+    prompts.Texte.clear();
+    form->Einstellungen.Setzen("PfadBildBearbeitung2", QString());
+    form->Bildexternbearbeiten_12Click(nullptr);
+    EXPECT_TRUE(prompts.Gezeigt("Programm nicht gefunden, tragen Sie unter \"Optionen->Externe Programme\" ein Programm ein !"));
+    Gehe(2);
+    form->Einstellungen.Setzen("PfadBildBearbeitung1", *LinuxToWin("/bin/true"));
+    form->Einstellungen.Setzen("AlleMeldungen", true);
+    form->Bildexternbearbeiten_11Click(nullptr);
+    EXPECT_TRUE(prompts.Gezeigt(" wird jetzt gestartet!"));
+    EXPECT_FALSE(prompts.Gezeigt("Fehler beim Starten von "));
+    EXPECT_EQ(form->ExternBearbeiteteSaetze.Count(), 2);
+    EXPECT_EQ(form->ExternBearbeiteteSaetze[1], "2");
+
+    form->Einstellungen.Setzen("UseWindowsLink", false);
+    form->Einstellungen.Setzen("PfadBildAnzeige", QString());
+    form->Bildexternanzeigen1Click(nullptr);
+    EXPECT_TRUE(prompts.Gezeigt("Programm nicht gefunden, tragen Sie unter \"Optionen->Bilderverwaltung->Externe "
+                                "Programme\" ein Programm zur Bilderanzeige ein !"));
+    // The shutdown asks about the edited pictures.
+    Beenden();
+    EXPECT_TRUE(prompts.Gezeigt("Bilder wurden u. U. bearbeitet, soll das Fotoalbum diese Einträge aktualisieren?"));
+}
+
+TEST_F(PicturesTest, ReadOnlyAlbumWritesNoFlagsAndSlideShowNeedsTwoEntries)
+{
+    AlbumMit({{"a.png", "PNG"}});
+    TViewerFahrer fahrer;
+    form->SlideShowstart1Click(nullptr);
+    EXPECT_EQ(fahrer.Gezeigte, 0);
+    form->BilderDBFReadOnly = true;
+    const QString vorher = Flags();
+    const QImage memo = Vorschau();
+    form->Einstellungen.Setzen("VorschaubilderPhysikalischDrehen", true);
+    form->N270rechts1Click(nullptr);
+    form->Einstellungen.Setzen("VorschaubilderPhysikalischDrehen", false);
+    form->N90rechts1Click(nullptr);
+    form->CheckBoxExternAnzeigen->SetChecked(true);
+    form->CheckBoxExternAnzeigenMouseUp(nullptr);
+    EXPECT_EQ(Flags(), vorher);
+    EXPECT_EQ(Vorschau().size(), memo.size());
+    form->BilderDBFReadOnly = false;
+}
+
+TEST_F(PicturesTest, FullViewWithExternalDisplayAndSlideShowFromAMissingPicture)
+{
+    AlbumMit({{"a.png", "PNG"}, {"fehlt.png", "PNG", false}, {"c.png", "PNG"}});
+    TViewerFahrer fahrer;
+    // External display ticked: the external viewer instead of the view.
+    Gehe(1);
+    FlagSetzen(form->DbeBilder, "FLAGS", 1, false, u'1');
+    form->ZeigeVorschauBildAusBlob();
+    ASSERT_TRUE(form->CheckBoxExternAnzeigen->Checked());
+    form->Einstellungen.Setzen("UseWindowsLink", false);
+    form->Einstellungen.Setzen("PfadBildAnzeige", *LinuxToWin("/bin/true"));
+    form->Vollbild1Click(nullptr);
+    EXPECT_EQ(fahrer.Gezeigte, 0);
+    EXPECT_FALSE(fahrer.Gezeigt("Fehler beim Starten von "));
+    EXPECT_FALSE(fahrer.Gezeigt("Programm nicht gefunden"));
+
+    // A slide show that starts on a missing picture asks first.
+    for (form->TableBilder->First(); !form->TableBilder->Eof(); form->TableBilder->Next())
+        if (form->DbeBilder->GetTrimString("PFAD").endsWith("fehlt.png"))
+            break;
+    fahrer.Antworten["Slideshow dennoch starten?"] = mrNo;
+    form->SlideShowstart1Click(nullptr);
+    EXPECT_TRUE(fahrer.Gezeigt("Die Slideshow beginnt mit dem ausgewählten Bild, welches sich aber nicht im Zugriff "
+                               "befindet, Slideshow dennoch starten?"));
+    EXPECT_EQ(fahrer.Gezeigte, 0);
+    fahrer.Antworten["Slideshow dennoch starten?"] = mrYes;
+    fahrer.ImViewer = [&](TFullSizeForm& f) {
+        EXPECT_TRUE(f.SlideShowLaeuft);
+        f.Timer1->Timer();
+        EXPECT_TRUE(f.ImageWindow1->ImageInWindow()->HasImage());
+    };
+    form->SlideShowstart1Click(nullptr);
+    EXPECT_EQ(fahrer.Gezeigte, 1);
+}
+
+TEST_F(PicturesTest, FloatingWindowIsOneWindowShownAgain)
+{
+    AlbumMit({{"a.png", "PNG"}, {"b.png", "PNG"}});
+    form->SchwebendesVorschaubild1Click(nullptr);
+    TFormSchwebeneVorschau* erstes = form->SchwebendesVorschaubild;
+    ASSERT_NE(erstes, nullptr);
+    EXPECT_TRUE(erstes->Visible());
+    EXPECT_EQ(erstes->LabelDateiname->Caption(), "a.png");
+    erstes->Close();
+    EXPECT_FALSE(erstes->Visible());
+    form->TableBilder->Next();
+    form->ZeigeVorschauBildAusBlob();
+    EXPECT_EQ(erstes->LabelDateiname->Caption(), "b.png");  // filled while hidden
+    form->SchwebendesVorschaubild1Click(nullptr);
+    EXPECT_EQ(form->SchwebendesVorschaubild, erstes);
+    EXPECT_TRUE(erstes->Visible());
+    Bildschirmfoto(*erstes, "floating_thumbnail");
+    delete erstes;
+    form->SchwebendesVorschaubild = nullptr;
+}
+
+TEST_F(PicturesTest, AutoBrowseThumbnailPageAndDragScrolling)
+{
+    AlbumMit({{"a.png", "PNG"}, {"b.png", "PNG"}, {"c.png", "PNG"}});
+    form->DatenbankautomatischVorwaertsblaetternClick(nullptr);
+    EXPECT_TRUE(form->Timer1->Enabled());
+    form->Timer1->Timer();
+    form->Timer1->Timer();
+    EXPECT_EQ(Nr(), 3);
+    form->Timer1->Timer();
+    EXPECT_EQ(Nr(), 1);
+    form->DatenbankautomatischVorwaertsblaetternClick(nullptr);
+    form->DatenbankautomatischRueckwaertsblaetternClick(nullptr);
+    form->Timer1->Timer();
+    EXPECT_EQ(Nr(), 3);
+    form->DatenbankautomatischRueckwaertsblaetternClick(nullptr);
+    form->Timer1->SetEnabled(false);
+
+    form->Show();
+    form->PageControlBilder->SetActivePage(form->TabSheetVorschauBilder);
+    form->PageControlBilderChange(form->PageControlBilder);
+    EXPECT_TRUE(form->ThumbnailsGeladen);
+    ASSERT_EQ(form->QKDBPicBox1->Items()->Count(), 3);
+    form->QKDBPicBox1->SetItemIndex(1);
+    form->QKDBPicBox1Click(nullptr);
+    EXPECT_EQ(Nr(), 2);
+    Application->ProcessMessages();
+    Bildschirmfoto(*form, "main_window_thumbnails");
+
+    form->ScannerbildAnzeige1Click(nullptr);
+    EXPECT_EQ(form->PageControlBilder->ActivePage(), form->TabSheetGrossBild);
+    EXPECT_TRUE(form->ImageWindow1->ImageInWindow()->HasImage());
+    form->ImageWindow1MouseMove(nullptr, {}, 100, 100);
+    form->ImageWindow1MouseMove(nullptr, {ssLeft}, 74, 80);
+    EXPECT_EQ(form->Panel19->Caption(), "2/2");
+    EXPECT_EQ(form->Panel20->Caption(), "74/80");
+    EXPECT_EQ(form->Panel21->Caption(), "74/80");
+    form->Hide();
+}
+
+}  // namespace
