@@ -517,6 +517,8 @@ public:
     void BilderAnsichtAufbauen();
     void VorschaubilderEinlesen();
     void VollbildAnzeige();
+    // The full-size view of one picture file (the add dialog's preview).
+    void DateiVollbildAnzeigen(const QString& datei);
     void Vollbild1Click(TObject* Sender);
     void SlideShowstart1Click(TObject* Sender);
     void Timer1Timer(TObject* Sender);

@@ -15,6 +15,7 @@
 #include "platform/core/exceptions.h"
 #include "platform/ui/menus.h"
 #include "shared/qk_ini.h"
+#include "platform/ui/com_ctrls.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/gauges.h"
 #include "platform/ui/std_ctrls.h"
@@ -70,11 +71,15 @@ public:
             f_.TableBilder->Refresh();
     }
     void BilderSatzAnzahlZeigen() override { f_.BilderSatzAnzahlZeigen(); }
-    void VorschaubilderNeuLaden() override { f_.ZeigeVorschauBildAusBlob(); }
+    void VorschaubilderNeuLaden() override
+    {
+        f_.ThumbnailsGeladen = false;
+        if (f_.PageControlBilder && f_.PageControlBilder->ActivePage() == f_.TabSheetVorschauBilder)
+            f_.VorschaubilderEinlesen();
+    }
     void PrgWavSpielen(int nummer) override { f_.PrgWavSpielen(nummer); }
     void Hilfe(const QString&) override { Application->HelpContext(330); }
-    // The full-size viewer comes with a later version of the program.
-    void VollbildAnzeigen(const QString&) override { f_.NichtVerfuegbar(nullptr); }
+    void VollbildAnzeigen(const QString& datei) override { f_.DateiVollbildAnzeigen(datei); }
     bool DropListeAktiv() const override { return f_.DragAndDropFlag; }
     QStringList DropListe() const override
     {

@@ -6,6 +6,7 @@
 
 #include "controls/spin_edit.h"
 #include "dialogs/program_settings.h"
+#include "dialogs/full_size_form.h"
 #include "dialogs/scan_pics.h"
 #include "platform/ui/buttons.h"
 #include "platform/ui/ext_ctrls.h"
@@ -203,6 +204,30 @@ TEST_F(ScanTest, TwoPicturesOfTheSameSecondKeepTheSecondSourceWhoseCopyWasRefuse
     // first source goes (its copy is verified), the second stays.
     EXPECT_FALSE(std::filesystem::exists(eins.toStdString()));
     EXPECT_TRUE(std::filesystem::exists(zwei.toStdString()));
+    EXPECT_EQ(form->DbeBilder->RecCount(), 2u);
+}
+
+TEST_F(ScanTest, PreviewClickShowsThePictureFullSize)
+{
+    const QString bild = Bild("voll/Turm.jpg", 300, 400);
+    QString gezeigt;
+    {
+        TPromptScript script;
+        script.Modal([&](TCustomForm& f) {
+                  auto& d = dynamic_cast<TfrmScanPics&>(f);
+                  d.SpinEditMinDateiGroesse->SetValue(0);
+                  d.AddFile(Win(dir / "voll") + "\\", "Turm.jpg");
+                  d.ImageWindow2Click(nullptr);
+                  f.ModalResult = mrOk;
+              })
+            .Modal([&](TCustomForm& f) {
+                auto& v = dynamic_cast<TFullSizeForm&>(f);
+                gezeigt = v.AktuellesBild;
+                f.ModalResult = mrOk;
+            });
+        form->BilderHinzufuegen1Click(nullptr);
+    }
+    EXPECT_EQ(gezeigt, Win(bild.toStdString()));
     EXPECT_EQ(form->DbeBilder->RecCount(), 2u);
 }
 
