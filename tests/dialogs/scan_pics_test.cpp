@@ -872,6 +872,33 @@ TEST_F(ScanPicsTest, ReadyMadeThumbnailIsStoredAndDeletedAndThePreviewOpensTheVi
     EXPECT_TRUE(haupt.einstellungen.Bool("ScanPicHeightAndWidth"));
 }
 
+TEST_F(ScanPicsTest, TitlesFromTheFileNameFollowTheChosenSequence)
+{
+    Bild("namen/Anna,Strand,Urlaub.png", 120, 120);
+    Bild("namen2/Anna.Meier.png", 120, 120);
+    const auto lauf = [&](const char* ordner, int sequenz) {
+        auto d = Dialog();
+        d->chkFindPNG->SetChecked(true);
+        d->chkAusFilenamenUebernehmen->SetChecked(true);
+        d->ComboBoxImportSeq->SetItemIndex(sequenz);
+        d->ComboBoxImportSeqChange(nullptr);
+        TPromptScript script;
+        script.AnswerValue(Win(Linux(ordner)));
+        script.Answer(mrOk, "abgeschlossen");
+        d->btnScanStart->Click();
+        EXPECT_EQ(d->Neue(), 1);
+    };
+    lauf("namen", 0);
+    lauf("namen2", 8);
+    const std::vector<TSatz> s = Lesen();
+    ASSERT_EQ(s.size(), 2u);
+    EXPECT_EQ(s[0].Owner, "Anna");
+    EXPECT_EQ(s[0].Desc, "Strand");
+    EXPECT_EQ(s[0].Serie, "Urlaub");
+    EXPECT_EQ(s[1].Owner, "Anna.Meier");  // up to the last point
+    EXPECT_EQ(s[1].Desc, "");
+}
+
 TEST_F(ScanPicsTest, Screenshot)
 {
     auto d = Dialog();
