@@ -40,12 +40,6 @@ enum TDropDownState { ddsChanged, ddsFocused, ddsButton };
 using TBadDateEvent = std::function<void(TObject* Sender, TBadDateAction& Action)>;
 using TDropDownEvent = std::function<void(TObject* Sender, TDropDownState State)>;
 
-// An operation that is not allowed in the object's state.
-class EInvalidOperation : public Exception {
-public:
-    using Exception::Exception;
-};
-
 // The century of two-digit years.
 class TCenturyOptions : public TPersistent {
 public:

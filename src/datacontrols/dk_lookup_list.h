@@ -12,12 +12,6 @@
 
 class TdkDBCustomLookupCombo;
 
-// Misuse of a component (the framework's invalid-operation error).
-class EInvalidOperation : public Exception {
-public:
-    using Exception::Exception;
-};
-
 enum TdkDBLookupListOption { loColLines, loRowLines, loTitles };
 using TdkDBLookupListOptions = TSet<TdkDBLookupListOption>;
 

@@ -4,15 +4,12 @@
 #include "controls/spin_edit.h"
 #include "datacontrols/dk_db_combo.h"
 #include "datacontrols/dk_db_edit.h"
+#include "datacontrols/dk_lookup_combo.h"
+#include "datacontrols/dk_lookup_combo_dialog.h"
 #include "datacontrols/dk_record_view.h"
 #include "platform/ui/ext_ctrls.h"
 #include "platform/ui/forms.h"
 #include "platform/ui/std_ctrls.h"
-
-// In system_colours_lookup.cpp: the date edits and the lookup combos each
-// declare the framework's EInvalidOperation, so their headers cannot meet
-// in one file.
-bool IstLookupCombo(const TComponent* c);
 
 void SystemfarbenSetzen(TCustomForm* form)
 {
@@ -26,7 +23,8 @@ void SystemfarbenSetzen(TCustomForm* form)
             // keeps the colour of the last one.
             if (dynamic_cast<TPanel*>(c))
                 control->SetColor(clBtnFace);
-            if (dynamic_cast<TEdit*>(c) || dynamic_cast<TdkDBEdit*>(c) || IstLookupCombo(c) ||
+            if (dynamic_cast<TEdit*>(c) || dynamic_cast<TdkDBEdit*>(c) || dynamic_cast<TdkDBLookupCombo*>(c) ||
+                dynamic_cast<TdkDBLookupComboDlg*>(c) ||
                 dynamic_cast<TdkDBComboBox*>(c) ||
                 dynamic_cast<TswDBSpinEdit*>(c) || dynamic_cast<TDBDateEditPlus*>(c))
                 control->SetColor(clWindow);

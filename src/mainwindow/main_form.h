@@ -70,6 +70,7 @@ class TdkRecordViewDialog;
 class TdkDBCheckBox;
 class TdkDBMemo;
 class TMainFormOptionenDialog;
+class TMainFormAlbumDialoge;
 class TImageWindow;
 class TQKDBPicBox;
 class TRadioButton;
@@ -514,11 +515,23 @@ public:
     // another name.
     using TBefehlsMethode = void (TMainForm::*)(TObject*);
     static TBefehlsMethode BildBefehl(const char* name);
+    // The copy/move and delete commands (main_form_album_dialoge.cpp).
+    static TBefehlsMethode KopierBefehl(const char* name);
+    void BilderKopierenClick(TObject* Sender);
+    void BilderLoeschenClick(TObject* Sender);
+    // Copies the open album's current entry into the target album with its
+    // memos and full-text entry; a non-empty path becomes its PFAD (with
+    // ZOOMFACTOR 0 and the new drive's medium id in LABELKENNU). False when
+    // it could not be stored (the appended record is then marked deleted).
+    bool EintragInZielKopieren(const QString& neuerPfad);
     void BilderAnsichtAufbauen();
     void VorschaubilderEinlesen();
     void VollbildAnzeige();
     // The full-size view of one picture file (the add dialog's preview).
     void DateiVollbildAnzeigen(const QString& datei);
+    // The viewer on the current entry with its slide show disabled (the copy
+    // and delete dialogs open it so).
+    void VollbildOhneSlideShow();
     void Vollbild1Click(TObject* Sender);
     void SlideShowstart1Click(TObject* Sender);
     void Timer1Timer(TObject* Sender);
@@ -556,6 +569,8 @@ public:
 
 private:
     friend class TMainFormBilder;
+    friend class TMainFormAlbumDialoge;
+    TMainFormAlbumDialoge* albumDialoge_ = nullptr;  // owned by the form
     void Drehbefehl(int viertel);
     void DrehFlagSchreiben(QChar c);
     void ExternFlagSchreiben(QChar c);

@@ -33,8 +33,8 @@ constexpr TFeldPruefung kErsteZehnFelder[] = {{"SHORTDESC", 100}, {"OWNER", 15},
                                               {"BREITE", 4},      {"HOEHE", 4},  {"SERIE", 10},    {"QUELLE", 10},
                                               {"DATEI", 15},      {"PFAD", 239}};
 
-// True when the album cannot be written: its .DBF carries the read-only
-// attribute or its folder is write-protected.
+}  // namespace
+
 bool AlbumSchreibgeschuetzt(const QString& folder, const QString& name)
 {
     const int attr = FileGetAttr(folder + name);
@@ -43,8 +43,6 @@ bool AlbumSchreibgeschuetzt(const QString& folder, const QString& name)
     const std::optional<QString> dir = WinToLinux(folder);
     return dir && !QFileInfo(*dir).permission(QFileDevice::WriteOwner);
 }
-
-}  // namespace
 
 // ---------------------------------------------------------------------------
 // Album record

@@ -5,6 +5,7 @@
 
 #include "datagrid/dk_table.h"
 #include "platform/core/file_utils.h"
+#include "platform/core/win1252.h"
 #include "platform/core/win_path.h"
 #include "platform/ui/dialogs.h"
 #include "shared/app_exception.h"
@@ -12,6 +13,7 @@
 #include "shared/general_files.h"
 #include "shared/nachrichten_dialog.h"
 #include "shared/status4_form.h"
+#include "shared/utility_files.h"
 #include "storage/dbf_routines.h"
 #include "storage/tdbe.h"
 #include "storage/tfts.h"
@@ -31,6 +33,51 @@ std::vector<std::pair<int, int>> MemoBereiche(TDbe* dbe)
         offset += breite;
     }
     return bereiche;
+}
+
+// Offset, width and type of a field in a record image; width 0 when the
+// table has no such field.
+struct TFeldBereich {
+    int Offset = 0;
+    int Breite = 0;
+    QString Typ;
+};
+TFeldBereich FeldBereich(TDbe* dbe, const QString& feld)
+{
+    int offset = 1;
+    for (int n = 1; n <= dbe->FieldCount(); ++n) {
+        const QString name = dbe->FieldName(n);
+        const int breite = dbe->FieldWidth(name);
+        if (name.compare(feld, Qt::CaseInsensitive) == 0)
+            return {offset, breite, dbe->FieldType(name)};
+        offset += breite;
+    }
+    return {};
+}
+
+// Puts a text into a field of a record image: character fields left-aligned,
+// numeric ones right-aligned, padded with blanks. False when the field is
+// missing, too narrow or Windows-1252 cannot hold the text.
+bool FeldSetzen(TDbe* dbe, std::vector<char>& puffer, const QString& feld, const QString& text)
+{
+    const TFeldBereich b = FeldBereich(dbe, feld);
+    const std::optional<QByteArray> bytes = Win1252Encode(text);
+    if (b.Breite == 0 || !bytes || bytes->size() > b.Breite ||
+        static_cast<size_t>(b.Offset + b.Breite) > puffer.size())
+        return false;
+    QByteArray wert = b.Typ == QLatin1String("N") ? bytes->rightJustified(b.Breite, ' ') : bytes->leftJustified(b.Breite, ' ');
+    std::copy(wert.begin(), wert.end(), puffer.begin() + b.Offset);
+    return true;
+}
+
+// Reads the current record raw into the buffer with blank memo references:
+// those point into the source's memo file.
+void RohSatzLesen(TDbe* dbe, std::vector<char>& puffer)
+{
+    puffer.assign(static_cast<size_t>(dbe->RecSize()) + 1, '\0');
+    dbe->GetRecord(puffer.data());
+    for (const auto& [offset, breite] : MemoBereiche(dbe))
+        std::fill_n(puffer.begin() + offset, breite, ' ');
 }
 
 }  // namespace
@@ -101,7 +148,6 @@ void TMainForm::KopiereSaetzeInNeuesFotoalbum()
     {
         TControlsDisabler aus(TableBilder);
         Application->ProcessMessages();
-        const auto memos = MemoBereiche(DbeBilder);
         const QString temp = VorschauTempOrdner() + QStringLiteral("NOTIZ.TXT");
         // Esc stops the copy after the current entry; what was copied stays
         // whole (memos, thumbnail, full-text entry) and the target is packed.
@@ -119,12 +165,8 @@ void TMainForm::KopiereSaetzeInNeuesFotoalbum()
         };
         DbeBilder->GoTop();
         while (!DbeBilder->Eof() && !Abbruch) {
-            Bilder3FTSPuffer.assign(static_cast<size_t>(DbeBilder->RecSize()) + 1, '\0');
-            DbeBilder->GetRecord(Bilder3FTSPuffer.data());
-            // The memo references point into the source's memo file: the
-            // target gets blank references and its own copies of the memos.
-            for (const auto& [offset, breite] : memos)
-                std::fill_n(Bilder3FTSPuffer.begin() + offset, breite, ' ');
+            // The target gets blank memo references and its own copies of the memos.
+            RohSatzLesen(DbeBilder, Bilder3FTSPuffer);
             TableBilder3->Append();
             TableBilder3->Post();
             pruefe(DbeBilder3->PutRecord(Bilder3FTSPuffer.data()), QStringLiteral("Eintrag"));
@@ -178,6 +220,60 @@ void TMainForm::KopiereSaetzeInNeuesFotoalbum()
                    TMsgDlgButtons{mbYes, mbNo}) == mrYes)
         BilderDBFinDBFVerwaltungEintragen(zielOrdner + zielName, 1, 0);
     OeffneBilderFTS();
+}
+
+bool TMainForm::EintragInZielKopieren(const QString& neuerPfad)
+{
+    if (!TableBilder->Active() || !TableBilder3->Active())
+        return false;
+    RohSatzLesen(DbeBilder, Bilder3FTSPuffer);
+    if (!neuerPfad.isEmpty()) {
+        // The medium id the picture search compares the entry with.
+        const QString kennung = qktGetVolumeId(neuerPfad.left(1));
+        if (!FeldSetzen(DbeBilder, Bilder3FTSPuffer, QStringLiteral("PFAD"), neuerPfad) ||
+            !FeldSetzen(DbeBilder, Bilder3FTSPuffer, QStringLiteral("ZOOMFACTOR"), QStringLiteral("0.00")) ||
+            !FeldSetzen(DbeBilder, Bilder3FTSPuffer, QStringLiteral("LABELKENNU"), kennung.left(
+                FeldBereich(DbeBilder, QStringLiteral("LABELKENNU")).Breite))) {
+            Protokoll(QStringLiteral("Fehler"), QStringLiteral("EintragInZielKopieren, Pfad nicht speicherbar: ") + neuerPfad);
+            return false;
+        }
+    }
+    // Memos travel through files in the temporary folder into the target's
+    // own memo file; a memo that cannot be moved fails the entry.
+    auto memoKopieren = [this](const QString& feld, int art, const QString& datei) {
+        if (DbeBilder->GetBlobLength(feld) <= 0)
+            return true;
+        const bool ok = DbeBilder->BlobToFile(feld, datei) && DbeBilder3->Replace(feld, art, datei);
+        DeleteFile(datei);
+        return ok;
+    };
+    bool angehaengt = false;
+    bool ok = false;
+    try {
+        TableBilder3->Append();
+        TableBilder3->Post();
+        angehaengt = true;
+        ok = DbeBilder3->PutRecord(Bilder3FTSPuffer.data()) &&
+             memoKopieren(QStringLiteral("NOTIZ"), 0x1000, VorschauTempOrdner() + QStringLiteral("NOTIZ.TXT")) &&
+             memoKopieren(QStringLiteral("VORSCHAU"), 0x2000, VorschauTempOrdner() + QStringLiteral("VORSCHAU.BMP"));
+    } catch (const std::exception& e) {
+        Protokoll(QStringLiteral("Fehler"), QStringLiteral("EintragInZielKopieren, ") + QString::fromUtf8(e.what()));
+        ok = false;
+    }
+    if (!ok) {
+        // The half-written copy leaves the target's shown entries.
+        if (angehaengt) {
+            try {
+                DbeBilder3->Delete();
+            } catch (const std::exception&) {
+            }
+        }
+        return false;
+    }
+    // The entry is stored; a full-text entry that could not be added is
+    // reported there and can be rebuilt from the album.
+    FTSBilder3Add();
+    return true;
 }
 
 void TMainForm::PackeKopierteDBF()

@@ -145,7 +145,7 @@ TTabSheet* Seite(TComponent* owner, TPageControl* pc, const char* name, const QS
 
 bool TMainForm::HandlerVorhanden(const char* name) const
 {
-    return HandlerSuchen(name) != nullptr || BildBefehl(name) != nullptr;
+    return HandlerSuchen(name) != nullptr || BildBefehl(name) != nullptr || KopierBefehl(name) != nullptr;
 }
 
 TNotifyEvent TMainForm::Handler(const char* name)
@@ -155,6 +155,8 @@ TNotifyEvent TMainForm::Handler(const char* name)
         return [this, m](TObject* sender) { (this->*m)(sender); };
     }
     if (const THandler m = BildBefehl(name))
+        return [this, m](TObject* sender) { (this->*m)(sender); };
+    if (const THandler m = KopierBefehl(name))
         return [this, m](TObject* sender) { (this->*m)(sender); };
     return [this](TObject* sender) { NichtVerfuegbar(sender); };
 }

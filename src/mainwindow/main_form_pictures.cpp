@@ -486,6 +486,18 @@ void TMainForm::DateiVollbildAnzeigen(const QString& datei)
     VollbildZeigen(*form);
 }
 
+void TMainForm::VollbildOhneSlideShow()
+{
+    if (!TableBilder->Active() || TableBilder->IsEmpty())
+        return;
+    auto form = std::make_unique<TFullSizeForm>(Application, *bilder_);
+    form->SetSlideShowIntervall(Einstellungen.Int("SlideShowInterval"));
+    form->SlideShowstart1->SetEnabled(false);
+    form->SlideShowstart2->SetEnabled(false);
+    form->BildLaden();
+    VollbildZeigen(*form);
+}
+
 void TMainForm::VollbildZeigen(TFullSizeForm& form)
 {
     vollbild_ = &form;

@@ -533,7 +533,15 @@ bool TQKCopy::CopyBytes(Run& run, const QString& source, const QString& target)
     const QString writeError = QStringLiteral("Fehler beim schreiben von ") + target +
                                QStringLiteral(". Ziel-Datenträger voll ?");
     for (;;) {
-        const int64_t read = in->Read(buffer.data(), bufferSize_);
+        // A read error in the middle of the file (a scratched disc, a pulled
+        // stick) fails the copy: the unfinished target is dropped and the
+        // run reports false rather than a cut-short copy as done.
+        int64_t read = 0;
+        try {
+            read = in->Read(buffer.data(), bufferSize_);
+        } catch (const EReadError&) {
+            return false;
+        }
         if (read > 0 && out->write(buffer.data(), read) != read)
             throw EWriteError(writeError);
         if (ProcessMessages)

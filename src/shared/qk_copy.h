@@ -11,7 +11,7 @@
 // A file is written under a temporary name beside its target and only put
 // in place when it is complete: a cancelled or failed copy leaves no partial
 // target, and an existing target stays as it was. A cancelled run returns
-// false. Sizes are 64-bit; the gauges, which count in 32 bits, get them
+// false, and so does a source that cannot be read to its end. Sizes are 64-bit; the gauges, which count in 32 bits, get them
 // scaled down when they are larger.
 
 #include <QString>
@@ -92,8 +92,9 @@ public:
 
     // Copies Source to Dest. True when the run completed (files skipped by
     // the overwrite rules count as completed); false when it failed, was
-    // given up or cancelled. File errors raise exceptions (OnEnd does not
-    // fire then).
+    // given up or cancelled, or a source read failed part-way (no target
+    // is left then). Open, create and write errors raise exceptions (OnEnd
+    // does not fire then).
     bool Execute();
 
     // The progress form of the running copy (nullptr when none shows).

@@ -6,6 +6,7 @@
 
 #include "platform/core/exceptions.h"
 #include "platform/core/file_utils.h"
+#include "platform/core/streams.h"
 #include "platform/ui/prompt_script.h"
 #include "routines_test_support.h"
 #include "shared/qk_copy.h"
@@ -418,3 +419,41 @@ TEST_F(QKCopy, SizesAbove2GBScaleOntoTheGauges)
 }
 
 }  // namespace
+
+// A source that cannot be read to its end (a scratched disc, a pulled
+// stick): the copy fails, leaves no target (neither a cut-short one nor a
+// temporary file) and an existing target stays as it was.
+TEST_F(QKCopy, ReadErrorHalfWayFailsAndLeavesNoTarget)
+{
+    WriteFile(dir / "a.jpg", std::string(20000, 'a'));
+    WriteFile(dir / "b.jpg", std::string(20000, 'b'));
+    WriteFile(dir / "ziel" / "b.jpg", "alt");
+    copy.SetBufferSize(4096);
+    copy.OverWrite = true;
+    copy.OverWriteMsg = false;
+    int reads = 0;
+    SetStreamReadFault([&](const QString& name, int64_t position) {
+        ++reads;
+        return name.endsWith("a.jpg") && position >= 8192;
+    });
+    copy.SetSource(W("a.jpg"));
+    copy.SetDest(W("ziel"));
+    EXPECT_FALSE(copy.Execute());
+    EXPECT_GE(reads, 3);  // two buffers went through before the fault
+    EXPECT_FALSE(fs::exists(dir / "ziel" / "a.jpg"));
+
+    SetStreamReadFault([](const QString& name, int64_t position) { return name.endsWith("b.jpg") && position > 0; });
+    copy.SetSource(W("b.jpg"));
+    EXPECT_FALSE(copy.Execute());
+    EXPECT_EQ(ReadFile(dir / "ziel" / "b.jpg"), "alt");
+    SetStreamReadFault(nullptr);
+    int entries = 0;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir / "ziel"))
+        ++entries;
+    EXPECT_EQ(entries, 1);
+
+    // Without the fault the same copy goes through whole.
+    copy.SetSource(W("a.jpg"));
+    EXPECT_TRUE(copy.Execute());
+    EXPECT_EQ(ReadFile(dir / "ziel" / "a.jpg"), std::string(20000, 'a'));
+}

@@ -87,6 +87,13 @@ public:
     using Exception::Exception;
 };
 
+// An operation that is not allowed in the object's state (misuse of a
+// component, the framework's invalid-operation error).
+class EInvalidOperation : public Exception {
+public:
+    using Exception::Exception;
+};
+
 // An operation was cancelled by the user (the framework's silent exception).
 class EAbort : public Exception {
 public:

@@ -135,16 +135,35 @@ TFileStream::TFileStream(const QString& fileName, int mode) : fileName_(fileName
     }
 }
 
+namespace {
+TStreamReadFault gReadFault;
+}
+
+void SetStreamReadFault(TStreamReadFault fault)
+{
+    gReadFault = std::move(fault);
+}
+
 int64_t TFileStream::Read(void* buffer, int64_t count)
 {
-    int64_t n = file_.read(static_cast<char*>(buffer), count);
-    return n < 0 ? 0 : n;
+    if (count <= 0)
+        return 0;
+    const bool fault = gReadFault && gReadFault(fileName_, file_.pos());
+    const int64_t n = fault ? -1 : file_.read(static_cast<char*>(buffer), count);
+    if (n < 0)
+        throw EReadError(QStringLiteral("Fehler beim Lesen von \"%1\": %2")
+                             .arg(fileName_, fault ? QStringLiteral("E/A-Fehler") : file_.errorString()));
+    return n;
 }
 
 int64_t TFileStream::Write(const void* buffer, int64_t count)
 {
-    int64_t n = file_.write(static_cast<const char*>(buffer), count);
-    return n < 0 ? 0 : n;
+    if (count <= 0)
+        return 0;
+    const int64_t n = file_.write(static_cast<const char*>(buffer), count);
+    if (n < 0)
+        throw EWriteError(QStringLiteral("Fehler beim Schreiben von \"%1\": %2").arg(fileName_, file_.errorString()));
+    return n;
 }
 
 int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin)

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 enum TSeekOrigin { soFromBeginning = 0, soFromCurrent = 1, soFromEnd = 2 };
@@ -60,6 +61,9 @@ constexpr int fmShareDenyNone = 0x0040;  // sharing flags are accepted and ignor
 constexpr int fmShareDenyWrite = 0x0020;
 constexpr int fmShareExclusive = 0x0010;
 
+// A read or write the device refused (a scratched disc, a pulled stick, an
+// I/O error) raises EReadError / EWriteError naming the file: it is never
+// taken for the end of the file.
 class TFileStream : public TStream {
 public:
     // Throws EFOpenError (or EFCreateError with fmCreate) naming the file.
@@ -75,3 +79,9 @@ private:
     QString fileName_;
     QFile file_;
 };
+
+// Fault seam for tests: when set, it is asked before every read of a file
+// stream with the file's name and the read position; true makes that read
+// fail as a device error would. An empty function turns the seam off.
+using TStreamReadFault = std::function<bool(const QString& fileName, int64_t position)>;
+void SetStreamReadFault(TStreamReadFault fault);

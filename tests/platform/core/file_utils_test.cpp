@@ -126,3 +126,29 @@ TEST(Streams, MemoryAndFileStreams)
     EXPECT_THROW(TFileStream(Q(tmp / "fehlt.bin"), fmOpenRead), EFOpenError);
     EXPECT_THROW(TFileStream(Q(tmp / "fehlt/x.bin"), fmCreate), EFCreateError);
 }
+
+// A read the device refuses raises EReadError naming the file; it is not
+// taken for the end of the file.
+TEST(Streams, ReadErrorIsAnErrorNotTheEnd)
+{
+    lxtest::TempDir tmp;
+    lxtest::WriteFile(tmp / "r.bin", std::string(100, 'r'));
+    TFileStream f(Q(tmp / "r.bin"), fmOpenRead);
+    SetStreamReadFault([](const QString& name, int64_t position) { return name.endsWith("r.bin") && position >= 40; });
+    char buf[40];
+    EXPECT_EQ(f.Read(buf, 40), 40);
+    try {
+        f.Read(buf, 40);
+        ADD_FAILURE() << "no error raised";
+    } catch (const EReadError& e) {
+        EXPECT_TRUE(QString::fromUtf8(e.what()).contains("r.bin")) << e.what();
+    }
+    TMemoryStream m;
+    f.SetPosition(40);
+    EXPECT_THROW(m.CopyFrom(f, 60), EReadError);
+    SetStreamReadFault(nullptr);
+    f.SetPosition(40);
+    EXPECT_EQ(f.Read(buf, 40), 40);
+    EXPECT_EQ(f.Read(buf, 40), 20);
+    EXPECT_EQ(f.Read(buf, 40), 0);  // the real end reads 0 bytes
+}

@@ -1,0 +1,63 @@
+#pragma once
+// TBilderLoeschenForm "Bilder / Einträge löschen": deletes the current entry
+// or all entries the main window shows from the open album, with or
+// without the picture files they name. A deleted entry is marked deleted and
+// leaves the album's tags; it leaves the file when the album is packed.
+// Esc between entries (here or in the viewer's short-description window)
+// ends a run; what was deleted so far stays deleted.
+
+#include "platform/ui/forms.h"
+
+class TAlbumDialogHauptfenster;
+class TBitBtn;
+class TCheckBox;
+class TGroupBox;
+class TImage;
+class TPanel;
+class TQKINI;
+class TRadioButton;
+
+class TBilderLoeschenForm : public TForm {
+public:
+    TBilderLoeschenForm(TComponent* AOwner, TAlbumDialogHauptfenster& hauptfenster);
+    ~TBilderLoeschenForm() override;
+
+    TPanel* PanelMain;
+    TGroupBox* GroupBoxWelche;
+    TRadioButton* RadioButtonNurSelektiertenSatzLoeschen;
+    TRadioButton* RadioButtonAlleSaetzeLoeschen;
+    TGroupBox* GroupBoxOptionen;
+    TCheckBox* CheckBoxBilderMitloeschen;
+    TCheckBox* CheckBoxJedesBildVorLoeschenAnzeigen;
+    TImage* ImageWindow3;
+    TBitBtn* BitBtnDelete;
+    TBitBtn* BitBtnClose;
+    TBitBtn* BitBtnHelp;
+    TQKINI* QKINI1;
+
+    // Entries deleted by the last run, and picture files that could not be
+    // deleted (each was reported).
+    int Geloescht = 0;
+    int DateiFehler = 0;
+
+    void FormCreate(TObject* Sender);
+    void FormClose(TObject* Sender, TCloseAction& Action);
+    void QKINI1ReadINI(TObject* Sender);
+    void QKINI1WriteINI(TObject* Sender);
+    void BitBtnDeleteClick(TObject* Sender);
+    void BitBtnCloseClick(TObject* Sender);
+    void BitBtnHelpClick(TObject* Sender);
+    void RadioButtonAlleSaetzeLoeschenMouseUp();
+    void CheckBoxBilderMitloeschenMouseUp();
+    void FormKeyUp(TObject* Sender, Word& Key, TShiftState Shift);
+    void ImageWindow3Click(TObject* Sender);
+    void ZeigeVorschauBildAusBlob();
+
+private:
+    // Deletes the picture file of the current entry when it exists; a file
+    // that stays is reported.
+    void BildDateiLoeschen();
+    void AlleLoeschen();
+    TAlbumDialogHauptfenster& haupt_;
+    bool laeuft_ = false;  // a run is going on
+};

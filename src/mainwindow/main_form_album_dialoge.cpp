@@ -1,0 +1,182 @@
+// The copy/move and delete commands of the main window and what their
+// dialogs reach of it: the open album, the target album of copies in the
+// third work area, the registration, the views around a run.
+
+#include "mainwindow/main_form.h"
+
+#include "datagrid/dk_table.h"
+#include "dialogs/album_dialog_host.h"
+#include "dialogs/bilder_kopieren.h"
+#include "dialogs/bilder_loeschen.h"
+#include "platform/core/file_utils.h"
+#include "platform/core/win_path.h"
+#include "platform/ui/com_ctrls.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/ext_ctrls.h"
+#include "platform/ui/menus.h"
+#include "storage/tdbe.h"
+#include "storage/tfts.h"
+
+#include <cstring>
+#include <memory>
+
+class TMainFormAlbumDialoge : public TComponent, public TAlbumDialogHauptfenster {
+public:
+    explicit TMainFormAlbumDialoge(TMainForm& f) : TComponent(&f), f_(f) {}
+
+    QString IniDatei() const override { return f_.WindowsPfad + QStringLiteral("Lumadex.INI"); }
+    TAlbumDialogOptionen AlbumDialogOptionen() const override
+    {
+        const TProgrammOptionenStand* o = f_.ProgrammOptionen();
+        TAlbumDialogOptionen a;
+        a.TempOrdner = f_.VorschauTempOrdner();
+        a.Protokollieren = o->CheckBoxProtokollieren;
+        a.VorschauBilderAlsBlob = o->CheckBoxVorschauBilderAlsBlobSpeichern;
+        a.BearbeitungszeitAnzeigen = o->CheckBoxBearbeitungszeitAnzeigen;
+        a.Sicherheitsabfragen = f_.Einstellungen.Bool("Sicherheitsabfragen");
+        a.RequesterAnzeigeZeit = f_.RequesterAnzeigeZeit;
+        a.Infofarbe = clInfoBk;
+        return a;
+    }
+    TDataSet* AlbumTabelle() override { return f_.TableBilder; }
+    TDbe* AlbumDbe() override { return f_.DbeBilder; }
+    QString AlbumOrdner() const override { return f_.BilderDBFPfad; }
+    QString AlbumName() const override { return f_.BilderDBF; }
+    void PrgWavSpielen(int nummer) override { f_.PrgWavSpielen(nummer); }
+    void Hilfe(const QString&) override { Application->HelpCommand(HELP_CONTENTS, 0); }
+    void Protokoll(const QString& art, const QString& text) override { f_.Protokoll(art, text); }
+    void AnsichtenZeigen(bool sichtbar) override
+    {
+        f_.PanelBilderGrid->SetVisible(sichtbar);
+        f_.PageControlBilderdaten->SetVisible(sichtbar);
+    }
+    void VorschauBildZeigen() override { f_.ZeigeVorschauBildAusBlob(); }
+    void VollbildAnzeigen() override { f_.VollbildOhneSlideShow(); }
+    void BilderOhneFilter() override
+    {
+        if (f_.HandlerVorhanden("BilderOhneFilter1Click")) {
+            f_.Handler("BilderOhneFilter1Click")(nullptr);
+            return;
+        }
+        // Without the filter commands the run's end shows all entries itself.
+        if (f_.TableBilder->Active()) {
+            f_.DbeBilder->Query(QString());
+            f_.TableBilder->Refresh();
+        }
+        f_.BilderSatzAnzahlZeigen();
+    }
+
+    bool ZielAlbumOeffnen(const QString& ordner, const QString& name) override
+    {
+        if (FileExists(ordner + name)) {
+            if (f_.BilderDBFChecken2(ordner, name) < 0) {
+                ShowMessage(QStringLiteral("Ungültiges Fotoalbum (Bilderdatenbank)!"));
+                return false;
+            }
+            if (AlbumSchreibgeschuetzt(ordner, name)) {
+                ShowMessage(QStringLiteral("Das Ziel-Fotoalbum ") + ordner + name +
+                            QStringLiteral(" ist schreibgeschützt, wählen Sie ein anderes Ziel-Fotoalbum!"));
+                return false;
+            }
+        }
+        f_.Bilder3DBFPfad = ordner;
+        f_.Bilder3DBF = name;
+        f_.Bilder3CDXName = ChangeFileExt(name, QStringLiteral(".CDX"));
+        f_.Bilder3FTSName = ChangeFileExt(name, QStringLiteral(".IA"));
+        f_.Bilder3DBFOeffnen();
+        if (!f_.TableBilder3->Active())
+            return false;
+        f_.OeffneBilder3FTS();
+        return true;
+    }
+    bool EintragInZielKopieren(const QString& neuerPfad) override { return f_.EintragInZielKopieren(neuerPfad); }
+    void ZielAlbumPacken() override
+    {
+        const uint32_t vorher = f_.DbeBilder3->RecCount();
+        f_.PackeKopierteDBF();
+        // Packing renumbered the target: its full-text entries follow.
+        if (f_.TableBilder3->Active() && f_.DbeBilder3->RecCount() != vorher) {
+            f_.FtsBilder3->Close();
+            DeleteFile(f_.Bilder3DBFPfad + f_.Bilder3FTSName);
+            f_.OeffneBilder3FTS();
+        }
+        f_.FtsBilder3->Close();
+    }
+    void ZielAlbumEintragen(const QString& pfad) override
+    {
+        if (f_.BilderDBFsOeffnen() != 0)
+            f_.BilderDBFinDBFVerwaltungEintragen(pfad, 1, 0);
+    }
+    void AlbumPacken() override { f_.Handler("BilderDBFpacken1Click")(nullptr); }
+    void BilderVolltextOeffnen() override { f_.OeffneBilderFTS(); }
+
+    void NebenAnsichtenSchliessen() override
+    {
+        f_.TableBilder2->Close();
+        f_.TableBilder3->Close();
+    }
+    void ZweiteAnsichtOeffnen() override { f_.Bilder2DBFOeffnen(); }
+    void AlbumNeuOeffnen() override
+    {
+        f_.TableBilder->Close();
+        f_.BilderDBFOeffnen();
+    }
+
+private:
+    TMainForm& f_;
+};
+
+namespace {
+
+struct TKopierBefehlName {
+    const char* Name;
+    TMainForm::TBefehlsMethode Methode;
+};
+
+const TKopierBefehlName kKopierBefehle[] = {
+    {"BilderKopierenClick", &TMainForm::BilderKopierenClick},
+    {"Bilderverschieben1Click", &TMainForm::BilderKopierenClick},
+    {"QKAutoButtonBilderKopierenClick", &TMainForm::BilderKopierenClick},
+    {"BilderLoeschenClick", &TMainForm::BilderLoeschenClick},
+    {"QKAutoButtonLoeschenClick", &TMainForm::BilderLoeschenClick},
+};
+
+}  // namespace
+
+TMainForm::TBefehlsMethode TMainForm::KopierBefehl(const char* name)
+{
+    for (const TKopierBefehlName& b : kKopierBefehle)
+        if (std::strcmp(b.Name, name) == 0)
+            return b.Methode;
+    return nullptr;
+}
+
+void TMainForm::BilderKopierenClick(TObject* Sender)
+{
+    Ton(Sender);
+    Protokoll(QStringLiteral("Info"), QStringLiteral("BilderKopierenClick(), Funktion aufgerufen!"));
+    if (BilderDBFOffen() == 0)
+        return;
+    GridLayoutSichern();
+    if (!albumDialoge_)
+        albumDialoge_ = new TMainFormAlbumDialoge(*this);
+    TBilderKopierenForm form(this, *albumDialoge_);
+    form.ShowModal();
+}
+
+void TMainForm::BilderLoeschenClick(TObject* Sender)
+{
+    Ton(Sender);
+    Protokoll(QStringLiteral("Info"), QStringLiteral("BilderLoeschenClick(), Funktion aufgerufen!"));
+    if (BilderDBFOffen() == 0)
+        return;
+    GridLayoutSichern();
+    if (!albumDialoge_)
+        albumDialoge_ = new TMainFormAlbumDialoge(*this);
+    {
+        TBilderLoeschenForm form(this, *albumDialoge_);
+        form.ShowModal();
+    }
+    ZeigeVorschauBildAusBlob();
+    BilderSatzAnzahlZeigen();
+}

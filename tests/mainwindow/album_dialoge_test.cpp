@@ -1,0 +1,570 @@
+// Copying, moving and deleting pictures and entries through the main
+// window's commands and their dialogs, on albums made through the engine
+// with generated pictures; the results read back from outside.
+#include "main_form_fixture.h"
+
+#include "dialogs/bilder_kopieren.h"
+#include "dialogs/bilder_loeschen.h"
+#include "dialogs/full_size_form.h"
+#include "platform/core/streams.h"
+#include "platform/ui/menus.h"
+#include "shared/qk_auto_button.h"
+#include "platform/ui/ext_ctrls.h"
+#include "platform/ui/std_ctrls.h"
+
+#include <QColor>
+#include <QCoreApplication>
+#include <QDir>
+#include <QImage>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* kZielZeilen = R"PY(
+import sys
+from dbfread import DBF
+for r in DBF(sys.argv[1], encoding="cp1252", raw=False):
+    notiz = r["NOTIZ"] or ""
+    vorschau = r["VORSCHAU"] or b""
+    if isinstance(vorschau, str):
+        vorschau = vorschau.encode("latin-1")
+    print("|".join([r["SHORTDESC"].strip(), r["PFAD"].strip(), notiz, str(len(vorschau)), str(sum(vorschau) % 65536)]))
+)PY";
+
+void Foto(TCustomForm& f, const QString& name)
+{
+    const QImage img = f.Handle()->grab().toImage();
+    const QString ordner = QCoreApplication::applicationDirPath() + "/screenshots";
+    QDir().mkpath(ordner);
+    EXPECT_TRUE(img.save(ordner + "/" + name + ".png")) << name.toStdString();
+}
+
+std::string Lesen(const fs::path& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::string VorschauBytes(int n)
+{
+    std::string bytes = "BM";
+    for (int i = 0; i < 200 + n * 13; ++i)
+        bytes += static_cast<char>((i * 5 + n) % 256);
+    return bytes;
+}
+
+class AlbumDialogeTest : public MainFormTest {
+protected:
+    void SetUp() override
+    {
+        MainFormTest::SetUp();
+        fs::create_directories(dir / "win");
+        form->WindowsPfad = Win(dir / "win") + "\\";
+        fs::create_directories(dir / "quelle");
+        fs::create_directories(dir / "ziel");
+    }
+    void TearDown() override
+    {
+        SetStreamReadFault(nullptr);
+        MainFormTest::TearDown();
+    }
+
+    // A picture drawn with QImage, as JPEG in the folder.
+    fs::path Bild(const std::string& ordner, const std::string& name, int n)
+    {
+        // Noise keeps the JPEG larger than one copy buffer.
+        QImage bild(160 + n, 120, QImage::Format_RGB32);
+        uint32_t x = 2463534242u + uint32_t(n);
+        for (int y = 0; y < bild.height(); ++y)
+            for (int i = 0; i < bild.width(); ++i) {
+                x ^= x << 13;
+                x ^= x >> 17;
+                x ^= x << 5;
+                bild.setPixel(i, y, x | 0xff000000u);
+            }
+        const fs::path p = dir / ordner / name;
+        EXPECT_TRUE(bild.save(QString::fromStdString(p.string()), "JPG"));
+        return p;
+    }
+
+    // The source album: n entries with a picture each, a note and a thumbnail;
+    // the entries marked are the shown ones.
+    void QuelleAnlegen(int n, int markiert)
+    {
+        std::vector<TTestEintrag> eintraege;
+        for (int i = 1; i <= n; ++i) {
+            TTestEintrag e{"Bild" + std::to_string(i)};
+            e.Pfad = Win(Bild("quelle", "bild" + std::to_string(i) + ".jpg", i)).toStdString();
+            e.Notiz = "Notiz " + std::to_string(i) + " \xe4\xf6\xfc";
+            e.Vorschau = VorschauBytes(i);
+            e.Markiert = i <= markiert;
+            eintraege.push_back(e);
+        }
+        AlbumAnlegen("TEST.DBF", eintraege);
+        ManagerAnlegen();
+        ASSERT_EQ(form->BilderDBFOeffnen(), 1);
+        form->OeffneBilderFTS();
+        if (markiert < n)
+            form->DbeBilder->Query("MARKIERT");
+        ASSERT_EQ(form->DbeBilder->QueryRecCount(), uint32_t(markiert));
+    }
+
+    // The copy dialog set up for a run over all shown entries.
+    void Einstellen(TBilderKopierenForm& f, bool verschieben, TRadioButton* was, const std::string& ziel)
+    {
+        f.RadioButtonAlleSaetzeKopierenVerschieben->SetChecked(true);
+        (verschieben ? f.RadioButtonVerschieben : f.RadioButtonKopieren)->SetChecked(true);
+        f.SetzeCaptions(verschieben ? 2 : 1);
+        was->SetChecked(true);
+        f.WasGeaendert();
+        f.CheckBoxJedesBildVorKopierenVerschiebenAnzeigen->SetChecked(false);
+        f.EditZielDir->SetText(Win(dir / ziel));
+    }
+
+    // PFAD of every entry of the open album (deleted ones included), by record.
+    std::map<uint32_t, std::pair<std::string, bool>> Eintraege(const fs::path& dbf)
+    {
+        std::map<uint32_t, std::pair<std::string, bool>> out;
+        const uint16_t area = dbe_Use(dbf.c_str(), "PRUEF", DBE_SHARED, DBE_TYPE_FOX);
+        EXPECT_NE(area, 0) << dbe_LastError();
+        if (!area)
+            return out;
+        dbe_SetOrder(0);
+        for (uint32_t r = 1; r <= dbe_RecCount(); ++r) {
+            dbe_Go(r);
+            out[r] = {dbe_GetTrimString("PFAD"), dbe_Deleted() != 0};
+        }
+        dbe_Close();
+        return out;
+    }
+};
+
+TEST_F(AlbumDialogeTest, CopyAllShownEntriesWithPicturesIntoANewAlbumInAnotherFolder)
+{
+    QuelleAnlegen(6, 5);
+    std::string closing;
+    TPromptScript script;
+    script.Modal<TBilderKopierenForm>([&](TBilderKopierenForm& f) {
+        EXPECT_EQ(f.Caption(), "Bilder Kopieren/Verschieben");
+        Einstellen(f, false, f.RadioButtonBilderUndDatensaetzeKopieren, "ziel");
+        f.EditZielDBFName->SetText("ZIEL.DBF");
+        TPromptScript inner;
+        QString text;
+        inner.Answer(TPromptKind::Dialog, mrYes, "ZIEL.DBF nicht gefunden, jetzt erstellen ?")
+            .Answer(TPromptKind::Dialog, mrYes, "Ziel-Fotoalbum in den Fotoalbum-Manager eintragen ?")
+            .AnswerValue("Kopie", "Geben Sie eine kurze Bechreibung ein")
+            .Modal(NachrichtOk(&text));
+        f.BitBtnKopierenVerschieben->Click();
+        closing = text.toStdString();
+        Foto(f, "bilder_kopieren_lauf");
+    });
+    form->BilderKopierenClick(nullptr);
+    EXPECT_NE(closing.find("Verarbeitung abgeschlossen ("), std::string::npos) << closing;
+    EXPECT_EQ(closing.find("Fehler"), std::string::npos) << closing;
+
+    // Pictures: copied whole, the sources stay.
+    for (int i = 1; i <= 6; ++i) {
+        const std::string name = "bild" + std::to_string(i) + ".jpg";
+        EXPECT_TRUE(fs::exists(dir / "quelle" / name));
+        EXPECT_EQ(fs::exists(dir / "ziel" / name), i <= 5) << name;
+        if (i <= 5) {
+            EXPECT_EQ(Lesen(dir / "ziel" / name), Lesen(dir / "quelle" / name));
+        }
+    }
+    // The open album is unchanged: all six entries, none deleted.
+    for (const auto& [r, e] : Eintraege(dir / "TEST.DBF"))
+        EXPECT_FALSE(e.second) << r;
+
+    // The target is registered and opens; its full-text search finds the copies.
+    ASSERT_TRUE(form->TableBilderDatenbanken->Active());
+    EXPECT_EQ(form->DbeBilderDatenbanken->RecCount(), 1u);
+    form->TableBilder3->Close();
+    TFts fts(nullptr);
+    ASSERT_GT(fts.OpenIndex(Win(dir / "ziel" / "ZIEL.IA"), 20, 0), 0);
+    EXPECT_EQ(fts.NumRecs(), 5);
+    EXPECT_EQ(fts.SetQuery("Bild3"), 1);
+    EXPECT_EQ(fts.SetQuery("Bild6"), 0);
+    fts.Close();
+
+    // An outside reader sees the same values and memo bytes.
+    const std::string out =
+        RunScript("/usr/bin/python3", "ziel.py", kZielZeilen, (dir / "ziel" / "ZIEL.DBF").string());
+    std::istringstream zeilen(out);
+    std::string zeile;
+    int n = 0;
+    while (std::getline(zeilen, zeile)) {
+        ++n;
+        const std::string vorschau = VorschauBytes(n);
+        int summe = 0;
+        for (unsigned char c : vorschau)
+            summe += c;
+        const std::string erwartet = "Bild" + std::to_string(n) + "|" +
+                                     Win(dir / "ziel" / ("bild" + std::to_string(n) + ".jpg")).toStdString() +
+                                     "|Notiz " + std::to_string(n) + " \u00e4\u00f6\u00fc|" +
+                                     std::to_string(vorschau.size()) + "|" + std::to_string(summe % 65536);
+        EXPECT_EQ(zeile, erwartet);
+    }
+    EXPECT_EQ(n, 5) << out;
+}
+
+// Three entries moved with their pictures; the second finds a picture of
+// the same name in the target folder and is renamed there.
+TEST_F(AlbumDialogeTest, MoveThreeEntriesWithAClashSettledByRenaming)
+{
+    QuelleAnlegen(4, 3);
+    Bild("ziel", "bild2.jpg", 99);  // another picture of the same name
+    const std::string alt = Lesen(dir / "ziel" / "bild2.jpg");
+    const std::string bild2 = Lesen(dir / "quelle" / "bild2.jpg");
+    std::string closing;
+    TPromptScript script;
+    script.Modal<TBilderKopierenForm>([&](TBilderKopierenForm& f) {
+        Einstellen(f, true, f.RadioButtonBilderUndDatensaetzeKopieren, "ziel");
+        EXPECT_EQ(f.BitBtnKopierenVerschieben->Caption(), "Verschieben");
+        EXPECT_EQ(f.RadioButtonBilderUndDatensaetzeKopieren->Caption(), "Bilder und Einträge verschieben");
+        f.EditZielDBFName->SetText("NEU.DBF");
+        TPromptScript inner;
+        QString text;
+        inner.Answer(TPromptKind::Dialog, mrYes, "NEU.DBF nicht gefunden, jetzt erstellen ?")
+            .Modal<TGleichnamigesBildForm>([&](TGleichnamigesBildForm& g) {
+                EXPECT_EQ(g.Caption(), "Gleichnamiges Bild gefunden");
+                EXPECT_EQ(g.LabelFileNameVorhanden->Caption(), "bild2.jpg");
+                EXPECT_EQ(g.LabelFileGroesseNeu->Caption(), QString::number(bild2.size()) + " Bytes");
+                EXPECT_EQ(g.LabelFileGroesseVorhanden->Caption(), QString::number(alt.size()) + " Bytes");
+                g.CheckBoxAutomatischRenamen->SetChecked(true);
+                Foto(g, "gleichnamiges_bild");
+                g.ModalResult = mrYes;
+            })
+            .Answer(TPromptKind::Dialog, mrNo, "ausgewählt, Fotoalbum jetzt packen um verschobene Einträge zu entfernen ?")
+            .Answer(TPromptKind::Dialog, mrNo, "Ziel-Fotoalbum in den Fotoalbum-Manager eintragen ?")
+            .Modal(NachrichtOk(&text));
+        f.BitBtnKopierenVerschieben->Click();
+        closing = text.toStdString();
+    });
+    form->BilderKopierenClick(nullptr);
+    EXPECT_EQ(closing.find("Fehler"), std::string::npos) << closing;
+    EXPECT_EQ(KopierClash.JaGegeben, false);  // the run's end clears the answers
+
+    // The pictures moved; the clash was renamed, the old picture stays.
+    EXPECT_EQ(Lesen(dir / "ziel" / "bild2.jpg"), alt);
+    EXPECT_EQ(Lesen(dir / "ziel" / "bild2_1.jpg"), bild2);
+    for (const char* name : {"bild1.jpg", "bild2.jpg", "bild3.jpg"})
+        EXPECT_FALSE(fs::exists(dir / "quelle" / name)) << name;
+    EXPECT_TRUE(fs::exists(dir / "ziel" / "bild1.jpg"));
+    EXPECT_TRUE(fs::exists(dir / "ziel" / "bild3.jpg"));
+    EXPECT_TRUE(fs::exists(dir / "quelle" / "bild4.jpg"));
+
+    // The moved entries are deleted in the source; the target's entries point
+    // at the pictures where they are now.
+    form->TableBilder->Close();
+    form->TableBilder3->Close();
+    const auto quelle = Eintraege(dir / "TEST.DBF");
+    for (uint32_t r = 1; r <= 3; ++r)
+        EXPECT_TRUE(quelle.at(r).second) << r;
+    EXPECT_FALSE(quelle.at(4).second);
+    const auto ziel = Eintraege(dir / "ziel" / "NEU.DBF");
+    ASSERT_EQ(ziel.size(), 3u);
+    EXPECT_EQ(ziel.at(1).first, Win(dir / "ziel" / "bild1.jpg").toStdString());
+    EXPECT_EQ(ziel.at(2).first, Win(dir / "ziel" / "bild2_1.jpg").toStdString());
+    EXPECT_EQ(ziel.at(3).first, Win(dir / "ziel" / "bild3.jpg").toStdString());
+}
+
+TEST_F(AlbumDialogeTest, DeleteFiveEntriesWithTheirPictures)
+{
+    QuelleAnlegen(6, 5);
+    TPromptScript script;
+    script.Modal<TBilderLoeschenForm>([&](TBilderLoeschenForm& f) {
+        EXPECT_EQ(f.Caption(), "Bilder / Einträge löschen");
+        f.RadioButtonAlleSaetzeLoeschen->SetChecked(true);
+        f.CheckBoxBilderMitloeschen->SetChecked(true);
+        Foto(f, "bilder_loeschen");
+        TPromptScript inner;
+        inner.Answer(TPromptKind::Dialog, mrYes, "wollen Sie wirklich auch die Bilder löschen")
+            .Answer(TPromptKind::Dialog, mrYes, "Den angezeigten Satz jetzt löschen ?")
+            .Answer(TPromptKind::Dialog, mrAll, "Den angezeigten Satz jetzt löschen ?");
+        f.BitBtnDeleteClick(nullptr);
+        EXPECT_EQ(f.Geloescht, 5);
+        EXPECT_EQ(f.DateiFehler, 0);
+        // The question box is ticked again after the run.
+        EXPECT_TRUE(f.CheckBoxJedesBildVorLoeschenAnzeigen->Checked());
+        EXPECT_EQ(f.ModalResult, mrOk);
+    });
+    form->BilderLoeschenClick(nullptr);
+    for (int i = 1; i <= 6; ++i)
+        EXPECT_EQ(fs::exists(dir / "quelle" / ("bild" + std::to_string(i) + ".jpg")), i == 6) << i;
+    EXPECT_TRUE(form->TableBilder->Active());
+    form->TableBilder->Close();
+    const auto eintraege = Eintraege(dir / "TEST.DBF");
+    ASSERT_EQ(eintraege.size(), 6u);
+    for (uint32_t r = 1; r <= 6; ++r)
+        EXPECT_EQ(eintraege.at(r).second, r <= 5) << r;
+}
+
+// A move whose target folder stops taking files after two pictures: nothing
+// is lost, every entry points at where its picture is.
+TEST_F(AlbumDialogeTest, MoveWhoseTargetBecomesReadOnlyHalfWayLosesNothing)
+{
+    QuelleAnlegen(4, 4);
+    std::string closing;
+    TPromptScript script;
+    script.Modal<TBilderKopierenForm>([&](TBilderKopierenForm& f) {
+        Einstellen(f, true, f.RadioButtonBilderUndDatensaetzeKopieren, "ziel");
+        f.EditZielDBFName->SetText("NEU.DBF");
+        // The folder is write-protected after the second picture: the copy
+        // cannot create its file there, as the copy component then raises.
+        int kopien = 0;
+        auto echt = f.DateiKopieren;
+        f.DateiKopieren = [&, echt](const QString& q, const QString& z, bool zeigen) {
+            if (++kopien > 2)
+                throw EFCreateError(z);
+            return echt(q, z, zeigen);
+        };
+        TPromptScript inner;
+        QString text;
+        inner.Answer(TPromptKind::Dialog, mrYes, "NEU.DBF nicht gefunden, jetzt erstellen ?")
+            .Answer(TPromptKind::Message, mrOk, "Fehler beim Kopieren von " + Win(dir / "quelle" / "bild3.jpg"))
+            .Answer(TPromptKind::Dialog, mrNo, "Fotoalbum jetzt packen")
+            .Answer(TPromptKind::Dialog, mrNo, "Ziel-Fotoalbum in den Fotoalbum-Manager eintragen ?")
+            .Modal(NachrichtOk(&text));
+        f.BitBtnKopierenVerschieben->Click();
+        closing = text.toStdString();
+        EXPECT_EQ(f.BilderKopiert, 2);
+        EXPECT_EQ(f.EintraegeKopiert, 2);
+        EXPECT_EQ(f.Fehler, 1);
+    });
+    form->BilderKopierenClick(nullptr);
+    EXPECT_NE(closing.find("1 Fehler"), std::string::npos) << closing;
+
+    form->TableBilder->Close();
+    form->TableBilder3->Close();
+    const auto quelle = Eintraege(dir / "TEST.DBF");
+    const auto ziel = Eintraege(dir / "ziel" / "NEU.DBF");
+    ASSERT_EQ(ziel.size(), 2u);
+    // Every picture is in exactly one place, and an entry that is not
+    // deleted points at it.
+    for (int i = 1; i <= 4; ++i) {
+        const std::string name = "bild" + std::to_string(i) + ".jpg";
+        const bool amZiel = fs::exists(dir / "ziel" / name);
+        EXPECT_NE(amZiel, fs::exists(dir / "quelle" / name)) << name;
+        EXPECT_EQ(amZiel, i <= 2) << name;
+        if (amZiel) {
+            EXPECT_TRUE(quelle.at(i).second) << name;
+            EXPECT_EQ(ziel.at(i).first, Win(dir / "ziel" / name).toStdString());
+        } else {
+            EXPECT_FALSE(quelle.at(i).second) << name;
+            EXPECT_EQ(quelle.at(i).first, Win(dir / "quelle" / name).toStdString());
+        }
+    }
+}
+
+// A move of pictures only from a medium that fails to read in the middle of
+// the second picture (a scratched disc): that picture and its entry stay as
+// they were, the others move and their entries follow them.
+TEST_F(AlbumDialogeTest, MoveOfPicturesOnlyWithAReadErrorKeepsTheSource)
+{
+    QuelleAnlegen(3, 3);
+    SetStreamReadFault([](const QString& name, int64_t position) {
+        return name.endsWith("bild2.jpg") && !name.contains("ziel") && position > 0;
+    });
+    TPromptScript script;
+    script.Modal<TBilderKopierenForm>([&](TBilderKopierenForm& f) {
+        Einstellen(f, true, f.RadioButtonNurBilderKopieren, "ziel");
+        EXPECT_FALSE(f.PanelZielDBF->Visible());
+        TPromptScript inner;
+        inner.Answer(TPromptKind::Message, mrOk, "Fehler beim Kopieren von " + Win(dir / "quelle" / "bild2.jpg"))
+            .Modal(NachrichtOk());
+        f.BitBtnKopierenVerschieben->Click();
+        EXPECT_EQ(f.BilderKopiert, 1);
+        EXPECT_EQ(f.Fehler, 1);
+    });
+    form->BilderKopierenClick(nullptr);
+    SetStreamReadFault(nullptr);
+    EXPECT_TRUE(fs::exists(dir / "ziel" / "bild1.jpg"));
+    EXPECT_FALSE(fs::exists(dir / "quelle" / "bild1.jpg"));
+    EXPECT_FALSE(fs::exists(dir / "ziel" / "bild2.jpg"));  // no cut-short copy
+    EXPECT_TRUE(fs::exists(dir / "quelle" / "bild2.jpg"));
+    EXPECT_TRUE(fs::exists(dir / "quelle" / "bild3.jpg"));  // the run ended at the failure
+    form->TableBilder->Close();
+    const auto quelle = Eintraege(dir / "TEST.DBF");
+    EXPECT_EQ(quelle.at(1).first, Win(dir / "ziel" / "bild1.jpg").toStdString());
+    EXPECT_EQ(quelle.at(2).first, Win(dir / "quelle" / "bild2.jpg").toStdString());
+    for (const auto& [r, e] : quelle)
+        EXPECT_FALSE(e.second) << r;
+}
+
+// Checks before a run: each ends the command with its message, and both
+// albums and all pictures stay as they were.
+TEST_F(AlbumDialogeTest, BadTargetsAreRefusedAndNothingChanges)
+{
+    QuelleAnlegen(3, 3);
+    fs::create_directories(dir / "ro");
+    form->ErzeugeBilderDatenbank(Win(dir / "ro") + "\\", "RO.DBF");
+    fs::permissions(dir / "ro" / "RO.DBF", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    lxtest::WriteFile(dir / "ziel" / "KAPUTT.DBF", std::string(600, 'x'));
+    struct Fall {
+        const char* ordner;
+        const char* album;  // "" : pictures only
+        QStringList meldungen;
+    };
+    const Fall faelle[] = {
+        {"quelle", "", {"Quell- und Zielverzeichnis identisch, wählen Sie ein anderes Zielverzeichnis aus !"}},
+        {"ziel", "KAPUTT.DBF", {"(zum Prüfen der Integrität) schief gegegangen!", "Ungültiges Fotoalbum (Bilderdatenbank)!"}},
+        {"ro", "RO.DBF", {"ist schreibgeschützt"}},
+        {"", "TEST.DBF", {"Sie können nicht das bereits geöffnete Fotoalbum hierfür benutzen"}},
+        {"ziel", "*.DBF", {"Geben Sie einen Dateinamen für das Ziel-Fotoalbum ein!"}},
+    };
+    const std::string kaputt = Lesen(dir / "ziel" / "KAPUTT.DBF");
+    const std::string ro = Lesen(dir / "ro" / "RO.DBF");
+    for (const Fall& fall : faelle) {
+        SCOPED_TRACE(fall.meldungen.join(" / ").toStdString());
+        TPromptScript script;
+        script.Modal<TBilderKopierenForm>([&](TBilderKopierenForm& f) {
+            Einstellen(f, true, *fall.album ? f.RadioButtonBilderUndDatensaetzeKopieren : f.RadioButtonNurBilderKopieren,
+                       fall.ordner);
+            f.EditZielDBFName->SetText(fall.album);
+            TPromptScript inner;
+            for (const QString& m : fall.meldungen)
+                inner.Answer(TPromptKind::Message, mrOk, m);
+            f.BitBtnKopierenVerschieben->Click();
+            EXPECT_EQ(f.BilderKopiert + f.EintraegeKopiert + f.Fehler, 0);
+            if (QString(fall.album) == "*.DBF") {
+                EXPECT_EQ(f.EditZielDBFName->Text(), "Bild_Neu.DBF");
+            }
+            f.ModalResult = mrCancel;
+        });
+        form->BilderKopierenClick(nullptr);
+    }
+    EXPECT_EQ(Lesen(dir / "ziel" / "KAPUTT.DBF"), kaputt);
+    EXPECT_EQ(Lesen(dir / "ro" / "RO.DBF"), ro);
+    EXPECT_FALSE(fs::exists(dir / "ziel" / "Bild_Neu.DBF"));
+    for (int i = 1; i <= 3; ++i) {
+        EXPECT_TRUE(fs::exists(dir / "quelle" / ("bild" + std::to_string(i) + ".jpg")));
+        EXPECT_FALSE(fs::exists(dir / "ziel" / ("bild" + std::to_string(i) + ".jpg")));
+    }
+    for (const auto& [r, e] : Eintraege(dir / "TEST.DBF"))
+        EXPECT_FALSE(e.second) << r;
+}
+
+// A target folder whose name the album cannot store (a character outside
+// Windows-1252): a move of pictures would have to write that path into the
+// entries, so each picture is skipped and counted, and none is moved.
+TEST_F(AlbumDialogeTest, PathsTheAlbumCannotHoldAreSkippedAndCounted)
+{
+    QuelleAnlegen(3, 3);
+    fs::create_directories(dir / "zie\u0142");
+    std::string closing;
+    TPromptScript script;
+    script.Modal<TBilderKopierenForm>([&](TBilderKopierenForm& f) {
+        Einstellen(f, true, f.RadioButtonNurBilderKopieren, "zie\u0142");
+        TPromptScript inner;
+        QString text;
+        inner.Modal(NachrichtOk(&text));
+        f.BitBtnKopierenVerschieben->Click();
+        closing = text.toStdString();
+        EXPECT_EQ(f.Uebersprungen, 3);
+        EXPECT_EQ(f.BilderKopiert, 0);
+    });
+    form->BilderKopierenClick(nullptr);
+    EXPECT_NE(closing.find("0 Fehler, 3 übersprungen"), std::string::npos) << closing;
+    EXPECT_TRUE(fs::is_empty(dir / "zie\u0142"));
+    form->TableBilder->Close();
+    for (const auto& [r, e] : Eintraege(dir / "TEST.DBF"))
+        EXPECT_EQ(e.first, Win(dir / "quelle" / ("bild" + std::to_string(r) + ".jpg")).toStdString());
+}
+
+// The disk fills up during a copy of pictures: the picture that did not fit
+// is reported and counted, the run ends, the copies made stay whole.
+TEST_F(AlbumDialogeTest, DiskFullDuringACopyIsReportedAndCounted)
+{
+    QuelleAnlegen(3, 3);
+    std::string closing;
+    TPromptScript script;
+    script.Modal<TBilderKopierenForm>([&](TBilderKopierenForm& f) {
+        Einstellen(f, false, f.RadioButtonNurBilderKopieren, "ziel");
+        auto echt = f.DateiKopieren;
+        f.DateiKopieren = [echt](const QString& q, const QString& z, bool zeigen) {
+            if (q.endsWith("bild2.jpg"))
+                throw EWriteError("Fehler beim schreiben von " + z + ". Ziel-Datenträger voll ?");
+            return echt(q, z, zeigen);
+        };
+        TPromptScript inner;
+        QString text;
+        inner.Answer(TPromptKind::Message, mrOk, "Fehler beim Kopieren von " + Win(dir / "quelle" / "bild2.jpg"))
+            .Modal(NachrichtOk(&text));
+        f.BitBtnKopierenVerschieben->Click();
+        closing = text.toStdString();
+    });
+    form->BilderKopierenClick(nullptr);
+    EXPECT_NE(closing.find("1 Fehler, 0 übersprungen"), std::string::npos) << closing;
+    EXPECT_EQ(Lesen(dir / "ziel" / "bild1.jpg"), Lesen(dir / "quelle" / "bild1.jpg"));
+    EXPECT_FALSE(fs::exists(dir / "ziel" / "bild2.jpg"));
+    EXPECT_FALSE(fs::exists(dir / "ziel" / "bild3.jpg"));
+}
+
+// The menu items, pop-up items and toolbar buttons of the vocabulary reach
+// the two dialogs; without an open album the commands say so and open none.
+TEST_F(AlbumDialogeTest, MenuItemsAndToolbarButtonsOpenTheDialogs)
+{
+    for (const char* name : {"BilderKopierenClick", "QKAutoButtonBilderKopierenClick", "BilderLoeschenClick",
+                             "QKAutoButtonLoeschenClick", "Bilderverschieben1Click"})
+        EXPECT_TRUE(form->HandlerVorhanden(name)) << name;
+    {
+        TPromptScript script;
+        QString text;
+        script.Modal(NachrichtOk(&text));
+        form->ToolbarButton("QKAutoButtonLoeschen")->Click();
+        EXPECT_EQ(text, "Es ist kein Fotoalbum geöffnet !");
+    }
+    QuelleAnlegen(2, 2);
+    struct Fall {
+        const char* menue;
+        bool toolbar;
+        bool kopieren;
+    };
+    for (const Fall& fall : {Fall{"BilderKopieren", false, true}, Fall{"Bilderkopieren1", false, true},
+                             Fall{"Bilderkopieren2", false, true}, Fall{"QKAutoButtonBilderKopieren", true, true},
+                             Fall{"BilderLoeschen", false, false}, Fall{"Bilderloeschen1", false, false},
+                             Fall{"Bilderloeschen2", false, false}, Fall{"QKAutoButtonLoeschen", true, false}}) {
+        SCOPED_TRACE(fall.menue);
+        TPromptScript script;
+        script.Modal([&](TCustomForm& f) {
+            EXPECT_EQ(f.Caption(), fall.kopieren ? "Bilder Kopieren/Verschieben" : "Bilder / Einträge löschen");
+            f.ModalResult = mrCancel;
+        });
+        if (fall.toolbar)
+            form->ToolbarButton(fall.menue)->Click();
+        else
+            form->MenuItem(fall.menue)->Click();
+        EXPECT_EQ(script.Pending(), 0u);
+    }
+    // Nothing was copied or deleted by opening and closing.
+    for (const auto& [r, e] : Eintraege(dir / "TEST.DBF"))
+        EXPECT_FALSE(e.second) << r;
+}
+
+// A click on the dialogs' thumbnail shows the entry full size, with the
+// viewer's slide show disabled.
+TEST_F(AlbumDialogeTest, ThumbnailOpensTheViewerWithoutSlideShow)
+{
+    QuelleAnlegen(2, 2);
+    TPromptScript script;
+    script.Modal<TBilderLoeschenForm>([&](TBilderLoeschenForm& f) {
+        TPromptScript inner;
+        inner.Modal<TFullSizeForm>([](TFullSizeForm& v) {
+            EXPECT_FALSE(v.SlideShowstart1->Enabled());
+            EXPECT_FALSE(v.SlideShowstart2->Enabled());
+            EXPECT_TRUE(v.AktuellesBild.endsWith("bild1.jpg")) << v.AktuellesBild.toStdString();
+            v.ModalResult = mrOk;
+        });
+        f.ImageWindow3Click(nullptr);
+        f.ModalResult = mrCancel;
+    });
+    form->BilderLoeschenClick(nullptr);
+}
+
+}  // namespace
