@@ -133,8 +133,8 @@ TEST_F(StartTest, CommandsOfLaterVersionsSayTheyAreNotAvailable)
     EXPECT_TRUE(form->HandlerVorhanden("Ende1Click"));
     EXPECT_TRUE(form->HandlerVorhanden("AndereBilderdatenbankoeffnen1Click"));
     EXPECT_TRUE(form->HandlerVorhanden("BilderHinzufuegen1Click"));
-    EXPECT_FALSE(form->HandlerVorhanden("BilderKopierenClick"));
-    form->MenuItem("BilderKopieren")->Click();
+    EXPECT_FALSE(form->HandlerVorhanden("ASCIIExport1Click"));
+    form->MenuItem("ASCIIExport1")->Click();
     EXPECT_TRUE(prompts.Gezeigt("Diese Funktion ist noch nicht verfügbar."));
     prompts.Texte.clear();
     form->MenuItem("Hinweis1")->Click();
