@@ -476,7 +476,9 @@ int TfrmScanPics::SchreibeSatzInDatenbank()
         const QByteArray d = dtos.toLatin1();
         ok = dbe_Replace("AUFNDATUM", DBE_REPL_DTOS, d.constData()) == 1 && ok;
         ok = dbe_Replace("FILEDATE", DBE_REPL_DTOS, d.constData()) == 1 && ok;
-        const int32_t breite = Breite, hoehe = Hoehe;
+        // BREITE and HOEHE hold four digits: a wider picture (the pixel
+        // limits switched off) is stored as 9999 rather than failing.
+        const int32_t breite = std::min<int32_t>(Breite, 9999), hoehe = std::min<int32_t>(Hoehe, 9999);
         const int32_t groesse = static_cast<int32_t>(std::min<int64_t>(DateiGroesse, 2147483647));
         ok = dbe_Replace("BREITE", DBE_REPL_INT, &breite) == 1 && ok;
         ok = dbe_Replace("HOEHE", DBE_REPL_INT, &hoehe) == 1 && ok;

@@ -448,6 +448,26 @@ TEST_F(ScanPicsTest, EmptyMaskIsRefusedAndNothingStarts)
 
 TEST_F(ScanPicsTest, PixelLimitsTakeTheEdgeAndSkipOneMore)
 {
+    {
+        // Without limits a panorama wider than the field's four digits is
+        // taken with 9999.
+        Bild("pano/breit.png", 10200, 40);
+        auto d = Dialog();
+        d->chkFindPNG->SetChecked(true);
+        d->chkVorschaubildErzeugen->SetChecked(false);
+        d->SpinEditMaxPixelBreite->SetValue(0);
+        d->SpinEditMinPixelHoehe->SetValue(0);
+        TPromptScript script;
+        script.AnswerValue(Win(Linux("pano")));
+        script.Answer(mrOk, "abgeschlossen");
+        d->btnScanStart->Click();
+        EXPECT_EQ(d->Neue(), 1);
+        const std::vector<TSatz> s = Lesen();
+        ASSERT_EQ(s.size(), 1u);
+        EXPECT_EQ(s[0].Breite, "9999");
+        EXPECT_EQ(s[0].Hoehe, "40");
+        EXPECT_TRUE(s[0].Bmp.startsWith("BM 150x1 ")) << s[0].Bmp.toStdString();
+    }
     Bild("p/genau.png", 200, 150);
     Bild("p/breiter.png", 201, 150);
     Bild("p/klein.png", 99, 150);
@@ -461,8 +481,8 @@ TEST_F(ScanPicsTest, PixelLimitsTakeTheEdgeAndSkipOneMore)
     d->btnScanStart->Click();
     EXPECT_EQ(d->Neue(), 1);
     const std::vector<TSatz> s = Lesen();
-    ASSERT_EQ(s.size(), 1u);
-    EXPECT_TRUE(s[0].Pfad.endsWith("genau.png"));
+    ASSERT_EQ(s.size(), 2u);
+    EXPECT_TRUE(s[1].Pfad.endsWith("genau.png"));
 }
 
 TEST_F(ScanPicsTest, SizeWindowInKilobytesTakesTheEdge)
