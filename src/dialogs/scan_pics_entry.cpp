@@ -138,6 +138,14 @@ void TfrmScanPics::AddFile(const QString& folder, const QString& fileName)
         return;
     }
 
+    // The album keeps 239 characters of a path: a longer one would be cut
+    // and point nowhere, so the picture is skipped the same way.
+    if (pfad.length() > 239) {
+        Log(QStringLiteral("Übersprungen (Pfad länger als 239 Zeichen): ") + pfad);
+        ++uebersprungen_;
+        return;
+    }
+
     // 1-2: medium id, path and file date.
     const QString wurzel = folder.left(1) + QStringLiteral(":\\");
     QString kennung;

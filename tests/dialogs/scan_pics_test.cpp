@@ -615,6 +615,20 @@ TEST_F(ScanPicsTest, PathsTheCodePageCannotHoldAreSkippedAndLogged)
     EXPECT_EQ(d->Uebersprungen(), 1);
     EXPECT_TRUE(Log().contains("Windows-1252")) << Log().toStdString();
     EXPECT_EQ(Lesen().size(), 1u);
+
+    // A path longer than the album's 239 characters is skipped and logged too.
+    const QString tief = "lang/" + QString(120, 'a') + "/" + QString(120, 'b') + "/bild.png";
+    Bild(tief, 120, 120);
+    auto d2 = Dialog();
+    d2->chkFindPNG->SetChecked(true);
+    d2->CheckBoxInclSuDirs->SetChecked(true);
+    TPromptScript script2;
+    script2.AnswerValue(Win(Linux("lang")));
+    script2.Answer(mrOk, "abgeschlossen");
+    d2->btnScanStart->Click();
+    EXPECT_EQ(d2->Neue(), 0);
+    EXPECT_EQ(d2->Uebersprungen(), 1);
+    EXPECT_TRUE(Log().contains("Pfad länger als 239 Zeichen")) << Log().toStdString();
 }
 
 TEST_F(ScanPicsTest, FormatBoxRulesAndSettingsRoundTrip)
