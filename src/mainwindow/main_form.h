@@ -407,6 +407,18 @@ public:
     // The handler of a command kept in one of the groups' own tables (picture
     // views, copy and delete, tools); null for another name.
     static TBefehlsMethode ZusatzBefehl(const char* name);
+    // ---- Adding pictures -----------------------------------------------------
+    // The add dialog, modal (with dropped files handed over while
+    // DragAndDropFlag is set); the toolbar's button frees the table's
+    // controls afterwards too.
+    void BilderHinzufuegen1Click(TObject* Sender);
+    void QKAutoButtonBilderHinzufuegenClick(TObject* Sender);
+    // Copies the camera folder's pictures into the destination folder and
+    // hands the copies to the add dialog; the stop command ends it before
+    // its next file.
+    void Bilderumkopieren1Click(TObject* Sender);
+    void BilderumlopierenStop1Click(TObject* Sender);
+    bool UmkopierenAbbruch = false;
 
     // ---- Album display -------------------------------------------------------
     void BilderBytesZeigen();
@@ -540,6 +552,8 @@ public:
     void BilderAnsichtAufbauen();
     void VorschaubilderEinlesen();
     void VollbildAnzeige();
+    // The full-size view of one picture file (the add dialog's preview).
+    void DateiVollbildAnzeigen(const QString& datei);
     // The viewer on the current entry with its slide show disabled (the copy
     // and delete dialogs open it so).
     void VollbildOhneSlideShow();

@@ -72,6 +72,10 @@ const THandlerName kHandler[] = {
     {"Einzelsatzanzeige1Click", &TMainForm::Einzelsatzanzeige1Click},
     {"SatzeditorBilderClick", &TMainForm::SatzeditorBilderClick},
     {"VolltextSuche2Click", &TMainForm::VolltextSuche2Click},
+    {"BilderHinzufuegen1Click", &TMainForm::BilderHinzufuegen1Click},
+    {"QKAutoButtonBilderHinzufuegenClick", &TMainForm::QKAutoButtonBilderHinzufuegenClick},
+    {"Bilderumkopieren1Click", &TMainForm::Bilderumkopieren1Click},
+    {"BilderumlopierenStop1Click", &TMainForm::BilderumlopierenStop1Click},
     // Filters.
     {"BilderOhneFilter1Click", &TMainForm::BilderOhneFilter1Click},
     {"BilderFilterAufMarkierte1Click", &TMainForm::BilderFilterAufMarkierte1Click},

@@ -479,6 +479,14 @@ void TMainForm::VollbildAnzeige()
     VollbildZeigen(*form);
 }
 
+void TMainForm::DateiVollbildAnzeigen(const QString& datei)
+{
+    auto form = std::make_unique<TFullSizeForm>(Application, *bilder_);
+    form->AktuellesBild = datei;
+    form->ImageWindow1->LoadFromFile(datei, 0, 0);
+    VollbildZeigen(*form);
+}
+
 void TMainForm::VollbildOhneSlideShow()
 {
     if (!TableBilder->Active() || TableBilder->IsEmpty())

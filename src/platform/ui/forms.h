@@ -149,6 +149,9 @@ public:
     void Run();
     void Terminate();
     bool Terminated() const { return terminated_; }
+    // Test programs run many main windows one after another in one process:
+    // a window that ended the program must not end the next test's work.
+    void ClearTerminated() { terminated_ = false; }
     void Minimize();
     void Restore();
     void BringToFront();
