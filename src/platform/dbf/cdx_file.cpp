@@ -515,18 +515,36 @@ void CdxFile::Flush()
     std::vector<std::uint32_t> pages = dirtyPages_;
     std::sort(pages.begin(), pages.end());
     pages.erase(std::unique(pages.begin(), pages.end()), pages.end());
-    std::uint8_t bytes[kPageSize];
+    // Pages that follow each other in the file go out in one write.
+    std::vector<std::uint8_t> run;
+    std::vector<CachedNode*> runNodes;
+    std::uint32_t runStart = 0;
+    auto writeRun = [&] {
+        if (run.empty())
+            return;
+        WriteAt(runStart, run.data(), run.size());
+        for (CachedNode* cached : runNodes)
+            cached->dirty = false;
+        run.clear();
+        runNodes.clear();
+    };
     for (std::uint32_t page : pages) {
         auto it = cache_.find(page);
         if (it == cache_.end() || !it->second.dirty)
             continue;
+        if (!run.empty() && runStart + run.size() != page)
+            writeRun();
+        if (run.empty())
+            runStart = page;
         CachedNode& cached = it->second;
-        if (!CdxEncodePage(cached.node, cached.format, bytes))
+        run.resize(run.size() + kPageSize);
+        if (!CdxEncodePage(cached.node, cached.format, run.data() + run.size() - kPageSize))
             throw CdxError("Interner Fehler: Indexseite " + std::to_string(page) + " läuft über");
-        WriteAt(page, bytes, sizeof bytes);
-        cached.dirty = false;
+        runNodes.push_back(&cached);
     }
+    writeRun();
     dirtyPages_.clear();
+    std::uint8_t bytes[kPageSize];
     for (const auto& [page, next] : pendingFree_) {
         std::memset(bytes, 0, sizeof bytes);
         PutLe32(bytes, next);

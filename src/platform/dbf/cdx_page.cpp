@@ -3,6 +3,7 @@
 #include "platform/dbf/cdx_bytes.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace dbfcdx {
@@ -27,22 +28,42 @@ int BitsFor(std::uint64_t value)
     throw CdxError("Indexseite " + std::to_string(offset) + " ist beschädigt: " + what);
 }
 
-std::size_t LeafDataBytes(const CdxNode& node, const CdxPageFormat& format)
+CdxLeafCount CountsAt(const CdxNode& node, const CdxPageFormat& format, std::size_t i)
 {
-    if (node.dataBytesFor == node.keys.size())
-        return node.dataBytes;
+    const int keyLength = format.keyLength;
+    const std::string_view keys(node.keys);
+    int dup = 0, trail = 0;
+    CdxLeafCounts(i > 0 ? keys.substr((i - 1) * keyLength, keyLength) : std::string_view(),
+                  keys.substr(i * keyLength, keyLength), format.padByte, dup, trail);
+    return {static_cast<std::uint8_t>(dup), static_cast<std::uint8_t>(trail)};
+}
+
+std::size_t Stored(const CdxPageFormat& format, CdxLeafCount count)
+{
+    return std::size_t(format.keyLength - count.duplicates - count.trailing);
+}
+
+// The node's counts, worked out again unless they are kept.
+const CdxLeafCount* LeafCounts(const CdxNode& node, const CdxPageFormat& format)
+{
+    if (node.countsFor == node.keys.size())
+        return node.counts.data();
+    const std::size_t count = node.keys.size() / format.keyLength;
+    node.counts.resize(count);
     std::size_t total = 0;
-    std::string_view previous;
-    for (std::size_t i = 0; i < node.Count(); ++i) {
-        std::string_view key = node.Key(i, format.keyLength);
-        int dup = 0, trail = 0;
-        CdxLeafCounts(previous, key, format.padByte, dup, trail);
-        total += format.keyLength - dup - trail;
-        previous = key;
+    for (std::size_t i = 0; i < count; ++i) {
+        node.counts[i] = CountsAt(node, format, i);
+        total += Stored(format, node.counts[i]);
     }
     node.dataBytes = total;
-    node.dataBytesFor = node.keys.size();
-    return total;
+    node.countsFor = node.keys.size();
+    return node.counts.data();
+}
+
+std::size_t LeafDataBytes(const CdxNode& node, const CdxPageFormat& format)
+{
+    LeafCounts(node, format);
+    return node.dataBytes;
 }
 
 std::uint32_t MaxRecno(const CdxNode& node)
@@ -110,6 +131,43 @@ std::size_t CdxLeafDataBytes(const CdxNode& node, const CdxPageFormat& format)
     return LeafDataBytes(node, format);
 }
 
+void CdxLeafKeyInserted(const CdxNode& node, const CdxPageFormat& format, std::size_t i)
+{
+    const std::size_t keyLength = static_cast<std::size_t>(format.keyLength);
+    if (node.countsFor == CdxNode::kUnknownSize || node.countsFor + keyLength != node.keys.size()) {
+        node.countsFor = CdxNode::kUnknownSize;
+        return;
+    }
+    const CdxLeafCount own = CountsAt(node, format, i);
+    node.counts.insert(node.counts.begin() + static_cast<std::ptrdiff_t>(i), own);
+    node.dataBytes += Stored(format, own);
+    if ((i + 1) * keyLength < node.keys.size()) {
+        // The next key is compared with the new one now.
+        node.dataBytes -= Stored(format, node.counts[i + 1]);
+        node.counts[i + 1] = CountsAt(node, format, i + 1);
+        node.dataBytes += Stored(format, node.counts[i + 1]);
+    }
+    node.countsFor = node.keys.size();
+}
+
+void CdxLeafKeyRemoved(const CdxNode& node, const CdxPageFormat& format, std::size_t i)
+{
+    const std::size_t keyLength = static_cast<std::size_t>(format.keyLength);
+    if (node.countsFor == CdxNode::kUnknownSize || node.countsFor != node.keys.size() + keyLength) {
+        node.countsFor = CdxNode::kUnknownSize;
+        return;
+    }
+    node.dataBytes -= Stored(format, node.counts[i]);
+    node.counts.erase(node.counts.begin() + static_cast<std::ptrdiff_t>(i));
+    if (i * keyLength < node.keys.size()) {
+        // The key after the removed one is compared with the one before it.
+        node.dataBytes -= Stored(format, node.counts[i]);
+        node.counts[i] = CountsAt(node, format, i);
+        node.dataBytes += Stored(format, node.counts[i]);
+    }
+    node.countsFor = node.keys.size();
+}
+
 std::size_t CdxNodeBytes(const CdxNode& node, const CdxPageFormat& format)
 {
     if (!node.leaf)
@@ -145,7 +203,7 @@ bool CdxEncodePage(const CdxNode& node, const CdxPageFormat& format, std::uint8_
         }
         return true;
     }
-    return CdxEncodeLeaf(node, format, nullptr, page);
+    return CdxEncodeLeaf(node, format, LeafCounts(node, format), page);
 }
 
 bool CdxEncodeLeaf(const CdxNode& node, const CdxPageFormat& format, const CdxLeafCount* counts,
@@ -171,7 +229,6 @@ bool CdxEncodeLeaf(const CdxNode& node, const CdxPageFormat& format, const CdxLe
     const std::size_t entries = node.Count() * layout.entryBytes;
     if (kLeafHeader + entries + data > kPageSize)
         return false;
-    std::memset(page, 0, kPageSize);
     PutLe16(page, (node.root ? 1 : 0) | 2);
     PutLe16(page + 2, static_cast<std::uint32_t>(node.Count()));
     PutLe32(page + 4, node.left);
@@ -184,19 +241,30 @@ bool CdxEncodeLeaf(const CdxNode& node, const CdxPageFormat& format, const CdxLe
     page[21] = static_cast<std::uint8_t>(layout.countBits);
     page[22] = static_cast<std::uint8_t>(layout.countBits);
     page[23] = static_cast<std::uint8_t>(layout.entryBytes);
+    // The entries are packed eight bytes at a time into a buffer with room
+    // to spare (each store reaches past its entry; the next one overwrites
+    // that), the key data goes from the page's end downwards, and only the
+    // free space between them is cleared.
+    std::uint8_t packedEntries[kPageSize + 8];
     std::size_t end = kPageSize;
+    const int dupShift = layout.recnoBits, trailShift = layout.recnoBits + layout.countBits;
     for (std::size_t i = 0; i < node.Count(); ++i) {
         const int dup = counts[i].duplicates, trail = counts[i].trailing;
-        const std::uint64_t packed = std::uint64_t{node.recnos[i]} |
-                                     std::uint64_t(dup) << layout.recnoBits |
-                                     std::uint64_t(trail) << (layout.recnoBits + layout.countBits);
-        std::uint8_t* entry = page + kLeafHeader + i * layout.entryBytes;
-        for (int b = 0; b < layout.entryBytes; ++b)
-            entry[b] = static_cast<std::uint8_t>(packed >> (8 * b));
+        const std::uint64_t packed = std::uint64_t{node.recnos[i]} | std::uint64_t(dup) << dupShift |
+                                     std::uint64_t(trail) << trailShift;
+        std::uint8_t* entry = packedEntries + i * layout.entryBytes;
+        if constexpr (std::endian::native == std::endian::little) {
+            std::memcpy(entry, &packed, 8);
+        } else {
+            for (int b = 0; b < 8; ++b)
+                entry[b] = static_cast<std::uint8_t>(packed >> (8 * b));
+        }
         const std::size_t stored = keyLength - dup - trail;
         end -= stored;
         std::memcpy(page + end, node.keys.data() + i * keyLength + dup, stored);
     }
+    std::memcpy(page + kLeafHeader, packedEntries, entries);
+    std::memset(page + kLeafHeader + entries, 0, end - kLeafHeader - entries);
     return true;
 }
 

@@ -35,6 +35,12 @@ struct CdxPageFormat {
     std::uint8_t padByte = ' ';
 };
 
+// Duplicate and trailing byte counts of one leaf key (see CdxLeafCounts).
+struct CdxLeafCount {
+    std::uint8_t duplicates = 0;
+    std::uint8_t trailing = 0;
+};
+
 struct CdxNode {
     bool leaf = true;
     bool root = false;
@@ -43,12 +49,16 @@ struct CdxNode {
     std::string keys;                      // Count() keys of keyLength bytes
     std::vector<std::uint32_t> recnos;
     std::vector<std::uint32_t> children;  // interior pages only
-    // Key data bytes of a leaf as last worked out, valid while `keys` has
-    // the size it had then; code that changes a leaf's keys other than by
-    // CdxTag's insert sets dataBytesFor to kUnknownSize.
+    // A leaf's duplicate and trailing counts of each key and its key data
+    // bytes as last worked out, valid while `keys` has the size it had then
+    // (countsFor). CdxTag's insert and delete keep them up to date (only the
+    // changed key and the one after it are compared again), so a flush
+    // encodes the leaf without comparing every key anew; code that changes
+    // a leaf's keys otherwise sets countsFor to kUnknownSize.
     static constexpr std::size_t kUnknownSize = std::size_t(-1);
+    mutable std::vector<CdxLeafCount> counts;
     mutable std::size_t dataBytes = 0;
-    mutable std::size_t dataBytesFor = kUnknownSize;
+    mutable std::size_t countsFor = kUnknownSize;
 
     std::size_t Count() const { return recnos.size(); }
     std::string_view Key(std::size_t i, int keyLength) const
@@ -64,14 +74,13 @@ bool CdxEncodePage(const CdxNode& node, const CdxPageFormat& format, std::uint8_
 bool CdxNodeFits(const CdxNode& node, const CdxPageFormat& format);
 // Key data bytes a leaf needs besides its entries (kept in the node).
 std::size_t CdxLeafDataBytes(const CdxNode& node, const CdxPageFormat& format);
+// The node's kept counts follow a key inserted at `i` / removed from `i`
+// (called after the change of `keys`, with the counts kept before it).
+void CdxLeafKeyInserted(const CdxNode& node, const CdxPageFormat& format, std::size_t i);
+void CdxLeafKeyRemoved(const CdxNode& node, const CdxPageFormat& format, std::size_t i);
 // Bytes the encoded page uses.
 std::size_t CdxNodeBytes(const CdxNode& node, const CdxPageFormat& format);
 
-// Duplicate and trailing byte counts of one leaf key (see CdxLeafCounts).
-struct CdxLeafCount {
-    std::uint8_t duplicates = 0;
-    std::uint8_t trailing = 0;
-};
 // Encodes a leaf whose counts are known already (null: computed here).
 bool CdxEncodeLeaf(const CdxNode& node, const CdxPageFormat& format, const CdxLeafCount* counts,
                    std::uint8_t* page);

@@ -413,7 +413,7 @@ void CdxTag::SplitNode(std::vector<PathStep>& path, std::size_t level)
     while (split + 1 < node.Count() && !CdxNodeFits(right, format_))
         right = take(++split);
     node.keys.resize(split * keyLength);
-    node.dataBytesFor = CdxNode::kUnknownSize;
+    node.countsFor = CdxNode::kUnknownSize;
     node.recnos.resize(split);
     if (!node.leaf)
         node.children.resize(split);
@@ -523,7 +523,7 @@ void CdxTag::MergeLeaves(std::vector<PathStep>& path, std::size_t level)
             return false;
         CdxNode& target = file_.Node(*this, rightPage);
         target.keys = std::move(merged.keys);
-        target.dataBytesFor = CdxNode::kUnknownSize;
+        target.countsFor = CdxNode::kUnknownSize;
         target.recnos = std::move(merged.recnos);
         file_.TouchNode(rightPage);
         std::vector<PathStep> leftPath(path.begin(), path.begin() + level + 1);
@@ -567,23 +567,11 @@ bool CdxTag::DoInsert(std::string_view key, std::uint32_t recno)
     }
     MarkChanged();
     CdxNode& leaf = file_.Node(*this, position.page);
-    {
-        // The leaf's key data bytes follow the insert: the new key's own and
-        // the change of the key after it (whose neighbour it becomes).
-        const int keyLength = format_.keyLength;
-        const std::size_t i = position.index;
-        std::size_t bytes = CdxLeafDataBytes(leaf, format_);
-        const std::string_view previous = i > 0 ? leaf.Key(i - 1, keyLength) : std::string_view();
-        bytes += KeyDataBytes(previous, stored, format_);
-        if (i < leaf.Count()) {
-            const std::string_view next = leaf.Key(i, keyLength);
-            bytes = bytes - KeyDataBytes(previous, next, format_) +
-                    KeyDataBytes(stored, next, format_);
-        }
-        leaf.keys.insert(i * keyLength, stored);
-        leaf.dataBytes = bytes;
-        leaf.dataBytesFor = leaf.keys.size();
-    }
+    // The leaf's kept counts follow the insert: the new key's own and the
+    // key after it (whose neighbour it becomes).
+    CdxLeafDataBytes(leaf, format_);
+    leaf.keys.insert(position.index * format_.keyLength, stored);
+    CdxLeafKeyInserted(leaf, format_, position.index);
     leaf.recnos.insert(leaf.recnos.begin() + position.index, recno);
     file_.TouchNode(position.page);
     if (countKnown_)
@@ -617,24 +605,11 @@ bool CdxTag::DoDelete(std::string_view key, std::uint32_t recno)
     }
     MarkChanged();
     CdxNode& leaf = file_.Node(*this, position.page);
-    {
-        // As in the insert: the removed key's bytes go, the next key is then
-        // compared with the one before the removed key.
-        const int keyLength = format_.keyLength;
-        const std::size_t i = position.index;
-        std::size_t bytes = CdxLeafDataBytes(leaf, format_);
-        const std::string_view previous = i > 0 ? leaf.Key(i - 1, keyLength) : std::string_view();
-        const std::string_view removed = leaf.Key(i, keyLength);
-        bytes -= KeyDataBytes(previous, removed, format_);
-        if (i + 1 < leaf.Count()) {
-            const std::string_view next = leaf.Key(i + 1, keyLength);
-            bytes = bytes - KeyDataBytes(removed, next, format_) +
-                    KeyDataBytes(previous, next, format_);
-        }
-        leaf.keys.erase(i * keyLength, keyLength);
-        leaf.dataBytes = bytes;
-        leaf.dataBytesFor = leaf.keys.size();
-    }
+    // As in the insert: the removed key's counts go, the next key is then
+    // compared with the one before the removed key.
+    CdxLeafDataBytes(leaf, format_);
+    leaf.keys.erase(position.index * format_.keyLength, format_.keyLength);
+    CdxLeafKeyRemoved(leaf, format_, position.index);
     leaf.recnos.erase(leaf.recnos.begin() + position.index);
     file_.TouchNode(position.page);
     if (countKnown_)
