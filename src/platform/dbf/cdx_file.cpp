@@ -406,6 +406,21 @@ void CdxFile::TouchNode(std::uint32_t page)
     if (!cached.dirty)
         dirtyPages_.push_back(page);
     cached.dirty = true;
+    cached.image.clear();
+}
+
+void CdxFile::TouchLeaf(std::uint32_t page, std::size_t index, bool inserted)
+{
+    CachedNode& cached = cache_.at(page);
+    if (!cached.dirty)
+        dirtyPages_.push_back(page);
+    cached.dirty = true;
+    if (cached.image.empty())
+        return;
+    const bool patched = inserted ? CdxPatchLeafInsert(cached.node, cached.format, index, cached.image.data())
+                                  : CdxPatchLeafRemove(cached.node, cached.format, index, cached.image.data());
+    if (!patched)
+        cached.image.clear();
 }
 
 void CdxFile::TrimCache()
@@ -537,9 +552,14 @@ void CdxFile::Flush()
         if (run.empty())
             runStart = page;
         CachedNode& cached = it->second;
-        run.resize(run.size() + kPageSize);
-        if (!CdxEncodePage(cached.node, cached.format, run.data() + run.size() - kPageSize))
-            throw CdxError("Interner Fehler: Indexseite " + std::to_string(page) + " läuft über");
+        if (cached.image.empty()) {
+            cached.image.resize(kPageSize);
+            if (!CdxEncodePage(cached.node, cached.format, cached.image.data())) {
+                cached.image.clear();
+                throw CdxError("Interner Fehler: Indexseite " + std::to_string(page) + " läuft über");
+            }
+        }
+        run.insert(run.end(), cached.image.begin(), cached.image.end());
         runNodes.push_back(&cached);
     }
     writeRun();

@@ -296,6 +296,11 @@ private:
         CdxNode node;
         CdxPageFormat format;  // of the tag whose tree holds the page
         bool dirty = false;
+        // The page's bytes as the node stands, when known (empty: encode
+        // anew). Kept from the last flush, so a leaf changed by single keys
+        // since is patched instead of encoded again (shared use flushes
+        // after every change).
+        std::vector<std::uint8_t> image;
     };
 
     CdxFile(int fd, bool ownsFd, bool readOnly, const CdxCollation& collation);
@@ -331,6 +336,9 @@ private:
     CdxNode& Node(const CdxTag& tag, std::uint32_t page);
     void PutNode(const CdxTag& tag, std::uint32_t page, CdxNode node);
     void TouchNode(std::uint32_t page);
+    // A leaf changed by a key inserted at / removed from `index` (its counts
+    // kept): marked dirty, its kept bytes patched.
+    void TouchLeaf(std::uint32_t page, std::size_t index, bool inserted);
     std::uint32_t AllocPage();
     void FreePage(std::uint32_t page);
     std::uint32_t AppendPages(std::uint32_t count);

@@ -268,6 +268,148 @@ bool CdxEncodeLeaf(const CdxNode& node, const CdxPageFormat& format, const CdxLe
     return true;
 }
 
+namespace {
+
+// What the patches need of a leaf page as it stands.
+struct LeafPage {
+    std::uint8_t* page;
+    CdxLeafLayout layout;
+    std::size_t count;
+    std::size_t dataStart;
+
+    std::uint64_t Entry(std::size_t i) const
+    {
+        std::uint64_t packed = 0;
+        const std::uint8_t* entry = page + kLeafHeader + i * layout.entryBytes;
+        for (int b = 0; b < layout.entryBytes; ++b)
+            packed |= std::uint64_t{entry[b]} << (8 * b);
+        return packed;
+    }
+    // Key data bytes of entry i as encoded.
+    std::size_t Stored(std::size_t i, int keyLength) const
+    {
+        const std::uint64_t packed = Entry(i);
+        const std::uint64_t mask = (std::uint64_t{1} << layout.countBits) - 1;
+        const auto dup = static_cast<int>((packed >> layout.recnoBits) & mask);
+        const auto trail = static_cast<int>((packed >> (layout.recnoBits + layout.countBits)) & mask);
+        return std::size_t(keyLength - dup - trail);
+    }
+    void PutEntry(std::size_t i, std::uint32_t recno, CdxLeafCount count)
+    {
+        const std::uint64_t packed = std::uint64_t{recno} | std::uint64_t(count.duplicates) << layout.recnoBits |
+                                     std::uint64_t(count.trailing) << (layout.recnoBits + layout.countBits);
+        std::uint8_t* entry = page + kLeafHeader + i * layout.entryBytes;
+        for (int b = 0; b < layout.entryBytes; ++b)
+            entry[b] = static_cast<std::uint8_t>(packed >> (8 * b));
+    }
+};
+
+// The page as a leaf in the layout the node needs now; false when it is
+// not one or its layout differs.
+bool OpenLeafPage(const CdxNode& node, const CdxPageFormat& format, std::uint8_t* page, LeafPage& leaf)
+{
+    if (!node.leaf || node.countsFor != node.keys.size() || node.counts.size() != node.Count() ||
+        (Le16(page) & 2) == 0)
+        return false;
+    leaf.page = page;
+    leaf.layout = CdxLeafLayoutFor(format.keyLength, MaxRecno(node));
+    if (page[20] != leaf.layout.recnoBits || page[21] != leaf.layout.countBits ||
+        page[23] != leaf.layout.entryBytes)
+        return false;
+    leaf.count = Le16(page + 2);
+    leaf.dataStart = kLeafHeader + leaf.count * leaf.layout.entryBytes + Le16(page + 12);
+    return leaf.dataStart <= kPageSize;
+}
+
+// Common end of both patches: the key data from key `i` on is laid out
+// anew. `oldTailStart`..`oldTailEnd` holds the data of the keys behind the
+// ones rewritten (unchanged bytes), `rewritten` the keys from `i` whose
+// data is written from the node.
+bool FinishLeafPatch(const CdxNode& node, const CdxPageFormat& format, LeafPage& leaf, std::size_t i,
+                     std::size_t keyEnd, std::size_t rewritten, std::size_t oldTailStart, std::size_t oldTailEnd)
+{
+    const int keyLength = format.keyLength;
+    std::size_t written = 0;
+    for (std::size_t k = i; k < i + rewritten; ++k)
+        written += Stored(format, node.counts[k]);
+    const std::size_t tail = oldTailEnd - oldTailStart;
+    const std::size_t entriesEnd = kLeafHeader + node.Count() * leaf.layout.entryBytes;
+    if (keyEnd < entriesEnd + tail + written)
+        return false;  // the leaf no longer fits (it is split next)
+    const std::size_t newEnd = keyEnd - written;
+    const std::size_t newStart = newEnd - tail;
+    std::memmove(leaf.page + newStart, leaf.page + oldTailStart, tail);
+    std::size_t end = keyEnd;
+    for (std::size_t k = i; k < i + rewritten; ++k) {
+        const std::size_t stored = Stored(format, node.counts[k]);
+        end -= stored;
+        std::memcpy(leaf.page + end, node.keys.data() + k * keyLength + node.counts[k].duplicates, stored);
+    }
+    std::memset(leaf.page + entriesEnd, 0, newStart - entriesEnd);
+    PutLe16(leaf.page + 2, static_cast<std::uint32_t>(node.Count()));
+    PutLe16(leaf.page + 12, static_cast<std::uint32_t>(newStart - entriesEnd));
+    return true;
+}
+
+// Where the key data of key `i` ends (the keys before it are unchanged).
+std::size_t KeyDataEnd(const CdxNode& node, const CdxPageFormat& format, std::size_t i)
+{
+    std::size_t end = kPageSize;
+    for (std::size_t k = 0; k < i; ++k)
+        end -= Stored(format, node.counts[k]);
+    return end;
+}
+
+}  // namespace
+
+bool CdxPatchLeafInsert(const CdxNode& node, const CdxPageFormat& format, std::size_t i, std::uint8_t* page)
+{
+    LeafPage leaf{};
+    if (!OpenLeafPage(node, format, page, leaf) || leaf.count + 1 != node.Count() || i >= node.Count())
+        return false;
+    const int keyLength = format.keyLength;
+    const std::size_t keyEnd = KeyDataEnd(node, format, i);
+    // Before the insert, key i (now i + 1) ended at keyEnd; the keys behind
+    // it keep their bytes.
+    const std::size_t oldNext = i < leaf.count ? leaf.Stored(i, keyLength) : 0;
+    if (keyEnd < leaf.dataStart + oldNext)
+        return false;
+    const std::size_t oldTailEnd = keyEnd - oldNext;
+    const std::size_t rewritten = i + 1 < node.Count() ? 2 : 1;
+    const int entryBytes = leaf.layout.entryBytes;
+    // The entries from i on move one place back (into the free space).
+    if (kLeafHeader + node.Count() * entryBytes > leaf.dataStart)
+        return false;
+    std::memmove(page + kLeafHeader + (i + 1) * entryBytes, page + kLeafHeader + i * entryBytes,
+                 (leaf.count - i) * entryBytes);
+    for (std::size_t k = i; k < i + rewritten; ++k)
+        leaf.PutEntry(k, node.recnos[k], node.counts[k]);
+    return FinishLeafPatch(node, format, leaf, i, keyEnd, rewritten, leaf.dataStart, oldTailEnd);
+}
+
+bool CdxPatchLeafRemove(const CdxNode& node, const CdxPageFormat& format, std::size_t i, std::uint8_t* page)
+{
+    LeafPage leaf{};
+    if (!OpenLeafPage(node, format, page, leaf) || leaf.count != node.Count() + 1 || i > node.Count())
+        return false;
+    const int keyLength = format.keyLength;
+    const std::size_t keyEnd = KeyDataEnd(node, format, i);
+    // Before the removal, keys i and i + 1 ended at keyEnd; the keys behind
+    // them keep their bytes.
+    std::size_t oldTailEnd = keyEnd - leaf.Stored(i, keyLength);
+    if (i + 1 < leaf.count)
+        oldTailEnd -= leaf.Stored(i + 1, keyLength);
+    if (oldTailEnd < leaf.dataStart || oldTailEnd > keyEnd)
+        return false;
+    const std::size_t rewritten = i < node.Count() ? 1 : 0;
+    const int entryBytes = leaf.layout.entryBytes;
+    std::memmove(page + kLeafHeader + i * entryBytes, page + kLeafHeader + (i + 1) * entryBytes,
+                 (leaf.count - i - 1) * entryBytes);
+    if (rewritten)
+        leaf.PutEntry(i, node.recnos[i], node.counts[i]);
+    return FinishLeafPatch(node, format, leaf, i, keyEnd, rewritten, leaf.dataStart, oldTailEnd);
+}
+
 CdxNode CdxDecodePage(const std::uint8_t* page, const CdxPageFormat& format, std::uint32_t offset)
 {
     const int keyLength = format.keyLength;

@@ -85,6 +85,16 @@ std::size_t CdxNodeBytes(const CdxNode& node, const CdxPageFormat& format);
 bool CdxEncodeLeaf(const CdxNode& node, const CdxPageFormat& format, const CdxLeafCount* counts,
                    std::uint8_t* page);
 
+// A leaf changed by one key inserted at `i` / removed from `i` (counts kept,
+// see CdxLeafKeyInserted): `page`, the leaf's encoding before the change as
+// CdxEncodePage made it, is brought to the encoding after it by moving the
+// entries and key data behind the key and writing the changed key and the
+// one after it, byte for byte what CdxEncodePage would write. False when
+// that cannot be done (entry layout changed, counts not kept, page full):
+// `page` is then to be encoded anew.
+bool CdxPatchLeafInsert(const CdxNode& node, const CdxPageFormat& format, std::size_t i, std::uint8_t* page);
+bool CdxPatchLeafRemove(const CdxNode& node, const CdxPageFormat& format, std::size_t i, std::uint8_t* page);
+
 // Leaf entry layout for a page whose greatest record number is `maxRecno`.
 struct CdxLeafLayout {
     int recnoBits = 0;

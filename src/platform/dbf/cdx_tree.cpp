@@ -573,7 +573,7 @@ bool CdxTag::DoInsert(std::string_view key, std::uint32_t recno)
     leaf.keys.insert(position.index * format_.keyLength, stored);
     CdxLeafKeyInserted(leaf, format_, position.index);
     leaf.recnos.insert(leaf.recnos.begin() + position.index, recno);
-    file_.TouchNode(position.page);
+    file_.TouchLeaf(position.page, position.index, true);
     if (countKnown_)
         ++count_;
     const std::size_t level = path.size() - 1;
@@ -611,7 +611,7 @@ bool CdxTag::DoDelete(std::string_view key, std::uint32_t recno)
     leaf.keys.erase(position.index * format_.keyLength, format_.keyLength);
     CdxLeafKeyRemoved(leaf, format_, position.index);
     leaf.recnos.erase(leaf.recnos.begin() + position.index);
-    file_.TouchNode(position.page);
+    file_.TouchLeaf(position.page, position.index, false);
     if (countKnown_)
         --count_;
     const std::size_t level = path.size() - 1;
