@@ -159,7 +159,7 @@ void CdxFile::MarkChanging()
 
 void CdxFile::Refresh()
 {
-    cache_.clear();
+    ClearCache();
     dirtyPages_.clear();
     trimmedSize_ = 0;
     pendingFree_.clear();
@@ -375,15 +375,40 @@ void CdxFile::Load()
     }
 }
 
+CdxFile::CachedNode* CdxFile::Cached(std::uint32_t page)
+{
+    RecentPage& recent = recent_[(page / kPageSize) % recent_.size()];
+    if (recent.page == page)
+        return recent.cached;
+    auto it = cache_.find(page);
+    if (it == cache_.end())
+        return nullptr;
+    recent = {page, &it->second};
+    return &it->second;
+}
+
+void CdxFile::EraseCached(std::uint32_t page)
+{
+    RecentPage& recent = recent_[(page / kPageSize) % recent_.size()];
+    if (recent.page == page)
+        recent = {};
+    cache_.erase(page);
+}
+
+void CdxFile::ClearCache()
+{
+    recent_.fill({});
+    cache_.clear();
+}
+
 CdxNode& CdxFile::Node(const CdxTag& tag, std::uint32_t page)
 {
-    auto it = cache_.find(page);
-    if (it != cache_.end()) {
-        const CdxPageFormat& format = it->second.format;
+    if (CachedNode* cached = Cached(page)) {
+        const CdxPageFormat& format = cached->format;
         if (format.keyLength != tag.format_.keyLength || format.padByte != tag.format_.padByte)
             throw CdxError("Der Index " + tag.name_ + " ist beschädigt: Seite " + std::to_string(page) +
                            " gehört zu einem anderen Index");
-        return it->second.node;
+        return cached->node;
     }
     if (page % kPageSize != 0 || page < kHeaderSize || page + std::uint64_t{kPageSize} > fileEnd_)
         throw CdxError("Der Index " + tag.name_ + " ist beschädigt: Seitenverweis " + std::to_string(page) +
@@ -391,7 +416,9 @@ CdxNode& CdxFile::Node(const CdxTag& tag, std::uint32_t page)
     std::uint8_t bytes[kPageSize];
     ReadAt(page, bytes, sizeof bytes);
     CdxNode node = CdxDecodePage(bytes, tag.format_, page);
-    return cache_.emplace(page, CachedNode{std::move(node), tag.format_, false}).first->second.node;
+    CachedNode& cached = cache_.emplace(page, CachedNode{std::move(node), tag.format_, false}).first->second;
+    recent_[(page / kPageSize) % recent_.size()] = {page, &cached};
+    return cached.node;
 }
 
 void CdxFile::PutNode(const CdxTag& tag, std::uint32_t page, CdxNode node)
@@ -400,9 +427,17 @@ void CdxFile::PutNode(const CdxTag& tag, std::uint32_t page, CdxNode node)
     dirtyPages_.push_back(page);
 }
 
+CdxFile::CachedNode& CdxFile::CachedOrFail(std::uint32_t page)
+{
+    CachedNode* cached = Cached(page);
+    if (!cached)
+        throw std::out_of_range("CDX page not cached");
+    return *cached;
+}
+
 void CdxFile::TouchNode(std::uint32_t page)
 {
-    CachedNode& cached = cache_.at(page);
+    CachedNode& cached = CachedOrFail(page);
     if (!cached.dirty)
         dirtyPages_.push_back(page);
     cached.dirty = true;
@@ -411,7 +446,7 @@ void CdxFile::TouchNode(std::uint32_t page)
 
 void CdxFile::TouchLeaf(std::uint32_t page, std::size_t index, bool inserted)
 {
-    CachedNode& cached = cache_.at(page);
+    CachedNode& cached = CachedOrFail(page);
     if (!cached.dirty)
         dirtyPages_.push_back(page);
     cached.dirty = true;
@@ -429,6 +464,7 @@ void CdxFile::TrimCache()
     // has grown well past what the last trim left keeps this cheap.
     if (cache_.size() <= std::max(kCacheLimit, 2 * trimmedSize_))
         return;
+    recent_.fill({});
     for (auto it = cache_.begin(); it != cache_.end();) {
         if (it->second.dirty)
             ++it;
@@ -453,7 +489,7 @@ std::uint32_t CdxFile::AllocPage()
     while (freeHead_ != kNoPage) {
         const std::uint32_t page = freeHead_;
         if (page % kPageSize != 0 || page < kHeaderSize || page + std::uint64_t{kPageSize} > fileEnd_ ||
-            cache_.count(page)) {
+            Cached(page)) {
             freeHead_ = kNoPage;  // a broken free list is dropped: its pages stay unused
             break;
         }
@@ -476,7 +512,7 @@ std::uint32_t CdxFile::AllocPage()
 void CdxFile::FreePage(std::uint32_t page)
 {
     MarkDirty(*directory_);
-    cache_.erase(page);
+    EraseCached(page);
     pendingFree_[page] = freeHead_;
     freeHead_ = page;
 }
@@ -544,14 +580,14 @@ void CdxFile::Flush()
         runNodes.clear();
     };
     for (std::uint32_t page : pages) {
-        auto it = cache_.find(page);
-        if (it == cache_.end() || !it->second.dirty)
+        CachedNode* found = Cached(page);
+        if (!found || !found->dirty)
             continue;
         if (!run.empty() && runStart + run.size() != page)
             writeRun();
         if (run.empty())
             runStart = page;
-        CachedNode& cached = it->second;
+        CachedNode& cached = *found;
         if (cached.image.empty()) {
             cached.image.resize(kPageSize);
             if (!CdxEncodePage(cached.node, cached.format, cached.image.data())) {

@@ -22,6 +22,7 @@
 #include "platform/dbf/cdx_collation.h"
 #include "platform/dbf/cdx_page.h"
 
+#include <array>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -334,6 +335,11 @@ private:
     void InitEmpty();
     void ReadTagHeader(CdxTag& tag, bool directory);
     CdxNode& Node(const CdxTag& tag, std::uint32_t page);
+    // The cached page, null when it is not cached.
+    CachedNode* Cached(std::uint32_t page);
+    CachedNode& CachedOrFail(std::uint32_t page);  // std::out_of_range as map::at
+    void EraseCached(std::uint32_t page);
+    void ClearCache();
     void PutNode(const CdxTag& tag, std::uint32_t page, CdxNode node);
     void TouchNode(std::uint32_t page);
     // A leaf changed by a key inserted at / removed from `index` (its counts
@@ -365,6 +371,14 @@ private:
     std::unique_ptr<CdxTag> directory_;
     std::vector<std::unique_ptr<CdxTag>> tags_;  // by header offset = creation order
     std::unordered_map<std::uint32_t, CachedNode> cache_;
+    // The pages looked up last, by page number (most lookups are of pages
+    // just used): pointers into cache_, whose entries stay where they are
+    // until erased; an erase forgets them.
+    struct RecentPage {
+        std::uint32_t page = kNoPage;
+        CachedNode* cached = nullptr;
+    };
+    std::array<RecentPage, 256> recent_{};
     std::vector<std::uint32_t> dirtyPages_;  // made dirty since the last flush
     std::size_t trimmedSize_ = 0;
     std::uint64_t changes_ = 0;  // counts changes begun, for Guarded

@@ -180,8 +180,47 @@ bool CdxNodeFits(const CdxNode& node, const CdxPageFormat& format)
 {
     if (!node.leaf)
         return node.Count() <= static_cast<std::size_t>(CdxInteriorCapacity(format.keyLength));
+    const std::size_t data = LeafDataBytes(node, format);
+    // Most leaves fit even with the widest entries a record number can
+    // need: their record numbers are not looked at then.
+    const CdxLeafLayout widest = CdxLeafLayoutFor(format.keyLength, 0xFFFFFFFFu);
+    if (kLeafHeader + node.Count() * widest.entryBytes + data <= kPageSize)
+        return true;
     const CdxLeafLayout layout = CdxLeafLayoutFor(format.keyLength, MaxRecno(node));
-    return kLeafHeader + node.Count() * layout.entryBytes + LeafDataBytes(node, format) <= kPageSize;
+    return kLeafHeader + node.Count() * layout.entryBytes + data <= kPageSize;
+}
+
+std::size_t CdxLeafRangeBytes(const CdxNode& node, const CdxPageFormat& format, std::size_t first, std::size_t end)
+{
+    const CdxLeafCount* counts = LeafCounts(node, format);
+    std::uint32_t maxRecno = 0;
+    std::size_t data = 0;
+    for (std::size_t k = first; k < end; ++k) {
+        maxRecno = std::max(maxRecno, node.recnos[k]);
+        data += Stored(format, counts[k]);
+    }
+    if (first < end)
+        data += counts[first].duplicates;  // the first key of a leaf shares nothing
+    return kLeafHeader + (end - first) * CdxLeafLayoutFor(format.keyLength, maxRecno).entryBytes + data;
+}
+
+void CdxLeafSplitCounts(const CdxNode& left, const CdxNode& right, const CdxPageFormat& format, std::size_t at)
+{
+    if (left.countsFor != left.keys.size() + right.keys.size() || left.counts.size() < at) {
+        left.countsFor = right.countsFor = CdxNode::kUnknownSize;
+        return;
+    }
+    right.counts.assign(left.counts.begin() + static_cast<std::ptrdiff_t>(at), left.counts.end());
+    if (!right.counts.empty())
+        right.counts[0].duplicates = 0;
+    left.counts.resize(at);
+    for (const CdxNode* node : {&left, &right}) {
+        std::size_t data = 0;
+        for (const CdxLeafCount& count : node->counts)
+            data += Stored(format, count);
+        node->dataBytes = data;
+        node->countsFor = node->keys.size();
+    }
 }
 
 bool CdxEncodePage(const CdxNode& node, const CdxPageFormat& format, std::uint8_t* page)

@@ -78,6 +78,11 @@ std::size_t CdxLeafDataBytes(const CdxNode& node, const CdxPageFormat& format);
 // (called after the change of `keys`, with the counts kept before it).
 void CdxLeafKeyInserted(const CdxNode& node, const CdxPageFormat& format, std::size_t i);
 void CdxLeafKeyRemoved(const CdxNode& node, const CdxPageFormat& format, std::size_t i);
+// Bytes the leaf's keys [first, end) would use as a leaf of their own.
+std::size_t CdxLeafRangeBytes(const CdxNode& node, const CdxPageFormat& format, std::size_t first, std::size_t end);
+// A leaf was split at `at`: `left` kept the keys before it, `right` has the
+// rest; both keep their counts (from those `left` kept before the split).
+void CdxLeafSplitCounts(const CdxNode& left, const CdxNode& right, const CdxPageFormat& format, std::size_t at);
 // Bytes the encoded page uses.
 std::size_t CdxNodeBytes(const CdxNode& node, const CdxPageFormat& format);
 

@@ -35,7 +35,7 @@ void CdxTag::SetKeyType(CdxKeyType type)
     for (const auto& [page, cached] : file_.cache_)
         if (cached.dirty)
             throw CdxError("Schlüsseltyp des Index " + name_ + " kann nach Änderungen nicht mehr gesetzt werden");
-    file_.cache_.clear();
+    file_.ClearCache();
     keyType_ = type;
     format_.padByte = PadFor(type);
     ApplyCollation(file_.collation_);
@@ -407,13 +407,23 @@ void CdxTag::SplitNode(std::vector<PathStep>& path, std::size_t level)
             l.children.assign(node.children.begin(), node.children.begin() + at);
         return CdxNodeFits(l, format_);
     };
-    while (split > 1 && !leftFits(split))
-        --split;
-    right = take(split);
-    while (split + 1 < node.Count() && !CdxNodeFits(right, format_))
-        right = take(++split);
+    if (node.leaf && node.countsFor == node.keys.size()) {
+        // The same choice from the leaf's kept counts, without trial nodes.
+        while (split > 1 && CdxLeafRangeBytes(node, format_, 0, split) > kPageSize)
+            --split;
+        while (split + 1 < node.Count() && CdxLeafRangeBytes(node, format_, split, node.Count()) > kPageSize)
+            ++split;
+        right = take(split);
+    } else {
+        while (split > 1 && !leftFits(split))
+            --split;
+        right = take(split);
+        while (split + 1 < node.Count() && !CdxNodeFits(right, format_))
+            right = take(++split);
+    }
     node.keys.resize(split * keyLength);
-    node.countsFor = CdxNode::kUnknownSize;
+    if (node.leaf)
+        CdxLeafSplitCounts(node, right, format_, split);
     node.recnos.resize(split);
     if (!node.leaf)
         node.children.resize(split);
