@@ -159,7 +159,18 @@ void CdxFile::MarkChanging()
 
 void CdxFile::Refresh()
 {
-    ClearCache();
+    // Pages whose bytes are known are kept, to be compared with the file
+    // when next used (most pages of a large index are not changed between
+    // two accesses); the others go.
+    recent_.fill({});
+    for (auto it = cache_.begin(); it != cache_.end();) {
+        if (it->second.dirty || it->second.image.empty()) {
+            it = cache_.erase(it);
+        } else {
+            it->second.stale = true;
+            ++it;
+        }
+    }
     dirtyPages_.clear();
     trimmedSize_ = 0;
     pendingFree_.clear();
@@ -403,7 +414,24 @@ void CdxFile::ClearCache()
 
 CdxNode& CdxFile::Node(const CdxTag& tag, std::uint32_t page)
 {
-    if (CachedNode* cached = Cached(page)) {
+    CachedNode* cached = Cached(page);
+    if (cached && cached->stale) {
+        const bool sameFormat = cached->format.keyLength == tag.format_.keyLength &&
+                                cached->format.padByte == tag.format_.padByte;
+        std::uint8_t bytes[kPageSize];
+        if (sameFormat && page + std::uint64_t{kPageSize} <= fileEnd_) {
+            ReadAt(page, bytes, sizeof bytes);
+            if (std::memcmp(bytes, cached->image.data(), kPageSize) == 0) {
+                cached->stale = false;
+                return cached->node;
+            }
+            EraseCached(page);
+            return Remember(tag, page, bytes);
+        }
+        EraseCached(page);
+        cached = nullptr;
+    }
+    if (cached) {
         const CdxPageFormat& format = cached->format;
         if (format.keyLength != tag.format_.keyLength || format.padByte != tag.format_.padByte)
             throw CdxError("Der Index " + tag.name_ + " ist beschädigt: Seite " + std::to_string(page) +
@@ -415,16 +443,37 @@ CdxNode& CdxFile::Node(const CdxTag& tag, std::uint32_t page)
                        " außerhalb der Datei");
     std::uint8_t bytes[kPageSize];
     ReadAt(page, bytes, sizeof bytes);
-    CdxNode node = CdxDecodePage(bytes, tag.format_, page);
-    CachedNode& cached = cache_.emplace(page, CachedNode{std::move(node), tag.format_, false}).first->second;
+    return Remember(tag, page, bytes);
+}
+
+CdxNode& CdxFile::Remember(const CdxTag& tag, std::uint32_t page, const std::uint8_t* bytes)
+{
+    CachedNode& cached = cache_[page];
+    cached.node = CdxDecodePage(bytes, tag.format_, page);
+    cached.format = tag.format_;
     recent_[(page / kPageSize) % recent_.size()] = {page, &cached};
     return cached.node;
 }
 
 void CdxFile::PutNode(const CdxTag& tag, std::uint32_t page, CdxNode node)
 {
-    cache_[page] = CachedNode{std::move(node), tag.format_, true};
+    CachedNode fresh;
+    fresh.node = std::move(node);
+    fresh.format = tag.format_;
+    fresh.dirty = true;
+    cache_[page] = std::move(fresh);
     dirtyPages_.push_back(page);
+}
+
+bool CdxFile::InUse(std::uint32_t page)
+{
+    CachedNode* cached = Cached(page);
+    if (cached && cached->stale) {
+        // Another process may have freed it since.
+        EraseCached(page);
+        return false;
+    }
+    return cached != nullptr;
 }
 
 CdxFile::CachedNode& CdxFile::CachedOrFail(std::uint32_t page)
@@ -489,7 +538,7 @@ std::uint32_t CdxFile::AllocPage()
     while (freeHead_ != kNoPage) {
         const std::uint32_t page = freeHead_;
         if (page % kPageSize != 0 || page < kHeaderSize || page + std::uint64_t{kPageSize} > fileEnd_ ||
-            Cached(page)) {
+            InUse(page)) {
             freeHead_ = kNoPage;  // a broken free list is dropped: its pages stay unused
             break;
         }

@@ -302,6 +302,9 @@ private:
         // since is patched instead of encoded again (shared use flushes
         // after every change).
         std::vector<std::uint8_t> image;
+        // Kept from before another process changed the file: used again
+        // only when the page's bytes on disk are still `image`.
+        bool stale = false;
     };
 
     CdxFile(int fd, bool ownsFd, bool readOnly, const CdxCollation& collation);
@@ -335,9 +338,14 @@ private:
     void InitEmpty();
     void ReadTagHeader(CdxTag& tag, bool directory);
     CdxNode& Node(const CdxTag& tag, std::uint32_t page);
+    // Decodes the page's bytes into the cache (the page is not cached).
+    CdxNode& Remember(const CdxTag& tag, std::uint32_t page, const std::uint8_t* bytes);
     // The cached page, null when it is not cached.
     CachedNode* Cached(std::uint32_t page);
     CachedNode& CachedOrFail(std::uint32_t page);  // std::out_of_range as map::at
+    // Whether the page is cached as part of a tree (a page kept from before
+    // another process's change is dropped: it may be free now).
+    bool InUse(std::uint32_t page);
     void EraseCached(std::uint32_t page);
     void ClearCache();
     void PutNode(const CdxTag& tag, std::uint32_t page, CdxNode node);

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -289,6 +290,77 @@ TEST(CdxFile, FlushAfterEveryChangeWritesTheSameBytesAsOneFlushAtTheEnd)
         reopened->Verify();
         EXPECT_EQ(Forward(reopened->Tag(0)), std::vector<Entry>(model.begin(), model.end()));
     }
+}
+
+// Two shared openers of one file (locks belong to the open file, so they
+// take turns as two processes do). A page the one kept from its last flush
+// is used again only while its bytes are unchanged; a page the other freed
+// meanwhile is taken from the free list again, not mistaken for one in use.
+TEST(CdxFile, SharedOpenersKeepOnlyUnchangedPagesAndReuseFreedOnes)
+{
+    lxtest::TempDir dir;
+    const std::string path = (dir / "S.CDX").string();
+    auto name = [](const char* prefix, int n) {
+        char text[16];
+        std::snprintf(text, sizeof text, "%s%05d", prefix, n);
+        return std::string(text);
+    };
+    std::vector<Entry> initial;
+    for (int n = 1; n <= 2000; ++n)
+        initial.emplace_back(Pad(name("K", n), 10), static_cast<std::uint32_t>(n));
+    {
+        auto file = CdxFile::Create(path);
+        file->AddTag(Spec("S", 10), Keys(10, initial));
+        file->Close();
+    }
+    std::set<Entry> model(initial.begin(), initial.end());
+    auto a = CdxFile::Open(path, false, CdxCollation(), true);
+    auto b = CdxFile::Open(path, false, CdxCollation(), true);
+    CdxTag& tagA = a->Tag(0);
+    CdxTag& tagB = b->Tag(0);
+    // B changes (and so keeps the bytes of) every leaf of the first 600 keys.
+    b->Access([&] {
+        for (int n = 10; n <= 600; n += 10) {
+            const Entry e{Pad(name("K", n) + "A", 10), 5000u + static_cast<std::uint32_t>(n)};
+            EXPECT_TRUE(tagB.Insert(e.first, e.second));
+            model.insert(e);
+        }
+        return 0;
+    });
+    // A empties those leaves (their pages go to the free list) and changes
+    // a leaf B holds further on.
+    a->Access([&] {
+        for (auto it = model.begin(); it != model.end() && it->first < Pad(name("K", 601), 10);) {
+            EXPECT_TRUE(tagA.Delete(it->first, it->second));
+            it = model.erase(it);
+        }
+        EXPECT_TRUE(tagA.Insert(Pad(name("K", 1500) + "B", 10), 9000));
+        model.insert({Pad(name("K", 1500) + "B", 10), 9000});
+        return 0;
+    });
+    const auto sizeAfterDeletes = std::filesystem::file_size(path);
+    // B's new keys need new leaves: the freed pages serve.
+    b->Access([&] {
+        for (int n = 1; n <= 120; ++n) {
+            const Entry e{Pad(name("Z", n), 10), 10000u + static_cast<std::uint32_t>(n)};
+            EXPECT_TRUE(tagB.Insert(e.first, e.second));
+            model.insert(e);
+        }
+        return 0;
+    });
+    EXPECT_EQ(std::filesystem::file_size(path), sizeAfterDeletes);
+    const std::vector<Entry> expected(model.begin(), model.end());
+    EXPECT_EQ(b->Access([&] { return Forward(tagB); }), expected);
+    EXPECT_EQ(a->Access([&] { return Forward(tagA); }), expected);
+    a->Access([&] {
+        a->Verify();
+        return 0;
+    });
+    b->Close();
+    a->Close();
+    auto reopened = CdxFile::Open(path, false);
+    reopened->Verify();
+    EXPECT_EQ(Forward(reopened->Tag(0)), expected);
 }
 
 TEST(CdxFile, CursorSurvivesChangesByFindingItsPlaceAgain)
