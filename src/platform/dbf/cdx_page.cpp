@@ -13,15 +13,7 @@ namespace {
 constexpr int kLeafHeader = 24;
 constexpr int kInteriorHeader = 12;
 
-int BitsFor(std::uint64_t value)
-{
-    int bits = 0;
-    while (value) {
-        ++bits;
-        value >>= 1;
-    }
-    return bits;
-}
+int BitsFor(std::uint64_t value) { return static_cast<int>(std::bit_width(value)); }
 
 [[noreturn]] void Fail(std::uint32_t offset, const std::string& what)
 {
