@@ -259,7 +259,8 @@ public:
     // runs under a lock on the file (a byte far beyond its pages, the same
     // for readers and writers, so every access sees a whole tree): at its
     // start the directory header's version (the change counter) is read
-    // again, and when another process changed the file the cached pages,
+    // again, and when another process changed the file the cached pages
+    // (but for those compared byte for byte with the file when next used),
     // free list and tag headers are dropped and read anew; a changing access
     // writes its pages and headers (version counted up) before the lock is
     // given back. Exclusive use (the default) takes no lock and keeps the
@@ -311,8 +312,8 @@ private:
     void BeginAccess();
     void EndAccess();
     void FlushShared();
-    // Drops what is cached and reads the headers again (another process
-    // changed the file).
+    // Drops what is cached (pages whose bytes are known are kept, marked
+    // stale) and reads the headers again (another process changed the file).
     void Refresh();
     std::uint32_t DiskVersion();
     // After reading a directory header whose dirty mark is set: every tag
