@@ -241,18 +241,6 @@ bool CdxEncodeLeaf(const CdxNode& node, const CdxPageFormat& format, const CdxLe
                    std::uint8_t* page)
 {
     const int keyLength = format.keyLength;
-    std::vector<CdxLeafCount> own;
-    if (!counts) {
-        own.resize(node.Count());
-        std::string_view previous;
-        for (std::size_t i = 0; i < node.Count(); ++i) {
-            int dup = 0, trail = 0;
-            CdxLeafCounts(previous, node.Key(i, keyLength), format.padByte, dup, trail);
-            own[i] = {static_cast<std::uint8_t>(dup), static_cast<std::uint8_t>(trail)};
-            previous = node.Key(i, keyLength);
-        }
-        counts = own.data();
-    }
     std::size_t data = 0;
     for (std::size_t i = 0; i < node.Count(); ++i)
         data += keyLength - counts[i].duplicates - counts[i].trailing;

@@ -86,7 +86,7 @@ void CdxLeafSplitCounts(const CdxNode& left, const CdxNode& right, const CdxPage
 // Bytes the encoded page uses.
 std::size_t CdxNodeBytes(const CdxNode& node, const CdxPageFormat& format);
 
-// Encodes a leaf whose counts are known already (null: computed here).
+// Encodes a leaf with the counts of its keys (as CdxLeafCounts gives them).
 bool CdxEncodeLeaf(const CdxNode& node, const CdxPageFormat& format, const CdxLeafCount* counts,
                    std::uint8_t* page);
 
