@@ -315,7 +315,7 @@ void CdxFile::DropPages(CdxTag& tag)
         CollectPages(tag, pages);
     } catch (const CdxError&) {
         for (std::uint32_t page : pages)
-            cache_.erase(page);
+            EraseCached(page);
         return;
     }
     for (std::uint32_t page : pages)

@@ -159,7 +159,18 @@ void CdxFile::MarkChanging()
 
 void CdxFile::Refresh()
 {
-    cache_.clear();
+    // Pages whose bytes are known are kept, to be compared with the file
+    // when next used (most pages of a large index are not changed between
+    // two accesses); the others go.
+    recent_.fill({});
+    for (auto it = cache_.begin(); it != cache_.end();) {
+        if (it->second.dirty || it->second.image.empty()) {
+            it = cache_.erase(it);
+        } else {
+            it->second.stale = true;
+            ++it;
+        }
+    }
     dirtyPages_.clear();
     trimmedSize_ = 0;
     pendingFree_.clear();
@@ -375,37 +386,125 @@ void CdxFile::Load()
     }
 }
 
+CdxFile::CachedNode* CdxFile::Cached(std::uint32_t page)
+{
+    RecentPage& recent = recent_[(page / kPageSize) % recent_.size()];
+    if (recent.page == page)
+        return recent.cached;
+    auto it = cache_.find(page);
+    if (it == cache_.end())
+        return nullptr;
+    recent = {page, &it->second};
+    return &it->second;
+}
+
+void CdxFile::EraseCached(std::uint32_t page)
+{
+    RecentPage& recent = recent_[(page / kPageSize) % recent_.size()];
+    if (recent.page == page)
+        recent = {};
+    cache_.erase(page);
+}
+
+void CdxFile::ClearCache()
+{
+    recent_.fill({});
+    cache_.clear();
+}
+
 CdxNode& CdxFile::Node(const CdxTag& tag, std::uint32_t page)
 {
-    auto it = cache_.find(page);
-    if (it != cache_.end()) {
-        const CdxPageFormat& format = it->second.format;
+    CachedNode* cached = Cached(page);
+    if (cached && cached->stale) {
+        const bool sameFormat = cached->format.keyLength == tag.format_.keyLength &&
+                                cached->format.padByte == tag.format_.padByte;
+        std::uint8_t bytes[kPageSize];
+        if (sameFormat && page + std::uint64_t{kPageSize} <= fileEnd_) {
+            ReadAt(page, bytes, sizeof bytes);
+            if (std::memcmp(bytes, cached->image.data(), kPageSize) == 0) {
+                cached->stale = false;
+                return cached->node;
+            }
+            EraseCached(page);
+            return Remember(tag, page, bytes);
+        }
+        EraseCached(page);
+        cached = nullptr;
+    }
+    if (cached) {
+        const CdxPageFormat& format = cached->format;
         if (format.keyLength != tag.format_.keyLength || format.padByte != tag.format_.padByte)
             throw CdxError("Der Index " + tag.name_ + " ist beschädigt: Seite " + std::to_string(page) +
                            " gehört zu einem anderen Index");
-        return it->second.node;
+        return cached->node;
     }
     if (page % kPageSize != 0 || page < kHeaderSize || page + std::uint64_t{kPageSize} > fileEnd_)
         throw CdxError("Der Index " + tag.name_ + " ist beschädigt: Seitenverweis " + std::to_string(page) +
                        " außerhalb der Datei");
     std::uint8_t bytes[kPageSize];
     ReadAt(page, bytes, sizeof bytes);
-    CdxNode node = CdxDecodePage(bytes, tag.format_, page);
-    return cache_.emplace(page, CachedNode{std::move(node), tag.format_, false}).first->second.node;
+    return Remember(tag, page, bytes);
+}
+
+CdxNode& CdxFile::Remember(const CdxTag& tag, std::uint32_t page, const std::uint8_t* bytes)
+{
+    CachedNode& cached = cache_[page];
+    cached.node = CdxDecodePage(bytes, tag.format_, page);
+    cached.format = tag.format_;
+    recent_[(page / kPageSize) % recent_.size()] = {page, &cached};
+    return cached.node;
 }
 
 void CdxFile::PutNode(const CdxTag& tag, std::uint32_t page, CdxNode node)
 {
-    cache_[page] = CachedNode{std::move(node), tag.format_, true};
+    CachedNode fresh;
+    fresh.node = std::move(node);
+    fresh.format = tag.format_;
+    fresh.dirty = true;
+    cache_[page] = std::move(fresh);
     dirtyPages_.push_back(page);
+}
+
+bool CdxFile::InUse(std::uint32_t page)
+{
+    CachedNode* cached = Cached(page);
+    if (cached && cached->stale) {
+        // Another process may have freed it since.
+        EraseCached(page);
+        return false;
+    }
+    return cached != nullptr;
+}
+
+CdxFile::CachedNode& CdxFile::CachedOrFail(std::uint32_t page)
+{
+    CachedNode* cached = Cached(page);
+    if (!cached)
+        throw std::out_of_range("CDX page not cached");
+    return *cached;
 }
 
 void CdxFile::TouchNode(std::uint32_t page)
 {
-    CachedNode& cached = cache_.at(page);
+    CachedNode& cached = CachedOrFail(page);
     if (!cached.dirty)
         dirtyPages_.push_back(page);
     cached.dirty = true;
+    cached.image.clear();
+}
+
+void CdxFile::TouchLeaf(std::uint32_t page, std::size_t index, bool inserted)
+{
+    CachedNode& cached = CachedOrFail(page);
+    if (!cached.dirty)
+        dirtyPages_.push_back(page);
+    cached.dirty = true;
+    if (cached.image.empty())
+        return;
+    const bool patched = inserted ? CdxPatchLeafInsert(cached.node, cached.format, index, cached.image.data())
+                                  : CdxPatchLeafRemove(cached.node, cached.format, index, cached.image.data());
+    if (!patched)
+        cached.image.clear();
 }
 
 void CdxFile::TrimCache()
@@ -414,6 +513,7 @@ void CdxFile::TrimCache()
     // has grown well past what the last trim left keeps this cheap.
     if (cache_.size() <= std::max(kCacheLimit, 2 * trimmedSize_))
         return;
+    recent_.fill({});
     for (auto it = cache_.begin(); it != cache_.end();) {
         if (it->second.dirty)
             ++it;
@@ -438,7 +538,7 @@ std::uint32_t CdxFile::AllocPage()
     while (freeHead_ != kNoPage) {
         const std::uint32_t page = freeHead_;
         if (page % kPageSize != 0 || page < kHeaderSize || page + std::uint64_t{kPageSize} > fileEnd_ ||
-            cache_.count(page)) {
+            InUse(page)) {
             freeHead_ = kNoPage;  // a broken free list is dropped: its pages stay unused
             break;
         }
@@ -461,7 +561,7 @@ std::uint32_t CdxFile::AllocPage()
 void CdxFile::FreePage(std::uint32_t page)
 {
     MarkDirty(*directory_);
-    cache_.erase(page);
+    EraseCached(page);
     pendingFree_[page] = freeHead_;
     freeHead_ = page;
 }
@@ -515,18 +615,41 @@ void CdxFile::Flush()
     std::vector<std::uint32_t> pages = dirtyPages_;
     std::sort(pages.begin(), pages.end());
     pages.erase(std::unique(pages.begin(), pages.end()), pages.end());
-    std::uint8_t bytes[kPageSize];
+    // Pages that follow each other in the file go out in one write.
+    std::vector<std::uint8_t> run;
+    std::vector<CachedNode*> runNodes;
+    std::uint32_t runStart = 0;
+    auto writeRun = [&] {
+        if (run.empty())
+            return;
+        WriteAt(runStart, run.data(), run.size());
+        for (CachedNode* cached : runNodes)
+            cached->dirty = false;
+        run.clear();
+        runNodes.clear();
+    };
     for (std::uint32_t page : pages) {
-        auto it = cache_.find(page);
-        if (it == cache_.end() || !it->second.dirty)
+        CachedNode* found = Cached(page);
+        if (!found || !found->dirty)
             continue;
-        CachedNode& cached = it->second;
-        if (!CdxEncodePage(cached.node, cached.format, bytes))
-            throw CdxError("Interner Fehler: Indexseite " + std::to_string(page) + " läuft über");
-        WriteAt(page, bytes, sizeof bytes);
-        cached.dirty = false;
+        if (!run.empty() && runStart + run.size() != page)
+            writeRun();
+        if (run.empty())
+            runStart = page;
+        CachedNode& cached = *found;
+        if (cached.image.empty()) {
+            cached.image.resize(kPageSize);
+            if (!CdxEncodePage(cached.node, cached.format, cached.image.data())) {
+                cached.image.clear();
+                throw CdxError("Interner Fehler: Indexseite " + std::to_string(page) + " läuft über");
+            }
+        }
+        run.insert(run.end(), cached.image.begin(), cached.image.end());
+        runNodes.push_back(&cached);
     }
+    writeRun();
     dirtyPages_.clear();
+    std::uint8_t bytes[kPageSize];
     for (const auto& [page, next] : pendingFree_) {
         std::memset(bytes, 0, sizeof bytes);
         PutLe32(bytes, next);

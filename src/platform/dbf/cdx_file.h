@@ -22,6 +22,7 @@
 #include "platform/dbf/cdx_collation.h"
 #include "platform/dbf/cdx_page.h"
 
+#include <array>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -258,7 +259,8 @@ public:
     // runs under a lock on the file (a byte far beyond its pages, the same
     // for readers and writers, so every access sees a whole tree): at its
     // start the directory header's version (the change counter) is read
-    // again, and when another process changed the file the cached pages,
+    // again, and when another process changed the file the cached pages
+    // (but for those compared byte for byte with the file when next used),
     // free list and tag headers are dropped and read anew; a changing access
     // writes its pages and headers (version counted up) before the lock is
     // given back. Exclusive use (the default) takes no lock and keeps the
@@ -296,14 +298,22 @@ private:
         CdxNode node;
         CdxPageFormat format;  // of the tag whose tree holds the page
         bool dirty = false;
+        // The page's bytes as the node stands, when known (empty: encode
+        // anew). Kept from the last flush, so a leaf changed by single keys
+        // since is patched instead of encoded again (shared use flushes
+        // after every change).
+        std::vector<std::uint8_t> image;
+        // Kept from before another process changed the file: used again
+        // only when the page's bytes on disk are still `image`.
+        bool stale = false;
     };
 
     CdxFile(int fd, bool ownsFd, bool readOnly, const CdxCollation& collation);
     void BeginAccess();
     void EndAccess();
     void FlushShared();
-    // Drops what is cached and reads the headers again (another process
-    // changed the file).
+    // Drops what is cached (pages whose bytes are known are kept, marked
+    // stale) and reads the headers again (another process changed the file).
     void Refresh();
     std::uint32_t DiskVersion();
     // After reading a directory header whose dirty mark is set: every tag
@@ -329,8 +339,21 @@ private:
     void InitEmpty();
     void ReadTagHeader(CdxTag& tag, bool directory);
     CdxNode& Node(const CdxTag& tag, std::uint32_t page);
+    // Decodes the page's bytes into the cache (the page is not cached).
+    CdxNode& Remember(const CdxTag& tag, std::uint32_t page, const std::uint8_t* bytes);
+    // The cached page, null when it is not cached.
+    CachedNode* Cached(std::uint32_t page);
+    CachedNode& CachedOrFail(std::uint32_t page);  // std::out_of_range as map::at
+    // Whether the page is cached as part of a tree (a page kept from before
+    // another process's change is dropped: it may be free now).
+    bool InUse(std::uint32_t page);
+    void EraseCached(std::uint32_t page);
+    void ClearCache();
     void PutNode(const CdxTag& tag, std::uint32_t page, CdxNode node);
     void TouchNode(std::uint32_t page);
+    // A leaf changed by a key inserted at / removed from `index` (its counts
+    // kept): marked dirty, its kept bytes patched.
+    void TouchLeaf(std::uint32_t page, std::size_t index, bool inserted);
     std::uint32_t AllocPage();
     void FreePage(std::uint32_t page);
     std::uint32_t AppendPages(std::uint32_t count);
@@ -357,6 +380,14 @@ private:
     std::unique_ptr<CdxTag> directory_;
     std::vector<std::unique_ptr<CdxTag>> tags_;  // by header offset = creation order
     std::unordered_map<std::uint32_t, CachedNode> cache_;
+    // The pages looked up last, by page number (most lookups are of pages
+    // just used): pointers into cache_, whose entries stay where they are
+    // until erased; an erase forgets them.
+    struct RecentPage {
+        std::uint32_t page = kNoPage;
+        CachedNode* cached = nullptr;
+    };
+    std::array<RecentPage, 256> recent_{};
     std::vector<std::uint32_t> dirtyPages_;  // made dirty since the last flush
     std::size_t trimmedSize_ = 0;
     std::uint64_t changes_ = 0;  // counts changes begun, for Guarded

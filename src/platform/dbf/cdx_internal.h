@@ -26,16 +26,6 @@ inline constexpr std::size_t kEngineCollation = 476;
 inline constexpr std::size_t kEngineDirty = 480;
 inline constexpr std::size_t kEngineKeyType = 481;
 
-// Key data bytes `key` takes in a leaf after `previous`: its bytes that are
-// neither shared with `previous` nor trailing pad.
-inline std::size_t KeyDataBytes(std::string_view previous, std::string_view key,
-                         const CdxPageFormat& format)
-{
-    int dup = 0, trail = 0;
-    CdxLeafCounts(previous, key, format.padByte, dup, trail);
-    return std::size_t(format.keyLength - dup - trail);
-}
-
 inline std::string Upper(std::string_view text)
 {
     std::string out(text);

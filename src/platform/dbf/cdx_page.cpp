@@ -3,6 +3,7 @@
 #include "platform/dbf/cdx_bytes.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace dbfcdx {
@@ -12,37 +13,49 @@ namespace {
 constexpr int kLeafHeader = 24;
 constexpr int kInteriorHeader = 12;
 
-int BitsFor(std::uint64_t value)
-{
-    int bits = 0;
-    while (value) {
-        ++bits;
-        value >>= 1;
-    }
-    return bits;
-}
+int BitsFor(std::uint64_t value) { return static_cast<int>(std::bit_width(value)); }
 
 [[noreturn]] void Fail(std::uint32_t offset, const std::string& what)
 {
     throw CdxError("Indexseite " + std::to_string(offset) + " ist beschädigt: " + what);
 }
 
-std::size_t LeafDataBytes(const CdxNode& node, const CdxPageFormat& format)
+CdxLeafCount CountsAt(const CdxNode& node, const CdxPageFormat& format, std::size_t i)
 {
-    if (node.dataBytesFor == node.keys.size())
-        return node.dataBytes;
+    const int keyLength = format.keyLength;
+    const std::string_view keys(node.keys);
+    int dup = 0, trail = 0;
+    CdxLeafCounts(i > 0 ? keys.substr((i - 1) * keyLength, keyLength) : std::string_view(),
+                  keys.substr(i * keyLength, keyLength), format.padByte, dup, trail);
+    return {static_cast<std::uint8_t>(dup), static_cast<std::uint8_t>(trail)};
+}
+
+std::size_t Stored(const CdxPageFormat& format, CdxLeafCount count)
+{
+    return std::size_t(format.keyLength - count.duplicates - count.trailing);
+}
+
+// The node's counts, worked out again unless they are kept.
+const CdxLeafCount* LeafCounts(const CdxNode& node, const CdxPageFormat& format)
+{
+    if (node.countsFor == node.keys.size())
+        return node.counts.data();
+    const std::size_t count = node.keys.size() / format.keyLength;
+    node.counts.resize(count);
     std::size_t total = 0;
-    std::string_view previous;
-    for (std::size_t i = 0; i < node.Count(); ++i) {
-        std::string_view key = node.Key(i, format.keyLength);
-        int dup = 0, trail = 0;
-        CdxLeafCounts(previous, key, format.padByte, dup, trail);
-        total += format.keyLength - dup - trail;
-        previous = key;
+    for (std::size_t i = 0; i < count; ++i) {
+        node.counts[i] = CountsAt(node, format, i);
+        total += Stored(format, node.counts[i]);
     }
     node.dataBytes = total;
-    node.dataBytesFor = node.keys.size();
-    return total;
+    node.countsFor = node.keys.size();
+    return node.counts.data();
+}
+
+std::size_t LeafDataBytes(const CdxNode& node, const CdxPageFormat& format)
+{
+    LeafCounts(node, format);
+    return node.dataBytes;
 }
 
 std::uint32_t MaxRecno(const CdxNode& node)
@@ -110,6 +123,43 @@ std::size_t CdxLeafDataBytes(const CdxNode& node, const CdxPageFormat& format)
     return LeafDataBytes(node, format);
 }
 
+void CdxLeafKeyInserted(const CdxNode& node, const CdxPageFormat& format, std::size_t i)
+{
+    const std::size_t keyLength = static_cast<std::size_t>(format.keyLength);
+    if (node.countsFor == CdxNode::kUnknownSize || node.countsFor + keyLength != node.keys.size()) {
+        node.countsFor = CdxNode::kUnknownSize;
+        return;
+    }
+    const CdxLeafCount own = CountsAt(node, format, i);
+    node.counts.insert(node.counts.begin() + static_cast<std::ptrdiff_t>(i), own);
+    node.dataBytes += Stored(format, own);
+    if ((i + 1) * keyLength < node.keys.size()) {
+        // The next key is compared with the new one now.
+        node.dataBytes -= Stored(format, node.counts[i + 1]);
+        node.counts[i + 1] = CountsAt(node, format, i + 1);
+        node.dataBytes += Stored(format, node.counts[i + 1]);
+    }
+    node.countsFor = node.keys.size();
+}
+
+void CdxLeafKeyRemoved(const CdxNode& node, const CdxPageFormat& format, std::size_t i)
+{
+    const std::size_t keyLength = static_cast<std::size_t>(format.keyLength);
+    if (node.countsFor == CdxNode::kUnknownSize || node.countsFor != node.keys.size() + keyLength) {
+        node.countsFor = CdxNode::kUnknownSize;
+        return;
+    }
+    node.dataBytes -= Stored(format, node.counts[i]);
+    node.counts.erase(node.counts.begin() + static_cast<std::ptrdiff_t>(i));
+    if (i * keyLength < node.keys.size()) {
+        // The key after the removed one is compared with the one before it.
+        node.dataBytes -= Stored(format, node.counts[i]);
+        node.counts[i] = CountsAt(node, format, i);
+        node.dataBytes += Stored(format, node.counts[i]);
+    }
+    node.countsFor = node.keys.size();
+}
+
 std::size_t CdxNodeBytes(const CdxNode& node, const CdxPageFormat& format)
 {
     if (!node.leaf)
@@ -122,8 +172,47 @@ bool CdxNodeFits(const CdxNode& node, const CdxPageFormat& format)
 {
     if (!node.leaf)
         return node.Count() <= static_cast<std::size_t>(CdxInteriorCapacity(format.keyLength));
+    const std::size_t data = LeafDataBytes(node, format);
+    // Most leaves fit even with the widest entries a record number can
+    // need: their record numbers are not looked at then.
+    const CdxLeafLayout widest = CdxLeafLayoutFor(format.keyLength, 0xFFFFFFFFu);
+    if (kLeafHeader + node.Count() * widest.entryBytes + data <= kPageSize)
+        return true;
     const CdxLeafLayout layout = CdxLeafLayoutFor(format.keyLength, MaxRecno(node));
-    return kLeafHeader + node.Count() * layout.entryBytes + LeafDataBytes(node, format) <= kPageSize;
+    return kLeafHeader + node.Count() * layout.entryBytes + data <= kPageSize;
+}
+
+std::size_t CdxLeafRangeBytes(const CdxNode& node, const CdxPageFormat& format, std::size_t first, std::size_t end)
+{
+    const CdxLeafCount* counts = LeafCounts(node, format);
+    std::uint32_t maxRecno = 0;
+    std::size_t data = 0;
+    for (std::size_t k = first; k < end; ++k) {
+        maxRecno = std::max(maxRecno, node.recnos[k]);
+        data += Stored(format, counts[k]);
+    }
+    if (first < end)
+        data += counts[first].duplicates;  // the first key of a leaf shares nothing
+    return kLeafHeader + (end - first) * CdxLeafLayoutFor(format.keyLength, maxRecno).entryBytes + data;
+}
+
+void CdxLeafSplitCounts(const CdxNode& left, const CdxNode& right, const CdxPageFormat& format, std::size_t at)
+{
+    if (left.countsFor != left.keys.size() + right.keys.size() || left.counts.size() < at) {
+        left.countsFor = right.countsFor = CdxNode::kUnknownSize;
+        return;
+    }
+    right.counts.assign(left.counts.begin() + static_cast<std::ptrdiff_t>(at), left.counts.end());
+    if (!right.counts.empty())
+        right.counts[0].duplicates = 0;
+    left.counts.resize(at);
+    for (const CdxNode* node : {&left, &right}) {
+        std::size_t data = 0;
+        for (const CdxLeafCount& count : node->counts)
+            data += Stored(format, count);
+        node->dataBytes = data;
+        node->countsFor = node->keys.size();
+    }
 }
 
 bool CdxEncodePage(const CdxNode& node, const CdxPageFormat& format, std::uint8_t* page)
@@ -145,25 +234,13 @@ bool CdxEncodePage(const CdxNode& node, const CdxPageFormat& format, std::uint8_
         }
         return true;
     }
-    return CdxEncodeLeaf(node, format, nullptr, page);
+    return CdxEncodeLeaf(node, format, LeafCounts(node, format), page);
 }
 
 bool CdxEncodeLeaf(const CdxNode& node, const CdxPageFormat& format, const CdxLeafCount* counts,
                    std::uint8_t* page)
 {
     const int keyLength = format.keyLength;
-    std::vector<CdxLeafCount> own;
-    if (!counts) {
-        own.resize(node.Count());
-        std::string_view previous;
-        for (std::size_t i = 0; i < node.Count(); ++i) {
-            int dup = 0, trail = 0;
-            CdxLeafCounts(previous, node.Key(i, keyLength), format.padByte, dup, trail);
-            own[i] = {static_cast<std::uint8_t>(dup), static_cast<std::uint8_t>(trail)};
-            previous = node.Key(i, keyLength);
-        }
-        counts = own.data();
-    }
     std::size_t data = 0;
     for (std::size_t i = 0; i < node.Count(); ++i)
         data += keyLength - counts[i].duplicates - counts[i].trailing;
@@ -171,7 +248,6 @@ bool CdxEncodeLeaf(const CdxNode& node, const CdxPageFormat& format, const CdxLe
     const std::size_t entries = node.Count() * layout.entryBytes;
     if (kLeafHeader + entries + data > kPageSize)
         return false;
-    std::memset(page, 0, kPageSize);
     PutLe16(page, (node.root ? 1 : 0) | 2);
     PutLe16(page + 2, static_cast<std::uint32_t>(node.Count()));
     PutLe32(page + 4, node.left);
@@ -184,20 +260,173 @@ bool CdxEncodeLeaf(const CdxNode& node, const CdxPageFormat& format, const CdxLe
     page[21] = static_cast<std::uint8_t>(layout.countBits);
     page[22] = static_cast<std::uint8_t>(layout.countBits);
     page[23] = static_cast<std::uint8_t>(layout.entryBytes);
+    // The entries are packed eight bytes at a time into a buffer with room
+    // to spare (each store reaches past its entry; the next one overwrites
+    // that), the key data goes from the page's end downwards, and only the
+    // free space between them is cleared.
+    std::uint8_t packedEntries[kPageSize + 8];
     std::size_t end = kPageSize;
+    const int dupShift = layout.recnoBits, trailShift = layout.recnoBits + layout.countBits;
     for (std::size_t i = 0; i < node.Count(); ++i) {
         const int dup = counts[i].duplicates, trail = counts[i].trailing;
-        const std::uint64_t packed = std::uint64_t{node.recnos[i]} |
-                                     std::uint64_t(dup) << layout.recnoBits |
-                                     std::uint64_t(trail) << (layout.recnoBits + layout.countBits);
-        std::uint8_t* entry = page + kLeafHeader + i * layout.entryBytes;
-        for (int b = 0; b < layout.entryBytes; ++b)
-            entry[b] = static_cast<std::uint8_t>(packed >> (8 * b));
+        const std::uint64_t packed = std::uint64_t{node.recnos[i]} | std::uint64_t(dup) << dupShift |
+                                     std::uint64_t(trail) << trailShift;
+        std::uint8_t* entry = packedEntries + i * layout.entryBytes;
+        if constexpr (std::endian::native == std::endian::little) {
+            std::memcpy(entry, &packed, 8);
+        } else {
+            for (int b = 0; b < 8; ++b)
+                entry[b] = static_cast<std::uint8_t>(packed >> (8 * b));
+        }
         const std::size_t stored = keyLength - dup - trail;
         end -= stored;
         std::memcpy(page + end, node.keys.data() + i * keyLength + dup, stored);
     }
+    std::memcpy(page + kLeafHeader, packedEntries, entries);
+    std::memset(page + kLeafHeader + entries, 0, end - kLeafHeader - entries);
     return true;
+}
+
+namespace {
+
+// What the patches need of a leaf page as it stands.
+struct LeafPage {
+    std::uint8_t* page;
+    CdxLeafLayout layout;
+    std::size_t count;
+    std::size_t dataStart;
+
+    std::uint64_t Entry(std::size_t i) const
+    {
+        std::uint64_t packed = 0;
+        const std::uint8_t* entry = page + kLeafHeader + i * layout.entryBytes;
+        for (int b = 0; b < layout.entryBytes; ++b)
+            packed |= std::uint64_t{entry[b]} << (8 * b);
+        return packed;
+    }
+    // Key data bytes of entry i as encoded.
+    std::size_t Stored(std::size_t i, int keyLength) const
+    {
+        const std::uint64_t packed = Entry(i);
+        const std::uint64_t mask = (std::uint64_t{1} << layout.countBits) - 1;
+        const auto dup = static_cast<int>((packed >> layout.recnoBits) & mask);
+        const auto trail = static_cast<int>((packed >> (layout.recnoBits + layout.countBits)) & mask);
+        return std::size_t(keyLength - dup - trail);
+    }
+    void PutEntry(std::size_t i, std::uint32_t recno, CdxLeafCount count)
+    {
+        const std::uint64_t packed = std::uint64_t{recno} | std::uint64_t(count.duplicates) << layout.recnoBits |
+                                     std::uint64_t(count.trailing) << (layout.recnoBits + layout.countBits);
+        std::uint8_t* entry = page + kLeafHeader + i * layout.entryBytes;
+        for (int b = 0; b < layout.entryBytes; ++b)
+            entry[b] = static_cast<std::uint8_t>(packed >> (8 * b));
+    }
+};
+
+// The page as a leaf in the layout the node needs now; false when it is
+// not one or its layout differs.
+bool OpenLeafPage(const CdxNode& node, const CdxPageFormat& format, std::uint8_t* page, LeafPage& leaf)
+{
+    if (!node.leaf || node.countsFor != node.keys.size() || node.counts.size() != node.Count() ||
+        (Le16(page) & 2) == 0)
+        return false;
+    leaf.page = page;
+    leaf.layout = CdxLeafLayoutFor(format.keyLength, MaxRecno(node));
+    if (page[20] != leaf.layout.recnoBits || page[21] != leaf.layout.countBits ||
+        page[23] != leaf.layout.entryBytes)
+        return false;
+    leaf.count = Le16(page + 2);
+    leaf.dataStart = kLeafHeader + leaf.count * leaf.layout.entryBytes + Le16(page + 12);
+    return leaf.dataStart <= kPageSize;
+}
+
+// Common end of both patches: the key data from key `i` on is laid out
+// anew. `oldTailStart`..`oldTailEnd` holds the data of the keys behind the
+// ones rewritten (unchanged bytes), `rewritten` the keys from `i` whose
+// data is written from the node.
+bool FinishLeafPatch(const CdxNode& node, const CdxPageFormat& format, LeafPage& leaf, std::size_t i,
+                     std::size_t keyEnd, std::size_t rewritten, std::size_t oldTailStart, std::size_t oldTailEnd)
+{
+    const int keyLength = format.keyLength;
+    std::size_t written = 0;
+    for (std::size_t k = i; k < i + rewritten; ++k)
+        written += Stored(format, node.counts[k]);
+    const std::size_t tail = oldTailEnd - oldTailStart;
+    const std::size_t entriesEnd = kLeafHeader + node.Count() * leaf.layout.entryBytes;
+    if (keyEnd < entriesEnd + tail + written)
+        return false;  // the leaf no longer fits (it is split next)
+    const std::size_t newEnd = keyEnd - written;
+    const std::size_t newStart = newEnd - tail;
+    std::memmove(leaf.page + newStart, leaf.page + oldTailStart, tail);
+    std::size_t end = keyEnd;
+    for (std::size_t k = i; k < i + rewritten; ++k) {
+        const std::size_t stored = Stored(format, node.counts[k]);
+        end -= stored;
+        std::memcpy(leaf.page + end, node.keys.data() + k * keyLength + node.counts[k].duplicates, stored);
+    }
+    std::memset(leaf.page + entriesEnd, 0, newStart - entriesEnd);
+    PutLe16(leaf.page + 2, static_cast<std::uint32_t>(node.Count()));
+    PutLe16(leaf.page + 12, static_cast<std::uint32_t>(newStart - entriesEnd));
+    return true;
+}
+
+// Where the key data of key `i` ends (the keys before it are unchanged).
+std::size_t KeyDataEnd(const CdxNode& node, const CdxPageFormat& format, std::size_t i)
+{
+    std::size_t end = kPageSize;
+    for (std::size_t k = 0; k < i; ++k)
+        end -= Stored(format, node.counts[k]);
+    return end;
+}
+
+}  // namespace
+
+bool CdxPatchLeafInsert(const CdxNode& node, const CdxPageFormat& format, std::size_t i, std::uint8_t* page)
+{
+    LeafPage leaf{};
+    if (!OpenLeafPage(node, format, page, leaf) || leaf.count + 1 != node.Count() || i >= node.Count())
+        return false;
+    const int keyLength = format.keyLength;
+    const std::size_t keyEnd = KeyDataEnd(node, format, i);
+    // Before the insert, key i (now i + 1) ended at keyEnd; the keys behind
+    // it keep their bytes.
+    const std::size_t oldNext = i < leaf.count ? leaf.Stored(i, keyLength) : 0;
+    if (keyEnd < leaf.dataStart + oldNext)
+        return false;
+    const std::size_t oldTailEnd = keyEnd - oldNext;
+    const std::size_t rewritten = i + 1 < node.Count() ? 2 : 1;
+    const int entryBytes = leaf.layout.entryBytes;
+    // The entries from i on move one place back (into the free space).
+    if (kLeafHeader + node.Count() * entryBytes > leaf.dataStart)
+        return false;
+    std::memmove(page + kLeafHeader + (i + 1) * entryBytes, page + kLeafHeader + i * entryBytes,
+                 (leaf.count - i) * entryBytes);
+    for (std::size_t k = i; k < i + rewritten; ++k)
+        leaf.PutEntry(k, node.recnos[k], node.counts[k]);
+    return FinishLeafPatch(node, format, leaf, i, keyEnd, rewritten, leaf.dataStart, oldTailEnd);
+}
+
+bool CdxPatchLeafRemove(const CdxNode& node, const CdxPageFormat& format, std::size_t i, std::uint8_t* page)
+{
+    LeafPage leaf{};
+    if (!OpenLeafPage(node, format, page, leaf) || leaf.count != node.Count() + 1 || i > node.Count())
+        return false;
+    const int keyLength = format.keyLength;
+    const std::size_t keyEnd = KeyDataEnd(node, format, i);
+    // Before the removal, keys i and i + 1 ended at keyEnd; the keys behind
+    // them keep their bytes.
+    std::size_t oldTailEnd = keyEnd - leaf.Stored(i, keyLength);
+    if (i + 1 < leaf.count)
+        oldTailEnd -= leaf.Stored(i + 1, keyLength);
+    if (oldTailEnd < leaf.dataStart || oldTailEnd > keyEnd)
+        return false;
+    const std::size_t rewritten = i < node.Count() ? 1 : 0;
+    const int entryBytes = leaf.layout.entryBytes;
+    std::memmove(page + kLeafHeader + i * entryBytes, page + kLeafHeader + (i + 1) * entryBytes,
+                 (leaf.count - i - 1) * entryBytes);
+    if (rewritten)
+        leaf.PutEntry(i, node.recnos[i], node.counts[i]);
+    return FinishLeafPatch(node, format, leaf, i, keyEnd, rewritten, leaf.dataStart, oldTailEnd);
 }
 
 CdxNode CdxDecodePage(const std::uint8_t* page, const CdxPageFormat& format, std::uint32_t offset)

@@ -35,6 +35,12 @@ struct CdxPageFormat {
     std::uint8_t padByte = ' ';
 };
 
+// Duplicate and trailing byte counts of one leaf key (see CdxLeafCounts).
+struct CdxLeafCount {
+    std::uint8_t duplicates = 0;
+    std::uint8_t trailing = 0;
+};
+
 struct CdxNode {
     bool leaf = true;
     bool root = false;
@@ -43,12 +49,16 @@ struct CdxNode {
     std::string keys;                      // Count() keys of keyLength bytes
     std::vector<std::uint32_t> recnos;
     std::vector<std::uint32_t> children;  // interior pages only
-    // Key data bytes of a leaf as last worked out, valid while `keys` has
-    // the size it had then; code that changes a leaf's keys other than by
-    // CdxTag's insert sets dataBytesFor to kUnknownSize.
+    // A leaf's duplicate and trailing counts of each key and its key data
+    // bytes as last worked out, valid while `keys` has the size it had then
+    // (countsFor). CdxTag's insert and delete keep them up to date (only the
+    // changed key and the one after it are compared again), so a flush
+    // encodes the leaf without comparing every key anew; code that changes
+    // a leaf's keys otherwise sets countsFor to kUnknownSize.
     static constexpr std::size_t kUnknownSize = std::size_t(-1);
+    mutable std::vector<CdxLeafCount> counts;
     mutable std::size_t dataBytes = 0;
-    mutable std::size_t dataBytesFor = kUnknownSize;
+    mutable std::size_t countsFor = kUnknownSize;
 
     std::size_t Count() const { return recnos.size(); }
     std::string_view Key(std::size_t i, int keyLength) const
@@ -64,17 +74,31 @@ bool CdxEncodePage(const CdxNode& node, const CdxPageFormat& format, std::uint8_
 bool CdxNodeFits(const CdxNode& node, const CdxPageFormat& format);
 // Key data bytes a leaf needs besides its entries (kept in the node).
 std::size_t CdxLeafDataBytes(const CdxNode& node, const CdxPageFormat& format);
+// The node's kept counts follow a key inserted at `i` / removed from `i`
+// (called after the change of `keys`, with the counts kept before it).
+void CdxLeafKeyInserted(const CdxNode& node, const CdxPageFormat& format, std::size_t i);
+void CdxLeafKeyRemoved(const CdxNode& node, const CdxPageFormat& format, std::size_t i);
+// Bytes the leaf's keys [first, end) would use as a leaf of their own.
+std::size_t CdxLeafRangeBytes(const CdxNode& node, const CdxPageFormat& format, std::size_t first, std::size_t end);
+// A leaf was split at `at`: `left` kept the keys before it, `right` has the
+// rest; both keep their counts (from those `left` kept before the split).
+void CdxLeafSplitCounts(const CdxNode& left, const CdxNode& right, const CdxPageFormat& format, std::size_t at);
 // Bytes the encoded page uses.
 std::size_t CdxNodeBytes(const CdxNode& node, const CdxPageFormat& format);
 
-// Duplicate and trailing byte counts of one leaf key (see CdxLeafCounts).
-struct CdxLeafCount {
-    std::uint8_t duplicates = 0;
-    std::uint8_t trailing = 0;
-};
-// Encodes a leaf whose counts are known already (null: computed here).
+// Encodes a leaf with the counts of its keys (as CdxLeafCounts gives them).
 bool CdxEncodeLeaf(const CdxNode& node, const CdxPageFormat& format, const CdxLeafCount* counts,
                    std::uint8_t* page);
+
+// A leaf changed by one key inserted at `i` / removed from `i` (counts kept,
+// see CdxLeafKeyInserted): `page`, the leaf's encoding before the change as
+// CdxEncodePage made it, is brought to the encoding after it by moving the
+// entries and key data behind the key and writing the changed key and the
+// one after it, byte for byte what CdxEncodePage would write. False when
+// that cannot be done (entry layout changed, counts not kept, page full):
+// `page` is then to be encoded anew.
+bool CdxPatchLeafInsert(const CdxNode& node, const CdxPageFormat& format, std::size_t i, std::uint8_t* page);
+bool CdxPatchLeafRemove(const CdxNode& node, const CdxPageFormat& format, std::size_t i, std::uint8_t* page);
 
 // Leaf entry layout for a page whose greatest record number is `maxRecno`.
 struct CdxLeafLayout {

@@ -35,7 +35,7 @@ void CdxTag::SetKeyType(CdxKeyType type)
     for (const auto& [page, cached] : file_.cache_)
         if (cached.dirty)
             throw CdxError("Schlüsseltyp des Index " + name_ + " kann nach Änderungen nicht mehr gesetzt werden");
-    file_.cache_.clear();
+    file_.ClearCache();
     keyType_ = type;
     format_.padByte = PadFor(type);
     ApplyCollation(file_.collation_);
@@ -407,13 +407,23 @@ void CdxTag::SplitNode(std::vector<PathStep>& path, std::size_t level)
             l.children.assign(node.children.begin(), node.children.begin() + at);
         return CdxNodeFits(l, format_);
     };
-    while (split > 1 && !leftFits(split))
-        --split;
-    right = take(split);
-    while (split + 1 < node.Count() && !CdxNodeFits(right, format_))
-        right = take(++split);
+    if (node.leaf && node.countsFor == node.keys.size()) {
+        // The same choice from the leaf's kept counts, without trial nodes.
+        while (split > 1 && CdxLeafRangeBytes(node, format_, 0, split) > kPageSize)
+            --split;
+        while (split + 1 < node.Count() && CdxLeafRangeBytes(node, format_, split, node.Count()) > kPageSize)
+            ++split;
+        right = take(split);
+    } else {
+        while (split > 1 && !leftFits(split))
+            --split;
+        right = take(split);
+        while (split + 1 < node.Count() && !CdxNodeFits(right, format_))
+            right = take(++split);
+    }
     node.keys.resize(split * keyLength);
-    node.dataBytesFor = CdxNode::kUnknownSize;
+    if (node.leaf)
+        CdxLeafSplitCounts(node, right, format_, split);
     node.recnos.resize(split);
     if (!node.leaf)
         node.children.resize(split);
@@ -523,7 +533,7 @@ void CdxTag::MergeLeaves(std::vector<PathStep>& path, std::size_t level)
             return false;
         CdxNode& target = file_.Node(*this, rightPage);
         target.keys = std::move(merged.keys);
-        target.dataBytesFor = CdxNode::kUnknownSize;
+        target.countsFor = CdxNode::kUnknownSize;
         target.recnos = std::move(merged.recnos);
         file_.TouchNode(rightPage);
         std::vector<PathStep> leftPath(path.begin(), path.begin() + level + 1);
@@ -567,25 +577,13 @@ bool CdxTag::DoInsert(std::string_view key, std::uint32_t recno)
     }
     MarkChanged();
     CdxNode& leaf = file_.Node(*this, position.page);
-    {
-        // The leaf's key data bytes follow the insert: the new key's own and
-        // the change of the key after it (whose neighbour it becomes).
-        const int keyLength = format_.keyLength;
-        const std::size_t i = position.index;
-        std::size_t bytes = CdxLeafDataBytes(leaf, format_);
-        const std::string_view previous = i > 0 ? leaf.Key(i - 1, keyLength) : std::string_view();
-        bytes += KeyDataBytes(previous, stored, format_);
-        if (i < leaf.Count()) {
-            const std::string_view next = leaf.Key(i, keyLength);
-            bytes = bytes - KeyDataBytes(previous, next, format_) +
-                    KeyDataBytes(stored, next, format_);
-        }
-        leaf.keys.insert(i * keyLength, stored);
-        leaf.dataBytes = bytes;
-        leaf.dataBytesFor = leaf.keys.size();
-    }
+    // The leaf's kept counts follow the insert: the new key's own and the
+    // key after it (whose neighbour it becomes).
+    CdxLeafDataBytes(leaf, format_);
+    leaf.keys.insert(position.index * format_.keyLength, stored);
+    CdxLeafKeyInserted(leaf, format_, position.index);
     leaf.recnos.insert(leaf.recnos.begin() + position.index, recno);
-    file_.TouchNode(position.page);
+    file_.TouchLeaf(position.page, position.index, true);
     if (countKnown_)
         ++count_;
     const std::size_t level = path.size() - 1;
@@ -617,26 +615,13 @@ bool CdxTag::DoDelete(std::string_view key, std::uint32_t recno)
     }
     MarkChanged();
     CdxNode& leaf = file_.Node(*this, position.page);
-    {
-        // As in the insert: the removed key's bytes go, the next key is then
-        // compared with the one before the removed key.
-        const int keyLength = format_.keyLength;
-        const std::size_t i = position.index;
-        std::size_t bytes = CdxLeafDataBytes(leaf, format_);
-        const std::string_view previous = i > 0 ? leaf.Key(i - 1, keyLength) : std::string_view();
-        const std::string_view removed = leaf.Key(i, keyLength);
-        bytes -= KeyDataBytes(previous, removed, format_);
-        if (i + 1 < leaf.Count()) {
-            const std::string_view next = leaf.Key(i + 1, keyLength);
-            bytes = bytes - KeyDataBytes(removed, next, format_) +
-                    KeyDataBytes(previous, next, format_);
-        }
-        leaf.keys.erase(i * keyLength, keyLength);
-        leaf.dataBytes = bytes;
-        leaf.dataBytesFor = leaf.keys.size();
-    }
+    // As in the insert: the removed key's counts go, the next key is then
+    // compared with the one before the removed key.
+    CdxLeafDataBytes(leaf, format_);
+    leaf.keys.erase(position.index * format_.keyLength, format_.keyLength);
+    CdxLeafKeyRemoved(leaf, format_, position.index);
     leaf.recnos.erase(leaf.recnos.begin() + position.index);
-    file_.TouchNode(position.page);
+    file_.TouchLeaf(position.page, position.index, false);
     if (countKnown_)
         --count_;
     const std::size_t level = path.size() - 1;

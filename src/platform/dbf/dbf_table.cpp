@@ -437,7 +437,10 @@ bool DbfTable::WriteRecordImage(std::uint32_t recno, const char* image, const Ta
         scratch_.resize(header_.recordLength);
         if (ReadAt(fd_.get(), scratch_.data(), scratch_.size(), offset)) old = scratch_.data();
     }
-    if (!IndexesMarkChanging(error)) return false;
+    // A write that leaves every byte the tags read alone (a memo stored, a
+    // field no tag uses) needs no dirty mark: the tags need not follow it.
+    const bool keysMayChange = !old || !indexes_ || indexes_->Follows(old, image);
+    if (keysMayChange && !IndexesMarkChanging(error)) return false;
     if (!WriteAt(fd_.get(), image, header_.recordLength, offset)) {
         error = "Satz " + std::to_string(recno) + " lässt sich nicht schreiben: " + ErrnoText();
         return false;

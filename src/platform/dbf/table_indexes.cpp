@@ -33,6 +33,17 @@ bool Exists(const std::string& path)
     return ::stat(path.c_str(), &st) == 0;
 }
 
+// True when the two record images agree in every byte `e` reads (the
+// deletion flag included): its value cannot differ between them.
+bool SameInputs(const dbfexpr::Expression* e, const char* a, const char* b)
+{
+    if (!e) return true;
+    if (a[0] != b[0]) return false;
+    for (const dbfexpr::ExprField& f : e->FieldsUsed())
+        if (std::memcmp(a + f.offset, b + f.offset, f.width) != 0) return false;
+    return true;
+}
+
 }  // namespace
 
 dbfcdx::CdxCollation CurrentCollation()
@@ -599,20 +610,18 @@ void TableIndexes::MarkBroken(IndexFile& file, const std::string& why)
     if (!file.cdx) file.tags.clear();
 }
 
-namespace {
 
-// True when the two record images agree in every byte `e` reads (the
-// deletion flag included): its value cannot differ between them.
-bool SameInputs(const dbfexpr::Expression* e, const char* a, const char* b)
+bool TableIndexes::Follows(const char* oldImage, const char* newImage) const
 {
-    if (!e) return true;
-    if (a[0] != b[0]) return false;
-    for (const dbfexpr::ExprField& f : e->FieldsUsed())
-        if (std::memcmp(a + f.offset, b + f.offset, f.width) != 0) return false;
-    return true;
+    for (const auto& f : files_) {
+        if (!f->cdx) continue;
+        for (const auto& t : f->tags)
+            if (!SameInputs(t->key.get(), oldImage, newImage) ||
+                !SameInputs(t->condition.get(), oldImage, newImage))
+                return true;
+    }
+    return false;
 }
-
-}  // namespace
 
 void TableIndexes::RecordWritten(std::uint32_t recno, const char* oldImage, const char* newImage)
 {

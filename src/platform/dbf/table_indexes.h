@@ -93,6 +93,10 @@ public:
     // dirty mark (CdxFile::MarkChanging); false with a reason when the mark
     // cannot be written (the table is then left unchanged).
     bool MarkChanging(std::string& error);
+    // Whether a record write from `oldImage` to `newImage` changes a byte
+    // that a tag's key or FOR expression reads (or the deletion flag): a
+    // write that changes none needs no dirty mark.
+    bool Follows(const char* oldImage, const char* newImage) const;
     // Marks every open index file for rebuilding (see
     // CdxFile::MarkForRebuild) before the record numbers change.
     bool MarkForRebuild(std::string& error);

@@ -7,8 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <set>
 
@@ -215,6 +218,149 @@ TEST(CdxFile, RandomInsertsAndDeletesMatchAModel)
         EXPECT_TRUE(tag.Insert("x", 9));
         EXPECT_EQ(Forward(tag), (std::vector<Entry>{{Pad("x", keyLength), 9}}));
     }
+}
+
+// A flush after every change patches the kept bytes of the changed leaf
+// instead of encoding it again: the file must hold byte for byte what one
+// flush at the end writes (only the headers' change counters differ).
+TEST(CdxFile, FlushAfterEveryChangeWritesTheSameBytesAsOneFlushAtTheEnd)
+{
+    lxtest::TempDir dir;
+    auto readFile = [](const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    for (int keyLength : {4, 24, 120, 240}) {
+        SCOPED_TRACE(keyLength);
+        const std::string each = (dir / ("E" + std::to_string(keyLength) + ".CDX")).string();
+        const std::string once = (dir / ("O" + std::to_string(keyLength) + ".CDX")).string();
+        auto initial = MakeEntries(300, keyLength, 5);
+        auto eachFile = CdxFile::Create(each);
+        auto onceFile = CdxFile::Create(once);
+        CdxTag& eachTag = eachFile->AddTag(Spec("P", keyLength), Keys(keyLength, initial));
+        CdxTag& onceTag = onceFile->AddTag(Spec("P", keyLength), Keys(keyLength, initial));
+        eachFile->Flush();
+        onceFile->Flush();
+        eachFile->SetShared(true);  // as in shared use: flushes without syncs
+        std::mt19937 rng(static_cast<std::uint32_t>(keyLength) + 1);
+        std::set<Entry> model(initial.begin(), initial.end());
+        std::vector<Entry> pool = MakeEntries(1500, keyLength, 13);
+        for (int step = 0; step < 4000; ++step) {
+            const bool insert = model.empty() || (step < 2500 ? rng() % 3 != 0 : rng() % 3 == 0);
+            if (insert) {
+                Entry e = pool[rng() % pool.size()];
+                // Record numbers beyond 16 bits widen the leaf entries.
+                e.second = 1 + rng() % (step < 2000 ? 60000 : 200000);
+                const bool fresh = model.insert(e).second;
+                ASSERT_EQ(eachTag.Insert(e.first, e.second), fresh);
+                ASSERT_EQ(onceTag.Insert(e.first, e.second), fresh);
+            } else {
+                auto it = model.begin();
+                std::advance(it, rng() % model.size());
+                ASSERT_TRUE(eachTag.Delete(it->first, it->second));
+                ASSERT_TRUE(onceTag.Delete(it->first, it->second));
+                model.erase(it);
+            }
+            eachFile->Flush();
+        }
+        eachFile->Close();
+        onceFile->Close();
+        std::string a = readFile(each), b = readFile(once);
+        ASSERT_EQ(a.size(), b.size());
+        ASSERT_GE(a.size(), 1536u);
+        // The change counters (bytes 8 to 11) of the directory header and of
+        // the tag header, which the directory's root leaf names.
+        std::vector<std::uint32_t> headers{0};
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(a.data());
+        const std::uint32_t directoryRoot =
+            bytes[0] | bytes[1] << 8 | bytes[2] << 16 | std::uint32_t(bytes[3]) << 24;
+        ASSERT_LE(directoryRoot + 512u, a.size());
+        CdxNode directory = CdxDecodePage(bytes + directoryRoot, CdxPageFormat{10, ' '}, directoryRoot);
+        ASSERT_TRUE(directory.leaf);
+        ASSERT_EQ(directory.Count(), 1u);
+        headers.push_back(directory.recnos[0]);
+        for (std::uint32_t h : headers) {
+            ASSERT_LE(h + 12u, a.size());
+            std::memset(a.data() + h + 8, 0, 4);
+            std::memset(b.data() + h + 8, 0, 4);
+        }
+        for (std::size_t page = 0; page < a.size(); page += 512)
+            ASSERT_EQ(a.compare(page, 512, b, page, 512), 0) << "page at " << page;
+        auto reopened = CdxFile::Open(each, false);
+        reopened->Verify();
+        EXPECT_EQ(Forward(reopened->Tag(0)), std::vector<Entry>(model.begin(), model.end()));
+    }
+}
+
+// Two shared openers of one file (locks belong to the open file, so they
+// take turns as two processes do). A page the one kept from its last flush
+// is used again only while its bytes are unchanged; a page the other freed
+// meanwhile is taken from the free list again, not mistaken for one in use.
+TEST(CdxFile, SharedOpenersKeepOnlyUnchangedPagesAndReuseFreedOnes)
+{
+    lxtest::TempDir dir;
+    const std::string path = (dir / "S.CDX").string();
+    auto name = [](const char* prefix, int n) {
+        char text[16];
+        std::snprintf(text, sizeof text, "%s%05d", prefix, n);
+        return std::string(text);
+    };
+    std::vector<Entry> initial;
+    for (int n = 1; n <= 2000; ++n)
+        initial.emplace_back(Pad(name("K", n), 10), static_cast<std::uint32_t>(n));
+    {
+        auto file = CdxFile::Create(path);
+        file->AddTag(Spec("S", 10), Keys(10, initial));
+        file->Close();
+    }
+    std::set<Entry> model(initial.begin(), initial.end());
+    auto a = CdxFile::Open(path, false, CdxCollation(), true);
+    auto b = CdxFile::Open(path, false, CdxCollation(), true);
+    CdxTag& tagA = a->Tag(0);
+    CdxTag& tagB = b->Tag(0);
+    // B changes (and so keeps the bytes of) every leaf of the first 600 keys.
+    b->Access([&] {
+        for (int n = 10; n <= 600; n += 10) {
+            const Entry e{Pad(name("K", n) + "A", 10), 5000u + static_cast<std::uint32_t>(n)};
+            EXPECT_TRUE(tagB.Insert(e.first, e.second));
+            model.insert(e);
+        }
+        return 0;
+    });
+    // A empties those leaves (their pages go to the free list) and changes
+    // a leaf B holds further on.
+    a->Access([&] {
+        for (auto it = model.begin(); it != model.end() && it->first < Pad(name("K", 601), 10);) {
+            EXPECT_TRUE(tagA.Delete(it->first, it->second));
+            it = model.erase(it);
+        }
+        EXPECT_TRUE(tagA.Insert(Pad(name("K", 1500) + "B", 10), 9000));
+        model.insert({Pad(name("K", 1500) + "B", 10), 9000});
+        return 0;
+    });
+    const auto sizeAfterDeletes = std::filesystem::file_size(path);
+    // B's new keys need new leaves: the freed pages serve.
+    b->Access([&] {
+        for (int n = 1; n <= 120; ++n) {
+            const Entry e{Pad(name("Z", n), 10), 10000u + static_cast<std::uint32_t>(n)};
+            EXPECT_TRUE(tagB.Insert(e.first, e.second));
+            model.insert(e);
+        }
+        return 0;
+    });
+    EXPECT_EQ(std::filesystem::file_size(path), sizeAfterDeletes);
+    const std::vector<Entry> expected(model.begin(), model.end());
+    EXPECT_EQ(b->Access([&] { return Forward(tagB); }), expected);
+    EXPECT_EQ(a->Access([&] { return Forward(tagA); }), expected);
+    a->Access([&] {
+        a->Verify();
+        return 0;
+    });
+    b->Close();
+    a->Close();
+    auto reopened = CdxFile::Open(path, false);
+    reopened->Verify();
+    EXPECT_EQ(Forward(reopened->Tag(0)), expected);
 }
 
 TEST(CdxFile, CursorSurvivesChangesByFindingItsPlaceAgain)
