@@ -28,6 +28,28 @@ TQKINI::TQKINI(TComponent* AOwner)
 
 TQKINI::~TQKINI() = default;
 
+TMemIniFile& TQKINI::Datei()
+{
+    // A changed file is read by a new object, so the path is resolved again
+    // too (a folder made or renamed since may change where it leads).
+    if (!datei_ || datei_->FileName() != iniPath_ || datei_->ChangedOnDisk())
+        datei_ = std::make_unique<TMemIniFile>(iniPath_);
+    return *datei_;
+}
+
+template <typename Change>
+void TQKINI::Aendern(Change&& change)
+{
+    try {
+        TMemIniFile& ini = Datei();
+        change(ini);
+        ini.UpdateFile();
+    } catch (...) {
+        datei_.reset();
+        throw;
+    }
+}
+
 void TQKINI::SetCaption(const QString& value)
 {
     caption_ = value.isEmpty() ? Name : value;
@@ -70,52 +92,44 @@ void TQKINI::WriteINI()
 
 void TQKINI::KillSection(const QString& section)
 {
-    TMemIniFile ini(iniPath_);
-    ini.EraseSection(section);
-    ini.UpdateFile();
+    Aendern([&](TMemIniFile& ini) { ini.EraseSection(section); });
 }
 
 void TQKINI::INIWriteBool(const QString& section, const QString& key, bool value)
 {
-    TMemIniFile ini(iniPath_);
-    ini.WriteBool(section, key, value);
-    ini.UpdateFile();
+    Aendern([&](TMemIniFile& ini) { ini.WriteBool(section, key, value); });
 }
 
 bool TQKINI::INIReadBool(const QString& section, const QString& key, bool def)
 {
-    // Each object reads the file afresh, so writes of other components and
-    // programs since the last call are seen.
-    return TMemIniFile(iniPath_).ReadBool(section, key, def);
+    // Writes of other components and programs since the last call are seen:
+    // a changed file is read again.
+    return Datei().ReadBool(section, key, def);
 }
 
 void TQKINI::INIWriteInteger(const QString& section, const QString& key, int value)
 {
-    TMemIniFile ini(iniPath_);
-    ini.WriteInteger(section, key, value);
-    ini.UpdateFile();
+    Aendern([&](TMemIniFile& ini) { ini.WriteInteger(section, key, value); });
 }
 
 int TQKINI::INIReadInteger(const QString& section, const QString& key, int def)
 {
-    return TMemIniFile(iniPath_).ReadInteger(section, key, def);
+    return Datei().ReadInteger(section, key, def);
 }
 
 void TQKINI::INIWriteString(const QString& section, const QString& key, const QString& value)
 {
-    TMemIniFile ini(iniPath_);
-    ini.WriteString(section, key, value);
-    ini.UpdateFile();
+    Aendern([&](TMemIniFile& ini) { ini.WriteString(section, key, value); });
 }
 
 QString TQKINI::INIReadString(const QString& section, const QString& key, const QString& def)
 {
-    return TMemIniFile(iniPath_).ReadString(section, key, def);
+    return Datei().ReadString(section, key, def);
 }
 
 void TQKINI::INIReadItems(const QString& section, TStringList* items)
 {
-    const TMemIniFile ini(iniPath_);
+    const TMemIniFile& ini = Datei();
     items->BeginUpdate();
     items->Clear();
     const int count = ini.ReadInteger(section, QStringLiteral("Anzahl"), 0);
@@ -126,12 +140,12 @@ void TQKINI::INIReadItems(const QString& section, TStringList* items)
 
 void TQKINI::INIReadSection(const QString& section, TStringList* keys)
 {
-    TMemIniFile(iniPath_).ReadSection(section, *keys);
+    Datei().ReadSection(section, *keys);
 }
 
 void TQKINI::INIReadSectionValues(const QString& section, TStringList* values)
 {
-    TMemIniFile(iniPath_).ReadSectionValues(section, *values);
+    Datei().ReadSectionValues(section, *values);
 }
 
 void TQKINI::INIReadRealSectionValues(const QString& section, TStringList* values)
@@ -149,27 +163,27 @@ void TQKINI::INISaveWinPos(const QString& caption, TCustomForm* form, TWinPosSty
 {
     if (!form)
         return;
-    TMemIniFile ini(iniPath_);
-    ini.WriteInteger(kWinPos, caption + QStringLiteral("_WindowState"), int(form->WindowState()));
-    if (SaveLastRes)
-        ini.WriteInteger(kWinPos, caption + QStringLiteral("_LastRes"), Screen->Width());
-    // A minimised or maximised form keeps the bounds it had when last normal.
-    if (form->WindowState() == wsNormal && style != swpNone) {
-        ini.WriteInteger(kWinPos, caption + QStringLiteral("_Top"), form->Top());
-        ini.WriteInteger(kWinPos, caption + QStringLiteral("_Left"), form->Left());
-        if (style == swpSizePosition) {
-            ini.WriteInteger(kWinPos, caption + QStringLiteral("_Height"), form->Height());
-            ini.WriteInteger(kWinPos, caption + QStringLiteral("_Width"), form->Width());
+    Aendern([&](TMemIniFile& ini) {
+        ini.WriteInteger(kWinPos, caption + QStringLiteral("_WindowState"), int(form->WindowState()));
+        if (SaveLastRes)
+            ini.WriteInteger(kWinPos, caption + QStringLiteral("_LastRes"), Screen->Width());
+        // A minimised or maximised form keeps the bounds it had when last normal.
+        if (form->WindowState() == wsNormal && style != swpNone) {
+            ini.WriteInteger(kWinPos, caption + QStringLiteral("_Top"), form->Top());
+            ini.WriteInteger(kWinPos, caption + QStringLiteral("_Left"), form->Left());
+            if (style == swpSizePosition) {
+                ini.WriteInteger(kWinPos, caption + QStringLiteral("_Height"), form->Height());
+                ini.WriteInteger(kWinPos, caption + QStringLiteral("_Width"), form->Width());
+            }
         }
-    }
-    ini.UpdateFile();
+    });
 }
 
 void TQKINI::INILoadWinPos(const QString& caption, TCustomForm* form, TWinPosStyle style)
 {
     if (style == swpNone || !form)
         return;
-    const TMemIniFile ini(iniPath_);
+    const TMemIniFile& ini = Datei();
     const QString stateKey = caption + QStringLiteral("_WindowState");
     form->SetWindowState(WindowStateFrom(ini.ReadInteger(kWinPos, stateKey, form->WindowState()),
                                          form->WindowState()));
@@ -201,7 +215,7 @@ void TQKINI::INISaveFont(const QString& section, const QString& keyPrefix, const
 
 void TQKINI::INILoadFont(const QString& section, const QString& keyPrefix, TFont* font)
 {
-    const TMemIniFile ini(iniPath_);
+    const TMemIniFile& ini = Datei();
     font->SetName(ini.ReadString(section, keyPrefix + QStringLiteral("_Name"), font->Name()).left(255));
     font->SetSize(ini.ReadInteger(section, keyPrefix + QStringLiteral("_Size"), font->Size()));
     font->SetColor(ini.ReadInteger(section, keyPrefix + QStringLiteral("_Color"), font->Color()));

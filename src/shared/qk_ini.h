@@ -1,9 +1,12 @@
 #pragma once
 // TQKINI: the ini component every form holds. It stores the owner form's
 // window position and size (section "WinPos"), typed values, item lists,
-// whole sections and fonts in one ini file. Every operation opens the file,
-// does one thing and lets it go again, so several components (one per form)
-// share one file and each read sees what the others wrote.
+// whole sections and fonts in one ini file. The component reads the file
+// once and answers reads from memory while the file stays as it was (one
+// stat per call: identity, size and times); a file changed by another
+// component or program is read again before the next call, so several
+// components (one per form) share one file and each read sees what the
+// others wrote. Every write goes to the file at once.
 //
 // Key scheme:
 //   [WinPos]   Caption + "_WindowState" (0 normal, 1 minimised, 2 maximised),
@@ -17,8 +20,11 @@
 #include "platform/ui/framework_types.h"
 #include "shared/utility_strings.h"
 
+#include <memory>
+
 class TCustomForm;
 class TFont;
+class TMemIniFile;
 class TStringList;
 
 // The library date text the maker's components publish.
@@ -85,6 +91,15 @@ public:
 
 private:
     void CaptionFromName();
+    // The file as it is on disk now: the kept copy, read again when the
+    // file changed since.
+    TMemIniFile& Datei();
+    // Runs a change on the file as it is now and writes it; a change that
+    // fails drops the kept copy, so memory never differs from the file.
+    template <typename Change>
+    void Aendern(Change&& change);
+
+    std::unique_ptr<TMemIniFile> datei_;
 
     QString iniPath_;
     TCustomForm* ownerForm_ = nullptr;
