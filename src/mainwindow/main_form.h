@@ -54,6 +54,8 @@ class TMemo;
 class TLabel;
 class TNotebook;
 class TQKAutoButton;
+class TDocks;
+class TXToolBar;
 class TQKGauge;
 class TQKWAV;
 class TProgrammOptionen;
@@ -190,7 +192,13 @@ public:
 
     // ---- Window layout (the command vocabulary is main_commands.h) ------------
     TMainMenu* MainMenuBilder;
-    TPanel* XToolBarBilderVerwaltung;
+    // The album toolbar in the dock areas on the window's four edges; it
+    // keeps its place in the program's ini file.
+    TDocks* DocksTop;
+    TDocks* DocksBottom;
+    TDocks* DocksLeft;
+    TDocks* DocksRight;
+    TXToolBar* XToolBarBilderVerwaltung;
     TPageControl* PageControlBilder;
     TTabSheet* TabSheetBilderDatenbank;
     TTabSheet* TabSheetVorschauBilder;
@@ -306,6 +314,13 @@ public:
     // ---- Start-up ------------------------------------------------------------
     void FormCreate(TObject* Sender);
     void FormActivate(TObject* Sender) {}
+    // The toolbar's place (dock, line and position, or its floating window)
+    // from and to the program's ini file.
+    void ToolbarPositionLaden();
+    void ToolbarPositionSpeichern();
+    // The toolbar shown or hidden (also by closing its floating window): the
+    // menu's tick follows.
+    void XToolBarBilderVerwaltungVisibleChanged(TObject* Sender);
     void AllePfadeChecken();
     int DatenUebernehmen();
     void StarteSetup();

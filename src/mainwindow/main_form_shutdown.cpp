@@ -11,6 +11,7 @@
 #include "platform/os/shell.h"
 #include "platform/ui/com_ctrls.h"
 #include "platform/ui/dialogs.h"
+#include "controls/xtoolbar.h"
 #include "platform/ui/ext_ctrls.h"
 #include "platform/ui/menus.h"
 #include "shared/general_system.h"
