@@ -55,6 +55,8 @@ class TLabel;
 class TNotebook;
 class TQKAutoButton;
 class TDocks;
+class TQKApp;
+struct THintInfo;
 class TXToolBar;
 class TQKGauge;
 class TQKWAV;
@@ -321,6 +323,14 @@ public:
     // The toolbar shown or hidden (also by closing its floating window): the
     // menu's tick follows.
     void XToolBarBilderVerwaltungVisibleChanged(TObject* Sender);
+
+    // ---- Application events (QKApp1) ------------------------------------------
+    TQKApp* QKApp1;
+    // Before a hint shows: a disabled button says so; with spoken hints on,
+    // the control's sound (its Tag, else by its hint text) is played.
+    void QKApp1ShowHint(QString& HintStr, bool& CanShow, THintInfo& HintInfo);
+    // The program minimised: its icon goes into the desktop's tray.
+    void QKApp1Minimize(TObject* Sender);
     void AllePfadeChecken();
     int DatenUebernehmen();
     void StarteSetup();
@@ -465,6 +475,7 @@ private:
     void FensterAufbauen();
     void MenuesAufbauen();
     void ToolbarAufbauen();
+    void AnwendungsEreignisseAufbauen();
     void SeitenAufbauen();
     void GridAufbauen();
     void EinzelsatzAufbauen();

@@ -200,6 +200,7 @@ void TMainForm::FensterAufbauen()
     MenuesAufbauen();
     ToolbarAufbauen();
     SeitenAufbauen();
+    AnwendungsEreignisseAufbauen();
 
     StatusBarBilder1->SetAlign(alBottom);
     StatusBarBilder1->SetHeight(20);
