@@ -6,15 +6,48 @@
 
 #include "controls/xtoolbar.h"
 #include "mainwindow/main_commands.h"
+#include "platform/ui/graphics.h"
 #include "platform/ui/menus.h"
 #include "shared/qk_auto_button.h"
 #include "shared/qk_ini.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QStyle>
 
 namespace {
 
 // The toolbar's buttons: the class-wide control height, wide enough for
 // the longest caption.
 constexpr int kKnopfBreite = 72;
+
+// The picture a button shows in a vertical dock, where its caption does not
+// fit: a desktop icon on the button's face colour, which is also the key
+// colour the button leaves out (its bottom-left pixel), so the icon's soft
+// edges blend into the face.
+QImage KnopfBild(const char* name, const QColor& grund)
+{
+    static const std::pair<const char*, QStyle::StandardPixmap> kBilder[] = {
+        {"QKAutoButtonVollbild", QStyle::SP_TitleBarMaxButton},
+        {"QKAutoButtonSlideshow", QStyle::SP_MediaPlay},
+        {"QKAutoButtonBilderHinzufuegen", QStyle::SP_FileDialogNewFolder},
+        {"QKAutoButtonLoeschen", QStyle::SP_TrashIcon},
+        {"QKAutoButtonBilderKopieren", QStyle::SP_ArrowForward},
+        {"QKAutoButtonUploaden", QStyle::SP_ArrowDown},
+        {"QKAutoButtonBilderEnde", QStyle::SP_DialogCloseButton},
+        {"QKAutoButtonBilderOptionen", QStyle::SP_FileDialogDetailedView},
+        {"QKAutoButtonBilderDrucken", QStyle::SP_FileIcon},
+        {"QKAutoButtonBilderDatenbankManager", QStyle::SP_DirOpenIcon}};
+    QImage bild(16, 16, QImage::Format_RGB32);
+    bild.fill(grund);
+    for (const auto& [knopf, pixmap] : kBilder)
+        if (qstrcmp(knopf, name) == 0) {
+            QPainter p(&bild);
+            p.drawPixmap(0, 0, QApplication::style()->standardIcon(pixmap).pixmap(16, 16));
+        }
+    bild.setPixelColor(0, 15, grund);
+    return bild;
+}
 
 }  // namespace
 
@@ -54,6 +87,28 @@ void TMainForm::ToolbarAufbauen()
     if (TQKAutoButton* drucken = ToolbarButton(QStringLiteral("QKAutoButtonBilderDrucken")))
         drucken->SetPopupMenu(PopupMenu(QStringLiteral("PopupMenuDrucken")));
     XToolBarBilderVerwaltung->Loaded();
+    // In a vertical dock the buttons show their picture alone, a control
+    // wide; in a horizontal dock or floating, their caption.
+    XToolBarBilderVerwaltung->OnVerticalDock = [this](TObject*, bool vertikal) {
+        for (TQKAutoButton* b : buttons_) {
+            const TBefehl* befehl = BefehlSuchen(b->Name.toLatin1().constData());
+            b->SetCaption(vertikal || !befehl ? QString() : QString::fromUtf8(befehl->Caption));
+            TBitmap bild;
+            if (vertikal)
+                bild.SetImage(KnopfBild(befehl ? befehl->Name : "", ColorToQColor(b->Color())));
+            b->SetGlyph(&bild);
+            b->SetWidth(vertikal ? TDockControl::ControlWidth() : kKnopfBreite);
+        }
+        XToolBarBilderVerwaltung->Auslegen();
+        if (TDocks* dock = XToolBarBilderVerwaltung->DockedTo()) {
+            dock->LayoutLines();
+        } else {
+            // Floated out of a vertical dock: its window takes the widest
+            // shape of the captioned buttons (one line).
+            const TRect r = XToolBarBilderVerwaltung->FloatRect();
+            XToolBarBilderVerwaltung->SetFloatRect(Bounds(r.Left, r.Top, 4096, r.Height()));
+        }
+    };
     XToolBarBilderVerwaltung->SetDockedTo(DocksTop);
     XToolBarBilderVerwaltung->OnVisibleChanged = [this](TObject* s) { XToolBarBilderVerwaltungVisibleChanged(s); };
 }

@@ -130,4 +130,16 @@ TEST_F(ToolbarTest, ScreenshotWithTheToolbarDockedLeft)
     EXPECT_EQ(form->DocksLeft->Width(), TDockControl::MinBarWidth());
     EXPECT_GE(form->PageControlBilder->Left(), form->DocksLeft->Width());
     EXPECT_FALSE(bild.isNull());
+    // In the vertical dock the buttons show their pictures, a control wide,
+    // one under the other; back at the top their captions.
+    TQKAutoButton* ende = form->ToolbarButton("QKAutoButtonBilderEnde");
+    EXPECT_EQ(ende->Width(), TDockControl::ControlWidth());
+    EXPECT_TRUE(ende->Caption().isEmpty());
+    EXPECT_FALSE(ende->Glyph()->Empty());
+    EXPECT_LE(Bar()->Height(), form->DocksLeft->Height());
+    Bar()->SetDockedTo(form->DocksTop);
+    EXPECT_EQ(ende->Caption(), "Ende");
+    EXPECT_TRUE(ende->Glyph()->Empty());
+    EXPECT_EQ(form->DocksTop->Height(), TDockControl::MinBarHeight());
+    EXPECT_EQ(form->DocksLeft->Width(), 0);
 }
