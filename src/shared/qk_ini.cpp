@@ -31,8 +31,9 @@ TQKINI::~TQKINI() = default;
 TMemIniFile& TQKINI::Datei()
 {
     // A changed file is read by a new object, so the path is resolved again
-    // too (a folder made or renamed since may change where it leads).
-    if (!datei_ || datei_->FileName() != iniPath_ || datei_->ChangedOnDisk())
+    // too (a folder made or renamed since may change where it leads). While
+    // an update holds changes, they are what the reads see.
+    if (!datei_ || datei_->FileName() != iniPath_ || (offen_.empty() && datei_->ChangedOnDisk()))
         datei_ = std::make_unique<TMemIniFile>(iniPath_);
     return *datei_;
 }
@@ -43,11 +44,43 @@ void TQKINI::Aendern(Change&& change)
     try {
         TMemIniFile& ini = Datei();
         change(ini);
-        ini.UpdateFile();
+        if (updateCount_ > 0)
+            offen_.emplace_back(std::forward<Change>(change));
+        else
+            ini.UpdateFile();
+    } catch (...) {
+        if (updateCount_ == 0)
+            datei_.reset();
+        throw;
+    }
+}
+
+void TQKINI::EndUpdate()
+{
+    if (updateCount_ == 0 || --updateCount_ > 0)
+        return;
+    const auto offen = std::move(offen_);
+    offen_.clear();
+    if (offen.empty())
+        return;
+    try {
+        if (!datei_ || datei_->ChangedOnDisk()) {
+            datei_ = std::make_unique<TMemIniFile>(iniPath_);
+            for (const auto& change : offen)
+                change(*datei_);
+        }
+        datei_->UpdateFile();
     } catch (...) {
         datei_.reset();
         throw;
     }
+}
+
+void TQKINI::CancelUpdate()
+{
+    updateCount_ = 0;
+    offen_.clear();
+    datei_.reset();
 }
 
 void TQKINI::SetCaption(const QString& value)
@@ -92,12 +125,12 @@ void TQKINI::WriteINI()
 
 void TQKINI::KillSection(const QString& section)
 {
-    Aendern([&](TMemIniFile& ini) { ini.EraseSection(section); });
+    Aendern([section](TMemIniFile& ini) { ini.EraseSection(section); });
 }
 
 void TQKINI::INIWriteBool(const QString& section, const QString& key, bool value)
 {
-    Aendern([&](TMemIniFile& ini) { ini.WriteBool(section, key, value); });
+    Aendern([section, key, value](TMemIniFile& ini) { ini.WriteBool(section, key, value); });
 }
 
 bool TQKINI::INIReadBool(const QString& section, const QString& key, bool def)
@@ -109,7 +142,7 @@ bool TQKINI::INIReadBool(const QString& section, const QString& key, bool def)
 
 void TQKINI::INIWriteInteger(const QString& section, const QString& key, int value)
 {
-    Aendern([&](TMemIniFile& ini) { ini.WriteInteger(section, key, value); });
+    Aendern([section, key, value](TMemIniFile& ini) { ini.WriteInteger(section, key, value); });
 }
 
 int TQKINI::INIReadInteger(const QString& section, const QString& key, int def)
@@ -119,7 +152,7 @@ int TQKINI::INIReadInteger(const QString& section, const QString& key, int def)
 
 void TQKINI::INIWriteString(const QString& section, const QString& key, const QString& value)
 {
-    Aendern([&](TMemIniFile& ini) { ini.WriteString(section, key, value); });
+    Aendern([section, key, value](TMemIniFile& ini) { ini.WriteString(section, key, value); });
 }
 
 QString TQKINI::INIReadString(const QString& section, const QString& key, const QString& def)
@@ -163,17 +196,25 @@ void TQKINI::INISaveWinPos(const QString& caption, TCustomForm* form, TWinPosSty
 {
     if (!form)
         return;
-    Aendern([&](TMemIniFile& ini) {
-        ini.WriteInteger(kWinPos, caption + QStringLiteral("_WindowState"), int(form->WindowState()));
-        if (SaveLastRes)
-            ini.WriteInteger(kWinPos, caption + QStringLiteral("_LastRes"), Screen->Width());
-        // A minimised or maximised form keeps the bounds it had when last normal.
-        if (form->WindowState() == wsNormal && style != swpNone) {
-            ini.WriteInteger(kWinPos, caption + QStringLiteral("_Top"), form->Top());
-            ini.WriteInteger(kWinPos, caption + QStringLiteral("_Left"), form->Left());
-            if (style == swpSizePosition) {
-                ini.WriteInteger(kWinPos, caption + QStringLiteral("_Height"), form->Height());
-                ini.WriteInteger(kWinPos, caption + QStringLiteral("_Width"), form->Width());
+    // The values as they are now (an open update may make the change again
+    // on the file at its end).
+    const int state = int(form->WindowState());
+    const bool lastRes = SaveLastRes;
+    const int res = Screen->Width();
+    // A minimised or maximised form keeps the bounds it had when last normal.
+    const bool bounds = form->WindowState() == wsNormal && style != swpNone;
+    const bool size = style == swpSizePosition;
+    const TRect r = Bounds(form->Left(), form->Top(), form->Width(), form->Height());
+    Aendern([=](TMemIniFile& ini) {
+        ini.WriteInteger(kWinPos, caption + QStringLiteral("_WindowState"), state);
+        if (lastRes)
+            ini.WriteInteger(kWinPos, caption + QStringLiteral("_LastRes"), res);
+        if (bounds) {
+            ini.WriteInteger(kWinPos, caption + QStringLiteral("_Top"), r.Top);
+            ini.WriteInteger(kWinPos, caption + QStringLiteral("_Left"), r.Left);
+            if (size) {
+                ini.WriteInteger(kWinPos, caption + QStringLiteral("_Height"), r.Height());
+                ini.WriteInteger(kWinPos, caption + QStringLiteral("_Width"), r.Width());
             }
         }
     });

@@ -6,7 +6,8 @@
 // stat per call: identity, size and times); a file changed by another
 // component or program is read again before the next call, so several
 // components (one per form) share one file and each read sees what the
-// others wrote. Every write goes to the file at once.
+// others wrote. Every write goes to the file at once, unless an update is
+// open (BeginUpdate/EndUpdate), which writes the file once at its end.
 //
 // Key scheme:
 //   [WinPos]   Caption + "_WindowState" (0 normal, 1 minimised, 2 maximised),
@@ -20,7 +21,9 @@
 #include "platform/ui/framework_types.h"
 #include "shared/utility_strings.h"
 
+#include <functional>
 #include <memory>
+#include <vector>
 
 class TCustomForm;
 class TFont;
@@ -63,6 +66,16 @@ public:
     // Stores the owner form's window, then fires OnWriteINI.
     void WriteINI();
 
+    // Between BeginUpdate and EndUpdate (nested) writes stay in memory, and
+    // reads see them; EndUpdate writes the file once (one replacement with
+    // one fsync instead of one per key). A file that someone else changed
+    // meanwhile is read again at EndUpdate and the same changes are made on
+    // it, so nothing of theirs is lost. EndUpdate throws as a write does;
+    // CancelUpdate drops the changes of the open update.
+    void BeginUpdate() { ++updateCount_; }
+    void EndUpdate();
+    void CancelUpdate();
+
     void KillSection(const QString& section);
     void INIWriteBool(const QString& section, const QString& key, bool value);
     bool INIReadBool(const QString& section, const QString& key, bool def);
@@ -100,6 +113,9 @@ private:
     void Aendern(Change&& change);
 
     std::unique_ptr<TMemIniFile> datei_;
+    int updateCount_ = 0;
+    // The changes of the open update, to be made again on a changed file.
+    std::vector<std::function<void(TMemIniFile&)>> offen_;
 
     QString iniPath_;
     TCustomForm* ownerForm_ = nullptr;

@@ -192,6 +192,35 @@ TEST_F(QKINI, ReadsOfAnUnchangedFileComeFromMemory)
     EXPECT_EQ(File(), "[S]\r\nK=3\r\nL=4\r\n");
 }
 
+// An update keeps its writes in memory (reads see them) and writes the
+// file once at its end; what another program wrote meanwhile is kept, and a
+// cancelled update leaves the file as it was.
+TEST_F(QKINI, AnUpdateWritesOnceAndKeepsWhatOthersWroteMeanwhile)
+{
+    Write("[S]\r\nA=1\r\n");
+    ini->BeginUpdate();
+    ini->INIWriteInteger("S", "B", 2);
+    ini->BeginUpdate();  // nested
+    ini->INIWriteString("T", "C", "drei");
+    ini->EndUpdate();
+    EXPECT_EQ(ini->INIReadInteger("S", "B", 0), 2);
+    EXPECT_EQ(File(), "[S]\r\nA=1\r\n");  // not yet
+    Write("[S]\r\nA=1\r\n[X]\r\nY=9\r\n");  // another program
+    ini->KillSection("S");
+    ini->INIWriteInteger("S", "B", 4);
+    ini->EndUpdate();
+    EXPECT_EQ(File(), "[X]\r\nY=9\r\n\r\n[T]\r\nC=drei\r\n\r\n[S]\r\nB=4\r\n");
+
+    ini->BeginUpdate();
+    ini->INIWriteInteger("S", "B", 5);
+    ini->CancelUpdate();
+    EXPECT_EQ(ini->INIReadInteger("S", "B", 0), 4);
+    EXPECT_EQ(File(), "[X]\r\nY=9\r\n\r\n[T]\r\nC=drei\r\n\r\n[S]\r\nB=4\r\n");
+    ini->INIWriteInteger("S", "B", 6);  // no update open: written at once
+    EXPECT_EQ(ini->INIReadInteger("S", "B", 0), 6);
+    EXPECT_NE(File().find("B=6"), std::string::npos);
+}
+
 TEST_F(QKINI, TextWindows1252CannotHoldIsRefusedAndTheFileKept)
 {
     Write("[S]\r\nK=1\r\n");
