@@ -776,8 +776,12 @@ void TProgrammOptionen::PickListeLesen(int liste, const QString& datei)
         for (int i = 0; i < zeilen.Count(); ++i)
             eintraege << zeilen[i] + QLatin1Char('\t') + QString::number(i);
         haupt_.PickListeSetzen(liste, eintraege);
+        // Saved back (a missing list is made); a file that already holds
+        // these bytes is left alone, so a start does not rewrite it.
+        QByteArray vorher;
         if (!haupt_.BilderDBFPfad().isEmpty() &&
-            LaufwerksTyp(datei.left(1) + QStringLiteral(":\\")) != QLatin1String("CDROM"))
+            LaufwerksTyp(datei.left(1) + QStringLiteral(":\\")) != QLatin1String("CDROM") &&
+            !(ReadFileBytes(datei, vorher) && vorher == Win1252EncodeOrThrow(zeilen.Text())))
             zeilen.SaveToFile(datei);
     } catch (const std::exception&) {
         throw Exception((liste == 0 ? QStringLiteral("Fehler bei der Gruppenverwaltung ")

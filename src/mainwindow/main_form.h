@@ -58,6 +58,10 @@ class TMemo;
 class TLabel;
 class TNotebook;
 class TQKAutoButton;
+class TDocks;
+class TQKApp;
+struct THintInfo;
+class TXToolBar;
 class TQKGauge;
 class TBilderDialogForm;
 class TButton;
@@ -206,7 +210,13 @@ public:
 
     // ---- Window layout (the command vocabulary is main_commands.h) ------------
     TMainMenu* MainMenuBilder;
-    TPanel* XToolBarBilderVerwaltung;
+    // The album toolbar in the dock areas on the window's four edges; it
+    // keeps its place in the program's ini file.
+    TDocks* DocksTop;
+    TDocks* DocksBottom;
+    TDocks* DocksLeft;
+    TDocks* DocksRight;
+    TXToolBar* XToolBarBilderVerwaltung;
     TPageControl* PageControlBilder;
     TTabSheet* TabSheetBilderDatenbank;
     TTabSheet* TabSheetVorschauBilder;
@@ -322,6 +332,21 @@ public:
     // ---- Start-up ------------------------------------------------------------
     void FormCreate(TObject* Sender);
     void FormActivate(TObject* Sender) {}
+    // The toolbar's place (dock, line and position, or its floating window)
+    // from and to the program's ini file.
+    void ToolbarPositionLaden();
+    void ToolbarPositionSpeichern();
+    // The toolbar shown or hidden (also by closing its floating window): the
+    // menu's tick follows.
+    void XToolBarBilderVerwaltungVisibleChanged(TObject* Sender);
+
+    // ---- Application events (QKApp1) ------------------------------------------
+    TQKApp* QKApp1;
+    // Before a hint shows: a disabled button says so; with spoken hints on,
+    // the control's sound (its Tag, else by its hint text) is played.
+    void QKApp1ShowHint(QString& HintStr, bool& CanShow, THintInfo& HintInfo);
+    // The program minimised: its icon goes into the desktop's tray.
+    void QKApp1Minimize(TObject* Sender);
     void AllePfadeChecken();
     int DatenUebernehmen();
     void StarteSetup();
@@ -666,6 +691,7 @@ private:
     void FensterAufbauen();
     void MenuesAufbauen();
     void ToolbarAufbauen();
+    void AnwendungsEreignisseAufbauen();
     void SeitenAufbauen();
     void GridAufbauen();
     void EinzelsatzAufbauen();

@@ -247,6 +247,7 @@ void TMainForm::FensterAufbauen()
     MenuesAufbauen();
     ToolbarAufbauen();
     SeitenAufbauen();
+    AnwendungsEreignisseAufbauen();
 
     StatusBarBilder1->SetAlign(alBottom);
     StatusBarBilder1->SetHeight(20);
@@ -342,29 +343,6 @@ void TMainForm::MenuesAufbauen()
             menuItems_.push_back(item);
     }
     SetMenu(MainMenuBilder);
-}
-
-void TMainForm::ToolbarAufbauen()
-{
-    XToolBarBilderVerwaltung = Neu<TPanel>(this, this, "XToolBarBilderVerwaltung");
-    XToolBarBilderVerwaltung->SetAlign(alTop);
-    XToolBarBilderVerwaltung->SetHeight(30);
-    XToolBarBilderVerwaltung->SetCaption(QString());
-    int x = 4;
-    for (const TBefehl& b : BefehlsTabelle()) {
-        if (qstrcmp(b.Menue, kToolbar) != 0)
-            continue;
-        auto* button = Neu<TQKAutoButton>(this, XToolBarBilderVerwaltung, b.Name);
-        button->SetCaption(QString::fromUtf8(b.Caption));
-        button->SetHint(QString::fromUtf8(b.Hint));
-        button->SetShowHint(true);
-        button->SetBounds(x, 3, 74, 24);
-        x += 76;
-        button->OnClick = Handler(b.Handler);
-        buttons_.push_back(button);
-    }
-    if (TQKAutoButton* drucken = ToolbarButton(QStringLiteral("QKAutoButtonBilderDrucken")))
-        drucken->SetPopupMenu(PopupMenu(QStringLiteral("PopupMenuDrucken")));
 }
 
 std::vector<TdkDBComboBox*> TMainForm::PicklistenCombos() const

@@ -158,6 +158,7 @@ void TMainForm::QKINI_ProgWriteINI(TObject* Sender)
         DbeBilder->SetOrder(order);
     }
     e.Schreiben(*QKINI_Prog, offen);
+    ToolbarPositionSpeichern();
 }
 
 void TMainForm::SetDropDownCount()

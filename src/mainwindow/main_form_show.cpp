@@ -82,6 +82,8 @@ void TMainForm::FormShow(TObject* Sender)
     // 12.
     if (Einstellungen.Bool("PRGWave"))
         QKWAV1->PlayWAV(IncludeTrailingBackslash(tonOrdner) + QStringLiteral("SCHOEN.WAV"), TwFlags{NODEFAULT});
+    // The toolbar's place as it was left.
+    ToolbarPositionLaden();
     // 13: no album.
     if (!TableBilder->Active()) {
         BildLaden(ImageWindow2, ProgrammPfad + QStringLiteral("Logo.jpg"));

@@ -11,6 +11,7 @@
 #include "platform/os/shell.h"
 #include "platform/ui/com_ctrls.h"
 #include "platform/ui/dialogs.h"
+#include "controls/xtoolbar.h"
 #include "platform/ui/ext_ctrls.h"
 #include "platform/ui/menus.h"
 #include "shared/general_system.h"
@@ -69,12 +70,23 @@ void TMainForm::Ende1Click(TObject* Sender)
     if (Sender)
         PrgWavSpielen(static_cast<TComponent*>(Sender)->Tag, true);
 
-    QKINI_Prog->WriteINI();
+    // The settings and the grid layout each go to the file in one write.
+    QKINI_Prog->BeginUpdate();
+    try {
+        QKINI_Prog->WriteINI();
+        QKINI_Prog->EndUpdate();
+    } catch (...) {
+        QKINI_Prog->CancelUpdate();
+        throw;
+    }
     if (TableBilder->Active()) {
+        QKINI_Prog->BeginUpdate();
         try {
             GridSettingsSpeichern(QKINI_Prog, QStringLiteral("BilderFieldPosition"), QStringLiteral("BilderFieldWidth"),
                                   TableBilder);
+            QKINI_Prog->EndUpdate();
         } catch (const std::exception&) {
+            QKINI_Prog->CancelUpdate();
             Screen->SetCursor(crDefault);
             ShowMessage(QStringLiteral("Fehler beim Schreiben der Bilder-Gridsettings!"));
         }

@@ -48,6 +48,10 @@ void TQKApp::HookApplication()
     Application->OnHint = [this](TObject* Sender) { if (OnHint) OnHint(Sender); };
     Application->OnMinimize = [this](TObject* Sender) { if (OnMinimize) OnMinimize(Sender); };
     Application->OnRestore = [this](TObject* Sender) { if (OnRestore) OnRestore(Sender); };
+    Application->OnShowHint = [this](QString& HintStr, bool& CanShow, THintInfo& HintInfo) {
+        if (OnShowHint)
+            OnShowHint(HintStr, CanShow, HintInfo);
+    };
     Application->OnHelp = [this](Word Command, int Data, bool& CallHelp) { return DoHelp(Command, Data, CallHelp); };
     Application->OnException = [this](TObject* Sender, const std::exception& E) {
         if (OnException)
@@ -73,6 +77,7 @@ void TQKApp::UnhookApplication()
     Application->OnHint = nullptr;
     Application->OnMinimize = nullptr;
     Application->OnRestore = nullptr;
+    Application->OnShowHint = nullptr;
     Application->OnHelp = nullptr;
     Application->OnException = nullptr;
 }

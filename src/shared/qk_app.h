@@ -58,6 +58,7 @@ public:
     TIdleEvent OnIdle;
     TNotifyEvent OnMinimize;
     TNotifyEvent OnRestore;
+    TShowHintEvent OnShowHint;
     TNotifyEvent OnTaskBarSetIcon;
     TNotifyEvent OnTaskBarRemoveIcon;
     TQKMouseUpEvent OnTaskBarMouseUp;

@@ -28,6 +28,61 @@ TQKINI::TQKINI(TComponent* AOwner)
 
 TQKINI::~TQKINI() = default;
 
+TMemIniFile& TQKINI::Datei()
+{
+    // A changed file is read by a new object, so the path is resolved again
+    // too (a folder made or renamed since may change where it leads). While
+    // an update holds changes, they are what the reads see.
+    if (!datei_ || datei_->FileName() != iniPath_ || (offen_.empty() && datei_->ChangedOnDisk()))
+        datei_ = std::make_unique<TMemIniFile>(iniPath_);
+    return *datei_;
+}
+
+template <typename Change>
+void TQKINI::Aendern(Change&& change)
+{
+    try {
+        TMemIniFile& ini = Datei();
+        change(ini);
+        if (updateCount_ > 0)
+            offen_.emplace_back(std::forward<Change>(change));
+        else
+            ini.UpdateFile();
+    } catch (...) {
+        if (updateCount_ == 0)
+            datei_.reset();
+        throw;
+    }
+}
+
+void TQKINI::EndUpdate()
+{
+    if (updateCount_ == 0 || --updateCount_ > 0)
+        return;
+    const auto offen = std::move(offen_);
+    offen_.clear();
+    if (offen.empty())
+        return;
+    try {
+        if (!datei_ || datei_->ChangedOnDisk()) {
+            datei_ = std::make_unique<TMemIniFile>(iniPath_);
+            for (const auto& change : offen)
+                change(*datei_);
+        }
+        datei_->UpdateFile();
+    } catch (...) {
+        datei_.reset();
+        throw;
+    }
+}
+
+void TQKINI::CancelUpdate()
+{
+    updateCount_ = 0;
+    offen_.clear();
+    datei_.reset();
+}
+
 void TQKINI::SetCaption(const QString& value)
 {
     caption_ = value.isEmpty() ? Name : value;
@@ -70,52 +125,44 @@ void TQKINI::WriteINI()
 
 void TQKINI::KillSection(const QString& section)
 {
-    TMemIniFile ini(iniPath_);
-    ini.EraseSection(section);
-    ini.UpdateFile();
+    Aendern([section](TMemIniFile& ini) { ini.EraseSection(section); });
 }
 
 void TQKINI::INIWriteBool(const QString& section, const QString& key, bool value)
 {
-    TMemIniFile ini(iniPath_);
-    ini.WriteBool(section, key, value);
-    ini.UpdateFile();
+    Aendern([section, key, value](TMemIniFile& ini) { ini.WriteBool(section, key, value); });
 }
 
 bool TQKINI::INIReadBool(const QString& section, const QString& key, bool def)
 {
-    // Each object reads the file afresh, so writes of other components and
-    // programs since the last call are seen.
-    return TMemIniFile(iniPath_).ReadBool(section, key, def);
+    // Writes of other components and programs since the last call are seen:
+    // a changed file is read again.
+    return Datei().ReadBool(section, key, def);
 }
 
 void TQKINI::INIWriteInteger(const QString& section, const QString& key, int value)
 {
-    TMemIniFile ini(iniPath_);
-    ini.WriteInteger(section, key, value);
-    ini.UpdateFile();
+    Aendern([section, key, value](TMemIniFile& ini) { ini.WriteInteger(section, key, value); });
 }
 
 int TQKINI::INIReadInteger(const QString& section, const QString& key, int def)
 {
-    return TMemIniFile(iniPath_).ReadInteger(section, key, def);
+    return Datei().ReadInteger(section, key, def);
 }
 
 void TQKINI::INIWriteString(const QString& section, const QString& key, const QString& value)
 {
-    TMemIniFile ini(iniPath_);
-    ini.WriteString(section, key, value);
-    ini.UpdateFile();
+    Aendern([section, key, value](TMemIniFile& ini) { ini.WriteString(section, key, value); });
 }
 
 QString TQKINI::INIReadString(const QString& section, const QString& key, const QString& def)
 {
-    return TMemIniFile(iniPath_).ReadString(section, key, def);
+    return Datei().ReadString(section, key, def);
 }
 
 void TQKINI::INIReadItems(const QString& section, TStringList* items)
 {
-    const TMemIniFile ini(iniPath_);
+    const TMemIniFile& ini = Datei();
     items->BeginUpdate();
     items->Clear();
     const int count = ini.ReadInteger(section, QStringLiteral("Anzahl"), 0);
@@ -126,12 +173,12 @@ void TQKINI::INIReadItems(const QString& section, TStringList* items)
 
 void TQKINI::INIReadSection(const QString& section, TStringList* keys)
 {
-    TMemIniFile(iniPath_).ReadSection(section, *keys);
+    Datei().ReadSection(section, *keys);
 }
 
 void TQKINI::INIReadSectionValues(const QString& section, TStringList* values)
 {
-    TMemIniFile(iniPath_).ReadSectionValues(section, *values);
+    Datei().ReadSectionValues(section, *values);
 }
 
 void TQKINI::INIReadRealSectionValues(const QString& section, TStringList* values)
@@ -149,27 +196,35 @@ void TQKINI::INISaveWinPos(const QString& caption, TCustomForm* form, TWinPosSty
 {
     if (!form)
         return;
-    TMemIniFile ini(iniPath_);
-    ini.WriteInteger(kWinPos, caption + QStringLiteral("_WindowState"), int(form->WindowState()));
-    if (SaveLastRes)
-        ini.WriteInteger(kWinPos, caption + QStringLiteral("_LastRes"), Screen->Width());
+    // The values as they are now (an open update may make the change again
+    // on the file at its end).
+    const int state = int(form->WindowState());
+    const bool lastRes = SaveLastRes;
+    const int res = Screen->Width();
     // A minimised or maximised form keeps the bounds it had when last normal.
-    if (form->WindowState() == wsNormal && style != swpNone) {
-        ini.WriteInteger(kWinPos, caption + QStringLiteral("_Top"), form->Top());
-        ini.WriteInteger(kWinPos, caption + QStringLiteral("_Left"), form->Left());
-        if (style == swpSizePosition) {
-            ini.WriteInteger(kWinPos, caption + QStringLiteral("_Height"), form->Height());
-            ini.WriteInteger(kWinPos, caption + QStringLiteral("_Width"), form->Width());
+    const bool bounds = form->WindowState() == wsNormal && style != swpNone;
+    const bool size = style == swpSizePosition;
+    const TRect r = Bounds(form->Left(), form->Top(), form->Width(), form->Height());
+    Aendern([=](TMemIniFile& ini) {
+        ini.WriteInteger(kWinPos, caption + QStringLiteral("_WindowState"), state);
+        if (lastRes)
+            ini.WriteInteger(kWinPos, caption + QStringLiteral("_LastRes"), res);
+        if (bounds) {
+            ini.WriteInteger(kWinPos, caption + QStringLiteral("_Top"), r.Top);
+            ini.WriteInteger(kWinPos, caption + QStringLiteral("_Left"), r.Left);
+            if (size) {
+                ini.WriteInteger(kWinPos, caption + QStringLiteral("_Height"), r.Height());
+                ini.WriteInteger(kWinPos, caption + QStringLiteral("_Width"), r.Width());
+            }
         }
-    }
-    ini.UpdateFile();
+    });
 }
 
 void TQKINI::INILoadWinPos(const QString& caption, TCustomForm* form, TWinPosStyle style)
 {
     if (style == swpNone || !form)
         return;
-    const TMemIniFile ini(iniPath_);
+    const TMemIniFile& ini = Datei();
     const QString stateKey = caption + QStringLiteral("_WindowState");
     form->SetWindowState(WindowStateFrom(ini.ReadInteger(kWinPos, stateKey, form->WindowState()),
                                          form->WindowState()));
@@ -201,7 +256,7 @@ void TQKINI::INISaveFont(const QString& section, const QString& keyPrefix, const
 
 void TQKINI::INILoadFont(const QString& section, const QString& keyPrefix, TFont* font)
 {
-    const TMemIniFile ini(iniPath_);
+    const TMemIniFile& ini = Datei();
     font->SetName(ini.ReadString(section, keyPrefix + QStringLiteral("_Name"), font->Name()).left(255));
     font->SetSize(ini.ReadInteger(section, keyPrefix + QStringLiteral("_Size"), font->Size()));
     font->SetColor(ini.ReadInteger(section, keyPrefix + QStringLiteral("_Color"), font->Color()));

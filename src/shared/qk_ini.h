@@ -1,9 +1,13 @@
 #pragma once
 // TQKINI: the ini component every form holds. It stores the owner form's
 // window position and size (section "WinPos"), typed values, item lists,
-// whole sections and fonts in one ini file. Every operation opens the file,
-// does one thing and lets it go again, so several components (one per form)
-// share one file and each read sees what the others wrote.
+// whole sections and fonts in one ini file. The component reads the file
+// once and answers reads from memory while the file stays as it was (one
+// stat per call: identity, size and times); a file changed by another
+// component or program is read again before the next call, so several
+// components (one per form) share one file and each read sees what the
+// others wrote. Every write goes to the file at once, unless an update is
+// open (BeginUpdate/EndUpdate), which writes the file once at its end.
 //
 // Key scheme:
 //   [WinPos]   Caption + "_WindowState" (0 normal, 1 minimised, 2 maximised),
@@ -17,8 +21,13 @@
 #include "platform/ui/framework_types.h"
 #include "shared/utility_strings.h"
 
+#include <functional>
+#include <memory>
+#include <vector>
+
 class TCustomForm;
 class TFont;
+class TMemIniFile;
 class TStringList;
 
 // The library date text the maker's components publish.
@@ -57,6 +66,16 @@ public:
     // Stores the owner form's window, then fires OnWriteINI.
     void WriteINI();
 
+    // Between BeginUpdate and EndUpdate (nested) writes stay in memory, and
+    // reads see them; EndUpdate writes the file once (one replacement with
+    // one fsync instead of one per key). A file that someone else changed
+    // meanwhile is read again at EndUpdate and the same changes are made on
+    // it, so nothing of theirs is lost. EndUpdate throws as a write does;
+    // CancelUpdate drops the changes of the open update.
+    void BeginUpdate() { ++updateCount_; }
+    void EndUpdate();
+    void CancelUpdate();
+
     void KillSection(const QString& section);
     void INIWriteBool(const QString& section, const QString& key, bool value);
     bool INIReadBool(const QString& section, const QString& key, bool def);
@@ -85,6 +104,18 @@ public:
 
 private:
     void CaptionFromName();
+    // The file as it is on disk now: the kept copy, read again when the
+    // file changed since.
+    TMemIniFile& Datei();
+    // Runs a change on the file as it is now and writes it; a change that
+    // fails drops the kept copy, so memory never differs from the file.
+    template <typename Change>
+    void Aendern(Change&& change);
+
+    std::unique_ptr<TMemIniFile> datei_;
+    int updateCount_ = 0;
+    // The changes of the open update, to be made again on a changed file.
+    std::vector<std::function<void(TMemIniFile&)>> offen_;
 
     QString iniPath_;
     TCustomForm* ownerForm_ = nullptr;

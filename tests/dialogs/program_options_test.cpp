@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QSet>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "controls/directory_chooser.h"
 #include "controls/shadow_button.h"
@@ -318,6 +319,17 @@ TEST_F(OptionsTest, PickListsFromSideFilesWithDefaultsAndNoWriteOnCd)
     EXPECT_EQ(haupt.picklisten[0].at(3), "3. Gruppe\t3");
     EXPECT_EQ(E().MemoGruppenListe.Count(), 11);
     EXPECT_EQ(lxtest::ReadFile(dir / "URLAUB.GPR").substr(0, 28), "Keine Zuordnung\r\n1. Gruppe\r\n");
+    // Read again at the next start: a file that holds the list already is
+    // left as it is, not replaced by a new file of the same bytes.
+    const auto inode = [&] {
+        struct stat st{};
+        ::stat((dir / "URLAUB.GPR").c_str(), &st);
+        return st.st_ino;
+    };
+    const auto vorher = inode();
+    E().ReadPlayListFromMemo(haupt.gpr);
+    EXPECT_EQ(inode(), vorher);
+    EXPECT_EQ(haupt.picklisten[0].size(), 11);
     // Editing the memo stores it and refills the combos; an empty last line is an entry.
     dialog->MemoQuellenListe->SetText("Kamera\r\nScanner\r\n\r\n");
     dialog->MemoListeExit(1);

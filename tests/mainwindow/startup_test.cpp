@@ -4,6 +4,7 @@
 
 #include "start_fixture.h"
 
+#include "controls/xtoolbar.h"
 #include "mainwindow/main_settings.h"
 #include "platform/core/file_utils.h"
 #include "platform/ui/com_ctrls.h"

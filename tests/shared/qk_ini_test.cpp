@@ -157,6 +157,70 @@ TEST_F(QKINI, ReadsSeeWhatOthersWroteSinceTheLastRead)
     EXPECT_EQ(File(), "[S]\r\nK=6\r\nL=x\r\n");  // nothing of the other program lost
 }
 
+// The component reads the file once and answers from memory while it stays
+// as it was: with no descriptor left to open it, reads still answer. A write
+// that fails leaves file and memory as they were; a file changed by another
+// program is read again, and while it cannot be read it is neither answered
+// from the old copy nor replaced.
+TEST_F(QKINI, ReadsOfAnUnchangedFileComeFromMemory)
+{
+    struct Clock {
+        // No file time falls into the current tick: stamps are trusted.
+        Clock() { SetIniFileClockForTests([] { return int64_t(4'000'000'000) * 1'000'000'000; }); }
+        ~Clock() { SetIniFileClockForTests(nullptr); }
+    } clock;
+    Write("[S]\r\nK=1\r\nT=abc\r\n");
+    EXPECT_EQ(ini->INIReadInteger("S", "K", 0), 1);
+    {
+        lxtest::NoFreeDescriptors none;
+        EXPECT_EQ(ini->INIReadString("S", "T", ""), "abc");
+        EXPECT_EQ(ini->INIReadInteger("S", "K", 0), 1);
+        EXPECT_THROW(ini->INIWriteInteger("S", "K", 2), EIniFileException);
+    }
+    EXPECT_EQ(File(), "[S]\r\nK=1\r\nT=abc\r\n");
+    EXPECT_EQ(ini->INIReadInteger("S", "K", 0), 1);
+
+    Write("[S]\r\nK=3\r\n");  // another program
+    {
+        lxtest::NoFreeDescriptors none;
+        EXPECT_EQ(ini->INIReadString("S", "T", "weg"), "weg");
+        EXPECT_THROW(ini->INIWriteInteger("S", "L", 4), EIniFileException);
+    }
+    EXPECT_EQ(File(), "[S]\r\nK=3\r\n");
+    EXPECT_EQ(ini->INIReadInteger("S", "K", 0), 3);
+    ini->INIWriteInteger("S", "L", 4);
+    EXPECT_EQ(File(), "[S]\r\nK=3\r\nL=4\r\n");
+}
+
+// An update keeps its writes in memory (reads see them) and writes the
+// file once at its end; what another program wrote meanwhile is kept, and a
+// cancelled update leaves the file as it was.
+TEST_F(QKINI, AnUpdateWritesOnceAndKeepsWhatOthersWroteMeanwhile)
+{
+    Write("[S]\r\nA=1\r\n");
+    ini->BeginUpdate();
+    ini->INIWriteInteger("S", "B", 2);
+    ini->BeginUpdate();  // nested
+    ini->INIWriteString("T", "C", "drei");
+    ini->EndUpdate();
+    EXPECT_EQ(ini->INIReadInteger("S", "B", 0), 2);
+    EXPECT_EQ(File(), "[S]\r\nA=1\r\n");  // not yet
+    Write("[S]\r\nA=1\r\n[X]\r\nY=9\r\n");  // another program
+    ini->KillSection("S");
+    ini->INIWriteInteger("S", "B", 4);
+    ini->EndUpdate();
+    EXPECT_EQ(File(), "[X]\r\nY=9\r\n\r\n[T]\r\nC=drei\r\n\r\n[S]\r\nB=4\r\n");
+
+    ini->BeginUpdate();
+    ini->INIWriteInteger("S", "B", 5);
+    ini->CancelUpdate();
+    EXPECT_EQ(ini->INIReadInteger("S", "B", 0), 4);
+    EXPECT_EQ(File(), "[X]\r\nY=9\r\n\r\n[T]\r\nC=drei\r\n\r\n[S]\r\nB=4\r\n");
+    ini->INIWriteInteger("S", "B", 6);  // no update open: written at once
+    EXPECT_EQ(ini->INIReadInteger("S", "B", 0), 6);
+    EXPECT_NE(File().find("B=6"), std::string::npos);
+}
+
 TEST_F(QKINI, TextWindows1252CannotHoldIsRefusedAndTheFileKept)
 {
     Write("[S]\r\nK=1\r\n");

@@ -103,4 +103,17 @@ std::string ReadFile(const fs::path& file)
     return s.str();
 }
 
+NoFreeDescriptors::NoFreeDescriptors()
+{
+    for (int fd; (fd = ::dup(0)) >= 0;)
+        taken_.push_back(fd);
+}
+
+void NoFreeDescriptors::Release()
+{
+    for (int fd : taken_)
+        ::close(fd);
+    taken_.clear();
+}
+
 }  // namespace lxtest

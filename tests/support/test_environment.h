@@ -55,4 +55,18 @@ void WriteDriveTable(const std::vector<FakeDrive>& drives);
 void WriteFile(const std::filesystem::path& file, const std::string& bytes);
 std::string ReadFile(const std::filesystem::path& file);
 
+// Takes every free file descriptor while it lives, so opening a file fails
+// with "too many open files".
+class NoFreeDescriptors {
+public:
+    NoFreeDescriptors();
+    ~NoFreeDescriptors() { Release(); }
+    NoFreeDescriptors(const NoFreeDescriptors&) = delete;
+    NoFreeDescriptors& operator=(const NoFreeDescriptors&) = delete;
+    void Release();
+
+private:
+    std::vector<int> taken_;
+};
+
 }  // namespace lxtest

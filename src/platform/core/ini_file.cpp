@@ -11,8 +11,10 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 
 namespace {
 
@@ -26,7 +28,21 @@ bool HasLineBreak(const QString& s)
     return s.contains(u'\r') || s.contains(u'\n') || s.contains(QChar(0));
 }
 
+int64_t (*g_uhr)() = nullptr;
+
+// The kernel's file times come from its coarse clock.
+int64_t CoarseNowNs()
+{
+    if (g_uhr)
+        return g_uhr();
+    struct timespec now{};
+    ::clock_gettime(CLOCK_REALTIME_COARSE, &now);
+    return static_cast<int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
 }  // namespace
+
+void SetIniFileClockForTests(int64_t (*now)()) { g_uhr = now; }
 
 TMemIniFile::TMemIniFile(const QString& fileName) : fileName_(fileName)
 {
@@ -43,6 +59,10 @@ TMemIniFile::Stamp TMemIniFile::CurrentStamp() const
     struct stat st;
     if (linuxPath_.isEmpty())
         return s;
+    // File times come from the kernel's coarse clock: a change made in the
+    // tick read here could be followed by another in the same tick that
+    // keeps every figure of the stamp. Such a stamp is marked racy.
+    const int64_t nowNs = CoarseNowNs();
     if (::stat(QFile::encodeName(linuxPath_).constData(), &st) != 0) {
         if (errno != ENOENT && errno != ENOTDIR)
             s.error = errno;
@@ -53,7 +73,18 @@ TMemIniFile::Stamp TMemIniFile::CurrentStamp() const
     s.ino = st.st_ino;
     s.size = st.st_size;
     s.mtimeNs = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    s.ctimeNs = static_cast<int64_t>(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+    const int64_t latest = std::max(s.mtimeNs, s.ctimeNs);
+    // Whole-second times (FAT, old ext4 inodes) say nothing within their
+    // second and up to two seconds on FAT.
+    const bool wholeSeconds = st.st_mtim.tv_nsec == 0 && st.st_ctim.tv_nsec == 0;
+    s.racy = wholeSeconds ? latest + 2000000000 > nowNs : latest >= nowNs;
     return s;
+}
+
+bool TMemIniFile::ChangedOnDisk() const
+{
+    return !readError_.isEmpty() || stamp_.racy || !CurrentStamp().SameFile(stamp_);
 }
 
 void TMemIniFile::LoadFromDisk()
@@ -393,7 +424,7 @@ void TIniFile::BeforeAccess() const
 {
     // Unsaved writes of an open update are not thrown away; a file that
     // could not be read is tried again.
-    if (!dirty_ && (!readError_.isEmpty() || CurrentStamp() != stamp_))
+    if (!dirty_ && ChangedOnDisk())
         const_cast<TIniFile*>(this)->LoadFromDisk();
 }
 

@@ -66,6 +66,14 @@ public:
     void UpdateFile();
     // Re-reads the file from disk, dropping unsaved changes.
     void Reload();
+    // True when the file on disk may differ from what this object last read
+    // or wrote: its identity, size, modification or change time differ, it
+    // could not be read, or it was changed so recently (in the clock tick of
+    // the last look, or within two seconds on a file system that keeps
+    // whole seconds) that a further change could leave all of these as
+    // they are. Costs one stat; callers that keep an object use it to decide
+    // whether to read the file again.
+    bool ChangedOnDisk() const;
 
     // The file's bytes as they would be written.
     QByteArray Serialize() const;
@@ -98,8 +106,14 @@ protected:
         bool exists = false;
         int error = 0;  // errno of a stat that failed other than "not there"
         uint64_t dev = 0, ino = 0;
-        int64_t size = 0, mtimeNs = 0;
-        bool operator==(const Stamp&) const = default;
+        int64_t size = 0, mtimeNs = 0, ctimeNs = 0;
+        // Changed so recently that a further change may keep the stamp.
+        bool racy = false;
+        bool SameFile(const Stamp& o) const
+        {
+            return exists == o.exists && error == o.error && dev == o.dev && ino == o.ino && size == o.size
+                   && mtimeNs == o.mtimeNs && ctimeNs == o.ctimeNs;
+        }
     };
     Stamp CurrentStamp() const;
 
@@ -110,6 +124,10 @@ protected:
     bool dirty_ = false;
     QString readError_;  // why the existing file could not be read ("" read or missing)
 };
+
+// Tests set the clock that decides whether a stamp is racy (nanoseconds of
+// the real-time clock); nullptr restores the system's coarse clock.
+void SetIniFileClockForTests(int64_t (*now)());
 
 class TIniFile : public TMemIniFile {
 public:

@@ -574,19 +574,27 @@ void TApplication::Terminate()
 
 void TApplication::Minimize()
 {
+    // The main window's own state change reports the minimising (as one
+    // the desktop makes does); without it shown, it is reported here.
+    bool gemeldet = false;
     for (int i = 0; i < Screen->FormCount(); ++i)
-        if (Screen->Forms(i)->Handle()->isVisible())
-            Screen->Forms(i)->Handle()->showMinimized();
-    if (OnMinimize)
+        if (QWidget* w = Screen->Forms(i)->Handle(); w->isVisible() && !w->isMinimized()) {
+            gemeldet |= Screen->Forms(i) == MainForm;
+            w->showMinimized();
+        }
+    if (!gemeldet && OnMinimize)
         OnMinimize(this);
 }
 
 void TApplication::Restore()
 {
+    bool gemeldet = false;
     for (int i = 0; i < Screen->FormCount(); ++i)
-        if (Screen->Forms(i)->Handle()->isMinimized())
-            Screen->Forms(i)->Handle()->showNormal();
-    if (OnRestore)
+        if (QWidget* w = Screen->Forms(i)->Handle(); w->isMinimized()) {
+            gemeldet |= Screen->Forms(i) == MainForm;
+            w->showNormal();
+        }
+    if (!gemeldet && OnRestore)
         OnRestore(this);
 }
 
@@ -705,6 +713,24 @@ void TApplication::SetHint(const QString& v)
     Hint = v;
     if (OnHint)
         Guarded(this, [this] { OnHint(this); });
+}
+
+bool TApplication::ShowHintFor(TControl* Control, TPoint CursorPos, THintInfo& Info)
+{
+    if (!Control || !ShowHint || !Control->EffectiveShowHint() || Control->Hint().isEmpty())
+        return false;
+    Info = THintInfo{};
+    Info.HintControl = Control;
+    Info.CursorPos = CursorPos;
+    Info.HintPos = Control->ClientToScreen(CursorPos);
+    Info.CursorRect = Control->ClientRect();
+    Info.HintColor = HintColor;
+    Info.HideTimeout = HintHidePause;
+    Info.HintStr = GetShortHint(Control->Hint());
+    bool canShow = true;
+    if (OnShowHint)
+        Guarded(this, [&] { OnShowHint(Info.HintStr, canShow, Info); });
+    return canShow && !Info.HintStr.isEmpty();
 }
 
 TCustomForm* TScreen::ActiveForm() const

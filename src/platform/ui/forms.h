@@ -126,6 +126,21 @@ int EffectiveHelpContext(const TControl* Control);
 // The form a control stands on, nullptr when none.
 inline TCustomForm* GetParentForm(const TControl* Control) { return Control ? Control->ParentForm() : nullptr; }
 
+// What the application knows about a hint that is about to show; the
+// OnShowHint handler may change the text, the place and the times.
+struct THintInfo {
+    TControl* HintControl = nullptr;
+    TPoint CursorPos{};   // in the control's coordinates
+    TPoint HintPos{};     // on the screen, where the hint shows
+    TRect CursorRect{};   // the control's client area: the hint stays while the cursor is in it
+    int HintMaxWidth = 0;
+    TColor HintColor = clInfoBk;
+    int ReshowTimeout = 0;
+    int HideTimeout = 0;  // ms; 0: the application's HintHidePause
+    QString HintStr;
+};
+using TShowHintEvent = std::function<void(QString& HintStr, bool& CanShow, THintInfo& HintInfo)>;
+
 class TApplication : public TComponent {
 public:
     TApplication();
@@ -187,6 +202,13 @@ public:
     QString Hint;
     void SetHint(const QString& v);
     TNotifyEvent OnHint;
+    // Asked before a control's hint shows (its short part in HintStr).
+    TShowHintEvent OnShowHint;
+    // The hint of a control at a point of it (control coordinates), with
+    // OnShowHint asked; false when no hint is to show (hints off, the
+    // control shows none, or the handler said no). HintStr of info holds
+    // the text to show.
+    bool ShowHintFor(TControl* Control, TPoint CursorPos, THintInfo& Info);
     TNotifyEvent OnActivate;
     TNotifyEvent OnDeactivate;
     TNotifyEvent OnMinimize;

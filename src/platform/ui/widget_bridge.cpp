@@ -9,6 +9,7 @@
 #include <QProxyStyle>
 #include <QToolTip>
 #include <QWheelEvent>
+#include <QWindowStateChangeEvent>
 #include <algorithm>
 
 #include "platform/ui/control.h"
@@ -204,14 +205,28 @@ bool TControlBridge::eventFilter(QObject* watched, QEvent* e)
         return false;
     case QEvent::ToolTip: {
         auto* he = static_cast<QHelpEvent*>(e);
-        if (Application->ShowHint && c->EffectiveShowHint() && !c->Hint().isEmpty())
-            QToolTip::showText(he->globalPos(), GetShortHint(c->Hint()), w, QRect(), HintDisplayTime());
+        THintInfo info;
+        if (Application->ShowHintFor(c, c->ScreenToClient(Point(he->globalPos().x(), he->globalPos().y())), info))
+            QToolTip::showText(QPoint(info.HintPos.X, info.HintPos.Y), info.HintStr, w, QRect(),
+                               info.HideTimeout > 0 ? info.HideTimeout : HintDisplayTime());
         else
             QToolTip::hideText();
         return true;
     }
     case QEvent::Leave:
         c->Dispatch([&] { c->MouseLeave(); });
+        return false;
+    case QEvent::WindowStateChange:
+        // The main window minimised or restored by the desktop is the
+        // application minimised or restored.
+        if (watched == c->Handle() && c == Application->MainForm) {
+            const bool vorher = static_cast<QWindowStateChangeEvent*>(e)->oldState() & Qt::WindowMinimized;
+            const bool jetzt = w->isMinimized();
+            if (jetzt && !vorher && Application->OnMinimize)
+                Application->Guarded(Application, [] { Application->OnMinimize(Application); });
+            else if (!jetzt && vorher && Application->OnRestore)
+                Application->Guarded(Application, [] { Application->OnRestore(Application); });
+        }
         return false;
     case QEvent::KeyPress:
     case QEvent::KeyRelease:

@@ -278,26 +278,7 @@ TEST(IniFile, TwoObjectsOnOneFileSeeEachOther)
 
 namespace {
 
-// Takes every free file descriptor while it lives, so opening a file fails
-// with "too many open files".
-class NoFreeDescriptors {
-public:
-    NoFreeDescriptors()
-    {
-        for (int fd; (fd = ::dup(0)) >= 0;)
-            taken_.push_back(fd);
-    }
-    ~NoFreeDescriptors() { Release(); }
-    void Release()
-    {
-        for (int fd : taken_)
-            ::close(fd);
-        taken_.clear();
-    }
-
-private:
-    std::vector<int> taken_;
-};
+using lxtest::NoFreeDescriptors;
 
 const char* kFiveLines = "[Main]\r\nTop=1\r\nLeft=2\r\n[Pfade]\r\nDaten=C:\\Daten\\\r\n";
 
@@ -345,4 +326,60 @@ TEST(IniFile, NamesWithSurroundingBlanksAreRefused)
         EXPECT_THROW(ini.WriteString("S", QString(name).replace(u'S', u'k'), "v"), EIniFileException);
     }
     EXPECT_EQ(lxtest::ReadFile(file), before);
+}
+
+namespace {
+
+// The racy-stamp clock for one test: far ahead of every file time (no stamp
+// is racy) or at the start of time (every stamp is).
+class IniClock {
+public:
+    explicit IniClock(int64_t (*now)()) { SetIniFileClockForTests(now); }
+    ~IniClock() { SetIniFileClockForTests(nullptr); }
+    static int64_t Later() { return int64_t(4'000'000'000) * 1'000'000'000; }
+    static int64_t Earlier() { return 0; }
+};
+
+}  // namespace
+
+// Whether a kept object must read its file again: when the file's stamp
+// changed, when it cannot be read, and when the last look fell into the
+// clock tick of the file's last change (a change in that tick could keep
+// every figure of the stamp).
+TEST(IniFile, ChangedOnDiskFollowsTheStampAndDistrustsTheCurrentTick)
+{
+    lxtest::TempDir tmp;
+    const fs::path file = tmp / "s.ini";
+    lxtest::WriteFile(file, "[S]\r\nK=1\r\n");
+    {
+        IniClock later(&IniClock::Later);
+        TMemIniFile ini(Q(file));
+        EXPECT_FALSE(ini.ChangedOnDisk());
+        lxtest::WriteFile(file, "[S]\r\nK=22\r\n");  // another program
+        EXPECT_TRUE(ini.ChangedOnDisk());
+        ini.Reload();
+        EXPECT_FALSE(ini.ChangedOnDisk());
+        ini.WriteString("S", "K", "3");
+        ini.UpdateFile();  // its own write: the stamp is taken again
+        EXPECT_FALSE(ini.ChangedOnDisk());
+        fs::remove(file);
+        EXPECT_TRUE(ini.ChangedOnDisk());
+
+        // Unreadable: always read again (and never taken for empty for good).
+        lxtest::WriteFile(file, "[S]\r\nK=4\r\n");
+        std::unique_ptr<TMemIniFile> blind;
+        {
+            NoFreeDescriptors none;
+            blind = std::make_unique<TMemIniFile>(Q(file));
+        }
+        EXPECT_TRUE(blind->ChangedOnDisk());
+
+        // A TIniFile answers from memory while the file stays as it was.
+        TIniFile kept(Q(file));
+        NoFreeDescriptors none;
+        EXPECT_EQ(kept.ReadString("S", "K", ""), "4");
+    }
+    IniClock earlier(&IniClock::Earlier);
+    TMemIniFile ini(Q(file));
+    EXPECT_TRUE(ini.ChangedOnDisk());
 }

@@ -175,6 +175,80 @@ TEST(Hints, PauseIsTheTooltipWakeUpDelayAndHidePauseEndsTheHint)
     Application->HintHidePause = hide;
 }
 
+// The application is asked before a control's hint shows: it learns the
+// control and the point, may change the text and may refuse the hint.
+TEST(Hints, OnShowHintSeesTheControlAndDecidesTextAndShowing)
+{
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 300, 200);
+    auto* button = new TButton(&form);
+    button->SetParent(&form);
+    button->SetBounds(10, 10, 80, 24);
+    button->SetHint("Kurz|Lang");
+    button->SetShowHint(true);
+    button->SetEnabled(false);
+    form.Show();
+    form.Handle()->setAttribute(Qt::WA_AlwaysShowToolTips);
+    TControl* gesehen = nullptr;
+    TPoint punkt{};
+    bool zeigen = true;
+    Application->OnShowHint = [&](QString& text, bool& canShow, THintInfo& info) {
+        gesehen = info.HintControl;
+        punkt = info.CursorPos;
+        EXPECT_EQ(text, "Kurz");
+        EXPECT_EQ(info.HintStr, "Kurz");
+        text = "Schalter deaktiviert";
+        canShow = zeigen;
+    };
+    QWidget* w = button->Handle();
+    const QPoint at(5, 6);
+    QHelpEvent tip(QEvent::ToolTip, at, w->mapToGlobal(at));
+    QApplication::sendEvent(w, &tip);
+    EXPECT_EQ(gesehen, button);
+    EXPECT_EQ(punkt.X, 5);
+    EXPECT_EQ(punkt.Y, 6);
+    ASSERT_TRUE(QToolTip::isVisible());
+    EXPECT_EQ(QToolTip::text(), "Schalter deaktiviert");
+
+    zeigen = false;
+    THintInfo info;
+    EXPECT_FALSE(Application->ShowHintFor(button, Point(1, 1), info));
+    zeigen = true;
+    EXPECT_TRUE(Application->ShowHintFor(button, Point(1, 1), info));
+    Application->ShowHint = false;  // hints off: the handler is not even asked
+    gesehen = nullptr;
+    EXPECT_FALSE(Application->ShowHintFor(button, Point(1, 1), info));
+    EXPECT_EQ(gesehen, nullptr);
+    Application->ShowHint = true;
+    Application->OnShowHint = nullptr;
+    QToolTip::hideText();
+}
+
+// Minimising and restoring the main window report to the application once,
+// whether the program or the desktop does it.
+TEST(Application, MinimiseAndRestoreOfTheMainWindowAreReportedOnce)
+{
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 300, 200);
+    form.Show();
+    TCustomForm* vorher = Application->MainForm;
+    Application->MainForm = &form;
+    int minimiert = 0, wieder = 0;
+    Application->OnMinimize = [&](TObject*) { ++minimiert; };
+    Application->OnRestore = [&](TObject*) { ++wieder; };
+    Application->Minimize();
+    EXPECT_EQ(minimiert, 1);
+    Application->Restore();
+    EXPECT_EQ(wieder, 1);
+    form.Handle()->showMinimized();  // as the desktop does
+    EXPECT_EQ(minimiert, 2);
+    form.Handle()->showNormal();
+    EXPECT_EQ(wieder, 2);
+    Application->OnMinimize = nullptr;
+    Application->OnRestore = nullptr;
+    Application->MainForm = vorher;
+}
+
 TEST(PrinterSetup, TheScriptChoosesPaperAndOrientationForThePrinter)
 {
     Printer()->setPageSize(QPageSize(QPageSize::A4));
