@@ -60,6 +60,7 @@ class TNotebook;
 class TQKAutoButton;
 class TQKGauge;
 class TBilderDialogForm;
+class TDatumScopeForm;
 class TButton;
 class TQKWAV;
 class TProgrammOptionen;
@@ -413,6 +414,7 @@ public:
     // The value entry dialog "Filter-Dialog"; the main block hands over the
     // one it made, else the first field filter makes one (owned here).
     TBilderDialogForm* BilderDialogForm = nullptr;
+    TDatumScopeForm* DatumScopeForm = nullptr;  // made on first use, kept for the run
     uint8_t FilterSortierung = 0;      // order before the last field or flag filter
     uint32_t FilterSatzNr = 0;         // record when the last filter command began
     bool VorschauAktuell = false;      // the thumbnail grid holds the current set
@@ -632,6 +634,7 @@ private:
 
     // Filters and searches.
     TBilderDialogForm* FilterDialog();
+    TDatumScopeForm* DatumDialog();
     QByteArray volltextAbfrage_;       // the last query handed to the full-text index
     // Panel 4 of the status line and the two filter buttons.
     void FilterStatus(const QString& text, bool filterGesetzt);

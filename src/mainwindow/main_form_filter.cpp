@@ -284,9 +284,20 @@ void TMainForm::DatumBefehl(TObject* Sender, const char* handler, const QString&
     DateiDatumVonBis(feld);
 }
 
+// The date range dialog is built once (its date edits with their calendars
+// cost as much as the whole filter) and opens each time as a new one would.
+TDatumScopeForm* TMainForm::DatumDialog()
+{
+    if (!DatumScopeForm)
+        DatumScopeForm = new TDatumScopeForm(this, QKINI_Prog->IniPath());
+    else
+        DatumScopeForm->Vorbelegen();
+    return DatumScopeForm;
+}
+
 void TMainForm::DateiDatumVonBis(const QString& FieldName)
 {
-    TDatumScopeForm dlg(this, QKINI_Prog->IniPath());
+    TDatumScopeForm& dlg = *DatumDialog();
     if (dlg.ShowModal() == mrOk) {
         DbeBilder->SetScope(QString(), QString());
         DbeBilder->SetOrder(DbeBilder->TagArea(FieldName));
