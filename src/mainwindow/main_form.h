@@ -182,6 +182,8 @@ public:
     void BilderIndexDaten();
     // Writes "<shown> von <all> Einträge angezeigt" into the count panel.
     void BilderSatzAnzahlZeigen();
+    // The same with the count of entries shown, when the caller has it.
+    void BilderSatzAnzahlZeigen(uint32_t gezeigt);
 
     // ---- Full-text index -----------------------------------------------------
     void OeffneBilderFTS();

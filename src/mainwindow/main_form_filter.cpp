@@ -298,6 +298,9 @@ TDatumScopeForm* TMainForm::DatumDialog()
 void TMainForm::DateiDatumVonBis(const QString& FieldName)
 {
     TDatumScopeForm& dlg = *DatumDialog();
+    // Counting a key range walks it: the count of the range set is kept
+    // for the status line.
+    uint32_t imBereich = 0;
     if (dlg.ShowModal() == mrOk) {
         DbeBilder->SetScope(QString(), QString());
         DbeBilder->SetOrder(DbeBilder->TagArea(FieldName));
@@ -312,7 +315,8 @@ void TMainForm::DateiDatumVonBis(const QString& FieldName)
             TableBilder->Refresh();
             return;
         }
-        if (DbeBilder->QueryRecCount() == 0) {
+        imBereich = DbeBilder->QueryRecCount();
+        if (imBereich == 0) {
             NachrichtenDialog(QStringLiteral("Hinweis"), QStringLiteral("Für angebenen Zeitraum keine Einträge gefunden !"),
                               RequesterAnzeigeZeit, 130, TColor(Einstellungen.Int("Infofarbe")), clBlack, true);
             DbeBilder->SetScope(QString(), QString());
@@ -321,11 +325,12 @@ void TMainForm::DateiDatumVonBis(const QString& FieldName)
         DbeBilder->SetScope(QString(), QString());
     }
     TableBilder->Refresh();
-    if (DbeBilder->QueryRecCount() == 0)
+    const uint32_t gezeigt = imBereich > 0 ? imBereich : DbeBilder->QueryRecCount();
+    if (gezeigt == 0)
         FilterStatus(kKeinFilter, false);
     else
         FilterStatus(QStringLiteral("Filter= ") + FieldName, true);
-    BilderSatzAnzahlZeigen();
+    BilderSatzAnzahlZeigen(gezeigt);
 }
 
 // ---------------------------------------------------------------------------

@@ -4,7 +4,7 @@
 
 #include "controls_fixture.h"
 
-#include "datacontrols/dk_locate.h"
+#include "datagrid/dk_locate.h"
 #include "datacontrols/dk_locate_dialog.h"
 #include "datagrid/dk_intl.h"
 #include "platform/core/sys_utils.h"
