@@ -423,7 +423,8 @@ public:
     QString LetzterVolltextSuchText;   // text of the last full-text filter
     void BilderFiltern(const QString& FieldName);
     void FilterAufFlag(const QString& Flag);
-    int BilderFilterGesetzt();
+    // 1 when a filter stands; its count of entries shown then goes to *gezeigt.
+    int BilderFilterGesetzt(uint32_t* gezeigt = nullptr);
     void DateiDatumVonBis(const QString& FieldName);
     void BilderOhneFilter1Click(TObject* Sender);
     void ButNoneFilterClick(TObject* Sender);

@@ -177,13 +177,19 @@ void TMainForm::BilderFiltern(const QString& FieldName)
             if (gesetzt == 0)
                 ShowMessage(QStringLiteral("Kein Filter möglich"));
         }
-        if (BilderFilterGesetzt() == 0) {
+        // Counting a query along a tag walks the tag: the count of the
+        // filter check goes on to the status line.
+        uint32_t gezeigt = 0;
+        if (BilderFilterGesetzt(&gezeigt) == 0) {
             DbeBilder->Go(FilterSatzNr);
             FilterStatus(kKeinFilter, false);
         } else if (!abgebrochen) {
             FilterStatus(QStringLiteral("Filter= ") + FieldName, true);
         }
-        BilderSatzAnzahlZeigen();
+        if (gezeigt > 0)
+            BilderSatzAnzahlZeigen(gezeigt);
+        else
+            BilderSatzAnzahlZeigen();
     }
     TableBilder->Refresh();
     GridLayoutZuruecklesen();
@@ -191,17 +197,20 @@ void TMainForm::BilderFiltern(const QString& FieldName)
     GridLayoutMerker = false;
 }
 
-int TMainForm::BilderFilterGesetzt()
+int TMainForm::BilderFilterGesetzt(uint32_t* gezeigt)
 {
     // No query at all is no filter in force, as the album's base condition.
     const QString filter = DbeBilder->DBFilter().trimmed();
-    if (DbeBilder->QueryRecCount() == 0 || filter.isEmpty() ||
+    const uint32_t anzahl = DbeBilder->QueryRecCount();
+    if (anzahl == 0 || filter.isEmpty() ||
         filter.compare(QStringLiteral(".not. deleted()"), Qt::CaseInsensitive) == 0) {
         if (Visible())
             ShowMessage(QStringLiteral("Keine Einträge zum Filtern gefunden, Filterfunktion abgeschaltet !"));
         BilderOhneFilter1Click(nullptr);
         return 0;
     }
+    if (gezeigt)
+        *gezeigt = anzahl;
     return 1;
 }
 
