@@ -77,12 +77,17 @@ bool PicklisteUeberTag(uint16_t area, const QString& feld, TStringList& liste)
         QString wert = Win1252Decode(QByteArrayView(dbe_GetTrimString(name.constData())));
         if (!wert.isEmpty())
             ersteEintraege.emplace_back(dbe_RecNo(), std::move(wert));
-        QByteArray schluessel(dbe_KeyData());
+        const QByteArray bisher(dbe_KeyData());
+        QByteArray schluessel = bisher;
         if (schluessel.size() < breite)
             schluessel.append(breite - schluessel.size(), ' ');
         if (!HinterDemSchluessel(schluessel))
             break;
         dbe_Seek(schluessel.constData());  // soft: the first entry of the next key
+        // Under sort weights other than the album's the seek may stay on
+        // the key: then the entries are stepped over one by one.
+        while (!dbe_Eof() && bisher == dbe_KeyData())
+            dbe_Skip(1);
     }
 
     dbe_SysProp(DBE_PROP_SET_EXACT, exactVorher);
