@@ -402,6 +402,8 @@ TEST_F(FilterSearchTest, DateRangesOnTheDateTag)
     EXPECT_EQ(FilterPanel(), "Filter= AUFNDATUM");
     EXPECT_EQ(Gezeigt(), (TSatzNummern{2, 1}));  // in date order
     EXPECT_EQ(form->StatusBarBilder1->Panels()->Items(1)->Text(), "2 von 5 Einträge angezeigt");
+    TDatumScopeForm* dialog = form->DatumScopeForm;  // kept for the run
+    ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(Sortiert(Gezeigt()), Python("r['AUFNDATUM'] and '20220101' <= r['AUFNDATUM'].strftime('%Y%m%d') <= '20230630'"));
 
     // One empty field: the message, the earlier range is gone, the status stays.
@@ -410,6 +412,7 @@ TEST_F(FilterSearchTest, DateRangesOnTheDateTag)
     Menue("ErzeugungsDatumVonBis1");
     EXPECT_EQ(Gezeigt().size(), 4u);
     EXPECT_EQ(FilterPanel(), "Filter= AUFNDATUM");
+    EXPECT_EQ(form->DatumScopeForm, dialog);  // the same dialog, opened as a new one: "bis" blank
 
     // A range without entries: the notice, then no range.
     script.Modal(bereich(EncodeDate(1990, 1, 1), EncodeDate(1990, 2, 1))).Modal(NachrichtOk());
