@@ -6,7 +6,7 @@
 // component keeps the last choices, so a later FindValue repeats the last
 // search.
 
-#include "datacontrols/dk_locate.h"
+#include "datagrid/dk_locate.h"
 #include "platform/data/data_source.h"
 #include "platform/ui/forms.h"
 

@@ -1,5 +1,6 @@
 #include "datagrid/dk_field_info.h"
 
+#include "datagrid/dk_locate.h"
 #include "datagrid/dk_messages.h"
 #include "datagrid/dk_strings.h"
 #include "datagrid/dk_table.h"
@@ -503,23 +504,6 @@ void dkValidatePictureMasks(TDataSet* DataSet, const TdkInvalidValueEvent& OnInv
 // Other routines
 // ---------------------------------------------------------------------------
 
-namespace {
-
-bool ValueMatches(const QString& fieldText, const QString& value, TdkLocateMatchType matchType, bool caseSensitive)
-{
-    const Qt::CaseSensitivity cs = caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive;
-    switch (matchType) {
-    case mtPartialMatchStart:
-        return fieldText.startsWith(value, cs);
-    case mtPartialMatchAny:
-        return fieldText.contains(value, cs);
-    default:
-        return fieldText.compare(value, cs) == 0;
-    }
-}
-
-}  // namespace
-
 bool dkLocateFieldValue(TDataSet* DataSet, const QString& Value, const QString& FieldName,
                         TdkLocateMatchType MatchType, bool CaseSensitive)
 {
@@ -527,17 +511,9 @@ bool dkLocateFieldValue(TDataSet* DataSet, const QString& Value, const QString& 
     const Qt::CaseSensitivity cs = CaseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive;
     if (!DataSet->IsEmpty() && field->AsString().compare(Value, cs) == 0)
         return true;
-    // Walk from the first record; when nothing matches the table stays on
-    // the record it stood on.
-    DataSet->CheckBrowseMode();
-    TControlsDisabler disabler(DataSet);
-    const TBookmark start = DataSet->GetBookmark();
-    for (DataSet->First(); !DataSet->Eof(); DataSet->Next())
-        if (ValueMatches(field->AsString(), Value, MatchType, CaseSensitive))
-            return true;
-    if (start)
-        DataSet->GotoBookmark(start);
-    return false;
+    // The locate engine from the first record: along the current index when
+    // it answers at once, else a scan straight from the cursor.
+    return dkLocateRecord(true, DataSet, FieldName, Value, MatchType, CaseSensitive);
 }
 
 TComponent* dkGetOwnerForm(TComponent* Component)

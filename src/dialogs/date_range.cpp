@@ -67,15 +67,17 @@ TDatumScopeForm::TDatumScopeForm(TComponent* AOwner, const QString& iniDatei) : 
 QString TDatumScopeForm::VonText() const { return DatumsText(DateEditPlusVon); }
 QString TDatumScopeForm::BisText() const { return DatumsText(DateEditPlusBis); }
 
-void TDatumScopeForm::FormCreate()
+void TDatumScopeForm::FormCreate() { Vorbelegen(); }
+
+void TDatumScopeForm::Vorbelegen()
 {
     TIniFile ini(iniDatei_);
     CheckBoxDatumVorbelegung->SetChecked(ini.ReadBool(kSektion, kSchluessel, false));
-    if (CheckBoxDatumVorbelegung->Checked()) {
-        for (TDateEditPlus* e : {DateEditPlusVon, DateEditPlusBis}) {
-            e->SetBlank(false);
+    const bool heute = CheckBoxDatumVorbelegung->Checked();
+    for (TDateEditPlus* e : {DateEditPlusVon, DateEditPlusBis}) {
+        e->SetBlank(!heute);
+        if (heute)
             e->SetDate(Date());
-        }
     }
 }
 

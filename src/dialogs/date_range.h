@@ -28,6 +28,12 @@ public:
     QString VonText() const;
     QString BisText() const;
 
+    // Puts the dialog into the state a new one opens in: the tick read from
+    // the ini, both dates today's when it is ticked, else blank. FormCreate
+    // does it; a caller that keeps the dialog for the run calls it before
+    // each show.
+    void Vorbelegen();
+
     void FormCreate();
     void FormShow();
     void FormClose();

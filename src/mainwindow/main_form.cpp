@@ -303,11 +303,16 @@ void TMainForm::BilderIndexDaten()
 
 void TMainForm::BilderSatzAnzahlZeigen()
 {
+    BilderSatzAnzahlZeigen(TableBilder->Active() ? DbeBilder->QueryRecCount() : 0);
+}
+
+void TMainForm::BilderSatzAnzahlZeigen(uint32_t gezeigt)
+{
     if (!TableBilder->Active()) {
         StatusBarBilder1->Panels()->Items(1)->SetText(QStringLiteral("0 von 0 Einträge angezeigt"));
         return;
     }
-    StatusBarBilder1->Panels()->Items(1)->SetText(QString::number(DbeBilder->QueryRecCount()) +
+    StatusBarBilder1->Panels()->Items(1)->SetText(QString::number(gezeigt) +
                                                   QStringLiteral(" von ") + QString::number(DbeBilder->RecCount()) +
                                                   QStringLiteral(" Einträge angezeigt"));
     BilderBytesZeigen();

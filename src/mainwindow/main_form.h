@@ -64,6 +64,7 @@ struct THintInfo;
 class TXToolBar;
 class TQKGauge;
 class TBilderDialogForm;
+class TDatumScopeForm;
 class TButton;
 class TQKWAV;
 class TProgrammOptionen;
@@ -187,6 +188,8 @@ public:
     void BilderIndexDaten();
     // Writes "<shown> von <all> Einträge angezeigt" into the count panel.
     void BilderSatzAnzahlZeigen();
+    // The same with the count of entries shown, when the caller has it.
+    void BilderSatzAnzahlZeigen(uint32_t gezeigt);
 
     // ---- Full-text index -----------------------------------------------------
     void OeffneBilderFTS();
@@ -478,13 +481,15 @@ public:
     // The value entry dialog "Filter-Dialog"; the main block hands over the
     // one it made, else the first field filter makes one (owned here).
     TBilderDialogForm* BilderDialogForm = nullptr;
+    TDatumScopeForm* DatumScopeForm = nullptr;  // made on first use, kept for the run
     uint8_t FilterSortierung = 0;      // order before the last field or flag filter
     uint32_t FilterSatzNr = 0;         // record when the last filter command began
     bool VorschauAktuell = false;      // the thumbnail grid holds the current set
     QString LetzterVolltextSuchText;   // text of the last full-text filter
     void BilderFiltern(const QString& FieldName);
     void FilterAufFlag(const QString& Flag);
-    int BilderFilterGesetzt();
+    // 1 when a filter stands; its count of entries shown then goes to *gezeigt.
+    int BilderFilterGesetzt(uint32_t* gezeigt = nullptr);
     void DateiDatumVonBis(const QString& FieldName);
     void BilderOhneFilter1Click(TObject* Sender);
     void ButNoneFilterClick(TObject* Sender);
@@ -714,6 +719,7 @@ private:
 
     // Filters and searches.
     TBilderDialogForm* FilterDialog();
+    TDatumScopeForm* DatumDialog();
     QByteArray volltextAbfrage_;       // the last query handed to the full-text index
     // Panel 4 of the status line and the two filter buttons.
     void FilterStatus(const QString& text, bool filterGesetzt);

@@ -177,13 +177,19 @@ void TMainForm::BilderFiltern(const QString& FieldName)
             if (gesetzt == 0)
                 ShowMessage(QStringLiteral("Kein Filter möglich"));
         }
-        if (BilderFilterGesetzt() == 0) {
+        // Counting a query along a tag walks the tag: the count of the
+        // filter check goes on to the status line.
+        uint32_t gezeigt = 0;
+        if (BilderFilterGesetzt(&gezeigt) == 0) {
             DbeBilder->Go(FilterSatzNr);
             FilterStatus(kKeinFilter, false);
         } else if (!abgebrochen) {
             FilterStatus(QStringLiteral("Filter= ") + FieldName, true);
         }
-        BilderSatzAnzahlZeigen();
+        if (gezeigt > 0)
+            BilderSatzAnzahlZeigen(gezeigt);
+        else
+            BilderSatzAnzahlZeigen();
     }
     TableBilder->Refresh();
     GridLayoutZuruecklesen();
@@ -191,17 +197,20 @@ void TMainForm::BilderFiltern(const QString& FieldName)
     GridLayoutMerker = false;
 }
 
-int TMainForm::BilderFilterGesetzt()
+int TMainForm::BilderFilterGesetzt(uint32_t* gezeigt)
 {
     // No query at all is no filter in force, as the album's base condition.
     const QString filter = DbeBilder->DBFilter().trimmed();
-    if (DbeBilder->QueryRecCount() == 0 || filter.isEmpty() ||
+    const uint32_t anzahl = DbeBilder->QueryRecCount();
+    if (anzahl == 0 || filter.isEmpty() ||
         filter.compare(QStringLiteral(".not. deleted()"), Qt::CaseInsensitive) == 0) {
         if (Visible())
             ShowMessage(QStringLiteral("Keine Einträge zum Filtern gefunden, Filterfunktion abgeschaltet !"));
         BilderOhneFilter1Click(nullptr);
         return 0;
     }
+    if (gezeigt)
+        *gezeigt = anzahl;
     return 1;
 }
 
@@ -284,9 +293,23 @@ void TMainForm::DatumBefehl(TObject* Sender, const char* handler, const QString&
     DateiDatumVonBis(feld);
 }
 
+// The date range dialog is built once (its date edits with their calendars
+// cost as much as the whole filter) and opens each time as a new one would.
+TDatumScopeForm* TMainForm::DatumDialog()
+{
+    if (!DatumScopeForm)
+        DatumScopeForm = new TDatumScopeForm(this, QKINI_Prog->IniPath());
+    else
+        DatumScopeForm->Vorbelegen();
+    return DatumScopeForm;
+}
+
 void TMainForm::DateiDatumVonBis(const QString& FieldName)
 {
-    TDatumScopeForm dlg(this, QKINI_Prog->IniPath());
+    TDatumScopeForm& dlg = *DatumDialog();
+    // Counting a key range walks it: the count of the range set is kept
+    // for the status line.
+    uint32_t imBereich = 0;
     if (dlg.ShowModal() == mrOk) {
         DbeBilder->SetScope(QString(), QString());
         DbeBilder->SetOrder(DbeBilder->TagArea(FieldName));
@@ -301,7 +324,8 @@ void TMainForm::DateiDatumVonBis(const QString& FieldName)
             TableBilder->Refresh();
             return;
         }
-        if (DbeBilder->QueryRecCount() == 0) {
+        imBereich = DbeBilder->QueryRecCount();
+        if (imBereich == 0) {
             NachrichtenDialog(QStringLiteral("Hinweis"), QStringLiteral("Für angebenen Zeitraum keine Einträge gefunden !"),
                               RequesterAnzeigeZeit, 130, TColor(Einstellungen.Int("Infofarbe")), clBlack, true);
             DbeBilder->SetScope(QString(), QString());
@@ -310,11 +334,12 @@ void TMainForm::DateiDatumVonBis(const QString& FieldName)
         DbeBilder->SetScope(QString(), QString());
     }
     TableBilder->Refresh();
-    if (DbeBilder->QueryRecCount() == 0)
+    const uint32_t gezeigt = imBereich > 0 ? imBereich : DbeBilder->QueryRecCount();
+    if (gezeigt == 0)
         FilterStatus(kKeinFilter, false);
     else
         FilterStatus(QStringLiteral("Filter= ") + FieldName, true);
-    BilderSatzAnzahlZeigen();
+    BilderSatzAnzahlZeigen(gezeigt);
 }
 
 // ---------------------------------------------------------------------------

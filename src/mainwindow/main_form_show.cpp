@@ -20,6 +20,7 @@
 #include "shared/qk_wav.h"
 #include "storage/grid_settings.h"
 #include "dialogs/program_options.h"
+#include "mainwindow/pick_list.h"
 #include "storage/tdbe.h"
 
 #include <QCoreApplication>
@@ -247,6 +248,12 @@ void TMainForm::LesePickliste(const QString& FieldName)
         Bilder3DBFOeffnen();
     }
     if (!TableBilder3->Active())
+        return;
+    // Through the field's tag: one seek per distinct value. The tag holds the
+    // entries that are not deleted, and so offers what the field filter,
+    // which runs on that tag, can show. Without the tag every record is read
+    // (deleted ones too: the filter then runs in natural order).
+    if (PicklisteUeberTag(static_cast<uint16_t>(TableBilder3->Handle()), FieldName, PickListe))
         return;
     for (DbeBilder3->GoTop(); !DbeBilder3->Eof(); DbeBilder3->Skip(1)) {
         const QString wert = DbeBilder3->GetTrimString(FieldName);

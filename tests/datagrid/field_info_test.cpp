@@ -214,6 +214,31 @@ TEST_F(FieldInfoTest, LocateFieldValueByMatchType)
     EXPECT_EQ(t.BusyCount(), 0);
 }
 
+// Along the current index the locate runs the index's own key search: it
+// finds the first match in index order, where a scan from the first record
+// finds the first in record order.
+TEST_F(FieldInfoTest, LocateFieldValueGoesAlongTheCurrentIndex)
+{
+    MakeTable("BLUMEN.DBF", {{"NAME", 'C', 20, 0}}, 4, [](int i) {
+        const char* const namen[] = {"Zeder", "Mohnblume", "mohn", "Rose"};
+        Text("NAME", namen[i - 1]);
+    });
+    ASSERT_TRUE(MakeTags("BLUMEN.DBF", {{"UPNAME", "UPPER(NAME)"}}));
+    TdkTable t;
+    Open(t, "BLUMEN.DBF");
+    t.First();
+    EXPECT_TRUE(t.LocateFieldValue("Mohn", "NAME", mtPartialMatchStart, false));
+    EXPECT_EQ(t.RecNo(), 2);  // natural order: the scan
+    t.SetIndexName("UPNAME");
+    t.First();
+    EXPECT_TRUE(t.LocateFieldValue("Mohn", "NAME", mtPartialMatchStart, false));
+    EXPECT_EQ(t.RecNo(), 3);  // "MOHN" sorts before "MOHNBLUME"
+    EXPECT_TRUE(t.LocateFieldValue("rose", "NAME", mtExactMatch, false));
+    EXPECT_EQ(t.FieldByName("NAME")->AsString(), "Rose");
+    EXPECT_FALSE(t.LocateFieldValue("Tulpe", "NAME", mtExactMatch, false));
+    EXPECT_EQ(t.BusyCount(), 0);
+}
+
 class LookupTest : public FieldInfoTest {
 protected:
     void SetUp() override

@@ -180,4 +180,27 @@ TEST_F(DateRangeTest, TodaysDatesWhenTickedAndTheTickIsKept)
     EXPECT_EQ(form.ShowModal(), mrOk);
 }
 
+// A dialog kept for the run opens again as a new one would: other dates
+// typed before are gone, the tick comes from the ini again.
+TEST_F(DateRangeTest, PreparedAgainItOpensAsANewOne)
+{
+    TDatumScopeForm form(nullptr, Ini());
+    for (TDateEditPlus* e : {form.DateEditPlusVon, form.DateEditPlusBis}) {
+        e->SetBlank(false);
+        e->SetDate(EncodeDate(2001, 2, 3));
+    }
+    form.Vorbelegen();
+    EXPECT_FALSE(form.CheckBoxDatumVorbelegung->Checked());
+    EXPECT_EQ(form.VonText(), "");
+    EXPECT_EQ(form.BisText(), "");
+
+    form.CheckBoxDatumVorbelegung->SetChecked(true);
+    form.FormClose();
+    form.DateEditPlusVon->SetDate(EncodeDate(2001, 2, 3));
+    form.Vorbelegen();
+    EXPECT_TRUE(form.CheckBoxDatumVorbelegung->Checked());
+    EXPECT_EQ(form.DateEditPlusVon->Date(), Date());
+    EXPECT_EQ(form.BisText(), FormatDateTime(QStringLiteral("dd.mm.yyyy"), Date()));
+}
+
 }  // namespace

@@ -14,6 +14,7 @@
 #include "dialogs/small_forms.h"
 #include "controls/date_edit.h"
 #include "mainwindow/filter_ausdruck.h"
+#include "mainwindow/pick_list.h"
 #include "platform/core/sys_utils.h"
 #include "platform/core/win1252.h"
 #include "platform/ui/menus.h"
@@ -216,6 +217,7 @@ TEST_F(FilterSearchTest, AFreeTextFilterOnLabelAndItsReset)
     // The album compares exactly: "Urlaub 2" is another label.
     EXPECT_EQ(Sortiert(Gezeigt()), (TSatzNummern{1}));
     EXPECT_EQ(FilterPanel(), "Filter= LABEL");
+    EXPECT_EQ(form->StatusBarBilder1->Panels()->Items(1)->Text(), "1 von 5 Einträge angezeigt");
     EXPECT_TRUE(form->ButNoneFilter->Enabled());
     EXPECT_EQ(form->DbeBilder->TagName(form->DbeBilder->IndexOrd()), "LABEL");
     EXPECT_EQ(script.Records().at(0).Caption, "Filter-Dialog");  // a pick list
@@ -226,6 +228,69 @@ TEST_F(FilterSearchTest, AFreeTextFilterOnLabelAndItsReset)
     EXPECT_FALSE(form->ButNoneFilter->Enabled());
     EXPECT_EQ(form->DbeBilder->IndexOrd(), ordnungVorher);
     EXPECT_EQ(Gezeigt().size(), 4u);
+}
+
+// The pick list of the Filter-Dialog is read through the field's tag, one
+// seek per distinct value. It must equal what the walk over every record
+// gives (sorted, duplicates and case ignored, of values equal but for case
+// the one of the lowest record), less the values of deleted entries: the
+// filter runs on the tag, which leaves deleted entries out.
+TEST_F(FilterSearchTest, PickListThroughTheTagEqualsTheWalkOverTheRecords)
+{
+    auto e = [](const char* label, const char* owner, bool geloescht = false, bool markiert = false) {
+        TEintrag r{"x", label, owner, "", "", 0, markiert, false, false, true, false};
+        r.Geloescht = geloescht;
+        return r;
+    };
+    Oeffnen({
+        e("berlin", "Zoe"), e("Berlin", "zoe"), e("BERLIN", "Zoe", false, true),
+        e("Ärger", "Öhm"), e("ärger", "öhm", false, true), e("Öl", "Ab"),
+        e("", ""), e("   ", "  "), e("  Mitte", "Mitte  "), e("Mitte", "Mitte"),
+        e("Nur gelöscht", "Weg", true), e("Urlaub", "Anna", true), e("Urlaub", "Anna"),
+        e("Ähre", "Ute", true), e("ÄHRE", "Ute"), e("zz", "Zoe"), e("Zz", "Ann"), e("ÿ", "Üx"),
+        e("Éa", "éa"), e("éa", "Éa"),
+        // Whole-width values, one ending in the heaviest letter, and prefixes.
+        e("abcdefghijklmnopqrstuvwxyz1234", "x"), e("ABCDEFGHIJKLMNOPQRSTUVWXYZ1235", "x"),
+        e("abcdefghijklmnopqrstuvwxyz123ÿ", "x"), e("abcd", "x"), e("abc", "x"),
+    });
+    // A filter in force on the album does not narrow the list.
+    Menue("BilderFilterAufMarkierte1");
+    ASSERT_EQ(Sortiert(Gezeigt()), (TSatzNummern{3, 5}));
+
+    auto alteWeise = [&](const QString& feld, bool mitGeloeschten) {
+        TStringList l;
+        l.SetSorted(true);
+        l.SetDuplicates(TDuplicates::dupIgnore);
+        TDbe* d = form->DbeBilder3;
+        const int vorher = d->SetOrder(0);
+        for (d->GoTop(); !d->Eof(); d->Skip(1)) {
+            if (!mitGeloeschten && d->Deleted())
+                continue;
+            const QString wert = d->GetTrimString(feld);
+            if (!wert.isEmpty())
+                l.Add(wert);
+        }
+        d->SetOrder(vorher);
+        return l.ToQStringList();
+    };
+    for (const QString feld : {"Label", "OWNER"}) {
+        form->LesePickliste(feld);
+        const QStringList liste = form->PickListe.ToQStringList();
+        EXPECT_EQ(liste, alteWeise(feld, false)) << feld.toStdString();
+        if (feld == "Label") {
+            EXPECT_EQ(liste, (QStringList{"  Mitte", "abc", "abcd", "abcdefghijklmnopqrstuvwxyz1234",
+                                          "ABCDEFGHIJKLMNOPQRSTUVWXYZ1235", "abcdefghijklmnopqrstuvwxyz123ÿ", "berlin",
+                                          "Mitte", "Urlaub", "zz", "ÄHRE", "Ärger", "Éa", "Öl", "ÿ"}));
+            EXPECT_TRUE(alteWeise(feld, true).contains("Nur gelöscht"));
+        }
+    }
+    // The third work area is left as it was: natural order.
+    EXPECT_EQ(form->DbeBilder3->IndexOrd(), 0);
+    // A field without a tag of its own is not read through a tag.
+    TStringList l;
+    EXPECT_FALSE(PicklisteUeberTag(uint16_t(form->TableBilder3->Handle()), "DATEI", l));
+    EXPECT_FALSE(PicklisteUeberTag(uint16_t(form->TableBilder3->Handle()), "AUFNDATUM", l));
+    EXPECT_EQ(l.Count(), 0);
 }
 
 TEST_F(FilterSearchTest, CodedListsFilterOnThePositionOfTheChosenEntry)
@@ -341,6 +406,9 @@ TEST_F(FilterSearchTest, DateRangesOnTheDateTag)
     Menue("ErzeugungsDatumVonBis1");
     EXPECT_EQ(FilterPanel(), "Filter= AUFNDATUM");
     EXPECT_EQ(Gezeigt(), (TSatzNummern{2, 1}));  // in date order
+    EXPECT_EQ(form->StatusBarBilder1->Panels()->Items(1)->Text(), "2 von 5 Einträge angezeigt");
+    TDatumScopeForm* dialog = form->DatumScopeForm;  // kept for the run
+    ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(Sortiert(Gezeigt()), Python("r['AUFNDATUM'] and '20220101' <= r['AUFNDATUM'].strftime('%Y%m%d') <= '20230630'"));
 
     // One empty field: the message, the earlier range is gone, the status stays.
@@ -349,6 +417,7 @@ TEST_F(FilterSearchTest, DateRangesOnTheDateTag)
     Menue("ErzeugungsDatumVonBis1");
     EXPECT_EQ(Gezeigt().size(), 4u);
     EXPECT_EQ(FilterPanel(), "Filter= AUFNDATUM");
+    EXPECT_EQ(form->DatumScopeForm, dialog);  // the same dialog, opened as a new one: "bis" blank
 
     // A range without entries: the notice, then no range.
     script.Modal(bereich(EncodeDate(1990, 1, 1), EncodeDate(1990, 2, 1))).Modal(NachrichtOk());

@@ -1,4 +1,4 @@
-#include "datacontrols/dk_locate.h"
+#include "datagrid/dk_locate.h"
 
 #include "datagrid/dk_field_info.h"
 #include "datagrid/dk_messages.h"
