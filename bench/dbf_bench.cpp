@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <random>
 #include <string>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -292,8 +293,8 @@ void BM_DbfPackAfterDeleting10Percent(benchmark::State& state)
 }
 BENCHMARK(BM_DbfPackAfterDeleting10Percent)->Unit(benchmark::kMillisecond)->Iterations(1);
 
-// The album's 42 tags (21 keys, each with and without the availability
-// condition) as album opening builds them.
+// The album's 43 tags (21 keys, each with and without the availability
+// condition, and Zugriff) as album opening builds them.
 void BuildAlbumTags()
 {
     const char* keys[][2] = {
@@ -312,6 +313,7 @@ void BuildAlbumTags()
         if (!dbe_IndexTag("", name.c_str(), k[1], 0, 0, "(.not. deleted()) .and. (Zugriff)"))
             std::abort();
     }
+    if (!dbe_IndexTag("", "Zugriff", "Zugriff", 0, 0, ".not. deleted()")) std::abort();
 }
 
 void BM_DbfBuildAlbumTags(benchmark::State& state)
@@ -331,31 +333,79 @@ void BM_DbfBuildAlbumTags(benchmark::State& state)
 }
 BENCHMARK(BM_DbfBuildAlbumTags)->Unit(benchmark::kMillisecond)->Iterations(1);
 
-// Appends with all 42 tags kept in step (10 % of the records of the run).
-void BM_DbfAppendWithAlbumTags(benchmark::State& state)
+// A fresh album with its 43 tags for the tagged appends.
+std::string TaggedAlbum()
+{
+    std::string file = (Folder() / "TAGGED.DBF").string();
+    CreateAlbum(file);
+    dbe_Use(file.c_str(), nullptr, DBE_EXCLUSIVE, 2);
+    BuildAlbumTags();
+    dbe_CloseAll();
+    return file;
+}
+
+// Appends records first..last (record image and thumbnail) in the open area.
+void AppendRows(int first, int last)
+{
+    const int recSize = dbe_RecSize();
+    for (int i = first; i <= last; ++i) {
+        std::vector<char> image = Image(MakeRow(i), recSize);
+        std::string thumb = Thumbnail(i);
+        if (!dbe_AppendBlank() || !dbe_PutRecord(image.data()) ||
+            !dbe_ReplaceBlob("VORSCHAU", thumb.data(), uint32_t(thumb.size()), 1))
+            std::abort();
+    }
+    if (!dbe_Commit()) std::abort();
+}
+
+// Appends with all 43 tags kept in step (10 % of the records of the run),
+// in one area opened exclusively or shared.
+void AppendWithAlbumTags(benchmark::State& state, int mode)
 {
     const int n = std::max(1, Records() / 10);
     for (auto _ : state) {
         state.PauseTiming();
-        std::string file = (Folder() / "TAGGED.DBF").string();
-        CreateAlbum(file);
-        dbe_Use(file.c_str(), nullptr, DBE_EXCLUSIVE, 2);
-        BuildAlbumTags();
-        int recSize = dbe_RecSize();
+        const std::string file = TaggedAlbum();
+        dbe_Use(file.c_str(), nullptr, mode, 2);
         state.ResumeTiming();
-        for (int i = 1; i <= n; ++i) {
-            std::vector<char> image = Image(MakeRow(i), recSize);
-            std::string thumb = Thumbnail(i);
-            dbe_AppendBlank();
-            dbe_PutRecord(image.data());
-            dbe_ReplaceBlob("VORSCHAU", thumb.data(), uint32_t(thumb.size()), 1);
-        }
-        dbe_Commit();
+        AppendRows(1, n);
         dbe_CloseAll();
     }
     state.SetItemsProcessed(state.iterations() * n);
 }
+void BM_DbfAppendWithAlbumTags(benchmark::State& state) { AppendWithAlbumTags(state, DBE_EXCLUSIVE); }
 BENCHMARK(BM_DbfAppendWithAlbumTags)->Unit(benchmark::kMillisecond)->Iterations(1);
+void BM_DbfAppendWithAlbumTagsShared(benchmark::State& state) { AppendWithAlbumTags(state, DBE_SHARED); }
+BENCHMARK(BM_DbfAppendWithAlbumTagsShared)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// The same appends shared between two processes, half each, at once (wall
+// time of both).
+void BM_DbfAppendWithAlbumTagsTwoProcesses(benchmark::State& state)
+{
+    const int n = std::max(2, Records() / 10);
+    for (auto _ : state) {
+        state.PauseTiming();
+        const std::string file = TaggedAlbum();
+        state.ResumeTiming();
+        pid_t children[2];
+        for (int p = 0; p < 2; ++p) {
+            children[p] = ::fork();
+            if (children[p] == 0) {
+                if (!dbe_Use(file.c_str(), nullptr, DBE_SHARED, 2)) std::_Exit(1);
+                AppendRows(p * (n / 2) + 1, (p + 1) * (n / 2));
+                dbe_CloseAll();
+                std::_Exit(0);
+            }
+        }
+        for (pid_t child : children) {
+            int status = 0;
+            ::waitpid(child, &status, 0);
+            if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) state.SkipWithError("a writer failed");
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * (n / 2) * 2);
+}
+BENCHMARK(BM_DbfAppendWithAlbumTagsTwoProcesses)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
 // SQLite appending the same rows with 24 indexes, as many rows as
 // BM_DbfAppendWithAlbumTags.

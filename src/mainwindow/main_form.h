@@ -181,7 +181,7 @@ public:
     // ---- Copies into another album -------------------------------------------
     void KopiereSaetzeInNeuesFotoalbum();
     void PackeKopierteDBF();
-    void SchreibeVorschauBildUndBildPfadInNeueBilderDBF();
+    bool SchreibeVorschauBildUndBildPfadInNeueBilderDBF();  // false: the thumbnail write failed
 
     // ---- Albums on CDs -------------------------------------------------------
     int CheckObNeueAlbenAufCDR();

@@ -62,8 +62,6 @@ int TMainForm::ErzeugeBilderDatenbank(const QString& Path, const QString& FileNa
 
 bool TMainForm::IstBildZielFormat(const QString& FileName, int Kantenlaenge)
 {
-    static int breite = 0;
-    static int hoehe = 0;
     try {
         if (FileSizeOf(FileName) == 0) {
             Protokoll(QStringLiteral("Fehler"), QStringLiteral("IstBildZielFormat(), ") + FileName +
@@ -73,13 +71,13 @@ bool TMainForm::IstBildZielFormat(const QString& FileName, int Kantenlaenge)
         const std::optional<QString> datei = WinToLinux(FileName);
         if (!datei)
             throw Exception(FileName);
+        // A picture whose header cannot be read has no size: it is judged on
+        // its own, never by the size of the picture looked at before it.
         QImageReader reader(*datei);
         const QSize groesse = reader.size();
-        if (groesse.isValid()) {
-            breite = groesse.width();
-            hoehe = groesse.height();
-        }
-        return Kantenlaenge == breite || Kantenlaenge == hoehe;
+        if (!groesse.isValid())
+            return false;
+        return Kantenlaenge == groesse.width() || Kantenlaenge == groesse.height();
     } catch (const std::exception&) {
         Screen->SetCursor(crDefault);
         const QString text = QStringLiteral("Fehler beim Ermitteln der Bilderkantenlänge ! (") + FileName + ")";

@@ -106,6 +106,17 @@ void TMainForm::KopiereSaetzeInNeuesFotoalbum()
         // Esc stops the copy after the current entry; what was copied stays
         // whole (memos, thumbnail, full-text entry) and the target is packed.
         Abbruch = false;
+        // A failed write stops the copy with a message; what was copied
+        // before stays in the target.
+        const auto pruefe = [&](bool ok, const QString& was) {
+            if (ok)
+                return;
+            Screen->SetCursor(crDefault);
+            FehlerKontextSetzen();
+            throw Exception(QStringLiteral("Fehler beim Kopieren in das Ziel-Fotoalbum (") + was +
+                            QStringLiteral(", Satz ") + QString::number(DbeBilder->RecNo()) +
+                            QStringLiteral(") !"));
+        };
         DbeBilder->GoTop();
         while (!DbeBilder->Eof() && !Abbruch) {
             Bilder3FTSPuffer.assign(static_cast<size_t>(DbeBilder->RecSize()) + 1, '\0');
@@ -116,10 +127,12 @@ void TMainForm::KopiereSaetzeInNeuesFotoalbum()
                 std::fill_n(Bilder3FTSPuffer.begin() + offset, breite, ' ');
             TableBilder3->Append();
             TableBilder3->Post();
-            DbeBilder3->PutRecord(Bilder3FTSPuffer.data());
-            if (DbeBilder->GetBlobLength(QStringLiteral("NOTIZ")) > 0 &&
-                DbeBilder->BlobToFile(QStringLiteral("NOTIZ"), temp)) {
-                DbeBilder3->Replace(QStringLiteral("NOTIZ"), 0x1000, temp);
+            pruefe(DbeBilder3->PutRecord(Bilder3FTSPuffer.data()), QStringLiteral("Eintrag"));
+            if (DbeBilder->GetBlobLength(QStringLiteral("NOTIZ")) > 0) {
+                pruefe(DbeBilder->BlobToFile(QStringLiteral("NOTIZ"), temp), QStringLiteral("Notiz lesen"));
+                // The temporary file goes only once the memo is in the target.
+                pruefe(DbeBilder3->Replace(QStringLiteral("NOTIZ"), 0x1000, temp),
+                       QStringLiteral("Notiz schreiben, sie liegt in ") + temp);
                 DeleteFile(temp);
             }
             FTSBilder3Add();
@@ -135,7 +148,7 @@ void TMainForm::KopiereSaetzeInNeuesFotoalbum()
             if (DbeBilder->Eof())
                 break;
             DbeBilder3->Go(satz);
-            SchreibeVorschauBildUndBildPfadInNeueBilderDBF();
+            pruefe(SchreibeVorschauBildUndBildPfadInNeueBilderDBF(), QStringLiteral("Vorschaubild"));
             DbeBilder->Skip(1);
         }
         DbeBilder->GoTop();
@@ -212,15 +225,17 @@ void TMainForm::PackeKopierteDBF()
     }
 }
 
-void TMainForm::SchreibeVorschauBildUndBildPfadInNeueBilderDBF()
+bool TMainForm::SchreibeVorschauBildUndBildPfadInNeueBilderDBF()
 {
     if (optionen_->CheckBoxVorschauBilderAlsBlobSpeichern && !DbeBilder->Empty(QStringLiteral("VORSCHAU"))) {
         const QString temp = VorschauTempOrdner() + QStringLiteral("VORSCHAU.BMP");
         if (!DbeBilder->BlobToFile(QStringLiteral("VORSCHAU"), temp)) {
             ShowMessage(QStringLiteral("Fehler beim Schreiben des Vorschaubildes aus Fotoalbum"));
-            return;
+            return true;  // told already; the entry itself was copied
         }
-        DbeBilder3->Replace(QStringLiteral("VORSCHAU"), 0x2000, temp);
+        if (!DbeBilder3->Replace(QStringLiteral("VORSCHAU"), 0x2000, temp))
+            return false;
     }
     DbeBilder3->PostIfEditing();
+    return true;
 }

@@ -301,11 +301,17 @@ void TMainForm::TableBilderDatenbankenBeforeDelete(TDataSet* DataSet)
     }
     TableBilder3->Close();
     FtsBilder3->Close();
-    const QString basis = DateiNameOhnePfad(name, true);
-    bool ok = false;
+    // The album's own files only: its name without the last extension (a
+    // dot inside the name stays, "Urlaub.2006.DBF" is not "Urlaub.*") with
+    // the extensions of the table, memo, index and full-text files.
+    const qsizetype punkt = name.lastIndexOf(u'.');
+    const QString basis = punkt > 0 ? name.left(punkt) : name;
+    bool ok = true;
     try {
-        ok = DateiLoeschen(ordner, basis + QStringLiteral(".*"));
+        for (const char* endung : {".DBF", ".FPT", ".CDX", ".IA", ".IA-wal", ".IA-shm", ".IA-journal"})
+            ok = DateiLoeschen(ordner, basis + QLatin1String(endung)) && ok;
     } catch (const std::exception&) {
+        ok = false;
         // reported below like a failed deletion
     }
     if (!ok)

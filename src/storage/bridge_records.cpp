@@ -333,6 +333,12 @@ DBIResult DbiInsertRecord(hDBICur cursor, DBILockType lock, const uint8_t* buffe
         return DBIERR_LOCKED;
     }
     const bool ok = dbe_PutRecord(image.data()) && WritePendingBlobs(blobs);
+    if (!ok) {
+        // The record (or one of its memos) could not be written: the blank
+        // record the append made is not left behind as an entry (the
+        // engine's last error still names the failed write).
+        dbe_Delete();
+    }
     if (locked)
         dbe_Unlock(recno);
     return ok ? DBIERR_NONE : DBIERR_WRITEFAILED;
@@ -809,8 +815,21 @@ DBIResult DbiSetToKey(hDBICur cursor, DBISearchCond cond, bool directKey, int, i
     } else {
         dbe_SysProp(DBE_PROP_SET_EXACT, 0);
         dbe_SysProp(DBE_PROP_SET_SOFTSEEK, 1);
-        if (cond == keySEARCHGT && !text.empty())
+        if (cond == keySEARCHGT && !text.empty()) {
+            // The smallest prefix above every key that starts with the text:
+            // the last byte below 0xFF raised by one, the 0xFF bytes after it
+            // dropped. Text of 0xFF bytes only: no key is greater.
+            const size_t last = text.find_last_not_of('\xFF');
+            if (last == std::string::npos) {
+                dbe_SysProp(DBE_PROP_SET_EXACT, exact);
+                dbe_SysProp(DBE_PROP_SET_SOFTSEEK, softSeek);
+                dbe_GoBottom();
+                dbe_Skip(1);
+                return DBIERR_NONE;
+            }
+            text.resize(last + 1);
             text.back() = static_cast<char>(static_cast<unsigned char>(text.back()) + 1);
+        }
     }
     const int found = dbe_Seek(text.c_str());
     dbe_SysProp(DBE_PROP_SET_EXACT, exact);

@@ -169,13 +169,18 @@ void TDbe::SetTableIndexName(const QString& name)
         t->SetIndexName(name);
 }
 
+// Runs `f` on the component's record and puts the engine back on the record
+// it stood on, also when `f` throws.
 template <class F>
 static auto OnRecord(TDbe& dbe, uint32_t (TDbe::*sync)(), void (TDbe::*restore)(uint32_t), F f)
 {
-    const uint32_t saved = (dbe.*sync)();
-    auto result = f();
-    (dbe.*restore)(saved);
-    return result;
+    struct Restore {
+        TDbe& dbe;
+        void (TDbe::*restore)(uint32_t);
+        uint32_t saved;
+        ~Restore() { (dbe.*restore)(saved); }
+    } guard{dbe, restore, (dbe.*sync)()};
+    return f();
 }
 
 // ---------------------------------------------------------------------------

@@ -24,6 +24,11 @@ TEST_F(MainFormTest, PictureHasTheTargetSizeWhenOneEdgeMatches)
     EXPECT_FALSE(form->IstBildZielFormat(bild, 100));
     lxtest::WriteFile(dir / "leer.jpg", "");
     EXPECT_FALSE(form->IstBildZielFormat(Win(dir / "leer.jpg"), 120));
+    // A file whose header cannot be read is not judged by the size of the
+    // picture looked at before it.
+    lxtest::WriteFile(dir / "kaputt.jpg", "kein Bild");
+    EXPECT_TRUE(form->IstBildZielFormat(bild, 120));
+    EXPECT_FALSE(form->IstBildZielFormat(Win(dir / "kaputt.jpg"), 120));
 }
 
 TEST_F(MainFormTest, DeletingARowRemovesTheAlbumFilesUnlessTheOpenAlbumIsKept)
@@ -80,6 +85,36 @@ TEST_F(MainFormTest, DeletingARowRemovesTheAlbumFilesUnlessTheOpenAlbumIsKept)
     EXPECT_EQ(form->DbeBilderDatenbanken->RecCount(), 0u);
     EXPECT_EQ(manager.leer, 1);
     EXPECT_TRUE(std::filesystem::exists(dir / "TEST.DBF"));
+}
+
+// An album whose name holds a dot: deleting it takes its own files only,
+// not those of the album (or picture) named like its first part.
+TEST_F(MainFormTest, DeletingAnAlbumWithADotInItsNameKeepsOtherFiles)
+{
+    lxtest::WriteDriveTable({{"C", "/", "HD", "SYSTEM", "1A2B3C4D", 1ull << 34}});
+    AlbumAnlegen("Urlaub.2006.DBF", {{"eins"}});
+    AlbumAnlegen("Urlaub.DBF", {{"zwei"}});
+    lxtest::WriteFile(dir / "Urlaub.jpg", "Bild");
+    lxtest::WriteFile(dir / "Urlaub.2006.IA", "Volltext");
+    ManagerAnlegen();
+    {
+        TPromptScript script;
+        script.AnswerValue("Urlaub 2006")
+            .Answer(TPromptKind::Dialog, mrNo, "Möchten Sie das neue Fotoalbum jetzt öffnen ?");
+        form->BilderDBFinDBFVerwaltungEintragen(Win(dir.path()) + "\\Urlaub.2006.DBF", 1, 0);
+    }
+    FakeManager manager;
+    form->AlbumManager = &manager;
+    form->DbeBilderDatenbanken->GoTop();
+    {
+        TPromptScript script;
+        script.Answer(TPromptKind::Dialog, mrYes, "(Urlaub.2006.DBF) auch löschen ?");
+        form->TableBilderDatenbanken->Delete();
+    }
+    for (const char* gone : {"Urlaub.2006.DBF", "Urlaub.2006.FPT", "Urlaub.2006.IA"})
+        EXPECT_FALSE(std::filesystem::exists(dir / gone)) << gone;
+    for (const char* kept : {"Urlaub.DBF", "Urlaub.FPT", "Urlaub.jpg"})
+        EXPECT_TRUE(std::filesystem::exists(dir / kept)) << kept;
 }
 
 }  // namespace

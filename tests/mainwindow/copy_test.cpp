@@ -3,6 +3,10 @@
 // its full-text index.
 #include "main_form_fixture.h"
 
+#include "platform/dbf/file_io.h"
+
+#include <unistd.h>
+
 namespace {
 
 std::string Notiz(int n) { return "Lange Beschreibung " + std::to_string(n) + " \xe4\xf6\xfc mit Umlauten"; }
@@ -173,6 +177,40 @@ TEST_F(CopyTest, EscStopsTheCopyWithTheCopiedEntriesWhole)
     TFts fts(nullptr);
     ASSERT_GT(fts.OpenIndex(Win(dir.path() / "ziel" / "HALB.IA"), 20, 0), 0);
     EXPECT_EQ(fts.NumRecs(), 5);
+}
+
+// A memo that cannot be written into the target stops the copy with a
+// message (never reported as done), and its temporary file stays.
+TEST_F(CopyTest, AFailedMemoWriteIsReportedAndKeepsTheTemporaryFile)
+{
+    QuelleOeffnen();
+    form->ProgrammOptionen()->EditTempDir = Win(dir.path());
+    int posts = 0;
+    form->TableBilder3->AfterPost = [&](TDataSet*) {
+        if (++posts != 3)
+            return;
+        dbf::SetIoFaultHook([](dbf::IoOp op, const std::string& what) {
+            char target[4096] = {};
+            const std::string link = "/proc/self/fd/" + what.substr(what.find(':') + 1);
+            const ssize_t n = ::readlink(link.c_str(), target, sizeof target - 1);
+            return op == dbf::IoOp::Write && n > 4 && std::string(target, n).ends_with("FEHLER.FPT");
+        });
+    };
+    {
+        TPromptScript script;
+        script.AnswerValue(Ziel("FEHLER.DBF"))
+            .Answer(TPromptKind::Dialog, mrYes, "FEHLER.DBF nicht gefunden, jetzt erstellen ?");
+        try {
+            form->KopiereSaetzeInNeuesFotoalbum();
+            ADD_FAILURE() << "the failed copy was reported as done";
+        } catch (const Exception& e) {
+            EXPECT_TRUE(e.Message.startsWith("Fehler beim Kopieren in das Ziel-Fotoalbum (Notiz schreiben"))
+                << e.Message.toStdString();
+        }
+    }
+    dbf::SetIoFaultHook(nullptr);
+    form->TableBilder3->AfterPost = nullptr;
+    EXPECT_TRUE(std::filesystem::exists(dir / "NOTIZ.TXT"));
 }
 
 TEST_F(CopyTest, BadTargetNamesAndTheOpenAlbumAreRefusedBeforeAnythingIsWritten)

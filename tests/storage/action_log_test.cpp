@@ -1,3 +1,5 @@
+// Guards the action log table: creation, dates, texts and the failures that
+// switch logging off.
 #include "dbe_fixture.h"
 
 #include "platform/core/sys_utils.h"

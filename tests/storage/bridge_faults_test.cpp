@@ -1,6 +1,7 @@
 // The record count of a narrowed view and memo contents put into a record
 // buffer that holds other unposted edits.
 #include "bridge_fixture.h"
+#include "platform/dbf/file_io.h"
 
 #include <cstring>
 
@@ -58,6 +59,52 @@ TEST_F(BridgeTest, PutBlobKeepsTheOtherUnpostedEdits)
     EXPECT_STREQ(memo, "Notiz");
     dbe_MemDealloc(memo);
     EXPECT_EQ(RawField("BILDER.DBF", 1, kNameOffset, 10), "Neuer Name");
+    DbiCloseCursor(c);
+}
+
+}  // namespace
+
+namespace {
+
+// A "greater" search for text that ends in 0xFF bytes seeks past every key
+// that starts with it, never before it; text of 0xFF bytes only finds nothing.
+TEST_F(BridgeTest, GreaterSearchDoesNotWrapAtTheLastByteValue)
+{
+    MakeAlbum("BILDER.DBF", 30);
+    hDBICur c = OpenCursor(Dir(), "BILDER.DBF");
+    dbe_Select(static_cast<uint16_t>(c));
+    ASSERT_NE(dbe_IndexTag(nullptr, "NAME", "NAME", 0, 0, nullptr), 0) << dbe_LastError();
+    hDBICur h = c;
+    ASSERT_EQ(DbiSwitchToIndex(h, {}, "NAME", 0, false), DBIERR_NONE);
+    RECProps props;
+    ASSERT_EQ(DbiSetToKey(c, keySEARCHGT, true, 1, 0, "Bild 998\xFF"), DBIERR_NONE);
+    ASSERT_EQ(DbiGetRecord(c, dbiNOLOCK, nullptr, &props), DBIERR_NONE);
+    EXPECT_EQ(props.iPhyRecNum, 10u);  // "Bild 9990", the first key above "Bild 998..."
+    ASSERT_EQ(DbiSetToKey(c, keySEARCHGT, true, 1, 0, "\xFF\xFF"), DBIERR_NONE);
+    dbe_Select(static_cast<uint16_t>(c));
+    EXPECT_NE(dbe_Eof(), 0);
+    DbiCloseCursor(c);
+}
+
+// An insert whose record write fails leaves no blank entry: the record the
+// append made is marked deleted and the failure is reported.
+TEST_F(BridgeTest, FailedInsertLeavesNoBlankEntry)
+{
+    MakeAlbum("BILDER.DBF", 3);
+    hDBICur c = OpenCursor(Dir(), "BILDER.DBF");
+    std::vector<uint8_t> rec(kRecSize);
+    DbiInitRecord(c, rec.data());
+    ASSERT_EQ(DbiPutField(c, kName, rec.data(), "Neu"), DBIERR_NONE);
+    // Shared append: the record, then the header count; the third write is
+    // the record's contents.
+    int writes = 0;
+    dbf::SetIoFaultHook([&](dbf::IoOp op, const std::string&) { return op == dbf::IoOp::Write && ++writes == 3; });
+    EXPECT_EQ(DbiInsertRecord(c, dbiNOLOCK, rec.data()), DBIERR_WRITEFAILED);
+    dbf::SetIoFaultHook(nullptr);
+    dbe_Select(static_cast<uint16_t>(c));
+    ASSERT_EQ(dbe_RecCount(), 4u);
+    dbe_Go(4);
+    EXPECT_NE(dbe_Deleted(), 0);
     DbiCloseCursor(c);
 }
 

@@ -1,3 +1,5 @@
+// Guards the database bridge over the engine: opens, cursors, records, memos,
+// keys and ranges.
 #include "bridge_fixture.h"
 
 #include "platform/ui/prompt_script.h"

@@ -1,3 +1,5 @@
+// Guards the DBF routines: opening databases, record and key searches, index
+// and field lists.
 #include "dbe_fixture.h"
 
 #include "platform/core/file_utils.h"

@@ -1,3 +1,4 @@
+// Guards the flags field routine that sets one position of a text field.
 #include "dbe_fixture.h"
 
 #include "storage/flags_field.h"

@@ -1,3 +1,4 @@
+// Guards saving and restoring the grid layouts in the ini file.
 #include "dbe_fixture.h"
 
 #include "platform/core/ini_file.h"

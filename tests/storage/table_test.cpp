@@ -1,3 +1,5 @@
+// Guards the album table dataset: browsing, editing, links, two datasets,
+// indexes and ranges.
 #include "bridge_fixture.h"
 
 #include "platform/core/win_path.h"

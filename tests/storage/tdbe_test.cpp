@@ -1,3 +1,5 @@
+// Guards TDbe: calls leave dataset and engine where they were, replaces by
+// type, texts and empty tables.
 #include "dbe_fixture.h"
 
 #include "platform/core/exceptions.h"

@@ -14,10 +14,13 @@ namespace {
 
 fs::path g_root;
 std::atomic<int> g_counter{0};
+pid_t g_rootOwner = 0;
 
+// Only the process that made the root removes it: a forked child that exits
+// normally must not take the parent's files with it.
 void RemoveRoot()
 {
-    if (!g_root.empty() && !std::getenv("LUMADEX_KEEP_TEST_ROOT")) {
+    if (!g_root.empty() && g_rootOwner == ::getpid() && !std::getenv("LUMADEX_KEEP_TEST_ROOT")) {
         std::error_code ec;
         fs::remove_all(g_root, ec);
     }
@@ -33,6 +36,7 @@ void PinTestEnvironment()
     if (!mkdtemp(pattern.data()))
         throw std::runtime_error("cannot create the temporary test root");
     g_root = pattern;
+    g_rootOwner = ::getpid();
     std::atexit(RemoveRoot);
 
     fs::create_directories(g_root / "home");

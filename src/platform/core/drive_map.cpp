@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMutex>
 #include <QRecursiveMutex>
 #include <QSet>
 
@@ -13,6 +14,10 @@
 #include <sys/statvfs.h>
 
 #include <algorithm>
+#include <atomic>
+#include <future>
+#include <memory>
+#include <thread>
 
 namespace {
 
@@ -35,6 +40,56 @@ int64_t FreeBytesOf(const QString& path)
     if (statvfs(QFile::encodeName(path).constData(), &st) != 0)
         return -1;
     return static_cast<int64_t>(st.f_bavail) * static_cast<int64_t>(st.f_frsize);
+}
+
+std::atomic<int64_t> g_answerLimitMs{3000};
+
+// Runs `work` in a thread of its own and waits at most the time limit for
+// it; nullopt when it did not answer (the thread finishes on its own).
+template <typename T>
+std::optional<T> WithinTimeLimit(std::function<T()> work)
+{
+    auto task = std::make_shared<std::packaged_task<T()>>(std::move(work));
+    std::future<T> answer = task->get_future();
+    std::thread([task] { (*task)(); }).detach();
+    if (answer.wait_for(std::chrono::milliseconds(g_answerLimitMs.load())) != std::future_status::ready)
+        return std::nullopt;
+    return answer.get();
+}
+
+// The figures each mount last gave, for a mount that does not answer.
+struct KnownMount {
+    TVolumeIdentity id;
+    int64_t freeBytes = -1;
+};
+QMutex g_knownMutex;
+QMap<QString, KnownMount>& KnownMounts()
+{
+    static auto* known = new QMap<QString, KnownMount>;  // answers may come after exit began
+    return *known;
+}
+QString MountKey(const TDriveInfo& d) { return d.root + u'\n' + d.device; }
+
+TVolumeIdentity ProbeInTime(const TVolumeProbe& probe, const TDriveInfo& d)
+{
+    const std::optional<TVolumeIdentity> id =
+        WithinTimeLimit<TVolumeIdentity>([probe, d] { return probe(d); });
+    QMutexLocker lock(&g_knownMutex);
+    KnownMount& known = KnownMounts()[MountKey(d)];
+    if (id)
+        known.id = *id;
+    return known.id;
+}
+
+int64_t FreeBytesInTime(const TDriveInfo& d)
+{
+    const QString root = d.root;
+    const std::optional<int64_t> bytes = WithinTimeLimit<int64_t>([root] { return FreeBytesOf(root); });
+    QMutexLocker lock(&g_knownMutex);
+    KnownMount& known = KnownMounts()[MountKey(d)];
+    if (bytes)
+        known.freeBytes = *bytes;
+    return known.freeBytes;
 }
 
 QString SerialHex(uint32_t serial)
@@ -304,14 +359,14 @@ QList<TDriveInfo> DrivesFromMountInfo(const QByteArray& mountInfo,
         used.insert(u'C');
     }
     if (probe && !drives[0].device.isEmpty()) {
-        TVolumeIdentity id = probe(drives[0]);
+        TVolumeIdentity id = ProbeInTime(probe, drives[0]);
         drives[0].label = id.label;
         drives[0].serial = id.serial;
     }
     QList<TDriveInfo> rest = mounts.values();  // ordered by mount point
     for (TDriveInfo& d : rest) {
         if (probe) {
-            TVolumeIdentity id = probe(d);
+            TVolumeIdentity id = ProbeInTime(probe, d);
             d.label = id.label;
             d.serial = id.serial;
         }
@@ -356,7 +411,7 @@ QList<TDriveInfo> DrivesFromMountInfo(const QByteArray& mountInfo,
         if (!d.letter.isNull())
             drives << d;  // more than 23 extra mounts: the rest get no letter
     for (TDriveInfo& d : drives)
-        d.freeBytes = FreeBytesOf(d.root);
+        d.freeBytes = FreeBytesInTime(d);
     std::sort(drives.begin(), drives.end(),
               [](const TDriveInfo& a, const TDriveInfo& b) { return a.letter < b.letter; });
     return drives;
@@ -387,31 +442,40 @@ TDriveMap::State& TDriveMap::state()
 QList<TDriveInfo> TDriveMap::Drives()
 {
     State& s = state();
-    QMutexLocker lock(&s.mutex);
     const QString table = EnvPath("LUMADEX_DRIVE_TABLE");
     const QString source = table.isEmpty() ? QStringLiteral("/proc/self/mountinfo") : table;
     const uint64_t now = GetTickCount64();
-    // The fake table is small: read it on every call so a rewritten table is
-    // seen at once. The mount table is read at most once a second.
-    if (s.valid && s.source == source && table.isEmpty() && now - s.readTick < 1000)
-        return s.drives;
+    TVolumeProbe probe;
+    {
+        QMutexLocker lock(&s.mutex);
+        // The fake table is small: read it on every call so a rewritten table is
+        // seen at once. The mount table is read at most once a second.
+        if (s.valid && s.source == source && table.isEmpty() && now - s.readTick < 1000)
+            return s.drives;
+        probe = s.probe;
+    }
     QFile f(source);
     QByteArray content;
     if (f.open(QIODevice::ReadOnly))
         content = f.readAll();
-    s.readTick = now;
-    if (s.valid && s.source == source && content == s.content)
-        return s.drives;
+    {
+        QMutexLocker lock(&s.mutex);
+        s.readTick = now;
+        if (s.valid && s.source == source && content == s.content)
+            return s.drives;
+    }
+    // Mounts are probed without the lock (each within the time limit), so a
+    // slow mount holds up no other caller.
+    QList<TDriveInfo> drives = table.isEmpty() ? ReadMountedDrives(content, probe) : ReadFakeTable(content);
+    QMutexLocker lock(&s.mutex);
     s.source = source;
     s.content = content;
     s.valid = true;
-    if (!table.isEmpty()) {
-        s.drives = ReadFakeTable(content);
-    } else {
-        s.drives = ReadMountedDrives(content, s.probe);
-    }
+    s.drives = drives;
     return s.drives;
 }
+
+void SetMountAnswerTimeLimit(std::chrono::milliseconds limit) { g_answerLimitMs = limit.count(); }
 
 QList<TDriveInfo> ReadMountedDrives(const QByteArray& mountInfo, const TVolumeProbe& probe)
 {

@@ -21,6 +21,7 @@
 #include <QMap>
 #include <QString>
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -94,6 +95,13 @@ private:
 inline constexpr char kRegistryDrivesKey[] = "HKEY_CURRENT_USER\\Software\\QV-Lumadex\\Drives";
 inline constexpr char kRegistryDriveLettersKey[] =
     "HKEY_CURRENT_USER\\Software\\QV-Lumadex\\DriveLetters";
+
+// How long one mount may take to answer its probe or its free-space
+// question (statvfs) while the drive list is read; a mount that does not
+// answer in time (a hung network share) keeps the figures it last gave, and
+// its question is left to finish on its own. Default 3 seconds; settable
+// for tests.
+void SetMountAnswerTimeLimit(std::chrono::milliseconds limit);
 
 // Reads a mount table in the format of /proc/self/mountinfo and gives the
 // drives it yields ("/" as C:, the rest from D: on), without letters' memory

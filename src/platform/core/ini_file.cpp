@@ -11,6 +11,9 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
+#include <cstring>
+
 namespace {
 
 bool SameName(const QString& a, const QString& b)
@@ -38,8 +41,13 @@ TMemIniFile::Stamp TMemIniFile::CurrentStamp() const
 {
     Stamp s;
     struct stat st;
-    if (linuxPath_.isEmpty() || ::stat(QFile::encodeName(linuxPath_).constData(), &st) != 0)
+    if (linuxPath_.isEmpty())
         return s;
+    if (::stat(QFile::encodeName(linuxPath_).constData(), &st) != 0) {
+        if (errno != ENOENT && errno != ENOTDIR)
+            s.error = errno;
+        return s;
+    }
     s.exists = true;
     s.dev = st.st_dev;
     s.ino = st.st_ino;
@@ -52,10 +60,37 @@ void TMemIniFile::LoadFromDisk()
 {
     lines_.clear();
     dirty_ = false;
+    readError_.clear();
     stamp_ = CurrentStamp();
-    QByteArray bytes;
-    if (stamp_.exists && ReadFileBytes(linuxPath_, bytes))
-        Parse(bytes);
+    if (stamp_.error != 0) {
+        readError_ = QString::fromLocal8Bit(std::strerror(stamp_.error));
+        return;
+    }
+    if (!stamp_.exists)
+        return;
+    QFile file(linuxPath_);
+    if (!file.open(QIODevice::ReadOnly)) {
+        readError_ = file.errorString();
+        return;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        readError_ = file.errorString();
+        return;
+    }
+    Parse(bytes);
+}
+
+void TMemIniFile::CheckReadable()
+{
+    if (readError_.isEmpty())
+        return;
+    if (!dirty_)
+        LoadFromDisk();
+    if (!readError_.isEmpty())
+        throw EIniFileException(QStringLiteral("Die Datei \"%1\" lässt sich nicht lesen (%2); "
+                                               "sie wird nicht überschrieben")
+                                    .arg(fileName_, readError_));
 }
 
 void TMemIniFile::Reload()
@@ -225,13 +260,13 @@ void TMemIniFile::ReadSectionValues(const QString& section, TStringList& values)
 
 void TMemIniFile::WriteString(const QString& section, const QString& ident, const QString& value)
 {
-    const QString sec = section.trimmed();
-    const QString key = ident.trimmed();
-    if (sec.isEmpty() || sec.contains(u']') || HasLineBreak(sec))
+    const QString& sec = section;
+    const QString& key = ident;
+    if (sec.isEmpty() || sec != sec.trimmed() || sec.contains(u']') || HasLineBreak(sec))
         throw EIniFileException(QStringLiteral("Ungültiger Abschnittsname \"%1\" für %2")
                                     .arg(section, fileName_));
-    if (key.isEmpty() || key.contains(u'=') || key.startsWith(u'[') || key.startsWith(u';')
-        || HasLineBreak(key))
+    if (key.isEmpty() || key != key.trimmed() || key.contains(u'=') || key.startsWith(u'[')
+        || key.startsWith(u';') || HasLineBreak(key))
         throw EIniFileException(QStringLiteral("Ungültiger Schlüssel \"%1\" für %2").arg(ident, fileName_));
     if (HasLineBreak(value))
         throw EIniFileException(QStringLiteral("Der Wert für \"%1\" enthält einen Zeilenumbruch (%2)")
@@ -239,6 +274,7 @@ void TMemIniFile::WriteString(const QString& section, const QString& ident, cons
     for (const QString* t : {&sec, &key, &value})
         Win1252EncodeOrThrow(*t);
     BeforeAccess();
+    CheckReadable();
     Line kv;
     kv.kind = 2;
     kv.name = key;
@@ -287,6 +323,7 @@ void TMemIniFile::WriteFloat(const QString& section, const QString& ident, doubl
 void TMemIniFile::EraseSection(const QString& section)
 {
     BeforeAccess();
+    CheckReadable();
     bool changed = false;
     for (int s = FindSection(section); s >= 0; s = FindSection(section)) {
         int end = s + 1;
@@ -304,6 +341,7 @@ void TMemIniFile::EraseSection(const QString& section)
 void TMemIniFile::DeleteKey(const QString& section, const QString& ident)
 {
     BeforeAccess();
+    CheckReadable();
     int s = FindSection(section);
     if (s < 0)
         return;
@@ -327,6 +365,7 @@ void TMemIniFile::UpdateFile()
 {
     if (!dirty_)
         return;
+    CheckReadable();  // changes made over an unreadable file never replace it
     if (linuxPath_.isEmpty())
         throw EIniFileException(QStringLiteral("Die Datei \"%1\" kann nicht geschrieben werden: "
                                                "Laufwerk nicht vorhanden").arg(fileName_));
@@ -352,8 +391,9 @@ TIniFile::~TIniFile()
 
 void TIniFile::BeforeAccess() const
 {
-    // Unsaved writes of an open update are not thrown away.
-    if (!dirty_ && CurrentStamp() != stamp_)
+    // Unsaved writes of an open update are not thrown away; a file that
+    // could not be read is tried again.
+    if (!dirty_ && (!readError_.isEmpty() || CurrentStamp() != stamp_))
         const_cast<TIniFile*>(this)->LoadFromDisk();
 }
 

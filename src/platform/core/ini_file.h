@@ -6,7 +6,10 @@
 // Sections and keys are matched ignoring case, the first match wins; values are trimmed and taken as they
 // stand (no quotes, no escapes: "\" and ";" stay). Lines the reader does not
 // understand are kept as they were and skipped. A missing file reads as empty
-// and is created on the first write; sections and keys keep their order, new
+// and is created on the first write. A file that exists but cannot be read
+// (no permission, I/O error, no descriptors left) reads as empty too, but is
+// never replaced: every write throws EIniFileException until it can be read
+// again (it is tried again before each write). Sections and keys keep their order, new
 // keys go to the end of their section, new sections to the end of the file.
 // Every write replaces the file atomically (temporary file, fsync, rename).
 //
@@ -48,8 +51,9 @@ public:
 
     // Throw EEncodingError for text Windows-1252 cannot hold and
     // EIniFileException for a section or key that would break the file
-    // (empty, holding "]" / "=" / line breaks, or surrounding blanks) or a
-    // value with a line break. The file is left as it was.
+    // (empty, holding "]" / "=" / line breaks, or surrounding blanks: such
+    // names are refused, not trimmed) or a value with a line break, and for a
+    // file that exists but cannot be read. The file is left as it was.
     void WriteString(const QString& section, const QString& ident, const QString& value);
     void WriteInteger(const QString& section, const QString& ident, int value);
     void WriteBool(const QString& section, const QString& ident, bool value);  // "1" / "0"
@@ -86,9 +90,13 @@ protected:
     void Parse(const QByteArray& bytes);
     void LoadFromDisk();
     void Modified();
+    // Before a change: a file that could not be read is read again; throws
+    // EIniFileException while it still cannot be read.
+    void CheckReadable();
 
     struct Stamp {
         bool exists = false;
+        int error = 0;  // errno of a stat that failed other than "not there"
         uint64_t dev = 0, ino = 0;
         int64_t size = 0, mtimeNs = 0;
         bool operator==(const Stamp&) const = default;
@@ -100,6 +108,7 @@ protected:
     mutable QList<Line> lines_;
     mutable Stamp stamp_;  // of what was last read or written
     bool dirty_ = false;
+    QString readError_;  // why the existing file could not be read ("" read or missing)
 };
 
 class TIniFile : public TMemIniFile {

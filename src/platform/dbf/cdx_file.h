@@ -199,7 +199,7 @@ public:
     // NeedsRebuild(). Throws CdxError when the file cannot be read as a CDX
     // file or was not closed cleanly after a change of its tag directory.
     static std::unique_ptr<CdxFile> Open(const std::string& path, bool readOnly,
-                                         const CdxCollation& collation = CdxCollation());
+                                         const CdxCollation& collation = CdxCollation(), bool shared = false);
     // Creates an empty index file (replacing any file of that name).
     static std::unique_ptr<CdxFile> Create(const std::string& path,
                                            const CdxCollation& collation = CdxCollation());
@@ -216,6 +216,20 @@ public:
 
     // Writes every pending change and clears the dirty marks.
     void Flush();
+    // fdatasync of the file (after Flush: the index is on disk).
+    void Sync();
+    // Before the table changes in a way the tags must follow (a record
+    // written or appended): the file's dirty mark (in the directory header)
+    // is written, if it is not set yet; the next flush clears it after the
+    // tags are written. An open that finds it set rebuilds every tag, so a
+    // table change whose keys never reached the file is never hidden behind
+    // a clean index.
+    void MarkChanging();
+    // Before the table's record numbers change (pack, zap): every tag header
+    // is written with its dirty mark and synced, and the file is left
+    // broken for this session (nothing more is written), so whatever happens
+    // next, the tags are rebuilt rather than trusted.
+    void MarkForRebuild(const std::string& reason);
     void Close();
 
     // Tags in the order of their creation.
@@ -240,6 +254,36 @@ public:
     // Reads every page of every tag and checks the whole structure.
     void Verify();
 
+    // Shared use: other processes may change the file. Every access then
+    // runs under a lock on the file (a byte far beyond its pages, the same
+    // for readers and writers, so every access sees a whole tree): at its
+    // start the directory header's version (the change counter) is read
+    // again, and when another process changed the file the cached pages,
+    // free list and tag headers are dropped and read anew; a changing access
+    // writes its pages and headers (version counted up) before the lock is
+    // given back. Exclusive use (the default) takes no lock and keeps the
+    // changes in memory until Flush.
+    void SetShared(bool shared);
+    bool Shared() const { return shared_; }
+    bool InAccess() const { return accessDepth_ > 0; }
+    // Runs `f` (which gives a value) as one access; nested accesses share
+    // the outer one's lock.
+    template <typename F>
+    auto Access(F&& f)
+    {
+        if (!shared_ || fd_ < 0)
+            return f();
+        BeginAccess();
+        struct End {
+            CdxFile& file;
+            ~End() { file.EndAccess(); }
+        } end{*this};
+        auto result = f();
+        if (accessDepth_ == 1)
+            FlushShared();
+        return result;
+    }
+
     // A change that failed half-way (CdxError from Insert, Delete, AddTag,
     // RebuildTag or DeleteTag after it had begun to change the file) leaves
     // the file unusable for this session: nothing more is written, its dirty
@@ -255,6 +299,16 @@ private:
     };
 
     CdxFile(int fd, bool ownsFd, bool readOnly, const CdxCollation& collation);
+    void BeginAccess();
+    void EndAccess();
+    void FlushShared();
+    // Drops what is cached and reads the headers again (another process
+    // changed the file).
+    void Refresh();
+    std::uint32_t DiskVersion();
+    // After reading a directory header whose dirty mark is set: every tag
+    // needs a rebuild (marked in its own header), the file's mark goes.
+    void TakeOverCutShortChange();
     // Runs a changing call; a CdxError after the call had changed something
     // marks the file broken.
     template <typename F>
@@ -303,10 +357,15 @@ private:
     std::unique_ptr<CdxTag> directory_;
     std::vector<std::unique_ptr<CdxTag>> tags_;  // by header offset = creation order
     std::unordered_map<std::uint32_t, CachedNode> cache_;
+    std::vector<std::uint32_t> dirtyPages_;  // made dirty since the last flush
     std::size_t trimmedSize_ = 0;
     std::uint64_t changes_ = 0;  // counts changes begun, for Guarded
     std::string brokenReason_;
     std::map<std::uint32_t, std::uint32_t> pendingFree_;  // freed page -> next free page
+    bool shared_ = false;
+    bool cutShort_ = false;  // the directory header was read with its dirty mark
+    int accessDepth_ = 0;
+    std::uint32_t seenVersion_ = 0;  // directory version of what is cached
 };
 
 }  // namespace dbfcdx

@@ -61,7 +61,9 @@ CdxLeafLayout CdxLeafLayoutFor(int keyLength, std::uint32_t maxRecno)
     layout.countBits = BitsFor(static_cast<std::uint64_t>(keyLength));
     const int needed = std::max(BitsFor(maxRecno), 1) + 2 * layout.countBits;
     layout.entryBytes = std::max(3, (needed + 7) / 8);
-    layout.recnoBits = 8 * layout.entryBytes - 2 * layout.countBits;
+    // At most 32 record number bits (the mask is 4 bytes); bits left over
+    // stay unused.
+    layout.recnoBits = std::min(32, 8 * layout.entryBytes - 2 * layout.countBits);
     return layout;
 }
 
@@ -89,6 +91,18 @@ void CdxLeafCounts(std::string_view previous, std::string_view key, std::uint8_t
     }
     while (duplicates < limit && previous[duplicates] == key[duplicates])
         ++duplicates;
+    // Never share the previous key's trailing pad bytes: its stored bytes end
+    // where they begin, and readers that restore trailing bytes as zeros
+    // (not as the pad byte) would read other keys than ours.
+    // (Only a shared run that ends in a pad byte can reach into them.)
+    if (duplicates == 0 || static_cast<std::uint8_t>(previous[duplicates - 1]) != padByte)
+        return;
+    int end = static_cast<int>(previous.size());
+    while (end > duplicates && static_cast<std::uint8_t>(previous[end - 1]) == padByte)
+        --end;
+    if (end == duplicates)
+        while (duplicates > 0 && static_cast<std::uint8_t>(previous[duplicates - 1]) == padByte)
+            --duplicates;
 }
 
 std::size_t CdxLeafDataBytes(const CdxNode& node, const CdxPageFormat& format)

@@ -104,7 +104,9 @@ const char* dbe_Alias();
 
 // Closes the table of the selected area (writing any pending change, and
 // releasing the area's record locks). The area stays selected but empty.
-// Other areas on the same file keep their file and their locks.
+// Other areas on the same file keep their file and their locks. 0 when no
+// table was open there or when writing what was pending failed (the area is
+// closed all the same; dbe_LastError says what was not written).
 int dbe_Close();
 
 // ---------------------------------------------------------------------------
@@ -159,8 +161,9 @@ int dbe_PutRecord(const char* buffer);
 int dbe_AppendBlank();
 // Same as dbe_AppendBlank (appends a blank record and stands on it).
 int dbe_Append();
-// Writes pending changes of the area (header date and record count) to the
-// file. Records are already written by the calls that change them.
+// Writes pending changes of the area (header date and record count, memo
+// header, index pages) and syncs the table, memo and index files to the disk
+// (fdatasync): after 1 the data is on disk. 0 with dbe_LastError on failure.
 int dbe_Commit();
 // Marks the current record deleted ('*'); dbe_Recall removes the mark.
 int dbe_Delete();

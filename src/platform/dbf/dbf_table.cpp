@@ -4,12 +4,10 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 
 namespace dbf {
@@ -23,34 +21,13 @@ constexpr off_t kUseLock = off_t(1) << 40;
 constexpr off_t kAppendLock = kUseLock + 1;
 constexpr off_t kRecordLockBase = kUseLock + 2;
 
-bool OfdLock(int fd, short type, off_t start)
-{
-    struct flock fl {};
-    fl.l_type = type;
-    fl.l_whence = SEEK_SET;
-    fl.l_start = start;
-    fl.l_len = 1;
-    fl.l_pid = 0;
-    return ::fcntl(fd, F_OFD_SETLK, &fl) == 0;
-}
-
-// Tries a lock until `timeoutSeconds` have passed (one try for 0).
-bool OfdLockWait(int fd, short type, off_t start, int timeoutSeconds)
-{
-    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
-    for (;;) {
-        if (OfdLock(fd, type, start)) return true;
-        if (errno != EAGAIN && errno != EACCES && errno != EINTR) return false;
-        if (std::chrono::steady_clock::now() >= until) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-}
-
 using Key = std::pair<std::uint64_t, std::uint64_t>;
+// Never destroyed: tables still open at exit are closed by the engine's own
+// static destructor, which may run after this function's statics are gone.
 std::map<Key, std::weak_ptr<DbfTable>>& Registry()
 {
-    static std::map<Key, std::weak_ptr<DbfTable>> registry;
-    return registry;
+    static auto* registry = new std::map<Key, std::weak_ptr<DbfTable>>;
+    return *registry;
 }
 
 bool FileExists(const std::string& path)
@@ -64,6 +41,44 @@ std::string Le32Bytes(std::uint32_t v)
     std::string s(4, '\0');
     for (int i = 0; i < 4; ++i) s[i] = char((v >> (8 * i)) & 0xFF);
     return s;
+}
+
+// The files a pack or zap writes beside the table, and the mark that they
+// are complete: from the moment the mark is on disk the rewrite counts as
+// done, and an interrupted one is finished by the next open.
+struct RewriteFiles {
+    std::string table, memo, done;
+    RewriteFiles(const std::string& tablePath, const std::string& memoPath)
+        : table(tablePath + ".pk$"),
+          memo(memoPath.empty() ? std::string() : memoPath + ".pk$"),
+          done(tablePath + ".pk!")
+    {
+    }
+};
+
+// Ends the text of a complete mark (after the memo file's path).
+const std::string kRewriteDone = "\nfertig\n";
+
+bool RewriteLeftovers(const std::string& path)
+{
+    return FileExists(path + ".pk!") || FileExists(path + ".pk$");
+}
+
+// Writes `text` to a new file `path` and syncs file and folder.
+bool WriteNewFile(const std::string& path, const std::string& text)
+{
+    FileHandle fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    return fd.valid() && WriteAt(fd.get(), text.data(), text.size(), 0) && SyncFile(fd.get()) &&
+           SyncFolderOf(path);
+}
+
+bool ReadSmallFile(const std::string& path, std::string& text)
+{
+    FileHandle fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    std::int64_t size = fd.valid() ? FileSize(fd.get()) : -1;
+    if (size < 0 || size > 65536) return false;
+    text.assign(std::size_t(size), '\0');
+    return ReadAt(fd.get(), text.data(), text.size(), 0);
 }
 
 }  // namespace
@@ -106,6 +121,11 @@ std::string MemoPathFor(const std::string& tablePath) { return SiblingPath(table
 
 bool DbfTable::Foreign() const { return ownerPid_ != ::getpid(); }
 
+std::string DbfTable::ReadOnlyReason() const
+{
+    return broken_ ? brokenReason_ : "Tabelle " + path_ + " ist schreibgeschützt geöffnet";
+}
+
 DbfTable::~DbfTable()
 {
     DropMap();
@@ -132,6 +152,15 @@ std::shared_ptr<DbfTable> DbfTable::Open(const std::string& path, OpenMode mode,
                                          std::string& error, std::string& note, bool& repaired)
 {
     repaired = false;
+    if (RewriteLeftovers(path)) {
+        // A pack or zap was interrupted. It is finished only while nobody
+        // else (no other descriptor, in this process or another) has the
+        // table open; nobody can be packing it then either.
+        FileHandle probe(::open(path.c_str(), O_RDWR | O_CLOEXEC));
+        if (probe.valid() && LockByte(probe.get(), F_WRLCK, kUseLock) &&
+            !FinishRewrite(path, error))
+            return nullptr;
+    }
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
         error = "Tabelle " + path + " nicht gefunden";
@@ -168,7 +197,7 @@ std::shared_ptr<DbfTable> DbfTable::Open(const std::string& path, OpenMode mode,
     table->ownerPid_ = ::getpid();
     table->device_ = key.first;
     table->inode_ = key.second;
-    if (!OfdLock(fd, table->exclusive_ ? F_WRLCK : F_RDLCK, kUseLock)) {
+    if (!LockByte(fd, table->exclusive_ ? F_WRLCK : F_RDLCK, kUseLock)) {
         error = table->exclusive_
                     ? "Tabelle " + path + " wird von einem anderen Programm benutzt"
                     : "Tabelle " + path + " wird von einem anderen Programm exklusiv benutzt";
@@ -206,7 +235,9 @@ bool DbfTable::LoadHeader(std::string& error, std::string& note, bool& repaired)
     header_ = std::move(*parsed);
     // Records are written before the header count, so the file may hold
     // fewer whole records than the count says only after damage; never read
-    // past the last whole record.
+    // past the last whole record. The size is taken after the count was
+    // read: an append of another process in between only makes it larger.
+    size = FileSize(fd_.get());
     std::uint64_t data = std::uint64_t(size) > header_.headerLength
                              ? std::uint64_t(size) - header_.headerLength
                              : 0;
@@ -218,8 +249,13 @@ bool DbfTable::LoadHeader(std::string& error, std::string& note, bool& repaired)
         repaired = true;
         header_.recordCount = std::uint32_t(whole);
         if (writable_) {
+            // Shared: under the append lock, so no append of another process
+            // runs between our look at the file and the write.
             std::string count = Le32Bytes(header_.recordCount);
-            WriteAt(fd_.get(), count.data(), 4, 4);
+            bool locked = exclusive_ || LockByteWait(fd_.get(), F_WRLCK, kAppendLock, 5000);
+            if (!locked || !WriteAt(fd_.get(), count.data(), 4, 4))
+                note += "; die korrigierte Satzanzahl lässt sich nicht schreiben: " + ErrnoText();
+            if (locked && !exclusive_) LockByte(fd_.get(), F_UNLCK, kAppendLock);
         }
     }
     return true;
@@ -343,11 +379,11 @@ bool DbfTable::ScanRecords(std::uint32_t count,
     return true;
 }
 
-bool DbfTable::WriteRecord(std::uint32_t recno, const char* image, const TableClient* writer,
-                           std::string& error)
+bool DbfTable::WriteRecord(std::uint32_t recno, char* image, const TableClient* writer,
+                           std::string& error, const char* base)
 {
     if (!writable_) {
-        error = "Tabelle " + path_ + " ist schreibgeschützt geöffnet";
+        error = ReadOnlyReason();
         return false;
     }
     if (recno == 0 || recno > header_.recordCount) {
@@ -361,12 +397,47 @@ bool DbfTable::WriteRecord(std::uint32_t recno, const char* image, const TableCl
         Notify(recno, scratch_.data(), image, writer);
         return true;
     }
+    // Shared: reading the old record, writing the new one and changing its
+    // keys happen while no other process changes the indexes, so two
+    // processes writing one record cannot leave keys of both behind.
+    auto write = [&] {
+        if (!exclusive_ && base) {
+            std::vector<char> now(header_.recordLength);
+            std::uint64_t at = header_.headerLength + std::uint64_t(recno - 1) * header_.recordLength;
+            if (!ReadAt(fd_.get(), now.data(), now.size(), at)) {
+                error = "Satz " + std::to_string(recno) + " lässt sich nicht lesen";
+                return false;
+            }
+            for (std::size_t i = 0; i < now.size(); ++i)
+                if (base[i] != image[i]) now[i] = image[i];
+            std::copy(now.begin(), now.end(), image);
+        }
+        return WriteRecordImage(recno, image, writer, error);
+    };
+    if (!exclusive_ && indexes_ && !indexes_->files().empty()) return indexes_->AccessAll(write);
+    if (!exclusive_ && base) {
+        // Without indexes the append lock serialises the read and the write.
+        if (!LockByteWait(fd_.get(), F_WRLCK, kAppendLock, 5000)) {
+            error = "Tabelle " + path_ + ": Satz " + std::to_string(recno) + " ist gesperrt";
+            return false;
+        }
+        bool ok = write();
+        LockByte(fd_.get(), F_UNLCK, kAppendLock);
+        return ok;
+    }
+    return write();
+}
+
+bool DbfTable::WriteRecordImage(std::uint32_t recno, const char* image, const TableClient* writer,
+                                std::string& error)
+{
     std::uint64_t offset = header_.headerLength + std::uint64_t(recno - 1) * header_.recordLength;
     const char* old = nullptr;
     if (!observers_.empty()) {
         scratch_.resize(header_.recordLength);
         if (ReadAt(fd_.get(), scratch_.data(), scratch_.size(), offset)) old = scratch_.data();
     }
+    if (!IndexesMarkChanging(error)) return false;
     if (!WriteAt(fd_.get(), image, header_.recordLength, offset)) {
         error = "Satz " + std::to_string(recno) + " lässt sich nicht schreiben: " + ErrnoText();
         return false;
@@ -379,7 +450,7 @@ bool DbfTable::WriteRecord(std::uint32_t recno, const char* image, const TableCl
 bool DbfTable::AppendRecord(const char* image, std::uint32_t& recno, std::string& error)
 {
     if (!writable_) {
-        error = "Tabelle " + path_ + " ist schreibgeschützt geöffnet";
+        error = ReadOnlyReason();
         return false;
     }
     if (exclusive_) {
@@ -390,42 +461,56 @@ bool DbfTable::AppendRecord(const char* image, std::uint32_t& recno, std::string
         Notify(recno, nullptr, image, nullptr);
         return true;
     }
-    bool locked = false;
-    {
-        // Appends of several processes take turns.
-        if (!OfdLockWait(fd_.get(), F_WRLCK, kAppendLock, 5)) {
-            error = "Tabelle " + path_ + ": Anfügen nicht möglich, die Tabelle ist gesperrt";
-            return false;
-        }
-        locked = true;
-        RecordCount();
+    // Shared: the indexes are held from before the record is there until
+    // its keys are in, so no other process writes the new record in between.
+    if (indexes_ && !indexes_->files().empty())
+        return indexes_->AccessAll([&] { return AppendShared(image, recno, error); });
+    return AppendShared(image, recno, error);
+}
+
+bool DbfTable::AppendShared(const char* image, std::uint32_t& recno, std::string& error)
+{
+    // Appends of several processes take turns; the count is read again
+    // under the lock, so no record of another process is overwritten.
+    if (!LockByteWait(fd_.get(), F_WRLCK, kAppendLock, 5000)) {
+        error = "Tabelle " + path_ + ": Anfügen nicht möglich, die Tabelle ist gesperrt";
+        return false;
+    }
+    RecordCount();
+    if (!IndexesMarkChanging(error)) {
+        LockByte(fd_.get(), F_UNLCK, kAppendLock);
+        return false;
     }
     std::uint32_t count = header_.recordCount;
     std::uint64_t offset = header_.headerLength + std::uint64_t(count) * header_.recordLength;
     std::string bytes(image, header_.recordLength);
     bytes.push_back(kFileEnd);
-    bool ok = WriteAt(fd_.get(), bytes.data(), bytes.size(), offset);
-    if (ok) {
-        header_.recordCount = count + 1;
-        StampToday(header_);
-        char head[7] = {char(header_.year - 1900), char(header_.month), char(header_.day)};
-        std::string c = Le32Bytes(header_.recordCount);
-        std::copy(c.begin(), c.end(), head + 3);
-        ok = WriteAt(fd_.get(), head, sizeof head, 1);
-    }
-    if (locked) OfdLock(fd_.get(), F_UNLCK, kAppendLock);
-    if (!ok) {
-        error = "Tabelle " + path_ + ": Satz lässt sich nicht anfügen: " + ErrnoText();
-        return false;
-    }
+    TableHeader h = header_;
+    h.recordCount = count + 1;
+    StampToday(h);
+    char head[7] = {char(h.year - 1900), char(h.month), char(h.day)};
+    std::string c = Le32Bytes(h.recordCount);
+    std::copy(c.begin(), c.end(), head + 3);
+    bool ok = WriteAt(fd_.get(), bytes.data(), bytes.size(), offset) &&
+              WriteAt(fd_.get(), head, sizeof head, 1);
+    if (!ok) error = "Tabelle " + path_ + ": Satz lässt sich nicht anfügen: " + ErrnoText();
+    LockByte(fd_.get(), F_UNLCK, kAppendLock);
+    if (!ok) return false;
+    header_ = std::move(h);
     recno = header_.recordCount;
     Notify(recno, nullptr, image, nullptr);
     return true;
 }
 
+bool DbfTable::IndexesMarkChanging(std::string& error)
+{
+    return !indexes_ || indexes_->MarkChanging(error);
+}
+
 bool DbfTable::FlushTail(std::string& error)
 {
     if (tailRecno_ == 0) return true;
+    if (!IndexesMarkChanging(error)) return false;
     std::uint64_t offset =
         header_.headerLength + std::uint64_t(tailRecno_ - 1) * header_.recordLength;
     std::string bytes(tail_.begin(), tail_.end());
@@ -446,20 +531,43 @@ bool DbfTable::FlushTail(std::string& error)
 bool DbfTable::FlushHeader(std::string& error)
 {
     if (Foreign()) return true;
-    if (!FlushTail(error)) return false;
-    if (memo_ && !memo_->Flush(error)) return false;
-    if (indexes_ && !indexes_->Flush(error)) return false;
-    if (!headerDirty_ || !writable_ || !fd_.valid()) return true;
-    StampToday(header_);
-    char head[7] = {char(header_.year - 1900), char(header_.month), char(header_.day)};
-    std::string c = Le32Bytes(header_.recordCount);
-    std::copy(c.begin(), c.end(), head + 3);
-    if (!WriteAt(fd_.get(), head, sizeof head, 1)) {
-        error = "Tabellenkopf von " + path_ + " lässt sich nicht schreiben: " + ErrnoText();
-        return false;
+    // Every part is written even when one fails; the first failure is told.
+    std::string first, step;
+    auto keep = [&](bool ok) {
+        if (!ok && first.empty()) first = step;
+        step.clear();
+    };
+    keep(FlushTail(step));
+    keep(!memo_ || memo_->Flush(step));
+    keep(!indexes_ || indexes_->Flush(step));
+    if (headerDirty_ && writable_ && fd_.valid()) {
+        StampToday(header_);
+        char head[7] = {char(header_.year - 1900), char(header_.month), char(header_.day)};
+        std::string c = Le32Bytes(header_.recordCount);
+        std::copy(c.begin(), c.end(), head + 3);
+        // Shared: appends keep the count on disk under the append lock, and
+        // other processes may have appended since; only the date is ours.
+        std::size_t length = exclusive_ ? sizeof head : 3;
+        bool ok = WriteAt(fd_.get(), head, length, 1);
+        if (!ok) step = "Tabellenkopf von " + path_ + " lässt sich nicht schreiben: " + ErrnoText();
+        else headerDirty_ = false;
+        keep(ok);
     }
-    headerDirty_ = false;
-    return true;
+    if (first.empty()) return true;
+    error = first;
+    return false;
+}
+
+bool DbfTable::Commit(std::string& error)
+{
+    if (Foreign()) return true;
+    if (!FlushHeader(error)) return false;
+    if (!writable_) return true;
+    bool ok = SyncFile(fd_.get());
+    if (!ok) error = "Tabelle " + path_ + " lässt sich nicht auf die Platte schreiben: " + ErrnoText();
+    if (ok && memo_ && memo_->usable() && !memo_->Sync(error)) ok = false;
+    if (ok && indexes_ && !indexes_->Sync(error)) ok = false;
+    return ok;
 }
 
 bool DbfTable::ReadMemo(const FieldDef& field, const char* image, std::string& out,
@@ -520,7 +628,7 @@ bool DbfTable::Lock(std::uint32_t recno, int owner, int timeoutSeconds, std::str
         return false;
     }
     if (!exclusive_ && writable_ &&
-        !OfdLockWait(fd_.get(), F_WRLCK, kRecordLockBase + off_t(recno), timeoutSeconds)) {
+        !LockByteWait(fd_.get(), F_WRLCK, kRecordLockBase + off_t(recno), timeoutSeconds * 1000)) {
         error = "Satz " + std::to_string(recno) + " ist von einem anderen Programm gesperrt";
         return false;
     }
@@ -533,7 +641,7 @@ void DbfTable::Unlock(std::uint32_t recno, int owner)
     for (auto it = locks_.begin(); it != locks_.end();) {
         if (it->second == owner && (recno == 0 || it->first == recno)) {
             if (!exclusive_ && writable_ && !Foreign())
-                OfdLock(fd_.get(), F_UNLCK, kRecordLockBase + off_t(it->first));
+                LockByte(fd_.get(), F_UNLCK, kRecordLockBase + off_t(it->first));
             it = locks_.erase(it);
         } else {
             ++it;
@@ -550,21 +658,23 @@ bool DbfTable::IsLockedBy(std::uint32_t recno, int owner) const
 bool DbfTable::EnsureExclusiveUse(std::string& error)
 {
     if (!writable_) {
-        error = "Tabelle " + path_ + " ist schreibgeschützt geöffnet";
+        error = ReadOnlyReason();
         return false;
     }
     if (exclusive_) return true;
     // Upgrading our read lock fails while any other process has it open.
-    if (!OfdLock(fd_.get(), F_WRLCK, kUseLock)) {
+    if (exclusiveHolds_ == 0 && !LockByte(fd_.get(), F_WRLCK, kUseLock)) {
         error = "Tabelle " + path_ + " wird noch von einem anderen Programm benutzt";
         return false;
     }
+    ++exclusiveHolds_;
     return true;
 }
 
 void DbfTable::ReleaseExclusiveUse()
 {
-    if (!exclusive_ && fd_.valid() && !Foreign()) OfdLock(fd_.get(), F_RDLCK, kUseLock);
+    if (exclusive_ || exclusiveHolds_ == 0 || --exclusiveHolds_ > 0) return;
+    if (fd_.valid() && !Foreign()) LockByte(fd_.get(), F_RDLCK, kUseLock);
 }
 
 bool DbfTable::BecomeWritable(std::string& error)
@@ -578,7 +688,7 @@ bool DbfTable::BecomeWritable(std::string& error)
         error = "Tabelle " + path_ + " lässt sich nicht zum Schreiben öffnen: " + ErrnoText();
         return false;
     }
-    if (!OfdLock(fd, F_RDLCK, kUseLock)) {
+    if (!LockByte(fd, F_RDLCK, kUseLock)) {
         ::close(fd);
         error = "Tabelle " + path_ + " wird von einem anderen Programm exklusiv benutzt";
         return false;
@@ -594,33 +704,6 @@ bool DbfTable::BecomeWritable(std::string& error)
     return true;
 }
 
-bool DbfTable::Reopen(std::string& error)
-{
-    int fd = ::open(path_.c_str(), (writable_ ? O_RDWR : O_RDONLY) | O_CLOEXEC);
-    if (fd < 0) {
-        error = "Tabelle " + path_ + " lässt sich nicht wieder öffnen: " + ErrnoText();
-        return false;
-    }
-    OfdLock(fd, exclusive_ ? F_WRLCK : F_RDLCK, kUseLock);
-    DropMap();
-    fd_.Reset(fd);
-    struct stat st {};
-    if (::fstat(fd, &st) == 0) {
-        auto& reg = Registry();
-        auto it = reg.find({device_, inode_});
-        std::weak_ptr<DbfTable> self;
-        if (it != reg.end()) {
-            self = it->second;
-            reg.erase(it);
-        }
-        device_ = std::uint64_t(st.st_dev);
-        inode_ = std::uint64_t(st.st_ino);
-        if (!self.expired()) reg[{device_, inode_}] = self;
-    }
-    ReopenMemo();
-    return true;
-}
-
 void DbfTable::ReopenMemo()
 {
     if (!hasMemoFields()) return;
@@ -631,36 +714,81 @@ void DbfTable::ReopenMemo()
 
 bool DbfTable::Pack(const Progress& progress, std::string& error)
 {
-    if (!EnsureExclusiveUse(error) || !FlushTail(error)) return false;
+    return Rewrite(true, progress, error);
+}
+
+bool DbfTable::Zap(std::string& error) { return Rewrite(false, Progress(), error); }
+
+
+bool DbfTable::FinishRewrite(const std::string& path, std::string& error)
+{
+    RewriteFiles files(path, std::string());
+    std::string memoPath;
+    // A mark cut short by a crash was never complete: the renames start only
+    // after it is on disk whole.
+    if (ReadSmallFile(files.done, memoPath) && memoPath.size() >= kRewriteDone.size() &&
+        memoPath.ends_with(kRewriteDone)) {
+        memoPath.resize(memoPath.size() - kRewriteDone.size());
+        // Complete: roll forward (the memo first, as the pack did).
+        RewriteFiles with(path, memoPath);
+        bool ok = (memoPath.empty() || !FileExists(with.memo) || RenameFile(with.memo, memoPath)) &&
+                  (!FileExists(with.table) || RenameFile(with.table, path)) && UnlinkFile(with.done);
+        if (!ok) error = "Das unterbrochene Packen von " + path + " lässt sich nicht abschließen: " + ErrnoText();
+        return ok;
+    }
+    // Never marked complete: the old files stand; the new ones go.
+    RewriteFiles with(path, MemoPathFor(path));
+    bool ok = (!FileExists(with.table) || UnlinkFile(with.table)) &&
+              (with.memo.empty() || !FileExists(with.memo) || UnlinkFile(with.memo)) &&
+              (!FileExists(with.done) || UnlinkFile(with.done));
+    if (!ok) error = "Reste eines unterbrochenen Packens von " + path + " lassen sich nicht löschen: " + ErrnoText();
+    return ok;
+}
+
+bool DbfTable::Rewrite(bool keepLive, const Progress& progress, std::string& error)
+{
+    if (!EnsureExclusiveUse(error)) return false;
     struct Release {
         DbfTable* t;
         ~Release() { t->ReleaseExclusiveUse(); }
     } release{this};
+    if (!FlushHeader(error)) return false;
+    if (broken_) {
+        error = brokenReason_;
+        return false;
+    }
+    // Record numbers are about to change: the indexes are marked for a
+    // rebuild first, so a crash at any later point never leaves a clean
+    // index with the old numbers.
+    if (indexes_ && !indexes_->MarkForRebuild(error)) return false;
 
-    const std::uint32_t count = RecordCount();
-    const std::string tmpPath = path_ + ".pk$";
-    const std::string tmpMemo = memoPath_.empty() ? std::string() : memoPath_ + ".pk$";
+    const std::uint32_t count = keepLive ? RecordCount() : 0;
+    RewriteFiles files(path_, memoPath_);
     std::string head(header_.headerLength, '\0');
     if (!ReadAt(fd_.get(), head.data(), head.size(), 0)) {
         error = "Tabelle " + path_ + " lässt sich nicht lesen: " + ErrnoText();
         return false;
     }
-    FileHandle out(::open(tmpPath.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    FileHandle out(::open(files.table.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
     if (!out.valid()) {
-        error = "Hilfsdatei " + tmpPath + " lässt sich nicht anlegen: " + ErrnoText();
+        error = "Hilfsdatei " + files.table + " lässt sich nicht anlegen: " + ErrnoText();
         return false;
     }
     auto fail = [&](const std::string& why) {
         error = why;
-        ::unlink(tmpPath.c_str());
-        if (!tmpMemo.empty()) ::unlink(tmpMemo.c_str());
+        UnlinkFile(files.table);
+        if (!files.memo.empty()) UnlinkFile(files.memo);
         return false;
     };
+    // The new table is ours alone from the start: whoever opens it after
+    // the rename waits until its indexes are rebuilt.
+    if (!LockByte(out.get(), F_WRLCK, kUseLock))
+        return fail("Hilfsdatei " + files.table + " wird von einem anderen Programm benutzt");
     std::unique_ptr<MemoFile> newMemo;
     bool memoFields = hasMemoFields() && memo_ && memo_->usable();
     if (memoFields) {
-        if (!MemoFile::Create(tmpMemo, memo_->blockSize(), error)) return fail(error);
-        newMemo = MemoFile::Open(tmpMemo, true, error, true);
+        if (!MemoFile::Create(files.memo, memo_->blockSize(), error)) return fail(error);
+        newMemo = MemoFile::Open(files.memo, true, error, true);
         if (!newMemo || !newMemo->usable()) return fail(error);
     }
     std::vector<char> rec(header_.recordLength);
@@ -675,6 +803,7 @@ bool DbfTable::Pack(const Progress& progress, std::string& error)
         buffer.clear();
         return ok;
     };
+    const std::string writeError = "Hilfsdatei " + files.table + " lässt sich nicht schreiben: ";
     if (progress) progress(0, count);
     for (std::uint32_t r = 1; r <= count; ++r) {
         if (progress && r % 256 == 0) progress(r, count);
@@ -697,62 +826,80 @@ bool DbfTable::Pack(const Progress& progress, std::string& error)
         buffer.append(rec.data(), rec.size());
         ++kept;
         if (buffer.size() >= std::size_t(header_.recordLength) * 256 && !flush())
-            return fail("Hilfsdatei " + tmpPath + " lässt sich nicht schreiben: " + ErrnoText());
+            return fail(writeError + ErrnoText());
     }
     if (progress) progress(count, count);
     buffer.push_back(kFileEnd);
-    if (!flush()) return fail("Hilfsdatei " + tmpPath + " lässt sich nicht schreiben: " + ErrnoText());
+    if (!flush()) return fail(writeError + ErrnoText());
     TableHeader h = header_;
     h.recordCount = kept;
     StampToday(h);
     std::string fixed = BuildFixedHeader(h);
     std::copy(fixed.begin() + 1, fixed.begin() + 8, head.begin() + 1);
-    if (!WriteAt(out.get(), head.data(), head.size(), 0) || ::fsync(out.get()) != 0)
-        return fail("Hilfsdatei " + tmpPath + " lässt sich nicht schreiben: " + ErrnoText());
-    out.Reset();
+    if (!WriteAt(out.get(), head.data(), head.size(), 0) || !SyncFile(out.get()))
+        return fail(writeError + ErrnoText());
+    if (newMemo && !newMemo->Sync(error)) return fail(error);
     newMemo.reset();
-    if (memoFields) {
-        FileHandle m(::open(tmpMemo.c_str(), O_RDONLY | O_CLOEXEC));
-        if (m.valid()) ::fsync(m.get());
-        if (::rename(tmpMemo.c_str(), memoPath_.c_str()) != 0)
-            return fail("Memodatei " + memoPath_ + " lässt sich nicht ersetzen: " + ErrnoText());
+    if (!memoFields) files.memo.clear();
+
+    // Both files complete and on disk: the mark makes the rewrite count as
+    // done. Before it, a crash leaves the old files; after it, the next open
+    // finishes the renames.
+    if (!WriteNewFile(files.done, (files.memo.empty() ? std::string() : memoPath_) + kRewriteDone)) {
+        std::string why = "Packen von " + path_ + " lässt sich nicht abschließen: " + ErrnoText();
+        UnlinkFile(files.done);
+        return fail(why);
     }
-    if (::rename(tmpPath.c_str(), path_.c_str()) != 0)
-        return fail("Tabelle " + path_ + " lässt sich nicht ersetzen: " + ErrnoText());
+    bool renamed = (files.memo.empty() || RenameFile(files.memo, memoPath_)) &&
+                   RenameFile(files.table, path_);
+    if (!renamed) {
+        // The old memo file may be gone already: this object must not go on
+        // with the old table. The next open finishes the pack.
+        Break("Packen von " + path_ + " ist unterbrochen (" + ErrnoText() +
+              "); die Tabelle wird beim nächsten Öffnen fertig gepackt");
+        error = brokenReason_;
+        return false;
+    }
+    UnlinkFile(files.done);  // a mark left behind only renames nothing next time
+
     header_.recordCount = kept;
     headerDirty_ = false;
+    tailRecno_ = 0;
     locks_.clear();  // record numbers changed; the old file's locks are gone
-    if (!Reopen(error)) return false;
+    DropMap();
+    fd_ = std::move(out);
+    UpdateIdentity();
+    ReopenMemo();
     activeProgress_ = &progress;
     NotifyRebuilt();
     activeProgress_ = nullptr;
     return true;
 }
 
-bool DbfTable::Zap(std::string& error)
+void DbfTable::Break(const std::string& reason)
 {
-    if (!EnsureExclusiveUse(error)) return false;
-    struct Release {
-        DbfTable* t;
-        ~Release() { t->ReleaseExclusiveUse(); }
-    } release{this};
+    broken_ = true;
+    brokenReason_ = reason;
+    writable_ = false;
+    headerDirty_ = false;
     tailRecno_ = 0;
-    DropMap();
-    // Count first: a crash before the truncation leaves an empty table.
-    std::string zero = Le32Bytes(0);
-    char eof = kFileEnd;
-    if (!WriteAt(fd_.get(), zero.data(), 4, 4) ||
-        ::ftruncate(fd_.get(), off_t(header_.headerLength)) != 0 ||
-        !WriteAt(fd_.get(), &eof, 1, header_.headerLength)) {
-        error = "Tabelle " + path_ + " lässt sich nicht leeren: " + ErrnoText();
-        return false;
+    if (memo_) memo_->DiscardPending();
+}
+
+void DbfTable::UpdateIdentity()
+{
+    struct stat st {};
+    if (::fstat(fd_.get(), &st) != 0) return;
+    auto& reg = Registry();
+    auto it = reg.find({device_, inode_});
+    std::weak_ptr<DbfTable> self;
+    if (it != reg.end()) {
+        self = it->second;
+        reg.erase(it);
     }
-    header_.recordCount = 0;
-    headerDirty_ = true;
-    if (memo_ && memo_->usable() && !memo_->Clear(error)) return false;
-    locks_.clear();
-    NotifyRebuilt();
-    return true;
+    device_ = std::uint64_t(st.st_dev);
+    inode_ = std::uint64_t(st.st_ino);
+    if (!self.expired()) reg[{device_, inode_}] = self;
 }
 
 bool DbfTable::Create(const std::string& path, const std::vector<FieldDef>& fields,
@@ -771,7 +918,7 @@ bool DbfTable::Create(const std::string& path, const std::vector<FieldDef>& fiel
         error = "Tabelle " + path + " lässt sich nicht anlegen: " + ErrnoText();
         return false;
     }
-    if (!OfdLock(fd.get(), F_WRLCK, kUseLock)) {
+    if (!LockByte(fd.get(), F_WRLCK, kUseLock)) {
         error = "Tabelle " + path + " wird von einem anderen Programm benutzt";
         return false;
     }
@@ -784,7 +931,10 @@ bool DbfTable::Create(const std::string& path, const std::vector<FieldDef>& fiel
     }
     // A production index of an earlier table of this name would not match.
     std::string cdx = SiblingPath(path, ".CDX");
-    if (FileExists(cdx)) ::unlink(cdx.c_str());
+    if (FileExists(cdx) && !UnlinkFile(cdx)) {
+        error = "Alte Indexdatei " + cdx + " lässt sich nicht löschen: " + ErrnoText();
+        return false;
+    }
     bool memo = std::any_of(fields.begin(), fields.end(),
                             [](const FieldDef& f) { return f.IsMemo(); });
     if (memo && !MemoFile::Create(MemoPathFor(path), memoBlockSize, error)) return false;
@@ -797,14 +947,18 @@ TableIndexes& DbfTable::Indexes()
     return *indexes_;
 }
 
-void DbfTable::MarkProductionIndex(bool on)
+bool DbfTable::MarkProductionIndex(bool on, std::string& error)
 {
     std::uint8_t flags = on ? (header_.tableFlags | kFlagProductionCdx)
                             : (header_.tableFlags & ~kFlagProductionCdx);
-    if (flags == header_.tableFlags || !writable_) return;
-    header_.tableFlags = flags;
+    if (flags == header_.tableFlags || !writable_) return true;
     char b = char(flags);
-    WriteAt(fd_.get(), &b, 1, 28);
+    if (!WriteAt(fd_.get(), &b, 1, 28)) {
+        error = "Tabellenkopf von " + path_ + " lässt sich nicht schreiben: " + ErrnoText();
+        return false;
+    }
+    header_.tableFlags = flags;
+    return true;
 }
 
 void DbfTable::Attach(TableClient* client) { clients_.push_back(client); }

@@ -62,6 +62,10 @@ public:
     // while the file is open in this process.
     static bool Create(const std::string& path, const std::vector<FieldDef>& fields,
                        std::uint32_t memoBlockSize, std::string& error);
+    // Finishes a pack or zap of `path` that was interrupted: rolled forward
+    // when its new files were marked complete, else rolled back (the new
+    // files removed). Called while no other process uses the table.
+    static bool FinishRewrite(const std::string& path, std::string& error);
 
     const std::string& path() const { return path_; }
     const TableHeader& header() const { return header_; }
@@ -89,13 +93,22 @@ public:
                      const std::function<void(std::uint32_t, const char*)>& visit,
                      std::string& error);
     // Writes record `recno`; `writer` is the client whose buffer already holds it.
-    bool WriteRecord(std::uint32_t recno, const char* image, const TableClient* writer,
-                     std::string& error);
+    // Shared, with `base` (the record as the writer last read it): only the
+    // bytes that differ between `base` and `image` are written over the
+    // record as it is on disk now, so a change another process made since
+    // is kept; `image` then holds what was written.
+    bool WriteRecord(std::uint32_t recno, char* image, const TableClient* writer,
+                     std::string& error, const char* base = nullptr);
     // Appends a record: the record (and end-of-file byte) first, then the
     // header count.
     bool AppendRecord(const char* image, std::uint32_t& recno, std::string& error);
-    // Writes date of last update and record count to the header.
+    // Writes what is pending (the record kept in memory, memo header, index
+    // pages) and the date of last update and record count to the header.
+    // Every part is tried; the first failure is reported.
     bool FlushHeader(std::string& error);
+    // FlushHeader, then fdatasync of table, memo and index files: what was
+    // written is on disk.
+    bool Commit(std::string& error);
 
     // Memo of a record image's field; false with a reason on damage.
     bool ReadMemo(const FieldDef& field, const char* image, std::string& out,
@@ -113,6 +126,11 @@ public:
     void Unlock(std::uint32_t recno, int owner);  // recno 0: all of owner's locks
     bool IsLockedBy(std::uint32_t recno, int owner) const;
 
+    // Takes the table for this process alone (fails while another process
+    // has it open) until the matching release; calls nest.
+    bool EnsureExclusiveUse(std::string& error);
+    void ReleaseExclusiveUse();
+
     // Removes deleted records and compacts the memo file into new files that
     // replace the old ones when complete.
     bool Pack(const Progress& progress, std::string& error);
@@ -126,7 +144,7 @@ public:
     TableIndexes& Indexes();
     bool productionIndexTried = false;
     // Sets or clears the table flag "has a production index" in the header.
-    void MarkProductionIndex(bool on);
+    bool MarkProductionIndex(bool on, std::string& error);
 
     void Attach(TableClient* client);
     void Detach(TableClient* client);
@@ -143,9 +161,18 @@ private:
     bool OpenMemo(std::string& error);
     // Opens the memo file again (after the table file was reopened).
     void ReopenMemo();
-    bool EnsureExclusiveUse(std::string& error);
-    void ReleaseExclusiveUse();
-    bool Reopen(std::string& error);
+    // Pack (keepLive) or zap: the kept records and their memos go into new
+    // files that replace the old ones (see FinishRewrite).
+    bool Rewrite(bool keepLive, const Progress& progress, std::string& error);
+    // After a failure that left the files half-replaced: every further use
+    // fails with `reason`, nothing more is written.
+    void Break(const std::string& reason);
+    bool broken_ = false;
+    int exclusiveHolds_ = 0;  // EnsureExclusiveUse calls not yet released
+    std::string ReadOnlyReason() const;  // why writes are refused
+    std::string brokenReason_;
+    // Device and inode (the registry key) taken from the open descriptor.
+    void UpdateIdentity();
     // A read-write opener joins a table so far open read-only: the file,
     // memo file and index files are opened anew for writing. Areas opened
     // read-only still refuse writes by their own mode.
@@ -181,6 +208,11 @@ private:
     std::vector<char> tail_;
     std::uint32_t tailRecno_ = 0;
     bool FlushTail(std::string& error);
+    // The index files' dirty marks, before the table changes.
+    bool IndexesMarkChanging(std::string& error);
+    bool AppendShared(const char* image, std::uint32_t& recno, std::string& error);
+    bool WriteRecordImage(std::uint32_t recno, const char* image, const TableClient* writer,
+                          std::string& error);
     // The file mapped for reading by ScanRecords (null: none).
     void* map_ = nullptr;
     std::uint64_t mapLength_ = 0;

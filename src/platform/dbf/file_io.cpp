@@ -1,13 +1,36 @@
 #include "platform/dbf/file_io.h"
 
 #include <cerrno>
+#include <chrono>
+#include <thread>
+#include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace dbf {
 
 namespace {
+
+IoFaultHook& FaultHook()
+{
+    static auto* hook = new IoFaultHook;  // never destroyed: used by closes at exit
+    return *hook;
+}
+
+// True (errno EIO) when the test seam fails this operation.
+bool Faulted(IoOp op, const std::string& path)
+{
+    IoFaultHook& hook = FaultHook();
+    if (hook && hook(op, path)) {
+        errno = EIO;
+        return true;
+    }
+    return false;
+}
+
+std::string FdPath(int fd) { return "fd:" + std::to_string(fd); }
 
 // pread/pwrite until the whole range is done; a short transfer is retried from
 // where it stopped, an interruption by a signal is retried, end of file or an
@@ -33,9 +56,71 @@ bool ReadAt(int fd, void* data, std::size_t size, std::uint64_t offset)
     return TransferAll(fd, static_cast<char*>(data), size, offset, ::pread);
 }
 
+void SetIoFaultHook(IoFaultHook hook) { FaultHook() = std::move(hook); }
+
 bool WriteAt(int fd, const void* data, std::size_t size, std::uint64_t offset)
 {
+    if (Faulted(IoOp::Write, FdPath(fd))) return false;
     return TransferAll(fd, static_cast<const char*>(data), size, offset, ::pwrite);
+}
+
+bool SyncFile(int fd)
+{
+    if (Faulted(IoOp::Sync, FdPath(fd))) return false;
+    return ::fdatasync(fd) == 0;
+}
+
+bool TruncateFile(int fd, std::uint64_t size)
+{
+    if (Faulted(IoOp::Truncate, FdPath(fd))) return false;
+    return ::ftruncate(fd, off_t(size)) == 0;
+}
+
+bool SyncFolderOf(const std::string& path)
+{
+    if (Faulted(IoOp::Sync, path)) return false;
+    std::size_t slash = path.find_last_of('/');
+    std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    bool ok = ::fsync(fd) == 0 || errno == EINVAL;  // some file systems cannot sync folders
+    ::close(fd);
+    return ok;
+}
+
+bool RenameFile(const std::string& from, const std::string& to)
+{
+    if (Faulted(IoOp::Rename, from)) return false;
+    return ::rename(from.c_str(), to.c_str()) == 0 && SyncFolderOf(to);
+}
+
+bool UnlinkFile(const std::string& path)
+{
+    if (Faulted(IoOp::Unlink, path)) return false;
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT) return false;
+    return SyncFolderOf(path);
+}
+
+bool LockByte(int fd, short type, std::uint64_t offset)
+{
+    struct flock fl {};
+    fl.l_type = type;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = off_t(offset);
+    fl.l_len = 1;
+    fl.l_pid = 0;
+    return ::fcntl(fd, F_OFD_SETLK, &fl) == 0;
+}
+
+bool LockByteWait(int fd, short type, std::uint64_t offset, int timeoutMs)
+{
+    auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        if (LockByte(fd, type, offset)) return true;
+        if (errno != EAGAIN && errno != EACCES && errno != EINTR) return false;
+        if (std::chrono::steady_clock::now() >= until) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
 }
 
 std::int64_t FileSize(int fd)

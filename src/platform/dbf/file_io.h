@@ -1,17 +1,46 @@
-// Small POSIX file helpers of the engine: whole reads and writes at an
-// offset (retrying on EINTR and short transfers) and file descriptor RAII.
+// The engine's file I/O seam: every write, sync, truncation, rename and
+// unlink of the table, memo and index files goes through these helpers (as
+// LevelDB's Env does), so a test can fail the N-th one and check that each
+// command is either done or not done at all. Reads retry on EINTR and short
+// transfers; file descriptor RAII.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace dbf {
+
+enum class IoOp { Write, Sync, Truncate, Rename, Unlink };
+
+// Asked before every changing file operation; true makes it fail with EIO
+// without touching the file. Empty (the default): nothing fails.
+using IoFaultHook = std::function<bool(IoOp op, const std::string& path)>;
+void SetIoFaultHook(IoFaultHook hook);
 
 // Reads exactly `size` bytes at `offset`; false on error or end of file.
 bool ReadAt(int fd, void* data, std::size_t size, std::uint64_t offset);
 // Writes exactly `size` bytes at `offset`; false on error.
 bool WriteAt(int fd, const void* data, std::size_t size, std::uint64_t offset);
+// fdatasync of the file; false on error.
+bool SyncFile(int fd);
+// ftruncate; false on error.
+bool TruncateFile(int fd, std::uint64_t size);
+// rename(2), then fsync of the folder so the new name is on disk.
+bool RenameFile(const std::string& from, const std::string& to);
+// unlink(2) of an existing file (a missing one counts as removed), then
+// fsync of the folder.
+bool UnlinkFile(const std::string& path);
+// fsync of the folder holding `path`.
+bool SyncFolderOf(const std::string& path);
+// Byte-range locks on open file descriptions (F_OFD_SETLK) of one byte at
+// `offset`: type F_RDLCK, F_WRLCK or F_UNLCK. One try; false when another
+// holder refuses it (or on error).
+bool LockByte(int fd, short type, std::uint64_t offset);
+// The same, tried again every few milliseconds while another holder refuses
+// it, until `timeoutMs` have passed (0: one try).
+bool LockByteWait(int fd, short type, std::uint64_t offset, int timeoutMs);
 // Size of the open file, or -1.
 std::int64_t FileSize(int fd);
 // Text of errno for messages.

@@ -40,19 +40,12 @@ std::uint32_t FirstBlock(std::uint32_t blockSize)
 // Appends of several processes to one memo file take turns on this lock.
 constexpr off_t kMemoAppendLock = off_t(1) << 40;
 
+// Waits up to 5 seconds for the lock (released at once by the holder's
+// end).
 bool LockAppend(int fd, short type)
 {
-    struct flock fl {};
-    fl.l_type = type;
-    fl.l_whence = SEEK_SET;
-    fl.l_start = kMemoAppendLock;
-    fl.l_len = 1;
-    for (int tries = 0; tries < 250; ++tries) {
-        if (::fcntl(fd, F_OFD_SETLK, &fl) == 0) return true;
-        if (errno != EAGAIN && errno != EACCES && errno != EINTR) return false;
-        ::usleep(20000);
-    }
-    return false;
+    return type == F_UNLCK ? LockByte(fd, type, kMemoAppendLock)
+                           : LockByteWait(fd, type, kMemoAppendLock, 5000);
 }
 
 }  // namespace
@@ -97,8 +90,11 @@ std::unique_ptr<MemoFile> MemoFile::Open(const std::string& path, bool writable,
     if (writable && next < byEnd && byEnd <= 0xFFFFFFFFull) {
         memo->nextFree_ = byEnd;
         memo->headerDirty_ = true;
-        std::string ignored;
-        memo->Flush(ignored);
+        // A failed write is tried again (and reported) by the next flush
+        // under exclusive use; shared appends take the next block from the
+        // file's end under the lock anyway, so nothing is left to write.
+        std::string notWritten;
+        if (!memo->Flush(notWritten)) memo->headerDirty_ = exclusive;
         memo->nextFree_ = exclusive ? byEnd : 0;
     }
     return memo;
@@ -242,6 +238,15 @@ bool MemoFile::Flush(std::string& error)
     return true;
 }
 
+bool MemoFile::Sync(std::string& error)
+{
+    if (!writable_ || !fd_.valid()) return true;
+    if (!Flush(error)) return false;
+    if (SyncFile(fd_.get())) return true;
+    error = "Memodatei " + path_ + " lässt sich nicht auf die Platte schreiben: " + ErrnoText();
+    return false;
+}
+
 bool MemoFile::Clear(std::string& error)
 {
     if (!usable() || !writable_) {
@@ -252,7 +257,7 @@ bool MemoFile::Clear(std::string& error)
     nextFree_ = 0;
     headerDirty_ = false;
     if (!WriteAt(fd_.get(), head.data(), head.size(), 0) ||
-        ::ftruncate(fd_.get(), off_t(head.size())) != 0) {
+        !TruncateFile(fd_.get(), head.size())) {
         error = "Memodatei " + path_ + " lässt sich nicht schreiben: " + ErrnoText();
         return false;
     }

@@ -45,6 +45,8 @@ public:
     bool Clear(std::string& error);
     // Writes a next free block kept in memory to the header.
     bool Flush(std::string& error);
+    // Flush, then fdatasync of the file.
+    bool Sync(std::string& error);
     // Forgets an unwritten header (a forked child must not write it).
     void DiscardPending() { headerDirty_ = false; }
 

@@ -202,15 +202,18 @@ bool TableIndexes::Load(IndexFile& file, std::string& error)
                             tag->tag->CollationChecksum() != checksum;
         if (!otherWeights) rebuild.push_back(tag->spec.name);
     }
-    for (const std::string& name : rebuild) {
-        for (auto& tag : file.tags) {
-            if (tag->spec.name != name) continue;
-            dbfcdx::CdxKeySet keys(tag->spec.keyLength, PadOf(tag->spec.keyType));
-            if (!BuildKeys(*tag, keys, nullptr, error)) return false;
-            file.cdx->RebuildTag(tag->spec.name, std::move(keys));
+    return file.cdx->Access([&] {
+        for (const std::string& name : rebuild) {
+            for (auto& tag : file.tags) {
+                // Shared: another process may have rebuilt it meanwhile.
+                if (tag->spec.name != name || !tag->tag->NeedsRebuild()) continue;
+                dbfcdx::CdxKeySet keys(tag->spec.keyLength, PadOf(tag->spec.keyType));
+                if (!BuildKeys(*tag, keys, nullptr, error)) return false;
+                file.cdx->RebuildTag(tag->spec.name, std::move(keys));
+            }
         }
-    }
-    return true;
+        return true;
+    });
 }
 
 bool TableIndexes::MakeUsable(IndexFile& file, IndexTag& tag, std::string& error)
@@ -223,12 +226,16 @@ bool TableIndexes::MakeUsable(IndexFile& file, IndexTag& tag, std::string& error
     }
     std::string name = tag.spec.name;
     try {
-        file.cdx->SetCollation(CurrentCollation());
-        dbfcdx::CdxKeySet keys(tag.spec.keyLength, PadOf(tag.spec.keyType));
-        if (!BuildKeys(tag, keys, nullptr, error)) return false;
-        file.cdx->RebuildTag(name, std::move(keys));
-        file.cdx->Flush();
-        return Load(file, error);
+        bool built = file.cdx->Access([&] {
+            file.cdx->SetCollation(CurrentCollation());
+            if (!tag.tag->NeedsRebuild()) return true;  // another process did it
+            dbfcdx::CdxKeySet keys(tag.spec.keyLength, PadOf(tag.spec.keyType));
+            if (!BuildKeys(tag, keys, nullptr, error)) return false;
+            file.cdx->RebuildTag(name, std::move(keys));
+            file.cdx->Flush();
+            return true;
+        });
+        return built && Load(file, error);
     } catch (const dbfcdx::CdxError& e) {
         error = "Indexdatei " + file.path + ": " + e.what();
         MarkBroken(file, error);
@@ -278,7 +285,11 @@ void TableIndexes::OpenProduction(std::string& note)
         return;
     }
     std::string aside = path + ".bad";
-    std::rename(path.c_str(), aside.c_str());
+    if (!RenameFile(path, aside)) {
+        note += (note.empty() ? "" : "; ") + error + "; die Indexdatei lässt sich nicht nach " +
+                aside + " verschieben (" + ErrnoText() + "), die Tabelle ist ohne Index geöffnet";
+        return;
+    }
     note += (note.empty() ? "" : "; ") + error + "; die Indexdatei wurde nach " + aside +
             " verschoben";
 }
@@ -294,7 +305,8 @@ IndexFile* TableIndexes::OpenFile(const std::string& path, std::string& error)
     auto file = std::make_unique<IndexFile>();
     file->path = path;
     try {
-        file->cdx = dbfcdx::CdxFile::Open(path, !table_.writable(), CurrentCollation());
+        file->cdx = dbfcdx::CdxFile::Open(path, !table_.writable(), CurrentCollation(),
+                                          !table_.exclusive());
         if (!Load(*file, error)) return nullptr;
     } catch (const dbfcdx::CdxError& e) {
         error = "Indexdatei " + path + " ist beschädigt: " + e.what();
@@ -312,6 +324,7 @@ IndexFile* TableIndexes::CreateFile(const std::string& path, std::string& error)
     file->path = path;
     try {
         file->cdx = dbfcdx::CdxFile::Create(path, CurrentCollation());
+        file->cdx->SetShared(!table_.exclusive());
     } catch (const dbfcdx::CdxError& e) {
         error = "Indexdatei " + path + " lässt sich nicht anlegen: " + e.what();
         return nullptr;
@@ -370,13 +383,16 @@ IndexTag* TableIndexes::CreateTag(IndexFile* file, const std::string& path,
                 created->cdx = dbfcdx::CdxFile::Create(path, CurrentCollation());
                 files_.insert(files_.begin(), std::move(created));
                 production_ = files_.front().get();
-                table_.MarkProductionIndex(true);
+                if (!table_.MarkProductionIndex(true, error)) return nullptr;
             }
             file = production_;
         }
-        file->cdx->SetCollation(CurrentCollation());
-        file->cdx->AddTag(fresh.spec, std::move(keys));
-        file->cdx->Flush();
+        file->cdx->Access([&] {
+            file->cdx->SetCollation(CurrentCollation());
+            file->cdx->AddTag(fresh.spec, std::move(keys));
+            file->cdx->Flush();
+            return 0;
+        });
         if (!Load(*file, error)) return nullptr;
     } catch (const dbfcdx::CdxError& e) {
         error = std::string("Indexdatei ") + (file ? file->path : path) + ": " + e.what();
@@ -395,13 +411,32 @@ bool TableIndexes::RebuildFile(IndexFile& file, const Progress& progress, std::s
         error = "Tabelle " + table_.path() + " ist schreibgeschützt geöffnet";
         return false;
     }
+    // The file is replaced by a new one: no other process may hold the old
+    // one open meanwhile, and nobody may be in the middle of using it here.
+    if (file.cdx && file.cdx->InAccess()) {
+        error = "Indexdatei " + file.path + " wird gerade benutzt und wird später neu aufgebaut";
+        return false;
+    }
+    if (!table_.EnsureExclusiveUse(error)) {
+        error = "Indexdatei " + file.path + " kann nicht neu aufgebaut werden, solange andere "
+                "Programme die Tabelle benutzen: " + error;
+        return false;
+    }
+    struct Release {
+        DbfTable& t;
+        ~Release() { t.ReleaseExclusiveUse(); }
+    } release{table_};
     std::vector<dbfcdx::CdxTagSpec> specs;
     for (auto& t : file.tags) specs.push_back(t->spec);
     ++generation_;
-    try {
+    // The new file is built beside the old one and replaces it when it is
+    // complete and on disk: a crash during the build never leaves a file
+    // with some of the tags missing.
+    const std::string building = file.path + ".tm$";
+    auto build = [&]() {
         file.tags.clear();
         file.cdx.reset();
-        file.cdx = dbfcdx::CdxFile::Create(file.path, CurrentCollation());
+        file.cdx = dbfcdx::CdxFile::Create(building, CurrentCollation());
         for (const auto& spec : specs) {
             IndexTag tag;
             tag.spec = spec;
@@ -411,11 +446,21 @@ bool TableIndexes::RebuildFile(IndexFile& file, const Progress& progress, std::s
             file.cdx->AddTag(spec, std::move(keys));
         }
         file.cdx->Flush();
-        return Load(file, error);
+        file.cdx->Sync();
+        file.cdx->SetShared(!table_.exclusive());
+        if (RenameFile(building, file.path)) return true;
+        error = "Indexdatei " + file.path + " lässt sich nicht ersetzen: " + ErrnoText();
+        return false;
+    };
+    try {
+        if (build()) return Load(file, error);
     } catch (const dbfcdx::CdxError& e) {
         error = "Indexdatei " + file.path + ": " + e.what();
-        return false;
     }
+    file.tags.clear();
+    file.cdx.reset();
+    UnlinkFile(building);
+    return false;
 }
 
 bool TableIndexes::RebuildAll(const Progress& progress, std::string& error)
@@ -430,7 +475,94 @@ bool TableIndexes::Flush(std::string& error)
     Settle();
     for (auto& f : files_) {
         try {
-            if (f->cdx && !f->cdx->Broken()) f->cdx->Flush();
+            // (Shared: within an access, under the lock.)
+            if (f->cdx && !f->cdx->Broken()) f->cdx->Access([&] {
+                f->cdx->Flush();
+                return 0;
+            });
+        } catch (const dbfcdx::CdxError& e) {
+            error = "Indexdatei " + f->path + ": " + e.what();
+            return false;
+        }
+    }
+    return true;
+}
+
+bool TableIndexes::Sync(std::string& error)
+{
+    if (!Flush(error)) return false;
+    for (auto& f : files_) {
+        try {
+            if (f->cdx && !f->cdx->Broken()) f->cdx->Sync();
+        } catch (const dbfcdx::CdxError& e) {
+            error = "Indexdatei " + f->path + ": " + e.what();
+            return false;
+        }
+    }
+    return true;
+}
+
+bool TableIndexes::AccessFrom(const std::vector<IndexFile*>& files, std::size_t i,
+                              const std::function<bool()>& f)
+{
+    while (i < files.size() && !files[i]->cdx) ++i;
+    if (i == files.size()) return f();
+    return files[i]->cdx->Access([&] { return AccessFrom(files, i + 1, f); });
+}
+
+bool TableIndexes::AccessAll(const std::function<bool()>& f)
+{
+    Settle();
+    bool done = false, result = false;
+    try {
+        // In the order of their paths: every process takes the locks of
+        // several files in one order, so none waits for another in a circle.
+        std::vector<IndexFile*> files;
+        for (auto& file : files_) files.push_back(file.get());
+        std::sort(files.begin(), files.end(),
+                  [](const IndexFile* a, const IndexFile* b) { return a->path < b->path; });
+        AccessFrom(files, 0, [&] {
+            done = true;
+            return result = f();
+        });
+        RebuildDeferred();
+        return result;
+    } catch (const dbfcdx::CdxError& e) {
+        // An index file could not be read again or written: derived data,
+        // made anew from the table.
+        for (auto& file : files_)
+            if (file->cdx && (file->cdx->Broken() || !done)) MarkBroken(*file, e.what());
+        return done ? result : f();
+    }
+}
+
+void TableIndexes::RebuildDeferred()
+{
+    auto broken = std::exchange(deferredBroken_, {});
+    for (const auto& [file, why] : broken)
+        for (auto& f : files_)
+            if (f.get() == file) MarkBroken(*file, why);
+}
+
+bool TableIndexes::MarkChanging(std::string& error)
+{
+    for (auto& f : files_) {
+        try {
+            if (f->cdx) f->cdx->MarkChanging();
+        } catch (const dbfcdx::CdxError& e) {
+            error = "Indexdatei " + f->path + ": " + e.what();
+            return false;
+        }
+    }
+    return true;
+}
+
+bool TableIndexes::MarkForRebuild(std::string& error)
+{
+    Settle();
+    for (auto& f : files_) {
+        try {
+            if (f->cdx) f->cdx->MarkForRebuild("die Satznummern der Tabelle ändern sich");
         } catch (const dbfcdx::CdxError& e) {
             error = "Indexdatei " + f->path + ": " + e.what();
             return false;
@@ -441,14 +573,30 @@ bool TableIndexes::Flush(std::string& error)
 
 void TableIndexes::MarkBroken(IndexFile& file, const std::string& why)
 {
+    // Inside an access of the file it cannot be replaced: after it.
+    if (file.cdx && file.cdx->InAccess()) {
+        deferredBroken_.push_back({&file, why});
+        return;
+    }
     // Derived data: make the file anew from the table.
     std::string error;
-    if (!RebuildFile(file, nullptr, error)) {
-        ++generation_;
-        file.tags.clear();
+    if (RebuildFile(file, nullptr, error)) return;
+    ++generation_;
+    file.tags.clear();
+    file.cdx.reset();
+    pendingError_ = "Indexdatei " + file.path + ": " + why + "; Neuaufbau fehlgeschlagen: " + error;
+    // Shared with other processes (so not rebuilt as a whole): the file is
+    // read again; the dirty mark the failed change left makes every tag be
+    // rebuilt in place, under the lock, and this process keeps its keys in
+    // step from then on.
+    if (table_.exclusive() || !table_.writable()) return;
+    try {
+        file.cdx = dbfcdx::CdxFile::Open(file.path, false, CurrentCollation(), true);
+        if (!Load(file, error)) file.cdx.reset();
+    } catch (const dbfcdx::CdxError&) {
         file.cdx.reset();
-        pendingError_ = "Indexdatei " + file.path + ": " + why + "; Neuaufbau fehlgeschlagen: " + error;
     }
+    if (!file.cdx) file.tags.clear();
 }
 
 namespace {
@@ -476,7 +624,9 @@ void TableIndexes::RecordWritten(std::uint32_t recno, const char* oldImage, cons
         return;
     }
     Settle();
-    if (!oldImage) {
+    // Shared: another process may write the record before it settles, so
+    // its keys go in at once.
+    if (!oldImage && table_.exclusive()) {
         pendingRecno_ = recno;
         pendingImage_.assign(newImage, newImage + table_.recordLength());
         return;
@@ -510,6 +660,9 @@ void TableIndexes::Apply(std::uint32_t recno, const char* oldImage, const char* 
     for (auto& f : files_) {
         if (!f->cdx) continue;
         try {
+            // Shared: one access per file, under its lock and with what
+            // other processes changed read first.
+            f->cdx->Access([&] {
             for (auto& t : f->tags) {
                 // A tag waiting for its rebuild is made from the table then.
                 if (t->tag->NeedsRebuild()) continue;
@@ -526,6 +679,8 @@ void TableIndexes::Apply(std::uint32_t recno, const char* oldImage, const char* 
                 if (oldIn) t->tag->Delete(oldKey, recno);
                 if (newIn) t->tag->Insert(newKey, recno);
             }
+            return 0;
+            });
         } catch (const dbfcdx::CdxError& e) {
             MarkBroken(*f, e.what());
         }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -73,8 +74,28 @@ public:
     // Puts the keys of a just appended record into the tags (they wait for
     // the writes that fill the record). Called before every use of a tag.
     void Settle();
-    // Writes pending index pages.
+    // Runs `f` (giving bool) under the access of every open index file (see
+    // CdxFile::Access; nothing under exclusive use): a record write of a
+    // shared table reads the old record, writes the new one and changes the
+    // keys while no other process changes the indexes. A fault of an index
+    // file is answered by rebuilding it.
+    bool AccessAll(const std::function<bool()>& f);
+    // Rebuilds the files whose fault was met inside an access (they cannot
+    // be replaced while it runs).
+    void RebuildDeferred();
+
+    // Writes pending index pages; a file left broken by a failed change is
+    // reported too.
     bool Flush(std::string& error);
+    // Flush, then fdatasync of every index file.
+    bool Sync(std::string& error);
+    // Before a record write or append: every open index file carries its
+    // dirty mark (CdxFile::MarkChanging); false with a reason when the mark
+    // cannot be written (the table is then left unchanged).
+    bool MarkChanging(std::string& error);
+    // Marks every open index file for rebuilding (see
+    // CdxFile::MarkForRebuild) before the record numbers change.
+    bool MarkForRebuild(std::string& error);
 
     // Key (expression form) and FOR result of a record image for a tag.
     bool MakeKey(IndexTag& tag, const char* image, std::string& key);
@@ -101,6 +122,8 @@ private:
     bool BuildKeys(IndexTag& tag, dbfcdx::CdxKeySet& keys, const Progress& progress,
                    std::string& error);
     void MarkBroken(IndexFile& file, const std::string& why);
+    bool AccessFrom(const std::vector<IndexFile*>& files, std::size_t i,
+                    const std::function<bool()>& f);
     void Apply(std::uint32_t recno, const char* oldImage, const char* newImage);
 
     DbfTable& table_;
@@ -108,6 +131,7 @@ private:
     IndexFile* production_ = nullptr;
     std::uint64_t generation_ = 1;
     std::string pendingError_;
+    std::vector<std::pair<IndexFile*, std::string>> deferredBroken_;
     std::uint32_t pendingRecno_ = 0;  // appended record whose keys wait (0: none)
     std::vector<char> pendingImage_;
 };

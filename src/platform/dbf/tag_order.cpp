@@ -210,6 +210,16 @@ template <typename F>
 std::uint32_t TagOrder::Guard(F&& step)
 {
     try {
+        // Keys of an append wait outside the access; the tag is made usable
+        // before it, then the step reads the file under its lock (shared).
+        table_.Indexes().Settle();
+        Tag();
+        if (file_ && file_->cdx) {
+            dbfcdx::CdxFile& cdx = *file_->cdx;
+            const std::uint32_t recno = cdx.Access([&]() -> std::uint32_t { return step(); });
+            table_.Indexes().RebuildDeferred();
+            return recno;
+        }
         return step();
     } catch (const dbfcdx::CdxError& e) {
         cursor_ = dbfcdx::CdxCursor();

@@ -170,7 +170,7 @@ bool WorkArea::PutRecord(const char* image, std::string& error)
     if (!CanWrite(error)) return false;
     std::vector<char> next(image, image + buffer_.size());
     if (next[0] != '*') next[0] = ' ';
-    if (!table_->WriteRecord(recno_, next.data(), this, error)) return false;
+    if (!table_->WriteRecord(recno_, next.data(), this, error, buffer_.data())) return false;
     buffer_ = std::move(next);
     return true;
 }
@@ -196,7 +196,7 @@ bool WorkArea::SetDeletedFlag(bool deleted, std::string& error)
     std::vector<char> next(buffer_);
     next[0] = deleted ? '*' : ' ';
     if (next == buffer_) return true;
-    if (!table_->WriteRecord(recno_, next.data(), this, error)) return false;
+    if (!table_->WriteRecord(recno_, next.data(), this, error, buffer_.data())) return false;
     buffer_ = std::move(next);
     return true;
 }

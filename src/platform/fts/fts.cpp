@@ -1,5 +1,6 @@
 #include "platform/fts/fts.h"
 
+#include <cerrno>
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -252,13 +253,13 @@ bool SyncFile(const std::string& path) {
     return ok;
 }
 
-void SyncFolderOf(const std::string& path) {
+bool SyncFolderOf(const std::string& path) {
     std::string folder = path.substr(0, path.find_last_of('/') + 1);
     int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
+    if (fd < 0) return false;
+    bool ok = ::fsync(fd) == 0 || errno == EINVAL;  // some file systems cannot sync folders
+    ::close(fd);
+    return ok;
 }
 
 void RemoveBuildFiles(const std::string& buildPath) {
@@ -459,15 +460,16 @@ int FtsClose(int handle) {
         // the old file open (then the log is live and SQLite's own).
         bool oldInUse = std::any_of(gIndexes.begin(), gIndexes.end(),
                                     [&](const auto& e) { return e.second->path == path; });
+        // A log that cannot be removed would be replayed onto the new file:
+        // then the old file stays.
         if (ok && !oldInUse)
             for (const char* suffix : {"-wal", "-shm", "-journal"})
-                ::unlink((path + suffix).c_str());
+                ok = ok && (::unlink((path + suffix).c_str()) == 0 || errno == ENOENT);
         if (!ok || ::rename(buildPath.c_str(), path.c_str()) != 0) {
             RemoveBuildFiles(buildPath);
             return kFtsErrWrite;
         }
-        SyncFolderOf(path);
-        return 0;
+        return SyncFolderOf(path) ? 0 : kFtsErrWrite;
     }
     if (!ix->readOnly && !ix->broken) {
         // Leave a single, self-contained file behind (also readable from a

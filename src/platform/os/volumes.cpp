@@ -1,5 +1,6 @@
 #include "platform/os/volumes.h"
 
+#include "platform/core/ini_file.h"
 #include "platform/core/win_path.h"
 
 #include <QDir>
@@ -158,11 +159,10 @@ TVolumeIdentity ProbeMount(const TDriveInfo& mount)
         return out;
     }
     if (mount.device.startsWith(u'/')) {
-        auto id = ProbeVolume(mount.device);
-        if (!id)
-            id = FromDiskLinks(mount.device);
-        out.label = id->label;
-        out.serial = id->serial;
+        const std::optional<TVolumeId> read = ProbeVolume(mount.device);
+        const TVolumeId id = VolumeIdentity(read, read ? TVolumeId{} : FromDiskLinks(mount.device));
+        out.label = id.label;
+        out.serial = id.serial;
     }
     if (!out.serial)
         out.serial = FileSystemIdSerial(mount.root);
@@ -170,6 +170,34 @@ TVolumeIdentity ProbeMount(const TDriveInfo& mount)
 }
 
 }  // namespace
+
+TVolumeId VolumeIdentity(const std::optional<TVolumeId>& read, TVolumeId fromLinks)
+{
+    const QString section = QString::fromLatin1(kRegistryVolumeSerialsKey);
+    try {
+        TMemIniFile ini(RegistryFileLinuxPath());
+        if (read) {
+            if (!read->uuid.isEmpty() && read->serial) {
+                const QString hex = QString::number(*read->serial, 16).toUpper().rightJustified(8, u'0');
+                if (ini.ReadString(section, read->uuid, QString()) != hex
+                    && QFileInfo(WindowsFolderLinuxPath()).isDir()) {
+                    ini.WriteString(section, read->uuid, hex);
+                    ini.UpdateFile();
+                }
+            }
+            return *read;
+        }
+        if (!fromLinks.uuid.isEmpty()) {
+            bool ok = false;
+            const uint32_t known = ini.ReadString(section, fromLinks.uuid, QString()).toUInt(&ok, 16);
+            if (ok)
+                fromLinks.serial = known;
+        }
+    } catch (const std::exception&) {
+        // Remembering is a convenience: the figures as read stand.
+    }
+    return read ? *read : fromLinks;
+}
 
 std::optional<uint32_t> IsoDescriptorSerial(const QByteArray& descriptor)
 {

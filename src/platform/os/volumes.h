@@ -10,7 +10,10 @@
 //                       serial = s0<<24 | s1<<16 | s2<<8 | s3)
 //   anything else       derived from the file system's UUID (see SerialFromUuid)
 // A mounted drive whose device cannot be read (no permission, no device)
-// takes label and UUID from the udev links in /dev/disk, else the serial is
+// takes label and UUID from the udev links in /dev/disk and the serial last
+// read from the same medium (remembered by its UUID in the registry
+// stand-in, so a disc keeps one identity whoever may read the drive); only a
+// medium never read gets the serial derived from the UUID. Else the serial is
 // the kernel's file-system id (statfs f_fsid, its two 32-bit halves XOR-ed;
 // for ext4, btrfs and xfs derived from the UUID, so stable across mounts).
 // Network drives have no serial of their own; their label is the share name.
@@ -44,6 +47,13 @@ std::optional<uint32_t> IsoDescriptorSerial(const QByteArray& descriptor);
 // as 32-bit big-endian words from the left, the last one padded with zeros
 // on the right, all words XOR-ed. FAT-style "1234-ABCD" so gives 0x1234ABCD.
 std::optional<uint32_t> SerialFromUuid(const QString& uuid);
+
+// The identity of a mounted medium: what reading its device gave (its
+// serial is remembered under the UUID), else what the udev links give with
+// the serial remembered for that UUID, if any.
+TVolumeId VolumeIdentity(const std::optional<TVolumeId>& read, TVolumeId fromLinks);
+// Registry stand-in key of the remembered serials (UUID = serial in hex).
+inline constexpr char kRegistryVolumeSerialsKey[] = "HKEY_CURRENT_USER\\Software\\QV-Lumadex\\VolumeSerials";
 
 // Makes the drive map read labels and serials of real mounts through
 // ProbeVolume. Called by every routine below; the program calls it at start.

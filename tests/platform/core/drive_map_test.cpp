@@ -1,7 +1,11 @@
+// Guards the drive map: letters for mounts, remembered and hand-set letters,
+// the fake table, and mounts that do not answer.
 #include "platform/core/drive_map.h"
 #include "platform/core/ini_file.h"
 
 #include <QFile>
+
+#include <future>
 
 #include "test_environment.h"
 
@@ -161,4 +165,34 @@ TEST(DriveMap, MediaKeepTheirLettersAcrossMounts)
     drives = ReadMountedDrives(both, FakeProbe());
     EXPECT_EQ(LetterOf(drives, "/media/anna/BILDER_CD"), "X");
     QFile::remove(registry);
+}
+
+// A mount that does not answer its probe within the time limit (a hung
+// network share) keeps the figures it gave last time; the list is made
+// without it. The probe is held until the end, the limit set to nothing, so
+// no real time passes.
+TEST(DriveMap, AMountThatDoesNotAnswerKeepsItsLastFigures)
+{
+    const auto drives = DrivesFromMountInfo(kMountInfo, {}, {}, FakeProbe(), nullptr);
+    ASSERT_EQ(drives.size(), 5);
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    TVolumeProbe hanging = [released](const TDriveInfo& d) {
+        if (d.root.endsWith(u"BILDER_CD"))
+            released.wait();
+        return FakeProbe()(d);
+    };
+    SetMountAnswerTimeLimit(std::chrono::milliseconds(0));
+    const auto again = DrivesFromMountInfo(kMountInfo, {}, {}, hanging, nullptr);
+    SetMountAnswerTimeLimit(std::chrono::milliseconds(3000));
+    release.set_value();
+    ASSERT_EQ(again.size(), 5);
+    for (const TDriveInfo& d : again) {
+        if (!d.root.endsWith(u"BILDER_CD"))
+            continue;
+        EXPECT_EQ(d.label, "BILDER_CD");
+        ASSERT_TRUE(d.serial);
+        EXPECT_EQ(*d.serial, 0x12345678u);
+        EXPECT_EQ(LetterOf(again, d.root), "D");
+    }
 }

@@ -1,3 +1,5 @@
+// Guards the Windows-style file helpers: wildcards, folder walks, file
+// operations on Windows paths and streams.
 #include "platform/core/exceptions.h"
 #include "platform/core/file_utils.h"
 #include "platform/core/streams.h"

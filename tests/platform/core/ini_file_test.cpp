@@ -1,3 +1,5 @@
+// Guards the ini files: byte layout, odd content, atomic writes, unreadable
+// files and refused names.
 #include "platform/core/exceptions.h"
 #include "platform/core/ini_file.h"
 
@@ -6,6 +8,10 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <memory>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -268,4 +274,75 @@ TEST(IniFile, TwoObjectsOnOneFileSeeEachOther)
     EXPECT_EQ(mem.ReadString("S", "x", ""), "1");
     mem.Reload();
     EXPECT_EQ(mem.ReadString("S", "x", ""), "9");
+}
+
+namespace {
+
+// Takes every free file descriptor while it lives, so opening a file fails
+// with "too many open files".
+class NoFreeDescriptors {
+public:
+    NoFreeDescriptors()
+    {
+        for (int fd; (fd = ::dup(0)) >= 0;)
+            taken_.push_back(fd);
+    }
+    ~NoFreeDescriptors() { Release(); }
+    void Release()
+    {
+        for (int fd : taken_)
+            ::close(fd);
+        taken_.clear();
+    }
+
+private:
+    std::vector<int> taken_;
+};
+
+const char* kFiveLines = "[Main]\r\nTop=1\r\nLeft=2\r\n[Pfade]\r\nDaten=C:\\Daten\\\r\n";
+
+}  // namespace
+
+// An existing file that cannot be read is never replaced by what was
+// written since: the write is refused while the file stays unreadable, and a
+// file that can be read again is read before the write.
+TEST(IniFile, AnUnreadableFileIsNeverReplaced)
+{
+    lxtest::TempDir tmp;
+    const fs::path file = tmp / "Lumadex.INI";
+    lxtest::WriteFile(file, kFiveLines);
+    {
+        NoFreeDescriptors none;
+        TMemIniFile ini(Q(file));
+        EXPECT_EQ(ini.ReadString("Main", "Top", "leer"), "leer");
+        EXPECT_THROW(ini.WriteInteger("Main", "Left", 10), EIniFileException);
+        none.Release();
+        ini.UpdateFile();  // nothing was changed
+    }
+    EXPECT_EQ(lxtest::ReadFile(file), kFiveLines);
+
+    std::unique_ptr<TIniFile> ini;
+    {
+        NoFreeDescriptors none;
+        ini = std::make_unique<TIniFile>(Q(file));
+    }
+    ini->WriteInteger("Main", "Left", 10);
+    EXPECT_EQ(lxtest::ReadFile(file), "[Main]\r\nTop=1\r\nLeft=10\r\n[Pfade]\r\nDaten=C:\\Daten\\\r\n");
+}
+
+// Section and key names with surrounding blanks or line breaks are refused,
+// as the header says, not trimmed and written.
+TEST(IniFile, NamesWithSurroundingBlanksAreRefused)
+{
+    lxtest::TempDir tmp;
+    const fs::path file = tmp / "a.ini";
+    TIniFile ini(Q(file));
+    ini.WriteString("S", "k", "gut");
+    const std::string before = lxtest::ReadFile(file);
+    for (const char* name : {" S", "S ", "S\n", "\tS"}) {
+        SCOPED_TRACE(name);
+        EXPECT_THROW(ini.WriteString(name, "k", "v"), EIniFileException);
+        EXPECT_THROW(ini.WriteString("S", QString(name).replace(u'S', u'k'), "v"), EIniFileException);
+    }
+    EXPECT_EQ(lxtest::ReadFile(file), before);
 }

@@ -1,3 +1,5 @@
+// Guards TStringList: editing, search, names and values, sorting, text forms
+// and files.
 #include "platform/core/exceptions.h"
 #include "platform/core/string_list.h"
 

@@ -1,3 +1,4 @@
+// Guards the date, number and format conversions under the German defaults.
 #include "platform/core/exceptions.h"
 #include "platform/core/sys_utils.h"
 

@@ -1,3 +1,4 @@
+// Guards the Windows-1252 text conversion of files and ini values.
 #include "platform/core/exceptions.h"
 #include "platform/core/win1252.h"
 

@@ -1,3 +1,5 @@
+// Guards the mapping of Windows paths (drive letters, UNC names, case) onto
+// Linux paths.
 #include "platform/core/drive_map.h"
 #include "platform/core/exceptions.h"
 #include "platform/core/file_utils.h"

@@ -4,6 +4,7 @@
 
 #include "platform/dbf/cdx_file.h"
 #include "platform/dbf/expr_key.h"
+#include "outside_readers.h"
 #include "test_environment.h"
 
 #include <gtest/gtest.h>
@@ -27,16 +28,7 @@ std::string NumberKey(double value)
     return std::string(reinterpret_cast<const char*>(bytes), sizeof bytes);
 }
 
-std::string Hex(std::string_view bytes)
-{
-    static const char* digits = "0123456789abcdef";
-    std::string out;
-    for (unsigned char c : bytes) {
-        out += digits[c >> 4];
-        out += digits[c & 15];
-    }
-    return out;
-}
+std::string Hex(std::string_view bytes) { return outside::Hex(std::string(bytes)); }
 
 std::string TrimBlanks(std::string key)
 {
@@ -238,4 +230,41 @@ TEST(CdxOutside, PerlXBaseReadsOurTagsKeysAndRecordNumbers)
         EXPECT_EQ(std::string(pool.c_str() + Le16(header, 504)), h.forExpression);
         EXPECT_EQ(Le16(header, 506), h.forExpression.size() + 1);
     }
+}
+
+// A key that continues where the key before it ends in blanks: the shared
+// bytes never reach into those blanks, so a reader that restores trailing
+// bytes as zeros (as XBase::Index does) reads the same keys as we do.
+TEST(CdxOutside, SharedBytesStopAtThePreviousKeysBlanks)
+{
+    lxtest::TempDir dir;
+    const std::string path = (dir / "SHORT.CDX").string();
+    const std::vector<std::string> built = {"A", "A B", "A  C", "AB", "AB D", "B", "B         "};
+    const std::vector<std::string> inserted = {"A A", "A   E", "AB  X"};
+    std::set<std::pair<std::string, std::uint32_t>> model;
+    {
+        auto file = CdxFile::Create(path);
+        CdxTagSpec spec;
+        spec.name = "Kurz";
+        spec.keyExpression = "Kurz";
+        spec.keyLength = 10;
+        CdxKeySet keys(10);
+        std::uint32_t recno = 0;
+        for (const std::string& key : built) {
+            keys.Add(key, ++recno);
+            model.insert({TrimBlanks(key), recno});
+        }
+        CdxTag& tag = file->AddTag(spec, keys);
+        for (const std::string& key : inserted) {
+            ASSERT_TRUE(tag.Insert(key, ++recno));
+            model.insert({TrimBlanks(key), recno});
+        }
+        file->Close();
+    }
+    const std::string output = RunPerl(kDumpScript, path + " KURZ:C");
+    ASSERT_NE(output.find("END"), std::string::npos) << output.substr(0, 500);
+    std::vector<std::string> expected;
+    for (const auto& [key, recno] : model)
+        expected.push_back(Hex(key) + "|" + std::to_string(recno));
+    EXPECT_EQ(ParseDump(output).at("KURZ").lines, expected);
 }

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "dbe_test_util.h"
+#include "outside_readers.h"
 
 namespace dbetest {
 namespace {
@@ -28,27 +29,13 @@ uint16_t Le16(const std::string& b, size_t at)
     return uint16_t(uint8_t(b[at]) | uint8_t(b[at + 1]) << 8);
 }
 
-// Output of a command (stdout), exit status in `status`.
-std::string RunCommand(const std::string& command, int& status)
-{
-    std::string out;
-    FILE* p = ::popen(command.c_str(), "r");
-    if (!p) {
-        status = -1;
-        return out;
-    }
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-    status = ::pclose(p);
-    return out;
-}
+
 
 bool PythonHas(const char* module)
 {
     if (!std::filesystem::exists(kPython)) return false;
     int status = 0;
-    RunCommand(std::string(kPython) + " -c 'import " + module + "' 2>/dev/null", status);
+    outside::Run(std::string(kPython) + " -c 'import " + module + "' 2>/dev/null", status);
     return status == 0;
 }
 
@@ -162,7 +149,7 @@ TEST_F(FileFormatTest, TableWithoutMemoStartsWith03)
 
 TEST_F(FileFormatTest, DbfreadReadsWhatTheEngineWrote)
 {
-    if (!PythonHas("dbfread")) GTEST_SKIP() << "python3-dbfread is not installed";
+    ASSERT_TRUE(PythonHas("dbfread")) << "python3-dbfread is not installed (scripts/setup installs it)";
     std::string file = WriteSample();
     std::string script = Path("read.py");
     lxtest::WriteFile(script, R"(
@@ -176,7 +163,7 @@ for r in t.deleted:
     print('deleted', repr(r['NAME']), repr(r['NOTIZ']))
 )");
     int status = 0;
-    std::string out = RunCommand(std::string(kPython) + " " + script + " " + file, status);
+    std::string out = outside::Run(std::string(kPython) + " " + script + " " + file, status);
     ASSERT_EQ(status, 0) << out;
     std::string expected =
         "FoxPro 2.x (or earlier) with memo\n"
@@ -190,7 +177,7 @@ for r in t.deleted:
 
 TEST_F(FileFormatTest, PythonDbfReadsWhatTheEngineWrote)
 {
-    if (!PythonHas("dbf")) GTEST_SKIP() << "python3-dbf is not installed";
+    ASSERT_TRUE(PythonHas("dbf")) << "python3-dbf is not installed (scripts/setup installs it)";
     std::string file = WriteSample();
     std::string script = Path("read2.py");
     lxtest::WriteFile(script, R"(
@@ -203,7 +190,7 @@ for r in t:
 t.close()
 )");
     int status = 0;
-    std::string out = RunCommand(std::string(kPython) + " " + script + " " + file + " 2>&1", status);
+    std::string out = outside::Run(std::string(kPython) + " " + script + " " + file + " 2>&1", status);
     ASSERT_EQ(status, 0) << out;
     EXPECT_NE(out.find("2 cp1252"), std::string::npos) << out;
     EXPECT_NE(out.find("False 'Grüße' 12.5 2024-12-24 True 313"), std::string::npos) << out;
@@ -212,7 +199,7 @@ t.close()
 
 TEST_F(FileFormatTest, DbviewReadsWhatTheEngineWrote)
 {
-    if (!std::filesystem::exists("/usr/bin/dbview")) GTEST_SKIP() << "dbview is not installed";
+    ASSERT_TRUE(std::filesystem::exists("/usr/bin/dbview")) << "dbview is not installed (scripts/setup installs it)";
     std::string file = Path("PLAIN.DBF");
     Create(file, {{"Title", 'C', 10, 0}, {"Amount", 'N', 5, 1}});
     ASSERT_NE(dbe_Use(file.c_str(), nullptr, DBE_SHARED, 2), 0);
@@ -221,14 +208,14 @@ TEST_F(FileFormatTest, DbviewReadsWhatTheEngineWrote)
     ASSERT_EQ(dbe_Replace("AMOUNT", DBE_REPL_TEXT, "3.5"), 1);
     dbe_CloseAll();
     int status = 0;
-    std::string out = RunCommand("/usr/bin/dbview -b -t -d '|' " + file + " 2>&1", status);
+    std::string out = outside::Run("/usr/bin/dbview -b -t -d '|' " + file + " 2>&1", status);
     ASSERT_EQ(status, 0) << out;
     EXPECT_EQ(out, "hello|3.5|\n");
 }
 
 TEST_F(FileFormatTest, EngineReadsAFoxProTableWrittenByPythonDbf)
 {
-    if (!PythonHas("dbf")) GTEST_SKIP() << "python3-dbf is not installed";
+    ASSERT_TRUE(PythonHas("dbf")) << "python3-dbf is not installed (scripts/setup installs it)";
     std::string file = Path("foreign.dbf");
     std::string script = Path("write.py");
     lxtest::WriteFile(script, R"(
@@ -242,7 +229,7 @@ dbf.delete(t[2])
 t.close()
 )");
     int status = 0;
-    std::string out = RunCommand(std::string(kPython) + " " + script + " " + file + " 2>&1", status);
+    std::string out = outside::Run(std::string(kPython) + " " + script + " " + file + " 2>&1", status);
     ASSERT_EQ(status, 0) << out;
     ASSERT_NE(dbe_Use(file.c_str(), nullptr, DBE_SHARED, 2), 0) << dbe_LastError();
     EXPECT_EQ(dbe_RecCount(), 3u);
@@ -272,14 +259,14 @@ t = dbf.Table(sys.argv[1])
 t.open(dbf.READ_ONLY)
 print(t[0].title.rstrip(), t[0].notes, len(t[2].notes))
 )");
-    out = RunCommand(std::string(kPython) + " " + check + " " + file + " 2>&1", status);
+    out = outside::Run(std::string(kPython) + " " + check + " " + file + " 2>&1", status);
     ASSERT_EQ(status, 0) << out;
     EXPECT_EQ(out, "new rewritten 3000\n");
 }
 
 TEST_F(FileFormatTest, OtherTableTypesOpenTheirDbfPart)
 {
-    if (!PythonHas("dbf")) GTEST_SKIP() << "python3-dbf is not installed";
+    ASSERT_TRUE(PythonHas("dbf")) << "python3-dbf is not installed (scripts/setup installs it)";
     std::string file = Path("db3.dbf");
     std::string script = Path("write3.py");
     lxtest::WriteFile(script, R"(
@@ -290,7 +277,7 @@ t.append(('first', 2.5, 'a dBase III memo'))
 t.close()
 )");
     int status = 0;
-    std::string out = RunCommand(std::string(kPython) + " " + script + " " + file + " 2>&1", status);
+    std::string out = outside::Run(std::string(kPython) + " " + script + " " + file + " 2>&1", status);
     ASSERT_EQ(status, 0) << out;
     EXPECT_EQ(uint8_t(lxtest::ReadFile(file)[0]), 0x83);
     ASSERT_NE(dbe_Use(file.c_str(), nullptr, DBE_SHARED, 1), 0) << dbe_LastError();

@@ -1,3 +1,5 @@
+// Guards the program folders, shortcuts, command lines and the programs and
+// documents the shell opens.
 #include "platform/core/file_utils.h"
 #include "platform/core/win_path.h"
 #include "platform/os/folders.h"

@@ -1,3 +1,5 @@
+// Guards the registry stand-in: values, keys, errors and the sections shared
+// with the drive map.
 #include "platform/core/drive_map.h"
 #include "platform/os/registry.h"
 

@@ -210,3 +210,29 @@ TEST(Volumes, DrivesOfTheDriveTable)
     lxtest::WriteDriveTable({{"C", "/", "HD", "SYSTEM", "1A2B3C4D", 1ull << 34}});
     EXPECT_EQ(LogicalDriveLetters(), QStringList({"C"}));
 }
+
+// A disc keeps one identity whoever may read the drive: the serial read
+// from its descriptor is remembered under its UUID and used when the device
+// cannot be read; a disc never read gets the serial of its UUID.
+TEST(Volumes, AnUnreadableDiscKeepsTheSerialLastReadFromIt)
+{
+    lxtest::TempDir tmp;
+    lxtest::WriteFile(tmp / "inhalt/a.txt", "Inhalt");
+    const QString image = Q(tmp / "cd.iso");
+    ASSERT_TRUE(RunTool("xorriso", {"-as", "mkisofs", "-quiet", "-V", "URLAUB", "-o", image, Q(tmp / "inhalt")}));
+    const std::optional<TVolumeId> read = ProbeVolume(image);
+    ASSERT_TRUE(read && read->serial && !read->uuid.isEmpty());
+    ASSERT_NE(read->serial, SerialFromUuid(read->uuid));  // the two figures differ for a CD
+
+    TVolumeId links;  // what /dev/disk gives without read access
+    links.label = read->label;
+    links.uuid = read->uuid;
+    links.serial = SerialFromUuid(read->uuid);
+    EXPECT_EQ(VolumeIdentity(read, {}).serial, read->serial);
+    EXPECT_EQ(VolumeIdentity(std::nullopt, links).serial, read->serial);
+
+    TVolumeId never = links;
+    never.uuid = QStringLiteral("1999-01-01-00-00-00-00");
+    never.serial = SerialFromUuid(never.uuid);
+    EXPECT_EQ(VolumeIdentity(std::nullopt, never).serial, never.serial);
+}

@@ -1,0 +1,695 @@
+// One tag's tree: seeks, moves, inserts and deletes with their splits
+// and merges (the file part is in cdx_file.cpp).
+#include "platform/dbf/cdx_file.h"
+
+#include "platform/dbf/cdx_bytes.h"
+#include "platform/dbf/cdx_internal.h"
+#include "platform/dbf/file_io.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <numeric>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace dbfcdx {
+
+using namespace internal;
+
+// ---------------------------------------------------------------------------
+// CdxTag
+
+void CdxTag::SetKeyType(CdxKeyType type)
+{
+    if (type == keyType_)
+        return;
+    if (ownKeyType_) {
+        rebuildReason_ = "Der Index " + name_ + " hat einen anderen Schlüsseltyp";
+        return;
+    }
+    for (const auto& [page, cached] : file_.cache_)
+        if (cached.dirty)
+            throw CdxError("Schlüsseltyp des Index " + name_ + " kann nach Änderungen nicht mehr gesetzt werden");
+    file_.cache_.clear();
+    keyType_ = type;
+    format_.padByte = PadFor(type);
+    ApplyCollation(file_.collation_);
+}
+
+std::string CdxTag::RebuildReason() const
+{
+    if (!rebuildReason_.empty())
+        return rebuildReason_;
+    if (collationMismatch_)
+        return "Der Index " + name_ + " wurde mit einer anderen Sortiertabelle erstellt";
+    return {};
+}
+
+void CdxTag::ApplyCollation(const CdxCollation& collation)
+{
+    collationMismatch_ = keyType_ == CdxKeyType::Character && collationChecksum_ != collation.Checksum();
+    if (!collationMismatch_)
+        collation_ = keyType_ == CdxKeyType::Character ? collation : CdxCollation();
+}
+
+void CdxFile::SetCollation(const CdxCollation& collation)
+{
+    collation_ = collation;
+    for (auto& tag : tags_)
+        tag->ApplyCollation(collation);
+}
+
+std::string CdxTag::FormKey(std::string_view key) const
+{
+    std::string stored(key.substr(0, std::min<std::size_t>(key.size(), format_.keyLength)));
+    stored.resize(format_.keyLength, static_cast<char>(format_.padByte));
+    if (keyType_ == CdxKeyType::Character)
+        collation_.Apply(stored);
+    return stored;
+}
+
+void CdxTag::CheckUsable() const
+{
+    if (file_.fd_ < 0)
+        throw CdxError("Die Indexdatei ist geschlossen");
+    if (!file_.brokenReason_.empty())
+        throw CdxError("Die Indexdatei ist nach einem Fehler beim Ändern unbrauchbar: " + file_.brokenReason_);
+    if (NeedsRebuild())
+        throw CdxError(RebuildReason());
+}
+
+int CdxTag::Compare(const CdxNode& node, std::size_t i, std::string_view probe, std::uint32_t recno) const
+{
+    const int c = std::memcmp(node.keys.data() + i * format_.keyLength, probe.data(), probe.size());
+    if (c != 0)
+        return c;
+    if (probe.size() < static_cast<std::size_t>(format_.keyLength))
+        return 0;
+    return node.recnos[i] < recno ? -1 : (node.recnos[i] > recno ? 1 : 0);
+}
+
+CdxTag::Position CdxTag::LowerBound(std::string_view probe, std::uint32_t recno, std::vector<PathStep>* path)
+{
+    std::uint32_t page = root_;
+    for (int depth = 0;; ++depth) {
+        if (depth > kMaxDepth)
+            throw CdxError("Der Index " + name_ + " ist beschädigt: Seitenverweise bilden eine Schleife");
+        const CdxNode& node = file_.Node(*this, page);
+        std::size_t lo = 0, hi = node.Count();
+        while (lo < hi) {
+            const std::size_t mid = (lo + hi) / 2;
+            if (Compare(node, mid, probe, recno) < 0)
+                lo = mid + 1;
+            else
+                hi = mid;
+        }
+        if (node.leaf) {
+            if (path)
+                path->push_back({page, lo});
+            return {page, lo};
+        }
+        const std::size_t index = std::min(lo, node.Count() - 1);
+        if (path)
+            path->push_back({page, index});
+        page = node.children[index];
+    }
+}
+
+CdxTag::Position CdxTag::Normalize(Position position)
+{
+    const std::uint64_t maxHops = file_.fileEnd_ / kPageSize + 1;
+    for (std::uint64_t hops = 0; position.page != kNoPage; ++hops) {
+        if (hops > maxHops)
+            throw CdxError("Der Index " + name_ + " ist beschädigt: Geschwisterverweise bilden eine Schleife");
+        const CdxNode& node = file_.Node(*this, position.page);
+        if (!node.leaf)
+            throw CdxError("Der Index " + name_ + " ist beschädigt: Blattverweis zeigt auf inneren Knoten");
+        if (position.index < node.Count())
+            return position;
+        position = {node.right, 0};
+    }
+    return position;
+}
+
+bool CdxTag::Place(Position position, CdxCursor& cursor)
+{
+    cursor.tag_ = this;
+    cursor.stamp_ = stamp_;
+    if (position.page == kNoPage) {
+        cursor.valid_ = false;
+        cursor.page_ = kNoPage;
+        return false;
+    }
+    const CdxNode& node = file_.Node(*this, position.page);
+    cursor.valid_ = true;
+    cursor.page_ = position.page;
+    cursor.index_ = position.index;
+    cursor.key_.assign(node.Key(position.index, format_.keyLength));
+    cursor.recno_ = node.recnos[position.index];
+    return true;
+}
+
+bool CdxTag::Resync(CdxCursor& cursor, bool& onEntry)
+{
+    if (cursor.tag_ == this && cursor.stamp_ == stamp_ && cursor.page_ != kNoPage) {
+        onEntry = true;
+        return true;
+    }
+    Position position = Normalize(LowerBound(cursor.key_, cursor.recno_, nullptr));
+    onEntry = false;
+    cursor.page_ = position.page;
+    cursor.index_ = position.index;
+    cursor.tag_ = this;
+    cursor.stamp_ = stamp_;
+    if (position.page == kNoPage)
+        return false;
+    const CdxNode& node = file_.Node(*this, position.page);
+    onEntry = node.recnos[position.index] == cursor.recno_ &&
+              node.Key(position.index, format_.keyLength) == cursor.key_;
+    return true;
+}
+
+bool CdxTag::StepForward(Position& position, const CdxCursor& from)
+{
+    const CdxNode* node = &file_.Node(*this, position.page);
+    if (position.index + 1 < node->Count()) {
+        ++position.index;
+    } else {
+        position = Normalize({node->right, 0});
+        if (position.page == kNoPage)
+            return false;
+        node = &file_.Node(*this, position.page);
+    }
+    if (Compare(*node, position.index, from.key_, from.recno_) <= 0)
+        throw CdxError("Der Index " + name_ + " ist beschädigt: Schlüssel nicht in Reihenfolge");
+    return true;
+}
+
+bool CdxTag::StepBack(Position& position, const CdxCursor& from)
+{
+    if (position.page != kNoPage && position.index > 0) {
+        --position.index;
+    } else {
+        std::uint32_t page = kNoPage;
+        if (position.page == kNoPage) {
+            page = LeftmostLeaf(true);
+        } else {
+            page = file_.Node(*this, position.page).left;
+        }
+        const std::uint64_t maxHops = file_.fileEnd_ / kPageSize + 1;
+        for (std::uint64_t hops = 0;; ++hops) {
+            if (page == kNoPage)
+                return false;
+            if (hops > maxHops)
+                throw CdxError("Der Index " + name_ + " ist beschädigt: Geschwisterverweise bilden eine Schleife");
+            const CdxNode& node = file_.Node(*this, page);
+            if (!node.leaf)
+                throw CdxError("Der Index " + name_ + " ist beschädigt: Blattverweis zeigt auf inneren Knoten");
+            if (node.Count() > 0) {
+                position = {page, node.Count() - 1};
+                break;
+            }
+            page = node.left;
+        }
+    }
+    const CdxNode& node = file_.Node(*this, position.page);
+    if (from.valid_ && Compare(node, position.index, from.key_, from.recno_) >= 0)
+        throw CdxError("Der Index " + name_ + " ist beschädigt: Schlüssel nicht in Reihenfolge");
+    return true;
+}
+
+std::uint32_t CdxTag::LeftmostLeaf(bool rightmost)
+{
+    std::uint32_t page = root_;
+    for (int depth = 0;; ++depth) {
+        if (depth > kMaxDepth)
+            throw CdxError("Der Index " + name_ + " ist beschädigt: Seitenverweise bilden eine Schleife");
+        const CdxNode& node = file_.Node(*this, page);
+        if (node.leaf)
+            return page;
+        page = rightmost ? node.children.back() : node.children.front();
+    }
+}
+
+bool CdxTag::SeekExact(std::string_view key, CdxCursor& cursor)
+{
+    CheckUsable();
+    file_.TrimCache();
+    const std::string probe = FormKey(key);
+    if (!Place(Normalize(LowerBound(probe, 0, nullptr)), cursor))
+        return false;
+    return cursor.key_ == probe;
+}
+
+bool CdxTag::SeekSoft(std::string_view key, CdxCursor& cursor)
+{
+    CheckUsable();
+    file_.TrimCache();
+    std::string probe = FormKey(key).substr(0, std::min<std::size_t>(key.size(), format_.keyLength));
+    return Place(Normalize(LowerBound(probe, 0, nullptr)), cursor);
+}
+
+bool CdxTag::SeekPrefix(std::string_view key, CdxCursor& cursor)
+{
+    CheckUsable();
+    file_.TrimCache();
+    std::string probe = FormKey(key).substr(0, std::min<std::size_t>(key.size(), format_.keyLength));
+    if (!Place(Normalize(LowerBound(probe, 0, nullptr)), cursor))
+        return false;
+    return cursor.key_.compare(0, probe.size(), probe) == 0;
+}
+
+bool CdxTag::SeekEntry(std::string_view key, std::uint32_t recno, CdxCursor& cursor)
+{
+    CheckUsable();
+    file_.TrimCache();
+    const std::string probe = FormKey(key);
+    if (!Place(Normalize(LowerBound(probe, recno, nullptr)), cursor))
+        return false;
+    return cursor.key_ == probe && cursor.recno_ == recno;
+}
+
+bool CdxTag::First(CdxCursor& cursor)
+{
+    CheckUsable();
+    file_.TrimCache();
+    return Place(Normalize({LeftmostLeaf(false), 0}), cursor);
+}
+
+bool CdxTag::Last(CdxCursor& cursor)
+{
+    CheckUsable();
+    file_.TrimCache();
+    CdxCursor none;
+    Position position{kNoPage, 0};
+    if (!StepBack(position, none))
+        return Place({kNoPage, 0}, cursor);
+    return Place(position, cursor);
+}
+
+bool CdxTag::Next(CdxCursor& cursor)
+{
+    CheckUsable();
+    if (!cursor.valid_)
+        return false;
+    file_.TrimCache();
+    bool onEntry = false;
+    if (!Resync(cursor, onEntry))
+        return Place({kNoPage, 0}, cursor);
+    Position position{cursor.page_, cursor.index_};
+    if (onEntry && !StepForward(position, cursor))
+        return Place({kNoPage, 0}, cursor);
+    return Place(position, cursor);
+}
+
+bool CdxTag::Prev(CdxCursor& cursor)
+{
+    CheckUsable();
+    if (!cursor.valid_)
+        return false;
+    file_.TrimCache();
+    bool onEntry = false;
+    Resync(cursor, onEntry);
+    Position position{cursor.page_, cursor.index_};
+    if (!StepBack(position, cursor))
+        return Place({kNoPage, 0}, cursor);
+    return Place(position, cursor);
+}
+
+bool CdxTag::Contains(std::string_view key, std::uint32_t recno)
+{
+    CdxCursor cursor;
+    return SeekEntry(key, recno, cursor);
+}
+
+std::size_t CdxTag::Count()
+{
+    CheckUsable();
+    if (countKnown_)
+        return count_;
+    file_.TrimCache();
+    std::size_t count = 0;
+    std::uint32_t page = LeftmostLeaf(false);
+    const std::uint64_t maxHops = file_.fileEnd_ / kPageSize + 1;
+    for (std::uint64_t hops = 0; page != kNoPage; ++hops) {
+        if (hops > maxHops)
+            throw CdxError("Der Index " + name_ + " ist beschädigt: Geschwisterverweise bilden eine Schleife");
+        const CdxNode& node = file_.Node(*this, page);
+        if (!node.leaf)
+            throw CdxError("Der Index " + name_ + " ist beschädigt: Blattverweis zeigt auf inneren Knoten");
+        count += node.Count();
+        page = node.right;
+    }
+    count_ = count;
+    countKnown_ = true;
+    return count;
+}
+
+void CdxTag::MarkChanged()
+{
+    file_.CheckWritable();
+    ++file_.changes_;
+    file_.MarkDirty(*this);
+    ++stamp_;
+}
+
+// The last key of the node at path[level] changed: carry it up while it is
+// the last key of its parent too.
+void CdxTag::FixParentKeys(const std::vector<PathStep>& path, std::size_t level)
+{
+    const int keyLength = format_.keyLength;
+    for (std::size_t l = level; l > 0; --l) {
+        const CdxNode& child = file_.Node(*this, path[l].page);
+        if (child.Count() == 0)
+            return;
+        CdxNode& parent = file_.Node(*this, path[l - 1].page);
+        const std::size_t index = path[l - 1].index;
+        const std::size_t last = child.Count() - 1;
+        std::memcpy(parent.keys.data() + index * keyLength, child.keys.data() + last * keyLength, keyLength);
+        parent.recnos[index] = child.recnos[last];
+        file_.TouchNode(path[l - 1].page);
+        if (index + 1 != parent.Count())
+            return;
+    }
+}
+
+// The node at path[level] overflows: split it into two siblings and enter the
+// new one in the parent (splitting upwards as needed).
+void CdxTag::SplitNode(std::vector<PathStep>& path, std::size_t level)
+{
+    const int keyLength = format_.keyLength;
+    const std::uint32_t page = path[level].page;
+    const std::uint32_t newPage = file_.AllocPage();
+    CdxNode& node = file_.Node(*this, page);
+    CdxNode right;
+    right.leaf = node.leaf;
+    std::size_t split = node.Count() / 2;
+    auto take = [&](std::size_t at) {
+        CdxNode r;
+        r.leaf = node.leaf;
+        r.keys.assign(node.keys, at * keyLength, std::string::npos);
+        r.recnos.assign(node.recnos.begin() + at, node.recnos.end());
+        if (!node.leaf)
+            r.children.assign(node.children.begin() + at, node.children.end());
+        return r;
+    };
+    auto leftFits = [&](std::size_t at) {
+        CdxNode l;
+        l.leaf = node.leaf;
+        l.keys.assign(node.keys, 0, at * keyLength);
+        l.recnos.assign(node.recnos.begin(), node.recnos.begin() + at);
+        if (!node.leaf)
+            l.children.assign(node.children.begin(), node.children.begin() + at);
+        return CdxNodeFits(l, format_);
+    };
+    while (split > 1 && !leftFits(split))
+        --split;
+    right = take(split);
+    while (split + 1 < node.Count() && !CdxNodeFits(right, format_))
+        right = take(++split);
+    node.keys.resize(split * keyLength);
+    node.dataBytesFor = CdxNode::kUnknownSize;
+    node.recnos.resize(split);
+    if (!node.leaf)
+        node.children.resize(split);
+
+    right.left = page;
+    right.right = node.right;
+    if (node.right != kNoPage) {
+        file_.Node(*this, node.right).left = newPage;
+        file_.TouchNode(node.right);
+    }
+    node.right = newPage;
+    file_.TouchNode(page);
+    const bool wasRoot = node.root;
+    CdxNode* left = &node;
+
+    if (wasRoot) {
+        left->root = false;
+        CdxNode top;
+        top.leaf = false;
+        top.root = true;
+        for (const CdxNode* child : {left, &right}) {
+            top.keys.append(child->Key(child->Count() - 1, keyLength));
+            top.recnos.push_back(child->recnos.back());
+        }
+        top.children = {page, newPage};
+        file_.PutNode(*this, newPage, std::move(right));
+        const std::uint32_t topPage = file_.AllocPage();
+        file_.PutNode(*this, topPage, std::move(top));
+        root_ = topPage;
+        headerChanged_ = true;
+        return;
+    }
+    const std::string rightLastKey(right.Key(right.Count() - 1, keyLength));
+    const std::uint32_t rightLastRecno = right.recnos.back();
+    const std::string leftLastKey(left->Key(left->Count() - 1, keyLength));
+    const std::uint32_t leftLastRecno = left->recnos.back();
+    file_.PutNode(*this, newPage, std::move(right));
+
+    CdxNode& parent = file_.Node(*this, path[level - 1].page);
+    const std::size_t index = path[level - 1].index;
+    std::memcpy(parent.keys.data() + index * keyLength, leftLastKey.data(), keyLength);
+    parent.recnos[index] = leftLastRecno;
+    parent.keys.insert((index + 1) * keyLength, rightLastKey);
+    parent.recnos.insert(parent.recnos.begin() + index + 1, rightLastRecno);
+    parent.children.insert(parent.children.begin() + index + 1, newPage);
+    file_.TouchNode(path[level - 1].page);
+    if (!CdxNodeFits(parent, format_))
+        SplitNode(path, level - 1);
+}
+
+// The node at path[level] became empty: unlink it and drop its entry from
+// the parent (removing emptied parents too).
+void CdxTag::RemoveFromParent(std::vector<PathStep>& path, std::size_t level)
+{
+    const std::uint32_t page = path[level].page;
+    const CdxNode node = file_.Node(*this, page);
+    if (node.left != kNoPage) {
+        file_.Node(*this, node.left).right = node.right;
+        file_.TouchNode(node.left);
+    }
+    if (node.right != kNoPage) {
+        file_.Node(*this, node.right).left = node.left;
+        file_.TouchNode(node.right);
+    }
+    file_.FreePage(page);
+
+    CdxNode& parent = file_.Node(*this, path[level - 1].page);
+    const std::size_t index = path[level - 1].index;
+    parent.keys.erase(index * format_.keyLength, format_.keyLength);
+    parent.recnos.erase(parent.recnos.begin() + index);
+    parent.children.erase(parent.children.begin() + index);
+    file_.TouchNode(path[level - 1].page);
+    if (parent.Count() == 0) {
+        if (parent.root) {
+            parent.leaf = true;  // the tag is empty: the root becomes an empty leaf
+            parent.left = parent.right = kNoPage;
+            return;
+        }
+        RemoveFromParent(path, level - 1);
+    } else if (index == parent.Count()) {
+        FixParentKeys(path, level - 1);
+    }
+}
+
+// A leaf that has become small joins a sibling under the same parent when
+// both fit in three quarters of a page: the left page of the two gives its
+// keys to the right one and is freed. The margin keeps a page from being
+// split and merged in turn.
+void CdxTag::MergeLeaves(std::vector<PathStep>& path, std::size_t level)
+{
+    const std::uint32_t page = path[level].page;
+    const CdxNode& parent = file_.Node(*this, path[level - 1].page);
+    const std::size_t index = path[level - 1].index;
+    const CdxNode& leaf = file_.Node(*this, page);
+    if (CdxNodeBytes(leaf, format_) > kPageSize / 2)
+        return;
+    auto tryJoin = [&](std::uint32_t leftPage, std::uint32_t rightPage, std::size_t leftIndex) {
+        const CdxNode& left = file_.Node(*this, leftPage);
+        const CdxNode& right = file_.Node(*this, rightPage);
+        if (!left.leaf || !right.leaf || left.right != rightPage)
+            return false;
+        CdxNode merged;
+        merged.keys = left.keys + right.keys;
+        merged.recnos = left.recnos;
+        merged.recnos.insert(merged.recnos.end(), right.recnos.begin(), right.recnos.end());
+        if (CdxNodeBytes(merged, format_) > kPageSize * 3 / 4)
+            return false;
+        CdxNode& target = file_.Node(*this, rightPage);
+        target.keys = std::move(merged.keys);
+        target.dataBytesFor = CdxNode::kUnknownSize;
+        target.recnos = std::move(merged.recnos);
+        file_.TouchNode(rightPage);
+        std::vector<PathStep> leftPath(path.begin(), path.begin() + level + 1);
+        leftPath[level] = {leftPage, 0};
+        leftPath[level - 1].index = leftIndex;
+        RemoveFromParent(leftPath, level);
+        return true;
+    };
+    if (index + 1 < parent.Count() && tryJoin(page, parent.children[index + 1], index))
+        return;
+    if (index > 0)
+        tryJoin(parent.children[index - 1], page, index - 1);
+}
+
+bool CdxTag::Insert(std::string_view key, std::uint32_t recno)
+{
+    return file_.Guarded([&] { return DoInsert(key, recno); });
+}
+
+bool CdxTag::DoInsert(std::string_view key, std::uint32_t recno)
+{
+    CheckUsable();
+    file_.CheckWritable();
+    if (recno == 0)
+        throw CdxError("Satznummer 0 kann nicht in den Index " + name_ + " aufgenommen werden");
+    file_.TrimCache();
+    const std::string stored = FormKey(key);
+    if (Unique()) {
+        const Position first = Normalize(LowerBound(stored, 0, nullptr));
+        if (first.page != kNoPage &&
+            file_.Node(*this, first.page).Key(first.index, format_.keyLength) == stored)
+            return false;
+    }
+    std::vector<PathStep> path;
+    const Position position = LowerBound(stored, recno, &path);
+    {
+        const CdxNode& leaf = file_.Node(*this, position.page);
+        if (position.index < leaf.Count() && leaf.recnos[position.index] == recno &&
+            leaf.Key(position.index, format_.keyLength) == stored)
+            return false;
+    }
+    MarkChanged();
+    CdxNode& leaf = file_.Node(*this, position.page);
+    {
+        // The leaf's key data bytes follow the insert: the new key's own and
+        // the change of the key after it (whose neighbour it becomes).
+        const int keyLength = format_.keyLength;
+        const std::size_t i = position.index;
+        std::size_t bytes = CdxLeafDataBytes(leaf, format_);
+        const std::string_view previous = i > 0 ? leaf.Key(i - 1, keyLength) : std::string_view();
+        bytes += KeyDataBytes(previous, stored, format_);
+        if (i < leaf.Count()) {
+            const std::string_view next = leaf.Key(i, keyLength);
+            bytes = bytes - KeyDataBytes(previous, next, format_) +
+                    KeyDataBytes(stored, next, format_);
+        }
+        leaf.keys.insert(i * keyLength, stored);
+        leaf.dataBytes = bytes;
+        leaf.dataBytesFor = leaf.keys.size();
+    }
+    leaf.recnos.insert(leaf.recnos.begin() + position.index, recno);
+    file_.TouchNode(position.page);
+    if (countKnown_)
+        ++count_;
+    const std::size_t level = path.size() - 1;
+    if (position.index + 1 == leaf.Count())
+        FixParentKeys(path, level);
+    if (!CdxNodeFits(leaf, format_))
+        SplitNode(path, level);
+    return true;
+}
+
+bool CdxTag::Delete(std::string_view key, std::uint32_t recno)
+{
+    return file_.Guarded([&] { return DoDelete(key, recno); });
+}
+
+bool CdxTag::DoDelete(std::string_view key, std::uint32_t recno)
+{
+    CheckUsable();
+    file_.CheckWritable();
+    file_.TrimCache();
+    const std::string stored = FormKey(key);
+    std::vector<PathStep> path;
+    const Position position = LowerBound(stored, recno, &path);
+    {
+        const CdxNode& leaf = file_.Node(*this, position.page);
+        if (position.index >= leaf.Count() || leaf.recnos[position.index] != recno ||
+            leaf.Key(position.index, format_.keyLength) != stored)
+            return false;
+    }
+    MarkChanged();
+    CdxNode& leaf = file_.Node(*this, position.page);
+    {
+        // As in the insert: the removed key's bytes go, the next key is then
+        // compared with the one before the removed key.
+        const int keyLength = format_.keyLength;
+        const std::size_t i = position.index;
+        std::size_t bytes = CdxLeafDataBytes(leaf, format_);
+        const std::string_view previous = i > 0 ? leaf.Key(i - 1, keyLength) : std::string_view();
+        const std::string_view removed = leaf.Key(i, keyLength);
+        bytes -= KeyDataBytes(previous, removed, format_);
+        if (i + 1 < leaf.Count()) {
+            const std::string_view next = leaf.Key(i + 1, keyLength);
+            bytes = bytes - KeyDataBytes(removed, next, format_) +
+                    KeyDataBytes(previous, next, format_);
+        }
+        leaf.keys.erase(i * keyLength, keyLength);
+        leaf.dataBytes = bytes;
+        leaf.dataBytesFor = leaf.keys.size();
+    }
+    leaf.recnos.erase(leaf.recnos.begin() + position.index);
+    file_.TouchNode(position.page);
+    if (countKnown_)
+        --count_;
+    const std::size_t level = path.size() - 1;
+    if (leaf.Count() == 0 && level > 0) {
+        RemoveFromParent(path, level);
+    } else {
+        if (position.index == leaf.Count())
+            FixParentKeys(path, level);
+        if (level > 0)
+            MergeLeaves(path, level);
+    }
+
+    // A root with a single child hands the root over to it.
+    for (;;) {
+        CdxNode& root = file_.Node(*this, root_);
+        if (root.leaf || root.Count() != 1)
+            break;
+        const std::uint32_t child = root.children[0];
+        file_.FreePage(root_);
+        CdxNode& next = file_.Node(*this, child);
+        next.root = true;
+        next.left = next.right = kNoPage;
+        file_.TouchNode(child);
+        root_ = child;
+        headerChanged_ = true;
+    }
+    return true;
+}
+
+std::string CdxTag::HeaderBytes(bool dirty) const
+{
+    std::string bytes(kHeaderSize, '\0');
+    auto* p = reinterpret_cast<std::uint8_t*>(bytes.data());
+    PutLe32(p, root_);
+    PutLe32(p + 4, this == file_.directory_.get() ? file_.freeHead_ : kNoPage);
+    PutLe32(p + 8, version_);
+    PutLe16(p + 12, static_cast<std::uint32_t>(format_.keyLength));
+    p[14] = options_;
+    p[15] = 1;
+    std::memcpy(p + kEngineMark, kEngineMagic, sizeof kEngineMagic);
+    PutLe32(p + kEngineCollation, collationChecksum_);
+    p[kEngineDirty] = dirty ? 1 : 0;
+    p[kEngineKeyType] = static_cast<std::uint8_t>(keyType_);
+    PutLe16(p + 502, descending_ ? 1 : 0);
+    const std::size_t keyText = keyExpression_.size() + 1;
+    const std::size_t forText = forExpression_.size() + 1;
+    PutLe16(p + 504, static_cast<std::uint32_t>(keyText));  // FOR expression position
+    PutLe16(p + 506, static_cast<std::uint32_t>(forText));  // FOR expression length
+    PutLe16(p + 508, 0);                                    // key expression position
+    PutLe16(p + 510, static_cast<std::uint32_t>(keyText));  // key expression length
+    std::memcpy(p + 512, keyExpression_.data(), keyExpression_.size());
+    std::memcpy(p + 512 + keyText, forExpression_.data(), forExpression_.size());
+    return bytes;
+}
+
+}  // namespace dbfcdx
