@@ -25,6 +25,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <vector>
@@ -174,6 +175,8 @@ public:
     void TableBilderAfterPost(TDataSet* DataSet);
     void FTSBilder3Add();
     void NurVolltextsucheneuaufbauen1Click(TObject* Sender);
+    // Builds the open album's full-text index anew from all its records.
+    void VolltextNeuAufbauen();
     // The record buffers of the two indexes (record length + 1 bytes).
     std::vector<char> BilderFTSPuffer;
     std::vector<char> Bilder3FTSPuffer;
@@ -395,7 +398,62 @@ public:
     void PrgWavSpielen(long Nummer, bool Flag = false);
     void AlbumAnsichtenNachWechsel();
 
+    // ---- Album maintenance (main_form_maintenance*.cpp) ------------------------
+    // Outcome of a bulk loop: all done, stopped by Esc, or stopped by a write
+    // the engine refused (then the command reports the failure, never
+    // success).
+    enum class TLauf { Fertig, Abbruch, Fehler };
+    // True while a maintenance command runs; a second one is refused.
+    bool WartungAktiv = false;
+    // The thumbnail grid holds the current set (cleared: read it again).
+    bool VorschauBilderAktuell = false;
+    // The short names must be recomputed before the next pack.
+    bool ShortNamenFlag = false;
+    // Search folders that the dialog "Bilderdateien suchen" filled.
+    TStringList SuchOrdner;
+    // The dialog "Bilderdateien suchen": true when confirmed; fills SuchOrdner.
+    std::function<bool(TStringList&)> SuchOrdnerDialog;
+    TLauf AlleBilderSaetzeMarkieren2(const QString& Feld);
+    TLauf BilderSaetzeBisEOFMarkieren2(const QString& Feld);
+    TLauf AlleBilderMarkierungenEntfernen2(const QString& Feld);
+    TLauf AlleBilderSaetzeErsetzen(const QString& Feld, const QString& Wert, int FeldTyp);
+    void BildMarkieren1Click(TObject* Sender);
+    void TableBilderMARKIERTChange();
+    void FeldWerteersetzen1Click(TObject* Sender);
+    void Kurzbeschreibungeingeben1Click(TObject* Sender);
+    void AlleBilderSaetzeLoeschen1Click(TObject* Sender);
+    void AlleBilderSaetzeZurueckholen1Click(TObject* Sender);
+    void BilderDBFpacken1Click(TObject* Sender);
+    void BilderSatzLoeschen(int Modus);
+    void WelcheBildersindverfuegbarClick(TObject* Sender);
+    void DateigroesseVomAktellenSatzCheckenClick(TObject* Sender);
+    void SetzeShortName();
+    void ShortNamenVorhanden();
+    void GueltigerShortNamenVorhanden();
+    void EntferneLeerSatz();
+    void BilderDieNichtMehrVorhandenSindAustragen1Click(TObject* Sender);
+    // The frame of a bulk command: the sender's sound, the grid page, the
+    // open-album guard, the re-entry guard, the stopwatch, the log lines and
+    // the closing message ("Fertig !" or the time taken). `entfernen`: the
+    // clear commands' log and refresh. Nothing is closed as done when the
+    // worker reported a failed write.
+    void WartungsRahmen(TObject* Sender, const QString& name, bool entfernen, const std::function<TLauf()>& worker);
+    // An "Info" line in the action log when logging is on.
+    void WartungsProtokoll(const QString& text) { Protokoll(QStringLiteral("Info"), text); }
+    // The closing message of the frame for handler `name`.
+    void WartungsAbschluss(const QString& name);
+    // Reports a write the engine refused: the log, the error log's context
+    // and the message "Fehler beim Schreiben in das Fotoalbum ...".
+    void WartungsSchreibFehler(const QString& name);
+    // The Esc of a bulk loop: the sound (when wanted), the log line, the
+    // flag reset and the message.
+    void WartungsEsc(const QString& logText, const QString& meldung, bool ton);
+    // The handler of a maintenance command by name; empty when it is none.
+    TNotifyEvent WartungsHandler(const char* name);
+    static bool WartungsHandlerVorhanden(const char* name);
+
 private:
+    friend class TWartungsSperre;
     friend class TMainFormOptionen;
     // "Info" / "Fehler" entry in the action log when logging is on.
     void Protokoll(const QString& art, const QString& text);

@@ -111,7 +111,10 @@ TTabSheet* Seite(TComponent* owner, TPageControl* pc, const char* name, const QS
 
 }  // namespace
 
-bool TMainForm::HandlerVorhanden(const char* name) const { return HandlerSuchen(name) != nullptr; }
+bool TMainForm::HandlerVorhanden(const char* name) const
+{
+    return HandlerSuchen(name) != nullptr || WartungsHandlerVorhanden(name);
+}
 
 TNotifyEvent TMainForm::Handler(const char* name)
 {
@@ -119,6 +122,8 @@ TNotifyEvent TMainForm::Handler(const char* name)
         const THandler m = h->Methode;
         return [this, m](TObject* sender) { (this->*m)(sender); };
     }
+    if (TNotifyEvent wartung = WartungsHandler(name))
+        return wartung;
     return [this](TObject* sender) { NichtVerfuegbar(sender); };
 }
 

@@ -1,0 +1,245 @@
+// Album maintenance against the picture files: which pictures can be
+// reached now (ZUGRIFF), the size check of the current entry, and the
+// removal of entries whose pictures are gone from media that are present.
+#include "mainwindow/main_form_maintenance.h"
+
+#include "datagrid/dk_table.h"
+#include "platform/core/file_utils.h"
+#include "platform/core/win1252.h"
+#include "platform/dbf/dbe.h"
+#include "platform/ui/com_ctrls.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/ext_ctrls.h"
+#include "shared/general_dates.h"
+#include "shared/utility_files.h"
+#include "storage/tdbe.h"
+
+#include <QHash>
+
+namespace {
+
+QString FeldText(const char* feld) { return Win1252Decode(QByteArrayView(dbe_GetString(feld))).trimmed(); }
+
+// Where the media are now: for each volume id the drive letters that hold
+// it, looked up once per run.
+class TMedien {
+public:
+    // The letters under which the medium with this id is mounted.
+    const QList<QChar>& Laufwerke(const QString& id)
+    {
+        if (!gelesen_) {
+            for (char c = 'Z'; c >= 'A'; --c) {
+                const QString lw(QChar::fromLatin1(c));
+                const QString vid = qktGetVolumeId(lw).trimmed();
+                if (!vid.isEmpty())
+                    laufwerke_[vid].append(QChar::fromLatin1(c));
+            }
+            gelesen_ = true;
+        }
+        static const QList<QChar> keine;
+        const auto it = laufwerke_.constFind(id);
+        return it == laufwerke_.constEnd() ? keine : *it;
+    }
+
+private:
+    bool gelesen_ = false;
+    QHash<QString, QList<QChar>> laufwerke_;
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Availability
+// ---------------------------------------------------------------------------
+
+void TMainForm::WelcheBildersindverfuegbarClick(TObject* Sender)
+{
+    Ton(Sender);
+    if (!BilderDBFOffen())
+        return;
+    TWartungsSperre sperre(*this);
+    if (!sperre)
+        return;
+    const QString name = QStringLiteral("WelcheBildersindverfuegbarClick");
+    GridLayoutSichern();
+    TBusyFenster busy(*this, optionen_->CheckBoxBerabeitungsMeldung);
+    const QString caption = Caption();
+    StopUhr(QStringLiteral("START"));
+    PageControlBilder->SetActivePage(TabSheetBilderDatenbank);
+    Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Funktion gestartet !"));
+    Screen->SetCursor(crHourGlass);
+    bool geschrieben = true;
+    {
+        TControlsDisabler aus(TableBilder);
+        DbeBilder->PostIfEditing();
+        const uint32_t gemerkt = DbeBilder->RecNo();
+        {
+            TAlbumBereich bereich(TableBilder);
+            const int vorher = dbe_SetOrder(0);
+            const uint32_t total = dbe_RecCount();
+            // One pass that tests each file and writes its answer at once:
+            // after Esc the entries not reached keep their old value, none is
+            // left marked unreachable without a test. Only a changed value
+            // is written.
+            uint32_t gefunden = 0, nichtGefunden = 0;
+            for (uint32_t n = 1; n <= total; ++n) {
+                if (Abbruch) {
+                    busy.Verbergen();
+                    WartungsEsc(name + QStringLiteral("(), ESC gedrückt, Funktion abgebrochen!"),
+                                QStringLiteral("ESC gedrückt, Funktion abgebrochen!"), true);
+                    break;
+                }
+                AktualisiereBilderGauge(int(total), int(n));
+                dbe_Go(n);
+                const bool da = FileExists(FeldText("PFAD"));
+                (da ? gefunden : nichtGefunden) += 1;
+                if ((dbe_GetLogical("ZUGRIFF") != 0) != da && !LogischSchreiben("ZUGRIFF", da)) {
+                    geschrieben = false;
+                    break;
+                }
+                SetCaption(QStringLiteral("Nicht gefunden ") + QString::number(nichtGefunden) +
+                           QStringLiteral("/ gefunden ") + QString::number(gefunden));
+            }
+            if (geschrieben && dbe_Commit() != 1)
+                geschrieben = false;
+            dbe_SetOrder(vorher);
+        }
+        BilderGaugePanel->SetVisible(false);
+        DbeBilder->Go(gemerkt);
+    }
+    SetCaption(caption);
+    busy.Verbergen();
+    GridLayoutZurueck(*this);
+    TableBilder->Refresh();
+    BilderSatzAnzahlZeigen();
+    Screen->SetCursor(crDefault);
+    if (!geschrieben) {
+        WartungsSchreibFehler(name);
+        return;
+    }
+    if (optionen_->CheckBoxBearbeitungszeitAnzeigen) {
+        Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Bearbeitungszeit = ") + ZeitMeldung());
+        Hinweis(QStringLiteral("Abschlußmeldung"), QStringLiteral("Bearbeitungszeit = ") + ZeitMeldung(), 100);
+    }
+    Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Fertig !"));
+}
+
+void TMainForm::DateigroesseVomAktellenSatzCheckenClick(TObject* Sender)
+{
+    Ton(Sender);
+    if (!BilderDBFOffen())
+        return;
+    const QString pfad = TableBilder->FieldByName(QStringLiteral("PFAD"))->AsString().trimmed();
+    if (!FileExists(pfad)) {
+        ShowMessage(QStringLiteral("Registrierte Datei NICHT gefunden!"));
+        return;
+    }
+    const int64_t datei = qktFileSize(pfad);
+    const int64_t gespeichert = int64_t(TableBilder->FieldByName(QStringLiteral("BYTES"))->AsFloat());
+    const QString zahlen = QStringLiteral(" (") + QString::number(datei) + QStringLiteral("/") +
+                           QString::number(gespeichert) + QStringLiteral(")");
+    ShowMessage(datei != gespeichert
+                    ? QStringLiteral("Dateigröße unterscheidet sich durch registrierte Größe!") + zahlen
+                    : QStringLiteral("Dateigröße unterscheidet sich NICHT durch registrierte Größe!") + zahlen);
+}
+
+// ---------------------------------------------------------------------------
+// Removing missing pictures
+// ---------------------------------------------------------------------------
+
+void TMainForm::BilderDieNichtMehrVorhandenSindAustragen1Click(TObject* Sender)
+{
+    Ton(Sender);
+    if (!BilderDBFOffen())
+        return;
+    if (MessageDlg(QStringLiteral("Achtung, Sie sollten ggfs. vorher die Funktion \"Verschobene Bilder suchen und Pfad "
+                                  "neu setzen\" ausführen und ggfs. das Fotoalbum vorher packen, fortfahren?"),
+                   mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) != mrYes)
+        return;
+    TWartungsSperre sperre(*this);
+    if (!sperre)
+        return;
+    const QString name = QStringLiteral("BilderDieNichtMehrVorhandenSindAustragen1Click");
+    GridLayoutSichern();
+    TBusyFenster busy(*this, optionen_->CheckBoxBerabeitungsMeldung);
+    StopUhr(QStringLiteral("START"));
+    Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Funktion gestartet !"));
+    Screen->SetCursor(crHourGlass);
+    uint32_t geloescht = 0, behalten = 0;
+    bool geschrieben = true;
+    {
+        TControlsDisabler aus(TableBilder);
+        DbeBilder->PostIfEditing();
+        const uint32_t gemerkt = DbeBilder->RecNo();
+        // Every entry is visited: the filter in force goes and stays gone.
+        DbeBilder->Query(QString());
+        TMedien medien;
+        {
+            TAlbumBereich bereich(TableBilder);
+            const int vorher = dbe_SetOrder(0);
+            const uint32_t total = dbe_RecCount();
+            Application->ProcessMessages();
+            for (uint32_t n = 1; n <= total; ++n) {
+                if (Abbruch) {
+                    busy.Verbergen();
+                    WartungsEsc(name + QStringLiteral("(), ESC gedrückt, Funktion abgebrochen!"),
+                                QStringLiteral("ESC gedrückt, Funktion abgebrochen!"), true);
+                    break;
+                }
+                dbe_Go(n);
+                if (dbe_Deleted())
+                    continue;
+                const QString pfad = FeldText("PFAD");
+                if (pfad.isEmpty() || FileExists(pfad))
+                    continue;
+                // The entry goes only when its medium is present and the file
+                // is not on it; an unplugged or absent medium keeps it.
+                QString id = FeldText("LABELKENNU");
+                if (id.isEmpty())
+                    id = qktGetVolumeId(pfad.left(1)).trimmed();
+                const QList<QChar>& laufwerke = id.isEmpty() ? QList<QChar>() : medien.Laufwerke(id);
+                if (laufwerke.isEmpty()) {
+                    ++behalten;
+                    continue;
+                }
+                bool anderswo = false;
+                for (const QChar lw : laufwerke)
+                    anderswo = anderswo || FileExists(QString(lw) + pfad.mid(1));
+                if (anderswo)
+                    continue;
+                if (dbe_Delete() != 1) {
+                    geschrieben = false;
+                    break;
+                }
+                ++geloescht;
+                Application->ProcessMessages();
+            }
+            if (geschrieben && dbe_Commit() != 1)
+                geschrieben = false;
+            dbe_SetOrder(vorher);
+        }
+        BilderGaugePanel->SetVisible(false);
+        DbeBilder->Go(gemerkt);
+    }
+    busy.Verbergen();
+    GridLayoutZurueck(*this);
+    TableBilder->Refresh();
+    BilderSatzAnzahlZeigen();
+    // No filter is in force any more.
+    StatusBarBilder1->Panels()->Items(4)->SetText(QStringLiteral("Kein Filter gesetzt"));
+    Screen->SetCursor(crDefault);
+    if (!geschrieben) {
+        WartungsSchreibFehler(name);
+        return;
+    }
+    QString text = QString::number(geloescht) + QStringLiteral(" Einträge gelöscht");
+    if (behalten > 0)
+        text += QStringLiteral(", ") + QString::number(behalten) +
+                QStringLiteral(" Einträge behalten (Datenträger nicht im Zugriff)");
+    if (optionen_->CheckBoxBearbeitungszeitAnzeigen) {
+        Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Bearbeitungszeit = ") + ZeitMeldung());
+        text += QStringLiteral(", Bearbeitungszeit = ") + ZeitMeldung();
+    }
+    Hinweis(QStringLiteral("Abschlußmeldung"), text, 100);
+    Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Fertig !"));
+}
