@@ -128,6 +128,17 @@ void TMainForm::EntferneLeerSatz()
     });
 }
 
+// Closes the album's three views with no index file and no tag named, so
+// the album opens again without its compound index.
+static void AlbumTabellenSchliessen(TMainForm& f)
+{
+    for (TdkTable* t : {f.TableBilder, f.TableBilder2, f.TableBilder3}) {
+        t->IndexFiles.clear();
+        t->SetIndexName(QString());
+        t->Close();
+    }
+}
+
 // ---------------------------------------------------------------------------
 // Delete all, recall all
 // ---------------------------------------------------------------------------
@@ -167,8 +178,7 @@ void TMainForm::AlleBilderSaetzeLoeschen1Click(TObject* Sender)
     Protokoll(QStringLiteral("Info"), QStringLiteral("AlleBilderSaetzeLoeschen1Click(), Funktion gestartet !"));
     TBusyFenster busy(*this, optionen_->CheckBoxBerabeitungsMeldung);
     VolltextDateiEntfernen(*this, QStringLiteral("AlleBilderSaetzeLoeschen1Click"), [&] { busy.Verbergen(); });
-    for (TdkTable* t : {TableBilder, TableBilder2, TableBilder3})
-        t->Close();
+    AlbumTabellenSchliessen(*this);
     const QString datei = BilderDBFPfad + BilderDBF;
     if (!TabelleOeffnen(TableBilder, DbeBilder, BilderDBFPfad, BilderDBF, true)) {
         Screen->SetCursor(crDefault);
@@ -305,8 +315,7 @@ void TMainForm::BilderDBFpacken1Click(TObject* Sender)
     busy.Verbergen();
     Screen->SetCursor(crHourGlass);
     Application->ProcessMessages();
-    for (TdkTable* t : {TableBilder, TableBilder2, TableBilder3})
-        t->Close();
+    AlbumTabellenSchliessen(*this);
     const QString cdx = BilderDBFPfad + BilderCDXName;
     if (FileExists(cdx) && !DeleteFile(cdx)) {
         const QString text = QStringLiteral("Indexdatei ") + cdx + QStringLiteral(" konnte nicht gelöscht werden!");
@@ -319,7 +328,7 @@ void TMainForm::BilderDBFpacken1Click(TObject* Sender)
     if (!TabelleOeffnen(TableBilder, DbeBilder, BilderDBFPfad, BilderDBF, true)) {
         Screen->SetCursor(crDefault);
         ShowMessage(QStringLiteral("Fehler beim exclusiven Öffnen der ") + datei + QStringLiteral(" !"));
-        fehler = QStringLiteral("kein exklusiver Zugriff");
+        fehler = QString::fromLocal8Bit(dbe_LastError());
     } else {
         {
             TControlsDisabler aus(TableBilder);
