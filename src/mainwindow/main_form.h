@@ -427,7 +427,8 @@ public:
     void BilderSatzLoeschen(int Modus);
     void WelcheBildersindverfuegbarClick(TObject* Sender);
     void DateigroesseVomAktellenSatzCheckenClick(TObject* Sender);
-    void SetzeShortName();
+    // False when a write failed (reported).
+    bool SetzeShortName();
     void ShortNamenVorhanden();
     void GueltigerShortNamenVorhanden();
     void EntferneLeerSatz();
@@ -442,9 +443,13 @@ public:
     void WartungsProtokoll(const QString& text) { Protokoll(QStringLiteral("Info"), text); }
     // The closing message of the frame for handler `name`.
     void WartungsAbschluss(const QString& name);
-    // Reports a write the engine refused: the log, the error log's context
+    // Keeps the engine's error and record of a refused write; gives false.
+    bool WartungsFehlerMerken();
+    // Reports the refused write kept last: the log, the error log's context
     // and the message "Fehler beim Schreiben in das Fotoalbum ...".
     void WartungsSchreibFehler(const QString& name);
+    QString WartungsFehlerText;
+    uint32_t WartungsFehlerSatz = 0;
     // The Esc of a bulk loop: the sound (when wanted), the log line, the
     // flag reset and the message.
     void WartungsEsc(const QString& logText, const QString& meldung, bool ton);

@@ -99,12 +99,18 @@ void TMainForm::WartungsEsc(const QString& logText, const QString& meldung, bool
     BilderGaugePanel->SetVisible(false);
 }
 
+bool TMainForm::WartungsFehlerMerken()
+{
+    WartungsFehlerText = QString::fromLocal8Bit(dbe_LastError());
+    WartungsFehlerSatz = dbe_RecNo();
+    return false;
+}
+
 void TMainForm::WartungsSchreibFehler(const QString& name)
 {
-    const QString grund = QString::fromLocal8Bit(dbe_LastError());
     const QString text = QStringLiteral("Fehler beim Schreiben in das Fotoalbum (Satz ") +
-                         QString::number(dbe_RecNo()) + QStringLiteral("), die Bearbeitung wurde abgebrochen! ") +
-                         grund;
+                         QString::number(WartungsFehlerSatz) +
+                         QStringLiteral("), die Bearbeitung wurde abgebrochen! ") + WartungsFehlerText;
     Screen->SetCursor(crDefault);
     BilderGaugePanel->SetVisible(false);
     FehlerKontextSetzen();
@@ -165,7 +171,7 @@ enum class TMarkWalk { Angezeigte, BisEnde, Entfernen };
 
 // The three mark workers share one loop: `walk` says where it starts, what
 // it visits and what it writes.
-static TMainForm::TLauf MarkSchleife(TMainForm& f, const QString& feld, TMarkWalk walk)
+static TMainForm::TLauf MarkSchleife(TMainForm& f, const QString& name, const QString& feld, TMarkWalk walk)
 {
     using TLauf = TMainForm::TLauf;
     Screen->SetCursor(crHourGlass);
@@ -210,13 +216,13 @@ static TMainForm::TLauf MarkSchleife(TMainForm& f, const QString& feld, TMarkWal
             if (zaehler != total)
                 f.AktualisiereBilderGauge(int(total), int(zaehler));
             if (!LogischSchreiben(feldName.constData(), wert)) {
-                geschrieben = false;
+                geschrieben = f.WartungsFehlerMerken();
                 break;
             }
             dbe_Skip(1);
         }
         if (geschrieben && dbe_Commit() != 1)
-            geschrieben = false;
+            geschrieben = f.WartungsFehlerMerken();
         if (walk != TMarkWalk::BisEnde)
             dbe_SetOrder(orderVorher);
     }
@@ -227,13 +233,17 @@ static TMainForm::TLauf MarkSchleife(TMainForm& f, const QString& feld, TMarkWal
     f.TableBilder->Refresh();
     f.BilderSatzAnzahlZeigen();
     Screen->SetCursor(crDefault);
-    return geschrieben ? lauf : TLauf::Fehler;
+    if (!geschrieben) {
+        f.WartungsSchreibFehler(name);
+        return TLauf::Fehler;
+    }
+    return lauf;
 }
 
 TMainForm::TLauf TMainForm::AlleBilderSaetzeMarkieren2(const QString& Feld)
 {
     GridLayoutSichern();
-    const TLauf lauf = MarkSchleife(*this, Feld, TMarkWalk::Angezeigte);
+    const TLauf lauf = MarkSchleife(*this, QStringLiteral("AlleBilderSaetzeMarkieren2"), Feld, TMarkWalk::Angezeigte);
     GridLayoutZurueck(*this);
     return lauf;
 }
@@ -241,7 +251,7 @@ TMainForm::TLauf TMainForm::AlleBilderSaetzeMarkieren2(const QString& Feld)
 TMainForm::TLauf TMainForm::BilderSaetzeBisEOFMarkieren2(const QString& Feld)
 {
     GridLayoutSichern();
-    const TLauf lauf = MarkSchleife(*this, Feld, TMarkWalk::BisEnde);
+    const TLauf lauf = MarkSchleife(*this, QStringLiteral("BilderSaetzeBisEOFMarkieren2"), Feld, TMarkWalk::BisEnde);
     GridLayoutZurueck(*this);
     return lauf;
 }
@@ -249,7 +259,7 @@ TMainForm::TLauf TMainForm::BilderSaetzeBisEOFMarkieren2(const QString& Feld)
 TMainForm::TLauf TMainForm::AlleBilderMarkierungenEntfernen2(const QString& Feld)
 {
     GridLayoutSichern();
-    const TLauf lauf = MarkSchleife(*this, Feld, TMarkWalk::Entfernen);
+    const TLauf lauf = MarkSchleife(*this, QStringLiteral("AlleBilderMarkierungenEntfernen2"), Feld, TMarkWalk::Entfernen);
     GridLayoutZurueck(*this);
     return lauf;
 }
@@ -337,13 +347,13 @@ TMainForm::TLauf TMainForm::AlleBilderSaetzeErsetzen(const QString& Feld, const 
                 default: break;
                 }
                 if (ok != 1) {
-                    geschrieben = false;
+                    geschrieben = WartungsFehlerMerken();
                     break;
                 }
                 dbe_Skip(1);
             }
             if (geschrieben && dbe_Commit() != 1)
-                geschrieben = false;
+                geschrieben = WartungsFehlerMerken();
             dbe_SetOrder(orderVorher);
         }
         BilderGaugePanel->SetVisible(false);

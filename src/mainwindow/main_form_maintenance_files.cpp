@@ -94,14 +94,14 @@ void TMainForm::WelcheBildersindverfuegbarClick(TObject* Sender)
                 const bool da = FileExists(FeldText("PFAD"));
                 (da ? gefunden : nichtGefunden) += 1;
                 if ((dbe_GetLogical("ZUGRIFF") != 0) != da && !LogischSchreiben("ZUGRIFF", da)) {
-                    geschrieben = false;
+                    geschrieben = WartungsFehlerMerken();
                     break;
                 }
                 SetCaption(QStringLiteral("Nicht gefunden ") + QString::number(nichtGefunden) +
                            QStringLiteral("/ gefunden ") + QString::number(gefunden));
             }
             if (geschrieben && dbe_Commit() != 1)
-                geschrieben = false;
+                geschrieben = WartungsFehlerMerken();
             dbe_SetOrder(vorher);
         }
         BilderGaugePanel->SetVisible(false);
@@ -208,14 +208,14 @@ void TMainForm::BilderDieNichtMehrVorhandenSindAustragen1Click(TObject* Sender)
                 if (anderswo)
                     continue;
                 if (dbe_Delete() != 1) {
-                    geschrieben = false;
+                    geschrieben = WartungsFehlerMerken();
                     break;
                 }
                 ++geloescht;
                 Application->ProcessMessages();
             }
             if (geschrieben && dbe_Commit() != 1)
-                geschrieben = false;
+                geschrieben = WartungsFehlerMerken();
             dbe_SetOrder(vorher);
         }
         BilderGaugePanel->SetVisible(false);

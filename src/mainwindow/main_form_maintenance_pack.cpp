@@ -32,7 +32,7 @@ QString EngineString(const char* feld) { return Win1252Decode(QByteArrayView(dbe
 // Short names
 // ---------------------------------------------------------------------------
 
-void TMainForm::SetzeShortName()
+bool TMainForm::SetzeShortName()
 {
     PanelBilderGrid->SetVisible(false);
     PageControlBilderdaten->SetVisible(false);
@@ -56,12 +56,12 @@ void TMainForm::SetzeShortName()
                 ++anzahl;
                 const QByteArray kurz = EngineText(KurzName(EngineString("PFAD")));
                 if (dbe_Replace("SHORTNAME", DBE_REPL_TEXT, kurz.constData()) != 1) {
-                    geschrieben = false;
+                    geschrieben = WartungsFehlerMerken();
                     break;
                 }
             }
             if (geschrieben && dbe_Commit() != 1)
-                geschrieben = false;
+                geschrieben = WartungsFehlerMerken();
         }
         DbeBilder->Go(gemerkt);
     }
@@ -78,6 +78,7 @@ void TMainForm::SetzeShortName()
             Protokoll(QStringLiteral("Info"), QStringLiteral("SetzeShortName, Fertig !"));
     }
     PageControlBilderdaten->SetVisible(EinzelsatzAnzeige);
+    return geschrieben;
 }
 
 // Runs `fn` on the album's work area in the order of the tag "ShortName",
@@ -257,12 +258,12 @@ void TMainForm::AlleBilderSaetzeZurueckholen1Click(TObject* Sender)
                 AktualisiereBilderGauge(int(total), int(n));
                 dbe_Go(n);
                 if (dbe_Deleted() && dbe_Recall() != 1) {
-                    geschrieben = false;
+                    geschrieben = WartungsFehlerMerken();
                     break;
                 }
             }
             if (geschrieben && dbe_Commit() != 1)
-                geschrieben = false;
+                geschrieben = WartungsFehlerMerken();
         }
         BilderGaugePanel->SetVisible(false);
         DbeBilder->SetOrder(vorher);
@@ -324,6 +325,7 @@ void TMainForm::BilderDBFpacken1Click(TObject* Sender)
     }
     const QString datei = BilderDBFPfad + BilderDBF;
     bool gepackt = false;
+    bool kurzNamenOk = true;
     QString fehler;
     if (!TabelleOeffnen(TableBilder, DbeBilder, BilderDBFPfad, BilderDBF, true)) {
         Screen->SetCursor(crDefault);
@@ -332,8 +334,12 @@ void TMainForm::BilderDBFpacken1Click(TObject* Sender)
     } else {
         {
             TControlsDisabler aus(TableBilder);
-            if (ShortNamenFlag)
-                SetzeShortName();
+            // Short names that could not be written stop the command before
+            // the pack: the album stays as it was, with the failure told.
+            kurzNamenOk = !ShortNamenFlag || SetzeShortName();
+        }
+        if (kurzNamenOk) {
+            TControlsDisabler aus(TableBilder);
             Application->ProcessMessages();
             BilderIndexDaten();
             StatusSchritte = static_cast<uint16_t>(IndexTagListe.Count() + 1);
@@ -364,6 +370,8 @@ void TMainForm::BilderDBFpacken1Click(TObject* Sender)
     Screen->SetCursor(crDefault);
     PanelBilderGrid->SetVisible(true);
     PageControlBilderdaten->SetVisible(EinzelsatzAnzeige);
+    if (!kurzNamenOk)
+        return;
     if (!gepackt) {
         const QString text = QStringLiteral("Fehler beim Packen, das Fotoalbum ist nicht gepackt worden! ") + fehler;
         Protokoll(QStringLiteral("Fehler"), name + QStringLiteral("(), ") + text);
@@ -420,12 +428,12 @@ void TMainForm::BilderSatzLoeschen(int Modus)
                 AktualisiereBilderGauge(int(saetze.size()), zaehler);
                 dbe_Go(n);
                 if (dbe_Delete() != 1) {
-                    geschrieben = false;
+                    geschrieben = WartungsFehlerMerken();
                     break;
                 }
             }
             if (geschrieben && dbe_Commit() != 1)
-                geschrieben = false;
+                geschrieben = WartungsFehlerMerken();
         }
         SetCaption(caption);
         BilderGaugePanel->SetVisible(false);
