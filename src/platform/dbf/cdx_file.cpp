@@ -148,8 +148,13 @@ void CdxFile::MarkChanging()
 {
     if (readOnly_ || !brokenReason_.empty() || !directory_ || directory_->dirtyOnDisk_)
         return;  // a broken file keeps the marks it has
+    // Shared: the mark counts the version up too, so a process that finds
+    // the mark left by one that died reads the file again.
+    if (shared_)
+        ++directory_->version_;
     WriteHeader(*directory_, true);
     directory_->dirtyOnDisk_ = true;
+    seenVersion_ = directory_->version_;
 }
 
 void CdxFile::Refresh()
@@ -476,10 +481,7 @@ void CdxFile::MarkDirty(CdxTag& tag)
         // Shared use flushes within the access: the file's one mark (in the
         // directory header) covers its tags, so a change costs two header
         // writes, not two per tag.
-        if (!directory_->dirtyOnDisk_) {
-            WriteHeader(*directory_, true);
-            directory_->dirtyOnDisk_ = true;
-        }
+        MarkChanging();
         return;
     }
     WriteHeader(tag, true);

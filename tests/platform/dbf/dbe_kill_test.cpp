@@ -153,4 +153,71 @@ TEST_F(KillTest, AKilledWriterNeverLosesCommittedRecordsOrTheAlbum)
     }
 }
 
+// A shared writer killed at any file operation while this process keeps
+// the album open too: this process goes on writing, and its tags come out
+// right (rebuilt where the killed change was cut short).
+TEST_F(KillTest, AKilledSharedWriterLeavesTheOthersTagsRight)
+{
+    const fs::path root = dir_.path();
+    const fs::path pristine = root / "pristine";
+    MakeAlbum(pristine);
+    dbe_CloseAll();
+    auto writer = [](const std::string& file, int killAt) {
+        int count = 0;
+        dbf::SetIoFaultHook([&](dbf::IoOp, const std::string&) {
+            if (++count == killAt) ::raise(SIGKILL);
+            return false;
+        });
+        // (The parent's area came along with the fork: another alias.)
+        if (dbe_Use(file.c_str(), "WRITER", DBE_SHARED, DBE_TYPE_FOX) == 0) std::_Exit(2);
+        for (int i = 1; i <= 4; ++i) {
+            const std::string name = "W" + std::to_string(i);
+            if (!dbe_AppendBlank() || !dbe_Replace("NAME", DBE_REPL_TEXT, name.c_str())) std::_Exit(2);
+        }
+        dbe_Go(1);
+        if (!dbe_Delete() || !dbe_Commit()) std::_Exit(2);
+        dbe_CloseAll();
+        std::_Exit(count >= killAt ? 0 : 4);  // 4: the run ended before the kill
+    };
+    for (int n = 1;; ++n) {
+        SCOPED_TRACE("killed at file operation " + std::to_string(n));
+        const fs::path folder = root / ("shared_" + std::to_string(n));
+        fs::remove_all(folder);
+        fs::copy(pristine, folder);
+        const std::string file = (folder / "ALBUM.DBF").string();
+        ASSERT_NE(dbe_Use(file.c_str(), "", DBE_SHARED, DBE_TYPE_FOX), 0) << dbe_LastError();
+        ASSERT_EQ(dbe_AppendBlank(), 1);
+        ASSERT_EQ(dbe_Replace("NAME", DBE_REPL_TEXT, "EIGEN1"), 1) << dbe_LastError();
+        const pid_t pid = ::fork();
+        if (pid == 0) writer(file, n);
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        const bool done = WIFEXITED(status) && WEXITSTATUS(status) == 4;
+        ASSERT_TRUE(done || WIFSIGNALED(status)) << status;
+        // This process goes on: a write, then its orders.
+        ASSERT_EQ(dbe_AppendBlank(), 1) << dbe_LastError();
+        ASSERT_EQ(dbe_Replace("NAME", DBE_REPL_TEXT, "EIGEN2"), 1) << dbe_LastError();
+        uint32_t live = 0;
+        for (uint32_t r = 1; r <= dbe_RecCount(); ++r) {
+            dbe_Go(r);
+            if (!dbe_Deleted()) ++live;
+        }
+        for (int order = 1; order <= 2; ++order) {
+            dbe_SetOrder(order);
+            EXPECT_EQ(dbe_IndexOrd(), order) << dbe_LastError();
+            uint32_t seen = 0;
+            for (dbe_GoTop(); !dbe_Eof(); dbe_Skip(1)) ++seen;
+            EXPECT_EQ(seen, order == 1 ? dbe_RecCount() : live);
+        }
+        ASSERT_EQ(dbe_Commit(), 1) << dbe_LastError();
+        dbe_CloseAll();
+        auto cdx = dbfcdx::CdxFile::Open((folder / "ALBUM.CDX").string(), true);
+        for (std::size_t i = 0; i < cdx->TagCount(); ++i) EXPECT_FALSE(cdx->Tag(i).NeedsRebuild());
+        EXPECT_NO_THROW(cdx->Verify());
+        fs::remove_all(folder);
+        if (done) break;
+        ASSERT_LT(n, 2000) << "the writer never finished";
+    }
+}
+
 }  // namespace
