@@ -409,10 +409,8 @@ public:
     bool VorschauBilderAktuell = false;
     // The short names must be recomputed before the next pack.
     bool ShortNamenFlag = false;
-    // Search folders that the dialog "Bilderdateien suchen" filled.
-    TStringList SuchOrdner;
-    // The dialog "Bilderdateien suchen": true when confirmed; fills SuchOrdner.
-    std::function<bool(TStringList&)> SuchOrdnerDialog;
+    // The folder of the file QKFind1 found last (with "\"), "" after use.
+    QString GefundenerOrdner;
     TLauf AlleBilderSaetzeMarkieren2(const QString& Feld);
     TLauf BilderSaetzeBisEOFMarkieren2(const QString& Feld);
     TLauf AlleBilderMarkierungenEntfernen2(const QString& Feld);
@@ -433,6 +431,20 @@ public:
     void GueltigerShortNamenVorhanden();
     void EntferneLeerSatz();
     void BilderDieNichtMehrVorhandenSindAustragen1Click(TObject* Sender);
+    void Bilderzaehlen1Click(TObject* Sender);
+    void GroessedereingetragenenBilderneuermitteln1Click(TObject* Sender);
+    void BildermitgleicherGroesseermitteln1Click(TObject* Sender);
+    void DoppelteBilder1Click(TObject* Sender);
+    bool DateinameHatDatumsformat(const QString& Name);
+    void Bildumbenennen1Click(TObject* Sender);
+    void AngezeigteBilderumbenennen1Click(TObject* Sender);
+    // The stored path resolved against the drives present: the medium with
+    // that id under any letter; a question to insert it otherwise.
+    QString GetFileName(const QString& Label, const QString& VolumeId, const QString& Path);
+    void VerschobeneBilderSuchen();
+    void VerschobeneBildersuchenundPfadneusetzen1Click(TObject* Sender);
+    void Vorschaubilderneuerzeugen1Click(TObject* Sender);
+    void VorschaubildNeuerzeugen1Click(TObject* Sender);
     // The frame of a bulk command: the sender's sound, the grid page, the
     // open-album guard, the re-entry guard, the stopwatch, the log lines and
     // the closing message ("Fertig !" or the time taken). `entfernen`: the

@@ -5,6 +5,7 @@
 #include "mainwindow/main_form_maintenance.h"
 
 #include "datagrid/dk_table.h"
+#include "dialogs/small_forms.h"
 #include "platform/core/win1252.h"
 #include "platform/data/dataset.h"
 #include "platform/dbf/dbe.h"
@@ -49,14 +50,17 @@ TBusyFenster::TBusyFenster(TMainForm& form, bool zeigen)
 {
     if (!zeigen)
         return;
-    fenster_ = std::make_unique<TForm>(nullptr);
-    fenster_->SetCaption(QStringLiteral("Meldung"));
-    auto* label = new TLabel(fenster_.get());
-    label->SetParent(fenster_.get());
-    label->SetCaption(QStringLiteral("Bearbeitung läuft, bitte warten Sie  ..."));
-    label->SetBounds(16, 16, 300, 20);
-    fenster_->SetBounds(form.Left() + 40, form.Top() + 40, 340, 60);
-    fenster_->Show();
+    auto* meldung = new TMeldungForm(nullptr);
+    fenster_.reset(meldung);
+    // Esc in the busy window stops the command as Esc in the main window does.
+    const auto vorher = meldung->OnKeyDown;
+    meldung->OnKeyDown = [&form, vorher](TObject* sender, Word& key, TShiftState shift) {
+        if (key == VK_ESCAPE)
+            form.Abbruch = true;
+        if (vorher)
+            vorher(sender, key, shift);
+    };
+    meldung->Show();
     Application->ProcessMessages();
 }
 
@@ -447,6 +451,18 @@ const TWartungsEintrag kWartung[] = {
      &TMainForm::DateigroesseVomAktellenSatzCheckenClick},
     {"BilderDieNichtMehrVorhandenSindAustragen1Click", TArt::Methode, nullptr, 0,
      &TMainForm::BilderDieNichtMehrVorhandenSindAustragen1Click},
+    {"Bilderzaehlen1Click", TArt::Methode, nullptr, 0, &TMainForm::Bilderzaehlen1Click},
+    {"GroessedereingetragenenBilderneuermitteln1Click", TArt::Methode, nullptr, 0,
+     &TMainForm::GroessedereingetragenenBilderneuermitteln1Click},
+    {"BildermitgleicherGroesseermitteln1Click", TArt::Methode, nullptr, 0,
+     &TMainForm::BildermitgleicherGroesseermitteln1Click},
+    {"DoppelteBilder1Click", TArt::Methode, nullptr, 0, &TMainForm::DoppelteBilder1Click},
+    {"Bildumbenennen1Click", TArt::Methode, nullptr, 0, &TMainForm::Bildumbenennen1Click},
+    {"AngezeigteBilderumbenennen1Click", TArt::Methode, nullptr, 0, &TMainForm::AngezeigteBilderumbenennen1Click},
+    {"VerschobeneBildersuchenundPfadneusetzen1Click", TArt::Methode, nullptr, 0,
+     &TMainForm::VerschobeneBildersuchenundPfadneusetzen1Click},
+    {"Vorschaubilderneuerzeugen1Click", TArt::Methode, nullptr, 0, &TMainForm::Vorschaubilderneuerzeugen1Click},
+    {"VorschaubildNeuerzeugen1Click", TArt::Methode, nullptr, 0, &TMainForm::VorschaubildNeuerzeugen1Click},
 };
 
 const TWartungsEintrag* WartungSuchen(const char* name)
