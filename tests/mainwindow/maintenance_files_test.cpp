@@ -364,6 +364,11 @@ TEST_F(MaintenanceFilesTest, GetFileNameFindsTheMediumUnderAnotherLetter)
 
 TEST_F(MaintenanceFilesTest, MovedPicturesAreFoundInAnotherFolderAndOnAnotherMedium)
 {
+    // The file search stops at once in an application that was told to end
+    // (an earlier test of the same process may have done so; CTest runs each
+    // test in a process of its own).
+    if (Application->Terminated())
+        GTEST_SKIP() << "the application was ended by an earlier test of this process";
     // a.jpg moved to another folder of the hard disk, b.jpg from the stick
     // to the CD, c.jpg in place on its medium, d.jpg nowhere.
     lxtest::WriteFile(dir / "platte/neu/tief/Gross.JPG", "x");
@@ -407,7 +412,7 @@ TEST_F(MaintenanceFilesTest, MovedPicturesAreFoundInAnotherFolderAndOnAnotherMed
             });
         form->VerschobeneBilderSuchen();
     }
-    ASSERT_EQ(texte.size(), 2u);
+    ASSERT_EQ(texte.size(), 2u) << (texte.empty() ? std::string() : texte[0].toStdString());
     EXPECT_EQ(texte[0].toStdString(), "2 Einträge mit neuer Pfadangabe (Bild-Speicherort) gespeichert!");
     EXPECT_EQ(texte[1].toStdString(), "1 Satz/Sätze nicht mehr unter alte Pfadangabe (Bild-Speicherort) wiedergefunden!");
     const auto s = Lesen();
