@@ -90,6 +90,65 @@ bool LogischSchreiben(const char* feld, bool wert)
     return dbe_Replace(feld, DBE_REPL_LOGICAL, &c) == 1;
 }
 
+std::vector<uint32_t> AngezeigteSaetze(TMainForm& form)
+{
+    std::vector<uint32_t> saetze;
+    TAlbumBereich bereich(form.TableBilder);
+    const int vorher = dbe_SetOrder(0);
+    for (dbe_GoTop(); !dbe_Eof(); dbe_Skip(1))
+        saetze.push_back(dbe_RecNo());
+    dbe_SetOrder(vorher);
+    return saetze;
+}
+
+std::vector<uint32_t> AlleSaetze(TMainForm& form)
+{
+    TAlbumBereich bereich(form.TableBilder);
+    std::vector<uint32_t> saetze(dbe_RecCount());
+    for (size_t i = 0; i < saetze.size(); ++i)
+        saetze[i] = uint32_t(i + 1);
+    return saetze;
+}
+
+TMainForm::TLauf SaetzeAbarbeiten(TMainForm& form, TBusyFenster& busy, const std::vector<uint32_t>& saetze,
+                                  const QString& escLog, const QString& escText, bool ton,
+                                  const std::function<TSchritt()>& schritt)
+{
+    using TLauf = TMainForm::TLauf;
+    TAlbumBereich bereich(form.TableBilder);
+    const int vorher = dbe_SetOrder(0);
+    const int total = int(saetze.size());
+    TLauf lauf = TLauf::Fertig;
+    form.WartungsFehlerSatz = 0;  // a step may keep its failure itself
+    for (int i = 0; i < total; ++i) {
+        if (form.Abbruch) {
+            busy.Verbergen();
+            form.WartungsEsc(escLog, escText, ton);
+            lauf = TLauf::Abbruch;
+            break;
+        }
+        if (i + 1 != total)
+            form.AktualisiereBilderGauge(total, i + 1);
+        dbe_Go(saetze[size_t(i)]);
+        const TSchritt r = schritt();
+        if (r == TSchritt::Fehler) {
+            if (form.WartungsFehlerSatz == 0)
+                form.WartungsFehlerMerken();
+            lauf = TLauf::Fehler;
+            break;
+        }
+        if (r == TSchritt::Ende)
+            break;
+    }
+    if (lauf != TLauf::Fehler && dbe_Commit() != 1) {
+        form.WartungsFehlerMerken();
+        lauf = TLauf::Fehler;
+    }
+    dbe_SetOrder(vorher);
+    form.BilderGaugePanel->SetVisible(false);
+    return lauf;
+}
+
 void TMainForm::WartungsEsc(const QString& logText, const QString& meldung, bool ton)
 {
     if (ton && Einstellungen.Bool("PRGWave"))
@@ -324,43 +383,19 @@ TMainForm::TLauf TMainForm::AlleBilderSaetzeErsetzen(const QString& Feld, const 
         const uint32_t gemerkt = DbeBilder->RecNo();
         const QByteArray feld = EngineText(Feld);
         const QByteArray wert = EngineText(Wert);
-        {
-            TAlbumBereich bereich(TableBilder);
-            // Every shown entry once: the walk goes in natural order, so an
-            // order by the replaced field cannot move entries under it.
-            const int orderVorher = dbe_SetOrder(0);
-            dbe_GoTop();
-            const uint32_t total = dbe_QueryRecCount();
-            uint32_t zaehler = 0;
-            while (zaehler < total && !dbe_Eof()) {
-                ++zaehler;
-                if (Abbruch) {
-                    busy.Verbergen();
-                    WartungsEsc(QStringLiteral("AlleBilderSaetzeErsetzen(), ESC gedrückt, Funktion abgebrochen!"),
-                                QStringLiteral("ESC gedrückt, Funktion abgebrochen!"), true);
-                    lauf = TLauf::Abbruch;
-                    break;
-                }
-                if (zaehler != total)
-                    AktualisiereBilderGauge(int(total), int(zaehler));
-                int ok = 1;
-                switch (FeldTyp) {
-                case DBE_REPL_TEXT: ok = dbe_Replace(feld.constData(), DBE_REPL_TEXT, wert.constData()); break;
-                case DBE_REPL_LOGICAL: ok = LogischSchreiben(feld.constData(), Wert.toUpper() == QLatin1String("TRUE")); break;
-                case DBE_REPL_DATE: ok = dbe_Replace(feld.constData(), DBE_REPL_DATE, wert.constData()); break;
-                default: break;
-                }
-                if (ok != 1) {
-                    geschrieben = WartungsFehlerMerken();
-                    break;
-                }
-                dbe_Skip(1);
-            }
-            if (geschrieben && dbe_Commit() != 1)
-                geschrieben = WartungsFehlerMerken();
-            dbe_SetOrder(orderVorher);
-        }
-        BilderGaugePanel->SetVisible(false);
+        // Every shown entry once: the walk goes by record number, so an
+        // order by the replaced field cannot move entries under it.
+        lauf = SaetzeAbarbeiten(*this, busy, AngezeigteSaetze(*this),
+                                QStringLiteral("AlleBilderSaetzeErsetzen(), ESC gedrückt, Funktion abgebrochen!"),
+                                QStringLiteral("ESC gedrückt, Funktion abgebrochen!"), true, [&] {
+                                    int ok = 1;
+                                    if (FeldTyp == DBE_REPL_TEXT || FeldTyp == DBE_REPL_DATE)
+                                        ok = dbe_Replace(feld.constData(), FeldTyp, wert.constData());
+                                    else if (FeldTyp == DBE_REPL_LOGICAL)
+                                        ok = LogischSchreiben(feld.constData(), Wert.toUpper() == QLatin1String("TRUE"));
+                                    return ok == 1 ? TSchritt::Weiter : TSchritt::Fehler;
+                                });
+        geschrieben = lauf != TLauf::Fehler;
         DbeBilder->Go(gemerkt);
         busy.Verbergen();
         TableBilder->Refresh();

@@ -11,7 +11,9 @@
 #include <QByteArray>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <vector>
 
 class TDataSet;
 
@@ -59,5 +61,22 @@ void GridLayoutZurueck(TMainForm& form);
 // Windows-1252 bytes of a text for the engine (EEncodingError when the code
 // page cannot hold it).
 QByteArray EngineText(const QString& text);
+// What one step of a walk over entries answers: go on, stop (the step told
+// the user why), or stop on a write the engine refused.
+enum class TSchritt { Weiter, Ende, Fehler };
+
+// The records the album shows (its query) in record order, and all records.
+std::vector<uint32_t> AngezeigteSaetze(TMainForm& form);
+std::vector<uint32_t> AlleSaetze(TMainForm& form);
+
+// Walks `saetze` by record number on the album's work area: Esc is tested
+// before each entry (the busy window hidden, the frame's Esc with `escLog`,
+// `escText` and the sound when `ton`), the gauge moves, the entry is made
+// current and `schritt` runs on it. Everything written is committed at the
+// end; a refused write or commit is kept for WartungsSchreibFehler.
+TMainForm::TLauf SaetzeAbarbeiten(TMainForm& form, TBusyFenster& busy, const std::vector<uint32_t>& saetze,
+                                  const QString& escLog, const QString& escText, bool ton,
+                                  const std::function<TSchritt()>& schritt);
+
 // Writes a logical field of the selected area's current record.
 bool LogischSchreiben(const char* feld, bool wert);

@@ -73,38 +73,21 @@ void TMainForm::WelcheBildersindverfuegbarClick(TObject* Sender)
         TControlsDisabler aus(TableBilder);
         DbeBilder->PostIfEditing();
         const uint32_t gemerkt = DbeBilder->RecNo();
-        {
-            TAlbumBereich bereich(TableBilder);
-            const int vorher = dbe_SetOrder(0);
-            const uint32_t total = dbe_RecCount();
-            // One pass that tests each file and writes its answer at once:
-            // after Esc the entries not reached keep their old value, none is
-            // left marked unreachable without a test. Only a changed value
-            // is written.
-            uint32_t gefunden = 0, nichtGefunden = 0;
-            for (uint32_t n = 1; n <= total; ++n) {
-                if (Abbruch) {
-                    busy.Verbergen();
-                    WartungsEsc(name + QStringLiteral("(), ESC gedrückt, Funktion abgebrochen!"),
-                                QStringLiteral("ESC gedrückt, Funktion abgebrochen!"), true);
-                    break;
-                }
-                AktualisiereBilderGauge(int(total), int(n));
-                dbe_Go(n);
-                const bool da = FileExists(FeldText("PFAD"));
-                (da ? gefunden : nichtGefunden) += 1;
-                if ((dbe_GetLogical("ZUGRIFF") != 0) != da && !LogischSchreiben("ZUGRIFF", da)) {
-                    geschrieben = WartungsFehlerMerken();
-                    break;
-                }
-                SetCaption(QStringLiteral("Nicht gefunden ") + QString::number(nichtGefunden) +
-                           QStringLiteral("/ gefunden ") + QString::number(gefunden));
-            }
-            if (geschrieben && dbe_Commit() != 1)
-                geschrieben = WartungsFehlerMerken();
-            dbe_SetOrder(vorher);
-        }
-        BilderGaugePanel->SetVisible(false);
+        // One pass that tests each file and writes its answer at once: after
+        // Esc the entries not reached keep their old value, none is left
+        // marked unreachable without a test. Only a changed value is written.
+        uint32_t gefunden = 0, nichtGefunden = 0;
+        geschrieben = SaetzeAbarbeiten(*this, busy, AlleSaetze(*this),
+                                       name + QStringLiteral("(), ESC gedrückt, Funktion abgebrochen!"),
+                                       QStringLiteral("ESC gedrückt, Funktion abgebrochen!"), true, [&] {
+                                           const bool da = FileExists(FeldText("PFAD"));
+                                           (da ? gefunden : nichtGefunden) += 1;
+                                           SetCaption(QStringLiteral("Nicht gefunden ") + QString::number(nichtGefunden) +
+                                                      QStringLiteral("/ gefunden ") + QString::number(gefunden));
+                                           if ((dbe_GetLogical("ZUGRIFF") != 0) != da && !LogischSchreiben("ZUGRIFF", da))
+                                               return TSchritt::Fehler;
+                                           return TSchritt::Weiter;
+                                       }) != TLauf::Fehler;
         DbeBilder->Go(gemerkt);
     }
     SetCaption(caption);
@@ -174,51 +157,35 @@ void TMainForm::BilderDieNichtMehrVorhandenSindAustragen1Click(TObject* Sender)
         // Every entry is visited: the filter in force goes and stays gone.
         DbeBilder->Query(QString());
         TMedien medien;
-        {
-            TAlbumBereich bereich(TableBilder);
-            const int vorher = dbe_SetOrder(0);
-            const uint32_t total = dbe_RecCount();
-            Application->ProcessMessages();
-            for (uint32_t n = 1; n <= total; ++n) {
-                if (Abbruch) {
-                    busy.Verbergen();
-                    WartungsEsc(name + QStringLiteral("(), ESC gedrückt, Funktion abgebrochen!"),
-                                QStringLiteral("ESC gedrückt, Funktion abgebrochen!"), true);
-                    break;
-                }
-                dbe_Go(n);
-                if (dbe_Deleted())
-                    continue;
-                const QString pfad = FeldText("PFAD");
-                if (pfad.isEmpty() || FileExists(pfad))
-                    continue;
-                // The entry goes only when its medium is present and the file
-                // is not on it; an unplugged or absent medium keeps it.
-                QString id = FeldText("LABELKENNU");
-                if (id.isEmpty())
-                    id = qktGetVolumeId(pfad.left(1)).trimmed();
-                const QList<QChar>& laufwerke = id.isEmpty() ? QList<QChar>() : medien.Laufwerke(id);
-                if (laufwerke.isEmpty()) {
-                    ++behalten;
-                    continue;
-                }
-                bool anderswo = false;
-                for (const QChar lw : laufwerke)
-                    anderswo = anderswo || FileExists(QString(lw) + pfad.mid(1));
-                if (anderswo)
-                    continue;
-                if (dbe_Delete() != 1) {
-                    geschrieben = WartungsFehlerMerken();
-                    break;
-                }
-                ++geloescht;
-                Application->ProcessMessages();
-            }
-            if (geschrieben && dbe_Commit() != 1)
-                geschrieben = WartungsFehlerMerken();
-            dbe_SetOrder(vorher);
-        }
-        BilderGaugePanel->SetVisible(false);
+        Application->ProcessMessages();
+        geschrieben = SaetzeAbarbeiten(*this, busy, AlleSaetze(*this),
+                                       name + QStringLiteral("(), ESC gedrückt, Funktion abgebrochen!"),
+                                       QStringLiteral("ESC gedrückt, Funktion abgebrochen!"), true, [&] {
+                                           if (dbe_Deleted())
+                                               return TSchritt::Weiter;
+                                           const QString pfad = FeldText("PFAD");
+                                           if (pfad.isEmpty() || FileExists(pfad))
+                                               return TSchritt::Weiter;
+                                           // The entry goes only when its medium is present and the
+                                           // file is not on it; an absent medium keeps it.
+                                           QString id = FeldText("LABELKENNU");
+                                           if (id.isEmpty())
+                                               id = qktGetVolumeId(pfad.left(1)).trimmed();
+                                           const QList<QChar> laufwerke =
+                                               id.isEmpty() ? QList<QChar>() : medien.Laufwerke(id);
+                                           if (laufwerke.isEmpty()) {
+                                               ++behalten;
+                                               return TSchritt::Weiter;
+                                           }
+                                           for (const QChar lw : laufwerke)
+                                               if (FileExists(QString(lw) + pfad.mid(1)))
+                                                   return TSchritt::Weiter;
+                                           if (dbe_Delete() != 1)
+                                               return TSchritt::Fehler;
+                                           ++geloescht;
+                                           Application->ProcessMessages();
+                                           return TSchritt::Weiter;
+                                       }) != TLauf::Fehler;
         DbeBilder->Go(gemerkt);
     }
     busy.Verbergen();

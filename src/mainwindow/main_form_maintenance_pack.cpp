@@ -245,26 +245,13 @@ void TMainForm::AlleBilderSaetzeZurueckholen1Click(TObject* Sender)
         DbeBilder->Query(QString());
         DbeBilder->SetScope(QString(), QString());
         const int vorher = DbeBilder->SetOrder(0);
-        {
-            TAlbumBereich bereich(TableBilder);
-            const uint32_t total = dbe_RecCount();
-            for (uint32_t n = 1; n <= total; ++n) {
-                if (Abbruch) {
-                    busy.Verbergen();
-                    WartungsEsc(name + QStringLiteral("(), ESC gedrückt, Funktion abgebrochen!"),
-                                QStringLiteral("ESC gedrückt, Funktion abgebrochen!"), true);
-                    break;
-                }
-                AktualisiereBilderGauge(int(total), int(n));
-                dbe_Go(n);
-                if (dbe_Deleted() && dbe_Recall() != 1) {
-                    geschrieben = WartungsFehlerMerken();
-                    break;
-                }
-            }
-            if (geschrieben && dbe_Commit() != 1)
-                geschrieben = WartungsFehlerMerken();
-        }
+        geschrieben = SaetzeAbarbeiten(*this, busy, AlleSaetze(*this),
+                                       name + QStringLiteral("(), ESC gedrückt, Funktion abgebrochen!"),
+                                       QStringLiteral("ESC gedrückt, Funktion abgebrochen!"), true, [] {
+                                           Application->ProcessMessages();
+                                           return dbe_Deleted() && dbe_Recall() != 1 ? TSchritt::Fehler
+                                                                                     : TSchritt::Weiter;
+                                       }) != TLauf::Fehler;
         BilderGaugePanel->SetVisible(false);
         DbeBilder->SetOrder(vorher);
         DbeBilder->GoTop();

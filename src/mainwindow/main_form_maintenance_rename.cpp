@@ -48,6 +48,48 @@ bool NameZulaessig(const QString& name)
 
 }  // namespace
 
+// Renames the picture of the selected area's current entry by the chosen
+// scheme and writes its new path and short name; a picture that is missing,
+// read-only, already named by a date or whose new name is taken stays.
+static TSchritt UmbenennenSchritt(TMainForm& f, const QString& name, bool nachDatum, QString& umbenennFehler)
+{
+    const QString pfad = FeldText("PFAD");
+    const QString datei = DateiNameVonPfad(pfad);
+    if (pfad.isEmpty() || !FileExists(pfad) || (FileGetAttr(pfad) & faReadOnly) || f.DateinameHatDatumsformat(datei))
+        return TSchritt::Weiter;
+    const QString ordner = PfadVonDatei(pfad, true);
+    const QString suffix = DateiSuffix(pfad).toUpper();
+    QString neu;
+    try {
+        neu = nachDatum ? ordner + DatumsName(pfad) + QStringLiteral(".") + suffix
+                        : ordner + NullenAuffuellen(NaechsteFreieNummer(ordner + QStringLiteral("*.") + suffix), 5) +
+                              QStringLiteral(".") + suffix;
+    } catch (const std::exception&) {
+        f.WartungsProtokoll(name + QStringLiteral(", Fehler bei der Namenserzeugung (") + pfad + QStringLiteral(")"));
+        f.AppException1->SetUserName(f.TableBilder->TableName() + QStringLiteral(", ") + QString::number(dbe_RecNo()) +
+                                     QStringLiteral(" / ") + QString::number(dbe_RecCount()));
+        throw Exception(QStringLiteral("Fehler bei der Namenserzeugung (") + pfad + QStringLiteral(")"));
+    }
+    // Two pictures of the same second: the second keeps its name.
+    if (FileExists(neu))
+        return TSchritt::Weiter;
+    Application->ProcessMessages();
+    if (!RenameFile(pfad, neu)) {
+        umbenennFehler = QStringLiteral("Fehler beim Umbennen der Datei \"") + pfad + QStringLiteral("\" (Schreibschutz?) ");
+        return TSchritt::Ende;
+    }
+    if (dbe_Replace("PFAD", DBE_REPL_TEXT, EngineText(neu).constData()) != 1 ||
+        dbe_Replace("SHORTNAME", DBE_REPL_TEXT, EngineText(StringToCRC32(neu)).constData()) != 1) {
+        f.WartungsFehlerMerken();
+        // The entry keeps naming the old file: so does the disk.
+        dbe_Replace("PFAD", DBE_REPL_TEXT, EngineText(pfad).constData());
+        RenameFile(neu, pfad);
+        return TSchritt::Fehler;
+    }
+    Application->ProcessMessages();
+    return TSchritt::Weiter;
+}
+
 bool TMainForm::DateinameHatDatumsformat(const QString& Name)
 {
     TDateTime datum;
@@ -127,72 +169,13 @@ void TMainForm::AngezeigteBilderumbenennen1Click(TObject* Sender)
         TControlsDisabler aus(TableBilder);
         DbeBilder->PostIfEditing();
         const uint32_t gemerkt = DbeBilder->RecNo();
-        {
-            // By record number: the new paths and short names never move an
-            // entry within the walk.
-            TAlbumBereich bereich(TableBilder);
-            const int vorher = dbe_SetOrder(0);
-            std::vector<uint32_t> saetze;
-            for (dbe_GoTop(); !dbe_Eof(); dbe_Skip(1))
-                saetze.push_back(dbe_RecNo());
-            const uint32_t total = uint32_t(saetze.size());
-            uint32_t zaehler = 0;
-            for (const uint32_t n : saetze) {
-                if (Abbruch) {
-                    busy.Verbergen();
-                    WartungsEsc(name + QStringLiteral("(), ESC gedrückt, abgebrochen!"),
-                                QStringLiteral("ESC gedrückt, abgebrochen!"), false);
-                    break;
-                }
-                ++zaehler;
-                if (zaehler != total)
-                    AktualisiereBilderGauge(int(total), int(zaehler));
-                dbe_Go(n);
-                const QString pfad = FeldText("PFAD");
-                const QString datei = DateiNameVonPfad(pfad);
-                if (pfad.isEmpty() || !FileExists(pfad) || (FileGetAttr(pfad) & faReadOnly) ||
-                    DateinameHatDatumsformat(datei))
-                    continue;
-                const QString ordner = PfadVonDatei(pfad, true);
-                const QString suffix = DateiSuffix(pfad).toUpper();
-                QString neu;
-                try {
-                    neu = nachDatum ? ordner + DatumsName(pfad) + QStringLiteral(".") + suffix
-                                    : ordner + NullenAuffuellen(NaechsteFreieNummer(ordner + QStringLiteral("*.") + suffix), 5) +
-                                          QStringLiteral(".") + suffix;
-                } catch (const std::exception&) {
-                    Protokoll(QStringLiteral("Fehler"), name + QStringLiteral(", Fehler bei der Namenserzeugung (") +
-                                                            pfad + QStringLiteral(")"));
-                    FehlerKontextSetzen();
-                    throw Exception(QStringLiteral("Fehler bei der Namenserzeugung (") + pfad + QStringLiteral(")"));
-                }
-                // Two pictures of the same second keep the second one's name.
-                if (FileExists(neu))
-                    continue;
-                Application->ProcessMessages();
-                if (!RenameFile(pfad, neu)) {
-                    umbenennFehler = QStringLiteral("Fehler beim Umbennen der Datei \"") + pfad +
-                                     QStringLiteral("\" (Schreibschutz?) ");
-                    break;
-                }
-                const QByteArray neuText = EngineText(neu);
-                const QByteArray kurz = EngineText(StringToCRC32(neu));
-                if (dbe_Replace("PFAD", DBE_REPL_TEXT, neuText.constData()) != 1 ||
-                    dbe_Replace("SHORTNAME", DBE_REPL_TEXT, kurz.constData()) != 1) {
-                    geschrieben = WartungsFehlerMerken();
-                    // The entry keeps naming the old file: so does the disk.
-                    const QByteArray altText = EngineText(pfad);
-                    dbe_Replace("PFAD", DBE_REPL_TEXT, altText.constData());
-                    RenameFile(neu, pfad);
-                    break;
-                }
-                Application->ProcessMessages();
-            }
-            if (geschrieben && dbe_Commit() != 1)
-                geschrieben = WartungsFehlerMerken();
-            dbe_SetOrder(vorher);
-        }
-        BilderGaugePanel->SetVisible(false);
+        // By record number: the new paths and short names never move an
+        // entry within the walk.
+        geschrieben = SaetzeAbarbeiten(*this, busy, AngezeigteSaetze(*this),
+                                       name + QStringLiteral("(), ESC gedrückt, abgebrochen!"),
+                                       QStringLiteral("ESC gedrückt, abgebrochen!"), false, [&] {
+                                           return UmbenennenSchritt(*this, name, nachDatum, umbenennFehler);
+                                       }) != TLauf::Fehler;
         DbeBilder->Go(gemerkt);
         busy.Verbergen();
         TableBilder->Refresh();

@@ -77,57 +77,36 @@ void TMainForm::GroessedereingetragenenBilderneuermitteln1Click(TObject* Sender)
         TControlsDisabler aus(TableBilder);
         DbeBilder->PostIfEditing();
         const uint32_t gemerkt = DbeBilder->RecNo();
-        {
-            // The shown entries by record number: the short names and sizes
-            // written never move an entry within the walk.
-            TAlbumBereich bereich(TableBilder);
-            const int vorher = dbe_SetOrder(0);
-            std::vector<uint32_t> saetze;
-            for (dbe_GoTop(); !dbe_Eof(); dbe_Skip(1))
-                saetze.push_back(dbe_RecNo());
-            const uint32_t total = uint32_t(saetze.size());
-            uint32_t zaehler = 0;
-            for (const uint32_t n : saetze) {
-                if (Abbruch) {
-                    busy.Verbergen();
-                    WartungsEsc(name + QStringLiteral("(), ESC gedrückt, abgebrochen!"),
-                                QStringLiteral("ESC gedrückt, abgebrochen!"), false);
-                    break;
-                }
-                ++zaehler;
-                if (zaehler != total)
-                    AktualisiereBilderGauge(int(total), int(zaehler));
-                dbe_Go(n);
-                const QString pfad = FeldText("PFAD");
-                if (pfad.isEmpty() || !FileExists(pfad)) {
-                    ++nichtGefunden;
-                    continue;
-                }
-                const int64_t groesse = qktFileSize(pfad);
-                if (groesse != int64_t(FeldText("BYTES").toDouble()))
-                    ++geaendert;
-                const QByteArray kurz = EngineText(StringToCRC32(pfad));
-                const double bytes = double(groesse);
-                bool ok = dbe_Replace("SHORTNAME", DBE_REPL_TEXT, kurz.constData()) == 1 &&
-                          dbe_Replace("BYTES", DBE_REPL_DOUBLE, &bytes) == 1;
-                if (ok && medien) {
-                    const QByteArray label = EngineText(qktGetVolumeLabel(pfad.left(1)).trimmed());
-                    const QByteArray id = EngineText(qktGetVolumeId(pfad.left(1)).trimmed());
-                    ok = dbe_Replace("LABEL", DBE_REPL_TEXT, label.constData()) == 1 &&
-                         dbe_Replace("LABELKENNU", DBE_REPL_TEXT, id.constData()) == 1;
-                }
-                if (!ok) {
-                    geschrieben = WartungsFehlerMerken();
-                    break;
-                }
-                Application->ProcessMessages();
-                ++gefunden;
-            }
-            if (geschrieben && dbe_Commit() != 1)
-                geschrieben = WartungsFehlerMerken();
-            dbe_SetOrder(vorher);
-        }
-        BilderGaugePanel->SetVisible(false);
+        // The shown entries by record number: the short names and sizes
+        // written never move an entry within the walk.
+        geschrieben = SaetzeAbarbeiten(*this, busy, AngezeigteSaetze(*this),
+                                       name + QStringLiteral("(), ESC gedrückt, abgebrochen!"),
+                                       QStringLiteral("ESC gedrückt, abgebrochen!"), false, [&] {
+                                           const QString pfad = FeldText("PFAD");
+                                           if (pfad.isEmpty() || !FileExists(pfad)) {
+                                               ++nichtGefunden;
+                                               return TSchritt::Weiter;
+                                           }
+                                           const int64_t groesse = qktFileSize(pfad);
+                                           if (groesse != int64_t(FeldText("BYTES").toDouble()))
+                                               ++geaendert;
+                                           const double bytes = double(groesse);
+                                           bool ok = dbe_Replace("SHORTNAME", DBE_REPL_TEXT,
+                                                                 EngineText(StringToCRC32(pfad)).constData()) == 1 &&
+                                                     dbe_Replace("BYTES", DBE_REPL_DOUBLE, &bytes) == 1;
+                                           if (ok && medien) {
+                                               const QString lw = pfad.left(1);
+                                               ok = dbe_Replace("LABEL", DBE_REPL_TEXT,
+                                                                EngineText(qktGetVolumeLabel(lw).trimmed()).constData()) == 1 &&
+                                                    dbe_Replace("LABELKENNU", DBE_REPL_TEXT,
+                                                                EngineText(qktGetVolumeId(lw).trimmed()).constData()) == 1;
+                                           }
+                                           if (!ok)
+                                               return TSchritt::Fehler;
+                                           Application->ProcessMessages();
+                                           ++gefunden;
+                                           return TSchritt::Weiter;
+                                       }) != TLauf::Fehler;
         DbeBilder->Go(gemerkt);
         busy.Verbergen();
         TableBilder->Refresh();

@@ -142,40 +142,18 @@ void TMainForm::Vorschaubilderneuerzeugen1Click(TObject* Sender)
         TControlsDisabler aus(TableBilder);
         DbeBilder->PostIfEditing();
         const uint32_t gemerkt = DbeBilder->RecNo();
-        {
-            TAlbumBereich bereich(TableBilder);
-            const int vorher = dbe_SetOrder(0);
-            std::vector<uint32_t> saetze;
-            for (dbe_GoTop(); !dbe_Eof(); dbe_Skip(1))
-                saetze.push_back(dbe_RecNo());
-            const uint32_t total = uint32_t(saetze.size());
-            uint32_t zaehler = 0;
-            for (const uint32_t n : saetze) {
-                if (Abbruch) {
-                    busy.Verbergen();
-                    WartungsEsc(name + QStringLiteral("(), Vorschaubilder Neuerzeugung abgebrochen!"),
-                                QStringLiteral("ESC gedrückt, abgebrochen!"), false);
-                    break;
-                }
-                ++zaehler;
-                if (zaehler != total)
-                    AktualisiereBilderGauge(int(total), int(zaehler));
-                dbe_Go(n);
-                const bool da = FileExists(FeldText("PFAD"));
-                const int r = da ? VorschauNeu(*this, drehen) : 0;
-                if (r < 0) {
-                    geschrieben = WartungsFehlerMerken();
-                    break;
-                }
-                // A file that is no readable picture keeps its old thumbnail.
-                gemacht += r > 0;
-                keinBild += da && r == 0;
-            }
-            if (geschrieben && dbe_Commit() != 1)
-                geschrieben = WartungsFehlerMerken();
-            dbe_SetOrder(vorher);
-        }
-        BilderGaugePanel->SetVisible(false);
+        geschrieben = SaetzeAbarbeiten(*this, busy, AngezeigteSaetze(*this),
+                                       name + QStringLiteral("(), Vorschaubilder Neuerzeugung abgebrochen!"),
+                                       QStringLiteral("ESC gedrückt, abgebrochen!"), false, [&] {
+                                           const bool da = FileExists(FeldText("PFAD"));
+                                           const int r = da ? VorschauNeu(*this, drehen) : 0;
+                                           if (r < 0)
+                                               return TSchritt::Fehler;
+                                           // A file that is no readable picture keeps its old thumbnail.
+                                           gemacht += r > 0;
+                                           keinBild += da && r == 0;
+                                           return TSchritt::Weiter;
+                                       }) != TLauf::Fehler;
         DbeBilder->Go(gemerkt);
         busy.Verbergen();
         TableBilder->Refresh();
