@@ -120,6 +120,7 @@ TMainForm::TLauf SaetzeAbarbeiten(TMainForm& form, TBusyFenster& busy, const std
     const int total = int(saetze.size());
     TLauf lauf = TLauf::Fertig;
     form.WartungsFehlerSatz = 0;  // a step may keep its failure itself
+    int letztesProzent = -1;
     for (int i = 0; i < total; ++i) {
         if (form.Abbruch) {
             busy.Verbergen();
@@ -127,8 +128,15 @@ TMainForm::TLauf SaetzeAbarbeiten(TMainForm& form, TBusyFenster& busy, const std
             lauf = TLauf::Abbruch;
             break;
         }
-        if (i + 1 != total)
+        // The gauge moves (and lets messages through) at each new percent,
+        // messages go through every 32 entries in between.
+        const int prozent = int(int64_t(i + 1) * 100 / total);
+        if (prozent != letztesProzent && i + 1 != total) {
+            letztesProzent = prozent;
             form.AktualisiereBilderGauge(total, i + 1);
+        } else if ((i & 31) == 0) {
+            Application->ProcessMessages();
+        }
         dbe_Go(saetze[size_t(i)]);
         const TSchritt r = schritt();
         if (r == TSchritt::Fehler) {
@@ -269,6 +277,7 @@ static TMainForm::TLauf MarkSchleife(TMainForm& f, const QString& name, const QS
             dbe_GoTop();
         }
         uint32_t zaehler = 0;
+        int letztesProzent = -1;
         while (zaehler < total && !dbe_Eof()) {
             if (f.Abbruch) {
                 f.WartungsEsc(QString(), handler, walk != TMarkWalk::Entfernen);
@@ -276,8 +285,13 @@ static TMainForm::TLauf MarkSchleife(TMainForm& f, const QString& name, const QS
                 break;
             }
             ++zaehler;
-            if (zaehler != total)
+            const int prozent = int(int64_t(zaehler) * 100 / total);
+            if (prozent != letztesProzent && zaehler != total) {
+                letztesProzent = prozent;
                 f.AktualisiereBilderGauge(int(total), int(zaehler));
+            } else if ((zaehler & 31) == 0) {
+                Application->ProcessMessages();
+            }
             if (!LogischSchreiben(feldName.constData(), wert)) {
                 geschrieben = f.WartungsFehlerMerken();
                 break;

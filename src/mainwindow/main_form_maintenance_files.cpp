@@ -6,6 +6,7 @@
 #include "datagrid/dk_table.h"
 #include "platform/core/file_utils.h"
 #include "platform/core/win1252.h"
+#include "platform/core/win_path.h"
 #include "platform/dbf/dbe.h"
 #include "platform/ui/com_ctrls.h"
 #include "platform/ui/dialogs.h"
@@ -14,9 +15,39 @@
 #include "shared/utility_files.h"
 #include "storage/tdbe.h"
 
+#include <QFile>
 #include <QHash>
 
+#include <sys/stat.h>
+
+#include <optional>
+
 namespace {
+
+// File tests of a walk over many entries: each folder is resolved over the
+// drive map once, then a file is one stat; what is not found that way gets
+// the full test (names that differ in case, media that came or went).
+class TDateiPruefer {
+public:
+    bool Da(const QString& pfad)
+    {
+        const int trenner = pfad.lastIndexOf(QLatin1Char('\\'));
+        if (trenner > 0) {
+            const QString ordner = pfad.left(trenner);
+            auto it = ordner_.find(ordner);
+            if (it == ordner_.end())
+                it = ordner_.insert(ordner, WinToLinux(ordner));
+            struct stat st;
+            if (*it && ::stat(QFile::encodeName(**it + QLatin1Char('/') + pfad.mid(trenner + 1)).constData(), &st) == 0 &&
+                S_ISREG(st.st_mode))
+                return true;
+        }
+        return FileExists(pfad);
+    }
+
+private:
+    QHash<QString, std::optional<QString>> ordner_;
+};
 
 QString FeldText(const char* feld) { return Win1252Decode(QByteArrayView(dbe_GetString(feld))).trimmed(); }
 
@@ -77,13 +108,16 @@ void TMainForm::WelcheBildersindverfuegbarClick(TObject* Sender)
         // Esc the entries not reached keep their old value, none is left
         // marked unreachable without a test. Only a changed value is written.
         uint32_t gefunden = 0, nichtGefunden = 0;
+        TDateiPruefer pruefer;
         geschrieben = SaetzeAbarbeiten(*this, busy, AlleSaetze(*this),
                                        name + QStringLiteral("(), ESC gedrückt, Funktion abgebrochen!"),
                                        QStringLiteral("ESC gedrückt, Funktion abgebrochen!"), true, [&] {
-                                           const bool da = FileExists(FeldText("PFAD"));
+                                           const bool da = pruefer.Da(FeldText("PFAD"));
                                            (da ? gefunden : nichtGefunden) += 1;
-                                           SetCaption(QStringLiteral("Nicht gefunden ") + QString::number(nichtGefunden) +
-                                                      QStringLiteral("/ gefunden ") + QString::number(gefunden));
+                                           if ((gefunden + nichtGefunden) % 100 == 0)
+                                               SetCaption(QStringLiteral("Nicht gefunden ") +
+                                                          QString::number(nichtGefunden) + QStringLiteral("/ gefunden ") +
+                                                          QString::number(gefunden));
                                            if ((dbe_GetLogical("ZUGRIFF") != 0) != da && !LogischSchreiben("ZUGRIFF", da))
                                                return TSchritt::Fehler;
                                            return TSchritt::Weiter;
@@ -157,6 +191,7 @@ void TMainForm::BilderDieNichtMehrVorhandenSindAustragen1Click(TObject* Sender)
         // Every entry is visited: the filter in force goes and stays gone.
         DbeBilder->Query(QString());
         TMedien medien;
+        TDateiPruefer pruefer;
         Application->ProcessMessages();
         geschrieben = SaetzeAbarbeiten(*this, busy, AlleSaetze(*this),
                                        name + QStringLiteral("(), ESC gedrückt, Funktion abgebrochen!"),
@@ -164,7 +199,7 @@ void TMainForm::BilderDieNichtMehrVorhandenSindAustragen1Click(TObject* Sender)
                                            if (dbe_Deleted())
                                                return TSchritt::Weiter;
                                            const QString pfad = FeldText("PFAD");
-                                           if (pfad.isEmpty() || FileExists(pfad))
+                                           if (pfad.isEmpty() || pruefer.Da(pfad))
                                                return TSchritt::Weiter;
                                            // The entry goes only when its medium is present and the
                                            // file is not on it; an absent medium keeps it.

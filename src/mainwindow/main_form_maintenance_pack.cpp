@@ -304,12 +304,9 @@ void TMainForm::BilderDBFpacken1Click(TObject* Sender)
     Screen->SetCursor(crHourGlass);
     Application->ProcessMessages();
     AlbumTabellenSchliessen(*this);
-    const QString cdx = BilderDBFPfad + BilderCDXName;
-    if (FileExists(cdx) && !DeleteFile(cdx)) {
-        const QString text = QStringLiteral("Indexdatei ") + cdx + QStringLiteral(" konnte nicht gelöscht werden!");
-        Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), ") + text);
-        ShowMessage(text);
-    }
+    // The compound index stays: the pack rebuilds every tag of it from the
+    // records it keeps, and an index that is damaged or lacks tags is built
+    // anew by the open afterwards.
     const QString datei = BilderDBFPfad + BilderDBF;
     bool gepackt = false;
     bool kurzNamenOk = true;
