@@ -29,6 +29,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <vector>
@@ -197,6 +198,8 @@ public:
     void TableBilderAfterPost(TDataSet* DataSet);
     void FTSBilder3Add();
     void NurVolltextsucheneuaufbauen1Click(TObject* Sender);
+    // Builds the open album's full-text index anew from all its records.
+    void VolltextNeuAufbauen();
     // The record buffers of the two indexes (record length + 1 bytes).
     std::vector<char> BilderFTSPuffer;
     std::vector<char> Bilder3FTSPuffer;
@@ -484,7 +487,6 @@ public:
     TDatumScopeForm* DatumScopeForm = nullptr;  // made on first use, kept for the run
     uint8_t FilterSortierung = 0;      // order before the last field or flag filter
     uint32_t FilterSatzNr = 0;         // record when the last filter command began
-    bool VorschauAktuell = false;      // the thumbnail grid holds the current set
     QString LetzterVolltextSuchText;   // text of the last full-text filter
     void BilderFiltern(const QString& FieldName);
     void FilterAufFlag(const QString& Flag);
@@ -562,6 +564,8 @@ public:
     TPanel* Panel21 = nullptr;
     // The floating thumbnail window: one for the run, hidden when closed.
     TFormSchwebeneVorschau* SchwebendesVorschaubild = nullptr;
+    // The thumbnail grid holds the current set (cleared: read it again when
+    // its page shows).
     bool ThumbnailsGeladen = false;
     // Record numbers of pictures handed to an external editor: the list the
     // shutdown and the refresh of edited pictures read.
@@ -640,7 +644,78 @@ private:
     TFullSizeForm* vollbild_ = nullptr;  // the full-size view while it is shown
     bool vorschauAusMemo_ = false;       // ImageWindow2 holds the entry's own thumbnail
 
+public:
+    // ---- Album maintenance (main_form_maintenance*.cpp) ------------------------
+    // Outcome of a bulk loop: all done, stopped by Esc, or stopped by a write
+    // the engine refused (then the command reports the failure, never
+    // success).
+    enum class TLauf { Fertig, Abbruch, Fehler };
+    // True while a maintenance command runs; a second one is refused.
+    bool WartungAktiv = false;
+    // The short names must be recomputed before the next pack.
+    bool ShortNamenFlag = false;
+    // The folder of the file QKFind1 found last (with "\"), "" after use.
+    QString GefundenerOrdner;
+    TLauf AlleBilderSaetzeMarkieren2(const QString& Feld);
+    TLauf BilderSaetzeBisEOFMarkieren2(const QString& Feld);
+    TLauf AlleBilderMarkierungenEntfernen2(const QString& Feld);
+    TLauf AlleBilderSaetzeErsetzen(const QString& Feld, const QString& Wert, int FeldTyp);
+    void BildMarkieren1Click(TObject* Sender);
+    void TableBilderMARKIERTChange();
+    void FeldWerteersetzen1Click(TObject* Sender);
+    void Kurzbeschreibungeingeben1Click(TObject* Sender);
+    void AlleBilderSaetzeLoeschen1Click(TObject* Sender);
+    void AlleBilderSaetzeZurueckholen1Click(TObject* Sender);
+    void BilderDBFpacken1Click(TObject* Sender);
+    void BilderSatzLoeschen(int Modus);
+    void WelcheBildersindverfuegbarClick(TObject* Sender);
+    void DateigroesseVomAktellenSatzCheckenClick(TObject* Sender);
+    // False when a write failed (reported).
+    bool SetzeShortName();
+    void ShortNamenVorhanden();
+    void GueltigerShortNamenVorhanden();
+    void EntferneLeerSatz();
+    void BilderDieNichtMehrVorhandenSindAustragen1Click(TObject* Sender);
+    void Bilderzaehlen1Click(TObject* Sender);
+    void GroessedereingetragenenBilderneuermitteln1Click(TObject* Sender);
+    void BildermitgleicherGroesseermitteln1Click(TObject* Sender);
+    void DoppelteBilder1Click(TObject* Sender);
+    bool DateinameHatDatumsformat(const QString& Name);
+    void Bildumbenennen1Click(TObject* Sender);
+    void AngezeigteBilderumbenennen1Click(TObject* Sender);
+    // The stored path resolved against the drives present: the medium with
+    // that id under any letter; a question to insert it otherwise.
+    QString GetFileName(const QString& Label, const QString& VolumeId, const QString& Path);
+    void VerschobeneBilderSuchen();
+    void VerschobeneBildersuchenundPfadneusetzen1Click(TObject* Sender);
+    void Vorschaubilderneuerzeugen1Click(TObject* Sender);
+    void VorschaubildNeuerzeugen1Click(TObject* Sender);
+    // The frame of a bulk command: the sender's sound, the grid page, the
+    // open-album guard, the re-entry guard, the stopwatch, the log lines and
+    // the closing message ("Fertig !" or the time taken). `entfernen`: the
+    // clear commands' log and refresh. Nothing is closed as done when the
+    // worker reported a failed write.
+    void WartungsRahmen(TObject* Sender, const QString& name, bool entfernen, const std::function<TLauf()>& worker);
+    // An "Info" line in the action log when logging is on.
+    void WartungsProtokoll(const QString& text) { Protokoll(QStringLiteral("Info"), text); }
+    // The closing message of the frame for handler `name`.
+    void WartungsAbschluss(const QString& name);
+    // Keeps the engine's error and record of a refused write; gives false.
+    bool WartungsFehlerMerken();
+    // Reports the refused write kept last: the log, the error log's context
+    // and the message "Fehler beim Schreiben in das Fotoalbum ...".
+    void WartungsSchreibFehler(const QString& name);
+    QString WartungsFehlerText;
+    uint32_t WartungsFehlerSatz = 0;
+    // The Esc of a bulk loop: the sound (when wanted), the log line, the
+    // flag reset and the message.
+    void WartungsEsc(const QString& logText, const QString& meldung, bool ton);
+    // The handler of a maintenance command by name; empty when it is none.
+    TNotifyEvent WartungsHandler(const char* name);
+    static bool WartungsHandlerVorhanden(const char* name);
+
 private:
+    friend class TWartungsSperre;
     friend class TMainFormOptionen;
     friend class TMainFormWerkzeuge;
     // "Info" / "Fehler" entry in the action log when logging is on.

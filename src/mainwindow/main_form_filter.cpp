@@ -56,7 +56,7 @@ int TMainForm::AufTagUmschalten(const QString& tag)
 
 void TMainForm::VorschauNeuLesen()
 {
-    VorschauAktuell = false;
+    ThumbnailsGeladen = false;
     if (PageControlBilder->ActivePage() == TabSheetVorschauBilder)
         PageControlBilderChange(nullptr);
 }
@@ -367,7 +367,7 @@ void TMainForm::BilderOhneFilter1Click(TObject* Sender)
     TableBilder->Refresh();
     BilderSatzAnzahlZeigen();
     FilterStatus(kKeinFilter, false);
-    VorschauAktuell = false;
+    ThumbnailsGeladen = false;
     if (edSearch)
         edSearch->SetText(QStringLiteral("Geben Sie hier einen Suchtext ein...."));
     VorschauNeuLesen();

@@ -154,6 +154,11 @@ void TMainForm::NurVolltextsucheneuaufbauen1Click(TObject* Sender)
     if (MessageDlg(QStringLiteral("Volltextdatenbank jetzt neu aufbauen ?"), mtConfirmation,
                    TMsgDlgButtons{mbYes, mbNo}) != mrYes)
         return;
+    VolltextNeuAufbauen();
+}
+
+void TMainForm::VolltextNeuAufbauen()
+{
     FtsBilder->Close();
     BilderFTSPuffer.clear();
     const QString ia = BilderDBFPfad + BilderFTSName;

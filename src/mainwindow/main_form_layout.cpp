@@ -145,7 +145,7 @@ TTabSheet* Seite(TComponent* owner, TPageControl* pc, const char* name, const QS
 
 bool TMainForm::HandlerVorhanden(const char* name) const
 {
-    return HandlerSuchen(name) != nullptr || ZusatzBefehl(name) != nullptr;
+    return HandlerSuchen(name) != nullptr || ZusatzBefehl(name) != nullptr || WartungsHandlerVorhanden(name);
 }
 
 TMainForm::TBefehlsMethode TMainForm::ZusatzBefehl(const char* name)
@@ -166,6 +166,8 @@ TNotifyEvent TMainForm::Handler(const char* name)
     }
     if (const TBefehlsMethode m = ZusatzBefehl(name))
         return [this, m](TObject* sender) { (this->*m)(sender); };
+    if (TNotifyEvent wartung = WartungsHandler(name))
+        return wartung;
     return [this](TObject* sender) { NichtVerfuegbar(sender); };
 }
 

@@ -471,7 +471,7 @@ void TMainForm::ButFiltClick(TObject* Sender)
         NotFound();
     } else {
         BilderSatzAnzahlZeigen();
-        VorschauAktuell = false;
+        ThumbnailsGeladen = false;
         FilterStatus(QStringLiteral("Volltextfilter gesetzt "), true);
         if (optionen_->Bool(QStringLiteral("GefundeneBilderKopieren")) &&
             MessageDlg(QStringLiteral(" Gefundene Bilder in neues Fotoalbum kopieren ?"), mtConfirmation,

@@ -1,0 +1,247 @@
+// Album maintenance against the picture files: which pictures can be
+// reached now (ZUGRIFF), the size check of the current entry, and the
+// removal of entries whose pictures are gone from media that are present.
+#include "mainwindow/main_form_maintenance.h"
+
+#include "datagrid/dk_table.h"
+#include "platform/core/file_utils.h"
+#include "platform/core/win1252.h"
+#include "platform/core/win_path.h"
+#include "platform/dbf/dbe.h"
+#include "platform/ui/com_ctrls.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/ext_ctrls.h"
+#include "shared/general_dates.h"
+#include "shared/utility_files.h"
+#include "storage/tdbe.h"
+
+#include <QFile>
+#include <QHash>
+
+#include <sys/stat.h>
+
+#include <optional>
+
+namespace {
+
+// File tests of a walk over many entries: each folder is resolved over the
+// drive map once, then a file is one stat; what is not found that way gets
+// the full test (names that differ in case, media that came or went).
+class TDateiPruefer {
+public:
+    bool Da(const QString& pfad)
+    {
+        const int trenner = pfad.lastIndexOf(QLatin1Char('\\'));
+        if (trenner > 0) {
+            const QString ordner = pfad.left(trenner);
+            auto it = ordner_.find(ordner);
+            if (it == ordner_.end())
+                it = ordner_.insert(ordner, WinToLinux(ordner));
+            struct stat st;
+            if (*it && ::stat(QFile::encodeName(**it + QLatin1Char('/') + pfad.mid(trenner + 1)).constData(), &st) == 0 &&
+                S_ISREG(st.st_mode))
+                return true;
+        }
+        return FileExists(pfad);
+    }
+
+private:
+    QHash<QString, std::optional<QString>> ordner_;
+};
+
+QString FeldText(const char* feld) { return Win1252Decode(QByteArrayView(dbe_GetString(feld))).trimmed(); }
+
+// Where the media are now: for each volume id the drive letters that hold
+// it, looked up once per run.
+class TMedien {
+public:
+    // The letters under which the medium with this id is mounted.
+    const QList<QChar>& Laufwerke(const QString& id)
+    {
+        if (!gelesen_) {
+            for (char c = 'Z'; c >= 'A'; --c) {
+                const QString lw(QChar::fromLatin1(c));
+                const QString vid = qktGetVolumeId(lw).trimmed();
+                if (!vid.isEmpty())
+                    laufwerke_[vid].append(QChar::fromLatin1(c));
+            }
+            gelesen_ = true;
+        }
+        static const QList<QChar> keine;
+        const auto it = laufwerke_.constFind(id);
+        return it == laufwerke_.constEnd() ? keine : *it;
+    }
+
+private:
+    bool gelesen_ = false;
+    QHash<QString, QList<QChar>> laufwerke_;
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Availability
+// ---------------------------------------------------------------------------
+
+void TMainForm::WelcheBildersindverfuegbarClick(TObject* Sender)
+{
+    Ton(Sender);
+    if (!BilderDBFOffen())
+        return;
+    TWartungsSperre sperre(*this);
+    if (!sperre)
+        return;
+    const QString name = QStringLiteral("WelcheBildersindverfuegbarClick");
+    GridLayoutSichern();
+    TBusyFenster busy(*this, optionen_->CheckBoxBerabeitungsMeldung);
+    const QString caption = Caption();
+    StopUhr(QStringLiteral("START"));
+    PageControlBilder->SetActivePage(TabSheetBilderDatenbank);
+    Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Funktion gestartet !"));
+    Screen->SetCursor(crHourGlass);
+    bool geschrieben = true;
+    {
+        TControlsDisabler aus(TableBilder);
+        DbeBilder->PostIfEditing();
+        const uint32_t gemerkt = DbeBilder->RecNo();
+        // One pass that tests each file and writes its answer at once: after
+        // Esc the entries not reached keep their old value, none is left
+        // marked unreachable without a test. Only a changed value is written.
+        uint32_t gefunden = 0, nichtGefunden = 0;
+        TDateiPruefer pruefer;
+        geschrieben = SaetzeAbarbeiten(*this, busy, AlleSaetze(*this),
+                                       name + QStringLiteral("(), ESC gedrückt, Funktion abgebrochen!"),
+                                       QStringLiteral("ESC gedrückt, Funktion abgebrochen!"), true, [&] {
+                                           const bool da = pruefer.Da(FeldText("PFAD"));
+                                           (da ? gefunden : nichtGefunden) += 1;
+                                           if ((gefunden + nichtGefunden) % 100 == 0)
+                                               SetCaption(QStringLiteral("Nicht gefunden ") +
+                                                          QString::number(nichtGefunden) + QStringLiteral("/ gefunden ") +
+                                                          QString::number(gefunden));
+                                           if ((dbe_GetLogical("ZUGRIFF") != 0) != da && !LogischSchreiben("ZUGRIFF", da))
+                                               return TSchritt::Fehler;
+                                           return TSchritt::Weiter;
+                                       }) != TLauf::Fehler;
+        DbeBilder->Go(gemerkt);
+    }
+    SetCaption(caption);
+    busy.Verbergen();
+    GridLayoutZurueck(*this);
+    TableBilder->Refresh();
+    BilderSatzAnzahlZeigen();
+    Screen->SetCursor(crDefault);
+    if (!geschrieben) {
+        WartungsSchreibFehler(name);
+        return;
+    }
+    if (optionen_->CheckBoxBearbeitungszeitAnzeigen) {
+        Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Bearbeitungszeit = ") + ZeitMeldung());
+        Hinweis(QStringLiteral("Abschlußmeldung"), QStringLiteral("Bearbeitungszeit = ") + ZeitMeldung(), 100);
+    }
+    Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Fertig !"));
+}
+
+void TMainForm::DateigroesseVomAktellenSatzCheckenClick(TObject* Sender)
+{
+    Ton(Sender);
+    if (!BilderDBFOffen())
+        return;
+    const QString pfad = TableBilder->FieldByName(QStringLiteral("PFAD"))->AsString().trimmed();
+    if (!FileExists(pfad)) {
+        ShowMessage(QStringLiteral("Registrierte Datei NICHT gefunden!"));
+        return;
+    }
+    const int64_t datei = qktFileSize(pfad);
+    const int64_t gespeichert = int64_t(TableBilder->FieldByName(QStringLiteral("BYTES"))->AsFloat());
+    const QString zahlen = QStringLiteral(" (") + QString::number(datei) + QStringLiteral("/") +
+                           QString::number(gespeichert) + QStringLiteral(")");
+    ShowMessage(datei != gespeichert
+                    ? QStringLiteral("Dateigröße unterscheidet sich durch registrierte Größe!") + zahlen
+                    : QStringLiteral("Dateigröße unterscheidet sich NICHT durch registrierte Größe!") + zahlen);
+}
+
+// ---------------------------------------------------------------------------
+// Removing missing pictures
+// ---------------------------------------------------------------------------
+
+void TMainForm::BilderDieNichtMehrVorhandenSindAustragen1Click(TObject* Sender)
+{
+    Ton(Sender);
+    if (!BilderDBFOffen())
+        return;
+    if (MessageDlg(QStringLiteral("Achtung, Sie sollten ggfs. vorher die Funktion \"Verschobene Bilder suchen und Pfad "
+                                  "neu setzen\" ausführen und ggfs. das Fotoalbum vorher packen, fortfahren?"),
+                   mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) != mrYes)
+        return;
+    TWartungsSperre sperre(*this);
+    if (!sperre)
+        return;
+    const QString name = QStringLiteral("BilderDieNichtMehrVorhandenSindAustragen1Click");
+    GridLayoutSichern();
+    TBusyFenster busy(*this, optionen_->CheckBoxBerabeitungsMeldung);
+    StopUhr(QStringLiteral("START"));
+    Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Funktion gestartet !"));
+    Screen->SetCursor(crHourGlass);
+    uint32_t geloescht = 0, behalten = 0;
+    bool geschrieben = true;
+    {
+        TControlsDisabler aus(TableBilder);
+        DbeBilder->PostIfEditing();
+        const uint32_t gemerkt = DbeBilder->RecNo();
+        // Every entry is visited: the filter in force goes and stays gone.
+        DbeBilder->Query(QString());
+        TMedien medien;
+        TDateiPruefer pruefer;
+        Application->ProcessMessages();
+        geschrieben = SaetzeAbarbeiten(*this, busy, AlleSaetze(*this),
+                                       name + QStringLiteral("(), ESC gedrückt, Funktion abgebrochen!"),
+                                       QStringLiteral("ESC gedrückt, Funktion abgebrochen!"), true, [&] {
+                                           if (dbe_Deleted())
+                                               return TSchritt::Weiter;
+                                           const QString pfad = FeldText("PFAD");
+                                           if (pfad.isEmpty() || pruefer.Da(pfad))
+                                               return TSchritt::Weiter;
+                                           // The entry goes only when its medium is present and the
+                                           // file is not on it; an absent medium keeps it.
+                                           QString id = FeldText("LABELKENNU");
+                                           if (id.isEmpty())
+                                               id = qktGetVolumeId(pfad.left(1)).trimmed();
+                                           const QList<QChar> laufwerke =
+                                               id.isEmpty() ? QList<QChar>() : medien.Laufwerke(id);
+                                           if (laufwerke.isEmpty()) {
+                                               ++behalten;
+                                               return TSchritt::Weiter;
+                                           }
+                                           for (const QChar lw : laufwerke)
+                                               if (FileExists(QString(lw) + pfad.mid(1)))
+                                                   return TSchritt::Weiter;
+                                           if (dbe_Delete() != 1)
+                                               return TSchritt::Fehler;
+                                           ++geloescht;
+                                           Application->ProcessMessages();
+                                           return TSchritt::Weiter;
+                                       }) != TLauf::Fehler;
+        DbeBilder->Go(gemerkt);
+    }
+    busy.Verbergen();
+    GridLayoutZurueck(*this);
+    TableBilder->Refresh();
+    BilderSatzAnzahlZeigen();
+    // No filter is in force any more.
+    StatusBarBilder1->Panels()->Items(4)->SetText(QStringLiteral("Kein Filter gesetzt"));
+    Screen->SetCursor(crDefault);
+    if (!geschrieben) {
+        WartungsSchreibFehler(name);
+        return;
+    }
+    QString text = QString::number(geloescht) + QStringLiteral(" Einträge gelöscht");
+    if (behalten > 0)
+        text += QStringLiteral(", ") + QString::number(behalten) +
+                QStringLiteral(" Einträge behalten (Datenträger nicht im Zugriff)");
+    if (optionen_->CheckBoxBearbeitungszeitAnzeigen) {
+        Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Bearbeitungszeit = ") + ZeitMeldung());
+        text += QStringLiteral(", Bearbeitungszeit = ") + ZeitMeldung();
+    }
+    Hinweis(QStringLiteral("Abschlußmeldung"), text, 100);
+    Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Fertig !"));
+}

@@ -1,0 +1,305 @@
+// Album maintenance: a stored picture path resolved against the media that
+// are present, and the search for moved pictures below folders the user
+// chooses, which writes the new path (as found on disk), its short name and
+// the medium into the entries.
+#include "mainwindow/main_form_maintenance.h"
+
+#include "datagrid/dk_table.h"
+#include "dialogs/search_missed_files_form.h"
+#include "platform/core/file_utils.h"
+#include "platform/core/win1252.h"
+#include "platform/core/win_path.h"
+#include "platform/dbf/dbe.h"
+#include "platform/ui/com_ctrls.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/ext_ctrls.h"
+#include "shared/general_dates.h"
+#include "shared/general_texts.h"
+#include "shared/nachrichten_dialog.h"
+#include "shared/qk_find.h"
+#include "shared/qk_ini.h"
+#include "shared/short_name.h"
+#include "shared/status4_form.h"
+#include "shared/utility_files.h"
+#include "storage/tdbe.h"
+
+#include <QSet>
+
+#include <vector>
+
+namespace {
+
+QString FeldText(const char* feld) { return Win1252Decode(QByteArrayView(dbe_GetString(feld))).trimmed(); }
+
+// One entry to look for: its record and its stored path.
+struct TSuchEintrag {
+    uint32_t Satz;
+    QString Pfad;
+};
+
+}  // namespace
+
+QString TMainForm::GetFileName(const QString& Label, const QString& VolumeId, const QString& Path)
+{
+    QString label = Label.trimmed();
+    if (label.isEmpty())
+        label = QStringLiteral("Unknown");
+    const QString id = VolumeId.trimmed();
+    const QString pfad = Path.trimmed();
+    while (!FileExists(pfad)) {
+        bool vorhanden = false;
+        for (char c = 'z'; c >= 'a'; --c) {
+            const QString lw(QChar::fromLatin1(c));
+            if (id.isEmpty() || qktGetVolumeId(lw).trimmed() != id)
+                continue;
+            vorhanden = true;
+            const QString kandidat = lw + pfad.mid(1);
+            if (FileExists(kandidat)) {
+                Screen->SetCursor(crDefault);
+                return kandidat;
+            }
+        }
+        Screen->SetCursor(crDefault);
+        if (vorhanden)
+            return pfad;
+        if (Application->MessageBox(QStringLiteral("Bitte legen sie Datenträger \"") + label + QStringLiteral("\" ein"),
+                                    QStringLiteral("Information"), MB_OKCANCEL | MB_ICONINFORMATION) != IDOK)
+            return pfad;
+    }
+    return pfad;
+}
+
+void TMainForm::VerschobeneBildersuchenundPfadneusetzen1Click(TObject* Sender)
+{
+    Ton(Sender);
+    VerschobeneBilderSuchen();
+}
+
+void TMainForm::VerschobeneBilderSuchen()
+{
+    if (!BilderDBFOffen())
+        return;
+    if (!ErstStart &&
+        MessageDlg(QStringLiteral("Es werden alle angezeigten Bilder die in dem Fotoalbum registriert sind, auf "
+                                  "vorhandensein geprüft, fortfahren?"),
+                   mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) != mrYes)
+        return;
+    TWartungsSperre sperre(*this);
+    if (!sperre)
+        return;
+    const QString name = QStringLiteral("VerschobeneBildersuchenundPfadneusetzen1Click");
+    StopUhr(QStringLiteral("START"));
+    PanelBilderGrid->SetVisible(false);
+    PageControlBilderdaten->SetVisible(false);
+    GridLayoutSichern();
+    PageControlBilder->SetActivePage(TabSheetBilderDatenbank);
+    Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Funktion gestartet!"));
+    const auto wiederherstellen = [this] {
+        Screen->SetCursor(crDefault);
+        BilderGaugePanel->SetVisible(false);
+        PanelBilderGrid->SetVisible(true);
+        PageControlBilderdaten->SetVisible(EinzelsatzAnzeige);
+        GridLayoutZurueck(*this);
+    };
+    DbeBilder->PostIfEditing();
+    const uint32_t gemerkt = DbeBilder->RecNo();
+
+    // Check: the shown entries whose file is missing, changed in size (when
+    // the user wants them) or on another medium than recorded.
+    std::vector<TSuchEintrag> liste;
+    {
+        TControlsDisabler aus(TableBilder);
+        std::unique_ptr<TStatus4Frm> status(new TStatus4Frm(Application));
+        status->Label1->SetCaption(QStringLiteral("Bearbeitung läuft, bitte warten...."));
+        status->Show();
+        std::vector<uint32_t> saetze;
+        {
+            TAlbumBereich bereich(TableBilder);
+            const int vorher = dbe_SetOrder(0);
+            for (dbe_GoTop(); !dbe_Eof(); dbe_Skip(1))
+                saetze.push_back(dbe_RecNo());
+            dbe_SetOrder(vorher);
+        }
+        int antwortFuerAlle = 0;
+        const int total = int(saetze.size());
+        for (int i = 0; i < total; ++i) {
+            if (Abbruch) {
+                Abbruch = false;
+                Protokoll(QStringLiteral("Info"), QStringLiteral("VerschobeneBilderSuchen, Funktion mit ESC abgebrochen!"));
+                ShowMessage(QStringLiteral("ESC gedrückt, abgebrochen!"));
+                status.reset();
+                DbeBilder->Go(gemerkt);
+                wiederherstellen();
+                return;
+            }
+            AktualisiereBilderGauge(total, i + 1);
+            QString pfad, kennung;
+            int64_t bytes = 0;
+            {
+                TAlbumBereich bereich(TableBilder);
+                dbe_Go(saetze[size_t(i)]);
+                pfad = FeldText("PFAD");
+                kennung = FeldText("LABELKENNU");
+                bytes = int64_t(FeldText("BYTES").toDouble());
+            }
+            if (pfad.isEmpty())
+                continue;
+            if (!FileExists(pfad)) {
+                liste.push_back({saetze[size_t(i)], pfad});
+                continue;
+            }
+            if (bytes != 0 && qktFileSize(pfad) != bytes) {
+                int antwort = antwortFuerAlle;
+                if (antwort == 0) {
+                    antwort = AntwortDialog(QStringLiteral("Abfrage"),
+                                            QStringLiteral("SatzNr=") + QString::number(saetze[size_t(i)]) +
+                                                QStringLiteral(" Bilddatei zwar gefunden, Größe hat sich jedoch "
+                                                               "verändert, trotzdem in Suchliste übernehmen?"),
+                                            160, clWhite, clBlack, true);
+                    if (antwort > 100)
+                        antwortFuerAlle = antwort;
+                }
+                const int a = antwort > 100 ? antwort - 100 : antwort;
+                if (a == 3) {
+                    status.reset();
+                    DbeBilder->Go(gemerkt);
+                    wiederherstellen();
+                    return;
+                }
+                if (a == 6) {
+                    liste.push_back({saetze[size_t(i)], pfad});
+                    continue;
+                }
+            }
+            if (qktGetVolumeId(pfad.left(1)).trimmed() != kennung)
+                liste.push_back({saetze[size_t(i)], pfad});
+        }
+    }
+
+    uint32_t gefunden = 0, nichtGefunden = 0;
+    bool geschrieben = true;
+    if (!liste.empty()) {
+        TSearchMissedFilesForm dialog(nullptr, QKINI_Prog->INIFileName());
+        if (dialog.ShowModal() != mrOk) {
+            Abbruch = false;
+            Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Funktion mit ESC abgebrochen!"));
+            ShowMessage(QStringLiteral("Abgebrochen!"));
+            DbeBilder->Go(gemerkt);
+            wiederherstellen();
+            return;
+        }
+        std::unique_ptr<TStatus4Frm> status(new TStatus4Frm(Application));
+        status->Label1->SetCaption(QStringLiteral("Bearbeitung läuft, bitte warten...."));
+        status->Show();
+        TControlsDisabler aus(TableBilder);
+        const auto merkeOrdner = QKFind1->OnFindFile;
+        QKFind1->OnFindFile = [this](TObject*, const TSearchRec&, const QString& path, const QString&) {
+            GefundenerOrdner = IncludeTrailingBackslash(path);
+        };
+        // Each entry is looked for under every folder until it is found; one
+        // that no folder holds counts once.
+        std::vector<bool> erledigt(liste.size(), false);
+        uint32_t untersucht = 0;
+        for (int f = 0; f < dialog.StartPfade.Count() && geschrieben; ++f) {
+            const QString wurzel = PfadVonDatei(dialog.StartPfade[f], false);
+            for (size_t j = 0; j < liste.size() && geschrieben; ++j) {
+                if (erledigt[j])
+                    continue;
+                status->Label1->SetCaption(QStringLiteral("Bearbeitung läuft, bitte warten....( ") +
+                                           QString::number(gefunden) + QStringLiteral(" / ") +
+                                           QString::number(liste.size()) + QStringLiteral(" )"));
+                ++untersucht;
+                AktualisiereBilderGauge(int(liste.size() * size_t(dialog.StartPfade.Count())), int(untersucht));
+                const QString datei = DateiNameVonPfad(liste[j].Pfad);
+                if (datei.isEmpty())
+                    continue;
+                GefundenerOrdner.clear();
+                QKFind1->SetStartPath(wurzel);
+                QKFind1->SetFilePattern(datei);
+                QKFind1->Subdirs = true;
+                QKFind1->Execute();
+                if (GefundenerOrdner.isEmpty())
+                    continue;
+                erledigt[j] = true;
+                // The path as it is on disk, with the real case of its name.
+                QString neu = GefundenerOrdner + datei;
+                if (const auto linux = WinToLinux(neu))
+                    if (const auto echt = LinuxToWin(*linux))
+                        neu = *echt;
+                GefundenerOrdner.clear();
+                TAlbumBereich bereich(TableBilder);
+                dbe_Go(liste[j].Satz);
+                const QString id = qktGetVolumeId(neu.left(1)).trimmed();
+                bool ok = dbe_Replace("PFAD", DBE_REPL_TEXT, EngineText(neu).constData()) == 1 &&
+                          dbe_Replace("SHORTNAME", DBE_REPL_TEXT, EngineText(StringToCRC32(neu)).constData()) == 1;
+                if (ok && id != FeldText("LABELKENNU")) {
+                    ok = dbe_Replace("LABEL", DBE_REPL_TEXT,
+                                     EngineText(qktGetVolumeLabel(neu.left(1)).trimmed()).constData()) == 1 &&
+                         dbe_Replace("LABELKENNU", DBE_REPL_TEXT, EngineText(id).constData()) == 1;
+                }
+                if (!ok) {
+                    geschrieben = WartungsFehlerMerken();
+                    break;
+                }
+                ++gefunden;
+            }
+        }
+        for (size_t j = 0; j < liste.size(); ++j)
+            if (!erledigt[j]) {
+                ++nichtGefunden;
+                Protokoll(QStringLiteral("Info"), QStringLiteral("VBP1Click(), ") + liste[j].Pfad +
+                                                      QStringLiteral(" nicht wiedergefunden(2)!"));
+            }
+        if (geschrieben) {
+            TAlbumBereich bereich(TableBilder);
+            if (dbe_Commit() != 1)
+                geschrieben = WartungsFehlerMerken();
+        }
+        QKFind1->OnFindFile = merkeOrdner;
+    }
+    BilderGaugePanel->SetVisible(false);
+    DbeBilder->Go(gemerkt);
+    TableBilder->Refresh();
+    if (!geschrieben) {
+        wiederherstellen();
+        WartungsSchreibFehler(name);
+        return;
+    }
+    const int zeit = RequesterAnzeigeZeit + 2;
+    if (gefunden > 0) {
+        Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), ") + QString::number(gefunden) +
+                                              QStringLiteral(" Einträge mit neuer Pfadangabe oder anderen neuen Werten "
+                                                             "gespeichert!"));
+        NachrichtenDialog(QStringLiteral("Abschlußmeldung"),
+                          QString::number(gefunden) +
+                              QStringLiteral(" Einträge mit neuer Pfadangabe (Bild-Speicherort) gespeichert!"),
+                          zeit, 150, clInfoBk, clBlack, true);
+    }
+    if (nichtGefunden > 0) {
+        Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), ") + QString::number(nichtGefunden) +
+                                              QStringLiteral(" Eintrag/Einträge nicht mehr unter alter Pfadangabe "
+                                                             "(Bild-Speicherort) wiedergefunden!"));
+        NachrichtenDialog(QStringLiteral("Abschlußmeldung"),
+                          QString::number(nichtGefunden) +
+                              QStringLiteral(" Satz/Sätze nicht mehr unter alte Pfadangabe (Bild-Speicherort) "
+                                             "wiedergefunden!"),
+                          zeit, 100, clInfoBk, clBlack, true);
+    }
+    if (gefunden == 0 && nichtGefunden == 0) {
+        Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Es waren keine Änderungen an der Datenbank nötig!"));
+        NachrichtenDialog(QStringLiteral("Abschlußmeldung"), QStringLiteral("Es waren keine Änderungen an dem Fotoalbum nötig!"),
+                          zeit, 100, clInfoBk, clBlack, true);
+    }
+    PanelBilderGrid->SetVisible(true);
+    PageControlBilderdaten->SetVisible(EinzelsatzAnzeige);
+    if (optionen_->CheckBoxBearbeitungszeitAnzeigen) {
+        Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Bearbeitungszeit = ") + ZeitMeldung());
+        Hinweis(QStringLiteral("Abschlußmeldung"), QStringLiteral("Bearbeitungszeit = ") + ZeitMeldung(), 100);
+    } else {
+        Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Fertig mit dem Suchen und Ersetzen der Bilderpfade !"));
+        if (optionen_->CheckBoxAlleMeldungen)
+            Hinweis(QStringLiteral("Abschlußmeldung"), QStringLiteral("Fertig mit dem Suchen und Ersetzen der Bilderpfade !"),
+                    100);
+    }
+    GridLayoutZurueck(*this);
+}

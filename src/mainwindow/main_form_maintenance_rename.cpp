@@ -1,0 +1,281 @@
+// Album maintenance: renaming the current picture and every shown picture
+// (each entry gets its new path and the short name of it, so the picture
+// intake still knows the picture), and counting the pictures the copy
+// command would copy.
+#include "mainwindow/main_form_maintenance.h"
+
+#include "datagrid/dk_table.h"
+#include "platform/core/exceptions.h"
+#include "platform/core/file_utils.h"
+#include "platform/core/sys_utils.h"
+#include "platform/core/win1252.h"
+#include "platform/core/win_path.h"
+#include "platform/dbf/dbe.h"
+#include "platform/ui/com_ctrls.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/ext_ctrls.h"
+#include "platform/ui/menus.h"
+#include "shared/app_exception.h"
+#include "shared/general_dates.h"
+#include "shared/general_files.h"
+#include "shared/general_texts.h"
+#include "shared/nachrichten_dialog.h"
+#include "shared/short_name.h"
+#include "shared/utility_files.h"
+#include "storage/tdbe.h"
+
+#include <vector>
+
+namespace {
+
+QString FeldText(const char* feld) { return Win1252Decode(QByteArrayView(dbe_GetString(feld))).trimmed(); }
+
+// The file's modification time as a name: date and time in the program's
+// format with every ":" turned into ".".
+QString DatumsName(const QString& datei)
+{
+    QString text = DateTimeToStr(qktFileDateTime(datei));
+    DoppelpunktZuPunkt(text);
+    return text;
+}
+
+// A new name typed by the user may not leave the picture's folder.
+bool NameZulaessig(const QString& name)
+{
+    return !name.isEmpty() && !name.contains(QLatin1Char('\\')) && !name.contains(QLatin1Char('/')) &&
+           !name.contains(QLatin1String("..")) && !name.contains(QLatin1Char(':'));
+}
+
+}  // namespace
+
+// Renames the picture of the selected area's current entry by the chosen
+// scheme and writes its new path and short name; a picture that is missing,
+// read-only, already named by a date or whose new name is taken stays.
+static TSchritt UmbenennenSchritt(TMainForm& f, const QString& name, bool nachDatum, QString& umbenennFehler)
+{
+    const QString pfad = FeldText("PFAD");
+    const QString datei = DateiNameVonPfad(pfad);
+    if (pfad.isEmpty() || !FileExists(pfad) || (FileGetAttr(pfad) & faReadOnly) || f.DateinameHatDatumsformat(datei))
+        return TSchritt::Weiter;
+    const QString ordner = PfadVonDatei(pfad, true);
+    const QString suffix = DateiSuffix(pfad).toUpper();
+    QString neu;
+    try {
+        neu = nachDatum ? ordner + DatumsName(pfad) + QStringLiteral(".") + suffix
+                        : ordner + NullenAuffuellen(NaechsteFreieNummer(ordner + QStringLiteral("*.") + suffix), 5) +
+                              QStringLiteral(".") + suffix;
+    } catch (const std::exception&) {
+        f.WartungsProtokoll(name + QStringLiteral(", Fehler bei der Namenserzeugung (") + pfad + QStringLiteral(")"));
+        f.AppException1->SetUserName(f.TableBilder->TableName() + QStringLiteral(", ") + QString::number(dbe_RecNo()) +
+                                     QStringLiteral(" / ") + QString::number(dbe_RecCount()));
+        throw Exception(QStringLiteral("Fehler bei der Namenserzeugung (") + pfad + QStringLiteral(")"));
+    }
+    // Two pictures of the same second: the second keeps its name.
+    if (FileExists(neu))
+        return TSchritt::Weiter;
+    Application->ProcessMessages();
+    if (!RenameFile(pfad, neu)) {
+        umbenennFehler = QStringLiteral("Fehler beim Umbennen der Datei \"") + pfad + QStringLiteral("\" (Schreibschutz?) ");
+        return TSchritt::Ende;
+    }
+    if (dbe_Replace("PFAD", DBE_REPL_TEXT, EngineText(neu).constData()) != 1 ||
+        dbe_Replace("SHORTNAME", DBE_REPL_TEXT, EngineText(StringToCRC32(neu)).constData()) != 1) {
+        f.WartungsFehlerMerken();
+        // The entry keeps naming the old file: so does the disk.
+        dbe_Replace("PFAD", DBE_REPL_TEXT, EngineText(pfad).constData());
+        RenameFile(neu, pfad);
+        return TSchritt::Fehler;
+    }
+    Application->ProcessMessages();
+    return TSchritt::Weiter;
+}
+
+bool TMainForm::DateinameHatDatumsformat(const QString& Name)
+{
+    TDateTime datum;
+    return TryStrToDate(Name.left(10), datum);
+}
+
+void TMainForm::Bildumbenennen1Click(TObject* Sender)
+{
+    Ton(Sender);
+    if (!BilderDBFOffen())
+        return;
+    const QString pfad = TableBilder->FieldByName(QStringLiteral("PFAD"))->AsString().trimmed();
+    const QString alt = DateiNameVonPfad(pfad);
+    const QString ordner = PfadVonDatei(pfad, true);
+    QString neu = alt;
+    if (!InputQuery(QStringLiteral("Bild umbenennen"), QStringLiteral("Geben Sie einen neuen Dateinamen ein:"), neu)) {
+        ShowMessage(QStringLiteral("Abgebrochen!"));
+        return;
+    }
+    neu = neu.trimmed();
+    if (!NameZulaessig(neu)) {
+        ShowMessage(QStringLiteral("Ungültiger Dateiname, der Name darf weder leer sein noch einen Pfad (\\, /, :, ..) "
+                                   "enthalten !"));
+        return;
+    }
+    if (neu == alt)
+        return;
+    if (FileExists(ordner + neu)) {
+        ShowMessage(QStringLiteral("Diese Datei existiert bereits, wählen Sie einen anderen Namen !"));
+        return;
+    }
+    if (!RenameFile(ordner + alt, ordner + neu)) {
+        ShowMessage(QStringLiteral("Fehler beim Umbennen der Datei (Schreibschutz?) "));
+        return;
+    }
+    try {
+        if (TableBilder->State() != dsEdit && TableBilder->State() != dsInsert)
+            TableBilder->Edit();
+        TableBilder->FieldByName(QStringLiteral("PFAD"))->SetAsString(ordner + neu);
+        TableBilder->FieldByName(QStringLiteral("SHORTNAME"))->SetAsString(StringToCRC32(ordner + neu));
+        TableBilder->Post();
+    } catch (const std::exception&) {
+        // The entry still names the old file: the file gets its old name back.
+        TableBilder->Cancel();
+        RenameFile(ordner + neu, ordner + alt);
+        FehlerKontextSetzen();
+        throw Exception(QStringLiteral("Fehler beim Eintragen des neuen Dateinamens in die Datenbank !"));
+    }
+}
+
+void TMainForm::AngezeigteBilderumbenennen1Click(TObject* Sender)
+{
+    Ton(Sender);
+    if (!BilderDBFOffen())
+        return;
+    if (MessageDlg(QStringLiteral("Es werden alle zur Zeit angezeigten Bilder (Filter berücksichtigt) umbenannt, "
+                                  "fortfahren?"),
+                   mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) != mrYes)
+        return;
+    TWartungsSperre sperre(*this);
+    if (!sperre)
+        return;
+    const QString name = QStringLiteral("AngezeigteBilderumbenennen1Click");
+    StopUhr(QStringLiteral("START"));
+    GridLayoutSichern();
+    PageControlBilder->SetActivePage(TabSheetBilderDatenbank);
+    Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Funktion gestartet !"));
+    if (DbeBilder->TagName(DbeBilder->IndexOrd()).toUpper() == QLatin1String("PFAD")) {
+        ShowMessage(QStringLiteral("Für diese Funktion darf nicht nach Dateinamen/Pfad gefiltert sein!"));
+        return;
+    }
+    const bool nachDatum = Einstellungen.Bool("DateTimeFileName");
+    bool geschrieben = true;
+    QString umbenennFehler;
+    {
+        TBusyFenster busy(*this, optionen_->CheckBoxBerabeitungsMeldung);
+        TControlsDisabler aus(TableBilder);
+        DbeBilder->PostIfEditing();
+        const uint32_t gemerkt = DbeBilder->RecNo();
+        // By record number: the new paths and short names never move an
+        // entry within the walk.
+        geschrieben = SaetzeAbarbeiten(*this, busy, AngezeigteSaetze(*this),
+                                       name + QStringLiteral("(), ESC gedrückt, abgebrochen!"),
+                                       QStringLiteral("ESC gedrückt, abgebrochen!"), false, [&] {
+                                           return UmbenennenSchritt(*this, name, nachDatum, umbenennFehler);
+                                       }) != TLauf::Fehler;
+        DbeBilder->Go(gemerkt);
+        busy.Verbergen();
+        TableBilder->Refresh();
+    }
+    GridLayoutZurueck(*this);
+    if (!umbenennFehler.isEmpty())
+        ShowMessage(umbenennFehler);
+    if (!geschrieben) {
+        WartungsSchreibFehler(name);
+        return;
+    }
+    const QString text = QStringLiteral("Es wurden die angezeigten Bilder umbenannt!");
+    if (optionen_->CheckBoxBearbeitungszeitAnzeigen) {
+        Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), ") + text + QStringLiteral(" Bearbeitungszeit = ") +
+                                              ZeitMeldung());
+        Hinweis(QStringLiteral("Ablußmeldung"), text + QStringLiteral(" Bearbeitungszeit = ") + ZeitMeldung(), 100);
+    } else {
+        Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), ") + text);
+        if (optionen_->CheckBoxAlleMeldungen)
+            Hinweis(QStringLiteral("Ablußmeldung"), text, 100);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Counting the pictures a copy would copy
+// ---------------------------------------------------------------------------
+
+void TMainForm::Bilderzaehlen1Click(TObject* Sender)
+{
+    Ton(Sender);
+    if (!BilderDBFOffen())
+        return;
+    if (MessageDlg(QStringLiteral("Achtung, für diese Funktion sind spezielle Einstellungen notwendig, "
+                                  "Optionen-/Einstellungsmenü jetzt aufrufen? "),
+                   mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) == mrYes) {
+        Protokoll(QStringLiteral("Info"), QStringLiteral("Bilderumkopieren1Click(), Optionenmenü aufgerufen!"));
+        OptionenBilder1Click(nullptr);
+    }
+    const QString quelle = IncludeTrailingBackslash(Einstellungen.Text("SourcePfad").trimmed());
+    if (!VerzeichnisPruefen(quelle, false, false)) {
+        NachrichtenDialog(QStringLiteral("Warnung"),
+                          quelle + QStringLiteral(" ist kein gültiges Quellverzeichnis, Funktion wird nicht "
+                                                  "durchgeführt!"),
+                          10, 120, clInfoBk, clBlack, true);
+        return;
+    }
+    TWartungsSperre sperre(*this);
+    if (!sperre)
+        return;
+    StopUhr(QStringLiteral("START"));
+    TMenuItem* stop = MenuItem(QStringLiteral("BilderumlopierenStop1"));
+    TMenuItem* kopieren = MenuItem(QStringLiteral("Bilderumkopieren1"));
+    const auto menues = [&](bool laeuft) {
+        if (stop)
+            stop->SetEnabled(laeuft);
+        if (kopieren)
+            kopieren->SetEnabled(!laeuft);
+    };
+    menues(true);
+    Screen->SetCursor(crHourGlass);
+    Protokoll(QStringLiteral("Info"), QStringLiteral("Bilderzaehlen1Click(), Bilder zählen - Routine gestartet"));
+    const QString namen = Einstellungen.Text("SourceFileNames");
+    const QString suffix = Einstellungen.Text("SourceFileSuffix");
+    const QString maske = namen + QStringLiteral("*.") + suffix;
+    const bool unterordner = Einstellungen.Bool("InklusiveSubDirs");
+    TStringList liste;
+    if (unterordner) {
+        DateienRekursivSammeln(quelle, maske, liste);
+        Protokoll(QStringLiteral("Info"), QStringLiteral("Bilderzaehlen1Click(), ") + QString::number(liste.Count()) +
+                                              QStringLiteral(" Files in StringList eingelesen"));
+    } else {
+        liste = DateiListe(quelle + maske);
+    }
+    if (liste.Count() == 0) {
+        Screen->SetCursor(crDefault);
+        menues(false);
+        ShowMessage(QStringLiteral("0 Bilder würden kopiert!"));
+        return;
+    }
+    const QString kante = Einstellungen.Text("BreiteOderLaenge").trimmed();
+    int gezaehlt = 0;
+    for (int i = 0; i < liste.Count(); ++i) {
+        Application->ProcessMessages();
+        if (Abbruch) {
+            Screen->SetCursor(crDefault);
+            Abbruch = false;
+            Protokoll(unterordner ? QStringLiteral("File") : QStringLiteral("Info"),
+                      QStringLiteral("Bilderzaehlen1Click(), ESC gedrückt, Routine abgebrochen"));
+            ShowMessage(QStringLiteral("Abgebrochen!"));
+            menues(false);
+            return;
+        }
+        const QString datei = unterordner ? liste[i] : quelle + liste[i];
+        if (kante.isEmpty() || IstBildZielFormat(datei, kante.toInt()))
+            ++gezaehlt;
+    }
+    Screen->SetCursor(crDefault);
+    QString text = QString::number(gezaehlt) + QStringLiteral(" Bild(er) würden kopiert!");
+    if (optionen_->CheckBoxBearbeitungszeitAnzeigen)
+        text += QStringLiteral(" Bearbeitungszeit = ") + ZeitMeldung();
+    ShowMessage(text);
+    menues(false);
+}

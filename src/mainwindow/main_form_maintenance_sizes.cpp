@@ -1,0 +1,265 @@
+// Album maintenance: the sizes of the shown entries measured again (with
+// short names and, when wanted, the media), and the searches for entries
+// of equal size and for duplicates, shown as the album's query.
+#include "mainwindow/main_form_maintenance.h"
+
+#include "datagrid/dk_table.h"
+#include "platform/core/file_utils.h"
+#include "platform/core/win1252.h"
+#include "platform/core/win_path.h"
+#include "platform/dbf/dbe.h"
+#include "platform/ui/com_ctrls.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/ext_ctrls.h"
+#include "shared/general_dates.h"
+#include "shared/general_texts.h"
+#include "shared/short_name.h"
+#include "shared/utility_files.h"
+#include "storage/tdbe.h"
+
+#include <map>
+#include <vector>
+
+namespace {
+
+QString FeldText(const char* feld) { return Win1252Decode(QByteArrayView(dbe_GetString(feld))).trimmed(); }
+
+// One undeleted entry with its stored size and file name.
+struct TGroessenSatz {
+    uint32_t Satz;
+    int64_t Bytes;
+    QString Name;
+};
+
+// Every undeleted entry of the album grouped by stored size, each group in
+// record order (the order of the tag "Bytes" among equal sizes).
+std::map<int64_t, std::vector<TGroessenSatz>> NachGroesse(TMainForm& f)
+{
+    std::map<int64_t, std::vector<TGroessenSatz>> gruppen;
+    TAlbumBereich bereich(f.TableBilder);
+    const uint32_t total = dbe_RecCount();
+    for (uint32_t n = 1; n <= total; ++n) {
+        dbe_Go(n);
+        if (dbe_Deleted())
+            continue;
+        const int64_t bytes = int64_t(FeldText("BYTES").toDouble());
+        gruppen[bytes].push_back({n, bytes, DateiNameVonPfad(FeldText("PFAD")).trimmed()});
+    }
+    return gruppen;
+}
+
+}  // namespace
+
+void TMainForm::GroessedereingetragenenBilderneuermitteln1Click(TObject* Sender)
+{
+    Ton(Sender);
+    if (!BilderDBFOffen())
+        return;
+    if (MessageDlg(QStringLiteral("Es werden alle in dem Fotoalbum eingetragenen Bildergrößen neu ermittelt und "
+                                  "eingetragen, fortfahren?"),
+                   mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) != mrYes)
+        return;
+    const bool medien = MessageDlg(QStringLiteral("Sollen auch die Datenträgerkennungen in dem Fotoalbum neu ermittelt "
+                                                  "und eingetragen werden?"),
+                                   mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) == mrYes;
+    TWartungsSperre sperre(*this);
+    if (!sperre)
+        return;
+    const QString name = QStringLiteral("GroessedereingetragenenBilderneuermitteln1Click");
+    StopUhr(QStringLiteral("START"));
+    GridLayoutSichern();
+    PageControlBilder->SetActivePage(TabSheetBilderDatenbank);
+    Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Funktion gestartet !"));
+    TBusyFenster busy(*this, optionen_->CheckBoxBerabeitungsMeldung);
+    uint32_t gefunden = 0, nichtGefunden = 0, geaendert = 0;
+    bool geschrieben = true;
+    {
+        TControlsDisabler aus(TableBilder);
+        DbeBilder->PostIfEditing();
+        const uint32_t gemerkt = DbeBilder->RecNo();
+        // The shown entries by record number: the short names and sizes
+        // written never move an entry within the walk.
+        geschrieben = SaetzeAbarbeiten(*this, busy, AngezeigteSaetze(*this),
+                                       name + QStringLiteral("(), ESC gedrückt, abgebrochen!"),
+                                       QStringLiteral("ESC gedrückt, abgebrochen!"), false, [&] {
+                                           const QString pfad = FeldText("PFAD");
+                                           if (pfad.isEmpty() || !FileExists(pfad)) {
+                                               ++nichtGefunden;
+                                               return TSchritt::Weiter;
+                                           }
+                                           const int64_t groesse = qktFileSize(pfad);
+                                           if (groesse != int64_t(FeldText("BYTES").toDouble()))
+                                               ++geaendert;
+                                           const double bytes = double(groesse);
+                                           bool ok = dbe_Replace("SHORTNAME", DBE_REPL_TEXT,
+                                                                 EngineText(StringToCRC32(pfad)).constData()) == 1 &&
+                                                     dbe_Replace("BYTES", DBE_REPL_DOUBLE, &bytes) == 1;
+                                           if (ok && medien) {
+                                               const QString lw = pfad.left(1);
+                                               ok = dbe_Replace("LABEL", DBE_REPL_TEXT,
+                                                                EngineText(qktGetVolumeLabel(lw).trimmed()).constData()) == 1 &&
+                                                    dbe_Replace("LABELKENNU", DBE_REPL_TEXT,
+                                                                EngineText(qktGetVolumeId(lw).trimmed()).constData()) == 1;
+                                           }
+                                           if (!ok)
+                                               return TSchritt::Fehler;
+                                           Application->ProcessMessages();
+                                           ++gefunden;
+                                           return TSchritt::Weiter;
+                                       }) != TLauf::Fehler;
+        DbeBilder->Go(gemerkt);
+        busy.Verbergen();
+        TableBilder->Refresh();
+    }
+    GridLayoutZurueck(*this);
+    if (!geschrieben) {
+        WartungsSchreibFehler(name);
+        return;
+    }
+    const bool zeit = optionen_->CheckBoxBearbeitungszeitAnzeigen;
+    if (nichtGefunden != 0 || geaendert != 0) {
+        QString text = QString::number(nichtGefunden) +
+                       QStringLiteral(" eingetragene Bilder nicht gefunden (nicht im Zugriff), bei ") +
+                       QString::number(geaendert) +
+                       QStringLiteral(" Einträgen hatten sich die Bildergrößen (in Bytes) geändert und wurden neu ins "
+                                      "Fotoalbum eingetragen!");
+        if (zeit)
+            text += QStringLiteral(" Bearbeitungszeit = ") + ZeitMeldung();
+        Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), ") + text);
+        Hinweis(QStringLiteral("Ablußmeldung"), text, 200);
+        return;
+    }
+    QString text = QStringLiteral("Es sind keine Unstimmigkeiten in den Bildergrößen aufgetreten!");
+    if (zeit)
+        text += QStringLiteral(" Bearbeitungszeit = ") + ZeitMeldung();
+    Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), ") + text);
+    if (zeit || optionen_->CheckBoxAlleMeldungen)
+        Hinweis(QStringLiteral("Ablußmeldung"), text, 100);
+}
+
+// The two searches: the found entries become the album's query, which
+// starts empty so that only they show.
+static void SucheAlsAbfrage(TMainForm& f, const QString& name, bool doppelte, bool ueberschuss, uint32_t& anzahl,
+                            bool& abgebrochen)
+{
+    const auto gruppen = NachGroesse(f);
+    std::vector<uint32_t> treffer;
+    const QString caption = f.Caption().left(100);
+    int position = 0;
+    const int total = int(gruppen.size());
+    for (const auto& [bytes, saetze] : gruppen) {
+        (void)bytes;
+        Application->ProcessMessages();
+        if (f.Abbruch) {
+            f.Abbruch = false;
+            f.SetCaption(caption);
+            f.WartungsProtokoll(name + QStringLiteral("(), Funktion mit ESC abgebrochen!"));
+            abgebrochen = true;
+            break;
+        }
+        ++position;
+        f.SetCaption(QString::number(position) + QStringLiteral("/") + QString::number(total));
+        f.AktualisiereBilderGauge(total, position);
+        if (saetze.size() < 2)
+            continue;
+        if (!doppelte) {
+            for (const TGroessenSatz& s : saetze)
+                treffer.push_back(s.Satz);
+            continue;
+        }
+        // Equal size and the same file name (case counts); in surplus mode
+        // the first of each name stays unmarked.
+        std::map<QString, std::vector<uint32_t>> namen;
+        for (const TGroessenSatz& s : saetze)
+            namen[s.Name].push_back(s.Satz);
+        for (const auto& [n, nummern] : namen) {
+            (void)n;
+            if (nummern.size() < 2)
+                continue;
+            for (size_t i = ueberschuss ? 1 : 0; i < nummern.size(); ++i)
+                treffer.push_back(nummern[i]);
+        }
+    }
+    anzahl = uint32_t(treffer.size());
+    f.DbeBilder->Query(QStringLiteral(".F."));
+    for (const uint32_t n : treffer)
+        f.DbeBilder->SetQueryBit(n, true);
+    f.SetCaption(caption);
+}
+
+void TMainForm::BildermitgleicherGroesseermitteln1Click(TObject* Sender)
+{
+    Ton(Sender);
+    if (!BilderDBFOffen())
+        return;
+    if (MessageDlg(QStringLiteral("Es werden ALLE in dem Fotoalbum eingetragenen Bilder auf gleicher Größe mit anderen "
+                                  "Bildern verglichen (quasi als Doublettencheck bei Namensungleichheit), fortfahren?"),
+                   mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) != mrYes)
+        return;
+    TWartungsSperre sperre(*this);
+    if (!sperre)
+        return;
+    const QString name = QStringLiteral("BildermitgleicherGroesseermitteln1Click");
+    StopUhr(QStringLiteral("START"));
+    GridLayoutSichern();
+    Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Funktion gestartet!"));
+    uint32_t anzahl = 0;
+    bool abgebrochen = false;
+    {
+        TBusyFenster busy(*this, optionen_->CheckBoxBerabeitungsMeldung);
+        TControlsDisabler aus(TableBilder);
+        DbeBilder->PostIfEditing();
+        SucheAlsAbfrage(*this, name, false, false, anzahl, abgebrochen);
+    }
+    if (!abgebrochen && optionen_->CheckBoxBearbeitungszeitAnzeigen) {
+        Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Bearbeitungszeit = ") + ZeitMeldung());
+        Hinweis(QStringLiteral("Abschlußmeldung"), QStringLiteral("Bearbeitungszeit = ") + ZeitMeldung(), 100);
+    }
+    BilderGaugePanel->SetVisible(false);
+    BilderSatzAnzahlZeigen();
+    ThumbnailsGeladen = false;
+    DbeBilder->GoTop();
+    TableBilder->Refresh();
+    GridLayoutZurueck(*this);
+}
+
+void TMainForm::DoppelteBilder1Click(TObject* Sender)
+{
+    Ton(Sender);
+    if (!BilderDBFOffen())
+        return;
+    if (MessageDlg(QStringLiteral("Es werden ALLE in dem Fotoalbum eingetragenen Bilder auf gleiche Größe UND gleichen "
+                                  "Dateinamen verglichen, fortfahren?"),
+                   mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) != mrYes)
+        return;
+    const bool ueberschuss = MessageDlg(QStringLiteral("Sollen nur die überschüssigen Bilder gefiltert werden (z. B. für "
+                                                       "das anschliessende Löschen)?"),
+                                        mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) == mrYes;
+    TWartungsSperre sperre(*this);
+    if (!sperre)
+        return;
+    const QString name = QStringLiteral("DoppelteBilder1Click");
+    StopUhr(QStringLiteral("START"));
+    GridLayoutSichern();
+    Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Funktion gestartet!"));
+    uint32_t anzahl = 0;
+    bool abgebrochen = false;
+    {
+        TBusyFenster busy(*this, optionen_->CheckBoxBerabeitungsMeldung);
+        TControlsDisabler aus(TableBilder);
+        DbeBilder->PostIfEditing();
+        SucheAlsAbfrage(*this, name, true, ueberschuss, anzahl, abgebrochen);
+    }
+    if (!abgebrochen && optionen_->CheckBoxBearbeitungszeitAnzeigen)
+        Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Bearbeitungszeit = ") + ZeitMeldung());
+    Hinweis(QStringLiteral("Abschlußmeldung"),
+            anzahl == 0 ? QStringLiteral("Keine doppelten Bilder gefunden!")
+                        : QString::number(anzahl) + QStringLiteral(" doppelte Bilder gefunden!"),
+            100);
+    BilderGaugePanel->SetVisible(false);
+    BilderSatzAnzahlZeigen();
+    ThumbnailsGeladen = false;
+    DbeBilder->GoTop();
+    TableBilder->Refresh();
+    GridLayoutZurueck(*this);
+}
