@@ -49,9 +49,14 @@ public:
     {
         if (!dynamic_cast<TMSGDLGForm*>(&form) && Form) {
             Texte << QStringLiteral("<Modal ") + form.Name + u'>';
-            form.ModalResult = mrCancel;
+            form.BeginModal();
             Form(form);
-            return form.ModalResult;
+            if (form.ModalResult == mrNone)
+                form.ModalResult = mrCancel;
+            form.CloseModal();
+            const TModalResult result = form.ModalResult;
+            form.EndModal();
+            return result;
         }
         return TPromptRecorder::ShowModal(form);
     }
@@ -71,11 +76,15 @@ protected:
         EXPECT_TRUE(img.save(QString::fromStdString(p.string()), format)) << p;
     }
     std::string Status(int i) { return form->StatusBarBilder1->Panels()->Items(i)->Text().toStdString(); }
+    // The entries the grid can show; the current entry stays.
     int Gezeigt()
     {
+        const uint32_t satz = form->DbeBilder->RecNo();
         int n = 0;
         for (form->TableBilder->First(); !form->TableBilder->Eof(); form->TableBilder->Next())
             ++n;
+        form->DbeBilder->Go(satz);
+        form->TableBilder->Refresh();
         return n;
     }
     void Foto(const QString& name) { Bildschirmfoto(*form, "session_" + name); }
@@ -303,8 +312,9 @@ TEST_F(SessionTest, AUsersSessionAcrossTheFeatures)
     EXPECT_EQ(form->BilderDBF.toUpper(), "BILDER.DBF");
     EXPECT_EQ(form->DbeBilder->TagName(form->DbeBilder->IndexOrd()), tag);
     EXPECT_EQ(form->DbeBilder->RecNo(), satz);
-    EXPECT_EQ(Gezeigt(), 9);
     Foto("16_zweiter_start");
+    EXPECT_EQ(form->TableBilder->RecNo(), int(satz));
+    EXPECT_EQ(Gezeigt(), 9);
     Beenden();
 }
 
