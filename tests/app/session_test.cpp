@@ -225,6 +225,7 @@ TEST_F(SessionTest, AUsersSessionAcrossTheFeatures)
 
     // One entry deleted (not its picture).
     form->TableBilder->First();
+    const QString geloescht = form->DbeBilder->GetTrimString("PFAD");
     {
         TSchritt schritt;
         schritt.Form = [&](TCustomForm& form) {
@@ -238,6 +239,9 @@ TEST_F(SessionTest, AUsersSessionAcrossTheFeatures)
         form->BilderLoeschenClick(nullptr);
     }
     EXPECT_EQ(Gezeigt(), 9);
+    for (form->TableBilder->First(); !form->TableBilder->Eof(); form->TableBilder->Next())
+        EXPECT_NE(form->DbeBilder->GetTrimString("PFAD"), geloescht);
+    form->TableBilder->First();
     Foto("10_nach_loeschen");
 
     // HTML and ASCII export.
@@ -256,6 +260,14 @@ TEST_F(SessionTest, AUsersSessionAcrossTheFeatures)
             h.ModalResult = mrOk;
         };
         form->MenuItem("BilderHTMLExport1")->Click();
+        // One notice for each shown entry that is no JPEG, none for the
+        // deleted entry the album's order passes over.
+        int keinJpg = 0;
+        for (form->TableBilder->First(); !form->TableBilder->Eof(); form->TableBilder->Next())
+            keinJpg += form->DbeBilder->GetTrimString("TYPE") != "1";
+        EXPECT_EQ(keinJpg, 5);
+        EXPECT_EQ(schritt.Texte.count("In dieser Version können nur JPG-Bilder ins HTML-Format exportiert werden!"),
+                  keinJpg);
     }
     EXPECT_TRUE(fs::exists(dir.path() / "html" / "galvora.htm"));
     {
@@ -269,6 +281,18 @@ TEST_F(SessionTest, AUsersSessionAcrossTheFeatures)
         form->MenuItem("ASCIIExport1")->Click();
     }
     EXPECT_TRUE(fs::exists(dir.path() / "ascii" / "BilderASCII1.ZIP"));
+    {
+        std::string text;
+        if (FILE* pipe = ::popen(("unzip -p '" + (dir.path() / "ascii" / "BilderASCII1.ZIP").string() + "' 2>&1").c_str(), "r")) {
+            char puffer[4096];
+            size_t n;
+            while ((n = std::fread(puffer, 1, sizeof puffer, pipe)) > 0)
+                text.append(puffer, n);
+            ::pclose(pipe);
+        }
+        EXPECT_NE(text.find("\\fotos\\strand1.jpg;"), std::string::npos) << text;
+    }
+    EXPECT_TRUE(fs::exists(dir.path() / "html" / "strand1.htm"));
 
     // The album manager lists the album; closed again.
     {
