@@ -87,6 +87,17 @@ protected:
         form->TableBilder->Refresh();
         return n;
     }
+    // The thumbnail page: how many thumbnails it shows; back to the album page.
+    int Vorschaubilder(const QString& foto)
+    {
+        form->PageControlBilder->SetActivePage(form->TabSheetVorschauBilder);
+        form->PageControlBilderChange(form->PageControlBilder);
+        const int anzahl = form->QKDBPicBox1->Items()->Count();
+        Foto(foto);
+        form->PageControlBilder->SetActivePage(form->TabSheetBilderDatenbank);
+        form->PageControlBilderChange(form->PageControlBilder);
+        return anzahl;
+    }
     void Foto(const QString& name) { Bildschirmfoto(*form, "session_" + name); }
 };
 
@@ -144,6 +155,7 @@ TEST_F(SessionTest, AUsersSessionAcrossTheFeatures)
     ASSERT_NE(form->ImageWindow2->Picture()->Graphic(), nullptr);
     EXPECT_FALSE(form->ImageWindow2->Picture()->Graphic()->ToImage().isNull());
     Foto("04_nach_dem_einlesen");
+    EXPECT_EQ(Vorschaubilder("04_vorschaubilder"), 10);
 
     // A filter on a width and its reset.
     auto breitenFilter = [&] {
@@ -243,6 +255,7 @@ TEST_F(SessionTest, AUsersSessionAcrossTheFeatures)
         EXPECT_NE(form->DbeBilder->GetTrimString("PFAD"), geloescht);
     form->TableBilder->First();
     Foto("10_nach_loeschen");
+    EXPECT_EQ(Vorschaubilder("10_vorschaubilder"), 9);
 
     // HTML and ASCII export.
     TProgrammOptionenStand* o = form->ProgrammOptionen();
