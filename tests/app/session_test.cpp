@@ -7,6 +7,7 @@
 #include "../mainwindow/start_fixture.h"
 
 #include "controls/spin_edit.h"
+#include "dialogs/album_manager.h"
 #include "dialogs/ascii_dialogs.h"
 #include "dialogs/bilder_loeschen.h"
 #include "dialogs/full_size_form.h"
@@ -35,12 +36,12 @@ namespace fs = std::filesystem;
 class TSchritt : public TPromptRecorder {
 public:
     std::function<void(TCustomForm&)> Form;
-    QString Wert;  // typed into an input box or chosen in a file dialog
+    QStringList Werte;  // typed into the next input boxes or chosen in file dialogs
     int Show(const TPrompt& prompt, QString* value) override
     {
-        if (value && !Wert.isEmpty()) {
-            Texte << prompt.Text;
-            *value = Wert;
+        if (value && !Werte.isEmpty()) {
+            Texte << prompt.Caption + u'|' + prompt.Text;
+            *value = Werte.takeFirst();
             return mrOk;
         }
         return TPromptRecorder::Show(prompt, value);
@@ -125,7 +126,7 @@ TEST_F(SessionTest, AUsersSessionAcrossTheFeatures)
     int neue = -1;
     {
         TSchritt schritt;
-        schritt.Wert = Win(ordner);
+        schritt.Werte << Win(ordner);
         schritt.Form = [&](TCustomForm& f) {
             auto& d = dynamic_cast<TfrmScanPics&>(f);
             d.chkFindJPG->SetChecked(true);
@@ -218,6 +219,26 @@ TEST_F(SessionTest, AUsersSessionAcrossTheFeatures)
         form->Vollbild1Click(nullptr);
     }
     ASSERT_EQ(gesehen.size(), 3);
+    // The picture with the umlaut in its name shows in the viewer.
+    for (form->TableBilder->First(); !form->TableBilder->Eof(); form->TableBilder->Next())
+        if (form->DbeBilder->GetTrimString("PFAD").endsWith(QString::fromUtf8("Bär am Fluss.jpg")))
+            break;
+    ASSERT_FALSE(form->TableBilder->Eof());
+    {
+        TSchritt schritt;
+        bool gezeigt = false;
+        schritt.Form = [&](TCustomForm& form) {
+            auto& f = dynamic_cast<TFullSizeForm&>(form);
+            f.Show();
+            gezeigt = f.AktuellesBild.endsWith(QString::fromUtf8("Bär am Fluss.jpg")) &&
+                      f.ImageWindow1->ImageInWindow()->HasImage();
+            f.Close();
+            f.ModalResult = mrCancel;
+        };
+        form->Vollbild1Click(nullptr);
+        EXPECT_TRUE(gezeigt);
+        EXPECT_FALSE(schritt.Gezeigt("nicht im Zugriff"));
+    }
     EXPECT_NE(gesehen[0], gesehen[1]);
     EXPECT_NE(gesehen[1], gesehen[2]);
 
@@ -227,8 +248,9 @@ TEST_F(SessionTest, AUsersSessionAcrossTheFeatures)
     fs::create_directories(dir.path() / "ziel");
     {
         TSchritt schritt;
-        schritt.Wert = Win(dir.path() / "ziel" / "ZWEI.DBF");
+        schritt.Werte << Win(dir.path() / "ziel" / "ZWEI.DBF") << "Zwei Strandbilder";
         schritt.Antworten["ZWEI.DBF nicht gefunden, jetzt erstellen ?"] = mrYes;
+        schritt.Antworten["Ziel-Fotoalbum in den Fotoalben-Manager eintragen ?"] = mrYes;
         form->KopiereSaetzeInNeuesFotoalbum();
     }
     EXPECT_TRUE(fs::exists(dir.path() / "ziel" / "ZWEI.DBF"));
@@ -307,17 +329,38 @@ TEST_F(SessionTest, AUsersSessionAcrossTheFeatures)
     }
     EXPECT_TRUE(fs::exists(dir.path() / "html" / "strand1.htm"));
 
-    // The album manager lists the album; closed again.
-    {
+    // The album manager lists both albums; the new one opens with its two
+    // entries, then the first album again.
+    auto oeffne = [&](const QString& name, const QString& foto) {
         TSchritt schritt;
-        schritt.Form = [](TCustomForm& m) {
-            Bildschirmfoto(m, "session_13_manager");
-            m.ModalResult = mrCancel;
+        int zeilen = -1;
+        schritt.Form = [&](TCustomForm& f) {
+            auto& m = dynamic_cast<TBilderDBFManagerForm&>(f);
+            zeilen = m.ListView1->ItemCount();
+            Bildschirmfoto(m, "session_" + foto);
+            for (int i = 0; i < m.ListView1->ItemCount(); ++i)
+                if (m.ListView1->ItemCaption(i).contains(name)) {
+                    m.ListView1->SetSelected(i);
+                    m.ListView1Click();
+                    m.AusgewaehlteBilderdatenbankOeffnen1Click();
+                }
+            if (m.ModalResult == mrNone)
+                m.ModalResult = mrCancel;
         };
         form->MenuItem("AndereBilderdatenbankoeffnen1")->Click();
-    }
+        return zeilen;
+    };
+    EXPECT_EQ(oeffne("ZWEI.DBF", "13_manager"), 2);
+    EXPECT_EQ(form->TableBilder->TableName().toUpper(), "ZWEI.DBF");
+    EXPECT_EQ(Gezeigt(), 2);
+    EXPECT_EQ(Status(1), "2 von 2 Einträge angezeigt");
+    EXPECT_EQ(form->Caption().toStdString(), "QV-Lumadex  v1.50 (ZWEI.DBF)");
+    EXPECT_EQ(Vorschaubilder("13_zwei_vorschaubilder"), 2);
+    Foto("13_zwei");
+    EXPECT_EQ(oeffne("BILDER.DBF", "13_manager_zurueck"), 2);
     EXPECT_TRUE(form->TableBilder->Active());
     EXPECT_EQ(form->BilderDBF.toUpper(), "BILDER.DBF");
+    EXPECT_EQ(Gezeigt(), 9);
 
     // The options dialog closed with OK.
     {
