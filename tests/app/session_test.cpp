@@ -91,10 +91,13 @@ protected:
     // The thumbnail page: how many thumbnails it shows; back to the album page.
     int Vorschaubilder(const QString& foto)
     {
+        bool erlaubt = true;
+        form->PageControlBilderChanging(form->PageControlBilder, erlaubt);
         form->PageControlBilder->SetActivePage(form->TabSheetVorschauBilder);
         form->PageControlBilderChange(form->PageControlBilder);
         const int anzahl = form->QKDBPicBox1->Items()->Count();
         Foto(foto);
+        form->PageControlBilderChanging(form->PageControlBilder, erlaubt);
         form->PageControlBilder->SetActivePage(form->TabSheetBilderDatenbank);
         form->PageControlBilderChange(form->PageControlBilder);
         return anzahl;
