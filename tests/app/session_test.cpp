@@ -201,6 +201,25 @@ TEST_F(SessionTest, AUsersSessionAcrossTheFeatures)
     Foto("07_volltext");
     form->MenuItem("BilderOhneFilter1")->Click();
     EXPECT_EQ(Gezeigt(), 10);
+    // A word with an umlaut, typed in small letters, finds the picture.
+    {
+        TSchritt schritt;
+        form->edSearch->SetText(QString::fromUtf8("bär"));
+        form->ButFiltClick(nullptr);
+    }
+    EXPECT_EQ(Status(4), "Volltextfilter gesetzt ");
+    EXPECT_EQ(Gezeigt(), 1);
+    EXPECT_TRUE(form->DbeBilder->GetTrimString("PFAD").endsWith(QString::fromUtf8("Bär am Fluss.jpg")));
+    form->MenuItem("BilderOhneFilter1")->Click();
+    {
+        TSchritt schritt;
+        form->edSearch->SetText(QString::fromUtf8("Fluss"));
+        form->ButNextClick(nullptr);
+        EXPECT_FALSE(schritt.Gezeigt("Text nicht gefunden!"));
+    }
+    EXPECT_TRUE(form->DbeBilder->GetTrimString("PFAD").endsWith(QString::fromUtf8("Bär am Fluss.jpg")));
+    form->MenuItem("BilderOhneFilter1")->Click();
+    EXPECT_EQ(Gezeigt(), 10);
 
     // The viewer steps through the pictures.
     QStringList gesehen;
