@@ -417,6 +417,14 @@ TEST_F(SessionTest, AUsersSessionAcrossTheFeatures)
     Foto("16_zweiter_start");
     EXPECT_EQ(form->TableBilder->RecNo(), int(satz));
     EXPECT_EQ(Gezeigt(), 9);
+    // The full-text index of the album serves the second run too.
+    {
+        TSchritt schritt;
+        form->edSearch->SetText("strand2");
+        form->ButFiltClick(nullptr);
+    }
+    EXPECT_EQ(Gezeigt(), 1);
+    EXPECT_TRUE(form->DbeBilder->GetTrimString("PFAD").endsWith("strand2.jpg"));
     Beenden();
 }
 
