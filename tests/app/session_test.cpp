@@ -70,6 +70,12 @@ public:
 
 class SessionTest : public StartTest {
 protected:
+    void SetUp() override
+    {
+        // "Ende" of an earlier test ended the application's run.
+        Application->ClearTerminated();
+        StartTest::SetUp();
+    }
     void Bild(const fs::path& p, int w, int h, const char* format, Qt::GlobalColor farbe)
     {
         QImage img(w, h, QImage::Format_RGB32);
@@ -87,6 +93,45 @@ protected:
         form->DbeBilder->Go(satz);
         form->TableBilder->Refresh();
         return n;
+    }
+    // The add command with its scan dialog over the folder (JPEG, PNG, BMP,
+    // no size limits); gives the dialog's count of new pictures.
+    int Einlesen(const fs::path& ordner)
+    {
+        int neue = -1;
+        TSchritt schritt;
+        schritt.Werte << Win(ordner);
+        schritt.Form = [&](TCustomForm& f) {
+            auto& d = dynamic_cast<TfrmScanPics&>(f);
+            d.chkFindJPG->SetChecked(true);
+            d.chkFindPNG->SetChecked(true);
+            d.chkFindBMP->SetChecked(true);
+            d.SpinEditMinDateiGroesse->SetValue(0);
+            d.SpinEditMinPixelBreite->SetValue(0);
+            d.SpinEditMinPixelHoehe->SetValue(0);
+            Bildschirmfoto(d, "session_02_scan_dialog");
+            d.btnScanStart->Click();
+            neue = d.Neue();
+            Bildschirmfoto(d, "session_03_scan_fertig");
+            f.ModalResult = mrOk;
+        };
+        form->MenuItem("BilderHinzufuegen1")->Click();
+        return neue;
+    }
+    // The filter on the picture width through the menu and its dialog.
+    void BreitenFilter(const QString& breite)
+    {
+        TSchritt schritt;
+        schritt.Form = [&](TCustomForm& f) {
+            auto& d = dynamic_cast<TBilderDialogForm&>(f);
+            Bildschirmfoto(d, "session_05_filter_dialog");
+            if (d.Edit1->Visible())
+                d.Edit1->SetText(breite);
+            if (d.cboEingabe->Visible())
+                d.cboEingabe->SetText(breite);
+            f.ModalResult = mrOk;
+        };
+        form->MenuItem("AufBildbreite1")->Click();
     }
     // The thumbnail page: how many thumbnails it shows; back to the album page.
     int Vorschaubilder(const QString& foto)
@@ -126,26 +171,7 @@ TEST_F(SessionTest, AUsersSessionAcrossTheFeatures)
     for (size_t i = 0; i < dateien.size(); ++i)
         Bild(ordner / fs::u8path(dateien[i].name), dateien[i].w, dateien[i].h, dateien[i].format,
              Qt::GlobalColor(Qt::red + int(i)));
-    int neue = -1;
-    {
-        TSchritt schritt;
-        schritt.Werte << Win(ordner);
-        schritt.Form = [&](TCustomForm& f) {
-            auto& d = dynamic_cast<TfrmScanPics&>(f);
-            d.chkFindJPG->SetChecked(true);
-            d.chkFindPNG->SetChecked(true);
-            d.chkFindBMP->SetChecked(true);
-            d.SpinEditMinDateiGroesse->SetValue(0);
-            d.SpinEditMinPixelBreite->SetValue(0);
-            d.SpinEditMinPixelHoehe->SetValue(0);
-            Bildschirmfoto(d, "session_02_scan_dialog");
-            d.btnScanStart->Click();
-            neue = d.Neue();
-            Bildschirmfoto(d, "session_03_scan_fertig");
-            f.ModalResult = mrOk;
-        };
-        form->MenuItem("BilderHinzufuegen1")->Click();
-    }
+    const int neue = Einlesen(ordner);
     EXPECT_EQ(neue, 10);
     ASSERT_EQ(form->DbeBilder->RecCount(), 10u);
     EXPECT_EQ(Status(1), "10 von 10 Einträge angezeigt");
@@ -162,20 +188,7 @@ TEST_F(SessionTest, AUsersSessionAcrossTheFeatures)
     EXPECT_EQ(Vorschaubilder("04_vorschaubilder"), 10);
 
     // A filter on a width and its reset.
-    auto breitenFilter = [&] {
-        TSchritt schritt;
-        schritt.Form = [&](TCustomForm& f) {
-            auto& d = dynamic_cast<TBilderDialogForm&>(f);
-            Bildschirmfoto(d, "session_05_filter_dialog");
-            if (d.Edit1->Visible())
-                d.Edit1->SetText("320");
-            if (d.cboEingabe->Visible())
-                d.cboEingabe->SetText("320");
-            f.ModalResult = mrOk;
-        };
-        form->MenuItem("AufBildbreite1")->Click();
-    };
-    breitenFilter();
+    BreitenFilter("320");
     EXPECT_EQ(Gezeigt(), 2);
     EXPECT_EQ(Status(1), "2 von 10 Einträge angezeigt");
     Foto("05_filter_breite");
@@ -265,7 +278,7 @@ TEST_F(SessionTest, AUsersSessionAcrossTheFeatures)
     EXPECT_NE(gesehen[1], gesehen[2]);
 
     // Two entries (the widths of 320) copied into a new album.
-    breitenFilter();
+    BreitenFilter("320");
     ASSERT_EQ(Gezeigt(), 2);
     fs::create_directories(dir.path() / "ziel");
     {
@@ -425,6 +438,46 @@ TEST_F(SessionTest, AUsersSessionAcrossTheFeatures)
     }
     EXPECT_EQ(Gezeigt(), 1);
     EXPECT_TRUE(form->DbeBilder->GetTrimString("PFAD").endsWith("strand2.jpg"));
+    Beenden();
+}
+
+}  // namespace
+
+namespace {
+
+// All shown entries of a filter deleted: the filter's last entry opens the
+// album again, the rest stays, the thumbnail page and the count follow.
+TEST_F(SessionTest, DeletingAllEntriesOfAFilter)
+{
+    lxtest::WriteDriveTable({lxtest::FakeDrive{"C", "/", "HD", "SYSTEM", "1A2B3C4D", 1ull << 34}});
+    StartenUndZeigen();
+    const fs::path ordner = dir.path() / "fotos";
+    fs::create_directories(ordner);
+    Bild(ordner / "a.jpg", 320, 240, "JPG", Qt::red);
+    Bild(ordner / "b.png", 320, 200, "PNG", Qt::green);
+    Bild(ordner / "c.bmp", 200, 150, "BMP", Qt::blue);
+    Bild(ordner / "d.jpg", 250, 200, "JPG", Qt::yellow);
+    ASSERT_EQ(Einlesen(ordner), 4);
+    BreitenFilter("320");
+    ASSERT_EQ(Gezeigt(), 2);
+    {
+        TSchritt schritt;
+        schritt.Antworten["Den angezeigten Satz jetzt löschen ?"] = mrAll;
+        schritt.Form = [&](TCustomForm& form) {
+            auto& f = dynamic_cast<TBilderLoeschenForm&>(form);
+            f.RadioButtonAlleSaetzeLoeschen->SetChecked(true);
+            f.CheckBoxBilderMitloeschen->SetChecked(false);
+            f.BitBtnDeleteClick(nullptr);
+            EXPECT_EQ(f.Geloescht, 2);
+        };
+        form->BilderLoeschenClick(nullptr);
+    }
+    EXPECT_TRUE(form->TableBilder->Active());
+    EXPECT_EQ(Gezeigt(), 2);
+    EXPECT_EQ(Status(4), "Kein Filter gesetzt");
+    EXPECT_EQ(Vorschaubilder("20_nach_filter_loeschen"), 2);
+    Foto("20_nach_filter_loeschen_album");
+    EXPECT_TRUE(fs::exists(ordner / "a.jpg"));
     Beenden();
 }
 
