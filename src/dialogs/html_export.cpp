@@ -174,7 +174,17 @@ QStringList HTMLKopfStandard()
 
 // ---- Entries through the engine ----------------------------------------------
 
-int TDbeHTMLExportQuelle::Anzahl() { return int(dbe_->QueryRecCount()); }
+// The entries the walk visits: the query count also counts the deleted
+// entries that the album's order passes over.
+int TDbeHTMLExportQuelle::Anzahl()
+{
+    const uint32_t position = dbe_->RecNo();
+    int anzahl = 0;
+    for (dbe_->GoTop(); !dbe_->Eof(); dbe_->Skip(1))
+        ++anzahl;
+    dbe_->Go(position);
+    return anzahl;
+}
 void TDbeHTMLExportQuelle::ErsterEintrag() { dbe_->GoTop(); }
 void TDbeHTMLExportQuelle::NaechsterEintrag() { dbe_->Skip(1); }
 long TDbeHTMLExportQuelle::Position() { return long(dbe_->RecNo()); }

@@ -176,6 +176,10 @@ void TMainForm::BilderLoeschenClick(TObject* Sender)
     {
         TBilderLoeschenForm form(this, *albumDialoge_);
         form.ShowModal();
+        // The shown count keeps counting deleted entries, so the thumbnail
+        // page would not see that it has to read its pictures again.
+        if (form.Geloescht > 0)
+            ThumbnailsGeladen = false;
     }
     ZeigeVorschauBildAusBlob();
     BilderSatzAnzahlZeigen();
