@@ -93,7 +93,9 @@ uint32_t dbe_QueryRecCount()
     if (!a) return 0;
     bool scoped = a->tagOrder() &&
                   (!a->tagOrder()->scopeLow().empty() || !a->tagOrder()->scopeHigh().empty());
-    if (!a->queryActive() && !scoped) return a->RecCount();
+    // Every record passes when nothing hides one; hidden deleted records
+    // do not pass, so the count agrees with what a walk shows.
+    if (!a->queryActive() && !scoped && !Settings().deleted) return a->RecCount();
     return a->VisibleCount();
 }
 

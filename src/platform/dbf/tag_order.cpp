@@ -1,5 +1,6 @@
 #include "platform/dbf/tag_order.h"
 
+#include <atomic>
 #include <cstring>
 
 #include "platform/dbf/expr_date.h"
@@ -10,8 +11,19 @@
 
 namespace dbf {
 
+namespace {
+// Scope versions are unique in the process: a new order never repeats the
+// version an earlier one had.
+std::uint64_t NextScopeVersion()
+{
+    static std::atomic<std::uint64_t> next{0};
+    return ++next;
+}
+}  // namespace
+
 TagOrder::TagOrder(DbfTable& table, IndexFile* file, std::string tagName)
-    : table_(table), file_(file), name_(std::move(tagName)), image_(table.recordLength())
+    : table_(table), file_(file), name_(std::move(tagName)), image_(table.recordLength()),
+      scopeVersion_(NextScopeVersion())
 {
 }
 
@@ -78,7 +90,7 @@ std::string TagOrder::StoredPrefix(std::string_view text)
 
 void TagOrder::SetScope(std::string low, std::string high)
 {
-    ++scopeVersion_;
+    scopeVersion_ = NextScopeVersion();
     low_ = std::move(low);
     high_ = std::move(high);
     Tag();

@@ -36,6 +36,8 @@ public:
     void SetScope(std::string low, std::string high);
     const std::string& scopeLow() const { return low_; }
     const std::string& scopeHigh() const { return high_; }
+    // Changes with every scope set, and differs between orders, so a count
+    // or position remembered under one scope is never taken for another.
     std::uint64_t scopeVersion() const { return scopeVersion_; }
 
     // Key of a record image as text (numbers as their value, dates yyyymmdd).
@@ -70,7 +72,7 @@ private:
     dbfcdx::CdxCursor cursor_;
     std::string low_, high_, lowStored_, highStored_;
     std::vector<char> image_;
-    std::uint64_t scopeVersion_ = 0;
+    std::uint64_t scopeVersion_;
 };
 
 }  // namespace dbf

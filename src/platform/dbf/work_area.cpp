@@ -359,10 +359,18 @@ bool WorkArea::SeekKey(const std::string& key, bool& isFound)
     return true;
 }
 
+WorkArea::VisibilityState WorkArea::Visibility()
+{
+    return {table_->changeCount(), queryVersion_, tagOrder_ ? tagOrder_->scopeVersion() : 0u, RecCount(),
+            orderNumber_, Settings().deleted};
+}
+
 std::uint32_t WorkArea::VisibleCount()
 {
-    std::uint32_t count = 0;
     if (!tagOrder_ && queryActive_ && !Settings().deleted) return queryBits_.Count();
+    const VisibilityState state = Visibility();
+    if (countCache_.state == state) return countCache_.count;
+    std::uint32_t count = 0;
     for (std::uint32_t r = order_->First(); r != 0; r = order_->Next(r)) {
         if (queryActive_ && !QueryBit(r)) continue;
         if (Settings().deleted) {
@@ -371,24 +379,23 @@ std::uint32_t WorkArea::VisibleCount()
         }
         ++count;
     }
+    countCache_ = {state, count};
     return count;
 }
 
 std::uint32_t WorkArea::OrderPosition()
 {
     if (!tagOrder_ || eof_) return RecNo();
-    const std::uint64_t stamp = table_->changeCount() * 1000003u + queryVersion_ * 7919u +
-                                tagOrder_->scopeVersion() * 131u + std::uint64_t(orderNumber_) * 2u +
-                                (Settings().deleted ? 1u : 0u) + 1u;
+    const VisibilityState state = Visibility();
     auto visible = [&](std::uint32_t r) {
         if (queryActive_ && !QueryBit(r)) return false;
         return !Settings().deleted || (LoadScratch(r) && scratch_[0] != '*');
     };
     auto remember = [&](std::uint32_t position) {
-        positionCache_ = {stamp, recno_, position};
+        positionCache_ = {state, recno_, position};
         return position;
     };
-    if (positionCache_.stamp == stamp && positionCache_.recno != 0) {
+    if (positionCache_.state == state && positionCache_.recno != 0) {
         if (positionCache_.recno == recno_) return positionCache_.position;
         std::uint32_t r = positionCache_.recno, position = positionCache_.position;
         for (int steps = 0; steps < 64 && r != 0; ++steps) {

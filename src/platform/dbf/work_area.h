@@ -86,7 +86,8 @@ public:
     void ClearQuery();
     void SetQueryBit(std::uint32_t recno, bool on);
     bool QueryBit(std::uint32_t recno) const { return queryBits_.Test(recno); }
-    // Number of visible records.
+    // Number of visible records; remembered until the table, the query, the
+    // scope, the order or the deleted setting changes.
     std::uint32_t VisibleCount();
     // Position of the current record among the visible records of the
     // order (1-based; 0 when it is not among them). A walk forward one
@@ -139,10 +140,24 @@ private:
     std::unique_ptr<dbfexpr::Expression> query_;
     dbfexpr::QueryBitmap queryBits_;
     std::uint64_t queryVersion_ = 0;
+    // What the visible records depend on: the table's changes and size, the
+    // query, the scope, the order and the deleted setting.
+    struct VisibilityState {
+        std::uint64_t changes = 0, query = 0, scope = 0;
+        std::uint32_t records = 0;
+        int order = -1;
+        bool deletedHidden = false;
+        bool operator==(const VisibilityState&) const = default;
+    };
+    VisibilityState Visibility();
     struct PositionCache {
-        std::uint64_t stamp = 0;
+        VisibilityState state;
         std::uint32_t recno = 0, position = 0;
     } positionCache_;
+    struct CountCache {
+        VisibilityState state;
+        std::uint32_t count = 0;
+    } countCache_;
 };
 
 }  // namespace dbf

@@ -91,11 +91,15 @@ TEST_F(NavigationTest, SetDeletedHidesDeletedRecords)
     std::vector<std::string> seen;
     for (dbe_GoTop(); !dbe_Eof(); dbe_Skip(1)) seen.push_back(Name());
     EXPECT_EQ(seen, (std::vector<std::string>{"R1", "R2", "R3", "R4"}));
+    EXPECT_EQ(dbe_QueryRecCount(), 4u);
 
+    // Hidden deleted records do not count among those shown.
     dbe_SetDeleted(1);
     seen.clear();
     for (dbe_GoTop(); !dbe_Eof(); dbe_Skip(1)) seen.push_back(Name());
     EXPECT_EQ(seen, (std::vector<std::string>{"R2", "R4"}));
+    EXPECT_EQ(dbe_QueryRecCount(), 2u);
+    EXPECT_EQ(dbe_RecCount(), 4u);
     dbe_GoBottom();
     EXPECT_EQ(Name(), "R4");
     dbe_Skip(-1);
@@ -108,6 +112,7 @@ TEST_F(NavigationTest, SetDeletedHidesDeletedRecords)
     EXPECT_EQ(dbe_Deleted(), 1);
     ASSERT_EQ(dbe_Recall(), 1);
     EXPECT_EQ(dbe_Deleted(), 0);
+    EXPECT_EQ(dbe_QueryRecCount(), 3u);
     dbe_GoTop();
     dbe_Skip(1);
     EXPECT_EQ(Name(), "R3");
