@@ -74,12 +74,21 @@ void TdkDBCheckBox::Anzeigen()
 void TdkDBCheckBox::Umschalten()
 {
     TField* f = link_.Field();
-    if (zeigt_ || !f || f->ReadOnly() || !link_.Edit())
+    if (zeigt_)
+        return;
+    if (ReadOnly) {
+        Anzeigen();  // the click is undone: the box shows the field again
+        return;
+    }
+    // The box's new state is taken before the edit starts: starting it
+    // shows the record again, which puts the old value back into the box.
+    const bool an = Checked();
+    if (!f || f->ReadOnly() || !link_.Edit())
         return;
     if (f->DataType() == ftBoolean)
-        f->SetAsBoolean(Checked());
+        f->SetAsBoolean(an);
     else
-        f->SetAsString(Checked() ? ValueChecked : ValueUnchecked);
+        f->SetAsString(an ? ValueChecked : ValueUnchecked);
 }
 
 void TdkDBCheckBox::DoEnter()

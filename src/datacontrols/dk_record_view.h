@@ -65,6 +65,9 @@ public:
     QString ValueChecked = QStringLiteral("True");
     QString ValueUnchecked = QStringLiteral("False");
     TdkLabel* Label = nullptr;
+    // A read-only box shows the field and takes no clicks into it (it stays
+    // enabled, so its mouse events still arrive).
+    bool ReadOnly = false;
     // The user ticked or unticked it: the field takes the value.
     void Umschalten();
     void DoEnter() override;

@@ -662,6 +662,14 @@ public:
     TLauf AlleBilderSaetzeErsetzen(const QString& Feld, const QString& Wert, int FeldTyp);
     void BildMarkieren1Click(TObject* Sender);
     void TableBilderMARKIERTChange();
+    // The mark check boxes of the single-record view, mouse released.
+    void DBCheckBoxBildMarkiertMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void DBCheckBoxAnywhereMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void DBCheckBoxPrivatMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void DBCheckBoxBildImZugriffMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    // Hooks the change handler of the user mark to the album's field (fields
+    // are made anew by each open).
+    void MarkFeldEreignisSetzen(TDataSet* DataSet);
     void FeldWerteersetzen1Click(TObject* Sender);
     void Kurzbeschreibungeingeben1Click(TObject* Sender);
     void AlleBilderSaetzeLoeschen1Click(TObject* Sender);

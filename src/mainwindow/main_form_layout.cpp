@@ -377,7 +377,10 @@ void TMainForm::GridAufbauen()
     DBGridBilder->SetSelected(spalten);
     // Each opened album starts from this layout (order, widths, titles); the
     // saved grid settings replace it once they exist.
-    TableBilder->AfterOpen = [this](TDataSet* ds) { dkApplyColumnsToFields(ds, &DBGridBilder->Selected()); };
+    TableBilder->AfterOpen = [this](TDataSet* ds) {
+        dkApplyColumnsToFields(ds, &DBGridBilder->Selected());
+        MarkFeldEreignisSetzen(ds);
+    };
     DBGridBilder->SetPopupMenu(PopupMenu(QStringLiteral("PopupMenuDBGridBilder")));
     DBGridBilder->OnCalcCellColors = [this](TObject*, TField*, TGridDrawState, bool highlight, TFont* font,
                                             TBrush* brush) {
@@ -570,7 +573,19 @@ void TMainForm::EinzelsatzAufbauen()
             box->SetPopupMenu(PopupMenu(QString::fromLatin1(m.Popup)));
         *m.Ziel = box;
     }
-    DBCheckBoxBildImZugriff->SetEnabled(false);  // the availability test sets it
+    DBCheckBoxBildImZugriff->ReadOnly = true;  // the availability test sets it
+    DBCheckBoxBildMarkiert->OnMouseUp = [this](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
+        DBCheckBoxBildMarkiertMouseUp(s, b, sh, x, y);
+    };
+    DBCheckBoxAnywhere->OnMouseUp = [this](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
+        DBCheckBoxAnywhereMouseUp(s, b, sh, x, y);
+    };
+    DBCheckBoxPrivat->OnMouseUp = [this](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
+        DBCheckBoxPrivatMouseUp(s, b, sh, x, y);
+    };
+    DBCheckBoxBildImZugriff->OnMouseUp = [this](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
+        DBCheckBoxBildImZugriffMouseUp(s, b, sh, x, y);
+    };
     label(t1, QStringLiteral("Motiv-Qualität:"), 520, 4, 96);
     platziere(DBComboBoxMotivQualitaet2, t1, 618, 4, 150);
     DBComboBoxMotivQualitaet2->SetPopupMenu(PopupMenu(QStringLiteral("PopupMenuMotivQualitaet")));

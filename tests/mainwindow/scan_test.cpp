@@ -18,6 +18,8 @@
 
 #include <QImage>
 
+#include <sstream>
+
 namespace {
 
 class ScanTest : public MainFormTest {
@@ -232,3 +234,73 @@ TEST_F(ScanTest, PreviewClickShowsThePictureFullSize)
 }
 
 }  // namespace
+
+// A picture renamed through the rename command keeps its entry: its path
+// and short name follow the new name, so a second run of the add command
+// over the same folder recognises it and adds nothing.
+TEST_F(ScanTest, RenamedPictureIsNotAddedAgainByTheNextRun)
+{
+    Bild("neu/a.jpg", 200, 150);
+    Bild("neu/b.jpg", 150, 200);
+    // The second view of the album, which the start opens, answers the
+    // duplicate check.
+    ASSERT_EQ(form->Bilder2DBFOeffnen(), 1);
+    const auto hinzufuegen = [&](int* neue) {
+        // With the check for pictures already in the album, as a user adds
+        // a folder again.
+        TPromptScript script;
+        script.Modal([neue](TCustomForm& f) {
+                  dynamic_cast<TfrmScanPics&>(f).CheckBoxDoublettencheck->SetChecked(true);
+                  Einlesen(neue)(f);
+              })
+            .AnswerValue(Win(dir / "neu"))
+            .Answer(mrOk, "Scanvorgang auf angegebenen Laufwerk abgeschlossen!");
+        form->MenuItem("BilderHinzufuegen1")->Click();
+        EXPECT_EQ(script.Pending(), 0u);
+    };
+    int neue = -1;
+    hinzufuegen(&neue);
+    ASSERT_EQ(neue, 2);
+    ASSERT_EQ(form->DbeBilder->RecCount(), 3u);
+
+    // The entry of a.jpg becomes current and is renamed.
+    const QString alt = Win(dir / "neu" / "a.jpg");
+    const QString umbenannt = Win(dir / "neu" / "Strand 1.jpg");
+    form->TableBilder->First();
+    while (!form->TableBilder->Eof() && form->DbeBilder->GetTrimString("PFAD") != alt)
+        form->TableBilder->Next();
+    ASSERT_EQ(form->DbeBilder->GetTrimString("PFAD"), alt);
+    {
+        TPromptScript script;
+        script.AnswerValue("Strand 1.jpg");
+        form->Bildumbenennen1Click(nullptr);
+        EXPECT_EQ(script.Pending(), 0u);
+    }
+    ASSERT_TRUE(std::filesystem::exists(dir / "neu" / "Strand 1.jpg"));
+
+    neue = -1;
+    hinzufuegen(&neue);
+    EXPECT_EQ(neue, 0);
+    EXPECT_EQ(form->DbeBilder->RecCount(), 3u);
+
+    // The album as another reader sees it.
+    const char* kAuflisten = R"PY(
+import sys
+from dbfread import DBF
+for r in DBF(sys.argv[1], encoding="cp1252"):
+    print(r["PFAD"].strip() + "|" + r["SHORTNAME"].strip())
+)PY";
+    const std::string liste = RunScript("/usr/bin/python3", "liste.py", kAuflisten, File("TEST.DBF"));
+    std::vector<std::string> zeilen;
+    std::istringstream in(liste);
+    for (std::string z; std::getline(in, z);)
+        zeilen.push_back(z);
+    ASSERT_EQ(zeilen.size(), 3u) << liste;
+    int gefunden = 0;
+    for (const std::string& z : zeilen) {
+        EXPECT_EQ(z.find(alt.toStdString() + "|"), std::string::npos) << z;
+        if (z == (umbenannt + "|" + StringToCRC32(umbenannt)).toStdString())
+            ++gefunden;
+    }
+    EXPECT_EQ(gefunden, 1) << liste;
+}

@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
+#include <QPointer>
 #include <QProxyStyle>
 #include <QToolTip>
 #include <QWheelEvent>
@@ -111,6 +112,8 @@ bool TControlBridge::eventFilter(QObject* watched, QEvent* e)
 {
     if (dynamic_cast<TDispatchedKeyEvent*>(e))
         return false;
+    if (nativeRelease_ && e->type() == QEvent::MouseButtonRelease)
+        return false;  // the widget's own turn, see below
     TControl* c = control_;
     if (!c->CanDispatch())
         return false;
@@ -165,6 +168,20 @@ bool TControlBridge::eventFilter(QObject* watched, QEvent* e)
         }
         if (me->button() == Qt::LeftButton)
             c->DragMouseUp(w->mapToGlobal(me->position().toPoint()));  // a drag that never started
+        if (!dynamic_cast<TPaintHost*>(watched)) {
+            // A Qt widget acts on the release first (a check box toggles, a
+            // radio button checks) and the mouse-up is reported after, as a
+            // native control does: the handler sees the control's new state.
+            QPointer<TControlBridge> self(this);
+            nativeRelease_ = true;
+            QCoreApplication::sendEvent(watched, e);
+            if (!self)
+                return true;
+            nativeRelease_ = false;
+            if (c->CanDispatch())
+                c->Dispatch([&] { c->MouseUp(ButtonOf(me->button()), shift, p.x(), p.y()); });
+            return true;
+        }
         c->Dispatch([&] { c->MouseUp(ButtonOf(me->button()), shift, p.x(), p.y()); });
         if (click && c->CanDispatch())
             c->Dispatch([&] { c->Click(); });

@@ -33,6 +33,7 @@ private:
     bool DeliverNative(QObject* watched, QEvent* e);
     TControl* control_;
     bool clickArmed_ = false;
+    bool nativeRelease_ = false;  // a release is being handed to the widget itself
 };
 
 // The application's style learns the hint timing of Application: the pause

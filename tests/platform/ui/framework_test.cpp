@@ -885,3 +885,26 @@ TEST(Controls, RadioGroupSplitterScrollBoxShapesImagesAndSpeedButtons)
     EXPECT_EQ(frame.pixelColor(39, 19), QColor(255, 255, 255));
     form.Hide();
 }
+
+TEST(Control, MouseUpOfACheckBoxComesAfterTheBoxToggled)
+{
+    // As with a native control: the release toggles the box first, so the
+    // mouse-up handler reads the new state; the click comes before it.
+    TForm form(nullptr);
+    auto* check = new TCheckBox(&form);
+    check->SetParent(&form);
+    check->SetBounds(10, 10, 120, 20);
+    form.Show();
+    std::vector<std::string> folge;
+    check->OnClick = [&](TObject*) { folge.push_back(check->Checked() ? "click an" : "click aus"); };
+    check->OnMouseUp = [&](TObject*, TMouseButton, TShiftState, int, int) {
+        folge.push_back(check->Checked() ? "up an" : "up aus");
+    };
+    QWidget* w = check->Handle();
+    const QPoint p(8, w->height() / 2);
+    for (int i = 0; i < 2; ++i) {
+        lxui_test::SendMouse(w, QEvent::MouseButtonPress, p);
+        lxui_test::SendMouse(w, QEvent::MouseButtonRelease, p);
+    }
+    EXPECT_EQ(folge, (std::vector<std::string>{"click an", "up an", "click aus", "up aus"}));
+}
