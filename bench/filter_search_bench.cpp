@@ -5,6 +5,7 @@
 // the full-text query with its candidates, and the title-click sort
 // against the order switch alone.
 
+#include "bench_ordner.h"
 #include "controls/date_edit.h"
 #include "datagrid/dk_table.h"
 #include "dialogs/date_range.h"
@@ -297,16 +298,9 @@ BENCHMARK(BM_OrderSwitchAlone)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {
-    gDir = std::filesystem::temp_directory_path() / ("lumadex_bench_filter_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(gDir / "home");
-    std::filesystem::create_directories(gDir / "win");
-    setenv("LUMADEX_HOME", (gDir / "home").c_str(), 1);
-    setenv("LUMADEX_WINDIR", (gDir / "win").c_str(), 1);
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    gDir = BenchOrdnerAnlegen("filter");
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    BenchLaufen(&argc, argv);
     gFixture.reset();  // while the application still lives
     std::filesystem::remove_all(gDir);
     return 0;

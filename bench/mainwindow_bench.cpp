@@ -4,6 +4,7 @@
 // 43 tags under the progress window.
 
 #include "bench_album.h"
+#include "bench_ordner.h"
 #include "datagrid/dk_table.h"
 #include "mainwindow/main_form.h"
 #include "platform/core/win_path.h"
@@ -91,16 +92,9 @@ BENCHMARK(BM_OpenAlbumBuildingItsTags)->Unit(benchmark::kMillisecond)->Iteration
 
 int main(int argc, char** argv)
 {
-    gDir = std::filesystem::temp_directory_path() / ("lumadex_bench_main_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(gDir / "home");
-    std::filesystem::create_directories(gDir / "win");
-    setenv("LUMADEX_HOME", (gDir / "home").c_str(), 1);
-    setenv("LUMADEX_WINDIR", (gDir / "win").c_str(), 1);
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    gDir = BenchOrdnerAnlegen("main");
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    BenchLaufen(&argc, argv);
     std::filesystem::remove_all(gDir);
     return 0;
 }
