@@ -5,6 +5,7 @@
 // the full-text query with its candidates, and the title-click sort
 // against the order switch alone.
 
+#include "bench_hauptfenster.h"
 #include "bench_ordner.h"
 #include "controls/date_edit.h"
 #include "datagrid/dk_table.h"
@@ -90,14 +91,7 @@ struct Fixture {
         InstallDatabaseBridge();
         SetPromptService(&antworten);
         form = std::make_unique<TMainForm>(nullptr);
-        const QString win = *LinuxToWin(QString::fromStdString(gDir.string())) + "\\";
-        form->BilderDBFPfad = win;
-        form->BilderDBF = "BILDER.DBF";
-        form->ProgrammOptionen()->CheckBoxProtokollieren = false;
-        form->ProgrammOptionen()->CheckBoxAlleMeldungen = false;
-        form->ProgrammOptionen()->EditDatenbankenVerzeichnis = win;
-        form->ErzeugeBilderDatenbankenVerwaltung(win, "LXMan.DBF");
-        form->BilderDBFsOeffnen();
+        const QString win = BenchHauptfensterEinrichten(*form, gDir);
         form->ErzeugeBilderDatenbank(win, "BILDER.DBF");
         AlbumFuellen((gDir / "BILDER.DBF").string());
         if (form->BilderDBFOeffnen() != 1)

@@ -5,6 +5,7 @@
 // against a stat of every picture file.
 
 #include "bench_album.h"
+#include "bench_hauptfenster.h"
 #include "bench_ordner.h"
 #include "datagrid/dk_table.h"
 #include "mainwindow/main_form.h"
@@ -62,18 +63,10 @@ struct Fixture {
         SetPromptService(&ja);
         InstallDatabaseBridge();
         form = std::make_unique<TMainForm>(nullptr);
-        win = *LinuxToWin(QString::fromStdString(gDir.string())) + "\\";
-        form->BilderDBFPfad = win;
-        form->BilderDBF = "BILDER.DBF";
-        TProgrammOptionenStand* o = form->ProgrammOptionen();
-        o->CheckBoxProtokollieren = false;
-        o->CheckBoxAlleMeldungen = false;
-        o->CheckBoxBearbeitungszeitAnzeigen = false;
-        o->CheckBoxBerabeitungsMeldung = false;
-        o->EditDatenbankenVerzeichnis = win;
+        form->ProgrammOptionen()->CheckBoxBearbeitungszeitAnzeigen = false;
+        form->ProgrammOptionen()->CheckBoxBerabeitungsMeldung = false;
         form->Einstellungen.Setzen("Sicherheitsabfragen", false);
-        form->ErzeugeBilderDatenbankenVerwaltung(win, "LXMan.DBF");
-        form->BilderDBFsOeffnen();
+        win = BenchHauptfensterEinrichten(*form, gDir);
         Neu();
     }
     // A fresh album of kRecords entries whose pictures exist, opened.

@@ -4,6 +4,7 @@
 // 43 tags under the progress window.
 
 #include "bench_album.h"
+#include "bench_hauptfenster.h"
 #include "bench_ordner.h"
 #include "datagrid/dk_table.h"
 #include "mainwindow/main_form.h"
@@ -34,14 +35,7 @@ struct Fixture {
     {
         InstallDatabaseBridge();
         form = std::make_unique<TMainForm>(nullptr);
-        const QString win = *LinuxToWin(QString::fromStdString(gDir.string())) + "\\";
-        form->BilderDBFPfad = win;
-        form->BilderDBF = "BILDER.DBF";
-        form->ProgrammOptionen()->CheckBoxProtokollieren = false;
-        form->ProgrammOptionen()->CheckBoxAlleMeldungen = false;
-        form->ProgrammOptionen()->EditDatenbankenVerzeichnis = win;
-        form->ErzeugeBilderDatenbankenVerwaltung(win, "LXMan.DBF");
-        form->BilderDBFsOeffnen();
+        const QString win = BenchHauptfensterEinrichten(*form, gDir);
         form->ErzeugeBilderDatenbank(win, "BILDER.DBF");
         BenchAlbumFuellen((gDir / "BILDER.DBF").string(), kRecords);
         if (form->BilderDBFOeffnen() != 1)
