@@ -5,6 +5,7 @@
 // (table and compound index) plus an empty Qt main window shown and painted.
 
 #include "bench_album.h"
+#include "bench_ordner.h"
 #include "datagrid/dk_table.h"
 #include "mainwindow/main_form.h"
 #include "platform/core/win_path.h"
@@ -163,9 +164,7 @@ int main(int argc, char** argv)
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     setenv("LANG", "C", 1);
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    BenchLaufen(&argc, argv);
     std::filesystem::remove_all(gDir);
     return 0;
 }

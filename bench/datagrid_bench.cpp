@@ -4,6 +4,7 @@
 // with the engine's record reads counted and the memory watched.
 
 #include "album_layout.h"
+#include "bench_ordner.h"
 #include "datagrid/dk_db_grid.h"
 #include "datagrid/dk_table.h"
 #include "platform/data/data_source.h"
@@ -271,8 +272,6 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    BenchLaufen(&argc, argv);
     return 0;
 }

@@ -5,6 +5,8 @@
 // the full-text query with its candidates, and the title-click sort
 // against the order switch alone.
 
+#include "bench_hauptfenster.h"
+#include "bench_ordner.h"
 #include "controls/date_edit.h"
 #include "datagrid/dk_table.h"
 #include "dialogs/date_range.h"
@@ -89,14 +91,7 @@ struct Fixture {
         InstallDatabaseBridge();
         SetPromptService(&antworten);
         form = std::make_unique<TMainForm>(nullptr);
-        const QString win = *LinuxToWin(QString::fromStdString(gDir.string())) + "\\";
-        form->BilderDBFPfad = win;
-        form->BilderDBF = "BILDER.DBF";
-        form->ProgrammOptionen()->CheckBoxProtokollieren = false;
-        form->ProgrammOptionen()->CheckBoxAlleMeldungen = false;
-        form->ProgrammOptionen()->EditDatenbankenVerzeichnis = win;
-        form->ErzeugeBilderDatenbankenVerwaltung(win, "LXMan.DBF");
-        form->BilderDBFsOeffnen();
+        const QString win = BenchHauptfensterEinrichten(*form, gDir);
         form->ErzeugeBilderDatenbank(win, "BILDER.DBF");
         AlbumFuellen((gDir / "BILDER.DBF").string());
         if (form->BilderDBFOeffnen() != 1)
@@ -297,16 +292,9 @@ BENCHMARK(BM_OrderSwitchAlone)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {
-    gDir = std::filesystem::temp_directory_path() / ("lumadex_bench_filter_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(gDir / "home");
-    std::filesystem::create_directories(gDir / "win");
-    setenv("LUMADEX_HOME", (gDir / "home").c_str(), 1);
-    setenv("LUMADEX_WINDIR", (gDir / "win").c_str(), 1);
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    gDir = BenchOrdnerAnlegen("filter");
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    BenchLaufen(&argc, argv);
     gFixture.reset();  // while the application still lives
     std::filesystem::remove_all(gDir);
     return 0;

@@ -27,6 +27,7 @@
 #include <jpeglib.h>
 #endif
 
+#include "bench_ordner.h"
 #include "datagrid/dk_data_source.h"
 #include "datagrid/dk_table.h"
 #include "imaging/image_window.h"
@@ -274,18 +275,11 @@ BENCHMARK(BM_PicBoxPageThrough)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->
 
 int main(int argc, char** argv)
 {
-    gDir = std::filesystem::temp_directory_path() / ("lumadex_bench_imaging_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(gDir / "home");
-    std::filesystem::create_directories(gDir / "win");
-    setenv("LUMADEX_HOME", (gDir / "home").c_str(), 1);
-    setenv("LUMADEX_WINDIR", (gDir / "win").c_str(), 1);
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    gDir = BenchOrdnerAnlegen("imaging");
     QApplication app(argc, argv);
     gJpeg = QString::fromStdString((gDir / "photo.jpg").string());
     Photo(4000, 3000).save(gJpeg, "JPEG", 90);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    BenchLaufen(&argc, argv);
     std::filesystem::remove_all(gDir);
     return 0;
 }

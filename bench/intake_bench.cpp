@@ -9,6 +9,7 @@
 // figures in bench/README.md were taken with 1000).
 
 #include "album_layout.h"
+#include "bench_ordner.h"
 #include "controls/spin_edit.h"
 #include "dialogs/program_settings.h"
 #include "dialogs/scan_host.h"
@@ -194,12 +195,7 @@ void BM_AddFile(benchmark::State& state)
 
 int main(int argc, char** argv)
 {
-    gDir = std::filesystem::temp_directory_path() / ("lumadex_bench_intake_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(gDir / "home");
-    std::filesystem::create_directories(gDir / "win");
-    setenv("LUMADEX_HOME", (gDir / "home").c_str(), 1);
-    setenv("LUMADEX_WINDIR", (gDir / "win").c_str(), 1);
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    gDir = BenchOrdnerAnlegen("intake");
     // The drive table of the tests: C: is "/", so no real device is probed.
     {
         QFile tab(QString::fromStdString((gDir / "drives.tab").string()));

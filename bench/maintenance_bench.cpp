@@ -5,6 +5,8 @@
 // against a stat of every picture file.
 
 #include "bench_album.h"
+#include "bench_hauptfenster.h"
+#include "bench_ordner.h"
 #include "datagrid/dk_table.h"
 #include "mainwindow/main_form.h"
 #include "platform/core/win_path.h"
@@ -61,18 +63,10 @@ struct Fixture {
         SetPromptService(&ja);
         InstallDatabaseBridge();
         form = std::make_unique<TMainForm>(nullptr);
-        win = *LinuxToWin(QString::fromStdString(gDir.string())) + "\\";
-        form->BilderDBFPfad = win;
-        form->BilderDBF = "BILDER.DBF";
-        TProgrammOptionenStand* o = form->ProgrammOptionen();
-        o->CheckBoxProtokollieren = false;
-        o->CheckBoxAlleMeldungen = false;
-        o->CheckBoxBearbeitungszeitAnzeigen = false;
-        o->CheckBoxBerabeitungsMeldung = false;
-        o->EditDatenbankenVerzeichnis = win;
+        form->ProgrammOptionen()->CheckBoxBearbeitungszeitAnzeigen = false;
+        form->ProgrammOptionen()->CheckBoxBerabeitungsMeldung = false;
         form->Einstellungen.Setzen("Sicherheitsabfragen", false);
-        form->ErzeugeBilderDatenbankenVerwaltung(win, "LXMan.DBF");
-        form->BilderDBFsOeffnen();
+        win = BenchHauptfensterEinrichten(*form, gDir);
         Neu();
     }
     // A fresh album of kRecords entries whose pictures exist, opened.
@@ -263,22 +257,15 @@ BENCHMARK(BM_EngineZap)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 int main(int argc, char** argv)
 {
-    gDir = std::filesystem::temp_directory_path() / ("lumadex_bench_wartung_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(gDir / "home");
-    std::filesystem::create_directories(gDir / "win");
+    gDir = BenchOrdnerAnlegen("wartung");
     // The pictures: 100 folders of 1 000 empty files.
     for (int i = 1; i <= kRecords; ++i) {
         if (i % 1000 == 0 || i == 1)
             std::filesystem::create_directories(std::filesystem::path(Bild(i)).parent_path());
         std::ofstream(Bild(i)).put('x');
     }
-    setenv("LUMADEX_HOME", (gDir / "home").c_str(), 1);
-    setenv("LUMADEX_WINDIR", (gDir / "win").c_str(), 1);
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    BenchLaufen(&argc, argv);
     gFixture.reset();
     std::filesystem::remove_all(gDir);
     return 0;

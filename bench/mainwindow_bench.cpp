@@ -4,6 +4,8 @@
 // 43 tags under the progress window.
 
 #include "bench_album.h"
+#include "bench_hauptfenster.h"
+#include "bench_ordner.h"
 #include "datagrid/dk_table.h"
 #include "mainwindow/main_form.h"
 #include "platform/core/win_path.h"
@@ -33,14 +35,7 @@ struct Fixture {
     {
         InstallDatabaseBridge();
         form = std::make_unique<TMainForm>(nullptr);
-        const QString win = *LinuxToWin(QString::fromStdString(gDir.string())) + "\\";
-        form->BilderDBFPfad = win;
-        form->BilderDBF = "BILDER.DBF";
-        form->ProgrammOptionen()->CheckBoxProtokollieren = false;
-        form->ProgrammOptionen()->CheckBoxAlleMeldungen = false;
-        form->ProgrammOptionen()->EditDatenbankenVerzeichnis = win;
-        form->ErzeugeBilderDatenbankenVerwaltung(win, "LXMan.DBF");
-        form->BilderDBFsOeffnen();
+        const QString win = BenchHauptfensterEinrichten(*form, gDir);
         form->ErzeugeBilderDatenbank(win, "BILDER.DBF");
         BenchAlbumFuellen((gDir / "BILDER.DBF").string(), kRecords);
         if (form->BilderDBFOeffnen() != 1)
@@ -91,16 +86,9 @@ BENCHMARK(BM_OpenAlbumBuildingItsTags)->Unit(benchmark::kMillisecond)->Iteration
 
 int main(int argc, char** argv)
 {
-    gDir = std::filesystem::temp_directory_path() / ("lumadex_bench_main_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(gDir / "home");
-    std::filesystem::create_directories(gDir / "win");
-    setenv("LUMADEX_HOME", (gDir / "home").c_str(), 1);
-    setenv("LUMADEX_WINDIR", (gDir / "win").c_str(), 1);
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    gDir = BenchOrdnerAnlegen("main");
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    BenchLaufen(&argc, argv);
     std::filesystem::remove_all(gDir);
     return 0;
 }

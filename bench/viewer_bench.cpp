@@ -3,6 +3,7 @@
 // of the same files to the fitted size (QImageReader with its DCT scaling).
 
 #include "album_layout.h"
+#include "bench_ordner.h"
 #include "dialogs/full_size_form.h"
 #include "imaging/image_window.h"
 #include "platform/core/win_path.h"
@@ -185,9 +186,7 @@ int main(int argc, char** argv)
     BilderMachen();
     AlbumMachen();
     InstallDatabaseBridge();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    BenchLaufen(&argc, argv);
     UninstallDatabaseBridge();
     std::filesystem::remove_all(gDir);
     return 0;

@@ -152,19 +152,6 @@ void TdkStatementDataSet::CloseCursor()
     TDataSet::CloseCursor();
 }
 
-TStringList* TdkStatementDataSet::PublishedStrings(const QString& name)
-{
-    if (name == u"PictureMasks")
-        return &pictureMasks_;
-    if (name == u"ControlType")
-        return &controlType_;
-    if (name == u"LookupFields")
-        return &lookupFields_;
-    if (name == u"LookupLinks")
-        return &lookupLinks_;
-    return nullptr;
-}
-
 bool TdkStatementDataSet::PublishedBoolean(const QString& name, bool& value)
 {
     if (!hasValidate_ || name != u"ValidateWithMask")

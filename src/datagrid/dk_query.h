@@ -10,7 +10,7 @@
 // is left open without a cursor.
 
 #include "datagrid/dk_filter.h"
-#include "datagrid/dk_published.h"
+#include "datagrid/dk_published_lists.h"
 #include "platform/core/string_list.h"
 #include "platform/data/dataset.h"
 
@@ -32,46 +32,21 @@ bool dkQueryDefaultFalse();
 QString dkExpandQBEVariables(const TStringList& lines, const QStringList& names, const QStringList& values);
 
 // What the three datasets share with TdkTable.
-class TdkStatementDataSet : public TDataSet, public TdkPublished {
+class TdkStatementDataSet : public TDataSet, public TdkPublishedLists {
 public:
     ~TdkStatementDataSet() override;
 
     QString DatabaseName;
 
-    TStringList& ControlType() { return controlType_; }
-    void SetControlType(const TStringList& lines) { controlType_.Assign(lines); }
-    TStringList& LookupFields() { return lookupFields_; }
-    void SetLookupFields(const TStringList& lines) { lookupFields_.Assign(lines); }
-    TStringList& LookupLinks() { return lookupLinks_; }
-    void SetLookupLinks(const TStringList& lines) { lookupLinks_.Assign(lines); }
-    TStringList& PictureMasks() { return pictureMasks_; }
-    void SetPictureMasks(const TStringList& lines) { pictureMasks_.Assign(lines); }
-
-    TdkInvalidValueEvent OnInvalidValue;
     TDataSetNotifyEvent OnFilterEscape;
     const TdkRecordFilter& OnFilter() const { return onFilter_; }
     // Stores the callback (none removes the callback filter); on an active
     // dataset it is installed at once, with a warning when it cannot be.
     void SetOnFilter(TdkRecordFilter callback);
-    TdkOnFilterOptions OnFilterOptions() const { return filterState_.Options; }
-    void SetOnFilterOptions(TdkOnFilterOptions options);
-    int EscapePollCount() const { return filterState_.EscapeCount; }
+    void SetOnFilterOptions(TdkOnFilterOptions options) override;
 
-    // TdkPublished.
-    TStringList* PublishedStrings(const QString& name) override;
+    // TdkPublished (besides the lists): "ValidateWithMask" where published.
     bool PublishedBoolean(const QString& name, bool& value) override;
-    TdkInvalidValueEvent* PublishedInvalidValue() override { return &OnInvalidValue; }
-    bool PublishedFilterOptions(TdkOnFilterOptions& options) override
-    {
-        options = filterState_.Options;
-        return true;
-    }
-    bool SetPublishedFilterOptions(TdkOnFilterOptions options) override
-    {
-        SetOnFilterOptions(options);
-        return true;
-    }
-    TdkLookupTableList* LookupTableList() override { return &lookupCursors_; }
 
 protected:
     // hasValidate: the dataset publishes ValidateWithMask.
@@ -88,11 +63,8 @@ private:
 
     const bool hasValidate_;
     const QString filterWarning_;
-    TStringList controlType_, lookupFields_, lookupLinks_, pictureMasks_;
     TdkRecordFilter onFilter_;
-    TdkRecordFilterState filterState_;
     hDBIFilter callbackFilter_ = 0;
-    TdkLookupTableList lookupCursors_;
 };
 
 using TdkQueryFilterEvent = TdkRecordFilter;

@@ -423,14 +423,8 @@ QString TdkTable::GetParadoxPicture(const QString& fieldName)
 
 TStringList* TdkTable::PublishedStrings(const QString& name)
 {
-    if (name == u"PictureMasks")
-        return &pictureMasks_;
-    if (name == u"ControlType")
-        return &controlType_;
-    if (name == u"LookupFields")
-        return &lookupFields_;
-    if (name == u"LookupLinks")
-        return &lookupLinks_;
+    if (TStringList* lines = TdkPublishedLists::PublishedStrings(name))
+        return lines;
     if (name == u"dkFilter")
         return &dkFilter_;
     if (name == u"Query")

@@ -8,7 +8,7 @@
 // the lookup tables of its lookup fields.
 
 #include "datagrid/dk_filter.h"
-#include "datagrid/dk_published.h"
+#include "datagrid/dk_published_lists.h"
 #include "platform/core/streams.h"
 #include "platform/core/string_list.h"
 #include "platform/data/table.h"
@@ -27,20 +27,12 @@ using TdkFilterApplier = std::function<bool(TdkTable* Table, const QString& text
 // Replaces the filter application (dkApplyFilter) when set; tests use it.
 void dkSetFilterApplier(TdkFilterApplier applier);
 
-class TdkTable : public TTable, public TdkPublished {
+class TdkTable : public TTable, public TdkPublishedLists {
 public:
     TdkTable();
     ~TdkTable() override;
 
-    // The published lists; the setters copy the given lines.
-    TStringList& LookupFields() { return lookupFields_; }
-    void SetLookupFields(const TStringList& lines) { lookupFields_.Assign(lines); }
-    TStringList& LookupLinks() { return lookupLinks_; }
-    void SetLookupLinks(const TStringList& lines) { lookupLinks_.Assign(lines); }
-    TStringList& ControlType() { return controlType_; }
-    void SetControlType(const TStringList& lines) { controlType_.Assign(lines); }
-    TStringList& PictureMasks() { return pictureMasks_; }
-    void SetPictureMasks(const TStringList& lines) { pictureMasks_.Assign(lines); }
+    // The filter and query lines.
     const TStringList& dkFilter() const { return dkFilter_; }
     // Copies the lines and re-applies the filter on an active table.
     void SetdkFilter(const TStringList& lines);
@@ -55,12 +47,10 @@ public:
     bool NarrowSearch = false;
     uint16_t NarrowSearchUpperChar = 255;
     bool ValidateWithMask = true;
-    TdkInvalidValueEvent OnInvalidValue;
     TDataSetNotifyEvent OnFilterEscape;
     const TdkTableFilterEvent& OnFilter() const { return onFilter_; }
     void SetOnFilter(TdkTableFilterEvent callback);
-    TdkOnFilterOptions OnFilterOptions() const { return filterState_.Options; }
-    void SetOnFilterOptions(TdkOnFilterOptions options);
+    void SetOnFilterOptions(TdkOnFilterOptions options) override;
 
     bool IsDBFTable() const;
     bool IsParadoxTable() const;
@@ -109,24 +99,10 @@ public:
     bool LookupFound = false;
     bool LookupSearching = false;
 
-    // Escape poll counter of the record filter (wraps at 32000).
-    int EscapePollCount() const { return filterState_.EscapeCount; }
-
-    // TdkPublished.
+    // TdkPublished (besides the shared lists): "dkFilter", "Query" and the
+    // table's Boolean properties.
     TStringList* PublishedStrings(const QString& name) override;
     bool PublishedBoolean(const QString& name, bool& value) override;
-    TdkInvalidValueEvent* PublishedInvalidValue() override { return &OnInvalidValue; }
-    bool PublishedFilterOptions(TdkOnFilterOptions& options) override
-    {
-        options = filterState_.Options;
-        return true;
-    }
-    bool SetPublishedFilterOptions(TdkOnFilterOptions options) override
-    {
-        SetOnFilterOptions(options);
-        return true;
-    }
-    TdkLookupTableList* LookupTableList() override { return &lookupCursors_; }
 
     // The record buffer size of the open cursor (for the memo stream).
     int RecordSize() const { return props_.iRecBufSize; }
@@ -145,18 +121,16 @@ private:
     void ShowFilterFailure();
     hDBICur RunQuery();
 
-    TStringList dkFilter_, query_, pictureMasks_, lookupFields_, lookupLinks_, controlType_;
+    TStringList dkFilter_, query_;
     TStringList paradoxPictures_;
     bool paradoxPicturesPending_ = true;
     TdkTableFilterEvent onFilter_;
-    TdkRecordFilterState filterState_;
     bool paradox_ = false;
     QString queryLanguage_;
     std::vector<bool*> destructionFlags_;
     bool filteringOnOpen_ = false;
     bool destroying_ = false;
     int busy_ = 0;
-    TdkLookupTableList lookupCursors_;
     QString filterError_;
     uint32_t exprFilter_ = 0;  // expression filter handle
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);

@@ -46,38 +46,6 @@ TLabel* Beschriftung(TComponent* owner, TWinControl* parent, const char* name, c
     return l;
 }
 
-TRadioButton* Radio(TComponent* owner, TWinControl* parent, const char* name, const QString& text, int top, int w)
-{
-    auto* r = new TRadioButton(owner);
-    r->Name = QString::fromLatin1(name);
-    r->SetParent(parent);
-    r->SetBounds(10, top, w, 20);
-    r->SetCaption(text);
-    return r;
-}
-
-TGroupBox* Gruppe(TComponent* owner, TWinControl* parent, const char* name, const QString& text, const TRect& r)
-{
-    auto* g = new TGroupBox(owner);
-    g->Name = QString::fromLatin1(name);
-    g->SetParent(parent);
-    g->SetBounds(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top);
-    g->SetCaption(text);
-    return g;
-}
-
-TImage* Bild(TComponent* owner, TWinControl* parent, const char* name, const TRect& r)
-{
-    auto* i = new TImage(owner);
-    i->Name = QString::fromLatin1(name);
-    i->SetParent(parent);
-    i->SetBounds(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top);
-    i->SetStretch(true);
-    i->SetProportional(true);
-    i->SetCenter(true);
-    return i;
-}
-
 QString Linux(const QString& win)
 {
     return WinToLinux(win).value_or(QString());
@@ -139,12 +107,12 @@ TGleichnamigesBildForm::TGleichnamigesBildForm(TComponent* AOwner, const QString
     LabelFileNameVorhanden = Beschriftung(this, this, "LabelFileNameVorhanden", QString(), 10, 28, 260);
     LabelFileDatumVorhanden = Beschriftung(this, this, "LabelFileDatumVorhanden", QString(), 10, 46, 260);
     LabelFileGroesseVorhanden = Beschriftung(this, this, "LabelFileGroesseVorhanden", QString(), 10, 64, 260);
-    ImageWindowVorhanden = Bild(this, this, "ImageWindowVorhanden", TRect(10, 86, 260, 226));
+    ImageWindowVorhanden = DialogBild(this, this, "ImageWindowVorhanden", TRect(10, 86, 260, 226));
     LabelFrage2 = Beschriftung(this, this, "LabelFrage2", QStringLiteral("durch"), 268, 140);
     LabelFileNameNeu = Beschriftung(this, this, "LabelFileNameNeu", QString(), 300, 28, 250);
     LabelFileDatumNeu = Beschriftung(this, this, "LabelFileDatumNeu", QString(), 300, 46, 250);
     LabelFileGroesseNeu = Beschriftung(this, this, "LabelFileGroesseNeu", QString(), 300, 64, 250);
-    ImageWindowNeu = Bild(this, this, "ImageWindowNeu", TRect(300, 86, 550, 226));
+    ImageWindowNeu = DialogBild(this, this, "ImageWindowNeu", TRect(300, 86, 550, 226));
     LabelFrage3 = Beschriftung(this, this, "LabelFrage3", QStringLiteral("diese Bilddatei ersetzen ?"), 300, 8);
 
     CheckBoxAutomatischRenamen = new TCheckBox(this);
@@ -233,53 +201,52 @@ TBilderKopierenForm::TBilderKopierenForm(TComponent* AOwner, TAlbumDialogHauptfe
     SetClientWidth(700);
     SetClientHeight(420);
 
-    PanelMain = new TPanel(this);
-    PanelMain->Name = QStringLiteral("PanelMain");
-    PanelMain->SetParent(this);
-    PanelMain->SetBounds(0, 0, 700, 420);
+    PanelMain = DialogControl<TPanel>(this, this, "PanelMain", 0, 0, 700, 420);
     PanelMain->SetCaption(QString());
 
-    GroupBoxOptionen = Gruppe(this, PanelMain, "GroupBoxOptionen", QStringLiteral("Optionen"), TRect(8, 4, 392, 300));
-    GroupBoxWelcheKopierenVerschieben = Gruppe(this, GroupBoxOptionen, "GroupBoxWelcheKopierenVerschieben",
-                                               QStringLiteral("Welche kopieren"), TRect(8, 20, 376, 88));
+    GroupBoxOptionen =
+        DialogGruppe(this, PanelMain, "GroupBoxOptionen", QStringLiteral("Optionen"), TRect(8, 4, 392, 300));
+    GroupBoxWelcheKopierenVerschieben = DialogGruppe(this, GroupBoxOptionen, "GroupBoxWelcheKopierenVerschieben",
+                                                     QStringLiteral("Welche kopieren"), TRect(8, 20, 376, 88));
     RadioButtonNurSelektiertenSatzKopierenVerschieben =
-        Radio(this, GroupBoxWelcheKopierenVerschieben, "RadioButtonNurSelektiertenSatzKopierenVerschieben",
-              QStringLiteral("Nur ausgewähltes Bild/ ausgewählten Eintrag kopieren"), 18, 355);
+        DialogRadio(this, GroupBoxWelcheKopierenVerschieben, "RadioButtonNurSelektiertenSatzKopierenVerschieben",
+                    QStringLiteral("Nur ausgewähltes Bild/ ausgewählten Eintrag kopieren"), 18, 355);
     RadioButtonAlleSaetzeKopierenVerschieben =
-        Radio(this, GroupBoxWelcheKopierenVerschieben, "RadioButtonAlleSaetzeKopierenVerschieben",
-              QStringLiteral("Alle angezeigten Bilder/ Einträge kopieren"), 42, 355);
+        DialogRadio(this, GroupBoxWelcheKopierenVerschieben, "RadioButtonAlleSaetzeKopierenVerschieben",
+                    QStringLiteral("Alle angezeigten Bilder/ Einträge kopieren"), 42, 355);
     RadioButtonNurSelektiertenSatzKopierenVerschieben->SetChecked(true);
 
-    GroupBoxWieKopierenVerschieben = Gruppe(this, GroupBoxOptionen, "GroupBoxWieKopierenVerschieben",
-                                            QStringLiteral("Sicherheitsabfragen"), TRect(8, 92, 376, 160));
-    RadioButtonKopieren = Radio(this, GroupBoxWieKopierenVerschieben, "RadioButtonKopieren",
-                                QStringLiteral("Bilder/Einträge kopieren"), 18, 355);
-    RadioButtonVerschieben = Radio(this, GroupBoxWieKopierenVerschieben, "RadioButtonVerschieben",
-                                   QStringLiteral("Bilder/Einträge verschieben"), 42, 355);
+    GroupBoxWieKopierenVerschieben = DialogGruppe(this, GroupBoxOptionen, "GroupBoxWieKopierenVerschieben",
+                                                  QStringLiteral("Sicherheitsabfragen"), TRect(8, 92, 376, 160));
+    RadioButtonKopieren = DialogRadio(this, GroupBoxWieKopierenVerschieben, "RadioButtonKopieren",
+                                      QStringLiteral("Bilder/Einträge kopieren"), 18, 355);
+    RadioButtonVerschieben = DialogRadio(this, GroupBoxWieKopierenVerschieben, "RadioButtonVerschieben",
+                                         QStringLiteral("Bilder/Einträge verschieben"), 42, 355);
     RadioButtonKopieren->SetChecked(true);
 
-    GroupBoxWasKopierenVerschieben = Gruppe(this, GroupBoxOptionen, "GroupBoxWasKopierenVerschieben",
-                                            QStringLiteral("Was kopieren"), TRect(8, 164, 376, 256));
-    RadioButtonNurBilderKopieren = Radio(this, GroupBoxWasKopierenVerschieben, "RadioButtonNurBilderKopieren",
-                                         QStringLiteral("Nur Bilder kopieren"), 18, 355);
-    RadioButtonNurDatensaetzeKopieren = Radio(this, GroupBoxWasKopierenVerschieben,
-                                              "RadioButtonNurDatensaetzeKopieren",
-                                              QStringLiteral("Nur Einträge kopieren"), 42, 355);
+    GroupBoxWasKopierenVerschieben = DialogGruppe(this, GroupBoxOptionen, "GroupBoxWasKopierenVerschieben",
+                                                  QStringLiteral("Was kopieren"), TRect(8, 164, 376, 256));
+    RadioButtonNurBilderKopieren = DialogRadio(this, GroupBoxWasKopierenVerschieben, "RadioButtonNurBilderKopieren",
+                                               QStringLiteral("Nur Bilder kopieren"), 18, 355);
+    RadioButtonNurDatensaetzeKopieren =
+        DialogRadio(this, GroupBoxWasKopierenVerschieben, "RadioButtonNurDatensaetzeKopieren",
+                    QStringLiteral("Nur Einträge kopieren"), 42, 355);
     RadioButtonBilderUndDatensaetzeKopieren =
-        Radio(this, GroupBoxWasKopierenVerschieben, "RadioButtonBilderUndDatensaetzeKopieren",
-              QStringLiteral("Bilder und Einträge kopieren"), 66, 355);
+        DialogRadio(this, GroupBoxWasKopierenVerschieben, "RadioButtonBilderUndDatensaetzeKopieren",
+                    QStringLiteral("Bilder und Einträge kopieren"), 66, 355);
     RadioButtonNurBilderKopieren->SetChecked(true);
 
     CheckBoxJedesBildVorKopierenVerschiebenAnzeigen = new TCheckBox(this);
-    CheckBoxJedesBildVorKopierenVerschiebenAnzeigen->Name = QStringLiteral("CheckBoxJedesBildVorKopierenVerschiebenAnzeigen");
+    CheckBoxJedesBildVorKopierenVerschiebenAnzeigen->Name =
+        QStringLiteral("CheckBoxJedesBildVorKopierenVerschiebenAnzeigen");
     CheckBoxJedesBildVorKopierenVerschiebenAnzeigen->SetParent(GroupBoxOptionen);
     CheckBoxJedesBildVorKopierenVerschiebenAnzeigen->SetBounds(18, 264, 350, 20);
     CheckBoxJedesBildVorKopierenVerschiebenAnzeigen->SetCaption(QStringLiteral("Jedes Bild vorher anzeigen"));
     CheckBoxJedesBildVorKopierenVerschiebenAnzeigen->SetChecked(true);
     CheckBoxJedesBildVorKopierenVerschiebenAnzeigen->Tag = 12;
 
-    GroupBoxZielverzeichnis = Gruppe(this, PanelMain, "GroupBoxZielverzeichnis", QStringLiteral("Zielverzeichnis"),
-                                     TRect(400, 4, 692, 300));
+    GroupBoxZielverzeichnis = DialogGruppe(this, PanelMain, "GroupBoxZielverzeichnis",
+                                           QStringLiteral("Zielverzeichnis"), TRect(400, 4, 692, 300));
     DriveComboBoxBilderKopierenZielLaufwerk = new TDriveComboBox(this);
     DriveComboBoxBilderKopierenZielLaufwerk->Name = QStringLiteral("DriveComboBoxBilderKopierenZielLaufwerk");
     DriveComboBoxBilderKopierenZielLaufwerk->SetParent(GroupBoxZielverzeichnis);
@@ -318,7 +285,7 @@ TBilderKopierenForm::TBilderKopierenForm(TComponent* AOwner, TAlbumDialogHauptfe
         DialogKnopf(this, PanelMain, QStringLiteral("BitBtnClose"), bkClose, QString(), TRect(160, 376, 300, 408));
     BitBtnHelp =
         DialogKnopf(this, PanelMain, QStringLiteral("BitBtnHelp"), bkHelp, QString(), TRect(312, 376, 452, 408));
-    ImageWindow3 = Bild(this, PanelMain, "ImageWindow3", TRect(560, 306, 692, 414));
+    ImageWindow3 = DialogBild(this, PanelMain, "ImageWindow3", TRect(560, 306, 692, 414));
     ImageWindow3->SetHint(QStringLiteral("Klick: Vollbildanzeige"));
 
     QKINI1 = new TQKINI(this);

@@ -33,36 +33,20 @@ TBilderLoeschenForm::TBilderLoeschenForm(TComponent* AOwner, TAlbumDialogHauptfe
     SetClientWidth(600);
     SetClientHeight(250);
 
-    PanelMain = new TPanel(this);
-    PanelMain->Name = QStringLiteral("PanelMain");
-    PanelMain->SetParent(this);
-    PanelMain->SetBounds(0, 0, 600, 250);
+    PanelMain = DialogControl<TPanel>(this, this, "PanelMain", 0, 0, 600, 250);
     PanelMain->SetCaption(QString());
 
-    GroupBoxWelche = new TGroupBox(this);
-    GroupBoxWelche->Name = QStringLiteral("GroupBoxWelche");
-    GroupBoxWelche->SetParent(PanelMain);
-    GroupBoxWelche->SetBounds(8, 8, 420, 72);
-    GroupBoxWelche->SetCaption(QStringLiteral("Welche löschen"));
-    auto radio = [this](const char* name, const QString& text, int top) {
-        auto* r = new TRadioButton(this);
-        r->Name = QString::fromLatin1(name);
-        r->SetParent(GroupBoxWelche);
-        r->SetBounds(10, top, 320, 20);
-        r->SetCaption(text);
-        return r;
-    };
+    GroupBoxWelche = DialogGruppe(this, PanelMain, "GroupBoxWelche", QStringLiteral("Welche löschen"),
+                                  Bounds(8, 8, 420, 72));
     RadioButtonNurSelektiertenSatzLoeschen =
-        radio("RadioButtonNurSelektiertenSatzLoeschen", QStringLiteral("Nur ausgewählten Eintrag löschen"), 20);
-    RadioButtonAlleSaetzeLoeschen =
-        radio("RadioButtonAlleSaetzeLoeschen", QStringLiteral("Alle angezeigten Einträge löschen"), 44);
+        DialogRadio(this, GroupBoxWelche, "RadioButtonNurSelektiertenSatzLoeschen",
+                    QStringLiteral("Nur ausgewählten Eintrag löschen"), 20, 320);
+    RadioButtonAlleSaetzeLoeschen = DialogRadio(this, GroupBoxWelche, "RadioButtonAlleSaetzeLoeschen",
+                                                QStringLiteral("Alle angezeigten Einträge löschen"), 44, 320);
     RadioButtonNurSelektiertenSatzLoeschen->SetChecked(true);
 
-    GroupBoxOptionen = new TGroupBox(this);
-    GroupBoxOptionen->Name = QStringLiteral("GroupBoxOptionen");
-    GroupBoxOptionen->SetParent(PanelMain);
-    GroupBoxOptionen->SetBounds(8, 88, 420, 72);
-    GroupBoxOptionen->SetCaption(QStringLiteral("Optionen"));
+    GroupBoxOptionen =
+        DialogGruppe(this, PanelMain, "GroupBoxOptionen", QStringLiteral("Optionen"), Bounds(8, 88, 420, 72));
     auto box = [this](const char* name, const QString& text, int top) {
         auto* c = new TCheckBox(this);
         c->Name = QString::fromLatin1(name);
@@ -78,13 +62,7 @@ TBilderLoeschenForm::TBilderLoeschenForm(TComponent* AOwner, TAlbumDialogHauptfe
         "CheckBoxJedesBildVorLoeschenAnzeigen", QStringLiteral("Jedes Bild vor dem Löschen anzeigen (Sicherheitsabfrage)"), 44);
     CheckBoxJedesBildVorLoeschenAnzeigen->SetChecked(true);
 
-    ImageWindow3 = new TImage(this);
-    ImageWindow3->Name = QStringLiteral("ImageWindow3");
-    ImageWindow3->SetParent(PanelMain);
-    ImageWindow3->SetBounds(440, 14, 150, 146);
-    ImageWindow3->SetStretch(true);
-    ImageWindow3->SetProportional(true);
-    ImageWindow3->SetCenter(true);
+    ImageWindow3 = DialogBild(this, PanelMain, "ImageWindow3", Bounds(440, 14, 150, 146));
     ImageWindow3->SetHint(QStringLiteral("Klick: Vollbildanzeige"));
 
     BitBtnDelete = DialogKnopf(this, PanelMain, QStringLiteral("BitBtnDelete"), bkOK, QStringLiteral("Löschen"),

@@ -1,6 +1,7 @@
 #include "dialogs/form_parts.h"
 
 #include "platform/ui/buttons.h"
+#include "platform/ui/ext_ctrls.h"
 #include "platform/ui/std_ctrls.h"
 
 TBitBtn* DialogKnopf(TComponent* owner, TWinControl* parent, const QString& name, TBitBtnKind art,
@@ -25,4 +26,36 @@ TLabel* DialogText(TComponent* owner, TWinControl* parent, const QString& name, 
     l->SetLeft(x);
     l->SetTop(y);
     return l;
+}
+
+TGroupBox* DialogGruppe(TComponent* owner, TWinControl* parent, const char* name, const QString& text, const TRect& r)
+{
+    auto* g = new TGroupBox(owner);
+    g->Name = QString::fromLatin1(name);
+    g->SetParent(parent);
+    g->SetBounds(r.Left, r.Top, r.Width(), r.Height());
+    g->SetCaption(text);
+    return g;
+}
+
+TRadioButton* DialogRadio(TComponent* owner, TWinControl* parent, const char* name, const QString& text, int top, int w)
+{
+    auto* r = new TRadioButton(owner);
+    r->Name = QString::fromLatin1(name);
+    r->SetParent(parent);
+    r->SetBounds(10, top, w, 20);
+    r->SetCaption(text);
+    return r;
+}
+
+TImage* DialogBild(TComponent* owner, TWinControl* parent, const char* name, const TRect& r)
+{
+    auto* i = new TImage(owner);
+    i->Name = QString::fromLatin1(name);
+    i->SetParent(parent);
+    i->SetBounds(r.Left, r.Top, r.Width(), r.Height());
+    i->SetStretch(true);
+    i->SetProportional(true);
+    i->SetCenter(true);
+    return i;
 }

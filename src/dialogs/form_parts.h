@@ -8,7 +8,10 @@
 
 class TBitBtn;
 class TComponent;
+class TGroupBox;
+class TImage;
 class TLabel;
+class TRadioButton;
 class TWinControl;
 
 // A button of that kind on the parent; a non-empty text replaces the
@@ -17,6 +20,14 @@ TBitBtn* DialogKnopf(TComponent* owner, TWinControl* parent, const QString& name
                      const QString& text, const TRect& bounds);
 // A label sized to its text at x, y.
 TLabel* DialogText(TComponent* owner, TWinControl* parent, const QString& name, const QString& text, int x, int y);
+
+// A group box with its caption on the parent, in the rectangle.
+TGroupBox* DialogGruppe(TComponent* owner, TWinControl* parent, const char* name, const QString& text, const TRect& r);
+// A radio button of a group box: 10 from its left, at top, w wide.
+TRadioButton* DialogRadio(TComponent* owner, TWinControl* parent, const char* name, const QString& text, int top, int w);
+// A picture view in the rectangle that shows the whole picture, scaled and
+// centred.
+TImage* DialogBild(TComponent* owner, TWinControl* parent, const char* name, const TRect& r);
 
 // A control of class C with its name, on the parent, at x, y in w by h.
 template <typename C>

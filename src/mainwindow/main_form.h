@@ -688,6 +688,9 @@ public:
     void GroessedereingetragenenBilderneuermitteln1Click(TObject* Sender);
     void BildermitgleicherGroesseermitteln1Click(TObject* Sender);
     void DoppelteBilder1Click(TObject* Sender);
+    // The frame of the searches for entries of equal size (`doppelte`: and
+    // equal file name).
+    void GroessenSuche(const QString& name, bool doppelte, bool ueberschuss);
     bool DateinameHatDatumsformat(const QString& Name);
     void Bildumbenennen1Click(TObject* Sender);
     void AngezeigteBilderumbenennen1Click(TObject* Sender);

@@ -157,6 +157,23 @@ TMainForm::TLauf SaetzeAbarbeiten(TMainForm& form, TBusyFenster& busy, const std
     return lauf;
 }
 
+bool AngezeigteAbarbeiten(TMainForm& form, const QString& escLog, const std::function<TSchritt()>& schritt)
+{
+    TBusyFenster busy(form, form.ProgrammOptionen()->CheckBoxBerabeitungsMeldung);
+    TControlsDisabler aus(form.TableBilder);
+    form.DbeBilder->PostIfEditing();
+    const uint32_t gemerkt = form.DbeBilder->RecNo();
+    // By record number: what a step writes never moves an entry within the
+    // walk.
+    const bool geschrieben = SaetzeAbarbeiten(form, busy, AngezeigteSaetze(form), escLog,
+                                              QStringLiteral("ESC gedrückt, abgebrochen!"), false, schritt) !=
+                             TMainForm::TLauf::Fehler;
+    form.DbeBilder->Go(gemerkt);
+    busy.Verbergen();
+    form.TableBilder->Refresh();
+    return geschrieben;
+}
+
 void TMainForm::WartungsEsc(const QString& logText, const QString& meldung, bool ton)
 {
     if (ton && Einstellungen.Bool("PRGWave"))

@@ -78,5 +78,12 @@ TMainForm::TLauf SaetzeAbarbeiten(TMainForm& form, TBusyFenster& busy, const std
                                   const QString& escLog, const QString& escText, bool ton,
                                   const std::function<TSchritt()>& schritt);
 
+// SaetzeAbarbeiten over the entries the album shows, with the busy window
+// and the grid's controls held still, Esc answered "ESC gedrückt,
+// abgebrochen!" (log line `escLog`, no sound); afterwards the album is back
+// on the entry that was current and refreshed. False when a write or the
+// commit was refused (kept for WartungsSchreibFehler).
+bool AngezeigteAbarbeiten(TMainForm& form, const QString& escLog, const std::function<TSchritt()>& schritt);
+
 // Writes a logical field of the selected area's current record.
 bool LogischSchreiben(const char* feld, bool wert);

@@ -162,24 +162,10 @@ void TMainForm::AngezeigteBilderumbenennen1Click(TObject* Sender)
         return;
     }
     const bool nachDatum = Einstellungen.Bool("DateTimeFileName");
-    bool geschrieben = true;
     QString umbenennFehler;
-    {
-        TBusyFenster busy(*this, optionen_->CheckBoxBerabeitungsMeldung);
-        TControlsDisabler aus(TableBilder);
-        DbeBilder->PostIfEditing();
-        const uint32_t gemerkt = DbeBilder->RecNo();
-        // By record number: the new paths and short names never move an
-        // entry within the walk.
-        geschrieben = SaetzeAbarbeiten(*this, busy, AngezeigteSaetze(*this),
-                                       name + QStringLiteral("(), ESC gedrückt, abgebrochen!"),
-                                       QStringLiteral("ESC gedrückt, abgebrochen!"), false, [&] {
-                                           return UmbenennenSchritt(*this, name, nachDatum, umbenennFehler);
-                                       }) != TLauf::Fehler;
-        DbeBilder->Go(gemerkt);
-        busy.Verbergen();
-        TableBilder->Refresh();
-    }
+    const bool geschrieben = AngezeigteAbarbeiten(*this, name + QStringLiteral("(), ESC gedrückt, abgebrochen!"), [&] {
+        return UmbenennenSchritt(*this, name, nachDatum, umbenennFehler);
+    });
     GridLayoutZurueck(*this);
     if (!umbenennFehler.isEmpty())
         ShowMessage(umbenennFehler);

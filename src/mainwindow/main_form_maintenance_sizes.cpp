@@ -70,47 +70,33 @@ void TMainForm::GroessedereingetragenenBilderneuermitteln1Click(TObject* Sender)
     GridLayoutSichern();
     PageControlBilder->SetActivePage(TabSheetBilderDatenbank);
     Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Funktion gestartet !"));
-    TBusyFenster busy(*this, optionen_->CheckBoxBerabeitungsMeldung);
     uint32_t gefunden = 0, nichtGefunden = 0, geaendert = 0;
-    bool geschrieben = true;
-    {
-        TControlsDisabler aus(TableBilder);
-        DbeBilder->PostIfEditing();
-        const uint32_t gemerkt = DbeBilder->RecNo();
-        // The shown entries by record number: the short names and sizes
-        // written never move an entry within the walk.
-        geschrieben = SaetzeAbarbeiten(*this, busy, AngezeigteSaetze(*this),
-                                       name + QStringLiteral("(), ESC gedrückt, abgebrochen!"),
-                                       QStringLiteral("ESC gedrückt, abgebrochen!"), false, [&] {
-                                           const QString pfad = FeldText("PFAD");
-                                           if (pfad.isEmpty() || !FileExists(pfad)) {
-                                               ++nichtGefunden;
-                                               return TSchritt::Weiter;
-                                           }
-                                           const int64_t groesse = qktFileSize(pfad);
-                                           if (groesse != int64_t(FeldText("BYTES").toDouble()))
-                                               ++geaendert;
-                                           const double bytes = double(groesse);
-                                           bool ok = dbe_Replace("SHORTNAME", DBE_REPL_TEXT,
-                                                                 EngineText(StringToCRC32(pfad)).constData()) == 1 &&
-                                                     dbe_Replace("BYTES", DBE_REPL_DOUBLE, &bytes) == 1;
-                                           if (ok && medien) {
-                                               const QString lw = pfad.left(1);
-                                               ok = dbe_Replace("LABEL", DBE_REPL_TEXT,
-                                                                EngineText(qktGetVolumeLabel(lw).trimmed()).constData()) == 1 &&
-                                                    dbe_Replace("LABELKENNU", DBE_REPL_TEXT,
-                                                                EngineText(qktGetVolumeId(lw).trimmed()).constData()) == 1;
-                                           }
-                                           if (!ok)
-                                               return TSchritt::Fehler;
-                                           Application->ProcessMessages();
-                                           ++gefunden;
-                                           return TSchritt::Weiter;
-                                       }) != TLauf::Fehler;
-        DbeBilder->Go(gemerkt);
-        busy.Verbergen();
-        TableBilder->Refresh();
-    }
+    const bool geschrieben = AngezeigteAbarbeiten(*this, name + QStringLiteral("(), ESC gedrückt, abgebrochen!"), [&] {
+        const QString pfad = FeldText("PFAD");
+        if (pfad.isEmpty() || !FileExists(pfad)) {
+            ++nichtGefunden;
+            return TSchritt::Weiter;
+        }
+        const int64_t groesse = qktFileSize(pfad);
+        if (groesse != int64_t(FeldText("BYTES").toDouble()))
+            ++geaendert;
+        const double bytes = double(groesse);
+        bool ok = dbe_Replace("SHORTNAME", DBE_REPL_TEXT,
+                              EngineText(StringToCRC32(pfad)).constData()) == 1 &&
+                  dbe_Replace("BYTES", DBE_REPL_DOUBLE, &bytes) == 1;
+        if (ok && medien) {
+            const QString lw = pfad.left(1);
+            ok = dbe_Replace("LABEL", DBE_REPL_TEXT,
+                             EngineText(qktGetVolumeLabel(lw).trimmed()).constData()) == 1 &&
+                 dbe_Replace("LABELKENNU", DBE_REPL_TEXT,
+                             EngineText(qktGetVolumeId(lw).trimmed()).constData()) == 1;
+        }
+        if (!ok)
+            return TSchritt::Fehler;
+        Application->ProcessMessages();
+        ++gefunden;
+        return TSchritt::Weiter;
+    });
     GridLayoutZurueck(*this);
     if (!geschrieben) {
         WartungsSchreibFehler(name);
@@ -187,19 +173,15 @@ static void SucheAlsAbfrage(TMainForm& f, const QString& name, bool doppelte, bo
     f.SetCaption(caption);
 }
 
-void TMainForm::BildermitgleicherGroesseermitteln1Click(TObject* Sender)
+// The frame both searches share: the guard, the stopwatch, the log, the
+// search as the album's query, the closing messages (the time taken; the
+// duplicates search also tells how many it found) and the album shown from
+// its first found entry.
+void TMainForm::GroessenSuche(const QString& name, bool doppelte, bool ueberschuss)
 {
-    Ton(Sender);
-    if (!BilderDBFOffen())
-        return;
-    if (MessageDlg(QStringLiteral("Es werden ALLE in dem Fotoalbum eingetragenen Bilder auf gleicher Größe mit anderen "
-                                  "Bildern verglichen (quasi als Doublettencheck bei Namensungleichheit), fortfahren?"),
-                   mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) != mrYes)
-        return;
     TWartungsSperre sperre(*this);
     if (!sperre)
         return;
-    const QString name = QStringLiteral("BildermitgleicherGroesseermitteln1Click");
     StopUhr(QStringLiteral("START"));
     GridLayoutSichern();
     Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Funktion gestartet!"));
@@ -209,18 +191,36 @@ void TMainForm::BildermitgleicherGroesseermitteln1Click(TObject* Sender)
         TBusyFenster busy(*this, optionen_->CheckBoxBerabeitungsMeldung);
         TControlsDisabler aus(TableBilder);
         DbeBilder->PostIfEditing();
-        SucheAlsAbfrage(*this, name, false, false, anzahl, abgebrochen);
+        SucheAlsAbfrage(*this, name, doppelte, ueberschuss, anzahl, abgebrochen);
     }
     if (!abgebrochen && optionen_->CheckBoxBearbeitungszeitAnzeigen) {
         Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Bearbeitungszeit = ") + ZeitMeldung());
-        Hinweis(QStringLiteral("Abschlußmeldung"), QStringLiteral("Bearbeitungszeit = ") + ZeitMeldung(), 100);
+        if (!doppelte)
+            Hinweis(QStringLiteral("Abschlußmeldung"), QStringLiteral("Bearbeitungszeit = ") + ZeitMeldung(), 100);
     }
+    if (doppelte)
+        Hinweis(QStringLiteral("Abschlußmeldung"),
+                anzahl == 0 ? QStringLiteral("Keine doppelten Bilder gefunden!")
+                            : QString::number(anzahl) + QStringLiteral(" doppelte Bilder gefunden!"),
+                100);
     BilderGaugePanel->SetVisible(false);
     BilderSatzAnzahlZeigen();
     ThumbnailsGeladen = false;
     DbeBilder->GoTop();
     TableBilder->Refresh();
     GridLayoutZurueck(*this);
+}
+
+void TMainForm::BildermitgleicherGroesseermitteln1Click(TObject* Sender)
+{
+    Ton(Sender);
+    if (!BilderDBFOffen())
+        return;
+    if (MessageDlg(QStringLiteral("Es werden ALLE in dem Fotoalbum eingetragenen Bilder auf gleicher Größe mit anderen "
+                                  "Bildern verglichen (quasi als Doublettencheck bei Namensungleichheit), fortfahren?"),
+                   mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) != mrYes)
+        return;
+    GroessenSuche(QStringLiteral("BildermitgleicherGroesseermitteln1Click"), false, false);
 }
 
 void TMainForm::DoppelteBilder1Click(TObject* Sender)
@@ -235,31 +235,5 @@ void TMainForm::DoppelteBilder1Click(TObject* Sender)
     const bool ueberschuss = MessageDlg(QStringLiteral("Sollen nur die überschüssigen Bilder gefiltert werden (z. B. für "
                                                        "das anschliessende Löschen)?"),
                                         mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) == mrYes;
-    TWartungsSperre sperre(*this);
-    if (!sperre)
-        return;
-    const QString name = QStringLiteral("DoppelteBilder1Click");
-    StopUhr(QStringLiteral("START"));
-    GridLayoutSichern();
-    Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Funktion gestartet!"));
-    uint32_t anzahl = 0;
-    bool abgebrochen = false;
-    {
-        TBusyFenster busy(*this, optionen_->CheckBoxBerabeitungsMeldung);
-        TControlsDisabler aus(TableBilder);
-        DbeBilder->PostIfEditing();
-        SucheAlsAbfrage(*this, name, true, ueberschuss, anzahl, abgebrochen);
-    }
-    if (!abgebrochen && optionen_->CheckBoxBearbeitungszeitAnzeigen)
-        Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Bearbeitungszeit = ") + ZeitMeldung());
-    Hinweis(QStringLiteral("Abschlußmeldung"),
-            anzahl == 0 ? QStringLiteral("Keine doppelten Bilder gefunden!")
-                        : QString::number(anzahl) + QStringLiteral(" doppelte Bilder gefunden!"),
-            100);
-    BilderGaugePanel->SetVisible(false);
-    BilderSatzAnzahlZeigen();
-    ThumbnailsGeladen = false;
-    DbeBilder->GoTop();
-    TableBilder->Refresh();
-    GridLayoutZurueck(*this);
+    GroessenSuche(QStringLiteral("DoppelteBilder1Click"), true, ueberschuss);
 }

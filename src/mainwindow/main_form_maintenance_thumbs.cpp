@@ -136,28 +136,17 @@ void TMainForm::Vorschaubilderneuerzeugen1Click(TObject* Sender)
     Abbruch = false;
     const bool drehen = Einstellungen.Bool("VorschaubilderPhysikalischDrehen");
     uint32_t gemacht = 0, keinBild = 0;
-    bool geschrieben = true;
-    {
-        TBusyFenster busy(*this, optionen_->CheckBoxBerabeitungsMeldung);
-        TControlsDisabler aus(TableBilder);
-        DbeBilder->PostIfEditing();
-        const uint32_t gemerkt = DbeBilder->RecNo();
-        geschrieben = SaetzeAbarbeiten(*this, busy, AngezeigteSaetze(*this),
-                                       name + QStringLiteral("(), Vorschaubilder Neuerzeugung abgebrochen!"),
-                                       QStringLiteral("ESC gedrückt, abgebrochen!"), false, [&] {
-                                           const bool da = FileExists(FeldText("PFAD"));
-                                           const int r = da ? VorschauNeu(*this, drehen) : 0;
-                                           if (r < 0)
-                                               return TSchritt::Fehler;
-                                           // A file that is no readable picture keeps its old thumbnail.
-                                           gemacht += r > 0;
-                                           keinBild += da && r == 0;
-                                           return TSchritt::Weiter;
-                                       }) != TLauf::Fehler;
-        DbeBilder->Go(gemerkt);
-        busy.Verbergen();
-        TableBilder->Refresh();
-    }
+    const QString escLog = name + QStringLiteral("(), Vorschaubilder Neuerzeugung abgebrochen!");
+    const bool geschrieben = AngezeigteAbarbeiten(*this, escLog, [&] {
+        const bool da = FileExists(FeldText("PFAD"));
+        const int r = da ? VorschauNeu(*this, drehen) : 0;
+        if (r < 0)
+            return TSchritt::Fehler;
+        // A file that is no readable picture keeps its old thumbnail.
+        gemacht += r > 0;
+        keinBild += da && r == 0;
+        return TSchritt::Weiter;
+    });
     GridLayoutZurueck(*this);
     if (!geschrieben) {
         WartungsSchreibFehler(name);

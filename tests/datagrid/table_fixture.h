@@ -8,6 +8,7 @@
 #include "platform/dbf/dbe.h"
 #include "storage/database_bridge.h"
 #include "album_layout.h"
+#include "bridge_test.h"
 #include "test_environment.h"
 
 #include <gtest/gtest.h>
@@ -25,19 +26,8 @@ struct TFieldSpec {
 
 inline const std::vector<TFieldSpec>& AlbumFields();
 
-class DkTableTest : public ::testing::Test {
+class DkTableTest : public BridgeTestBase {
 protected:
-    void SetUp() override
-    {
-        ASSERT_EQ(InstallDatabaseBridge(), DBIERR_NONE);
-        SetDatabaseInfoHandler([this](const QString& text) { boxes << text; });
-    }
-    void TearDown() override
-    {
-        SetDatabaseInfoHandler(nullptr);
-        UninstallDatabaseBridge();
-    }
-
     std::string File(const char* name) const { return (dir / name).string(); }
     QString WinDir() const { return LinuxToWinOrSelf(QString::fromStdString(dir.str())); }
 
@@ -118,9 +108,6 @@ protected:
 
     static void Text(const char* field, const std::string& value) { dbe_Replace(field, DBE_REPL_TEXT, value.c_str()); }
     static void Long(const char* field, int32_t value) { dbe_Replace(field, DBE_REPL_LONG, &value); }
-
-    lxtest::TempDir dir;
-    QStringList boxes;
 };
 
 // The 29 fields of an album, in their order.

@@ -21,6 +21,7 @@
 #include "platform/dbf/dbe.h"
 #include "storage/database_bridge.h"
 #include "storage/tdbe.h"
+#include "bridge_test.h"
 #include "test_environment.h"
 
 struct TTestEintrag {
@@ -41,19 +42,8 @@ struct TTestAlbum {
     TTestAlbum() { dbe.SetDataSource(&source); }
 };
 
-class AlbumTest : public ::testing::Test {
+class AlbumTest : public BridgeTestBase {
 protected:
-    void SetUp() override
-    {
-        ASSERT_EQ(InstallDatabaseBridge(), DBIERR_NONE);
-        SetDatabaseInfoHandler([this](const QString& text) { boxes << text; });
-    }
-    void TearDown() override
-    {
-        SetDatabaseInfoHandler(nullptr);
-        UninstallDatabaseBridge();
-    }
-
     QString Linux(const char* name) const { return QString::fromStdString((dir / name).string()); }
     // A folder of the test folder in Windows form with a trailing "\".
     QString WinDir(const QString& sub = {}) const
@@ -127,7 +117,4 @@ protected:
         EXPECT_TRUE(img.save(linux)) << linux.toStdString();
         return linux;
     }
-
-    lxtest::TempDir dir;
-    QStringList boxes;
 };

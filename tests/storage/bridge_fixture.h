@@ -5,6 +5,7 @@
 #include "platform/dbf/dbe.h"
 #include "platform/data/table.h"
 #include "storage/database_bridge.h"
+#include "bridge_test.h"
 #include "test_environment.h"
 
 #include <QString>
@@ -15,19 +16,8 @@
 #include <string>
 #include <vector>
 
-class BridgeTest : public ::testing::Test {
+class BridgeTest : public BridgeTestBase {
 protected:
-    void SetUp() override
-    {
-        ASSERT_EQ(InstallDatabaseBridge(), DBIERR_NONE);
-        SetDatabaseInfoHandler([this](const QString& text) { boxes << text; });
-    }
-    void TearDown() override
-    {
-        SetDatabaseInfoHandler(nullptr);
-        UninstallDatabaseBridge();
-    }
-
     QString Dir() const { return QString::fromStdString(dir.str()) + "/"; }
     std::string File(const char* name) const { return (dir / name).string(); }
 
@@ -81,9 +71,6 @@ protected:
             n |= static_cast<uint32_t>(static_cast<unsigned char>(bytes[4 + i])) << (8 * i);
         return n;
     }
-
-    lxtest::TempDir dir;
-    QStringList boxes;
 };
 
 // Opens a table of the fixture's folder through the bridge.
