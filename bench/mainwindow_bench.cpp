@@ -48,10 +48,15 @@ struct Fixture {
     }
 };
 
+// Made on first use; main frees it while the application still exists,
+// since the main window's controls need it when they go.
+std::unique_ptr<Fixture> gFixture;
+
 Fixture& F()
 {
-    static Fixture fixture;
-    return fixture;
+    if (!gFixture)
+        gFixture = std::make_unique<Fixture>();
+    return *gFixture;
 }
 
 void BM_OpenAlbumWithIndex(benchmark::State& state)
@@ -89,6 +94,7 @@ int main(int argc, char** argv)
     gDir = BenchOrdnerAnlegen("main");
     QApplication app(argc, argv);
     BenchLaufen(&argc, argv);
+    gFixture.reset();
     std::filesystem::remove_all(gDir);
     return 0;
 }
