@@ -146,6 +146,7 @@ TEST_F(MemoDialogTest, F2AndCtrlEnterConfirmAndWriteTheField)
     dbe_Go(1);
     char* memo = dbe_GetMemo("Notiz", 0);
     EXPECT_STREQ(memo, "Zweite");
+    dbe_MemDealloc(memo);
     dbe_Close();
 }
 
