@@ -2,6 +2,8 @@
 
 #include "platform/dbf/cdx_bytes.h"
 #include "platform/dbf/cdx_internal.h"
+#include "platform/dbf/cdx_lease.h"
+#include "platform/dbf/engine_lock.h"
 #include "platform/dbf/file_io.h"
 
 #include <algorithm>
@@ -11,6 +13,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <numeric>
+#include <thread>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -55,48 +58,209 @@ std::unique_ptr<CdxFile> CdxFile::Open(const std::string& path, bool readOnly, c
 
 namespace {
 
-// The index lock: one byte far beyond any page.
+// The index lock: one byte far beyond any page. A process that waits for
+// it holds a read lock on the byte after it (the waiting mark), so the
+// process holding the index lock knows to give it back.
 constexpr off_t kIndexLock = off_t(1) << 40;
+constexpr off_t kIndexWaiting = kIndexLock + 1;
+// How long a process that gave the lock to a waiting one lets it go first.
+constexpr auto kHandOverGrace = std::chrono::milliseconds(5);
+// How long a held lock stays held while another process waits, when the
+// holder keeps using it: a turn long enough to batch a run of changes.
+constexpr auto kMinTurn = std::chrono::milliseconds(4);
+constexpr int kLockTimeoutMs = 30000;
 
 bool IndexLock(int fd, short type) { return dbf::LockByte(fd, type, kIndexLock); }
+
+// Whether another open file description holds a lock on `offset` that a
+// lock of `type` would conflict with.
+bool OtherHolds(int fd, short type, off_t offset)
+{
+    struct flock fl {};
+    fl.l_type = type;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = offset;
+    fl.l_len = 1;
+    if (::fcntl(fd, F_OFD_GETLK, &fl) != 0)
+        return true;  // unknown: count it as held (the careful answer)
+    return fl.l_type != F_UNLCK;
+}
 
 }  // namespace
 
 void CdxFile::SetShared(bool shared)
 {
+    const dbf::EngineLock lock;
     if (shared == shared_)
         return;
     if (shared)
         Flush();  // what exclusive use kept in memory
+    else
+        ReleaseLease();
     shared_ = shared;
     seenVersion_ = directory_ ? directory_->version_ : 0;
 }
 
 void CdxFile::BeginAccess()
 {
-    if (accessDepth_++ > 0)
+    if (accessDepth_ > 0) {
+        ++accessDepth_;
         return;
-    // Every process holds the lock only for one access; wait for it in short
-    // steps (a process that dies gives its lock back at once).
-    // (A read-only opener can only take a read lock; it keeps writers out
-    // all the same.)
-    if (!dbf::LockByteWait(fd_, readOnly_ ? F_RDLCK : F_WRLCK, kIndexLock, 30000)) {
-        --accessDepth_;
-        throw CdxError(std::string("Die Indexdatei ist gesperrt: ") + std::strerror(errno));
     }
+    dbf::EngineMutex().lock();  // until the access ends
+    bool begun = false;
     try {
-        if (directory_ && DiskVersion() != seenVersion_)
-            Refresh();
+        const auto now = std::chrono::steady_clock::now();
+        bool handedOver = false;
+        if (held_) {
+            // Another process waits: after a turn of this one, it gets the
+            // lock with what this process changed written. (Only between
+            // the engine's accesses: within one, every file it uses stays.)
+            if (LeaseRegistry::ActiveAccesses() > 0 || now - heldSince_ < kMinTurn || !WaiterPresent()) {
+                ++accessDepth_;
+                LeaseRegistry::AccessBegins();
+                return;
+            }
+            ReleaseLease();
+            handedOver = true;
+        }
+        AcquireIndexLock(handedOver);
+        ++accessDepth_;
+        LeaseRegistry::AccessBegins();
+        begun = true;
+        try {
+            if (directory_ && DiskVersion() != seenVersion_)
+                Refresh();
+        } catch (...) {
+            EndAccess();
+            throw;
+        }
     } catch (...) {
-        EndAccess();
+        // (Once the access had begun, EndAccess gave the engine lock back.)
+        if (!begun)
+            dbf::EngineMutex().unlock();
         throw;
     }
 }
 
+void CdxFile::AcquireIndexLock(bool handedOver)
+{
+    // (A read-only opener can only take a read lock; it keeps writers out
+    // all the same.)
+    const short type = readOnly_ ? F_RDLCK : F_WRLCK;
+    if (!handedOver && IndexLock(fd_, type))
+        return;
+    if (!handedOver && errno != EAGAIN && errno != EACCES && errno != EINTR)
+        throw CdxError(std::string("Die Indexdatei lässt sich nicht sperren: ") + std::strerror(errno));
+    // Whoever holds it may wait for a lock this process holds: those go
+    // back first. Then the waiting mark tells the holder to give it back.
+    ReleaseIdleLeases();
+    dbf::LockByte(fd_, F_RDLCK, kIndexWaiting);
+    struct Unmark {
+        int fd;
+        ~Unmark() { dbf::LockByte(fd, F_UNLCK, kIndexWaiting); }
+    } unmark{fd_};
+    const auto start = std::chrono::steady_clock::now();
+    const auto until = start + std::chrono::milliseconds(kLockTimeoutMs);
+    if (handedOver) {
+        // The process this one gave the lock to goes first (it tries in
+        // short steps): wait until it has it, for a short while at most.
+        while (!OtherHolds(fd_, F_WRLCK, kIndexLock) && std::chrono::steady_clock::now() - start < kHandOverGrace)
+            std::this_thread::sleep_for(std::chrono::microseconds(20));
+    }
+    // Tried again in short steps that grow: a process that dies gives its
+    // lock back at once, a busy one after its turn.
+    auto step = std::chrono::microseconds(20);
+    for (;;) {
+        if (IndexLock(fd_, type))
+            return;
+        if (errno != EAGAIN && errno != EACCES && errno != EINTR)
+            throw CdxError(std::string("Die Indexdatei lässt sich nicht sperren: ") + std::strerror(errno));
+        if (std::chrono::steady_clock::now() >= until)
+            throw CdxError(std::string("Die Indexdatei ist gesperrt: ") + std::strerror(errno));
+        std::this_thread::sleep_for(step);
+        step = std::min(step * 2, std::chrono::microseconds(1000));
+    }
+}
+
+bool CdxFile::WaiterPresent() const { return OtherHolds(fd_, F_WRLCK, kIndexWaiting); }
+
 void CdxFile::EndAccess()
 {
-    if (--accessDepth_ == 0)
-        IndexLock(fd_, F_UNLCK);
+    if (--accessDepth_ > 0)
+        return;
+    LeaseRegistry::AccessEnds();
+    const bool keep = shared_ && fd_ >= 0 && !readOnly_ && brokenReason_.empty() &&
+                      (HasUnflushedChanges() || (leaseOwner_ && leaseOwner_->HoldsPending()));
+    if (keep) {
+        const auto now = std::chrono::steady_clock::now();
+        if (!held_) {
+            held_ = true;
+            heldSince_ = now;
+            LeaseRegistry::Held(*this);
+        }
+        lastUse_ = now;
+    } else {
+        if (held_) {
+            held_ = false;
+            LeaseRegistry::Released(*this);
+        }
+        if (fd_ >= 0)
+            IndexLock(fd_, F_UNLCK);
+    }
+    dbf::EngineMutex().unlock();
+}
+
+void CdxFile::ReleaseLease()
+{
+    const dbf::EngineLock lock;
+    if (!held_ || accessDepth_ > 0)
+        return;
+    // Within an access of its own: what the owner settles goes in under
+    // the lock still held, and nested accesses neither lock nor hand over.
+    ++accessDepth_;
+    LeaseRegistry::AccessBegins();
+    struct Done {
+        CdxFile& file;
+        ~Done()
+        {
+            --file.accessDepth_;
+            LeaseRegistry::AccessEnds();
+            file.held_ = false;
+            LeaseRegistry::Released(file);
+            if (file.fd_ >= 0)
+                IndexLock(file.fd_, F_UNLCK);
+        }
+    } done{*this};
+    if (leaseOwner_)
+        leaseOwner_->SettleBeforeRelease();
+    try {
+        FlushShared();
+    } catch (const CdxError& error) {
+        // The dirty mark stays on disk: every process rebuilds the file.
+        if (brokenReason_.empty())
+            brokenReason_ = error.what();
+        throw;
+    }
+}
+
+void CdxFile::ForgetLeaseAfterFork()
+{
+    held_ = false;
+    // The lock belongs to the open file description shared with the
+    // parent: giving it back here would take it from the parent.
+    for (auto it = cache_.begin(); it != cache_.end();)
+        it = it->second.dirty ? cache_.erase(it) : std::next(it);
+    recent_.fill({});
+    dirtyPages_.clear();
+    pendingFree_.clear();
+    if (directory_)
+        directory_->dirtyOnDisk_ = directory_->headerChanged_ = false;
+    for (auto& tag : tags_)
+        tag->dirtyOnDisk_ = tag->headerChanged_ = false;
+    seenVersion_ = 0;  // read everything again at the next access
+    if (leaseOwner_)
+        leaseOwner_->ForgetPending();
 }
 
 std::uint32_t CdxFile::DiskVersion()
@@ -106,20 +270,27 @@ std::uint32_t CdxFile::DiskVersion()
     return Le32(bytes);
 }
 
+bool CdxFile::HasUnflushedChanges() const
+{
+    if (!directory_)
+        return false;
+    bool changed = !pendingFree_.empty() || !dirtyPages_.empty() || directory_->dirtyOnDisk_ ||
+                   directory_->headerChanged_;
+    for (const auto& tag : tags_)
+        changed = changed || tag->dirtyOnDisk_ || tag->headerChanged_;
+    return changed;
+}
+
 void CdxFile::FlushShared()
 {
     if (readOnly_ || !directory_ || !brokenReason_.empty())
         return;
     // Any change counts up the directory's version: the others' sign to
     // read the file again.
-    bool changed = !pendingFree_.empty() || !dirtyPages_.empty() || directory_->dirtyOnDisk_ ||
-                   directory_->headerChanged_;
-    for (const auto& tag : tags_)
-        changed = changed || tag->dirtyOnDisk_ || tag->headerChanged_;
-    if (!changed)
+    if (!HasUnflushedChanges())
         return;
     directory_->headerChanged_ = true;
-    Flush();
+    WritePending();
     seenVersion_ = directory_->version_;
 }
 
@@ -605,6 +776,18 @@ void CdxFile::MarkForRebuild(const std::string& reason)
 
 void CdxFile::Flush()
 {
+    const dbf::EngineLock lock;
+    if (!shared_) {
+        WritePending();
+    } else if (held_ && accessDepth_ == 0) {
+        ReleaseLease();
+    } else {
+        FlushShared();
+    }
+}
+
+void CdxFile::WritePending()
+{
     // After a failed change nothing more is written: the dirty marks already
     // on disk make the next open rebuild.
     if (fd_ < 0 || readOnly_ || !directory_ || !brokenReason_.empty())
@@ -684,6 +867,7 @@ void CdxFile::Flush()
 
 void CdxFile::Close()
 {
+    const dbf::EngineLock lock;
     if (fd_ < 0)
         return;
     try {

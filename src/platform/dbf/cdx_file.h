@@ -23,6 +23,7 @@
 #include "platform/dbf/cdx_page.h"
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -261,10 +262,19 @@ public:
     // start the directory header's version (the change counter) is read
     // again, and when another process changed the file the cached pages
     // (but for those compared byte for byte with the file when next used),
-    // free list and tag headers are dropped and read anew; a changing access
-    // writes its pages and headers (version counted up) before the lock is
-    // given back. Exclusive use (the default) takes no lock and keeps the
-    // changes in memory until Flush.
+    // free list and tag headers are dropped and read anew. Exclusive use
+    // (the default) takes no lock and keeps the changes in memory until
+    // Flush.
+    //
+    // An access that changed something (or whose lease owner keeps keys
+    // waiting) keeps the lock after it ends: the file is "held", and the
+    // changes stay in memory as under exclusive use, so a run of appends
+    // writes each changed page once instead of after every change. A held
+    // lock is given back (pages and headers written first, version counted
+    // up) by ReleaseLease: when another process waits for it (seen at the
+    // next access, after a short turn of this one, or by a background
+    // thread while the program does not call in), before this process
+    // waits for any lock, at Flush, Close, and after a short while unused.
     void SetShared(bool shared);
     bool Shared() const { return shared_; }
     bool InAccess() const { return accessDepth_ > 0; }
@@ -280,11 +290,33 @@ public:
             CdxFile& file;
             ~End() { file.EndAccess(); }
         } end{*this};
-        auto result = f();
-        if (accessDepth_ == 1)
-            FlushShared();
-        return result;
+        return f();
     }
+
+    // Whoever keeps work for this file outside it (the table's keys of an
+    // appended record that wait for its fields): a held lock is kept while
+    // it has some, and it is asked to hand them in before the lock goes.
+    class LeaseOwner {
+    public:
+        virtual bool HoldsPending() const = 0;
+        // Puts what waits into the file's tags (runs within an access).
+        virtual void SettleBeforeRelease() = 0;
+        // In a child process after fork: the parent writes what waits.
+        virtual void ForgetPending() = 0;
+
+    protected:
+        ~LeaseOwner() = default;
+    };
+    void SetLeaseOwner(LeaseOwner* owner) { leaseOwner_ = owner; }
+    bool Held() const { return held_; }
+    // Writes what the held lock kept in memory and gives the lock back
+    // (no-op when not held). A write error leaves the file broken (its dirty
+    // mark on disk makes every process rebuild it) and is raised.
+    void ReleaseLease();
+    // Gives back every held lock of this process that no access is using
+    // (write errors are left to the next use of each file). Called before
+    // this process waits for a lock, so nobody waits for it in a circle.
+    static void ReleaseIdleLeases();
 
     // A change that failed half-way (CdxError from Insert, Delete, AddTag,
     // RebuildTag or DeleteTag after it had begun to change the file) leaves
@@ -311,7 +343,19 @@ private:
     CdxFile(int fd, bool ownsFd, bool readOnly, const CdxCollation& collation);
     void BeginAccess();
     void EndAccess();
+    // Takes the index lock, waiting (with the waiting mark set) while
+    // another process holds it; `handedOver`: this process just gave it
+    // back to a waiting one, which goes first.
+    void AcquireIndexLock(bool handedOver);
+    bool WaiterPresent() const;
+    bool HasUnflushedChanges() const;
     void FlushShared();
+    // Writes pending pages, the free list and headers (Flush's work).
+    void WritePending();
+    // In a child process after fork: the lock and what it kept belong to
+    // the parent; nothing of it is written here.
+    void ForgetLeaseAfterFork();
+    friend struct LeaseRegistry;
     // Drops what is cached (pages whose bytes are known are kept, marked
     // stale) and reads the headers again (another process changed the file).
     void Refresh();
@@ -397,6 +441,10 @@ private:
     bool cutShort_ = false;  // the directory header was read with its dirty mark
     int accessDepth_ = 0;
     std::uint32_t seenVersion_ = 0;  // directory version of what is cached
+    bool held_ = false;              // the lock is kept across accesses
+    std::chrono::steady_clock::time_point heldSince_{};  // start of this turn
+    std::chrono::steady_clock::time_point lastUse_{};    // end of the last access
+    LeaseOwner* leaseOwner_ = nullptr;
 };
 
 }  // namespace dbfcdx

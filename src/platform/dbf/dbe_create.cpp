@@ -28,6 +28,7 @@ using namespace dbf::engine;
 
 uint16_t dbe_CreateNew(const char* file, const char* alias, int type, int fieldCount)
 {
+    const EngineLock engineLock;
     if (Refused()) return 0;
     Engine& e = E();
     e.lastError.clear();
@@ -49,6 +50,7 @@ uint16_t dbe_CreateNew(const char* file, const char* alias, int type, int fieldC
 
 int dbe_CreateField(const char* name, char type, int width, int decimals)
 {
+    const EngineLock engineLock;
     if (Refused()) return 0;
     Engine& e = E();
     PendingCreate* p = e.selected <= kMaxArea ? e.creates[e.selected].get() : nullptr;
@@ -92,6 +94,7 @@ int dbe_CreateField(const char* name, char type, int width, int decimals)
 
 int dbe_CreateExec()
 {
+    const EngineLock engineLock;
     if (Refused()) return 0;
     Engine& e = E();
     int area = e.selected;
@@ -117,6 +120,7 @@ int dbe_CreateExec()
 
 int dbe_CopyFile(const char* file)
 {
+    const EngineLock engineLock;
     if (Refused()) return 0;
     BusyScope busy;
     WorkArea* a = Need();
@@ -164,6 +168,7 @@ int dbe_CopyFile(const char* file)
 
 int dbe_AppendFrom(const char* file, int mode, const char* condition)
 {
+    const EngineLock engineLock;
     if (Refused()) return 0;
     BusyScope busy;
     WorkArea* a = Need();

@@ -354,6 +354,7 @@ using namespace dbf::engine;
 
 int dbe_SetStringType(int type)
 {
+    const EngineLock engineLock;
     int previous = Settings().stringType;
     Settings().stringType = type;
     return previous;
@@ -361,6 +362,7 @@ int dbe_SetStringType(int type)
 
 int dbe_ErrorLevel(int level)
 {
+    const EngineLock engineLock;
     int previous = Settings().errorLevel;
     Settings().errorLevel = level;
     return previous;
@@ -370,6 +372,7 @@ const char* dbe_Version() { return "2.50.00"; }
 
 void dbe_CloseAll()
 {
+    const EngineLock engineLock;
     if (Refused()) return;
     for (int i = 1; i <= kMaxArea; ++i) {
         E().areas[i].reset();
@@ -377,7 +380,7 @@ void dbe_CloseAll()
     }
 }
 
-const char* dbe_LastError() { return E().lastError.c_str(); }
+const char* dbe_LastError() { const EngineLock engineLock; return E().lastError.c_str(); }
 
 // ---------------------------------------------------------------------------
 // Work areas
@@ -385,6 +388,7 @@ const char* dbe_LastError() { return E().lastError.c_str(); }
 
 uint16_t dbe_Use(const char* file, const char* alias, int mode, int type)
 {
+    const EngineLock engineLock;
     if (Refused()) return 0;
     Engine& e = E();
     e.lastError.clear();
@@ -413,6 +417,7 @@ uint16_t dbe_Use(const char* file, const char* alias, int mode, int type)
 
 uint16_t dbe_Select(uint16_t area)
 {
+    const EngineLock engineLock;
     if (area > kMaxArea) return 0;
     std::uint16_t previous = E().selected;
     E().selected = area;
@@ -421,12 +426,14 @@ uint16_t dbe_Select(uint16_t area)
 
 uint16_t dbe_WorkArea(const char* alias)
 {
+    const EngineLock engineLock;
     if (!alias || !*alias) return E().selected;
     return std::uint16_t(FindArea(alias));
 }
 
 const char* dbe_Alias()
 {
+    const EngineLock engineLock;
     WorkArea* a = Current();
     E().alias = a ? a->alias() : std::string();
     return E().alias.c_str();
@@ -434,6 +441,7 @@ const char* dbe_Alias()
 
 int dbe_Close()
 {
+    const EngineLock engineLock;
     if (Refused()) return 0;
     Engine& e = E();
     if (e.selected < 1 || e.selected > kMaxArea) return 0;
@@ -467,40 +475,45 @@ int MoveCurrent(Move move)
 
 }  // namespace
 
-int dbe_GoTop() { return MoveCurrent([](WorkArea& a) { return a.GoTop(); }); }
+int dbe_GoTop() { return MoveCurrent([](WorkArea& a) { const EngineLock engineLock; return a.GoTop(); }); }
 
-int dbe_GoBottom() { return MoveCurrent([](WorkArea& a) { return a.GoBottom(); }); }
+int dbe_GoBottom() { return MoveCurrent([](WorkArea& a) { const EngineLock engineLock; return a.GoBottom(); }); }
 
-int dbe_Skip(long n) { return MoveCurrent([n](WorkArea& a) { return a.Skip(n); }); }
+int dbe_Skip(long n) { return MoveCurrent([n](WorkArea& a) { const EngineLock engineLock; return a.Skip(n); }); }
 
-int dbe_Go(uint32_t recno) { return MoveCurrent([recno](WorkArea& a) { return a.Go(recno); }); }
+int dbe_Go(uint32_t recno) { return MoveCurrent([recno](WorkArea& a) { const EngineLock engineLock; return a.Go(recno); }); }
 
 int dbe_Bof()
 {
+    const EngineLock engineLock;
     WorkArea* a = Current();
     return a ? a->bof() : 1;
 }
 
 int dbe_Eof()
 {
+    const EngineLock engineLock;
     WorkArea* a = Current();
     return a ? a->eof() : 1;
 }
 
 uint32_t dbe_RecNo()
 {
+    const EngineLock engineLock;
     WorkArea* a = Current();
     return a ? a->RecNo() : 0;
 }
 
 uint32_t dbe_RecCount()
 {
+    const EngineLock engineLock;
     WorkArea* a = Current();
     return a ? a->RecCount() : 0;
 }
 
 int dbe_RecSize()
 {
+    const EngineLock engineLock;
     WorkArea* a = Current();
     return a ? int(a->recordLength()) : 0;
 }
@@ -511,6 +524,7 @@ int dbe_RecSize()
 
 int dbe_GetRecord(char* buffer)
 {
+    const EngineLock engineLock;
     WorkArea* a = Need();
     if (!a || !buffer) return 0;
     std::memcpy(buffer, a->buffer(), a->recordLength());
@@ -519,6 +533,7 @@ int dbe_GetRecord(char* buffer)
 
 int dbe_PutRecord(const char* buffer)
 {
+    const EngineLock engineLock;
     if (Refused()) return 0;
     WorkArea* a = Need();
     if (!a || !buffer) return 0;
@@ -528,6 +543,7 @@ int dbe_PutRecord(const char* buffer)
 
 int dbe_AppendBlank()
 {
+    const EngineLock engineLock;
     if (Refused()) return 0;
     WorkArea* a = Need();
     if (!a) return 0;
@@ -535,10 +551,11 @@ int dbe_AppendBlank()
     return a->AppendBlank(error) ? 1 : Fail(error);
 }
 
-int dbe_Append() { return dbe_AppendBlank(); }
+int dbe_Append() { const EngineLock engineLock; return dbe_AppendBlank(); }
 
 int dbe_Commit()
 {
+    const EngineLock engineLock;
     if (Refused()) return 0;
     WorkArea* a = Need();
     if (!a) return 0;
@@ -550,6 +567,7 @@ int dbe_Commit()
 
 int dbe_Delete()
 {
+    const EngineLock engineLock;
     if (Refused()) return 0;
     WorkArea* a = Need();
     if (!a) return 0;
@@ -559,6 +577,7 @@ int dbe_Delete()
 
 int dbe_Recall()
 {
+    const EngineLock engineLock;
     if (Refused()) return 0;
     WorkArea* a = Need();
     if (!a) return 0;
@@ -568,12 +587,14 @@ int dbe_Recall()
 
 int dbe_Deleted()
 {
+    const EngineLock engineLock;
     WorkArea* a = Current();
     return a && !a->eof() && a->buffer()[0] == '*' ? 1 : 0;
 }
 
 int dbe_Rlock(uint32_t recno)
 {
+    const EngineLock engineLock;
     if (Refused()) return 0;
     WorkArea* a = Need();
     if (!a) return 0;
@@ -586,6 +607,7 @@ int dbe_Rlock(uint32_t recno)
 
 int dbe_Unlock(uint32_t recno)
 {
+    const EngineLock engineLock;
     if (Refused()) return 0;
     WorkArea* a = Need();
     if (!a) return 0;
@@ -595,6 +617,7 @@ int dbe_Unlock(uint32_t recno)
 
 int dbe_Pack()
 {
+    const EngineLock engineLock;
     if (Refused()) return 0;
     BusyScope busy;
     WorkArea* a = Need();
@@ -608,6 +631,7 @@ int dbe_Pack()
 
 int dbe_Zap()
 {
+    const EngineLock engineLock;
     if (Refused()) return 0;
     BusyScope busy;
     WorkArea* a = Need();
@@ -636,16 +660,17 @@ int SwitchSetting(bool& setting, int on)
 
 }  // namespace
 
-int dbe_SetExact(int on) { return SwitchSetting(Settings().exact, on); }
+int dbe_SetExact(int on) { const EngineLock engineLock; return SwitchSetting(Settings().exact, on); }
 
-int dbe_SetSoftSeek(int on) { return SwitchSetting(Settings().softSeek, on); }
+int dbe_SetSoftSeek(int on) { const EngineLock engineLock; return SwitchSetting(Settings().softSeek, on); }
 
-int dbe_SetDeleted(int on) { return SwitchSetting(Settings().deleted, on); }
+int dbe_SetDeleted(int on) { const EngineLock engineLock; return SwitchSetting(Settings().deleted, on); }
 
-int dbe_SetCentury(int on) { return SwitchSetting(Settings().date.century, on); }
+int dbe_SetCentury(int on) { const EngineLock engineLock; return SwitchSetting(Settings().date.century, on); }
 
 int dbe_SetDateFormat(int code)
 {
+    const EngineLock engineLock;
     int previous = Settings().date.format;
     if (Refused()) return previous;
     if (code < 0 || code > 6) {
@@ -658,6 +683,7 @@ int dbe_SetDateFormat(int code)
 
 int dbe_SetLockTimeout(int seconds)
 {
+    const EngineLock engineLock;
     int previous = Settings().lockTimeout;
     Settings().lockTimeout = std::max(0, seconds);
     return previous;
@@ -665,6 +691,7 @@ int dbe_SetLockTimeout(int seconds)
 
 int dbe_SetMemoBlockSize(int size)
 {
+    const EngineLock engineLock;
     int previous = int(Settings().memoBlockSize);
     if (size < 32 || size > 16384) {
         Fail("Ungültige Memo-Blockgröße " + std::to_string(size));
@@ -676,6 +703,7 @@ int dbe_SetMemoBlockSize(int size)
 
 int dbe_SetTurboRead(int on)
 {
+    const EngineLock engineLock;
     WorkArea* a = Current();
     if (!a) return 0;
     int previous = a->turboRead;
@@ -685,6 +713,7 @@ int dbe_SetTurboRead(int on)
 
 int dbe_SetTranslate(int on)
 {
+    const EngineLock engineLock;
     int previous = Settings().translate;
     Settings().translate = on != 0;
     return previous;
@@ -692,14 +721,16 @@ int dbe_SetTranslate(int on)
 
 int dbe_SetPassword(const char* password)
 {
+    const EngineLock engineLock;
     Settings().password = password ? password : "";
     return 1;
 }
 
-int dbe_IsEncrypted(uint16_t) { return 0; }
+int dbe_IsEncrypted(uint16_t) { const EngineLock engineLock; return 0; }
 
 void dbe_SetGaugeHook(DbeGaugeHook hook, void* context)
 {
+    const EngineLock engineLock;
     E().gaugeHook = hook;
     E().gaugeContext = hook ? context : nullptr;
 }
@@ -710,6 +741,7 @@ void dbe_SetGaugeHook(DbeGaugeHook hook, void* context)
 
 intptr_t dbe_SysProp(int code, intptr_t value)
 {
+    const EngineLock engineLock;
     EngineSettings& s = Settings();
     switch (code) {
     case DBE_PROP_GET_SOFTSEEK: return s.softSeek;

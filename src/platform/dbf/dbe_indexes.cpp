@@ -86,6 +86,7 @@ const char* OrderText(int order, int what)
 
 int dbe_IndexOpen(const char* file)
 {
+    const EngineLock engineLock;
     if (Refused()) return 0;
     WorkArea* a = Need();
     if (!a) return 0;
@@ -112,6 +113,7 @@ int dbe_IndexOpen(const char* file)
 
 int dbe_IndexClose()
 {
+    const EngineLock engineLock;
     if (Refused()) return 0;
     WorkArea* a = Need();
     if (!a) return 0;
@@ -128,6 +130,7 @@ int dbe_IndexClose()
 
 int dbe_CloseIndexes()
 {
+    const EngineLock engineLock;
     if (Refused()) return 0;
     WorkArea* a = Need();
     if (!a) return 0;
@@ -138,6 +141,7 @@ int dbe_CloseIndexes()
 
 int dbe_Reindex()
 {
+    const EngineLock engineLock;
     if (Refused()) return 0;
     BusyScope busy;
     WorkArea* a = Need();
@@ -153,6 +157,7 @@ int dbe_Reindex()
 int dbe_IndexTag(const char* file, const char* tag, const char* key, int option, int unique,
                  const char* condition)
 {
+    const EngineLock engineLock;
     if (Refused()) return 0;
     BusyScope busy;
     WorkArea* a = Need();
@@ -187,12 +192,14 @@ int dbe_IndexTag(const char* file, const char* tag, const char* key, int option,
 
 int dbe_IndexOrd()
 {
+    const EngineLock engineLock;
     WorkArea* a = Current();
     return a ? a->orderNumber() : 0;
 }
 
 int dbe_SetOrder(int order)
 {
+    const EngineLock engineLock;
     WorkArea* a = Need();
     if (!a) return 0;
     int previous = a->orderNumber();
@@ -216,6 +223,7 @@ int dbe_SetOrder(int order)
 
 int dbe_TagArea(const char* tag)
 {
+    const EngineLock engineLock;
     WorkArea* a = Current();
     if (!a || !tag) return 0;
     auto orders = a->Orders();
@@ -224,13 +232,14 @@ int dbe_TagArea(const char* tag)
     return 0;
 }
 
-const char* dbe_TagName(int order) { return OrderText(order, 0); }
-const char* dbe_IndexName(int order) { return OrderText(order, 1); }
-const char* dbe_IndexKey(int order) { return OrderText(order, 2); }
-const char* dbe_IndexKeyField(int order) { return OrderText(order, 3); }
+const char* dbe_TagName(int order) { const EngineLock engineLock; return OrderText(order, 0); }
+const char* dbe_IndexName(int order) { const EngineLock engineLock; return OrderText(order, 1); }
+const char* dbe_IndexKey(int order) { const EngineLock engineLock; return OrderText(order, 2); }
+const char* dbe_IndexKeyField(int order) { const EngineLock engineLock; return OrderText(order, 3); }
 
 const char* dbe_KeyData()
 {
+    const EngineLock engineLock;
     Engine& e = E();
     e.tagText.clear();
     WorkArea* a = Current();
@@ -240,6 +249,7 @@ const char* dbe_KeyData()
 
 int dbe_Seek(const char* key)
 {
+    const EngineLock engineLock;
     if (Refused()) return 0;
     WorkArea* a = Need();
     if (!a) return 0;
@@ -251,12 +261,14 @@ int dbe_Seek(const char* key)
 
 int dbe_Found()
 {
+    const EngineLock engineLock;
     WorkArea* a = Current();
     return a && a->found ? 1 : 0;
 }
 
 int dbe_SetScope(const char* low, const char* high)
 {
+    const EngineLock engineLock;
     if (Refused()) return 0;
     WorkArea* a = Need();
     if (!a) return 0;
@@ -269,6 +281,7 @@ int dbe_SetScope(const char* low, const char* high)
 
 const char* dbe_GetScope(int which)
 {
+    const EngineLock engineLock;
     Engine& e = E();
     e.scopeText.clear();
     WorkArea* a = Current();
@@ -279,6 +292,7 @@ const char* dbe_GetScope(int which)
 
 uint32_t dbe_OrderRecNo()
 {
+    const EngineLock engineLock;
     WorkArea* a = Current();
     if (!a) return 0;
     return a->OrderPosition();

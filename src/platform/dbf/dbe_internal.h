@@ -13,6 +13,7 @@
 
 #include "platform/dbf/dbe.h"
 #include "platform/dbf/dbf_table.h"
+#include "platform/dbf/engine_lock.h"
 #include "platform/dbf/engine_settings.h"
 #include "platform/dbf/work_area.h"
 

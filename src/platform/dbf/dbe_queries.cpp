@@ -28,6 +28,7 @@ using namespace dbf::engine;
 
 int dbe_EvalTest(const char* expr)
 {
+    const EngineLock engineLock;
     WorkArea* a = Need();
     if (!a) return 0;
     std::string error;
@@ -38,6 +39,7 @@ int dbe_EvalTest(const char* expr)
 
 const char* dbe_EvalString(const char* expr)
 {
+    const EngineLock engineLock;
     Engine& e = E();
     e.evalText.clear();
     WorkArea* a = Need();
@@ -60,6 +62,7 @@ const char* dbe_EvalString(const char* expr)
 
 int dbe_EvalLogical(const char* expr)
 {
+    const EngineLock engineLock;
     WorkArea* a = Need();
     if (!a) return 0;
     std::string error;
@@ -76,6 +79,7 @@ int dbe_EvalLogical(const char* expr)
 
 int dbe_Query(const char* expr)
 {
+    const EngineLock engineLock;
     if (Refused()) return 0;
     WorkArea* a = Need();
     if (!a) return 0;
@@ -89,6 +93,7 @@ int dbe_Query(const char* expr)
 
 uint32_t dbe_QueryRecCount()
 {
+    const EngineLock engineLock;
     WorkArea* a = Current();
     if (!a) return 0;
     bool scoped = a->tagOrder() &&
@@ -101,6 +106,7 @@ uint32_t dbe_QueryRecCount()
 
 const char* dbe_DBFilter()
 {
+    const EngineLock engineLock;
     WorkArea* a = Current();
     E().filterText = a ? a->queryExpression() : std::string();
     return E().filterText.c_str();
@@ -108,6 +114,7 @@ const char* dbe_DBFilter()
 
 int dbe_SetQueryBit(uint32_t recno, int flag)
 {
+    const EngineLock engineLock;
     if (Refused()) return 0;
     WorkArea* a = Need();
     if (!a) return 0;

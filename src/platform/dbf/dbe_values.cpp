@@ -28,12 +28,14 @@ using namespace dbf::engine;
 
 int dbe_FieldCount()
 {
+    const EngineLock engineLock;
     WorkArea* a = Current();
     return a ? int(a->table().fields().size()) : 0;
 }
 
 const char* dbe_FieldName(int n)
 {
+    const EngineLock engineLock;
     WorkArea* a = Current();
     E().fieldName.clear();
     if (a && n >= 1 && std::size_t(n) <= a->table().fields().size())
@@ -43,6 +45,7 @@ const char* dbe_FieldName(int n)
 
 int dbe_FieldNum(const char* name)
 {
+    const EngineLock engineLock;
     WorkArea* a = Current();
     if (!a) return 0;
     const auto& fields = a->table().fields();
@@ -53,6 +56,7 @@ int dbe_FieldNum(const char* name)
 
 char dbe_FieldType(const char* name)
 {
+    const EngineLock engineLock;
     WorkArea* a = Current();
     const FieldDef* f = a ? a->FindField(name) : nullptr;
     return f ? f->type : '\0';
@@ -60,6 +64,7 @@ char dbe_FieldType(const char* name)
 
 int dbe_FieldWidth(const char* name)
 {
+    const EngineLock engineLock;
     WorkArea* a = Current();
     const FieldDef* f = a ? a->FindField(name) : nullptr;
     return f ? int(f->width) : 0;
@@ -67,6 +72,7 @@ int dbe_FieldWidth(const char* name)
 
 int dbe_FieldDecimals(const char* name)
 {
+    const EngineLock engineLock;
     WorkArea* a = Current();
     const FieldDef* f = a ? a->FindField(name) : nullptr;
     return f ? int(f->decimals) : 0;
@@ -74,6 +80,7 @@ int dbe_FieldDecimals(const char* name)
 
 int dbe_FieldOffset(const char* name)
 {
+    const EngineLock engineLock;
     WorkArea* a = Current();
     const FieldDef* f = a ? a->FindField(name) : nullptr;
     return f ? int(f->offset + 1) : 0;
@@ -81,6 +88,7 @@ int dbe_FieldOffset(const char* name)
 
 const char* dbe_GetString(const char* name)
 {
+    const EngineLock engineLock;
     Engine& e = E();
     e.fieldText.clear();
     WorkArea* a = Need();
@@ -98,6 +106,7 @@ const char* dbe_GetString(const char* name)
 
 const char* dbe_GetTrimString(const char* name)
 {
+    const EngineLock engineLock;
     std::string& t = E().trimText;
     t = dbe_GetString(name);
     while (!t.empty() && t.back() == ' ') t.pop_back();
@@ -106,6 +115,7 @@ const char* dbe_GetTrimString(const char* name)
 
 const char* dbe_GetDateString(const char* name)
 {
+    const EngineLock engineLock;
     Engine& e = E();
     e.dateText.clear();
     WorkArea* a = Need();
@@ -116,6 +126,7 @@ const char* dbe_GetDateString(const char* name)
 
 int dbe_GetLogical(const char* name)
 {
+    const EngineLock engineLock;
     WorkArea* a = Need();
     const FieldDef* f = a ? NeedField(a, name) : nullptr;
     if (!f) return 0;
@@ -125,6 +136,7 @@ int dbe_GetLogical(const char* name)
 
 int dbe_Empty(const char* name)
 {
+    const EngineLock engineLock;
     WorkArea* a = Need();
     const FieldDef* f = a ? NeedField(a, name) : nullptr;
     if (!f) return 0;
@@ -141,6 +153,7 @@ int dbe_Empty(const char* name)
 
 long dbe_GetBlobLength(const char* name)
 {
+    const EngineLock engineLock;
     WorkArea* a = Need();
     const FieldDef* f = a ? NeedField(a, name) : nullptr;
     if (!f) return -1;
@@ -153,6 +166,7 @@ long dbe_GetBlobLength(const char* name)
 
 char* dbe_GetMemo(const char* name, int)
 {
+    const EngineLock engineLock;
     WorkArea* a = Need();
     const FieldDef* f = a ? NeedField(a, name) : nullptr;
     if (!f) return nullptr;
@@ -166,10 +180,11 @@ char* dbe_GetMemo(const char* name, int)
     return out;
 }
 
-void dbe_MemDealloc(char* memo) { std::free(memo); }
+void dbe_MemDealloc(char* memo) { const EngineLock engineLock; std::free(memo); }
 
 int dbe_BlobToFile(const char* name, const char* file)
 {
+    const EngineLock engineLock;
     WorkArea* a = Need();
     const FieldDef* f = a ? NeedField(a, name) : nullptr;
     if (!f) return 0;
@@ -185,6 +200,7 @@ int dbe_BlobToFile(const char* name, const char* file)
 
 int dbe_Replace(const char* name, int type, const void* value)
 {
+    const EngineLock engineLock;
     if (Refused()) return 0;
     WorkArea* a = Need();
     const FieldDef* f = a ? NeedField(a, name) : nullptr;
@@ -199,6 +215,7 @@ int dbe_Replace(const char* name, int type, const void* value)
 
 int dbe_ReplaceBlob(const char* name, const void* data, uint32_t length, int binary)
 {
+    const EngineLock engineLock;
     if (Refused()) return 0;
     WorkArea* a = Need();
     const FieldDef* f = a ? NeedField(a, name) : nullptr;

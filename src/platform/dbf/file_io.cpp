@@ -115,10 +115,11 @@ bool LockByte(int fd, short type, std::uint64_t offset)
 bool LockByteWait(int fd, short type, std::uint64_t offset, int timeoutMs)
 {
     auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (;;) {
+    for (bool first = true;; first = false) {
         if (LockByte(fd, type, offset)) return true;
         if (errno != EAGAIN && errno != EACCES && errno != EINTR) return false;
         if (std::chrono::steady_clock::now() >= until) return false;
+        if (first) ReleaseHeldIndexLocks();
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
 }

@@ -39,8 +39,13 @@ bool SyncFolderOf(const std::string& path);
 // holder refuses it (or on error).
 bool LockByte(int fd, short type, std::uint64_t offset);
 // The same, tried again every few milliseconds while another holder refuses
-// it, until `timeoutMs` have passed (0: one try).
+// it, until `timeoutMs` have passed (0: one try). Before it waits, the index
+// locks this process holds across calls are given back (whoever holds this
+// lock may be waiting for one of them).
 bool LockByteWait(int fd, short type, std::uint64_t offset, int timeoutMs);
+// Gives back the index locks this process holds across calls (see
+// CdxFile::ReleaseLease) and no access uses.
+void ReleaseHeldIndexLocks();
 // Size of the open file, or -1.
 std::int64_t FileSize(int fd);
 // Text of errno for messages.

@@ -60,6 +60,22 @@ TableIndexes::~TableIndexes()
     table_.RemoveObserver(this);
     std::string ignored;
     Flush(ignored);
+    ForgetPending();
+    for (auto& f : files_)
+        if (f->cdx) f->cdx->SetLeaseOwner(nullptr);
+}
+
+void TableIndexes::ForgetPending()
+{
+    pendingRecno_ = 0;
+    pendingImage_.clear();
+}
+
+bool TableIndexes::AllInAccess() const
+{
+    for (const auto& f : files_)
+        if (f->cdx && !f->cdx->InAccess()) return false;
+    return true;
 }
 
 std::vector<dbfexpr::ExprField> TableIndexes::Fields() const
@@ -179,6 +195,7 @@ bool TableIndexes::Load(IndexFile& file, std::string& error)
 {
     ++generation_;
     file.tags.clear();
+    file.cdx->SetLeaseOwner(this);
     for (std::size_t i = 0; i < file.cdx->TagCount(); ++i) {
         dbfcdx::CdxTag& t = file.cdx->Tag(i);
         auto tag = std::make_unique<IndexTag>();
@@ -523,7 +540,8 @@ bool TableIndexes::AccessFrom(const std::vector<IndexFile*>& files, std::size_t 
 
 bool TableIndexes::AccessAll(const std::function<bool()>& f)
 {
-    Settle();
+    // (Keys that wait are settled by the write itself when it is not the
+    // one of the record they wait for.)
     bool done = false, result = false;
     try {
         // In the order of their paths: every process takes the locks of
@@ -633,9 +651,10 @@ void TableIndexes::RecordWritten(std::uint32_t recno, const char* oldImage, cons
         return;
     }
     Settle();
-    // Shared: another process may write the record before it settles, so
-    // its keys go in at once.
-    if (!oldImage && table_.exclusive()) {
+    // Shared: the keys wait only while every index file is held (within the
+    // append's access, and kept held after it while they wait); another
+    // process could otherwise write the record before they are in.
+    if (!oldImage && (table_.exclusive() || AllInAccess())) {
         pendingRecno_ = recno;
         pendingImage_.assign(newImage, newImage + table_.recordLength());
         return;
@@ -646,10 +665,22 @@ void TableIndexes::RecordWritten(std::uint32_t recno, const char* oldImage, cons
 void TableIndexes::Settle()
 {
     if (!pendingRecno_) return;
-    const std::uint32_t recno = std::exchange(pendingRecno_, 0);
-    std::vector<char> image = std::move(pendingImage_);
-    pendingImage_.clear();
-    Apply(recno, nullptr, image.data());
+    auto settle = [this] {
+        if (!pendingRecno_) return true;  // settled on the way (see below)
+        const std::uint32_t recno = std::exchange(pendingRecno_, 0);
+        std::vector<char> image = std::move(pendingImage_);
+        pendingImage_.clear();
+        Apply(recno, nullptr, image.data());
+        return true;
+    };
+    if (table_.exclusive()) {
+        settle();
+        return;
+    }
+    // Shared: the keys stop waiting only once every index file is in this
+    // access. Taking a held file may hand it to a waiting process first;
+    // that release settles the keys itself, under the lock still held.
+    AccessAll(settle);
 }
 
 void TableIndexes::Apply(std::uint32_t recno, const char* oldImage, const char* newImage)

@@ -36,7 +36,7 @@ struct IndexFile {
     std::vector<std::unique_ptr<IndexTag>> tags;  // in the file's order
 };
 
-class TableIndexes final : public RecordObserver {
+class TableIndexes final : public RecordObserver, public dbfcdx::CdxFile::LeaseOwner {
 public:
     explicit TableIndexes(DbfTable& table);
     ~TableIndexes() override;
@@ -120,6 +120,13 @@ public:
     void RecordWritten(std::uint32_t recno, const char* oldImage, const char* newImage) override;
     void TableRebuilt() override;
 
+    // CdxFile::LeaseOwner: under shared use an appended record's keys wait
+    // (as under exclusive use) only while every index file is held, so no
+    // other process can write the record or read the tags before they are in.
+    bool HoldsPending() const override { return pendingRecno_ != 0; }
+    void SettleBeforeRelease() override { Settle(); }
+    void ForgetPending() override;
+
 private:
     bool Load(IndexFile& file, std::string& error);
     bool CompileTag(IndexTag& tag, std::string& error);
@@ -129,6 +136,9 @@ private:
     bool AccessFrom(const std::vector<IndexFile*>& files, std::size_t i,
                     const std::function<bool()>& f);
     void Apply(std::uint32_t recno, const char* oldImage, const char* newImage);
+    // Whether every open index file is in an access now (shared use: its
+    // lock is held), so keys may wait past it.
+    bool AllInAccess() const;
 
     DbfTable& table_;
     std::vector<std::unique_ptr<IndexFile>> files_;

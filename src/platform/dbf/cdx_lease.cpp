@@ -1,0 +1,154 @@
+#include "platform/dbf/cdx_lease.h"
+
+#include "platform/dbf/cdx_file.h"
+#include "platform/dbf/engine_lock.h"
+#include "platform/dbf/file_io.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <new>
+#include <pthread.h>
+#include <thread>
+#include <vector>
+
+namespace dbf {
+
+namespace {
+// Never destroyed: the background thread may still wait on it while the
+// program ends. A child process after fork makes it anew in place (the
+// parent's is locked for the fork, by a thread id the child does not have).
+std::recursive_mutex* engineMutex = new std::recursive_mutex;
+}  // namespace
+
+std::recursive_mutex& EngineMutex() { return *engineMutex; }
+
+}  // namespace dbf
+
+namespace dbfcdx {
+
+namespace {
+
+// How often the background thread looks at held locks.
+constexpr auto kWatchStep = std::chrono::milliseconds(1);
+// A held lock no access used for this long is given back: other processes
+// see the changes without having to ask.
+constexpr auto kIdleRelease = std::chrono::milliseconds(50);
+
+struct State {
+    std::vector<CdxFile*> held;  // under the engine lock
+    int activeAccesses = 0;      // under the engine lock
+    std::atomic<bool> anyHeld{false};
+    bool watching = false;  // the thread runs (under the engine lock)
+    // The thread sleeps on these while nothing is held. (A child process
+    // after fork makes them anew in place: the parent's may be locked.)
+    std::mutex* sleepMutex = new std::mutex;
+    std::condition_variable* wake = new std::condition_variable;
+};
+
+State& S()
+{
+    static auto* state = new State;  // never destroyed, as the engine lock
+    return *state;
+}
+
+}  // namespace
+
+void LeaseRegistry::Held(CdxFile& file)
+{
+    State& s = S();
+    s.held.push_back(&file);
+    if (!s.watching) {
+        static const bool forkHandled = [] {
+            ::pthread_atfork([] { dbf::EngineMutex().lock(); }, [] { dbf::EngineMutex().unlock(); },
+                             [] {
+                                 new (dbf::engineMutex) std::recursive_mutex;
+                                 ForgetAfterFork();
+                             });
+            return true;
+        }();
+        (void)forkHandled;
+        s.watching = true;
+        std::thread(&LeaseRegistry::Watch).detach();
+    }
+    {
+        std::lock_guard<std::mutex> lock(*s.sleepMutex);
+        s.anyHeld = true;
+    }
+    s.wake->notify_one();
+}
+
+void LeaseRegistry::Released(CdxFile& file)
+{
+    State& s = S();
+    s.held.erase(std::remove(s.held.begin(), s.held.end(), &file), s.held.end());
+    if (s.held.empty())
+        s.anyHeld = false;
+}
+
+int LeaseRegistry::ActiveAccesses() { return S().activeAccesses; }
+void LeaseRegistry::AccessBegins() { ++S().activeAccesses; }
+void LeaseRegistry::AccessEnds() { --S().activeAccesses; }
+
+void LeaseRegistry::ReleaseIdle()
+{
+    const dbf::EngineLock lock;
+    const std::vector<CdxFile*> held = S().held;  // each release changes the list
+    for (CdxFile* file : held) {
+        if (file->accessDepth_ > 0 || !file->held_)
+            continue;
+        try {
+            file->ReleaseLease();
+        } catch (const CdxError&) {
+            // The file is broken now; its next use reports it.
+        }
+    }
+}
+
+void LeaseRegistry::Watch()
+{
+    State& s = S();
+    for (;;) {
+        {
+            std::unique_lock<std::mutex> lock(*s.sleepMutex);
+            s.wake->wait(lock, [&] { return s.anyHeld.load(); });
+        }
+        std::this_thread::sleep_for(kWatchStep);
+        // The engine lock is free only between the program's calls: no
+        // access runs then.
+        const dbf::EngineLock lock;
+        const auto now = std::chrono::steady_clock::now();
+        const std::vector<CdxFile*> held = s.held;
+        for (CdxFile* file : held) {
+            if (file->accessDepth_ > 0 || !file->held_)
+                continue;
+            if (now - file->lastUse_ < kIdleRelease && !file->WaiterPresent())
+                continue;
+            try {
+                file->ReleaseLease();
+            } catch (const CdxError&) {
+            }
+        }
+    }
+}
+
+void LeaseRegistry::ForgetAfterFork()
+{
+    // The child has only the thread that forked; the parent keeps its
+    // locks and writes what they kept.
+    State& s = S();
+    for (CdxFile* file : s.held)
+        file->ForgetLeaseAfterFork();
+    s.held.clear();
+    s.anyHeld = false;
+    s.watching = false;
+    new (s.sleepMutex) std::mutex;
+    new (s.wake) std::condition_variable;
+}
+
+void CdxFile::ReleaseIdleLeases() { LeaseRegistry::ReleaseIdle(); }
+
+}  // namespace dbfcdx
+
+void dbf::ReleaseHeldIndexLocks() { dbfcdx::LeaseRegistry::ReleaseIdle(); }
