@@ -625,36 +625,49 @@ bool TableIndexes::Follows(const char* oldImage, const char* newImage) const
 
 void TableIndexes::RecordWritten(std::uint32_t recno, const char* oldImage, const char* newImage)
 {
+    const std::size_t size = table_.recordLength();
     // An appended record is usually filled by the writes that follow it
     // (fields, memos): its keys go into the tags once it settles, not as a
     // blank record first.
-    if (recno == pendingRecno_) {
-        pendingImage_.assign(newImage, newImage + table_.recordLength());
+    if (pendingCount_ && recno >= pendingFirst_ && recno - pendingFirst_ < pendingCount_) {
+        std::memcpy(pendingImages_.data() + (recno - pendingFirst_) * size, newImage, size);
         return;
     }
-    Settle();
     // Shared: another process may write the record before it settles, so
     // its keys go in at once.
     if (!oldImage && table_.exclusive()) {
-        pendingRecno_ = recno;
-        pendingImage_.assign(newImage, newImage + table_.recordLength());
+        // The next record of the run joins it, up to 1024 records or 4 MB.
+        const std::size_t most = std::clamp<std::size_t>((std::size_t(4) << 20) / std::max<std::size_t>(size, 1), 1, 1024);
+        if (!pendingCount_ || recno != pendingFirst_ + pendingCount_ || pendingCount_ >= most) {
+            Settle();
+            pendingFirst_ = recno;
+        }
+        pendingImages_.insert(pendingImages_.end(), newImage, newImage + size);
+        ++pendingCount_;
         return;
     }
+    Settle();
     Apply(recno, oldImage, newImage);
 }
 
 void TableIndexes::Settle()
 {
-    if (!pendingRecno_) return;
-    const std::uint32_t recno = std::exchange(pendingRecno_, 0);
-    std::vector<char> image = std::move(pendingImage_);
-    pendingImage_.clear();
-    Apply(recno, nullptr, image.data());
+    if (!pendingCount_) return;
+    const std::uint32_t first = std::exchange(pendingFirst_, 0);
+    const std::uint32_t count = std::exchange(pendingCount_, 0);
+    std::vector<char> images = std::exchange(pendingImages_, {});
+    ApplyAppended(first, count, images.data());
+    // The buffer serves the next run.
+    if (pendingImages_.empty()) {
+        images.clear();
+        pendingImages_ = std::move(images);
+    }
 }
 
 void TableIndexes::Apply(std::uint32_t recno, const char* oldImage, const char* newImage)
 {
-    std::string oldKey, newKey;
+    std::string& oldKey = oldKey_;
+    std::string& newKey = key_;
     dbfexpr::ExprContext context = Context(recno);
     const auto size = table_.recordLength();
     const auto* oldRec = reinterpret_cast<const std::uint8_t*>(oldImage);
@@ -696,10 +709,107 @@ void TableIndexes::Apply(std::uint32_t recno, const char* oldImage, const char* 
     }
 }
 
+const TableIndexes::AppendedKeys& TableIndexes::KeysOfAppended(IndexTag& tag, std::uint32_t first,
+                                                               std::uint32_t count,
+                                                               const char* images,
+                                                               dbfexpr::ExprContext& context)
+{
+    // Tags of one key expression (the album has each twice, with two FOR
+    // conditions) share the keys and their order.
+    const int length = tag.tag->KeyLength();
+    const dbfcdx::CdxKeyType type = tag.tag->KeyType();
+    const std::uint32_t collation =
+        type == dbfcdx::CdxKeyType::Character ? tag.tag->CollationChecksum() : 0;
+    for (std::size_t g = 0; g < appendedKeysUsed_; ++g) {
+        const AppendedKeys& keys = appendedKeys_[g];
+        if (keys.keyLength == length && keys.keyType == type && keys.collation == collation &&
+            keys.keyExpression == tag.spec.keyExpression)
+            return keys;
+    }
+    if (appendedKeysUsed_ == appendedKeys_.size()) appendedKeys_.emplace_back();
+    AppendedKeys& keys = appendedKeys_[appendedKeysUsed_++];
+    keys.keyExpression = tag.spec.keyExpression;
+    keys.keyLength = length;
+    keys.keyType = type;
+    keys.collation = collation;
+    const std::size_t size = table_.recordLength();
+    const std::size_t width = std::size_t(length);
+    keys.keys.resize(std::size_t(count) * width);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        context.recNo = first + i;
+        const auto* rec = reinterpret_cast<const std::uint8_t*>(images + i * size);
+        if (!tag.key->MakeKey(rec, size, context, key_)) key_.clear();
+        tag.tag->FormKeyInto(key_, stored_);
+        std::memcpy(keys.keys.data() + i * width, stored_.data(), width);
+    }
+    keys.order.resize(count);
+    for (std::uint32_t i = 0; i < count; ++i) keys.order[i] = i;
+    const char* data = keys.keys.data();
+    std::sort(keys.order.begin(), keys.order.end(), [&](std::uint32_t a, std::uint32_t b) {
+        const int c = std::memcmp(data + a * width, data + b * width, width);
+        return c < 0 || (c == 0 && a < b);
+    });
+    return keys;
+}
+
+const std::vector<char>& TableIndexes::FilterOfAppended(IndexTag& tag, std::uint32_t first,
+                                                        std::uint32_t count, const char* images,
+                                                        dbfexpr::ExprContext& context)
+{
+    for (std::size_t g = 0; g < appendedFiltersUsed_; ++g)
+        if (appendedFilters_[g].forExpression == tag.spec.forExpression)
+            return appendedFilters_[g].in;
+    if (appendedFiltersUsed_ == appendedFilters_.size()) appendedFilters_.emplace_back();
+    AppendedFilter& filter = appendedFilters_[appendedFiltersUsed_++];
+    filter.forExpression = tag.spec.forExpression;
+    filter.in.assign(count, 0);
+    const std::size_t size = table_.recordLength();
+    for (std::uint32_t i = 0; i < count; ++i) {
+        context.recNo = first + i;
+        const auto* rec = reinterpret_cast<const std::uint8_t*>(images + i * size);
+        bool result = false;
+        filter.in[i] = tag.condition->EvaluateLogical(rec, size, context, result) && result;
+    }
+    return filter.in;
+}
+
+void TableIndexes::ApplyAppended(std::uint32_t first, std::uint32_t count, const char* images)
+{
+    appendedKeysUsed_ = 0;
+    appendedFiltersUsed_ = 0;
+    dbfexpr::ExprContext context = Context(first);
+    for (auto& f : files_) {
+        if (!f->cdx) continue;
+        try {
+            f->cdx->Access([&] {
+                for (auto& t : f->tags) {
+                    // A tag waiting for its rebuild is made from the table then.
+                    if (t->tag->NeedsRebuild()) continue;
+                    const AppendedKeys& keys = KeysOfAppended(*t, first, count, images, context);
+                    const char* in =
+                        t->condition ? FilterOfAppended(*t, first, count, images, context).data()
+                                     : nullptr;
+                    // In (key, record) order: each insert lands in or next to
+                    // the leaf of the one before; of equal keys in a unique
+                    // tag the lowest record number comes first and stays.
+                    const std::size_t width = std::size_t(keys.keyLength);
+                    for (std::uint32_t i : keys.order)
+                        if (!in || in[i])
+                            t->tag->InsertStored(
+                                std::string_view(keys.keys.data() + i * width, width), first + i);
+                }
+                return 0;
+            });
+        } catch (const dbfcdx::CdxError& e) {
+            MarkBroken(*f, e.what());
+        }
+    }
+}
+
 void TableIndexes::TableRebuilt()
 {
-    pendingRecno_ = 0;  // the rebuild reads every record
-    pendingImage_.clear();
+    pendingFirst_ = pendingCount_ = 0;  // the rebuild reads every record
+    pendingImages_.clear();
     std::string error;
     const Progress* progress = table_.activeProgress();
     if (!RebuildAll(progress ? *progress : Progress(), error)) pendingError_ = error;
