@@ -357,7 +357,18 @@ private:
     void Load();
     void InitEmpty();
     void ReadTagHeader(CdxTag& tag, bool directory);
-    CdxNode& Node(const CdxTag& tag, std::uint32_t page);
+    // The page's node (read when not cached). Most lookups are of a page
+    // looked up just before: answered from recent_ here.
+    CdxNode& Node(const CdxTag& tag, std::uint32_t page)
+    {
+        const RecentPage& recent = recent_[(page / kPageSize) % recent_.size()];
+        if (recent.page == page && !recent.cached->stale &&
+            recent.cached->format.keyLength == tag.format_.keyLength &&
+            recent.cached->format.padByte == tag.format_.padByte)
+            return recent.cached->node;
+        return LookUpNode(tag, page);
+    }
+    CdxNode& LookUpNode(const CdxTag& tag, std::uint32_t page);
     // Decodes the page's bytes into the cache (the page is not cached).
     CdxNode& Remember(const CdxTag& tag, std::uint32_t page, const std::uint8_t* bytes);
     // The cached page, null when it is not cached.

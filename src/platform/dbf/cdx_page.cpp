@@ -58,12 +58,27 @@ std::size_t LeafDataBytes(const CdxNode& node, const CdxPageFormat& format)
     return node.dataBytes;
 }
 
-std::uint32_t MaxRecno(const CdxNode& node)
+// A number with the highest bit of the greatest record number set (and no
+// higher one): all of them or-ed, which is all the entry layout needs, two
+// at a time (the check runs after every insert).
+std::uint32_t RecnoBits(const CdxNode& node)
 {
-    std::uint32_t max = 0;
-    for (std::uint32_t r : node.recnos)
-        max = std::max(max, r);
-    return max;
+    const std::uint32_t* recnos = node.recnos.data();
+    const std::size_t count = node.recnos.size();
+    std::uint64_t a = 0, b = 0;
+    std::size_t i = 0;
+    for (; i + 4 <= count; i += 4) {
+        std::uint64_t x, y;
+        std::memcpy(&x, recnos + i, 8);
+        std::memcpy(&y, recnos + i + 2, 8);
+        a |= x;
+        b |= y;
+    }
+    a |= b;
+    std::uint32_t bits = static_cast<std::uint32_t>(a) | static_cast<std::uint32_t>(a >> 32);
+    for (; i < count; ++i)
+        bits |= recnos[i];
+    return bits;
 }
 
 }  // namespace
@@ -164,7 +179,7 @@ std::size_t CdxNodeBytes(const CdxNode& node, const CdxPageFormat& format)
 {
     if (!node.leaf)
         return kInteriorHeader + node.Count() * (format.keyLength + 8);
-    const CdxLeafLayout layout = CdxLeafLayoutFor(format.keyLength, MaxRecno(node));
+    const CdxLeafLayout layout = CdxLeafLayoutFor(format.keyLength, RecnoBits(node));
     return kLeafHeader + node.Count() * layout.entryBytes + LeafDataBytes(node, format);
 }
 
@@ -178,7 +193,7 @@ bool CdxNodeFits(const CdxNode& node, const CdxPageFormat& format)
     const CdxLeafLayout widest = CdxLeafLayoutFor(format.keyLength, 0xFFFFFFFFu);
     if (kLeafHeader + node.Count() * widest.entryBytes + data <= kPageSize)
         return true;
-    const CdxLeafLayout layout = CdxLeafLayoutFor(format.keyLength, MaxRecno(node));
+    const CdxLeafLayout layout = CdxLeafLayoutFor(format.keyLength, RecnoBits(node));
     return kLeafHeader + node.Count() * layout.entryBytes + data <= kPageSize;
 }
 
@@ -244,7 +259,7 @@ bool CdxEncodeLeaf(const CdxNode& node, const CdxPageFormat& format, const CdxLe
     std::size_t data = 0;
     for (std::size_t i = 0; i < node.Count(); ++i)
         data += keyLength - counts[i].duplicates - counts[i].trailing;
-    const CdxLeafLayout layout = CdxLeafLayoutFor(keyLength, MaxRecno(node));
+    const CdxLeafLayout layout = CdxLeafLayoutFor(keyLength, RecnoBits(node));
     const std::size_t entries = node.Count() * layout.entryBytes;
     if (kLeafHeader + entries + data > kPageSize)
         return false;
@@ -331,7 +346,7 @@ bool OpenLeafPage(const CdxNode& node, const CdxPageFormat& format, std::uint8_t
         (Le16(page) & 2) == 0)
         return false;
     leaf.page = page;
-    leaf.layout = CdxLeafLayoutFor(format.keyLength, MaxRecno(node));
+    leaf.layout = CdxLeafLayoutFor(format.keyLength, RecnoBits(node));
     if (page[20] != leaf.layout.recnoBits || page[21] != leaf.layout.countBits ||
         page[23] != leaf.layout.entryBytes)
         return false;

@@ -150,7 +150,22 @@ CdxTag::Position CdxTag::Descend(std::string_view probe, std::uint32_t recno, st
 {
     if (const CdxNode* leaf = FingerLeaf(probe, recno)) {
         // The first entry is below the probe: the search starts after it.
+        // Ascending probes mostly land at or just after the place of the one
+        // before (kept in the finger): looked at first.
         std::size_t lo = 1, hi = leaf->Count();
+        const std::size_t before = finger_.back().index;
+        if (before > lo && before <= hi) {
+            if (Compare(*leaf, before - 1, probe, recno) < 0)
+                lo = before;
+            else
+                hi = before - 1;
+        }
+        for (int step = 0; step < 2 && lo < hi; ++step) {
+            if (Compare(*leaf, lo, probe, recno) >= 0)
+                hi = lo;
+            else
+                ++lo;
+        }
         while (lo < hi) {
             const std::size_t mid = (lo + hi) / 2;
             if (Compare(*leaf, mid, probe, recno) < 0)
@@ -158,8 +173,8 @@ CdxTag::Position CdxTag::Descend(std::string_view probe, std::uint32_t recno, st
             else
                 hi = mid;
         }
+        finger_.back().index = lo;
         path.assign(finger_.begin(), finger_.end());
-        path.back().index = lo;
         return {path.back().page, lo};
     }
     path.clear();
