@@ -35,29 +35,6 @@ std::size_t Stored(const CdxPageFormat& format, CdxLeafCount count)
     return std::size_t(format.keyLength - count.duplicates - count.trailing);
 }
 
-// The node's counts, worked out again unless they are kept.
-const CdxLeafCount* LeafCounts(const CdxNode& node, const CdxPageFormat& format)
-{
-    if (node.countsFor == node.keys.size())
-        return node.counts.data();
-    const std::size_t count = node.keys.size() / format.keyLength;
-    node.counts.resize(count);
-    std::size_t total = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-        node.counts[i] = CountsAt(node, format, i);
-        total += Stored(format, node.counts[i]);
-    }
-    node.dataBytes = total;
-    node.countsFor = node.keys.size();
-    return node.counts.data();
-}
-
-std::size_t LeafDataBytes(const CdxNode& node, const CdxPageFormat& format)
-{
-    LeafCounts(node, format);
-    return node.dataBytes;
-}
-
 // A number with the highest bit of the greatest record number set (and no
 // higher one): all of them or-ed, which is all the entry layout needs, two
 // at a time (the check runs after every insert).
@@ -80,6 +57,31 @@ std::uint32_t RecnoBits(const CdxNode& node)
         bits |= recnos[i];
     return bits;
 }
+
+// The node's counts, worked out again unless they are kept.
+const CdxLeafCount* LeafCounts(const CdxNode& node, const CdxPageFormat& format)
+{
+    if (node.countsFor == node.keys.size())
+        return node.counts.data();
+    const std::size_t count = node.keys.size() / format.keyLength;
+    node.counts.resize(count);
+    std::size_t total = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        node.counts[i] = CountsAt(node, format, i);
+        total += Stored(format, node.counts[i]);
+    }
+    node.dataBytes = total;
+    node.recnoBits = RecnoBits(node);
+    node.countsFor = node.keys.size();
+    return node.counts.data();
+}
+
+std::size_t LeafDataBytes(const CdxNode& node, const CdxPageFormat& format)
+{
+    LeafCounts(node, format);
+    return node.dataBytes;
+}
+
 
 }  // namespace
 
@@ -141,10 +143,12 @@ std::size_t CdxLeafDataBytes(const CdxNode& node, const CdxPageFormat& format)
 void CdxLeafKeyInserted(const CdxNode& node, const CdxPageFormat& format, std::size_t i)
 {
     const std::size_t keyLength = static_cast<std::size_t>(format.keyLength);
-    if (node.countsFor == CdxNode::kUnknownSize || node.countsFor + keyLength != node.keys.size()) {
+    if (node.countsFor == CdxNode::kUnknownSize || node.countsFor + keyLength != node.keys.size() ||
+        node.recnos.size() * keyLength != node.keys.size()) {
         node.countsFor = CdxNode::kUnknownSize;
         return;
     }
+    node.recnoBits |= node.recnos[i];
     const CdxLeafCount own = CountsAt(node, format, i);
     node.counts.insert(node.counts.begin() + static_cast<std::ptrdiff_t>(i), own);
     node.dataBytes += Stored(format, own);
@@ -160,10 +164,12 @@ void CdxLeafKeyInserted(const CdxNode& node, const CdxPageFormat& format, std::s
 void CdxLeafKeyRemoved(const CdxNode& node, const CdxPageFormat& format, std::size_t i)
 {
     const std::size_t keyLength = static_cast<std::size_t>(format.keyLength);
-    if (node.countsFor == CdxNode::kUnknownSize || node.countsFor != node.keys.size() + keyLength) {
+    if (node.countsFor == CdxNode::kUnknownSize || node.countsFor != node.keys.size() + keyLength ||
+        node.recnos.size() * keyLength != node.keys.size()) {
         node.countsFor = CdxNode::kUnknownSize;
         return;
     }
+    node.recnoBits = RecnoBits(node);
     node.dataBytes -= Stored(format, node.counts[i]);
     node.counts.erase(node.counts.begin() + static_cast<std::ptrdiff_t>(i));
     if (i * keyLength < node.keys.size()) {
@@ -179,8 +185,9 @@ std::size_t CdxNodeBytes(const CdxNode& node, const CdxPageFormat& format)
 {
     if (!node.leaf)
         return kInteriorHeader + node.Count() * (format.keyLength + 8);
-    const CdxLeafLayout layout = CdxLeafLayoutFor(format.keyLength, RecnoBits(node));
-    return kLeafHeader + node.Count() * layout.entryBytes + LeafDataBytes(node, format);
+    const std::size_t data = LeafDataBytes(node, format);
+    const CdxLeafLayout layout = CdxLeafLayoutFor(format.keyLength, node.recnoBits);
+    return kLeafHeader + node.Count() * layout.entryBytes + data;
 }
 
 bool CdxNodeFits(const CdxNode& node, const CdxPageFormat& format)
@@ -188,12 +195,7 @@ bool CdxNodeFits(const CdxNode& node, const CdxPageFormat& format)
     if (!node.leaf)
         return node.Count() <= static_cast<std::size_t>(CdxInteriorCapacity(format.keyLength));
     const std::size_t data = LeafDataBytes(node, format);
-    // Most leaves fit even with the widest entries a record number can
-    // need: their record numbers are not looked at then.
-    const CdxLeafLayout widest = CdxLeafLayoutFor(format.keyLength, 0xFFFFFFFFu);
-    if (kLeafHeader + node.Count() * widest.entryBytes + data <= kPageSize)
-        return true;
-    const CdxLeafLayout layout = CdxLeafLayoutFor(format.keyLength, RecnoBits(node));
+    const CdxLeafLayout layout = CdxLeafLayoutFor(format.keyLength, node.recnoBits);
     return kLeafHeader + node.Count() * layout.entryBytes + data <= kPageSize;
 }
 
@@ -213,7 +215,9 @@ std::size_t CdxLeafRangeBytes(const CdxNode& node, const CdxPageFormat& format, 
 
 void CdxLeafSplitCounts(const CdxNode& left, const CdxNode& right, const CdxPageFormat& format, std::size_t at)
 {
-    if (left.countsFor != left.keys.size() + right.keys.size() || left.counts.size() < at) {
+    if (left.countsFor != left.keys.size() + right.keys.size() || left.counts.size() < at ||
+        left.recnos.size() != at || left.recnos.size() * format.keyLength != left.keys.size() ||
+        right.recnos.size() * format.keyLength != right.keys.size()) {
         left.countsFor = right.countsFor = CdxNode::kUnknownSize;
         return;
     }
@@ -226,6 +230,7 @@ void CdxLeafSplitCounts(const CdxNode& left, const CdxNode& right, const CdxPage
         for (const CdxLeafCount& count : node->counts)
             data += Stored(format, count);
         node->dataBytes = data;
+        node->recnoBits = RecnoBits(*node);
         node->countsFor = node->keys.size();
     }
 }

@@ -485,9 +485,9 @@ void CdxTag::SplitNode(std::vector<PathStep>& path, std::size_t level)
             right = take(++split);
     }
     node.keys.resize(split * keyLength);
+    node.recnos.resize(split);
     if (node.leaf)
         CdxLeafSplitCounts(node, right, format_, split);
-    node.recnos.resize(split);
     if (!node.leaf)
         node.children.resize(split);
 
@@ -651,8 +651,8 @@ bool CdxTag::DoInsert(std::string_view stored, std::uint32_t recno)
     // key after it (whose neighbour it becomes).
     CdxLeafDataBytes(leaf, format_);
     leaf.keys.insert(position.index * format_.keyLength, stored);
-    CdxLeafKeyInserted(leaf, format_, position.index);
     leaf.recnos.insert(leaf.recnos.begin() + position.index, recno);
+    CdxLeafKeyInserted(leaf, format_, position.index);
     file_.TouchLeaf(position.page, position.index, true);
     if (countKnown_)
         ++count_;
@@ -689,8 +689,8 @@ bool CdxTag::DoDelete(std::string_view stored, std::uint32_t recno)
     // compared with the one before the removed key.
     CdxLeafDataBytes(leaf, format_);
     leaf.keys.erase(position.index * format_.keyLength, format_.keyLength);
-    CdxLeafKeyRemoved(leaf, format_, position.index);
     leaf.recnos.erase(leaf.recnos.begin() + position.index);
+    CdxLeafKeyRemoved(leaf, format_, position.index);
     file_.TouchLeaf(position.page, position.index, false);
     if (countKnown_)
         --count_;
