@@ -63,6 +63,12 @@ private:
     std::vector<std::uint32_t> recnos_;
 };
 
+// Sorts `total` keys of `keyLength` bytes, one after the other in `keys`,
+// by their bytes and equal keys by record number (`recnos`, one per key;
+// null: the keys' places are in record order): `order` gets the places.
+void CdxSortKeys(const char* keys, std::size_t total, int keyLength, const std::uint32_t* recnos,
+                 std::vector<std::uint32_t>& order);
+
 class CdxTag;
 
 // A position in a tag. It stays usable across changes of the tag: the next

@@ -742,36 +742,8 @@ const TableIndexes::AppendedKeys& TableIndexes::KeysOfAppended(IndexTag& tag, st
         tag.tag->FormKeyInto(key_, stored_);
         std::memcpy(keys.keys.data() + i * width, stored_.data(), width);
     }
-    // Sorted by the eight bytes after the part all keys share (most keys
-    // differ there), then by the rest of the key and the record.
-    const char* data = keys.keys.data();
-    std::size_t common = width;
-    for (std::uint32_t i = 1; i < count && common > 0; ++i) {
-        const char* key = data + i * width;
-        std::size_t same = 0;
-        while (same < common && key[same] == data[same]) ++same;
-        common = same;
-    }
-    const std::size_t head = std::min<std::size_t>(8, width - common);
-    const std::size_t rest = common + head;
-    sortItems_.resize(count);
-    for (std::uint32_t i = 0; i < count; ++i) {
-        std::uint64_t prefix = 0;
-        for (std::size_t b = 0; b < head; ++b)
-            prefix |= std::uint64_t(std::uint8_t(data[i * width + common + b])) << (56 - 8 * b);
-        sortItems_[i] = {prefix, i};
-    }
-    std::sort(sortItems_.begin(), sortItems_.end(), [&](const SortItem& a, const SortItem& b) {
-        if (a.prefix != b.prefix) return a.prefix < b.prefix;
-        if (rest < width) {
-            const int c = std::memcmp(data + a.index * width + rest, data + b.index * width + rest,
-                                      width - rest);
-            if (c != 0) return c < 0;
-        }
-        return a.index < b.index;
-    });
-    keys.order.resize(count);
-    for (std::uint32_t i = 0; i < count; ++i) keys.order[i] = sortItems_[i].index;
+    // In (key, record) order; the places ascend with the record numbers.
+    dbfcdx::CdxSortKeys(keys.keys.data(), count, length, nullptr, keys.order);
     return keys;
 }
 

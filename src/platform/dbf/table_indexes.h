@@ -170,11 +170,6 @@ private:
     std::size_t appendedKeysUsed_ = 0;
     std::vector<AppendedFilter> appendedFilters_;
     std::size_t appendedFiltersUsed_ = 0;
-    struct SortItem {
-        std::uint64_t prefix;
-        std::uint32_t index;
-    };
-    std::vector<SortItem> sortItems_;
     std::string key_, oldKey_, stored_;
 };
 
