@@ -20,6 +20,47 @@ int BitsFor(std::uint64_t value) { return static_cast<int>(std::bit_width(value)
     throw CdxError("Indexseite " + std::to_string(offset) + " ist beschädigt: " + what);
 }
 
+// The duplicate count of a leaf key whose trailing count is known.
+int LeafDuplicates(std::string_view previous, std::string_view key, std::uint8_t padByte, int trailing)
+{
+    int duplicates = 0;
+    const int limit = std::min(static_cast<int>(previous.size()), static_cast<int>(key.size()) - trailing);
+    for (std::uint64_t a, b; duplicates + 8 <= limit; duplicates += 8) {
+        std::memcpy(&a, previous.data() + duplicates, 8);
+        std::memcpy(&b, key.data() + duplicates, 8);
+        if (a != b)
+            break;
+    }
+    while (duplicates < limit && previous[duplicates] == key[duplicates])
+        ++duplicates;
+    // Never share the previous key's trailing pad bytes: its stored bytes end
+    // where they begin, and readers that restore trailing bytes as zeros
+    // (not as the pad byte) would read other keys than ours.
+    // (Only a shared run that ends in a pad byte can reach into them.)
+    if (duplicates == 0 || static_cast<std::uint8_t>(previous[duplicates - 1]) != padByte)
+        return duplicates;
+    int end = static_cast<int>(previous.size());
+    while (end > duplicates && static_cast<std::uint8_t>(previous[end - 1]) == padByte)
+        --end;
+    if (end == duplicates)
+        while (duplicates > 0 && static_cast<std::uint8_t>(previous[duplicates - 1]) == padByte)
+            --duplicates;
+    return duplicates;
+}
+
+// The key at `i` is compared with another key before it now: its trailing
+// count (of its own bytes) stays, its duplicate count is worked out again.
+CdxLeafCount NewNeighbourAt(const CdxNode& node, const CdxPageFormat& format, std::size_t i, CdxLeafCount count)
+{
+    const std::size_t keyLength = static_cast<std::size_t>(format.keyLength);
+    const std::string_view keys(node.keys);
+    count.duplicates = static_cast<std::uint8_t>(
+        i > 0 ? LeafDuplicates(keys.substr((i - 1) * keyLength, keyLength), keys.substr(i * keyLength, keyLength),
+                               format.padByte, count.trailing)
+              : 0);
+    return count;
+}
+
 CdxLeafCount CountsAt(const CdxNode& node, const CdxPageFormat& format, std::size_t i)
 {
     const int keyLength = format.keyLength;
@@ -111,28 +152,7 @@ void CdxLeafCounts(std::string_view previous, std::string_view key, std::uint8_t
     }
     while (trailing < length && static_cast<std::uint8_t>(key[length - 1 - trailing]) == padByte)
         ++trailing;
-    duplicates = 0;
-    const int limit = std::min(static_cast<int>(previous.size()), length - trailing);
-    for (std::uint64_t a, b; duplicates + 8 <= limit; duplicates += 8) {
-        std::memcpy(&a, previous.data() + duplicates, 8);
-        std::memcpy(&b, key.data() + duplicates, 8);
-        if (a != b)
-            break;
-    }
-    while (duplicates < limit && previous[duplicates] == key[duplicates])
-        ++duplicates;
-    // Never share the previous key's trailing pad bytes: its stored bytes end
-    // where they begin, and readers that restore trailing bytes as zeros
-    // (not as the pad byte) would read other keys than ours.
-    // (Only a shared run that ends in a pad byte can reach into them.)
-    if (duplicates == 0 || static_cast<std::uint8_t>(previous[duplicates - 1]) != padByte)
-        return;
-    int end = static_cast<int>(previous.size());
-    while (end > duplicates && static_cast<std::uint8_t>(previous[end - 1]) == padByte)
-        --end;
-    if (end == duplicates)
-        while (duplicates > 0 && static_cast<std::uint8_t>(previous[duplicates - 1]) == padByte)
-            --duplicates;
+    duplicates = LeafDuplicates(previous, key, padByte, trailing);
 }
 
 std::size_t CdxLeafDataBytes(const CdxNode& node, const CdxPageFormat& format)
@@ -155,7 +175,7 @@ void CdxLeafKeyInserted(const CdxNode& node, const CdxPageFormat& format, std::s
     if ((i + 1) * keyLength < node.keys.size()) {
         // The next key is compared with the new one now.
         node.dataBytes -= Stored(format, node.counts[i + 1]);
-        node.counts[i + 1] = CountsAt(node, format, i + 1);
+        node.counts[i + 1] = NewNeighbourAt(node, format, i + 1, node.counts[i + 1]);
         node.dataBytes += Stored(format, node.counts[i + 1]);
     }
     node.countsFor = node.keys.size();
@@ -175,7 +195,7 @@ void CdxLeafKeyRemoved(const CdxNode& node, const CdxPageFormat& format, std::si
     if (i * keyLength < node.keys.size()) {
         // The key after the removed one is compared with the one before it.
         node.dataBytes -= Stored(format, node.counts[i]);
-        node.counts[i] = CountsAt(node, format, i);
+        node.counts[i] = NewNeighbourAt(node, format, i, node.counts[i]);
         node.dataBytes += Stored(format, node.counts[i]);
     }
     node.countsFor = node.keys.size();
