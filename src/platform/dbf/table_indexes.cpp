@@ -256,6 +256,9 @@ bool TableIndexes::MakeUsable(IndexFile& file, IndexTag& tag, std::string& error
 
 void TableIndexes::CollationChanged()
 {
+    // Waiting keys go in with the sort-weight table they were appended
+    // under (a tag set aside now would miss them if it became usable again).
+    Settle();
     for (auto& f : files_) {
         if (!f->cdx) continue;
         f->cdx->SetCollation(CurrentCollation());
@@ -349,6 +352,7 @@ IndexFile* TableIndexes::CreateFile(const std::string& path, std::string& error)
 void TableIndexes::Release(IndexFile* file)
 {
     if (!file || file->production || --file->users > 0) return;
+    Settle();  // the file gets the keys of the records appended while it was open
     std::string ignored;
     try {
         file->cdx->Flush();

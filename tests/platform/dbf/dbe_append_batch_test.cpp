@@ -5,6 +5,8 @@
 // records say, and the engine's tree check passes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <map>
 #include <random>
 #include <string>
@@ -136,6 +138,59 @@ TEST_F(AppendBatchTest, WaitingKeysEndUpAsTheRecordsSay)
         if (!table[recno - 1].deleted) liveNotes.push_back(line);
     }
     EXPECT_EQ(index.at("NOTE"), liveNotes);
+}
+
+// Keys that wait when their index file is closed, or when the sort-weight
+// table changes and changes back, still go into every tag that was open.
+TEST_F(AppendBatchTest, WaitingKeysReachClosedFilesAndTagsOfTheirWeights)
+{
+    const std::string file = Path("ALBUM.DBF");
+    Create(file, {{"Name", 'C', 20, 0}, {"Nr", 'N', 8, 0}});
+    unsigned char weights[256];
+    for (int i = 0; i < 256; ++i) weights[i] = (unsigned char)(255 - i);  // backwards
+    dbe_SysProp(DBE_PROP_SORT_WEIGHTS, reinterpret_cast<intptr_t>(weights));
+    ASSERT_NE(dbe_Use(file.c_str(), "", DBE_EXCLUSIVE, DBE_TYPE_FOX), 0) << dbe_LastError();
+    ASSERT_NE(dbe_IndexTag("", "NAME", "NAME", 0, 0, ""), 0) << dbe_LastError();
+    const std::string extra = Path("EXTRA.CDX");
+    ASSERT_NE(dbe_IndexTag(extra.c_str(), "NR", "NR", 0, 0, ""), 0) << dbe_LastError();
+    auto append = [](int first, int last) {
+        for (int i = first; i <= last; ++i) {
+            ASSERT_EQ(dbe_AppendBlank(), 1) << dbe_LastError();
+            const std::string name = "N" + std::to_string(i);
+            ASSERT_EQ(dbe_Replace("NAME", DBE_REPL_TEXT, name.c_str()), 1);
+            const int32_t nr = i;
+            ASSERT_EQ(dbe_Replace("NR", DBE_REPL_LONG, &nr), 1);
+        }
+    };
+    ASSERT_NO_FATAL_FAILURE(append(1, 30));
+    ASSERT_EQ(dbe_IndexClose(), 1) << dbe_LastError();
+    ASSERT_NO_FATAL_FAILURE(append(31, 40));
+    // Under machine order the tag waits for a rebuild; a write to an older
+    // record meanwhile leaves it alone (its key is the same).
+    dbe_SysProp(DBE_PROP_SORT_WEIGHTS, 0);
+    dbe_Go(1);
+    const int32_t nr = 100;
+    ASSERT_EQ(dbe_Replace("NR", DBE_REPL_LONG, &nr), 1);
+    dbe_SysProp(DBE_PROP_SORT_WEIGHTS, reinterpret_cast<intptr_t>(weights));
+    ASSERT_NO_FATAL_FAILURE(append(41, 45));
+    ASSERT_EQ(dbe_Close(), 1) << dbe_LastError();
+
+    auto count = [](const std::string& path) {
+        auto cdx = dbfcdx::CdxFile::Open(path, true);
+        EXPECT_NO_THROW(cdx->Verify());
+        EXPECT_EQ(cdx->TagCount(), 1u);
+        return cdx->TagCount() == 1 ? cdx->Tag(0).Count() : 0;
+    };
+    EXPECT_EQ(count(extra), 30u) << "the keys of the appends while the file was open";
+    ASSERT_NE(dbe_Use(file.c_str(), "", DBE_EXCLUSIVE, DBE_TYPE_FOX), 0) << dbe_LastError();
+    dbe_SetOrder(1);
+    std::vector<std::string> names;
+    for (dbe_GoTop(); !dbe_Eof(); dbe_Skip(1)) names.push_back(dbe_GetTrimString("NAME"));
+    std::vector<std::string> expected;
+    for (int i = 1; i <= 45; ++i) expected.push_back("N" + std::to_string(i));
+    std::sort(expected.begin(), expected.end(), std::greater<>());
+    EXPECT_EQ(names, expected);
+    dbe_SysProp(DBE_PROP_SORT_WEIGHTS, 0);
 }
 
 }  // namespace
