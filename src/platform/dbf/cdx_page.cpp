@@ -77,8 +77,8 @@ std::size_t Stored(const CdxPageFormat& format, CdxLeafCount count)
 }
 
 // A number with the highest bit of the greatest record number set (and no
-// higher one): all of them or-ed, which is all the entry layout needs, two
-// at a time (the check runs after every insert).
+// higher one), which is all the entry layout needs: the record numbers
+// or-ed, eight bytes at a time.
 std::uint32_t RecnoBits(const CdxNode& node)
 {
     const std::uint32_t* recnos = node.recnos.data();
@@ -122,7 +122,6 @@ std::size_t LeafDataBytes(const CdxNode& node, const CdxPageFormat& format)
     LeafCounts(node, format);
     return node.dataBytes;
 }
-
 
 }  // namespace
 

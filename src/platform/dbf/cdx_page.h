@@ -56,10 +56,10 @@ struct CdxNode {
     // encodes the leaf without comparing every key anew; code that changes
     // a leaf's keys otherwise sets countsFor to kUnknownSize.
     static constexpr std::size_t kUnknownSize = std::size_t(-1);
-    // Kept with them: the record numbers or-ed (their greatest number's
-    // highest bit, which the entry layout depends on).
     mutable std::vector<CdxLeafCount> counts;
     mutable std::size_t dataBytes = 0;
+    // Kept with them: the record numbers or-ed (the highest bit of the
+    // greatest one, which the leaf's entry layout depends on).
     mutable std::uint32_t recnoBits = 0;
     mutable std::size_t countsFor = kUnknownSize;
 

@@ -683,29 +683,35 @@ void TableIndexes::Apply(std::uint32_t recno, const char* oldImage, const char* 
     auto makeKey = [&](IndexTag& t, const std::uint8_t* rec, std::string& key) {
         if (!t.key->MakeKey(rec, size, context, key)) key.clear();
     };
+    ChangeUsableTags([&](IndexTag& t) {
+        // Most writes leave most tags' fields alone (a memo stored, one
+        // field edited): nothing to do for those.
+        if (oldImage && SameInputs(t.key.get(), oldImage, newImage) &&
+            SameInputs(t.condition.get(), oldImage, newImage))
+            return;
+        bool oldIn = oldImage && passes(t, oldRec);
+        bool newIn = passes(t, newRec);
+        if (oldIn) makeKey(t, oldRec, oldKey);
+        if (newIn) makeKey(t, newRec, newKey);
+        if (oldIn && newIn && oldKey == newKey) return;
+        if (oldIn) t.tag->Delete(oldKey, recno);
+        if (newIn) t.tag->Insert(newKey, recno);
+    });
+}
+
+void TableIndexes::ChangeUsableTags(const std::function<void(IndexTag&)>& change)
+{
     for (auto& f : files_) {
         if (!f->cdx) continue;
         try {
             // Shared: one access per file, under its lock and with what
             // other processes changed read first.
             f->cdx->Access([&] {
-            for (auto& t : f->tags) {
-                // A tag waiting for its rebuild is made from the table then.
-                if (t->tag->NeedsRebuild()) continue;
-                // Most writes leave most tags' fields alone (a memo stored,
-                // one field edited): nothing to do for those.
-                if (oldImage && SameInputs(t->key.get(), oldImage, newImage) &&
-                    SameInputs(t->condition.get(), oldImage, newImage))
-                    continue;
-                bool oldIn = oldImage && passes(*t, oldRec);
-                bool newIn = passes(*t, newRec);
-                if (oldIn) makeKey(*t, oldRec, oldKey);
-                if (newIn) makeKey(*t, newRec, newKey);
-                if (oldIn && newIn && oldKey == newKey) continue;
-                if (oldIn) t->tag->Delete(oldKey, recno);
-                if (newIn) t->tag->Insert(newKey, recno);
-            }
-            return 0;
+                for (auto& t : f->tags) {
+                    // A tag waiting for its rebuild is made from the table then.
+                    if (!t->tag->NeedsRebuild()) change(*t);
+                }
+                return 0;
             });
         } catch (const dbfcdx::CdxError& e) {
             MarkBroken(*f, e.what());
@@ -777,32 +783,18 @@ void TableIndexes::ApplyAppended(std::uint32_t first, std::uint32_t count, const
     appendedKeysUsed_ = 0;
     appendedFiltersUsed_ = 0;
     dbfexpr::ExprContext context = Context(first);
-    for (auto& f : files_) {
-        if (!f->cdx) continue;
-        try {
-            f->cdx->Access([&] {
-                for (auto& t : f->tags) {
-                    // A tag waiting for its rebuild is made from the table then.
-                    if (t->tag->NeedsRebuild()) continue;
-                    const AppendedKeys& keys = KeysOfAppended(*t, first, count, images, context);
-                    const char* in =
-                        t->condition ? FilterOfAppended(*t, first, count, images, context).data()
-                                     : nullptr;
-                    // In (key, record) order: each insert lands in or next to
-                    // the leaf of the one before; of equal keys in a unique
-                    // tag the lowest record number comes first and stays.
-                    const std::size_t width = std::size_t(keys.keyLength);
-                    for (std::uint32_t i : keys.order)
-                        if (!in || in[i])
-                            t->tag->InsertStored(
-                                std::string_view(keys.keys.data() + i * width, width), first + i);
-                }
-                return 0;
-            });
-        } catch (const dbfcdx::CdxError& e) {
-            MarkBroken(*f, e.what());
-        }
-    }
+    ChangeUsableTags([&](IndexTag& t) {
+        const AppendedKeys& keys = KeysOfAppended(t, first, count, images, context);
+        const char* in =
+            t.condition ? FilterOfAppended(t, first, count, images, context).data() : nullptr;
+        // In (key, record) order: each insert lands in or next to the leaf
+        // of the one before; of equal keys in a unique tag the lowest record
+        // number comes first and stays.
+        const std::size_t width = std::size_t(keys.keyLength);
+        for (std::uint32_t i : keys.order)
+            if (!in || in[i])
+                t.tag->InsertStored(std::string_view(keys.keys.data() + i * width, width), first + i);
+    });
 }
 
 void TableIndexes::TableRebuilt()

@@ -132,6 +132,9 @@ private:
     bool AccessFrom(const std::vector<IndexFile*>& files, std::size_t i,
                     const std::function<bool()>& f);
     void Apply(std::uint32_t recno, const char* oldImage, const char* newImage);
+    // Runs `change` on every tag that is not waiting for its rebuild, within
+    // one access per index file; a file that fails is rebuilt.
+    void ChangeUsableTags(const std::function<void(IndexTag&)>& change);
     // Puts the keys of the appended records first.. (count images one after
     // the other) into every tag.
     void ApplyAppended(std::uint32_t first, std::uint32_t count, const char* images);
