@@ -72,6 +72,72 @@ void RadixSortByHead(std::vector<SortItem>& items)
 
 }  // namespace
 
+void CdxSortKeys(const char* data, std::size_t total, int keyLength, const std::uint32_t* recnos,
+                 std::vector<std::uint32_t>& order)
+{
+    // Sorted on eight key bytes as one number, the rest compared only where
+    // those are equal. The bytes every key shares at its start ("bild ",
+    // "/home/") decide nothing, so the eight bytes are taken after them.
+    std::size_t common = total > 1 ? static_cast<std::size_t>(keyLength) : 0;
+    for (std::size_t e = 1; e < total && common > 0; ++e) {
+        const char* a = data;
+        const char* b = data + e * keyLength;
+        std::size_t n = 0;
+        while (n < common && a[n] == b[n])
+            ++n;
+        common = n;
+    }
+    const std::size_t headBytes = std::min<std::size_t>(keyLength - common, 8);
+    const std::size_t restStart = common + headBytes;
+    std::vector<SortItem> items(total);
+    for (std::size_t e = 0; e < total; ++e) {
+        std::uint64_t head = 0;
+        const auto* key = reinterpret_cast<const std::uint8_t*>(data + e * keyLength + common);
+        for (std::size_t b = 0; b < 8; ++b)
+            head = head << 8 | (b < headBytes ? key[b] : 0);
+        items[e] = {head, static_cast<std::uint32_t>(e)};
+    }
+    // A table scan adds the keys in record order: then equal keys are put in
+    // record order by their entry numbers, with no look-up of the record numbers.
+    bool recnosAscending = true;
+    for (std::size_t e = 1; recnos && e < total && recnosAscending; ++e)
+        recnosAscending = recnos[e - 1] < recnos[e];
+    auto tieLess = [&](const SortItem& a, const SortItem& b) {
+        return recnosAscending ? a.entry < b.entry : recnos[a.entry] < recnos[b.entry];
+    };
+    auto less = [&](const SortItem& a, const SortItem& b) {
+        if (a.head != b.head)
+            return a.head < b.head;
+        if (restStart == static_cast<std::size_t>(keyLength))
+            return tieLess(a, b);
+        const int c = std::memcmp(data + std::size_t{a.entry} * keyLength + restStart,
+                                  data + std::size_t{b.entry} * keyLength + restStart, keyLength - restStart);
+        return c < 0 || (c == 0 && tieLess(a, b));
+    };
+    bool sorted = true;
+    for (std::size_t i = 1; i < total && sorted; ++i)
+        sorted = less(items[i - 1], items[i]);
+    if (!sorted) {
+        // By head first; equal heads stay in entry order, which is the final
+        // order when the head holds the whole key and the record numbers
+        // ascend. Else each run of equal heads is sorted by the rest.
+        RadixSortByHead(items);
+        if (restStart != static_cast<std::size_t>(keyLength) || !recnosAscending) {
+            for (std::size_t i = 0; i < total;) {
+                std::size_t j = i + 1;
+                while (j < total && items[j].head == items[i].head)
+                    ++j;
+                if (j - i > 1 && !std::is_sorted(items.begin() + i, items.begin() + j, less))
+                    std::sort(items.begin() + i, items.begin() + j, less);
+                i = j;
+            }
+        }
+    }
+    order.resize(total);
+    for (std::size_t i = 0; i < total; ++i)
+        order[i] = items[i].entry;
+}
+
 CdxTag* CdxFile::FindTag(std::string_view name)
 {
     const std::string wanted = Upper(TrimName(name));
@@ -109,68 +175,8 @@ std::uint32_t CdxFile::BuildTree(CdxTag& tag, CdxKeySet& keys)
         tag.collation_.Apply(keys.keys_);
     const char* data = keys.keys_.data();
     const std::size_t total = keys.Size();
-    // Sorted on eight key bytes as one number, the rest compared only where
-    // those are equal. The bytes every key shares at its start ("bild ",
-    // "/home/") decide nothing, so the eight bytes are taken after them.
-    std::size_t common = total > 1 ? static_cast<std::size_t>(keyLength) : 0;
-    for (std::size_t e = 1; e < total && common > 0; ++e) {
-        const char* a = data;
-        const char* b = data + e * keyLength;
-        std::size_t n = 0;
-        while (n < common && a[n] == b[n])
-            ++n;
-        common = n;
-    }
-    const std::size_t headBytes = std::min<std::size_t>(keyLength - common, 8);
-    const std::size_t restStart = common + headBytes;
-    std::vector<SortItem> items(total);
-    for (std::size_t e = 0; e < total; ++e) {
-        std::uint64_t head = 0;
-        const auto* key = reinterpret_cast<const std::uint8_t*>(data + e * keyLength + common);
-        for (std::size_t b = 0; b < 8; ++b)
-            head = head << 8 | (b < headBytes ? key[b] : 0);
-        items[e] = {head, static_cast<std::uint32_t>(e)};
-    }
-    // A table scan adds the keys in record order: then equal keys are put in
-    // record order by their entry numbers, with no look-up of the record numbers.
-    bool recnosAscending = true;
-    for (std::size_t e = 1; e < total && recnosAscending; ++e)
-        recnosAscending = keys.recnos_[e - 1] < keys.recnos_[e];
-    auto tieLess = [&](const SortItem& a, const SortItem& b) {
-        return recnosAscending ? a.entry < b.entry : keys.recnos_[a.entry] < keys.recnos_[b.entry];
-    };
-    auto less = [&](const SortItem& a, const SortItem& b) {
-        if (a.head != b.head)
-            return a.head < b.head;
-        if (restStart == static_cast<std::size_t>(keyLength))
-            return tieLess(a, b);
-        const int c = std::memcmp(data + std::size_t{a.entry} * keyLength + restStart,
-                                  data + std::size_t{b.entry} * keyLength + restStart, keyLength - restStart);
-        return c < 0 || (c == 0 && tieLess(a, b));
-    };
-    bool sorted = true;
-    for (std::size_t i = 1; i < total && sorted; ++i)
-        sorted = less(items[i - 1], items[i]);
-    if (!sorted) {
-        // By head first; equal heads stay in entry order, which is the final
-        // order when the head holds the whole key and the record numbers
-        // ascend. Else each run of equal heads is sorted by the rest.
-        RadixSortByHead(items);
-        if (restStart != static_cast<std::size_t>(keyLength) || !recnosAscending) {
-            for (std::size_t i = 0; i < total;) {
-                std::size_t j = i + 1;
-                while (j < total && items[j].head == items[i].head)
-                    ++j;
-                if (j - i > 1 && !std::is_sorted(items.begin() + i, items.begin() + j, less))
-                    std::sort(items.begin() + i, items.begin() + j, less);
-                i = j;
-            }
-        }
-    }
-    std::vector<std::uint32_t> order(total);
-    for (std::size_t i = 0; i < total; ++i)
-        order[i] = items[i].entry;
-    items = {};
+    std::vector<std::uint32_t> order;
+    CdxSortKeys(data, total, keyLength, keys.recnos_.data(), order);
     // Drop exact repeats, and for a unique tag every key after its first record.
     std::size_t kept = 0;
     for (std::size_t i = 0; i < total; ++i) {

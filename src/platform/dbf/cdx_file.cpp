@@ -583,7 +583,7 @@ void CdxFile::ClearCache()
     cache_.clear();
 }
 
-CdxNode& CdxFile::Node(const CdxTag& tag, std::uint32_t page)
+CdxNode& CdxFile::LookUpNode(const CdxTag& tag, std::uint32_t page)
 {
     CachedNode* cached = Cached(page);
     if (cached && cached->stale) {

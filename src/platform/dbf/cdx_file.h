@@ -64,6 +64,12 @@ private:
     std::vector<std::uint32_t> recnos_;
 };
 
+// Sorts `total` keys of `keyLength` bytes, one after the other in `keys`,
+// by their bytes and equal keys by record number (`recnos`, one per key;
+// null: the keys' places are in record order): `order` gets the places.
+void CdxSortKeys(const char* keys, std::size_t total, int keyLength, const std::uint32_t* recnos,
+                 std::vector<std::uint32_t>& order);
+
 class CdxTag;
 
 // A position in a tag. It stays usable across changes of the tag: the next
@@ -109,6 +115,8 @@ public:
 
     // The stored form of a key in expression form (padded, cut, weighted).
     std::string FormKey(std::string_view key) const;
+    // The same into `out` (its buffer is reused).
+    void FormKeyInto(std::string_view key, std::string& out) const;
 
     // Seeks. Each places the cursor on the first key (lowest record number
     // first) that is not below the probe, or makes it invalid past the end.
@@ -133,6 +141,11 @@ public:
     // Adds the entry; false when it is there already, or when the tag is
     // unique and holds the key with another record.
     bool Insert(std::string_view key, std::uint32_t recno);
+    // The same for a key already in its stored form (FormKey's result, of
+    // KeyLength() bytes). Inserts in ascending order go fastest: the path
+    // of the last insert is used again while the next entry belongs in the
+    // same leaf.
+    bool InsertStored(std::string_view stored, std::uint32_t recno);
     // Removes the entry; false when it is not there.
     bool Delete(std::string_view key, std::uint32_t recno);
     bool Contains(std::string_view key, std::uint32_t recno);
@@ -154,6 +167,14 @@ private:
     int Compare(const CdxNode& node, std::size_t i, std::string_view probe, std::uint32_t recno) const;
     // Descends to the first entry >= (probe, recno); fills `path` when given.
     Position LowerBound(std::string_view probe, std::uint32_t recno, std::vector<PathStep>* path);
+    // LowerBound for a full-length probe, filling `path`: by the path of the
+    // last change (finger_) when it is still a path of the tree and the
+    // entry belongs in its leaf, else by a descent from the root.
+    Position Descend(std::string_view probe, std::uint32_t recno, std::vector<PathStep>& path);
+    // The leaf finger_ leads to, when it does and (probe, recno) lies above
+    // its first entry and not above its last one (above it too when the
+    // leaf is the last): the descent would end there. Else null.
+    const CdxNode* FingerLeaf(std::string_view probe, std::uint32_t recno);
     // Moves a position past the end of its leaf to the next key (or the end).
     Position Normalize(Position position);
     bool Place(Position position, CdxCursor& cursor);
@@ -167,8 +188,8 @@ private:
     std::uint32_t LeftmostLeaf(bool rightmost);
     void MarkChanged();
     void ApplyCollation(const CdxCollation& collation);
-    bool DoInsert(std::string_view key, std::uint32_t recno);
-    bool DoDelete(std::string_view key, std::uint32_t recno);
+    bool DoInsert(std::string_view stored, std::uint32_t recno);
+    bool DoDelete(std::string_view stored, std::uint32_t recno);
     std::string HeaderBytes(bool dirty) const;
 
     CdxFile& file_;
@@ -192,6 +213,10 @@ private:
     std::uint64_t stamp_ = 1;
     std::size_t count_ = 0;
     bool countKnown_ = false;
+    // Scratch of inserts and deletes (kept, so they allocate nothing).
+    std::string stored_;
+    std::vector<PathStep> path_;
+    std::vector<PathStep> finger_;  // path of the last change (empty: none)
 };
 
 class CdxFile {
@@ -382,7 +407,18 @@ private:
     void Load();
     void InitEmpty();
     void ReadTagHeader(CdxTag& tag, bool directory);
-    CdxNode& Node(const CdxTag& tag, std::uint32_t page);
+    // The page's node (read when not cached). Most lookups are of a page
+    // looked up just before: answered from recent_ here.
+    CdxNode& Node(const CdxTag& tag, std::uint32_t page)
+    {
+        const RecentPage& recent = recent_[(page / kPageSize) % recent_.size()];
+        if (recent.page == page && !recent.cached->stale &&
+            recent.cached->format.keyLength == tag.format_.keyLength &&
+            recent.cached->format.padByte == tag.format_.padByte)
+            return recent.cached->node;
+        return LookUpNode(tag, page);
+    }
+    CdxNode& LookUpNode(const CdxTag& tag, std::uint32_t page);
     // Decodes the page's bytes into the cache (the page is not cached).
     CdxNode& Remember(const CdxTag& tag, std::uint32_t page, const std::uint8_t* bytes);
     // The cached page, null when it is not cached.

@@ -20,6 +20,47 @@ int BitsFor(std::uint64_t value) { return static_cast<int>(std::bit_width(value)
     throw CdxError("Indexseite " + std::to_string(offset) + " ist beschädigt: " + what);
 }
 
+// The duplicate count of a leaf key whose trailing count is known.
+int LeafDuplicates(std::string_view previous, std::string_view key, std::uint8_t padByte, int trailing)
+{
+    int duplicates = 0;
+    const int limit = std::min(static_cast<int>(previous.size()), static_cast<int>(key.size()) - trailing);
+    for (std::uint64_t a, b; duplicates + 8 <= limit; duplicates += 8) {
+        std::memcpy(&a, previous.data() + duplicates, 8);
+        std::memcpy(&b, key.data() + duplicates, 8);
+        if (a != b)
+            break;
+    }
+    while (duplicates < limit && previous[duplicates] == key[duplicates])
+        ++duplicates;
+    // Never share the previous key's trailing pad bytes: its stored bytes end
+    // where they begin, and readers that restore trailing bytes as zeros
+    // (not as the pad byte) would read other keys than ours.
+    // (Only a shared run that ends in a pad byte can reach into them.)
+    if (duplicates == 0 || static_cast<std::uint8_t>(previous[duplicates - 1]) != padByte)
+        return duplicates;
+    int end = static_cast<int>(previous.size());
+    while (end > duplicates && static_cast<std::uint8_t>(previous[end - 1]) == padByte)
+        --end;
+    if (end == duplicates)
+        while (duplicates > 0 && static_cast<std::uint8_t>(previous[duplicates - 1]) == padByte)
+            --duplicates;
+    return duplicates;
+}
+
+// The key at `i` is compared with another key before it now: its trailing
+// count (of its own bytes) stays, its duplicate count is worked out again.
+CdxLeafCount NewNeighbourAt(const CdxNode& node, const CdxPageFormat& format, std::size_t i, CdxLeafCount count)
+{
+    const std::size_t keyLength = static_cast<std::size_t>(format.keyLength);
+    const std::string_view keys(node.keys);
+    count.duplicates = static_cast<std::uint8_t>(
+        i > 0 ? LeafDuplicates(keys.substr((i - 1) * keyLength, keyLength), keys.substr(i * keyLength, keyLength),
+                               format.padByte, count.trailing)
+              : 0);
+    return count;
+}
+
 CdxLeafCount CountsAt(const CdxNode& node, const CdxPageFormat& format, std::size_t i)
 {
     const int keyLength = format.keyLength;
@@ -35,6 +76,29 @@ std::size_t Stored(const CdxPageFormat& format, CdxLeafCount count)
     return std::size_t(format.keyLength - count.duplicates - count.trailing);
 }
 
+// A number with the highest bit of the greatest record number set (and no
+// higher one), which is all the entry layout needs: the record numbers
+// or-ed, eight bytes at a time.
+std::uint32_t RecnoBits(const CdxNode& node)
+{
+    const std::uint32_t* recnos = node.recnos.data();
+    const std::size_t count = node.recnos.size();
+    std::uint64_t a = 0, b = 0;
+    std::size_t i = 0;
+    for (; i + 4 <= count; i += 4) {
+        std::uint64_t x, y;
+        std::memcpy(&x, recnos + i, 8);
+        std::memcpy(&y, recnos + i + 2, 8);
+        a |= x;
+        b |= y;
+    }
+    a |= b;
+    std::uint32_t bits = static_cast<std::uint32_t>(a) | static_cast<std::uint32_t>(a >> 32);
+    for (; i < count; ++i)
+        bits |= recnos[i];
+    return bits;
+}
+
 // The node's counts, worked out again unless they are kept.
 const CdxLeafCount* LeafCounts(const CdxNode& node, const CdxPageFormat& format)
 {
@@ -48,6 +112,7 @@ const CdxLeafCount* LeafCounts(const CdxNode& node, const CdxPageFormat& format)
         total += Stored(format, node.counts[i]);
     }
     node.dataBytes = total;
+    node.recnoBits = RecnoBits(node);
     node.countsFor = node.keys.size();
     return node.counts.data();
 }
@@ -56,14 +121,6 @@ std::size_t LeafDataBytes(const CdxNode& node, const CdxPageFormat& format)
 {
     LeafCounts(node, format);
     return node.dataBytes;
-}
-
-std::uint32_t MaxRecno(const CdxNode& node)
-{
-    std::uint32_t max = 0;
-    for (std::uint32_t r : node.recnos)
-        max = std::max(max, r);
-    return max;
 }
 
 }  // namespace
@@ -94,28 +151,7 @@ void CdxLeafCounts(std::string_view previous, std::string_view key, std::uint8_t
     }
     while (trailing < length && static_cast<std::uint8_t>(key[length - 1 - trailing]) == padByte)
         ++trailing;
-    duplicates = 0;
-    const int limit = std::min(static_cast<int>(previous.size()), length - trailing);
-    for (std::uint64_t a, b; duplicates + 8 <= limit; duplicates += 8) {
-        std::memcpy(&a, previous.data() + duplicates, 8);
-        std::memcpy(&b, key.data() + duplicates, 8);
-        if (a != b)
-            break;
-    }
-    while (duplicates < limit && previous[duplicates] == key[duplicates])
-        ++duplicates;
-    // Never share the previous key's trailing pad bytes: its stored bytes end
-    // where they begin, and readers that restore trailing bytes as zeros
-    // (not as the pad byte) would read other keys than ours.
-    // (Only a shared run that ends in a pad byte can reach into them.)
-    if (duplicates == 0 || static_cast<std::uint8_t>(previous[duplicates - 1]) != padByte)
-        return;
-    int end = static_cast<int>(previous.size());
-    while (end > duplicates && static_cast<std::uint8_t>(previous[end - 1]) == padByte)
-        --end;
-    if (end == duplicates)
-        while (duplicates > 0 && static_cast<std::uint8_t>(previous[duplicates - 1]) == padByte)
-            --duplicates;
+    duplicates = LeafDuplicates(previous, key, padByte, trailing);
 }
 
 std::size_t CdxLeafDataBytes(const CdxNode& node, const CdxPageFormat& format)
@@ -126,17 +162,19 @@ std::size_t CdxLeafDataBytes(const CdxNode& node, const CdxPageFormat& format)
 void CdxLeafKeyInserted(const CdxNode& node, const CdxPageFormat& format, std::size_t i)
 {
     const std::size_t keyLength = static_cast<std::size_t>(format.keyLength);
-    if (node.countsFor == CdxNode::kUnknownSize || node.countsFor + keyLength != node.keys.size()) {
+    if (node.countsFor == CdxNode::kUnknownSize || node.countsFor + keyLength != node.keys.size() ||
+        node.recnos.size() * keyLength != node.keys.size()) {
         node.countsFor = CdxNode::kUnknownSize;
         return;
     }
+    node.recnoBits |= node.recnos[i];
     const CdxLeafCount own = CountsAt(node, format, i);
     node.counts.insert(node.counts.begin() + static_cast<std::ptrdiff_t>(i), own);
     node.dataBytes += Stored(format, own);
     if ((i + 1) * keyLength < node.keys.size()) {
         // The next key is compared with the new one now.
         node.dataBytes -= Stored(format, node.counts[i + 1]);
-        node.counts[i + 1] = CountsAt(node, format, i + 1);
+        node.counts[i + 1] = NewNeighbourAt(node, format, i + 1, node.counts[i + 1]);
         node.dataBytes += Stored(format, node.counts[i + 1]);
     }
     node.countsFor = node.keys.size();
@@ -145,16 +183,18 @@ void CdxLeafKeyInserted(const CdxNode& node, const CdxPageFormat& format, std::s
 void CdxLeafKeyRemoved(const CdxNode& node, const CdxPageFormat& format, std::size_t i)
 {
     const std::size_t keyLength = static_cast<std::size_t>(format.keyLength);
-    if (node.countsFor == CdxNode::kUnknownSize || node.countsFor != node.keys.size() + keyLength) {
+    if (node.countsFor == CdxNode::kUnknownSize || node.countsFor != node.keys.size() + keyLength ||
+        node.recnos.size() * keyLength != node.keys.size()) {
         node.countsFor = CdxNode::kUnknownSize;
         return;
     }
+    node.recnoBits = RecnoBits(node);
     node.dataBytes -= Stored(format, node.counts[i]);
     node.counts.erase(node.counts.begin() + static_cast<std::ptrdiff_t>(i));
     if (i * keyLength < node.keys.size()) {
         // The key after the removed one is compared with the one before it.
         node.dataBytes -= Stored(format, node.counts[i]);
-        node.counts[i] = CountsAt(node, format, i);
+        node.counts[i] = NewNeighbourAt(node, format, i, node.counts[i]);
         node.dataBytes += Stored(format, node.counts[i]);
     }
     node.countsFor = node.keys.size();
@@ -164,8 +204,9 @@ std::size_t CdxNodeBytes(const CdxNode& node, const CdxPageFormat& format)
 {
     if (!node.leaf)
         return kInteriorHeader + node.Count() * (format.keyLength + 8);
-    const CdxLeafLayout layout = CdxLeafLayoutFor(format.keyLength, MaxRecno(node));
-    return kLeafHeader + node.Count() * layout.entryBytes + LeafDataBytes(node, format);
+    const std::size_t data = LeafDataBytes(node, format);
+    const CdxLeafLayout layout = CdxLeafLayoutFor(format.keyLength, node.recnoBits);
+    return kLeafHeader + node.Count() * layout.entryBytes + data;
 }
 
 bool CdxNodeFits(const CdxNode& node, const CdxPageFormat& format)
@@ -173,12 +214,7 @@ bool CdxNodeFits(const CdxNode& node, const CdxPageFormat& format)
     if (!node.leaf)
         return node.Count() <= static_cast<std::size_t>(CdxInteriorCapacity(format.keyLength));
     const std::size_t data = LeafDataBytes(node, format);
-    // Most leaves fit even with the widest entries a record number can
-    // need: their record numbers are not looked at then.
-    const CdxLeafLayout widest = CdxLeafLayoutFor(format.keyLength, 0xFFFFFFFFu);
-    if (kLeafHeader + node.Count() * widest.entryBytes + data <= kPageSize)
-        return true;
-    const CdxLeafLayout layout = CdxLeafLayoutFor(format.keyLength, MaxRecno(node));
+    const CdxLeafLayout layout = CdxLeafLayoutFor(format.keyLength, node.recnoBits);
     return kLeafHeader + node.Count() * layout.entryBytes + data <= kPageSize;
 }
 
@@ -198,7 +234,9 @@ std::size_t CdxLeafRangeBytes(const CdxNode& node, const CdxPageFormat& format, 
 
 void CdxLeafSplitCounts(const CdxNode& left, const CdxNode& right, const CdxPageFormat& format, std::size_t at)
 {
-    if (left.countsFor != left.keys.size() + right.keys.size() || left.counts.size() < at) {
+    if (left.countsFor != left.keys.size() + right.keys.size() || left.counts.size() < at ||
+        left.recnos.size() != at || left.recnos.size() * format.keyLength != left.keys.size() ||
+        right.recnos.size() * format.keyLength != right.keys.size()) {
         left.countsFor = right.countsFor = CdxNode::kUnknownSize;
         return;
     }
@@ -211,6 +249,7 @@ void CdxLeafSplitCounts(const CdxNode& left, const CdxNode& right, const CdxPage
         for (const CdxLeafCount& count : node->counts)
             data += Stored(format, count);
         node->dataBytes = data;
+        node->recnoBits = RecnoBits(*node);
         node->countsFor = node->keys.size();
     }
 }
@@ -244,7 +283,7 @@ bool CdxEncodeLeaf(const CdxNode& node, const CdxPageFormat& format, const CdxLe
     std::size_t data = 0;
     for (std::size_t i = 0; i < node.Count(); ++i)
         data += keyLength - counts[i].duplicates - counts[i].trailing;
-    const CdxLeafLayout layout = CdxLeafLayoutFor(keyLength, MaxRecno(node));
+    const CdxLeafLayout layout = CdxLeafLayoutFor(keyLength, RecnoBits(node));
     const std::size_t entries = node.Count() * layout.entryBytes;
     if (kLeafHeader + entries + data > kPageSize)
         return false;
@@ -331,7 +370,7 @@ bool OpenLeafPage(const CdxNode& node, const CdxPageFormat& format, std::uint8_t
         (Le16(page) & 2) == 0)
         return false;
     leaf.page = page;
-    leaf.layout = CdxLeafLayoutFor(format.keyLength, MaxRecno(node));
+    leaf.layout = CdxLeafLayoutFor(format.keyLength, RecnoBits(node));
     if (page[20] != leaf.layout.recnoBits || page[21] != leaf.layout.countBits ||
         page[23] != leaf.layout.entryBytes)
         return false;

@@ -58,6 +58,9 @@ struct CdxNode {
     static constexpr std::size_t kUnknownSize = std::size_t(-1);
     mutable std::vector<CdxLeafCount> counts;
     mutable std::size_t dataBytes = 0;
+    // Kept with them: the record numbers or-ed (the highest bit of the
+    // greatest one, which the leaf's entry layout depends on).
+    mutable std::uint32_t recnoBits = 0;
     mutable std::size_t countsFor = kUnknownSize;
 
     std::size_t Count() const { return recnos.size(); }
@@ -75,13 +78,15 @@ bool CdxNodeFits(const CdxNode& node, const CdxPageFormat& format);
 // Key data bytes a leaf needs besides its entries (kept in the node).
 std::size_t CdxLeafDataBytes(const CdxNode& node, const CdxPageFormat& format);
 // The node's kept counts follow a key inserted at `i` / removed from `i`
-// (called after the change of `keys`, with the counts kept before it).
+// (called after the change of `keys` and `recnos`, with the counts kept
+// before it).
 void CdxLeafKeyInserted(const CdxNode& node, const CdxPageFormat& format, std::size_t i);
 void CdxLeafKeyRemoved(const CdxNode& node, const CdxPageFormat& format, std::size_t i);
 // Bytes the leaf's keys [first, end) would use as a leaf of their own.
 std::size_t CdxLeafRangeBytes(const CdxNode& node, const CdxPageFormat& format, std::size_t first, std::size_t end);
-// A leaf was split at `at`: `left` kept the keys before it, `right` has the
-// rest; both keep their counts (from those `left` kept before the split).
+// A leaf was split at `at`: `left` kept the keys and record numbers before
+// it, `right` has the rest; both keep their counts (from those `left` kept
+// before the split).
 void CdxLeafSplitCounts(const CdxNode& left, const CdxNode& right, const CdxPageFormat& format, std::size_t at);
 // Bytes the encoded page uses.
 std::size_t CdxNodeBytes(const CdxNode& node, const CdxPageFormat& format);

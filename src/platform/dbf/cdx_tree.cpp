@@ -13,6 +13,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <numeric>
+#include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -66,11 +67,17 @@ void CdxFile::SetCollation(const CdxCollation& collation)
 
 std::string CdxTag::FormKey(std::string_view key) const
 {
-    std::string stored(key.substr(0, std::min<std::size_t>(key.size(), format_.keyLength)));
-    stored.resize(format_.keyLength, static_cast<char>(format_.padByte));
-    if (keyType_ == CdxKeyType::Character)
-        collation_.Apply(stored);
+    std::string stored;
+    FormKeyInto(key, stored);
     return stored;
+}
+
+void CdxTag::FormKeyInto(std::string_view key, std::string& out) const
+{
+    out.assign(key.substr(0, std::min<std::size_t>(key.size(), format_.keyLength)));
+    out.resize(format_.keyLength, static_cast<char>(format_.padByte));
+    if (keyType_ == CdxKeyType::Character)
+        collation_.Apply(out);
 }
 
 void CdxTag::CheckUsable() const
@@ -83,7 +90,8 @@ void CdxTag::CheckUsable() const
         throw CdxError(RebuildReason());
 }
 
-int CdxTag::Compare(const CdxNode& node, std::size_t i, std::string_view probe, std::uint32_t recno) const
+// (Inline: the searches call it most.)
+inline int CdxTag::Compare(const CdxNode& node, std::size_t i, std::string_view probe, std::uint32_t recno) const
 {
     const int c = std::memcmp(node.keys.data() + i * format_.keyLength, probe.data(), probe.size());
     if (c != 0)
@@ -118,6 +126,62 @@ CdxTag::Position CdxTag::LowerBound(std::string_view probe, std::uint32_t recno,
             path->push_back({page, index});
         page = node.children[index];
     }
+}
+
+const CdxNode* CdxTag::FingerLeaf(std::string_view probe, std::uint32_t recno)
+{
+    if (finger_.empty() || finger_.front().page != root_)
+        return nullptr;
+    const std::size_t last = finger_.size() - 1;
+    for (std::size_t level = 0; level < last; ++level) {
+        const CdxNode& node = file_.Node(*this, finger_[level].page);
+        const std::size_t index = finger_[level].index;
+        if (node.leaf || index >= node.children.size() || node.children[index] != finger_[level + 1].page)
+            return nullptr;
+    }
+    const CdxNode& leaf = file_.Node(*this, finger_[last].page);
+    if (!leaf.leaf || leaf.Count() == 0 || Compare(leaf, 0, probe, recno) >= 0)
+        return nullptr;
+    if (leaf.right != kNoPage && Compare(leaf, leaf.Count() - 1, probe, recno) < 0)
+        return nullptr;
+    return &leaf;
+}
+
+CdxTag::Position CdxTag::Descend(std::string_view probe, std::uint32_t recno, std::vector<PathStep>& path)
+{
+    if (const CdxNode* leaf = FingerLeaf(probe, recno)) {
+        // The first entry is below the probe: the search starts after it.
+        // Ascending probes mostly land at or just after the place of the one
+        // before (kept in the finger): looked at first.
+        std::size_t lo = 1, hi = leaf->Count();
+        const std::size_t before = finger_.back().index;
+        if (before > lo && before <= hi) {
+            if (Compare(*leaf, before - 1, probe, recno) < 0)
+                lo = before;
+            else
+                hi = before - 1;
+        }
+        for (int step = 0; step < 2 && lo < hi; ++step) {
+            if (Compare(*leaf, lo, probe, recno) >= 0)
+                hi = lo;
+            else
+                ++lo;
+        }
+        while (lo < hi) {
+            const std::size_t mid = (lo + hi) / 2;
+            if (Compare(*leaf, mid, probe, recno) < 0)
+                lo = mid + 1;
+            else
+                hi = mid;
+        }
+        finger_.back().index = lo;
+        path.assign(finger_.begin(), finger_.end());
+        return {path.back().page, lo};
+    }
+    path.clear();
+    const Position position = LowerBound(probe, recno, &path);
+    finger_.assign(path.begin(), path.end());
+    return position;
 }
 
 CdxTag::Position CdxTag::Normalize(Position position)
@@ -422,9 +486,9 @@ void CdxTag::SplitNode(std::vector<PathStep>& path, std::size_t level)
             right = take(++split);
     }
     node.keys.resize(split * keyLength);
+    node.recnos.resize(split);
     if (node.leaf)
         CdxLeafSplitCounts(node, right, format_, split);
-    node.recnos.resize(split);
     if (!node.leaf)
         node.children.resize(split);
 
@@ -550,25 +614,32 @@ void CdxTag::MergeLeaves(std::vector<PathStep>& path, std::size_t level)
 
 bool CdxTag::Insert(std::string_view key, std::uint32_t recno)
 {
-    return file_.Guarded([&] { return DoInsert(key, recno); });
+    FormKeyInto(key, stored_);
+    return file_.Guarded([&] { return DoInsert(stored_, recno); });
 }
 
-bool CdxTag::DoInsert(std::string_view key, std::uint32_t recno)
+bool CdxTag::InsertStored(std::string_view stored, std::uint32_t recno)
+{
+    if (stored.size() != static_cast<std::size_t>(format_.keyLength))
+        throw std::invalid_argument("CdxTag::InsertStored: key of another length");
+    return file_.Guarded([&] { return DoInsert(stored, recno); });
+}
+
+bool CdxTag::DoInsert(std::string_view stored, std::uint32_t recno)
 {
     CheckUsable();
     file_.CheckWritable();
     if (recno == 0)
         throw CdxError("Satznummer 0 kann nicht in den Index " + name_ + " aufgenommen werden");
     file_.TrimCache();
-    const std::string stored = FormKey(key);
+    std::vector<PathStep>& path = path_;
     if (Unique()) {
-        const Position first = Normalize(LowerBound(stored, 0, nullptr));
+        const Position first = Normalize(Descend(stored, 0, path));
         if (first.page != kNoPage &&
             file_.Node(*this, first.page).Key(first.index, format_.keyLength) == stored)
             return false;
     }
-    std::vector<PathStep> path;
-    const Position position = LowerBound(stored, recno, &path);
+    const Position position = Descend(stored, recno, path);
     {
         const CdxNode& leaf = file_.Node(*this, position.page);
         if (position.index < leaf.Count() && leaf.recnos[position.index] == recno &&
@@ -581,8 +652,8 @@ bool CdxTag::DoInsert(std::string_view key, std::uint32_t recno)
     // key after it (whose neighbour it becomes).
     CdxLeafDataBytes(leaf, format_);
     leaf.keys.insert(position.index * format_.keyLength, stored);
-    CdxLeafKeyInserted(leaf, format_, position.index);
     leaf.recnos.insert(leaf.recnos.begin() + position.index, recno);
+    CdxLeafKeyInserted(leaf, format_, position.index);
     file_.TouchLeaf(position.page, position.index, true);
     if (countKnown_)
         ++count_;
@@ -596,17 +667,17 @@ bool CdxTag::DoInsert(std::string_view key, std::uint32_t recno)
 
 bool CdxTag::Delete(std::string_view key, std::uint32_t recno)
 {
-    return file_.Guarded([&] { return DoDelete(key, recno); });
+    FormKeyInto(key, stored_);
+    return file_.Guarded([&] { return DoDelete(stored_, recno); });
 }
 
-bool CdxTag::DoDelete(std::string_view key, std::uint32_t recno)
+bool CdxTag::DoDelete(std::string_view stored, std::uint32_t recno)
 {
     CheckUsable();
     file_.CheckWritable();
     file_.TrimCache();
-    const std::string stored = FormKey(key);
-    std::vector<PathStep> path;
-    const Position position = LowerBound(stored, recno, &path);
+    std::vector<PathStep>& path = path_;
+    const Position position = Descend(stored, recno, path);
     {
         const CdxNode& leaf = file_.Node(*this, position.page);
         if (position.index >= leaf.Count() || leaf.recnos[position.index] != recno ||
@@ -619,8 +690,8 @@ bool CdxTag::DoDelete(std::string_view key, std::uint32_t recno)
     // compared with the one before the removed key.
     CdxLeafDataBytes(leaf, format_);
     leaf.keys.erase(position.index * format_.keyLength, format_.keyLength);
-    CdxLeafKeyRemoved(leaf, format_, position.index);
     leaf.recnos.erase(leaf.recnos.begin() + position.index);
+    CdxLeafKeyRemoved(leaf, format_, position.index);
     file_.TouchLeaf(position.page, position.index, false);
     if (countKnown_)
         --count_;

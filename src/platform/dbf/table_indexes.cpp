@@ -67,8 +67,8 @@ TableIndexes::~TableIndexes()
 
 void TableIndexes::ForgetPending()
 {
-    pendingRecno_ = 0;
-    pendingImage_.clear();
+    pendingFirst_ = pendingCount_ = 0;
+    pendingImages_.clear();
 }
 
 bool TableIndexes::AllInAccess() const
@@ -273,6 +273,9 @@ bool TableIndexes::MakeUsable(IndexFile& file, IndexTag& tag, std::string& error
 
 void TableIndexes::CollationChanged()
 {
+    // Waiting keys go in with the sort-weight table they were appended
+    // under (a tag set aside now would miss them if it became usable again).
+    Settle();
     for (auto& f : files_) {
         if (!f->cdx) continue;
         f->cdx->SetCollation(CurrentCollation());
@@ -366,6 +369,7 @@ IndexFile* TableIndexes::CreateFile(const std::string& path, std::string& error)
 void TableIndexes::Release(IndexFile* file)
 {
     if (!file || file->production || --file->users > 0) return;
+    Settle();  // the file gets the keys of the records appended while it was open
     std::string ignored;
     try {
         file->cdx->Flush();
@@ -643,34 +647,46 @@ bool TableIndexes::Follows(const char* oldImage, const char* newImage) const
 
 void TableIndexes::RecordWritten(std::uint32_t recno, const char* oldImage, const char* newImage)
 {
+    const std::size_t size = table_.recordLength();
     // An appended record is usually filled by the writes that follow it
     // (fields, memos): its keys go into the tags once it settles, not as a
     // blank record first.
-    if (recno == pendingRecno_) {
-        pendingImage_.assign(newImage, newImage + table_.recordLength());
+    if (pendingCount_ && recno >= pendingFirst_ && recno - pendingFirst_ < pendingCount_) {
+        std::memcpy(pendingImages_.data() + (recno - pendingFirst_) * size, newImage, size);
         return;
     }
-    Settle();
     // Shared: the keys wait only while every index file is held (within the
     // append's access, and kept held after it while they wait); another
     // process could otherwise write the record before they are in.
     if (!oldImage && (table_.exclusive() || AllInAccess())) {
-        pendingRecno_ = recno;
-        pendingImage_.assign(newImage, newImage + table_.recordLength());
+        // The next record of the run joins it, up to 1024 records or 4 MB.
+        const std::size_t most = std::clamp<std::size_t>((std::size_t(4) << 20) / std::max<std::size_t>(size, 1), 1, 1024);
+        if (!pendingCount_ || recno != pendingFirst_ + pendingCount_ || pendingCount_ >= most) {
+            Settle();
+            pendingFirst_ = recno;
+        }
+        pendingImages_.insert(pendingImages_.end(), newImage, newImage + size);
+        ++pendingCount_;
         return;
     }
+    Settle();
     Apply(recno, oldImage, newImage);
 }
 
 void TableIndexes::Settle()
 {
-    if (!pendingRecno_) return;
+    if (!pendingCount_) return;
     auto settle = [this] {
-        if (!pendingRecno_) return true;  // settled on the way (see below)
-        const std::uint32_t recno = std::exchange(pendingRecno_, 0);
-        std::vector<char> image = std::move(pendingImage_);
-        pendingImage_.clear();
-        Apply(recno, nullptr, image.data());
+        if (!pendingCount_) return true;  // settled on the way (see below)
+        const std::uint32_t first = std::exchange(pendingFirst_, 0);
+        const std::uint32_t count = std::exchange(pendingCount_, 0);
+        std::vector<char> images = std::exchange(pendingImages_, {});
+        ApplyAppended(first, count, images.data());
+        // The buffer serves the next run.
+        if (pendingImages_.empty()) {
+            images.clear();
+            pendingImages_ = std::move(images);
+        }
         return true;
     };
     if (table_.exclusive()) {
@@ -685,7 +701,8 @@ void TableIndexes::Settle()
 
 void TableIndexes::Apply(std::uint32_t recno, const char* oldImage, const char* newImage)
 {
-    std::string oldKey, newKey;
+    std::string& oldKey = oldKey_;
+    std::string& newKey = key_;
     dbfexpr::ExprContext context = Context(recno);
     const auto size = table_.recordLength();
     const auto* oldRec = reinterpret_cast<const std::uint8_t*>(oldImage);
@@ -697,29 +714,35 @@ void TableIndexes::Apply(std::uint32_t recno, const char* oldImage, const char* 
     auto makeKey = [&](IndexTag& t, const std::uint8_t* rec, std::string& key) {
         if (!t.key->MakeKey(rec, size, context, key)) key.clear();
     };
+    ChangeUsableTags([&](IndexTag& t) {
+        // Most writes leave most tags' fields alone (a memo stored, one
+        // field edited): nothing to do for those.
+        if (oldImage && SameInputs(t.key.get(), oldImage, newImage) &&
+            SameInputs(t.condition.get(), oldImage, newImage))
+            return;
+        bool oldIn = oldImage && passes(t, oldRec);
+        bool newIn = passes(t, newRec);
+        if (oldIn) makeKey(t, oldRec, oldKey);
+        if (newIn) makeKey(t, newRec, newKey);
+        if (oldIn && newIn && oldKey == newKey) return;
+        if (oldIn) t.tag->Delete(oldKey, recno);
+        if (newIn) t.tag->Insert(newKey, recno);
+    });
+}
+
+void TableIndexes::ChangeUsableTags(const std::function<void(IndexTag&)>& change)
+{
     for (auto& f : files_) {
         if (!f->cdx) continue;
         try {
             // Shared: one access per file, under its lock and with what
             // other processes changed read first.
             f->cdx->Access([&] {
-            for (auto& t : f->tags) {
-                // A tag waiting for its rebuild is made from the table then.
-                if (t->tag->NeedsRebuild()) continue;
-                // Most writes leave most tags' fields alone (a memo stored,
-                // one field edited): nothing to do for those.
-                if (oldImage && SameInputs(t->key.get(), oldImage, newImage) &&
-                    SameInputs(t->condition.get(), oldImage, newImage))
-                    continue;
-                bool oldIn = oldImage && passes(*t, oldRec);
-                bool newIn = passes(*t, newRec);
-                if (oldIn) makeKey(*t, oldRec, oldKey);
-                if (newIn) makeKey(*t, newRec, newKey);
-                if (oldIn && newIn && oldKey == newKey) continue;
-                if (oldIn) t->tag->Delete(oldKey, recno);
-                if (newIn) t->tag->Insert(newKey, recno);
-            }
-            return 0;
+                for (auto& t : f->tags) {
+                    // A tag waiting for its rebuild is made from the table then.
+                    if (!t->tag->NeedsRebuild()) change(*t);
+                }
+                return 0;
             });
         } catch (const dbfcdx::CdxError& e) {
             MarkBroken(*f, e.what());
@@ -727,10 +750,88 @@ void TableIndexes::Apply(std::uint32_t recno, const char* oldImage, const char* 
     }
 }
 
+const TableIndexes::AppendedKeys& TableIndexes::KeysOfAppended(IndexTag& tag, std::uint32_t first,
+                                                               std::uint32_t count,
+                                                               const char* images,
+                                                               dbfexpr::ExprContext& context)
+{
+    // Tags of one key expression (the album has each twice, with two FOR
+    // conditions) share the keys and their order.
+    const int length = tag.tag->KeyLength();
+    const dbfcdx::CdxKeyType type = tag.tag->KeyType();
+    const std::uint32_t collation =
+        type == dbfcdx::CdxKeyType::Character ? tag.tag->CollationChecksum() : 0;
+    for (std::size_t g = 0; g < appendedKeysUsed_; ++g) {
+        const AppendedKeys& keys = appendedKeys_[g];
+        if (keys.keyLength == length && keys.keyType == type && keys.collation == collation &&
+            keys.keyExpression == tag.spec.keyExpression)
+            return keys;
+    }
+    if (appendedKeysUsed_ == appendedKeys_.size()) appendedKeys_.emplace_back();
+    AppendedKeys& keys = appendedKeys_[appendedKeysUsed_++];
+    keys.keyExpression = tag.spec.keyExpression;
+    keys.keyLength = length;
+    keys.keyType = type;
+    keys.collation = collation;
+    const std::size_t size = table_.recordLength();
+    const std::size_t width = std::size_t(length);
+    keys.keys.resize(std::size_t(count) * width);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        context.recNo = first + i;
+        const auto* rec = reinterpret_cast<const std::uint8_t*>(images + i * size);
+        if (!tag.key->MakeKey(rec, size, context, key_)) key_.clear();
+        tag.tag->FormKeyInto(key_, stored_);
+        std::memcpy(keys.keys.data() + i * width, stored_.data(), width);
+    }
+    // In (key, record) order; the places ascend with the record numbers.
+    dbfcdx::CdxSortKeys(keys.keys.data(), count, length, nullptr, keys.order);
+    return keys;
+}
+
+const std::vector<char>& TableIndexes::FilterOfAppended(IndexTag& tag, std::uint32_t first,
+                                                        std::uint32_t count, const char* images,
+                                                        dbfexpr::ExprContext& context)
+{
+    for (std::size_t g = 0; g < appendedFiltersUsed_; ++g)
+        if (appendedFilters_[g].forExpression == tag.spec.forExpression)
+            return appendedFilters_[g].in;
+    if (appendedFiltersUsed_ == appendedFilters_.size()) appendedFilters_.emplace_back();
+    AppendedFilter& filter = appendedFilters_[appendedFiltersUsed_++];
+    filter.forExpression = tag.spec.forExpression;
+    filter.in.assign(count, 0);
+    const std::size_t size = table_.recordLength();
+    for (std::uint32_t i = 0; i < count; ++i) {
+        context.recNo = first + i;
+        const auto* rec = reinterpret_cast<const std::uint8_t*>(images + i * size);
+        bool result = false;
+        filter.in[i] = tag.condition->EvaluateLogical(rec, size, context, result) && result;
+    }
+    return filter.in;
+}
+
+void TableIndexes::ApplyAppended(std::uint32_t first, std::uint32_t count, const char* images)
+{
+    appendedKeysUsed_ = 0;
+    appendedFiltersUsed_ = 0;
+    dbfexpr::ExprContext context = Context(first);
+    ChangeUsableTags([&](IndexTag& t) {
+        const AppendedKeys& keys = KeysOfAppended(t, first, count, images, context);
+        const char* in =
+            t.condition ? FilterOfAppended(t, first, count, images, context).data() : nullptr;
+        // In (key, record) order: each insert lands in or next to the leaf
+        // of the one before; of equal keys in a unique tag the lowest record
+        // number comes first and stays.
+        const std::size_t width = std::size_t(keys.keyLength);
+        for (std::uint32_t i : keys.order)
+            if (!in || in[i])
+                t.tag->InsertStored(std::string_view(keys.keys.data() + i * width, width), first + i);
+    });
+}
+
 void TableIndexes::TableRebuilt()
 {
-    pendingRecno_ = 0;  // the rebuild reads every record
-    pendingImage_.clear();
+    pendingFirst_ = pendingCount_ = 0;  // the rebuild reads every record
+    pendingImages_.clear();
     std::string error;
     const Progress* progress = table_.activeProgress();
     if (!RebuildAll(progress ? *progress : Progress(), error)) pendingError_ = error;

@@ -71,8 +71,11 @@ public:
     void CollationChanged();
     // The table became writable: every open index file is opened for writing.
     bool BecomeWritable(std::string& error);
-    // Puts the keys of a just appended record into the tags (they wait for
-    // the writes that fill the record). Called before every use of a tag.
+    // Puts the keys of just appended records into the tags. Under exclusive
+    // use the keys of a run of appended records wait: the writes that fill
+    // a record (fields, memos) follow its append, and the keys of many
+    // records go in faster together, each tag's in key order. Called before
+    // every use of a tag.
     void Settle();
     // Runs `f` (giving bool) under the access of every open index file (see
     // CdxFile::Access; nothing under exclusive use): a record write of a
@@ -123,7 +126,7 @@ public:
     // CdxFile::LeaseOwner: under shared use an appended record's keys wait
     // (as under exclusive use) only while every index file is held, so no
     // other process can write the record or read the tags before they are in.
-    bool HoldsPending() const override { return pendingRecno_ != 0; }
+    bool HoldsPending() const override { return pendingCount_ != 0; }
     void SettleBeforeRelease() override { Settle(); }
     void ForgetPending() override;
 
@@ -139,6 +142,32 @@ private:
     // Whether every open index file is in an access now (shared use: its
     // lock is held), so keys may wait past it.
     bool AllInAccess() const;
+    // Runs `change` on every tag that is not waiting for its rebuild, within
+    // one access per index file; a file that fails is rebuilt.
+    void ChangeUsableTags(const std::function<void(IndexTag&)>& change);
+    // Puts the keys of the appended records first.. (count images one after
+    // the other) into every tag.
+    void ApplyAppended(std::uint32_t first, std::uint32_t count, const char* images);
+    // Keys of the waiting records in one tag's stored form (key expression,
+    // length, type and sort-weight table), and their order by (key, record).
+    struct AppendedKeys {
+        std::string keyExpression;
+        int keyLength = 0;
+        dbfcdx::CdxKeyType keyType = dbfcdx::CdxKeyType::Character;
+        std::uint32_t collation = 0;
+        std::string keys;
+        std::vector<std::uint32_t> order;
+    };
+    // Results of one FOR expression for the waiting records.
+    struct AppendedFilter {
+        std::string forExpression;
+        std::vector<char> in;
+    };
+    const AppendedKeys& KeysOfAppended(IndexTag& tag, std::uint32_t first, std::uint32_t count,
+                                       const char* images, dbfexpr::ExprContext& context);
+    const std::vector<char>& FilterOfAppended(IndexTag& tag, std::uint32_t first,
+                                              std::uint32_t count, const char* images,
+                                              dbfexpr::ExprContext& context);
 
     DbfTable& table_;
     std::vector<std::unique_ptr<IndexFile>> files_;
@@ -146,8 +175,15 @@ private:
     std::uint64_t generation_ = 1;
     std::string pendingError_;
     std::vector<std::pair<IndexFile*, std::string>> deferredBroken_;
-    std::uint32_t pendingRecno_ = 0;  // appended record whose keys wait (0: none)
-    std::vector<char> pendingImage_;
+    std::uint32_t pendingFirst_ = 0;  // first appended record whose keys wait
+    std::uint32_t pendingCount_ = 0;  // records from it whose keys wait (0: none)
+    std::vector<char> pendingImages_;  // their images, one after the other
+    // Scratch of ApplyAppended and Apply (kept, so they allocate little).
+    std::vector<AppendedKeys> appendedKeys_;
+    std::size_t appendedKeysUsed_ = 0;
+    std::vector<AppendedFilter> appendedFilters_;
+    std::size_t appendedFiltersUsed_ = 0;
+    std::string key_, oldKey_, stored_;
 };
 
 // The engine's current sort-weight table as a CDX collation.

@@ -487,3 +487,119 @@ TEST(CdxFile, ThinnedLeavesMergeSoTheirPagesAreUsedAgain)
     EXPECT_EQ(tag.Count(), 2600u);
     EXPECT_EQ(std::filesystem::file_size(path), size);
 }
+
+// Inserts in ascending runs (as the engine puts in the keys of appended
+// records) take the path of the insert before while the key belongs in its
+// leaf. Runs of inserts and deletes, with splits, merges and emptied leaves
+// between them, must leave the tree the model holds, and byte for byte the
+// file that inserts found by a descent from the root make.
+TEST(CdxFile, AscendingRunsOfChangesMatchAModelAndTheDescent)
+{
+    lxtest::TempDir dir;
+    auto readFile = [](const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    for (int keyLength : {4, 24, 120}) {
+        SCOPED_TRACE(keyLength);
+        const std::string fingerPath = (dir / ("F" + std::to_string(keyLength) + ".CDX")).string();
+        const std::string descentPath = (dir / ("D" + std::to_string(keyLength) + ".CDX")).string();
+        auto initial = MakeEntries(400, keyLength, 17);
+        std::set<Entry> model(initial.begin(), initial.end());
+        std::set<Entry> uniqueModel;  // one entry per key: the lowest record
+        std::set<std::string> uniqueKeys;
+        for (const Entry& e : Sorted(initial))
+            if (uniqueKeys.insert(e.first).second)
+                uniqueModel.insert(e);
+        auto fingerFile = CdxFile::Create(fingerPath);
+        auto descentFile = CdxFile::Create(descentPath);
+        CdxTagSpec uniqueSpec = Spec("U", keyLength);
+        uniqueSpec.unique = true;
+        CdxTag& finger = fingerFile->AddTag(Spec("R", keyLength), Keys(keyLength, initial));
+        CdxTag& unique = fingerFile->AddTag(uniqueSpec, Keys(keyLength, initial));
+        CdxTag& descent = descentFile->AddTag(Spec("R", keyLength), Keys(keyLength, initial));
+        CdxTag& descentUnique = descentFile->AddTag(uniqueSpec, Keys(keyLength, initial));
+        // A delete that finds nothing at the far left: the descent tag's next
+        // change cannot use the path of the one before.
+        const std::string lowest(static_cast<std::size_t>(keyLength), '\0');
+        auto insert = [&](const Entry& e) {
+            const bool fresh = model.insert(e).second;
+            ASSERT_FALSE(descent.Delete(lowest, 1));
+            ASSERT_EQ(descent.Insert(e.first, e.second), fresh);
+            ASSERT_EQ(finger.Insert(e.first, e.second), fresh);
+            const bool first = !uniqueKeys.count(e.first);
+            ASSERT_FALSE(descentUnique.Delete(lowest, 1));
+            ASSERT_EQ(descentUnique.Insert(e.first, e.second), first);
+            ASSERT_EQ(unique.Insert(e.first, e.second), first);
+            if (first) {
+                uniqueKeys.insert(e.first);
+                uniqueModel.insert(e);
+            }
+        };
+        auto remove = [&](const Entry& e) {
+            ASSERT_FALSE(descent.Delete(lowest, 1));
+            ASSERT_TRUE(descent.Delete(e.first, e.second));
+            ASSERT_TRUE(finger.Delete(e.first, e.second));
+            model.erase(e);
+            if (uniqueModel.erase(e)) {
+                ASSERT_FALSE(descentUnique.Delete(lowest, 1));
+                ASSERT_TRUE(descentUnique.Delete(e.first, e.second));
+                ASSERT_TRUE(unique.Delete(e.first, e.second));
+                uniqueKeys.erase(e.first);
+            }
+        };
+        std::mt19937 rng(static_cast<std::uint32_t>(keyLength) * 31u);
+        std::vector<Entry> pool = MakeEntries(2000, keyLength, 23);
+        std::uint32_t nextRecno = 1000;
+        for (int round = 0; round < 60; ++round) {
+            const unsigned pick = rng() % 10;
+            if (pick < 6 || model.size() < 50) {
+                // A run of new records, in (key, record) order.
+                std::vector<Entry> run;
+                for (std::size_t n = 1 + rng() % 300; n > 0; --n)
+                    run.emplace_back(pool[rng() % pool.size()].first, nextRecno++);
+                for (const Entry& e : Sorted(run))
+                    ASSERT_NO_FATAL_FAILURE(insert(e));
+            } else if (pick < 8) {
+                // A range of neighbours goes: leaves empty and merge.
+                auto from = model.begin();
+                std::advance(from, rng() % model.size());
+                std::vector<Entry> range;
+                for (auto it = from; it != model.end() && range.size() < 1 + rng() % 250; ++it)
+                    range.push_back(*it);
+                for (const Entry& e : range)
+                    ASSERT_NO_FATAL_FAILURE(remove(e));
+            } else {
+                // Single changes anywhere.
+                for (int n = 0; n < 40; ++n) {
+                    if (rng() % 2 == 0) {
+                        ASSERT_NO_FATAL_FAILURE(insert({pool[rng() % pool.size()].first, nextRecno++}));
+                    } else if (!model.empty()) {
+                        auto it = model.begin();
+                        std::advance(it, rng() % model.size());
+                        ASSERT_NO_FATAL_FAILURE(remove(Entry(*it)));
+                    }
+                }
+            }
+            if (round % 10 == 9) {
+                fingerFile->Verify();
+                ASSERT_EQ(Forward(finger), std::vector<Entry>(model.begin(), model.end()));
+                ASSERT_EQ(Forward(unique), std::vector<Entry>(uniqueModel.begin(), uniqueModel.end()));
+            }
+        }
+        // Everything goes, in order, then a run comes in again.
+        for (const Entry& e : std::vector<Entry>(model.begin(), model.end()))
+            ASSERT_NO_FATAL_FAILURE(remove(e));
+        for (std::uint32_t i = 0; i < 500; ++i)
+            ASSERT_NO_FATAL_FAILURE(insert({Pad("K" + std::to_string(10000 + i), keyLength), i + 1}));
+        fingerFile->Verify();
+        EXPECT_EQ(Forward(finger), std::vector<Entry>(model.begin(), model.end()));
+        EXPECT_EQ(Backward(unique), std::vector<Entry>(uniqueModel.begin(), uniqueModel.end()));
+        fingerFile->Close();
+        descentFile->Close();
+        const std::string a = readFile(fingerPath), b = readFile(descentPath);
+        ASSERT_EQ(a.size(), b.size());
+        for (std::size_t page = 0; page < a.size(); page += 512)
+            ASSERT_EQ(a.compare(page, 512, b, page, 512), 0) << "page at " << page;
+    }
+}

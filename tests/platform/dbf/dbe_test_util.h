@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/dbf/cdx_file.h"
 #include "platform/dbf/dbe.h"
 #include "test_environment.h"
 
@@ -18,6 +19,16 @@ struct FieldSpec {
     int width;
     int decimals;
 };
+
+// The engine's own check of an index file: no tag waits for a rebuild and
+// every tree is whole and in order.
+inline void ExpectSoundIndex(const std::string& path)
+{
+    auto cdx = dbfcdx::CdxFile::Open(path, true);
+    for (std::size_t i = 0; i < cdx->TagCount(); ++i)
+        EXPECT_FALSE(cdx->Tag(i).NeedsRebuild()) << cdx->Tag(i).Name();
+    EXPECT_NO_THROW(cdx->Verify());
+}
 
 class EngineTest : public ::testing::Test {
 protected:

@@ -191,6 +191,17 @@ inline std::vector<std::string> ExpectedTextTag(const Table& table, std::size_t 
     return lines;
 }
 
+// The same for a tag with the condition ".NOT. DELETED()": live records only.
+inline std::vector<std::string> ExpectedLiveTextTag(const Table& table, std::size_t field, std::size_t width)
+{
+    std::vector<std::string> lines;
+    for (const std::string& line : ExpectedTextTag(table, field, width)) {
+        const std::size_t recno = std::stoul(line.substr(line.find('|') + 1));
+        if (!table[recno - 1].deleted) lines.push_back(line);
+    }
+    return lines;
+}
+
 // The same for a numeric tag (an empty number counts as 0).
 inline std::vector<std::string> ExpectedNumberTag(const Table& table, std::size_t field)
 {
