@@ -1,7 +1,8 @@
 // Guards shared use by several processes: two and four processes append,
 // replace and delete in one indexed album at once; afterwards dbfread reads
 // every record, XBase::Index finds one key per record (per live record in
-// the FOR tag) in key order, and the engine's tree check passes.
+// the FOR tag) in key order, and the engine's tree check passes. Also that
+// an index lock held across calls is given back to a waiting process.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -141,6 +142,94 @@ protected:
         EXPECT_EQ(index.at("LIVE"), outside::ExpectedLiveTextTag(table, 0, 20));
     }
 };
+
+// A writer keeps the index lock (and its appends' keys in memory) across
+// calls; here it then only waits for a child, never calling the engine
+// again. The child still gets the lock, sees the parent's uncommitted append
+// in the tags, and the pages the parent kept are neither lost nor written
+// twice: the child, forked while the parent held the lock, writes nothing
+// of it.
+TEST_F(SharedTest, AnIdleWriterGivesItsIndexLockToAWaitingProcess)
+{
+    const std::string file = MakeAlbum();
+    ASSERT_NE(dbe_Use(file.c_str(), "HOLDER", DBE_SHARED, DBE_TYPE_FOX), 0) << dbe_LastError();
+    dbe_SetOrder(1);
+    for (const char* name : {"ERSTER", "ZWEITER"}) {
+        ASSERT_EQ(dbe_AppendBlank(), 1) << dbe_LastError();
+        ASSERT_EQ(dbe_Replace("NAME", DBE_REPL_TEXT, name), 1) << dbe_LastError();
+    }
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        dbe_CloseAll();  // the parent's area, as the fork left it
+        if (!dbe_Use(file.c_str(), "CHILD", DBE_SHARED, DBE_TYPE_FOX)) std::_Exit(2);
+        dbe_SetOrder(1);
+        if (!dbe_Seek("ZWEITER") || dbe_RecNo() != 2) std::_Exit(3);
+        if (!dbe_AppendBlank() || !dbe_Replace("NAME", DBE_REPL_TEXT, "DRITTER") || !dbe_Commit()) std::_Exit(4);
+        dbe_CloseAll();
+        std::_Exit(0);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "2: open, 3: the parent's append not found, 4: append";
+    ASSERT_NE(dbe_Seek("DRITTER"), 0);
+    EXPECT_EQ(dbe_RecNo(), 3u);
+    ASSERT_EQ(dbe_Commit(), 1) << dbe_LastError();
+    dbe_CloseAll();
+
+    std::string failures;
+    const auto tables = outside::ReadTables({file}, failures);
+    const auto tags = outside::ReadTags({Path("ALBUM.CDX")}, {"NAME:C"}, failures);
+    ASSERT_EQ(failures, "");
+    EXPECT_EQ(tags.at(Path("ALBUM.CDX")).at("NAME"), outside::ExpectedTextTag(tables.at(file), 0, 20));
+    EXPECT_EQ(tags.at(Path("ALBUM.CDX")).at("NAME").size(), 3u);
+}
+
+// A process that holds the index lock and waits for a record lock gives the
+// index lock back first: the holder of the record lock may be waiting for it
+// (here: to write that very record), and neither would get on otherwise.
+TEST_F(SharedTest, WaitingForARecordLockGivesTheIndexLockBack)
+{
+    const std::string file = MakeAlbum();
+    ASSERT_NE(dbe_Use(file.c_str(), "HOLDER", DBE_SHARED, DBE_TYPE_FOX), 0) << dbe_LastError();
+    ASSERT_EQ(dbe_AppendBlank(), 1) << dbe_LastError();
+    ASSERT_EQ(dbe_Replace("NAME", DBE_REPL_TEXT, "ALT"), 1) << dbe_LastError();
+    ASSERT_EQ(dbe_Commit(), 1) << dbe_LastError();
+    int toParent[2], toChild[2];
+    ASSERT_EQ(::pipe(toParent), 0);
+    ASSERT_EQ(::pipe(toChild), 0);
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        dbe_CloseAll();
+        if (!dbe_Use(file.c_str(), "CHILD", DBE_SHARED, DBE_TYPE_FOX) || !dbe_Go(1) || !dbe_Rlock(1))
+            std::_Exit(2);
+        char go = 0;
+        if (::write(toParent[1], "L", 1) != 1 || ::read(toChild[0], &go, 1) != 1) std::_Exit(2);
+        // Needs the index lock the parent holds now.
+        if (!dbe_Replace("NAME", DBE_REPL_TEXT, "NEU") || !dbe_Unlock(0) || !dbe_Commit()) std::_Exit(3);
+        dbe_CloseAll();
+        std::_Exit(0);
+    }
+    char c = 0;
+    ASSERT_EQ(::read(toParent[0], &c, 1), 1);
+    // An append: this process holds the index lock (and the new keys) again.
+    ASSERT_EQ(dbe_AppendBlank(), 1) << dbe_LastError();
+    ASSERT_EQ(::write(toChild[1], "A", 1), 1);
+    dbe_SetLockTimeout(60);
+    EXPECT_EQ(dbe_Rlock(1), 1) << dbe_LastError();
+    dbe_SetLockTimeout(1);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    for (int fd : {toParent[0], toParent[1], toChild[0], toChild[1]}) ::close(fd);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "2: open or lock, 3: the write waiting for the index lock";
+    dbe_SetOrder(1);
+    EXPECT_EQ(dbe_Seek("ALT"), 0);
+    ASSERT_NE(dbe_Seek("NEU"), 0);
+    EXPECT_EQ(dbe_RecNo(), 1u);
+}
 
 TEST_F(SharedTest, TwoProcessesKeepEveryRecordAndKey) { RunWriters(2, 1500); }
 
