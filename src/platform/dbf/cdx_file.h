@@ -113,6 +113,12 @@ public:
     bool NeedsRebuild() const { return !rebuildReason_.empty() || collationMismatch_; }
     std::string RebuildReason() const;
 
+    // The table changed while the tag was set aside for another sort-weight
+    // table (its keys were not kept in step): it must be rebuilt whatever
+    // table comes next, in this process and in the next one to open the
+    // file (its header keeps the dirty mark until the rebuild).
+    void MissedChange();
+
     // The stored form of a key in expression form (padded, cut, weighted).
     std::string FormKey(std::string_view key) const;
     // The same into `out` (its buffer is reused).

@@ -51,6 +51,22 @@ std::string CdxTag::RebuildReason() const
     return {};
 }
 
+void CdxTag::MissedChange()
+{
+    if (!rebuildReason_.empty() || !collationMismatch_)
+        return;
+    rebuildReason_ = "Der Index " + name_ + " hat Änderungen der Tabelle versäumt";
+    if (file_.readOnly_ || !file_.brokenReason_.empty())
+        return;
+    // Not counted as dirty on disk (nor as changed): a flush leaves the mark
+    // until the rebuild. The header written here is the tag's current one.
+    // Shared: the version counts up, so others read the header.
+    file_.WriteHeader(*this, true);
+    dirtyOnDisk_ = headerChanged_ = false;
+    if (file_.shared_)
+        file_.directory_->headerChanged_ = true;
+}
+
 void CdxTag::ApplyCollation(const CdxCollation& collation)
 {
     collationMismatch_ = keyType_ == CdxKeyType::Character && collationChecksum_ != collation.Checksum();

@@ -739,8 +739,11 @@ void TableIndexes::ChangeUsableTags(const std::function<void(IndexTag&)>& change
             // other processes changed read first.
             f->cdx->Access([&] {
                 for (auto& t : f->tags) {
-                    // A tag waiting for its rebuild is made from the table then.
+                    // A tag waiting for its rebuild is made from the table
+                    // then; one set aside for another sort-weight table no
+                    // longer follows the table and must be rebuilt too.
                     if (!t->tag->NeedsRebuild()) change(*t);
+                    else t->tag->MissedChange();
                 }
                 return 0;
             });

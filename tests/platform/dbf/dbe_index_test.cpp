@@ -1,6 +1,8 @@
 // Index orders over CDX tags and expression queries through the engine:
 // tags built and kept in step with every write, seeks, scopes, the
 // production index opened with the table, pack and reindex, and queries.
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 
 #include "dbe_test_util.h"
@@ -300,6 +302,47 @@ TEST_F(IndexTest, CharacterTagsFollowTheSortWeightTable)
     dbe_Go(2);
     ASSERT_EQ(dbe_Replace("NAME", DBE_REPL_TEXT, "C"), 1);
     EXPECT_EQ(Walk(), (std::vector<std::string>{"alpha", "B", "bravo", "C", "\x8E"}));
+}
+
+// A tag set aside while another sort-weight table is in force does not
+// follow record writes: written to meanwhile, it is rebuilt when its own
+// table comes back, in this session and after a reopen.
+TEST_F(IndexTest, TagSetAsideForOtherSortWeightsIsRebuiltAfterAMissedWrite)
+{
+    unsigned char weights[256];
+    for (int i = 0; i < 256; ++i) weights[i] = (unsigned char)(255 - i);  // reversed
+    dbe_SysProp(DBE_PROP_SORT_WEIGHTS, reinterpret_cast<intptr_t>(weights));
+    ASSERT_EQ(dbe_IndexTag("", "Upper", "Upper(Name)", 0, 0, ""), 1) << dbe_LastError();
+    dbe_CloseAll();
+    for (bool reopen : {false, true}) {
+        SCOPED_TRACE(reopen ? "after a reopen" : "same session");
+        dbe_SysProp(DBE_PROP_SORT_WEIGHTS, 0);
+        ASSERT_NE(dbe_Use(file_.c_str(), nullptr, DBE_SHARED, 2), 0);
+        dbe_Go(2);
+        const std::string name = reopen ? "ZWEITER" : "ERSTER";
+        ASSERT_EQ(dbe_Replace("NAME", DBE_REPL_TEXT, name.c_str()), 1);
+        ASSERT_EQ(dbe_Commit(), 1);
+        if (reopen) {
+            dbe_CloseAll();
+            dbe_SysProp(DBE_PROP_SORT_WEIGHTS, reinterpret_cast<intptr_t>(weights));
+            ASSERT_NE(dbe_Use(file_.c_str(), nullptr, DBE_SHARED, 2), 0);
+        } else {
+            dbe_SysProp(DBE_PROP_SORT_WEIGHTS, reinterpret_cast<intptr_t>(weights));
+        }
+        dbe_SetOrder(1);
+        const std::vector<std::string> walked = Walk();
+        std::vector<std::string> expected = walked;
+        auto upper = [](std::string text) {
+            for (char& c : text) c = char(std::toupper((unsigned char)c));
+            return text;
+        };
+        std::sort(expected.begin(), expected.end(),
+                  [&](const std::string& a, const std::string& b) { return upper(a) > upper(b); });  // reversed weights
+        EXPECT_EQ(walked.size(), 5u);
+        EXPECT_EQ(walked, expected);
+        EXPECT_NE(std::find(walked.begin(), walked.end(), name), walked.end()) << "the write is missing";
+        dbe_CloseAll();
+    }
 }
 
 TEST_F(IndexTest, DamagedIndexIsSetAsideNotFatal)
