@@ -78,6 +78,7 @@ class TdkDBMemo;
 class TMainFormOptionenDialog;
 class TMainFormAlbumDialoge;
 class TImageWindow;
+class TQKPicPrinter;
 class TQKDBPicBox;
 class TRadioButton;
 class TCheckBox;
@@ -430,6 +431,36 @@ public:
     void BildalsHintergrundbildladen1Click(TObject* Sender);
     void WallpaperZeigen();
     void BilderlistenAuswahl1Click(TObject* Sender);
+
+    // ---- Printing (main_form_print.cpp) ----------------------------------------
+    // The single-picture print layout, and the large-picture flags that the
+    // template file names "BilderListe_GrossesBild8.RTM" (landscape section)
+    // and "BilderListe_GrossesBild10.RTM" (portrait section) set; both are
+    // cleared when the layout chooser or the print menu opens.
+    TQKPicPrinter* QKPicPrinter1 = nullptr;
+    bool GrossBild8 = false;
+    bool GrossBild10 = false;
+    // The list prints the layout chooser calls with the template file name
+    // (from the first record / from the current record).
+    void DruckeBilderListe(const QString& TemplateFile);
+    void DruckeBilderListe2(const QString& TemplateFile);
+    // Prints the current entry's picture through QKPicPrinter1's layout.
+    void Einzelbilddrucken2Click(TObject* Sender);
+    // Clear the large-picture flags and drop the print menu at the pointer.
+    void QKAutoButtonBilderDruckenClick(TObject* Sender);
+    void Drucken2Click(TObject* Sender);
+    // Saves that rectangle (right and bottom exclusive) of the picture in
+    // ImageWindow1 as "PrintPic.BMP" in the thumbnail folder; false when
+    // there was nothing to save or the file could not be written.
+    bool Beschneiden(int Left, int Top, int Right, int Bottom);
+    // The rectangle of a picture of that size that a list print saves: with
+    // grossBild8 the full width and 25/36 of it as height, with grossBild10
+    // the full height and 25/36 of it as width (rounded, halves to even),
+    // else the whole picture.
+    static TRect DruckAusschnitt(int breite, int hoehe, bool grossBild8, bool grossBild10);
+    // "PrintPic.BMP" in the thumbnail folder.
+    QString PrintPicDatei() const;
+
     // Asks the album manager to start its CD-R preparation when it opens.
     bool CDRStartFlag = false;
     // The handler of these commands by vocabulary name; null for others.
@@ -438,6 +469,8 @@ public:
     // The handler of a command kept in one of the groups' own tables (picture
     // views, copy and delete, tools); null for another name.
     static TBefehlsMethode ZusatzBefehl(const char* name);
+    // The print commands by handler name; null for another name.
+    static TBefehlsMethode DruckBefehl(const char* name);
     // ---- Adding pictures -----------------------------------------------------
     // The add dialog, modal (with dropped files handed over while
     // DragAndDropFlag is set); the toolbar's button frees the table's
@@ -824,4 +857,8 @@ private:
     };
     std::unique_ptr<TMainFormWerkzeuge, TWerkzeugeLoescher> werkzeuge_;
     void WerkzeugeEinrichten();
+    // Creates the print components.
+    void DruckenAufbauen();
+    // The large-picture flags from a template file name (case-insensitive).
+    void GrossBildFlagsSetzen(const QString& vorlage);
 };

@@ -151,8 +151,8 @@ bool TMainForm::HandlerVorhanden(const char* name) const
 TMainForm::TBefehlsMethode TMainForm::ZusatzBefehl(const char* name)
 {
     // The command groups that keep their own handler tables: picture views,
-    // copy and delete, tools.
-    for (TBefehlsMethode (*suche)(const char*) : {&BildBefehl, &KopierBefehl, &WerkzeugBefehl})
+    // copy and delete, tools, printing.
+    for (TBefehlsMethode (*suche)(const char*) : {&BildBefehl, &KopierBefehl, &WerkzeugBefehl, &DruckBefehl})
         if (const TBefehlsMethode m = suche(name))
             return m;
     return nullptr;
@@ -719,6 +719,7 @@ void TMainForm::SeitenAufbauen()
     ImageWindow1->SetPopupMenu(PopupMenu(QStringLiteral("PopupMenuDBGridBilder")));
 
     BilderAnsichtAufbauen();
+    DruckenAufbauen();
     PageControlBilder->SetActivePage(TabSheetBilderDatenbank);
     PageControlBilderdaten->SetActivePage(TabSheetBilderDBFTeil1);
 }

@@ -37,12 +37,6 @@
 
 #include <cstring>
 
-namespace {
-
-const QString kNichtVerfuegbar = QStringLiteral("Diese Funktion ist noch nicht verfügbar.");
-
-}  // namespace
-
 class TMainFormWerkzeuge : public TAlbumManagerDialog, public TAlbumManagerUmgebung {
 public:
     explicit TMainFormWerkzeuge(TMainForm& f) : f_(f) {}
@@ -473,13 +467,17 @@ void TMainForm::WallpaperZeigen()
 
 void TMainForm::BilderlistenAuswahl1Click(TObject* Sender)
 {
+    if (BilderDBFOffen() == 0)
+        return;
+    GrossBild8 = false;
+    GrossBild10 = false;
     Ton(Sender);
+    Protokoll(QStringLiteral("Info"), QStringLiteral("BilderlistenAuswahl1Click(), Funktion aufgerufen!"));
     TDruckformatKontext k;
     k.ProgrammOrdner = ProgrammPfad;
     k.IniDatei = QKINI_Prog->INIFileName();
-    // Picture lists print through the report engine, which this version lacks.
-    k.DruckeBilderListe = [](const QString&) { ShowMessage(kNichtVerfuegbar); };
-    k.DruckeBilderListe2 = [](const QString&) { ShowMessage(kNichtVerfuegbar); };
+    k.DruckeBilderListe = [this](const QString& vorlage) { DruckeBilderListe(vorlage); };
+    k.DruckeBilderListe2 = [this](const QString& vorlage) { DruckeBilderListe2(vorlage); };
     TBilderlistenForm form(nullptr, k);
     form.ShowModal();
 }
