@@ -469,8 +469,6 @@ public:
     // The handler of a command kept in one of the groups' own tables (picture
     // views, copy and delete, tools); null for another name.
     static TBefehlsMethode ZusatzBefehl(const char* name);
-    // The print commands by handler name; null for another name.
-    static TBefehlsMethode DruckBefehl(const char* name);
     // ---- Adding pictures -----------------------------------------------------
     // The add dialog, modal (with dropped files handed over while
     // DragAndDropFlag is set); the toolbar's button frees the table's

@@ -151,8 +151,8 @@ bool TMainForm::HandlerVorhanden(const char* name) const
 TMainForm::TBefehlsMethode TMainForm::ZusatzBefehl(const char* name)
 {
     // The command groups that keep their own handler tables: picture views,
-    // copy and delete, tools, printing.
-    for (TBefehlsMethode (*suche)(const char*) : {&BildBefehl, &KopierBefehl, &WerkzeugBefehl, &DruckBefehl})
+    // copy and delete, tools.
+    for (TBefehlsMethode (*suche)(const char*) : {&BildBefehl, &KopierBefehl, &WerkzeugBefehl})
         if (const TBefehlsMethode m = suche(name))
             return m;
     return nullptr;

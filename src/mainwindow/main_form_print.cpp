@@ -22,8 +22,6 @@
 #include <QCursor>
 #include <QImage>
 
-#include <cstring>
-
 namespace {
 
 const QString kListeNichtVerfuegbar = QStringLiteral("Diese Funktion ist noch nicht verfügbar.");
@@ -40,22 +38,6 @@ int GeradeGerundet(int64_t zaehler, int64_t nenner)
 }
 
 }  // namespace
-
-TMainForm::TBefehlsMethode TMainForm::DruckBefehl(const char* name)
-{
-    static const struct {
-        const char* Name;
-        TBefehlsMethode Methode;
-    } kBefehle[] = {
-        {"Einzelbilddrucken2Click", &TMainForm::Einzelbilddrucken2Click},
-        {"QKAutoButtonBilderDruckenClick", &TMainForm::QKAutoButtonBilderDruckenClick},
-        {"Drucken2Click", &TMainForm::Drucken2Click},
-    };
-    for (const auto& b : kBefehle)
-        if (std::strcmp(b.Name, name) == 0)
-            return b.Methode;
-    return nullptr;
-}
 
 void TMainForm::DruckenAufbauen()
 {

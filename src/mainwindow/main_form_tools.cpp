@@ -210,6 +210,9 @@ TMainForm::TBefehlsMethode TMainForm::WerkzeugBefehl(const char* name)
         {"PereMailversenden1Click", &TMainForm::PereMailversenden1Click},
         {"BildalsHintergrundbildladen1Click", &TMainForm::BildalsHintergrundbildladen1Click},
         {"BilderlistenAuswahl1Click", &TMainForm::BilderlistenAuswahl1Click},
+        {"Einzelbilddrucken2Click", &TMainForm::Einzelbilddrucken2Click},
+        {"QKAutoButtonBilderDruckenClick", &TMainForm::QKAutoButtonBilderDruckenClick},
+        {"Drucken2Click", &TMainForm::Drucken2Click},
     };
     for (const auto& b : kBefehle)
         if (std::strcmp(b.Name, name) == 0)
