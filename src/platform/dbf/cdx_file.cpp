@@ -72,20 +72,6 @@ constexpr int kLockTimeoutMs = 30000;
 
 bool IndexLock(int fd, short type) { return dbf::LockByte(fd, type, kIndexLock); }
 
-// Whether another open file description holds a lock on `offset` that a
-// lock of `type` would conflict with.
-bool OtherHolds(int fd, short type, off_t offset)
-{
-    struct flock fl {};
-    fl.l_type = type;
-    fl.l_whence = SEEK_SET;
-    fl.l_start = offset;
-    fl.l_len = 1;
-    if (::fcntl(fd, F_OFD_GETLK, &fl) != 0)
-        return true;  // unknown: count it as held (the careful answer)
-    return fl.l_type != F_UNLCK;
-}
-
 }  // namespace
 
 void CdxFile::SetShared(bool shared)
@@ -165,7 +151,7 @@ void CdxFile::AcquireIndexLock(bool handedOver)
     if (handedOver) {
         // The process this one gave the lock to goes first (it tries in
         // short steps): wait until it has it, for a short while at most.
-        while (!OtherHolds(fd_, F_WRLCK, kIndexLock) && std::chrono::steady_clock::now() - start < kHandOverGrace)
+        while (!dbf::LockedByOther(fd_, F_WRLCK, kIndexLock) && std::chrono::steady_clock::now() - start < kHandOverGrace)
             std::this_thread::sleep_for(std::chrono::microseconds(20));
     }
     // Tried again in short steps that grow: a process that dies gives its
@@ -183,7 +169,7 @@ void CdxFile::AcquireIndexLock(bool handedOver)
     }
 }
 
-bool CdxFile::WaiterPresent() const { return OtherHolds(fd_, F_WRLCK, kIndexWaiting); }
+bool CdxFile::WaiterPresent() const { return dbf::LockedByOther(fd_, F_WRLCK, kIndexWaiting); }
 
 void CdxFile::EndAccess()
 {

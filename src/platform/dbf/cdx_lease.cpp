@@ -94,9 +94,15 @@ void LeaseRegistry::AccessEnds() { --S().activeAccesses; }
 void LeaseRegistry::ReleaseIdle()
 {
     const dbf::EngineLock lock;
+    ReleaseUnused([](CdxFile&) { return true; });
+}
+
+template <typename Wanted>
+void LeaseRegistry::ReleaseUnused(Wanted&& wanted)
+{
     const std::vector<CdxFile*> held = S().held;  // each release changes the list
     for (CdxFile* file : held) {
-        if (file->accessDepth_ > 0 || !file->held_)
+        if (file->accessDepth_ > 0 || !file->held_ || !wanted(*file))
             continue;
         try {
             file->ReleaseLease();
@@ -119,17 +125,7 @@ void LeaseRegistry::Watch()
         // access runs then.
         const dbf::EngineLock lock;
         const auto now = std::chrono::steady_clock::now();
-        const std::vector<CdxFile*> held = s.held;
-        for (CdxFile* file : held) {
-            if (file->accessDepth_ > 0 || !file->held_)
-                continue;
-            if (now - file->lastUse_ < kIdleRelease && !file->WaiterPresent())
-                continue;
-            try {
-                file->ReleaseLease();
-            } catch (const CdxError&) {
-            }
-        }
+        ReleaseUnused([&](CdxFile& file) { return now - file.lastUse_ >= kIdleRelease || file.WaiterPresent(); });
     }
 }
 

@@ -22,6 +22,9 @@ struct LeaseRegistry {
 
 private:
     static void Watch();
+    // Gives back the held locks no access uses and `wanted` picks.
+    template <typename Wanted>
+    static void ReleaseUnused(Wanted&& wanted);
     static void ForgetAfterFork();
 };
 

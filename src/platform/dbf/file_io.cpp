@@ -112,6 +112,17 @@ bool LockByte(int fd, short type, std::uint64_t offset)
     return ::fcntl(fd, F_OFD_SETLK, &fl) == 0;
 }
 
+bool LockedByOther(int fd, short type, std::uint64_t offset)
+{
+    struct flock fl {};
+    fl.l_type = type;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = off_t(offset);
+    fl.l_len = 1;
+    if (::fcntl(fd, F_OFD_GETLK, &fl) != 0) return true;
+    return fl.l_type != F_UNLCK;
+}
+
 bool LockByteWait(int fd, short type, std::uint64_t offset, int timeoutMs)
 {
     auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);

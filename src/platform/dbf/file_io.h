@@ -43,6 +43,10 @@ bool LockByte(int fd, short type, std::uint64_t offset);
 // locks this process holds across calls are given back (whoever holds this
 // lock may be waiting for one of them).
 bool LockByteWait(int fd, short type, std::uint64_t offset, int timeoutMs);
+// Whether another open file description holds a lock on the byte at
+// `offset` that a lock of `type` would conflict with (true when that
+// cannot be asked: the careful answer).
+bool LockedByOther(int fd, short type, std::uint64_t offset);
 // Gives back the index locks this process holds across calls (see
 // CdxFile::ReleaseLease) and no access uses.
 void ReleaseHeldIndexLocks();
