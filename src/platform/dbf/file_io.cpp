@@ -101,24 +101,30 @@ bool UnlinkFile(const std::string& path)
     return SyncFolderOf(path);
 }
 
-bool LockByte(int fd, short type, std::uint64_t offset)
+namespace {
+
+// One byte at `offset`, for a lock of `type`.
+struct flock ByteRange(short type, std::uint64_t offset)
 {
     struct flock fl {};
     fl.l_type = type;
     fl.l_whence = SEEK_SET;
     fl.l_start = off_t(offset);
     fl.l_len = 1;
-    fl.l_pid = 0;
+    return fl;
+}
+
+}  // namespace
+
+bool LockByte(int fd, short type, std::uint64_t offset)
+{
+    struct flock fl = ByteRange(type, offset);
     return ::fcntl(fd, F_OFD_SETLK, &fl) == 0;
 }
 
 bool LockedByOther(int fd, short type, std::uint64_t offset)
 {
-    struct flock fl {};
-    fl.l_type = type;
-    fl.l_whence = SEEK_SET;
-    fl.l_start = off_t(offset);
-    fl.l_len = 1;
+    struct flock fl = ByteRange(type, offset);
     if (::fcntl(fd, F_OFD_GETLK, &fl) != 0) return true;
     return fl.l_type != F_UNLCK;
 }
