@@ -885,6 +885,25 @@ constexpr std::array MessageTags = {
 
 }  // namespace
 
+int rgLanguageResourceBase(TrgLanguageType language)
+{
+    switch (language) {
+    case lgCustom: return rgCustomBase;
+    case lgDanish: return rgDanishBase;
+    case lgDutch: return rgDutchBase;
+    case lgEnglish: return rgEnglishBase;
+    case lgFrench: return rgFrenchBase;
+    case lgGerman: return rgGermanBase;
+    case lgItalian: return rgItalianBase;
+    case lgPortugueseBrazil: return rgPortugueseBrazilBase;
+    case lgPortuguese: return rgPortugueseBase;
+    case lgSpanish: return rgSpanishBase;
+    case lgSwedish: return rgSwedishBase;
+    case lgNorwegian: return rgNorwegianBase;
+    }
+    return rgEnglishBase;
+}
+
 QString rgLoadString(int id)
 {
     if (InBlock(id, rgEnglishBase))

@@ -12,6 +12,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "report/output/rg_types.h"
+
 // Block bases of the language tables.
 constexpr int rgCustomBase = 43500;
 constexpr int rgDanishBase = 48000;
@@ -27,6 +29,10 @@ constexpr int rgSwedishBase = 47500;
 constexpr int rgNorwegianBase = 48500;
 // Each language owns this many ids from its base on.
 constexpr int rgLanguageBlockSize = 500;
+
+// The block base of a language; a value outside the enumeration gives the
+// English base.
+int rgLanguageResourceBase(TrgLanguageType language);
 
 // The text of a string id (base + message number); empty when there is none.
 QString rgLoadString(int id);

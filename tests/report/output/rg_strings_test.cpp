@@ -27,6 +27,18 @@ QList<int> NumbersWithText(int base)
 
 }  // namespace
 
+TEST(RgStrings, LanguageBases)
+{
+    const std::pair<TrgLanguageType, int> cases[] = {
+        {lgCustom, 43500}, {lgDanish, 48000}, {lgDutch, 46500}, {lgEnglish, 43000},
+        {lgFrench, 46000}, {lgGerman, 45000}, {lgItalian, 45500}, {lgPortugueseBrazil, 44500},
+        {lgPortuguese, 44000}, {lgSpanish, 47000}, {lgSwedish, 47500}, {lgNorwegian, 48500},
+        {static_cast<TrgLanguageType>(12), 43000},
+    };
+    for (const auto& [language, base] : cases)
+        EXPECT_EQ(rgLanguageResourceBase(language), base) << language;
+}
+
 TEST(RgStrings, EnglishTextsByNumber)
 {
     struct Case {
