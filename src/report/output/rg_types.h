@@ -7,6 +7,8 @@
 // published enumeration stands the table of its identifiers in ordinal
 // order; the stream layer registers the types from rgPublishedEnumTypes.
 // Identifiers and order are part of the template format: never reorder.
+// The enumerations have a fixed underlying type, so a value read from
+// elsewhere that names no enumerator is still a value the code can refuse.
 
 #include <QString>
 #include <QStringView>
@@ -24,18 +26,18 @@ class TPicture;
 
 // ---- published enumerations ------------------------------------------------
 
-enum TrgBarCodeType { bcUPC_A, bcEAN_13, bcInt2of5, bcCode128, bcCode39, bcPostnet };
+enum TrgBarCodeType : int { bcUPC_A, bcEAN_13, bcInt2of5, bcCode128, bcCode39, bcPostnet };
 inline constexpr std::array<const char*, 6> TrgBarCodeTypeIdentifiers{
     "bcUPC_A", "bcEAN_13", "bcInt2of5", "bcCode128", "bcCode39", "bcPostnet"};
 
-enum TrgBarCodeOrientation { orLeftToRight, orRightToLeft, orTopToBottom, orBottomToTop };
+enum TrgBarCodeOrientation : int { orLeftToRight, orRightToLeft, orTopToBottom, orBottomToTop };
 inline constexpr std::array<const char*, 4> TrgBarCodeOrientationIdentifiers{
     "orLeftToRight", "orRightToLeft", "orTopToBottom", "orBottomToTop"};
 
-enum TrgBreakType { btDataField, btCustomField };
+enum TrgBreakType : int { btDataField, btCustomField };
 inline constexpr std::array<const char*, 2> TrgBreakTypeIdentifiers{"btDataField", "btCustomField"};
 
-enum TrgCalcType {
+enum TrgCalcType : int {
     ctDate, ctDateTime, ctPrintDateTime, ctPageCount, ctPageSet,
     ctPageSetDesc, ctPageNo, ctPageNoDesc, ctTime, ctCustom
 };
@@ -43,7 +45,7 @@ inline constexpr std::array<const char*, 10> TrgCalcTypeIdentifiers{
     "ctDate", "ctDateTime", "ctPrintDateTime", "ctPageCount", "ctPageSet",
     "ctPageSetDesc", "ctPageNo", "ctPageNoDesc", "ctTime", "ctCustom"};
 
-enum TrgDataType {
+enum TrgDataType : int {
     dtBoolean, dtDate, dtTime, dtDateTime, dtInteger, dtLongint,
     dtDouble, dtString, dtBLOB, dtNotKnown, dtMemo, dtGraphic
 };
@@ -51,29 +53,29 @@ inline constexpr std::array<const char*, 12> TrgDataTypeIdentifiers{
     "dtBoolean", "dtDate", "dtTime", "dtDateTime", "dtInteger", "dtLongint",
     "dtDouble", "dtString", "dtBLOB", "dtNotKnown", "dtMemo", "dtGraphic"};
 
-enum TrgDBCalcType { dcCount, dcSum, dcMinimum, dcMaximum, dcAverage };
+enum TrgDBCalcType : int { dcCount, dcSum, dcMinimum, dcMaximum, dcAverage };
 inline constexpr std::array<const char*, 5> TrgDBCalcTypeIdentifiers{
     "dcCount", "dcSum", "dcMinimum", "dcMaximum", "dcAverage"};
 
 // Which output device a print job uses: printer, preview window, text file, archive file.
-enum TrgDeviceType { dvPrinter, dvScreen, dvFile, dvArchive };
+enum TrgDeviceType : int { dvPrinter, dvScreen, dvFile, dvArchive };
 inline constexpr std::array<const char*, 4> TrgDeviceTypeIdentifiers{
     "dvPrinter", "dvScreen", "dvFile", "dvArchive"};
 
-enum TrgDuplexType { dpNone, dpHorizontal, dpVertical };
+enum TrgDuplexType : int { dpNone, dpHorizontal, dpVertical };
 inline constexpr std::array<const char*, 3> TrgDuplexTypeIdentifiers{"dpNone", "dpHorizontal", "dpVertical"};
 
 // Text file output. Shares the prefix "ft" with TrgFormatType; both sets
 // stand side by side with their own ordinals.
-enum TrgFileType { ftComma, ftTab, ftFixedLength, ftCustom };
+enum TrgFileType : int { ftComma, ftTab, ftFixedLength, ftCustom };
 inline constexpr std::array<const char*, 4> TrgFileTypeIdentifiers{
     "ftComma", "ftTab", "ftFixedLength", "ftCustom"};
 
-enum TrgFormatType { ftBinary, ftASCII };
+enum TrgFormatType : int { ftBinary, ftASCII };
 inline constexpr std::array<const char*, 2> TrgFormatTypeIdentifiers{"ftBinary", "ftASCII"};
 
 // Selects the block of engine strings.
-enum TrgLanguageType {
+enum TrgLanguageType : int {
     lgCustom, lgDanish, lgDutch, lgEnglish, lgFrench, lgGerman,
     lgItalian, lgPortugueseBrazil, lgPortuguese, lgSpanish, lgSwedish, lgNorwegian
 };
@@ -81,34 +83,34 @@ inline constexpr std::array<const char*, 12> TrgLanguageTypeIdentifiers{
     "lgCustom", "lgDanish", "lgDutch", "lgEnglish", "lgFrench", "lgGerman",
     "lgItalian", "lgPortugueseBrazil", "lgPortuguese", "lgSpanish", "lgSwedish", "lgNorwegian"};
 
-enum TrgLinePositionType { lpTop, lpBottom, lpLeft, lpRight };
+enum TrgLinePositionType : int { lpTop, lpBottom, lpLeft, lpRight };
 inline constexpr std::array<const char*, 4> TrgLinePositionTypeIdentifiers{
     "lpTop", "lpBottom", "lpLeft", "lpRight"};
 
-enum TrgLineStyleType { lsSingle, lsDouble };
+enum TrgLineStyleType : int { lsSingle, lsDouble };
 inline constexpr std::array<const char*, 2> TrgLineStyleTypeIdentifiers{"lsSingle", "lsDouble"};
 
-enum TrgPassSettingType { psOnePass, psTwoPass };
+enum TrgPassSettingType : int { psOnePass, psTwoPass };
 inline constexpr std::array<const char*, 2> TrgPassSettingTypeIdentifiers{"psOnePass", "psTwoPass"};
 
-enum TrgPrintBehaviorType { pbChild, pbSection, pbFixed };
+enum TrgPrintBehaviorType : int { pbChild, pbSection, pbFixed };
 inline constexpr std::array<const char*, 3> TrgPrintBehaviorTypeIdentifiers{"pbChild", "pbSection", "pbFixed"};
 
-enum TrgPrintHeightType { phStatic, phDynamic };
+enum TrgPrintHeightType : int { phStatic, phDynamic };
 inline constexpr std::array<const char*, 2> TrgPrintHeightTypeIdentifiers{"phStatic", "phDynamic"};
 
-enum TrgRangeBeginType { rbFirstRecord, rbLastRecord, rbCurrentRecord };
+enum TrgRangeBeginType : int { rbFirstRecord, rbLastRecord, rbCurrentRecord };
 inline constexpr std::array<const char*, 3> TrgRangeBeginTypeIdentifiers{
     "rbFirstRecord", "rbLastRecord", "rbCurrentRecord"};
 
-enum TrgRangeEndType { reFirstRecord, reLastRecord, reCurrentRecord, reCount };
+enum TrgRangeEndType : int { reFirstRecord, reLastRecord, reCurrentRecord, reCount };
 inline constexpr std::array<const char*, 4> TrgRangeEndTypeIdentifiers{
     "reFirstRecord", "reLastRecord", "reCurrentRecord", "reCount"};
 
-enum TrgSaveToType { stDatabase, stFile };
+enum TrgSaveToType : int { stDatabase, stFile };
 inline constexpr std::array<const char*, 2> TrgSaveToTypeIdentifiers{"stDatabase", "stFile"};
 
-enum TrgUnitType { utScreenPixels, utInches, utMillimeters, utPrinterPixels, utMMThousandths };
+enum TrgUnitType : int { utScreenPixels, utInches, utMillimeters, utPrinterPixels, utMMThousandths };
 inline constexpr std::array<const char*, 5> TrgUnitTypeIdentifiers{
     "utScreenPixels", "utInches", "utMillimeters", "utPrinterPixels", "utMMThousandths"};
 
@@ -151,7 +153,7 @@ QString rgIdentifierOfOrdinal(std::span<const char* const> identifiers, int ordi
 
 // The kind of page request a device makes: every page, the pages of a page
 // list, the one requested page, the first page only, or run to the last page.
-enum TrgPageSettingType { psAll, psPageList, psSinglePage, psFirstPage, psLastPage };
+enum TrgPageSettingType : int { psAll, psPageList, psSinglePage, psFirstPage, psLastPage };
 
 // ---- event signatures (the sending object comes first) ----------------------
 

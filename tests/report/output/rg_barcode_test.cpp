@@ -9,6 +9,8 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <random>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -540,6 +542,46 @@ TEST(BarCodeRows, LongSymbolsAreNotCut)
     const std::string row = encoder.Encode(1200);
     // 12 pixels narrow, 36 wide, 24 gap: per character 6 x 12 + 3 x 36 + 24.
     EXPECT_EQ(row.size(), size_t(402 * (6 * 12 + 3 * 36 + 24)));
+}
+
+TEST(BarCodeRows, RandomDataGivesAWholeSymbolOrNothing)
+{
+    // Fixed-seed random data of every single-byte character, biased towards
+    // the Code 128 control characters: each encoding is a complete symbol or
+    // an error, never a read outside the data (the sanitizer build watches).
+    std::mt19937 random(20261210);
+    std::uniform_int_distribution<int> length(0, 24), byte(0, 255), control(201, 212), pick(0, 3);
+    int symbols = 0, errors = 0;
+    for (int round = 0; round < 3000; ++round) {
+        const auto type = TrgBarCodeType(round % 6);
+        QString data;
+        const int n = length(random);
+        if (type == bcCode128)
+            data += QChar(char16_t(208 + round % 4));  // three start codes and one wrong one
+        for (int i = 0; i < n; ++i) {
+            const int kind = pick(random);
+            data += QChar(char16_t(kind == 0 ? control(random) : kind == 1 ? '0' + byte(random) % 10 : byte(random)));
+        }
+        TrgBarCodeEncoder encoder;
+        encoder.BarCodeType = type;
+        encoder.Data = data;
+        encoder.SuppressMessages = true;
+        const std::string row = encoder.Encode(kModuleResolution);
+        if (row.empty()) {
+            ++errors;
+            EXPECT_TRUE(data.isEmpty() || !encoder.Valid);
+            continue;
+        }
+        ++symbols;
+        EXPECT_TRUE(encoder.Valid);
+        EXPECT_EQ(row.find_first_not_of(type == bcPostnet ? "012" : "01"), std::string::npos);
+        if (type == bcCode128) {
+            EXPECT_EQ(row.size() % 11, 2u) << data.toStdString();
+            EXPECT_EQ(row.substr(row.size() - 13), "1100011101011");
+        }
+    }
+    EXPECT_GT(symbols, 30);
+    EXPECT_GT(errors, 100);
 }
 
 }  // namespace
