@@ -111,9 +111,17 @@ bool AllDigits(QStringView s)
     return true;
 }
 
+// Code 39 reads a-z as A-Z; no other character changes (not even one whose
+// upper case is an ASCII letter, such as the dotless i).
+char16_t Code39Upper(QChar c)
+{
+    const char16_t u = c.unicode();
+    return u >= u'a' && u <= u'z' ? char16_t(u - u'a' + u'A') : u;
+}
+
 bool IsCode39Character(QChar c)
 {
-    const char16_t u = QChar(c).toUpper().unicode();
+    const char16_t u = Code39Upper(c);
     for (const Code39Symbol& symbol : kCode39) {
         if (symbol.character != '*' && u == char16_t(symbol.character))
             return true;
@@ -253,7 +261,7 @@ void WriteCode39(RowWriter& row, QString data)
         data.append(u'*');
     const int gap = row.Pixels(2);
     for (QChar c : data) {
-        const char16_t u = c.toUpper().unicode();
+        const char16_t u = Code39Upper(c);
         for (const Code39Symbol& symbol : kCode39) {
             if (u == char16_t(symbol.character)) {
                 row.WideNarrow(symbol.widths);

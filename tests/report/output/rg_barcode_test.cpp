@@ -463,6 +463,7 @@ TEST(BarCodeErrors, ValidationMessagesInTheirOrder)
         {bcCode39, "abc XYZ 09 $%+-./", true, ""},
         {bcCode39, "AB*C", true, "Code 39 barcodes can only contain A-Z, 0-9, $, %, +, -, ., /, and spaces"},
         {bcCode39, "Grüße", true, "Code 39 barcodes can only contain A-Z, 0-9, $, %, +, -, ., /, and spaces"},
+        {bcCode39, "L\u0131ST", true, "Code 39 barcodes can only contain A-Z, 0-9, $, %, +, -, ., /, and spaces"},
         {bcPostnet, "1234x", true, "PostNet barcodes must be numeric"},
         {bcPostnet, "1234", true, "PostNet barcodes must be 5, 9, or 11 digits long"},
         {bcPostnet, "12345-678", true, "PostNet barcodes must be 5, 9, or 11 digits long"},
