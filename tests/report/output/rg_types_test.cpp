@@ -130,4 +130,39 @@ TEST(ReportTypes, ExceptionsAreCaughtAsTheFrameworkException)
     }
 }
 
+TEST(ReportTypes, EventsHandBackTextByReference)
+{
+    // A handler bound to an object's method fills the caller's text.
+    struct Report : TObject {
+        void Format(TObject* sender, const QString& format, TrgDataType type, const QVariant& value, QString& text)
+        {
+            EXPECT_EQ(sender, this);
+            text = format + ":" + QString::number(type) + ":" + value.toString();
+        }
+        void BreakValue(TObject*, QString& value) { value += "|"; }
+    } report;
+    const TrgFormatEvent onFormat = [&](TObject* s, const QString& f, TrgDataType t, const QVariant& v, QString& text) {
+        report.Format(s, f, t, v, text);
+    };
+    QString text = "unchanged";
+    onFormat(&report, "#,##0", dtDouble, QVariant(2.5), text);
+    EXPECT_EQ(text, "#,##0:6:2.5");
+
+    const TrgGetBreakValueEvent onBreak = [&](TObject* s, QString& v) { report.BreakValue(s, v); };
+    QString breakValue = "A";
+    onBreak(&report, breakValue);
+    EXPECT_EQ(breakValue, "A|");
+
+    TrgPageSettingType seenSetting = psAll;
+    int seenPage = 0;
+    const TrgPageRequestEvent onPageRequest = [&](TObject*, TrgPageSettingType setting, int page, TStringList*) {
+        seenSetting = setting;
+        seenPage = page;
+    };
+    onPageRequest(&report, psSinglePage, 7, nullptr);
+    EXPECT_EQ(seenSetting, psSinglePage);
+    EXPECT_EQ(seenPage, 7);
+    EXPECT_EQ(int(psLastPage), 4);
+}
+
 }  // namespace
