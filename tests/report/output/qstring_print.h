@@ -1,20 +1,20 @@
 #pragma once
-// Readable QString and QStringList values in test failure messages.
+// Lines as one readable text for test failure messages: each line quoted,
+// control characters shown by their code.
 
 #include <QString>
 #include <QStringList>
 
-#include <ostream>
+#include <string>
 
-inline void PrintTo(const QString& s, std::ostream* os)
+inline std::string ShowLines(const QStringList& lines)
 {
-    *os << '"' << s.toStdString() << '"';
-}
-
-inline void PrintTo(const QStringList& list, std::ostream* os)
-{
-    *os << '{';
-    for (qsizetype i = 0; i < list.size(); ++i)
-        *os << (i ? ", " : "") << '"' << list[i].toStdString() << '"';
-    *os << '}';
+    QString out;
+    for (const QString& line : lines) {
+        out += u'"';
+        for (QChar c : line)
+            out += c < u' ' ? QStringLiteral("\\x%1").arg(int(c.unicode()), 2, 16, QChar(u'0')) : QString(c);
+        out += QStringLiteral("\" ");
+    }
+    return out.toStdString();
 }

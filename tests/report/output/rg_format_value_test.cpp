@@ -11,7 +11,6 @@
 #include <cstdlib>
 
 #include "platform/core/exceptions.h"
-#include "qstring_print.h"
 
 namespace {
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+
 #include <QRegularExpression>
 
 namespace {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
