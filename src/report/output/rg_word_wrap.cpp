@@ -164,7 +164,7 @@ private:
     {
         QString rest = word;
         int used = 0;
-        while (!finished_ && Advance(0, rest, measure_, stops_) > width_) {
+        while (!finished_ && !rest.isEmpty() && Advance(0, rest, measure_, stops_) > width_) {
             const int length = LongestFittingPrefix(rest);
             const QString piece = rest.left(length);
             rest.remove(0, length);

@@ -269,6 +269,20 @@ TEST(RgWordWrap, TabsExpandToTheTabStops)
     EXPECT_EQ(Wrap(QStringLiteral("a\tb"), 8, 5).lines, (QStringList{"a", "b"}));
 }
 
+TEST(RgWordWrap, ReversedRectangleEndsWithEveryCharacterOnItsOwn)
+{
+    TFakeTextMeasure measure;
+    const TRect reversed{MM(measure, 500), 0, 0, MM(measure, 2000)};
+    for (bool limit : {true, false}) {
+        TStringList lines;
+        int position = 0;
+        rgWordWrap(QStringLiteral("ab c\r\nd"), reversed, TFont(), 0, limit, lines, nullptr, measure, position,
+                   true);
+        EXPECT_EQ(lines.ToQStringList(), (QStringList{"a", "b", "c", "d"})) << limit;
+        EXPECT_EQ(position, -1);
+    }
+}
+
 TEST(RgWordWrap, WithoutLimitEveryLineIsMade)
 {
     TFakeTextMeasure measure;
