@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
