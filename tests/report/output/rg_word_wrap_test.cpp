@@ -9,7 +9,7 @@
 #include <QRandomGenerator>
 
 #include "fake_text_measure.h"
-#include "qstring_print.h"
+#include "show_lines.h"
 #include "platform/core/string_list.h"
 #include "report/output/rg_units.h"
 
