@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <optional>
 
 #include "platform/core/string_list.h"
 #include "platform/core/sys_utils.h"
