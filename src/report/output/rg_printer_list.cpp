@@ -47,13 +47,29 @@ TrgPrinterCapabilities::TrgPrinterCapabilities(const QString& printerName, const
 
 void TrgPrinterCapabilities::NormalizePapers()
 {
-    // 1./2. Find the custom paper, by name or by its code 256, or make one.
+    // Names and codes of equal count first: codes without a name get their
+    // standard name at their own place (or go, with their size, when that
+    // name is taken), so every name stays with its code; surplus names go.
+    const qsizetype named = PaperNames.size();
+    for (qsizetype i = Papers.size() - 1; i >= named; --i) {
+        const QString name = rgGetStandardPaperName(Papers[i].toInt());
+        if (PaperNames.contains(name)) {
+            Papers.removeAt(i);
+            RemoveAtIfPresent(PaperWidths, i);
+            RemoveAtIfPresent(PaperHeights, i);
+        } else {
+            PaperNames.insert(named, name);
+        }
+    }
+    while (PaperNames.size() > Papers.size())
+        PaperNames.removeLast();
+
+    // Find the custom paper, by name or by its code 256, or make one.
     qsizetype custom = PaperNames.indexOf("Custom");
     if (custom < 0)
         custom = Papers.indexOf("256");
     if (custom >= 0) {
-        if (custom < PaperNames.size())
-            PaperNames[custom] = "Custom";
+        PaperNames[custom] = "Custom";
     } else {
         int highest = -1;
         qsizetype highestAt = -1;
@@ -67,27 +83,12 @@ void TrgPrinterCapabilities::NormalizePapers()
             // Its size is filled in below, when it stands last.
             PaperNames << "Custom";
             Papers << "256";
-        } else if (highestAt < PaperNames.size()) {
+        } else {
             PaperNames[highestAt] = "Custom";
         }
     }
 
-    // 3. Names and codes of equal count: codes without a name get their
-    // standard name (or go when that name is taken); surplus names go.
-    if (PaperNames.size() < Papers.size()) {
-        const qsizetype named = PaperNames.size();
-        for (qsizetype i = Papers.size() - 1; i >= named; --i) {
-            const QString name = rgGetStandardPaperName(Papers[i].toInt());
-            if (PaperNames.contains(name))
-                Papers.removeAt(i);
-            else
-                PaperNames.prepend(name);
-        }
-    }
-    while (PaperNames.size() > Papers.size())
-        PaperNames.removeLast();
-
-    // 4. "Custom" last; its size moves with it so the lists stay parallel.
+    // "Custom" last; its size moves with it so the lists stay parallel.
     const qsizetype at = PaperNames.indexOf("Custom");
     if (at >= 0 && at != PaperNames.size() - 1) {
         MoveToEnd(PaperNames, at);
@@ -98,7 +99,7 @@ void TrgPrinterCapabilities::NormalizePapers()
             MoveToEnd(PaperHeights, at);
     }
 
-    // 5. Missing sizes of the standard papers from the standard table.
+    // Missing sizes of the standard papers from the standard table.
     const qsizetype count = PaperNames.size();
     for (qsizetype i = 0; i + 1 < count; ++i) {
         const TrgPaperSize standard = rgGetStandardPaperSize(Papers[i].toInt());
@@ -116,7 +117,7 @@ void TrgPrinterCapabilities::NormalizePapers()
     while (PaperHeights.size() > count)
         PaperHeights.removeLast();
 
-    // 6. Papers without a size cannot be printed on: they go (not "Custom").
+    // Papers without a size cannot be printed on: they go (not "Custom").
     for (qsizetype i = count - 2; i >= 0; --i) {
         if (PaperWidths[i] == "0" || PaperHeights[i] == "0") {
             RemoveAtIfPresent(PaperNames, i);
