@@ -13,7 +13,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QLocalSocket>
 #include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
@@ -23,6 +22,8 @@
 #include <cups/cups.h>
 #include <grp.h>
 #include <pwd.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -79,9 +80,7 @@ public:
         for (int attempt = 0; attempt < 300; ++attempt) {
             if (process_.state() == QProcess::NotRunning)
                 return "cupsd hat sich beendet: " + QString::fromLocal8Bit(process_.readAll());
-            QLocalSocket probe;
-            probe.connectToServer(Socket());
-            if (probe.waitForConnected(100))
+            if (Accepts())
                 return {};
             QThread::msleep(50);
         }
@@ -94,10 +93,9 @@ public:
     QString SpoolFolder() const { return Path("spool"); }
 
     // The IPP address of a queue through the socket (ipptool's form).
-    QString QueueUri(const QString& queue) const
-    {
-        return "ipp://" + QString::fromLatin1(PercentEncoded(Socket())) + "/printers/" + queue;
-    }
+    QString QueueUri(const QString& queue) const { return ServerUri() + "printers/" + queue; }
+    // The scheduler itself: requests about every queue's jobs go here.
+    QString ServerUri() const { return "ipp://" + QString::fromLatin1(PercentEncoded(Socket())) + "/"; }
 
     // The preserved document files of all jobs ("d00001-001", ...), sorted.
     QStringList JobFiles() const
@@ -112,12 +110,13 @@ public:
     QList<int> JobIds() const
     {
         QList<int> ids;
-        const QString out = RunIpp(QueueUri(queues_.value(0)), {}, R"({
+        const QString out = RunIpp(ServerUri(), {}, R"({
 OPERATION Get-Jobs
 GROUP operation-attributes-tag
 ATTR charset attributes-charset utf-8
 ATTR naturalLanguage attributes-natural-language en
 ATTR uri printer-uri $uri
+ATTR name requesting-user-name $user
 ATTR keyword which-jobs all
 ATTR keyword requested-attributes job-id
 STATUS successful-ok
@@ -132,13 +131,14 @@ STATUS successful-ok
     QMap<QString, QString> JobAttributes(int jobId) const
     {
         QMap<QString, QString> attributes;
-        const QString out = RunIpp(QueueUri(queues_.value(0)), {"-d", "job-id=" + QString::number(jobId)}, R"({
+        const QString out = RunIpp(ServerUri(), {"-d", "job-id=" + QString::number(jobId)}, R"({
 OPERATION Get-Job-Attributes
 GROUP operation-attributes-tag
 ATTR charset attributes-charset utf-8
 ATTR naturalLanguage attributes-natural-language en
 ATTR uri printer-uri $uri
 ATTR integer job-id $job-id
+ATTR name requesting-user-name $user
 ATTR keyword requested-attributes all
 STATUS successful-ok
 })");
@@ -151,6 +151,23 @@ STATUS successful-ok
     }
 
 private:
+    // True when the scheduler's socket takes a connection.
+    bool Accepts() const
+    {
+        const QByteArray path = Socket().toLocal8Bit();
+        sockaddr_un address{};
+        if (size_t(path.size()) >= sizeof(address.sun_path))
+            return false;
+        address.sun_family = AF_UNIX;
+        std::copy(path.begin(), path.end(), address.sun_path);
+        const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+        if (fd < 0)
+            return false;
+        const bool connected = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0;
+        ::close(fd);
+        return connected;
+    }
+
     static QByteArray PercentEncoded(const QString& path)
     {
         QByteArray encoded;
@@ -180,17 +197,17 @@ private:
     void WriteConfiguration()
     {
         // cupsd refuses to run its helpers as root: as root they run as lp.
-        QString user, group, systemGroup;
+        QString user, groupName, systemGroup;
         if (getuid() == 0) {
             user = getpwnam("lp") ? "lp" : "nobody";
-            group = getgrnam("lp") ? "lp" : "nogroup";
+            groupName = getgrnam("lp") ? "lp" : "nogroup";
             systemGroup = "root";
         } else {
             const passwd* pw = getpwuid(getuid());
-            const group* gr = getgrgid(getgid());
+            const struct group* gr = getgrgid(getgid());
             user = pw ? pw->pw_name : QString::number(getuid());
-            group = gr ? gr->gr_name : QString::number(getgid());
-            systemGroup = group;
+            groupName = gr ? gr->gr_name : QString::number(getgid());
+            systemGroup = groupName;
         }
         WriteText("conf/cupsd.conf", QString(R"(Listen %1
 LogLevel warn
@@ -227,7 +244,7 @@ Group %6
 SystemGroup %7
 Sandboxing Relaxed
 )")
-                                              .arg(Path("conf"), SpoolFolder(), Path("cache"), Path("state"), user, group, systemGroup));
+                                              .arg(Path("conf"), SpoolFolder(), Path("cache"), Path("state"), user, groupName, systemGroup));
         QString printers;
         for (int i = 0; i < queues_.size(); ++i) {
             const QString tag = i == 0 ? "DefaultPrinter" : "Printer";
