@@ -166,6 +166,31 @@ TClassInfo& stream_detail::NewClassInfo(const QString& className, std::type_inde
     return info;
 }
 
+TPropValue stream_detail::CoerceValue(TPropKind kind, const TPropValue& value)
+{
+    const auto asNumber = [&value]() -> long double {
+        if (const auto* i = std::get_if<int64_t>(&value))
+            return static_cast<long double>(*i);
+        if (const auto* f = std::get_if<long double>(&value))
+            return *f;
+        if (const auto* b = std::get_if<bool>(&value))
+            return *b ? 1 : 0;
+        return 0;
+    };
+    switch (kind) {
+    case TPropKind::Float:
+    case TPropKind::Single:
+    case TPropKind::Date: return asNumber();
+    case TPropKind::Integer:
+    case TPropKind::Enum:
+    case TPropKind::Set:
+    case TPropKind::Currency:
+        return std::holds_alternative<int64_t>(value) ? value : TPropValue(static_cast<int64_t>(asNumber()));
+    case TPropKind::Boolean: return std::holds_alternative<bool>(value) ? value : TPropValue(asNumber() != 0);
+    default: return value;
+    }
+}
+
 // ---- registry by name -------------------------------------------------------
 
 void RegisterClass(const TClassInfo* info)

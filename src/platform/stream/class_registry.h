@@ -185,6 +185,10 @@ template <class V> V FromValue(const TPropValue& p)
         return std::get<QString>(p);
 }
 
+// The value in the variant alternative the property kind uses (a default
+// given as 0 for a float property becomes 0.0).
+TPropValue CoerceValue(TPropKind kind, const TPropValue& value);
+
 TClassInfo& NewClassInfo(const QString& className, std::type_index type, std::type_index parent);
 
 }  // namespace stream_detail
@@ -242,7 +246,8 @@ public:
     // Modifiers of the property added last.
     template <class V> TClassBuilder& Default(const V& value)
     {
-        info_.Properties.back().Default = stream_detail::ToValue(value);
+        TPropInfo& p = info_.Properties.back();
+        p.Default = stream_detail::CoerceValue(p.Kind, stream_detail::ToValue(value));
         return *this;
     }
     TClassBuilder& Stored(std::function<bool(const T&)> stored)

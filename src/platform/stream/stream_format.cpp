@@ -3,7 +3,6 @@
 #include "platform/core/exceptions.h"
 #include "platform/core/win1252.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -419,28 +418,4 @@ void TByteEncoder::Binary(const QByteArray& bytes)
     Tag(TValueType::vaBinary);
     LE(bytes.size(), 4);
     out_.append(bytes);
-}
-
-// ---- float text -------------------------------------------------------------
-
-QString FloatToStreamText(long double v)
-{
-    char buf[64];
-    const auto res = std::to_chars(buf, buf + sizeof buf, v);
-    QString text = QString::fromLatin1(buf, res.ptr - buf);
-    // Keep a float recognisable as one when the text form is read back.
-    if (std::isfinite(v) && !text.contains(QLatin1Char('.')) && !text.contains(QLatin1Char('e')))
-        text += QStringLiteral(".0");
-    return text;
-}
-
-bool StreamTextToFloat(const QString& text, long double& v)
-{
-    const QByteArray latin = text.toLatin1();
-    const char* begin = latin.constData();
-    const char* end = begin + latin.size();
-    if (begin != end && *begin == '+')
-        ++begin;
-    const auto res = std::from_chars(begin, end, v);
-    return res.ec == std::errc() && res.ptr == end;
 }

@@ -133,8 +133,3 @@ public:
 private:
     QByteArray& out_;
 };
-
-// Floats in the text form: shortest text that reads back to the same value,
-// always with "." and never through the process locale.
-QString FloatToStreamText(long double v);
-bool StreamTextToFloat(const QString& text, long double& v);

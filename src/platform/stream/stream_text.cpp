@@ -5,11 +5,39 @@
 #include "platform/stream/stream_format.h"
 
 #include <charconv>
+#include <clocale>
 #include <cmath>
+#include <cstdlib>
+#include <type_traits>
 
 namespace {
 
 const char* const kLineEnd = "\r\n";
+
+// ASCII classes by hand: the C library's depend on the process locale.
+bool IsDigit(uint8_t c) { return c >= '0' && c <= '9'; }
+bool IsHexDigit(uint8_t c) { return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+bool IsIdentStart(uint8_t c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c >= 128; }
+bool IsIdentChar(uint8_t c) { return IsIdentStart(c) || IsDigit(c) || c == '.'; }
+
+bool IsIdentifier(const QByteArray& b)
+{
+    if (b.isEmpty() || !IsIdentStart(uint8_t(b[0])))
+        return false;
+    for (char c : b)
+        if (!IsIdentChar(uint8_t(c)))
+            return false;
+    return true;
+}
+
+// Words that open or close a block in the text form.
+bool IsKeyword(const QByteArray& b)
+{
+    for (const char* word : {"object", "inherited", "inline", "end", "item"})
+        if (b.compare(word, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
 constexpr int kBinaryBytesPerLine = 32;
 
 // Shortest text that reads back to the same value, with a "." or exponent
@@ -25,6 +53,24 @@ template <class F> QByteArray FloatText(F v, qsizetype position)
     if (!text.contains('.') && !text.contains('e'))
         text += ".0";
     return text;
+}
+
+// Reads a float written by FloatText. strto*_l over the "C" locale, since
+// from_chars refuses the subnormal values that extended numbers can hold.
+template <class F> bool ParseFloat(const QByteArray& text, F& value)
+{
+    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
+    if (text.isEmpty() || !cLocale)
+        return false;
+    const char* begin = text.constData();
+    char* end = nullptr;
+    if constexpr (std::is_same_v<F, float>)
+        value = strtof_l(begin, &end, cLocale);
+    else if constexpr (std::is_same_v<F, double>)
+        value = strtod_l(begin, &end, cLocale);
+    else
+        value = strtold_l(begin, &end, cLocale);
+    return end == begin + text.size() && std::isfinite(value);
 }
 
 QByteArray CurrencyText(int64_t scaled)
@@ -79,6 +125,18 @@ public:
 
 private:
     void Line(int indent) { out_ += QByteArray(indent, ' '); }
+
+    // A name the text form can hold, so that the text converts back: class,
+    // component and property names, identifier values and set members.
+    QByteArray Identifier(bool mayBeEmpty, bool keywordAllowed = false)
+    {
+        const qsizetype at = cur_.Position();
+        const QByteArray b = cur_.ShortBytes();
+        if ((b.isEmpty() && mayBeEmpty) || (IsIdentifier(b) && (keywordAllowed || !IsKeyword(b))))
+            return b;
+        cur_.SetPosition(at);
+        cur_.Fail(QStringLiteral("Ungültiger Bezeichner"));
+    }
     void EndLine() { out_ += kLineEnd; }
 
     void Object(int indent)
@@ -92,8 +150,8 @@ private:
             if (flags & ffChildPos)
                 position = cur_.IntegerValue(false);
         }
-        const QByteArray className = cur_.ShortBytes();
-        const QByteArray name = cur_.ShortBytes();
+        const QByteArray className = Identifier(false);
+        const QByteArray name = Identifier(true);
         Line(indent);
         out_ += (flags & ffInherited) ? "inherited " : (flags & ffInline) ? "inline " : "object ";
         if (!name.isEmpty())
@@ -115,7 +173,7 @@ private:
     {
         while (cur_.PeekByte() != 0) {
             Line(indent);
-            out_ += cur_.ShortBytes() + " = ";
+            out_ += Identifier(false) + " = ";
             Value(indent, 0);
             EndLine();
         }
@@ -154,7 +212,7 @@ private:
             cur_.SetPosition(at);
             out_ += QuotedText(cur_.StringValue());
             return;
-        case TValueType::vaIdent: out_ += cur_.ShortBytes(); return;
+        case TValueType::vaIdent: out_ += Identifier(false, true); return;
         case TValueType::vaFalse: out_ += "False"; return;
         case TValueType::vaTrue: out_ += "True"; return;
         case TValueType::vaNil: out_ += "nil"; return;
@@ -172,12 +230,14 @@ private:
         case TValueType::vaSet: {
             out_ += '[';
             bool first = true;
-            for (QByteArray ident = cur_.ShortBytes(); !ident.isEmpty(); ident = cur_.ShortBytes()) {
+            while (cur_.PeekByte() != 0) {
+                const QByteArray ident = Identifier(false, true);
                 if (!first)
                     out_ += ", ";
                 out_ += ident;
                 first = false;
             }
+            cur_.Byte();
             out_ += ']';
             return;
         }
@@ -242,14 +302,6 @@ private:
         throw EReadError(QStringLiteral("Fehler beim Umwandeln des Textes (Zeile %1): %2").arg(tok_.line).arg(message));
     }
 
-    // ASCII classes by hand: the C library's depend on the process locale.
-    static bool IsDigit(uint8_t c) { return c >= '0' && c <= '9'; }
-    static bool IsHexDigit(uint8_t c) { return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
-    static bool IsIdentStart(uint8_t c)
-    {
-        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c >= 128;
-    }
-    static bool IsIdentChar(uint8_t c) { return IsIdentStart(c) || IsDigit(c) || c == '.'; }
 
     uint8_t At(qsizetype i) const { return i < text_.size() ? uint8_t(text_[i]) : 0; }
 
@@ -533,32 +585,24 @@ private:
     void FloatValue()
     {
         const QByteArray text = tok_.text.startsWith('+') ? tok_.text.mid(1) : tok_.text;
-        const char* begin = text.constData();
-        const char* end = begin + text.size();
         bool ok = true;
         switch (tok_.ch) {
         case 's': {
             float f = 0;
-            const auto r = std::from_chars(begin, end, f);
-            ok = r.ec == std::errc() && r.ptr == end;
-            if (ok)
+            if ((ok = ParseFloat(text, f)))
                 enc_.Single(f);
             break;
         }
         case 'd': {
             double d = 0;
-            const auto r = std::from_chars(begin, end, d);
-            ok = r.ec == std::errc() && r.ptr == end;
-            if (ok)
+            if ((ok = ParseFloat(text, d)))
                 enc_.Date(d);
             break;
         }
         case 'c': enc_.Currency(CurrencyValue(text)); break;
         default: {
             long double v = 0;
-            const auto r = std::from_chars(begin, end, v);
-            ok = r.ec == std::errc() && r.ptr == end;
-            if (ok)
+            if ((ok = ParseFloat(text, v)))
                 enc_.Extended(v);
         }
         }
