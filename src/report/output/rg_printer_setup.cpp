@@ -1,6 +1,9 @@
 #include "report/output/rg_printer_setup.h"
 
 #include "platform/core/sys_utils.h"
+#include "platform/stream/class_registry.h"
+#include "platform/stream/component_reader.h"
+#include "platform/stream/component_writer.h"
 #include "report/output/rg_printer.h"
 #include "report/output/rg_printer_list.h"
 
@@ -23,6 +26,7 @@ bool SameBinName(const QString& stored, const QString& given)
 
 TrgPrinterSetup::TrgPrinterSetup(TComponent* AOwner) : owner_(AOwner)
 {
+    rgDescribePrinterSetupClass();
     const bool letter = FormatSettings().DecimalSeparator == u'.';
     pageDef_.mmWidth = letter ? kLetterWidth : kA4Width;
     pageDef_.mmHeight = letter ? kLetterHeight : kA4Height;
@@ -344,4 +348,61 @@ void TrgPrinterSetup::SetDefinedValue(int Index, int Value)
     case 5: pageDef_.mmWidth = Value; break;
     default: break;
     }
+}
+
+// ---- stream form ------------------------------------------------------------------------
+
+void rgDescribePrinterSetupClass()
+{
+    static bool described = false;
+    if (described)
+        return;
+    described = true;
+    const TEnumInfo* duplex = RegisterEnum("TrgDuplexType", QStringList(TrgDuplexTypeIdentifiers.begin(), TrgDuplexTypeIdentifiers.end()));
+    const TEnumInfo* orientation = RegisterEnum(
+        "TPrinterOrientation", QStringList(TPrinterOrientationIdentifiers.begin(), TPrinterOrientationIdentifiers.end()));
+    using S = TrgPrinterSetup;
+    const auto never = [](const S&) { return false; };
+    DescribeClass<S, TPersistent>("TrgPrinterSetup")
+        .String("BinName", [](const S& s) { return s.BinName(); }, [](S& s, QString v) { s.SetBinName(v); })
+        .Default(QString())
+        .Boolean("Collation", [](const S& s) { return s.Collation(); }, [](S& s, bool v) { s.SetCollation(v); })
+        .Default(false)
+        .Integer("Copies", [](const S& s) { return s.Copies(); }, [](S& s, int v) { s.SetCopies(v); })
+        .Default(1)
+        .String("DocumentName", &S::DocumentName)
+        .Default(QString())
+        .Enum("Duplex", duplex, [](const S& s) { return s.Duplex(); }, [](S& s, TrgDuplexType v) { s.SetDuplex(v); })
+        .Default(dpNone)
+        .Single("MarginBottom", [](const S& s) { return s.MarginBottom(); }, [](S& s, float v) { s.SetMarginBottom(v); })
+        .Stored(never)
+        .Single("MarginLeft", [](const S& s) { return s.MarginLeft(); }, [](S& s, float v) { s.SetMarginLeft(v); })
+        .Stored(never)
+        .Single("MarginRight", [](const S& s) { return s.MarginRight(); }, [](S& s, float v) { s.SetMarginRight(v); })
+        .Stored(never)
+        .Single("MarginTop", [](const S& s) { return s.MarginTop(); }, [](S& s, float v) { s.SetMarginTop(v); })
+        .Stored(never)
+        .Enum("Orientation", orientation, [](const S& s) { return s.Orientation(); },
+              [](S& s, TPrinterOrientation v) { s.SetOrientation(v); })
+        .Default(poPortrait)
+        .Single("PaperHeight", [](const S& s) { return s.PaperHeight(); }, [](S& s, float v) { s.SetPaperHeight(v); })
+        .Stored(never)
+        // Reading the name matches a "Custom" size to a paper, as the property does.
+        .String("PaperName", [](const S& s) { return const_cast<S&>(s).PaperName(); },
+                [](S& s, QString v) { s.SetPaperName(v); })
+        .Default(QString())
+        .Single("PaperWidth", [](const S& s) { return s.PaperWidth(); }, [](S& s, float v) { s.SetPaperWidth(v); })
+        .Stored(never)
+        .String("PrinterName", [](const S& s) { return s.PrinterName(); }, [](S& s, QString v) { s.SetPrinterName(v); })
+        .Default(QString())
+        .DefineProperties([](S& s, TFiler& filer) {
+            for (int i = 0; i < int(S::DefinedPropertyNames.size()); ++i) {
+                filer.DefineProperty(
+                    S::DefinedPropertyNames[size_t(i)],
+                    [&s, i](TReader& reader) {
+                        s.SetDefinedValue(i, rgReadIntegerValue([&reader](void* buffer, int count) { reader.Read(buffer, count); }));
+                    },
+                    [&s, i](TWriter& writer) { writer.WriteInteger(s.DefinedValue(i)); }, true);
+            }
+        });
 }

@@ -132,3 +132,8 @@ private:
     float legacyPaperHeight_ = 0;
     float legacyPaperWidth_ = 0;
 };
+
+// Describes TrgPrinterSetup for the component stream (published properties
+// in stream order, the six mm values as defined properties); the first
+// setup made does it, later calls do nothing.
+void rgDescribePrinterSetupClass();

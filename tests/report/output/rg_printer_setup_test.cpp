@@ -7,6 +7,10 @@
 
 #include "fake_printer_source.h"
 #include "platform/core/sys_utils.h"
+#include "platform/stream/class_registry.h"
+#include "platform/stream/component_reader.h"
+#include "platform/stream/component_writer.h"
+#include "platform/stream/stream_text.h"
 
 using rgtest::InstallFakePrinters;
 using rgtest::OfficeLaser;
@@ -311,6 +315,128 @@ TEST_F(PrinterSetupTest, TheSixDefinedValuesAreThePageDefinition)
     EXPECT_EQ(def.mmWidth, 6000);
     for (int i = 0; i < 6; ++i)
         EXPECT_EQ(setup.DefinedValue(i), 1000 * (i + 1));
+}
+
+}  // namespace
+
+// ---- stream form ----
+
+namespace {
+
+// A component that owns a setup, as a report does.
+class TSetupHolder : public TComponent {
+public:
+    explicit TSetupHolder(TComponent* owner) : TComponent(owner), Setup(this) {}
+    TrgPrinterSetup Setup;
+};
+
+void DescribeHolder()
+{
+    static const TClassInfo* info = [] {
+        const TClassInfo* i = DescribeClass<TSetupHolder, TComponent>("TSetupHolder")
+                                  .Object("PrinterSetup", [](TSetupHolder& h) { return &h.Setup; })
+                                  .Info();
+        RegisterClass(i);
+        return i;
+    }();
+    (void)info;
+}
+
+QString AsText(TSetupHolder& holder)
+{
+    return QString::fromLatin1(ObjectBinaryToText(ComponentToBytes(&holder)));
+}
+
+std::unique_ptr<TSetupHolder> FromText(const QString& text)
+{
+    TComponent* read = ComponentFromBytes(ObjectTextToBinary(text.toLatin1()));
+    return std::unique_ptr<TSetupHolder>(dynamic_cast<TSetupHolder*>(read));
+}
+
+class PrinterSetupStreamTest : public PrinterSetupTest {
+protected:
+    void SetUp() override
+    {
+        PrinterSetupTest::SetUp();
+        DescribeHolder();
+    }
+};
+
+TEST_F(PrinterSetupStreamTest, WritesThePublishedValuesThenAllSixMillimetreValues)
+{
+    TSetupHolder holder(nullptr);
+    holder.Name = "Report";
+    holder.Setup.SetCopies(2);
+    holder.Setup.SetOrientation(poLandscape);
+    holder.Setup.DocumentName = "Liste";
+    EXPECT_EQ(AsText(holder).toStdString(),
+              "object Report: TSetupHolder\r\n"
+              "  PrinterSetup.BinName = 'Default'\r\n"
+              "  PrinterSetup.Copies = 2\r\n"
+              "  PrinterSetup.DocumentName = 'Liste'\r\n"
+              "  PrinterSetup.Orientation = poLandscape\r\n"
+              "  PrinterSetup.PaperName = 'A4'\r\n"
+              "  PrinterSetup.PrinterName = 'Default'\r\n"
+              "  PrinterSetup.mmMarginBottom = 6350\r\n"
+              "  PrinterSetup.mmMarginLeft = 6350\r\n"
+              "  PrinterSetup.mmMarginRight = 6350\r\n"
+              "  PrinterSetup.mmMarginTop = 6350\r\n"
+              "  PrinterSetup.mmPaperHeight = 210000\r\n"
+              "  PrinterSetup.mmPaperWidth = 297000\r\n"
+              "end\r\n");
+}
+
+TEST_F(PrinterSetupStreamTest, ASetupReadBackEqualsTheOneWritten)
+{
+    TSetupHolder holder(nullptr);
+    holder.Name = "Report";
+    holder.Setup.SetUnits(utMillimeters);
+    holder.Setup.SetPrinterName("Second");
+    holder.Setup.SetPaperName("A5");
+    holder.Setup.SetMarginLeft(12.5f);
+    holder.Setup.SetCollation(true);
+    holder.Setup.SetCopies(3);
+    holder.Setup.SetDuplex(dpVertical);
+    holder.Setup.SetBinName("Manual");
+    const auto read = FromText(AsText(holder));
+    ASSERT_NE(read, nullptr);
+    EXPECT_TRUE(read->Setup.IsEqual(holder.Setup));
+    EXPECT_EQ(read->Setup.StoredPaperName(), "A5");
+    EXPECT_EQ(read->Setup.PageDef().mmMarginLeft, 12500);
+    EXPECT_EQ(AsText(*read), AsText(holder));
+}
+
+TEST_F(PrinterSetupStreamTest, MillimetreValuesOfAnyNumberFormAndLegacySizesAreRead)
+{
+    const auto read = FromText("object Report: TSetupHolder\r\n"
+                               "  PrinterSetup.PaperName = 'Custom'\r\n"
+                               "  PrinterSetup.PaperWidth = 4.25\r\n"
+                               "  PrinterSetup.PaperHeight = 5.5\r\n"
+                               "  PrinterSetup.mmMarginBottom = 7\r\n"
+                               "  PrinterSetup.mmMarginLeft = 1000\r\n"
+                               "  PrinterSetup.mmMarginRight = 100000\r\n"
+                               "  PrinterSetup.mmMarginTop = 105000.0\r\n"
+                               "end\r\n");
+    ASSERT_NE(read, nullptr);
+    const TrgPageDef& def = read->Setup.PageDef();
+    EXPECT_EQ(def.mmMarginBottom, 7);
+    EXPECT_EQ(def.mmMarginLeft, 1000);
+    EXPECT_EQ(def.mmMarginRight, 100000);
+    EXPECT_EQ(def.mmMarginTop, 105000);
+    EXPECT_EQ(def.mmWidth, 210000);  // legacy sizes wait for UpdatePageDefSize
+    EXPECT_FLOAT_EQ(read->Setup.LegacyPaperWidth(), 4.25f);
+    read->Setup.UpdatePageDefSize();
+    EXPECT_EQ(def.mmWidth, rgToMMThousandths(utInches, rgHorizontal, nullptr, 4.25f));
+    EXPECT_EQ(def.mmHeight, rgToMMThousandths(utInches, rgVertical, nullptr, 5.5f));
+}
+
+TEST_F(PrinterSetupStreamTest, AnUnknownPrinterNameInAStreamKeepsDefault)
+{
+    const auto read = FromText("object Report: TSetupHolder\r\n"
+                               "  PrinterSetup.PrinterName = 'Gone since 1998'\r\n"
+                               "end\r\n");
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(read->Setup.PrinterName(), "Default");
 }
 
 }  // namespace
