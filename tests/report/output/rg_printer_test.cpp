@@ -11,38 +11,16 @@
 
 #include "fake_printer_source.h"
 #include "pdf_tools.h"
+#include "recording_spooler.h"
 #include "test_environment.h"
 
 using rgtest::InstallFakePrinters;
 using rgtest::OfficeLaser;
 using rgtest::ToolOutput;
 using rgtest::Matches;
+using rgtest::TRecordingSpooler;
 
 namespace {
-
-// Records what reaches it and keeps a copy of each job file.
-class TRecordingSpooler : public TrgSpooler {
-public:
-    TRecordingSpooler(std::vector<TrgSpoolJob>& jobs, QString keepFolder, QString refusal = {})
-        : jobs_(jobs), keepFolder_(std::move(keepFolder)), refusal_(std::move(refusal))
-    {
-    }
-    int Submit(const TrgSpoolJob& job) override
-    {
-        if (!refusal_.isEmpty())
-            throw EPrintError(refusal_);
-        jobs_.push_back(job);
-        const QString copy = keepFolder_ + QString("/job%1.pdf").arg(jobs_.size());
-        QFile::copy(job.FileName, copy);
-        jobs_.back().FileName = copy;
-        return int(jobs_.size());
-    }
-
-private:
-    std::vector<TrgSpoolJob>& jobs_;
-    QString keepFolder_;
-    QString refusal_;
-};
 
 class PrinterTest : public ::testing::Test {
 protected:
