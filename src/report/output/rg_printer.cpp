@@ -68,6 +68,20 @@ void TrgPrinter::SetPrinterName(const QString& Name)
     printerName_ = Name;
 }
 
+bool TrgPrinter::GetColorPrinter() const
+{
+    const TrgPrinterCapabilities* caps = GetCapabilities();
+    return !caps || caps->ColorPrinter;
+}
+
+QColor TrgPrinter::FontColor(const QColor& Color) const
+{
+    const QRgb rgb = Color.rgb() & 0xFFFFFF;
+    if (GetColorPrinter() || rgb == 0 || rgb == 0xFFFFFF)
+        return Color;
+    return Qt::black;
+}
+
 bool TrgPrinter::HasContext() const
 {
     const TrgPrinterInfo* info = GetPrinterInfo();
@@ -350,6 +364,8 @@ void TrgPrinter::EndDoc()
         return;
     }
     try {
+        if (!spooler_)
+            throw EPrintError(QString("Für den Druckauftrag \"%1\" gibt es keine Druckwarteschlange.").arg(DocumentName));
         lastJobId_ = spooler_->Submit(MakeSpoolJob(file));
     } catch (...) {
         QFile::remove(file);

@@ -12,6 +12,7 @@
 // set (printing to a file from the print dialog) the finished PDF is moved
 // there instead of being spooled.
 
+#include <QColor>
 #include <QPainter>
 #include <QRect>
 #include <QString>
@@ -94,7 +95,11 @@ public:
     // (offset X, offset Y, right offset, bottom offset) in printer pixels:
     // the strips the printer cannot print on. A PDF job has none.
     QRect GetPageOffsets() const { return {}; }
-    bool GetColorPrinter() const { return true; }
+    // False for a black-and-white printer (true when not known).
+    bool GetColorPrinter() const;
+    // The colour text is printed in: on a black-and-white printer every
+    // colour but black and white becomes black.
+    QColor FontColor(const QColor& Color) const;
     // The paper of the driver settings in tenths of a millimetre, portrait.
     QSize PaperSizeTenths();
 

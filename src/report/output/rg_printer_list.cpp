@@ -39,7 +39,8 @@ TrgPrinterCapabilities::TrgPrinterCapabilities(const QString& printerName, const
       PaperHeights(NumbersAsText(raw.PaperHeights)),
       PaperNames(raw.PaperNames),
       Papers(NumbersAsText(raw.Papers)),
-      PaperWidths(NumbersAsText(raw.PaperWidths))
+      PaperWidths(NumbersAsText(raw.PaperWidths)),
+      ColorPrinter(raw.ColorPrinter)
 {
     NormalizePapers();
     NormalizeBins();

@@ -35,6 +35,8 @@ struct TrgRawCapabilities {
     QList<int> PaperHeights;
     QStringList BinNames;
     QList<int> Bins;
+    // False for a printer that prints black and white only.
+    bool ColorPrinter = true;
 };
 
 class TrgPrinterSource {
@@ -65,6 +67,7 @@ public:
     QStringList PaperNames;
     QStringList Papers;
     QStringList PaperWidths;
+    bool ColorPrinter = true;
 
 private:
     void NormalizePapers();
@@ -122,7 +125,8 @@ QStringList rgGetPrinterNames();
 // printer is installed, and every caller copes with that.
 TrgPrinter* rgGetPrinter();
 // Replaces where printers come from and drops the shared list and printer
-// (tests give a fake; nullptr returns to the spooler).
+// (tests give a fake; nullptr returns to the spooler). Only for start-up and
+// tests: setups made before keep entries of the old list.
 void rgSetPrinterSource(std::unique_ptr<TrgPrinterSource> source);
 
 // ---- standard papers -----------------------------------------------------------

@@ -314,3 +314,31 @@ TEST_F(PrinterTest, PrintingToAFileKeepsTheChosenFileAndSpoolsNothing)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PrinterTest, ABlackAndWhitePrinterPrintsColouredTextBlack)
+{
+    rgtest::TFakePrinter mono = OfficeLaser("Mono");
+    mono.Capabilities.ColorPrinter = false;
+    InstallFakePrinters({OfficeLaser("Laser"), mono});
+    TrgPrinter printer;
+    struct Case {
+        QColor given, onColour, onMono;
+    };
+    const Case cases[] = {
+        {QColor(255, 0, 0), QColor(255, 0, 0), QColor(0, 0, 0)},
+        {QColor(0, 0, 0), QColor(0, 0, 0), QColor(0, 0, 0)},
+        {QColor(255, 255, 255), QColor(255, 255, 255), QColor(255, 255, 255)},
+        {QColor(128, 128, 128), QColor(128, 128, 128), QColor(0, 0, 0)},
+    };
+    EXPECT_TRUE(printer.GetColorPrinter());
+    for (const Case& c : cases)
+        EXPECT_EQ(printer.FontColor(c.given), c.onColour) << c.given.name().toStdString();
+    printer.SetPrinterName("Mono");
+    EXPECT_FALSE(printer.GetColorPrinter());
+    for (const Case& c : cases)
+        EXPECT_EQ(printer.FontColor(c.given), c.onMono) << c.given.name().toStdString();
+}
+
+}  // namespace
