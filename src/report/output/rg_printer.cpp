@@ -4,7 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPageLayout>
-#include <QPrinter>
+#include <QPdfWriter>
 #include <QTemporaryFile>
 
 #include "platform/core/sys_utils.h"
@@ -272,13 +272,10 @@ void TrgPrinter::BeginDoc()
     jobFile_ = file.fileName();
     file.close();
 
-    qprinter_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    qprinter_->setOutputFormat(QPrinter::PdfFormat);
-    qprinter_->setOutputFileName(jobFile_);
-    qprinter_->setResolution(kResolution);
-    qprinter_->setFullPage(true);
-    qprinter_->setDocName(DocumentName);
-    qprinter_->setCreator("QV-Lumadex");
+    writer_ = std::make_unique<QPdfWriter>(jobFile_);
+    writer_->setResolution(kResolution);
+    writer_->setTitle(DocumentName);
+    writer_->setCreator("QV-Lumadex");
     printing_ = true;
     pageOpen_ = false;
     pageCount_ = 0;
@@ -294,7 +291,7 @@ void TrgPrinter::ApplyPageLayout()
                          QPageSize::ExactMatch);
     const TrgDeviceMode* mode = DevMode();
     const auto orientation = mode && mode->Orientation == 2 ? QPageLayout::Landscape : QPageLayout::Portrait;
-    if (!qprinter_->setPageLayout(QPageLayout(size, orientation, QMarginsF(0, 0, 0, 0))))
+    if (!writer_->setPageLayout(QPageLayout(size, orientation, QMarginsF(0, 0, 0, 0))))
         throw EPrintError(QString("Das Papierformat %1 x %2 mm wird nicht angenommen.")
                               .arg(paper.width() / 10.0)
                               .arg(paper.height() / 10.0));
@@ -309,9 +306,9 @@ void TrgPrinter::StartPage()
         if (pageCount_ == 0 || resetPending_)
             ApplyPageLayout();
         if (pageCount_ == 0) {
-            if (!painter_.begin(qprinter_.get()))
+            if (!painter_.begin(writer_.get()))
                 throw EPrintError(QString("Der Druckauftrag \"%1\" kann nicht beginnen.").arg(DocumentName));
-        } else if (!qprinter_->newPage()) {
+        } else if (!writer_->newPage()) {
             throw EPrintError(QString("Im Druckauftrag \"%1\" kann keine neue Seite beginnen.").arg(DocumentName));
         }
     } catch (...) {
@@ -332,7 +329,7 @@ void TrgPrinter::CloseJob()
 {
     if (painter_.isActive())
         painter_.end();
-    qprinter_.reset();
+    writer_.reset();
     printing_ = false;
     pageOpen_ = false;
     pageCount_ = 0;

@@ -3,7 +3,8 @@
 // printer's driver settings (TrgDeviceMode), tells the printer's resolution
 // and unprintable offsets for measuring, and runs print jobs.
 //
-// A job is drawn with Qt into a temporary PDF at the printer's resolution.
+// A job is drawn with Qt's PDF writer into a temporary PDF at the printer's
+// resolution (no print-system plugin is involved).
 // Only when the job ends complete is the file handed to the spooler, with
 // copies, collation, media, sides and tray from the driver settings; a
 // cancelled job deletes the file and never reaches the spooler. Every step
@@ -23,7 +24,7 @@
 #include "report/output/rg_spooler.h"
 #include "report/output/rg_units.h"
 
-class QPrinter;
+class QPdfWriter;
 class TrgPrinterCapabilities;
 class TrgPrinterInfo;
 
@@ -137,6 +138,6 @@ private:
     int pageCount_ = 0;
     int lastJobId_ = 0;
     QString jobFile_;
-    std::unique_ptr<QPrinter> qprinter_;
+    std::unique_ptr<QPdfWriter> writer_;
     QPainter painter_;
 };
