@@ -9,6 +9,7 @@
 
 #include "platform/core/sys_utils.h"
 #include "report/output/rg_printer_list.h"
+#include "report/output/rg_printer_setup_dialog.h"
 
 namespace {
 
@@ -218,8 +219,12 @@ TrgPrinterSetup* TrgPrinter::GetPrinterSetup()
         }
     }
     if (mode.PaperSize >= kUserPaperCode && mode.PaperWidth > 0 && mode.PaperLength > 0) {
-        setup_->SetPaperWidth(rgFromTenthsOfMM(mode.PaperWidth, setup_->Units(), rgHorizontal, this));
-        setup_->SetPaperHeight(rgFromTenthsOfMM(mode.PaperLength, setup_->Units(), rgVertical, this));
+        // The driver holds the sheet upright; a landscape setup holds it turned.
+        const bool landscape = setup_->Orientation() == poLandscape;
+        const int width = landscape ? mode.PaperLength : mode.PaperWidth;
+        const int height = landscape ? mode.PaperWidth : mode.PaperLength;
+        setup_->SetPaperWidth(rgFromTenthsOfMM(width, setup_->Units(), rgHorizontal, this));
+        setup_->SetPaperHeight(rgFromTenthsOfMM(height, setup_->Units(), rgVertical, this));
     }
     if (mode.Fields & TrgDeviceMode::dmDefaultSourceField) {
         const qsizetype at = caps->Bins.indexOf(QString::number(mode.DefaultSource));
@@ -250,6 +255,17 @@ QSize TrgPrinter::PaperSizeTenths()
     const TrgPageDef& def = setup_->PageDef();
     const int a = int(std::lround(def.mmWidth / 100.0)), b = int(std::lround(def.mmHeight / 100.0));
     return {std::min(a, b), std::max(a, b)};
+}
+
+bool TrgPrinter::ShowSetupDialog()
+{
+    TrgPrinterSetupDialog dialog;
+    dialog.Printer = this;
+    dialog.RunDialog = SetupDialogRunner;
+    const bool accepted = dialog.Execute();
+    if (accepted && OnSetupChange)
+        OnSetupChange(this);
+    return accepted;
 }
 
 // ---- the job ------------------------------------------------------------------------

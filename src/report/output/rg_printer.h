@@ -18,6 +18,7 @@
 #include <QRect>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 #include "report/output/rg_printer_setup.h"
@@ -25,6 +26,7 @@
 #include "report/output/rg_units.h"
 
 class QPdfWriter;
+class QPrinter;
 class TrgPrinterCapabilities;
 class TrgPrinterInfo;
 
@@ -65,6 +67,8 @@ public:
     QString DocumentName;
     // Where a finished job goes instead of the spooler, when set.
     QString OutputFileName;
+    // After the print setup dialog closed with OK.
+    TNotifyEvent OnSetupChange;
 
     QString PrinterName() const { return printerName_; }
     // Ignored during a job.
@@ -87,6 +91,12 @@ public:
     TrgPrinterSetup* GetPrinterSetup();
     // Writes PrinterSetup into the driver settings.
     void UpdateDevMode();
+
+    // Shows the system's print setup dialog for this printer; OK takes the
+    // chosen printer and settings and fires OnSetupChange.
+    bool ShowSetupDialog();
+    // Stands in for the system's dialog when set (tests).
+    std::function<bool(QPrinter&)> SetupDialogRunner;
 
     // ---- device values ----
     // True while the printer can be used (installed and not found broken).

@@ -105,6 +105,8 @@ public:
     TrgPrinterInfo* GetPrinterInfo(const QString& name) const;
     // List name of the system's default printer, or empty.
     QString GetDefaultPrinterName() const { return defaultName_; }
+    // List name of the first entry with that device, or empty.
+    QString NameOfDevice(const QString& device) const;
 
 private:
     std::unique_ptr<TrgPrinterSource> source_;

@@ -342,3 +342,29 @@ TEST_F(PrinterTest, ABlackAndWhitePrinterPrintsColouredTextBlack)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PrinterTest, ACustomSizeIsReadBackTurnedForLandscape)
+{
+    TrgPrinter printer;
+    printer.PrinterSetup()->SetUnits(utMillimeters);
+    TrgDeviceMode mode = *printer.DevMode();
+    mode.Fields = 0x1103 | TrgDeviceMode::dmPaperWidthField | TrgDeviceMode::dmPaperLengthField;
+    mode.PaperSize = 256;
+    mode.PaperWidth = 1000;
+    mode.PaperLength = 1500;
+    for (int orientation : {1, 2}) {
+        mode.Orientation = orientation;
+        printer.SetDevMode(mode);
+        const TrgPageDef& def = printer.GetPrinterSetup()->PageDef();
+        EXPECT_EQ(def.mmWidth, orientation == 1 ? 100000 : 150000);
+        EXPECT_EQ(def.mmHeight, orientation == 1 ? 150000 : 100000);
+        // Written back, the driver gets the same upright sheet.
+        printer.UpdateDevMode();
+        EXPECT_EQ(printer.DevMode()->PaperWidth, 1000);
+        EXPECT_EQ(printer.DevMode()->PaperLength, 1500);
+    }
+}
+
+}  // namespace
