@@ -62,6 +62,8 @@ public:
     // Returns an empty text, or why the scheduler could not start.
     QString Start()
     {
+        if (size_t(Socket().toLocal8Bit().size()) >= sizeof(sockaddr_un::sun_path))
+            return "Der Socket-Pfad ist zu lang für einen Unix-Socket: " + Socket();
         for (const char* sub : {"conf", "spool", "cache", "state", "out", "logs"})
             QDir().mkpath(Path(sub));
         QFile::setPermissions(Path("out"), QFileDevice::Permissions(0x7777));

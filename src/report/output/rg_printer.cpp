@@ -274,8 +274,11 @@ void TrgPrinter::BeginDoc()
 {
     if (printing_)
         return;
-    if (!HasContext())
+    if (!HasContext()) {
+        if (printerName_ == "Default" && rgGetPrinterList()->GetDefaultPrinterName().isEmpty())
+            throw EPrintError("Es ist kein Standarddrucker eingerichtet.");
         throw EPrintError(QString("Der Drucker \"%1\" ist nicht verfügbar.").arg(printerName_));
+    }
     DevMode();
 
     // The job file lies next to the chosen output file, so it can be moved

@@ -282,11 +282,22 @@ TEST_F(PrinterTest, APrinterThatIsNotInstalledCannotStartAJob)
 {
     auto printer = RecordingPrinter();
     printer->SetPrinterName("Vanished");
-    EXPECT_THROW(printer->BeginDoc(), EPrintError);
+    try {
+        printer->BeginDoc();
+        FAIL() << "a job began on a printer that is not installed";
+    } catch (const EPrintError& e) {
+        EXPECT_EQ(e.Message, "Der Drucker \"Vanished\" ist nicht verfügbar.");
+    }
     EXPECT_FALSE(printer->Printing());
     InstallFakePrinters({});
     TrgPrinter none;
-    EXPECT_THROW(none.BeginDoc(), EPrintError);
+    try {
+        none.BeginDoc();
+        FAIL() << "a job began without any printer";
+    } catch (const EPrintError& e) {
+        EXPECT_EQ(e.Message, "Es ist kein Standarddrucker eingerichtet.");
+    }
+    EXPECT_TRUE(TemporaryFiles().isEmpty());
 }
 
 TEST_F(PrinterTest, PrintingToAFileKeepsTheChosenFileAndSpoolsNothing)
