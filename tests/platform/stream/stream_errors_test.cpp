@@ -30,6 +30,21 @@ protected:
     TComponent form{nullptr};
 };
 
+QByteArray LE32(uint32_t v)
+{
+    return Bytes({int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF), int(v >> 24)});
+}
+
+// Picture data whose BMP header claims a 30001 pixels wide row over a few bytes.
+QByteArray OversizedPictureData()
+{
+    const QByteArray bmp = QByteArray("BM") + LE32(70) + LE32(0) + LE32(54) + LE32(40) + LE32(30001) +
+                           LE32(1) + Bytes({1, 0, 24, 0}) + LE32(0) + LE32(0) + LE32(2835) + LE32(2835) +
+                           LE32(0) + LE32(0) + QByteArray(16, '\x7F');
+    const QByteArray data = Short("TBitmap") + LE32(uint32_t(bmp.size())) + bmp;
+    return Short("Picture.Data") + Bytes({10}) + LE32(uint32_t(data.size())) + data;
+}
+
 struct PropertyCase {
     const char* what;
     QByteArray nameAndValue;
@@ -49,6 +64,7 @@ TEST_F(StreamErrors, PropertyErrorsGoThroughTheCallback)
         {"missing method", Short("OnPrint") + Bytes({7}) + Short("Missing"), "Missing wurde nicht gefunden"},
         {"unresolved reference", Short("Link") + Bytes({7}) + Short("Nowhere"), "Nowhere"},
         {"bad picture data", Short("Picture.Data") + Bytes({10, 5, 0, 0, 0}) + Short("TWMF"), "TWMF"},
+        {"oversized picture", OversizedPictureData(), "zu groß"},
     };
     for (const PropertyCase& c : cases) {
         SCOPED_TRACE(c.what);

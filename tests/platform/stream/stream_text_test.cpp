@@ -130,6 +130,11 @@ TEST_F(StreamText, BothFormsRoundTripByteForByte)
     ObjectBinaryToText(in, out);
     EXPECT_EQ(in.Position(), 2 + binary.size());
     EXPECT_EQ(out.Bytes(), text);
+    TMemoryStream back;
+    out.SetPosition(0);
+    ObjectTextToBinary(out, back);
+    EXPECT_EQ(back.Bytes().toHex(), binary.toHex());
+    EXPECT_EQ(out.Position(), text.size());
 }
 
 TEST_F(StreamText, TextReadsBackIntoTheSameComponents)
