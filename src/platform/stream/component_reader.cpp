@@ -233,8 +233,7 @@ void TReader::NameComponent(TComponent* c, QString name)
     if (OnSetName)
         OnSetName(*this, c, name);
     if (TComponent* owner = c->Owner(); owner && !name.isEmpty()) {
-        TComponent* other = owner->FindComponent(name);
-        if (other && other != c) {
+        if (NameTaken(owner, c, name)) {
             const QString message = QStringLiteral("Eine Komponente mit dem Namen %1 existiert bereits").arg(name);
             if (!Error(message))
                 throw EReadError(message);
@@ -242,6 +241,26 @@ void TReader::NameComponent(TComponent* c, QString name)
         }
     }
     c->Name = name;
+    if (names_.owner == c->Owner())
+        names_.names.insert(name.toLower());
+}
+
+bool TReader::NameTaken(TComponent* owner, TComponent* self, const QString& name)
+{
+    const int count = owner->ComponentCount();
+    const bool justAppended = names_.owner == owner && count == names_.count + 1 &&
+                              owner->Components(count - 1) == self && self->Name.isEmpty();
+    if (!justAppended && !(names_.owner == owner && count == names_.count)) {
+        names_.owner = owner;
+        names_.names.clear();
+        for (int i = 0; i < count; ++i)
+            if (TComponent* other = owner->Components(i); other != self && !other->Name.isEmpty())
+                names_.names.insert(other->Name.toLower());
+    }
+    names_.count = count;
+    if (self->Name.compare(name, Qt::CaseInsensitive) == 0)
+        return false;  // keeps its own name
+    return names_.names.contains(name.toLower());
 }
 
 void TReader::ReadProperties(TPersistent& obj)

@@ -23,6 +23,7 @@
 #include "platform/stream/stream_format.h"
 
 #include <QByteArray>
+#include <QSet>
 
 #include <functional>
 #include <vector>
@@ -94,8 +95,18 @@ private:
     void FreeCreated();
     QString InvalidValue(const QString& path) const;
 
+    // Lower-case names of the owner's components, so that checking each new
+    // name does not walk the whole owner (a template holds hundreds).
+    struct NameIndex {
+        TComponent* owner = nullptr;
+        int count = -1;
+        QSet<QString> names;
+    };
+    bool NameTaken(TComponent* owner, TComponent* self, const QString& name);
+
     QByteArray data_;
     TByteCursor cur_;
+    NameIndex names_;
     int depth_ = 0;
     QString componentName_;  // the component being read, for messages
     std::vector<TComponent*> created_;

@@ -120,6 +120,34 @@ TEST_F(StreamErrors, UnknownClassIsSkippedOrStopsTheRead)
     EXPECT_THROW(delete ComponentFromBytes(stream), EClassNotFound);
 }
 
+TEST_F(StreamErrors, NameTakenInTheOwnerIsAnError)
+{
+    auto* source = NewBox(&form, "Report");
+    NewBox(&form, "Taken", source);
+    NewBox(&form, "Free", source);
+    const QByteArray stream = ComponentToBytes(source, &form) + Bytes({0});
+
+    TComponent target(nullptr);
+    NewBox(&target, "TAKEN");  // names compare without case
+    QStringList messages;
+    TReader reader(stream);
+    reader.OnError = [&](TReader&, const QString& m, bool& handled) {
+        messages << m;
+        handled = true;
+    };
+    reader.ReadComponents(&target, nullptr, nullptr);
+    EXPECT_EQ(messages, QStringList{"Eine Komponente mit dem Namen Taken existiert bereits"});
+    ASSERT_EQ(target.ComponentCount(), 4);
+    EXPECT_EQ(target.Components(2)->Name, "");  // passed over: left without a name
+    EXPECT_EQ(target.Components(3)->Name, "Free");
+
+    TComponent strict(nullptr);
+    NewBox(&strict, "Free");
+    TReader failing(stream);
+    EXPECT_THROW(failing.ReadComponents(&strict, nullptr, nullptr), EReadError);
+    EXPECT_EQ(strict.ComponentCount(), 1);  // what the failed read made is gone
+}
+
 TEST_F(StreamErrors, UnregisteredClassCanNoLongerBeRead)
 {
     auto* label = NewBox<TTestLabel>(&form, "L");
