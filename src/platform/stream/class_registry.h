@@ -72,6 +72,15 @@ enum class TPropKind {
     Strings,    // a string list; streams as "Name.Strings"
     Component,  // a reference to another component, by name
     Method,     // an event handler, by method name
+    Collection, // a list of persistent items, each with its own properties
+};
+
+// How a collection property reaches its items.
+struct TCollectionAccess {
+    std::function<int(TPersistent&)> Count;
+    std::function<TPersistent*(TPersistent&, int)> Item;
+    std::function<void(TPersistent&)> Clear;
+    std::function<TPersistent*(TPersistent&)> Add;  // a new item at the end
 };
 
 // int64_t: Integer, Enum, Set (bits), Currency; long double: Float, Single,
@@ -92,6 +101,7 @@ struct TPropInfo {
     std::function<TStringList*(TPersistent&)> GetStrings;
     std::function<TComponent*(const TPersistent&)> GetComponent;
     std::function<void(TPersistent&, TComponent*)> SetComponent;
+    TCollectionAccess Collection;
 };
 
 // What a class's DefineProperties sees: it names each extra value with the
@@ -229,6 +239,25 @@ public:
         p.Name = name;
         p.Kind = TPropKind::Strings;
         p.GetStrings = [get](TPersistent& o) -> TStringList* { return get(static_cast<T&>(o)); };
+        info_.Properties.push_back(std::move(p));
+        return *this;
+    }
+    // Items are described classes of their own; the collection is given as
+    // a getter of a std::vector<std::unique_ptr<Item>> (or anything with
+    // size(), operator[], clear() and emplace_back of a new Item).
+    template <class Item, class G> TClassBuilder& Collection(const QString& name, G items)
+    {
+        TPropInfo p;
+        p.Name = name;
+        p.Kind = TPropKind::Collection;
+        p.Collection.Count = [items](TPersistent& o) { return int(items(static_cast<T&>(o)).size()); };
+        p.Collection.Item = [items](TPersistent& o, int i) -> TPersistent* { return &*items(static_cast<T&>(o))[i]; };
+        p.Collection.Clear = [items](TPersistent& o) { items(static_cast<T&>(o)).clear(); };
+        p.Collection.Add = [items](TPersistent& o) -> TPersistent* {
+            auto& list = items(static_cast<T&>(o));
+            list.emplace_back(new Item());
+            return &*list.back();
+        };
         info_.Properties.push_back(std::move(p));
         return *this;
     }

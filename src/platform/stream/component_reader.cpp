@@ -180,8 +180,9 @@ TComponent* TReader::ReadComponent(TComponent* existing)
     if (depth_ >= kMaxStreamNesting)
         cur_.Fail(QStringLiteral("Zu tief verschachtelte Komponenten"));
     const qsizetype start = cur_.Position();
+    uint8_t flags = 0;
     if ((cur_.PeekByte() & 0xF0) == kFilerFlagMark) {
-        const uint8_t flags = cur_.Byte() & 0x0F;
+        flags = cur_.Byte() & 0x0F;
         if (flags & ffChildPos)
             cur_.IntegerValue(false);  // position among siblings: children are kept in stream order
     }
@@ -189,6 +190,10 @@ TComponent* TReader::ReadComponent(TComponent* existing)
     const QString name = Latin1(cur_.ShortBytes());
 
     TComponent* c = existing;
+    // An inherited or inline component is already there: its stream entry
+    // holds only what differs.
+    if (!c && (flags & (ffInherited | ffInline)) && Owner && !name.isEmpty())
+        c = Owner->FindComponent(name);
     if (!c) {
         const TClassInfo* info = GetClass(className);
         if (!info || !info->Create) {
@@ -422,10 +427,34 @@ void TReader::ReadValueInto(TPersistent& obj, const TPropInfo& prop, const QStri
             fixups_.push_back({&obj, &prop, name, componentName_ + QLatin1Char('.') + path});
         return;
     }
+    case TPropKind::Collection: ReadCollection(obj, prop); return;
     case TPropKind::Object:
     case TPropKind::Strings: break;
     }
     throw EReadError(InvalidValue(path));
+}
+
+void TReader::ReadCollection(TPersistent& obj, const TPropInfo& prop)
+{
+    const TValueType t = cur_.Tag();
+    if (t != TValueType::vaCollection)
+        throw EReadError(QStringLiteral("Collection erwartet, %1 gefunden").arg(ValueTypeName(t)));
+    prop.Collection.Clear(obj);
+    if (depth_ >= kMaxStreamNesting)
+        cur_.Fail(QStringLiteral("Zu tief verschachtelte Werte"));
+    struct DepthGuard {
+        int& depth;
+        explicit DepthGuard(int& d) : depth(++d) {}
+        ~DepthGuard() { --depth; }
+    } guard(depth_);
+    while (!EndOfList()) {
+        const TValueType next = cur_.PeekTag();
+        if (next == TValueType::vaInt8 || next == TValueType::vaInt16 || next == TValueType::vaInt32)
+            cur_.IntegerValue(false);  // the item's index: items are kept in stream order
+        ReadListBegin();
+        ReadProperties(*prop.Collection.Add(obj));
+    }
+    ReadListEnd();
 }
 
 TComponent* TReader::ResolveReference(const QString& name) const

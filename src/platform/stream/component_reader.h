@@ -89,6 +89,7 @@ private:
     void ReadValueInto(TPersistent& obj, const TPropInfo& prop, const QString& path);
     bool ReadDefined(TPersistent& obj, const QString& name);
     void ReadStrings(TStringList* list);
+    void ReadCollection(TPersistent& obj, const TPropInfo& prop);
     void NameComponent(TComponent* c, QString name);
     TComponent* ResolveReference(const QString& name) const;
     void FinishRead();
