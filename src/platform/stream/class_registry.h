@@ -19,7 +19,9 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <algorithm>
 #include <functional>
+#include <limits>
 #include <optional>
 #include <type_traits>
 #include <typeindex>
@@ -96,6 +98,9 @@ struct TPropInfo {
     std::optional<TPropValue> Default;
     std::function<TPropValue(const TPersistent&)> Get;
     std::function<void(TPersistent&, const TPropValue&)> Set;
+    // What the member's C++ type holds; a value read beyond it is an error.
+    int64_t MinInteger = INT64_MIN, MaxInteger = INT64_MAX;
+    long double MaxMagnitude = std::numeric_limits<long double>::max();
     std::function<bool(const TPersistent&)> Stored;  // empty: stored
     std::function<TPersistent*(TPersistent&)> GetObject;
     std::function<TStringList*(TPersistent&)> GetStrings;
@@ -324,6 +329,12 @@ private:
         p.Name = name;
         p.Kind = kind;
         p.Enum = e;
+        if constexpr (std::is_integral_v<V> && !std::is_same_v<V, bool>) {
+            p.MinInteger = std::numeric_limits<V>::min();
+            p.MaxInteger = static_cast<int64_t>(std::min<uint64_t>(std::numeric_limits<V>::max(), INT64_MAX));
+        } else if constexpr (std::is_floating_point_v<V>) {
+            p.MaxMagnitude = std::numeric_limits<V>::max();
+        }
         p.Get = [get](const TPersistent& o) { return stream_detail::ToValue<V>(get(static_cast<const T&>(o))); };
         p.Set = [set](TPersistent& o, const TPropValue& v) { set(static_cast<T&>(o), stream_detail::FromValue<V>(v)); };
         info_.Properties.push_back(std::move(p));

@@ -362,7 +362,10 @@ void TReader::ReadValueInto(TPersistent& obj, const TPropInfo& prop, const QStri
                 throw EReadError(InvalidValue(path));
             prop.Set(obj, *v);
         } else {
-            prop.Set(obj, ReadInt64());
+            const int64_t v = ReadInt64();
+            if (v < prop.MinInteger || v > prop.MaxInteger)
+                throw EReadError(InvalidValue(path));
+            prop.Set(obj, v);
         }
         return;
     }
@@ -390,7 +393,13 @@ void TReader::ReadValueInto(TPersistent& obj, const TPropInfo& prop, const QStri
     }
     case TPropKind::Float:
     case TPropKind::Single:
-    case TPropKind::Date: prop.Set(obj, ReadFloat()); return;
+    case TPropKind::Date: {
+        const long double v = ReadFloat();
+        if (std::isfinite(v) && std::fabs(v) > prop.MaxMagnitude)
+            throw EReadError(InvalidValue(path));
+        prop.Set(obj, v);
+        return;
+    }
     case TPropKind::Currency: {
         if (cur_.PeekTag() == TValueType::vaCurrency) {
             cur_.Tag();

@@ -45,6 +45,13 @@ QByteArray OversizedPictureData()
     return Short("Picture.Data") + Bytes({10}) + LE32(uint32_t(data.size())) + data;
 }
 
+QByteArray ExtendedValue(long double v)
+{
+    QByteArray out;
+    TByteEncoder(out).Extended(v);
+    return out;
+}
+
 struct PropertyCase {
     const char* what;
     QByteArray nameAndValue;
@@ -65,6 +72,9 @@ TEST_F(StreamErrors, PropertyErrorsGoThroughTheCallback)
         {"unresolved reference", Short("Link") + Bytes({7}) + Short("Nowhere"), "Nowhere"},
         {"bad picture data", Short("Picture.Data") + Bytes({10, 5, 0, 0, 0}) + Short("TWMF"), "TWMF"},
         {"oversized picture", OversizedPictureData(), "zu groß"},
+        {"integer beyond the member's type", Short("Count") + Bytes({19, 0, 0, 0, 0, 1, 0, 0, 0}), "Ungültiger Wert"},
+        {"float beyond a single", Short("Scale") + ExtendedValue(1e300L), "Ungültiger Wert"},
+        {"float beyond a date", Short("When") + ExtendedValue(1e4000L), "Ungültiger Wert"},
     };
     for (const PropertyCase& c : cases) {
         SCOPED_TRACE(c.what);
