@@ -19,7 +19,9 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <algorithm>
 #include <functional>
+#include <limits>
 #include <optional>
 #include <type_traits>
 #include <typeindex>
@@ -72,6 +74,15 @@ enum class TPropKind {
     Strings,    // a string list; streams as "Name.Strings"
     Component,  // a reference to another component, by name
     Method,     // an event handler, by method name
+    Collection, // a list of persistent items, each with its own properties
+};
+
+// How a collection property reaches its items.
+struct TCollectionAccess {
+    std::function<int(TPersistent&)> Count;
+    std::function<TPersistent*(TPersistent&, int)> Item;
+    std::function<void(TPersistent&)> Clear;
+    std::function<TPersistent*(TPersistent&)> Add;  // a new item at the end
 };
 
 // int64_t: Integer, Enum, Set (bits), Currency; long double: Float, Single,
@@ -87,11 +98,15 @@ struct TPropInfo {
     std::optional<TPropValue> Default;
     std::function<TPropValue(const TPersistent&)> Get;
     std::function<void(TPersistent&, const TPropValue&)> Set;
+    // What the member's C++ type holds; a value read beyond it is an error.
+    int64_t MinInteger = INT64_MIN, MaxInteger = INT64_MAX;
+    long double MaxMagnitude = std::numeric_limits<long double>::max();
     std::function<bool(const TPersistent&)> Stored;  // empty: stored
     std::function<TPersistent*(TPersistent&)> GetObject;
     std::function<TStringList*(TPersistent&)> GetStrings;
     std::function<TComponent*(const TPersistent&)> GetComponent;
     std::function<void(TPersistent&, TComponent*)> SetComponent;
+    TCollectionAccess Collection;
 };
 
 // What a class's DefineProperties sees: it names each extra value with the
@@ -232,6 +247,25 @@ public:
         info_.Properties.push_back(std::move(p));
         return *this;
     }
+    // Items are described classes of their own; the collection is given as
+    // a getter of a std::vector<std::unique_ptr<Item>> (or anything with
+    // size(), operator[], clear() and emplace_back of a new Item).
+    template <class Item, class G> TClassBuilder& Collection(const QString& name, G items)
+    {
+        TPropInfo p;
+        p.Name = name;
+        p.Kind = TPropKind::Collection;
+        p.Collection.Count = [items](TPersistent& o) { return int(items(static_cast<T&>(o)).size()); };
+        p.Collection.Item = [items](TPersistent& o, int i) -> TPersistent* { return &*items(static_cast<T&>(o))[i]; };
+        p.Collection.Clear = [items](TPersistent& o) { items(static_cast<T&>(o)).clear(); };
+        p.Collection.Add = [items](TPersistent& o) -> TPersistent* {
+            auto& list = items(static_cast<T&>(o));
+            list.emplace_back(new Item());
+            return &*list.back();
+        };
+        info_.Properties.push_back(std::move(p));
+        return *this;
+    }
     template <class G, class S> TClassBuilder& Component(const QString& name, G get, S set)
     {
         TPropInfo p;
@@ -295,6 +329,12 @@ private:
         p.Name = name;
         p.Kind = kind;
         p.Enum = e;
+        if constexpr (std::is_integral_v<V> && !std::is_same_v<V, bool>) {
+            p.MinInteger = std::numeric_limits<V>::min();
+            p.MaxInteger = static_cast<int64_t>(std::min<uint64_t>(std::numeric_limits<V>::max(), INT64_MAX));
+        } else if constexpr (std::is_floating_point_v<V>) {
+            p.MaxMagnitude = std::numeric_limits<V>::max();
+        }
         p.Get = [get](const TPersistent& o) { return stream_detail::ToValue<V>(get(static_cast<const T&>(o))); };
         p.Set = [set](TPersistent& o, const TPropValue& v) { set(static_cast<T&>(o), stream_detail::FromValue<V>(v)); };
         info_.Properties.push_back(std::move(p));

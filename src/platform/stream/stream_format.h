@@ -104,7 +104,7 @@ public:
 
 private:
     void Need(qsizetype count) const;
-    const QByteArray& data_;
+    QByteArray data_;  // implicitly shared: no copy of the bytes
     qsizetype pos_;
 };
 

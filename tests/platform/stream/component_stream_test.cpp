@@ -258,6 +258,38 @@ TEST_F(ComponentStream, RoundTripRestoresEveryValueAndTheSameBytes)
     EXPECT_EQ(ComponentToBytes(copy, &target).toHex(), first.toHex());
 }
 
+TEST_F(ComponentStream, CollectionItemsStreamWithTheirProperties)
+{
+    auto* box = NewBox(&form, "Grid");
+    for (auto [width, title] : {std::pair{64, "Name"}, {0, ""}, {300, "Größe"}}) {
+        box->Columns.push_back(std::make_unique<TTestColumn>());
+        box->Columns.back()->Width = width;
+        box->Columns.back()->Title = QString::fromUtf8(title);
+    }
+    const QByteArray bytes = ComponentToBytes(box, &form);
+    const QByteArray expected = Short("Columns") + Bytes({14}) +
+                                Bytes({1}) + Short("Width") + Bytes({2, 64}) + Short("Title") + Bytes({6}) +
+                                Short("Name") + Bytes({0}) +
+                                Bytes({1, 0}) +
+                                Bytes({1}) + Short("Width") + Bytes({3, 0x2C, 0x01}) + Short("Title") +
+                                Bytes({6, 5, 'G', 'r', 0xF6, 0xDF, 'e'}) + Bytes({0}) +
+                                Bytes({0});
+    EXPECT_TRUE(bytes.contains(expected)) << bytes.toHex(' ').toStdString();
+
+    box->Columns.clear();
+    box->Columns.push_back(std::make_unique<TTestColumn>());  // replaced by the read
+    std::unique_ptr<TComponent> read(ComponentFromBytes(bytes));
+    auto* copy = dynamic_cast<TTestBox*>(read.get());
+    ASSERT_NE(copy, nullptr);
+    ASSERT_EQ(copy->Columns.size(), 3u);
+    EXPECT_EQ(copy->Columns[0]->Title, "Name");
+    EXPECT_EQ(copy->Columns[1]->Width, 0);
+    EXPECT_EQ(copy->Columns[2]->Title, QString::fromUtf8("Größe"));
+    EXPECT_EQ(ComponentToBytes(copy).toHex(), bytes.toHex());
+    // No items: nothing written.
+    EXPECT_FALSE(ComponentToBytes(NewBox(&form, "Empty"), &form).contains(Short("Columns")));
+}
+
 TEST_F(ComponentStream, ObsoletePropertiesAreMappedOrDroppedAndNeverWritten)
 {
     const QByteArray stream = QByteArray("TPF0") + Short("TTestBox") + Short("Old") +
@@ -315,6 +347,20 @@ TEST_F(ComponentStream, RootIsCreatedAndOwnsItsChildren)
     EXPECT_EQ(copy->Children[0]->Owner(), copy);
     EXPECT_EQ(copy->Children[1]->Name, "Cmd2");
     EXPECT_EQ(copy->ComponentCount(), 2);
+}
+
+TEST_F(ComponentStream, InheritedEntriesReadIntoTheOwnersComponent)
+{
+    TComponent owner(nullptr);
+    auto* there = NewBox(&owner, "There");
+    const QByteArray stream = QByteArray("TPF0") + Bytes({0xF1}) + Short("TTestBox") + Short("There") +
+                              Short("Count") + Bytes({2, 4}) + Bytes({0, 0}) + Bytes({0});
+    TReader reader(stream);
+    std::vector<TComponent*> read;
+    reader.ReadComponents(&owner, nullptr, [&](TComponent* c) { read.push_back(c); });
+    EXPECT_EQ(read, std::vector<TComponent*>{there});
+    EXPECT_EQ(there->Count, 4);
+    EXPECT_EQ(owner.ComponentCount(), 1);
 }
 
 TEST_F(ComponentStream, ReadingIntoAnExistingRoot)
