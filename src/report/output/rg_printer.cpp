@@ -7,6 +7,9 @@
 #include <QPdfWriter>
 #include <QTemporaryFile>
 
+#include <filesystem>
+#include <system_error>
+
 #include "platform/core/sys_utils.h"
 #include "report/output/rg_printer_list.h"
 #include "report/output/rg_printer_setup_dialog.h"
@@ -372,10 +375,13 @@ void TrgPrinter::EndDoc()
         throw EPrintError(QString("Der Druckauftrag \"%1\" konnte nicht geschrieben werden.").arg(DocumentName));
     }
     if (!OutputFileName.isEmpty()) {
-        QFile::remove(OutputFileName);
-        if (!QFile::rename(file, OutputFileName)) {
+        // One step that replaces the old file: it is never lost half-way.
+        std::error_code error;
+        std::filesystem::rename(file.toStdString(), OutputFileName.toStdString(), error);
+        if (error) {
             QFile::remove(file);
-            throw EPrintError(QString("Die Datei \"%1\" kann nicht geschrieben werden.").arg(OutputFileName));
+            throw EPrintError(QString("Die Datei \"%1\" kann nicht geschrieben werden: %2")
+                                  .arg(OutputFileName, QString::fromLocal8Bit(error.message().c_str())));
         }
         return;
     }

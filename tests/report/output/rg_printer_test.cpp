@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -376,6 +377,33 @@ TEST_F(PrinterTest, ACustomSizeIsReadBackTurnedForLandscape)
         EXPECT_EQ(printer.DevMode()->PaperWidth, 1000);
         EXPECT_EQ(printer.DevMode()->PaperLength, 1500);
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PrinterTest, AFileThatCannotBeWrittenIsAnErrorAndNothingIsLeftBehind)
+{
+    auto printer = RecordingPrinter();
+    lxtest::TempDir out;
+    // A folder stands where the file should go: the finished job cannot replace it.
+    const QString target = QString::fromStdString((out / "liste.pdf").string());
+    QDir().mkpath(target + "/inside");
+    printer->OutputFileName = target;
+    printer->BeginDoc();
+    printer->StartPage();
+    printer->EndPage();
+    try {
+        printer->EndDoc();
+        FAIL() << "a job that was not written was reported as printed";
+    } catch (const EPrintError& e) {
+        EXPECT_TRUE(e.Message.startsWith("Die Datei \"" + target + "\" kann nicht geschrieben werden")) << e.Message.toStdString();
+    }
+    EXPECT_TRUE(jobs_.empty());
+    EXPECT_EQ(QDir(QString::fromStdString(out.str())).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList({"liste.pdf"}));
+    EXPECT_TRUE(QFileInfo(target).isDir());
 }
 
 }  // namespace
