@@ -61,7 +61,7 @@ TEST_F(PrinterSetupTest, TheDefaultPaperFollowsTheDecimalSeparator)
     }
 }
 
-TEST_F(PrinterSetupTest, StartsWithThePartsDefaults)
+TEST_F(PrinterSetupTest, StartsWithItsDefaults)
 {
     TrgPrinterSetup setup(nullptr);
     EXPECT_EQ(setup.PrinterName(), "Default");
