@@ -377,4 +377,68 @@ TEST_F(ComponentStream, ReadingIntoAnExistingRoot)
     EXPECT_EQ(existing.Children[0]->Owner(), &existing);
 }
 
+// A class whose Hidden property is stored only while Shown is set.
+class TStoredProbe : public TComponent {
+public:
+    using TComponent::TComponent;
+    bool Shown = false;
+    int Hidden = 5;
+};
+
+class TUndescribed : public TComponent {
+public:
+    using TComponent::TComponent;
+};
+
+TEST_F(ComponentStream, StoredDecidesAndUnwritableValuesAreWriteErrors)
+{
+    DescribeClass<TStoredProbe, TComponent>("TStoredProbe")
+        .Boolean("Shown", &TStoredProbe::Shown)
+        .Integer("Hidden", &TStoredProbe::Hidden)
+        .Stored([](const TStoredProbe& p) { return p.Shown; });
+    TStoredProbe probe(nullptr);
+    EXPECT_FALSE(ComponentToBytes(&probe).contains(Short("Hidden")));
+    probe.Shown = true;
+    EXPECT_TRUE(ComponentToBytes(&probe).contains(Short("Hidden") + Bytes({2, 5})));
+
+    TUndescribed undescribed(nullptr);
+    EXPECT_THROW(ComponentToBytes(&undescribed), EWriteError);
+    auto* box = NewBox(&form, "Box");
+    box->Kind = TBoxKind(7);  // no identifier for it
+    EXPECT_THROW(ComponentToBytes(box, &form), EWriteError);
+    box->Kind = bkPlain;
+    box->Name = QString(256, 'N');
+    EXPECT_THROW(ComponentToBytes(box, &form), EWriteError);
+}
+
+TEST_F(ComponentStream, RawValuesForDefinedProperties)
+{
+    // What a defined property's reader sees: the tag, then the raw bytes.
+    QByteArray bytes;
+    {
+        TWriter writer(bytes);
+        writer.WriteFloat(2.5L);
+        writer.WriteListBegin();
+        writer.WriteString("a");
+        writer.WriteIdent("True");
+        writer.WriteListEnd();
+        writer.WriteBinary("xyz");
+    }
+    TReader reader(bytes);
+    ASSERT_EQ(reader.ReadValue(), TValueType::vaExtended);
+    uint8_t extended[10];
+    reader.Read(extended, 10);
+    EXPECT_EQ(ExtendedToLongDouble(extended), 2.5L);
+    reader.ReadListBegin();
+    EXPECT_EQ(reader.NextValue(), TValueType::vaString);
+    EXPECT_EQ(reader.ReadString(), "a");
+    EXPECT_TRUE(reader.ReadBoolean());
+    EXPECT_TRUE(reader.EndOfList());
+    reader.ReadListEnd();
+    EXPECT_EQ(reader.ReadBinary(), "xyz");
+    EXPECT_EQ(reader.Position(), bytes.size());
+    EXPECT_THROW(reader.Read(extended, 1), EReadError);
+    EXPECT_THROW(reader.ReadValue(), EReadError);
+}
+
 }  // namespace
