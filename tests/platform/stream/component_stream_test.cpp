@@ -411,6 +411,16 @@ TEST_F(ComponentStream, StoredDecidesAndUnwritableValuesAreWriteErrors)
     EXPECT_THROW(ComponentToBytes(box, &form), EWriteError);
 }
 
+TEST_F(ComponentStream, PropertyKindMustFitItsMember)
+{
+    auto builder = DescribeClass<TStoredProbe, TComponent>("TStoredProbe");
+    EXPECT_THROW(builder.Boolean("Hidden", &TStoredProbe::Hidden), EInvalidOperation);
+    EXPECT_THROW(builder.Float("Hidden", &TStoredProbe::Hidden), EInvalidOperation);
+    EXPECT_THROW(builder.Integer("Shown", &TStoredProbe::Shown), EInvalidOperation);
+    EXPECT_NO_THROW(builder.Integer("Hidden", &TStoredProbe::Hidden));
+    EXPECT_EQ(ClassInfoFor<TStoredProbe>()->Properties.size(), 1u);
+}
+
 TEST_F(ComponentStream, RawValuesForDefinedProperties)
 {
     // What a defined property's reader sees: the tag, then the raw bytes.
