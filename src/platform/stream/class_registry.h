@@ -8,6 +8,23 @@
 //   its parent (TClassInfo, DescribeClass<T, Parent>);
 // - the class registry by name, which the reader uses to create components
 //   (RegisterClass, UnRegisterClass, FindClass, GetClass).
+//
+// For example:
+//   const TEnumInfo* kinds = RegisterEnum("TKind", {"kiOne", "kiTwo"});
+//   DescribeClass<TLabel, TComponent>("TLabel")
+//       .String("Caption", &TLabel::Caption).Default(QString())
+//       .Enum("Kind", kinds, &TLabel::Kind).Default(kiOne)
+//       .Integer("Width", [](const TLabel& l) { return l.Width(); },
+//                [](TLabel& l, int w) { l.SetWidth(w); })         // always written
+//       .Object("Font", [](TLabel& l) { return &l.Font; })       // "Font.Name" ...
+//       .Strings("Lines", [](TLabel& l) { return &l.Lines; })    // "Lines.Strings"
+//       .DefineProperties([](TLabel& l, TFiler& f) {
+//           f.DefineProperty("mmHeight", [&l](TReader& r) { l.mmHeight = r.ReadInteger(); },
+//                            [&l](TWriter& w) { w.WriteInteger(l.mmHeight); }, true);
+//       })
+//       .ParentSetter([](TLabel& l, TComponent* parent) { ... });
+//   RegisterClass(ClassInfoFor<TLabel>());
+//
 // A description lives as long as the process (describing a class again
 // replaces it in place); registering by name can come and go: a class that
 // is unregistered can still be written but no longer read.
@@ -311,6 +328,12 @@ public:
         return *this;
     }
 
+    // For a component whose constructor is not T(TComponent* owner).
+    TClassBuilder& Factory(std::function<TComponent*(TComponent* owner)> create)
+    {
+        info_.Create = std::move(create);
+        return *this;
+    }
     TClassBuilder& DefineProperties(std::function<void(T&, TFiler&)> define)
     {
         info_.DefineProperties = [define](TPersistent& o, TFiler& f) { define(static_cast<T&>(o), f); };

@@ -421,6 +421,28 @@ TEST_F(ComponentStream, PropertyKindMustFitItsMember)
     EXPECT_EQ(ClassInfoFor<TStoredProbe>()->Properties.size(), 1u);
 }
 
+// A component without the usual constructor, made through a factory.
+class TMadeProbe : public TComponent {
+public:
+    TMadeProbe(TComponent* owner, int start) : TComponent(owner), Value(start) {}
+    int Value;
+};
+
+TEST_F(ComponentStream, FactoryMakesComponentsWithOtherConstructors)
+{
+    DescribeClass<TMadeProbe, TComponent>("TMadeProbe")
+        .Integer("Value", &TMadeProbe::Value)
+        .Default(0)
+        .Factory([](TComponent* owner) { return new TMadeProbe(owner, 42); });
+    RegisterClass(ClassInfoFor<TMadeProbe>());
+    TMadeProbe zero(nullptr, 0);
+    std::unique_ptr<TComponent> read(ComponentFromBytes(ComponentToBytes(&zero)));
+    auto* made = dynamic_cast<TMadeProbe*>(read.get());
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(made->Value, 42);  // the default was not written; the factory's value stays
+    UnRegisterClass(ClassInfoFor<TMadeProbe>());
+}
+
 TEST_F(ComponentStream, RawValuesForDefinedProperties)
 {
     // What a defined property's reader sees: the tag, then the raw bytes.
