@@ -403,10 +403,14 @@ TEST_F(ComponentStream, StoredDecidesAndUnwritableValuesAreWriteErrors)
 
     TUndescribed undescribed(nullptr);
     EXPECT_THROW(ComponentToBytes(&undescribed), EWriteError);
+    // An ordinal without an identifier (held in an int, as an enum cannot hold it).
+    TStoredProbe ordinal(nullptr);
+    DescribeClass<TStoredProbe, TComponent>("TStoredProbe").Enum("Hidden", BoxKinds(), &TStoredProbe::Hidden);
+    ordinal.Hidden = 2;
+    EXPECT_TRUE(ComponentToBytes(&ordinal).contains(Short("Hidden") + Bytes({7}) + Short("bkShaded")));
+    ordinal.Hidden = 7;
+    EXPECT_THROW(ComponentToBytes(&ordinal), EWriteError);
     auto* box = NewBox(&form, "Box");
-    box->Kind = TBoxKind(7);  // no identifier for it
-    EXPECT_THROW(ComponentToBytes(box, &form), EWriteError);
-    box->Kind = bkPlain;
     box->Name = QString(256, 'N');
     EXPECT_THROW(ComponentToBytes(box, &form), EWriteError);
 }
