@@ -8,8 +8,26 @@
 //   its parent (TClassInfo, DescribeClass<T, Parent>);
 // - the class registry by name, which the reader uses to create components
 //   (RegisterClass, UnRegisterClass, FindClass, GetClass).
-// A class is described once for the life of the process; registering by name
-// can come and go (a class that is unregistered can no longer be read).
+//
+// For example:
+//   const TEnumInfo* kinds = RegisterEnum("TKind", {"kiOne", "kiTwo"});
+//   DescribeClass<TLabel, TComponent>("TLabel")
+//       .String("Caption", &TLabel::Caption).Default(QString())
+//       .Enum("Kind", kinds, &TLabel::Kind).Default(kiOne)
+//       .Integer("Width", [](const TLabel& l) { return l.Width(); },
+//                [](TLabel& l, int w) { l.SetWidth(w); })         // always written
+//       .Object("Font", [](TLabel& l) { return &l.Font; })       // "Font.Name" ...
+//       .Strings("Lines", [](TLabel& l) { return &l.Lines; })    // "Lines.Strings"
+//       .DefineProperties([](TLabel& l, TFiler& f) {
+//           f.DefineProperty("mmHeight", [&l](TReader& r) { l.mmHeight = r.ReadInteger(); },
+//                            [&l](TWriter& w) { w.WriteInteger(l.mmHeight); }, true);
+//       })
+//       .ParentSetter([](TLabel& l, TComponent* parent) { ... });
+//   RegisterClass(ClassInfoFor<TLabel>());
+//
+// A description lives as long as the process (describing a class again
+// replaces it in place); registering by name can come and go: a class that
+// is unregistered can still be written but no longer read.
 
 #include "platform/core/exceptions.h"
 #include "platform/core/string_list.h"
@@ -18,8 +36,8 @@
 #include <QString>
 #include <QStringList>
 
-#include <cstdint>
 #include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <limits>
 #include <optional>
@@ -111,7 +129,9 @@ struct TPropInfo {
 
 // What a class's DefineProperties sees: it names each extra value with the
 // routines that read and write it. Reading calls only the routines of the
-// name being read; writing calls each writer whose HasData is true.
+// name being read; writing calls each writer whose hasData is true. An
+// obsolete property of older streams is defined with a reader only and
+// hasData false: it is read (and dropped or mapped) but never written.
 class TFiler {
 public:
     virtual ~TFiler() = default;
@@ -198,6 +218,24 @@ template <class V> V FromValue(const TPropValue& p)
         return static_cast<V>(std::get<long double>(p));
     else
         return std::get<QString>(p);
+}
+
+// Whether a member of type V can hold a property of that kind.
+template <class V> bool KindFits(TPropKind kind)
+{
+    switch (kind) {
+    case TPropKind::Boolean: return std::is_same_v<V, bool>;
+    case TPropKind::Integer:
+    case TPropKind::Currency: return std::is_integral_v<V> && !std::is_same_v<V, bool>;
+    case TPropKind::Enum: return std::is_enum_v<V> || (std::is_integral_v<V> && !std::is_same_v<V, bool>);
+    case TPropKind::Set: return IsTSet<V>::value || std::is_integral_v<V>;
+    case TPropKind::Float:
+    case TPropKind::Single:
+    case TPropKind::Date: return std::is_floating_point_v<V>;
+    case TPropKind::String:
+    case TPropKind::Method: return std::is_same_v<V, QString>;
+    default: return false;
+    }
 }
 
 // The value in the variant alternative the property kind uses (a default
@@ -290,6 +328,12 @@ public:
         return *this;
     }
 
+    // For a component whose constructor is not T(TComponent* owner).
+    TClassBuilder& Factory(std::function<TComponent*(TComponent* owner)> create)
+    {
+        info_.Create = std::move(create);
+        return *this;
+    }
     TClassBuilder& DefineProperties(std::function<void(T&, TFiler&)> define)
     {
         info_.DefineProperties = [define](TPersistent& o, TFiler& f) { define(static_cast<T&>(o), f); };
@@ -325,6 +369,9 @@ private:
     template <class V, class G, class S>
     TClassBuilder& AddTyped(const QString& name, TPropKind kind, const TEnumInfo* e, G get, S set)
     {
+        if (!stream_detail::KindFits<V>(kind))
+            throw EInvalidOperation(QStringLiteral("Die Eigenschaft %1 von %2 passt nicht zu ihrem Typ")
+                                        .arg(name, info_.ClassName));
         TPropInfo p;
         p.Name = name;
         p.Kind = kind;
