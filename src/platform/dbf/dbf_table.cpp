@@ -83,6 +83,8 @@ bool ReadSmallFile(const std::string& path, std::string& text)
 
 }  // namespace
 
+void DbfTable::ForgetOpenTablesAfterFork() { Registry().clear(); }
+
 std::string SiblingPath(const std::string& tablePath, const char* upperExtension)
 {
     std::size_t slash = tablePath.find_last_of('/');
@@ -414,7 +416,7 @@ bool DbfTable::WriteRecord(std::uint32_t recno, char* image, const TableClient* 
         }
         return WriteRecordImage(recno, image, writer, error);
     };
-    if (!exclusive_ && indexes_ && !indexes_->files().empty()) return indexes_->AccessAll(write);
+    if (!exclusive_ && indexes_ && !indexes_->files().empty()) return indexes_->AccessAll(write, error);
     if (!exclusive_ && base) {
         // Without indexes the append lock serialises the read and the write.
         if (!LockByteWait(fd_.get(), F_WRLCK, kAppendLock, 5000)) {
@@ -467,7 +469,7 @@ bool DbfTable::AppendRecord(const char* image, std::uint32_t& recno, std::string
     // Shared: the indexes are held from before the record is there until
     // its keys are in, so no other process writes the new record in between.
     if (indexes_ && !indexes_->files().empty())
-        return indexes_->AccessAll([&] { return AppendShared(image, recno, error); });
+        return indexes_->AccessAll([&] { return AppendShared(image, recno, error); }, error);
     return AppendShared(image, recno, error);
 }
 

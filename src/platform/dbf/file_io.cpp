@@ -1,8 +1,8 @@
 #include "platform/dbf/file_io.h"
+#include "platform/dbf/lock_wait.h"
 
 #include <cerrno>
 #include <chrono>
-#include <thread>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -131,13 +131,13 @@ bool LockedByOther(int fd, short type, std::uint64_t offset)
 
 bool LockByteWait(int fd, short type, std::uint64_t offset, int timeoutMs)
 {
-    auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    auto until = LockWaitNow() + std::chrono::milliseconds(timeoutMs);
     for (bool first = true;; first = false) {
         if (LockByte(fd, type, offset)) return true;
         if (errno != EAGAIN && errno != EACCES && errno != EINTR) return false;
-        if (std::chrono::steady_clock::now() >= until) return false;
+        if (LockWaitNow() >= until) return false;
         if (first) ReleaseHeldIndexLocks();
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        LockWaitPause(std::chrono::milliseconds(2));
     }
 }
 
