@@ -238,7 +238,7 @@ void CdxFile::ReleaseLease()
         leaseOwner_->SettleBeforeRelease();
     try {
         FlushShared();
-    } catch (const CdxError& error) {
+    } catch (const std::exception& error) {
         // The dirty mark stays on disk: every process rebuilds the file.
         if (brokenReason_.empty())
             brokenReason_ = error.what();

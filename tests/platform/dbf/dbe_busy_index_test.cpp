@@ -14,6 +14,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -23,6 +24,7 @@
 
 #include "dbe_test_util.h"
 #include "outside_readers.h"
+#include "platform/dbf/file_io.h"
 #include "platform/dbf/lock_wait.h"
 
 namespace {
@@ -362,6 +364,41 @@ TEST_F(BusyIndexTest, AForkedChildLeavesTheParentsAreasAndLocksAlone)
     EXPECT_NE(dbe_Seek("ZWEI"), 0);
     dbe_CloseAll();
     ExpectAlbumHolds(file, {"EINS", "ZWEI"});
+}
+
+// The thread that gives held index locks back while the program does not
+// call in meets an exception that is no index error (here from a write):
+// the process goes on, the file that failed is rebuilt, and the thread
+// still hands the lock to a process that waits for it later.
+TEST_F(BusyIndexTest, TheWatchThreadSurvivesAnException)
+{
+    const std::string file = MakeAlbum();
+    ASSERT_NE(dbe_Use(file.c_str(), "MEINS", DBE_SHARED, DBE_TYPE_FOX), 0) << dbe_LastError();
+    ASSERT_TRUE(AppendNamed("EINS", 1)) << dbe_LastError();
+    const std::thread::id main = std::this_thread::get_id();
+    std::atomic<bool> thrown{false};
+    dbf::SetIoFaultHook([&](dbf::IoOp, const std::string&) -> bool {
+        if (std::this_thread::get_id() == main || thrown.exchange(true)) return false;
+        throw std::runtime_error("Fehler im Test");
+    });
+    // Idle now: the watch thread gives the lock back (and meets the throw).
+    for (int i = 0; i < 100000 && !thrown; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    dbf::SetIoFaultHook(nullptr);
+    ASSERT_TRUE(thrown.load());
+
+    ASSERT_TRUE(AppendNamed("ZWEI", 2)) << dbe_LastError();
+    const pid_t other = ::fork();
+    ASSERT_GE(other, 0);
+    if (other == 0) {
+        if (!dbe_Use(file.c_str(), "ANDERER", DBE_SHARED, DBE_TYPE_FOX)) std::_Exit(2);
+        std::_Exit(AppendNamed("DREI", 3) && dbe_Commit() ? 0 : 3);
+    }
+    // Only the watch thread can give the lock to the other process now.
+    EXPECT_EQ(ExitCode(other), 0) << "2 open, 3 append or commit";
+    dbe_Select(dbe_WorkArea("MEINS"));
+    dbe_Commit();
+    dbe_CloseAll();
+    ExpectAlbumHolds(file, {"EINS", "ZWEI", "DREI"});
 }
 
 }  // namespace
