@@ -186,6 +186,15 @@ std::shared_ptr<DbfTable> DbfTable::Open(const std::string& path, OpenMode mode,
         reg.erase(it);
     }
     bool writable = mode != OpenMode::ReadOnly;
+    // Shared use rests on byte-range locks that every opener sees; where
+    // the file system keeps them on this machine only, a writer keeps the
+    // table to itself instead.
+    std::string noSharing;
+    if (mode == OpenMode::Shared && !LocksReachOtherOpeners(path, noSharing)) {
+        mode = OpenMode::Exclusive;
+        note += (note.empty() ? "" : "; ") + std::string("Tabelle ") + path + " liegt auf einem " + noSharing +
+                " und wird deshalb exklusiv geöffnet";
+    }
     int fd = ::open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC);
     if (fd < 0) {
         error = "Tabelle " + path + " lässt sich nicht öffnen: " + ErrnoText();

@@ -401,4 +401,61 @@ TEST_F(BusyIndexTest, TheWatchThreadSurvivesAnException)
     ExpectAlbumHolds(file, {"EINS", "ZWEI", "DREI"});
 }
 
+// Which mounts keep byte-range locks to this machine, read from lines of
+// /proc/self/mountinfo: the mount that holds the file decides.
+TEST(LockSupport, MountsWhoseLocksStayOnThisMachine)
+{
+    const std::string root = "22 1 8:1 / / rw,relatime - ext4 /dev/sda1 rw\n";
+    struct Case {
+        const char* mount;  // a line for /mnt/share
+        const char* file;
+        bool reach;
+        const char* reason;  // part of the reason
+    };
+    const Case cases[] = {
+        {"40 22 0:50 / /mnt/share rw - nfs4 srv:/bilder rw,vers=4.2,local_lock=none", "/mnt/share/A.DBF", true, ""},
+        {"40 22 0:50 / /mnt/share rw - nfs srv:/bilder rw,vers=3,nolock,local_lock=all", "/mnt/share/A.DBF", false, "NFS-Laufwerk /mnt/share"},
+        {"40 22 0:50 / /mnt/share rw - nfs4 srv:/bilder rw,local_lock=posix", "/mnt/share/x/A.DBF", false, "NFS"},
+        {"40 22 0:50 / /mnt/share rw - cifs //srv/bilder rw,nobrl,vers=3.0", "/mnt/share/A.DBF", false, "nobrl"},
+        {"40 22 0:50 / /mnt/share rw - cifs //srv/bilder rw,vers=3.0", "/mnt/share/A.DBF", true, ""},
+        {"40 22 0:50 / /mnt/share rw,nosuid shared:5 - fuse.sshfs anna@srv:/b rw", "/mnt/share/A.DBF", false, "FUSE-Dateisystem /mnt/share"},
+        // Another mount whose name only begins like the file's folder.
+        {"40 22 0:50 / /mnt/sha rw - fuse.sshfs anna@srv:/b rw", "/mnt/share/A.DBF", true, ""},
+        // A blank in the mount point is written as \040.
+        {"40 22 0:50 / /mnt/meine\\040bilder rw - cifs //srv/b rw,nobrl", "/mnt/meine bilder/A.DBF", false, "/mnt/meine bilder"},
+    };
+    for (const Case& c : cases) {
+        std::string reason;
+        EXPECT_EQ(dbf::MountInfoLocksReach(root + c.mount + "\n", c.file, reason), c.reach) << c.mount;
+        EXPECT_NE(reason.find(c.reason), std::string::npos) << c.mount << ": " << reason;
+    }
+}
+
+// On a file system whose locks other openers may not see, a shared open
+// keeps the table to itself and says why: another process cannot open it.
+TEST_F(BusyIndexTest, ASharedOpenWithoutReliableLocksIsExclusive)
+{
+    const std::string file = MakeAlbum();
+    std::vector<std::string> asked;
+    dbf::SetLockSupportProbe([&](const std::string& path, std::string& reason) {
+        asked.push_back(path);
+        reason = "NFS-Laufwerk /mnt/test ohne Sperren über das Netz";
+        return false;
+    });
+    const uint16_t area = dbe_Use(file.c_str(), "MEINS", DBE_SHARED, DBE_TYPE_FOX);
+    dbf::SetLockSupportProbe({});
+    ASSERT_NE(area, 0) << dbe_LastError();
+    EXPECT_EQ(asked, std::vector<std::string>{file});
+    EXPECT_NE(std::string(dbe_LastError()).find("ohne Sperren über das Netz und wird deshalb exklusiv geöffnet"),
+              std::string::npos)
+        << dbe_LastError();
+    ASSERT_TRUE(AppendNamed("EINS", 1)) << dbe_LastError();
+    const pid_t other = ::fork();
+    ASSERT_GE(other, 0);
+    if (other == 0) std::_Exit(dbe_Use(file.c_str(), "ANDERER", DBE_SHARED, DBE_TYPE_FOX) ? 2 : 0);
+    EXPECT_EQ(ExitCode(other), 0) << "another process opened the table";
+    dbe_CloseAll();
+    ExpectAlbumHolds(file, {"EINS"});
+}
+
 }  // namespace
