@@ -267,7 +267,7 @@ bool TableIndexes::MakeUsable(IndexFile& file, IndexTag& tag, std::string& error
         });
         return built && Load(file, error);
     } catch (const dbfcdx::CdxBusy& e) {
-        error = BusyMessage(table_.path(), file.path, e.Stopped());
+        error = BusyText(e);
         return false;
     } catch (const dbfcdx::CdxError& e) {
         error = "Indexdatei " + file.path + ": " + e.what();
@@ -353,7 +353,7 @@ IndexFile* TableIndexes::OpenFile(const std::string& path, std::string& error, b
                                           !table_.exclusive());
         if (!Load(*file, error)) return nullptr;
     } catch (const dbfcdx::CdxBusy& e) {
-        error = BusyMessage(table_.path(), path, e.Stopped());
+        error = BusyText(e);
         if (busy) *busy = true;
         return nullptr;
     } catch (const dbfcdx::CdxError& e) {
@@ -444,7 +444,7 @@ IndexTag* TableIndexes::CreateTag(IndexFile* file, const std::string& path,
         });
         if (!Load(*file, error)) return nullptr;
     } catch (const dbfcdx::CdxBusy& e) {
-        error = BusyMessage(table_.path(), e.Path(), e.Stopped());
+        error = BusyText(e);
         return nullptr;
     } catch (const dbfcdx::CdxError& e) {
         error = std::string("Indexdatei ") + (file ? file->path : path) + ": " + e.what();
@@ -537,7 +537,7 @@ bool TableIndexes::Flush(std::string& error)
                 return 0;
             });
         } catch (const dbfcdx::CdxBusy& e) {
-            error = BusyMessage(table_.path(), f->path, e.Stopped());
+            error = BusyText(e);
             return false;
         } catch (const dbfcdx::CdxError& e) {
             error = "Indexdatei " + f->path + ": " + e.what();
@@ -591,7 +591,7 @@ bool TableIndexes::AccessAll(const std::function<bool()>& f, std::string& error)
         // Another process keeps a lock: nothing was written, the files are
         // sound; the caller reports the table as busy.
         if (const auto* busy = dynamic_cast<const dbfcdx::CdxBusy*>(&e); busy && !done) {
-            error = BusyMessage(table_.path(), busy->Path(), busy->Stopped());
+            error = BusyText(*busy);
             return false;
         }
         // An index file could not be read again or written: derived data,
@@ -602,10 +602,15 @@ bool TableIndexes::AccessAll(const std::function<bool()>& f, std::string& error)
     }
 }
 
+std::string TableIndexes::BusyText(const dbfcdx::CdxBusy& busy) const
+{
+    return BusyMessage(table_.path(), busy.Path(), busy.Stopped());
+}
+
 void TableIndexes::RebuildAfterError(IndexFile& file, const dbfcdx::CdxError& why)
 {
     if (const auto* busy = dynamic_cast<const dbfcdx::CdxBusy*>(&why)) {
-        pendingError_ = BusyMessage(table_.path(), busy->Path(), busy->Stopped());
+        pendingError_ = BusyText(*busy);
         return;
     }
     MarkBroken(file, why.what());

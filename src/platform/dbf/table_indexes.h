@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/dbf/cdx_file.h"
+#include "platform/dbf/cdx_lease.h"
 #include "platform/dbf/dbf_table.h"
 #include "platform/dbf/expr_expression.h"
 
@@ -93,6 +94,8 @@ public:
     // Rebuilds the files whose fault was met inside an access (they cannot
     // be replaced while it runs).
     void RebuildDeferred();
+    // The message for an index file another process keeps locked.
+    std::string BusyText(const dbfcdx::CdxBusy& busy) const;
 
     // Writes pending index pages; a file left broken by a failed change is
     // reported too.
