@@ -817,7 +817,7 @@ void TBilderDBFManagerForm::BitBtnMergeClick()
         TStatus4Frm status(nullptr);
         status.Label1->SetCaption(QStringLiteral("Neues Fotoalbum wird zusammengeführt, bitte warten...."));
         status.Show();
-        dbe1_->SetGaugeHook(&status);
+        dbe1_->SetGaugeHook([w = &status](uint32_t done, uint32_t total) { TStatus4Frm::GaugeHook(w, done, total); });
         for (const QString& a : alben) {
             if (!dbe1_->AppendFrom(a, 2)) {
                 dbe1_->SetGaugeHook(nullptr);

@@ -249,7 +249,7 @@ void TMainForm::TagsErzeugen(TDbe* dbe, const TAlbumTag* tags, int count, int sc
     status->Show();
     status->Panel2->SetVisible(true);
     Application->ProcessMessages();
-    dbe->SetGaugeHook(status.get());
+    dbe->SetGaugeHook([w = status.get()](uint32_t done, uint32_t total) { TStatus4Frm::GaugeHook(w, done, total); });
     aktiverStatus_ = status.get();
     // Each tag is one step of the window: the engine reports every index
     // operation from its first percentage up to 100.

@@ -331,7 +331,7 @@ void TMainForm::BilderDBFpacken1Click(TObject* Sender)
             status->Label1->SetCaption(QStringLiteral("Fotoalbum wird gepackt, bitte warten...."));
             status->Show();
             status->Panel2->SetVisible(true);
-            DbeBilder->SetGaugeHook(status.get());
+            DbeBilder->SetGaugeHook([w = status.get()](uint32_t done, uint32_t total) { TStatus4Frm::GaugeHook(w, done, total); });
             gepackt = DbeBilder->Pack();
             if (!gepackt)
                 fehler = QString::fromLocal8Bit(dbe_LastError());

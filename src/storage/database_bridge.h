@@ -12,6 +12,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -27,6 +28,13 @@ DBIResult InstallDatabaseBridge();
 void UninstallDatabaseBridge();
 // Routes the database layer's information boxes to the prompt service.
 void ConnectDatabaseInfoToPrompts();
+// While the engine waits for an album's index lock that another program
+// holds, the user sees it: the hourglass cursor, and the wait notice (when
+// set, e.g. a status line) gets a text naming the album, an empty text when
+// the wait ends. Events go on meanwhile and Esc stops the wait (the call
+// then fails: the album is busy). InstallDatabaseBridge connects it.
+void ConnectLockWaitToUser();
+void SetAlbumWaitNotice(std::function<void(const QString& text)> notice);
 
 // The engine work area of a cursor; 0xFFFF when the area is above 255 or
 // holds no table (then nothing is selected), else the area selected before.

@@ -1,9 +1,60 @@
 // The information boxes of the database bridge reach the user through the
-// program's prompt service (an OK box), so tests script them like any other.
+// program's prompt service (an OK box), so tests script them like any other;
+// the engine's waits for a busy album show on screen and stop on Esc.
 
 #include "platform/data/dbi.h"
+#include "platform/dbf/lock_wait.h"
+#include "platform/ui/forms.h"
 #include "platform/ui/prompt_service.h"
 #include "storage/database_bridge.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+std::function<void(const QString&)>& WaitNotice()
+{
+    static std::function<void(const QString&)> notice;
+    return notice;
+}
+
+// The album a wait is about: the table beside the index file.
+QString AlbumOf(const std::string& indexPath)
+{
+    const QFileInfo index(QFile::decodeName(QByteArray::fromStdString(indexPath)));
+    return index.completeBaseName() + QStringLiteral(".DBF");
+}
+
+}  // namespace
+
+void SetAlbumWaitNotice(std::function<void(const QString& text)> notice) { WaitNotice() = std::move(notice); }
+
+void ConnectLockWaitToUser()
+{
+    dbf::SetLockWaitObserver([shown = false, before = crDefault](const dbf::LockWaitState& state) mutable {
+        const auto& notice = WaitNotice();
+        if (state.over) {
+            if (shown) {
+                Screen->SetCursor(before);
+                if (notice)
+                    notice(QString());
+            }
+            shown = false;
+            return true;
+        }
+        if (!shown) {
+            shown = true;
+            before = Screen->Cursor();
+            Screen->SetCursor(crHourGlass);
+            if (notice)
+                notice(QStringLiteral("Warte auf das Album %1, das ein anderes Programm gerade benutzt "
+                                      "(Esc bricht ab) ...")
+                           .arg(AlbumOf(state.file)));
+        }
+        return !Application->EscapePressed();
+    });
+}
 
 void ConnectDatabaseInfoToPrompts()
 {

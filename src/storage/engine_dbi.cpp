@@ -1,5 +1,6 @@
 // The database API of the dataset framework served by the bridge's calls.
 
+#include "platform/dbf/lock_wait.h"
 #include "storage/database_bridge.h"
 #include "storage/table_types.h"
 
@@ -154,6 +155,7 @@ DBIResult InstallDatabaseBridge()
     SetDbi(&g_engineDbi);
     SetTableTypeRules(&g_tableTypes);
     ConnectDatabaseInfoToPrompts();
+    ConnectLockWaitToUser();
     return DBIERR_NONE;
 }
 
@@ -163,5 +165,6 @@ void UninstallDatabaseBridge()
         SetDbi(nullptr);
     if (TableTypeRules() == &g_tableTypes)
         SetTableTypeRules(nullptr);
+    dbf::SetLockWaitObserver({});
     DbiExit();
 }

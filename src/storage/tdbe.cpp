@@ -7,7 +7,6 @@
 #include "platform/core/win_path.h"
 #include "platform/data/table.h"
 #include "platform/dbf/dbe.h"
-#include "shared/status4_form.h"
 
 #include <QFile>
 
@@ -820,10 +819,14 @@ void TDbe::SetTranslate(bool flag)
     dbe_SetTranslate(flag ? 1 : 0);
 }
 
-void TDbe::SetGaugeHook(TStatus4Frm* window)
+void TDbe::SetGaugeHook(TProgress progress)
 {
-    if (window)
-        dbe_SetGaugeHook(&TStatus4Frm::GaugeHook, window);
+    // The engine keeps one hook for the process; the callback it calls
+    // lives here until the next call replaces it.
+    static TProgress current;
+    current = std::move(progress);
+    if (current)
+        dbe_SetGaugeHook([](void*, uint32_t done, uint32_t total) { current(done, total); }, nullptr);
     else
         dbe_SetGaugeHook(nullptr, nullptr);
 }

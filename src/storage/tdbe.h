@@ -24,11 +24,11 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <vector>
 
 class TTable;
 class TDbe;
-class TStatus4Frm;
 
 // Texts handed to the engine as zero-terminated Windows-1252 strings. The
 // list holds any number of texts of any length, so long key and filter
@@ -174,8 +174,11 @@ public:
     bool IsEncrypted(uint16_t area);
     bool SetPassword(const QString& password);
     void SetTranslate(bool flag);
-    // The progress window that shows the engine's long operations; null = none.
-    void SetGaugeHook(TStatus4Frm* window);
+    // Progress of the engine's long operations (pack, index builds, copies):
+    // `progress` gets the percentage done of the current step (done of
+    // 100, 0 at its start, 100 at its end); empty = none.
+    using TProgress = std::function<void(uint32_t done, uint32_t total)>;
+    void SetGaugeHook(TProgress progress);
     void MemDealloc(char* text);
     // Selects `area` when above 0 and gives the area selected before, else 0.
     uint16_t SelectArea(uint16_t area);

@@ -136,10 +136,6 @@ TEST(ImageScan, EmptyFeederWithoutAutomaticFeedingIsTheLibrarysError)
 
 TEST(ImageScan, InjectedFailureGivesTheAcquisitionMessageAndKeepsThePicture)
 {
-    if (!InSaneFailureChild()) {
-        RunInChildRetryingBackendHangs("ImageScan.InjectedFailureGivesTheAcquisitionMessageAndKeepsThePicture");
-        return;
-    }
     UseSaneTestBackend();
     TImageWindow w(nullptr);
     w.ImageInWindow()->TakeImage(TPicImage::FromQImage(Quarters(30, 20)));
@@ -168,10 +164,6 @@ TEST(ImageScan, InjectedFailureGivesTheAcquisitionMessageAndKeepsThePicture)
 
 TEST(ImageScan, SourceDisappearsDuringAFeederRun)
 {
-    if (!InSaneFailureChild()) {
-        RunInChildRetryingBackendHangs("ImageScan.SourceDisappearsDuringAFeederRun");
-        return;
-    }
     UseSaneTestBackend();
     TImageWindow w(nullptr);
     TLLTwain* t = w.GetTwain();
@@ -266,11 +258,8 @@ TEST(ImageScan, SourceSelectionAndTheMultiPictureScan)
 
 TEST(ImageScan, EscCancelsARunningScan)
 {
-    // Cancelling a running scan stops the test backend's reader thread.
-    if (!InSaneFailureChild()) {
-        RunInChildRetryingBackendHangs("ImageScan.EscCancelsARunningScan");
-        return;
-    }
+    // Cancelling a running scan stops the test backend's reader thread; a
+    // backend that hangs there holds up its helper process only.
     UseSaneTestBackend();
     TImageWindow w(nullptr);
     w.ImageInWindow()->TakeImage(TPicImage::FromQImage(Quarters(16, 8)));

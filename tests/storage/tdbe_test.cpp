@@ -420,7 +420,7 @@ TEST_F(TDbeTest, MovesDeletionPackAndRecordBuffers)
     lt.table.Open();
     StatusSchritte = 1;
     TStatus4Frm status(nullptr);
-    dbe.SetGaugeHook(&status);
+    dbe.SetGaugeHook([w = &status](uint32_t done, uint32_t total) { TStatus4Frm::GaugeHook(w, done, total); });
     EXPECT_TRUE(dbe.Pack());
     dbe.SetGaugeHook(nullptr);
     EXPECT_EQ(status.QKGauge1->Progress(), 100);

@@ -81,37 +81,4 @@ inline void RunInChildWithoutScanners(const QString& testName)
     EXPECT_TRUE(out.contains("[  PASSED  ] 1 test")) << out.toStdString();
 }
 
-// True in the child process of RunInChildRetryingBackendHangs.
-inline bool InSaneFailureChild()
-{
-    return qEnvironmentVariableIsSet("LUMADEX_SANE_FAILURE_CHILD");
-}
-
-// Runs one test of this program, with the test backend, in a child process.
-// The test backend stops its reader thread by cancelling it wherever it
-// stands, also inside malloc, and then a later allocation waits forever on
-// the allocator's lock: a fault of the backend, not of ours, that failures
-// injected into sane_read make likely. A child that hangs is killed and the
-// test run again (three times at most); the child's result is the test's.
-inline void RunInChildRetryingBackendHangs(const QString& testName)
-{
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        QProcess child;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("LUMADEX_SANE_FAILURE_CHILD", "1");
-        child.setProcessEnvironment(env);
-        child.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=" + testName});
-        if (!child.waitForFinished(60000)) {
-            child.kill();
-            child.waitForFinished();
-            continue;
-        }
-        const QString out = QString::fromLocal8Bit(child.readAllStandardOutput());
-        EXPECT_EQ(child.exitCode(), 0) << out.toStdString();
-        EXPECT_TRUE(out.contains("[  PASSED  ] 1 test")) << out.toStdString();
-        return;
-    }
-    FAIL() << "the scanner test backend hung three times in " << testName.toStdString();
-}
-
 }  // namespace scantest

@@ -5,6 +5,7 @@
 #include "platform/dbf/cdx_lease.h"
 #include "platform/dbf/engine_lock.h"
 #include "platform/dbf/file_io.h"
+#include "platform/dbf/lock_wait.h"
 
 #include <algorithm>
 #include <array>
@@ -45,6 +46,7 @@ std::unique_ptr<CdxFile> CdxFile::Open(const std::string& path, bool readOnly, c
     if (fd < 0)
         throw CdxError("Indexdatei " + path + " lässt sich nicht öffnen: " + std::strerror(errno));
     std::unique_ptr<CdxFile> file(new CdxFile(fd, true, readOnly, collation));
+    file->path_ = path;
     file->shared_ = shared;
     // Shared: read under the lock, so no half-done change of another
     // process is seen.
@@ -68,7 +70,6 @@ constexpr auto kHandOverGrace = std::chrono::milliseconds(5);
 // How long a held lock stays held while another process waits, when the
 // holder keeps using it: a turn long enough to batch a run of changes.
 constexpr auto kMinTurn = std::chrono::milliseconds(4);
-constexpr int kLockTimeoutMs = 30000;
 
 bool IndexLock(int fd, short type) { return dbf::LockByte(fd, type, kIndexLock); }
 
@@ -146,25 +147,40 @@ void CdxFile::AcquireIndexLock(bool handedOver)
         int fd;
         ~Unmark() { dbf::LockByte(fd, F_UNLCK, kIndexWaiting); }
     } unmark{fd_};
-    const auto start = std::chrono::steady_clock::now();
-    const auto until = start + std::chrono::milliseconds(kLockTimeoutMs);
+    const auto start = dbf::LockWaitNow();
+    const auto limit = dbf::IndexLockWait();
     if (handedOver) {
         // The process this one gave the lock to goes first (it tries in
         // short steps): wait until it has it, for a short while at most.
-        while (!dbf::LockedByOther(fd_, F_WRLCK, kIndexLock) && std::chrono::steady_clock::now() - start < kHandOverGrace)
-            std::this_thread::sleep_for(std::chrono::microseconds(20));
+        while (!dbf::LockedByOther(fd_, F_WRLCK, kIndexLock) && dbf::LockWaitNow() - start < kHandOverGrace)
+            dbf::LockWaitPause(std::chrono::microseconds(20));
     }
     // Tried again in short steps that grow: a process that dies gives its
-    // lock back at once, a busy one after its turn.
+    // lock back at once, a busy one after its turn. The holder keeps the
+    // file sound (a stopped process keeps it as it is): a wait that lasts
+    // too long only makes the file busy, never damaged.
     auto step = std::chrono::microseconds(20);
+    struct Told {
+        const std::string& path;
+        bool told = false;
+        ~Told()
+        {
+            if (told)
+                dbf::TellLockWait({path, {}, true});
+        }
+    } told{path_};
     for (;;) {
         if (IndexLock(fd_, type))
             return;
         if (errno != EAGAIN && errno != EACCES && errno != EINTR)
             throw CdxError(std::string("Die Indexdatei lässt sich nicht sperren: ") + std::strerror(errno));
-        if (std::chrono::steady_clock::now() >= until)
-            throw CdxError(std::string("Die Indexdatei ist gesperrt: ") + std::strerror(errno));
-        std::this_thread::sleep_for(step);
+        const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(dbf::LockWaitNow() - start);
+        if (waited >= limit)
+            throw CdxBusy(path_, false);
+        told.told = true;
+        if (!dbf::TellLockWait({path_, waited, false}))
+            throw CdxBusy(path_, true);
+        dbf::LockWaitPause(step);
         step = std::min(step * 2, std::chrono::microseconds(1000));
     }
 }
@@ -222,7 +238,7 @@ void CdxFile::ReleaseLease()
         leaseOwner_->SettleBeforeRelease();
     try {
         FlushShared();
-    } catch (const CdxError& error) {
+    } catch (const std::exception& error) {
         // The dirty mark stays on disk: every process rebuilds the file.
         if (brokenReason_.empty())
             brokenReason_ = error.what();
@@ -355,6 +371,7 @@ std::unique_ptr<CdxFile> CdxFile::Create(const std::string& path, const CdxColla
     if (fd < 0)
         throw CdxError("Indexdatei " + path + " lässt sich nicht anlegen: " + std::strerror(errno));
     std::unique_ptr<CdxFile> file(new CdxFile(fd, true, false, collation));
+    file->path_ = path;
     file->InitEmpty();
     return file;
 }

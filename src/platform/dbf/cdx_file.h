@@ -376,7 +376,8 @@ private:
     void EndAccess();
     // Takes the index lock, waiting (with the waiting mark set) while
     // another process holds it; `handedOver`: this process just gave it
-    // back to a waiting one, which goes first.
+    // back to a waiting one, which goes first. Raises CdxBusy when the
+    // wait's limit passes or its observer stops it.
     void AcquireIndexLock(bool handedOver);
     bool WaiterPresent() const;
     bool HasUnflushedChanges() const;
@@ -457,6 +458,7 @@ private:
     void NormalizeDirectory();
 
     int fd_ = -1;
+    std::string path_;  // for the messages of a wait for the lock
     bool ownsFd_ = false;
     bool readOnly_ = false;
     CdxCollation collation_;

@@ -1,6 +1,7 @@
 #include "platform/dbf/cdx_lease.h"
 
 #include "platform/dbf/cdx_file.h"
+#include "platform/dbf/dbe_internal.h"
 #include "platform/dbf/engine_lock.h"
 #include "platform/dbf/file_io.h"
 
@@ -23,6 +24,20 @@ std::recursive_mutex* engineMutex = new std::recursive_mutex;
 }  // namespace
 
 std::recursive_mutex& EngineMutex() { return *engineMutex; }
+
+void WatchForks()
+{
+    static const bool watched = [] {
+        ::pthread_atfork([] { EngineMutex().lock(); }, [] { EngineMutex().unlock(); },
+                         [] {
+                             new (engineMutex) std::recursive_mutex;
+                             dbfcdx::LeaseRegistry::ForgetAfterFork();
+                             engine::ForgetInheritedAreas();
+                         });
+        return true;
+    }();
+    (void)watched;
+}
 
 }  // namespace dbf
 
@@ -60,15 +75,7 @@ void LeaseRegistry::Held(CdxFile& file)
     State& s = S();
     s.held.push_back(&file);
     if (!s.watching) {
-        static const bool forkHandled = [] {
-            ::pthread_atfork([] { dbf::EngineMutex().lock(); }, [] { dbf::EngineMutex().unlock(); },
-                             [] {
-                                 new (dbf::engineMutex) std::recursive_mutex;
-                                 ForgetAfterFork();
-                             });
-            return true;
-        }();
-        (void)forkHandled;
+        dbf::WatchForks();
         s.watching = true;
         std::thread(&LeaseRegistry::Watch).detach();
     }
@@ -116,16 +123,23 @@ void LeaseRegistry::Watch()
 {
     State& s = S();
     for (;;) {
-        {
-            std::unique_lock<std::mutex> lock(*s.sleepMutex);
-            s.wake->wait(lock, [&] { return s.anyHeld.load(); });
+        // Nothing that goes wrong in one round may end the thread: the
+        // locks it gives back would then stay with this process.
+        try {
+            {
+                std::unique_lock<std::mutex> lock(*s.sleepMutex);
+                s.wake->wait(lock, [&] { return s.anyHeld.load(); });
+            }
+            std::this_thread::sleep_for(kWatchStep);
+            // The engine lock is free only between the program's calls: no
+            // access runs then.
+            const dbf::EngineLock lock;
+            const auto now = std::chrono::steady_clock::now();
+            ReleaseUnused(
+                [&](CdxFile& file) { return now - file.lastUse_ >= kIdleRelease || file.WaiterPresent(); });
+        } catch (...) {
+            std::this_thread::sleep_for(kIdleRelease);
         }
-        std::this_thread::sleep_for(kWatchStep);
-        // The engine lock is free only between the program's calls: no
-        // access runs then.
-        const dbf::EngineLock lock;
-        const auto now = std::chrono::steady_clock::now();
-        ReleaseUnused([&](CdxFile& file) { return now - file.lastUse_ >= kIdleRelease || file.WaiterPresent(); });
     }
 }
 

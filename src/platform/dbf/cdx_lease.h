@@ -5,9 +5,33 @@
 // Everything here runs under the engine lock (engine_lock.h).
 #pragma once
 
+#include "platform/dbf/cdx_page.h"
+
+#include <string>
+
 namespace dbfcdx {
 
 class CdxFile;
+
+// Raised when another process keeps an index file's lock for the whole wait,
+// or the user stopped the wait: the file is sound, only busy, and nothing
+// was changed. Callers report the table as busy; a CdxBusy never makes a
+// file count as damaged.
+class CdxBusy : public CdxError {
+public:
+    CdxBusy(const std::string& path, bool stopped)
+        : CdxError(stopped ? "Das Warten auf die Indexdatei " + path + " wurde abgebrochen"
+                           : "Die Indexdatei " + path + " ist von einem anderen Programm gesperrt"),
+          path_(path), stopped_(stopped)
+    {
+    }
+    const std::string& Path() const { return path_; }
+    bool Stopped() const { return stopped_; }
+
+private:
+    std::string path_;
+    bool stopped_;
+};
 
 struct LeaseRegistry {
     static void Held(CdxFile& file);
@@ -19,13 +43,15 @@ struct LeaseRegistry {
     static void AccessEnds();
     // Gives back every held lock no access uses.
     static void ReleaseIdle();
+    // In a child process after fork: the parent keeps its locks and writes
+    // what they kept; the child forgets them and has no watch thread.
+    static void ForgetAfterFork();
 
 private:
     static void Watch();
     // Gives back the held locks no access uses and `wanted` picks.
     template <typename Wanted>
     static void ReleaseUnused(Wanted&& wanted);
-    static void ForgetAfterFork();
 };
 
 }  // namespace dbfcdx

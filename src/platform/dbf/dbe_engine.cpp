@@ -33,7 +33,20 @@ namespace engine {
 Engine& E()
 {
     static Engine engine;
+    static const bool forksWatched = (WatchForks(), true);
+    (void)forksWatched;
     return engine;
+}
+
+void ForgetInheritedAreas()
+{
+    Engine& e = E();
+    for (auto& area : e.areas) (void)area.release();  // left to the parent, never closed here
+    for (auto& create : e.creates) (void)create.release();
+    e.selected = 1;
+    e.busy = 0;
+    e.lastError.clear();
+    DbfTable::ForgetOpenTablesAfterFork();
 }
 
 int Fail(const std::string& reason)
@@ -122,6 +135,11 @@ void ReportProgress(std::uint32_t done, std::uint32_t total)
     const int percent = total == 0 ? 100 : int(std::min<std::uint64_t>(100, std::uint64_t(done) * 100 / total));
     const std::uint16_t selected = e.selected;
     auto send = [&](int p) {
+        // The hook may show a window and run the event loop, or wait for
+        // the user, while this call keeps the engine lock: the watch thread
+        // cannot give back the index locks held across calls meanwhile, so
+        // those that no access uses go back now.
+        ReleaseHeldIndexLocks();
         e.gaugePercent = p;
         e.gaugeHook(e.gaugeContext, std::uint32_t(p), 100);
         e.selected = selected;
@@ -405,8 +423,8 @@ uint16_t dbe_Use(const char* file, const char* alias, int mode, int type)
     if (!table) return std::uint16_t(Fail(error));
     int tableType = NormalType(type);
     if ((tableType == 2 || tableType == 12) && !table->productionIndexTried) {
+        if (!table->Indexes().OpenProduction(note, error)) return std::uint16_t(Fail(error));
         table->productionIndexTried = true;
-        table->Indexes().OpenProduction(note);
     }
     e.areas[area] = std::make_unique<WorkArea>(area, std::move(table), name, OpenMode(mode),
                                                NormalType(type), repaired);
@@ -468,6 +486,7 @@ namespace {
 template <typename Move>
 int MoveCurrent(Move move)
 {
+    const EngineLock engineLock;
     if (Refused()) return 0;
     WorkArea* a = Need();
     return a && move(*a) ? 1 : 0;
@@ -475,13 +494,13 @@ int MoveCurrent(Move move)
 
 }  // namespace
 
-int dbe_GoTop() { return MoveCurrent([](WorkArea& a) { const EngineLock engineLock; return a.GoTop(); }); }
+int dbe_GoTop() { return MoveCurrent([](WorkArea& a) { return a.GoTop(); }); }
 
-int dbe_GoBottom() { return MoveCurrent([](WorkArea& a) { const EngineLock engineLock; return a.GoBottom(); }); }
+int dbe_GoBottom() { return MoveCurrent([](WorkArea& a) { return a.GoBottom(); }); }
 
-int dbe_Skip(long n) { return MoveCurrent([n](WorkArea& a) { const EngineLock engineLock; return a.Skip(n); }); }
+int dbe_Skip(long n) { return MoveCurrent([n](WorkArea& a) { return a.Skip(n); }); }
 
-int dbe_Go(uint32_t recno) { return MoveCurrent([recno](WorkArea& a) { const EngineLock engineLock; return a.Go(recno); }); }
+int dbe_Go(uint32_t recno) { return MoveCurrent([recno](WorkArea& a) { return a.Go(recno); }); }
 
 int dbe_Bof()
 {

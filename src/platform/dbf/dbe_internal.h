@@ -50,6 +50,11 @@ struct Engine {
 
 Engine& E();
 
+// In a child process after fork: the work areas are the parent's. They are
+// dropped without a close (no flush, no unlock, no write: those would act
+// on the parent's files and locks) and the child starts with none.
+void ForgetInheritedAreas();
+
 // Marks a long operation as running; the step after it starts afresh.
 struct BusyScope {
     BusyScope()

@@ -83,6 +83,8 @@ bool ReadSmallFile(const std::string& path, std::string& text)
 
 }  // namespace
 
+void DbfTable::ForgetOpenTablesAfterFork() { Registry().clear(); }
+
 std::string SiblingPath(const std::string& tablePath, const char* upperExtension)
 {
     std::size_t slash = tablePath.find_last_of('/');
@@ -184,6 +186,15 @@ std::shared_ptr<DbfTable> DbfTable::Open(const std::string& path, OpenMode mode,
         reg.erase(it);
     }
     bool writable = mode != OpenMode::ReadOnly;
+    // Shared use rests on byte-range locks that every opener sees; where
+    // the file system keeps them on this machine only, a writer keeps the
+    // table to itself instead.
+    std::string noSharing;
+    if (mode == OpenMode::Shared && !LocksReachOtherOpeners(path, noSharing)) {
+        mode = OpenMode::Exclusive;
+        note += (note.empty() ? "" : "; ") + std::string("Tabelle ") + path + " liegt auf einem " + noSharing +
+                " und wird deshalb exklusiv geöffnet";
+    }
     int fd = ::open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC);
     if (fd < 0) {
         error = "Tabelle " + path + " lässt sich nicht öffnen: " + ErrnoText();
@@ -414,7 +425,7 @@ bool DbfTable::WriteRecord(std::uint32_t recno, char* image, const TableClient* 
         }
         return WriteRecordImage(recno, image, writer, error);
     };
-    if (!exclusive_ && indexes_ && !indexes_->files().empty()) return indexes_->AccessAll(write);
+    if (!exclusive_ && indexes_ && !indexes_->files().empty()) return indexes_->AccessAll(write, error);
     if (!exclusive_ && base) {
         // Without indexes the append lock serialises the read and the write.
         if (!LockByteWait(fd_.get(), F_WRLCK, kAppendLock, 5000)) {
@@ -467,7 +478,7 @@ bool DbfTable::AppendRecord(const char* image, std::uint32_t& recno, std::string
     // Shared: the indexes are held from before the record is there until
     // its keys are in, so no other process writes the new record in between.
     if (indexes_ && !indexes_->files().empty())
-        return indexes_->AccessAll([&] { return AppendShared(image, recno, error); });
+        return indexes_->AccessAll([&] { return AppendShared(image, recno, error); }, error);
     return AppendShared(image, recno, error);
 }
 

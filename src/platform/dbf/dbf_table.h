@@ -66,6 +66,10 @@ public:
     // when its new files were marked complete, else rolled back (the new
     // files removed). Called while no other process uses the table.
     static bool FinishRewrite(const std::string& path, std::string& error);
+    // In a child process after fork: the open tables are the parent's (its
+    // descriptions, its locks, its unwritten records); a table opened here
+    // from now on is a table of its own, never one of those.
+    static void ForgetOpenTablesAfterFork();
 
     const std::string& path() const { return path_; }
     const TableHeader& header() const { return header_; }

@@ -11,6 +11,12 @@ namespace dbf {
 
 std::recursive_mutex& EngineMutex();
 
+// Makes a fork wait for the engine lock, so a child process starts with the
+// engine at rest: the child gets a free engine lock of its own, forgets the
+// index locks held across calls and drops the parent's work areas without
+// touching them. (Once per process; the engine calls it on first use.)
+void WatchForks();
+
 class EngineLock {
 public:
     EngineLock() { EngineMutex().lock(); }

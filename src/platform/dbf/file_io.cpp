@@ -1,10 +1,14 @@
 #include "platform/dbf/file_io.h"
+#include "platform/dbf/lock_wait.h"
 
 #include <cerrno>
 #include <chrono>
-#include <thread>
 #include <cstdio>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -131,14 +135,104 @@ bool LockedByOther(int fd, short type, std::uint64_t offset)
 
 bool LockByteWait(int fd, short type, std::uint64_t offset, int timeoutMs)
 {
-    auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    auto until = LockWaitNow() + std::chrono::milliseconds(timeoutMs);
     for (bool first = true;; first = false) {
         if (LockByte(fd, type, offset)) return true;
         if (errno != EAGAIN && errno != EACCES && errno != EINTR) return false;
-        if (std::chrono::steady_clock::now() >= until) return false;
+        if (LockWaitNow() >= until) return false;
         if (first) ReleaseHeldIndexLocks();
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        LockWaitPause(std::chrono::milliseconds(2));
     }
+}
+
+namespace {
+
+LockSupportProbe& Probe()
+{
+    static auto* probe = new LockSupportProbe;
+    return *probe;
+}
+
+// Undoes the octal escapes of /proc/self/mountinfo ("\040" for a blank).
+std::string Unescaped(const std::string& field)
+{
+    std::string out;
+    for (std::size_t i = 0; i < field.size(); ++i) {
+        auto octal = [&](std::size_t k) { return k < field.size() && field[k] >= '0' && field[k] <= '7'; };
+        if (field[i] == '\\' && octal(i + 1) && octal(i + 2) && octal(i + 3)) {
+            out += char((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 + (field[i + 3] - '0'));
+            i += 3;
+        } else {
+            out += field[i];
+        }
+    }
+    return out;
+}
+
+bool HasOption(const std::string& options, const std::string& wanted)
+{
+    std::size_t start = 0;
+    while (start <= options.size()) {
+        const std::size_t end = std::min(options.find(',', start), options.size());
+        const std::string option = options.substr(start, end - start);
+        if (option == wanted || option.rfind(wanted + "=", 0) == 0) return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool MountInfoLocksReach(const std::string& mountInfo, const std::string& file, std::string& reason)
+{
+    std::istringstream mounts(mountInfo);
+    std::string line, bestPoint, bestType, bestOptions;
+    while (std::getline(mounts, line)) {
+        // id parent major:minor root mount-point options [fields] - type source super-options
+        std::istringstream in(line);
+        std::string id, parent, device, root, point, options, field;
+        in >> id >> parent >> device >> root >> point >> options;
+        while (in >> field && field != "-") {
+        }
+        std::string type, source, superOptions;
+        in >> type >> source >> superOptions;
+        point = Unescaped(point);
+        const bool contains = point == "/" || file == point || file.rfind(point + "/", 0) == 0;
+        if (contains && point.size() >= bestPoint.size()) {
+            bestPoint = point;
+            bestType = type;
+            bestOptions = options + "," + superOptions;
+        }
+    }
+    if ((bestType == "nfs" || bestType == "nfs4") &&
+        (HasOption(bestOptions, "nolock") || bestOptions.find("local_lock=all") != std::string::npos ||
+         bestOptions.find("local_lock=posix") != std::string::npos)) {
+        reason = "NFS-Laufwerk " + bestPoint + " ohne Sperren über das Netz";
+        return false;
+    }
+    if ((bestType == "cifs" || bestType == "smb3") && HasOption(bestOptions, "nobrl")) {
+        reason = "Netzlaufwerk " + bestPoint + " ohne Bereichssperren (nobrl)";
+        return false;
+    }
+    if (bestType == "fuse" || bestType.rfind("fuse.", 0) == 0) {
+        reason = "FUSE-Dateisystem " + bestPoint + " (" + bestType + "), das Bereichssperren nicht sicher weitergibt";
+        return false;
+    }
+    return true;
+}
+
+void SetLockSupportProbe(LockSupportProbe probe) { Probe() = std::move(probe); }
+
+bool LocksReachOtherOpeners(const std::string& path, std::string& reason)
+{
+    const LockSupportProbe& probe = Probe();
+    if (probe) return probe(path, reason);
+    char resolved[PATH_MAX];
+    if (!::realpath(path.c_str(), resolved)) return true;  // the open that follows reports it
+    std::ifstream in("/proc/self/mountinfo");
+    std::ostringstream mountInfo;
+    mountInfo << in.rdbuf();
+    return MountInfoLocksReach(mountInfo.str(), resolved, reason);
 }
 
 std::int64_t FileSize(int fd)

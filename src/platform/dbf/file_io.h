@@ -47,6 +47,18 @@ bool LockByteWait(int fd, short type, std::uint64_t offset, int timeoutMs);
 // `offset` that a lock of `type` would conflict with (true when that
 // cannot be asked: the careful answer).
 bool LockedByOther(int fd, short type, std::uint64_t offset);
+// Whether byte-range locks on the file system that holds `path` reach every
+// process that may open the file: false (with the reason) for network mounts
+// that keep their locks on this machine (NFS mounted "nolock" or with
+// "local_lock", CIFS/SMB mounted "nobrl") and for FUSE file systems, which
+// may not pass locks on at all. Tests replace the probe; empty: the real one,
+// which reads /proc/self/mountinfo.
+using LockSupportProbe = std::function<bool(const std::string& path, std::string& reason)>;
+void SetLockSupportProbe(LockSupportProbe probe);
+bool LocksReachOtherOpeners(const std::string& path, std::string& reason);
+// The real probe's rule over the text of /proc/self/mountinfo, for the
+// mount that holds the resolved path `file`.
+bool MountInfoLocksReach(const std::string& mountInfo, const std::string& file, std::string& reason);
 // Gives back the index locks this process holds across calls (see
 // CdxFile::ReleaseLease) and no access uses.
 void ReleaseHeldIndexLocks();

@@ -6,7 +6,9 @@
 #include <utility>
 #include <sys/stat.h>
 
+#include "platform/dbf/cdx_lease.h"
 #include "platform/dbf/engine_settings.h"
+#include "platform/dbf/lock_wait.h"
 
 namespace dbf {
 
@@ -264,6 +266,9 @@ bool TableIndexes::MakeUsable(IndexFile& file, IndexTag& tag, std::string& error
             return true;
         });
         return built && Load(file, error);
+    } catch (const dbfcdx::CdxBusy& e) {
+        error = BusyText(e);
+        return false;
     } catch (const dbfcdx::CdxError& e) {
         error = "Indexdatei " + file.path + ": " + e.what();
         MarkBroken(file, error);
@@ -297,35 +302,43 @@ bool TableIndexes::BecomeWritable(std::string& error)
     return true;
 }
 
-void TableIndexes::OpenProduction(std::string& note)
+bool TableIndexes::OpenProduction(std::string& note, std::string& error)
 {
     std::string path = SiblingPath(table_.path(), ".CDX");
-    if (!Exists(path)) return;
-    std::string error;
-    IndexFile* file = OpenFile(path, error);
+    if (!Exists(path)) return true;
+    std::string why;
+    bool busy = false;
+    IndexFile* file = OpenFile(path, why, &busy);
     if (file) {
         file->production = true;
         production_ = file;
-        return;
+        return true;
+    }
+    // Another process keeps the file's lock: it is sound and in use, and
+    // the table without it would take records no tag holds.
+    if (busy) {
+        error = why;
+        return false;
     }
     // The tag definitions cannot be read: set the file aside so the table
     // opens; whoever needs the tags builds them again. A read-only opener
     // leaves the file where it is and opens the table without it.
     if (!table_.writable()) {
-        note += (note.empty() ? "" : "; ") + error + "; die Tabelle ist ohne Index geöffnet";
-        return;
+        note += (note.empty() ? "" : "; ") + why + "; die Tabelle ist ohne Index geöffnet";
+        return true;
     }
     std::string aside = path + ".bad";
     if (!RenameFile(path, aside)) {
-        note += (note.empty() ? "" : "; ") + error + "; die Indexdatei lässt sich nicht nach " +
+        note += (note.empty() ? "" : "; ") + why + "; die Indexdatei lässt sich nicht nach " +
                 aside + " verschieben (" + ErrnoText() + "), die Tabelle ist ohne Index geöffnet";
-        return;
+        return true;
     }
-    note += (note.empty() ? "" : "; ") + error + "; die Indexdatei wurde nach " + aside +
+    note += (note.empty() ? "" : "; ") + why + "; die Indexdatei wurde nach " + aside +
             " verschoben";
+    return true;
 }
 
-IndexFile* TableIndexes::OpenFile(const std::string& path, std::string& error)
+IndexFile* TableIndexes::OpenFile(const std::string& path, std::string& error, bool* busy)
 {
     Settle();
     for (auto& f : files_)
@@ -339,6 +352,10 @@ IndexFile* TableIndexes::OpenFile(const std::string& path, std::string& error)
         file->cdx = dbfcdx::CdxFile::Open(path, !table_.writable(), CurrentCollation(),
                                           !table_.exclusive());
         if (!Load(*file, error)) return nullptr;
+    } catch (const dbfcdx::CdxBusy& e) {
+        error = BusyText(e);
+        if (busy) *busy = true;
+        return nullptr;
     } catch (const dbfcdx::CdxError& e) {
         error = "Indexdatei " + path + " ist beschädigt: " + e.what();
         return nullptr;
@@ -426,6 +443,9 @@ IndexTag* TableIndexes::CreateTag(IndexFile* file, const std::string& path,
             return 0;
         });
         if (!Load(*file, error)) return nullptr;
+    } catch (const dbfcdx::CdxBusy& e) {
+        error = BusyText(e);
+        return nullptr;
     } catch (const dbfcdx::CdxError& e) {
         error = std::string("Indexdatei ") + (file ? file->path : path) + ": " + e.what();
         return nullptr;
@@ -506,12 +526,19 @@ bool TableIndexes::Flush(std::string& error)
 {
     Settle();
     for (auto& f : files_) {
+        // Shared: a file that is not held has nothing unwritten (an access
+        // that leaves changes keeps the lock), and needs no lock to be asked
+        // for: a commit with nothing to write is never busy.
+        if (f->cdx && f->cdx->Shared() && !f->cdx->Held() && !f->cdx->InAccess()) continue;
         try {
             // (Shared: within an access, under the lock.)
             if (f->cdx && !f->cdx->Broken()) f->cdx->Access([&] {
                 f->cdx->Flush();
                 return 0;
             });
+        } catch (const dbfcdx::CdxBusy& e) {
+            error = BusyText(e);
+            return false;
         } catch (const dbfcdx::CdxError& e) {
             error = "Indexdatei " + f->path + ": " + e.what();
             return false;
@@ -542,7 +569,7 @@ bool TableIndexes::AccessFrom(const std::vector<IndexFile*>& files, std::size_t 
     return files[i]->cdx->Access([&] { return AccessFrom(files, i + 1, f); });
 }
 
-bool TableIndexes::AccessAll(const std::function<bool()>& f)
+bool TableIndexes::AccessAll(const std::function<bool()>& f, std::string& error)
 {
     // (Keys that wait are settled by the write itself when it is not the
     // one of the record they wait for.)
@@ -561,12 +588,32 @@ bool TableIndexes::AccessAll(const std::function<bool()>& f)
         RebuildDeferred();
         return result;
     } catch (const dbfcdx::CdxError& e) {
+        // Another process keeps a lock: nothing was written, the files are
+        // sound; the caller reports the table as busy.
+        if (const auto* busy = dynamic_cast<const dbfcdx::CdxBusy*>(&e); busy && !done) {
+            error = BusyText(*busy);
+            return false;
+        }
         // An index file could not be read again or written: derived data,
         // made anew from the table.
         for (auto& file : files_)
             if (file->cdx && (file->cdx->Broken() || !done)) MarkBroken(*file, e.what());
         return done ? result : f();
     }
+}
+
+std::string TableIndexes::BusyText(const dbfcdx::CdxBusy& busy) const
+{
+    return BusyMessage(table_.path(), busy.Path(), busy.Stopped());
+}
+
+void TableIndexes::RebuildAfterError(IndexFile& file, const dbfcdx::CdxError& why)
+{
+    if (const auto* busy = dynamic_cast<const dbfcdx::CdxBusy*>(&why)) {
+        pendingError_ = BusyText(*busy);
+        return;
+    }
+    MarkBroken(file, why.what());
 }
 
 void TableIndexes::RebuildDeferred()
@@ -695,8 +742,11 @@ void TableIndexes::Settle()
     }
     // Shared: the keys stop waiting only once every index file is in this
     // access. Taking a held file may hand it to a waiting process first;
-    // that release settles the keys itself, under the lock still held.
-    AccessAll(settle);
+    // that release settles the keys itself, under the lock still held (so a
+    // lock that stays busy afterwards leaves none waiting: the failure is
+    // the next change's to report).
+    std::string busy;
+    AccessAll(settle, busy);
 }
 
 void TableIndexes::Apply(std::uint32_t recno, const char* oldImage, const char* newImage)

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/dbf/cdx_file.h"
+#include "platform/dbf/cdx_lease.h"
 #include "platform/dbf/dbf_table.h"
 #include "platform/dbf/expr_expression.h"
 
@@ -44,10 +45,14 @@ public:
     // Opens the production index when the table has one. A damaged file is
     // rebuilt when its tag definitions can be read, else set aside (renamed
     // to .CDX.bad) so the table still opens; `note` tells what happened.
-    void OpenProduction(std::string& note);
+    // False (with the reason) when another process keeps the file's lock:
+    // the table is busy and must not be opened without its index.
+    bool OpenProduction(std::string& note, std::string& error);
     IndexFile* production() { return production_; }
     // Opens (or joins) an index file; null with a reason on failure.
-    IndexFile* OpenFile(const std::string& path, std::string& error);
+    // `busy` (when given) tells whether it failed because another process
+    // keeps the file's lock.
+    IndexFile* OpenFile(const std::string& path, std::string& error, bool* busy = nullptr);
     void Release(IndexFile* file);
     // Makes a new empty index file (replacing a file of that name) and opens it.
     IndexFile* CreateFile(const std::string& path, std::string& error);
@@ -64,8 +69,10 @@ public:
     // Builds one tag anew when it cannot be read as it is (left half-changed,
     // or built with another sort-weight table than the engine's).
     bool MakeUsable(IndexFile& file, IndexTag& tag, std::string& error);
-    // An index file failed while it was read: it is made anew from the table.
-    void RebuildAfterError(IndexFile& file, const std::string& why) { MarkBroken(file, why); }
+    // An index file failed while it was read: it is made anew from the
+    // table. One that another process keeps locked is only busy: the
+    // failure is reported (TakeError) and the file stays as it is.
+    void RebuildAfterError(IndexFile& file, const dbfcdx::CdxError& why);
     // The engine's sort-weight table changed: tags built with the new table
     // become usable again; the others are rebuilt when next used.
     void CollationChanged();
@@ -81,11 +88,14 @@ public:
     // CdxFile::Access; nothing under exclusive use): a record write of a
     // shared table reads the old record, writes the new one and changes the
     // keys while no other process changes the indexes. A fault of an index
-    // file is answered by rebuilding it.
-    bool AccessAll(const std::function<bool()>& f);
+    // file is answered by rebuilding it. When another process keeps an
+    // index file's lock, `f` does not run: false, with the reason in `error`.
+    bool AccessAll(const std::function<bool()>& f, std::string& error);
     // Rebuilds the files whose fault was met inside an access (they cannot
     // be replaced while it runs).
     void RebuildDeferred();
+    // The message for an index file another process keeps locked.
+    std::string BusyText(const dbfcdx::CdxBusy& busy) const;
 
     // Writes pending index pages; a file left broken by a failed change is
     // reported too.

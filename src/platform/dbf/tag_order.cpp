@@ -235,7 +235,7 @@ std::uint32_t TagOrder::Guard(F&& step)
         return step();
     } catch (const dbfcdx::CdxError& e) {
         cursor_ = dbfcdx::CdxCursor();
-        table_.Indexes().RebuildAfterError(*file_, e.what());
+        table_.Indexes().RebuildAfterError(*file_, e);
         return 0;
     }
 }

@@ -1,49 +1,373 @@
 #include "platform/picture/picture_scanner.h"
 
-#include <sane/sane.h>
-#include <sane/saneopts.h>
-
 #include <QByteArray>
+#include <QDataStream>
+#include <QImage>
+#include <QIODevice>
 
-#include <cmath>
+#include <cerrno>
 #include <cstring>
+#include <csignal>
+#include <map>
+#include <poll.h>
+#include <sys/prctl.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <utility>
 #include <vector>
 
-#include "platform/picture/picture_limits.h"
+#include "platform/picture/scan_device.h"
 
 namespace {
 
-bool g_started = false;
 QString g_chosenSource;
+std::chrono::milliseconds g_watchdog{60000};
+std::function<void(const QString&)> g_fault;
+// Options set on each source, in the order set: every new helper sets them
+// again, so they stay for the program's later sessions on the source.
+std::map<QString, std::vector<std::pair<QString, QString>>> g_options;
+// Helpers that were told to end and may not have yet, with the time told.
+std::vector<std::pair<pid_t, std::chrono::steady_clock::time_point>> g_ending;
 
-bool Start(TPicError& err)
+// What the program asks of a helper, and what a helper sends back.
+enum TRequest : qint32 { rqSources, rqOpen, rqHasOption, rqWritable, rqOption, rqChoices, rqSetOption, rqFeeder, rqScan, rqCancel, rqEnd };
+enum TReply : qint32 { rpAnswer, rpAlive };
+
+bool WriteAll(int fd, const char* data, std::size_t size)
 {
-    if (g_started)
-        return true;
-    SANE_Int version = 0;
-    const SANE_Status status = sane_init(&version, nullptr);
-    if (status != SANE_STATUS_GOOD) {
-        err.Code = peTwain;
-        err.Text = "SANE kann nicht gestartet werden: " + ScanStatusText(status);
-        return false;
+    while (size > 0) {
+        const ssize_t n = ::send(fd, data, size, MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= std::size_t(n);
     }
-    g_started = true;
     return true;
 }
 
-bool Fail(TPicError& err, const QString& text)
+// One message: its length (4 bytes) and its bytes.
+bool Send(int fd, const QByteArray& message)
+{
+    const quint32 size = quint32(message.size());
+    return WriteAll(fd, reinterpret_cast<const char*>(&size), sizeof size) &&
+           WriteAll(fd, message.constData(), std::size_t(message.size()));
+}
+
+bool ReadAll(int fd, char* data, std::size_t size)
+{
+    while (size > 0) {
+        const ssize_t n = ::read(fd, data, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= std::size_t(n);
+    }
+    return true;
+}
+
+bool Receive(int fd, QByteArray& message)
+{
+    quint32 size = 0;
+    if (!ReadAll(fd, reinterpret_cast<char*>(&size), sizeof size))
+        return false;
+    message.resize(qsizetype(size));
+    return ReadAll(fd, message.data(), size);
+}
+
+template <typename... Values>
+QByteArray Message(const Values&... values)
+{
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    (out << ... << values);
+    return bytes;
+}
+
+void WriteImage(QDataStream& out, const TPicImage& pic)
+{
+    const QImage& img = pic.Pixels;
+    out << qint32(img.width()) << qint32(img.height()) << qint32(img.format()) << img.colorTable()
+        << pic.ResolutionX << pic.ResolutionY;
+    for (int y = 0; y < img.height(); ++y)
+        out.writeRawData(reinterpret_cast<const char*>(img.constScanLine(y)), int(img.bytesPerLine()));
+}
+
+bool ReadImage(QDataStream& in, TPicImage& pic)
+{
+    qint32 width = 0, height = 0, format = 0;
+    QList<QRgb> colours;
+    double dpiX = 0, dpiY = 0;
+    in >> width >> height >> format >> colours >> dpiX >> dpiY;
+    if (in.status() != QDataStream::Ok || width <= 0 || height <= 0 || format <= 0 || format >= QImage::NImageFormats)
+        return false;
+    QImage img(width, height, QImage::Format(format));
+    if (img.isNull())
+        return false;
+    img.setColorTable(colours);
+    for (int y = 0; y < height; ++y)
+        if (in.readRawData(reinterpret_cast<char*>(img.scanLine(y)), int(img.bytesPerLine())) != img.bytesPerLine())
+            return false;
+    pic = TPicImage::FromQImage(img);
+    pic.ResolutionX = dpiX;
+    pic.ResolutionY = dpiY;
+    return true;
+}
+
+void Fault(const char* point)
+{
+    if (g_fault)
+        g_fault(QString::fromLatin1(point));
+}
+
+// The helper's life: answers the program's requests until told to end or
+// the program goes away. Never returns.
+[[noreturn]] void Serve(int fd)
+{
+    TSaneDevice device;
+    for (;;) {
+        QByteArray request;
+        if (!Receive(fd, request))
+            ::_exit(0);
+        QDataStream in(request);
+        qint32 kind = -1;
+        QString name, value;
+        in >> kind;
+        TPicError err;
+        QByteArray answer;
+        QDataStream out(&answer, QIODevice::WriteOnly);
+        out << qint32(rpAnswer);
+        switch (kind) {
+        case rqSources: {
+            QList<TScanSource> sources;
+            const bool ok = SaneSources(sources, err);
+            out << ok << qint32(sources.size());
+            for (const TScanSource& s : sources)
+                out << s.Name << s.Description;
+            break;
+        }
+        case rqOpen:
+            in >> name;
+            out << device.Open(name, err) << device.Source();
+            break;
+        case rqHasOption: in >> name; out << device.HasOption(name); break;
+        case rqWritable: in >> name; out << device.OptionWritable(name); break;
+        case rqOption: in >> name; out << device.Option(name); break;
+        case rqChoices: in >> name; out << device.OptionChoices(name); break;
+        case rqSetOption:
+            in >> name >> value;
+            out << device.SetOption(name, value, err);
+            break;
+        case rqFeeder: out << device.FeederChoice(); break;
+        case rqScan: {
+            // Between the pieces: the program hears that the helper lives,
+            // and a cancel it sent meanwhile is taken.
+            auto cancelled = [fd] {
+                Fault("read");
+                if (!Send(fd, Message(qint32(rpAlive))))
+                    ::_exit(0);
+                pollfd p{fd, POLLIN, 0};
+                if (::poll(&p, 1, 0) <= 0)
+                    return false;
+                QByteArray next;
+                if (!Receive(fd, next))
+                    ::_exit(0);
+                return true;  // only a cancel comes while a scan runs
+            };
+            TPicImage pic;
+            const TScanSession::TResult r = device.Scan(pic, err, cancelled);
+            out << qint32(r) << qint32(err.Code) << err.Text;
+            if (r == TScanSession::srPicture)
+                WriteImage(out, pic);
+            if (!Send(fd, answer))
+                ::_exit(0);
+            if (r == TScanSession::srPicture)
+                continue;
+            // Told first: a backend may hang in its cancel, and this
+            // process then ends with it; the session goes on in a new one.
+            Fault("cancel");
+            device.CancelScan();
+            device.Close();
+            ::_exit(0);
+        }
+        case rqEnd:
+        default:
+            device.Close();
+            ::_exit(0);
+        }
+        out << qint32(err.Code) << err.Text;
+        if (!Send(fd, answer))
+            ::_exit(0);
+    }
+}
+
+// Reaps the helpers told to end that have; one still there after the
+// watchdog's time hangs in its backend and is killed.
+void ReapEnding()
+{
+    const auto now = std::chrono::steady_clock::now();
+    std::erase_if(g_ending, [&](const auto& ending) {
+        const auto& [pid, since] = ending;
+        if (::waitpid(pid, nullptr, WNOHANG) == pid)
+            return true;
+        if (now - since <= g_watchdog)
+            return false;
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+        return true;
+    });
+}
+
+bool Failed(TPicError& err, const QString& text)
 {
     err.Code = peTwain;
     err.Text = text;
     return false;
 }
 
-SANE_Handle H(void* h)
+}  // namespace
+
+// The program's side of one helper process.
+class TScanHelper {
+public:
+    ~TScanHelper() { End(); }
+
+    bool Start(TPicError& err)
+    {
+        ReapEnding();
+        int fds[2];
+        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0)
+            return Failed(err, "Die Verbindung zum Scanner kann nicht hergestellt werden.");
+        const pid_t parent = ::getpid();
+        pid_ = ::fork();
+        if (pid_ < 0) {
+            ::close(fds[0]);
+            ::close(fds[1]);
+            return Failed(err, "Die Verbindung zum Scanner kann nicht hergestellt werden.");
+        }
+        if (pid_ == 0) {
+            // The helper keeps its end of the connection (as descriptor 3)
+            // and nothing else of the program's, and ends with the program.
+            ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+            if (::getppid() != parent)
+                ::_exit(0);
+            ::close(fds[0]);
+            if (::dup2(fds[1], 3) < 0)
+                ::_exit(1);
+            ::close_range(4, ~0U, 0);
+            Serve(3);
+        }
+        ::close(fds[1]);
+        fd_ = fds[0];
+        return true;
+    }
+
+    // Sends `request` and waits for the answer in short steps, asking
+    // `cancelled` at each; false (the helper ended) when it stays silent
+    // longer than the watchdog allows or goes away.
+    bool Call(const QByteArray& request, QByteArray& answer, TPicError& err,
+              const std::function<bool()>& cancelled = {})
+    {
+        if (fd_ < 0 || !Send(fd_, request))
+            return Lost(err);
+        auto heard = std::chrono::steady_clock::now();
+        bool cancelSent = false;
+        std::vector<char> buffer;
+        for (;;) {
+            pollfd p{fd_, POLLIN, 0};
+            const int ready = ::poll(&p, 1, 20);
+            if (ready > 0) {
+                char chunk[65536];
+                const ssize_t n = ::read(fd_, chunk, sizeof chunk);
+                if (n <= 0 && !(n < 0 && errno == EINTR))
+                    return Lost(err);
+                if (n > 0)
+                    buffer.insert(buffer.end(), chunk, chunk + n);
+                heard = std::chrono::steady_clock::now();
+                // Whole messages: an answer ends the call.
+                while (buffer.size() >= 4) {
+                    quint32 size = 0;
+                    std::memcpy(&size, buffer.data(), 4);
+                    if (buffer.size() < 4 + std::size_t(size))
+                        break;
+                    QByteArray message(buffer.data() + 4, qsizetype(size));
+                    buffer.erase(buffer.begin(), buffer.begin() + 4 + std::ptrdiff_t(size));
+                    QDataStream in(message);
+                    qint32 kind = -1;
+                    in >> kind;
+                    if (kind == rpAnswer) {
+                        answer = message.mid(4);
+                        return true;
+                    }
+                }
+            }
+            if (cancelled && !cancelSent && cancelled()) {
+                cancelSent = true;
+                if (!Send(fd_, Message(qint32(rqCancel))))
+                    return Lost(err);
+            }
+            if (std::chrono::steady_clock::now() - heard > g_watchdog) {
+                Kill();
+                return Failed(err, "Der Scanner antwortet nicht mehr; die Verbindung zu ihm wurde beendet.");
+            }
+        }
+    }
+
+    // Tells the helper to end, without waiting for it (it is reaped, or
+    // killed when hung, later).
+    void End()
+    {
+        if (pid_ <= 0)
+            return;
+        Send(fd_, Message(qint32(rqEnd)));
+        ::close(fd_);
+        fd_ = -1;
+        g_ending.emplace_back(pid_, std::chrono::steady_clock::now());
+        pid_ = -1;
+        ReapEnding();
+    }
+
+private:
+    bool Lost(TPicError& err)
+    {
+        Kill();
+        return Failed(err, "Die Verbindung zum Scanner ist abgebrochen.");
+    }
+    void Kill()
+    {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+        if (fd_ >= 0)
+            ::close(fd_);
+        pid_ = -1;
+        fd_ = -1;
+    }
+
+    pid_t pid_ = -1;
+    int fd_ = -1;
+};
+
+void SetScanWatchdog(std::chrono::milliseconds silence)
 {
-    return static_cast<SANE_Handle>(h);
+    g_watchdog = silence;
 }
 
-}  // namespace
+void SetScanHelperFault(std::function<void(const QString& point)> fault)
+{
+    g_fault = std::move(fault);
+}
+
+int RunningScanHelpers()
+{
+    ReapEnding();
+    return int(g_ending.size());
+}
 
 QString ScanChosenSource()
 {
@@ -55,334 +379,209 @@ void SetScanChosenSource(const QString& name)
     g_chosenSource = name;
 }
 
-QString ScanStatusText(int status)
+namespace {
+
+// The answer's own error (code and text) after its values.
+bool AnswerError(QDataStream& in, TPicError& err)
 {
-    switch (status) {
-    case SANE_STATUS_UNSUPPORTED: return "Vorgang wird nicht unterstützt";
-    case SANE_STATUS_CANCELLED: return "Vorgang abgebrochen";
-    case SANE_STATUS_DEVICE_BUSY: return "Gerät ist beschäftigt";
-    case SANE_STATUS_INVAL: return "Ungültiger Wert";
-    case SANE_STATUS_EOF: return "Keine weiteren Daten";
-    case SANE_STATUS_JAMMED: return "Papierstau im Einzug";
-    case SANE_STATUS_NO_DOCS: return "Kein Papier im Einzug";
-    case SANE_STATUS_COVER_OPEN: return "Deckel des Scanners ist offen";
-    case SANE_STATUS_IO_ERROR: return "Ein-/Ausgabefehler beim Gerät";
-    case SANE_STATUS_NO_MEM: return "Nicht genug Speicher";
-    case SANE_STATUS_ACCESS_DENIED: return "Zugriff verweigert";
-    default: return QString("Fehler %1").arg(status);
+    qint32 code = 0;
+    QString text;
+    in >> code >> text;
+    if (code != 0) {
+        err.Code = int(code);
+        err.Text = text;
     }
+    return in.status() == QDataStream::Ok;
 }
+
+}  // namespace
 
 bool ScanSources(QList<TScanSource>& sources, TPicError& err)
 {
     sources.clear();
-    if (!Start(err))
+    TScanHelper helper;
+    QByteArray answer;
+    if (!helper.Start(err) || !helper.Call(Message(qint32(rqSources)), answer, err))
         return false;
-    const SANE_Device** list = nullptr;
-    const SANE_Status status = sane_get_devices(&list, SANE_FALSE);
-    if (status != SANE_STATUS_GOOD)
-        return Fail(err, "Die Scanner können nicht abgefragt werden: " + ScanStatusText(status));
-    for (int i = 0; list && list[i]; ++i) {
-        const SANE_Device* d = list[i];
-        sources.push_back({QString::fromUtf8(d->name),
-                           QString("%1 %2 (%3)").arg(QString::fromUtf8(d->vendor), QString::fromUtf8(d->model),
-                                                     QString::fromUtf8(d->type))});
+    QDataStream in(answer);
+    bool ok = false;
+    qint32 count = 0;
+    in >> ok >> count;
+    for (qint32 i = 0; i < count && in.status() == QDataStream::Ok; ++i) {
+        TScanSource s;
+        in >> s.Name >> s.Description;
+        sources.push_back(s);
     }
-    return true;
+    AnswerError(in, err);
+    return ok;
 }
+
+TScanSession::TScanSession() = default;
 
 TScanSession::~TScanSession()
 {
     Close();
 }
 
+bool TScanSession::Ready(TPicError& err) const
+{
+    if (helper_)
+        return true;
+    auto helper = std::make_unique<TScanHelper>();
+    QByteArray answer;
+    if (!helper->Start(err) || !helper->Call(Message(qint32(rqOpen), source_), answer, err))
+        return false;
+    QDataStream in(answer);
+    bool opened = false;
+    QString name;
+    in >> opened >> name;
+    AnswerError(in, err);
+    if (!opened)
+        return false;
+    source_ = name;  // an empty name opened the first source: the session keeps to it
+    for (const auto& [option, value] : g_options[name]) {
+        TPicError ignored;
+        helper->Call(Message(qint32(rqSetOption), option, value), answer, ignored);
+    }
+    helper_ = std::move(helper);
+    return true;
+}
+
 bool TScanSession::Open(const QString& source, TPicError& err)
 {
     Close();
-    QString name = source;
-    if (name.isEmpty()) {
-        QList<TScanSource> sources;
-        if (!ScanSources(sources, err))
-            return false;
-        if (sources.isEmpty())
-            return Fail(err, "Kein Scanner und keine Kamera gefunden.");
-        name = sources.first().Name;
-    } else if (!Start(err)) {
+    source_ = source;
+    if (!Ready(err))
         return false;
-    }
-    SANE_Handle h = nullptr;
-    const SANE_Status status = sane_open(name.toUtf8().constData(), &h);
-    if (status != SANE_STATUS_GOOD || !h)
-        return Fail(err, QString("Der Scanner \"%1\" kann nicht geöffnet werden: %2").arg(name, ScanStatusText(status)));
-    handle_ = h;
-    source_ = name;
+    open_ = true;
     return true;
 }
 
 void TScanSession::Close()
 {
-    if (!handle_)
-        return;
-    sane_cancel(H(handle_));
-    sane_close(H(handle_));
-    handle_ = nullptr;
+    if (helper_)
+        helper_->End();
+    helper_.reset();
+    open_ = false;
 }
 
-int TScanSession::OptionIndex(const QString& name) const
+namespace {
+
+// One question to an open session's helper; the answer stream, or none.
+template <typename Read>
+void Ask(const TScanSession& session, std::unique_ptr<TScanHelper>& helper, const QByteArray& request, Read read)
 {
-    if (!handle_)
-        return -1;
-    const QByteArray n = name.toUtf8();
-    for (SANE_Int i = 1;; ++i) {
-        const SANE_Option_Descriptor* d = sane_get_option_descriptor(H(handle_), i);
-        if (!d)
-            return -1;
-        if (d->name && n == d->name)
-            return i;
+    if (!session.IsOpen() || !helper)
+        return;
+    QByteArray answer;
+    TPicError err;
+    if (!helper->Call(request, answer, err)) {
+        helper.reset();
+        return;
     }
+    QDataStream in(answer);
+    read(in);
 }
+
+}  // namespace
 
 bool TScanSession::HasOption(const QString& name) const
 {
-    return OptionIndex(name) > 0;
+    TPicError err;
+    bool has = false;
+    if (open_ && Ready(err))
+        Ask(*this, helper_, Message(qint32(rqHasOption), name), [&](QDataStream& in) { in >> has; });
+    return has;
 }
 
 bool TScanSession::OptionWritable(const QString& name) const
 {
-    const int i = OptionIndex(name);
-    if (i <= 0)
-        return false;
-    const SANE_Option_Descriptor* d = sane_get_option_descriptor(H(handle_), i);
-    return SANE_OPTION_IS_SETTABLE(d->cap) && SANE_OPTION_IS_ACTIVE(d->cap);
+    TPicError err;
+    bool writable = false;
+    if (open_ && Ready(err))
+        Ask(*this, helper_, Message(qint32(rqWritable), name), [&](QDataStream& in) { in >> writable; });
+    return writable;
 }
 
 QString TScanSession::Option(const QString& name) const
 {
-    const int i = OptionIndex(name);
-    if (i <= 0)
-        return QString();
-    const SANE_Option_Descriptor* d = sane_get_option_descriptor(H(handle_), i);
-    if (!SANE_OPTION_IS_ACTIVE(d->cap) || d->size <= 0)
-        return QString();
-    std::vector<char> buffer(size_t(d->size) + 1, '\0');
-    if (sane_control_option(H(handle_), i, SANE_ACTION_GET_VALUE, buffer.data(), nullptr) != SANE_STATUS_GOOD)
-        return QString();
-    SANE_Word w = 0;
-    std::memcpy(&w, buffer.data(), std::min<size_t>(sizeof w, buffer.size()));
-    switch (d->type) {
-    case SANE_TYPE_BOOL: return w ? "1" : "0";
-    case SANE_TYPE_INT: return QString::number(w);
-    case SANE_TYPE_FIXED: return QString::number(SANE_UNFIX(w));
-    case SANE_TYPE_STRING: return QString::fromUtf8(buffer.data());
-    default: return QString();
-    }
+    TPicError err;
+    QString value;
+    if (open_ && Ready(err))
+        Ask(*this, helper_, Message(qint32(rqOption), name), [&](QDataStream& in) { in >> value; });
+    return value;
 }
 
 QStringList TScanSession::OptionChoices(const QString& name) const
 {
-    QStringList list;
-    const int i = OptionIndex(name);
-    if (i <= 0)
-        return list;
-    const SANE_Option_Descriptor* d = sane_get_option_descriptor(H(handle_), i);
-    if (d->constraint_type == SANE_CONSTRAINT_STRING_LIST)
-        for (const SANE_String_Const* s = d->constraint.string_list; s && *s; ++s)
-            list << QString::fromUtf8(*s);
-    return list;
-}
-
-bool TScanSession::SetOption(const QString& name, const QString& value, TPicError& err)
-{
-    const int i = OptionIndex(name);
-    if (i <= 0)
-        return Fail(err, QString("Der Scanner kennt die Einstellung \"%1\" nicht.").arg(name));
-    const SANE_Option_Descriptor* d = sane_get_option_descriptor(H(handle_), i);
-    if (!SANE_OPTION_IS_SETTABLE(d->cap) || !SANE_OPTION_IS_ACTIVE(d->cap))
-        return Fail(err, QString("Die Einstellung \"%1\" kann nicht geändert werden.").arg(name));
-    std::vector<char> buffer(size_t(std::max<SANE_Int>(d->size, sizeof(SANE_Word))) + 1, '\0');
-    bool ok = true;
-    switch (d->type) {
-    case SANE_TYPE_BOOL: {
-        const QString v = value.trimmed().toLower();
-        SANE_Word w = (v == "1" || v == "yes" || v == "true") ? SANE_TRUE : SANE_FALSE;
-        ok = w || v == "0" || v == "no" || v == "false";
-        std::memcpy(buffer.data(), &w, sizeof w);
-        break;
-    }
-    case SANE_TYPE_INT:
-    case SANE_TYPE_FIXED: {
-        const double v = value.trimmed().replace(',', '.').toDouble(&ok);
-        ok = ok && std::isfinite(v) && std::fabs(v) < 1e6;
-        SANE_Word w = d->type == SANE_TYPE_INT ? SANE_Word(std::lround(ok ? v : 0)) : SANE_FIX(ok ? v : 0);
-        std::memcpy(buffer.data(), &w, sizeof w);
-        break;
-    }
-    case SANE_TYPE_STRING: {
-        const QByteArray bytes = value.toUtf8();
-        ok = bytes.size() < d->size;
-        if (ok)
-            std::memcpy(buffer.data(), bytes.constData(), size_t(bytes.size()));
-        break;
-    }
-    default: ok = false; break;
-    }
-    if (!ok)
-        return Fail(err, QString("\"%1\" ist kein gültiger Wert für \"%2\".").arg(value, name));
-    const SANE_Status status = sane_control_option(H(handle_), i, SANE_ACTION_SET_VALUE, buffer.data(), nullptr);
-    if (status != SANE_STATUS_GOOD)
-        return Fail(err, QString("\"%1\" kann nicht auf \"%2\" gesetzt werden: %3").arg(name, value, ScanStatusText(status)));
-    return true;
+    TPicError err;
+    QStringList choices;
+    if (open_ && Ready(err))
+        Ask(*this, helper_, Message(qint32(rqChoices), name), [&](QDataStream& in) { in >> choices; });
+    return choices;
 }
 
 QString TScanSession::FeederChoice() const
 {
-    for (const QString& s : OptionChoices(SANE_NAME_SCAN_SOURCE))
-        if (s.contains("Feeder", Qt::CaseInsensitive) || s.contains("ADF", Qt::CaseInsensitive))
-            return s;
-    return QString();
+    TPicError err;
+    QString feeder;
+    if (open_ && Ready(err))
+        Ask(*this, helper_, Message(qint32(rqFeeder)), [&](QDataStream& in) { in >> feeder; });
+    return feeder;
+}
+
+bool TScanSession::SetOption(const QString& name, const QString& value, TPicError& err)
+{
+    if (!open_)
+        return Failed(err, "Kein Scanner geöffnet.");
+    if (!Ready(err))
+        return false;
+    QByteArray answer;
+    if (!helper_->Call(Message(qint32(rqSetOption), name, value), answer, err)) {
+        helper_.reset();
+        return false;
+    }
+    QDataStream in(answer);
+    bool set = false;
+    in >> set;
+    AnswerError(in, err);
+    if (set) {
+        auto& options = g_options[source_];
+        std::erase_if(options, [&](const auto& o) { return o.first == name; });
+        options.emplace_back(name, value);
+    }
+    return set;
 }
 
 TScanSession::TResult TScanSession::Scan(TPicImage& out, TPicError& err, const std::function<bool()>& cancelled)
 {
     out = TPicImage();
-    if (!handle_) {
-        Fail(err, "Kein Scanner geöffnet.");
+    if (!open_) {
+        Failed(err, "Kein Scanner geöffnet.");
         return srFailed;
     }
-    SANE_Status status = sane_start(H(handle_));
-    if (status == SANE_STATUS_NO_DOCS) {
-        sane_cancel(H(handle_));
-        err.Code = peTwain;
-        err.Text = ScanStatusText(status);
-        return srNoDocuments;
-    }
-    if (status != SANE_STATUS_GOOD) {
-        sane_cancel(H(handle_));
-        Fail(err, "Der Scan kann nicht beginnen: " + ScanStatusText(status));
+    if (!Ready(err))
+        return srFailed;
+    QByteArray answer;
+    if (!helper_->Call(Message(qint32(rqScan)), answer, err, cancelled)) {
+        helper_.reset();
         return srFailed;
     }
-    QImage image;
-    bool first = true;
-    for (;;) {
-        SANE_Parameters p{};
-        status = sane_get_parameters(H(handle_), &p);
-        if (status != SANE_STATUS_GOOD) {
-            sane_cancel(H(handle_));
-            Fail(err, "Der Scanner gibt sein Bildformat nicht an: " + ScanStatusText(status));
-            return srFailed;
-        }
-        const int width = p.pixels_per_line, bpl = p.bytes_per_line;
-        if (width <= 0 || bpl <= 0 || (p.lines > 0 && !PictureSizeAllowed(width, p.lines)) ||
-            (p.depth != 1 && p.depth != 8 && p.depth != 16)) {
-            sane_cancel(H(handle_));
-            Fail(err, QString("Das Bild des Scanners hat ein Format, das nicht gelesen werden kann (%1 x %2, %3 Bit).")
-                          .arg(width)
-                          .arg(p.lines)
-                          .arg(p.depth));
-            return srFailed;
-        }
-        // A line must hold the pixels it announces.
-        const int channels = p.format == SANE_FRAME_RGB ? 3 : 1;
-        const qint64 needed = p.depth == 1 ? (qint64(width) * channels + 7) / 8 : qint64(width) * channels * (p.depth / 8);
-        if (bpl < needed) {
-            sane_cancel(H(handle_));
-            Fail(err, QString("Der Scanner meldet %1 Bytes für eine Zeile von %2 Pixeln.").arg(bpl).arg(width));
-            return srFailed;
-        }
-        // Read the frame as it comes (a hand scanner does not know its
-        // height before); what the header announces is no allocation.
-        QByteArray data;
-        std::vector<SANE_Byte> chunk(65536);
-        for (;;) {
-            if (cancelled && cancelled()) {
-                sane_cancel(H(handle_));
-                Fail(err, "Der Scan wurde abgebrochen: " + ScanStatusText(SANE_STATUS_CANCELLED));
-                return srFailed;
-            }
-            SANE_Int got = 0;
-            status = sane_read(H(handle_), chunk.data(), SANE_Int(chunk.size()), &got);
-            if (status == SANE_STATUS_EOF)
-                break;
-            if (status != SANE_STATUS_GOOD) {
-                sane_cancel(H(handle_));
-                Fail(err, "Der Scan ist fehlgeschlagen: " + ScanStatusText(status));
-                return srFailed;
-            }
-            data.append(reinterpret_cast<const char*>(chunk.data()), got);
-            if (!PictureSizeAllowed(width, data.size() / bpl + 1)) {
-                sane_cancel(H(handle_));
-                Fail(err, "Das Bild des Scanners ist zu groß.");
-                return srFailed;
-            }
-        }
-        const int lines = int(data.size() / bpl);
-        if (lines <= 0) {
-            sane_cancel(H(handle_));
-            Fail(err, "Der Scanner hat kein Bild geliefert.");
-            return srFailed;
-        }
-        const bool colour = p.format != SANE_FRAME_GRAY;
-        if (first) {
-            image = QImage(width, lines, colour ? QImage::Format_RGB32
-                                                : p.depth == 1 ? QImage::Format_Mono : QImage::Format_Grayscale8);
-            if (image.isNull()) {
-                sane_cancel(H(handle_));
-                Fail(err, "Nicht genug Speicher für das Bild des Scanners.");
-                return srFailed;
-            }
-            if (p.depth == 1 && !colour)
-                image.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});  // SANE: 1 is black
-            image.fill(colour ? 0xff000000u : 0u);
-            first = false;
-        }
-        const int h = std::min(lines, image.height()), w = std::min(width, image.width());
-        auto sample = [&](const uchar* line, int index) -> int {
-            if (p.depth == 16)
-                return line[index * 2 + 1];  // little-endian: the high byte
-            if (p.depth == 1)
-                return (line[index / 8] >> (7 - index % 8)) & 1 ? 0 : 255;
-            return line[index];
-        };
-        for (int y = 0; y < h; ++y) {
-            const auto* line = reinterpret_cast<const uchar*>(data.constData()) + qsizetype(y) * bpl;
-            if (!colour) {
-                if (p.depth == 1)
-                    std::memcpy(image.scanLine(y), line, size_t(std::min(bpl, int(image.bytesPerLine()))));
-                else {
-                    uchar* dst = image.scanLine(y);
-                    for (int x = 0; x < w; ++x)
-                        dst[x] = uchar(sample(line, x));
-                }
-                continue;
-            }
-            auto* dst = reinterpret_cast<QRgb*>(image.scanLine(y));
-            for (int x = 0; x < w; ++x) {
-                QRgb c = dst[x];
-                if (p.format == SANE_FRAME_RGB) {
-                    c = qRgb(sample(line, x * 3), sample(line, x * 3 + 1), sample(line, x * 3 + 2));
-                } else {
-                    const int v = sample(line, x);
-                    c = p.format == SANE_FRAME_RED     ? qRgb(v, qGreen(c), qBlue(c))
-                        : p.format == SANE_FRAME_GREEN ? qRgb(qRed(c), v, qBlue(c))
-                                                       : qRgb(qRed(c), qGreen(c), v);
-                }
-                dst[x] = c;
-            }
-        }
-        if (p.last_frame)
-            break;
-        status = sane_start(H(handle_));
-        if (status != SANE_STATUS_GOOD) {
-            sane_cancel(H(handle_));
-            Fail(err, "Der Scan ist fehlgeschlagen: " + ScanStatusText(status));
-            return srFailed;
-        }
+    QDataStream in(answer);
+    qint32 result = srFailed, code = 0;
+    QString text;
+    in >> result >> code >> text;
+    if (result == srPicture) {
+        if (ReadImage(in, out))
+            return srPicture;
+        Failed(err, "Das Bild des Scanners ist unvollständig angekommen.");
+        helper_.reset();
+        return srFailed;
     }
-    // A feeder keeps its session for the next page; the frame is done.
-    out = TPicImage::FromQImage(image);
-    const double dpi = Option(SANE_NAME_SCAN_RESOLUTION).toDouble();
-    const double ydpi = HasOption(SANE_NAME_SCAN_Y_RESOLUTION) ? Option(SANE_NAME_SCAN_Y_RESOLUTION).toDouble() : 0;
-    out.ResolutionX = dpi > 0 ? dpi : 96;
-    out.ResolutionY = ydpi > 0 ? ydpi : out.ResolutionX;
-    return srPicture;
+    // The helper cancels the scan and ends; the next call starts a new one.
+    helper_->End();
+    helper_.reset();
+    err.Code = int(code);
+    err.Text = text;
+    return result == srNoDocuments ? srNoDocuments : srFailed;
 }

@@ -6,15 +6,25 @@
 // stays open between pictures, so a document feeder delivers its pages one
 // after another until it reports that it is empty.
 //
-// SANE reads its configuration from $SANE_CONFIG_DIR (else its own
-// folders) when it first starts, and keeps those folders for the life of
-// the process.
+// Every SANE call runs in a helper process of the program's own (a fork),
+// one per session: a backend that hangs (one can hang in its cancel, its
+// reader thread cancelled inside the allocator) hangs that process only. The
+// program waits for the helper in short steps, asking the scan's `cancelled`
+// (which lets events through, so the window lives), and ends a helper that
+// stays silent longer than the watchdog allows: the call then fails. A scan
+// that ends without a picture is told first and cancelled after, by a helper
+// that then ends; the session goes on in a new one, with the options set so
+// far. SANE reads its configuration from $SANE_CONFIG_DIR (else its own
+// folders) in each helper; options set on a source stay for the program's
+// later sessions on it.
 
 #include <QList>
 #include <QString>
 #include <QStringList>
 
+#include <chrono>
 #include <functional>
+#include <memory>
 
 #include "platform/picture/picture_io.h"
 
@@ -26,16 +36,30 @@ struct TScanSource {
 // The sources SANE finds; false (and the error) when SANE cannot start.
 bool ScanSources(QList<TScanSource>& sources, TPicError& err);
 
+// How long a helper may stay silent (between the pieces of a scan, or
+// before any answer) before it counts as hung; 60 s unless set.
+void SetScanWatchdog(std::chrono::milliseconds silence);
+// Test seam: called inside the helper at "read" (before each piece the
+// source sends) and at "cancel" (before a scan without a picture is
+// cancelled); a fault that never returns is a hanging backend.
+void SetScanHelperFault(std::function<void(const QString& point)> fault);
+// Helpers told to end that have not yet; one that is still there after the
+// watchdog's time hangs and is killed (looked at by every scanning call and
+// by this count). A helper ends with the program too.
+int RunningScanHelpers();
+
+class TScanHelper;
+
 class TScanSession {
 public:
-    TScanSession() = default;
+    TScanSession();
     ~TScanSession();
     TScanSession(const TScanSession&) = delete;
     TScanSession& operator=(const TScanSession&) = delete;
 
     // Opens a source; an empty name opens the first one found.
     bool Open(const QString& source, TPicError& err);
-    bool IsOpen() const { return handle_ != nullptr; }
+    bool IsOpen() const { return open_; }
     QString Source() const { return source_; }
     void Close();
 
@@ -61,9 +85,12 @@ public:
     TResult Scan(TPicImage& out, TPicError& err, const std::function<bool()>& cancelled = {});
 
 private:
-    int OptionIndex(const QString& name) const;
-    void* handle_ = nullptr;
-    QString source_;
+    // A helper with the source open and the options set so far; false
+    // (and the error) when none can be started.
+    bool Ready(TPicError& err) const;
+    mutable std::unique_ptr<TScanHelper> helper_;
+    bool open_ = false;
+    mutable QString source_;  // the source the first helper opened
 };
 
 // The source the reader library's scans use: the one chosen last, else
