@@ -1,0 +1,128 @@
+#pragma once
+// Printing pages on a printer: the job over TrgPrinter (one document for
+// all copies, collated copies by running the job again, each page's setup
+// applied before the page) and the painting routines for lines, text and
+// pictures in printer pixels.
+//
+// A cancelled job ends without printing (TrgPrinter::Abort deletes the job
+// file before it reaches the spooler), and every failure of the printer or
+// the spooler arrives as EPrintError.
+
+#include <QColor>
+#include <QPainter>
+#include <QPen>
+#include <QRect>
+#include <QStringList>
+
+#include <functional>
+#include <vector>
+
+#include "platform/ui/framework_types.h"
+#include "report/output/rg_printer.h"
+#include "report/output/rg_types.h"
+
+// ---- the job ------------------------------------------------------------------
+
+class TrgPrinterJob {
+public:
+    explicit TrgPrinterJob(TrgPrinter& Printer) : printer_(Printer) {}
+
+    // Asks for every page of the job once more (the publisher runs the job
+    // again inside the open document): used for collated copies.
+    std::function<void()> RequestPages;
+    // StartJob begins the printer document / EndJob ends it.
+    bool BeginDocument = true;
+    bool EndDocument = true;
+
+    // Ignored while busy, so the passes for copies stay in one document.
+    void StartJob();
+    // Applies the page's setup, starts a printer page and, on the first
+    // page, takes the number of collated copies from the setup.
+    void StartPage(const TrgPrinterSetup& PageSetup);
+    void EndPage();
+    // Ends the document after the last copy; before that, asks for the
+    // pages again and stays busy.
+    void EndJob();
+    // Ends the job without printing.
+    void CancelJob();
+
+    // True when this pass is the last copy; otherwise counts the copy off,
+    // asks for the pages again and returns false.
+    bool IsLastCopy();
+
+    bool Busy() const { return busy_; }
+    int CopiesLeft() const { return copiesLeft_; }
+    // Added to every position: the negated unprintable offsets of the printer.
+    QPoint Offset() const { return offset_; }
+    QPainter* Canvas() { return printer_.Canvas(); }
+    TrgPrinter& Printer() { return printer_; }
+
+private:
+    TrgPrinter& printer_;
+    bool busy_ = false;
+    int copiesLeft_ = 1;
+    bool firstPage_ = true;
+    QPoint offset_;
+};
+
+// The text shown while a page prints: string 28 of the language block
+// ("Printing page <page> of <pagecount> ...") when every page is printed in
+// a two-pass job (the page count is known), else string 27.
+QString rgPrinterProgressMessage(int LanguageBase, TrgPageSettingType PageSetting, TrgPassSettingType PassSetting,
+                                 int PageNo, int PageCount, const QString& DocumentName,
+                                 const QString& PrinterName);
+
+// ---- geometry -------------------------------------------------------------------
+
+// x taken to the nearest integer, halves to the even neighbour.
+int rgNearestEven(double x);
+
+// A command's rectangle (thousandths of a millimetre) in printer pixels,
+// moved by the printer's offset.
+QRect rgCommandDeviceRect(int Left, int Top, int Width, int Height, const TObject* Printer, QPoint Offset);
+
+// ---- lines ------------------------------------------------------------------------
+
+// Strokes of a line in pixels: nearest(ppi x Weight / 72), at least 1.
+int rgLineThickness(int PixelsPerInch, double WeightInPoints);
+// Gap from the first line of a double line to the second: twice the
+// thickness, or with a pen of width 0 the printer pixels of two screen pixels.
+int rgSecondLineOffset(int Thickness, int PenWidth, TrgDirection Direction, const TObject* Printer);
+// The one-pixel strokes of a line at an edge of Rect: Thickness strokes per
+// line, inwards from the edge; a double line repeats them at SecondOffset.
+std::vector<QLine> rgLineStrokes(const QRect& Rect, TrgLinePositionType Position, TrgLineStyleType Style,
+                                 int Thickness, int SecondOffset);
+void rgDrawStrokes(QPainter& Painter, const QPen& Pen, const std::vector<QLine>& Strokes);
+
+// ---- text --------------------------------------------------------------------------
+
+struct TrgTextBlock {
+    QRect Box;                   // the command's device rectangle
+    QStringList Lines;           // the wrapped lines, or the text as one line
+    TAlignment Alignment = taLeftJustify;
+    bool AutoSize = false;
+    bool WordWrap = false;
+    bool Transparent = true;
+    QColor Color = Qt::white;    // the box's fill unless Transparent
+    bool IsMemo = false;         // memo lines expand tabs
+    std::vector<int> TabStops;   // printer pixels, from the line's start
+    int LineHeight = 0;          // pixels from one line to the next
+};
+
+// The left edge of a line in the box: centred lines start at
+// left + nearest((box width - line width) x 0.5 - 0.5).
+int rgAlignedTextX(TAlignment Alignment, const QRect& Box, int LineWidth);
+// The box after AutoSize: one line high at least (single-line text), and
+// as wide as the widest line, kept at the edge the alignment names.
+QRect rgFitTextBox(const TrgTextBlock& Block, const std::function<int(const QString&)>& LineWidth);
+// Draws Text from X with every tab moved to the next tab stop (counted
+// from X), by the same rule the word wrap measured the line with.
+void rgDrawTabbedText(QPainter& Painter, int X, int Top, const QString& Text, const std::vector<int>& TabStops);
+// Fills and writes the block with the painter's font and pen.
+void rgPaintTextBlock(QPainter& Painter, const TrgTextBlock& Block);
+
+// ---- pictures ------------------------------------------------------------------------
+
+// Where a picture goes in a box of Box size (both in the same pixels),
+// relative to the box's top-left corner.
+QRect rgPictureLayout(QSize Picture, QSize Box, bool Stretch, bool MaintainAspectRatio, bool Center);
