@@ -7,6 +7,8 @@
 #include <climits>
 #include <set>
 
+#include "platform/core/exceptions.h"
+#include "platform/core/mask_utils.h"
 #include "platform/core/streams.h"
 #include "platform/core/string_list.h"
 #include "platform/core/win1252.h"
@@ -140,6 +142,109 @@ void rgGetCalcText(TrgCalcType CalcType, int PageNo, int PageCount, QString& Tex
         Text = TimeToStr(Time(), fs);
         break;
     case ctCustom:
+        break;
+    }
+}
+
+namespace {
+
+// A value's text as the framework's variants give it.
+QString VariantText(const QVariant& value, const TFormatSettings& fs)
+{
+    switch (value.typeId()) {
+    case QMetaType::Bool:
+        return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return FloatToStr(value.toDouble(), fs);
+    case QMetaType::QDateTime:
+        return DateTimeToStr(DateTimeFromQt(value.toDateTime()), fs);
+    case QMetaType::QDate:
+        return DateToStr(DateFromQt(value.toDate()), fs);
+    case QMetaType::QTime:
+        return TimeToStr(value.toTime().msecsSinceStartOfDay() / 86400000.0, fs);
+    default:
+        return value.toString();
+    }
+}
+
+TDateTime VariantDateTime(const QVariant& value, const TFormatSettings& fs)
+{
+    switch (value.typeId()) {
+    case QMetaType::QDateTime:
+        return DateTimeFromQt(value.toDateTime());
+    case QMetaType::QDate:
+        return DateFromQt(value.toDate());
+    case QMetaType::QTime:
+        return value.toTime().msecsSinceStartOfDay() / 86400000.0;
+    case QMetaType::QString:
+        return StrToDateTime(value.toString(), fs);
+    default:
+        break;
+    }
+    bool ok = false;
+    const double days = value.toDouble(&ok);
+    if (!ok)
+        throw EConvertError(QStringLiteral("'%1' ist kein gültiges Datum").arg(value.toString()));
+    return days;
+}
+
+double VariantNumber(const QVariant& value, const TFormatSettings& fs)
+{
+    switch (value.typeId()) {
+    case QMetaType::Bool:
+        return value.toBool() ? -1 : 0;  // the framework's True
+    case QMetaType::QString:
+        return StrToFloat(value.toString(), fs);
+    case QMetaType::QDateTime:
+    case QMetaType::QDate:
+    case QMetaType::QTime:
+        return VariantDateTime(value, fs);
+    default:
+        break;
+    }
+    bool ok = false;
+    const double number = value.toDouble(&ok);
+    if (!ok)
+        throw EConvertError(QStringLiteral("'%1' ist kein gültiger Gleitkommawert").arg(value.toString()));
+    return number;
+}
+
+}  // namespace
+
+void rgFormatValue(const QString& Format, TrgDataType DataType, const QVariant& Value, QString& Text,
+                   const TFormatSettings& fs)
+{
+    Text.clear();
+    if (!Value.isValid() || Value.isNull())
+        return;
+    switch (DataType) {
+    case dtBoolean:
+        Text = VariantText(Value, fs);
+        break;
+    case dtDate:
+        Text = FormatDateTime(Format.isEmpty() ? fs.ShortDateFormat : Format, VariantDateTime(Value, fs), fs);
+        break;
+    case dtTime:
+        Text = FormatDateTime(Format.isEmpty() ? fs.LongTimeFormat : Format, VariantDateTime(Value, fs), fs);
+        break;
+    case dtDateTime:
+        Text = FormatDateTime(Format.isEmpty() ? QStringLiteral("c") : Format, VariantDateTime(Value, fs), fs);
+        break;
+    case dtInteger:
+    case dtLongint:
+    case dtDouble: {
+        const double number = VariantNumber(Value, fs);
+        Text = Format.isEmpty() ? FloatToStrF(number, TFloatFormat::ffGeneral, 15, 0, fs)
+                                : FormatFloat(Format, number, fs);
+        break;
+    }
+    case dtString:
+        Text = VariantText(Value, fs);
+        if (!Format.isEmpty())
+            Text = FormatMaskText(Format, Text, fs);
+        break;
+    default:
         break;
     }
 }

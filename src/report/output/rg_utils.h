@@ -5,6 +5,7 @@
 // of older text-form templates, and the printer's choice of fonts.
 
 #include <QString>
+#include <QVariant>
 
 #include "platform/core/sys_utils.h"
 #include "platform/ui/framework_types.h"
@@ -28,6 +29,15 @@ void rgGetDisplayFormatSamples(TrgDataType DataType, TStringList* List);
 // Page words come from the language block at LanguageBase.
 void rgGetCalcText(TrgCalcType CalcType, int PageNo, int PageCount, QString& Text, bool HaveValues,
                    int LanguageBase, TDateTime PrintDateTime,
+                   const TFormatSettings& fs = FormatSettings());
+
+// The display text of a field or calculated value: dates and times through
+// FormatDateTime (an empty Format: the short date, the long time, or "c"
+// for both), numbers through FormatFloat (an empty Format: the general form
+// with 15 digits), strings through the edit mask Format, Booleans as they
+// stand; other types give no text. A value that is no date or number throws
+// EConvertError. Everything follows fs, never the process locale.
+void rgFormatValue(const QString& Format, TrgDataType DataType, const QVariant& Value, QString& Text,
                    const TFormatSettings& fs = FormatSettings());
 
 // S cut or padded with blanks to exactly Length characters.
