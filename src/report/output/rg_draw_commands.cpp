@@ -215,6 +215,8 @@ void TrgDrawRichText::Assign(const TPersistent* Source)
     Color = source->Color;
     EndCharPos = source->EndCharPos;
     StartCharPos = source->StartCharPos;
+    // Copied too: a held copy of the page must not paint over what lies beneath.
+    Transparent = source->Transparent;
     RichText = source->RichText;
 }
 
@@ -305,12 +307,9 @@ QString rgRichTextToPlainText(const QByteArray& Rtf)
         } else if (d == '\'') {
             const int high = i + 1 < n ? HexValue(Rtf[i + 1]) : -1;
             const int low = i + 2 < n ? HexValue(Rtf[i + 2]) : -1;
-            if (high >= 0 && low >= 0) {
+            if (high >= 0 && low >= 0)
                 putByte(uchar(high * 16 + low));
-                i += 3;
-            } else {
-                ++i;
-            }
+            i += high < 0 ? 1 : low < 0 ? 2 : 3;  // a broken escape is dropped whole
         } else if (d == '*') {
             state.Skip = true;
             ++i;
