@@ -112,13 +112,16 @@ public:
         return true;
     }
 
-    // The pages this device put out, in order.
+    // The pages this device was handed, and those it put out, in order.
+    QList<int> Received;
     QList<int> Output;
 
 private:
     void Log(const QString& what)
     {
         log_ << name_ + u':' + what;
+        if (what.startsWith(QStringLiteral("page ")))
+            Received << what.section(u' ', 1, 1).toInt();
         if (what.endsWith(QStringLiteral(" out")))
             Output << what.section(u' ', 1, 1).toInt();
     }
