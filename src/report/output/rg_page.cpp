@@ -8,7 +8,13 @@
 #include "report/output/rg_printer_setup.h"
 #include "report/output/rg_strings.h"
 
-TrgPage::TrgPage(TComponent* AOwner) : TComponent(AOwner), printerSetup_(std::make_unique<TrgPrinterSetup>(this)) {}
+TrgPage::TrgPage(TComponent* AOwner) : TComponent(AOwner), printerSetup_(std::make_unique<TrgPrinterSetup>(this))
+{
+    // Copies of pages find their commands' classes by name: the classes are
+    // registered before the first page exists.
+    static const bool registered = (rgRegisterDrawCommandClasses(), true);
+    (void)registered;
+}
 
 TrgPage::~TrgPage()
 {

@@ -480,3 +480,15 @@ TEST_F(FileDeviceTest, RandomlyDamagedArchivesNeverCrashTheReader)
     }
     EXPECT_GT(refused, 0);
 }
+
+TEST_F(FileDeviceTest, BothFileDevicesAreRegisteredByName)
+{
+    rgRegisterFileDeviceClasses();
+    for (const char* name : {"TrgTextFileDevice", "TrgArchiveDevice"}) {
+        const TClassInfo* info = GetClass(QString::fromLatin1(name));
+        ASSERT_NE(info, nullptr) << name;
+        std::unique_ptr<TComponent> device(info->Create(nullptr));
+        EXPECT_NE(dynamic_cast<TrgFileDevice*>(device.get()), nullptr) << name;
+        EXPECT_EQ(ClassInfoOf(*device)->ClassName, name);
+    }
+}
