@@ -8,8 +8,26 @@
 //   its parent (TClassInfo, DescribeClass<T, Parent>);
 // - the class registry by name, which the reader uses to create components
 //   (RegisterClass, UnRegisterClass, FindClass, GetClass).
-// A class is described once for the life of the process; registering by name
-// can come and go (a class that is unregistered can no longer be read).
+//
+// For example:
+//   const TEnumInfo* kinds = RegisterEnum("TKind", {"kiOne", "kiTwo"});
+//   DescribeClass<TLabel, TComponent>("TLabel")
+//       .String("Caption", &TLabel::Caption).Default(QString())
+//       .Enum("Kind", kinds, &TLabel::Kind).Default(kiOne)
+//       .Integer("Width", [](const TLabel& l) { return l.Width(); },
+//                [](TLabel& l, int w) { l.SetWidth(w); })         // always written
+//       .Object("Font", [](TLabel& l) { return &l.Font; })       // "Font.Name" ...
+//       .Strings("Lines", [](TLabel& l) { return &l.Lines; })    // "Lines.Strings"
+//       .DefineProperties([](TLabel& l, TFiler& f) {
+//           f.DefineProperty("mmHeight", [&l](TReader& r) { l.mmHeight = r.ReadInteger(); },
+//                            [&l](TWriter& w) { w.WriteInteger(l.mmHeight); }, true);
+//       })
+//       .ParentSetter([](TLabel& l, TComponent* parent) { ... });
+//   RegisterClass(ClassInfoFor<TLabel>());
+//
+// A description lives as long as the process (describing a class again
+// replaces it in place); registering by name can come and go: a class that
+// is unregistered can still be written but no longer read.
 
 #include "platform/core/exceptions.h"
 #include "platform/core/string_list.h"
@@ -18,8 +36,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <optional>
 #include <type_traits>
 #include <typeindex>
@@ -72,6 +92,15 @@ enum class TPropKind {
     Strings,    // a string list; streams as "Name.Strings"
     Component,  // a reference to another component, by name
     Method,     // an event handler, by method name
+    Collection, // a list of persistent items, each with its own properties
+};
+
+// How a collection property reaches its items.
+struct TCollectionAccess {
+    std::function<int(TPersistent&)> Count;
+    std::function<TPersistent*(TPersistent&, int)> Item;
+    std::function<void(TPersistent&)> Clear;
+    std::function<TPersistent*(TPersistent&)> Add;  // a new item at the end
 };
 
 // int64_t: Integer, Enum, Set (bits), Currency; long double: Float, Single,
@@ -87,16 +116,22 @@ struct TPropInfo {
     std::optional<TPropValue> Default;
     std::function<TPropValue(const TPersistent&)> Get;
     std::function<void(TPersistent&, const TPropValue&)> Set;
+    // What the member's C++ type holds; a value read beyond it is an error.
+    int64_t MinInteger = INT64_MIN, MaxInteger = INT64_MAX;
+    long double MaxMagnitude = std::numeric_limits<long double>::max();
     std::function<bool(const TPersistent&)> Stored;  // empty: stored
     std::function<TPersistent*(TPersistent&)> GetObject;
     std::function<TStringList*(TPersistent&)> GetStrings;
     std::function<TComponent*(const TPersistent&)> GetComponent;
     std::function<void(TPersistent&, TComponent*)> SetComponent;
+    TCollectionAccess Collection;
 };
 
 // What a class's DefineProperties sees: it names each extra value with the
 // routines that read and write it. Reading calls only the routines of the
-// name being read; writing calls each writer whose HasData is true.
+// name being read; writing calls each writer whose hasData is true. An
+// obsolete property of older streams is defined with a reader only and
+// hasData false: it is read (and dropped or mapped) but never written.
 class TFiler {
 public:
     virtual ~TFiler() = default;
@@ -185,6 +220,24 @@ template <class V> V FromValue(const TPropValue& p)
         return std::get<QString>(p);
 }
 
+// Whether a member of type V can hold a property of that kind.
+template <class V> bool KindFits(TPropKind kind)
+{
+    switch (kind) {
+    case TPropKind::Boolean: return std::is_same_v<V, bool>;
+    case TPropKind::Integer:
+    case TPropKind::Currency: return std::is_integral_v<V> && !std::is_same_v<V, bool>;
+    case TPropKind::Enum: return std::is_enum_v<V> || (std::is_integral_v<V> && !std::is_same_v<V, bool>);
+    case TPropKind::Set: return IsTSet<V>::value || std::is_integral_v<V>;
+    case TPropKind::Float:
+    case TPropKind::Single:
+    case TPropKind::Date: return std::is_floating_point_v<V>;
+    case TPropKind::String:
+    case TPropKind::Method: return std::is_same_v<V, QString>;
+    default: return false;
+    }
+}
+
 // The value in the variant alternative the property kind uses (a default
 // given as 0 for a float property becomes 0.0).
 TPropValue CoerceValue(TPropKind kind, const TPropValue& value);
@@ -232,6 +285,25 @@ public:
         info_.Properties.push_back(std::move(p));
         return *this;
     }
+    // Items are described classes of their own; the collection is given as
+    // a getter of a std::vector<std::unique_ptr<Item>> (or anything with
+    // size(), operator[], clear() and emplace_back of a new Item).
+    template <class Item, class G> TClassBuilder& Collection(const QString& name, G items)
+    {
+        TPropInfo p;
+        p.Name = name;
+        p.Kind = TPropKind::Collection;
+        p.Collection.Count = [items](TPersistent& o) { return int(items(static_cast<T&>(o)).size()); };
+        p.Collection.Item = [items](TPersistent& o, int i) -> TPersistent* { return &*items(static_cast<T&>(o))[i]; };
+        p.Collection.Clear = [items](TPersistent& o) { items(static_cast<T&>(o)).clear(); };
+        p.Collection.Add = [items](TPersistent& o) -> TPersistent* {
+            auto& list = items(static_cast<T&>(o));
+            list.emplace_back(new Item());
+            return &*list.back();
+        };
+        info_.Properties.push_back(std::move(p));
+        return *this;
+    }
     template <class G, class S> TClassBuilder& Component(const QString& name, G get, S set)
     {
         TPropInfo p;
@@ -256,6 +328,12 @@ public:
         return *this;
     }
 
+    // For a component whose constructor is not T(TComponent* owner).
+    TClassBuilder& Factory(std::function<TComponent*(TComponent* owner)> create)
+    {
+        info_.Create = std::move(create);
+        return *this;
+    }
     TClassBuilder& DefineProperties(std::function<void(T&, TFiler&)> define)
     {
         info_.DefineProperties = [define](TPersistent& o, TFiler& f) { define(static_cast<T&>(o), f); };
@@ -291,10 +369,19 @@ private:
     template <class V, class G, class S>
     TClassBuilder& AddTyped(const QString& name, TPropKind kind, const TEnumInfo* e, G get, S set)
     {
+        if (!stream_detail::KindFits<V>(kind))
+            throw EInvalidOperation(QStringLiteral("Die Eigenschaft %1 von %2 passt nicht zu ihrem Typ")
+                                        .arg(name, info_.ClassName));
         TPropInfo p;
         p.Name = name;
         p.Kind = kind;
         p.Enum = e;
+        if constexpr (std::is_integral_v<V> && !std::is_same_v<V, bool>) {
+            p.MinInteger = std::numeric_limits<V>::min();
+            p.MaxInteger = static_cast<int64_t>(std::min<uint64_t>(std::numeric_limits<V>::max(), INT64_MAX));
+        } else if constexpr (std::is_floating_point_v<V>) {
+            p.MaxMagnitude = std::numeric_limits<V>::max();
+        }
         p.Get = [get](const TPersistent& o) { return stream_detail::ToValue<V>(get(static_cast<const T&>(o))); };
         p.Set = [set](TPersistent& o, const TPropValue& v) { set(static_cast<T&>(o), stream_detail::FromValue<V>(v)); };
         info_.Properties.push_back(std::move(p));

@@ -180,8 +180,9 @@ TComponent* TReader::ReadComponent(TComponent* existing)
     if (depth_ >= kMaxStreamNesting)
         cur_.Fail(QStringLiteral("Zu tief verschachtelte Komponenten"));
     const qsizetype start = cur_.Position();
+    uint8_t flags = 0;
     if ((cur_.PeekByte() & 0xF0) == kFilerFlagMark) {
-        const uint8_t flags = cur_.Byte() & 0x0F;
+        flags = cur_.Byte() & 0x0F;
         if (flags & ffChildPos)
             cur_.IntegerValue(false);  // position among siblings: children are kept in stream order
     }
@@ -189,6 +190,10 @@ TComponent* TReader::ReadComponent(TComponent* existing)
     const QString name = Latin1(cur_.ShortBytes());
 
     TComponent* c = existing;
+    // An inherited or inline component is already there: its stream entry
+    // holds only what differs.
+    if (!c && (flags & (ffInherited | ffInline)) && Owner && !name.isEmpty())
+        c = Owner->FindComponent(name);
     if (!c) {
         const TClassInfo* info = GetClass(className);
         if (!info || !info->Create) {
@@ -233,8 +238,7 @@ void TReader::NameComponent(TComponent* c, QString name)
     if (OnSetName)
         OnSetName(*this, c, name);
     if (TComponent* owner = c->Owner(); owner && !name.isEmpty()) {
-        TComponent* other = owner->FindComponent(name);
-        if (other && other != c) {
+        if (NameTaken(owner, c, name)) {
             const QString message = QStringLiteral("Eine Komponente mit dem Namen %1 existiert bereits").arg(name);
             if (!Error(message))
                 throw EReadError(message);
@@ -242,6 +246,26 @@ void TReader::NameComponent(TComponent* c, QString name)
         }
     }
     c->Name = name;
+    if (names_.owner == c->Owner())
+        names_.names.insert(name.toLower());
+}
+
+bool TReader::NameTaken(TComponent* owner, TComponent* self, const QString& name)
+{
+    const int count = owner->ComponentCount();
+    const bool justAppended = names_.owner == owner && count == names_.count + 1 &&
+                              owner->Components(count - 1) == self && self->Name.isEmpty();
+    if (!justAppended && !(names_.owner == owner && count == names_.count)) {
+        names_.owner = owner;
+        names_.names.clear();
+        for (int i = 0; i < count; ++i)
+            if (TComponent* other = owner->Components(i); other != self && !other->Name.isEmpty())
+                names_.names.insert(other->Name.toLower());
+    }
+    names_.count = count;
+    if (self->Name.compare(name, Qt::CaseInsensitive) == 0)
+        return false;  // keeps its own name
+    return names_.names.contains(name.toLower());
 }
 
 void TReader::ReadProperties(TPersistent& obj)
@@ -338,7 +362,10 @@ void TReader::ReadValueInto(TPersistent& obj, const TPropInfo& prop, const QStri
                 throw EReadError(InvalidValue(path));
             prop.Set(obj, *v);
         } else {
-            prop.Set(obj, ReadInt64());
+            const int64_t v = ReadInt64();
+            if (v < prop.MinInteger || v > prop.MaxInteger)
+                throw EReadError(InvalidValue(path));
+            prop.Set(obj, v);
         }
         return;
     }
@@ -366,7 +393,13 @@ void TReader::ReadValueInto(TPersistent& obj, const TPropInfo& prop, const QStri
     }
     case TPropKind::Float:
     case TPropKind::Single:
-    case TPropKind::Date: prop.Set(obj, ReadFloat()); return;
+    case TPropKind::Date: {
+        const long double v = ReadFloat();
+        if (std::isfinite(v) && std::fabs(v) > prop.MaxMagnitude)
+            throw EReadError(InvalidValue(path));
+        prop.Set(obj, v);
+        return;
+    }
     case TPropKind::Currency: {
         if (cur_.PeekTag() == TValueType::vaCurrency) {
             cur_.Tag();
@@ -403,10 +436,34 @@ void TReader::ReadValueInto(TPersistent& obj, const TPropInfo& prop, const QStri
             fixups_.push_back({&obj, &prop, name, componentName_ + QLatin1Char('.') + path});
         return;
     }
+    case TPropKind::Collection: ReadCollection(obj, prop); return;
     case TPropKind::Object:
     case TPropKind::Strings: break;
     }
     throw EReadError(InvalidValue(path));
+}
+
+void TReader::ReadCollection(TPersistent& obj, const TPropInfo& prop)
+{
+    const TValueType t = cur_.Tag();
+    if (t != TValueType::vaCollection)
+        throw EReadError(QStringLiteral("Collection erwartet, %1 gefunden").arg(ValueTypeName(t)));
+    prop.Collection.Clear(obj);
+    if (depth_ >= kMaxStreamNesting)
+        cur_.Fail(QStringLiteral("Zu tief verschachtelte Werte"));
+    struct DepthGuard {
+        int& depth;
+        explicit DepthGuard(int& d) : depth(++d) {}
+        ~DepthGuard() { --depth; }
+    } guard(depth_);
+    while (!EndOfList()) {
+        const TValueType next = cur_.PeekTag();
+        if (next == TValueType::vaInt8 || next == TValueType::vaInt16 || next == TValueType::vaInt32)
+            cur_.IntegerValue(false);  // the item's index: items are kept in stream order
+        ReadListBegin();
+        ReadProperties(*prop.Collection.Add(obj));
+    }
+    ReadListEnd();
 }
 
 TComponent* TReader::ResolveReference(const QString& name) const

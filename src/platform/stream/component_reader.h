@@ -23,6 +23,7 @@
 #include "platform/stream/stream_format.h"
 
 #include <QByteArray>
+#include <QSet>
 
 #include <functional>
 #include <vector>
@@ -88,14 +89,25 @@ private:
     void ReadValueInto(TPersistent& obj, const TPropInfo& prop, const QString& path);
     bool ReadDefined(TPersistent& obj, const QString& name);
     void ReadStrings(TStringList* list);
+    void ReadCollection(TPersistent& obj, const TPropInfo& prop);
     void NameComponent(TComponent* c, QString name);
     TComponent* ResolveReference(const QString& name) const;
     void FinishRead();
     void FreeCreated();
     QString InvalidValue(const QString& path) const;
 
+    // Lower-case names of the owner's components, so that checking each new
+    // name does not walk the whole owner (a template holds hundreds).
+    struct NameIndex {
+        TComponent* owner = nullptr;
+        int count = -1;
+        QSet<QString> names;
+    };
+    bool NameTaken(TComponent* owner, TComponent* self, const QString& name);
+
     QByteArray data_;
     TByteCursor cur_;
+    NameIndex names_;
     int depth_ = 0;
     QString componentName_;  // the component being read, for messages
     std::vector<TComponent*> created_;

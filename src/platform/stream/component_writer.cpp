@@ -110,6 +110,20 @@ void TWriter::WriteProperty(TPersistent& obj, const TPropInfo& prop, const QStri
         WriteListEnd();
         return;
     }
+    case TPropKind::Collection: {
+        const int count = prop.Collection.Count(obj);
+        if (count == 0)
+            return;
+        WritePropName(name);
+        enc_.Tag(TValueType::vaCollection);
+        for (int i = 0; i < count; ++i) {
+            WriteListBegin();
+            WriteProperties(*prop.Collection.Item(obj, i), QString(), depth + 1);
+            WriteListEnd();
+        }
+        WriteListEnd();
+        return;
+    }
     case TPropKind::Component:
         if (TComponent* c = prop.GetComponent(obj)) {
             WritePropName(name);

@@ -5,8 +5,11 @@
 #include "platform/stream/stream_format.h"
 #include "platform/ui/graphics.h"
 
+#include "platform/picture/picture_limits.h"
+
 #include <QBuffer>
 #include <QImage>
+#include <QImageReader>
 
 namespace {
 
@@ -39,8 +42,15 @@ void ReadPictureData(TPicture& picture, const QByteArray& data)
     // into a bitmap.
     if (className != QLatin1String(kBitmapClass) && className != QLatin1String("TJPEGImage"))
         throw EReadError(QStringLiteral("Das Grafikformat %1 wird nicht unterstützt").arg(className));
-    const QByteArray file = cur.Bytes(cur.Length32());
-    const QImage image = QImage::fromData(file);
+    QByteArray file = cur.Bytes(cur.Length32());
+    QBuffer buffer(&file);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    // The header's size is checked before any pixel buffer is made.
+    const QSize size = reader.size();
+    if (size.isValid() && !PictureSizeAllowed(size.width(), size.height()))
+        throw EReadError(QStringLiteral("Die Grafik ist zu groß (%1 x %2 Bildpunkte)").arg(size.width()).arg(size.height()));
+    const QImage image = reader.read();
     if (image.isNull())
         throw EReadError(QStringLiteral("Die Grafik kann nicht gelesen werden"));
     TBitmap bitmap;

@@ -78,7 +78,7 @@ public:
     uint8_t Byte();
     uint8_t PeekByte() const;
     int64_t SignedLE(int size);  // 1, 2, 4 or 8 bytes
-    uint32_t Length32();         // a 32-bit length, checked against Remaining() * unitSize
+    uint32_t Length32();         // a 32-bit length; reading the bytes it counts checks it
     QByteArray Bytes(qsizetype count);
     QByteArray ShortBytes();     // length byte, bytes
     void Skip(qsizetype count);

@@ -293,7 +293,7 @@ public:
         Object(0);
         return out_;
     }
-    // Text consumed: up to the last "end" read.
+    // Text consumed: the last "end" and the blanks and line ends after it.
     qsizetype Consumed() const { return tokenStart_; }
 
 private:
@@ -307,13 +307,12 @@ private:
 
     void Next()
     {
-        // Consumed() counts up to the end of the token before this one.
-        tokenStart_ = pos_;
         while (pos_ < text_.size() && (At(pos_) == ' ' || At(pos_) == '\t' || At(pos_) == '\r' || At(pos_) == '\n')) {
             if (At(pos_) == '\n')
                 ++line_;
             ++pos_;
         }
+        tokenStart_ = pos_;
         tok_ = Token();
         tok_.line = line_;
         if (pos_ >= text_.size())

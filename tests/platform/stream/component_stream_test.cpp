@@ -258,6 +258,38 @@ TEST_F(ComponentStream, RoundTripRestoresEveryValueAndTheSameBytes)
     EXPECT_EQ(ComponentToBytes(copy, &target).toHex(), first.toHex());
 }
 
+TEST_F(ComponentStream, CollectionItemsStreamWithTheirProperties)
+{
+    auto* box = NewBox(&form, "Grid");
+    for (auto [width, title] : {std::pair{64, "Name"}, {0, ""}, {300, "Größe"}}) {
+        box->Columns.push_back(std::make_unique<TTestColumn>());
+        box->Columns.back()->Width = width;
+        box->Columns.back()->Title = QString::fromUtf8(title);
+    }
+    const QByteArray bytes = ComponentToBytes(box, &form);
+    const QByteArray expected = Short("Columns") + Bytes({14}) +
+                                Bytes({1}) + Short("Width") + Bytes({2, 64}) + Short("Title") + Bytes({6}) +
+                                Short("Name") + Bytes({0}) +
+                                Bytes({1, 0}) +
+                                Bytes({1}) + Short("Width") + Bytes({3, 0x2C, 0x01}) + Short("Title") +
+                                Bytes({6, 5, 'G', 'r', 0xF6, 0xDF, 'e'}) + Bytes({0}) +
+                                Bytes({0});
+    EXPECT_TRUE(bytes.contains(expected)) << bytes.toHex(' ').toStdString();
+
+    box->Columns.clear();
+    box->Columns.push_back(std::make_unique<TTestColumn>());  // replaced by the read
+    std::unique_ptr<TComponent> read(ComponentFromBytes(bytes));
+    auto* copy = dynamic_cast<TTestBox*>(read.get());
+    ASSERT_NE(copy, nullptr);
+    ASSERT_EQ(copy->Columns.size(), 3u);
+    EXPECT_EQ(copy->Columns[0]->Title, "Name");
+    EXPECT_EQ(copy->Columns[1]->Width, 0);
+    EXPECT_EQ(copy->Columns[2]->Title, QString::fromUtf8("Größe"));
+    EXPECT_EQ(ComponentToBytes(copy).toHex(), bytes.toHex());
+    // No items: nothing written.
+    EXPECT_FALSE(ComponentToBytes(NewBox(&form, "Empty"), &form).contains(Short("Columns")));
+}
+
 TEST_F(ComponentStream, ObsoletePropertiesAreMappedOrDroppedAndNeverWritten)
 {
     const QByteArray stream = QByteArray("TPF0") + Short("TTestBox") + Short("Old") +
@@ -317,6 +349,20 @@ TEST_F(ComponentStream, RootIsCreatedAndOwnsItsChildren)
     EXPECT_EQ(copy->ComponentCount(), 2);
 }
 
+TEST_F(ComponentStream, InheritedEntriesReadIntoTheOwnersComponent)
+{
+    TComponent owner(nullptr);
+    auto* there = NewBox(&owner, "There");
+    const QByteArray stream = QByteArray("TPF0") + Bytes({0xF1}) + Short("TTestBox") + Short("There") +
+                              Short("Count") + Bytes({2, 4}) + Bytes({0, 0}) + Bytes({0});
+    TReader reader(stream);
+    std::vector<TComponent*> read;
+    reader.ReadComponents(&owner, nullptr, [&](TComponent* c) { read.push_back(c); });
+    EXPECT_EQ(read, std::vector<TComponent*>{there});
+    EXPECT_EQ(there->Count, 4);
+    EXPECT_EQ(owner.ComponentCount(), 1);
+}
+
 TEST_F(ComponentStream, ReadingIntoAnExistingRoot)
 {
     auto* source = NewBox(&form, "Form1");
@@ -329,6 +375,106 @@ TEST_F(ComponentStream, ReadingIntoAnExistingRoot)
     EXPECT_EQ(existing.Count, 9);
     ASSERT_EQ(existing.Children.size(), 1u);
     EXPECT_EQ(existing.Children[0]->Owner(), &existing);
+}
+
+// A class whose Hidden property is stored only while Shown is set.
+class TStoredProbe : public TComponent {
+public:
+    using TComponent::TComponent;
+    bool Shown = false;
+    int Hidden = 5;
+};
+
+class TUndescribed : public TComponent {
+public:
+    using TComponent::TComponent;
+};
+
+TEST_F(ComponentStream, StoredDecidesAndUnwritableValuesAreWriteErrors)
+{
+    DescribeClass<TStoredProbe, TComponent>("TStoredProbe")
+        .Boolean("Shown", &TStoredProbe::Shown)
+        .Integer("Hidden", &TStoredProbe::Hidden)
+        .Stored([](const TStoredProbe& p) { return p.Shown; });
+    TStoredProbe probe(nullptr);
+    EXPECT_FALSE(ComponentToBytes(&probe).contains(Short("Hidden")));
+    probe.Shown = true;
+    EXPECT_TRUE(ComponentToBytes(&probe).contains(Short("Hidden") + Bytes({2, 5})));
+
+    TUndescribed undescribed(nullptr);
+    EXPECT_THROW(ComponentToBytes(&undescribed), EWriteError);
+    // An ordinal without an identifier (held in an int, as an enum cannot hold it).
+    TStoredProbe ordinal(nullptr);
+    DescribeClass<TStoredProbe, TComponent>("TStoredProbe").Enum("Hidden", BoxKinds(), &TStoredProbe::Hidden);
+    ordinal.Hidden = 2;
+    EXPECT_TRUE(ComponentToBytes(&ordinal).contains(Short("Hidden") + Bytes({7}) + Short("bkShaded")));
+    ordinal.Hidden = 7;
+    EXPECT_THROW(ComponentToBytes(&ordinal), EWriteError);
+    auto* box = NewBox(&form, "Box");
+    box->Name = QString(256, 'N');
+    EXPECT_THROW(ComponentToBytes(box, &form), EWriteError);
+}
+
+TEST_F(ComponentStream, PropertyKindMustFitItsMember)
+{
+    auto builder = DescribeClass<TStoredProbe, TComponent>("TStoredProbe");
+    EXPECT_THROW(builder.Boolean("Hidden", &TStoredProbe::Hidden), EInvalidOperation);
+    EXPECT_THROW(builder.Float("Hidden", &TStoredProbe::Hidden), EInvalidOperation);
+    EXPECT_THROW(builder.Integer("Shown", &TStoredProbe::Shown), EInvalidOperation);
+    EXPECT_NO_THROW(builder.Integer("Hidden", &TStoredProbe::Hidden));
+    EXPECT_EQ(ClassInfoFor<TStoredProbe>()->Properties.size(), 1u);
+}
+
+// A component without the usual constructor, made through a factory.
+class TMadeProbe : public TComponent {
+public:
+    TMadeProbe(TComponent* owner, int start) : TComponent(owner), Value(start) {}
+    int Value;
+};
+
+TEST_F(ComponentStream, FactoryMakesComponentsWithOtherConstructors)
+{
+    DescribeClass<TMadeProbe, TComponent>("TMadeProbe")
+        .Integer("Value", &TMadeProbe::Value)
+        .Default(0)
+        .Factory([](TComponent* owner) { return new TMadeProbe(owner, 42); });
+    RegisterClass(ClassInfoFor<TMadeProbe>());
+    TMadeProbe zero(nullptr, 0);
+    std::unique_ptr<TComponent> read(ComponentFromBytes(ComponentToBytes(&zero)));
+    auto* made = dynamic_cast<TMadeProbe*>(read.get());
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(made->Value, 42);  // the default was not written; the factory's value stays
+    UnRegisterClass(ClassInfoFor<TMadeProbe>());
+}
+
+TEST_F(ComponentStream, RawValuesForDefinedProperties)
+{
+    // What a defined property's reader sees: the tag, then the raw bytes.
+    QByteArray bytes;
+    {
+        TWriter writer(bytes);
+        writer.WriteFloat(2.5L);
+        writer.WriteListBegin();
+        writer.WriteString("a");
+        writer.WriteIdent("True");
+        writer.WriteListEnd();
+        writer.WriteBinary("xyz");
+    }
+    TReader reader(bytes);
+    ASSERT_EQ(reader.ReadValue(), TValueType::vaExtended);
+    uint8_t extended[10];
+    reader.Read(extended, 10);
+    EXPECT_EQ(ExtendedToLongDouble(extended), 2.5L);
+    reader.ReadListBegin();
+    EXPECT_EQ(reader.NextValue(), TValueType::vaString);
+    EXPECT_EQ(reader.ReadString(), "a");
+    EXPECT_TRUE(reader.ReadBoolean());
+    EXPECT_TRUE(reader.EndOfList());
+    reader.ReadListEnd();
+    EXPECT_EQ(reader.ReadBinary(), "xyz");
+    EXPECT_EQ(reader.Position(), bytes.size());
+    EXPECT_THROW(reader.Read(extended, 1), EReadError);
+    EXPECT_THROW(reader.ReadValue(), EReadError);
 }
 
 }  // namespace

@@ -30,6 +30,28 @@ protected:
     TComponent form{nullptr};
 };
 
+QByteArray LE32(uint32_t v)
+{
+    return Bytes({int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF), int(v >> 24)});
+}
+
+// Picture data whose BMP header claims a 30001 pixels wide row over a few bytes.
+QByteArray OversizedPictureData()
+{
+    const QByteArray bmp = QByteArray("BM") + LE32(70) + LE32(0) + LE32(54) + LE32(40) + LE32(30001) +
+                           LE32(1) + Bytes({1, 0, 24, 0}) + LE32(0) + LE32(0) + LE32(2835) + LE32(2835) +
+                           LE32(0) + LE32(0) + QByteArray(16, '\x7F');
+    const QByteArray data = Short("TBitmap") + LE32(uint32_t(bmp.size())) + bmp;
+    return Short("Picture.Data") + Bytes({10}) + LE32(uint32_t(data.size())) + data;
+}
+
+QByteArray ExtendedValue(long double v)
+{
+    QByteArray out;
+    TByteEncoder(out).Extended(v);
+    return out;
+}
+
 struct PropertyCase {
     const char* what;
     QByteArray nameAndValue;
@@ -49,6 +71,10 @@ TEST_F(StreamErrors, PropertyErrorsGoThroughTheCallback)
         {"missing method", Short("OnPrint") + Bytes({7}) + Short("Missing"), "Missing wurde nicht gefunden"},
         {"unresolved reference", Short("Link") + Bytes({7}) + Short("Nowhere"), "Nowhere"},
         {"bad picture data", Short("Picture.Data") + Bytes({10, 5, 0, 0, 0}) + Short("TWMF"), "TWMF"},
+        {"oversized picture", OversizedPictureData(), "zu groß"},
+        {"integer beyond the member's type", Short("Count") + Bytes({19, 0, 0, 0, 0, 1, 0, 0, 0}), "Ungültiger Wert"},
+        {"float beyond a single", Short("Scale") + ExtendedValue(1e300L), "Ungültiger Wert"},
+        {"float beyond a date", Short("When") + ExtendedValue(1e4000L), "Ungültiger Wert"},
     };
     for (const PropertyCase& c : cases) {
         SCOPED_TRACE(c.what);
@@ -102,6 +128,34 @@ TEST_F(StreamErrors, UnknownClassIsSkippedOrStopsTheRead)
     EXPECT_EQ(messages, QStringList{"Klasse TStrange nicht gefunden"});
 
     EXPECT_THROW(delete ComponentFromBytes(stream), EClassNotFound);
+}
+
+TEST_F(StreamErrors, NameTakenInTheOwnerIsAnError)
+{
+    auto* source = NewBox(&form, "Report");
+    NewBox(&form, "Taken", source);
+    NewBox(&form, "Free", source);
+    const QByteArray stream = ComponentToBytes(source, &form) + Bytes({0});
+
+    TComponent target(nullptr);
+    NewBox(&target, "TAKEN");  // names compare without case
+    QStringList messages;
+    TReader reader(stream);
+    reader.OnError = [&](TReader&, const QString& m, bool& handled) {
+        messages << m;
+        handled = true;
+    };
+    reader.ReadComponents(&target, nullptr, nullptr);
+    EXPECT_EQ(messages, QStringList{"Eine Komponente mit dem Namen Taken existiert bereits"});
+    ASSERT_EQ(target.ComponentCount(), 4);
+    EXPECT_EQ(target.Components(2)->Name, "");  // passed over: left without a name
+    EXPECT_EQ(target.Components(3)->Name, "Free");
+
+    TComponent strict(nullptr);
+    NewBox(&strict, "Free");
+    TReader failing(stream);
+    EXPECT_THROW(failing.ReadComponents(&strict, nullptr, nullptr), EReadError);
+    EXPECT_EQ(strict.ComponentCount(), 1);  // what the failed read made is gone
 }
 
 TEST_F(StreamErrors, UnregisteredClassCanNoLongerBeRead)

@@ -11,11 +11,19 @@
 #include "platform/ui/graphics.h"
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 enum TBoxKind { bkPlain, bkFramed, bkShaded };
 enum TBoxOption { boLeft, boRight, boCenter };
 using TBoxOptions = TSet<TBoxOption>;
+
+// An item of a collection property.
+class TTestColumn : public TPersistent {
+public:
+    int Width = 0;
+    QString Title;
+};
 
 class TTestBox : public TComponent {
 public:
@@ -53,6 +61,7 @@ public:
     TStringList Lines;
     TPicture Picture;
     TComponent* Link = nullptr;
+    std::vector<std::unique_ptr<TTestColumn>> Columns;
     QString OnPrint;
     int mmHeight = 0;         // a defined property
     QString OldSource;        // read from the obsolete "DataSource"
@@ -98,6 +107,9 @@ inline void DescribeTestClasses()
     DescribeGraphicsClasses();
     const TEnumInfo* kinds = BoxKinds();
     const TEnumInfo* options = RegisterEnum(QStringLiteral("TBoxOption"), {"boLeft", "boRight", "boCenter"});
+    DescribeClass<TTestColumn, TPersistent>(QStringLiteral("TTestColumn"))
+        .Integer("Width", &TTestColumn::Width).Default(0)
+        .String("Title", &TTestColumn::Title).Default(QString());
     DescribeClass<TTestBox, TComponent>(QStringLiteral("TTestBox"))
         .Integer("Count", &TTestBox::Count).Default(0)
         .Integer("Always", &TTestBox::Always)
@@ -120,6 +132,7 @@ inline void DescribeTestClasses()
                        if (c)
                            b.FreeNotification(c);
                    })
+        .Collection<TTestColumn>("Columns", [](TTestBox& b) -> auto& { return b.Columns; })
         .Method("OnPrint", &TTestBox::OnPrint)
         .DefineProperties([](TTestBox& b, TFiler& filer) {
             filer.DefineProperty(QStringLiteral("mmHeight"), [&b](TReader& r) { b.mmHeight = r.ReadInteger(); },

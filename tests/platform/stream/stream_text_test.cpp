@@ -42,6 +42,9 @@ protected:
         box->Lines.Add("Zeile 1");
         box->Lines.Add(QString(300, 'L'));
         box->OnPrint = "Report1Print";
+        box->Columns.push_back(std::make_unique<TTestColumn>());
+        box->Columns.back()->Width = 80;
+        box->Columns.push_back(std::make_unique<TTestColumn>());
         QImage image(40, 3, QImage::Format_RGB32);
         image.fill(Qt::green);
         TBitmap bitmap;
@@ -117,6 +120,7 @@ TEST_F(StreamText, BothFormsRoundTripByteForByte)
     EXPECT_TRUE(text.startsWith("object Report1: TTestBox"));
     EXPECT_TRUE(text.contains("Picture.Data = {\r\n"));
     EXPECT_TRUE(text.contains("Link = Report1"));
+    EXPECT_TRUE(text.contains("  Columns = <\r\n    item\r\n      Width = 80\r\n    end\r\n    item\r\n    end>\r\n"));
     EXPECT_TRUE(text.contains("object TTestItem\r\n"));  // a component without a name
     EXPECT_EQ(ObjectTextToBinary(text).toHex(), binary.toHex());
     EXPECT_EQ(ObjectBinaryToText(ObjectTextToBinary(text)), text);
@@ -130,6 +134,11 @@ TEST_F(StreamText, BothFormsRoundTripByteForByte)
     ObjectBinaryToText(in, out);
     EXPECT_EQ(in.Position(), 2 + binary.size());
     EXPECT_EQ(out.Bytes(), text);
+    TMemoryStream back;
+    out.SetPosition(0);
+    ObjectTextToBinary(out, back);
+    EXPECT_EQ(back.Bytes().toHex(), binary.toHex());
+    EXPECT_EQ(out.Position(), text.size());
 }
 
 TEST_F(StreamText, TextReadsBackIntoTheSameComponents)
