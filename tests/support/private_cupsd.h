@@ -62,6 +62,8 @@ public:
     // Returns an empty text, or why the scheduler could not start.
     QString Start()
     {
+        if (size_t(Socket().toLocal8Bit().size()) >= sizeof(sockaddr_un::sun_path))
+            return "Der Socket-Pfad ist zu lang für einen Unix-Socket: " + Socket();
         for (const char* sub : {"conf", "spool", "cache", "state", "out", "logs"})
             QDir().mkpath(Path(sub));
         QFile::setPermissions(Path("out"), QFileDevice::Permissions(0x7777));
@@ -196,18 +198,18 @@ private:
 
     void WriteConfiguration()
     {
-        // cupsd refuses to run its helpers as root: as root they run as lp.
-        QString user, groupName, systemGroup;
+        // cupsd refuses to run its helpers as root: as root they run as lp,
+        // otherwise as the user running the tests. The system group (root)
+        // must differ from the helpers' group.
+        QString user, groupName;
         if (getuid() == 0) {
             user = getpwnam("lp") ? "lp" : "nobody";
             groupName = getgrnam("lp") ? "lp" : "nogroup";
-            systemGroup = "root";
         } else {
             const passwd* pw = getpwuid(getuid());
             const struct group* gr = getgrgid(getgid());
             user = pw ? pw->pw_name : QString::number(getuid());
             groupName = gr ? gr->gr_name : QString::number(getgid());
-            systemGroup = groupName;
         }
         WriteText("conf/cupsd.conf", QString(R"(Listen %1
 LogLevel warn
@@ -241,10 +243,10 @@ DataDir /usr/share/cups
 FileDevice Yes
 User %5
 Group %6
-SystemGroup %7
+SystemGroup root
 Sandboxing Relaxed
 )")
-                                              .arg(Path("conf"), SpoolFolder(), Path("cache"), Path("state"), user, groupName, systemGroup));
+                                              .arg(Path("conf"), SpoolFolder(), Path("cache"), Path("state"), user, groupName));
         QString printers;
         for (int i = 0; i < queues_.size(); ++i) {
             const QString tag = i == 0 ? "DefaultPrinter" : "Printer";

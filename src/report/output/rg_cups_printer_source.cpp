@@ -84,6 +84,8 @@ public:
         TNamedDest dest(printer.Device);
         if (!dest.Info())
             return raw;
+        if (const char* type = cupsGetOption("printer-type", dest.Dest()->num_options, dest.Dest()->options))
+            raw.ColorPrinter = (QByteArray(type).toUInt() & CUPS_PRINTER_COLOR) != 0;
         const int mediaCount = cupsGetDestMediaCount(CUPS_HTTP_DEFAULT, dest.Dest(), dest.Info(), CUPS_MEDIA_FLAGS_DEFAULT);
         int userCode = kFirstUserPaperCode;
         for (int i = 0; i < mediaCount; ++i) {

@@ -4,11 +4,15 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPageLayout>
-#include <QPrinter>
+#include <QPdfWriter>
 #include <QTemporaryFile>
+
+#include <filesystem>
+#include <system_error>
 
 #include "platform/core/sys_utils.h"
 #include "report/output/rg_printer_list.h"
+#include "report/output/rg_printer_setup_dialog.h"
 
 namespace {
 
@@ -66,6 +70,20 @@ void TrgPrinter::SetPrinterName(const QString& Name)
     if (rgGetPrinterList()->GetPrinterInfo(Name) != GetPrinterInfo())
         devMode_.reset();  // the new printer's defaults are read on next use
     printerName_ = Name;
+}
+
+bool TrgPrinter::GetColorPrinter() const
+{
+    const TrgPrinterCapabilities* caps = GetCapabilities();
+    return !caps || caps->ColorPrinter;
+}
+
+QColor TrgPrinter::FontColor(const QColor& Color) const
+{
+    const QRgb rgb = Color.rgb() & 0xFFFFFF;
+    if (GetColorPrinter() || rgb == 0 || rgb == 0xFFFFFF)
+        return Color;
+    return Qt::black;
 }
 
 bool TrgPrinter::HasContext() const
@@ -204,8 +222,12 @@ TrgPrinterSetup* TrgPrinter::GetPrinterSetup()
         }
     }
     if (mode.PaperSize >= kUserPaperCode && mode.PaperWidth > 0 && mode.PaperLength > 0) {
-        setup_->SetPaperWidth(rgFromTenthsOfMM(mode.PaperWidth, setup_->Units(), rgHorizontal, this));
-        setup_->SetPaperHeight(rgFromTenthsOfMM(mode.PaperLength, setup_->Units(), rgVertical, this));
+        // The driver holds the sheet upright; a landscape setup holds it turned.
+        const bool landscape = setup_->Orientation() == poLandscape;
+        const int width = landscape ? mode.PaperLength : mode.PaperWidth;
+        const int height = landscape ? mode.PaperWidth : mode.PaperLength;
+        setup_->SetPaperWidth(rgFromTenthsOfMM(width, setup_->Units(), rgHorizontal, this));
+        setup_->SetPaperHeight(rgFromTenthsOfMM(height, setup_->Units(), rgVertical, this));
     }
     if (mode.Fields & TrgDeviceMode::dmDefaultSourceField) {
         const qsizetype at = caps->Bins.indexOf(QString::number(mode.DefaultSource));
@@ -238,14 +260,28 @@ QSize TrgPrinter::PaperSizeTenths()
     return {std::min(a, b), std::max(a, b)};
 }
 
+bool TrgPrinter::ShowSetupDialog()
+{
+    TrgPrinterSetupDialog dialog;
+    dialog.Printer = this;
+    dialog.RunDialog = SetupDialogRunner;
+    const bool accepted = dialog.Execute();
+    if (accepted && OnSetupChange)
+        OnSetupChange(this);
+    return accepted;
+}
+
 // ---- the job ------------------------------------------------------------------------
 
 void TrgPrinter::BeginDoc()
 {
     if (printing_)
         return;
-    if (!HasContext())
+    if (!HasContext()) {
+        if (printerName_ == "Default" && rgGetPrinterList()->GetDefaultPrinterName().isEmpty())
+            throw EPrintError("Es ist kein Standarddrucker eingerichtet.");
         throw EPrintError(QString("Der Drucker \"%1\" ist nicht verfügbar.").arg(printerName_));
+    }
     DevMode();
 
     // The job file lies next to the chosen output file, so it can be moved
@@ -258,13 +294,10 @@ void TrgPrinter::BeginDoc()
     jobFile_ = file.fileName();
     file.close();
 
-    qprinter_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    qprinter_->setOutputFormat(QPrinter::PdfFormat);
-    qprinter_->setOutputFileName(jobFile_);
-    qprinter_->setResolution(kResolution);
-    qprinter_->setFullPage(true);
-    qprinter_->setDocName(DocumentName);
-    qprinter_->setCreator("QV-Lumadex");
+    writer_ = std::make_unique<QPdfWriter>(jobFile_);
+    writer_->setResolution(kResolution);
+    writer_->setTitle(DocumentName);
+    writer_->setCreator("QV-Lumadex");
     printing_ = true;
     pageOpen_ = false;
     pageCount_ = 0;
@@ -280,7 +313,7 @@ void TrgPrinter::ApplyPageLayout()
                          QPageSize::ExactMatch);
     const TrgDeviceMode* mode = DevMode();
     const auto orientation = mode && mode->Orientation == 2 ? QPageLayout::Landscape : QPageLayout::Portrait;
-    if (!qprinter_->setPageLayout(QPageLayout(size, orientation, QMarginsF(0, 0, 0, 0))))
+    if (!writer_->setPageLayout(QPageLayout(size, orientation, QMarginsF(0, 0, 0, 0))))
         throw EPrintError(QString("Das Papierformat %1 x %2 mm wird nicht angenommen.")
                               .arg(paper.width() / 10.0)
                               .arg(paper.height() / 10.0));
@@ -295,9 +328,9 @@ void TrgPrinter::StartPage()
         if (pageCount_ == 0 || resetPending_)
             ApplyPageLayout();
         if (pageCount_ == 0) {
-            if (!painter_.begin(qprinter_.get()))
+            if (!painter_.begin(writer_.get()))
                 throw EPrintError(QString("Der Druckauftrag \"%1\" kann nicht beginnen.").arg(DocumentName));
-        } else if (!qprinter_->newPage()) {
+        } else if (!writer_->newPage()) {
             throw EPrintError(QString("Im Druckauftrag \"%1\" kann keine neue Seite beginnen.").arg(DocumentName));
         }
     } catch (...) {
@@ -318,7 +351,7 @@ void TrgPrinter::CloseJob()
 {
     if (painter_.isActive())
         painter_.end();
-    qprinter_.reset();
+    writer_.reset();
     printing_ = false;
     pageOpen_ = false;
     pageCount_ = 0;
@@ -342,14 +375,19 @@ void TrgPrinter::EndDoc()
         throw EPrintError(QString("Der Druckauftrag \"%1\" konnte nicht geschrieben werden.").arg(DocumentName));
     }
     if (!OutputFileName.isEmpty()) {
-        QFile::remove(OutputFileName);
-        if (!QFile::rename(file, OutputFileName)) {
+        // One step that replaces the old file: it is never lost half-way.
+        std::error_code error;
+        std::filesystem::rename(file.toStdString(), OutputFileName.toStdString(), error);
+        if (error) {
             QFile::remove(file);
-            throw EPrintError(QString("Die Datei \"%1\" kann nicht geschrieben werden.").arg(OutputFileName));
+            throw EPrintError(QString("Die Datei \"%1\" kann nicht geschrieben werden: %2")
+                                  .arg(OutputFileName, QString::fromLocal8Bit(error.message().c_str())));
         }
         return;
     }
     try {
+        if (!spooler_)
+            throw EPrintError(QString("Für den Druckauftrag \"%1\" gibt es keine Druckwarteschlange.").arg(DocumentName));
         lastJobId_ = spooler_->Submit(MakeSpoolJob(file));
     } catch (...) {
         QFile::remove(file);

@@ -3,7 +3,8 @@
 // printer's driver settings (TrgDeviceMode), tells the printer's resolution
 // and unprintable offsets for measuring, and runs print jobs.
 //
-// A job is drawn with Qt into a temporary PDF at the printer's resolution.
+// A job is drawn with Qt's PDF writer into a temporary PDF at the printer's
+// resolution (no print-system plugin is involved).
 // Only when the job ends complete is the file handed to the spooler, with
 // copies, collation, media, sides and tray from the driver settings; a
 // cancelled job deletes the file and never reaches the spooler. Every step
@@ -12,16 +13,19 @@
 // set (printing to a file from the print dialog) the finished PDF is moved
 // there instead of being spooled.
 
+#include <QColor>
 #include <QPainter>
 #include <QRect>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 #include "report/output/rg_printer_setup.h"
 #include "report/output/rg_spooler.h"
 #include "report/output/rg_units.h"
 
+class QPdfWriter;
 class QPrinter;
 class TrgPrinterCapabilities;
 class TrgPrinterInfo;
@@ -63,6 +67,8 @@ public:
     QString DocumentName;
     // Where a finished job goes instead of the spooler, when set.
     QString OutputFileName;
+    // After the print setup dialog closed with OK.
+    TNotifyEvent OnSetupChange;
 
     QString PrinterName() const { return printerName_; }
     // Ignored during a job.
@@ -86,6 +92,12 @@ public:
     // Writes PrinterSetup into the driver settings.
     void UpdateDevMode();
 
+    // Shows the system's print setup dialog for this printer; OK takes the
+    // chosen printer and settings and fires OnSetupChange.
+    bool ShowSetupDialog();
+    // Stands in for the system's dialog when set (tests).
+    std::function<bool(QPrinter&)> SetupDialogRunner;
+
     // ---- device values ----
     // True while the printer can be used (installed and not found broken).
     bool HasContext() const;
@@ -94,7 +106,11 @@ public:
     // (offset X, offset Y, right offset, bottom offset) in printer pixels:
     // the strips the printer cannot print on. A PDF job has none.
     QRect GetPageOffsets() const { return {}; }
-    bool GetColorPrinter() const { return true; }
+    // False for a black-and-white printer (true when not known).
+    bool GetColorPrinter() const;
+    // The colour text is printed in: on a black-and-white printer every
+    // colour but black and white becomes black.
+    QColor FontColor(const QColor& Color) const;
     // The paper of the driver settings in tenths of a millimetre, portrait.
     QSize PaperSizeTenths();
 
@@ -132,6 +148,6 @@ private:
     int pageCount_ = 0;
     int lastJobId_ = 0;
     QString jobFile_;
-    std::unique_ptr<QPrinter> qprinter_;
+    std::unique_ptr<QPdfWriter> writer_;
     QPainter painter_;
 };

@@ -153,6 +153,38 @@ void rgDrawStrokes(QPainter& Painter, const QPen& Pen, const std::vector<QLine>&
     Painter.restore();
 }
 
+// ---- shapes ------------------------------------------------------------------------
+
+int rgShapePenWidth(int PenWidth, const TObject* Printer)
+{
+    if (PenWidth == 0)
+        return 1;
+    const int mm = rgToMMThousandths(utScreenPixels, rgHorizontal, Printer, float(PenWidth));
+    return std::max(1, int(rgFromMMThousandths(mm, utPrinterPixels, rgHorizontal, Printer)));
+}
+
+void rgDrawShape(QPainter& Painter, TShapeType Shape, const QRect& Rect, QPen Pen, const QBrush& Brush,
+                 int XCornerRound, int YCornerRound, const TObject* Printer)
+{
+    Pen.setWidth(rgShapePenWidth(Pen.width(), Printer));
+    Painter.save();
+    Painter.setPen(Pen);
+    Painter.setBrush(Brush);
+    switch (Shape) {
+    case stRectangle: Painter.drawRect(Rect); break;
+    case stRoundRect: {
+        // The corner sizes are the width and height of the corner ellipse.
+        const double xr = rgFromMMThousandths(XCornerRound, utPrinterPixels, rgHorizontal, Printer) / 2.0;
+        const double yr = rgFromMMThousandths(YCornerRound, utPrinterPixels, rgVertical, Printer) / 2.0;
+        Painter.drawRoundedRect(Rect, xr, yr);
+        break;
+    }
+    case stEllipse: Painter.drawEllipse(Rect); break;
+    default: break;
+    }
+    Painter.restore();
+}
+
 // ---- text --------------------------------------------------------------------------
 
 int rgAlignedTextX(TAlignment Alignment, const QRect& Box, int LineWidth)

@@ -94,6 +94,16 @@ std::vector<QLine> rgLineStrokes(const QRect& Rect, TrgLinePositionType Position
                                  int Thickness, int SecondOffset);
 void rgDrawStrokes(QPainter& Painter, const QPen& Pen, const std::vector<QLine>& Strokes);
 
+// ---- shapes ------------------------------------------------------------------------
+
+// The pen width of a shape in printer pixels: 1 for a pen of width 0, else
+// the width taken as screen pixels.
+int rgShapePenWidth(int PenWidth, const TObject* Printer);
+// Rectangle, rounded rectangle (corner sizes in thousandths of a
+// millimetre) or ellipse in Rect; the other shape types draw nothing.
+void rgDrawShape(QPainter& Painter, TShapeType Shape, const QRect& Rect, QPen Pen, const QBrush& Brush,
+                 int XCornerRound, int YCornerRound, const TObject* Printer);
+
 // ---- text --------------------------------------------------------------------------
 
 struct TrgTextBlock {

@@ -39,7 +39,8 @@ TrgPrinterCapabilities::TrgPrinterCapabilities(const QString& printerName, const
       PaperHeights(NumbersAsText(raw.PaperHeights)),
       PaperNames(raw.PaperNames),
       Papers(NumbersAsText(raw.Papers)),
-      PaperWidths(NumbersAsText(raw.PaperWidths))
+      PaperWidths(NumbersAsText(raw.PaperWidths)),
+      ColorPrinter(raw.ColorPrinter)
 {
     NormalizePapers();
     NormalizeBins();
@@ -179,14 +180,8 @@ TrgPrinterList::TrgPrinterList(std::unique_ptr<TrgPrinterSource> source) : sourc
     }
     // The first entry whose device is the default device names it.
     const QString device = source_->DefaultDevice();
-    if (!device.isEmpty()) {
-        for (size_t i = 1; i < entries_.size(); ++i) {
-            if (entries_[i]->Device == device) {
-                defaultName_ = entries_[i]->Name;
-                break;
-            }
-        }
-    }
+    if (!device.isEmpty())
+        defaultName_ = NameOfDevice(device);
 }
 
 TrgPrinterInfo* TrgPrinterList::GetPrinterInfo(const QString& name) const
@@ -196,6 +191,15 @@ TrgPrinterInfo* TrgPrinterList::GetPrinterInfo(const QString& name) const
         return nullptr;
     const qsizetype at = names_.indexOf(wanted);
     return at < 0 ? nullptr : entries_[size_t(at)].get();
+}
+
+QString TrgPrinterList::NameOfDevice(const QString& device) const
+{
+    for (size_t i = 1; i < entries_.size(); ++i) {
+        if (entries_[i]->Device == device)
+            return entries_[i]->Name;
+    }
+    return {};
 }
 
 // ---- shared objects ---------------------------------------------------------------

@@ -35,6 +35,8 @@ struct TrgRawCapabilities {
     QList<int> PaperHeights;
     QStringList BinNames;
     QList<int> Bins;
+    // False for a printer that prints black and white only.
+    bool ColorPrinter = true;
 };
 
 class TrgPrinterSource {
@@ -65,6 +67,7 @@ public:
     QStringList PaperNames;
     QStringList Papers;
     QStringList PaperWidths;
+    bool ColorPrinter = true;
 
 private:
     void NormalizePapers();
@@ -102,6 +105,8 @@ public:
     TrgPrinterInfo* GetPrinterInfo(const QString& name) const;
     // List name of the system's default printer, or empty.
     QString GetDefaultPrinterName() const { return defaultName_; }
+    // List name of the first entry with that device, or empty.
+    QString NameOfDevice(const QString& device) const;
 
 private:
     std::unique_ptr<TrgPrinterSource> source_;
@@ -122,7 +127,8 @@ QStringList rgGetPrinterNames();
 // printer is installed, and every caller copes with that.
 TrgPrinter* rgGetPrinter();
 // Replaces where printers come from and drops the shared list and printer
-// (tests give a fake; nullptr returns to the spooler).
+// (tests give a fake; nullptr returns to the spooler). Only for start-up and
+// tests: setups made before keep entries of the old list.
 void rgSetPrinterSource(std::unique_ptr<TrgPrinterSource> source);
 
 // ---- standard papers -----------------------------------------------------------

@@ -3,6 +3,7 @@
 // spooled to it, and the spooled files and job attributes are checked from
 // outside with poppler, qpdf and ipptool.
 #include <QFont>
+#include <QPrinter>
 #include <QProcess>
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include "private_cupsd.h"
 #include "report/output/rg_printer.h"
 #include "report/output/rg_printer_list.h"
+#include "report/output/rg_printer_setup_dialog.h"
 
 using rgtest::Matches;
 using rgtest::RunTool;
@@ -162,6 +164,133 @@ TEST_F(CupsPrintingTest, APrinterThatVanishedAfterListingFailsWithTheSpoolersRea
     }
     EXPECT_TRUE(cupsd_.JobIds().isEmpty());
     EXPECT_TRUE(cupsd_.JobFiles().isEmpty());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(CupsPrintingTest, TheSetupDialogHandsBackTheChosenPrinterAndSettings)
+{
+    TrgPrinter printer;
+    printer.PrinterSetup()->SetUnits(utMillimeters);
+    int changes = 0;
+    printer.OnSetupChange = [&](TObject*) { ++changes; };
+    QString offered;
+    printer.SetupDialogRunner = [&](QPrinter& target) {
+        offered = target.printerName();
+        target.setPrinterName("Second");
+        target.setCopyCount(2);
+        target.setPageSize(QPageSize(QSizeF(100, 150), QPageSize::Millimeter, QString(), QPageSize::ExactMatch));
+        target.setPageOrientation(QPageLayout::Landscape);
+        return true;
+    };
+    ASSERT_TRUE(printer.ShowSetupDialog());
+    EXPECT_EQ(offered, "Probe");
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(printer.GetActualPrinterName(), "Second");
+    const TrgDeviceMode mode = *printer.DevMode();
+    EXPECT_EQ(mode.Copies, 2);
+    EXPECT_EQ(mode.Orientation, 2);
+    EXPECT_EQ(printer.PaperSizeTenths(), QSize(1000, 1500));
+
+    TrgPrinterSetup* setup = printer.GetPrinterSetup();
+    EXPECT_EQ(setup->PrinterName(), "Second");
+    EXPECT_EQ(setup->Copies(), 2);
+    EXPECT_EQ(setup->Orientation(), poLandscape);
+    EXPECT_EQ(setup->PageDef().mmWidth, 150000);
+    EXPECT_EQ(setup->PageDef().mmHeight, 100000);
+    EXPECT_TRUE(printer.OutputFileName.isEmpty());
+}
+
+TEST(PrinterSetupDialog, DuplexBetweenTheDriverAndQt)
+{
+    const std::pair<int, QPrinter::DuplexMode> cases[] = {
+        {1, QPrinter::DuplexNone}, {2, QPrinter::DuplexLongSide}, {3, QPrinter::DuplexShortSide}};
+    for (auto [driver, qt] : cases) {
+        EXPECT_EQ(rgDuplexToQt(driver), qt);
+        EXPECT_EQ(rgDuplexFromQt(qt), driver);
+    }
+    EXPECT_EQ(rgDuplexFromQt(QPrinter::DuplexAuto), 1);
+    EXPECT_EQ(rgDuplexToQt(0), QPrinter::DuplexNone);
+}
+
+// The driver settings of a PDF printer.
+TEST_F(CupsPrintingTest, DriverSettingsFromAQPrinter)
+{
+    rgtest::TFakePrinter laser = rgtest::OfficeLaser();
+    const TrgPrinterCapabilities caps("Laser", laser.Capabilities);
+    struct Case {
+        QPageSize::PageSizeId paper;
+        QPageLayout::Orientation orientation;
+        int dmPaper, dmOrientation;
+    };
+    const Case cases[] = {
+        {QPageSize::A4, QPageLayout::Portrait, 9, 1},
+        {QPageSize::A5, QPageLayout::Landscape, 11, 2},
+        {QPageSize::Letter, QPageLayout::Portrait, 1, 1},
+        {QPageSize::A3, QPageLayout::Portrait, 256, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.dmPaper);
+        QPrinter printer;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setPageSize(QPageSize(c.paper));
+        printer.setPageOrientation(c.orientation);
+        printer.setCopyCount(4);
+        const TrgDeviceMode mode = rgDevModeFromQPrinter(printer, caps, TrgDeviceMode{});
+        EXPECT_EQ(mode.Duplex, 1);  // a PDF printer prints one-sided
+        EXPECT_EQ(mode.PaperSize, c.dmPaper);
+        EXPECT_EQ(mode.Orientation, c.dmOrientation);
+        EXPECT_EQ(mode.Copies, 4);
+        EXPECT_EQ(bool(mode.Fields & TrgDeviceMode::dmPaperWidthField), c.dmPaper == 256);
+        if (c.dmPaper == 256) {
+            EXPECT_EQ(mode.PaperWidth, 2970);
+            EXPECT_EQ(mode.PaperLength, 4200);
+        }
+
+        // And back onto a QPrinter.
+        QPrinter back;
+        back.setOutputFormat(QPrinter::PdfFormat);
+        rgDevModeToQPrinter(mode, QSize(1480, 2100), back);
+        EXPECT_EQ(back.copyCount(), 4);
+        EXPECT_EQ(back.pageLayout().orientation(), c.orientation);
+        EXPECT_EQ(back.pageLayout().pageSize().id(), QPageSize::A5);
+    }
+}
+
+TEST_F(CupsPrintingTest, ACancelledSetupDialogChangesNothing)
+{
+    TrgPrinter printer;
+    const TrgDeviceMode before = *printer.DevMode();
+    int changes = 0;
+    printer.OnSetupChange = [&](TObject*) { ++changes; };
+    printer.SetupDialogRunner = [](QPrinter& target) {
+        target.setPrinterName("Second");
+        target.setCopyCount(5);
+        return false;
+    };
+    EXPECT_FALSE(printer.ShowSetupDialog());
+    EXPECT_EQ(changes, 0);
+    EXPECT_EQ(printer.PrinterName(), "Default");
+    EXPECT_TRUE(*printer.DevMode() == before);
+}
+
+TEST_F(CupsPrintingTest, PrintingToAFileChosenInTheDialogKeepsThatFile)
+{
+    lxtest::TempDir out;
+    const QString file = QString::fromStdString((out / "bilder.pdf").string());
+    TrgPrinter printer;
+    printer.SetupDialogRunner = [&](QPrinter& target) {
+        target.setOutputFormat(QPrinter::PdfFormat);
+        target.setOutputFileName(file);
+        return true;
+    };
+    ASSERT_TRUE(printer.ShowSetupDialog());
+    EXPECT_EQ(printer.OutputFileName, file);
+    PrintPages(printer, 1);
+    EXPECT_TRUE(Matches(ToolOutput("pdfinfo", {file}), "Pages:\\s+1\\n"));
+    EXPECT_TRUE(cupsd_.JobIds().isEmpty());
 }
 
 }  // namespace

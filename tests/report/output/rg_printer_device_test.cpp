@@ -369,3 +369,41 @@ TEST_F(PrinterJobTest, ASpoolerRefusalEndsTheJobWithTheError)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PrinterDeviceShapes, PenWidthIsScreenPixelsInPrinterPixels)
+{
+    const TDevice600 printer;
+    EXPECT_EQ(rgShapePenWidth(0, &printer), 1);
+    EXPECT_EQ(rgShapePenWidth(1, &printer), 6);  // 1/96 inch at 600 pixels per inch
+    EXPECT_EQ(rgShapePenWidth(4, &printer), 25);
+}
+
+TEST(PrinterDeviceShapes, OnlyRectanglesRoundedRectanglesAndEllipsesAreDrawn)
+{
+    struct Case {
+        TShapeType shape;
+        bool corner, edge, centre;  // ink at the corner, the middle of the top edge, the centre
+    };
+    const Case cases[] = {
+        {stRectangle, true, true, true},  {stRoundRect, false, true, true}, {stEllipse, false, true, true},
+        {stSquare, false, false, false},  {stCircle, false, false, false},  {stRoundSquare, false, false, false},
+    };
+    const TDevice600 printer;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(int(c.shape));
+        QImage image(200, 200, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        {
+            QPainter painter(&image);
+            rgDrawShape(painter, c.shape, QRect(20, 20, 160, 100), QPen(Qt::black, 0), QBrush(Qt::blue), 12700, 12700,
+                        &printer);
+        }
+        EXPECT_EQ(image.pixelColor(20, 20) == Qt::black, c.corner);
+        EXPECT_EQ(image.pixelColor(100, 20) == Qt::black, c.edge);
+        EXPECT_EQ(image.pixelColor(100, 70) == Qt::blue, c.centre);
+    }
+}
+
+}  // namespace

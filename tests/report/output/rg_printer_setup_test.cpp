@@ -7,6 +7,7 @@
 
 #include "fake_printer_source.h"
 #include "platform/core/sys_utils.h"
+#include "report/output/rg_printer.h"
 #include "platform/stream/class_registry.h"
 #include "platform/stream/component_reader.h"
 #include "platform/stream/component_writer.h"
@@ -60,7 +61,7 @@ TEST_F(PrinterSetupTest, TheDefaultPaperFollowsTheDecimalSeparator)
     }
 }
 
-TEST_F(PrinterSetupTest, StartsWithThePartsDefaults)
+TEST_F(PrinterSetupTest, StartsWithItsDefaults)
 {
     TrgPrinterSetup setup(nullptr);
     EXPECT_EQ(setup.PrinterName(), "Default");
@@ -296,6 +297,27 @@ TEST_F(PrinterSetupTest, WithoutPrintersNamesAndSizesAreKept)
     EXPECT_EQ(setup->PaperName(), "A5");
     setup->SetPrinterName("Laser");
     EXPECT_EQ(setup->PrinterName(), "Default");
+}
+
+// A device of 300 pixels per inch both ways.
+class TDevice300 : public TObject, public TrgDeviceResolution {
+public:
+    int DevicePixelsPerInch(TrgDirection) const override { return 300; }
+};
+
+TEST_F(PrinterSetupTest, PrinterPixelsAreThoseOfTheSetupsPrinterOrTheSharedOne)
+{
+    TrgPrinterSetup setup(nullptr);
+    setup.SetUnits(utPrinterPixels);
+    const float shared = setup.PaperWidth();  // the shared printer's resolution
+    EXPECT_EQ(shared, rgFromMMThousandths(210000, utPrinterPixels, rgHorizontal, rgGetPrinter()));
+    EXPECT_NEAR(shared, 210 / 25.4 * TrgPrinter::kResolution, 1);
+
+    TDevice300 device;
+    setup.OnGetPrinter = [&](TObject*, TObject*& printer) { printer = &device; };
+    EXPECT_NEAR(setup.PaperWidth(), 210 / 25.4 * 300, 1);
+    setup.SetMarginLeft(300);  // one inch
+    EXPECT_NEAR(setup.PageDef().mmMarginLeft, 25400, 1);
 }
 
 TEST_F(PrinterSetupTest, TheSixDefinedValuesAreThePageDefinition)

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -282,11 +283,22 @@ TEST_F(PrinterTest, APrinterThatIsNotInstalledCannotStartAJob)
 {
     auto printer = RecordingPrinter();
     printer->SetPrinterName("Vanished");
-    EXPECT_THROW(printer->BeginDoc(), EPrintError);
+    try {
+        printer->BeginDoc();
+        FAIL() << "a job began on a printer that is not installed";
+    } catch (const EPrintError& e) {
+        EXPECT_EQ(e.Message, "Der Drucker \"Vanished\" ist nicht verfügbar.");
+    }
     EXPECT_FALSE(printer->Printing());
     InstallFakePrinters({});
     TrgPrinter none;
-    EXPECT_THROW(none.BeginDoc(), EPrintError);
+    try {
+        none.BeginDoc();
+        FAIL() << "a job began without any printer";
+    } catch (const EPrintError& e) {
+        EXPECT_EQ(e.Message, "Es ist kein Standarddrucker eingerichtet.");
+    }
+    EXPECT_TRUE(TemporaryFiles().isEmpty());
 }
 
 TEST_F(PrinterTest, PrintingToAFileKeepsTheChosenFileAndSpoolsNothing)
@@ -311,6 +323,87 @@ TEST_F(PrinterTest, PrintingToAFileKeepsTheChosenFileAndSpoolsNothing)
     printer->Abort();
     EXPECT_TRUE(Matches(ToolOutput("pdfinfo", {file}), "Pages:\\s+1\\n"));
     EXPECT_EQ(QDir(QString::fromStdString(out.str())).entryList(QDir::Files), QStringList({"liste.pdf"}));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PrinterTest, ABlackAndWhitePrinterPrintsColouredTextBlack)
+{
+    rgtest::TFakePrinter mono = OfficeLaser("Mono");
+    mono.Capabilities.ColorPrinter = false;
+    InstallFakePrinters({OfficeLaser("Laser"), mono});
+    TrgPrinter printer;
+    struct Case {
+        QColor given, onColour, onMono;
+    };
+    const Case cases[] = {
+        {QColor(255, 0, 0), QColor(255, 0, 0), QColor(0, 0, 0)},
+        {QColor(0, 0, 0), QColor(0, 0, 0), QColor(0, 0, 0)},
+        {QColor(255, 255, 255), QColor(255, 255, 255), QColor(255, 255, 255)},
+        {QColor(128, 128, 128), QColor(128, 128, 128), QColor(0, 0, 0)},
+    };
+    EXPECT_TRUE(printer.GetColorPrinter());
+    for (const Case& c : cases)
+        EXPECT_EQ(printer.FontColor(c.given), c.onColour) << c.given.name().toStdString();
+    printer.SetPrinterName("Mono");
+    EXPECT_FALSE(printer.GetColorPrinter());
+    for (const Case& c : cases)
+        EXPECT_EQ(printer.FontColor(c.given), c.onMono) << c.given.name().toStdString();
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PrinterTest, ACustomSizeIsReadBackTurnedForLandscape)
+{
+    TrgPrinter printer;
+    printer.PrinterSetup()->SetUnits(utMillimeters);
+    TrgDeviceMode mode = *printer.DevMode();
+    mode.Fields = 0x1103 | TrgDeviceMode::dmPaperWidthField | TrgDeviceMode::dmPaperLengthField;
+    mode.PaperSize = 256;
+    mode.PaperWidth = 1000;
+    mode.PaperLength = 1500;
+    for (int orientation : {1, 2}) {
+        mode.Orientation = orientation;
+        printer.SetDevMode(mode);
+        const TrgPageDef& def = printer.GetPrinterSetup()->PageDef();
+        EXPECT_EQ(def.mmWidth, orientation == 1 ? 100000 : 150000);
+        EXPECT_EQ(def.mmHeight, orientation == 1 ? 150000 : 100000);
+        // Written back, the driver gets the same upright sheet.
+        printer.UpdateDevMode();
+        EXPECT_EQ(printer.DevMode()->PaperWidth, 1000);
+        EXPECT_EQ(printer.DevMode()->PaperLength, 1500);
+    }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PrinterTest, AFileThatCannotBeWrittenIsAnErrorAndNothingIsLeftBehind)
+{
+    auto printer = RecordingPrinter();
+    lxtest::TempDir out;
+    // A folder stands where the file should go: the finished job cannot replace it.
+    const QString target = QString::fromStdString((out / "liste.pdf").string());
+    QDir().mkpath(target + "/inside");
+    printer->OutputFileName = target;
+    printer->BeginDoc();
+    printer->StartPage();
+    printer->EndPage();
+    try {
+        printer->EndDoc();
+        FAIL() << "a job that was not written was reported as printed";
+    } catch (const EPrintError& e) {
+        EXPECT_TRUE(e.Message.startsWith("Die Datei \"" + target + "\" kann nicht geschrieben werden")) << e.Message.toStdString();
+    }
+    EXPECT_TRUE(jobs_.empty());
+    EXPECT_EQ(QDir(QString::fromStdString(out.str())).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList({"liste.pdf"}));
+    EXPECT_TRUE(QFileInfo(target).isDir());
 }
 
 }  // namespace
