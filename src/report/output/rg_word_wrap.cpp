@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <optional>
 
 #include "platform/core/string_list.h"
 #include "platform/core/sys_utils.h"
@@ -93,7 +94,8 @@ public:
         while (position_ >= 0 && position_ < text_.size() && !finished_) {
             const int wordStart = position_;
             const QString raw = rgGetNextWord(text_, position_);
-            hardBreak_ = position_ == -1 || raw.contains(u'\n');
+            // The end of the text ends the last line, also after a blank.
+            hardBreak_ = position_ == -1 || position_ >= text_.size() || raw.contains(u'\n');
             const QString word = CleanWord(raw);
 
             if (line_.isEmpty())
@@ -102,8 +104,11 @@ public:
             lineWidth_ = Advance(lineWidth_, word, measure_, stops_);
             if (lineWidth_ > width_) {
                 SetLine(word, wordStart);
+                const bool paragraphEnds = hardBreak_;
                 Overflow(word, raw, wordStart);
-                wrapped_ = true;
+                // The next line starts after a wrap, unless the word that
+                // made the last line also ended its paragraph.
+                wrapped_ = !(paragraphEnds && !hardBreak_);
             }
             if (hardBreak_ && !finished_) {
                 previous_ = line_;
@@ -130,21 +135,21 @@ private:
     }
 
     // The text before the word that did not fit becomes a line (unless it
-    // is nothing but blanks); a word that alone is too wide stands alone or,
-    // with character wrap, is cut.
+    // is nothing but blanks). A word too wide for a line of its own stands
+    // alone on one or, with character wrap, is cut; a narrower one waits on
+    // the next line.
     void Overflow(const QString& word, const QString& raw, int wordStart)
     {
         if (TrimRight(previous_).isEmpty())
             previous_.clear();
-        const bool wordAlone = previous_.isEmpty() && !word.isEmpty();
-        if (!wordAlone) {
-            if (!previous_.isEmpty())
-                AddLine(previous_);
-            // With character wrap a word too wide for any line is cut at
-            // once, also when other words stood before it on the line.
-            if (finished_ || !charWrap_ || word.isEmpty() || lineWidth_ <= width_)
+        if (!previous_.isEmpty()) {
+            AddLine(previous_);
+            wrapped_ = true;
+            if (finished_)
                 return;
         }
+        if (word.isEmpty() || lineWidth_ <= width_)
+            return;
         if (charWrap_) {
             CutWord(word, raw, wordStart);
         } else {
@@ -160,13 +165,14 @@ private:
     {
         QString rest = word;
         int used = 0;
-        while (!finished_ && Advance(0, rest, measure_, stops_) > width_) {
+        while (!finished_ && !rest.isEmpty() && Advance(0, rest, measure_, stops_) > width_) {
             const int length = LongestFittingPrefix(rest);
             const QString piece = rest.left(length);
             rest.remove(0, length);
             used += length;
             SetLine(rest, wordStart + RawOffsetOfCleaned(raw, used));
             AddLine(piece);
+            wrapped_ = true;  // the pieces that follow start after a wrap
         }
         // A paragraph end after the word still ends the rest's line.
         if (line_.isEmpty())
@@ -295,8 +301,10 @@ void rgWordWrap(const QString& Text, const TRect& Rect, const TFont& Font, int L
                 int& Position, bool CharWrap)
 {
     Lines.Clear();
-    if (Text.isNull() || Position < 0 || Position >= Text.size())
+    if (Position < 0 || Position >= Text.size()) {
+        Position = -1;  // nothing (more) to lay out
         return;
+    }
     Measure.SetFont(Font);
     const std::vector<int> stops = rgTabStopsToPixels(utPrinterPixels, TabStopPositions, &Measure);
     int lineHeight = 0;

@@ -49,11 +49,20 @@ int rgGetLineMetrics(const TFont& Font, int Leading, int Height, int& LineHeight
 // Lays Text out from Position in Rect (thousandths of a millimetre) with
 // Font, Leading between lines and the tab stops (thousandths, or none): Lines
 // is cleared and receives the lines without trailing blanks and control
-// characters. With LimitToRect only the lines that fit in the rectangle's
-// height are made. Position comes back as where the next call must start,
-// counted in characters of Text, or -1 when the whole text is laid out; a
-// rectangle lower than one line leaves it unchanged. With CharWrap a word
-// wider than the rectangle is split into pieces of at least one character.
+// characters. A line breaks after the last word that fits (a word ends after
+// a blank, a tab or a line feed; a line feed also ends the paragraph), and a
+// line that starts after a wrap loses its leading blanks; blanks alone at a
+// wrap make no line, an empty paragraph makes an empty one. With CharWrap a
+// word too wide for a line is split into the longest pieces that fit (at
+// least one character each) and its rest goes on with the next words;
+// without it such a word stands alone on its line.
+//
+// With LimitToRect only the lines that fit in the rectangle's height are
+// made. Position comes back as where the next call must start, counted in
+// characters of Text, or -1 when the whole text is laid out (an empty text,
+// or a Position past its end, gives -1 at once); a rectangle lower than one
+// line leaves it unchanged. Laying a text out rectangle by rectangle gives
+// the same lines as one rectangle tall enough for all of them.
 void rgWordWrap(const QString& Text, const TRect& Rect, const TFont& Font, int Leading, bool LimitToRect,
                 TStringList& Lines, const TStringList* TabStopPositions, TrgTextMeasure& Measure,
                 int& Position, bool CharWrap);

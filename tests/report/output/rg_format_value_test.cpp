@@ -11,7 +11,6 @@
 #include <cstdlib>
 
 #include "platform/core/exceptions.h"
-#include "qstring_print.h"
 
 namespace {
 
@@ -31,6 +30,8 @@ QList<Case> Cases()
         {"#,0.00;(#,0.00)", dtDouble, -1234.4, "(1.234,40)"},
         {"$#,0.00;($#,0.00)", dtDouble, 1234.4, "$1.234,40"},
         {"$#,0;-$#,0", dtLongint, -1234, "-$1.234"},
+        {"#,0.00;(#,0.00);Null", dtDouble, 0.0, "Null"},
+        {"#,0.00;(#,0.00);Null", dtDouble, 7.0, "7,00"},
         {"0 %", dtDouble, -1234.4, "-1234 %"},
         {"0.00 %", dtDouble, -1234.4, "-1234,40 %"},
         {"#,0", dtInteger, QStringLiteral("1234,5"), "1.235"},

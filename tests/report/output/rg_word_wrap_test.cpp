@@ -6,9 +6,10 @@
 
 #include <QFontMetricsF>
 #include <QImage>
+#include <QRandomGenerator>
 
 #include "fake_text_measure.h"
-#include "qstring_print.h"
+#include "show_lines.h"
 #include "platform/core/string_list.h"
 #include "report/output/rg_units.h"
 
@@ -50,7 +51,7 @@ QStringList WrapAcrossPages(const QString& text, int chars, int rows, bool charW
     int position = 0;
     for (int page = 0; page < 1000 && position != -1; ++page) {
         const Layout layout = Wrap(text, chars, rows, charWrap, position);
-        EXPECT_TRUE(layout.position == -1 || layout.position > position) << "no progress at " << position;
+        EXPECT_TRUE(layout.position == -1 || layout.position > position) << "no progress at " << position << " in " << ShowLines({text}) << " chars " << chars << " rows " << rows;
         all += layout.lines;
         position = layout.position;
     }
@@ -230,7 +231,7 @@ TEST(RgWordWrap, PagesTogetherEqualOneTallRectangle)
     }
 }
 
-TEST(RgWordWrap, NoRoomOrNoTextLeavesThePosition)
+TEST(RgWordWrap, NoRoomLeavesThePositionNoTextEndsIt)
 {
     Layout low = Wrap(QStringLiteral("aaaa bbbb"), 10, 0, false, 3);
     EXPECT_TRUE(low.lines.isEmpty());
@@ -244,10 +245,13 @@ TEST(RgWordWrap, NoRoomOrNoTextLeavesThePosition)
     EXPECT_EQ(lines.Count(), 0);
     EXPECT_EQ(position, 0);
 
-    EXPECT_TRUE(Wrap(QString(), 10, 5).lines.isEmpty());
-    EXPECT_EQ(Wrap(QStringLiteral("abc"), 10, 5, false, -1).position, -1);
-    EXPECT_TRUE(Wrap(QStringLiteral("abc"), 10, 5, false, -1).lines.isEmpty());
-    EXPECT_TRUE(Wrap(QStringLiteral("abc"), 10, 5, false, 9).lines.isEmpty());
+    // Nothing left to lay out: no lines, and the text is done.
+    for (const auto& [text, start] : {std::pair{QString(), 0}, {QString(""), 0}, {QStringLiteral("abc"), -1},
+                                      {QStringLiteral("abc"), 3}, {QStringLiteral("abc"), 9}}) {
+        const Layout done = Wrap(text, 10, 5, false, start);
+        EXPECT_TRUE(done.lines.isEmpty()) << start;
+        EXPECT_EQ(done.position, -1) << start;
+    }
 }
 
 TEST(RgWordWrap, TabsExpandToTheTabStops)
@@ -263,6 +267,20 @@ TEST(RgWordWrap, TabsExpandToTheTabStops)
     // Without the stops tabs take eight characters each.
     EXPECT_EQ(Wrap(QStringLiteral("a\tb"), 9, 5).lines, QStringList{"a\tb"});
     EXPECT_EQ(Wrap(QStringLiteral("a\tb"), 8, 5).lines, (QStringList{"a", "b"}));
+}
+
+TEST(RgWordWrap, ReversedRectangleEndsWithEveryCharacterOnItsOwn)
+{
+    TFakeTextMeasure measure;
+    const TRect reversed{MM(measure, 500), 0, 0, MM(measure, 2000)};
+    for (bool limit : {true, false}) {
+        TStringList lines;
+        int position = 0;
+        rgWordWrap(QStringLiteral("ab c\r\nd"), reversed, TFont(), 0, limit, lines, nullptr, measure, position,
+                   true);
+        EXPECT_EQ(lines.ToQStringList(), (QStringList{"a", "b", "c", "d"})) << limit;
+        EXPECT_EQ(position, -1);
+    }
 }
 
 TEST(RgWordWrap, WithoutLimitEveryLineIsMade)
@@ -314,4 +332,39 @@ TEST(RgWordWrap, RealFontMeasure)
         words += lines[i].split(u' ');
     }
     EXPECT_EQ(words.join(u' '), text);
+}
+
+TEST(RgWordWrap, RandomTextsLoseAndRepeatNothing)
+{
+    // Fixed seed: the same texts on every run.
+    QRandomGenerator random(20261210);
+    const QString alphabet = QStringLiteral("abcdefghijäöü      \t\r\n\n") + QChar(0);
+    auto visible = [](const QString& s) {
+        QString out;
+        for (QChar c : s)
+            if (c > u' ')
+                out += c;
+        return out;
+    };
+    for (int round = 0; round < 300; ++round) {
+        QString text;
+        const int length = int(random.bounded(120));
+        for (int i = 0; i < length; ++i)
+            text += alphabet[random.bounded(alphabet.size())];
+        const int chars = 1 + int(random.bounded(15));
+        const int rows = 1 + int(random.bounded(4));
+        const bool charWrap = random.bounded(2) == 1;
+
+        const Layout whole = Wrap(text, chars, 100000, charWrap);
+        const std::string context = ShowLines({text}) + " chars " + std::to_string(chars) + " rows "
+                                    + std::to_string(rows) + " charWrap " + std::to_string(charWrap);
+        EXPECT_EQ(ShowLines({visible(whole.lines.join(QString()))}), ShowLines({visible(text)})) << context;
+        EXPECT_EQ(ShowLines(WrapAcrossPages(text, chars, rows, charWrap)), ShowLines(whole.lines)) << context;
+        if (charWrap) {
+            TFakeTextMeasure measure;
+            for (const QString& line : whole.lines)
+                EXPECT_TRUE(line.size() <= 1 || rgTabbedTextWidth(line, measure, {}) <= chars * 100.0)
+                    << round << " " << line.toStdString();
+        }
+    }
 }
