@@ -17,7 +17,7 @@
 
 #include "fake_printer_source.h"
 #include "platform/stream/component_writer.h"
-#include "qstring_print.h"
+#include "show_lines.h"
 #include "report/output/rg_device.h"
 #include "report/output/rg_draw_commands.h"
 #include "report/output/rg_page.h"
