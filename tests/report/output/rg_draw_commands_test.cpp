@@ -2,6 +2,7 @@
 // the binary "RTFStream"), copy rules per class, save keys, recalculated
 // texts, rich text painting and its plain text, the fitting-height search.
 #include "report/output/rg_draw_commands.h"
+#include "report/output/rg_rtf_plain_text.h"
 
 #include <gtest/gtest.h>
 
