@@ -10,13 +10,24 @@ namespace {
 constexpr int32_t kNoRecordsAt = 0, kEofAt = 1, kBofAt = 2, kHasBookmarkAt = 3, kBookmarkAt = 4,
                   kRecordNoAt = 8;
 
+QString ChopTrailingBlanks(QString text)
+{
+    qsizetype end = text.size();
+    while (end > 0 && text[end - 1] == u' ')
+        --end;
+    text.truncate(end);
+    return text;
+}
+
 // Whether a field's value matches a located value under the options.
 bool ValueMatches(const TField& field, const QVariant& value, TrgLocateOptions options)
 {
     if (field.IsNull())
         return value.isNull() || value.toString().isEmpty();
-    const QString text = field.AsString();
-    const QString wanted = value.toString();
+    // Text fields are padded with blanks in the table: trailing blanks
+    // carry no meaning on either side.
+    const QString text = ChopTrailingBlanks(field.AsString());
+    const QString wanted = ChopTrailingBlanks(value.toString());
     const Qt::CaseSensitivity cs = (options & loCaseInsensitive) ? Qt::CaseInsensitive : Qt::CaseSensitive;
     if (options & loPartialKey)
         return text.startsWith(wanted, cs);
