@@ -350,6 +350,30 @@ TEST_F(PipelineTest, ADestroyedClientLeavesTheList)
     EXPECT_EQ(stays.received.size(), 1u);
 }
 
+TEST_F(PipelineTest, AnotherTableBehindTheSourceIsAChange)
+{
+    MakeTable(3);
+    MakeTable(2, "ZWEI.DBF");
+    Prepare();
+    table->Open();
+    table->First();  // the link sees the table's name
+    RecordingClient client;
+    pipeline->AttachClient(&client);
+    table->Next();
+    table->First();
+    EXPECT_TRUE(client.received.empty()) << "moving is no change";
+
+    table->Close();
+    table->SetTableName(QStringLiteral("ZWEI.DBF"));
+    table->Open();
+    const size_t afterReopen = client.received.size();
+    EXPECT_GE(afterReopen, 2u);  // closed, opened
+    table->First();
+    ASSERT_EQ(client.received.size(), afterReopen + 1) << "the new table name is a change";
+    EXPECT_EQ(client.received.back().first, rgPipelineChanged);
+    EXPECT_EQ(Walk().join(u' '), "R1 R2");
+}
+
 TEST_F(PipelineTest, AClientMayDetachWhileBeingTold)
 {
     MakeTable(1);
