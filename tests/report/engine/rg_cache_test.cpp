@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <vector>
@@ -287,6 +288,24 @@ TEST_F(PageCache, ADestroyedObjectLeavesTheManager)
     manager->SavePage(2);
     manager->RestorePage(1);
     EXPECT_EQ(band1->a, ValueOf(1, 1, 1));
+}
+
+TEST_F(PageCache, AnObjectBelongsToOneManagerAtATime)
+{
+    manager->ResetCache();
+    FakeReport otherReport;
+    TrgCacheManager other(nullptr, &otherReport);
+    for (auto move : {+[](TrgCacheable& o, TrgCacheManager& m) { o.SetCacheManager(&m); },
+                      +[](TrgCacheable& o, TrgCacheManager& m) { m.RegisterCacheable(&o); }}) {
+        manager->RegisterCacheable(band1.get());
+        move(*band1, other);
+        EXPECT_EQ(band1->CacheManager(), &other);
+        EXPECT_EQ(std::count(manager->Cacheables().begin(), manager->Cacheables().end(), band1.get()), 0);
+        EXPECT_EQ(other.Cacheables().size(), 1u);
+    }
+    band1->SetCacheManager(nullptr);
+    EXPECT_TRUE(other.Cacheables().empty());
+    EXPECT_EQ(band1->CacheManager(), nullptr);
 }
 
 struct DiskFullCase {
