@@ -243,6 +243,34 @@ TEST_F(PipelineTest, FieldsAsStreams)
     EXPECT_EQ(none.Size(), 0);
 }
 
+TEST_F(PipelineTest, ValuesAreWrittenThroughThePipeline)
+{
+    MakeTable(2);
+    Prepare();
+    table->Open();
+    pipeline->Open();
+    pipeline->First();
+    pipeline->Next();  // record 2
+    pipeline->Edit();
+    pipeline->SetFieldValue(QStringLiteral("NAME"), QStringLiteral("Neu"));
+    pipeline->SetFieldValue(QStringLiteral("NR"), 42);
+    pipeline->SetFieldValue(QStringLiteral("DATUM"), QDate(2025, 3, 4));
+    pipeline->SetFieldValue(QStringLiteral("FEHLT"), 1);  // nothing to write
+    TMemoryStream memo;
+    memo.Write("neue Notiz", 10);
+    memo.SetPosition(0);
+    pipeline->SetFieldFromStream(QStringLiteral("NOTIZ"), memo);
+    pipeline->Post();
+
+    table->Close();
+    table->Open();
+    table->Last();
+    EXPECT_EQ(table->FieldByName(QStringLiteral("NAME"))->AsString().trimmed(), "Neu");
+    EXPECT_EQ(table->FieldByName(QStringLiteral("NR"))->AsInteger(), 42);
+    EXPECT_EQ(DateToQt(table->FieldByName(QStringLiteral("DATUM"))->AsDateTime()), QDate(2025, 3, 4));
+    EXPECT_EQ(table->FieldByName(QStringLiteral("NOTIZ"))->AsString(), "neue Notiz");
+}
+
 TEST_F(PipelineTest, FieldNamesComeFromTheDataSet)
 {
     MakeTable(1);
