@@ -106,11 +106,6 @@ TDataSet* TrgBDEPipeline::ReadableDataSet() const
     return ds && ds->Active() ? ds : nullptr;
 }
 
-TDataSet* TrgBDEPipeline::OpenedDataSet() const
-{
-    return openedDataSet_ && openedDataSet_ == LinkedDataSet() ? openedDataSet_ : nullptr;
-}
-
 TField* TrgBDEPipeline::FindDataField(const QString& FieldName) const
 {
     TDataSet* ds = ReadableDataSet();
