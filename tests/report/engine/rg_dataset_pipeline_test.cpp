@@ -325,6 +325,27 @@ INSTANTIATE_TEST_SUITE_P(
                       LocateCase{"Absent", "R99", 0, false, "R1"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST_F(PipelineTest, LocateComparesNumbersByValue)
+{
+    MakeTable(6);
+    Prepare();
+    table->Open();
+    struct Case {
+        const char* field;
+        QVariant value;
+        bool found;
+        const char* standsOn;
+    };
+    for (const Case& c : {Case{"NR", 4, true, "R4"}, Case{"NR", QStringLiteral("5"), true, "R5"},
+                          Case{"PREIS", 2.5, true, "R2"}, Case{"PREIS", QStringLiteral("3,75"), true, "R3"},
+                          Case{"PREIS", QStringLiteral("7.5"), true, "R6"}, Case{"PREIS", 2.0, false, "R1"}}) {
+        table->Last();
+        EXPECT_EQ(pipeline->Locate(QString::fromLatin1(c.field), c.value, 0), c.found)
+            << c.field << " " << c.value.toString().toStdString();
+        EXPECT_EQ(Current(), QString::fromLatin1(c.standsOn)) << c.field;
+    }
+}
+
 TEST_F(PipelineTest, LocateOnAMissingFieldFindsNothing)
 {
     MakeTable(2);
