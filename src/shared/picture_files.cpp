@@ -392,14 +392,17 @@ TDateiErgebnis BildVerschieben(const QString& quelle, const QString& ziel, bool 
             BildLoeschen(ziel);
         return Fehler(QStringLiteral("Fehler beim Speichern des neuen Pfades ") + ziel);
     }
+    return QuelleNachKopieLoeschen(quelle, ziel);
+}
+
+TDateiErgebnis QuelleNachKopieLoeschen(const QString& quelle, const QString& ziel)
+{
     // Checked once more right before the source goes: the copy must still
     // be there, whole, and another file.
     if (GleicheDatei(quelle, ziel) || !GleicherInhalt(quelle, ziel))
         return Fehler(QStringLiteral("Keine geprüfte Kopie von ") + quelle + QStringLiteral(" in ") + ziel +
                       QStringLiteral(", das Original bleibt"));
-    if (TDateiErgebnis weg = BildLoeschen(quelle); !weg)
-        return weg;
-    return TDateiErgebnis{true, {}};
+    return BildLoeschen(quelle);
 }
 
 TDateiErgebnis BildLoeschen(const QString& pfad)

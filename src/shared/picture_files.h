@@ -56,7 +56,7 @@ struct TDateiInfo {
 
 TDateiInfo BildDateiPruefen(const QString& pfad);
 
-// True when both paths name one existing file (device and inode).
+// True when both paths name one existing file or folder (device and inode).
 bool GleicheDatei(const QString& a, const QString& b);
 
 // True when both files can be read to their end and hold the same bytes.
@@ -102,6 +102,10 @@ TDateiErgebnis BildKopieren(const QString& quelle, const QString& ziel, bool ers
 // (the picture then exists twice, none is lost).
 TDateiErgebnis BildVerschieben(const QString& quelle, const QString& ziel, bool ersetzen,
                                const std::function<bool()>& eintragSpeichern);
+
+// The last step of a move, after the entry was stored: deletes quelle only
+// when ziel is a different file that holds the same bytes.
+TDateiErgebnis QuelleNachKopieLoeschen(const QString& quelle, const QString& ziel);
 
 // Deletes a picture file; a file that is already gone counts as deleted.
 TDateiErgebnis BildLoeschen(const QString& pfad);
