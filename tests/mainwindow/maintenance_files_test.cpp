@@ -301,6 +301,27 @@ TEST_F(MaintenanceFilesTest, SingleRenameRefusesBadNamesAndWritesPathAndShortNam
     EXPECT_EQ(s[0]["SHORTNAME"], StringToCRC32(Win(dir / "platte/Neu.jpg")).toStdString());
 }
 
+// The stick in D: holds a file of the name an entry of another medium
+// names: neither rename touches it, the single one names the medium.
+TEST_F(MaintenanceFilesTest, RenamesLeaveTheFilesOfAnotherMediumAlone)
+{
+    lxtest::WriteFile(dir / "stick/a/IMG_0001.JPG", "x");
+    AlbumAnlegen("TEST.DBF", {Eintrag("D:\\a\\IMG_0001.JPG")});
+    Setzen(1, "LABEL", "URLAUB");
+    Setzen(1, "LABELKENNU", "-5");
+    Oeffnen();
+    TPromptScript script;
+    script.Answer(TPromptKind::Message, mrOk, "Der Datenträger \"URLAUB\" (-5)");
+    Klick(*form, "Bildumbenennen1Click");
+    form->Einstellungen.Setzen("DateTimeFileName", false);
+    script.Answer(TPromptKind::Dialog, mrYes, "umbenannt, fortfahren?");
+    Klick(*form, "AngezeigteBilderumbenennen1Click");
+    EXPECT_EQ(script.Pending(), 0u);
+    EXPECT_TRUE(std::filesystem::exists(dir / "stick/a/IMG_0001.JPG"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "stick/a"), {}), 1);
+    EXPECT_EQ(Lesen()[0]["PFAD"], "D:\\a\\IMG_0001.JPG");
+}
+
 TEST_F(MaintenanceFilesTest, RenameByDateTwiceRenamesNothingTheSecondTime)
 {
     const QString a = Bild("platte/urlaub.jpg");
