@@ -6,6 +6,7 @@
 #include "platform/core/file_utils.h"
 #include "dialogs/search_missed_files_form.h"
 #include "platform/data/field.h"
+#include "shared/picture_files.h"
 #include "shared/short_name.h"
 
 namespace {
@@ -130,7 +131,7 @@ TEST_F(MaintenanceFilesTest, SizeCheckComparesTheFileWithTheStoredSize)
     EXPECT_EQ(script.Pending(), 0u);
 }
 
-TEST_F(MaintenanceFilesTest, RemovalDeletesOnlyEntriesWhoseMediumIsPresent)
+TEST_F(MaintenanceFilesTest, RemovalKeepsRemovableMediaAndMediaNotPresent)
 {
     auto e = Verteilt();
     // A missing file on the stick, one on an unplugged stick (id of no
@@ -163,10 +164,88 @@ TEST_F(MaintenanceFilesTest, RemovalDeletesOnlyEntriesWhoseMediumIsPresent)
     std::vector<bool> weg;
     for (const auto& satz : s)
         weg.push_back(satz.Geloescht);
-    EXPECT_EQ(weg, (std::vector<bool>{false, false, false, false, false, false, false, true, false, true, false, true,
+    // Missing pictures of the stick and of the CD in the drive keep their
+    // entries (removable media and CD-ROMs are kept); so do those of media
+    // that are not in the drive.
+    EXPECT_EQ(weg, (std::vector<bool>{false, false, false, false, false, false, false, true, false, false, false, false,
                                       false, true}));
-    EXPECT_EQ(text.toStdString(), "3 Einträge gelöscht, 1 Einträge behalten (Datenträger nicht im Zugriff)");
+    EXPECT_EQ(text.toStdString(), "1 Einträge gelöscht, 2 Einträge behalten (Datenträger nicht im Zugriff)");
     EXPECT_EQ(form->DbeBilder->DBFilter(), "");
+}
+
+// A USB disk (a hard-disk drive) in U:: a picture counts as missing only
+// when its folder answers and the entry's medium is the one in the drive;
+// entries without a medium id are kept and counted.
+TEST_F(MaintenanceFilesTest, RemovalDeletesOnlyWhatTheEntrysOwnMediumLacks)
+{
+    const auto platte = dir / "usb";
+    lxtest::WriteFile(platte / "a/da.jpg", "x");
+    std::filesystem::create_directories(platte / "gesperrt");
+    Laufwerke({{"C", "/", "HD", "SYSTEM", "0000ABCD"}, {"U", platte.string(), "HD", "USB", "00000777"}});
+    std::vector<TTestEintrag> e{Eintrag("U:\\a\\da.jpg"),      Eintrag("U:\\a\\weg.jpg"),
+                                Eintrag("U:\\a\\ohne.jpg"),    Eintrag("U:\\fort\\x.jpg"),
+                                Eintrag("U:\\gesperrt\\y.jpg"), Eintrag("U:\\a\\fremd.jpg")};
+    AlbumAnlegen("TEST.DBF", e);
+    for (uint32_t n : {1u, 2u, 4u, 5u})
+        Setzen(n, "LABELKENNU", "1911");  // 0x777
+    Setzen(6, "LABELKENNU", "1912");      // another disk
+    Oeffnen();
+    // The folder "gesperrt" cannot be listed.
+    BildDateiHakenSetzen([](TBildDateiOp op, const QString& pfad) {
+        return op == TBildDateiOp::Auflisten && pfad.endsWith("gesperrt") ? EACCES : 0;
+    });
+    QString text;
+    {
+        TPromptScript script;
+        script.Answer(TPromptKind::Dialog, mrYes, "Verschobene Bilder suchen").Modal(NachrichtOk(&text));
+        Klick(*form, "BilderDieNichtMehrVorhandenSindAustragen1Click");
+    }
+    BildDateiHakenSetzen({});
+    std::vector<bool> weg;
+    for (const auto& satz : Lesen())
+        weg.push_back(satz.Geloescht);
+    EXPECT_EQ(weg, (std::vector<bool>{false, true, false, false, false, false}));
+    EXPECT_EQ(text.toStdString(), "1 Einträge gelöscht, 3 Einträge behalten (Datenträger nicht im Zugriff), "
+                                  "1 Einträge ohne Datenträgerkennung behalten");
+}
+
+// The USB disk is pulled while the run tests the second missing picture:
+// the run stops with a message naming the disk, and no entry after it goes.
+TEST_F(MaintenanceFilesTest, RemovalStopsWhenTheMediumGoesAway)
+{
+    const auto platte = dir / "usb";
+    std::filesystem::create_directories(platte / "a");
+    Laufwerke({{"C", "/", "HD", "SYSTEM", "0000ABCD"}, {"U", platte.string(), "HD", "USB", "00000777"}});
+    std::vector<TTestEintrag> e;
+    for (int i = 1; i <= 5; ++i)
+        e.push_back(Eintrag(QString("U:\\a\\weg%1.jpg").arg(i)));
+    AlbumAnlegen("TEST.DBF", e);
+    for (uint32_t n = 1; n <= 5; ++n) {
+        Setzen(n, "LABEL", "USB");
+        Setzen(n, "LABELKENNU", "1911");
+    }
+    Oeffnen();
+    auto pruefungen = std::make_shared<int>(0);
+    BildDateiHakenSetzen([pruefungen](TBildDateiOp op, const QString&) {
+        if (op == TBildDateiOp::Pruefen && ++*pruefungen == 2)
+            Laufwerke({{"C", "/", "HD", "SYSTEM", "0000ABCD"}});
+        return 0;
+    });
+    QString text;
+    {
+        TPromptScript script;
+        script.Answer(TPromptKind::Dialog, mrYes, "Verschobene Bilder suchen")
+            .Answer(TPromptKind::Message, mrOk, "Funktion abgebrochen! Der Datenträger \"USB\" (1911)")
+            .Modal(NachrichtOk(&text));
+        Klick(*form, "BilderDieNichtMehrVorhandenSindAustragen1Click");
+        EXPECT_EQ(script.Pending(), 0u);
+    }
+    BildDateiHakenSetzen({});
+    std::vector<bool> weg;
+    for (const auto& satz : Lesen())
+        weg.push_back(satz.Geloescht);
+    EXPECT_EQ(weg, (std::vector<bool>{true, false, false, false, false}));
+    EXPECT_EQ(text.toStdString(), "1 Einträge gelöscht, 1 Einträge behalten (Datenträger nicht im Zugriff)");
 }
 
 // ---------------------------------------------------------------------------
