@@ -524,6 +524,62 @@ TEST_F(MaintenanceFilesTest, MovedPicturesAreFoundInAnotherFolderAndOnAnotherMed
     EXPECT_EQ(s[3]["PFAD"], Win(dir / "platte/d.jpg").toStdString());
 }
 
+// A moved picture is relinked only to a file of its size: two files of the
+// same name and size leave the entry as it was (logged with the old path),
+// a file of another size is not the picture.
+TEST_F(MaintenanceFilesTest, MovedPicturesAreRelinkedOnlyToAFileOfTheirSize)
+{
+    Application->ClearTerminated();
+    lxtest::WriteFile(dir / "platte/neu1/a.jpg", "fuenf");
+    lxtest::WriteFile(dir / "platte/neu2/a.jpg", "FUENF");
+    lxtest::WriteFile(dir / "platte/neu1/b.jpg", "sieben!");
+    lxtest::WriteFile(dir / "platte/neu1/c.jpg", "neun....!");
+    lxtest::WriteFile(dir / "platte/neu2/c.jpg", "vier");
+    auto ea = Eintrag(Win(dir / "platte/alt/a.jpg"));
+    ea.Bytes = 5;
+    auto eb = Eintrag(Win(dir / "platte/alt/b.jpg"));
+    eb.Bytes = 3;
+    auto ec = Eintrag(Win(dir / "platte/alt/c.jpg"));
+    ec.Bytes = 4;
+    AlbumAnlegen("TEST.DBF", {ea, eb, ec});
+    const std::string platte = qktGetVolumeId("C").toStdString();
+    for (uint32_t n = 1; n <= 3; ++n)
+        Setzen(n, "LABELKENNU", platte);
+    Oeffnen();
+    form->ProgrammOptionen()->CheckBoxProtokollieren = true;
+    form->ErstStart = false;
+    std::vector<QString> texte;
+    const auto notiz = [&](TCustomForm& f) {
+        texte.push_back(dynamic_cast<TMSGDLGForm&>(f).Label1->Caption());
+        f.ModalResult = mrOk;
+    };
+    {
+        TPromptScript script;
+        script.Answer(TPromptKind::Dialog, mrYes, "auf vorhandensein geprüft")
+            .Modal<TSearchMissedFilesForm>([&](TSearchMissedFilesForm& f) {
+                f.CheckBox('C')->SetChecked(true);
+                f.EditPfad('C')->SetText(Win(dir / "platte").mid(2) + "\\");
+                f.BitBtn1Click(nullptr);
+            })
+            .Modal(notiz)
+            .Modal(notiz)
+            .Modal(notiz);
+        form->VerschobeneBilderSuchen();
+    }
+    ASSERT_EQ(texte.size(), 3u);
+    EXPECT_EQ(texte[0].toStdString(), "1 Einträge mit neuer Pfadangabe (Bild-Speicherort) gespeichert!");
+    EXPECT_EQ(texte[1].toStdString(), "1 Satz/Sätze nicht mehr unter alte Pfadangabe (Bild-Speicherort) wiedergefunden!");
+    EXPECT_TRUE(texte[2].startsWith("1 Einträge übersprungen, es wurden jeweils mehrere passende Bilder")) << texte[2].toStdString();
+    const auto s = Lesen();
+    EXPECT_EQ(s[0]["PFAD"], Win(dir / "platte/alt/a.jpg").toStdString());
+    EXPECT_EQ(s[1]["PFAD"], Win(dir / "platte/alt/b.jpg").toStdString());
+    EXPECT_EQ(s[2]["PFAD"], Win(dir / "platte/neu2/c.jpg").toStdString());
+    // The action log names the old path of the skipped entry.
+    QFile log(*WinToLinux(form->ProgrammPfad + "LXLog.DBF"));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(log.readAll().contains(Win(dir / "platte/alt/a.jpg").toLatin1() + " \xfc" "bersprungen"));
+}
+
 // ---------------------------------------------------------------------------
 // Counting
 // ---------------------------------------------------------------------------
