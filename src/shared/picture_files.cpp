@@ -289,6 +289,17 @@ bool GleicheDatei(const QString& a, const QString& b)
     return la && lb && GleicheDateiLinux(*la, *lb);
 }
 
+TDateiErgebnis BildLesbar(const QString& pfad)
+{
+    const std::optional<QString> linux = Linux(pfad);
+    if (!linux)
+        return Fehler(QStringLiteral("Laufwerk von ") + pfad + QStringLiteral(" nicht im Zugriff"));
+    TFd fd{Open(*linux, O_RDONLY)};
+    if (fd.fd < 0)
+        return FehlerMitErrno(QStringLiteral("Datei nicht lesbar:"), pfad, errno);
+    return TDateiErgebnis{true, {}};
+}
+
 bool GleicherInhalt(const QString& a, const QString& b)
 {
     const std::optional<QString> la = Linux(a);

@@ -37,6 +37,13 @@ enum class TBildDateiOp { Pruefen, Oeffnen, Lesen, Schreiben, Sync, Umbenennen, 
 using TBildDateiHaken = std::function<int(TBildDateiOp op, const QString& linuxPfad)>;
 void BildDateiHakenSetzen(TBildDateiHaken haken);
 
+// The result of an operation: Ok, or why not.
+struct TDateiErgebnis {
+    bool Ok = false;
+    QString Grund;  // German, for messages and the log; empty when Ok
+    explicit operator bool() const { return Ok; }
+};
+
 // ---- finding out --------------------------------------------------------------
 
 enum class TDateiZustand {
@@ -59,6 +66,9 @@ TDateiInfo BildDateiPruefen(const QString& pfad);
 // True when both paths name one existing file or folder (device and inode).
 bool GleicheDatei(const QString& a, const QString& b);
 
+// Whether the file can be opened for reading; the reason when not.
+TDateiErgebnis BildLesbar(const QString& pfad);
+
 // True when both files can be read to their end and hold the same bytes.
 bool GleicherInhalt(const QString& a, const QString& b);
 
@@ -80,12 +90,6 @@ TMediumStand MediumPruefen(const QString& pfad, const QString& kennung);
 QString MediumFehltText(const QString& pfad, const QString& label, const QString& kennung);
 
 // ---- changing -----------------------------------------------------------------------
-
-struct TDateiErgebnis {
-    bool Ok = false;
-    QString Grund;  // German, for messages and the log; empty when Ok
-    explicit operator bool() const { return Ok; }
-};
 
 // Copies quelle onto ziel: written beside the target under a temporary
 // name, synced, put in place, then read back and compared with the source.
