@@ -19,6 +19,7 @@
 #include "shared/qk_gauge.h"
 #include "shared/qk_ini.h"
 #include "shared/status4_form.h"
+#include "shared/utility_files.h"
 #include "storage/tdbe.h"
 
 #include <QFile>
@@ -660,7 +661,11 @@ TBilderKopierenForm::TSchritt TBilderKopierenForm::Bearbeiten(bool alle, const Q
         bool ok = false;
         try {
             tabelle->Edit();
-            ok = dbe->Replace(kPfad, 0x400, ziel);
+            // The entry names the medium its picture now lies on.
+            const QString laufwerk = ziel.left(1);
+            ok = dbe->Replace(kPfad, 0x400, ziel) &&
+                 dbe->Replace(QStringLiteral("LABELKENNU"), 0x400, qktGetVolumeId(laufwerk)) &&
+                 dbe->Replace(QStringLiteral("LABEL"), 0x400, qktGetVolumeLabel(laufwerk));
             tabelle->Post();
         } catch (const std::exception&) {
             ok = false;

@@ -11,6 +11,7 @@
 #include "platform/dbf/file_io.h"
 #include "platform/ui/menus.h"
 #include "shared/picture_files.h"
+#include "shared/utility_files.h"
 #include "shared/qk_auto_button.h"
 #include "platform/ui/ext_ctrls.h"
 #include "platform/ui/std_ctrls.h"
@@ -788,6 +789,14 @@ TEST_F(AlbumDateienTest, MoveRefusesAnotherMediumAtTheLetter)
     EXPECT_FALSE(fs::exists(dir / "ziel/IMG_0001.JPG"));
     EXPECT_TRUE(fs::exists(dir / "ziel/IMG_0002.JPG"));
     EXPECT_FALSE(fs::exists(dir / "karte/DCIM/IMG_0002.JPG"));
+    // The moved entry names the medium its picture lies on now.
+    form->TableBilder->Close();
+    const uint16_t area = dbe_Use((dir / "TEST.DBF").c_str(), "PRUEF", DBE_SHARED, DBE_TYPE_FOX);
+    ASSERT_NE(area, 0);
+    dbe_Go(2);
+    EXPECT_EQ(std::string(dbe_GetTrimString("LABELKENNU")), qktGetVolumeId("C").toStdString());
+    EXPECT_EQ(std::string(dbe_GetTrimString("LABEL")), "SYSTEM");
+    dbe_Close();
 }
 
 }  // namespace
