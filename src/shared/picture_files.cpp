@@ -37,9 +37,23 @@ std::optional<QString> Linux(const QString& pfad)
     return WinToLinux(pfad);
 }
 
+// The reason of a failed operation in the program's language.
 QString FehlerText(int fehler)
 {
-    return QString::fromLocal8Bit(std::strerror(fehler));
+    switch (fehler) {
+    case ENOENT: return QStringLiteral("Datei oder Verzeichnis nicht gefunden");
+    case EACCES:
+    case EPERM: return QStringLiteral("keine Berechtigung");
+    case ENOSPC:
+    case EDQUOT: return QStringLiteral("Datenträger voll");
+    case EROFS: return QStringLiteral("Datenträger schreibgeschützt");
+    case EIO: return QStringLiteral("Ein-/Ausgabefehler (Datenträger beschädigt oder entfernt?)");
+    case ENODEV:
+    case ENXIO: return QStringLiteral("Datenträger nicht im Zugriff");
+    case EEXIST: return QStringLiteral("Datei schon vorhanden");
+    case EISDIR: return QStringLiteral("ist ein Verzeichnis");
+    default: return QString::fromLocal8Bit(std::strerror(fehler));
+    }
 }
 
 // The seam's wrappers: each sets errno and gives -1 (or false) on failure.
@@ -124,12 +138,20 @@ bool RenameNoReplace(const QString& von, const QString& nach)
     if (::renameat2(AT_FDCWD, QFile::encodeName(von).constData(), AT_FDCWD, QFile::encodeName(nach).constData(),
                     RENAME_NOREPLACE) == 0)
         return true;
-    if (errno != EINVAL && errno != ENOSYS)
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
         return false;
     // A file system without the flag: a hard link fails on a taken name.
-    if (::link(QFile::encodeName(von).constData(), QFile::encodeName(nach).constData()) != 0)
+    if (::link(QFile::encodeName(von).constData(), QFile::encodeName(nach).constData()) == 0)
+        return ::unlink(QFile::encodeName(von).constData()) == 0;
+    if (errno == EEXIST)
         return false;
-    return ::unlink(QFile::encodeName(von).constData()) == 0;
+    // Nor links (FAT cards): the name is tested, then taken.
+    struct stat st;
+    if (::lstat(QFile::encodeName(nach).constData(), &st) == 0) {
+        errno = EEXIST;
+        return false;
+    }
+    return ::rename(QFile::encodeName(von).constData(), QFile::encodeName(nach).constData()) == 0;
 }
 
 bool Unlink(const QString& linux)
