@@ -541,10 +541,15 @@ TEST_F(MaintenanceFilesTest, MovedPicturesAreRelinkedOnlyToAFileOfTheirSize)
     eb.Bytes = 3;
     auto ec = Eintrag(Win(dir / "platte/alt/c.jpg"));
     ec.Bytes = 4;
-    AlbumAnlegen("TEST.DBF", {ea, eb, ec});
+    // The right size, but the entry's file was of another day.
+    lxtest::WriteFile(dir / "platte/neu1/d.jpg", "vier");
+    auto ed = Eintrag(Win(dir / "platte/alt/d.jpg"));
+    ed.Bytes = 4;
+    AlbumAnlegen("TEST.DBF", {ea, eb, ec, ed});
     const std::string platte = qktGetVolumeId("C").toStdString();
-    for (uint32_t n = 1; n <= 3; ++n)
+    for (uint32_t n = 1; n <= 4; ++n)
         Setzen(n, "LABELKENNU", platte);
+    Setzen(4, "FILEDATE", "20000101");
     Oeffnen();
     form->ProgrammOptionen()->CheckBoxProtokollieren = true;
     form->ErstStart = false;
@@ -568,12 +573,13 @@ TEST_F(MaintenanceFilesTest, MovedPicturesAreRelinkedOnlyToAFileOfTheirSize)
     }
     ASSERT_EQ(texte.size(), 3u);
     EXPECT_EQ(texte[0].toStdString(), "1 Einträge mit neuer Pfadangabe (Bild-Speicherort) gespeichert!");
-    EXPECT_EQ(texte[1].toStdString(), "1 Satz/Sätze nicht mehr unter alte Pfadangabe (Bild-Speicherort) wiedergefunden!");
+    EXPECT_EQ(texte[1].toStdString(), "2 Satz/Sätze nicht mehr unter alte Pfadangabe (Bild-Speicherort) wiedergefunden!");
     EXPECT_TRUE(texte[2].startsWith("1 Einträge übersprungen, es wurden jeweils mehrere passende Bilder")) << texte[2].toStdString();
     const auto s = Lesen();
     EXPECT_EQ(s[0]["PFAD"], Win(dir / "platte/alt/a.jpg").toStdString());
     EXPECT_EQ(s[1]["PFAD"], Win(dir / "platte/alt/b.jpg").toStdString());
     EXPECT_EQ(s[2]["PFAD"], Win(dir / "platte/neu2/c.jpg").toStdString());
+    EXPECT_EQ(s[3]["PFAD"], Win(dir / "platte/alt/d.jpg").toStdString());
     // The action log names the old path of the skipped entry.
     QFile log(*WinToLinux(form->ProgrammPfad + "LXLog.DBF"));
     ASSERT_TRUE(log.open(QIODevice::ReadOnly));
