@@ -9,6 +9,7 @@
 #include "platform/ui/forms.h"
 #include "shared/general_files.h"
 #include "shared/general_texts.h"
+#include "shared/picture_files.h"
 #include "storage/tdbe.h"
 
 QStringList AlbumFeldNamen(TDbe* dbe)
@@ -24,12 +25,27 @@ QString MemoDateiName(const QString& pfad, const QString& labelKennung)
     return PfadAlsDateiName(pfad.trimmed().toUpper()) + labelKennung.trimmed() + QStringLiteral(".MEM");
 }
 
+std::optional<QString> TBilderAsciiExport::ZeilenWert(const QString& wert)
+{
+    for (const QChar c : wert)
+        if (c.unicode() < 0x20 && c != u'\t')
+            return std::nullopt;
+    if (!wert.contains(u';') && !wert.startsWith(u'"'))
+        return wert;
+    QString zitiert = wert;
+    zitiert.replace(QStringLiteral("\""), QStringLiteral("\"\""));
+    return u'"' + zitiert + u'"';
+}
+
 bool TBilderAsciiExport::SchreibeText()
 {
     if (Felder.isEmpty())
         Felder = AlbumFeldNamen(dbe_);
     dbe_->SetOrder(0);
-    TAusgabeDatei text(ordner_ + QStringLiteral("Bilder.TXT"));
+    geschrieben_.clear();
+    const QString textDatei = ordner_ + QStringLiteral("Bilder.TXT");
+    TAusgabeDatei text(textDatei);
+    geschrieben_ << textDatei;
     // The type of each field, asked once.
     std::vector<bool> memo;
     for (const QString& f : Felder)
@@ -53,14 +69,27 @@ bool TBilderAsciiExport::SchreibeText()
                     const QByteArray bytes = notiz ? QByteArray(notiz, laenge) : QByteArray();
                     if (notiz)
                         dbe_->MemDealloc(notiz);
-                    TAusgabeDatei mem(ordner_ +
-                                 MemoDateiName(dbe_->GetTrimString("PFAD"), dbe_->GetTrimString("LABELKENNU")));
+                    const QString memDatei =
+                        ordner_ + MemoDateiName(dbe_->GetTrimString("PFAD"), dbe_->GetTrimString("LABELKENNU"));
+                    TAusgabeDatei mem(memDatei);
                     mem.Schreibe(bytes);
                     mem.Schliessen();
+                    if (!geschrieben_.contains(memDatei, Qt::CaseInsensitive))
+                        geschrieben_ << memDatei;
                 }
                 text.Schreibe(";");
             } else {
-                text.Schreibe(Win1252EncodeOrThrow(dbe_->GetTrimString(Felder.at(i))) + ';');
+                const std::optional<QString> wert = ZeilenWert(dbe_->GetTrimString(Felder.at(i)));
+                if (!wert) {
+                    text.Schliessen();
+                    MessageDlg(QStringLiteral("Satz Nr. ") + QString::number(dbe_->RecNo()) + QStringLiteral(" (") +
+                                   dbe_->GetTrimString("PFAD") + QStringLiteral("), Feld ") + Felder.at(i) +
+                                   QStringLiteral(": der Wert enthält einen Zeilenumbruch oder Steuerzeichen und kann "
+                                                  "nicht exportiert werden, Datenexport abgebrochen !"),
+                               mtError, {mbOK});
+                    return false;
+                }
+                text.Schreibe(Win1252EncodeOrThrow(*wert) + ';');
             }
         }
         text.Schreibe("\r\n");
@@ -78,21 +107,15 @@ bool TBilderAsciiExport::Ausfuehren()
     MessageDlg(QStringLiteral("Datenexport abgeschlossen !"), mtWarning, {mbOK});
     const QString archiv = ordner_ + QStringLiteral("BilderASCII") +
                            NaechsteFreieNummer(ordner_ + QStringLiteral("BilderASCII*.ZIP")) + QStringLiteral(".ZIP");
-    for (const QString& maske : {QStringLiteral("*.MEM"), QStringLiteral("*.TXT")})
-        if (!PackDateien(ordner_ + maske, archiv)) {
-            ShowMessage(QStringLiteral("Fehler beim Packen von ") + ordner_ + maske + QStringLiteral(" !"));
-            return false;
-        }
-    for (const QString& maske : {QStringLiteral("*.MEM"), QStringLiteral("*.TXT")}) {
-        bool ok = false;
-        try {
-            ok = DateiLoeschen(ordner_, maske);
-        } catch (const Exception&) {
-            ok = false;
-        }
-        if (!ok) {
-            ShowMessage(QStringLiteral("Beim Löschen von ") + ordner_ + maske +
-                        QStringLiteral(" ist irgendwas schief gegangen!"));
+    // Only what this run wrote goes into the archive and is deleted.
+    if (!PackDateien(geschrieben_, archiv)) {
+        ShowMessage(QStringLiteral("Fehler beim Packen von ") + geschrieben_.join(QStringLiteral(", ")) +
+                    QStringLiteral(" !"));
+        return false;
+    }
+    for (const QString& datei : geschrieben_) {
+        if (const TDateiErgebnis weg = BildLoeschen(datei); !weg) {
+            ShowMessage(QStringLiteral("Beim Löschen von ") + datei + QStringLiteral(" ist irgendwas schief gegangen!"));
             return false;
         }
     }

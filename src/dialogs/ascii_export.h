@@ -4,14 +4,22 @@
 // folder (for each chosen field its text followed by ";", then CR LF, in
 // Windows-1252), each record's note in a memo file named after the
 // record's path and medium ("C_BILDER_URLAUB.JPG_1234567890.MEM"); then the
-// memo files and the text file are packed into "BilderASCII" + number +
-// ".ZIP" through the zip component and deleted. Messages go through the
+// memo files and the text file this run wrote (and no other file of the
+// folder) are packed into "BilderASCII" + number + ".ZIP" through the zip
+// component, under their names alone, and deleted. Messages go through the
 // prompt service with the texts the users know.
+//
+// A value holding the separator ";" (or starting with a double quote) is
+// written in double quotes with its quotes doubled ("Sonne; Meer" gives
+// "\"Sonne; Meer\";"), which the import reads back. A value with a line
+// break or another control character cannot stand in a line: the export is
+// refused with a message naming the record.
 
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 class TDbe;
 
@@ -42,10 +50,18 @@ public:
     // The archive of the last run.
     QString Archiv() const { return archiv_; }
 
-    // Writes "Bilder.TXT" and the memo files; false after Esc.
+    // Writes "Bilder.TXT" and the memo files; false after Esc or a value
+    // that cannot be exported.
     bool SchreibeText();
+    // The files the last SchreibeText wrote (Windows-form paths).
+    const QStringList& Geschrieben() const { return geschrieben_; }
+
+    // A field value as it stands in the line, before its ";"; nullopt when
+    // it holds a line break or another control character.
+    static std::optional<QString> ZeilenWert(const QString& wert);
 
 private:
+    QStringList geschrieben_;
     TDbe* dbe_;
     QString ordner_;
     QString archiv_;

@@ -103,11 +103,36 @@ bool TBilderAsciiImport::ZeileTeilen(const QByteArray& zeile, std::vector<QByteA
         if (uchar(c) < 0x20 && c != '\t')
             return false;
     qsizetype start = 0;
-    for (qsizetype i = 0; i < zeile.size(); ++i)
-        if (zeile.at(i) == ';') {
-            teile.push_back(zeile.mid(start, i - start));
-            start = i + 1;
+    while (start < zeile.size()) {
+        // A value in double quotes (the export's form of a value holding
+        // ";"): doubled quotes stand for one, the closing quote is followed
+        // by the separator.
+        if (zeile.at(start) == '"') {
+            QByteArray wert;
+            qsizetype i = start + 1;
+            bool geschlossen = false;
+            while (i < zeile.size()) {
+                if (zeile.at(i) == '"') {
+                    if (i + 1 < zeile.size() && zeile.at(i + 1) == '"') {
+                        wert += '"';
+                        i += 2;
+                        continue;
+                    }
+                    geschlossen = i + 1 < zeile.size() && zeile.at(i + 1) == ';';
+                    break;
+                }
+                wert += zeile.at(i++);
+            }
+            if (geschlossen) {
+                teile.push_back(wert);
+                start = i + 2;
+                continue;
+            }
         }
+        const qsizetype ende = zeile.indexOf(';', start);
+        teile.push_back(zeile.mid(start, ende - start));
+        start = ende + 1;
+    }
     return true;
 }
 

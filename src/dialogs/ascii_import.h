@@ -4,7 +4,9 @@
 // field of the import list its text followed by ";", CR LF, Windows-1252)
 // is read in step with the album's records in natural order, from the
 // current record on: line 1 writes the current record, line 2 the next, and
-// lines past the last record are appended as new records. A record's note
+// lines past the last record are appended as new records. A value in
+// double quotes, its inner quotes doubled, is read as its text (the
+// export writes a value holding ";" that way). A record's note
 // comes from the memo file beside the text file, named as the export names
 // it (path and medium) or record number + ".MEM"; without one the note
 // stays as it is.

@@ -15,10 +15,11 @@
 #include "platform/ui/std_ctrls.h"
 #include "shared/general_dates.h"
 #include "shared/general_files.h"
-#include "shared/qk_copy.h"
+#include "shared/picture_files.h"
 #include "shared/qk_gauge.h"
 #include "shared/qk_ini.h"
 #include "shared/status4_form.h"
+#include "shared/utility_files.h"
 #include "storage/tdbe.h"
 
 #include <QFile>
@@ -72,25 +73,15 @@ QString Umbenannt(const QString& ziel, bool nurEinUnterstrich)
     return neu;
 }
 
-}  // namespace
-
-bool DateienGleich(const QString& a, const QString& b)
+// Whether the picture already lies in the target folder, however the two
+// folders are written.
+bool ImZielOrdner(const QString& quelle, const QString& zielOrdner)
 {
-    QFile fa(Linux(a));
-    QFile fb(Linux(b));
-    if (!fa.open(QIODevice::ReadOnly) || !fb.open(QIODevice::ReadOnly) || fa.size() != fb.size())
-        return false;
-    constexpr qint64 kBlock = 1 << 16;
-    while (!fa.atEnd()) {
-        const QByteArray da = fa.read(kBlock);
-        const QByteArray db = fb.read(kBlock);
-        if (da.isEmpty() && !fa.atEnd())
-            return false;
-        if (da != db)
-            return false;
-    }
-    return fa.error() == QFileDevice::NoError && fb.error() == QFileDevice::NoError;
+    const QString ordner = ExtractFilePath(quelle);
+    return ordner.compare(zielOrdner, Qt::CaseInsensitive) == 0 || GleicheDatei(ordner, zielOrdner);
 }
+
+}  // namespace
 
 // ---- the clash dialog --------------------------------------------------------------
 
@@ -331,16 +322,11 @@ TBilderKopierenForm::TBilderKopierenForm(TComponent* AOwner, TAlbumDialogHauptfe
     QKINI1->OnReadINI = [this](TObject* s) { QKINI1ReadINI(s); };
     QKINI1->OnWriteINI = [this](TObject* s) { QKINI1WriteINI(s); };
 
-    DateiKopieren = [](const QString& quelle, const QString& ziel, bool zeigen) {
-        TQKCopy copy(nullptr);
-        copy.SetSource(quelle);
-        copy.SetDest(ziel);
-        copy.OverWrite = true;
-        copy.OverWriteMsg = true;
-        copy.CopyDate = true;
-        copy.ShowCopyDialog = zeigen;
-        copy.ProcessMessages = true;
-        return copy.Execute();
+    DateiKopieren = [](const QString& quelle, const QString& ziel, bool) {
+        const TDateiErgebnis kopie = BildKopieren(quelle, ziel, true);
+        if (!kopie)
+            throw Exception(kopie.Grund);
+        return true;
     };
     Loaded();
 
@@ -529,7 +515,7 @@ void TBilderKopierenForm::Ueberspringen(const QString& grund)
 
 bool TBilderKopierenForm::Kopieren(const QString& quelle, const QString& ziel, bool zeigen)
 {
-    const bool vorher = FileExists(ziel);
+    const bool vorher = BildDateiPruefen(ziel).Zustand == TDateiZustand::Da;
     bool ok = false;
     QString grund;
     try {
@@ -537,12 +523,13 @@ bool TBilderKopierenForm::Kopieren(const QString& quelle, const QString& ziel, b
     } catch (const std::exception& e) {
         grund = QString::fromUtf8(e.what());
     }
-    // What was written is read back: only a whole, equal copy counts.
-    if (ok && !DateienGleich(quelle, ziel)) {
+    // What was written is read back: only a whole, equal copy in another
+    // file counts.
+    if (ok && (GleicheDatei(quelle, ziel) || !GleicherInhalt(quelle, ziel))) {
         ok = false;
         grund = QStringLiteral("die Kopie stimmt nicht mit dem Original überein");
         if (!vorher)
-            DeleteFile(ziel);
+            BildLoeschen(ziel);
     }
     if (ok) {
         ++BilderKopiert;
@@ -619,8 +606,18 @@ TBilderKopierenForm::TSchritt TBilderKopierenForm::Bearbeiten(bool alle, const Q
 
     // A picture that would land on itself is never copied (and so never
     // deleted by a move).
-    if (ExtractFilePath(quelle).compare(zielOrdner, Qt::CaseInsensitive) == 0) {
+    if (ImZielOrdner(quelle, zielOrdner)) {
         Ueberspringen(quelle + QStringLiteral(": Quell- und Zielverzeichnis identisch"));
+        return TSchritt::Weiter;
+    }
+    // The entry's picture is only on the entry's own medium.
+    const QString kennung = dbe->GetTrimString(QStringLiteral("LABELKENNU"));
+    const TMediumStand medium = MediumPruefen(quelle, kennung);
+    if (medium == TMediumStand::Anderes || medium == TMediumStand::Fehlt) {
+        const QString text = MediumFehltText(quelle, dbe->GetTrimString(QStringLiteral("LABEL")), kennung);
+        Ueberspringen(text);
+        if (!alle)
+            ShowMessage(text);
         return TSchritt::Weiter;
     }
     if (verschieben && FileExists(quelle) && (FileGetAttr(quelle) & faReadOnly)) {
@@ -637,14 +634,14 @@ TBilderKopierenForm::TSchritt TBilderKopierenForm::Bearbeiten(bool alle, const Q
         Ueberspringen(ziel + QStringLiteral(": der Name enthält Zeichen, die das Fotoalbum nicht speichern kann"));
         return TSchritt::Weiter;
     }
-    const bool zielVorher = FileExists(ziel);
+    const bool zielVorher = BildDateiPruefen(ziel).Zustand == TDateiZustand::Da;
     if (!Kopieren(quelle, ziel, !alle))
         return TSchritt::Ende;
 
     // The copy is whole: now its entry.
     auto kopieVerwerfen = [&] {
         if (!zielVorher)
-            DeleteFile(ziel);
+            BildLoeschen(ziel);
     };
     if (eintraege) {
         if (!haupt_.EintragInZielKopieren(ziel)) {
@@ -664,7 +661,11 @@ TBilderKopierenForm::TSchritt TBilderKopierenForm::Bearbeiten(bool alle, const Q
         bool ok = false;
         try {
             tabelle->Edit();
-            ok = dbe->Replace(kPfad, 0x400, ziel);
+            // The entry names the medium its picture now lies on.
+            const QString laufwerk = ziel.left(1);
+            ok = dbe->Replace(kPfad, 0x400, ziel) &&
+                 dbe->Replace(QStringLiteral("LABELKENNU"), 0x400, qktGetVolumeId(laufwerk)) &&
+                 dbe->Replace(QStringLiteral("LABEL"), 0x400, qktGetVolumeLabel(laufwerk));
             tabelle->Post();
         } catch (const std::exception&) {
             ok = false;
@@ -678,10 +679,10 @@ TBilderKopierenForm::TSchritt TBilderKopierenForm::Bearbeiten(bool alle, const Q
             return TSchritt::Ende;
         }
     }
-    if (!DeleteFile(quelle)) {
+    if (const TDateiErgebnis weg = QuelleNachKopieLoeschen(quelle, ziel); !weg) {
         ++Fehler;
         haupt_.Protokoll(QStringLiteral("Fehler"), QStringLiteral("BilderKopieren, ") + quelle +
-                                                       QStringLiteral(" konnte nicht gelöscht werden"));
+                                                       QStringLiteral(" konnte nicht gelöscht werden: ") + weg.Grund);
         ShowMessage(QStringLiteral("Beim Versuch \"") + quelle +
                     QStringLiteral("\" zu löschen ist etwas schief gegangen (Schreibschutz?) !"));
     }
@@ -733,7 +734,7 @@ void TBilderKopierenForm::BitBtnKopierenVerschiebenClick(TObject*)
         }
     }
     const QString quelle = dbe->GetTrimString(kPfad);
-    if (ExtractFilePath(quelle).compare(zielOrdner, Qt::CaseInsensitive) == 0) {
+    if (ImZielOrdner(quelle, zielOrdner)) {
         Screen->SetCursor(crDefault);
         ShowMessage(QStringLiteral("Quell- und Zielverzeichnis identisch, wählen Sie ein anderes Zielverzeichnis aus !"));
         return;

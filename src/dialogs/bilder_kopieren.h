@@ -13,6 +13,9 @@
 // the run with its message and is counted in the closing message; a picture
 // that cannot be handled (its copy would land on itself, a name the album
 // cannot hold, a write-protected source of a move) is skipped and counted.
+// A picture whose folder is the target folder under another name (a link,
+// a drive letter for the same folder) is skipped too, and so is one whose
+// entry names another medium than the one now in its drive.
 
 #include "platform/ui/forms.h"
 
@@ -117,9 +120,9 @@ public:
     int Uebersprungen = 0;      // entries skipped (counted, logged)
     int Fehler = 0;             // failures (each reported)
 
-    // The file copy of one picture: true when it completed. The default
-    // uses TQKCopy (with its own progress form when shown is set); a copy
-    // that raises counts as failed.
+    // The file copy of one picture: true when it completed. The default is
+    // the picture-file service's verified copy (zeigen is not used by it); a
+    // copy that raises counts as failed.
     std::function<bool(const QString& quelle, const QString& ziel, bool zeigen)> DateiKopieren;
 
     void FormShow(TObject* Sender);
@@ -160,6 +163,3 @@ private:
     TAlbumDialogHauptfenster& haupt_;
     bool laeuft_ = false;
 };
-
-// True when both files exist and hold the same bytes.
-bool DateienGleich(const QString& a, const QString& b);

@@ -11,6 +11,7 @@
 #include "platform/ui/dialogs.h"
 #include "platform/ui/ext_ctrls.h"
 #include "platform/ui/std_ctrls.h"
+#include "shared/picture_files.h"
 #include "shared/qk_ini.h"
 #include "storage/tdbe.h"
 
@@ -175,14 +176,31 @@ void TBilderLoeschenForm::ZeigeVorschauBildAusBlob()
     VorschauAusBlobZeigen(haupt_.AlbumDbe(), haupt_.AlbumDialogOptionen().TempOrdner, ImageWindow3);
 }
 
-void TBilderLoeschenForm::BildDateiLoeschen()
+bool TBilderLoeschenForm::EigenesMedium(bool einzeln)
 {
-    const QString pfad = haupt_.AlbumDbe()->GetTrimString(QStringLiteral("PFAD"));
-    if (pfad.isEmpty() || !FileExists(pfad))
+    TDbe* dbe = haupt_.AlbumDbe();
+    const QString pfad = dbe->GetTrimString(QStringLiteral("PFAD"));
+    if (pfad.isEmpty())
+        return true;
+    const QString kennung = dbe->GetTrimString(QStringLiteral("LABELKENNU"));
+    const TMediumStand stand = MediumPruefen(pfad, kennung);
+    if (stand == TMediumStand::Passt || stand == TMediumStand::OhneKennung)
+        return true;
+    ++MediumFehlt;
+    const QString text = MediumFehltText(pfad, dbe->GetTrimString(QStringLiteral("LABEL")), kennung);
+    haupt_.Protokoll(QStringLiteral("Info"), QStringLiteral("BilderLoeschen, ") + text);
+    if (einzeln)
+        ShowMessage(text);
+    return false;
+}
+
+void TBilderLoeschenForm::BildDateiLoeschen(const QString& pfad)
+{
+    if (pfad.isEmpty() || BildDateiPruefen(pfad).Zustand != TDateiZustand::Da)
         return;
-    if (!DeleteFile(pfad)) {
+    if (const TDateiErgebnis weg = BildLoeschen(pfad); !weg) {
         ++DateiFehler;
-        haupt_.Protokoll(QStringLiteral("Fehler"), pfad + QStringLiteral(" konnte nicht gelöscht werden!"));
+        haupt_.Protokoll(QStringLiteral("Fehler"), pfad + QStringLiteral(" konnte nicht gelöscht werden! ") + weg.Grund);
         MessageDlg(pfad + QStringLiteral(" konnte nicht gelöscht werden!"), mtWarning, {mbOK});
     }
 }
@@ -197,6 +215,7 @@ void TBilderLoeschenForm::BitBtnDeleteClick(TObject*)
         return;
     Geloescht = 0;
     DateiFehler = 0;
+    MediumFehlt = 0;
     const bool jedesVorher = CheckBoxJedesBildVorLoeschenAnzeigen->Checked();
     const bool dateien = CheckBoxBilderMitloeschen->Checked();
     if (dateien && haupt_.AlbumDialogOptionen().Sicherheitsabfragen &&
@@ -207,16 +226,24 @@ void TBilderLoeschenForm::BitBtnDeleteClick(TObject*)
     haupt_.AnsichtenZeigen(false);
 
     if (RadioButtonNurSelektiertenSatzLoeschen->Checked()) {
-        if (dateien)
-            BildDateiLoeschen();
+        if (dateien && !EigenesMedium(true)) {
+            haupt_.AnsichtenZeigen(true);
+            return;
+        }
+        const QString pfad = dbe->GetTrimString(QStringLiteral("PFAD"));
         dbe->Delete();
         ++Geloescht;
+        if (dateien)
+            BildDateiLoeschen(pfad);
         ZeigeVorschauBildAusBlob();
         ModalResult = mrOk;
         return;
     }
     AlleLoeschen();
     CheckBoxJedesBildVorLoeschenAnzeigen->SetChecked(jedesVorher);
+    if (MediumFehlt > 0)
+        ShowMessage(QString::number(MediumFehlt) +
+                    QStringLiteral(" Einträge nicht gelöscht, ihr Datenträger ist nicht im Laufwerk (siehe Protokoll)."));
     ModalResult = mrOk;
 }
 
@@ -261,14 +288,17 @@ void TBilderLoeschenForm::AlleLoeschen()
                 if (antwort == mrAll)
                     CheckBoxJedesBildVorLoeschenAnzeigen->SetChecked(false);
             }
-            if (dateien)
-                BildDateiLoeschen();
+            if (dateien && !EigenesMedium(false))
+                continue;
+            const QString pfad = dbe->GetTrimString(QStringLiteral("PFAD"));
             if (dbe->QueryRecCount() == 1) {
                 // The last entry of the filter: the album opens again after it.
                 dbe->SetOrder(0);
                 dbe->Go(satz);
                 dbe->Delete();
                 ++Geloescht;
+                if (dateien)
+                    BildDateiLoeschen(pfad);
                 tabelle->EnableControls();
                 haupt_.AlbumNeuOeffnen();
                 neuGeoeffnet = true;
@@ -276,6 +306,8 @@ void TBilderLoeschenForm::AlleLoeschen()
             }
             dbe->Delete();
             ++Geloescht;
+            if (dateien)
+                BildDateiLoeschen(pfad);
         }
     } catch (const std::exception&) {
         SetCaption(caption);

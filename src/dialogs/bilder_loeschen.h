@@ -5,6 +5,11 @@
 // leaves the album's tags; it leaves the file when the album is packed.
 // Esc between entries (here or in the viewer's short-description window)
 // ends a run; what was deleted so far stays deleted.
+//
+// With the pictures, an entry is handled only when its medium is the one in
+// the drive (another card may hold a file of the same name): otherwise it
+// is refused, counted and logged. The entry is deleted before its file, so
+// a file never goes while its entry stays.
 
 #include "platform/ui/forms.h"
 
@@ -39,6 +44,8 @@ public:
     // deleted (each was reported).
     int Geloescht = 0;
     int DateiFehler = 0;
+    // Entries kept because their medium was not in the drive.
+    int MediumFehlt = 0;
 
     void FormCreate(TObject* Sender);
     void FormClose(TObject* Sender, TCloseAction& Action);
@@ -54,9 +61,12 @@ public:
     void ZeigeVorschauBildAusBlob();
 
 private:
-    // Deletes the picture file of the current entry when it exists; a file
-    // that stays is reported.
-    void BildDateiLoeschen();
+    // Whether the current entry's picture lies on the entry's own medium;
+    // when not, the entry is counted and logged, and for a single entry
+    // (einzeln) the medium expected is named in a message.
+    bool EigenesMedium(bool einzeln);
+    // Deletes the picture file when it exists; a file that stays is reported.
+    void BildDateiLoeschen(const QString& pfad);
     void AlleLoeschen();
     TAlbumDialogHauptfenster& haupt_;
     bool laeuft_ = false;  // a run is going on

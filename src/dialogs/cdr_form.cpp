@@ -19,6 +19,7 @@
 #include "platform/data/data_source.h"
 #include "platform/data/field.h"
 #include "platform/ui/dialogs.h"
+#include "shared/picture_files.h"
 #include "shared/general_files.h"
 #include "shared/qk_ini.h"
 #include "shared/utility_files.h"
@@ -374,7 +375,8 @@ void TCDRForm::BilderDatenKalkulieren()
 
 bool TCDRForm::Kopieren(const QString& quelle, const QString& ziel)
 {
-    if (!CopyFile(quelle, ziel, false)) {
+    if (const TDateiErgebnis kopie = BildKopieren(quelle, ziel, true); !kopie) {
+        u_.Protokoll(QStringLiteral("Fehler"), kopie.Grund);
         // A full or write-protected target: said once per run.
         if (!KopierFehler)
             ShowMessage(QStringLiteral("Datei ") + quelle + QStringLiteral(" konnte nicht nach ") + ziel +
@@ -530,7 +532,12 @@ bool TCDRForm::BilderKopieren(const QString& album, const QString& bilderOrdner,
         const QString pfad = dbe->GetTrimString(QStringLiteral("PFAD"));
         LetzteGroesse = qktFileSize(pfad);
         if (LetzteGroesse >= 1) {
-            QString name = ExtractFileName(pfad);
+            // Only the cleaned last part of the stored path names the copy.
+            QString name = BereinigterDateiname(pfad);
+            if (name.isEmpty()) {
+                Ueberspringen(pfad);
+                continue;
+            }
             if (vergeben.contains(name.toUpper())) {
                 // Another picture of this album has this name already: the
                 // later one gets the next free number, nothing is overwritten.
@@ -547,23 +554,32 @@ bool TCDRForm::BilderKopieren(const QString& album, const QString& bilderOrdner,
                     }
                 }
             }
-            if (!Kopieren(pfad, bilderOrdner + name))
-                break;
+            // The name stays taken also when its copy fails, so the next
+            // picture of the name does not meet the same obstacle.
             vergeben.insert(name.toUpper());
+            const QString ziel = ZielImOrdner(bilderOrdner, name);
+            if (ziel.isEmpty() || !Kopieren(pfad, ziel)) {
+                Ueberspringen(pfad);
+                continue;
+            }
             kopien.insert(r, name);
         }
         ++Eintraege;
         Status();
     }
     u_.DrittesAlbumSchliessen();
-    if (KopierFehler)
-        return false;
     if (Namensgleiche > 0)
         ShowMessage(QStringLiteral("ACHTUNG, es wurden gleichnamige (nicht unbedingt doppelte!) Bilder festgestellt, "
                                    "CDR-Zusammenstellung wurde trotzdem abgeschlossen!\r\nDie späteren Bilder gleichen "
                                    "Namens wurden mit angehängter Nummer (z.B. _1) kopiert, die Einträge zeigen auf "
                                    "diese Kopien."));
     return true;
+}
+
+void TCDRForm::Ueberspringen(const QString& pfad)
+{
+    UebersprungeneBilder << pfad;
+    u_.Protokoll(QStringLiteral("Info"), QStringLiteral("TCDRForm, nicht kopiert: ") + pfad);
 }
 
 bool TCDRForm::AlbumKopieren(const QString& album, const QString& datenbankOrdner,
@@ -722,6 +738,7 @@ bool TCDRForm::Assistent1CanPageChange(int FromPage, int& ToPage)
     Eintraege = 0;
     WarnungGezeigt = false;
     KopierFehler = false;
+    UebersprungeneBilder.clear();
     inhalt_.clear();
     const auto schliessenFragen = [] {
         return MessageDlg(QStringLiteral("Soll der CDR-Dialog jetzt geschlossen werden ?"), mtConfirmation,
@@ -778,6 +795,10 @@ bool TCDRForm::Assistent1CanPageChange(int FromPage, int& ToPage)
                        mtError, TMsgDlgButtons{mbOK});
     }
     InhaltSchreiben();
+    if (!UebersprungeneBilder.isEmpty())
+        ShowMessage(QString::number(UebersprungeneBilder.size()) +
+                    QStringLiteral(" Bilder konnten nicht kopiert werden, ihre Einträge fehlen auf der CDR: ") +
+                    UebersprungeneBilder.join(QStringLiteral(", ")));
     MessageDlg(QStringLiteral("Um die Bilder-CDR zu erzeugen, brennen Sie bitte das Verzeichnis ") + wurzel +
                    QStringLiteral(" als Root (Wurzelverzeichnis) !"),
                mtInformation, TMsgDlgButtons{mbOK});

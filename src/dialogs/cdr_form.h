@@ -11,7 +11,8 @@
 // cleared first: only what that run listed in its content file is removed,
 // never anything else in the target folder. Sizes are 64-bit; pictures of
 // one album with the same file name get numbered names instead of
-// overwriting each other.
+// overwriting each other; a picture's name in the tree is the cleaned last
+// part of its stored path and never leaves the album's pictures folder.
 
 #include <QHash>
 #include <QString>
@@ -93,9 +94,12 @@ public:
     bool WarnungGezeigt = false;
     // Same-name pictures met in the last album copied.
     int Namensgleiche = 0;
-    // A copy into the tree failed in this run (reported once; the album
-    // loop ends there).
+    // A copy into the tree failed in this run (reported once). A picture
+    // that cannot be copied (or whose stored path leaves no usable name) is
+    // skipped: its entry is left off the medium's album, its path listed
+    // here and named in the closing messages; the album goes on.
     bool KopierFehler = false;
+    QStringList UebersprungeneBilder;
 
 private:
     QString Wurzel() const;
@@ -107,6 +111,7 @@ private:
                                                  const QString& bilderOrdner, const QHash<uint32_t, QString>& kopien);
     // Copies a file into the tree and lists it in the content file.
     bool Kopieren(const QString& quelle, const QString& ziel);
+    void Ueberspringen(const QString& pfad);
     // Removes what the content file of an earlier run lists; false when
     // something listed could not be removed.
     bool AltenInhaltLoeschen();

@@ -14,6 +14,7 @@
 #include "platform/core/win1252.h"
 #include "platform/core/win_path.h"
 #include "shared/general_texts.h"
+#include "shared/picture_files.h"
 #include "shared/qk_ini.h"
 #include "storage/flags_field.h"
 #include "storage/tdbe.h"
@@ -306,7 +307,11 @@ THTMLExport::THTMLExport(THTMLExportQuelle& quelle, const THTMLExportEinstellung
 
 QString THTMLExport::Linux(const QString& name) const
 {
-    const QString pfad = ordner_ + name;
+    // Only a plain name of the export folder is ever written.
+    const QString pfad = ZielImOrdner(ordner_, name);
+    if (pfad.isEmpty() || BereinigterDateiname(name) != name)
+        throw EInOutError(QStringLiteral("Der Name ") + name + QStringLiteral(" liegt nicht im Exportordner ") + ordner_ +
+                          u'!');
     if (auto linux = WinToLinux(pfad))
         return *linux;
     throw EInOutError(QStringLiteral("Der Pfad ") + pfad + QStringLiteral(" ist nicht erreichbar!"));
@@ -329,7 +334,9 @@ bool THTMLExport::NameBelegt(const QString& name) const
 
 QString THTMLExport::BildName(const QString& pfad) const
 {
-    const QString name = DateiNameVonPfad(pfad);
+    QString name = BereinigterDateiname(pfad);
+    if (name.isEmpty())
+        name = QStringLiteral("bild.jpg");
     if (!NameBelegt(name))
         return name.toLower();
     const qsizetype punkt = name.indexOf(u'.');
@@ -504,15 +511,19 @@ void THTMLExport::BildSeite(const QString& seitenName, const QString& bild, cons
 
 void THTMLExport::Kopieren(const QString& quelle, const QString& ziel)
 {
-    const QString von = WinToLinux(quelle).value_or(quelle);
-    const QString nach = Linux(ziel);
-    QFile::remove(nach);
-    QFile datei(von);
-    if (!datei.copy(nach))
+    Linux(ziel);  // refuses a name outside the folder
+    const TDateiErgebnis kopie = BildKopieren(quelle, ordner_ + ziel, true);
+    if (!kopie)
         throw EInOutError(QStringLiteral("Fehler beim Kopieren von ") + quelle + QStringLiteral(" nach ") + ordner_ + ziel +
-                          QStringLiteral(": ") + datei.errorString());
-    // A copy of a read-only picture must still take the scaled version.
-    QFile::setPermissions(nach, QFile::permissions(nach) | QFile::WriteOwner | QFile::ReadOwner);
+                          QStringLiteral(": ") + kopie.Grund);
+}
+
+void THTMLExport::Ueberspringen(const QString& pfad, const QString& grund)
+{
+    ++Uebersprungen;
+    UebersprungenNamen << pfad;
+    if (Meldung)
+        Meldung(QStringLiteral("Error"), grund, 150);
 }
 
 void THTMLExport::Vorschau(const QString& vorschauName, const QString& quelle, bool quelleDa)
@@ -545,6 +556,8 @@ void THTMLExport::Ausfuehren()
     meldung(kHinweis, QStringLiteral("Erzeuge und kopiere jetzt die Daten ....bitte warten Sie bis zur Abschlussmeldung..."),
             150);
     int seitenNummer = 0;
+    Uebersprungen = 0;
+    UebersprungenNamen.clear();
     vorigeSeite_.clear();
     naechsteSeite_.clear();
     kurzQueue_.clear();
@@ -587,9 +600,38 @@ void THTMLExport::Ausfuehren()
         const QString bild = BildName(pfad);
         const QString vorschau = u'_' + bild;
         const auto quelleLinux = WinToLinux(pfad);
-        const bool quelleDa = quelleLinux && QFileInfo(*quelleLinux).isFile();
-        Vorschau(vorschau, pfad, quelleDa);
+        bool quelleDa = quelleLinux && QFileInfo(*quelleLinux).isFile();
+        try {
+            Vorschau(vorschau, pfad, quelleDa);
+        } catch (const EInOutError& fehler) {
+            // Without its thumbnail the entry has nothing to show.
+            Ueberspringen(pfad, fehler.Message);
+            quelle_.NaechsterEintrag();
+            continue;
+        }
         const QString seitenName = SeitenName(bild);
+        QString originalRef;
+        if (quelleDa) {
+            try {
+                Kopieren(pfad, bild);
+                if (e_.HauptbilderSkalieren && !ErzeugeGrossBild(Linux(bild), e_.HauptbilderBreite, e_.JPGQualitaet))
+                    meldung(QStringLiteral("Error"),
+                            QStringLiteral("Fehler beim Skalieren des Grossbildes ") + ordner_ + bild + QStringLiteral(" !"),
+                            150);
+                if (e_.OriginalAuchExportieren) {
+                    originalRef = QStringLiteral("original_") + bild;
+                    Kopieren(pfad, originalRef);
+                }
+            } catch (const EInOutError& fehler) {
+                // Shown by its thumbnail, as a missing picture is.
+                Ueberspringen(pfad, fehler.Message);
+                for (const QString& datei : {bild, originalRef})
+                    if (!datei.isEmpty())
+                        BildLoeschen(ordner_ + datei);
+                originalRef.clear();
+                quelleDa = false;
+            }
+        }
         // A missing picture is shown by its thumbnail.
         const QString bildRef = quelleDa ? bild : vorschau;
         kurz_ = quelle_.Kurzbeschreibung();
@@ -601,18 +643,6 @@ void THTMLExport::Ausfuehren()
             kurzQueue_ << beschreibungZelle + HTMLText(kurz_) + QStringLiteral("</font></div></td>");
         if (e_.LangbeschreibungInUebersicht)
             langQueue_ << beschreibungZelle + HTMLText(notiz_) + QStringLiteral("</font></div></td>");
-        QString originalRef;
-        if (quelleDa) {
-            Kopieren(pfad, bild);
-            if (e_.HauptbilderSkalieren && !ErzeugeGrossBild(Linux(bild), e_.HauptbilderBreite, e_.JPGQualitaet))
-                meldung(QStringLiteral("Error"),
-                        QStringLiteral("Fehler beim Skalieren des Grossbildes ") + ordner_ + bild + QStringLiteral(" !"),
-                        150);
-            if (e_.OriginalAuchExportieren) {
-                originalRef = QStringLiteral("original_") + bild;
-                Kopieren(pfad, originalRef);
-            }
-        }
         ++exportiert;
         quelle_.NaechsterEintrag();
         if (e_.BildInHTMLFormat) {
@@ -632,7 +662,11 @@ void THTMLExport::Ausfuehren()
             }
             if (naechsteSeite_.isEmpty())
                 weiter_ = false;
-            BildSeite(seitenName, bild, bildRef, originalRef);
+            try {
+                BildSeite(seitenName, bild, bildRef, originalRef);
+            } catch (const EInOutError& fehler) {
+                Ueberspringen(pfad, fehler.Message);
+            }
             vorigeSeite_ = seitenName;
         }
         ++zellen;

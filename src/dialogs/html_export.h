@@ -125,13 +125,20 @@ public:
     // Asked before each entry; true stops the run (Esc).
     std::function<bool()> Abbruch;
 
-    // The export run over all entries. A page or copy that cannot be
-    // written raises EInOutError; files written so far stay.
+    // The export run over all entries. An overview page that cannot be
+    // written raises EInOutError; files written so far stay. An entry whose
+    // picture cannot be copied is shown by its thumbnail and counted; one
+    // whose thumbnail or page cannot be written is left out and counted;
+    // the run goes on with the next.
     void Ausfuehren();
 
-    // The picture name of an entry path in the export folder: the file
-    // name, renamed base + "_" + number + "." + suffix when it is taken,
-    // lower case.
+    // What the last run skipped: the count and the entries' paths.
+    int Uebersprungen = 0;
+    QStringList UebersprungenNamen;
+
+    // The picture name of an entry path in the export folder: the cleaned
+    // last part of the path (never a way out of the folder), renamed
+    // base + "_" + number + "." + suffix when it is taken, lower case.
     QString BildName(const QString& pfad) const;
 
 private:
@@ -145,6 +152,7 @@ private:
     QString Zelle(const QString& link, const QString& vorschau) const;
     void Vorschau(const QString& vorschauName, const QString& quelle, bool quelleDa);
     void Kopieren(const QString& quelle, const QString& ziel);
+    void Ueberspringen(const QString& pfad, const QString& grund);
 
     THTMLExportQuelle& quelle_;
     THTMLExportEinstellungen e_;

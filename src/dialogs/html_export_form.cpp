@@ -451,7 +451,11 @@ void TPicHTMLForm::BitBtnCreateClick()
         return;
     }
     aufraeumen();
-    Meldung(QStringLiteral("Hinweis"), QStringLiteral("HTML-Export abgeschlossen..."), 150);
+    QString abschluss = QStringLiteral("HTML-Export abgeschlossen...");
+    if (x.Uebersprungen > 0)
+        abschluss += QStringLiteral("\n") + QString::number(x.Uebersprungen) +
+                     QStringLiteral(" Einträge übersprungen: ") + x.UebersprungenNamen.join(QStringLiteral(", "));
+    Meldung(QStringLiteral("Hinweis"), abschluss, 150);
     if (k_.GaugePanelVerbergen)
         k_.GaugePanelVerbergen();
 }

@@ -225,7 +225,9 @@ private:
     void EinOrdner();
     void MehrereLaufwerkeSuchen();
     void Protokoll(const QString& art, const QString& text, bool immer = false);
-    bool Messen(const QString& pfad);
+    // Measures the picture from its header into Breite and Hoehe; the
+    // picture library's error code when it cannot (grund: why, in German).
+    int Messen(const QString& pfad, QString& grund);
     int FehlerBeimSchreiben();
     QString Datumstext() const;
 

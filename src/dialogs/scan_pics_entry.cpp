@@ -21,6 +21,7 @@
 #include "platform/ui/menus.h"
 #include "platform/ui/std_ctrls.h"
 #include "shared/general_texts.h"
+#include "shared/picture_files.h"
 #include "shared/qk_find.h"
 #include "shared/short_name.h"
 #include "shared/utility_files.h"
@@ -115,16 +116,22 @@ bool TfrmScanPics::TitelVollstaendig() const
     return desc;
 }
 
-bool TfrmScanPics::Messen(const QString& pfad)
+int TfrmScanPics::Messen(const QString& pfad, QString& grund)
 {
+    // A file that cannot be opened is not a broken picture.
+    if (const TDateiErgebnis lesbar = BildLesbar(pfad); !lesbar) {
+        grund = lesbar.Grund;
+        return peNotFound;
+    }
     TPicInfo info;
     TPicError err;
-    const std::optional<QString> linux = WinToLinux(pfad);
-    if (!linux || !PicPing(*linux, info, err) || info.Width <= 0 || info.Height <= 0)
-        return false;
+    if (!PicPing(*WinToLinux(pfad), info, err)) {
+        grund = PicErrorText(err.Code);
+        return err.Code;
+    }
     Breite = info.Width;
     Hoehe = info.Height;
-    return true;
+    return peNone;
 }
 
 void TfrmScanPics::AddFile(const QString& folder, const QString& fileName)
@@ -234,13 +241,17 @@ void TfrmScanPics::AddFile(const QString& folder, const QString& fileName)
     const bool messen = haupt_.Einstellungen().Bool(QStringLiteral("ScanPicHeightAndWidth")) &&
                         Suffix != QLatin1String("PCD");
     if (messen) {
-        if (!Messen(pfad)) {
-            Log(QStringLiteral("Übersprungen (ungültige oder unlesbare Bilddatei): ") + pfad);
+        QString grund;
+        if (const int fehler = Messen(pfad, grund); fehler != peNone) {
+            Log(QStringLiteral("Übersprungen (") + grund + QStringLiteral("): ") + pfad);
             ++uebersprungen_;
-            if (MessageDlg(QStringLiteral("Die Datei ") + pfad +
-                               QStringLiteral(" scheint üngültig zu sein, jetzt direkt löschen ?"),
-                           mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) == mrYes) {
-                if (!DeleteFile(pfad))
+            // Only a file the decoder finds broken is offered for deletion;
+            // a picture beyond the limits or a file we may not read is kept.
+            const bool kaputt = fehler == peCorrupt || fehler == peEmptyFile;
+            if (kaputt && MessageDlg(QStringLiteral("Die Datei ") + pfad +
+                                         QStringLiteral(" scheint üngültig zu sein, jetzt direkt löschen ?"),
+                                     mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) == mrYes) {
+                if (!BildLoeschen(pfad))
                     ShowMessage(QStringLiteral("Fehler beim Löschen der Datei ") + pfad + QStringLiteral(" !"));
             }
             return;

@@ -8,15 +8,20 @@
 #include "shared/status4_form.h"
 #include "shared/zip_file.h"
 
-bool PackDateien(const QString& maske, const QString& archiv, bool mitZweiterAnzeige)
+namespace {
+
+bool Packen(const QString& items, const QString& anzeige, const QString& archiv, bool mitZweiterAnzeige,
+            bool ohneOrdner)
 {
     Screen->SetCursor(crHourGlass);
     TZipFile zip(nullptr);
     zip.lpszZipFile.SetText(archiv);
-    zip.lpszItemList.SetText(maske);
+    zip.lpszItemList.SetText(items);
+    if (ohneOrdner)
+        zip.Options.Include(NoDirectoryNamesFlag);
     TStatus4Frm status(nullptr);
     status.SetCaption(QStringLiteral("Packe Datei(en)....Bitte warten..."));
-    status.Label1->SetCaption(QStringLiteral("Von ") + maske);
+    status.Label1->SetCaption(QStringLiteral("Von ") + anzeige);
     status.Label2->SetVisible(true);
     status.Label2->SetCaption(QStringLiteral("Nach ") + archiv);
     status.QKGauge1->SetProgress(0);
@@ -37,4 +42,18 @@ bool PackDateien(const QString& maske, const QString& archiv, bool mitZweiterAnz
                           : QStringLiteral("Fehler beim Packen im ZIP_ADD-Aufruf !"),
                    mtWarning, {mbOK});
     return ok;
+}
+
+}  // namespace
+
+bool PackDateien(const QString& maske, const QString& archiv, bool mitZweiterAnzeige)
+{
+    return Packen(maske, maske, archiv, mitZweiterAnzeige, false);
+}
+
+bool PackDateien(const QStringList& dateien, const QString& archiv, bool mitZweiterAnzeige)
+{
+    if (dateien.isEmpty())
+        return true;
+    return Packen(dateien.join(u'\n'), dateien.first(), archiv, mitZweiterAnzeige, true);
 }

@@ -12,6 +12,8 @@
 #include "platform/ui/dialogs.h"
 #include "platform/ui/ext_ctrls.h"
 #include "shared/general_dates.h"
+#include "shared/general_files.h"
+#include "shared/picture_files.h"
 #include "shared/utility_files.h"
 #include "storage/tdbe.h"
 
@@ -50,32 +52,6 @@ private:
 };
 
 QString FeldText(const char* feld) { return Win1252Decode(QByteArrayView(dbe_GetString(feld))).trimmed(); }
-
-// Where the media are now: for each volume id the drive letters that hold
-// it, looked up once per run.
-class TMedien {
-public:
-    // The letters under which the medium with this id is mounted.
-    const QList<QChar>& Laufwerke(const QString& id)
-    {
-        if (!gelesen_) {
-            for (char c = 'Z'; c >= 'A'; --c) {
-                const QString lw(QChar::fromLatin1(c));
-                const QString vid = qktGetVolumeId(lw).trimmed();
-                if (!vid.isEmpty())
-                    laufwerke_[vid].append(QChar::fromLatin1(c));
-            }
-            gelesen_ = true;
-        }
-        static const QList<QChar> keine;
-        const auto it = laufwerke_.constFind(id);
-        return it == laufwerke_.constEnd() ? keine : *it;
-    }
-
-private:
-    bool gelesen_ = false;
-    QHash<QString, QList<QChar>> laufwerke_;
-};
 
 }  // namespace
 
@@ -182,7 +158,8 @@ void TMainForm::BilderDieNichtMehrVorhandenSindAustragen1Click(TObject* Sender)
     StopUhr(QStringLiteral("START"));
     Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Funktion gestartet !"));
     Screen->SetCursor(crHourGlass);
-    uint32_t geloescht = 0, behalten = 0;
+    uint32_t geloescht = 0, behalten = 0, ohneKennung = 0;
+    QString medienFehler;
     bool geschrieben = true;
     {
         TControlsDisabler aus(TableBilder);
@@ -190,7 +167,6 @@ void TMainForm::BilderDieNichtMehrVorhandenSindAustragen1Click(TObject* Sender)
         const uint32_t gemerkt = DbeBilder->RecNo();
         // Every entry is visited: the filter in force goes and stays gone.
         DbeBilder->Query(QString());
-        TMedien medien;
         TDateiPruefer pruefer;
         Application->ProcessMessages();
         geschrieben = SaetzeAbarbeiten(*this, busy, AlleSaetze(*this),
@@ -201,20 +177,29 @@ void TMainForm::BilderDieNichtMehrVorhandenSindAustragen1Click(TObject* Sender)
                                            const QString pfad = FeldText("PFAD");
                                            if (pfad.isEmpty() || pruefer.Da(pfad))
                                                return TSchritt::Weiter;
-                                           // The entry goes only when its medium is present and the
-                                           // file is not on it; an absent medium keeps it.
-                                           QString id = FeldText("LABELKENNU");
-                                           if (id.isEmpty())
-                                               id = qktGetVolumeId(pfad.left(1)).trimmed();
-                                           const QList<QChar> laufwerke =
-                                               id.isEmpty() ? QList<QChar>() : medien.Laufwerke(id);
-                                           if (laufwerke.isEmpty()) {
+                                           // Pictures on CD-ROMs and removable drives are kept.
+                                           const QString typ = LaufwerksTyp(pfad.left(1) + QStringLiteral(":\\"));
+                                           if (typ == QLatin1String("CDROM") || typ == QLatin1String("DISK"))
+                                               return TSchritt::Weiter;
+                                           // Only the entry's own medium can tell that its picture is gone.
+                                           const QString kennung = FeldText("LABELKENNU");
+                                           const TMediumStand medium = MediumPruefen(pfad, kennung);
+                                           if (medium == TMediumStand::OhneKennung) {
+                                               ++ohneKennung;
+                                               return TSchritt::Weiter;
+                                           }
+                                           if (medium != TMediumStand::Passt ||
+                                               BildDateiPruefen(pfad).Zustand != TDateiZustand::Fehlt) {
                                                ++behalten;
                                                return TSchritt::Weiter;
                                            }
-                                           for (const QChar lw : laufwerke)
-                                               if (FileExists(QString(lw) + pfad.mid(1)))
-                                                   return TSchritt::Weiter;
+                                           // Asked once more right before the entry goes: a medium
+                                           // pulled now ends the run.
+                                           if (MediumPruefen(pfad, kennung) != TMediumStand::Passt) {
+                                               ++behalten;
+                                               medienFehler = MediumFehltText(pfad, FeldText("LABEL"), kennung);
+                                               return TSchritt::Ende;
+                                           }
                                            if (dbe_Delete() != 1)
                                                return TSchritt::Fehler;
                                            ++geloescht;
@@ -234,10 +219,17 @@ void TMainForm::BilderDieNichtMehrVorhandenSindAustragen1Click(TObject* Sender)
         WartungsSchreibFehler(name);
         return;
     }
+    if (!medienFehler.isEmpty()) {
+        Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), abgebrochen: ") + medienFehler);
+        ShowMessage(QStringLiteral("Funktion abgebrochen! ") + medienFehler);
+    }
     QString text = QString::number(geloescht) + QStringLiteral(" Einträge gelöscht");
     if (behalten > 0)
         text += QStringLiteral(", ") + QString::number(behalten) +
                 QStringLiteral(" Einträge behalten (Datenträger nicht im Zugriff)");
+    if (ohneKennung > 0)
+        text += QStringLiteral(", ") + QString::number(ohneKennung) +
+                QStringLiteral(" Einträge ohne Datenträgerkennung behalten");
     if (optionen_->CheckBoxBearbeitungszeitAnzeigen) {
         Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Bearbeitungszeit = ") + ZeitMeldung());
         text += QStringLiteral(", Bearbeitungszeit = ") + ZeitMeldung();

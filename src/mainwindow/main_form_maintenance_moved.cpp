@@ -16,6 +16,7 @@
 #include "shared/general_dates.h"
 #include "shared/general_texts.h"
 #include "shared/nachrichten_dialog.h"
+#include "shared/picture_files.h"
 #include "shared/qk_find.h"
 #include "shared/qk_ini.h"
 #include "shared/short_name.h"
@@ -23,6 +24,7 @@
 #include "shared/utility_files.h"
 #include "storage/tdbe.h"
 
+#include <QDateTime>
 #include <QSet>
 
 #include <vector>
@@ -31,11 +33,32 @@ namespace {
 
 QString FeldText(const char* feld) { return Win1252Decode(QByteArrayView(dbe_GetString(feld))).trimmed(); }
 
-// One entry to look for: its record and its stored path.
+// One entry to look for: its record, its stored path, and what the file
+// it names was like (size 0 and an invalid date: not known).
 struct TSuchEintrag {
     uint32_t Satz;
     QString Pfad;
+    int64_t Bytes = 0;
+    QDate Datum;
 };
+
+// The stored file date (FoxPro keeps "YYYYMMDD"); invalid when empty.
+QDate GespeichertesDatum()
+{
+    return QDate::fromString(FeldText("FILEDATE"), QStringLiteral("yyyyMMdd"));
+}
+
+// Whether a file found by name is the entry's picture: the same size, and
+// the same date where the entry knows one.
+bool PasstZumEintrag(const QString& datei, const TSuchEintrag& eintrag)
+{
+    const TDateiInfo info = BildDateiPruefen(datei);
+    if (info.Zustand != TDateiZustand::Da)
+        return false;
+    if (eintrag.Bytes > 0 && info.Groesse != eintrag.Bytes)
+        return false;
+    return !eintrag.Datum.isValid() || QDateTime::fromSecsSinceEpoch(info.Geaendert).date() == eintrag.Datum;
+}
 
 }  // namespace
 
@@ -135,17 +158,19 @@ void TMainForm::VerschobeneBilderSuchen()
             AktualisiereBilderGauge(total, i + 1);
             QString pfad, kennung;
             int64_t bytes = 0;
+            QDate datum;
             {
                 TAlbumBereich bereich(TableBilder);
                 dbe_Go(saetze[size_t(i)]);
                 pfad = FeldText("PFAD");
                 kennung = FeldText("LABELKENNU");
                 bytes = int64_t(FeldText("BYTES").toDouble());
+                datum = GespeichertesDatum();
             }
             if (pfad.isEmpty())
                 continue;
             if (!FileExists(pfad)) {
-                liste.push_back({saetze[size_t(i)], pfad});
+                liste.push_back({saetze[size_t(i)], pfad, bytes, datum});
                 continue;
             }
             if (bytes != 0 && qktFileSize(pfad) != bytes) {
@@ -167,16 +192,17 @@ void TMainForm::VerschobeneBilderSuchen()
                     return;
                 }
                 if (a == 6) {
-                    liste.push_back({saetze[size_t(i)], pfad});
+                    // Its file changed: a candidate may have any size.
+                    liste.push_back({saetze[size_t(i)], pfad, 0, QDate()});
                     continue;
                 }
             }
             if (qktGetVolumeId(pfad.left(1)).trimmed() != kennung)
-                liste.push_back({saetze[size_t(i)], pfad});
+                liste.push_back({saetze[size_t(i)], pfad, bytes, datum});
         }
     }
 
-    uint32_t gefunden = 0, nichtGefunden = 0;
+    uint32_t gefunden = 0, nichtGefunden = 0, mehrdeutig = 0;
     bool geschrieben = true;
     if (!liste.empty()) {
         TSearchMissedFilesForm dialog(nullptr, QKINI_Prog->INIFileName());
@@ -193,8 +219,10 @@ void TMainForm::VerschobeneBilderSuchen()
         status->Show();
         TControlsDisabler aus(TableBilder);
         const auto merkeOrdner = QKFind1->OnFindFile;
-        QKFind1->OnFindFile = [this](TObject*, const TSearchRec&, const QString& path, const QString&) {
-            GefundenerOrdner = IncludeTrailingBackslash(path);
+        // Every file of the name below the folder is a candidate.
+        std::vector<QString> kandidaten;
+        QKFind1->OnFindFile = [&kandidaten](TObject*, const TSearchRec& rec, const QString& path, const QString&) {
+            kandidaten.push_back(IncludeTrailingBackslash(path) + rec.Name);
         };
         // Each entry is looked for under every folder until it is found; one
         // that no folder holds counts once.
@@ -213,20 +241,34 @@ void TMainForm::VerschobeneBilderSuchen()
                 const QString datei = DateiNameVonPfad(liste[j].Pfad);
                 if (datei.isEmpty())
                     continue;
-                GefundenerOrdner.clear();
+                kandidaten.clear();
                 QKFind1->SetStartPath(wurzel);
                 QKFind1->SetFilePattern(datei);
                 QKFind1->Subdirs = true;
                 QKFind1->Execute();
-                if (GefundenerOrdner.isEmpty())
+                std::vector<QString> passend;
+                for (const QString& k : kandidaten)
+                    if (PasstZumEintrag(k, liste[j]))
+                        passend.push_back(k);
+                if (passend.empty())
                     continue;
                 erledigt[j] = true;
+                // Several files could be the picture: none is taken.
+                if (passend.size() > 1) {
+                    ++mehrdeutig;
+                    QString namen;
+                    for (const QString& k : passend)
+                        namen += QStringLiteral(" ") + k;
+                    // The log keeps 99 characters: the old path first.
+                    Protokoll(QStringLiteral("Info"), QStringLiteral("VBP1Click(), ") + liste[j].Pfad +
+                                                          QStringLiteral(" übersprungen, mehrere passende Bilder:") + namen);
+                    continue;
+                }
                 // The path as it is on disk, with the real case of its name.
-                QString neu = GefundenerOrdner + datei;
+                QString neu = passend.front();
                 if (const auto linux = WinToLinux(neu))
                     if (const auto echt = LinuxToWin(*linux))
                         neu = *echt;
-                GefundenerOrdner.clear();
                 TAlbumBereich bereich(TableBilder);
                 dbe_Go(liste[j].Satz);
                 const QString id = qktGetVolumeId(neu.left(1)).trimmed();
@@ -285,7 +327,13 @@ void TMainForm::VerschobeneBilderSuchen()
                                              "wiedergefunden!"),
                           zeit, 100, clInfoBk, clBlack, true);
     }
-    if (gefunden == 0 && nichtGefunden == 0) {
+    if (mehrdeutig > 0)
+        NachrichtenDialog(QStringLiteral("Abschlußmeldung"),
+                          QString::number(mehrdeutig) +
+                              QStringLiteral(" Einträge übersprungen, es wurden jeweils mehrere passende Bilder "
+                                             "gefunden (siehe Protokoll)!"),
+                          zeit, 100, clInfoBk, clBlack, true);
+    if (gefunden == 0 && nichtGefunden == 0 && mehrdeutig == 0) {
         Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Es waren keine Änderungen an der Datenbank nötig!"));
         NachrichtenDialog(QStringLiteral("Abschlußmeldung"), QStringLiteral("Es waren keine Änderungen an dem Fotoalbum nötig!"),
                           zeit, 100, clInfoBk, clBlack, true);

@@ -20,6 +20,7 @@
 #include "shared/general_files.h"
 #include "shared/general_texts.h"
 #include "shared/nachrichten_dialog.h"
+#include "shared/picture_files.h"
 #include "shared/short_name.h"
 #include "shared/utility_files.h"
 #include "storage/tdbe.h"
@@ -57,6 +58,13 @@ static TSchritt UmbenennenSchritt(TMainForm& f, const QString& name, bool nachDa
     const QString datei = DateiNameVonPfad(pfad);
     if (pfad.isEmpty() || !FileExists(pfad) || (FileGetAttr(pfad) & faReadOnly) || f.DateinameHatDatumsformat(datei))
         return TSchritt::Weiter;
+    // Another medium in the drive may hold a file of the same name.
+    const QString kennung = FeldText("LABELKENNU");
+    const TMediumStand medium = MediumPruefen(pfad, kennung);
+    if (medium == TMediumStand::Anderes || medium == TMediumStand::Fehlt) {
+        f.WartungsProtokoll(name + QStringLiteral(", ") + MediumFehltText(pfad, FeldText("LABEL"), kennung));
+        return TSchritt::Weiter;
+    }
     const QString ordner = PfadVonDatei(pfad, true);
     const QString suffix = DateiSuffix(pfad).toUpper();
     QString neu;
@@ -74,7 +82,7 @@ static TSchritt UmbenennenSchritt(TMainForm& f, const QString& name, bool nachDa
     if (FileExists(neu))
         return TSchritt::Weiter;
     Application->ProcessMessages();
-    if (!RenameFile(pfad, neu)) {
+    if (!BildUmbenennen(pfad, neu)) {
         umbenennFehler = QStringLiteral("Fehler beim Umbennen der Datei \"") + pfad + QStringLiteral("\" (Schreibschutz?) ");
         return TSchritt::Ende;
     }
@@ -83,7 +91,7 @@ static TSchritt UmbenennenSchritt(TMainForm& f, const QString& name, bool nachDa
         f.WartungsFehlerMerken();
         // The entry keeps naming the old file: so does the disk.
         dbe_Replace("PFAD", DBE_REPL_TEXT, EngineText(pfad).constData());
-        RenameFile(neu, pfad);
+        BildUmbenennen(neu, pfad);
         return TSchritt::Fehler;
     }
     Application->ProcessMessages();
@@ -102,6 +110,12 @@ void TMainForm::Bildumbenennen1Click(TObject* Sender)
     if (!BilderDBFOffen())
         return;
     const QString pfad = TableBilder->FieldByName(QStringLiteral("PFAD"))->AsString().trimmed();
+    const QString kennung = TableBilder->FieldByName(QStringLiteral("LABELKENNU"))->AsString().trimmed();
+    const TMediumStand medium = MediumPruefen(pfad, kennung);
+    if (medium == TMediumStand::Anderes || medium == TMediumStand::Fehlt) {
+        ShowMessage(MediumFehltText(pfad, TableBilder->FieldByName(QStringLiteral("LABEL"))->AsString(), kennung));
+        return;
+    }
     const QString alt = DateiNameVonPfad(pfad);
     const QString ordner = PfadVonDatei(pfad, true);
     QString neu = alt;
@@ -121,7 +135,7 @@ void TMainForm::Bildumbenennen1Click(TObject* Sender)
         ShowMessage(QStringLiteral("Diese Datei existiert bereits, wählen Sie einen anderen Namen !"));
         return;
     }
-    if (!RenameFile(ordner + alt, ordner + neu)) {
+    if (!BildUmbenennen(ordner + alt, ordner + neu)) {
         ShowMessage(QStringLiteral("Fehler beim Umbennen der Datei (Schreibschutz?) "));
         return;
     }
@@ -134,7 +148,7 @@ void TMainForm::Bildumbenennen1Click(TObject* Sender)
     } catch (const std::exception&) {
         // The entry still names the old file: the file gets its old name back.
         TableBilder->Cancel();
-        RenameFile(ordner + neu, ordner + alt);
+        BildUmbenennen(ordner + neu, ordner + alt);
         FehlerKontextSetzen();
         throw Exception(QStringLiteral("Fehler beim Eintragen des neuen Dateinamens in die Datenbank !"));
     }

@@ -22,7 +22,7 @@
 #include "shared/general_dates.h"
 #include "shared/general_files.h"
 #include "shared/general_texts.h"
-#include "shared/qk_copy.h"
+#include "shared/picture_files.h"
 #include "shared/qk_gauge.h"
 #include "shared/status4_form.h"
 #include "shared/utility_files.h"
@@ -94,21 +94,6 @@ private:
     TMainForm& f_;
 };
 
-// True when the copy holds the same bytes as its source.
-bool KopieGeprueft(const QString& quelle, const QString& ziel)
-{
-    const std::optional<QString> q = WinToLinux(quelle), z = WinToLinux(ziel);
-    if (!q || !z)
-        return false;
-    QFile a(*q), b(*z);
-    if (!a.open(QIODevice::ReadOnly) || !b.open(QIODevice::ReadOnly) || a.size() != b.size())
-        return false;
-    while (!a.atEnd())
-        if (a.read(1 << 20) != b.read(1 << 20))
-            return false;
-    return true;
-}
-
 }  // namespace
 
 void TMainForm::BilderHinzufuegen1Click(TObject* Sender)
@@ -171,7 +156,8 @@ void TMainForm::Bilderumkopieren1Click(TObject* Sender)
     const QString kanteText = o.Text(QStringLiteral("BreiteOderLaenge")).trimmed();
     const int kante = kanteText.toInt();
     const bool unterordner = o.Bool(QStringLiteral("InklusiveSubDirs"));
-    if (GrossMitUmlauten(PfadVonDatei(quelle, true)) == GrossMitUmlauten(PfadVonDatei(ziel, true))) {
+    if (GrossMitUmlauten(PfadVonDatei(quelle, true)) == GrossMitUmlauten(PfadVonDatei(ziel, true)) ||
+        GleicheDatei(PfadVonDatei(quelle, true), PfadVonDatei(ziel, true))) {
         ShowMessage(QStringLiteral("Quell- und Zielverzeichnis dürfen nicht identisch sein, überprüfen Sie die Pfade "
                                    "in den Optionen !"));
         return;
@@ -210,13 +196,6 @@ void TMainForm::Bilderumkopieren1Click(TObject* Sender)
     const QString caption = Caption();
     Screen->SetCursor(crHourGlass);
     Protokoll(QStringLiteral("Info"), QStringLiteral("Bilderumkopieren1Click(), Routine gestartet"));
-    TQKCopy kopierer(nullptr);
-    kopierer.SetBufferSize(8192);
-    kopierer.CopyAttrib = false;
-    kopierer.OverWrite = false;
-    kopierer.OverWriteMsg = true;
-    kopierer.ShowCopyDialog = false;
-    kopierer.CopyDate = true;
     const auto ende = [&] {
         if (stop)
             stop->SetEnabled(false);
@@ -276,24 +255,20 @@ void TMainForm::Bilderumkopieren1Click(TObject* Sender)
             }
             if (!wirdKopiert(datei))
                 continue;
-            kopierer.SetSource(datei);
-            kopierer.SetDest(zielName);
-            // The copy component passes over a name that exists already
-            // (OverWrite off): such a file is not copied, and its source is
-            // kept.
-            const bool warSchonDa = FileExists(zielName);
-            bool ok = false;
-            try {
-                ok = kopierer.Execute();
-            } catch (const std::exception&) {
-                ok = false;
-            }
-            const bool gleich = ok && KopieGeprueft(datei, zielName);
-            if (ok && !gleich && warSchonDa) {
-                Protokoll(QStringLiteral("File"), QStringLiteral("Bilderumkopieren1Click(), ") + datei +
-                                                      QStringLiteral(" nicht kopiert, ") + zielName +
-                                                      QStringLiteral(" schon vorhanden"));
-                continue;
+            // A name that exists already is not written over: when it
+            // holds the same picture it counts as copied, otherwise the
+            // picture is not copied and its source is kept.
+            bool gleich = false;
+            if (BildDateiPruefen(zielName).Zustand == TDateiZustand::Da) {
+                gleich = !GleicheDatei(datei, zielName) && GleicherInhalt(datei, zielName);
+                if (!gleich) {
+                    Protokoll(QStringLiteral("File"), QStringLiteral("Bilderumkopieren1Click(), ") + datei +
+                                                          QStringLiteral(" nicht kopiert, ") + zielName +
+                                                          QStringLiteral(" schon vorhanden"));
+                    continue;
+                }
+            } else {
+                gleich = BildKopieren(datei, zielName, false).Ok;
             }
             if (!gleich) {
                 const QString text = QStringLiteral("Fehler beim Bilder kopieren von (") + datei + QStringLiteral(")");
@@ -311,7 +286,8 @@ void TMainForm::Bilderumkopieren1Click(TObject* Sender)
         // a copy (two pictures taken in the same second), and then its
         // source is the only one left.
         for (int i = 0; i < geprueft.Count(); ++i)
-            if (FileExists(geprueft[i]) && KopieGeprueft(geprueft[i], kopiert[i]) && !DeleteFile(geprueft[i]))
+            if (FileExists(geprueft[i]) && GleicherInhalt(geprueft[i], kopiert[i]) &&
+                !QuelleNachKopieLoeschen(geprueft[i], kopiert[i]))
                 ShowMessage(geprueft[i] + QStringLiteral(" konnte nicht gelöscht werden!"));
     }
     if (kopiert.Count() > 0) {

@@ -13,6 +13,7 @@
 #include "platform/core/win_path.h"
 #include "platform/os/folders.h"
 #include "platform/os/volumes.h"
+#include "shared/picture_files.h"
 #include "shared/routine_prompts.h"
 #include "shared/routine_support.h"
 #include "shared/utility_strings.h"
@@ -22,29 +23,6 @@ namespace {
 bool HasWildcards(const QString& s)
 {
     return s.contains(u'*') || s.contains(u'?');
-}
-
-// Compares two files byte for byte.
-bool SameContent(const QString& linuxA, const QString& linuxB)
-{
-    QFile a(linuxA), b(linuxB);
-    if (!a.open(QIODevice::ReadOnly) || !b.open(QIODevice::ReadOnly) || a.size() != b.size())
-        return false;
-    constexpr qint64 chunk = 1 << 20;
-    while (!a.atEnd()) {
-        const QByteArray x = a.read(chunk);
-        const QByteArray y = b.read(chunk);
-        if (x.isEmpty() || x != y)
-            return false;
-    }
-    return b.atEnd();
-}
-
-// The existing file a Windows-form name stands for, as a canonical Linux path.
-QString CanonicalFile(const QString& winPath)
-{
-    const std::optional<QString> linux = LinuxPfad(winPath);
-    return linux ? QFileInfo(*linux).canonicalFilePath() : QString();
 }
 
 }  // namespace
@@ -84,13 +62,12 @@ int64_t qktFileSize(const QString& fileNameOrMask)
 
 bool qktMoveFileSafe(const QString& source, const QString& destination)
 {
-    const QString sourceFile = CanonicalFile(source);
-    if (sourceFile.isEmpty() || !QFileInfo(sourceFile).isFile())
+    if (BildDateiPruefen(source).Zustand != TDateiZustand::Da)
         return false;
     const QString target = ExpandFileName(destination);
     // Both names may stand for one file (the drive map matches names without
     // case); copying it onto itself would destroy it.
-    if (CanonicalFile(target) == sourceFile)
+    if (GleicheDatei(source, target))
         return true;
     if (RenameFile(source, target))
         return true;
@@ -100,13 +77,11 @@ bool qktMoveFileSafe(const QString& source, const QString& destination)
     ForceDirectories(ExtractFilePath(target));
     if (!DirectoryExists(ExtractFilePath(target)))
         return false;
-    CopyFile(source, target, false);
-    // Whether the copy call succeeded or not: the source goes only when the
-    // destination holds exactly its bytes.
-    const std::optional<QString> targetLinux = LinuxPfad(target);
-    if (!targetLinux || !SameContent(sourceFile, *targetLinux))
+    // A destination that holds the source's bytes already is the copy; the
+    // source goes only when a verified copy stands in another file.
+    if (!GleicherInhalt(source, target) && !BildKopieren(source, target, true))
         return false;
-    return DeleteFile(source);
+    return QuelleNachKopieLoeschen(source, target).Ok;
 }
 
 void qktFileFingerprint(const QString& fileName, QString& text)

@@ -1,6 +1,7 @@
 // The copy/move dialog, its clash dialog and the delete dialog on their own:
 // captions, settings, checks of the input, the clash answers and the delete
 // run, over an album made through the engine and a main window stand-in.
+#include "shared/utility_files.h"
 #include "album_fixture.h"
 
 #include "controls/directory_chooser.h"
@@ -88,6 +89,7 @@ protected:
             t.Pfad = WinDir("bilder") + QString("b%1.jpg").arg(i);
             t.Kurz = QString("Eintrag%1").arg(i);
             t.Vorschau = i == 1 ? vorschau : QString();
+            t.LabelKennung = qktGetVolumeId("C");  // the pictures' medium
             e.push_back(t);
         }
         MakeAlbum("ALBUM.DBF", e);

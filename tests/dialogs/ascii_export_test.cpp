@@ -16,6 +16,7 @@
 #include "dialogs/ascii_export.h"
 #include "dialogs/ascii_import.h"
 #include "platform/core/exceptions.h"
+#include "platform/core/win1252.h"
 #include "platform/ui/prompt_script.h"
 
 namespace {
@@ -77,9 +78,10 @@ TEST_F(AsciiTest, TextFileAndMemoFilesByteForByte)
     for (int i = 0; i < 3; ++i)
         EXPECT_TRUE(lines[i].endsWith(";\r")) << i;
     // 29 fields, 29 ";"; the text of the record's short description in
-    // Windows-1252; a ";" inside a value shifts the columns.
+    // Windows-1252; a ";" inside a value stands inside double quotes.
     EXPECT_EQ(lines[0].count(';'), 29);
     EXPECT_EQ(lines[1].count(';'), 30);
+    EXPECT_TRUE(lines[1].startsWith("\"Sonne; Meer\";"));
     EXPECT_TRUE(lines[0].startsWith("Gr\xFC\xDF" "e aus K\xF6ln <&>;;20240131;"));
     EXPECT_TRUE(lines[0].contains(";C:\\Bilder\\Urlaub.jpg;"));
     // NOTIZ and VORSCHAU (fields 22 and 23) stay empty in the line.
@@ -104,7 +106,7 @@ TEST_F(AsciiTest, ChosenFieldsAndANoteThroughTheThumbnailField)
     x.Felder = {"TYPE", "VORSCHAU", "SHORTDESC"};
     ASSERT_TRUE(x.SchreibeText());
     EXPECT_EQ(ReadBytes(OutLinux() + "/Bilder.TXT"),
-              QByteArray("1;;Gr\xFC\xDF" "e aus K\xF6ln <&>;\r\n1;;Sonne; Meer;\r\n2;;Berg;\r\n"));
+              QByteArray("1;;Gr\xFC\xDF" "e aus K\xF6ln <&>;\r\n1;;\"Sonne; Meer\";\r\n2;;Berg;\r\n"));
     EXPECT_TRUE(QFile::exists(OutLinux() + "/C_BILDER_URLAUB.JPG_1234567890.MEM"));
 }
 
@@ -206,36 +208,21 @@ TEST_F(AsciiTest, ImportRecreatesTheExportedAlbumWithItsNotes)
         TTestAlbum album;
         Open(album, "ALBUM.DBF");
         TBilderAsciiExport x(&album.dbe, Out());
-        x.Felder = AlbumFeldNamen(&album.dbe);
-        x.Felder.removeAll("SHORTDESC");  // keeps the ";" of a value out of the line
-        x.Felder.prepend("SHORTDESC");
         ASSERT_TRUE(x.SchreibeText());
     }
-    // The line with "Sonne; Meer" cannot be read back: the import names it.
+    // Every line goes in, "Sonne; Meer" too.
     TTestAlbum leer;
     Open(leer, "LEER.DBF");
-    {
-        TPromptScript script;
-        script.Answer(TPromptKind::Dialog, mrOk, "Zeile 2: 30 Felder statt 29.");
-        TBilderAsciiImport imp(&leer.dbe, Out());
-        EXPECT_EQ(imp.Ausfuehren(OutLinux() + "/Bilder.TXT"), 0);
-        EXPECT_EQ(leer.dbe.RecCount(), 0u);
-    }
-    // Without that line the file goes in whole.
-    QByteArray text = ReadBytes(OutLinux() + "/Bilder.TXT");
-    QList<QByteArray> lines = text.split('\n');
-    lines.removeAt(1);
-    WriteBytes(OutLinux() + "/Bilder.TXT", lines.join('\n'));
     TPromptScript script;
     script.Answer(TPromptKind::Dialog, mrOk, "DatenImport abgeschlossen !");
     TBilderAsciiImport imp(&leer.dbe, Out());
-    EXPECT_EQ(imp.Ausfuehren(Out() + "Bilder.TXT"), 2);
-    ASSERT_EQ(leer.dbe.RecCount(), 2u);
+    EXPECT_EQ(imp.Ausfuehren(Out() + "Bilder.TXT"), 3);
+    ASSERT_EQ(leer.dbe.RecCount(), 3u);
     TTestAlbum quelle;
     Open(quelle, "ALBUM.DBF");
     const QStringList felder = AlbumFeldNamen(&quelle.dbe);
-    for (uint32_t satz : {1u, 2u}) {
-        quelle.dbe.Go(satz == 1 ? 1 : 3);
+    for (uint32_t satz : {1u, 2u, 3u}) {
+        quelle.dbe.Go(satz);
         leer.dbe.Go(satz);
         for (const QString& f : felder) {
             if (f == "VORSCHAU")
@@ -251,6 +238,73 @@ TEST_F(AsciiTest, ImportRecreatesTheExportedAlbumWithItsNotes)
     EXPECT_EQ(QByteArray(notiz, leer.dbe.GetBlobLength("NOTIZ")),
               QByteArray("Notiz mit Umlauten: \xE4\xF6\xFC\xDF\r\nzweite Zeile"));
     leer.dbe.MemDealloc(notiz);
+}
+
+// Values with the separator or quotes come back as they were; a line break
+// cannot stand in a line and refuses the export, naming the record.
+TEST_F(AsciiTest, SeparatorsAndQuotesRoundTripAndLineBreaksAreRefused)
+{
+    struct Fall {
+        QString wert;
+        std::optional<QString> zeile;
+    };
+    const Fall faelle[] = {
+        {"Sonne", QString("Sonne")},
+        {"Sonne; Meer", QString("\"Sonne; Meer\"")},
+        {"\"Sommer\"", QString("\"\"\"Sommer\"\"\"")},
+        {"a\";\"b", QString("\"a\"\";\"\"b\"")},
+        {"mit\tTab", QString("mit\tTab")},
+        {"zwei\r\nZeilen", std::nullopt},
+        {"piep\x07", std::nullopt},
+    };
+    for (const Fall& f : faelle) {
+        EXPECT_EQ(TBilderAsciiExport::ZeilenWert(f.wert), f.zeile) << f.wert.toStdString();
+        if (!f.zeile)
+            continue;
+        // The import reads the written line back into the value.
+        std::vector<QByteArray> teile;
+        ASSERT_TRUE(TBilderAsciiImport::ZeileTeilen(Win1252EncodeOrThrow(*f.zeile) + ";1;", teile));
+        ASSERT_EQ(teile.size(), 2u) << f.wert.toStdString();
+        EXPECT_EQ(Win1252Decode(teile[0]), f.wert);
+        EXPECT_EQ(teile[1], "1");
+    }
+    auto eintraege = Entries();
+    eintraege[1].Kurz = "zwei\r\nZeilen";
+    MakeAlbum("ALBUM.DBF", eintraege);
+    TTestAlbum album;
+    Open(album, "ALBUM.DBF");
+    TPromptScript script;
+    script.Answer(TPromptKind::Dialog, mrOk, "Satz Nr. 2 (C:\\Bilder\\Strand.jpg), Feld SHORTDESC");
+    TBilderAsciiExport x(&album.dbe, Out());
+    EXPECT_FALSE(x.Ausfuehren());
+    EXPECT_EQ(script.Pending(), 0u);
+    EXPECT_FALSE(QFile::exists(OutLinux() + "/BilderASCII1.ZIP"));
+}
+
+// Other text and memo files of the export folder are neither packed nor
+// deleted; the archive holds the run's files under their names alone.
+TEST_F(AsciiTest, OnlyTheFilesOfTheRunArePackedAndDeleted)
+{
+    MakeAlbum("ALBUM.DBF", Entries());
+    TTestAlbum album;
+    Open(album, "ALBUM.DBF");
+    QDir().mkpath(OutLinux());
+    WriteBytes(OutLinux() + "/Brief.TXT", "gehört dem Benutzer");
+    WriteBytes(OutLinux() + "/Alt.MEM", "auch");
+    TPromptScript script;
+    script.Answer(TPromptKind::Dialog, mrOk, "Datenexport abgeschlossen !").Answer(TPromptKind::Message, mrOk, "gepackt");
+    TBilderAsciiExport x(&album.dbe, Out());
+    ASSERT_TRUE(x.Ausfuehren());
+    EXPECT_EQ(QDir(OutLinux()).entryList(QDir::Files, QDir::Name),
+              (QStringList{"Alt.MEM", "BilderASCII1.ZIP", "Brief.TXT"}));
+    int code = -1;
+    const QString namen = RunTool("python3", {"-c",
+                                          "import sys, zipfile\n"
+                                          "print(' '.join(sorted(zipfile.ZipFile(sys.argv[1]).namelist())))\n",
+                                          OutLinux() + "/BilderASCII1.ZIP"},
+                              &code);
+    EXPECT_EQ(code, 0) << namen.toStdString();
+    EXPECT_EQ(namen.trimmed(), "Bilder.TXT C_BILDER_URLAUB.JPG_1234567890.MEM D_FOTOS_BERG.BMP_-98765.MEM");
 }
 
 TEST_F(AsciiTest, BadImportFilesLeaveTheAlbumUnchanged)
@@ -397,7 +451,7 @@ TEST_F(AsciiTest, PackingFailureKeepsTheTextAndMemoFiles)
     TPromptScript script;
     script.Answer(mrOk, "Datenexport abgeschlossen !")
         .Answer(TPromptKind::Dialog, mrOk, "Fehler beim Packen im ZIP_UPDATE-Aufruf !")
-        .Answer(TPromptKind::Message, mrOk, "Fehler beim Packen von " + Out() + "*.MEM !");
+        .Answer(TPromptKind::Message, mrOk, "Fehler beim Packen von " + Out() + "Bilder.TXT, ");
     TBilderAsciiExport x(&album.dbe, Out());
     EXPECT_FALSE(x.Ausfuehren());
     EXPECT_TRUE(x.Archiv().isEmpty());

@@ -17,6 +17,7 @@
 #include "album_fixture.h"
 #include "dialogs/html_export.h"
 #include "platform/core/exceptions.h"
+#include "shared/picture_files.h"
 #include "shared/qk_ini.h"
 
 namespace {
@@ -58,7 +59,7 @@ protected:
     // Runs the export of the album into a fresh folder "out"; gives that
     // folder's Linux path.
     QString Export(const std::vector<TTestEintrag>& entries, const THTMLExportEinstellungen& e,
-                   std::function<void(THTMLExport&)> setup = {})
+                   std::function<void(THTMLExport&)> setup = {}, std::function<void(THTMLExport&)> after = {})
     {
         MakeAlbum("ALBUM.DBF", entries);
         TTestAlbum album;
@@ -70,6 +71,8 @@ protected:
         if (setup)
             setup(export_);
         export_.Ausfuehren();
+        if (after)
+            after(export_);
         return *WinToLinux(out);
     }
 
@@ -335,6 +338,48 @@ TEST_F(HtmlExportTest, MissingFolderAndFullDiskRaiseAndKeepWhatWasWritten)
     }
     // The first write meets the full disk, so the run ends before any picture.
     EXPECT_FALSE(QFileInfo::exists(linuxOut + "/a.htm"));
+}
+
+// A stored path whose last part climbs out with "/../": every file of the
+// entry lands in the export folder under the cleaned name, and the picture
+// it names is left as it was.
+TEST_F(HtmlExportTest, TargetNamesNeverLeaveTheExportFolder)
+{
+    const QString bild = Pic("src/a.jpg", 40, 30);
+    const QByteArray vorher = Bytes(*WinToLinux(bild));
+    const QString root = QString::fromStdString(dir.str());
+    const QString pfad = *LinuxToWin(root) + "\\src\\x/../../src/a.jpg";
+    THTMLExportEinstellungen e;
+    e.OriginalAuchExportieren = true;
+    const QString out = Export({{pfad}, {*LinuxToWin(root) + "\\src\\..\\.."}}, e);
+    EXPECT_EQ(Bytes(root + "/src/a.jpg"), vorher);
+    EXPECT_EQ(Files(root + "/src"), QStringList{"a.jpg"});
+    // A path without a usable last part gets a plain name of its own.
+    EXPECT_EQ(Files(out).join(" "), "_a.jpg _bild.jpg a.htm a.jpg bild.htm galvora.htm original_a.jpg");
+    EXPECT_EQ(OutsideCheck(out), QString());
+}
+
+// The picture of the second entry cannot be read (EACCES through the file
+// seam): that entry is shown by its thumbnail, counted and named; the run
+// goes on to the third.
+TEST_F(HtmlExportTest, AnEntryWhosePictureCannotBeCopiedIsSkippedAndTheRunGoesOn)
+{
+    const QString b = Pic("f/b.jpg", 30, 20);
+    BildDateiHakenSetzen([](TBildDateiOp op, const QString& pfad) {
+        return op == TBildDateiOp::Oeffnen && pfad.endsWith("/f/b.jpg") ? EACCES : 0;
+    });
+    int uebersprungen = -1;
+    QStringList namen;
+    const QString out = Export({{Pic("f/a.jpg", 30, 20)}, {b}, {Pic("f/c.jpg", 30, 20)}}, THTMLExportEinstellungen{},
+                               {}, [&](THTMLExport& x) {
+                                   uebersprungen = x.Uebersprungen;
+                                   namen = x.UebersprungenNamen;
+                               });
+    BildDateiHakenSetzen({});
+    EXPECT_EQ(uebersprungen, 1);
+    EXPECT_EQ(namen, QStringList{b});
+    EXPECT_EQ(Files(out).join(" "), "_a.jpg _b.jpg _c.jpg a.htm a.jpg b.htm c.htm c.jpg galvora.htm");
+    EXPECT_EQ(OutsideCheck(out), QString());
 }
 
 TEST(HtmlExportScaling, LongerSideComesToTheLimit)

@@ -5,6 +5,7 @@
 // adds nothing; the decision with the user; pixel limits; other media;
 // dropped files; the closing rule; and a screenshot.
 
+#include "shared/picture_files.h"
 #include "dialogs/scan_pics.h"
 
 #include "album_fixture.h"
@@ -833,16 +834,22 @@ TEST_F(ScanPicsTest, PicturesWhosePixelsCannotBeReadAreSkippedAndTheRunGoesOn)
                            d->SpinEditMaxPixelHoehe})
         s->SetValue(0);
     {
-        // Measured: both headers are refused, the user keeps the files.
+        // Measured: both are skipped. Only the broken one is offered for
+        // deletion (the user keeps it); the giant is a sound picture beyond
+        // the limits, logged with that reason.
         TPromptScript script;
         script.AnswerValue(Win(Linux("gross")));
-        script.Answer(mrNo, "scheint üngültig zu sein").Answer(mrNo, "scheint üngültig zu sein");
+        script.Answer(mrNo, "scheint üngültig zu sein");
         script.Answer(mrOk, "abgeschlossen");
         d->btnScanStart->Click();
+        EXPECT_EQ(script.Pending(), 0u);
         EXPECT_EQ(d->Neue(), 1);
         EXPECT_EQ(d->Uebersprungen(), 2);
         EXPECT_TRUE(std::filesystem::exists(riese.toStdString()));
         EXPECT_TRUE(std::filesystem::exists(halb.toStdString()));
+        EXPECT_TRUE(Log().contains("Übersprungen (Das Bild ist zu groß")) << Log().toStdString();
+        EXPECT_TRUE(Log().contains("Übersprungen (Die Bilddatei ist beschädigt oder unvollständig.): " + Win(halb)))
+            << Log().toStdString();
     }
     {
         // Not measured: the thumbnail cannot be made; logged, nothing written.
@@ -862,6 +869,32 @@ TEST_F(ScanPicsTest, PicturesWhosePixelsCannotBeReadAreSkippedAndTheRunGoesOn)
     ASSERT_EQ(s.size(), 1u);
     EXPECT_TRUE(s[0].Pfad.endsWith("gut.png"));
     EXPECT_EQ(haupt.fts.NumRecs(), 1);
+}
+
+// A picture the program may not read (EACCES through the file seam) is
+// skipped and logged with that reason; it is not offered for deletion.
+TEST_F(ScanPicsTest, AnUnreadablePictureIsSkippedAndKept)
+{
+    const QString gesperrt = Bild("lesen/gesperrt.png", 200, 150);
+    Bild("lesen/gut.png", 200, 150);
+    BildDateiHakenSetzen([](TBildDateiOp op, const QString& pfad) {
+        return op == TBildDateiOp::Oeffnen && pfad.endsWith("gesperrt.png") ? EACCES : 0;
+    });
+    auto d = Dialog();
+    d->chkFindPNG->SetChecked(true);
+    d->chkVorschaubildErzeugen->SetChecked(false);
+    {
+        TPromptScript script;
+        script.AnswerValue(Win(Linux("lesen")));
+        script.Answer(mrOk, "abgeschlossen");
+        d->btnScanStart->Click();
+        EXPECT_EQ(script.Pending(), 0u);
+    }
+    BildDateiHakenSetzen({});
+    EXPECT_EQ(d->Neue(), 1);
+    EXPECT_EQ(d->Uebersprungen(), 1);
+    EXPECT_TRUE(std::filesystem::exists(gesperrt.toStdString()));
+    EXPECT_TRUE(Log().contains("Übersprungen (Datei nicht lesbar: " + Win(gesperrt))) << Log().toStdString();
 }
 
 TEST_F(ScanPicsTest, ReadyMadeThumbnailIsStoredAndDeletedAndThePreviewOpensTheViewer)

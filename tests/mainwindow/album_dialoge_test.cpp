@@ -6,8 +6,12 @@
 #include "dialogs/bilder_kopieren.h"
 #include "dialogs/bilder_loeschen.h"
 #include "dialogs/full_size_form.h"
+#include "platform/core/drive_map.h"
 #include "platform/core/streams.h"
+#include "platform/dbf/file_io.h"
 #include "platform/ui/menus.h"
+#include "shared/picture_files.h"
+#include "shared/utility_files.h"
 #include "shared/qk_auto_button.h"
 #include "platform/ui/ext_ctrls.h"
 #include "platform/ui/std_ctrls.h"
@@ -71,7 +75,7 @@ protected:
     }
     void TearDown() override
     {
-        SetStreamReadFault(nullptr);
+        BildDateiHakenSetzen({});
         MainFormTest::TearDown();
     }
 
@@ -368,8 +372,11 @@ TEST_F(AlbumDialogeTest, MoveWhoseTargetBecomesReadOnlyHalfWayLosesNothing)
 TEST_F(AlbumDialogeTest, MoveOfPicturesOnlyWithAReadErrorKeepsTheSource)
 {
     QuelleAnlegen(3, 3);
-    SetStreamReadFault([](const QString& name, int64_t position) {
-        return name.endsWith("bild2.jpg") && !name.contains("ziel") && position > 0;
+    // The second read of the source fails (the first went through).
+    auto lesen = std::make_shared<int>(0);
+    BildDateiHakenSetzen([lesen](TBildDateiOp op, const QString& name) {
+        const bool quelle = name.endsWith("bild2.jpg") && !name.contains("ziel");
+        return op == TBildDateiOp::Lesen && quelle && ++*lesen == 2 ? EIO : 0;
     });
     TPromptScript script;
     script.Modal<TBilderKopierenForm>([&](TBilderKopierenForm& f) {
@@ -383,7 +390,7 @@ TEST_F(AlbumDialogeTest, MoveOfPicturesOnlyWithAReadErrorKeepsTheSource)
         EXPECT_EQ(f.Fehler, 1);
     });
     form->BilderKopierenClick(nullptr);
-    SetStreamReadFault(nullptr);
+    BildDateiHakenSetzen({});
     EXPECT_TRUE(fs::exists(dir / "ziel" / "bild1.jpg"));
     EXPECT_FALSE(fs::exists(dir / "quelle" / "bild1.jpg"));
     EXPECT_FALSE(fs::exists(dir / "ziel" / "bild2.jpg"));  // no cut-short copy
@@ -565,6 +572,231 @@ TEST_F(AlbumDialogeTest, ThumbnailOpensTheViewerWithoutSlideShow)
         f.ModalResult = mrCancel;
     });
     form->BilderLoeschenClick(nullptr);
+}
+
+// ---- the entry's own file ---------------------------------------------------------
+
+class AlbumDateienTest : public AlbumDialogeTest {
+protected:
+    void TearDown() override
+    {
+        dbf::SetIoFaultHook({});
+        Laufwerke({{"C", "/", "HD", "SYSTEM", "1A2B3C4D"}});
+        AlbumDialogeTest::TearDown();
+    }
+    static void Laufwerke(const std::vector<lxtest::FakeDrive>& drives)
+    {
+        lxtest::WriteDriveTable(drives);
+        TDriveMap::Instance().Refresh();
+    }
+    // A camera card in D: (id 4660, "KARTE") holding IMG_0001.JPG and
+    // IMG_0002.JPG; entry 1 names IMG_0001.JPG of another card ("URLAUB",
+    // id -17), entry 2 IMG_0002.JPG of this card. Entry 1 is current.
+    void KarteAnlegen()
+    {
+        lxtest::WriteFile(dir / "karte/DCIM/IMG_0001.JPG", "Bild der Karte im Laufwerk");
+        lxtest::WriteFile(dir / "karte/DCIM/IMG_0002.JPG", "zweites Bild");
+        Laufwerke({{"C", "/", "HD", "SYSTEM", "1A2B3C4D"},
+                   {"D", (dir / "karte").string(), "DISK", "KARTE", "00001234"}});
+        TTestEintrag fremd{"Bild1"};
+        fremd.Pfad = "D:\\DCIM\\IMG_0001.JPG";
+        fremd.Label = "URLAUB";
+        fremd.Kennung = "-17";
+        TTestEintrag eigen{"Bild2"};
+        eigen.Pfad = "D:\\DCIM\\IMG_0002.JPG";
+        eigen.Label = "KARTE";
+        eigen.Kennung = "4660";
+        AlbumAnlegen("TEST.DBF", {fremd, eigen});
+        ManagerAnlegen();
+        ASSERT_EQ(form->BilderDBFOeffnen(), 1);
+        form->OeffneBilderFTS();
+        form->DbeBilder->SetOrder(0);
+        form->DbeBilder->Go(1);
+    }
+};
+
+// A move into the pictures' own folder written another way: the run is
+// refused with its message and every picture stays whole where it is.
+TEST_F(AlbumDateienTest, MoveIntoTheSameFolderWrittenAnotherWayKeepsThePictures)
+{
+    fs::create_directory_symlink(dir / "quelle", dir / "verweis");
+    Laufwerke({{"C", "/", "HD", "SYSTEM", "1A2B3C4D"}, {"D", (dir / "quelle").string(), "HD", "PLATTE", "00000042"}});
+    QuelleAnlegen(3, 3);
+    std::map<int, std::string> vorher;
+    for (int i = 1; i <= 3; ++i)
+        vorher[i] = Lesen(dir / "quelle" / ("bild" + std::to_string(i) + ".jpg"));
+    for (const QString& ziel : {Win(dir / "quelle") + "\\.", Win(dir / "verweis"), QString("D:\\")}) {
+        SCOPED_TRACE(ziel.toStdString());
+        TPromptScript script;
+        script.Modal<TBilderKopierenForm>([&](TBilderKopierenForm& f) {
+            Einstellen(f, true, f.RadioButtonNurBilderKopieren, "ziel");
+            f.EditZielDir->SetText(ziel);
+            TPromptScript inner;
+            inner.Answer(TPromptKind::Message, mrOk, "Quell- und Zielverzeichnis identisch");
+            f.BitBtnKopierenVerschieben->Click();
+            EXPECT_EQ(f.BilderKopiert, 0);
+            EXPECT_EQ(inner.Pending(), 0u);
+            f.ModalResult = mrCancel;
+        });
+        form->BilderKopierenClick(nullptr);
+        for (int i = 1; i <= 3; ++i)
+            EXPECT_EQ(Lesen(dir / "quelle" / ("bild" + std::to_string(i) + ".jpg")), vorher[i]) << i;
+    }
+    form->TableBilder->Close();
+    for (const auto& [r, e] : Eintraege(dir / "TEST.DBF"))
+        EXPECT_EQ(e.first, Win(dir / "quelle" / ("bild" + std::to_string(r) + ".jpg")).toStdString());
+}
+
+// A run over entries of two folders into one of them under another name:
+// the picture from the other folder moves, the others are skipped, counted
+// and kept.
+TEST_F(AlbumDateienTest, ARunSkipsEachPictureAlreadyInTheTargetFolder)
+{
+    Laufwerke({{"C", "/", "HD", "SYSTEM", "1A2B3C4D"}, {"D", (dir / "quelle").string(), "HD", "PLATTE", "00000042"}});
+    fs::create_directories(dir / "anders");
+    std::vector<TTestEintrag> eintraege;
+    for (int i = 1; i <= 3; ++i) {
+        TTestEintrag e{"Bild" + std::to_string(i)};
+        e.Pfad = Win(Bild(i == 1 ? "anders" : "quelle", "bild" + std::to_string(i) + ".jpg", i)).toStdString();
+        eintraege.push_back(e);
+    }
+    AlbumAnlegen("TEST.DBF", eintraege);
+    ManagerAnlegen();
+    ASSERT_EQ(form->BilderDBFOeffnen(), 1);
+    form->OeffneBilderFTS();
+    form->DbeBilder->SetOrder(0);
+    form->DbeBilder->Go(1);
+    const std::string bild2 = Lesen(dir / "quelle" / "bild2.jpg");
+    std::string closing;
+    TPromptScript script;
+    script.Modal<TBilderKopierenForm>([&](TBilderKopierenForm& f) {
+        Einstellen(f, true, f.RadioButtonNurBilderKopieren, "ziel");
+        f.EditZielDir->SetText("D:\\");
+        TPromptScript inner;
+        QString text;
+        inner.Modal(NachrichtOk(&text));
+        f.BitBtnKopierenVerschieben->Click();
+        closing = text.toStdString();
+        EXPECT_EQ(f.BilderKopiert, 1);
+        EXPECT_EQ(f.Uebersprungen, 2);
+    });
+    form->BilderKopierenClick(nullptr);
+    EXPECT_NE(closing.find("0 Fehler, 2 übersprungen"), std::string::npos) << closing;
+    EXPECT_FALSE(fs::exists(dir / "anders" / "bild1.jpg"));
+    EXPECT_TRUE(fs::exists(dir / "quelle" / "bild1.jpg"));
+    EXPECT_EQ(Lesen(dir / "quelle" / "bild2.jpg"), bild2);
+    EXPECT_TRUE(fs::exists(dir / "quelle" / "bild3.jpg"));
+}
+
+// Deleting "with picture" an entry whose medium is not in the drive: the
+// card now in the drive holds a file of the same name, which stays, and so
+// does the entry; the message names the medium expected.
+TEST_F(AlbumDateienTest, DeleteWithPictureRefusesAnotherMediumAtTheLetter)
+{
+    KarteAnlegen();
+    TPromptScript script;
+    script.Modal<TBilderLoeschenForm>([&](TBilderLoeschenForm& f) {
+        f.RadioButtonNurSelektiertenSatzLoeschen->SetChecked(true);
+        f.CheckBoxBilderMitloeschen->SetChecked(true);
+        TPromptScript inner;
+        inner.Answer(TPromptKind::Dialog, mrYes, "wollen Sie wirklich auch die Bilder löschen")
+            .Answer(TPromptKind::Message, mrOk, "Der Datenträger \"URLAUB\" (-17)");
+        f.BitBtnDeleteClick(nullptr);
+        EXPECT_EQ(inner.Pending(), 0u);
+        EXPECT_EQ(f.Geloescht, 0);
+        f.ModalResult = mrCancel;
+    });
+    form->BilderLoeschenClick(nullptr);
+    EXPECT_EQ(Lesen(dir / "karte/DCIM/IMG_0001.JPG"), "Bild der Karte im Laufwerk");
+    form->TableBilder->Close();
+    EXPECT_FALSE(Eintraege(dir / "TEST.DBF").at(1).second);
+}
+
+// A run over both entries: the one of another medium is skipped, counted
+// and named; the one of the card in the drive goes with its picture.
+TEST_F(AlbumDateienTest, DeleteRunWithPicturesTouchesOnlyTheEntriesOfTheMediumPresent)
+{
+    KarteAnlegen();
+    TPromptScript script;
+    script.Modal<TBilderLoeschenForm>([&](TBilderLoeschenForm& f) {
+        f.RadioButtonAlleSaetzeLoeschen->SetChecked(true);
+        f.CheckBoxBilderMitloeschen->SetChecked(true);
+        f.CheckBoxJedesBildVorLoeschenAnzeigen->SetChecked(false);
+        TPromptScript inner;
+        inner.Answer(TPromptKind::Dialog, mrYes, "wollen Sie wirklich auch die Bilder löschen")
+            .Answer(TPromptKind::Message, mrOk, "1 Einträge nicht gelöscht");
+        f.BitBtnDeleteClick(nullptr);
+        EXPECT_EQ(inner.Pending(), 0u);
+        EXPECT_EQ(f.Geloescht, 1);
+        EXPECT_EQ(f.MediumFehlt, 1);
+    });
+    form->BilderLoeschenClick(nullptr);
+    EXPECT_TRUE(fs::exists(dir / "karte/DCIM/IMG_0001.JPG"));
+    EXPECT_FALSE(fs::exists(dir / "karte/DCIM/IMG_0002.JPG"));
+    form->TableBilder->Close();
+    const auto e = Eintraege(dir / "TEST.DBF");
+    EXPECT_FALSE(e.at(1).second);
+    EXPECT_TRUE(e.at(2).second);
+}
+
+// The entry cannot be deleted (the album refuses every write): its picture
+// stays.
+TEST_F(AlbumDateienTest, APictureStaysWhenItsEntryCannotBeDeleted)
+{
+    QuelleAnlegen(2, 2);
+    form->DbeBilder->SetOrder(0);
+    form->DbeBilder->Go(1);
+    const std::string bild1 = Lesen(dir / "quelle" / "bild1.jpg");
+    TPromptScript script;
+    script.Modal<TBilderLoeschenForm>([&](TBilderLoeschenForm& f) {
+        f.RadioButtonNurSelektiertenSatzLoeschen->SetChecked(true);
+        f.CheckBoxBilderMitloeschen->SetChecked(true);
+        TPromptScript inner;
+        inner.Answer(TPromptKind::Dialog, mrYes, "wollen Sie wirklich auch die Bilder löschen");
+        dbf::SetIoFaultHook([](dbf::IoOp, const std::string&) { return true; });
+        EXPECT_ANY_THROW(f.BitBtnDeleteClick(nullptr));
+        dbf::SetIoFaultHook({});
+        EXPECT_EQ(f.Geloescht, 0);
+        f.ModalResult = mrCancel;
+    });
+    try {
+        form->BilderLoeschenClick(nullptr);
+    } catch (const std::exception&) {
+    }
+    EXPECT_EQ(Lesen(dir / "quelle" / "bild1.jpg"), bild1);
+}
+
+// A move "with picture" of an entry whose medium is not in the drive: the
+// card's file of the same name is neither copied nor deleted.
+TEST_F(AlbumDateienTest, MoveRefusesAnotherMediumAtTheLetter)
+{
+    KarteAnlegen();
+    std::string closing;
+    TPromptScript script;
+    script.Modal<TBilderKopierenForm>([&](TBilderKopierenForm& f) {
+        Einstellen(f, true, f.RadioButtonNurBilderKopieren, "ziel");
+        TPromptScript inner;
+        QString text;
+        inner.Modal(NachrichtOk(&text));
+        f.BitBtnKopierenVerschieben->Click();
+        closing = text.toStdString();
+        EXPECT_EQ(f.BilderKopiert, 1);
+        EXPECT_EQ(f.Uebersprungen, 1);
+    });
+    form->BilderKopierenClick(nullptr);
+    EXPECT_NE(closing.find("0 Fehler, 1 übersprungen"), std::string::npos) << closing;
+    EXPECT_EQ(Lesen(dir / "karte/DCIM/IMG_0001.JPG"), "Bild der Karte im Laufwerk");
+    EXPECT_FALSE(fs::exists(dir / "ziel/IMG_0001.JPG"));
+    EXPECT_TRUE(fs::exists(dir / "ziel/IMG_0002.JPG"));
+    EXPECT_FALSE(fs::exists(dir / "karte/DCIM/IMG_0002.JPG"));
+    // The moved entry names the medium its picture lies on now.
+    form->TableBilder->Close();
+    const uint16_t area = dbe_Use((dir / "TEST.DBF").c_str(), "PRUEF", DBE_SHARED, DBE_TYPE_FOX);
+    ASSERT_NE(area, 0);
+    dbe_Go(2);
+    EXPECT_EQ(std::string(dbe_GetTrimString("LABELKENNU")), qktGetVolumeId("C").toStdString());
+    EXPECT_EQ(std::string(dbe_GetTrimString("LABEL")), "SYSTEM");
+    dbe_Close();
 }
 
 }  // namespace

@@ -35,6 +35,8 @@ struct TTestEintrag {
     std::string Pfad = "C:\\Bilder\\a.jpg";
     double Bytes = 1000;
     bool Markiert = false;
+    std::string Label{};    // LABEL, written when set
+    std::string Kennung{};  // LABELKENNU (the medium id), written when set
 };
 
 class MainFormTest : public ::testing::Test {
@@ -83,6 +85,10 @@ protected:
             dbe_Replace("ZUGRIFF", DBE_REPL_LOGICAL, &zugriff);
             const char markiert = e.Markiert ? 'T' : 'F';
             dbe_Replace("MARKIERT", DBE_REPL_LOGICAL, &markiert);
+            if (!e.Label.empty())
+                dbe_Replace("LABEL", DBE_REPL_TEXT, e.Label.c_str());
+            if (!e.Kennung.empty())
+                dbe_Replace("LABELKENNU", DBE_REPL_TEXT, e.Kennung.c_str());
             if (!e.Notiz.empty()) {
                 ASSERT_EQ(dbe_ReplaceBlob("NOTIZ", e.Notiz.data(), uint32_t(e.Notiz.size()), 0), 1);
             }

@@ -6,6 +6,7 @@
 #include "platform/core/file_utils.h"
 #include "dialogs/search_missed_files_form.h"
 #include "platform/data/field.h"
+#include "shared/picture_files.h"
 #include "shared/short_name.h"
 
 namespace {
@@ -130,7 +131,7 @@ TEST_F(MaintenanceFilesTest, SizeCheckComparesTheFileWithTheStoredSize)
     EXPECT_EQ(script.Pending(), 0u);
 }
 
-TEST_F(MaintenanceFilesTest, RemovalDeletesOnlyEntriesWhoseMediumIsPresent)
+TEST_F(MaintenanceFilesTest, RemovalKeepsRemovableMediaAndMediaNotPresent)
 {
     auto e = Verteilt();
     // A missing file on the stick, one on an unplugged stick (id of no
@@ -163,10 +164,88 @@ TEST_F(MaintenanceFilesTest, RemovalDeletesOnlyEntriesWhoseMediumIsPresent)
     std::vector<bool> weg;
     for (const auto& satz : s)
         weg.push_back(satz.Geloescht);
-    EXPECT_EQ(weg, (std::vector<bool>{false, false, false, false, false, false, false, true, false, true, false, true,
+    // Missing pictures of the stick and of the CD in the drive keep their
+    // entries (removable media and CD-ROMs are kept); so do those of media
+    // that are not in the drive.
+    EXPECT_EQ(weg, (std::vector<bool>{false, false, false, false, false, false, false, true, false, false, false, false,
                                       false, true}));
-    EXPECT_EQ(text.toStdString(), "3 Einträge gelöscht, 1 Einträge behalten (Datenträger nicht im Zugriff)");
+    EXPECT_EQ(text.toStdString(), "1 Einträge gelöscht, 2 Einträge behalten (Datenträger nicht im Zugriff)");
     EXPECT_EQ(form->DbeBilder->DBFilter(), "");
+}
+
+// A USB disk (a hard-disk drive) in U:: a picture counts as missing only
+// when its folder answers and the entry's medium is the one in the drive;
+// entries without a medium id are kept and counted.
+TEST_F(MaintenanceFilesTest, RemovalDeletesOnlyWhatTheEntrysOwnMediumLacks)
+{
+    const auto platte = dir / "usb";
+    lxtest::WriteFile(platte / "a/da.jpg", "x");
+    std::filesystem::create_directories(platte / "gesperrt");
+    Laufwerke({{"C", "/", "HD", "SYSTEM", "0000ABCD"}, {"U", platte.string(), "HD", "USB", "00000777"}});
+    std::vector<TTestEintrag> e{Eintrag("U:\\a\\da.jpg"),      Eintrag("U:\\a\\weg.jpg"),
+                                Eintrag("U:\\a\\ohne.jpg"),    Eintrag("U:\\fort\\x.jpg"),
+                                Eintrag("U:\\gesperrt\\y.jpg"), Eintrag("U:\\a\\fremd.jpg")};
+    AlbumAnlegen("TEST.DBF", e);
+    for (uint32_t n : {1u, 2u, 4u, 5u})
+        Setzen(n, "LABELKENNU", "1911");  // 0x777
+    Setzen(6, "LABELKENNU", "1912");      // another disk
+    Oeffnen();
+    // The folder "gesperrt" cannot be listed.
+    BildDateiHakenSetzen([](TBildDateiOp op, const QString& pfad) {
+        return op == TBildDateiOp::Auflisten && pfad.endsWith("gesperrt") ? EACCES : 0;
+    });
+    QString text;
+    {
+        TPromptScript script;
+        script.Answer(TPromptKind::Dialog, mrYes, "Verschobene Bilder suchen").Modal(NachrichtOk(&text));
+        Klick(*form, "BilderDieNichtMehrVorhandenSindAustragen1Click");
+    }
+    BildDateiHakenSetzen({});
+    std::vector<bool> weg;
+    for (const auto& satz : Lesen())
+        weg.push_back(satz.Geloescht);
+    EXPECT_EQ(weg, (std::vector<bool>{false, true, false, false, false, false}));
+    EXPECT_EQ(text.toStdString(), "1 Einträge gelöscht, 3 Einträge behalten (Datenträger nicht im Zugriff), "
+                                  "1 Einträge ohne Datenträgerkennung behalten");
+}
+
+// The USB disk is pulled while the run tests the second missing picture:
+// the run stops with a message naming the disk, and no entry after it goes.
+TEST_F(MaintenanceFilesTest, RemovalStopsWhenTheMediumGoesAway)
+{
+    const auto platte = dir / "usb";
+    std::filesystem::create_directories(platte / "a");
+    Laufwerke({{"C", "/", "HD", "SYSTEM", "0000ABCD"}, {"U", platte.string(), "HD", "USB", "00000777"}});
+    std::vector<TTestEintrag> e;
+    for (int i = 1; i <= 5; ++i)
+        e.push_back(Eintrag(QString("U:\\a\\weg%1.jpg").arg(i)));
+    AlbumAnlegen("TEST.DBF", e);
+    for (uint32_t n = 1; n <= 5; ++n) {
+        Setzen(n, "LABEL", "USB");
+        Setzen(n, "LABELKENNU", "1911");
+    }
+    Oeffnen();
+    auto pruefungen = std::make_shared<int>(0);
+    BildDateiHakenSetzen([pruefungen](TBildDateiOp op, const QString&) {
+        if (op == TBildDateiOp::Pruefen && ++*pruefungen == 2)
+            Laufwerke({{"C", "/", "HD", "SYSTEM", "0000ABCD"}});
+        return 0;
+    });
+    QString text;
+    {
+        TPromptScript script;
+        script.Answer(TPromptKind::Dialog, mrYes, "Verschobene Bilder suchen")
+            .Answer(TPromptKind::Message, mrOk, "Funktion abgebrochen! Der Datenträger \"USB\" (1911)")
+            .Modal(NachrichtOk(&text));
+        Klick(*form, "BilderDieNichtMehrVorhandenSindAustragen1Click");
+        EXPECT_EQ(script.Pending(), 0u);
+    }
+    BildDateiHakenSetzen({});
+    std::vector<bool> weg;
+    for (const auto& satz : Lesen())
+        weg.push_back(satz.Geloescht);
+    EXPECT_EQ(weg, (std::vector<bool>{true, false, false, false, false}));
+    EXPECT_EQ(text.toStdString(), "1 Einträge gelöscht, 1 Einträge behalten (Datenträger nicht im Zugriff)");
 }
 
 // ---------------------------------------------------------------------------
@@ -301,6 +380,27 @@ TEST_F(MaintenanceFilesTest, SingleRenameRefusesBadNamesAndWritesPathAndShortNam
     EXPECT_EQ(s[0]["SHORTNAME"], StringToCRC32(Win(dir / "platte/Neu.jpg")).toStdString());
 }
 
+// The stick in D: holds a file of the name an entry of another medium
+// names: neither rename touches it, the single one names the medium.
+TEST_F(MaintenanceFilesTest, RenamesLeaveTheFilesOfAnotherMediumAlone)
+{
+    lxtest::WriteFile(dir / "stick/a/IMG_0001.JPG", "x");
+    AlbumAnlegen("TEST.DBF", {Eintrag("D:\\a\\IMG_0001.JPG")});
+    Setzen(1, "LABEL", "URLAUB");
+    Setzen(1, "LABELKENNU", "-5");
+    Oeffnen();
+    TPromptScript script;
+    script.Answer(TPromptKind::Message, mrOk, "Der Datenträger \"URLAUB\" (-5)");
+    Klick(*form, "Bildumbenennen1Click");
+    form->Einstellungen.Setzen("DateTimeFileName", false);
+    script.Answer(TPromptKind::Dialog, mrYes, "umbenannt, fortfahren?");
+    Klick(*form, "AngezeigteBilderumbenennen1Click");
+    EXPECT_EQ(script.Pending(), 0u);
+    EXPECT_TRUE(std::filesystem::exists(dir / "stick/a/IMG_0001.JPG"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "stick/a"), {}), 1);
+    EXPECT_EQ(Lesen()[0]["PFAD"], "D:\\a\\IMG_0001.JPG");
+}
+
 TEST_F(MaintenanceFilesTest, RenameByDateTwiceRenamesNothingTheSecondTime)
 {
     const QString a = Bild("platte/urlaub.jpg");
@@ -422,6 +522,68 @@ TEST_F(MaintenanceFilesTest, MovedPicturesAreFoundInAnotherFolderAndOnAnotherMed
     EXPECT_EQ(s[1]["LABELKENNU"], "12648430");
     EXPECT_EQ(s[2]["PFAD"], c.toStdString());
     EXPECT_EQ(s[3]["PFAD"], Win(dir / "platte/d.jpg").toStdString());
+}
+
+// A moved picture is relinked only to a file of its size: two files of the
+// same name and size leave the entry as it was (logged with the old path),
+// a file of another size is not the picture.
+TEST_F(MaintenanceFilesTest, MovedPicturesAreRelinkedOnlyToAFileOfTheirSize)
+{
+    Application->ClearTerminated();
+    lxtest::WriteFile(dir / "platte/neu1/a.jpg", "fuenf");
+    lxtest::WriteFile(dir / "platte/neu2/a.jpg", "FUENF");
+    lxtest::WriteFile(dir / "platte/neu1/b.jpg", "sieben!");
+    lxtest::WriteFile(dir / "platte/neu1/c.jpg", "neun....!");
+    lxtest::WriteFile(dir / "platte/neu2/c.jpg", "vier");
+    auto ea = Eintrag(Win(dir / "platte/alt/a.jpg"));
+    ea.Bytes = 5;
+    auto eb = Eintrag(Win(dir / "platte/alt/b.jpg"));
+    eb.Bytes = 3;
+    auto ec = Eintrag(Win(dir / "platte/alt/c.jpg"));
+    ec.Bytes = 4;
+    // The right size, but the entry's file was of another day.
+    lxtest::WriteFile(dir / "platte/neu1/d.jpg", "vier");
+    auto ed = Eintrag(Win(dir / "platte/alt/d.jpg"));
+    ed.Bytes = 4;
+    AlbumAnlegen("TEST.DBF", {ea, eb, ec, ed});
+    const std::string platte = qktGetVolumeId("C").toStdString();
+    for (uint32_t n = 1; n <= 4; ++n)
+        Setzen(n, "LABELKENNU", platte);
+    Setzen(4, "FILEDATE", "20000101");
+    Oeffnen();
+    form->ProgrammOptionen()->CheckBoxProtokollieren = true;
+    form->ErstStart = false;
+    std::vector<QString> texte;
+    const auto notiz = [&](TCustomForm& f) {
+        texte.push_back(dynamic_cast<TMSGDLGForm&>(f).Label1->Caption());
+        f.ModalResult = mrOk;
+    };
+    {
+        TPromptScript script;
+        script.Answer(TPromptKind::Dialog, mrYes, "auf vorhandensein geprüft")
+            .Modal<TSearchMissedFilesForm>([&](TSearchMissedFilesForm& f) {
+                f.CheckBox('C')->SetChecked(true);
+                f.EditPfad('C')->SetText(Win(dir / "platte").mid(2) + "\\");
+                f.BitBtn1Click(nullptr);
+            })
+            .Modal(notiz)
+            .Modal(notiz)
+            .Modal(notiz);
+        form->VerschobeneBilderSuchen();
+    }
+    ASSERT_EQ(texte.size(), 3u);
+    EXPECT_EQ(texte[0].toStdString(), "1 Einträge mit neuer Pfadangabe (Bild-Speicherort) gespeichert!");
+    EXPECT_EQ(texte[1].toStdString(), "2 Satz/Sätze nicht mehr unter alte Pfadangabe (Bild-Speicherort) wiedergefunden!");
+    EXPECT_TRUE(texte[2].startsWith("1 Einträge übersprungen, es wurden jeweils mehrere passende Bilder")) << texte[2].toStdString();
+    const auto s = Lesen();
+    EXPECT_EQ(s[0]["PFAD"], Win(dir / "platte/alt/a.jpg").toStdString());
+    EXPECT_EQ(s[1]["PFAD"], Win(dir / "platte/alt/b.jpg").toStdString());
+    EXPECT_EQ(s[2]["PFAD"], Win(dir / "platte/neu2/c.jpg").toStdString());
+    EXPECT_EQ(s[3]["PFAD"], Win(dir / "platte/alt/d.jpg").toStdString());
+    // The action log names the old path of the skipped entry.
+    QFile log(*WinToLinux(form->ProgrammPfad + "LXLog.DBF"));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(log.readAll().contains(Win(dir / "platte/alt/a.jpg").toLatin1() + " \xfc" "bersprungen"));
 }
 
 // ---------------------------------------------------------------------------

@@ -146,12 +146,16 @@ TEST_F(ScanTest, CameraCopyRefusesEqualFoldersAndReportsNothingCopied)
 {
     TProgrammOptionenStand& o = *form->ProgrammOptionen();
     o.SetText("SourcePfad", Win(dir / "karte") + "\\");
-    o.SetText("DestPfad", Win(dir / "KARTE") + "\\");
-    {
+    std::filesystem::create_directories(dir / "karte");
+    std::filesystem::create_directory_symlink(dir / "karte", dir / "verweis");
+    // The same folder in another case, through a link, and with "\.".
+    for (const QString& ziel : {Win(dir / "KARTE") + "\\", Win(dir / "verweis") + "\\", Win(dir / "karte") + "\\.\\"}) {
+        o.SetText("DestPfad", ziel);
         TPromptScript script;
         script.Answer(mrNo, "spezielle Einstellungen notwendig")
             .Answer(mrOk, "Quell- und Zielverzeichnis dürfen nicht identisch sein");
         form->Bilderumkopieren1Click(nullptr);
+        EXPECT_EQ(script.Pending(), 0u) << ziel.toStdString();
     }
     Bild("karte/DSC_1.JPG", 800, 600);
     o.SetText("DestPfad", Win(dir / "ziel") + "\\");

@@ -501,7 +501,9 @@ TEST_F(CdrTest, OnlyMarkedAlbumsGoOnTheMediumAndTheSizeIsCalculatedFirst)
     EXPECT_EQ(man, "['ALBUMB.DBF']\n");
 }
 
-TEST_F(CdrTest, AFailedCopyIsReportedAndLeavesNoHalfAlbum)
+// A picture whose copy fails is skipped, named and left off the medium's
+// album; the rest of the album and the other albums go on.
+TEST_F(CdrTest, AFailedPictureIsSkippedNamedAndTheAlbumGoesOn)
 {
     // Where the first picture should go stands a folder: its copy fails.
     std::filesystem::create_directories(dir.path() / "cdr" / "Data" / "Pics" / "ALBUMA" / "x.jpg");
@@ -514,14 +516,42 @@ TEST_F(CdrTest, AFailedCopyIsReportedAndLeavesNoHalfAlbum)
     script.Answer(TPromptKind::Dialog, mrYes, "gestartet werden ?")
         .Answer(TPromptKind::Dialog, mrNo, "Vorher das gesamte CDR-Zielverzeichnis löschen ?")
         .Answer(TPromptKind::Message, mrOk, "ist der Zieldatenträger voll oder schreibgeschützt ?")
+        .Answer(TPromptKind::Message, mrOk, "ACHTUNG, es wurden gleichnamige")
+        .Answer(TPromptKind::Message, mrOk,
+                "1 Bilder konnten nicht kopiert werden, ihre Einträge fehlen auf der CDR: " +
+                    Win(dir.path() / "p1" / "x.jpg"))
         .Answer(TPromptKind::Dialog, mrOk, "als Root (Wurzelverzeichnis) !")
         .Answer(TPromptKind::Dialog, mrYes, "Soll der CDR-Dialog jetzt geschlossen werden ?");
     int nach = -1;
     EXPECT_TRUE(cdr.Assistent1CanPageChange(2, nach));
+    EXPECT_EQ(script.Pending(), 0u);
     EXPECT_TRUE(cdr.KopierFehler);
-    EXPECT_FALSE(std::filesystem::exists(dir.path() / "cdr" / "Data" / "Database" / "ALBUMA" / "ALBUMA.DBF"));
+    const auto tree = dir.path() / "cdr";
+    EXPECT_EQ(Eintraege((tree / "Data" / "Database" / "ALBUMA" / "ALBUMA.DBF").string()),
+              (std::vector<std::string>{"\\DATA\\PICS\\ALBUMA\\X_1.JPG"}));
+    EXPECT_EQ(Eintraege((tree / "Data" / "Database" / "ALBUMB" / "ALBUMB.DBF").string()),
+              (std::vector<std::string>{"\\DATA\\PICS\\ALBUMB\\Y.JPG"}));
     // The source albums are untouched.
     EXPECT_EQ(Eintraege(File("ALBUMA.DBF")).size(), 3u);
+}
+
+// A stored path whose last part climbs out with "/../": the copy lands in
+// the album's pictures folder under the cleaned name.
+TEST_F(CdrTest, PictureNamesNeverLeaveTheAlbumsFolder)
+{
+    Bild("p4", "z.jpg");
+    Album("ALBUMC.DBF", "Weg", {Win(dir.path() / "p4") + "\\q/../../p4/z.jpg"});
+    TCDRForm cdr(nullptr, U());
+    cdr.FormShow();
+    cdr.EditCDRDir->SetText(Win(dir.path() / "cdr") + "\\");
+    cdr.CheckBoxAlleSaetze->SetChecked(true);
+    cdr.CheckBoxMitLumadex->SetChecked(false);
+    Lauf(cdr, false);
+    const auto tree = dir.path() / "cdr";
+    EXPECT_FALSE(std::filesystem::exists(tree / "Data" / "Pics" / "p4"));
+    EXPECT_TRUE(std::filesystem::exists(tree / "Data" / "Pics" / "ALBUMC" / "z.jpg"));
+    EXPECT_EQ(Eintraege((tree / "Data" / "Database" / "ALBUMC" / "ALBUMC.DBF").string()),
+              (std::vector<std::string>{"\\DATA\\PICS\\ALBUMC\\Z.JPG"}));
 }
 
 TEST_F(CdrTest, DriveRootIsRefusedAndSizesCountInMegabytes)

@@ -334,8 +334,60 @@ static bool ReadWholeFile(const QString& fileName, QByteArray& data, TPicError& 
     return true;
 }
 
+// Width, height and bits per pixel of a format Qt reads, from the header
+// the reader takes from the device (it reads no further than it needs).
+static bool PingQt(QIODevice& device, const QByteArray& kopf, int fmt, const QString& name, TPicInfo& info,
+                   TPicError& err)
+{
+    QImageReader reader(&device, QtFormatName(fmt));
+    const QSize s = reader.size();
+    if (!s.isValid())
+        return Fail(err, peCorrupt, name);
+    info.Width = s.width();
+    info.Height = s.height();
+    switch (reader.imageFormat()) {
+    case QImage::Format_Mono:
+    case QImage::Format_MonoLSB: info.BitsPerPixel = 1; break;
+    case QImage::Format_Indexed8: info.BitsPerPixel = fmt == pfBMP && kopf.size() > 29 && uint8_t(kopf[28]) == 4 ? 4 : 8; break;
+    case QImage::Format_Grayscale8: info.BitsPerPixel = 8; break;
+    case QImage::Format_Invalid: info.BitsPerPixel = fmt == pfGIF ? 8 : 24; break;
+    default: info.BitsPerPixel = QImage(1, 1, reader.imageFormat()).hasAlphaChannel() ? 32 : 24; break;
+    }
+    return true;
+}
+
+static bool PingGroesseFertig(TPicInfo& info, TPicError& err, const QString& name)
+{
+    if (info.Width <= 0 || info.Height <= 0)
+        return Fail(err, peCorrupt, name);
+    if (!PictureSizeAllowed(info.Width, info.Height))
+        return Fail(err, peTooLarge, name);
+    return true;
+}
+
 bool PicPing(const QString& fileName, TPicInfo& info, TPicError& err, int format)
 {
+    PicLibraryInit();
+    err = TPicError();
+    info = TPicInfo();
+    // Formats Qt reads are measured from the file's header alone; the
+    // others go through the whole file.
+    QFile f(fileName);
+    if (QFileInfo(fileName).isFile() && f.open(QIODevice::ReadOnly) && f.size() > 0) {
+        const QByteArray kopf = f.read(4096);
+        QByteArray ende;
+        if (f.seek(std::max<qint64>(0, f.size() - 26)))
+            ende = f.read(26);
+        int fmt = DetectPictureFormat(kopf, ende);
+        if (fmt == pfAuto)
+            fmt = IsKnownPictureFormat(format) ? format : PictureFormatFromExtension(fileName);
+        if (fmt != pfAuto && fmt != pfWMF && fmt != pfICO && IsQtReadFormat(fmt) && f.seek(0)) {
+            info.Format = fmt;
+            if (!PingQt(f, kopf, fmt, fileName, info, err))
+                return false;
+            return PingGroesseFertig(info, err, fileName);
+        }
+    }
     QByteArray data;
     if (!ReadWholeFile(fileName, data, err))
         return false;
@@ -368,20 +420,8 @@ bool PicPingBytes(const QByteArray& data, const QString& name, TPicInfo& info, T
     } else if (IsQtReadFormat(fmt)) {
         QBuffer buf(const_cast<QByteArray*>(&data));
         buf.open(QIODevice::ReadOnly);
-        QImageReader reader(&buf, QtFormatName(fmt));
-        const QSize s = reader.size();
-        if (!s.isValid())
-            return Fail(err, peCorrupt, name);
-        info.Width = s.width();
-        info.Height = s.height();
-        switch (reader.imageFormat()) {
-        case QImage::Format_Mono:
-        case QImage::Format_MonoLSB: info.BitsPerPixel = 1; break;
-        case QImage::Format_Indexed8: info.BitsPerPixel = fmt == pfBMP && data.size() > 29 && uint8_t(data[28]) == 4 ? 4 : 8; break;
-        case QImage::Format_Grayscale8: info.BitsPerPixel = 8; break;
-        case QImage::Format_Invalid: info.BitsPerPixel = fmt == pfGIF ? 8 : 24; break;
-        default: info.BitsPerPixel = QImage(1, 1, reader.imageFormat()).hasAlphaChannel() ? 32 : 24; break;
-        }
+        if (!PingQt(buf, data.left(32), fmt, name, info, err))
+            return false;
     } else {
         try {
             Magick::Image m;
@@ -410,11 +450,7 @@ bool PicPingBytes(const QByteArray& data, const QString& name, TPicInfo& info, T
                 info.BitsPerPixel = bits;
         }
     }
-    if (info.Width <= 0 || info.Height <= 0)
-        return Fail(err, peCorrupt, name);
-    if (!PictureSizeAllowed(info.Width, info.Height))
-        return Fail(err, peTooLarge, name);
-    return true;
+    return PingGroesseFertig(info, err, name);
 }
 
 int PicPageCount(const QString& fileName)

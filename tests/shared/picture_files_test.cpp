@@ -1,0 +1,247 @@
+// The picture-file service: same-file tests by device and inode, the
+// entry's medium, copy and move with faults at every operation, missing
+// files told from unreachable ones, and export targets kept in their folder.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <memory>
+
+#include "platform/core/drive_map.h"
+#include "routines_test_support.h"
+#include "shared/picture_files.h"
+#include "test_environment.h"
+
+namespace fs = std::filesystem;
+using lxtest::ReadFile;
+using lxtest::WriteFile;
+
+namespace {
+
+class PictureFiles : public testing::Test {
+protected:
+    lxtest::TempDir dir;
+    void TearDown() override
+    {
+        BildDateiHakenSetzen({});
+        Laufwerke({{"C", "/", "HD", "SYSTEM", "1A2B3C4D"}});
+    }
+    QString W(const std::string& name) const { return Win(dir / name); }
+    static void Laufwerke(const std::vector<lxtest::FakeDrive>& drives)
+    {
+        lxtest::WriteDriveTable(drives);
+        TDriveMap::Instance().Refresh();
+    }
+    // Fails the n-th operation of the service from now on with `fehler`;
+    // `getroffen` tells whether it was reached.
+    static void FehlerBei(int n, int fehler, std::shared_ptr<bool> getroffen)
+    {
+        auto zaehler = std::make_shared<int>(0);
+        BildDateiHakenSetzen([=](TBildDateiOp, const QString&) {
+            if (++*zaehler == n) {
+                *getroffen = true;
+                return fehler;
+            }
+            return 0;
+        });
+    }
+};
+
+TEST_F(PictureFiles, SameFileIsDecidedByDeviceAndInodeNotByText)
+{
+    WriteFile(dir / "bilder/a.jpg", "bild");
+    WriteFile(dir / "bilder/b.jpg", "bild");  // same bytes, another file
+    fs::create_directory_symlink(dir / "bilder", dir / "verweis");
+    Laufwerke({{"C", "/", "HD", "SYSTEM", "1A2B3C4D"}, {"D", (dir / "bilder").string(), "DISK", "KARTE", "00001234"}});
+    struct Fall {
+        QString a, b;
+        bool gleich;
+    };
+    const Fall faelle[] = {
+        {W("bilder/a.jpg"), W("bilder/a.jpg"), true},
+        {W("bilder/a.jpg"), W("bilder") + "\\.\\a.jpg", true},
+        {W("bilder/a.jpg"), W("BILDER/A.JPG"), true},
+        {W("bilder/a.jpg"), W("verweis/a.jpg"), true},
+        {W("bilder/a.jpg"), "D:\\a.jpg", true},
+        {W("bilder/a.jpg"), QString::fromStdString((dir / "bilder/a.jpg").string()), true},
+        {W("bilder/a.jpg"), W("bilder/b.jpg"), false},
+        {W("bilder/a.jpg"), W("bilder/fehlt.jpg"), false},
+        {W("bilder/a.jpg"), "X:\\a.jpg", false},
+    };
+    for (const Fall& f : faelle)
+        EXPECT_EQ(GleicheDatei(f.a, f.b), f.gleich) << f.a.toStdString() << " " << f.b.toStdString();
+}
+
+TEST_F(PictureFiles, ACopyOntoItselfIsRefusedAndKeepsThePicture)
+{
+    WriteFile(dir / "bilder/a.jpg", "das einzige Bild");
+    for (const QString& ziel : {W("bilder") + "\\.\\a.jpg", W("BILDER/a.jpg")}) {
+        const TDateiErgebnis e = BildKopieren(W("bilder/a.jpg"), ziel, true);
+        EXPECT_FALSE(e.Ok) << ziel.toStdString();
+        EXPECT_TRUE(e.Grund.contains("dieselbe Datei")) << e.Grund.toStdString();
+        bool gespeichert = false;
+        EXPECT_FALSE(BildVerschieben(W("bilder/a.jpg"), ziel, true, [&] { return gespeichert = true; }).Ok);
+        EXPECT_FALSE(gespeichert);
+        EXPECT_EQ(ReadFile(dir / "bilder/a.jpg"), "das einzige Bild");
+    }
+}
+
+TEST_F(PictureFiles, CopyKeepsAnExistingTargetUnlessToldToReplaceIt)
+{
+    WriteFile(dir / "a.jpg", "neu");
+    WriteFile(dir / "ziel/a.jpg", "alt");
+    EXPECT_FALSE(BildKopieren(W("a.jpg"), W("ziel/a.jpg"), false).Ok);
+    EXPECT_EQ(ReadFile(dir / "ziel/a.jpg"), "alt");
+    EXPECT_TRUE(BildKopieren(W("a.jpg"), W("ziel/a.jpg"), true).Ok);
+    EXPECT_EQ(ReadFile(dir / "ziel/a.jpg"), "neu");
+    EXPECT_EQ(fs::last_write_time(dir / "ziel/a.jpg"), fs::last_write_time(dir / "a.jpg"));
+}
+
+// Every operation of a move fails once, with each error: the picture is
+// always in at least one place whole, the entry is stored only after a
+// verified copy, and the source goes only when the entry was stored.
+TEST_F(PictureFiles, AMoveFailingAtAnyOperationLosesNothing)
+{
+    const std::string bytes(140000, 'p');  // several buffers
+    for (const int fehler : {EIO, EACCES, ENOSPC}) {
+        for (int n = 1;; ++n) {
+            fs::remove_all(dir / "q");
+            fs::remove_all(dir / "z");
+            WriteFile(dir / "q/a.jpg", bytes);
+            fs::create_directories(dir / "z");
+            auto getroffen = std::make_shared<bool>(false);
+            FehlerBei(n, fehler, getroffen);
+            bool gespeichert = false;
+            bool zielBeimSpeichern = false;
+            const TDateiErgebnis e = BildVerschieben(W("q/a.jpg"), W("z/a.jpg"), false, [&] {
+                zielBeimSpeichern = fs::exists(dir / "z/a.jpg") && ReadFile(dir / "z/a.jpg") == bytes;
+                return gespeichert = true;
+            });
+            BildDateiHakenSetzen({});
+            const bool quelle = fs::exists(dir / "q/a.jpg");
+            const bool ziel = fs::exists(dir / "z/a.jpg");
+            SCOPED_TRACE(std::to_string(n) + " errno " + std::to_string(fehler));
+            if (gespeichert) {
+                EXPECT_TRUE(zielBeimSpeichern);
+            }
+            if (quelle) {
+                EXPECT_EQ(ReadFile(dir / "q/a.jpg"), bytes);
+            }
+            if (ziel) {
+                EXPECT_EQ(ReadFile(dir / "z/a.jpg"), bytes);
+            }
+            EXPECT_TRUE(quelle || (ziel && gespeichert));
+            EXPECT_EQ(e.Ok, !quelle && ziel && gespeichert);
+            if (!e.Ok) {
+                EXPECT_FALSE(e.Grund.isEmpty());
+            }
+            // No temporary file is left behind.
+            int dateien = 0;
+            for (const auto& x : fs::directory_iterator(dir / "z")) {
+                (void)x;
+                ++dateien;
+            }
+            EXPECT_EQ(dateien, ziel ? 1 : 0);
+            if (!*getroffen) {
+                EXPECT_TRUE(e.Ok);
+                EXPECT_GT(n, 5);
+                break;
+            }
+        }
+    }
+}
+
+TEST_F(PictureFiles, AnEntryThatCannotBeStoredKeepsTheSourceAndDropsTheCopy)
+{
+    WriteFile(dir / "q/a.jpg", "bild");
+    WriteFile(dir / "z/b.jpg", "altes b");
+    EXPECT_FALSE(BildVerschieben(W("q/a.jpg"), W("z/a.jpg"), false, [] { return false; }).Ok);
+    EXPECT_EQ(ReadFile(dir / "q/a.jpg"), "bild");
+    EXPECT_FALSE(fs::exists(dir / "z/a.jpg"));
+    // A target that was there before is not removed.
+    EXPECT_FALSE(BildVerschieben(W("q/a.jpg"), W("z/b.jpg"), true, [] { return false; }).Ok);
+    EXPECT_TRUE(fs::exists(dir / "q/a.jpg"));
+    EXPECT_TRUE(fs::exists(dir / "z/b.jpg"));
+}
+
+TEST_F(PictureFiles, MissingOnlyWhenTheFolderAnswers)
+{
+    WriteFile(dir / "stick/fotos/da.jpg", "x");
+    Laufwerke({{"C", "/", "HD", "SYSTEM", "1A2B3C4D"}, {"D", (dir / "stick").string(), "DISK", "STICK", "00001234"}});
+    EXPECT_EQ(BildDateiPruefen("D:\\fotos\\da.jpg").Zustand, TDateiZustand::Da);
+    EXPECT_EQ(BildDateiPruefen("D:\\fotos\\da.jpg").Groesse, 1);
+    EXPECT_EQ(BildDateiPruefen("D:\\fotos\\weg.jpg").Zustand, TDateiZustand::Fehlt);
+    // A folder that is gone is not an answer about its files.
+    EXPECT_EQ(BildDateiPruefen("D:\\anders\\weg.jpg").Zustand, TDateiZustand::Unklar);
+    // A folder that cannot be listed, a file that answers EIO.
+    BildDateiHakenSetzen([](TBildDateiOp op, const QString&) { return op == TBildDateiOp::Auflisten ? EACCES : 0; });
+    EXPECT_EQ(BildDateiPruefen("D:\\fotos\\weg.jpg").Zustand, TDateiZustand::Unklar);
+    BildDateiHakenSetzen([](TBildDateiOp op, const QString&) { return op == TBildDateiOp::Pruefen ? EIO : 0; });
+    EXPECT_EQ(BildDateiPruefen("D:\\fotos\\da.jpg").Zustand, TDateiZustand::Unklar);
+    EXPECT_EQ(BildDateiPruefen("D:\\fotos\\da.jpg").Fehler, EIO);
+    BildDateiHakenSetzen({});
+    // The stick pulled.
+    Laufwerke({{"C", "/", "HD", "SYSTEM", "1A2B3C4D"}});
+    EXPECT_EQ(BildDateiPruefen("D:\\fotos\\weg.jpg").Zustand, TDateiZustand::Unklar);
+}
+
+TEST_F(PictureFiles, TheEntrysMediumIsComparedWithTheMediumAtItsLetter)
+{
+    fs::create_directories(dir / "karte");
+    Laufwerke({{"C", "/", "HD", "SYSTEM", "1A2B3C4D"},
+               {"D", (dir / "karte").string(), "DISK", "KARTE", "00001234"},
+               {"E", (dir / "cd").string(), "CDROM", "", "leer"}});
+    struct Fall {
+        QString pfad, kennung;
+        TMediumStand stand;
+    };
+    const Fall faelle[] = {
+        {"D:\\DCIM\\IMG_0001.JPG", "4660", TMediumStand::Passt},
+        {"D:\\DCIM\\IMG_0001.JPG", " 4660 ", TMediumStand::Passt},
+        {"D:\\DCIM\\IMG_0001.JPG", "-17", TMediumStand::Anderes},
+        {"D:\\DCIM\\IMG_0001.JPG", "", TMediumStand::OhneKennung},
+        {"E:\\a.jpg", "4660", TMediumStand::Fehlt},
+        {"F:\\a.jpg", "4660", TMediumStand::Fehlt},
+        {"C:\\a.jpg", "439041101", TMediumStand::Passt},
+    };
+    for (const Fall& f : faelle)
+        EXPECT_EQ(MediumPruefen(f.pfad, f.kennung), f.stand) << f.pfad.toStdString() << " " << f.kennung.toStdString();
+    const QString text = MediumFehltText("D:\\DCIM\\IMG_0001.JPG", "URLAUB", "-17");
+    EXPECT_TRUE(text.contains("\"URLAUB\" (-17)")) << text.toStdString();
+    EXPECT_TRUE(text.contains("Laufwerk D:")) << text.toStdString();
+}
+
+TEST_F(PictureFiles, ExportTargetsStayInTheirFolder)
+{
+    struct Fall {
+        QString name, ziel;
+    };
+    const Fall faelle[] = {
+        {"C:\\bilder\\a.jpg", "C:\\export\\a.jpg"},
+        {"C:\\bilder\\..\\..\\etc\\passwd", "C:\\export\\passwd"},
+        {"C:\\bilder/../x/b.jpg", "C:\\export\\b.jpg"},
+        {"D:b.jpg", "C:\\export\\b.jpg"},
+        {"C:\\bilder\\..", ""},
+        {"C:\\bilder\\.", ""},
+        {"C:\\bilder\\", ""},
+        {"C:\\bilder\\a\x01?*.jpg", "C:\\export\\a.jpg"},
+        {"", ""},
+    };
+    for (const Fall& f : faelle)
+        EXPECT_EQ(ZielImOrdner("C:\\export", f.name), f.ziel) << f.name.toStdString();
+    EXPECT_EQ(ZielImOrdner("", "a.jpg"), "");
+}
+
+TEST_F(PictureFiles, RenameNeverReplacesAnotherFile)
+{
+    WriteFile(dir / "a.jpg", "a");
+    WriteFile(dir / "b.jpg", "b");
+    EXPECT_FALSE(BildUmbenennen(W("a.jpg"), W("b.jpg")).Ok);
+    EXPECT_EQ(ReadFile(dir / "a.jpg"), "a");
+    EXPECT_EQ(ReadFile(dir / "b.jpg"), "b");
+    EXPECT_TRUE(BildUmbenennen(W("a.jpg"), W("c.jpg")).Ok);
+    EXPECT_EQ(ReadFile(dir / "c.jpg"), "a");
+    EXPECT_FALSE(fs::exists(dir / "a.jpg"));
+}
+
+}  // namespace
