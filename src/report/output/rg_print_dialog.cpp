@@ -1,6 +1,7 @@
 #include "report/output/rg_print_dialog.h"
 
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QTabBar>
 #include <QTabWidget>
 
@@ -36,6 +37,7 @@ TLabel* PlaceLabel(TrgPrintDialog* form, TWinControl* parent, const char* name, 
 {
     auto* label = Place<TLabel>(form, parent, name, caption, left, top, width, 17);
     label->SetAutoSize(false);
+    label->SetBounds(left, top, width, 17);
     return label;
 }
 
@@ -77,6 +79,7 @@ TrgPrintDialog::TrgPrintDialog(TComponent* AOwner) : TrgCustomPrintDialog(AOwner
     pnlPrinter = Place<TPanel>(this, tabPrinter, "pnlPrinter", QString(), 0, 0, 396, 230);
     pnlPrinter->SetBevelOuter(bvNone);
     pnlPrinter->SetCaption(QString());
+    pnlPrinter->SetParentColor(true);
     lblPrinterDesc = PlaceLabel(this, pnlPrinter, "lblPrinterDesc", QStringLiteral("Printer"), 8, 12, 270);
     btnPrinter = Place<TButton>(this, pnlPrinter, "btnPrinter", QStringLiteral("Prin&ter"), 290, 6, 98, 27);
     lblCopies = PlaceLabel(this, pnlPrinter, "lblCopies", QStringLiteral("&Copies"), 8, 46, 110);
@@ -97,7 +100,9 @@ TrgPrintDialog::TrgPrintDialog(TComponent* AOwner) : TrgCustomPrintDialog(AOwner
         this, pnlPrinter, "lblDescription",
         QStringLiteral("Enter page numbers and/or page ranges separated by commas.  For example, 1,3,5-12."), 20,
         174, 360, 17);
+    lblDescription->SetAutoSize(false);
     lblDescription->SetWordWrap(true);
+    lblDescription->SetWidth(360);
 
     cbxPrintToFile = Place<TCheckBox>(this, tabFile, "cbxPrintToFile", QString(), 8, 12, 20, 20);
     lblPrintToFile = PlaceLabel(this, tabFile, "lblPrintToFile", QStringLiteral("Print to File"), 30, 14, 240);
@@ -109,6 +114,7 @@ TrgPrintDialog::TrgPrintDialog(TComponent* AOwner) : TrgCustomPrintDialog(AOwner
     pnlFileDevice = Place<TPanel>(this, tabFile, "pnlFileDevice", QString(), 16, 94, 360, 54);
     pnlFileDevice->SetBevelOuter(bvNone);
     pnlFileDevice->SetCaption(QString());
+    pnlFileDevice->SetParentColor(true);
     rdbTextFile = Place<TRadioButton>(this, pnlFileDevice, "rdbTextFile", QStringLiteral("Text File"), 4, 4, 300, 20);
     rdbArchiveFile =
         Place<TRadioButton>(this, pnlFileDevice, "rdbArchiveFile", QStringLiteral("Archive File"), 4, 28, 300, 20);
@@ -174,6 +180,11 @@ void TrgPrintDialog::LanguageChanged()
 void TrgPrintDialog::FitPageRangeFrame()
 {
     const int d = FrameMargin();
+    // The description takes as many lines as its text needs at its width.
+    const QFontMetrics metrics(lblDescription->Font()->ToQFont());
+    lblDescription->SetHeight(
+        metrics.boundingRect(QRect(0, 0, lblDescription->Width(), 1000), Qt::TextWordWrap, lblDescription->Caption())
+            .height() + 2);
     bvlPageRange->SetHeight(Bottom(lblDescription) + d - bvlPageRange->Top());
     pnlPrinter->SetHeight(Bottom(bvlPageRange) + 4 * d);
     // The notebook holds the printer page and its tabs.
@@ -227,6 +238,14 @@ void TrgPrintDialog::LayOut()
         pnlPrinter->SetParent(this);
         pnlPrinter->SetBounds(tbnDevice->Left(), tbnDevice->Top(), pnlPrinter->Width(), pnlPrinter->Height());
         tbnDevice->Hide();
+        // The page range stays left of the buttons that now stand under the printer button.
+        const int right = btnPrinter->Left() - d;
+        bvlPageRange->SetWidth(right - bvlPageRange->Left());
+        edtPages->SetWidth(right - d - edtPages->Left());
+        lblDescription->SetWidth(right - d - lblDescription->Left());
+        FitPageRangeFrame();
+        btnOK->BringToFront();
+        btnCancel->BringToFront();
         const int buttonsLeft = pnlPrinter->Left() + btnPrinter->Left();
         btnOK->SetBounds(buttonsLeft, pnlPrinter->Top() + Bottom(btnPrinter) + d, btnOK->Width(), btnOK->Height());
         btnCancel->SetBounds(buttonsLeft, Bottom(btnOK) + d / 2, btnCancel->Width(), btnCancel->Height());
