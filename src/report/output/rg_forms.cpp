@@ -101,7 +101,15 @@ void TrgCustomCancelDialog::DisableActiveForm()
     if (!active || active == this || active == disabledForm_)
         return;
     disabledForm_ = active;
+    disabledForm_->FreeNotification(this);
     disabledForm_->SetEnabled(false);
+}
+
+void TrgCustomCancelDialog::Notification(TComponent* AComponent, TOperation Operation)
+{
+    TrgForm::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == disabledForm_)
+        disabledForm_ = nullptr;
 }
 
 void TrgCustomCancelDialog::EnableDisabledForm()
@@ -110,6 +118,7 @@ void TrgCustomCancelDialog::EnableDisabledForm()
         return;
     TCustomForm* form = disabledForm_;
     disabledForm_ = nullptr;
+    form->RemoveFreeNotification(this);
     form->SetEnabled(true);
     if (Screen->ActiveForm() == this && form->Visible())
         form->SetFocus();

@@ -110,6 +110,8 @@ public:
 protected:
     virtual void MessageChanged() {}
     void ApplyVisible() override;
+    // Forgets the disabled form when it is freed first.
+    void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
     void DisableActiveForm();
