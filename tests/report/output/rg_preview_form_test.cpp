@@ -258,3 +258,19 @@ TEST_F(PreviewTest, AViewerInADesignerShowsNothing)
     EXPECT_EQ(viewer.AbsolutePageNo(), 0);
     EXPECT_EQ(viewer.ScreenDevice()->DisplayPage()->GetDrawCommandCount(), 0);
 }
+
+TEST_F(PreviewTest, TheViewerForgetsAReportWhosePublisherGoes)
+{
+    struct OwnPublisherReport : FakeReport {
+        OwnPublisherReport() : FakeReport(2) {}
+        TrgPublisher* FormPublisher() override { return own; }
+        TrgPublisher* own = new TrgPublisher(nullptr);
+    } report;
+    TrgViewer viewer(nullptr);
+    viewer.SetReport(&report);
+    EXPECT_EQ(viewer.ScreenDevice()->Publisher(), report.own);
+    delete report.own;
+    EXPECT_EQ(viewer.Report(), nullptr);
+    EXPECT_EQ(viewer.ScreenDevice()->Publisher(), nullptr);
+    EXPECT_EQ(viewer.AbsolutePageNo(), 0);
+}
