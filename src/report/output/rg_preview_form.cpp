@@ -201,6 +201,8 @@ void TrgPrintPreview::LanguageChanged()
     spbPreviewClose->SetCaption(LanguageString(6));
     spbPreviewClose->SetWidth(QFontMetrics(spbPreviewClose->Font()->ToQFont()).horizontalAdvance(LanguageString(6)) + 30);
     SetCaption(LanguageString(23));
+    // The viewer's progress texts in the same language.
+    rgViewer1->ScreenDevice()->LanguageIndex = LanguageIndex();
 }
 
 void TrgPrintPreview::ReportAssigned()

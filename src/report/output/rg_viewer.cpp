@@ -2,7 +2,6 @@
 
 #include <QAbstractScrollArea>
 #include <QPainter>
-#include <QScrollBar>
 
 #include "platform/ui/forms.h"
 #include "report/output/rg_draw_commands.h"

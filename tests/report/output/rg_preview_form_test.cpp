@@ -66,6 +66,7 @@ TEST_F(PreviewFormTest, ShowsTheFirstPageWithGermanTextsAtEachZoom)
         EXPECT_EQ(button->Hint(), hint) << button->Name.toStdString();
     EXPECT_EQ(form->spbPreviewClose->Caption(), "Schließen");
     EXPECT_EQ(form->StatusBar->SimpleText(), "Seite 1 von 2");
+    EXPECT_EQ(form->rgViewer1->ScreenDevice()->LanguageIndex, rgGermanBase);
     EXPECT_EQ(form->mskPreviewPage->Text(), "1");
     EXPECT_EQ(report.Produced, (std::vector<int>{1}));
 
