@@ -138,8 +138,12 @@ private:
     {
         EndFallback();
         FinishUnicode();
-        if (depth_ == 0)
-            return false;  // a brace that closes nothing ends the document
+        if (depth_ <= 1) {
+            // The outer group ends the document, in the formatting inside it;
+            // a brace that closes nothing ends it as well.
+            depth_ = 0;
+            return false;
+        }
         if (current_.Dest == Destination::FontTable)
             EndFontEntry();
         if (depth_ <= rgRtfMaxGroupDepth) {
@@ -147,7 +151,7 @@ private:
             stack_.pop_back();
         }
         --depth_;
-        return depth_ > 0;
+        return true;
     }
 
     void ReadControl()
@@ -466,9 +470,8 @@ private:
 
     void EndFontEntry()
     {
-        const QString name = fontName_.trimmed();
-        if (fontNumber_ && !name.isEmpty())
-            fonts_.insert(*fontNumber_, name);
+        if (fontNumber_)
+            fonts_.insert(*fontNumber_, fontName_.trimmed());
         fontName_.clear();
         fontNumber_.reset();
     }
@@ -566,7 +569,7 @@ TrgRtfCharState TrgRtfCharState::FromFormat(const QTextCharFormat& Format)
         state.FontName = Format.stringProperty(rgRtfFontNameProperty);
     } else {
         const QStringList families = Format.fontFamilies().toStringList();
-        state.FontName = families.isEmpty() ? Format.font().family() : families.first();
+        state.FontName = families.isEmpty() ? QString() : families.first();
     }
     if (Format.hasProperty(QTextFormat::FontPixelSize))
         state.HalfPoints = rgLayoutPixelsToHalfPoints(Format.intProperty(QTextFormat::FontPixelSize));

@@ -70,11 +70,15 @@ private:
                 colors_.push_back(*state.Color);
         };
         for (QTextBlock block = document_.begin(); block.isValid(); block = block.next()) {
-            note(block.charFormat());
+            bool anyText = false;
             for (auto it = block.begin(); !it.atEnd(); ++it) {
-                if (it.fragment().isValid())
+                if (it.fragment().isValid()) {
                     note(it.fragment().charFormat());
+                    anyText = true;
+                }
             }
+            if (!anyText)
+                note(block.charFormat());
         }
     }
 
@@ -158,8 +162,8 @@ private:
                 Literal("\\'" + QByteArray::number(*byte, 16).rightJustified(2, '0'));
             } else {
                 // A signed 16-bit number, as the format has it; "?" for readers without Unicode.
-                Control("\\u" + QByteArray::number(int(int16_t(c))));
-                Literal("?");
+                Control("\\u" + QByteArray::number(int(int16_t(c))) + '?');
+                needsDelimiter_ = false;
             }
         }
     }
