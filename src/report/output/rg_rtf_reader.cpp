@@ -384,7 +384,7 @@ private:
         case Destination::FontTable:
             if (c == u';')
                 EndFontEntry();
-            else if (fontName_.size() < kMaxFontNameLength)
+            else if (c >= 0x20 && !QChar::isSurrogate(c) && fontName_.size() < kMaxFontNameLength)
                 fontName_.append(QChar(c));
             return;
         case Destination::ColorTable:
