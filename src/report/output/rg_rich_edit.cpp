@@ -24,21 +24,25 @@ constexpr double kFitTolerance = 1e-3;
 }  // namespace
 
 struct TrgRichEdit::RangeLayout {
-    std::unique_ptr<QTextDocument> Document;  // the range alone, laid out
+    // What is laid out: the rich edit's own document, or a copy of the range
+    // alone (Owned) when the range starts or ends inside a line.
+    const QTextDocument* Source = nullptr;
+    std::unique_ptr<QTextDocument> Owned;
+    int Offset = 0;       // position in the text of position 0 of Source
+    double Top = 0;       // top of the range's first line in Source, layout units
     int Start = 0;
     int End = 0;
     int FirstNotFitting = 0;
-    double Width = 0;     // layout units
-    double Height = 0;    // layout units
-    double UsedHeight = 0;  // bottom of the last line that fits, layout units
+    double Width = 0;       // layout units
+    double Height = 0;      // layout units
+    double UsedHeight = 0;  // from Top to the bottom of the last line that fits
 };
 
 TrgRichEdit::TrgRichEdit(TComponent* AOwner) : TComponent(AOwner), device_(1, 1, QImage::Format_RGB32)
 {
     device_.setDotsPerMeterX(kDotsPerMetre);
     device_.setDotsPerMeterY(kDotsPerMetre);
-    document_.setUndoRedoEnabled(false);
-    PrepareLayout(document_);
+    SetDocument(std::make_unique<QTextDocument>(), rgRtfDefaultTabTwips);
 }
 
 TrgRichEdit::~TrgRichEdit() = default;
@@ -50,6 +54,7 @@ int TrgRichEdit::DevicePixelsPerInch(TrgDirection) const
 
 void TrgRichEdit::PrepareLayout(QTextDocument& Document) const
 {
+    Document.setUndoRedoEnabled(false);
     Document.documentLayout()->setPaintDevice(const_cast<QImage*>(&device_));
     Document.setDocumentMargin(0);
     Document.setUseDesignMetrics(true);
@@ -57,6 +62,16 @@ void TrgRichEdit::PrepareLayout(QTextDocument& Document) const
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     option.setTabStopDistance(defaultTabTwips_ * double(rgMeasureUnitsPerInch) / 1440.0);
     Document.setDefaultTextOption(option);
+}
+
+// A document is filled before it gets its layout: a layout would follow
+// every insertion.
+void TrgRichEdit::SetDocument(std::unique_ptr<QTextDocument> Document, int DefaultTabTwips)
+{
+    defaultTabTwips_ = DefaultTabTwips;
+    PrepareLayout(*Document);
+    document_ = std::move(Document);
+    loadedRichText_.clear();
 }
 
 TrgRtfReadResult TrgRichEdit::LoadFromStream(TStream& Stream)
@@ -70,11 +85,17 @@ TrgRtfReadResult TrgRichEdit::LoadFromBytes(QByteArrayView Data)
         SetText(DecodeTextFile(Data));
         return {};
     }
+    if (!loadedRichText_.isEmpty() && Data == loadedRichText_ && font_.Name() == loadedFontName_)
+        return loadedResult_;
     TrgRtfCharState defaults;
     defaults.FontName = font_.Name();
-    const TrgRtfReadResult result = rgReadRtf(Data, document_, defaults);
-    defaultTabTwips_ = result.DefaultTabTwips;
-    PrepareLayout(document_);
+    auto document = std::make_unique<QTextDocument>();
+    document->setUndoRedoEnabled(false);
+    const TrgRtfReadResult result = rgReadRtf(Data, *document, defaults);
+    SetDocument(std::move(document), result.DefaultTabTwips);
+    loadedRichText_ = Data.toByteArray();
+    loadedFontName_ = defaults.FontName;
+    loadedResult_ = result;
     return result;
 }
 
@@ -86,14 +107,11 @@ void TrgRichEdit::SaveToStream(TStream& Stream) const
 
 QByteArray TrgRichEdit::RichText() const
 {
-    return rgWriteRtf(document_, defaultTabTwips_);
+    return rgWriteRtf(*document_, defaultTabTwips_);
 }
 
 void TrgRichEdit::SetText(const QString& Text)
 {
-    document_.clear();
-    defaultTabTwips_ = rgRtfDefaultTabTwips;
-    PrepareLayout(document_);
     TrgRtfCharState chars;
     chars.FontName = font_.Name();
     chars.HalfPoints = std::max(1, std::abs(font_.Size()) * 2);
@@ -103,14 +121,17 @@ void TrgRichEdit::SetText(const QString& Text)
     chars.StrikeOut = font_.Style().Contains(fsStrikeOut);
     QString text = Text;
     text.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(u'\r', u'\n');
-    QTextCursor cursor(&document_);
+    auto document = std::make_unique<QTextDocument>();
+    document->setUndoRedoEnabled(false);
+    QTextCursor cursor(document.get());
     cursor.setBlockCharFormat(chars.ToFormat());
     cursor.insertText(text, chars.ToFormat());
+    SetDocument(std::move(document), rgRtfDefaultTabTwips);
 }
 
 QString TrgRichEdit::Text() const
 {
-    return document_.toPlainText();
+    return document_->toPlainText();
 }
 
 void TrgRichEdit::Clear()
@@ -120,7 +141,18 @@ void TrgRichEdit::Clear()
 
 int TrgRichEdit::CharCount() const
 {
-    return document_.characterCount() - 1;
+    return document_->characterCount() - 1;
+}
+
+// Whether a line of the rich edit's own layout starts at Position.
+bool TrgRichEdit::IsLineStart(int Position) const
+{
+    const QTextBlock block = document_->findBlock(Position);
+    if (!block.isValid())
+        return false;
+    document_->documentLayout()->blockBoundingRect(block);  // lays the block out
+    const QTextLine line = block.layout()->lineForTextPosition(Position - block.position());
+    return line.isValid() && line.textStart() == Position - block.position();
 }
 
 TrgRichEdit::RangeLayout TrgRichEdit::LayOut(int Start, int End, const TRect& mmRect) const
@@ -135,41 +167,59 @@ TrgRichEdit::RangeLayout TrgRichEdit::LayOut(int Start, int End, const TRect& mm
     if (layout.End == layout.Start || layout.Width <= 0)
         return layout;
 
-    // The range alone: what follows it is cut off, then what precedes it;
-    // the first paragraph keeps its own alignment.
-    layout.Document.reset(document_.clone());
-    QTextDocument& range = *layout.Document;
-    range.setUndoRedoEnabled(false);
-    PrepareLayout(range);
-    QTextCursor cursor(&range);
-    cursor.setPosition(layout.End);
-    cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
-    cursor.removeSelectedText();
-    if (layout.Start > 0) {
-        cursor.setPosition(0);
-        cursor.setPosition(layout.Start, QTextCursor::KeepAnchor);
+    if (document_->textWidth() != layout.Width)
+        document_->setTextWidth(layout.Width);
+    const bool endsWithALine = layout.End == count || document_->characterAt(layout.End) == QChar::ParagraphSeparator
+                               || IsLineStart(layout.End);
+    if (IsLineStart(layout.Start) && endsWithALine) {
+        layout.Source = document_.get();
+    } else {
+        // The range alone: what follows it is cut off, then what precedes
+        // it; the first paragraph keeps its own alignment.
+        layout.Owned.reset(document_->clone());
+        QTextDocument& range = *layout.Owned;
+        PrepareLayout(range);
+        QTextCursor cursor(&range);
+        cursor.setPosition(layout.End);
+        cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
         cursor.removeSelectedText();
-        cursor.setBlockFormat(document_.findBlock(layout.Start).blockFormat());
+        if (layout.Start > 0) {
+            cursor.setPosition(0);
+            cursor.setPosition(layout.Start, QTextCursor::KeepAnchor);
+            cursor.removeSelectedText();
+            cursor.setBlockFormat(document_->findBlock(layout.Start).blockFormat());
+        }
+        range.setTextWidth(layout.Width);
+        layout.Source = &range;
+        layout.Offset = layout.Start;
     }
-    range.setTextWidth(layout.Width);
 
     // Lines fit while their bottom stays inside the rectangle; a line that
     // starts at or after the end of the range (the empty line after a final
     // paragraph break) takes no part.
-    const int length = layout.End - layout.Start;
-    for (QTextBlock block = range.begin(); block.isValid(); block = block.next()) {
-        range.documentLayout()->blockBoundingRect(block);  // lays the block out
+    const QTextDocument& source = *layout.Source;
+    QTextBlock block = source.findBlock(layout.Start - layout.Offset);
+    source.documentLayout()->blockBoundingRect(block);
+    int first = block.layout()->lineForTextPosition(layout.Start - layout.Offset - block.position()).lineNumber();
+    bool top = true;
+    for (; block.isValid(); block = block.next(), first = 0) {
+        source.documentLayout()->blockBoundingRect(block);  // lays the block out
         const QTextLayout* lines = block.layout();
-        for (int i = 0; i < lines->lineCount(); ++i) {
+        for (int i = std::max(first, 0); i < lines->lineCount(); ++i) {
             const QTextLine line = lines->lineAt(i);
-            const int position = block.position() + line.textStart();
-            if (position >= length) {
+            const int position = layout.Offset + block.position() + line.textStart();
+            if (position >= layout.End) {
                 layout.FirstNotFitting = layout.End;
                 return layout;
             }
-            const double bottom = lines->position().y() + line.y() + line.height();
+            const double y = lines->position().y() + line.y();
+            if (top) {
+                layout.Top = y;
+                top = false;
+            }
+            const double bottom = y + line.height() - layout.Top;
             if (bottom > layout.Height + kFitTolerance) {
-                layout.FirstNotFitting = layout.Start + position;
+                layout.FirstNotFitting = position;
                 return layout;
             }
             layout.UsedHeight = bottom;
@@ -187,19 +237,21 @@ int TrgRichEdit::FormatRange(int Start, int End, const TRect& mmRect) const
 int TrgRichEdit::PaintRange(QPainter& Painter, const QRectF& Target, int Start, int End, const TRect& mmRect) const
 {
     const RangeLayout layout = LayOut(Start, End, mmRect);
-    if (!layout.Document || layout.UsedHeight <= 0 || layout.Height <= 0 || Target.isEmpty())
+    if (!layout.Source || layout.UsedHeight <= 0 || layout.Height <= 0 || Target.isEmpty())
         return layout.FirstNotFitting;
 
     Painter.save();
     Painter.translate(Target.topLeft());
     Painter.scale(Target.width() / layout.Width, Target.height() / layout.Height);
-    Painter.setClipRect(QRectF(0, 0, layout.Width, layout.Height), Qt::IntersectClip);
+    Painter.translate(0, -layout.Top);
+    Painter.setClipRect(QRectF(0, layout.Top, layout.Width, layout.Height), Qt::IntersectClip);
     QAbstractTextDocumentLayout::PaintContext context;
     context.palette.setColor(QPalette::Text, ColorToQColor(font_.Color()));
-    // Only lines that lie wholly above the bottom of the last fitting line
-    // are drawn, so no line below it reaches the device, clipped or not.
-    context.clip = QRectF(0, 0, layout.Width, std::max(0.0, layout.UsedHeight - 0.5));
-    layout.Document->documentLayout()->draw(&Painter, context);
+    // Only the lines of the range that fit are drawn: the layout skips every
+    // line that lies outside the clip, so none above or below reaches the
+    // device, clipped or not.
+    context.clip = QRectF(0, layout.Top + 0.5, layout.Width, std::max(0.0, layout.UsedHeight - 1));
+    layout.Source->documentLayout()->draw(&Painter, context);
     Painter.restore();
     return layout.FirstNotFitting;
 }
@@ -219,6 +271,6 @@ TrgRichTextFit TrgRichEdit::FitRange(int Start, int End, const TRect& mmRect) co
     // Nothing but paragraph breaks left over: nothing is lost by ending here.
     fit.AllFits = true;
     for (int i = layout.FirstNotFitting; i < layout.End && fit.AllFits; ++i)
-        fit.AllFits = document_.characterAt(i) == QChar::ParagraphSeparator;
+        fit.AllFits = document_->characterAt(i) == QChar::ParagraphSeparator;
     return fit;
 }

@@ -58,6 +58,8 @@ public:
     // Loads the bytes from the stream's position to its end: rich text when
     // they start with "{\rtf", else plain text (Windows-1252, or UTF-8 after
     // a byte order mark) in Font. Damaged rich text loads what can be read.
+    // Loading the rich text that is loaded already keeps the text and its
+    // layout (a draw command loads its text every time it paints).
     TrgRtfReadResult LoadFromStream(TStream& Stream);
     TrgRtfReadResult LoadFromBytes(QByteArrayView Data);
     // Writes the text as rich text at the stream's position.
@@ -71,7 +73,7 @@ public:
     void Clear();
     // Number of character positions (see above).
     int CharCount() const;
-    const QTextDocument& Document() const { return document_; }
+    const QTextDocument& Document() const { return *document_; }
 
     // The range [Start, End) laid out in a rectangle the size of mmRect
     // (thousandths of a millimetre): the position of the first character
@@ -89,9 +91,19 @@ private:
     struct RangeLayout;
     RangeLayout LayOut(int Start, int End, const TRect& mmRect) const;
     void PrepareLayout(QTextDocument& Document) const;
+    void SetDocument(std::unique_ptr<QTextDocument> Document, int DefaultTabTwips);
+    bool IsLineStart(int Position) const;
 
     TFont font_;
     QImage device_;
-    QTextDocument document_;
+    // The text, laid out at the width of the last range asked for: ranges
+    // that start and end where its lines do are measured and painted from
+    // this layout, so paging through a long text lays it out once.
+    std::unique_ptr<QTextDocument> document_;
     int defaultTabTwips_ = rgRtfDefaultTabTwips;
+    // The rich text the document was read from, with the font name it was
+    // read with, and what reading it gave; empty after any other change.
+    QByteArray loadedRichText_;
+    QString loadedFontName_;
+    TrgRtfReadResult loadedResult_;
 };

@@ -12,6 +12,7 @@
 #include <QTextBlock>
 
 #include <cmath>
+#include <functional>
 
 #include "pdf_tools.h"
 #include "platform/core/streams.h"
@@ -164,8 +165,11 @@ TEST(RtfRichEditTest, PagesCoverTheTextOnceAndInOrder)
         ASSERT_GT(next, start) << "page " << pages;
         EXPECT_EQ(fit.LastFittingChar, next - 1);
         EXPECT_LE(fit.mmUsedHeight, page.Height());
-        // What fits on a page fits again when measured alone.
+        // What fits on a page fits again when measured alone, and a range
+        // that ends inside a line (laid out on its own) breaks the same.
         EXPECT_EQ(edit.FormatRange(start, next, page), next);
+        if (next < edit.CharCount())
+            EXPECT_EQ(edit.FormatRange(start, edit.CharCount() - 1, page), next);
         printed += all.mid(start, next - start);
         start = next;
         ++pages;
@@ -227,6 +231,37 @@ TEST(RtfRichEditTest, StreamsFromTheirPosition)
     EXPECT_EQ(other.CharCount(), 0);
 }
 
+TEST(RtfRichEditTest, LoadingTheLoadedTextAgainKeepsIt)
+{
+    TrgRichEdit edit;
+    const QByteArray rtf = Mono("eins\\par zwei");
+    edit.LoadFromBytes(rtf);
+    const QTextDocument* document = &edit.Document();
+    edit.LoadFromBytes(rtf);
+    EXPECT_EQ(&edit.Document(), document);
+    EXPECT_EQ(edit.Text(), "eins\nzwei");
+    // Anything else loads anew: other bytes, another default font, the same
+    // bytes after a change of the text.
+    struct Step {
+        std::function<void()> Change;
+        QString Text;
+        QString Font;
+    };
+    const Step steps[] = {
+        {[&] { edit.LoadFromBytes(Mono("drei")); }, "drei", "Courier New"},
+        {[&] { edit.LoadFromBytes("{\\rtf1 vier}"); }, "vier", "MS Sans Serif"},
+        {[&] { edit.Font().SetName("Arial"); edit.LoadFromBytes("{\\rtf1 vier}"); }, "vier", "Arial"},
+        {[&] { edit.Clear(); edit.LoadFromBytes("{\\rtf1 vier}"); }, "vier", "Arial"},
+        {[&] { edit.SetText("f\u00fcnf"); edit.LoadFromBytes("{\\rtf1 vier}"); }, "vier", "Arial"},
+    };
+    for (const Step& step : steps) {
+        step.Change();
+        EXPECT_EQ(edit.Text(), step.Text);
+        EXPECT_EQ(TrgRtfCharState::FromFormat(edit.Document().begin().begin().fragment().charFormat()).FontName,
+                  step.Font);
+    }
+}
+
 // The ink of an image: the rectangle of pixels that are not white.
 QRect Ink(const QImage& image)
 {
@@ -279,6 +314,28 @@ TEST(RtfRichEditTest, PaintingOnlyScales)
     EXPECT_LE(inkSmall.bottom() - 10, 2 * m.LineHeight * unitsToPixels);
     EXPECT_GT(inkSmall.bottom() - 10, 1 * m.LineHeight * unitsToPixels);
     EXPECT_NEAR(inkSmall.right() - 10, 9 * m.Advance * unitsToPixels, 0.6 * m.Advance * unitsToPixels);
+}
+
+TEST(RtfRichEditTest, RangesLaidOutAloneOrInTheTextPaintAlike)
+{
+    // A page from the middle of a long text: once as the rest of the text
+    // (painted from the text's own layout), once as a range that ends inside
+    // a line (laid out alone). The pixels are the same.
+    QByteArray body;
+    for (int i = 0; i < 12; ++i)
+        body += "{\\b Absatz} " + QByteArray::number(i) + " mit W\\'f6rtern, die umbrechen, und {\\cf1 Farbe}\\par ";
+    TrgRichEdit edit;
+    edit.LoadFromBytes("{\\rtf1{\\fonttbl{\\f0 Arial;}}{\\colortbl;\\red0\\green90\\blue0;}\\f0\\fs22 " + body + "Ende}");
+    const TRect page = Bounds(0, 0, 40000, 20000);
+    const int second = edit.FormatRange(0, -1, page);
+    ASSERT_LT(edit.FormatRange(second, -1, page), edit.CharCount() - 1);
+    int fitsShared = 0;
+    int fitsAlone = 0;
+    const QImage shared = Paint(edit, page, 300 / 25400.0, QPointF(5, 5), second, -1, &fitsShared);
+    const QImage alone = Paint(edit, page, 300 / 25400.0, QPointF(5, 5), second, edit.CharCount() - 1, &fitsAlone);
+    EXPECT_EQ(fitsShared, fitsAlone);
+    EXPECT_FALSE(Ink(shared).isEmpty());
+    EXPECT_TRUE(shared == alone);
 }
 
 TEST(RtfRichEditTest, PaintingUsesTheFontColourForAutomaticText)
