@@ -90,10 +90,8 @@ public:
     {
         document_.clear();
         cursor_ = QTextCursor(&document_);
-        GroupState initial;
-        initial.Chars = defaults_;
-        stack_.push_back(initial);
-        current_ = initial;
+        current_ = GroupState();
+        current_.Chars = defaults_;
 
         while (pos_ < data_.size()) {
             const char c = data_[pos_++];
@@ -526,6 +524,7 @@ private:
     TrgRtfReadResult result_;
 
     int depth_ = 0;
+    // The state outside each open group, up to rgRtfMaxGroupDepth groups.
     std::vector<GroupState> stack_;
     GroupState current_;
 
