@@ -1,12 +1,13 @@
 #include "report/output/rg_draw_commands.h"
 
+#include <QCoreApplication>
 #include <QPainter>
 
 #include <algorithm>
 
 #include "report/output/rg_device.h"
 #include "report/output/rg_page.h"
-#include "report/output/rg_rtf_plain_text.h"
+#include "report/output/rg_rich_edit.h"
 #include "report/output/rg_units.h"
 
 // ---- TrgDrawCommand -----------------------------------------------------------
@@ -187,17 +188,31 @@ bool TrgDrawRichText::Draw(TrgDevice* Device)
     const QRect rect = raster->CommandRect(*this);
     SetDrawRect({rect.left(), rect.top(), rect.left() + rect.width(), rect.top() + rect.height()});
 
-    const QString text = rgRichTextToPlainText(RichText);
-    const qsizetype start = std::clamp<qsizetype>(StartCharPos, 0, text.size());
-    const qsizetype end = EndCharPos < 0 ? text.size() : std::clamp<qsizetype>(EndCharPos, start, text.size());
+    // The range is laid out at the layout resolution and only scaled onto
+    // the device, so every device shows the same lines.
+    TrgRichEdit& edit = rgGetRichEdit();
+    edit.LoadFromBytes(RichText);
     painter->save();
     if (!Transparent)
         painter->fillRect(rect, ColorToQColor(Color));
-    painter->setPen(Qt::black);
-    painter->drawText(rect, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap | Qt::TextExpandTabs,
-                      text.mid(start, end - start));
+    edit.PaintRange(*painter, QRectF(rect), StartCharPos, EndCharPos, Bounds(Left, Top, Width, Height));
     painter->restore();
     return true;
+}
+
+TrgRichEdit& rgGetRichEdit()
+{
+    // Created on first use and freed with the application, before the fonts
+    // it holds lose their font database.
+    static TrgRichEdit* edit = nullptr;
+    if (!edit) {
+        edit = new TrgRichEdit;
+        qAddPostRoutine([] {
+            delete edit;
+            edit = nullptr;
+        });
+    }
+    return *edit;
 }
 
 void TrgDrawRichText::Assign(const TPersistent* Source)

@@ -180,9 +180,10 @@ public:
     void Assign(const TPersistent* Source) override;
 };
 
-// A range of rich text. It paints itself: on a raster device that has a
-// page open, the range's plain text inside its rectangle (filled with Color
-// unless Transparent); elsewhere nothing.
+// A range of rich text, StartCharPos up to EndCharPos (-1: from the start,
+// to the end). It paints itself through the shared rich edit: on a raster
+// device that has a page open, the lines of the range that fit its
+// rectangle (filled with Color unless Transparent); elsewhere nothing.
 class TrgDrawRichText : public TrgDrawCommand {
 public:
     explicit TrgDrawRichText(TComponent* AOwner);
@@ -197,6 +198,11 @@ public:
     bool Draw(TrgDevice* Device) override;
     void Assign(const TPersistent* Source) override;
 };
+
+// The rich edit that rich text commands load and paint through, created on
+// first use and freed when the application ends.
+class TrgRichEdit;
+TrgRichEdit& rgGetRichEdit();
 
 // The height that the formatted text actually takes, found by halving
 // between 0 and RectHeight: Fits(h) tells whether the text fits into a

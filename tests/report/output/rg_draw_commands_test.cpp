@@ -2,7 +2,6 @@
 // the binary "RTFStream"), copy rules per class, save keys, recalculated
 // texts, rich text painting and its plain text, the fitting-height search.
 #include "report/output/rg_draw_commands.h"
-#include "report/output/rg_rtf_plain_text.h"
 
 #include <gtest/gtest.h>
 
@@ -301,7 +300,7 @@ TEST_F(PageTest, TheRichTextStreamIsACountAndTheBytes)
     }
 }
 
-TEST_F(PageTest, RichTextPaintsItsPlainTextOnARasterDeviceOnly)
+TEST_F(PageTest, RichTextPaintsItsRangeOnARasterDeviceOnly)
 {
     TrgDrawRichText rich(nullptr);
     rich.RichText = QByteArray("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 WWWW}");
@@ -334,31 +333,17 @@ TEST_F(PageTest, RichTextPaintsItsPlainTextOnARasterDeviceOnly)
     rich.Transparent = true;
     rich.Draw(&clear);
     EXPECT_EQ(clear.Snapshot().pixelColor(100, 55), QColor(Qt::white));
-}
 
-TEST(RichTextPlainText, ControlWordsGroupsAndEscapesGiveTheText)
-{
-    struct Case {
-        QByteArray rtf;
-        QString text;
-    };
-    const Case cases[] = {
-        {"{\\rtf1\\ansi Hallo}", "Hallo"},
-        {"{\\rtf1{\\fonttbl{\\f0\\fswiss Arial;}}{\\colortbl;\\red255\\green0\\blue0;}\\f0 Text}", "Text"},
-        {"{\\rtf1 a\\par b\\line c\\tab d}", "a\nb\nc\td"},
-        {"{\\rtf1 Gr\\'f6\\'dfe}", QString::fromUtf8("Größe")},
-        {"{\\rtf1 \\{x\\}\\\\}", "{x}\\"},
-        {"{\\rtf1\\uc1 \\u8364?uro}", QString::fromUtf8("€uro")},
-        {"{\\rtf1 \\u-3?x}", QString(QChar(0xFFFD)) + "x"},
-        {"{\\rtf1{\\*\\generator Writer;}sichtbar}", "sichtbar"},
-        {"{\\rtf1 \\b fett\\b0  normal}", "fett normal"},
-        {"{\\rtf1 abgebrochen\\", "abgebrochen"},
-        {"{\\rtf1 halb\\'4", "halb"},
-        {"}}}{{{x", "x"},
-        {"", ""},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(rgRichTextToPlainText(c.rtf), c.text) << c.rtf.toStdString();
+    // A range that begins after the last character paints none of the text.
+    ImageDevice rest;
+    rich.StartCharPos = 4;
+    EXPECT_TRUE(rich.Draw(&rest));
+    const QImage restImage = rest.Snapshot();
+    int restDark = 0;
+    for (int y = 10; y < 60; ++y)
+        for (int x = 10; x < 110; ++x)
+            restDark += restImage.pixelColor(x, y).value() < 60 ? 1 : 0;
+    EXPECT_EQ(restDark, 0);
 }
 
 TEST(FittingHeight, HalvingEndsWithinOneStepAboveTheNeededHeight)
