@@ -447,6 +447,20 @@ TEST_F(PrinterDeviceTest, DrawCommandPaintsTextsShapesLinesAndPicturesOnAnOpenPa
     EXPECT_EQ(device_->CommandRect(*probe->Probes[0]), QRect(600, 1200, 300, 150));
 }
 
+TEST_F(PrinterDeviceTest, RichTextPaintsItselfOnThePrintedPage)
+{
+    TPageSource source(publisher_, 1, [&](TrgPage& page, int) {
+        auto* rich = new TrgDrawRichText(nullptr);
+        rich->RichText = R"({\rtf1\ansi Hallo Welt})";
+        rich->Transparent = true;
+        rgtest::Place(*rich, page, kInch, kInch, 3 * kInch, kInch);
+    });
+    publisher_.PublishJob();
+    const std::vector<TPdfWord> words = PdfWords(JobFile());
+    EXPECT_EQ(rgtest::WordTexts(words), QStringList({"Hallo", "Welt"}));
+    EXPECT_NEAR(Word(words, "Hallo").XMin, 72, 1.0);
+}
+
 // ---- the job ----------------------------------------------------------------------------
 
 TEST_F(PrinterDeviceTest, ProgressMessagesNameEachPageTheReportAndThePrinter)
