@@ -458,10 +458,9 @@ bool TrgPrinterDevice::IsLastCopy()
 
 void TrgPrinterDevice::EndJob()
 {
+    // Before the last copy the job runs again inside this call (IsLastCopy);
+    // the pass that ends the last copy ends the document.
     if (!Busy() || !IsLastCopy())
-        return;
-    // A later pass may have ended the job already (the passes for copies run inside this call).
-    if (!job_.Busy())
         return;
     try {
         job_.EndJob();
