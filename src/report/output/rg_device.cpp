@@ -7,6 +7,13 @@
 #include "report/output/rg_publisher.h"
 #include "report/output/rg_units.h"
 
+void rgDescribeDeviceBaseClasses()
+{
+    rgDescribeClassOnce<TrgCommunicator, TComponent>("TrgCommunicator");
+    rgDescribeClassOnce<TrgDevice, TrgCommunicator>("TrgDevice");
+    rgDescribeClassOnce<TrgRasterDevice, TrgDevice>("TrgRasterDevice");
+}
+
 bool rgPageListContains(const TStringList& List, int Number)
 {
     return List.IndexOf(QString::number(Number)) >= 0;

@@ -10,6 +10,7 @@
 #include <functional>
 
 #include "platform/core/string_list.h"
+#include "platform/stream/class_registry.h"
 #include "report/output/rg_comm.h"
 #include "report/output/rg_types.h"
 
@@ -128,6 +129,16 @@ public:
     // The command's rectangle on that painter, in its pixels.
     virtual QRect CommandRect(const TrgDrawCommand& Command) { return {}; }
 };
+
+// Describes T for the component stream unless it is described already.
+template <class T, class Parent> void rgDescribeClassOnce(const char* ClassName)
+{
+    if (!ClassInfoFor<T>())
+        DescribeClass<T, Parent>(QString::fromLatin1(ClassName));
+}
+// Describes the communicator, the device base and the raster device base,
+// the classes every device registered by name derives from.
+void rgDescribeDeviceBaseClasses();
 
 // True when Number, as a plain decimal number, is in List.
 bool rgPageListContains(const TStringList& List, int Number);

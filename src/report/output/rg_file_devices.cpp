@@ -234,23 +234,12 @@ void TrgArchiveDevice::EndJob()
 
 // ---- registration -------------------------------------------------------------------
 
-namespace {
-
-template <class T, class Parent> void DescribeOnce(const char* ClassName)
-{
-    if (!ClassInfoFor<T>())
-        DescribeClass<T, Parent>(QString::fromLatin1(ClassName));
-}
-
-}  // namespace
-
 void rgRegisterFileDeviceClasses()
 {
-    DescribeOnce<TrgCommunicator, TComponent>("TrgCommunicator");
-    DescribeOnce<TrgDevice, TrgCommunicator>("TrgDevice");
-    DescribeOnce<TrgFileDevice, TrgDevice>("TrgFileDevice");
-    DescribeOnce<TrgTextFileDevice, TrgFileDevice>("TrgTextFileDevice");
-    DescribeOnce<TrgArchiveDevice, TrgFileDevice>("TrgArchiveDevice");
+    rgDescribeDeviceBaseClasses();
+    rgDescribeClassOnce<TrgFileDevice, TrgDevice>("TrgFileDevice");
+    rgDescribeClassOnce<TrgTextFileDevice, TrgFileDevice>("TrgTextFileDevice");
+    rgDescribeClassOnce<TrgArchiveDevice, TrgFileDevice>("TrgArchiveDevice");
     RegisterClass(ClassInfoFor<TrgTextFileDevice>());
     RegisterClass(ClassInfoFor<TrgArchiveDevice>());
 }

@@ -2,6 +2,10 @@
 
 #include <cmath>
 
+#include "platform/core/exceptions.h"
+#include "report/output/rg_draw_commands.h"
+#include "report/output/rg_page.h"
+#include "report/output/rg_publisher.h"
 #include "report/output/rg_strings.h"
 #include "report/output/rg_text_measure.h"
 #include "report/output/rg_units.h"
@@ -219,8 +223,8 @@ QRect rgFitTextBox(const TrgTextBlock& Block, const std::function<int(const QStr
 
 namespace {
 
-// The painter's font measured on its device, for tab expansion by the
-// word wrap's own rule.
+// The painter's font measured on its device, for texts painted without a
+// layout measure.
 class TPainterMeasure : public TrgTextMeasure {
 public:
     explicit TPainterMeasure(const QPainter& painter) : metrics_(painter.font(), painter.device()) {}
@@ -233,9 +237,8 @@ private:
     QFontMetricsF metrics_;
 };
 
-int TextWidth(const QPainter& painter, const QString& text, const std::vector<int>& tabStops, bool tabbed)
+int TextWidth(const TrgTextMeasure& measure, const QString& text, const std::vector<int>& tabStops, bool tabbed)
 {
-    const TPainterMeasure measure(painter);
     if (tabbed)
         return int(std::ceil(rgTabbedTextWidth(text, measure, tabStops)));
     return int(std::ceil(measure.TextWidth(text)));
@@ -243,9 +246,9 @@ int TextWidth(const QPainter& painter, const QString& text, const std::vector<in
 
 }  // namespace
 
-void rgDrawTabbedText(QPainter& Painter, int X, int Top, const QString& Text, const std::vector<int>& TabStops)
+void rgDrawTabbedText(QPainter& Painter, int X, int Top, const QString& Text, const std::vector<int>& TabStops,
+                      const TrgTextMeasure& Measure)
 {
-    const TPainterMeasure measure(Painter);
     const double baseline = Top + QFontMetricsF(Painter.font(), Painter.device()).ascent();
     qsizetype start = 0;
     double x = X;
@@ -255,24 +258,29 @@ void rgDrawTabbedText(QPainter& Painter, int X, int Top, const QString& Text, co
         if (tab < 0)
             break;
         // The pen position after the tab, by the rule the line was laid out with.
-        x = X + rgTabbedTextWidth(QStringView(Text).left(tab + 1), measure, TabStops);
+        x = X + rgTabbedTextWidth(QStringView(Text).left(tab + 1), Measure, TabStops);
         start = tab + 1;
     }
 }
 
-void rgPaintTextBlock(QPainter& Painter, const TrgTextBlock& Block)
+void rgDrawTabbedText(QPainter& Painter, int X, int Top, const QString& Text, const std::vector<int>& TabStops)
+{
+    rgDrawTabbedText(Painter, X, Top, Text, TabStops, TPainterMeasure(Painter));
+}
+
+void rgPaintTextBlock(QPainter& Painter, const TrgTextBlock& Block, const TrgTextMeasure& Measure)
 {
     const bool tabbed = Block.IsMemo;
-    const QRect box = rgFitTextBox(Block, [&](const QString& line) { return TextWidth(Painter, line, Block.TabStops, tabbed); });
+    const QRect box = rgFitTextBox(Block, [&](const QString& line) { return TextWidth(Measure, line, Block.TabStops, tabbed); });
     if (!Block.Transparent)
         Painter.fillRect(box, Block.Color);
     const double ascent = QFontMetricsF(Painter.font(), Painter.device()).ascent();
     for (qsizetype i = 0; i < Block.Lines.size(); ++i) {
         const QString& line = Block.Lines[i];
         const int top = box.top() + int(i) * Block.LineHeight;
-        const int x = rgAlignedTextX(Block.Alignment, box, TextWidth(Painter, line, Block.TabStops, tabbed));
+        const int x = rgAlignedTextX(Block.Alignment, box, TextWidth(Measure, line, Block.TabStops, tabbed));
         if (tabbed) {
-            rgDrawTabbedText(Painter, x, top, line, Block.TabStops);
+            rgDrawTabbedText(Painter, x, top, line, Block.TabStops, Measure);
         } else {
             Painter.save();
             Painter.setClipRect(QRect(box.left(), top, box.width(), Block.LineHeight));
@@ -280,6 +288,30 @@ void rgPaintTextBlock(QPainter& Painter, const TrgTextBlock& Block)
             Painter.restore();
         }
     }
+}
+
+void rgPaintTextBlock(QPainter& Painter, const TrgTextBlock& Block)
+{
+    rgPaintTextBlock(Painter, Block, TPainterMeasure(Painter));
+}
+
+TrgTextBlock rgTextBlockOf(const TrgDrawText& Command, const TrgTextMeasure& Measure)
+{
+    TrgTextBlock block;
+    block.Box = rgCommandDeviceRect(Command.Left, Command.Top, Command.Width, Command.Height, &Measure, QPoint());
+    block.Lines = Command.WordWrap ? Command.WrappedText()->ToQStringList() : QStringList{Command.Text};
+    block.Alignment = Command.Alignment;
+    block.AutoSize = Command.AutoSize;
+    block.WordWrap = Command.WordWrap;
+    block.Transparent = Command.Transparent;
+    block.Color = ColorToQColor(Command.Color);
+    block.IsMemo = Command.IsMemo;
+    if (Command.IsMemo)
+        block.TabStops = rgTabStopsToPixels(utPrinterPixels, Command.TabStopPositions(), &Measure);
+    const int gap = Command.IsMemo ? int(rgFromMMThousandths(Command.Leading, utPrinterPixels, rgVertical, &Measure))
+                                   : Measure.ExternalLeading();
+    block.LineHeight = Measure.TextHeight() + gap;
+    return block;
 }
 
 // ---- pictures ------------------------------------------------------------------------
@@ -298,4 +330,294 @@ QRect rgPictureLayout(QSize Picture, QSize Box, bool Stretch, bool MaintainAspec
                      Picture.height());
     }
     return QRect(QPoint(0, 0), Picture);
+}
+
+int rgScreenToPrinterPixels(int Value, TrgDirection Direction, const TObject* Printer)
+{
+    const int mm = rgToMMThousandths(utScreenPixels, Direction, Printer, float(Value));
+    return rgNearestEven(rgFromMMThousandths(mm, utPrinterPixels, Direction, Printer));
+}
+
+QImage rgPrintedPicture(const QImage& Picture, bool Transparent)
+{
+    if (!Transparent)
+        return Picture;
+    QImage image = Picture.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            if ((line[x] & 0xFFFFFF) == 0xFFFFFF)
+                line[x] = 0;
+        }
+    }
+    return image;
+}
+
+void rgDrawPicture(QPainter& Painter, const QImage& Picture, const QRectF& Target, bool Transparent, const QRect& Box)
+{
+    Painter.save();
+    if (!Box.isNull()) {
+        Painter.setClipRect(Box);
+        if (!Transparent)
+            Painter.fillRect(Box, Qt::white);
+    }
+    Painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    Painter.drawImage(Target, rgPrintedPicture(Picture, Transparent));
+    Painter.restore();
+}
+
+// ---- the device ------------------------------------------------------------------------
+
+TrgPrinterDevice::TrgPrinterDevice(TComponent* AOwner)
+    : TrgRasterDevice(AOwner), printer_(std::make_unique<TrgPrinter>()), job_(*printer_)
+{
+    job_.RequestPages = [this] { RequestPages(); };
+}
+
+TrgPrinterDevice::~TrgPrinterDevice()
+{
+    if (job_.Busy())
+        job_.CancelJob();
+}
+
+void TrgPrinterDevice::SetPageStamp(std::unique_ptr<TrgDrawCommand> Stamp)
+{
+    if (pageOpen_)
+        return;  // the stamp of the page being printed stays until the page ends
+    pageStamp_ = std::move(Stamp);
+}
+
+void TrgPrinterDevice::StartJob()
+{
+    if (Busy())
+        return;
+    TrgRasterDevice::StartJob();
+    ShowProgressMessage(rgLoadString(LanguageIndex + 2));
+    try {
+        job_.StartJob();
+    } catch (...) {
+        CancelJob();  // not busy: the next job starts afresh
+        throw;
+    }
+}
+
+void TrgPrinterDevice::ReceivePage(TrgPage* Page)
+{
+    TrgRasterDevice::ReceivePage(Page);
+    // The receive hook may have cancelled the job.
+    if (!Busy() || !PageWanted())
+        return;
+    // A page of a calculating pass has no page count yet: its message waits.
+    const bool lastPageKnown = Publisher() && Publisher()->LastPageKnown();
+    if (!SkipPage() || lastPageKnown) {
+        ShowProgressMessage(rgPrinterProgressMessage(Page->LanguageIndex, PageSetting(), Page->PassSetting,
+                                                     Page->AbsolutePageNo, Page->AbsolutePageCount,
+                                                     Page->DocumentName,
+                                                     Page->PrinterSetup()->GetActualPrinterName()));
+    }
+    if (!SkipPage())
+        PrintPage(*Page);
+}
+
+void TrgPrinterDevice::PrintPage(TrgPage& Page)
+{
+    try {
+        job_.StartPage(*Page.PrinterSetup());
+    } catch (...) {
+        CancelJob();
+        throw;
+    }
+    pageOpen_ = true;
+    if (pageStamp_)
+        Page.AddDrawCommand(pageStamp_.get());
+    // The stamp goes back to the device and the page is closed however the
+    // painting ends; a failure drops the whole job.
+    struct TPageEnd {
+        TrgPrinterDevice& device;
+        TrgPage& page;
+        ~TPageEnd()
+        {
+            if (device.pageStamp_)
+                page.RemoveDrawCommand(device.pageStamp_.get());
+            device.pageOpen_ = false;
+        }
+    } pageEnd{*this, Page};
+    try {
+        DrawPage(&Page);
+        job_.EndPage();
+    } catch (...) {
+        CancelJob();
+        throw;
+    }
+}
+
+bool TrgPrinterDevice::IsLastCopy()
+{
+    return job_.IsLastCopy();
+}
+
+void TrgPrinterDevice::EndJob()
+{
+    // Before the last copy the job runs again inside this call (IsLastCopy);
+    // the pass that ends the last copy ends the document.
+    if (!Busy() || !IsLastCopy())
+        return;
+    try {
+        job_.EndJob();
+    } catch (...) {
+        TrgRasterDevice::EndJob();
+        throw;
+    }
+    TrgRasterDevice::EndJob();
+}
+
+void TrgPrinterDevice::CancelJob()
+{
+    job_.CancelJob();
+    pageOpen_ = false;
+    TrgRasterDevice::CancelJob();
+}
+
+QPainter* TrgPrinterDevice::PagePainter()
+{
+    return pageOpen_ ? job_.Canvas() : nullptr;
+}
+
+QRect TrgPrinterDevice::DeviceRect(const TrgDrawCommand& Command) const
+{
+    return rgCommandDeviceRect(Command.Left, Command.Top, Command.Width, Command.Height, printer_.get(), job_.Offset());
+}
+
+QRect TrgPrinterDevice::CommandRect(const TrgDrawCommand& Command)
+{
+    return DeviceRect(Command);
+}
+
+bool TrgPrinterDevice::DrawCommand(TrgDrawCommand* Command)
+{
+    if (!Command || !PagePainter())
+        return false;
+    const QRect rect = DeviceRect(*Command);
+    Command->SetDrawRect({rect.left(), rect.top(), rect.left() + rect.width(), rect.top() + rect.height()});
+    if (const auto* text = dynamic_cast<const TrgDrawText*>(Command))  // TrgDrawCalc too
+        DrawText(*text);
+    else if (const auto* shape = dynamic_cast<const TrgDrawShape*>(Command))
+        DrawShape(*shape);
+    else if (const auto* line = dynamic_cast<const TrgDrawLine*>(Command))
+        DrawLine(*line);
+    else if (const auto* image = dynamic_cast<const TrgDrawImage*>(Command))
+        DrawImage(*image);
+    else
+        return false;
+    return true;
+}
+
+namespace {
+
+QRect DrawRectOf(const TrgDrawCommand& Command)
+{
+    const TRect r = Command.GetDrawRect();
+    return QRect(QPoint(r.Left, r.Top), QPoint(r.Right - 1, r.Bottom - 1));
+}
+
+// The command's pen with its own width (the routines below convert it).
+QPen PenOf(const TPen& Pen)
+{
+    QPen pen = Pen.ToQPen();
+    pen.setWidth(Pen.Width);
+    return pen;
+}
+
+}  // namespace
+
+void TrgPrinterDevice::DrawShape(const TrgDrawShape& Command)
+{
+    rgDrawShape(*PagePainter(), Command.ShapeType, DrawRectOf(Command), PenOf(Command.Pen), Command.Brush.ToQBrush(),
+                Command.XCornerRound, Command.YCornerRound, printer_.get());
+}
+
+void TrgPrinterDevice::DrawLine(const TrgDrawLine& Command)
+{
+    const bool vertical = Command.LinePosition == lpLeft || Command.LinePosition == lpRight;
+    const QPoint ppi = printer_->GetPixelsPerInch();
+    const int thickness = rgLineThickness(vertical ? ppi.x() : ppi.y(), Command.Weight);
+    const int second = rgSecondLineOffset(thickness, Command.Pen.Width, vertical ? rgHorizontal : rgVertical,
+                                          printer_.get());
+    rgDrawStrokes(*PagePainter(), PenOf(Command.Pen),
+                  rgLineStrokes(DrawRectOf(Command), Command.LinePosition, Command.LineStyle, thickness, second));
+}
+
+void TrgPrinterDevice::DrawImage(const TrgDrawImage& Command)
+{
+    const TGraphic* graphic = Command.Picture.Graphic();
+    if (!graphic || graphic->Empty())
+        return;
+    if (dynamic_cast<const TBitmap*>(graphic))
+        DrawBitmap(Command);
+    else if (Command.DirectDraw)
+        rgDrawPicture(*PagePainter(), graphic->DrawImage(), DrawRectOf(Command), Command.Transparent);
+    else
+        DrawGraphic(Command);
+}
+
+void TrgPrinterDevice::DrawBitmap(const TrgDrawImage& Command)
+{
+    const QImage picture = Command.Picture.Graphic()->DrawImage();
+    const QRect device = DrawRectOf(Command);
+    // The box in screen pixels: the picture keeps its screen proportions.
+    const QSize box(rgNearestEven(rgFromMMThousandths(Command.Width, utScreenPixels, rgHorizontal, printer_.get())),
+                    rgNearestEven(rgFromMMThousandths(Command.Height, utScreenPixels, rgVertical, printer_.get())));
+    if (box.isEmpty())
+        return;
+    const QRect layout = rgPictureLayout(picture.size(), box, Command.Stretch, Command.MaintainAspectRatio, Command.Center);
+    if (Command.Stretch) {
+        const QRect target(device.left() + rgScreenToPrinterPixels(layout.left(), rgHorizontal, printer_.get()),
+                           device.top() + rgScreenToPrinterPixels(layout.top(), rgVertical, printer_.get()),
+                           rgScreenToPrinterPixels(layout.width(), rgHorizontal, printer_.get()),
+                           rgScreenToPrinterPixels(layout.height(), rgVertical, printer_.get()));
+        rgDrawPicture(*PagePainter(), picture, target, Command.Transparent);
+        return;
+    }
+    // The box at screen size, scaled as a whole onto the device rectangle.
+    const double sx = double(device.width()) / box.width(), sy = double(device.height()) / box.height();
+    const QRectF target(device.left() + layout.left() * sx, device.top() + layout.top() * sy, layout.width() * sx,
+                        layout.height() * sy);
+    rgDrawPicture(*PagePainter(), picture, target, Command.Transparent, device);
+}
+
+void TrgPrinterDevice::DrawGraphic(const TrgDrawImage& Command)
+{
+    const TGraphic* graphic = Command.Picture.Graphic();
+    const QRect device = DrawRectOf(Command);
+    const QSize picture(rgScreenToPrinterPixels(graphic->Width(), rgHorizontal, printer_.get()),
+                        rgScreenToPrinterPixels(graphic->Height(), rgVertical, printer_.get()));
+    const QRect layout = rgPictureLayout(picture, device.size(), Command.Stretch, Command.MaintainAspectRatio,
+                                         Command.Center);
+    rgDrawPicture(*PagePainter(), graphic->DrawImage(), layout.translated(device.topLeft()), Command.Transparent,
+                  device);
+}
+
+void TrgPrinterDevice::DrawText(const TrgDrawText& Command)
+{
+    QPainter& canvas = *PagePainter();
+    measure_.SetFont(*Command.Font());
+    const TrgTextBlock block = rgTextBlockOf(Command, measure_);
+    const QPoint ppi = printer_->GetPixelsPerInch();
+    canvas.save();
+    // Measure units to printer pixels: the text lands where it was laid out.
+    canvas.translate(job_.Offset());
+    canvas.scale(double(ppi.x()) / rgMeasureUnitsPerInch, double(ppi.y()) / rgMeasureUnitsPerInch);
+    canvas.setFont(TrgFontMetricsMeasure::MeasuringFont(*Command.Font()));
+    canvas.setPen(printer_->FontColor(ColorToQColor(Command.Font()->Color())));
+    rgPaintTextBlock(canvas, block, measure_);
+    canvas.restore();
+}
+
+// ---- registration -------------------------------------------------------------------
+
+void rgRegisterPrinterDeviceClasses()
+{
+    rgDescribeDeviceBaseClasses();
+    rgDescribeClassOnce<TrgPrinterDevice, TrgRasterDevice>("TrgPrinterDevice");
+    RegisterClass(ClassInfoFor<TrgPrinterDevice>());
 }

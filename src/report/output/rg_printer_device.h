@@ -1,12 +1,17 @@
 #pragma once
-// Printing pages on a printer: the job over TrgPrinter (one document for
-// all copies, collated copies by running the job again, each page's setup
-// applied before the page) and the painting routines for lines, text and
-// pictures in printer pixels.
+// Printing pages on a printer: the printer device, the job over TrgPrinter
+// (one document for all copies, collated copies by running the job again,
+// each page's setup applied before the page) and the painting routines for
+// lines, shapes, text and pictures in printer pixels.
 //
 // A cancelled job ends without printing (TrgPrinter::Abort deletes the job
 // file before it reaches the spooler), and every failure of the printer or
 // the spooler arrives as EPrintError.
+//
+// Text is not measured again here: the lines and their widths come from the
+// layout's measure at 1200 units per inch, and the painter is scaled from
+// those units to printer pixels, so printed lines break and align exactly
+// as they were laid out.
 
 #include <QColor>
 #include <QPainter>
@@ -15,11 +20,20 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "platform/ui/framework_types.h"
+#include "report/output/rg_device.h"
 #include "report/output/rg_printer.h"
+#include "report/output/rg_text_measure.h"
 #include "report/output/rg_types.h"
+
+class TrgDrawCommand;
+class TrgDrawImage;
+class TrgDrawLine;
+class TrgDrawShape;
+class TrgDrawText;
 
 // ---- the job ------------------------------------------------------------------
 
@@ -126,13 +140,99 @@ int rgAlignedTextX(TAlignment Alignment, const QRect& Box, int LineWidth);
 // as wide as the widest line, kept at the edge the alignment names.
 QRect rgFitTextBox(const TrgTextBlock& Block, const std::function<int(const QString&)>& LineWidth);
 // Draws Text from X with every tab moved to the next tab stop (counted
-// from X), by the same rule the word wrap measured the line with.
+// from X), by the same rule the word wrap measured the line with. Widths
+// come from Measure, which must hold the painter's font; without one, the
+// painter's font is measured on its device.
+void rgDrawTabbedText(QPainter& Painter, int X, int Top, const QString& Text, const std::vector<int>& TabStops,
+                      const TrgTextMeasure& Measure);
 void rgDrawTabbedText(QPainter& Painter, int X, int Top, const QString& Text, const std::vector<int>& TabStops);
-// Fills and writes the block with the painter's font and pen.
+// Fills and writes the block with the painter's font and pen, line widths
+// taken from Measure (or, without one, from the painter's font).
+void rgPaintTextBlock(QPainter& Painter, const TrgTextBlock& Block, const TrgTextMeasure& Measure);
 void rgPaintTextBlock(QPainter& Painter, const TrgTextBlock& Block);
+// A text command laid out in the units of Measure, whose font must be the
+// command's: the box from the command's rectangle, its lines, the line
+// height (text height plus the memo's Leading, else the font's external
+// leading) and, for a memo line, its tab stops.
+TrgTextBlock rgTextBlockOf(const TrgDrawText& Command, const TrgTextMeasure& Measure);
 
 // ---- pictures ------------------------------------------------------------------------
 
 // Where a picture goes in a box of Box size (both in the same pixels),
 // relative to the box's top-left corner.
 QRect rgPictureLayout(QSize Picture, QSize Box, bool Stretch, bool MaintainAspectRatio, bool Center);
+// Screen pixels in printer pixels, to the nearest pixel.
+int rgScreenToPrinterPixels(int Value, TrgDirection Direction, const TObject* Printer);
+// The image a picture prints as. A transparent command lets what lies
+// beneath show through the picture's white (a PDF page has no raster
+// operations, so white is left out where a printer would AND the colours).
+QImage rgPrintedPicture(const QImage& Picture, bool Transparent);
+// Draws the picture into Target; with Box, clipped to the box and, unless
+// Transparent, on white within the whole box.
+void rgDrawPicture(QPainter& Painter, const QImage& Picture, const QRectF& Target, bool Transparent,
+                   const QRect& Box = QRect());
+
+// ---- the device ------------------------------------------------------------------------
+
+// Prints the pages it receives on its own printer: one document per job
+// (spanning every collated copy), each page's setup applied before the
+// page, every draw command painted in printer pixels.
+class TrgPrinterDevice : public TrgRasterDevice {
+public:
+    explicit TrgPrinterDevice(TComponent* AOwner);
+    // A job still open is dropped without printing.
+    ~TrgPrinterDevice() override;
+
+    TrgPrinter* Printer() const { return printer_.get(); }
+    // StartJob begins the printer document / EndJob ends it.
+    bool BeginDocument() const { return job_.BeginDocument; }
+    void SetBeginDocument(bool Value) { job_.BeginDocument = Value; }
+    bool EndDocument() const { return job_.EndDocument; }
+    void SetEndDocument(bool Value) { job_.EndDocument = Value; }
+    // Passes still to print, the current one included.
+    int CopiesLeft() const { return job_.CopiesLeft(); }
+
+    // A command added to every page while it prints (owned by the device;
+    // nullptr: none).
+    TrgDrawCommand* PageStamp() const { return pageStamp_.get(); }
+    void SetPageStamp(std::unique_ptr<TrgDrawCommand> Stamp);
+
+    // Ignored while busy, so the passes for copies stay in one document.
+    void StartJob() override;
+    // Prints a wanted page that is not skipped, with its progress message.
+    void ReceivePage(TrgPage* Page) override;
+    // Ends the document after the last copy; before that, runs the job again.
+    void EndJob() override;
+    // Drops the job: nothing reaches the spooler.
+    void CancelJob() override;
+    // Works out the command's device rectangle and paints texts, shapes,
+    // lines and pictures; false for any other command or with no page open.
+    bool DrawCommand(TrgDrawCommand* Command) override;
+
+    QPainter* PagePainter() override;
+    QRect CommandRect(const TrgDrawCommand& Command) override;
+
+    // True on the last copy; otherwise counts the copy off, has the job run
+    // again and returns false.
+    virtual bool IsLastCopy();
+    virtual void DrawShape(const TrgDrawShape& Command);
+    virtual void DrawLine(const TrgDrawLine& Command);
+    virtual void DrawImage(const TrgDrawImage& Command);
+    virtual void DrawText(const TrgDrawText& Command);
+    virtual void DrawBitmap(const TrgDrawImage& Command);
+    virtual void DrawGraphic(const TrgDrawImage& Command);
+
+private:
+    void PrintPage(TrgPage& Page);
+    QRect DeviceRect(const TrgDrawCommand& Command) const;
+
+    std::unique_ptr<TrgPrinter> printer_;
+    TrgPrinterJob job_;
+    TrgFontMetricsMeasure measure_;
+    std::unique_ptr<TrgDrawCommand> pageStamp_;
+    bool pageOpen_ = false;
+};
+
+// Registers the printer device by class name (with the device classes it
+// derives from described for the component stream).
+void rgRegisterPrinterDeviceClasses();

@@ -130,14 +130,23 @@ void TrgPublisher::PublishJob()
 {
     Broadcast(bcStartJob);
 
-    collecting_ = true;
-    newRequest_ = true;
-    Broadcast(bcPageRequest);
-    collecting_ = false;
-
-    serving_ = true;
-    ServeRequest();
-    serving_ = false;
+    // A device or the page-request hook may fail; the job's flags are
+    // cleared all the same, so the next job starts afresh.
+    struct TFlagReset {
+        bool& flag;
+        ~TFlagReset() { flag = false; }
+    };
+    {
+        collecting_ = true;
+        const TFlagReset reset{collecting_};
+        newRequest_ = true;
+        Broadcast(bcPageRequest);
+    }
+    {
+        serving_ = true;
+        const TFlagReset reset{serving_};
+        ServeRequest();
+    }
 
     Broadcast(bcEndJob);
     ResetRequest();

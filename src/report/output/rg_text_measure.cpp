@@ -1,5 +1,6 @@
 #include "report/output/rg_text_measure.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -69,4 +70,9 @@ double TrgFontMetricsMeasure::TextWidth(QStringView Text) const
 double TrgFontMetricsMeasure::AverageCharWidth() const
 {
     return metrics_->averageCharWidth();
+}
+
+int TrgFontMetricsMeasure::ExternalLeading() const
+{
+    return std::max(0, int(std::lround(metrics_->leading())));
 }

@@ -31,6 +31,8 @@ public:
     virtual double TextWidth(QStringView Text) const = 0;
     // The mean advance of a character, for default tab stops.
     virtual double AverageCharWidth() const = 0;
+    // The gap the font's designer puts between lines (0 unless the font has one).
+    virtual int ExternalLeading() const { return 0; }
 };
 
 // The real measure: font metrics of the printer's font at 1200 units per
@@ -44,6 +46,7 @@ public:
     int TextHeight() const override;
     double TextWidth(QStringView Text) const override;
     double AverageCharWidth() const override;
+    int ExternalLeading() const override;
 
     // The font a TFont is measured with.
     static QFont MeasuringFont(const TFont& Font);

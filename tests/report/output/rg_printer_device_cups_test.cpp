@@ -1,0 +1,211 @@
+// A report's pages printed through the printer device to a real CUPS
+// scheduler (a private cupsd under a temporary folder): pages made on
+// request by a publisher, the spooled PDF judged with poppler and qpdf, the
+// job's copies and collation read back with ipptool.
+#include <QDir>
+#include <QFile>
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+#include "fake_printer_source.h"
+#include "pdf_tools.h"
+#include "printer_device_fixtures.h"
+#include "private_cupsd.h"
+#include "report/output/rg_printer_device.h"
+#include "report/output/rg_printer_list.h"
+#include "report/output/rg_publisher.h"
+
+using rgtest::AddImageAt;
+using rgtest::AddLineAt;
+using rgtest::AddShapeAt;
+using rgtest::AddTextAt;
+using rgtest::kInch;
+using rgtest::Matches;
+using rgtest::RunTool;
+using rgtest::ToolOutput;
+using rgtest::TPageSource;
+
+namespace {
+
+class PrinterDeviceCupsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(cupsd_.Start(), "");
+        rgSetPrinterSource(rgCreateCupsPrinterSource());
+        oldTmp_ = qgetenv("TMPDIR");
+        qputenv("TMPDIR", QByteArray(tmp_.str().c_str()));
+        device_ = std::make_unique<TrgPrinterDevice>(nullptr);
+        device_->SetPublisher(&publisher_);
+    }
+    void TearDown() override
+    {
+        device_.reset();
+        qputenv("TMPDIR", oldTmp_);
+        rgtest::InstallFakePrinters({});  // no later test reaches a spooler
+    }
+
+    // Two pages of a picture list: titles, lines, shapes, a memo line and a picture each.
+    static void FillPage(TrgPage& page, int number)
+    {
+        AddTextAt(page, "Bilderliste Urlaub", 20000, 15000, 170000, 8000);
+        AddTextAt(page, QString("Seite %1 von 2").arg(number), 20000, 280000, 170000, 6000, taRightJustify);
+        AddLineAt(page, lpBottom, number == 1 ? lsSingle : lsDouble, 1, 20000, 15000, 170000, 10000);
+        AddShapeAt(page, number == 1 ? stRectangle : stEllipse, clSilver, 20000, 40000, 60000, 40000);
+        QImage picture(64, 32, QImage::Format_RGB32);
+        picture.fill(number == 1 ? Qt::darkGreen : Qt::darkBlue);
+        AddImageAt(page, picture, 100000, 40000, 60000, 40000)->Stretch = true;
+        auto* memo = AddTextAt(page, QString("Nr. %1\tStrand.jpg\tRimini").arg(number), 20000, 100000, 170000, 6000);
+        memo->IsMemo = true;
+        TStringList stops;
+        stops.AddStrings({"30000", "90000"});
+        memo->SetTabStopPositions(stops);
+    }
+
+    QStringList TemporaryFiles() const { return QDir(QString::fromStdString(tmp_.str())).entryList(QDir::Files); }
+
+    lxtest::TPrivateCupsd cupsd_{{"Probe"}};
+    lxtest::TempDir tmp_;
+    QByteArray oldTmp_;
+    TrgPublisher publisher_{nullptr};
+    std::unique_ptr<TrgPrinterDevice> device_;
+};
+
+TEST_F(PrinterDeviceCupsTest, TwoPagesOfDrawCommandsReachTheSchedulerAsAGoodPdf)
+{
+    TPageSource source(publisher_, 2, FillPage);
+    publisher_.PublishJob();
+
+    const int job = device_->Printer()->LastJobId();
+    ASSERT_GT(job, 0);
+    EXPECT_EQ(cupsd_.JobIds(), QList<int>({job}));
+    const QMap<QString, QString> attributes = cupsd_.JobAttributes(job);
+    EXPECT_EQ(attributes.value("job-name"), "Bilderliste");
+    EXPECT_EQ(attributes.value("copies"), "1");
+    EXPECT_EQ(attributes.value("media"), "iso_a4_210x297mm");
+    const QStringList files = cupsd_.JobFiles();
+    ASSERT_EQ(files.size(), 1);
+    const QString file = files[0];
+    EXPECT_TRUE(Matches(ToolOutput("pdfinfo", {file}), "Pages:\\s+2\\n"));
+
+    // Text and order: each page's title, its memo line with the tabs laid
+    // out as columns, and its page number, page 1 before page 2.
+    const QString text = ToolOutput("pdftotext", {"-layout", file, "-"});
+    const QStringList pages = text.split('\f');
+    ASSERT_GE(pages.size(), 2) << text.toStdString();
+    for (int n = 1; n <= 2; ++n) {
+        SCOPED_TRACE(n);
+        const QString page = pages[n - 1];
+        const qsizetype title = page.indexOf("Bilderliste Urlaub");
+        const qsizetype memo = page.indexOf(QRegularExpression(QString("Nr\\. %1 +Strand\\.jpg +Rimini").arg(n)));
+        const qsizetype number = page.indexOf(QString("Seite %1 von 2").arg(n));
+        EXPECT_GE(title, 0) << page.toStdString();
+        EXPECT_GT(memo, title) << page.toStdString();
+        EXPECT_GT(number, memo) << page.toStdString();
+    }
+
+    // One picture per page, at its own size.
+    const QString images = ToolOutput("pdfimages", {"-list", file});
+    for (int n = 1; n <= 2; ++n)
+        EXPECT_TRUE(Matches(images, QString("\\n\\s+%1\\s+\\d+\\s+image\\s+64\\s+32\\s").arg(n))) << images.toStdString();
+
+    // Fonts embedded with Unicode maps, the face the report asked for.
+    const QStringList fontLines = ToolOutput("pdffonts", {file}).split('\n', Qt::SkipEmptyParts).mid(2);
+    ASSERT_FALSE(fontLines.isEmpty());
+    for (const QString& line : fontLines) {
+        const QStringList f = line.simplified().split(' ');
+        ASSERT_GE(f.size(), 7) << line.toStdString();
+        EXPECT_EQ(f[f.size() - 5], "yes") << "not embedded: " << line.toStdString();
+        EXPECT_EQ(f[f.size() - 3], "yes") << "no Unicode map: " << line.toStdString();
+    }
+    EXPECT_TRUE(fontLines.join('\n').contains("LiberationSans"));
+    const rgtest::TToolResult check = RunTool("qpdf", {"--check", file});
+    EXPECT_EQ(check.ExitCode, 0) << check.Output.toStdString();
+    EXPECT_TRUE(TemporaryFiles().isEmpty());
+}
+
+TEST_F(PrinterDeviceCupsTest, CopiesAndCollationAsTheSchedulerSeesThem)
+{
+    struct Case {
+        bool collate;
+        QString copies, collateAttribute;
+        int pages;
+    };
+    const Case cases[] = {{false, "2", "false", 2}, {true, "1", "true", 4}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.collate ? "collated" : "not collated");
+        // A new device for each print run, as the producer makes one.
+        device_ = std::make_unique<TrgPrinterDevice>(nullptr);
+        device_->SetPublisher(&publisher_);
+        TPageSource source(publisher_, 2, FillPage);
+        source.Setup.SetCopies(2);
+        source.Setup.SetCollation(c.collate);
+        publisher_.PublishJob();
+
+        const int job = device_->Printer()->LastJobId();
+        ASSERT_GT(job, 0);
+        const QMap<QString, QString> attributes = cupsd_.JobAttributes(job);
+        EXPECT_EQ(attributes.value("copies"), c.copies);
+        EXPECT_EQ(attributes.value("Collate"), c.collateAttribute);
+        const QString file = cupsd_.JobFiles().last();
+        EXPECT_TRUE(Matches(ToolOutput("pdfinfo", {file}), QString("Pages:\\s+%1\\n").arg(c.pages)));
+        const QString text = ToolOutput("pdftotext", {"-layout", file, "-"});
+        EXPECT_EQ(text.count("Seite 1 von 2"), c.pages / 2);
+        EXPECT_EQ(text.count("Seite 2 von 2"), c.pages / 2);
+    }
+    EXPECT_EQ(cupsd_.JobIds().size(), 2);
+}
+
+TEST_F(PrinterDeviceCupsTest, ACancelledJobLeavesNoJob)
+{
+    TPageSource source(publisher_, 2, FillPage);
+    device_->OnReceivePage = [&](TObject*, TrgPage* page) {
+        if (page->AbsolutePageNo == 2) {
+            source.Cancelled = true;
+            publisher_.CancelJob();
+        }
+    };
+    publisher_.PublishJob();
+    EXPECT_TRUE(cupsd_.JobIds().isEmpty());
+    EXPECT_TRUE(cupsd_.JobFiles().isEmpty());
+    EXPECT_EQ(device_->Printer()->LastJobId(), 0);
+    EXPECT_TRUE(TemporaryFiles().isEmpty());
+}
+
+TEST_F(PrinterDeviceCupsTest, AFailingPainterGivesPrintErrorAndNoJob)
+{
+    TPageSource source(publisher_, 2, FillPage);
+    // The job's file turns into a folder before the first page: the PDF
+    // writer cannot open it.
+    device_->OnReceivePage = [&](TObject*, TrgPage*) {
+        const QDir tmp(QString::fromStdString(tmp_.str()));
+        for (const QString& name : tmp.entryList(QDir::Files)) {
+            QFile::remove(tmp.filePath(name));
+            tmp.mkdir(name);
+        }
+    };
+    EXPECT_THROW(publisher_.PublishJob(), EPrintError);
+    EXPECT_TRUE(cupsd_.JobIds().isEmpty());
+    EXPECT_TRUE(cupsd_.JobFiles().isEmpty());
+    EXPECT_FALSE(device_->Busy());
+}
+
+TEST_F(PrinterDeviceCupsTest, PrintingToAChosenFileKeepsThatFileAndSpoolsNothing)
+{
+    lxtest::TempDir out;
+    const QString file = QString::fromStdString((out / "liste.pdf").string());
+    QFile old(file);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("alt");
+    old.close();
+    device_->Printer()->OutputFileName = file;
+    TPageSource source(publisher_, 2, FillPage);
+    publisher_.PublishJob();
+    EXPECT_TRUE(Matches(ToolOutput("pdfinfo", {file}), "Pages:\\s+2\\n"));
+    EXPECT_TRUE(ToolOutput("pdftotext", {"-layout", file, "-"}).contains("Seite 2 von 2"));
+    EXPECT_EQ(QDir(QString::fromStdString(out.str())).entryList(QDir::Files), QStringList({"liste.pdf"}));
+    EXPECT_TRUE(cupsd_.JobIds().isEmpty());
+}
+
+}  // namespace
