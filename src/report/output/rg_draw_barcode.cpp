@@ -249,24 +249,33 @@ TrgBarCodeLayout TrgDrawBarCode::Layout(int ResolutionAlong, int ResolutionAcros
     return L;
 }
 
+TrgBarCodeLayout TrgDrawBarCode::LayoutAt(QPoint Resolution)
+{
+    return Vertical() ? Layout(Resolution.y(), Resolution.x()) : Layout(Resolution.x(), Resolution.y());
+}
+
+QSize TrgDrawBarCode::PageSize(const TrgBarCodeLayout& L) const
+{
+    return Vertical() ? QSize(L.Height, L.Width) : QSize(L.Width, L.Height);
+}
+
 QSize TrgDrawBarCode::MeasureSymbol(int ResolutionX, int ResolutionY)
 {
-    const TrgBarCodeLayout L = Layout(Vertical() ? ResolutionY : ResolutionX, Vertical() ? ResolutionX : ResolutionY);
-    return Vertical() ? QSize(L.Height, L.Width) : QSize(L.Width, L.Height);
+    return PageSize(LayoutAt({ResolutionX, ResolutionY}));
+}
+
+void TrgDrawBarCode::ApplySize(const TrgBarCodeLayout& L, QPoint Resolution)
+{
+    if (!L.Valid)
+        return;  // an invalid bar code keeps its box
+    const QSize size = PageSize(L);
+    Width = PixelsToMM(size.width(), Resolution.x());
+    Height = PixelsToMM(size.height(), Resolution.y());
 }
 
 void TrgDrawBarCode::SizeToResolution(int ResolutionX, int ResolutionY)
 {
-    const TrgBarCodeLayout L = Layout(Vertical() ? ResolutionY : ResolutionX, Vertical() ? ResolutionX : ResolutionY);
-    if (!L.Valid)
-        return;  // an invalid bar code keeps its box
-    if (Vertical()) {
-        Width = PixelsToMM(L.Height, ResolutionX);
-        Height = PixelsToMM(L.Width, ResolutionY);
-    } else {
-        Width = PixelsToMM(L.Width, ResolutionX);
-        Height = PixelsToMM(L.Height, ResolutionY);
-    }
+    ApplySize(LayoutAt({ResolutionX, ResolutionY}), {ResolutionX, ResolutionY});
 }
 
 QSize TrgDrawBarCode::MeasureMMThousandths()
@@ -278,10 +287,12 @@ QSize TrgDrawBarCode::MeasureMMThousandths()
 
 void TrgDrawBarCode::DrawBarCode(QPainter& Painter, int ResolutionX, int ResolutionY, QPoint Origin)
 {
-    const int along = Vertical() ? ResolutionY : ResolutionX;
-    const int across = Vertical() ? ResolutionX : ResolutionY;
-    const TrgBarCodeLayout L = Layout(along, across);
+    const QPoint resolution(ResolutionX, ResolutionY);
+    PaintLayout(Painter, LayoutAt(resolution), resolution, Origin);
+}
 
+void TrgDrawBarCode::PaintLayout(QPainter& Painter, const TrgBarCodeLayout& L, QPoint Resolution, QPoint Origin) const
+{
     // Symbol coordinates onto the device: turned about the symbol's box so
     // that its top-left corner lands on Origin.
     QTransform turn;
@@ -300,7 +311,7 @@ void TrgDrawBarCode::DrawBarCode(QPainter& Painter, int ResolutionX, int Resolut
     if (L.Valid) {
         PaintBars(Painter, L);
         if (PrintHumanReadable && BarCodeType != bcPostnet)
-            PaintText(Painter, L, along);
+            PaintText(Painter, L, Vertical() ? Resolution.y() : Resolution.x());
     }
     Painter.restore();
 }
@@ -432,27 +443,28 @@ bool TrgDrawBarCode::Draw(TrgDevice* Device)
     // preview keeps the printed proportions.
     const QPoint sizing = rgBarCodeSizingResolution();
     bool scaled = !IsVectorPainter(*painter) && (device.x() < sizing.x() || device.y() < sizing.y());
-    if (scaled) {
-        const QSize size = MeasureSymbol(sizing.x(), sizing.y());
-        scaled = qint64(size.width()) * size.height() <= kMaxScaledPixels;
+    TrgBarCodeLayout layout = LayoutAt(scaled ? sizing : device);
+    const QSize size = PageSize(layout);
+    if (scaled && qint64(size.width()) * size.height() > kMaxScaledPixels) {
+        scaled = false;
+        layout = LayoutAt(device);
     }
     const QPoint resolution = scaled ? sizing : device;
-    SizeToResolution(resolution.x(), resolution.y());
+    ApplySize(layout, resolution);
     const QRect rect = raster->CommandRect(*this);
     SetDrawRect({rect.left(), rect.top(), rect.left() + rect.width(), rect.top() + rect.height()});
 
     if (!scaled) {
-        DrawBarCode(*painter, device.x(), device.y(), rect.topLeft());
+        PaintLayout(*painter, layout, device, rect.topLeft());
         return true;
     }
-    const QSize size = MeasureSymbol(sizing.x(), sizing.y());
     if (size.isEmpty())
         return true;
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     {
         QPainter imagePainter(&image);
-        DrawBarCode(imagePainter, sizing.x(), sizing.y(), QPoint(0, 0));
+        PaintLayout(imagePainter, layout, sizing, QPoint(0, 0));
     }
     painter->save();
     painter->setRenderHint(QPainter::SmoothPixmapTransform, true);

@@ -97,6 +97,13 @@ public:
 
 private:
     bool Vertical() const { return Orientation == orTopToBottom || Orientation == orBottomToTop; }
+    // The layout at a device's resolution (x horizontal, y vertical).
+    TrgBarCodeLayout LayoutAt(QPoint Resolution);
+    // The symbol's size on the page, in pixels.
+    QSize PageSize(const TrgBarCodeLayout& L) const;
+    // Width and Height from a valid layout; an invalid one keeps the box.
+    void ApplySize(const TrgBarCodeLayout& L, QPoint Resolution);
+    void PaintLayout(QPainter& Painter, const TrgBarCodeLayout& L, QPoint Resolution, QPoint Origin) const;
     void PaintBars(QPainter& Painter, const TrgBarCodeLayout& L) const;
     void PaintText(QPainter& Painter, const TrgBarCodeLayout& L, int ResolutionAlong) const;
 
