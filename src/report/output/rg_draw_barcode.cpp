@@ -24,9 +24,11 @@
 
 namespace {
 
+// Halves to even; absurd lengths saturate instead of overflowing.
 int Round(long double v)
 {
-    return int(std::nearbyint(v));  // halves to even
+    constexpr long double limit = 1e9L;
+    return int(std::nearbyint(std::clamp(v, -limit, limit)));
 }
 
 // Answers a fixed resolution to the length conversions, as a printer would.
@@ -123,6 +125,9 @@ bool IsVectorPainter(QPainter& Painter)
 // Above this many pixels a screen's symbol is painted at the screen's own
 // resolution instead of being made at the printer's and scaled.
 constexpr qint64 kMaxScaledPixels = 40'000'000;
+
+// The largest human-readable size AutoSizeFont starts from.
+constexpr int kMaxFontPoints = 720;
 
 }  // namespace
 
@@ -221,7 +226,7 @@ TrgBarCodeLayout TrgDrawBarCode::Layout(int ResolutionAlong, int ResolutionAcros
     if (AutoSizeFont) {
         // From a quarter of the symbol's height down until the text fits.
         const int height = AutoSize ? L.BarHeight : crossExtent;
-        const int start = std::max(2, Round(height * 72.0L / across / 4));
+        const int start = std::clamp(Round(height * 72.0L / across / 4), 2, kMaxFontPoints);
         auto fits = [&](int points) {
             const TTextMetrics metrics(FontAt(font_, points, along), along);
             switch (BarCodeType) {
@@ -233,9 +238,17 @@ TrgBarCodeLayout TrgDrawBarCode::Layout(int ResolutionAlong, int ResolutionAcros
         if (BarCodeType == bcPostnet) {
             L.FontPoints = std::max(2, start / 2);
         } else {
-            L.FontPoints = start;
-            while (L.FontPoints > 2 && !fits(L.FontPoints))
-                --L.FontPoints;
+            // The largest size from the start down (not below 2) that
+            // fits; the text only grows with its size, so halving finds it.
+            int low = 2, high = start;
+            while (low < high) {
+                const int mid = low + (high - low + 1) / 2;
+                if (fits(mid))
+                    low = mid;
+                else
+                    high = mid - 1;
+            }
+            L.FontPoints = low;
         }
     }
     L.FontPixels = FontAt(font_, L.FontPoints, along).pixelSize();

@@ -481,3 +481,50 @@ TEST_F(BarCodeCommand, OnlyARasterDeviceWithAnOpenPageIsPaintedOn)
     EXPECT_FALSE(command->Draw(&closed));
     EXPECT_FALSE(command->Draw(nullptr));
 }
+
+TEST_F(BarCodeCommand, TheTextStandsWhereTheAlignmentSays)
+{
+    // The first and last text column; a small font keeps the text well
+    // under half the symbol's length.
+    auto inkColumns = [](TAlignment alignment, int& first, int& last, int& width) {
+        auto command = Make(bcCode39, "ABCDEFGHIJKL");
+        command->AutoSizeFont = false;
+        command->Font()->SetSize(8);
+        command->Alignment = alignment;
+        const QImage symbol = PaintedSymbol(*command, 300);
+        const TrgBarCodeLayout L = command->Layout(300, 300);
+        width = L.Width;
+        first = L.Width, last = -1;
+        for (int y = L.BarHeight; y < L.Height; ++y)
+            for (int x = 0; x < L.Width; ++x)
+                if (Dark(symbol, x, y)) {
+                    first = std::min(first, x);
+                    last = std::max(last, x);
+                }
+    };
+    int first = 0, last = 0, width = 0;
+    inkColumns(taLeftJustify, first, last, width);
+    EXPECT_LE(first, 5);
+    EXPECT_LT(last, width / 2);
+    inkColumns(taRightJustify, first, last, width);
+    EXPECT_GE(last, width - 6);
+    EXPECT_GT(first, width / 2);
+    inkColumns(taCenter, first, last, width);
+    EXPECT_NEAR(first, width - 1 - last, 6);
+    EXPECT_GT(first, 5);
+}
+
+TEST_F(BarCodeCommand, VeryLongDataLaysOutAndPaintsInsideItsDevice)
+{
+    auto command = Make(bcCode128, QString(QChar(rgCode128StartC)) + QString(20000, u'7'));
+    const TrgBarCodeLayout L = command->Layout(600, 600);
+    ASSERT_TRUE(L.Valid);
+    EXPECT_GE(L.FontPoints, 2);
+    EXPECT_LE(L.FontPoints, 720);
+    EXPECT_EQ(L.Width, int(L.Row.size()));
+    // Painted on a small page: drawn and clipped by the device, no failure.
+    command->Left = command->Top = 0;
+    ImagePageDevice device(QSize(200, 200), 96);
+    EXPECT_TRUE(command->Draw(&device));
+    EXPECT_TRUE(Dark(device.Finish(), 0, 0));
+}
