@@ -699,7 +699,8 @@ void TBilderKopierenForm::BitBtnKopierenVerschiebenClick(TObject*)
     TDbe* dbe = haupt_.AlbumDbe();
     StopUhr(QStringLiteral("START"));
     const bool jedesVorher = CheckBoxJedesBildVorKopierenVerschiebenAnzeigen->Checked();
-    const QString zielOrdner = OrdnerNormalisiert(EditZielDir->Text().trimmed());
+    // A folder typed in Linux form ("/home/anna/Ziel") is taken in its Windows form.
+    const QString zielOrdner = OrdnerNormalisiert(LinuxToWinOrSelf(EditZielDir->Text().trimmed()));
     EditZielDir->SetText(zielOrdner);
     if (zielOrdner.isEmpty() || !VerzeichnisPruefen(zielOrdner, true, true) || !DirectoryExists(zielOrdner)) {
         ShowMessage(QStringLiteral("Verzeichnis ") + zielOrdner + QStringLiteral(" konnte nicht angelegt werden..."));

@@ -210,12 +210,19 @@ public:
     int Neue() const { return neue_; }
     int Alte() const { return alte_; }
     int Uebersprungen() const { return uebersprungen_; }
+    // Files skipped for one reason in the last run.
+    int UebersprungenWegen(const QString& grund) const;
     // Full path of the scan log.
     QString LogDatei() const;
 
 private:
     void Bauen();
     void Log(const QString& zeile);
+    // Logs "Übersprungen (grund): pfad" and counts the file under its reason.
+    void Ueberspringen(const QString& grund, const QString& pfad);
+    void Zaehlen(const QString& grund);
+    // What the run did, for the closing message: added, known, skipped by reason.
+    QString Bilanz() const;
     void LogOeffnen();
     void LogSchliessen();
     void ZaehlerSetzen();
@@ -232,6 +239,7 @@ private:
     TScanHauptfenster& haupt_;
     std::unique_ptr<QFile> log_;
     int neue_ = 0, alte_ = 0, uebersprungen_ = 0;
+    std::vector<std::pair<QString, int>> gruende_;  // skip reasons in order of first use
     bool laeuft_ = false;
     QString vorschauDatei_;  // the picture shown in the preview
 };

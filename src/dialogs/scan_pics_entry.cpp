@@ -133,16 +133,14 @@ void TfrmScanPics::AddFile(const QString& folder, const QString& fileName)
     // A path the album's code page cannot hold cannot be stored: the picture
     // is skipped, logged and counted; the run goes on.
     if (!Win1252CanEncode(pfad)) {
-        Log(QStringLiteral("Übersprungen (Zeichen im Pfad nicht in Windows-1252 darstellbar): ") + pfad);
-        ++uebersprungen_;
+        Ueberspringen(QStringLiteral("Zeichen im Pfad nicht in Windows-1252 darstellbar"), pfad);
         return;
     }
 
     // The album keeps 239 characters of a path: a longer one would be cut
     // and point nowhere, so the picture is skipped the same way.
     if (pfad.length() > 239) {
-        Log(QStringLiteral("Übersprungen (Pfad länger als 239 Zeichen): ") + pfad);
-        ++uebersprungen_;
+        Ueberspringen(QStringLiteral("Pfad länger als 239 Zeichen"), pfad);
         return;
     }
 
@@ -235,11 +233,12 @@ void TfrmScanPics::AddFile(const QString& folder, const QString& fileName)
                         Suffix != QLatin1String("PCD");
     if (messen) {
         if (!Messen(pfad)) {
-            Log(QStringLiteral("Übersprungen (ungültige oder unlesbare Bilddatei): ") + pfad);
-            ++uebersprungen_;
-            if (MessageDlg(QStringLiteral("Die Datei ") + pfad +
-                               QStringLiteral(" scheint üngültig zu sein, jetzt direkt löschen ?"),
-                           mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) == mrYes) {
+            Ueberspringen(QStringLiteral("ungültige oder unlesbare Bilddatei"), pfad);
+            // Deleting is the risky answer: Enter keeps the file.
+            if (Application->MessageBox(QStringLiteral("Die Datei ") + pfad +
+                                            QStringLiteral(" scheint üngültig zu sein, jetzt direkt löschen ?"),
+                                        QStringLiteral("Bestätigen"),
+                                        MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES) {
                 if (!DeleteFile(pfad))
                     ShowMessage(QStringLiteral("Fehler beim Löschen der Datei ") + pfad + QStringLiteral(" !"));
             }
@@ -248,8 +247,10 @@ void TfrmScanPics::AddFile(const QString& folder, const QString& fileName)
         const int minB = SpinEditMinPixelBreite->Value(), minH = SpinEditMinPixelHoehe->Value();
         const int maxB = SpinEditMaxPixelBreite->Value(), maxH = SpinEditMaxPixelHoehe->Value();
         if ((minB > 0 && Breite < minB) || (minH > 0 && Hoehe < minH) || (maxB > 0 && Breite > maxB) ||
-            (maxH > 0 && Hoehe > maxH))
+            (maxH > 0 && Hoehe > maxH)) {
+            Ueberspringen(QStringLiteral("Pixelmaße außerhalb der Grenzen"), pfad);
             return;
+        }
     }
 
     // 11: the preview.
@@ -411,7 +412,7 @@ int TfrmScanPics::SchreibeSatzInDatenbank()
                 // the pixel limits) is refused like an unreadable header:
                 // logged and counted, nothing written, the run goes on.
                 Log(QStringLiteral("Fehler beim Speichern des Vorschaubildes (") + txtPfad->Text() + QStringLiteral(") !"));
-                ++uebersprungen_;
+                Ueberspringen(QStringLiteral("Vorschaubild nicht lesbar"), txtPfad->Text());
                 return 1;
             }
         }
@@ -466,7 +467,7 @@ int TfrmScanPics::SchreibeSatzInDatenbank()
                                  txtPfad->Text() + QStringLiteral(" wird nicht gespeichert!");
             Log(text);
             ShowMessage(text);
-            ++uebersprungen_;
+            Zaehlen(QStringLiteral("Text nicht in Windows-1252 darstellbar"));
             return 1;
         }
         bytes.push_back(*b);

@@ -701,6 +701,7 @@ public:
     // Hooks the change handler of the user mark to the album's field (fields
     // are made anew by each open).
     void MarkFeldEreignisSetzen(TDataSet* DataSet);
+    void LogischeFelderDeutsch(TDataSet* DataSet);
     void FeldWerteersetzen1Click(TObject* Sender);
     void Kurzbeschreibungeingeben1Click(TObject* Sender);
     void AlleBilderSaetzeLoeschen1Click(TObject* Sender);
@@ -757,6 +758,8 @@ public:
     static bool WartungsHandlerVorhanden(const char* name);
 
 private:
+    // The key last pressed in the album grid (0 after its release).
+    Word gridTasteGedrueckt_ = 0;
     friend class TWartungsSperre;
     friend class TMainFormOptionen;
     friend class TMainFormWerkzeuge;

@@ -380,7 +380,12 @@ void TMainForm::GridAufbauen()
     TableBilder->AfterOpen = [this](TDataSet* ds) {
         dkApplyColumnsToFields(ds, &DBGridBilder->Selected());
         MarkFeldEreignisSetzen(ds);
+        LogischeFelderDeutsch(ds);
     };
+    // The column titles are push buttons: a click sorts by that column.
+    DBGridBilder->SetTitleButtons(true);
+    // In edit mode one click ticks a mark; the double click stays the full view.
+    DBGridBilder->EditControlOptions.Include(ecoCheckboxSingleClick);
     DBGridBilder->SetPopupMenu(PopupMenu(QStringLiteral("PopupMenuDBGridBilder")));
     DBGridBilder->OnCalcCellColors = [this](TObject*, TField*, TGridDrawState, bool highlight, TFont* font,
                                             TBrush* brush) {
@@ -404,10 +409,17 @@ void TMainForm::GridAufbauen()
     DBGridBilder->OnDblClick = [this](TObject*) { Handler("Vollbild1Click")(nullptr); };
     DBGridBilder->OnMouseDown = [this](TObject*, TMouseButton, TShiftState, int, int) { ZeigeVorschauBildAusBlob(); };
     DBGridBilder->OnMouseUp = [this](TObject*, TMouseButton, TShiftState, int, int) { AutoBlaetternStoppen(); };
+    // Only a key pressed in the grid counts on its release: the release of the
+    // Enter that closed a message box arrives here too and must not open the
+    // full view.
+    DBGridBilder->OnKeyDown = [this](TObject*, Word& key, TShiftState) { gridTasteGedrueckt_ = key; };
     DBGridBilder->OnKeyUp = [this](TObject*, Word& key, TShiftState) {
         ZeigeVorschauBildAusBlob();
+        const bool hierGedrueckt = gridTasteGedrueckt_ == key;
+        gridTasteGedrueckt_ = 0;
         const TMenuItem* edit = MenuItem(QStringLiteral("EditiermodusTabelle1"));
-        if ((key == VK_RETURN || key == VK_SPACE) && edit && !edit->Checked() && TableBilder->Active())
+        if ((key == VK_RETURN || key == VK_SPACE) && hierGedrueckt && edit && !edit->Checked() &&
+            TableBilder->Active())
             Handler("Vollbild1Click")(nullptr);
     };
     DBGridBilder->OnTopRowChanged = [this](TObject*) { DBGridBilder->Invalidate(); };

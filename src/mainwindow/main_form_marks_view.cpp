@@ -45,6 +45,15 @@ void TMainForm::DBCheckBoxBildImZugriffMouseUp(TObject*, TMouseButton, TShiftSta
     ShowMessage(QStringLiteral("Dieses Feld kann nicht manuell verändert werden!"));
 }
 
+void TMainForm::LogischeFelderDeutsch(TDataSet* DataSet)
+{
+    // The grid's check-box cells and the editors speak of "Wahr" and
+    // "Falsch", as the German framework names the logical values.
+    for (int i = 0; i < DataSet->FieldCount(); ++i)
+        if (auto* f = dynamic_cast<TBooleanField*>(DataSet->Fields(i)))
+            f->SetDisplayValues(QStringLiteral("Wahr;Falsch"));
+}
+
 void TMainForm::MarkFeldEreignisSetzen(TDataSet* DataSet)
 {
     if (TField* f = DataSet->FindField(QStringLiteral("MARKIERT")))
