@@ -49,6 +49,10 @@ uint8_t ScanFileTypeErmitteln(const QString& fileName);
 // The size of the thumbnail of a w x h picture: the longer side 150, the
 // other in proportion, rounded half to even (at least 1).
 void VorschauGroesse(int w, int h, int& nw, int& nh);
+// Writes the thumbnail of the picture `bild` (Windows form) as a 256-colour
+// BMP file `ziel`, turned by `drehung` degrees; false when the picture
+// cannot be read or the file not written.
+bool VorschaubildSchreiben(const QString& bild, const QString& ziel, int drehung);
 // The search mask of the ticked types, in the dialog's order.
 struct TScanTypen {
     bool JPG = false, BMP = false, TIF = false, PNG = false, GIF = false, PCX = false;

@@ -335,37 +335,40 @@ int TfrmScanPics::IstSchonErfasst(const QString& shortName)
     return 0;
 }
 
+bool VorschaubildSchreiben(const QString& bild, const QString& ziel, int drehung)
+{
+    const std::optional<QString> quelle = WinToLinux(bild);
+    const std::optional<QString> zielOrdner = WinToLinux(ExtractFilePath(ziel));
+    if (!quelle || !zielOrdner)
+        return false;
+    // A scaled decode: a large JPEG is decoded at about the thumbnail's size.
+    TPicImage gelesen;
+    TPicError err;
+    if (!PicRead(*quelle, 0, 0, gelesen, err, QSize(300, 300)))
+        return false;
+    const int w = gelesen.SourceWidth > 0 ? gelesen.SourceWidth : gelesen.Width();
+    const int h = gelesen.SourceHeight > 0 ? gelesen.SourceHeight : gelesen.Height();
+    int nw = 0, nh = 0;
+    VorschauGroesse(w, h, nw, nh);
+    TPicImage klein = PicResize(gelesen, nw, nh);
+    if (drehung != 0)
+        klein = PicRotate(klein, drehung);
+    // 256 colours with error diffusion: Qt's palette conversion costs a
+    // fraction of a millisecond on a thumbnail, where an adaptive palette
+    // from the image library costs more than the scaled decode itself.
+    const TPicImage reduziert = TPicImage::FromQImage(
+        klein.Pixels.convertToFormat(QImage::Format_Indexed8, Qt::DiffuseDither | Qt::PreferDither));
+    const QString datei = QDir(*zielOrdner).filePath(DateiNameVonPfad(ziel));
+    return PicWrite(reduziert.IsNull() ? klein : reduziert, datei, pfBMP, 0, err);
+}
+
 QString TfrmScanPics::ErzeugeVorschauBild(const QString& name)
 {
     QString ordner = MitBackslash(haupt_.Einstellungen().Text(QStringLiteral("TempBilderPfad")));
     if (!DirectoryExists(ordner))
         ordner = haupt_.ProgrammPfad();
     const QString ziel = ordner + name.left(name.length() - 3) + QStringLiteral("BMP");
-    const std::optional<QString> quelle = WinToLinux(txtPfad->Text());
-    const std::optional<QString> zielLinux = WinToLinux(ordner);
-    if (!quelle || !zielLinux)
-        return QString();
-    // A scaled decode: a large JPEG is decoded at about the thumbnail's size.
-    TPicImage bild;
-    TPicError err;
-    if (!PicRead(*quelle, 0, 0, bild, err, QSize(300, 300)))
-        return QString();
-    const int w = bild.SourceWidth > 0 ? bild.SourceWidth : bild.Width();
-    const int h = bild.SourceHeight > 0 ? bild.SourceHeight : bild.Height();
-    int nw = 0, nh = 0;
-    VorschauGroesse(w, h, nw, nh);
-    TPicImage klein = PicResize(bild, nw, nh);
-    if (Drehung != 0)
-        klein = PicRotate(klein, Drehung);
-    // 256 colours with error diffusion: Qt's palette conversion costs a
-    // fraction of a millisecond on a thumbnail, where an adaptive palette
-    // from the image library costs more than the scaled decode itself.
-    const TPicImage reduziert = TPicImage::FromQImage(
-        klein.Pixels.convertToFormat(QImage::Format_Indexed8, Qt::DiffuseDither | Qt::PreferDither));
-    const QString datei = QDir(*zielLinux).filePath(DateiNameVonPfad(ziel));
-    if (!PicWrite(reduziert.IsNull() ? klein : reduziert, datei, pfBMP, 0, err))
-        return QString();
-    return ziel;
+    return VorschaubildSchreiben(txtPfad->Text(), ziel, Drehung) ? ziel : QString();
 }
 
 int TfrmScanPics::FehlerBeimSchreiben()

@@ -642,6 +642,10 @@ public:
     // Starts editor 1..3 on the picture (the current entry's when empty).
     void BildExternBearbeiten(int editor, const QString& datei);
     void SchreibeAktuellesVorschaubild();
+    // "Extern bearbeitete Bilder aktualisieren": size, file date and
+    // thumbnail of the entries opened in an external editor.
+    void ExternbearbeiteteBilderaktualisieren1Click(TObject* Sender);
+    void AktualisiereExternBearbeiteteBilder();
     void QKDBPicBox1Click(TObject* Sender);
     void QKDBPicBox1DblClick(TObject* Sender);
     void PopupMenuVorschaubilderPopup(TObject* Sender);
