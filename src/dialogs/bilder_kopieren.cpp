@@ -774,8 +774,10 @@ void TBilderKopierenForm::AlleBearbeiten(const QString& zielOrdner)
     // The entries of the run are taken first: a move deletes entries and
     // changes paths, which must not move the walk.
     std::vector<uint32_t> saetze;
+    // Deleted entries, which the album hides, are neither asked about nor copied.
     for (dbe->GoTop(); !dbe->Eof(); dbe->Skip(1))
-        saetze.push_back(dbe->RecNo());
+        if (!dbe->Deleted())
+            saetze.push_back(dbe->RecNo());
     const int total = int(saetze.size());
 
     auto status = std::make_unique<TStatus4Frm>(this);
