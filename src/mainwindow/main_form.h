@@ -39,6 +39,7 @@ class TDataSet;
 class TDataSource;
 class TDbe;
 class TDbeEnv;
+class TDBDateEditPlus;
 class TdkTable;
 class TFts;
 class TOpenDialog;
@@ -265,6 +266,8 @@ public:
     TdkDBEdit* DBEditBilderPfad;
     TdkDBEdit* DBEditBilderDatum;
     TdkDBEdit* DBEditBilderAUFNDATUM;
+    // The creation date with its calendar, beside the plain edit.
+    TDBDateEditPlus* DBDateEditPlusAUFNDATUM = nullptr;
     TdkDBEdit* DBEditBilderLabelKennung;
     TdkDBEdit* DBEditBenutzerdefiniert1;
     TdkDBEdit* DBEditBenutzerdefiniert2;

@@ -5,6 +5,7 @@
 
 #include "mainwindow/main_form.h"
 
+#include "controls/db_date_edit.h"
 #include "datacontrols/dk_db_combo.h"
 #include "datacontrols/dk_db_edit.h"
 #include "datacontrols/dk_record_view.h"
@@ -629,7 +630,7 @@ void TMainForm::EinzelsatzAufbauen()
         {"DBEditBreite", "BREITE", "Breite:", 290, 34, 110, &DBEditBreite},
         {"DBEditHoehe", "HOEHE", "Höhe:", 290, 62, 110, &DBEditHoehe},
         {"DBEditBilderDatum", "FILEDATE", "Dateidatum:", 290, 90, 110, &DBEditBilderDatum},
-        {"DBEditBilderAUFNDATUM", "AUFNDATUM", "Erzeugt:", 520, 6, 130, &DBEditBilderAUFNDATUM},
+        {"DBEditBilderAUFNDATUM", "AUFNDATUM", "Erzeugt:", 520, 6, 70, &DBEditBilderAUFNDATUM},
         {"DBEditBilderPfad", "PFAD", "Bildpfad:", 520, 34, 240, &DBEditBilderPfad},
     };
     for (const Zeile& z : kTeil2) {
@@ -639,6 +640,13 @@ void TMainForm::EinzelsatzAufbauen()
     DBEditBilderUrheber->SetPopupMenu(PopupMenu(QStringLiteral("PopupMenuBilderUrheber")));
     DBEditSerie->SetPopupMenu(PopupMenu(QStringLiteral("PopupMenuBilderSerie")));
     DBEditBilderLabel->SetPopupMenu(PopupMenu(QStringLiteral("PopupMenuLabelName")));
+    // The creation date once more as a date edit with its calendar; its
+    // pop-up writes the date into every shown entry.
+    DBDateEditPlusAUFNDATUM = Neu<TDBDateEditPlus>(this, t2, "DBDateEditPlusAUFNDATUM");
+    DBDateEditPlusAUFNDATUM->SetBounds(520 + 98 + 74, 6, 100, 22);
+    DBDateEditPlusAUFNDATUM->SetDataSource(DataSourceBilder);
+    DBDateEditPlusAUFNDATUM->SetDataField(QStringLiteral("AUFNDATUM"));
+    DBDateEditPlusAUFNDATUM->SetPopupMenu(PopupMenu(QStringLiteral("PopupMenuErzeugungsdatum")));
     // The program fills these fields; the user reads them.
     for (TdkDBEdit* e : {DBEditBytes, DBEditBreite, DBEditHoehe, DBEditBilderLabelKennung, DBEditBilderPfad,
                          DBEditBilderDatum})

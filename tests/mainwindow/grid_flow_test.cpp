@@ -3,7 +3,9 @@
 // the grid; the album read back through the engine.
 #include "maintenance_fixture.h"
 
+#include "controls/db_date_edit.h"
 #include "datagrid/dk_db_grid.h"
+#include "platform/core/sys_utils.h"
 #include "platform/ui/menus.h"
 
 #include <QCoreApplication>
@@ -197,4 +199,28 @@ TEST_F(GridFlowTest, EnterOpensTheFullViewOnlyWhenItWasPressedInTheGrid)
     Application->ProcessMessages();
     ASSERT_EQ(gezeigt.Gezeigt.size(), 1) << gezeigt.Gezeigt.join("|").toStdString();
     EXPECT_TRUE(gezeigt.Gezeigt[0].contains("Bild")) << gezeigt.Gezeigt[0].toStdString();
+}
+
+TEST_F(GridFlowTest, RecordPageShowsTheCreationDateInItsDateEditWithThePopup)
+{
+    AlbumZeigen(Drei());
+    Setzen(1, "AUFNDATUM", "20200315");
+    Setzen(2, "AUFNDATUM", "20211224");
+    form->DbeBilder->SetOrder(0);
+    form->TableBilder->Refresh();
+    TDBDateEditPlus* datum = form->DBDateEditPlusAUFNDATUM;
+    ASSERT_NE(datum, nullptr);
+    EXPECT_EQ(datum->Parent(), form->TabSheetBilderDBFTeil2);
+    EXPECT_EQ(datum->DataField(), "AUFNDATUM");
+    EXPECT_EQ(datum->PopupMenu(), form->PopupMenu("PopupMenuErzeugungsdatum"));
+    struct Fall {
+        int Satz;
+        TDateTime Datum;
+    };
+    for (const Fall& f : {Fall{1, EncodeDate(2020, 3, 15)}, Fall{2, EncodeDate(2021, 12, 24)}}) {
+        form->TableBilder->First();
+        form->TableBilder->MoveBy(f.Satz - 1);
+        Application->ProcessMessages();
+        EXPECT_EQ(datum->Date(), f.Datum) << f.Satz;
+    }
 }
