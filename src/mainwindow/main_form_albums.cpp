@@ -289,6 +289,11 @@ int TMainForm::BilderDBFOeffnenLauf(bool wiederholen, bool picklistenFragen)
         DbeBilder->SetOrder(gemerkteOrder == 0 ? BilderActiveOrder : gemerkteOrder);
         TableBilder->Refresh();
         BilderActiveOrder = DbeBilder->IndexOrd();
+        // The status names the order the rows now stand in.
+        const QString tag = DbeBilder->TagName(BilderActiveOrder);
+        StatusBarBilder1->Panels()->Items(3)->SetText(BilderActiveOrder > 0 && !tag.isEmpty()
+                                                          ? QStringLiteral("Sortierung=") + tag
+                                                          : QStringLiteral("Unsortiert"));
     }
     BilderIndexDaten();
     FilterZustandNachAlbumwechsel();

@@ -1,6 +1,7 @@
 // The album grid as a user meets it: real mouse presses on its title row and
 // on its check-box cells, and the Enter key with and without its press in
-// the grid; the album read back through the engine.
+// the grid; the album read back through the engine. Also the record page's
+// date edit for the creation date.
 #include "maintenance_fixture.h"
 
 #include "controls/db_date_edit.h"
@@ -130,6 +131,15 @@ TEST_F(GridFlowTest, MouseClickOnAColumnTitleSortsByThatColumn)
         EXPECT_EQ(form->DbeBilder->TagName(form->DbeBilder->IndexOrd()).toUpper(), fall.Tag);
         EXPECT_EQ(Beschreibungen(), fall.Reihe) << fall.Feld;
     }
+    // Opened again (as from the album manager), the status names the order
+    // the rows stand in.
+    form->DbeBilder->SetOrder(form->DbeBilder->TagArea("SHORTDESC"));
+    {
+        TPromptScript still;
+        ASSERT_EQ(form->BilderDBFOeffnen(), 1);
+    }
+    EXPECT_EQ(SortierText(), "Sortierung=" + form->DbeBilder->TagName(form->DbeBilder->IndexOrd()));
+    EXPECT_EQ(Beschreibungen(), (std::vector<std::string>{"ahorn", "birke", "ceder"}));
     // A press on one title and the release on another sorts by neither.
     form->StatusBarBilder1->Panels()->Items(3)->SetText("vorher");
     QTest::mousePress(GridWidget(), Qt::LeftButton, Qt::NoModifier, Mitte(Spalte("SHORTDESC"), 0));
