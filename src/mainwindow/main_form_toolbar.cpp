@@ -19,10 +19,6 @@
 
 namespace {
 
-// The toolbar's buttons: the class-wide control height, wide enough for
-// the longest caption.
-constexpr int kKnopfBreite = 72;
-
 // The picture of a button: the desktop icon theme's icon of that meaning,
 // else the program's own drawing (resources/icons, copied into the program
 // folder), else Qt's built-in picture. It is drawn on the button's face
@@ -64,12 +60,13 @@ QImage KnopfBild(const char* name, const QColor& grund)
     return bild;
 }
 
-// Wide enough for the picture beside the caption.
+// Just wide enough for the picture beside the caption, so the ten buttons
+// fit the window's first width.
 int KnopfBreite(TQKAutoButton* b)
 {
     TCanvas* c = b->Canvas();
     c->Font.Assign(b->Font());
-    return std::max(kKnopfBreite, c->TextWidth(b->Caption()) + 16 + b->Spacing() + 10);
+    return c->TextWidth(b->Caption()) + 16 + b->Spacing() + 8;
 }
 
 }  // namespace
@@ -105,6 +102,7 @@ void TMainForm::ToolbarAufbauen()
         TBitmap bild;
         bild.SetImage(KnopfBild(b.Name, ColorToQColor(button->Color())));
         button->SetGlyph(&bild);
+        button->SetStretch(false);  // the picture keeps its size beside the caption
         const int breite = KnopfBreite(button);
         button->SetBounds(x, TDockControl::VerticalSpacing(), breite, TDockControl::ControlHeight());
         x += breite;
@@ -120,6 +118,7 @@ void TMainForm::ToolbarAufbauen()
         for (TQKAutoButton* b : buttons_) {
             const TBefehl* befehl = BefehlSuchen(b->Name.toLatin1().constData());
             b->SetCaption(vertikal || !befehl ? QString() : QString::fromUtf8(befehl->Caption));
+            b->SetStretch(vertikal);
             b->SetWidth(vertikal ? TDockControl::ControlWidth() : KnopfBreite(b));
         }
         XToolBarBilderVerwaltung->Auslegen();

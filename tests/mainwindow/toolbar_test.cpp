@@ -60,6 +60,7 @@ TEST_F(ToolbarTest, ButtonsOfTheVocabularyInTheTopDock)
         EXPECT_LE(rechts, Bar()->Width());
         // Each shows a picture of its own beside its caption.
         ASSERT_FALSE(b->Glyph()->Empty()) << namen[i];
+        EXPECT_FALSE(b->Stretch()) << namen[i];  // drawn at its size, not over the caption
         const QImage bild = b->Glyph()->ToImage().convertToFormat(QImage::Format_RGB32);
         bilder.insert(QByteArray(reinterpret_cast<const char*>(bild.constBits()), int(bild.sizeInBytes())));
     }
