@@ -165,6 +165,11 @@ public:
     // ---- Album record and tags -----------------------------------------------
     int ErzeugeBilderDatenbank(const QString& Path, const QString& FileName);
     bool IstBildZielFormat(const QString& FileName, int Kantenlaenge);
+    // The size IstBildZielFormat measured last (0 x 0 when it could not).
+    int ZielBildBreite = 0, ZielBildHoehe = 0;
+    // The name "Bilder umkopieren" gives a source file in the target folder:
+    // its date and time, or the next free number after the name part.
+    QString UmkopierName(const QString& datei) const;
 
     // ---- Album manager table -------------------------------------------------
     int ErzeugeBilderDatenbankenVerwaltung(const QString& Path, const QString& FileName);

@@ -73,6 +73,8 @@ bool TMainForm::IstBildZielFormat(const QString& FileName, int Kantenlaenge)
         // its own, never by the size of the picture looked at before it.
         QImageReader reader(*datei);
         const QSize groesse = reader.size();
+        ZielBildBreite = groesse.isValid() ? groesse.width() : 0;
+        ZielBildHoehe = groesse.isValid() ? groesse.height() : 0;
         if (!groesse.isValid())
             return false;
         return Kantenlaenge == groesse.width() || Kantenlaenge == groesse.height();
