@@ -234,3 +234,29 @@ TEST_F(GridFlowTest, RecordPageShowsTheCreationDateInItsDateEditWithThePopup)
         EXPECT_EQ(datum->Date(), f.Datum) << f.Satz;
     }
 }
+
+TEST_F(GridFlowTest, ADeletedEntryLeavesTheGridAndTheCount)
+{
+    // Deleted in a tag's order, or in the natural order and then sorted:
+    // the tags leave it out, and the count says so.
+    for (const bool natuerlich : {false, true}) {
+        AlbumZeigen(Drei());
+        const int tag = form->DbeBilder->TagArea("SHORTDESC");
+        form->DbeBilder->SetOrder(natuerlich ? 0 : tag);
+        form->TableBilder->Refresh();
+        form->TableBilder->First();
+        ASSERT_EQ(form->TableBilder->FieldByName("SHORTDESC")->AsString().trimmed(), natuerlich ? "birke" : "ahorn");
+        form->DbeBilder->Delete();
+        form->DbeBilder->SetOrder(tag);
+        form->TableBilder->Refresh();
+        form->BilderSatzAnzahlZeigen();
+        const std::vector<std::string> rest = natuerlich ? std::vector<std::string>{"ahorn", "ceder"}
+                                                         : std::vector<std::string>{"birke", "ceder"};
+        EXPECT_EQ(Beschreibungen(), rest) << natuerlich;
+        EXPECT_EQ(form->DbeBilder->QueryRecCount(), 2u) << natuerlich;
+        EXPECT_EQ(form->StatusBarBilder1->Panels()->Items(1)->Text(), "2 von 3 Einträge angezeigt") << natuerlich;
+        form.reset();
+        dbe_CloseAll();
+        SetUp();
+    }
+}
