@@ -714,6 +714,10 @@ public:
     // are made anew by each open).
     void MarkFeldEreignisSetzen(TDataSet* DataSet);
     void LogischeFelderDeutsch(TDataSet* DataSet);
+    // A deleted entry is not shown in the album's orders: when the current
+    // record is one (the last one of a run, the one just deleted), the next
+    // shown entry becomes current, else the last.
+    void AufSichtbarenEintrag();
     void FeldWerteersetzen1Click(TObject* Sender);
     void Kurzbeschreibungeingeben1Click(TObject* Sender);
     void AlleBilderSaetzeLoeschen1Click(TObject* Sender);

@@ -5,6 +5,7 @@
 #include "datagrid/dk_table.h"
 #include "platform/data/field.h"
 #include "platform/ui/dialogs.h"
+#include "storage/tdbe.h"
 
 namespace {
 
@@ -43,6 +44,16 @@ void TMainForm::DBCheckBoxBildImZugriffMouseUp(TObject*, TMouseButton, TShiftSta
 {
     // Only the availability test writes this field; the box stays as it was.
     ShowMessage(QStringLiteral("Dieses Feld kann nicht manuell verändert werden!"));
+}
+
+void TMainForm::AufSichtbarenEintrag()
+{
+    if (!TableBilder->Active() || DbeBilder->IndexOrd() == 0 || !DbeBilder->Deleted())
+        return;
+    DbeBilder->Skip(1);
+    if (DbeBilder->Eof())
+        DbeBilder->GoBottom();
+    TableBilder->Refresh();
 }
 
 void TMainForm::LogischeFelderDeutsch(TDataSet* DataSet)

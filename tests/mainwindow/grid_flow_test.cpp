@@ -6,6 +6,7 @@
 
 #include "controls/db_date_edit.h"
 #include "datagrid/dk_db_grid.h"
+#include "dialogs/bilder_loeschen.h"
 #include "platform/core/sys_utils.h"
 #include "platform/ui/menus.h"
 
@@ -259,4 +260,24 @@ TEST_F(GridFlowTest, ADeletedEntryLeavesTheGridAndTheCount)
         dbe_CloseAll();
         SetUp();
     }
+}
+
+TEST_F(GridFlowTest, AfterTheDeleteDialogTheDeletedEntryIsNoLongerCurrentOrShown)
+{
+    AlbumZeigen(Drei());
+    form->DbeBilder->SetOrder(form->DbeBilder->TagArea("SHORTDESC"));
+    form->TableBilder->Refresh();
+    form->TableBilder->First();
+    form->TableBilder->Next();  // "birke"
+    TPromptScript script;
+    script.Modal<TBilderLoeschenForm>([](TBilderLoeschenForm& f) {
+        f.CheckBoxBilderMitloeschen->SetChecked(false);
+        f.BitBtnDeleteClick(nullptr);
+    });
+    form->Handler("BilderLoeschenClick")(nullptr);
+    EXPECT_EQ(script.Pending(), 0u);
+    EXPECT_FALSE(form->DbeBilder->Deleted());
+    EXPECT_EQ(form->TableBilder->FieldByName("SHORTDESC")->AsString().trimmed(), "ceder");
+    EXPECT_EQ(Beschreibungen(), (std::vector<std::string>{"ahorn", "ceder"}));
+    EXPECT_EQ(form->StatusBarBilder1->Panels()->Items(1)->Text(), "2 von 3 Einträge angezeigt");
 }
