@@ -630,7 +630,7 @@ void TMainForm::EinzelsatzAufbauen()
         {"DBEditBreite", "BREITE", "Breite:", 290, 34, 110, &DBEditBreite},
         {"DBEditHoehe", "HOEHE", "Höhe:", 290, 62, 110, &DBEditHoehe},
         {"DBEditBilderDatum", "FILEDATE", "Dateidatum:", 290, 90, 110, &DBEditBilderDatum},
-        {"DBEditBilderAUFNDATUM", "AUFNDATUM", "Erzeugt:", 520, 6, 70, &DBEditBilderAUFNDATUM},
+        {"DBEditBilderAUFNDATUM", "AUFNDATUM", "Erzeugt:", 520, 6, 130, &DBEditBilderAUFNDATUM},
         {"DBEditBilderPfad", "PFAD", "Bildpfad:", 520, 34, 240, &DBEditBilderPfad},
     };
     for (const Zeile& z : kTeil2) {
@@ -642,8 +642,9 @@ void TMainForm::EinzelsatzAufbauen()
     DBEditBilderLabel->SetPopupMenu(PopupMenu(QStringLiteral("PopupMenuLabelName")));
     // The creation date once more as a date edit with its calendar; its
     // pop-up writes the date into every shown entry.
+    label(t2, QStringLiteral("Kalender:"), 520, 62, 96);
     DBDateEditPlusAUFNDATUM = Neu<TDBDateEditPlus>(this, t2, "DBDateEditPlusAUFNDATUM");
-    DBDateEditPlusAUFNDATUM->SetBounds(520 + 98 + 74, 6, 100, 22);
+    DBDateEditPlusAUFNDATUM->SetBounds(520 + 98, 62, 130, 22);
     DBDateEditPlusAUFNDATUM->SetDataSource(DataSourceBilder);
     DBDateEditPlusAUFNDATUM->SetDataField(QStringLiteral("AUFNDATUM"));
     DBDateEditPlusAUFNDATUM->SetPopupMenu(PopupMenu(QStringLiteral("PopupMenuErzeugungsdatum")));
