@@ -40,6 +40,7 @@ class TDataSource;
 class TDbe;
 class TDbeEnv;
 class TDBDateEditPlus;
+class TDBNavigator;
 class TdkTable;
 class TFts;
 class TOpenDialog;
@@ -240,6 +241,9 @@ public:
     TTabSheet* TabSheetBilderDBFTeil2;
     TTabSheet* TabSheetBilderDBFTeil3;
     TdkDBGrid* DBGridBilder;
+    // Below the grid: the panel with the grid's navigator.
+    TPanel* PanelBilderEinzelsatzAnzeige = nullptr;
+    TDBNavigator* DBNavigatorBilder = nullptr;
     // The record editor (menu item "Satzeditor"), modeless.
     TdkRecordViewDialog* RecordViewDialogBilder;
     // The pick-list combos: the grid's cell editors and their twins of the

@@ -13,6 +13,7 @@
 #include "datagrid/dk_field_info.h"
 #include "datagrid/dk_table.h"
 #include "imaging/image_window.h"
+#include "mainwindow/db_navigator.h"
 #include "mainwindow/main_commands.h"
 #include "platform/ui/com_ctrls.h"
 #include "platform/ui/dialogs.h"
@@ -356,6 +357,21 @@ std::vector<TdkDBComboBox*> TMainForm::PicklistenCombos() const
 
 void TMainForm::GridAufbauen()
 {
+    // Below the grid, its navigator on a panel of its own.
+    PanelBilderEinzelsatzAnzeige = Neu<TPanel>(this, PanelBilderGrid, "PanelBilderEinzelsatzAnzeige");
+    PanelBilderEinzelsatzAnzeige->SetAlign(alBottom);
+    PanelBilderEinzelsatzAnzeige->SetHeight(25);
+    PanelBilderEinzelsatzAnzeige->SetBevelOuter(bvNone);
+    PanelBilderEinzelsatzAnzeige->SetCaption(QString());
+    PanelBilderEinzelsatzAnzeige->SetPopupMenu(PopupMenu(QStringLiteral("PopupMenuDBGridBilder")));
+    DBNavigatorBilder = Neu<TDBNavigator>(this, PanelBilderEinzelsatzAnzeige, "DBNavigatorBilder");
+    DBNavigatorBilder->SetBounds(0, 0, 240, 25);
+    DBNavigatorBilder->SetDataSource(DataSourceBilder);
+    DBNavigatorBilder->SetPopupMenu(PopupMenu(QStringLiteral("PopupMenuDBGridBilder")));
+    DBNavigatorBilder->OnClick = [this](TObject*, TNavigateBtn) {
+        PrgWavSpielen(DBNavigatorBilder->Tag);
+        ZeigeVorschauBildAusBlob();
+    };
     DBGridBilder = Neu<TdkDBGrid>(this, PanelBilderGrid, "DBGridBilder");
     DBGridBilder->SetAlign(alClient);
     DBGridBilder->SetDataSource(DataSourceBilder);

@@ -1,17 +1,20 @@
 // The album grid as a user meets it: real mouse presses on its title row and
 // on its check-box cells, and the Enter key with and without its press in
 // the grid; the album read back through the engine. Also the record page's
-// date edit for the creation date.
+// date edit for the creation date and the grid's navigator.
 #include "maintenance_fixture.h"
 
 #include "controls/db_date_edit.h"
 #include "datagrid/dk_db_grid.h"
 #include "dialogs/bilder_loeschen.h"
+#include "mainwindow/db_navigator.h"
+#include "platform/ui/buttons.h"
 #include "platform/core/sys_utils.h"
 #include "platform/ui/menus.h"
 
 #include <QCoreApplication>
 #include <QTest>
+#include <QToolButton>
 
 namespace {
 
@@ -280,4 +283,38 @@ TEST_F(GridFlowTest, AfterTheDeleteDialogTheDeletedEntryIsNoLongerCurrentOrShown
     EXPECT_EQ(form->TableBilder->FieldByName("SHORTDESC")->AsString().trimmed(), "ceder");
     EXPECT_EQ(Beschreibungen(), (std::vector<std::string>{"ahorn", "ceder"}));
     EXPECT_EQ(form->StatusBarBilder1->Panels()->Items(1)->Text(), "2 von 3 Einträge angezeigt");
+}
+
+TEST_F(GridFlowTest, TheNavigatorBelowTheGridMovesAndDeletesWithItsButtons)
+{
+    AlbumZeigen(Drei());
+    form->DbeBilder->SetOrder(form->DbeBilder->TagArea("SHORTDESC"));
+    form->TableBilder->Refresh();
+    form->TableBilder->First();
+    TDBNavigator* nav = form->DBNavigatorBilder;
+    ASSERT_NE(nav, nullptr);
+    EXPECT_EQ(nav->Parent(), form->PanelBilderEinzelsatzAnzeige);
+    nav->UpdateButtons();
+    // On the first entry: no way back, no post or cancel.
+    for (auto [knopf, an] : {std::pair{nbFirst, false}, std::pair{nbPrior, false}, std::pair{nbNext, true},
+                             std::pair{nbLast, true}, std::pair{nbPost, false}, std::pair{nbCancel, false}})
+        EXPECT_EQ(nav->Buttons(knopf)->Enabled(), an) << knopf;
+    auto klick = [&](TNavigateBtn knopf) {
+        QTest::mouseClick(nav->Buttons(knopf)->Button(), Qt::LeftButton);
+        Application->ProcessMessages();
+    };
+    klick(nbNext);
+    EXPECT_EQ(form->TableBilder->FieldByName("SHORTDESC")->AsString().trimmed(), "birke");
+    klick(nbLast);
+    EXPECT_EQ(form->TableBilder->FieldByName("SHORTDESC")->AsString().trimmed(), "ceder");
+    EXPECT_FALSE(nav->Buttons(nbNext)->Enabled());
+    // Delete asks first; Cancel keeps the entry, OK deletes it.
+    TPromptScript script;
+    script.Answer(mrCancel, "Datensatz löschen?").Answer(mrOk, "Datensatz löschen?");
+    klick(nbDelete);
+    EXPECT_EQ(Beschreibungen().size(), 3u);
+    form->TableBilder->Last();
+    klick(nbDelete);
+    EXPECT_EQ(Beschreibungen(), (std::vector<std::string>{"ahorn", "birke"}));
+    EXPECT_TRUE(Lesen()[2].Geloescht);
 }
