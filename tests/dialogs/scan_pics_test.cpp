@@ -1016,7 +1016,7 @@ TEST_F(ScanPicsTest, RunReportsWhatWasAddedAndWhatWasSkippedWhy)
     for (const Fall& f : {Fall{"Dateigröße außerhalb der Grenzen", "gross.png"},
                           Fall{"Pixelmaße außerhalb der Grenzen", "schmal.png"},
                           Fall{"Dateityp nicht gewählt", "anders.tiff"},
-                          Fall{"Die Bilddatei ist leer.", "kaputt.png"}  // the decoder's own reason}) {
+                          Fall{"Die Bilddatei ist leer.", "kaputt.png"}}) {  // kaputt.png: the decoder's own reason
         const QString grund = QString::fromUtf8(f.Grund);
         EXPECT_EQ(d->UebersprungenWegen(grund), 1) << f.Grund;
         EXPECT_TRUE(Log().contains("Übersprungen (" + grund + "): " + Win(Linux("bericht")) + "\\" + f.Datei))
