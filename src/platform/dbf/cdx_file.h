@@ -108,6 +108,8 @@ public:
     void SetKeyType(CdxKeyType type);
     // Checksum of the sort-weight table the tag was built with (0 machine order).
     std::uint32_t CollationChecksum() const { return collationChecksum_; }
+    // The sort-weight table the tag's character keys are stored with.
+    const CdxCollation& Collation() const { return collation_; }
 
     // True when the tag must be rebuilt before use; RebuildReason() says why.
     bool NeedsRebuild() const { return !rebuildReason_.empty() || collationMismatch_; }

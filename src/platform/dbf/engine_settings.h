@@ -22,6 +22,9 @@ struct EngineSettings {
     std::string password;       // recorded only: no encryption
     unsigned char sortWeights[256] = {};
     bool sortWeightsSet = false;
+    // Queries take what they can from the open index tags; off, every
+    // record is evaluated (the two give the same bits).
+    bool queryFromIndexes = true;
     std::function<void(std::uint32_t, std::uint32_t)> gauge;
 };
 

@@ -75,6 +75,58 @@ void QueryBitmap::Clear(std::uint32_t recNo)
     }
 }
 
+void QueryBitmap::Recount()
+{
+    count_ = 0;
+    for (const std::uint64_t w : words_)
+        count_ += static_cast<std::uint32_t>(std::popcount(w));
+}
+
+void QueryBitmap::AndWith(const QueryBitmap& other)
+{
+    for (std::size_t i = 0; i < words_.size(); ++i)
+        words_[i] &= i < other.words_.size() ? other.words_[i] : 0;
+    Recount();
+}
+
+void QueryBitmap::OrWith(const QueryBitmap& other)
+{
+    for (std::size_t i = 0; i < words_.size() && i < other.words_.size(); ++i)
+        words_[i] |= other.words_[i];
+    if (!words_.empty())
+        ClearTail();
+    Recount();
+}
+
+void QueryBitmap::AndNotWith(const QueryBitmap& other)
+{
+    for (std::size_t i = 0; i < words_.size() && i < other.words_.size(); ++i)
+        words_[i] &= ~other.words_[i];
+    Recount();
+}
+
+void QueryBitmap::Invert()
+{
+    for (auto& w : words_)
+        w = ~w;
+    if (!words_.empty())
+        ClearTail();
+    count_ = size_ - count_;
+}
+
+std::uint32_t QueryBitmap::CountUpTo(std::uint32_t recNo) const
+{
+    if (recNo > size_)
+        recNo = size_;
+    std::uint32_t n = 0;
+    const std::size_t full = recNo >> 6;
+    for (std::size_t i = 0; i < full; ++i)
+        n += static_cast<std::uint32_t>(std::popcount(words_[i]));
+    if (recNo & 63)
+        n += static_cast<std::uint32_t>(std::popcount(words_[full] & ((std::uint64_t{1} << (recNo & 63)) - 1)));
+    return n;
+}
+
 std::uint32_t QueryBitmap::Next(std::uint32_t recNo) const
 {
     // Bit index recNo is record recNo + 1, the first candidate.

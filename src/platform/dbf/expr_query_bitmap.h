@@ -36,6 +36,14 @@ public:
         return (words_[bit >> 6] >> (bit & 63)) & 1;
     }
 
+    // Set operations over bitmaps of the same size (a word at a time).
+    void AndWith(const QueryBitmap& other);
+    void OrWith(const QueryBitmap& other);
+    void AndNotWith(const QueryBitmap& other);
+    void Invert();
+    // Set records among 1..recNo (the rank of recNo when it is set).
+    std::uint32_t CountUpTo(std::uint32_t recNo) const;
+
     // The first set record above `recNo` (Next(0) is the first of all), or 0.
     std::uint32_t Next(std::uint32_t recNo) const;
     // The last set record below `recNo` (Prev(Size() + 1) is the last), or 0.
@@ -45,6 +53,7 @@ public:
 
 private:
     void ClearTail();  // keeps the bits past size_ in the last word zero
+    void Recount();
     std::vector<std::uint64_t> words_;
     std::uint32_t size_ = 0;
     std::uint32_t count_ = 0;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/dbf/engine_settings.h"
+#include "platform/dbf/query_plan.h"
 
 namespace dbf {
 
@@ -209,20 +210,51 @@ const FieldDef* WorkArea::FindField(const char* name) const
     return nullptr;
 }
 
+dbfexpr::ExprCompileOptions WorkArea::CompileOptions() const
+{
+    dbfexpr::ExprCompileOptions options;
+    options.dateFormat = dbfexpr::ExprDateFormat(Settings().date.format);
+    options.century = Settings().date.century;
+    return options;
+}
+
 std::unique_ptr<dbfexpr::Expression> WorkArea::Compile(const std::string& text,
                                                       std::string& error)
 {
     std::vector<dbfexpr::ExprField> fields = table_->Indexes().Fields();
     dbfexpr::ExprError e;
-    dbfexpr::ExprCompileOptions options;
-    options.dateFormat = dbfexpr::ExprDateFormat(Settings().date.format);
-    options.century = Settings().date.century;
-    auto expression = dbfexpr::Expression::Compile(text, fields, e, options);
+    auto expression = dbfexpr::Expression::Compile(text, fields, e, CompileOptions());
     if (!expression) error = "Ausdruck \"" + text + "\": " + dbfexpr::ExprErrorText(e);
     return expression;
 }
 
 dbfexpr::ExprContext WorkArea::Context() { return table_->Indexes().Context(RecNo()); }
+
+bool WorkArea::KeepPassing(dbfexpr::Expression& expression, dbfexpr::QueryBitmap& bits,
+                           std::string& error)
+{
+    dbfexpr::ExprContext context = table_->Indexes().Context(0);
+    const std::size_t size = table_->recordLength();
+    auto check = [&](std::uint32_t r, const char* image) {
+        context.recNo = r;
+        bool pass = false;
+        if (!expression.EvaluateLogical(reinterpret_cast<const std::uint8_t*>(image), size, context,
+                                        pass) ||
+            !pass)
+            bits.Clear(r);
+    };
+    // A few candidates are read one by one, many in one pass over the file.
+    if (bits.Count() < bits.Size() / 16) {
+        for (std::uint32_t r = bits.First(); r != 0; r = bits.Next(r)) {
+            if (!table_->ReadRecord(r, scratch_.data(), error)) return false;
+            check(r, scratch_.data());
+        }
+        return true;
+    }
+    return table_->ScanRecords(
+        bits.Size(), [&](std::uint32_t r, const char* image) { if (bits.Test(r)) check(r, image); },
+        error);
+}
 
 bool WorkArea::SetQueryExpression(const std::string& text, std::string& error)
 {
@@ -234,20 +266,17 @@ bool WorkArea::SetQueryExpression(const std::string& text, std::string& error)
     }
     std::uint32_t count = table_->RecordCount();
     dbfexpr::QueryBitmap bits(count);
-    dbfexpr::ExprContext context = table_->Indexes().Context(0);
-    const std::size_t size = table_->recordLength();
-    bool scanned = table_->ScanRecords(
-        count,
-        [&](std::uint32_t r, const char* image) {
-            context.recNo = r;
-            bool pass = false;
-            if (expression->EvaluateLogical(reinterpret_cast<const std::uint8_t*>(image), size,
-                                            context, pass) &&
-                pass)
-                bits.Set(r);
-        },
-        error);
-    if (!scanned) return false;
+    IndexAnswer answer = IndexAnswer::None;
+    dbfexpr::ExprCondition condition;
+    dbfexpr::ExprError ignored;
+    if (Settings().queryFromIndexes &&
+        dbfexpr::ExprConditionOf(text, table_->Indexes().Fields(), CompileOptions(), condition, ignored)) {
+        std::vector<OpenTag> tags;
+        for (const OrderRef& ref : Orders()) tags.push_back({ref.file, ref.tag});
+        answer = AnswerFromIndexes(*table_, tags, condition, count, Settings().exact, bits);
+    }
+    if (answer == IndexAnswer::None) bits = dbfexpr::QueryBitmap(count, true);
+    if (answer != IndexAnswer::Exact && !KeepPassing(*expression, bits, error)) return false;
     ClearQuery();
     ++queryVersion_;
     queryActive_ = true;
@@ -365,32 +394,98 @@ WorkArea::VisibilityState WorkArea::Visibility()
             orderNumber_, Settings().deleted};
 }
 
+bool WorkArea::ClearDeleted(dbfexpr::QueryBitmap& bits)
+{
+    std::string error;
+    if (bits.Count() < bits.Size() / 16) {
+        for (std::uint32_t r = bits.First(); r != 0; r = bits.Next(r))
+            if (!LoadScratch(r) || scratch_[0] == '*') bits.Clear(r);
+        return true;
+    }
+    return table_->ScanRecords(
+        bits.Size(), [&](std::uint32_t r, const char* image) { if (image[0] == '*') bits.Clear(r); },
+        error);
+}
+
+const dbfexpr::QueryBitmap& WorkArea::PassingRecords()
+{
+    const std::uint32_t records = RecCount();
+    PassingCache& c = passing_;
+    if (c.valid && c.changes == table_->changeCount() && c.query == queryVersion_ &&
+        c.records == records && c.deletedHidden == Settings().deleted)
+        return c.bits;
+    if (queryActive_) {
+        c.bits = queryBits_;
+        c.bits.Resize(records);
+    } else {
+        c.bits = dbfexpr::QueryBitmap(records, true);
+    }
+    // An unreadable table shows no record as passing beyond what was read.
+    if (Settings().deleted && !ClearDeleted(c.bits)) c.bits.ClearAll();
+    c.changes = table_->changeCount();
+    c.query = queryVersion_;
+    c.records = records;
+    c.deletedHidden = Settings().deleted;
+    c.valid = true;
+    return c.bits;
+}
+
+bool WorkArea::OrderHoldsEveryRecord()
+{
+    if (!tagOrder_) return true;
+    if (!tagOrder_->scopeLow().empty() || !tagOrder_->scopeHigh().empty()) return false;
+    IndexTag* tag = tagOrder_->Tag();
+    return tag && tag->tag && !tag->condition && !tag->tag->HasFor() && !tag->tag->Unique();
+}
+
 std::uint32_t WorkArea::VisibleCount()
 {
-    if (!tagOrder_ && queryActive_ && !Settings().deleted) return queryBits_.Count();
     const VisibilityState state = Visibility();
     if (countCache_.state == state) return countCache_.count;
+    const dbfexpr::QueryBitmap& passing = PassingRecords();
     std::uint32_t count = 0;
-    for (std::uint32_t r = order_->First(); r != 0; r = order_->Next(r)) {
-        if (queryActive_ && !QueryBit(r)) continue;
-        if (Settings().deleted) {
-            if (!LoadScratch(r)) break;
-            if (scratch_[0] == '*') continue;
-        }
-        ++count;
+    if (OrderHoldsEveryRecord()) {
+        count = passing.Count();
+    } else {
+        // A scope or a tag that leaves records out: its entries are walked,
+        // each tested by its bit.
+        for (std::uint32_t r = order_->First(); r != 0; r = order_->Next(r))
+            if (passing.Test(r)) ++count;
     }
     countCache_ = {state, count};
     return count;
+}
+
+std::uint32_t WorkArea::PositionByKeys(const dbfexpr::QueryBitmap& passing)
+{
+    IndexTag* tag = tagOrder_->Tag();
+    if (!tag || !tag->tag) return 0;
+    TableIndexes& indexes = table_->Indexes();
+    std::string key, stored, currentStored;
+    auto storedKey = [&](std::uint32_t r, std::string& out) {
+        if (!LoadScratch(r) || !indexes.MakeKey(*tag, scratch_.data(), key)) return false;
+        tag->tag->FormKeyInto(key, out);
+        return true;
+    };
+    if (!storedKey(recno_, currentStored)) return 0;
+    const bool descending = tag->spec.descending;
+    std::uint32_t position = 1;
+    for (std::uint32_t r = passing.First(); r != 0; r = passing.Next(r)) {
+        if (r == recno_) continue;
+        if (!storedKey(r, stored)) return 0;
+        const int c = stored.compare(currentStored);
+        const bool before = c < 0 || (c == 0 && r < recno_);
+        if (before != descending) ++position;
+    }
+    // scratch_ held other records: the current one's image stays in buffer_.
+    return position;
 }
 
 std::uint32_t WorkArea::OrderPosition()
 {
     if (!tagOrder_ || eof_) return RecNo();
     const VisibilityState state = Visibility();
-    auto visible = [&](std::uint32_t r) {
-        if (queryActive_ && !QueryBit(r)) return false;
-        return !Settings().deleted || (LoadScratch(r) && scratch_[0] != '*');
-    };
+    const dbfexpr::QueryBitmap& passing = PassingRecords();
     auto remember = [&](std::uint32_t position) {
         positionCache_ = {state, recno_, position};
         return position;
@@ -400,15 +495,22 @@ std::uint32_t WorkArea::OrderPosition()
         std::uint32_t r = positionCache_.recno, position = positionCache_.position;
         for (int steps = 0; steps < 64 && r != 0; ++steps) {
             r = order_->Next(r);
-            if (r != 0 && visible(r)) {
+            if (r != 0 && passing.Test(r)) {
                 ++position;
                 if (r == recno_) return remember(position);
             }
         }
     }
+    if (!passing.Test(recno_)) return 0;
+    // Few passing records in an order of every record: compared by key,
+    // not found by a walk of the tag.
+    constexpr std::uint32_t kFewRecords = 4096;
+    if (passing.Count() <= kFewRecords && OrderHoldsEveryRecord()) {
+        if (const std::uint32_t position = PositionByKeys(passing)) return remember(position);
+    }
     std::uint32_t position = 0;
     for (std::uint32_t r = order_->First(); r != 0; r = order_->Next(r)) {
-        if (!visible(r)) continue;
+        if (!passing.Test(r)) continue;
         ++position;
         if (r == recno_) return remember(position);
     }

@@ -87,12 +87,17 @@ public:
     void SetQueryBit(std::uint32_t recno, bool on);
     bool QueryBit(std::uint32_t recno) const { return queryBits_.Test(recno); }
     // Number of visible records; remembered until the table, the query, the
-    // scope, the order or the deleted setting changes.
+    // scope, the order or the deleted setting changes. A count of the
+    // passing records' bits when the order holds every record.
     std::uint32_t VisibleCount();
     // Position of the current record among the visible records of the
     // order (1-based; 0 when it is not among them). A walk forward one
     // record at a time costs a few steps per call, not a count from the top.
     std::uint32_t OrderPosition();
+    // The records the query and the deleted setting let through, order and
+    // scope aside; remembered until the table, the query or the deleted
+    // setting changes.
+    const dbfexpr::QueryBitmap& PassingRecords();
     // Compiles an expression against the table's fields.
     std::unique_ptr<dbfexpr::Expression> Compile(const std::string& text, std::string& error);
     dbfexpr::ExprContext Context();
@@ -108,6 +113,18 @@ public:
 
 private:
     bool Visible(std::uint32_t recno, const char* image) const;
+    dbfexpr::ExprCompileOptions CompileOptions() const;
+    // Clears in `bits` the records the full evaluation of `expression`
+    // rejects, reading only the records whose bit is set.
+    bool KeepPassing(dbfexpr::Expression& expression, dbfexpr::QueryBitmap& bits, std::string& error);
+    // Clears the deleted records in `bits`.
+    bool ClearDeleted(dbfexpr::QueryBitmap& bits);
+    // Whether the current order walks every record of the table (natural
+    // order, or a tag without FOR condition, uniqueness or scope).
+    bool OrderHoldsEveryRecord();
+    // Position of the current record among the records of `passing` by
+    // their keys in the current tag (0: cannot tell).
+    std::uint32_t PositionByKeys(const dbfexpr::QueryBitmap& passing);
     // Loads `recno` into `scratch_`; false when unreadable.
     bool LoadScratch(std::uint32_t recno);
     // First visible record from `start` walking with next/prev.
@@ -158,6 +175,13 @@ private:
         VisibilityState state;
         std::uint32_t count = 0;
     } countCache_;
+    struct PassingCache {
+        std::uint64_t changes = 0, query = 0;
+        std::uint32_t records = 0;
+        bool deletedHidden = false;
+        bool valid = false;
+        dbfexpr::QueryBitmap bits;
+    } passing_;
 };
 
 }  // namespace dbf
