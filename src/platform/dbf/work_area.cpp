@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "platform/dbf/engine_settings.h"
-#include "platform/dbf/query_plan.h"
 
 namespace dbf {
 
@@ -283,6 +282,7 @@ bool WorkArea::SetQueryExpression(const std::string& text, std::string& error)
     queryExpression_ = text;
     query_ = std::move(expression);
     queryBits_ = std::move(bits);
+    queryAnswer_ = answer;
     table_->AddObserver(this);
     observing_ = true;
     return true;

@@ -12,6 +12,7 @@
 #include "platform/dbf/dbf_table.h"
 #include "platform/dbf/expr_expression.h"
 #include "platform/dbf/expr_query_bitmap.h"
+#include "platform/dbf/query_plan.h"
 #include "platform/dbf/record_order.h"
 #include "platform/dbf/tag_order.h"
 
@@ -84,6 +85,8 @@ public:
     const std::string& queryExpression() const { return queryExpression_; }
     bool SetQueryExpression(const std::string& text, std::string& error);
     void ClearQuery();
+    // What the index tags gave the last query expression set.
+    IndexAnswer queryAnswer() const { return queryAnswer_; }
     void SetQueryBit(std::uint32_t recno, bool on);
     bool QueryBit(std::uint32_t recno) const { return queryBits_.Test(recno); }
     // Number of visible records; remembered until the table, the query, the
@@ -157,6 +160,7 @@ private:
     std::unique_ptr<dbfexpr::Expression> query_;
     dbfexpr::QueryBitmap queryBits_;
     std::uint64_t queryVersion_ = 0;
+    IndexAnswer queryAnswer_ = IndexAnswer::None;
     // What the visible records depend on: the table's changes and size, the
     // query, the scope, the order and the deleted setting.
     struct VisibilityState {
