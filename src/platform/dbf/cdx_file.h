@@ -443,6 +443,11 @@ private:
     // kept): marked dirty, its kept bytes patched.
     void TouchLeaf(std::uint32_t page, std::size_t index, bool inserted);
     std::uint32_t AllocPage();
+    // A page from the free list, kNoPage when it is empty.
+    std::uint32_t TakeFreePage();
+    // `count` pages for a build: free pages first (ascending), the rest
+    // appended at the end of the file.
+    std::vector<std::uint32_t> PagesForBuild(std::uint32_t count);
     void FreePage(std::uint32_t page);
     std::uint32_t AppendPages(std::uint32_t count);
     void ReadAt(std::uint64_t offset, void* data, std::size_t size);

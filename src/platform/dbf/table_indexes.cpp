@@ -257,6 +257,16 @@ bool TableIndexes::MakeUsable(IndexFile& file, IndexTag& tag, std::string& error
         bool built = file.cdx->Access([&] {
             file.cdx->SetCollation(CurrentCollation());
             if (!tag.tag->NeedsRebuild()) return true;  // another process did it
+            // A character tag built with another sort-weight table is left
+            // as it is and reported: rebuilt for this table it would be lost
+            // to the program that built it, which would rebuild it back.
+            // Usable again under its own table; a reindex makes it anew.
+            if (tag.tag->KeyType() == dbfcdx::CdxKeyType::Character &&
+                tag.tag->CollationChecksum() != CurrentCollation().Checksum()) {
+                error = "Index " + name + ": Der Index " + name +
+                        " wurde mit einer anderen Sortiertabelle erstellt";
+                return false;
+            }
             dbfcdx::CdxKeySet keys(tag.spec.keyLength, PadOf(tag.spec.keyType));
             if (!BuildKeys(tag, keys, nullptr, error)) return false;
             file.cdx->RebuildTag(name, std::move(keys));
