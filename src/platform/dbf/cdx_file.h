@@ -25,6 +25,7 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -158,6 +159,11 @@ public:
     bool Delete(std::string_view key, std::uint32_t recno);
     bool Contains(std::string_view key, std::uint32_t recno);
     std::size_t Count();
+    // Calls `visit` with the record number of every entry, leaf by leaf.
+    void ForEachRecord(const std::function<void(std::uint32_t)>& visit);
+    // Changes whenever the entries may have changed (here or, seen at an
+    // access, in another process).
+    std::uint64_t Stamp() const { return stamp_; }
 
 private:
     friend class CdxFile;

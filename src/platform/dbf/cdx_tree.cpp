@@ -430,6 +430,24 @@ std::size_t CdxTag::Count()
     return count;
 }
 
+void CdxTag::ForEachRecord(const std::function<void(std::uint32_t)>& visit)
+{
+    CheckUsable();
+    file_.TrimCache();
+    std::uint32_t page = LeftmostLeaf(false);
+    const std::uint64_t maxHops = file_.fileEnd_ / kPageSize + 1;
+    for (std::uint64_t hops = 0; page != kNoPage; ++hops) {
+        if (hops > maxHops)
+            throw CdxError("Der Index " + name_ + " ist beschädigt: Geschwisterverweise bilden eine Schleife");
+        const CdxNode& node = file_.Node(*this, page);
+        if (!node.leaf)
+            throw CdxError("Der Index " + name_ + " ist beschädigt: Blattverweis zeigt auf inneren Knoten");
+        for (const std::uint32_t recno : node.recnos)
+            visit(recno);
+        page = node.right;
+    }
+}
+
 void CdxTag::MarkChanged()
 {
     file_.CheckWritable();

@@ -1326,10 +1326,12 @@ bool ExprConditionOf(std::string_view text, std::span<const ExprField> fields,
     return true;
 }
 
-bool ExprSameComputation(const ExprProgram& a, const ExprProgram& b)
+namespace {
+
+// The first `length` instructions of both programs (and their fields) agree.
+bool SameCode(const ExprProgram& a, const ExprProgram& b, std::size_t length)
 {
-    if (a.type != b.type || a.width != b.width || a.widthFixed != b.widthFixed ||
-        a.code.size() != b.code.size() || a.fields.size() != b.fields.size())
+    if (a.code.size() < length || b.code.size() < length || a.fields.size() != b.fields.size())
         return false;
     for (std::size_t i = 0; i < a.fields.size(); ++i) {
         const ExprField& x = a.fields[i];
@@ -1337,7 +1339,7 @@ bool ExprSameComputation(const ExprProgram& a, const ExprProgram& b)
         if (x.type != y.type || x.offset != y.offset || x.width != y.width || x.decimals != y.decimals)
             return false;
     }
-    for (std::size_t i = 0; i < a.code.size(); ++i) {
+    for (std::size_t i = 0; i < length; ++i) {
         const ExprInstr& x = a.code[i];
         const ExprInstr& y = b.code[i];
         if (x.op != y.op || x.sub != y.sub || x.argc != y.argc)
@@ -1351,6 +1353,27 @@ bool ExprSameComputation(const ExprProgram& a, const ExprProgram& b)
         }
     }
     return true;
+}
+
+}  // namespace
+
+bool ExprSameComputation(const ExprProgram& a, const ExprProgram& b)
+{
+    return a.type == b.type && a.width == b.width && a.widthFixed == b.widthFixed &&
+           a.code.size() == b.code.size() && SameCode(a, b, a.code.size());
+}
+
+bool ExprCaseFoldOf(const ExprProgram& key, const ExprProgram& subject, bool& upper)
+{
+    if (key.type != ExprType::Character || subject.type != ExprType::Character || key.width != subject.width ||
+        key.widthFixed != subject.widthFixed || key.code.size() != subject.code.size() + 1)
+        return false;
+    const ExprInstr& last = key.code.back();
+    const auto fn = static_cast<ExprFn>(last.sub);
+    if (last.op != ExprOp::Call || last.argc != 1 || (fn != ExprFn::Upper && fn != ExprFn::Lower))
+        return false;
+    upper = fn == ExprFn::Upper;
+    return SameCode(key, subject, subject.code.size());
 }
 
 bool ExprCannotFail(const ExprProgram& program)

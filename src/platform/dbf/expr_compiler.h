@@ -42,6 +42,10 @@ bool ExprConditionOf(std::string_view text, std::span<const ExprField> fields,
 // instructions over the same field bytes and constants.
 bool ExprSameComputation(const ExprProgram& a, const ExprProgram& b);
 
+// Whether `key` is UPPER() or LOWER() of what `subject` computes; `upper`
+// tells which.
+bool ExprCaseFoldOf(const ExprProgram& key, const ExprProgram& subject, bool& upper);
+
 // Whether a program never fails at run time and reads nothing but fixed
 // field bytes: loads, concatenation, case changes, cuts, date and number
 // conversions. (No memo, division, RECNO(), DELETED() or DATE().)

@@ -8,6 +8,7 @@
 #include "platform/dbf/expr_expression.h"
 #include "platform/dbf/expr_key.h"
 #include "platform/dbf/expr_program.h"
+#include "platform/dbf/expr_text.h"
 
 namespace dbf {
 
@@ -18,13 +19,13 @@ using dbfexpr::ExprRel;
 using dbfexpr::ExprType;
 using dbfexpr::QueryBitmap;
 
-// What is known of one part: `known` false leaves every record a candidate;
-// `exact` bits are exactly the records for which the part is true (and it
-// cannot fail), otherwise they hold every such record and maybe more.
+// What is known of one part for each record: certainly true, certainly
+// false (evaluated without failing), certainly not true (false, or failing).
+// Certainly false records are among the not-true ones. A record in none of
+// the sets must be evaluated.
 struct Part {
-    bool known = false;
-    bool exact = false;
-    QueryBitmap bits;
+    QueryBitmap isTrue, isFalse, notTrue;
+    explicit Part(std::uint32_t count) : isTrue(count), isFalse(count), notTrue(count) {}
 };
 
 bool Relate(int c, ExprRel relation)
@@ -66,17 +67,26 @@ bool Inverse(const dbfcdx::CdxCollation& collation, std::array<std::uint8_t, 256
     return true;
 }
 
-bool Answers(const IndexTag& tag, const dbfexpr::ExprProgram& subject)
+// How a tag can answer a comparison of `subject`: its key is the subject's
+// value (Exact), or UPPER() or LOWER() of it (an equality then finds its
+// candidates under the folded constant).
+enum class KeyFit { None, Exact, Folded };
+
+KeyFit FitOf(const IndexTag& tag, const dbfexpr::ExprProgram& subject, bool& upper)
 {
-    if (!tag.tag || !tag.key || tag.condition || tag.tag->HasFor() || tag.tag->Unique() ||
-        tag.tag->NeedsRebuild())
-        return false;
-    if (tag.tag->KeyType() != KeyTypeOf(subject.type))
-        return false;
+    if (!tag.tag || !tag.key || tag.tag->NeedsRebuild() || tag.tag->KeyType() != KeyTypeOf(subject.type))
+        return KeyFit::None;
     if (subject.type == ExprType::Character &&
         (!subject.widthFixed || subject.width != static_cast<std::size_t>(tag.tag->KeyLength())))
-        return false;
-    return dbfexpr::ExprCannotFail(subject) && dbfexpr::ExprSameComputation(tag.key->Program(), subject);
+        return KeyFit::None;
+    if (!dbfexpr::ExprCannotFail(subject))
+        return KeyFit::None;
+    const dbfexpr::ExprProgram& key = tag.key->Program();
+    if (dbfexpr::ExprSameComputation(key, subject))
+        return KeyFit::Exact;
+    if (dbfexpr::ExprCaseFoldOf(key, subject, upper))
+        return KeyFit::Folded;
+    return KeyFit::None;
 }
 
 class Planner {
@@ -88,83 +98,112 @@ public:
     {
         switch (c.kind) {
         case ExprCondition::Kind::And: {
+            // a false: false; a true: b; a failing: failing.
             Part a = Answer(c.parts[0]);
-            Part b = Answer(c.parts[1]);
-            if (!a.known) {
-                b.exact = false;
-                return b;
-            }
-            if (!b.known) {
-                a.exact = false;
-                return a;
-            }
-            a.bits.AndWith(b.bits);
-            a.exact = a.exact && b.exact;
+            const Part b = Answer(c.parts[1]);
+            QueryBitmap trueThenFalse = a.isTrue;
+            trueThenFalse.AndWith(b.isFalse);
+            a.isFalse.OrWith(trueThenFalse);
+            a.isTrue.AndWith(b.isTrue);
+            a.notTrue.OrWith(b.notTrue);
             return a;
         }
         case ExprCondition::Kind::Or: {
+            // a true: true; a false: b; a failing: failing.
             Part a = Answer(c.parts[0]);
-            if (!a.known)
-                return {};
-            Part b = Answer(c.parts[1]);
-            if (!b.known)
-                return {};
-            a.bits.OrWith(b.bits);
-            a.exact = a.exact && b.exact;
+            const Part b = Answer(c.parts[1]);
+            QueryBitmap falseThenTrue = a.isFalse;
+            falseThenTrue.AndWith(b.isTrue);
+            a.isTrue.OrWith(falseThenTrue);
+            a.isFalse.AndWith(b.isFalse);
+            a.notTrue.AndWith(b.notTrue);
             return a;
         }
         case ExprCondition::Kind::Not: {
+            // A failing part fails here too: only what was certain turns.
             Part a = Answer(c.parts[0]);
-            if (!a.known || !a.exact)
-                return {};
-            a.bits.Invert();
+            std::swap(a.isTrue, a.isFalse);
+            a.notTrue = a.isFalse;
             return a;
         }
         case ExprCondition::Kind::Compare: return FromTags(c);
         case ExprCondition::Kind::Other: break;
         }
-        return {};
+        return Part(count_);
     }
 
 private:
     Part FromTags(const ExprCondition& c)
     {
-        for (const OpenTag& open : tags_) {
-            if (!open.file || !open.file->cdx || !Answers(*open.tag, *c.subject))
-                continue;
-            try {
-                Part part = open.file->cdx->Access([&] { return Walk(*open.tag->tag, c); });
-                table_.Indexes().RebuildDeferred();
-                return part;
-            } catch (const dbfcdx::CdxError& e) {
-                // A damaged file is made anew; this part is left to the records.
-                table_.Indexes().RebuildAfterError(*open.file, e.what());
-                return {};
+        // A tag whose key is the subject itself first.
+        for (const KeyFit wanted : {KeyFit::Exact, KeyFit::Folded}) {
+            for (const OpenTag& open : tags_) {
+                bool upper = false;
+                if (!open.file || !open.file->cdx || FitOf(*open.tag, *c.subject, upper) != wanted)
+                    continue;
+                const bool equality = c.relation == ExprRel::Eq || c.relation == ExprRel::ExactEq;
+                if (wanted == KeyFit::Folded && !equality)
+                    continue;
+                try {
+                    Part part = open.file->cdx->Access([&] {
+                        return Walk(*open.tag, c, wanted == KeyFit::Folded, upper);
+                    });
+                    table_.Indexes().RebuildDeferred();
+                    if (part.isTrue.Count() + part.notTrue.Count() > 0 || count_ == 0)
+                        return part;
+                } catch (const dbfcdx::CdxError& e) {
+                    // A damaged file is made anew; this part is left to the records.
+                    table_.Indexes().RebuildAfterError(*open.file, e.what());
+                    return Part(count_);
+                }
             }
         }
-        return {};
+        return Part(count_);
     }
 
-    // The entries of the key range the comparison can hold, each key turned
-    // back into its value and compared as the expression does.
-    Part Walk(dbfcdx::CdxTag& tag, const ExprCondition& c)
+    // The records with an entry in the tag: every record unless the tag
+    // leaves some out (FOR condition, unique keys); collected from its leaves
+    // and kept while the tag is unchanged.
+    const QueryBitmap* Entries(IndexTag& tag)
     {
+        if (!tag.tag->HasFor() && !tag.tag->Unique() && !tag.condition)
+            return nullptr;
+        IndexTag::Entries& e = tag.entries;
+        if (e.stamp != tag.tag->Stamp() || e.records.Size() != count_) {
+            e.records = QueryBitmap(count_);
+            tag.tag->ForEachRecord([&](std::uint32_t r) { e.records.Set(r); });
+            e.stamp = tag.tag->Stamp();
+        }
+        return &e.records;
+    }
+
+    // The entries of the key range the comparison can hold. Each key is
+    // turned back into its value and compared as the expression does; keys
+    // that cannot be turned back (folded case, sort weights shared by
+    // several bytes) give candidates only.
+    Part Walk(IndexTag& indexTag, const ExprCondition& c, bool folded, bool upper)
+    {
+        dbfcdx::CdxTag& tag = *indexTag.tag;
         const bool character = c.constantType == ExprType::Character;
         const dbfcdx::CdxCollation& collation = tag.Collation();
         std::array<std::uint8_t, 256> inverse{};
         const bool machineOrder = !character || collation.IsMachineOrder();
-        const bool invertible = machineOrder || Inverse(collation, inverse);
+        const bool exactKeys = !folded && (machineOrder || Inverse(collation, inverse));
         const bool equality = c.relation == ExprRel::Eq || c.relation == ExprRel::ExactEq;
         // Key order is the comparison's order for numbers, dates, logicals
-        // and characters in machine order; with sort weights an equality
-        // still finds its keys under one stored prefix.
-        if (!machineOrder && !equality && !invertible)
-            return {};
-        Part part{true, invertible, QueryBitmap(count_)};
+        // and characters in machine order; otherwise an equality still finds
+        // its keys under one stored prefix, and other comparisons read every
+        // key.
+        if (!exactKeys && !equality)
+            return Part(count_);
 
         std::string probe;
         if (character) {
             probe = c.text.substr(0, std::min<std::size_t>(c.text.size(), std::size_t(tag.KeyLength())));
+            if (folded)
+                for (char& ch : probe)
+                    ch = static_cast<char>(upper ? dbfexpr::ExprUpper(static_cast<unsigned char>(ch))
+                                                 : dbfexpr::ExprLower(static_cast<unsigned char>(ch)));
         } else if (c.constantType == ExprType::Logical) {
             probe = c.number != 0 ? "T" : "F";
         } else {
@@ -172,12 +211,16 @@ private:
             dbfexpr::ExprNumericKey(c.number, key);
             probe.assign(reinterpret_cast<const char*>(key), sizeof key);
         }
-        const bool fromProbe = equality || (machineOrder && (c.relation == ExprRel::Gt || c.relation == ExprRel::Ge));
+        const bool ordered = machineOrder && !folded;
+        const bool fromProbe = equality || (ordered && (c.relation == ExprRel::Gt || c.relation == ExprRel::Ge));
         const bool endsAbove = c.relation == ExprRel::Eq || c.relation == ExprRel::ExactEq ||
                                c.relation == ExprRel::Lt || c.relation == ExprRel::Le;
-        // Without machine order an equality's keys share the probe's stored prefix.
-        const std::string prefix = !machineOrder && equality ? collation.Applied(probe) : std::string();
+        // Out of key order an equality's keys share the probe's stored prefix.
+        const bool byPrefix = !ordered && equality;
+        const std::string prefix = byPrefix ? (character ? collation.Applied(probe) : probe) : std::string();
 
+        Part part(count_);
+        QueryBitmap& hits = exactKeys ? part.isTrue : part.notTrue;  // candidates: complemented below
         dbfcdx::CdxCursor cursor;
         if (fromProbe)
             tag.SeekSoft(probe, cursor);
@@ -186,10 +229,10 @@ private:
         std::string value;
         for (; cursor.Valid(); tag.Next(cursor)) {
             const std::string_view key = cursor.Key();
-            if (!machineOrder && equality && key.substr(0, prefix.size()) != std::string_view(prefix))
+            if (byPrefix && key.substr(0, prefix.size()) != std::string_view(prefix))
                 break;
-            if (!part.exact) {
-                part.bits.Set(cursor.RecNo());
+            if (!exactKeys) {
+                hits.Set(cursor.RecNo());
                 continue;
             }
             int cmp = 0;
@@ -220,10 +263,21 @@ private:
                 holds = Relate(cmp, c.relation);
             }
             if (holds)
-                part.bits.Set(cursor.RecNo());
-            else if (machineOrder && endsAbove && cmp > 0)
+                hits.Set(cursor.RecNo());
+            else if (ordered && endsAbove && cmp > 0)
                 break;
         }
+        // Records with an entry are false unless found (the subject cannot
+        // fail); records without one are left to the evaluation.
+        if (const QueryBitmap* entries = Entries(indexTag)) {
+            part.isFalse = *entries;
+        } else {
+            part.isFalse.SetAll();
+        }
+        part.isFalse.AndNotWith(hits);
+        if (!exactKeys)
+            hits.ClearAll();
+        part.notTrue = part.isFalse;
         return part;
     }
 
@@ -242,10 +296,15 @@ IndexAnswer AnswerFromIndexes(DbfTable& table, const std::vector<OpenTag>& tags,
     table.Indexes().Settle();
     Planner planner(table, tags, count, exact);
     Part answer = planner.Answer(condition);
-    if (!answer.known)
+    // Every record that is not certainly not true: the certainly true ones
+    // and those to evaluate.
+    QueryBitmap known = answer.isTrue;
+    known.OrWith(answer.notTrue);
+    if (known.Count() == 0 && count > 0)
         return IndexAnswer::None;
-    bits = std::move(answer.bits);
-    return answer.exact ? IndexAnswer::Exact : IndexAnswer::Candidates;
+    bits = std::move(answer.notTrue);
+    bits.Invert();
+    return known.Count() == count ? IndexAnswer::Exact : IndexAnswer::Candidates;
 }
 
 }  // namespace dbf

@@ -16,6 +16,7 @@
 #include "platform/dbf/cdx_file.h"
 #include "platform/dbf/dbf_table.h"
 #include "platform/dbf/expr_expression.h"
+#include "platform/dbf/expr_query_bitmap.h"
 
 namespace dbf {
 
@@ -26,6 +27,12 @@ struct IndexTag {
     dbfcdx::CdxTag* tag = nullptr;
     std::unique_ptr<dbfexpr::Expression> key;
     std::unique_ptr<dbfexpr::Expression> condition;  // null: every record
+    // The records that have an entry, as last collected by the query
+    // optimiser, and the tag's stamp then (see CdxTag::Stamp).
+    struct Entries {
+        std::uint64_t stamp = 0;
+        dbfexpr::QueryBitmap records;
+    } entries;
 };
 
 struct IndexFile {
