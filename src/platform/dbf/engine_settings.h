@@ -25,6 +25,9 @@ struct EngineSettings {
     // Queries take what they can from the open index tags; off, every
     // record is evaluated (the two give the same bits).
     bool queryFromIndexes = true;
+    // A query that lets at most this many records through is sorted by the
+    // keys of a tag order once instead of walking the tag.
+    std::uint32_t sparseOrderLimit = 4096;
     std::function<void(std::uint32_t, std::uint32_t)> gauge;
 };
 

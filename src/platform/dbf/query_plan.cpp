@@ -161,22 +161,6 @@ private:
         return Part(count_);
     }
 
-    // The records with an entry in the tag: every record unless the tag
-    // leaves some out (FOR condition, unique keys); collected from its leaves
-    // and kept while the tag is unchanged.
-    const QueryBitmap* Entries(IndexTag& tag)
-    {
-        if (!tag.tag->HasFor() && !tag.tag->Unique() && !tag.condition)
-            return nullptr;
-        IndexTag::Entries& e = tag.entries;
-        if (e.stamp != tag.tag->Stamp() || e.records.Size() != count_) {
-            e.records = QueryBitmap(count_);
-            tag.tag->ForEachRecord([&](std::uint32_t r) { e.records.Set(r); });
-            e.stamp = tag.tag->Stamp();
-        }
-        return &e.records;
-    }
-
     // The entries of the key range the comparison can hold. Each key is
     // turned back into its value and compared as the expression does; keys
     // that cannot be turned back (folded case, sort weights shared by
@@ -269,7 +253,7 @@ private:
         }
         // Records with an entry are false unless found (the subject cannot
         // fail); records without one are left to the evaluation.
-        if (const QueryBitmap* entries = Entries(indexTag)) {
+        if (const QueryBitmap* entries = TagEntries(indexTag, count_)) {
             part.isFalse = *entries;
         } else {
             part.isFalse.SetAll();
@@ -288,6 +272,34 @@ private:
 };
 
 }  // namespace
+
+const QueryBitmap* TagEntries(IndexTag& tag, std::uint32_t count)
+{
+    if (!tag.tag->HasFor() && !tag.tag->Unique() && !tag.condition)
+        return nullptr;
+    IndexTag::Entries& e = tag.entries;
+    if (e.stamp != tag.tag->Stamp() || e.records.Size() != count) {
+        e.records = QueryBitmap(count);
+        tag.tag->ForEachRecord([&](std::uint32_t r) { e.records.Set(r); });
+        e.stamp = tag.tag->Stamp();
+    }
+    return &e.records;
+}
+
+bool TagEntriesOf(DbfTable& table, IndexFile& file, IndexTag& tag, std::uint32_t count,
+                  const QueryBitmap*& entries)
+{
+    if (!file.cdx || !tag.tag || tag.tag->NeedsRebuild())
+        return false;
+    try {
+        entries = file.cdx->Access([&] { return TagEntries(tag, count); });
+        table.Indexes().RebuildDeferred();
+        return true;
+    } catch (const dbfcdx::CdxError& e) {
+        table.Indexes().RebuildAfterError(file, e.what());
+        return false;
+    }
+}
 
 IndexAnswer AnswerFromIndexes(DbfTable& table, const std::vector<OpenTag>& tags,
                               const ExprCondition& condition, std::uint32_t count, bool exact,

@@ -38,4 +38,13 @@ IndexAnswer AnswerFromIndexes(DbfTable& table, const std::vector<OpenTag>& tags,
                               const dbfexpr::ExprCondition& condition, std::uint32_t count, bool exact,
                               dbfexpr::QueryBitmap& bits);
 
+// The records with an entry in `tag`: null when that is every record (no
+// FOR condition, not unique), else collected from its leaves and kept while
+// the tag is unchanged. Call within an access of the tag's file.
+const dbfexpr::QueryBitmap* TagEntries(IndexTag& tag, std::uint32_t count);
+// The same within its own access; false when the tag cannot be read (a
+// damaged file is then rebuilt).
+bool TagEntriesOf(DbfTable& table, IndexFile& file, IndexTag& tag, std::uint32_t count,
+                  const dbfexpr::QueryBitmap*& entries);
+
 }  // namespace dbf

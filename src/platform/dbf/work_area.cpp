@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 
 #include "platform/dbf/engine_settings.h"
 
@@ -90,9 +91,17 @@ void WorkArea::StandOnPhantom()
     std::fill(buffer_.begin(), buffer_.end(), ' ');
 }
 
-bool WorkArea::GoTop() { return StandOnEnd(Seek(order_->First(), true)); }
+bool WorkArea::GoTop()
+{
+    if (UseSparseOrder()) return StandOnEnd(Loaded(SparseNeighbour(0, true)));
+    return StandOnEnd(Seek(order_->First(), true));
+}
 
-bool WorkArea::GoBottom() { return StandOnEnd(Seek(order_->Last(), false)); }
+bool WorkArea::GoBottom()
+{
+    if (UseSparseOrder()) return StandOnEnd(Loaded(SparseNeighbour(0, false)));
+    return StandOnEnd(Seek(order_->Last(), false));
+}
 
 bool WorkArea::StandOnEnd(std::uint32_t r)
 {
@@ -115,7 +124,8 @@ bool WorkArea::Skip(long n)
     if (n > 0) {
         bof_ = false;
         for (long i = 0; i < n && !eof_; ++i) {
-            std::uint32_t r = Seek(order_->Next(recno_), true);
+            std::uint32_t r = UseSparseOrder() ? Loaded(SparseNeighbour(recno_, true))
+                                               : Seek(order_->Next(recno_), true);
             if (r == 0) {
                 StandOnPhantom();
                 break;
@@ -126,7 +136,8 @@ bool WorkArea::Skip(long n)
     }
     for (long i = 0; i < -n; ++i) {
         std::uint32_t from = eof_ ? table_->RecordCount() + 1 : recno_;
-        std::uint32_t r = Seek(order_->Prev(from), false);
+        std::uint32_t r = UseSparseOrder() ? Loaded(SparseNeighbour(eof_ ? 0 : recno_, false))
+                                           : Seek(order_->Prev(from), false);
         if (r == 0) {
             // Before the first record: stay on the first visible one.
             GoTop();
@@ -430,25 +441,39 @@ const dbfexpr::QueryBitmap& WorkArea::PassingRecords()
     return c.bits;
 }
 
-bool WorkArea::OrderHoldsEveryRecord()
+bool WorkArea::CountFromBits(std::uint32_t& count)
 {
-    if (!tagOrder_) return true;
+    const dbfexpr::QueryBitmap& passing = PassingRecords();
+    if (!tagOrder_) {
+        count = passing.Count();
+        return true;
+    }
     if (!tagOrder_->scopeLow().empty() || !tagOrder_->scopeHigh().empty()) return false;
     IndexTag* tag = tagOrder_->Tag();
-    return tag && tag->tag && !tag->condition && !tag->tag->HasFor() && !tag->tag->Unique();
+    const dbfexpr::QueryBitmap* entries = nullptr;
+    if (!tag || !TagEntriesOf(*table_, *tagOrder_->file(), *tag, RecCount(), entries)) return false;
+    if (!entries) {
+        count = passing.Count();
+        return true;
+    }
+    dbfexpr::QueryBitmap held = passing;
+    held.AndWith(*entries);
+    count = held.Count();
+    return true;
 }
 
 std::uint32_t WorkArea::VisibleCount()
 {
     const VisibilityState state = Visibility();
     if (countCache_.state == state) return countCache_.count;
-    const dbfexpr::QueryBitmap& passing = PassingRecords();
     std::uint32_t count = 0;
-    if (OrderHoldsEveryRecord()) {
-        count = passing.Count();
-    } else {
-        // A scope or a tag that leaves records out: its entries are walked,
-        // each tested by its bit.
+    if (UseSparseOrder()) {
+        count = std::uint32_t(sparse_.records.size());
+    } else if (!CountFromBits(count)) {
+        // A scope (or an unreadable tag): the order is walked, each record
+        // tested by its bit.
+        const dbfexpr::QueryBitmap& passing = PassingRecords();
+        count = 0;
         for (std::uint32_t r = order_->First(); r != 0; r = order_->Next(r))
             if (passing.Test(r)) ++count;
     }
@@ -456,34 +481,88 @@ std::uint32_t WorkArea::VisibleCount()
     return count;
 }
 
-std::uint32_t WorkArea::PositionByKeys(const dbfexpr::QueryBitmap& passing)
+bool WorkArea::SortKey(std::uint32_t r, std::string& out)
 {
     IndexTag* tag = tagOrder_->Tag();
-    if (!tag || !tag->tag) return 0;
-    TableIndexes& indexes = table_->Indexes();
-    std::string key, stored, currentStored;
-    auto storedKey = [&](std::uint32_t r, std::string& out) {
-        if (!LoadScratch(r) || !indexes.MakeKey(*tag, scratch_.data(), key)) return false;
-        tag->tag->FormKeyInto(key, out);
-        return true;
-    };
-    if (!storedKey(recno_, currentStored)) return 0;
-    const bool descending = tag->spec.descending;
-    std::uint32_t position = 1;
+    std::string key;
+    if (!tag || !tag->tag || !LoadScratch(r) || !table_->Indexes().MakeKey(*tag, scratch_.data(), key))
+        return false;
+    tag->tag->FormKeyInto(key, out);
+    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(char((r >> shift) & 0xFF));
+    return true;
+}
+
+bool WorkArea::UseSparseOrder()
+{
+    if (!queryActive_ || !tagOrder_ || !tagOrder_->scopeLow().empty() || !tagOrder_->scopeHigh().empty())
+        return false;
+    const VisibilityState state = Visibility();
+    const std::uint64_t generation = table_->Indexes().generation();
+    if (sparse_.valid && sparse_.state == state && sparse_.generation == generation) return sparse_.usable;
+    sparse_ = SparseOrder();
+    sparse_.state = state;
+    sparse_.generation = generation;
+    sparse_.valid = true;
+    const dbfexpr::QueryBitmap& passing = PassingRecords();
+    if (passing.Count() > Settings().sparseOrderLimit) return false;
+    IndexTag* tag = tagOrder_->Tag();
+    const dbfexpr::QueryBitmap* entries = nullptr;
+    if (!tag || !TagEntriesOf(*table_, *tagOrder_->file(), *tag, RecCount(), entries)) return false;
+    std::vector<std::string> keys;
+    std::string key;
     for (std::uint32_t r = passing.First(); r != 0; r = passing.Next(r)) {
-        if (r == recno_) continue;
-        if (!storedKey(r, stored)) return 0;
-        const int c = stored.compare(currentStored);
-        const bool before = c < 0 || (c == 0 && r < recno_);
-        if (before != descending) ++position;
+        if (entries && !entries->Test(r)) continue;
+        if (!SortKey(r, key)) return false;
+        keys.push_back(key);
     }
-    // scratch_ held other records: the current one's image stays in buffer_.
-    return position;
+    sparse_.descending = tag->spec.descending;
+    if (sparse_.descending)
+        std::sort(keys.begin(), keys.end(), std::greater<>());
+    else
+        std::sort(keys.begin(), keys.end());
+    for (const std::string& k : keys) {
+        const auto* b = reinterpret_cast<const unsigned char*>(k.data() + k.size() - 4);
+        sparse_.records.push_back(std::uint32_t(b[0]) << 24 | std::uint32_t(b[1]) << 16 |
+                                  std::uint32_t(b[2]) << 8 | b[3]);
+    }
+    sparse_.keys = std::move(keys);
+    sparse_.usable = true;
+    return true;
+}
+
+std::uint32_t WorkArea::SparseNeighbour(std::uint32_t from, bool forward)
+{
+    const std::vector<std::uint32_t>& records = sparse_.records;
+    if (records.empty()) return 0;
+    if (from == 0) return forward ? records.front() : records.back();
+    // Where `from` stands in the walk: found among the records, or placed
+    // by its key.
+    std::size_t next = 0;  // index of the first record after `from`
+    const auto member = std::find(records.begin(), records.end(), from);
+    if (member != records.end()) {
+        const std::size_t at = std::size_t(member - records.begin());
+        if (forward) return at + 1 < records.size() ? records[at + 1] : 0;
+        return at > 0 ? records[at - 1] : 0;
+    }
+    std::string key;
+    if (!SortKey(from, key)) return 0;
+    if (sparse_.descending)
+        next = std::size_t(std::upper_bound(sparse_.keys.begin(), sparse_.keys.end(), key, std::greater<>()) -
+                           sparse_.keys.begin());
+    else
+        next = std::size_t(std::upper_bound(sparse_.keys.begin(), sparse_.keys.end(), key) - sparse_.keys.begin());
+    if (forward) return next < records.size() ? records[next] : 0;
+    return next > 0 ? records[next - 1] : 0;
 }
 
 std::uint32_t WorkArea::OrderPosition()
 {
     if (!tagOrder_ || eof_) return RecNo();
+    if (UseSparseOrder()) {
+        const auto& records = sparse_.records;
+        const auto member = std::find(records.begin(), records.end(), recno_);
+        return member == records.end() ? 0 : std::uint32_t(member - records.begin()) + 1;
+    }
     const VisibilityState state = Visibility();
     const dbfexpr::QueryBitmap& passing = PassingRecords();
     auto remember = [&](std::uint32_t position) {
@@ -502,12 +581,6 @@ std::uint32_t WorkArea::OrderPosition()
         }
     }
     if (!passing.Test(recno_)) return 0;
-    // Few passing records in an order of every record: compared by key,
-    // not found by a walk of the tag.
-    constexpr std::uint32_t kFewRecords = 4096;
-    if (passing.Count() <= kFewRecords && OrderHoldsEveryRecord()) {
-        if (const std::uint32_t position = PositionByKeys(passing)) return remember(position);
-    }
     std::uint32_t position = 0;
     for (std::uint32_t r = order_->First(); r != 0; r = order_->Next(r)) {
         if (!passing.Test(r)) continue;

@@ -122,12 +122,19 @@ private:
     bool KeepPassing(dbfexpr::Expression& expression, dbfexpr::QueryBitmap& bits, std::string& error);
     // Clears the deleted records in `bits`.
     bool ClearDeleted(dbfexpr::QueryBitmap& bits);
-    // Whether the current order walks every record of the table (natural
-    // order, or a tag without FOR condition, uniqueness or scope).
-    bool OrderHoldsEveryRecord();
-    // Position of the current record among the records of `passing` by
-    // their keys in the current tag (0: cannot tell).
-    std::uint32_t PositionByKeys(const dbfexpr::QueryBitmap& passing);
+    // The passing records the current order holds, counted from the bits
+    // (no scope: the tag's entries are known); false when only a walk of
+    // the order can tell.
+    bool CountFromBits(std::uint32_t& count);
+    // A query that lets few records through, in a tag order without scope:
+    // its records are sorted by their keys once, so moves, the count and
+    // the position need no walk of the tag. False when it does not apply.
+    bool UseSparseOrder();
+    // The record after (before) `from` in the sparse order; `from` 0: the
+    // first (last). 0 past the end.
+    std::uint32_t SparseNeighbour(std::uint32_t from, bool forward);
+    // `r` loaded into scratch_, or 0.
+    std::uint32_t Loaded(std::uint32_t r) { return r != 0 && LoadScratch(r) ? r : 0; }
     // Loads `recno` into `scratch_`; false when unreadable.
     bool LoadScratch(std::uint32_t recno);
     // First visible record from `start` walking with next/prev.
@@ -186,6 +193,19 @@ private:
         bool valid = false;
         dbfexpr::QueryBitmap bits;
     } passing_;
+    struct SparseOrder {
+        VisibilityState state;
+        bool valid = false;
+        bool usable = false;
+        bool descending = false;
+        std::uint64_t generation = 0;  // of the index files (a rebuild changes keys)
+        // Stored key and record number (big-endian), in the walk's order.
+        std::vector<std::string> keys;
+        std::vector<std::uint32_t> records;
+    } sparse_;
+    // Stored key and record number of record `r` in the current tag (as
+    // sorted in sparse_), false when the record cannot be read.
+    bool SortKey(std::uint32_t r, std::string& out);
 };
 
 }  // namespace dbf

@@ -5,11 +5,13 @@
 // machine order, an invertible sort-weight table and one that folds case,
 // with EXACT on and off and deleted records shown and hidden. The visible
 // records, their count and their positions in an order must agree.
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "dbe_test_util.h"
@@ -187,7 +189,27 @@ protected:
         std::vector<std::uint32_t> visible;  // natural order
         std::uint32_t count = 0;
         std::vector<std::uint32_t> positions;  // in order `order`, per visible record
+        std::vector<std::uint32_t> forward, backward;  // walks in order `order`
+        std::uint32_t orderCount = 0;                   // the count in order `order`
     };
+
+    // The records of `order` as its tag walks them without a query, deleted
+    // ones shown, kept when they are among `visible`.
+    std::vector<std::uint32_t> OrderWalkOf(const std::vector<std::uint32_t>& visible, int order)
+    {
+        const std::uint32_t limit = std::exchange(dbf::Settings().sparseOrderLimit, 0);
+        const int deleted = dbe_SetDeleted(0);
+        dbe_Query("");
+        dbe_SetOrder(order);
+        std::vector<std::uint32_t> walk;
+        for (dbe_GoTop(); !dbe_Eof(); dbe_Skip(1))
+            if (std::find(visible.begin(), visible.end(), dbe_RecNo()) != visible.end())
+                walk.push_back(dbe_RecNo());
+        dbe_SetOrder(0);
+        dbe_SetDeleted(deleted);
+        dbf::Settings().sparseOrderLimit = limit;
+        return walk;
+    }
 
     Seen Run(const std::string& condition, bool fromIndexes, int order)
     {
@@ -203,6 +225,12 @@ protected:
             dbe_Go(r);
             seen.positions.push_back(dbe_OrderRecNo());
         }
+        seen.orderCount = dbe_QueryRecCount();
+        for (dbe_GoTop(); !dbe_Eof(); dbe_Skip(1)) seen.forward.push_back(dbe_RecNo());
+        for (dbe_GoBottom(); !dbe_Bof(); dbe_Skip(-1)) {
+            seen.backward.insert(seen.backward.begin(), dbe_RecNo());
+            if (seen.backward.size() > seen.visible.size()) break;
+        }
         dbe_SetOrder(0);
         return seen;
     }
@@ -210,6 +238,7 @@ protected:
     void TearDown() override
     {
         dbf::Settings().queryFromIndexes = true;
+        dbf::Settings().sparseOrderLimit = dbf::EngineSettings().sparseOrderLimit;
         EngineTest::TearDown();
     }
 };
@@ -227,6 +256,9 @@ TEST_F(QueryPlanTest, IndexAnswersEqualFullEvaluation)
                 const std::string condition = RandomCondition(3);
                 const int exact = Pick(2), hideDeleted = Pick(2);
                 const int order = 1 + Pick(int(std::size(kTags)));
+                // Tag orders walked or sorted by key.
+                const bool sorted = Pick(2) != 0;
+                dbf::Settings().sparseOrderLimit = sorted ? 4096 : 0;
                 dbe_SetExact(exact);
                 dbe_SetDeleted(hideDeleted);
                 const Seen full = Run(condition, false, order);
@@ -234,12 +266,26 @@ TEST_F(QueryPlanTest, IndexAnswersEqualFullEvaluation)
                 const std::string where = "seed " + std::to_string(seed) + ", weights " +
                                           std::to_string(int(weights)) + ", exact " + std::to_string(exact) +
                                           ", deleted hidden " + std::to_string(hideDeleted) + ", order " +
-                                          std::to_string(order) + ": " + condition;
+                                          std::to_string(order) + (sorted ? " sorted" : " walked") + ": " + condition;
                 ASSERT_EQ(optimised.accepted, full.accepted) << where;
                 EXPECT_EQ(optimised.visible, full.visible) << where;
                 EXPECT_EQ(optimised.count, full.count) << where;
                 EXPECT_EQ(optimised.count, full.visible.size()) << where;
                 EXPECT_EQ(optimised.positions, full.positions) << where;
+                if (full.accepted) {
+                    // The walks of the order under the query agree with the
+                    // tag's own walk, and the positions with it.
+                    const std::vector<std::uint32_t> walk = OrderWalkOf(full.visible, order);
+                    EXPECT_EQ(optimised.forward, walk) << where;
+                    EXPECT_EQ(optimised.backward, walk) << where;
+                    EXPECT_EQ(optimised.orderCount, walk.size()) << where;
+                    EXPECT_EQ(full.orderCount, walk.size()) << where;
+                    for (std::size_t k = 0; k < full.visible.size(); ++k) {
+                        const auto at = std::find(walk.begin(), walk.end(), full.visible[k]);
+                        const std::uint32_t expected = at == walk.end() ? 0u : std::uint32_t(at - walk.begin()) + 1;
+                        EXPECT_EQ(optimised.positions[k], expected) << where << ", record " << full.visible[k];
+                    }
+                }
                 if (full.accepted) {
                     ++total;
                     if (dbf::engine::Current()->queryAnswer() != IndexAnswer::None) ++fromTags;
