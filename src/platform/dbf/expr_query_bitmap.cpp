@@ -4,6 +4,20 @@
 
 namespace dbfexpr {
 
+namespace {
+
+// Set bits of a word without a library call (std::popcount becomes one
+// where the build does not assume the processor's instruction).
+inline std::uint32_t Bits(std::uint64_t x)
+{
+    x = x - ((x >> 1) & 0x5555555555555555ULL);
+    x = (x & 0x3333333333333333ULL) + ((x >> 2) & 0x3333333333333333ULL);
+    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0FULL;
+    return static_cast<std::uint32_t>((x * 0x0101010101010101ULL) >> 56);
+}
+
+}  // namespace
+
 void QueryBitmap::ClearTail()
 {
     if (size_ & 63)
@@ -15,8 +29,9 @@ void QueryBitmap::Resize(std::uint32_t size, bool value)
     const std::uint32_t old = size_;
     if (size < old) {
         // Drop the bits that are cut off from the count first.
-        for (std::uint32_t r = Next(size); r != 0; r = Next(r))
-            --count_;
+        if (countKnown_)
+            for (std::uint32_t r = Next(size); r != 0; r = Next(r))
+                --count_;
         size_ = size;
         words_.resize((std::size_t{size} + 63) / 64);
         if (!words_.empty())
@@ -29,7 +44,8 @@ void QueryBitmap::Resize(std::uint32_t size, bool value)
         // Fill the rest of the old last word, then count the new records.
         for (std::uint32_t bit = old; bit < size && (bit & 63); ++bit)
             words_[bit >> 6] |= std::uint64_t{1} << (bit & 63);
-        count_ += size - old;
+        if (countKnown_)
+            count_ += size - old;
     }
     if (!words_.empty())
         ClearTail();
@@ -42,6 +58,7 @@ void QueryBitmap::SetAll()
     if (!words_.empty())
         ClearTail();
     count_ = size_;
+    countKnown_ = true;
 }
 
 void QueryBitmap::ClearAll()
@@ -49,6 +66,7 @@ void QueryBitmap::ClearAll()
     for (auto& w : words_)
         w = 0;
     count_ = 0;
+    countKnown_ = true;
 }
 
 void QueryBitmap::Set(std::uint32_t recNo)
@@ -59,7 +77,8 @@ void QueryBitmap::Set(std::uint32_t recNo)
     const std::uint64_t mask = std::uint64_t{1} << ((recNo - 1) & 63);
     if (!(w & mask)) {
         w |= mask;
-        ++count_;
+        if (countKnown_)
+            ++count_;
     }
 }
 
@@ -71,22 +90,24 @@ void QueryBitmap::Clear(std::uint32_t recNo)
     const std::uint64_t mask = std::uint64_t{1} << ((recNo - 1) & 63);
     if (w & mask) {
         w &= ~mask;
-        --count_;
+        if (countKnown_)
+            --count_;
     }
 }
 
-void QueryBitmap::Recount()
+void QueryBitmap::Recount() const
 {
     count_ = 0;
     for (const std::uint64_t w : words_)
-        count_ += static_cast<std::uint32_t>(std::popcount(w));
+        count_ += Bits(w);
+    countKnown_ = true;
 }
 
 void QueryBitmap::AndWith(const QueryBitmap& other)
 {
     for (std::size_t i = 0; i < words_.size(); ++i)
         words_[i] &= i < other.words_.size() ? other.words_[i] : 0;
-    Recount();
+    countKnown_ = false;
 }
 
 void QueryBitmap::OrWith(const QueryBitmap& other)
@@ -95,14 +116,14 @@ void QueryBitmap::OrWith(const QueryBitmap& other)
         words_[i] |= other.words_[i];
     if (!words_.empty())
         ClearTail();
-    Recount();
+    countKnown_ = false;
 }
 
 void QueryBitmap::AndNotWith(const QueryBitmap& other)
 {
     for (std::size_t i = 0; i < words_.size() && i < other.words_.size(); ++i)
         words_[i] &= ~other.words_[i];
-    Recount();
+    countKnown_ = false;
 }
 
 void QueryBitmap::Invert()
@@ -111,20 +132,8 @@ void QueryBitmap::Invert()
         w = ~w;
     if (!words_.empty())
         ClearTail();
-    count_ = size_ - count_;
-}
-
-std::uint32_t QueryBitmap::CountUpTo(std::uint32_t recNo) const
-{
-    if (recNo > size_)
-        recNo = size_;
-    std::uint32_t n = 0;
-    const std::size_t full = recNo >> 6;
-    for (std::size_t i = 0; i < full; ++i)
-        n += static_cast<std::uint32_t>(std::popcount(words_[i]));
-    if (recNo & 63)
-        n += static_cast<std::uint32_t>(std::popcount(words_[full] & ((std::uint64_t{1} << (recNo & 63)) - 1)));
-    return n;
+    if (countKnown_)
+        count_ = size_ - count_;
 }
 
 std::uint32_t QueryBitmap::Next(std::uint32_t recNo) const

@@ -15,7 +15,13 @@ public:
     explicit QueryBitmap(std::uint32_t size, bool value = false) { Resize(size, value); }
 
     std::uint32_t Size() const { return size_; }
-    std::uint32_t Count() const { return count_; }
+    // Counted again (a word at a time) only after a set operation.
+    std::uint32_t Count() const
+    {
+        if (!countKnown_)
+            Recount();
+        return count_;
+    }
 
     // Changes the number of records; records added get `value`, records cut
     // off are dropped from the count.
@@ -41,8 +47,6 @@ public:
     void OrWith(const QueryBitmap& other);
     void AndNotWith(const QueryBitmap& other);
     void Invert();
-    // Set records among 1..recNo (the rank of recNo when it is set).
-    std::uint32_t CountUpTo(std::uint32_t recNo) const;
 
     // The first set record above `recNo` (Next(0) is the first of all), or 0.
     std::uint32_t Next(std::uint32_t recNo) const;
@@ -53,10 +57,11 @@ public:
 
 private:
     void ClearTail();  // keeps the bits past size_ in the last word zero
-    void Recount();
+    void Recount() const;
     std::vector<std::uint64_t> words_;
     std::uint32_t size_ = 0;
-    std::uint32_t count_ = 0;
+    mutable std::uint32_t count_ = 0;
+    mutable bool countKnown_ = true;
 };
 
 }  // namespace dbfexpr
