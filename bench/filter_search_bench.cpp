@@ -3,7 +3,10 @@
 // label filter (tagged field) against the engine query, a date range
 // against the engine scope, the full-text filter for a rare word against
 // the full-text query with its candidates, and the title-click sort
-// against the order switch alone.
+// against the order switch alone. SQLite answers the same counts over
+// indexes of the same rows (and FTS5 trigram for the rare word) in the same
+// run. The first label and full-text filters of the process are measured
+// apart from the repeats.
 
 #include "bench_hauptfenster.h"
 #include "bench_ordner.h"
@@ -23,6 +26,7 @@
 #include "storage/tfts.h"
 
 #include <benchmark/benchmark.h>
+#include <sqlite3.h>
 
 #include <QApplication>
 
@@ -58,6 +62,25 @@ public:
     }
 };
 
+// Entry i: 100 labels, "Selten" on every 10 000th entry; a rare word in 10
+// descriptions; dates over about eleven years.
+struct Eintrag {
+    std::string label, desc, datum;
+};
+
+Eintrag EintragNr(int i)
+{
+    Eintrag e;
+    e.label = i % 10000 == 7 ? "Selten" : "Label " + std::to_string(i % 100);
+    e.desc = "Bild " + std::to_string((i * 7919) % kRecords) + (i % 10000 == 3 ? " seltenwort" : " urlaub strand");
+    e.datum = std::to_string(2014 + (i % 11)) + "0" + std::to_string(1 + i % 9) + (i % 28 < 9 ? "0" : "") +
+              std::to_string(1 + i % 28);
+    return e;
+}
+
+// The combined filter: the label and a span of years.
+const char* const kLabelUndDatum = "LABEL = \"Selten\" .AND. BETWEEN(DTOS(AUFNDATUM), \"20140101\", \"20191231\")";
+
 void AlbumFuellen(const std::string& file)
 {
     const uint16_t area = dbe_Use(file.c_str(), "", DBE_EXCLUSIVE, DBE_TYPE_FOX);
@@ -65,16 +88,10 @@ void AlbumFuellen(const std::string& file)
         std::abort();
     for (int i = 0; i < kRecords; ++i) {
         dbe_AppendBlank();
-        // 100 labels; "Selten" on every 10 000th entry. A rare word in 10
-        // descriptions. Dates over about eleven years.
-        const std::string label = i % 10000 == 7 ? "Selten" : "Label " + std::to_string(i % 100);
-        const std::string desc = "Bild " + std::to_string((i * 7919) % kRecords) +
-                                 (i % 10000 == 3 ? " seltenwort" : " urlaub strand");
-        const std::string datum = std::to_string(2014 + (i % 11)) + "0" + std::to_string(1 + i % 9) +
-                                  (i % 28 < 9 ? "0" : "") + std::to_string(1 + i % 28);
-        dbe_Replace("SHORTDESC", DBE_REPL_TEXT, desc.c_str());
-        dbe_Replace("LABEL", DBE_REPL_TEXT, label.c_str());
-        dbe_Replace("AUFNDATUM", DBE_REPL_DTOS, datum.c_str());
+        const Eintrag e = EintragNr(i);
+        dbe_Replace("SHORTDESC", DBE_REPL_TEXT, e.desc.c_str());
+        dbe_Replace("LABEL", DBE_REPL_TEXT, e.label.c_str());
+        dbe_Replace("AUFNDATUM", DBE_REPL_DTOS, e.datum.c_str());
         const char zugriff = 'T';
         dbe_Replace("ZUGRIFF", DBE_REPL_LOGICAL, &zugriff);
     }
@@ -82,9 +99,62 @@ void AlbumFuellen(const std::string& file)
     dbe_Close();
 }
 
+// The same rows in SQLite: indexes on label and date, an FTS5 trigram table
+// of the descriptions.
+struct SqliteAlbum {
+    sqlite3* db = nullptr;
+    explicit SqliteAlbum(const std::string& file)
+    {
+        if (sqlite3_open(file.c_str(), &db) != SQLITE_OK)
+            std::abort();
+        sqlite3_exec(db,
+                     "CREATE TABLE album(label TEXT, aufndatum TEXT, shortdesc TEXT);"
+                     "CREATE VIRTUAL TABLE fts USING fts5(body, tokenize = 'trigram');"
+                     "BEGIN;",
+                     nullptr, nullptr, nullptr);
+        sqlite3_stmt* row = nullptr;
+        sqlite3_stmt* text = nullptr;
+        sqlite3_prepare_v2(db, "INSERT INTO album VALUES (?, ?, ?)", -1, &row, nullptr);
+        sqlite3_prepare_v2(db, "INSERT INTO fts(rowid, body) VALUES (?, ?)", -1, &text, nullptr);
+        for (int i = 0; i < kRecords; ++i) {
+            const Eintrag e = EintragNr(i);
+            sqlite3_bind_text(row, 1, e.label.c_str(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_text(row, 2, e.datum.c_str(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_text(row, 3, e.desc.c_str(), -1, SQLITE_TRANSIENT);
+            sqlite3_step(row);
+            sqlite3_reset(row);
+            sqlite3_bind_int(text, 1, i + 1);
+            sqlite3_bind_text(text, 2, e.desc.c_str(), -1, SQLITE_TRANSIENT);
+            sqlite3_step(text);
+            sqlite3_reset(text);
+        }
+        sqlite3_finalize(row);
+        sqlite3_finalize(text);
+        sqlite3_exec(db,
+                     "COMMIT; CREATE INDEX i_label ON album(label); CREATE INDEX i_datum ON album(aufndatum);"
+                     "ANALYZE;",
+                     nullptr, nullptr, nullptr);
+    }
+    ~SqliteAlbum() { sqlite3_close(db); }
+    std::int64_t Count(const char* sql)
+    {
+        sqlite3_stmt* stmt = nullptr;
+        sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr);
+        const std::int64_t n = sqlite3_step(stmt) == SQLITE_ROW ? sqlite3_column_int64(stmt, 0) : -1;
+        sqlite3_finalize(stmt);
+        return n;
+    }
+};
+
+const char* const kSqlLabel = "SELECT count(*) FROM album WHERE label = 'Selten'";
+const char* const kSqlLabelUndDatum =
+    "SELECT count(*) FROM album WHERE label = 'Selten' AND aufndatum BETWEEN '20140101' AND '20191231'";
+const char* const kSqlVolltext = "SELECT count(*) FROM fts WHERE fts MATCH '\"seltenwort\"'";
+
 struct Fixture {
     std::unique_ptr<TMainForm> form;
     TAntworten antworten;
+    std::unique_ptr<SqliteAlbum> sqlite;
 
     Fixture()
     {
@@ -94,6 +164,7 @@ struct Fixture {
         const QString win = BenchHauptfensterEinrichten(*form, gDir);
         form->ErzeugeBilderDatenbank(win, "BILDER.DBF");
         AlbumFuellen((gDir / "BILDER.DBF").string());
+        sqlite = std::make_unique<SqliteAlbum>((gDir / "vergleich.sqlite").string());
         if (form->BilderDBFOeffnen() != 1)
             std::abort();
         form->OeffneBilderFTS();
@@ -121,6 +192,33 @@ Fixture& F()
     return *gFixture;
 }
 
+// The first label filter and the first full-text filter of the process
+// (the fixture opened the album and ran one date range before).
+void BM_FirstLabelFilterCommand(benchmark::State& state)
+{
+    Fixture& f = F();
+    for (auto _ : state) {
+        f.form->AufLabel2Click(nullptr);
+        if (f.form->DbeBilder->QueryRecCount() != 10)
+            state.SkipWithError("wrong count");
+    }
+    f.Zuruecksetzen();
+}
+
+void BM_FirstFulltextFilterCommand(benchmark::State& state)
+{
+    Fixture& f = F();
+    for (auto _ : state) {
+        state.PauseTiming();
+        f.form->edSearch->SetText(QStringLiteral("seltenwort"));
+        state.ResumeTiming();
+        f.form->ButFiltClick(nullptr);
+        if (f.form->DbeBilder->QueryRecCount() != 10)
+            state.SkipWithError("wrong count");
+    }
+    f.Zuruecksetzen();
+}
+
 void BM_LabelFilterCommand(benchmark::State& state)
 {
     Fixture& f = F();
@@ -146,6 +244,40 @@ void BM_LabelFilterEngineQuery(benchmark::State& state)
         state.ResumeTiming();
     }
 }
+
+void BM_LabelDateEngineQuery(benchmark::State& state)
+{
+    Fixture& f = F();
+    const std::int64_t expected = f.sqlite->Count(kSqlLabelUndDatum);
+    for (auto _ : state) {
+        f.form->DbeBilder->Query(QString::fromLatin1(kLabelUndDatum));
+        if (std::int64_t(f.form->DbeBilder->QueryRecCount()) != expected)
+            state.SkipWithError("count differs from SQLite's");
+        state.PauseTiming();
+        f.form->DbeBilder->Query(QString());
+        state.ResumeTiming();
+    }
+    state.counters["shown"] = double(expected);
+}
+
+void SqliteZaehlen(benchmark::State& state, const char* sql)
+{
+    Fixture& f = F();
+    sqlite3_stmt* stmt = nullptr;
+    sqlite3_prepare_v2(f.sqlite->db, sql, -1, &stmt, nullptr);
+    std::int64_t count = 0;
+    for (auto _ : state) {
+        if (sqlite3_step(stmt) == SQLITE_ROW)
+            count = sqlite3_column_int64(stmt, 0);
+        sqlite3_reset(stmt);
+    }
+    sqlite3_finalize(stmt);
+    state.counters["shown"] = double(count);
+}
+
+void BM_SqliteLabelCount(benchmark::State& state) { SqliteZaehlen(state, kSqlLabel); }
+void BM_SqliteLabelDateCount(benchmark::State& state) { SqliteZaehlen(state, kSqlLabelUndDatum); }
+void BM_SqliteFulltextCount(benchmark::State& state) { SqliteZaehlen(state, kSqlVolltext); }
 
 void BM_DateRangeCommand(benchmark::State& state)
 {
@@ -277,8 +409,14 @@ void BM_OrderSwitchAlone(benchmark::State& state)
 
 }  // namespace
 
+BENCHMARK(BM_FirstLabelFilterCommand)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_FirstFulltextFilterCommand)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_LabelFilterCommand)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LabelFilterEngineQuery)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LabelDateEngineQuery)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SqliteLabelCount)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SqliteLabelDateCount)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SqliteFulltextCount)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DateRangeCommand)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DateRangeEngineScope)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DateRangeDialogBuilt)->Unit(benchmark::kMillisecond);

@@ -89,6 +89,10 @@ KeyFit FitOf(const IndexTag& tag, const dbfexpr::ExprProgram& subject, bool& upp
     return KeyFit::None;
 }
 
+// Records few enough (and a small share of the table) to be read and
+// evaluated rather than narrowed further by another tag.
+constexpr std::uint32_t kFewToRead = 64;
+
 class Planner {
 public:
     Planner(DbfTable& table, const std::vector<OpenTag>& tags, std::uint32_t count, bool exact)
@@ -100,6 +104,14 @@ public:
         case ExprCondition::Kind::And: {
             // a false: false; a true: b; a failing: failing.
             Part a = Answer(c.parts[0]);
+            // When a leaves few records possible, reading them costs less
+            // than walking b's keys (a wide date range, say): b is left to
+            // the evaluation.
+            const std::uint32_t possible = count_ - a.notTrue.Count();
+            if (possible <= kFewToRead && possible < count_ / 16) {
+                a.isTrue.ClearAll();  // true only where b is: not known
+                return a;
+            }
             const Part b = Answer(c.parts[1]);
             QueryBitmap trueThenFalse = a.isTrue;
             trueThenFalse.AndWith(b.isFalse);
