@@ -245,6 +245,52 @@ void BM_LabelFilterEngineQuery(benchmark::State& state)
     }
 }
 
+// The same through the engine's own calls, without the dataset layer.
+void EngineAllein(benchmark::State& state, const char* ausdruck, std::int64_t expected)
+{
+    Fixture& f = F();
+    const uint16_t vorher = dbe_Select(dbe_WorkArea(f.form->DbeBilder->Alias().toLatin1().constData()));
+    for (auto _ : state) {
+        if (!dbe_Query(ausdruck) || std::int64_t(dbe_QueryRecCount()) != expected)
+            state.SkipWithError("count differs from SQLite's");
+        state.PauseTiming();
+        dbe_Query(nullptr);
+        state.ResumeTiming();
+    }
+    dbe_Select(vorher);
+    state.counters["shown"] = double(expected);
+}
+
+void BM_LabelEngineAlone(benchmark::State& state)
+{
+    EngineAllein(state, "LABEL = \"Selten\"", F().sqlite->Count(kSqlLabel));
+}
+
+void BM_LabelDateEngineAlone(benchmark::State& state)
+{
+    EngineAllein(state, kLabelUndDatum, F().sqlite->Count(kSqlLabelUndDatum));
+}
+
+// The full-text hits as the engine's bitmap and count: the hit list of the
+// full-text index set bit by bit, counted.
+void BM_FulltextHitsEngineAlone(benchmark::State& state)
+{
+    Fixture& f = F();
+    const uint16_t vorher = dbe_Select(dbe_WorkArea(f.form->DbeBilder->Alias().toLatin1().constData()));
+    const std::int64_t expected = f.sqlite->Count(kSqlVolltext);
+    for (auto _ : state) {
+        dbe_Query(nullptr);
+        if (f.form->FtsBilder->SetQuery("seltenwort") > 0)
+            for (int r = f.form->FtsBilder->NextRec(); r > 0; r = f.form->FtsBilder->NextRec())
+                dbe_SetQueryBit(uint32_t(r), 1);
+        if (std::int64_t(dbe_QueryRecCount()) != expected)
+            state.SkipWithError("count differs from SQLite's");
+    }
+    dbe_Query(nullptr);
+    dbe_Select(vorher);
+    state.counters["shown"] = double(expected);
+}
+
 void BM_LabelDateEngineQuery(benchmark::State& state)
 {
     Fixture& f = F();
@@ -414,9 +460,12 @@ BENCHMARK(BM_FirstFulltextFilterCommand)->Unit(benchmark::kMillisecond)->Iterati
 BENCHMARK(BM_LabelFilterCommand)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LabelFilterEngineQuery)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LabelDateEngineQuery)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_SqliteLabelCount)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_SqliteLabelDateCount)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_SqliteFulltextCount)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LabelEngineAlone)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LabelDateEngineAlone)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FulltextHitsEngineAlone)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SqliteLabelCount)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SqliteLabelDateCount)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SqliteFulltextCount)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_DateRangeCommand)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DateRangeEngineScope)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DateRangeDialogBuilt)->Unit(benchmark::kMillisecond);

@@ -5,6 +5,8 @@
 #include <functional>
 
 #include "platform/dbf/engine_settings.h"
+#include "platform/dbf/expr_compiler.h"
+#include "platform/dbf/expr_program.h"
 
 namespace dbf {
 
@@ -407,6 +409,26 @@ WorkArea::VisibilityState WorkArea::Visibility()
 
 bool WorkArea::ClearDeleted(dbfexpr::QueryBitmap& bits)
 {
+    // A tag FOR .NOT. DELETED() holds exactly the records not deleted.
+    std::vector<dbfexpr::ExprField> fields = table_->Indexes().Fields();
+    dbfexpr::ExprError ignored;
+    const auto notDeleted = dbfexpr::Expression::Compile(".NOT. DELETED()", fields, ignored, CompileOptions());
+    // One whose entries were collected already (by a query) first.
+    for (const bool collectedOnly : {true, false}) {
+        for (const OrderRef& ref : Orders()) {
+            IndexTag& tag = *ref.tag;
+            if (!notDeleted || !tag.tag || !tag.condition || tag.tag->Unique() ||
+                !dbfexpr::ExprSameComputation(tag.condition->Program(), notDeleted->Program()))
+                continue;
+            if (collectedOnly && (tag.entries.stamp != tag.tag->Stamp() || tag.entries.records.Size() != bits.Size()))
+                continue;
+            const dbfexpr::QueryBitmap* entries = nullptr;
+            if (TagEntriesOf(*table_, *ref.file, tag, bits.Size(), entries) && entries) {
+                bits.AndWith(*entries);
+                return true;
+            }
+        }
+    }
     std::string error;
     if (bits.Count() < bits.Size() / 16) {
         for (std::uint32_t r = bits.First(); r != 0; r = bits.Next(r))
@@ -467,9 +489,7 @@ std::uint32_t WorkArea::VisibleCount()
     const VisibilityState state = Visibility();
     if (countCache_.state == state) return countCache_.count;
     std::uint32_t count = 0;
-    if (UseSparseOrder()) {
-        count = std::uint32_t(sparse_.records.size());
-    } else if (!CountFromBits(count)) {
+    if (!CountFromBits(count)) {
         // A scope (or an unreadable tag): the order is walked, each record
         // tested by its bit.
         const dbfexpr::QueryBitmap& passing = PassingRecords();
