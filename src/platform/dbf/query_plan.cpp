@@ -161,7 +161,7 @@ private:
                         return Walk(*open.tag, c, wanted == KeyFit::Folded, upper);
                     });
                     table_.Indexes().RebuildDeferred();
-                    if (part.isTrue.Count() + part.notTrue.Count() > 0 || count_ == 0)
+                    if (part.isTrue.First() != 0 || part.notTrue.First() != 0 || count_ == 0)
                         return part;
                 } catch (const dbfcdx::CdxError& e) {
                     // A damaged file is made anew; this part is left to the records.
@@ -324,7 +324,7 @@ IndexAnswer AnswerFromIndexes(DbfTable& table, const std::vector<OpenTag>& tags,
     // and those to evaluate.
     QueryBitmap known = answer.isTrue;
     known.OrWith(answer.notTrue);
-    if (known.Count() == 0 && count > 0)
+    if (known.First() == 0 && count > 0)
         return IndexAnswer::None;
     bits = std::move(answer.notTrue);
     bits.Invert();

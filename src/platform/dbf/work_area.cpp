@@ -407,24 +407,33 @@ WorkArea::VisibilityState WorkArea::Visibility()
             orderNumber_, Settings().deleted};
 }
 
-bool WorkArea::ClearDeleted(dbfexpr::QueryBitmap& bits)
+bool WorkArea::ClearDeleted(dbfexpr::QueryBitmap& bits, const IndexTag*& by)
 {
-    // A tag FOR .NOT. DELETED() holds exactly the records not deleted.
-    std::vector<dbfexpr::ExprField> fields = table_->Indexes().Fields();
-    dbfexpr::ExprError ignored;
-    const auto notDeleted = dbfexpr::Expression::Compile(".NOT. DELETED()", fields, ignored, CompileOptions());
-    // One whose entries were collected already (by a query) first.
+    by = nullptr;
+    // A tag FOR .NOT. DELETED() holds exactly the records not deleted: the
+    // current order's first, then one whose entries were collected already
+    // (by a query), then any.
+    if (!notDeleted_) {
+        std::string ignored;
+        notDeleted_ = Compile(".NOT. DELETED()", ignored);
+    }
+    const dbfexpr::Expression* notDeleted = notDeleted_.get();
+    std::vector<OrderRef> orders = Orders();
+    if (tagOrder_) {
+        if (IndexTag* current = tagOrder_->Tag()) orders.insert(orders.begin(), {tagOrder_->file(), current});
+    }
     for (const bool collectedOnly : {true, false}) {
-        for (const OrderRef& ref : Orders()) {
-            IndexTag& tag = *ref.tag;
+        for (std::size_t i = 0; i < orders.size(); ++i) {
+            IndexTag& tag = *orders[i].tag;
             if (!notDeleted || !tag.tag || !tag.condition || tag.tag->Unique() ||
                 !dbfexpr::ExprSameComputation(tag.condition->Program(), notDeleted->Program()))
                 continue;
-            if (collectedOnly && (tag.entries.stamp != tag.tag->Stamp() || tag.entries.records.Size() != bits.Size()))
-                continue;
+            const bool collected = tag.entries.stamp == tag.tag->Stamp() && tag.entries.records.Size() == bits.Size();
+            if (collectedOnly && !collected && i > 0) continue;
             const dbfexpr::QueryBitmap* entries = nullptr;
-            if (TagEntriesOf(*table_, *ref.file, tag, bits.Size(), entries) && entries) {
+            if (TagEntriesOf(*table_, *orders[i].file, tag, bits.Size(), entries) && entries) {
                 bits.AndWith(*entries);
+                by = &tag;
                 return true;
             }
         }
@@ -444,8 +453,9 @@ const dbfexpr::QueryBitmap& WorkArea::PassingRecords()
 {
     const std::uint32_t records = RecCount();
     PassingCache& c = passing_;
+    const std::uint64_t generation = table_->Indexes().generation();
     if (c.valid && c.changes == table_->changeCount() && c.query == queryVersion_ &&
-        c.records == records && c.deletedHidden == Settings().deleted)
+        c.records == records && c.deletedHidden == Settings().deleted && c.generation == generation)
         return c.bits;
     if (queryActive_) {
         c.bits = queryBits_;
@@ -454,11 +464,13 @@ const dbfexpr::QueryBitmap& WorkArea::PassingRecords()
         c.bits = dbfexpr::QueryBitmap(records, true);
     }
     // An unreadable table shows no record as passing beyond what was read.
-    if (Settings().deleted && !ClearDeleted(c.bits)) c.bits.ClearAll();
+    c.entriesApplied = nullptr;
+    if (Settings().deleted && !ClearDeleted(c.bits, c.entriesApplied)) c.bits.ClearAll();
     c.changes = table_->changeCount();
     c.query = queryVersion_;
     c.records = records;
     c.deletedHidden = Settings().deleted;
+    c.generation = generation;
     c.valid = true;
     return c.bits;
 }
@@ -472,6 +484,10 @@ bool WorkArea::CountFromBits(std::uint32_t& count)
     }
     if (!tagOrder_->scopeLow().empty() || !tagOrder_->scopeHigh().empty()) return false;
     IndexTag* tag = tagOrder_->Tag();
+    if (tag && tag == passing_.entriesApplied) {
+        count = passing.Count();  // the passing records are among its entries
+        return true;
+    }
     const dbfexpr::QueryBitmap* entries = nullptr;
     if (!tag || !TagEntriesOf(*table_, *tagOrder_->file(), *tag, RecCount(), entries)) return false;
     if (!entries) {

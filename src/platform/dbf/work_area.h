@@ -120,8 +120,9 @@ private:
     // Clears in `bits` the records the full evaluation of `expression`
     // rejects, reading only the records whose bit is set.
     bool KeepPassing(dbfexpr::Expression& expression, dbfexpr::QueryBitmap& bits, std::string& error);
-    // Clears the deleted records in `bits`.
-    bool ClearDeleted(dbfexpr::QueryBitmap& bits);
+    // Clears the deleted records in `bits`; `by` is set to the tag whose
+    // entries did it (a tag FOR .NOT. DELETED()), if one did.
+    bool ClearDeleted(dbfexpr::QueryBitmap& bits, const IndexTag*& by);
     // The passing records the current order holds, counted from the bits
     // (no scope: the tag's entries are known); false when only a walk of
     // the order can tell.
@@ -168,6 +169,8 @@ private:
     dbfexpr::QueryBitmap queryBits_;
     std::uint64_t queryVersion_ = 0;
     IndexAnswer queryAnswer_ = IndexAnswer::None;
+    // ".NOT. DELETED()" compiled, to know the tags of that FOR condition.
+    std::unique_ptr<dbfexpr::Expression> notDeleted_;
     // What the visible records depend on: the table's changes and size, the
     // query, the scope, the order and the deleted setting.
     struct VisibilityState {
@@ -187,11 +190,13 @@ private:
         std::uint32_t count = 0;
     } countCache_;
     struct PassingCache {
-        std::uint64_t changes = 0, query = 0;
+        std::uint64_t changes = 0, query = 0, generation = 0;
         std::uint32_t records = 0;
         bool deletedHidden = false;
         bool valid = false;
         dbfexpr::QueryBitmap bits;
+        // The tag whose entries took the deleted records out (null: none).
+        const IndexTag* entriesApplied = nullptr;
     } passing_;
     struct SparseOrder {
         VisibilityState state;
