@@ -264,6 +264,13 @@ void EngineAllein(benchmark::State& state, const char* ausdruck, std::int64_t ex
     state.counters["shown"] = double(expected);
 }
 
+// The engine's first label query of the process (run it alone: a filter
+// that selects it and nothing before it).
+void BM_FirstLabelEngineAlone(benchmark::State& state)
+{
+    EngineAllein(state, "LABEL = \"Selten\"", F().sqlite->Count(kSqlLabel));
+}
+
 void BM_LabelEngineAlone(benchmark::State& state)
 {
     EngineAllein(state, "LABEL = \"Selten\"", F().sqlite->Count(kSqlLabel));
@@ -481,6 +488,7 @@ void BM_OrderSwitchAlone(benchmark::State& state)
 
 }  // namespace
 
+BENCHMARK(BM_FirstLabelEngineAlone)->Unit(benchmark::kMicrosecond)->Iterations(1);
 BENCHMARK(BM_FirstLabelFilterCommand)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_FirstFulltextFilterCommand)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_LabelFilterCommand)->Unit(benchmark::kMillisecond);
