@@ -147,6 +147,10 @@ public:
 private:
     Part FromTags(const ExprCondition& c)
     {
+        // After a fault the index files are made anew: the tags known here
+        // are gone, the rest is left to the records.
+        if (failed_)
+            return Part(count_);
         // A tag whose key is the subject itself first.
         for (const KeyFit wanted : {KeyFit::Exact, KeyFit::Folded}) {
             for (const OpenTag& open : tags_) {
@@ -165,6 +169,7 @@ private:
                         return part;
                 } catch (const dbfcdx::CdxError& e) {
                     // A damaged file is made anew; this part is left to the records.
+                    failed_ = true;
                     table_.Indexes().RebuildAfterError(*open.file, e.what());
                     return Part(count_);
                 }
@@ -281,6 +286,7 @@ private:
     const std::vector<OpenTag>& tags_;
     std::uint32_t count_;
     bool exact_;
+    bool failed_ = false;
 };
 
 }  // namespace

@@ -407,17 +407,16 @@ WorkArea::VisibilityState WorkArea::Visibility()
             orderNumber_, Settings().deleted};
 }
 
-bool WorkArea::ClearDeleted(dbfexpr::QueryBitmap& bits, const IndexTag*& by)
+bool WorkArea::ClearDeletedByTag(dbfexpr::QueryBitmap& bits, const IndexTag*& by)
 {
-    by = nullptr;
     // A tag FOR .NOT. DELETED() holds exactly the records not deleted: the
     // current order's first, then one whose entries were collected already
     // (by a query), then any.
     if (!notDeleted_) {
         std::string ignored;
         notDeleted_ = Compile(".NOT. DELETED()", ignored);
+        if (!notDeleted_) return false;
     }
-    const dbfexpr::Expression* notDeleted = notDeleted_.get();
     std::vector<OrderRef> orders = Orders();
     if (tagOrder_) {
         if (IndexTag* current = tagOrder_->Tag()) orders.insert(orders.begin(), {tagOrder_->file(), current});
@@ -425,19 +424,29 @@ bool WorkArea::ClearDeleted(dbfexpr::QueryBitmap& bits, const IndexTag*& by)
     for (const bool collectedOnly : {true, false}) {
         for (std::size_t i = 0; i < orders.size(); ++i) {
             IndexTag& tag = *orders[i].tag;
-            if (!notDeleted || !tag.tag || !tag.condition || tag.tag->Unique() ||
-                !dbfexpr::ExprSameComputation(tag.condition->Program(), notDeleted->Program()))
+            if (!tag.tag || !tag.condition || tag.tag->Unique() ||
+                !dbfexpr::ExprSameComputation(tag.condition->Program(), notDeleted_->Program()))
                 continue;
             const bool collected = tag.entries.stamp == tag.tag->Stamp() && tag.entries.records.Size() == bits.Size();
             if (collectedOnly && !collected && i > 0) continue;
             const dbfexpr::QueryBitmap* entries = nullptr;
-            if (TagEntriesOf(*table_, *orders[i].file, tag, bits.Size(), entries) && entries) {
+            // A tag that cannot be read may have its file made anew: the
+            // tags listed here may be gone, so the records decide.
+            if (!TagEntriesOf(*table_, *orders[i].file, tag, bits.Size(), entries)) return false;
+            if (entries) {
                 bits.AndWith(*entries);
                 by = &tag;
                 return true;
             }
         }
     }
+    return false;
+}
+
+bool WorkArea::ClearDeleted(dbfexpr::QueryBitmap& bits, const IndexTag*& by)
+{
+    by = nullptr;
+    if (ClearDeletedByTag(bits, by)) return true;
     std::string error;
     if (bits.Count() < bits.Size() / 16) {
         for (std::uint32_t r = bits.First(); r != 0; r = bits.Next(r))

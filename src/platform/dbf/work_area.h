@@ -123,6 +123,8 @@ private:
     // Clears the deleted records in `bits`; `by` is set to the tag whose
     // entries did it (a tag FOR .NOT. DELETED()), if one did.
     bool ClearDeleted(dbfexpr::QueryBitmap& bits, const IndexTag*& by);
+    // The same through a tag FOR .NOT. DELETED(); false when none serves.
+    bool ClearDeletedByTag(dbfexpr::QueryBitmap& bits, const IndexTag*& by);
     // The passing records the current order holds, counted from the bits
     // (no scope: the tag's entries are known); false when only a walk of
     // the order can tell.
