@@ -1,5 +1,6 @@
 #include "platform/dbf/expr_query_bitmap.h"
 
+#include <algorithm>
 #include <bit>
 
 namespace dbfexpr {
@@ -113,6 +114,14 @@ void QueryBitmap::AndNotWith(const QueryBitmap& other)
 {
     for (std::size_t i = 0; i < words_.size() && i < other.words_.size(); ++i)
         words_[i] &= ~other.words_[i];
+    countKnown_ = false;
+}
+
+void QueryBitmap::OrWithBoth(const QueryBitmap& a, const QueryBitmap& b)
+{
+    const std::size_t n = std::min({words_.size(), a.words_.size(), b.words_.size()});
+    for (std::size_t i = 0; i < n; ++i)
+        words_[i] |= a.words_[i] & b.words_[i];
     countKnown_ = false;
 }
 

@@ -46,6 +46,8 @@ public:
     void AndWith(const QueryBitmap& other);
     void OrWith(const QueryBitmap& other);
     void AndNotWith(const QueryBitmap& other);
+    // Sets the records set in both `a` and `b` (this |= a & b).
+    void OrWithBoth(const QueryBitmap& a, const QueryBitmap& b);
     void Invert();
 
     // The first set record above `recNo` (Next(0) is the first of all), or 0.

@@ -113,9 +113,7 @@ public:
                 return a;
             }
             const Part b = Answer(c.parts[1]);
-            QueryBitmap trueThenFalse = a.isTrue;
-            trueThenFalse.AndWith(b.isFalse);
-            a.isFalse.OrWith(trueThenFalse);
+            a.isFalse.OrWithBoth(a.isTrue, b.isFalse);
             a.isTrue.AndWith(b.isTrue);
             a.notTrue.OrWith(b.notTrue);
             return a;
@@ -124,9 +122,7 @@ public:
             // a true: true; a false: b; a failing: failing.
             Part a = Answer(c.parts[0]);
             const Part b = Answer(c.parts[1]);
-            QueryBitmap falseThenTrue = a.isFalse;
-            falseThenTrue.AndWith(b.isTrue);
-            a.isTrue.OrWith(falseThenTrue);
+            a.isTrue.OrWithBoth(a.isFalse, b.isTrue);
             a.isFalse.AndWith(b.isFalse);
             a.notTrue.AndWith(b.notTrue);
             return a;

@@ -120,7 +120,7 @@ TEST(QueryBitmap, ResizeKeepsBitsAndCount)
     EXPECT_EQ(bitmap.Last(), 0u);
 }
 
-// And, or, and-not and invert against the reference, with single changes
+// And, or, and-not, or-with-both and invert against the reference, with single changes
 // and resizes after them (the count is worked out again lazily).
 TEST(QueryBitmap, SetOperationsMatchTheReference)
 {
@@ -139,8 +139,15 @@ TEST(QueryBitmap, SetOperationsMatchTheReference)
         };
         std::vector<bool> ra, rb;
         QueryBitmap a = random(ra), b = random(rb);
-        for (int op = 0; op < 4; ++op) {
+        for (int op = 0; op < 5; ++op) {
             switch (op) {
+            case 4: {
+                std::vector<bool> rc;
+                const QueryBitmap c = random(rc);
+                a.OrWithBoth(b, c);
+                for (std::uint32_t r = 1; r <= size; ++r) ra[r] = ra[r] || (rb[r] && rc[r]);
+                break;
+            }
             case 0: a.AndWith(b); for (std::uint32_t r = 1; r <= size; ++r) ra[r] = ra[r] && rb[r]; break;
             case 1: a.OrWith(b); for (std::uint32_t r = 1; r <= size; ++r) ra[r] = ra[r] || rb[r]; break;
             case 2: a.AndNotWith(b); for (std::uint32_t r = 1; r <= size; ++r) ra[r] = ra[r] && !rb[r]; break;
