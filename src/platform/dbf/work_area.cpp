@@ -429,13 +429,6 @@ bool WorkArea::ClearDeletedByTag(dbfexpr::QueryBitmap& bits, const IndexTag*& by
                 continue;
             const bool collected = tag.entries.stamp == tag.tag->Stamp() && tag.entries.records.Size() == bits.Size();
             if (collectedOnly && !collected && i > 0) continue;
-            if (collected) {
-                // As the last access of the file saw them, like the query's
-                // own bits.
-                bits.AndWith(tag.entries.records);
-                by = &tag;
-                return true;
-            }
             const dbfexpr::QueryBitmap* entries = nullptr;
             // A tag that cannot be read may have its file made anew: the
             // tags listed here may be gone, so the records decide.
