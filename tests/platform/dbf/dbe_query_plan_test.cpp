@@ -156,7 +156,6 @@ protected:
         static const char* kOps[] = {"=", "==", "<>", "#", "!=", "<", "<=", ">", ">="};
         const std::string op = kOps[Pick(int(std::size(kOps)))];
         switch (Pick(17)) {
-        case 16: return "OWNER " + op + " " + Quoted(RandomText(5));
         case 0: return "NAME " + op + " " + Quoted(RandomText(8));
         case 1: return "UPPER(NAME) " + op + " " + Quoted(RandomText(7));
         case 2: return "NUM " + op + " " + NumberLiteral();
@@ -172,6 +171,7 @@ protected:
         case 12: return Quoted(RandomText(3)) + " " + op + " NAME";
         case 13: return "TRIM(NAME) " + op + " " + Quoted(RandomText(4));
         case 14: return Pick(2) ? "NOTIZ = \"abc\"" : "DELETED()";
+        case 15: return "OWNER " + op + " " + Quoted(RandomText(5));
         default: return Pick(2) ? "NAME = 5" : Quoted(RandomText(2)) + " $ NAME";
         }
     }
