@@ -217,8 +217,8 @@ bool TableIndexes::Load(IndexFile& file, std::string& error)
     }
     // Tags left half-changed are rebuilt now. A character tag built with
     // another sort-weight table waits: the program may hand the engine that
-    // table right after opening (then the tag is usable as it is); else it is
-    // rebuilt when first used.
+    // table right after opening (then the tag is usable as it is); else it
+    // stays unused and is reported when an order asks for it.
     // A read-only opener cannot rebuild: its tags wait, reported unusable
     // when used, until a writer opens the table.
     if (!table_.writable()) return true;

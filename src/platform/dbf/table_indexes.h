@@ -68,13 +68,15 @@ public:
     // Makes every tag of the file anew from the table.
     bool RebuildFile(IndexFile& file, const Progress& progress, std::string& error);
     bool RebuildAll(const Progress& progress, std::string& error);
-    // Builds one tag anew when it cannot be read as it is (left half-changed,
-    // or built with another sort-weight table than the engine's).
+    // Builds one tag anew when it cannot be read as it is (left half-changed).
+    // A character tag built with another sort-weight table than the engine's
+    // is left alone: false with the reason.
     bool MakeUsable(IndexFile& file, IndexTag& tag, std::string& error);
     // An index file failed while it was read: it is made anew from the table.
     void RebuildAfterError(IndexFile& file, const std::string& why) { MarkBroken(file, why); }
     // The engine's sort-weight table changed: tags built with the new table
-    // become usable again; the others are rebuilt when next used.
+    // become usable again; the others wait for their own table (or a
+    // reindex).
     void CollationChanged();
     // The table became writable: every open index file is opened for writing.
     bool BecomeWritable(std::string& error);
