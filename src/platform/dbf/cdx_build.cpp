@@ -414,6 +414,20 @@ void CdxFile::RebuildTag(std::string_view name, CdxKeySet keys)
     spec.descending = tag->descending_;
     spec.keyLength = tag->format_.keyLength;
     spec.keyType = tag->keyType_;
+    // A tag in machine order stays in machine order (its weights are
+    // known); any other is built with the file's table.
+    if (tag->keyType_ == CdxKeyType::Character && tag->collationChecksum_ == 0 && !collation_.IsMachineOrder()) {
+        const CdxCollation table = collation_;
+        collation_ = CdxCollation();
+        try {
+            AddTag(spec, std::move(keys));
+        } catch (...) {
+            collation_ = table;
+            throw;
+        }
+        collation_ = table;
+        return;
+    }
     AddTag(spec, std::move(keys));
 }
 

@@ -69,9 +69,12 @@ void CdxTag::MissedChange()
 
 void CdxTag::ApplyCollation(const CdxCollation& collation)
 {
-    collationMismatch_ = keyType_ == CdxKeyType::Character && collationChecksum_ != collation.Checksum();
+    // A tag in machine order is used in machine order under any table: its
+    // weights are known. One built with another table is set aside.
+    collationMismatch_ = keyType_ == CdxKeyType::Character && collationChecksum_ != 0 &&
+                         collationChecksum_ != collation.Checksum();
     if (!collationMismatch_)
-        collation_ = keyType_ == CdxKeyType::Character ? collation : CdxCollation();
+        collation_ = keyType_ == CdxKeyType::Character && collationChecksum_ != 0 ? collation : CdxCollation();
 }
 
 void CdxFile::SetCollation(const CdxCollation& collation)

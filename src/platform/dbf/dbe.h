@@ -319,7 +319,8 @@ int dbe_IndexOrd();
 // the area then moves in natural order until a writer rebuilds the tag.
 // A character tag built with another sort-weight table than the one in
 // force is reported the same way and left as it is (usable again under its
-// own table; dbe_Reindex builds it for the table in force).
+// own table; dbe_Reindex builds it for the table in force); one in machine
+// order is used in machine order under any table.
 int dbe_SetOrder(int order);
 // Order number of the tag named `tag` (ignoring case), 0 when none. Does not
 // change the current order.

@@ -324,6 +324,38 @@ TEST_F(IndexTest, CharacterTagsFollowTheSortWeightTable)
     EXPECT_EQ(Walk(), (std::vector<std::string>{"alpha", "B", "bravo", "C", "\x8E"}));
 }
 
+// A tag in machine order (as other programs write them) is used as it is
+// under a sort-weight table: walked, sought and kept in step in machine
+// order, never rebuilt for the table.
+TEST_F(IndexTest, MachineOrderTagIsUsedAsBuiltUnderAnotherTable)
+{
+    dbe_Go(1);
+    ASSERT_EQ(dbe_Replace("NAME", DBE_REPL_TEXT, "\x8E"), 1);
+    ASSERT_EQ(dbe_IndexTag("", "Upper", "Upper(Name)", 0, 0, ""), 1) << dbe_LastError();
+    const std::vector<std::string> machine = Walk();
+    dbe_CloseAll();
+    unsigned char weights[256];
+    for (int i = 0, w = 0; i < 256; ++i) {
+        if (i == 0x8E) continue;
+        weights[i] = (unsigned char)(w++);
+        if (i == 'A') weights[0x8E] = (unsigned char)(w++);
+    }
+    dbe_SysProp(DBE_PROP_SORT_WEIGHTS, reinterpret_cast<intptr_t>(weights));
+    ASSERT_NE(dbe_Use(file_.c_str(), nullptr, DBE_SHARED, 2), 0);
+    dbe_SetOrder(dbe_TagArea("Upper"));
+    EXPECT_STREQ(dbe_LastError(), "");
+    EXPECT_EQ(Walk(), machine);
+    EXPECT_NE(dbe_Seek("\x8E"), 0);
+    dbe_Go(2);
+    ASSERT_EQ(dbe_Replace("NAME", DBE_REPL_TEXT, "ZULU"), 1);
+    const std::vector<std::string> walked = Walk();
+    EXPECT_EQ(walked.back(), "\x8E") << "machine order: 0x8E after Z";
+    dbe_CloseAll();
+    auto cdx = dbfcdx::CdxFile::Open(Path("PICS.CDX"), true, dbfcdx::CdxCollation::FromBytes(weights));
+    EXPECT_EQ(cdx->Tag(cdx->TagCount() - 1).CollationChecksum(), 0u);
+    EXPECT_NO_THROW(cdx->Verify());
+}
+
 // Rounds of opening under the other table (with writes) and rebuilding under
 // the own table: the index file settles at its size, since a rebuild takes
 // the pages the old tree gave up.
