@@ -3,7 +3,10 @@
 // label filter (tagged field) against the engine query, a date range
 // against the engine scope, the full-text filter for a rare word against
 // the full-text query with its candidates, and the title-click sort
-// against the order switch alone.
+// against the order switch alone. SQLite answers the same counts over
+// indexes of the same rows (and FTS5 trigram for the rare word) in the same
+// run. The first label and full-text filters of the process are measured
+// apart from the repeats.
 
 #include "bench_hauptfenster.h"
 #include "bench_ordner.h"
@@ -14,7 +17,10 @@
 #include "mainwindow/main_form.h"
 #include "platform/core/sys_utils.h"
 #include "platform/core/win_path.h"
+#include "platform/dbf/cdx_file.h"
 #include "platform/dbf/dbe.h"
+#include "platform/dbf/expr_query_bitmap.h"
+#include "platform/dbf/table_indexes.h"
 #include "platform/ui/prompt_service.h"
 #include "platform/ui/std_ctrls.h"
 #include "shared/qk_ini.h"
@@ -23,6 +29,7 @@
 #include "storage/tfts.h"
 
 #include <benchmark/benchmark.h>
+#include <sqlite3.h>
 
 #include <QApplication>
 
@@ -58,6 +65,25 @@ public:
     }
 };
 
+// Entry i: 100 labels, "Selten" on every 10 000th entry; a rare word in 10
+// descriptions; dates over about eleven years.
+struct Eintrag {
+    std::string label, desc, datum;
+};
+
+Eintrag EintragNr(int i)
+{
+    Eintrag e;
+    e.label = i % 10000 == 7 ? "Selten" : "Label " + std::to_string(i % 100);
+    e.desc = "Bild " + std::to_string((i * 7919) % kRecords) + (i % 10000 == 3 ? " seltenwort" : " urlaub strand");
+    e.datum = std::to_string(2014 + (i % 11)) + "0" + std::to_string(1 + i % 9) + (i % 28 < 9 ? "0" : "") +
+              std::to_string(1 + i % 28);
+    return e;
+}
+
+// The combined filter: the label and a span of years.
+const char* const kLabelUndDatum = "LABEL = \"Selten\" .AND. BETWEEN(DTOS(AUFNDATUM), \"20140101\", \"20191231\")";
+
 void AlbumFuellen(const std::string& file)
 {
     const uint16_t area = dbe_Use(file.c_str(), "", DBE_EXCLUSIVE, DBE_TYPE_FOX);
@@ -65,16 +91,10 @@ void AlbumFuellen(const std::string& file)
         std::abort();
     for (int i = 0; i < kRecords; ++i) {
         dbe_AppendBlank();
-        // 100 labels; "Selten" on every 10 000th entry. A rare word in 10
-        // descriptions. Dates over about eleven years.
-        const std::string label = i % 10000 == 7 ? "Selten" : "Label " + std::to_string(i % 100);
-        const std::string desc = "Bild " + std::to_string((i * 7919) % kRecords) +
-                                 (i % 10000 == 3 ? " seltenwort" : " urlaub strand");
-        const std::string datum = std::to_string(2014 + (i % 11)) + "0" + std::to_string(1 + i % 9) +
-                                  (i % 28 < 9 ? "0" : "") + std::to_string(1 + i % 28);
-        dbe_Replace("SHORTDESC", DBE_REPL_TEXT, desc.c_str());
-        dbe_Replace("LABEL", DBE_REPL_TEXT, label.c_str());
-        dbe_Replace("AUFNDATUM", DBE_REPL_DTOS, datum.c_str());
+        const Eintrag e = EintragNr(i);
+        dbe_Replace("SHORTDESC", DBE_REPL_TEXT, e.desc.c_str());
+        dbe_Replace("LABEL", DBE_REPL_TEXT, e.label.c_str());
+        dbe_Replace("AUFNDATUM", DBE_REPL_DTOS, e.datum.c_str());
         const char zugriff = 'T';
         dbe_Replace("ZUGRIFF", DBE_REPL_LOGICAL, &zugriff);
     }
@@ -82,9 +102,62 @@ void AlbumFuellen(const std::string& file)
     dbe_Close();
 }
 
+// The same rows in SQLite: indexes on label and date, an FTS5 trigram table
+// of the descriptions.
+struct SqliteAlbum {
+    sqlite3* db = nullptr;
+    explicit SqliteAlbum(const std::string& file)
+    {
+        if (sqlite3_open(file.c_str(), &db) != SQLITE_OK)
+            std::abort();
+        sqlite3_exec(db,
+                     "CREATE TABLE album(label TEXT, aufndatum TEXT, shortdesc TEXT);"
+                     "CREATE VIRTUAL TABLE fts USING fts5(body, tokenize = 'trigram');"
+                     "BEGIN;",
+                     nullptr, nullptr, nullptr);
+        sqlite3_stmt* row = nullptr;
+        sqlite3_stmt* text = nullptr;
+        sqlite3_prepare_v2(db, "INSERT INTO album VALUES (?, ?, ?)", -1, &row, nullptr);
+        sqlite3_prepare_v2(db, "INSERT INTO fts(rowid, body) VALUES (?, ?)", -1, &text, nullptr);
+        for (int i = 0; i < kRecords; ++i) {
+            const Eintrag e = EintragNr(i);
+            sqlite3_bind_text(row, 1, e.label.c_str(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_text(row, 2, e.datum.c_str(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_text(row, 3, e.desc.c_str(), -1, SQLITE_TRANSIENT);
+            sqlite3_step(row);
+            sqlite3_reset(row);
+            sqlite3_bind_int(text, 1, i + 1);
+            sqlite3_bind_text(text, 2, e.desc.c_str(), -1, SQLITE_TRANSIENT);
+            sqlite3_step(text);
+            sqlite3_reset(text);
+        }
+        sqlite3_finalize(row);
+        sqlite3_finalize(text);
+        sqlite3_exec(db,
+                     "COMMIT; CREATE INDEX i_label ON album(label); CREATE INDEX i_datum ON album(aufndatum);"
+                     "ANALYZE;",
+                     nullptr, nullptr, nullptr);
+    }
+    ~SqliteAlbum() { sqlite3_close(db); }
+    std::int64_t Count(const char* sql)
+    {
+        sqlite3_stmt* stmt = nullptr;
+        sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr);
+        const std::int64_t n = sqlite3_step(stmt) == SQLITE_ROW ? sqlite3_column_int64(stmt, 0) : -1;
+        sqlite3_finalize(stmt);
+        return n;
+    }
+};
+
+const char* const kSqlLabel = "SELECT count(*) FROM album WHERE label = 'Selten'";
+const char* const kSqlLabelUndDatum =
+    "SELECT count(*) FROM album WHERE label = 'Selten' AND aufndatum BETWEEN '20140101' AND '20191231'";
+const char* const kSqlVolltext = "SELECT count(*) FROM fts WHERE fts MATCH '\"seltenwort\"'";
+
 struct Fixture {
     std::unique_ptr<TMainForm> form;
     TAntworten antworten;
+    std::unique_ptr<SqliteAlbum> sqlite;
 
     Fixture()
     {
@@ -94,6 +167,7 @@ struct Fixture {
         const QString win = BenchHauptfensterEinrichten(*form, gDir);
         form->ErzeugeBilderDatenbank(win, "BILDER.DBF");
         AlbumFuellen((gDir / "BILDER.DBF").string());
+        sqlite = std::make_unique<SqliteAlbum>((gDir / "vergleich.sqlite").string());
         if (form->BilderDBFOeffnen() != 1)
             std::abort();
         form->OeffneBilderFTS();
@@ -121,6 +195,33 @@ Fixture& F()
     return *gFixture;
 }
 
+// The first label filter and the first full-text filter of the process
+// (the fixture opened the album and ran one date range before).
+void BM_FirstLabelFilterCommand(benchmark::State& state)
+{
+    Fixture& f = F();
+    for (auto _ : state) {
+        f.form->AufLabel2Click(nullptr);
+        if (f.form->DbeBilder->QueryRecCount() != 10)
+            state.SkipWithError("wrong count");
+    }
+    f.Zuruecksetzen();
+}
+
+void BM_FirstFulltextFilterCommand(benchmark::State& state)
+{
+    Fixture& f = F();
+    for (auto _ : state) {
+        state.PauseTiming();
+        f.form->edSearch->SetText(QStringLiteral("seltenwort"));
+        state.ResumeTiming();
+        f.form->ButFiltClick(nullptr);
+        if (f.form->DbeBilder->QueryRecCount() != 10)
+            state.SkipWithError("wrong count");
+    }
+    f.Zuruecksetzen();
+}
+
 void BM_LabelFilterCommand(benchmark::State& state)
 {
     Fixture& f = F();
@@ -146,6 +247,116 @@ void BM_LabelFilterEngineQuery(benchmark::State& state)
         state.ResumeTiming();
     }
 }
+
+// The same through the engine's own calls, without the dataset layer.
+void EngineAllein(benchmark::State& state, const char* ausdruck, std::int64_t expected)
+{
+    Fixture& f = F();
+    const uint16_t vorher = dbe_Select(dbe_WorkArea(f.form->DbeBilder->Alias().toLatin1().constData()));
+    for (auto _ : state) {
+        if (!dbe_Query(ausdruck) || std::int64_t(dbe_QueryRecCount()) != expected)
+            state.SkipWithError("count differs from SQLite's");
+        state.PauseTiming();
+        dbe_Query(nullptr);
+        state.ResumeTiming();
+    }
+    dbe_Select(vorher);
+    state.counters["shown"] = double(expected);
+}
+
+// The engine's first label query of the process (run it alone: a filter
+// that selects it and nothing before it).
+void BM_FirstLabelEngineAlone(benchmark::State& state)
+{
+    EngineAllein(state, "LABEL = \"Selten\"", F().sqlite->Count(kSqlLabel));
+}
+
+void BM_LabelEngineAlone(benchmark::State& state)
+{
+    EngineAllein(state, "LABEL = \"Selten\"", F().sqlite->Count(kSqlLabel));
+}
+
+void BM_LabelDateEngineAlone(benchmark::State& state)
+{
+    EngineAllein(state, kLabelUndDatum, F().sqlite->Count(kSqlLabelUndDatum));
+}
+
+// The full-text hits as the engine's bitmap and count: the hit list of the
+// full-text index set bit by bit, counted.
+void BM_FulltextHitsEngineAlone(benchmark::State& state)
+{
+    Fixture& f = F();
+    const uint16_t vorher = dbe_Select(dbe_WorkArea(f.form->DbeBilder->Alias().toLatin1().constData()));
+    const std::int64_t expected = f.sqlite->Count(kSqlVolltext);
+    for (auto _ : state) {
+        dbe_Query(nullptr);
+        if (f.form->FtsBilder->SetQuery("seltenwort") > 0)
+            for (int r = f.form->FtsBilder->NextRec(); r > 0; r = f.form->FtsBilder->NextRec())
+                dbe_SetQueryBit(uint32_t(r), 1);
+        if (std::int64_t(dbe_QueryRecCount()) != expected)
+            state.SkipWithError("count differs from SQLite's");
+    }
+    dbe_Query(nullptr);
+    dbe_Select(vorher);
+    state.counters["shown"] = double(expected);
+}
+
+// What a first query pays once: collecting which records the label tag
+// (FOR .NOT. DELETED()) holds, from its leaves as a freshly opened index
+// file reads them (the engine then keeps them while the tag is unchanged).
+void BM_LabelTagEntriesCollected(benchmark::State& state)
+{
+    F();
+    const std::string cdx = (gDir / "BILDER.CDX").string();
+    std::size_t n = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto file = dbfcdx::CdxFile::Open(cdx, true, dbf::CurrentCollation());
+        dbfcdx::CdxTag* label = nullptr;
+        for (std::size_t i = 0; i < file->TagCount(); ++i)
+            if (file->Tag(i).Name() == "LABEL")
+                label = &file->Tag(i);
+        state.ResumeTiming();
+        dbfexpr::QueryBitmap records(kRecords);
+        label->ForEachRecord([&](std::uint32_t r) { records.Set(r); });
+        n = records.Count();
+    }
+    state.counters["entries"] = double(n);
+}
+
+void BM_LabelDateEngineQuery(benchmark::State& state)
+{
+    Fixture& f = F();
+    const std::int64_t expected = f.sqlite->Count(kSqlLabelUndDatum);
+    for (auto _ : state) {
+        f.form->DbeBilder->Query(QString::fromLatin1(kLabelUndDatum));
+        if (std::int64_t(f.form->DbeBilder->QueryRecCount()) != expected)
+            state.SkipWithError("count differs from SQLite's");
+        state.PauseTiming();
+        f.form->DbeBilder->Query(QString());
+        state.ResumeTiming();
+    }
+    state.counters["shown"] = double(expected);
+}
+
+void SqliteZaehlen(benchmark::State& state, const char* sql)
+{
+    Fixture& f = F();
+    sqlite3_stmt* stmt = nullptr;
+    sqlite3_prepare_v2(f.sqlite->db, sql, -1, &stmt, nullptr);
+    std::int64_t count = 0;
+    for (auto _ : state) {
+        if (sqlite3_step(stmt) == SQLITE_ROW)
+            count = sqlite3_column_int64(stmt, 0);
+        sqlite3_reset(stmt);
+    }
+    sqlite3_finalize(stmt);
+    state.counters["shown"] = double(count);
+}
+
+void BM_SqliteLabelCount(benchmark::State& state) { SqliteZaehlen(state, kSqlLabel); }
+void BM_SqliteLabelDateCount(benchmark::State& state) { SqliteZaehlen(state, kSqlLabelUndDatum); }
+void BM_SqliteFulltextCount(benchmark::State& state) { SqliteZaehlen(state, kSqlVolltext); }
 
 void BM_DateRangeCommand(benchmark::State& state)
 {
@@ -277,8 +488,19 @@ void BM_OrderSwitchAlone(benchmark::State& state)
 
 }  // namespace
 
+BENCHMARK(BM_FirstLabelEngineAlone)->Unit(benchmark::kMicrosecond)->Iterations(1);
+BENCHMARK(BM_FirstLabelFilterCommand)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_FirstFulltextFilterCommand)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_LabelFilterCommand)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LabelFilterEngineQuery)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LabelDateEngineQuery)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LabelTagEntriesCollected)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LabelEngineAlone)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LabelDateEngineAlone)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FulltextHitsEngineAlone)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SqliteLabelCount)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SqliteLabelDateCount)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SqliteFulltextCount)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_DateRangeCommand)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DateRangeEngineScope)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DateRangeDialogBuilt)->Unit(benchmark::kMillisecond);

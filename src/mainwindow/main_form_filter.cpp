@@ -177,8 +177,7 @@ void TMainForm::BilderFiltern(const QString& FieldName)
             if (gesetzt == 0)
                 ShowMessage(QStringLiteral("Kein Filter möglich"));
         }
-        // Counting a query along a tag walks the tag: the count of the
-        // filter check goes on to the status line.
+        // The count of the filter check goes on to the status line.
         uint32_t gezeigt = 0;
         if (BilderFilterGesetzt(&gezeigt) == 0) {
             DbeBilder->Go(FilterSatzNr);

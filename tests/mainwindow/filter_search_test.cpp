@@ -676,7 +676,10 @@ TEST_F(FilterSearchTest, RealUseMatchesTheSelectionsReadBackByDbfread)
 {
     const std::vector<std::string> labels = {
         "Urlaub", "Urlaub 2019", "Müller & Söhne", "Say \"hi\"", "O'Brien", "a]b", "x\"y'z]w",
-        ".OR. .T.", "Größe", std::string(30, 'L'), "Familie"};
+        ".OR. .T.", "Größe", std::string(30, 'L'), "Familie",
+        // The label tag keeps lower-cased keys: these share their keys with
+        // labels above and must still be told apart.
+        "urlaub", "GRÖSSE", "größe"};
     const std::vector<std::string> owner = {"Anna", "Bert", "Jürgen", "Zoë"};
     std::mt19937 zufall(4711);
     std::vector<TEintrag> eintraege;

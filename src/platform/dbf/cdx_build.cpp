@@ -164,8 +164,10 @@ void CdxFile::SetupTag(CdxTag& tag, const CdxTagSpec& spec)
     ++tag.stamp_;
 }
 
-// Sorts the keys and writes the whole tree in one sequential write at the end
-// of the file: leaves first, then each interior level, the root last.
+// Sorts the keys and writes the whole tree: leaves first, then each interior
+// level, the root last. Free pages (those of the tree a rebuild replaces)
+// are used first, so rebuilding does not make the file grow; runs of
+// adjacent pages go out in one write.
 std::uint32_t CdxFile::BuildTree(CdxTag& tag, CdxKeySet& keys)
 {
     const int keyLength = tag.format_.keyLength;
@@ -234,7 +236,7 @@ std::uint32_t CdxFile::BuildTree(CdxTag& tag, CdxKeySet& keys)
     std::size_t pageCount = 0;
     for (std::size_t n : levelSizes)
         pageCount += n;
-    const std::uint32_t base = AppendPages(static_cast<std::uint32_t>(pageCount));
+    const std::vector<std::uint32_t> pages = PagesForBuild(static_cast<std::uint32_t>(pageCount));
     std::vector<std::uint8_t> buffer(pageCount * kPageSize);
 
     struct Child {
@@ -246,16 +248,15 @@ std::uint32_t CdxFile::BuildTree(CdxTag& tag, CdxKeySet& keys)
     std::size_t written = 0;
     for (std::size_t level = 0; level < levelSizes.size(); ++level) {
         const std::size_t n = levelSizes[level];
-        const std::uint32_t levelBase = base + static_cast<std::uint32_t>(written * kPageSize);
         std::vector<Child> here;
         here.reserve(n);
         for (std::size_t p = 0; p < n; ++p) {
             CdxNode node;
             node.leaf = level == 0;
             node.root = level + 1 == levelSizes.size();
-            const std::uint32_t page = levelBase + static_cast<std::uint32_t>(p * kPageSize);
-            node.left = p > 0 ? page - kPageSize : kNoPage;
-            node.right = p + 1 < n ? page + kPageSize : kNoPage;
+            const std::uint32_t page = pages[written + p];
+            node.left = p > 0 ? pages[written + p - 1] : kNoPage;
+            node.right = p + 1 < n ? pages[written + p + 1] : kNoPage;
             if (node.leaf) {
                 for (std::size_t i = leaves[p].first; i < leaves[p].second; ++i) {
                     node.keys.append(keyOf(order[i]));
@@ -283,10 +284,16 @@ std::uint32_t CdxFile::BuildTree(CdxTag& tag, CdxKeySet& keys)
         written += n;
         below = std::move(here);
     }
-    WriteAt(base, buffer.data(), buffer.size());
+    for (std::size_t first = 0; first < pageCount;) {
+        std::size_t end = first + 1;
+        while (end < pageCount && pages[end] == pages[end - 1] + kPageSize)
+            ++end;
+        WriteAt(pages[first], buffer.data() + first * kPageSize, (end - first) * kPageSize);
+        first = end;
+    }
     tag.count_ = order.size();
     tag.countKnown_ = true;
-    return base + static_cast<std::uint32_t>((pageCount - 1) * kPageSize);
+    return pages[pageCount - 1];
 }
 
 // Every page of a tag's tree; throws CdxError on a fault.
@@ -407,6 +414,20 @@ void CdxFile::RebuildTag(std::string_view name, CdxKeySet keys)
     spec.descending = tag->descending_;
     spec.keyLength = tag->format_.keyLength;
     spec.keyType = tag->keyType_;
+    // A tag in machine order stays in machine order (its weights are
+    // known); any other is built with the file's table.
+    if (tag->keyType_ == CdxKeyType::Character && tag->collationChecksum_ == 0 && !collation_.IsMachineOrder()) {
+        const CdxCollation table = collation_;
+        collation_ = CdxCollation();
+        try {
+            AddTag(spec, std::move(keys));
+        } catch (...) {
+            collation_ = table;
+            throw;
+        }
+        collation_ = table;
+        return;
+    }
     AddTag(spec, std::move(keys));
 }
 

@@ -709,27 +709,54 @@ std::uint32_t CdxFile::AppendPages(std::uint32_t count)
 std::uint32_t CdxFile::AllocPage()
 {
     MarkDirty(*directory_);
-    while (freeHead_ != kNoPage) {
-        const std::uint32_t page = freeHead_;
-        if (page % kPageSize != 0 || page < kHeaderSize || page + std::uint64_t{kPageSize} > fileEnd_ ||
-            InUse(page)) {
-            freeHead_ = kNoPage;  // a broken free list is dropped: its pages stay unused
-            break;
-        }
-        auto pending = pendingFree_.find(page);
-        if (pending != pendingFree_.end()) {
-            freeHead_ = pending->second;
-            pendingFree_.erase(pending);
-        } else {
-            std::uint8_t link[4];
-            ReadAt(page, link, sizeof link);
-            freeHead_ = Le32(link);
-            if (freeHead_ == 0 || freeHead_ == page)
-                freeHead_ = kNoPage;
-        }
-        return page;
+    const std::uint32_t page = TakeFreePage();
+    return page != kNoPage ? page : AppendPages(1);
+}
+
+std::uint32_t CdxFile::TakeFreePage()
+{
+    if (freeHead_ == kNoPage)
+        return kNoPage;
+    const std::uint32_t page = freeHead_;
+    if (page % kPageSize != 0 || page < kHeaderSize || page + std::uint64_t{kPageSize} > fileEnd_ ||
+        InUse(page)) {
+        freeHead_ = kNoPage;  // a broken free list is dropped: its pages stay unused
+        return kNoPage;
     }
-    return AppendPages(1);
+    auto pending = pendingFree_.find(page);
+    if (pending != pendingFree_.end()) {
+        freeHead_ = pending->second;
+        pendingFree_.erase(pending);
+    } else {
+        std::uint8_t link[4];
+        ReadAt(page, link, sizeof link);
+        freeHead_ = Le32(link);
+        if (freeHead_ == 0 || freeHead_ == page)
+            freeHead_ = kNoPage;
+    }
+    return page;
+}
+
+std::vector<std::uint32_t> CdxFile::PagesForBuild(std::uint32_t count)
+{
+    std::vector<std::uint32_t> pages;
+    pages.reserve(count);
+    if (freeHead_ != kNoPage)
+        MarkDirty(*directory_);
+    while (pages.size() < count) {
+        const std::uint32_t page = TakeFreePage();
+        if (page == kNoPage)
+            break;
+        pages.push_back(page);
+    }
+    std::sort(pages.begin(), pages.end());
+    const auto rest = static_cast<std::uint32_t>(count - pages.size());
+    if (rest > 0) {
+        const std::uint32_t base = AppendPages(rest);
+        for (std::uint32_t i = 0; i < rest; ++i)
+            pages.push_back(base + i * kPageSize);
+    }
+    return pages;
 }
 
 void CdxFile::FreePage(std::uint32_t page)

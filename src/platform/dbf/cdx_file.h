@@ -25,6 +25,7 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -108,6 +109,8 @@ public:
     void SetKeyType(CdxKeyType type);
     // Checksum of the sort-weight table the tag was built with (0 machine order).
     std::uint32_t CollationChecksum() const { return collationChecksum_; }
+    // The sort-weight table the tag's character keys are stored with.
+    const CdxCollation& Collation() const { return collation_; }
 
     // True when the tag must be rebuilt before use; RebuildReason() says why.
     bool NeedsRebuild() const { return !rebuildReason_.empty() || collationMismatch_; }
@@ -156,6 +159,11 @@ public:
     bool Delete(std::string_view key, std::uint32_t recno);
     bool Contains(std::string_view key, std::uint32_t recno);
     std::size_t Count();
+    // Calls `visit` with the record number of every entry, leaf by leaf.
+    void ForEachRecord(const std::function<void(std::uint32_t)>& visit);
+    // Changes whenever the entries may have changed (here or, seen at an
+    // access, in another process).
+    std::uint64_t Stamp() const { return stamp_; }
 
 private:
     friend class CdxFile;
@@ -442,6 +450,11 @@ private:
     // kept): marked dirty, its kept bytes patched.
     void TouchLeaf(std::uint32_t page, std::size_t index, bool inserted);
     std::uint32_t AllocPage();
+    // A page from the free list, kNoPage when it is empty.
+    std::uint32_t TakeFreePage();
+    // `count` pages for a build: free pages first (ascending), the rest
+    // appended at the end of the file.
+    std::vector<std::uint32_t> PagesForBuild(std::uint32_t count);
     void FreePage(std::uint32_t page);
     std::uint32_t AppendPages(std::uint32_t count);
     void ReadAt(std::uint64_t offset, void* data, std::size_t size);

@@ -468,6 +468,35 @@ bool CdxPatchLeafRemove(const CdxNode& node, const CdxPageFormat& format, std::s
     return FinishLeafPatch(node, format, leaf, i, keyEnd, rewritten, leaf.dataStart, oldTailEnd);
 }
 
+void CdxLeafRecords(const std::uint8_t* page, std::uint32_t offset, std::vector<std::uint32_t>& records,
+                    std::uint32_t& right)
+{
+    records.clear();
+    const std::uint16_t attributes = Le16(page);
+    if (attributes > 3 || !(attributes & 2))
+        Fail(offset, "Blattverweis zeigt auf inneren Knoten");
+    const std::size_t count = Le16(page + 2);
+    right = Le32(page + 8);
+    const int recnoBits = page[20], dupBits = page[21], trailBits = page[22];
+    const int entryBytes = page[23];
+    if (entryBytes < 1 || entryBytes > 8 || recnoBits < 1 || recnoBits > 32 || dupBits > 16 || trailBits > 16 ||
+        recnoBits + dupBits + trailBits > 8 * entryBytes)
+        Fail(offset, "ungültige Bitbreiten im Blattknoten");
+    if (kLeafHeader + count * entryBytes > kPageSize)
+        Fail(offset, "zu viele Schlüssel im Blattknoten");
+    const std::uint64_t mask = (std::uint64_t{1} << recnoBits) - 1;
+    records.resize(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        std::uint64_t packed = 0;
+        const std::uint8_t* entry = page + kLeafHeader + i * entryBytes;
+        for (int b = 0; b < entryBytes; ++b)
+            packed |= std::uint64_t{entry[b]} << (8 * b);
+        records[i] = static_cast<std::uint32_t>(packed & mask);
+        if (records[i] == 0)
+            Fail(offset, "Satznummer 0");
+    }
+}
+
 CdxNode CdxDecodePage(const std::uint8_t* page, const CdxPageFormat& format, std::uint32_t offset)
 {
     const int keyLength = format.keyLength;

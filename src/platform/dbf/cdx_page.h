@@ -72,6 +72,10 @@ struct CdxNode {
 
 // Decodes the page at `offset` (used in messages only).
 CdxNode CdxDecodePage(const std::uint8_t* page, const CdxPageFormat& format, std::uint32_t offset);
+// The record numbers of a leaf page, in order, without its keys; `right` is
+// set to its right sibling. Throws CdxError for a page that is no sound leaf.
+void CdxLeafRecords(const std::uint8_t* page, std::uint32_t offset, std::vector<std::uint32_t>& records,
+                    std::uint32_t& right);
 // Encodes `node` into 512 bytes; false when it does not fit.
 bool CdxEncodePage(const CdxNode& node, const CdxPageFormat& format, std::uint8_t* page);
 bool CdxNodeFits(const CdxNode& node, const CdxPageFormat& format);

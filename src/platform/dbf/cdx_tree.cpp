@@ -69,9 +69,12 @@ void CdxTag::MissedChange()
 
 void CdxTag::ApplyCollation(const CdxCollation& collation)
 {
-    collationMismatch_ = keyType_ == CdxKeyType::Character && collationChecksum_ != collation.Checksum();
+    // A tag in machine order is used in machine order under any table: its
+    // weights are known. One built with another table is set aside.
+    collationMismatch_ = keyType_ == CdxKeyType::Character && collationChecksum_ != 0 &&
+                         collationChecksum_ != collation.Checksum();
     if (!collationMismatch_)
-        collation_ = keyType_ == CdxKeyType::Character ? collation : CdxCollation();
+        collation_ = keyType_ == CdxKeyType::Character && collationChecksum_ != 0 ? collation : CdxCollation();
 }
 
 void CdxFile::SetCollation(const CdxCollation& collation)
@@ -428,6 +431,49 @@ std::size_t CdxTag::Count()
     count_ = count;
     countKnown_ = true;
     return count;
+}
+
+void CdxTag::ForEachRecord(const std::function<void(std::uint32_t)>& visit)
+{
+    CheckUsable();
+    file_.TrimCache();
+    // Leaves that are not cached are read ahead in runs of pages (a build
+    // writes them one after the other) and only their record numbers are
+    // decoded; cached ones are taken as they are (they may hold changes not
+    // yet written).
+    constexpr std::size_t kReadAhead = 128 * kPageSize;
+    std::vector<std::uint8_t> ahead;
+    std::uint64_t aheadStart = 0;
+    std::vector<std::uint32_t> records;
+    std::uint32_t page = LeftmostLeaf(false);
+    const std::uint64_t maxHops = file_.fileEnd_ / kPageSize + 1;
+    for (std::uint64_t hops = 0; page != kNoPage; ++hops) {
+        if (hops > maxHops)
+            throw CdxError("Der Index " + name_ + " ist beschädigt: Geschwisterverweise bilden eine Schleife");
+        const CdxFile::CachedNode* cached = file_.Cached(page);
+        if (cached && !cached->stale) {
+            const CdxNode& node = file_.Node(*this, page);
+            if (!node.leaf)
+                throw CdxError("Der Index " + name_ + " ist beschädigt: Blattverweis zeigt auf inneren Knoten");
+            for (const std::uint32_t recno : node.recnos)
+                visit(recno);
+            page = node.right;
+            continue;
+        }
+        if (page % kPageSize != 0 || page < kHeaderSize || page + std::uint64_t{kPageSize} > file_.fileEnd_)
+            throw CdxError("Der Index " + name_ + " ist beschädigt: Seitenverweis " + std::to_string(page) +
+                           " außerhalb der Datei");
+        if (page < aheadStart || page + std::uint64_t{kPageSize} > aheadStart + ahead.size()) {
+            aheadStart = page;
+            ahead.resize(static_cast<std::size_t>(std::min<std::uint64_t>(kReadAhead, file_.fileEnd_ - page)));
+            file_.ReadAt(page, ahead.data(), ahead.size());
+        }
+        std::uint32_t right = kNoPage;
+        CdxLeafRecords(ahead.data() + (page - aheadStart), page, records, right);
+        for (const std::uint32_t recno : records)
+            visit(recno);
+        page = right;
+    }
 }
 
 void CdxTag::MarkChanged()

@@ -317,6 +317,10 @@ int dbe_IndexOrd();
 // left half-written (dirty mark) that this area cannot rebuild because it is
 // read-only is reported in dbe_LastError ("... muss neu aufgebaut werden");
 // the area then moves in natural order until a writer rebuilds the tag.
+// A character tag built with another sort-weight table than the one in
+// force is reported the same way and left as it is (usable again under its
+// own table; dbe_Reindex builds it for the table in force); one in machine
+// order is used in machine order under any table.
 int dbe_SetOrder(int order);
 // Order number of the tag named `tag` (ignoring case), 0 when none. Does not
 // change the current order.
@@ -371,7 +375,9 @@ const char* dbe_EvalString(const char* expr);
 int dbe_EvalLogical(const char* expr);
 // Sets the area's query: only records for which the logical expression `expr`
 // is true are visible (kept as a bitmap of record numbers, filled now and kept
-// in step with later writes). Null or "" clears the query. Gives 1, 0 when the
+// in step with later writes). Parts that compare the key expression of an
+// open tag with a constant are answered from the tag; only the records they
+// leave undecided are read. Null or "" clears the query. Gives 1, 0 when the
 // expression is refused (the previous query stays).
 int dbe_Query(const char* expr);
 // Number of visible records (query, scope, deleted setting); without query

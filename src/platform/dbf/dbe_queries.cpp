@@ -121,7 +121,9 @@ int dbe_SetQueryBit(uint32_t recno, int flag)
     if (Refused()) return 0;
     WorkArea* a = Need();
     if (!a) return 0;
-    if (recno == 0 || recno > a->RecCount())
+    // The count is read again from the file (shared use) only past the
+    // records known already.
+    if (recno == 0 || (recno > a->table().KnownRecordCount() && recno > a->RecCount()))
         return Fail("Satz " + std::to_string(recno) + " gibt es nicht");
     a->SetQueryBit(recno, flag != 0);
     return 1;

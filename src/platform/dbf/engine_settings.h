@@ -22,6 +22,12 @@ struct EngineSettings {
     std::string password;       // recorded only: no encryption
     unsigned char sortWeights[256] = {};
     bool sortWeightsSet = false;
+    // Queries take what they can from the open index tags; off, every
+    // record is evaluated (the two give the same bits).
+    bool queryFromIndexes = true;
+    // A query that lets at most this many records through is sorted by the
+    // keys of a tag order once instead of walking the tag.
+    std::uint32_t sparseOrderLimit = 4096;
     std::function<void(std::uint32_t, std::uint32_t)> gauge;
 };
 

@@ -1173,6 +1173,26 @@ private:
 
 }  // namespace
 
+namespace {
+
+// The program of one parsed (sub)expression.
+std::unique_ptr<ExprProgram> Generate(const Node& root, std::string_view text, std::span<const ExprField> fields,
+                                      const ExprCompileOptions& options, ExprError& error)
+{
+    auto program = std::make_unique<ExprProgram>();
+    program->text = std::string(text);
+    Generator generator(*program, fields, options, error);
+    Info info;
+    if (!generator.Run(root, info))
+        return nullptr;
+    program->type = info.type;
+    program->widthFixed = info.type == ExprType::Character && info.fixed;
+    program->width = program->widthFixed ? info.width : 0;
+    return program;
+}
+
+}  // namespace
+
 std::unique_ptr<ExprProgram> ExprCompile(std::string_view text, std::span<const ExprField> fields,
                                          const ExprCompileOptions& options, ExprError& error)
 {
@@ -1181,16 +1201,227 @@ std::unique_ptr<ExprProgram> ExprCompile(std::string_view text, std::span<const 
     NodePtr root = parser.ParseAll();
     if (!root)
         return nullptr;
-    auto program = std::make_unique<ExprProgram>();
-    program->text = std::string(text);
-    Generator generator(*program, fields, options, error);
-    Info info;
-    if (!generator.Run(*root, info))
-        return nullptr;
-    program->type = info.type;
-    program->widthFixed = info.type == ExprType::Character && info.fixed;
-    program->width = program->widthFixed ? info.width : 0;
-    return program;
+    return Generate(*root, text, fields, options, error);
+}
+
+namespace {
+
+bool LiteralOf(const Node& n, ExprCondition& c)
+{
+    switch (n.kind) {
+    case Node::Kind::Text:
+        c.constantType = ExprType::Character;
+        c.text = n.text;
+        return true;
+    case Node::Kind::Date:
+        c.constantType = ExprType::Date;
+        c.number = n.date;
+        return true;
+    case Node::Kind::Logical:
+        c.constantType = ExprType::Logical;
+        c.number = n.logical ? 1 : 0;
+        return true;
+    default:
+        break;
+    }
+    double number = 0;
+    if (n.kind == Node::Kind::Number ||
+        (n.kind == Node::Kind::Unary && n.op == Tok::Minus && n.kids[0]->kind == Node::Kind::Number)) {
+        number = n.kind == Node::Kind::Number ? n.number : -n.kids[0]->number;
+        c.constantType = ExprType::Numeric;
+        c.number = number;
+        return true;
+    }
+    return false;
+}
+
+bool IsComparison(Tok op)
+{
+    return op == Tok::Eq || op == Tok::ExactEq || op == Tok::Ne || op == Tok::Lt || op == Tok::Le ||
+           op == Tok::Gt || op == Tok::Ge;
+}
+
+ExprRel RelationOf(Tok op)
+{
+    switch (op) {
+    case Tok::Eq: return ExprRel::Eq;
+    case Tok::ExactEq: return ExprRel::ExactEq;
+    case Tok::Ne: return ExprRel::Ne;
+    case Tok::Lt: return ExprRel::Lt;
+    case Tok::Le: return ExprRel::Le;
+    case Tok::Gt: return ExprRel::Gt;
+    default: return ExprRel::Ge;
+    }
+}
+
+// A Compare part of `subject` against the literal `constant`; Other when the
+// subject does not compile alone or its type differs from the constant's.
+ExprCondition Comparison(const Node& subject, ExprRel relation, const Node& constant,
+                         std::span<const ExprField> fields, const ExprCompileOptions& options)
+{
+    ExprCondition c;
+    if (!LiteralOf(constant, c))
+        return ExprCondition{};
+    ExprError ignored;
+    c.subject = Generate(subject, {}, fields, options, ignored);
+    if (!c.subject || c.subject->type != c.constantType)
+        return ExprCondition{};
+    c.kind = ExprCondition::Kind::Compare;
+    c.relation = relation;
+    return c;
+}
+
+ExprCondition Frame(const Node& n, std::span<const ExprField> fields, const ExprCompileOptions& options)
+{
+    ExprCondition c;
+    if (n.kind == Node::Kind::Binary && (n.op == Tok::And || n.op == Tok::Or)) {
+        c.kind = n.op == Tok::And ? ExprCondition::Kind::And : ExprCondition::Kind::Or;
+        c.parts.push_back(Frame(*n.kids[0], fields, options));
+        c.parts.push_back(Frame(*n.kids[1], fields, options));
+        return c;
+    }
+    if (n.kind == Node::Kind::Unary && n.op == Tok::Not) {
+        c.kind = ExprCondition::Kind::Not;
+        c.parts.push_back(Frame(*n.kids[0], fields, options));
+        return c;
+    }
+    if (n.kind == Node::Kind::Binary && IsComparison(n.op))
+        return Comparison(*n.kids[0], RelationOf(n.op), *n.kids[1], fields, options);
+    if (n.kind == Node::Kind::Call && n.kids.size() == 3 && FindFunction(n.name) == static_cast<int>(Fn::Between)) {
+        ExprCondition low = Comparison(*n.kids[0], ExprRel::Ge, *n.kids[1], fields, options);
+        ExprCondition high = Comparison(*n.kids[0], ExprRel::Le, *n.kids[2], fields, options);
+        if (low.kind != ExprCondition::Kind::Compare || high.kind != ExprCondition::Kind::Compare)
+            return c;
+        c.kind = ExprCondition::Kind::And;
+        c.parts.push_back(std::move(low));
+        c.parts.push_back(std::move(high));
+        return c;
+    }
+    if (n.kind == Node::Kind::Field || n.kind == Node::Kind::Call) {
+        // A logical subject alone: subject = .T.
+        ExprError ignored;
+        c.subject = Generate(n, {}, fields, options, ignored);
+        if (c.subject && c.subject->type == ExprType::Logical) {
+            c.kind = ExprCondition::Kind::Compare;
+            c.constantType = ExprType::Logical;
+            c.number = 1;
+            return c;
+        }
+        c.subject.reset();
+    }
+    return c;
+}
+
+}  // namespace
+
+bool ExprConditionOf(std::string_view text, std::span<const ExprField> fields,
+                     const ExprCompileOptions& options, ExprCondition& condition, ExprError& error)
+{
+    error = {};
+    Parser parser(text, fields, options, error);
+    NodePtr root = parser.ParseAll();
+    if (!root || !Generate(*root, text, fields, options, error))
+        return false;
+    condition = Frame(*root, fields, options);
+    return true;
+}
+
+namespace {
+
+// The first `length` instructions of both programs (and their fields) agree.
+bool SameCode(const ExprProgram& a, const ExprProgram& b, std::size_t length)
+{
+    if (a.code.size() < length || b.code.size() < length || a.fields.size() != b.fields.size())
+        return false;
+    for (std::size_t i = 0; i < a.fields.size(); ++i) {
+        const ExprField& x = a.fields[i];
+        const ExprField& y = b.fields[i];
+        if (x.type != y.type || x.offset != y.offset || x.width != y.width || x.decimals != y.decimals)
+            return false;
+    }
+    for (std::size_t i = 0; i < length; ++i) {
+        const ExprInstr& x = a.code[i];
+        const ExprInstr& y = b.code[i];
+        if (x.op != y.op || x.sub != y.sub || x.argc != y.argc)
+            return false;
+        if (x.op == ExprOp::Const) {
+            const auto ia = static_cast<std::size_t>(x.a), ib = static_cast<std::size_t>(y.a);
+            if (a.constNumbers[ia] != b.constNumbers[ib] || a.constTexts[ia] != b.constTexts[ib])
+                return false;
+        } else if (x.a != y.a) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+bool ExprSameComputation(const ExprProgram& a, const ExprProgram& b)
+{
+    return a.type == b.type && a.width == b.width && a.widthFixed == b.widthFixed &&
+           a.code.size() == b.code.size() && SameCode(a, b, a.code.size());
+}
+
+bool ExprCaseFoldOf(const ExprProgram& key, const ExprProgram& subject, bool& upper)
+{
+    if (key.type != ExprType::Character || subject.type != ExprType::Character || key.width != subject.width ||
+        key.widthFixed != subject.widthFixed || key.code.size() != subject.code.size() + 1)
+        return false;
+    const ExprInstr& last = key.code.back();
+    const auto fn = static_cast<ExprFn>(last.sub);
+    if (last.op != ExprOp::Call || last.argc != 1 || (fn != ExprFn::Upper && fn != ExprFn::Lower))
+        return false;
+    upper = fn == ExprFn::Upper;
+    return SameCode(key, subject, subject.code.size());
+}
+
+bool ExprCannotFail(const ExprProgram& program)
+{
+    for (const ExprInstr& in : program.code) {
+        switch (in.op) {
+        case ExprOp::Const:
+        case ExprOp::FieldChar:
+        case ExprOp::FieldNum:
+        case ExprOp::FieldDate:
+        case ExprOp::FieldLogical:
+        case ExprOp::FieldInt:
+        case ExprOp::FieldDouble:
+        case ExprOp::FieldCurrency:
+        case ExprOp::FieldDateTime:
+        case ExprOp::Neg:
+        case ExprOp::AddNum:
+        case ExprOp::SubNum:
+        case ExprOp::MulNum:
+        case ExprOp::AddDateNum:
+        case ExprOp::AddNumDate:
+        case ExprOp::SubDateNum:
+        case ExprOp::SubDateDate:
+        case ExprOp::Concat:
+        case ExprOp::ConcatTrim:
+            break;
+        case ExprOp::Call:
+            switch (static_cast<ExprFn>(in.sub)) {
+            case ExprFn::Upper:
+            case ExprFn::Lower:
+            case ExprFn::Left:
+            case ExprFn::Right:
+            case ExprFn::Substr:
+            case ExprFn::Str:
+            case ExprFn::Dtos:
+            case ExprFn::Year:
+            case ExprFn::Month:
+            case ExprFn::Day:
+            case ExprFn::Int:
+            case ExprFn::Abs:
+                break;
+            default: return false;
+            }
+            break;
+        default: return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace dbfexpr

@@ -123,6 +123,8 @@ T ReadLittle(const std::uint8_t* p)
 
 }  // namespace
 
+int ExprCompareText(std::string_view a, std::string_view b, bool exact) { return CompareText(a, b, exact); }
+
 Expression::Expression(std::unique_ptr<ExprProgram> program) : program_(std::move(program)) {}
 Expression::~Expression() = default;
 

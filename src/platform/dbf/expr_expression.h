@@ -114,10 +114,18 @@ public:
     bool MakeKey(const std::uint8_t* record, std::size_t recordSize, const ExprContext& context,
                  std::string& key, ExprError* error = nullptr);
 
+    // The compiled form (for the query optimiser's comparisons).
+    const ExprProgram& Program() const { return *program_; }
+
 private:
     explicit Expression(std::unique_ptr<ExprProgram> program);
     std::unique_ptr<ExprProgram> program_;
 };
+
+// The character comparison of the relational operators: <0, 0, >0. Without
+// `exact` only as many characters as `b` has are compared; blanks pad the
+// shorter text.
+int ExprCompareText(std::string_view a, std::string_view b, bool exact);
 
 // "Fehler an Position 12: ')' erwartet" (without position when it is 0).
 std::string ExprErrorText(const ExprError& error);

@@ -1,8 +1,10 @@
 #include "platform/dbf/expr_query_bitmap.h"
 
+#include <algorithm>
 #include <bit>
 
 namespace dbfexpr {
+
 
 void QueryBitmap::ClearTail()
 {
@@ -15,8 +17,9 @@ void QueryBitmap::Resize(std::uint32_t size, bool value)
     const std::uint32_t old = size_;
     if (size < old) {
         // Drop the bits that are cut off from the count first.
-        for (std::uint32_t r = Next(size); r != 0; r = Next(r))
-            --count_;
+        if (countKnown_)
+            for (std::uint32_t r = Next(size); r != 0; r = Next(r))
+                --count_;
         size_ = size;
         words_.resize((std::size_t{size} + 63) / 64);
         if (!words_.empty())
@@ -29,7 +32,8 @@ void QueryBitmap::Resize(std::uint32_t size, bool value)
         // Fill the rest of the old last word, then count the new records.
         for (std::uint32_t bit = old; bit < size && (bit & 63); ++bit)
             words_[bit >> 6] |= std::uint64_t{1} << (bit & 63);
-        count_ += size - old;
+        if (countKnown_)
+            count_ += size - old;
     }
     if (!words_.empty())
         ClearTail();
@@ -42,6 +46,7 @@ void QueryBitmap::SetAll()
     if (!words_.empty())
         ClearTail();
     count_ = size_;
+    countKnown_ = true;
 }
 
 void QueryBitmap::ClearAll()
@@ -49,6 +54,7 @@ void QueryBitmap::ClearAll()
     for (auto& w : words_)
         w = 0;
     count_ = 0;
+    countKnown_ = true;
 }
 
 void QueryBitmap::Set(std::uint32_t recNo)
@@ -59,7 +65,8 @@ void QueryBitmap::Set(std::uint32_t recNo)
     const std::uint64_t mask = std::uint64_t{1} << ((recNo - 1) & 63);
     if (!(w & mask)) {
         w |= mask;
-        ++count_;
+        if (countKnown_)
+            ++count_;
     }
 }
 
@@ -71,8 +78,61 @@ void QueryBitmap::Clear(std::uint32_t recNo)
     const std::uint64_t mask = std::uint64_t{1} << ((recNo - 1) & 63);
     if (w & mask) {
         w &= ~mask;
-        --count_;
+        if (countKnown_)
+            --count_;
     }
+}
+
+// With the processor's population count where it has one (chosen when the
+// program loads); the portable build would call a library routine per word.
+__attribute__((target_clones("popcnt", "default"))) void QueryBitmap::Recount() const
+{
+    std::uint32_t n = 0;
+    for (const std::uint64_t w : words_)
+        n += static_cast<std::uint32_t>(__builtin_popcountll(w));
+    count_ = n;
+    countKnown_ = true;
+}
+
+void QueryBitmap::AndWith(const QueryBitmap& other)
+{
+    for (std::size_t i = 0; i < words_.size(); ++i)
+        words_[i] &= i < other.words_.size() ? other.words_[i] : 0;
+    countKnown_ = false;
+}
+
+void QueryBitmap::OrWith(const QueryBitmap& other)
+{
+    for (std::size_t i = 0; i < words_.size() && i < other.words_.size(); ++i)
+        words_[i] |= other.words_[i];
+    if (!words_.empty())
+        ClearTail();
+    countKnown_ = false;
+}
+
+void QueryBitmap::AndNotWith(const QueryBitmap& other)
+{
+    for (std::size_t i = 0; i < words_.size() && i < other.words_.size(); ++i)
+        words_[i] &= ~other.words_[i];
+    countKnown_ = false;
+}
+
+void QueryBitmap::OrWithBoth(const QueryBitmap& a, const QueryBitmap& b)
+{
+    const std::size_t n = std::min({words_.size(), a.words_.size(), b.words_.size()});
+    for (std::size_t i = 0; i < n; ++i)
+        words_[i] |= a.words_[i] & b.words_[i];
+    countKnown_ = false;
+}
+
+void QueryBitmap::Invert()
+{
+    for (auto& w : words_)
+        w = ~w;
+    if (!words_.empty())
+        ClearTail();
+    if (countKnown_)
+        count_ = size_ - count_;
 }
 
 std::uint32_t QueryBitmap::Next(std::uint32_t recNo) const

@@ -15,7 +15,13 @@ public:
     explicit QueryBitmap(std::uint32_t size, bool value = false) { Resize(size, value); }
 
     std::uint32_t Size() const { return size_; }
-    std::uint32_t Count() const { return count_; }
+    // Counted again (a word at a time) only after a set operation.
+    std::uint32_t Count() const
+    {
+        if (!countKnown_)
+            Recount();
+        return count_;
+    }
 
     // Changes the number of records; records added get `value`, records cut
     // off are dropped from the count.
@@ -36,6 +42,14 @@ public:
         return (words_[bit >> 6] >> (bit & 63)) & 1;
     }
 
+    // Set operations over bitmaps of the same size (a word at a time).
+    void AndWith(const QueryBitmap& other);
+    void OrWith(const QueryBitmap& other);
+    void AndNotWith(const QueryBitmap& other);
+    // Sets the records set in both `a` and `b` (this |= a & b).
+    void OrWithBoth(const QueryBitmap& a, const QueryBitmap& b);
+    void Invert();
+
     // The first set record above `recNo` (Next(0) is the first of all), or 0.
     std::uint32_t Next(std::uint32_t recNo) const;
     // The last set record below `recNo` (Prev(Size() + 1) is the last), or 0.
@@ -45,9 +59,11 @@ public:
 
 private:
     void ClearTail();  // keeps the bits past size_ in the last word zero
+    void Recount() const;
     std::vector<std::uint64_t> words_;
     std::uint32_t size_ = 0;
-    std::uint32_t count_ = 0;
+    mutable std::uint32_t count_ = 0;
+    mutable bool countKnown_ = true;
 };
 
 }  // namespace dbfexpr

@@ -219,8 +219,8 @@ bool TableIndexes::Load(IndexFile& file, std::string& error)
     }
     // Tags left half-changed are rebuilt now. A character tag built with
     // another sort-weight table waits: the program may hand the engine that
-    // table right after opening (then the tag is usable as it is); else it is
-    // rebuilt when first used.
+    // table right after opening (then the tag is usable as it is); else it
+    // stays unused and is reported when an order asks for it.
     // A read-only opener cannot rebuild: its tags wait, reported unusable
     // when used, until a writer opens the table.
     if (!table_.writable()) return true;
@@ -259,6 +259,16 @@ bool TableIndexes::MakeUsable(IndexFile& file, IndexTag& tag, std::string& error
         bool built = file.cdx->Access([&] {
             file.cdx->SetCollation(CurrentCollation());
             if (!tag.tag->NeedsRebuild()) return true;  // another process did it
+            // A character tag built with another sort-weight table is left
+            // as it is and reported: rebuilt for this table it would be lost
+            // to the program that built it, which would rebuild it back.
+            // Usable again under its own table; a reindex makes it anew.
+            if (tag.tag->KeyType() == dbfcdx::CdxKeyType::Character &&
+                tag.tag->CollationChecksum() != CurrentCollation().Checksum()) {
+                error = "Index " + name + ": Der Index " + name +
+                        " wurde mit einer anderen Sortiertabelle erstellt";
+                return false;
+            }
             dbfcdx::CdxKeySet keys(tag.spec.keyLength, PadOf(tag.spec.keyType));
             if (!BuildKeys(tag, keys, nullptr, error)) return false;
             file.cdx->RebuildTag(name, std::move(keys));

@@ -17,6 +17,7 @@
 #include "platform/dbf/cdx_lease.h"
 #include "platform/dbf/dbf_table.h"
 #include "platform/dbf/expr_expression.h"
+#include "platform/dbf/expr_query_bitmap.h"
 
 namespace dbf {
 
@@ -27,6 +28,12 @@ struct IndexTag {
     dbfcdx::CdxTag* tag = nullptr;
     std::unique_ptr<dbfexpr::Expression> key;
     std::unique_ptr<dbfexpr::Expression> condition;  // null: every record
+    // The records that have an entry, as last collected by the query
+    // optimiser, and the tag's stamp then (see CdxTag::Stamp).
+    struct Entries {
+        std::uint64_t stamp = 0;
+        dbfexpr::QueryBitmap records;
+    } entries;
 };
 
 struct IndexFile {
@@ -66,15 +73,17 @@ public:
     // Makes every tag of the file anew from the table.
     bool RebuildFile(IndexFile& file, const Progress& progress, std::string& error);
     bool RebuildAll(const Progress& progress, std::string& error);
-    // Builds one tag anew when it cannot be read as it is (left half-changed,
-    // or built with another sort-weight table than the engine's).
+    // Builds one tag anew when it cannot be read as it is (left half-changed).
+    // A character tag built with another sort-weight table than the engine's
+    // is left alone: false with the reason.
     bool MakeUsable(IndexFile& file, IndexTag& tag, std::string& error);
     // An index file failed while it was read: it is made anew from the
     // table. One that another process keeps locked is only busy: the
     // failure is reported (TakeError) and the file stays as it is.
     void RebuildAfterError(IndexFile& file, const dbfcdx::CdxError& why);
     // The engine's sort-weight table changed: tags built with the new table
-    // become usable again; the others are rebuilt when next used.
+    // become usable again; the others wait for their own table (or a
+    // reindex).
     void CollationChanged();
     // The table became writable: every open index file is opened for writing.
     bool BecomeWritable(std::string& error);

@@ -22,7 +22,7 @@ std::uint64_t NextScopeVersion()
 }  // namespace
 
 TagOrder::TagOrder(DbfTable& table, IndexFile* file, std::string tagName)
-    : table_(table), file_(file), name_(std::move(tagName)), image_(table.recordLength()),
+    : table_(table), natural_(table), file_(file), name_(std::move(tagName)), image_(table.recordLength()),
       scopeVersion_(NextScopeVersion())
 {
 }
@@ -249,18 +249,22 @@ bool TagOrder::Descending()
 
 std::uint32_t TagOrder::First()
 {
+    if (!Tag()) return natural_.First();
     return Guard([&] { return Descending() ? DoLast() : DoFirst(); });
 }
 std::uint32_t TagOrder::Last()
 {
+    if (!Tag()) return natural_.Last();
     return Guard([&] { return Descending() ? DoFirst() : DoLast(); });
 }
 std::uint32_t TagOrder::Next(std::uint32_t current)
 {
+    if (!Tag()) return natural_.Next(current);
     return Guard([&] { return Descending() ? DoPrevOf(current) : DoNext(current); });
 }
 std::uint32_t TagOrder::Prev(std::uint32_t current)
 {
+    if (!Tag()) return natural_.Prev(current);
     return Guard([&] { return Descending() ? DoNextOf(current) : DoPrev(current); });
 }
 

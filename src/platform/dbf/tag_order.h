@@ -1,6 +1,9 @@
 // The order of an index tag, with its scope: walks the tag's keys through a
 // CDX cursor. A record number the cursor does not stand on is found again by
 // its key, so moves work from any record (also one the tag leaves out).
+// While the tag cannot be used (gone, waiting for a rebuild this process
+// cannot make, built with another sort-weight table) moves go in natural
+// order, so no record is hidden.
 #pragma once
 
 #include <cstdint>
@@ -65,6 +68,7 @@ private:
     std::uint32_t Current();
 
     DbfTable& table_;
+    NaturalOrder natural_;
     IndexFile* file_;
     std::string name_;
     IndexTag* tag_ = nullptr;

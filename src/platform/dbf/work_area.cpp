@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 
 #include "platform/dbf/engine_settings.h"
+#include "platform/dbf/expr_compiler.h"
+#include "platform/dbf/expr_program.h"
 
 namespace dbf {
 
@@ -90,9 +93,17 @@ void WorkArea::StandOnPhantom()
     std::fill(buffer_.begin(), buffer_.end(), ' ');
 }
 
-bool WorkArea::GoTop() { return StandOnEnd(Seek(order_->First(), true)); }
+bool WorkArea::GoTop()
+{
+    if (UseSparseOrder()) return StandOnEnd(Loaded(SparseNeighbour(0, true)));
+    return StandOnEnd(Seek(order_->First(), true));
+}
 
-bool WorkArea::GoBottom() { return StandOnEnd(Seek(order_->Last(), false)); }
+bool WorkArea::GoBottom()
+{
+    if (UseSparseOrder()) return StandOnEnd(Loaded(SparseNeighbour(0, false)));
+    return StandOnEnd(Seek(order_->Last(), false));
+}
 
 bool WorkArea::StandOnEnd(std::uint32_t r)
 {
@@ -115,7 +126,8 @@ bool WorkArea::Skip(long n)
     if (n > 0) {
         bof_ = false;
         for (long i = 0; i < n && !eof_; ++i) {
-            std::uint32_t r = Seek(order_->Next(recno_), true);
+            std::uint32_t r = UseSparseOrder() ? Loaded(SparseNeighbour(recno_, true))
+                                               : Seek(order_->Next(recno_), true);
             if (r == 0) {
                 StandOnPhantom();
                 break;
@@ -126,7 +138,8 @@ bool WorkArea::Skip(long n)
     }
     for (long i = 0; i < -n; ++i) {
         std::uint32_t from = eof_ ? table_->RecordCount() + 1 : recno_;
-        std::uint32_t r = Seek(order_->Prev(from), false);
+        std::uint32_t r = UseSparseOrder() ? Loaded(SparseNeighbour(eof_ ? 0 : recno_, false))
+                                           : Seek(order_->Prev(from), false);
         if (r == 0) {
             // Before the first record: stay on the first visible one.
             GoTop();
@@ -209,20 +222,51 @@ const FieldDef* WorkArea::FindField(const char* name) const
     return nullptr;
 }
 
+dbfexpr::ExprCompileOptions WorkArea::CompileOptions() const
+{
+    dbfexpr::ExprCompileOptions options;
+    options.dateFormat = dbfexpr::ExprDateFormat(Settings().date.format);
+    options.century = Settings().date.century;
+    return options;
+}
+
 std::unique_ptr<dbfexpr::Expression> WorkArea::Compile(const std::string& text,
                                                       std::string& error)
 {
     std::vector<dbfexpr::ExprField> fields = table_->Indexes().Fields();
     dbfexpr::ExprError e;
-    dbfexpr::ExprCompileOptions options;
-    options.dateFormat = dbfexpr::ExprDateFormat(Settings().date.format);
-    options.century = Settings().date.century;
-    auto expression = dbfexpr::Expression::Compile(text, fields, e, options);
+    auto expression = dbfexpr::Expression::Compile(text, fields, e, CompileOptions());
     if (!expression) error = "Ausdruck \"" + text + "\": " + dbfexpr::ExprErrorText(e);
     return expression;
 }
 
 dbfexpr::ExprContext WorkArea::Context() { return table_->Indexes().Context(RecNo()); }
+
+bool WorkArea::KeepPassing(dbfexpr::Expression& expression, dbfexpr::QueryBitmap& bits,
+                           std::string& error)
+{
+    dbfexpr::ExprContext context = table_->Indexes().Context(0);
+    const std::size_t size = table_->recordLength();
+    auto check = [&](std::uint32_t r, const char* image) {
+        context.recNo = r;
+        bool pass = false;
+        if (!expression.EvaluateLogical(reinterpret_cast<const std::uint8_t*>(image), size, context,
+                                        pass) ||
+            !pass)
+            bits.Clear(r);
+    };
+    // A few candidates are read one by one, many in one pass over the file.
+    if (bits.Count() < bits.Size() / 16) {
+        for (std::uint32_t r = bits.First(); r != 0; r = bits.Next(r)) {
+            if (!table_->ReadRecord(r, scratch_.data(), error)) return false;
+            check(r, scratch_.data());
+        }
+        return true;
+    }
+    return table_->ScanRecords(
+        bits.Size(), [&](std::uint32_t r, const char* image) { if (bits.Test(r)) check(r, image); },
+        error);
+}
 
 bool WorkArea::SetQueryExpression(const std::string& text, std::string& error)
 {
@@ -234,26 +278,24 @@ bool WorkArea::SetQueryExpression(const std::string& text, std::string& error)
     }
     std::uint32_t count = table_->RecordCount();
     dbfexpr::QueryBitmap bits(count);
-    dbfexpr::ExprContext context = table_->Indexes().Context(0);
-    const std::size_t size = table_->recordLength();
-    bool scanned = table_->ScanRecords(
-        count,
-        [&](std::uint32_t r, const char* image) {
-            context.recNo = r;
-            bool pass = false;
-            if (expression->EvaluateLogical(reinterpret_cast<const std::uint8_t*>(image), size,
-                                            context, pass) &&
-                pass)
-                bits.Set(r);
-        },
-        error);
-    if (!scanned) return false;
+    IndexAnswer answer = IndexAnswer::None;
+    dbfexpr::ExprCondition condition;
+    dbfexpr::ExprError ignored;
+    if (Settings().queryFromIndexes &&
+        dbfexpr::ExprConditionOf(text, table_->Indexes().Fields(), CompileOptions(), condition, ignored)) {
+        std::vector<OpenTag> tags;
+        for (const OrderRef& ref : Orders()) tags.push_back({ref.file, ref.tag});
+        answer = AnswerFromIndexes(*table_, tags, condition, count, Settings().exact, bits);
+    }
+    if (answer == IndexAnswer::None) bits = dbfexpr::QueryBitmap(count, true);
+    if (answer != IndexAnswer::Exact && !KeepPassing(*expression, bits, error)) return false;
     ClearQuery();
     ++queryVersion_;
     queryActive_ = true;
     queryExpression_ = text;
     query_ = std::move(expression);
     queryBits_ = std::move(bits);
+    queryAnswer_ = answer;
     table_->AddObserver(this);
     observing_ = true;
     return true;
@@ -365,32 +407,209 @@ WorkArea::VisibilityState WorkArea::Visibility()
             orderNumber_, Settings().deleted};
 }
 
+bool WorkArea::ClearDeletedByTag(dbfexpr::QueryBitmap& bits, const IndexTag*& by)
+{
+    // A tag FOR .NOT. DELETED() holds exactly the records not deleted: the
+    // current order's first, then one whose entries were collected already
+    // (by a query), then any.
+    if (!notDeleted_) {
+        std::string ignored;
+        notDeleted_ = Compile(".NOT. DELETED()", ignored);
+        if (!notDeleted_) return false;
+    }
+    std::vector<OrderRef> orders = Orders();
+    if (tagOrder_) {
+        if (IndexTag* current = tagOrder_->Tag()) orders.insert(orders.begin(), {tagOrder_->file(), current});
+    }
+    for (const bool collectedOnly : {true, false}) {
+        for (std::size_t i = 0; i < orders.size(); ++i) {
+            IndexTag& tag = *orders[i].tag;
+            if (!tag.tag || !tag.condition || tag.tag->Unique() ||
+                !dbfexpr::ExprSameComputation(tag.condition->Program(), notDeleted_->Program()))
+                continue;
+            const bool collected = tag.entries.stamp == tag.tag->Stamp() && tag.entries.records.Size() == bits.Size();
+            if (collectedOnly && !collected && i > 0) continue;
+            const dbfexpr::QueryBitmap* entries = nullptr;
+            // A tag that cannot be read may have its file made anew: the
+            // tags listed here may be gone, so the records decide.
+            if (!TagEntriesOf(*table_, *orders[i].file, tag, bits.Size(), entries)) return false;
+            if (entries) {
+                bits.AndWith(*entries);
+                by = &tag;
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+bool WorkArea::ClearDeleted(dbfexpr::QueryBitmap& bits, const IndexTag*& by)
+{
+    by = nullptr;
+    if (ClearDeletedByTag(bits, by)) return true;
+    std::string error;
+    if (bits.Count() < bits.Size() / 16) {
+        for (std::uint32_t r = bits.First(); r != 0; r = bits.Next(r))
+            if (!LoadScratch(r) || scratch_[0] == '*') bits.Clear(r);
+        return true;
+    }
+    return table_->ScanRecords(
+        bits.Size(), [&](std::uint32_t r, const char* image) { if (image[0] == '*') bits.Clear(r); },
+        error);
+}
+
+const dbfexpr::QueryBitmap& WorkArea::PassingRecords()
+{
+    const std::uint32_t records = RecCount();
+    PassingCache& c = passing_;
+    const std::uint64_t generation = table_->Indexes().generation();
+    if (c.valid && c.changes == table_->changeCount() && c.query == queryVersion_ &&
+        c.records == records && c.deletedHidden == Settings().deleted && c.generation == generation)
+        return c.bits;
+    if (queryActive_) {
+        c.bits = queryBits_;
+        c.bits.Resize(records);
+    } else {
+        c.bits = dbfexpr::QueryBitmap(records, true);
+    }
+    // An unreadable table shows no record as passing beyond what was read.
+    c.entriesApplied = nullptr;
+    if (Settings().deleted && !ClearDeleted(c.bits, c.entriesApplied)) c.bits.ClearAll();
+    c.changes = table_->changeCount();
+    c.query = queryVersion_;
+    c.records = records;
+    c.deletedHidden = Settings().deleted;
+    c.generation = generation;
+    c.valid = true;
+    return c.bits;
+}
+
+bool WorkArea::CountFromBits(std::uint32_t& count)
+{
+    const dbfexpr::QueryBitmap& passing = PassingRecords();
+    if (!tagOrder_) {
+        count = passing.Count();
+        return true;
+    }
+    if (!tagOrder_->scopeLow().empty() || !tagOrder_->scopeHigh().empty()) return false;
+    IndexTag* tag = tagOrder_->Tag();
+    if (tag && tag == passing_.entriesApplied) {
+        count = passing.Count();  // the passing records are among its entries
+        return true;
+    }
+    const dbfexpr::QueryBitmap* entries = nullptr;
+    if (!tag || !TagEntriesOf(*table_, *tagOrder_->file(), *tag, RecCount(), entries)) return false;
+    if (!entries) {
+        count = passing.Count();
+        return true;
+    }
+    dbfexpr::QueryBitmap held = passing;
+    held.AndWith(*entries);
+    count = held.Count();
+    return true;
+}
+
 std::uint32_t WorkArea::VisibleCount()
 {
-    if (!tagOrder_ && queryActive_ && !Settings().deleted) return queryBits_.Count();
     const VisibilityState state = Visibility();
     if (countCache_.state == state) return countCache_.count;
     std::uint32_t count = 0;
-    for (std::uint32_t r = order_->First(); r != 0; r = order_->Next(r)) {
-        if (queryActive_ && !QueryBit(r)) continue;
-        if (Settings().deleted) {
-            if (!LoadScratch(r)) break;
-            if (scratch_[0] == '*') continue;
-        }
-        ++count;
+    if (!CountFromBits(count)) {
+        // A scope (or an unreadable tag): the order is walked, each record
+        // tested by its bit.
+        const dbfexpr::QueryBitmap& passing = PassingRecords();
+        count = 0;
+        for (std::uint32_t r = order_->First(); r != 0; r = order_->Next(r))
+            if (passing.Test(r)) ++count;
     }
     countCache_ = {state, count};
     return count;
 }
 
+bool WorkArea::SortKey(std::uint32_t r, std::string& out)
+{
+    IndexTag* tag = tagOrder_->Tag();
+    std::string key;
+    if (!tag || !tag->tag || !LoadScratch(r) || !table_->Indexes().MakeKey(*tag, scratch_.data(), key))
+        return false;
+    tag->tag->FormKeyInto(key, out);
+    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(char((r >> shift) & 0xFF));
+    return true;
+}
+
+bool WorkArea::UseSparseOrder()
+{
+    if (!queryActive_ || !tagOrder_ || !tagOrder_->scopeLow().empty() || !tagOrder_->scopeHigh().empty())
+        return false;
+    const VisibilityState state = Visibility();
+    const std::uint64_t generation = table_->Indexes().generation();
+    if (sparse_.valid && sparse_.state == state && sparse_.generation == generation) return sparse_.usable;
+    sparse_ = SparseOrder();
+    sparse_.state = state;
+    sparse_.generation = generation;
+    sparse_.valid = true;
+    const dbfexpr::QueryBitmap& passing = PassingRecords();
+    if (passing.Count() > Settings().sparseOrderLimit) return false;
+    IndexTag* tag = tagOrder_->Tag();
+    const dbfexpr::QueryBitmap* entries = nullptr;
+    if (!tag || !TagEntriesOf(*table_, *tagOrder_->file(), *tag, RecCount(), entries)) return false;
+    std::vector<std::string> keys;
+    std::string key;
+    for (std::uint32_t r = passing.First(); r != 0; r = passing.Next(r)) {
+        if (entries && !entries->Test(r)) continue;
+        if (!SortKey(r, key)) return false;
+        keys.push_back(key);
+    }
+    sparse_.descending = tag->spec.descending;
+    if (sparse_.descending)
+        std::sort(keys.begin(), keys.end(), std::greater<>());
+    else
+        std::sort(keys.begin(), keys.end());
+    for (const std::string& k : keys) {
+        const auto* b = reinterpret_cast<const unsigned char*>(k.data() + k.size() - 4);
+        sparse_.records.push_back(std::uint32_t(b[0]) << 24 | std::uint32_t(b[1]) << 16 |
+                                  std::uint32_t(b[2]) << 8 | b[3]);
+    }
+    sparse_.keys = std::move(keys);
+    sparse_.usable = true;
+    return true;
+}
+
+std::uint32_t WorkArea::SparseNeighbour(std::uint32_t from, bool forward)
+{
+    const std::vector<std::uint32_t>& records = sparse_.records;
+    if (records.empty()) return 0;
+    if (from == 0) return forward ? records.front() : records.back();
+    // Where `from` stands in the walk: found among the records, or placed
+    // by its key.
+    std::size_t next = 0;  // index of the first record after `from`
+    const auto member = std::find(records.begin(), records.end(), from);
+    if (member != records.end()) {
+        const std::size_t at = std::size_t(member - records.begin());
+        if (forward) return at + 1 < records.size() ? records[at + 1] : 0;
+        return at > 0 ? records[at - 1] : 0;
+    }
+    std::string key;
+    if (!SortKey(from, key)) return 0;
+    if (sparse_.descending)
+        next = std::size_t(std::upper_bound(sparse_.keys.begin(), sparse_.keys.end(), key, std::greater<>()) -
+                           sparse_.keys.begin());
+    else
+        next = std::size_t(std::upper_bound(sparse_.keys.begin(), sparse_.keys.end(), key) - sparse_.keys.begin());
+    if (forward) return next < records.size() ? records[next] : 0;
+    return next > 0 ? records[next - 1] : 0;
+}
+
 std::uint32_t WorkArea::OrderPosition()
 {
     if (!tagOrder_ || eof_) return RecNo();
+    if (UseSparseOrder()) {
+        const auto& records = sparse_.records;
+        const auto member = std::find(records.begin(), records.end(), recno_);
+        return member == records.end() ? 0 : std::uint32_t(member - records.begin()) + 1;
+    }
     const VisibilityState state = Visibility();
-    auto visible = [&](std::uint32_t r) {
-        if (queryActive_ && !QueryBit(r)) return false;
-        return !Settings().deleted || (LoadScratch(r) && scratch_[0] != '*');
-    };
+    const dbfexpr::QueryBitmap& passing = PassingRecords();
     auto remember = [&](std::uint32_t position) {
         positionCache_ = {state, recno_, position};
         return position;
@@ -400,15 +619,16 @@ std::uint32_t WorkArea::OrderPosition()
         std::uint32_t r = positionCache_.recno, position = positionCache_.position;
         for (int steps = 0; steps < 64 && r != 0; ++steps) {
             r = order_->Next(r);
-            if (r != 0 && visible(r)) {
+            if (r != 0 && passing.Test(r)) {
                 ++position;
                 if (r == recno_) return remember(position);
             }
         }
     }
+    if (!passing.Test(recno_)) return 0;
     std::uint32_t position = 0;
     for (std::uint32_t r = order_->First(); r != 0; r = order_->Next(r)) {
-        if (!visible(r)) continue;
+        if (!passing.Test(r)) continue;
         ++position;
         if (r == recno_) return remember(position);
     }

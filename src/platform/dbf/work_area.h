@@ -12,6 +12,7 @@
 #include "platform/dbf/dbf_table.h"
 #include "platform/dbf/expr_expression.h"
 #include "platform/dbf/expr_query_bitmap.h"
+#include "platform/dbf/query_plan.h"
 #include "platform/dbf/record_order.h"
 #include "platform/dbf/tag_order.h"
 
@@ -84,15 +85,22 @@ public:
     const std::string& queryExpression() const { return queryExpression_; }
     bool SetQueryExpression(const std::string& text, std::string& error);
     void ClearQuery();
+    // What the index tags gave the last query expression set.
+    IndexAnswer queryAnswer() const { return queryAnswer_; }
     void SetQueryBit(std::uint32_t recno, bool on);
     bool QueryBit(std::uint32_t recno) const { return queryBits_.Test(recno); }
     // Number of visible records; remembered until the table, the query, the
-    // scope, the order or the deleted setting changes.
+    // scope, the order or the deleted setting changes. A count of the
+    // passing records' bits when the order holds every record.
     std::uint32_t VisibleCount();
     // Position of the current record among the visible records of the
     // order (1-based; 0 when it is not among them). A walk forward one
     // record at a time costs a few steps per call, not a count from the top.
     std::uint32_t OrderPosition();
+    // The records the query and the deleted setting let through, order and
+    // scope aside; remembered until the table, the query or the deleted
+    // setting changes.
+    const dbfexpr::QueryBitmap& PassingRecords();
     // Compiles an expression against the table's fields.
     std::unique_ptr<dbfexpr::Expression> Compile(const std::string& text, std::string& error);
     dbfexpr::ExprContext Context();
@@ -108,6 +116,28 @@ public:
 
 private:
     bool Visible(std::uint32_t recno, const char* image) const;
+    dbfexpr::ExprCompileOptions CompileOptions() const;
+    // Clears in `bits` the records the full evaluation of `expression`
+    // rejects, reading only the records whose bit is set.
+    bool KeepPassing(dbfexpr::Expression& expression, dbfexpr::QueryBitmap& bits, std::string& error);
+    // Clears the deleted records in `bits`; `by` is set to the tag whose
+    // entries did it (a tag FOR .NOT. DELETED()), if one did.
+    bool ClearDeleted(dbfexpr::QueryBitmap& bits, const IndexTag*& by);
+    // The same through a tag FOR .NOT. DELETED(); false when none serves.
+    bool ClearDeletedByTag(dbfexpr::QueryBitmap& bits, const IndexTag*& by);
+    // The passing records the current order holds, counted from the bits
+    // (no scope: the tag's entries are known); false when only a walk of
+    // the order can tell.
+    bool CountFromBits(std::uint32_t& count);
+    // A query that lets few records through, in a tag order without scope:
+    // its records are sorted by their keys once, so moves, the count and
+    // the position need no walk of the tag. False when it does not apply.
+    bool UseSparseOrder();
+    // The record after (before) `from` in the sparse order; `from` 0: the
+    // first (last). 0 past the end.
+    std::uint32_t SparseNeighbour(std::uint32_t from, bool forward);
+    // `r` loaded into scratch_, or 0.
+    std::uint32_t Loaded(std::uint32_t r) { return r != 0 && LoadScratch(r) ? r : 0; }
     // Loads `recno` into `scratch_`; false when unreadable.
     bool LoadScratch(std::uint32_t recno);
     // First visible record from `start` walking with next/prev.
@@ -140,6 +170,9 @@ private:
     std::unique_ptr<dbfexpr::Expression> query_;
     dbfexpr::QueryBitmap queryBits_;
     std::uint64_t queryVersion_ = 0;
+    IndexAnswer queryAnswer_ = IndexAnswer::None;
+    // ".NOT. DELETED()" compiled, to know the tags of that FOR condition.
+    std::unique_ptr<dbfexpr::Expression> notDeleted_;
     // What the visible records depend on: the table's changes and size, the
     // query, the scope, the order and the deleted setting.
     struct VisibilityState {
@@ -158,6 +191,28 @@ private:
         VisibilityState state;
         std::uint32_t count = 0;
     } countCache_;
+    struct PassingCache {
+        std::uint64_t changes = 0, query = 0, generation = 0;
+        std::uint32_t records = 0;
+        bool deletedHidden = false;
+        bool valid = false;
+        dbfexpr::QueryBitmap bits;
+        // The tag whose entries took the deleted records out (null: none).
+        const IndexTag* entriesApplied = nullptr;
+    } passing_;
+    struct SparseOrder {
+        VisibilityState state;
+        bool valid = false;
+        bool usable = false;
+        bool descending = false;
+        std::uint64_t generation = 0;  // of the index files (a rebuild changes keys)
+        // Stored key and record number (big-endian), in the walk's order.
+        std::vector<std::string> keys;
+        std::vector<std::uint32_t> records;
+    } sparse_;
+    // Stored key and record number of record `r` in the current tag (as
+    // sorted in sparse_), false when the record cannot be read.
+    bool SortKey(std::uint32_t r, std::string& out);
 };
 
 }  // namespace dbf

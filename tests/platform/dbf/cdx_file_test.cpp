@@ -603,3 +603,50 @@ TEST(CdxFile, AscendingRunsOfChangesMatchAModelAndTheDescent)
             ASSERT_EQ(a.compare(page, 512, b, page, 512), 0) << "page at " << page;
     }
 }
+
+// The record numbers of every entry, read from the leaves (ahead, from the
+// file, where not cached) agree with the cursor's walk: in a freshly opened
+// file, with changed pages not yet written, and after they are.
+TEST(CdxFile, ForEachRecordFollowsTheEntriesInOrder)
+{
+    lxtest::TempDir dir;
+    const std::string path = (dir / "E.CDX").string();
+    auto recordsOf = [](CdxTag& tag) {
+        std::vector<std::uint32_t> out;
+        tag.ForEachRecord([&](std::uint32_t r) { out.push_back(r); });
+        return out;
+    };
+    auto walked = [](CdxTag& tag) {
+        std::vector<std::uint32_t> out;
+        for (const Entry& e : Forward(tag)) out.push_back(e.second);
+        return out;
+    };
+    for (const int keyLength : {4, 40}) {
+        SCOPED_TRACE(keyLength);
+        {
+            auto file = CdxFile::Create(path);
+            auto entries = MakeEntries(20000, keyLength, 7);
+            std::shuffle(entries.begin(), entries.end(), std::mt19937(3));
+            file->AddTag(Spec("E", keyLength), Keys(keyLength, entries));
+            file->Close();
+        }
+        auto file = CdxFile::Open(path, false);
+        CdxTag& tag = file->Tag(0);
+        const std::vector<std::uint32_t> fresh = recordsOf(tag);
+        EXPECT_EQ(fresh.size(), 20000u);
+        EXPECT_EQ(fresh, walked(tag));
+        // Changes kept in memory: some leaves are cached and changed.
+        std::mt19937 rng(11);
+        for (int i = 0; i < 300; ++i) {
+            const std::uint32_t recno = 30000 + std::uint32_t(i);
+            ASSERT_TRUE(tag.Insert(Pad(std::to_string(rng() % 100000), keyLength), recno));
+        }
+        const std::vector<std::uint32_t> changed = recordsOf(tag);
+        EXPECT_EQ(changed.size(), 20300u);
+        EXPECT_EQ(changed, walked(tag));
+        file->Flush();
+        file->Close();
+        auto again = CdxFile::Open(path, true);
+        EXPECT_EQ(recordsOf(again->Tag(0)), changed);
+    }
+}

@@ -294,14 +294,117 @@ TEST_F(IndexTest, CharacterTagsFollowTheSortWeightTable)
     dbe_SetOrder(1);
     EXPECT_EQ(Walk(), weighted);
     dbe_CloseAll();
-    // Used under machine order: rebuilt for it.
+    // Used under machine order: left as it is and reported, never rebuilt
+    // for the other table.
     dbe_SysProp(DBE_PROP_SORT_WEIGHTS, 0);
     ASSERT_NE(dbe_Use(file_.c_str(), nullptr, DBE_SHARED, 2), 0);
+    const std::vector<std::string> natural = Walk();
+    dbe_SetOrder(1);
+    EXPECT_NE(std::string(dbe_LastError()).find("Sortiertabelle"), std::string::npos) << dbe_LastError();
+    // Meanwhile the area moves in natural order: no record is hidden.
+    EXPECT_EQ(Walk(), natural);
+    EXPECT_EQ(dbe_QueryRecCount(), natural.size());
+    dbe_CloseAll();
+    {
+        auto cdx = dbfcdx::CdxFile::Open(Path("PICS.CDX"), true);
+        EXPECT_NE(cdx->Tag(0).CollationChecksum(), 0u) << "the tag keeps the weights it was built with";
+    }
+    // The program's table back: the tag is used as it was built.
+    dbe_SysProp(DBE_PROP_SORT_WEIGHTS, reinterpret_cast<intptr_t>(weights));
+    ASSERT_NE(dbe_Use(file_.c_str(), nullptr, DBE_SHARED, 2), 0);
+    dbe_SetOrder(1);
+    EXPECT_EQ(Walk(), weighted);
+    // A reindex is asked for: it builds the tag for the table in force.
+    dbe_SysProp(DBE_PROP_SORT_WEIGHTS, 0);
+    ASSERT_EQ(dbe_Reindex(), 1) << dbe_LastError();
     dbe_SetOrder(1);
     EXPECT_EQ(Walk(), (std::vector<std::string>{"Alpha", "alpha", "B", "bravo", "\x8E"}));
     dbe_Go(2);
     ASSERT_EQ(dbe_Replace("NAME", DBE_REPL_TEXT, "C"), 1);
     EXPECT_EQ(Walk(), (std::vector<std::string>{"alpha", "B", "bravo", "C", "\x8E"}));
+}
+
+// A tag in machine order (as other programs write them) is used as it is
+// under a sort-weight table: walked, sought and kept in step in machine
+// order, never rebuilt for the table.
+TEST_F(IndexTest, MachineOrderTagIsUsedAsBuiltUnderAnotherTable)
+{
+    dbe_Go(1);
+    ASSERT_EQ(dbe_Replace("NAME", DBE_REPL_TEXT, "\x8E"), 1);
+    ASSERT_EQ(dbe_IndexTag("", "Upper", "Upper(Name)", 0, 0, ""), 1) << dbe_LastError();
+    const std::vector<std::string> machine = Walk();
+    dbe_CloseAll();
+    unsigned char weights[256];
+    for (int i = 0, w = 0; i < 256; ++i) {
+        if (i == 0x8E) continue;
+        weights[i] = (unsigned char)(w++);
+        if (i == 'A') weights[0x8E] = (unsigned char)(w++);
+    }
+    dbe_SysProp(DBE_PROP_SORT_WEIGHTS, reinterpret_cast<intptr_t>(weights));
+    ASSERT_NE(dbe_Use(file_.c_str(), nullptr, DBE_SHARED, 2), 0);
+    dbe_SetOrder(dbe_TagArea("Upper"));
+    EXPECT_STREQ(dbe_LastError(), "");
+    EXPECT_EQ(Walk(), machine);
+    EXPECT_NE(dbe_Seek("\x8E"), 0);
+    dbe_Go(2);
+    ASSERT_EQ(dbe_Replace("NAME", DBE_REPL_TEXT, "ZULU"), 1);
+    const std::vector<std::string> walked = Walk();
+    EXPECT_EQ(walked.back(), "\x8E") << "machine order: 0x8E after Z";
+    dbe_CloseAll();
+    auto cdx = dbfcdx::CdxFile::Open(Path("PICS.CDX"), true, dbfcdx::CdxCollation::FromBytes(weights));
+    EXPECT_EQ(cdx->Tag(cdx->TagCount() - 1).CollationChecksum(), 0u);
+    EXPECT_NO_THROW(cdx->Verify());
+}
+
+// Rounds of opening under the other table (with writes) and rebuilding under
+// the own table: the index file settles at its size, since a rebuild takes
+// the pages the old tree gave up.
+TEST_F(IndexTest, RebuildRoundsReusePagesAndNeverSwitchTables)
+{
+    unsigned char weights[256];
+    for (int i = 0; i < 256; ++i) weights[i] = (unsigned char)(255 - i);
+    dbe_SysProp(DBE_PROP_SORT_WEIGHTS, reinterpret_cast<intptr_t>(weights));
+    for (int i = 0; i < 400; ++i) {
+        ASSERT_EQ(dbe_AppendBlank(), 1);
+        const std::string name = "N" + std::to_string(i * 7919 % 1000);
+        ASSERT_EQ(dbe_Replace("NAME", DBE_REPL_TEXT, name.c_str()), 1);
+    }
+    ASSERT_EQ(dbe_IndexTag("", "Upper", "Upper(Name)", 0, 0, ""), 1) << dbe_LastError();
+    dbe_CloseAll();
+    auto checksum = [&] {
+        auto cdx = dbfcdx::CdxFile::Open(Path("PICS.CDX"), true);
+        return cdx->Tag(cdx->TagCount() - 1).CollationChecksum();
+    };
+    const std::uint32_t own = checksum();
+    ASSERT_NE(own, 0u);
+    std::vector<std::uintmax_t> sizes;
+    for (int round = 0; round < 6; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        // Another engine user, machine order: writes records, uses the order.
+        dbe_SysProp(DBE_PROP_SORT_WEIGHTS, 0);
+        ASSERT_NE(dbe_Use(file_.c_str(), nullptr, DBE_SHARED, 2), 0);
+        dbe_Go(uint32_t(round + 1));
+        ASSERT_EQ(dbe_Replace("NAME", DBE_REPL_TEXT, ("R" + std::to_string(round)).c_str()), 1);
+        dbe_SetOrder(dbe_TagArea("Upper"));
+        dbe_CloseAll();
+        EXPECT_EQ(checksum(), own) << "rebuilt for another table";
+        // The program: the tag missed a write and is rebuilt for its table.
+        dbe_SysProp(DBE_PROP_SORT_WEIGHTS, reinterpret_cast<intptr_t>(weights));
+        ASSERT_NE(dbe_Use(file_.c_str(), nullptr, DBE_SHARED, 2), 0);
+        dbe_SetOrder(dbe_TagArea("Upper"));
+        const std::vector<std::string> walked = Walk();
+        EXPECT_EQ(walked.size(), 405u);
+        EXPECT_NE(std::find(walked.begin(), walked.end(), "R" + std::to_string(round)), walked.end());
+        dbe_CloseAll();
+        EXPECT_EQ(checksum(), own);
+        {
+            auto cdx = dbfcdx::CdxFile::Open(Path("PICS.CDX"), true, dbfcdx::CdxCollation::FromBytes(weights));
+            EXPECT_NO_THROW(cdx->Verify());
+        }
+        sizes.push_back(std::filesystem::file_size(Path("PICS.CDX")));
+    }
+    // After the first rebuild the free pages of each old tree take the next.
+    for (std::size_t i = 2; i < sizes.size(); ++i) EXPECT_LE(sizes[i], sizes[1]) << "round " << i;
 }
 
 // A tag set aside while another sort-weight table is in force does not

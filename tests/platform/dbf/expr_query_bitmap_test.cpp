@@ -119,3 +119,53 @@ TEST(QueryBitmap, ResizeKeepsBitsAndCount)
     EXPECT_EQ(bitmap.Count(), 0u);
     EXPECT_EQ(bitmap.Last(), 0u);
 }
+
+// And, or, and-not, or-with-both and invert against the reference, with single changes
+// and resizes after them (the count is worked out again lazily).
+TEST(QueryBitmap, SetOperationsMatchTheReference)
+{
+    for (std::uint32_t size : {1u, 63u, 64u, 65u, 200u}) {
+        SCOPED_TRACE(size);
+        std::mt19937 rng(size * 3 + 1);
+        auto random = [&](std::vector<bool>& ref) {
+            QueryBitmap b(size);
+            ref.assign(size + 1, false);
+            for (std::uint32_t r = 1; r <= size; ++r)
+                if (rng() % 2) {
+                    b.Set(r);
+                    ref[r] = true;
+                }
+            return b;
+        };
+        std::vector<bool> ra, rb;
+        QueryBitmap a = random(ra), b = random(rb);
+        for (int op = 0; op < 5; ++op) {
+            switch (op) {
+            case 4: {
+                std::vector<bool> rc;
+                const QueryBitmap c = random(rc);
+                a.OrWithBoth(b, c);
+                for (std::uint32_t r = 1; r <= size; ++r) ra[r] = ra[r] || (rb[r] && rc[r]);
+                break;
+            }
+            case 0: a.AndWith(b); for (std::uint32_t r = 1; r <= size; ++r) ra[r] = ra[r] && rb[r]; break;
+            case 1: a.OrWith(b); for (std::uint32_t r = 1; r <= size; ++r) ra[r] = ra[r] || rb[r]; break;
+            case 2: a.AndNotWith(b); for (std::uint32_t r = 1; r <= size; ++r) ra[r] = ra[r] && !rb[r]; break;
+            default: a.Invert(); for (std::uint32_t r = 1; r <= size; ++r) ra[r] = !ra[r]; break;
+            }
+            ExpectMatches(a, ra);
+            // A single change right after an operation keeps the count right.
+            const std::uint32_t r = 1 + rng() % size;
+            a.OrWith(QueryBitmap(size));
+            a.Assign(r, !ra[r]);
+            ra[r] = !ra[r];
+            ExpectMatches(a, ra);
+            b = random(rb);
+        }
+        a.Resize(size + 70, true);
+        ra.resize(size + 71, true);
+        a.AndNotWith(b);  // the shorter bitmap leaves the new records alone
+        for (std::uint32_t r = 1; r <= size; ++r) ra[r] = ra[r] && !rb[r];
+        ExpectMatches(a, ra);
+    }
+}

@@ -1,0 +1,50 @@
+// Answers a query, or the parts of it that compare a tag's key expression
+// with a constant, from the open index tags: a seek and a walk of the key
+// range instead of reading every record. Parts joined by .AND., .OR. and
+// .NOT. combine as bitmaps; a part no tag answers leaves every record a
+// candidate.
+//
+// A tag answers a comparison only when its keys are exactly the values the
+// comparison sees: no FOR condition, not unique, usable with the engine's
+// sort-weight table, a key expression computing the same value that cannot
+// fail, and a character key as wide as the value. The key of each entry is
+// turned back into that value and compared as the expression compares, so
+// EXACT, trailing blanks and the sort weights never change the answer.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/dbf/expr_compiler.h"
+#include "platform/dbf/expr_query_bitmap.h"
+#include "platform/dbf/table_indexes.h"
+
+namespace dbf {
+
+enum class IndexAnswer {
+    None,        // nothing taken from the tags: evaluate every record
+    Candidates,  // the bits hold every record that may pass: evaluate those
+    Exact,       // the bits are the answer
+};
+
+struct OpenTag {
+    IndexFile* file = nullptr;
+    IndexTag* tag = nullptr;
+};
+
+// Fills `bits` (records 1..count) for `condition` from `tags`. `exact` is
+// SET EXACT as the query's comparisons see it.
+IndexAnswer AnswerFromIndexes(DbfTable& table, const std::vector<OpenTag>& tags,
+                              const dbfexpr::ExprCondition& condition, std::uint32_t count, bool exact,
+                              dbfexpr::QueryBitmap& bits);
+
+// The records with an entry in `tag`: null when that is every record (no
+// FOR condition, not unique), else collected from its leaves and kept while
+// the tag is unchanged. Call within an access of the tag's file.
+const dbfexpr::QueryBitmap* TagEntries(IndexTag& tag, std::uint32_t count);
+// The same within its own access; false when the tag cannot be read (a
+// damaged file is then rebuilt).
+bool TagEntriesOf(DbfTable& table, IndexFile& file, IndexTag& tag, std::uint32_t count,
+                  const dbfexpr::QueryBitmap*& entries);
+
+}  // namespace dbf
