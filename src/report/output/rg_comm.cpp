@@ -87,12 +87,9 @@ void TrgCommunicator::DropEmptyPartnerList()
         partners_.reset();
 }
 
-namespace {
-
-// The class's own name, as the framework's ClassName gives it ("TrgLabel").
-QString ComponentClassName(const TComponent& component)
+QString rgClassName(const TObject& object)
 {
-    const char* raw = typeid(component).name();
+    const char* raw = typeid(object).name();
     int status = 0;
     std::unique_ptr<char, void (*)(void*)> demangled(abi::__cxa_demangle(raw, nullptr, nullptr, &status),
                                                      std::free);
@@ -100,11 +97,9 @@ QString ComponentClassName(const TComponent& component)
     return name.mid(name.lastIndexOf(u':') + 1);
 }
 
-}  // namespace
-
 void rgGetUniqueComponentName(TComponent* Parent, TComponent* Component, QString& Name)
 {
-    const QString prefix = Parent->Name + ComponentClassName(*Component).mid(3);
+    const QString prefix = Parent->Name + rgClassName(*Component).mid(3);
     const TComponent* owner = Parent->Owner() ? Parent->Owner() : Parent;
 
     // Numbers of every owned component named prefix + number, whatever its

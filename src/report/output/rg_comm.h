@@ -58,6 +58,9 @@ private:
     std::unique_ptr<std::vector<TrgCommunicator*>> partners_;
 };
 
+// The class's own name, as the framework's ClassName gives it ("TrgLabel").
+QString rgClassName(const TObject& object);
+
 // Names a new report component: the parent's name, the component's class
 // name without its first three characters ("TrgLabel" gives "Label"), and
 // the lowest positive number not yet used by a component of the same class
