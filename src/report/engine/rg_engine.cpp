@@ -517,15 +517,17 @@ bool TrgEngine::GenerateList(int List, int& Index)
         const bool out = band->Generate();
         if (endOfData_ && band == lastBand_ && !out)
             lastPageReached_ = true;
-        if (out && IsBodyList(List) && !band->MadeProgress() && positionBefore == bodyTop_) {
-            // The band did not fit into an empty page body. Once more on
-            // the next page may be a position retry or a new-page request;
-            // twice in a row it can never fit.
-            if (stuckBand_ == band)
-                AbortJob(rgLoadString(report_->LanguageIndex() + kDetailBandDoesNotFit));
-            stuckBand_ = band;
-        } else if (band->MadeProgress()) {
-            stuckBand_ = nullptr;
+        if (IsBodyList(List)) {
+            if (out && !band->MadeProgress() && positionBefore == bodyTop_) {
+                // The band did not fit into an empty page body. Once more on
+                // the next page may be a position retry or a new-page
+                // request; twice in a row it can never fit.
+                if (stuckBand_ == band)
+                    AbortJob(rgLoadString(report_->LanguageIndex() + kDetailBandDoesNotFit));
+                stuckBand_ = band;
+            } else if (band->MadeProgress()) {
+                stuckBand_ = nullptr;
+            }
         }
         if (out) {
             overflowed = true;
