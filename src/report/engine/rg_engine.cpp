@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "report/engine/rg_bands.h"
+#include "report/engine/rg_groups.h"
 #include "report/engine/rg_report.h"
 #include "report/output/rg_page.h"
 #include "report/output/rg_printer_setup.h"
@@ -130,10 +131,19 @@ void TrgEngine::Reset()
 
 void TrgEngine::DataAdvance()
 {
-    if (moveDue_) {
-        moveDue_ = false;
-        DataNext();
+    if (!moveDue_)
+        return;
+    // The move a group break took back: the new group's record.
+    moveDue_ = false;
+    if (endOfData_ || !pipeline_ || !pipelineOpen_)
+        return;
+    pipeline_->Next();
+    if (pipeline_->IsEOF()) {
+        EndOfData();
+        return;
     }
+    RefreshBreakValues();
+    pipeline_->DoOnTraversal();
 }
 
 void TrgEngine::DataNext()
@@ -146,10 +156,38 @@ void TrgEngine::DataNext()
         return;
     }
     pipeline_->Next();
-    if (pipeline_->IsEOF())
+    if (pipeline_->IsEOF()) {
         EndOfData();
-    else
-        pipeline_->DoOnTraversal();
+        return;
+    }
+    if (CheckGroupBreaks()) {
+        // The footers of the ending group print with its last record; the
+        // move is carried out again once they have printed.
+        pipeline_->Prior();
+        secondState_ |= e2GroupFooters;
+        return;
+    }
+    pipeline_->DoOnTraversal();
+}
+
+bool TrgEngine::CheckGroupBreaks()
+{
+    int outermost = -1;
+    for (int i = report_->GetGroupCount() - 1; i >= 0; --i)
+        if (report_->GetGroupAt(i)->CheckForBreak())
+            outermost = i;
+    if (outermost < 0)
+        return false;
+    // A break of an outer group breaks every group inside it.
+    for (int i = outermost; i < report_->GetGroupCount(); ++i)
+        report_->GetGroupAt(i)->Break();
+    return true;
+}
+
+void TrgEngine::RefreshBreakValues()
+{
+    for (int i = 0; i < report_->GetGroupCount(); ++i)
+        report_->GetGroupAt(i)->RefreshBreakValue();
 }
 
 // ---- page requests -----------------------------------------------------------
@@ -385,6 +423,8 @@ void TrgEngine::InitGeneration()
             break;
         }
 
+    for (int i = 0; i < report_->GetGroupCount(); ++i)
+        report_->GetGroupAt(i)->InitForPrint();
     for (int i = 0; i < report_->GetBandCount(); ++i)
         report_->GetBandAt(i)->InitForPrint();
     printDateTime_ = Clock ? Clock() : Now();
@@ -419,7 +459,8 @@ void TrgEngine::GeneratePage()
         }
         if (!pageEnded_) {
             int index = 0;
-            GenerateList(blHeader, index);
+            if (!GenerateList(blHeader, index))
+                secondState_ &= TrgStateSet(~e2PageHeaders);
         }
     }
     if (pageEnded_)
@@ -448,6 +489,7 @@ void TrgEngine::StartPage()
     pageEnded_ = false;
     DetailPositioned = false;
     PagePasses = 0;
+    secondState_ |= e2PageHeaders;
     if (!pageCountKnown_ && pageNo_ > lastPageNo_)
         lastPageNo_ = pageNo_;
     page_->FreeDrawCommands();
@@ -486,10 +528,12 @@ void TrgEngine::BandSequence()
         GenerateList(currentList_, currentIndex_);
         if (pageEnded_)
             break;
-        if (currentList_ == blGroupFooter && !endOfData_)
-            currentList_ = blGroupHeader;
-        else
+        if (currentList_ == blGroupFooter) {
+            secondState_ &= TrgStateSet(~e2GroupFooters);
+            currentList_ = endOfData_ ? currentList_ + 1 : int(blGroupHeader);
+        } else {
             ++currentList_;
+        }
         currentIndex_ = 0;
         rgServiceMessageQueue();
     }
