@@ -187,6 +187,12 @@ private:
     void NextPage();
     bool IsOutputPage() const;
     void AbortJob(const QString& Message);
+    // Columns: placing column Number (false when it does not fit on the
+    // paper; the job ends when its position is missing or unreadable),
+    // starting one, ending one (and the page when no column follows).
+    bool PlaceColumn(int Number, int& Left);
+    void StartColumn();
+    void EndColumn();
     // Tests every group for a break after a record move; true when one broke.
     bool CheckGroupBreaks();
     void RefreshBreakValues();
@@ -202,6 +208,9 @@ private:
     int currentList_ = blTitle;
     int currentIndex_ = 0;
     bool pageEnded_ = false;
+    bool multiColumn_ = false;
+    bool columnEnded_ = false;
+    int columnTop_ = 0;
     bool output_ = false;
     TrgPageSettingType setting_ = psAll;
     int requestedPage_ = 0;
