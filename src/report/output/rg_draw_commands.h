@@ -198,11 +198,6 @@ public:
     void Assign(const TPersistent* Source) override;
 };
 
-// The plain text of rich text format bytes: groups, control words and
-// destinations that are not text dropped, \par and \line as line ends,
-// \tab as a tab, \'hh as a Windows-1252 byte, \uN with its fallback skipped.
-QString rgRichTextToPlainText(const QByteArray& Rtf);
-
 // The height that the formatted text actually takes, found by halving
 // between 0 and RectHeight: Fits(h) tells whether the text fits into a
 // rectangle of height h. Stops when the interval is at most Step wide (a

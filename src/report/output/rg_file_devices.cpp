@@ -7,6 +7,7 @@
 
 #include "platform/core/exceptions.h"
 #include "platform/core/win1252.h"
+#include "platform/stream/class_registry.h"
 #include "platform/stream/component_reader.h"
 #include "platform/stream/component_writer.h"
 #include "report/output/rg_draw_commands.h"
@@ -229,6 +230,29 @@ void TrgArchiveDevice::EndJob()
         QFile::remove(pagesFileName_);
     pagesFileName_.clear();
     TrgFileDevice::EndJob();
+}
+
+// ---- registration -------------------------------------------------------------------
+
+namespace {
+
+template <class T, class Parent> void DescribeOnce(const char* ClassName)
+{
+    if (!ClassInfoFor<T>())
+        DescribeClass<T, Parent>(QString::fromLatin1(ClassName));
+}
+
+}  // namespace
+
+void rgRegisterFileDeviceClasses()
+{
+    DescribeOnce<TrgCommunicator, TComponent>("TrgCommunicator");
+    DescribeOnce<TrgDevice, TrgCommunicator>("TrgDevice");
+    DescribeOnce<TrgFileDevice, TrgDevice>("TrgFileDevice");
+    DescribeOnce<TrgTextFileDevice, TrgFileDevice>("TrgTextFileDevice");
+    DescribeOnce<TrgArchiveDevice, TrgFileDevice>("TrgArchiveDevice");
+    RegisterClass(ClassInfoFor<TrgTextFileDevice>());
+    RegisterClass(ClassInfoFor<TrgArchiveDevice>());
 }
 
 // ---- TrgArchiveReader ----------------------------------------------------------------

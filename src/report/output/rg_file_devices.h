@@ -116,6 +116,10 @@ private:
     QString pagesFileName_;
 };
 
+// Registers the text file and archive devices by class name (with the
+// device classes they derive from described for the component stream).
+void rgRegisterFileDeviceClasses();
+
 // Reads an archive file written by TrgArchiveDevice. Every offset and size
 // is checked against the file before it is used; a file that is truncated
 // or whose index does not fit raises EReadError naming the file.

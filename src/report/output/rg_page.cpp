@@ -8,7 +8,13 @@
 #include "report/output/rg_printer_setup.h"
 #include "report/output/rg_strings.h"
 
-TrgPage::TrgPage(TComponent* AOwner) : TComponent(AOwner), printerSetup_(std::make_unique<TrgPrinterSetup>(this)) {}
+TrgPage::TrgPage(TComponent* AOwner) : TComponent(AOwner), printerSetup_(std::make_unique<TrgPrinterSetup>(this))
+{
+    // Copies of pages find their commands' classes by name: the classes are
+    // registered before the first page exists.
+    static const bool registered = (rgRegisterDrawCommandClasses(), true);
+    (void)registered;
+}
 
 TrgPage::~TrgPage()
 {
@@ -65,6 +71,8 @@ void TrgPage::AddDrawCommand(TrgDrawCommand* Command)
 {
     if (!Command || std::find(drawCommands_.begin(), drawCommands_.end(), Command) != drawCommands_.end())
         return;
+    if (Command->page_)
+        Command->page_->RemoveDrawCommand(Command);
     drawCommands_.push_back(Command);
     if (Command->HasPendingCalc()) {
         if (!pendingCalcs_)
@@ -77,11 +85,8 @@ void TrgPage::AddDrawCommand(TrgDrawCommand* Command)
         clickable_->push_back(Command);
     }
     Command->page_ = this;
-    if (Command->Owner() != this) {
-        if (TComponent* owner = Command->Owner())
-            owner->RemoveComponent(Command);
-        InsertComponent(Command);
-    }
+    if (Command->Owner() != this)
+        InsertComponent(Command);  // taken from its old owner
 }
 
 void TrgPage::Unlist(std::unique_ptr<std::vector<TrgDrawCommand*>>& List, TrgDrawCommand* Command)

@@ -13,10 +13,11 @@
 #include <QStringList>
 
 #include <memory>
+#include <vector>
 
 #include "fake_printer_source.h"
 #include "platform/stream/component_writer.h"
-#include "qstring_print.h"
+#include "show_lines.h"
 #include "report/output/rg_device.h"
 #include "report/output/rg_draw_commands.h"
 #include "report/output/rg_page.h"
@@ -113,17 +114,17 @@ public:
     }
 
     // The pages this device was handed, and those it put out, in order.
-    QList<int> Received;
-    QList<int> Output;
+    std::vector<int> Received;
+    std::vector<int> Output;
 
 private:
     void Log(const QString& what)
     {
         log_ << name_ + u':' + what;
         if (what.startsWith(QStringLiteral("page ")))
-            Received << what.section(u' ', 1, 1).toInt();
+            Received.push_back(what.section(u' ', 1, 1).toInt());
         if (what.endsWith(QStringLiteral(" out")))
-            Output << what.section(u' ', 1, 1).toInt();
+            Output.push_back(what.section(u' ', 1, 1).toInt());
     }
     QStringList& log_;
     QString name_;

@@ -2,12 +2,14 @@
 // the binary "RTFStream"), copy rules per class, save keys, recalculated
 // texts, rich text painting and its plain text, the fitting-height search.
 #include "report/output/rg_draw_commands.h"
+#include "report/output/rg_rtf_plain_text.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 
 #include "page_fixtures.h"
+#include "report/output/rg_file_devices.h"
 #include "platform/stream/component_reader.h"
 #include "platform/stream/stream_format.h"
 
@@ -310,9 +312,11 @@ TEST_F(PageTest, RichTextPaintsItsPlainTextOnARasterDeviceOnly)
     rich.Height = 5000;
 
     QStringList log;
-    LoggingDevice file(log, QStringLiteral("f"));
-    EXPECT_FALSE(rich.Draw(&file));
+    LoggingDevice plain(log, QStringLiteral("f"));
+    EXPECT_FALSE(rich.Draw(&plain));
     EXPECT_TRUE(log.isEmpty());
+    TrgTextFileDevice textFile(nullptr);
+    EXPECT_FALSE(rich.Draw(&textFile));
 
     ImageDevice raster;
     EXPECT_TRUE(rich.Draw(&raster));

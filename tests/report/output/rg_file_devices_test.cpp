@@ -195,7 +195,7 @@ TEST_F(FileDeviceTest, TheSaveTextHookSeesEachFieldInPlaceAndMayChangeIt)
     device.OnSaveText = [&](TObject* sender, TComponent* component, QString& text) {
         EXPECT_EQ(sender, &device);
         EXPECT_EQ(component, &producer);
-        seen << QStringLiteral("%1 f%2 r%3 %4%5%6%7%8")
+        seen << QStringLiteral("%1 f%2 r%3 %4%5%6%7%8%9")
                     .arg(text)
                     .arg(device.FieldNo())
                     .arg(device.RecordNo())
@@ -203,7 +203,8 @@ TEST_F(FileDeviceTest, TheSaveTextHookSeesEachFieldInPlaceAndMayChangeIt)
                     .arg(device.LastFieldOfRecord() ? "L" : "-")
                     .arg(device.LastRecordOfPage() ? "P" : "-")
                     .arg(device.LastRecordOfReport() ? "R" : "-")
-                    .arg(device.FirstPage() ? "1" : "-");
+                    .arg(device.FirstPage() ? "1" : "-")
+                    .arg(device.FirstFieldOfPage() ? "S" : "-");
         text = text.toUpper();
     };
     device.SetFileName(Path(QStringLiteral("h.txt")));
@@ -218,7 +219,7 @@ TEST_F(FileDeviceTest, TheSaveTextHookSeesEachFieldInPlaceAndMayChangeIt)
     device.ReceivePage(&page);
     device.EndJob();
 
-    EXPECT_EQ(seen, (QStringList{"a f0 r0 F---1", "b f1 r0 -L--1", "c f0 r1 FLP-1", "d f0 r2 FLPR-"}));
+    EXPECT_EQ(seen, (QStringList{"a f0 r0 F---1S", "b f1 r0 -L--1-", "c f0 r1 FLP-1-", "d f0 r2 FLPR-S"}));
     EXPECT_EQ(ReadFile(Path(QStringLiteral("h.txt"))), "A,B\r\nC\r\nD");
     EXPECT_EQ(device.RecordNo(), 0) << "EndJob clears the writing state";
 }
@@ -479,4 +480,16 @@ TEST_F(FileDeviceTest, RandomlyDamagedArchivesNeverCrashTheReader)
         }
     }
     EXPECT_GT(refused, 0);
+}
+
+TEST_F(FileDeviceTest, BothFileDevicesAreRegisteredByName)
+{
+    rgRegisterFileDeviceClasses();
+    for (const char* name : {"TrgTextFileDevice", "TrgArchiveDevice"}) {
+        const TClassInfo* info = GetClass(QString::fromLatin1(name));
+        ASSERT_NE(info, nullptr) << name;
+        std::unique_ptr<TComponent> device(info->Create(nullptr));
+        EXPECT_NE(dynamic_cast<TrgFileDevice*>(device.get()), nullptr) << name;
+        EXPECT_EQ(ClassInfoOf(*device)->ClassName, name);
+    }
 }

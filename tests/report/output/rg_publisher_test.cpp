@@ -81,7 +81,7 @@ TEST_F(PageTest, DeviceRequestsMergeIntoOneRequestOfTheEngine)
     struct Case {
         std::vector<Request> requests;
         QString merged;
-        std::vector<QList<int>> output;  // per device
+        std::vector<std::vector<int>> output;  // per device
         int produced;
     };
     const Case cases[] = {
@@ -152,10 +152,10 @@ TEST_F(PageTest, ADeviceStopsReceivingOnceItsListIsDone)
             wantedAfterThree = list.PageWanted();
     };
     publisher.PublishJob();
-    EXPECT_EQ(list.Output, (QList<int>{1, 3}));
-    EXPECT_EQ(list.Received, (QList<int>{1, 2, 3}));
+    EXPECT_EQ(list.Output, (std::vector<int>{1, 3}));
+    EXPECT_EQ(list.Received, (std::vector<int>{1, 2, 3}));
     EXPECT_TRUE(wantedAfterThree);
-    EXPECT_EQ(all.Received, (QList<int>{1, 2, 3, 4, 5}));
+    EXPECT_EQ(all.Received, (std::vector<int>{1, 2, 3, 4, 5}));
 }
 
 TEST_F(PageTest, PagesThatAreNotFinalOrOnlyCalculatedAreSkipped)
@@ -189,7 +189,7 @@ TEST_F(PageTest, HeldPagesServeALaterRequestWithoutTheEngine)
 {
     struct Case {
         Request second;
-        QList<int> output;
+        std::vector<int> output;
         bool engineAsked;
     };
     const Case cases[] = {
@@ -378,12 +378,12 @@ TEST_F(PageTest, RequestPagesRunsTheJobAgain)
             device.RequestPages();
     };
     publisher.PublishJob();
-    EXPECT_EQ(device.Output, (QList<int>{1, 2, 1, 2}));
+    EXPECT_EQ(device.Output, (std::vector<int>{1, 2, 1, 2}));
     EXPECT_EQ(engine.Requests.size(), 2);
 
     LoggingDevice alone(log, QStringLiteral("a"));
     alone.RequestPages();  // no publisher: nothing happens
-    EXPECT_TRUE(alone.Received.isEmpty());
+    EXPECT_TRUE(alone.Received.empty());
 }
 
 TEST_F(PageTest, DrawPageSkipsCommandsThatStartBeyondThePaper)
