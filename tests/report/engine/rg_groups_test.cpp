@@ -169,6 +169,15 @@ TEST_F(GroupTest, AGroupContinuingOnANewPageRepeatsItsHeader)
     }
 }
 
+TEST_F(GroupTest, AGroupOnAFieldTheDataLacksNeverBreaks)
+{
+    MakeRecords({{"D", "Berlin", "a"}, {"D", "Bonn", "b"}});
+    AddGroup(QStringLiteral("Gibtsnicht"));
+    const std::vector<QString> pages = PrintAll();
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_EQ(Texts(pages, 0), (QStringList{"Kopf", "", "a", "b", "Ende ", "Fuß"}));
+}
+
 TEST_F(GroupTest, OnGetBreakValueMergesGroups)
 {
     MakeRecords({{"D", "Berlin", "a"}, {"D", "Bonn", "b"}, {"D", "Köln", "c"}});
