@@ -84,6 +84,16 @@ void TrgEngine::EventNotify(TrgCommunicator* Sender, int Operation)
 
 bool TrgEngine::IsTwoPass() const { return report_ && report_->PassSetting() == psTwoPass; }
 
+int TrgEngine::GetPageNo() const
+{
+    return numberingGroup_ ? numberingGroup_->GetGroupPageNo(pageNo_) : pageNo_;
+}
+
+int TrgEngine::GetPageCount() const
+{
+    return numberingGroup_ ? numberingGroup_->GetGroupPageCount() : lastPageNo_;
+}
+
 int TrgEngine::GetPageBottom() const
 {
     const TrgPageDef& pageDef = report_->PageDef();
@@ -426,8 +436,13 @@ void TrgEngine::InitGeneration()
             break;
         }
 
-    for (int i = 0; i < report_->GetGroupCount(); ++i)
-        report_->GetGroupAt(i)->InitForPrint();
+    numberingGroup_ = nullptr;
+    for (int i = 0; i < report_->GetGroupCount(); ++i) {
+        TrgGroup* group = report_->GetGroupAt(i);
+        group->InitForPrint();
+        if (!numberingGroup_ && group->NewPage && group->ResetPageNo)
+            numberingGroup_ = group;
+    }
     for (int i = 0; i < report_->GetBandCount(); ++i)
         report_->GetBandAt(i)->InitForPrint();
     printDateTime_ = Clock ? Clock() : Now();
@@ -496,8 +511,11 @@ void TrgEngine::StartPage()
     DetailPositioned = false;
     PagePasses = 0;
     secondState_ |= e2PageHeaders;
-    if (!pageCountKnown_ && pageNo_ > lastPageNo_)
+    if (!pageCountKnown_ && pageNo_ > lastPageNo_) {
         lastPageNo_ = pageNo_;
+        if (numberingGroup_)
+            numberingGroup_->UpdateLastPage(pageNo_);
+    }
     page_->FreeDrawCommands();
     output_ = IsOutputPage();
     FillPageData();
@@ -738,6 +756,7 @@ void TrgEngine::FillPageData()
     TrgPage& page = *page_;
     page.AbsolutePageNo = pageNo_;
     page.AbsolutePageCount = lastPageNo_;
+    page.ControlGroupBreakNo = numberingGroup_ ? numberingGroup_->GroupNumber() : 0;
     page.DocumentName = report_->PrinterSetup()->DocumentName;
     page.FirstPage = pageNo_ == 1;
     page.LanguageIndex = report_->LanguageIndex();
