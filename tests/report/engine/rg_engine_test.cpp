@@ -260,6 +260,13 @@ TEST_F(EngineTest, ImpossibleLayoutsEndTheJobWithTheirMessage)
              t.AddBand<TrgFooterBand>(15000);
          },
          QStringLiteral("Detail band does not fit on page.")},
+        {"header and footer leave no room for the header",
+         [](TEngineTest& t) {
+             t.AddLabel(t.AddBand<TrgHeaderBand>(35000), QStringLiteral("Kopf"), 0, 0);
+             t.AddBand<TrgDetailBand>(1000);
+             t.AddBand<TrgFooterBand>(10000);
+         },
+         QStringLiteral("Band height cannot exceed page height.")},
         {"print position below the page",
          [](TEngineTest& t) { t.AddBand<TrgDetailBand>(10000)->SetmmPrintPosition(kBodyBottom + 1000); },
          QStringLiteral("PrintPosition exceeds available page space.")},
