@@ -134,6 +134,8 @@ public:
     // next DataAdvance.
     void NoteMoveDue() { moveDue_ = true; }
     virtual void DetachPipelines() = 0;
+    // Every group has closed: the summary is being generated.
+    virtual bool SummaryStarted() const { return false; }
 
 protected:
     bool endOfData_ = false;
@@ -162,6 +164,7 @@ public:
     void PageRequest(TrgPageSettingType Setting, int PageNo, const QStringList* PageList) override;
     void PipelineNotification(int Operation, TrgDataPipeline* Pipeline) override;
     void EventNotify(TrgCommunicator* Sender, int Operation) override;
+    bool SummaryStarted() const override { return currentList_ == blSummary; }
 
     // The band being generated.
     TrgBand* CurrentBand() const { return currentBand_; }

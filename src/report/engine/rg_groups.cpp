@@ -245,8 +245,10 @@ void TrgGroupHeaderBand::BeginGenerate()
         return;
     }
     const TrgStateSet second = engine->SecondState();
+    // A group that is still open repeats its header on a new page; after
+    // the last footer, above the summary, none is open any more.
     if (!breakPending_ && (second & e2PageHeaders) && group->ReprintOnSubsequentPage &&
-        group->FirstPage() <= engine->AbsolutePageNo())
+        group->FirstPage() <= engine->AbsolutePageNo() && !engine->SummaryStarted())
         return;
     const bool laterColumn = group->FirstPage() < engine->AbsolutePageNo() ||
                              (group->FirstPage() == engine->AbsolutePageNo() && group->FirstColumn() < engine->ColumnNo());

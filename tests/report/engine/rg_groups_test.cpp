@@ -178,6 +178,18 @@ TEST_F(GroupTest, AGroupOnAFieldTheDataLacksNeverBreaks)
     EXPECT_EQ(Texts(pages, 0), (QStringList{"Kopf", "", "a", "b", "Ende ", "Fuß"}));
 }
 
+TEST_F(GroupTest, TheSummaryOnAPageOfItsOwnRepeatsNoGroupHeader)
+{
+    MakeRecords({{"D", "Berlin", "a"}, {"D", "Bonn", "b"}});
+    AddGroup(QStringLiteral("Ort"));
+    auto* summary = AddBand<TrgSummaryBand>(5000);
+    AddLabel(summary, QStringLiteral("Summe"), 0, 0, 2000);
+    summary->SetNewPage(true);
+    const std::vector<QString> pages = PrintAll();
+    ASSERT_EQ(pages.size(), 2u);
+    EXPECT_EQ(Texts(pages, 1), (QStringList{"Kopf", "Summe", "Fuß"}));
+}
+
 TEST_F(GroupTest, OnGetBreakValueMergesGroups)
 {
     MakeRecords({{"D", "Berlin", "a"}, {"D", "Bonn", "b"}, {"D", "Köln", "c"}});
