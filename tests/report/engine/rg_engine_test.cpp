@@ -377,6 +377,25 @@ TEST_F(EngineTest, PagesRegeneratedInAnyOrderEqualPagesMadeInSequence)
     }
 }
 
+TEST_F(EngineTest, FirstAndLastPageRequestsGiveThatPageOnly)
+{
+    auto rows = MakeRows(20);
+    MakeListReport(rows.get());
+    const std::vector<QString> sequence = PrintAll();
+    for (bool fresh : {true, false}) {
+        for (auto [setting, page] : {std::pair{psFirstPage, 1}, std::pair{psLastPage, 7}}) {
+            if (fresh)
+                report->Reset();
+            report->Pages.clear();
+            report->PageNumbers.clear();
+            report->PageRequest(setting, 0, nullptr);
+            EXPECT_EQ(report->PageNumbers, std::vector<int>{page}) << int(setting) << " fresh " << fresh;
+            ASSERT_EQ(report->Pages.size(), 1u);
+            EXPECT_EQ(WithoutCount(report->Pages[0]), WithoutCount(sequence[size_t(page - 1)]));
+        }
+    }
+}
+
 TEST_F(EngineTest, APageListGivesItsPagesOnceEachInItsOrder)
 {
     auto rows = MakeRows(20);
