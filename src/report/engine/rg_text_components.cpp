@@ -29,8 +29,7 @@ int MeasureToScreenPixels(double Units)
 
 TrgCustomText::TrgCustomText(TComponent* AOwner) : TrgCustomComponent(AOwner)
 {
-    SetAutoSize(true);
-    SetColor(TColor(0xFFFFFF));
+    InitAutoSize(true);
     drawCommandFactory_ = [] { return new TrgDrawText(nullptr); };
 }
 
