@@ -284,7 +284,7 @@ TEST_F(EngineTest, ADetailPipelineOfItsOwnFollowsTheMastersAndSkipsThoseWithoutD
             report->Pages.clear();
             report->PageRequest(psSinglePage, page, nullptr);
             ASSERT_EQ(report->Pages.size(), 1u);
-            EXPECT_EQ(report->Pages[0], pages[size_t(page - 1)]) << "made again: " << page;
+            EXPECT_EQ(WithoutCount(report->Pages[0]), WithoutCount(pages[size_t(page - 1)])) << "made again: " << page;
         }
     }
     detail->SetDataPipeline(nullptr);
