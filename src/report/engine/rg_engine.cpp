@@ -183,7 +183,7 @@ void TrgEngine::DataAdvance()
         return;
     }
     RefreshBreakValues();
-    pipeline_->DoOnTraversal();
+    TraverseRecord();
 }
 
 void TrgEngine::DataNext()
@@ -206,7 +206,16 @@ void TrgEngine::DataNext()
         secondState_ |= e2GroupFooters;
         return;
     }
+    TraverseRecord();
+}
+
+void TrgEngine::TraverseRecord()
+{
     pipeline_->DoOnTraversal();
+    TrgDataPipeline* inner = detailOpen_ ? detailPipeline_ : pipeline_;
+    for (int i = 0; i < report_->GetBandCount(); ++i)
+        if (auto* band = dynamic_cast<TrgCustomBand*>(report_->GetBandAt(i)))
+            band->TraverseRecord(inner, pipeline_);
 }
 
 bool TrgEngine::CheckGroupBreaks()
@@ -446,7 +455,6 @@ void TrgEngine::InitGeneration()
             pipeline_->SaveBookmark();
             if (detailOpen_)
                 detailPipeline_->SaveBookmark();
-            pipeline_->DoOnTraversal();
         }
     }
 
@@ -489,6 +497,8 @@ void TrgEngine::InitGeneration()
     }
     for (int i = 0; i < report_->GetBandCount(); ++i)
         report_->GetBandAt(i)->InitForPrint();
+    if (pipeline_ && pipelineOpen_)
+        TraverseRecord();
     printDateTime_ = Clock ? Clock() : Now();
     engineState_ |= esStarted;
     pageNo_ = lastPageNo_ = 0;

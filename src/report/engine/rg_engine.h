@@ -212,6 +212,9 @@ private:
     // goes to the first detail of the new master.
     bool NextMasterRecord();
     void SkipMastersWithoutDetails();
+    // The pipeline reached a record: its traversal event, and every band's
+    // components that keep values across records take it in.
+    void TraverseRecord();
     void ForgetPipeline(const TObject* Pipeline);
     // The next valid entry of the page list; false when none is left.
     bool TakePageListEntry(int& Page);
