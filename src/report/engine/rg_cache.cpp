@@ -211,6 +211,8 @@ void TrgCacheManager::RegisterCacheable(TrgCacheable* Object)
 {
     if (!Object || std::find(cacheables_.begin(), cacheables_.end(), Object) != cacheables_.end())
         return;
+    if (Object->manager_)
+        Object->manager_->UnregisterCacheable(Object);
     cacheables_.push_back(Object);
     Object->manager_ = this;
     AddEventNotify(Object);

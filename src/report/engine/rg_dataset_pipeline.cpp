@@ -10,23 +10,44 @@ namespace {
 constexpr int32_t kNoRecordsAt = 0, kEofAt = 1, kBofAt = 2, kHasBookmarkAt = 3, kBookmarkAt = 4,
                   kRecordNoAt = 8;
 
+QString ChopTrailingBlanks(QString text)
+{
+    qsizetype end = text.size();
+    while (end > 0 && text[end - 1] == u' ')
+        --end;
+    text.truncate(end);
+    return text;
+}
+
+// A located value as a number: numbers as they are, texts with either
+// decimal separator ("2,5" or "2.5").
+bool LocatedNumber(const QVariant& value, double& number)
+{
+    bool ok = false;
+    number = value.toDouble(&ok);
+    if (!ok && value.typeId() == QMetaType::QString)
+        number = value.toString().trimmed().replace(u',', u'.').toDouble(&ok);
+    return ok;
+}
+
 // Whether a field's value matches a located value under the options.
 bool ValueMatches(const TField& field, const QVariant& value, TrgLocateOptions options)
 {
     if (field.IsNull())
         return value.isNull() || value.toString().isEmpty();
-    const QString text = field.AsString();
-    const QString wanted = value.toString();
+    const TFieldType type = field.DataType();
+    double number = 0;
+    if ((type == ftSmallint || type == ftInteger || type == ftFloat) && !(options & loPartialKey) &&
+        LocatedNumber(value, number))
+        return field.AsFloat() == number;
+    // Text fields are padded with blanks in the table: trailing blanks
+    // carry no meaning on either side.
+    const QString text = ChopTrailingBlanks(field.AsString());
+    const QString wanted = ChopTrailingBlanks(value.toString());
     const Qt::CaseSensitivity cs = (options & loCaseInsensitive) ? Qt::CaseInsensitive : Qt::CaseSensitive;
     if (options & loPartialKey)
         return text.startsWith(wanted, cs);
-    if (text.compare(wanted, cs) == 0)
-        return true;
-    // Numbers compare by value ("5" finds 5.00).
-    bool textIsNumber = false, wantedIsNumber = false;
-    const double a = text.trimmed().toDouble(&textIsNumber);
-    const double b = wanted.trimmed().toDouble(&wantedIsNumber);
-    return textIsNumber && wantedIsNumber && a == b;
+    return text.compare(wanted, cs) == 0;
 }
 
 }  // namespace
@@ -93,11 +114,6 @@ TDataSet* TrgBDEPipeline::ReadableDataSet() const
 {
     TDataSet* ds = LinkedDataSet();
     return ds && ds->Active() ? ds : nullptr;
-}
-
-TDataSet* TrgBDEPipeline::OpenedDataSet() const
-{
-    return openedDataSet_ && openedDataSet_ == LinkedDataSet() ? openedDataSet_ : nullptr;
 }
 
 TField* TrgBDEPipeline::FindDataField(const QString& FieldName) const
@@ -345,8 +361,11 @@ bool TrgBDEPipeline::Locate(const QString& FieldName, const QVariant& Value, Trg
     if (!field)
         return false;
     ds->First();
+    // A text longer than a text field cannot match: it is cut to the field's
+    // size. Other fields have no size to cut to (a number's is 0).
     QVariant wanted = Value;
-    if (wanted.typeId() == QMetaType::QString && wanted.toString().size() > field->Size())
+    if (field->DataType() == ftString && wanted.typeId() == QMetaType::QString &&
+        wanted.toString().size() > field->Size())
         wanted = wanted.toString().left(field->Size());
 
     // The search walks the records with the controls quiet and stays on the

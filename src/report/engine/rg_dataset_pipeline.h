@@ -95,15 +95,14 @@ private:
     TDataSet* LinkedDataSet() const { return dataLink_.DataSet(); }
     // The data set when records can be read from it.
     TDataSet* ReadableDataSet() const;
-    // The data set captured by the last OpenDataSet while it is still the
-    // one behind the source.
-    TDataSet* OpenedDataSet() const;
     // The field of that name of a readable data set; nullptr when none.
     TField* FindDataField(const QString& FieldName) const;
     void FreeCachedBookmarksFrom(int32_t Page);
     void DataLinkActiveChanged();
 
     TrgBDEDataLink dataLink_;
+    // The data set captured by the last OpenDataSet; only compared, never
+    // used, since it may be gone.
     TDataSet* openedDataSet_ = nullptr;
     bool cachedBookmarks_ = false;
     int32_t lastCachedPage_ = -1;

@@ -106,8 +106,7 @@ void TrgDataPipeline::Last()
         First();
         // Counting stops where the data set ends, so a count far beyond
         // the records never steps on in place.
-        while (recordNo_ < rangeEndCount_ && moveBy_ != 0 &&
-               !(moveBy_ > 0 ? IsDataSetEOF() : IsDataSetBOF()))
+        while (recordNo_ < rangeEndCount_ && !AtEndOfTravel())
             Next();
         break;
     }
@@ -146,16 +145,25 @@ bool TrgDataPipeline::IsEOF()
 {
     if (IsDataSetBOF() && IsDataSetEOF())
         return true;  // no records
+    // A walk that cannot go on ends whatever the range's end says, so a
+    // range such as first record to first record walked forwards, or a
+    // pipeline that does not move, never repeats a record without end.
+    if (recordNo_ >= 1 && AtEndOfTravel())
+        return true;
     switch (rangeEnd_) {
     case reFirstRecord: return recordNo_ >= 1 && IsDataSetBOF();
     case reLastRecord: return recordNo_ >= 1 && IsDataSetEOF();
     case reCurrentRecord: return recordNo_ == 1;
-    case reCount:
-        if (recordNo_ == rangeEndCount_)
-            return true;
-        return recordNo_ > 0 && ((moveBy_ > 0 && IsDataSetEOF()) || (moveBy_ < 0 && IsDataSetBOF()));
+    case reCount: return recordNo_ == rangeEndCount_;
     }
     return false;
+}
+
+bool TrgDataPipeline::AtEndOfTravel()
+{
+    if (moveBy_ == 0)
+        return true;
+    return moveBy_ > 0 ? IsDataSetEOF() : IsDataSetBOF();
 }
 
 void TrgDataPipeline::SkipRecord()

@@ -151,6 +151,9 @@ protected:
     // record towards the start; forwards otherwise.
     void UpdateDirection();
     void SetRecordNo(int32_t Value) { recordNo_ = Value; }
+    // The data set is at its end in the direction of travel (MoveBy), or
+    // the pipeline does not move at all.
+    bool AtEndOfTravel();
     void SetPipelineState(TrgDataPipelineState Value) { pipelineState_ = Value; }
     static void Fire(const TNotifyEvent& Event, TObject* Sender)
     {
