@@ -80,6 +80,17 @@ TEST_F(GroupTest, BreaksCompareTheValuesExactly)
                                             "d", "Ende bonn", "Fuß"}));
 }
 
+TEST_F(GroupTest, AGroupWithoutFooterBandStillMovesOnAfterItsBreak)
+{
+    MakeRecords({{"D", "Berlin", "a"}, {"D", "Bonn", "b"}, {"D", "Köln", "c"}});
+    TrgGroup* group = AddGroup(QStringLiteral("Ort"));
+    delete group->FooterBand();
+    ASSERT_EQ(group->FooterBand(), nullptr);
+    const std::vector<QString> pages = PrintAll();
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_EQ(Texts(pages, 0), (QStringList{"Kopf", "Berlin", "a", "Bonn", "b", "Köln", "c", "Fuß"}));
+}
+
 TEST_F(GroupTest, AnOuterBreakClosesInnerGroupsFirstAndOpensThemLast)
 {
     MakeRecords({{"D", "Bonn", "a"}, {"D", "Köln", "b"}, {"F", "Köln", "c"}});
