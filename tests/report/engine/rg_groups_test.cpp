@@ -246,6 +246,26 @@ TEST_F(GroupTest, AGroupBreaksOnTheTextOfAComponentAndFollowsItsName)
         << "without its component the group breaks on the empty text: one group";
 }
 
+TEST_F(GroupTest, AGroupContinuingInTheNextColumnRepeatsItsHeaderThere)
+{
+    // Two columns of 30 mm body each: header 3 and nine records.
+    std::vector<QStringList> records;
+    for (int i = 1; i <= 12; ++i)
+        records.push_back({"D", "Berlin", QStringLiteral("r%1").arg(i)});
+    report->SetColumns(2);
+    MakeRecords(records);
+    TrgGroup* group = AddGroup(QStringLiteral("Ort"));
+    for (bool reprint : {true, false}) {
+        group->ReprintOnSubsequentColumn = reprint;
+        group->ReprintOnSubsequentPage = false;
+        const std::vector<QString> pages = PrintAll();
+        ASSERT_EQ(pages.size(), 1u);
+        const QStringList texts = Texts(pages, 0);
+        EXPECT_EQ(texts.count(QStringLiteral("Berlin")), reprint ? 2 : 1) << texts.join(',').toStdString();
+        EXPECT_EQ(texts.filter(QRegularExpression(QStringLiteral("^r\\d+$"))).size(), 12);
+    }
+}
+
 TEST_F(GroupTest, OnGetBreakValueMergesGroups)
 {
     MakeRecords({{"D", "Berlin", "a"}, {"D", "Bonn", "b"}, {"D", "Köln", "c"}});
