@@ -159,7 +159,7 @@ public:
     virtual bool TraversesRecords() const { return false; }
     virtual bool IsDataAware() const { return false; }
     virtual bool IsPrinting() const { return false; }
-    void GenerateDrawCommand(TrgPage* Page);
+    virtual void GenerateDrawCommand(TrgPage* Page);
     virtual void PropertyChanged() {}
     void SetColorAndTransparency(bool Transparent);
     void SetFontColor(TColor Value);
