@@ -6,6 +6,7 @@
 #include "platform/stream/component_reader.h"
 #include "platform/stream/component_writer.h"
 #include "report/engine/rg_bands.h"
+#include "report/engine/rg_text_components.h"
 #include "report/output/rg_strings.h"
 #include "report/output/rg_types.h"
 #include "report/output/rg_units.h"
@@ -459,4 +460,22 @@ void rgGetShiftRelativeToList(TrgStretchable* Component, QStringList& Names)
             Names << candidate->Name;
     }
     Names.sort();
+}
+
+void rgRegisterStretchableClass()
+{
+    rgRegisterTextComponentClasses();
+    using S = TrgStretchable;
+    auto never = [](const S&) { return false; };
+    DescribeClass<S, TrgComponent>(QStringLiteral("TrgStretchable"))
+        .Single("BottomOffset", [](const S& s) { return s.BottomOffset(); },
+                [](S& s, float v) { s.SetBottomOffset(v); })
+        .Stored(never)
+        .Single("OverFlowOffset", [](const S& s) { return s.OverFlowOffset(); },
+                [](S& s, float v) { s.SetOverFlowOffset(v); })
+        .Stored(never)
+        .Component(
+            "ShiftRelativeTo", [](const S& s) -> TComponent* { return s.ShiftRelativeToTarget(); },
+            [](S& s, TComponent* c) { s.SetShiftRelativeTo(dynamic_cast<TrgStretchable*>(c)); })
+        .DefineProperties([](S& s, TFiler& filer) { s.DefineStretchProperties(filer); });
 }

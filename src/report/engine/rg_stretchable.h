@@ -155,3 +155,7 @@ void rgGetShiftRelativeToList(TrgStretchable* Component, QStringList& Names);
 
 // The names of the band's components, sorted.
 void rgGetBandComponentNames(const TrgBand* Band, QStringList& Names);
+
+// Describes TrgStretchable for the component stream (its descendants'
+// descriptions build on it).
+void rgRegisterStretchableClass();
