@@ -1,8 +1,10 @@
 #include "report/engine/rg_engine.h"
 
 #include <algorithm>
+#include <climits>
 
 #include "report/engine/rg_bands.h"
+#include "report/engine/rg_groups.h"
 #include "report/engine/rg_report.h"
 #include "report/output/rg_page.h"
 #include "report/output/rg_printer_setup.h"
@@ -13,6 +15,8 @@ namespace {
 
 constexpr int kBandHeightExceedsPage = 275;
 constexpr int kDetailBandDoesNotFit = 302;
+constexpr int kCannotConvertColumnPosition = 285;
+constexpr int kCannotFindColumnPosition = 286;
 
 }  // namespace
 
@@ -130,10 +134,19 @@ void TrgEngine::Reset()
 
 void TrgEngine::DataAdvance()
 {
-    if (moveDue_) {
-        moveDue_ = false;
-        DataNext();
+    if (!moveDue_)
+        return;
+    // The move a group break took back: the new group's record.
+    moveDue_ = false;
+    if (endOfData_ || !pipeline_ || !pipelineOpen_)
+        return;
+    pipeline_->Next();
+    if (pipeline_->IsEOF()) {
+        EndOfData();
+        return;
     }
+    RefreshBreakValues();
+    pipeline_->DoOnTraversal();
 }
 
 void TrgEngine::DataNext()
@@ -146,10 +159,38 @@ void TrgEngine::DataNext()
         return;
     }
     pipeline_->Next();
-    if (pipeline_->IsEOF())
+    if (pipeline_->IsEOF()) {
         EndOfData();
-    else
-        pipeline_->DoOnTraversal();
+        return;
+    }
+    if (CheckGroupBreaks()) {
+        // The footers of the ending group print with its last record; the
+        // move is carried out again once they have printed.
+        pipeline_->Prior();
+        secondState_ |= e2GroupFooters;
+        return;
+    }
+    pipeline_->DoOnTraversal();
+}
+
+bool TrgEngine::CheckGroupBreaks()
+{
+    int outermost = -1;
+    for (int i = report_->GetGroupCount() - 1; i >= 0; --i)
+        if (report_->GetGroupAt(i)->CheckForBreak())
+            outermost = i;
+    if (outermost < 0)
+        return false;
+    // A break of an outer group breaks every group inside it.
+    for (int i = outermost; i < report_->GetGroupCount(); ++i)
+        report_->GetGroupAt(i)->Break();
+    return true;
+}
+
+void TrgEngine::RefreshBreakValues()
+{
+    for (int i = 0; i < report_->GetGroupCount(); ++i)
+        report_->GetGroupAt(i)->RefreshBreakValue();
 }
 
 // ---- page requests -----------------------------------------------------------
@@ -385,11 +426,14 @@ void TrgEngine::InitGeneration()
             break;
         }
 
+    for (int i = 0; i < report_->GetGroupCount(); ++i)
+        report_->GetGroupAt(i)->InitForPrint();
     for (int i = 0; i < report_->GetBandCount(); ++i)
         report_->GetBandAt(i)->InitForPrint();
     printDateTime_ = Clock ? Clock() : Now();
     engineState_ |= esStarted;
     pageNo_ = lastPageNo_ = 0;
+    multiColumn_ = report_->Columns() > 1;
     secondState_ = e2TitlePending | e2DetailPrinting;
     currentList_ = blTitle;
     currentIndex_ = 0;
@@ -419,7 +463,8 @@ void TrgEngine::GeneratePage()
         }
         if (!pageEnded_) {
             int index = 0;
-            GenerateList(blHeader, index);
+            if (!GenerateList(blHeader, index))
+                secondState_ &= TrgStateSet(~e2PageHeaders);
         }
     }
     if (pageEnded_)
@@ -445,9 +490,12 @@ void TrgEngine::StartPage()
     const TrgPageDef& pageDef = report_->PageDef();
     SetPrintArea(pageDef.mmMarginLeft, pageDef.mmMarginTop, pageDef.mmPrintableWidth(), pageDef.mmMarginTop);
     columnNo_ = 0;
+    columnTop_ = 0;
+    columnEnded_ = false;
     pageEnded_ = false;
     DetailPositioned = false;
     PagePasses = 0;
+    secondState_ |= e2PageHeaders;
     if (!pageCountKnown_ && pageNo_ > lastPageNo_)
         lastPageNo_ = pageNo_;
     page_->FreeDrawCommands();
@@ -483,13 +531,28 @@ bool TrgEngine::IsOutputPage() const
 void TrgEngine::BandSequence()
 {
     while (currentList_ <= blGroupFooter && !pageEnded_ && !stop_) {
+        if (multiColumn_ && (columnNo_ == 0 || columnEnded_)) {
+            StartColumn();
+            if (currentList_ == blDetail || currentList_ == blGroupHeader) {
+                int index = 0;
+                GenerateList(blGroupHeader, index);
+                if (pageEnded_ || columnEnded_)
+                    continue;
+                currentList_ = blDetail;
+                currentIndex_ = 0;
+            }
+        }
         GenerateList(currentList_, currentIndex_);
         if (pageEnded_)
             break;
-        if (currentList_ == blGroupFooter && !endOfData_)
-            currentList_ = blGroupHeader;
-        else
+        if (columnEnded_)
+            continue;
+        if (currentList_ == blGroupFooter) {
+            secondState_ &= TrgStateSet(~e2GroupFooters);
+            currentList_ = endOfData_ ? currentList_ + 1 : int(blGroupHeader);
+        } else {
             ++currentList_;
+        }
         currentIndex_ = 0;
         rgServiceMessageQueue();
     }
@@ -500,8 +563,97 @@ void TrgEngine::BandSequence()
     // A report without detail, group footer or summary band has one page.
     if (!lastBand_)
         lastPageReached_ = true;
-    if (!pageEnded_ && !stop_)
-        EndPage();
+    if (!pageEnded_ && !stop_) {
+        if (multiColumn_ && columnNo_ > 0)
+            EndColumn();
+        else
+            EndPage();
+    }
+}
+
+bool TrgEngine::PlaceColumn(int Number, int& Left)
+{
+    const TrgPageDef& pageDef = report_->PageDef();
+    const int paperRight = pageDef.mmWidth - pageDef.mmMarginRight;
+    const TStringList& positions = *report_->ColumnPositions();
+    if (positions.Count() == 0) {
+        Left = pageDef.mmMarginLeft + (Number - 1) * report_->mmColumnWidth();
+        return Left + report_->mmColumnWidth() <= paperRight;
+    }
+    const QStringList column{QString::number(Number)};
+    const int language = report_->LanguageIndex();
+    // The messages end in a full stop of their own; none is added twice.
+    auto message = [&](int Id) {
+        QString text = rgFillMessageTags(rgLoadString(language + Id), column);
+        return text.endsWith(u'.') ? text : text + u'.';
+    };
+    if (positions.Count() < Number)
+        AbortJob(message(kCannotFindColumnPosition));
+    // Positions are stored in thousandths of a millimetre, "." as the
+    // decimal separator whatever the locale.
+    bool ok = false;
+    const double position = positions.Strings(Number - 1).trimmed().toDouble(&ok);
+    if (!ok || position < INT_MIN || position > INT_MAX)
+        AbortJob(message(kCannotConvertColumnPosition));
+    Left = int(position);
+    return Left <= paperRight;
+}
+
+void TrgEngine::StartColumn()
+{
+    if (engineState_ & (esTitlePrinting | esSummaryPrinting))
+        return;
+    if (columnNo_ == 0)
+        columnTop_ = printPosition_;
+    if (columnNo_ >= report_->Columns())
+        return;
+    int left = 0;
+    const bool fits = PlaceColumn(columnNo_ + 1, left);
+    ++columnNo_;
+    columnEnded_ = false;
+    if (!fits)
+        return;
+    const TrgPageDef& pageDef = report_->PageDef();
+    SetPrintArea(left, columnTop_, pageDef.mmWidth - pageDef.mmMarginRight, columnTop_);
+    bodyTop_ = columnTop_;
+    DetailPositioned = false;
+    secondState_ |= e2ColumnHeaders;
+    report_->DoOnStartColumn();
+    int index = 0;
+    if (!GenerateList(blColumnHeader, index))
+        secondState_ &= TrgStateSet(~e2ColumnHeaders);
+}
+
+void TrgEngine::EndColumn()
+{
+    columnEnded_ = true;
+    const auto* groupHeader = dynamic_cast<const TrgGroupHeaderBand*>(currentBand_);
+    const bool newPageForced =
+        groupHeader && groupHeader->Group() && groupHeader->Group()->NewPage && !groupHeader->Group()->NewColumn;
+    bool nextFits = false;
+    // A column beyond the given positions is tried too, so that a missing
+    // position ends the job with its message instead of going unnoticed.
+    if (columnNo_ < report_->Columns()) {
+        int left = 0;
+        nextFits = PlaceColumn(columnNo_ + 1, left);
+    }
+    const bool summaryStarted = currentList_ == blSummary;
+    const bool anotherColumn = columnNo_ != report_->Columns() && (!summaryStarted || !endOfData_) && nextFits &&
+                               !newPageForced;
+    if (!anotherColumn)
+        SaveState();
+    DataAdvance();
+    const TrgStateSet footers = secondState_ & e2FootersPrinting;
+    secondState_ |= e2FootersPrinting;
+    int index = 0;
+    GenerateList(blColumnFooter, index);
+    secondState_ = TrgStateSet((secondState_ & ~e2FootersPrinting) | footers);
+    report_->DoOnEndColumn();
+    if (anotherColumn)
+        return;
+    const TrgPageDef& pageDef = report_->PageDef();
+    SetPrintArea(pageDef.mmMarginLeft, pageDef.mmMarginTop, pageDef.mmPrintableWidth(), printPosition_);
+    EndPage();
 }
 
 bool TrgEngine::IsBodyList(int List) { return List >= blGroupHeader && List <= blSummary; }
@@ -536,8 +688,12 @@ bool TrgEngine::GenerateList(int List, int& Index)
         ++Index;
         rgServiceMessageQueue();
     }
-    if (overflowed && !(secondState_ & e2FootersPrinting))
-        EndPage();
+    if (overflowed && !(secondState_ & e2FootersPrinting)) {
+        if (multiColumn_ && columnNo_ > 0 && !columnEnded_)
+            EndColumn();
+        else
+            EndPage();
+    }
     return overflowed;
 }
 
@@ -551,7 +707,8 @@ void TrgEngine::SaveState()
 void TrgEngine::EndPage()
 {
     pageEnded_ = true;
-    SaveState();
+    if (!multiColumn_ || columnNo_ == 0)
+        SaveState();
     DataAdvance();
     if (!(secondState_ & e2FootersPrinting) && !(engineState_ & esNoHeader)) {
         secondState_ |= e2FootersPrinting;

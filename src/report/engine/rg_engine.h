@@ -34,12 +34,16 @@ enum : TrgStateSet {
     esNoHeader = 128,
 };
 
-// Bits of the engine's second state set.
+// Bits of the engine's second state set. The markers of bands use the
+// bits of their placement sets: page headers, column headers, group
+// footers, detail.
 enum : TrgStateSet {
-    e2TitlePending = 1,
-    e2EndOfData = 2,
-    e2FootersPrinting = 4,
-    e2FirstPage = 8,
+    e2TitlePending = 0x0001,
+    e2EndOfData = 0x0002,
+    e2PageHeaders = 0x0004,
+    e2FootersPrinting = 0x0008,
+    e2ColumnHeaders = 0x0010,
+    e2FirstPage = 0x0020,
     e2GroupFooters = 0x0080,
     e2DetailPrinting = 0x0100,
 };
@@ -125,10 +129,14 @@ public:
     virtual void SetPageCount(int Count) = 0;
     virtual void DataAdvance() = 0;
     virtual void DataNext() = 0;
+    // The record move taken back at a group break is carried out by the
+    // next DataAdvance.
+    void NoteMoveDue() { moveDue_ = true; }
     virtual void DetachPipelines() = 0;
 
 protected:
     bool endOfData_ = false;
+    bool moveDue_ = false;
     int columnNo_ = 0;
     int highestCachedPage_ = -1;
     int printLeft_ = 0, printTop_ = 0, printRight_ = 0, printPosition_ = 0;
@@ -179,6 +187,15 @@ private:
     void NextPage();
     bool IsOutputPage() const;
     void AbortJob(const QString& Message);
+    // Columns: placing column Number (false when it does not fit on the
+    // paper; the job ends when its position is missing or unreadable),
+    // starting one, ending one (and the page when no column follows).
+    bool PlaceColumn(int Number, int& Left);
+    void StartColumn();
+    void EndColumn();
+    // Tests every group for a break after a record move; true when one broke.
+    bool CheckGroupBreaks();
+    void RefreshBreakValues();
     bool IsTwoPass() const;
     int HighestCachedPage() const;
     // The next valid entry of the page list; false when none is left.
@@ -191,6 +208,9 @@ private:
     int currentList_ = blTitle;
     int currentIndex_ = 0;
     bool pageEnded_ = false;
+    bool multiColumn_ = false;
+    bool columnEnded_ = false;
+    int columnTop_ = 0;
     bool output_ = false;
     TrgPageSettingType setting_ = psAll;
     int requestedPage_ = 0;
@@ -200,7 +220,6 @@ private:
     bool startSecondPassFired_ = false, endSecondPassFired_ = false;
     TrgDataPipeline* pipeline_ = nullptr;
     bool pipelineOpen_ = false;
-    bool moveDue_ = false;
     bool repeatLastPage_ = false;
     // Where the body of the current page starts, and the body band that
     // did not fit there on the page before.

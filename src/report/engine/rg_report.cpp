@@ -7,6 +7,7 @@
 #include "platform/stream/component_writer.h"
 #include "report/engine/rg_bands.h"
 #include "report/engine/rg_engine.h"
+#include "report/engine/rg_groups.h"
 #include "report/engine/rg_text_components.h"
 #include "report/output/rg_page.h"
 #include "report/output/rg_printer_setup.h"
@@ -30,6 +31,8 @@ TrgCustomReport::~TrgCustomReport()
         dataPipeline_->DetachClient(this);
     engine_->SetStop(true);
     destroyingBands_ = true;
+    while (!groups_.empty())
+        delete groups_.back();
     while (!bands_.empty())
         delete bands_.back();
     engine_.reset();
@@ -67,6 +70,41 @@ void TrgCustomReport::SortBands()
 {
     std::stable_sort(bands_.begin(), bands_.end(),
                      [](const TrgBand* a, const TrgBand* b) { return a->GetSortKey() < b->GetSortKey(); });
+}
+
+int TrgCustomReport::IndexOfGroup(const TrgGroup* Group) const
+{
+    auto it = std::find(groups_.begin(), groups_.end(), Group);
+    return it == groups_.end() ? -1 : int(it - groups_.begin());
+}
+
+void TrgCustomReport::AddGroup(TrgGroup* Group)
+{
+    if (Group)
+        Group->SetReport(this);
+}
+
+void TrgCustomReport::RemoveGroup(TrgGroup* Group)
+{
+    if (Group && Group->Report() == this)
+        Group->SetReport(nullptr);
+}
+
+void TrgCustomReport::ListGroup(TrgGroup* Group)
+{
+    if (IndexOfGroup(Group) >= 0)
+        return;
+    groups_.push_back(Group);
+    SortBands();
+    Reset();
+}
+
+void TrgCustomReport::UnlistGroup(TrgGroup* Group)
+{
+    std::erase(groups_, Group);
+    SortBands();
+    if (!destroyingBands_)
+        Reset();
 }
 
 TrgBand* TrgCustomReport::FindBand(int Kind, int GroupIndex) const
@@ -307,6 +345,8 @@ std::vector<TrgCacheable*> TrgReport::CacheablesInOrder()
     if (auto* detail = dynamic_cast<TrgDetailBand*>(FindBand(bkDetail)); detail && detail->DataPipeline())
         objects.push_back(detail->DataPipeline());
     objects.push_back(engine_.get());
+    for (int i = 0; i < GetGroupCount(); ++i)
+        objects.push_back(GetGroupAt(i));
     for (int i = 0; i < GetBandCount(); ++i) {
         TrgBand* band = GetBandAt(i);
         objects.push_back(band);
@@ -347,6 +387,7 @@ void DescribeReportClasses()
 {
     rgRegisterTextComponentClasses();
     rgRegisterBandClasses();
+    rgRegisterGroupClasses();
     const TEnumInfo* passSettings = Enum("TrgPassSettingType", TrgPassSettingTypeIdentifiers);
     const TEnumInfo* units = Enum("TrgUnitType", TrgUnitTypeIdentifiers);
     const TEnumInfo* devices = Enum("TrgDeviceType", TrgDeviceTypeIdentifiers);
@@ -364,8 +405,12 @@ void DescribeReportClasses()
         .Enum("Units", units, Get(&C::Units), Put(&C::SetUnits)).Default(utInches)
         .DefineProperties([](C& report, TFiler& filer) { report.DefineReportProperties(filer); })
         .Children([](C& report, const TGetChildProc& proc, TComponent*) {
+            // Group bands are children of their group.
             for (int i = 0; i < report.GetBandCount(); ++i)
-                proc(report.GetBandAt(i));
+                if (!dynamic_cast<TrgGroupBand*>(report.GetBandAt(i)))
+                    proc(report.GetBandAt(i));
+            for (int i = 0; i < report.GetGroupCount(); ++i)
+                proc(report.GetGroupAt(i));
         });
 
     using R = TrgReport;
@@ -400,4 +445,5 @@ void rgRegisterReportClasses()
     RegisterClass(ClassInfoFor<TrgReport>());
     rgRegisterTextComponentClasses();
     rgRegisterBandClasses();
+    rgRegisterGroupClasses();
 }

@@ -18,6 +18,7 @@
 
 class TFiler;
 class TrgBand;
+class TrgGroup;
 class TrgEngine;
 class TrgCustomEngine;
 
@@ -37,6 +38,17 @@ public:
     // Called by the band when it joins or leaves.
     void ListBand(TrgBand* Band);
     void UnlistBand(TrgBand* Band);
+
+    // ---- groups, index 0 the outermost ----
+    int GetGroupCount() const { return int(groups_.size()); }
+    TrgGroup* GetGroupAt(int Index) const { return groups_.at(size_t(Index)); }
+    int IndexOfGroup(const TrgGroup* Group) const;
+    // The group joins this report (TrgGroup::SetReport).
+    void AddGroup(TrgGroup* Group);
+    void RemoveGroup(TrgGroup* Group);
+    // Called by the group when it joins or leaves.
+    void ListGroup(TrgGroup* Group);
+    void UnlistGroup(TrgGroup* Group);
 
     // ---- properties ----
     int Columns() const { return columns_; }
@@ -106,6 +118,7 @@ private:
     void SortBands();
 
     std::vector<TrgBand*> bands_;
+    std::vector<TrgGroup*> groups_;
     int columns_ = 1;
     TStringList columnPositions_;
     int mmColumnWidth_ = 0;
