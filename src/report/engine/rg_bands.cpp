@@ -724,6 +724,16 @@ void TrgDetailBand::SetDataPipeline(TrgDataPipeline* Value)
     LayoutChanged();
 }
 
+void TrgDetailBand::EventNotify(TrgCommunicator* Sender, int Operation)
+{
+    if (Operation == rgOpPartnerDestroyed && Sender && Sender == dataPipeline_) {
+        dataPipeline_ = nullptr;
+        if (Report())
+            Report()->Reset();
+    }
+    TrgBasicBand::EventNotify(Sender, Operation);
+}
+
 void TrgDetailBand::CheckPrintPosition()
 {
     if (Engine() && !Engine()->DetailPositioned)

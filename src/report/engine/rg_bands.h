@@ -344,6 +344,7 @@ public:
     // The band's own pipeline; nullptr: the report's.
     TrgDataPipeline* DataPipeline() const { return dataPipeline_; }
     void SetDataPipeline(TrgDataPipeline* Value);
+    void EventNotify(TrgCommunicator* Sender, int Operation) override;
     QString OldDataSource;
 
 protected:

@@ -85,6 +85,16 @@ void TrgEngine::EventNotify(TrgCommunicator* Sender, int Operation)
 
 bool TrgEngine::IsTwoPass() const { return report_ && report_->PassSetting() == psTwoPass; }
 
+int TrgEngine::GetPageNo() const
+{
+    return numberingGroup_ ? numberingGroup_->GetGroupPageNo(pageNo_) : pageNo_;
+}
+
+int TrgEngine::GetPageCount() const
+{
+    return numberingGroup_ ? numberingGroup_->GetGroupPageCount() : lastPageNo_;
+}
+
 int TrgEngine::GetPageBottom() const
 {
     const TrgPageDef& pageDef = report_->PageDef();
@@ -387,7 +397,7 @@ void TrgEngine::InitGeneration()
     endOfData_ = false;
     moveDue_ = false;
     repeatLastPage_ = false;
-    stuckBand_ = nullptr;
+    stuckBand_ = stuckHeaderBand_ = nullptr;
     saveRowNo_ = 0;
     pageCountKnown_ = false;
 
@@ -436,8 +446,13 @@ void TrgEngine::InitGeneration()
             break;
         }
 
-    for (int i = 0; i < report_->GetGroupCount(); ++i)
-        report_->GetGroupAt(i)->InitForPrint();
+    numberingGroup_ = nullptr;
+    for (int i = 0; i < report_->GetGroupCount(); ++i) {
+        TrgGroup* group = report_->GetGroupAt(i);
+        group->InitForPrint();
+        if (!numberingGroup_ && group->NewPage && group->ResetPageNo)
+            numberingGroup_ = group;
+    }
     for (int i = 0; i < report_->GetBandCount(); ++i)
         report_->GetBandAt(i)->InitForPrint();
     // The first record, once the components have reset their values.
@@ -509,8 +524,11 @@ void TrgEngine::StartPage()
     DetailPositioned = false;
     PagePasses = 0;
     secondState_ |= e2PageHeaders;
-    if (!pageCountKnown_ && pageNo_ > lastPageNo_)
+    if (!pageCountKnown_ && pageNo_ > lastPageNo_) {
         lastPageNo_ = pageNo_;
+        if (numberingGroup_)
+            numberingGroup_->UpdateLastPage(pageNo_);
+    }
     page_->FreeDrawCommands();
     output_ = IsOutputPage();
     FillPageData();
@@ -682,16 +700,19 @@ bool TrgEngine::GenerateList(int List, int& Index)
         const bool out = band->Generate();
         if (endOfData_ && band == lastBand_ && !out)
             lastPageReached_ = true;
-        if (IsBodyList(List)) {
-            if (out && !band->MadeProgress() && positionBefore == bodyTop_) {
-                // The band did not fit into an empty page body. Once more on
-                // the next page may be a position retry or a new-page
-                // request; twice in a row it can never fit.
-                if (stuckBand_ == band)
-                    AbortJob(rgLoadString(report_->LanguageIndex() + kDetailBandDoesNotFit));
-                stuckBand_ = band;
+        if (List != blFooter && List != blColumnFooter) {
+            // A band that did not fit into an empty page body, or a page
+            // header that did not fit at all, may wait once (a position
+            // retry, a new page asked for); twice in a row it never fits.
+            const bool body = IsBodyList(List);
+            TrgCustomBand*& stuck = body ? stuckBand_ : stuckHeaderBand_;
+            if (out && !band->MadeProgress() && (!body || positionBefore == bodyTop_)) {
+                if (stuck == band)
+                    AbortJob(rgLoadString(report_->LanguageIndex() +
+                                          (body ? kDetailBandDoesNotFit : kBandHeightExceedsPage)));
+                stuck = band;
             } else if (band->MadeProgress()) {
-                stuckBand_ = nullptr;
+                stuck = nullptr;
             }
         }
         if (out) {
@@ -751,6 +772,7 @@ void TrgEngine::FillPageData()
     TrgPage& page = *page_;
     page.AbsolutePageNo = pageNo_;
     page.AbsolutePageCount = lastPageNo_;
+    page.ControlGroupBreakNo = numberingGroup_ ? numberingGroup_->GroupNumber() : 0;
     page.DocumentName = report_->PrinterSetup()->DocumentName;
     page.FirstPage = pageNo_ == 1;
     page.LanguageIndex = report_->LanguageIndex();

@@ -20,6 +20,7 @@
 class TrgBand;
 class TrgCustomBand;
 class TrgCustomReport;
+class TrgGroup;
 class TrgPage;
 
 // Bits of the generator's state set.
@@ -148,6 +149,8 @@ public:
     explicit TrgEngine(TComponent* AOwner);
     ~TrgEngine() override;
 
+    int GetPageNo() const override;
+    int GetPageCount() const override;
     int GetPageBottom() const override;
     void SetPageCount(int Count) override;
     void DataAdvance() override;
@@ -224,9 +227,13 @@ private:
     TrgDataPipeline* pipeline_ = nullptr;
     bool pipelineOpen_ = false;
     bool repeatLastPage_ = false;
-    // Where the body of the current page starts, and the body band that
-    // did not fit there on the page before.
+    // Where the body of the current page starts, the body band that did
+    // not fit there on the page before, and the header band that did not
+    // fit on it.
     int bodyTop_ = 0;
     TrgCustomBand* stuckBand_ = nullptr;
+    TrgCustomBand* stuckHeaderBand_ = nullptr;
+    // The first group with NewPage and ResetPageNo: pages are counted in it.
+    TrgGroup* numberingGroup_ = nullptr;
     int32_t cacheOffset_ = 0;
 };

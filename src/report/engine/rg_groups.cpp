@@ -128,6 +128,19 @@ void TrgGroup::InitForPrint()
 
 void TrgGroup::RefreshBreakValue() { currentValue_ = previousValue_ = GetBreakValue(); }
 
+void TrgGroup::UpdateLastPage(int Page)
+{
+    lastPage_ = Page;
+    if (!CacheManager() || CacheRecordSize() <= 0)
+        return;
+    TrgCacheRecord record(CacheRecordSize());
+    for (int page = CacheManager()->HighestCachedPage(); page >= 0; --page) {
+        if (!ReadCacheRecord(page, record.Data()) || record.GetInt32(cacheOffset_ + 12) != groupNumber_)
+            break;
+        SaveToCache(page);
+    }
+}
+
 int TrgGroup::GetGroupIndex() const { return report_ ? report_->IndexOfGroup(this) : -1; }
 
 QString TrgGroup::GetDescription()

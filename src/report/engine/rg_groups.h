@@ -65,6 +65,12 @@ public:
         firstPage_ = Page;
         firstColumn_ = Column;
     }
+    // Page numbers counted within the group (the page-numbering group).
+    int GetGroupPageNo(int CurrentPage) const { return CurrentPage - firstPage_ + 1; }
+    int GetGroupPageCount() const { return lastPage_ - firstPage_ + 1; }
+    // The group reaches page Page: the cached records of its pages so far
+    // take the new last page, so pages made again show the group's count.
+    void UpdateLastPage(int Page);
     int GetGroupIndex() const;
     QString GetDescription();
 

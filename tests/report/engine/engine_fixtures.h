@@ -41,7 +41,12 @@ public:
 
     bool IsDataSetBOF() override { return bof_; }
     bool IsDataSetEOF() override { return eof_; }
-    void CloseDataSet() override { active_ = false; }
+    // A closed data set reads as an empty range, as the dataset pipeline's does.
+    void CloseDataSet() override
+    {
+        active_ = false;
+        bof_ = eof_ = true;
+    }
     bool IsActive() override { return active_; }
     void GotoFirstRecord() override
     {

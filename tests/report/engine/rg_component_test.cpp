@@ -83,6 +83,23 @@ TEST_F(ComponentTest, ShiftAndStretchWithTheParentExcludeEachOther)
     EXPECT_FALSE(label.ShiftWithParent());
 }
 
+TEST_F(ComponentTest, APipelineThatGoesAwayIsForgottenByItsUsers)
+{
+    auto* band = AddBand<TrgDetailBand>(10000);
+    TrgLabel* label = AddLabel(band, QStringLiteral("x"), 0, 0);
+    auto rows = MakeRows(2);
+    label->SetDataPipeline(rows.get());
+    band->SetDataPipeline(rows.get());
+    report->SetDataPipeline(rows.get());
+    ASSERT_EQ(band->GetDataPipeline(), rows.get());
+    PrintAll();
+    rows.reset();
+    EXPECT_EQ(label->DataPipeline(), nullptr);
+    EXPECT_EQ(band->DataPipeline(), nullptr);
+    EXPECT_EQ(report->DataPipeline(), nullptr);
+    EXPECT_EQ(PrintAll().size(), 1u) << "the report prints without data afterwards";
+}
+
 // ---- placement -----------------------------------------------------------------------
 
 TEST_F(ComponentTest, ShiftAndStretchFollowTheGrowthOfADynamicBand)

@@ -207,6 +207,24 @@ TEST_F(EngineTest, ADataSetThatCannotOpenPrintsWithoutData)
     EXPECT_EQ(Texts(pages[0]), (QStringList{"Kopf", "", QStringLiteral("Fuß")}));
 }
 
+TEST_F(EngineTest, ADataSetClosingWhilePrintingEndsTheData)
+{
+    auto rows = MakeRows(9);
+    MakeListReport(rows.get());
+    TListPipeline* pipeline = rows.get();
+    TrgLabel* name = static_cast<TrgLabel*>(detail->GetComponentAt(0));
+    detail->BeforePrint = [pipeline, name](TObject*) {
+        name->SetCaption(pipeline->GetFieldAsString("Name"));
+        if (name->Caption() == QStringLiteral("Satz 4"))
+            pipeline->Close();
+    };
+    const auto pages = TextsPerPage(PrintAll());
+    // The fourth record was the last one read; its page is the last one.
+    ASSERT_EQ(pages.size(), 2u);
+    EXPECT_EQ(pages[0], (QStringList{"Kopf"} + Records(1, 3) + QStringList{QStringLiteral("Fuß")}));
+    EXPECT_EQ(pages[1].size(), 3) << "one record on the last page";
+}
+
 TEST_F(EngineTest, AReportWithoutPipelinePrintsItsDetailOnce)
 {
     AddLabel(AddBand<TrgDetailBand>(10000), QStringLiteral("Einmal"), 0, 0);
@@ -242,6 +260,13 @@ TEST_F(EngineTest, ImpossibleLayoutsEndTheJobWithTheirMessage)
              t.AddBand<TrgFooterBand>(15000);
          },
          QStringLiteral("Detail band does not fit on page.")},
+        {"header and footer leave no room for the header",
+         [](TEngineTest& t) {
+             t.AddLabel(t.AddBand<TrgHeaderBand>(35000), QStringLiteral("Kopf"), 0, 0);
+             t.AddBand<TrgDetailBand>(1000);
+             t.AddBand<TrgFooterBand>(10000);
+         },
+         QStringLiteral("Band height cannot exceed page height.")},
         {"print position below the page",
          [](TEngineTest& t) { t.AddBand<TrgDetailBand>(10000)->SetmmPrintPosition(kBodyBottom + 1000); },
          QStringLiteral("PrintPosition exceeds available page space.")},

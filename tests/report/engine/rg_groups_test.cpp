@@ -169,6 +169,15 @@ TEST_F(GroupTest, AGroupContinuingOnANewPageRepeatsItsHeader)
     }
 }
 
+TEST_F(GroupTest, AGroupOnAFieldTheDataLacksNeverBreaks)
+{
+    MakeRecords({{"D", "Berlin", "a"}, {"D", "Bonn", "b"}});
+    AddGroup(QStringLiteral("Gibtsnicht"));
+    const std::vector<QString> pages = PrintAll();
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_EQ(Texts(pages, 0), (QStringList{"Kopf", "", "a", "b", "Ende ", "Fuß"}));
+}
+
 TEST_F(GroupTest, OnGetBreakValueMergesGroups)
 {
     MakeRecords({{"D", "Berlin", "a"}, {"D", "Bonn", "b"}, {"D", "Köln", "c"}});
@@ -178,6 +187,31 @@ TEST_F(GroupTest, OnGetBreakValueMergesGroups)
     ASSERT_EQ(pages.size(), 1u);
     EXPECT_EQ(Texts(pages, 0), (QStringList{"Kopf", "Berlin", "a", "b", "Ende Bonn", "Köln", "c", "Ende Köln", "Fuß"}));
     EXPECT_EQ(group->GroupNumber(), 1) << "one group closed by a break; the last by the end of data";
+}
+
+TEST_F(GroupTest, PagesAreCountedWithinAGroupThatRestartsThem)
+{
+    // Berlin needs two pages, Bonn one; every group starts a page.
+    std::vector<QStringList> records;
+    for (int i = 0; i < 12; ++i)
+        records.push_back({"D", "Berlin", QStringLiteral("b%1").arg(i)});
+    records.push_back({"D", "Bonn", "x"});
+    MakeRecords(records);
+    TrgGroup* group = AddGroup(QStringLiteral("Ort"));
+    group->NewPage = true;
+    group->ResetPageNo = true;
+    report->SetPassSetting(psTwoPass);
+    const std::vector<QString> pages = PrintAll();
+    ASSERT_EQ(pages.size(), 3u);
+    const QStringList numbers = {"page 1/3 no 1 of 2", "page 2/3 no 2 of 2", "page 3/3 no 1 of 1"};
+    for (int p = 0; p < 3; ++p)
+        EXPECT_TRUE(pages[size_t(p)].startsWith(numbers[p])) << pages[size_t(p)].section('\n', 0, 0).toStdString();
+    for (int page : {2, 1, 3}) {
+        report->Pages.clear();
+        report->PageRequest(psSinglePage, page, nullptr);
+        ASSERT_EQ(report->Pages.size(), 1u);
+        EXPECT_EQ(report->Pages[0], pages[size_t(page - 1)]);
+    }
 }
 
 TEST_F(GroupTest, PagesWithGroupsMadeAgainInAnyOrderEqualTheSequence)
