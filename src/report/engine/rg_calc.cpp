@@ -1,32 +1,10 @@
 #include "report/engine/rg_calc.h"
 
-#include <cstring>
 
 #include "report/engine/rg_bands.h"
 #include "report/engine/rg_pipeline.h"
 #include "report/engine/rg_report.h"
 #include "report/output/rg_strings.h"
-
-namespace {
-
-// Doubles are kept in the record as their bit pattern.
-void PutDouble(TrgCacheRecord& Record, int32_t Offset, double Value)
-{
-    uint64_t bits = 0;
-    std::memcpy(&bits, &Value, sizeof bits);
-    Record.PutUInt32(Offset, uint32_t(bits));
-    Record.PutUInt32(Offset + 4, uint32_t(bits >> 32));
-}
-
-double GetDouble(const TrgCacheRecord& Record, int32_t Offset)
-{
-    const uint64_t bits = uint64_t(Record.GetUInt32(Offset)) | (uint64_t(Record.GetUInt32(Offset + 4)) << 32);
-    double value = 0;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-}
-
-}  // namespace
 
 TrgDBCalc::TrgDBCalc(TComponent* AOwner) : TrgDBText(AOwner)
 {
@@ -114,16 +92,16 @@ QString TrgDBCalc::ComputeText()
 void TrgDBCalc::SaveCacheFields(TrgCacheRecord& Record)
 {
     TrgDBText::SaveCacheFields(Record);
-    PutDouble(Record, cacheOffset_, recordCount_);
-    PutDouble(Record, cacheOffset_ + 8, value_);
+    Record.PutDouble(cacheOffset_, recordCount_);
+    Record.PutDouble(cacheOffset_ + 8, value_);
     Record.PutInt32(cacheOffset_ + 16, startRecordNo_);
 }
 
 void TrgDBCalc::RestoreCacheFields(const TrgCacheRecord& Record)
 {
     TrgDBText::RestoreCacheFields(Record);
-    recordCount_ = GetDouble(Record, cacheOffset_);
-    value_ = GetDouble(Record, cacheOffset_ + 8);
+    recordCount_ = Record.GetDouble(cacheOffset_);
+    value_ = Record.GetDouble(cacheOffset_ + 8);
     startRecordNo_ = Record.GetInt32(cacheOffset_ + 16);
 }
 

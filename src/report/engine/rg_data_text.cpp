@@ -3,6 +3,7 @@
 #include "platform/stream/class_registry.h"
 #include "platform/stream/graphics_streaming.h"
 #include "report/engine/rg_bands.h"
+#include "report/engine/rg_calc.h"
 #include "report/engine/rg_engine.h"
 #include "report/engine/rg_pipeline.h"
 #include "report/output/rg_utils.h"
@@ -188,4 +189,53 @@ void TrgDBText::RestoreCacheFields(const TrgCacheRecord& Record)
     sameAsLast_ = Record.GetBool(at + 7);
     SetForceNewValue(Record.GetBool(at + 8));
     lastValue_ = GetText();
+}
+
+namespace {
+
+template <class F> auto Get(F f)
+{
+    return [f](const auto& o) { return (o.*f)(); };
+}
+template <class F> auto Put(F f)
+{
+    return [f](auto& o, auto v) { (o.*f)(v); };
+}
+
+void DescribeDataTexts()
+{
+    rgRegisterTextComponentClasses();
+    QStringList calcTypes;
+    for (const char* identifier : TrgDBCalcTypeIdentifiers)
+        calcTypes << QString::fromLatin1(identifier);
+    const TEnumInfo* dbCalcTypes = RegisterEnum(QStringLiteral("TrgDBCalcType"), calcTypes);
+    const TEnumInfo* alignments = FindEnum(QStringLiteral("TAlignment"));
+    using D = TrgDBText;
+    DescribeClass<D, TrgCustomText>(QStringLiteral("TrgDBText"))
+        .Enum("Alignment", alignments, Get(&D::Alignment), Put(&D::SetAlignment)).Default(taLeftJustify)
+        .Boolean("AutoSize", Get(&D::AutoSize), Put(&D::SetAutoSize)).Default(false)
+        .Boolean("BlankWhenZero", Get(&D::BlankWhenZero), Put(&D::SetBlankWhenZero)).Default(false)
+        .Mapped("Color", ColorIdents(), Get(&D::Color), Put(&D::SetColor)).Default(TColor(0xFFFFFF))
+        .String("DataField", Get(&D::DataField), [](D& d, const QString& v) { d.SetDataField(v); })
+        .String("DisplayFormat", Get(&D::DisplayFormat), [](D& d, const QString& v) { d.SetDisplayFormat(v); })
+        .Object("Font", [](D& d) { return d.Font(); })
+        .Boolean("ParentDataPipeline", Get(&D::ParentDataPipeline), Put(&D::SetParentDataPipeline)).Default(true)
+        .Boolean("ReprintOnSubsequent", Get(&D::ReprintOnSubsequent), Put(&D::SetReprintOnSubsequent)).Default(false)
+        .Boolean("SuppressRepeatedValues", Get(&D::SuppressRepeatedValues), Put(&D::SetSuppressRepeatedValues))
+        .Default(false)
+        .Boolean("Transparent", Get(&D::Transparent), Put(&D::SetTransparent)).Default(false)
+        .Boolean("Visible", Get(&D::Visible), Put(&D::SetVisible)).Default(true)
+        .Boolean("WordWrap", Get(&D::WordWrap), Put(&D::SetWordWrap)).Default(false);
+    DescribeClass<TrgDBCalc, D>(QStringLiteral("TrgDBCalc"))
+        .Enum("DBCalcType", dbCalcTypes, Get(&TrgDBCalc::DBCalcType), Put(&TrgDBCalc::SetDBCalcType)).Default(dcSum);
+}
+
+}  // namespace
+
+void rgRegisterDataTextClasses()
+{
+    static const bool described = (DescribeDataTexts(), true);
+    (void)described;
+    RegisterClass(ClassInfoFor<TrgDBText>());
+    RegisterClass(ClassInfoFor<TrgDBCalc>());
 }
