@@ -11,33 +11,6 @@
 
 namespace {
 
-// Keeps a copy of every final page, as a preview's publisher holds them.
-class THoldingReport : public TCapturingReport {
-public:
-    using TCapturingReport::TCapturingReport;
-    std::vector<std::unique_ptr<TrgPage>> Held;
-    void PageGenerated() override
-    {
-        TCapturingReport::PageGenerated();
-        if (!Engine()->Page()->CalculationOnly && Engine()->Page()->Final) {
-            Held.push_back(std::make_unique<TrgPage>(nullptr));
-            Held.back()->Assign(Engine()->Page());
-        }
-    }
-    // The held pages once the count is known: their waiting texts are
-    // worked out again.
-    std::vector<QString> FixedUpPages()
-    {
-        std::vector<QString> pages;
-        for (auto& page : Held) {
-            page->PageCount = page->AbsolutePageCount = int(Held.size());
-            page->UpdatePendingCalcs(nullptr);
-            pages.push_back(DumpPage(*page));
-        }
-        return pages;
-    }
-};
-
 class CalculatedTextTest : public TComponentsTest {
 public:
     TrgCalc* AddCalc(TrgBand* Band, TrgCalcType Type, int Left = 35000)
