@@ -539,6 +539,13 @@ void TrgEngine::StartPage()
         report_->GetBandAt(i)->PageStarted();
 }
 
+int TrgEngine::OrphanedFooterGroup() const
+{
+    if (currentList_ != blGroupFooter || currentIndex_ >= int(lists_[blGroupFooter].size()))
+        return -1;
+    return lists_[blGroupFooter][size_t(currentIndex_)]->GroupIndex();
+}
+
 bool TrgEngine::IsOutputPage() const
 {
     bool output = !IsTwoPass() || (engineState_ & esSecondPass) || pageNo_ == requestedPage_;

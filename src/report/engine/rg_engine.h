@@ -134,6 +134,11 @@ public:
     // next DataAdvance.
     void NoteMoveDue() { moveDue_ = true; }
     virtual void DetachPipelines() = 0;
+    // Every group has closed: the summary is being generated.
+    virtual bool SummaryStarted() const { return false; }
+    // While a page goes on with group footers: the index of the group whose
+    // footer comes first; -1 otherwise.
+    virtual int OrphanedFooterGroup() const { return -1; }
 
 protected:
     bool endOfData_ = false;
@@ -165,6 +170,8 @@ public:
     void PageRequest(TrgPageSettingType Setting, int PageNo, const QStringList* PageList) override;
     void PipelineNotification(int Operation, TrgDataPipeline* Pipeline) override;
     void EventNotify(TrgCommunicator* Sender, int Operation) override;
+    bool SummaryStarted() const override { return currentList_ == blSummary; }
+    int OrphanedFooterGroup() const override;
 
     // The band being generated.
     TrgBand* CurrentBand() const { return currentBand_; }
