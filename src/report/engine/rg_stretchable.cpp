@@ -398,6 +398,21 @@ void TrgStretchable::DefineStretchProperties(TFiler& Filer)
 
 // ---- utility routines ------------------------------------------------------------
 
+int rgLayoutListOf(TrgComponent* Component)
+{
+    if (auto* stretchable = dynamic_cast<TrgStretchable*>(Component)) {
+        if (stretchable->ShiftRelativeToTarget())
+            return -1;
+        if (stretchable->Stretch())
+            return 1;
+    }
+    if (Component->StretchWithParent())
+        return 2;
+    if (Component->ShiftWithParent())
+        return 3;
+    return 0;
+}
+
 bool rgCanShiftRelativeTo(const TrgStretchable* Component, const TrgStretchable* Target)
 {
     if (!Component || !Target || Component == Target)

@@ -130,3 +130,9 @@ void rgGetBandComponentNames(const TrgBand* Band, QStringList& Names);
 // Describes TrgStretchable for the component stream (its descendants'
 // descriptions build on it).
 void rgRegisterStretchableClass();
+
+// The layout list a component is placed in by its band or region: 0
+// static, 1 stretching, 2 stretching with the parent, 3 shifting with the
+// parent; -1 for a chain member, which the component it is shifted below
+// generates.
+int rgLayoutListOf(TrgComponent* Component);
