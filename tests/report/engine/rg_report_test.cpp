@@ -203,6 +203,30 @@ TEST_F(ReportTest, ColumnsDivideThePrintableWidth)
     }
 }
 
+TEST_F(ReportTest, AColumnWidthIsCutToThePageAndLimitsTheColumns)
+{
+    const int printable = kPaperWidth - 2 * kMargin;
+    report->SetUnits(utMMThousandths);
+    struct Case {
+        int columnsBefore;
+        float width;
+        int columns, mmWidth;
+    };
+    const Case cases[] = {
+        {1, float(printable + 5000), 1, printable},
+        {4, float(printable / 4 + 100), 3, printable / 4 + 100},  // 3.98 columns fit
+        {4, float(printable / 3 + 100), 2, printable / 3 + 100},
+        {4, float(printable / 4), 4, printable / 4},
+        {3, 0, 1, printable},
+    };
+    for (const Case& c : cases) {
+        report->SetColumns(c.columnsBefore);
+        report->SetColumnWidth(c.width);
+        EXPECT_EQ(report->Columns(), c.columns) << c.width;
+        EXPECT_EQ(report->mmColumnWidth(), c.mmWidth) << c.width;
+    }
+}
+
 TEST_F(ReportTest, OutputPropertiesHoldStillWhileAPageRequestRuns)
 {
     auto rows = MakeRows(2);
