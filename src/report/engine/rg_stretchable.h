@@ -120,12 +120,16 @@ private:
 // to the component.
 bool rgCanShiftRelativeTo(const TrgStretchable* Component, const TrgStretchable* Target);
 
-// The stretchables of the band that Component may be shifted relative to,
-// by name, sorted.
-void rgGetShiftRelativeToList(TrgStretchable* Component, QStringList& Names);
+// Adds the stretchables of Component's band (in the same region) that it
+// may be shifted relative to, by name or by description, in band order.
+void rgGetShiftRelativeToList(TrgComponent* Component, QStringList& List, bool AsDescriptions);
 
-// The names of the band's components, sorted.
-void rgGetBandComponentNames(const TrgBand* Band, QStringList& Names);
+// Adds the other components of Component's band, by name or description,
+// in band order.
+void rgGetBandComponentNames(TrgComponent* Component, QStringList& List, bool AsDescriptions);
+
+// Gives Component a unique name when it has none and lets Owner own it.
+void rgAddComponentToOwner(TComponent* Component, TComponent* Owner);
 
 // Describes TrgStretchable for the component stream (its descendants'
 // descriptions build on it).
