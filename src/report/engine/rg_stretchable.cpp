@@ -190,14 +190,17 @@ bool TrgStretchable::ContainerOverflowed() const { return Placement().Overflowed
 
 void TrgStretchable::Generate()
 {
-    const TrgStretchPlacement where = Placement();
-    if (ReprintOnOverFlow() && where.Overflowed)
+    if (ReprintOnOverFlow() && Placement().Overflowed)
         MarkToPrint();
     DoOnPrint();
+    // A visible head that is no longer pending printed earlier on this page
+    // (its band repeats its static components on a continuation page): its
+    // chain printed with it and does not start again.
+    const bool printedBefore = Visible() && !PrintPending() && !dependentsStarted_;
     PlaceOnPage();
     if (DoesNotFit())
         return;
-    if (!Continued() || dependentsStarted_)
+    if ((!Continued() && !printedBefore) || dependentsStarted_)
         GenerateDependents(resumeIndex_);
     if (!Continued() && !chainOverflow_)
         SetPrinted(true);
