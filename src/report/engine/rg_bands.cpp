@@ -304,13 +304,30 @@ void TrgCustomBand::InitForPrint()
     }
 }
 
+namespace {
+
+// A component takes part in a traversal of Pipeline (and its master) unless
+// it reads another pipeline.
+bool Traverses(const TrgComponent& Component, const TrgDataPipeline* Pipeline, const TrgDataPipeline* Master)
+{
+    const TrgDataPipeline* own = Component.DataPipeline();
+    return !Component.IsDataAware() || !own || own == Pipeline || own == Master || Component.TraverseAlways;
+}
+
+}  // namespace
+
 void TrgCustomBand::ResetComponentValues(TrgDataPipeline* Pipeline, TrgDataPipeline* MasterPipeline)
 {
-    for (TrgComponent* component : resetList_) {
-        TrgDataPipeline* own = component->DataPipeline();
-        if (!component->IsDataAware() || !own || own == Pipeline || own == MasterPipeline || component->TraverseAlways)
+    for (TrgComponent* component : resetList_)
+        if (Traverses(*component, Pipeline, MasterPipeline))
             component->ResetValueState();
-    }
+}
+
+void TrgCustomBand::TraverseRecord(TrgDataPipeline* Pipeline, TrgDataPipeline* MasterPipeline)
+{
+    for (TrgComponent* component : resetList_)
+        if (Traverses(*component, Pipeline, MasterPipeline))
+            component->TraverseRecord();
 }
 
 bool TrgCustomBand::Generate()

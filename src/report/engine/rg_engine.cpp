@@ -184,13 +184,7 @@ void TrgEngine::DataAdvance()
         return;
     }
     RefreshBreakValues();
-    TakeRecord();
-}
-
-void TrgEngine::TakeRecord()
-{
-    pipeline_->DoOnTraversal();
-    rgTraverseRecord(report_, pipeline_);
+    TraverseRecord();
 }
 
 void TrgEngine::DataNext()
@@ -213,7 +207,16 @@ void TrgEngine::DataNext()
         secondState_ |= e2GroupFooters;
         return;
     }
-    TakeRecord();
+    TraverseRecord();
+}
+
+void TrgEngine::TraverseRecord()
+{
+    pipeline_->DoOnTraversal();
+    TrgDataPipeline* inner = detailOpen_ ? detailPipeline_ : pipeline_;
+    for (int i = 0; i < report_->GetBandCount(); ++i)
+        if (auto* band = dynamic_cast<TrgCustomBand*>(report_->GetBandAt(i)))
+            band->TraverseRecord(inner, pipeline_);
 }
 
 bool TrgEngine::CheckGroupBreaks()
@@ -456,7 +459,6 @@ void TrgEngine::InitGeneration()
             pipeline_->SaveBookmark();
             if (detailOpen_)
                 detailPipeline_->SaveBookmark();
-            pipeline_->DoOnTraversal();
         }
     }
 
@@ -499,9 +501,8 @@ void TrgEngine::InitGeneration()
     }
     for (int i = 0; i < report_->GetBandCount(); ++i)
         report_->GetBandAt(i)->InitForPrint();
-    // The first record, once the components have reset their values.
     if (pipeline_ && pipelineOpen_)
-        rgTraverseRecord(report_, pipeline_);
+        TraverseRecord();
     printDateTime_ = Clock ? Clock() : Now();
     engineState_ |= esStarted;
     pageNo_ = lastPageNo_ = 0;

@@ -159,9 +159,6 @@ public:
     int GetPageBottom() const override;
     void SetPageCount(int Count) override;
     void DataAdvance() override;
-    // The pipeline reports the record taken; components that keep a value
-    // between records take it.
-    void TakeRecord();
     void DataNext() override;
     void DetachPipelines() override;
     void EndOfData() override;
@@ -215,6 +212,9 @@ private:
     // goes to the first detail of the new master.
     bool NextMasterRecord();
     void SkipMastersWithoutDetails();
+    // The pipeline reached a record: its traversal event, and every band's
+    // components that keep values across records take it in.
+    void TraverseRecord();
     void ForgetPipeline(const TObject* Pipeline);
     // The next valid entry of the page list; false when none is left.
     bool TakePageListEntry(int& Page);

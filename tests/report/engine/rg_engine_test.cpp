@@ -290,6 +290,57 @@ TEST_F(EngineTest, ADetailPipelineOfItsOwnFollowsTheMastersAndSkipsThoseWithoutD
     detail->SetDataPipeline(nullptr);
 }
 
+// Counts the records it is shown, as a data calculation does, and keeps
+// the count per page in the page cache.
+class TRecordCounter : public TrgLabel {
+public:
+    explicit TRecordCounter(TComponent* Owner) : TrgLabel(Owner) { countAt_ = ExtendCacheRecord(4); }
+    int Count = 0;
+    bool TraversesRecords() const override { return true; }
+    void TraverseRecord() override { ++Count; }
+    void ResetValueState() override
+    {
+        TrgLabel::ResetValueState();
+        Count = 0;
+    }
+    QString ComputeText() override { return QString::number(Count); }
+
+protected:
+    void SaveCacheFields(TrgCacheRecord& Record) override
+    {
+        TrgLabel::SaveCacheFields(Record);
+        Record.PutInt32(countAt_, Count);
+    }
+    void RestoreCacheFields(const TrgCacheRecord& Record) override
+    {
+        TrgLabel::RestoreCacheFields(Record);
+        Count = Record.GetInt32(countAt_);
+    }
+
+private:
+    int countAt_ = 0;
+};
+
+TEST_F(EngineTest, ComponentsThatKeepValuesSeeEveryRecordOnce)
+{
+    auto rows = MakeRows(8);
+    MakeListReport(rows.get());
+    auto* summary = AddBand<TrgSummaryBand>(5000);
+    auto* counter = new TRecordCounter(&form);
+    counter->SetAutoSize(false);
+    counter->SetBand(summary);
+    counter->SetmmBounds(0, 0, 20000, 4000);
+    for (int round = 0; round < 2; ++round) {
+        const std::vector<QString> pages = PrintAll();
+        ASSERT_FALSE(pages.empty());
+        EXPECT_EQ(Texts(pages.back()).value(Texts(pages.back()).size() - 2), QStringLiteral("8")) << round;
+    }
+    report->Pages.clear();
+    report->PageRequest(psSinglePage, 3, nullptr);
+    ASSERT_EQ(report->Pages.size(), 1u);
+    EXPECT_TRUE(Texts(report->Pages[0]).contains(QStringLiteral("8"))) << "made again from the cache";
+}
+
 TEST_F(EngineTest, AReportWithoutPipelinePrintsItsDetailOnce)
 {
     AddLabel(AddBand<TrgDetailBand>(10000), QStringLiteral("Einmal"), 0, 0);
