@@ -736,11 +736,25 @@ TrgDataPipeline* TrgDetailBand::GetDataPipeline() const
 
 void TrgDetailBand::SetDataPipeline(TrgDataPipeline* Value)
 {
+    TrgDataPipeline* old = dataPipeline_;
     if (dataPipeline_)
         dataPipeline_->DetachClient(this);
     dataPipeline_ = Value;
     if (dataPipeline_)
         dataPipeline_->AttachClient(this);
+    if (!Loading() && !Destroying()) {
+        // The data-aware components follow the band's new pipeline, except
+        // those without one that name a field it lacks.
+        for (int i = 0; i < GetComponentCount(); ++i) {
+            TrgComponent* component = GetComponentAt(i);
+            if (!component->IsDataAware())
+                continue;
+            const bool lacksField = Value && !component->DataField().isEmpty() &&
+                                    Value->IndexOfFieldName(component->DataField()) == -1;
+            if ((old && component->DataPipeline() == old) || (!component->DataPipeline() && !lacksField))
+                component->SetDataPipeline(Value);
+        }
+    }
     LayoutChanged();
 }
 

@@ -636,6 +636,10 @@ void TrgEngine::BandSequence()
         if (columnEnded_)
             continue;
         if (currentList_ == blGroupFooter) {
+            // The record that started the new group was taken back for the
+            // footers; it is due now, also when no group has a footer band.
+            if ((secondState_ & e2GroupFooters) && !endOfData_)
+                moveDue_ = true;
             secondState_ &= TrgStateSet(~e2GroupFooters);
             currentList_ = endOfData_ ? currentList_ + 1 : int(blGroupHeader);
         } else {
