@@ -11,6 +11,7 @@
 #include "platform/stream/component_writer.h"
 #include "platform/stream/graphics_streaming.h"
 #include "platform/stream/stream_format.h"
+#include "report/output/rg_draw_barcode.h"
 #include "report/output/rg_page.h"
 #include "report/output/rg_printer_setup.h"
 
@@ -148,6 +149,8 @@ void DescribeClasses()
                 QStringLiteral("RTFStream"), [&r](const QByteArray& data) { ReadRichTextStreamData(r, data); },
                 [&r] { return RichTextStreamData(r); }, true);
         });
+
+    rgDescribeDrawBarCodeClass();
 }
 
 }  // namespace
@@ -158,6 +161,7 @@ void rgRegisterDrawCommandClasses()
     (void)described;
     for (const TClassInfo* info : {ClassInfoFor<TrgPage>(), ClassInfoFor<TrgDrawCommand>(), ClassInfoFor<TrgDrawText>(),
                                    ClassInfoFor<TrgDrawCalc>(), ClassInfoFor<TrgDrawShape>(), ClassInfoFor<TrgDrawLine>(),
-                                   ClassInfoFor<TrgDrawImage>(), ClassInfoFor<TrgDrawRichText>()})
+                                   ClassInfoFor<TrgDrawImage>(), ClassInfoFor<TrgDrawRichText>(),
+                                   ClassInfoFor<TrgDrawBarCode>()})
         RegisterClass(info);
 }

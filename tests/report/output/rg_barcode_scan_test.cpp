@@ -4,16 +4,15 @@
 
 #include <QPainter>
 #include <QPdfWriter>
-#include <QProcess>
-#include <QSet>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include "barcode_scan.h"
+
 namespace {
 
-constexpr int kResolution = 300;
+constexpr int kResolution = rgtest::kScanResolution;
 constexpr int kBarWidth = 330;  // 0.33 mm: four pixels at 300 dpi
 
 struct Symbol {
@@ -55,34 +54,12 @@ void DrawSymbols(const QString& pdfPath, const std::vector<Symbol>& symbols)
     }
 }
 
-// What zbarimg reads on the page, one "TYPE:data" entry per symbol found.
-QSet<QString> ScanPdf(const QString& dir, const QString& pdfPath)
-{
-    QProcess raster;
-    raster.start("pdftoppm", {"-r", QString::number(kResolution), "-gray", "-png", "-singlefile", pdfPath,
-                              dir + "/page"});
-    EXPECT_TRUE(raster.waitForFinished(60000));
-    EXPECT_EQ(raster.exitCode(), 0) << raster.readAllStandardError().toStdString();
-
-    QProcess scan;
-    scan.start("zbarimg", {"--quiet", "--set", "upca.enable=1", "--set", "i25.enable=1", dir + "/page.png"});
-    EXPECT_TRUE(scan.waitForFinished(60000));
-    QSet<QString> found;
-    for (const QByteArray& line : scan.readAllStandardOutput().split('\n')) {
-        if (!line.trimmed().isEmpty())
-            found.insert(QString::fromUtf8(line.trimmed()));
-    }
-    return found;
-}
-
 class PrintedBarCodes : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        for (const char* tool : {"pdftoppm", "zbarimg"}) {
-            if (QStandardPaths::findExecutable(tool).isEmpty())
-                GTEST_SKIP() << tool << " is not installed (scripts/setup installs it)";
-        }
+        if (const QString tool = rgtest::MissingScanTool(); !tool.isEmpty())
+            GTEST_SKIP() << tool.toStdString() << " is not installed (scripts/setup installs it)";
         ASSERT_TRUE(dir_.isValid());
     }
     QTemporaryDir dir_;
@@ -99,7 +76,7 @@ TEST_F(PrintedBarCodes, EverySymbologyReadsBack)
                          {bcCode128, QString(QChar(rgCode128StartB)) + "Album 7/x"},
                          {bcCode128, QString(QChar(rgCode128StartC)) + "20261210"},
                      });
-    EXPECT_EQ(ScanPdf(dir_.path(), pdf), (QSet<QString>{
+    EXPECT_EQ(rgtest::ScanPdf(dir_.path(), pdf), (QSet<QString>{
                                              "EAN-13:4006381333931",
                                              "UPC-A:036000291452",
                                              "CODE-39:LUMADEX-42",
@@ -119,7 +96,7 @@ TEST_F(PrintedBarCodes, WrongCheckDigitDoesNotDecode)
                          {bcUPC_A, "036000291453", false},
                          {bcEAN_13, "4006381333931", false},
                      });
-    EXPECT_EQ(ScanPdf(dir_.path(), pdf), QSet<QString>{"EAN-13:4006381333931"});
+    EXPECT_EQ(rgtest::ScanPdf(dir_.path(), pdf), QSet<QString>{"EAN-13:4006381333931"});
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // the binary "RTFStream"), copy rules per class, save keys, recalculated
 // texts, rich text painting and its plain text, the fitting-height search.
 #include "report/output/rg_draw_commands.h"
+#include "report/output/rg_draw_barcode.h"
 #include "report/output/rg_rtf_plain_text.h"
 
 #include <gtest/gtest.h>
@@ -113,6 +114,18 @@ std::vector<CommandCase> Commands()
              r->Transparent = true;
              r->RichText = QByteArray("{\\rtf1\\ansi Hallo \\b Welt\\b0\\par}");
              return r;
+         }},
+        {"TrgDrawBarCode",
+         [] {
+             auto* b = new TrgDrawBarCode(nullptr);
+             b->BarCodeType = bcEAN_13;
+             b->Data = QStringLiteral("400638133393");
+             b->AddOnCode = QStringLiteral("12");
+             b->Orientation = orRightToLeft;
+             b->Transparent = true;
+             b->BarColor = clMaroon;
+             b->WideBarRatio = 2.25f;
+             return b;
          }},
     };
 }
