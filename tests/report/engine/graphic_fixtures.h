@@ -4,6 +4,7 @@
 // back with poppler's tools.
 
 #include <QDir>
+#include <functional>
 #include <QImage>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -29,11 +30,17 @@ class TPdfReport : public TCapturingReport {
 public:
     using TCapturingReport::TCapturingReport;
     rgtest::TPdfPagePrinter* Printer = nullptr;
+    // Called with each final page.
+    std::function<void(TrgPage*)> OnFinalPage;
     void PageGenerated() override
     {
         TCapturingReport::PageGenerated();
-        if (Printer && !Engine()->Page()->CalculationOnly && Engine()->Page()->Final)
+        if (Engine()->Page()->CalculationOnly || !Engine()->Page()->Final)
+            return;
+        if (Printer)
             Printer->Print(Engine()->Page());
+        if (OnFinalPage)
+            OnFinalPage(Engine()->Page());
     }
 };
 
@@ -45,15 +52,16 @@ protected:
         TEngineTest::SetUp();
         ASSERT_TRUE(dir.isValid());
     }
+    TPdfReport* PdfReport() { return static_cast<TPdfReport*>(report.get()); }
     QString Pdf() const { return dir.filePath(QStringLiteral("bericht.pdf")); }
 
     // Prints every page into the PDF; returns the page dumps.
     std::vector<QString> PrintToPdf()
     {
         rgtest::TPdfPagePrinter printer(Pdf(), kPrintResolution, QSizeF(kPaperWidth / 1000.0, kPaperHeight / 1000.0));
-        static_cast<TPdfReport*>(report.get())->Printer = &printer;
+        PdfReport()->Printer = &printer;
         std::vector<QString> pages = PrintAll();
-        static_cast<TPdfReport*>(report.get())->Printer = nullptr;
+        PdfReport()->Printer = nullptr;
         printer.Finish();
         return pages;
     }
