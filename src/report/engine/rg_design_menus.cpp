@@ -1,0 +1,394 @@
+#include "report/engine/rg_design_menus.h"
+
+#include <memory>
+
+#include "platform/ui/menus.h"
+#include "report/engine/rg_bands.h"
+#include "report/engine/rg_image.h"
+#include "report/engine/rg_shapes.h"
+#include "report/engine/rg_stretchable.h"
+#include "report/engine/rg_text_components.h"
+#include "report/output/rg_forms.h"
+#include "report/output/rg_strings.h"
+
+// ---- tables and menus ---------------------------------------------------------
+
+TrgDesignMenuItem rgMenuCommand(const QString& Name, int StringNo, std::function<void()> Click)
+{
+    return {Name, StringNo, {}, {}, std::move(Click)};
+}
+
+TrgDesignMenuItem rgMenuLine(const QString& Name) { return {Name, 0, {}, {}, {}}; }
+
+TrgDesignMenuItem rgMenuToggle(const QString& Name, int StringNo, std::function<bool()> Get,
+                               std::function<void(bool)> Set)
+{
+    return {Name, StringNo, Get, {}, [Get, Set] { Set(!Get()); }};
+}
+
+void rgBuildDesignMenu(TPopupMenu* Menu, const TrgDesignMenu& Items, int LanguageIndex)
+{
+    Menu->Items()->Clear();
+    for (const TrgDesignMenuItem& spec : Items) {
+        auto* item = new TMenuItem(Menu);
+        item->Name = spec.Name;
+        item->Tag = spec.StringNo;
+        item->SetCaption(spec.StringNo == 0 ? QStringLiteral("-") : rgLoadString(LanguageIndex + spec.StringNo));
+        Menu->Items()->Add(item);
+    }
+}
+
+namespace {
+
+TMenuItem* FindItem(TPopupMenu* Menu, const QString& Name)
+{
+    for (int i = 0; i < Menu->Items()->Count(); ++i)
+        if (Menu->Items()->Items(i)->Name == Name)
+            return Menu->Items()->Items(i);
+    return nullptr;
+}
+
+}  // namespace
+
+void rgRefreshDesignMenu(TPopupMenu* Menu, const TrgDesignMenu& Items)
+{
+    for (const TrgDesignMenuItem& spec : Items) {
+        TMenuItem* item = FindItem(Menu, spec.Name);
+        if (!item)
+            continue;
+        item->SetChecked(spec.Checked && spec.Checked());
+        item->SetEnabled(!spec.Enabled || spec.Enabled());
+    }
+}
+
+void rgAssignDesignMenuHandlers(TPopupMenu* Menu, const TrgDesignMenu& Items)
+{
+    for (const TrgDesignMenuItem& spec : Items) {
+        TMenuItem* item = FindItem(Menu, spec.Name);
+        if (!item || !spec.Click)
+            continue;
+        item->OnClick = [Menu, Items, click = spec.Click](TObject*) {
+            click();
+            rgRefreshDesignMenu(Menu, Items);
+        };
+    }
+    Menu->OnPopup = [Menu, Items](TObject*) { rgRefreshDesignMenu(Menu, Items); };
+    rgRefreshDesignMenu(Menu, Items);
+}
+
+// ---- dialogs -------------------------------------------------------------------
+
+namespace {
+
+// Opens the form registered for Abstract in the given language when it
+// carries the Data contract; Fill puts the values in, Apply takes them out
+// after OK.
+template <typename Abstract, typename Data>
+bool RunDesignDialog(int LanguageIndex, const std::function<void(Data&)>& Fill,
+                     const std::function<void(const Data&)>& Apply)
+{
+    std::unique_ptr<Abstract> form(rgCreateForm<Abstract>(nullptr));
+    if (!form)
+        return false;
+    auto* data = dynamic_cast<Data*>(form.get());
+    if (!data)
+        return false;
+    form->SetLanguageIndex(LanguageIndex);
+    Fill(*data);
+    if (form->ShowModal() != mrOk)
+        return false;
+    Apply(*data);
+    return true;
+}
+
+}  // namespace
+
+bool rgEditComponentPosition(TrgPrintable* Printable)
+{
+    auto* component = dynamic_cast<TrgComponent*>(Printable);
+    auto* stretchable = dynamic_cast<TrgStretchable*>(Printable);
+    return RunDesignDialog<TrgCustomPositionDialog, TrgPositionDialogData>(
+        Printable->GetLanguageIndex(),
+        [&](TrgPositionDialogData& data) {
+            TrgPositionValues& v = data.Values;
+            v.Left = Printable->GetLeft();
+            v.Top = Printable->GetTop();
+            v.Width = Printable->GetWidth();
+            v.Height = Printable->GetHeight();
+            if (component) {
+                v.ParentWidth = component->ParentWidth();
+                v.ParentHeight = component->ParentHeight();
+            }
+            v.HasOffsets = stretchable != nullptr;
+            if (stretchable) {
+                v.BottomOffset = stretchable->BottomOffset();
+                v.OverFlowOffset = stretchable->OverFlowOffset();
+            }
+        },
+        [&](const TrgPositionDialogData& data) {
+            const TrgPositionValues& v = data.Values;
+            Printable->SetBounds(v.Left, v.Top, v.Width, v.Height);
+            if (component) {
+                component->SetParentWidth(v.ParentWidth);
+                component->SetParentHeight(v.ParentHeight);
+            }
+            if (stretchable) {
+                stretchable->SetBottomOffset(v.BottomOffset);
+                stretchable->SetOverFlowOffset(v.OverFlowOffset);
+            }
+        });
+}
+
+bool rgEditBandPosition(TrgBand* Band)
+{
+    return RunDesignDialog<TrgCustomBandPositionDialog, TrgBandPositionDialogData>(
+        Band->GetLanguageIndex(),
+        [&](TrgBandPositionDialogData& data) {
+            const TObject* printer = Band->GetPrinter();
+            data.Values.Height = Band->Height();
+            data.Values.BottomOffset = rgFromMMThousandths(Band->mmBottomOffset(), Band->Units(), rgVertical, printer);
+            data.Values.PrintPosition =
+                rgFromMMThousandths(Band->mmPrintPosition(), Band->Units(), rgVertical, printer);
+            data.Values.PrintCount = Band->PrintCount();
+        },
+        [&](const TrgBandPositionDialogData& data) {
+            const TObject* printer = Band->GetPrinter();
+            Band->SetHeight(data.Values.Height);
+            Band->SetmmBottomOffset(rgToMMThousandths(Band->Units(), rgVertical, printer, data.Values.BottomOffset));
+            Band->SetmmPrintPosition(rgToMMThousandths(Band->Units(), rgVertical, printer, data.Values.PrintPosition));
+            Band->SetPrintCount(data.Values.PrintCount);
+        });
+}
+
+bool rgEditShiftRelativeTo(TrgPrintable* Printable)
+{
+    auto* stretchable = dynamic_cast<TrgStretchable*>(Printable);
+    if (!stretchable)
+        return false;
+    return RunDesignDialog<TrgCustomShiftDialog, TrgNameChoiceDialogData>(
+        Printable->GetLanguageIndex(),
+        [&](TrgNameChoiceDialogData& data) {
+            data.Names.clear();
+            data.Names << rgLoadString(Printable->GetLanguageIndex() + 343);
+            QStringList candidates;
+            rgGetShiftRelativeToList(stretchable, candidates);
+            data.Names << candidates;
+            TrgStretchable* target = stretchable->ShiftRelativeToTarget();
+            data.ItemIndex = target ? std::max(0, int(data.Names.indexOf(target->Name))) : 0;
+        },
+        [&](const TrgNameChoiceDialogData& data) {
+            // The first entry is "<None>"; any other is looked up in the band.
+            TrgStretchable* target = nullptr;
+            TrgBand* band = stretchable->Band();
+            int index = -1;
+            if (data.ItemIndex > 0 && data.ItemIndex < data.Names.size() && band &&
+                band->FindComponentIndex(data.Names.at(data.ItemIndex), index))
+                target = dynamic_cast<TrgStretchable*>(band->GetComponentAt(index));
+            stretchable->SetShiftRelativeTo(target);
+        });
+}
+
+bool rgEditImagePicture(TrgPrintable* Printable)
+{
+    auto* image = dynamic_cast<TrgCustomImage*>(Printable);
+    // Only an image that lies in a band of a report has a language to ask in.
+    if (!image || !image->Band() || !image->Report())
+        return false;
+    return RunDesignDialog<TrgCustomPictureDialog, TrgPictureDialogData>(
+        Printable->GetLanguageIndex(),
+        [&](TrgPictureDialogData& data) { data.Picture.Assign(image->Picture()); },
+        [&](const TrgPictureDialogData& data) { image->SetPicture(data.Picture); });
+}
+
+// ---- component menus --------------------------------------------------------------
+
+namespace {
+
+// Binds a Boolean property of an object to a toggle item.
+template <typename T>
+TrgDesignMenuItem Toggle(const QString& Name, int StringNo, T* Object, bool (T::*Get)() const,
+                         void (T::*Set)(bool))
+{
+    return rgMenuToggle(
+        Name, StringNo, [Object, Get] { return (Object->*Get)(); }, [Object, Set](bool v) { (Object->*Set)(v); });
+}
+
+constexpr int sBringToFront = 161, sSendToBack = 177, sPosition = 386, sAutoSize = 226, sCenter = 229,
+              sDouble = 231, sPicture = 235, sReprintOnOverFlow = 238, sShiftWithParent = 240, sSingle = 241,
+              sStretch = 243, sStretchWithParent = 244, sTransparent = 246, sVisible = 247, sWordWrap = 248,
+              sShiftRelativeTo = 336, sParentHeight = 370, sParentWidth = 371, sMaintainAspectRatio = 412;
+
+// mniBringToFront, mniSendToBack and the separator that open every menu.
+TrgDesignMenu OrderItems(TrgComponent* Component)
+{
+    return {rgMenuCommand("mniBringToFront", sBringToFront, [Component] { Component->BringToFront(); }),
+            rgMenuCommand("mniSendToBack", sSendToBack, [Component] { Component->SendToBack(); }),
+            rgMenuLine("mniLine1")};
+}
+
+TrgDesignMenuItem PositionItem(TrgPrintable* Printable)
+{
+    return rgMenuCommand("mniPosition", sPosition, [Printable] { rgEditComponentPosition(Printable); });
+}
+
+TrgDesignMenu TextMenu(TrgCustomText* Text)
+{
+    TrgDesignMenu menu = OrderItems(Text);
+    menu.push_back(Toggle<TrgPrintable>("mniLabelAutoSize", sAutoSize, Text, &TrgPrintable::AutoSize,
+                                        &TrgPrintable::SetAutoSize));
+    menu.push_back(PositionItem(Text));
+    menu.push_back(Toggle<TrgPrintable>("mniLabelReprintOnOverFlow", sReprintOnOverFlow, Text,
+                                        &TrgPrintable::ReprintOnOverFlow, &TrgPrintable::SetReprintOnOverFlow));
+    menu.push_back(Toggle<TrgPrintable>("mniLabelShiftWithParent", sShiftWithParent, Text,
+                                        &TrgPrintable::ShiftWithParent, &TrgPrintable::SetShiftWithParent));
+    menu.push_back(Toggle<TrgPrintable>("mniLabelTransparent", sTransparent, Text, &TrgPrintable::Transparent,
+                                        &TrgPrintable::SetTransparent));
+    menu.push_back(Toggle<TrgPrintable>("mniLabelVisible", sVisible, Text, &TrgPrintable::Visible,
+                                        &TrgPrintable::SetVisible));
+    menu.push_back(Toggle<TrgPrintable>("mniLabelWordWrap", sWordWrap, Text, &TrgPrintable::WordWrap,
+                                        &TrgPrintable::SetWordWrap));
+    return menu;
+}
+
+TrgDesignMenu StretchableMenu(TrgStretchable* Stretchable)
+{
+    TrgDesignMenu menu = OrderItems(Stretchable);
+    menu.push_back(PositionItem(Stretchable));
+    menu.push_back(Toggle<TrgPrintable>("mniReprintOnOverFlow", sReprintOnOverFlow, Stretchable,
+                                        &TrgPrintable::ReprintOnOverFlow, &TrgPrintable::SetReprintOnOverFlow));
+    menu.push_back(Toggle<TrgPrintable>("mniShiftWithParent", sShiftWithParent, Stretchable,
+                                        &TrgPrintable::ShiftWithParent, &TrgPrintable::SetShiftWithParent));
+    TrgDesignMenuItem shift = rgMenuCommand("mniShiftRelativeTo", sShiftRelativeTo,
+                                            [Stretchable] { rgEditShiftRelativeTo(Stretchable); });
+    shift.Checked = [Stretchable] { return Stretchable->ShiftRelativeToTarget() != nullptr; };
+    menu.push_back(shift);
+    menu.push_back(Toggle<TrgStretchable>("mniStretch", sStretch, Stretchable, &TrgStretchable::Stretch,
+                                          &TrgStretchable::SetStretch));
+    menu.push_back(Toggle<TrgPrintable>("mniTransparent", sTransparent, Stretchable, &TrgPrintable::Transparent,
+                                        &TrgPrintable::SetTransparent));
+    menu.push_back(Toggle<TrgPrintable>("mniVisible", sVisible, Stretchable, &TrgPrintable::Visible,
+                                        &TrgPrintable::SetVisible));
+    return menu;
+}
+
+// ParentHeight and ParentWidth of the graphic components.
+void AddParentItems(TrgDesignMenu& Menu, TrgComponent* Component)
+{
+    Menu.push_back(Toggle<TrgComponent>("mniParentHeight", sParentHeight, Component, &TrgComponent::ParentHeight,
+                                        &TrgComponent::SetParentHeight));
+    Menu.push_back(Toggle<TrgComponent>("mniParentWidth", sParentWidth, Component, &TrgComponent::ParentWidth,
+                                        &TrgComponent::SetParentWidth));
+}
+
+// ReprintOnOverFlow, ShiftWithParent, StretchWithParent, Visible under the
+// given item name prefix ("mni" for the shape's first, "mniShape", "mniLine").
+void AddGraphicFlagItems(TrgDesignMenu& Menu, TrgComponent* Component, const QString& ReprintPrefix,
+                         const QString& Prefix)
+{
+    Menu.push_back(Toggle<TrgPrintable>(ReprintPrefix + "ReprintOnOverFlow", sReprintOnOverFlow, Component,
+                                        &TrgPrintable::ReprintOnOverFlow, &TrgPrintable::SetReprintOnOverFlow));
+    Menu.push_back(Toggle<TrgPrintable>(Prefix + "ShiftWithParent", sShiftWithParent, Component,
+                                        &TrgPrintable::ShiftWithParent, &TrgPrintable::SetShiftWithParent));
+    Menu.push_back(Toggle<TrgPrintable>(Prefix + "StretchWithParent", sStretchWithParent, Component,
+                                        &TrgPrintable::StretchWithParent, &TrgPrintable::SetStretchWithParent));
+    Menu.push_back(Toggle<TrgPrintable>(Prefix + "Visible", sVisible, Component, &TrgPrintable::Visible,
+                                        &TrgPrintable::SetVisible));
+}
+
+TrgDesignMenu ShapeMenu(TrgShape* Shape)
+{
+    TrgDesignMenu menu = OrderItems(Shape);
+    AddParentItems(menu, Shape);
+    menu.push_back(PositionItem(Shape));
+    AddGraphicFlagItems(menu, Shape, "mni", "mniShape");
+    return menu;
+}
+
+TrgDesignMenu LineMenu(TrgLine* Line)
+{
+    TrgDesignMenu menu = OrderItems(Line);
+    for (auto [name, stringNo, style] : {std::tuple{"mniLineSingle", sSingle, lsSingle},
+                                         std::tuple{"mniLineDouble", sDouble, lsDouble}}) {
+        TrgDesignMenuItem item =
+            rgMenuCommand(name, stringNo, [Line, style = style] { Line->SetStyle(style); });
+        item.Checked = [Line, style = style] { return Line->Style() == style; };
+        menu.push_back(item);
+    }
+    menu.push_back(rgMenuLine("mniLineLine1"));
+    AddParentItems(menu, Line);
+    menu.push_back(PositionItem(Line));
+    AddGraphicFlagItems(menu, Line, "mniLine", "mniLine");
+    return menu;
+}
+
+TrgDesignMenu ImageMenu(TrgCustomImage* Image)
+{
+    TrgDesignMenu menu = OrderItems(Image);
+    auto* plainImage = dynamic_cast<TrgImage*>(Image);
+    if (plainImage)
+        menu.push_back(Toggle<TrgPrintable>("mniImageAutoSize", sAutoSize, Image, &TrgPrintable::AutoSize,
+                                            &TrgPrintable::SetAutoSize));
+    menu.push_back(Toggle<TrgCustomImage>("mniImageCenter", sCenter, Image, &TrgCustomImage::Center,
+                                          &TrgCustomImage::SetCenter));
+    menu.push_back(Toggle<TrgCustomImage>("mniImageMaintainAspectRatio", sMaintainAspectRatio, Image,
+                                          &TrgCustomImage::MaintainAspectRatio,
+                                          &TrgCustomImage::SetMaintainAspectRatio));
+    if (plainImage)
+        menu.push_back(rgMenuCommand("mniImagePicture", sPicture, [Image] { rgEditImagePicture(Image); }));
+    menu.push_back(PositionItem(Image));
+    menu.push_back(Toggle<TrgPrintable>("mniImageReprintOnOverFlow", sReprintOnOverFlow, Image,
+                                        &TrgPrintable::ReprintOnOverFlow, &TrgPrintable::SetReprintOnOverFlow));
+    menu.push_back(Toggle<TrgPrintable>("mniImageShiftWithParent", sShiftWithParent, Image,
+                                        &TrgPrintable::ShiftWithParent, &TrgPrintable::SetShiftWithParent));
+    menu.push_back(Toggle<TrgCustomImage>("mniImageStretch", sStretch, Image, &TrgCustomImage::Stretch,
+                                          &TrgCustomImage::SetStretch));
+    menu.push_back(Toggle<TrgPrintable>("mniImageTransparent", sTransparent, Image, &TrgPrintable::Transparent,
+                                        &TrgPrintable::SetTransparent));
+    menu.push_back(Toggle<TrgPrintable>("mniImageVisible", sVisible, Image, &TrgPrintable::Visible,
+                                        &TrgPrintable::SetVisible));
+    return menu;
+}
+
+}  // namespace
+
+TrgDesignMenu rgComponentDesignMenu(TrgPrintable* Printable)
+{
+    if (auto* image = dynamic_cast<TrgCustomImage*>(Printable))
+        return ImageMenu(image);
+    if (auto* line = dynamic_cast<TrgLine*>(Printable))
+        return LineMenu(line);
+    if (auto* shape = dynamic_cast<TrgShape*>(Printable))
+        return ShapeMenu(shape);
+    if (auto* stretchable = dynamic_cast<TrgStretchable*>(Printable))
+        return StretchableMenu(stretchable);
+    if (auto* text = dynamic_cast<TrgCustomText*>(Printable))
+        return TextMenu(text);
+    return {};
+}
+
+void rgBuildComponentPopupMenu(TrgPrintable* Printable, TPopupMenu* Menu)
+{
+    const TrgDesignMenu items = rgComponentDesignMenu(Printable);
+    rgBuildDesignMenu(Menu, items, Printable->GetLanguageIndex());
+    rgAssignDesignMenuHandlers(Menu, items);
+}
+
+// ---- choice lists ---------------------------------------------------------------------
+
+TrgDesignChoices rgDesignChoices(TrgPrintable* Printable)
+{
+    const int base = Printable->GetLanguageIndex();
+    TrgDesignChoices choices;
+    auto load = [&](std::initializer_list<int> numbers) {
+        for (int n : numbers)
+            choices.Entries << rgLoadString(base + n);
+    };
+    if (dynamic_cast<TrgShape*>(Printable)) {
+        choices.Title = rgLoadString(base + 118);
+        load({318, 319, 320, 321, 322, 323});
+    } else if (dynamic_cast<TrgLine*>(Printable)) {
+        choices.Title = rgLoadString(base + 117);
+        load({182, 325, 181, 327});
+    }
+    return choices;
+}
