@@ -239,8 +239,9 @@ void TrgBandDesignStrip::Paint()
     canvas->Brush.Style = bsSolid;
     canvas->Brush.Color = clWhite;
     canvas->FillRect(ClientRect());
+    // The caption sits at the bottom left, where components cover it least.
     canvas->Font.SetColor(clGray);
-    canvas->TextOut(2, 1, DescriptionCaption());
+    canvas->TextOut(2, Height() - 1 - canvas->TextHeight(DescriptionCaption()), DescriptionCaption());
     canvas->Pen.Color = clGray;
     canvas->Pen.Style = psSolid;
     canvas->MoveTo(0, Height() - 1);

@@ -25,6 +25,8 @@ TrgDesignControl::TrgDesignControl(TrgPrintable* Printable, TWinControl* AParent
     : TCustomControl(AParent), printable_(Printable)
 {
     SetParent(AParent);
+    // Graphics and transparent components show the band behind them.
+    SetParentColor(true);
     frame_ = new TrgBoundsRect(this);
     frame_->SetParent(AParent);
     menu_ = new TPopupMenu(this);

@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QAction>
 #include <QMenu>
 
 #include "engine_fixtures.h"
@@ -156,6 +157,8 @@ TEST_F(DesignTest, BandMenusListTheirItemsInOrderWithTheKindsAdditions)
         EXPECT_TRUE(Item(strip->Menu(), "mniStaticHeight")->Checked());
         EXPECT_TRUE(Item(strip->Menu(), "mniVisible")->Checked());
         EXPECT_EQ(Item(strip->Menu(), "mniLine1")->Caption(), "-");
+        EXPECT_TRUE(Item(strip->Menu(), "mniLine1")->Action()->isSeparator());
+        EXPECT_TRUE(Item(strip->Menu(), "mniLine1")->Action()->text().isEmpty());
     }
 }
 
