@@ -143,6 +143,14 @@ public:
     void PageRequest(TrgPageSettingType Setting, int PageNo, const TStringList* PageList) override;
     void PageGenerated() override;
 
+    // Settings read from streams of older versions, never written.
+    QString LegacyDataSourceName;
+    QString LegacyCompletionHandlerName;
+    float LegacyRowSpacing = 0;
+    bool LegacyLandscape = false;
+    void ConvertVersion(int StoredVersion) override;
+    void DefineLegacyProperties(TFiler& Filer);
+
     // What the page cache needs of its report.
     std::vector<TrgCacheable*> CacheablesInOrder() override;
     TrgLanguageType CacheLanguage() const override { return Language(); }

@@ -340,3 +340,47 @@ TEST_F(ComponentTest, AReportStreamedAndReadBackPrintsTheSamePages)
 }
 
 }  // namespace
+
+namespace {
+
+using BandTest = TEngineTest;
+
+TEST_F(BandTest, KindSettingsNeedAReportAndFootersStayStatic)
+{
+    TrgHeaderBand loose(nullptr);
+    loose.SetPrintOnFirstPage(false);
+    loose.SetPrintOnLastPage(false);
+    EXPECT_TRUE(loose.PrintOnFirstPage());
+    EXPECT_TRUE(loose.PrintOnLastPage());
+    TrgTitleBand looseTitle(nullptr);
+    looseTitle.SetNewPage(true);
+    EXPECT_FALSE(looseTitle.NewPage());
+
+    auto* title = AddBand<TrgTitleBand>(5000);
+    title->SetNewPage(true);
+    EXPECT_TRUE(title->NewPage());
+    auto* footer = AddBand<TrgFooterBand>(5000);
+    auto* columnFooter = AddBand<TrgColumnFooterBand>(0);
+    for (TrgBand* band : {static_cast<TrgBand*>(footer), static_cast<TrgBand*>(columnFooter)}) {
+        band->SetPrintHeight(phDynamic);
+        EXPECT_EQ(band->PrintHeight(), phStatic);
+    }
+    auto* detail = AddBand<TrgDetailBand>(5000);
+    detail->SetPrintHeight(phDynamic);
+    EXPECT_EQ(detail->PrintHeight(), phDynamic);
+}
+
+TEST_F(BandTest, AnInvisibleDetailBandUsesItsRecordsAndPrintsNothing)
+{
+    auto rows = MakeRows(20);
+    MakeListReport(rows.get());
+    int passes = 0;
+    detail->BeforePrint = [&](TObject*) { ++passes; };
+    detail->SetVisible(false);
+    const std::vector<QString> pages = PrintAll();
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_FALSE(pages[0].contains(QStringLiteral("Satz")));
+    EXPECT_GE(passes, 20) << "every record passed through the band";
+}
+
+}  // namespace

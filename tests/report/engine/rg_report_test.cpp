@@ -120,12 +120,35 @@ TEST_F(ReportTest, PublishedPropertiesStreamInTableOrderWithoutDefaults)
 TEST_F(ReportTest, SettingsOfOlderStreamsAreMapped)
 {
     TComponent owner(nullptr);
-    auto loaded = LoadReport(&owner, "object rgReport1: TrgReport\r\n"
-                                     "  NoDataPages = 5\r\n"
-                                     "  RulerUnits = utPixels\r\n"
-                                     "end\r\n");
-    EXPECT_EQ(loaded->PageLimit(), 5);
-    EXPECT_EQ(loaded->Units(), utScreenPixels);
+    struct Case {
+        const char* version;
+        TPrinterOrientation orientation;
+    };
+    for (const Case& c : {Case{"1.2", poLandscape}, Case{"1.27", poPortrait}, Case{"3.52", poPortrait}}) {
+        SCOPED_TRACE(c.version);
+        auto loaded = LoadReport(&owner, QByteArray("object rgReport1: TrgReport\r\n"
+                                                    "  Version = '") +
+                                             c.version +
+                                             "'\r\n"
+                                             "  AllowPrintCancel = True\r\n"
+                                             "  DataSource = dsBilder\r\n"
+                                             "  NoDataPages = 5\r\n"
+                                             "  Orientation = poLandscape\r\n"
+                                             "  PreviewPages = 2\r\n"
+                                             "  RowSpacing = 1.5\r\n"
+                                             "  RulerUnits = utPixels\r\n"
+                                             "  SuppressFormFeed = False\r\n"
+                                             "  Viewer = rgViewer1\r\n"
+                                             "end\r\n");
+        EXPECT_EQ(loaded->PageLimit(), 5);
+        EXPECT_EQ(loaded->Units(), utScreenPixels);
+        EXPECT_EQ(loaded->LegacyDataSourceName, QStringLiteral("dsBilder"));
+        EXPECT_FLOAT_EQ(loaded->LegacyRowSpacing, 1.5f);
+        EXPECT_EQ(loaded->PrinterSetup()->Orientation(), c.orientation);
+        const QString written = TextForm(loaded.get());
+        for (const char* legacy : {"RowSpacing", "DataSource", "NoDataPages", "RulerUnits", "Viewer"})
+            EXPECT_FALSE(written.contains(QLatin1String(legacy))) << "not written again: " << legacy;
+    }
 }
 
 TEST_F(ReportTest, AReportLoadedWithoutBandsGetsTheDefaultBands)
