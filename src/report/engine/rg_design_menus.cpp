@@ -4,6 +4,12 @@
 
 #include "platform/ui/menus.h"
 #include "report/engine/rg_bands.h"
+#include "report/engine/rg_calc.h"
+#include "report/engine/rg_calculated_text.h"
+#include "report/engine/rg_data_text.h"
+#include "report/engine/rg_groups.h"
+#include "report/engine/rg_pipeline.h"
+#include "report/engine/rg_report.h"
 #include "report/engine/rg_image.h"
 #include "report/engine/rg_shapes.h"
 #include "report/engine/rg_stretchable.h"
@@ -200,6 +206,58 @@ bool rgEditImagePicture(TrgPrintable* Printable)
         [&](const TrgPictureDialogData& data) { image->SetPicture(data.Picture); });
 }
 
+bool rgEditDisplayFormat(TrgPrintable* Printable)
+{
+    auto* text = dynamic_cast<TrgCustomText*>(Printable);
+    if (!text)
+        return false;
+    return RunDesignDialog<TrgCustomFormatDialog, TrgFormatDialogData>(
+        Printable->GetLanguageIndex(),
+        [&](TrgFormatDialogData& data) {
+            // A data text offers the samples of its field's type; a calculated
+            // text those of the value it shows.
+            TrgDataType type = dtString;
+            if (auto* calc = dynamic_cast<TrgCalc*>(text))
+                type = calc->CalcType() == ctCustom ? calc->CustomType() : rgCalcTypeDataType(calc->CalcType());
+            else if (text->DataPipeline() && !text->DataField().isEmpty())
+                type = text->DataPipeline()->GetFieldDataType(text->DataField());
+            TStringList samples;
+            rgGetDisplayFormatSamples(type, &samples);
+            data.Samples.clear();
+            for (int i = 0; i < samples.Count(); ++i)
+                data.Samples << samples.Strings(i);
+            data.DisplayFormat = text->DisplayFormat();
+        },
+        [&](const TrgFormatDialogData& data) { text->SetDisplayFormat(data.DisplayFormat); });
+}
+
+bool rgEditCalculation(TrgPrintable* Printable)
+{
+    auto* calc = dynamic_cast<TrgDBCalc*>(Printable);
+    if (!calc)
+        return false;
+    TrgCustomReport* report = calc->Report();
+    return RunDesignDialog<TrgCustomDBCalcDialog, TrgDBCalcDialogData>(
+        Printable->GetLanguageIndex(),
+        [&](TrgDBCalcDialogData& data) {
+            data.Groups.clear();
+            for (int i = 0; report && i < report->GetGroupCount(); ++i)
+                data.Groups << report->GetGroupAt(i)->GetDescription();
+            data.GroupIndex = report && calc->ResetGroup ? report->IndexOfGroup(calc->ResetGroup) : -1;
+            data.CalcType = calc->DBCalcType();
+        },
+        [&](const TrgDBCalcDialogData& data) {
+            calc->SetDBCalcType(data.CalcType);
+            TrgGroup* group = nullptr;
+            if (report && data.GroupIndex >= 0 && data.GroupIndex < report->GetGroupCount())
+                group = report->GetGroupAt(data.GroupIndex);
+            if (calc->ResetGroup != group) {
+                calc->ResetGroup = group;
+                calc->PropertyChanged();
+            }
+        });
+}
+
 // ---- component menus --------------------------------------------------------------
 
 namespace {
@@ -213,6 +271,8 @@ TrgDesignMenuItem Toggle(const QString& Name, int StringNo, T* Object, bool (T::
         Name, StringNo, [Object, Get] { return (Object->*Get)(); }, [Object, Set](bool v) { (Object->*Set)(v); });
 }
 
+constexpr int sBlankWhenZero = 227, sCalculations = 228, sDisplayFormat = 230, sReprintOnSubsequent = 239,
+              sSuppressRepeatedValues = 245;
 constexpr int sBringToFront = 161, sSendToBack = 177, sPosition = 386, sAutoSize = 226, sCenter = 229,
               sDouble = 231, sPicture = 235, sReprintOnOverFlow = 238, sShiftWithParent = 240, sSingle = 241,
               sStretch = 243, sStretchWithParent = 244, sTransparent = 246, sVisible = 247, sWordWrap = 248,
@@ -236,16 +296,34 @@ TrgDesignMenu TextMenu(TrgCustomText* Text)
     TrgDesignMenu menu = OrderItems(Text);
     menu.push_back(Toggle<TrgPrintable>("mniLabelAutoSize", sAutoSize, Text, &TrgPrintable::AutoSize,
                                         &TrgPrintable::SetAutoSize));
+    auto* dbText = dynamic_cast<TrgDBText*>(Text);
+    // Data texts name their flag items mniDBText..., the others mniLabel...
+    const QString prefix = dbText ? QStringLiteral("mniDBText") : QStringLiteral("mniLabel");
+    if (dbText) {
+        menu.push_back(Toggle<TrgDBText>("mniDBTextBlankWhenZero", sBlankWhenZero, dbText,
+                                         &TrgDBText::BlankWhenZero, &TrgDBText::SetBlankWhenZero));
+        if (dynamic_cast<TrgDBCalc*>(Text))
+            menu.push_back(rgMenuCommand("mniDBCalcCalc", sCalculations, [Text] { rgEditCalculation(Text); }));
+        menu.push_back(rgMenuCommand("mniDBTextFormat", sDisplayFormat, [Text] { rgEditDisplayFormat(Text); }));
+    } else if (dynamic_cast<TrgCalc*>(Text)) {
+        menu.push_back(rgMenuCommand("mniCalcFormat", sDisplayFormat, [Text] { rgEditDisplayFormat(Text); }));
+    }
     menu.push_back(PositionItem(Text));
-    menu.push_back(Toggle<TrgPrintable>("mniLabelReprintOnOverFlow", sReprintOnOverFlow, Text,
+    menu.push_back(Toggle<TrgPrintable>(prefix + "ReprintOnOverFlow", sReprintOnOverFlow, Text,
                                         &TrgPrintable::ReprintOnOverFlow, &TrgPrintable::SetReprintOnOverFlow));
-    menu.push_back(Toggle<TrgPrintable>("mniLabelShiftWithParent", sShiftWithParent, Text,
+    if (dbText)
+        menu.push_back(Toggle<TrgDBText>("mniDBTextReprintOnSubsequent", sReprintOnSubsequent, dbText,
+                                         &TrgDBText::ReprintOnSubsequent, &TrgDBText::SetReprintOnSubsequent));
+    menu.push_back(Toggle<TrgPrintable>(prefix + "ShiftWithParent", sShiftWithParent, Text,
                                         &TrgPrintable::ShiftWithParent, &TrgPrintable::SetShiftWithParent));
-    menu.push_back(Toggle<TrgPrintable>("mniLabelTransparent", sTransparent, Text, &TrgPrintable::Transparent,
+    if (dbText)
+        menu.push_back(Toggle<TrgDBText>("mniDBTextSuppressRepeatedValues", sSuppressRepeatedValues, dbText,
+                                         &TrgDBText::SuppressRepeatedValues, &TrgDBText::SetSuppressRepeatedValues));
+    menu.push_back(Toggle<TrgPrintable>(prefix + "Transparent", sTransparent, Text, &TrgPrintable::Transparent,
                                         &TrgPrintable::SetTransparent));
-    menu.push_back(Toggle<TrgPrintable>("mniLabelVisible", sVisible, Text, &TrgPrintable::Visible,
+    menu.push_back(Toggle<TrgPrintable>(prefix + "Visible", sVisible, Text, &TrgPrintable::Visible,
                                         &TrgPrintable::SetVisible));
-    menu.push_back(Toggle<TrgPrintable>("mniLabelWordWrap", sWordWrap, Text, &TrgPrintable::WordWrap,
+    menu.push_back(Toggle<TrgPrintable>(prefix + "WordWrap", sWordWrap, Text, &TrgPrintable::WordWrap,
                                         &TrgPrintable::SetWordWrap));
     return menu;
 }

@@ -112,6 +112,25 @@ public:
     TPicture Picture;
 };
 
+// The display format dialog: the samples for the field's data type and
+// the chosen format.
+class TrgFormatDialogData {
+public:
+    virtual ~TrgFormatDialogData() = default;
+    QStringList Samples;
+    QString DisplayFormat;
+};
+
+// The calculation dialog of a data calculation: the report's groups (by
+// description, index 0 the outermost; -1 for none) and the calculation kind.
+class TrgDBCalcDialogData {
+public:
+    virtual ~TrgDBCalcDialogData() = default;
+    QStringList Groups;
+    int GroupIndex = -1;
+    TrgDBCalcType CalcType = dcSum;
+};
+
 // The operations behind the dialog items, for menus and designers alike.
 // Each opens the registered form in the language of LanguageIndex and
 // applies the values when the form closes with OK; false when no form is
@@ -120,3 +139,5 @@ bool rgEditComponentPosition(TrgPrintable* Printable);
 bool rgEditBandPosition(TrgBand* Band);
 bool rgEditShiftRelativeTo(TrgPrintable* Printable);
 bool rgEditImagePicture(TrgPrintable* Printable);
+bool rgEditDisplayFormat(TrgPrintable* Printable);
+bool rgEditCalculation(TrgPrintable* Printable);

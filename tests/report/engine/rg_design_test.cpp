@@ -11,6 +11,9 @@
 
 #include "engine_fixtures.h"
 #include "platform/ui/prompt_script.h"
+#include "report/engine/rg_calc.h"
+#include "report/engine/rg_calculated_text.h"
+#include "report/engine/rg_data_text.h"
 #include "report/engine/rg_design_bands.h"
 #include "report/engine/rg_design_components.h"
 #include "report/engine/rg_design_menus.h"
@@ -90,6 +93,14 @@ public:
 class TFakePictureDialog : public TrgCustomPictureDialog, public TrgPictureDialogData {
 public:
     using TrgCustomPictureDialog::TrgCustomPictureDialog;
+};
+class TFakeFormatDialog : public TrgCustomFormatDialog, public TrgFormatDialogData {
+public:
+    using TrgCustomFormatDialog::TrgCustomFormatDialog;
+};
+class TFakeDBCalcDialog : public TrgCustomDBCalcDialog, public TrgDBCalcDialogData {
+public:
+    using TrgCustomDBCalcDialog::TrgCustomDBCalcDialog;
 };
 // A registered form without the data contract.
 class TBarePositionDialog : public TrgCustomPositionDialog {
@@ -383,6 +394,17 @@ TEST_F(DesignTest, ComponentMenusListTheirItemsInOrder)
     auto* line = new TrgLine(&form);
     auto* dbImage = new TrgDBImage(&form);
     auto* image = new TrgImage(&form);
+    auto* dbText = new TrgDBText(&form);
+    auto* dbCalc = new TrgDBCalc(&form);
+    auto* calc = new TrgCalc(&form);
+    const QStringList dataTextItems{"mniPosition",
+                                    "mniDBTextReprintOnOverFlow",
+                                    "mniDBTextReprintOnSubsequent",
+                                    "mniDBTextShiftWithParent",
+                                    "mniDBTextSuppressRepeatedValues",
+                                    "mniDBTextTransparent",
+                                    "mniDBTextVisible",
+                                    "mniDBTextWordWrap"};
     struct Case {
         TrgPrintable* printable;
         QStringList items;
@@ -391,6 +413,12 @@ TEST_F(DesignTest, ComponentMenusListTheirItemsInOrder)
         {label,
          order + QStringList{"mniLabelAutoSize", "mniPosition", "mniLabelReprintOnOverFlow", "mniLabelShiftWithParent",
                              "mniLabelTransparent", "mniLabelVisible", "mniLabelWordWrap"}},
+        {dbText, order + QStringList{"mniLabelAutoSize", "mniDBTextBlankWhenZero", "mniDBTextFormat"} + dataTextItems},
+        {dbCalc, order + QStringList{"mniLabelAutoSize", "mniDBTextBlankWhenZero", "mniDBCalcCalc", "mniDBTextFormat"} +
+                     dataTextItems},
+        {calc,
+         order + QStringList{"mniLabelAutoSize", "mniCalcFormat", "mniPosition", "mniLabelReprintOnOverFlow",
+                             "mniLabelShiftWithParent", "mniLabelTransparent", "mniLabelVisible", "mniLabelWordWrap"}},
         {memo, order + QStringList{"mniPosition", "mniReprintOnOverFlow", "mniShiftWithParent", "mniShiftRelativeTo",
                                    "mniStretch", "mniTransparent", "mniVisible"}},
         {shape, order + QStringList{"mniParentHeight", "mniParentWidth", "mniPosition", "mniReprintOnOverFlow",
@@ -433,7 +461,14 @@ TEST_F(DesignTest, ComponentFlagItemsToggleThroughTheSetterAndShowTheirMark)
         std::function<bool()> value;
         const char* caption;
     };
+    auto* dbText = new TrgDBText(&form);
+    dbText->SetBand(band);
     const Case cases[] = {
+        {dbText, "mniDBTextBlankWhenZero", [&] { return dbText->BlankWhenZero(); }, "BlankWhenZero"},
+        {dbText, "mniDBTextReprintOnSubsequent", [&] { return dbText->ReprintOnSubsequent(); }, "ReprintOnSubsequent"},
+        {dbText, "mniDBTextSuppressRepeatedValues", [&] { return dbText->SuppressRepeatedValues(); },
+         "SuppressRepeatedValues"},
+        {dbText, "mniDBTextWordWrap", [&] { return dbText->WordWrap(); }, "WordWrap"},
         {label, "mniLabelWordWrap", [&] { return label->WordWrap(); }, "WordWrap"},
         {label, "mniLabelTransparent", [&] { return label->Transparent(); }, "Transparent"},
         {label, "mniLabelReprintOnOverFlow", [&] { return label->ReprintOnOverFlow(); }, "ReprintOnOverFlow"},
@@ -542,6 +577,78 @@ TEST_F(DesignTest, PositionDialogShowsBoundsInUnitsAndAppliesThem)
     EXPECT_EQ(memo->mmTop(), 0);
     EXPECT_EQ(memo->mmHeight(), band->mmHeight());
     EXPECT_EQ(memo->mmBottomOffset(), 2000);
+}
+
+TEST_F(DesignTest, FormatDialogOffersTheSamplesOfTheValuesTypeAndStoresTheFormat)
+{
+    TrgDetailBand* band = AddBand<TrgDetailBand>(30000);
+    auto rows = MakeRows(1);
+    auto* dbText = new TrgDBText(&form);
+    dbText->SetBand(band);
+    dbText->SetDataPipeline(rows.get());
+    dbText->SetDataField("Name");
+    auto* calc = new TrgCalc(&form);
+    calc->SetBand(band);
+    calc->SetCalcType(ctPageNo);
+    rgRegisterFormClass<TrgCustomFormatDialog, TFakeFormatDialog>("TFakeFormatDialog");
+    auto samplesOf = [](TrgDataType Type) {
+        TStringList list;
+        rgGetDisplayFormatSamples(Type, &list);
+        QStringList samples;
+        for (int i = 0; i < list.Count(); ++i)
+            samples << list.Strings(i);
+        return samples;
+    };
+    struct Case {
+        TrgCustomText* text;
+        const char* item;
+        TrgDataType type;
+    };
+    const Case cases[] = {
+        {dbText, "mniDBTextFormat", dtString},
+        {calc, "mniCalcFormat", rgCalcTypeDataType(ctPageNo)},
+    };
+    for (const Case& c : cases) {
+        TPopupMenu menu(nullptr);
+        rgBuildComponentPopupMenu(c.text, &menu);
+        EXPECT_EQ(Item(&menu, c.item)->Caption(), "DisplayFormat...");
+        const QStringList expected = samplesOf(c.type);
+        TPromptScript script;
+        script.Modal<TFakeFormatDialog>([&](TFakeFormatDialog& dialog) {
+            EXPECT_EQ(dialog.Samples, expected) << c.item;
+            EXPECT_EQ(dialog.DisplayFormat, "");
+            dialog.DisplayFormat = "#,0.00";
+            dialog.ModalResult = mrOk;
+        });
+        Item(&menu, c.item)->Click();
+        EXPECT_EQ(c.text->DisplayFormat(), "#,0.00") << c.item;
+    }
+}
+
+TEST_F(DesignTest, CalculationDialogListsTheGroupsAndSetsKindAndResetGroup)
+{
+    TrgGroup* outer = AddGroup("Land");
+    TrgGroup* inner = AddGroup("Ort");
+    TrgDetailBand* band = AddBand<TrgDetailBand>(30000);
+    auto* calc = new TrgDBCalc(&form);
+    calc->SetBand(band);
+    calc->ResetGroup = outer;
+    rgRegisterFormClass<TrgCustomDBCalcDialog, TFakeDBCalcDialog>("TFakeDBCalcDialog");
+    TPopupMenu menu(nullptr);
+    rgBuildComponentPopupMenu(calc, &menu);
+    EXPECT_EQ(Item(&menu, "mniDBCalcCalc")->Caption(), "Calculations...");
+    TPromptScript script;
+    script.Modal<TFakeDBCalcDialog>([&](TFakeDBCalcDialog& dialog) {
+        EXPECT_EQ(dialog.Groups, (QStringList{outer->GetDescription(), inner->GetDescription()}));
+        EXPECT_EQ(dialog.GroupIndex, 0);
+        EXPECT_EQ(dialog.CalcType, calc->DBCalcType());
+        dialog.GroupIndex = 1;
+        dialog.CalcType = dcAverage;
+        dialog.ModalResult = mrOk;
+    });
+    Item(&menu, "mniDBCalcCalc")->Click();
+    EXPECT_EQ(calc->DBCalcType(), dcAverage);
+    EXPECT_EQ(calc->ResetGroup, inner);
 }
 
 TEST_F(DesignTest, ShiftDialogOffersNoneFirstPreselectsTheTargetAndStoresTheChoice)
