@@ -172,7 +172,7 @@ TrgBandDesignStrip::TrgBandDesignStrip(TrgBand* Band, TWinControl* Surface)
     menu_ = new TPopupMenu(this);
     const TrgDesignMenu items = rgBandDesignMenu(Band, rgReportDesigner(Band->Report()));
     rgBuildDesignMenu(menu_, items, Band->GetLanguageIndex());
-    rgAssignDesignMenuHandlers(menu_, items);
+    rgAssignDesignMenuHandlers(menu_, items, [this] { SetDesignWidth(); });
     SetPopupMenu(menu_);
     SetDesignWidth();
     RefreshComponents();

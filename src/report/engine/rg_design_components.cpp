@@ -30,7 +30,8 @@ TrgDesignControl::TrgDesignControl(TrgPrintable* Printable, TWinControl* AParent
     frame_ = new TrgBoundsRect(this);
     frame_->SetParent(AParent);
     menu_ = new TPopupMenu(this);
-    rgBuildComponentPopupMenu(Printable, menu_);
+    // What a menu item changed shows at once.
+    rgBuildComponentPopupMenu(Printable, menu_, [this] { UpdateFromPrintable(); });
     SetPopupMenu(menu_);
     selection_ = new TrgSelectionObject(this, this);
     printable_->FreeNotification(this);

@@ -67,15 +67,17 @@ void rgRefreshDesignMenu(TPopupMenu* Menu, const TrgDesignMenu& Items)
     }
 }
 
-void rgAssignDesignMenuHandlers(TPopupMenu* Menu, const TrgDesignMenu& Items)
+void rgAssignDesignMenuHandlers(TPopupMenu* Menu, const TrgDesignMenu& Items, std::function<void()> AfterClick)
 {
     for (const TrgDesignMenuItem& spec : Items) {
         TMenuItem* item = FindItem(Menu, spec.Name);
         if (!item || !spec.Click)
             continue;
-        item->OnClick = [Menu, Items, click = spec.Click](TObject*) {
+        item->OnClick = [Menu, Items, click = spec.Click, AfterClick](TObject*) {
             click();
             rgRefreshDesignMenu(Menu, Items);
+            if (AfterClick)
+                AfterClick();
         };
     }
     Menu->OnPopup = [Menu, Items](TObject*) { rgRefreshDesignMenu(Menu, Items); };
@@ -444,11 +446,11 @@ TrgDesignMenu rgComponentDesignMenu(TrgPrintable* Printable)
     return {};
 }
 
-void rgBuildComponentPopupMenu(TrgPrintable* Printable, TPopupMenu* Menu)
+void rgBuildComponentPopupMenu(TrgPrintable* Printable, TPopupMenu* Menu, std::function<void()> AfterClick)
 {
     const TrgDesignMenu items = rgComponentDesignMenu(Printable);
     rgBuildDesignMenu(Menu, items, Printable->GetLanguageIndex());
-    rgAssignDesignMenuHandlers(Menu, items);
+    rgAssignDesignMenuHandlers(Menu, items, std::move(AfterClick));
 }
 
 // ---- choice lists ---------------------------------------------------------------------

@@ -47,8 +47,10 @@ TrgDesignMenuItem rgMenuToggle(const QString& Name, int StringNo, std::function<
 // that starts at LanguageIndex.
 void rgBuildDesignMenu(TPopupMenu* Menu, const TrgDesignMenu& Items, int LanguageIndex);
 // Sets OnClick, Checked and Enabled of Menu's items from Items (matched by
-// name) and refreshes the marks whenever the menu drops.
-void rgAssignDesignMenuHandlers(TPopupMenu* Menu, const TrgDesignMenu& Items);
+// name) and refreshes the marks whenever the menu drops. AfterClick runs
+// after every action (a designer repaints what the action changed).
+void rgAssignDesignMenuHandlers(TPopupMenu* Menu, const TrgDesignMenu& Items,
+                                std::function<void()> AfterClick = {});
 // Re-reads the check marks and enabled states (after an action).
 void rgRefreshDesignMenu(TPopupMenu* Menu, const TrgDesignMenu& Items);
 
@@ -58,7 +60,7 @@ void rgRefreshDesignMenu(TPopupMenu* Menu, const TrgDesignMenu& Items);
 // line, image; an empty table for a class without one.
 TrgDesignMenu rgComponentDesignMenu(TrgPrintable* Printable);
 // Builds and wires the printable's menu in one step.
-void rgBuildComponentPopupMenu(TrgPrintable* Printable, TPopupMenu* Menu);
+void rgBuildComponentPopupMenu(TrgPrintable* Printable, TPopupMenu* Menu, std::function<void()> AfterClick = {});
 
 // ---- the designer's choice lists ------------------------------------------------
 

@@ -270,6 +270,19 @@ TEST_F(DesignTest, BandPositionDialogShowsTheFourValuesAndWritesThemBackOnOK)
     EXPECT_EQ(band->mmPrintPosition(), 7000);
     EXPECT_EQ(band->PrintCount(), 9);
     {
+        // Through the strip's menu the strip takes the new height at once.
+        rgAttachDesigner(report.get(), &designer);
+        TPromptScript script;
+        script.Modal<TFakeBandPositionDialog>([](TFakeBandPositionDialog& dialog) {
+            dialog.Values.Height = 25;
+            dialog.ModalResult = mrOk;
+        });
+        Item(rgBandDesignStrip(band)->Menu(), "mniPosition")->Click();
+        EXPECT_EQ(band->mmHeight(), 25000);
+        EXPECT_EQ(rgBandDesignStrip(band)->Height(), qRound(25000 * 96 / 25400.0));
+        band->SetmmHeight(20000);
+    }
+    {
         TPromptScript script;
         script.Modal<TFakeBandPositionDialog>([](TFakeBandPositionDialog& dialog) {
             dialog.Values.Height = 30;
@@ -737,6 +750,14 @@ TEST_F(DesignTest, DesignControlFollowsThePrintableAndItsParentFlags)
     EXPECT_EQ(control.PopupMenu(), control.Menu());
     EXPECT_EQ(ItemNames(control.Menu()), ItemNames(rgComponentDesignMenu(shape)));
     EXPECT_TRUE(control.Frame()->Visible());
+
+    // A menu action shows at once: following the band's width anchors the
+    // control right and widens it to the band.
+    Item(control.Menu(), "mniParentWidth")->Click();
+    EXPECT_TRUE(control.Anchors().Contains(akRight));
+    EXPECT_EQ(control.Width(), shape->GetPixelWidth());
+    EXPECT_EQ(control.Left(), 0);
+    Item(control.Menu(), "mniParentWidth")->Click();
 
     shape->SetmmLeft(shape->mmLeft() + 10000);
     control.Selection()->UpdateBounds();
