@@ -1,10 +1,15 @@
 #include "report/engine/rg_design_components.h"
 
+#include <QFontMetrics>
 #include <QPainter>
 
+#include <map>
+
 #include "report/engine/rg_component.h"
+#include "report/engine/rg_data_text.h"
 #include "report/engine/rg_design_menus.h"
 #include "report/engine/rg_image.h"
+#include "report/engine/rg_pipeline.h"
 #include "report/engine/rg_shapes.h"
 #include "report/engine/rg_stretchable.h"
 #include "report/engine/rg_text_components.h"
@@ -21,6 +26,22 @@ TrgBoundsRect::TrgBoundsRect(TComponent* AOwner) : TShape(AOwner)
 
 // ---- design control ----------------------------------------------------------
 
+namespace {
+
+std::map<const TrgPrintable*, TrgDesignControl*>& DesignControls()
+{
+    static std::map<const TrgPrintable*, TrgDesignControl*> controls;
+    return controls;
+}
+
+}  // namespace
+
+TrgDesignControl* rgDesignControlOf(const TrgPrintable* Printable)
+{
+    auto it = DesignControls().find(Printable);
+    return it == DesignControls().end() ? nullptr : it->second;
+}
+
 TrgDesignControl::TrgDesignControl(TrgPrintable* Printable, TWinControl* AParent)
     : TCustomControl(AParent), printable_(Printable)
 {
@@ -35,19 +56,23 @@ TrgDesignControl::TrgDesignControl(TrgPrintable* Printable, TWinControl* AParent
     SetPopupMenu(menu_);
     selection_ = new TrgSelectionObject(this, this);
     printable_->FreeNotification(this);
+    DesignControls()[printable_] = this;
     UpdateFromPrintable();
 }
 
 TrgDesignControl::~TrgDesignControl()
 {
-    if (printable_)
+    if (printable_) {
         printable_->RemoveFreeNotification(this);
+        DesignControls().erase(printable_);
+    }
 }
 
 void TrgDesignControl::Notification(TComponent* AComponent, TOperation Operation)
 {
     TCustomControl::Notification(AComponent, Operation);
     if (Operation == opRemove && AComponent == printable_) {
+        DesignControls().erase(printable_);
         printable_ = nullptr;
         selection_->SetSelected(false);
         frame_->Hide();
@@ -79,6 +104,28 @@ void TrgDesignControl::Paint()
 {
     if (printable_)
         rgPaintDesignControl(printable_, Canvas(), ClientRect());
+}
+
+void rgSetDesignDataField(TrgPrintable* Printable, const QString& DataField)
+{
+    Printable->SetDataField(DataField);
+    TrgDesignControl* control = rgDesignControlOf(Printable);
+    if (!dynamic_cast<TrgDBText*>(Printable) || !control || Printable->IsPrinting() || Printable->AutoSize() ||
+        !Printable->DataPipeline() || !Printable->DataFieldAvailable())
+        return;
+    const int characters = Printable->DataPipeline()->GetFieldDisplayWidth(DataField);
+    const int zeroWidth = QFontMetrics(Printable->Font()->ToQFont()).horizontalAdvance(QLatin1Char('0'));
+    Printable->SetPixelBounds(Printable->GetPixelLeft(), Printable->GetPixelTop(), characters * zeroWidth,
+                              Printable->GetPixelHeight());
+    control->UpdateFromPrintable();
+}
+
+void rgRenameDesignComponent(TrgPrintable* Printable, const QString& NewName)
+{
+    const QString oldName = Printable->Name;
+    Printable->Name = NewName;
+    if (dynamic_cast<TrgStretchable*>(Printable) && Printable->Caption() == oldName)
+        Printable->SetCaption(NewName);
 }
 
 // ---- design pictures -----------------------------------------------------------

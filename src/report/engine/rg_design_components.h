@@ -46,6 +46,18 @@ private:
     TrgSelectionObject* selection_;
 };
 
+// The printable's design control; nullptr when it has none.
+TrgDesignControl* rgDesignControlOf(const TrgPrintable* Printable);
+
+// The designer's way to set a data text's field: with a design control, not
+// printing and without AutoSize, the width becomes the field's display width
+// in characters times the pixel width of "0" in the component's font.
+void rgSetDesignDataField(TrgPrintable* Printable, const QString& DataField);
+
+// The designer's rename: a stretchable whose caption equals its old name
+// takes the new name as its caption too.
+void rgRenameDesignComponent(TrgPrintable* Printable, const QString& NewName);
+
 // The design picture of a printable on Canvas over Rect (screen pixels).
 void rgPaintDesignControl(TrgPrintable* Printable, TCanvas* Canvas, const TRect& Rect);
 

@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFontMetrics>
 #include <QAction>
 #include <QMenu>
 
@@ -812,6 +813,63 @@ TEST_F(DesignTest, AControlSizedByItsContentGetsSelectionHandlesOnly)
     ASSERT_NE(control.Selection()->SelectionHandles(), nullptr);
     EXPECT_EQ(control.Selection()->SelectionHandles()->Handle(3)->Left(), control.Left() + control.Width() - 2);
     EXPECT_TRUE(control.Selection()->Selected());
+}
+
+TEST_F(DesignTest, ChoosingAFieldInTheDesignerSizesADataTextToTheFieldsWidth)
+{
+    TrgDetailBand* band = AddBand<TrgDetailBand>(30000);
+    auto rows = MakeRows(1);  // display width 10 characters
+    rows->Open();
+    auto makeText = [&] {
+        auto* text = new TrgDBText(&form);
+        text->SetBand(band);
+        text->SetDataPipeline(rows.get());
+        text->SetAutoSize(false);
+        text->SetPixelBounds(0, 0, 20, 15);
+        return text;
+    };
+    TrgDBText* designed = makeText();
+    TrgDesignControl control(designed, &designer);
+    rgSetDesignDataField(designed, "Name");
+    const int zero = QFontMetrics(designed->Font()->ToQFont()).horizontalAdvance(QLatin1Char('0'));
+    EXPECT_NEAR(designed->GetPixelWidth(), 10 * zero, 1);
+    EXPECT_EQ(control.Width(), designed->GetPixelWidth());
+    EXPECT_EQ(designed->DataField(), "Name");
+
+    TrgDBText* withoutControl = makeText();
+    rgSetDesignDataField(withoutControl, "Name");
+    EXPECT_EQ(withoutControl->GetPixelWidth(), 20);
+
+    TrgDBText* autoSized = makeText();
+    TrgDesignControl autoControl(autoSized, &designer);
+    autoSized->SetAutoSize(true);
+    const int before = autoSized->mmWidth();
+    rgSetDesignDataField(autoSized, "Name");
+    EXPECT_EQ(autoSized->DataField(), "Name");
+    EXPECT_NE(autoSized->GetPixelWidth(), 10 * zero);
+    EXPECT_EQ(autoSized->mmWidth(), before);
+}
+
+TEST_F(DesignTest, RenamingAStretchableCarriesACaptionThatWasItsName)
+{
+    TrgDetailBand* band = AddBand<TrgDetailBand>(30000);
+    auto* memo = new TrgMemo(&form);
+    memo->SetBand(band);
+    memo->Name = "Memo1";
+    memo->SetCaption("Memo1");
+    auto* other = new TrgMemo(&form);
+    other->Name = "Memo2";
+    other->SetCaption("Bemerkung");
+    TrgLabel* label = AddLabel(band, "Label1", 0, 0);
+    label->Name = "Label1";
+    rgRenameDesignComponent(memo, "Notiz");
+    rgRenameDesignComponent(other, "Notiz2");
+    rgRenameDesignComponent(label, "Titel");
+    EXPECT_EQ(memo->Name, "Notiz");
+    EXPECT_EQ(memo->Caption(), "Notiz");
+    EXPECT_EQ(other->Caption(), "Bemerkung");
+    EXPECT_EQ(label->Name, "Titel");
+    EXPECT_EQ(label->Caption(), "Label1");
 }
 
 // ---- pictures ---------------------------------------------------------------------------------
