@@ -15,6 +15,7 @@
 #include "report/output/rg_page.h"
 #include "report/output/rg_printer_setup.h"
 #include "report/output/rg_publisher.h"
+#include "report/output/rg_units.h"
 
 // ---- TrgCustomReport -------------------------------------------------------
 
@@ -129,6 +130,29 @@ void TrgCustomReport::SetColumns(int Value)
         return;
     const int printable = PageDef().mmPrintableWidth();
     mmColumnWidth_ = columns_ > 1 ? printable / columns_ : printable;
+    Reset();
+}
+
+float TrgCustomReport::ColumnWidth() const
+{
+    return rgFromMMThousandths(mmColumnWidth_, units_, rgHorizontal, nullptr);
+}
+
+void TrgCustomReport::SetColumnWidth(float Value)
+{
+    int width = rgToMMThousandths(units_, rgHorizontal, nullptr, Value);
+    if (Loading()) {
+        mmColumnWidth_ = width;
+        return;
+    }
+    const int printable = PageDef().mmPrintableWidth();
+    if (width <= 0 && columns_ > 1) {
+        SetColumns(1);
+        return;
+    }
+    mmColumnWidth_ = std::min(width, printable);
+    if (columns_ > 1 && mmColumnWidth_ > 0 && printable / mmColumnWidth_ < columns_)
+        columns_ = std::max(printable / mmColumnWidth_, 1);
     Reset();
 }
 

@@ -54,7 +54,10 @@ public:
     int Columns() const { return columns_; }
     void SetColumns(int Value);
     int mmColumnWidth() const { return mmColumnWidth_; }
-    void SetmmColumnWidth(int Value) { mmColumnWidth_ = Value; }
+    // In Units: cut to the printable width; 0 or less with several columns
+    // returns to one column; fewer columns than asked when they do not fit.
+    float ColumnWidth() const;
+    void SetColumnWidth(float Value);
     TStringList* ColumnPositions() { return &columnPositions_; }
     TrgDataPipeline* DataPipeline() const { return dataPipeline_; }
     void SetDataPipeline(TrgDataPipeline* Value);

@@ -203,6 +203,78 @@ TEST_F(ReportTest, ColumnsDivideThePrintableWidth)
     }
 }
 
+TEST_F(ReportTest, AColumnWidthIsCutToThePageAndLimitsTheColumns)
+{
+    const int printable = kPaperWidth - 2 * kMargin;
+    report->SetUnits(utMMThousandths);
+    struct Case {
+        int columnsBefore;
+        float width;
+        int columns, mmWidth;
+    };
+    const Case cases[] = {
+        {1, float(printable + 5000), 1, printable},
+        {4, float(printable / 4 + 100), 3, printable / 4 + 100},  // 3.98 columns fit
+        {4, float(printable / 3 + 100), 2, printable / 3 + 100},
+        {4, float(printable / 4), 4, printable / 4},
+        {3, 0, 1, printable},
+    };
+    for (const Case& c : cases) {
+        report->SetColumns(c.columnsBefore);
+        report->SetColumnWidth(c.width);
+        EXPECT_EQ(report->Columns(), c.columns) << c.width;
+        EXPECT_EQ(report->mmColumnWidth(), c.mmWidth) << c.width;
+    }
+}
+
+// A label that reads a pipeline field, as data texts do.
+class TDataLabel : public TrgLabel {
+public:
+    using TrgLabel::TrgLabel;
+    bool IsDataAware() const override { return true; }
+};
+
+TEST_F(ReportTest, ComponentsFollowingTheReportsPipelineFollowANewOne)
+{
+    auto* band = AddBand<TrgDetailBand>(10000);
+    auto old = MakeRows(1);
+    auto other = MakeRows(1);
+    auto fresh = MakeRows(1);
+    report->SetDataPipeline(old.get());
+    struct Case {
+        const char* name;
+        TrgDataPipeline* pipeline;
+        QString field;
+        TrgDataPipeline* afterFresh;
+        TrgDataPipeline* afterNone;
+    };
+    const Case cases[] = {
+        {"on the old pipeline", old.get(), "Name", fresh.get(), nullptr},
+        {"without pipeline and field", nullptr, "", fresh.get(), nullptr},
+        {"without pipeline, a field the new one has", nullptr, "Name", fresh.get(), nullptr},
+        {"without pipeline, a field the new one lacks", nullptr, "Ort", nullptr, nullptr},
+        {"on another pipeline", other.get(), "Name", other.get(), other.get()},
+    };
+    std::vector<TDataLabel*> labels;
+    for (const Case& c : cases) {
+        auto* label = new TDataLabel(&form);
+        label->SetBand(band);
+        label->SetDataField(c.field);
+        // A component joins its band without a pipeline and follows the
+        // report's; one given another pipeline stops following.
+        if (c.pipeline)
+            label->SetDataPipeline(c.pipeline);
+        EXPECT_EQ(label->ParentDataPipeline(), c.pipeline != other.get()) << c.name;
+        labels.push_back(label);
+    }
+    report->SetDataPipeline(fresh.get());
+    for (size_t i = 0; i < labels.size(); ++i)
+        EXPECT_EQ(labels[i]->DataPipeline(), cases[i].afterFresh) << cases[i].name;
+    report->SetDataPipeline(nullptr);
+    for (size_t i = 0; i < labels.size(); ++i)
+        EXPECT_EQ(labels[i]->DataPipeline(), cases[i].afterNone) << cases[i].name;
+}
+
 TEST_F(ReportTest, OutputPropertiesHoldStillWhileAPageRequestRuns)
 {
     auto rows = MakeRows(2);
