@@ -19,26 +19,9 @@ namespace {
 
 QString SortKey(int Place) { return QString::asprintf("%8d", Place); }
 
-// The layout list a component is placed in: static, stretching, stretching
-// with the band, shifting; -1 for a chain member, which the component it is
-// shifted below generates, and for a region's component, which its region
-// lays out.
-int LayoutListOf(TrgComponent* Component)
-{
-    if (Component->Region())
-        return -1;
-    if (auto* stretchable = dynamic_cast<TrgStretchable*>(Component)) {
-        if (stretchable->ShiftRelativeTo())
-            return -1;
-        if (stretchable->Stretch())
-            return 1;
-    }
-    if (Component->StretchWithParent())
-        return 2;
-    if (Component->ShiftWithParent())
-        return 3;
-    return 0;
-}
+// The layout list of a component; a region's components are laid out by
+// their region.
+int LayoutListOf(TrgComponent* Component) { return Component->Region() ? -1 : rgLayoutListOf(Component); }
 
 }  // namespace
 

@@ -271,6 +271,8 @@ void TrgCustomReport::Loaded()
             AddBand(new TrgColumnFooterBand(owner));
         AddBand(new TrgFooterBand(owner));
     }
+    if (FormatSettings().DecimalSeparator != QLatin1Char('.'))
+        rgFixMemoTabStops(this);
     TrgProducer::Loaded();
 }
 
