@@ -8,6 +8,7 @@
 #include "report/engine/rg_bands.h"
 #include "report/engine/rg_design_components.h"
 #include "report/engine/rg_groups.h"
+#include "report/engine/rg_region.h"
 #include "report/engine/rg_report.h"
 #include "report/output/rg_units.h"
 
@@ -223,6 +224,10 @@ void TrgBandDesignStrip::RefreshComponents()
                      [](const TDesignEntry& a, const TDesignEntry& b) { return a.Key < b.Key; });
     for (const TDesignEntry& entry : designList_)
         controls_.push_back(new TrgDesignControl(entry.Component, this));
+    // A region stands behind the components it holds.
+    for (TrgDesignControl* control : controls_)
+        if (dynamic_cast<TrgCustomRegion*>(control->Printable()))
+            control->SendToBack();
 }
 
 TrgDesignControl* TrgBandDesignStrip::DesignControlOf(const TrgComponent* Component) const

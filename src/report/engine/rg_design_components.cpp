@@ -10,6 +10,7 @@
 #include "report/engine/rg_design_menus.h"
 #include "report/engine/rg_image.h"
 #include "report/engine/rg_pipeline.h"
+#include "report/engine/rg_region.h"
 #include "report/engine/rg_shapes.h"
 #include "report/engine/rg_stretchable.h"
 #include "report/engine/rg_text_components.h"
@@ -155,6 +156,13 @@ void PaintText(TrgPrintable* Printable, TCanvas* Canvas, const TRect& Rect)
                       Printable->GetText());
 }
 
+void PaintRegion(TrgCustomRegion* Region, TCanvas* Canvas, const TRect& Rect)
+{
+    Canvas->Pen = *Region->Pen();
+    Canvas->Brush = *Region->Brush();
+    Canvas->Rectangle(Rect);
+}
+
 void PaintShape(TrgShape* Shape, TCanvas* Canvas)
 {
     Canvas->Pen = Shape->Pen();
@@ -226,6 +234,8 @@ void rgPaintDesignControl(TrgPrintable* Printable, TCanvas* Canvas, const TRect&
         dbImage->LoadPicture();
     if (auto* image = dynamic_cast<TrgCustomImage*>(Printable))
         PaintImage(image, Canvas, Rect);
+    else if (auto* region = dynamic_cast<TrgCustomRegion*>(Printable))
+        PaintRegion(region, Canvas, Rect);
     else if (auto* shape = dynamic_cast<TrgShape*>(Printable))
         PaintShape(shape, Canvas);
     else if (auto* line = dynamic_cast<TrgLine*>(Printable))

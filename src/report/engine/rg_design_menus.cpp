@@ -9,6 +9,7 @@
 #include "report/engine/rg_data_text.h"
 #include "report/engine/rg_groups.h"
 #include "report/engine/rg_pipeline.h"
+#include "report/engine/rg_region.h"
 #include "report/engine/rg_report.h"
 #include "report/engine/rg_image.h"
 #include "report/engine/rg_shapes.h"
@@ -179,7 +180,7 @@ bool rgEditShiftRelativeTo(TrgPrintable* Printable)
             data.Names.clear();
             data.Names << rgLoadString(Printable->GetLanguageIndex() + 343);
             QStringList candidates;
-            rgGetShiftRelativeToList(stretchable, candidates);
+            rgGetShiftRelativeToList(stretchable, candidates, false);
             data.Names << candidates;
             TrgStretchable* target = stretchable->ShiftRelativeToTarget();
             data.ItemIndex = target ? std::max(0, int(data.Names.indexOf(target->Name))) : 0;
@@ -330,6 +331,8 @@ TrgDesignMenu TextMenu(TrgCustomText* Text)
     return menu;
 }
 
+TrgDesignMenu RegionMenu(TrgCustomRegion* Region);
+
 TrgDesignMenu StretchableMenu(TrgStretchable* Stretchable)
 {
     TrgDesignMenu menu = OrderItems(Stretchable);
@@ -348,6 +351,18 @@ TrgDesignMenu StretchableMenu(TrgStretchable* Stretchable)
                                         &TrgPrintable::SetTransparent));
     menu.push_back(Toggle<TrgPrintable>("mniVisible", sVisible, Stretchable, &TrgPrintable::Visible,
                                         &TrgPrintable::SetVisible));
+    return menu;
+}
+
+TrgDesignMenu RegionMenu(TrgCustomRegion* Region)
+{
+    TrgDesignMenu menu = StretchableMenu(Region);
+    menu.push_back(Toggle<TrgComponent>("mniParentWidth", sParentWidth, Region, &TrgComponent::ParentWidth,
+                                        &TrgComponent::SetParentWidth));
+    menu.push_back(Toggle<TrgComponent>("mniParentHeight", sParentHeight, Region, &TrgComponent::ParentHeight,
+                                        &TrgComponent::SetParentHeight));
+    menu.push_back(Toggle<TrgPrintable>("mniStretchWithParent", sStretchWithParent, Region,
+                                        &TrgPrintable::StretchWithParent, &TrgPrintable::SetStretchWithParent));
     return menu;
 }
 
@@ -439,6 +454,8 @@ TrgDesignMenu rgComponentDesignMenu(TrgPrintable* Printable)
         return LineMenu(line);
     if (auto* shape = dynamic_cast<TrgShape*>(Printable))
         return ShapeMenu(shape);
+    if (auto* region = dynamic_cast<TrgCustomRegion*>(Printable))
+        return RegionMenu(region);
     if (auto* stretchable = dynamic_cast<TrgStretchable*>(Printable))
         return StretchableMenu(stretchable);
     if (auto* text = dynamic_cast<TrgCustomText*>(Printable))
@@ -451,6 +468,63 @@ void rgBuildComponentPopupMenu(TrgPrintable* Printable, TPopupMenu* Menu, std::f
     const TrgDesignMenu items = rgComponentDesignMenu(Printable);
     rgBuildDesignMenu(Menu, items, Printable->GetLanguageIndex());
     rgAssignDesignMenuHandlers(Menu, items, std::move(AfterClick));
+}
+
+// ---- fill and line commands ----------------------------------------------------------
+
+bool rgDesignFillCommand(TrgPrintable* Printable, TColor Color, bool NoFill)
+{
+    if (auto* graphic = dynamic_cast<TrgCustomGraphic*>(Printable)) {
+        graphic->SetFillColor(Color, NoFill);
+        return true;
+    }
+    auto* region = dynamic_cast<TrgCustomRegion*>(Printable);
+    if (!region)
+        return false;
+    TBrush brush = *region->Brush();
+    if (NoFill) {
+        brush.Style = bsClear;
+    } else {
+        brush.Color = Color;
+        brush.Style = bsSolid;
+    }
+    region->SetBrush(brush);
+    return true;
+}
+
+bool rgDesignLineCommand(TrgPrintable* Printable, TColor Color, bool NoLine)
+{
+    if (auto* graphic = dynamic_cast<TrgCustomGraphic*>(Printable)) {
+        graphic->SetLineColor(Color, NoLine);
+        return true;
+    }
+    auto* region = dynamic_cast<TrgCustomRegion*>(Printable);
+    if (!region)
+        return false;
+    TPen pen = *region->Pen();
+    if (NoLine) {
+        pen.Style = psClear;
+    } else {
+        pen.Color = Color;
+        pen.Style = psSolid;
+    }
+    region->SetPen(pen);
+    return true;
+}
+
+bool rgDesignLineWidthCommand(TrgPrintable* Printable, int Width)
+{
+    if (auto* graphic = dynamic_cast<TrgCustomGraphic*>(Printable)) {
+        graphic->SetLineWidth(Width);
+        return true;
+    }
+    auto* region = dynamic_cast<TrgCustomRegion*>(Printable);
+    if (!region)
+        return false;
+    TPen pen = *region->Pen();
+    pen.Width = Width;
+    region->SetPen(pen);
+    return true;
 }
 
 // ---- choice lists ---------------------------------------------------------------------

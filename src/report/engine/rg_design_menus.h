@@ -62,6 +62,15 @@ TrgDesignMenu rgComponentDesignMenu(TrgPrintable* Printable);
 // Builds and wires the printable's menu in one step.
 void rgBuildComponentPopupMenu(TrgPrintable* Printable, TPopupMenu* Menu, std::function<void()> AfterClick = {});
 
+// ---- the designer's fill and line commands ----------------------------------------
+
+// For regions, shapes and lines: the fill colour or a clear brush ("no
+// fill"), the line colour or a clear pen ("no line"), the line width. False
+// for a component without brush and pen.
+bool rgDesignFillCommand(TrgPrintable* Printable, TColor Color, bool NoFill);
+bool rgDesignLineCommand(TrgPrintable* Printable, TColor Color, bool NoLine);
+bool rgDesignLineWidthCommand(TrgPrintable* Printable, int Width);
+
 // ---- the designer's choice lists ------------------------------------------------
 
 struct TrgDesignChoices {

@@ -21,6 +21,7 @@
 #include "report/engine/rg_groups.h"
 #include "report/engine/rg_image.h"
 #include "report/engine/rg_memo.h"
+#include "report/engine/rg_region.h"
 #include "report/engine/rg_shapes.h"
 #include "report/output/rg_forms.h"
 #include "report/output/rg_strings.h"
@@ -365,11 +366,15 @@ TEST_F(DesignTest, StripIsSizedToTheBandsSpaceAndShowsItsCaption)
     EXPECT_EQ(rgBandDesignStrip(report->FindBand(bkGroupFooter, 0))->DescriptionCaption(),
               "1. Group Footer: No DataField Assigned.");
 
+    // A column band in a report of two columns is as wide as one column.
     report->SetColumns(2);
-    report->SetmmColumnWidth(40000);
+    report->SetUnits(utMillimeters);
+    report->SetColumnWidth(35);
+    ASSERT_GT(report->mmColumnWidth(), 0);
+    ASSERT_LT(report->mmColumnWidth(), 80000);
     detail->SetmmHeight(20000);
     strip->SetDesignWidth();
-    EXPECT_EQ(strip->Width(), qRound(40000 * 96 / 25400.0));
+    EXPECT_EQ(strip->Width(), qRound(report->mmColumnWidth() * 96 / 25400.0));
     EXPECT_EQ(strip->Height(), qRound(20000 * 96 / 25400.0));
 }
 
@@ -411,6 +416,10 @@ TEST_F(DesignTest, ComponentMenusListTheirItemsInOrder)
     auto* dbText = new TrgDBText(&form);
     auto* dbCalc = new TrgDBCalc(&form);
     auto* calc = new TrgCalc(&form);
+    auto* region = new TrgRegion(&form);
+    const QStringList stretchableItems{"mniPosition",        "mniReprintOnOverFlow", "mniShiftWithParent",
+                                       "mniShiftRelativeTo", "mniStretch",           "mniTransparent",
+                                       "mniVisible"};
     const QStringList dataTextItems{"mniPosition",
                                     "mniDBTextReprintOnOverFlow",
                                     "mniDBTextReprintOnSubsequent",
@@ -433,8 +442,8 @@ TEST_F(DesignTest, ComponentMenusListTheirItemsInOrder)
         {calc,
          order + QStringList{"mniLabelAutoSize", "mniCalcFormat", "mniPosition", "mniLabelReprintOnOverFlow",
                              "mniLabelShiftWithParent", "mniLabelTransparent", "mniLabelVisible", "mniLabelWordWrap"}},
-        {memo, order + QStringList{"mniPosition", "mniReprintOnOverFlow", "mniShiftWithParent", "mniShiftRelativeTo",
-                                   "mniStretch", "mniTransparent", "mniVisible"}},
+        {memo, order + stretchableItems},
+        {region, order + stretchableItems + QStringList{"mniParentWidth", "mniParentHeight", "mniStretchWithParent"}},
         {shape, order + QStringList{"mniParentHeight", "mniParentWidth", "mniPosition", "mniReprintOnOverFlow",
                                     "mniShapeShiftWithParent", "mniShapeStretchWithParent", "mniShapeVisible"}},
         {line, order + QStringList{"mniLineSingle", "mniLineDouble", "mniLineLine1", "mniParentHeight",
@@ -535,6 +544,44 @@ TEST_F(DesignTest, LineStyleItemsSetTheStyleAndCheckTheCurrentOne)
     EXPECT_EQ(line->Style(), lsDouble);
     EXPECT_FALSE(Item(&menu, "mniLineSingle")->Checked());
     EXPECT_TRUE(Item(&menu, "mniLineDouble")->Checked());
+}
+
+TEST_F(DesignTest, FillAndLineCommandsSetBrushAndPenOfRegionsAndGraphics)
+{
+    TrgDetailBand* band = AddBand<TrgDetailBand>(20000);
+    auto* region = new TrgRegion(&form);
+    region->SetBand(band);
+    auto* shape = new TrgShape(&form);
+    shape->SetBand(band);
+    auto brushOf = [&](TrgPrintable* p) {
+        return p == region ? *region->Brush() : shape->Brush();
+    };
+    auto penOf = [&](TrgPrintable* p) { return p == region ? *region->Pen() : shape->Pen(); };
+    for (TrgPrintable* p : std::initializer_list<TrgPrintable*>{region, shape}) {
+        EXPECT_TRUE(rgDesignFillCommand(p, clRed, false));
+        EXPECT_EQ(brushOf(p).Color, clRed);
+        EXPECT_EQ(brushOf(p).Style, bsSolid);
+        EXPECT_TRUE(rgDesignFillCommand(p, clGreen, true));
+        EXPECT_EQ(brushOf(p).Style, bsClear);
+        EXPECT_TRUE(rgDesignFillCommand(p, clGreen, false));
+        EXPECT_EQ(brushOf(p).Style, bsSolid);
+        EXPECT_EQ(brushOf(p).Color, clGreen);
+
+        EXPECT_TRUE(rgDesignLineCommand(p, clBlue, false));
+        EXPECT_EQ(penOf(p).Color, clBlue);
+        EXPECT_EQ(penOf(p).Style, psSolid);
+        EXPECT_TRUE(rgDesignLineCommand(p, clBlue, true));
+        EXPECT_EQ(penOf(p).Style, psClear);
+        EXPECT_TRUE(rgDesignLineCommand(p, clMaroon, false));
+        EXPECT_EQ(penOf(p).Style, psSolid);
+
+        EXPECT_TRUE(rgDesignLineWidthCommand(p, 3));
+        EXPECT_EQ(penOf(p).Width, 3);
+    }
+    TrgLabel* label = AddLabel(band, "a", 0, 0);
+    EXPECT_FALSE(rgDesignFillCommand(label, clRed, false));
+    EXPECT_FALSE(rgDesignLineCommand(label, clRed, false));
+    EXPECT_FALSE(rgDesignLineWidthCommand(label, 2));
 }
 
 TEST_F(DesignTest, ShapesAndLinesOfferTheirChoiceListsInTheReportsLanguage)
@@ -878,6 +925,11 @@ TEST_F(DesignTest, StripAndMenuScreenshotsShowCaptionsAndComponents)
 {
     report->SetLanguage(lgGerman);
     TrgDetailBand* detail = AddBand<TrgDetailBand>(15000);
+    auto* region = new TrgRegion(&form);
+    region->SetBand(detail);
+    region->SetmmBounds(1000, 1000, 35000, 8000);
+    rgDesignFillCommand(region, clSilver, false);
+    rgDesignLineCommand(region, clGreen, false);
     TrgLabel* label = AddLabel(detail, "Bildtitel", 2000, 2000, 5000);
     label->SetColor(clYellow);
     auto* shape = new TrgShape(&form);
@@ -900,6 +952,9 @@ TEST_F(DesignTest, StripAndMenuScreenshotsShowCaptionsAndComponents)
     const QPoint shapeCentre(shape->GetPixelLeft() + shape->GetPixelWidth() / 2,
                              shape->GetPixelTop() + shape->GetPixelHeight() / 2);
     EXPECT_EQ(stripPicture.pixelColor(shapeCentre), QColor(Qt::blue));
+    // The region stands behind the label, filled in its brush colour.
+    const QPoint regionInside(region->GetPixelLeft() + 2, region->GetPixelTop() + region->GetPixelHeight() - 3);
+    EXPECT_EQ(stripPicture.pixelColor(regionInside), ColorToQColor(clSilver));
 
     TPopupMenu* menu = strip->DesignControlOf(label)->Menu();
     menu->Items()->Populate(menu->Menu());
