@@ -1,6 +1,7 @@
 #include "report/engine/rg_bands.h"
 
 #include <algorithm>
+#include <climits>
 
 #include "platform/stream/class_registry.h"
 #include "platform/stream/component_reader.h"
@@ -226,6 +227,22 @@ const TObject* TrgBand::GetPrinter() const { return nullptr; }
 TrgDataPipeline* TrgBand::GetDataPipeline() const { return report_ ? report_->DataPipeline() : nullptr; }
 
 QString TrgBand::GetDescription() const { return rgLoadString(GetLanguageIndex() + descriptionId_); }
+
+void TrgBand::Loaded()
+{
+    TrgCacheable::Loaded();
+    std::vector<TrgCustomText*> saved;
+    for (TrgComponent* component : components_)
+        if (auto* text = dynamic_cast<TrgCustomText*>(component); text && text->Save())
+            saved.push_back(text);
+    // Texts without a stored place follow those with one.
+    std::stable_sort(saved.begin(), saved.end(), [](const TrgCustomText* a, const TrgCustomText* b) {
+        const auto key = [](const TrgCustomText* t) { return t->LoadedSaveOrder() < 0 ? INT_MAX : t->LoadedSaveOrder(); };
+        return key(a) < key(b);
+    });
+    for (TrgCustomText* text : saved)
+        AddSaveComponent(text);
+}
 
 void TrgBand::PageStarted()
 {

@@ -348,6 +348,27 @@ TEST_F(ReportTest, WithoutPrintersTheUserIsToldAndTheFileIsStillWritten)
     EXPECT_EQ(TrgArchiveReader(fileName).PageCount(), 1);
 }
 
+TEST_F(ReportTest, ACancelledJobStopsAtTheNextBandAndTheNextPrintIsWhole)
+{
+    auto rows = MakeRows(20);
+    MakeListReport(rows.get());
+    const QString fileName = dir.filePath(QStringLiteral("abbruch.raf"));
+    report->SetArchiveFileName(fileName);
+    report->OnStartPage = [this](TObject*) {
+        if (report->GetCurrentPageNo() == 3)
+            report->Cancel();
+    };
+    PrintTo(dvArchive);
+    EXPECT_TRUE(report->Cancelled());
+    EXPECT_FALSE(report->Engine()->PageRequestRunning());
+    EXPECT_LE(TrgArchiveReader(fileName).PageCount(), 3);
+
+    report->OnStartPage = nullptr;
+    report->Reset();
+    PrintTo(dvArchive);
+    EXPECT_EQ(TrgArchiveReader(fileName).PageCount(), 7);
+}
+
 TEST_F(ReportTest, AJobThatCannotGoOnEndsWithItsErrorAndTheNextPrintWorks)
 {
     const QString fileName = dir.filePath(QStringLiteral("leer.raf"));
