@@ -107,6 +107,12 @@ void TrgDesignControl::Paint()
         rgPaintDesignControl(printable_, Canvas(), ClientRect());
 }
 
+void rgInvalidateDesignControl(const TrgPrintable* Printable)
+{
+    if (TrgDesignControl* control = rgDesignControlOf(Printable))
+        control->UpdateFromPrintable();
+}
+
 void rgSetDesignDataField(TrgPrintable* Printable, const QString& DataField)
 {
     Printable->SetDataField(DataField);

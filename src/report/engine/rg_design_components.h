@@ -49,6 +49,10 @@ private:
 // The printable's design control; nullptr when it has none.
 TrgDesignControl* rgDesignControlOf(const TrgPrintable* Printable);
 
+// Refreshes the printable's design control, if it has one (the printable's
+// change notification).
+void rgInvalidateDesignControl(const TrgPrintable* Printable);
+
 // The designer's way to set a data text's field: with a design control, not
 // printing and without AutoSize, the width becomes the field's display width
 // in characters times the pixel width of "0" in the component's font.

@@ -815,6 +815,22 @@ TEST_F(DesignTest, DesignControlFollowsThePrintableAndItsParentFlags)
     EXPECT_FALSE(control.Visible());
 }
 
+TEST_F(DesignTest, AChangeMadeElsewhereReachesTheDesignControl)
+{
+    TrgDetailBand* band = AddBand<TrgDetailBand>(20000);
+    TrgLabel* label = AddLabel(band, "Titel", 0, 0, 3000);
+    TrgDesignControl control(label, &designer);
+    const int before = control.Height();
+    // A larger font makes the label taller (it sizes its height to the text);
+    // the font change notifies the designer.
+    TFont font;
+    font.Assign(label->Font());
+    font.SetSize(30);
+    label->SetFont(&font);
+    ASSERT_NE(label->GetPixelHeight(), before);
+    EXPECT_EQ(control.Height(), label->GetPixelHeight());
+}
+
 TEST_F(DesignTest, SizingHandlesSurroundTheControlWithTheirCursors)
 {
     TrgDetailBand* band = AddBand<TrgDetailBand>(20000);
