@@ -133,6 +133,24 @@ TEST_F(DataTextTest, OutsidePrintingTheFieldOrNameIsShown)
     EXPECT_EQ(text->GetDescription(), QStringLiteral("Feld: Name"));
 }
 
+TEST_F(DataTextTest, AFieldMarkedToReprintGoesWithAMemoOntoEachContinuationPage)
+{
+    for (bool reprint : {false, true}) {
+        SCOPED_TRACE(reprint);
+        report = std::make_unique<TCapturingReport>(&form);
+        SetUp();
+        MakeRows({"Name", "Text"}, {{"Eins", Paragraphs(15).join('\n')}});
+        TrgDBText* name = AddField(detail, "Name", 0, 0);
+        name->SetReprintOnOverFlow(reprint);
+        AddDBMemo(detail, QStringLiteral("Text"), 35000, 0);
+        const std::vector<QString> pages = PrintAll();
+        ASSERT_EQ(pages.size(), 3u);
+        EXPECT_EQ(MemoLines(pages), Paragraphs(15));
+        for (size_t page = 0; page < pages.size(); ++page)
+            EXPECT_EQ(pages[page].contains(QStringLiteral("\"Eins\"")), page == 0 || reprint) << page;
+    }
+}
+
 // ---- calculations ------------------------------------------------------------------
 
 TEST_F(DataTextTest, CalculationsOverTheRecordsInTheSummary)
