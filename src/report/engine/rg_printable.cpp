@@ -4,6 +4,7 @@
 #include "platform/ui/forms.h"
 #include "platform/stream/component_reader.h"
 #include "platform/stream/component_writer.h"
+#include "report/engine/rg_design_components.h"
 #include "report/engine/rg_pipeline.h"
 #include "report/output/rg_draw_commands.h"
 #include "report/output/rg_page.h"
@@ -34,6 +35,8 @@ TrgTextMeasure& rgLayoutMeasure()
 void rgSetLayoutMeasure(TrgTextMeasure* Measure) { layoutMeasure = Measure; }
 
 void rgServiceMessageQueue() { Application->ProcessMessages(); }
+
+void TrgPrintable::Invalidate() { rgInvalidateDesignControl(this); }
 
 TrgPrintable::TrgPrintable(TComponent* AOwner) : TrgCacheable(AOwner)
 {

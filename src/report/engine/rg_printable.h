@@ -163,6 +163,8 @@ public:
     virtual bool IsPrinting() const { return false; }
     virtual void GenerateDrawCommand(TrgPage* Page);
     virtual void PropertyChanged() {}
+    // A change that shows: an attached designer repaints the design control.
+    void Invalidate() override;
     void SetFontColor(TColor Value);
     // Converts what a stream of an older engine version held (versions as
     // numbers: "3.52" is 3520).
