@@ -166,7 +166,7 @@ private:
                 } catch (const dbfcdx::CdxError& e) {
                     // A damaged file is made anew; this part is left to the records.
                     failed_ = true;
-                    table_.Indexes().RebuildAfterError(*open.file, e.what());
+                    table_.Indexes().RebuildAfterError(*open.file, e);
                     return Part(count_);
                 }
             }
@@ -310,7 +310,7 @@ bool TagEntriesOf(DbfTable& table, IndexFile& file, IndexTag& tag, std::uint32_t
         table.Indexes().RebuildDeferred();
         return true;
     } catch (const dbfcdx::CdxError& e) {
-        table.Indexes().RebuildAfterError(file, e.what());
+        table.Indexes().RebuildAfterError(file, e);
         return false;
     }
 }
