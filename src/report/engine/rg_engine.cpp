@@ -1,8 +1,10 @@
 #include "report/engine/rg_engine.h"
 
 #include <algorithm>
+#include <climits>
 
 #include "report/engine/rg_bands.h"
+#include "report/engine/rg_groups.h"
 #include "report/engine/rg_report.h"
 #include "report/output/rg_page.h"
 #include "report/output/rg_printer_setup.h"
@@ -13,6 +15,8 @@ namespace {
 
 constexpr int kBandHeightExceedsPage = 275;
 constexpr int kDetailBandDoesNotFit = 302;
+constexpr int kCannotConvertColumnPosition = 285;
+constexpr int kCannotFindColumnPosition = 286;
 
 }  // namespace
 
@@ -55,30 +59,68 @@ TrgEngine::~TrgEngine()
 
 void TrgEngine::DetachPipelines()
 {
-    if (pipeline_)
-        pipeline_->DetachClient(this);
-    pipeline_ = nullptr;
-    pipelineOpen_ = false;
+    for (TrgDataPipeline* pipeline : {pipeline_, detailPipeline_})
+        if (pipeline)
+            pipeline->DetachClient(this);
+    pipeline_ = detailPipeline_ = nullptr;
+    pipelineOpen_ = detailOpen_ = false;
+}
+
+void TrgEngine::ForgetPipeline(const TObject* Pipeline)
+{
+    if (Pipeline == pipeline_) {
+        pipeline_ = nullptr;
+        pipelineOpen_ = false;
+    }
+    if (Pipeline == detailPipeline_) {
+        detailPipeline_ = nullptr;
+        detailOpen_ = false;
+    }
 }
 
 void TrgEngine::PipelineNotification(int Operation, TrgDataPipeline* Pipeline)
 {
-    if (Operation == rgPipelineDestroying && Pipeline == pipeline_) {
-        pipeline_ = nullptr;
-        pipelineOpen_ = false;
-    }
+    if (Operation == rgPipelineDestroying)
+        ForgetPipeline(Pipeline);
 }
 
 void TrgEngine::EventNotify(TrgCommunicator* Sender, int Operation)
 {
-    if (Sender == pipeline_ && Operation == rgOpPartnerDestroyed) {
-        pipeline_ = nullptr;
-        pipelineOpen_ = false;
-    }
+    if (Operation == rgOpPartnerDestroyed)
+        ForgetPipeline(Sender);
     TrgCustomEngine::EventNotify(Sender, Operation);
 }
 
+bool TrgEngine::NextMasterRecord()
+{
+    pipeline_->Next();
+    SkipMastersWithoutDetails();
+    return !pipeline_->IsEOF();
+}
+
+void TrgEngine::SkipMastersWithoutDetails()
+{
+    if (!detailOpen_ || pipeline_->IsEOF())
+        return;
+    detailPipeline_->First();
+    while (detailPipeline_->SkipWhenNoRecords() && (detailPipeline_->PipelineState() & tsNoRecords) &&
+           !pipeline_->IsEOF()) {
+        pipeline_->SkipRecord();
+        detailPipeline_->First();
+    }
+}
+
 bool TrgEngine::IsTwoPass() const { return report_ && report_->PassSetting() == psTwoPass; }
+
+int TrgEngine::GetPageNo() const
+{
+    return numberingGroup_ ? numberingGroup_->GetGroupPageNo(pageNo_) : pageNo_;
+}
+
+int TrgEngine::GetPageCount() const
+{
+    return numberingGroup_ ? numberingGroup_->GetGroupPageCount() : lastPageNo_;
+}
 
 int TrgEngine::GetPageBottom() const
 {
@@ -130,10 +172,18 @@ void TrgEngine::Reset()
 
 void TrgEngine::DataAdvance()
 {
-    if (moveDue_) {
-        moveDue_ = false;
-        DataNext();
+    if (!moveDue_)
+        return;
+    // The move a group break took back: the new group's record.
+    moveDue_ = false;
+    if (endOfData_ || !pipeline_ || !pipelineOpen_)
+        return;
+    if (!NextMasterRecord()) {
+        EndOfData();
+        return;
     }
+    RefreshBreakValues();
+    TraverseRecord();
 }
 
 void TrgEngine::DataNext()
@@ -145,11 +195,47 @@ void TrgEngine::DataNext()
         EndOfData();
         return;
     }
-    pipeline_->Next();
-    if (pipeline_->IsEOF())
+    if (!NextMasterRecord()) {
         EndOfData();
-    else
-        pipeline_->DoOnTraversal();
+        return;
+    }
+    if (CheckGroupBreaks()) {
+        // The footers of the ending group print with its last record; the
+        // move is carried out again once they have printed.
+        pipeline_->Prior();
+        secondState_ |= e2GroupFooters;
+        return;
+    }
+    TraverseRecord();
+}
+
+void TrgEngine::TraverseRecord()
+{
+    pipeline_->DoOnTraversal();
+    TrgDataPipeline* inner = detailOpen_ ? detailPipeline_ : pipeline_;
+    for (int i = 0; i < report_->GetBandCount(); ++i)
+        if (auto* band = dynamic_cast<TrgCustomBand*>(report_->GetBandAt(i)))
+            band->TraverseRecord(inner, pipeline_);
+}
+
+bool TrgEngine::CheckGroupBreaks()
+{
+    int outermost = -1;
+    for (int i = report_->GetGroupCount() - 1; i >= 0; --i)
+        if (report_->GetGroupAt(i)->CheckForBreak())
+            outermost = i;
+    if (outermost < 0)
+        return false;
+    // A break of an outer group breaks every group inside it.
+    for (int i = outermost; i < report_->GetGroupCount(); ++i)
+        report_->GetGroupAt(i)->Break();
+    return true;
+}
+
+void TrgEngine::RefreshBreakValues()
+{
+    for (int i = 0; i < report_->GetGroupCount(); ++i)
+        report_->GetGroupAt(i)->RefreshBreakValue();
 }
 
 // ---- page requests -----------------------------------------------------------
@@ -167,6 +253,7 @@ void TrgEngine::PageRequest(TrgPageSettingType Setting, int PageNo, const QStrin
     requestedPage_ = PageNo;
     pageList_ = PageList ? *PageList : QStringList();
     pageListPos_ = 0;
+    entryPending_ = false;
 
     if (IsTwoPass() && !pageCountKnown_) {
         setting_ = psAll;
@@ -177,8 +264,9 @@ void TrgEngine::PageRequest(TrgPageSettingType Setting, int PageNo, const QStrin
     } else {
         GenerationLoop();
     }
-    if (pipeline_ && pipelineOpen_)
-        pipeline_->GotoSavedBookmark();
+    for (auto [pipeline, open] : {std::pair{pipeline_, pipelineOpen_}, std::pair{detailPipeline_, detailOpen_}})
+        if (pipeline && open)
+            pipeline->GotoSavedBookmark();
 }
 
 void TrgEngine::SetPassState()
@@ -223,7 +311,10 @@ bool TrgEngine::TakePageListEntry(int& Page)
             ++pageListPos_;
             continue;
         }
-        if (entry <= lastPageNo_ + 1)
+        // An entry beyond the pages made so far stays current until the
+        // pages before it are made.
+        entryPending_ = entry > lastPageNo_ + 1;
+        if (!entryPending_)
             ++pageListPos_;
         requestedPage_ = entry;
         Page = entry;
@@ -266,6 +357,7 @@ void TrgEngine::NextPage()
     if (repeatLastPage_) {
         // The last page is made once more, now knowing that it is the last.
         repeatLastPage_ = false;
+        remakingLastPage_ = true;
         done_ = false;
         return;
     }
@@ -278,10 +370,12 @@ void TrgEngine::NextPage()
             ++pageNo_;
         break;
     case psPageList: {
+        if (pageNo_ == requestedPage_ && entryPending_) {
+            entryPending_ = false;
+            ++pageListPos_;
+        }
         int page = 0;
-        if (lastPageReached_ && pageNo_ >= requestedPage_ && pageListPos_ >= pageList_.size())
-            done_ = true;
-        else if (pageNo_ < requestedPage_)
+        if (pageNo_ < requestedPage_ && !lastPageReached_)
             ++pageNo_;
         else if (TakePageListEntry(page))
             pageNo_ = page;
@@ -336,7 +430,7 @@ void TrgEngine::InitGeneration()
     endOfData_ = false;
     moveDue_ = false;
     repeatLastPage_ = false;
-    stuckBand_ = nullptr;
+    stuckBand_ = stuckHeaderBand_ = nullptr;
     saveRowNo_ = 0;
     pageCountKnown_ = false;
 
@@ -344,6 +438,14 @@ void TrgEngine::InitGeneration()
     pipeline_ = report_->DataPipeline();
     if (pipeline_) {
         pipelineOpen_ = rgStartPipeline(pipeline_, this, report_->Language());
+        // A detail band with a pipeline of its own shows the details of the
+        // report's (master) records; masters without details may be skipped.
+        auto* detail = dynamic_cast<TrgDetailBand*>(report_->FindBand(bkDetail));
+        if (pipelineOpen_ && detail && detail->DataPipeline() && detail->DataPipeline() != pipeline_) {
+            detailPipeline_ = detail->DataPipeline();
+            detailOpen_ = rgStartPipeline(detailPipeline_, this, report_->Language());
+            SkipMastersWithoutDetails();
+        }
         if (pipelineOpen_) {
             const bool noRecords = (pipeline_->PipelineState() & tsNoRecords) != 0;
             if ((pipeline_->SkipWhenNoRecords() && noRecords) || pipeline_->IsEOF()) {
@@ -351,7 +453,8 @@ void TrgEngine::InitGeneration()
                 return;
             }
             pipeline_->SaveBookmark();
-            pipeline_->DoOnTraversal();
+            if (detailOpen_)
+                detailPipeline_->SaveBookmark();
         }
     }
 
@@ -385,11 +488,21 @@ void TrgEngine::InitGeneration()
             break;
         }
 
+    numberingGroup_ = nullptr;
+    for (int i = 0; i < report_->GetGroupCount(); ++i) {
+        TrgGroup* group = report_->GetGroupAt(i);
+        group->InitForPrint();
+        if (!numberingGroup_ && group->NewPage && group->ResetPageNo)
+            numberingGroup_ = group;
+    }
     for (int i = 0; i < report_->GetBandCount(); ++i)
         report_->GetBandAt(i)->InitForPrint();
+    if (pipeline_ && pipelineOpen_)
+        TraverseRecord();
     printDateTime_ = Clock ? Clock() : Now();
     engineState_ |= esStarted;
     pageNo_ = lastPageNo_ = 0;
+    multiColumn_ = report_->Columns() > 1;
     secondState_ = e2TitlePending | e2DetailPrinting;
     currentList_ = blTitle;
     currentIndex_ = 0;
@@ -400,6 +513,11 @@ void TrgEngine::InitGeneration()
 
 void TrgEngine::GeneratePage()
 {
+    // A page is the last one when its generation finds out; only the last
+    // page made again knows it from the start.
+    if (!remakingLastPage_)
+        lastPageReached_ = false;
+    remakingLastPage_ = false;
     if (OnRestoreState)
         OnRestoreState(pageNo_);
     StartPage();
@@ -419,7 +537,8 @@ void TrgEngine::GeneratePage()
         }
         if (!pageEnded_) {
             int index = 0;
-            GenerateList(blHeader, index);
+            if (!GenerateList(blHeader, index))
+                secondState_ &= TrgStateSet(~e2PageHeaders);
         }
     }
     if (pageEnded_)
@@ -445,11 +564,17 @@ void TrgEngine::StartPage()
     const TrgPageDef& pageDef = report_->PageDef();
     SetPrintArea(pageDef.mmMarginLeft, pageDef.mmMarginTop, pageDef.mmPrintableWidth(), pageDef.mmMarginTop);
     columnNo_ = 0;
+    columnTop_ = 0;
+    columnEnded_ = false;
     pageEnded_ = false;
     DetailPositioned = false;
     PagePasses = 0;
-    if (!pageCountKnown_ && pageNo_ > lastPageNo_)
+    secondState_ |= e2PageHeaders;
+    if (!pageCountKnown_ && pageNo_ > lastPageNo_) {
         lastPageNo_ = pageNo_;
+        if (numberingGroup_)
+            numberingGroup_->UpdateLastPage(pageNo_);
+    }
     page_->FreeDrawCommands();
     output_ = IsOutputPage();
     FillPageData();
@@ -458,6 +583,13 @@ void TrgEngine::StartPage()
     report_->DoOnStartPage();
     for (int i = 0; i < report_->GetBandCount(); ++i)
         report_->GetBandAt(i)->PageStarted();
+}
+
+int TrgEngine::OrphanedFooterGroup() const
+{
+    if (currentList_ != blGroupFooter || currentIndex_ >= int(lists_[blGroupFooter].size()))
+        return -1;
+    return lists_[blGroupFooter][size_t(currentIndex_)]->GroupIndex();
 }
 
 bool TrgEngine::IsOutputPage() const
@@ -483,13 +615,32 @@ bool TrgEngine::IsOutputPage() const
 void TrgEngine::BandSequence()
 {
     while (currentList_ <= blGroupFooter && !pageEnded_ && !stop_) {
+        if (multiColumn_ && (columnNo_ == 0 || columnEnded_)) {
+            StartColumn();
+            if (currentList_ == blDetail || currentList_ == blGroupHeader) {
+                int index = 0;
+                GenerateList(blGroupHeader, index);
+                if (pageEnded_ || columnEnded_)
+                    continue;
+                currentList_ = blDetail;
+                currentIndex_ = 0;
+            }
+        }
         GenerateList(currentList_, currentIndex_);
         if (pageEnded_)
             break;
-        if (currentList_ == blGroupFooter && !endOfData_)
-            currentList_ = blGroupHeader;
-        else
+        if (columnEnded_)
+            continue;
+        if (currentList_ == blGroupFooter) {
+            // The record that started the new group was taken back for the
+            // footers; it is due now, also when no group has a footer band.
+            if ((secondState_ & e2GroupFooters) && !endOfData_)
+                moveDue_ = true;
+            secondState_ &= TrgStateSet(~e2GroupFooters);
+            currentList_ = endOfData_ ? currentList_ + 1 : int(blGroupHeader);
+        } else {
             ++currentList_;
+        }
         currentIndex_ = 0;
         rgServiceMessageQueue();
     }
@@ -500,8 +651,97 @@ void TrgEngine::BandSequence()
     // A report without detail, group footer or summary band has one page.
     if (!lastBand_)
         lastPageReached_ = true;
-    if (!pageEnded_ && !stop_)
-        EndPage();
+    if (!pageEnded_ && !stop_) {
+        if (multiColumn_ && columnNo_ > 0)
+            EndColumn();
+        else
+            EndPage();
+    }
+}
+
+bool TrgEngine::PlaceColumn(int Number, int& Left)
+{
+    const TrgPageDef& pageDef = report_->PageDef();
+    const int paperRight = pageDef.mmWidth - pageDef.mmMarginRight;
+    const TStringList& positions = *report_->ColumnPositions();
+    if (positions.Count() == 0) {
+        Left = pageDef.mmMarginLeft + (Number - 1) * report_->mmColumnWidth();
+        return Left + report_->mmColumnWidth() <= paperRight;
+    }
+    const QStringList column{QString::number(Number)};
+    const int language = report_->LanguageIndex();
+    // The messages end in a full stop of their own; none is added twice.
+    auto message = [&](int Id) {
+        QString text = rgFillMessageTags(rgLoadString(language + Id), column);
+        return text.endsWith(u'.') ? text : text + u'.';
+    };
+    if (positions.Count() < Number)
+        AbortJob(message(kCannotFindColumnPosition));
+    // Positions are stored in thousandths of a millimetre, "." as the
+    // decimal separator whatever the locale.
+    bool ok = false;
+    const double position = positions.Strings(Number - 1).trimmed().toDouble(&ok);
+    if (!ok || position < INT_MIN || position > INT_MAX)
+        AbortJob(message(kCannotConvertColumnPosition));
+    Left = int(position);
+    return Left <= paperRight;
+}
+
+void TrgEngine::StartColumn()
+{
+    if (engineState_ & (esTitlePrinting | esSummaryPrinting))
+        return;
+    if (columnNo_ == 0)
+        columnTop_ = printPosition_;
+    if (columnNo_ >= report_->Columns())
+        return;
+    int left = 0;
+    const bool fits = PlaceColumn(columnNo_ + 1, left);
+    ++columnNo_;
+    columnEnded_ = false;
+    if (!fits)
+        return;
+    const TrgPageDef& pageDef = report_->PageDef();
+    SetPrintArea(left, columnTop_, pageDef.mmWidth - pageDef.mmMarginRight, columnTop_);
+    bodyTop_ = columnTop_;
+    DetailPositioned = false;
+    secondState_ |= e2ColumnHeaders;
+    report_->DoOnStartColumn();
+    int index = 0;
+    if (!GenerateList(blColumnHeader, index))
+        secondState_ &= TrgStateSet(~e2ColumnHeaders);
+}
+
+void TrgEngine::EndColumn()
+{
+    columnEnded_ = true;
+    const auto* groupHeader = dynamic_cast<const TrgGroupHeaderBand*>(currentBand_);
+    const bool newPageForced =
+        groupHeader && groupHeader->Group() && groupHeader->Group()->NewPage && !groupHeader->Group()->NewColumn;
+    bool nextFits = false;
+    // A column beyond the given positions is tried too, so that a missing
+    // position ends the job with its message instead of going unnoticed.
+    if (columnNo_ < report_->Columns()) {
+        int left = 0;
+        nextFits = PlaceColumn(columnNo_ + 1, left);
+    }
+    const bool summaryStarted = currentList_ == blSummary;
+    const bool anotherColumn = columnNo_ != report_->Columns() && (!summaryStarted || !endOfData_) && nextFits &&
+                               !newPageForced;
+    if (!anotherColumn)
+        SaveState();
+    DataAdvance();
+    const TrgStateSet footers = secondState_ & e2FootersPrinting;
+    secondState_ |= e2FootersPrinting;
+    int index = 0;
+    GenerateList(blColumnFooter, index);
+    secondState_ = TrgStateSet((secondState_ & ~e2FootersPrinting) | footers);
+    report_->DoOnEndColumn();
+    if (anotherColumn)
+        return;
+    const TrgPageDef& pageDef = report_->PageDef();
+    SetPrintArea(pageDef.mmMarginLeft, pageDef.mmMarginTop, pageDef.mmPrintableWidth(), printPosition_);
+    EndPage();
 }
 
 bool TrgEngine::IsBodyList(int List) { return List >= blGroupHeader && List <= blSummary; }
@@ -517,16 +757,19 @@ bool TrgEngine::GenerateList(int List, int& Index)
         const bool out = band->Generate();
         if (endOfData_ && band == lastBand_ && !out)
             lastPageReached_ = true;
-        if (IsBodyList(List)) {
-            if (out && !band->MadeProgress() && positionBefore == bodyTop_) {
-                // The band did not fit into an empty page body. Once more on
-                // the next page may be a position retry or a new-page
-                // request; twice in a row it can never fit.
-                if (stuckBand_ == band)
-                    AbortJob(rgLoadString(report_->LanguageIndex() + kDetailBandDoesNotFit));
-                stuckBand_ = band;
+        if (List != blFooter && List != blColumnFooter) {
+            // A band that did not fit into an empty page body, or a page
+            // header that did not fit at all, may wait once (a position
+            // retry, a new page asked for); twice in a row it never fits.
+            const bool body = IsBodyList(List);
+            TrgCustomBand*& stuck = body ? stuckBand_ : stuckHeaderBand_;
+            if (out && !band->MadeProgress() && (!body || positionBefore == bodyTop_)) {
+                if (stuck == band)
+                    AbortJob(rgLoadString(report_->LanguageIndex() +
+                                          (body ? kDetailBandDoesNotFit : kBandHeightExceedsPage)));
+                stuck = band;
             } else if (band->MadeProgress()) {
-                stuckBand_ = nullptr;
+                stuck = nullptr;
             }
         }
         if (out) {
@@ -536,8 +779,12 @@ bool TrgEngine::GenerateList(int List, int& Index)
         ++Index;
         rgServiceMessageQueue();
     }
-    if (overflowed && !(secondState_ & e2FootersPrinting))
-        EndPage();
+    if (overflowed && !(secondState_ & e2FootersPrinting)) {
+        if (multiColumn_ && columnNo_ > 0 && !columnEnded_)
+            EndColumn();
+        else
+            EndPage();
+    }
     return overflowed;
 }
 
@@ -551,7 +798,8 @@ void TrgEngine::SaveState()
 void TrgEngine::EndPage()
 {
     pageEnded_ = true;
-    SaveState();
+    if (!multiColumn_ || columnNo_ == 0)
+        SaveState();
     DataAdvance();
     if (!(secondState_ & e2FootersPrinting) && !(engineState_ & esNoHeader)) {
         secondState_ |= e2FootersPrinting;
@@ -581,6 +829,7 @@ void TrgEngine::FillPageData()
     TrgPage& page = *page_;
     page.AbsolutePageNo = pageNo_;
     page.AbsolutePageCount = lastPageNo_;
+    page.ControlGroupBreakNo = numberingGroup_ ? numberingGroup_->GroupNumber() : 0;
     page.DocumentName = report_->PrinterSetup()->DocumentName;
     page.FirstPage = pageNo_ == 1;
     page.LanguageIndex = report_->LanguageIndex();

@@ -20,6 +20,7 @@
 class TrgBand;
 class TrgCustomBand;
 class TrgCustomReport;
+class TrgGroup;
 class TrgPage;
 
 // Bits of the generator's state set.
@@ -34,12 +35,16 @@ enum : TrgStateSet {
     esNoHeader = 128,
 };
 
-// Bits of the engine's second state set.
+// Bits of the engine's second state set. The markers of bands use the
+// bits of their placement sets: page headers, column headers, group
+// footers, detail.
 enum : TrgStateSet {
-    e2TitlePending = 1,
-    e2EndOfData = 2,
-    e2FootersPrinting = 4,
-    e2FirstPage = 8,
+    e2TitlePending = 0x0001,
+    e2EndOfData = 0x0002,
+    e2PageHeaders = 0x0004,
+    e2FootersPrinting = 0x0008,
+    e2ColumnHeaders = 0x0010,
+    e2FirstPage = 0x0020,
     e2GroupFooters = 0x0080,
     e2DetailPrinting = 0x0100,
 };
@@ -125,10 +130,19 @@ public:
     virtual void SetPageCount(int Count) = 0;
     virtual void DataAdvance() = 0;
     virtual void DataNext() = 0;
+    // The record move taken back at a group break is carried out by the
+    // next DataAdvance.
+    void NoteMoveDue() { moveDue_ = true; }
     virtual void DetachPipelines() = 0;
+    // Every group has closed: the summary is being generated.
+    virtual bool SummaryStarted() const { return false; }
+    // While a page goes on with group footers: the index of the group whose
+    // footer comes first; -1 otherwise.
+    virtual int OrphanedFooterGroup() const { return -1; }
 
 protected:
     bool endOfData_ = false;
+    bool moveDue_ = false;
     int columnNo_ = 0;
     int highestCachedPage_ = -1;
     int printLeft_ = 0, printTop_ = 0, printRight_ = 0, printPosition_ = 0;
@@ -140,6 +154,8 @@ public:
     explicit TrgEngine(TComponent* AOwner);
     ~TrgEngine() override;
 
+    int GetPageNo() const override;
+    int GetPageCount() const override;
     int GetPageBottom() const override;
     void SetPageCount(int Count) override;
     void DataAdvance() override;
@@ -151,6 +167,8 @@ public:
     void PageRequest(TrgPageSettingType Setting, int PageNo, const QStringList* PageList) override;
     void PipelineNotification(int Operation, TrgDataPipeline* Pipeline) override;
     void EventNotify(TrgCommunicator* Sender, int Operation) override;
+    bool SummaryStarted() const override { return currentList_ == blSummary; }
+    int OrphanedFooterGroup() const override;
 
     // The band being generated.
     TrgBand* CurrentBand() const { return currentBand_; }
@@ -179,8 +197,25 @@ private:
     void NextPage();
     bool IsOutputPage() const;
     void AbortJob(const QString& Message);
+    // Columns: placing column Number (false when it does not fit on the
+    // paper; the job ends when its position is missing or unreadable),
+    // starting one, ending one (and the page when no column follows).
+    bool PlaceColumn(int Number, int& Left);
+    void StartColumn();
+    void EndColumn();
+    // Tests every group for a break after a record move; true when one broke.
+    bool CheckGroupBreaks();
+    void RefreshBreakValues();
     bool IsTwoPass() const;
     int HighestCachedPage() const;
+    // Moves the report's pipeline on; false at its end. A detail pipeline
+    // goes to the first detail of the new master.
+    bool NextMasterRecord();
+    void SkipMastersWithoutDetails();
+    // The pipeline reached a record: its traversal event, and every band's
+    // components that keep values across records take it in.
+    void TraverseRecord();
+    void ForgetPipeline(const TObject* Pipeline);
     // The next valid entry of the page list; false when none is left.
     bool TakePageListEntry(int& Page);
     static bool IsBodyList(int List);
@@ -191,20 +226,31 @@ private:
     int currentList_ = blTitle;
     int currentIndex_ = 0;
     bool pageEnded_ = false;
+    bool multiColumn_ = false;
+    bool columnEnded_ = false;
+    int columnTop_ = 0;
     bool output_ = false;
     TrgPageSettingType setting_ = psAll;
     int requestedPage_ = 0;
     QStringList pageList_;
     int pageListPos_ = 0;
+    bool entryPending_ = false;
     bool startFirstPassFired_ = false, endFirstPassFired_ = false;
     bool startSecondPassFired_ = false, endSecondPassFired_ = false;
     TrgDataPipeline* pipeline_ = nullptr;
     bool pipelineOpen_ = false;
-    bool moveDue_ = false;
+    // The detail band's own pipeline, when it has one.
+    TrgDataPipeline* detailPipeline_ = nullptr;
+    bool detailOpen_ = false;
     bool repeatLastPage_ = false;
-    // Where the body of the current page starts, and the body band that
-    // did not fit there on the page before.
+    bool remakingLastPage_ = false;
+    // Where the body of the current page starts, the body band that did
+    // not fit there on the page before, and the header band that did not
+    // fit on it.
     int bodyTop_ = 0;
     TrgCustomBand* stuckBand_ = nullptr;
+    TrgCustomBand* stuckHeaderBand_ = nullptr;
+    // The first group with NewPage and ResetPageNo: pages are counted in it.
+    TrgGroup* numberingGroup_ = nullptr;
     int32_t cacheOffset_ = 0;
 };

@@ -126,6 +126,13 @@ void TrgPrintable::PipelineNotification(TrgDataPipeline*, int Operation)
     PropertyChanged();
 }
 
+void TrgPrintable::EventNotify(TrgCommunicator* Sender, int Operation)
+{
+    if (Operation == rgOpPartnerDestroyed && Sender && Sender == dataPipeline_)
+        PipelineNotification(dataPipeline_, rgPipelineDestroying);
+    TrgCacheable::EventNotify(Sender, Operation);
+}
+
 void TrgPrintable::SetFont(const TFont* Value)
 {
     font_.Assign(Value);
@@ -335,13 +342,6 @@ void TrgPrintable::GenerateDrawCommand(TrgPage* Page)
 {
     if (printPending_ && visible_)
         CreateDrawCommand(Page);
-}
-
-void TrgPrintable::SetColorAndTransparency(bool Transparent)
-{
-    SetTransparent(Transparent);
-    if (!Transparent)
-        SetColor(color_);
 }
 
 void TrgPrintable::SetFontColor(TColor Value)

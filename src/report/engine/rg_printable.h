@@ -149,6 +149,8 @@ public:
     virtual void TraverseRecord() {}
     // Operation rgPipelineDestroying forgets the pipeline.
     virtual void PipelineNotification(TrgDataPipeline* Pipeline, int Operation);
+    // A pipeline that goes away is forgotten.
+    void EventNotify(TrgCommunicator* Sender, int Operation) override;
     // Lays the object out on the current page.
     virtual void Generate() = 0;
     virtual QString GetText();
@@ -161,7 +163,6 @@ public:
     virtual bool IsPrinting() const { return false; }
     void GenerateDrawCommand(TrgPage* Page);
     virtual void PropertyChanged() {}
-    void SetColorAndTransparency(bool Transparent);
     void SetFontColor(TColor Value);
     // Converts what a stream of an older engine version held (versions as
     // numbers: "3.52" is 3520).
@@ -180,6 +181,8 @@ protected:
         editKind_ = Kind;
         editProperty_ = Property;
     }
+    // A constructor's default, without sizing.
+    void InitAutoSize(bool Value) { autoSize_ = Value; }
     void SetPrinted(bool Value) { printed_ = Value; }
     void SetDoesNotFit(bool Value) { doesNotFit_ = Value; }
     void SetContinued(bool Value) { continued_ = Value; }

@@ -7,10 +7,12 @@
 #include "platform/stream/component_writer.h"
 #include "report/engine/rg_bands.h"
 #include "report/engine/rg_engine.h"
+#include "report/engine/rg_groups.h"
 #include "report/engine/rg_text_components.h"
 #include "report/output/rg_page.h"
 #include "report/output/rg_printer_setup.h"
 #include "report/output/rg_publisher.h"
+#include "report/output/rg_units.h"
 
 // ---- TrgCustomReport -------------------------------------------------------
 
@@ -30,6 +32,8 @@ TrgCustomReport::~TrgCustomReport()
         dataPipeline_->DetachClient(this);
     engine_->SetStop(true);
     destroyingBands_ = true;
+    while (!groups_.empty())
+        delete groups_.back();
     while (!bands_.empty())
         delete bands_.back();
     engine_.reset();
@@ -69,6 +73,41 @@ void TrgCustomReport::SortBands()
                      [](const TrgBand* a, const TrgBand* b) { return a->GetSortKey() < b->GetSortKey(); });
 }
 
+int TrgCustomReport::IndexOfGroup(const TrgGroup* Group) const
+{
+    auto it = std::find(groups_.begin(), groups_.end(), Group);
+    return it == groups_.end() ? -1 : int(it - groups_.begin());
+}
+
+void TrgCustomReport::AddGroup(TrgGroup* Group)
+{
+    if (Group)
+        Group->SetReport(this);
+}
+
+void TrgCustomReport::RemoveGroup(TrgGroup* Group)
+{
+    if (Group && Group->Report() == this)
+        Group->SetReport(nullptr);
+}
+
+void TrgCustomReport::ListGroup(TrgGroup* Group)
+{
+    if (IndexOfGroup(Group) >= 0)
+        return;
+    groups_.push_back(Group);
+    SortBands();
+    Reset();
+}
+
+void TrgCustomReport::UnlistGroup(TrgGroup* Group)
+{
+    std::erase(groups_, Group);
+    SortBands();
+    if (!destroyingBands_)
+        Reset();
+}
+
 TrgBand* TrgCustomReport::FindBand(int Kind, int GroupIndex) const
 {
     for (TrgBand* band : bands_) {
@@ -88,6 +127,29 @@ void TrgCustomReport::SetColumns(int Value)
         return;
     const int printable = PageDef().mmPrintableWidth();
     mmColumnWidth_ = columns_ > 1 ? printable / columns_ : printable;
+    Reset();
+}
+
+float TrgCustomReport::ColumnWidth() const
+{
+    return rgFromMMThousandths(mmColumnWidth_, units_, rgHorizontal, nullptr);
+}
+
+void TrgCustomReport::SetColumnWidth(float Value)
+{
+    int width = rgToMMThousandths(units_, rgHorizontal, nullptr, Value);
+    if (Loading()) {
+        mmColumnWidth_ = width;
+        return;
+    }
+    const int printable = PageDef().mmPrintableWidth();
+    if (width <= 0 && columns_ > 1) {
+        SetColumns(1);
+        return;
+    }
+    mmColumnWidth_ = std::min(width, printable);
+    if (columns_ > 1 && mmColumnWidth_ > 0 && printable / mmColumnWidth_ < columns_)
+        columns_ = std::max(printable / mmColumnWidth_, 1);
     Reset();
 }
 
@@ -259,6 +321,29 @@ TrgReport::~TrgReport()
     cache_.reset();
 }
 
+void TrgReport::ConvertVersion(int StoredVersion)
+{
+    TrgCustomReport::ConvertVersion(StoredVersion);
+    if (StoredVersion < 1270 && LegacyLandscape)
+        PrinterSetup()->SetOrientation(poLandscape);
+}
+
+void TrgReport::DefineLegacyProperties(TFiler& Filer)
+{
+    auto read = [&Filer](const char* Name, std::function<void(TReader&)> Read) {
+        Filer.DefineProperty(QString::fromLatin1(Name), Read, nullptr, false);
+    };
+    read("AllowPrintCancel", [](TReader& Reader) { Reader.ReadBoolean(); });
+    read("DataSource", [this](TReader& Reader) { LegacyDataSourceName = Reader.ReadIdent(); });
+    read("OnPrintingComplete", [this](TReader& Reader) { LegacyCompletionHandlerName = Reader.ReadIdent(); });
+    read("Orientation", [this](TReader& Reader) { LegacyLandscape = Reader.ReadIdent() == QLatin1String("poLandscape"); });
+    read("NoDataPages", [this](TReader& Reader) { SetPageLimit(Reader.ReadInteger()); });
+    read("PreviewPages", [](TReader& Reader) { Reader.ReadInteger(); });
+    read("RowSpacing", [this](TReader& Reader) { LegacyRowSpacing = float(Reader.ReadFloat()); });
+    read("SuppressFormFeed", [](TReader& Reader) { Reader.ReadBoolean(); });
+    read("Viewer", [](TReader& Reader) { Reader.ReadIdent(); });
+}
+
 void TrgReport::SetCachePages(bool Value)
 {
     if (!PageRequestRunning())
@@ -307,6 +392,8 @@ std::vector<TrgCacheable*> TrgReport::CacheablesInOrder()
     if (auto* detail = dynamic_cast<TrgDetailBand*>(FindBand(bkDetail)); detail && detail->DataPipeline())
         objects.push_back(detail->DataPipeline());
     objects.push_back(engine_.get());
+    for (int i = 0; i < GetGroupCount(); ++i)
+        objects.push_back(GetGroupAt(i));
     for (int i = 0; i < GetBandCount(); ++i) {
         TrgBand* band = GetBandAt(i);
         objects.push_back(band);
@@ -347,6 +434,7 @@ void DescribeReportClasses()
 {
     rgRegisterTextComponentClasses();
     rgRegisterBandClasses();
+    rgRegisterGroupClasses();
     const TEnumInfo* passSettings = Enum("TrgPassSettingType", TrgPassSettingTypeIdentifiers);
     const TEnumInfo* units = Enum("TrgUnitType", TrgUnitTypeIdentifiers);
     const TEnumInfo* devices = Enum("TrgDeviceType", TrgDeviceTypeIdentifiers);
@@ -364,8 +452,12 @@ void DescribeReportClasses()
         .Enum("Units", units, Get(&C::Units), Put(&C::SetUnits)).Default(utInches)
         .DefineProperties([](C& report, TFiler& filer) { report.DefineReportProperties(filer); })
         .Children([](C& report, const TGetChildProc& proc, TComponent*) {
+            // Group bands are children of their group.
             for (int i = 0; i < report.GetBandCount(); ++i)
-                proc(report.GetBandAt(i));
+                if (!dynamic_cast<TrgGroupBand*>(report.GetBandAt(i)))
+                    proc(report.GetBandAt(i));
+            for (int i = 0; i < report.GetGroupCount(); ++i)
+                proc(report.GetGroupAt(i));
         });
 
     using R = TrgReport;
@@ -384,11 +476,7 @@ void DescribeReportClasses()
         .Boolean("ShowPrintDialog", Get(&R::ShowPrintDialog), Put(&R::SetShowPrintDialog)).Default(true)
         .String("TextFileName", Get(&R::TextFileName), [](R& r, const QString& v) { r.SetTextFileName(v); })
         .Enum("TextFileType", fileTypes, Get(&R::TextFileType), Put(&R::SetTextFileType)).Default(ftComma)
-        .DefineProperties([](R& report, TFiler& filer) {
-            filer.DefineProperty(QStringLiteral("NoDataPages"),
-                                 [&report](TReader& reader) { report.SetPageLimit(reader.ReadInteger()); }, nullptr,
-                                 false);
-        });
+        .DefineProperties([](R& report, TFiler& filer) { report.DefineLegacyProperties(filer); });
 }
 
 }  // namespace
@@ -400,4 +488,5 @@ void rgRegisterReportClasses()
     RegisterClass(ClassInfoFor<TrgReport>());
     rgRegisterTextComponentClasses();
     rgRegisterBandClasses();
+    rgRegisterGroupClasses();
 }

@@ -18,6 +18,7 @@
 
 class TFiler;
 class TrgBand;
+class TrgGroup;
 class TrgEngine;
 class TrgCustomEngine;
 
@@ -38,11 +39,25 @@ public:
     void ListBand(TrgBand* Band);
     void UnlistBand(TrgBand* Band);
 
+    // ---- groups, index 0 the outermost ----
+    int GetGroupCount() const { return int(groups_.size()); }
+    TrgGroup* GetGroupAt(int Index) const { return groups_.at(size_t(Index)); }
+    int IndexOfGroup(const TrgGroup* Group) const;
+    // The group joins this report (TrgGroup::SetReport).
+    void AddGroup(TrgGroup* Group);
+    void RemoveGroup(TrgGroup* Group);
+    // Called by the group when it joins or leaves.
+    void ListGroup(TrgGroup* Group);
+    void UnlistGroup(TrgGroup* Group);
+
     // ---- properties ----
     int Columns() const { return columns_; }
     void SetColumns(int Value);
     int mmColumnWidth() const { return mmColumnWidth_; }
-    void SetmmColumnWidth(int Value) { mmColumnWidth_ = Value; }
+    // In Units: cut to the printable width; 0 or less with several columns
+    // returns to one column; fewer columns than asked when they do not fit.
+    float ColumnWidth() const;
+    void SetColumnWidth(float Value);
     TStringList* ColumnPositions() { return &columnPositions_; }
     TrgDataPipeline* DataPipeline() const { return dataPipeline_; }
     void SetDataPipeline(TrgDataPipeline* Value);
@@ -106,6 +121,7 @@ private:
     void SortBands();
 
     std::vector<TrgBand*> bands_;
+    std::vector<TrgGroup*> groups_;
     int columns_ = 1;
     TStringList columnPositions_;
     int mmColumnWidth_ = 0;
@@ -129,6 +145,14 @@ public:
     void Publish() override;
     void PageRequest(TrgPageSettingType Setting, int PageNo, const TStringList* PageList) override;
     void PageGenerated() override;
+
+    // Settings read from streams of older versions, never written.
+    QString LegacyDataSourceName;
+    QString LegacyCompletionHandlerName;
+    float LegacyRowSpacing = 0;
+    bool LegacyLandscape = false;
+    void ConvertVersion(int StoredVersion) override;
+    void DefineLegacyProperties(TFiler& Filer);
 
     // What the page cache needs of its report.
     std::vector<TrgCacheable*> CacheablesInOrder() override;

@@ -158,6 +158,30 @@ TEST_F(EngineTest, TitleAndSummaryWithoutNewPageShareThePages)
         << "the summary follows the detail: 10 + 5 + 5 + 10 mm";
 }
 
+TEST_F(EngineTest, PrintPositionPlacesTheFirstDetailOfEveryPage)
+{
+    auto rows = MakeRows(5);
+    MakeListReport(rows.get());
+    detail->SetmmPrintPosition(20000);
+    const std::vector<QString> pages = PrintAll();
+    // From 20 mm to the footer at 45 mm: two records a page.
+    ASSERT_EQ(pages.size(), 3u);
+    for (size_t p = 0; p < pages.size(); ++p) {
+        const int first = int(2 * p + 1);
+        EXPECT_TRUE(pages[p].contains(QStringLiteral("TrgDrawText 10000 21000 30000 4000 \"Satz %1\"").arg(first)))
+            << pages[p].toStdString();
+        if (first < 5)
+            EXPECT_TRUE(
+                pages[p].contains(QStringLiteral("TrgDrawText 10000 31000 30000 4000 \"Satz %1\"").arg(first + 1)));
+    }
+    for (int page : {3, 2}) {
+        report->Pages.clear();
+        report->PageRequest(psSinglePage, page, nullptr);
+        ASSERT_EQ(report->Pages.size(), 1u);
+        EXPECT_EQ(Texts(report->Pages[0]), Texts(pages[size_t(page - 1)]));
+    }
+}
+
 TEST_F(EngineTest, PrintCountEndsThePageAfterThatManyRecords)
 {
     auto rows = MakeRows(5);
@@ -207,6 +231,116 @@ TEST_F(EngineTest, ADataSetThatCannotOpenPrintsWithoutData)
     EXPECT_EQ(Texts(pages[0]), (QStringList{"Kopf", "", QStringLiteral("Fuß")}));
 }
 
+TEST_F(EngineTest, ADataSetClosingWhilePrintingEndsTheData)
+{
+    auto rows = MakeRows(9);
+    MakeListReport(rows.get());
+    TListPipeline* pipeline = rows.get();
+    TrgLabel* name = static_cast<TrgLabel*>(detail->GetComponentAt(0));
+    detail->BeforePrint = [pipeline, name](TObject*) {
+        name->SetCaption(pipeline->GetFieldAsString("Name"));
+        if (name->Caption() == QStringLiteral("Satz 4"))
+            pipeline->Close();
+    };
+    const auto pages = TextsPerPage(PrintAll());
+    // The fourth record was the last one read; its page is the last one.
+    ASSERT_EQ(pages.size(), 2u);
+    EXPECT_EQ(pages[0], (QStringList{"Kopf"} + Records(1, 3) + QStringList{QStringLiteral("Fuß")}));
+    EXPECT_EQ(pages[1].size(), 3) << "one record on the last page";
+}
+
+TEST_F(EngineTest, ADetailPipelineOfItsOwnFollowsTheMastersAndSkipsThoseWithoutDetails)
+{
+    auto masters = MakeRows(4);  // "Satz 1" ... "Satz 4"
+    TListPipeline* master = masters.get();
+    // Orders of the first and third master only.
+    TListPipeline orders(nullptr, QStringList{"Auftrag"}, {});
+    orders.RowsOfMaster = [master]() -> std::vector<QStringList> {
+        const QString name = master->GetFieldAsString("Name");
+        if (name == QStringLiteral("Satz 1"))
+            return {{"A-1"}, {"A-2"}};
+        if (name == QStringLiteral("Satz 3"))
+            return {{"C-1"}};
+        return {};
+    };
+    MakeListReport(masters.get());
+    TrgLabel* order = AddLabel(detail, QString(), 40000, 1000);
+    TListPipeline* ordersPtr = &orders;
+    auto namesOnly = detail->BeforePrint;
+    detail->BeforePrint = [namesOnly, order, ordersPtr](TObject* Sender) {
+        namesOnly(Sender);
+        order->SetCaption(ordersPtr->GetFieldAsString("Auftrag"));
+    };
+    detail->SetDataPipeline(&orders);
+    for (bool skip : {true, false}) {
+        orders.SetSkipWhenNoRecords(skip);
+        const std::vector<QString> pages = PrintAll();
+        ASSERT_EQ(pages.size(), skip ? 1u : 2u) << skip;
+        const QStringList expected = skip ? QStringList{"Kopf", "Satz 1", "A-1", "Satz 3", "C-1", QStringLiteral("Fuß")}
+                                          : QStringList{"Kopf", "Satz 1", "A-1", "Satz 2", "", "Satz 3", "C-1",
+                                                        QStringLiteral("Fuß")};
+        EXPECT_EQ(Texts(pages[0]), expected) << skip;
+        for (int page = int(pages.size()); page >= 1; --page) {
+            report->Pages.clear();
+            report->PageRequest(psSinglePage, page, nullptr);
+            ASSERT_EQ(report->Pages.size(), 1u);
+            EXPECT_EQ(WithoutCount(report->Pages[0]), WithoutCount(pages[size_t(page - 1)])) << "made again: " << page;
+        }
+    }
+    detail->SetDataPipeline(nullptr);
+}
+
+// Counts the records it is shown, as a data calculation does, and keeps
+// the count per page in the page cache.
+class TRecordCounter : public TrgLabel {
+public:
+    explicit TRecordCounter(TComponent* Owner) : TrgLabel(Owner) { countAt_ = ExtendCacheRecord(4); }
+    int Count = 0;
+    bool TraversesRecords() const override { return true; }
+    void TraverseRecord() override { ++Count; }
+    void ResetValueState() override
+    {
+        TrgLabel::ResetValueState();
+        Count = 0;
+    }
+    QString ComputeText() override { return QString::number(Count); }
+
+protected:
+    void SaveCacheFields(TrgCacheRecord& Record) override
+    {
+        TrgLabel::SaveCacheFields(Record);
+        Record.PutInt32(countAt_, Count);
+    }
+    void RestoreCacheFields(const TrgCacheRecord& Record) override
+    {
+        TrgLabel::RestoreCacheFields(Record);
+        Count = Record.GetInt32(countAt_);
+    }
+
+private:
+    int countAt_ = 0;
+};
+
+TEST_F(EngineTest, ComponentsThatKeepValuesSeeEveryRecordOnce)
+{
+    auto rows = MakeRows(8);
+    MakeListReport(rows.get());
+    auto* summary = AddBand<TrgSummaryBand>(5000);
+    auto* counter = new TRecordCounter(&form);
+    counter->SetAutoSize(false);
+    counter->SetBand(summary);
+    counter->SetmmBounds(0, 0, 20000, 4000);
+    for (int round = 0; round < 2; ++round) {
+        const std::vector<QString> pages = PrintAll();
+        ASSERT_FALSE(pages.empty());
+        EXPECT_EQ(Texts(pages.back()).value(Texts(pages.back()).size() - 2), QStringLiteral("8")) << round;
+    }
+    report->Pages.clear();
+    report->PageRequest(psSinglePage, 3, nullptr);
+    ASSERT_EQ(report->Pages.size(), 1u);
+    EXPECT_TRUE(Texts(report->Pages[0]).contains(QStringLiteral("8"))) << "made again from the cache";
+}
+
 TEST_F(EngineTest, AReportWithoutPipelinePrintsItsDetailOnce)
 {
     AddLabel(AddBand<TrgDetailBand>(10000), QStringLiteral("Einmal"), 0, 0);
@@ -242,6 +376,13 @@ TEST_F(EngineTest, ImpossibleLayoutsEndTheJobWithTheirMessage)
              t.AddBand<TrgFooterBand>(15000);
          },
          QStringLiteral("Detail band does not fit on page.")},
+        {"header and footer leave no room for the header",
+         [](TEngineTest& t) {
+             t.AddLabel(t.AddBand<TrgHeaderBand>(35000), QStringLiteral("Kopf"), 0, 0);
+             t.AddBand<TrgDetailBand>(1000);
+             t.AddBand<TrgFooterBand>(10000);
+         },
+         QStringLiteral("Band height cannot exceed page height.")},
         {"print position below the page",
          [](TEngineTest& t) { t.AddBand<TrgDetailBand>(10000)->SetmmPrintPosition(kBodyBottom + 1000); },
          QStringLiteral("PrintPosition exceeds available page space.")},
@@ -325,6 +466,56 @@ TEST_F(EngineTest, PagesRegeneratedInAnyOrderEqualPagesMadeInSequence)
                 << "a page made again knows the page count";
         }
         std::shuffle(order.begin(), order.end(), random);
+    }
+}
+
+TEST_F(EngineTest, FirstAndLastPageRequestsGiveThatPageOnly)
+{
+    auto rows = MakeRows(20);
+    MakeListReport(rows.get());
+    const std::vector<QString> sequence = PrintAll();
+    for (bool fresh : {true, false}) {
+        for (auto [setting, page] : {std::pair{psFirstPage, 1}, std::pair{psLastPage, 7}}) {
+            if (fresh)
+                report->Reset();
+            report->Pages.clear();
+            report->PageNumbers.clear();
+            report->PageRequest(setting, 0, nullptr);
+            EXPECT_EQ(report->PageNumbers, std::vector<int>{page}) << int(setting) << " fresh " << fresh;
+            ASSERT_EQ(report->Pages.size(), 1u);
+            EXPECT_EQ(WithoutCount(report->Pages[0]), WithoutCount(sequence[size_t(page - 1)]));
+        }
+    }
+}
+
+TEST_F(EngineTest, APageListGivesItsPagesOnceEachInItsOrder)
+{
+    auto rows = MakeRows(20);
+    MakeListReport(rows.get());
+    const std::vector<QString> sequence = PrintAll();
+    struct Case {
+        QStringList list;
+        std::vector<int> pages;
+    };
+    const Case cases[] = {
+        {{"3", "1"}, {3, 1}},
+        {{"2", "x", "0", "9", "5"}, {2, 5}},  // not numbers, and pages that do not exist, are skipped
+        {{"7", "6", "7"}, {7, 6, 7}},
+    };
+    for (bool fresh : {true, false}) {
+        for (const Case& c : cases) {
+            if (fresh)
+                report->Reset();
+            report->Pages.clear();
+            report->PageNumbers.clear();
+            TStringList list;
+            for (const QString& entry : c.list)
+                list.Add(entry);
+            report->PageRequest(psPageList, 0, &list);
+            EXPECT_EQ(report->PageNumbers, c.pages) << c.list.join(',').toStdString() << " fresh " << fresh;
+            for (size_t i = 0; i < report->Pages.size() && i < c.pages.size(); ++i)
+                EXPECT_EQ(WithoutCount(report->Pages[i]), WithoutCount(sequence[size_t(c.pages[i] - 1)]));
+        }
     }
 }
 

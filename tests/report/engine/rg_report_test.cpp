@@ -120,12 +120,35 @@ TEST_F(ReportTest, PublishedPropertiesStreamInTableOrderWithoutDefaults)
 TEST_F(ReportTest, SettingsOfOlderStreamsAreMapped)
 {
     TComponent owner(nullptr);
-    auto loaded = LoadReport(&owner, "object rgReport1: TrgReport\r\n"
-                                     "  NoDataPages = 5\r\n"
-                                     "  RulerUnits = utPixels\r\n"
-                                     "end\r\n");
-    EXPECT_EQ(loaded->PageLimit(), 5);
-    EXPECT_EQ(loaded->Units(), utScreenPixels);
+    struct Case {
+        const char* version;
+        TPrinterOrientation orientation;
+    };
+    for (const Case& c : {Case{"1.2", poLandscape}, Case{"1.27", poPortrait}, Case{"3.52", poPortrait}}) {
+        SCOPED_TRACE(c.version);
+        auto loaded = LoadReport(&owner, QByteArray("object rgReport1: TrgReport\r\n"
+                                                    "  Version = '") +
+                                             c.version +
+                                             "'\r\n"
+                                             "  AllowPrintCancel = True\r\n"
+                                             "  DataSource = dsBilder\r\n"
+                                             "  NoDataPages = 5\r\n"
+                                             "  Orientation = poLandscape\r\n"
+                                             "  PreviewPages = 2\r\n"
+                                             "  RowSpacing = 1.5\r\n"
+                                             "  RulerUnits = utPixels\r\n"
+                                             "  SuppressFormFeed = False\r\n"
+                                             "  Viewer = rgViewer1\r\n"
+                                             "end\r\n");
+        EXPECT_EQ(loaded->PageLimit(), 5);
+        EXPECT_EQ(loaded->Units(), utScreenPixels);
+        EXPECT_EQ(loaded->LegacyDataSourceName, QStringLiteral("dsBilder"));
+        EXPECT_FLOAT_EQ(loaded->LegacyRowSpacing, 1.5f);
+        EXPECT_EQ(loaded->PrinterSetup()->Orientation(), c.orientation);
+        const QString written = TextForm(loaded.get());
+        for (const char* legacy : {"RowSpacing", "DataSource", "NoDataPages", "RulerUnits", "Viewer"})
+            EXPECT_FALSE(written.contains(QLatin1String(legacy))) << "not written again: " << legacy;
+    }
 }
 
 TEST_F(ReportTest, AReportLoadedWithoutBandsGetsTheDefaultBands)
@@ -178,6 +201,112 @@ TEST_F(ReportTest, ColumnsDivideThePrintableWidth)
         EXPECT_EQ(report->Columns(), c.stored) << c.columns;
         EXPECT_EQ(report->mmColumnWidth(), c.width) << c.columns;
     }
+}
+
+TEST_F(ReportTest, AColumnWidthIsCutToThePageAndLimitsTheColumns)
+{
+    const int printable = kPaperWidth - 2 * kMargin;
+    report->SetUnits(utMMThousandths);
+    struct Case {
+        int columnsBefore;
+        float width;
+        int columns, mmWidth;
+    };
+    const Case cases[] = {
+        {1, float(printable + 5000), 1, printable},
+        {4, float(printable / 4 + 100), 3, printable / 4 + 100},  // 3.98 columns fit
+        {4, float(printable / 3 + 100), 2, printable / 3 + 100},
+        {4, float(printable / 4), 4, printable / 4},
+        {3, 0, 1, printable},
+    };
+    for (const Case& c : cases) {
+        report->SetColumns(c.columnsBefore);
+        report->SetColumnWidth(c.width);
+        EXPECT_EQ(report->Columns(), c.columns) << c.width;
+        EXPECT_EQ(report->mmColumnWidth(), c.mmWidth) << c.width;
+    }
+}
+
+// A label that reads a pipeline field, as data texts do.
+class TDataLabel : public TrgLabel {
+public:
+    using TrgLabel::TrgLabel;
+    bool IsDataAware() const override { return true; }
+};
+
+TEST_F(ReportTest, ComponentsFollowingTheReportsPipelineFollowANewOne)
+{
+    auto* band = AddBand<TrgDetailBand>(10000);
+    auto old = MakeRows(1);
+    auto other = MakeRows(1);
+    auto fresh = MakeRows(1);
+    report->SetDataPipeline(old.get());
+    struct Case {
+        const char* name;
+        TrgDataPipeline* pipeline;
+        QString field;
+        TrgDataPipeline* afterFresh;
+        TrgDataPipeline* afterNone;
+    };
+    const Case cases[] = {
+        {"on the old pipeline", old.get(), "Name", fresh.get(), nullptr},
+        {"without pipeline and field", nullptr, "", fresh.get(), nullptr},
+        {"without pipeline, a field the new one has", nullptr, "Name", fresh.get(), nullptr},
+        {"without pipeline, a field the new one lacks", nullptr, "Ort", nullptr, nullptr},
+        {"on another pipeline", other.get(), "Name", other.get(), other.get()},
+    };
+    std::vector<TDataLabel*> labels;
+    for (const Case& c : cases) {
+        auto* label = new TDataLabel(&form);
+        label->SetBand(band);
+        label->SetDataField(c.field);
+        // A component joins its band without a pipeline and follows the
+        // report's; one given another pipeline stops following.
+        if (c.pipeline)
+            label->SetDataPipeline(c.pipeline);
+        EXPECT_EQ(label->ParentDataPipeline(), c.pipeline != other.get()) << c.name;
+        labels.push_back(label);
+    }
+    report->SetDataPipeline(fresh.get());
+    for (size_t i = 0; i < labels.size(); ++i)
+        EXPECT_EQ(labels[i]->DataPipeline(), cases[i].afterFresh) << cases[i].name;
+    report->SetDataPipeline(nullptr);
+    for (size_t i = 0; i < labels.size(); ++i)
+        EXPECT_EQ(labels[i]->DataPipeline(), cases[i].afterNone) << cases[i].name;
+}
+
+TEST_F(ReportTest, DataComponentsFollowTheirDetailBandsOwnPipeline)
+{
+    auto* band = AddBand<TrgDetailBand>(10000);
+    auto first = MakeRows(1);
+    auto second = MakeRows(1);
+    auto other = MakeRows(1);
+    struct Case {
+        const char* name;
+        TrgDataPipeline* pipeline;
+        QString field;
+        TrgDataPipeline* after;
+    };
+    const Case cases[] = {
+        {"on the band's pipeline", first.get(), "Name", second.get()},
+        {"without pipeline", nullptr, "Name", second.get()},
+        {"without pipeline, a field the new one lacks", nullptr, "Ort", nullptr},
+        {"on another pipeline", other.get(), "Name", other.get()},
+    };
+    band->SetDataPipeline(first.get());
+    std::vector<TDataLabel*> labels;
+    for (const Case& c : cases) {
+        auto* label = new TDataLabel(&form);
+        label->SetBand(band);
+        label->SetDataField(c.field);
+        if (c.pipeline)
+            label->SetDataPipeline(c.pipeline);
+        labels.push_back(label);
+    }
+    band->SetDataPipeline(second.get());
+    for (size_t i = 0; i < labels.size(); ++i)
+        EXPECT_EQ(labels[i]->DataPipeline(), cases[i].after) << cases[i].name;
+    band->SetDataPipeline(nullptr);
 }
 
 TEST_F(ReportTest, OutputPropertiesHoldStillWhileAPageRequestRuns)
@@ -251,6 +380,27 @@ TEST_F(ReportTest, WithoutPrintersTheUserIsToldAndTheFileIsStillWritten)
     script.Answer(mrOk, QStringLiteral("There are no printers connected to your computer."));
     PrintTo(dvArchive);
     EXPECT_EQ(TrgArchiveReader(fileName).PageCount(), 1);
+}
+
+TEST_F(ReportTest, ACancelledJobStopsAtTheNextBandAndTheNextPrintIsWhole)
+{
+    auto rows = MakeRows(20);
+    MakeListReport(rows.get());
+    const QString fileName = dir.filePath(QStringLiteral("abbruch.raf"));
+    report->SetArchiveFileName(fileName);
+    report->OnStartPage = [this](TObject*) {
+        if (report->GetCurrentPageNo() == 3)
+            report->Cancel();
+    };
+    PrintTo(dvArchive);
+    EXPECT_TRUE(report->Cancelled());
+    EXPECT_FALSE(report->Engine()->PageRequestRunning());
+    EXPECT_LE(TrgArchiveReader(fileName).PageCount(), 3);
+
+    report->OnStartPage = nullptr;
+    report->Reset();
+    PrintTo(dvArchive);
+    EXPECT_EQ(TrgArchiveReader(fileName).PageCount(), 7);
 }
 
 TEST_F(ReportTest, AJobThatCannotGoOnEndsWithItsErrorAndTheNextPrintWorks)
