@@ -68,7 +68,7 @@ public:
 
     // Plain text in Font.
     void SetText(const QString& Text);
-    // The text, paragraphs separated by "\n".
+    // The text, paragraphs separated by "\n" (non-breaking spaces as spaces).
     QString Text() const;
     void Clear();
     // Number of character positions (see above).

@@ -1,8 +1,12 @@
 #include "report/output/rg_rtf_writer.h"
 
+#include <QColor>
+#include <QStringList>
 #include <QTextBlock>
 #include <QTextDocument>
 
+#include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "platform/core/win1252.h"
