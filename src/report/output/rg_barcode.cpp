@@ -1,6 +1,7 @@
 #include "report/output/rg_barcode.h"
 
 #include <cmath>
+#include <cstdint>
 
 #include "platform/ui/dialogs.h"
 #include "report/output/rg_strings.h"
@@ -310,9 +311,12 @@ QString WriteCode128(RowWriter& row, const QString& data, TrgLanguageType langua
     int checkSum = 103 + (start - rgCode128StartA);
     int position = 0;
     row.ModuleCounts(kCode128[checkSum]);
+    // Only the sum modulo 103 counts; keeping it reduced keeps long data
+    // from overflowing it.
     auto symbol = [&](int value) {
         row.ModuleCounts(kCode128[value]);
-        checkSum += ++position * value;
+        ++position;
+        checkSum = int((checkSum + int64_t(position % 103) * value) % 103);
     };
 
     bool shiftPending = false;  // the set is switched for the current character only

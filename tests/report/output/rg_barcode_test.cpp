@@ -329,6 +329,30 @@ TEST(BarCodeData, Code128CheckValue)
     EXPECT_EQ(ab.substr(33, 11), fnc1.substr(11, 11));
 }
 
+TEST(BarCodeData, Code128CheckValueOfVeryLongData)
+{
+    // Ten thousand pairs in set C: the weighted sum runs far beyond 32 bits;
+    // only its remainder counts. The pairs are chosen so that the check
+    // value is below 100, so a pair of that value shows its pattern.
+    QString digits;
+    int64_t sum = 105;
+    for (int p = 1; p <= 10000; ++p) {
+        const int value = (p * 37) % 100;
+        digits += QStringLiteral("%1").arg(value, 2, 10, QChar(u'0'));
+        sum += int64_t(p) * value;
+    }
+    int check = int(sum % 103);
+    if (check >= 100) {
+        digits.replace(0, 2, QStringLiteral("%1").arg(37 - (check - 99), 2, 10, QChar(u'0')));
+        check = 99;
+    }
+    const std::string row = EncodeModules(bcCode128, Code128(rgCode128StartC, digits));
+    ASSERT_EQ(row.size(), 11u * 10002 + 13);
+    const std::string pair =
+        EncodeModules(bcCode128, Code128(rgCode128StartC, QStringLiteral("%1").arg(check, 2, 10, QChar(u'0'))));
+    EXPECT_EQ(row.substr(11 * 10001, 11), pair.substr(11, 11));
+}
+
 TEST(BarCodeData, Code128SetChangesAndShift)
 {
     // Shift in set B reads one character of set A; the set returns after it.
