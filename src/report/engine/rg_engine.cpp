@@ -4,6 +4,7 @@
 #include <climits>
 
 #include "report/engine/rg_bands.h"
+#include "report/engine/rg_calc.h"
 #include "report/engine/rg_groups.h"
 #include "report/engine/rg_report.h"
 #include "report/output/rg_page.h"
@@ -227,8 +228,11 @@ bool TrgEngine::CheckGroupBreaks()
     if (outermost < 0)
         return false;
     // A break of an outer group breaks every group inside it.
-    for (int i = outermost; i < report_->GetGroupCount(); ++i)
+    for (int i = outermost; i < report_->GetGroupCount(); ++i) {
         report_->GetGroupAt(i)->Break();
+        if (!(secondState_ & e2EndOfData))
+            rgResetGroupComponents(report_, report_->GetGroupAt(i));
+    }
     return true;
 }
 

@@ -6,6 +6,10 @@
 #include "platform/stream/component_reader.h"
 #include "platform/stream/component_writer.h"
 #include "report/engine/rg_bands.h"
+#include "report/engine/rg_calculated_text.h"
+#include "report/engine/rg_data_text.h"
+#include "report/engine/rg_memo.h"
+#include "report/engine/rg_region.h"
 #include "report/engine/rg_engine.h"
 #include "report/engine/rg_groups.h"
 #include "report/engine/rg_text_components.h"
@@ -268,6 +272,8 @@ void TrgCustomReport::Loaded()
             AddBand(new TrgColumnFooterBand(owner));
         AddBand(new TrgFooterBand(owner));
     }
+    if (FormatSettings().DecimalSeparator != QLatin1Char('.'))
+        rgFixMemoTabStops(this);
     TrgProducer::Loaded();
 }
 
@@ -433,6 +439,10 @@ const TEnumInfo* Enum(const char* TypeName, std::span<const char* const> Identif
 void DescribeReportClasses()
 {
     rgRegisterTextComponentClasses();
+    rgRegisterDataTextClasses();
+    rgRegisterCalculatedTextClasses();
+    rgRegisterMemoClasses();
+    rgRegisterRegionClasses();
     rgRegisterBandClasses();
     rgRegisterGroupClasses();
     const TEnumInfo* passSettings = Enum("TrgPassSettingType", TrgPassSettingTypeIdentifiers);

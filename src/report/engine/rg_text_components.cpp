@@ -286,6 +286,8 @@ void DescribeTextClasses()
         .ParentSetter([](TrgComponent& component, TComponent* parent) {
             if (auto* band = dynamic_cast<TrgBand*>(parent))
                 component.SetBand(band);
+            else if (auto* region = dynamic_cast<TrgStretchContainer*>(parent))
+                region->AddChild(&component);
         });
     DescribeClass<TrgCustomComponent, TrgComponent>(QStringLiteral("TrgCustomComponent"))
         .DefineProperties([](TrgCustomComponent& component, TFiler& filer) { component.DefineObsoleteProperties(filer); });
