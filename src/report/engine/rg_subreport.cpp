@@ -11,7 +11,7 @@
 
 TrgSubReport::TrgSubReport(TComponent* AOwner) : TrgStretchable(AOwner), child_(std::make_unique<TrgReport>(nullptr))
 {
-    cacheOffset_ = ExtendCacheRecord(10);
+    cacheOffset_ = ExtendCacheRecord(14);
     child_->Name = QStringLiteral("ChildReport");
     SetParentWidth(true);
     SetPixelBounds(0, 0, 50, 19);
@@ -38,6 +38,53 @@ void TrgSubReport::ResetForPrint()
     deferrals_ = 0;
     runNo_ = childRun_ = -1;
     runPages_.clear();
+    printCounter_ = 0;
+    if (DrillDownInEffect()) {
+        // Every subreport starts collapsed, unless the report is made again
+        // for a drill-down click.
+        if (drillDownToggled_)
+            drillDownToggled_ = false;
+        else
+            expansions_.clear();
+        drillDown_->OnDrawCommandCreate = [this](TObject*, TObject* Command) {
+            static_cast<TrgDrawCommand*>(Command)->Tag = printCounter_;
+        };
+        drillDown_->OnDrawCommandClick = [this](TObject*, TObject* Command) {
+            DrillDownClick(static_cast<TrgDrawCommand*>(Command));
+        };
+    }
+}
+
+void TrgSubReport::SetDrillDownComponent(TrgComponent* Value)
+{
+    if (drillDown_ == Value)
+        return;
+    if (drillDown_)
+        drillDown_->RemoveFreeNotification(this);
+    drillDown_ = Value;
+    if (drillDown_)
+        drillDown_->FreeNotification(this);
+    Invalidate();
+}
+
+void TrgSubReport::Notification(TComponent* AComponent, TOperation Operation)
+{
+    TrgStretchable::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == drillDown_)
+        drillDown_ = nullptr;
+}
+
+bool TrgSubReport::Expanded() const { return DrillDownInEffect() && expansions_.count(printCounter_) > 0; }
+
+void TrgSubReport::DrillDownClick(TrgDrawCommand* Command)
+{
+    const int key = int(Command->Tag);
+    if (!expansions_.erase(key))
+        expansions_.insert(key);
+    Command->RedrawPage = true;
+    drillDownToggled_ = true;
+    if (TrgCustomReport* parent = TrgStretchable::Report())
+        parent->GetMainReport()->Reset();
 }
 
 void TrgSubReport::SetChildPage(int Width, int Height)
@@ -113,6 +160,16 @@ void TrgSubReport::GenerateChild()
         return;
     }
     deferrals_ = 0;
+    if (DrillDownInEffect()) {
+        if (!Continued())
+            ++printCounter_;
+        if (!Expanded()) {
+            // A collapsed subreport takes no space and draws nothing.
+            SetPrintHeight(0);
+            SetContinued(false);
+            return;
+        }
+    }
     if (!inProgress_) {
         inProgress_ = true;
         nextChildPage_ = 1;
@@ -131,6 +188,8 @@ void TrgSubReport::GenerateChild()
     if (finished) {
         inProgress_ = false;
         nextChildPage_ = 1;
+        if (!DrillDownInEffect())
+            ++printCounter_;
     } else if (used > 0) {
         ++nextChildPage_;
     }
@@ -147,6 +206,7 @@ void TrgSubReport::GenerateFixed()
     }
     StartRun();
     RunChildPage(1, mmWidth(), mmHeight());
+    ++printCounter_;
     SetPrintHeight(mmHeight());
     SetContinued(false);
 }
@@ -175,6 +235,7 @@ void TrgSubReport::SaveCacheFields(TrgCacheRecord& Record)
     Record.PutInt32(cacheOffset_ + 1, nextChildPage_);
     Record.PutByte(cacheOffset_ + 5, uint8_t(deferrals_));
     Record.PutInt32(cacheOffset_ + 6, runNo_);
+    Record.PutInt32(cacheOffset_ + 10, printCounter_);
 }
 
 void TrgSubReport::RestoreCacheFields(const TrgCacheRecord& Record)
@@ -184,4 +245,5 @@ void TrgSubReport::RestoreCacheFields(const TrgCacheRecord& Record)
     nextChildPage_ = Record.GetInt32(cacheOffset_ + 1);
     deferrals_ = Record.GetByte(cacheOffset_ + 5);
     runNo_ = Record.GetInt32(cacheOffset_ + 6);
+    printCounter_ = Record.GetInt32(cacheOffset_ + 10);
 }

@@ -10,6 +10,7 @@
 #include <QSize>
 
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "report/engine/rg_stretchable.h"
@@ -27,11 +28,26 @@ public:
     // The child report, with its own bands, groups and pipeline.
     TrgReport* Report() const { return child_.get(); }
 
+    // A component of the band whose printed output, clicked in the preview,
+    // shows or hides this subreport for its record; nullptr: always shown.
+    TrgComponent* DrillDownComponent() const { return drillDown_; }
+    void SetDrillDownComponent(TrgComponent* Value);
+    bool DrillDownInEffect() const { return drillDown_ != nullptr; }
+    // True when the subreport of the current record is shown.
+    bool Expanded() const;
+    // What a click on a draw command of the drill-down component does: the
+    // record's subreport is shown or hidden, and the report is made again.
+    void DrillDownClick(TrgDrawCommand* Command);
+    // How often the subreport printed: the key of its expansions.
+    int PrintCounter() const { return printCounter_; }
+
     void GenerateContent() override;
     void CreateDrawCommand(TrgPage* Page) override;
     void ResetForPrint() override;
 
 protected:
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
     void SaveCacheFields(TrgCacheRecord& Record) override;
     void RestoreCacheFields(const TrgCacheRecord& Record) override;
 
@@ -60,5 +76,10 @@ private:
     int runNo_ = -1;
     int childRun_ = -1;
     std::vector<std::vector<QSize>> runPages_;
+    TrgComponent* drillDown_ = nullptr;
+    std::set<int> expansions_;
+    int printCounter_ = 0;
+    // The report is made again after a drill-down click: the expansions stay.
+    bool drillDownToggled_ = false;
     int32_t cacheOffset_ = 0;
 };

@@ -43,6 +43,7 @@ protected:
         report->SetDataPipeline(parentRows.get());
         detail = AddBand<TrgDetailBand>(MM(10));
         TrgLabel* name = AddLabel(detail, QString(), 0, 0);
+        nameLabel = name;
         detail->BeforePrint = [this, name](TObject*) { name->SetCaption(parentRows->GetFieldAsString("Name")); };
         auto* sub = new TrgSubReport(&form);
         sub->SetBand(detail);
@@ -69,7 +70,24 @@ protected:
     }
     static constexpr int MM(double Millimetres) { return int(Millimetres * 1000 + 0.5); }
 
+    // Clicks the draw command showing Text on the last page made.
+    void Click(const QString& Text)
+    {
+        TrgPage* page = report->Engine()->Page();
+        for (int i = 0; i < page->GetDrawCommandCount(); ++i) {
+            auto* text = dynamic_cast<TrgDrawText*>(page->GetDrawCommand(i));
+            if (text && text->Text == Text) {
+                ASSERT_TRUE(text->IsClickable());
+                text->DoClick();
+                EXPECT_TRUE(text->RedrawPage);
+                return;
+            }
+        }
+        ADD_FAILURE() << "no " << Text.toStdString() << " on the page";
+    }
+
     std::unique_ptr<TListPipeline> parentRows, childRows;
+    TrgLabel* nameLabel = nullptr;
 };
 
 TEST_F(SubReportTest, AChildReportGoesOnOverThePagesAfterItsRecord)
@@ -121,6 +139,47 @@ TEST_F(SubReportTest, AFixedSubreportPrintsItsBoxOnly)
     EXPECT_EQ(Texts(pages), QStringList({"Satz 1", "Kind 1", "Satz 2", "Kind 1"}));
     const QStringList first = TextsWithTop(pages[0]);
     EXPECT_EQ(first.value(3), QStringLiteral("Kind 1@%1").arg(kMargin + MM(15)));
+}
+
+TEST_F(SubReportTest, ADrillDownShowsTheClickedRecordsSubreportOnly)
+{
+    TrgSubReport* sub = MakeReports(3, 2, pbChild);
+    sub->SetDrillDownComponent(nameLabel);
+    detail->SetmmHeight(MM(5));
+    sub->SetmmTop(MM(5));
+    sub->SetmmHeight(0);
+    std::vector<QString> pages = PrintAll();
+    // Collapsed: no space, no commands.
+    EXPECT_EQ(Texts(pages), QStringList({"Satz 1", "Satz 2", "Satz 3"}));
+    const QStringList collapsed = TextsWithTop(pages[0]);
+    const int step = collapsed.value(1).section('@', 1).toInt() - collapsed.value(0).section('@', 1).toInt();
+    EXPECT_EQ(step, MM(4));  // the band as high as its label
+
+    // The page that shows the third record is asked for (as the preview
+    // does) and its name clicked: after the report is made again only the
+    // third record's subreport shows.
+    report->PageRequest(psSinglePage, 1, nullptr);
+    Click("Satz 3");
+    pages = PrintAll();
+    EXPECT_EQ(Texts(pages), QStringList({"Satz 1", "Satz 2", "Satz 3", "Kind 1", "Kind 2"}));
+    const QStringList expanded = TextsWithTop(pages[0]);
+    EXPECT_EQ(expanded.value(3).section('@', 1).toInt(), expanded.value(2).section('@', 1).toInt() + MM(5));
+
+    // A second click on the first record expands it too; one on the third
+    // hides it again.
+    report->PageRequest(psSinglePage, 1, nullptr);
+    Click("Satz 1");
+    pages = PrintAll();
+    EXPECT_EQ(Texts(pages), QStringList({"Satz 1", "Kind 1", "Kind 2", "Satz 2", "Satz 3", "Kind 1", "Kind 2"}));
+    report->PageRequest(psSinglePage, int(pages.size()), nullptr);
+    Click("Satz 3");
+    pages = PrintAll();
+    EXPECT_EQ(Texts(pages), QStringList({"Satz 1", "Kind 1", "Kind 2", "Satz 2", "Satz 3"}));
+
+    // A fresh print starts collapsed.
+    report->Reset();
+    pages = PrintAll();
+    EXPECT_EQ(Texts(pages), QStringList({"Satz 1", "Satz 2", "Satz 3"}));
 }
 
 TEST_F(SubReportTest, SectionsAreNotTakenOn)
