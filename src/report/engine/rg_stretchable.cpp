@@ -347,7 +347,6 @@ void TrgStretchable::ResetPrintState()
     TrgComponent::ResetPrintState();
     dependentsDone_ = true;
     bottomPosition_ = 0;
-    firstUnfinishedChildSeen_ = false;
     unfinishedDependentSeen_ = false;
     continuesStretching_ = false;
     bottomLimit_ = 0;
@@ -358,7 +357,6 @@ void TrgStretchable::ResetForPrint()
 {
     TrgComponent::ResetForPrint();
     dependentsStarted_ = false;
-    firstUnfinishedChild_ = 0;
     resumeIndex_ = 0;
     continuationShift_ = 0;
     chainOverflow_ = false;

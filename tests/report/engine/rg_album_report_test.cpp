@@ -4,6 +4,7 @@
 
 #include <QFile>
 
+#include <functional>
 #include <memory>
 
 #include "../output/fake_printer_source.h"
@@ -14,7 +15,10 @@
 #include "engine_fixtures.h"
 #include "platform/core/win_path.h"
 #include "platform/dbf/dbe.h"
+#include "report/engine/rg_calc.h"
+#include "report/engine/rg_calculated_text.h"
 #include "report/engine/rg_dataset_pipeline.h"
+#include "report/engine/rg_memo.h"
 #include "report/engine/rg_groups.h"
 #include "report/output/rg_file_devices.h"
 #include "report/output/rg_printer_list.h"
@@ -47,6 +51,16 @@ protected:
     // Otto for the rest, so that a group on the owner has two runs.
     void MakeAlbum(int count)
     {
+        CreateAlbum(count, [count](int i) {
+            dbe_Replace("ShortDesc", DBE_REPL_TEXT, QStringLiteral("Bild %1").arg(i).toUtf8().constData());
+            dbe_Replace("Owner", DBE_REPL_TEXT, i <= count / 2 ? "Anna" : "Otto");
+        });
+    }
+
+    // BILDER.DBF with the album's fields and count records, each filled by
+    // Fill (given its number from 1), read through the dataset pipeline.
+    void CreateAlbum(int count, const std::function<void(int)>& Fill)
+    {
         const uint16_t area = dbe_CreateNew((dir / "BILDER.DBF").string().c_str(), "XXXXXXXXXX", DBE_TYPE_FOX,
                                             lxtest::kAlbumLayoutFieldCount);
         ASSERT_NE(area, 0) << dbe_LastError();
@@ -55,8 +69,7 @@ protected:
         ASSERT_EQ(dbe_CreateExec(), 1) << dbe_LastError();
         for (int i = 1; i <= count; ++i) {
             ASSERT_EQ(dbe_AppendBlank(), 1);
-            dbe_Replace("ShortDesc", DBE_REPL_TEXT, QStringLiteral("Bild %1").arg(i).toUtf8().constData());
-            dbe_Replace("Owner", DBE_REPL_TEXT, i <= count / 2 ? "Anna" : "Otto");
+            Fill(i);
         }
         dbe_Commit();
         dbe_Close();
@@ -195,6 +208,87 @@ TEST_F(AlbumReport, PagesOfAnAlbumMadeAgainEqualTheSequence)
         ASSERT_EQ(report->Pages.size(), 1u);
         EXPECT_EQ(report->Pages[0], sequence[size_t(page - 1)]) << page;
     }
+}
+
+// Data texts, a running sum of the sizes, the page numbers and the long
+// notes as memos, over an album printed to an archive.
+TEST_F(AlbumReport, AlbumFieldsMemosAndTotalsPrintToAnArchive)
+{
+    QStringList notes;
+    CreateAlbum(3, [&notes](int i) {
+        dbe_Replace("ShortDesc", DBE_REPL_TEXT, QStringLiteral("Bild %1").arg(i).toUtf8().constData());
+        dbe_Replace("Owner", DBE_REPL_TEXT, "Anna");
+        const int32_t bytes = 1000 * i;
+        dbe_Replace("Bytes", DBE_REPL_LONG, &bytes);
+        QStringList note;
+        for (int line = 1; line <= 4 * i; ++line)
+            note << QStringLiteral("Notiz %1.%2").arg(i).arg(line);
+        notes << note;
+        dbe_Replace("Notiz", DBE_REPL_MEMO, note.join(QStringLiteral("\r\n")).toUtf8().constData());
+    });
+    table->Open();
+
+    report = std::make_unique<TCapturingReport>(&form);
+    SetTestPage(*report->PrinterSetup());
+    report->Engine()->Clock = [] { return TDateTime(46000.5); };
+    report->SetDataPipeline(pipeline.get());
+    report->SetPassSetting(psTwoPass);
+    auto* header = new TrgHeaderBand(&form);
+    report->AddBand(header);
+    header->SetmmHeight(5000);
+    auto* detail = new TrgDetailBand(&form);
+    report->AddBand(detail);
+    detail->SetmmHeight(3000);
+    auto* footer = new TrgFooterBand(&form);
+    report->AddBand(footer);
+    footer->SetmmHeight(5000);
+    auto place = [this](TrgComponent* component, TrgBand* band, int left) {
+        component->SetBand(band);
+        component->SetmmBounds(left, 0, 25000, 4500);
+        component->SetDataPipeline(pipeline.get());
+    };
+    auto* name = new TrgDBText(&form);
+    place(name, detail, 0);
+    name->SetDataField(QStringLiteral("ShortDesc"));
+    auto* sum = new TrgDBCalc(&form);
+    place(sum, detail, 26000);
+    sum->SetDataField(QStringLiteral("Bytes"));
+    sum->SetDisplayFormat(QStringLiteral("0"));
+    auto* memo = new TrgDBMemo(&form);
+    place(memo, detail, 52000);
+    memo->SetDataField(QStringLiteral("Notiz"));
+    memo->SetStretch(true);
+    auto* pages = new TrgCalc(&form);
+    place(pages, footer, 0);
+    pages->SetCalcType(ctPageSetDesc);
+
+    const QString fileName = QString::fromStdString((dir / "notizen.raf").string());
+    report->SetArchiveFileName(fileName);
+    report->SetDevice(dvArchive);
+    report->SetShowPrintDialog(false);
+    report->Print();
+
+    TrgArchiveReader archive(fileName);
+    ASSERT_GE(archive.PageCount(), 2);
+    QStringList texts, memoLines;
+    for (int i = 0; i < archive.PageCount(); ++i) {
+        std::unique_ptr<TrgPage> page(archive.ReadPage(i));
+        for (int c = 0; c < page->GetDrawCommandCount(); ++c) {
+            const auto* text = dynamic_cast<const TrgDrawText*>(page->GetDrawCommand(c));
+            if (!text)
+                continue;
+            if (text->IsMemo)
+                for (int line = 0; line < text->WrappedText()->Count(); ++line)
+                    memoLines << text->WrappedText()->Strings(line);
+            else
+                texts << text->Text;
+        }
+    }
+    EXPECT_EQ(memoLines, notes.join(QLatin1Char('\n')).split(QLatin1Char('\n'))) << "every note line once, in order";
+    for (const char* expected : {"Bild 1", "1000", "Bild 2", "3000", "Bild 3", "6000"})
+        EXPECT_TRUE(texts.contains(QString::fromLatin1(expected))) << expected << ": " << texts.join(',').toStdString();
+    EXPECT_TRUE(texts.contains(QStringLiteral("Page 1 of %1").arg(archive.PageCount())))
+        << texts.join(',').toStdString();
 }
 
 }  // namespace
