@@ -18,7 +18,11 @@ TrgSubReport::TrgSubReport(TComponent* AOwner) : TrgStretchable(AOwner), child_(
     SetStretch(true);
 }
 
-TrgSubReport::~TrgSubReport() = default;
+TrgSubReport::~TrgSubReport()
+{
+    BeginDestroy();
+    SetDrillDownComponent(nullptr);
+}
 
 void TrgSubReport::SetPrintBehavior(TrgPrintBehaviorType Value)
 {
@@ -59,8 +63,12 @@ void TrgSubReport::SetDrillDownComponent(TrgComponent* Value)
 {
     if (drillDown_ == Value)
         return;
-    if (drillDown_)
+    if (drillDown_) {
+        // Its handlers call this subreport: they go with the link.
+        drillDown_->OnDrawCommandCreate = nullptr;
+        drillDown_->OnDrawCommandClick = nullptr;
         drillDown_->RemoveFreeNotification(this);
+    }
     drillDown_ = Value;
     if (drillDown_)
         drillDown_->FreeNotification(this);

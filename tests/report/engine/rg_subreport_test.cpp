@@ -179,6 +179,12 @@ TEST_F(SubReportTest, ADrillDownShowsTheClickedRecordsSubreportOnly)
     report->Reset();
     pages = PrintAll();
     EXPECT_EQ(Texts(pages), QStringList({"Satz 1", "Satz 2", "Satz 3"}));
+
+    // A subreport that goes takes its handlers off the drill-down component.
+    EXPECT_TRUE(bool(nameLabel->OnDrawCommandClick));
+    delete sub;
+    EXPECT_FALSE(bool(nameLabel->OnDrawCommandClick));
+    EXPECT_FALSE(bool(nameLabel->OnDrawCommandCreate));
 }
 
 TEST_F(SubReportTest, PrintedChildLinesStandWhereTheSubreportPutsThem)
