@@ -215,6 +215,17 @@ TEST_F(SubReportTest, PrintedChildLinesStandWhereTheSubreportPutsThem)
     EXPECT_EQ(found, 12) << bbox.toStdString();
 }
 
+TEST_F(SubReportTest, AFixedSubreportDrillsDownToo)
+{
+    TrgSubReport* sub = MakeReports(3, 2, pbFixed);
+    sub->SetDrillDownComponent(nameLabel);
+    EXPECT_EQ(Texts(PrintAll()), QStringList({"Satz 1", "Satz 2", "Satz 3"}));
+    report->PageRequest(psSinglePage, 1, nullptr);
+    Click("Satz 2");
+    // Its box of 5 mm holds the first child line only.
+    EXPECT_EQ(Texts(PrintAll()), QStringList({"Satz 1", "Satz 2", "Kind 1", "Satz 3"}));
+}
+
 TEST_F(SubReportTest, SectionsAreNotTakenOn)
 {
     TrgSubReport sub(nullptr);
