@@ -8,6 +8,7 @@
 #include "report/engine/rg_engine.h"
 #include "report/engine/rg_pipeline.h"
 #include "report/engine/rg_report.h"
+#include "report/engine/rg_stretchable.h"
 #include "report/engine/rg_text_components.h"
 #include "report/output/rg_page.h"
 #include "report/output/rg_printer_setup.h"
@@ -16,6 +17,24 @@
 namespace {
 
 QString SortKey(int Place) { return QString::asprintf("%8d", Place); }
+
+// The layout list a component is placed in: static, stretching, stretching
+// with the band, shifting; -1 for a chain member, which the component it is
+// shifted below generates.
+int LayoutListOf(TrgComponent* Component)
+{
+    if (auto* stretchable = dynamic_cast<TrgStretchable*>(Component)) {
+        if (stretchable->ShiftRelativeTo())
+            return -1;
+        if (stretchable->Stretch())
+            return 1;
+    }
+    if (Component->StretchWithParent())
+        return 2;
+    if (Component->ShiftWithParent())
+        return 3;
+    return 0;
+}
 
 }  // namespace
 
@@ -274,12 +293,9 @@ void TrgCustomBand::InitForPrint()
         TrgComponent* component = GetComponentAt(i);
         component->ResetForPrint();
         component->ResetPrintState();
-        if (component->StretchWithParent())
-            lists_[2].push_back(component);
-        else if (component->ShiftWithParent())
-            lists_[3].push_back(component);
-        else
-            lists_[0].push_back(component);
+        const int list = LayoutListOf(component);
+        if (list >= 0)
+            lists_[list].push_back(component);
         if (component->TraversesRecords())
             resetList_.push_back(component);
     }
@@ -494,6 +510,8 @@ void TrgCustomBand::LayoutList(int ListIndex, int FromComponent, int& RunningBot
     for (size_t i = size_t(std::max(FromComponent, 0)); i < list.size() && !done_; ++i) {
         TrgComponent* component = list[i];
         component->Generate();
+        if (component->Continued())
+            overflowNext_ = true;
         if (component->PrintHeight() > 0 &&
             std::find(drawList_.begin(), drawList_.end(), component) == drawList_.end())
             drawList_.push_back(component);
