@@ -151,8 +151,30 @@ void PublishEvent(const char* Name, Event T::*Member)
     info->Properties.push_back(std::move(prop));
 }
 
-void PublishEvents()
+// Adds the data pipeline reference of T to T's stream description; it is
+// written by the pipeline's name and found by name when read.
+template <class T>
+void PublishDataPipeline()
 {
+    auto* info = const_cast<TClassInfo*>(ClassInfoFor<T>());
+    if (!info || info->FindProperty(QStringLiteral("DataPipeline")))
+        return;
+    TPropInfo prop;
+    prop.Name = QStringLiteral("DataPipeline");
+    prop.Kind = TPropKind::Component;
+    prop.GetComponent = [](const TPersistent& o) -> TComponent* { return static_cast<const T&>(o).DataPipeline(); };
+    prop.SetComponent = [](TPersistent& o, TComponent* c) {
+        static_cast<T&>(o).SetDataPipeline(dynamic_cast<TrgDataPipeline*>(c));
+    };
+    info->Properties.push_back(std::move(prop));
+}
+
+void PublishProperties()
+{
+    PublishDataPipeline<TrgCustomReport>();
+    PublishDataPipeline<TrgPrintable>();
+    PublishDataPipeline<TrgGroup>();
+    PublishDataPipeline<TrgDetailBand>();
     PublishEvent<TrgPrintable>("OnPrint", &TrgPrintable::OnPrint);
     PublishEvent<TrgPrintable>("OnDrawCommandClick", &TrgPrintable::OnDrawCommandClick);
     PublishEvent<TrgPrintable>("OnDrawCommandCreate", &TrgPrintable::OnDrawCommandCreate);
@@ -211,7 +233,7 @@ void rgRegisterBuiltInComponentClasses()
     rgRegisterMemoClasses();
     rgRegisterImageComponentClasses();
     rgRegisterGraphicComponentClasses();
-    static const bool published = (PublishEvents(), true);
+    static const bool published = (PublishProperties(), true);
     (void)published;
     TrgTemplateErrorDialog::Register();
     for (const TBuiltIn& builtIn : kBuiltIns) {
