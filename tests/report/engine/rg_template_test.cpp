@@ -76,6 +76,65 @@ protected:
     }
 };
 
+// A table of templates: a name field and a BLOB field "Layout".
+class TTemplateTable : public TListPipeline {
+public:
+    explicit TTemplateTable(TComponent* Owner)
+        : TListPipeline(Owner, QStringList{QStringLiteral("Name"), QStringLiteral("Layout")}, {})
+    {
+    }
+    TrgDataType LayoutType = dtBLOB;
+    bool FailRead = false;
+    std::vector<std::pair<QString, QByteArray>> Records;
+
+    TrgDataType GetFieldDataType(const QString& Field) override
+    {
+        return Field == QLatin1String("Layout") ? LayoutType : dtString;
+    }
+    bool Locate(const QString&, const QVariant& Value, TrgLocateOptions Options) override
+    {
+        EXPECT_TRUE(Options & loCaseInsensitive);
+        for (size_t i = 0; i < Records.size(); ++i)
+            if (Records[i].first.compare(Value.toString(), Qt::CaseInsensitive) == 0) {
+                current_ = int(i);
+                return true;
+            }
+        return false;
+    }
+    void GetFieldAsStream(const QString&, TStream& Stream) override
+    {
+        if (FailRead)
+            throw EReadError(QStringLiteral("Lesefehler"));
+        const QByteArray& blob = Records.at(size_t(current_)).second;
+        Stream.Write(blob.constData(), blob.size());
+    }
+    void Edit() override { inserting_ = false; }
+    void Insert() override
+    {
+        inserting_ = true;
+        name_.clear();
+    }
+    void SetFieldValue(const QString&, const QVariant& Value) override { name_ = Value.toString(); }
+    void SetFieldFromStream(const QString&, TStream& Stream) override
+    {
+        Stream.SetPosition(0);
+        blob_ = Stream.ReadAll();
+    }
+    void Post() override
+    {
+        if (inserting_)
+            Records.push_back({name_, blob_});
+        else
+            Records.at(size_t(current_)).second = blob_;
+    }
+
+private:
+    int current_ = -1;
+    bool inserting_ = false;
+    QString name_;
+    QByteArray blob_;
+};
+
 QByteArray ReadBytes(const QString& Path)
 {
     QFile file(Path);
@@ -488,6 +547,84 @@ TEST_F(TemplateTest, NewGivesABlankLayout)
     EXPECT_EQ(news, 1);
     EXPECT_EQ(LabelCount(), 0);
     EXPECT_EQ(report->FindBand(4) == nullptr ? 0 : report->FindBand(4)->GetComponentCount(), 0);
+}
+
+TEST_F(TemplateTest, TemplatesKeptInABlobFieldByName)
+{
+    BuildListLayout();
+    const std::vector<QString> built = PrintAll();
+    TTemplateTable table(nullptr);
+    auto* spy = new TSpyTemplate(report.get());
+    auto useTable = [&table](TrgReportTemplate* Template, const QString& Name) {
+        TrgTemplateDBSettings* settings = Template->DatabaseSettings();
+        settings->SetDataPipeline(&table);
+        settings->SetName(Name);
+        settings->NameField = QStringLiteral("Name");
+        settings->TemplateField = QStringLiteral("Layout");
+        Template->SaveTo = stDatabase;
+    };
+    useTable(spy, QStringLiteral("Bilderliste"));
+    // Incomplete settings: nothing is saved.
+    spy->DatabaseSettings()->NameField.clear();
+    spy->Save();
+    EXPECT_TRUE(table.Records.empty());
+    EXPECT_TRUE(spy->saves.empty());
+    // The first save inserts, the second (the name in other case) updates.
+    useTable(spy, QStringLiteral("Bilderliste"));
+    spy->Save();
+    ASSERT_EQ(table.Records.size(), 1u);
+    EXPECT_TRUE(table.Records[0].second.startsWith("TPF0"));
+    spy->DatabaseSettings()->SetName(QStringLiteral("BILDERLISTE"));
+    spy->Format = ftASCII;
+    spy->Save();
+    ASSERT_EQ(table.Records.size(), 1u);
+    EXPECT_EQ(table.Records[0].first, QStringLiteral("Bilderliste"));
+    EXPECT_TRUE(table.Records[0].second.startsWith("object"));
+    EXPECT_EQ(spy->saves, (std::vector<bool>{true, true}));
+
+    // Loaded back into a new report by name.
+    report = NewReport();
+    TrgReportTemplate* tpl = rgReportTemplate(report.get());
+    useTable(tpl, QStringLiteral("bilderliste"));
+    tpl->Load();
+    EXPECT_EQ(PrintAll(), built);
+
+    // Every way the database can fail, with its text; the layout stays.
+    struct Case {
+        const char* name;
+        QString templateName;
+        TrgDataType layoutType;
+        bool failRead;
+        QString message;
+    };
+    const Case cases[] = {
+        {"no such record", QStringLiteral("Fehlt"), dtBLOB, false, QStringLiteral("Record not found: Fehlt")},
+        {"not a blob", QStringLiteral("Bilderliste"), dtString, false, QStringLiteral("Field is not a blob field: Layout")},
+        {"read fails", QStringLiteral("Bilderliste"), dtBLOB, true, QStringLiteral("Error reading template from database.")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        useTable(tpl, c.templateName);
+        table.LayoutType = c.layoutType;
+        table.FailRead = c.failRead;
+        try {
+            tpl->Load();
+            ADD_FAILURE() << "no error";
+        } catch (const ETemplateLoadError& e) {
+            EXPECT_EQ(e.Message, c.message);
+        }
+        EXPECT_EQ(PrintAll(), built);
+    }
+    table.LayoutType = dtString;
+    table.FailRead = false;
+    useTable(tpl, QStringLiteral("Bilderliste"));
+    try {
+        tpl->Save();
+        ADD_FAILURE() << "no error";
+    } catch (const ETemplateSaveError& e) {
+        EXPECT_EQ(e.Message, QStringLiteral("Cannot store a template to a field this type."));
+    }
+    EXPECT_TRUE(table.Records[0].second.startsWith("object"));
 }
 
 // Random damage to stored templates never crashes the program and never
