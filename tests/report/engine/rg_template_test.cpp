@@ -627,6 +627,23 @@ TEST_F(TemplateTest, TemplatesKeptInABlobFieldByName)
     EXPECT_TRUE(table.Records[0].second.startsWith("object"));
 }
 
+TEST_F(TemplateTest, ALoadWhilePagesAreMadeDoesNothing)
+{
+    BuildListLayout();
+    const std::vector<QString> built = PrintAll();
+    // Were it read, this file would fail the load.
+    const QString other = dir.filePath(QStringLiteral("anders.rtm"));
+    WriteBytes(other, "kein Layout");
+    int tried = 0;
+    header->BeforePrint = [&](TObject*) {
+        ++tried;
+        Load(other);
+    };
+    EXPECT_EQ(PrintAll(), built);
+    EXPECT_GT(tried, 0);
+    EXPECT_EQ(rgReportTemplate(report.get())->FileName(), other);
+}
+
 // Random damage to stored templates never crashes the program and never
 // leaves a half-read layout: either the load succeeds or the old layout
 // still prints as before.
