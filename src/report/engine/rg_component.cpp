@@ -263,3 +263,60 @@ void TrgCustomComponent::PlaceOnPage()
     GenerateContent();
     MutableDrawRect().Bottom = DrawRect().Top + PrintHeight();
 }
+
+// ---- the palette of component classes ----------------------------------------
+
+int TrgRegComponentClassList::IndexOf(const QString& ClassName) const
+{
+    for (size_t i = 0; i < entries_.size(); ++i)
+        if (entries_[i].ComponentClass->ClassName.compare(ClassName, Qt::CaseInsensitive) == 0)
+            return int(i);
+    return -1;
+}
+
+void TrgRegComponentClassList::Add(const TrgRegComponent& Entry)
+{
+    entries_.push_back(Entry);
+    Changed();
+}
+
+void TrgRegComponentClassList::Delete(int Index)
+{
+    entries_.erase(entries_.begin() + Index);
+    Changed();
+}
+
+void TrgRegComponentClassList::Changed()
+{
+    for (const auto& listener : Listeners)
+        listener();
+}
+
+TrgRegComponentClassList& rgGetRegisteredComponents()
+{
+    static TrgRegComponentClassList list;
+    return list;
+}
+
+void rgRegisterComponentClass(const TClassInfo* ComponentClass, const QString& Category, int Position, int CaptionId,
+                              const QString& SecondName, int Reserved)
+{
+    TrgRegComponentClassList& list = rgGetRegisteredComponents();
+    const int existing = list.IndexOf(ComponentClass->ClassName);
+    if (existing >= 0) {
+        UnRegisterClass(list.Entry(existing).ComponentClass);
+        list.Delete(existing);
+    }
+    RegisterClass(ComponentClass);
+    list.Add({Reserved, ComponentClass, Position, Category, SecondName, CaptionId});
+}
+
+void rgUnRegisterComponentClass(const TClassInfo* ComponentClass)
+{
+    TrgRegComponentClassList& list = rgGetRegisteredComponents();
+    const int index = list.IndexOf(ComponentClass->ClassName);
+    if (index < 0)
+        return;
+    UnRegisterClass(list.Entry(index).ComponentClass);
+    list.Delete(index);
+}

@@ -11,6 +11,11 @@
 
 #include "report/engine/rg_printable.h"
 
+#include <functional>
+#include <vector>
+
+struct TClassInfo;
+
 class TFiler;
 class TrgBand;
 class TrgCustomBand;
@@ -107,3 +112,41 @@ protected:
 private:
     int32_t cacheOffset_ = 0;
 };
+
+// ---- the palette of component classes ----------------------------------------
+
+// One registered component class: its palette page, place and caption.
+struct TrgRegComponent {
+    int Reserved = 0;
+    const TClassInfo* ComponentClass = nullptr;
+    int Position = 0;
+    QString Category;
+    QString SecondName;
+    int CaptionId = 0;  // offset of the caption in the language strings
+};
+
+// The registered classes under their class names, in registration order;
+// listeners are told after every change.
+class TrgRegComponentClassList {
+public:
+    int Count() const { return int(entries_.size()); }
+    const TrgRegComponent& Entry(int Index) const { return entries_.at(size_t(Index)); }
+    // -1 when the class name is not registered (compared without case).
+    int IndexOf(const QString& ClassName) const;
+    void Add(const TrgRegComponent& Entry);
+    void Delete(int Index);
+    std::vector<std::function<void()>> Listeners;
+
+private:
+    void Changed();
+    std::vector<TrgRegComponent> entries_;
+};
+
+// Registers a component class for the palette and with the component
+// stream by name; registering a class again replaces its entry.
+void rgRegisterComponentClass(const TClassInfo* ComponentClass, const QString& Category, int Position, int CaptionId,
+                              const QString& SecondName = {}, int Reserved = 0);
+// Takes a registered class off the palette and out of the stream's
+// registry; an unknown class is ignored.
+void rgUnRegisterComponentClass(const TClassInfo* ComponentClass);
+TrgRegComponentClassList& rgGetRegisteredComponents();

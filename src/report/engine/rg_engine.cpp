@@ -387,7 +387,7 @@ void TrgEngine::InitGeneration()
     endOfData_ = false;
     moveDue_ = false;
     repeatLastPage_ = false;
-    stuckBand_ = nullptr;
+    stuckBand_ = stuckHeaderBand_ = nullptr;
     saveRowNo_ = 0;
     pageCountKnown_ = false;
 
@@ -524,6 +524,13 @@ void TrgEngine::StartPage()
     report_->DoOnStartPage();
     for (int i = 0; i < report_->GetBandCount(); ++i)
         report_->GetBandAt(i)->PageStarted();
+}
+
+int TrgEngine::OrphanedFooterGroup() const
+{
+    if (currentList_ != blGroupFooter || currentIndex_ >= int(lists_[blGroupFooter].size()))
+        return -1;
+    return lists_[blGroupFooter][size_t(currentIndex_)]->GroupIndex();
 }
 
 bool TrgEngine::IsOutputPage() const
@@ -687,16 +694,19 @@ bool TrgEngine::GenerateList(int List, int& Index)
         const bool out = band->Generate();
         if (endOfData_ && band == lastBand_ && !out)
             lastPageReached_ = true;
-        if (IsBodyList(List)) {
-            if (out && !band->MadeProgress() && positionBefore == bodyTop_) {
-                // The band did not fit into an empty page body. Once more on
-                // the next page may be a position retry or a new-page
-                // request; twice in a row it can never fit.
-                if (stuckBand_ == band)
-                    AbortJob(rgLoadString(report_->LanguageIndex() + kDetailBandDoesNotFit));
-                stuckBand_ = band;
+        if (List != blFooter && List != blColumnFooter) {
+            // A band that did not fit into an empty page body, or a page
+            // header that did not fit at all, may wait once (a position
+            // retry, a new page asked for); twice in a row it never fits.
+            const bool body = IsBodyList(List);
+            TrgCustomBand*& stuck = body ? stuckBand_ : stuckHeaderBand_;
+            if (out && !band->MadeProgress() && (!body || positionBefore == bodyTop_)) {
+                if (stuck == band)
+                    AbortJob(rgLoadString(report_->LanguageIndex() +
+                                          (body ? kDetailBandDoesNotFit : kBandHeightExceedsPage)));
+                stuck = band;
             } else if (band->MadeProgress()) {
-                stuckBand_ = nullptr;
+                stuck = nullptr;
             }
         }
         if (out) {

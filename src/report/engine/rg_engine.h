@@ -134,6 +134,11 @@ public:
     // next DataAdvance.
     void NoteMoveDue() { moveDue_ = true; }
     virtual void DetachPipelines() = 0;
+    // Every group has closed: the summary is being generated.
+    virtual bool SummaryStarted() const { return false; }
+    // While a page goes on with group footers: the index of the group whose
+    // footer comes first; -1 otherwise.
+    virtual int OrphanedFooterGroup() const { return -1; }
 
 protected:
     bool endOfData_ = false;
@@ -162,6 +167,8 @@ public:
     void PageRequest(TrgPageSettingType Setting, int PageNo, const QStringList* PageList) override;
     void PipelineNotification(int Operation, TrgDataPipeline* Pipeline) override;
     void EventNotify(TrgCommunicator* Sender, int Operation) override;
+    bool SummaryStarted() const override { return currentList_ == blSummary; }
+    int OrphanedFooterGroup() const override;
 
     // The band being generated.
     TrgBand* CurrentBand() const { return currentBand_; }
@@ -224,10 +231,12 @@ private:
     TrgDataPipeline* pipeline_ = nullptr;
     bool pipelineOpen_ = false;
     bool repeatLastPage_ = false;
-    // Where the body of the current page starts, and the body band that
-    // did not fit there on the page before.
+    // Where the body of the current page starts, the body band that did
+    // not fit there on the page before, and the header band that did not
+    // fit on it.
     int bodyTop_ = 0;
     TrgCustomBand* stuckBand_ = nullptr;
+    TrgCustomBand* stuckHeaderBand_ = nullptr;
     // The first group with NewPage and ResetPageNo: pages are counted in it.
     TrgGroup* numberingGroup_ = nullptr;
     int32_t cacheOffset_ = 0;

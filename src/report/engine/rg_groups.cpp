@@ -245,8 +245,17 @@ void TrgGroupHeaderBand::BeginGenerate()
         return;
     }
     const TrgStateSet second = engine->SecondState();
+    // A group that is still open repeats its header on a new page; after
+    // the last footer, above the summary, none is open any more. A page
+    // that goes on with group footers repeats the headers of the groups
+    // around the first footer's group, and that group's own header only
+    // with HeaderForOrphanedFooter.
+    const int orphaned = engine->OrphanedFooterGroup();
+    const int index = group->GetGroupIndex();
+    const bool open = !engine->SummaryStarted() &&
+                      (orphaned < 0 || index < orphaned || (index == orphaned && group->HeaderForOrphanedFooter));
     if (!breakPending_ && (second & e2PageHeaders) && group->ReprintOnSubsequentPage &&
-        group->FirstPage() <= engine->AbsolutePageNo())
+        group->FirstPage() <= engine->AbsolutePageNo() && open)
         return;
     const bool laterColumn = group->FirstPage() < engine->AbsolutePageNo() ||
                              (group->FirstPage() == engine->AbsolutePageNo() && group->FirstColumn() < engine->ColumnNo());

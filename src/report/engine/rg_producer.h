@@ -1,10 +1,10 @@
 #pragma once
 // TrgProducer: the output side of a report. It decides where the pages go
-// (a text file or an archive file here; the printer, the preview and the
-// print and cancel dialogs join through the form registry), owns the
-// printer setup and the publisher that hands pages to the devices, holds
-// the language of the engine's texts and stamps the report stream with its
-// version. Its descendant, the report, makes the pages.
+// (so far a text file or an archive file; the screen and printer paths
+// print nothing yet), owns the printer setup and the publisher that hands
+// pages to the devices, holds the language of the engine's texts and
+// stamps the report stream with its version. Its descendant, the report,
+// makes the pages.
 
 #include <QString>
 

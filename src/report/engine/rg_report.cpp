@@ -12,6 +12,7 @@
 #include "report/output/rg_page.h"
 #include "report/output/rg_printer_setup.h"
 #include "report/output/rg_publisher.h"
+#include "report/output/rg_units.h"
 
 // ---- TrgCustomReport -------------------------------------------------------
 
@@ -126,6 +127,29 @@ void TrgCustomReport::SetColumns(int Value)
         return;
     const int printable = PageDef().mmPrintableWidth();
     mmColumnWidth_ = columns_ > 1 ? printable / columns_ : printable;
+    Reset();
+}
+
+float TrgCustomReport::ColumnWidth() const
+{
+    return rgFromMMThousandths(mmColumnWidth_, units_, rgHorizontal, nullptr);
+}
+
+void TrgCustomReport::SetColumnWidth(float Value)
+{
+    int width = rgToMMThousandths(units_, rgHorizontal, nullptr, Value);
+    if (Loading()) {
+        mmColumnWidth_ = width;
+        return;
+    }
+    const int printable = PageDef().mmPrintableWidth();
+    if (width <= 0 && columns_ > 1) {
+        SetColumns(1);
+        return;
+    }
+    mmColumnWidth_ = std::min(width, printable);
+    if (columns_ > 1 && mmColumnWidth_ > 0 && printable / mmColumnWidth_ < columns_)
+        columns_ = std::max(printable / mmColumnWidth_, 1);
     Reset();
 }
 
@@ -297,6 +321,29 @@ TrgReport::~TrgReport()
     cache_.reset();
 }
 
+void TrgReport::ConvertVersion(int StoredVersion)
+{
+    TrgCustomReport::ConvertVersion(StoredVersion);
+    if (StoredVersion < 1270 && LegacyLandscape)
+        PrinterSetup()->SetOrientation(poLandscape);
+}
+
+void TrgReport::DefineLegacyProperties(TFiler& Filer)
+{
+    auto read = [&Filer](const char* Name, std::function<void(TReader&)> Read) {
+        Filer.DefineProperty(QString::fromLatin1(Name), Read, nullptr, false);
+    };
+    read("AllowPrintCancel", [](TReader& Reader) { Reader.ReadBoolean(); });
+    read("DataSource", [this](TReader& Reader) { LegacyDataSourceName = Reader.ReadIdent(); });
+    read("OnPrintingComplete", [this](TReader& Reader) { LegacyCompletionHandlerName = Reader.ReadIdent(); });
+    read("Orientation", [this](TReader& Reader) { LegacyLandscape = Reader.ReadIdent() == QLatin1String("poLandscape"); });
+    read("NoDataPages", [this](TReader& Reader) { SetPageLimit(Reader.ReadInteger()); });
+    read("PreviewPages", [](TReader& Reader) { Reader.ReadInteger(); });
+    read("RowSpacing", [this](TReader& Reader) { LegacyRowSpacing = float(Reader.ReadFloat()); });
+    read("SuppressFormFeed", [](TReader& Reader) { Reader.ReadBoolean(); });
+    read("Viewer", [](TReader& Reader) { Reader.ReadIdent(); });
+}
+
 void TrgReport::SetCachePages(bool Value)
 {
     if (!PageRequestRunning())
@@ -429,11 +476,7 @@ void DescribeReportClasses()
         .Boolean("ShowPrintDialog", Get(&R::ShowPrintDialog), Put(&R::SetShowPrintDialog)).Default(true)
         .String("TextFileName", Get(&R::TextFileName), [](R& r, const QString& v) { r.SetTextFileName(v); })
         .Enum("TextFileType", fileTypes, Get(&R::TextFileType), Put(&R::SetTextFileType)).Default(ftComma)
-        .DefineProperties([](R& report, TFiler& filer) {
-            filer.DefineProperty(QStringLiteral("NoDataPages"),
-                                 [&report](TReader& reader) { report.SetPageLimit(reader.ReadInteger()); }, nullptr,
-                                 false);
-        });
+        .DefineProperties([](R& report, TFiler& filer) { report.DefineLegacyProperties(filer); });
 }
 
 }  // namespace

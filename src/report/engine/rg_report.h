@@ -54,7 +54,10 @@ public:
     int Columns() const { return columns_; }
     void SetColumns(int Value);
     int mmColumnWidth() const { return mmColumnWidth_; }
-    void SetmmColumnWidth(int Value) { mmColumnWidth_ = Value; }
+    // In Units: cut to the printable width; 0 or less with several columns
+    // returns to one column; fewer columns than asked when they do not fit.
+    float ColumnWidth() const;
+    void SetColumnWidth(float Value);
     TStringList* ColumnPositions() { return &columnPositions_; }
     TrgDataPipeline* DataPipeline() const { return dataPipeline_; }
     void SetDataPipeline(TrgDataPipeline* Value);
@@ -142,6 +145,14 @@ public:
     void Publish() override;
     void PageRequest(TrgPageSettingType Setting, int PageNo, const TStringList* PageList) override;
     void PageGenerated() override;
+
+    // Settings read from streams of older versions, never written.
+    QString LegacyDataSourceName;
+    QString LegacyCompletionHandlerName;
+    float LegacyRowSpacing = 0;
+    bool LegacyLandscape = false;
+    void ConvertVersion(int StoredVersion) override;
+    void DefineLegacyProperties(TFiler& Filer);
 
     // What the page cache needs of its report.
     std::vector<TrgCacheable*> CacheablesInOrder() override;

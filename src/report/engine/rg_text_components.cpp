@@ -306,5 +306,5 @@ void rgRegisterTextComponentClasses()
 {
     static const bool described = (DescribeTextClasses(), true);
     (void)described;
-    RegisterClass(ClassInfoFor<TrgLabel>());
+    rgRegisterComponentClass(ClassInfoFor<TrgLabel>(), QStringLiteral("Standard Components"), 0, 172);
 }

@@ -9,6 +9,7 @@
 #include "platform/stream/component_reader.h"
 #include "platform/stream/component_writer.h"
 #include "platform/stream/stream_text.h"
+#include "report/output/rg_strings.h"
 #include "report/output/rg_units.h"
 #include "report/output/rg_utils.h"
 
@@ -337,6 +338,103 @@ TEST_F(ComponentTest, AReportStreamedAndReadBackPrintsTheSamePages)
     copy.Reset();
     copy.PageRequest(psAll, 1, nullptr);
     EXPECT_EQ(copy.Pages, original);
+}
+
+}  // namespace
+
+namespace {
+
+using BandTest = TEngineTest;
+
+TEST_F(BandTest, KindSettingsNeedAReportAndFootersStayStatic)
+{
+    TrgHeaderBand loose(nullptr);
+    loose.SetPrintOnFirstPage(false);
+    loose.SetPrintOnLastPage(false);
+    EXPECT_TRUE(loose.PrintOnFirstPage());
+    EXPECT_TRUE(loose.PrintOnLastPage());
+    TrgTitleBand looseTitle(nullptr);
+    looseTitle.SetNewPage(true);
+    EXPECT_FALSE(looseTitle.NewPage());
+
+    auto* title = AddBand<TrgTitleBand>(5000);
+    title->SetNewPage(true);
+    EXPECT_TRUE(title->NewPage());
+    auto* footer = AddBand<TrgFooterBand>(5000);
+    auto* columnFooter = AddBand<TrgColumnFooterBand>(0);
+    for (TrgBand* band : {static_cast<TrgBand*>(footer), static_cast<TrgBand*>(columnFooter)}) {
+        band->SetPrintHeight(phDynamic);
+        EXPECT_EQ(band->PrintHeight(), phStatic);
+    }
+    auto* detail = AddBand<TrgDetailBand>(5000);
+    detail->SetPrintHeight(phDynamic);
+    EXPECT_EQ(detail->PrintHeight(), phDynamic);
+}
+
+TEST_F(BandTest, AnInvisibleDetailBandUsesItsRecordsAndPrintsNothing)
+{
+    auto rows = MakeRows(20);
+    MakeListReport(rows.get());
+    int passes = 0;
+    detail->BeforePrint = [&](TObject*) { ++passes; };
+    detail->SetVisible(false);
+    const std::vector<QString> pages = PrintAll();
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_FALSE(pages[0].contains(QStringLiteral("Satz")));
+    EXPECT_GE(passes, 20) << "every record passed through the band";
+}
+
+}  // namespace
+
+namespace {
+
+using PaletteTest = TEngineTest;
+
+TEST_F(PaletteTest, TheLabelIsOnTheStandardPageAndItsTemplatesCanBeRead)
+{
+    TrgRegComponentClassList& list = rgGetRegisteredComponents();
+    const int index = list.IndexOf(QStringLiteral("TrgLabel"));
+    ASSERT_GE(index, 0);
+    EXPECT_EQ(list.Entry(index).Category, QStringLiteral("Standard Components"));
+    EXPECT_EQ(list.Entry(index).Position, 0);
+    EXPECT_EQ(rgLoadString(43000 + list.Entry(index).CaptionId), QStringLiteral("Label"));
+}
+
+TEST_F(PaletteTest, RegisteringAgainReplacesAndUnregisteringStopsReading)
+{
+    TrgRegComponentClassList& list = rgGetRegisteredComponents();
+    int changes = 0;
+    list.Listeners.push_back([&] { ++changes; });
+    const TClassInfo* label = ClassInfoFor<TrgLabel>();
+    const int before = list.Count();
+    rgRegisterComponentClass(label, QStringLiteral("Eigene"), 3, 172);
+    EXPECT_EQ(list.Count(), before) << "one entry per class";
+    EXPECT_EQ(list.Entry(list.IndexOf(QStringLiteral("TrgLabel"))).Category, QStringLiteral("Eigene"));
+
+    const QByteArray text = "object rgReport1: TrgReport\r\n"
+                            "  object rgDetailBand1: TrgDetailBand\r\n"
+                            "    object rgLabel1: TrgLabel\r\n"
+                            "      Caption = 'x'\r\n"
+                            "    end\r\n"
+                            "  end\r\n"
+                            "end\r\n";
+    rgUnRegisterComponentClass(label);
+    EXPECT_EQ(list.IndexOf(QStringLiteral("TrgLabel")), -1);
+    {
+        TComponent owner(nullptr);
+        TrgReport loaded(&owner);
+        EXPECT_THROW(ComponentFromBytes(ObjectTextToBinary(text), &loaded), EClassNotFound);
+    }
+    rgUnRegisterComponentClass(label);  // not registered: nothing happens
+    EXPECT_EQ(list.Count(), before - 1);
+
+    rgRegisterComponentClass(label, QStringLiteral("Standard Components"), 0, 172);
+    TComponent owner(nullptr);
+    TrgReport loaded(&owner);
+    ComponentFromBytes(ObjectTextToBinary(text), &loaded);
+    EXPECT_EQ(loaded.GetBandAt(0)->GetComponentCount(), 1);
+    EXPECT_EQ(changes, 4) << "delete and add, delete, add";
+    list.Listeners.clear();
 }
 
 }  // namespace

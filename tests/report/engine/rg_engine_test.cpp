@@ -158,6 +158,30 @@ TEST_F(EngineTest, TitleAndSummaryWithoutNewPageShareThePages)
         << "the summary follows the detail: 10 + 5 + 5 + 10 mm";
 }
 
+TEST_F(EngineTest, PrintPositionPlacesTheFirstDetailOfEveryPage)
+{
+    auto rows = MakeRows(5);
+    MakeListReport(rows.get());
+    detail->SetmmPrintPosition(20000);
+    const std::vector<QString> pages = PrintAll();
+    // From 20 mm to the footer at 45 mm: two records a page.
+    ASSERT_EQ(pages.size(), 3u);
+    for (size_t p = 0; p < pages.size(); ++p) {
+        const int first = int(2 * p + 1);
+        EXPECT_TRUE(pages[p].contains(QStringLiteral("TrgDrawText 10000 21000 30000 4000 \"Satz %1\"").arg(first)))
+            << pages[p].toStdString();
+        if (first < 5)
+            EXPECT_TRUE(
+                pages[p].contains(QStringLiteral("TrgDrawText 10000 31000 30000 4000 \"Satz %1\"").arg(first + 1)));
+    }
+    for (int page : {3, 2}) {
+        report->Pages.clear();
+        report->PageRequest(psSinglePage, page, nullptr);
+        ASSERT_EQ(report->Pages.size(), 1u);
+        EXPECT_EQ(Texts(report->Pages[0]), Texts(pages[size_t(page - 1)]));
+    }
+}
+
 TEST_F(EngineTest, PrintCountEndsThePageAfterThatManyRecords)
 {
     auto rows = MakeRows(5);
@@ -260,6 +284,13 @@ TEST_F(EngineTest, ImpossibleLayoutsEndTheJobWithTheirMessage)
              t.AddBand<TrgFooterBand>(15000);
          },
          QStringLiteral("Detail band does not fit on page.")},
+        {"header and footer leave no room for the header",
+         [](TEngineTest& t) {
+             t.AddLabel(t.AddBand<TrgHeaderBand>(35000), QStringLiteral("Kopf"), 0, 0);
+             t.AddBand<TrgDetailBand>(1000);
+             t.AddBand<TrgFooterBand>(10000);
+         },
+         QStringLiteral("Band height cannot exceed page height.")},
         {"print position below the page",
          [](TEngineTest& t) { t.AddBand<TrgDetailBand>(10000)->SetmmPrintPosition(kBodyBottom + 1000); },
          QStringLiteral("PrintPosition exceeds available page space.")},

@@ -146,10 +146,32 @@ TEST_F(GroupTest, AFooterPushedToTheNextPageBringsItsGroupHeaderAlong)
     for (int i = 0; i < 9; ++i)
         records.push_back({"D", "Berlin", QStringLiteral("b%1").arg(i)});
     MakeRecords(records);
+    TrgGroup* group = AddGroup(QStringLiteral("Ort"));
+    for (bool withHeader : {true, false}) {
+        group->HeaderForOrphanedFooter = withHeader;
+        const std::vector<QString> pages = PrintAll();
+        ASSERT_EQ(pages.size(), 2u);
+        const QStringList expected = withHeader ? QStringList{"Kopf", "Berlin", "Ende Berlin", "Fuß"}
+                                                : QStringList{"Kopf", "Ende Berlin", "Fuß"};
+        EXPECT_EQ(Texts(pages, 1), expected);
+    }
+}
+
+TEST_F(GroupTest, AnOuterFooterOnANewPageRepeatsOnlyTheHeadersAroundIt)
+{
+    // Inner group "Ort" closes at the foot of page 1; the outer footer moves
+    // to page 2, under the outer header but not the closed inner one.
+    // Body 30 mm: two headers 6, seven records 21, the inner footer 3.
+    std::vector<QStringList> records;
+    for (int i = 0; i < 7; ++i)
+        records.push_back({"D", "Berlin", QStringLiteral("b%1").arg(i)});
+    MakeRecords(records);
+    AddGroup(QStringLiteral("Land"));
     AddGroup(QStringLiteral("Ort"));
     const std::vector<QString> pages = PrintAll();
     ASSERT_EQ(pages.size(), 2u);
-    EXPECT_EQ(Texts(pages, 1), (QStringList{"Kopf", "Berlin", "Ende Berlin", "Fuß"}));
+    EXPECT_EQ(Texts(pages, 0).mid(Texts(pages, 0).size() - 2), (QStringList{"Ende Berlin", "Fuß"}));
+    EXPECT_EQ(Texts(pages, 1), (QStringList{"Kopf", "D", "Ende D", "Fuß"}));
 }
 
 TEST_F(GroupTest, AGroupContinuingOnANewPageRepeatsItsHeader)
@@ -176,6 +198,18 @@ TEST_F(GroupTest, AGroupOnAFieldTheDataLacksNeverBreaks)
     const std::vector<QString> pages = PrintAll();
     ASSERT_EQ(pages.size(), 1u);
     EXPECT_EQ(Texts(pages, 0), (QStringList{"Kopf", "", "a", "b", "Ende ", "Fuß"}));
+}
+
+TEST_F(GroupTest, TheSummaryOnAPageOfItsOwnRepeatsNoGroupHeader)
+{
+    MakeRecords({{"D", "Berlin", "a"}, {"D", "Bonn", "b"}});
+    AddGroup(QStringLiteral("Ort"));
+    auto* summary = AddBand<TrgSummaryBand>(5000);
+    AddLabel(summary, QStringLiteral("Summe"), 0, 0, 2000);
+    summary->SetNewPage(true);
+    const std::vector<QString> pages = PrintAll();
+    ASSERT_EQ(pages.size(), 2u);
+    EXPECT_EQ(Texts(pages, 1), (QStringList{"Kopf", "Summe", "Fuß"}));
 }
 
 TEST_F(GroupTest, OnGetBreakValueMergesGroups)

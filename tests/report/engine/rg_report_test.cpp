@@ -120,12 +120,35 @@ TEST_F(ReportTest, PublishedPropertiesStreamInTableOrderWithoutDefaults)
 TEST_F(ReportTest, SettingsOfOlderStreamsAreMapped)
 {
     TComponent owner(nullptr);
-    auto loaded = LoadReport(&owner, "object rgReport1: TrgReport\r\n"
-                                     "  NoDataPages = 5\r\n"
-                                     "  RulerUnits = utPixels\r\n"
-                                     "end\r\n");
-    EXPECT_EQ(loaded->PageLimit(), 5);
-    EXPECT_EQ(loaded->Units(), utScreenPixels);
+    struct Case {
+        const char* version;
+        TPrinterOrientation orientation;
+    };
+    for (const Case& c : {Case{"1.2", poLandscape}, Case{"1.27", poPortrait}, Case{"3.52", poPortrait}}) {
+        SCOPED_TRACE(c.version);
+        auto loaded = LoadReport(&owner, QByteArray("object rgReport1: TrgReport\r\n"
+                                                    "  Version = '") +
+                                             c.version +
+                                             "'\r\n"
+                                             "  AllowPrintCancel = True\r\n"
+                                             "  DataSource = dsBilder\r\n"
+                                             "  NoDataPages = 5\r\n"
+                                             "  Orientation = poLandscape\r\n"
+                                             "  PreviewPages = 2\r\n"
+                                             "  RowSpacing = 1.5\r\n"
+                                             "  RulerUnits = utPixels\r\n"
+                                             "  SuppressFormFeed = False\r\n"
+                                             "  Viewer = rgViewer1\r\n"
+                                             "end\r\n");
+        EXPECT_EQ(loaded->PageLimit(), 5);
+        EXPECT_EQ(loaded->Units(), utScreenPixels);
+        EXPECT_EQ(loaded->LegacyDataSourceName, QStringLiteral("dsBilder"));
+        EXPECT_FLOAT_EQ(loaded->LegacyRowSpacing, 1.5f);
+        EXPECT_EQ(loaded->PrinterSetup()->Orientation(), c.orientation);
+        const QString written = TextForm(loaded.get());
+        for (const char* legacy : {"RowSpacing", "DataSource", "NoDataPages", "RulerUnits", "Viewer"})
+            EXPECT_FALSE(written.contains(QLatin1String(legacy))) << "not written again: " << legacy;
+    }
 }
 
 TEST_F(ReportTest, AReportLoadedWithoutBandsGetsTheDefaultBands)
@@ -177,6 +200,30 @@ TEST_F(ReportTest, ColumnsDivideThePrintableWidth)
         report->SetColumns(c.columns);
         EXPECT_EQ(report->Columns(), c.stored) << c.columns;
         EXPECT_EQ(report->mmColumnWidth(), c.width) << c.columns;
+    }
+}
+
+TEST_F(ReportTest, AColumnWidthIsCutToThePageAndLimitsTheColumns)
+{
+    const int printable = kPaperWidth - 2 * kMargin;
+    report->SetUnits(utMMThousandths);
+    struct Case {
+        int columnsBefore;
+        float width;
+        int columns, mmWidth;
+    };
+    const Case cases[] = {
+        {1, float(printable + 5000), 1, printable},
+        {4, float(printable / 4 + 100), 3, printable / 4 + 100},  // 3.98 columns fit
+        {4, float(printable / 3 + 100), 2, printable / 3 + 100},
+        {4, float(printable / 4), 4, printable / 4},
+        {3, 0, 1, printable},
+    };
+    for (const Case& c : cases) {
+        report->SetColumns(c.columnsBefore);
+        report->SetColumnWidth(c.width);
+        EXPECT_EQ(report->Columns(), c.columns) << c.width;
+        EXPECT_EQ(report->mmColumnWidth(), c.mmWidth) << c.width;
     }
 }
 
