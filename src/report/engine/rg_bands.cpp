@@ -20,9 +20,12 @@ QString SortKey(int Place) { return QString::asprintf("%8d", Place); }
 
 // The layout list a component is placed in: static, stretching, stretching
 // with the band, shifting; -1 for a chain member, which the component it is
-// shifted below generates.
+// shifted below generates, and for a region's component, which its region
+// lays out.
 int LayoutListOf(TrgComponent* Component)
 {
+    if (Component->Region())
+        return -1;
     if (auto* stretchable = dynamic_cast<TrgStretchable*>(Component)) {
         if (stretchable->ShiftRelativeTo())
             return -1;

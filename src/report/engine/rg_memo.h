@@ -13,8 +13,6 @@
 
 class TFiler;
 
-// Sender and the lines to fill.
-using TrgMemoEvent = std::function<void(TObject* Sender, TStringList* Lines)>;
 
 class TrgCustomMemo : public TrgStretchable {
 public:

@@ -50,8 +50,8 @@ void TrgStretchable::SetStretch(bool Value)
         SetReprintOnOverFlow(false);
         SetShiftWithParent(false);
         SetStretchWithParent(false);
-        if (region_)
-            region_->EnsureStretch();
+        if (Region())
+            Region()->EnsureStretch();
         else if (Band() && Band()->PrintHeight() == phStatic)
             Band()->SetPrintHeight(phDynamic);
     }
@@ -117,7 +117,7 @@ void TrgStretchable::SetStretchWithParent(bool Value)
 
 void TrgStretchable::SetRegion(TrgStretchContainer* Value)
 {
-    region_ = Value;
+    TrgComponent::SetRegion(Value);
     if (shiftRelativeTo_)
         SetShiftRelativeTo(nullptr);
 }
@@ -183,30 +183,6 @@ void TrgStretchable::EventNotify(TrgCommunicator* Sender, int Operation)
 }
 
 // ---- generation --------------------------------------------------------------
-
-TrgStretchPlacement TrgStretchable::Placement() const
-{
-    if (region_)
-        return region_->PlacementFor(*this);
-    TrgStretchPlacement where;
-    auto* band = dynamic_cast<TrgCustomBand*>(Band());
-    if (!band)
-        return where;
-    where.Left = band->PrintRect().Left;
-    where.Top = band->PrintRect().Top + mmTop();
-    where.Base = band->ContentBottom();
-    where.Limit = band->PageLimit();
-    where.Continuing = band->Incomplete();
-    where.ContinuationShift = band->RemainingHeight();
-    if (band->PrintedHeight() > 0) {
-        where.Growth = band->PrintedHeight() - band->mmHeight();
-        where.Grown = band->TallestComponent();
-    }
-    where.Overflowed = band->Overflow();
-    where.CanStretch = band->PrintHeight() == phDynamic;
-    where.StretchBottom = band->StretchBottom();
-    return where;
-}
 
 bool TrgStretchable::CanStretch() const { return Placement().CanStretch; }
 
@@ -337,6 +313,11 @@ void TrgStretchable::GenerateDependents(int StartIndex)
 void TrgStretchable::GenerateDrawCommand(TrgPage* Page)
 {
     TrgComponent::GenerateDrawCommand(Page);
+    GenerateDependentDrawCommands(Page);
+}
+
+void TrgStretchable::GenerateDependentDrawCommands(TrgPage* Page)
+{
     const TrgBand* band = Band();
     std::stable_sort(drawOrder_.begin(), drawOrder_.end(), [band](TrgStretchable* a, TrgStretchable* b) {
         return band && band->IndexOfComponent(a) < band->IndexOfComponent(b);

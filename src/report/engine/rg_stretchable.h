@@ -24,34 +24,6 @@ class TFiler;
 class TrgCustomBand;
 class TrgStretchable;
 
-// What a component reads of the container it is placed in (a band or a
-// region) while it is generated.
-struct TrgStretchPlacement {
-    int Left = 0;               // where the component's mmLeft counts from
-    int Top = 0;                // the component's design top on the page
-    int Base = 0;               // the container's bottom position so far
-    int Limit = 0;              // lowest position the container may reach
-    bool Continuing = false;    // the container continues after an overflow
-    int ContinuationShift = 0;  // how far components move up then
-    int Growth = 0;             // how much the container has grown so far
-    TrgPrintable* Grown = nullptr;
-    bool Overflowed = false;
-    bool CanStretch = false;
-    int StretchBottom = 0;      // where StretchWithParent components end
-};
-
-// The container of a stretchable other than a band (a region).
-class TrgStretchContainer {
-public:
-    virtual TrgStretchPlacement PlacementFor(const TrgComponent& Child) const = 0;
-    // The container lies in (or is) the component; used to refuse cycles.
-    virtual bool ContainsComponent(const TrgComponent* Component) const = 0;
-    virtual void EnsureStretch() = 0;
-
-protected:
-    ~TrgStretchContainer() = default;
-};
-
 class TrgStretchable : public TrgComponent {
 public:
     explicit TrgStretchable(TComponent* AOwner);
@@ -78,9 +50,8 @@ public:
     void SetShiftWithParent(bool Value) override;
     void SetStretchWithParent(bool Value) override;
 
-    // The region holding the component, or nullptr (directly in its band).
-    TrgStretchContainer* Region() const { return region_; }
-    void SetRegion(TrgStretchContainer* Value);
+    // Leaving the band's list for a region drops the chain.
+    void SetRegion(TrgStretchContainer* Value) override;
 
     const std::vector<TrgStretchable*>& Dependents() const { return dependents_; }
     void AddDependent(TrgStretchable* Dependent);
@@ -111,7 +82,8 @@ public:
 protected:
     void SaveCacheFields(TrgCacheRecord& Record) override;
     void RestoreCacheFields(const TrgCacheRecord& Record) override;
-    TrgStretchPlacement Placement() const;
+    // The draw commands of the dependents that used space, in band order.
+    void GenerateDependentDrawCommands(TrgPage* Page);
 
     // Set by containers (regions) that resume their children.
     int firstUnfinishedChild_ = 0;
@@ -134,7 +106,6 @@ private:
     int mmOverFlowOffset_ = 0;
     std::vector<TrgStretchable*> dependents_;
     TrgStretchable* shiftRelativeTo_ = nullptr;
-    TrgStretchContainer* region_ = nullptr;
     bool stretch_ = false;
     bool dependentsStarted_ = false;
     int resumeIndex_ = 0;

@@ -6,13 +6,13 @@
 #include <algorithm>
 #include <random>
 
-#include "memo_fixtures.h"
+#include "component_fixtures.h"
 #include "report/output/rg_strings.h"
 #include "report/output/rg_word_wrap.h"
 
 namespace {
 
-using MemoTest = TMemoTest;
+using MemoTest = TComponentsTest;
 
 TEST_F(MemoTest, TwoHundredParagraphsPrintOnceEachInOrderOverManyPages)
 {

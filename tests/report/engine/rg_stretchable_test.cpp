@@ -5,14 +5,14 @@
 
 #include <algorithm>
 
-#include "memo_fixtures.h"
+#include "component_fixtures.h"
 #include "platform/stream/component_writer.h"
 #include "platform/stream/stream_text.h"
 #include "report/output/rg_strings.h"
 
 namespace {
 
-using StretchableTest = TMemoTest;
+using StretchableTest = TComponentsTest;
 
 // The tops of the draw commands whose memo lines start with Prefix.
 int TopOf(const QString& Dump, const QString& FirstLine)

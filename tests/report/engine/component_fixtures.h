@@ -1,7 +1,7 @@
 #pragma once
-// Helpers of the memo and stretchable tests: a report of one header, one
-// detail band holding memos and one footer, and readers of the memo lines
-// in page dumps.
+// Helpers of the tests of band components (memos, stretchables, data texts,
+// calculations): a report of one header, one detail band and one footer,
+// typed rows, and readers of the texts and memo lines in page dumps.
 
 #include <QRegularExpression>
 
@@ -26,6 +26,46 @@ inline QStringList MemoLines(const std::vector<QString>& Pages)
     return lines;
 }
 
+// The quoted texts of the pages' draw commands, in page order.
+inline QStringList QuotedTexts(const std::vector<QString>& Pages)
+{
+    QStringList texts;
+    static const QRegularExpression quoted(QStringLiteral("\"([^\"]*)\""));
+    for (const QString& page : Pages)
+        for (auto it = quoted.globalMatch(page); it.hasNext();)
+            texts << it.next().captured(1);
+    return texts;
+}
+
+// Rows whose fields have types: "Zahl" fields are doubles, "Ja" fields
+// Booleans (given as "1" or "0"), the rest strings.
+class TTypedPipeline : public TListPipeline {
+public:
+    using TListPipeline::TListPipeline;
+    TrgDataType GetFieldDataType(const QString& Name) override
+    {
+        if (Name.startsWith(QLatin1String("Zahl")))
+            return dtDouble;
+        return Name.startsWith(QLatin1String("Ja")) ? dtBoolean : dtString;
+    }
+    QString GetFieldAsString(const QString& Name) override
+    {
+        const QString text = TListPipeline::GetFieldAsString(Name);
+        if (GetFieldDataType(Name) == dtBoolean)
+            return text == QLatin1String("1") ? QStringLiteral("True") : QStringLiteral("False");
+        return text;
+    }
+    QVariant GetFieldValue(const QString& Name) override
+    {
+        const QString text = TListPipeline::GetFieldAsString(Name);
+        if (text.isEmpty())
+            return {};
+        if (GetFieldDataType(Name) == dtDouble)
+            return text.toDouble();
+        return text;
+    }
+};
+
 // "Absatz 1" ... "Absatz Count", one paragraph a line.
 inline QStringList Paragraphs(int Count, int From = 1)
 {
@@ -35,7 +75,34 @@ inline QStringList Paragraphs(int Count, int From = 1)
     return paragraphs;
 }
 
-class TMemoTest : public TEngineTest {
+// Keeps a copy of every final page, as a preview's publisher holds them.
+class THoldingReport : public TCapturingReport {
+public:
+    using TCapturingReport::TCapturingReport;
+    std::vector<std::unique_ptr<TrgPage>> Held;
+    void PageGenerated() override
+    {
+        TCapturingReport::PageGenerated();
+        if (!Engine()->Page()->CalculationOnly && Engine()->Page()->Final) {
+            Held.push_back(std::make_unique<TrgPage>(nullptr));
+            Held.back()->Assign(Engine()->Page());
+        }
+    }
+    // The held pages once the count is known: their waiting texts are
+    // worked out again.
+    std::vector<QString> FixedUpPages()
+    {
+        std::vector<QString> pages;
+        for (auto& page : Held) {
+            page->PageCount = page->AbsolutePageCount = int(Held.size());
+            page->UpdatePendingCalcs(nullptr);
+            pages.push_back(DumpPage(*page));
+        }
+        return pages;
+    }
+};
+
+class TComponentsTest : public TEngineTest {
 public:
     // Header and footer of 5 mm and a detail band of DetailHeight over
     // Rows; the body between them is 30 mm high, seven memo lines.
