@@ -4,6 +4,9 @@
 
 #include "platform/core/exceptions.h"
 #include "report/engine/rg_bands.h"
+#include "report/engine/rg_calc.h"
+#include "report/engine/rg_calculated_text.h"
+#include "report/engine/rg_data_text.h"
 #include "report/engine/rg_groups.h"
 #include "report/engine/rg_image.h"
 #include "report/engine/rg_memo.h"
@@ -12,102 +15,6 @@
 #include "report/engine/rg_shapes.h"
 #include "report/engine/rg_template_dialogs.h"
 #include "report/engine/rg_text_components.h"
-
-// ---- the list ------------------------------------------------------------------
-
-const TrgRegComponent* TrgRegComponentClassList::Find(const QString& ClassName) const
-{
-    for (const auto& [name, entry] : entries_)
-        if (name.compare(ClassName, Qt::CaseInsensitive) == 0)
-            return entry.get();
-    return nullptr;
-}
-
-std::vector<const TrgRegComponent*> TrgRegComponentClassList::Category(const QString& Name) const
-{
-    std::vector<const TrgRegComponent*> result;
-    for (const auto& entry : entries_)
-        if (entry.second->Category == Name)
-            result.push_back(entry.second.get());
-    std::stable_sort(result.begin(), result.end(),
-                     [](const TrgRegComponent* a, const TrgRegComponent* b) { return a->Position < b->Position; });
-    return result;
-}
-
-void TrgRegComponentClassList::Add(const QString& ClassName, std::unique_ptr<TrgRegComponent> Entry)
-{
-    entries_.emplace_back(ClassName, std::move(Entry));
-    Changed();
-}
-
-bool TrgRegComponentClassList::Delete(const QString& ClassName)
-{
-    const auto it = std::find_if(entries_.begin(), entries_.end(), [&](const auto& entry) {
-        return entry.first.compare(ClassName, Qt::CaseInsensitive) == 0;
-    });
-    if (it == entries_.end())
-        return false;
-    entries_.erase(it);
-    Changed();
-    return true;
-}
-
-int TrgRegComponentClassList::AddListener(TListener Listener)
-{
-    const int id = nextListener_++;
-    listeners_[id] = std::move(Listener);
-    return id;
-}
-
-void TrgRegComponentClassList::RemoveListener(int Id)
-{
-    listeners_.erase(Id);
-}
-
-void TrgRegComponentClassList::Changed()
-{
-    // A listener may remove itself while it is told.
-    const auto listeners = listeners_;
-    for (const auto& [id, listener] : listeners)
-        if (listener)
-            listener();
-}
-
-TrgRegComponentClassList& GetRegisteredComponents()
-{
-    static TrgRegComponentClassList list;
-    return list;
-}
-
-// ---- registration --------------------------------------------------------------
-
-void rgRegisterComponentClass(const TClassInfo* ComponentClass, const QString& Category, int Position,
-                              int CaptionId, const QString& SecondName, int Reserved)
-{
-    if (!ComponentClass)
-        throw EInvalidOperation(QStringLiteral("Keine Komponentenklasse zum Registrieren angegeben"));
-    TrgRegComponentClassList& list = GetRegisteredComponents();
-    const QString key = ComponentClass->ClassName;
-    if (list.Delete(key))
-        UnRegisterClass(ComponentClass);
-    auto entry = std::make_unique<TrgRegComponent>();
-    entry->Reserved = Reserved;
-    entry->ComponentClass = ComponentClass;
-    entry->Position = Position;
-    entry->Category = Category;
-    entry->SecondName = SecondName;
-    entry->CaptionId = CaptionId;
-    RegisterClass(ComponentClass);
-    list.Add(key, std::move(entry));
-}
-
-void rgUnRegisterComponentClass(const TClassInfo* ComponentClass)
-{
-    if (!ComponentClass || !GetRegisteredComponents().Find(ComponentClass->ClassName))
-        return;
-    UnRegisterClass(ComponentClass);
-    GetRegisteredComponents().Delete(ComponentClass->ClassName);
-}
 
 // ---- event properties ------------------------------------------------------------
 
@@ -180,6 +87,9 @@ void PublishProperties()
     PublishEvent<TrgPrintable>("OnDrawCommandCreate", &TrgPrintable::OnDrawCommandCreate);
     PublishEvent<TrgCustomText>("OnFormat", &TrgCustomText::OnFormat);
     PublishEvent<TrgCustomText>("OnGetText", &TrgCustomText::OnGetText);
+    PublishEvent<TrgCalc>("OnCalc", &TrgCalc::OnCalc);
+    PublishEvent<TrgDBCalc>("OnCalc", &TrgDBCalc::OnCalc);
+    PublishEvent<TrgDBCalc>("OnGroupBreak", &TrgDBCalc::OnGroupBreak);
     PublishEvent<TrgDBImage>("OnGetPicture", &TrgDBImage::OnGetPicture);
     PublishEvent<TrgDBMemo>("OnGetMemo", &TrgDBMemo::OnGetMemo);
     PublishEvent<TrgBand>("AfterGenerate", &TrgBand::AfterGenerate);
@@ -228,18 +138,21 @@ constexpr TBuiltIn kBuiltIns[] = {
 
 void rgRegisterBuiltInComponentClasses()
 {
-    // Each module describes its classes and registers them by name.
+    // Each module describes its classes and makes them known by name.
     rgRegisterReportClasses();
+    rgRegisterDataTextClasses();
+    rgRegisterCalculatedTextClasses();
     rgRegisterMemoClasses();
     rgRegisterImageComponentClasses();
     rgRegisterGraphicComponentClasses();
     static const bool published = (PublishProperties(), true);
     (void)published;
     TrgTemplateErrorDialog::Register();
+    TrgRegComponentClassList& list = rgGetRegisteredComponents();
     for (const TBuiltIn& builtIn : kBuiltIns) {
         const QString name = QString::fromLatin1(builtIn.ClassName);
-        const TrgRegComponent* entry = GetRegisteredComponents().Find(name);
-        const TClassInfo* info = entry ? entry->ComponentClass : GetClass(name);
+        const int index = list.IndexOf(name);
+        const TClassInfo* info = index >= 0 ? list.Entry(index).ComponentClass : GetClass(name);
         if (info)
             rgRegisterComponentClass(info, QString::fromLatin1(builtIn.Category), builtIn.Position,
                                      builtIn.CaptionId);

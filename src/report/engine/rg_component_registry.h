@@ -1,9 +1,6 @@
 #pragma once
-// The registry of the printable component classes that can be placed in
-// bands: per class its palette category, its place in that category and the
-// language string of its palette caption. Registering a class here also
-// registers it with the component stream by name, so templates naming it
-// can be read; unregistering it makes such templates fail on it.
+// The built-in palette of printable component classes (each registered by
+// name through rgRegisterComponentClass, so templates naming it can be read).
 //
 // Event properties of the engine's classes are streamed as method names and
 // bound, when read, to the methods the owner form publishes
@@ -12,61 +9,10 @@
 #include <QString>
 
 #include <any>
-#include <functional>
 #include <map>
-#include <memory>
-#include <vector>
 
-#include "platform/core/string_list.h"
 #include "platform/stream/class_registry.h"
-
-// One registered class.
-struct TrgRegComponent {
-    int Reserved = 0;
-    const TClassInfo* ComponentClass = nullptr;
-    int Position = 0;
-    QString Category;
-    QString SecondName;
-    int CaptionId = 0;
-};
-
-// Class name -> entry, owning its entries; listeners hear of every addition
-// and removal.
-class TrgRegComponentClassList {
-public:
-    using TListener = std::function<void()>;
-
-    int Count() const { return int(entries_.size()); }
-    const TrgRegComponent* Find(const QString& ClassName) const;
-    const TrgRegComponent* At(int Index) const { return entries_.at(size_t(Index)).second.get(); }
-    QString NameAt(int Index) const { return entries_.at(size_t(Index)).first; }
-    // The classes of one palette category, in palette order.
-    std::vector<const TrgRegComponent*> Category(const QString& Name) const;
-
-    void Add(const QString& ClassName, std::unique_ptr<TrgRegComponent> Entry);
-    // False when no entry had that name.
-    bool Delete(const QString& ClassName);
-
-    int AddListener(TListener Listener);
-    void RemoveListener(int Id);
-
-private:
-    void Changed();
-
-    std::vector<std::pair<QString, std::unique_ptr<TrgRegComponent>>> entries_;
-    std::map<int, TListener> listeners_;
-    int nextListener_ = 1;
-};
-
-// The process-wide list.
-TrgRegComponentClassList& GetRegisteredComponents();
-
-// Registers (or registers again, replacing the entry) a component class.
-// Throws EInvalidOperation for a class without a stream description.
-void rgRegisterComponentClass(const TClassInfo* ComponentClass, const QString& Category, int Position,
-                              int CaptionId, const QString& SecondName = {}, int Reserved = 0);
-// Nothing happens for a class that is not registered.
-void rgUnRegisterComponentClass(const TClassInfo* ComponentClass);
+#include "report/engine/rg_component.h"
 
 // Describes the engine's classes (report, bands, groups, components) and
 // registers every printable component class of the built-in palette, and

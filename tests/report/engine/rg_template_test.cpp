@@ -689,51 +689,49 @@ TEST_F(TemplateTest, DamagedTemplatesNeverBreakTheReport)
 
 // ---- the component registry ----------------------------------------------------
 
-TEST(ComponentRegistry, BuiltInClassesStandInTheirPaletteOrder)
+// The classes of a palette page in palette order.
+QStringList PalettePage(const QString& Category)
 {
-    rgRegisterBuiltInComponentClasses();
-    const auto standard = GetRegisteredComponents().Category(QStringLiteral("Standard Components"));
+    const TrgRegComponentClassList& list = rgGetRegisteredComponents();
+    std::vector<const TrgRegComponent*> entries;
+    for (int i = 0; i < list.Count(); ++i)
+        if (list.Entry(i).Category == Category)
+            entries.push_back(&list.Entry(i));
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const TrgRegComponent* a, const TrgRegComponent* b) { return a->Position < b->Position; });
     QStringList names;
-    for (const TrgRegComponent* entry : standard)
-        names << entry->ComponentClass->ClassName;
-    // Every class of the palette that the engine has, in palette order.
-    EXPECT_EQ(names, (QStringList{QStringLiteral("TrgLabel"), QStringLiteral("TrgMemo"), QStringLiteral("TrgImage"),
-                                  QStringLiteral("TrgShape"), QStringLiteral("TrgLine")}));
-    const TrgRegComponent* label = GetRegisteredComponents().Find(QStringLiteral("TrgLabel"));
-    ASSERT_NE(label, nullptr);
-    EXPECT_EQ(label->CaptionId, 172);
-    EXPECT_EQ(rgLoadString(43000 + label->CaptionId), QStringLiteral("Label"));
-    const TrgRegComponent* image = GetRegisteredComponents().Find(QStringLiteral("TrgDBImage"));
-    ASSERT_NE(image, nullptr);
-    EXPECT_EQ(image->Category, QStringLiteral("Data Components"));
-    EXPECT_EQ(image->Position, 4);
+    for (const TrgRegComponent* entry : entries)
+        names << entry->ComponentClass->ClassName + QLatin1Char('@') + QString::number(entry->Position) +
+                     QLatin1Char('=') + rgLoadString(43000 + entry->CaptionId);
+    return names;
 }
 
-TEST(ComponentRegistry, RegisteringAgainReplacesAndUnregisteringStopsReading)
+TEST(ComponentRegistry, BuiltInClassesStandInTheirPalettePlaces)
 {
     rgRegisterBuiltInComponentClasses();
-    TrgRegComponentClassList& list = GetRegisteredComponents();
-    int changes = 0;
-    const int listener = list.AddListener([&changes] { ++changes; });
-    const TClassInfo* line = ClassInfoFor<TrgLine>();
-    const int count = list.Count();
-    rgRegisterComponentClass(line, QStringLiteral("Eigene"), 9, 174);
-    EXPECT_EQ(list.Count(), count);
-    EXPECT_EQ(list.Find(QStringLiteral("TrgLine"))->Category, QStringLiteral("Eigene"));
-    EXPECT_EQ(changes, 2);  // removed, added
-
-    const QByteArray text = "object L: TrgLine\r\n  mmHeight = 1000\r\nend\r\n";
-    TComponent owner(nullptr);
-    EXPECT_NE(ComponentFromBytes(ObjectTextToBinary(text)), nullptr);
-    rgUnRegisterComponentClass(line);
-    EXPECT_EQ(list.Find(QStringLiteral("TrgLine")), nullptr);
-    EXPECT_THROW(ComponentFromBytes(ObjectTextToBinary(text)), EStreamError);
-    rgUnRegisterComponentClass(line);  // not registered: nothing happens
-    EXPECT_EQ(list.Count(), count - 1);
-    EXPECT_EQ(changes, 3);
-    list.RemoveListener(listener);
+    // Every class of the palette that the engine has, with its caption.
+    EXPECT_EQ(PalettePage(QStringLiteral("Standard Components")),
+              (QStringList{"TrgLabel@0=Label", "TrgMemo@1=Memo", "TrgCalc@3=Calc", "TrgImage@4=Image",
+                           "TrgShape@5=Shape", "TrgLine@6=Line"}));
+    EXPECT_EQ(PalettePage(QStringLiteral("Data Components")),
+              (QStringList{"TrgDBText@0=DBText", "TrgDBMemo@1=DBMemo", "TrgDBCalc@3=DBCalc", "TrgDBImage@4=DBImage"}));
+    // Registering the palette again changes nothing.
+    const int count = rgGetRegisteredComponents().Count();
     rgRegisterBuiltInComponentClasses();
-    EXPECT_EQ(list.Find(QStringLiteral("TrgLine"))->Category, QStringLiteral("Standard Components"));
+    EXPECT_EQ(rgGetRegisteredComponents().Count(), count);
+}
+
+TEST(ComponentRegistry, UnregisteredClassesNoLongerReadFromTemplates)
+{
+    rgRegisterBuiltInComponentClasses();
+    const QByteArray text = "object L: TrgLine\r\n  mmHeight = 1000\r\nend\r\n";
+    std::unique_ptr<TComponent> read(ComponentFromBytes(ObjectTextToBinary(text)));
+    EXPECT_NE(dynamic_cast<TrgLine*>(read.get()), nullptr);
+    rgUnRegisterComponentClass(ClassInfoFor<TrgLine>());
+    EXPECT_LT(rgGetRegisteredComponents().IndexOf(QStringLiteral("TrgLine")), 0);
+    EXPECT_THROW(ComponentFromBytes(ObjectTextToBinary(text)), EStreamError);
+    rgRegisterBuiltInComponentClasses();
+    EXPECT_TRUE(PalettePage(QStringLiteral("Standard Components")).contains(QStringLiteral("TrgLine@6=Line")));
 }
 
 // ---- the template error dialog ---------------------------------------------------
