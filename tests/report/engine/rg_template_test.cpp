@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QTemporaryDir>
 #include <QtEndian>
 
@@ -19,6 +20,8 @@
 #include "platform/stream/stream_text.h"
 #include "platform/ui/prompt_script.h"
 #include "report/engine/rg_component_registry.h"
+#include "report/engine/rg_data_text.h"
+#include "report/engine/rg_image.h"
 #include "report/engine/rg_shapes.h"
 #include "report/engine/rg_template.h"
 #include "report/engine/rg_template_dialogs.h"
@@ -205,6 +208,24 @@ protected:
         const TNotifyEvent* handler =
             methodForm.PublishedMethods().Find<TNotifyEvent>(QStringLiteral("rgReport1DetailBand1BeforePrint"));
         detail->BeforePrint = TrgBoundMethod<TNotifyEvent>{QStringLiteral("rgReport1DetailBand1BeforePrint"), *handler};
+        // The record's name once more, from the field, and a small picture.
+        auto* field = new TrgDBText(&methodForm);
+        field->Name = QStringLiteral("dbtName");
+        field->SetBand(detail);
+        field->SetAutoSize(false);
+        field->SetDataPipeline(rows.get());
+        field->SetDataField(QStringLiteral("Name"));
+        field->SetmmBounds(34000, 1000, 20000, 4000);
+        QImage picture(24, 12, QImage::Format_RGB32);
+        picture.fill(Qt::darkCyan);
+        const QString pictureFile = dir.filePath(QStringLiteral("bild.png"));
+        ASSERT_TRUE(picture.save(pictureFile));
+        auto* image = new TrgImage(&methodForm);
+        image->Name = QStringLiteral("imgBild");
+        image->SetBand(detail);
+        image->SetStretch(true);
+        image->SetmmBounds(56000, 500, 12000, 6000);
+        ASSERT_TRUE(image->LoadPictureFromFile(pictureFile));
         footer = AddBand<TrgFooterBand>(5000);
         footer->Name = QStringLiteral("rgReport1FooterBand1");
         AddLabel(footer, QStringLiteral("Ende der Seite"), 0, 0)->Name = QStringLiteral("lblFuss");
@@ -260,7 +281,8 @@ TEST_F(TemplateTest, SavedInBothFormsAndLoadedBackPrintsTheSamePages)
     BuildListLayout();
     const std::vector<QString> built = PrintAll();
     ASSERT_GE(built.size(), 2u);
-    ASSERT_TRUE(built.front().contains(QStringLiteral("\"Bild 1\"")));
+    ASSERT_EQ(built.front().count(QStringLiteral("\"Bild 1\"")), 2);
+    ASSERT_TRUE(built.front().contains(QStringLiteral("TrgDrawImage")));
     const QString binary = Saved(QStringLiteral("liste.rtm"), ftBinary);
     const QString text = Saved(QStringLiteral("LISTE.TXT.RTM"), ftASCII);
     // The stored forms, judged by their bytes.
@@ -288,6 +310,10 @@ TEST_F(TemplateTest, SavedInBothFormsAndLoadedBackPrintsTheSamePages)
         ASSERT_NE(methodForm.FindComponent(QStringLiteral("lblName")), nullptr);
         EXPECT_EQ(dynamic_cast<TrgLabel*>(methodForm.FindComponent(QStringLiteral("lblName")))->Band(),
                   report->FindBand(4));
+        auto* image = dynamic_cast<TrgImage*>(methodForm.FindComponent(QStringLiteral("imgBild")));
+        ASSERT_NE(image, nullptr);
+        EXPECT_EQ(image->Picture()->Width(), 24);
+        EXPECT_EQ(image->Picture()->Height(), 12);
     }
 }
 
