@@ -523,10 +523,11 @@ TEST_F(TemplateTest, OldTextTemplatesAreConvertedBeforeTheyAreRead)
         spy->SetFileName(file);
         spy->LoadFromFile();
         ASSERT_EQ(spy->converted.size(), c.converted ? 1u : 0u);
-        if (c.converted)
+        if (c.converted) {
             EXPECT_TRUE(spy->converted[0].contains("      Top = 0.0\r\n"));
-        else
+        } else {
             EXPECT_EQ(PrintAll(), built);
+        }
         delete spy;
     }
 }
@@ -702,10 +703,11 @@ TEST_F(TemplateTest, DamagedTemplatesNeverBreakTheReport)
             ok = false;
             ++failed;
         }
-        if (!ok)
+        if (!ok) {
             ASSERT_EQ(PrintAll(), built) << "round " << round;
-        else
+        } else {
             PrintAll();
+        }
         // Put the intact layout back for the next round.
         WriteBytes(file, sources[0]);
         Load(file);
