@@ -1,6 +1,7 @@
 #include "report/engine/rg_bands.h"
 
 #include <algorithm>
+#include <climits>
 
 #include "platform/stream/class_registry.h"
 #include "platform/stream/component_reader.h"
@@ -18,26 +19,9 @@ namespace {
 
 QString SortKey(int Place) { return QString::asprintf("%8d", Place); }
 
-// The layout list a component is placed in: static, stretching, stretching
-// with the band, shifting; -1 for a chain member, which the component it is
-// shifted below generates, and for a region's component, which its region
-// lays out.
-int LayoutListOf(TrgComponent* Component)
-{
-    if (Component->Region())
-        return -1;
-    if (auto* stretchable = dynamic_cast<TrgStretchable*>(Component)) {
-        if (stretchable->ShiftRelativeTo())
-            return -1;
-        if (stretchable->Stretch())
-            return 1;
-    }
-    if (Component->StretchWithParent())
-        return 2;
-    if (Component->ShiftWithParent())
-        return 3;
-    return 0;
-}
+// The layout list of a component; a region's components are laid out by
+// their region.
+int LayoutListOf(TrgComponent* Component) { return Component->Region() ? -1 : rgLayoutListOf(Component); }
 
 }  // namespace
 
@@ -239,6 +223,22 @@ const TObject* TrgBand::GetPrinter() const { return nullptr; }
 TrgDataPipeline* TrgBand::GetDataPipeline() const { return report_ ? report_->DataPipeline() : nullptr; }
 
 QString TrgBand::GetDescription() const { return rgLoadString(GetLanguageIndex() + descriptionId_); }
+
+void TrgBand::Loaded()
+{
+    TrgCacheable::Loaded();
+    std::vector<TrgCustomText*> saved;
+    for (TrgComponent* component : components_)
+        if (auto* text = dynamic_cast<TrgCustomText*>(component); text && text->Save())
+            saved.push_back(text);
+    // Texts without a stored place follow those with one.
+    std::stable_sort(saved.begin(), saved.end(), [](const TrgCustomText* a, const TrgCustomText* b) {
+        const auto key = [](const TrgCustomText* t) { return t->LoadedSaveOrder() < 0 ? INT_MAX : t->LoadedSaveOrder(); };
+        return key(a) < key(b);
+    });
+    for (TrgCustomText* text : saved)
+        AddSaveComponent(text);
+}
 
 void TrgBand::PageStarted()
 {

@@ -107,6 +107,8 @@ public:
     QString GetDescription() const;
     virtual void PageStarted();
     virtual void ConvertFromVersion(int Version);
+    // After reading: the saved texts join the save list in their stored order.
+    void Loaded() override;
     // The band's components that keep a value between records reset it.
     virtual void ResetComponentValues(TrgDataPipeline* Pipeline, TrgDataPipeline* MasterPipeline) = 0;
     virtual void InitForPrint() = 0;

@@ -228,6 +228,7 @@ void TrgEngine::PageRequest(TrgPageSettingType Setting, int PageNo, const QStrin
     requestedPage_ = PageNo;
     pageList_ = PageList ? *PageList : QStringList();
     pageListPos_ = 0;
+    entryPending_ = false;
 
     if (IsTwoPass() && !pageCountKnown_) {
         setting_ = psAll;
@@ -284,7 +285,10 @@ bool TrgEngine::TakePageListEntry(int& Page)
             ++pageListPos_;
             continue;
         }
-        if (entry <= lastPageNo_ + 1)
+        // An entry beyond the pages made so far stays current until the
+        // pages before it are made.
+        entryPending_ = entry > lastPageNo_ + 1;
+        if (!entryPending_)
             ++pageListPos_;
         requestedPage_ = entry;
         Page = entry;
@@ -327,6 +331,7 @@ void TrgEngine::NextPage()
     if (repeatLastPage_) {
         // The last page is made once more, now knowing that it is the last.
         repeatLastPage_ = false;
+        remakingLastPage_ = true;
         done_ = false;
         return;
     }
@@ -339,10 +344,12 @@ void TrgEngine::NextPage()
             ++pageNo_;
         break;
     case psPageList: {
+        if (pageNo_ == requestedPage_ && entryPending_) {
+            entryPending_ = false;
+            ++pageListPos_;
+        }
         int page = 0;
-        if (lastPageReached_ && pageNo_ >= requestedPage_ && pageListPos_ >= pageList_.size())
-            done_ = true;
-        else if (pageNo_ < requestedPage_)
+        if (pageNo_ < requestedPage_ && !lastPageReached_)
             ++pageNo_;
         else if (TakePageListEntry(page))
             pageNo_ = page;
@@ -472,6 +479,11 @@ void TrgEngine::InitGeneration()
 
 void TrgEngine::GeneratePage()
 {
+    // A page is the last one when its generation finds out; only the last
+    // page made again knows it from the start.
+    if (!remakingLastPage_)
+        lastPageReached_ = false;
+    remakingLastPage_ = false;
     if (OnRestoreState)
         OnRestoreState(pageNo_);
     StartPage();

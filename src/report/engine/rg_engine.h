@@ -229,11 +229,13 @@ private:
     int requestedPage_ = 0;
     QStringList pageList_;
     int pageListPos_ = 0;
+    bool entryPending_ = false;
     bool startFirstPassFired_ = false, endFirstPassFired_ = false;
     bool startSecondPassFired_ = false, endSecondPassFired_ = false;
     TrgDataPipeline* pipeline_ = nullptr;
     bool pipelineOpen_ = false;
     bool repeatLastPage_ = false;
+    bool remakingLastPage_ = false;
     // Where the body of the current page starts, the body band that did
     // not fit there on the page before, and the header band that did not
     // fit on it.

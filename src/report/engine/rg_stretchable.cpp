@@ -398,6 +398,21 @@ void TrgStretchable::DefineStretchProperties(TFiler& Filer)
 
 // ---- utility routines ------------------------------------------------------------
 
+int rgLayoutListOf(TrgComponent* Component)
+{
+    if (auto* stretchable = dynamic_cast<TrgStretchable*>(Component)) {
+        if (stretchable->ShiftRelativeToTarget())
+            return -1;
+        if (stretchable->Stretch())
+            return 1;
+    }
+    if (Component->StretchWithParent())
+        return 2;
+    if (Component->ShiftWithParent())
+        return 3;
+    return 0;
+}
+
 bool rgCanShiftRelativeTo(const TrgStretchable* Component, const TrgStretchable* Target)
 {
     if (!Component || !Target || Component == Target)
@@ -418,29 +433,52 @@ bool rgCanShiftRelativeTo(const TrgStretchable* Component, const TrgStretchable*
     return true;
 }
 
-void rgGetBandComponentNames(const TrgBand* Band, QStringList& Names)
+namespace {
+
+QString NameOrDescription(const TrgComponent* Component, bool AsDescription)
 {
-    Names.clear();
-    if (!Band)
-        return;
-    for (int i = 0; i < Band->GetComponentCount(); ++i)
-        Names << Band->GetComponentAt(i)->Name;
-    Names.sort();
+    return AsDescription ? Component->GetDescription() : Component->Name;
 }
 
-void rgGetShiftRelativeToList(TrgStretchable* Component, QStringList& Names)
+}  // namespace
+
+void rgGetBandComponentNames(TrgComponent* Component, QStringList& List, bool AsDescriptions)
 {
-    Names.clear();
-    if (!Component || !Component->Band())
+    const TrgBand* band = Component ? Component->Band() : nullptr;
+    if (!band)
         return;
-    const TrgBand* band = Component->Band();
+    for (int i = 0; i < band->GetComponentCount(); ++i)
+        if (band->GetComponentAt(i) != Component)
+            List << NameOrDescription(band->GetComponentAt(i), AsDescriptions);
+}
+
+void rgGetShiftRelativeToList(TrgComponent* Component, QStringList& List, bool AsDescriptions)
+{
+    const TrgBand* band = Component ? Component->Band() : nullptr;
+    if (!band)
+        return;
+    auto* self = dynamic_cast<TrgStretchable*>(Component);
     for (int i = 0; i < band->GetComponentCount(); ++i) {
         auto* candidate = dynamic_cast<TrgStretchable*>(band->GetComponentAt(i));
-        if (candidate && candidate != Component && candidate->Region() == Component->Region() &&
-            rgCanShiftRelativeTo(Component, candidate))
-            Names << candidate->Name;
+        if (!candidate || candidate == Component || candidate->Region() != Component->Region())
+            continue;
+        if (self && !rgCanShiftRelativeTo(self, candidate))
+            continue;
+        List << NameOrDescription(candidate, AsDescriptions);
     }
-    Names.sort();
+}
+
+void rgAddComponentToOwner(TComponent* Component, TComponent* Owner)
+{
+    if (!Component || !Owner)
+        return;
+    if (Component->Name.isEmpty()) {
+        QString name;
+        rgGetUniqueComponentName(Owner, Component, name);
+        Component->Name = name;
+    }
+    if (Component->Owner() != Owner)
+        Owner->InsertComponent(Component);
 }
 
 void rgRegisterStretchableClass()

@@ -120,13 +120,23 @@ private:
 // to the component.
 bool rgCanShiftRelativeTo(const TrgStretchable* Component, const TrgStretchable* Target);
 
-// The stretchables of the band that Component may be shifted relative to,
-// by name, sorted.
-void rgGetShiftRelativeToList(TrgStretchable* Component, QStringList& Names);
+// Adds the stretchables of Component's band (in the same region) that it
+// may be shifted relative to, by name or by description, in band order.
+void rgGetShiftRelativeToList(TrgComponent* Component, QStringList& List, bool AsDescriptions);
 
-// The names of the band's components, sorted.
-void rgGetBandComponentNames(const TrgBand* Band, QStringList& Names);
+// Adds the other components of Component's band, by name or description,
+// in band order.
+void rgGetBandComponentNames(TrgComponent* Component, QStringList& List, bool AsDescriptions);
+
+// Gives Component a unique name when it has none and lets Owner own it.
+void rgAddComponentToOwner(TComponent* Component, TComponent* Owner);
 
 // Describes TrgStretchable for the component stream (its descendants'
 // descriptions build on it).
 void rgRegisterStretchableClass();
+
+// The layout list a component is placed in by its band or region: 0
+// static, 1 stretching, 2 stretching with the parent, 3 shifting with the
+// parent; -1 for a chain member, which the component it is shifted below
+// generates.
+int rgLayoutListOf(TrgComponent* Component);

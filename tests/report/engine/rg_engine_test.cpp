@@ -377,6 +377,56 @@ TEST_F(EngineTest, PagesRegeneratedInAnyOrderEqualPagesMadeInSequence)
     }
 }
 
+TEST_F(EngineTest, FirstAndLastPageRequestsGiveThatPageOnly)
+{
+    auto rows = MakeRows(20);
+    MakeListReport(rows.get());
+    const std::vector<QString> sequence = PrintAll();
+    for (bool fresh : {true, false}) {
+        for (auto [setting, page] : {std::pair{psFirstPage, 1}, std::pair{psLastPage, 7}}) {
+            if (fresh)
+                report->Reset();
+            report->Pages.clear();
+            report->PageNumbers.clear();
+            report->PageRequest(setting, 0, nullptr);
+            EXPECT_EQ(report->PageNumbers, std::vector<int>{page}) << int(setting) << " fresh " << fresh;
+            ASSERT_EQ(report->Pages.size(), 1u);
+            EXPECT_EQ(WithoutCount(report->Pages[0]), WithoutCount(sequence[size_t(page - 1)]));
+        }
+    }
+}
+
+TEST_F(EngineTest, APageListGivesItsPagesOnceEachInItsOrder)
+{
+    auto rows = MakeRows(20);
+    MakeListReport(rows.get());
+    const std::vector<QString> sequence = PrintAll();
+    struct Case {
+        QStringList list;
+        std::vector<int> pages;
+    };
+    const Case cases[] = {
+        {{"3", "1"}, {3, 1}},
+        {{"2", "x", "0", "9", "5"}, {2, 5}},  // not numbers, and pages that do not exist, are skipped
+        {{"7", "6", "7"}, {7, 6, 7}},
+    };
+    for (bool fresh : {true, false}) {
+        for (const Case& c : cases) {
+            if (fresh)
+                report->Reset();
+            report->Pages.clear();
+            report->PageNumbers.clear();
+            TStringList list;
+            for (const QString& entry : c.list)
+                list.Add(entry);
+            report->PageRequest(psPageList, 0, &list);
+            EXPECT_EQ(report->PageNumbers, c.pages) << c.list.join(',').toStdString() << " fresh " << fresh;
+            for (size_t i = 0; i < report->Pages.size() && i < c.pages.size(); ++i)
+                EXPECT_EQ(WithoutCount(report->Pages[i]), WithoutCount(sequence[size_t(c.pages[i] - 1)]));
+        }
+    }
+}
+
 TEST_F(EngineTest, AFreshGenerationReachesARequestedPageThroughThePagesBefore)
 {
     auto rows = MakeRows(20);

@@ -212,6 +212,29 @@ TEST_F(GroupTest, TheSummaryOnAPageOfItsOwnRepeatsNoGroupHeader)
     EXPECT_EQ(Texts(pages, 1), (QStringList{"Kopf", "Summe", "Fuß"}));
 }
 
+TEST_F(GroupTest, AGroupBreaksOnTheTextOfAComponentAndFollowsItsName)
+{
+    MakeRecords({{"D", "Berlin", "a"}, {"D", "Berlin", "b"}, {"D", "Bonn", "c"}});
+    auto* town = AddLabel(detail, QString(), 40000, 0, 2000);
+    town->Name = QStringLiteral("Ortstext");
+    TListPipeline* pipeline = rows.get();
+    town->OnGetText = [pipeline](TObject*, QString& Text) { Text = pipeline->GetFieldAsString("Ort"); };
+    TrgGroup* group = AddGroup(QStringLiteral("Ort"));
+    group->SetBreakType(btCustomField);
+    group->SetBreakName(QStringLiteral("Ortstext"));
+    const QStringList expected = {"Kopf", "Berlin", "a", "Berlin", "b", "Berlin", "Ende Berlin",
+                                  "Bonn", "c",      "Bonn", "Ende Bonn", "Fuß"};
+    EXPECT_EQ(AllTexts(PrintAll()), expected);
+
+    town->Rename(QStringLiteral("Stadt"));
+    EXPECT_EQ(group->BreakName(), QStringLiteral("Stadt"));
+    EXPECT_EQ(AllTexts(PrintAll()), expected);
+
+    delete town;
+    EXPECT_EQ(AllTexts(PrintAll()).count(QStringLiteral("Ende Berlin")), 0)
+        << "without its component the group breaks on the empty text: one group";
+}
+
 TEST_F(GroupTest, OnGetBreakValueMergesGroups)
 {
     MakeRecords({{"D", "Berlin", "a"}, {"D", "Bonn", "b"}, {"D", "Köln", "c"}});

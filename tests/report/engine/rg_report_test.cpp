@@ -227,6 +227,54 @@ TEST_F(ReportTest, AColumnWidthIsCutToThePageAndLimitsTheColumns)
     }
 }
 
+// A label that reads a pipeline field, as data texts do.
+class TDataLabel : public TrgLabel {
+public:
+    using TrgLabel::TrgLabel;
+    bool IsDataAware() const override { return true; }
+};
+
+TEST_F(ReportTest, ComponentsFollowingTheReportsPipelineFollowANewOne)
+{
+    auto* band = AddBand<TrgDetailBand>(10000);
+    auto old = MakeRows(1);
+    auto other = MakeRows(1);
+    auto fresh = MakeRows(1);
+    report->SetDataPipeline(old.get());
+    struct Case {
+        const char* name;
+        TrgDataPipeline* pipeline;
+        QString field;
+        TrgDataPipeline* afterFresh;
+        TrgDataPipeline* afterNone;
+    };
+    const Case cases[] = {
+        {"on the old pipeline", old.get(), "Name", fresh.get(), nullptr},
+        {"without pipeline and field", nullptr, "", fresh.get(), nullptr},
+        {"without pipeline, a field the new one has", nullptr, "Name", fresh.get(), nullptr},
+        {"without pipeline, a field the new one lacks", nullptr, "Ort", nullptr, nullptr},
+        {"on another pipeline", other.get(), "Name", other.get(), other.get()},
+    };
+    std::vector<TDataLabel*> labels;
+    for (const Case& c : cases) {
+        auto* label = new TDataLabel(&form);
+        label->SetBand(band);
+        label->SetDataField(c.field);
+        // A component joins its band without a pipeline and follows the
+        // report's; one given another pipeline stops following.
+        if (c.pipeline)
+            label->SetDataPipeline(c.pipeline);
+        EXPECT_EQ(label->ParentDataPipeline(), c.pipeline != other.get()) << c.name;
+        labels.push_back(label);
+    }
+    report->SetDataPipeline(fresh.get());
+    for (size_t i = 0; i < labels.size(); ++i)
+        EXPECT_EQ(labels[i]->DataPipeline(), cases[i].afterFresh) << cases[i].name;
+    report->SetDataPipeline(nullptr);
+    for (size_t i = 0; i < labels.size(); ++i)
+        EXPECT_EQ(labels[i]->DataPipeline(), cases[i].afterNone) << cases[i].name;
+}
+
 TEST_F(ReportTest, OutputPropertiesHoldStillWhileAPageRequestRuns)
 {
     auto rows = MakeRows(2);
