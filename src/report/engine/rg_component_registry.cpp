@@ -11,6 +11,7 @@
 #include "report/engine/rg_image.h"
 #include "report/engine/rg_memo.h"
 #include "report/engine/rg_printable.h"
+#include "report/engine/rg_region.h"
 #include "report/engine/rg_report.h"
 #include "report/engine/rg_shapes.h"
 #include "report/engine/rg_template_dialogs.h"
@@ -145,6 +146,7 @@ void rgRegisterBuiltInComponentClasses()
     rgRegisterMemoClasses();
     rgRegisterImageComponentClasses();
     rgRegisterGraphicComponentClasses();
+    rgRegisterRegionClasses();
     static const bool published = (PublishProperties(), true);
     (void)published;
     TrgTemplateErrorDialog::Register();

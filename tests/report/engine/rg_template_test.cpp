@@ -743,6 +743,7 @@ TEST(ComponentRegistry, BuiltInClassesStandInTheirPalettePlaces)
                            "TrgShape@5=Shape", "TrgLine@6=Line"}));
     EXPECT_EQ(PalettePage(QStringLiteral("Data Components")),
               (QStringList{"TrgDBText@0=DBText", "TrgDBMemo@1=DBMemo", "TrgDBCalc@3=DBCalc", "TrgDBImage@4=DBImage"}));
+    EXPECT_EQ(PalettePage(QStringLiteral("Advanced Components")), (QStringList{"TrgRegion@0=Region"}));
     // Registering the palette again changes nothing.
     const int count = rgGetRegisteredComponents().Count();
     rgRegisterBuiltInComponentClasses();
