@@ -25,7 +25,6 @@
 #include "platform/ui/component.h"
 #include "report/output/rg_types.h"
 
-class TReader;
 class TrgCustomReport;
 class TrgDataPipeline;
 
@@ -133,7 +132,6 @@ private:
     // The components read and the names the stream gave them, where a
     // name had to be changed because the old layout still held it.
     std::map<TComponent*, QString> wantedNames_;
-    std::vector<TComponent*> readComponents_;
 };
 
 // The report's template, created on first use.
