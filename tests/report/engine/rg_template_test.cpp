@@ -317,6 +317,26 @@ TEST_F(TemplateTest, SavedInBothFormsAndLoadedBackPrintsTheSamePages)
     }
 }
 
+TEST_F(TemplateTest, FractionsInTheTextFormUseAPointWhateverTheSeparator)
+{
+    BuildListLayout();
+    QByteArray text = ReadBytes(Saved(QStringLiteral("t.rtm"), ftASCII));
+    // The label's place in inches, the report's units, after its stored
+    // lengths so that it is the value that counts.
+    const qsizetype label = text.indexOf("object lblTitel: TrgLabel\r\n");
+    ASSERT_GE(label, 0);
+    const qsizetype end = text.indexOf("    end\r\n", label);
+    ASSERT_GT(end, label);
+    text.insert(end, "      Left = 1.5\r\n");
+    const QString file = dir.filePath(QStringLiteral("bruch.rtm"));
+    WriteBytes(file, text);
+    ASSERT_EQ(FormatSettings().DecimalSeparator, QChar(u','));
+    Load(file);
+    auto* title = dynamic_cast<TrgLabel*>(methodForm.FindComponent(QStringLiteral("lblTitel")));
+    ASSERT_NE(title, nullptr);
+    EXPECT_EQ(title->mmLeft(), 38100);
+}
+
 TEST_F(TemplateTest, TheStreamIsFoundByItsSignatureOffsetOrLeadingPosition)
 {
     BuildListLayout();
