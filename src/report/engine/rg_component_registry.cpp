@@ -14,6 +14,7 @@
 #include "report/engine/rg_region.h"
 #include "report/engine/rg_report.h"
 #include "report/engine/rg_shapes.h"
+#include "report/engine/rg_template.h"
 #include "report/engine/rg_template_dialogs.h"
 #include "report/engine/rg_text_components.h"
 
@@ -79,6 +80,7 @@ void PublishDataPipeline()
 
 void PublishProperties()
 {
+    rgPublishReportTemplate();
     PublishDataPipeline<TrgCustomReport>();
     PublishDataPipeline<TrgPrintable>();
     PublishDataPipeline<TrgGroup>();

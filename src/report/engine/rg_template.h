@@ -137,6 +137,10 @@ private:
 // The report's template, created on first use.
 TrgReportTemplate* rgReportTemplate(TrgCustomReport* Report);
 
+// Publishes the report's Template property (file name, offset, where it is
+// kept, its form and database settings) in the report's stream.
+void rgPublishReportTemplate();
+
 // Template state bits of the report (TrgCommunicator::State).
 inline constexpr uint16_t rgStateTemplateLoading = 0x0080;
 inline constexpr uint16_t rgStateTemplateSaving = 0x0100;

@@ -161,6 +161,8 @@ protected:
         static const bool described = (DescribeClass<TCapturingReport, TrgReport>(QStringLiteral("TCapturingReport")), true);
         (void)described;
         RegisterClass(ClassInfoFor<TCapturingReport>());
+        static const bool spyDescribed = (DescribeClass<TSpyTemplate, TrgReportTemplate>(QStringLiteral("TSpyTemplate")), true);
+        (void)spyDescribed;
         ASSERT_TRUE(dir.isValid());
         report = NewReport();
         rows = std::make_unique<TListPipeline>(&methodForm, QStringList{QStringLiteral("Name")}, Rows(7));
@@ -293,6 +295,9 @@ TEST_F(TemplateTest, SavedInBothFormsAndLoadedBackPrintsTheSamePages)
     EXPECT_TRUE(textBytes.contains("BeforePrint = rgReport1DetailBand1BeforePrint"));
     EXPECT_TRUE(textBytes.contains("DataPipeline = plBilder"));
     EXPECT_TRUE(textBytes.contains("Version = '3.52'"));
+    // The template's own settings as saved last: the text form.
+    EXPECT_TRUE(textBytes.contains("Template.Format = ftASCII"));
+    EXPECT_TRUE(textBytes.contains("Template.FileName = '"));
 
     for (const QString& file : {binary, text}) {
         SCOPED_TRACE(file.toStdString());
@@ -300,7 +305,9 @@ TEST_F(TemplateTest, SavedInBothFormsAndLoadedBackPrintsTheSamePages)
         report = NewReport();
         Load(file);
         EXPECT_EQ(PrintAll(), built);
+        // The template describes what this load found, not what was saved.
         EXPECT_EQ(rgReportTemplate(report.get())->Format, file == text ? ftASCII : ftBinary);
+        EXPECT_EQ(rgReportTemplate(report.get())->FileName(), file);
         // ... and again into the same report: the layout is replaced, not
         // added to, and keeps the names the template gives.
         Load(file);
