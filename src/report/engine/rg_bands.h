@@ -149,6 +149,9 @@ public:
     bool Generate() override;
     void InitForPrint() override;
     void ResetComponentValues(TrgDataPipeline* Pipeline, TrgDataPipeline* MasterPipeline) override;
+    // A record was reached: the components that keep a value across records
+    // (sums, counts) take it in, those bound to another pipeline excepted.
+    void TraverseRecord(TrgDataPipeline* Pipeline, TrgDataPipeline* MasterPipeline);
 
     // What the band's components read while they are placed.
     const TrgMMRect& PrintRect() const { return printRect_; }

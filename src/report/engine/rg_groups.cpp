@@ -229,6 +229,16 @@ void TrgGroup::DefineGroupProperties(TFiler& Filer)
 
 TrgGroupBand::TrgGroupBand(TComponent* AOwner) : TrgCustomBand(AOwner) { SetmmHeight(0); }
 
+TrgGroupBand::~TrgGroupBand()
+{
+    if (!group_)
+        return;
+    if (static_cast<TrgBand*>(group_->HeaderBand()) == this)
+        group_->SetHeaderBand(nullptr);
+    if (static_cast<TrgBand*>(group_->FooterBand()) == this)
+        group_->SetFooterBand(nullptr);
+}
+
 void TrgGroupBand::SetGroup(TrgGroup* Value) { group_ = Value; }
 
 void TrgGroupBand::InitForPrint()

@@ -115,6 +115,8 @@ private:
 class TrgGroupBand : public TrgCustomBand {
 public:
     explicit TrgGroupBand(TComponent* AOwner);
+    // Its group forgets it.
+    ~TrgGroupBand() override;
     TrgGroup* Group() const { return group_; }
     virtual void SetGroup(TrgGroup* Value);
     int GroupIndex() const override { return group_ ? group_->GetGroupIndex() : -1; }

@@ -190,14 +190,17 @@ bool TrgStretchable::ContainerOverflowed() const { return Placement().Overflowed
 
 void TrgStretchable::Generate()
 {
-    const TrgStretchPlacement where = Placement();
-    if (ReprintOnOverFlow() && where.Overflowed)
+    if (ReprintOnOverFlow() && Placement().Overflowed)
         MarkToPrint();
     DoOnPrint();
+    // A visible head that is no longer pending printed earlier on this page
+    // (its band repeats its static components on a continuation page): its
+    // chain printed with it and does not start again.
+    const bool printedBefore = Visible() && !PrintPending() && !dependentsStarted_;
     PlaceOnPage();
     if (DoesNotFit())
         return;
-    if (!Continued() || dependentsStarted_)
+    if ((!Continued() && !printedBefore) || dependentsStarted_)
         GenerateDependents(resumeIndex_);
     if (!Continued() && !chainOverflow_)
         SetPrinted(true);
@@ -344,7 +347,6 @@ void TrgStretchable::ResetPrintState()
     TrgComponent::ResetPrintState();
     dependentsDone_ = true;
     bottomPosition_ = 0;
-    firstUnfinishedChildSeen_ = false;
     unfinishedDependentSeen_ = false;
     continuesStretching_ = false;
     bottomLimit_ = 0;
@@ -355,7 +357,6 @@ void TrgStretchable::ResetForPrint()
 {
     TrgComponent::ResetForPrint();
     dependentsStarted_ = false;
-    firstUnfinishedChild_ = 0;
     resumeIndex_ = 0;
     continuationShift_ = 0;
     chainOverflow_ = false;

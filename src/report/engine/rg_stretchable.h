@@ -21,8 +21,6 @@
 #include "report/engine/rg_component.h"
 
 class TFiler;
-class TrgCustomBand;
-class TrgStretchable;
 
 class TrgStretchable : public TrgComponent {
 public:
@@ -85,13 +83,8 @@ protected:
     // The draw commands of the dependents that used space, in band order.
     void GenerateDependentDrawCommands(TrgPage* Page);
 
-    // Set by containers (regions) that resume their children.
-    int firstUnfinishedChild_ = 0;
-    bool firstUnfinishedChildSeen_ = false;
-    bool continuesStretching_ = false;
-    bool dependentsDone_ = true;
-    int continuationShift_ = 0;
-    bool chainOverflow_ = false;
+    // Where the component's content reaches on the page so far, and the
+    // lowest position it may reach (a region places its components by them).
     int bottomPosition_ = 0;
     int bottomLimit_ = 0;
 
@@ -102,6 +95,10 @@ private:
     void GenerateDependents(int StartIndex);
     void ClearFlagsForChain();
 
+    bool continuesStretching_ = false;
+    bool dependentsDone_ = true;
+    int continuationShift_ = 0;
+    bool chainOverflow_ = false;
     int mmBottomOffset_ = 0;
     int mmOverFlowOffset_ = 0;
     std::vector<TrgStretchable*> dependents_;

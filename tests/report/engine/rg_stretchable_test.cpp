@@ -94,6 +94,24 @@ TEST_F(StretchableTest, AChainContinuesOverPagesAndRegeneratesInAnyOrder)
     EXPECT_EQ(again[3], pages[1]);
 }
 
+// The band repeats its static components when another component continues
+// on the next page; a chain whose head already printed must not print again.
+TEST_F(StretchableTest, AFinishedChainIsNotRepeatedWhenAnotherMemoOfTheBandContinues)
+{
+    auto rows = MakeRows(1);
+    MakeMemoReport(rows.get());
+    TrgMemo* head = AddMemo(detail, {"Kopfzeile"}, 0, 0, false);
+    head->SetmmHeight(4500);
+    TrgMemo* follower = AddMemo(detail, {"Folgezeile"}, 0, 0, false);
+    follower->SetmmHeight(4500);
+    follower->SetShiftRelativeTo(head);
+    AddMemo(detail, Paragraphs(12), 35000, 0);
+    report->SetPassSetting(psTwoPass);
+    const std::vector<QString> pages = PrintAll();
+    ASSERT_EQ(pages.size(), 2u);
+    EXPECT_EQ(MemoLines(pages), (QStringList{"Kopfzeile", "Folgezeile"} + Paragraphs(12)));
+}
+
 TEST_F(StretchableTest, ACyclicShiftRelativeToIsRefusedInTheReportsLanguage)
 {
     auto rows = MakeRows(1);
