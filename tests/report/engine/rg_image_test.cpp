@@ -7,6 +7,7 @@
 #include <QFile>
 
 #include <filesystem>
+#include <random>
 #include <QtEndian>
 
 #include "graphic_fixtures.h"
@@ -86,6 +87,38 @@ TEST(ReportPicture, BytesOfEachFormatAndBadBytes)
         EXPECT_EQ(QSize(picture.Width(), picture.Height()), c.size);
         if (c.loads)
             EXPECT_EQ(QColor(picture.Graphic()->ToImage().pixel(10, 10)).red() > 200, true);
+    }
+}
+
+TEST(ReportPicture, DamagedBytesGiveAPictureOrNothingNeverACrash)
+{
+    // Bytes of each format with a few bytes changed, cut or repeated, from a
+    // fixed seed: whatever the library makes of them, the result is either
+    // a picture within the pixel limit or an empty one.
+    std::mt19937 random(20261210);
+    const QImage source = Filled(33, 17, Qt::darkCyan);
+    for (const char* format : {"PNG", "JPEG", "BMP"}) {
+        const QByteArray original = Encoded(source, format);
+        for (int round = 0; round < 150; ++round) {
+            QByteArray bytes = original;
+            const int edits = 1 + int(random() % 6);
+            for (int e = 0; e < edits; ++e) {
+                const qsizetype at = qsizetype(random() % uint32_t(bytes.size()));
+                switch (random() % 3) {
+                case 0: bytes[at] = char(random()); break;
+                case 1: bytes.truncate(std::max<qsizetype>(at, 1)); break;
+                default: bytes.insert(at, bytes.mid(at, 16)); break;
+                }
+            }
+            TPicture picture;
+            const bool loaded = rgLoadReportPicture(bytes, picture);
+            if (loaded) {
+                EXPECT_GT(picture.Width(), 0);
+                EXPECT_LE(int64_t(picture.Width()) * picture.Height(), kMaxReportPicturePixels);
+            } else {
+                EXPECT_EQ(picture.Graphic(), nullptr) << format << " round " << round;
+            }
+        }
     }
 }
 
