@@ -766,10 +766,11 @@ TEST(ComponentRegistry, BuiltInClassesStandInTheirPalettePlaces)
     rgRegisterBuiltInComponentClasses();
     // Every class of the palette that the engine has, with its caption.
     EXPECT_EQ(PalettePage(QStringLiteral("Standard Components")),
-              (QStringList{"TrgLabel@0=Label", "TrgMemo@1=Memo", "TrgCalc@3=Calc", "TrgImage@4=Image",
-                           "TrgShape@5=Shape", "TrgLine@6=Line"}));
+              (QStringList{"TrgLabel@0=Label", "TrgMemo@1=Memo", "TrgRichText@2=RichText", "TrgCalc@3=Calc",
+                           "TrgImage@4=Image", "TrgShape@5=Shape", "TrgLine@6=Line", "TrgBarCode@7=BarCode"}));
     EXPECT_EQ(PalettePage(QStringLiteral("Data Components")),
-              (QStringList{"TrgDBText@0=DBText", "TrgDBMemo@1=DBMemo", "TrgDBCalc@3=DBCalc", "TrgDBImage@4=DBImage"}));
+              (QStringList{"TrgDBText@0=DBText", "TrgDBMemo@1=DBMemo", "TrgDBRichText@2=DBRichText",
+                           "TrgDBCalc@3=DBCalc", "TrgDBImage@4=DBImage", "TrgDBBarCode@5=DBBarCode"}));
     EXPECT_EQ(PalettePage(QStringLiteral("Advanced Components")), (QStringList{"TrgRegion@0=Region"}));
     // Registering the palette again changes nothing.
     const int count = rgGetRegisteredComponents().Count();
