@@ -69,12 +69,15 @@ protected:
         return sub;
     }
 
-    // Clicks the draw command showing Text on the last page made.
+    // Clicks the draw command showing Text on the last page made. The click
+    // goes to a copy of the page, as the preview shows one: the regeneration
+    // it asks for reuses the engine's own page.
     void Click(const QString& Text)
     {
-        TrgPage* page = report->Engine()->Page();
-        for (int i = 0; i < page->GetDrawCommandCount(); ++i) {
-            auto* text = dynamic_cast<TrgDrawText*>(page->GetDrawCommand(i));
+        TrgPage shown(nullptr);
+        shown.Assign(report->Engine()->Page());
+        for (int i = 0; i < shown.GetDrawCommandCount(); ++i) {
+            auto* text = dynamic_cast<TrgDrawText*>(shown.GetDrawCommand(i));
             if (text && text->Text == Text) {
                 ASSERT_TRUE(text->IsClickable());
                 text->DoClick();
