@@ -636,6 +636,10 @@ void TrgEngine::BandSequence()
         if (columnEnded_)
             continue;
         if (currentList_ == blGroupFooter) {
+            // Only a detail band uses up records: without one the data would
+            // never end and the group lists would repeat forever on one page.
+            if (lists_[blDetail].empty() && !endOfData_)
+                EndOfData();
             // The record that started the new group was taken back for the
             // footers; it is due now, also when no group has a footer band.
             if ((secondState_ & e2GroupFooters) && !endOfData_)

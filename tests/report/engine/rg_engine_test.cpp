@@ -143,6 +143,15 @@ TEST_F(EngineTest, TitleAndSummaryWithNewPageStandOnTheirOwnPages)
     EXPECT_EQ(pages[2], (QStringList{"Kopf", "Summe", QStringLiteral("Fuß")}));
 }
 
+TEST_F(EngineTest, AReportOfATitleAloneWithoutDataMakesOnePage)
+{
+    AddLabel(AddBand<TrgTitleBand>(5000), QStringLiteral("Titel"), 0, 0);
+
+    const std::vector<QString> pages = PrintAll();
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_EQ(Texts(pages[0]), QStringList{"Titel"});
+}
+
 TEST_F(EngineTest, TitleAndSummaryWithoutNewPageShareThePages)
 {
     auto rows = MakeRows(1);
