@@ -16,6 +16,7 @@
 #include "shared/qk_ini.h"
 #include "shared/status4_form.h"
 #include "storage/action_log.h"
+#include "storage/database_bridge.h"
 #include "storage/dbf_routines.h"
 #include "storage/tdbe.h"
 #include "storage/tdbe_env.h"
@@ -120,11 +121,23 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner)
     FensterAufbauen();
     WerkzeugeEinrichten();
     DataSourceBilder->OnDataChange = [this](TDataSource*, TField*) { DataSourceBilderDataChange(nullptr); };
+    // While another program holds an album's index, the record panel says
+    // which album the program waits for; its own text comes back after.
+    SetAlbumWaitNotice([this, gemerkt = QString()](const QString& text) mutable {
+        TStatusPanel* panel = StatusBarBilder1->Panels()->Items(0);
+        if (!text.isEmpty() && gemerkt.isNull())
+            gemerkt = panel->Text();
+        panel->SetText(text.isEmpty() ? gemerkt : text);
+        if (text.isEmpty())
+            gemerkt = QString();
+        StatusBarBilder1->Repaint();
+    });
 }
 
 TMainForm::~TMainForm()
 {
     BeginDestroy();
+    SetAlbumWaitNotice(nullptr);
     // The window's events must not reach this part of the object while the
     // form below it goes.
     delete fensterFilter_;

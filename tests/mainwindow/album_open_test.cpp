@@ -3,6 +3,8 @@
 #include "main_form_fixture.h"
 
 #include "platform/core/drive_map.h"
+#include "platform/dbf/lock_wait.h"
+#include "platform/ui/com_ctrls.h"
 
 #include <sys/stat.h>
 
@@ -85,6 +87,24 @@ TEST_F(MainFormTest, MissingIndexIsBuiltAndTheSavedOrderComesBack)
     // The second view opens on the same album.
     EXPECT_EQ(form->Bilder2DBFOeffnen(), 1);
     EXPECT_EQ(form->DbeBilder2->RecCount(), 3u);
+}
+
+TEST_F(MainFormTest, AWaitForABusyAlbumShowsInTheStatusAndItsTextComesBack)
+{
+    AlbumAnlegen("TEST.DBF", {{"a"}, {"b"}});
+    ManagerAnlegen();
+    {
+        TPromptScript script;
+        ASSERT_EQ(form->BilderDBFOeffnen(), 1);
+    }
+    TStatusPanel* panel = form->StatusBarBilder1->Panels()->Items(0);
+    panel->SetText(QStringLiteral("SatzNr. 1"));
+    const std::string index = (form->BilderDBFPfad + "TEST.CDX").toStdString();
+    EXPECT_TRUE(dbf::TellLockWait({index, std::chrono::milliseconds(500), false}));
+    EXPECT_TRUE(panel->Text().contains(QStringLiteral("TEST.DBF"))) << panel->Text().toStdString();
+    EXPECT_TRUE(panel->Text().contains(QStringLiteral("Esc"))) << panel->Text().toStdString();
+    dbf::TellLockWait({index, std::chrono::milliseconds(900), true});
+    EXPECT_EQ(panel->Text(), QStringLiteral("SatzNr. 1"));
 }
 
 TEST_F(MainFormTest, IncompleteOrUnreadableIndexIsRebuiltWithTheAlbumTags)
