@@ -1,0 +1,152 @@
+#pragma once
+// TrgComponent binds a printable object to the band that holds it: the
+// band gives it report, printer and language, keeps it inside its bounds
+// and streams its identity ("BandType", "GroupNo") so a loaded component
+// finds its band again.
+//
+// TrgCustomComponent is the base of the components that never stretch
+// (texts, calculations, shapes, images): it places them on the page under
+// the shift and stretch rules, decides whether they fit, and keeps their
+// pending-print flag per page in the page cache.
+
+#include "report/engine/rg_printable.h"
+
+#include <functional>
+#include <vector>
+
+struct TClassInfo;
+
+class TFiler;
+class TrgBand;
+class TrgCustomBand;
+class TrgCustomReport;
+class TrgGroup;
+
+// Band-kind codes, streamed as "BandType".
+enum TrgBandKind : uint8_t {
+    bkHeader = 0,
+    bkTitle = 1,
+    bkColumnHeader = 2,
+    bkGroupHeader = 3,
+    bkDetail = 4,
+    bkGroupFooter = 5,
+    bkColumnFooter = 6,
+    bkSummary = 7,
+    bkFooter = 8,
+};
+
+class TrgComponent : public TrgPrintable {
+public:
+    explicit TrgComponent(TComponent* AOwner);
+    ~TrgComponent() override;
+
+    TrgBand* Band() const { return band_; }
+    virtual void SetBand(TrgBand* Value);
+    // The band or, later, the region that holds the component.
+    TComponent* GetContainer() const;
+    TrgCustomReport* Report() const;
+
+    uint8_t BandType() const { return bandType_; }
+    int GroupNo() const { return groupNo_; }
+
+    bool ParentDataPipeline() const { return parentDataPipeline_; }
+    virtual void SetParentDataPipeline(bool Value);
+    bool ParentHeight() const { return parentHeight_; }
+    virtual void SetParentHeight(bool Value);
+    bool ParentWidth() const { return parentWidth_; }
+    virtual void SetParentWidth(bool Value);
+    TrgGroup* ResetGroup = nullptr;
+    virtual bool UsesResetGroup() const { return false; }
+
+    // The rectangle ParentWidth and ParentHeight follow.
+    virtual TrgMMRect GetParentRect() const;
+    void AdjustToParent();
+    void BringToFront();
+    void SendToBack();
+
+    int GetLanguageIndex() const override;
+    const TObject* GetPrinter() const override;
+    bool IsPrinting() const override;
+    void PropertyChanged() override;
+    void SetDataPipeline(TrgDataPipeline* Value) override;
+    void SetmmLeft(int Value) override;
+    void SetmmTop(int Value) override;
+    void SetmmWidth(int Value) override;
+    void SetmmHeight(int Value) override;
+    void SetmmBounds(int Left, int Top, int Width, int Height) override;
+
+    // "BandType" and "GroupNo".
+    void DefineComponentProperties(TFiler& Filer);
+
+private:
+    // The band's usable width; 0 without a band.
+    int BandSpaceWidth() const;
+    bool InDesignState() const { return (State() & 1) != 0; }
+
+    TrgBand* band_ = nullptr;
+    uint8_t bandType_ = bkDetail;
+    int groupNo_ = 0;
+    bool parentDataPipeline_ = true;
+    bool parentHeight_ = false;
+    bool parentWidth_ = false;
+};
+
+class TrgCustomComponent : public TrgComponent {
+public:
+    explicit TrgCustomComponent(TComponent* AOwner);
+
+    // Reprint on overflow, OnPrint, placement and the fit test.
+    void Generate() override;
+    // Places the component in its band's print rectangle; sets DoesNotFit
+    // when it would end more than one thousandth below the page limit.
+    void PlaceOnPage();
+    // Called after the print height is set; data texts measure here.
+    virtual void GenerateContent() {}
+    // "ShiftWithBand" and "StretchWithBand" of older streams.
+    void DefineObsoleteProperties(TFiler& Filer);
+
+protected:
+    void SaveCacheFields(TrgCacheRecord& Record) override;
+    void RestoreCacheFields(const TrgCacheRecord& Record) override;
+
+private:
+    int32_t cacheOffset_ = 0;
+};
+
+// ---- the palette of component classes ----------------------------------------
+
+// One registered component class: its palette page, place and caption.
+struct TrgRegComponent {
+    int Reserved = 0;
+    const TClassInfo* ComponentClass = nullptr;
+    int Position = 0;
+    QString Category;
+    QString SecondName;
+    int CaptionId = 0;  // offset of the caption in the language strings
+};
+
+// The registered classes under their class names, in registration order;
+// listeners are told after every change.
+class TrgRegComponentClassList {
+public:
+    int Count() const { return int(entries_.size()); }
+    const TrgRegComponent& Entry(int Index) const { return entries_.at(size_t(Index)); }
+    // -1 when the class name is not registered (compared without case).
+    int IndexOf(const QString& ClassName) const;
+    void Add(const TrgRegComponent& Entry);
+    void Delete(int Index);
+    std::vector<std::function<void()>> Listeners;
+
+private:
+    void Changed();
+    std::vector<TrgRegComponent> entries_;
+};
+
+// Registers a component class for the palette and with the component
+// stream by name; registering a class again replaces its entry.
+void rgRegisterComponentClass(const TClassInfo* ComponentClass, const QString& Category, int Position, int CaptionId,
+                              const QString& SecondName = {}, int Reserved = 0);
+// Takes a registered class off the palette and out of the stream's
+// registry; an unknown class is ignored.
+void rgUnRegisterComponentClass(const TClassInfo* ComponentClass);
+TrgRegComponentClassList& rgGetRegisteredComponents();

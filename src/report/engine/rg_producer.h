@@ -1,0 +1,126 @@
+#pragma once
+// TrgProducer: the output side of a report. It decides where the pages go
+// (so far a text file or an archive file; the screen and printer paths
+// print nothing yet), owns the printer setup and the publisher that hands
+// pages to the devices, holds the language of the engine's texts and
+// stamps the report stream with its version. Its descendant, the report,
+// makes the pages.
+
+#include <QString>
+
+#include <memory>
+
+#include "report/output/rg_comm.h"
+#include "report/output/rg_types.h"
+
+class TrgDevice;
+class TrgPrinterSetup;
+class TrgPublisher;
+class TrgPageDef;
+class TStringList;
+
+class TrgProducer : public TrgCommunicator {
+public:
+    // The version every stream is written with, and its number.
+    static constexpr const char* kStreamVersion = "3.52";
+    static constexpr int kStreamVersionNumber = 3520;
+
+    explicit TrgProducer(TComponent* AOwner);
+    ~TrgProducer() override;
+
+    // ---- output properties: ignored while a page request runs ----
+    bool AllowPrintToArchive() const { return allowPrintToArchive_; }
+    void SetAllowPrintToArchive(bool Value);
+    bool AllowPrintToFile() const { return allowPrintToFile_; }
+    void SetAllowPrintToFile(bool Value);
+    QString ArchiveFileName() const { return archiveFileName_; }
+    void SetArchiveFileName(const QString& Value);
+    TrgDeviceType Device() const { return device_; }
+    virtual void SetDevice(TrgDeviceType Value);
+    TrgLanguageType Language() const { return language_; }
+    void SetLanguage(TrgLanguageType Value);
+    int LanguageIndex() const { return languageIndex_; }
+    bool ModalCancelDialog() const { return modalCancelDialog_; }
+    void SetModalCancelDialog(bool Value);
+    bool ModalPreview() const { return modalPreview_; }
+    void SetModalPreview(bool Value);
+    bool SavePrinterSetup = false;
+    bool ShowCancelDialog() const { return showCancelDialog_; }
+    void SetShowCancelDialog(bool Value);
+    bool ShowPrintDialog() const { return showPrintDialog_; }
+    void SetShowPrintDialog(bool Value);
+    QString TextFileName() const { return textFileName_; }
+    void SetTextFileName(const QString& Value);
+    TrgFileType TextFileType() const { return textFileType_; }
+    void SetTextFileType(TrgFileType Value);
+
+    TrgPrinterSetup* PrinterSetup() const { return printerSetup_.get(); }
+    void SetPrinterSetup(const TrgPrinterSetup* Value);
+    const TrgPageDef& PageDef() const;
+    TrgPublisher* Publisher() const { return publisher_.get(); }
+
+    QString VersionString() const { return versionString_; }
+    int VersionNumber() const { return versionNumber_; }
+    void SetVersionString(const QString& Value);
+
+    TNotifyEvent AfterPrint, BeforePrint, OnCancel, OnPrintingComplete;
+    TrgPageRequestEvent OnPageRequest;
+    TrgSaveTextEvent OnSaveText;
+
+    bool PageRequestRunning() const { return pageRequestRunning_; }
+    bool PrintInProgress() const { return printInProgress_; }
+    bool Cancelled() const { return cancelled_; }
+    bool JobRun() const { return jobRun_; }
+
+    // Print by Device: dvFile and dvArchive write their files.
+    virtual void PrintToDevice();
+    // One output job through the publisher.
+    virtual void Publish();
+    // A device's page request arriving through the publisher.
+    virtual void PageRequest(TrgPageSettingType Setting, int PageNo, const TStringList* PageList);
+    // Cancels the publisher's job.
+    virtual void AbortJob(const QString& Message);
+    virtual void Reset();
+    virtual void Cancel();
+    // Called by Loaded with the stored version number when it is older.
+    virtual void ConvertVersion(int StoredVersion) {}
+    void Loaded() override;
+    // Called with the output device once it is linked to the publisher.
+    virtual void DeviceCreated(TrgDevice*) {}
+    virtual void LanguageChanged() {}
+    virtual void PrinterSetupChanged() {}
+
+protected:
+    void SetPageRequestRunning(bool Value) { pageRequestRunning_ = Value; }
+    void DoOnPageRequest(TrgPageSettingType Setting, int PageNo, const TStringList* PageList);
+
+private:
+    // Runs the job on a file device made for Device.
+    void PrintToFile();
+    template <class V> void SetOutput(V& Field, const V& Value)
+    {
+        if (!pageRequestRunning_)
+            Field = Value;
+    }
+
+    bool allowPrintToArchive_ = false;
+    bool allowPrintToFile_ = false;
+    QString archiveFileName_;
+    TrgDeviceType device_ = dvScreen;
+    bool jobRun_ = false;
+    TrgLanguageType language_ = lgEnglish;
+    int languageIndex_ = 43000;
+    bool modalCancelDialog_ = true;
+    bool modalPreview_ = true;
+    bool cancelled_ = false;
+    std::unique_ptr<TrgPrinterSetup> printerSetup_;
+    bool pageRequestRunning_ = false;
+    bool printInProgress_ = false;
+    std::unique_ptr<TrgPublisher> publisher_;
+    bool showCancelDialog_ = true;
+    bool showPrintDialog_ = true;
+    QString textFileName_;
+    TrgFileType textFileType_ = ftComma;
+    QString versionString_ = QStringLiteral("1.0");
+    int versionNumber_ = 1000;
+};

@@ -1,0 +1,370 @@
+// The report and its producer: published properties in their order with
+// their defaults, settings of older streams, default bands, columns,
+// output properties held during a page request, and printing to an archive
+// file and a text file through the publisher, with the message when no
+// printer is installed and a job that ends with an error.
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "../output/fake_printer_source.h"
+#include "engine_fixtures.h"
+#include "platform/stream/component_reader.h"
+#include "platform/stream/component_writer.h"
+#include "platform/stream/stream_text.h"
+#include "platform/ui/prompt_script.h"
+#include "report/output/rg_file_devices.h"
+#include "report/output/rg_printer_list.h"
+#include "report/output/rg_strings.h"
+
+namespace {
+
+QString TextForm(TComponent* Component)
+{
+    QByteArray binary;
+    TWriter writer(binary);
+    writer.WriteRootComponent(Component);
+    return QString::fromLatin1(ObjectBinaryToText(binary));
+}
+
+std::unique_ptr<TrgReport> LoadReport(TComponent* Owner, const QByteArray& Text)
+{
+    auto report = std::make_unique<TrgReport>(Owner);
+    ComponentFromBytes(ObjectTextToBinary(Text), report.get());
+    return report;
+}
+
+class ReportTest : public TEngineTest {
+protected:
+    void SetUp() override
+    {
+        TEngineTest::SetUp();
+        InstallPrinters(1);
+    }
+    void TearDown() override
+    {
+        rgSetPrinterSource(nullptr);
+        TEngineTest::TearDown();
+    }
+    static void InstallPrinters(int Count)
+    {
+        std::vector<rgtest::TFakePrinter> printers;
+        for (int i = 0; i < Count; ++i)
+            printers.push_back({{QStringLiteral("Drucker %1").arg(i), {}, QStringLiteral("queue%1").arg(i), {}}, {}});
+        rgSetPrinterSource(std::make_unique<rgtest::TFakePrinterSource>(std::move(printers), QStringLiteral("queue0")));
+    }
+    // Prints to a file device without dialogs and records the events.
+    QStringList PrintTo(TrgDeviceType Device)
+    {
+        QStringList events;
+        report->BeforePrint = [&](TObject*) { events << "BeforePrint"; };
+        report->AfterPrint = [&](TObject*) { events << "AfterPrint"; };
+        report->OnPrintingComplete = [&](TObject*) { events << "OnPrintingComplete"; };
+        report->SetDevice(Device);
+        report->SetShowPrintDialog(false);
+        report->SetShowCancelDialog(false);
+        report->Print();
+        return events;
+    }
+
+    QTemporaryDir dir;
+};
+
+TEST_F(ReportTest, PublishedPropertiesStreamInTableOrderWithoutDefaults)
+{
+    TrgReport fresh(&form);
+    fresh.Name = QStringLiteral("rgReport1");
+    const QString defaults = TextForm(&fresh);
+    for (const char* omitted : {"Columns", "PageLimit", "PassSetting", "Units", "Device", "Language", "CachePages",
+                                "ShowPrintDialog", "TextFileType", "ModalPreview"})
+        EXPECT_FALSE(defaults.contains(QStringLiteral("  %1 = ").arg(QLatin1String(omitted)))) << omitted;
+    EXPECT_TRUE(defaults.contains(QStringLiteral("Version = '3.52'")));
+    EXPECT_TRUE(defaults.contains(QStringLiteral("mmColumnWidth = %1").arg(fresh.mmColumnWidth())));
+    EXPECT_GT(fresh.mmColumnWidth(), 0);
+
+    fresh.SetColumns(2);
+    fresh.SetPageLimit(3);
+    fresh.SetPassSetting(psTwoPass);
+    fresh.SetUnits(utMillimeters);
+    fresh.SetAllowPrintToFile(true);
+    fresh.SetDevice(dvArchive);
+    fresh.SetLanguage(lgGerman);
+    fresh.SetShowPrintDialog(false);
+    fresh.SetTextFileType(ftTab);
+    const QString text = TextForm(&fresh);
+    const QStringList order = {"Columns = 2",        "PageLimit = 3",       "PassSetting = psTwoPass",
+                               "Units = utMillimeters", "AllowPrintToFile = True", "Device = dvArchive",
+                               "Language = lgGerman", "ShowPrintDialog = False", "TextFileType = ftTab"};
+    qsizetype at = 0;
+    for (const QString& entry : order) {
+        const qsizetype found = text.indexOf(entry);
+        EXPECT_GT(found, at) << entry.toStdString() << "\n" << text.toStdString();
+        at = std::max(at, found);
+    }
+
+    TComponent owner(nullptr);
+    auto copy = LoadReport(&owner, text.toLatin1());
+    EXPECT_EQ(copy->Columns(), 2);
+    EXPECT_EQ(copy->PageLimit(), 3);
+    EXPECT_EQ(copy->PassSetting(), psTwoPass);
+    EXPECT_EQ(copy->Units(), utMillimeters);
+    EXPECT_TRUE(copy->AllowPrintToFile());
+    EXPECT_EQ(copy->Device(), dvArchive);
+    EXPECT_EQ(copy->Language(), lgGerman);
+    EXPECT_EQ(copy->LanguageIndex(), rgLanguageResourceBase(lgGerman));
+    EXPECT_FALSE(copy->ShowPrintDialog());
+    EXPECT_EQ(copy->TextFileType(), ftTab);
+}
+
+TEST_F(ReportTest, SettingsOfOlderStreamsAreMapped)
+{
+    TComponent owner(nullptr);
+    struct Case {
+        const char* version;
+        TPrinterOrientation orientation;
+    };
+    for (const Case& c : {Case{"1.2", poLandscape}, Case{"1.27", poPortrait}, Case{"3.52", poPortrait}}) {
+        SCOPED_TRACE(c.version);
+        auto loaded = LoadReport(&owner, QByteArray("object rgReport1: TrgReport\r\n"
+                                                    "  Version = '") +
+                                             c.version +
+                                             "'\r\n"
+                                             "  AllowPrintCancel = True\r\n"
+                                             "  DataSource = dsBilder\r\n"
+                                             "  NoDataPages = 5\r\n"
+                                             "  Orientation = poLandscape\r\n"
+                                             "  PreviewPages = 2\r\n"
+                                             "  RowSpacing = 1.5\r\n"
+                                             "  RulerUnits = utPixels\r\n"
+                                             "  SuppressFormFeed = False\r\n"
+                                             "  Viewer = rgViewer1\r\n"
+                                             "end\r\n");
+        EXPECT_EQ(loaded->PageLimit(), 5);
+        EXPECT_EQ(loaded->Units(), utScreenPixels);
+        EXPECT_EQ(loaded->LegacyDataSourceName, QStringLiteral("dsBilder"));
+        EXPECT_FLOAT_EQ(loaded->LegacyRowSpacing, 1.5f);
+        EXPECT_EQ(loaded->PrinterSetup()->Orientation(), c.orientation);
+        const QString written = TextForm(loaded.get());
+        for (const char* legacy : {"RowSpacing", "DataSource", "NoDataPages", "RulerUnits", "Viewer"})
+            EXPECT_FALSE(written.contains(QLatin1String(legacy))) << "not written again: " << legacy;
+    }
+}
+
+TEST_F(ReportTest, AReportLoadedWithoutBandsGetsTheDefaultBands)
+{
+    struct Case {
+        const char* columns;
+        std::vector<TrgBandKind> kinds;
+    };
+    const Case cases[] = {
+        {"", {bkHeader, bkDetail, bkFooter}},
+        {"  Columns = 2\r\n", {bkHeader, bkColumnHeader, bkDetail, bkColumnFooter, bkFooter}},
+    };
+    for (const Case& c : cases) {
+        TComponent owner(nullptr);
+        auto loaded = LoadReport(&owner, QByteArray("object rgReport1: TrgReport\r\n") + c.columns + "end\r\n");
+        std::vector<TrgBandKind> kinds;
+        for (int i = 0; i < loaded->GetBandCount(); ++i)
+            kinds.push_back(loaded->GetBandAt(i)->Kind());
+        EXPECT_EQ(kinds, c.kinds) << c.columns;
+    }
+}
+
+TEST_F(ReportTest, BandsStandInReportOrderWhateverOrderTheyCameIn)
+{
+    AddBand<TrgSummaryBand>(5000);
+    AddBand<TrgFooterBand>(5000);
+    AddBand<TrgDetailBand>(5000);
+    AddBand<TrgColumnFooterBand>(0);
+    AddBand<TrgHeaderBand>(5000);
+    AddBand<TrgTitleBand>(5000);
+    AddBand<TrgColumnHeaderBand>(0);
+    std::vector<TrgBandKind> kinds;
+    for (int i = 0; i < report->GetBandCount(); ++i)
+        kinds.push_back(report->GetBandAt(i)->Kind());
+    EXPECT_EQ(kinds, (std::vector<TrgBandKind>{bkTitle, bkHeader, bkColumnHeader, bkDetail, bkColumnFooter, bkFooter,
+                                               bkSummary}));
+    EXPECT_EQ(report->FindBand(bkDetail)->GetDescription(), QStringLiteral("Detail"));
+    report->SetLanguage(lgGerman);
+    EXPECT_EQ(report->FindBand(bkColumnFooter)->GetDescription(), rgLoadString(rgLanguageResourceBase(lgGerman) + 187));
+}
+
+TEST_F(ReportTest, ColumnsDivideThePrintableWidth)
+{
+    const int printable = kPaperWidth - 2 * kMargin;
+    struct Case {
+        int columns, stored, width;
+    };
+    for (const Case& c : {Case{0, 1, printable}, Case{3, 3, printable / 3}, Case{1, 1, printable}, Case{-2, 1, printable}}) {
+        report->SetColumns(c.columns);
+        EXPECT_EQ(report->Columns(), c.stored) << c.columns;
+        EXPECT_EQ(report->mmColumnWidth(), c.width) << c.columns;
+    }
+}
+
+TEST_F(ReportTest, AColumnWidthIsCutToThePageAndLimitsTheColumns)
+{
+    const int printable = kPaperWidth - 2 * kMargin;
+    report->SetUnits(utMMThousandths);
+    struct Case {
+        int columnsBefore;
+        float width;
+        int columns, mmWidth;
+    };
+    const Case cases[] = {
+        {1, float(printable + 5000), 1, printable},
+        {4, float(printable / 4 + 100), 3, printable / 4 + 100},  // 3.98 columns fit
+        {4, float(printable / 3 + 100), 2, printable / 3 + 100},
+        {4, float(printable / 4), 4, printable / 4},
+        {3, 0, 1, printable},
+    };
+    for (const Case& c : cases) {
+        report->SetColumns(c.columnsBefore);
+        report->SetColumnWidth(c.width);
+        EXPECT_EQ(report->Columns(), c.columns) << c.width;
+        EXPECT_EQ(report->mmColumnWidth(), c.mmWidth) << c.width;
+    }
+}
+
+// A label that reads a pipeline field, as data texts do.
+class TDataLabel : public TrgLabel {
+public:
+    using TrgLabel::TrgLabel;
+    bool IsDataAware() const override { return true; }
+};
+
+TEST_F(ReportTest, ComponentsFollowingTheReportsPipelineFollowANewOne)
+{
+    auto* band = AddBand<TrgDetailBand>(10000);
+    auto old = MakeRows(1);
+    auto other = MakeRows(1);
+    auto fresh = MakeRows(1);
+    report->SetDataPipeline(old.get());
+    struct Case {
+        const char* name;
+        TrgDataPipeline* pipeline;
+        QString field;
+        TrgDataPipeline* afterFresh;
+        TrgDataPipeline* afterNone;
+    };
+    const Case cases[] = {
+        {"on the old pipeline", old.get(), "Name", fresh.get(), nullptr},
+        {"without pipeline and field", nullptr, "", fresh.get(), nullptr},
+        {"without pipeline, a field the new one has", nullptr, "Name", fresh.get(), nullptr},
+        {"without pipeline, a field the new one lacks", nullptr, "Ort", nullptr, nullptr},
+        {"on another pipeline", other.get(), "Name", other.get(), other.get()},
+    };
+    std::vector<TDataLabel*> labels;
+    for (const Case& c : cases) {
+        auto* label = new TDataLabel(&form);
+        label->SetBand(band);
+        label->SetDataField(c.field);
+        // A component joins its band without a pipeline and follows the
+        // report's; one given another pipeline stops following.
+        if (c.pipeline)
+            label->SetDataPipeline(c.pipeline);
+        EXPECT_EQ(label->ParentDataPipeline(), c.pipeline != other.get()) << c.name;
+        labels.push_back(label);
+    }
+    report->SetDataPipeline(fresh.get());
+    for (size_t i = 0; i < labels.size(); ++i)
+        EXPECT_EQ(labels[i]->DataPipeline(), cases[i].afterFresh) << cases[i].name;
+    report->SetDataPipeline(nullptr);
+    for (size_t i = 0; i < labels.size(); ++i)
+        EXPECT_EQ(labels[i]->DataPipeline(), cases[i].afterNone) << cases[i].name;
+}
+
+TEST_F(ReportTest, OutputPropertiesHoldStillWhileAPageRequestRuns)
+{
+    auto rows = MakeRows(2);
+    MakeListReport(rows.get());
+    report->OnStartPage = [this](TObject*) {
+        report->SetDevice(dvFile);
+        report->SetTextFileName(QStringLiteral("x.txt"));
+        report->SetCachePages(true);
+    };
+    PrintAll();
+    EXPECT_EQ(report->Device(), dvScreen);
+    EXPECT_TRUE(report->TextFileName().isEmpty());
+    EXPECT_FALSE(report->CachePages());
+    report->OnStartPage = nullptr;
+    report->SetDevice(dvFile);
+    EXPECT_EQ(report->Device(), dvFile);
+}
+
+// ---- printing to files ---------------------------------------------------------------
+
+TEST_F(ReportTest, AnArchiveHoldsEveryPageInOrder)
+{
+    auto rows = MakeRows(7);
+    MakeListReport(rows.get());
+    const QString fileName = dir.filePath(QStringLiteral("bericht.raf"));
+    report->SetArchiveFileName(fileName);
+    const QStringList events = PrintTo(dvArchive);
+    EXPECT_EQ(events, (QStringList{"BeforePrint", "AfterPrint", "OnPrintingComplete"}));
+    EXPECT_FALSE(report->PrintInProgress());
+
+    TrgArchiveReader archive(fileName);
+    ASSERT_EQ(archive.PageCount(), 3);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(archive.AbsolutePageNo(i), i + 1);
+        std::unique_ptr<TrgPage> page = archive.ReadPage(i);
+        EXPECT_TRUE(DumpPage(*page).contains(QStringLiteral("\"Satz %1\"").arg(3 * i + 1))) << i;
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"bericht.raf"}) << "no temporary file is left";
+}
+
+TEST_F(ReportTest, ATextFileHoldsTheSavedTextsOfEveryRecord)
+{
+    auto rows = MakeRows(4);
+    TrgDetailBand* band = MakeListReport(rows.get());
+    band->SetSave(true);
+    static_cast<TrgLabel*>(band->GetComponentAt(0))->SetSave(true);
+    const QString fileName = dir.filePath(QStringLiteral("liste.txt"));
+    report->SetTextFileName(fileName);
+    report->SetTextFileType(ftComma);
+    PrintTo(dvFile);
+
+    QFile file(fileName);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString content = QString::fromLatin1(file.readAll());
+    for (int i = 1; i <= 4; ++i)
+        EXPECT_TRUE(content.contains(QStringLiteral("Satz %1").arg(i))) << content.toStdString();
+    EXPECT_LT(content.indexOf("Satz 1"), content.indexOf("Satz 4"));
+    EXPECT_FALSE(content.contains(QStringLiteral("Kopf"))) << "only saved texts are written";
+}
+
+TEST_F(ReportTest, WithoutPrintersTheUserIsToldAndTheFileIsStillWritten)
+{
+    InstallPrinters(0);
+    auto rows = MakeRows(1);
+    MakeListReport(rows.get());
+    const QString fileName = dir.filePath(QStringLiteral("ohne.raf"));
+    report->SetArchiveFileName(fileName);
+    TPromptScript script;
+    script.Answer(mrOk, QStringLiteral("There are no printers connected to your computer."));
+    PrintTo(dvArchive);
+    EXPECT_EQ(TrgArchiveReader(fileName).PageCount(), 1);
+}
+
+TEST_F(ReportTest, AJobThatCannotGoOnEndsWithItsErrorAndTheNextPrintWorks)
+{
+    const QString fileName = dir.filePath(QStringLiteral("leer.raf"));
+    report->SetArchiveFileName(fileName);
+    try {
+        PrintTo(dvArchive);
+        ADD_FAILURE() << "no error";
+    } catch (const EPrintError& e) {
+        EXPECT_EQ(QString::fromUtf8(e.what()), QStringLiteral("No bands for this report."));
+    }
+    EXPECT_FALSE(report->PrintInProgress());
+    EXPECT_FALSE(report->PageRequestRunning());
+
+    auto rows = MakeRows(2);
+    MakeListReport(rows.get());
+    PrintTo(dvArchive);
+    EXPECT_EQ(TrgArchiveReader(fileName).PageCount(), 1);
+}
+
+}  // namespace
