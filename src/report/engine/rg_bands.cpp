@@ -8,6 +8,7 @@
 #include "report/engine/rg_engine.h"
 #include "report/engine/rg_pipeline.h"
 #include "report/engine/rg_report.h"
+#include "report/engine/rg_stretchable.h"
 #include "report/engine/rg_text_components.h"
 #include "report/output/rg_page.h"
 #include "report/output/rg_printer_setup.h"
@@ -16,6 +17,10 @@
 namespace {
 
 QString SortKey(int Place) { return QString::asprintf("%8d", Place); }
+
+// The layout list of a component; a region's components are laid out by
+// their region.
+int LayoutListOf(TrgComponent* Component) { return Component->Region() ? -1 : rgLayoutListOf(Component); }
 
 }  // namespace
 
@@ -274,12 +279,9 @@ void TrgCustomBand::InitForPrint()
         TrgComponent* component = GetComponentAt(i);
         component->ResetForPrint();
         component->ResetPrintState();
-        if (component->StretchWithParent())
-            lists_[2].push_back(component);
-        else if (component->ShiftWithParent())
-            lists_[3].push_back(component);
-        else
-            lists_[0].push_back(component);
+        const int list = LayoutListOf(component);
+        if (list >= 0)
+            lists_[list].push_back(component);
         if (component->TraversesRecords())
             resetList_.push_back(component);
     }
@@ -494,6 +496,8 @@ void TrgCustomBand::LayoutList(int ListIndex, int FromComponent, int& RunningBot
     for (size_t i = size_t(std::max(FromComponent, 0)); i < list.size() && !done_; ++i) {
         TrgComponent* component = list[i];
         component->Generate();
+        if (component->Continued())
+            overflowNext_ = true;
         if (component->PrintHeight() > 0 &&
             std::find(drawList_.begin(), drawList_.end(), component) == drawList_.end())
             drawList_.push_back(component);

@@ -154,6 +154,8 @@ public:
     // Where components that stretch with the band end.
     int StretchBottom() const;
     int PrintedHeight() const { return printedHeight_; }
+    // The lowest bottom of the components placed so far in this pass.
+    int ContentBottom() const { return contentBottom_; }
     int RemainingHeight() const { return remainingHeight_; }
     bool Incomplete() const { return incomplete_; }
     bool Overflow() const { return overflow_; }

@@ -23,6 +23,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -57,6 +58,21 @@ public:
     bool GetBool(int32_t offset) const { return GetByte(offset) != 0; }
     int32_t GetInt32(int32_t offset) const;
     uint32_t GetUInt32(int32_t offset) const { return uint32_t(GetInt32(offset)); }
+    // A double as its eight bytes, low half first.
+    void PutDouble(int32_t offset, double value)
+    {
+        uint64_t bits = 0;
+        std::memcpy(&bits, &value, sizeof bits);
+        PutUInt32(offset, uint32_t(bits));
+        PutUInt32(offset + 4, uint32_t(bits >> 32));
+    }
+    double GetDouble(int32_t offset) const
+    {
+        const uint64_t bits = uint64_t(GetUInt32(offset)) | (uint64_t(GetUInt32(offset + 4)) << 32);
+        double value = 0;
+        std::memcpy(&value, &bits, sizeof value);
+        return value;
+    }
 
 private:
     QByteArray bytes_;

@@ -177,6 +177,30 @@ void TrgComponent::DefineComponentProperties(TFiler& Filer)
         [this](TWriter& Writer) { Writer.WriteInteger(groupNo_); }, groupNo_ >= 0);
 }
 
+TrgStretchPlacement TrgComponent::Placement() const
+{
+    if (region_)
+        return region_->PlacementFor(*this);
+    TrgStretchPlacement where;
+    auto* band = dynamic_cast<TrgCustomBand*>(Band());
+    if (!band)
+        return where;
+    where.Left = band->PrintRect().Left;
+    where.Top = band->PrintRect().Top + mmTop();
+    where.Base = band->ContentBottom();
+    where.Limit = band->PageLimit();
+    where.Continuing = band->Incomplete();
+    where.ContinuationShift = band->RemainingHeight();
+    if (band->PrintedHeight() > 0) {
+        where.Growth = band->PrintedHeight() - band->mmHeight();
+        where.Grown = band->TallestComponent();
+    }
+    where.Overflowed = band->Overflow();
+    where.CanStretch = band->PrintHeight() == phDynamic;
+    where.StretchBottom = band->StretchBottom();
+    return where;
+}
+
 // ---- TrgCustomComponent ------------------------------------------------
 
 TrgCustomComponent::TrgCustomComponent(TComponent* AOwner) : TrgComponent(AOwner)
@@ -206,8 +230,7 @@ void TrgCustomComponent::RestoreCacheFields(const TrgCacheRecord& Record)
 
 void TrgCustomComponent::Generate()
 {
-    auto* band = dynamic_cast<TrgCustomBand*>(Band());
-    if (ReprintOnOverFlow() && band && band->Overflow())
+    if (ReprintOnOverFlow() && Band() && Placement().Overflowed)
         MarkToPrint();
     DoOnPrint();
     if (!PrintPending() || !Visible()) {
@@ -221,40 +244,31 @@ void TrgCustomComponent::Generate()
 
 void TrgCustomComponent::PlaceOnPage()
 {
-    auto* band = dynamic_cast<TrgCustomBand*>(Band());
-    if (!band)
+    if (!Band())
         return;
-    const TrgMMRect& area = band->PrintRect();
-    const int left = area.Left + mmLeft();
+    const TrgStretchPlacement where = Placement();
+    const int left = where.Left + mmLeft();
     int height = mmHeight();
-    int top = area.Top + mmTop();
-    const int stretchTarget = band->StretchBottom();
-    const int limit = band->PageLimit();
-    int growth = 0;
-    TrgComponent* reference = nullptr;
-    if (band->PrintedHeight() > 0) {
-        growth = band->PrintedHeight() - band->mmHeight();
-        reference = band->TallestComponent();
-    }
-    if (band->Incomplete())
-        top -= band->RemainingHeight();
+    int top = where.Top;
+    if (where.Continuing)
+        top -= where.ContinuationShift;
 
     if (ShiftWithParent()) {
-        if (!reference)
-            top += growth;
+        if (!where.Grown)
+            top += where.Growth;
         else
-            top = reference->DrawRect().Top + reference->PrintHeight() +
-                  (mmTop() - (reference->mmTop() + reference->mmHeight()));
+            top = where.Grown->DrawRect().Top + where.Grown->PrintHeight() +
+                  (mmTop() - (where.Grown->mmTop() + where.Grown->mmHeight()));
     }
     if (StretchWithParent()) {
-        if (top < stretchTarget)
-            height = stretchTarget - top;
-        if (top < limit && limit < top + height)
-            height = limit - top;
+        if (top < where.StretchBottom)
+            height = where.StretchBottom - top;
+        if (top < where.Limit && where.Limit < top + height)
+            height = where.Limit - top;
     }
     // One thousandth of a millimetre of tolerance: rounding of converted
     // heights must not push a component that fits onto the next page.
-    if (top + height > limit + 1) {
+    if (top + height > where.Limit + 1) {
         SetDoesNotFit(true);
         return;
     }

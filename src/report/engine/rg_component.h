@@ -18,6 +18,7 @@ struct TClassInfo;
 
 class TFiler;
 class TrgBand;
+class TrgComponent;
 class TrgCustomBand;
 class TrgCustomReport;
 class TrgGroup;
@@ -33,6 +34,34 @@ enum TrgBandKind : uint8_t {
     bkColumnFooter = 6,
     bkSummary = 7,
     bkFooter = 8,
+};
+
+// What a component reads of the container it is placed in (a band or a
+// region) while it is generated.
+struct TrgStretchPlacement {
+    int Left = 0;               // where the component's mmLeft counts from
+    int Top = 0;                // the component's design top on the page
+    int Base = 0;               // the container's bottom position so far
+    int Limit = 0;              // lowest position the container may reach
+    bool Continuing = false;    // the container continues after an overflow
+    int ContinuationShift = 0;  // how far components move up then
+    int Growth = 0;             // how much the container has grown so far
+    TrgPrintable* Grown = nullptr;
+    bool Overflowed = false;
+    bool CanStretch = false;
+    int StretchBottom = 0;      // where StretchWithParent components end
+};
+
+// The container of a component other than its band (a region).
+class TrgStretchContainer {
+public:
+    virtual TrgStretchPlacement PlacementFor(const TrgComponent& Child) const = 0;
+    // The container lies in (or is) the component; used to refuse cycles.
+    virtual bool ContainsComponent(const TrgComponent* Component) const = 0;
+    virtual void EnsureStretch() = 0;
+
+protected:
+    ~TrgStretchContainer() = default;
 };
 
 class TrgComponent : public TrgPrintable {
@@ -55,6 +84,11 @@ public:
     virtual void SetParentHeight(bool Value);
     bool ParentWidth() const { return parentWidth_; }
     virtual void SetParentWidth(bool Value);
+    // The region holding the component, or nullptr (directly in its band).
+    TrgStretchContainer* Region() const { return region_; }
+    virtual void SetRegion(TrgStretchContainer* Value) { region_ = Value; }
+    // Where the component goes on the page: read from its region or band.
+    TrgStretchPlacement Placement() const;
     TrgGroup* ResetGroup = nullptr;
     virtual bool UsesResetGroup() const { return false; }
 
@@ -84,6 +118,7 @@ private:
     bool InDesignState() const { return (State() & 1) != 0; }
 
     TrgBand* band_ = nullptr;
+    TrgStretchContainer* region_ = nullptr;
     uint8_t bandType_ = bkDetail;
     int groupNo_ = 0;
     bool parentDataPipeline_ = true;

@@ -4,6 +4,7 @@
 #include <climits>
 
 #include "report/engine/rg_bands.h"
+#include "report/engine/rg_calc.h"
 #include "report/engine/rg_groups.h"
 #include "report/engine/rg_report.h"
 #include "report/output/rg_page.h"
@@ -156,7 +157,13 @@ void TrgEngine::DataAdvance()
         return;
     }
     RefreshBreakValues();
+    TakeRecord();
+}
+
+void TrgEngine::TakeRecord()
+{
     pipeline_->DoOnTraversal();
+    rgTraverseRecord(report_, pipeline_);
 }
 
 void TrgEngine::DataNext()
@@ -180,7 +187,7 @@ void TrgEngine::DataNext()
         secondState_ |= e2GroupFooters;
         return;
     }
-    pipeline_->DoOnTraversal();
+    TakeRecord();
 }
 
 bool TrgEngine::CheckGroupBreaks()
@@ -192,8 +199,11 @@ bool TrgEngine::CheckGroupBreaks()
     if (outermost < 0)
         return false;
     // A break of an outer group breaks every group inside it.
-    for (int i = outermost; i < report_->GetGroupCount(); ++i)
+    for (int i = outermost; i < report_->GetGroupCount(); ++i) {
         report_->GetGroupAt(i)->Break();
+        if (!(secondState_ & e2EndOfData))
+            rgResetGroupComponents(report_, report_->GetGroupAt(i));
+    }
     return true;
 }
 
@@ -452,6 +462,9 @@ void TrgEngine::InitGeneration()
     }
     for (int i = 0; i < report_->GetBandCount(); ++i)
         report_->GetBandAt(i)->InitForPrint();
+    // The first record, once the components have reset their values.
+    if (pipeline_ && pipelineOpen_)
+        rgTraverseRecord(report_, pipeline_);
     printDateTime_ = Clock ? Clock() : Now();
     engineState_ |= esStarted;
     pageNo_ = lastPageNo_ = 0;

@@ -159,6 +159,9 @@ public:
     int GetPageBottom() const override;
     void SetPageCount(int Count) override;
     void DataAdvance() override;
+    // The pipeline reports the record taken; components that keep a value
+    // between records take it.
+    void TakeRecord();
     void DataNext() override;
     void DetachPipelines() override;
     void EndOfData() override;

@@ -161,7 +161,7 @@ public:
     virtual bool TraversesRecords() const { return false; }
     virtual bool IsDataAware() const { return false; }
     virtual bool IsPrinting() const { return false; }
-    void GenerateDrawCommand(TrgPage* Page);
+    virtual void GenerateDrawCommand(TrgPage* Page);
     virtual void PropertyChanged() {}
     void SetFontColor(TColor Value);
     // Converts what a stream of an older engine version held (versions as

@@ -6,6 +6,9 @@
 #include "platform/stream/component_reader.h"
 #include "platform/stream/component_writer.h"
 #include "report/engine/rg_bands.h"
+#include "report/engine/rg_calculated_text.h"
+#include "report/engine/rg_data_text.h"
+#include "report/engine/rg_memo.h"
 #include "report/engine/rg_engine.h"
 #include "report/engine/rg_groups.h"
 #include "report/engine/rg_text_components.h"
@@ -433,6 +436,9 @@ const TEnumInfo* Enum(const char* TypeName, std::span<const char* const> Identif
 void DescribeReportClasses()
 {
     rgRegisterTextComponentClasses();
+    rgRegisterDataTextClasses();
+    rgRegisterCalculatedTextClasses();
+    rgRegisterMemoClasses();
     rgRegisterBandClasses();
     rgRegisterGroupClasses();
     const TEnumInfo* passSettings = Enum("TrgPassSettingType", TrgPassSettingTypeIdentifiers);

@@ -1,0 +1,140 @@
+#include "report/engine/rg_calc.h"
+
+
+#include "report/engine/rg_bands.h"
+#include "report/engine/rg_pipeline.h"
+#include "report/engine/rg_report.h"
+#include "report/output/rg_strings.h"
+
+TrgDBCalc::TrgDBCalc(TComponent* AOwner) : TrgDBText(AOwner)
+{
+    // record count, value, start record number
+    cacheOffset_ = ExtendCacheRecord(20);
+}
+
+void TrgDBCalc::SetDBCalcType(TrgDBCalcType Value)
+{
+    dbCalcType_ = Value;
+    Invalidate();
+    PropertyChanged();
+}
+
+void TrgDBCalc::TraverseRecord()
+{
+    TrgDataPipeline* pipeline = DataPipeline();
+    if (!pipeline || (DataField().isEmpty() && dbCalcType_ != dcCount) ||
+        (pipeline->PipelineState() & tsNoRecords)) {
+        value_ = 0;
+        recordCount_ = 0;
+        return;
+    }
+    if (ForceNewValue()) {
+        SetForceNewValue(false);
+        startRecordNo_ = pipeline->RecordNo();
+        ResetValueState();
+        if (OnGroupBreak)
+            OnGroupBreak(this);
+    }
+    double amount = 0;
+    if (dbCalcType_ == dcCount)
+        amount = pipeline->RecordNo() - startRecordNo_ + 1;
+    else
+        amount = pipeline->GetFieldAsDouble(DataField());
+    switch (dbCalcType_) {
+    case dcCount:
+        value_ = amount;
+        break;
+    case dcSum:
+    case dcAverage:
+        value_ += amount;
+        break;
+    case dcMinimum:
+        if (recordCount_ == 0 || amount < value_)
+            value_ = amount;
+        break;
+    case dcMaximum:
+        if (recordCount_ == 0 || amount > value_)
+            value_ = amount;
+        break;
+    }
+    recordCount_ = pipeline->RecordNo() - startRecordNo_ + 1;
+    TrgDBText::TraverseRecord();
+    if (OnCalc)
+        OnCalc(this);
+}
+
+void TrgDBCalc::ResetValueState()
+{
+    TrgDBText::ResetValueState();
+    value_ = 0;
+    recordCount_ = 0;
+    SetForceNewValue(true);
+}
+
+QString TrgDBCalc::DesignText() const
+{
+    QString field = DataField();
+    if (field.isEmpty())
+        field = dbCalcType_ == dcCount ? QStringLiteral("*") : QStringLiteral("?");
+    return rgLoadString(GetLanguageIndex() + 313 + int(dbCalcType_)) + QLatin1Char('(') + field + QLatin1Char(')');
+}
+
+QString TrgDBCalc::GetDescription() const { return Name + QStringLiteral(": ") + DesignText(); }
+
+QString TrgDBCalc::ComputeText()
+{
+    double shown = value_;
+    if (dbCalcType_ == dcAverage)
+        shown = recordCount_ == 0 ? 0 : value_ / recordCount_;
+    return FormatText(dtDouble, shown);
+}
+
+void TrgDBCalc::SaveCacheFields(TrgCacheRecord& Record)
+{
+    TrgDBText::SaveCacheFields(Record);
+    Record.PutDouble(cacheOffset_, recordCount_);
+    Record.PutDouble(cacheOffset_ + 8, value_);
+    Record.PutInt32(cacheOffset_ + 16, startRecordNo_);
+}
+
+void TrgDBCalc::RestoreCacheFields(const TrgCacheRecord& Record)
+{
+    TrgDBText::RestoreCacheFields(Record);
+    recordCount_ = Record.GetDouble(cacheOffset_);
+    value_ = Record.GetDouble(cacheOffset_ + 8);
+    startRecordNo_ = Record.GetInt32(cacheOffset_ + 16);
+}
+
+// ---- traversal -------------------------------------------------------------------
+
+void rgTraverseRecord(TrgCustomReport* Report, TrgDataPipeline* Pipeline)
+{
+    if (!Report)
+        return;
+    for (int b = 0; b < Report->GetBandCount(); ++b) {
+        const TrgBand* band = Report->GetBandAt(b);
+        for (int c = 0; c < band->GetComponentCount(); ++c) {
+            TrgComponent* component = band->GetComponentAt(c);
+            if (!component->TraversesRecords())
+                continue;
+            TrgDataPipeline* own = component->DataPipeline();
+            if (component->IsDataAware() && own && own != Pipeline && !component->TraverseAlways)
+                continue;
+            component->TraverseRecord();
+        }
+    }
+}
+
+void rgResetGroupComponents(TrgCustomReport* Report, const TrgGroup* Group)
+{
+    if (!Report || !Group)
+        return;
+    for (int b = 0; b < Report->GetBandCount(); ++b) {
+        const TrgBand* band = Report->GetBandAt(b);
+        for (int c = 0; c < band->GetComponentCount(); ++c) {
+            TrgComponent* component = band->GetComponentAt(c);
+            if (component->UsesResetGroup() && component->ResetGroup == Group)
+                component->SetForceNewValue(true);
+        }
+    }
+}

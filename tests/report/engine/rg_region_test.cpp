@@ -1,0 +1,173 @@
+// Regions: components laid out relative to the region, the region growing
+// with a stretching memo and carrying it over pages, a region without
+// Stretch keeping its height, moving with its components, the frame drawn
+// behind them, and partners that go away.
+
+#include "component_fixtures.h"
+#include "report/engine/rg_region.h"
+
+namespace {
+
+class RegionTest : public TComponentsTest {
+public:
+    TrgRegion* AddRegion(TrgBand* Band, int Left, int Top, int Width, int Height)
+    {
+        auto* region = new TrgRegion(&form);
+        region->SetBand(Band);
+        region->SetmmBounds(Left, Top, Width, Height);
+        region->Pen()->Width = 200;
+        return region;
+    }
+    // The draw command lines of a dump that start with Class.
+    static QStringList Commands(const QString& Dump, const QString& Class)
+    {
+        QStringList lines;
+        for (const QString& line : Dump.split('\n'))
+            if (line.startsWith(Class + ' '))
+                lines << line;
+        return lines;
+    }
+};
+
+TEST_F(RegionTest, ComponentsAreLaidOutRelativeToTheRegionAndDrawnAboveIt)
+{
+    auto rows = MakeRows(1);
+    MakeMemoReport(rows.get(), 10000);
+    TrgRegion* region = AddRegion(detail, 20000, 2000, 40000, 8000);
+    TrgMemo* memo = AddMemo(detail, {"drin"}, 22000, 3000, false);
+    memo->SetmmHeight(4500);
+    region->AddChild(memo);
+    const std::vector<QString> pages = PrintAll();
+    ASSERT_EQ(pages.size(), 1u);
+    const QStringList lines = pages[0].split('\n');
+    // The frame, inset by half the pen, then the memo at the same place
+    // relative to the region as in the design.
+    const int top = kMargin + 5000;
+    const int shape = lines.indexOf(QStringLiteral("TrgDrawShape %1 %2 %3 %4")
+                                        .arg(kMargin + 20000 + 100)
+                                        .arg(top + 2000 + 100)
+                                        .arg(40000 - 200)
+                                        .arg(8000 - 200));
+    ASSERT_GE(shape, 0) << pages[0].toStdString();
+    ASSERT_GT(lines.size(), shape + 1);
+    EXPECT_TRUE(lines.at(shape + 1).startsWith(
+        QStringLiteral("TrgDrawText %1 %2 30000 4500 \"\" MS Sans Serif/8 [drin]").arg(kMargin + 22000).arg(top + 3000)))
+        << pages[0].toStdString();
+}
+
+TEST_F(RegionTest, AStretchingRegionGrowsWithItsMemoAndGoesOnOverPages)
+{
+    auto rows = MakeTexts({Paragraphs(12)});
+    MakeMemoReport(rows.get());
+    TrgRegion* region = AddRegion(detail, 0, 0, 40000, 4000);
+    TrgDBMemo* memo = AddDBMemo(detail, QStringLiteral("Text"), 1000, 1000);
+    region->AddChild(memo);
+    EXPECT_TRUE(region->Stretch()) << "a stretching memo turns the region's Stretch on";
+    report->SetPassSetting(psTwoPass);
+    const std::vector<QString> pages = PrintAll();
+
+    ASSERT_EQ(pages.size(), 2u);
+    EXPECT_EQ(MemoLines(pages), Paragraphs(12));
+    const int top = kMargin + 5000;
+    // Page 1: the memo from 1 mm below the region's top as far as the
+    // footer allows; the region covers it.
+    const int firstLines = (kBodyBottom - 5000 - (top + 1000)) / 4233;
+    EXPECT_EQ(MemoLines(pages[0]).size(), firstLines);
+    EXPECT_EQ(Commands(pages[0], "TrgDrawShape"),
+              QStringList{QStringLiteral("TrgDrawShape %1 %2 %3 %4")
+                              .arg(kMargin + 100)
+                              .arg(top + 100)
+                              .arg(40000 - 200)
+                              .arg(1000 + firstLines * 4233 - 200)});
+    // Page 2: the region starts at the band's top, the memo at the region's.
+    EXPECT_EQ(Commands(pages[1], "TrgDrawShape"),
+              QStringList{QStringLiteral("TrgDrawShape %1 %2 %3 %4")
+                              .arg(kMargin + 100)
+                              .arg(top + 100)
+                              .arg(40000 - 200)
+                              .arg((12 - firstLines) * 4233 - 200)});
+    EXPECT_TRUE(Commands(pages[1], "TrgDrawText").join('\n').contains(
+        QStringLiteral("TrgDrawText %1 %2 30000").arg(kMargin + 1000).arg(top)));
+
+    EXPECT_EQ(Regenerate({2, 1}), (std::vector<QString>{pages[1], pages[0]}));
+}
+
+TEST_F(RegionTest, ARegionWithoutStretchKeepsItsHeight)
+{
+    auto rows = MakeTexts({Paragraphs(12)});
+    MakeMemoReport(rows.get(), 10000);
+    TrgRegion* region = AddRegion(detail, 0, 0, 40000, 9000);
+    TrgDBMemo* memo = AddDBMemo(detail, QStringLiteral("Text"), 0, 0, false);
+    memo->SetmmHeight(9000);
+    region->AddChild(memo);
+    memo->SetStretch(true);
+    region->SetStretch(false);
+    ASSERT_TRUE(memo->Stretch());
+    const std::vector<QString> pages = PrintAll();
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_EQ(MemoLines(pages), Paragraphs(2)) << "what fits the memo's design height";
+    EXPECT_EQ(Commands(pages[0], "TrgDrawShape").size(), 1);
+    EXPECT_TRUE(Commands(pages[0], "TrgDrawShape").at(0).endsWith(QStringLiteral(" %1").arg(9000 - 200)));
+}
+
+TEST_F(RegionTest, MovingARegionMovesItsComponents)
+{
+    auto rows = MakeRows(1);
+    MakeMemoReport(rows.get(), 20000);
+    TrgRegion* region = AddRegion(detail, 1000, 1000, 30000, 8000);
+    TrgMemo* memo = AddMemo(detail, {"x"}, 2000, 3000, false);
+    TrgLabel* label = AddLabel(detail, QStringLiteral("L"), 4000, 2000);
+    region->AddChild(memo);
+    region->AddChild(label);
+    region->SetmmBounds(6000, 3000, 30000, 8000);
+    EXPECT_EQ((std::pair{memo->mmLeft(), memo->mmTop()}), (std::pair{7000, 5000}));
+    EXPECT_EQ((std::pair{label->mmLeft(), label->mmTop()}), (std::pair{9000, 4000}));
+    region->SetmmTop(2000);
+    EXPECT_EQ(memo->mmTop(), 4000);
+    EXPECT_EQ(label->mmTop(), 3000);
+}
+
+TEST_F(RegionTest, ATransparentRegionDrawsOnlyItsFrame)
+{
+    auto rows = MakeRows(1);
+    MakeMemoReport(rows.get());
+    TrgRegion* region = AddRegion(detail, 0, 0, 30000, 4000);
+    region->Brush()->Style = bsSolid;
+    region->SetTransparent(true);
+    EXPECT_EQ(region->Brush()->Style, bsClear);
+    region->SetTransparent(false);
+    EXPECT_EQ(region->Brush()->Style, bsSolid);
+    region->SetTransparent(true);
+    PrintAll();
+    TrgPage page(nullptr);
+    page.SetPrinterSetup(report->PrinterSetup());
+    region->CreateDrawCommand(&page);
+    ASSERT_EQ(page.GetDrawCommandCount(), 1);
+    const auto* shape = dynamic_cast<const TrgDrawShape*>(page.GetDrawCommand(0));
+    ASSERT_TRUE(shape);
+    EXPECT_EQ(shape->Brush.Style, bsClear);
+    EXPECT_EQ(shape->Pen.Width, 200);
+}
+
+TEST_F(RegionTest, ComponentsThatGoLeaveTheRegionAndARegionHoldingATargetRefusesIt)
+{
+    auto rows = MakeRows(1);
+    MakeMemoReport(rows.get());
+    TrgRegion* region = AddRegion(detail, 0, 0, 30000, 4000);
+    TrgMemo* inside = AddMemo(detail, {"a"}, 0, 0, false);
+    inside->SetmmHeight(4500);
+    auto* gone = AddMemo(detail, {"b"}, 0, 0, false);
+    region->AddChild(inside);
+    region->AddChild(gone);
+    delete gone;
+    ASSERT_EQ(region->GetChildCount(), 1);
+    EXPECT_EQ(region->GetChildAt(0), inside);
+    EXPECT_FALSE(rgCanShiftRelativeTo(region, inside));
+    EXPECT_THROW(region->SetShiftRelativeTo(inside), EInvalidPropertyError);
+    EXPECT_EQ(inside->Region(), region);
+    delete region;
+    EXPECT_EQ(inside->Region(), nullptr);
+    EXPECT_EQ(MemoLines(PrintAll()), QStringList{"a"}) << "back in its band";
+}
+
+}  // namespace

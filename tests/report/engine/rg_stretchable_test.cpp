@@ -1,0 +1,268 @@
+// Stretchable components: chains of ShiftRelativeTo generated and drawn
+// from their head, continuing over pages, cycles refused, the flags that
+// exclude each other, the one-thousandth fit tolerance, the gap below a
+// component, partners that go away, and the stream form.
+
+#include <algorithm>
+
+#include "component_fixtures.h"
+#include "platform/stream/component_writer.h"
+#include "platform/stream/stream_text.h"
+#include "report/output/rg_strings.h"
+
+namespace {
+
+using StretchableTest = TComponentsTest;
+
+// The tops of the draw commands whose memo lines start with Prefix.
+int TopOf(const QString& Dump, const QString& FirstLine)
+{
+    for (const QString& line : Dump.split(QLatin1Char('\n')))
+        if (line.contains(QStringLiteral("[") + FirstLine))
+            return line.section(QLatin1Char(' '), 2, 2).toInt();
+    return -1;
+}
+
+TEST_F(StretchableTest, AChainIsPlacedAndDrawnFromItsHeadEachBelowTheOneBefore)
+{
+    auto rows = MakeRows(2);
+    MakeMemoReport(rows.get());
+    // Band order C, B, A.
+    TrgMemo* c = AddMemo(detail, {"C1", "C2"}, 0, 0);
+    TrgMemo* b = AddMemo(detail, {"B1", "B2", "B3"}, 0, 0);
+    TrgMemo* a = AddMemo(detail, {"A1"}, 0, 0);
+    b->SetShiftRelativeTo(a);
+    c->SetShiftRelativeTo(b);
+    b->SetmmBottomOffset(1000);
+    const std::vector<QString> pages = PrintAll();
+
+    ASSERT_EQ(pages.size(), 2u);
+    const int line = 4233;
+    const int top = kMargin + 5000;
+    EXPECT_EQ(MemoLines(pages[0]), (QStringList{"A1", "B1", "B2", "B3", "C1", "C2"}))
+        << "head first, whatever the band's order: " << pages[0].toStdString();
+    EXPECT_EQ(TopOf(pages[0], "A1"), top);
+    EXPECT_EQ(TopOf(pages[0], "B1"), top + line);
+    EXPECT_EQ(TopOf(pages[0], "C1"), top + 4 * line + 1000) << "below B's bottom offset";
+    // The head's space covers the whole chain: record 2 would begin at
+    // top + 6 lines + 1000, where A's line no longer fits.
+    EXPECT_EQ(TopOf(pages[1], "A1"), top);
+    EXPECT_EQ(a->Dependents(), std::vector<TrgStretchable*>{b});
+    EXPECT_EQ(b->Dependents(), std::vector<TrgStretchable*>{c});
+}
+
+TEST_F(StretchableTest, AChainGrowsTheBandSoTheNextRecordFollowsItsLowestMember)
+{
+    auto rows = MakeRows(2);
+    MakeMemoReport(rows.get());
+    TrgMemo* a = AddMemo(detail, {"A1"}, 0, 0);
+    TrgMemo* b = AddMemo(detail, {"B1"}, 0, 0);
+    TrgMemo* c = AddMemo(detail, {"C1"}, 0, 0);
+    b->SetShiftRelativeTo(a);
+    c->SetShiftRelativeTo(b);
+    const std::vector<QString> pages = PrintAll();
+
+    ASSERT_EQ(pages.size(), 1u);
+    const int line = 4233;
+    const int top = kMargin + 5000;
+    EXPECT_EQ(MemoLines(pages[0]), (QStringList{"A1", "B1", "C1", "A1", "B1", "C1"}));
+    const QStringList dump = pages[0].split('\n');
+    EXPECT_EQ(dump.at(5).section(' ', 2, 2).toInt(), top + 3 * line) << "record 2's A below record 1's C";
+    EXPECT_EQ(dump.at(7).section(' ', 2, 2).toInt(), top + 5 * line);
+}
+
+TEST_F(StretchableTest, AChainContinuesOverPagesAndRegeneratesInAnyOrder)
+{
+    auto rows = MakeRows(1);
+    MakeMemoReport(rows.get());
+    TrgMemo* a = AddMemo(detail, Paragraphs(3), 0, 0);
+    TrgMemo* b = AddMemo(detail, Paragraphs(12, 4), 0, 0);
+    TrgMemo* c = AddMemo(detail, Paragraphs(4, 16), 0, 0);
+    b->SetShiftRelativeTo(a);
+    c->SetShiftRelativeTo(b);
+    report->SetPassSetting(psTwoPass);
+    const std::vector<QString> pages = PrintAll();
+
+    ASSERT_EQ(pages.size(), 3u);
+    EXPECT_EQ(MemoLines(pages), Paragraphs(19));
+    EXPECT_EQ(MemoLines(pages[0]), Paragraphs(7));
+    EXPECT_EQ(TopOf(pages[1], "Absatz 8"), kMargin + 5000) << "B goes on at the band's top";
+    std::vector<QString> again = Regenerate({3, 2, 1, 2});
+    EXPECT_EQ(again[0], pages[2]);
+    EXPECT_EQ(again[1], pages[1]);
+    EXPECT_EQ(again[2], pages[0]);
+    EXPECT_EQ(again[3], pages[1]);
+}
+
+TEST_F(StretchableTest, ACyclicShiftRelativeToIsRefusedInTheReportsLanguage)
+{
+    auto rows = MakeRows(1);
+    MakeMemoReport(rows.get());
+    TrgMemo* a = AddMemo(detail, {"A"}, 0, 0);
+    TrgMemo* b = AddMemo(detail, {"B"}, 0, 0);
+    TrgMemo* c = AddMemo(detail, {"C"}, 0, 0);
+    b->SetShiftRelativeTo(a);
+    c->SetShiftRelativeTo(b);
+    struct Case {
+        TrgMemo* component;
+        TrgMemo* target;
+    };
+    for (TrgLanguageType language : {lgEnglish, lgGerman}) {
+        report->SetLanguage(language);
+        const QString message = rgLoadString(rgLanguageResourceBase(language) + 342);
+        for (const Case& cycle : {Case{a, c}, Case{a, b}, Case{b, c}, Case{a, a}}) {
+            TrgStretchable* before = cycle.component->ShiftRelativeTo();
+            try {
+                cycle.component->SetShiftRelativeTo(cycle.target);
+                ADD_FAILURE() << "no error for " << cycle.component->Name.toStdString();
+            } catch (const EInvalidPropertyError& error) {
+                EXPECT_EQ(QString::fromUtf8(error.what()), message);
+            }
+            EXPECT_EQ(cycle.component->ShiftRelativeTo(), before) << "the old value stays";
+        }
+    }
+    EXPECT_EQ(rgLoadString(rgLanguageResourceBase(lgEnglish) + 342),
+              QStringLiteral("Cyclic assignment of ShiftRelativeTo property."));
+    EXPECT_TRUE(rgCanShiftRelativeTo(c, a)) << "a second path to the head is no cycle";
+}
+
+TEST_F(StretchableTest, StretchAndTheChainExcludeTheParentFlags)
+{
+    auto rows = MakeRows(1);
+    MakeMemoReport(rows.get());
+    auto* band = AddBand<TrgSummaryBand>(5000);
+    ASSERT_EQ(band->PrintHeight(), phStatic);
+    TrgMemo* head = AddMemo(band, {"A"}, 0, 0, false);
+    TrgMemo* memo = AddMemo(band, {"B"}, 0, 0, false);
+    memo->SetStretch(true);
+    EXPECT_EQ(band->PrintHeight(), phDynamic);
+
+    using Setter = void (TrgPrintable::*)(bool);
+    using Getter = bool (TrgPrintable::*)() const;
+    struct Flag {
+        const char* name;
+        Setter set;
+        Getter get;
+    };
+    for (const Flag& flag : {Flag{"ReprintOnOverFlow", &TrgPrintable::SetReprintOnOverFlow, &TrgPrintable::ReprintOnOverFlow},
+                             Flag{"ShiftWithParent", &TrgPrintable::SetShiftWithParent, &TrgPrintable::ShiftWithParent},
+                             Flag{"StretchWithParent", &TrgPrintable::SetStretchWithParent,
+                                  &TrgPrintable::StretchWithParent}}) {
+        SCOPED_TRACE(flag.name);
+        memo->SetStretch(true);
+        memo->SetShiftRelativeTo(head);
+        (memo->*flag.set)(true);
+        EXPECT_TRUE((memo->*flag.get)());
+        EXPECT_FALSE(memo->Stretch());
+        EXPECT_EQ(memo->ShiftRelativeTo(), nullptr);
+        EXPECT_TRUE(head->Dependents().empty());
+        memo->SetShiftRelativeTo(head);
+        EXPECT_FALSE((memo->*flag.get)()) << "a chain clears it again";
+        (memo->*flag.set)(true);
+        memo->SetStretch(true);
+        EXPECT_FALSE((memo->*flag.get)()) << "so does Stretch";
+    }
+}
+
+TEST_F(StretchableTest, AComponentEndingOneThousandthBelowTheLimitStillFits)
+{
+    // Two records of a 15 mm memo under a header of 5 mm plus Extra: the
+    // second ends Extra thousandths below the footer's top.
+    for (int extra : {0, 1, 2}) {
+        SCOPED_TRACE(extra);
+        report = std::make_unique<TCapturingReport>(&form);
+        SetUp();
+        auto rows = MakeRows(2);
+        MakeMemoReport(rows.get());
+        ASSERT_TRUE(header->SetmmHeight(5000 + extra));
+        detail->SetPrintHeight(phDynamic);
+        TrgMemo* memo = AddMemo(detail, {"x"}, 0, 0, false);
+        memo->SetmmHeight(15000);
+        EXPECT_EQ(PrintAll().size(), extra <= 1 ? 1u : 2u);
+    }
+}
+
+TEST_F(StretchableTest, TheGapBelowAComponentCountsOnlyWhenItUsedSpace)
+{
+    auto rows = MakeTexts({Paragraphs(1), {}, Paragraphs(1, 2)});
+    MakeMemoReport(rows.get());
+    TrgDBMemo* memo = AddDBMemo(detail, QStringLiteral("Text"), 0, 0);
+    memo->SetmmBottomOffset(1500);
+    const std::vector<QString> pages = PrintAll();
+    ASSERT_EQ(pages.size(), 1u);
+    const int top = kMargin + 5000;
+    EXPECT_EQ(TopOf(pages[0], "Absatz 1"), top);
+    EXPECT_EQ(TopOf(pages[0], "Absatz 2"), top + 4233 + 1500) << "the empty record adds nothing";
+}
+
+TEST_F(StretchableTest, PartnersThatGoAwayAreForgotten)
+{
+    auto rows = MakeRows(1);
+    MakeMemoReport(rows.get());
+    TrgMemo* a = AddMemo(detail, {"A"}, 0, 0);
+    auto* b = AddMemo(detail, {"B"}, 0, 0);
+    TrgMemo* c = AddMemo(detail, {"C"}, 0, 0);
+    b->SetShiftRelativeTo(a);
+    c->SetShiftRelativeTo(a);
+    delete b;
+    EXPECT_EQ(a->Dependents(), std::vector<TrgStretchable*>{c});
+    delete a;
+    EXPECT_EQ(c->ShiftRelativeTo(), nullptr);
+
+    TrgMemo* d = AddMemo(detail, {"D"}, 0, 0);
+    c->SetShiftRelativeTo(d);
+    auto* other = AddBand<TrgSummaryBand>(5000);
+    d->SetBand(other);
+    EXPECT_EQ(c->ShiftRelativeTo(), nullptr) << "a target in another band is dropped";
+    EXPECT_TRUE(d->Dependents().empty());
+}
+
+TEST_F(StretchableTest, TheNamesOfferedForAChainLeaveOutCyclesAndTheComponentItself)
+{
+    auto rows = MakeRows(1);
+    MakeMemoReport(rows.get());
+    TrgMemo* a = AddMemo(detail, {"A"}, 0, 0);
+    TrgMemo* b = AddMemo(detail, {"B"}, 0, 0);
+    TrgMemo* c = AddMemo(detail, {"C"}, 0, 0);
+    a->Name = "Zeta";
+    b->Name = "Alpha";
+    c->Name = "Mitte";
+    TrgLabel* label = AddLabel(detail, "L", 0, 0);
+    label->Name = "Beschriftung";
+    b->SetShiftRelativeTo(a);
+    c->SetShiftRelativeTo(b);
+
+    QStringList names;
+    rgGetShiftRelativeToList(a, names);
+    EXPECT_TRUE(names.isEmpty()) << names.join(',').toStdString();
+    rgGetShiftRelativeToList(c, names);
+    EXPECT_EQ(names, (QStringList{"Alpha", "Zeta"}));
+    rgGetBandComponentNames(detail, names);
+    EXPECT_EQ(names, (QStringList{"Alpha", "Beschriftung", "Mitte", "Zeta"}));
+}
+
+TEST_F(StretchableTest, BothOffsetsAreWrittenEvenWhenZeroAndReadBack)
+{
+    rgRegisterMemoClasses();
+    auto rows = MakeRows(1);
+    MakeMemoReport(rows.get());
+    TrgMemo* memo = AddMemo(detail, {"A"}, 0, 0);
+    memo->Name = "Notiz";
+    auto textForm = [](TComponent* Component) {
+        QByteArray binary;
+        TWriter writer(binary);
+        writer.WriteRootComponent(Component);
+        return QString::fromLatin1(ObjectBinaryToText(binary));
+    };
+    const QString zero = textForm(memo);
+    EXPECT_TRUE(zero.contains("mmBottomOffset = 0")) << zero.toStdString();
+    EXPECT_TRUE(zero.contains("mmOverFlowOffset = 0")) << zero.toStdString();
+    memo->SetmmBottomOffset(1234);
+    memo->SetmmOverFlowOffset(-56);
+    const QString set = textForm(memo);
+    EXPECT_TRUE(set.contains("mmBottomOffset = 1234")) << set.toStdString();
+    EXPECT_TRUE(set.contains("mmOverFlowOffset = -56")) << set.toStdString();
+    EXPECT_TRUE(set.contains("Stretch = True")) << set.toStdString();
+}
+
+}  // namespace
