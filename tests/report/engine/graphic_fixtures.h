@@ -1,0 +1,106 @@
+#pragma once
+// Engine tests whose reports are printed into a PDF and judged from
+// outside: each final page goes to the PDF page printer, and the PDF is read
+// back with poppler's tools.
+
+#include <QDir>
+#include <functional>
+#include <QImage>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include "../output/pdf_tools.h"
+#include "engine_fixtures.h"
+#include "pdf_page_printer.h"
+#include "platform/stream/component_reader.h"
+#include "platform/stream/component_writer.h"
+#include "platform/stream/stream_text.h"
+
+constexpr int kPrintResolution = 300;
+
+// Lengths of the tests in thousandths of a millimetre.
+constexpr int MM(double Millimetres) { return int(Millimetres * 1000 + (Millimetres >= 0 ? 0.5 : -0.5)); }
+// Thousandths of a millimetre of a length in screen pixels at 96 per inch.
+inline double ScreenPixelsInMM(int Pixels) { return Pixels * 25400.0 / 96.0; }
+// A position in thousandths of a millimetre as a pixel of the printed page.
+inline int PagePixel(int MMThousandths) { return int(MMThousandths * double(kPrintResolution) / 25400.0); }
+
+// A report that also prints each final page into a PDF.
+class TPdfReport : public TCapturingReport {
+public:
+    using TCapturingReport::TCapturingReport;
+    rgtest::TPdfPagePrinter* Printer = nullptr;
+    // Called with each final page.
+    std::function<void(TrgPage*)> OnFinalPage;
+    void PageGenerated() override
+    {
+        TCapturingReport::PageGenerated();
+        if (Engine()->Page()->CalculationOnly || !Engine()->Page()->Final)
+            return;
+        if (Printer)
+            Printer->Print(Engine()->Page());
+        if (OnFinalPage)
+            OnFinalPage(Engine()->Page());
+    }
+};
+
+class TPdfEngineTest : public TEngineTest {
+protected:
+    void SetUp() override
+    {
+        report = std::make_unique<TPdfReport>(&form);
+        TEngineTest::SetUp();
+        ASSERT_TRUE(dir.isValid());
+    }
+    TPdfReport* PdfReport() { return static_cast<TPdfReport*>(report.get()); }
+    QString Pdf() const { return dir.filePath(QStringLiteral("bericht.pdf")); }
+
+    // Prints every page into the PDF; returns the page dumps.
+    std::vector<QString> PrintToPdf()
+    {
+        rgtest::TPdfPagePrinter printer(Pdf(), kPrintResolution, QSizeF(kPaperWidth / 1000.0, kPaperHeight / 1000.0));
+        PdfReport()->Printer = &printer;
+        std::vector<QString> pages = PrintAll();
+        PdfReport()->Printer = nullptr;
+        printer.Finish();
+        return pages;
+    }
+
+    // The PDF's pages in colour at the print resolution.
+    std::vector<QImage> Rasterise()
+    {
+        const QString prefix = dir.filePath(QStringLiteral("raster"));
+        const rgtest::TToolResult result = rgtest::RunTool(
+            "pdftoppm", {"-r", QString::number(kPrintResolution), "-png", Pdf(), prefix});
+        EXPECT_EQ(result.ExitCode, 0) << result.Output.toStdString();
+        std::vector<QImage> pages;
+        for (const QString& name : QDir(dir.path()).entryList({"raster*.png"}, QDir::Files, QDir::Name))
+            pages.push_back(QImage(dir.filePath(name)).convertToFormat(QImage::Format_RGB32));
+        return pages;
+    }
+
+    static bool HaveTools(std::initializer_list<const char*> Tools)
+    {
+        for (const char* tool : Tools)
+            if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
+                return false;
+        return true;
+    }
+
+    QTemporaryDir dir;
+};
+
+// The text form of a component written as a root.
+inline QString ComponentTextForm(TComponent* Component)
+{
+    QByteArray binary;
+    TWriter writer(binary);
+    writer.WriteRootComponent(Component);
+    return QString::fromLatin1(ObjectBinaryToText(binary));
+}
+
+// Reads a text form into Component.
+inline void ReadComponentTextForm(const QString& Text, TComponent* Component)
+{
+    ComponentFromBytes(ObjectTextToBinary(Text.toLatin1()), Component);
+}
