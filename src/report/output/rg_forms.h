@@ -150,7 +150,14 @@ class TrgCustomPictureDialog : public TrgForm { public: using TrgForm::TrgForm; 
 class TrgCustomDBCalcDialog : public TrgForm { public: using TrgForm::TrgForm; };
 class TrgCustomShiftDialog : public TrgForm { public: using TrgForm::TrgForm; };
 class TrgCustomDrillDownDialog : public TrgForm { public: using TrgForm::TrgForm; };
-class TrgCustomTemplateErrorDialog : public TrgForm { public: using TrgForm::TrgForm; };
+// Shown for each error met while a template is read: Ignore, Cancel or
+// Ignore All (modal results mrIgnore, mrCancel, mrAll).
+class TrgCustomTemplateErrorDialog : public TrgForm {
+public:
+    using TrgForm::TrgForm;
+    virtual QString GetMessage() const = 0;
+    virtual void SetMessage(const QString& Value) = 0;
+};
 class TrgCustomTemplateDialog : public TrgForm { public: using TrgForm::TrgForm; };
 class TrgCustomPositionDialog : public TrgForm { public: using TrgForm::TrgForm; };
 class TrgCustomBandPositionDialog : public TrgForm { public: using TrgForm::TrgForm; };

@@ -1,0 +1,70 @@
+#pragma once
+// The built-in palette of printable component classes (each registered by
+// name through rgRegisterComponentClass, so templates naming it can be read).
+//
+// Event properties of the engine's classes are streamed as method names and
+// bound, when read, to the methods the owner form publishes
+// (TrgMethodOwner); rgRegisterBuiltInComponentClasses describes them too.
+
+#include <QString>
+
+#include <any>
+#include <map>
+
+#include "platform/stream/class_registry.h"
+#include "report/engine/rg_component.h"
+
+// Describes the engine's classes (report, bands, groups, components) and
+// registers every printable component class of the built-in palette, and
+// the event properties of them all, and the template error dialog. Safe
+// to call again.
+void rgRegisterBuiltInComponentClasses();
+
+// ---- event handlers bound by name --------------------------------------------
+
+// The methods a form publishes by name, each with the event type it serves.
+class TrgMethodTable {
+public:
+    template <class Event> void Publish(const QString& Name, Event Handler)
+    {
+        methods_[Name.toLower()] = std::any(std::move(Handler));
+    }
+    bool Contains(const QString& Name) const { return methods_.count(Name.toLower()) != 0; }
+    // nullptr when the name is unknown or its handler serves another event.
+    template <class Event> const Event* Find(const QString& Name) const
+    {
+        const auto it = methods_.find(Name.toLower());
+        return it == methods_.end() ? nullptr : std::any_cast<Event>(&it->second);
+    }
+
+private:
+    std::map<QString, std::any> methods_;
+};
+
+// A form whose methods templates may name as event handlers.
+class TrgMethodOwner {
+public:
+    virtual ~TrgMethodOwner() = default;
+    virtual const TrgMethodTable& PublishedMethods() const = 0;
+};
+
+// The handler that an event property read by name holds: it keeps the name,
+// so the event is written back as it was read.
+template <class Event>
+struct TrgBoundMethod {
+    QString Name;
+    Event Target;
+    template <class... A> void operator()(A&&... Args) const
+    {
+        if (Target)
+            Target(std::forward<A>(Args)...);
+    }
+};
+
+// The name an event was bound by; empty for one set in code or unset.
+template <class Event>
+QString rgBoundMethodName(const Event& Handler)
+{
+    const auto* bound = Handler.template target<TrgBoundMethod<Event>>();
+    return bound ? bound->Name : QString();
+}
