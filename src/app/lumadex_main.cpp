@@ -1,6 +1,7 @@
 #include "app/lumadex_main.h"
 
 #include "app/prog_start_form.h"
+#include "app/qt_translations.h"
 #include "app/unattended_prompts.h"
 #include "dialogs/search_missed_files_form.h"
 #include "dialogs/small_forms.h"
@@ -19,6 +20,7 @@
 #include <QWidget>
 
 #include <csignal>
+#include <cstring>
 #include <cstdio>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -68,12 +70,38 @@ QString RessourcenOrdner()
     return QStringLiteral(LUMADEX_RESOURCES_DIR);
 }
 
+// True when Qt can find a window system: a display of X or Wayland, or a
+// platform chosen by the user (QT_QPA_PLATFORM, "-platform").
+bool DesktopDa(int argc, char** argv)
+{
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        if (!qEnvironmentVariableIsEmpty(name))
+            return true;
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "-platform") == 0)
+            return true;
+    return false;
+}
+
 }  // namespace
 
 int LumadexMain(int argc, char** argv)
 {
+    // Without a window system Qt would abort; the user learns what to do.
+    if (!DesktopDa(argc, argv)) {
+        std::fputs("QV-Lumadex braucht eine grafische Oberfläche (X11 oder Wayland); es ist keine Anzeige gesetzt.\n"
+                   "Ohne Bildschirm starten: QT_QPA_PLATFORM=offscreen scripts/run\n"
+                   "QV-Lumadex needs a desktop (X11 or Wayland); no display is set.\n"
+                   "To run without a screen: QT_QPA_PLATFORM=offscreen scripts/run\n",
+                   stderr);
+        return 2;
+    }
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("QV-Lumadex"));
+    // Qt's own dialogs speak German like the rest of the program.
+    if (!QtUebersetzungLaden())
+        std::fputs("QV-Lumadex: Qt-Übersetzungen (qt6-translations-l10n) fehlen, Qt-Dialoge bleiben englisch.\n",
+                   stderr);
 
     // Without a screen nobody can answer: prompts are logged and answered
     // with their safe choice.

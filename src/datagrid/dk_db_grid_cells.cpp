@@ -394,7 +394,8 @@ void TdkDBGrid::ToggleCheckBox(int ACol)
         InvalidateCell(ACol, Row());
         return;
     }
-    if (!IsEditable() || f->ReadOnly())
+    // Whole-row selection shows the grid for browsing: its cells are not edited.
+    if (!IsEditable() || options_.Contains(dgRowSelect) || f->ReadOnly())
         return;
     QString type, params;
     dkGetControlType(ds, f->FieldName, type, params);

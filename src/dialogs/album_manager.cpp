@@ -703,9 +703,12 @@ void TBilderDBFManagerForm::GeoeffneteDBFinDBFVerwaltungEintragen(bool NewEntry)
     if (!Table1Oeffnen(ordner, name, false, true))
         return;
     dbe1_->SetOrder(0);
-    saetze = int(dbe1_->RecCount());
+    // Deleted entries, which the album hides, count nowhere.
     for (uint32_t r = 1; r <= dbe1_->RecCount(); ++r) {
         dbe1_->Go(r);
+        if (dbe1_->Deleted())
+            continue;
+        ++saetze;
         if (dbe1_->GetTrimString(QStringLiteral("SHORTDESC")).isEmpty())
             ++ohneDesc;
         else

@@ -700,7 +700,8 @@ void TBilderKopierenForm::BitBtnKopierenVerschiebenClick(TObject*)
     TDbe* dbe = haupt_.AlbumDbe();
     StopUhr(QStringLiteral("START"));
     const bool jedesVorher = CheckBoxJedesBildVorKopierenVerschiebenAnzeigen->Checked();
-    const QString zielOrdner = OrdnerNormalisiert(EditZielDir->Text().trimmed());
+    // A folder typed in Linux form ("/home/anna/Ziel") is taken in its Windows form.
+    const QString zielOrdner = OrdnerNormalisiert(LinuxToWinOrSelf(EditZielDir->Text().trimmed()));
     EditZielDir->SetText(zielOrdner);
     if (zielOrdner.isEmpty() || !VerzeichnisPruefen(zielOrdner, true, true) || !DirectoryExists(zielOrdner)) {
         ShowMessage(QStringLiteral("Verzeichnis ") + zielOrdner + QStringLiteral(" konnte nicht angelegt werden..."));
@@ -774,8 +775,10 @@ void TBilderKopierenForm::AlleBearbeiten(const QString& zielOrdner)
     // The entries of the run are taken first: a move deletes entries and
     // changes paths, which must not move the walk.
     std::vector<uint32_t> saetze;
+    // Deleted entries, which the album hides, are neither asked about nor copied.
     for (dbe->GoTop(); !dbe->Eof(); dbe->Skip(1))
-        saetze.push_back(dbe->RecNo());
+        if (!dbe->Deleted())
+            saetze.push_back(dbe->RecNo());
     const int total = int(saetze.size());
 
     auto status = std::make_unique<TStatus4Frm>(this);

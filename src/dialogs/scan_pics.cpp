@@ -16,6 +16,7 @@
 #include "platform/ui/menus.h"
 #include "platform/ui/std_ctrls.h"
 #include "platform/core/win1252.h"
+#include "platform/picture/picture_formats.h"
 #include "shared/general_texts.h"
 #include "shared/nachrichten_dialog.h"
 #include "shared/qk_find.h"
@@ -388,6 +389,12 @@ void TfrmScanPics::Bauen()
         QKFind1FindFile(s, r, p);
     };
     QKFind1->OnChange = [this](TObject* s, const QString&, int, int n) { QKFind1Change(s, n); };
+    // A picture whose suffix the chosen types do not take (".tiff", ".jfif")
+    // is reported, so the user learns why it was not added.
+    QKFind1->OnNotFindFile = [this](TObject*, const TSearchRec& r, const QString& p, const QString&) {
+        if (!(r.Attr & faDirectory) && PictureFormatFromExtension(r.Name) != 0)
+            Ueberspringen(QStringLiteral("Dateityp nicht gewählt"), p + r.Name);
+    };
     QKFind1->OnFinished = [this](TObject* s) { QKFind1Finished(s); };
 
     QKINI_Scan = new TQKINI(this);
@@ -757,6 +764,43 @@ void TfrmScanPics::Log(const QString& zeile)
         f.write(bytes);
 }
 
+void TfrmScanPics::Ueberspringen(const QString& grund, const QString& pfad)
+{
+    Log(QStringLiteral("Übersprungen (") + grund + QStringLiteral("): ") + pfad);
+    Zaehlen(grund);
+}
+
+void TfrmScanPics::Zaehlen(const QString& grund)
+{
+    ++uebersprungen_;
+    for (auto& [g, n] : gruende_)
+        if (g == grund) {
+            ++n;
+            return;
+        }
+    gruende_.emplace_back(grund, 1);
+}
+
+int TfrmScanPics::UebersprungenWegen(const QString& grund) const
+{
+    for (const auto& [g, n] : gruende_)
+        if (g == grund)
+            return n;
+    return 0;
+}
+
+QString TfrmScanPics::Bilanz() const
+{
+    QString text = QStringLiteral("\n\nNeu aufgenommen: ") + QString::number(neue_) +
+                   QStringLiteral("\nSchon im Fotoalbum: ") + QString::number(alte_) +
+                   QStringLiteral("\nÜbersprungen: ") + QString::number(uebersprungen_);
+    for (const auto& [grund, n] : gruende_)
+        text += QStringLiteral("\n    ") + grund + QStringLiteral(": ") + QString::number(n);
+    if (uebersprungen_ > 0)
+        text += QStringLiteral("\nDie übersprungenen Dateien stehen in ") + LogDatei() + QLatin1Char('.');
+    return text;
+}
+
 // ---------------------------------------------------------------------------
 // Runs
 // ---------------------------------------------------------------------------
@@ -789,6 +833,7 @@ void TfrmScanPics::btnScanStartClick(TObject* Sender)
     neue_ = 0;
     alte_ = 0;
     uebersprungen_ = 0;
+    gruende_.clear();
     ZaehlOffset = 0;
     // An Esc left over from another window must not stop this run at once.
     EscAbbruch = 0;
@@ -870,8 +915,7 @@ void TfrmScanPics::EinOrdner()
     SatzPanelFreigeben(true);
     if (CheckBoxFileCount->Checked()) {
         panFind->SetCaption(QStringLiteral("zähle Bilderdateien"));
-        Gesamt = qktCountFiles(ordner, Suchmaske, QKFind1->Subdirs, SpinEditMinDateiGroesse->Value(),
-                               SpinEditMaxDateiGroesse->Value());
+        Gesamt = qktCountFiles(ordner, Suchmaske, QKFind1->Subdirs, 0, 0);
     }
     QKFind1->Execute();
 }
@@ -894,8 +938,7 @@ void TfrmScanPics::MehrereLaufwerkeSuchen()
         panFind->SetCaption(QStringLiteral("zähle Bilderdateien"));
         Gesamt = 0;
         for (int i = 0; i < pfade.Count(); ++i)
-            Gesamt += qktCountFiles(pfade[i], Suchmaske, QKFind1->Subdirs, SpinEditMinDateiGroesse->Value(),
-                                    SpinEditMaxDateiGroesse->Value());
+            Gesamt += qktCountFiles(pfade[i], Suchmaske, QKFind1->Subdirs, 0, 0);
     }
     for (int i = 0; i < pfade.Count(); ++i) {
         QString ordner = OhneBackslash(pfade[i]);
@@ -909,7 +952,7 @@ void TfrmScanPics::MehrereLaufwerkeSuchen()
         QKFind1->Execute();
         QKINI_Scan->INIWriteString(kBilder, QStringLiteral("Suchverzeichnis"), ordner);
     }
-    ShowMessage(QStringLiteral("Scanvorgang auf allen angegebenen Laufwerken abgeschlossen!"));
+    ShowMessage(QStringLiteral("Scanvorgang auf allen angegebenen Laufwerken abgeschlossen!") + Bilanz());
     panFind->SetCaption(QStringLiteral("Einlesen abgeschlossen"));
     SetCaption(caption);
     LogSchliessen();
@@ -941,8 +984,10 @@ void TfrmScanPics::QKFind1FindFile(TObject* Sender, const TSearchRec& FileRec, c
     const int64_t groesse = std::max<int64_t>(0, FileRec.Size);
     const int64_t minimum = SpinEditMinDateiGroesse->Value();
     const int64_t maximum = SpinEditMaxDateiGroesse->Value();
-    if ((minimum > 0 && minimum * 1024 > groesse) || (maximum > 0 && maximum * 1024 < groesse))
+    if ((minimum > 0 && minimum * 1024 > groesse) || (maximum > 0 && maximum * 1024 < groesse)) {
+        Ueberspringen(QStringLiteral("Dateigröße außerhalb der Grenzen"), Path + FileRec.Name);
         return;
+    }
     DateiGroesse = groesse;
     panFind->Repaint();
     Application->ProcessMessages();
@@ -951,6 +996,8 @@ void TfrmScanPics::QKFind1FindFile(TObject* Sender, const TSearchRec& FileRec, c
     AddFile(Path, FileRec.Name);
 }
 
+// The search numbers every file of the mask, before the size window; the
+// total is counted the same way, so the count ends at the total.
 void TfrmScanPics::QKFind1Change(TObject* Sender, int FileCount)
 {
     (void)Sender;
@@ -986,7 +1033,7 @@ void TfrmScanPics::QKFind1Finished(TObject* Sender)
     PanelVollstaendigeTitelUmschalten();
     haupt_.VorschaubilderNeuLaden();
     if (!MehrereLaufwerke)
-        ShowMessage(QStringLiteral("Scanvorgang auf angegebenen Laufwerk abgeschlossen!"));
+        ShowMessage(QStringLiteral("Scanvorgang auf angegebenen Laufwerk abgeschlossen!") + Bilanz());
     laeuft_ = false;
     CloseAllowed = true;
 }

@@ -49,6 +49,10 @@ uint8_t ScanFileTypeErmitteln(const QString& fileName);
 // The size of the thumbnail of a w x h picture: the longer side 150, the
 // other in proportion, rounded half to even (at least 1).
 void VorschauGroesse(int w, int h, int& nw, int& nh);
+// Writes the thumbnail of the picture `bild` (Windows form) as a 256-colour
+// BMP file `ziel`, turned by `drehung` degrees; false when the picture
+// cannot be read or the file not written.
+bool VorschaubildSchreiben(const QString& bild, const QString& ziel, int drehung);
 // The search mask of the ticked types, in the dialog's order.
 struct TScanTypen {
     bool JPG = false, BMP = false, TIF = false, PNG = false, GIF = false, PCX = false;
@@ -210,12 +214,19 @@ public:
     int Neue() const { return neue_; }
     int Alte() const { return alte_; }
     int Uebersprungen() const { return uebersprungen_; }
+    // Files skipped for one reason in the last run.
+    int UebersprungenWegen(const QString& grund) const;
     // Full path of the scan log.
     QString LogDatei() const;
 
 private:
     void Bauen();
     void Log(const QString& zeile);
+    // Logs "Übersprungen (grund): pfad" and counts the file under its reason.
+    void Ueberspringen(const QString& grund, const QString& pfad);
+    void Zaehlen(const QString& grund);
+    // What the run did, for the closing message: added, known, skipped by reason.
+    QString Bilanz() const;
     void LogOeffnen();
     void LogSchliessen();
     void ZaehlerSetzen();
@@ -234,6 +245,7 @@ private:
     TScanHauptfenster& haupt_;
     std::unique_ptr<QFile> log_;
     int neue_ = 0, alte_ = 0, uebersprungen_ = 0;
+    std::vector<std::pair<QString, int>> gruende_;  // skip reasons in order of first use
     bool laeuft_ = false;
     QString vorschauDatei_;  // the picture shown in the preview
 };

@@ -140,16 +140,14 @@ void TfrmScanPics::AddFile(const QString& folder, const QString& fileName)
     // A path the album's code page cannot hold cannot be stored: the picture
     // is skipped, logged and counted; the run goes on.
     if (!Win1252CanEncode(pfad)) {
-        Log(QStringLiteral("Übersprungen (Zeichen im Pfad nicht in Windows-1252 darstellbar): ") + pfad);
-        ++uebersprungen_;
+        Ueberspringen(QStringLiteral("Zeichen im Pfad nicht in Windows-1252 darstellbar"), pfad);
         return;
     }
 
     // The album keeps 239 characters of a path: a longer one would be cut
     // and point nowhere, so the picture is skipped the same way.
     if (pfad.length() > 239) {
-        Log(QStringLiteral("Übersprungen (Pfad länger als 239 Zeichen): ") + pfad);
-        ++uebersprungen_;
+        Ueberspringen(QStringLiteral("Pfad länger als 239 Zeichen"), pfad);
         return;
     }
 
@@ -243,14 +241,15 @@ void TfrmScanPics::AddFile(const QString& folder, const QString& fileName)
     if (messen) {
         QString grund;
         if (const int fehler = Messen(pfad, grund); fehler != peNone) {
-            Log(QStringLiteral("Übersprungen (") + grund + QStringLiteral("): ") + pfad);
-            ++uebersprungen_;
+            Ueberspringen(grund, pfad);
             // Only a file the decoder finds broken is offered for deletion;
             // a picture beyond the limits or a file we may not read is kept.
+            // Deleting is the risky answer: Enter keeps the file.
             const bool kaputt = fehler == peCorrupt || fehler == peEmptyFile;
-            if (kaputt && MessageDlg(QStringLiteral("Die Datei ") + pfad +
-                                         QStringLiteral(" scheint üngültig zu sein, jetzt direkt löschen ?"),
-                                     mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) == mrYes) {
+            if (kaputt && Application->MessageBox(QStringLiteral("Die Datei ") + pfad +
+                                                      QStringLiteral(" scheint üngültig zu sein, jetzt direkt löschen ?"),
+                                                  QStringLiteral("Bestätigen"),
+                                                  MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES) {
                 if (!BildLoeschen(pfad))
                     ShowMessage(QStringLiteral("Fehler beim Löschen der Datei ") + pfad + QStringLiteral(" !"));
             }
@@ -259,8 +258,10 @@ void TfrmScanPics::AddFile(const QString& folder, const QString& fileName)
         const int minB = SpinEditMinPixelBreite->Value(), minH = SpinEditMinPixelHoehe->Value();
         const int maxB = SpinEditMaxPixelBreite->Value(), maxH = SpinEditMaxPixelHoehe->Value();
         if ((minB > 0 && Breite < minB) || (minH > 0 && Hoehe < minH) || (maxB > 0 && Breite > maxB) ||
-            (maxH > 0 && Hoehe > maxH))
+            (maxH > 0 && Hoehe > maxH)) {
+            Ueberspringen(QStringLiteral("Pixelmaße außerhalb der Grenzen"), pfad);
             return;
+        }
     }
 
     // 11: the preview.
@@ -345,37 +346,40 @@ int TfrmScanPics::IstSchonErfasst(const QString& shortName)
     return 0;
 }
 
+bool VorschaubildSchreiben(const QString& bild, const QString& ziel, int drehung)
+{
+    const std::optional<QString> quelle = WinToLinux(bild);
+    const std::optional<QString> zielOrdner = WinToLinux(ExtractFilePath(ziel));
+    if (!quelle || !zielOrdner)
+        return false;
+    // A scaled decode: a large JPEG is decoded at about the thumbnail's size.
+    TPicImage gelesen;
+    TPicError err;
+    if (!PicRead(*quelle, 0, 0, gelesen, err, QSize(300, 300)))
+        return false;
+    const int w = gelesen.SourceWidth > 0 ? gelesen.SourceWidth : gelesen.Width();
+    const int h = gelesen.SourceHeight > 0 ? gelesen.SourceHeight : gelesen.Height();
+    int nw = 0, nh = 0;
+    VorschauGroesse(w, h, nw, nh);
+    TPicImage klein = PicResize(gelesen, nw, nh);
+    if (drehung != 0)
+        klein = PicRotate(klein, drehung);
+    // 256 colours with error diffusion: Qt's palette conversion costs a
+    // fraction of a millisecond on a thumbnail, where an adaptive palette
+    // from the image library costs more than the scaled decode itself.
+    const TPicImage reduziert = TPicImage::FromQImage(
+        klein.Pixels.convertToFormat(QImage::Format_Indexed8, Qt::DiffuseDither | Qt::PreferDither));
+    const QString datei = QDir(*zielOrdner).filePath(DateiNameVonPfad(ziel));
+    return PicWrite(reduziert.IsNull() ? klein : reduziert, datei, pfBMP, 0, err);
+}
+
 QString TfrmScanPics::ErzeugeVorschauBild(const QString& name)
 {
     QString ordner = MitBackslash(haupt_.Einstellungen().Text(QStringLiteral("TempBilderPfad")));
     if (!DirectoryExists(ordner))
         ordner = haupt_.ProgrammPfad();
     const QString ziel = ordner + name.left(name.length() - 3) + QStringLiteral("BMP");
-    const std::optional<QString> quelle = WinToLinux(txtPfad->Text());
-    const std::optional<QString> zielLinux = WinToLinux(ordner);
-    if (!quelle || !zielLinux)
-        return QString();
-    // A scaled decode: a large JPEG is decoded at about the thumbnail's size.
-    TPicImage bild;
-    TPicError err;
-    if (!PicRead(*quelle, 0, 0, bild, err, QSize(300, 300)))
-        return QString();
-    const int w = bild.SourceWidth > 0 ? bild.SourceWidth : bild.Width();
-    const int h = bild.SourceHeight > 0 ? bild.SourceHeight : bild.Height();
-    int nw = 0, nh = 0;
-    VorschauGroesse(w, h, nw, nh);
-    TPicImage klein = PicResize(bild, nw, nh);
-    if (Drehung != 0)
-        klein = PicRotate(klein, Drehung);
-    // 256 colours with error diffusion: Qt's palette conversion costs a
-    // fraction of a millisecond on a thumbnail, where an adaptive palette
-    // from the image library costs more than the scaled decode itself.
-    const TPicImage reduziert = TPicImage::FromQImage(
-        klein.Pixels.convertToFormat(QImage::Format_Indexed8, Qt::DiffuseDither | Qt::PreferDither));
-    const QString datei = QDir(*zielLinux).filePath(DateiNameVonPfad(ziel));
-    if (!PicWrite(reduziert.IsNull() ? klein : reduziert, datei, pfBMP, 0, err))
-        return QString();
-    return ziel;
+    return VorschaubildSchreiben(txtPfad->Text(), ziel, Drehung) ? ziel : QString();
 }
 
 int TfrmScanPics::FehlerBeimSchreiben()
@@ -422,7 +426,7 @@ int TfrmScanPics::SchreibeSatzInDatenbank()
                 // the pixel limits) is refused like an unreadable header:
                 // logged and counted, nothing written, the run goes on.
                 Log(QStringLiteral("Fehler beim Speichern des Vorschaubildes (") + txtPfad->Text() + QStringLiteral(") !"));
-                ++uebersprungen_;
+                Ueberspringen(QStringLiteral("Vorschaubild nicht lesbar"), txtPfad->Text());
                 return 1;
             }
         }
@@ -477,7 +481,7 @@ int TfrmScanPics::SchreibeSatzInDatenbank()
                                  txtPfad->Text() + QStringLiteral(" wird nicht gespeichert!");
             Log(text);
             ShowMessage(text);
-            ++uebersprungen_;
+            Zaehlen(QStringLiteral("Text nicht in Windows-1252 darstellbar"));
             return 1;
         }
         bytes.push_back(*b);

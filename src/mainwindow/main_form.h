@@ -39,6 +39,8 @@ class TDataSet;
 class TDataSource;
 class TDbe;
 class TDbeEnv;
+class TDBDateEditPlus;
+class TDBNavigator;
 class TdkTable;
 class TFts;
 class TOpenDialog;
@@ -164,6 +166,11 @@ public:
     // ---- Album record and tags -----------------------------------------------
     int ErzeugeBilderDatenbank(const QString& Path, const QString& FileName);
     bool IstBildZielFormat(const QString& FileName, int Kantenlaenge);
+    // The size IstBildZielFormat measured last (0 x 0 when it could not).
+    int ZielBildBreite = 0, ZielBildHoehe = 0;
+    // The name "Bilder umkopieren" gives a source file in the target folder:
+    // its date and time, or the next free number after the name part.
+    QString UmkopierName(const QString& datei) const;
 
     // ---- Album manager table -------------------------------------------------
     int ErzeugeBilderDatenbankenVerwaltung(const QString& Path, const QString& FileName);
@@ -234,6 +241,9 @@ public:
     TTabSheet* TabSheetBilderDBFTeil2;
     TTabSheet* TabSheetBilderDBFTeil3;
     TdkDBGrid* DBGridBilder;
+    // Below the grid: the panel with the grid's navigator.
+    TPanel* PanelBilderEinzelsatzAnzeige = nullptr;
+    TDBNavigator* DBNavigatorBilder = nullptr;
     // The record editor (menu item "Satzeditor"), modeless.
     TdkRecordViewDialog* RecordViewDialogBilder;
     // The pick-list combos: the grid's cell editors and their twins of the
@@ -265,6 +275,8 @@ public:
     TdkDBEdit* DBEditBilderPfad;
     TdkDBEdit* DBEditBilderDatum;
     TdkDBEdit* DBEditBilderAUFNDATUM;
+    // The creation date with its calendar, beside the plain edit.
+    TDBDateEditPlus* DBDateEditPlusAUFNDATUM = nullptr;
     TdkDBEdit* DBEditBilderLabelKennung;
     TdkDBEdit* DBEditBenutzerdefiniert1;
     TdkDBEdit* DBEditBenutzerdefiniert2;
@@ -642,6 +654,10 @@ public:
     // Starts editor 1..3 on the picture (the current entry's when empty).
     void BildExternBearbeiten(int editor, const QString& datei);
     void SchreibeAktuellesVorschaubild();
+    // "Extern bearbeitete Bilder aktualisieren": size, file date and
+    // thumbnail of the entries opened in an external editor.
+    void ExternbearbeiteteBilderaktualisieren1Click(TObject* Sender);
+    void AktualisiereExternBearbeiteteBilder();
     void QKDBPicBox1Click(TObject* Sender);
     void QKDBPicBox1DblClick(TObject* Sender);
     void PopupMenuVorschaubilderPopup(TObject* Sender);
@@ -701,6 +717,11 @@ public:
     // Hooks the change handler of the user mark to the album's field (fields
     // are made anew by each open).
     void MarkFeldEreignisSetzen(TDataSet* DataSet);
+    void LogischeFelderDeutsch(TDataSet* DataSet);
+    // A deleted entry is not shown in the album's orders: when the current
+    // record is one (the last one of a run, the one just deleted), the next
+    // shown entry becomes current, else the last.
+    void AufSichtbarenEintrag();
     void FeldWerteersetzen1Click(TObject* Sender);
     void Kurzbeschreibungeingeben1Click(TObject* Sender);
     void AlleBilderSaetzeLoeschen1Click(TObject* Sender);
@@ -757,6 +778,8 @@ public:
     static bool WartungsHandlerVorhanden(const char* name);
 
 private:
+    // The key last pressed in the album grid (0 after its release).
+    Word gridTasteGedrueckt_ = 0;
     friend class TWartungsSperre;
     friend class TMainFormOptionen;
     friend class TMainFormWerkzeuge;

@@ -181,6 +181,7 @@ void TMainForm::BilderLoeschenClick(TObject* Sender)
         if (form.Geloescht > 0)
             ThumbnailsGeladen = false;
     }
+    AufSichtbarenEintrag();
     ZeigeVorschauBildAusBlob();
     BilderSatzAnzahlZeigen();
 }

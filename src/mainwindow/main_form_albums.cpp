@@ -73,6 +73,8 @@ bool TMainForm::IstBildZielFormat(const QString& FileName, int Kantenlaenge)
         // its own, never by the size of the picture looked at before it.
         QImageReader reader(*datei);
         const QSize groesse = reader.size();
+        ZielBildBreite = groesse.isValid() ? groesse.width() : 0;
+        ZielBildHoehe = groesse.isValid() ? groesse.height() : 0;
         if (!groesse.isValid())
             return false;
         return Kantenlaenge == groesse.width() || Kantenlaenge == groesse.height();
@@ -289,6 +291,11 @@ int TMainForm::BilderDBFOeffnenLauf(bool wiederholen, bool picklistenFragen)
         DbeBilder->SetOrder(gemerkteOrder == 0 ? BilderActiveOrder : gemerkteOrder);
         TableBilder->Refresh();
         BilderActiveOrder = DbeBilder->IndexOrd();
+        // The status names the order the rows now stand in.
+        const QString tag = DbeBilder->TagName(BilderActiveOrder);
+        StatusBarBilder1->Panels()->Items(3)->SetText(BilderActiveOrder > 0 && !tag.isEmpty()
+                                                          ? QStringLiteral("Sortierung=") + tag
+                                                          : QStringLiteral("Unsortiert"));
     }
     BilderIndexDaten();
     FilterZustandNachAlbumwechsel();

@@ -334,12 +334,13 @@ void TMainForm::DateiDatumVonBis(const QString& FieldName)
         DbeBilder->SetScope(QString(), QString());
     }
     TableBilder->Refresh();
-    const uint32_t gezeigt = imBereich > 0 ? imBereich : DbeBilder->QueryRecCount();
-    if (gezeigt == 0)
-        FilterStatus(kKeinFilter, false);
-    else
+    // Only a range that holds entries is a filter; a cancelled or empty one
+    // leaves the album unfiltered and says so.
+    if (imBereich > 0)
         FilterStatus(QStringLiteral("Filter= ") + FieldName, true);
-    BilderSatzAnzahlZeigen(gezeigt);
+    else
+        FilterStatus(kKeinFilter, false);
+    BilderSatzAnzahlZeigen(imBereich > 0 ? imBereich : DbeBilder->QueryRecCount());
 }
 
 // ---------------------------------------------------------------------------

@@ -5,6 +5,7 @@
 
 #include "mainwindow/main_form.h"
 
+#include "controls/db_date_edit.h"
 #include "datacontrols/dk_db_combo.h"
 #include "datacontrols/dk_db_edit.h"
 #include "datacontrols/dk_record_view.h"
@@ -12,6 +13,7 @@
 #include "datagrid/dk_field_info.h"
 #include "datagrid/dk_table.h"
 #include "imaging/image_window.h"
+#include "mainwindow/db_navigator.h"
 #include "mainwindow/main_commands.h"
 #include "platform/ui/com_ctrls.h"
 #include "platform/ui/dialogs.h"
@@ -355,6 +357,21 @@ std::vector<TdkDBComboBox*> TMainForm::PicklistenCombos() const
 
 void TMainForm::GridAufbauen()
 {
+    // Below the grid, its navigator on a panel of its own.
+    PanelBilderEinzelsatzAnzeige = Neu<TPanel>(this, PanelBilderGrid, "PanelBilderEinzelsatzAnzeige");
+    PanelBilderEinzelsatzAnzeige->SetAlign(alBottom);
+    PanelBilderEinzelsatzAnzeige->SetHeight(25);
+    PanelBilderEinzelsatzAnzeige->SetBevelOuter(bvNone);
+    PanelBilderEinzelsatzAnzeige->SetCaption(QString());
+    PanelBilderEinzelsatzAnzeige->SetPopupMenu(PopupMenu(QStringLiteral("PopupMenuDBGridBilder")));
+    DBNavigatorBilder = Neu<TDBNavigator>(this, PanelBilderEinzelsatzAnzeige, "DBNavigatorBilder");
+    DBNavigatorBilder->SetBounds(0, 0, 240, 25);
+    DBNavigatorBilder->SetDataSource(DataSourceBilder);
+    DBNavigatorBilder->SetPopupMenu(PopupMenu(QStringLiteral("PopupMenuDBGridBilder")));
+    DBNavigatorBilder->OnClick = [this](TObject*, TNavigateBtn) {
+        PrgWavSpielen(DBNavigatorBilder->Tag);
+        ZeigeVorschauBildAusBlob();
+    };
     DBGridBilder = Neu<TdkDBGrid>(this, PanelBilderGrid, "DBGridBilder");
     DBGridBilder->SetAlign(alClient);
     DBGridBilder->SetDataSource(DataSourceBilder);
@@ -380,7 +397,12 @@ void TMainForm::GridAufbauen()
     TableBilder->AfterOpen = [this](TDataSet* ds) {
         dkApplyColumnsToFields(ds, &DBGridBilder->Selected());
         MarkFeldEreignisSetzen(ds);
+        LogischeFelderDeutsch(ds);
     };
+    // The column titles are push buttons: a click sorts by that column.
+    DBGridBilder->SetTitleButtons(true);
+    // In edit mode one click ticks a mark; the double click stays the full view.
+    DBGridBilder->EditControlOptions.Include(ecoCheckboxSingleClick);
     DBGridBilder->SetPopupMenu(PopupMenu(QStringLiteral("PopupMenuDBGridBilder")));
     DBGridBilder->OnCalcCellColors = [this](TObject*, TField*, TGridDrawState, bool highlight, TFont* font,
                                             TBrush* brush) {
@@ -404,10 +426,17 @@ void TMainForm::GridAufbauen()
     DBGridBilder->OnDblClick = [this](TObject*) { Handler("Vollbild1Click")(nullptr); };
     DBGridBilder->OnMouseDown = [this](TObject*, TMouseButton, TShiftState, int, int) { ZeigeVorschauBildAusBlob(); };
     DBGridBilder->OnMouseUp = [this](TObject*, TMouseButton, TShiftState, int, int) { AutoBlaetternStoppen(); };
+    // Only a key pressed in the grid counts on its release: the release of the
+    // Enter that closed a message box arrives here too and must not open the
+    // full view.
+    DBGridBilder->OnKeyDown = [this](TObject*, Word& key, TShiftState) { gridTasteGedrueckt_ = key; };
     DBGridBilder->OnKeyUp = [this](TObject*, Word& key, TShiftState) {
         ZeigeVorschauBildAusBlob();
+        const bool hierGedrueckt = gridTasteGedrueckt_ == key;
+        gridTasteGedrueckt_ = 0;
         const TMenuItem* edit = MenuItem(QStringLiteral("EditiermodusTabelle1"));
-        if ((key == VK_RETURN || key == VK_SPACE) && edit && !edit->Checked() && TableBilder->Active())
+        if ((key == VK_RETURN || key == VK_SPACE) && hierGedrueckt && edit && !edit->Checked() &&
+            TableBilder->Active())
             Handler("Vollbild1Click")(nullptr);
     };
     DBGridBilder->OnTopRowChanged = [this](TObject*) { DBGridBilder->Invalidate(); };
@@ -627,6 +656,14 @@ void TMainForm::EinzelsatzAufbauen()
     DBEditBilderUrheber->SetPopupMenu(PopupMenu(QStringLiteral("PopupMenuBilderUrheber")));
     DBEditSerie->SetPopupMenu(PopupMenu(QStringLiteral("PopupMenuBilderSerie")));
     DBEditBilderLabel->SetPopupMenu(PopupMenu(QStringLiteral("PopupMenuLabelName")));
+    // The creation date once more as a date edit with its calendar; its
+    // pop-up writes the date into every shown entry.
+    label(t2, QStringLiteral("Kalender:"), 520, 62, 96);
+    DBDateEditPlusAUFNDATUM = Neu<TDBDateEditPlus>(this, t2, "DBDateEditPlusAUFNDATUM");
+    DBDateEditPlusAUFNDATUM->SetBounds(520 + 98, 62, 130, 22);
+    DBDateEditPlusAUFNDATUM->SetDataSource(DataSourceBilder);
+    DBDateEditPlusAUFNDATUM->SetDataField(QStringLiteral("AUFNDATUM"));
+    DBDateEditPlusAUFNDATUM->SetPopupMenu(PopupMenu(QStringLiteral("PopupMenuErzeugungsdatum")));
     // The program fills these fields; the user reads them.
     for (TdkDBEdit* e : {DBEditBytes, DBEditBreite, DBEditHoehe, DBEditBilderLabelKennung, DBEditBilderPfad,
                          DBEditBilderDatum})

@@ -5,6 +5,8 @@
 #include "mainwindow/main_form_maintenance.h"
 
 #include "datagrid/dk_table.h"
+#include "dialogs/program_options.h"
+#include "mainwindow/main_options.h"
 #include "platform/core/exceptions.h"
 #include "platform/core/file_utils.h"
 #include "platform/core/sys_utils.h"
@@ -212,7 +214,8 @@ void TMainForm::Bilderzaehlen1Click(TObject* Sender)
                                   "Optionen-/Einstellungsmenü jetzt aufrufen? "),
                    mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) == mrYes) {
         Protokoll(QStringLiteral("Info"), QStringLiteral("Bilderumkopieren1Click(), Optionenmenü aufgerufen!"));
-        OptionenBilder1Click(nullptr);
+        if (optionenDialog_)
+            optionenDialog_->Dialog().Zeigen(rtKopieren);
     }
     const QString quelle = IncludeTrailingBackslash(Einstellungen.Text("SourcePfad").trimmed());
     if (!VerzeichnisPruefen(quelle, false, false)) {
@@ -235,6 +238,13 @@ void TMainForm::Bilderzaehlen1Click(TObject* Sender)
             kopieren->SetEnabled(!laeuft);
     };
     menues(true);
+    // The count shows its progress in the options window's caption.
+    TForm* optionen = optionenDialog_ ? &optionenDialog_->Dialog() : nullptr;
+    const QString optionenCaption = optionen ? optionen->Caption().left(100) : QString();
+    const auto captionZurueck = [&] {
+        if (optionen)
+            optionen->SetCaption(optionenCaption);
+    };
     Screen->SetCursor(crHourGlass);
     Protokoll(QStringLiteral("Info"), QStringLiteral("Bilderzaehlen1Click(), Bilder zählen - Routine gestartet"));
     const QString namen = Einstellungen.Text("SourceFileNames");
@@ -257,7 +267,19 @@ void TMainForm::Bilderzaehlen1Click(TObject* Sender)
     }
     const QString kante = Einstellungen.Text("BreiteOderLaenge").trimmed();
     int gezaehlt = 0;
+    // An error ends the count with the table named in the error log.
+    const auto fehler = [&](const QString& log, const QString& meldung) {
+        Screen->SetCursor(crDefault);
+        Protokoll(QStringLiteral("Fehler"), log);
+        FehlerKontextSetzen();
+        menues(false);
+        captionZurueck();
+        throw Exception(meldung);
+    };
     for (int i = 0; i < liste.Count(); ++i) {
+        Screen->SetCursor(crHourGlass);
+        if (optionen)
+            optionen->SetCaption(QString::number(i) + QLatin1Char('/') + QString::number(gezaehlt));
         Application->ProcessMessages();
         if (Abbruch) {
             Screen->SetCursor(crDefault);
@@ -266,16 +288,48 @@ void TMainForm::Bilderzaehlen1Click(TObject* Sender)
                       QStringLiteral("Bilderzaehlen1Click(), ESC gedrückt, Routine abgebrochen"));
             ShowMessage(QStringLiteral("Abgebrochen!"));
             menues(false);
+            captionZurueck();
             return;
         }
         const QString datei = unterordner ? liste[i] : quelle + liste[i];
-        if (kante.isEmpty() || IstBildZielFormat(datei, kante.toInt()))
-            ++gezaehlt;
+        // The name the copy would give, for the log.
+        QString neu;
+        try {
+            neu = UmkopierName(datei);
+        } catch (const std::exception&) {
+            if (unterordner)
+                fehler(QStringLiteral("Bilderzaehlen1Click(), Fehler beim Bilder zählen (Name ermitteln) (") + datei +
+                           QStringLiteral(")"),
+                       QStringLiteral("Fehler beim Bilder zählen (Name ermitteln)"));
+            fehler(QStringLiteral("Bilderzaehlen1Click(), Fehler beim Bilder kopieren/bearbeiten (") + datei +
+                       QStringLiteral(")"),
+                   QStringLiteral("Fehler beim Bilder zählen"));
+        }
+        bool zaehlt = false;
+        try {
+            zaehlt = kante.isEmpty() || IstBildZielFormat(datei, kante.toInt());
+        } catch (const std::exception&) {
+            fehler(QStringLiteral("Bilderzaehlen1Click(), Fehler beim Bilder zählen (kopieren) (") + datei +
+                       QStringLiteral(")"),
+                   unterordner ? QStringLiteral("Fehler beim Bilder zählen (Kopieren-Block)")
+                               : QStringLiteral("Fehler beim Bilder zählen"));
+        }
+        if (!zaehlt)
+            continue;
+        ++gezaehlt;
+        if (unterordner)
+            Protokoll(QStringLiteral("File"),
+                      QStringLiteral("Bilderzaehlen1Click(), ") + neu +
+                          (kante.isEmpty() ? QString()
+                                           : QLatin1Char(',') + QString::number(ZielBildBreite) + QLatin1Char(',') +
+                                                 QString::number(ZielBildHoehe)) +
+                          QStringLiteral(" kopiert"));
     }
     Screen->SetCursor(crDefault);
     QString text = QString::number(gezaehlt) + QStringLiteral(" Bild(er) würden kopiert!");
     if (optionen_->CheckBoxBearbeitungszeitAnzeigen)
         text += QStringLiteral(" Bearbeitungszeit = ") + ZeitMeldung();
     ShowMessage(text);
+    captionZurueck();
     menues(false);
 }

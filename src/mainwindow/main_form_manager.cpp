@@ -170,9 +170,13 @@ void TMainForm::BilderDBFinDBFVerwaltungEintragen(const QString& FullPath, int N
     for (int64_t b : {bytesDBF, bytesCDX, bytesFPT, bytesIA})
         bytesSum += b > 0 ? b : 0;
 
+    // The number of entries: deleted ones, which the album hides, do not count.
     uint32_t saetze = 0;
     if (TabelleOeffnenOderFehler(TableCheck, DbeCheck, ordner, name, false, kFehlerOeffnen)) {
-        saetze = DbeCheck->RecCount();
+        const int vorher = DbeCheck->SetOrder(0);
+        for (DbeCheck->GoTop(); !DbeCheck->Eof(); DbeCheck->Skip(1))
+            saetze += DbeCheck->Deleted() ? 0 : 1;
+        DbeCheck->SetOrder(vorher);
         TableCheck->Close();
     } else {
         ShowMessage(QStringLiteral("Irgendwas ist beim Öffnen des Fotoalbums schief gegegangen! Öffnen Sie nur "
@@ -188,6 +192,10 @@ void TMainForm::BilderDBFinDBFVerwaltungEintragen(const QString& FullPath, int N
         const int vorher = DbeBilder3->SetOrder(0);
         DbeBilder3->GoTop();
         while (!DbeBilder3->Eof()) {
+            if (DbeBilder3->Deleted()) {
+                DbeBilder3->Skip(1);
+                continue;
+            }
             if (DbeBilder3->GetTrimString(QStringLiteral("SHORTDESC")).trimmed().isEmpty())
                 ++ohneDesc;
             else

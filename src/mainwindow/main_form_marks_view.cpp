@@ -5,6 +5,7 @@
 #include "datagrid/dk_table.h"
 #include "platform/data/field.h"
 #include "platform/ui/dialogs.h"
+#include "storage/tdbe.h"
 
 namespace {
 
@@ -43,6 +44,25 @@ void TMainForm::DBCheckBoxBildImZugriffMouseUp(TObject*, TMouseButton, TShiftSta
 {
     // Only the availability test writes this field; the box stays as it was.
     ShowMessage(QStringLiteral("Dieses Feld kann nicht manuell verändert werden!"));
+}
+
+void TMainForm::AufSichtbarenEintrag()
+{
+    if (!TableBilder->Active() || DbeBilder->IndexOrd() == 0 || !DbeBilder->Deleted())
+        return;
+    DbeBilder->Skip(1);
+    if (DbeBilder->Eof())
+        DbeBilder->GoBottom();
+    TableBilder->Refresh();
+}
+
+void TMainForm::LogischeFelderDeutsch(TDataSet* DataSet)
+{
+    // The grid's check-box cells and the editors speak of "Wahr" and
+    // "Falsch", as the German framework names the logical values.
+    for (int i = 0; i < DataSet->FieldCount(); ++i)
+        if (auto* f = dynamic_cast<TBooleanField*>(DataSet->Fields(i)))
+            f->SetDisplayValues(QStringLiteral("Wahr;Falsch"));
 }
 
 void TMainForm::MarkFeldEreignisSetzen(TDataSet* DataSet)

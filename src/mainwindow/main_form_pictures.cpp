@@ -12,13 +12,16 @@
 #include "dialogs/floating_preview.h"
 #include "dialogs/full_size_form.h"
 #include "dialogs/program_options.h"
+#include "dialogs/scan_pics.h"
 #include "dialogs/vorschau_einstellungen.h"
 #include "imaging/image_window.h"
 #include "imaging/pic_box.h"
 #include "platform/core/file_utils.h"
+#include "platform/core/sys_utils.h"
 #include "platform/core/win_path.h"
 #include "platform/data/data_source.h"
 #include "platform/data/field.h"
+#include "platform/dbf/dbe.h"
 #include "platform/os/shell.h"
 #include "platform/ui/com_ctrls.h"
 #include "platform/ui/dialogs.h"
@@ -214,6 +217,7 @@ const TBildBefehlName kBildBefehle[] = {
     {"EinstellungenVorschaubilder1Click", &TMainForm::EinstellungenVorschaubilder1Click},
     {"SchwebendesVorschaubild1Click", &TMainForm::SchwebendesVorschaubild1Click},
     {"ScannerbildAnzeige1Click", &TMainForm::ScannerbildAnzeige1Click},
+    {"ExternbearbeiteteBilderaktualisieren1Click", &TMainForm::ExternbearbeiteteBilderaktualisieren1Click},
 };
 
 }  // namespace
@@ -382,6 +386,49 @@ void TMainForm::ZeigeVorschauBildAusBlob()
     const QChar e = FlagLesen(DbeBilder, kFlags, 1);
     CheckBoxExternAnzeigen->SetChecked(e == u'1' || e == u'3');
     CheckBoxExternAufrufen->SetChecked(e == u'2' || e == u'3');
+}
+
+void TMainForm::ExternbearbeiteteBilderaktualisieren1Click(TObject*)
+{
+    if (BearbeiteteBilder.Count() == 0) {
+        ShowMessage(QStringLiteral("Aktuell keine Bilder extern bearbeitet!"));
+        return;
+    }
+    PageControlBilder->SetActivePage(TabSheetBilderDatenbank);
+    AktualisiereExternBearbeiteteBilder();
+    BearbeiteteBilder.Clear();
+}
+
+void TMainForm::AktualisiereExternBearbeiteteBilder()
+{
+    if (!TableBilder->Active())
+        return;
+    for (int i = 0; i < BearbeiteteBilder.Count(); ++i) {
+        Screen->SetCursor(crHourGlass);
+        DbeBilder->Go(BearbeiteteBilder[i].toUInt());
+        const QString pfad = DbeBilder->GetTrimString(QStringLiteral("PFAD"));
+        const int64_t groesse = qktFileSize(pfad);
+        // Unchanged or gone: nothing to bring up to date.
+        if (!FileExists(pfad) || groesse == int64_t(DbeBilder->GetDouble(QStringLiteral("BYTES"))))
+            continue;
+        ImageWindow1->LoadFromFile(pfad, 0, 0);
+        const QString vorschau = IncludeTrailingBackslash(VorschauTempOrdner()) + QStringLiteral("Vorschau.bmp");
+        const bool mitVorschau = VorschaubildSchreiben(pfad, vorschau, 0);
+        TableBilder->Edit();
+        // The engine replaces the memo's contents with the file's.
+        if (mitVorschau)
+            DbeBilder->Replace(kVorschau, 0x2000, vorschau);
+        const int32_t bytes = int32_t(groesse);
+        DbeBilder->Replace(QStringLiteral("BYTES"), DBE_REPL_LONG, &bytes);
+        if (FileAge(pfad) > 0)
+            DbeBilder->Replace(QStringLiteral("FILEDATE"), DBE_REPL_DATE, DateTimeToStr(FileDateTime(pfad)).left(10));
+        else
+            Protokoll(QStringLiteral("Fehler"), QStringLiteral("(AktualisiereExternBearbeiteteBilder) Aus den Dateinamen =") +
+                                                    pfad +
+                                                    QStringLiteral(" kann kein Dateidatum ermittelt werden (Umlautproblem?!)"));
+        DbeBilder->PostIfEditing();
+    }
+    Screen->SetCursor(crDefault);
 }
 
 void TMainForm::SchreibeAktuellesVorschaubild()

@@ -136,6 +136,21 @@ void TMainForm::BilderumlopierenStop1Click(TObject* Sender)
     Protokoll(QStringLiteral("Info"), QStringLiteral("BilderumlopierenStop1Click(), Mit ESC abgebrochen !"));
 }
 
+QString TMainForm::UmkopierName(const QString& datei) const
+{
+    const TProgrammOptionenStand& o = *optionen_;
+    const QString ziel = MitBackslash(o.Text(QStringLiteral("DestPfad")));
+    const QString suffix = o.Text(QStringLiteral("SourceFileSuffix"));
+    if (o.Bool(QStringLiteral("DateTimeFileName"))) {
+        QString zeit = DateTimeToStr(qktFileDateTime(datei));
+        zeit.replace(QLatin1Char(':'), QLatin1Char('.'));
+        return ziel + zeit + QLatin1Char('.') + suffix;
+    }
+    const QString prefix = o.Text(QStringLiteral("SourceFileNames"));
+    const QString nummer = NaechsteFreieNummer(ziel + prefix + QStringLiteral("*.") + suffix);
+    return ziel + prefix + NullenAuffuellen(nummer, 5) + QLatin1Char('.') + suffix;
+}
+
 void TMainForm::Bilderumkopieren1Click(TObject* Sender)
 {
     Ton(Sender);
@@ -238,14 +253,7 @@ void TMainForm::Bilderumkopieren1Click(TObject* Sender)
             }
             QString zielName;
             try {
-                if (o.Bool(QStringLiteral("DateTimeFileName"))) {
-                    QString zeit = DateTimeToStr(qktFileDateTime(datei));
-                    zeit.replace(QLatin1Char(':'), QLatin1Char('.'));
-                    zielName = ziel + zeit + QLatin1Char('.') + suffix;
-                } else {
-                    const QString nummer = NaechsteFreieNummer(ziel + prefix + QStringLiteral("*.") + suffix);
-                    zielName = ziel + prefix + NullenAuffuellen(nummer, 5) + QLatin1Char('.') + suffix;
-                }
+                zielName = UmkopierName(datei);
             } catch (const std::exception&) {
                 const QString text = QStringLiteral("Fehler bei der Namenserzeugung (") + datei + QStringLiteral(")");
                 Protokoll(QStringLiteral("Fehler"), QStringLiteral("Bilderumkopieren1Click(), ") + text);

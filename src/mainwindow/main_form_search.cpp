@@ -378,7 +378,11 @@ void TMainForm::ButFiltClick(TObject* Sender)
     Ton(Sender);
     bool kombinieren = false;
     Protokoll(QStringLiteral("Info"), QStringLiteral("ButFiltClick(), Volltextfilterung aufgerufen!"));
-    if (!LetzterVolltextSuchText.isEmpty() && LetzterVolltextSuchText != text) {
+    // Another filter in force (an earlier text, or a field filter whose reset
+    // is on) may be kept: the user chooses.
+    const bool andererFilter = LetzterVolltextSuchText.isEmpty() ? ButNoneFilter && ButNoneFilter->Enabled()
+                                                                 : LetzterVolltextSuchText != text;
+    if (andererFilter) {
         const TModalResult antwort = MessageDlg(QStringLiteral("Mit existierenden Filter kombinieren ?"),
                                                 mtConfirmation, mbYesNoCancel);
         if (antwort == mrCancel)

@@ -181,6 +181,7 @@ void TMainForm::Timer3Timer(TObject* Sender)
         const int satz = QKINI_Prog->INIReadInteger(QString::fromLatin1(kSektionHaupt), QStringLiteral("LastRecNo"), 1);
         if (satz >= 1 && uint32_t(satz) <= DbeBilder->RecCount())
             DbeBilder->Go(uint32_t(satz));
+        AufSichtbarenEintrag();
         TableBilder->Refresh();
     }
     // 8.

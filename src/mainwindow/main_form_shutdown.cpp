@@ -2,6 +2,8 @@
 // files, keys, sounds and hints, and the small program-level commands.
 
 #include "mainwindow/main_form.h"
+
+#include "imaging/pic_box.h"
 #include "mainwindow/main_options.h"
 
 #include "datagrid/dk_table.h"
@@ -64,7 +66,7 @@ void TMainForm::Ende1Click(TObject* Sender)
         if (MessageDlg(QStringLiteral("Bilder wurden u. U. bearbeitet, soll das Fotoalbum diese Einträge "
                                       "aktualisieren?"),
                        mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) == mrYes)
-            NichtVerfuegbar(nullptr);
+            ExternbearbeiteteBilderaktualisieren1Click(nullptr);
     }
     ProgrammEndet = true;
     if (Sender)
@@ -91,6 +93,10 @@ void TMainForm::Ende1Click(TObject* Sender)
             ShowMessage(QStringLiteral("Fehler beim Schreiben der Bilder-Gridsettings!"));
         }
     }
+    // The thumbnails read from the album: emptied before it closes, so the
+    // page shows no cells without pictures while the closing notice stands.
+    QKDBPicBox1->Items()->Clear();
+    ThumbnailsGeladen = false;
     FtsBilder->Close();
     BilderFTSPuffer.clear();
     FtsBilder3->Close();

@@ -205,10 +205,13 @@ void TMainForm::AlbumZweigOeffnen()
         return;
     }
     const QString pfad = Trim(TableBilderDatenbanken->FieldByName(QStringLiteral("PFAD"))->AsString());
-    if (pfad.length() <= 1) {
-        // A fresh installation: the user expects an album to work in, so the
-        // standard album is made in the database folder, registered in the
-        // album manager and opened.
+    // A row whose path is no path opens no album.
+    if (!TableBilderDatenbanken->IsEmpty() && pfad.length() <= 1)
+        return;
+    if (TableBilderDatenbanken->IsEmpty()) {
+        // A fresh installation (no row yet): the user expects an album to
+        // work in, so the standard album is made in the database folder,
+        // registered in the album manager and opened.
         BilderDBFPfad = IncludeTrailingBackslash(DatenbankenPfad);
         BilderDBF = kStandardAlbum;
         ListenDateienSetzen();

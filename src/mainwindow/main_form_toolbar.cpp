@@ -6,47 +6,67 @@
 
 #include "controls/xtoolbar.h"
 #include "mainwindow/main_commands.h"
+#include "platform/os/folders.h"
 #include "platform/ui/graphics.h"
 #include "platform/ui/menus.h"
 #include "shared/qk_auto_button.h"
 #include "shared/qk_ini.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QPainter>
 #include <QStyle>
 
 namespace {
 
-// The toolbar's buttons: the class-wide control height, wide enough for
-// the longest caption.
-constexpr int kKnopfBreite = 72;
-
-// The picture a button shows in a vertical dock, where its caption does not
-// fit: a desktop icon on the button's face colour, which is also the key
-// colour the button leaves out (its bottom-left pixel), so the icon's soft
-// edges blend into the face.
+// The picture of a button: the desktop icon theme's icon of that meaning,
+// else the program's own drawing (resources/icons, copied into the program
+// folder), else Qt's built-in picture. It is drawn on the button's face
+// colour, which is also the key colour the button leaves out (its
+// bottom-left pixel), so the icon's soft edges blend into the face.
 QImage KnopfBild(const char* name, const QColor& grund)
 {
-    static const std::pair<const char*, QStyle::StandardPixmap> kBilder[] = {
-        {"QKAutoButtonVollbild", QStyle::SP_TitleBarMaxButton},
-        {"QKAutoButtonSlideshow", QStyle::SP_MediaPlay},
-        {"QKAutoButtonBilderHinzufuegen", QStyle::SP_FileDialogNewFolder},
-        {"QKAutoButtonLoeschen", QStyle::SP_TrashIcon},
-        {"QKAutoButtonBilderKopieren", QStyle::SP_ArrowForward},
-        {"QKAutoButtonUploaden", QStyle::SP_ArrowDown},
-        {"QKAutoButtonBilderEnde", QStyle::SP_DialogCloseButton},
-        {"QKAutoButtonBilderOptionen", QStyle::SP_FileDialogDetailedView},
-        {"QKAutoButtonBilderDrucken", QStyle::SP_FileIcon},
-        {"QKAutoButtonBilderDatenbankManager", QStyle::SP_DirOpenIcon}};
+    struct TBild {
+        const char* Knopf;
+        const char* Thema;  // freedesktop icon name
+        QStyle::StandardPixmap Notfall;
+    };
+    static const TBild kBilder[] = {
+        {"QKAutoButtonVollbild", "view-fullscreen", QStyle::SP_TitleBarMaxButton},
+        {"QKAutoButtonSlideshow", "media-playback-start", QStyle::SP_MediaPlay},
+        {"QKAutoButtonBilderHinzufuegen", "list-add", QStyle::SP_FileDialogNewFolder},
+        {"QKAutoButtonLoeschen", "edit-delete", QStyle::SP_TrashIcon},
+        {"QKAutoButtonBilderKopieren", "edit-copy", QStyle::SP_ArrowForward},
+        {"QKAutoButtonUploaden", "go-up", QStyle::SP_ArrowUp},
+        {"QKAutoButtonBilderEnde", "application-exit", QStyle::SP_DialogCloseButton},
+        {"QKAutoButtonBilderOptionen", "preferences-system", QStyle::SP_FileDialogDetailedView},
+        {"QKAutoButtonBilderDrucken", "document-print", QStyle::SP_FileIcon},
+        {"QKAutoButtonBilderDatenbankManager", "folder-open", QStyle::SP_DirOpenIcon}};
     QImage bild(16, 16, QImage::Format_RGB32);
     bild.fill(grund);
-    for (const auto& [knopf, pixmap] : kBilder)
-        if (qstrcmp(knopf, name) == 0) {
+    for (const TBild& b : kBilder)
+        if (qstrcmp(b.Knopf, name) == 0) {
+            const QString thema = QString::fromLatin1(b.Thema);
+            QIcon icon = QIcon::fromTheme(thema);
+            if (icon.isNull())
+                icon = QIcon(ProgramFolderLinux() + QStringLiteral("/icons/") + thema + QStringLiteral(".png"));
+            QPixmap pixmap = icon.pixmap(16, 16);
+            if (pixmap.isNull())
+                pixmap = QApplication::style()->standardIcon(b.Notfall).pixmap(16, 16);
             QPainter p(&bild);
-            p.drawPixmap(0, 0, QApplication::style()->standardIcon(pixmap).pixmap(16, 16));
+            p.drawPixmap(0, 0, pixmap);
         }
     bild.setPixelColor(0, 15, grund);
     return bild;
+}
+
+// Just wide enough for the picture beside the caption, so the ten buttons
+// fit the window's first width.
+int KnopfBreite(TQKAutoButton* b)
+{
+    TCanvas* c = b->Canvas();
+    c->Font.Assign(b->Font());
+    return c->TextWidth(b->Caption()) + 16 + b->Spacing() + 8;
 }
 
 }  // namespace
@@ -79,8 +99,13 @@ void TMainForm::ToolbarAufbauen()
         button->SetCaption(QString::fromUtf8(b.Caption));
         button->SetHint(QString::fromUtf8(b.Hint));
         button->SetShowHint(true);
-        button->SetBounds(x, TDockControl::VerticalSpacing(), kKnopfBreite, TDockControl::ControlHeight());
-        x += kKnopfBreite;
+        TBitmap bild;
+        bild.SetImage(KnopfBild(b.Name, ColorToQColor(button->Color())));
+        button->SetGlyph(&bild);
+        button->SetStretch(false);  // the picture keeps its size beside the caption
+        const int breite = KnopfBreite(button);
+        button->SetBounds(x, TDockControl::VerticalSpacing(), breite, TDockControl::ControlHeight());
+        x += breite;
         button->OnClick = Handler(b.Handler);
         buttons_.push_back(button);
     }
@@ -88,16 +113,13 @@ void TMainForm::ToolbarAufbauen()
         drucken->SetPopupMenu(PopupMenu(QStringLiteral("PopupMenuDrucken")));
     XToolBarBilderVerwaltung->Loaded();
     // In a vertical dock the buttons show their picture alone, a control
-    // wide; in a horizontal dock or floating, their caption.
+    // wide; in a horizontal dock or floating, the picture and their caption.
     XToolBarBilderVerwaltung->OnVerticalDock = [this](TObject*, bool vertikal) {
         for (TQKAutoButton* b : buttons_) {
             const TBefehl* befehl = BefehlSuchen(b->Name.toLatin1().constData());
             b->SetCaption(vertikal || !befehl ? QString() : QString::fromUtf8(befehl->Caption));
-            TBitmap bild;
-            if (vertikal)
-                bild.SetImage(KnopfBild(befehl ? befehl->Name : "", ColorToQColor(b->Color())));
-            b->SetGlyph(&bild);
-            b->SetWidth(vertikal ? TDockControl::ControlWidth() : kKnopfBreite);
+            b->SetStretch(vertikal);
+            b->SetWidth(vertikal ? TDockControl::ControlWidth() : KnopfBreite(b));
         }
         XToolBarBilderVerwaltung->Auslegen();
         if (TDocks* dock = XToolBarBilderVerwaltung->DockedTo()) {

@@ -122,3 +122,40 @@ TEST(SingleInstance, OnlyACopyThatAnswersCounts)
 }
 
 }  // namespace
+
+#include "app/qt_translations.h"
+
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+
+// Every text of the buttons and labels of Qt's own folder chooser.
+QStringList OrdnerwahlTexte()
+{
+    QFileDialog d(nullptr, QStringLiteral("Verzeichnis auswählen"));
+    d.setOption(QFileDialog::DontUseNativeDialog);
+    d.setFileMode(QFileDialog::Directory);
+    QStringList texte;
+    for (QPushButton* b : d.findChildren<QPushButton*>())
+        texte << b->text();
+    for (QLabel* l : d.findChildren<QLabel*>())
+        texte << l->text();
+    return texte;
+}
+
+TEST(QtTexte, FolderChooserSpeaksGermanOnceTheTranslationIsLoaded)
+{
+    EXPECT_FALSE(QtUebersetzungLaden(QStringLiteral("xx"))) << "no such language";
+    const QStringList englisch = OrdnerwahlTexte();
+    ASSERT_TRUE(englisch.contains(QStringLiteral("Cancel"))) << englisch.join('|').toStdString();
+    ASSERT_TRUE(QtUebersetzungLaden());
+    const QStringList deutsch = OrdnerwahlTexte();
+    EXPECT_TRUE(deutsch.contains(QStringLiteral("Abbrechen"))) << deutsch.join('|').toStdString();
+    for (const char* englischerText : {"Cancel", "Choose", "Look in:"})
+        EXPECT_FALSE(deutsch.contains(QString::fromLatin1(englischerText))) << englischerText;
+}
+
+}  // namespace

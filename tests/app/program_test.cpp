@@ -125,4 +125,27 @@ TEST_F(ProgramTest, SecondCopyEndsWithItsMessageAndTheFirstRunsOn)
     EXPECT_EQ(Ini("Einstellungen Hauptprogramm", "ProgAufrufe"), "1");
 }
 
+TEST_F(ProgramTest, WithoutADisplayTheProgramAndItsStartScriptSayHowToRunOffscreen)
+{
+    // The program itself and scripts/run (which stops before installing or
+    // building anything) end with a plain exit code and both languages.
+    const QString skript = QStringLiteral(LUMADEX_RESOURCES_DIR) + QStringLiteral("/../scripts/run");
+    for (const QString& programm : {QStringLiteral(LUMADEX_BINARY), skript}) {
+        QProcessEnvironment env = Umgebung("ohne-anzeige.log");
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env.remove(QString::fromLatin1(name));
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(programm, {});
+        ASSERT_TRUE(p.waitForStarted()) << programm.toStdString();
+        ASSERT_TRUE(p.waitForFinished(-1));
+        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit) << programm.toStdString();
+        EXPECT_EQ(p.exitCode(), 2) << programm.toStdString();
+        const QString fehler = QString::fromUtf8(p.readAllStandardError());
+        for (const char* teil : {"braucht eine grafische Oberfläche", "needs a desktop",
+                                 "QT_QPA_PLATFORM=offscreen scripts/run"})
+            EXPECT_TRUE(fehler.contains(QString::fromUtf8(teil))) << programm.toStdString() << ": " << fehler.toStdString();
+    }
+}
+
 }  // namespace

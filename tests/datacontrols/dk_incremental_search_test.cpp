@@ -1,3 +1,4 @@
+// Guards the incremental search box: one search after the typing pause, completion, narrowing and its errors.
 #include "pictures_fixture.h"
 
 #include "datacontrols/dk_incremental_search.h"

@@ -1,3 +1,4 @@
+// Guards the index chooser combo: the orders it lists, choosing one, and datasets it refuses.
 #include "pictures_fixture.h"
 
 #include "datacontrols/dk_key_combo.h"

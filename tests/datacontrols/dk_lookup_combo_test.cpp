@@ -1,3 +1,4 @@
+// Guards the lookup combo: the shown column, the drop-down list, typed searches and the fields it writes.
 #include "lookup_fixture.h"
 
 #include <QLineEdit>

@@ -1,3 +1,4 @@
+// Guards the lookup dialog: its columns, the indexed search and the record it hands back.
 #include "lookup_fixture.h"
 
 #include "datacontrols/dk_lookup_combo_dialog.h"

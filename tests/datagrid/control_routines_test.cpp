@@ -1,3 +1,4 @@
+// Guards the grid's control routines: lookups by published name, posted keys and the filter's Esc.
 #include "datagrid/dk_field_info.h"
 #include "datagrid/dk_table.h"
 #include "platform/data/data_source.h"

@@ -1,3 +1,4 @@
+// Guards the filter compiler: the blocks it builds byte for byte, precedence and refused texts.
 #include "table_fixture.h"
 
 #include "datagrid/dk_filter.h"

@@ -1,3 +1,4 @@
+// Guards the query datasets: their defaults, the statements they run, QBE variables and filter callbacks.
 #include "table_fixture.h"
 
 #include "datagrid/dk_field_info.h"

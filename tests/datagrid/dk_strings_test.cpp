@@ -1,3 +1,4 @@
+// Guards the grid library's text routines: tokens, words, and dates and times in the format settings.
 #include "datagrid/dk_strings.h"
 
 #include "platform/core/string_list.h"

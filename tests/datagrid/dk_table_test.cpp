@@ -1,3 +1,4 @@
+// Guards the extended table: control types per field, mask checks, the record filter and its Esc.
 #include "table_fixture.h"
 
 #include "datagrid/dk_field_info.h"

@@ -1,3 +1,4 @@
+// Guards the field-information lists: masks, control types, field checks and the column layout.
 #include "table_fixture.h"
 
 #include "datagrid/dk_draw.h"

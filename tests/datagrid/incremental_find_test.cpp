@@ -1,3 +1,4 @@
+// Guards the index search behind the grid: the nearest record, narrowing and unsupported datasets.
 #include "table_fixture.h"
 
 #include "datagrid/incremental_find.h"

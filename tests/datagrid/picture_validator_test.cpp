@@ -1,3 +1,4 @@
+// Guards the picture-mask validator: the mask's status and complete or partial input.
 #include "datagrid/picture_validator.h"
 
 #include <gtest/gtest.h>

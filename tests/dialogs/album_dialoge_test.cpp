@@ -244,6 +244,34 @@ TEST_F(AlbumDialogeTest, ClashAnsweredNoForAllSkipsTheRestWithoutAsking)
     EXPECT_TRUE(ini.INIReadBool("Einstellungen GleichnamigesBildDialog", "GiltFuerAlle", false));
 }
 
+// A deleted entry is neither asked about nor copied; a target folder typed
+// in Linux form is made and used, not reported as failed.
+TEST_F(AlbumDialogeTest, CopyAllSkipsDeletedEntriesAndTakesALinuxFormTarget)
+{
+    Album(3);
+    album.dbe.Go(2);
+    album.dbe.Delete();
+    TBilderKopierenForm f(nullptr, host);
+    f.RadioButtonAlleSaetzeKopierenVerschieben->SetChecked(true);
+    f.CheckBoxJedesBildVorKopierenVerschiebenAnzeigen->SetChecked(true);
+    const QString ziel = Linux("neu") + "/linux";
+    f.EditZielDir->SetText(ziel);
+    TPromptScript script;
+    script.Answer(mrYes, "existiert nicht...  Erzeugen ?");
+    script.Answer(mrYes, "Angezeigten Eintrag jetzt kopieren/verschieben ?");
+    script.Answer(mrYes, "Angezeigten Eintrag jetzt kopieren/verschieben ?");
+    script.Modal([](TCustomForm& m) { m.ModalResult = mrOk; });  // the closing message
+    f.BitBtnKopierenVerschiebenClick(nullptr);
+    EXPECT_EQ(script.Pending(), 0u);
+    for (const TPromptRecord& r : script.Records())
+        EXPECT_FALSE(r.Text.contains("konnte nicht angelegt werden")) << r.Text.toStdString();
+    EXPECT_EQ(f.EditZielDir->Text(), *LinuxToWin(ziel) + "\\");
+    EXPECT_EQ(f.BilderKopiert, 2);
+    EXPECT_TRUE(QFile::exists(ziel + "/b1.jpg"));
+    EXPECT_FALSE(QFile::exists(ziel + "/b2.jpg"));
+    EXPECT_TRUE(QFile::exists(ziel + "/b3.jpg"));
+}
+
 TEST_F(AlbumDialogeTest, DeleteCurrentEntryWithItsPictureAndClose)
 {
     Album(3);

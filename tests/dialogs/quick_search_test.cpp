@@ -23,6 +23,12 @@
 
 namespace {
 
+// The program clock stands at a fixed moment for the test's lifetime.
+struct TFesteUhr {
+    explicit TFesteUhr(TDateTime jetzt) { SetClockForTests(jetzt); }
+    ~TFesteUhr() { SetClockForTests(std::nullopt); }
+};
+
 void Screenshot(TCustomForm& form, const QString& name)
 {
     const QString dir = QCoreApplication::applicationDirPath() + "/screenshots";
@@ -156,6 +162,7 @@ protected:
 
 TEST_F(DateRangeTest, TodaysDatesWhenTickedAndTheTickIsKept)
 {
+    const TFesteUhr uhr(EncodeDate(2026, 12, 9) + EncodeTime(23, 59, 59, 0));
     {
         TDatumScopeForm form(nullptr, Ini());
         EXPECT_FALSE(form.CheckBoxDatumVorbelegung->Checked());
@@ -167,8 +174,8 @@ TEST_F(DateRangeTest, TodaysDatesWhenTickedAndTheTickIsKept)
     EXPECT_TRUE(TIniFile(Ini()).ReadBool("Einstellungen Hauptprogramm", "DatumVorbelegung", false));
     TDatumScopeForm form(nullptr, Ini());
     EXPECT_TRUE(form.CheckBoxDatumVorbelegung->Checked());
-    EXPECT_EQ(form.DateEditPlusVon->Date(), Date());
-    EXPECT_EQ(form.BisText(), FormatDateTime(QStringLiteral("dd.mm.yyyy"), Date()));
+    EXPECT_EQ(form.DateEditPlusVon->Date(), EncodeDate(2026, 12, 9));
+    EXPECT_EQ(form.BisText(), "09.12.2026");
     form.Show();
     Screenshot(form, "date_range");
     TPromptScript script;
@@ -184,6 +191,7 @@ TEST_F(DateRangeTest, TodaysDatesWhenTickedAndTheTickIsKept)
 // typed before are gone, the tick comes from the ini again.
 TEST_F(DateRangeTest, PreparedAgainItOpensAsANewOne)
 {
+    const TFesteUhr uhr(EncodeDate(2026, 12, 9) + EncodeTime(23, 59, 59, 0));
     TDatumScopeForm form(nullptr, Ini());
     for (TDateEditPlus* e : {form.DateEditPlusVon, form.DateEditPlusBis}) {
         e->SetBlank(false);
@@ -199,8 +207,8 @@ TEST_F(DateRangeTest, PreparedAgainItOpensAsANewOne)
     form.DateEditPlusVon->SetDate(EncodeDate(2001, 2, 3));
     form.Vorbelegen();
     EXPECT_TRUE(form.CheckBoxDatumVorbelegung->Checked());
-    EXPECT_EQ(form.DateEditPlusVon->Date(), Date());
-    EXPECT_EQ(form.BisText(), FormatDateTime(QStringLiteral("dd.mm.yyyy"), Date()));
+    EXPECT_EQ(form.DateEditPlusVon->Date(), EncodeDate(2026, 12, 9));
+    EXPECT_EQ(form.BisText(), "09.12.2026");
 }
 
 }  // namespace

@@ -30,6 +30,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
+#include <QTest>
 #include <QWidget>
 
 #include <map>
@@ -979,6 +980,97 @@ TEST_F(ScanPicsTest, Screenshot)
     EXPECT_TRUE(img.save(out + "/scan_pics.png"));
     EXPECT_EQ(img.height(), 800);
     d->Hide();
+}
+
+TEST_F(ScanPicsTest, RunReportsWhatWasAddedAndWhatWasSkippedWhy)
+{
+    // One file for each way a picture is passed over, and one that is taken.
+    Bild("bericht/gut.png", 150, 150);
+    Bild("bericht/schmal.png", 40, 150);                      // below the pixel width
+    Bild("bericht/anders.tiff", 150, 150);                    // suffix the mask does not take
+    const QString kaputt = Bild("bericht/kaputt.png", 150, 150);
+    ASSERT_TRUE(QFile(kaputt).resize(0));                     // nothing to read
+    const QString gross = Bild("bericht/gross.png", 150, 150);
+    ASSERT_TRUE(QFile(gross).resize(3 * 1024));               // beyond the size window
+    lxtest::WriteFile(dir / "bericht" / "notiz.txt", "kein Bild");  // not a picture: not reported
+    auto d = Dialog();
+    d->chkFindPNG->SetChecked(true);
+    d->chkFindTIF->SetChecked(true);
+    d->chkVorschaubildErzeugen->SetChecked(false);
+    d->SpinEditMaxDateiGroesse->SetValue(2);
+    d->SpinEditMinPixelBreite->SetValue(100);
+    d->SpinEditMinPixelHoehe->SetValue(0);
+    haupt.einstellungen.SetBool("ScanPicHeightAndWidth", true);
+    TPromptScript script;
+    script.AnswerValue(Win(Linux("bericht")));
+    script.Answer(mrNo, "scheint üngültig zu sein");
+    script.Answer(mrOk, "abgeschlossen");
+    d->btnScanStart->Click();
+
+    EXPECT_EQ(d->Neue(), 1);
+    EXPECT_EQ(d->Uebersprungen(), 4);
+    struct Fall {
+        const char* Grund;
+        const char* Datei;
+    };
+    for (const Fall& f : {Fall{"Dateigröße außerhalb der Grenzen", "gross.png"},
+                          Fall{"Pixelmaße außerhalb der Grenzen", "schmal.png"},
+                          Fall{"Dateityp nicht gewählt", "anders.tiff"},
+                          Fall{"ungültige oder unlesbare Bilddatei", "kaputt.png"}}) {
+        const QString grund = QString::fromUtf8(f.Grund);
+        EXPECT_EQ(d->UebersprungenWegen(grund), 1) << f.Grund;
+        EXPECT_TRUE(Log().contains("Übersprungen (" + grund + "): " + Win(Linux("bericht")) + "\\" + f.Datei))
+            << f.Grund << "\n" << Log().toStdString();
+    }
+    EXPECT_FALSE(Log().contains("notiz.txt"));
+    // The deletion question keeps the file on Enter: "Nein" is its default.
+    const auto& r = script.Records();
+    const auto frage = std::find_if(r.begin(), r.end(), [](const TPromptRecord& p) { return p.Text.contains("löschen"); });
+    ASSERT_NE(frage, r.end());
+    EXPECT_EQ(frage->Flags & 0xF00, MB_DEFBUTTON2);
+    EXPECT_EQ(frage->Flags & 0x0F, MB_YESNO);
+    EXPECT_TRUE(std::filesystem::exists(kaputt.toStdString()));
+    // The closing message sums it up.
+    const QString schluss = r.back().Text;
+    for (const char* teil : {"Neu aufgenommen: 1", "Schon im Fotoalbum: 0", "Übersprungen: 4",
+                             "Dateityp nicht gewählt: 1", "AddPics.log"})
+        EXPECT_TRUE(schluss.contains(QString::fromUtf8(teil))) << teil << "\n" << schluss.toStdString();
+}
+
+TEST_F(ScanPicsTest, CountingShowsTheFoundFilesOutOfAllCandidates)
+{
+    // Small pictures below the default 10 KB minimum: the total still counts
+    // them, as the running number does.
+    for (const char* name : {"z/a.png", "z/b.png", "z/c.png"})
+        Bild(name, 20, 20);
+    auto d = Dialog();
+    d->chkFindPNG->SetChecked(true);
+    d->SpinEditMinDateiGroesse->SetValue(10);
+    d->CheckBoxFileCount->SetChecked(true);
+    QStringList gezeigt;
+    const auto vorher = d->QKFind1->OnChange;
+    d->QKFind1->OnChange = [&](TObject* s, const QString& p, int ordner, int n) {
+        vorher(s, p, ordner, n);
+        gezeigt << d->panFind->Caption();
+    };
+    TPromptScript script;
+    script.AnswerValue(Win(Linux("z")));
+    script.Answer(mrOk, "abgeschlossen");
+    d->btnScanStart->Click();
+    EXPECT_EQ(gezeigt, (QStringList{"1/3", "2/3", "3/3"}));
+    EXPECT_EQ(d->UebersprungenWegen("Dateigröße außerhalb der Grenzen"), 3);
+}
+
+TEST_F(ScanPicsTest, CloseButtonClosesTheShownDialog)
+{
+    auto d = Dialog();
+    TPromptScript script;
+    script.Modal([](TCustomForm& f) {
+        auto& scan = dynamic_cast<TfrmScanPics&>(f);
+        QTest::mouseClick(scan.btnClose->Handle(), Qt::LeftButton);
+    });
+    EXPECT_EQ(d->ShowModal(), mrCancel);
+    EXPECT_EQ(script.Pending(), 0u);
 }
 
 }  // namespace

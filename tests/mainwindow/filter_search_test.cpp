@@ -423,6 +423,17 @@ TEST_F(FilterSearchTest, DateRangesOnTheDateTag)
     script.Modal(bereich(EncodeDate(1990, 1, 1), EncodeDate(1990, 2, 1))).Modal(NachrichtOk());
     Menue("ErzeugungsDatumVonBis1");
     EXPECT_EQ(Gezeigt().size(), 4u);
+    // Neither it nor a cancelled dialog leaves a filter shown or the reset on.
+    EXPECT_EQ(FilterPanel(), "Kein Filter gesetzt");
+    EXPECT_FALSE(form->ButNoneFilter->Enabled());
+    script.Modal(bereich(EncodeDate(2022, 1, 1), EncodeDate(2023, 6, 30)));
+    Menue("ErzeugungsDatumVonBis1");
+    ASSERT_EQ(FilterPanel(), "Filter= AUFNDATUM");
+    script.Modal([](TCustomForm& f) { f.ModalResult = mrCancel; });
+    Menue("ErzeugungsDatumVonBis1");
+    EXPECT_EQ(Gezeigt().size(), 4u);
+    EXPECT_EQ(FilterPanel(), "Kein Filter gesetzt");
+    EXPECT_FALSE(form->ButNoneFilter->Enabled());
 }
 
 // ---------------------------------------------------------------------------
@@ -613,6 +624,34 @@ TEST_F(FilterSearchTest, TheFullTextFilterAsksToCombineAndCountsRealHits)
     form->edSearch->SetText("regen");
     form->ButFiltClick(nullptr);
     EXPECT_EQ(QueryText(), "");
+}
+
+TEST_F(FilterSearchTest, TheFullTextFilterAfterALabelFilterKeepsItWhenCombined)
+{
+    std::vector<TEintrag> album = TextAlbum();
+    for (int i : {0, 1})
+        album[size_t(i)].Label = "Urlaub";
+    Oeffnen(album);
+    const QString wert = "Urlaub";
+    TPromptScript script;
+    script.Modal(FilterDialog(&wert));
+    Menue("AufLabel2");
+    ASSERT_EQ(Sortiert(Gezeigt()), (TSatzNummern{1, 2}));
+    // Combined: the hits of "sonne" among the label's entries only.
+    script.Answer(mrYes, "Mit existierenden Filter kombinieren ?");
+    form->edSearch->SetText("sonne");
+    form->ButFiltClick(nullptr);
+    EXPECT_EQ(Sortiert(Gezeigt()), (TSatzNummern{1}));
+    EXPECT_EQ(FilterPanel(), "Volltextfilter gesetzt ");
+    // Not combined: every hit of the text.
+    form->BilderOhneFilter1Click(nullptr);
+    script.Modal(FilterDialog(&wert));
+    Menue("AufLabel2");
+    script.Answer(mrNo, "Mit existierenden Filter kombinieren ?");
+    form->edSearch->SetText("sonne");
+    form->ButFiltClick(nullptr);
+    EXPECT_EQ(Sortiert(Gezeigt()), (TSatzNummern{1, 3, 5}));
+    EXPECT_EQ(script.Pending(), 0u);
 }
 
 TEST_F(FilterSearchTest, OnlyInShortDescAndALongSearchText)

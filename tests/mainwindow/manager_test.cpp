@@ -54,7 +54,8 @@ TEST_F(ManagerTest, EveryOpenedAlbumIsRegisteredOnceWithItsFiguresAndMedium)
     markiert.Bytes = 2500;
     const std::vector<std::vector<TTestEintrag>> inhalte = {
         {{"eins"}, {""}, markiert},
-        {{"a"}, {"b"}},
+        // A deleted entry counts nowhere.
+        {{"a"}, {"b"}, {.ShortDesc = "weg", .Geloescht = true, .Bytes = 7000, .Markiert = true}},
         {},
     };
     const char* namen[] = {"ALBUMA.DBF", "ALBUMB.DBF", "ALBUMC.DBF"};

@@ -11,6 +11,7 @@
 #include "dialogs/full_size_form.h"
 #include "imaging/image_window.h"
 #include "imaging/pic_box.h"
+#include "platform/core/sys_utils.h"
 #include "platform/core/win_path.h"
 #include "platform/data/field.h"
 #include "platform/ui/com_ctrls.h"
@@ -20,6 +21,7 @@
 #include "storage/tdbe.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QPainter>
 #include <QTest>
 
@@ -344,6 +346,59 @@ TEST_F(PicturesTest, AutoBrowseThumbnailPageAndDragScrolling)
     EXPECT_EQ(form->Panel20->Caption(), "74/80");
     EXPECT_EQ(form->Panel21->Caption(), "74/80");
     form->Hide();
+}
+
+TEST_F(PicturesTest, ExternallyEditedPicturesGetTheirSizeDateAndThumbnailBack)
+{
+    AlbumMit({{"eins.png", "PNG"}, {"zwei.png", "PNG"}, {"drei.png", "PNG"}});
+    // Nothing edited: the command says so.
+    form->ExternbearbeiteteBilderaktualisieren1Click(nullptr);
+    EXPECT_TRUE(prompts.Gezeigt("Aktuell keine Bilder extern bearbeitet!"));
+
+    // The second and third pictures were edited outside; the third is gone since.
+    auto bearbeiten = [&](const char* datei, int breite, int hoehe) {
+        QImage img(breite, hoehe, QImage::Format_RGB32);
+        img.fill(Qt::darkBlue);
+        QPainter(&img).drawEllipse(10, 10, breite - 20, hoehe - 20);
+        EXPECT_TRUE(img.save(QString::fromStdString((ordner / datei).string()), "PNG"));
+    };
+    bearbeiten("zwei.png", 400, 300);
+    std::filesystem::remove(ordner / "drei.png");
+    form->BearbeiteteBilder.Add("2");
+    form->BearbeiteteBilder.Add("3");
+    const auto stand = [&](int satz) {
+        Gehe(satz);
+        return std::pair{int64_t(form->DbeBilder->GetDouble("BYTES")), Vorschau().size()};
+    };
+    const auto vorher3 = stand(3);
+
+    form->ExternbearbeiteteBilderaktualisieren1Click(nullptr);
+    EXPECT_EQ(form->BearbeiteteBilder.Count(), 0);
+    const auto zwei = stand(2);
+    EXPECT_EQ(zwei.first, int64_t(std::filesystem::file_size(ordner / "zwei.png")));
+    EXPECT_EQ(zwei.second.width(), 150);  // the longer side of a thumbnail
+    EXPECT_EQ(stand(3), vorher3);          // missing picture: left as it was
+    // The file date as the file system has it.
+    Gehe(2);
+    const QDate geaendert = QFileInfo(QString::fromStdString((ordner / "zwei.png").string())).lastModified().date();
+    EXPECT_EQ(form->TableBilder->FieldByName("FILEDATE")->AsDateTime(), EncodeDate(geaendert.year(), geaendert.month(), geaendert.day()));
+
+    // At shutdown, "Ja" to the question brings a newer edit in as well.
+    bearbeiten("eins.png", 300, 600);
+    form->BearbeiteteBilder.Add("1");
+    prompts.Antworten["Bilder wurden u. U. bearbeitet, soll das Fotoalbum diese Einträge aktualisieren?"] = mrYes;
+    // The thumbnail page is emptied before the album closes, so no cell
+    // without its picture stands on screen while the program ends.
+    form->PageControlBilder->SetActivePage(form->TabSheetVorschauBilder);
+    form->VorschaubilderEinlesen();
+    EXPECT_EQ(form->QKDBPicBox1->Items()->Count(), 3);
+    Beenden();
+    EXPECT_EQ(form->QKDBPicBox1->Items()->Count(), 0);
+    const std::string album = (Datenbank() / "BILDER.DBF").string();
+    ASSERT_NE(dbe_Use(album.c_str(), "LESEN", DBE_SHARED, DBE_TYPE_FOX), 0) << dbe_LastError();
+    dbe_Go(1);
+    EXPECT_EQ(int64_t(std::atof(dbe_GetString("BYTES"))), int64_t(std::filesystem::file_size(ordner / "eins.png")));
+    dbe_Close();
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 #include "platform/ui/com_ctrls.h"
 #include "shared/qk_auto_button.h"
 
+#include <set>
+
 namespace {
 
 class ToolbarTest : public StartTest {
@@ -46,6 +48,7 @@ TEST_F(ToolbarTest, ButtonsOfTheVocabularyInTheTopDock)
                                  "QKAutoButtonBilderDrucken",  "QKAutoButtonBilderDatenbankManager"};
     ASSERT_EQ(Bar()->ControlCount(), 10);
     int rechts = 0;
+    std::set<QByteArray> bilder;
     for (int i = 0; i < 10; ++i) {
         TQKAutoButton* b = form->ToolbarButton(namen[i]);
         ASSERT_NE(b, nullptr) << namen[i];
@@ -55,7 +58,13 @@ TEST_F(ToolbarTest, ButtonsOfTheVocabularyInTheTopDock)
         EXPECT_GE(b->Left(), rechts) << namen[i];
         rechts = b->Left() + b->Width();
         EXPECT_LE(rechts, Bar()->Width());
+        // Each shows a picture of its own beside its caption.
+        ASSERT_FALSE(b->Glyph()->Empty()) << namen[i];
+        EXPECT_FALSE(b->Stretch()) << namen[i];  // drawn at its size, not over the caption
+        const QImage bild = b->Glyph()->ToImage().convertToFormat(QImage::Format_RGB32);
+        bilder.insert(QByteArray(reinterpret_cast<const char*>(bild.constBits()), int(bild.sizeInBytes())));
     }
+    EXPECT_EQ(bilder.size(), 10u);
     EXPECT_EQ(form->ToolbarButton("QKAutoButtonBilderEnde")->Hint(), "Programm beenden.....");
     EXPECT_EQ(form->ToolbarButton("QKAutoButtonBilderDrucken")->PopupMenu(), form->PopupMenu("PopupMenuDrucken"));
     // The page control starts below the dock.
@@ -131,7 +140,7 @@ TEST_F(ToolbarTest, ScreenshotWithTheToolbarDockedLeft)
     EXPECT_GE(form->PageControlBilder->Left(), form->DocksLeft->Width());
     EXPECT_FALSE(bild.isNull());
     // In the vertical dock the buttons show their pictures, a control wide,
-    // one under the other; back at the top their captions.
+    // one under the other; back at the top their captions beside them.
     TQKAutoButton* ende = form->ToolbarButton("QKAutoButtonBilderEnde");
     EXPECT_EQ(ende->Width(), TDockControl::ControlWidth());
     EXPECT_TRUE(ende->Caption().isEmpty());
@@ -139,7 +148,7 @@ TEST_F(ToolbarTest, ScreenshotWithTheToolbarDockedLeft)
     EXPECT_LE(Bar()->Height(), form->DocksLeft->Height());
     Bar()->SetDockedTo(form->DocksTop);
     EXPECT_EQ(ende->Caption(), "Ende");
-    EXPECT_TRUE(ende->Glyph()->Empty());
+    EXPECT_FALSE(ende->Glyph()->Empty());
     EXPECT_EQ(form->DocksTop->Height(), TDockControl::MinBarHeight());
     EXPECT_EQ(form->DocksLeft->Width(), 0);
 }

@@ -1,3 +1,4 @@
+// Guards the date routines: leap years, day numbers, today from the program clock, and the stop watch.
 #include <gtest/gtest.h>
 
 #include <QDate>
@@ -53,8 +54,12 @@ TEST(GeneralDates, TodayFollowsTheProgramClock)
 {
     SetClockForTests(EncodeDate(2006, 5, 31) + 0.75);
     EXPECT_EQ(HeuteTagesNummer(), QDate(1600, 1, 1).daysTo(QDate(2006, 5, 31)));
+    // A second before and at midnight: the day number moves with the date.
+    SetClockForTests(EncodeDate(2024, 2, 28) + EncodeTime(23, 59, 59, 0));
+    EXPECT_EQ(HeuteTagesNummer(), QDate(1600, 1, 1).daysTo(QDate(2024, 2, 28)));
+    SetClockForTests(EncodeDate(2024, 2, 29));
+    EXPECT_EQ(HeuteTagesNummer(), QDate(1600, 1, 1).daysTo(QDate(2024, 2, 29)));
     SetClockForTests(std::nullopt);
-    EXPECT_EQ(HeuteTagesNummer(), QDate(1600, 1, 1).daysTo(QDate::currentDate()));
 }
 
 TEST(GeneralDates, StopWatch)

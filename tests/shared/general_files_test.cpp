@@ -1,3 +1,4 @@
+// Guards the file routines: deleting by mask, read-only files, and file lists.
 #include <gtest/gtest.h>
 
 #include <filesystem>

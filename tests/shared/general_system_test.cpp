@@ -1,3 +1,4 @@
+// Guards the system routines: program and Windows folders, starting programs, system information, versions.
 #include <gtest/gtest.h>
 
 #include <QDir>

@@ -1,3 +1,4 @@
+// Guards the text routines: path parts, backslashes, suffixes, list search and umlauts.
 #include <gtest/gtest.h>
 
 #include "routines_test_print.h"

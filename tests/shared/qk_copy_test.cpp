@@ -1,3 +1,4 @@
+// Guards the copy component: dates and attributes kept, overwrite rules and read-only targets.
 #include <gtest/gtest.h>
 
 #include <QStringList>

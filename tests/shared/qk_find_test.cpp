@@ -1,3 +1,4 @@
+// Guards the file search component: masks, sub-folders in order, and stopping a search.
 #include <gtest/gtest.h>
 
 #include <QRegularExpression>

@@ -1,3 +1,4 @@
+// Guards the settings component: where its file lies, Windows-1252 text and typed reads.
 #include <gtest/gtest.h>
 
 #include <filesystem>

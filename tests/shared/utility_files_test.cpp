@@ -1,3 +1,4 @@
+// Guards the file utilities: sizes, attributes and times, moving across file systems, fingerprints.
 #include <gtest/gtest.h>
 
 #include <QFileInfo>

@@ -1,3 +1,4 @@
+// Guards the graphics utilities: stored fonts, shortened paths and fitted picture sizes.
 #include <gtest/gtest.h>
 
 #include <QFontMetrics>

@@ -1,3 +1,4 @@
+// Guards the shell utilities: starting programs and documents, waiting, desktop links and delays.
 #include <gtest/gtest.h>
 
 #include <QDir>

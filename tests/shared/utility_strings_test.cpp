@@ -1,3 +1,4 @@
+// Guards the string utilities: backslashes, file-name parts, replacing, tokens and mask lists.
 #include <gtest/gtest.h>
 
 #include "routines_test_print.h"

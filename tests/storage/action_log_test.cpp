@@ -59,8 +59,15 @@ protected:
     }
 };
 
+// The program clock stands at a fixed moment while it lives.
+struct TFesteUhr {
+    explicit TFesteUhr(TDateTime jetzt) { SetClockForTests(jetzt); }
+    ~TFesteUhr() { SetClockForTests(std::nullopt); }
+};
+
 TEST_F(ActionLogTest, FirstWriteCreatesTheTableThatAnotherReaderReads)
 {
+    const TFesteUhr uhr(EncodeDate(2026, 12, 9) + EncodeTime(14, 5, 9, 0));
     TDbeEnv env(nullptr);
     env.SetCentury(true);
     env.SetDateFormat(dfGerman);
@@ -80,10 +87,8 @@ TEST_F(ActionLogTest, FirstWriteCreatesTheTableThatAnotherReaderReads)
     EXPECT_EQ(first[1], "Album geöffnet");
     EXPECT_EQ(first[2], "");
     EXPECT_EQ(first[3], "0");
-    EXPECT_EQ(first[4], QDate::currentDate().toString("yyyy-MM-dd"));
-    const QTime zeit = QTime::fromString(first[5], "hh:mm:ss");
-    ASSERT_TRUE(zeit.isValid()) << first[5].toStdString();
-    EXPECT_LE(std::abs(zeit.secsTo(QTime::currentTime())), 5);
+    EXPECT_EQ(first[4], "2026-12-09");
+    EXPECT_EQ(first[5], "14:05:09");
     EXPECT_EQ(first[6], "17");
     // Cut: the text to 99 characters, the kind to 10, the reference to 9.
     const QStringList second = lines[2].split('|');
@@ -99,10 +104,11 @@ TEST_F(ActionLogTest, FirstWriteCreatesTheTableThatAnotherReaderReads)
 TEST_F(ActionLogTest, DateIsRightAlsoBeforeTheSettingsComponentSetTheEngine)
 {
     // The engine still in its American two-digit form, the program German.
+    const TFesteUhr uhr(EncodeDate(2031, 1, 2) + EncodeTime(8, 0, 0, 0));
     LogSchreiben(WinDir(), "LXLog.DBF", "Info", "Start", "");
     const QStringList lines = QString::fromStdString(ReadWithDbfread("LXLog.DBF")).split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 2);
-    EXPECT_EQ(lines[1].split('|').value(4), QDate::currentDate().toString("yyyy-MM-dd"));
+    EXPECT_EQ(lines[1].split('|').value(4), "2031-01-02");
 }
 
 TEST_F(ActionLogTest, TextsOutsideWindows1252AreLoggedReadably)

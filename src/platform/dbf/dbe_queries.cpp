@@ -98,9 +98,12 @@ uint32_t dbe_QueryRecCount()
     if (!a) return 0;
     bool scoped = a->tagOrder() &&
                   (!a->tagOrder()->scopeLow().empty() || !a->tagOrder()->scopeHigh().empty());
+    // A tag with a FOR condition (".not. deleted()") leaves records out too.
+    const dbf::IndexTag* tag = a->tagOrder() ? a->tagOrder()->Tag() : nullptr;
+    const bool conditional = tag && tag->condition;
     // Every record passes when nothing hides one; hidden deleted records
     // do not pass, so the count agrees with what a walk shows.
-    if (!a->queryActive() && !scoped && !Settings().deleted) return a->RecCount();
+    if (!a->queryActive() && !scoped && !conditional && !Settings().deleted) return a->RecCount();
     return a->VisibleCount();
 }
 

@@ -102,6 +102,13 @@ void TBitBtn::Click()
             Application->HelpContext(context);
             return;
         }
+    // A close button closes the form it sits on (a modal one with mrCancel).
+    if (kind_ == bkClose)
+        if (TCustomForm* form = GetParentForm(this)) {
+            TButton::Click();
+            form->Close();
+            return;
+        }
     TButton::Click();
 }
 

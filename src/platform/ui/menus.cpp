@@ -110,7 +110,8 @@ void TMenuItem::SyncAction()
         if (!a)
             continue;
         a->setSeparator(IsLine());
-        a->setText(caption_);
+        // A separator with text is drawn as a titled section by Qt's styles.
+        a->setText(IsLine() ? QString() : caption_);
         a->setEnabled(enabled_);
         a->setVisible(visible_);
         a->setCheckable(checked_ || RadioItem);

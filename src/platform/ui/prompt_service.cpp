@@ -9,9 +9,11 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <algorithm>
 #include <stdexcept>
 #include <vector>
 
+#include "platform/core/win_path.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/forms.h"
 
@@ -78,6 +80,16 @@ int RunBox(const QString& caption, const QString& text, QMessageBox::Icon icon,
 }
 
 }  // namespace
+
+QString DialogStart(const QString& winPath)
+{
+    if (winPath.isEmpty() || winPath.startsWith(u'/'))
+        return winPath;
+    const std::optional<QString> linux = WinToLinux(winPath);
+    return linux ? *linux : QString();
+}
+
+QString ProgramPath(const QString& linuxPath) { return linuxPath.isEmpty() ? linuxPath : LinuxToWinOrSelf(linuxPath); }
 
 QString PromptKindName(TPromptKind kind)
 {
@@ -183,26 +195,35 @@ int TDialogPromptService::Show(const TPrompt& p, QString* value)
     }
     case TPromptKind::OpenFile:
     case TPromptKind::SaveFile: {
-        QString dir = p.Value.isEmpty() ? p.InitialDir : p.Value;
-        QString chosen;
+        // A bare file name opens in the initial folder.
+        QString dir = DialogStart(p.InitialDir);
+        if (!p.Value.isEmpty()) {
+            const int slash = std::max(p.Value.lastIndexOf(u'\\'), p.Value.lastIndexOf(u'/'));
+            dir = slash < 0 ? (dir.isEmpty() ? p.Value : dir + u'/' + p.Value)
+                            : DialogStart(p.Value.left(slash + 1)) + u'/' + p.Value.mid(slash + 1);
+        }
+        QStringList chosen;
         if (p.Kind == TPromptKind::SaveFile)
-            chosen = QFileDialog::getSaveFileName(nullptr, p.Caption, dir, QtFilter(p.Filter));
+            chosen << QFileDialog::getSaveFileName(nullptr, p.Caption, dir, QtFilter(p.Filter));
         else if (p.MultiSelect)
-            chosen = QFileDialog::getOpenFileNames(nullptr, p.Caption, dir, QtFilter(p.Filter)).join('\n');
+            chosen = QFileDialog::getOpenFileNames(nullptr, p.Caption, dir, QtFilter(p.Filter));
         else
-            chosen = QFileDialog::getOpenFileName(nullptr, p.Caption, dir, QtFilter(p.Filter));
+            chosen << QFileDialog::getOpenFileName(nullptr, p.Caption, dir, QtFilter(p.Filter));
+        chosen.removeAll(QString());
         if (chosen.isEmpty())
             return mrCancel;
+        for (QString& c : chosen)
+            c = ProgramPath(c);
         if (value)
-            *value = chosen;
+            *value = chosen.join('\n');
         return mrOk;
     }
     case TPromptKind::Folder: {
-        QString chosen = QFileDialog::getExistingDirectory(nullptr, p.Caption, p.Value);
+        QString chosen = QFileDialog::getExistingDirectory(nullptr, p.Caption, DialogStart(p.Value));
         if (chosen.isEmpty())
             return mrCancel;
         if (value)
-            *value = chosen;
+            *value = ProgramPath(chosen);
         return mrOk;
     }
     case TPromptKind::Color: {

@@ -35,6 +35,12 @@ enum class TPromptKind {
     Modal,         // a form shown with ShowModal
 };
 
+// The program speaks of Windows-form paths ("C:\\Bilder"), Qt's file
+// dialogs of Linux ones: the folder a dialog starts in (empty when the path
+// does not resolve) and the program's form of what the user chose.
+QString DialogStart(const QString& winPath);
+QString ProgramPath(const QString& linuxPath);
+
 // Name of a kind for messages ("Dialog", "Box" ...).
 QString PromptKindName(TPromptKind kind);
 

@@ -1,3 +1,4 @@
+// Guards the dataset framework: browsing, editing, value checks, blobs, formats and link notifications.
 #include "memory_dbi.h"
 
 #include "platform/core/exceptions.h"

@@ -1,3 +1,4 @@
+// Guards volume identity: the serials Windows shows for FAT, exFAT, NTFS and ISO media, read from images.
 #include "platform/os/volumes.h"
 
 #include "test_environment.h"

@@ -91,3 +91,25 @@ TEST(PromptService, CommonDialogsGoThroughTheService)
     EXPECT_EQ(script.Records()[0].Kind, TPromptKind::OpenFile);
     EXPECT_EQ(script.Records()[1].Kind, TPromptKind::SaveFile);
 }
+
+#include "test_environment.h"
+
+#include <filesystem>
+
+TEST(PromptService, FileDialogsStartInTheLinuxFolderAndGiveTheWindowsForm)
+{
+    lxtest::TempDir dir;
+    lxtest::WriteDriveTable({{"C", "/", "HD", "SYSTEM", "1A2B3C4D", 1ull << 34}});
+    std::filesystem::create_directories(dir / "Bilder");
+    const QString linux = QString::fromStdString((dir / "Bilder").string());
+    const QString windows = "C:" + QString(linux).replace('/', '\\');
+    struct Fall {
+        QString Programm, Dialog;
+    };
+    for (const Fall& f : {Fall{windows, linux}, Fall{windows.toUpper(), linux}, Fall{linux, linux}, Fall{"", ""},
+                          Fall{"Q:\\gibt\\es\\nicht", ""}})
+        EXPECT_EQ(DialogStart(f.Programm), f.Dialog) << f.Programm.toStdString();
+    EXPECT_EQ(ProgramPath(linux), windows);
+    EXPECT_EQ(ProgramPath(linux + "/a.jpg"), windows + "\\a.jpg");
+    EXPECT_EQ(ProgramPath(""), "");
+}
