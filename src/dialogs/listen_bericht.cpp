@@ -1,0 +1,54 @@
+#include "dialogs/listen_bericht.h"
+
+#include "report/engine/rg_component_registry.h"
+#include "report/engine/rg_dataset_pipeline.h"
+#include "report/engine/rg_report.h"
+#include "report/engine/rg_template.h"
+#include "report/output/rg_printer_list.h"
+#include "report/output/rg_printer_setup.h"
+
+TrgBDEPipeline* ListenPipeline(TComponent* owner, const QString& name, TDataSource* source)
+{
+    auto* pipeline = new TrgBDEPipeline(owner);
+    pipeline->Name = name;
+    pipeline->SetDataSource(source);
+    return pipeline;
+}
+
+TrgReport* ListenBericht(TComponent* owner, const QString& name, TrgBDEPipeline* pipeline)
+{
+    rgRegisterBuiltInComponentClasses();
+    auto* report = new TrgReport(owner);
+    report->Name = name;
+    report->SetUnits(utMillimeters);
+    report->SetLanguage(lgGerman);
+    TrgPrinterSetup* setup = report->PrinterSetup();
+    setup->SetPrinterName(QStringLiteral("Default"));
+    setup->SetPaperName(QStringLiteral("A4"));
+    for (const int rand : {0, 1, 2, 3})  // the four margins in thousandths of a millimetre
+        setup->SetDefinedValue(rand, 6350);
+    report->SetDataPipeline(pipeline);
+    return report;
+}
+
+void ListenVorlageLaden(TrgReport* report, const QString& datei)
+{
+    TrgReportTemplate* vorlage = rgReportTemplate(report);
+    vorlage->SetFileName(datei);
+    vorlage->LoadFromFile();
+}
+
+void ListeAusgeben(TrgReport* report, TrgBDEPipeline* pipeline, bool abErstemSatz, const TListenAusgabe& ausgabe)
+{
+    pipeline->SetRangeBegin(abErstemSatz ? rbFirstRecord : rbCurrentRecord);
+    pipeline->SetRangeEnd(reLastRecord);
+    report->SetDataPipeline(pipeline);
+    // Without any printer the stored name stays, and the report itself
+    // says that none is there when it needs one.
+    if (const QStringList drucker = rgGetPrinterNames(); !drucker.isEmpty())
+        report->PrinterSetup()->SetPrinterName(drucker.first());
+    if (ausgabe)
+        ausgabe(report);
+    else
+        report->Print();
+}
