@@ -129,6 +129,7 @@ def report(name, pipeline, document):
                PrinterSetup__mmPaperHeight=297000,
                PrinterSetup__mmPaperWidth=210000,
                Language="@lgGerman",
+               PassSetting="@psTwoPass",
                Units="@utMillimeters",
                Version="3.52",
                mmColumnWidth=0)

@@ -1,0 +1,204 @@
+// Picture lists of the main window: the program's templates load into the
+// two list reports with every component the report events fill; each list
+// prints the album through the printer (a private print system, the job
+// written to a PDF file) with every entry's title in order, the German
+// page texts and the pictures; the current record is the same afterwards;
+// the large-picture layouts crop; pick-list labels; bad templates and
+// unreadable pictures.
+
+#include "pictures_fixture.h"
+
+#include "datacontrols/dk_db_combo.h"
+#include "dialogs/listen_bericht.h"
+#include "platform/core/exceptions.h"
+#include "private_cupsd.h"
+#include "report/engine/rg_bands.h"
+#include "report/engine/rg_image.h"
+#include "report/engine/rg_memo.h"
+#include "report/engine/rg_report.h"
+#include "report/engine/rg_text_components.h"
+#include "report/output/rg_printer.h"
+#include "report/output/rg_printer_device.h"
+#include "report/output/rg_printer_list.h"
+#include "report/output/rg_printer_setup.h"
+#include "shared/app_exception.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+
+namespace {
+
+QString Werkzeug(const QString& programm, const QStringList& argumente)
+{
+    QProcess p;
+    p.start(programm, argumente);
+    p.waitForFinished(60000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+struct TVorlage {
+    const char* Datei;
+    bool AbAktuellem;  // printed by rgReport1 from the current record
+};
+
+const TVorlage kVorlagen[] = {{"BilderListe.RTM", false},
+                              {"BilderListe_Bildinfo.RTM", true},
+                              {"BilderListe_GrossesBild8.RTM", true},
+                              {"BilderListe_GrossesBild10.RTM", true}};
+
+class ListPrintTest : public PicturesTest {
+protected:
+    void SetUp() override
+    {
+        PicturesTest::SetUp();
+        ASSERT_EQ(cupsd.Start(), "");
+        rgSetPrinterSource(rgCreateCupsPrinterSource());
+    }
+    void TearDown() override
+    {
+        if (form)
+            form->ListenAusgabe = nullptr;
+        PicturesTest::TearDown();
+    }
+    // An album of n pictures, the program's templates in the program folder.
+    void Album(int n)
+    {
+        std::vector<std::string> namen;
+        std::vector<TBild> bilder;
+        namen.reserve(size_t(n));
+        for (int i = 1; i <= n; ++i)
+            namen.push_back("bild" + std::to_string(i) + ".jpg");
+        for (const std::string& name : namen)
+            bilder.push_back({name.c_str(), "JPEG"});
+        AlbumMit(bilder);
+        Application->ClearTerminated();
+        temp = dir.path() / "temp";
+        std::filesystem::create_directories(temp);
+        form->ProgrammOptionen()->EditTempDir = Win(temp) + "\\";
+        form->Einstellungen.Setzen("WennFileNichtGefundenAnderesLWtesten", false);
+        const QDir quelle(QStringLiteral(LUMADEX_RESOURCES_DIR));
+        for (const QString& datei : quelle.entryList({"*.RTM", "*.TXT"}, QDir::Files))
+            ASSERT_TRUE(QFile::copy(quelle.filePath(datei), ProgrammOrdner() + datei)) << datei.toStdString();
+    }
+    QString ProgrammOrdner() const
+    {
+        QString o = *WinToLinux(form->ProgrammPfad);
+        return o.endsWith('/') ? o : o + '/';
+    }
+    // Lists go to the printer; the finished job is written to pdf.
+    void AufPdf(const QString& pdf)
+    {
+        form->ListenAusgabe = [pdf](TrgReport* report) {
+            TrgPrinterDevice drucker(nullptr);
+            drucker.SetPublisher(report->Publisher());
+            drucker.Printer()->OutputFileName = pdf;
+            report->Publish();
+        };
+    }
+    void Drucken(const TVorlage& v)
+    {
+        if (v.AbAktuellem)
+            form->DruckeBilderListe2(QString::fromLatin1(v.Datei));
+        else
+            form->DruckeBilderListe(QString::fromLatin1(v.Datei));
+    }
+    QString Pdf(const QString& name) const { return QString::fromStdString((dir.path() / name.toStdString()).string()); }
+    // The titles "Bild n" in the order the text shows them.
+    static QList<int> Titel(const QString& text)
+    {
+        QList<int> nummern;
+        static const QRegularExpression titel(QStringLiteral("\\bBild (\\d+)\\b"));
+        for (auto it = titel.globalMatch(text); it.hasNext();)
+            nummern << it.next().captured(1).toInt();
+        return nummern;
+    }
+    static int Bilder(const QString& pdf)
+    {
+        // "pdfimages -list": two header lines, then one line per picture.
+        return std::max(0, int(Werkzeug("pdfimages", {"-list", pdf}).split('\n', Qt::SkipEmptyParts).size()) - 2);
+    }
+    static void Bildschirmfoto(const QString& pdf, const QString& name)
+    {
+        const QString ordner = QCoreApplication::applicationDirPath() + "/screenshots";
+        QDir().mkpath(ordner);
+        Werkzeug("pdftoppm", {"-f", "1", "-l", "1", "-r", "70", "-png", "-singlefile", pdf, ordner + "/" + name});
+        EXPECT_TRUE(QFile::exists(ordner + "/" + name + ".png")) << name.toStdString();
+    }
+    template <class T> T* Bauteil(const char* name) const
+    {
+        return dynamic_cast<T*>(form->FindComponent(QString::fromLatin1(name)));
+    }
+
+    lxtest::TPrivateCupsd cupsd{{"Probe"}};
+    std::filesystem::path temp;
+};
+
+}  // namespace
+
+TEST_F(ListPrintTest, TemplatesHoldTheComponentsTheirEventsFill)
+{
+    Album(1);
+    const char* fuerBericht1[] = {"rgReport1Image1",        "rgReport1LabelMotivQualitaet", "rgReport1LabelBildQualitaet",
+                                  "rgReport1LabelQuelle",   "rgReport1LabelGruppe",         "rgReport1DBMemo1",
+                                  "rgReport1LabelAlbum"};
+    const char* fuerBericht2[] = {"rgReport2Image1", "rgReport2Label1", "rgReport2Label2", "rgReport2Label3",
+                                  "rgReport2Label4", "rgReport2Label5", "rgReport2Label6", "rgReport2LabelAlbum"};
+    for (const TVorlage& v : kVorlagen) {
+        SCOPED_TRACE(v.Datei);
+        TrgReport* bericht = v.AbAktuellem ? form->rgReport1 : form->rgReport2;
+        ListenVorlageLaden(bericht, form->ProgrammPfad + v.Datei);
+        EXPECT_EQ(bericht->Language(), lgGerman);
+        EXPECT_EQ(bericht->Units(), utMillimeters);
+        EXPECT_EQ(bericht->PrinterSetup()->PrinterName(), "Default");
+        EXPECT_EQ(bericht->PrinterSetup()->DefinedValue(4), 297000);  // A4 (whatever the printer calls it)
+        EXPECT_EQ(bericht->PrinterSetup()->DefinedValue(5), 210000);
+        for (const int rand : {0, 1, 2, 3})  // the margins in thousandths of a millimetre
+            EXPECT_EQ(bericht->PrinterSetup()->DefinedValue(rand), 6350) << rand;
+        EXPECT_EQ(bericht->DataPipeline(), v.AbAktuellem ? (TrgDataPipeline*)form->rgBDEPipeline1
+                                                         : (TrgDataPipeline*)form->rgBDEPipeline2);
+        if (v.AbAktuellem) {
+            for (const char* name : fuerBericht1)
+                EXPECT_NE(form->FindComponent(name), nullptr) << name;
+            auto* band = dynamic_cast<TrgDetailBand*>(bericht->FindBand(bkDetail));
+            ASSERT_NE(band, nullptr);
+            EXPECT_EQ(rgBoundMethodName(band->BeforePrint), "rgReport1DetailBand1BeforePrint");
+        } else {
+            for (const char* name : fuerBericht2)
+                EXPECT_NE(form->FindComponent(name), nullptr) << name;
+            EXPECT_EQ(rgBoundMethodName(Bauteil<TrgLabel>("rgReport2Label1")->OnPrint), "rgReport2Label1Print");
+            EXPECT_EQ(rgBoundMethodName(Bauteil<TrgLabel>("rgReport2Label2")->OnPrint), "rgReport2Label2Print");
+        }
+    }
+}
+
+TEST_F(ListPrintTest, EachListPrintsEveryEntryInOrderWithPicturesAndGermanPageTexts)
+{
+    Album(7);
+    for (const TVorlage& v : kVorlagen) {
+        SCOPED_TRACE(v.Datei);
+        // Lists from the current record start at the third entry.
+        Gehe(3);
+        const QString pdf = Pdf(QString::fromLatin1(v.Datei) + ".pdf");
+        AufPdf(pdf);
+        prompts.Texte.clear();
+        Drucken(v);
+        EXPECT_EQ(Nr(), 3);
+        ASSERT_TRUE(QFile::exists(pdf)) << prompts.Texte.join("|").toStdString();
+        const QString text = Werkzeug("pdftotext", {"-layout", pdf, "-"});
+        const int erster = v.AbAktuellem ? 3 : 1;
+        QList<int> erwartet;
+        for (int i = erster; i <= 7; ++i)
+            erwartet << i;
+        EXPECT_EQ(Titel(text), erwartet) << text.toStdString();
+        EXPECT_TRUE(text.contains("Fotoalbum BILDER")) << text.toStdString();
+        const QString pdfinfo = Werkzeug("pdfinfo", {pdf});
+        static const QRegularExpression seiten(QStringLiteral("Pages:\\s+(\\d+)"));
+        const int n = seiten.match(pdfinfo).captured(1).toInt();
+        ASSERT_GT(n, 0);
+        EXPECT_TRUE(text.contains(QStringLiteral("Seite 1 von %1").arg(n))) << text.toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("Seite %1 von %1").arg(n))) << text.toStdString();
+        EXPECT_EQ(Bilder(pdf), erwartet.size());
+        Bildschirmfoto(pdf, QStringLiteral("liste_") + QString::fromLatin1(v.Datei).section('.', 0, 0));
+    }
+}
