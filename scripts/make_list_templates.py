@@ -231,12 +231,13 @@ def large_landscape_list():
                       bold=True),
                image("rgReport1Image1", left, 8500, img_w, img_h))
     y = 8500 + img_h + 1500
-    row = [("Motiv:", "rgReport1LabelMotivQualitaet"), ("Qualit\u00e4t:", "rgReport1LabelBildQualitaet"),
-           ("Gruppe:", "rgReport1LabelGruppe"), ("Quelle:", "rgReport1LabelQuelle")]
-    quarter = img_w // 4
-    for i, (caption, name) in enumerate(row):
-        detail.add(*pair("rgReport1", caption, name, left + i * quarter, y, 15000, quarter - 16000))
-    detail.add(dbmemo("rgReport1DBMemo1", "rgBDEPipeline1", "Notiz", left, y + 5500, img_w, 9000),
+    rows = [("Motiv:", "rgReport1LabelMotivQualitaet", "Bildqualit\u00e4t:", "rgReport1LabelBildQualitaet"),
+            ("Gruppe:", "rgReport1LabelGruppe", "Quelle:", "rgReport1LabelQuelle")]
+    half = img_w // 2
+    for i, (c1, n1, c2, n2) in enumerate(rows):
+        detail.add(*pair("rgReport1", c1, n1, left, y + 5000 * i, 22000, half - 23000))
+        detail.add(*pair("rgReport1", c2, n2, left + half, y + 5000 * i, 24000, half - 24000))
+    detail.add(dbmemo("rgReport1DBMemo1", "rgBDEPipeline1", "Notiz", left, y + 10500, img_w, 6500),
                line("rgReport1LineSatz", 0, 127500, WIDTH))
     return report("rgReport1", "rgBDEPipeline1", "Bilderliste Großbild quer").add(
         header(p, "Gro\u00dfbilder (Querformat)", "rgReport1LabelAlbum"), detail, footer(p))
