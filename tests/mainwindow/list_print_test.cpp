@@ -9,6 +9,7 @@
 #include "pictures_fixture.h"
 
 #include "datacontrols/dk_db_combo.h"
+#include "dialogs/album_manager.h"
 #include "dialogs/listen_bericht.h"
 #include "platform/core/exceptions.h"
 #include "private_cupsd.h"
@@ -26,6 +27,8 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+
+#include <optional>
 
 namespace {
 
@@ -201,4 +204,162 @@ TEST_F(ListPrintTest, EachListPrintsEveryEntryInOrderWithPicturesAndGermanPageTe
         EXPECT_EQ(Bilder(pdf), erwartet.size());
         Bildschirmfoto(pdf, QStringLiteral("liste_") + QString::fromLatin1(v.Datei).section('.', 0, 0));
     }
+}
+
+TEST_F(ListPrintTest, ABadTemplateNamesItsErrorAndKeepsTheLoadedLayout)
+{
+    Album(2);
+    const QString gut = ProgrammOrdner() + "BilderListe.RTM";
+    QFile f(gut);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray text = f.readAll();
+    f.close();
+    QByteArray fremdeKlasse = text;
+    fremdeKlasse.replace("rgReport2Label3: TrgLabel", "rgReport2Label3: TrgEtikett");
+    QByteArray fremderHandler = text;
+    fremderHandler.replace("OnPrint = rgReport2Label1Print", "OnPrint = rgReport2Label9Print");
+    QImage png(8, 8, QImage::Format_RGB32);
+    png.fill(Qt::red);
+    const QString pngDatei = ProgrammOrdner() + "png.bin";
+    ASSERT_TRUE(png.save(pngDatei, "PNG"));
+    QFile pngLesen(pngDatei);
+    ASSERT_TRUE(pngLesen.open(QIODevice::ReadOnly));
+    const struct {
+        const char* Name;
+        std::optional<QByteArray> Inhalt;  // none: the file is missing
+    } faelle[] = {{"fehlt", std::nullopt},
+                  {"leer", QByteArray()},
+                  {"abgeschnitten", text.left(text.size() / 2)},
+                  {"anderes Format", pngLesen.readAll()},
+                  {"unbekannte Klasse", fremdeKlasse},
+                  {"unbekannter Handler", fremderHandler}};
+    // The good layout first, printed once.
+    const QString pdf = Pdf("gut.pdf");
+    AufPdf(pdf);
+    form->DruckeBilderListe("BilderListe.RTM");
+    ASSERT_TRUE(QFile::exists(pdf));
+    TComponent* label3 = form->FindComponent("rgReport2Label3");
+    ASSERT_NE(label3, nullptr);
+    const int baender = form->rgReport2->GetBandCount();
+    for (const auto& fall : faelle) {
+        SCOPED_TRACE(fall.Name);
+        const QString datei = QStringLiteral("BilderListe_%1.RTM").arg(QString::fromUtf8(fall.Name).replace(' ', '_'));
+        if (fall.Inhalt) {
+            QFile schlecht(ProgrammOrdner() + datei);
+            ASSERT_TRUE(schlecht.open(QIODevice::WriteOnly));
+            schlecht.write(*fall.Inhalt);
+        }
+        Gehe(2);
+        prompts.Texte.clear();
+        QFile::remove(pdf);
+        try {
+            form->DruckeBilderListe(datei);
+            ADD_FAILURE() << "no error";
+        } catch (const Exception& e) {
+            EXPECT_EQ(e.Message, "Fehler beim Drucken einer Liste !");
+        }
+        // The engine's own text was shown (and logged), nothing printed,
+        // the record and the old layout kept.
+        EXPECT_FALSE(prompts.Texte.isEmpty());
+        EXPECT_FALSE(QFile::exists(pdf));
+        EXPECT_EQ(Nr(), 2);
+        EXPECT_EQ(form->FindComponent("rgReport2Label3"), label3);
+        EXPECT_EQ(form->rgReport2->GetBandCount(), baender);
+        EXPECT_FALSE(form->TableBilder->ControlsDisabled());
+    }
+    // The program goes on: the good layout still prints.
+    form->DruckeBilderListe("BilderListe.RTM");
+    EXPECT_EQ(Titel(Werkzeug("pdftotext", {"-layout", pdf, "-"})), QList<int>({1, 2}));
+}
+
+TEST_F(ListPrintTest, AnUnreadablePictureShowsItsMessageAndTheListGoesOn)
+{
+    Album(4);
+    // The second picture is no picture any more, the third is gone.
+    {
+        QFile kaputt(QString::fromStdString((ordner / "bild2.jpg").string()));
+        ASSERT_TRUE(kaputt.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        kaputt.write("kein Bild");
+    }
+    ASSERT_TRUE(QFile::remove(QString::fromStdString((ordner / "bild3.jpg").string())));
+    Gehe(1);
+    const QString pdf = Pdf("liste.pdf");
+    AufPdf(pdf);
+    prompts.Texte.clear();
+    form->DruckeBilderListe2("BilderListe_Bildinfo.RTM");
+    EXPECT_EQ(Nr(), 1);
+    const QString text = Werkzeug("pdftotext", {"-layout", pdf, "-"});
+    EXPECT_EQ(Titel(text), QList<int>({1, 2, 3, 4}));
+    // Only the readable pictures are printed, each entry with its own.
+    EXPECT_EQ(Bilder(pdf), 2);
+    EXPECT_TRUE(prompts.Gezeigt("bild2.jpg")) << prompts.Texte.join("|").toStdString();
+    EXPECT_TRUE(prompts.Gezeigt("Bild ist nicht im Zugriff! Legen Sie den Datenträger \"URLAUB\""))
+        << prompts.Texte.join("|").toStdString();
+}
+
+TEST_F(ListPrintTest, PickListLabelsShowTheirTextOrThatNoneIsGiven)
+{
+    Album(2);
+    const struct {
+        int Satz;
+        const char* Wert;
+    } werte[] = {{1, "A1"}, {2, "0"}};
+    for (const auto& w : werte) {
+        Gehe(w.Satz);
+        form->TableBilder->Edit();
+        form->DbeBilder->Replace("PLAYLIST", 1024, w.Wert);
+        form->DbeBilder->PostIfEditing();
+    }
+    const QString nullText = form->DBComboboxBilderPlayListe2->GetMappedValue("0");
+    Gehe(1);
+    const QString pdf = Pdf("liste.pdf");
+    AufPdf(pdf);
+    form->DruckeBilderListe2("BilderListe_Bildinfo.RTM");
+    const QString text = Werkzeug("pdftotext", {"-layout", pdf, "-"});
+    static const QRegularExpression gruppe(QStringLiteral("Gruppe:[ \\t]*(\\S[^\\n]*?)\\s*$"),
+                                           QRegularExpression::MultilineOption);
+    QStringList gruppen;
+    for (auto it = gruppe.globalMatch(text); it.hasNext();)
+        gruppen << it.next().captured(1).trimmed();
+    EXPECT_EQ(gruppen, QStringList({"-nicht vergeben-", nullText.isEmpty() ? QString() : nullText}))
+        << text.toStdString();
+}
+
+TEST_F(ListPrintTest, LargePictureLayoutsCropTheirSection)
+{
+    Album(1);  // a picture of 201 x 120
+    const struct {
+        const char* Vorlage;
+        QSize Ausschnitt;
+    } faelle[] = {{"BilderListe_GrossesBild10.RTM", QSize(83, 120)},  // 120 x 25 / 36 = 83.3
+                  {"BilderListe_Bildinfo.RTM", QSize(201, 120)}};
+    for (const auto& f : faelle) {
+        SCOPED_TRACE(f.Vorlage);
+        AufPdf(Pdf("gross.pdf"));
+        form->DruckeBilderListe2(f.Vorlage);
+        EXPECT_EQ(QImage(QString::fromStdString((temp / "PrintPic.BMP").string())).size(), f.Ausschnitt);
+    }
+}
+
+TEST_F(ListPrintTest, AlbumManagerPrintsItsAlbumList)
+{
+    Album(3);
+    auto& u = *dynamic_cast<TAlbumManagerUmgebung*>(form->AlbumManager);
+    TBilderDBFManagerForm m(nullptr, u);
+    m.FormShow();
+    const uint32_t zeile = u.ManagerDbe()->RecNo();
+    const QString pdf = Pdf("alben.pdf");
+    m.ListenAusgabe = [pdf](TrgReport* report) {
+        TrgPrinterDevice drucker(nullptr);
+        drucker.SetPublisher(report->Publisher());
+        drucker.Printer()->OutputFileName = pdf;
+        report->Publish();
+    };
+    m.Drucken1Click();
+    EXPECT_EQ(u.ManagerDbe()->RecNo(), zeile);
+    const QString text = Werkzeug("pdftotext", {"-layout", pdf, "-"});
+    for (const char* teil : {"Fotoalben", "BILDER.DBF", "Letzte Änderung", "Anzahl Sätze", "Summen", "Summe-Bytes:",
+                             "Anzahl Datensätze:", "Seite 1 von 1"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(teil))) << teil << "\n" << text.toStdString();
+    Bildschirmfoto(pdf, "liste_BilderDBFManager");
 }
