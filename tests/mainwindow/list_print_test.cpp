@@ -227,12 +227,14 @@ TEST_F(ListPrintTest, ABadTemplateNamesItsErrorAndKeepsTheLoadedLayout)
     const struct {
         const char* Name;
         std::optional<QByteArray> Inhalt;  // none: the file is missing
-    } faelle[] = {{"fehlt", std::nullopt},
-                  {"leer", QByteArray()},
-                  {"abgeschnitten", text.left(text.size() / 2)},
-                  {"anderes Format", pngLesen.readAll()},
-                  {"unbekannte Klasse", fremdeKlasse},
-                  {"unbekannter Handler", fremderHandler}};
+        const char* Meldung;               // what the engine says
+    } faelle[] = {{"fehlt", std::nullopt, "Datei nicht gefunden: "},
+                  {"leer", QByteArray(), "Ungültiges Vorlagenformat."},
+                  {"abgeschnitten", text.left(text.size() / 2), "Fehler beim Umwandeln des Textes"},
+                  {"anderes Format", pngLesen.readAll(), "Ungültiges Vorlagenformat."},
+                  // These two through the template error dialog (answered Cancel).
+                  {"unbekannte Klasse", fremdeKlasse, "Klasse TrgEtikett nicht gefunden."},
+                  {"unbekannter Handler", fremderHandler, "Die Methode rgReport2Label9Print wurde nicht gefunden."}};
     // The good layout first, printed once.
     const QString pdf = Pdf("gut.pdf");
     AufPdf(pdf);
@@ -260,7 +262,7 @@ TEST_F(ListPrintTest, ABadTemplateNamesItsErrorAndKeepsTheLoadedLayout)
         }
         // The engine's own text was shown (and logged), nothing printed,
         // the record and the old layout kept.
-        EXPECT_FALSE(prompts.Texte.isEmpty());
+        EXPECT_TRUE(prompts.Gezeigt(QString::fromUtf8(fall.Meldung))) << prompts.Texte.join("|").toStdString();
         EXPECT_FALSE(QFile::exists(pdf));
         EXPECT_EQ(Nr(), 2);
         EXPECT_EQ(form->FindComponent("rgReport2Label3"), label3);
