@@ -1,6 +1,7 @@
 #include "report/engine/rg_bands.h"
 
 #include <algorithm>
+#include <climits>
 
 #include "platform/stream/class_registry.h"
 #include "platform/stream/component_reader.h"
@@ -223,6 +224,22 @@ TrgDataPipeline* TrgBand::GetDataPipeline() const { return report_ ? report_->Da
 
 QString TrgBand::GetDescription() const { return rgLoadString(GetLanguageIndex() + descriptionId_); }
 
+void TrgBand::Loaded()
+{
+    TrgCacheable::Loaded();
+    std::vector<TrgCustomText*> saved;
+    for (TrgComponent* component : components_)
+        if (auto* text = dynamic_cast<TrgCustomText*>(component); text && text->Save())
+            saved.push_back(text);
+    // Texts without a stored place follow those with one.
+    std::stable_sort(saved.begin(), saved.end(), [](const TrgCustomText* a, const TrgCustomText* b) {
+        const auto key = [](const TrgCustomText* t) { return t->LoadedSaveOrder() < 0 ? INT_MAX : t->LoadedSaveOrder(); };
+        return key(a) < key(b);
+    });
+    for (TrgCustomText* text : saved)
+        AddSaveComponent(text);
+}
+
 void TrgBand::PageStarted()
 {
     for (TrgComponent* component : components_)
@@ -287,13 +304,30 @@ void TrgCustomBand::InitForPrint()
     }
 }
 
+namespace {
+
+// A component takes part in a traversal of Pipeline (and its master) unless
+// it reads another pipeline.
+bool Traverses(const TrgComponent& Component, const TrgDataPipeline* Pipeline, const TrgDataPipeline* Master)
+{
+    const TrgDataPipeline* own = Component.DataPipeline();
+    return !Component.IsDataAware() || !own || own == Pipeline || own == Master || Component.TraverseAlways;
+}
+
+}  // namespace
+
 void TrgCustomBand::ResetComponentValues(TrgDataPipeline* Pipeline, TrgDataPipeline* MasterPipeline)
 {
-    for (TrgComponent* component : resetList_) {
-        TrgDataPipeline* own = component->DataPipeline();
-        if (!component->IsDataAware() || !own || own == Pipeline || own == MasterPipeline || component->TraverseAlways)
+    for (TrgComponent* component : resetList_)
+        if (Traverses(*component, Pipeline, MasterPipeline))
             component->ResetValueState();
-    }
+}
+
+void TrgCustomBand::TraverseRecord(TrgDataPipeline* Pipeline, TrgDataPipeline* MasterPipeline)
+{
+    for (TrgComponent* component : resetList_)
+        if (Traverses(*component, Pipeline, MasterPipeline))
+            component->TraverseRecord();
 }
 
 bool TrgCustomBand::Generate()
@@ -702,11 +736,25 @@ TrgDataPipeline* TrgDetailBand::GetDataPipeline() const
 
 void TrgDetailBand::SetDataPipeline(TrgDataPipeline* Value)
 {
+    TrgDataPipeline* old = dataPipeline_;
     if (dataPipeline_)
         dataPipeline_->DetachClient(this);
     dataPipeline_ = Value;
     if (dataPipeline_)
         dataPipeline_->AttachClient(this);
+    if (!Loading() && !Destroying()) {
+        // The data-aware components follow the band's new pipeline, except
+        // those without one that name a field it lacks.
+        for (int i = 0; i < GetComponentCount(); ++i) {
+            TrgComponent* component = GetComponentAt(i);
+            if (!component->IsDataAware())
+                continue;
+            const bool lacksField = Value && !component->DataField().isEmpty() &&
+                                    Value->IndexOfFieldName(component->DataField()) == -1;
+            if ((old && component->DataPipeline() == old) || (!component->DataPipeline() && !lacksField))
+                component->SetDataPipeline(Value);
+        }
+    }
     LayoutChanged();
 }
 

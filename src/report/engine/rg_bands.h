@@ -107,6 +107,8 @@ public:
     QString GetDescription() const;
     virtual void PageStarted();
     virtual void ConvertFromVersion(int Version);
+    // After reading: the saved texts join the save list in their stored order.
+    void Loaded() override;
     // The band's components that keep a value between records reset it.
     virtual void ResetComponentValues(TrgDataPipeline* Pipeline, TrgDataPipeline* MasterPipeline) = 0;
     virtual void InitForPrint() = 0;
@@ -147,6 +149,9 @@ public:
     bool Generate() override;
     void InitForPrint() override;
     void ResetComponentValues(TrgDataPipeline* Pipeline, TrgDataPipeline* MasterPipeline) override;
+    // A record was reached: the components that keep a value across records
+    // (sums, counts) take it in, those bound to another pipeline excepted.
+    void TraverseRecord(TrgDataPipeline* Pipeline, TrgDataPipeline* MasterPipeline);
 
     // What the band's components read while they are placed.
     const TrgMMRect& PrintRect() const { return printRect_; }

@@ -107,24 +107,6 @@ void TrgDBCalc::RestoreCacheFields(const TrgCacheRecord& Record)
 
 // ---- traversal -------------------------------------------------------------------
 
-void rgTraverseRecord(TrgCustomReport* Report, TrgDataPipeline* Pipeline)
-{
-    if (!Report)
-        return;
-    for (int b = 0; b < Report->GetBandCount(); ++b) {
-        const TrgBand* band = Report->GetBandAt(b);
-        for (int c = 0; c < band->GetComponentCount(); ++c) {
-            TrgComponent* component = band->GetComponentAt(c);
-            if (!component->TraversesRecords())
-                continue;
-            TrgDataPipeline* own = component->DataPipeline();
-            if (component->IsDataAware() && own && own != Pipeline && !component->TraverseAlways)
-                continue;
-            component->TraverseRecord();
-        }
-    }
-}
-
 void rgResetGroupComponents(TrgCustomReport* Report, const TrgGroup* Group)
 {
     if (!Report || !Group)

@@ -39,13 +39,7 @@ private:
 };
 
 class TrgCustomReport;
-class TrgDataPipeline;
 class TrgGroup;
-
-// Every component of the report's bands that keeps a value between records
-// takes the record the report's pipeline is at; a data-aware one only when
-// it reads that pipeline, none, or has TraverseAlways.
-void rgTraverseRecord(TrgCustomReport* Report, TrgDataPipeline* Pipeline);
 
 // The components whose ResetGroup is Group start a new run with the next
 // record they take.

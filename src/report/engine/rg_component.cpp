@@ -38,7 +38,12 @@ void TrgComponent::SetBand(TrgBand* Value)
     PropertyChanged();
 }
 
-TComponent* TrgComponent::GetContainer() const { return band_; }
+TComponent* TrgComponent::GetContainer() const
+{
+    if (auto* region = dynamic_cast<TComponent*>(region_))
+        return region;
+    return band_;
+}
 
 TrgCustomReport* TrgComponent::Report() const { return band_ ? band_->Report() : nullptr; }
 

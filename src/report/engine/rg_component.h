@@ -58,6 +58,8 @@ public:
     virtual TrgStretchPlacement PlacementFor(const TrgComponent& Child) const = 0;
     // The container lies in (or is) the component; used to refuse cycles.
     virtual bool ContainsComponent(const TrgComponent* Component) const = 0;
+    // Takes the component in (a component read from a stream inside it).
+    virtual void AddChild(TrgComponent* Component) = 0;
     virtual void EnsureStretch() = 0;
 
 protected:
@@ -71,7 +73,7 @@ public:
 
     TrgBand* Band() const { return band_; }
     virtual void SetBand(TrgBand* Value);
-    // The band or, later, the region that holds the component.
+    // The region that holds the component, else its band.
     TComponent* GetContainer() const;
     TrgCustomReport* Report() const;
 

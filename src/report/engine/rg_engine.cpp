@@ -60,27 +60,55 @@ TrgEngine::~TrgEngine()
 
 void TrgEngine::DetachPipelines()
 {
-    if (pipeline_)
-        pipeline_->DetachClient(this);
-    pipeline_ = nullptr;
-    pipelineOpen_ = false;
+    for (TrgDataPipeline* pipeline : {pipeline_, detailPipeline_})
+        if (pipeline)
+            pipeline->DetachClient(this);
+    pipeline_ = detailPipeline_ = nullptr;
+    pipelineOpen_ = detailOpen_ = false;
+}
+
+void TrgEngine::ForgetPipeline(const TObject* Pipeline)
+{
+    if (Pipeline == pipeline_) {
+        pipeline_ = nullptr;
+        pipelineOpen_ = false;
+    }
+    if (Pipeline == detailPipeline_) {
+        detailPipeline_ = nullptr;
+        detailOpen_ = false;
+    }
 }
 
 void TrgEngine::PipelineNotification(int Operation, TrgDataPipeline* Pipeline)
 {
-    if (Operation == rgPipelineDestroying && Pipeline == pipeline_) {
-        pipeline_ = nullptr;
-        pipelineOpen_ = false;
-    }
+    if (Operation == rgPipelineDestroying)
+        ForgetPipeline(Pipeline);
 }
 
 void TrgEngine::EventNotify(TrgCommunicator* Sender, int Operation)
 {
-    if (Sender == pipeline_ && Operation == rgOpPartnerDestroyed) {
-        pipeline_ = nullptr;
-        pipelineOpen_ = false;
-    }
+    if (Operation == rgOpPartnerDestroyed)
+        ForgetPipeline(Sender);
     TrgCustomEngine::EventNotify(Sender, Operation);
+}
+
+bool TrgEngine::NextMasterRecord()
+{
+    pipeline_->Next();
+    SkipMastersWithoutDetails();
+    return !pipeline_->IsEOF();
+}
+
+void TrgEngine::SkipMastersWithoutDetails()
+{
+    if (!detailOpen_ || pipeline_->IsEOF())
+        return;
+    detailPipeline_->First();
+    while (detailPipeline_->SkipWhenNoRecords() && (detailPipeline_->PipelineState() & tsNoRecords) &&
+           !pipeline_->IsEOF()) {
+        pipeline_->SkipRecord();
+        detailPipeline_->First();
+    }
 }
 
 bool TrgEngine::IsTwoPass() const { return report_ && report_->PassSetting() == psTwoPass; }
@@ -151,19 +179,12 @@ void TrgEngine::DataAdvance()
     moveDue_ = false;
     if (endOfData_ || !pipeline_ || !pipelineOpen_)
         return;
-    pipeline_->Next();
-    if (pipeline_->IsEOF()) {
+    if (!NextMasterRecord()) {
         EndOfData();
         return;
     }
     RefreshBreakValues();
-    TakeRecord();
-}
-
-void TrgEngine::TakeRecord()
-{
-    pipeline_->DoOnTraversal();
-    rgTraverseRecord(report_, pipeline_);
+    TraverseRecord();
 }
 
 void TrgEngine::DataNext()
@@ -175,8 +196,7 @@ void TrgEngine::DataNext()
         EndOfData();
         return;
     }
-    pipeline_->Next();
-    if (pipeline_->IsEOF()) {
+    if (!NextMasterRecord()) {
         EndOfData();
         return;
     }
@@ -187,7 +207,16 @@ void TrgEngine::DataNext()
         secondState_ |= e2GroupFooters;
         return;
     }
-    TakeRecord();
+    TraverseRecord();
+}
+
+void TrgEngine::TraverseRecord()
+{
+    pipeline_->DoOnTraversal();
+    TrgDataPipeline* inner = detailOpen_ ? detailPipeline_ : pipeline_;
+    for (int i = 0; i < report_->GetBandCount(); ++i)
+        if (auto* band = dynamic_cast<TrgCustomBand*>(report_->GetBandAt(i)))
+            band->TraverseRecord(inner, pipeline_);
 }
 
 bool TrgEngine::CheckGroupBreaks()
@@ -239,8 +268,9 @@ void TrgEngine::PageRequest(TrgPageSettingType Setting, int PageNo, const QStrin
     } else {
         GenerationLoop();
     }
-    if (pipeline_ && pipelineOpen_)
-        pipeline_->GotoSavedBookmark();
+    for (auto [pipeline, open] : {std::pair{pipeline_, pipelineOpen_}, std::pair{detailPipeline_, detailOpen_}})
+        if (pipeline && open)
+            pipeline->GotoSavedBookmark();
 }
 
 void TrgEngine::SetPassState()
@@ -412,6 +442,14 @@ void TrgEngine::InitGeneration()
     pipeline_ = report_->DataPipeline();
     if (pipeline_) {
         pipelineOpen_ = rgStartPipeline(pipeline_, this, report_->Language());
+        // A detail band with a pipeline of its own shows the details of the
+        // report's (master) records; masters without details may be skipped.
+        auto* detail = dynamic_cast<TrgDetailBand*>(report_->FindBand(bkDetail));
+        if (pipelineOpen_ && detail && detail->DataPipeline() && detail->DataPipeline() != pipeline_) {
+            detailPipeline_ = detail->DataPipeline();
+            detailOpen_ = rgStartPipeline(detailPipeline_, this, report_->Language());
+            SkipMastersWithoutDetails();
+        }
         if (pipelineOpen_) {
             const bool noRecords = (pipeline_->PipelineState() & tsNoRecords) != 0;
             if ((pipeline_->SkipWhenNoRecords() && noRecords) || pipeline_->IsEOF()) {
@@ -419,7 +457,8 @@ void TrgEngine::InitGeneration()
                 return;
             }
             pipeline_->SaveBookmark();
-            pipeline_->DoOnTraversal();
+            if (detailOpen_)
+                detailPipeline_->SaveBookmark();
         }
     }
 
@@ -462,9 +501,8 @@ void TrgEngine::InitGeneration()
     }
     for (int i = 0; i < report_->GetBandCount(); ++i)
         report_->GetBandAt(i)->InitForPrint();
-    // The first record, once the components have reset their values.
     if (pipeline_ && pipelineOpen_)
-        rgTraverseRecord(report_, pipeline_);
+        TraverseRecord();
     printDateTime_ = Clock ? Clock() : Now();
     engineState_ |= esStarted;
     pageNo_ = lastPageNo_ = 0;
@@ -598,6 +636,10 @@ void TrgEngine::BandSequence()
         if (columnEnded_)
             continue;
         if (currentList_ == blGroupFooter) {
+            // The record that started the new group was taken back for the
+            // footers; it is due now, also when no group has a footer band.
+            if ((secondState_ & e2GroupFooters) && !endOfData_)
+                moveDue_ = true;
             secondState_ &= TrgStateSet(~e2GroupFooters);
             currentList_ = endOfData_ ? currentList_ + 1 : int(blGroupHeader);
         } else {

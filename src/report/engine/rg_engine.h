@@ -159,9 +159,6 @@ public:
     int GetPageBottom() const override;
     void SetPageCount(int Count) override;
     void DataAdvance() override;
-    // The pipeline reports the record taken; components that keep a value
-    // between records take it.
-    void TakeRecord();
     void DataNext() override;
     void DetachPipelines() override;
     void EndOfData() override;
@@ -211,6 +208,14 @@ private:
     void RefreshBreakValues();
     bool IsTwoPass() const;
     int HighestCachedPage() const;
+    // Moves the report's pipeline on; false at its end. A detail pipeline
+    // goes to the first detail of the new master.
+    bool NextMasterRecord();
+    void SkipMastersWithoutDetails();
+    // The pipeline reached a record: its traversal event, and every band's
+    // components that keep values across records take it in.
+    void TraverseRecord();
+    void ForgetPipeline(const TObject* Pipeline);
     // The next valid entry of the page list; false when none is left.
     bool TakePageListEntry(int& Page);
     static bool IsBodyList(int List);
@@ -234,6 +239,9 @@ private:
     bool startSecondPassFired_ = false, endSecondPassFired_ = false;
     TrgDataPipeline* pipeline_ = nullptr;
     bool pipelineOpen_ = false;
+    // The detail band's own pipeline, when it has one.
+    TrgDataPipeline* detailPipeline_ = nullptr;
+    bool detailOpen_ = false;
     bool repeatLastPage_ = false;
     bool remakingLastPage_ = false;
     // Where the body of the current page starts, the body band that did

@@ -15,6 +15,7 @@ TrgGroup::TrgGroup(TComponent* AOwner) : TrgCacheable(AOwner) { cacheOffset_ = E
 TrgGroup::~TrgGroup()
 {
     BeginDestroy();
+    DetachBreakComponent();
     if (dataPipeline_)
         dataPipeline_->DetachClient(this);
     if (header_)
@@ -48,9 +49,38 @@ void TrgGroup::SetBreakType(TrgBreakType Value)
     if (breakType_ == Value || (report_ && report_->Generating()))
         return;
     breakType_ = Value;
+    breakNameChanged_ = true;
 }
 
-void TrgGroup::SetBreakName(const QString& Value) { breakName_ = Value; }
+void TrgGroup::SetBreakName(const QString& Value)
+{
+    if (breakName_ == Value)
+        return;
+    DetachBreakComponent();
+    breakName_ = Value;
+    breakNameChanged_ = true;
+}
+
+void TrgGroup::DetachBreakComponent()
+{
+    if (auto* text = dynamic_cast<TrgCustomText*>(breakComponent_))
+        text->RemoveGroup(this);
+    breakComponent_ = nullptr;
+}
+
+void TrgGroup::SetBreakComponentName(const QString& OldName, const QString& NewName)
+{
+    if (breakType_ == btCustomField && breakName_ == OldName)
+        breakName_ = NewName;
+}
+
+void TrgGroup::BreakComponentGone(TrgCustomText* Component)
+{
+    if (breakComponent_ == Component) {
+        breakComponent_ = nullptr;
+        breakNameChanged_ = true;
+    }
+}
 
 void TrgGroup::SetDataPipeline(TrgDataPipeline* Value)
 {
@@ -74,17 +104,25 @@ void TrgGroup::EventNotify(TrgCommunicator* Sender, int Operation)
     TrgCacheable::EventNotify(Sender, Operation);
 }
 
-TrgComponent* TrgGroup::GetBreakComponent() const
+TrgComponent* TrgGroup::GetBreakComponent()
 {
-    if (breakType_ != btCustomField || !report_ || breakName_.isEmpty())
+    if (breakType_ != btCustomField || !report_)
         return nullptr;
-    for (int b = 0; b < report_->GetBandCount(); ++b) {
+    if (!breakNameChanged_ && breakComponent_)
+        return breakComponent_;
+    DetachBreakComponent();
+    breakNameChanged_ = false;
+    for (int b = 0; b < report_->GetBandCount() && !breakName_.isEmpty(); ++b) {
         TrgBand* band = report_->GetBandAt(b);
         int index = 0;
-        if (band->FindComponentIndex(breakName_, index))
-            return band->GetComponentAt(index);
+        if (band->FindComponentIndex(breakName_, index)) {
+            breakComponent_ = band->GetComponentAt(index);
+            if (auto* text = dynamic_cast<TrgCustomText*>(breakComponent_))
+                text->AddGroup(this);
+            break;
+        }
     }
-    return nullptr;
+    return breakComponent_;
 }
 
 QString TrgGroup::GetBreakValue()
@@ -190,6 +228,16 @@ void TrgGroup::DefineGroupProperties(TFiler& Filer)
 // ---- group bands ---------------------------------------------------------------
 
 TrgGroupBand::TrgGroupBand(TComponent* AOwner) : TrgCustomBand(AOwner) { SetmmHeight(0); }
+
+TrgGroupBand::~TrgGroupBand()
+{
+    if (!group_)
+        return;
+    if (static_cast<TrgBand*>(group_->HeaderBand()) == this)
+        group_->SetHeaderBand(nullptr);
+    if (static_cast<TrgBand*>(group_->FooterBand()) == this)
+        group_->SetFooterBand(nullptr);
+}
 
 void TrgGroupBand::SetGroup(TrgGroup* Value) { group_ = Value; }
 

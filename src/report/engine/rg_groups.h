@@ -13,6 +13,7 @@
 
 class TFiler;
 class TrgCustomReport;
+class TrgCustomText;
 class TrgGroupHeaderBand;
 class TrgGroupFooterBand;
 
@@ -46,6 +47,11 @@ public:
     int mmNewPageThreshold = 0;
     TNotifyEvent AfterGroupBreak, BeforeGroupBreak;
     TrgGetBreakValueEvent OnGetBreakValue;
+
+    // A text component renamed: the group follows when it breaks on it.
+    void SetBreakComponentName(const QString& OldName, const QString& NewName);
+    // The text component the group breaks on goes away.
+    void BreakComponentGone(TrgCustomText* Component);
 
     // ---- breaks ----
     QString GetBreakValue();
@@ -83,13 +89,17 @@ protected:
     void RestoreCacheFields(const TrgCacheRecord& Record) override;
 
 private:
-    // The report component named BreakName, searched over all bands.
-    TrgComponent* GetBreakComponent() const;
+    // The report component named BreakName, searched over all bands when
+    // the name changed; a text component learns that the group follows it.
+    TrgComponent* GetBreakComponent();
+    void DetachBreakComponent();
 
     TrgCustomReport* report_ = nullptr;
     TrgGroupHeaderBand* header_ = nullptr;
     TrgGroupFooterBand* footer_ = nullptr;
     bool breakOccurred_ = false;
+    TrgComponent* breakComponent_ = nullptr;
+    bool breakNameChanged_ = true;
     int groupNumber_ = 0;
     TrgBreakType breakType_ = btDataField;
     QString breakName_;
@@ -105,6 +115,8 @@ private:
 class TrgGroupBand : public TrgCustomBand {
 public:
     explicit TrgGroupBand(TComponent* AOwner);
+    // Its group forgets it.
+    ~TrgGroupBand() override;
     TrgGroup* Group() const { return group_; }
     virtual void SetGroup(TrgGroup* Value);
     int GroupIndex() const override { return group_ ? group_->GetGroupIndex() : -1; }

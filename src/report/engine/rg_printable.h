@@ -181,6 +181,8 @@ protected:
         editKind_ = Kind;
         editProperty_ = Property;
     }
+    // A constructor's default, without sizing.
+    void InitAutoSize(bool Value) { autoSize_ = Value; }
     void SetPrinted(bool Value) { printed_ = Value; }
     void SetDoesNotFit(bool Value) { doesNotFit_ = Value; }
     void SetContinued(bool Value) { continued_ = Value; }

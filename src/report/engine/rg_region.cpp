@@ -319,7 +319,11 @@ void DescribeRegion()
 {
     rgRegisterStretchableClass();
     using R = TrgRegion;
-    DescribeClass<TrgCustomRegion, TrgStretchable>(QStringLiteral("TrgCustomRegion"));
+    DescribeClass<TrgCustomRegion, TrgStretchable>(QStringLiteral("TrgCustomRegion"))
+        .Children([](TrgCustomRegion& region, const TGetChildProc& proc, TComponent*) {
+            for (int i = 0; i < region.GetChildCount(); ++i)
+                proc(region.GetChildAt(i));
+        });
     DescribeClass<R, TrgCustomRegion>(QStringLiteral("TrgRegion"))
         .Object("Brush", [](R& r) { return r.Brush(); })
         .String("Caption", Get(&R::Caption), [](R& r, const QString& v) { r.SetCaption(v); })

@@ -24,7 +24,7 @@ public:
 
     // Only components of the region's band (others are moved there first);
     // a stretching component turns the region's Stretch on.
-    void AddChild(TrgComponent* Component);
+    void AddChild(TrgComponent* Component) override;
     void RemoveChild(TrgComponent* Component);
     int GetChildCount() const { return int(children_.size()); }
     TrgComponent* GetChildAt(int Index) const { return children_.at(size_t(Index)); }

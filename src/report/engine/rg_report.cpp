@@ -9,6 +9,7 @@
 #include "report/engine/rg_calculated_text.h"
 #include "report/engine/rg_data_text.h"
 #include "report/engine/rg_memo.h"
+#include "report/engine/rg_region.h"
 #include "report/engine/rg_engine.h"
 #include "report/engine/rg_groups.h"
 #include "report/engine/rg_text_components.h"
@@ -271,6 +272,8 @@ void TrgCustomReport::Loaded()
             AddBand(new TrgColumnFooterBand(owner));
         AddBand(new TrgFooterBand(owner));
     }
+    if (FormatSettings().DecimalSeparator != QLatin1Char('.'))
+        rgFixMemoTabStops(this);
     TrgProducer::Loaded();
 }
 
@@ -439,6 +442,7 @@ void DescribeReportClasses()
     rgRegisterDataTextClasses();
     rgRegisterCalculatedTextClasses();
     rgRegisterMemoClasses();
+    rgRegisterRegionClasses();
     rgRegisterBandClasses();
     rgRegisterGroupClasses();
     const TEnumInfo* passSettings = Enum("TrgPassSettingType", TrgPassSettingTypeIdentifiers);

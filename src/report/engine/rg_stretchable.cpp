@@ -190,14 +190,17 @@ bool TrgStretchable::ContainerOverflowed() const { return Placement().Overflowed
 
 void TrgStretchable::Generate()
 {
-    const TrgStretchPlacement where = Placement();
-    if (ReprintOnOverFlow() && where.Overflowed)
+    if (ReprintOnOverFlow() && Placement().Overflowed)
         MarkToPrint();
     DoOnPrint();
+    // A visible head that is no longer pending printed earlier on this page
+    // (its band repeats its static components on a continuation page): its
+    // chain printed with it and does not start again.
+    const bool printedBefore = Visible() && !PrintPending() && !dependentsStarted_;
     PlaceOnPage();
     if (DoesNotFit())
         return;
-    if (!Continued() || dependentsStarted_)
+    if ((!Continued() && !printedBefore) || dependentsStarted_)
         GenerateDependents(resumeIndex_);
     if (!Continued() && !chainOverflow_)
         SetPrinted(true);
@@ -344,7 +347,6 @@ void TrgStretchable::ResetPrintState()
     TrgComponent::ResetPrintState();
     dependentsDone_ = true;
     bottomPosition_ = 0;
-    firstUnfinishedChildSeen_ = false;
     unfinishedDependentSeen_ = false;
     continuesStretching_ = false;
     bottomLimit_ = 0;
@@ -355,7 +357,6 @@ void TrgStretchable::ResetForPrint()
 {
     TrgComponent::ResetForPrint();
     dependentsStarted_ = false;
-    firstUnfinishedChild_ = 0;
     resumeIndex_ = 0;
     continuationShift_ = 0;
     chainOverflow_ = false;
@@ -433,29 +434,52 @@ bool rgCanShiftRelativeTo(const TrgStretchable* Component, const TrgStretchable*
     return true;
 }
 
-void rgGetBandComponentNames(const TrgBand* Band, QStringList& Names)
+namespace {
+
+QString NameOrDescription(const TrgComponent* Component, bool AsDescription)
 {
-    Names.clear();
-    if (!Band)
-        return;
-    for (int i = 0; i < Band->GetComponentCount(); ++i)
-        Names << Band->GetComponentAt(i)->Name;
-    Names.sort();
+    return AsDescription ? Component->GetDescription() : Component->Name;
 }
 
-void rgGetShiftRelativeToList(TrgStretchable* Component, QStringList& Names)
+}  // namespace
+
+void rgGetBandComponentNames(TrgComponent* Component, QStringList& List, bool AsDescriptions)
 {
-    Names.clear();
-    if (!Component || !Component->Band())
+    const TrgBand* band = Component ? Component->Band() : nullptr;
+    if (!band)
         return;
-    const TrgBand* band = Component->Band();
+    for (int i = 0; i < band->GetComponentCount(); ++i)
+        if (band->GetComponentAt(i) != Component)
+            List << NameOrDescription(band->GetComponentAt(i), AsDescriptions);
+}
+
+void rgGetShiftRelativeToList(TrgComponent* Component, QStringList& List, bool AsDescriptions)
+{
+    const TrgBand* band = Component ? Component->Band() : nullptr;
+    if (!band)
+        return;
+    auto* self = dynamic_cast<TrgStretchable*>(Component);
     for (int i = 0; i < band->GetComponentCount(); ++i) {
         auto* candidate = dynamic_cast<TrgStretchable*>(band->GetComponentAt(i));
-        if (candidate && candidate != Component && candidate->Region() == Component->Region() &&
-            rgCanShiftRelativeTo(Component, candidate))
-            Names << candidate->Name;
+        if (!candidate || candidate == Component || candidate->Region() != Component->Region())
+            continue;
+        if (self && !rgCanShiftRelativeTo(self, candidate))
+            continue;
+        List << NameOrDescription(candidate, AsDescriptions);
     }
-    Names.sort();
+}
+
+void rgAddComponentToOwner(TComponent* Component, TComponent* Owner)
+{
+    if (!Component || !Owner)
+        return;
+    if (Component->Name.isEmpty()) {
+        QString name;
+        rgGetUniqueComponentName(Owner, Component, name);
+        Component->Name = name;
+    }
+    if (Component->Owner() != Owner)
+        Owner->InsertComponent(Component);
 }
 
 void rgRegisterStretchableClass()

@@ -21,8 +21,6 @@
 #include "report/engine/rg_component.h"
 
 class TFiler;
-class TrgCustomBand;
-class TrgStretchable;
 
 class TrgStretchable : public TrgComponent {
 public:
@@ -85,13 +83,8 @@ protected:
     // The draw commands of the dependents that used space, in band order.
     void GenerateDependentDrawCommands(TrgPage* Page);
 
-    // Set by containers (regions) that resume their children.
-    int firstUnfinishedChild_ = 0;
-    bool firstUnfinishedChildSeen_ = false;
-    bool continuesStretching_ = false;
-    bool dependentsDone_ = true;
-    int continuationShift_ = 0;
-    bool chainOverflow_ = false;
+    // Where the component's content reaches on the page so far, and the
+    // lowest position it may reach (a region places its components by them).
     int bottomPosition_ = 0;
     int bottomLimit_ = 0;
 
@@ -102,6 +95,10 @@ private:
     void GenerateDependents(int StartIndex);
     void ClearFlagsForChain();
 
+    bool continuesStretching_ = false;
+    bool dependentsDone_ = true;
+    int continuationShift_ = 0;
+    bool chainOverflow_ = false;
     int mmBottomOffset_ = 0;
     int mmOverFlowOffset_ = 0;
     std::vector<TrgStretchable*> dependents_;
@@ -120,12 +117,16 @@ private:
 // to the component.
 bool rgCanShiftRelativeTo(const TrgStretchable* Component, const TrgStretchable* Target);
 
-// The stretchables of the band that Component may be shifted relative to,
-// by name, sorted.
-void rgGetShiftRelativeToList(TrgStretchable* Component, QStringList& Names);
+// Adds the stretchables of Component's band (in the same region) that it
+// may be shifted relative to, by name or by description, in band order.
+void rgGetShiftRelativeToList(TrgComponent* Component, QStringList& List, bool AsDescriptions);
 
-// The names of the band's components, sorted.
-void rgGetBandComponentNames(const TrgBand* Band, QStringList& Names);
+// Adds the other components of Component's band, by name or description,
+// in band order.
+void rgGetBandComponentNames(TrgComponent* Component, QStringList& List, bool AsDescriptions);
+
+// Gives Component a unique name when it has none and lets Owner own it.
+void rgAddComponentToOwner(TComponent* Component, TComponent* Owner);
 
 // Describes TrgStretchable for the component stream (its descendants'
 // descriptions build on it).

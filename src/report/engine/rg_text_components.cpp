@@ -11,6 +11,7 @@
 #include "platform/stream/graphics_streaming.h"
 #include "report/engine/rg_bands.h"
 #include "report/engine/rg_engine.h"
+#include "report/engine/rg_groups.h"
 #include "report/engine/rg_report.h"
 #include "report/output/rg_draw_commands.h"
 #include "report/output/rg_text_measure.h"
@@ -29,8 +30,7 @@ int MeasureToScreenPixels(double Units)
 
 TrgCustomText::TrgCustomText(TComponent* AOwner) : TrgCustomComponent(AOwner)
 {
-    SetAutoSize(true);
-    SetColor(TColor(0xFFFFFF));
+    InitAutoSize(true);
     drawCommandFactory_ = [] { return new TrgDrawText(nullptr); };
 }
 
@@ -39,6 +39,9 @@ TrgCustomText::~TrgCustomText()
     BeginDestroy();
     if (Band())
         Band()->RemoveSaveComponent(this);
+    const std::vector<TrgGroup*> groups = groups_;
+    for (TrgGroup* group : groups)
+        group->BreakComponentGone(this);
     groups_.clear();
 }
 
@@ -114,13 +117,23 @@ void TrgCustomText::SetBand(TrgBand* Value)
         Band()->AddSaveComponent(this);
 }
 
-void TrgCustomText::AddGroup(TObject* Group)
+void TrgCustomText::AddGroup(TrgGroup* Group)
 {
     if (std::find(groups_.begin(), groups_.end(), Group) == groups_.end())
         groups_.push_back(Group);
 }
 
-void TrgCustomText::RemoveGroup(TObject* Group) { std::erase(groups_, Group); }
+void TrgCustomText::RemoveGroup(TrgGroup* Group) { std::erase(groups_, Group); }
+
+void TrgCustomText::Rename(const QString& NewName)
+{
+    const QString oldName = Name;
+    Name = NewName;
+    if (Loading())
+        return;
+    for (TrgGroup* group : groups_)
+        group->SetBreakComponentName(oldName, NewName);
+}
 
 QString TrgCustomText::GetText()
 {
@@ -231,7 +244,7 @@ TrgLabel::TrgLabel(TComponent* AOwner) : TrgCustomText(AOwner) { SetEditKind(ekC
 void TrgLabel::Rename(const QString& NewName)
 {
     const QString oldName = Name;
-    Name = NewName;
+    TrgCustomText::Rename(NewName);
     if (!Loading() && Caption() == oldName)
         SetCaption(NewName);
 }
@@ -273,6 +286,8 @@ void DescribeTextClasses()
         .ParentSetter([](TrgComponent& component, TComponent* parent) {
             if (auto* band = dynamic_cast<TrgBand*>(parent))
                 component.SetBand(band);
+            else if (auto* region = dynamic_cast<TrgStretchContainer*>(parent))
+                region->AddChild(&component);
         });
     DescribeClass<TrgCustomComponent, TrgComponent>(QStringLiteral("TrgCustomComponent"))
         .DefineProperties([](TrgCustomComponent& component, TFiler& filer) { component.DefineObsoleteProperties(filer); });

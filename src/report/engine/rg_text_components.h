@@ -8,6 +8,8 @@
 
 #include "report/engine/rg_component.h"
 
+class TrgGroup;
+
 class TFiler;
 class TrgCustomText : public TrgCustomComponent {
 public:
@@ -29,9 +31,11 @@ public:
     TrgFormatEvent OnFormat;
     QString OldOnSave;
 
-    // The groups that break on this component are told when it goes.
-    void AddGroup(TObject* Group);
-    void RemoveGroup(TObject* Group);
+    // The groups that break on this component are told when it is renamed
+    // and when it goes.
+    void AddGroup(TrgGroup* Group);
+    void RemoveGroup(TrgGroup* Group);
+    virtual void Rename(const QString& NewName);
 
     // The text before OnGetText; a label's is its caption.
     virtual QString ComputeText() { return StoredText(); }
@@ -50,7 +54,7 @@ public:
     void DefineTextProperties(TFiler& Filer);
 
 private:
-    std::vector<TObject*> groups_;
+    std::vector<TrgGroup*> groups_;
     bool charWrap_ = false;
     QString displayFormat_;
     int loadedSaveOrder_ = -1;
@@ -62,7 +66,7 @@ class TrgLabel : public TrgCustomText {
 public:
     explicit TrgLabel(TComponent* AOwner);
     // A label whose caption is its name follows a rename.
-    void Rename(const QString& NewName);
+    void Rename(const QString& NewName) override;
 };
 
 // Makes the text component classes known to the component stream by name.

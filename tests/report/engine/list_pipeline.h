@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <functional>
 #include <stdexcept>
 #include <vector>
 
@@ -21,6 +22,9 @@ public:
     }
 
     bool FailOpen = false;
+    // Details of a master record: the rows are asked for again whenever the
+    // pipeline goes to its first record or its position is restored.
+    std::function<std::vector<QStringList>()> RowsOfMaster;
 
     bool IsDataSetBOF() override { return bof_; }
     bool IsDataSetEOF() override { return eof_; }
@@ -33,6 +37,8 @@ public:
     bool IsActive() override { return active_; }
     void GotoFirstRecord() override
     {
+        if (RowsOfMaster)
+            rows_ = RowsOfMaster();
         cursor_ = 0;
         bof_ = true;
         eof_ = rows_.empty();
@@ -111,6 +117,8 @@ protected:
     void RestoreCacheFields(const TrgCacheRecord& Record) override
     {
         TrgDataPipeline::RestoreCacheFields(Record);
+        if (RowsOfMaster)
+            rows_ = RowsOfMaster();
         const int at = PipelineRecordOffset();
         cursor_ = Record.GetInt32(at);
         bof_ = Record.GetByte(at + 4) & 1;

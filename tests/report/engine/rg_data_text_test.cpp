@@ -8,6 +8,9 @@
 #include <set>
 
 #include "component_fixtures.h"
+#include "platform/stream/component_reader.h"
+#include "platform/stream/component_writer.h"
+#include "platform/stream/stream_text.h"
 #include "platform/core/sys_utils.h"
 #include "report/engine/rg_calc.h"
 #include "report/engine/rg_groups.h"
@@ -133,6 +136,24 @@ TEST_F(DataTextTest, OutsidePrintingTheFieldOrNameIsShown)
     EXPECT_EQ(text->GetDescription(), QStringLiteral("Feld: Name"));
 }
 
+TEST_F(DataTextTest, AFieldMarkedToReprintGoesWithAMemoOntoEachContinuationPage)
+{
+    for (bool reprint : {false, true}) {
+        SCOPED_TRACE(reprint);
+        report = std::make_unique<TCapturingReport>(&form);
+        SetUp();
+        MakeRows({"Name", "Text"}, {{"Eins", Paragraphs(15).join('\n')}});
+        TrgDBText* name = AddField(detail, "Name", 0, 0);
+        name->SetReprintOnOverFlow(reprint);
+        AddDBMemo(detail, QStringLiteral("Text"), 35000, 0);
+        const std::vector<QString> pages = PrintAll();
+        ASSERT_EQ(pages.size(), 3u);
+        EXPECT_EQ(MemoLines(pages), Paragraphs(15));
+        for (size_t page = 0; page < pages.size(); ++page)
+            EXPECT_EQ(pages[page].contains(QStringLiteral("\"Eins\"")), page == 0 || reprint) << page;
+    }
+}
+
 // ---- calculations ------------------------------------------------------------------
 
 TEST_F(DataTextTest, CalculationsOverTheRecordsInTheSummary)
@@ -252,6 +273,41 @@ TEST_F(DataTextTest, PagesMadeAgainPrintTheSameRunningTotals)
     ASSERT_GE(third.size(), 2);
     EXPECT_EQ(third.at(0), QString::number(7 * 8 * 15 / 6));
     EXPECT_EQ(third.at(1), QStringLiteral("20") + FormatSettings().DecimalSeparator + QStringLiteral("0"));
+}
+
+TEST_F(DataTextTest, DataTextsAndCalculationsKeepTheirSettingsInTheStream)
+{
+    MakeRows({"Zahl"}, {{"1"}});
+    auto* calc = AddField<TrgDBCalc>(detail, "Zahl");
+    calc->Name = QStringLiteral("Mittel");
+    calc->SetDBCalcType(dcAverage);
+    calc->SetDisplayFormat(QStringLiteral("0.00"));
+    calc->SetBlankWhenZero(true);
+    calc->SetSuppressRepeatedValues(true);
+    calc->SetReprintOnSubsequent(true);
+    auto* text = AddField(detail, "Zahl");
+    text->Name = QStringLiteral("Wert");
+
+    for (TrgDBText* original : {static_cast<TrgDBText*>(calc), text}) {
+        SCOPED_TRACE(original->Name.toStdString());
+        const QByteArray bytes = ComponentToBytes(original);
+        const QByteArray form = ObjectBinaryToText(bytes);
+        EXPECT_TRUE(form.contains("DataField = 'Zahl'")) << form.toStdString();
+        std::unique_ptr<TComponent> read(ComponentFromBytes(bytes));
+        auto* copy = dynamic_cast<TrgDBText*>(read.get());
+        ASSERT_TRUE(copy) << form.toStdString();
+        EXPECT_EQ(copy->DataField(), original->DataField());
+        EXPECT_EQ(copy->DisplayFormat(), original->DisplayFormat());
+        EXPECT_EQ(copy->BlankWhenZero(), original->BlankWhenZero());
+        EXPECT_EQ(copy->SuppressRepeatedValues(), original->SuppressRepeatedValues());
+        EXPECT_EQ(copy->ReprintOnSubsequent(), original->ReprintOnSubsequent());
+        EXPECT_FALSE(copy->AutoSize());
+        if (original == calc) {
+            auto* copyCalc = dynamic_cast<TrgDBCalc*>(copy);
+            ASSERT_TRUE(copyCalc);
+            EXPECT_EQ(copyCalc->DBCalcType(), dcAverage);
+        }
+    }
 }
 
 }  // namespace

@@ -249,6 +249,98 @@ TEST_F(EngineTest, ADataSetClosingWhilePrintingEndsTheData)
     EXPECT_EQ(pages[1].size(), 3) << "one record on the last page";
 }
 
+TEST_F(EngineTest, ADetailPipelineOfItsOwnFollowsTheMastersAndSkipsThoseWithoutDetails)
+{
+    auto masters = MakeRows(4);  // "Satz 1" ... "Satz 4"
+    TListPipeline* master = masters.get();
+    // Orders of the first and third master only.
+    TListPipeline orders(nullptr, QStringList{"Auftrag"}, {});
+    orders.RowsOfMaster = [master]() -> std::vector<QStringList> {
+        const QString name = master->GetFieldAsString("Name");
+        if (name == QStringLiteral("Satz 1"))
+            return {{"A-1"}, {"A-2"}};
+        if (name == QStringLiteral("Satz 3"))
+            return {{"C-1"}};
+        return {};
+    };
+    MakeListReport(masters.get());
+    TrgLabel* order = AddLabel(detail, QString(), 40000, 1000);
+    TListPipeline* ordersPtr = &orders;
+    auto namesOnly = detail->BeforePrint;
+    detail->BeforePrint = [namesOnly, order, ordersPtr](TObject* Sender) {
+        namesOnly(Sender);
+        order->SetCaption(ordersPtr->GetFieldAsString("Auftrag"));
+    };
+    detail->SetDataPipeline(&orders);
+    for (bool skip : {true, false}) {
+        orders.SetSkipWhenNoRecords(skip);
+        const std::vector<QString> pages = PrintAll();
+        ASSERT_EQ(pages.size(), skip ? 1u : 2u) << skip;
+        const QStringList expected = skip ? QStringList{"Kopf", "Satz 1", "A-1", "Satz 3", "C-1", QStringLiteral("Fuß")}
+                                          : QStringList{"Kopf", "Satz 1", "A-1", "Satz 2", "", "Satz 3", "C-1",
+                                                        QStringLiteral("Fuß")};
+        EXPECT_EQ(Texts(pages[0]), expected) << skip;
+        for (int page = int(pages.size()); page >= 1; --page) {
+            report->Pages.clear();
+            report->PageRequest(psSinglePage, page, nullptr);
+            ASSERT_EQ(report->Pages.size(), 1u);
+            EXPECT_EQ(WithoutCount(report->Pages[0]), WithoutCount(pages[size_t(page - 1)])) << "made again: " << page;
+        }
+    }
+    detail->SetDataPipeline(nullptr);
+}
+
+// Counts the records it is shown, as a data calculation does, and keeps
+// the count per page in the page cache.
+class TRecordCounter : public TrgLabel {
+public:
+    explicit TRecordCounter(TComponent* Owner) : TrgLabel(Owner) { countAt_ = ExtendCacheRecord(4); }
+    int Count = 0;
+    bool TraversesRecords() const override { return true; }
+    void TraverseRecord() override { ++Count; }
+    void ResetValueState() override
+    {
+        TrgLabel::ResetValueState();
+        Count = 0;
+    }
+    QString ComputeText() override { return QString::number(Count); }
+
+protected:
+    void SaveCacheFields(TrgCacheRecord& Record) override
+    {
+        TrgLabel::SaveCacheFields(Record);
+        Record.PutInt32(countAt_, Count);
+    }
+    void RestoreCacheFields(const TrgCacheRecord& Record) override
+    {
+        TrgLabel::RestoreCacheFields(Record);
+        Count = Record.GetInt32(countAt_);
+    }
+
+private:
+    int countAt_ = 0;
+};
+
+TEST_F(EngineTest, ComponentsThatKeepValuesSeeEveryRecordOnce)
+{
+    auto rows = MakeRows(8);
+    MakeListReport(rows.get());
+    auto* summary = AddBand<TrgSummaryBand>(5000);
+    auto* counter = new TRecordCounter(&form);
+    counter->SetAutoSize(false);
+    counter->SetBand(summary);
+    counter->SetmmBounds(0, 0, 20000, 4000);
+    for (int round = 0; round < 2; ++round) {
+        const std::vector<QString> pages = PrintAll();
+        ASSERT_FALSE(pages.empty());
+        EXPECT_EQ(Texts(pages.back()).value(Texts(pages.back()).size() - 2), QStringLiteral("8")) << round;
+    }
+    report->Pages.clear();
+    report->PageRequest(psSinglePage, 3, nullptr);
+    ASSERT_EQ(report->Pages.size(), 1u);
+    EXPECT_TRUE(Texts(report->Pages[0]).contains(QStringLiteral("8"))) << "made again from the cache";
+}
+
 TEST_F(EngineTest, AReportWithoutPipelinePrintsItsDetailOnce)
 {
     AddLabel(AddBand<TrgDetailBand>(10000), QStringLiteral("Einmal"), 0, 0);

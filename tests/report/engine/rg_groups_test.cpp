@@ -80,6 +80,17 @@ TEST_F(GroupTest, BreaksCompareTheValuesExactly)
                                             "d", "Ende bonn", "Fuß"}));
 }
 
+TEST_F(GroupTest, AGroupWithoutFooterBandStillMovesOnAfterItsBreak)
+{
+    MakeRecords({{"D", "Berlin", "a"}, {"D", "Bonn", "b"}, {"D", "Köln", "c"}});
+    TrgGroup* group = AddGroup(QStringLiteral("Ort"));
+    delete group->FooterBand();
+    ASSERT_EQ(group->FooterBand(), nullptr);
+    const std::vector<QString> pages = PrintAll();
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_EQ(Texts(pages, 0), (QStringList{"Kopf", "Berlin", "a", "Bonn", "b", "Köln", "c", "Fuß"}));
+}
+
 TEST_F(GroupTest, AnOuterBreakClosesInnerGroupsFirstAndOpensThemLast)
 {
     MakeRecords({{"D", "Bonn", "a"}, {"D", "Köln", "b"}, {"F", "Köln", "c"}});
@@ -210,6 +221,49 @@ TEST_F(GroupTest, TheSummaryOnAPageOfItsOwnRepeatsNoGroupHeader)
     const std::vector<QString> pages = PrintAll();
     ASSERT_EQ(pages.size(), 2u);
     EXPECT_EQ(Texts(pages, 1), (QStringList{"Kopf", "Summe", "Fuß"}));
+}
+
+TEST_F(GroupTest, AGroupBreaksOnTheTextOfAComponentAndFollowsItsName)
+{
+    MakeRecords({{"D", "Berlin", "a"}, {"D", "Berlin", "b"}, {"D", "Bonn", "c"}});
+    auto* town = AddLabel(detail, QString(), 40000, 0, 2000);
+    town->Name = QStringLiteral("Ortstext");
+    TListPipeline* pipeline = rows.get();
+    town->OnGetText = [pipeline](TObject*, QString& Text) { Text = pipeline->GetFieldAsString("Ort"); };
+    TrgGroup* group = AddGroup(QStringLiteral("Ort"));
+    group->SetBreakType(btCustomField);
+    group->SetBreakName(QStringLiteral("Ortstext"));
+    const QStringList expected = {"Kopf", "Berlin", "a", "Berlin", "b", "Berlin", "Ende Berlin",
+                                  "Bonn", "c",      "Bonn", "Ende Bonn", "Fuß"};
+    EXPECT_EQ(AllTexts(PrintAll()), expected);
+
+    town->Rename(QStringLiteral("Stadt"));
+    EXPECT_EQ(group->BreakName(), QStringLiteral("Stadt"));
+    EXPECT_EQ(AllTexts(PrintAll()), expected);
+
+    delete town;
+    EXPECT_EQ(AllTexts(PrintAll()).count(QStringLiteral("Ende Berlin")), 0)
+        << "without its component the group breaks on the empty text: one group";
+}
+
+TEST_F(GroupTest, AGroupContinuingInTheNextColumnRepeatsItsHeaderThere)
+{
+    // Two columns of 30 mm body each: header 3 and nine records.
+    std::vector<QStringList> records;
+    for (int i = 1; i <= 12; ++i)
+        records.push_back({"D", "Berlin", QStringLiteral("r%1").arg(i)});
+    report->SetColumns(2);
+    MakeRecords(records);
+    TrgGroup* group = AddGroup(QStringLiteral("Ort"));
+    for (bool reprint : {true, false}) {
+        group->ReprintOnSubsequentColumn = reprint;
+        group->ReprintOnSubsequentPage = false;
+        const std::vector<QString> pages = PrintAll();
+        ASSERT_EQ(pages.size(), 1u);
+        const QStringList texts = Texts(pages, 0);
+        EXPECT_EQ(texts.count(QStringLiteral("Berlin")), reprint ? 2 : 1) << texts.join(',').toStdString();
+        EXPECT_EQ(texts.filter(QRegularExpression(QStringLiteral("^r\\d+$"))).size(), 12);
+    }
 }
 
 TEST_F(GroupTest, OnGetBreakValueMergesGroups)

@@ -7,6 +7,7 @@
 #include <random>
 
 #include "component_fixtures.h"
+#include "platform/core/sys_utils.h"
 #include "report/output/rg_strings.h"
 #include "report/output/rg_word_wrap.h"
 
@@ -192,6 +193,26 @@ TEST_F(MemoTest, TypedLinesPrintAsTheyStandAndCharWrapIsKeptWhilePrinting)
     EXPECT_FALSE(memo->CharWrap()) << "not changed while printing";
     memo->SetCharWrap(true);
     EXPECT_TRUE(memo->CharWrap());
+}
+
+TEST_F(MemoTest, TabStopsGetTheLocalesDecimalSeparatorAfterLoading)
+{
+    auto rows = MakeRows(1);
+    MakeMemoReport(rows.get());
+    TrgMemo* memo = AddMemo(detail, {"a\tb"}, 0, 0);
+    TStringList stops;
+    stops.Add(QStringLiteral("12.5"));
+    stops.Add(QStringLiteral("25400"));
+    // As a stream of a system with "." stored them.
+    memo->SetLoading(true);
+    memo->SetTabStopPositions(stops);
+    memo->SetLoading(false);
+    const QChar separator = FormatSettings().DecimalSeparator;
+    report->Loaded();
+    EXPECT_EQ(memo->mmTabStopPositions()->Strings(0), QStringLiteral("12") + separator + QStringLiteral("5"));
+    EXPECT_EQ(memo->mmTabStopPositions()->Strings(1), QStringLiteral("25400"));
+    // Shown in inches: 25400 thousandths are one inch.
+    EXPECT_EQ(memo->TabStopPositions()->Strings(1), QStringLiteral("1"));
 }
 
 // A continuing memo that finds no room for one line on a page keeps the

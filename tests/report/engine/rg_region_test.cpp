@@ -4,6 +4,9 @@
 // behind them, and partners that go away.
 
 #include "component_fixtures.h"
+#include "platform/stream/component_reader.h"
+#include "platform/stream/component_writer.h"
+#include "platform/stream/stream_text.h"
 #include "report/engine/rg_region.h"
 
 namespace {
@@ -168,6 +171,53 @@ TEST_F(RegionTest, ComponentsThatGoLeaveTheRegionAndARegionHoldingATargetRefuses
     delete region;
     EXPECT_EQ(inside->Region(), nullptr);
     EXPECT_EQ(MemoLines(PrintAll()), QStringList{"a"}) << "back in its band";
+}
+
+TEST_F(RegionTest, ARegionWithItsMemoStreamedAndReadBackPrintsTheSamePages)
+{
+    DescribeClass<TCapturingReport, TrgReport>(QStringLiteral("TCapturingReport"));
+    auto rows = MakeRows(2);
+    MakeMemoReport(rows.get());
+    TrgRegion* region = AddRegion(detail, 1000, 0, 40000, 4000);
+    TrgMemo* memo = AddMemo(detail, Paragraphs(9), 2000, 500);
+    memo->SetmmBottomOffset(700);
+    region->AddChild(memo);
+    report->Name = QStringLiteral("rgReport1");
+    const char* names[] = {"Kopf", "KopfText", "Detail", "Bereich", "Notiz", "Fuss", "FussText"};
+    int n = 0;
+    for (int b = 0; b < report->GetBandCount(); ++b) {
+        TrgBand* band = report->GetBandAt(b);
+        band->Name = QString::fromLatin1(names[n++]);
+        for (int c = 0; c < band->GetComponentCount(); ++c)
+            band->GetComponentAt(c)->Name = QString::fromLatin1(names[n++]);
+    }
+    const std::vector<QString> original = PrintAll();
+    ASSERT_EQ(MemoLines(original), Paragraphs(9) + Paragraphs(9));
+
+    QByteArray binary;
+    TWriter writer(binary);
+    writer.WriteRootComponent(report.get());
+    const QByteArray text = ObjectBinaryToText(binary);
+    EXPECT_EQ(text.count("object Notiz: TrgMemo"), 1) << "written once, inside the region";
+    EXPECT_LT(text.indexOf("object Bereich: TrgRegion"), text.indexOf("object Notiz: TrgMemo"));
+
+    TComponent owner(nullptr);
+    TCapturingReport copy(&owner);
+    ComponentFromBytes(ObjectTextToBinary(text), &copy);
+    ASSERT_EQ(copy.GetBandCount(), report->GetBandCount());
+    TrgBand* copyDetail = copy.GetBandAt(1);
+    ASSERT_EQ(copyDetail->GetComponentCount(), 2);
+    auto* copyRegion = dynamic_cast<TrgRegion*>(copyDetail->GetComponentAt(0));
+    auto* copyMemo = dynamic_cast<TrgMemo*>(copyDetail->GetComponentAt(1));
+    ASSERT_TRUE(copyRegion && copyMemo);
+    EXPECT_EQ(copyMemo->Region(), copyRegion);
+    EXPECT_TRUE(copyRegion->Stretch());
+    EXPECT_EQ(copyMemo->mmBottomOffset(), 700);
+    copy.Engine()->Clock = report->Engine()->Clock;
+    copy.SetDataPipeline(rows.get());
+    copy.Reset();
+    copy.PageRequest(psAll, 1, nullptr);
+    EXPECT_EQ(copy.Pages, original);
 }
 
 }  // namespace

@@ -275,6 +275,40 @@ TEST_F(ReportTest, ComponentsFollowingTheReportsPipelineFollowANewOne)
         EXPECT_EQ(labels[i]->DataPipeline(), cases[i].afterNone) << cases[i].name;
 }
 
+TEST_F(ReportTest, DataComponentsFollowTheirDetailBandsOwnPipeline)
+{
+    auto* band = AddBand<TrgDetailBand>(10000);
+    auto first = MakeRows(1);
+    auto second = MakeRows(1);
+    auto other = MakeRows(1);
+    struct Case {
+        const char* name;
+        TrgDataPipeline* pipeline;
+        QString field;
+        TrgDataPipeline* after;
+    };
+    const Case cases[] = {
+        {"on the band's pipeline", first.get(), "Name", second.get()},
+        {"without pipeline", nullptr, "Name", second.get()},
+        {"without pipeline, a field the new one lacks", nullptr, "Ort", nullptr},
+        {"on another pipeline", other.get(), "Name", other.get()},
+    };
+    band->SetDataPipeline(first.get());
+    std::vector<TDataLabel*> labels;
+    for (const Case& c : cases) {
+        auto* label = new TDataLabel(&form);
+        label->SetBand(band);
+        label->SetDataField(c.field);
+        if (c.pipeline)
+            label->SetDataPipeline(c.pipeline);
+        labels.push_back(label);
+    }
+    band->SetDataPipeline(second.get());
+    for (size_t i = 0; i < labels.size(); ++i)
+        EXPECT_EQ(labels[i]->DataPipeline(), cases[i].after) << cases[i].name;
+    band->SetDataPipeline(nullptr);
+}
+
 TEST_F(ReportTest, OutputPropertiesHoldStillWhileAPageRequestRuns)
 {
     auto rows = MakeRows(2);
@@ -346,6 +380,27 @@ TEST_F(ReportTest, WithoutPrintersTheUserIsToldAndTheFileIsStillWritten)
     script.Answer(mrOk, QStringLiteral("There are no printers connected to your computer."));
     PrintTo(dvArchive);
     EXPECT_EQ(TrgArchiveReader(fileName).PageCount(), 1);
+}
+
+TEST_F(ReportTest, ACancelledJobStopsAtTheNextBandAndTheNextPrintIsWhole)
+{
+    auto rows = MakeRows(20);
+    MakeListReport(rows.get());
+    const QString fileName = dir.filePath(QStringLiteral("abbruch.raf"));
+    report->SetArchiveFileName(fileName);
+    report->OnStartPage = [this](TObject*) {
+        if (report->GetCurrentPageNo() == 3)
+            report->Cancel();
+    };
+    PrintTo(dvArchive);
+    EXPECT_TRUE(report->Cancelled());
+    EXPECT_FALSE(report->Engine()->PageRequestRunning());
+    EXPECT_LE(TrgArchiveReader(fileName).PageCount(), 3);
+
+    report->OnStartPage = nullptr;
+    report->Reset();
+    PrintTo(dvArchive);
+    EXPECT_EQ(TrgArchiveReader(fileName).PageCount(), 7);
 }
 
 TEST_F(ReportTest, AJobThatCannotGoOnEndsWithItsErrorAndTheNextPrintWorks)

@@ -94,6 +94,24 @@ TEST_F(StretchableTest, AChainContinuesOverPagesAndRegeneratesInAnyOrder)
     EXPECT_EQ(again[3], pages[1]);
 }
 
+// The band repeats its static components when another component continues
+// on the next page; a chain whose head already printed must not print again.
+TEST_F(StretchableTest, AFinishedChainIsNotRepeatedWhenAnotherMemoOfTheBandContinues)
+{
+    auto rows = MakeRows(1);
+    MakeMemoReport(rows.get());
+    TrgMemo* head = AddMemo(detail, {"Kopfzeile"}, 0, 0, false);
+    head->SetmmHeight(4500);
+    TrgMemo* follower = AddMemo(detail, {"Folgezeile"}, 0, 0, false);
+    follower->SetmmHeight(4500);
+    follower->SetShiftRelativeTo(head);
+    AddMemo(detail, Paragraphs(12), 35000, 0);
+    report->SetPassSetting(psTwoPass);
+    const std::vector<QString> pages = PrintAll();
+    ASSERT_EQ(pages.size(), 2u);
+    EXPECT_EQ(MemoLines(pages), (QStringList{"Kopfzeile", "Folgezeile"} + Paragraphs(12)));
+}
+
 TEST_F(StretchableTest, ACyclicShiftRelativeToIsRefusedInTheReportsLanguage)
 {
     auto rows = MakeRows(1);
@@ -232,13 +250,48 @@ TEST_F(StretchableTest, TheNamesOfferedForAChainLeaveOutCyclesAndTheComponentIts
     b->SetShiftRelativeTo(a);
     c->SetShiftRelativeTo(b);
 
-    QStringList names;
-    rgGetShiftRelativeToList(a, names);
-    EXPECT_TRUE(names.isEmpty()) << names.join(',').toStdString();
-    rgGetShiftRelativeToList(c, names);
-    EXPECT_EQ(names, (QStringList{"Alpha", "Zeta"}));
-    rgGetBandComponentNames(detail, names);
-    EXPECT_EQ(names, (QStringList{"Alpha", "Beschriftung", "Mitte", "Zeta"}));
+    struct Case {
+        TrgComponent* component;
+        bool shiftList, descriptions;
+        QStringList expected;
+    };
+    const Case cases[] = {
+        {a, true, false, {}},
+        {c, true, false, {"Zeta", "Alpha"}},
+        {label, true, false, {"Zeta", "Alpha", "Mitte"}},
+        {c, true, true, {"Zeta", "Alpha"}},
+        {b, false, false, {"Zeta", "Mitte", "Beschriftung"}},
+        {label, false, true, {"Zeta", "Alpha", "Mitte"}},
+        {c, false, true, {"Zeta", "Alpha", "Beschriftung: L"}},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.component->Name.toStdString());
+        QStringList names{QStringLiteral("vorher")};
+        if (test.shiftList)
+            rgGetShiftRelativeToList(test.component, names, test.descriptions);
+        else
+            rgGetBandComponentNames(test.component, names, test.descriptions);
+        EXPECT_EQ(names, QStringList{"vorher"} + test.expected) << "added after what the list held";
+    }
+}
+
+TEST_F(StretchableTest, AComponentAddedToAnOwnerGetsAUniqueNameUnlessItHasOne)
+{
+    TComponent owner(nullptr);
+    owner.Name = QStringLiteral("Formular");
+    auto* first = new TrgMemo(nullptr);
+    auto* second = new TrgMemo(nullptr);
+    auto* named = new TrgMemo(nullptr);
+    named->Name = QStringLiteral("Eigener");
+    for (TrgMemo* memo : {first, second, named})
+        rgAddComponentToOwner(memo, &owner);
+    EXPECT_EQ(owner.ComponentCount(), 3);
+    EXPECT_EQ(first->Owner(), &owner);
+    EXPECT_FALSE(first->Name.isEmpty());
+    EXPECT_NE(first->Name, second->Name);
+    EXPECT_TRUE(first->Name.contains(QStringLiteral("Memo"))) << first->Name.toStdString();
+    EXPECT_EQ(named->Name, QStringLiteral("Eigener"));
+    EXPECT_EQ(owner.FindComponent(second->Name), second);
 }
 
 TEST_F(StretchableTest, BothOffsetsAreWrittenEvenWhenZeroAndReadBack)

@@ -2,6 +2,8 @@
 // the OnGetText event, the save order of the text-file export and renaming.
 
 #include "engine_fixtures.h"
+#include "platform/stream/component_reader.h"
+#include "platform/stream/stream_text.h"
 
 namespace {
 
@@ -117,6 +119,43 @@ TEST_F(TextTest, TheSaveOrderIsThePlaceInTheBandsSaveList)
     b->SetSave(false);
     EXPECT_EQ(band->SaveList(), (std::vector<TrgCustomText*>{a, c}));
     EXPECT_EQ(c->GetSaveOrder(), 1);
+}
+
+TEST_F(TextTest, ASavedTextReadFromAStreamKeepsItsSaveOrder)
+{
+    const QByteArray text = "object rgReport1: TrgReport\r\n"
+                            "  object rgDetailBand1: TrgDetailBand\r\n"
+                            "    object Erster: TrgLabel\r\n"
+                            "      Save = True\r\n"
+                            "      SaveOrder = 1\r\n"
+                            "    end\r\n"
+                            "    object Ohne: TrgLabel\r\n"
+                            "      Save = True\r\n"
+                            "    end\r\n"
+                            "    object Zweiter: TrgLabel\r\n"
+                            "      Save = True\r\n"
+                            "      SaveOrder = 0\r\n"
+                            "    end\r\n"
+                            "    object Nicht: TrgLabel\r\n"
+                            "    end\r\n"
+                            "  end\r\n"
+                            "end\r\n";
+    TComponent owner(nullptr);
+    TrgReport loaded(&owner);
+    ComponentFromBytes(ObjectTextToBinary(text), &loaded);
+    ASSERT_EQ(loaded.GetBandCount(), 1);
+    QStringList names;
+    for (const TrgCustomText* saved : loaded.GetBandAt(0)->SaveList())
+        names << saved->Name;
+    EXPECT_EQ(names, (QStringList{"Zweiter", "Erster", "Ohne"}));
+}
+
+TEST_F(TextTest, ANewLabelKeepsItsDefaultSize)
+{
+    TrgLabel label(nullptr);
+    EXPECT_TRUE(label.AutoSize());
+    EXPECT_EQ(label.GetPixelWidth(), 65);
+    EXPECT_EQ(label.GetPixelHeight(), 17);
 }
 
 TEST_F(TextTest, ALabelNamedAfterItsCaptionFollowsARename)
