@@ -58,7 +58,7 @@ protected:
     // Prints every page into the PDF; returns the page dumps.
     std::vector<QString> PrintToPdf()
     {
-        rgtest::TPdfPagePrinter printer(Pdf(), kPrintResolution, QSizeF(kPaperWidth / 1000.0, kPaperHeight / 1000.0));
+        rgtest::TPdfPagePrinter printer(Pdf(), kPrintResolution, QSizeF(paperWidth / 1000.0, paperHeight / 1000.0));
         PdfReport()->Printer = &printer;
         std::vector<QString> pages = PrintAll();
         PdfReport()->Printer = nullptr;
@@ -87,7 +87,19 @@ protected:
         return true;
     }
 
+    // A4 with margins of 10 mm instead of the small test page.
+    void UseA4()
+    {
+        paperWidth = 210000;
+        paperHeight = 297000;
+        const int values[] = {kMargin, kMargin, kMargin, kMargin, paperHeight, paperWidth};
+        for (int i = 0; i < 6; ++i)
+            report->PrinterSetup()->SetDefinedValue(i, values[i]);
+    }
+
     QTemporaryDir dir;
+    int paperWidth = kPaperWidth;
+    int paperHeight = kPaperHeight;
 };
 
 // The text form of a component written as a root.

@@ -1,0 +1,195 @@
+// Subreports: a child report laid out in the subreport's rectangle, going on
+// over the parent's pages (also when the pages are made again from the
+// cache), a subreport of fixed size that prints its box only, and the
+// child's commands placed where the subreport stands.
+
+#include <QRegularExpression>
+
+#include "engine_fixtures.h"
+#include "report/engine/rg_subreport.h"
+
+namespace {
+
+// The texts of a page dump, with their top, in page order.
+QStringList TextsWithTop(const QString& Page)
+{
+    QStringList texts;
+    static const QRegularExpression text(QStringLiteral("^TrgDrawText (\\d+) (\\d+) \\d+ \\d+ \"([^\"]*)\""));
+    for (const QString& line : Page.split('\n')) {
+        const auto m = text.match(line);
+        if (m.hasMatch())
+            texts << m.captured(3) + "@" + m.captured(2);
+    }
+    return texts;
+}
+
+QStringList Texts(const std::vector<QString>& Pages)
+{
+    QStringList texts;
+    for (const QString& page : Pages)
+        for (const QString& entry : TextsWithTop(page))
+            texts << entry.section('@', 0, 0);
+    return texts;
+}
+
+class SubReportTest : public TEngineTest {
+protected:
+    // Parent: Count records "Satz n", each a 10 mm detail band holding the
+    // name and, from 5 mm down, the subreport; child: ChildCount records
+    // "Kind n" of 4 mm.
+    TrgSubReport* MakeReports(int Count, int ChildCount, TrgPrintBehaviorType Behavior)
+    {
+        parentRows = MakeRows(Count);
+        report->SetDataPipeline(parentRows.get());
+        detail = AddBand<TrgDetailBand>(MM(10));
+        TrgLabel* name = AddLabel(detail, QString(), 0, 0);
+        nameLabel = name;
+        detail->BeforePrint = [this, name](TObject*) { name->SetCaption(parentRows->GetFieldAsString("Name")); };
+        auto* sub = new TrgSubReport(&form);
+        sub->SetBand(detail);
+        sub->SetPrintBehavior(Behavior);
+        sub->SetmmBounds(MM(10), MM(5), MM(60), MM(5));
+
+        std::vector<QStringList> rows;
+        for (int i = 1; i <= ChildCount; ++i)
+            rows.push_back({QStringLiteral("Kind %1").arg(i)});
+        childRows = std::make_unique<TListPipeline>(nullptr, QStringList{"Name"}, rows);
+        TrgReport* child = sub->Report();
+        child->SetDataPipeline(childRows.get());
+        auto* childDetail = new TrgDetailBand(&form);
+        child->AddBand(childDetail);
+        childDetail->SetmmHeight(MM(4));
+        auto* childName = new TrgLabel(&form);
+        childName->SetAutoSize(false);
+        childName->SetBand(childDetail);
+        childName->SetmmBounds(0, 0, MM(30), MM(4));
+        childDetail->BeforePrint = [this, childName](TObject*) {
+            childName->SetCaption(childRows->GetFieldAsString("Name"));
+        };
+        return sub;
+    }
+    static constexpr int MM(double Millimetres) { return int(Millimetres * 1000 + 0.5); }
+
+    // Clicks the draw command showing Text on the last page made.
+    void Click(const QString& Text)
+    {
+        TrgPage* page = report->Engine()->Page();
+        for (int i = 0; i < page->GetDrawCommandCount(); ++i) {
+            auto* text = dynamic_cast<TrgDrawText*>(page->GetDrawCommand(i));
+            if (text && text->Text == Text) {
+                ASSERT_TRUE(text->IsClickable());
+                text->DoClick();
+                EXPECT_TRUE(text->RedrawPage);
+                return;
+            }
+        }
+        ADD_FAILURE() << "no " << Text.toStdString() << " on the page";
+    }
+
+    std::unique_ptr<TListPipeline> parentRows, childRows;
+    TrgLabel* nameLabel = nullptr;
+};
+
+TEST_F(SubReportTest, AChildReportGoesOnOverThePagesAfterItsRecord)
+{
+    MakeReports(2, 12, pbChild);
+    const std::vector<QString> pages = PrintAll();
+    QStringList expected{"Satz 1"};
+    for (int i = 1; i <= 12; ++i)
+        expected << QStringLiteral("Kind %1").arg(i);
+    expected << "Satz 2";
+    for (int i = 1; i <= 12; ++i)
+        expected << QStringLiteral("Kind %1").arg(i);
+    EXPECT_EQ(Texts(pages), expected);
+    ASSERT_GE(pages.size(), 2u);
+
+    // On the first page the child starts where the subreport stands, 5 mm
+    // below its record, and fills the page 4 mm a line: 40 mm - 5 mm holds 8.
+    const QStringList first = TextsWithTop(pages[0]);
+    ASSERT_GE(first.size(), 3);
+    EXPECT_EQ(first[0], QStringLiteral("Satz 1@%1").arg(kMargin));
+    EXPECT_EQ(first[1], QStringLiteral("Kind 1@%1").arg(kMargin + MM(5)));
+    EXPECT_EQ(first[2], QStringLiteral("Kind 2@%1").arg(kMargin + MM(9)));
+    EXPECT_EQ(first.size(), 1 + 8);
+    // The rest continues at the top of the next page.
+    const QStringList second = TextsWithTop(pages[1]);
+    ASSERT_FALSE(second.isEmpty());
+    EXPECT_EQ(second[0], QStringLiteral("Kind 9@%1").arg(kMargin));
+    // Every child text lies inside the subreport's columns.
+    for (const QString& page : pages)
+        for (const QString& line : page.split('\n').filter("\"Kind"))
+            EXPECT_EQ(line.split(' ').value(1).toInt(), kMargin + MM(10)) << line.toStdString();
+
+    // Made again from the cache, last page first: the same pages.
+    for (int page = int(pages.size()); page >= 1; --page) {
+        report->Pages.clear();
+        report->PageRequest(psSinglePage, page, nullptr);
+        ASSERT_EQ(report->Pages.size(), 1u);
+        EXPECT_EQ(TextsWithTop(report->Pages[0]), TextsWithTop(pages[size_t(page - 1)])) << "page " << page;
+    }
+}
+
+TEST_F(SubReportTest, AFixedSubreportPrintsItsBoxOnly)
+{
+    TrgSubReport* sub = MakeReports(2, 12, pbFixed);
+    EXPECT_FALSE(sub->Stretch());
+    sub->SetmmHeight(MM(5));
+    const std::vector<QString> pages = PrintAll();
+    // A box of 5 mm holds one child line of 4 mm for each record.
+    EXPECT_EQ(Texts(pages), QStringList({"Satz 1", "Kind 1", "Satz 2", "Kind 1"}));
+    const QStringList first = TextsWithTop(pages[0]);
+    EXPECT_EQ(first.value(3), QStringLiteral("Kind 1@%1").arg(kMargin + MM(15)));
+}
+
+TEST_F(SubReportTest, ADrillDownShowsTheClickedRecordsSubreportOnly)
+{
+    TrgSubReport* sub = MakeReports(3, 2, pbChild);
+    sub->SetDrillDownComponent(nameLabel);
+    detail->SetmmHeight(MM(5));
+    sub->SetmmTop(MM(5));
+    sub->SetmmHeight(0);
+    std::vector<QString> pages = PrintAll();
+    // Collapsed: no space, no commands.
+    EXPECT_EQ(Texts(pages), QStringList({"Satz 1", "Satz 2", "Satz 3"}));
+    const QStringList collapsed = TextsWithTop(pages[0]);
+    const int step = collapsed.value(1).section('@', 1).toInt() - collapsed.value(0).section('@', 1).toInt();
+    EXPECT_EQ(step, MM(4));  // the band as high as its label
+
+    // The page that shows the third record is asked for (as the preview
+    // does) and its name clicked: after the report is made again only the
+    // third record's subreport shows.
+    report->PageRequest(psSinglePage, 1, nullptr);
+    Click("Satz 3");
+    pages = PrintAll();
+    EXPECT_EQ(Texts(pages), QStringList({"Satz 1", "Satz 2", "Satz 3", "Kind 1", "Kind 2"}));
+    const QStringList expanded = TextsWithTop(pages[0]);
+    EXPECT_EQ(expanded.value(3).section('@', 1).toInt(), expanded.value(2).section('@', 1).toInt() + MM(5));
+
+    // A second click on the first record expands it too; one on the third
+    // hides it again.
+    report->PageRequest(psSinglePage, 1, nullptr);
+    Click("Satz 1");
+    pages = PrintAll();
+    EXPECT_EQ(Texts(pages), QStringList({"Satz 1", "Kind 1", "Kind 2", "Satz 2", "Satz 3", "Kind 1", "Kind 2"}));
+    report->PageRequest(psSinglePage, int(pages.size()), nullptr);
+    Click("Satz 3");
+    pages = PrintAll();
+    EXPECT_EQ(Texts(pages), QStringList({"Satz 1", "Kind 1", "Kind 2", "Satz 2", "Satz 3"}));
+
+    // A fresh print starts collapsed.
+    report->Reset();
+    pages = PrintAll();
+    EXPECT_EQ(Texts(pages), QStringList({"Satz 1", "Satz 2", "Satz 3"}));
+}
+
+TEST_F(SubReportTest, SectionsAreNotTakenOn)
+{
+    TrgSubReport sub(nullptr);
+    sub.SetPrintBehavior(pbFixed);
+    sub.SetPrintBehavior(pbSection);
+    EXPECT_EQ(sub.PrintBehavior(), pbFixed);
+    sub.SetPrintBehavior(pbChild);
+    EXPECT_TRUE(sub.Stretch());
+}
+
+}  // namespace
