@@ -4,6 +4,7 @@
 
 #include "platform/core/exceptions.h"
 #include "report/engine/rg_bands.h"
+#include "report/engine/rg_barcode_components.h"
 #include "report/engine/rg_calc.h"
 #include "report/engine/rg_calculated_text.h"
 #include "report/engine/rg_data_text.h"
@@ -11,8 +12,11 @@
 #include "report/engine/rg_image.h"
 #include "report/engine/rg_memo.h"
 #include "report/engine/rg_printable.h"
+#include "report/engine/rg_region.h"
 #include "report/engine/rg_report.h"
+#include "report/engine/rg_rich_text.h"
 #include "report/engine/rg_shapes.h"
+#include "report/engine/rg_template.h"
 #include "report/engine/rg_template_dialogs.h"
 #include "report/engine/rg_text_components.h"
 
@@ -78,6 +82,7 @@ void PublishDataPipeline()
 
 void PublishProperties()
 {
+    rgPublishReportTemplate();
     PublishDataPipeline<TrgCustomReport>();
     PublishDataPipeline<TrgPrintable>();
     PublishDataPipeline<TrgGroup>();
@@ -92,6 +97,7 @@ void PublishProperties()
     PublishEvent<TrgDBCalc>("OnGroupBreak", &TrgDBCalc::OnGroupBreak);
     PublishEvent<TrgDBImage>("OnGetPicture", &TrgDBImage::OnGetPicture);
     PublishEvent<TrgDBMemo>("OnGetMemo", &TrgDBMemo::OnGetMemo);
+    PublishEvent<TrgDBRichText>("OnGetRichText", &TrgDBRichText::OnGetRichText);
     PublishEvent<TrgBand>("AfterGenerate", &TrgBand::AfterGenerate);
     PublishEvent<TrgBand>("AfterPrint", &TrgBand::AfterPrint);
     PublishEvent<TrgBand>("BeforeGenerate", &TrgBand::BeforeGenerate);
@@ -145,6 +151,9 @@ void rgRegisterBuiltInComponentClasses()
     rgRegisterMemoClasses();
     rgRegisterImageComponentClasses();
     rgRegisterGraphicComponentClasses();
+    rgRegisterRegionClasses();
+    rgRegisterRichTextClasses();
+    rgRegisterBarCodeComponentClasses();
     static const bool published = (PublishProperties(), true);
     (void)published;
     TrgTemplateErrorDialog::Register();

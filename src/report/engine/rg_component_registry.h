@@ -14,10 +14,10 @@
 #include "platform/stream/class_registry.h"
 #include "report/engine/rg_component.h"
 
-// Describes the engine's classes (report, bands, groups, components) and
-// registers every printable component class of the built-in palette, and
-// the event properties of them all, and the template error dialog. Safe
-// to call again.
+// Describes the engine's classes (report, bands, groups, components) with
+// their event and data pipeline properties, registers every printable
+// component class of the built-in palette and the template error dialog.
+// Safe to call again.
 void rgRegisterBuiltInComponentClasses();
 
 // ---- event handlers bound by name --------------------------------------------

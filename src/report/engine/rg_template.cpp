@@ -3,6 +3,7 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -446,7 +447,21 @@ void TrgReportTemplate::TakeOver(TrgCustomReport* Source)
         delete report->GetGroupAt(report->GetGroupCount() - 1);
     while (report->GetBandCount() > 0)
         delete report->GetBandAt(report->GetBandCount() - 1);
+    // The report's template keeps what this load found (format, offset,
+    // name), not what the stream says of the template it was saved from.
+    TrgReportTemplate* own = rgReportTemplate(report);
+    const QString fileName = own->fileName_;
+    const TrgFormatType format = own->Format;
+    const int offset = own->Offset;
+    const TrgSaveToType saveTo = own->SaveTo;
+    TrgTemplateDBSettings settings;
+    settings.Assign(own->databaseSettings_);
     CopyStreamedProperties(*Source, *report);
+    own->fileName_ = fileName;
+    own->Format = format;
+    own->Offset = offset;
+    own->SaveTo = saveTo;
+    own->databaseSettings_.Assign(settings);
     std::vector<TrgGroup*> groups;
     for (int i = 0; i < Source->GetGroupCount(); ++i)
         groups.push_back(Source->GetGroupAt(i));
@@ -550,6 +565,59 @@ void TrgReportTemplate::SaveBytes(bool ToDatabase)
         throw;
     }
     AfterSave(true);
+}
+
+// ---- the template in the report's stream ------------------------------------------
+
+namespace {
+
+template <size_t N>
+const TEnumInfo* TemplateEnum(const char* TypeName, const std::array<const char*, N>& Identifiers)
+{
+    QStringList identifiers;
+    for (const char* identifier : Identifiers)
+        identifiers << QString::fromLatin1(identifier);
+    return RegisterEnum(QString::fromLatin1(TypeName), identifiers);
+}
+
+void DescribeTemplateClasses()
+{
+    using D = TrgTemplateDBSettings;
+    DescribeClass<D, TPersistent>(QStringLiteral("TrgTemplateDBSettings"))
+        .Component("DataPipeline", [](const D& d) -> TComponent* { return d.DataPipeline(); },
+                   [](D& d, TComponent* c) { d.SetDataPipeline(dynamic_cast<TrgDataPipeline*>(c)); })
+        // A pipeline is found again by its name; one without a name is not written.
+        .Stored([](const D& d) { return d.DataPipeline() && !d.DataPipeline()->Name.isEmpty(); })
+        .String("Name", [](const D& d) { return d.Name(); }, [](D& d, const QString& v) { d.SetName(v); })
+        .Default(QString())
+        .String("NameField", &D::NameField).Default(QString())
+        .String("TemplateField", &D::TemplateField).Default(QString());
+    using T = TrgReportTemplate;
+    DescribeClass<T, TComponent>(QStringLiteral("TrgReportTemplate"))
+        .Object("DatabaseSettings", [](T& t) { return t.DatabaseSettings(); })
+        .String("FileName", [](const T& t) { return t.FileName(); }, [](T& t, const QString& v) { t.SetFileName(v); })
+        .Default(QString())
+        .Integer("Offset", &T::Offset).Default(0)
+        .Enum("SaveTo", TemplateEnum("TrgSaveToType", TrgSaveToTypeIdentifiers), &T::SaveTo).Default(stFile)
+        .Enum("Format", TemplateEnum("TrgFormatType", TrgFormatTypeIdentifiers), &T::Format).Default(ftBinary);
+}
+
+}  // namespace
+
+void rgPublishReportTemplate()
+{
+    static const bool described = (DescribeTemplateClasses(), true);
+    (void)described;
+    auto* report = const_cast<TClassInfo*>(ClassInfoFor<TrgCustomReport>());
+    if (!report || report->FindProperty(QStringLiteral("Template")))
+        return;
+    TPropInfo prop;
+    prop.Name = QStringLiteral("Template");
+    prop.Kind = TPropKind::Object;
+    prop.GetObject = [](TPersistent& o) -> TPersistent* {
+        return rgReportTemplate(&static_cast<TrgCustomReport&>(o));
+    };
+    report->Properties.push_back(std::move(prop));
 }
 
 // ---- a blank layout --------------------------------------------------------------

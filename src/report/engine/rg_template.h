@@ -25,7 +25,6 @@
 #include "platform/ui/component.h"
 #include "report/output/rg_types.h"
 
-class TReader;
 class TrgCustomReport;
 class TrgDataPipeline;
 
@@ -133,11 +132,14 @@ private:
     // The components read and the names the stream gave them, where a
     // name had to be changed because the old layout still held it.
     std::map<TComponent*, QString> wantedNames_;
-    std::vector<TComponent*> readComponents_;
 };
 
 // The report's template, created on first use.
 TrgReportTemplate* rgReportTemplate(TrgCustomReport* Report);
+
+// Publishes the report's Template property (file name, offset, where it is
+// kept, its form and database settings) in the report's stream.
+void rgPublishReportTemplate();
 
 // Template state bits of the report (TrgCommunicator::State).
 inline constexpr uint16_t rgStateTemplateLoading = 0x0080;

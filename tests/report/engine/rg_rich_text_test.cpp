@@ -9,7 +9,19 @@
 #include "graphic_fixtures.h"
 #include "report/engine/rg_rich_text.h"
 #include "report/output/rg_rich_edit.h"
-#include "report/output/rg_rtf_plain_text.h"
+#include "report/output/rg_rtf_reader.h"
+
+#include <QTextDocument>
+
+namespace {
+// The text of rich text bytes, read as the rich edit reads them.
+QString rgRichTextToPlainText(const QByteArray& Rtf)
+{
+    QTextDocument document;
+    rgReadRtf(Rtf, document);
+    return document.toPlainText();
+}
+}  // namespace
 
 namespace {
 

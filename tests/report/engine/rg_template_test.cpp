@@ -161,6 +161,8 @@ protected:
         static const bool described = (DescribeClass<TCapturingReport, TrgReport>(QStringLiteral("TCapturingReport")), true);
         (void)described;
         RegisterClass(ClassInfoFor<TCapturingReport>());
+        static const bool spyDescribed = (DescribeClass<TSpyTemplate, TrgReportTemplate>(QStringLiteral("TSpyTemplate")), true);
+        (void)spyDescribed;
         ASSERT_TRUE(dir.isValid());
         report = NewReport();
         rows = std::make_unique<TListPipeline>(&methodForm, QStringList{QStringLiteral("Name")}, Rows(7));
@@ -293,6 +295,9 @@ TEST_F(TemplateTest, SavedInBothFormsAndLoadedBackPrintsTheSamePages)
     EXPECT_TRUE(textBytes.contains("BeforePrint = rgReport1DetailBand1BeforePrint"));
     EXPECT_TRUE(textBytes.contains("DataPipeline = plBilder"));
     EXPECT_TRUE(textBytes.contains("Version = '3.52'"));
+    // The template's own settings as saved last: the text form.
+    EXPECT_TRUE(textBytes.contains("Template.Format = ftASCII"));
+    EXPECT_TRUE(textBytes.contains("Template.FileName = '"));
 
     for (const QString& file : {binary, text}) {
         SCOPED_TRACE(file.toStdString());
@@ -300,7 +305,9 @@ TEST_F(TemplateTest, SavedInBothFormsAndLoadedBackPrintsTheSamePages)
         report = NewReport();
         Load(file);
         EXPECT_EQ(PrintAll(), built);
+        // The template describes what this load found, not what was saved.
         EXPECT_EQ(rgReportTemplate(report.get())->Format, file == text ? ftASCII : ftBinary);
+        EXPECT_EQ(rgReportTemplate(report.get())->FileName(), file);
         // ... and again into the same report: the layout is replaced, not
         // added to, and keeps the names the template gives.
         Load(file);
@@ -315,6 +322,26 @@ TEST_F(TemplateTest, SavedInBothFormsAndLoadedBackPrintsTheSamePages)
         EXPECT_EQ(image->Picture()->Width(), 24);
         EXPECT_EQ(image->Picture()->Height(), 12);
     }
+}
+
+TEST_F(TemplateTest, FractionsInTheTextFormUseAPointWhateverTheSeparator)
+{
+    BuildListLayout();
+    QByteArray text = ReadBytes(Saved(QStringLiteral("t.rtm"), ftASCII));
+    // The label's place in inches, the report's units, after its stored
+    // lengths so that it is the value that counts.
+    const qsizetype label = text.indexOf("object lblTitel: TrgLabel\r\n");
+    ASSERT_GE(label, 0);
+    const qsizetype end = text.indexOf("    end\r\n", label);
+    ASSERT_GT(end, label);
+    text.insert(end, "      Left = 1.5\r\n");
+    const QString file = dir.filePath(QStringLiteral("bruch.rtm"));
+    WriteBytes(file, text);
+    ASSERT_EQ(FormatSettings().DecimalSeparator, QChar(u','));
+    Load(file);
+    auto* title = dynamic_cast<TrgLabel*>(methodForm.FindComponent(QStringLiteral("lblTitel")));
+    ASSERT_NE(title, nullptr);
+    EXPECT_EQ(title->mmLeft(), 38100);
 }
 
 TEST_F(TemplateTest, TheStreamIsFoundByItsSignatureOffsetOrLeadingPosition)
@@ -523,10 +550,11 @@ TEST_F(TemplateTest, OldTextTemplatesAreConvertedBeforeTheyAreRead)
         spy->SetFileName(file);
         spy->LoadFromFile();
         ASSERT_EQ(spy->converted.size(), c.converted ? 1u : 0u);
-        if (c.converted)
+        if (c.converted) {
             EXPECT_TRUE(spy->converted[0].contains("      Top = 0.0\r\n"));
-        else
+        } else {
             EXPECT_EQ(PrintAll(), built);
+        }
         delete spy;
     }
 }
@@ -702,10 +730,11 @@ TEST_F(TemplateTest, DamagedTemplatesNeverBreakTheReport)
             ok = false;
             ++failed;
         }
-        if (!ok)
+        if (!ok) {
             ASSERT_EQ(PrintAll(), built) << "round " << round;
-        else
+        } else {
             PrintAll();
+        }
         // Put the intact layout back for the next round.
         WriteBytes(file, sources[0]);
         Load(file);
@@ -737,10 +766,12 @@ TEST(ComponentRegistry, BuiltInClassesStandInTheirPalettePlaces)
     rgRegisterBuiltInComponentClasses();
     // Every class of the palette that the engine has, with its caption.
     EXPECT_EQ(PalettePage(QStringLiteral("Standard Components")),
-              (QStringList{"TrgLabel@0=Label", "TrgMemo@1=Memo", "TrgCalc@3=Calc", "TrgImage@4=Image",
-                           "TrgShape@5=Shape", "TrgLine@6=Line"}));
+              (QStringList{"TrgLabel@0=Label", "TrgMemo@1=Memo", "TrgRichText@2=RichText", "TrgCalc@3=Calc",
+                           "TrgImage@4=Image", "TrgShape@5=Shape", "TrgLine@6=Line", "TrgBarCode@7=BarCode"}));
     EXPECT_EQ(PalettePage(QStringLiteral("Data Components")),
-              (QStringList{"TrgDBText@0=DBText", "TrgDBMemo@1=DBMemo", "TrgDBCalc@3=DBCalc", "TrgDBImage@4=DBImage"}));
+              (QStringList{"TrgDBText@0=DBText", "TrgDBMemo@1=DBMemo", "TrgDBRichText@2=DBRichText",
+                           "TrgDBCalc@3=DBCalc", "TrgDBImage@4=DBImage", "TrgDBBarCode@5=DBBarCode"}));
+    EXPECT_EQ(PalettePage(QStringLiteral("Advanced Components")), (QStringList{"TrgRegion@0=Region"}));
     // Registering the palette again changes nothing.
     const int count = rgGetRegisteredComponents().Count();
     rgRegisterBuiltInComponentClasses();
