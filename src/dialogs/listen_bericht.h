@@ -28,4 +28,10 @@ void ListenVorlageLaden(TrgReport* report, const QString& datei);
 // Prints the report over the pipeline from the first (or the current)
 // record to the last one, on the first printer of the printer list when
 // there is one.
+// Without an output the report's device decides: the screen shows the
+// preview (its print button prints), the printer prints, a file device
+// writes its file.
 void ListeAusgeben(TrgReport* report, TrgBDEPipeline* pipeline, bool abErstemSatz, const TListenAusgabe& ausgabe);
+// Prints the report's pages on its printer; with pdfDatei the finished job
+// is written to that file instead of the print queue.
+void ListeDrucken(TrgReport* report, const QString& pdfDatei);

@@ -7,6 +7,7 @@
 #include "main_form_fixture.h"
 
 #include "dialogs/druckformate.h"
+#include "dialogs/listen_bericht.h"
 #include "dialogs/scan_pics.h"
 #include "controls/spin_edit.h"
 #include "platform/ui/buttons.h"
@@ -14,8 +15,6 @@
 #include "platform/ui/std_ctrls.h"
 #include "private_cupsd.h"
 #include "report/engine/rg_report.h"
-#include "report/output/rg_printer.h"
-#include "report/output/rg_printer_device.h"
 #include "report/output/rg_printer_list.h"
 #include "storage/tdbe.h"
 
@@ -134,12 +133,7 @@ TEST_F(ListFlowTest, ThirtyPicturesAddedThenEveryLayoutPrintedFromTheChooser)
         form->TableBilder->First();
         const uint32_t satz = form->DbeBilder->RecNo();
         const QString pdf = QString::fromStdString((dir / (layouts[i] + ".pdf").toStdString()).string());
-        form->ListenAusgabe = [pdf](TrgReport* report) {
-            TrgPrinterDevice drucker(nullptr);
-            drucker.SetPublisher(report->Publisher());
-            drucker.Printer()->OutputFileName = pdf;
-            report->Publish();
-        };
+        form->ListenAusgabe = [pdf](TrgReport* report) { ListeDrucken(report, pdf); };
         QStringList angeboten;
         {
             TPromptScript script;

@@ -18,8 +18,9 @@
 #include "report/engine/rg_memo.h"
 #include "report/engine/rg_report.h"
 #include "report/engine/rg_text_components.h"
-#include "report/output/rg_printer.h"
-#include "report/output/rg_printer_device.h"
+#include "platform/ui/prompt_script.h"
+#include "report/output/rg_preview_form.h"
+#include "report/output/rg_viewer.h"
 #include "report/output/rg_printer_list.h"
 #include "report/output/rg_printer_setup.h"
 #include "shared/app_exception.h"
@@ -92,12 +93,7 @@ protected:
     // Lists go to the printer; the finished job is written to pdf.
     void AufPdf(const QString& pdf)
     {
-        form->ListenAusgabe = [pdf](TrgReport* report) {
-            TrgPrinterDevice drucker(nullptr);
-            drucker.SetPublisher(report->Publisher());
-            drucker.Printer()->OutputFileName = pdf;
-            report->Publish();
-        };
+        form->ListenAusgabe = [pdf](TrgReport* report) { ListeDrucken(report, pdf); };
     }
     void Drucken(const TVorlage& v)
     {
@@ -351,12 +347,7 @@ TEST_F(ListPrintTest, AlbumManagerPrintsItsAlbumList)
     m.FormShow();
     const uint32_t zeile = u.ManagerDbe()->RecNo();
     const QString pdf = Pdf("alben.pdf");
-    m.ListenAusgabe = [pdf](TrgReport* report) {
-        TrgPrinterDevice drucker(nullptr);
-        drucker.SetPublisher(report->Publisher());
-        drucker.Printer()->OutputFileName = pdf;
-        report->Publish();
-    };
+    m.ListenAusgabe = [pdf](TrgReport* report) { ListeDrucken(report, pdf); };
     m.Drucken1Click();
     EXPECT_EQ(u.ManagerDbe()->RecNo(), zeile);
     const QString text = Werkzeug("pdftotext", {"-layout", pdf, "-"});
@@ -364,4 +355,31 @@ TEST_F(ListPrintTest, AlbumManagerPrintsItsAlbumList)
                              "Anzahl Datensätze:", "Seite 1 von 1"})
         EXPECT_TRUE(text.contains(QString::fromUtf8(teil))) << teil << "\n" << text.toStdString();
     Bildschirmfoto(pdf, "liste_BilderDBFManager");
+}
+
+TEST_F(ListPrintTest, WithoutAnOutputTheListOpensInThePreview)
+{
+    Album(12);
+    Gehe(5);
+    int seite = 0;
+    {
+        TPromptScript script;
+        // The timed notice that the list starts with the first entry.
+        script.Modal([](TCustomForm& hinweis) { hinweis.ModalResult = mrOk; });
+        script.Modal<TrgPrintPreview>([&](TrgPrintPreview& vorschau) {
+            TrgViewer* viewer = vorschau.GetViewer();
+            seite = viewer->AbsolutePageNo();
+            const QImage bild = vorschau.Handle()->grab().toImage();
+            const QString ordner = QCoreApplication::applicationDirPath() + "/screenshots";
+            QDir().mkpath(ordner);
+            EXPECT_TRUE(bild.save(ordner + "/liste_vorschau.png"));
+            viewer->NextPage();
+            EXPECT_EQ(viewer->AbsolutePageNo(), 2);
+            vorschau.ModalResult = mrOk;
+        });
+        form->DruckeBilderListe("BilderListe.RTM");
+    }
+    EXPECT_EQ(seite, 1);
+    EXPECT_EQ(Nr(), 5);
+    EXPECT_EQ(form->rgReport2->Device(), dvScreen);
 }
