@@ -241,7 +241,10 @@ void TfrmScanPics::AddFile(const QString& folder, const QString& fileName)
     if (messen) {
         QString grund;
         if (const int fehler = Messen(pfad, grund); fehler != peNone) {
-            Ueberspringen(grund, pfad);
+            // The log names the decoder's reason; the run's summary counts
+            // the file under the common one.
+            Log(QStringLiteral("Übersprungen (") + grund + QStringLiteral("): ") + pfad);
+            Ueberspringen(QStringLiteral("ungültige oder unlesbare Bilddatei"), pfad);
             // Only a file the decoder finds broken is offered for deletion;
             // a picture beyond the limits or a file we may not read is kept.
             // Deleting is the risky answer: Enter keeps the file.
