@@ -18,7 +18,11 @@ TrgSubReport::TrgSubReport(TComponent* AOwner) : TrgStretchable(AOwner), child_(
     SetStretch(true);
 }
 
-TrgSubReport::~TrgSubReport() = default;
+TrgSubReport::~TrgSubReport()
+{
+    BeginDestroy();
+    SetDrillDownComponent(nullptr);
+}
 
 void TrgSubReport::SetPrintBehavior(TrgPrintBehaviorType Value)
 {
@@ -59,8 +63,12 @@ void TrgSubReport::SetDrillDownComponent(TrgComponent* Value)
 {
     if (drillDown_ == Value)
         return;
-    if (drillDown_)
+    if (drillDown_) {
+        // Its handlers call this subreport: they go with the link.
+        drillDown_->OnDrawCommandCreate = nullptr;
+        drillDown_->OnDrawCommandClick = nullptr;
         drillDown_->RemoveFreeNotification(this);
+    }
     drillDown_ = Value;
     if (drillDown_)
         drillDown_->FreeNotification(this);
@@ -141,8 +149,24 @@ void TrgSubReport::GenerateContent()
         GenerateChild();
 }
 
+bool TrgSubReport::Collapsed()
+{
+    if (!DrillDownInEffect())
+        return false;
+    if (!Continued())
+        ++printCounter_;  // a fresh print of the subreport
+    if (Expanded())
+        return false;
+    // A collapsed subreport takes no space and draws nothing.
+    SetPrintHeight(0);
+    SetContinued(false);
+    return true;
+}
+
 void TrgSubReport::GenerateChild()
 {
+    if (Collapsed())
+        return;
     const TrgMMRect& area = DrawRect();
     if (area.Bottom - area.Top < TallestChildBand()) {
         // A band of the child is taller than the rest of the page: the
@@ -160,16 +184,6 @@ void TrgSubReport::GenerateChild()
         return;
     }
     deferrals_ = 0;
-    if (DrillDownInEffect()) {
-        if (!Continued())
-            ++printCounter_;
-        if (!Expanded()) {
-            // A collapsed subreport takes no space and draws nothing.
-            SetPrintHeight(0);
-            SetContinued(false);
-            return;
-        }
-    }
     if (!inProgress_) {
         inProgress_ = true;
         nextChildPage_ = 1;
@@ -197,6 +211,8 @@ void TrgSubReport::GenerateChild()
 
 void TrgSubReport::GenerateFixed()
 {
+    if (Collapsed())
+        return;
     const TrgMMRect& area = DrawRect();
     if (area.Bottom - area.Top < mmHeight()) {
         // Tried again, whole, at the top of the next page.
@@ -206,7 +222,8 @@ void TrgSubReport::GenerateFixed()
     }
     StartRun();
     RunChildPage(1, mmWidth(), mmHeight());
-    ++printCounter_;
+    if (!DrillDownInEffect())
+        ++printCounter_;
     SetPrintHeight(mmHeight());
     SetContinued(false);
 }

@@ -59,6 +59,8 @@ private:
     // Makes page PageNo of the current run at Width x Height.
     void RunChildPage(int PageNo, int Width, int Height);
     int TallestChildBand() const;
+    // Counts a fresh print; true (and no space used) when drill-down hides it.
+    bool Collapsed();
     void GenerateChild();
     void GenerateFixed();
 

@@ -1,7 +1,7 @@
 #pragma once
 // Report pages printed into a PDF the way the printer paints them: shapes,
 // lines and pictures through the printer's painting routines in printer
-// pixels, self-painting commands (bar codes, rich text) through their own
+// pixels, texts as text blocks at the print resolution, self-painting commands (bar codes, rich text) through their own
 // Draw. A report in the test hands each final page to Print.
 
 #include <QImage>
@@ -72,6 +72,25 @@ public:
             const int thickness = rgLineThickness(resolution_, line->Weight);
             rgDrawStrokes(painter_, line->Pen.ToQPen(),
                           rgLineStrokes(box, line->LinePosition, line->LineStyle, thickness, 2 * thickness));
+            return true;
+        }
+        if (auto* text = dynamic_cast<TrgDrawText*>(Command)) {
+            // The font at the print resolution, the lines as the layout broke them.
+            QFont font = text->Font()->ToQFont();
+            font.setPixelSize(std::max(1, int(std::lround(text->Font()->Size() * double(resolution_) / 72.0))));
+            painter_.save();
+            painter_.setFont(font);
+            painter_.setPen(ColorToQColor(text->Font()->Color()));
+            TrgTextBlock block;
+            block.Box = box;
+            block.Lines = text->WordWrap ? text->WrappedText()->ToQStringList() : QStringList{text->Text};
+            block.Alignment = text->Alignment;
+            block.WordWrap = text->WordWrap;
+            block.Transparent = text->Transparent;
+            block.Color = ColorToQColor(text->Color);
+            block.LineHeight = QFontMetrics(font, painter_.device()).height();
+            rgPaintTextBlock(painter_, block);
+            painter_.restore();
             return true;
         }
         if (auto* image = dynamic_cast<TrgDrawImage*>(Command)) {

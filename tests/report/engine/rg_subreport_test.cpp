@@ -5,7 +5,7 @@
 
 #include <QRegularExpression>
 
-#include "engine_fixtures.h"
+#include "graphic_fixtures.h"
 #include "report/engine/rg_subreport.h"
 
 namespace {
@@ -32,7 +32,7 @@ QStringList Texts(const std::vector<QString>& Pages)
     return texts;
 }
 
-class SubReportTest : public TEngineTest {
+class SubReportTest : public TPdfEngineTest {
 protected:
     // Parent: Count records "Satz n", each a 10 mm detail band holding the
     // name and, from 5 mm down, the subreport; child: ChildCount records
@@ -68,7 +68,6 @@ protected:
         };
         return sub;
     }
-    static constexpr int MM(double Millimetres) { return int(Millimetres * 1000 + 0.5); }
 
     // Clicks the draw command showing Text on the last page made.
     void Click(const QString& Text)
@@ -180,6 +179,51 @@ TEST_F(SubReportTest, ADrillDownShowsTheClickedRecordsSubreportOnly)
     report->Reset();
     pages = PrintAll();
     EXPECT_EQ(Texts(pages), QStringList({"Satz 1", "Satz 2", "Satz 3"}));
+
+    // A subreport that goes takes its handlers off the drill-down component.
+    EXPECT_TRUE(bool(nameLabel->OnDrawCommandClick));
+    delete sub;
+    EXPECT_FALSE(bool(nameLabel->OnDrawCommandClick));
+    EXPECT_FALSE(bool(nameLabel->OnDrawCommandCreate));
+}
+
+TEST_F(SubReportTest, PrintedChildLinesStandWhereTheSubreportPutsThem)
+{
+    if (!HaveTools({"pdftotext"}))
+        GTEST_SKIP() << "pdftotext is not installed (scripts/setup installs it)";
+    MakeReports(1, 12, pbChild);
+    const std::vector<QString> pages = PrintToPdf();
+    ASSERT_EQ(pages.size(), 2u);
+    const QString bbox = rgtest::ToolOutput("pdftotext", {"-bbox-layout", Pdf(), "-"});
+    // Each line "Kind n" is two words; the first word's corner is judged.
+    const QRegularExpression word(
+        QStringLiteral("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\"[^>]*>Kind</word>\\s*<word[^>]*>(\\d+)</word>"));
+    const QRegularExpression pageStart(QStringLiteral("<page "));
+    const double points = 72.0 / 25.4 / 1000.0;
+    int found = 0, pageNo = 0;
+    qsizetype secondPage = bbox.indexOf(pageStart, bbox.indexOf(pageStart) + 1);
+    for (auto it = word.globalMatch(bbox); it.hasNext();) {
+        const auto m = it.next();
+        const int n = m.captured(3).toInt();
+        pageNo = m.capturedStart() < secondPage ? 1 : 2;
+        // Page 1: from 5 mm below the record, 4 mm a line; page 2 from the top.
+        const int top = pageNo == 1 ? kMargin + MM(5) + (n - 1) * MM(4) : kMargin + (n - 9) * MM(4);
+        EXPECT_NEAR(m.captured(1).toDouble(), (kMargin + MM(10)) * points, 0.5) << "Kind " << n;
+        EXPECT_NEAR(m.captured(2).toDouble(), top * points, 0.5) << "Kind " << n;
+        ++found;
+    }
+    EXPECT_EQ(found, 12) << bbox.toStdString();
+}
+
+TEST_F(SubReportTest, AFixedSubreportDrillsDownToo)
+{
+    TrgSubReport* sub = MakeReports(3, 2, pbFixed);
+    sub->SetDrillDownComponent(nameLabel);
+    EXPECT_EQ(Texts(PrintAll()), QStringList({"Satz 1", "Satz 2", "Satz 3"}));
+    report->PageRequest(psSinglePage, 1, nullptr);
+    Click("Satz 2");
+    // Its box of 5 mm holds the first child line only.
+    EXPECT_EQ(Texts(PrintAll()), QStringList({"Satz 1", "Satz 2", "Kind 1", "Satz 3"}));
 }
 
 TEST_F(SubReportTest, SectionsAreNotTakenOn)
