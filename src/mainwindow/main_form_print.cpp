@@ -24,6 +24,7 @@
 #include "platform/ui/dialogs.h"
 #include "platform/ui/menus.h"
 #include "shared/qk_auto_button.h"
+#include "report/engine/rg_engine.h"
 #include "report/engine/rg_image.h"
 #include "report/engine/rg_memo.h"
 #include "report/engine/rg_text_components.h"
@@ -39,6 +40,15 @@
 namespace {
 
 const QString kNichtVergeben = QStringLiteral("-nicht vergeben-");
+
+// True while a two-pass report only lays its pages out: the pictures (each
+// in a box of its own fixed size) are loaded, and their messages shown,
+// only in the pass that prints.
+bool NurVorlauf(TrgReport* report)
+{
+    const TrgCustomEngine* engine = report->Engine();
+    return report->PassSetting() == psTwoPass && engine && !(engine->EngineState() & esSecondPass);
+}
 
 // A component the loaded template holds (owned by the form), or nullptr.
 template <class T> T* Bauteil(TComponent* form, const QString& name)
@@ -236,6 +246,8 @@ QString TMainForm::AuswahlText(TdkDBComboBox* combo, const QString& feld) const
 
 void TMainForm::rgReport1DetailBand1BeforePrint(TObject*)
 {
+    if (NurVorlauf(rgReport1))
+        return;
     int abschnitt = 1;
     auto* bild1 = Bauteil<TrgImage>(this, QStringLiteral("rgReport1Image1"));
     const auto bilderLaden = [this](const QString& datei) {
@@ -328,6 +340,8 @@ bool TMainForm::AlbumAufSchreibgeschuetzterCD() const
 
 void TMainForm::rgReport2DBText4Format(TObject*, const QString&, int, const QVariant&, QString&)
 {
+    if (NurVorlauf(rgReport2))
+        return;
     try {
         const QString vorschau = IncludeTrailingBackslash(VorschauTempOrdner()) + QStringLiteral("Vorschau.bmp");
         auto* bild = Bauteil<TrgImage>(this, QStringLiteral("rgReport2Image1"));
