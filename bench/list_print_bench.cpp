@@ -135,21 +135,42 @@ void BM_SameListDrawnWithQPainter(benchmark::State& state)
         writer.setPageMargins(QMarginsF(6.35, 6.35, 6.35, 6.35), QPageLayout::Millimeter);
         QPainter maler(&writer);
         const double mm = 600 / 25.4;
-        int zeile = 0;
+        int zeile = 0, seite = 1;
+        const int seiten = (int(dbe->RecCount()) + 7) / 8;
+        // Head and foot of a page: title, album, date, rules, page text.
+        const auto rahmen = [&] {
+            maler.drawText(QPointF(0, 6 * mm), QStringLiteral("Bilderliste"));
+            maler.drawText(QPointF(0, 13 * mm), QStringLiteral("Fotoalbum BILDER"));
+            maler.drawText(QPointF(170 * mm, 6 * mm), QStringLiteral("10.12.2026"));
+            maler.drawLine(QPointF(0, 15.5 * mm), QPointF(197 * mm, 15.5 * mm));
+            maler.drawLine(QPointF(0, 276 * mm), QPointF(197 * mm, 276 * mm));
+            maler.drawText(QPointF(0, 281 * mm), QStringLiteral("QV-Lumadex"));
+            maler.drawText(QPointF(170 * mm, 281 * mm), QStringLiteral("Seite %1 von %2").arg(seite).arg(seiten));
+        };
+        rahmen();
         dbe->GoTop();
         for (uint32_t n = 1; n <= dbe->RecCount(); ++n) {
             dbe->Go(n);
             if (zeile == 8) {
                 writer.newPage();
+                ++seite;
+                rahmen();
                 zeile = 0;
             }
             const double oben = (17 + zeile * 31) * mm;
             dbe->BlobToFile(QStringLiteral("VORSCHAU"), *LinuxToWin(vorschau));
             maler.drawImage(QRectF(0, oben + 1.5 * mm, 38 * mm, 28 * mm), QImage(vorschau));
             maler.drawText(QPointF(42 * mm, oben + 6 * mm), dbe->GetTrimString(QStringLiteral("SHORTDESC")));
-            maler.drawText(QPointF(42 * mm, oben + 12 * mm), dbe->GetTrimString(QStringLiteral("PFAD")));
-            maler.drawText(QPointF(42 * mm, oben + 18 * mm), QStringLiteral("Gruppe: ") + dbe->GetTrimString(QStringLiteral("PLAYLIST")));
-            maler.drawText(QPointF(115 * mm, oben + 18 * mm), QStringLiteral("Qualität: ") + dbe->GetTrimString(QStringLiteral("QUALITAET")));
+            maler.drawText(QPointF(42 * mm, oben + 12 * mm), dbe->GetTrimString(QStringLiteral("PFAD")).section('\\', -1));
+            maler.drawText(QPointF(150 * mm, oben + 12 * mm), dbe->GetTrimString(QStringLiteral("AUFNDATUM")));
+            maler.drawText(QPointF(42 * mm, oben + 18 * mm), QStringLiteral("Gruppe:"));
+            maler.drawText(QPointF(62 * mm, oben + 18 * mm), dbe->GetTrimString(QStringLiteral("PLAYLIST")));
+            maler.drawText(QPointF(115 * mm, oben + 18 * mm), QStringLiteral("Qualität:"));
+            maler.drawText(QPointF(135 * mm, oben + 18 * mm), dbe->GetTrimString(QStringLiteral("QUALITAET")));
+            maler.drawText(QPointF(42 * mm, oben + 23 * mm), QStringLiteral("Reserve:"));
+            for (int r = 1; r <= 3; ++r)
+                maler.drawText(QPointF((17 + 45 * r) * mm, oben + 23 * mm),
+                               dbe->GetTrimString(QStringLiteral("RESERVE%1").arg(r)));
             maler.drawLine(QPointF(0, oben + 30 * mm), QPointF(197 * mm, oben + 30 * mm));
             ++zeile;
         }
