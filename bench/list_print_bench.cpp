@@ -93,7 +93,7 @@ struct Fixture {
             std::abort();
         QFile::copy(QStringLiteral(LUMADEX_RESOURCES_DIR "/BilderListe.RTM"),
                     QString::fromStdString((gDir / "BilderListe.RTM").string()));
-        form->ListenAusgabe = [this](TrgReport* report) { ListeDrucken(report, pdf); };
+        form->ListenAusgabe = [this](TrgReport* report) { ListeAufDrucker(report, pdf); };
     }
     ~Fixture()
     {

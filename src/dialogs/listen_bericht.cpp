@@ -30,7 +30,7 @@ public:
     void PrintToDevice() override
     {
         if (report_->Device() == dvPrinter)
-            ListeDrucken(report_, QString());
+            ListeAufDrucker(report_, QString());
         else
             report_->PrintToDevice();
     }
@@ -61,7 +61,7 @@ void Vorschau(TrgReport* report)
 
 }  // namespace
 
-void ListeDrucken(TrgReport* report, const QString& pdfDatei)
+void ListeAufDrucker(TrgReport* report, const QString& pdfDatei)
 {
     TrgPrinterDevice drucker(nullptr);
     drucker.SetPublisher(report->Publisher());
@@ -114,7 +114,7 @@ void ListeAusgeben(TrgReport* report, TrgBDEPipeline* pipeline, bool abErstemSat
     else if (report->Device() == dvScreen)
         Vorschau(report);
     else if (report->Device() == dvPrinter)
-        ListeDrucken(report, QString());
+        ListeAufDrucker(report, QString());
     else
         report->Print();
 }

@@ -34,4 +34,4 @@ void ListenVorlageLaden(TrgReport* report, const QString& datei);
 void ListeAusgeben(TrgReport* report, TrgBDEPipeline* pipeline, bool abErstemSatz, const TListenAusgabe& ausgabe);
 // Prints the report's pages on its printer; with pdfDatei the finished job
 // is written to that file instead of the print queue.
-void ListeDrucken(TrgReport* report, const QString& pdfDatei);
+void ListeAufDrucker(TrgReport* report, const QString& pdfDatei);

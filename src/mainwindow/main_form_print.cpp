@@ -209,10 +209,11 @@ void TMainForm::ListeDrucken(TrgReport* report, TrgBDEPipeline* pipeline, const 
         ListeAusgeben(report, pipeline, abErstemSatz, ListenAusgabe);
     } catch (const std::exception& e) {
         Screen->SetCursor(crDefault);
+        // The error log names the entry the print failed on.
+        FehlerKontextSetzen();
         if (steuerelementeAus)
             TableBilder->EnableControls();
         SatzWiederherstellen(GemerkterDrucksatz);
-        FehlerKontextSetzen();
         AppException1->HandleException(this, e);
         throw Exception(QStringLiteral("Fehler beim Drucken einer Liste !"));
     }

@@ -133,7 +133,7 @@ TEST_F(ListFlowTest, ThirtyPicturesAddedThenEveryLayoutPrintedFromTheChooser)
         form->TableBilder->First();
         const uint32_t satz = form->DbeBilder->RecNo();
         const QString pdf = QString::fromStdString((dir / (layouts[i] + ".pdf").toStdString()).string());
-        form->ListenAusgabe = [pdf](TrgReport* report) { ListeDrucken(report, pdf); };
+        form->ListenAusgabe = [pdf](TrgReport* report) { ListeAufDrucker(report, pdf); };
         QStringList angeboten;
         {
             TPromptScript script;

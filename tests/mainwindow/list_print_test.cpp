@@ -93,7 +93,7 @@ protected:
     // Lists go to the printer; the finished job is written to pdf.
     void AufPdf(const QString& pdf)
     {
-        form->ListenAusgabe = [pdf](TrgReport* report) { ListeDrucken(report, pdf); };
+        form->ListenAusgabe = [pdf](TrgReport* report) { ListeAufDrucker(report, pdf); };
     }
     void Drucken(const TVorlage& v)
     {
@@ -349,7 +349,7 @@ TEST_F(ListPrintTest, AlbumManagerPrintsItsAlbumList)
     m.FormShow();
     const uint32_t zeile = u.ManagerDbe()->RecNo();
     const QString pdf = Pdf("alben.pdf");
-    m.ListenAusgabe = [pdf](TrgReport* report) { ListeDrucken(report, pdf); };
+    m.ListenAusgabe = [pdf](TrgReport* report) { ListeAufDrucker(report, pdf); };
     m.Drucken1Click();
     EXPECT_EQ(u.ManagerDbe()->RecNo(), zeile);
     const QString text = Werkzeug("pdftotext", {"-layout", pdf, "-"});
