@@ -213,7 +213,8 @@ def picture_info_list():
     detail.add(image("rgReport1Image1", 0, 2000, 84000, 59000))
     parts, y = picture_details("rgReport1", 89000, 2000, WIDTH - 89000)
     detail.add(*parts)
-    detail.add(dbmemo("rgReport1DBMemo1", "rgBDEPipeline1", "Notiz", 89000, y, 84000, 61000 - y),
+    # The program narrows the note to the picture's width while it prints.
+    detail.add(dbmemo("rgReport1DBMemo1", "rgBDEPipeline1", "Notiz", 89000, y, WIDTH - 89000, 61000 - y),
                line("rgReport1LineSatz", 0, 62500, WIDTH))
     return report("rgReport1", "rgBDEPipeline1", "Bilderliste mit Bildinfo").add(
         header(p, "Bilderliste mit Bildinfo", "rgReport1LabelAlbum"), detail, footer(p))
@@ -258,6 +259,24 @@ def large_portrait_list():
                line("rgReport1LineSatz", 0, 127500, WIDTH))
     return report("rgReport1", "rgBDEPipeline1", "Bilderliste Großbild hoch").add(
         header(p, "Gro\u00dfbilder (Hochformat)", "rgReport1LabelAlbum"), detail, footer(p))
+
+
+def passport_list():
+    """From the current record: each picture five times side by side in
+    passport size, to cut out; the title above, the note below the last."""
+    p = "rgReport1"
+    img_w, img_h, gap = 35000, 45000, 4000
+    detail = Obj("rgReport1DetailBand1", "TrgDetailBand", mmHeight=62000,
+                 BeforePrint="@rgReport1DetailBand1BeforePrint")
+    detail.add(dbtext("rgReport1DBTextTitel", "rgBDEPipeline1", "ShortDesc", 0, 1500, WIDTH, 6000, size=-15,
+                      bold=True))
+    for i in range(5):
+        detail.add(image("rgReport1Image%d" % (i + 1), i * (img_w + gap), 8500, img_w, img_h))
+    detail.add(*pair("rgReport1", "Gruppe:", "rgReport1LabelGruppe", 0, 55000, 16000, 60000))
+    detail.add(dbmemo("rgReport1DBMemo1", "rgBDEPipeline1", "Notiz", 4 * (img_w + gap), 55000, img_w, 5000),
+               line("rgReport1LineSatz", 0, 61000, WIDTH))
+    return report("rgReport1", "rgBDEPipeline1", "Passbilder").add(
+        header(p, "Passbilder", "rgReport1LabelAlbum"), detail, footer(p))
 
 
 def album_list():
@@ -310,6 +329,7 @@ TEMPLATES = {
     "BilderListe_Bildinfo.RTM": picture_info_list,
     "BilderListe_GrossesBild8.RTM": large_landscape_list,
     "BilderListe_GrossesBild10.RTM": large_portrait_list,
+    "BilderListe_Passbilder.RTM": passport_list,
     "BilderDBFManager.RTM": album_list,
 }
 
@@ -322,6 +342,8 @@ DESCRIPTIONS = {
                                     "beginnt mit dem aktuellen Datensatz.",
     "BilderListe_GrossesBild10.TXT": "Gro\u00dfbild im Hochformat (Ausschnitt 25:36), zwei Bilder je Seite; "
                                      "beginnt mit dem aktuellen Datensatz.",
+    "BilderListe_Passbilder.TXT": "Jedes Bild f\u00fcnfmal nebeneinander zum Ausschneiden; beginnt mit dem "
+                                  "aktuellen Datensatz.",
 }
 
 

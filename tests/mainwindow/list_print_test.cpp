@@ -44,12 +44,14 @@ QString Werkzeug(const QString& programm, const QStringList& argumente)
 struct TVorlage {
     const char* Datei;
     bool AbAktuellem;  // printed by rgReport1 from the current record
+    int BilderJeEintrag;
 };
 
-const TVorlage kVorlagen[] = {{"BilderListe.RTM", false},
-                              {"BilderListe_Bildinfo.RTM", true},
-                              {"BilderListe_GrossesBild8.RTM", true},
-                              {"BilderListe_GrossesBild10.RTM", true}};
+const TVorlage kVorlagen[] = {{"BilderListe.RTM", false, 1},
+                              {"BilderListe_Bildinfo.RTM", true, 1},
+                              {"BilderListe_GrossesBild8.RTM", true, 1},
+                              {"BilderListe_GrossesBild10.RTM", true, 1},
+                              {"BilderListe_Passbilder.RTM", true, 5}};
 
 class ListPrintTest : public PicturesTest {
 protected:
@@ -138,9 +140,13 @@ protected:
 TEST_F(ListPrintTest, TemplatesHoldTheComponentsTheirEventsFill)
 {
     Album(1);
-    const char* fuerBericht1[] = {"rgReport1Image1",        "rgReport1LabelMotivQualitaet", "rgReport1LabelBildQualitaet",
-                                  "rgReport1LabelQuelle",   "rgReport1LabelGruppe",         "rgReport1DBMemo1",
-                                  "rgReport1LabelAlbum"};
+    const QStringList fuerBericht1 = {"rgReport1Image1",      "rgReport1LabelMotivQualitaet",
+                                      "rgReport1LabelBildQualitaet", "rgReport1LabelQuelle",
+                                      "rgReport1LabelGruppe", "rgReport1DBMemo1", "rgReport1LabelAlbum"};
+    // The passport sheet: five copies of the picture, the group and the note.
+    const QStringList fuerPassbilder = {"rgReport1Image1", "rgReport1Image2", "rgReport1Image3",
+                                        "rgReport1Image4", "rgReport1Image5", "rgReport1LabelGruppe",
+                                        "rgReport1DBMemo1", "rgReport1LabelAlbum"};
     const char* fuerBericht2[] = {"rgReport2Image1", "rgReport2Label1", "rgReport2Label2", "rgReport2Label3",
                                   "rgReport2Label4", "rgReport2Label5", "rgReport2Label6", "rgReport2LabelAlbum"};
     for (const TVorlage& v : kVorlagen) {
@@ -157,8 +163,8 @@ TEST_F(ListPrintTest, TemplatesHoldTheComponentsTheirEventsFill)
         EXPECT_EQ(bericht->DataPipeline(), v.AbAktuellem ? (TrgDataPipeline*)form->rgBDEPipeline1
                                                          : (TrgDataPipeline*)form->rgBDEPipeline2);
         if (v.AbAktuellem) {
-            for (const char* name : fuerBericht1)
-                EXPECT_NE(form->FindComponent(name), nullptr) << name;
+            for (const QString& name : v.BilderJeEintrag == 5 ? fuerPassbilder : fuerBericht1)
+                EXPECT_NE(form->FindComponent(name), nullptr) << name.toStdString();
             auto* band = dynamic_cast<TrgDetailBand*>(bericht->FindBand(bkDetail));
             ASSERT_NE(band, nullptr);
             EXPECT_EQ(rgBoundMethodName(band->BeforePrint), "rgReport1DetailBand1BeforePrint");
@@ -197,7 +203,7 @@ TEST_F(ListPrintTest, EachListPrintsEveryEntryInOrderWithPicturesAndGermanPageTe
         ASSERT_GT(n, 0);
         EXPECT_TRUE(text.contains(QStringLiteral("Seite 1 von %1").arg(n))) << text.toStdString();
         EXPECT_TRUE(text.contains(QStringLiteral("Seite %1 von %1").arg(n))) << text.toStdString();
-        EXPECT_EQ(Bilder(pdf), erwartet.size());
+        EXPECT_EQ(Bilder(pdf), erwartet.size() * v.BilderJeEintrag);
         Bildschirmfoto(pdf, QStringLiteral("liste_") + QString::fromLatin1(v.Datei).section('.', 0, 0));
     }
 }
@@ -332,12 +338,21 @@ TEST_F(ListPrintTest, LargePictureLayoutsCropTheirSection)
         const char* Vorlage;
         QSize Ausschnitt;
     } faelle[] = {{"BilderListe_GrossesBild10.RTM", QSize(83, 120)},  // 120 x 25 / 36 = 83.3
-                  {"BilderListe_Bildinfo.RTM", QSize(201, 120)}};
+                  {"BilderListe_Bildinfo.RTM", QSize(201, 120)},
+                  {"BilderListe_Passbilder.RTM", QSize(201, 120)}};
     for (const auto& f : faelle) {
         SCOPED_TRACE(f.Vorlage);
         AufPdf(Pdf("gross.pdf"));
         form->DruckeBilderListe2(f.Vorlage);
         EXPECT_EQ(QImage(QString::fromStdString((temp / "PrintPic.BMP").string())).size(), f.Ausschnitt);
+        // The note is as wide as the last picture of the row (the layout
+        // with information gives it more in the template).
+        auto* memo = Bauteil<TrgDBMemo>("rgReport1DBMemo1");
+        auto* bild = Bauteil<TrgImage>("rgReport1Image5");
+        if (!bild)
+            bild = Bauteil<TrgImage>("rgReport1Image1");
+        ASSERT_TRUE(memo && bild);
+        EXPECT_EQ(memo->mmWidth(), bild->mmWidth());
     }
 }
 
