@@ -400,3 +400,29 @@ TEST_F(ListPrintTest, WithoutAnOutputTheListOpensInThePreview)
     EXPECT_EQ(Nr(), 5);
     EXPECT_EQ(form->rgReport2->Device(), dvScreen);
 }
+
+TEST_F(ListPrintTest, AFailingReportEventEndsThePrintNamedAndLogged)
+{
+    Album(2);
+    // "PrintPic.BMP" cannot be written: a folder of that name is in the way.
+    std::filesystem::create_directories(temp / "PrintPic.BMP");
+    Gehe(1);
+    AufPdf(Pdf("liste.pdf"));
+    prompts.Texte.clear();
+    try {
+        form->DruckeBilderListe2("BilderListe_Bildinfo.RTM");
+        ADD_FAILURE() << "no error";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message, "Fehler beim Drucken einer Liste !");
+    }
+    // The event's own error was shown and logged with the album and the
+    // entry it failed on; the album is back on its record.
+    EXPECT_TRUE(prompts.Gezeigt("Fehler im Ereignis \"TMainForm.rgReport1DetailBand1BeforePrint (3)\" !"))
+        << prompts.Texte.join("|").toStdString();
+    EXPECT_TRUE(form->AppException1->UserName().endsWith(", 1 / 2")) << form->AppException1->UserName().toStdString();
+    QFile log(WinToLinux(form->AppException1->ErrorLog()).value_or(QString()));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly)) << form->AppException1->ErrorLog().toStdString();
+    const QString text = QString::fromLatin1(log.readAll());
+    EXPECT_TRUE(text.contains("rgReport1DetailBand1BeforePrint (3)")) << text.toStdString();
+    EXPECT_EQ(Nr(), 1);
+}
