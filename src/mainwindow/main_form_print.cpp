@@ -267,10 +267,9 @@ void TMainForm::rgReport1DetailBand1BeforePrint(TObject*)
         if (AlbumAufSchreibgeschuetzterCD()) {
             const TBildFund fund = BildDateiFinden(pfad, BilderDBFPfad, true, false);
             abschnitt = 2;
-            if (!fund.Vorhanden) {
-                ShowMessage(QStringLiteral("Bild ") + pfad + QStringLiteral(" nicht gefunden!"));
+            // The finder has said "Bild ... nicht gefunden!"; the print ends.
+            if (!fund.Vorhanden)
                 throw EAbort(QString());
-            }
             datei = fund.Pfad;
         } else {
             abschnitt = 2;

@@ -426,3 +426,27 @@ TEST_F(ListPrintTest, AFailingReportEventEndsThePrintNamedAndLogged)
     EXPECT_TRUE(text.contains("rgReport1DetailBand1BeforePrint (3)")) << text.toStdString();
     EXPECT_EQ(Nr(), 1);
 }
+
+TEST_F(ListPrintTest, AMissingPictureOfAWriteProtectedCdAlbumEndsThePrint)
+{
+    Album(2);
+    // The album counts as lying write-protected on the CD in E:, where its
+    // pictures are not.
+    lxtest::WriteDriveTable({{"C", "/", "HD"}, {"E", (dir.path() / "cd").string(), "CDROM", "URLAUB", "0000BEEF"}});
+    std::filesystem::create_directories(dir.path() / "cd");
+    const QString pfad = form->BilderDBFPfad;
+    form->BilderDBFPfad = "E:\\";
+    form->BilderDBFReadOnly = true;
+    Gehe(1);
+    AufPdf(Pdf("liste.pdf"));
+    prompts.Texte.clear();
+    EXPECT_THROW(form->DruckeBilderListe2("BilderListe_Bildinfo.RTM"), Exception);
+    form->BilderDBFPfad = pfad;
+    form->BilderDBFReadOnly = false;
+    EXPECT_EQ(prompts.Texte.filter(QRegularExpression("^Bild E:.*bild1\\.jpg nicht gefunden!$")).size(), 1)
+        << prompts.Texte.join("|").toStdString();
+    EXPECT_TRUE(prompts.Gezeigt("Fehler im Ereignis \"TMainForm.rgReport1DetailBand1BeforePrint (2)\" !"))
+        << prompts.Texte.join("|").toStdString();
+    EXPECT_FALSE(QFile::exists(Pdf("liste.pdf")));
+    EXPECT_EQ(Nr(), 1);
+}
