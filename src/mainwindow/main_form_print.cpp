@@ -202,6 +202,8 @@ void TMainForm::ListeDrucken(TrgReport* report, TrgBDEPipeline* pipeline, const 
                     abErstemSatz ? QStringLiteral("Der folgende Ausdruck beginnt mit dem ERSTEN Datensatz !")
                                  : QStringLiteral("Der folgende Ausdruck beginnt mit dem aktuellen Datensatz !"),
                     100);
+        listenVorschau_ = IncludeTrailingBackslash(VorschauTempOrdner()) + QStringLiteral("Vorschau.bmp");
+        listenVorschauLinux_ = WinToLinux(listenVorschau_).value_or(listenVorschau_);
         if (abErstemSatz) {
             TableBilder->DisableControls();
             steuerelementeAus = true;
@@ -343,7 +345,10 @@ void TMainForm::rgReport2DBText4Format(TObject*, const QString&, int, const QVar
     if (NurVorlauf(rgReport2))
         return;
     try {
-        const QString vorschau = IncludeTrailingBackslash(VorschauTempOrdner()) + QStringLiteral("Vorschau.bmp");
+        if (listenVorschau_.isEmpty()) {
+            listenVorschau_ = IncludeTrailingBackslash(VorschauTempOrdner()) + QStringLiteral("Vorschau.bmp");
+            listenVorschauLinux_ = WinToLinux(listenVorschau_).value_or(listenVorschau_);
+        }
         auto* bild = Bauteil<TrgImage>(this, QStringLiteral("rgReport2Image1"));
         if (DbeBilder->GetBlobLength(QStringLiteral("VORSCHAU")) <= 0) {
             // No thumbnail: the entry prints without one.
@@ -351,14 +356,14 @@ void TMainForm::rgReport2DBText4Format(TObject*, const QString&, int, const QVar
                 bild->Picture()->Assign(nullptr);
             return;
         }
-        if (!DbeBilder->BlobToFile(QStringLiteral("VORSCHAU"), vorschau)) {
+        if (!DbeBilder->BlobToFile(QStringLiteral("VORSCHAU"), listenVorschau_)) {
             ShowMessage(QStringLiteral("Fehler beim Schreiben des Vorschaubildes aus Fotoalbum"));
             if (bild)
                 bild->Picture()->Assign(nullptr);
             return;
         }
         if (bild)
-            bild->Picture()->LoadFromFile(WinToLinux(vorschau).value_or(vorschau));
+            bild->Picture()->LoadFromFile(listenVorschauLinux_);
     } catch (const std::exception&) {
         FehlerKontextSetzen();
         throw Exception(QStringLiteral("Fehler im Ereignis \"TMainForm.rgReport2DBText4Format\" !"));
