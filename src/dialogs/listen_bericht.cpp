@@ -46,6 +46,8 @@ void Vorschau(TrgReport* report)
     TrgPrintPreview::Register();
     TListenVorschau bericht(report);
     std::unique_ptr<TrgCustomPreviewer> vorschau(rgCreateForm<TrgCustomPreviewer>(nullptr));
+    if (!vorschau)
+        return;
     vorschau->SetLanguageIndex(report->LanguageIndex());
     vorschau->SetReport(&bericht);
     bool begonnen = false;
