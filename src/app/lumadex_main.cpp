@@ -10,6 +10,7 @@
 #include "platform/os/folders.h"
 #include "platform/os/single_instance.h"
 #include "platform/ui/forms.h"
+#include "report/output/rg_printer_list.h"
 #include "shared/qk_ini.h"
 #include "storage/database_bridge.h"
 
@@ -134,6 +135,9 @@ int LumadexMain(int argc, char** argv)
         return 1;
     }
     SeedProgramFolder(RessourcenOrdner());
+    // The print system is asked for its printers in the background, so the
+    // first print or page setup does not wait for the answer.
+    rgStartPrinterListQuery();
 
     Application->SetTitle(kTitel);
     Application->HelpFile = QStringLiteral("Lumadex.hlp");

@@ -11,6 +11,7 @@
 #include "datagrid/dk_table.h"
 #include "dialogs/cdr_form.h"
 #include "dialogs/form_parts.h"
+#include "dialogs/listen_bericht.h"
 #include "dialogs/program_settings.h"
 #include "dialogs/zip_packen.h"
 #include "platform/core/file_utils.h"
@@ -307,6 +308,10 @@ TBilderDBFManagerForm::TBilderDBFManagerForm(TComponent* AOwner, TAlbumManagerUm
     OpenDialog1 = new TOpenDialog(this);
     OpenDialog1->Name = QStringLiteral("OpenDialog1");
     OpenDialog1->Filter = QStringLiteral("Fotoalben|*.DBF");
+
+    rgBDEPipelineBilderDBFManager = ListenPipeline(this, QStringLiteral("rgBDEPipelineBilderDBFManager"), quelle_);
+    rgReportBilderDBFManager = ListenBericht(this, QStringLiteral("rgReportBilderDBFManager"),
+                                             rgBDEPipelineBilderDBFManager);
 
     QKINIBilderDatenbanken = new TQKINI(this);
     QKINIBilderDatenbanken->Name = QStringLiteral("QKINIBilderDatenbanken");
@@ -950,8 +955,26 @@ void TBilderDBFManagerForm::BitBtnDatenFileAttributeClick()
 
 void TBilderDBFManagerForm::Drucken1Click()
 {
-    // The list prints through the report engine, which this version lacks.
-    ShowMessage(QStringLiteral("Diese Funktion ist noch nicht verfügbar."));
+    TdkTable* t = u_.ManagerTabelle();
+    TDbe* dbe = u_.ManagerDbe();
+    if (!t->Active())
+        return;
+    ListenVorlageLaden(rgReportBilderDBFManager, u_.ProgrammOrdner() + QStringLiteral("BilderDBFManager.RTM"));
+    const uint32_t satz = dbe->RecNo();
+    const auto zurueck = [t, dbe, satz] {
+        if (satz > 0 && satz <= dbe->RecCount()) {
+            dbe->Go(satz);
+            t->Refresh();
+        }
+    };
+    try {
+        TControlsDisabler aus(t);
+        ListeAusgeben(rgReportBilderDBFManager, rgBDEPipelineBilderDBFManager, true, ListenAusgabe);
+    } catch (...) {
+        zurueck();
+        throw;
+    }
+    zurueck();
 }
 
 void TBilderDBFManagerForm::CDRProduzieren1Click()

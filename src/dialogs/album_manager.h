@@ -15,6 +15,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <vector>
 
 #include "platform/ui/buttons.h"
@@ -30,6 +31,8 @@ class TDbe;
 class TdkDBCheckBox;
 class TdkDBEdit;
 class TdkTable;
+class TrgBDEPipeline;
+class TrgReport;
 class TProgrammEinstellungen;
 class TQKAutoButton;
 class TQKINI;
@@ -160,6 +163,12 @@ public:
     TButton* Button1;
     TOpenDialog* OpenDialog1;
     TQKINI* QKINIBilderDatenbanken;
+    // The album list print: "BilderDBFManager.RTM" of the program folder
+    // over the manager table.
+    TrgReport* rgReportBilderDBFManager;
+    TrgBDEPipeline* rgBDEPipelineBilderDBFManager;
+    // Where the loaded list goes; unset, the report prints to its own device.
+    std::function<void(TrgReport*)> ListenAusgabe;
 
     // ---- Commands ----
     void FormShow();

@@ -25,8 +25,10 @@
 
 #include "platform/core/string_list.h"
 #include "platform/ui/forms.h"
+#include "report/engine/rg_component_registry.h"
 
 #include <QString>
+#include <QVariant>
 
 #include <cstdint>
 #include <functional>
@@ -85,6 +87,8 @@ class TQKDBPicBox;
 class TRadioButton;
 class TCheckBox;
 class TFormSchwebeneVorschau;
+class TrgReport;
+class TrgBDEPipeline;
 class TMainFormBilder;
 class TFullSizeForm;
 class TFont;
@@ -92,7 +96,7 @@ class QObject;
 class QEvent;
 class TMainFormWerkzeuge;
 
-class TMainForm : public TForm {
+class TMainForm : public TForm, public TrgMethodOwner {
 public:
     explicit TMainForm(TComponent* AOwner);
     ~TMainForm() override;
@@ -310,8 +314,8 @@ public:
     TMenuItem* MenuItem(const QString& name) const;
     TPopupMenu* PopupMenu(const QString& name) const;
     TQKAutoButton* ToolbarButton(const QString& name) const;
-    // The handler bound to a name of the vocabulary; the commands of later
-    // issues answer that they are not available yet.
+    // The handler bound to a name of the vocabulary; empty for a name that
+    // has none.
     TNotifyEvent Handler(const char* name);
     // True when the handler of that name does its real work.
     bool HandlerVorhanden(const char* name) const;
@@ -423,8 +427,6 @@ public:
     static int32_t GesamtZeitAddieren(int32_t gesamt, int64_t lauf);
     // The average per start; 0 when no start was counted.
     static int64_t DurchschnittProStart(int64_t gesamt, int starts);
-    // A command whose work comes with a later version of the program.
-    void NichtVerfuegbar(TObject* Sender);
 
     // ---- Dialog and tool commands (main_form_tools.cpp) -----------------------
     // Upload from camera or scanner (mode from the options, 0 asks), the
@@ -456,6 +458,24 @@ public:
     // (from the first record / from the current record).
     void DruckeBilderListe(const QString& TemplateFile);
     void DruckeBilderListe2(const QString& TemplateFile);
+    // The two list reports and their pipelines over DataSourceBilder:
+    // rgReport2 prints from the first record, rgReport1 (with the
+    // large-picture layouts) from the current one.
+    TrgReport* rgReport1 = nullptr;
+    TrgReport* rgReport2 = nullptr;
+    TrgBDEPipeline* rgBDEPipeline1 = nullptr;
+    TrgBDEPipeline* rgBDEPipeline2 = nullptr;
+    // Where a loaded list goes; unset, the report prints to its own device
+    // (the preview unless the template says otherwise).
+    std::function<void(TrgReport*)> ListenAusgabe;
+    // The report events that templates name, bound when a template loads.
+    const TrgMethodTable& PublishedMethods() const override { return listenMethoden_; }
+    void rgReport1DetailBand1BeforePrint(TObject* Sender);
+    void rgReport2DBText4Format(TObject* Sender, const QString& DisplayFormat, int DataType, const QVariant& Value,
+                                QString& Text);
+    void rgReport2Label1Print(TObject* Sender);
+    void rgReport2Label2Print(TObject* Sender);
+    void rgReport2DBCalc1Calc(TObject* Sender);
     // Prints the current entry's picture through QKPicPrinter1's layout.
     void Einzelbilddrucken2Click(TObject* Sender);
     // Clear the large-picture flags and drop the print menu at the pointer.
@@ -882,4 +902,18 @@ private:
     void DruckenAufbauen();
     // The large-picture flags from a template file name (case-insensitive).
     void GrossBildFlagsSetzen(const QString& vorlage);
+    TrgMethodTable listenMethoden_;
+    // Loads the template, prints the album from the pipeline's range and
+    // returns to the record that was current.
+    void ListeDrucken(TrgReport* report, TrgBDEPipeline* pipeline, const QString& TemplateFile, bool abErstemSatz);
+    // A pick-list value as its combo box shows it, "-nicht vergeben-" when
+    // the stored value is no number.
+    QString AuswahlText(TdkDBComboBox* combo, const QString& feld) const;
+    // Goes back to that record (when it still exists) and shows it.
+    void SatzWiederherstellen(uint32_t satz);
+    // "Vorschau.bmp" in the thumbnail folder, in Windows and Linux form,
+    // worked out once per list (the thumbnail of every entry goes there).
+    QString listenVorschau_, listenVorschauLinux_;
+    // The open album is write-protected and lies on a CD.
+    bool AlbumAufSchreibgeschuetzterCD() const;
 };

@@ -170,23 +170,16 @@ TNotifyEvent TMainForm::Handler(const char* name)
         return [this, m](TObject* sender) { (this->*m)(sender); };
     if (TNotifyEvent wartung = WartungsHandler(name))
         return wartung;
-    return [this](TObject* sender) { NichtVerfuegbar(sender); };
+    // Every command of the table has its handler; an unknown name binds
+    // nothing, so the command table's test finds it.
+    return {};
 }
 
 void TMainForm::FotoalbenManagerClick(TObject* Sender)
 {
-    // The album manager dialog (main_form_tools.cpp installs it); without
-    // one the command says it is not there.
+    // The album manager dialog (main_form_tools.cpp installs it).
     if (AlbumManager)
         AndereBilderdatenbankoeffnen1Click(Sender);
-    else
-        NichtVerfuegbar(Sender);
-}
-
-void TMainForm::NichtVerfuegbar(TObject* Sender)
-{
-    Ton(Sender);
-    ShowMessage(QStringLiteral("Diese Funktion ist noch nicht verfügbar."));
 }
 
 void TMainForm::Ton(TObject* Sender)

@@ -1,30 +1,60 @@
 // Printing from the main window: the current entry's picture through the
 // single-picture layout of QKPicPrinter1, the print button's menu, the
 // large-picture flags that the template choice sets, and the crop of the
-// big picture into "PrintPic.BMP". Picture lists print through report
-// templates; this version has no report engine, so the list commands say
-// that they are not available.
+// big picture into "PrintPic.BMP"; the picture lists through report
+// templates of the program folder, with the report events that templates
+// bind by name: loading each entry's picture (cropped for the
+// large-picture layouts), its thumbnail and the pick-list labels.
 
 #include "mainwindow/main_form.h"
 
+#include "datacontrols/dk_db_combo.h"
 #include "datagrid/dk_table.h"
+#include "dialogs/bild_finden.h"
+#include "dialogs/listen_bericht.h"
 #include "imaging/image_window.h"
 #include "imaging/pic_printer.h"
 #include "platform/core/exceptions.h"
 #include "platform/core/file_utils.h"
 #include "platform/core/win_path.h"
+#include "platform/data/data_source.h"
+#include "report/engine/rg_report.h"
+#include "storage/tdbe.h"
 #include "platform/picture/picture_io.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/menus.h"
 #include "shared/qk_auto_button.h"
+#include "report/engine/rg_engine.h"
+#include "report/engine/rg_image.h"
+#include "report/engine/rg_memo.h"
+#include "report/engine/rg_text_components.h"
+#include "shared/app_exception.h"
+#include "shared/general_files.h"
+#include "shared/general_texts.h"
 #include "shared/qk_ini.h"
+#include "storage/grid_settings.h"
 
 #include <QCursor>
 #include <QImage>
 
 namespace {
 
-const QString kListeNichtVerfuegbar = QStringLiteral("Diese Funktion ist noch nicht verfügbar.");
+const QString kNichtVergeben = QStringLiteral("-nicht vergeben-");
+
+// True while a two-pass report only lays its pages out: the pictures (each
+// in a box of its own fixed size) are loaded, and their messages shown,
+// only in the pass that prints.
+bool NurVorlauf(TrgReport* report)
+{
+    const TrgCustomEngine* engine = report->Engine();
+    return report->PassSetting() == psTwoPass && engine && !(engine->EngineState() & esSecondPass);
+}
+
+// A component the loaded template holds (owned by the form), or nullptr.
+template <class T> T* Bauteil(TComponent* form, const QString& name)
+{
+    return dynamic_cast<T*>(form->FindComponent(name));
+}
 
 // zaehler / nenner rounded to the nearest integer, halves to the even one
 // (both positive).
@@ -43,6 +73,25 @@ void TMainForm::DruckenAufbauen()
 {
     QKPicPrinter1 = new TQKPicPrinter(this);
     QKPicPrinter1->Name = QStringLiteral("QKPicPrinter1");
+
+    rgBDEPipeline1 = ListenPipeline(this, QStringLiteral("rgBDEPipeline1"), DataSourceBilder);
+    rgBDEPipeline2 = ListenPipeline(this, QStringLiteral("rgBDEPipeline2"), DataSourceBilder);
+    rgReport1 = ListenBericht(this, QStringLiteral("rgReport1"), rgBDEPipeline1);
+    rgReport2 = ListenBericht(this, QStringLiteral("rgReport2"), rgBDEPipeline2);
+
+    listenMethoden_.Publish<TNotifyEvent>(QStringLiteral("rgReport1DetailBand1BeforePrint"),
+                                          [this](TObject* s) { rgReport1DetailBand1BeforePrint(s); });
+    listenMethoden_.Publish<TrgFormatEvent>(
+        QStringLiteral("rgReport2DBText4Format"),
+        [this](TObject* s, const QString& format, TrgDataType typ, const QVariant& wert, QString& text) {
+            rgReport2DBText4Format(s, format, int(typ), wert, text);
+        });
+    listenMethoden_.Publish<TNotifyEvent>(QStringLiteral("rgReport2Label1Print"),
+                                          [this](TObject* s) { rgReport2Label1Print(s); });
+    listenMethoden_.Publish<TNotifyEvent>(QStringLiteral("rgReport2Label2Print"),
+                                          [this](TObject* s) { rgReport2Label2Print(s); });
+    listenMethoden_.Publish<TNotifyEvent>(QStringLiteral("rgReport2DBCalc1Calc"),
+                                          [this](TObject* s) { rgReport2DBCalc1Calc(s); });
 }
 
 QString TMainForm::PrintPicDatei() const
@@ -125,15 +174,229 @@ void TMainForm::GrossBildFlagsSetzen(const QString& vorlage)
     GrossBild10 = name.compare(QStringLiteral("BilderListe_GrossesBild10.RTM"), Qt::CaseInsensitive) == 0;
 }
 
-void TMainForm::DruckeBilderListe(const QString&)
+void TMainForm::DruckeBilderListe(const QString& TemplateFile)
 {
-    // Lists print through a report template, and the report engine is not
-    // part of this version.
-    ShowMessage(kListeNichtVerfuegbar);
+    ListeDrucken(rgReport2, rgBDEPipeline2, TemplateFile, true);
 }
 
 void TMainForm::DruckeBilderListe2(const QString& TemplateFile)
 {
     GrossBildFlagsSetzen(TemplateFile);
-    ShowMessage(kListeNichtVerfuegbar);
+    ListeDrucken(rgReport1, rgBDEPipeline1, TemplateFile, false);
 }
+
+void TMainForm::ListeDrucken(TrgReport* report, TrgBDEPipeline* pipeline, const QString& TemplateFile,
+                             bool abErstemSatz)
+{
+    if (!TableBilder->Active())
+        return;
+    const uint32_t GemerkterDrucksatz = DbeBilder->RecNo();
+    bool steuerelementeAus = false;
+    try {
+        ListenVorlageLaden(report, ProgrammPfad + TemplateFile);
+        // The page head names the album.
+        if (auto* album = Bauteil<TrgLabel>(this, report->Name + QStringLiteral("LabelAlbum")))
+            album->SetCaption(QStringLiteral("Fotoalbum ") + ChangeFileExt(ExtractFileName(TableBilder->TableName()), QString()));
+        if (optionen_->CheckBoxAlleMeldungen)
+            Hinweis(QStringLiteral("Hinweismeldung"),
+                    abErstemSatz ? QStringLiteral("Der folgende Ausdruck beginnt mit dem ERSTEN Datensatz !")
+                                 : QStringLiteral("Der folgende Ausdruck beginnt mit dem aktuellen Datensatz !"),
+                    100);
+        listenVorschau_ = IncludeTrailingBackslash(VorschauTempOrdner()) + QStringLiteral("Vorschau.bmp");
+        listenVorschauLinux_ = WinToLinux(listenVorschau_).value_or(listenVorschau_);
+        if (abErstemSatz) {
+            TableBilder->DisableControls();
+            steuerelementeAus = true;
+        }
+        ListeAusgeben(report, pipeline, abErstemSatz, ListenAusgabe);
+    } catch (const std::exception& e) {
+        Screen->SetCursor(crDefault);
+        // The error log names the entry the print failed on.
+        FehlerKontextSetzen();
+        if (steuerelementeAus)
+            TableBilder->EnableControls();
+        SatzWiederherstellen(GemerkterDrucksatz);
+        AppException1->HandleException(this, e);
+        throw Exception(QStringLiteral("Fehler beim Drucken einer Liste !"));
+    }
+    if (steuerelementeAus) {
+        TableBilder->EnableControls();
+        try {
+            GridSettingsLesen(QKINI_Prog, QStringLiteral("BilderFieldPosition"), QStringLiteral("BilderFieldWidth"),
+                              TableBilder);
+        } catch (const std::exception&) {
+            ShowMessage(QStringLiteral("Fehler beim Lesen der BilderGridsettings!"));
+        }
+    }
+    SatzWiederherstellen(GemerkterDrucksatz);
+}
+
+void TMainForm::SatzWiederherstellen(uint32_t satz)
+{
+    if (!TableBilder->Active() || satz == 0 || satz > DbeBilder->RecCount())
+        return;
+    DbeBilder->Go(satz);
+    TableBilder->Refresh();
+}
+
+QString TMainForm::AuswahlText(TdkDBComboBox* combo, const QString& feld) const
+{
+    const QString wert = DbeBilder->GetTrimString(feld);
+    if (!IstZahlOderNull(wert))
+        return kNichtVergeben;
+    return combo ? combo->GetMappedValue(wert) : wert;
+}
+
+void TMainForm::rgReport1DetailBand1BeforePrint(TObject*)
+{
+    if (NurVorlauf(rgReport1))
+        return;
+    int abschnitt = 1;
+    auto* bild1 = Bauteil<TrgImage>(this, QStringLiteral("rgReport1Image1"));
+    const auto bilderLaden = [this](const QString& datei) {
+        for (int i = 1; i <= 5; ++i)
+            if (auto* bild = Bauteil<TrgImage>(this, QStringLiteral("rgReport1Image%1").arg(i))) {
+                if (datei.isEmpty())
+                    bild->Picture()->Assign(nullptr);
+                else
+                    bild->Picture()->LoadFromFile(datei);
+            }
+    };
+    try {
+        const QString ziel = WinToLinux(PrintPicDatei()).value_or(PrintPicDatei());
+        const QString pfad = DbeBilder->GetTrimString(QStringLiteral("PFAD"));
+        QString datei;
+        if (AlbumAufSchreibgeschuetzterCD()) {
+            const TBildFund fund = BildDateiFinden(pfad, BilderDBFPfad, true, false);
+            abschnitt = 2;
+            // The finder has said "Bild ... nicht gefunden!"; the print ends.
+            if (!fund.Vorhanden)
+                throw EAbort(QString());
+            datei = fund.Pfad;
+        } else {
+            abschnitt = 2;
+            datei = BildDateiErmitteln(true, QStringLiteral("Großbilddruck"));
+        }
+        abschnitt = 3;
+        // An entry whose picture is out of reach or unreadable prints
+        // without one, never with the entry's before it.
+        if (datei.isEmpty()) {
+            bilderLaden(QString());
+            return;
+        }
+        TPicInfo info;
+        TPicError fehler;
+        if (!PicPing(WinToLinux(datei).value_or(datei), info, fehler)) {
+            Protokoll(QStringLiteral("Info"), QStringLiteral("Großbilddruck, ") + fehler.Text + QStringLiteral(": ") + datei);
+            ShowMessage(fehler.Text + QStringLiteral(": ") + datei);
+            bilderLaden(QString());
+            return;
+        }
+        Screen->SetCursor(crHourGlass);
+        ImageWindow1->LoadFromFile(datei, 0, 0);
+        TImageInWindow* bild = ImageWindow1->ImageInWindow();
+        const TRect teil = DruckAusschnitt(bild->GetImageWidth(), bild->GetImageHeight(), GrossBild8, GrossBild10);
+        if (!bild->HasImage() || !Beschneiden(teil.Left, teil.Top, teil.Right, teil.Bottom))
+            throw Exception(QStringLiteral("Bild kann nicht gespeichert werden: ") + ziel);
+        if (bild1)
+            bild1->Picture()->LoadFromFile(ziel);
+
+        const struct {
+            const char* label;
+            TdkDBComboBox* combo;
+            const char* feld;
+        } auswahl[] = {{"rgReport1LabelMotivQualitaet", DBComboBoxMotivQualitaet2, "MOTIV"},
+                       {"rgReport1LabelBildQualitaet", DBComboBoxBilderQualitaet2, "QUALITAET"},
+                       {"rgReport1LabelGruppe", DBComboboxBilderPlayListe2, "PLAYLIST"},
+                       {"rgReport1LabelQuelle", DBComboBoxBildQuelle2, "Quelle"}};
+        for (const auto& a : auswahl)
+            if (auto* label = Bauteil<TrgLabel>(this, QString::fromLatin1(a.label)))
+                label->SetCaption(AuswahlText(a.combo, QString::fromLatin1(a.feld)));
+        for (int i = 1; i <= 3; ++i)
+            if (auto* label = Bauteil<TrgLabel>(this, QStringLiteral("rgReport1LabelReserve%1").arg(i)))
+                label->SetCaption(DbeBilder->GetString(QStringLiteral("RESERVE%1").arg(i)));
+        for (int i = 2; i <= 5; ++i)
+            if (auto* weiteres = Bauteil<TrgImage>(this, QStringLiteral("rgReport1Image%1").arg(i)))
+                weiteres->Picture()->LoadFromFile(ziel);
+        if (auto* memo = Bauteil<TrgDBMemo>(this, QStringLiteral("rgReport1DBMemo1"))) {
+            TrgImage* mass = Bauteil<TrgImage>(this, QStringLiteral("rgReport1Image5"));
+            if (!mass)
+                mass = bild1;
+            if (mass)
+                memo->SetmmWidth(mass->mmWidth());
+        }
+        Screen->SetCursor(crDefault);
+    } catch (const std::exception&) {
+        Screen->SetCursor(crDefault);
+        FehlerKontextSetzen();
+        throw Exception(QStringLiteral("Fehler im Ereignis \"TMainForm.rgReport1DetailBand1BeforePrint (%1)\" !")
+                            .arg(abschnitt));
+    }
+}
+
+bool TMainForm::AlbumAufSchreibgeschuetzterCD() const
+{
+    const QChar album = BilderDBFPfad.isEmpty() ? QChar(u'C') : BilderDBFPfad[0].toUpper();
+    return BilderDBFReadOnly && LaufwerksTyp(QString(album) + QStringLiteral(":\\")) == QLatin1String("CDROM");
+}
+
+void TMainForm::rgReport2DBText4Format(TObject*, const QString&, int, const QVariant&, QString&)
+{
+    if (NurVorlauf(rgReport2))
+        return;
+    try {
+        if (listenVorschau_.isEmpty()) {
+            listenVorschau_ = IncludeTrailingBackslash(VorschauTempOrdner()) + QStringLiteral("Vorschau.bmp");
+            listenVorschauLinux_ = WinToLinux(listenVorschau_).value_or(listenVorschau_);
+        }
+        auto* bild = Bauteil<TrgImage>(this, QStringLiteral("rgReport2Image1"));
+        if (DbeBilder->GetBlobLength(QStringLiteral("VORSCHAU")) <= 0) {
+            // No thumbnail: the entry prints without one.
+            if (bild)
+                bild->Picture()->Assign(nullptr);
+            return;
+        }
+        if (!DbeBilder->BlobToFile(QStringLiteral("VORSCHAU"), listenVorschau_)) {
+            ShowMessage(QStringLiteral("Fehler beim Schreiben des Vorschaubildes aus Fotoalbum"));
+            if (bild)
+                bild->Picture()->Assign(nullptr);
+            return;
+        }
+        if (bild)
+            bild->Picture()->LoadFromFile(listenVorschauLinux_);
+    } catch (const std::exception&) {
+        FehlerKontextSetzen();
+        throw Exception(QStringLiteral("Fehler im Ereignis \"TMainForm.rgReport2DBText4Format\" !"));
+    }
+}
+
+void TMainForm::rgReport2Label1Print(TObject*)
+{
+    try {
+        if (auto* label = Bauteil<TrgLabel>(this, QStringLiteral("rgReport2Label1")))
+            label->SetCaption(ExtractFileName(DbeBilder->GetTrimString(QStringLiteral("Pfad"))));
+    } catch (const std::exception&) {
+        FehlerKontextSetzen();
+        throw Exception(QStringLiteral("Fehler in \"TMainForm.rgReport2Label1Print\" !"));
+    }
+}
+
+void TMainForm::rgReport2Label2Print(TObject*)
+{
+    try {
+        const auto setzen = [this](const char* name, const QString& text) {
+            if (auto* label = Bauteil<TrgLabel>(this, QString::fromLatin1(name)))
+                label->SetCaption(text);
+        };
+        setzen("rgReport2Label2", AuswahlText(DBComboboxBilderPlayListe2, QStringLiteral("PLAYLIST")));
+        setzen("rgReport2Label3", AuswahlText(DBComboBoxBilderQualitaet2, QStringLiteral("QUALITAET")));
+        for (int i = 1; i <= 3; ++i)
+            setzen(QStringLiteral("rgReport2Label%1").arg(i + 3).toLatin1().constData(),
+                   DbeBilder->GetString(QStringLiteral("RESERVE%1").arg(i)));
+    } catch (const std::exception&) {
+        FehlerKontextSetzen();
+        throw Exception(QStringLiteral("Fehler in \"TMainForm.rgReport2Label2Print\" !"));
+    }
+}
+
+void TMainForm::rgReport2DBCalc1Calc(TObject*) {}

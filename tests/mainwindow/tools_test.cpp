@@ -341,10 +341,16 @@ TEST_F(ToolsTest, DeletingARowKeepsTheAlbumFilesWhenAskedSo)
     ASSERT_EQ(m.ListView1->ItemCount(), 1);
     EXPECT_EQ(m.ListView1->ItemCaption(0), "Familie\r\n(ALBUMB.DBF)");
     EXPECT_TRUE(std::filesystem::exists(dir.path() / "ALBUMA.DBF"));
-    // The list prints through the report engine, which is not there yet.
-    TPromptScript script;
-    script.Answer(TPromptKind::Message, mrOk, "Diese Funktion ist noch nicht verfügbar.");
-    m.Drucken1Click();
+    // Without its template the list names the missing file, and the
+    // manager stays on its row.
+    const int zeile = int(U().ManagerDbe()->RecNo());
+    try {
+        m.Drucken1Click();
+        ADD_FAILURE() << "no error";
+    } catch (const Exception& e) {
+        EXPECT_TRUE(e.Message.contains("BilderDBFManager.RTM")) << e.Message.toStdString();
+    }
+    EXPECT_EQ(int(U().ManagerDbe()->RecNo()), zeile);
 }
 
 // Two albums with pictures: album A holds two pictures of the same name in
@@ -773,10 +779,17 @@ TEST_F(ExportTest, ThumbnailSettingsAndPrintLayoutsOpenFromTheirCommands)
         ASSERT_EQ(b.ListBox1->Items()->Count(), 1);
         b.ListBox1->SetItemIndex(0);
         TPromptScript innen;
+        // A file of another format: the engine's error is shown and logged,
+        // and the print ends with the list's error.
         innen.Answer(TPromptKind::Message, mrOk, "Keine Beschreibung vorhanden")
-            .Answer(TPromptKind::Message, mrOk, "Diese Funktion ist noch nicht verfügbar.");
+            .Answer(TPromptKind::Exception, mrOk, "Ungültiges Vorlagenformat");
         b.ListBox1Click();
-        b.BitBtn1Click();
+        try {
+            b.BitBtn1Click();
+            ADD_FAILURE() << "no error";
+        } catch (const Exception& e) {
+            EXPECT_EQ(e.Message, "Fehler beim Drucken einer Liste !");
+        }
         b.ModalResult = mrOk;
     });
     form->MenuItem("BilderlistenAuswahl1")->Click();

@@ -1,0 +1,452 @@
+// Picture lists of the main window: the program's templates load into the
+// two list reports with every component the report events fill; each list
+// prints the album through the printer (a private print system, the job
+// written to a PDF file) with every entry's title in order, the German
+// page texts and the pictures; the current record is the same afterwards;
+// the large-picture layouts crop; pick-list labels; bad templates and
+// unreadable pictures.
+
+#include "pictures_fixture.h"
+
+#include "datacontrols/dk_db_combo.h"
+#include "dialogs/album_manager.h"
+#include "dialogs/listen_bericht.h"
+#include "platform/core/exceptions.h"
+#include "private_cupsd.h"
+#include "report/engine/rg_bands.h"
+#include "report/engine/rg_image.h"
+#include "report/engine/rg_memo.h"
+#include "report/engine/rg_report.h"
+#include "report/engine/rg_text_components.h"
+#include "platform/ui/prompt_script.h"
+#include "report/output/rg_preview_form.h"
+#include "report/output/rg_viewer.h"
+#include "report/output/rg_printer_list.h"
+#include "report/output/rg_printer_setup.h"
+#include "shared/app_exception.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+
+#include <optional>
+
+namespace {
+
+QString Werkzeug(const QString& programm, const QStringList& argumente)
+{
+    QProcess p;
+    p.start(programm, argumente);
+    p.waitForFinished(60000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+struct TVorlage {
+    const char* Datei;
+    bool AbAktuellem;  // printed by rgReport1 from the current record
+    int BilderJeEintrag;
+};
+
+const TVorlage kVorlagen[] = {{"BilderListe.RTM", false, 1},
+                              {"BilderListe_Bildinfo.RTM", true, 1},
+                              {"BilderListe_GrossesBild8.RTM", true, 1},
+                              {"BilderListe_GrossesBild10.RTM", true, 1},
+                              {"BilderListe_Passbilder.RTM", true, 5}};
+
+class ListPrintTest : public PicturesTest {
+protected:
+    void SetUp() override
+    {
+        PicturesTest::SetUp();
+        ASSERT_EQ(cupsd.Start(), "");
+        rgSetPrinterSource(rgCreateCupsPrinterSource());
+    }
+    void TearDown() override
+    {
+        if (form)
+            form->ListenAusgabe = nullptr;
+        PicturesTest::TearDown();
+    }
+    // An album of n pictures, the program's templates in the program folder.
+    void Album(int n)
+    {
+        std::vector<std::string> namen;
+        std::vector<TBild> bilder;
+        namen.reserve(size_t(n));
+        for (int i = 1; i <= n; ++i)
+            namen.push_back("bild" + std::to_string(i) + ".jpg");
+        for (const std::string& name : namen)
+            bilder.push_back({name.c_str(), "JPEG"});
+        AlbumMit(bilder);
+        Application->ClearTerminated();
+        temp = dir.path() / "temp";
+        std::filesystem::create_directories(temp);
+        form->ProgrammOptionen()->EditTempDir = Win(temp) + "\\";
+        form->Einstellungen.Setzen("WennFileNichtGefundenAnderesLWtesten", false);
+        const QDir quelle(QStringLiteral(LUMADEX_RESOURCES_DIR));
+        for (const QString& datei : quelle.entryList({"*.RTM", "*.TXT"}, QDir::Files))
+            ASSERT_TRUE(QFile::copy(quelle.filePath(datei), ProgrammOrdner() + datei)) << datei.toStdString();
+    }
+    QString ProgrammOrdner() const
+    {
+        QString o = *WinToLinux(form->ProgrammPfad);
+        return o.endsWith('/') ? o : o + '/';
+    }
+    // Lists go to the printer; the finished job is written to pdf.
+    void AufPdf(const QString& pdf)
+    {
+        form->ListenAusgabe = [pdf](TrgReport* report) { ListeAufDrucker(report, pdf); };
+    }
+    void Drucken(const TVorlage& v)
+    {
+        if (v.AbAktuellem)
+            form->DruckeBilderListe2(QString::fromLatin1(v.Datei));
+        else
+            form->DruckeBilderListe(QString::fromLatin1(v.Datei));
+    }
+    QString Pdf(const QString& name) const { return QString::fromStdString((dir.path() / name.toStdString()).string()); }
+    // The titles "Bild n" in the order the text shows them.
+    static QList<int> Titel(const QString& text)
+    {
+        QList<int> nummern;
+        static const QRegularExpression titel(QStringLiteral("\\bBild (\\d+)\\b"));
+        for (auto it = titel.globalMatch(text); it.hasNext();)
+            nummern << it.next().captured(1).toInt();
+        return nummern;
+    }
+    static int Bilder(const QString& pdf)
+    {
+        // "pdfimages -list": two header lines, then one line per picture.
+        return std::max(0, int(Werkzeug("pdfimages", {"-list", pdf}).split('\n', Qt::SkipEmptyParts).size()) - 2);
+    }
+    static void Bildschirmfoto(const QString& pdf, const QString& name)
+    {
+        const QString ordner = QCoreApplication::applicationDirPath() + "/screenshots";
+        QDir().mkpath(ordner);
+        Werkzeug("pdftoppm", {"-f", "1", "-l", "1", "-r", "70", "-png", "-singlefile", pdf, ordner + "/" + name});
+        EXPECT_TRUE(QFile::exists(ordner + "/" + name + ".png")) << name.toStdString();
+    }
+    template <class T> T* Bauteil(const char* name) const
+    {
+        return dynamic_cast<T*>(form->FindComponent(QString::fromLatin1(name)));
+    }
+
+    lxtest::TPrivateCupsd cupsd{{"Probe"}};
+    std::filesystem::path temp;
+};
+
+}  // namespace
+
+TEST_F(ListPrintTest, TemplatesHoldTheComponentsTheirEventsFill)
+{
+    Album(1);
+    const QStringList fuerBericht1 = {"rgReport1Image1",      "rgReport1LabelMotivQualitaet",
+                                      "rgReport1LabelBildQualitaet", "rgReport1LabelQuelle",
+                                      "rgReport1LabelGruppe", "rgReport1DBMemo1", "rgReport1LabelAlbum"};
+    // The passport sheet: five copies of the picture, the group and the note.
+    const QStringList fuerPassbilder = {"rgReport1Image1", "rgReport1Image2", "rgReport1Image3",
+                                        "rgReport1Image4", "rgReport1Image5", "rgReport1LabelGruppe",
+                                        "rgReport1DBMemo1", "rgReport1LabelAlbum"};
+    const char* fuerBericht2[] = {"rgReport2Image1", "rgReport2Label1", "rgReport2Label2", "rgReport2Label3",
+                                  "rgReport2Label4", "rgReport2Label5", "rgReport2Label6", "rgReport2LabelAlbum"};
+    for (const TVorlage& v : kVorlagen) {
+        SCOPED_TRACE(v.Datei);
+        TrgReport* bericht = v.AbAktuellem ? form->rgReport1 : form->rgReport2;
+        ListenVorlageLaden(bericht, form->ProgrammPfad + v.Datei);
+        EXPECT_EQ(bericht->Language(), lgGerman);
+        EXPECT_EQ(bericht->Units(), utMillimeters);
+        EXPECT_EQ(bericht->PrinterSetup()->PrinterName(), "Default");
+        EXPECT_EQ(bericht->PrinterSetup()->DefinedValue(4), 297000);  // A4 (whatever the printer calls it)
+        EXPECT_EQ(bericht->PrinterSetup()->DefinedValue(5), 210000);
+        for (const int rand : {0, 1, 2, 3})  // the margins in thousandths of a millimetre
+            EXPECT_EQ(bericht->PrinterSetup()->DefinedValue(rand), 6350) << rand;
+        EXPECT_EQ(bericht->DataPipeline(), v.AbAktuellem ? (TrgDataPipeline*)form->rgBDEPipeline1
+                                                         : (TrgDataPipeline*)form->rgBDEPipeline2);
+        if (v.AbAktuellem) {
+            for (const QString& name : v.BilderJeEintrag == 5 ? fuerPassbilder : fuerBericht1)
+                EXPECT_NE(form->FindComponent(name), nullptr) << name.toStdString();
+            auto* band = dynamic_cast<TrgDetailBand*>(bericht->FindBand(bkDetail));
+            ASSERT_NE(band, nullptr);
+            EXPECT_EQ(rgBoundMethodName(band->BeforePrint), "rgReport1DetailBand1BeforePrint");
+        } else {
+            for (const char* name : fuerBericht2)
+                EXPECT_NE(form->FindComponent(name), nullptr) << name;
+            EXPECT_EQ(rgBoundMethodName(Bauteil<TrgLabel>("rgReport2Label1")->OnPrint), "rgReport2Label1Print");
+            EXPECT_EQ(rgBoundMethodName(Bauteil<TrgLabel>("rgReport2Label2")->OnPrint), "rgReport2Label2Print");
+        }
+    }
+}
+
+TEST_F(ListPrintTest, EachListPrintsEveryEntryInOrderWithPicturesAndGermanPageTexts)
+{
+    Album(7);
+    for (const TVorlage& v : kVorlagen) {
+        SCOPED_TRACE(v.Datei);
+        // Lists from the current record start at the third entry.
+        Gehe(3);
+        const QString pdf = Pdf(QString::fromLatin1(v.Datei) + ".pdf");
+        AufPdf(pdf);
+        prompts.Texte.clear();
+        Drucken(v);
+        EXPECT_EQ(Nr(), 3);
+        ASSERT_TRUE(QFile::exists(pdf)) << prompts.Texte.join("|").toStdString();
+        const QString text = Werkzeug("pdftotext", {"-layout", pdf, "-"});
+        const int erster = v.AbAktuellem ? 3 : 1;
+        QList<int> erwartet;
+        for (int i = erster; i <= 7; ++i)
+            erwartet << i;
+        EXPECT_EQ(Titel(text), erwartet) << text.toStdString();
+        EXPECT_TRUE(text.contains("Fotoalbum BILDER")) << text.toStdString();
+        const QString pdfinfo = Werkzeug("pdfinfo", {pdf});
+        static const QRegularExpression seiten(QStringLiteral("Pages:\\s+(\\d+)"));
+        const int n = seiten.match(pdfinfo).captured(1).toInt();
+        ASSERT_GT(n, 0);
+        EXPECT_TRUE(text.contains(QStringLiteral("Seite 1 von %1").arg(n))) << text.toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("Seite %1 von %1").arg(n))) << text.toStdString();
+        EXPECT_EQ(Bilder(pdf), erwartet.size() * v.BilderJeEintrag);
+        Bildschirmfoto(pdf, QStringLiteral("liste_") + QString::fromLatin1(v.Datei).section('.', 0, 0));
+    }
+}
+
+TEST_F(ListPrintTest, ABadTemplateNamesItsErrorAndKeepsTheLoadedLayout)
+{
+    Album(2);
+    const QString gut = ProgrammOrdner() + "BilderListe.RTM";
+    QFile f(gut);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray text = f.readAll();
+    f.close();
+    QByteArray fremdeKlasse = text;
+    fremdeKlasse.replace("rgReport2Label3: TrgLabel", "rgReport2Label3: TrgEtikett");
+    QByteArray fremderHandler = text;
+    fremderHandler.replace("OnPrint = rgReport2Label1Print", "OnPrint = rgReport2Label9Print");
+    QImage png(8, 8, QImage::Format_RGB32);
+    png.fill(Qt::red);
+    const QString pngDatei = ProgrammOrdner() + "png.bin";
+    ASSERT_TRUE(png.save(pngDatei, "PNG"));
+    QFile pngLesen(pngDatei);
+    ASSERT_TRUE(pngLesen.open(QIODevice::ReadOnly));
+    const struct {
+        const char* Name;
+        std::optional<QByteArray> Inhalt;  // none: the file is missing
+        const char* Meldung;               // what the engine says
+    } faelle[] = {{"fehlt", std::nullopt, "Datei nicht gefunden: "},
+                  {"leer", QByteArray(), "Ungültiges Vorlagenformat."},
+                  {"abgeschnitten", text.left(text.size() / 2), "Fehler beim Umwandeln des Textes"},
+                  {"anderes Format", pngLesen.readAll(), "Ungültiges Vorlagenformat."},
+                  // These two through the template error dialog (answered Cancel).
+                  {"unbekannte Klasse", fremdeKlasse, "Klasse TrgEtikett nicht gefunden."},
+                  {"unbekannter Handler", fremderHandler, "Die Methode rgReport2Label9Print wurde nicht gefunden."}};
+    // The good layout first, printed once.
+    const QString pdf = Pdf("gut.pdf");
+    AufPdf(pdf);
+    form->DruckeBilderListe("BilderListe.RTM");
+    ASSERT_TRUE(QFile::exists(pdf));
+    TComponent* label3 = form->FindComponent("rgReport2Label3");
+    ASSERT_NE(label3, nullptr);
+    const int baender = form->rgReport2->GetBandCount();
+    for (const auto& fall : faelle) {
+        SCOPED_TRACE(fall.Name);
+        const QString datei = QStringLiteral("BilderListe_%1.RTM").arg(QString::fromUtf8(fall.Name).replace(' ', '_'));
+        if (fall.Inhalt) {
+            QFile schlecht(ProgrammOrdner() + datei);
+            ASSERT_TRUE(schlecht.open(QIODevice::WriteOnly));
+            schlecht.write(*fall.Inhalt);
+        }
+        Gehe(2);
+        prompts.Texte.clear();
+        QFile::remove(pdf);
+        try {
+            form->DruckeBilderListe(datei);
+            ADD_FAILURE() << "no error";
+        } catch (const Exception& e) {
+            EXPECT_EQ(e.Message, "Fehler beim Drucken einer Liste !");
+        }
+        // The engine's own text was shown (and logged), nothing printed,
+        // the record and the old layout kept.
+        EXPECT_TRUE(prompts.Gezeigt(QString::fromUtf8(fall.Meldung))) << prompts.Texte.join("|").toStdString();
+        EXPECT_FALSE(QFile::exists(pdf));
+        EXPECT_EQ(Nr(), 2);
+        EXPECT_EQ(form->FindComponent("rgReport2Label3"), label3);
+        EXPECT_EQ(form->rgReport2->GetBandCount(), baender);
+        EXPECT_FALSE(form->TableBilder->ControlsDisabled());
+    }
+    // The program goes on: the good layout still prints.
+    form->DruckeBilderListe("BilderListe.RTM");
+    EXPECT_EQ(Titel(Werkzeug("pdftotext", {"-layout", pdf, "-"})), QList<int>({1, 2}));
+}
+
+TEST_F(ListPrintTest, AnUnreadablePictureShowsItsMessageAndTheListGoesOn)
+{
+    Album(4);
+    // The second picture is no picture any more, the third is gone.
+    {
+        QFile kaputt(QString::fromStdString((ordner / "bild2.jpg").string()));
+        ASSERT_TRUE(kaputt.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        kaputt.write("kein Bild");
+    }
+    ASSERT_TRUE(QFile::remove(QString::fromStdString((ordner / "bild3.jpg").string())));
+    Gehe(1);
+    const QString pdf = Pdf("liste.pdf");
+    AufPdf(pdf);
+    prompts.Texte.clear();
+    form->DruckeBilderListe2("BilderListe_Bildinfo.RTM");
+    EXPECT_EQ(Nr(), 1);
+    const QString text = Werkzeug("pdftotext", {"-layout", pdf, "-"});
+    EXPECT_EQ(Titel(text), QList<int>({1, 2, 3, 4}));
+    // Only the readable pictures are printed, each entry with its own.
+    EXPECT_EQ(Bilder(pdf), 2);
+    EXPECT_TRUE(prompts.Gezeigt("bild2.jpg")) << prompts.Texte.join("|").toStdString();
+    // Each message once, though the list is laid out in two passes.
+    EXPECT_EQ(prompts.Texte.filter("Bild ist nicht im Zugriff! Legen Sie den Datenträger \"URLAUB\"").size(), 1)
+        << prompts.Texte.join("|").toStdString();
+    EXPECT_EQ(prompts.Texte.filter("bild2.jpg").size(), 1) << prompts.Texte.join("|").toStdString();
+}
+
+TEST_F(ListPrintTest, PickListLabelsShowTheirTextOrThatNoneIsGiven)
+{
+    Album(2);
+    const struct {
+        int Satz;
+        const char* Wert;
+    } werte[] = {{1, "A1"}, {2, "0"}};
+    for (const auto& w : werte) {
+        Gehe(w.Satz);
+        form->TableBilder->Edit();
+        form->DbeBilder->Replace("PLAYLIST", 1024, w.Wert);
+        form->DbeBilder->PostIfEditing();
+    }
+    const QString nullText = form->DBComboboxBilderPlayListe2->GetMappedValue("0");
+    Gehe(1);
+    const QString pdf = Pdf("liste.pdf");
+    AufPdf(pdf);
+    form->DruckeBilderListe2("BilderListe_Bildinfo.RTM");
+    const QString text = Werkzeug("pdftotext", {"-layout", pdf, "-"});
+    static const QRegularExpression gruppe(QStringLiteral("Gruppe:[ \\t]*(\\S[^\\n]*?)\\s*$"),
+                                           QRegularExpression::MultilineOption);
+    QStringList gruppen;
+    for (auto it = gruppe.globalMatch(text); it.hasNext();)
+        gruppen << it.next().captured(1).trimmed();
+    EXPECT_EQ(gruppen, QStringList({"-nicht vergeben-", nullText.isEmpty() ? QString() : nullText}))
+        << text.toStdString();
+}
+
+TEST_F(ListPrintTest, LargePictureLayoutsCropTheirSection)
+{
+    Album(1);  // a picture of 201 x 120
+    const struct {
+        const char* Vorlage;
+        QSize Ausschnitt;
+    } faelle[] = {{"BilderListe_GrossesBild10.RTM", QSize(83, 120)},  // 120 x 25 / 36 = 83.3
+                  {"BilderListe_Bildinfo.RTM", QSize(201, 120)},
+                  {"BilderListe_Passbilder.RTM", QSize(201, 120)}};
+    for (const auto& f : faelle) {
+        SCOPED_TRACE(f.Vorlage);
+        AufPdf(Pdf("gross.pdf"));
+        form->DruckeBilderListe2(f.Vorlage);
+        EXPECT_EQ(QImage(QString::fromStdString((temp / "PrintPic.BMP").string())).size(), f.Ausschnitt);
+        // The note is as wide as the last picture of the row (the layout
+        // with information gives it more in the template).
+        auto* memo = Bauteil<TrgDBMemo>("rgReport1DBMemo1");
+        auto* bild = Bauteil<TrgImage>("rgReport1Image5");
+        if (!bild)
+            bild = Bauteil<TrgImage>("rgReport1Image1");
+        ASSERT_TRUE(memo && bild);
+        EXPECT_EQ(memo->mmWidth(), bild->mmWidth());
+    }
+}
+
+TEST_F(ListPrintTest, AlbumManagerPrintsItsAlbumList)
+{
+    Album(3);
+    auto& u = *dynamic_cast<TAlbumManagerUmgebung*>(form->AlbumManager);
+    TBilderDBFManagerForm m(nullptr, u);
+    m.FormShow();
+    const uint32_t zeile = u.ManagerDbe()->RecNo();
+    const QString pdf = Pdf("alben.pdf");
+    m.ListenAusgabe = [pdf](TrgReport* report) { ListeAufDrucker(report, pdf); };
+    m.Drucken1Click();
+    EXPECT_EQ(u.ManagerDbe()->RecNo(), zeile);
+    const QString text = Werkzeug("pdftotext", {"-layout", pdf, "-"});
+    for (const char* teil : {"Fotoalben", "BILDER.DBF", "Letzte Änderung", "Anzahl Sätze", "Summen", "Summe-Bytes:",
+                             "Anzahl Datensätze:", "Seite 1 von 1"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(teil))) << teil << "\n" << text.toStdString();
+    Bildschirmfoto(pdf, "liste_BilderDBFManager");
+}
+
+TEST_F(ListPrintTest, WithoutAnOutputTheListOpensInThePreview)
+{
+    Album(12);
+    Gehe(5);
+    int seite = 0;
+    {
+        TPromptScript script;
+        // The timed notice that the list starts with the first entry.
+        script.Modal([](TCustomForm& hinweis) { hinweis.ModalResult = mrOk; });
+        script.Modal<TrgPrintPreview>([&](TrgPrintPreview& vorschau) {
+            TrgViewer* viewer = vorschau.GetViewer();
+            seite = viewer->AbsolutePageNo();
+            const QImage bild = vorschau.Handle()->grab().toImage();
+            const QString ordner = QCoreApplication::applicationDirPath() + "/screenshots";
+            QDir().mkpath(ordner);
+            EXPECT_TRUE(bild.save(ordner + "/liste_vorschau.png"));
+            viewer->NextPage();
+            EXPECT_EQ(viewer->AbsolutePageNo(), 2);
+            vorschau.ModalResult = mrOk;
+        });
+        form->DruckeBilderListe("BilderListe.RTM");
+    }
+    EXPECT_EQ(seite, 1);
+    EXPECT_EQ(Nr(), 5);
+    EXPECT_EQ(form->rgReport2->Device(), dvScreen);
+}
+
+TEST_F(ListPrintTest, AFailingReportEventEndsThePrintNamedAndLogged)
+{
+    Album(2);
+    // "PrintPic.BMP" cannot be written: a folder of that name is in the way.
+    std::filesystem::create_directories(temp / "PrintPic.BMP");
+    Gehe(1);
+    AufPdf(Pdf("liste.pdf"));
+    prompts.Texte.clear();
+    try {
+        form->DruckeBilderListe2("BilderListe_Bildinfo.RTM");
+        ADD_FAILURE() << "no error";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message, "Fehler beim Drucken einer Liste !");
+    }
+    // The event's own error was shown and logged with the album and the
+    // entry it failed on; the album is back on its record.
+    EXPECT_TRUE(prompts.Gezeigt("Fehler im Ereignis \"TMainForm.rgReport1DetailBand1BeforePrint (3)\" !"))
+        << prompts.Texte.join("|").toStdString();
+    EXPECT_TRUE(form->AppException1->UserName().endsWith(", 1 / 2")) << form->AppException1->UserName().toStdString();
+    QFile log(WinToLinux(form->AppException1->ErrorLog()).value_or(QString()));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly)) << form->AppException1->ErrorLog().toStdString();
+    const QString text = QString::fromLatin1(log.readAll());
+    EXPECT_TRUE(text.contains("rgReport1DetailBand1BeforePrint (3)")) << text.toStdString();
+    EXPECT_EQ(Nr(), 1);
+}
+
+TEST_F(ListPrintTest, AMissingPictureOfAWriteProtectedCdAlbumEndsThePrint)
+{
+    Album(2);
+    // The album counts as lying write-protected on the CD in E:, where its
+    // pictures are not.
+    lxtest::WriteDriveTable({{"C", "/", "HD"}, {"E", (dir.path() / "cd").string(), "CDROM", "URLAUB", "0000BEEF"}});
+    std::filesystem::create_directories(dir.path() / "cd");
+    const QString pfad = form->BilderDBFPfad;
+    form->BilderDBFPfad = "E:\\";
+    form->BilderDBFReadOnly = true;
+    Gehe(1);
+    AufPdf(Pdf("liste.pdf"));
+    prompts.Texte.clear();
+    EXPECT_THROW(form->DruckeBilderListe2("BilderListe_Bildinfo.RTM"), Exception);
+    form->BilderDBFPfad = pfad;
+    form->BilderDBFReadOnly = false;
+    EXPECT_EQ(prompts.Texte.filter(QRegularExpression("^Bild E:.*bild1\\.jpg nicht gefunden!$")).size(), 1)
+        << prompts.Texte.join("|").toStdString();
+    EXPECT_TRUE(prompts.Gezeigt("Fehler im Ereignis \"TMainForm.rgReport1DetailBand1BeforePrint (2)\" !"))
+        << prompts.Texte.join("|").toStdString();
+    EXPECT_FALSE(QFile::exists(Pdf("liste.pdf")));
+    EXPECT_EQ(Nr(), 1);
+}
