@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 
 #include "graphic_fixtures.h"
+#include "report/engine/rg_memo.h"
 #include "report/engine/rg_subreport.h"
 
 namespace {
@@ -86,6 +87,14 @@ protected:
             }
         }
         ADD_FAILURE() << "no " << Text.toStdString() << " on the page";
+    }
+
+    // Leaves the subreport alone in the detail band.
+    void DropNameLabel()
+    {
+        detail->BeforePrint = nullptr;
+        delete nameLabel;
+        nameLabel = nullptr;
     }
 
     std::unique_ptr<TListPipeline> parentRows, childRows;
@@ -229,14 +238,138 @@ TEST_F(SubReportTest, AFixedSubreportDrillsDownToo)
     EXPECT_EQ(Texts(PrintAll()), QStringList({"Satz 1", "Satz 2", "Kind 1", "Satz 3"}));
 }
 
-TEST_F(SubReportTest, SectionsAreNotTakenOn)
+// The page headers of a dump: "page 1/4 no 1 of 2".
+QStringList PageHeads(const std::vector<QString>& Pages)
 {
-    TrgSubReport sub(nullptr);
-    sub.SetPrintBehavior(pbFixed);
-    sub.SetPrintBehavior(pbSection);
-    EXPECT_EQ(sub.PrintBehavior(), pbFixed);
-    sub.SetPrintBehavior(pbChild);
-    EXPECT_TRUE(sub.Stretch());
+    QStringList heads;
+    for (const QString& page : Pages)
+        heads << page.section('\n', 0, 0);
+    return heads;
+}
+
+TEST_F(SubReportTest, ASectionPrintsWholePagesOfItsOwnForEachRecord)
+{
+    // The detail band holds the section alone; a parent page footer would
+    // be replaced by the section's pages.
+    TrgSubReport* sub = MakeReports(2, 12, pbSection);
+    DropNameLabel();
+    footer = AddBand<TrgFooterBand>(MM(5));
+    AddLabel(footer, QStringLiteral("Fuß"), 0, 0);
+    EXPECT_TRUE(sub->ResetPageNo());
+    // Two passes: every page knows the page count.
+    report->SetPassSetting(psTwoPass);
+
+    const std::vector<QString> pages = PrintAll();
+    QStringList kinder;
+    for (int i = 1; i <= 12; ++i)
+        kinder << QStringLiteral("Kind %1").arg(i);
+    EXPECT_EQ(Texts(pages), kinder + kinder);
+    ASSERT_EQ(pages.size(), 4u);
+    // The child's page of 40 mm holds ten lines, from the child's own top
+    // margin; each section counts its pages from 1.
+    EXPECT_EQ(TextsWithTop(pages[0]).value(0), QStringLiteral("Kind 1@%1").arg(kMargin));
+    EXPECT_EQ(TextsWithTop(pages[1]).value(0), QStringLiteral("Kind 11@%1").arg(kMargin));
+    EXPECT_EQ(TextsWithTop(pages[2]).value(0), QStringLiteral("Kind 1@%1").arg(kMargin));
+    QStringList numbers;
+    for (const QString& head : PageHeads(pages))
+        numbers << head.section(' ', 1, 1) + " " + head.section(' ', 3, 3);
+    EXPECT_EQ(numbers, QStringList({"1/4 1", "2/4 2", "3/4 1", "4/4 2"}));
+    EXPECT_EQ(report->PageNumbers, (std::vector<int>{1, 2, 3, 4}));
+
+    // Made again from the cache in any order: the same pages.
+    for (int page : {4, 1, 3, 2, 2, 4}) {
+        report->Pages.clear();
+        report->PageRequest(psSinglePage, page, nullptr);
+        ASSERT_EQ(report->Pages.size(), 1u) << "page " << page;
+        EXPECT_EQ(report->Pages[0], pages[size_t(page - 1)]) << "page " << page;
+    }
+}
+
+TEST_F(SubReportTest, SectionPagesCarryTheParentsNumbersUnlessTheyStartAgain)
+{
+    TrgSubReport* sub = MakeReports(1, 12, pbSection);
+    DropNameLabel();
+    // A title before the section: the section starts on a page of its own.
+    auto* title = AddBand<TrgTitleBand>(MM(5));
+    AddLabel(title, QStringLiteral("Titel"), 0, 0);
+    // Two passes in both reports: every page knows its page count.
+    report->SetPassSetting(psTwoPass);
+    sub->Report()->SetPassSetting(psTwoPass);
+
+    struct Case {
+        bool ResetPageNo;
+        QStringList Numbers;  // page number and page count of each page
+    };
+    const Case cases[] = {
+        {true, {"1 3", "1 2", "2 2"}},
+        {false, {"1 3", "2 3", "3 3"}},
+    };
+    for (const Case& c : cases) {
+        sub->SetResetPageNo(c.ResetPageNo);
+        const std::vector<QString> pages = PrintAll();
+        EXPECT_EQ(Texts(pages).value(0), QStringLiteral("Titel"));
+        EXPECT_EQ(Texts(pages).size(), 13);
+        QStringList numbers;
+        for (const QString& head : PageHeads(pages))
+            numbers << head.section(' ', 3, 3) + " " + head.section(' ', 5, 5);
+        EXPECT_EQ(numbers, c.Numbers) << "ResetPageNo " << c.ResetPageNo;
+    }
+}
+
+TEST_F(SubReportTest, ThePrintBehaviorSetsWhatGoesWithIt)
+{
+    TrgSubReport* sub = MakeReports(1, 1, pbChild);
+    auto* other = new TrgMemo(&form);
+    other->SetBand(detail);
+    sub->SetShiftRelativeTo(other);
+    sub->SetDrillDownComponent(nameLabel);
+    sub->SetParentWidth(false);
+
+    sub->SetPrintBehavior(pbSection);
+    EXPECT_EQ(sub->DrillDownComponent(), nullptr);
+    EXPECT_EQ(sub->ShiftRelativeToTarget(), nullptr);
+    EXPECT_TRUE(sub->ParentWidth());
+    EXPECT_FALSE(sub->Stretch());
+    // A section takes no drill-down component.
+    sub->SetDrillDownComponent(nameLabel);
+    EXPECT_EQ(sub->DrillDownComponent(), nullptr);
+    sub->SetNewPrintJob(true);
+    sub->SetResetPageNo(true);
+
+    // Leaving the section clears NewPrintJob and ResetPageNo; ResetPageNo
+    // is taken by a section only.
+    for (TrgPrintBehaviorType behavior : {pbChild, pbFixed}) {
+        sub->SetPrintBehavior(pbSection);
+        sub->SetNewPrintJob(true);
+        sub->SetResetPageNo(true);
+        sub->SetPrintBehavior(behavior);
+        EXPECT_FALSE(sub->NewPrintJob()) << behavior;
+        EXPECT_FALSE(sub->ResetPageNo()) << behavior;
+        sub->SetResetPageNo(true);
+        EXPECT_FALSE(sub->ResetPageNo()) << behavior;
+        EXPECT_EQ(sub->Stretch(), behavior == pbChild);
+    }
+    // NewPrintJob makes a section of it.
+    sub->SetNewPrintJob(true);
+    EXPECT_EQ(sub->PrintBehavior(), pbSection);
+
+    // One drill-down component serves one subreport of the band.
+    sub->SetPrintBehavior(pbChild);
+    auto* second = new TrgSubReport(&form);
+    second->SetBand(detail);
+    sub->SetDrillDownComponent(nameLabel);
+    second->SetDrillDownComponent(nameLabel);
+    EXPECT_EQ(second->DrillDownComponent(), nameLabel);
+    EXPECT_EQ(sub->DrillDownComponent(), nullptr);
+}
+
+TEST_F(SubReportTest, TheChildReportsMainReportIsTheParents)
+{
+    TrgSubReport* sub = MakeReports(1, 1, pbChild);
+    EXPECT_EQ(sub->Report()->GetMainReport(), report.get());
+    EXPECT_EQ(sub->Report()->SubReport(), sub);
+    TrgSubReport loose(nullptr);
+    EXPECT_EQ(loose.Report()->GetMainReport(), loose.Report());
 }
 
 }  // namespace

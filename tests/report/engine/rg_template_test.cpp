@@ -771,7 +771,7 @@ TEST(ComponentRegistry, BuiltInClassesStandInTheirPalettePlaces)
     EXPECT_EQ(PalettePage(QStringLiteral("Data Components")),
               (QStringList{"TrgDBText@0=DBText", "TrgDBMemo@1=DBMemo", "TrgDBRichText@2=DBRichText",
                            "TrgDBCalc@3=DBCalc", "TrgDBImage@4=DBImage", "TrgDBBarCode@5=DBBarCode"}));
-    EXPECT_EQ(PalettePage(QStringLiteral("Advanced Components")), (QStringList{"TrgRegion@0=Region"}));
+    EXPECT_EQ(PalettePage(QStringLiteral("Advanced Components")), (QStringList{"TrgRegion@0=Region", "TrgSubReport@1=SubReport"}));
     // Registering the palette again changes nothing.
     const int count = rgGetRegisteredComponents().Count();
     rgRegisterBuiltInComponentClasses();
