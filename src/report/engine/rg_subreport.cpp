@@ -11,9 +11,6 @@
 #include "report/output/rg_page.h"
 #include "report/output/rg_printer_setup.h"
 
-// The design message a subreport's new caption sends its designer.
-constexpr int kSubReportCaptionMessage = 1145;
-
 TrgCustomReport* TrgChildReport::GetMainReport()
 {
     TrgCustomReport* parent = subReport_ ? subReport_->TrgStretchable::Report() : nullptr;
@@ -96,7 +93,7 @@ void TrgSubReport::SetParentPrinterSetup(bool Value)
 void TrgSubReport::SetCaption(const QString& Value)
 {
     TrgStretchable::SetCaption(Value);
-    rgSendDesignMessage(TrgStretchable::Report(), kSubReportCaptionMessage, 0, this);
+    rgSendDesignMessage(TrgStretchable::Report(), rgDesignMsgCaptionChanged, 0, this);
 }
 
 TrgCustomEngine* TrgSubReport::ParentEngine() const
