@@ -90,6 +90,25 @@ void TrgSubReport::SetParentPrinterSetup(bool Value)
             child_->SetPrinterSetup(parent->PrinterSetup());
 }
 
+void TrgSubReport::SetBand(TrgBand* Value)
+{
+    TrgStretchable::SetBand(Value);
+    TrgCustomReport* parent = TrgStretchable::Report();
+    if (!parent || Loading() || child_->GetBandCount() > 0)
+        return;
+    if (parentPrinterSetup_)
+        child_->SetPrinterSetup(parent->PrinterSetup());
+    child_->SetUnits(Units());
+    // The bands belong to the subreport's owner, as the layout's others do.
+    std::vector<TrgBand*> bands;
+    if (printBehavior_ == pbChild)
+        bands = {new TrgTitleBand(Owner()), new TrgDetailBand(Owner()), new TrgSummaryBand(Owner())};
+    else
+        bands = {new TrgHeaderBand(Owner()), new TrgDetailBand(Owner()), new TrgFooterBand(Owner())};
+    for (TrgBand* band : bands)
+        child_->AddBand(band);
+}
+
 void TrgSubReport::SetCaption(const QString& Value)
 {
     TrgStretchable::SetCaption(Value);

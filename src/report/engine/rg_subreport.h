@@ -58,6 +58,11 @@ public:
     bool ParentPrinterSetup() const { return parentPrinterSetup_; }
     void SetParentPrinterSetup(bool Value);
     void SetCaption(const QString& Value) override;
+    // Joining a band of a report gives a child report without bands the
+    // parent's printer setup, the subreport's units and the default bands
+    // of its kind: title, detail and summary for pbChild; page header,
+    // detail and page footer for pbSection and pbFixed.
+    void SetBand(TrgBand* Value) override;
     // A child report read inside the subreport's object becomes its child.
     void AdoptChildReport(TrgChildReport* Child);
 

@@ -56,6 +56,9 @@ protected:
             rows.push_back({QStringLiteral("Kind %1").arg(i)});
         childRows = std::make_unique<TListPipeline>(nullptr, QStringList{"Name"}, rows);
         TrgReport* child = sub->Report();
+        // The child's layout is this test's own, without its default bands.
+        while (child->GetBandCount() > 0)
+            delete child->GetBandAt(0);
         child->SetDataPipeline(childRows.get());
         auto* childDetail = new TrgDetailBand(&form);
         child->AddBand(childDetail);
@@ -361,6 +364,38 @@ TEST_F(SubReportTest, ThePrintBehaviorSetsWhatGoesWithIt)
     second->SetDrillDownComponent(nameLabel);
     EXPECT_EQ(second->DrillDownComponent(), nameLabel);
     EXPECT_EQ(sub->DrillDownComponent(), nullptr);
+}
+
+TEST_F(SubReportTest, AChildReportGetsTheDefaultBandsOfItsKindOnJoiningAReport)
+{
+    detail = AddBand<TrgDetailBand>(MM(10));
+    report->SetUnits(utMillimeters);
+    struct Case {
+        TrgPrintBehaviorType behavior;
+        std::vector<TrgBandKind> kinds;
+    };
+    const Case cases[] = {
+        {pbChild, {bkTitle, bkDetail, bkSummary}},
+        {pbSection, {bkHeader, bkDetail, bkFooter}},
+        {pbFixed, {bkHeader, bkDetail, bkFooter}},
+    };
+    for (const Case& c : cases) {
+        auto* sub = new TrgSubReport(&form);
+        sub->SetPrintBehavior(c.behavior);
+        EXPECT_EQ(sub->Report()->GetBandCount(), 0);
+        sub->SetBand(detail);
+        std::vector<TrgBandKind> kinds;
+        for (int i = 0; i < sub->Report()->GetBandCount(); ++i)
+            kinds.push_back(sub->Report()->GetBandAt(i)->Kind());
+        EXPECT_EQ(kinds, c.kinds) << c.behavior;
+        EXPECT_EQ(sub->Report()->Units(), utMillimeters);
+        EXPECT_EQ(sub->Report()->PrinterSetup()->PageDef().mmHeight, kPaperHeight);
+        // A child that has its bands keeps them when the subreport moves.
+        auto* other = AddBand<TrgSummaryBand>(MM(10));
+        sub->SetBand(other);
+        EXPECT_EQ(sub->Report()->GetBandCount(), 3);
+        delete sub;
+    }
 }
 
 TEST_F(SubReportTest, TheChildReportsMainReportIsTheParents)

@@ -340,6 +340,8 @@ TEST_F(TemplateTest, ASubreportIsSavedWithItsChildReportAndPrintsTheSameAfterLoa
     sub->SetBand(summary);
     sub->SetmmBounds(5000, 1000, 50000, 5000);
     TrgChildReport* child = sub->Report();
+    while (child->GetBandCount() > 0)
+        delete child->GetBandAt(0);
     child->Name = QStringLiteral("rgChildKinder");
     child->SetDataPipeline(&kinder);
     auto* childDetail = new TrgDetailBand(&methodForm);
