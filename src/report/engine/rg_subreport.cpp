@@ -9,6 +9,8 @@
 #include "report/engine/rg_report.h"
 #include "report/output/rg_draw_commands.h"
 #include "report/output/rg_page.h"
+#include "report/output/rg_printer_device.h"
+#include "report/output/rg_publisher.h"
 #include "report/output/rg_printer_setup.h"
 
 TrgCustomReport* TrgChildReport::GetMainReport()
@@ -30,6 +32,7 @@ TrgSubReport::TrgSubReport(TComponent* AOwner) : TrgStretchable(AOwner), child_(
 TrgSubReport::~TrgSubReport()
 {
     BeginDestroy();
+    sectionDevice_.reset();
     if (TrgCustomEngine* engine = ParentEngine())
         engine->RemovePageHandOver(this);
     SetDrillDownComponent(nullptr);
@@ -332,7 +335,19 @@ void TrgSubReport::HandOverSectionPage()
         page->PageCount = parent->GetPageCount();
         page->UpdatePendingCalcs(nullptr);
     }
+    // A section of its own job: a device joins the main report's publisher
+    // for the section's pages.
+    TrgCustomReport* main = TrgStretchable::Report()->GetMainReport();
+    if (newPrintJob_ && main->Device() == dvPrinter && !sectionDevice_) {
+        sectionDevice_ = CreateSectionDevice();
+        if (sectionDevice_) {
+            sectionDevice_->SetPublisher(main->Publisher());
+            sectionDevice_->StartJob();
+        }
+    }
 }
+
+std::unique_ptr<TrgDevice> TrgSubReport::CreateSectionDevice() { return std::make_unique<TrgPrinterDevice>(nullptr); }
 
 void TrgSubReport::SectionPageSent()
 {
@@ -340,8 +355,14 @@ void TrgSubReport::SectionPageSent()
     if (!sectionPageReady_ || !parent)
         return;
     sectionPageReady_ = false;
-    if (!inProgress_)
+    if (!inProgress_) {
         parent->RemoveEngineStates(esSectionEnded);
+        // The section's job ends with its last page.
+        if (sectionDevice_) {
+            sectionDevice_->EndJob();
+            sectionDevice_.reset();
+        }
+    }
     if (TrgCustomReport* main = TrgStretchable::Report()->GetMainReport(); main == TrgStretchable::Report())
         parent->Page()->SetPrinterSetup(main->PrinterSetup());
 }

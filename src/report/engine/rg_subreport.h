@@ -86,6 +86,9 @@ public:
 
 protected:
     void Notification(TComponent* AComponent, TOperation Operation) override;
+    // The device a section printed as a job of its own (NewPrintJob) goes
+    // to: a printer device.
+    virtual std::unique_ptr<TrgDevice> CreateSectionDevice();
 
     void SaveCacheFields(TrgCacheRecord& Record) override;
     void RestoreCacheFields(const TrgCacheRecord& Record) override;
@@ -120,6 +123,8 @@ private:
     // The child page made for the current parent page is a section page
     // with content.
     bool sectionPageReady_ = false;
+    // The device of a section printed as a job of its own, while it prints.
+    std::unique_ptr<TrgDevice> sectionDevice_;
     bool inProgress_ = false;
     int nextChildPage_ = 1;
     // The child page made for the current parent page holds commands to move.

@@ -8,6 +8,7 @@
 #include "graphic_fixtures.h"
 #include "report/engine/rg_memo.h"
 #include "report/engine/rg_subreport.h"
+#include "report/output/rg_device.h"
 
 namespace {
 
@@ -316,6 +317,70 @@ TEST_F(SubReportTest, SectionPagesCarryTheParentsNumbersUnlessTheyStartAgain)
         for (const QString& head : PageHeads(pages))
             numbers << head.section(' ', 3, 3) + " " + head.section(' ', 5, 5);
         EXPECT_EQ(numbers, c.Numbers) << "ResetPageNo " << c.ResetPageNo;
+    }
+}
+
+// A section subreport whose own print jobs go to a recording device.
+class TRecordingSubReport : public TrgSubReport {
+public:
+    using TrgSubReport::TrgSubReport;
+    QStringList Events;
+
+protected:
+    std::unique_ptr<TrgDevice> CreateSectionDevice() override
+    {
+        auto device = std::make_unique<TrgDevice>(nullptr);
+        const int job = ++jobs_;
+        device->OnStartJob = [this, job](TObject*) { Events << QStringLiteral("start %1").arg(job); };
+        device->OnEndJob = [this, job](TObject*) { Events << QStringLiteral("end %1").arg(job); };
+        device->OnReceivePage = [this, job](TObject*, TrgPage* Page) {
+            Events << QStringLiteral("page %1 in %2").arg(Page->AbsolutePageNo).arg(job);
+        };
+        return device;
+    }
+
+private:
+    int jobs_ = 0;
+};
+
+TEST_F(SubReportTest, ASectionOfItsOwnJobSendsItsPagesToADeviceOfItsOwn)
+{
+    TrgSubReport* made = MakeReports(2, 12, pbSection);
+    DropNameLabel();
+    // The same layout with a recording subreport in place of the one made.
+    auto* sub = new TRecordingSubReport(&form);
+    sub->SetBand(detail);
+    sub->SetPrintBehavior(pbSection);
+    sub->SetmmBounds(0, 0, MM(60), MM(5));
+    while (sub->Report()->GetBandCount() > 0)
+        delete sub->Report()->GetBandAt(0);
+    TrgReport* child = made->Report();
+    std::vector<TrgBand*> bands;
+    for (int i = 0; i < child->GetBandCount(); ++i)
+        bands.push_back(child->GetBandAt(i));
+    for (TrgBand* band : bands)
+        sub->Report()->AddBand(band);
+    sub->Report()->SetDataPipeline(childRows.get());
+    delete made;
+
+    struct Case {
+        bool newPrintJob;
+        TrgDeviceType device;
+        QStringList events;
+    };
+    const Case cases[] = {
+        {true, dvPrinter,
+         {"start 1", "page 1 in 1", "page 2 in 1", "end 1", "start 2", "page 3 in 2", "page 4 in 2", "end 2"}},
+        {true, dvScreen, {}},
+        {false, dvPrinter, {}},
+    };
+    for (const Case& c : cases) {
+        sub->Events.clear();
+        sub->SetNewPrintJob(c.newPrintJob);
+        report->SetDevice(c.device);
+        const std::vector<QString> pages = PrintAll();
+        EXPECT_EQ(Texts(pages).size(), 24);
+        EXPECT_EQ(sub->Events, c.events) << c.newPrintJob << " " << c.device;
     }
 }
 
