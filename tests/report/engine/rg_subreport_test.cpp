@@ -279,6 +279,11 @@ TEST_F(SubReportTest, ASectionPrintsWholePagesOfItsOwnForEachRecord)
         numbers << head.section(' ', 1, 1) + " " + head.section(' ', 3, 3);
     EXPECT_EQ(numbers, QStringList({"1/4 1", "2/4 2", "3/4 1", "4/4 2"}));
     EXPECT_EQ(report->PageNumbers, (std::vector<int>{1, 2, 3, 4}));
+    // The last page whole: the second record's second section page, the
+    // child's lines at the child's margins, no parent footer.
+    EXPECT_EQ(pages[3], QStringLiteral("page 4/4 no 2 of 2 last\n"
+                                       "TrgDrawText 10000 10000 30000 4000 \"Kind 11\" MS Sans Serif/8\n"
+                                       "TrgDrawText 10000 14000 30000 4000 \"Kind 12\" MS Sans Serif/8"));
 
     // Made again from the cache in any order: the same pages.
     for (int page : {4, 1, 3, 2, 2, 4}) {
