@@ -93,8 +93,23 @@ void TrgSubReport::SetParentPrinterSetup(bool Value)
             child_->SetPrinterSetup(parent->PrinterSetup());
 }
 
+void TrgSubReport::SetRegion(TrgStretchContainer* Value)
+{
+    TrgStretchable::SetRegion(Value);
+    // Inside a region the subreport prints its box only.
+    if (Value && printBehavior_ != pbFixed) {
+        printBehavior_ = pbFixed;
+        newPrintJob_ = false;
+        resetPageNo_ = false;
+        SetStretch(false);
+    }
+}
+
 void TrgSubReport::SetBand(TrgBand* Value)
 {
+    // The hooks of a section stay with the engine of the report it leaves.
+    if (TrgCustomEngine* engine = ParentEngine())
+        engine->RemovePageHandOver(this);
     TrgStretchable::SetBand(Value);
     TrgCustomReport* parent = TrgStretchable::Report();
     if (!parent || Loading() || child_->GetBandCount() > 0)
@@ -516,7 +531,7 @@ void DescribeSubReportClasses()
             [](S& s, TComponent* c) { s.SetDrillDownComponent(dynamic_cast<TrgComponent*>(c)); })
         .Boolean("NewPrintJob", Get(&S::NewPrintJob), Put(&S::SetNewPrintJob)).Default(false)
         .Boolean("ParentPrinterSetup", Get(&S::ParentPrinterSetup), Put(&S::SetParentPrinterSetup)).Default(true)
-        .Boolean("ParentWidth", Get(&S::ParentWidth), Put(&S::SetParentWidth)).Default(false)
+        .Boolean("ParentWidth", Get(&S::ParentWidth), Put(&S::SetParentWidth)).Default(true)
         .Enum("PrintBehavior", behaviors, Get(&S::PrintBehavior), Put(&S::SetPrintBehavior)).Default(pbChild)
         .Boolean("ResetPageNo", Get(&S::ResetPageNo), Put(&S::SetResetPageNo)).Default(true)
         .Boolean("Visible", Get(&S::Visible), Put(&S::SetVisible)).Default(true)

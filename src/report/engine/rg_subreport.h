@@ -63,6 +63,8 @@ public:
     // of its kind: title, detail and summary for pbChild; page header,
     // detail and page footer for pbSection and pbFixed.
     void SetBand(TrgBand* Value) override;
+    // Moving into a region makes the subreport pbFixed.
+    void SetRegion(TrgStretchContainer* Value) override;
     // A child report read inside the subreport's object becomes its child.
     void AdoptChildReport(TrgChildReport* Child);
 

@@ -7,6 +7,7 @@
 
 #include "graphic_fixtures.h"
 #include "report/engine/rg_memo.h"
+#include "report/engine/rg_region.h"
 #include "report/engine/rg_subreport.h"
 #include "report/output/rg_device.h"
 
@@ -425,6 +426,19 @@ TEST_F(SubReportTest, ThePrintBehaviorSetsWhatGoesWithIt)
     // NewPrintJob makes a section of it.
     sub->SetNewPrintJob(true);
     EXPECT_EQ(sub->PrintBehavior(), pbSection);
+
+    // Inside a region only pbFixed is taken; moving in makes it pbFixed.
+    auto* region = new TrgRegion(&form);
+    region->SetBand(detail);
+    region->AddChild(sub);
+    EXPECT_EQ(sub->Region(), region);
+    EXPECT_EQ(sub->PrintBehavior(), pbFixed);
+    EXPECT_FALSE(sub->NewPrintJob());
+    for (TrgPrintBehaviorType behavior : {pbChild, pbSection}) {
+        sub->SetPrintBehavior(behavior);
+        EXPECT_EQ(sub->PrintBehavior(), pbFixed) << behavior;
+    }
+    region->RemoveChild(sub);
 
     // One drill-down component serves one subreport of the band.
     sub->SetPrintBehavior(pbChild);
