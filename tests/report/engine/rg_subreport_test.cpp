@@ -295,6 +295,31 @@ TEST_F(SubReportTest, ASectionPrintsWholePagesOfItsOwnForEachRecord)
     }
 }
 
+TEST_F(SubReportTest, PrintedSectionsGiveEachChildLineOnceAndInOrder)
+{
+    if (!HaveTools({"pdftotext"}))
+        GTEST_SKIP() << "pdftotext is not installed (scripts/setup installs it)";
+    MakeReports(2, 12, pbSection);
+    DropNameLabel();
+    const std::vector<QString> pages = PrintToPdf();
+    ASSERT_EQ(pages.size(), 4u);
+    const QString text = rgtest::ToolOutput("pdftotext", {"-layout", Pdf(), "-"});
+    // Pages are separated by form feeds; each holds its section's lines.
+    const QStringList pdfPages = text.split(QLatin1Char('\f'), Qt::SkipEmptyParts);
+    ASSERT_GE(pdfPages.size(), 4);
+    const QList<std::pair<int, int>> expected{{1, 10}, {11, 12}, {1, 10}, {11, 12}};
+    for (int page = 0; page < 4; ++page) {
+        QStringList lines;
+        for (const QString& line : pdfPages[page].split(QLatin1Char('\n')))
+            if (!line.trimmed().isEmpty())
+                lines << line.trimmed();
+        QStringList wanted;
+        for (int n = expected[page].first; n <= expected[page].second; ++n)
+            wanted << QStringLiteral("Kind %1").arg(n);
+        EXPECT_EQ(lines, wanted) << "page " << page + 1;
+    }
+}
+
 TEST_F(SubReportTest, SectionPagesCarryTheParentsNumbersUnlessTheyStartAgain)
 {
     TrgSubReport* sub = MakeReports(1, 12, pbSection);
