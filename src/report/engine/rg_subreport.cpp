@@ -174,6 +174,13 @@ void TrgSubReport::ResetForPrint()
     }
 }
 
+TrgComponent* TrgSubReport::DrillDownComponent() const
+{
+    if (drillDown_ && Band() && drillDown_->Band() != Band())
+        return nullptr;
+    return drillDown_;
+}
+
 void TrgSubReport::SetDrillDownComponent(TrgComponent* Value)
 {
     if (drillDown_ == Value || (Value && printBehavior_ == pbSection))

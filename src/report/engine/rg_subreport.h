@@ -70,10 +70,11 @@ public:
 
     // A component of the band whose printed output, clicked in the preview,
     // shows or hides this subreport for its record; nullptr: always shown.
-    TrgComponent* DrillDownComponent() const { return drillDown_; }
+    // nullptr once the component has left the subreport's band.
+    TrgComponent* DrillDownComponent() const;
     // Ignored for pbSection; one drill-down component serves one subreport.
     void SetDrillDownComponent(TrgComponent* Value);
-    bool DrillDownInEffect() const { return drillDown_ != nullptr && printBehavior_ != pbSection; }
+    bool DrillDownInEffect() const { return DrillDownComponent() != nullptr && printBehavior_ != pbSection; }
     // True when the subreport of the current record is shown.
     bool Expanded() const;
     // What a click on a draw command of the drill-down component does: the

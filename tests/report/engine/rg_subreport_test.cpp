@@ -473,6 +473,10 @@ TEST_F(SubReportTest, ThePrintBehaviorSetsWhatGoesWithIt)
     second->SetDrillDownComponent(nameLabel);
     EXPECT_EQ(second->DrillDownComponent(), nameLabel);
     EXPECT_EQ(sub->DrillDownComponent(), nullptr);
+    // A drill-down component that leaves the band is no longer one.
+    nameLabel->SetBand(AddBand<TrgSummaryBand>(MM(5)));
+    EXPECT_EQ(second->DrillDownComponent(), nullptr);
+    EXPECT_FALSE(second->DrillDownInEffect());
 }
 
 TEST_F(SubReportTest, AChildReportGetsTheDefaultBandsOfItsKindOnJoiningAReport)
