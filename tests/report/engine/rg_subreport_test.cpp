@@ -415,6 +415,32 @@ TEST_F(SubReportTest, ASectionOfItsOwnJobSendsItsPagesToADeviceOfItsOwn)
     }
 }
 
+TEST_F(SubReportTest, ASectionPrintsOnTheParentsPaperOrOnItsOwn)
+{
+    TrgSubReport* sub = MakeReports(1, 3, pbSection);
+    DropNameLabel();
+    // A device beside the report's own records the paper of every page.
+    TrgDevice device(nullptr);
+    device.SetPublisher(report->Publisher());
+    QList<int> widths;
+    device.OnReceivePage = [&widths](TObject*, TrgPage* Page) { widths << Page->PrinterSetup()->PageDef().mmWidth; };
+    constexpr int kChildWidth = 150000;
+    for (bool parentSetup : {true, false}) {
+        sub->SetParentPrinterSetup(parentSetup);
+        TrgPrinterSetup* own = sub->Report()->PrinterSetup();
+        const int values[] = {kMargin, kMargin, kMargin, kMargin, kPaperHeight, kChildWidth};
+        for (int i = 0; i < 6; ++i)
+            own->SetDefinedValue(i, values[i]);
+        widths.clear();
+        device.Reset();
+        const std::vector<QString> pages = PrintAll();
+        EXPECT_EQ(Texts(pages), QStringList({"Kind 1", "Kind 2", "Kind 3"}));
+        EXPECT_EQ(widths, QList<int>{parentSetup ? kPaperWidth : kChildWidth}) << parentSetup;
+        // The parent's own pages are on its paper again afterwards.
+        EXPECT_EQ(report->Engine()->Page()->PrinterSetup()->PageDef().mmWidth, kPaperWidth);
+    }
+}
+
 TEST_F(SubReportTest, ThePrintBehaviorSetsWhatGoesWithIt)
 {
     TrgSubReport* sub = MakeReports(1, 1, pbChild);
