@@ -295,6 +295,21 @@ TEST_F(SubReportTest, ASectionPrintsWholePagesOfItsOwnForEachRecord)
     }
 }
 
+TEST_F(SubReportTest, OnePassSectionsMadeAgainInAnyOrderMatchTheSequence)
+{
+    MakeReports(3, 12, pbSection);
+    DropNameLabel();
+    ASSERT_EQ(report->PassSetting(), psOnePass);
+    const std::vector<QString> pages = PrintAll();
+    ASSERT_EQ(pages.size(), 6u);
+    for (int page : {6, 2, 5, 1, 3, 4, 4}) {
+        report->Pages.clear();
+        report->PageRequest(psSinglePage, page, nullptr);
+        ASSERT_EQ(report->Pages.size(), 1u) << "page " << page;
+        EXPECT_EQ(TextsWithTop(report->Pages[0]), TextsWithTop(pages[size_t(page - 1)])) << "page " << page;
+    }
+}
+
 TEST_F(SubReportTest, PrintedSectionsGiveEachChildLineOnceAndInOrder)
 {
     if (!HaveTools({"pdftotext"}))
