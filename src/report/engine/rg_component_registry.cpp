@@ -16,6 +16,7 @@
 #include "report/engine/rg_report.h"
 #include "report/engine/rg_rich_text.h"
 #include "report/engine/rg_shapes.h"
+#include "report/engine/rg_subreport.h"
 #include "report/engine/rg_template.h"
 #include "report/engine/rg_template_dialogs.h"
 #include "report/engine/rg_text_components.h"
@@ -154,6 +155,7 @@ void rgRegisterBuiltInComponentClasses()
     rgRegisterRegionClasses();
     rgRegisterRichTextClasses();
     rgRegisterBarCodeComponentClasses();
+    rgRegisterSubReportClasses();
     static const bool published = (PublishProperties(), true);
     (void)published;
     TrgTemplateErrorDialog::Register();

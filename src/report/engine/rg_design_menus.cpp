@@ -14,6 +14,7 @@
 #include "report/engine/rg_image.h"
 #include "report/engine/rg_shapes.h"
 #include "report/engine/rg_stretchable.h"
+#include "report/engine/rg_subreport.h"
 #include "report/engine/rg_text_components.h"
 #include "report/output/rg_forms.h"
 #include "report/output/rg_strings.h"
@@ -40,7 +41,8 @@ void rgBuildDesignMenu(TPopupMenu* Menu, const TrgDesignMenu& Items, int Languag
         auto* item = new TMenuItem(Menu);
         item->Name = spec.Name;
         item->Tag = spec.StringNo;
-        item->SetCaption(spec.StringNo == 0 ? QStringLiteral("-") : rgLoadString(LanguageIndex + spec.StringNo));
+        item->SetCaption(spec.StringNo == 0 ? QStringLiteral("-")
+                                            : rgLoadString(LanguageIndex + spec.StringNo) + spec.CaptionSuffix);
         Menu->Items()->Add(item);
     }
 }
@@ -169,32 +171,58 @@ bool rgEditBandPosition(TrgBand* Band)
         });
 }
 
+namespace {
+
+// A dialog that offers "<None>" and the names of Candidates, the current
+// component preselected; on OK the chosen one is looked up in the band of
+// Component and given to Apply (nullptr for "<None>").
+template <class Dialog>
+bool ChooseBandComponent(TrgComponent* Component, const QStringList& Candidates, const TComponent* Current,
+                         const std::function<void(TrgComponent*)>& Apply)
+{
+    return RunDesignDialog<Dialog, TrgNameChoiceDialogData>(
+        Component->GetLanguageIndex(),
+        [&](TrgNameChoiceDialogData& data) {
+            data.Names.clear();
+            data.Names << rgLoadString(Component->GetLanguageIndex() + 343);
+            data.Names << Candidates;
+            data.ItemIndex = Current ? std::max(0, int(data.Names.indexOf(Current->Name))) : 0;
+        },
+        [&](const TrgNameChoiceDialogData& data) {
+            TrgComponent* chosen = nullptr;
+            TrgBand* band = Component->Band();
+            int index = -1;
+            if (data.ItemIndex > 0 && data.ItemIndex < data.Names.size() && band &&
+                band->FindComponentIndex(data.Names.at(data.ItemIndex), index))
+                chosen = band->GetComponentAt(index);
+            Apply(chosen);
+        });
+}
+
+}  // namespace
+
 bool rgEditShiftRelativeTo(TrgPrintable* Printable)
 {
     auto* stretchable = dynamic_cast<TrgStretchable*>(Printable);
     if (!stretchable)
         return false;
-    return RunDesignDialog<TrgCustomShiftDialog, TrgNameChoiceDialogData>(
-        Printable->GetLanguageIndex(),
-        [&](TrgNameChoiceDialogData& data) {
-            data.Names.clear();
-            data.Names << rgLoadString(Printable->GetLanguageIndex() + 343);
-            QStringList candidates;
-            rgGetShiftRelativeToList(stretchable, candidates, false);
-            data.Names << candidates;
-            TrgStretchable* target = stretchable->ShiftRelativeToTarget();
-            data.ItemIndex = target ? std::max(0, int(data.Names.indexOf(target->Name))) : 0;
-        },
-        [&](const TrgNameChoiceDialogData& data) {
-            // The first entry is "<None>"; any other is looked up in the band.
-            TrgStretchable* target = nullptr;
-            TrgBand* band = stretchable->Band();
-            int index = -1;
-            if (data.ItemIndex > 0 && data.ItemIndex < data.Names.size() && band &&
-                band->FindComponentIndex(data.Names.at(data.ItemIndex), index))
-                target = dynamic_cast<TrgStretchable*>(band->GetComponentAt(index));
-            stretchable->SetShiftRelativeTo(target);
-        });
+    QStringList candidates;
+    rgGetShiftRelativeToList(stretchable, candidates, false);
+    return ChooseBandComponent<TrgCustomShiftDialog>(
+        stretchable, candidates, stretchable->ShiftRelativeToTarget(),
+        [stretchable](TrgComponent* chosen) { stretchable->SetShiftRelativeTo(dynamic_cast<TrgStretchable*>(chosen)); });
+}
+
+bool rgEditDrillDownComponent(TrgPrintable* Printable)
+{
+    auto* sub = dynamic_cast<TrgSubReport*>(Printable);
+    if (!sub)
+        return false;
+    QStringList candidates;
+    rgGetBandComponentNames(sub, candidates, false);
+    return ChooseBandComponent<TrgCustomDrillDownDialog>(
+        sub, candidates, sub->DrillDownComponent(),
+        [sub](TrgComponent* chosen) { sub->SetDrillDownComponent(chosen); });
 }
 
 bool rgEditImagePicture(TrgPrintable* Printable)
@@ -280,6 +308,8 @@ constexpr int sBringToFront = 161, sSendToBack = 177, sPosition = 386, sAutoSize
               sDouble = 231, sPicture = 235, sReprintOnOverFlow = 238, sShiftWithParent = 240, sSingle = 241,
               sStretch = 243, sStretchWithParent = 244, sTransparent = 246, sVisible = 247, sWordWrap = 248,
               sShiftRelativeTo = 336, sParentHeight = 370, sParentWidth = 371, sMaintainAspectRatio = 412;
+constexpr int sNewPrintJob = 373, sChild = 380, sSection = 381, sFixed = 382, sResetPageNo = 410,
+              sParentPrinterSetup = 413, sDrillDown = 498;
 
 // mniBringToFront, mniSendToBack and the separator that open every menu.
 TrgDesignMenu OrderItems(TrgComponent* Component)
@@ -444,10 +474,59 @@ TrgDesignMenu ImageMenu(TrgCustomImage* Image)
     return menu;
 }
 
+TrgDesignMenu SubReportMenu(TrgSubReport* Sub)
+{
+    TrgDesignMenu menu = OrderItems(Sub);
+    auto behavior = [Sub](const char* Name, int StringNo, TrgPrintBehaviorType Value) {
+        TrgDesignMenuItem item = rgMenuCommand(Name, StringNo, [Sub, Value] { Sub->SetPrintBehavior(Value); });
+        item.Checked = [Sub, Value] { return Sub->PrintBehavior() == Value; };
+        return item;
+    };
+    menu.push_back(behavior("mniChild", sChild, pbChild));
+    menu.push_back(behavior("mniSection", sSection, pbSection));
+    menu.push_back(behavior("mniFixed", sFixed, pbFixed));
+    menu.push_back(rgMenuLine("mniLine2"));
+    auto isSection = [Sub] { return Sub->PrintBehavior() == pbSection; };
+    auto notSection = [Sub] { return Sub->PrintBehavior() != pbSection; };
+    TrgDesignMenuItem drillDown = rgMenuCommand("mniDrillDown", sDrillDown, [Sub] { rgEditDrillDownComponent(Sub); });
+    drillDown.CaptionSuffix = QStringLiteral("...");
+    drillDown.Checked = [Sub] { return Sub->DrillDownInEffect(); };
+    drillDown.Enabled = notSection;
+    menu.push_back(drillDown);
+    TrgDesignMenuItem newJob =
+        Toggle<TrgSubReport>("mniNewPrintJob", sNewPrintJob, Sub, &TrgSubReport::NewPrintJob, &TrgSubReport::SetNewPrintJob);
+    newJob.Enabled = isSection;
+    menu.push_back(newJob);
+    TrgDesignMenuItem parentSetup = Toggle<TrgSubReport>("mniParentPrinterSetup", sParentPrinterSetup, Sub,
+                                                         &TrgSubReport::ParentPrinterSetup,
+                                                         &TrgSubReport::SetParentPrinterSetup);
+    parentSetup.Enabled = isSection;
+    menu.push_back(parentSetup);
+    TrgDesignMenuItem parentWidth = Toggle<TrgComponent>("mniParentWidth", sParentWidth, Sub,
+                                                         &TrgComponent::ParentWidth, &TrgComponent::SetParentWidth);
+    parentWidth.Enabled = notSection;
+    menu.push_back(parentWidth);
+    menu.push_back(PositionItem(Sub));
+    TrgDesignMenuItem resetPageNo =
+        Toggle<TrgSubReport>("mniResetPageNo", sResetPageNo, Sub, &TrgSubReport::ResetPageNo, &TrgSubReport::SetResetPageNo);
+    resetPageNo.Enabled = isSection;
+    menu.push_back(resetPageNo);
+    TrgDesignMenuItem shift =
+        rgMenuCommand("mniShiftRelativeTo", sShiftRelativeTo, [Sub] { rgEditShiftRelativeTo(Sub); });
+    shift.Checked = [Sub] { return Sub->ShiftRelativeToTarget() != nullptr; };
+    shift.Enabled = [Sub] { return !Sub->Region() && Sub->PrintBehavior() != pbSection; };
+    menu.push_back(shift);
+    menu.push_back(
+        Toggle<TrgPrintable>("mniMemoVisible", sVisible, Sub, &TrgPrintable::Visible, &TrgPrintable::SetVisible));
+    return menu;
+}
+
 }  // namespace
 
 TrgDesignMenu rgComponentDesignMenu(TrgPrintable* Printable)
 {
+    if (auto* sub = dynamic_cast<TrgSubReport*>(Printable))
+        return SubReportMenu(sub);
     if (auto* image = dynamic_cast<TrgCustomImage*>(Printable))
         return ImageMenu(image);
     if (auto* line = dynamic_cast<TrgLine*>(Printable))

@@ -33,6 +33,8 @@ struct TrgDesignMenuItem {
     std::function<bool()> Checked;  // empty: never checked
     std::function<bool()> Enabled;  // empty: always enabled
     std::function<void()> Click;    // empty: does nothing
+    // Added to the caption from the string table ("..." of a dialog item).
+    QString CaptionSuffix;
 };
 using TrgDesignMenu = std::vector<TrgDesignMenuItem>;
 
@@ -56,8 +58,8 @@ void rgRefreshDesignMenu(TPopupMenu* Menu, const TrgDesignMenu& Items);
 
 // ---- component menus ---------------------------------------------------------
 
-// The design menu of a printable by its class: text, stretchable, shape,
-// line, image; an empty table for a class without one.
+// The design menu of a printable by its class: text, stretchable, subreport,
+// shape, line, image; an empty table for a class without one.
 TrgDesignMenu rgComponentDesignMenu(TrgPrintable* Printable);
 // Builds and wires the printable's menu in one step.
 void rgBuildComponentPopupMenu(TrgPrintable* Printable, TPopupMenu* Menu, std::function<void()> AfterClick = {});
@@ -149,6 +151,8 @@ public:
 bool rgEditComponentPosition(TrgPrintable* Printable);
 bool rgEditBandPosition(TrgBand* Band);
 bool rgEditShiftRelativeTo(TrgPrintable* Printable);
+// A subreport's drill-down component, chosen among its band's components.
+bool rgEditDrillDownComponent(TrgPrintable* Printable);
 bool rgEditImagePicture(TrgPrintable* Printable);
 bool rgEditDisplayFormat(TrgPrintable* Printable);
 bool rgEditCalculation(TrgPrintable* Printable);

@@ -169,6 +169,7 @@ void TrgEngine::Reset()
     engineState_ = secondState_ = 0;
     pageCountKnown_ = false;
     stop_ = false;
+    pageBreakRequested_ = false;
 }
 
 void TrgEngine::DataAdvance()
@@ -354,6 +355,28 @@ bool TrgEngine::ChooseFirstPage()
     }
     pageNo_ = std::min(page, HighestCachedPage() + 1);
     return true;
+}
+
+void TrgCustomEngine::AddPageHandOver(const void* Owner, std::function<void()> BeforeSend,
+                                      std::function<void()> AfterSend)
+{
+    RemovePageHandOver(Owner);
+    handOvers_.push_back({Owner, std::move(BeforeSend), std::move(AfterSend)});
+}
+
+void TrgCustomEngine::RemovePageHandOver(const void* Owner)
+{
+    std::erase_if(handOvers_, [Owner](const PageHandOver& h) { return h.Owner == Owner; });
+}
+
+void TrgCustomEngine::RunHandOvers(bool Before)
+{
+    const std::vector<PageHandOver> hooks = handOvers_;
+    for (const PageHandOver& hook : hooks) {
+        const std::function<void()>& run = Before ? hook.BeforeSend : hook.AfterSend;
+        if (run)
+            run();
+    }
 }
 
 void TrgEngine::NextPage()
@@ -781,10 +804,17 @@ bool TrgEngine::GenerateList(int List, int& Index)
             }
         }
         if (out) {
+            pageBreakRequested_ = false;
             overflowed = true;
             break;
         }
         ++Index;
+        if (pageBreakRequested_) {
+            // The band is done; the page ends after it.
+            pageBreakRequested_ = false;
+            overflowed = true;
+            break;
+        }
         rgServiceMessageQueue();
     }
     if (overflowed && !(secondState_ & e2FootersPrinting)) {
@@ -826,8 +856,10 @@ void TrgEngine::EndPage()
     }
     if (deliver) {
         FillPageData();
+        RunHandOvers(true);
         if (OnPageComplete)
             OnPageComplete(this);
+        RunHandOvers(false);
     }
     secondState_ &= TrgStateSet(~e2FootersPrinting);
 }

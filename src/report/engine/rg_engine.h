@@ -33,6 +33,8 @@ enum : TrgStateSet {
     esSummaryPrinting = 32,
     esNoTitle = 64,
     esNoHeader = 128,
+    // A section of pages of a subreport ended on the current page.
+    esSectionEnded = 256,
 };
 
 // Bits of the engine's second state set. The markers of bands use the
@@ -126,6 +128,15 @@ public:
     std::function<void()> OnResetCache;
     std::function<void(int Page)> OnSaveState;
 
+    // The band being generated asks that the page end after it, even when
+    // the next band would fit.
+    void RequestPageBreak() { pageBreakRequested_ = true; }
+    // Hooks around the hand-over of a finished page: BeforeSend runs when
+    // the page is complete and may replace its content, AfterSend once it
+    // has been sent. Owner identifies the hooks for their removal.
+    void AddPageHandOver(const void* Owner, std::function<void()> BeforeSend, std::function<void()> AfterSend);
+    void RemovePageHandOver(const void* Owner);
+
     virtual int GetPageBottom() const = 0;
     virtual void SetPageCount(int Count) = 0;
     virtual void DataAdvance() = 0;
@@ -147,6 +158,14 @@ protected:
     int highestCachedPage_ = -1;
     int printLeft_ = 0, printTop_ = 0, printRight_ = 0, printPosition_ = 0;
     int saveRowNo_ = 0;
+    bool pageBreakRequested_ = false;
+    struct PageHandOver {
+        const void* Owner;
+        std::function<void()> BeforeSend, AfterSend;
+    };
+    std::vector<PageHandOver> handOvers_;
+    // A copy of the hooks is run, so that a hook may remove itself.
+    void RunHandOvers(bool Before);
 };
 
 class TrgEngine : public TrgCustomEngine, public TrgPipelineClient {

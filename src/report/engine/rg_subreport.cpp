@@ -2,17 +2,28 @@
 
 #include <algorithm>
 
+#include "platform/stream/class_registry.h"
 #include "report/engine/rg_bands.h"
+#include "report/engine/rg_design_bands.h"
 #include "report/engine/rg_engine.h"
 #include "report/engine/rg_report.h"
 #include "report/output/rg_draw_commands.h"
 #include "report/output/rg_page.h"
+#include "report/output/rg_printer_device.h"
+#include "report/output/rg_publisher.h"
 #include "report/output/rg_printer_setup.h"
 
-TrgSubReport::TrgSubReport(TComponent* AOwner) : TrgStretchable(AOwner), child_(std::make_unique<TrgReport>(nullptr))
+TrgCustomReport* TrgChildReport::GetMainReport()
 {
-    cacheOffset_ = ExtendCacheRecord(14);
+    TrgCustomReport* parent = subReport_ ? subReport_->TrgStretchable::Report() : nullptr;
+    return parent ? parent->GetMainReport() : static_cast<TrgCustomReport*>(this);
+}
+
+TrgSubReport::TrgSubReport(TComponent* AOwner) : TrgStretchable(AOwner), child_(std::make_unique<TrgChildReport>(nullptr))
+{
+    cacheOffset_ = ExtendCacheRecord(15);
     child_->Name = QStringLiteral("ChildReport");
+    child_->SetSubReport(this);
     SetParentWidth(true);
     SetPixelBounds(0, 0, 50, 19);
     SetStretch(true);
@@ -21,22 +32,126 @@ TrgSubReport::TrgSubReport(TComponent* AOwner) : TrgStretchable(AOwner), child_(
 TrgSubReport::~TrgSubReport()
 {
     BeginDestroy();
+    sectionDevice_.reset();
+    if (TrgCustomEngine* engine = ParentEngine())
+        engine->RemovePageHandOver(this);
     SetDrillDownComponent(nullptr);
+}
+
+void TrgSubReport::AdoptChildReport(TrgChildReport* Child)
+{
+    if (!Child || Child == child_.get())
+        return;
+    // The subreport owns its child report, not the form it was read into.
+    if (Child->Owner())
+        Child->Owner()->RemoveComponent(Child);
+    child_.reset(Child);
+    child_->SetSubReport(this);
 }
 
 void TrgSubReport::SetPrintBehavior(TrgPrintBehaviorType Value)
 {
-    if (Value == pbSection)
+    if (Region() && Value != pbFixed)
         return;
     printBehavior_ = Value;
     SetStretch(Value == pbChild);
+    if (!Loading()) {
+        if (Value == pbSection) {
+            SetDrillDownComponent(nullptr);
+            SetParentWidth(true);
+            SetShiftRelativeTo(nullptr);
+        } else {
+            newPrintJob_ = false;
+            resetPageNo_ = false;
+        }
+    }
     Invalidate();
+}
+
+void TrgSubReport::SetResetPageNo(bool Value)
+{
+    if (printBehavior_ == pbSection || Loading())
+        resetPageNo_ = Value;
+}
+
+void TrgSubReport::SetNewPrintJob(bool Value)
+{
+    newPrintJob_ = Value;
+    // The field alone: a section by way of NewPrintJob keeps the rest.
+    if (Value && printBehavior_ != pbSection) {
+        printBehavior_ = pbSection;
+        SetStretch(false);
+    }
+    Invalidate();
+}
+
+void TrgSubReport::SetParentPrinterSetup(bool Value)
+{
+    parentPrinterSetup_ = Value;
+    if (Value)
+        if (TrgCustomReport* parent = TrgStretchable::Report())
+            child_->SetPrinterSetup(parent->PrinterSetup());
+}
+
+void TrgSubReport::SetRegion(TrgStretchContainer* Value)
+{
+    TrgStretchable::SetRegion(Value);
+    // Inside a region the subreport prints its box only.
+    if (Value && printBehavior_ != pbFixed) {
+        printBehavior_ = pbFixed;
+        newPrintJob_ = false;
+        resetPageNo_ = false;
+        SetStretch(false);
+    }
+}
+
+void TrgSubReport::SetBand(TrgBand* Value)
+{
+    // The hooks of a section stay with the engine of the report it leaves.
+    if (TrgCustomEngine* engine = ParentEngine())
+        engine->RemovePageHandOver(this);
+    TrgStretchable::SetBand(Value);
+    TrgCustomReport* parent = TrgStretchable::Report();
+    if (!parent || Loading() || child_->GetBandCount() > 0)
+        return;
+    if (parentPrinterSetup_)
+        child_->SetPrinterSetup(parent->PrinterSetup());
+    child_->SetUnits(Units());
+    // The bands belong to the subreport's owner, as the layout's others do.
+    std::vector<TrgBand*> bands;
+    if (printBehavior_ == pbChild)
+        bands = {new TrgTitleBand(Owner()), new TrgDetailBand(Owner()), new TrgSummaryBand(Owner())};
+    else
+        bands = {new TrgHeaderBand(Owner()), new TrgDetailBand(Owner()), new TrgFooterBand(Owner())};
+    for (TrgBand* band : bands)
+        child_->AddBand(band);
+}
+
+void TrgSubReport::SetCaption(const QString& Value)
+{
+    TrgStretchable::SetCaption(Value);
+    rgSendDesignMessage(TrgStretchable::Report(), rgDesignMsgCaptionChanged, 0, this);
+}
+
+TrgCustomEngine* TrgSubReport::ParentEngine() const
+{
+    TrgCustomReport* parent = TrgStretchable::Report();
+    return parent ? parent->Engine() : nullptr;
 }
 
 void TrgSubReport::ResetForPrint()
 {
     TrgStretchable::ResetForPrint();
     inProgress_ = false;
+    sectionStarted_ = false;
+    sectionPageReady_ = false;
+    if (TrgCustomEngine* engine = ParentEngine()) {
+        if (printBehavior_ == pbSection)
+            engine->AddPageHandOver(
+                this, [this] { HandOverSectionPage(); }, [this] { SectionPageSent(); });
+        else
+            engine->RemovePageHandOver(this);
+    }
     nextChildPage_ = 1;
     childPageReady_ = false;
     deferrals_ = 0;
@@ -59,9 +174,16 @@ void TrgSubReport::ResetForPrint()
     }
 }
 
+TrgComponent* TrgSubReport::DrillDownComponent() const
+{
+    if (drillDown_ && Band() && drillDown_->Band() != Band())
+        return nullptr;
+    return drillDown_;
+}
+
 void TrgSubReport::SetDrillDownComponent(TrgComponent* Value)
 {
-    if (drillDown_ == Value)
+    if (drillDown_ == Value || (Value && printBehavior_ == pbSection))
         return;
     if (drillDown_) {
         // Its handlers call this subreport: they go with the link.
@@ -70,8 +192,18 @@ void TrgSubReport::SetDrillDownComponent(TrgComponent* Value)
         drillDown_->RemoveFreeNotification(this);
     }
     drillDown_ = Value;
-    if (drillDown_)
+    if (drillDown_) {
         drillDown_->FreeNotification(this);
+        // One drill-down component serves one subreport of the band.
+        if (TrgBand* band = Band())
+            for (int i = 0; i < band->GetComponentCount(); ++i) {
+                auto* other = dynamic_cast<TrgSubReport*>(band->GetComponentAt(i));
+                if (other && other != this && other->drillDown_ == Value) {
+                    other->drillDown_->RemoveFreeNotification(other);
+                    other->drillDown_ = nullptr;
+                }
+            }
+    }
     Invalidate();
 }
 
@@ -119,34 +251,142 @@ void TrgSubReport::StartRun()
     child_->Reset();
 }
 
-void TrgSubReport::RunChildPage(int PageNo, int Width, int Height)
+void TrgSubReport::RunChildPage(int PageNo, QSize Size)
 {
     std::vector<QSize>& sizes = runPages_.at(size_t(runNo_));
+    auto layOut = [this](int Page, QSize PageSize) {
+        if (PageSize.isValid())
+            SetChildPage(PageSize.width(), PageSize.height());
+        child_->PageRequest(psSinglePage, Page, nullptr);
+    };
     if (childRun_ != runNo_) {
         // The child engine holds another run: this one is laid out again
         // up to the page asked for, each page at the size it had.
         child_->Reset();
         childRun_ = runNo_;
-        for (int page = 1; page < PageNo && page <= int(sizes.size()); ++page) {
-            SetChildPage(sizes[size_t(page - 1)].width(), sizes[size_t(page - 1)].height());
-            child_->PageRequest(psSinglePage, page, nullptr);
-        }
+        for (int page = 1; page < PageNo && page <= int(sizes.size()); ++page)
+            layOut(page, sizes[size_t(page - 1)]);
     }
-    SetChildPage(Width, Height);
-    child_->PageRequest(psSinglePage, PageNo, nullptr);
+    layOut(PageNo, Size);
     if (int(sizes.size()) < PageNo)
         sizes.resize(size_t(PageNo));
-    sizes[size_t(PageNo - 1)] = QSize(Width, Height);
-    childPageReady_ = true;
+    sizes[size_t(PageNo - 1)] = Size;
 }
 
 void TrgSubReport::GenerateContent()
 {
     childPageReady_ = false;
-    if (printBehavior_ == pbFixed)
-        GenerateFixed();
-    else
-        GenerateChild();
+    switch (printBehavior_) {
+    case pbFixed: GenerateFixed(); break;
+    case pbSection: GenerateSection(); break;
+    case pbChild: GenerateChild(); break;
+    }
+}
+
+void TrgSubReport::GenerateSection()
+{
+    TrgCustomEngine* parent = ParentEngine();
+    SetPrintHeight(0);
+    if (!parent)
+        return;
+    if (!sectionStarted_) {
+        // The page after this one carries no title or header: the section
+        // may start at its top.
+        sectionStarted_ = true;
+        parent->AddEngineStates(esNoTitle);
+    }
+    const bool pageEmpty =
+        parent->PrintPosition() <= parent->PrintTop() && parent->Page()->GetDrawCommandCount() == 0;
+    parent->RequestPageBreak();
+    if (!pageEmpty) {
+        // Something stands on this page already: the section starts on the next.
+        SetContinued(true);
+        return;
+    }
+    if (!inProgress_) {
+        inProgress_ = true;
+        nextChildPage_ = 1;
+        parent->RemoveEngineStates(esNoTitle);
+        if (parentPrinterSetup_)
+            child_->SetPrinterSetup(TrgStretchable::Report()->PrinterSetup());
+        StartRun();
+    }
+    parent->AddEngineStates(esNoHeader);
+    RunChildPage(nextChildPage_, QSize());
+    TrgCustomEngine* engine = child_->Engine();
+    sectionPageReady_ = engine->Page()->GetDrawCommandCount() > 0;
+    const bool finished = engine->LastPageReached();
+    // The section page takes the whole parent page; the band's own space
+    // stays what the child used, within the subreport's rectangle.
+    const TrgMMRect& area = DrawRect();
+    SetPrintHeight(std::clamp(engine->PrintPosition() - engine->PrintTop(), 1, std::max(1, area.Bottom - area.Top)));
+    SetContinued(!finished);
+    if (finished) {
+        parent->RemoveEngineStates(esNoHeader);
+        parent->AddEngineStates(esSectionEnded);
+        sectionStarted_ = false;
+        inProgress_ = false;
+        nextChildPage_ = 1;
+        ++printCounter_;
+    } else {
+        ++nextChildPage_;
+    }
+}
+
+void TrgSubReport::HandOverSectionPage()
+{
+    TrgCustomEngine* parent = ParentEngine();
+    if (!sectionPageReady_ || !parent)
+        return;
+    TrgPage* page = parent->Page();
+    // The parent's page keeps its place in the document (its absolute
+    // number and whether it is output); it takes the child page's content,
+    // paper and numbering.
+    const int absoluteNo = page->AbsolutePageNo, absoluteCount = page->AbsolutePageCount;
+    const bool final = page->Final, calculationOnly = page->CalculationOnly;
+    const bool firstPage = page->FirstPage, lastPage = page->LastPage;
+    page->Assign(child_->Engine()->Page());
+    page->AbsolutePageNo = absoluteNo;
+    page->AbsolutePageCount = absoluteCount;
+    page->Final = final;
+    page->CalculationOnly = calculationOnly;
+    page->FirstPage = firstPage;
+    page->LastPage = lastPage;
+    if (!resetPageNo_) {
+        page->PageNo = parent->GetPageNo();
+        page->PageCount = parent->GetPageCount();
+        page->UpdatePendingCalcs(nullptr);
+    }
+    // A section of its own job: a device joins the main report's publisher
+    // for the section's pages.
+    TrgCustomReport* main = TrgStretchable::Report()->GetMainReport();
+    if (newPrintJob_ && main->Device() == dvPrinter && !sectionDevice_) {
+        sectionDevice_ = CreateSectionDevice();
+        if (sectionDevice_) {
+            sectionDevice_->SetPublisher(main->Publisher());
+            sectionDevice_->StartJob();
+        }
+    }
+}
+
+std::unique_ptr<TrgDevice> TrgSubReport::CreateSectionDevice() { return std::make_unique<TrgPrinterDevice>(nullptr); }
+
+void TrgSubReport::SectionPageSent()
+{
+    TrgCustomEngine* parent = ParentEngine();
+    if (!sectionPageReady_ || !parent)
+        return;
+    sectionPageReady_ = false;
+    if (!inProgress_) {
+        parent->RemoveEngineStates(esSectionEnded);
+        // The section's job ends with its last page.
+        if (sectionDevice_) {
+            sectionDevice_->EndJob();
+            sectionDevice_.reset();
+        }
+    }
+    if (TrgCustomReport* main = TrgStretchable::Report()->GetMainReport(); main == TrgStretchable::Report())
+        parent->Page()->SetPrinterSetup(main->PrinterSetup());
 }
 
 bool TrgSubReport::Collapsed()
@@ -189,7 +429,8 @@ void TrgSubReport::GenerateChild()
         nextChildPage_ = 1;
         StartRun();
     }
-    RunChildPage(nextChildPage_, area.Right - area.Left, area.Bottom - area.Top);
+    RunChildPage(nextChildPage_, QSize(area.Right - area.Left, area.Bottom - area.Top));
+    childPageReady_ = true;
     TrgCustomEngine* engine = child_->Engine();
     bool finished = true;
     int used = mmHeight();
@@ -221,7 +462,8 @@ void TrgSubReport::GenerateFixed()
         return;
     }
     StartRun();
-    RunChildPage(1, mmWidth(), mmHeight());
+    RunChildPage(1, QSize(mmWidth(), mmHeight()));
+    childPageReady_ = true;
     if (!DrillDownInEffect())
         ++printCounter_;
     SetPrintHeight(mmHeight());
@@ -230,7 +472,7 @@ void TrgSubReport::GenerateFixed()
 
 void TrgSubReport::CreateDrawCommand(TrgPage* Page)
 {
-    if (!childPageReady_)
+    if (!childPageReady_ || printBehavior_ == pbSection)
         return;
     TrgPage* childPage = child_->Engine()->Page();
     const int left = DrawRect().Left, top = DrawRect().Top;
@@ -253,6 +495,7 @@ void TrgSubReport::SaveCacheFields(TrgCacheRecord& Record)
     Record.PutByte(cacheOffset_ + 5, uint8_t(deferrals_));
     Record.PutInt32(cacheOffset_ + 6, runNo_);
     Record.PutInt32(cacheOffset_ + 10, printCounter_);
+    Record.PutBool(cacheOffset_ + 14, sectionStarted_);
 }
 
 void TrgSubReport::RestoreCacheFields(const TrgCacheRecord& Record)
@@ -263,4 +506,51 @@ void TrgSubReport::RestoreCacheFields(const TrgCacheRecord& Record)
     deferrals_ = Record.GetByte(cacheOffset_ + 5);
     runNo_ = Record.GetInt32(cacheOffset_ + 6);
     printCounter_ = Record.GetInt32(cacheOffset_ + 10);
+    sectionStarted_ = Record.GetBool(cacheOffset_ + 14);
+}
+
+namespace {
+
+template <class F> auto Get(F f)
+{
+    return [f](const auto& o) { return (o.*f)(); };
+}
+template <class F> auto Put(F f)
+{
+    return [f](auto& o, auto v) { (o.*f)(v); };
+}
+
+void DescribeSubReportClasses()
+{
+    rgRegisterStretchableClass();
+    rgRegisterReportClasses();
+    DescribeClass<TrgChildReport, TrgReport>(QStringLiteral("TrgChildReport"))
+        .ParentSetter([](TrgChildReport& child, TComponent* parent) {
+            if (auto* sub = dynamic_cast<TrgSubReport*>(parent))
+                sub->AdoptChildReport(&child);
+        });
+    const TEnumInfo* behaviors = FindEnum(QStringLiteral("TrgPrintBehaviorType"));
+    using S = TrgSubReport;
+    DescribeClass<S, TrgStretchable>(QStringLiteral("TrgSubReport"))
+        .String("Caption", Get(&S::Caption), [](S& s, const QString& v) { s.SetCaption(v); })
+        .Component(
+            "DrillDownComponent", [](const S& s) -> TComponent* { return s.DrillDownComponent(); },
+            [](S& s, TComponent* c) { s.SetDrillDownComponent(dynamic_cast<TrgComponent*>(c)); })
+        .Boolean("NewPrintJob", Get(&S::NewPrintJob), Put(&S::SetNewPrintJob)).Default(false)
+        .Boolean("ParentPrinterSetup", Get(&S::ParentPrinterSetup), Put(&S::SetParentPrinterSetup)).Default(true)
+        .Boolean("ParentWidth", Get(&S::ParentWidth), Put(&S::SetParentWidth)).Default(true)
+        .Enum("PrintBehavior", behaviors, Get(&S::PrintBehavior), Put(&S::SetPrintBehavior)).Default(pbChild)
+        .Boolean("ResetPageNo", Get(&S::ResetPageNo), Put(&S::SetResetPageNo)).Default(true)
+        .Boolean("Visible", Get(&S::Visible), Put(&S::SetVisible)).Default(true)
+        .Children([](S& sub, const TGetChildProc& proc, TComponent*) { proc(sub.Report()); });
+}
+
+}  // namespace
+
+void rgRegisterSubReportClasses()
+{
+    static const bool described = (DescribeSubReportClasses(), true);
+    (void)described;
+    RegisterClass(ClassInfoFor<TrgChildReport>());
+    RegisterClass(ClassInfoFor<TrgSubReport>());
 }

@@ -3,9 +3,11 @@
 // prints, it runs its child report: pbChild lays the child out in the
 // subreport's rectangle on the parent's page, growing with it and going on
 // with the child's next page on the parent's following pages; pbFixed lays
-// out the child's first page in a box of exactly the design size. The child
-// page's draw commands move onto the parent's page, shifted to the
-// subreport's place.
+// out the child's first page in a box of exactly the design size; pbSection
+// makes whole pages of the child between the parent's pages, on paper of
+// its own. The child page's draw commands move onto the parent's page,
+// shifted to the subreport's place; a section page replaces the parent's
+// page as it is handed on.
 
 #include <QSize>
 
@@ -13,9 +15,24 @@
 #include <set>
 #include <vector>
 
+#include "report/engine/rg_report.h"
 #include "report/engine/rg_stretchable.h"
 
-class TrgReport;
+class TrgSubReport;
+
+// The report a subreport runs. Its main report is that of the subreport's
+// band, so that a regeneration asked for inside it makes the whole report
+// again.
+class TrgChildReport : public TrgReport {
+public:
+    explicit TrgChildReport(TComponent* AOwner) : TrgReport(AOwner) {}
+    TrgSubReport* SubReport() const { return subReport_; }
+    void SetSubReport(TrgSubReport* Value) { subReport_ = Value; }
+    TrgCustomReport* GetMainReport() override;
+
+private:
+    TrgSubReport* subReport_ = nullptr;
+};
 
 class TrgSubReport : public TrgStretchable {
 public:
@@ -23,16 +40,41 @@ public:
     ~TrgSubReport() override;
 
     TrgPrintBehaviorType PrintBehavior() const { return printBehavior_; }
-    // pbSection is not printed by this component: it is refused.
+    // Inside a region only pbFixed is taken. pbSection drops the drill-down
+    // component and ShiftRelativeTo and makes the subreport as wide as its
+    // band; the other kinds clear NewPrintJob and ResetPageNo.
     void SetPrintBehavior(TrgPrintBehaviorType Value);
     // The child report, with its own bands, groups and pipeline.
-    TrgReport* Report() const { return child_.get(); }
+    TrgChildReport* Report() const { return child_.get(); }
+    // A section's pages are numbered from 1 (default); otherwise they carry
+    // the parent's page numbers and page count. Only for pbSection.
+    bool ResetPageNo() const { return resetPageNo_; }
+    void SetResetPageNo(bool Value);
+    // A section is printed as a print job of its own; setting it makes the
+    // subreport a section.
+    bool NewPrintJob() const { return newPrintJob_; }
+    void SetNewPrintJob(bool Value);
+    // The child report uses the parent report's printer setup (default).
+    bool ParentPrinterSetup() const { return parentPrinterSetup_; }
+    void SetParentPrinterSetup(bool Value);
+    void SetCaption(const QString& Value) override;
+    // Joining a band of a report gives a child report without bands the
+    // parent's printer setup, the subreport's units and the default bands
+    // of its kind: title, detail and summary for pbChild; page header,
+    // detail and page footer for pbSection and pbFixed.
+    void SetBand(TrgBand* Value) override;
+    // Moving into a region makes the subreport pbFixed.
+    void SetRegion(TrgStretchContainer* Value) override;
+    // A child report read inside the subreport's object becomes its child.
+    void AdoptChildReport(TrgChildReport* Child);
 
     // A component of the band whose printed output, clicked in the preview,
     // shows or hides this subreport for its record; nullptr: always shown.
-    TrgComponent* DrillDownComponent() const { return drillDown_; }
+    // nullptr once the component has left the subreport's band.
+    TrgComponent* DrillDownComponent() const;
+    // Ignored for pbSection; one drill-down component serves one subreport.
     void SetDrillDownComponent(TrgComponent* Value);
-    bool DrillDownInEffect() const { return drillDown_ != nullptr; }
+    bool DrillDownInEffect() const { return DrillDownComponent() != nullptr && printBehavior_ != pbSection; }
     // True when the subreport of the current record is shown.
     bool Expanded() const;
     // What a click on a draw command of the drill-down component does: the
@@ -47,6 +89,9 @@ public:
 
 protected:
     void Notification(TComponent* AComponent, TOperation Operation) override;
+    // The device a section printed as a job of its own (NewPrintJob) goes
+    // to: a printer device.
+    virtual std::unique_ptr<TrgDevice> CreateSectionDevice();
 
     void SaveCacheFields(TrgCacheRecord& Record) override;
     void RestoreCacheFields(const TrgCacheRecord& Record) override;
@@ -56,16 +101,33 @@ private:
     void SetChildPage(int Width, int Height);
     // A new print of the child.
     void StartRun();
-    // Makes page PageNo of the current run at Width x Height.
-    void RunChildPage(int PageNo, int Width, int Height);
+    // Makes page PageNo of the current run at Size (an invalid size: the
+    // child's own paper).
+    void RunChildPage(int PageNo, QSize Size);
     int TallestChildBand() const;
     // Counts a fresh print; true (and no space used) when drill-down hides it.
     bool Collapsed();
     void GenerateChild();
     void GenerateFixed();
+    void GenerateSection();
+    // The engine of the report that holds the subreport's band.
+    TrgCustomEngine* ParentEngine() const;
+    // The section page replaces the parent's page as it is handed on.
+    void HandOverSectionPage();
+    void SectionPageSent();
 
     TrgPrintBehaviorType printBehavior_ = pbChild;
-    std::unique_ptr<TrgReport> child_;
+    std::unique_ptr<TrgChildReport> child_;
+    bool resetPageNo_ = true;
+    bool newPrintJob_ = false;
+    bool parentPrinterSetup_ = true;
+    // A section has begun and not yet printed its last page.
+    bool sectionStarted_ = false;
+    // The child page made for the current parent page is a section page
+    // with content.
+    bool sectionPageReady_ = false;
+    // The device of a section printed as a job of its own, while it prints.
+    std::unique_ptr<TrgDevice> sectionDevice_;
     bool inProgress_ = false;
     int nextChildPage_ = 1;
     // The child page made for the current parent page holds commands to move.
@@ -85,3 +147,7 @@ private:
     bool drillDownToggled_ = false;
     int32_t cacheOffset_ = 0;
 };
+
+// Makes TrgSubReport and TrgChildReport known by name for streaming; a
+// subreport's stream holds its child report nested in it.
+void rgRegisterSubReportClasses();

@@ -23,6 +23,7 @@
 #include "report/engine/rg_memo.h"
 #include "report/engine/rg_region.h"
 #include "report/engine/rg_shapes.h"
+#include "report/engine/rg_subreport.h"
 #include "report/output/rg_forms.h"
 #include "report/output/rg_strings.h"
 
@@ -103,6 +104,10 @@ public:
 class TFakeDBCalcDialog : public TrgCustomDBCalcDialog, public TrgDBCalcDialogData {
 public:
     using TrgCustomDBCalcDialog::TrgCustomDBCalcDialog;
+};
+class TFakeDrillDownDialog : public TrgCustomDrillDownDialog, public TrgNameChoiceDialogData {
+public:
+    using TrgCustomDrillDownDialog::TrgCustomDrillDownDialog;
 };
 // A registered form without the data contract.
 class TBarePositionDialog : public TrgCustomPositionDialog {
@@ -753,6 +758,115 @@ TEST_F(DesignTest, ShiftDialogOffersNoneFirstPreselectsTheTargetAndStoresTheChoi
         Item(&menu, "mniShiftRelativeTo")->Click();
     }
     EXPECT_EQ(tail->ShiftRelativeToTarget(), nullptr);
+}
+
+TEST_F(DesignTest, SubreportMenuFollowsThePrintBehavior)
+{
+    TrgDetailBand* band = AddBand<TrgDetailBand>(30000);
+    auto* sub = new TrgSubReport(&form);
+    sub->SetBand(band);
+    TPopupMenu menu(nullptr);
+    rgBuildComponentPopupMenu(sub, &menu);
+    QStringList names;
+    for (int i = 0; i < menu.Items()->Count(); ++i)
+        names << menu.Items()->Items(i)->Name;
+    EXPECT_EQ(names, (QStringList{"mniBringToFront", "mniSendToBack", "mniLine1", "mniChild", "mniSection", "mniFixed",
+                                  "mniLine2", "mniDrillDown", "mniNewPrintJob", "mniParentPrinterSetup",
+                                  "mniParentWidth", "mniPosition", "mniResetPageNo", "mniShiftRelativeTo",
+                                  "mniMemoVisible"}));
+    EXPECT_EQ(Item(&menu, "mniDrillDown")->Caption(), "Drill Down...");
+    EXPECT_EQ(Item(&menu, "mniSection")->Caption(), "Section");
+    EXPECT_EQ(Item(&menu, "mniResetPageNo")->Caption(), "ResetPageNo");
+
+    // Which items a kind enables, and the kind's check mark.
+    struct Case {
+        const char* item;
+        TrgPrintBehaviorType behavior;
+        QStringList enabled, disabled;
+    };
+    const Case cases[] = {
+        {"mniSection", pbSection, {"mniNewPrintJob", "mniParentPrinterSetup", "mniResetPageNo"},
+         {"mniDrillDown", "mniParentWidth", "mniShiftRelativeTo"}},
+        {"mniChild", pbChild, {"mniDrillDown", "mniParentWidth", "mniShiftRelativeTo"},
+         {"mniNewPrintJob", "mniParentPrinterSetup", "mniResetPageNo"}},
+        {"mniFixed", pbFixed, {"mniDrillDown", "mniParentWidth"}, {"mniNewPrintJob", "mniResetPageNo"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.item);
+        Item(&menu, c.item)->Click();
+        EXPECT_EQ(sub->PrintBehavior(), c.behavior);
+        for (const char* kind : {"mniChild", "mniSection", "mniFixed"})
+            EXPECT_EQ(Item(&menu, kind)->Checked(), QString(kind) == c.item) << kind;
+        for (const QString& name : c.enabled)
+            EXPECT_TRUE(Item(&menu, name)->Enabled()) << name.toStdString();
+        for (const QString& name : c.disabled)
+            EXPECT_FALSE(Item(&menu, name)->Enabled()) << name.toStdString();
+    }
+    // The toggles go through the setters; leaving the section for pbFixed
+    // cleared ResetPageNo.
+    Item(&menu, "mniSection")->Click();
+    EXPECT_FALSE(sub->ResetPageNo());
+    Item(&menu, "mniResetPageNo")->Click();
+    EXPECT_TRUE(sub->ResetPageNo());
+    EXPECT_TRUE(Item(&menu, "mniResetPageNo")->Checked());
+    EXPECT_TRUE(Item(&menu, "mniParentPrinterSetup")->Checked());
+    Item(&menu, "mniParentPrinterSetup")->Click();
+    EXPECT_FALSE(sub->ParentPrinterSetup());
+    Item(&menu, "mniNewPrintJob")->Click();
+    EXPECT_TRUE(sub->NewPrintJob());
+    EXPECT_TRUE(Item(&menu, "mniNewPrintJob")->Checked());
+}
+
+TEST_F(DesignTest, DrillDownDialogOffersTheBandsComponentsAndStoresTheChoice)
+{
+    TrgDetailBand* band = AddBand<TrgDetailBand>(30000);
+    TrgLabel* name = AddLabel(band, "Name", 0, 0);
+    name->Name = "lblName";
+    auto* sub = new TrgSubReport(&form);
+    sub->Name = "subKinder";
+    sub->SetBand(band);
+    rgRegisterFormClass<TrgCustomDrillDownDialog, TFakeDrillDownDialog>("TFakeDrillDownDialog");
+    TPopupMenu menu(nullptr);
+    rgBuildComponentPopupMenu(sub, &menu);
+    EXPECT_FALSE(Item(&menu, "mniDrillDown")->Checked());
+    {
+        TPromptScript script;
+        script.Modal<TFakeDrillDownDialog>([](TFakeDrillDownDialog& dialog) {
+            EXPECT_EQ(dialog.Names.value(0), "<None>");
+            EXPECT_TRUE(dialog.Names.contains("lblName"));
+            EXPECT_EQ(dialog.ItemIndex, 0);
+            dialog.ItemIndex = int(dialog.Names.indexOf("lblName"));
+            dialog.ModalResult = mrOk;
+        });
+        Item(&menu, "mniDrillDown")->Click();
+    }
+    EXPECT_EQ(sub->DrillDownComponent(), name);
+    EXPECT_TRUE(Item(&menu, "mniDrillDown")->Checked());
+    {
+        TPromptScript script;
+        script.Modal<TFakeDrillDownDialog>([](TFakeDrillDownDialog& dialog) {
+            EXPECT_EQ(dialog.Names.value(dialog.ItemIndex), "lblName");
+            dialog.ItemIndex = 0;
+            dialog.ModalResult = mrOk;
+        });
+        Item(&menu, "mniDrillDown")->Click();
+    }
+    EXPECT_EQ(sub->DrillDownComponent(), nullptr);
+}
+
+TEST_F(DesignTest, ASubreportsNewCaptionIsToldToAnAttachedDesigner)
+{
+    TrgDetailBand* band = AddBand<TrgDetailBand>(30000);
+    auto* sub = new TrgSubReport(&form);
+    sub->SetBand(band);
+    sub->SetCaption("ohne Designer");
+    rgAttachDesigner(report.get(), &designer);
+    designer.Messages.clear();
+    sub->SetCaption("Kinder");
+    EXPECT_EQ(sub->Caption(), "Kinder");
+    ASSERT_EQ(designer.Messages.size(), 1u);
+    EXPECT_EQ(designer.Messages[0].Number, rgDesignMsgCaptionChanged);
+    EXPECT_EQ(designer.Messages[0].Param, static_cast<TObject*>(sub));
 }
 
 TEST_F(DesignTest, PictureDialogAssignsThePictureOnlyToAnImageInAReportsBand)

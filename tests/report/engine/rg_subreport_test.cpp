@@ -6,7 +6,10 @@
 #include <QRegularExpression>
 
 #include "graphic_fixtures.h"
+#include "report/engine/rg_memo.h"
+#include "report/engine/rg_region.h"
 #include "report/engine/rg_subreport.h"
+#include "report/output/rg_device.h"
 
 namespace {
 
@@ -55,6 +58,9 @@ protected:
             rows.push_back({QStringLiteral("Kind %1").arg(i)});
         childRows = std::make_unique<TListPipeline>(nullptr, QStringList{"Name"}, rows);
         TrgReport* child = sub->Report();
+        // The child's layout is this test's own, without its default bands.
+        while (child->GetBandCount() > 0)
+            delete child->GetBandAt(0);
         child->SetDataPipeline(childRows.get());
         auto* childDetail = new TrgDetailBand(&form);
         child->AddBand(childDetail);
@@ -86,6 +92,14 @@ protected:
             }
         }
         ADD_FAILURE() << "no " << Text.toStdString() << " on the page";
+    }
+
+    // Leaves the subreport alone in the detail band.
+    void DropNameLabel()
+    {
+        detail->BeforePrint = nullptr;
+        delete nameLabel;
+        nameLabel = nullptr;
     }
 
     std::unique_ptr<TListPipeline> parentRows, childRows;
@@ -229,14 +243,325 @@ TEST_F(SubReportTest, AFixedSubreportDrillsDownToo)
     EXPECT_EQ(Texts(PrintAll()), QStringList({"Satz 1", "Satz 2", "Kind 1", "Satz 3"}));
 }
 
-TEST_F(SubReportTest, SectionsAreNotTakenOn)
+// The page headers of a dump: "page 1/4 no 1 of 2".
+QStringList PageHeads(const std::vector<QString>& Pages)
 {
-    TrgSubReport sub(nullptr);
-    sub.SetPrintBehavior(pbFixed);
-    sub.SetPrintBehavior(pbSection);
-    EXPECT_EQ(sub.PrintBehavior(), pbFixed);
-    sub.SetPrintBehavior(pbChild);
-    EXPECT_TRUE(sub.Stretch());
+    QStringList heads;
+    for (const QString& page : Pages)
+        heads << page.section('\n', 0, 0);
+    return heads;
+}
+
+TEST_F(SubReportTest, ASectionPrintsWholePagesOfItsOwnForEachRecord)
+{
+    // The detail band holds the section alone; a parent page footer would
+    // be replaced by the section's pages.
+    TrgSubReport* sub = MakeReports(2, 12, pbSection);
+    DropNameLabel();
+    footer = AddBand<TrgFooterBand>(MM(5));
+    AddLabel(footer, QStringLiteral("Fuß"), 0, 0);
+    EXPECT_TRUE(sub->ResetPageNo());
+    // Two passes: every page knows the page count.
+    report->SetPassSetting(psTwoPass);
+
+    const std::vector<QString> pages = PrintAll();
+    QStringList kinder;
+    for (int i = 1; i <= 12; ++i)
+        kinder << QStringLiteral("Kind %1").arg(i);
+    EXPECT_EQ(Texts(pages), kinder + kinder);
+    ASSERT_EQ(pages.size(), 4u);
+    // The child's page of 40 mm holds ten lines, from the child's own top
+    // margin; each section counts its pages from 1.
+    EXPECT_EQ(TextsWithTop(pages[0]).value(0), QStringLiteral("Kind 1@%1").arg(kMargin));
+    EXPECT_EQ(TextsWithTop(pages[1]).value(0), QStringLiteral("Kind 11@%1").arg(kMargin));
+    EXPECT_EQ(TextsWithTop(pages[2]).value(0), QStringLiteral("Kind 1@%1").arg(kMargin));
+    QStringList numbers;
+    for (const QString& head : PageHeads(pages))
+        numbers << head.section(' ', 1, 1) + " " + head.section(' ', 3, 3);
+    EXPECT_EQ(numbers, QStringList({"1/4 1", "2/4 2", "3/4 1", "4/4 2"}));
+    EXPECT_EQ(report->PageNumbers, (std::vector<int>{1, 2, 3, 4}));
+    // The last page whole: the second record's second section page, the
+    // child's lines at the child's margins, no parent footer.
+    EXPECT_EQ(pages[3], QStringLiteral("page 4/4 no 2 of 2 last\n"
+                                       "TrgDrawText 10000 10000 30000 4000 \"Kind 11\" MS Sans Serif/8\n"
+                                       "TrgDrawText 10000 14000 30000 4000 \"Kind 12\" MS Sans Serif/8"));
+
+    // Made again from the cache in any order: the same pages.
+    for (int page : {4, 1, 3, 2, 2, 4}) {
+        report->Pages.clear();
+        report->PageRequest(psSinglePage, page, nullptr);
+        ASSERT_EQ(report->Pages.size(), 1u) << "page " << page;
+        EXPECT_EQ(report->Pages[0], pages[size_t(page - 1)]) << "page " << page;
+    }
+}
+
+TEST_F(SubReportTest, OnePassSectionsMadeAgainInAnyOrderMatchTheSequence)
+{
+    MakeReports(3, 12, pbSection);
+    DropNameLabel();
+    ASSERT_EQ(report->PassSetting(), psOnePass);
+    const std::vector<QString> pages = PrintAll();
+    ASSERT_EQ(pages.size(), 6u);
+    for (int page : {6, 2, 5, 1, 3, 4, 4}) {
+        report->Pages.clear();
+        report->PageRequest(psSinglePage, page, nullptr);
+        ASSERT_EQ(report->Pages.size(), 1u) << "page " << page;
+        EXPECT_EQ(TextsWithTop(report->Pages[0]), TextsWithTop(pages[size_t(page - 1)])) << "page " << page;
+    }
+}
+
+TEST_F(SubReportTest, PrintedSectionsGiveEachChildLineOnceAndInOrder)
+{
+    if (!HaveTools({"pdftotext"}))
+        GTEST_SKIP() << "pdftotext is not installed (scripts/setup installs it)";
+    MakeReports(2, 12, pbSection);
+    DropNameLabel();
+    const std::vector<QString> pages = PrintToPdf();
+    ASSERT_EQ(pages.size(), 4u);
+    const QString text = rgtest::ToolOutput("pdftotext", {"-layout", Pdf(), "-"});
+    // Pages are separated by form feeds; each holds its section's lines.
+    const QStringList pdfPages = text.split(QLatin1Char('\f'), Qt::SkipEmptyParts);
+    ASSERT_GE(pdfPages.size(), 4);
+    const QList<std::pair<int, int>> expected{{1, 10}, {11, 12}, {1, 10}, {11, 12}};
+    for (int page = 0; page < 4; ++page) {
+        QStringList lines;
+        for (const QString& line : pdfPages[page].split(QLatin1Char('\n')))
+            if (!line.trimmed().isEmpty())
+                lines << line.trimmed();
+        QStringList wanted;
+        for (int n = expected[page].first; n <= expected[page].second; ++n)
+            wanted << QStringLiteral("Kind %1").arg(n);
+        EXPECT_EQ(lines, wanted) << "page " << page + 1;
+    }
+}
+
+TEST_F(SubReportTest, SectionPagesCarryTheParentsNumbersUnlessTheyStartAgain)
+{
+    TrgSubReport* sub = MakeReports(1, 12, pbSection);
+    DropNameLabel();
+    // A title before the section: the section starts on a page of its own.
+    auto* title = AddBand<TrgTitleBand>(MM(5));
+    AddLabel(title, QStringLiteral("Titel"), 0, 0);
+    // Two passes in both reports: every page knows its page count.
+    report->SetPassSetting(psTwoPass);
+    sub->Report()->SetPassSetting(psTwoPass);
+
+    struct Case {
+        bool ResetPageNo;
+        QStringList Numbers;  // page number and page count of each page
+    };
+    const Case cases[] = {
+        {true, {"1 3", "1 2", "2 2"}},
+        {false, {"1 3", "2 3", "3 3"}},
+    };
+    for (const Case& c : cases) {
+        sub->SetResetPageNo(c.ResetPageNo);
+        const std::vector<QString> pages = PrintAll();
+        // The title's page keeps the title alone; the section starts on the next.
+        ASSERT_EQ(pages.size(), 3u);
+        EXPECT_EQ(Texts({pages[0]}), QStringList{"Titel"});
+        EXPECT_EQ(TextsWithTop(pages[1]).value(0), QStringLiteral("Kind 1@%1").arg(kMargin));
+        EXPECT_EQ(Texts(pages).size(), 13);
+        QStringList numbers;
+        for (const QString& head : PageHeads(pages))
+            numbers << head.section(' ', 3, 3) + " " + head.section(' ', 5, 5);
+        EXPECT_EQ(numbers, c.Numbers) << "ResetPageNo " << c.ResetPageNo;
+    }
+}
+
+// A section subreport whose own print jobs go to a recording device.
+class TRecordingSubReport : public TrgSubReport {
+public:
+    using TrgSubReport::TrgSubReport;
+    QStringList Events;
+
+protected:
+    std::unique_ptr<TrgDevice> CreateSectionDevice() override
+    {
+        auto device = std::make_unique<TrgDevice>(nullptr);
+        const int job = ++jobs_;
+        device->OnStartJob = [this, job](TObject*) { Events << QStringLiteral("start %1").arg(job); };
+        device->OnEndJob = [this, job](TObject*) { Events << QStringLiteral("end %1").arg(job); };
+        device->OnReceivePage = [this, job](TObject*, TrgPage* Page) {
+            Events << QStringLiteral("page %1 in %2").arg(Page->AbsolutePageNo).arg(job);
+        };
+        return device;
+    }
+
+private:
+    int jobs_ = 0;
+};
+
+TEST_F(SubReportTest, ASectionOfItsOwnJobSendsItsPagesToADeviceOfItsOwn)
+{
+    TrgSubReport* made = MakeReports(2, 12, pbSection);
+    DropNameLabel();
+    // The same layout with a recording subreport in place of the one made.
+    auto* sub = new TRecordingSubReport(&form);
+    sub->SetBand(detail);
+    sub->SetPrintBehavior(pbSection);
+    sub->SetmmBounds(0, 0, MM(60), MM(5));
+    while (sub->Report()->GetBandCount() > 0)
+        delete sub->Report()->GetBandAt(0);
+    TrgReport* child = made->Report();
+    std::vector<TrgBand*> bands;
+    for (int i = 0; i < child->GetBandCount(); ++i)
+        bands.push_back(child->GetBandAt(i));
+    for (TrgBand* band : bands)
+        sub->Report()->AddBand(band);
+    sub->Report()->SetDataPipeline(childRows.get());
+    delete made;
+
+    struct Case {
+        bool newPrintJob;
+        TrgDeviceType device;
+        QStringList events;
+    };
+    const Case cases[] = {
+        {true, dvPrinter,
+         {"start 1", "page 1 in 1", "page 2 in 1", "end 1", "start 2", "page 3 in 2", "page 4 in 2", "end 2"}},
+        {true, dvScreen, {}},
+        {false, dvPrinter, {}},
+    };
+    for (const Case& c : cases) {
+        sub->Events.clear();
+        sub->SetNewPrintJob(c.newPrintJob);
+        report->SetDevice(c.device);
+        const std::vector<QString> pages = PrintAll();
+        EXPECT_EQ(Texts(pages).size(), 24);
+        EXPECT_EQ(sub->Events, c.events) << c.newPrintJob << " " << c.device;
+    }
+}
+
+TEST_F(SubReportTest, ASectionPrintsOnTheParentsPaperOrOnItsOwn)
+{
+    TrgSubReport* sub = MakeReports(1, 3, pbSection);
+    DropNameLabel();
+    // A device beside the report's own records the paper of every page.
+    TrgDevice device(nullptr);
+    device.SetPublisher(report->Publisher());
+    QList<int> widths;
+    device.OnReceivePage = [&widths](TObject*, TrgPage* Page) { widths << Page->PrinterSetup()->PageDef().mmWidth; };
+    constexpr int kChildWidth = 150000;
+    for (bool parentSetup : {true, false}) {
+        sub->SetParentPrinterSetup(parentSetup);
+        TrgPrinterSetup* own = sub->Report()->PrinterSetup();
+        const int values[] = {kMargin, kMargin, kMargin, kMargin, kPaperHeight, kChildWidth};
+        for (int i = 0; i < 6; ++i)
+            own->SetDefinedValue(i, values[i]);
+        widths.clear();
+        device.Reset();
+        const std::vector<QString> pages = PrintAll();
+        EXPECT_EQ(Texts(pages), QStringList({"Kind 1", "Kind 2", "Kind 3"}));
+        EXPECT_EQ(widths, QList<int>{parentSetup ? kPaperWidth : kChildWidth}) << parentSetup;
+        // The parent's own pages are on its paper again afterwards.
+        EXPECT_EQ(report->Engine()->Page()->PrinterSetup()->PageDef().mmWidth, kPaperWidth);
+    }
+}
+
+TEST_F(SubReportTest, ThePrintBehaviorSetsWhatGoesWithIt)
+{
+    TrgSubReport* sub = MakeReports(1, 1, pbChild);
+    auto* other = new TrgMemo(&form);
+    other->SetBand(detail);
+    sub->SetShiftRelativeTo(other);
+    sub->SetDrillDownComponent(nameLabel);
+    sub->SetParentWidth(false);
+
+    sub->SetPrintBehavior(pbSection);
+    EXPECT_EQ(sub->DrillDownComponent(), nullptr);
+    EXPECT_EQ(sub->ShiftRelativeToTarget(), nullptr);
+    EXPECT_TRUE(sub->ParentWidth());
+    EXPECT_FALSE(sub->Stretch());
+    // A section takes no drill-down component.
+    sub->SetDrillDownComponent(nameLabel);
+    EXPECT_EQ(sub->DrillDownComponent(), nullptr);
+    sub->SetNewPrintJob(true);
+    sub->SetResetPageNo(true);
+
+    // Leaving the section clears NewPrintJob and ResetPageNo; ResetPageNo
+    // is taken by a section only.
+    for (TrgPrintBehaviorType behavior : {pbChild, pbFixed}) {
+        sub->SetPrintBehavior(pbSection);
+        sub->SetNewPrintJob(true);
+        sub->SetResetPageNo(true);
+        sub->SetPrintBehavior(behavior);
+        EXPECT_FALSE(sub->NewPrintJob()) << behavior;
+        EXPECT_FALSE(sub->ResetPageNo()) << behavior;
+        sub->SetResetPageNo(true);
+        EXPECT_FALSE(sub->ResetPageNo()) << behavior;
+        EXPECT_EQ(sub->Stretch(), behavior == pbChild);
+    }
+    // NewPrintJob makes a section of it.
+    sub->SetNewPrintJob(true);
+    EXPECT_EQ(sub->PrintBehavior(), pbSection);
+
+    // Inside a region only pbFixed is taken; moving in makes it pbFixed.
+    auto* region = new TrgRegion(&form);
+    region->SetBand(detail);
+    region->AddChild(sub);
+    EXPECT_EQ(sub->Region(), region);
+    EXPECT_EQ(sub->PrintBehavior(), pbFixed);
+    EXPECT_FALSE(sub->NewPrintJob());
+    for (TrgPrintBehaviorType behavior : {pbChild, pbSection}) {
+        sub->SetPrintBehavior(behavior);
+        EXPECT_EQ(sub->PrintBehavior(), pbFixed) << behavior;
+    }
+    region->RemoveChild(sub);
+
+    // One drill-down component serves one subreport of the band.
+    sub->SetPrintBehavior(pbChild);
+    auto* second = new TrgSubReport(&form);
+    second->SetBand(detail);
+    sub->SetDrillDownComponent(nameLabel);
+    second->SetDrillDownComponent(nameLabel);
+    EXPECT_EQ(second->DrillDownComponent(), nameLabel);
+    EXPECT_EQ(sub->DrillDownComponent(), nullptr);
+    // A drill-down component that leaves the band is no longer one.
+    nameLabel->SetBand(AddBand<TrgSummaryBand>(MM(5)));
+    EXPECT_EQ(second->DrillDownComponent(), nullptr);
+    EXPECT_FALSE(second->DrillDownInEffect());
+}
+
+TEST_F(SubReportTest, AChildReportGetsTheDefaultBandsOfItsKindOnJoiningAReport)
+{
+    detail = AddBand<TrgDetailBand>(MM(10));
+    report->SetUnits(utMillimeters);
+    struct Case {
+        TrgPrintBehaviorType behavior;
+        std::vector<TrgBandKind> kinds;
+    };
+    const Case cases[] = {
+        {pbChild, {bkTitle, bkDetail, bkSummary}},
+        {pbSection, {bkHeader, bkDetail, bkFooter}},
+        {pbFixed, {bkHeader, bkDetail, bkFooter}},
+    };
+    for (const Case& c : cases) {
+        auto* sub = new TrgSubReport(&form);
+        sub->SetPrintBehavior(c.behavior);
+        EXPECT_EQ(sub->Report()->GetBandCount(), 0);
+        sub->SetBand(detail);
+        std::vector<TrgBandKind> kinds;
+        for (int i = 0; i < sub->Report()->GetBandCount(); ++i)
+            kinds.push_back(sub->Report()->GetBandAt(i)->Kind());
+        EXPECT_EQ(kinds, c.kinds) << c.behavior;
+        EXPECT_EQ(sub->Report()->Units(), utMillimeters);
+        EXPECT_EQ(sub->Report()->PrinterSetup()->PageDef().mmHeight, kPaperHeight);
+        // A child that has its bands keeps them when the subreport moves.
+        auto* other = AddBand<TrgSummaryBand>(MM(10));
+        sub->SetBand(other);
+        EXPECT_EQ(sub->Report()->GetBandCount(), 3);
+        delete sub;
+    }
+}
+
+TEST_F(SubReportTest, TheChildReportsMainReportIsTheParents)
+{
+    TrgSubReport* sub = MakeReports(1, 1, pbChild);
+    EXPECT_EQ(sub->Report()->GetMainReport(), report.get());
+    EXPECT_EQ(sub->Report()->SubReport(), sub);
+    TrgSubReport loose(nullptr);
+    EXPECT_EQ(loose.Report()->GetMainReport(), loose.Report());
 }
 
 }  // namespace

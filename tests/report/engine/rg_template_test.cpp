@@ -23,6 +23,7 @@
 #include "report/engine/rg_data_text.h"
 #include "report/engine/rg_image.h"
 #include "report/engine/rg_shapes.h"
+#include "report/engine/rg_subreport.h"
 #include "report/engine/rg_template.h"
 #include "report/engine/rg_template_dialogs.h"
 #include "report/output/rg_strings.h"
@@ -322,6 +323,68 @@ TEST_F(TemplateTest, SavedInBothFormsAndLoadedBackPrintsTheSamePages)
         EXPECT_EQ(image->Picture()->Width(), 24);
         EXPECT_EQ(image->Picture()->Height(), 12);
     }
+}
+
+TEST_F(TemplateTest, ASubreportIsSavedWithItsChildReportAndPrintsTheSameAfterLoading)
+{
+    BuildListLayout();
+    // A summary holding a subreport whose child lists the children's names.
+    TListPipeline kinder(&methodForm, QStringList{QStringLiteral("Name")},
+                         {{QStringLiteral("Kind A")}, {QStringLiteral("Kind B")}, {QStringLiteral("Kind C")}});
+    kinder.Name = QStringLiteral("plKinder");
+    auto* summary = AddBand<TrgSummaryBand>(6000);
+    summary->Name = QStringLiteral("rgReport1SummaryBand1");
+    summary->SetPrintHeight(phDynamic);
+    auto* sub = new TrgSubReport(&methodForm);
+    sub->Name = QStringLiteral("subKinder");
+    sub->SetBand(summary);
+    sub->SetmmBounds(5000, 1000, 50000, 5000);
+    TrgChildReport* child = sub->Report();
+    while (child->GetBandCount() > 0)
+        delete child->GetBandAt(0);
+    child->Name = QStringLiteral("rgChildKinder");
+    child->SetDataPipeline(&kinder);
+    auto* childDetail = new TrgDetailBand(&methodForm);
+    childDetail->Name = QStringLiteral("rgChildKinderDetailBand1");
+    child->AddBand(childDetail);
+    childDetail->SetmmHeight(4000);
+    auto* childName = new TrgDBText(&methodForm);
+    childName->Name = QStringLiteral("dbtKind");
+    childName->SetBand(childDetail);
+    childName->SetAutoSize(false);
+    childName->SetDataPipeline(&kinder);
+    childName->SetDataField(QStringLiteral("Name"));
+    childName->SetmmBounds(0, 0, 30000, 4000);
+
+    const std::vector<QString> built = PrintAll();
+    const QString last = built.back();
+    ASSERT_TRUE(last.contains(QStringLiteral("\"Kind A\"")) && last.contains(QStringLiteral("\"Kind C\"")))
+        << last.toStdString();
+    const QString binary = Saved(QStringLiteral("kinder.rtm"), ftBinary);
+    const QString text = Saved(QStringLiteral("kinder.txt.rtm"), ftASCII);
+    // The child report stands nested in the subreport's object.
+    const QString textForm = QString::fromLatin1(ReadBytes(text));
+    const qsizetype subAt = textForm.indexOf(QStringLiteral("object subKinder: TrgSubReport"));
+    const qsizetype childAt = textForm.indexOf(QStringLiteral("object rgChildKinder: TrgChildReport"));
+    const qsizetype bandAt = textForm.indexOf(QStringLiteral("object rgChildKinderDetailBand1: TrgDetailBand"));
+    ASSERT_GE(subAt, 0) << textForm.toStdString();
+    EXPECT_LT(subAt, childAt);
+    EXPECT_LT(childAt, bandAt);
+
+    for (const QString& file : {binary, text}) {
+        SCOPED_TRACE(file.toStdString());
+        report = NewReport();
+        Load(file);
+        auto* loaded = dynamic_cast<TrgSubReport*>(methodForm.FindComponent(QStringLiteral("subKinder")));
+        ASSERT_NE(loaded, nullptr);
+        ASSERT_NE(loaded->Report(), nullptr);
+        EXPECT_EQ(loaded->Report()->Name, QStringLiteral("rgChildKinder"));
+        EXPECT_EQ(loaded->Report()->SubReport(), loaded);
+        EXPECT_EQ(loaded->Report()->GetBandCount(), 1);
+        EXPECT_EQ(loaded->Report()->DataPipeline(), &kinder);
+        EXPECT_EQ(PrintAll(), built);
+    }
+    report.reset();
 }
 
 TEST_F(TemplateTest, FractionsInTheTextFormUseAPointWhateverTheSeparator)
@@ -771,7 +834,7 @@ TEST(ComponentRegistry, BuiltInClassesStandInTheirPalettePlaces)
     EXPECT_EQ(PalettePage(QStringLiteral("Data Components")),
               (QStringList{"TrgDBText@0=DBText", "TrgDBMemo@1=DBMemo", "TrgDBRichText@2=DBRichText",
                            "TrgDBCalc@3=DBCalc", "TrgDBImage@4=DBImage", "TrgDBBarCode@5=DBBarCode"}));
-    EXPECT_EQ(PalettePage(QStringLiteral("Advanced Components")), (QStringList{"TrgRegion@0=Region"}));
+    EXPECT_EQ(PalettePage(QStringLiteral("Advanced Components")), (QStringList{"TrgRegion@0=Region", "TrgSubReport@1=SubReport"}));
     // Registering the palette again changes nothing.
     const int count = rgGetRegisteredComponents().Count();
     rgRegisterBuiltInComponentClasses();
