@@ -14,6 +14,7 @@
 #include "../output/fake_printer_source.h"
 #include "engine_fixtures.h"
 #include "platform/ui/prompt_script.h"
+#include "private_cupsd.h"
 #include "report/output/rg_cancel_dialog.h"
 #include "report/output/rg_file_devices.h"
 #include "report/output/rg_preview_form.h"
@@ -322,6 +323,56 @@ TEST_F(ProducerPrintTest, TheCancelButtonStopsTheJobAndNothingReachesTheFile)
     EXPECT_TRUE(Events.contains("OnCancel"));
     EXPECT_TRUE(report->Cancelled());
     EXPECT_FALSE(QFile::exists(PdfName())) << "a cancelled job prints nothing";
+}
+
+// ---- a real scheduler ------------------------------------------------------------
+
+class ProducerCupsTest : public ProducerPrintTest {
+protected:
+    void SetUp() override
+    {
+        ProducerPrintTest::SetUp();
+        ASSERT_EQ(cupsd.Start(), "");
+        rgSetPrinterSource(rgCreateCupsPrinterSource());
+        report->PrinterSetup()->SetPrinterName(QStringLiteral("Probe"));
+        report->SetDevice(dvPrinter);
+        report->SetShowPrintDialog(false);
+        report->SetShowCancelDialog(false);
+    }
+
+    lxtest::TPrivateCupsd cupsd{{"Probe"}};
+};
+
+TEST_F(ProducerCupsTest, APrintReachesTheSchedulerAsOneJobOfEveryPage)
+{
+    report->Print();
+    EXPECT_TRUE(Events.contains("OnPrintingComplete"));
+    ASSERT_EQ(cupsd.JobIds().size(), 1);
+    const QStringList files = cupsd.JobFiles();
+    ASSERT_EQ(files.size(), 1);
+    const QString text = PdfText(files.front());
+    for (int i = 1; i <= 7; ++i)
+        EXPECT_TRUE(text.contains(QStringLiteral("Satz %1").arg(i))) << text.toStdString();
+}
+
+TEST_F(ProducerCupsTest, APrinterThatVanishesDuringTheJobEndsItWithThePrintError)
+{
+    // The queue is deleted while the pages are made.
+    report->OnStartPage = [this](TObject*) {
+        if (report->GetCurrentPageNo() == 2)
+            ASSERT_EQ(QProcess::execute(QStringLiteral("lpadmin"), {QStringLiteral("-x"), QStringLiteral("Probe")}), 0);
+    };
+    try {
+        report->Print();
+        ADD_FAILURE() << "the print was reported as done";
+    } catch (const EPrintError& e) {
+        EXPECT_FALSE(QString::fromUtf8(e.what()).trimmed().isEmpty());
+    }
+    EXPECT_FALSE(Events.contains("AfterPrint")) << Events.join(", ").toStdString();
+    EXPECT_FALSE(Events.contains("OnPrintingComplete"));
+    EXPECT_TRUE(cupsd.JobIds().isEmpty());
+    EXPECT_EQ(report->PrinterDevice(), nullptr);
+    EXPECT_FALSE(report->PrintInProgress());
 }
 
 }  // namespace
