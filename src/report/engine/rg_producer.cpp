@@ -182,7 +182,9 @@ void TrgProducer::PrintToScreen()
         if (formClose)
             formClose(Sender, Action);
         printInProgress_ = false;
-        Fire(AfterPrint, this);
+        // A preview that closes because its job failed reports no print.
+        if (!jobError_)
+            Fire(AfterPrint, this);
         Cancel();
         Fire(OnPreviewFormClose, this);
     };

@@ -151,6 +151,25 @@ TEST_F(ProducerPrintTest, AModelessPreviewStaysOpenAndASecondPrintOpensNoOther)
     EXPECT_EQ(report->PreviewForm(), nullptr) << "the closed form frees itself and the report forgets it";
 }
 
+TEST_F(ProducerPrintTest, APreviewWhoseJobFailsClosesAndPassesTheErrorOn)
+{
+    report->OnStartPage = [](TObject*) { throw EPrintError("Seite lässt sich nicht aufbauen."); };
+    report->SetDevice(dvScreen);
+    TPromptScript script;
+    script.Modal<TrgPrintPreview>([](TrgPrintPreview& Form) {
+        EXPECT_EQ(Form.ModalResult, mrAbort) << "the failed job closes the form";
+    });
+    try {
+        report->Print();
+        ADD_FAILURE() << "no error";
+    } catch (const EPrintError& e) {
+        EXPECT_EQ(QString::fromUtf8(e.what()), QStringLiteral("Seite lässt sich nicht aufbauen."));
+    }
+    EXPECT_EQ(Events, (QStringList{"OnPreviewFormCreate", "BeforePrint", "OnPreviewFormClose"}));
+    EXPECT_EQ(report->PreviewForm(), nullptr);
+    EXPECT_FALSE(report->PrintInProgress());
+}
+
 // ---- the printer -----------------------------------------------------------------
 
 TEST_F(ProducerPrintTest, APrintThroughBothDialogsRunsItsEventsInOrderAndWritesEveryPage)
