@@ -5,12 +5,12 @@
 // the draw command holds, and the PDF's text lines are the command's lines.
 
 #include <QCoreApplication>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include "../output/fake_printer_source.h"
+#include "../output/pdf_tools.h"
 #include "engine_fixtures.h"
 #include "platform/ui/prompt_script.h"
 #include "report/engine/rg_memo.h"
@@ -200,11 +200,9 @@ TEST_F(OneLayoutTest, ThePreviewAndThePrinterBreakEveryTextWhereTheLayoutDid)
     report->SetDevice(dvPrinter);
     report->Print();
     EXPECT_EQ(report->Pages, layout) << "the printer's pages are laid out as the preview's";
-    QProcess pdftotext;
-    pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), report->PdfFileName, QStringLiteral("-")});
-    ASSERT_TRUE(pdftotext.waitForFinished(60000));
     const QStringList pdfPages =
-        QString::fromUtf8(pdftotext.readAllStandardOutput()).split(QChar('\f'), Qt::SkipEmptyParts);
+        rgtest::ToolOutput(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), report->PdfFileName, QStringLiteral("-")})
+            .split(QChar('\f'), Qt::SkipEmptyParts);
     ASSERT_EQ(pdfPages.size(), qsizetype(layout.size()));
     for (size_t p = 0; p < layout.size(); ++p) {
         QStringList expected;

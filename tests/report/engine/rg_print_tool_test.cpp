@@ -4,11 +4,11 @@
 // judged with pdftotext, to an archive and to a text file.
 
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 
 #include <memory>
 
+#include "../output/pdf_tools.h"
 #include "album_layout.h"
 #include "bridge_test.h"
 #include "engine_fixtures.h"
@@ -46,23 +46,18 @@ protected:
 
     QString Path(const QString& Name) const { return QString::fromStdString((dir / Name.toStdString()).string()); }
 
-    // Runs the tool; its exit code, with stderr kept in Errors.
+    // Runs the tool; its exit code, with what it wrote kept in Errors.
     int RunTool(const QStringList& Arguments)
     {
-        QProcess tool;
-        tool.start(QStringLiteral(REPORT_PRINT_TOOL), QStringList{"--table", Path("BILDER.DBF")} + Arguments);
-        if (!tool.waitForFinished(120000))
-            return -1;
-        Errors = QString::fromUtf8(tool.readAllStandardError());
-        return tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1;
+        const auto result =
+            rgtest::RunTool(QStringLiteral(REPORT_PRINT_TOOL), QStringList{"--table", Path("BILDER.DBF")} + Arguments);
+        Errors = result.Output;
+        return result.ExitCode;
     }
 
     static QString PdfText(const QString& FileName)
     {
-        QProcess process;
-        process.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), FileName, QStringLiteral("-")});
-        process.waitForFinished(60000);
-        return QString::fromUtf8(process.readAllStandardOutput());
+        return rgtest::ToolOutput(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), FileName, QStringLiteral("-")});
     }
 
     // A list on A5 (a page holds fewer entries): title, description and

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "../output/fake_printer_source.h"
+#include "../output/pdf_tools.h"
 #include "engine_fixtures.h"
 #include "platform/ui/prompt_script.h"
 #include "private_cupsd.h"
@@ -35,11 +36,7 @@ public:
 
 QString PdfText(const QString& FileName)
 {
-    QProcess process;
-    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), FileName, QStringLiteral("-")});
-    if (!process.waitForFinished(30000))
-        return {};
-    return QString::fromUtf8(process.readAllStandardOutput());
+    return rgtest::ToolOutput(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), FileName, QStringLiteral("-")});
 }
 
 class ProducerPrintTest : public TEngineTest {
@@ -253,7 +250,7 @@ TEST_F(ProducerPrintTest, TheDialogsChoiceOfFileWinsOverTheDevice)
         report->SetShowCancelDialog(false);
         report->Print();
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QString::fromLatin1(c.expected)}) << c.name;
-        EXPECT_EQ(QFileInfo(dir.filePath(QString::fromLatin1(c.expected))).size() > 0, true) << c.name;
+        EXPECT_GT(QFileInfo(dir.filePath(QString::fromLatin1(c.expected))).size(), 0) << c.name;
     }
 }
 
