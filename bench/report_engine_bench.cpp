@@ -1,21 +1,34 @@
-// Pagination of a list report: 10 000 records of six text fields (header,
-// detail, footer on A4 with 10 mm margins), laid out with the real font
-// measure. Every page is made with its draw commands; no device paints.
+// A list report of 10 000 records with six text fields (header, detail,
+// footer with "Page n of m" on A4 with 10 mm margins), laid out with the
+// real font measure: pagination alone (no device paints), the whole report
+// printed to a PDF through the printer device against the floor of the
+// same texts drawn with QPainter straight into a QPdfWriter, the first page
+// ready for the preview's screen device, and the peak memory growth of a
+// 100 000-record print.
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QFile>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 
 #include <memory>
 
+#include "fake_printer_source.h"
 #include "list_pipeline.h"
 #include "report/engine/rg_bands.h"
+#include "report/engine/rg_calculated_text.h"
 #include "report/engine/rg_engine.h"
 #include "report/engine/rg_report.h"
 #include "report/engine/rg_text_components.h"
 #include "report/output/rg_page.h"
+#include "report/output/rg_printer_device.h"
 #include "report/output/rg_printer_setup.h"
+#include "report/output/rg_screen_device.h"
 
 namespace {
 
@@ -26,28 +39,42 @@ class TCountingReport : public TrgReport {
 public:
     using TrgReport::TrgReport;
     int Pages = 0;
+    // Pages go on to the publisher's devices (pagination alone keeps them).
+    bool HandOn = false;
+    // The printer device prints into this PDF file.
+    QString PdfFileName;
     void PageGenerated() override
     {
+        if (HandOn)
+            TrgReport::PageGenerated();
         if (!Engine()->Page()->CalculationOnly && Engine()->Page()->Final)
             ++Pages;
     }
+    void DeviceCreated(TrgDevice* Device) override
+    {
+        TrgReport::DeviceCreated(Device);
+        if (auto* printer = dynamic_cast<TrgPrinterDevice*>(Device))
+            printer->Printer()->OutputFileName = PdfFileName;
+    }
 };
+
+QString CellText(int Record, int Field) { return QStringLiteral("Wert %1/%2 Urlaub").arg(Record).arg(Field); }
 
 struct TListReport {
     TComponent owner{nullptr};
     std::unique_ptr<TListPipeline> rows;
     std::unique_ptr<TCountingReport> report = std::make_unique<TCountingReport>(&owner);
 
-    explicit TListReport(TrgPassSettingType Pass)
+    explicit TListReport(TrgPassSettingType Pass, int Records = kRecords)
     {
         QStringList names;
         for (int f = 0; f < kFields; ++f)
             names << QStringLiteral("Feld%1").arg(f);
         std::vector<QStringList> records;
-        for (int r = 0; r < kRecords; ++r) {
+        for (int r = 0; r < Records; ++r) {
             QStringList record;
             for (int f = 0; f < kFields; ++f)
-                record << QStringLiteral("Wert %1/%2 Urlaub").arg(r).arg(f);
+                record << CellText(r, f);
             records.push_back(record);
         }
         rows = std::make_unique<TListPipeline>(nullptr, names, records);
@@ -70,23 +97,95 @@ struct TListReport {
             auto* title = new TrgLabel(&owner);
             title->SetBand(header);
             title->SetCaption(names[f]);
+            title->SetmmBounds(f * 31000, 1000, 30000, 5000);
             auto* cell = new TrgLabel(&owner);
             cell->SetAutoSize(false);
             cell->SetBand(detail);
             cell->SetmmBounds(f * 31000, 500, 30000, 4000);
+            // Text on the white sheet, as the floor draws it: no white box
+            // painted under each cell.
+            cell->SetTransparent(true);
             cells.push_back(cell);
         }
-        auto* pageText = new TrgLabel(&owner);
+        auto* pageText = new TrgCalc(&owner);
         pageText->SetBand(footer);
-        pageText->SetCaption(QStringLiteral("Seite"));
+        pageText->SetCalcType(ctPageSetDesc);
+        pageText->SetmmBounds(0, 2000, 60000, 5000);
         TListPipeline* pipeline = rows.get();
         detail->BeforePrint = [cells, names, pipeline](TObject*) {
             for (int f = 0; f < kFields; ++f)
                 cells[size_t(f)]->SetCaption(pipeline->GetFieldAsString(names[f]));
         };
         report->SetDataPipeline(rows.get());
+        report->SetShowPrintDialog(false);
+        report->SetShowCancelDialog(false);
+    }
+
+    // Prints every page through the printer device into FileName.
+    void PrintToPdf(const QString& FileName)
+    {
+        report->HandOn = true;
+        report->PdfFileName = FileName;
+        report->Pages = 0;
+        report->Reset();
+        report->SetDevice(dvPrinter);
+        report->Print();
     }
 };
+
+// The floor: the same texts in the same places (header titles, six cells a
+// record, "Page n of m") drawn with QPainter into a QPdfWriter at the
+// printer's resolution, RecordsPerPage records a page.
+void DrawRawPdf(const QString& FileName, int RecordsPerPage)
+{
+    QPdfWriter writer(FileName);
+    writer.setResolution(TrgPrinter::kResolution);
+    writer.setPageSize(QPageSize(QPageSize::A4));
+    writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+    QPainter painter(&writer);
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSize(10);
+    painter.setFont(font);
+    const double dots = TrgPrinter::kResolution / 25400.0;  // per thousandth of a millimetre
+    auto box = [dots](int Left, int Top, int Width, int Height) {
+        return QRect(int(Left * dots), int(Top * dots), int(Width * dots), int(Height * dots));
+    };
+    const int pages = (kRecords + RecordsPerPage - 1) / RecordsPerPage;
+    for (int page = 0; page < pages; ++page) {
+        if (page > 0)
+            writer.newPage();
+        for (int f = 0; f < kFields; ++f)
+            painter.drawText(box(10000 + f * 31000, 11000, 30000, 5000), Qt::AlignLeft, QStringLiteral("Feld%1").arg(f));
+        const int first = page * RecordsPerPage;
+        for (int r = first; r < std::min(first + RecordsPerPage, kRecords); ++r) {
+            const int top = 18000 + (r - first) * 5000 + 500;
+            for (int f = 0; f < kFields; ++f)
+                painter.drawText(box(10000 + f * 31000, top, 30000, 4000), Qt::AlignLeft, CellText(r, f));
+        }
+        painter.drawText(box(10000, 281000, 60000, 5000), Qt::AlignLeft,
+                         QStringLiteral("Page %1 of %2").arg(page + 1).arg(pages));
+    }
+}
+
+// Kilobytes of the process's peak resident memory (VmHWM).
+long PeakResidentKb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').front().toLong();
+    return 0;
+}
+
+// Lets the peak resident memory start again from the current one.
+void ResetPeakResident()
+{
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
+}
 
 void AllPages(benchmark::State& State, TrgPassSettingType Pass)
 {
@@ -121,8 +220,72 @@ void BM_PageMadeAgainFromTheCache(benchmark::State& State)
         list.report->PageRequest(psSinglePage, 1 + int(QRandomGenerator::global()->bounded(pages)), nullptr);
 }
 
+void PdfThroughPrinterDevice(benchmark::State& State, TrgPassSettingType Pass)
+{
+    QTemporaryDir dir;
+    TListReport list(Pass);
+    for (auto _ : State)
+        list.PrintToPdf(dir.filePath(QStringLiteral("liste.pdf")));
+    State.counters["pages"] = list.report->Pages;
+    State.counters["pdf_kB"] = double(QFile(dir.filePath(QStringLiteral("liste.pdf"))).size()) / 1024;
+}
+
+void BM_PdfThroughPrinterDeviceOnePass(benchmark::State& State) { PdfThroughPrinterDevice(State, psOnePass); }
+void BM_PdfThroughPrinterDeviceTwoPasses(benchmark::State& State) { PdfThroughPrinterDevice(State, psTwoPass); }
+
+void BM_RawPdfFloor(benchmark::State& State)
+{
+    QTemporaryDir dir;
+    // The report's page holds the records between the header (18 mm from
+    // the top edge) and the footer (from 279 mm): 261 mm / 5 mm.
+    constexpr int kRecordsPerPage = 52;
+    for (auto _ : State)
+        DrawRawPdf(dir.filePath(QStringLiteral("roh.pdf")), kRecordsPerPage);
+    State.counters["pages"] = (kRecords + kRecordsPerPage - 1) / kRecordsPerPage;
+}
+
+// A fresh print until the preview's screen device holds page 1, rendered.
+void BM_FirstPageReadyForThePreview(benchmark::State& State)
+{
+    TListReport list(psOnePass);
+    list.report->HandOn = true;
+    list.report->SetDevice(dvScreen);
+    TComponent viewerStandIn(nullptr);
+    auto* screen = new TrgScreenDevice(&viewerStandIn);
+    screen->BoxSize = QSize(1200, 900);
+    screen->SetPublisher(list.report->Publisher());
+    for (auto _ : State) {
+        list.report->Reset();
+        list.report->Publish();
+        if (screen->GetAbsolutePageNo() != 1 || screen->PageBitmap().isNull())
+            State.SkipWithError("page 1 not shown");
+    }
+    screen->SetPublisher(nullptr);
+}
+
+// Peak memory growth of a 100 000-record print to PDF, the records already
+// held by the pipeline: pages are made again from the page cache, never
+// all kept.
+void BM_PeakMemoryOf100000Records(benchmark::State& State)
+{
+    QTemporaryDir dir;
+    TListReport list(psTwoPass, 100000);
+    for (auto _ : State) {
+        ResetPeakResident();
+        const long before = PeakResidentKb();
+        list.PrintToPdf(dir.filePath(QStringLiteral("gross.pdf")));
+        State.counters["peak_growth_MB"] = double(PeakResidentKb() - before) / 1024;
+    }
+    State.counters["pages"] = list.report->Pages;
+}
+
 }  // namespace
 
+BENCHMARK(BM_PdfThroughPrinterDeviceOnePass)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PdfThroughPrinterDeviceTwoPasses)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RawPdfFloor)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FirstPageReadyForThePreview)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PeakMemoryOf100000Records)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_OnePassAllPages)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TwoPassAllPages)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FirstPageOfAFreshPrint)->Unit(benchmark::kMillisecond);
@@ -133,6 +296,7 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     rgRegisterReportClasses();
+    rgtest::InstallFakePrinters({rgtest::OfficeLaser()});
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

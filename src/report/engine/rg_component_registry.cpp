@@ -78,6 +78,11 @@ void PublishDataPipeline()
     prop.SetComponent = [](TPersistent& o, TComponent* c) {
         static_cast<T&>(o).SetDataPipeline(dynamic_cast<TrgDataPipeline*>(c));
     };
+    // A pipeline without a name could not be found again: it is not written.
+    prop.Stored = [](const TPersistent& o) {
+        const TrgDataPipeline* pipeline = static_cast<const T&>(o).DataPipeline();
+        return pipeline && !pipeline->Name.isEmpty();
+    };
     info->Properties.push_back(std::move(prop));
 }
 

@@ -1,9 +1,14 @@
 #include "report/engine/rg_producer.h"
 
 #include <memory>
+#include <utility>
 
 #include "platform/ui/dialogs.h"
+#include "report/output/rg_cancel_dialog.h"
 #include "report/output/rg_file_devices.h"
+#include "report/output/rg_preview_form.h"
+#include "report/output/rg_print_dialog.h"
+#include "report/output/rg_printer_device.h"
 #include "report/output/rg_printer_list.h"
 #include "report/output/rg_printer_setup.h"
 #include "report/output/rg_publisher.h"
@@ -12,7 +17,16 @@
 
 namespace {
 constexpr int kNoPrintersConnected = 8;
-}
+
+// The engine's own forms stand for the abstract ones until something else
+// (a test's substitute) is registered in their place.
+const bool kFormsRegistered = [] {
+    TrgPrintPreview::Register();
+    TrgPrintDialog::Register();
+    TrgCancelDialog::Register();
+    return true;
+}();
+}  // namespace
 
 TrgProducer::TrgProducer(TComponent* AOwner)
     : TrgCommunicator(AOwner),
@@ -27,6 +41,11 @@ TrgProducer::TrgProducer(TComponent* AOwner)
 TrgProducer::~TrgProducer()
 {
     BeginDestroy();
+    // Forms still open go first, so none of them calls back into a
+    // half-destroyed producer.
+    delete previewForm_;
+    delete cancelDialog_;
+    FreeOutputObjects();
     publisher_->OnPageRequest = nullptr;
 }
 
@@ -88,7 +107,14 @@ void TrgProducer::Reset()
     cancelled_ = false;
 }
 
-void TrgProducer::Cancel() { cancelled_ = true; }
+void TrgProducer::Cancel()
+{
+    cancelled_ = true;
+    // The devices drop the job at once: a printer that were left to end
+    // its document after the engine stopped would print the pages made so far.
+    if (publishing_)
+        publisher_->CancelJob();
+}
 
 void TrgProducer::AbortJob(const QString&) { publisher_->CancelJob(); }
 
@@ -111,7 +137,14 @@ void TrgProducer::Publish()
         publisher_->ResetJob();
     jobRun_ = true;
     cancelled_ = false;
-    publisher_->PublishJob();
+    {
+        publishing_ = true;
+        struct TEnd {
+            bool& Flag;
+            ~TEnd() { Flag = false; }
+        } end{publishing_};
+        publisher_->PublishJob();
+    }
     if (cancelled_)
         publisher_->CancelJob();
     if (device_ != dvScreen) {
@@ -125,46 +158,267 @@ void TrgProducer::Publish()
 void TrgProducer::PrintToDevice()
 {
     printInProgress_ = true;
-    struct TClearFlag {
-        bool& Flag;
-        ~TClearFlag() { Flag = false; }
-    } clearFlag{printInProgress_};
-    if (device_ == dvFile || device_ == dvArchive)
-        PrintToFile();
+    if (device_ == dvScreen)
+        PrintToScreen();
+    else if (device_ == dvPrinter || device_ == dvFile || device_ == dvArchive)
+        PrintToPrinterOrFile();
 }
 
-void TrgProducer::PrintToFile()
+// ---- the screen --------------------------------------------------------------
+
+void TrgProducer::PrintToScreen()
 {
+    if (previewForm_)
+        return;
+    previewForm_ = rgCreateForm<TrgCustomPreviewer>(this);
+    if (!previewForm_) {
+        printInProgress_ = false;
+        return;
+    }
+    TrgCustomPreviewer* form = previewForm_;
+    // The form's own close handling (it frees itself) runs first.
+    TCloseEvent formClose = form->OnClose;
+    form->OnClose = [this, formClose](TObject* Sender, TCloseAction& Action) {
+        if (formClose)
+            formClose(Sender, Action);
+        printInProgress_ = false;
+        // A preview that closes because its job failed reports no print.
+        if (!jobError_)
+            Fire(AfterPrint, this);
+        Cancel();
+        Fire(OnPreviewFormClose, this);
+    };
+    form->OnDestroyHook1 = [this](TrgForm* Form) {
+        if (previewForm_ == Form)
+            previewForm_ = nullptr;
+    };
+    form->SetReport(this);
+    form->SetLanguageIndex(languageIndex_);
+    Fire(OnPreviewFormCreate, this);
+
+    if (!modalPreview_) {
+        form->Show();
+        Publish();
+        return;
+    }
+    // The job starts once the form shows; its showing and its activation
+    // both announce the start, so the job runs only once.
+    bool started = false;
+    jobError_ = nullptr;
+    form->OnActivateHook = [this, started](TrgForm*) mutable {
+        if (started)
+            return;
+        started = true;
+        try {
+            Publish();
+        } catch (...) {
+            jobError_ = std::current_exception();
+            if (previewForm_)
+                previewForm_->ModalResult = mrAbort;
+        }
+    };
+    form->ShowModal();
+    delete previewForm_;
+    if (std::exception_ptr error = std::exchange(jobError_, nullptr))
+        std::rethrow_exception(error);
+}
+
+// ---- printer and files ---------------------------------------------------------
+
+void TrgProducer::PrintToPrinterOrFile()
+{
+    if (cancelDialog_)
+        return;
     if (rgGetPrinterNames().isEmpty())
         MessageDlg(rgLoadString(languageIndex_ + kNoPrintersConnected), mtWarning, TMsgDlgButtons{mbOK});
 
-    TrgPrinterSetup saved(nullptr);
-    saved.Assign(printerSetup_.get());
-    std::unique_ptr<TrgFileDevice> device;
-    if (device_ == dvFile) {
-        auto text = std::make_unique<TrgTextFileDevice>(nullptr);
+    savedSetup_ = std::make_unique<TrgPrinterSetup>(nullptr);
+    savedSetup_->Assign(printerSetup_.get());
+    printerDevice_ = new TrgPrinterDevice(this);
+    printerDevice_->SetExclusive(true);
+    printerDevice_->LanguageIndex = languageIndex_;
+    printerDevice_->Printer()->SetPrinterSetup(*printerSetup_);
+
+    if (showPrintDialog_) {
+        printDialog_ = rgCreateForm<TrgCustomPrintDialog>(nullptr);
+        if (printDialog_) {
+            printDialog_->SetReport(this);
+            printDialog_->PageRequested = currentPage_;
+            printDialog_->Printer = printerDevice_->Printer();
+            printDialog_->SetLanguageIndex(languageIndex_);
+            printDialog_->AllowPrintToArchive = allowPrintToArchive_;
+            printDialog_->AllowPrintToFile = allowPrintToFile_;
+            printDialog_->ArchiveFileName = archiveFileName_;
+            printDialog_->TextFileName = textFileName_;
+            TCloseEvent dialogClose = printDialog_->OnClose;
+            printDialog_->OnClose = [this, dialogClose](TObject* Sender, TCloseAction& Action) {
+                if (dialogClose)
+                    dialogClose(Sender, Action);
+                // The producer frees the dialog itself.
+                Action = caHide;
+                Fire(OnPrintDialogClose, this);
+            };
+            Fire(OnPrintDialogCreate, this);
+            if (printDialog_->ShowModal() != mrOk) {
+                FreeOutputObjects();
+                return;
+            }
+        }
+    }
+
+    TrgDevice* device = ChooseOutputDevice();
+    if (!device) {
+        FreeOutputObjects();
+        return;
+    }
+    device->SetPublisher(publisher_.get());
+    DeviceCreated(device);
+
+    try {
+        if (device == printerDevice_) {
+            if (TrgPrinterSetup* held = printerDevice_->Printer()->GetPrinterSetup())
+                printerSetup_->Assign(held);
+        }
+        if (showCancelDialog_)
+            CreateCancelDialog();
+        if (cancelDialog_)
+            device->SetCancelDialog(cancelDialog_);
+        Fire(OnCancelDialogCreate, this);
+        RunJob();
+    } catch (...) {
+        if (!SavePrinterSetup)
+            printerSetup_->Assign(savedSetup_.get());
+        FreeOutputObjects();
+        throw;
+    }
+    if (!SavePrinterSetup)
+        printerSetup_->Assign(savedSetup_.get());
+    FreeOutputObjects();
+}
+
+TrgDevice* TrgProducer::ChooseOutputDevice()
+{
+    const bool toText = printDialog_ ? printDialog_->PrintToTextFile : device_ == dvFile;
+    const bool toArchive = printDialog_ ? printDialog_->PrintToArchive : device_ == dvArchive;
+    TrgDevice* device = nullptr;
+    if (toText || toArchive) {
+        CreateFileDevice(toText);
+        device = fileDevice_;
+    } else {
+        if (!printerDevice_->Printer()->HasContext()) {
+            MessageDlg(QStringLiteral("Windows cannot print due to a problem with the current printer setup."),
+                       mtWarning, TMsgDlgButtons{mbOK});
+            return nullptr;
+        }
+        device = printerDevice_;
+    }
+    if (printDialog_) {
+        device->SetPageSetting(printDialog_->PageSetting);
+        device->SetPageRequested(printDialog_->PageRequested);
+        device->SetPageList(printDialog_->PageList);
+    }
+    return device;
+}
+
+void TrgProducer::CreateFileDevice(bool TextFile)
+{
+    if (TextFile) {
+        auto* text = new TrgTextFileDevice(this);
         text->OnSaveText = [this](TObject*, TComponent* Component, QString& Text) {
             if (OnSaveText)
                 OnSaveText(Component, Text);
         };
         text->SetFileType(textFileType_);
-        text->SetFileName(textFileName_);
-        device = std::move(text);
+        text->SetFileName(printDialog_ ? printDialog_->TextFileName : textFileName_);
+        fileDevice_ = text;
     } else {
-        auto archive = std::make_unique<TrgArchiveDevice>(nullptr);
-        archive->SetFileName(archiveFileName_);
-        device = std::move(archive);
+        auto* archive = new TrgArchiveDevice(this);
+        archive->SetFileName(printDialog_ ? printDialog_->ArchiveFileName : archiveFileName_);
+        fileDevice_ = archive;
     }
-    device->LanguageIndex = languageIndex_;
-    device->SetPublisher(publisher_.get());
-    DeviceCreated(device.get());
-    try {
+    fileDevice_->LanguageIndex = languageIndex_;
+}
+
+void TrgProducer::CreateCancelDialog()
+{
+    cancelDialog_ = rgCreateForm<TrgCustomCancelDialog>(nullptr);
+    if (!cancelDialog_)
+        return;
+    cancelDialog_->SetReport(this);
+    cancelDialog_->SetLanguageIndex(languageIndex_);
+    cancelDialog_->OnCancelHook = [this](TrgCustomCancelDialog*) {
+        Cancel();
+        Fire(OnCancel, this);
+    };
+    TCloseEvent dialogClose = cancelDialog_->OnClose;
+    bool closed = false;
+    cancelDialog_->OnClose = [this, dialogClose, closed](TObject* Sender, TCloseAction& Action) mutable {
+        if (dialogClose)
+            dialogClose(Sender, Action);
+        // The producer frees the dialog when the job is over.
+        Action = caHide;
+        // A modal close may be asked twice (the timer, then the loop's end).
+        if (!std::exchange(closed, true))
+            Fire(OnCancelDialogClose, this);
+    };
+    cancelDialog_->OnDestroyHook1 = [this](TrgForm* Form) {
+        if (cancelDialog_ != Form)
+            return;
+        cancelDialog_ = nullptr;
+        if (printerDevice_)
+            printerDevice_->SetCancelDialog(nullptr);
+        if (fileDevice_)
+            fileDevice_->SetCancelDialog(nullptr);
+    };
+}
+
+void TrgProducer::RunJob()
+{
+    if (!cancelDialog_) {
         Publish();
-    } catch (...) {
-        if (!SavePrinterSetup)
-            printerSetup_->Assign(&saved);
-        throw;
+        return;
     }
-    if (!SavePrinterSetup)
-        printerSetup_->Assign(&saved);
+    if (!modalCancelDialog_) {
+        cancelDialog_->Show();
+        Publish();
+        if (cancelDialog_)
+            cancelDialog_->Close();
+        delete cancelDialog_;
+        return;
+    }
+    bool started = false;
+    jobError_ = nullptr;
+    cancelDialog_->OnActivateHook = [this, started](TrgForm*) mutable {
+        if (started)
+            return;
+        started = true;
+        try {
+            Publish();
+            if (cancelDialog_)
+                cancelDialog_->EnableTimer();
+        } catch (...) {
+            // The dialog closes at once; the failure goes to the caller.
+            jobError_ = std::current_exception();
+            if (cancelDialog_)
+                cancelDialog_->ModalResult = mrAbort;
+        }
+    };
+    cancelDialog_->ShowModalDialog();
+    delete cancelDialog_;
+    if (std::exception_ptr error = std::exchange(jobError_, nullptr))
+        std::rethrow_exception(error);
+}
+
+void TrgProducer::FreeOutputObjects()
+{
+    delete std::exchange(printDialog_, nullptr);
+    delete cancelDialog_;
+    savedSetup_.reset();
+    if (fileDevice_)
+        fileDevice_->SetPublisher(nullptr);
+    delete std::exchange(fileDevice_, nullptr);
+    if (printerDevice_)
+        printerDevice_->SetPublisher(nullptr);
+    delete std::exchange(printerDevice_, nullptr);
+    printInProgress_ = false;
 }

@@ -1,25 +1,30 @@
 #pragma once
 // TrgProducer: the output side of a report. It decides where the pages go
-// (so far a text file or an archive file; the screen and printer paths
-// print nothing yet), owns the printer setup and the publisher that hands
-// pages to the devices, holds the language of the engine's texts and
-// stamps the report stream with its version. Its descendant, the report,
-// makes the pages.
+// (the preview form, the printer, a text file or an archive file), shows
+// the print dialog, the cancel dialog and the preview through the form
+// registry, owns the printer setup and the publisher that hands pages to
+// the devices, holds the language of the engine's texts and stamps the
+// report stream with its version. Its descendant, the report, makes the
+// pages.
 
 #include <QString>
 
+#include <exception>
 #include <memory>
 
 #include "report/output/rg_comm.h"
+#include "report/output/rg_forms.h"
 #include "report/output/rg_types.h"
 
 class TrgDevice;
+class TrgFileDevice;
+class TrgPrinterDevice;
 class TrgPrinterSetup;
 class TrgPublisher;
 class TrgPageDef;
 class TStringList;
 
-class TrgProducer : public TrgCommunicator {
+class TrgProducer : public TrgCommunicator, public TrgFormReport {
 public:
     // The version every stream is written with, and its number.
     static constexpr const char* kStreamVersion = "3.52";
@@ -35,8 +40,8 @@ public:
     void SetAllowPrintToFile(bool Value);
     QString ArchiveFileName() const { return archiveFileName_; }
     void SetArchiveFileName(const QString& Value);
-    TrgDeviceType Device() const { return device_; }
-    virtual void SetDevice(TrgDeviceType Value);
+    TrgDeviceType Device() const override { return device_; }
+    void SetDevice(TrgDeviceType Value) override;
     TrgLanguageType Language() const { return language_; }
     void SetLanguage(TrgLanguageType Value);
     int LanguageIndex() const { return languageIndex_; }
@@ -63,7 +68,9 @@ public:
     int VersionNumber() const { return versionNumber_; }
     void SetVersionString(const QString& Value);
 
-    TNotifyEvent AfterPrint, BeforePrint, OnCancel, OnPrintingComplete;
+    TNotifyEvent AfterPrint, BeforePrint, OnCancel, OnCancelDialogCreate, OnCancelDialogClose;
+    TNotifyEvent OnPreviewFormCreate, OnPreviewFormClose, OnPrintDialogCreate, OnPrintDialogClose;
+    TNotifyEvent OnPrintingComplete;
     TrgPageRequestEvent OnPageRequest;
     TrgSaveTextEvent OnSaveText;
 
@@ -72,8 +79,9 @@ public:
     bool Cancelled() const { return cancelled_; }
     bool JobRun() const { return jobRun_; }
 
-    // Print by Device: dvFile and dvArchive write their files.
-    virtual void PrintToDevice();
+    // Print by Device: dvScreen opens the preview, dvPrinter, dvFile and
+    // dvArchive run the device path (print dialog, device, cancel dialog).
+    void PrintToDevice() override;
     // One output job through the publisher.
     virtual void Publish();
     // A device's page request arriving through the publisher.
@@ -81,7 +89,19 @@ public:
     // Cancels the publisher's job.
     virtual void AbortJob(const QString& Message);
     virtual void Reset();
-    virtual void Cancel();
+    void Cancel() override;
+
+    // ---- what the forms ask of the report ----
+    TrgPublisher* FormPublisher() override { return publisher_.get(); }
+    void SetCurrentPage(int Value) override { currentPage_ = Value; }
+    int CurrentPage() const { return currentPage_; }
+    const TrgPrinterSetup* FormPrinterSetup() const override { return printerSetup_.get(); }
+
+    // The forms and the printer device of a running print; nullptr otherwise.
+    TrgCustomPreviewer* PreviewForm() const { return previewForm_; }
+    TrgCustomCancelDialog* CancelDialog() const { return cancelDialog_; }
+    TrgCustomPrintDialog* PrintDialog() const { return printDialog_; }
+    TrgPrinterDevice* PrinterDevice() const { return printerDevice_; }
     // Called by Loaded with the stored version number when it is older.
     virtual void ConvertVersion(int StoredVersion) {}
     void Loaded() override;
@@ -95,8 +115,22 @@ protected:
     void DoOnPageRequest(TrgPageSettingType Setting, int PageNo, const TStringList* PageList);
 
 private:
-    // Runs the job on a file device made for Device.
-    void PrintToFile();
+    // The preview form shows the pages its viewer asks for.
+    void PrintToScreen();
+    // Print dialog, output device and cancel dialog around one job.
+    void PrintToPrinterOrFile();
+    // The device the dialog (or, without one, Device) chose; nullptr ends the print.
+    TrgDevice* ChooseOutputDevice();
+    void CreateFileDevice(bool TextFile);
+    // Runs Publish under the cancel dialog as ModalCancelDialog says.
+    void RunJob();
+    void CreateCancelDialog();
+    void FreeOutputObjects();
+    static void Fire(const TNotifyEvent& Event, TObject* Sender)
+    {
+        if (Event)
+            Event(Sender);
+    }
     template <class V> void SetOutput(V& Field, const V& Value)
     {
         if (!pageRequestRunning_)
@@ -116,11 +150,22 @@ private:
     std::unique_ptr<TrgPrinterSetup> printerSetup_;
     bool pageRequestRunning_ = false;
     bool printInProgress_ = false;
+    bool publishing_ = false;
     std::unique_ptr<TrgPublisher> publisher_;
     bool showCancelDialog_ = true;
     bool showPrintDialog_ = true;
     QString textFileName_;
     TrgFileType textFileType_ = ftComma;
+    int currentPage_ = 1;
+    TrgCustomPreviewer* previewForm_ = nullptr;
+    TrgCustomCancelDialog* cancelDialog_ = nullptr;
+    TrgCustomPrintDialog* printDialog_ = nullptr;
+    TrgPrinterDevice* printerDevice_ = nullptr;
+    TrgFileDevice* fileDevice_ = nullptr;
+    std::unique_ptr<TrgPrinterSetup> savedSetup_;
+    // A failure of the job run inside a modal form's start, raised again
+    // once the form has closed.
+    std::exception_ptr jobError_;
     QString versionString_ = QStringLiteral("1.0");
     int versionNumber_ = 1000;
 };

@@ -278,7 +278,9 @@ void rgPaintTextBlock(QPainter& Painter, const TrgTextBlock& Block, const TrgTex
     for (qsizetype i = 0; i < Block.Lines.size(); ++i) {
         const QString& line = Block.Lines[i];
         const int top = box.top() + int(i) * Block.LineHeight;
-        const int x = rgAlignedTextX(Block.Alignment, box, TextWidth(Measure, line, Block.TabStops, tabbed));
+        // A left-aligned line starts at the box's edge whatever its width.
+        const int width = Block.Alignment == taLeftJustify ? 0 : TextWidth(Measure, line, Block.TabStops, tabbed);
+        const int x = rgAlignedTextX(Block.Alignment, box, width);
         if (tabbed) {
             rgDrawTabbedText(Painter, x, top, line, Block.TabStops, Measure);
         } else {

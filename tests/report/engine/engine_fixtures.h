@@ -7,6 +7,7 @@
 
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <vector>
@@ -69,6 +70,14 @@ public:
     using TrgReport::TrgReport;
     std::vector<QString> Pages;
     std::vector<int> PageNumbers;
+    // Called with each output device the report links to its publisher.
+    std::function<void(TrgDevice*)> DeviceHook;
+    void DeviceCreated(TrgDevice* Device) override
+    {
+        TrgReport::DeviceCreated(Device);
+        if (DeviceHook)
+            DeviceHook(Device);
+    }
     void PageGenerated() override
     {
         TrgReport::PageGenerated();

@@ -143,6 +143,7 @@ TEST_F(AlbumReport, AnAlbumPrintsItsEntriesInGroupsToAnArchive)
     report->SetArchiveFileName(fileName);
     report->SetDevice(dvArchive);
     report->SetShowPrintDialog(false);
+    report->SetShowCancelDialog(false);
     report->Print();
 
     // Body from 15 to 45 mm: the owner's header and nine 3 mm entries a page.
@@ -181,6 +182,7 @@ TEST_F(AlbumReport, AFilteredAlbumWritesOnlyWhatItShowsToATextFile)
     report->SetTextFileName(fileName);
     report->SetDevice(dvFile);
     report->SetShowPrintDialog(false);
+    report->SetShowCancelDialog(false);
     report->Print();
 
     QFile file(fileName);
@@ -266,6 +268,7 @@ TEST_F(AlbumReport, AlbumFieldsMemosAndTotalsPrintToAnArchive)
     report->SetArchiveFileName(fileName);
     report->SetDevice(dvArchive);
     report->SetShowPrintDialog(false);
+    report->SetShowCancelDialog(false);
     report->Print();
 
     TrgArchiveReader archive(fileName);

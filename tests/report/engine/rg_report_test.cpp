@@ -14,6 +14,7 @@
 #include "platform/stream/component_writer.h"
 #include "platform/stream/stream_text.h"
 #include "platform/ui/prompt_script.h"
+#include "report/engine/rg_component_registry.h"
 #include "report/output/rg_file_devices.h"
 #include "report/output/rg_printer_list.h"
 #include "report/output/rg_strings.h"
@@ -420,6 +421,31 @@ TEST_F(ReportTest, AJobThatCannotGoOnEndsWithItsErrorAndTheNextPrintWorks)
     MakeListReport(rows.get());
     PrintTo(dvArchive);
     EXPECT_EQ(TrgArchiveReader(fileName).PageCount(), 1);
+}
+
+}  // namespace
+
+namespace {
+
+// With every component class described (as a template load does), a
+// pipeline reference is written only for a pipeline that has a name.
+TEST_F(ReportTest, APipelineWithoutANameIsNotWrittenAndTheStreamReadsBack)
+{
+    rgRegisterBuiltInComponentClasses();
+    DescribeClass<TCapturingReport, TrgReport>(QStringLiteral("TCapturingReport"));
+    auto rows = MakeRows(2);
+    MakeListReport(rows.get());
+    report->Name = QStringLiteral("rgReport1");
+    for (const QString& name : {QString(), QStringLiteral("plZeilen")}) {
+        rows->Name = name;
+        const QString text = TextForm(report.get());
+        EXPECT_EQ(text.contains(QStringLiteral("DataPipeline = plZeilen")), !name.isEmpty()) << text.toStdString();
+        EXPECT_EQ(text.contains(QStringLiteral("DataPipeline")), !name.isEmpty()) << text.toStdString();
+        if (name.isEmpty()) {
+            TComponent owner(nullptr);
+            EXPECT_NO_THROW(LoadReport(&owner, text.toLatin1())) << text.toStdString();
+        }
+    }
 }
 
 }  // namespace

@@ -1,0 +1,394 @@
+// A report printed the way the application prints it: to the preview form
+// (its viewer asks for pages), and through the print dialog, the printer
+// device and the cancel dialog, with the forms answered by a prompt script.
+#include <QCoreApplication>
+#include <QDir>
+#include <QEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "../output/fake_printer_source.h"
+#include "../output/pdf_tools.h"
+#include "engine_fixtures.h"
+#include "platform/ui/prompt_script.h"
+#include "private_cupsd.h"
+#include "report/output/rg_cancel_dialog.h"
+#include "report/output/rg_file_devices.h"
+#include "report/output/rg_preview_form.h"
+#include "report/output/rg_print_dialog.h"
+#include "report/output/rg_printer_device.h"
+#include "report/output/rg_printer_list.h"
+#include "report/output/rg_screen_device.h"
+#include "report/output/rg_viewer.h"
+
+namespace {
+
+// A spooler that refuses every job, as a print system does whose queue
+// went away between the dialog and the end of the job.
+class TRefusingSpooler : public TrgSpooler {
+public:
+    int Submit(const TrgSpoolJob&) override { throw EPrintError("Der Drucker \"Laser\" nimmt keine Aufträge an."); }
+};
+
+QString PdfText(const QString& FileName)
+{
+    return rgtest::ToolOutput(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), FileName, QStringLiteral("-")});
+}
+
+class ProducerPrintTest : public TEngineTest {
+protected:
+    void SetUp() override
+    {
+        TEngineTest::SetUp();
+        // The engine's own forms (other tests register substitutes).
+        TrgPrintPreview::Register();
+        TrgPrintDialog::Register();
+        TrgCancelDialog::Register();
+        rgtest::InstallFakePrinters({rgtest::OfficeLaser()});
+        rows = MakeRows(7);  // three pages of three, two and one record
+        MakeListReport(rows.get());
+        TrgPrinterSetup* setup = report->PrinterSetup();
+        setup->SetPrinterName(QStringLiteral("Laser"));
+        report->SetArchiveFileName(dir.filePath(QStringLiteral("bericht.raf")));
+        report->SetTextFileName(dir.filePath(QStringLiteral("bericht.txt")));
+        report->SetAllowPrintToArchive(true);
+        report->SetAllowPrintToFile(true);
+        Follow();
+    }
+    void TearDown() override
+    {
+        report.reset();
+        rgSetPrinterSource(nullptr);
+        TEngineTest::TearDown();
+    }
+
+    // Every event of the report, in the order it fires.
+    void Follow()
+    {
+        const std::pair<TNotifyEvent TrgProducer::*, const char*> events[] = {
+            {&TrgProducer::AfterPrint, "AfterPrint"},
+            {&TrgProducer::BeforePrint, "BeforePrint"},
+            {&TrgProducer::OnCancel, "OnCancel"},
+            {&TrgProducer::OnCancelDialogCreate, "OnCancelDialogCreate"},
+            {&TrgProducer::OnCancelDialogClose, "OnCancelDialogClose"},
+            {&TrgProducer::OnPreviewFormCreate, "OnPreviewFormCreate"},
+            {&TrgProducer::OnPreviewFormClose, "OnPreviewFormClose"},
+            {&TrgProducer::OnPrintDialogCreate, "OnPrintDialogCreate"},
+            {&TrgProducer::OnPrintDialogClose, "OnPrintDialogClose"},
+            {&TrgProducer::OnPrintingComplete, "OnPrintingComplete"},
+        };
+        for (const auto& [event, name] : events) {
+            const QString text = QString::fromLatin1(name);
+            report.get()->*event = [this, text](TObject* Sender) {
+                EXPECT_EQ(Sender, report.get()) << text.toStdString();
+                Events << text;
+            };
+        }
+    }
+
+    QString PdfName() const { return dir.filePath(QStringLiteral("bericht.pdf")); }
+
+    std::unique_ptr<TListPipeline> rows;
+    QTemporaryDir dir;
+    QStringList Events;
+};
+
+// ---- the preview -------------------------------------------------------------------
+
+TEST_F(ProducerPrintTest, AModalPreviewMakesOnlyThePagesItsViewerShowsAndReportsItsClose)
+{
+    report->SetDevice(dvScreen);
+    TPromptScript script;
+    script.Modal<TrgPrintPreview>([this](TrgPrintPreview& Form) {
+        EXPECT_EQ(Events, (QStringList{"OnPreviewFormCreate", "BeforePrint"}));
+        EXPECT_EQ(report->PreviewForm(), &Form);
+        EXPECT_TRUE(report->PrintInProgress());
+        EXPECT_EQ(Form.rgViewer1->Report(), report.get());
+        EXPECT_EQ(Form.LanguageIndex(), report->LanguageIndex());
+        // The viewer shows the first page; the other two were never made.
+        EXPECT_EQ(report->PageNumbers, std::vector<int>{1});
+        Form.rgViewer1->GotoPage(3);
+        EXPECT_EQ(report->PageNumbers.back(), 3);
+        Form.CloseClick();
+    });
+    report->Print();
+
+    EXPECT_EQ(Events, (QStringList{"OnPreviewFormCreate", "BeforePrint", "AfterPrint", "OnPreviewFormClose"}))
+        << "a closed preview reports AfterPrint, never OnPrintingComplete";
+    EXPECT_EQ(report->PreviewForm(), nullptr);
+    EXPECT_FALSE(report->PrintInProgress());
+    EXPECT_TRUE(report->Cancelled()) << "closing the preview stops the job";
+    EXPECT_TRUE(report->Pages.front().contains(QStringLiteral("\"Satz 1\"")));
+}
+
+TEST_F(ProducerPrintTest, AModelessPreviewStaysOpenAndASecondPrintOpensNoOther)
+{
+    report->SetDevice(dvScreen);
+    report->SetModalPreview(false);
+    report->Print();
+    TrgCustomPreviewer* form = report->PreviewForm();
+    ASSERT_NE(form, nullptr);
+    EXPECT_TRUE(form->Visible());
+    EXPECT_TRUE(report->PrintInProgress());
+    EXPECT_EQ(Events, (QStringList{"OnPreviewFormCreate", "BeforePrint"}));
+
+    report->Print();
+    EXPECT_EQ(report->PreviewForm(), form);
+    EXPECT_EQ(Events.count("OnPreviewFormCreate"), 1);
+
+    form->Close();
+    EXPECT_EQ(Events.mid(2), (QStringList{"AfterPrint", "OnPreviewFormClose"}));
+    EXPECT_FALSE(report->PrintInProgress());
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(report->PreviewForm(), nullptr) << "the closed form frees itself and the report forgets it";
+}
+
+TEST_F(ProducerPrintTest, APreviewWhoseJobFailsClosesAndPassesTheErrorOn)
+{
+    report->OnStartPage = [](TObject*) { throw EPrintError("Seite lässt sich nicht aufbauen."); };
+    report->SetDevice(dvScreen);
+    TPromptScript script;
+    script.Modal<TrgPrintPreview>([](TrgPrintPreview& Form) {
+        EXPECT_EQ(Form.ModalResult, mrAbort) << "the failed job closes the form";
+    });
+    try {
+        report->Print();
+        ADD_FAILURE() << "no error";
+    } catch (const EPrintError& e) {
+        EXPECT_EQ(QString::fromUtf8(e.what()), QStringLiteral("Seite lässt sich nicht aufbauen."));
+    }
+    EXPECT_EQ(Events, (QStringList{"OnPreviewFormCreate", "BeforePrint", "OnPreviewFormClose"}));
+    EXPECT_EQ(report->PreviewForm(), nullptr);
+    EXPECT_FALSE(report->PrintInProgress());
+}
+
+// ---- the printer -----------------------------------------------------------------
+
+TEST_F(ProducerPrintTest, APrintThroughBothDialogsRunsItsEventsInOrderAndWritesEveryPage)
+{
+    TPromptScript script;
+    script.Modal<TrgPrintDialog>([this](TrgPrintDialog& Dialog) {
+        EXPECT_EQ(Dialog.Printer, report->PrinterDevice()->Printer());
+        EXPECT_TRUE(report->PrinterDevice()->Exclusive());
+        EXPECT_EQ(Dialog.Report(), report.get());
+        Dialog.Printer->OutputFileName = PdfName();
+        Dialog.btnOKClick();
+    });
+    script.Modal<TrgCancelDialog>([this](TrgCancelDialog& Dialog) {
+        EXPECT_EQ(report->CancelDialog(), &Dialog);
+        EXPECT_EQ(report->PrinterDevice()->CancelDialog(), &Dialog);
+        EXPECT_TRUE(Dialog.ModalShown());
+        // The job ran when the dialog showed; its timer closes it.
+        EXPECT_TRUE(Events.contains("OnPrintingComplete"));
+        EXPECT_TRUE(Dialog.ModalLoop(10000));
+    });
+    report->SetDevice(dvPrinter);
+    report->Print();
+
+    EXPECT_EQ(Events, (QStringList{"OnPrintDialogCreate", "OnPrintDialogClose", "OnCancelDialogCreate", "BeforePrint",
+                                   "AfterPrint", "OnPrintingComplete", "OnCancelDialogClose"}));
+    EXPECT_EQ(report->PrinterDevice(), nullptr);
+    EXPECT_EQ(report->CancelDialog(), nullptr);
+    EXPECT_EQ(report->PrintDialog(), nullptr);
+    EXPECT_FALSE(report->PrintInProgress());
+    const QString text = PdfText(PdfName());
+    for (int i = 1; i <= 7; ++i)
+        EXPECT_TRUE(text.contains(QStringLiteral("Satz %1").arg(i))) << text.toStdString();
+    EXPECT_EQ(text.count(QChar('\f')), 3) << "three pages";
+}
+
+TEST_F(ProducerPrintTest, ACancelledPrintDialogPrintsNothing)
+{
+    TPromptScript script;
+    script.Modal([](TCustomForm& Dialog) { Dialog.ModalResult = mrCancel; });
+    report->SetDevice(dvPrinter);
+    report->Print();
+    EXPECT_EQ(Events, (QStringList{"OnPrintDialogCreate", "OnPrintDialogClose"}));
+    EXPECT_TRUE(report->Pages.empty());
+    EXPECT_EQ(report->PrinterDevice(), nullptr);
+    EXPECT_FALSE(report->PrintInProgress());
+}
+
+TEST_F(ProducerPrintTest, TheDialogsChoiceOfFileWinsOverTheDevice)
+{
+    struct Case {
+        const char* name;
+        TrgDeviceType device;
+        bool dialog;
+        bool toText, toArchive;
+        const char* expected;  // the file that is written
+    };
+    const Case cases[] = {
+        {"no dialog, text file", dvFile, false, false, false, "bericht.txt"},
+        {"no dialog, archive", dvArchive, false, false, false, "bericht.raf"},
+        {"dialog chooses the archive over dvFile", dvFile, true, false, true, "anders.raf"},
+        {"dialog chooses the text file over dvPrinter", dvPrinter, true, true, false, "anders.txt"},
+    };
+    // The detail saves its label in a text file.
+    detail->SetSave(true);
+    static_cast<TrgLabel*>(detail->GetComponentAt(0))->SetSave(true);
+    for (const Case& c : cases) {
+        for (const QString& name : QDir(dir.path()).entryList(QDir::Files))
+            QFile::remove(dir.filePath(name));
+        TPromptScript script;
+        if (c.dialog) {
+            script.Modal<TrgCustomPrintDialog>([&](TrgCustomPrintDialog& Dialog) {
+                Dialog.PrintToTextFile = c.toText;
+                Dialog.PrintToArchive = c.toArchive;
+                Dialog.TextFileName = dir.filePath(QStringLiteral("anders.txt"));
+                Dialog.ArchiveFileName = dir.filePath(QStringLiteral("anders.raf"));
+                Dialog.ModalResult = mrOk;
+            });
+        }
+        report->SetDevice(c.device);
+        report->SetShowPrintDialog(c.dialog);
+        report->SetShowCancelDialog(false);
+        report->Print();
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QString::fromLatin1(c.expected)}) << c.name;
+        EXPECT_GT(QFileInfo(dir.filePath(QString::fromLatin1(c.expected))).size(), 0) << c.name;
+    }
+}
+
+TEST_F(ProducerPrintTest, CopiesChosenInTheDialogLastOnlyForThePrintUnlessTheSetupIsSaved)
+{
+    struct Case {
+        bool save;
+        int copiesAfter;
+    };
+    for (const Case c : {Case{false, 1}, Case{true, 3}}) {
+        report->PrinterSetup()->SetCopies(1);
+        report->SavePrinterSetup = c.save;
+        int copiesDuringPrint = 0;
+        report->BeforePrint = [&](TObject*) { copiesDuringPrint = report->PrinterSetup()->Copies(); };
+        TPromptScript script;
+        script.Modal<TrgPrintDialog>([this](TrgPrintDialog& Dialog) {
+            Dialog.Printer->OutputFileName = PdfName();
+            Dialog.edtCopies->SetText(QStringLiteral("3"));
+            Dialog.btnOKClick();
+        });
+        report->SetDevice(dvPrinter);
+        report->SetShowCancelDialog(false);
+        report->Print();
+        EXPECT_EQ(copiesDuringPrint, 3) << c.save;
+        EXPECT_EQ(report->PrinterSetup()->Copies(), c.copiesAfter) << c.save;
+    }
+}
+
+TEST_F(ProducerPrintTest, WithoutAnyPrinterTheUserIsToldTwiceAndNothingPrints)
+{
+    rgtest::InstallFakePrinters({});
+    TPromptScript script;
+    script.Answer(mrOk, QStringLiteral("There are no printers connected to your computer."))
+        .Answer(mrOk, QStringLiteral("Windows cannot print due to a problem with the current printer setup."));
+    report->SetDevice(dvPrinter);
+    report->SetShowPrintDialog(false);
+    report->Print();
+    EXPECT_TRUE(Events.isEmpty()) << Events.join(", ").toStdString();
+    EXPECT_TRUE(report->Pages.empty());
+    EXPECT_FALSE(report->PrintInProgress());
+}
+
+TEST_F(ProducerPrintTest, AJobTheSpoolerRefusesEndsWithTheErrorAndIsNotReportedAsDone)
+{
+    for (const bool cancelDialog : {false, true}) {
+        Events.clear();
+        TPromptScript script;
+        script.Modal<TrgPrintDialog>([](TrgPrintDialog& Dialog) {
+            Dialog.Printer->SetSpooler(std::make_unique<TRefusingSpooler>());
+            Dialog.btnOKClick();
+        });
+        if (cancelDialog)
+            script.Modal<TrgCancelDialog>([](TrgCancelDialog& Dialog) { EXPECT_TRUE(Dialog.ModalLoop(10000)); });
+        report->SetDevice(dvPrinter);
+        report->SetShowCancelDialog(cancelDialog);
+        try {
+            report->Print();
+            ADD_FAILURE() << "no error, cancel dialog " << cancelDialog;
+        } catch (const EPrintError& e) {
+            EXPECT_EQ(QString::fromUtf8(e.what()), QStringLiteral("Der Drucker \"Laser\" nimmt keine Aufträge an."));
+        }
+        EXPECT_FALSE(Events.contains("AfterPrint")) << Events.join(", ").toStdString();
+        EXPECT_FALSE(Events.contains("OnPrintingComplete"));
+        EXPECT_EQ(report->PrinterDevice(), nullptr);
+        EXPECT_EQ(report->CancelDialog(), nullptr);
+        EXPECT_FALSE(report->PrintInProgress());
+    }
+}
+
+TEST_F(ProducerPrintTest, TheCancelButtonStopsTheJobAndNothingReachesTheFile)
+{
+    TPromptScript script;
+    script.Modal<TrgCancelDialog>([](TrgCancelDialog& Dialog) { EXPECT_TRUE(Dialog.ModalLoop(10000)); });
+    report->OnStartPage = [this](TObject*) {
+        if (report->GetCurrentPageNo() == 2 && report->CancelDialog())
+            report->CancelDialog()->DoCancel();
+    };
+    report->SetDevice(dvPrinter);
+    report->SetShowPrintDialog(false);
+    // Without the dialog the printer's output file is set through the device.
+    report->DeviceHook = [this](TrgDevice* Device) {
+        if (auto* printer = dynamic_cast<TrgPrinterDevice*>(Device))
+            printer->Printer()->OutputFileName = PdfName();
+    };
+    report->Print();
+    EXPECT_TRUE(Events.contains("OnCancel"));
+    EXPECT_TRUE(report->Cancelled());
+    EXPECT_FALSE(QFile::exists(PdfName())) << "a cancelled job prints nothing";
+}
+
+// ---- a real scheduler ------------------------------------------------------------
+
+class ProducerCupsTest : public ProducerPrintTest {
+protected:
+    void SetUp() override
+    {
+        ProducerPrintTest::SetUp();
+        ASSERT_EQ(cupsd.Start(), "");
+        rgSetPrinterSource(rgCreateCupsPrinterSource());
+        report->PrinterSetup()->SetPrinterName(QStringLiteral("Probe"));
+        report->SetDevice(dvPrinter);
+        report->SetShowPrintDialog(false);
+        report->SetShowCancelDialog(false);
+    }
+
+    lxtest::TPrivateCupsd cupsd{{"Probe"}};
+};
+
+TEST_F(ProducerCupsTest, APrintReachesTheSchedulerAsOneJobOfEveryPage)
+{
+    report->Print();
+    EXPECT_TRUE(Events.contains("OnPrintingComplete"));
+    ASSERT_EQ(cupsd.JobIds().size(), 1);
+    const QStringList files = cupsd.JobFiles();
+    ASSERT_EQ(files.size(), 1);
+    const QString text = PdfText(files.front());
+    for (int i = 1; i <= 7; ++i)
+        EXPECT_TRUE(text.contains(QStringLiteral("Satz %1").arg(i))) << text.toStdString();
+}
+
+TEST_F(ProducerCupsTest, APrinterThatVanishesDuringTheJobEndsItWithThePrintError)
+{
+    // The queue is deleted while the pages are made.
+    report->OnStartPage = [this](TObject*) {
+        if (report->GetCurrentPageNo() == 2)
+            ASSERT_EQ(QProcess::execute(QStringLiteral("lpadmin"), {QStringLiteral("-x"), QStringLiteral("Probe")}), 0);
+    };
+    try {
+        report->Print();
+        ADD_FAILURE() << "the print was reported as done";
+    } catch (const EPrintError& e) {
+        EXPECT_FALSE(QString::fromUtf8(e.what()).trimmed().isEmpty());
+    }
+    EXPECT_FALSE(Events.contains("AfterPrint")) << Events.join(", ").toStdString();
+    EXPECT_FALSE(Events.contains("OnPrintingComplete"));
+    EXPECT_TRUE(cupsd.JobIds().isEmpty());
+    EXPECT_EQ(report->PrinterDevice(), nullptr);
+    EXPECT_FALSE(report->PrintInProgress());
+}
+
+}  // namespace
