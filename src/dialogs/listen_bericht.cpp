@@ -4,64 +4,10 @@
 #include "report/engine/rg_dataset_pipeline.h"
 #include "report/engine/rg_report.h"
 #include "report/engine/rg_template.h"
-#include "report/output/rg_forms.h"
-#include "report/output/rg_preview_form.h"
 #include "report/output/rg_printer.h"
 #include "report/output/rg_printer_device.h"
 #include "report/output/rg_printer_list.h"
 #include "report/output/rg_printer_setup.h"
-
-#include <memory>
-
-namespace {
-
-// The list report as the preview sees it: the preview's screen device
-// joins the report's publisher; its print button prints the pages on the
-// report's printer.
-class TListenVorschau : public TComponent, public TrgFormReport {
-public:
-    explicit TListenVorschau(TrgReport* report) : TComponent(nullptr), report_(report) {}
-
-    TrgPublisher* FormPublisher() override { return report_->Publisher(); }
-    void Cancel() override { report_->Cancel(); }
-    TrgDeviceType Device() const override { return report_->Device(); }
-    void SetDevice(TrgDeviceType Value) override { report_->SetDevice(Value); }
-    void SetCurrentPage(int) override {}
-    void PrintToDevice() override
-    {
-        if (report_->Device() == dvPrinter)
-            ListeAufDrucker(report_, QString());
-        else
-            report_->PrintToDevice();
-    }
-    const TrgPrinterSetup* FormPrinterSetup() const override { return report_->PrinterSetup(); }
-
-private:
-    TrgReport* report_;
-};
-
-// Shows the report in the preview; the job runs once the window is there.
-void Vorschau(TrgReport* report)
-{
-    TrgPrintPreview::Register();
-    TListenVorschau bericht(report);
-    std::unique_ptr<TrgCustomPreviewer> vorschau(rgCreateForm<TrgCustomPreviewer>(nullptr));
-    if (!vorschau)
-        return;
-    vorschau->SetLanguageIndex(report->LanguageIndex());
-    vorschau->SetReport(&bericht);
-    bool begonnen = false;
-    vorschau->OnActivateHook = [report, &begonnen](TrgForm*) {
-        if (!begonnen) {
-            begonnen = true;
-            report->Publish();
-        }
-    };
-    vorschau->ShowModal();
-    report->SetDevice(dvScreen);
-}
-
-}  // namespace
 
 void ListeAufDrucker(TrgReport* report, const QString& pdfDatei)
 {
@@ -113,10 +59,6 @@ void ListeAusgeben(TrgReport* report, TrgBDEPipeline* pipeline, bool abErstemSat
         report->PrinterSetup()->SetPrinterName(drucker.first());
     if (ausgabe)
         ausgabe(report);
-    else if (report->Device() == dvScreen)
-        Vorschau(report);
-    else if (report->Device() == dvPrinter)
-        ListeAufDrucker(report, QString());
     else
         report->Print();
 }
