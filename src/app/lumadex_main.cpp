@@ -11,12 +11,14 @@
 #include "platform/os/single_instance.h"
 #include "platform/ui/forms.h"
 #include "report/output/rg_printer_list.h"
+#include "report/output/rg_units.h"
 #include "shared/qk_ini.h"
 #include "storage/database_bridge.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QGuiApplication>
+#include <QScreen>
 #include <QSocketNotifier>
 #include <QWidget>
 
@@ -138,6 +140,11 @@ int LumadexMain(int argc, char** argv)
     // The print system is asked for its printers in the background, so the
     // first print or page setup does not wait for the answer.
     rgStartPrinterListQuery();
+    // The report preview measures in the real screen's pixels per inch; the
+    // offscreen platform keeps the fixed 96.
+    if (QGuiApplication::platformName() != QLatin1String("offscreen"))
+        if (const QScreen* screen = QGuiApplication::primaryScreen())
+            rgSetScreenPixelsPerInch(qRound(screen->logicalDotsPerInch()));
 
     Application->SetTitle(kTitel);
     Application->HelpFile = QStringLiteral("Lumadex.hlp");
