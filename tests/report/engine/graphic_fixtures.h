@@ -1,7 +1,7 @@
 #pragma once
 // Engine tests whose reports are printed into a PDF and judged from
-// outside: each final page goes to the PDF page printer, and the PDF is read
-// back with poppler's tools.
+// outside: the report prints on the printer device, whose printer writes
+// its output file, and the PDF is read back with poppler's tools.
 
 #include <QDir>
 #include <functional>
@@ -11,10 +11,13 @@
 
 #include "../output/pdf_tools.h"
 #include "engine_fixtures.h"
-#include "pdf_page_printer.h"
+#include "../output/fake_printer_source.h"
 #include "platform/stream/component_reader.h"
 #include "platform/stream/component_writer.h"
 #include "platform/stream/stream_text.h"
+#include "report/output/rg_cancel_dialog.h"
+#include "report/output/rg_print_dialog.h"
+#include "report/output/rg_printer_device.h"
 
 constexpr int kPrintResolution = 300;
 
@@ -25,11 +28,11 @@ inline double ScreenPixelsInMM(int Pixels) { return Pixels * 25400.0 / 96.0; }
 // A position in thousandths of a millimetre as a pixel of the printed page.
 inline int PagePixel(int MMThousandths) { return int(MMThousandths * double(kPrintResolution) / 25400.0); }
 
-// A report that also prints each final page into a PDF.
+// A report whose printer writes its pages into PdfFileName.
 class TPdfReport : public TCapturingReport {
 public:
     using TCapturingReport::TCapturingReport;
-    rgtest::TPdfPagePrinter* Printer = nullptr;
+    QString PdfFileName;
     // Called with each final page.
     std::function<void(TrgPage*)> OnFinalPage;
     void PageGenerated() override
@@ -37,10 +40,14 @@ public:
         TCapturingReport::PageGenerated();
         if (Engine()->Page()->CalculationOnly || !Engine()->Page()->Final)
             return;
-        if (Printer)
-            Printer->Print(Engine()->Page());
         if (OnFinalPage)
             OnFinalPage(Engine()->Page());
+    }
+    void DeviceCreated(TrgDevice* Device) override
+    {
+        TCapturingReport::DeviceCreated(Device);
+        if (auto* printer = dynamic_cast<TrgPrinterDevice*>(Device))
+            printer->Printer()->OutputFileName = PdfFileName;
     }
 };
 
@@ -51,19 +58,34 @@ protected:
         report = std::make_unique<TPdfReport>(&form);
         TEngineTest::SetUp();
         ASSERT_TRUE(dir.isValid());
+        TrgPrintDialog::Register();
+        TrgCancelDialog::Register();
+        report->PrinterSetup()->SetPrinterName(QStringLiteral("Laser"));
+    }
+    void TearDown() override
+    {
+        report.reset();
+        rgSetPrinterSource(nullptr);
+        TEngineTest::TearDown();
     }
     TPdfReport* PdfReport() { return static_cast<TPdfReport*>(report.get()); }
     QString Pdf() const { return dir.filePath(QStringLiteral("bericht.pdf")); }
 
-    // Prints every page into the PDF; returns the page dumps.
+    // Prints every page on the printer, whose output goes into the PDF;
+    // returns the page dumps.
     std::vector<QString> PrintToPdf()
     {
-        rgtest::TPdfPagePrinter printer(Pdf(), kPrintResolution, QSizeF(paperWidth / 1000.0, paperHeight / 1000.0));
-        PdfReport()->Printer = &printer;
-        std::vector<QString> pages = PrintAll();
-        PdfReport()->Printer = nullptr;
-        printer.Finish();
-        return pages;
+        report->Pages.clear();
+        report->PageNumbers.clear();
+        // The office laser, whatever printers the test measured with.
+        rgtest::InstallFakePrinters({rgtest::OfficeLaser()});
+        PdfReport()->PdfFileName = Pdf();
+        report->SetDevice(dvPrinter);
+        report->SetShowPrintDialog(false);
+        report->SetShowCancelDialog(false);
+        report->Print();
+        EXPECT_TRUE(QFile::exists(Pdf())) << "the printer wrote no PDF";
+        return report->Pages;
     }
 
     // The PDF's pages in colour at the print resolution.

@@ -1,61 +1,35 @@
-// A memo of 200 paragraphs over many pages, printed into a PDF with the
-// printer's painting routines (command rectangles in printer pixels, text
-// blocks) and read back with pdftotext: every paragraph exactly once and in
-// order, also when the pages were made again from the cache in reverse
+// A memo of 200 paragraphs over many pages, printed on the printer device
+// into a PDF and read back with pdftotext: every paragraph exactly once and
+// in order, also when the pages were made again from the cache in reverse
 // order.
 
 #include <QFile>
-#include <QPageSize>
-#include <QPainter>
-#include <QPdfWriter>
 
 #include <algorithm>
 
+#include "../output/fake_printer_source.h"
 #include "../output/pdf_tools.h"
 #include "component_fixtures.h"
 #include "report/output/rg_printer_device.h"
+#include "report/output/rg_publisher.h"
 #include "test_environment.h"
 
 namespace {
 
-// Lengths become pixels of a 600 dpi printer.
-class TPdfResolution : public TObject, public TrgDeviceResolution {
-public:
-    int DevicePixelsPerInch(TrgDirection) const override { return 600; }
-};
-
-// Writes the pages, in the given order, into one PDF of the test paper.
-void PrintToPdf(const std::vector<const TrgPage*>& Pages, const QString& FileName)
+// Prints the pages, in the given order, on the printer device; its printer
+// writes them into FileName.
+void PrintToPdf(const std::vector<TrgPage*>& Pages, const QString& FileName)
 {
-    TPdfResolution printer;
-    QPdfWriter writer(FileName);
-    writer.setResolution(600);
-    writer.setPageSize(QPageSize(QSizeF(kPaperWidth / 1000.0, kPaperHeight / 1000.0), QPageSize::Millimeter));
-    writer.setPageMargins({0, 0, 0, 0});
-    QPainter painter(&writer);
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(60);
-    painter.setFont(font);
-    bool first = true;
-    for (const TrgPage* page : Pages) {
-        if (!first)
-            writer.newPage();
-        first = false;
-        for (int i = 0; i < page->GetDrawCommandCount(); ++i) {
-            const auto* text = dynamic_cast<const TrgDrawText*>(page->GetDrawCommand(i));
-            if (!text)
-                continue;
-            TrgTextBlock block;
-            block.Box = rgCommandDeviceRect(text->Left, text->Top, text->Width, text->Height, &printer, {});
-            for (int line = 0; line < text->WrappedText()->Count(); ++line)
-                block.Lines << text->WrappedText()->Strings(line);
-            if (block.Lines.isEmpty())
-                block.Lines << text->Text;
-            block.IsMemo = text->IsMemo;
-            block.LineHeight = qRound(rgFromMMThousandths(4233, utPrinterPixels, rgVertical, &printer));
-            rgPaintTextBlock(painter, block);
-        }
-    }
+    TrgPublisher publisher(nullptr);
+    publisher.OnPageRequest = [&](TObject*, TrgPageSettingType, int, TStringList*) {
+        for (TrgPage* page : Pages)
+            publisher.ReceivePage(page);
+    };
+    TrgPrinterDevice printer(nullptr);
+    printer.SetPublisher(&publisher);
+    printer.Printer()->OutputFileName = FileName;
+    publisher.PublishJob();
+    EXPECT_TRUE(QFile::exists(FileName)) << "the printer wrote no PDF";
 }
 
 QStringList PdfParagraphs(const QString& FileName)
@@ -76,6 +50,14 @@ protected:
         held = holding.get();
         report = std::move(holding);
         TComponentsTest::SetUp();
+        rgtest::InstallFakePrinters({rgtest::OfficeLaser()});
+        report->PrinterSetup()->SetPrinterName(QStringLiteral("Laser"));
+    }
+    void TearDown() override
+    {
+        report.reset();
+        rgSetPrinterSource(nullptr);
+        TComponentsTest::TearDown();
     }
     THoldingReport* held = nullptr;
     lxtest::TempDir dir;
@@ -92,7 +74,7 @@ TEST_F(MemoPdfTest, EveryParagraphOnceAndInOrderAlsoFromPagesMadeInReverse)
     ASSERT_GT(sequence.size(), 20u);
     ASSERT_EQ(held->Held.size(), sequence.size());
 
-    std::vector<const TrgPage*> inSequence;
+    std::vector<TrgPage*> inSequence;
     for (const auto& page : held->Held)
         inSequence.push_back(page.get());
     const QString first = QString::fromStdString((dir / "sequence.pdf").string());
@@ -109,7 +91,7 @@ TEST_F(MemoPdfTest, EveryParagraphOnceAndInOrderAlsoFromPagesMadeInReverse)
         reverse.push_back(page);
     Regenerate(reverse);
     ASSERT_EQ(held->Held.size(), count);
-    std::vector<const TrgPage*> pages;
+    std::vector<TrgPage*> pages;
     for (const auto& page : held->Held)
         pages.push_back(page.get());
     std::sort(pages.begin(), pages.end(),

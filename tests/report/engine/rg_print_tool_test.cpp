@@ -3,9 +3,14 @@
 // here (text and binary form) or from the list it builds itself, to a PDF
 // judged with pdftotext, to an archive and to a text file.
 
+#include <QDir>
 #include <QFile>
+#include <QImage>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QRegularExpression>
 
+#include <functional>
 #include <memory>
 
 #include "../output/pdf_tools.h"
@@ -13,7 +18,13 @@
 #include "bridge_test.h"
 #include "engine_fixtures.h"
 #include "platform/dbf/dbe.h"
+#include "report/engine/rg_calc.h"
 #include "report/engine/rg_calculated_text.h"
+#include "report/engine/rg_image.h"
+#include "report/engine/rg_memo.h"
+#include "report/engine/rg_region.h"
+#include "report/engine/rg_rich_text.h"
+#include "report/engine/rg_shapes.h"
 #include "report/engine/rg_component_registry.h"
 #include "report/engine/rg_data_text.h"
 #include "report/engine/rg_template.h"
@@ -29,16 +40,25 @@ protected:
     {
         BridgeTestBase::SetUp();
         rgRegisterBuiltInComponentClasses();
-        const uint16_t area = dbe_CreateNew(Path("BILDER.DBF").toLocal8Bit().constData(), "XXXXXXXXXX", DBE_TYPE_FOX,
+        CreateAlbum(QStringLiteral("BILDER.DBF"), kEntries);
+    }
+
+    // An album table of Entries records: "Strand n", owners Anna and Otto
+    // taking turns; Fill sets more fields of record n.
+    void CreateAlbum(const QString& Name, int Entries, const std::function<void(int)>& Fill = {})
+    {
+        const uint16_t area = dbe_CreateNew(Path(Name).toLocal8Bit().constData(), "XXXXXXXXXX", DBE_TYPE_FOX,
                                             lxtest::kAlbumLayoutFieldCount);
         ASSERT_NE(area, 0) << dbe_LastError();
         for (const lxtest::AlbumLayoutField& f : lxtest::kAlbumLayout)
             dbe_CreateField(f.name, f.type, f.width, f.decimals);
         ASSERT_EQ(dbe_CreateExec(), 1) << dbe_LastError();
-        for (int i = 1; i <= kEntries; ++i) {
+        for (int i = 1; i <= Entries; ++i) {
             ASSERT_EQ(dbe_AppendBlank(), 1);
             dbe_Replace("ShortDesc", DBE_REPL_TEXT, QStringLiteral("Strand %1").arg(i).toUtf8().constData());
             dbe_Replace("Owner", DBE_REPL_TEXT, i % 2 ? "Anna" : "Otto");
+            if (Fill)
+                Fill(i);
         }
         dbe_Commit();
         dbe_Close();
@@ -182,6 +202,187 @@ TEST_F(PrintToolTest, AMissingTemplateEndsWithItsMessageAndNoFile)
     EXPECT_EQ(RunTool({"--template", Path("FEHLT.RTM"), "--device", "pdf", "--out", Path("f.pdf")}), 2);
     EXPECT_FALSE(Errors.trimmed().isEmpty());
     EXPECT_FALSE(QFile::exists(Path("f.pdf")));
+}
+
+
+// The component classes in one template over a small album, printed by the
+// tool on its printer: the texts read back with pdftotext, the picture
+// counted with pdfimages and the shape, line and region found in the page's
+// pixels.
+class ComponentTemplateToolTest : public PrintToolTest {
+protected:
+    static constexpr int kRecords = 3;
+    static constexpr int kResolution = 300;
+    // A header position (thousandths of a millimetre, margins of 10 mm) as
+    // a page pixel.
+    static int Pixel(int MM) { return int((10000 + MM) * double(kResolution) / 25400.0); }
+
+    void SaveTemplate(const QString& FileName)
+    {
+        TComponent form(nullptr);
+        form.Name = QStringLiteral("frmAlles");
+        auto* pipeline = new TListPipeline(&form, {QStringLiteral("ShortDesc")}, {});
+        pipeline->Name = QStringLiteral("plAlbum");
+        auto* report = new TrgReport(&form);
+        report->Name = QStringLiteral("rgReport1");
+        const int a4[] = {10000, 10000, 10000, 10000, 297000, 210000};
+        for (int i = 0; i < 6; ++i)
+            report->PrinterSetup()->SetDefinedValue(i, a4[i]);
+        report->SetPassSetting(psTwoPass);
+        report->SetDataPipeline(pipeline);
+        int bands = 0;
+        auto addBand = [&](TrgBand* Band, int Height) {
+            Band->Name = QStringLiteral("band%1").arg(++bands);
+            report->AddBand(Band);
+            Band->SetmmHeight(Height);
+            return Band;
+        };
+        TrgBand* header = addBand(new TrgHeaderBand(&form), 60000);
+        TrgBand* detail = addBand(new TrgDetailBand(&form), 40000);
+        TrgBand* summary = addBand(new TrgSummaryBand(&form), 30000);
+        TrgBand* footer = addBand(new TrgFooterBand(&form), 10000);
+        int components = 0;
+        auto place = [&](TrgComponent* Component, TrgBand* Band, int Left, int Top, int Width, int Height) {
+            Component->Name = QStringLiteral("comp%1").arg(++components);
+            Component->SetBand(Band);
+            Component->SetmmBounds(Left, Top, Width, Height);
+        };
+        auto dataAware = [&](auto* Component, const char* Field) {
+            Component->SetDataPipeline(pipeline);
+            Component->SetDataField(QString::fromLatin1(Field));
+        };
+
+        // The header: what needs no data.
+        auto* label = new TrgLabel(&form);
+        place(label, header, 0, 0, 80000, 6000);
+        label->SetCaption(QStringLiteral("Alles drin"));
+        auto* memo = new TrgMemo(&form);
+        place(memo, header, 0, 8000, 80000, 10000);
+        TStringList lines;
+        lines.Add(QStringLiteral("Erste Memozeile"));
+        lines.Add(QStringLiteral("Zweite Memozeile"));
+        memo->SetLines(lines);
+        auto* rich = new TrgRichText(&form);
+        place(rich, header, 0, 20000, 80000, 8000);
+        rich->SetRichText(QByteArray("{\\rtf1\\ansi Reicher Kopf}"));
+        auto* region = new TrgRegion(&form);
+        place(region, header, 0, 30000, 80000, 12000);
+        auto* shape = new TrgShape(&form);
+        place(shape, header, 100000, 2000, 20000, 10000);
+        shape->SetShape(stRectangle);
+        shape->SetFillColor(clRed, false);
+        auto* line = new TrgLine(&form);
+        place(line, header, 130000, 2000, 30000, 10000);
+        line->SetPosition(lpBottom);
+        line->SetWeight(2);
+        auto* image = new TrgImage(&form);
+        place(image, header, 100000, 16000, 20000, 20000);
+        EXPECT_TRUE(image->LoadPictureFromFile(PicturePath(Qt::darkGreen)));
+
+        // The detail: one of each data-aware kind per record.
+        auto* text = new TrgDBText(&form);
+        place(text, detail, 0, 0, 60000, 6000);
+        dataAware(text, "ShortDesc");
+        auto* dataMemo = new TrgDBMemo(&form);
+        place(dataMemo, detail, 0, 8000, 80000, 6000);
+        dataAware(dataMemo, "Pfad");
+        auto* dataRich = new TrgDBRichText(&form);
+        place(dataRich, detail, 0, 16000, 80000, 8000);
+        dataAware(dataRich, "Notiz");
+
+        // The summary: the sum of a field.
+        auto* sum = new TrgDBCalc(&form);
+        place(sum, summary, 0, 0, 60000, 6000);
+        dataAware(sum, "Bytes");
+        sum->SetDBCalcType(dcSum);
+
+        auto* page = new TrgCalc(&form);
+        place(page, footer, 0, 2000, 60000, 5000);
+        page->SetCalcType(ctPageSetDesc);
+
+        TrgReportTemplate* tpl = rgReportTemplate(report);
+        tpl->SetFileName(FileName);
+        tpl->Format = ftASCII;
+        tpl->SaveToFile();
+        delete report;
+    }
+
+    // A small picture of one colour saved as a PNG file.
+    QString PicturePath(QColor Colour)
+    {
+        const QString file = Path(QStringLiteral("bild-%1.png").arg(Colour.name().mid(1)));
+        QImage picture(40, 30, QImage::Format_RGB32);
+        picture.fill(Colour);
+        EXPECT_TRUE(picture.save(file));
+        return file;
+    }
+};
+
+TEST_F(ComponentTemplateToolTest, ATemplateOfManyComponentClassesPrintsEachOfThem)
+{
+    for (const char* tool : {"pdftotext", "pdfimages", "pdftoppm"})
+        if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
+            GTEST_SKIP() << tool << " is not installed (scripts/setup installs it)";
+    CreateAlbum(QStringLiteral("ALLES.DBF"), kRecords, [&](int i) {
+        dbe_Replace("Pfad", DBE_REPL_TEXT, QStringLiteral("Pfad von Strand %1").arg(i).toUtf8().constData());
+        dbe_Replace("Notiz", DBE_REPL_MEMO, QStringLiteral("{\\rtf1\\ansi Reich %1}").arg(i).toUtf8().constData());
+        const int32_t bytes = 100 * i;
+        dbe_Replace("Bytes", DBE_REPL_LONG, &bytes);
+    });
+    const QString templateFile = Path("ALLES.TXT.RTM");
+    SaveTemplate(templateFile);
+    const QString pdf = Path("alles.pdf");
+    const auto run = rgtest::RunTool(QStringLiteral(REPORT_PRINT_TOOL),
+                                     {"--table", Path("ALLES.DBF"), "--template", templateFile, "--device", "pdf",
+                                      "--out", pdf});
+    ASSERT_EQ(run.ExitCode, 0) << run.Output.toStdString();
+
+    // Texts in order: label, memo, rich text, each record's data text, data
+    // memo and data rich text, the sum of the bytes; the page on each page.
+    const QString text = PdfText(pdf);
+    QStringList expected{"Alles drin", "Erste Memozeile", "Zweite Memozeile", "Reicher Kopf"};
+    for (int i = 1; i <= kRecords; ++i)
+        expected << QStringLiteral("Strand %1").arg(i) << QStringLiteral("Pfad von Strand %1").arg(i)
+                 << QStringLiteral("Reich %1").arg(i);
+    expected << QString::number(100 * kRecords * (kRecords + 1) / 2);
+    qsizetype last = -1;
+    for (const QString& piece : expected) {
+        const qsizetype at = text.indexOf(QRegularExpression(QRegularExpression::escape(piece) + "\\b"), last + 1);
+        EXPECT_GT(at, last) << piece.toStdString() << " missing or out of order\n" << text.toStdString();
+        last = std::max(last, at);
+    }
+    const int pages = int(text.split(QChar('\f'), Qt::SkipEmptyParts).size());
+    EXPECT_TRUE(text.contains(QStringLiteral("Page %1 of %1").arg(pages))) << text.toStdString();
+
+    // Pictures: the header's on every page.
+    const QStringList images = rgtest::ToolOutput(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf})
+                                   .split(QChar('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(images.size() - 2, pages) << images.join('\n').toStdString();
+    for (int p = 1; p <= pages; ++p)
+        EXPECT_TRUE(rgtest::Matches(images[p + 1], QStringLiteral("^\\s*%1\\s+\\d+\\s+image\\s+40\\s+30\\s").arg(p)))
+            << images[p + 1].toStdString();
+
+    // The red rectangle filled inside, the line's 2 points at its box's bottom.
+    QTemporaryDir rasterDir;
+    const auto raster = rgtest::RunTool(QStringLiteral("pdftoppm"),
+                                        {"-r", QString::number(kResolution), "-f", "1", "-l", "1", "-singlefile",
+                                         "-png", pdf, rasterDir.filePath(QStringLiteral("seite"))});
+    ASSERT_EQ(raster.ExitCode, 0) << raster.Output.toStdString();
+    const QImage page = QImage(rasterDir.filePath(QStringLiteral("seite.png"))).convertToFormat(QImage::Format_RGB32);
+    ASSERT_FALSE(page.isNull());
+    const QColor inside = page.pixelColor(Pixel(110000), Pixel(7000));
+    EXPECT_TRUE(inside.red() > 200 && inside.green() < 60 && inside.blue() < 60) << inside.name().toStdString();
+    int dark = 0;
+    for (int y = Pixel(12000) - 12; y <= Pixel(12000) + 2; ++y)
+        dark += qGray(page.pixel(Pixel(145000), y)) < 128 ? 1 : 0;
+    EXPECT_GE(dark, 5) << "the line of 2 points is about 8 pixels thick";
+    EXPECT_GT(qGray(page.pixel(Pixel(145000), Pixel(7000))), 200) << "above the line the box is empty";
+    // The region's frame: dark at its top edge, white inside.
+    int frame = 0;
+    for (int y = Pixel(30000) - 3; y <= Pixel(30000) + 3; ++y)
+        frame += qGray(page.pixel(Pixel(40000), y)) < 128 ? 1 : 0;
+    EXPECT_GE(frame, 1) << "no frame at the region's top";
+    EXPECT_GT(qGray(page.pixel(Pixel(40000), Pixel(40000))), 200);
 }
 
 }  // namespace
