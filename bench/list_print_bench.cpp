@@ -8,7 +8,6 @@
 #include "datagrid/dk_table.h"
 #include "dialogs/listen_bericht.h"
 #include "mainwindow/main_form.h"
-#include "platform/core/win_path.h"
 #include "platform/dbf/dbe.h"
 #include "platform/ui/prompt_service.h"
 #include "fake_printer_source.h"
@@ -127,7 +126,6 @@ void BM_SameListDrawnWithQPainter(benchmark::State& state)
 {
     Fixture& f = F();
     TDbe* dbe = f.form->DbeBilder;
-    const QString vorschau = QString::fromStdString((gDir / "Vorschau.bmp").string());
     for (auto _ : state) {
         QPdfWriter writer(f.pdf);
         writer.setResolution(600);
@@ -158,8 +156,10 @@ void BM_SameListDrawnWithQPainter(benchmark::State& state)
                 zeile = 0;
             }
             const double oben = (17 + zeile * 31) * mm;
-            dbe->BlobToFile(QStringLiteral("VORSCHAU"), *LinuxToWin(vorschau));
-            maler.drawImage(QRectF(0, oben + 1.5 * mm, 38 * mm, 28 * mm), QImage(vorschau));
+            char* memo = dbe->GetMemo(QStringLiteral("VORSCHAU"));
+            const QByteArray daumen(memo, qsizetype(dbe->GetBlobLength(QStringLiteral("VORSCHAU"))));
+            dbe->MemDealloc(memo);
+            maler.drawImage(QRectF(0, oben + 1.5 * mm, 38 * mm, 28 * mm), QImage::fromData(daumen));
             maler.drawText(QPointF(42 * mm, oben + 6 * mm), dbe->GetTrimString(QStringLiteral("SHORTDESC")));
             maler.drawText(QPointF(42 * mm, oben + 12 * mm), dbe->GetTrimString(QStringLiteral("PFAD")).section('\\', -1));
             maler.drawText(QPointF(150 * mm, oben + 12 * mm), dbe->GetTrimString(QStringLiteral("AUFNDATUM")));

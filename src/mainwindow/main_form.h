@@ -911,9 +911,6 @@ private:
     QString AuswahlText(TdkDBComboBox* combo, const QString& feld) const;
     // Goes back to that record (when it still exists) and shows it.
     void SatzWiederherstellen(uint32_t satz);
-    // "Vorschau.bmp" in the thumbnail folder, in Windows and Linux form,
-    // worked out once per list (the thumbnail of every entry goes there).
-    QString listenVorschau_, listenVorschauLinux_;
     // The open album is write-protected and lies on a CD.
     bool AlbumAufSchreibgeschuetzterCD() const;
 };

@@ -202,8 +202,6 @@ void TMainForm::ListeDrucken(TrgReport* report, TrgBDEPipeline* pipeline, const 
                     abErstemSatz ? QStringLiteral("Der folgende Ausdruck beginnt mit dem ERSTEN Datensatz !")
                                  : QStringLiteral("Der folgende Ausdruck beginnt mit dem aktuellen Datensatz !"),
                     100);
-        listenVorschau_ = IncludeTrailingBackslash(VorschauTempOrdner()) + QStringLiteral("Vorschau.bmp");
-        listenVorschauLinux_ = WinToLinux(listenVorschau_).value_or(listenVorschau_);
         if (abErstemSatz) {
             TableBilder->DisableControls();
             steuerelementeAus = true;
@@ -345,25 +343,34 @@ void TMainForm::rgReport2DBText4Format(TObject*, const QString&, int, const QVar
     if (NurVorlauf(rgReport2))
         return;
     try {
-        if (listenVorschau_.isEmpty()) {
-            listenVorschau_ = IncludeTrailingBackslash(VorschauTempOrdner()) + QStringLiteral("Vorschau.bmp");
-            listenVorschauLinux_ = WinToLinux(listenVorschau_).value_or(listenVorschau_);
-        }
         auto* bild = Bauteil<TrgImage>(this, QStringLiteral("rgReport2Image1"));
-        if (DbeBilder->GetBlobLength(QStringLiteral("VORSCHAU")) <= 0) {
+        const long laenge = DbeBilder->GetBlobLength(QStringLiteral("VORSCHAU"));
+        if (laenge <= 0) {
             // No thumbnail: the entry prints without one.
             if (bild)
                 bild->Picture()->Assign(nullptr);
             return;
         }
-        if (!DbeBilder->BlobToFile(QStringLiteral("VORSCHAU"), listenVorschau_)) {
+        if (!bild)
+            return;
+        // The thumbnail is decoded straight from the memo: nothing reads a
+        // "Vorschau.bmp" of the list afterwards (the other users of that file
+        // write their own copy first), and writing and reading back a file
+        // for every entry was most of a long list's time.
+        char* memo = DbeBilder->GetMemo(QStringLiteral("VORSCHAU"));
+        if (!memo) {
             ShowMessage(QStringLiteral("Fehler beim Schreiben des Vorschaubildes aus Fotoalbum"));
-            if (bild)
-                bild->Picture()->Assign(nullptr);
+            bild->Picture()->Assign(nullptr);
             return;
         }
-        if (bild)
-            bild->Picture()->LoadFromFile(listenVorschauLinux_);
+        const QByteArray bytes(memo, qsizetype(laenge));
+        DbeBilder->MemDealloc(memo);
+        const QImage daumen = QImage::fromData(bytes);
+        if (daumen.isNull())
+            throw EInOutError(QStringLiteral("Vorschaubild kann nicht geladen werden"));
+        TBitmap bitmap;
+        bitmap.SetImage(daumen);
+        bild->Picture()->SetGraphic(&bitmap);
     } catch (const std::exception&) {
         FehlerKontextSetzen();
         throw Exception(QStringLiteral("Fehler im Ereignis \"TMainForm.rgReport2DBText4Format\" !"));

@@ -303,6 +303,33 @@ TEST_F(ListPrintTest, AnUnreadablePictureShowsItsMessageAndTheListGoesOn)
     EXPECT_EQ(prompts.Texte.filter("bild2.jpg").size(), 1) << prompts.Texte.join("|").toStdString();
 }
 
+TEST_F(ListPrintTest, AThumbnailThatIsNoPictureEndsTheThumbnailListNamedAfterItsEvent)
+{
+    Album(3);
+    // The second entry's thumbnail memo holds bytes that are no picture.
+    const std::filesystem::path kaputt = dir.path() / "kaputt.bmp";
+    {
+        QFile datei(QString::fromStdString(kaputt.string()));
+        ASSERT_TRUE(datei.open(QIODevice::WriteOnly));
+        datei.write("BM kein Vorschaubild");
+    }
+    Gehe(2);
+    ASSERT_TRUE(form->DbeBilder->Replace(QStringLiteral("VORSCHAU"), 0x1000, Win(kaputt)));
+    Gehe(1);
+    AufPdf(Pdf("liste.pdf"));
+    prompts.Texte.clear();
+    try {
+        form->DruckeBilderListe("BilderListe.RTM");
+        ADD_FAILURE() << "no error";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message, "Fehler beim Drucken einer Liste !");
+    }
+    EXPECT_TRUE(prompts.Gezeigt("Fehler im Ereignis \"TMainForm.rgReport2DBText4Format\" !"))
+        << prompts.Texte.join("|").toStdString();
+    EXPECT_TRUE(form->AppException1->UserName().endsWith(", 2 / 3")) << form->AppException1->UserName().toStdString();
+    EXPECT_EQ(Nr(), 1);
+}
+
 TEST_F(ListPrintTest, PickListLabelsShowTheirTextOrThatNoneIsGiven)
 {
     Album(2);
