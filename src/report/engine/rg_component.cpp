@@ -339,3 +339,11 @@ void rgUnRegisterComponentClass(const TClassInfo* ComponentClass)
     UnRegisterClass(list.Entry(index).ComponentClass);
     list.Delete(index);
 }
+
+void TrgComponent::SetRegion(TrgStretchContainer* Value)
+{
+    region_ = Value;
+    // A region's AddChild sets the region again once it holds the component.
+    if (Value && !Value->ContainsComponent(this))
+        Value->AddChild(this);
+}

@@ -88,7 +88,9 @@ public:
     virtual void SetParentWidth(bool Value);
     // The region holding the component, or nullptr (directly in its band).
     TrgStretchContainer* Region() const { return region_; }
-    virtual void SetRegion(TrgStretchContainer* Value) { region_ = Value; }
+    // Setting a region joins it: the region then holds the component, lays
+    // it out and streams it with its own children.
+    virtual void SetRegion(TrgStretchContainer* Value);
     // Where the component goes on the page: read from its region or band.
     TrgStretchPlacement Placement() const;
     TrgGroup* ResetGroup = nullptr;

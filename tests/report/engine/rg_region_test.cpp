@@ -173,6 +173,28 @@ TEST_F(RegionTest, ComponentsThatGoLeaveTheRegionAndARegionHoldingATargetRefuses
     EXPECT_EQ(MemoLines(PrintAll()), QStringList{"a"}) << "back in its band";
 }
 
+TEST_F(RegionTest, AComponentGivenARegionIsHeldAndStreamedByIt)
+{
+    DescribeClass<TCapturingReport, TrgReport>(QStringLiteral("TCapturingReport"));
+    auto rows = MakeRows(1);
+    MakeMemoReport(rows.get());
+    TrgRegion* region = AddRegion(detail, 1000, 0, 40000, 4000);
+    region->Name = QStringLiteral("Bereich");
+    auto* label = new TrgLabel(&form);
+    label->Name = QStringLiteral("ImBereich");
+    label->SetBand(detail);
+    label->SetRegion(region);
+    EXPECT_TRUE(region->ContainsComponent(label));
+    EXPECT_EQ(label->GetContainer(), region);
+
+    QByteArray binary;
+    TWriter writer(binary);
+    writer.WriteRootComponent(report.get());
+    const QByteArray text = ObjectBinaryToText(binary);
+    EXPECT_EQ(text.count("object ImBereich: TrgLabel"), 1) << text.toStdString();
+    EXPECT_LT(text.indexOf("object Bereich: TrgRegion"), text.indexOf("object ImBereich: TrgLabel"));
+}
+
 TEST_F(RegionTest, ARegionWithItsMemoStreamedAndReadBackPrintsTheSamePages)
 {
     DescribeClass<TCapturingReport, TrgReport>(QStringLiteral("TCapturingReport"));
