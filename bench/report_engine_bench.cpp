@@ -3,7 +3,8 @@
 // real font measure: pagination alone (no device paints), the whole report
 // printed to a PDF through the printer device against the floor of the
 // same texts drawn with QPainter straight into a QPdfWriter, the first page
-// ready for the preview's screen device, and the peak memory growth of a
+// ready for the preview's screen device, the real preview form (first page
+// shown, a page turn, the last page), and the peak memory growth of a
 // 100 000-record print.
 
 #include <benchmark/benchmark.h>
