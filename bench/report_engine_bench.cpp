@@ -3,12 +3,14 @@
 // real font measure: pagination alone (no device paints), the whole report
 // printed to a PDF through the printer device against the floor of the
 // same texts drawn with QPainter straight into a QPdfWriter, the first page
-// ready for the preview's screen device, and the peak memory growth of a
+// ready for the preview's screen device, the real preview form (first page
+// shown, a page turn, the last page), and the peak memory growth of a
 // 100 000-record print.
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QEvent>
 #include <QFile>
 #include <QPageSize>
 #include <QPainter>
@@ -25,10 +27,13 @@
 #include "report/engine/rg_engine.h"
 #include "report/engine/rg_report.h"
 #include "report/engine/rg_text_components.h"
+#include "platform/ui/buttons.h"
 #include "report/output/rg_page.h"
+#include "report/output/rg_preview_form.h"
 #include "report/output/rg_printer_device.h"
 #include "report/output/rg_printer_setup.h"
 #include "report/output/rg_screen_device.h"
+#include "report/output/rg_viewer.h"
 
 namespace {
 
@@ -263,6 +268,85 @@ void BM_FirstPageReadyForThePreview(benchmark::State& State)
     screen->SetPublisher(nullptr);
 }
 
+// The real preview form, opened modeless over the list as a user opens it:
+// Print returns once the viewer shows page 1.
+TrgPrintPreview* OpenPreview(TListReport& List)
+{
+    List.report->HandOn = true;
+    List.report->Reset();
+    List.report->SetDevice(dvScreen);
+    List.report->SetModalPreview(false);
+    List.report->Print();
+    return dynamic_cast<TrgPrintPreview*>(List.report->PreviewForm());
+}
+
+void ClosePreview(TrgPrintPreview* Form)
+{
+    Form->Close();
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// From Print until the preview form's viewer shows page 1.
+void BM_PreviewFormFirstPageVisible(benchmark::State& State)
+{
+    TListReport list(psOnePass);
+    for (auto _ : State) {
+        TrgPrintPreview* form = OpenPreview(list);
+        if (!form || form->rgViewer1->AbsolutePageNo() != 1) {
+            State.SkipWithError("page 1 not shown");
+            break;
+        }
+        State.PauseTiming();
+        ClosePreview(form);
+        State.ResumeTiming();
+    }
+}
+
+// The preview's next / prior buttons between two pages it has made.
+void BM_PreviewFormTurnToAMadePage(benchmark::State& State)
+{
+    TListReport list(psOnePass);
+    TrgPrintPreview* form = OpenPreview(list);
+    if (!form) {
+        State.SkipWithError("no preview");
+        return;
+    }
+    form->spbPreviewNext->Click();
+    form->spbPreviewPrior->Click();
+    bool forward = true;
+    for (auto _ : State) {
+        (forward ? form->spbPreviewNext : form->spbPreviewPrior)->Click();
+        forward = !forward;
+    }
+    if (form->rgViewer1->AbsolutePageNo() != (forward ? 1 : 2))
+        State.SkipWithError("the page did not turn");
+    ClosePreview(form);
+}
+
+// The preview's last-page button on a fresh preview, to compare with
+// BM_PdfThroughPrinterDeviceOnePass (the same report printed to a PDF).
+void BM_PreviewFormGoToTheLastPage(benchmark::State& State)
+{
+    TListReport list(psOnePass);
+    int lastPage = 0;
+    for (auto _ : State) {
+        State.PauseTiming();
+        TrgPrintPreview* form = OpenPreview(list);
+        if (!form) {
+            State.SkipWithError("no preview");
+            break;
+        }
+        State.ResumeTiming();
+        form->spbPreviewLast->Click();
+        lastPage = form->rgViewer1->AbsolutePageNo();
+        State.PauseTiming();
+        ClosePreview(form);
+        State.ResumeTiming();
+    }
+    State.counters["last_page"] = lastPage;
+}
+
 // Peak memory growth of a 100 000-record print to PDF, the records already
 // held by the pipeline: pages are made again from the page cache, never
 // all kept.
@@ -285,6 +369,9 @@ BENCHMARK(BM_PdfThroughPrinterDeviceOnePass)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PdfThroughPrinterDeviceTwoPasses)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RawPdfFloor)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FirstPageReadyForThePreview)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PreviewFormFirstPageVisible)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PreviewFormTurnToAMadePage)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PreviewFormGoToTheLastPage)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PeakMemoryOf100000Records)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_OnePassAllPages)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TwoPassAllPages)->Unit(benchmark::kMillisecond);
@@ -296,6 +383,7 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     rgRegisterReportClasses();
+    TrgPrintPreview::Register();
     rgtest::InstallFakePrinters({rgtest::OfficeLaser()});
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
