@@ -93,6 +93,10 @@ public:
     bool ReadRecords(std::uint32_t first, std::uint32_t count, char* out, std::string& error);
     // Calls `visit` for records 1..count in order (each image valid during
     // the call only), reading the file as a whole rather than record by record.
+    // Maps records 1..count as far as they are on disk, so ReadRecord copies
+    // them from memory instead of reading each from the file (for a series
+    // of single reads). False when they cannot be mapped.
+    bool MapRecords(std::uint32_t count, bool populate = false);
     bool ScanRecords(std::uint32_t count,
                      const std::function<void(std::uint32_t, const char*)>& visit,
                      std::string& error);
@@ -217,7 +221,7 @@ private:
     bool AppendShared(const char* image, std::uint32_t& recno, std::string& error);
     bool WriteRecordImage(std::uint32_t recno, const char* image, const TableClient* writer,
                           std::string& error);
-    // The file mapped for reading by ScanRecords (null: none).
+    // The file mapped for reading by ScanRecords and MapRecords (null: none).
     void* map_ = nullptr;
     std::uint64_t mapLength_ = 0;
     void DropMap();
