@@ -427,15 +427,17 @@ bool DbfTable::WriteRecord(std::uint32_t recno, char* image, const TableClient* 
     // processes writing one record cannot leave keys of both behind.
     auto write = [&] {
         if (!exclusive_ && base) {
-            std::vector<char> now(header_.recordLength);
+            // The record as it is on disk now is also the old image the
+            // write replaces: read once.
+            scratch_.resize(header_.recordLength);
             std::uint64_t at = header_.headerLength + std::uint64_t(recno - 1) * header_.recordLength;
-            if (!ReadAt(fd_.get(), now.data(), now.size(), at)) {
+            if (!ReadAt(fd_.get(), scratch_.data(), scratch_.size(), at)) {
                 error = "Satz " + std::to_string(recno) + " lässt sich nicht lesen";
                 return false;
             }
-            for (std::size_t i = 0; i < now.size(); ++i)
-                if (base[i] != image[i]) now[i] = image[i];
-            std::copy(now.begin(), now.end(), image);
+            for (std::size_t i = 0; i < scratch_.size(); ++i)
+                if (base[i] == image[i]) image[i] = scratch_[i];
+            return WriteRecordImage(recno, image, writer, error, true);
         }
         return WriteRecordImage(recno, image, writer, error);
     };
@@ -454,11 +456,11 @@ bool DbfTable::WriteRecord(std::uint32_t recno, char* image, const TableClient* 
 }
 
 bool DbfTable::WriteRecordImage(std::uint32_t recno, const char* image, const TableClient* writer,
-                                std::string& error)
+                                std::string& error, bool oldInScratch)
 {
     std::uint64_t offset = header_.headerLength + std::uint64_t(recno - 1) * header_.recordLength;
-    const char* old = nullptr;
-    if (!observers_.empty()) {
+    const char* old = oldInScratch ? scratch_.data() : nullptr;
+    if (!old && !observers_.empty()) {
         scratch_.resize(header_.recordLength);
         if (ReadAt(fd_.get(), scratch_.data(), scratch_.size(), offset)) old = scratch_.data();
     }

@@ -219,8 +219,10 @@ private:
     // The index files' dirty marks, before the table changes.
     bool IndexesMarkChanging(std::string& error);
     bool AppendShared(const char* image, std::uint32_t& recno, std::string& error);
+    // `oldInScratch`: scratch_ holds the record as it is on disk (else it is
+    // read when observers or the indexes need it).
     bool WriteRecordImage(std::uint32_t recno, const char* image, const TableClient* writer,
-                          std::string& error);
+                          std::string& error, bool oldInScratch = false);
     // The file mapped for reading by ScanRecords and MapRecords (null: none).
     void* map_ = nullptr;
     std::uint64_t mapLength_ = 0;
