@@ -508,9 +508,7 @@ bool WorkArea::CountFromBits(std::uint32_t records, std::uint32_t& count)
         count = passing.Count();
         return true;
     }
-    dbfexpr::QueryBitmap held = passing;
-    held.AndWith(*entries);
-    count = held.Count();
+    count = passing.CountAnd(*entries);
     return true;
 }
 
