@@ -70,8 +70,6 @@ constexpr auto kHandOverGrace = std::chrono::milliseconds(5);
 // How long a held lock stays held while another process waits, when the
 // holder keeps using it: a turn long enough to batch a run of changes.
 constexpr auto kMinTurn = std::chrono::milliseconds(4);
-// A wait this long is one of a few turns of another writer.
-constexpr auto kTurnWait = std::chrono::milliseconds(50);
 // How often a holder past its turn looks for the waiting mark (a system call)
 // between accesses: a run of changes does not pay for a look each time.
 constexpr auto kWaiterLookEvery = std::chrono::microseconds(250);
@@ -108,7 +106,7 @@ void CdxFile::BeginAccess()
             // Another process waits: after a turn of this one, it gets the
             // lock with what this process changed written. (Only between
             // the engine's accesses: within one, every file it uses stays.)
-            if (LeaseRegistry::ActiveAccesses() > 0 || !TurnOver(now) || !WaiterSeen(now)) {
+            if (LeaseRegistry::ActiveAccesses() > 0 || now - heldSince_ < kMinTurn || !WaiterSeen(now)) {
                 ++accessDepth_;
                 LeaseRegistry::AccessBegins();
                 return;
@@ -186,16 +184,11 @@ void CdxFile::AcquireIndexLock(bool handedOver)
         if (!dbf::TellLockWait({path_, waited, false}))
             throw CdxBusy(path_, true);
         dbf::LockWaitPause(step);
-        // Short steps while the wait is about one holder's turn (two writers
-        // taking turns lose no time between them), then longer ones.
-        step = std::min(step * 2, waited < kTurnWait ? std::chrono::microseconds(100)
-                                                     : std::chrono::microseconds(1000));
+        step = std::min(step * 2, std::chrono::microseconds(1000));
     }
 }
 
 bool CdxFile::WaiterPresent() const { return dbf::LockedByOther(fd_, F_WRLCK, kIndexWaiting); }
-
-bool CdxFile::TurnOver(std::chrono::steady_clock::time_point now) const { return now - heldSince_ >= kMinTurn; }
 
 bool CdxFile::WaiterSeen(std::chrono::steady_clock::time_point now)
 {

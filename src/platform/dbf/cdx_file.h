@@ -391,8 +391,6 @@ private:
     // The same, looked at no more often than every few hundred microseconds
     // (false in between).
     bool WaiterSeen(std::chrono::steady_clock::time_point now);
-    // This process held the lock for a whole turn.
-    bool TurnOver(std::chrono::steady_clock::time_point now) const;
     bool HasUnflushedChanges() const;
     void FlushShared();
     // Writes pending pages, the free list and headers (Flush's work).

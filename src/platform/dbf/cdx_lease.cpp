@@ -50,9 +50,6 @@ constexpr auto kWatchStep = std::chrono::milliseconds(1);
 // A held lock no access used for this long is given back: other processes
 // see the changes without having to ask.
 constexpr auto kIdleRelease = std::chrono::milliseconds(50);
-// A held lock no access used for this long counts as no longer in use when
-// another process waits for it.
-constexpr auto kUnusedSince = std::chrono::milliseconds(2);
 
 struct State {
     std::vector<CdxFile*> held;  // under the engine lock
@@ -138,13 +135,8 @@ void LeaseRegistry::Watch()
             // access runs then.
             const dbf::EngineLock lock;
             const auto now = std::chrono::steady_clock::now();
-            // A waiting process gets the lock here once the program stopped
-            // using it or its turn is over; while the program keeps using it,
-            // its next access hands it over after the turn.
-            ReleaseUnused([&](CdxFile& file) {
-                return now - file.lastUse_ >= kIdleRelease ||
-                       ((now - file.lastUse_ >= kUnusedSince || file.TurnOver(now)) && file.WaiterPresent());
-            });
+            ReleaseUnused(
+                [&](CdxFile& file) { return now - file.lastUse_ >= kIdleRelease || file.WaiterPresent(); });
         } catch (...) {
             std::this_thread::sleep_for(kIdleRelease);
         }
