@@ -91,12 +91,12 @@ public:
     bool ReadRecord(std::uint32_t recno, char* out, std::string& error);
     // Reads `count` records from `first` on into `out` in one go.
     bool ReadRecords(std::uint32_t first, std::uint32_t count, char* out, std::string& error);
-    // Calls `visit` for records 1..count in order (each image valid during
-    // the call only), reading the file as a whole rather than record by record.
     // Maps records 1..count as far as they are on disk, so ReadRecord copies
     // them from memory instead of reading each from the file (for a series
     // of single reads). False when they cannot be mapped.
     bool MapRecords(std::uint32_t count, bool populate = false);
+    // Calls `visit` for records 1..count in order (each image valid during
+    // the call only), reading the file as a whole rather than record by record.
     bool ScanRecords(std::uint32_t count,
                      const std::function<void(std::uint32_t, const char*)>& visit,
                      std::string& error);
