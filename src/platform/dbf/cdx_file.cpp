@@ -70,6 +70,9 @@ constexpr auto kHandOverGrace = std::chrono::milliseconds(5);
 // How long a held lock stays held while another process waits, when the
 // holder keeps using it: a turn long enough to batch a run of changes.
 constexpr auto kMinTurn = std::chrono::milliseconds(4);
+// How often a holder past its turn looks for the waiting mark (a system call)
+// between accesses: a run of changes does not pay for a look each time.
+constexpr auto kWaiterLookEvery = std::chrono::microseconds(250);
 
 bool IndexLock(int fd, short type) { return dbf::LockByte(fd, type, kIndexLock); }
 
@@ -103,7 +106,7 @@ void CdxFile::BeginAccess()
             // Another process waits: after a turn of this one, it gets the
             // lock with what this process changed written. (Only between
             // the engine's accesses: within one, every file it uses stays.)
-            if (LeaseRegistry::ActiveAccesses() > 0 || now - heldSince_ < kMinTurn || !WaiterPresent()) {
+            if (LeaseRegistry::ActiveAccesses() > 0 || now - heldSince_ < kMinTurn || !WaiterSeen(now)) {
                 ++accessDepth_;
                 LeaseRegistry::AccessBegins();
                 return;
@@ -186,6 +189,14 @@ void CdxFile::AcquireIndexLock(bool handedOver)
 }
 
 bool CdxFile::WaiterPresent() const { return dbf::LockedByOther(fd_, F_WRLCK, kIndexWaiting); }
+
+bool CdxFile::WaiterSeen(std::chrono::steady_clock::time_point now)
+{
+    if (now - waiterLookedAt_ < kWaiterLookEvery)
+        return false;
+    waiterLookedAt_ = now;
+    return WaiterPresent();
+}
 
 void CdxFile::EndAccess()
 {

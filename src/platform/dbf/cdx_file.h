@@ -388,6 +388,9 @@ private:
     // wait's limit passes or its observer stops it.
     void AcquireIndexLock(bool handedOver);
     bool WaiterPresent() const;
+    // The same, looked at no more often than every few hundred microseconds
+    // (false in between).
+    bool WaiterSeen(std::chrono::steady_clock::time_point now);
     bool HasUnflushedChanges() const;
     void FlushShared();
     // Writes pending pages, the free list and headers (Flush's work).
@@ -501,6 +504,7 @@ private:
     bool held_ = false;              // the lock is kept across accesses
     std::chrono::steady_clock::time_point heldSince_{};  // start of this turn
     std::chrono::steady_clock::time_point lastUse_{};    // end of the last access
+    std::chrono::steady_clock::time_point waiterLookedAt_{};
     LeaseOwner* leaseOwner_ = nullptr;
 };
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -317,6 +318,12 @@ bool DbfTable::ReadRecord(std::uint32_t recno, char* out, std::string& error)
         return true;
     }
     std::uint64_t offset = header_.headerLength + std::uint64_t(recno - 1) * header_.recordLength;
+    // A record the scans' mapping covers is copied from it: the same bytes
+    // (writes through the descriptor show in it) without a system call.
+    if (map_ && offset + header_.recordLength <= mapLength_) {
+        std::memcpy(out, static_cast<const char*>(map_) + offset, header_.recordLength);
+        return true;
+    }
     if (!ReadAt(fd_.get(), out, header_.recordLength, offset)) {
         error = "Satz " + std::to_string(recno) + " lässt sich nicht lesen";
         return false;
@@ -351,6 +358,24 @@ void DbfTable::DropMap()
     mapLength_ = 0;
 }
 
+bool DbfTable::MapRecords(std::uint32_t count, bool populate)
+{
+    count = std::min(count, header_.recordCount);
+    // The record kept in memory (and any after it) is not on disk yet.
+    if (tailRecno_ && tailRecno_ <= count) count = tailRecno_ - 1;
+    const std::uint64_t length = header_.headerLength + std::uint64_t(count) * header_.recordLength;
+    if (count == 0 || (map_ && mapLength_ >= length)) return count > 0;
+    // The mapping stays for the next scan or series of reads (index builds
+    // come in series); writes through the descriptor show in it at once.
+    if (std::int64_t(length) > FileSize(fd_.get())) return false;
+    DropMap();
+    void* map = ::mmap(nullptr, length, PROT_READ, MAP_SHARED | (populate ? MAP_POPULATE : 0), fd_.get(), 0);
+    if (map == MAP_FAILED) return false;
+    map_ = map;
+    mapLength_ = length;
+    return true;
+}
+
 bool DbfTable::ScanRecords(std::uint32_t count,
                            const std::function<void(std::uint32_t, const char*)>& visit,
                            std::string& error)
@@ -361,19 +386,8 @@ bool DbfTable::ScanRecords(std::uint32_t count,
     // record kept in memory (and any after it) is read on its own.
     std::uint32_t onDisk = count;
     if (tailRecno_ && tailRecno_ <= count) onDisk = tailRecno_ - 1;
-    std::uint64_t length = header_.headerLength + std::uint64_t(onDisk) * size;
-    // The mapping stays for the next scan (index builds come in series);
-    // writes through the descriptor show in it at once.
-    if (onDisk && (!map_ || mapLength_ < length) && std::int64_t(length) <= FileSize(fd_.get())) {
-        DropMap();
-        void* map = ::mmap(nullptr, length, PROT_READ, MAP_SHARED | MAP_POPULATE, fd_.get(), 0);
-        if (map != MAP_FAILED) {
-            map_ = map;
-            mapLength_ = length;
-        }
-    }
     std::uint32_t r = 1;
-    if (onDisk && map_ && mapLength_ >= length) {
+    if (onDisk && MapRecords(onDisk, true)) {
         const char* base = static_cast<const char*>(map_) + header_.headerLength;
         for (; r <= onDisk; ++r) visit(r, base + std::size_t(r - 1) * size);
     }
@@ -413,15 +427,17 @@ bool DbfTable::WriteRecord(std::uint32_t recno, char* image, const TableClient* 
     // processes writing one record cannot leave keys of both behind.
     auto write = [&] {
         if (!exclusive_ && base) {
-            std::vector<char> now(header_.recordLength);
+            // The record as it is on disk now is also the old image the
+            // write replaces: read once.
+            scratch_.resize(header_.recordLength);
             std::uint64_t at = header_.headerLength + std::uint64_t(recno - 1) * header_.recordLength;
-            if (!ReadAt(fd_.get(), now.data(), now.size(), at)) {
+            if (!ReadAt(fd_.get(), scratch_.data(), scratch_.size(), at)) {
                 error = "Satz " + std::to_string(recno) + " lässt sich nicht lesen";
                 return false;
             }
-            for (std::size_t i = 0; i < now.size(); ++i)
-                if (base[i] != image[i]) now[i] = image[i];
-            std::copy(now.begin(), now.end(), image);
+            for (std::size_t i = 0; i < scratch_.size(); ++i)
+                if (base[i] == image[i]) image[i] = scratch_[i];
+            return WriteRecordImage(recno, image, writer, error, true);
         }
         return WriteRecordImage(recno, image, writer, error);
     };
@@ -440,11 +456,11 @@ bool DbfTable::WriteRecord(std::uint32_t recno, char* image, const TableClient* 
 }
 
 bool DbfTable::WriteRecordImage(std::uint32_t recno, const char* image, const TableClient* writer,
-                                std::string& error)
+                                std::string& error, bool oldInScratch)
 {
     std::uint64_t offset = header_.headerLength + std::uint64_t(recno - 1) * header_.recordLength;
-    const char* old = nullptr;
-    if (!observers_.empty()) {
+    const char* old = oldInScratch ? scratch_.data() : nullptr;
+    if (!old && !observers_.empty()) {
         scratch_.resize(header_.recordLength);
         if (ReadAt(fd_.get(), scratch_.data(), scratch_.size(), offset)) old = scratch_.data();
     }

@@ -91,6 +91,10 @@ public:
     bool ReadRecord(std::uint32_t recno, char* out, std::string& error);
     // Reads `count` records from `first` on into `out` in one go.
     bool ReadRecords(std::uint32_t first, std::uint32_t count, char* out, std::string& error);
+    // Maps records 1..count as far as they are on disk, so ReadRecord copies
+    // them from memory instead of reading each from the file (for a series
+    // of single reads). False when they cannot be mapped.
+    bool MapRecords(std::uint32_t count, bool populate = false);
     // Calls `visit` for records 1..count in order (each image valid during
     // the call only), reading the file as a whole rather than record by record.
     bool ScanRecords(std::uint32_t count,
@@ -215,9 +219,11 @@ private:
     // The index files' dirty marks, before the table changes.
     bool IndexesMarkChanging(std::string& error);
     bool AppendShared(const char* image, std::uint32_t& recno, std::string& error);
+    // `oldInScratch`: scratch_ holds the record as it is on disk (else it is
+    // read when observers or the indexes need it).
     bool WriteRecordImage(std::uint32_t recno, const char* image, const TableClient* writer,
-                          std::string& error);
-    // The file mapped for reading by ScanRecords (null: none).
+                          std::string& error, bool oldInScratch = false);
+    // The file mapped for reading by ScanRecords and MapRecords (null: none).
     void* map_ = nullptr;
     std::uint64_t mapLength_ = 0;
     void DropMap();

@@ -94,6 +94,26 @@ __attribute__((target_clones("popcnt", "default"))) void QueryBitmap::Recount() 
     countKnown_ = true;
 }
 
+__attribute__((target_clones("popcnt", "default"))) std::uint32_t
+QueryBitmap::CountAnd(const QueryBitmap& other) const
+{
+    std::uint32_t n = 0;
+    for (std::size_t i = 0; i < words_.size() && i < other.words_.size(); ++i)
+        n += static_cast<std::uint32_t>(__builtin_popcountll(words_[i] & other.words_[i]));
+    return n;
+}
+
+__attribute__((target_clones("popcnt", "default"))) std::uint32_t
+QueryBitmap::CountOr(const QueryBitmap& other) const
+{
+    std::uint32_t n = 0;
+    for (std::size_t i = 0; i < words_.size(); ++i)
+        n += static_cast<std::uint32_t>(
+            __builtin_popcountll(words_[i] | (i < other.words_.size() ? other.words_[i] : 0)));
+    // (Bits past the size are zero in both.)
+    return n;
+}
+
 void QueryBitmap::AndWith(const QueryBitmap& other)
 {
     for (std::size_t i = 0; i < words_.size(); ++i)

@@ -324,13 +324,12 @@ IndexAnswer AnswerFromIndexes(DbfTable& table, const std::vector<OpenTag>& tags,
     Part answer = planner.Answer(condition);
     // Every record that is not certainly not true: the certainly true ones
     // and those to evaluate.
-    QueryBitmap known = answer.isTrue;
-    known.OrWith(answer.notTrue);
-    if (known.First() == 0 && count > 0)
+    const std::uint32_t known = answer.isTrue.CountOr(answer.notTrue);
+    if (known == 0 && count > 0)
         return IndexAnswer::None;
     bits = std::move(answer.notTrue);
     bits.Invert();
-    return known.Count() == count ? IndexAnswer::Exact : IndexAnswer::Candidates;
+    return known == count ? IndexAnswer::Exact : IndexAnswer::Candidates;
 }
 
 }  // namespace dbf

@@ -257,6 +257,9 @@ bool WorkArea::KeepPassing(dbfexpr::Expression& expression, dbfexpr::QueryBitmap
     };
     // A few candidates are read one by one, many in one pass over the file.
     if (bits.Count() < bits.Size() / 16) {
+        // Through the table's mapping when it can have one: no system call
+        // per record.
+        table_->MapRecords(bits.Size());
         for (std::uint32_t r = bits.First(); r != 0; r = bits.Next(r)) {
             if (!table_->ReadRecord(r, scratch_.data(), error)) return false;
             check(r, scratch_.data());
@@ -449,6 +452,9 @@ bool WorkArea::ClearDeleted(dbfexpr::QueryBitmap& bits, const IndexTag*& by)
     if (ClearDeletedByTag(bits, by)) return true;
     std::string error;
     if (bits.Count() < bits.Size() / 16) {
+        // Through the table's mapping when it can have one: no system call
+        // per record.
+        table_->MapRecords(bits.Size());
         for (std::uint32_t r = bits.First(); r != 0; r = bits.Next(r))
             if (!LoadScratch(r) || scratch_[0] == '*') bits.Clear(r);
         return true;
@@ -458,9 +464,8 @@ bool WorkArea::ClearDeleted(dbfexpr::QueryBitmap& bits, const IndexTag*& by)
         error);
 }
 
-const dbfexpr::QueryBitmap& WorkArea::PassingRecords()
+const dbfexpr::QueryBitmap& WorkArea::PassingRecords(std::uint32_t records)
 {
-    const std::uint32_t records = RecCount();
     PassingCache& c = passing_;
     const std::uint64_t generation = table_->Indexes().generation();
     if (c.valid && c.changes == table_->changeCount() && c.query == queryVersion_ &&
@@ -484,9 +489,9 @@ const dbfexpr::QueryBitmap& WorkArea::PassingRecords()
     return c.bits;
 }
 
-bool WorkArea::CountFromBits(std::uint32_t& count)
+bool WorkArea::CountFromBits(std::uint32_t records, std::uint32_t& count)
 {
-    const dbfexpr::QueryBitmap& passing = PassingRecords();
+    const dbfexpr::QueryBitmap& passing = PassingRecords(records);
     if (!tagOrder_) {
         count = passing.Count();
         return true;
@@ -498,14 +503,12 @@ bool WorkArea::CountFromBits(std::uint32_t& count)
         return true;
     }
     const dbfexpr::QueryBitmap* entries = nullptr;
-    if (!tag || !TagEntriesOf(*table_, *tagOrder_->file(), *tag, RecCount(), entries)) return false;
+    if (!tag || !TagEntriesOf(*table_, *tagOrder_->file(), *tag, records, entries)) return false;
     if (!entries) {
         count = passing.Count();
         return true;
     }
-    dbfexpr::QueryBitmap held = passing;
-    held.AndWith(*entries);
-    count = held.Count();
+    count = passing.CountAnd(*entries);
     return true;
 }
 
@@ -514,10 +517,10 @@ std::uint32_t WorkArea::VisibleCount()
     const VisibilityState state = Visibility();
     if (countCache_.state == state) return countCache_.count;
     std::uint32_t count = 0;
-    if (!CountFromBits(count)) {
+    if (!CountFromBits(state.records, count)) {
         // A scope (or an unreadable tag): the order is walked, each record
         // tested by its bit.
-        const dbfexpr::QueryBitmap& passing = PassingRecords();
+        const dbfexpr::QueryBitmap& passing = PassingRecords(state.records);
         count = 0;
         for (std::uint32_t r = order_->First(); r != 0; r = order_->Next(r))
             if (passing.Test(r)) ++count;
@@ -548,11 +551,11 @@ bool WorkArea::UseSparseOrder()
     sparse_.state = state;
     sparse_.generation = generation;
     sparse_.valid = true;
-    const dbfexpr::QueryBitmap& passing = PassingRecords();
+    const dbfexpr::QueryBitmap& passing = PassingRecords(state.records);
     if (passing.Count() > Settings().sparseOrderLimit) return false;
     IndexTag* tag = tagOrder_->Tag();
     const dbfexpr::QueryBitmap* entries = nullptr;
-    if (!tag || !TagEntriesOf(*table_, *tagOrder_->file(), *tag, RecCount(), entries)) return false;
+    if (!tag || !TagEntriesOf(*table_, *tagOrder_->file(), *tag, state.records, entries)) return false;
     std::vector<std::string> keys;
     std::string key;
     for (std::uint32_t r = passing.First(); r != 0; r = passing.Next(r)) {
@@ -609,7 +612,7 @@ std::uint32_t WorkArea::OrderPosition()
         return member == records.end() ? 0 : std::uint32_t(member - records.begin()) + 1;
     }
     const VisibilityState state = Visibility();
-    const dbfexpr::QueryBitmap& passing = PassingRecords();
+    const dbfexpr::QueryBitmap& passing = PassingRecords(state.records);
     auto remember = [&](std::uint32_t position) {
         positionCache_ = {state, recno_, position};
         return position;

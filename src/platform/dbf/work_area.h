@@ -100,7 +100,9 @@ public:
     // The records the query and the deleted setting let through, order and
     // scope aside; remembered until the table, the query or the deleted
     // setting changes.
-    const dbfexpr::QueryBitmap& PassingRecords();
+    const dbfexpr::QueryBitmap& PassingRecords() { return PassingRecords(RecCount()); }
+    // The same for `records`, the record count just read (by Visibility).
+    const dbfexpr::QueryBitmap& PassingRecords(std::uint32_t records);
     // Compiles an expression against the table's fields.
     std::unique_ptr<dbfexpr::Expression> Compile(const std::string& text, std::string& error);
     dbfexpr::ExprContext Context();
@@ -128,7 +130,7 @@ private:
     // The passing records the current order holds, counted from the bits
     // (no scope: the tag's entries are known); false when only a walk of
     // the order can tell.
-    bool CountFromBits(std::uint32_t& count);
+    bool CountFromBits(std::uint32_t records, std::uint32_t& count);
     // A query that lets few records through, in a tag order without scope:
     // its records are sorted by their keys once, so moves, the count and
     // the position need no walk of the tag. False when it does not apply.

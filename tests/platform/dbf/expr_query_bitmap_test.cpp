@@ -169,3 +169,32 @@ TEST(QueryBitmap, SetOperationsMatchTheReference)
         ExpectMatches(a, ra);
     }
 }
+
+// The counts of both and of either agree with the reference, also for an
+// inverted bitmap (whose bits past the size must not count).
+TEST(QueryBitmap, CountsOfBothAndEitherMatchTheReference)
+{
+    for (std::uint32_t size : {1u, 63u, 64u, 65u, 200u}) {
+        SCOPED_TRACE(size);
+        std::mt19937 rng(size * 7 + 5);
+        QueryBitmap a(size), b(size);
+        std::vector<bool> ra(size + 1, false), rb(size + 1, false);
+        for (std::uint32_t r = 1; r <= size; ++r) {
+            if (rng() % 3 == 0) { a.Set(r); ra[r] = true; }
+            if (rng() % 2 == 0) { b.Set(r); rb[r] = true; }
+        }
+        for (int round = 0; round < 2; ++round) {
+            std::uint32_t both = 0, either = 0;
+            for (std::uint32_t r = 1; r <= size; ++r) {
+                both += ra[r] && rb[r];
+                either += ra[r] || rb[r];
+            }
+            EXPECT_EQ(a.CountAnd(b), both);
+            EXPECT_EQ(b.CountAnd(a), both);
+            EXPECT_EQ(a.CountOr(b), either);
+            EXPECT_EQ(b.CountOr(a), either);
+            a.Invert();
+            for (std::uint32_t r = 1; r <= size; ++r) ra[r] = !ra[r];
+        }
+    }
+}
