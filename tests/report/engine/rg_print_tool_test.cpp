@@ -300,6 +300,11 @@ protected:
         dataAware(sum, "Bytes");
         sum->SetDBCalcType(dcSum);
 
+        auto* code = new TrgBarCode(&form);
+        place(code, summary, 70000, 0, 90000, 15000);
+        code->SetBarCodeType(bcCode39);
+        code->SetData(QStringLiteral("KOPF-1"));
+
         auto* page = new TrgCalc(&form);
         place(page, footer, 0, 2000, 60000, 5000);
         page->SetCalcType(ctPageSetDesc);
@@ -358,6 +363,11 @@ TEST_F(ComponentTemplateToolTest, ATemplateOfManyComponentClassesPrintsEachOfThe
     const int pages = int(text.split(QChar('\f'), Qt::SkipEmptyParts).size());
     EXPECT_TRUE(text.contains(QStringLiteral("Page %1 of %1").arg(pages))) << text.toStdString();
 
+    {
+        QTemporaryDir scanDir;
+        const QSet<QString> codes = rgtest::ScanPdf(scanDir.path(), pdf);
+        EXPECT_TRUE(codes.contains(QStringLiteral("CODE-39:KOPF-1"))) << QStringList(codes.values()).join(' ').toStdString();
+    }
     // Pictures: the header's on every page.
     const QStringList images = rgtest::ToolOutput(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf})
                                    .split(QChar('\n'), Qt::SkipEmptyParts);
