@@ -188,7 +188,9 @@ void TrgDBImage::LoadPicture()
     }
     if (pipeline && !DataField().isEmpty() && pipeline->IsActive() &&
         (pipeline->PipelineState() & tsNoRecords) == 0) {
-        if (type == dtBLOB || type == dtGraphic) {
+        // A memo field holds the picture bytes in album tables, so it is
+        // read like a BLOB field.
+        if (type == dtBLOB || type == dtGraphic || type == dtMemo) {
             TBlobField* field = pipeline->GetFieldAsObject(DataField());
             rgLoadReportPicture(field ? field->AsBytes() : QByteArray(), *Picture());
         }

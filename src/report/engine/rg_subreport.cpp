@@ -111,6 +111,11 @@ void TrgSubReport::SetBand(TrgBand* Value)
     if (TrgCustomEngine* engine = ParentEngine())
         engine->RemovePageHandOver(this);
     TrgStretchable::SetBand(Value);
+    // A child report grows with its content, as in a band of its own; in a
+    // band of fixed height it would only get its box, too small for its
+    // bands, and print nothing.
+    if (Value && !Loading() && Stretch() && Value->PrintHeight() == phStatic)
+        Value->SetPrintHeight(phDynamic);
     TrgCustomReport* parent = TrgStretchable::Report();
     if (!parent || Loading() || child_->GetBandCount() > 0)
         return;

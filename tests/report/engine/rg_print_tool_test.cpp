@@ -13,11 +13,14 @@
 #include <functional>
 #include <memory>
 
+#include "../output/barcode_scan.h"
 #include "../output/pdf_tools.h"
 #include "album_layout.h"
 #include "bridge_test.h"
 #include "engine_fixtures.h"
 #include "platform/dbf/dbe.h"
+#include "report/engine/rg_barcode_components.h"
+#include "report/engine/rg_bands.h"
 #include "report/engine/rg_calc.h"
 #include "report/engine/rg_calculated_text.h"
 #include "report/engine/rg_image.h"
@@ -25,6 +28,7 @@
 #include "report/engine/rg_region.h"
 #include "report/engine/rg_rich_text.h"
 #include "report/engine/rg_shapes.h"
+#include "report/engine/rg_subreport.h"
 #include "report/engine/rg_component_registry.h"
 #include "report/engine/rg_data_text.h"
 #include "report/engine/rg_template.h"
@@ -296,6 +300,11 @@ protected:
         dataAware(sum, "Bytes");
         sum->SetDBCalcType(dcSum);
 
+        auto* code = new TrgBarCode(&form);
+        place(code, summary, 70000, 0, 90000, 15000);
+        code->SetBarCodeType(bcCode39);
+        code->SetData(QStringLiteral("KOPF-1"));
+
         auto* page = new TrgCalc(&form);
         place(page, footer, 0, 2000, 60000, 5000);
         page->SetCalcType(ctPageSetDesc);
@@ -354,6 +363,11 @@ TEST_F(ComponentTemplateToolTest, ATemplateOfManyComponentClassesPrintsEachOfThe
     const int pages = int(text.split(QChar('\f'), Qt::SkipEmptyParts).size());
     EXPECT_TRUE(text.contains(QStringLiteral("Page %1 of %1").arg(pages))) << text.toStdString();
 
+    {
+        QTemporaryDir scanDir;
+        const QSet<QString> codes = rgtest::ScanPdf(scanDir.path(), pdf);
+        EXPECT_TRUE(codes.contains(QStringLiteral("CODE-39:KOPF-1"))) << QStringList(codes.values()).join(' ').toStdString();
+    }
     // Pictures: the header's on every page.
     const QStringList images = rgtest::ToolOutput(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf})
                                    .split(QChar('\n'), Qt::SkipEmptyParts);
@@ -383,6 +397,101 @@ TEST_F(ComponentTemplateToolTest, ATemplateOfManyComponentClassesPrintsEachOfThe
         frame += qGray(page.pixel(Pixel(40000), y)) < 128 ? 1 : 0;
     EXPECT_GE(frame, 1) << "no frame at the region's top";
     EXPECT_GT(qGray(page.pixel(Pixel(40000), Pixel(40000))), 200);
+}
+
+// A bar code, a data bar code, a data image and a subreport saved in a
+// text-form template and printed by the tool: the codes scanned from the
+// page, the record's picture counted and the child's title read back.
+TEST_F(ComponentTemplateToolTest, BarCodesADataImageAndASubReportFromATemplatePrint)
+{
+    if (const QString missing = rgtest::MissingScanTool(); !missing.isEmpty())
+        GTEST_SKIP() << missing.toStdString() << " is not installed (scripts/setup installs it)";
+    if (QStandardPaths::findExecutable(QStringLiteral("pdfimages")).isEmpty())
+        GTEST_SKIP() << "pdfimages is not installed (scripts/setup installs it)";
+    const QString picture = PicturePath(Qt::blue);
+    CreateAlbum(QStringLiteral("CODES.DBF"), 1, [&](int) {
+        dbe_Replace("Vorschau", DBE_REPL_FILEBLOB, picture.toLocal8Bit().constData());
+        dbe_Replace("Flags", DBE_REPL_TEXT, "SATZ-1");
+    });
+
+    TComponent form(nullptr);
+    form.Name = QStringLiteral("frmCodes");
+    auto* pipeline = new TListPipeline(&form, {QStringLiteral("ShortDesc")}, {});
+    pipeline->Name = QStringLiteral("plAlbum");
+    auto* report = new TrgReport(&form);
+    report->Name = QStringLiteral("rgReport1");
+    report->SetDataPipeline(pipeline);
+    auto* detail = new TrgDetailBand(&form);
+    detail->Name = QStringLiteral("bandDetail");
+    report->AddBand(detail);
+    detail->SetmmHeight(80000);
+    auto* summary = new TrgSummaryBand(&form);
+    summary->Name = QStringLiteral("bandSummary");
+    report->AddBand(summary);
+    summary->SetmmHeight(20000);
+
+    auto* code = new TrgBarCode(&form);
+    code->Name = QStringLiteral("codeFest");
+    code->SetBand(detail);
+    code->SetBarCodeType(bcCode39);
+    code->SetData(QStringLiteral("KOPF-1"));
+    code->SetmmBounds(0, 0, 90000, 15000);
+    auto* dataCode = new TrgDBBarCode(&form);
+    dataCode->Name = QStringLiteral("codeDaten");
+    dataCode->SetBand(detail);
+    dataCode->SetBarCodeType(bcCode39);
+    dataCode->SetDataPipeline(pipeline);
+    dataCode->SetDataField(QStringLiteral("Flags"));
+    dataCode->SetmmBounds(0, 20000, 90000, 15000);
+    auto* image = new TrgDBImage(&form);
+    image->Name = QStringLiteral("bildDaten");
+    image->SetBand(detail);
+    image->SetDataPipeline(pipeline);
+    image->SetDataField(QStringLiteral("Vorschau"));
+    image->SetmmBounds(100000, 0, 20000, 20000);
+
+    // The subreport's box is lower than its child's default bands: the
+    // summary band has to grow for the child.
+    auto* sub = new TrgSubReport(&form);
+    sub->Name = QStringLiteral("subKind");
+    sub->SetBand(summary);
+    sub->SetmmBounds(0, 0, 90000, 10000);
+    TrgReport* child = sub->Report();
+    // The child's own title band, made when it joined the report.
+    TrgBand* title = child->FindBand(bkTitle);
+    ASSERT_NE(title, nullptr);
+    auto* childLabel = new TrgLabel(&form);
+    childLabel->Name = QStringLiteral("labelKind");
+    childLabel->SetBand(title);
+    childLabel->SetmmBounds(0, 0, 60000, 6000);
+    childLabel->SetCaption(QStringLiteral("Kindertitel"));
+
+    const QString templateFile = Path("CODES.TXT.RTM");
+    TrgReportTemplate* tpl = rgReportTemplate(report);
+    tpl->SetFileName(templateFile);
+    tpl->Format = ftASCII;
+    tpl->SaveToFile();
+    delete report;
+
+    const QString pdf = Path("codes.pdf");
+    const auto run = rgtest::RunTool(QStringLiteral(REPORT_PRINT_TOOL),
+                                     {"--table", Path("CODES.DBF"), "--template", templateFile, "--device", "pdf",
+                                      "--out", pdf});
+    ASSERT_EQ(run.ExitCode, 0) << run.Output.toStdString();
+
+    QTemporaryDir scanDir;
+    const QSet<QString> codes = rgtest::ScanPdf(scanDir.path(), pdf);
+    EXPECT_TRUE(codes.contains(QStringLiteral("CODE-39:KOPF-1"))) << QStringList(codes.values()).join(' ').toStdString();
+    EXPECT_TRUE(codes.contains(QStringLiteral("CODE-39:SATZ-1")))
+        << QStringList(codes.values()).join(' ').toStdString();
+
+    const QStringList images = rgtest::ToolOutput(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf})
+                                   .split(QChar('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(images.size(), 3) << images.join('\n').toStdString();
+    EXPECT_TRUE(rgtest::Matches(images[2], QStringLiteral("^\\s*1\\s+\\d+\\s+image\\s+40\\s+30\\s")))
+        << images[2].toStdString();
+
+    EXPECT_TRUE(PdfText(pdf).contains(QStringLiteral("Kindertitel"))) << PdfText(pdf).toStdString();
 }
 
 }  // namespace
