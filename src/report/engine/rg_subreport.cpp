@@ -29,6 +29,12 @@ TrgSubReport::TrgSubReport(TComponent* AOwner) : TrgStretchable(AOwner), child_(
     SetStretch(true);
 }
 
+TrgChildReport::~TrgChildReport()
+{
+    if (subReport_)
+        subReport_->ForgetChildReport(this);
+}
+
 TrgSubReport::~TrgSubReport()
 {
     BeginDestroy();
@@ -36,6 +42,10 @@ TrgSubReport::~TrgSubReport()
     if (TrgCustomEngine* engine = ParentEngine())
         engine->RemovePageHandOver(this);
     SetDrillDownComponent(nullptr);
+    if (child_) {
+        child_->SetSubReport(nullptr);
+        child_.reset();
+    }
 }
 
 void TrgSubReport::AdoptChildReport(TrgChildReport* Child)

@@ -26,6 +26,9 @@ class TrgSubReport;
 class TrgChildReport : public TrgReport {
 public:
     explicit TrgChildReport(TComponent* AOwner) : TrgReport(AOwner) {}
+    // A child freed by someone else (a stream reader cleaning up after a
+    // failed load) leaves its subreport, which would free it again.
+    ~TrgChildReport() override;
     TrgSubReport* SubReport() const { return subReport_; }
     void SetSubReport(TrgSubReport* Value) { subReport_ = Value; }
     TrgCustomReport* GetMainReport() override;
@@ -46,6 +49,12 @@ public:
     void SetPrintBehavior(TrgPrintBehaviorType Value);
     // The child report, with its own bands, groups and pipeline.
     TrgChildReport* Report() const { return child_.get(); }
+    // Lets go of the child report without freeing it (it is being freed).
+    void ForgetChildReport(const TrgChildReport* Child)
+    {
+        if (child_.get() == Child)
+            (void)child_.release();
+    }
     // A section's pages are numbered from 1 (default); otherwise they carry
     // the parent's page numbers and page count. Only for pbSection.
     bool ResetPageNo() const { return resetPageNo_; }

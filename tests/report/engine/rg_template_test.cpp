@@ -384,6 +384,23 @@ TEST_F(TemplateTest, ASubreportIsSavedWithItsChildReportAndPrintsTheSameAfterLoa
         EXPECT_EQ(loaded->Report()->DataPipeline(), &kinder);
         EXPECT_EQ(PrintAll(), built);
     }
+
+    // A template cut off inside the child report fails to load: what the
+    // reader made of it goes again, and the loaded layout stays.
+    NoErrorDialog();
+    const QByteArray whole = ReadBytes(text);
+    const QString cut = dir.filePath(QStringLiteral("kinder_halb.rtm"));
+    WriteBytes(cut, whole.left(whole.indexOf("rgChildKinderDetailBand1") + 10));
+    EXPECT_THROW(Load(cut), Exception);
+    EXPECT_EQ(PrintAll(), built);
+    // So does one whose child names a pipeline the form does not have.
+    QByteArray unknownPipeline = whole;
+    ASSERT_TRUE(unknownPipeline.contains("plKinder"));
+    unknownPipeline.replace("plKinder", "plFehlt_");
+    const QString unknown = dir.filePath(QStringLiteral("kinder_fremd.rtm"));
+    WriteBytes(unknown, unknownPipeline);
+    EXPECT_THROW(Load(unknown), Exception);
+    EXPECT_EQ(PrintAll(), built);
     report.reset();
 }
 
