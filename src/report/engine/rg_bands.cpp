@@ -1,4 +1,5 @@
 #include "report/engine/rg_bands.h"
+#include "report/engine/rg_describe.h"
 
 #include <algorithm>
 #include <climits>
@@ -826,14 +827,8 @@ void TrgDetailBand::EndPrintPass()
 
 namespace {
 
-template <class F> auto Get(F f)
-{
-    return [f](const auto& o) { return (o.*f)(); };
-}
-template <class F> auto Put(F f)
-{
-    return [f](auto& o, auto v) { (o.*f)(v); };
-}
+using rgdescribe::Get;
+using rgdescribe::Put;
 
 void DescribeBandClasses()
 {

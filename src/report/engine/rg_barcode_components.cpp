@@ -1,4 +1,5 @@
 #include "report/engine/rg_barcode_components.h"
+#include "report/engine/rg_describe.h"
 
 #include "platform/stream/class_registry.h"
 #include "platform/stream/component_reader.h"
@@ -388,14 +389,8 @@ void TrgDBBarCode::PropertiesToDrawCommand(TrgDrawCommand* DrawCommand)
 
 namespace {
 
-template <class F> auto Get(F f)
-{
-    return [f](const auto& o) { return (o.*f)(); };
-}
-template <class F> auto Put(F f)
-{
-    return [f](auto& o, auto v) { (o.*f)(v); };
-}
+using rgdescribe::Get;
+using rgdescribe::Put;
 
 // The published properties of both bar codes; Data or DataField stands
 // where Data belongs.

@@ -1,4 +1,5 @@
 #include "report/engine/rg_data_text.h"
+#include "report/engine/rg_describe.h"
 
 #include "platform/stream/class_registry.h"
 #include "platform/stream/graphics_streaming.h"
@@ -193,14 +194,8 @@ void TrgDBText::RestoreCacheFields(const TrgCacheRecord& Record)
 
 namespace {
 
-template <class F> auto Get(F f)
-{
-    return [f](const auto& o) { return (o.*f)(); };
-}
-template <class F> auto Put(F f)
-{
-    return [f](auto& o, auto v) { (o.*f)(v); };
-}
+using rgdescribe::Get;
+using rgdescribe::Put;
 
 void DescribeDataTexts()
 {

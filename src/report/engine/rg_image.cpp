@@ -1,4 +1,5 @@
 #include "report/engine/rg_image.h"
+#include "report/engine/rg_describe.h"
 
 #include "platform/data/field.h"
 #include "platform/picture/picture_io.h"
@@ -221,14 +222,8 @@ void TrgDBImage::PipelineNotification(TrgDataPipeline* Pipeline, int Operation)
 
 namespace {
 
-template <class F> auto Get(F f)
-{
-    return [f](const auto& o) { return (o.*f)(); };
-}
-template <class F> auto Put(F f)
-{
-    return [f](auto& o, auto v) { (o.*f)(v); };
-}
+using rgdescribe::Get;
+using rgdescribe::Put;
 
 void DescribeImageClasses()
 {

@@ -1,4 +1,5 @@
 #include "report/engine/rg_region.h"
+#include "report/engine/rg_describe.h"
 
 #include <algorithm>
 
@@ -306,14 +307,8 @@ TrgRegion::TrgRegion(TComponent* AOwner) : TrgCustomRegion(AOwner) { SetCaption(
 
 namespace {
 
-template <class F> auto Get(F f)
-{
-    return [f](const auto& o) { return (o.*f)(); };
-}
-template <class F> auto Put(F f)
-{
-    return [f](auto& o, auto v) { (o.*f)(v); };
-}
+using rgdescribe::Get;
+using rgdescribe::Put;
 
 void DescribeRegion()
 {

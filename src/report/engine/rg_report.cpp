@@ -1,4 +1,5 @@
 #include "report/engine/rg_report.h"
+#include "report/engine/rg_describe.h"
 
 #include <algorithm>
 
@@ -419,22 +420,9 @@ void TrgReport::CancelGeneration()
 
 namespace {
 
-template <class F> auto Get(F f)
-{
-    return [f](const auto& o) { return (o.*f)(); };
-}
-template <class F> auto Put(F f)
-{
-    return [f](auto& o, auto v) { (o.*f)(v); };
-}
-
-const TEnumInfo* Enum(const char* TypeName, std::span<const char* const> Identifiers)
-{
-    QStringList identifiers;
-    for (const char* identifier : Identifiers)
-        identifiers << QString::fromLatin1(identifier);
-    return RegisterEnum(QString::fromLatin1(TypeName), identifiers);
-}
+using rgdescribe::Get;
+using rgdescribe::Put;
+using rgdescribe::Enum;
 
 void DescribeReportClasses()
 {

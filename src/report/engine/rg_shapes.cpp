@@ -1,4 +1,5 @@
 #include "report/engine/rg_shapes.h"
+#include "report/engine/rg_describe.h"
 
 #include <QtMath>
 
@@ -237,14 +238,8 @@ void TrgLine::ConvertFromVersion(int Version)
 
 namespace {
 
-template <class F> auto Get(F f)
-{
-    return [f](const auto& o) { return (o.*f)(); };
-}
-template <class F> auto Put(F f)
-{
-    return [f](auto& o, auto v) { (o.*f)(v); };
-}
+using rgdescribe::Get;
+using rgdescribe::Put;
 
 void DescribeGraphicClasses()
 {

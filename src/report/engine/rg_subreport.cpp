@@ -1,4 +1,5 @@
 #include "report/engine/rg_subreport.h"
+#include "report/engine/rg_describe.h"
 
 #include <algorithm>
 
@@ -526,14 +527,8 @@ void TrgSubReport::RestoreCacheFields(const TrgCacheRecord& Record)
 
 namespace {
 
-template <class F> auto Get(F f)
-{
-    return [f](const auto& o) { return (o.*f)(); };
-}
-template <class F> auto Put(F f)
-{
-    return [f](auto& o, auto v) { (o.*f)(v); };
-}
+using rgdescribe::Get;
+using rgdescribe::Put;
 
 void DescribeSubReportClasses()
 {

@@ -1,4 +1,5 @@
 #include "report/engine/rg_text_components.h"
+#include "report/engine/rg_describe.h"
 
 #include <QStringList>
 
@@ -254,14 +255,8 @@ void TrgLabel::Rename(const QString& NewName)
 namespace {
 
 // Property access through the classes' own readers and writers.
-template <class F> auto Get(F f)
-{
-    return [f](const auto& o) { return (o.*f)(); };
-}
-template <class F> auto Put(F f)
-{
-    return [f](auto& o, auto v) { (o.*f)(v); };
-}
+using rgdescribe::Get;
+using rgdescribe::Put;
 
 void DescribeTextClasses()
 {
