@@ -131,6 +131,30 @@ protected:
         f.EditZielDir->SetText(Win(dir / ziel));
     }
 
+    // Moves the pictures only (no entries) of all shown entries into the
+    // folder ziel (or the Windows-form folder zielDir when given), with
+    // nothing asked on the way; checks the run's counts and gives the
+    // closing message.
+    std::string BilderVerschieben(const std::string& ziel, int kopiert, int uebersprungen, const QString& zielDir = {})
+    {
+        std::string closing;
+        TPromptScript script;
+        script.Modal<TBilderKopierenForm>([&](TBilderKopierenForm& f) {
+            Einstellen(f, true, f.RadioButtonNurBilderKopieren, ziel);
+            if (!zielDir.isEmpty())
+                f.EditZielDir->SetText(zielDir);
+            TPromptScript inner;
+            QString text;
+            inner.Modal(NachrichtOk(&text));
+            f.BitBtnKopierenVerschieben->Click();
+            closing = text.toStdString();
+            EXPECT_EQ(f.BilderKopiert, kopiert);
+            EXPECT_EQ(f.Uebersprungen, uebersprungen);
+        });
+        form->BilderKopierenClick(nullptr);
+        return closing;
+    }
+
     // PFAD of every entry of the open album (deleted ones included), by record.
     std::map<uint32_t, std::pair<std::string, bool>> Eintraege(const fs::path& dbf)
     {
@@ -464,19 +488,7 @@ TEST_F(AlbumDialogeTest, PathsTheAlbumCannotHoldAreSkippedAndCounted)
 {
     QuelleAnlegen(3, 3);
     fs::create_directories(dir / "zie\u0142");
-    std::string closing;
-    TPromptScript script;
-    script.Modal<TBilderKopierenForm>([&](TBilderKopierenForm& f) {
-        Einstellen(f, true, f.RadioButtonNurBilderKopieren, "zie\u0142");
-        TPromptScript inner;
-        QString text;
-        inner.Modal(NachrichtOk(&text));
-        f.BitBtnKopierenVerschieben->Click();
-        closing = text.toStdString();
-        EXPECT_EQ(f.Uebersprungen, 3);
-        EXPECT_EQ(f.BilderKopiert, 0);
-    });
-    form->BilderKopierenClick(nullptr);
+    const std::string closing = BilderVerschieben("zie\u0142", 0, 3);
     EXPECT_NE(closing.find("0 Fehler, 3 übersprungen"), std::string::npos) << closing;
     EXPECT_TRUE(fs::is_empty(dir / "zie\u0142"));
     form->TableBilder->Close();
@@ -667,20 +679,7 @@ TEST_F(AlbumDateienTest, ARunSkipsEachPictureAlreadyInTheTargetFolder)
     form->DbeBilder->SetOrder(0);
     form->DbeBilder->Go(1);
     const std::string bild2 = Lesen(dir / "quelle" / "bild2.jpg");
-    std::string closing;
-    TPromptScript script;
-    script.Modal<TBilderKopierenForm>([&](TBilderKopierenForm& f) {
-        Einstellen(f, true, f.RadioButtonNurBilderKopieren, "ziel");
-        f.EditZielDir->SetText("D:\\");
-        TPromptScript inner;
-        QString text;
-        inner.Modal(NachrichtOk(&text));
-        f.BitBtnKopierenVerschieben->Click();
-        closing = text.toStdString();
-        EXPECT_EQ(f.BilderKopiert, 1);
-        EXPECT_EQ(f.Uebersprungen, 2);
-    });
-    form->BilderKopierenClick(nullptr);
+    const std::string closing = BilderVerschieben("ziel", 1, 2, "D:\\");
     EXPECT_NE(closing.find("0 Fehler, 2 übersprungen"), std::string::npos) << closing;
     EXPECT_FALSE(fs::exists(dir / "anders" / "bild1.jpg"));
     EXPECT_TRUE(fs::exists(dir / "quelle" / "bild1.jpg"));
@@ -771,19 +770,7 @@ TEST_F(AlbumDateienTest, APictureStaysWhenItsEntryCannotBeDeleted)
 TEST_F(AlbumDateienTest, MoveRefusesAnotherMediumAtTheLetter)
 {
     KarteAnlegen();
-    std::string closing;
-    TPromptScript script;
-    script.Modal<TBilderKopierenForm>([&](TBilderKopierenForm& f) {
-        Einstellen(f, true, f.RadioButtonNurBilderKopieren, "ziel");
-        TPromptScript inner;
-        QString text;
-        inner.Modal(NachrichtOk(&text));
-        f.BitBtnKopierenVerschieben->Click();
-        closing = text.toStdString();
-        EXPECT_EQ(f.BilderKopiert, 1);
-        EXPECT_EQ(f.Uebersprungen, 1);
-    });
-    form->BilderKopierenClick(nullptr);
+    const std::string closing = BilderVerschieben("ziel", 1, 1);
     EXPECT_NE(closing.find("0 Fehler, 1 übersprungen"), std::string::npos) << closing;
     EXPECT_EQ(Lesen(dir / "karte/DCIM/IMG_0001.JPG"), "Bild der Karte im Laufwerk");
     EXPECT_FALSE(fs::exists(dir / "ziel/IMG_0001.JPG"));
