@@ -207,12 +207,17 @@ TEST(PictureScanner, ABackendHangingInCancelHoldsNothingUp)
     ASSERT_TRUE(s.Open("test:0", err)) << err.Text.toStdString();
     ASSERT_TRUE(s.SetOption("read-limit", "yes", err));
     ASSERT_TRUE(s.SetOption("read-limit-size", "64", err));
+    // Each piece takes a while, so the caller is asked three times long
+    // before the picture could be complete, however loaded the machine is.
+    ASSERT_TRUE(s.SetOption("read-delay", "yes", err)) << err.Text.toStdString();
+    ASSERT_TRUE(s.SetOption("read-delay-duration", "10000", err)) << err.Text.toStdString();
     int asked = 0;
     TPicImage img;
     EXPECT_EQ(s.Scan(img, err, [&] { return ++asked >= 3; }), TScanSession::srFailed);
     EXPECT_TRUE(err.Text.contains("abgebrochen")) << err.Text.toStdString();
     EXPECT_GE(asked, 3);
     ASSERT_TRUE(s.SetOption("read-limit", "no", err)) << err.Text.toStdString();
+    ASSERT_TRUE(s.SetOption("read-delay", "no", err)) << err.Text.toStdString();
     EXPECT_EQ(s.Scan(img, err), TScanSession::srPicture) << err.Text.toStdString();
     s.Close();
     EXPECT_TRUE(HelpersEnd());
