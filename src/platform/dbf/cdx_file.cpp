@@ -203,8 +203,9 @@ void CdxFile::EndAccess()
     if (--accessDepth_ > 0)
         return;
     LeaseRegistry::AccessEnds();
-    const bool keep = shared_ && fd_ >= 0 && !readOnly_ && brokenReason_.empty() &&
-                      (HasUnflushedChanges() || (leaseOwner_ && leaseOwner_->HoldsPending()));
+    // Kept after reading too: the next access then needs no lock round and
+    // no version read while no other process asks for the lock.
+    const bool keep = shared_ && fd_ >= 0 && !readOnly_ && brokenReason_.empty();
     if (keep) {
         const auto now = std::chrono::steady_clock::now();
         if (!held_) {

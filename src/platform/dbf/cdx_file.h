@@ -305,10 +305,10 @@ public:
     // (the default) takes no lock and keeps the changes in memory until
     // Flush.
     //
-    // An access that changed something (or whose lease owner keeps keys
-    // waiting) keeps the lock after it ends: the file is "held", and the
-    // changes stay in memory as under exclusive use, so a run of appends
-    // writes each changed page once instead of after every change. A held
+    // An access keeps the lock after it ends: the file is "held". Changes
+    // stay in memory as under exclusive use, so a run of appends writes each
+    // changed page once instead of after every change, and a run of reads
+    // takes no lock and reads no version while it holds the lock. A held
     // lock is given back (pages and headers written first, version counted
     // up) by ReleaseLease: when another process waits for it (seen at the
     // next access, after a short turn of this one, or by a background
@@ -333,11 +333,10 @@ public:
     }
 
     // Whoever keeps work for this file outside it (the table's keys of an
-    // appended record that wait for its fields): a held lock is kept while
-    // it has some, and it is asked to hand them in before the lock goes.
+    // appended record that wait for its fields): it is asked to hand them in
+    // before a held lock goes.
     class LeaseOwner {
     public:
-        virtual bool HoldsPending() const = 0;
         // Puts what waits into the file's tags (runs within an access).
         virtual void SettleBeforeRelease() = 0;
         // In a child process after fork: the parent writes what waits.

@@ -56,6 +56,7 @@ struct State {
     int activeAccesses = 0;      // under the engine lock
     std::atomic<bool> anyHeld{false};
     bool watching = false;  // the thread runs (under the engine lock)
+    bool started = false;   // the thread is past its start (under sleepMutex)
     // The thread sleeps on these while nothing is held. (A child process
     // after fork makes them anew in place: the parent's may be locked.)
     std::mutex* sleepMutex = new std::mutex;
@@ -78,6 +79,11 @@ void LeaseRegistry::Held(CdxFile& file)
         dbf::WatchForks();
         s.watching = true;
         std::thread(&LeaseRegistry::Watch).detach();
+        // Until the new thread runs, it may hold the allocator's locks; a
+        // fork right after (which waits only for the engine lock) would give
+        // the child locks nobody gives back.
+        std::unique_lock<std::mutex> lock(*s.sleepMutex);
+        s.wake->wait(lock, [&] { return s.started; });
     }
     {
         std::lock_guard<std::mutex> lock(*s.sleepMutex);
@@ -122,6 +128,11 @@ void LeaseRegistry::ReleaseUnused(Wanted&& wanted)
 void LeaseRegistry::Watch()
 {
     State& s = S();
+    {
+        std::lock_guard<std::mutex> lock(*s.sleepMutex);
+        s.started = true;
+    }
+    s.wake->notify_all();
     for (;;) {
         // Nothing that goes wrong in one round may end the thread: the
         // locks it gives back would then stay with this process.
@@ -153,6 +164,7 @@ void LeaseRegistry::ForgetAfterFork()
     s.held.clear();
     s.anyHeld = false;
     s.watching = false;
+    s.started = false;
     new (s.sleepMutex) std::mutex;
     new (s.wake) std::condition_variable;
 }

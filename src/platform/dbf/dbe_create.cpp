@@ -183,9 +183,8 @@ int dbe_AppendFrom(const char* file, int mode, const char* condition)
     if (!source) return Fail(error);
     std::unique_ptr<dbfexpr::Expression> filter;
     if (condition && *condition) {
-        std::vector<dbfexpr::ExprField> fields = source->Indexes().Fields();
         dbfexpr::ExprError fault;
-        filter = dbfexpr::Expression::Compile(condition, fields, fault);
+        filter = dbfexpr::Expression::Compile(condition, source->Indexes().Fields(), fault);
         if (!filter || filter->Type() != dbfexpr::ExprType::Logical)
             return Fail(std::string("Bedingung \"") + condition + "\": " +
                         (filter ? "keine Bedingung" : dbfexpr::ExprErrorText(fault)));

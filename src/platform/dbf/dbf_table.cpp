@@ -288,9 +288,20 @@ std::uint32_t DbfTable::RecordCount()
 {
     if (!exclusive_) {
         // Another process may have appended: the header count is written
-        // after the records, so it never claims records not yet there.
+        // after the records, so it never claims records not yet there. The
+        // table's mapping of its file, when it has one, shows the count
+        // without a system call (writes through any descriptor show in it).
         unsigned char b[4];
-        if (ReadAt(fd_.get(), b, 4, 4)) {
+        bool read = map_ && mapLength_ >= 8;
+        if (read) {
+            const std::uint32_t word =
+                __atomic_load_n(reinterpret_cast<const std::uint32_t*>(static_cast<const char*>(map_) + 4),
+                                __ATOMIC_ACQUIRE);
+            std::memcpy(b, &word, sizeof b);
+        } else {
+            read = ReadAt(fd_.get(), b, 4, 4);
+        }
+        if (read) {
             std::uint32_t disk = std::uint32_t(b[0]) | (std::uint32_t(b[1]) << 8) |
                                  (std::uint32_t(b[2]) << 16) | (std::uint32_t(b[3]) << 24);
             if (disk > header_.recordCount) {

@@ -17,9 +17,8 @@ void QueryBitmap::Resize(std::uint32_t size, bool value)
     const std::uint32_t old = size_;
     if (size < old) {
         // Drop the bits that are cut off from the count first.
-        if (countKnown_)
-            for (std::uint32_t r = Next(size); r != 0; r = Next(r))
-                --count_;
+        for (std::uint32_t r = Next(size); r != 0; r = Next(r))
+            --count_;
         size_ = size;
         words_.resize((std::size_t{size} + 63) / 64);
         if (!words_.empty())
@@ -32,8 +31,7 @@ void QueryBitmap::Resize(std::uint32_t size, bool value)
         // Fill the rest of the old last word, then count the new records.
         for (std::uint32_t bit = old; bit < size && (bit & 63); ++bit)
             words_[bit >> 6] |= std::uint64_t{1} << (bit & 63);
-        if (countKnown_)
-            count_ += size - old;
+        count_ += size - old;
     }
     if (!words_.empty())
         ClearTail();
@@ -41,20 +39,16 @@ void QueryBitmap::Resize(std::uint32_t size, bool value)
 
 void QueryBitmap::SetAll()
 {
-    for (auto& w : words_)
-        w = ~std::uint64_t{0};
+    std::fill(words_.begin(), words_.end(), ~std::uint64_t{0});
     if (!words_.empty())
         ClearTail();
     count_ = size_;
-    countKnown_ = true;
 }
 
 void QueryBitmap::ClearAll()
 {
-    for (auto& w : words_)
-        w = 0;
+    std::fill(words_.begin(), words_.end(), std::uint64_t{0});
     count_ = 0;
-    countKnown_ = true;
 }
 
 void QueryBitmap::Set(std::uint32_t recNo)
@@ -65,8 +59,7 @@ void QueryBitmap::Set(std::uint32_t recNo)
     const std::uint64_t mask = std::uint64_t{1} << ((recNo - 1) & 63);
     if (!(w & mask)) {
         w |= mask;
-        if (countKnown_)
-            ++count_;
+        ++count_;
     }
 }
 
@@ -78,72 +71,89 @@ void QueryBitmap::Clear(std::uint32_t recNo)
     const std::uint64_t mask = std::uint64_t{1} << ((recNo - 1) & 63);
     if (w & mask) {
         w &= ~mask;
-        if (countKnown_)
-            --count_;
+        --count_;
     }
 }
 
-// With the processor's population count where it has one (chosen when the
-// program loads); the portable build would call a library routine per word.
-__attribute__((target_clones("popcnt", "default"))) void QueryBitmap::Recount() const
+// The loops below count with the processor's population count where it has
+// one: each public routine is built twice and the fitting one chosen when the
+// program loads (the portable build would call a library routine per word).
+template <typename Op>
+inline __attribute__((always_inline)) void QueryBitmap::Combine(const QueryBitmap& other, Op op)
 {
+    const std::size_t words = words_.size();
+    const std::size_t both = std::min(words, other.words_.size());
+    std::uint64_t* w = words_.data();
+    const std::uint64_t* o = other.words_.data();
     std::uint32_t n = 0;
-    for (const std::uint64_t w : words_)
-        n += static_cast<std::uint32_t>(__builtin_popcountll(w));
+    for (std::size_t i = 0; i < both; ++i) {
+        w[i] = op(w[i], o[i]);
+        n += static_cast<std::uint32_t>(__builtin_popcountll(w[i]));
+    }
+    for (std::size_t i = both; i < words; ++i) {
+        w[i] = op(w[i], std::uint64_t{0});
+        n += static_cast<std::uint32_t>(__builtin_popcountll(w[i]));
+    }
+    if ((size_ & 63) && words > 0) {
+        const std::uint64_t past = words_.back() & ~((std::uint64_t{1} << (size_ & 63)) - 1);
+        n -= static_cast<std::uint32_t>(__builtin_popcountll(past));
+        ClearTail();
+    }
     count_ = n;
-    countKnown_ = true;
 }
 
-__attribute__((target_clones("popcnt", "default"))) std::uint32_t
-QueryBitmap::CountAnd(const QueryBitmap& other) const
+#define LX_COUNTING __attribute__((target_clones("popcnt", "default")))
+
+LX_COUNTING std::uint32_t QueryBitmap::CountAnd(const QueryBitmap& other) const
 {
+    const std::size_t both = std::min(words_.size(), other.words_.size());
     std::uint32_t n = 0;
-    for (std::size_t i = 0; i < words_.size() && i < other.words_.size(); ++i)
+    for (std::size_t i = 0; i < both; ++i)
         n += static_cast<std::uint32_t>(__builtin_popcountll(words_[i] & other.words_[i]));
     return n;
 }
 
-__attribute__((target_clones("popcnt", "default"))) std::uint32_t
-QueryBitmap::CountOr(const QueryBitmap& other) const
+LX_COUNTING std::uint32_t QueryBitmap::CountOr(const QueryBitmap& other) const
 {
-    std::uint32_t n = 0;
-    for (std::size_t i = 0; i < words_.size(); ++i)
-        n += static_cast<std::uint32_t>(
-            __builtin_popcountll(words_[i] | (i < other.words_.size() ? other.words_[i] : 0)));
     // (Bits past the size are zero in both.)
+    const std::size_t both = std::min(words_.size(), other.words_.size());
+    std::uint32_t n = 0;
+    for (std::size_t i = 0; i < both; ++i)
+        n += static_cast<std::uint32_t>(__builtin_popcountll(words_[i] | other.words_[i]));
+    for (std::size_t i = both; i < words_.size(); ++i)
+        n += static_cast<std::uint32_t>(__builtin_popcountll(words_[i]));
     return n;
 }
 
-void QueryBitmap::AndWith(const QueryBitmap& other)
+LX_COUNTING void QueryBitmap::AndWith(const QueryBitmap& other)
 {
-    for (std::size_t i = 0; i < words_.size(); ++i)
-        words_[i] &= i < other.words_.size() ? other.words_[i] : 0;
-    countKnown_ = false;
+    Combine(other, [](std::uint64_t w, std::uint64_t o) { return w & o; });
 }
 
-void QueryBitmap::OrWith(const QueryBitmap& other)
+LX_COUNTING void QueryBitmap::OrWith(const QueryBitmap& other)
 {
-    for (std::size_t i = 0; i < words_.size() && i < other.words_.size(); ++i)
-        words_[i] |= other.words_[i];
-    if (!words_.empty())
-        ClearTail();
-    countKnown_ = false;
+    Combine(other, [](std::uint64_t w, std::uint64_t o) { return w | o; });
 }
 
-void QueryBitmap::AndNotWith(const QueryBitmap& other)
+LX_COUNTING void QueryBitmap::AndNotWith(const QueryBitmap& other)
 {
-    for (std::size_t i = 0; i < words_.size() && i < other.words_.size(); ++i)
-        words_[i] &= ~other.words_[i];
-    countKnown_ = false;
+    Combine(other, [](std::uint64_t w, std::uint64_t o) { return w & ~o; });
 }
 
-void QueryBitmap::OrWithBoth(const QueryBitmap& a, const QueryBitmap& b)
+LX_COUNTING void QueryBitmap::OrWithBoth(const QueryBitmap& a, const QueryBitmap& b)
 {
-    const std::size_t n = std::min({words_.size(), a.words_.size(), b.words_.size()});
-    for (std::size_t i = 0; i < n; ++i)
+    const std::size_t both = std::min({words_.size(), a.words_.size(), b.words_.size()});
+    std::uint32_t n = 0;
+    for (std::size_t i = 0; i < both; ++i) {
         words_[i] |= a.words_[i] & b.words_[i];
-    countKnown_ = false;
+        n += static_cast<std::uint32_t>(__builtin_popcountll(words_[i]));
+    }
+    for (std::size_t i = both; i < words_.size(); ++i)
+        n += static_cast<std::uint32_t>(__builtin_popcountll(words_[i]));
+    count_ = n;
 }
+
+#undef LX_COUNTING
 
 void QueryBitmap::Invert()
 {
@@ -151,8 +161,7 @@ void QueryBitmap::Invert()
         w = ~w;
     if (!words_.empty())
         ClearTail();
-    if (countKnown_)
-        count_ = size_ - count_;
+    count_ = size_ - count_;
 }
 
 std::uint32_t QueryBitmap::Next(std::uint32_t recNo) const

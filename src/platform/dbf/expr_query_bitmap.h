@@ -1,7 +1,8 @@
 // A bitmap over the record numbers 1..Size() of a table: the records that
 // pass the work area's query. Set, clear and test are O(1), the count is kept
-// as bits change, and Next/Prev find the neighbouring set bit a word (64
-// records) at a time, so walking a sparse query skips empty stretches fast.
+// as bits change (set operations count the words they write as they go), and
+// Next/Prev find the neighbouring set bit a word (64 records) at a time, so
+// walking a sparse query skips empty stretches fast.
 #pragma once
 
 #include <cstdint>
@@ -15,13 +16,7 @@ public:
     explicit QueryBitmap(std::uint32_t size, bool value = false) { Resize(size, value); }
 
     std::uint32_t Size() const { return size_; }
-    // Counted again (a word at a time) only after a set operation.
-    std::uint32_t Count() const
-    {
-        if (!countKnown_)
-            Recount();
-        return count_;
-    }
+    std::uint32_t Count() const { return count_; }
 
     // Changes the number of records; records added get `value`, records cut
     // off are dropped from the count.
@@ -42,7 +37,8 @@ public:
         return (words_[bit >> 6] >> (bit & 63)) & 1;
     }
 
-    // Set operations over bitmaps of the same size (a word at a time).
+    // Set operations over bitmaps of the same size (a word at a time; a
+    // shorter `other` counts as clear past its end).
     void AndWith(const QueryBitmap& other);
     void OrWith(const QueryBitmap& other);
     void AndNotWith(const QueryBitmap& other);
@@ -63,11 +59,13 @@ public:
 
 private:
     void ClearTail();  // keeps the bits past size_ in the last word zero
-    void Recount() const;
+    // words_[i] = op(words_[i], other's word or 0) for every word, the bits
+    // past size_ cleared and the result counted.
+    template <typename Op>
+    void Combine(const QueryBitmap& other, Op op);
     std::vector<std::uint64_t> words_;
     std::uint32_t size_ = 0;
-    mutable std::uint32_t count_ = 0;
-    mutable bool countKnown_ = true;
+    std::uint32_t count_ = 0;
 };
 
 }  // namespace dbfexpr

@@ -21,11 +21,43 @@ using dbfexpr::QueryBitmap;
 
 // What is known of one part for each record: certainly true, certainly
 // false (evaluated without failing), certainly not true (false, or failing).
-// Certainly false records are among the not-true ones. A record in none of
-// the sets must be evaluated.
-struct Part {
-    QueryBitmap isTrue, isFalse, notTrue;
-    explicit Part(std::uint32_t count) : isTrue(count), isFalse(count), notTrue(count) {}
+// Certainly false records are among the not-true ones, the true and the
+// not-true ones never meet. A record in none of the sets must be evaluated.
+// A part that cannot fail has no failing records: its not-true records are
+// its false ones, kept once (`notTrueIsFalse`) until the two differ.
+class Part {
+public:
+    // Nothing known.
+    explicit Part(std::uint32_t count) : isTrue(count), isFalse(count), notTrueIsFalse_(true) {}
+    // A part that cannot fail.
+    Part(QueryBitmap trueRecords, QueryBitmap falseRecords)
+        : isTrue(std::move(trueRecords)), isFalse(std::move(falseRecords)), notTrueIsFalse_(true)
+    {
+    }
+
+    QueryBitmap isTrue, isFalse;
+
+    const QueryBitmap& NotTrue() const { return notTrueIsFalse_ ? isFalse : notTrue_; }
+    // The not-true records to change on their own (isFalse may change next).
+    QueryBitmap& OwnNotTrue()
+    {
+        if (notTrueIsFalse_) {
+            notTrue_ = isFalse;
+            notTrueIsFalse_ = false;
+        }
+        return notTrue_;
+    }
+    // The not-true records are the false ones from now on.
+    void NotTrueIsFalse()
+    {
+        notTrue_ = QueryBitmap();
+        notTrueIsFalse_ = true;
+    }
+    QueryBitmap TakeNotTrue() { return notTrueIsFalse_ ? std::move(isFalse) : std::move(notTrue_); }
+
+private:
+    QueryBitmap notTrue_;
+    bool notTrueIsFalse_;
 };
 
 bool Relate(int c, ExprRel relation)
@@ -107,31 +139,33 @@ public:
             // When a leaves few records possible, reading them costs less
             // than walking b's keys (a wide date range, say): b is left to
             // the evaluation.
-            const std::uint32_t possible = count_ - a.notTrue.Count();
+            const std::uint32_t possible = count_ - a.NotTrue().Count();
             if (possible <= kFewToRead && possible < count_ / 16) {
                 a.isTrue.ClearAll();  // true only where b is: not known
                 return a;
             }
             const Part b = Answer(c.parts[1]);
+            QueryBitmap& notTrue = a.OwnNotTrue();
             a.isFalse.OrWithBoth(a.isTrue, b.isFalse);
             a.isTrue.AndWith(b.isTrue);
-            a.notTrue.OrWith(b.notTrue);
+            notTrue.OrWith(b.NotTrue());
             return a;
         }
         case ExprCondition::Kind::Or: {
             // a true: true; a false: b; a failing: failing.
             Part a = Answer(c.parts[0]);
             const Part b = Answer(c.parts[1]);
+            QueryBitmap& notTrue = a.OwnNotTrue();
             a.isTrue.OrWithBoth(a.isFalse, b.isTrue);
             a.isFalse.AndWith(b.isFalse);
-            a.notTrue.AndWith(b.notTrue);
+            notTrue.AndWith(b.NotTrue());
             return a;
         }
         case ExprCondition::Kind::Not: {
             // A failing part fails here too: only what was certain turns.
             Part a = Answer(c.parts[0]);
             std::swap(a.isTrue, a.isFalse);
-            a.notTrue = a.isFalse;
+            a.NotTrueIsFalse();
             return a;
         }
         case ExprCondition::Kind::Compare: return FromTags(c);
@@ -161,7 +195,7 @@ private:
                         return Walk(*open.tag, c, wanted == KeyFit::Folded, upper);
                     });
                     table_.Indexes().RebuildDeferred();
-                    if (part.isTrue.First() != 0 || part.notTrue.First() != 0 || count_ == 0)
+                    if (part.isTrue.Count() != 0 || part.NotTrue().Count() != 0 || count_ == 0)
                         return part;
                 } catch (const dbfcdx::CdxError& e) {
                     // A damaged file is made anew; this part is left to the records.
@@ -216,8 +250,9 @@ private:
         const bool byPrefix = !ordered && equality;
         const std::string prefix = byPrefix ? (character ? collation.Applied(probe) : probe) : std::string();
 
-        Part part(count_);
-        QueryBitmap& hits = exactKeys ? part.isTrue : part.notTrue;  // candidates: complemented below
+        // The entries found: true ones, or the candidates (all but them are
+        // false) when the keys cannot be turned back into values.
+        QueryBitmap hits(count_);
         dbfcdx::CdxCursor cursor;
         if (fromProbe)
             tag.SeekSoft(probe, cursor);
@@ -266,16 +301,12 @@ private:
         }
         // Records with an entry are false unless found (the subject cannot
         // fail); records without one are left to the evaluation.
-        if (const QueryBitmap* entries = TagEntries(indexTag, count_)) {
-            part.isFalse = *entries;
-        } else {
-            part.isFalse.SetAll();
-        }
-        part.isFalse.AndNotWith(hits);
+        const QueryBitmap* entries = TagEntries(indexTag, count_);
+        QueryBitmap isFalse = entries ? *entries : QueryBitmap(count_, true);
+        isFalse.AndNotWith(hits);
         if (!exactKeys)
             hits.ClearAll();
-        part.notTrue = part.isFalse;
-        return part;
+        return Part(std::move(hits), std::move(isFalse));
     }
 
     DbfTable& table_;
@@ -323,11 +354,11 @@ IndexAnswer AnswerFromIndexes(DbfTable& table, const std::vector<OpenTag>& tags,
     Planner planner(table, tags, count, exact);
     Part answer = planner.Answer(condition);
     // Every record that is not certainly not true: the certainly true ones
-    // and those to evaluate.
-    const std::uint32_t known = answer.isTrue.CountOr(answer.notTrue);
+    // and those to evaluate. (The true and not-true records never meet.)
+    const std::uint32_t known = answer.isTrue.Count() + answer.NotTrue().Count();
     if (known == 0 && count > 0)
         return IndexAnswer::None;
-    bits = std::move(answer.notTrue);
+    bits = answer.TakeNotTrue();
     bits.Invert();
     return known == count ? IndexAnswer::Exact : IndexAnswer::Candidates;
 }

@@ -80,12 +80,15 @@ bool TableIndexes::AllInAccess() const
     return true;
 }
 
-std::vector<dbfexpr::ExprField> TableIndexes::Fields() const
+const std::vector<dbfexpr::ExprField>& TableIndexes::Fields() const
 {
-    std::vector<dbfexpr::ExprField> fields;
-    for (const FieldDef& f : table_.fields())
-        fields.push_back({f.name, f.type, f.offset, f.width, f.decimals});
-    return fields;
+    // A table's fields stay as they were opened.
+    if (fields_.size() != table_.fields().size()) {
+        fields_.clear();
+        for (const FieldDef& f : table_.fields())
+            fields_.push_back({f.name, f.type, f.offset, f.width, f.decimals});
+    }
+    return fields_;
 }
 
 dbfexpr::ExprContext TableIndexes::Context(std::uint32_t recno)
@@ -111,7 +114,7 @@ dbfexpr::ExprContext TableIndexes::Context(std::uint32_t recno)
 
 bool TableIndexes::CompileTag(IndexTag& tag, std::string& error)
 {
-    std::vector<dbfexpr::ExprField> fields = Fields();
+    const std::vector<dbfexpr::ExprField>& fields = Fields();
     dbfexpr::ExprError e;
     dbfexpr::ExprCompileOptions options;
     options.dateFormat = dbfexpr::ExprDateFormat(Settings().date.format);

@@ -127,7 +127,8 @@ public:
     bool MakeKey(IndexTag& tag, const char* image, std::string& key);
     bool Passes(IndexTag& tag, const char* image);
     dbfexpr::ExprContext Context(std::uint32_t recno);
-    std::vector<dbfexpr::ExprField> Fields() const;
+    // The table's fields as expressions see them.
+    const std::vector<dbfexpr::ExprField>& Fields() const;
 
     // Counts every reload of tag lists: orders holding tag pointers look
     // their tag up again when it changed.
@@ -145,7 +146,6 @@ public:
     // CdxFile::LeaseOwner: under shared use an appended record's keys wait
     // (as under exclusive use) only while every index file is held, so no
     // other process can write the record or read the tags before they are in.
-    bool HoldsPending() const override { return pendingCount_ != 0; }
     void SettleBeforeRelease() override { Settle(); }
     void ForgetPending() override;
 
@@ -203,6 +203,7 @@ private:
     std::vector<AppendedFilter> appendedFilters_;
     std::size_t appendedFiltersUsed_ = 0;
     std::string key_, oldKey_, stored_;
+    mutable std::vector<dbfexpr::ExprField> fields_;  // Fields(), made at first use
 };
 
 // The engine's current sort-weight table as a CDX collation.

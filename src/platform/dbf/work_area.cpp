@@ -233,9 +233,8 @@ dbfexpr::ExprCompileOptions WorkArea::CompileOptions() const
 std::unique_ptr<dbfexpr::Expression> WorkArea::Compile(const std::string& text,
                                                       std::string& error)
 {
-    std::vector<dbfexpr::ExprField> fields = table_->Indexes().Fields();
     dbfexpr::ExprError e;
-    auto expression = dbfexpr::Expression::Compile(text, fields, e, CompileOptions());
+    auto expression = dbfexpr::Expression::Compile(text, table_->Indexes().Fields(), e, CompileOptions());
     if (!expression) error = "Ausdruck \"" + text + "\": " + dbfexpr::ExprErrorText(e);
     return expression;
 }
@@ -280,7 +279,7 @@ bool WorkArea::SetQueryExpression(const std::string& text, std::string& error)
         return false;
     }
     std::uint32_t count = table_->RecordCount();
-    dbfexpr::QueryBitmap bits(count);
+    dbfexpr::QueryBitmap bits;
     IndexAnswer answer = IndexAnswer::None;
     dbfexpr::ExprCondition condition;
     dbfexpr::ExprError ignored;
