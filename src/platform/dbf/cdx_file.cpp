@@ -67,9 +67,6 @@ constexpr off_t kIndexLock = off_t(1) << 40;
 constexpr off_t kIndexWaiting = kIndexLock + 1;
 // How long a process that gave the lock to a waiting one lets it go first.
 constexpr auto kHandOverGrace = std::chrono::milliseconds(5);
-// How long a held lock stays held while another process waits, when the
-// holder keeps using it: a turn long enough to batch a run of changes.
-constexpr auto kMinTurn = std::chrono::milliseconds(4);
 // How often a holder past its turn looks for the waiting mark (a system call)
 // between accesses: a run of changes does not pay for a look each time.
 constexpr auto kWaiterLookEvery = std::chrono::microseconds(250);
@@ -205,8 +202,7 @@ void CdxFile::EndAccess()
     LeaseRegistry::AccessEnds();
     // Kept after reading too: the next access then needs no lock round and
     // no version read while no other process asks for the lock.
-    const bool keep = shared_ && fd_ >= 0 && !readOnly_ && brokenReason_.empty();
-    if (keep) {
+    if (KeepsLockAfterAccess()) {
         const auto now = std::chrono::steady_clock::now();
         if (!held_) {
             held_ = true;

@@ -347,6 +347,9 @@ public:
     };
     void SetLeaseOwner(LeaseOwner* owner) { leaseOwner_ = owner; }
     bool Held() const { return held_; }
+    // Shared use: an access keeps the lock after it ends (not when the file
+    // is read-only or broken).
+    bool KeepsLockAfterAccess() const { return shared_ && fd_ >= 0 && !readOnly_ && brokenReason_.empty(); }
     // Writes what the held lock kept in memory and gives the lock back
     // (no-op when not held). A write error leaves the file broken (its dirty
     // mark on disk makes every process rebuild it) and is raised.

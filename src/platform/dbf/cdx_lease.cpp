@@ -146,8 +146,14 @@ void LeaseRegistry::Watch()
             // access runs then.
             const dbf::EngineLock lock;
             const auto now = std::chrono::steady_clock::now();
-            ReleaseUnused(
-                [&](CdxFile& file) { return now - file.lastUse_ >= kIdleRelease || file.WaiterPresent(); });
+            // A lock in use goes to a waiting process after the holder's
+            // turn (as the holder itself hands it over), an unused one at once.
+            ReleaseUnused([&](CdxFile& file) {
+                if (now - file.lastUse_ >= kIdleRelease)
+                    return true;
+                const bool turnOver = now - file.heldSince_ >= kMinTurn || now - file.lastUse_ >= kWatchStep;
+                return turnOver && file.WaiterPresent();
+            });
         } catch (...) {
             std::this_thread::sleep_for(kIdleRelease);
         }

@@ -426,6 +426,7 @@ uint16_t dbe_Use(const char* file, const char* alias, int mode, int type)
         if (!table->Indexes().OpenProduction(note, error)) return std::uint16_t(Fail(error));
         table->productionIndexTried = true;
     }
+    if (MemoFile* memo = table->memo()) memo->RepairStaleHeader();
     e.areas[area] = std::make_unique<WorkArea>(area, std::move(table), name, OpenMode(mode),
                                                NormalType(type), repaired);
     e.selected = std::uint16_t(area);

@@ -286,7 +286,8 @@ bool DbfTable::OpenMemo(std::string& error)
 
 std::uint32_t DbfTable::RecordCount()
 {
-    if (!exclusive_) {
+    // (No other process appends while this one holds the append lock.)
+    if (!exclusive_ && !appendLockHeld_) {
         // Another process may have appended: the header count is written
         // after the records, so it never claims records not yet there. The
         // table's mapping of its file, when it has one, shows the count
@@ -511,16 +512,30 @@ bool DbfTable::AppendRecord(const char* image, std::uint32_t& recno, std::string
 
 bool DbfTable::AppendShared(const char* image, std::uint32_t& recno, std::string& error)
 {
+    // Kept in memory while every index file stays held after this access:
+    // no other process can read the tags or write the table until they go.
+    const bool keep = indexes_ && indexes_->AllHeldAfterAccess();
+    if (appendLockHeld_ && !keep && !SettleSharedTail(error)) return false;
     // Appends of several processes take turns; the count is read again
     // under the lock, so no record of another process is overwritten.
-    if (!LockByteWait(fd_.get(), F_WRLCK, kAppendLock, 5000)) {
-        error = "Tabelle " + path_ + ": Anfügen nicht möglich, die Tabelle ist gesperrt";
+    if (!appendLockHeld_) {
+        if (!LockByteWait(fd_.get(), F_WRLCK, kAppendLock, 5000)) {
+            error = "Tabelle " + path_ + ": Anfügen nicht möglich, die Tabelle ist gesperrt";
+            return false;
+        }
+        RecordCount();
+        appendLockHeld_ = true;
+    }
+    if (!IndexesMarkChanging(error)) {
+        if (tailRecno_ == 0) ReleaseAppendLock();
         return false;
     }
-    RecordCount();
-    if (!IndexesMarkChanging(error)) {
-        LockByte(fd_.get(), F_UNLCK, kAppendLock);
-        return false;
+    if (keep) {
+        if (!WriteTail(error)) return false;  // the one before (the lock stays)
+        tail_.assign(image, image + header_.recordLength);
+        tailRecno_ = recno = ++header_.recordCount;
+        Notify(recno, nullptr, image, nullptr);
+        return true;
     }
     std::uint32_t count = header_.recordCount;
     std::uint64_t offset = header_.headerLength + std::uint64_t(count) * header_.recordLength;
@@ -535,7 +550,7 @@ bool DbfTable::AppendShared(const char* image, std::uint32_t& recno, std::string
     bool ok = WriteAt(fd_.get(), bytes.data(), bytes.size(), offset) &&
               WriteAt(fd_.get(), head, sizeof head, 1);
     if (!ok) error = "Tabelle " + path_ + ": Satz lässt sich nicht anfügen: " + ErrnoText();
-    LockByte(fd_.get(), F_UNLCK, kAppendLock);
+    ReleaseAppendLock();
     if (!ok) return false;
     header_ = std::move(h);
     recno = header_.recordCount;
@@ -551,7 +566,27 @@ bool DbfTable::IndexesMarkChanging(std::string& error)
 bool DbfTable::FlushTail(std::string& error)
 {
     if (tailRecno_ == 0) return true;
-    if (!IndexesMarkChanging(error)) return false;
+    return IndexesMarkChanging(error) && WriteTail(error);
+}
+
+void DbfTable::ReleaseAppendLock()
+{
+    if (!appendLockHeld_) return;
+    appendLockHeld_ = false;
+    LockByte(fd_.get(), F_UNLCK, kAppendLock);
+}
+
+bool DbfTable::SettleSharedTail(std::string& error)
+{
+    if (!appendLockHeld_ || Foreign()) return true;
+    if (!WriteTail(error)) return false;
+    ReleaseAppendLock();
+    return true;
+}
+
+bool DbfTable::WriteTail(std::string& error)
+{
+    if (tailRecno_ == 0) return true;
     std::uint64_t offset =
         header_.headerLength + std::uint64_t(tailRecno_ - 1) * header_.recordLength;
     std::string bytes(tail_.begin(), tail_.end());
@@ -579,6 +614,7 @@ bool DbfTable::FlushHeader(std::string& error)
         step.clear();
     };
     keep(FlushTail(step));
+    if (tailRecno_ == 0) ReleaseAppendLock();
     keep(!memo_ || memo_->Flush(step));
     keep(!indexes_ || indexes_->Flush(step));
     if (headerDirty_ && writable_ && fd_.valid()) {

@@ -117,6 +117,10 @@ public:
     // FlushHeader, then fdatasync of table, memo and index files: what was
     // written is on disk.
     bool Commit(std::string& error);
+    // Shared use: writes the appended record kept in memory and gives the
+    // append lock back (before the index files' lock goes). On failure the
+    // record and the lock stay, so no other process appends in its place.
+    bool SettleSharedTail(std::string& error);
 
     // Memo of a record image's field; false with a reason on damage.
     bool ReadMemo(const FieldDef& field, const char* image, std::string& out,
@@ -210,12 +214,20 @@ private:
     std::vector<char> scratch_;
     const Progress* activeProgress_ = nullptr;
     std::uint64_t changes_ = 0;
-    // Exclusive use: the last appended record stays in memory until the next
-    // append or flush, so an append and the writes that fill it cost one
-    // record write. Written before the header count, as every append.
+    // The last appended record stays in memory until the next append or
+    // flush, so an append and the writes that fill it cost one record write.
+    // Written before the header count, as every append. Exclusive use keeps
+    // it always; shared use while every index file stays held after the
+    // append, holding the append lock meanwhile (`appendLockHeld_`), so no
+    // other process appends in its place; it is written before the index
+    // files' lock goes (SettleSharedTail), so others see it with its keys.
     std::vector<char> tail_;
     std::uint32_t tailRecno_ = 0;
+    bool appendLockHeld_ = false;
+    // The index files' dirty marks, then the tail written.
     bool FlushTail(std::string& error);
+    bool WriteTail(std::string& error);
+    void ReleaseAppendLock();
     // The index files' dirty marks, before the table changes.
     bool IndexesMarkChanging(std::string& error);
     bool AppendShared(const char* image, std::uint32_t& recno, std::string& error);

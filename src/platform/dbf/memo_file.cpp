@@ -83,21 +83,26 @@ std::unique_ptr<MemoFile> MemoFile::Open(const std::string& path, bool writable,
     }
     memo->blockSize_ = size;
     // After a crash the header's next free block may lie inside data written
-    // later; other programs would write new memos over it. Set it to the end.
+    // later; other programs would write new memos over it. It is set to the
+    // end by RepairStaleHeader once the table is open.
     std::uint64_t next = Be32(head);
     std::int64_t fileSize = FileSize(fd);
     std::uint64_t byEnd = (std::uint64_t(fileSize < 0 ? 0 : fileSize) + size - 1) / size;
-    if (writable && next < byEnd && byEnd <= 0xFFFFFFFFull) {
-        memo->nextFree_ = byEnd;
-        memo->headerDirty_ = true;
-        // A failed write is tried again (and reported) by the next flush
-        // under exclusive use; shared appends take the next block from the
-        // file's end under the lock anyway, so nothing is left to write.
-        std::string notWritten;
-        if (!memo->Flush(notWritten)) memo->headerDirty_ = exclusive;
-        memo->nextFree_ = exclusive ? byEnd : 0;
-    }
+    memo->staleHeader_ = writable && next < byEnd && byEnd <= 0xFFFFFFFFull;
+    if (memo->staleHeader_ && exclusive) memo->nextFree_ = byEnd;
     return memo;
+}
+
+void MemoFile::RepairStaleHeader()
+{
+    if (!staleHeader_) return;
+    staleHeader_ = false;
+    // A failed write is tried again (and reported) by the next flush under
+    // exclusive use; shared appends take the next block from the file's end
+    // under the lock anyway.
+    headerDirty_ = true;
+    std::string notWritten;
+    if (!Flush(notWritten)) headerDirty_ = exclusive_;
 }
 
 bool MemoFile::Create(const std::string& path, std::uint32_t blockSize, std::string& error)
@@ -191,15 +196,21 @@ bool MemoFile::Append(std::string_view data, std::uint32_t type, std::uint32_t& 
     if (!exclusive_ || start == 0) {
         // The next free block from the header, but never inside existing
         // data: a stale or damaged header must not make new memos overwrite
-        // old ones.
-        unsigned char head[4];
-        if (!ReadAt(fd_.get(), head, 4, 0)) {
-            error = "Memodatei " + path_ + " lässt sich nicht lesen: " + ErrnoText();
-            return false;
-        }
+        // old ones. Shared: every append goes at the file's end, so while
+        // the file ends where this process's last append left it, nobody
+        // appended since and the header need not be read.
         std::int64_t size = FileSize(fd_.get());
         std::uint64_t byEnd = (std::uint64_t(size < 0 ? 0 : size) + blockSize_ - 1) / blockSize_;
-        start = std::max<std::uint64_t>({Be32(head), byEnd, FirstBlock(blockSize_)});
+        std::uint64_t header = nextFree_;
+        if (exclusive_ || nextFree_ == 0 || size < 0 || std::uint64_t(size) != nextFree_ * blockSize_) {
+            unsigned char head[4];
+            if (!ReadAt(fd_.get(), head, 4, 0)) {
+                error = "Memodatei " + path_ + " lässt sich nicht lesen: " + ErrnoText();
+                return false;
+            }
+            header = Be32(head);
+        }
+        start = std::max<std::uint64_t>({header, byEnd, FirstBlock(blockSize_)});
     }
     std::uint64_t blocks = (8 + std::uint64_t(data.size()) + blockSize_ - 1) / blockSize_;
     if (start + blocks > 0xFFFFFFFFull || data.size() > 0xFFFFFFF0u) {
@@ -218,8 +229,9 @@ bool MemoFile::Append(std::string_view data, std::uint32_t type, std::uint32_t& 
         return false;
     }
     nextFree_ = start + blocks;
+    // (Shared: the header follows at the next flush; other processes'
+    // appends take the file's end meanwhile.)
     headerDirty_ = true;
-    if (!exclusive_ && !Flush(error)) return false;
     block = std::uint32_t(start);
     return true;
 }
@@ -227,14 +239,27 @@ bool MemoFile::Append(std::string_view data, std::uint32_t type, std::uint32_t& 
 bool MemoFile::Flush(std::string& error)
 {
     if (!headerDirty_ || !fd_.valid()) return true;
-    unsigned char head[4];
-    PutBe32(head, std::uint32_t(nextFree_));
-    if (!WriteAt(fd_.get(), head, 4, 0)) {
-        error = "Memodatei " + path_ + " lässt sich nicht schreiben: " + ErrnoText();
-        return false;
+    std::uint64_t next = nextFree_;
+    if (!exclusive_) {
+        // Other processes may have appended since: the header never goes
+        // back, and takes the file's end.
+        if (!LockAppend(fd_.get(), F_WRLCK)) {
+            error = "Memodatei " + path_ + " ist gesperrt";
+            return false;
+        }
+        unsigned char head[4];
+        const std::int64_t size = FileSize(fd_.get());
+        const std::uint64_t byEnd = (std::uint64_t(size < 0 ? 0 : size) + blockSize_ - 1) / blockSize_;
+        next = std::max(next, byEnd);
+        if (ReadAt(fd_.get(), head, 4, 0)) next = std::max<std::uint64_t>(next, Be32(head));
     }
+    unsigned char head[4];
+    PutBe32(head, std::uint32_t(next));
+    const bool ok = WriteAt(fd_.get(), head, 4, 0);
+    if (!ok) error = "Memodatei " + path_ + " lässt sich nicht schreiben: " + ErrnoText();
+    if (!exclusive_) LockAppend(fd_.get(), F_UNLCK);
+    if (!ok) return false;
     headerDirty_ = false;
-    if (!exclusive_) nextFree_ = 0;
     return true;
 }
 

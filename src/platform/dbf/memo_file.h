@@ -47,6 +47,10 @@ public:
     bool Flush(std::string& error);
     // Flush, then fdatasync of the file.
     bool Sync(std::string& error);
+    // Sets a header found behind the memos written last (left by a crash)
+    // to the file's end; called once the table is open, so an open that
+    // fails writes nothing.
+    void RepairStaleHeader();
     // Forgets an unwritten header (a forked child must not write it).
     void DiscardPending() { headerDirty_ = false; }
 
@@ -60,8 +64,12 @@ private:
     bool writable_ = false;
     bool exclusive_ = false;
     std::uint32_t blockSize_ = 0;
-    std::uint64_t nextFree_ = 0;  // exclusive only; 0 = not known yet
+    // The next free block (0 = not known yet). Shared use: the block after
+    // this process's last append, which is the next free one while the file
+    // still ends there.
+    std::uint64_t nextFree_ = 0;
     bool headerDirty_ = false;
+    bool staleHeader_ = false;  // found at open, not yet repaired
 };
 
 // Block number of the memo reference in a record's field bytes: 10 ASCII

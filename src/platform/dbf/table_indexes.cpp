@@ -80,6 +80,21 @@ bool TableIndexes::AllInAccess() const
     return true;
 }
 
+bool TableIndexes::AllHeldAfterAccess() const
+{
+    if (files_.empty()) return false;
+    for (const auto& f : files_)
+        if (!f->cdx || !f->cdx->InAccess() || !f->cdx->KeepsLockAfterAccess()) return false;
+    return true;
+}
+
+void TableIndexes::SettleBeforeRelease()
+{
+    std::string error;
+    if (!table_.SettleSharedTail(error)) return;
+    Settle();
+}
+
 const std::vector<dbfexpr::ExprField>& TableIndexes::Fields() const
 {
     // A table's fields stay as they were opened.

@@ -100,6 +100,9 @@ public:
     // file is answered by rebuilding it. When another process keeps an
     // index file's lock, `f` does not run: false, with the reason in `error`.
     bool AccessAll(const std::function<bool()>& f, std::string& error);
+    // Shared use: every index file keeps its lock after the access that runs
+    // now (so the table may keep an appended record in memory meanwhile).
+    bool AllHeldAfterAccess() const;
     // Rebuilds the files whose fault was met inside an access (they cannot
     // be replaced while it runs).
     void RebuildDeferred();
@@ -146,7 +149,9 @@ public:
     // CdxFile::LeaseOwner: under shared use an appended record's keys wait
     // (as under exclusive use) only while every index file is held, so no
     // other process can write the record or read the tags before they are in.
-    void SettleBeforeRelease() override { Settle(); }
+    // The table's record kept in memory goes first: others see it with its
+    // keys. (When it cannot be written, both wait for the next access.)
+    void SettleBeforeRelease() override;
     void ForgetPending() override;
 
 private:

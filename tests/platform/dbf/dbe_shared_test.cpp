@@ -113,9 +113,21 @@ protected:
         // The reader learns of every append at its next look.
         dbe_Select(reader);
         EXPECT_EQ(dbe_RecCount(), appended.size());
-        std::size_t found = 0;
-        for (const std::string& name : appended) found += dbe_Seek(name.c_str()) != 0;
+        std::size_t found = 0, memos = 0;
+        for (const std::string& name : appended) {
+            if (!dbe_Seek(name.c_str())) continue;
+            ++found;
+            // Every fifth append of a writer has a memo: none was written
+            // over by another process's (each takes the memo file's end).
+            if (std::stoi(name.substr(name.find('-') + 1)) % 5 != 0) continue;
+            char* memo = dbe_GetMemo("NOTIZ", 0);
+            memos += memo && std::string(memo) == "Notiz " + name;
+            dbe_MemDealloc(memo);
+        }
         EXPECT_EQ(found, appended.size());
+        std::size_t expectedMemos = 0;
+        for (const std::string& name : appended) expectedMemos += std::stoi(name.substr(name.find('-') + 1)) % 5 == 0;
+        EXPECT_EQ(memos, expectedMemos);
         dbe_CloseAll();
         dbetest::ExpectSoundIndex(Path("ALBUM.CDX"));
 
@@ -184,6 +196,47 @@ TEST_F(SharedTest, AnIdleWriterGivesItsIndexLockToAWaitingProcess)
     ASSERT_EQ(failures, "");
     EXPECT_EQ(tags.at(Path("ALBUM.CDX")).at("NAME"), outside::ExpectedTextTag(tables.at(file), 0, 20));
     EXPECT_EQ(tags.at(Path("ALBUM.CDX")).at("NAME").size(), 3u);
+}
+
+// A shared append keeps its record in memory while the index lock stays
+// held. A process that opens the table without its index (so it takes no
+// index lock) and appends waits for the record to be written instead of
+// taking its place: both records are there, each once.
+TEST_F(SharedTest, AnAppendKeptInMemoryIsNotOverwrittenByAnOpenerWithoutTheIndex)
+{
+    const std::string file = MakeAlbum();
+    ASSERT_NE(dbe_Use(file.c_str(), "HOLDER", DBE_SHARED, DBE_TYPE_FOX), 0) << dbe_LastError();
+    ASSERT_EQ(dbe_AppendBlank(), 1) << dbe_LastError();
+    ASSERT_EQ(dbe_Replace("NAME", DBE_REPL_TEXT, "GEHALTEN"), 1) << dbe_LastError();
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        dbe_CloseAll();
+        if (!dbe_Use(file.c_str(), "PLAIN", DBE_SHARED, DBE_TYPE_NTX)) std::_Exit(2);
+        if (!dbe_AppendBlank() || !dbe_Replace("NAME", DBE_REPL_TEXT, "OHNEINDEX") || !dbe_Commit()) std::_Exit(3);
+        if (dbe_RecNo() != 2) std::_Exit(4);
+        dbe_CloseAll();
+        std::_Exit(0);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "2: open, 3: append, 4: took the held record's place";
+    ASSERT_EQ(dbe_Commit(), 1) << dbe_LastError();
+    EXPECT_EQ(dbe_RecCount(), 2u);
+    dbe_CloseAll();
+
+    std::string failures;
+    const auto tables = outside::ReadTables({file}, failures);
+    ASSERT_EQ(failures, "");
+    std::multiset<std::string> names;
+    for (const outside::Record& r : tables.at(file)) {
+        std::string name;
+        for (std::size_t i = 0; i + 1 < r.fields[0].size(); i += 2)
+            name += char(std::stoi(r.fields[0].substr(i, 2), nullptr, 16));
+        names.insert(name.substr(0, name.find_last_not_of(' ') + 1));
+    }
+    EXPECT_EQ(names, (std::multiset<std::string>{"GEHALTEN", "OHNEINDEX"}));
 }
 
 // A process that holds the index lock and waits for a record lock gives the
