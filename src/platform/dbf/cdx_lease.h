@@ -16,7 +16,7 @@ class CdxFile;
 
 // How long a held lock stays held while another process waits, when the
 // holder keeps using it: a turn long enough to batch a run of changes.
-constexpr auto kMinTurn = std::chrono::milliseconds(4);
+constexpr auto kMinTurn = std::chrono::milliseconds(10);
 
 // Raised when another process keeps an index file's lock for the whole wait,
 // or the user stopped the wait: the file is sound, only busy, and nothing
