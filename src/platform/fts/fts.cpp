@@ -42,12 +42,50 @@ struct Index {
     sqlite3_stmt* putRecent = nullptr;
     sqlite3_stmt* count = nullptr;
     sqlite3_stmt* recentCount = nullptr;
+    // The statements of queries, prepared once by their text (few shapes:
+    // see Matches).
+    std::map<std::string, sqlite3_stmt*> queries;
 
     ~Index() {
         for (sqlite3_stmt* s : {putMain, putRecent, count, recentCount})
             sqlite3_finalize(s);
+        for (auto& [sql, stmt] : queries)
+            sqlite3_finalize(stmt);
         if (db) sqlite3_close_v2(db);
     }
+};
+
+// A query's statement, prepared at its first use; reset by the caller's
+// guard when done, so no read transaction stays open.
+class CachedQuery {
+public:
+    CachedQuery(Index& ix, const std::string& sql) {
+        sqlite3_stmt*& stmt = ix.queries[sql];
+        if (!stmt) {
+            rc_ = sqlite3_prepare_v3(ix.db, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &stmt,
+                                     nullptr);
+            if (rc_ != SQLITE_OK) {
+                sqlite3_finalize(stmt);
+                ix.queries.erase(sql);
+                return;
+            }
+        }
+        stmt_ = stmt;
+    }
+    ~CachedQuery() {
+        if (stmt_) {
+            sqlite3_reset(stmt_);
+            sqlite3_clear_bindings(stmt_);
+        }
+    }
+    CachedQuery(const CachedQuery&) = delete;
+    CachedQuery& operator=(const CachedQuery&) = delete;
+    sqlite3_stmt* get() const { return stmt_; }
+    int PrepareResult() const { return rc_; }
+
+private:
+    sqlite3_stmt* stmt_ = nullptr;
+    int rc_ = SQLITE_OK;
 };
 
 // Changes after a build go to the small table "recent" first: FTS5 pays for
@@ -220,30 +258,55 @@ int Matches(Index& ix, const char* table, const std::vector<std::string>& words,
     if (!match.empty()) sql = sql + " AND " + table + " MATCH ?";
     sql += " ORDER BY rowid";
 
-    Statement s;
-    int rc = sqlite3_prepare_v2(ix.db, sql.c_str(), -1, &s.stmt, nullptr);
-    if (rc != SQLITE_OK) return Fail(ix, rc);
+    CachedQuery s(ix, sql);
+    if (!s.get()) return Fail(ix, s.PrepareResult());
     int param = 1;
     for (const std::string& w : shortWords)
-        sqlite3_bind_text(s.stmt, param++, w.data(), static_cast<int>(w.size()), SQLITE_STATIC);
+        sqlite3_bind_text(s.get(), param++, w.data(), static_cast<int>(w.size()), SQLITE_STATIC);
     if (!match.empty())
-        sqlite3_bind_text(s.stmt, param, match.data(), static_cast<int>(match.size()),
+        sqlite3_bind_text(s.get(), param, match.data(), static_cast<int>(match.size()),
                           SQLITE_STATIC);
-    while ((rc = sqlite3_step(s.stmt)) == SQLITE_ROW)
-        out.push_back(static_cast<int>(sqlite3_column_int64(s.stmt, 0)));
+    int rc = SQLITE_OK;
+    while ((rc = sqlite3_step(s.get())) == SQLITE_ROW)
+        out.push_back(static_cast<int>(sqlite3_column_int64(s.get(), 0)));
     return rc == SQLITE_DONE ? 0 : Fail(ix, rc);
 }
 
 // Entry numbers held by "recent" (they hide the main table's entries), ascending.
 int RecentEntries(Index& ix, std::vector<int>& out) {
-    Statement s;
-    int rc = sqlite3_prepare_v2(ix.db, "SELECT id FROM recent_content ORDER BY id", -1, &s.stmt,
-                                nullptr);
-    if (rc != SQLITE_OK) return Fail(ix, rc);
-    while ((rc = sqlite3_step(s.stmt)) == SQLITE_ROW)
-        out.push_back(static_cast<int>(sqlite3_column_int64(s.stmt, 0)));
+    CachedQuery s(ix, "SELECT id FROM recent_content ORDER BY id");
+    if (!s.get()) return Fail(ix, s.PrepareResult());
+    int rc = SQLITE_OK;
+    while ((rc = sqlite3_step(s.get())) == SQLITE_ROW)
+        out.push_back(static_cast<int>(sqlite3_column_int64(s.get(), 0)));
     return rc == SQLITE_DONE ? 0 : Fail(ix, rc);
 }
+
+// Whether a query finds a row: 1 yes, 0 no, else a negative error code.
+int AnyRow(Index& ix, const char* sql) {
+    CachedQuery s(ix, sql);
+    if (!s.get()) return Fail(ix, s.PrepareResult());
+    const int rc = sqlite3_step(s.get());
+    return rc == SQLITE_ROW ? 1 : rc == SQLITE_DONE ? 0 : Fail(ix, rc);
+}
+
+// One read transaction for the statements of a query (each would take and
+// give back the file's read lock of its own); none when a transaction runs.
+class ReadTransaction {
+public:
+    explicit ReadTransaction(Index& ix) : ix_(ix) {
+        began_ = sqlite3_get_autocommit(ix.db) && Exec(ix.db, "BEGIN");
+    }
+    ~ReadTransaction() {
+        if (began_) Exec(ix_.db, "COMMIT");
+    }
+    ReadTransaction(const ReadTransaction&) = delete;
+    ReadTransaction& operator=(const ReadTransaction&) = delete;
+
+private:
+    Index& ix_;
+    bool began_ = false;
+};
 
 bool SyncFile(const std::string& path) {
     int fd = ::open(path.c_str(), O_RDONLY);
@@ -393,17 +456,15 @@ int FtsSet(int handle, std::string_view query) {
     ix->hits.clear();
     ix->nextHit = 0;
 
+    const ReadTransaction transaction(*ix);
     // Keys are texts that are not empty and not hidden by a newer entry.
-    int rc = SQLITE_OK;
-    int64_t any = 0;
-    if (!QueryInt(ix->db, "SELECT 1 FROM recent WHERE body <> '' LIMIT 1", any, &rc)) {
-        if (rc != SQLITE_DONE) return Fail(*ix, rc);
-        if (!QueryInt(ix->db,
-                      "SELECT 1 FROM fts WHERE body <> ''"
-                      " AND rowid NOT IN (SELECT id FROM recent_content) LIMIT 1",
-                      any, &rc))
-            return rc == SQLITE_DONE ? kFtsErrNoKeys : Fail(*ix, rc);
-    }
+    int any = AnyRow(*ix, "SELECT 1 FROM recent WHERE body <> '' LIMIT 1");
+    if (any == 0)
+        any = AnyRow(*ix,
+                     "SELECT 1 FROM fts WHERE body <> ''"
+                     " AND rowid NOT IN (SELECT id FROM recent_content) LIMIT 1");
+    if (any < 0) return any;
+    if (any == 0) return kFtsErrNoKeys;
 
     std::vector<std::string> words = fts::QueryWords(query);
     if (words.empty()) return 0;
