@@ -409,16 +409,22 @@ WorkArea::VisibilityState WorkArea::Visibility()
             orderNumber_, Settings().deleted};
 }
 
-bool WorkArea::ClearDeletedByTag(dbfexpr::QueryBitmap& bits, const IndexTag*& by)
+bool WorkArea::HoldsLiveRecords(const IndexTag& tag)
 {
-    // A tag FOR .NOT. DELETED() holds exactly the records not deleted: the
-    // current order's first, then one whose entries were collected already
-    // (by a query), then any.
     if (!notDeleted_) {
         std::string ignored;
         notDeleted_ = Compile(".NOT. DELETED()", ignored);
         if (!notDeleted_) return false;
     }
+    return tag.tag && tag.condition && !tag.tag->Unique() &&
+           dbfexpr::ExprSameComputation(tag.condition->Program(), notDeleted_->Program());
+}
+
+bool WorkArea::ClearDeletedByTag(dbfexpr::QueryBitmap& bits, const IndexTag*& by, bool mayCollect)
+{
+    // A tag FOR .NOT. DELETED() holds exactly the records not deleted: the
+    // current order's first, then one whose entries were collected already
+    // (by a query), then any.
     std::vector<OrderRef> orders = Orders();
     if (tagOrder_) {
         if (IndexTag* current = tagOrder_->Tag()) orders.insert(orders.begin(), {tagOrder_->file(), current});
@@ -426,11 +432,9 @@ bool WorkArea::ClearDeletedByTag(dbfexpr::QueryBitmap& bits, const IndexTag*& by
     for (const bool collectedOnly : {true, false}) {
         for (std::size_t i = 0; i < orders.size(); ++i) {
             IndexTag& tag = *orders[i].tag;
-            if (!tag.tag || !tag.condition || tag.tag->Unique() ||
-                !dbfexpr::ExprSameComputation(tag.condition->Program(), notDeleted_->Program()))
-                continue;
+            if (!HoldsLiveRecords(tag)) continue;
             const bool collected = tag.entries.stamp == tag.tag->Stamp() && tag.entries.records.Size() == bits.Size();
-            if (collectedOnly && !collected && i > 0) continue;
+            if (!collected && (!mayCollect || (collectedOnly && i > 0))) continue;
             const dbfexpr::QueryBitmap* entries = nullptr;
             // A tag that cannot be read may have its file made anew: the
             // tags listed here may be gone, so the records decide.
@@ -448,7 +452,11 @@ bool WorkArea::ClearDeletedByTag(dbfexpr::QueryBitmap& bits, const IndexTag*& by
 bool WorkArea::ClearDeleted(dbfexpr::QueryBitmap& bits, const IndexTag*& by)
 {
     by = nullptr;
-    if (ClearDeletedByTag(bits, by)) return true;
+    // A few records are looked at themselves (through the table's mapping)
+    // rather than collecting which records a tag holds, unless a tag's
+    // entries are known already.
+    const bool few = bits.Count() <= kFewToLookAt;
+    if (ClearDeletedByTag(bits, by, !few)) return true;
     std::string error;
     if (bits.Count() < bits.Size() / 16) {
         // Through the table's mapping when it can have one: no system call
@@ -456,11 +464,15 @@ bool WorkArea::ClearDeleted(dbfexpr::QueryBitmap& bits, const IndexTag*& by)
         table_->MapRecords(bits.Size());
         for (std::uint32_t r = bits.First(); r != 0; r = bits.Next(r))
             if (!LoadScratch(r) || scratch_[0] == '*') bits.Clear(r);
-        return true;
+    } else if (!table_->ScanRecords(
+                   bits.Size(), [&](std::uint32_t r, const char* image) { if (image[0] == '*') bits.Clear(r); },
+                   error)) {
+        return false;
     }
-    return table_->ScanRecords(
-        bits.Size(), [&](std::uint32_t r, const char* image) { if (image[0] == '*') bits.Clear(r); },
-        error);
+    // The order's tag, when it holds exactly the records not deleted, holds
+    // every record left.
+    if (tagOrder_ && tagOrder_->Tag() && HoldsLiveRecords(*tagOrder_->Tag())) by = tagOrder_->Tag();
+    return true;
 }
 
 const dbfexpr::QueryBitmap& WorkArea::PassingRecords(std::uint32_t records)
@@ -553,8 +565,12 @@ bool WorkArea::UseSparseOrder()
     const dbfexpr::QueryBitmap& passing = PassingRecords(state.records);
     if (passing.Count() > Settings().sparseOrderLimit) return false;
     IndexTag* tag = tagOrder_->Tag();
+    // (The tag holds every passing record when its entries, or the
+    // records' own deletion marks, took the deleted ones out.)
     const dbfexpr::QueryBitmap* entries = nullptr;
-    if (!tag || !TagEntriesOf(*table_, *tagOrder_->file(), *tag, state.records, entries)) return false;
+    if (!tag) return false;
+    if (tag != passing_.entriesApplied && !TagEntriesOf(*table_, *tagOrder_->file(), *tag, state.records, entries))
+        return false;
     std::vector<std::string> keys;
     std::string key;
     for (std::uint32_t r = passing.First(); r != 0; r = passing.Next(r)) {

@@ -126,7 +126,14 @@ private:
     // entries did it (a tag FOR .NOT. DELETED()), if one did.
     bool ClearDeleted(dbfexpr::QueryBitmap& bits, const IndexTag*& by);
     // The same through a tag FOR .NOT. DELETED(); false when none serves.
-    bool ClearDeletedByTag(dbfexpr::QueryBitmap& bits, const IndexTag*& by);
+    // `mayCollect`: a tag whose entries are not known yet may serve.
+    bool ClearDeletedByTag(dbfexpr::QueryBitmap& bits, const IndexTag*& by, bool mayCollect);
+    // Whether the tag holds exactly the records not deleted (FOR .NOT.
+    // DELETED(), not unique).
+    bool HoldsLiveRecords(const IndexTag& tag);
+    // Passing records up to this many have their deletion mark read rather
+    // than a tag's entries collected.
+    static constexpr std::uint32_t kFewToLookAt = 256;
     // The passing records the current order holds, counted from the bits
     // (no scope: the tag's entries are known); false when only a walk of
     // the order can tell.

@@ -396,6 +396,42 @@ TEST_F(QueryPlanTest, AnotherProcessChangesBetweenQueries)
     dbe_SetDeleted(0);
 }
 
+// With deleted records hidden, a query's few passing records have their
+// deletion mark read rather than a tag's entries collected: the count in
+// each order (FOR .NOT. DELETED(), another FOR condition, unique) is still
+// what a walk of that order shows. Each order is tried in a fresh open, so
+// no tag's entries are known before.
+TEST_F(QueryPlanTest, CountsOfFewRecordsInEveryOrderAfterAFreshOpen)
+{
+    rng.seed(79);
+    const std::string file = Path("FRESH.DBF");
+    MakeTable(file, 60, Weights::Machine);
+    if (HasFatalFailure()) return;
+    for (std::uint32_t r = 3; r <= 60; r += 7) {
+        ASSERT_NE(dbe_Go(r), 0);
+        ASSERT_NE(dbe_Delete(), 0);
+    }
+    const char* const condition = "NUM > -1.5 .AND. RIGHT(NAME, 1) <> \"b\"";
+    for (int order = 1; order <= int(std::size(kTags)); ++order) {
+        dbe_CloseAll();
+        ASSERT_NE(dbe_Use(file.c_str(), "", DBE_SHARED, DBE_TYPE_FOX), 0) << dbe_LastError();
+        dbe_SetDeleted(1);
+        // Counted first in the order (the passing records are found then).
+        dbe_SetOrder(order);
+        ASSERT_EQ(dbe_Query(condition), 1) << dbe_LastError();
+        const std::uint32_t count = dbe_QueryRecCount();
+        std::vector<std::uint32_t> forward, visible;
+        for (dbe_GoTop(); !dbe_Eof(); dbe_Skip(1)) forward.push_back(dbe_RecNo());
+        dbe_SetOrder(0);
+        for (dbe_GoTop(); !dbe_Eof(); dbe_Skip(1)) visible.push_back(dbe_RecNo());
+        ASSERT_LT(visible.size(), 60u);
+        const std::vector<std::uint32_t> walk = OrderWalkOf(visible, order);
+        EXPECT_EQ(count, walk.size()) << kTags[order - 1].name;
+        EXPECT_EQ(forward, walk) << kTags[order - 1].name;
+    }
+    dbe_SetDeleted(0);
+}
+
 // A query that leaves few candidates reads them one by one through the
 // table's mapping: what another process wrote since is seen all the same (a
 // candidate whose case changed under the same lower-cased key, a record
