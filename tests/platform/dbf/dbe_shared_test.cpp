@@ -22,6 +22,15 @@ namespace {
 namespace fs = std::filesystem;
 using dbetest::EngineTest;
 
+// The NAME field (the first) of a record the outside reader gave, as hex.
+std::string NameOf(const outside::Record& r)
+{
+    std::string name;
+    for (std::size_t i = 0; i + 1 < r.fields[0].size(); i += 2)
+        name += char(std::stoi(r.fields[0].substr(i, 2), nullptr, 16));
+    return name;
+}
+
 class SharedTest : public EngineTest {
 protected:
     std::string MakeAlbum()
@@ -138,12 +147,7 @@ protected:
         const outside::Table& table = tables.at(file);
         std::set<std::string> names;
         outside::Table live;
-        for (const outside::Record& r : table) {
-            std::string name;
-            for (std::size_t i = 0; i + 1 < r.fields[0].size(); i += 2)
-                name += char(std::stoi(r.fields[0].substr(i, 2), nullptr, 16));
-            names.insert(name);
-        }
+        for (const outside::Record& r : table) names.insert(NameOf(r));
         EXPECT_EQ(names, appended) << "records lost or made up";
         const auto tags = outside::ReadTags({Path("ALBUM.CDX")}, {"NAME:C", "NR:N", "LIVE:C"}, failures);
         ASSERT_EQ(failures, "");
@@ -231,9 +235,7 @@ TEST_F(SharedTest, AnAppendKeptInMemoryIsNotOverwrittenByAnOpenerWithoutTheIndex
     ASSERT_EQ(failures, "");
     std::multiset<std::string> names;
     for (const outside::Record& r : tables.at(file)) {
-        std::string name;
-        for (std::size_t i = 0; i + 1 < r.fields[0].size(); i += 2)
-            name += char(std::stoi(r.fields[0].substr(i, 2), nullptr, 16));
+        const std::string name = NameOf(r);
         names.insert(name.substr(0, name.find_last_not_of(' ') + 1));
     }
     EXPECT_EQ(names, (std::multiset<std::string>{"GEHALTEN", "OHNEINDEX"}));
