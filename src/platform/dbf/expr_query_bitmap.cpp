@@ -113,18 +113,6 @@ LX_COUNTING std::uint32_t QueryBitmap::CountAnd(const QueryBitmap& other) const
     return n;
 }
 
-LX_COUNTING std::uint32_t QueryBitmap::CountOr(const QueryBitmap& other) const
-{
-    // (Bits past the size are zero in both.)
-    const std::size_t both = std::min(words_.size(), other.words_.size());
-    std::uint32_t n = 0;
-    for (std::size_t i = 0; i < both; ++i)
-        n += static_cast<std::uint32_t>(__builtin_popcountll(words_[i] | other.words_[i]));
-    for (std::size_t i = both; i < words_.size(); ++i)
-        n += static_cast<std::uint32_t>(__builtin_popcountll(words_[i]));
-    return n;
-}
-
 LX_COUNTING void QueryBitmap::AndWith(const QueryBitmap& other)
 {
     Combine(other, [](std::uint64_t w, std::uint64_t o) { return w & o; });

@@ -45,10 +45,9 @@ public:
     // Sets the records set in both `a` and `b` (this |= a & b).
     void OrWithBoth(const QueryBitmap& a, const QueryBitmap& b);
     void Invert();
-    // The records set in both, or in either, of this and `other` (same
-    // size), counted without a copy.
+    // The records set in both this and `other` (same size), counted without
+    // a copy.
     std::uint32_t CountAnd(const QueryBitmap& other) const;
-    std::uint32_t CountOr(const QueryBitmap& other) const;
 
     // The first set record above `recNo` (Next(0) is the first of all), or 0.
     std::uint32_t Next(std::uint32_t recNo) const;

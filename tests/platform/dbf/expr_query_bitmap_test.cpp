@@ -167,12 +167,16 @@ TEST(QueryBitmap, SetOperationsMatchTheReference)
         a.AndNotWith(b);  // the shorter bitmap leaves the new records alone
         for (std::uint32_t r = 1; r <= size; ++r) ra[r] = ra[r] && !rb[r];
         ExpectMatches(a, ra);
+        // A longer bitmap's records past the size neither come in nor count.
+        QueryBitmap shorter(size);
+        shorter.OrWith(QueryBitmap(size + 70, true));
+        ExpectMatches(shorter, std::vector<bool>(size + 1, true));
     }
 }
 
-// The counts of both and of either agree with the reference, also for an
-// inverted bitmap (whose bits past the size must not count).
-TEST(QueryBitmap, CountsOfBothAndEitherMatchTheReference)
+// The count of the records set in both agrees with the reference, also for
+// an inverted bitmap (whose bits past the size must not count).
+TEST(QueryBitmap, CountOfBothMatchesTheReference)
 {
     for (std::uint32_t size : {1u, 63u, 64u, 65u, 200u}) {
         SCOPED_TRACE(size);
@@ -184,15 +188,10 @@ TEST(QueryBitmap, CountsOfBothAndEitherMatchTheReference)
             if (rng() % 2 == 0) { b.Set(r); rb[r] = true; }
         }
         for (int round = 0; round < 2; ++round) {
-            std::uint32_t both = 0, either = 0;
-            for (std::uint32_t r = 1; r <= size; ++r) {
-                both += ra[r] && rb[r];
-                either += ra[r] || rb[r];
-            }
+            std::uint32_t both = 0;
+            for (std::uint32_t r = 1; r <= size; ++r) both += ra[r] && rb[r];
             EXPECT_EQ(a.CountAnd(b), both);
             EXPECT_EQ(b.CountAnd(a), both);
-            EXPECT_EQ(a.CountOr(b), either);
-            EXPECT_EQ(b.CountOr(a), either);
             a.Invert();
             for (std::uint32_t r = 1; r <= size; ++r) ra[r] = !ra[r];
         }
