@@ -125,6 +125,8 @@ T ReadLittle(const std::uint8_t* p)
 
 int ExprCompareText(std::string_view a, std::string_view b, bool exact) { return CompareText(a, b, exact); }
 
+bool ExprRelate(int comparison, ExprRel relation) { return Relate(comparison, relation); }
+
 Expression::Expression(std::unique_ptr<ExprProgram> program) : program_(std::move(program)) {}
 Expression::~Expression() = default;
 

@@ -126,6 +126,9 @@ private:
 // `exact` only as many characters as `b` has are compared; blanks pad the
 // shorter text.
 int ExprCompareText(std::string_view a, std::string_view b, bool exact);
+// Whether a comparison result (<0, 0, >0) satisfies the relation.
+enum class ExprRel : std::uint8_t;  // expr_program.h
+bool ExprRelate(int comparison, ExprRel relation);
 
 // "Fehler an Position 12: ')' erwartet" (without position when it is 0).
 std::string ExprErrorText(const ExprError& error);

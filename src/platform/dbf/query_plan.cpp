@@ -60,20 +60,6 @@ private:
     bool notTrueIsFalse_;
 };
 
-bool Relate(int c, ExprRel relation)
-{
-    switch (relation) {
-    case ExprRel::Eq:
-    case ExprRel::ExactEq: return c == 0;
-    case ExprRel::Ne: return c != 0;
-    case ExprRel::Lt: return c < 0;
-    case ExprRel::Le: return c <= 0;
-    case ExprRel::Gt: return c > 0;
-    case ExprRel::Ge: return c >= 0;
-    }
-    return false;
-}
-
 dbfcdx::CdxKeyType KeyTypeOf(ExprType type)
 {
     switch (type) {
@@ -282,7 +268,7 @@ private:
                     holds = value == c.text;
                 } else {
                     cmp = dbfexpr::ExprCompareText(value, c.text, exact_);
-                    holds = Relate(cmp, c.relation);
+                    holds = dbfexpr::ExprRelate(cmp, c.relation);
                 }
             } else {
                 double v = 0;
@@ -292,7 +278,7 @@ private:
                     v = dbfexpr::ExprNumericFromKey(reinterpret_cast<const std::uint8_t*>(key.data()));
                 }
                 cmp = v < c.number ? -1 : v > c.number ? 1 : 0;
-                holds = Relate(cmp, c.relation);
+                holds = dbfexpr::ExprRelate(cmp, c.relation);
             }
             if (holds)
                 hits.Set(cursor.RecNo());
