@@ -122,20 +122,21 @@ protected:
         // The reader learns of every append at its next look.
         dbe_Select(reader);
         EXPECT_EQ(dbe_RecCount(), appended.size());
-        std::size_t found = 0, memos = 0;
+        // Every fifth append of a writer ("P<process>-<i>") has a memo.
+        auto hasMemo = [](const std::string& name) { return std::stoi(name.substr(name.find('-') + 1)) % 5 == 0; };
+        std::size_t found = 0, memos = 0, expectedMemos = 0;
         for (const std::string& name : appended) {
+            expectedMemos += hasMemo(name);
             if (!dbe_Seek(name.c_str())) continue;
             ++found;
-            // Every fifth append of a writer has a memo: none was written
-            // over by another process's (each takes the memo file's end).
-            if (std::stoi(name.substr(name.find('-') + 1)) % 5 != 0) continue;
+            // No memo was written over by another process's (each takes the
+            // memo file's end).
+            if (!hasMemo(name)) continue;
             char* memo = dbe_GetMemo("NOTIZ", 0);
             memos += memo && std::string(memo) == "Notiz " + name;
             dbe_MemDealloc(memo);
         }
         EXPECT_EQ(found, appended.size());
-        std::size_t expectedMemos = 0;
-        for (const std::string& name : appended) expectedMemos += std::stoi(name.substr(name.find('-') + 1)) % 5 == 0;
         EXPECT_EQ(memos, expectedMemos);
         dbe_CloseAll();
         dbetest::ExpectSoundIndex(Path("ALBUM.CDX"));
