@@ -6,6 +6,7 @@
 
 #include "platform/core/exceptions.h"
 #include "platform/core/string_list.h"
+#include "platform/stream/stream_format.h"
 
 namespace {
 
@@ -165,28 +166,13 @@ void rgPositionsToMMThousandths(TStringList& List, TrgUnitType Unit, TrgDirectio
 
 bool rgExtendedToInteger(const uint8_t (&Bytes)[10], int& Result)
 {
-    // Bytes 0-7: the 64-bit significand with its explicit integer bit on
-    // top; bytes 8-9: sign bit and 15-bit exponent biased by 16383. Decoded
-    // by integer arithmetic, so the host's long double plays no part.
-    uint64_t significand = 0;
-    for (int i = 7; i >= 0; --i)
-        significand = (significand << 8) | Bytes[i];
-    const unsigned signAndExponent = unsigned(Bytes[8]) | (unsigned(Bytes[9]) << 8);
-    const bool negative = (signAndExponent & 0x8000) != 0;
-    const int biased = int(signAndExponent & 0x7FFF);
-    if (biased == 0x7FFF)
-        return false;  // infinity or not a number
-    const int exponent = biased - 16383;  // value = significand * 2^(exponent - 63)
-    if (biased == 0 || exponent < 0 || significand == 0) {
-        Result = 0;  // zero, denormal or |value| < 1
-        return true;
-    }
-    if (exponent > 31)
+    const long double value = ExtendedToLongDouble(Bytes);
+    if (!std::isfinite(value))
         return false;
-    const uint64_t magnitude = significand >> (63 - exponent);
-    if (negative ? magnitude > uint64_t(1) << 31 : magnitude > uint64_t(INT32_MAX))
+    const long double truncated = std::trunc(value);
+    if (truncated < INT32_MIN || truncated > INT32_MAX)
         return false;
-    Result = negative ? int(-int64_t(magnitude)) : int(magnitude);
+    Result = int(truncated);
     return true;
 }
 
