@@ -17,6 +17,7 @@
 
 #include "fake_printer_source.h"
 #include "platform/stream/component_writer.h"
+#include "platform/stream/stream_format.h"
 #include "show_lines.h"
 #include "report/output/rg_device.h"
 #include "report/output/rg_draw_commands.h"
@@ -67,6 +68,20 @@ inline QStringList ClassNamesOf(const TrgPage& page)
 inline QByteArray StreamOf(TComponent* component)
 {
     return ComponentToBytes(component);
+}
+
+// Property names of the first component in a stream, in order.
+inline QStringList PropertyNamesOf(const QByteArray& stream)
+{
+    TByteCursor cur(stream, 4);
+    cur.ShortBytes();
+    cur.ShortBytes();
+    QStringList names;
+    while (cur.PeekByte() != 0) {
+        names << QString::fromLatin1(cur.ShortBytes());
+        cur.SkipValue();
+    }
+    return names;
 }
 
 // A device that logs every call as "<name>:<what>" into a shared list.

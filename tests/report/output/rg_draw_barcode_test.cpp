@@ -30,16 +30,8 @@ namespace {
 // Property names of the first component in a stream, in order, without the font's.
 QStringList PropertyNames(const QByteArray& stream)
 {
-    TByteCursor cur(stream, 4);
-    cur.ShortBytes();
-    cur.ShortBytes();
-    QStringList names;
-    while (cur.PeekByte() != 0) {
-        const QString name = QString::fromLatin1(cur.ShortBytes());
-        if (!name.startsWith("Font."))
-            names << name;
-        cur.SkipValue();
-    }
+    QStringList names = PropertyNamesOf(stream);
+    names.removeIf([](const QString& name) { return name.startsWith("Font."); });
     return names;
 }
 

@@ -17,20 +17,6 @@ using namespace rgtest;
 
 namespace {
 
-// Property names of the first component in a stream, in order.
-QStringList PropertyNames(const QByteArray& stream)
-{
-    TByteCursor cur(stream, 4);
-    cur.ShortBytes();
-    cur.ShortBytes();
-    QStringList names;
-    while (cur.PeekByte() != 0) {
-        names << QString::fromLatin1(cur.ShortBytes());
-        cur.SkipValue();
-    }
-    return names;
-}
-
 template <class T> std::unique_ptr<T> ReadCommand(const QByteArray& stream)
 {
     std::unique_ptr<TComponent> read(ComponentFromBytes(stream));
@@ -134,7 +120,7 @@ std::vector<CommandCase> Commands()
 TEST_F(PageTest, DefaultValuesStayOutOfTheStreamAndTheRestFollowTheirOrder)
 {
     TrgDrawText plain(nullptr);
-    const QStringList names = PropertyNames(StreamOf(&plain));
+    const QStringList names = PropertyNamesOf(StreamOf(&plain));
     // Position always; the font's own values; Text always.
     EXPECT_EQ(names.mid(0, 4), (QStringList{"Left", "Height", "Top", "Width"}));
     EXPECT_TRUE(names.last() == "Text") << names.join(' ').toStdString();
@@ -145,7 +131,7 @@ TEST_F(PageTest, DefaultValuesStayOutOfTheStreamAndTheRestFollowTheirOrder)
     std::unique_ptr<TrgDrawCommand> full(Commands()[0].make());
     full->Tag = 4;
     QStringList order;
-    for (const QString& name : PropertyNames(StreamOf(full.get())))
+    for (const QString& name : PropertyNamesOf(StreamOf(full.get())))
         if (!name.startsWith("Font."))
             order << name;
     EXPECT_EQ(order, (QStringList{"Tag", "Left", "Height", "Top", "Width", "Alignment", "AutoSize", "Color", "IsMemo",
@@ -154,11 +140,11 @@ TEST_F(PageTest, DefaultValuesStayOutOfTheStreamAndTheRestFollowTheirOrder)
                                   "SaveLength"}));
 
     TrgDrawLine line(nullptr);
-    EXPECT_EQ(PropertyNames(StreamOf(&line)).last(), "Weight");  // written though 0
+    EXPECT_EQ(PropertyNamesOf(StreamOf(&line)).last(), "Weight");  // written though 0
     TrgDrawImage image(nullptr);
-    EXPECT_EQ(PropertyNames(StreamOf(&image)), (QStringList{"Left", "Height", "Top", "Width"}));
+    EXPECT_EQ(PropertyNamesOf(StreamOf(&image)), (QStringList{"Left", "Height", "Top", "Width"}));
     TrgDrawRichText rich(nullptr);
-    EXPECT_EQ(PropertyNames(StreamOf(&rich)), (QStringList{"Left", "Height", "Top", "Width", "Color", "EndCharPos",
+    EXPECT_EQ(PropertyNamesOf(StreamOf(&rich)), (QStringList{"Left", "Height", "Top", "Width", "Color", "EndCharPos",
                                                            "StartCharPos", "Transparent", "RTFStream"}));
 }
 
