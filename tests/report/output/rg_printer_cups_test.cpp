@@ -95,17 +95,7 @@ TEST_F(CupsPrintingTest, ACompletedJobIsSpooledAsAGoodPdfWithItsCopiesAndMedia)
     EXPECT_LT(text.indexOf("Seite 1 von 2"), text.indexOf("Seite 2 von 2"));
 
     // Fonts: embedded, with a Unicode map, and the Liberation face asked for.
-    const QStringList fontLines = ToolOutput("pdffonts", {files[0]}).split('\n', Qt::SkipEmptyParts).mid(2);
-    ASSERT_FALSE(fontLines.isEmpty());
-    for (const QString& line : fontLines) {
-        const QStringList f = line.simplified().split(' ');
-        ASSERT_GE(f.size(), 7) << line.toStdString();
-        EXPECT_EQ(f[f.size() - 5], "yes") << "not embedded: " << line.toStdString();
-        EXPECT_EQ(f[f.size() - 3], "yes") << "no Unicode map: " << line.toStdString();
-    }
-    EXPECT_TRUE(fontLines.join('\n').contains("LiberationSans"));
-    const rgtest::TToolResult check = RunTool("qpdf", {"--check", files[0]});
-    EXPECT_EQ(check.ExitCode, 0) << check.Output.toStdString();
+    ASSERT_NO_FATAL_FAILURE(rgtest::ExpectEmbeddedFontsAndSoundFile(files[0]));
 }
 
 TEST_F(CupsPrintingTest, CollatedCopiesLeaveTheSpoolerOneCopy)

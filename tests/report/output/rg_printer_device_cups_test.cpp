@@ -111,17 +111,7 @@ TEST_F(PrinterDeviceCupsTest, TwoPagesOfDrawCommandsReachTheSchedulerAsAGoodPdf)
         EXPECT_TRUE(Matches(images, QString("\\n\\s+%1\\s+\\d+\\s+image\\s+64\\s+32\\s").arg(n))) << images.toStdString();
 
     // Fonts embedded with Unicode maps, the face the report asked for.
-    const QStringList fontLines = ToolOutput("pdffonts", {file}).split('\n', Qt::SkipEmptyParts).mid(2);
-    ASSERT_FALSE(fontLines.isEmpty());
-    for (const QString& line : fontLines) {
-        const QStringList f = line.simplified().split(' ');
-        ASSERT_GE(f.size(), 7) << line.toStdString();
-        EXPECT_EQ(f[f.size() - 5], "yes") << "not embedded: " << line.toStdString();
-        EXPECT_EQ(f[f.size() - 3], "yes") << "no Unicode map: " << line.toStdString();
-    }
-    EXPECT_TRUE(fontLines.join('\n').contains("LiberationSans"));
-    const rgtest::TToolResult check = RunTool("qpdf", {"--check", file});
-    EXPECT_EQ(check.ExitCode, 0) << check.Output.toStdString();
+    ASSERT_NO_FATAL_FAILURE(rgtest::ExpectEmbeddedFontsAndSoundFile(file));
     EXPECT_TRUE(TemporaryFiles().isEmpty());
 }
 
