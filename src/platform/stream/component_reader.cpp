@@ -180,12 +180,8 @@ TComponent* TReader::ReadComponent(TComponent* existing)
     if (depth_ >= kMaxStreamNesting)
         cur_.Fail(QStringLiteral("Zu tief verschachtelte Komponenten"));
     const qsizetype start = cur_.Position();
-    uint8_t flags = 0;
-    if ((cur_.PeekByte() & 0xF0) == kFilerFlagMark) {
-        flags = cur_.Byte() & 0x0F;
-        if (flags & ffChildPos)
-            cur_.IntegerValue(false);  // position among siblings: children are kept in stream order
-    }
+    // A position among siblings is passed over: children are kept in stream order.
+    const uint8_t flags = cur_.ComponentFlags();
     const QString className = Latin1(cur_.ShortBytes());
     const QString name = Latin1(cur_.ShortBytes());
 

@@ -298,15 +298,24 @@ void TByteCursor::SkipProperties(int depth)
     Byte();
 }
 
+uint8_t TByteCursor::ComponentFlags(int64_t* position)
+{
+    if ((PeekByte() & 0xF0) != kFilerFlagMark)
+        return 0;
+    const uint8_t flags = Byte() & 0x0F;
+    if (flags & ffChildPos) {
+        const int64_t childPos = IntegerValue(false);
+        if (position)
+            *position = childPos;
+    }
+    return flags;
+}
+
 void TByteCursor::SkipComponent(int depth)
 {
     if (depth > kMaxStreamNesting)
         Fail(QStringLiteral("Zu tief verschachtelte Komponenten"));
-    if ((PeekByte() & 0xF0) == kFilerFlagMark) {
-        const uint8_t flags = Byte() & 0x0F;
-        if (flags & ffChildPos)
-            IntegerValue(false);
-    }
+    ComponentFlags();
     ShortBytes();  // class
     ShortBytes();  // name
     SkipProperties(depth);

@@ -93,6 +93,9 @@ public:
     int64_t IntegerValue(bool allowInt64);  // vaInt8/16/32 (and vaInt64)
     QString StringValue();                  // any of the four string tags
     QString IdentValue();                   // vaIdent, vaFalse, vaTrue, vaNil
+    // The flag byte that may stand before a component's class name (0 when
+    // there is none) and the position among siblings it may announce.
+    uint8_t ComponentFlags(int64_t* position = nullptr);
     // Skips one value of any kind, nested ones included.
     void SkipValue(int depth = 0);
     // Skips property name/value pairs up to and including the closing vaNull.

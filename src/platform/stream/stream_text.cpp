@@ -143,13 +143,8 @@ private:
     {
         if (indent / 2 > kMaxStreamNesting)
             cur_.Fail(QStringLiteral("Zu tief verschachtelte Komponenten"));
-        uint8_t flags = 0;
         int64_t position = 0;
-        if ((cur_.PeekByte() & 0xF0) == kFilerFlagMark) {
-            flags = cur_.Byte() & 0x0F;
-            if (flags & ffChildPos)
-                position = cur_.IntegerValue(false);
-        }
+        const uint8_t flags = cur_.ComponentFlags(&position);
         const QByteArray className = Identifier(false);
         const QByteArray name = Identifier(true);
         Line(indent);

@@ -19,8 +19,7 @@ namespace {
 // "<class>", its property names, and its children between "{" and "}".
 void Outline(TByteCursor& cur, QStringList& out)
 {
-    if ((cur.PeekByte() & 0xF0) == kFilerFlagMark)
-        cur.Byte();
+    cur.ComponentFlags();
     out << QString::fromLatin1(cur.ShortBytes());
     cur.ShortBytes();  // the component's name
     while (cur.PeekByte() != 0) {
