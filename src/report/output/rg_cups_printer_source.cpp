@@ -11,13 +11,11 @@
 namespace {
 
 // Paper codes of media that match no standard paper are handed out from
-// here upwards; "Custom" keeps the code 256 of a user-defined size.
-constexpr int kFirstUserPaperCode = 257;
-constexpr int kCustomPaperCode = 256;
+// here upwards; "Custom" keeps the code of a user-defined size.
+constexpr int kFirstUserPaperCode = rgUserPaperCode + 1;
 
 // Bin codes: the automatic source is the default bin, the manual feed has
 // its own code; other sources are numbered from the first user code.
-constexpr int kAutoBinCode = 7;
 constexpr int kManualBinCode = 4;
 constexpr int kFirstUserBinCode = 256;
 
@@ -105,7 +103,7 @@ public:
             raw.PaperHeights << height;
         }
         raw.PaperNames << "Custom";
-        raw.Papers << kCustomPaperCode;
+        raw.Papers << rgUserPaperCode;
         raw.PaperWidths << 0;
         raw.PaperHeights << 0;
 
@@ -114,7 +112,7 @@ public:
             for (int i = 0; i < ippGetCount(sources); ++i) {
                 const QString keyword = QString::fromUtf8(ippGetString(sources, i, nullptr));
                 raw.BinNames << keyword;
-                raw.Bins << (keyword == "auto" ? kAutoBinCode : keyword == "manual" ? kManualBinCode : binCode++);
+                raw.Bins << (keyword == "auto" ? rgDefaultBinCode : keyword == "manual" ? kManualBinCode : binCode++);
             }
         }
         return raw;

@@ -16,9 +16,6 @@
 
 namespace {
 
-constexpr int kUserPaperCode = 256;
-constexpr int kDefaultBinCode = 7;
-
 QString DuplexSides(int duplex)
 {
     switch (duplex) {
@@ -116,7 +113,7 @@ const TrgDeviceMode* TrgPrinter::DevMode()
                        | TrgDeviceMode::dmDuplexField | TrgDeviceMode::dmDefaultSourceField;
         const int regional = FormatSettings().DecimalSeparator == u'.' ? 1 : 9;
         mode->PaperSize = caps->Papers.contains(QString::number(regional)) ? regional : caps->Papers.value(0).toInt();
-        mode->DefaultSource = kDefaultBinCode;
+        mode->DefaultSource = rgDefaultBinCode;
         devMode_ = std::move(mode);
     }
     return devMode_.get();
@@ -140,7 +137,7 @@ int TrgPrinter::GetPaperCode()
         setup_->SetPaperName(name);
         at = caps->PaperNames.indexOf(name);
     }
-    return at >= 0 ? caps->Papers.value(at).toInt() : kUserPaperCode;
+    return at >= 0 ? caps->Papers.value(at).toInt() : rgUserPaperCode;
 }
 
 void TrgPrinter::UpdateDevMode()
@@ -158,7 +155,7 @@ void TrgPrinter::UpdateDevMode()
         mode.Duplex = int(setup_->Duplex()) + 1;
         mode.Orientation = int(setup_->Orientation()) + 1;
         mode.PaperSize = GetPaperCode();
-        if (mode.PaperSize >= kUserPaperCode) {
+        if (mode.PaperSize >= rgUserPaperCode) {
             mode.Fields |= TrgDeviceMode::dmPaperLengthField | TrgDeviceMode::dmPaperWidthField;
             const bool landscape = setup_->Orientation() == poLandscape;
             const float width = landscape ? setup_->PaperHeight() : setup_->PaperWidth();
@@ -221,7 +218,7 @@ TrgPrinterSetup* TrgPrinter::GetPrinterSetup()
             setup_->SetPaperHeight(height);
         }
     }
-    if (mode.PaperSize >= kUserPaperCode && mode.PaperWidth > 0 && mode.PaperLength > 0) {
+    if (mode.PaperSize >= rgUserPaperCode && mode.PaperWidth > 0 && mode.PaperLength > 0) {
         // The driver holds the sheet upright; a landscape setup holds it turned.
         const bool landscape = setup_->Orientation() == poLandscape;
         const int width = landscape ? mode.PaperLength : mode.PaperWidth;
@@ -241,7 +238,7 @@ TrgPrinterSetup* TrgPrinter::GetPrinterSetup()
 QSize TrgPrinter::PaperSizeTenths()
 {
     const TrgDeviceMode* mode = DevMode();
-    if (mode && mode->PaperSize >= kUserPaperCode && mode->PaperWidth > 0 && mode->PaperLength > 0)
+    if (mode && mode->PaperSize >= rgUserPaperCode && mode->PaperWidth > 0 && mode->PaperLength > 0)
         return {mode->PaperWidth, mode->PaperLength};
     if (mode) {
         const TrgPrinterCapabilities* caps = GetCapabilities();
@@ -420,7 +417,7 @@ TrgSpoolJob TrgPrinter::MakeSpoolJob(const QString& FileName)
     job.Media = rgMediaKeywordForSize(paper.width(), paper.height());
     if (mode && (mode->Fields & TrgDeviceMode::dmDuplexField))
         job.Sides = DuplexSides(mode->Duplex);
-    if (mode && (mode->Fields & TrgDeviceMode::dmDefaultSourceField) && mode->DefaultSource != kDefaultBinCode) {
+    if (mode && (mode->Fields & TrgDeviceMode::dmDefaultSourceField) && mode->DefaultSource != rgDefaultBinCode) {
         const TrgPrinterCapabilities* caps = GetCapabilities();
         job.MediaSource = caps->BinNames.value(caps->Bins.indexOf(QString::number(mode->DefaultSource)));
     }

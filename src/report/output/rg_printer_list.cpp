@@ -65,10 +65,11 @@ void TrgPrinterCapabilities::NormalizePapers()
     while (PaperNames.size() > Papers.size())
         PaperNames.removeLast();
 
-    // Find the custom paper, by name or by its code 256, or make one.
+    // Find the custom paper, by name or by its code, or make one.
+    const QString customCode = QString::number(rgUserPaperCode);
     qsizetype custom = PaperNames.indexOf("Custom");
     if (custom < 0)
-        custom = Papers.indexOf("256");
+        custom = Papers.indexOf(customCode);
     if (custom >= 0) {
         PaperNames[custom] = "Custom";
     } else {
@@ -80,10 +81,10 @@ void TrgPrinterCapabilities::NormalizePapers()
                 highestAt = i;
             }
         }
-        if (highest < 256) {
+        if (highest < rgUserPaperCode) {
             // Its size is filled in below, when it stands last.
             PaperNames << "Custom";
-            Papers << "256";
+            Papers << customCode;
         } else {
             PaperNames[highestAt] = "Custom";
         }
@@ -133,12 +134,12 @@ void TrgPrinterCapabilities::NormalizeBins()
 {
     qsizetype at = BinNames.indexOf("Default");
     if (at < 0)
-        at = Bins.indexOf("7");
+        at = Bins.indexOf(QString::number(rgDefaultBinCode));
     if (at >= 0 && at < BinNames.size()) {
         BinNames[at] = "Default";
     } else if (at < 0) {
         BinNames.prepend("Default");
-        Bins.prepend("7");
+        Bins.prepend(QString::number(rgDefaultBinCode));
     }
     const qsizetype shorter = std::min(BinNames.size(), Bins.size());
     while (BinNames.size() > shorter)

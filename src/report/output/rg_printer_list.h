@@ -54,6 +54,12 @@ public:
 // system's), read through libcups.
 std::unique_ptr<TrgPrinterSource> rgCreateCupsPrinterSource();
 
+// The paper code of a size of its own ("Custom"); papers that match no
+// standard size are numbered above it.
+constexpr int rgUserPaperCode = 256;
+// The bin code of the printer's automatic source ("Default").
+constexpr int rgDefaultBinCode = 7;
+
 // A printer's paper and bin tables after normalisation; the lists hold
 // decimal text as the engine's callers expect (codes, sizes in tenths of mm).
 class TrgPrinterCapabilities {

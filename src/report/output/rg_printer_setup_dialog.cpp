@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr int kUserPaperCode = 256;
-
 // The system's print dialog, centred horizontally with its top at one
 // third of the free screen height.
 bool RunSystemDialog(QPrinter& printer)
@@ -71,7 +69,7 @@ TrgDeviceMode rgDevModeFromQPrinter(const QPrinter& Source, const TrgPrinterCapa
     const QSizeF mm = Source.pageLayout().pageSize().size(QPageSize::Millimeter);
     const int a = int(std::lround(mm.width() * 10)), b = int(std::lround(mm.height() * 10));
     const int width = std::min(a, b), height = std::max(a, b);
-    mode.PaperSize = kUserPaperCode;
+    mode.PaperSize = rgUserPaperCode;
     for (qsizetype i = 0; i + 1 < Capabilities.Papers.size(); ++i) {
         if (std::abs(Capabilities.PaperWidths.value(i).toInt() - width) <= 10
             && std::abs(Capabilities.PaperHeights.value(i).toInt() - height) <= 10) {
@@ -79,7 +77,7 @@ TrgDeviceMode rgDevModeFromQPrinter(const QPrinter& Source, const TrgPrinterCapa
             break;
         }
     }
-    if (mode.PaperSize >= kUserPaperCode) {
+    if (mode.PaperSize >= rgUserPaperCode) {
         mode.Fields |= TrgDeviceMode::dmPaperLengthField | TrgDeviceMode::dmPaperWidthField;
         mode.PaperWidth = width;
         mode.PaperLength = height;
