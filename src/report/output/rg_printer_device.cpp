@@ -518,8 +518,7 @@ namespace {
 
 QRect DrawRectOf(const TrgDrawCommand& Command)
 {
-    const TRect r = Command.GetDrawRect();
-    return QRect(QPoint(r.Left, r.Top), QPoint(r.Right - 1, r.Bottom - 1));
+    return rgQRectOf(Command.GetDrawRect());
 }
 
 // The command's pen with its own width (the routines below convert it).

@@ -91,6 +91,12 @@ QString rgPrinterProgressMessage(int LanguageBase, TrgPageSettingType PageSettin
 // x taken to the nearest integer, halves to the even neighbour.
 int rgNearestEven(double x);
 
+// The same pixels as a QRect (whose right and bottom edges lie inside it).
+inline QRect rgQRectOf(const TRect& Rect)
+{
+    return QRect(Rect.Left, Rect.Top, Rect.Width(), Rect.Height());
+}
+
 // A command's rectangle (thousandths of a millimetre) in printer pixels,
 // moved by the printer's offset.
 QRect rgCommandDeviceRect(int Left, int Top, int Width, int Height, const TObject* Printer, QPoint Offset);

@@ -291,8 +291,7 @@ TRect TrgScreenDevice::CalcDrawRect(const TrgDrawCommand& Command) const
 
 QRect TrgScreenDevice::CommandRect(const TrgDrawCommand& Command)
 {
-    const TRect r = CalcDrawRect(Command);
-    return QRect(QPoint(r.Left, r.Top), QPoint(r.Right - 1, r.Bottom - 1));
+    return rgQRectOf(CalcDrawRect(Command));
 }
 
 // ---- drawing -----------------------------------------------------------------------
@@ -364,7 +363,7 @@ bool TrgScreenDevice::DrawText(TrgDrawText& Command, const TRect& Rect)
     else if (!Command.Text.isEmpty())
         lines << Command.Text;
 
-    QRect box(QPoint(Rect.Left, Rect.Top), QPoint(Rect.Right - 1, Rect.Bottom - 1));
+    QRect box = rgQRectOf(Rect);
     bool tabbed = Command.IsMemo;
     if (Command.IsMemo && lines.size() > 1) {
         // Fit the font to the rectangle: narrower until every line but the
@@ -433,7 +432,7 @@ void TrgScreenDevice::DrawShape(const TrgDrawShape& Command, const TRect& Rect)
     // The corner sizes at the sheet's scale.
     const int xCorner = rgNearestEven(Command.XCornerRound * horzScale_);
     const int yCorner = rgNearestEven(Command.YCornerRound * vertScale_);
-    const QRect box(QPoint(Rect.Left, Rect.Top), QPoint(Rect.Right - 1, Rect.Bottom - 1));
+    const QRect box = rgQRectOf(Rect);
     rgDrawShape(*painter_, Command.ShapeType, box, pen, Command.Brush.ToQBrush(), xCorner, yCorner, nullptr);
 }
 
@@ -471,7 +470,7 @@ void TrgScreenDevice::DrawImage(const TrgDrawImage& Command, const TRect& Rect)
     painter_->save();
     if (Command.Transparent)
         painter_->setCompositionMode(QPainter::RasterOp_SourceAndDestination);
-    painter_->drawImage(QRect(QPoint(Rect.Left, Rect.Top), QPoint(Rect.Right - 1, Rect.Bottom - 1)), work);
+    painter_->drawImage(rgQRectOf(Rect), work);
     painter_->restore();
 }
 
