@@ -612,8 +612,7 @@ TBilderKopierenForm::TSchritt TBilderKopierenForm::Bearbeiten(bool alle, const Q
     }
     // The entry's picture is only on the entry's own medium.
     const QString kennung = dbe->GetTrimString(QStringLiteral("LABELKENNU"));
-    const TMediumStand medium = MediumPruefen(quelle, kennung);
-    if (medium == TMediumStand::Anderes || medium == TMediumStand::Fehlt) {
+    if (MediumNichtImLaufwerk(quelle, kennung)) {
         const QString text = MediumFehltText(quelle, dbe->GetTrimString(QStringLiteral("LABEL")), kennung);
         Ueberspringen(text);
         if (!alle)
