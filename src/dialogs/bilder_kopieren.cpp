@@ -322,6 +322,8 @@ TBilderKopierenForm::TBilderKopierenForm(TComponent* AOwner, TAlbumDialogHauptfe
     QKINI1->OnReadINI = [this](TObject* s) { QKINI1ReadINI(s); };
     QKINI1->OnWriteINI = [this](TObject* s) { QKINI1WriteINI(s); };
 
+    // The service reads the copy back: only a whole, equal copy in another
+    // file counts, and a failed one leaves no partial target.
     DateiKopieren = [](const QString& quelle, const QString& ziel, bool) {
         const TDateiErgebnis kopie = BildKopieren(quelle, ziel, true);
         if (!kopie)
@@ -515,21 +517,12 @@ void TBilderKopierenForm::Ueberspringen(const QString& grund)
 
 bool TBilderKopierenForm::Kopieren(const QString& quelle, const QString& ziel, bool zeigen)
 {
-    const bool vorher = BildDateiPruefen(ziel).Zustand == TDateiZustand::Da;
     bool ok = false;
     QString grund;
     try {
         ok = DateiKopieren && DateiKopieren(quelle, ziel, zeigen);
     } catch (const std::exception& e) {
         grund = QString::fromUtf8(e.what());
-    }
-    // What was written is read back: only a whole, equal copy in another
-    // file counts.
-    if (ok && (GleicheDatei(quelle, ziel) || !GleicherInhalt(quelle, ziel))) {
-        ok = false;
-        grund = QStringLiteral("die Kopie stimmt nicht mit dem Original überein");
-        if (!vorher)
-            BildLoeschen(ziel);
     }
     if (ok) {
         ++BilderKopiert;
@@ -612,8 +605,7 @@ TBilderKopierenForm::TSchritt TBilderKopierenForm::Bearbeiten(bool alle, const Q
     }
     // The entry's picture is only on the entry's own medium.
     const QString kennung = dbe->GetTrimString(QStringLiteral("LABELKENNU"));
-    const TMediumStand medium = MediumPruefen(quelle, kennung);
-    if (medium == TMediumStand::Anderes || medium == TMediumStand::Fehlt) {
+    if (MediumNichtImLaufwerk(quelle, kennung)) {
         const QString text = MediumFehltText(quelle, dbe->GetTrimString(QStringLiteral("LABEL")), kennung);
         Ueberspringen(text);
         if (!alle)

@@ -120,9 +120,11 @@ public:
     int Uebersprungen = 0;      // entries skipped (counted, logged)
     int Fehler = 0;             // failures (each reported)
 
-    // The file copy of one picture: true when it completed. The default is
-    // the picture-file service's verified copy (zeigen is not used by it); a
-    // copy that raises counts as failed.
+    // The file copy of one picture: true when a verified copy stands at
+    // the target. The default is the picture-file service's copy, which
+    // reads the copy back (zeigen is not used by it); a copy that raises
+    // counts as failed. A move deletes its source only after checking the
+    // copy once more.
     std::function<bool(const QString& quelle, const QString& ziel, bool zeigen)> DateiKopieren;
 
     void FormShow(TObject* Sender);

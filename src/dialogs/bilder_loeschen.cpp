@@ -183,8 +183,7 @@ bool TBilderLoeschenForm::EigenesMedium(bool einzeln)
     if (pfad.isEmpty())
         return true;
     const QString kennung = dbe->GetTrimString(QStringLiteral("LABELKENNU"));
-    const TMediumStand stand = MediumPruefen(pfad, kennung);
-    if (stand == TMediumStand::Passt || stand == TMediumStand::OhneKennung)
+    if (!MediumNichtImLaufwerk(pfad, kennung))
         return true;
     ++MediumFehlt;
     const QString text = MediumFehltText(pfad, dbe->GetTrimString(QStringLiteral("LABEL")), kennung);

@@ -62,8 +62,7 @@ static TSchritt UmbenennenSchritt(TMainForm& f, const QString& name, bool nachDa
         return TSchritt::Weiter;
     // Another medium in the drive may hold a file of the same name.
     const QString kennung = FeldText("LABELKENNU");
-    const TMediumStand medium = MediumPruefen(pfad, kennung);
-    if (medium == TMediumStand::Anderes || medium == TMediumStand::Fehlt) {
+    if (MediumNichtImLaufwerk(pfad, kennung)) {
         f.WartungsProtokoll(name + QStringLiteral(", ") + MediumFehltText(pfad, FeldText("LABEL"), kennung));
         return TSchritt::Weiter;
     }
@@ -113,8 +112,7 @@ void TMainForm::Bildumbenennen1Click(TObject* Sender)
         return;
     const QString pfad = TableBilder->FieldByName(QStringLiteral("PFAD"))->AsString().trimmed();
     const QString kennung = TableBilder->FieldByName(QStringLiteral("LABELKENNU"))->AsString().trimmed();
-    const TMediumStand medium = MediumPruefen(pfad, kennung);
-    if (medium == TMediumStand::Anderes || medium == TMediumStand::Fehlt) {
+    if (MediumNichtImLaufwerk(pfad, kennung)) {
         ShowMessage(MediumFehltText(pfad, TableBilder->FieldByName(QStringLiteral("LABEL"))->AsString(), kennung));
         return;
     }

@@ -344,6 +344,12 @@ TMediumStand MediumPruefen(const QString& pfad, const QString& kennung)
     return jetzt.compare(id, Qt::CaseInsensitive) == 0 ? TMediumStand::Passt : TMediumStand::Anderes;
 }
 
+bool MediumNichtImLaufwerk(const QString& pfad, const QString& kennung)
+{
+    const TMediumStand stand = MediumPruefen(pfad, kennung);
+    return stand == TMediumStand::Anderes || stand == TMediumStand::Fehlt;
+}
+
 QString MediumFehltText(const QString& pfad, const QString& label, const QString& kennung)
 {
     const QChar laufwerk = DriveLetterOf(pfad);

@@ -85,6 +85,11 @@ enum class TMediumStand {
 // drive letter of its path.
 TMediumStand MediumPruefen(const QString& pfad, const QString& kennung);
 
+// True when a command must refuse the entry's picture: another medium or
+// none is at the drive letter (Anderes, Fehlt). An entry that stores no
+// medium id is not refused.
+bool MediumNichtImLaufwerk(const QString& pfad, const QString& kennung);
+
 // "Der Datenträger "LABEL" (kennung) ist nicht im Laufwerk X: ..." for a
 // refusal that names the medium expected.
 QString MediumFehltText(const QString& pfad, const QString& label, const QString& kennung);

@@ -5,6 +5,7 @@
 // and the pictures; the album stays on its record.
 
 #include "main_form_fixture.h"
+#include "pdf_werkzeuge.h"
 
 #include "dialogs/druckformate.h"
 #include "dialogs/listen_bericht.h"
@@ -18,22 +19,11 @@
 #include "report/output/rg_printer_list.h"
 #include "storage/tdbe.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QImage>
 #include <QPainter>
-#include <QProcess>
-#include <QRegularExpression>
 
 namespace {
-
-QString Werkzeug(const QString& programm, const QStringList& argumente)
-{
-    QProcess p;
-    p.start(programm, argumente);
-    p.waitForFinished(60000);
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
 
 class ListFlowTest : public MainFormTest {
 protected:
@@ -151,7 +141,7 @@ TEST_F(ListFlowTest, ThirtyPicturesAddedThenEveryLayoutPrintedFromTheChooser)
         EXPECT_EQ(angeboten, layouts);
         EXPECT_EQ(form->DbeBilder->RecNo(), satz);
         ASSERT_TRUE(QFile::exists(pdf));
-        const QString text = Werkzeug("pdftotext", {"-layout", pdf, "-"});
+        const QString text = PdfText(pdf);
         qsizetype ab = 0;
         for (const QString& t : titel) {
             const qsizetype hier = text.indexOf(t, ab);
@@ -159,19 +149,12 @@ TEST_F(ListFlowTest, ThirtyPicturesAddedThenEveryLayoutPrintedFromTheChooser)
             if (hier >= 0)
                 ab = hier + t.size();
         }
-        static const QRegularExpression seiten(QStringLiteral("Pages:\\s+(\\d+)"));
-        const int n = seiten.match(Werkzeug("pdfinfo", {pdf})).captured(1).toInt();
+        const int n = PdfSeiten(pdf);
         EXPECT_GT(n, 1);
         for (int s = 1; s <= n; ++s)
             EXPECT_TRUE(text.contains(QStringLiteral("Seite %1 von %2").arg(s).arg(n))) << s;
         EXPECT_TRUE(text.contains("Fotoalbum TEST"));
-        const int bilder =
-            int(Werkzeug("pdfimages", {"-list", pdf}).split('\n', Qt::SkipEmptyParts).size()) - 2;
-        EXPECT_EQ(bilder, 30 * bilderJeEintrag[i]);
-        const QString ordner = QCoreApplication::applicationDirPath() + "/screenshots";
-        QDir().mkpath(ordner);
-        Werkzeug("pdftoppm", {"-f", "1", "-l", "1", "-r", "70", "-png", "-singlefile", pdf,
-                              ordner + "/ablauf_" + layouts[i]});
-        EXPECT_TRUE(QFile::exists(ordner + "/ablauf_" + layouts[i] + ".png"));
+        EXPECT_EQ(PdfBilder(pdf), 30 * bilderJeEintrag[i]);
+        EXPECT_TRUE(QFile::exists(PdfBildschirmfoto(pdf, "ablauf_" + layouts[i])));
     }
 }

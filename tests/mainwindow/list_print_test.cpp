@@ -6,6 +6,7 @@
 // the large-picture layouts crop; pick-list labels; bad templates and
 // unreadable pictures.
 
+#include "pdf_werkzeuge.h"
 #include "pictures_fixture.h"
 
 #include "datacontrols/dk_db_combo.h"
@@ -26,20 +27,11 @@
 #include "shared/app_exception.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 
 #include <optional>
 
 namespace {
-
-QString Werkzeug(const QString& programm, const QStringList& argumente)
-{
-    QProcess p;
-    p.start(programm, argumente);
-    p.waitForFinished(60000);
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
 
 struct TVorlage {
     const char* Datei;
@@ -114,17 +106,9 @@ protected:
             nummern << it.next().captured(1).toInt();
         return nummern;
     }
-    static int Bilder(const QString& pdf)
-    {
-        // "pdfimages -list": two header lines, then one line per picture.
-        return std::max(0, int(Werkzeug("pdfimages", {"-list", pdf}).split('\n', Qt::SkipEmptyParts).size()) - 2);
-    }
     static void Bildschirmfoto(const QString& pdf, const QString& name)
     {
-        const QString ordner = QCoreApplication::applicationDirPath() + "/screenshots";
-        QDir().mkpath(ordner);
-        Werkzeug("pdftoppm", {"-f", "1", "-l", "1", "-r", "70", "-png", "-singlefile", pdf, ordner + "/" + name});
-        EXPECT_TRUE(QFile::exists(ordner + "/" + name + ".png")) << name.toStdString();
+        EXPECT_TRUE(QFile::exists(PdfBildschirmfoto(pdf, name))) << name.toStdString();
     }
     template <class T> T* Bauteil(const char* name) const
     {
@@ -190,20 +174,18 @@ TEST_F(ListPrintTest, EachListPrintsEveryEntryInOrderWithPicturesAndGermanPageTe
         Drucken(v);
         EXPECT_EQ(Nr(), 3);
         ASSERT_TRUE(QFile::exists(pdf)) << prompts.Texte.join("|").toStdString();
-        const QString text = Werkzeug("pdftotext", {"-layout", pdf, "-"});
+        const QString text = PdfText(pdf);
         const int erster = v.AbAktuellem ? 3 : 1;
         QList<int> erwartet;
         for (int i = erster; i <= 7; ++i)
             erwartet << i;
         EXPECT_EQ(Titel(text), erwartet) << text.toStdString();
         EXPECT_TRUE(text.contains("Fotoalbum BILDER")) << text.toStdString();
-        const QString pdfinfo = Werkzeug("pdfinfo", {pdf});
-        static const QRegularExpression seiten(QStringLiteral("Pages:\\s+(\\d+)"));
-        const int n = seiten.match(pdfinfo).captured(1).toInt();
+        const int n = PdfSeiten(pdf);
         ASSERT_GT(n, 0);
         EXPECT_TRUE(text.contains(QStringLiteral("Seite 1 von %1").arg(n))) << text.toStdString();
         EXPECT_TRUE(text.contains(QStringLiteral("Seite %1 von %1").arg(n))) << text.toStdString();
-        EXPECT_EQ(Bilder(pdf), erwartet.size() * v.BilderJeEintrag);
+        EXPECT_EQ(PdfBilder(pdf), erwartet.size() * v.BilderJeEintrag);
         Bildschirmfoto(pdf, QStringLiteral("liste_") + QString::fromLatin1(v.Datei).section('.', 0, 0));
     }
 }
@@ -273,7 +255,7 @@ TEST_F(ListPrintTest, ABadTemplateNamesItsErrorAndKeepsTheLoadedLayout)
     }
     // The program goes on: the good layout still prints.
     form->DruckeBilderListe("BilderListe.RTM");
-    EXPECT_EQ(Titel(Werkzeug("pdftotext", {"-layout", pdf, "-"})), QList<int>({1, 2}));
+    EXPECT_EQ(Titel(PdfText(pdf)), QList<int>({1, 2}));
 }
 
 TEST_F(ListPrintTest, AnUnreadablePictureShowsItsMessageAndTheListGoesOn)
@@ -292,10 +274,10 @@ TEST_F(ListPrintTest, AnUnreadablePictureShowsItsMessageAndTheListGoesOn)
     prompts.Texte.clear();
     form->DruckeBilderListe2("BilderListe_Bildinfo.RTM");
     EXPECT_EQ(Nr(), 1);
-    const QString text = Werkzeug("pdftotext", {"-layout", pdf, "-"});
+    const QString text = PdfText(pdf);
     EXPECT_EQ(Titel(text), QList<int>({1, 2, 3, 4}));
     // Only the readable pictures are printed, each entry with its own.
-    EXPECT_EQ(Bilder(pdf), 2);
+    EXPECT_EQ(PdfBilder(pdf), 2);
     EXPECT_TRUE(prompts.Gezeigt("bild2.jpg")) << prompts.Texte.join("|").toStdString();
     // Each message once, though the list is laid out in two passes.
     EXPECT_EQ(prompts.Texte.filter("Bild ist nicht im Zugriff! Legen Sie den Datenträger \"URLAUB\"").size(), 1)
@@ -348,7 +330,7 @@ TEST_F(ListPrintTest, PickListLabelsShowTheirTextOrThatNoneIsGiven)
     const QString pdf = Pdf("liste.pdf");
     AufPdf(pdf);
     form->DruckeBilderListe2("BilderListe_Bildinfo.RTM");
-    const QString text = Werkzeug("pdftotext", {"-layout", pdf, "-"});
+    const QString text = PdfText(pdf);
     static const QRegularExpression gruppe(QStringLiteral("Gruppe:[ \\t]*(\\S[^\\n]*?)\\s*$"),
                                            QRegularExpression::MultilineOption);
     QStringList gruppen;
@@ -394,7 +376,7 @@ TEST_F(ListPrintTest, AlbumManagerPrintsItsAlbumList)
     m.ListenAusgabe = [pdf](TrgReport* report) { ListeAufDrucker(report, pdf); };
     m.Drucken1Click();
     EXPECT_EQ(u.ManagerDbe()->RecNo(), zeile);
-    const QString text = Werkzeug("pdftotext", {"-layout", pdf, "-"});
+    const QString text = PdfText(pdf);
     for (const char* teil : {"Fotoalben", "BILDER.DBF", "Letzte Änderung", "Anzahl Sätze", "Summen", "Summe-Bytes:",
                              "Anzahl Datensätze:", "Seite 1 von 1"})
         EXPECT_TRUE(text.contains(QString::fromUtf8(teil))) << teil << "\n" << text.toStdString();
@@ -414,9 +396,7 @@ TEST_F(ListPrintTest, WithoutAnOutputTheListOpensInThePreview)
             TrgViewer* viewer = vorschau.GetViewer();
             seite = viewer->AbsolutePageNo();
             const QImage bild = vorschau.Handle()->grab().toImage();
-            const QString ordner = QCoreApplication::applicationDirPath() + "/screenshots";
-            QDir().mkpath(ordner);
-            EXPECT_TRUE(bild.save(ordner + "/liste_vorschau.png"));
+            EXPECT_TRUE(bild.save(BildschirmfotoOrdner() + "/liste_vorschau.png"));
             viewer->NextPage();
             EXPECT_EQ(viewer->AbsolutePageNo(), 2);
             vorschau.ModalResult = mrOk;

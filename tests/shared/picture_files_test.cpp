@@ -194,18 +194,22 @@ TEST_F(PictureFiles, TheEntrysMediumIsComparedWithTheMediumAtItsLetter)
     struct Fall {
         QString pfad, kennung;
         TMediumStand stand;
+        bool verweigert;  // a command refuses the entry's picture
     };
     const Fall faelle[] = {
-        {"D:\\DCIM\\IMG_0001.JPG", "4660", TMediumStand::Passt},
-        {"D:\\DCIM\\IMG_0001.JPG", " 4660 ", TMediumStand::Passt},
-        {"D:\\DCIM\\IMG_0001.JPG", "-17", TMediumStand::Anderes},
-        {"D:\\DCIM\\IMG_0001.JPG", "", TMediumStand::OhneKennung},
-        {"E:\\a.jpg", "4660", TMediumStand::Fehlt},
-        {"F:\\a.jpg", "4660", TMediumStand::Fehlt},
-        {"C:\\a.jpg", "439041101", TMediumStand::Passt},
+        {"D:\\DCIM\\IMG_0001.JPG", "4660", TMediumStand::Passt, false},
+        {"D:\\DCIM\\IMG_0001.JPG", " 4660 ", TMediumStand::Passt, false},
+        {"D:\\DCIM\\IMG_0001.JPG", "-17", TMediumStand::Anderes, true},
+        {"D:\\DCIM\\IMG_0001.JPG", "", TMediumStand::OhneKennung, false},
+        {"E:\\a.jpg", "4660", TMediumStand::Fehlt, true},
+        {"F:\\a.jpg", "4660", TMediumStand::Fehlt, true},
+        {"C:\\a.jpg", "439041101", TMediumStand::Passt, false},
     };
-    for (const Fall& f : faelle)
+    for (const Fall& f : faelle) {
         EXPECT_EQ(MediumPruefen(f.pfad, f.kennung), f.stand) << f.pfad.toStdString() << " " << f.kennung.toStdString();
+        EXPECT_EQ(MediumNichtImLaufwerk(f.pfad, f.kennung), f.verweigert)
+            << f.pfad.toStdString() << " " << f.kennung.toStdString();
+    }
     const QString text = MediumFehltText("D:\\DCIM\\IMG_0001.JPG", "URLAUB", "-17");
     EXPECT_TRUE(text.contains("\"URLAUB\" (-17)")) << text.toStdString();
     EXPECT_TRUE(text.contains("Laufwerk D:")) << text.toStdString();
