@@ -832,8 +832,7 @@ using rgdescribe::Put;
 
 void DescribeBandClasses()
 {
-    const TEnumInfo* printHeights = RegisterEnum(QStringLiteral("TrgPrintHeightType"),
-                                                 {QStringLiteral("phStatic"), QStringLiteral("phDynamic")});
+    const TEnumInfo* printHeights = rgdescribe::Enum("TrgPrintHeightType", TrgPrintHeightTypeIdentifiers);
     auto never = [](const TrgBand&) { return false; };
     DescribeClass<TrgBand, TComponent>(QStringLiteral("TrgBand"))
         .Single("Height", Get(&TrgBand::Height), Put(&TrgBand::SetHeight)).Stored(never)

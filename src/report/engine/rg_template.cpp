@@ -1,9 +1,9 @@
 #include "report/engine/rg_template.h"
+#include "report/engine/rg_describe.h"
 
 #include <QtEndian>
 
 #include <algorithm>
-#include <array>
 #include <memory>
 #include <vector>
 
@@ -571,14 +571,7 @@ void TrgReportTemplate::SaveBytes(bool ToDatabase)
 
 namespace {
 
-template <size_t N>
-const TEnumInfo* TemplateEnum(const char* TypeName, const std::array<const char*, N>& Identifiers)
-{
-    QStringList identifiers;
-    for (const char* identifier : Identifiers)
-        identifiers << QString::fromLatin1(identifier);
-    return RegisterEnum(QString::fromLatin1(TypeName), identifiers);
-}
+using rgdescribe::Enum;
 
 void DescribeTemplateClasses()
 {
@@ -598,8 +591,8 @@ void DescribeTemplateClasses()
         .String("FileName", [](const T& t) { return t.FileName(); }, [](T& t, const QString& v) { t.SetFileName(v); })
         .Default(QString())
         .Integer("Offset", &T::Offset).Default(0)
-        .Enum("SaveTo", TemplateEnum("TrgSaveToType", TrgSaveToTypeIdentifiers), &T::SaveTo).Default(stFile)
-        .Enum("Format", TemplateEnum("TrgFormatType", TrgFormatTypeIdentifiers), &T::Format).Default(ftBinary);
+        .Enum("SaveTo", Enum("TrgSaveToType", TrgSaveToTypeIdentifiers), &T::SaveTo).Default(stFile)
+        .Enum("Format", Enum("TrgFormatType", TrgFormatTypeIdentifiers), &T::Format).Default(ftBinary);
 }
 
 }  // namespace
