@@ -254,7 +254,7 @@ void TrgBand::PageStarted()
 void TrgBand::ConvertFromVersion(int Version)
 {
     if (Version < 2097)
-        mmHeight_ = rgToMMThousandths(utScreenPixels, rgVertical, nullptr, float(mmHeight_));
+        mmHeight_ = rgScreenPixelsToMM(mmHeight_, rgVertical);
     for (TrgComponent* component : components_)
         component->ConvertFromVersion(Version);
     if (Version < 3000 && printHeight_ == phDynamic && !components_.empty()) {
@@ -832,8 +832,7 @@ using rgdescribe::Put;
 
 void DescribeBandClasses()
 {
-    const TEnumInfo* printHeights = RegisterEnum(QStringLiteral("TrgPrintHeightType"),
-                                                 {QStringLiteral("phStatic"), QStringLiteral("phDynamic")});
+    const TEnumInfo* printHeights = rgdescribe::Enum("TrgPrintHeightType", TrgPrintHeightTypeIdentifiers);
     auto never = [](const TrgBand&) { return false; };
     DescribeClass<TrgBand, TComponent>(QStringLiteral("TrgBand"))
         .Single("Height", Get(&TrgBand::Height), Put(&TrgBand::SetHeight)).Stored(never)

@@ -114,7 +114,7 @@ QVariant TrgCalc::GetCalcValue()
 
 QVariant TrgCalc::GetCustomValue() const
 {
-    if (!IsPrinting() && (State() & 1))
+    if (!IsPrinting() && InDesignState())
         return rgLoadString(GetLanguageIndex() + kCustomName);
     switch (customType_) {
     case dtBoolean:

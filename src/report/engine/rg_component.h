@@ -23,6 +23,11 @@ class TrgCustomBand;
 class TrgCustomReport;
 class TrgGroup;
 
+// State flags a designer sets on the components it shows: designing, and
+// showing the pipeline's data instead of placeholders.
+inline constexpr TrgStateSet rgStateDesigning = 0x0001;
+inline constexpr TrgStateSet rgStateShowData = 0x0008;
+
 // Band-kind codes, streamed as "BandType".
 enum TrgBandKind : uint8_t {
     bkHeader = 0,
@@ -115,11 +120,12 @@ public:
 
     // "BandType" and "GroupNo".
     void DefineComponentProperties(TFiler& Filer);
+    // A designer shows the component (rgStateDesigning).
+    bool InDesignState() const { return (State() & rgStateDesigning) != 0; }
 
 private:
     // The band's usable width; 0 without a band.
     int BandSpaceWidth() const;
-    bool InDesignState() const { return (State() & 1) != 0; }
 
     TrgBand* band_ = nullptr;
     TrgStretchContainer* region_ = nullptr;

@@ -126,8 +126,8 @@ void PublishProperties()
     PublishEvent<R>("OnStartSecondPass", &R::OnStartSecondPass);
 }
 
-// The built-in palette. Classes whose module is not part of the engine yet
-// are left out until it is.
+// The built-in palette: each class with its category, its position there
+// and the string number of its caption.
 struct TBuiltIn {
     const char* ClassName;
     const char* Category;

@@ -200,10 +200,7 @@ using rgdescribe::Put;
 void DescribeDataTexts()
 {
     rgRegisterTextComponentClasses();
-    QStringList calcTypes;
-    for (const char* identifier : TrgDBCalcTypeIdentifiers)
-        calcTypes << QString::fromLatin1(identifier);
-    const TEnumInfo* dbCalcTypes = RegisterEnum(QStringLiteral("TrgDBCalcType"), calcTypes);
+    const TEnumInfo* dbCalcTypes = rgdescribe::Enum("TrgDBCalcType", TrgDBCalcTypeIdentifiers);
     const TEnumInfo* alignments = FindEnum(QStringLiteral("TAlignment"));
     using D = TrgDBText;
     DescribeClass<D, TrgCustomText>(QStringLiteral("TrgDBText"))

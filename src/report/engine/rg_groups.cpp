@@ -1,4 +1,5 @@
 #include "report/engine/rg_groups.h"
+#include "report/engine/rg_describe.h"
 
 #include "platform/stream/class_registry.h"
 #include "platform/stream/component_reader.h"
@@ -425,8 +426,7 @@ namespace {
 void DescribeGroupClasses()
 {
     rgRegisterBandClasses();
-    const TEnumInfo* breakTypes =
-        RegisterEnum(QStringLiteral("TrgBreakType"), {QStringLiteral("btDataField"), QStringLiteral("btCustomField")});
+    const TEnumInfo* breakTypes = rgdescribe::Enum("TrgBreakType", TrgBreakTypeIdentifiers);
     using G = TrgGroup;
     DescribeClass<G, TComponent>(QStringLiteral("TrgGroup"))
         .String("BreakName", [](const G& g) { return g.BreakName(); }, [](G& g, const QString& v) { g.SetBreakName(v); })

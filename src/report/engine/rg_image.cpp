@@ -174,7 +174,6 @@ void TrgDBImage::LoadPicture()
 {
     if (!autoDisplay_)
         return;
-    constexpr TrgStateSet kDesignState = 1, kShowData = 8;
     if (OnGetPicture) {
         OnGetPicture(this, Picture());
         return;
@@ -183,7 +182,7 @@ void TrgDBImage::LoadPicture()
     TrgDataType type = dtNotKnown;
     if (pipeline && !DataField().isEmpty())
         type = pipeline->GetFieldDataType(DataField());
-    if ((State() & kDesignState) && !(State() & kShowData) && !IsPrinting()) {
+    if (InDesignState() && !(State() & rgStateShowData) && !IsPrinting()) {
         Picture()->SetGraphic(nullptr);
         return;
     }
@@ -213,8 +212,7 @@ TPicture* TrgDBImage::GetPicture()
 void TrgDBImage::PipelineNotification(TrgDataPipeline* Pipeline, int Operation)
 {
     TrgCustomImage::PipelineNotification(Pipeline, Operation);
-    constexpr TrgStateSet kDesignState = 1;
-    if ((Operation == 0 || Operation == 1) && (State() & kDesignState) && !IsPrinting())
+    if ((Operation == rgPipelineChanged || Operation == rgPipelineDestroying) && InDesignState() && !IsPrinting())
         LoadPicture();
 }
 

@@ -91,7 +91,7 @@ void TrgCustomMemo::ConvertFromVersion(int Version)
 {
     TrgStretchable::ConvertFromVersion(Version);
     if (Version < 3000)
-        mmLeading_ = rgToMMThousandths(utScreenPixels, rgVertical, nullptr, float(mmLeading_));
+        mmLeading_ = rgScreenPixelsToMM(mmLeading_, rgVertical);
 }
 
 void TrgCustomMemo::GenerateContent()

@@ -17,12 +17,17 @@ namespace {
 
 TrgTextMeasure* layoutMeasure = nullptr;
 
-int ScreenPixelsToMM(int Pixels, TrgDirection Direction)
+}  // namespace
+
+int rgScreenPixelsToMM(int Pixels, TrgDirection Direction)
 {
     return rgToMMThousandths(utScreenPixels, Direction, nullptr, float(Pixels));
 }
 
-}  // namespace
+int rgMMToScreenPixels(int Value, TrgDirection Direction)
+{
+    return qRound(rgFromMMThousandths(Value, utScreenPixels, Direction, nullptr));
+}
 
 TrgTextMeasure& rgLayoutMeasure()
 {
@@ -40,8 +45,8 @@ void TrgPrintable::Invalidate() { rgInvalidateDesignControl(this); }
 
 TrgPrintable::TrgPrintable(TComponent* AOwner) : TrgCacheable(AOwner)
 {
-    mmWidth_ = ScreenPixelsToMM(65, rgHorizontal);
-    mmHeight_ = ScreenPixelsToMM(17, rgVertical);
+    mmWidth_ = rgScreenPixelsToMM(65, rgHorizontal);
+    mmHeight_ = rgScreenPixelsToMM(17, rgVertical);
     font_.OnChange = [this](TObject*) { FontChanged(); };
 }
 
@@ -257,21 +262,14 @@ void TrgPrintable::SetBounds(float Left, float Top, float Width, float Height)
 
 void TrgPrintable::SetPixelBounds(int Left, int Top, int Width, int Height)
 {
-    SetmmBounds(ScreenPixelsToMM(Left, rgHorizontal), ScreenPixelsToMM(Top, rgVertical),
-                ScreenPixelsToMM(Width, rgHorizontal), ScreenPixelsToMM(Height, rgVertical));
+    SetmmBounds(rgScreenPixelsToMM(Left, rgHorizontal), rgScreenPixelsToMM(Top, rgVertical),
+                rgScreenPixelsToMM(Width, rgHorizontal), rgScreenPixelsToMM(Height, rgVertical));
 }
 
-namespace {
-int ToScreenPixels(int Value, TrgDirection Direction)
-{
-    return qRound(rgFromMMThousandths(Value, utScreenPixels, Direction, nullptr));
-}
-}  // namespace
-
-int TrgPrintable::GetPixelLeft() const { return ToScreenPixels(mmLeft_, rgHorizontal); }
-int TrgPrintable::GetPixelTop() const { return ToScreenPixels(mmTop_, rgVertical); }
-int TrgPrintable::GetPixelWidth() const { return ToScreenPixels(mmWidth_, rgHorizontal); }
-int TrgPrintable::GetPixelHeight() const { return ToScreenPixels(mmHeight_, rgVertical); }
+int TrgPrintable::GetPixelLeft() const { return rgMMToScreenPixels(mmLeft_, rgHorizontal); }
+int TrgPrintable::GetPixelTop() const { return rgMMToScreenPixels(mmTop_, rgVertical); }
+int TrgPrintable::GetPixelWidth() const { return rgMMToScreenPixels(mmWidth_, rgHorizontal); }
+int TrgPrintable::GetPixelHeight() const { return rgMMToScreenPixels(mmHeight_, rgVertical); }
 
 // ---- print life cycle --------------------------------------------------
 
@@ -364,10 +362,10 @@ void TrgPrintable::ConvertFromVersion(int Version)
     if (Version < 1270)
         dataField_ = OldReportField;
     if (Version < 2097) {
-        mmLeft_ = ScreenPixelsToMM(mmLeft_, rgHorizontal);
-        mmTop_ = ScreenPixelsToMM(mmTop_, rgVertical);
-        mmWidth_ = ScreenPixelsToMM(mmWidth_, rgHorizontal);
-        mmHeight_ = ScreenPixelsToMM(mmHeight_, rgVertical);
+        mmLeft_ = rgScreenPixelsToMM(mmLeft_, rgHorizontal);
+        mmTop_ = rgScreenPixelsToMM(mmTop_, rgVertical);
+        mmWidth_ = rgScreenPixelsToMM(mmWidth_, rgHorizontal);
+        mmHeight_ = rgScreenPixelsToMM(mmHeight_, rgVertical);
     }
 }
 

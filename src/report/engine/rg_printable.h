@@ -32,6 +32,12 @@ TrgTextMeasure& rgLayoutMeasure();
 // Tests set a measure with fixed advances; nullptr returns to the default.
 void rgSetLayoutMeasure(TrgTextMeasure* Measure);
 
+// Screen pixels and thousandths of a millimetre, at the screen's
+// resolution (no printer): positions set in pixels, and older templates
+// that stored their lengths in pixels.
+int rgScreenPixelsToMM(int Pixels, TrgDirection Direction);
+int rgMMToScreenPixels(int Value, TrgDirection Direction);
+
 // Lets the message loop run between bands and components, so a cancel
 // button and the preview stay responsive during generation.
 void rgServiceMessageQueue();

@@ -10,20 +10,6 @@
 #include "report/engine/rg_text_components.h"
 #include "report/output/rg_draw_commands.h"
 
-namespace {
-
-int ScreenPixelsToMM(int Pixels, TrgDirection Direction)
-{
-    return rgToMMThousandths(utScreenPixels, Direction, nullptr, float(Pixels));
-}
-
-int MMToScreenPixels(int Value, TrgDirection Direction)
-{
-    return qRound(rgFromMMThousandths(Value, utScreenPixels, Direction, nullptr));
-}
-
-}  // namespace
-
 // ---- TrgCustomGraphic ------------------------------------------------------
 
 TrgCustomGraphic::TrgCustomGraphic(TComponent* AOwner) : TrgCustomComponent(AOwner)
@@ -132,8 +118,8 @@ TrgShapeGeometry TrgShape::CalcGeometry() const
     int w = GetPixelWidth();
     int h = GetPixelHeight();
     if (IsPrinting()) {
-        w = MMToScreenPixels(DrawRect().Right - DrawRect().Left, rgHorizontal);
-        h = MMToScreenPixels(DrawRect().Bottom - DrawRect().Top, rgVertical);
+        w = rgMMToScreenPixels(DrawRect().Right - DrawRect().Left, rgHorizontal);
+        h = rgMMToScreenPixels(DrawRect().Bottom - DrawRect().Top, rgVertical);
     }
     return rgShapeGeometry(shape_, Pen().Width, w, h);
 }
@@ -156,10 +142,10 @@ void TrgShape::PropertiesToDrawCommand(TrgDrawCommand* DrawCommand)
     shape->Pen.Assign(&Pen());
     const TrgShapeGeometry g = CalcGeometry();
     const int left = DrawRect().Left, top = DrawRect().Top;
-    shape->Left = left + ScreenPixelsToMM(g.X, rgHorizontal);
-    shape->Top = top + ScreenPixelsToMM(g.Y, rgVertical);
-    shape->Width = left + ScreenPixelsToMM(g.Right, rgHorizontal) - shape->Left;
-    shape->Height = top + ScreenPixelsToMM(g.Bottom, rgVertical) - shape->Top;
+    shape->Left = left + rgScreenPixelsToMM(g.X, rgHorizontal);
+    shape->Top = top + rgScreenPixelsToMM(g.Y, rgVertical);
+    shape->Width = left + rgScreenPixelsToMM(g.Right, rgHorizontal) - shape->Left;
+    shape->Height = top + rgScreenPixelsToMM(g.Bottom, rgVertical) - shape->Top;
     // The squareness is already in the geometry.
     switch (shape_) {
     case stSquare: shape->ShapeType = stRectangle; break;
@@ -167,8 +153,8 @@ void TrgShape::PropertiesToDrawCommand(TrgDrawCommand* DrawCommand)
     case stCircle: shape->ShapeType = stEllipse; break;
     default: shape->ShapeType = shape_; break;
     }
-    shape->XCornerRound = ScreenPixelsToMM(g.Corner, rgHorizontal);
-    shape->YCornerRound = ScreenPixelsToMM(g.Corner, rgVertical);
+    shape->XCornerRound = rgScreenPixelsToMM(g.Corner, rgHorizontal);
+    shape->YCornerRound = rgScreenPixelsToMM(g.Corner, rgVertical);
 }
 
 // ---- TrgLine ---------------------------------------------------------------

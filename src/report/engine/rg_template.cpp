@@ -1,9 +1,9 @@
 #include "report/engine/rg_template.h"
+#include "report/engine/rg_describe.h"
 
 #include <QtEndian>
 
 #include <algorithm>
-#include <array>
 #include <memory>
 #include <vector>
 
@@ -13,6 +13,7 @@
 #include "platform/stream/class_registry.h"
 #include "platform/stream/component_reader.h"
 #include "platform/stream/component_writer.h"
+#include "platform/stream/stream_format.h"
 #include "platform/stream/stream_text.h"
 #include "report/engine/rg_bands.h"
 #include "report/engine/rg_component_registry.h"
@@ -30,19 +31,19 @@ namespace {
 constexpr int kRecordNotFound = 400, kFileNotFound = 401, kDatabaseReadError = 402, kFieldNotBlob = 403,
               kInvalidFormat = 404, kIgnoreQuestion = 405, kFileReadOnly = 406, kWrongFieldType = 408;
 
+// A template in text form starts with its first object; in binary form
+// with the component stream's signature.
 constexpr char kTextSignature[] = "object";
-constexpr char kBinarySignature[] = "TPF0";
 
-bool SignatureAt(const QByteArray& Bytes, qint64 Position, const char* Signature)
+bool SignatureAt(const QByteArray& Bytes, qint64 Position, QByteArrayView Signature)
 {
-    const qsizetype length = qsizetype(qstrlen(Signature));
-    return Position >= 0 && Position + length <= Bytes.size() &&
-           QByteArrayView(Bytes).sliced(qsizetype(Position), length) == QByteArrayView(Signature, length);
+    return Position >= 0 && Position + Signature.size() <= Bytes.size() &&
+           QByteArrayView(Bytes).sliced(qsizetype(Position), Signature.size()) == Signature;
 }
 
 bool AnySignatureAt(const QByteArray& Bytes, qint64 Position)
 {
-    return SignatureAt(Bytes, Position, kTextSignature) || SignatureAt(Bytes, Position, kBinarySignature);
+    return SignatureAt(Bytes, Position, kTextSignature) || SignatureAt(Bytes, Position, ComponentStreamSignature());
 }
 
 // ---- copying what a component streams from one object to another -------------
@@ -319,7 +320,7 @@ void TrgReportTemplate::LocateTemplate(const QByteArray& Bytes)
     }
     if (SignatureAt(Bytes, Offset, kTextSignature))
         Format = ftASCII;
-    else if (SignatureAt(Bytes, Offset, kBinarySignature))
+    else if (SignatureAt(Bytes, Offset, ComponentStreamSignature()))
         Format = ftBinary;
     else
         throw EInvalidTemplateError(Text(kInvalidFormat));
@@ -571,14 +572,7 @@ void TrgReportTemplate::SaveBytes(bool ToDatabase)
 
 namespace {
 
-template <size_t N>
-const TEnumInfo* TemplateEnum(const char* TypeName, const std::array<const char*, N>& Identifiers)
-{
-    QStringList identifiers;
-    for (const char* identifier : Identifiers)
-        identifiers << QString::fromLatin1(identifier);
-    return RegisterEnum(QString::fromLatin1(TypeName), identifiers);
-}
+using rgdescribe::Enum;
 
 void DescribeTemplateClasses()
 {
@@ -598,8 +592,8 @@ void DescribeTemplateClasses()
         .String("FileName", [](const T& t) { return t.FileName(); }, [](T& t, const QString& v) { t.SetFileName(v); })
         .Default(QString())
         .Integer("Offset", &T::Offset).Default(0)
-        .Enum("SaveTo", TemplateEnum("TrgSaveToType", TrgSaveToTypeIdentifiers), &T::SaveTo).Default(stFile)
-        .Enum("Format", TemplateEnum("TrgFormatType", TrgFormatTypeIdentifiers), &T::Format).Default(ftBinary);
+        .Enum("SaveTo", Enum("TrgSaveToType", TrgSaveToTypeIdentifiers), &T::SaveTo).Default(stFile)
+        .Enum("Format", Enum("TrgFormatType", TrgFormatTypeIdentifiers), &T::Format).Default(ftBinary);
 }
 
 }  // namespace

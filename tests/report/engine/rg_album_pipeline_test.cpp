@@ -4,51 +4,22 @@
 
 #include "report/engine/rg_dataset_pipeline.h"
 
-#include "datagrid/dk_table.h"
-#include "platform/core/win_path.h"
-#include "platform/dbf/dbe.h"
 #include "report/engine/rg_cache.h"
-#include "album_layout.h"
-#include "bridge_test.h"
+#include "album_fixture.h"
 
 #include <gtest/gtest.h>
 
-#include <memory>
-
 namespace {
 
-class AlbumPipeline : public BridgeTestBase, public TrgCacheOwner {
+class AlbumPipeline : public AlbumTableTest, public TrgCacheOwner {
 protected:
     // Entries "Bild 1" .. "Bild n", owned alternately by Anna and Otto.
     void MakeAlbum(int count)
     {
-        const uint16_t area = dbe_CreateNew((dir / "BILDER.DBF").string().c_str(), "XXXXXXXXXX", DBE_TYPE_FOX,
-                                            lxtest::kAlbumLayoutFieldCount);
-        ASSERT_NE(area, 0) << dbe_LastError();
-        for (const lxtest::AlbumLayoutField& f : lxtest::kAlbumLayout)
-            dbe_CreateField(f.name, f.type, f.width, f.decimals);
-        ASSERT_EQ(dbe_CreateExec(), 1) << dbe_LastError();
-        for (int i = 1; i <= count; ++i) {
-            ASSERT_EQ(dbe_AppendBlank(), 1);
+        CreateAlbum(count, [](int i) {
             dbe_Replace("ShortDesc", DBE_REPL_TEXT, QStringLiteral("Bild %1").arg(i).toUtf8().constData());
             dbe_Replace("Owner", DBE_REPL_TEXT, i % 2 ? "Anna" : "Otto");
-        }
-        dbe_Commit();
-        dbe_Close();
-
-        table = std::make_unique<TdkTable>();
-        table->SetDatabaseName(LinuxToWinOrSelf(QString::fromStdString(dir.str())));
-        table->SetTableName(QStringLiteral("BILDER.DBF"));
-        source = std::make_unique<TDataSource>(table.get());
-        pipeline = std::make_unique<TrgBDEPipeline>(nullptr);
-        pipeline->SetDataSource(source.get());
-    }
-    void TearDown() override
-    {
-        pipeline.reset();
-        source.reset();
-        table.reset();
-        BridgeTestBase::TearDown();
+        });
     }
 
     QString Current() { return pipeline->GetFieldAsString(QStringLiteral("ShortDesc")).trimmed(); }
@@ -56,10 +27,6 @@ protected:
     std::vector<TrgCacheable*> CacheablesInOrder() override { return {pipeline.get()}; }
     TrgLanguageType CacheLanguage() const override { return lgGerman; }
     void CancelGeneration() override {}
-
-    std::unique_ptr<TdkTable> table;
-    std::unique_ptr<TDataSource> source;
-    std::unique_ptr<TrgBDEPipeline> pipeline;
 };
 
 TEST_F(AlbumPipeline, AFilteredAlbumPrintsOnlyTheEntriesItShows)

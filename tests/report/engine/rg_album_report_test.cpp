@@ -9,12 +9,8 @@
 
 #include "../output/fake_printer_source.h"
 #include "../output/fake_text_measure.h"
-#include "album_layout.h"
-#include "bridge_test.h"
-#include "datagrid/dk_table.h"
+#include "album_fixture.h"
 #include "engine_fixtures.h"
-#include "platform/core/win_path.h"
-#include "platform/dbf/dbe.h"
 #include "report/engine/rg_calc.h"
 #include "report/engine/rg_calculated_text.h"
 #include "report/engine/rg_dataset_pipeline.h"
@@ -25,11 +21,11 @@
 
 namespace {
 
-class AlbumReport : public BridgeTestBase {
+class AlbumReport : public AlbumTableTest {
 protected:
     void SetUp() override
     {
-        BridgeTestBase::SetUp();
+        AlbumTableTest::SetUp();
         rgRegisterReportClasses();
         rgSetLayoutMeasure(&measure);
         rgSetPrinterSource(std::make_unique<rgtest::TFakePrinterSource>(
@@ -39,12 +35,9 @@ protected:
     void TearDown() override
     {
         report.reset();
-        pipeline.reset();
-        source.reset();
-        table.reset();
         rgSetPrinterSource(nullptr);
         rgSetLayoutMeasure(nullptr);
-        BridgeTestBase::TearDown();
+        AlbumTableTest::TearDown();
     }
 
     // Entries "Bild 1" .. "Bild n", owned by Anna for the first half and by
@@ -55,31 +48,6 @@ protected:
             dbe_Replace("ShortDesc", DBE_REPL_TEXT, QStringLiteral("Bild %1").arg(i).toUtf8().constData());
             dbe_Replace("Owner", DBE_REPL_TEXT, i <= count / 2 ? "Anna" : "Otto");
         });
-    }
-
-    // BILDER.DBF with the album's fields and count records, each filled by
-    // Fill (given its number from 1), read through the dataset pipeline.
-    void CreateAlbum(int count, const std::function<void(int)>& Fill)
-    {
-        const uint16_t area = dbe_CreateNew((dir / "BILDER.DBF").string().c_str(), "XXXXXXXXXX", DBE_TYPE_FOX,
-                                            lxtest::kAlbumLayoutFieldCount);
-        ASSERT_NE(area, 0) << dbe_LastError();
-        for (const lxtest::AlbumLayoutField& f : lxtest::kAlbumLayout)
-            dbe_CreateField(f.name, f.type, f.width, f.decimals);
-        ASSERT_EQ(dbe_CreateExec(), 1) << dbe_LastError();
-        for (int i = 1; i <= count; ++i) {
-            ASSERT_EQ(dbe_AppendBlank(), 1);
-            Fill(i);
-        }
-        dbe_Commit();
-        dbe_Close();
-
-        table = std::make_unique<TdkTable>();
-        table->SetDatabaseName(LinuxToWinOrSelf(QString::fromStdString(dir.str())));
-        table->SetTableName(QStringLiteral("BILDER.DBF"));
-        source = std::make_unique<TDataSource>(table.get());
-        pipeline = std::make_unique<TrgBDEPipeline>(nullptr);
-        pipeline->SetDataSource(source.get());
     }
 
     // Header, detail with the description, footer; a group on the owner.
@@ -128,9 +96,6 @@ protected:
 
     TFakeTextMeasure measure;
     TComponent form{nullptr};
-    std::unique_ptr<TdkTable> table;
-    std::unique_ptr<TDataSource> source;
-    std::unique_ptr<TrgBDEPipeline> pipeline;
     std::unique_ptr<TCapturingReport> report;
 };
 

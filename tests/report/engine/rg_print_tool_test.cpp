@@ -15,10 +15,8 @@
 
 #include "../output/barcode_scan.h"
 #include "../output/pdf_tools.h"
-#include "album_layout.h"
-#include "bridge_test.h"
+#include "album_fixture.h"
 #include "engine_fixtures.h"
-#include "platform/dbf/dbe.h"
 #include "report/engine/rg_barcode_components.h"
 #include "report/engine/rg_bands.h"
 #include "report/engine/rg_calc.h"
@@ -51,21 +49,12 @@ protected:
     // taking turns; Fill sets more fields of record n.
     void CreateAlbum(const QString& Name, int Entries, const std::function<void(int)>& Fill = {})
     {
-        const uint16_t area = dbe_CreateNew(Path(Name).toLocal8Bit().constData(), "XXXXXXXXXX", DBE_TYPE_FOX,
-                                            lxtest::kAlbumLayoutFieldCount);
-        ASSERT_NE(area, 0) << dbe_LastError();
-        for (const lxtest::AlbumLayoutField& f : lxtest::kAlbumLayout)
-            dbe_CreateField(f.name, f.type, f.width, f.decimals);
-        ASSERT_EQ(dbe_CreateExec(), 1) << dbe_LastError();
-        for (int i = 1; i <= Entries; ++i) {
-            ASSERT_EQ(dbe_AppendBlank(), 1);
+        WriteAlbumTable(Path(Name).toLocal8Bit().toStdString(), Entries, [&Fill](int i) {
             dbe_Replace("ShortDesc", DBE_REPL_TEXT, QStringLiteral("Strand %1").arg(i).toUtf8().constData());
             dbe_Replace("Owner", DBE_REPL_TEXT, i % 2 ? "Anna" : "Otto");
             if (Fill)
                 Fill(i);
-        }
-        dbe_Commit();
-        dbe_Close();
+        });
     }
 
     QString Path(const QString& Name) const { return QString::fromStdString((dir / Name.toStdString()).string()); }
