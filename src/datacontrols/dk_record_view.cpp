@@ -1,6 +1,7 @@
 #include "datacontrols/dk_record_view.h"
 
 #include "datacontrols/dk_db_edit.h"
+#include "datagrid/dk_field_info.h"
 #include "datagrid/dk_table.h"
 #include "platform/data/dataset.h"
 #include "platform/data/field.h"
@@ -9,6 +10,7 @@
 #include "platform/ui/ext_ctrls.h"
 
 #include <QFontMetrics>
+#include <QFrame>
 
 #include <algorithm>
 
@@ -136,6 +138,12 @@ TdkRecordViewForm::TdkRecordViewForm(TComponent* AOwner) : TForm(AOwner)
     SetCaption(QStringLiteral("dkRecordViewForm"));
 }
 
+TdkRecordViewForm::~TdkRecordViewForm()
+{
+    if (Dialog)
+        Dialog->GiveBackCustomControls();
+}
+
 // ---- TdkRecordViewDialog ------------------------------------------------------
 
 TdkRecordViewDialog::TdkRecordViewDialog(TComponent* AOwner) : TComponent(AOwner) {}
@@ -143,6 +151,7 @@ TdkRecordViewDialog::TdkRecordViewDialog(TComponent* AOwner) : TComponent(AOwner
 TdkRecordViewDialog::~TdkRecordViewDialog()
 {
     BeginDestroy();
+    GiveBackCustomControls();
     if (form_) {
         form_->Dialog = nullptr;
         delete form_;
@@ -183,6 +192,82 @@ void TdkRecordViewDialog::DoCancelWarning(bool& CanClose)
 {
     if (OnCancelWarning)
         OnCancelWarning(form_, CanClose);
+}
+
+void TdkRecordViewDialog::Notification(TComponent* AComponent, TOperation Operation)
+{
+    TComponent::Notification(AComponent, Operation);
+    if (Operation != opRemove)
+        return;
+    // A lent control that goes away is not given back.
+    std::erase_if(borrowed_, [AComponent](const TdkCustomControlItem& i) { return i.Control == AComponent; });
+    std::erase(edits_, AComponent);
+}
+
+bool TdkRecordViewDialog::FindCustomControl(TComponent* OwnerForm, const TField* field, TWinControl*& control) const
+{
+    control = nullptr;
+    TStringList* typen = DataSource ? dkGetControlTypeList(DataSource->DataSet()) : nullptr;
+    if (!OwnerForm || !field || !typen)
+        return false;
+    for (int i = 0; i < typen->Count(); ++i) {
+        const QStringList teile = (*typen)[i].split(QLatin1Char(';'));
+        if (teile.size() < 2 || teile[0].compare(field->FieldName, Qt::CaseInsensitive) != 0)
+            continue;
+        if (!dkIsEditControlType(teile[1]) && teile[1] != QLatin1String("RichEdit"))
+            continue;
+        // "Form.Component" names a component of the form; here that is the owner form.
+        const QString name = teile.value(2).section(QLatin1Char('.'), -1).trimmed();
+        TComponent* c = name.isEmpty() ? nullptr : OwnerForm->FindComponent(name);
+        if (dynamic_cast<TEdit*>(c) || dynamic_cast<TMemo*>(c))
+            control = static_cast<TWinControl*>(c);
+        return control != nullptr;
+    }
+    return false;
+}
+
+TWinControl* TdkRecordViewDialog::Geliehen(const TField* f) const
+{
+    TWinControl* c = nullptr;
+    if (Options.Contains(rvoUseCustomControls))
+        FindCustomControl(dkGetOwnerForm(const_cast<TdkRecordViewDialog*>(this)), f, c);
+    return c;
+}
+
+bool TdkRecordViewDialog::VolleBreite(const TField* f) const
+{
+    return f->DataType() == ftMemo || dynamic_cast<TMemo*>(Geliehen(f)) != nullptr;
+}
+
+void TdkRecordViewDialog::AddCustomControlItem(TWinControl* control)
+{
+    TdkCustomControlItem item;
+    item.Control = control;
+    item.Parent = control->Parent();
+    item.Left = control->Left();
+    item.Top = control->Top();
+    item.Width = control->Width();
+    item.Height = control->Height();
+    borrowed_.push_back(item);
+    control->FreeNotification(this);
+}
+
+void TdkRecordViewDialog::GiveBackCustomControls()
+{
+    // The controls go back to the parent they had: on the program's main
+    // window that is the album grid, which shows them as its cell editors.
+    const std::vector<TdkCustomControlItem> liste = std::move(borrowed_);
+    borrowed_.clear();
+    for (const TdkCustomControlItem& i : liste) {
+        TWinControl* c = i.Control;
+        std::erase(edits_, c);
+        c->RemoveFreeNotification(this);
+        c->SetVisible(false);
+        c->SetParent(i.Parent);
+        c->SetBounds(i.Left, i.Top, i.Width, i.Height);
+        if (auto* e = dynamic_cast<TEdit*>(c))
+            e->SetBorderStyle(bsNone);
+    }
 }
 
 bool TdkRecordViewDialog::IsFieldShown(const TField* field) const
@@ -241,7 +326,7 @@ int TdkRecordViewDialog::EditBreite(int displayWidth) const
 bool TdkRecordViewDialog::AnyEditModified() const
 {
     for (TWinControl* c : edits_) {
-        if (auto* e = dynamic_cast<TdkDBEdit*>(c); e && e->Modified)
+        if (auto* e = dynamic_cast<TEdit*>(c); e && e->Modified)
             return true;
         if (auto* m = dynamic_cast<TMemo*>(c); m && m->Modified)
             return true;
@@ -249,8 +334,9 @@ bool TdkRecordViewDialog::AnyEditModified() const
     return false;
 }
 
-TControl* TdkRecordViewDialog::Steuerelement(TField* f, TLabel* label, int x, int y, int breite)
+TControl* TdkRecordViewDialog::Steuerelement(TField* f, TLabel* label, int x, int y, int breite, bool& imLayout)
 {
+    imLayout = true;
     QString an, aus;
     const bool check = Options.Contains(rvoUseCustomControls) && GetCheckBoxValues(f, an, aus);
     const bool nurLesen = f->ReadOnly() || f->FieldKind == fkCalculated;
@@ -266,6 +352,21 @@ TControl* TdkRecordViewDialog::Steuerelement(TField* f, TLabel* label, int x, in
         label->FocusControl = box;
         box->SetTabStop(!nurLesen);
         return box;
+    }
+    if (TWinControl* c = Geliehen(f)) {
+        AddCustomControlItem(c);
+        label->FocusControl = c;
+        c->SetParent(form_->ScrollBox);
+        c->SetVisible(true);
+        if (!dkSetControlDataSource(c, DataSource) || !dkSetControlDataField(c, f->FieldName)) {
+            imLayout = false;
+            return c;
+        }
+        if (auto* e = dynamic_cast<TEdit*>(c))
+            e->SetBorderStyle(bsSingle);
+        c->SetBounds(x, y, breite, c->Height());
+        edits_.push_back(c);
+        return c;
     }
     if (f->DataType() == ftMemo) {
         auto* memo = new TdkDBMemo(form_);
@@ -338,9 +439,12 @@ void TdkRecordViewDialog::LayoutVertikal()
         label->SetBounds(Margin.LeftOffset, y + (check ? 1 : 4), l, TextHoehe(LabelFont));
         DoAfterCreateControl(form_, e.Feld, label);
 
-        const bool memo = e.Feld->DataType() == ftMemo;
-        const int gewuenscht = memo ? breite - editX_ - (Margin.RightOffset + 20) : EditBreite(e.Breite);
-        TControl* c = Steuerelement(e.Feld, label, editX_, y, gewuenscht);
+        const int gewuenscht =
+            VolleBreite(e.Feld) ? breite - editX_ - (Margin.RightOffset + 20) : EditBreite(e.Breite);
+        bool imLayout = true;
+        TControl* c = Steuerelement(e.Feld, label, editX_, y, gewuenscht, imLayout);
+        if (!imLayout)
+            continue;
         const auto breitenRegeln = [&] {
             if (check)
                 return;
@@ -396,8 +500,8 @@ void TdkRecordViewDialog::LayoutHorizontal()
             continue;
         const QString caption = Beschriftung(e.Caption);
         int lw = TextBreite(LabelFont, caption);
-        const bool memo = e.Feld->DataType() == ftMemo;
-        int ew = memo && Options.Contains(rvoMaximizeMemoWidth) ? verfuegbar : EditBreite(e.Breite);
+        const bool volleBreite = VolleBreite(e.Feld) && Options.Contains(rvoMaximizeMemoWidth);
+        int ew = volleBreite ? verfuegbar : EditBreite(e.Breite);
         if (cx > 0 && cx + sp.BetweenEditsInRow + std::max(ew, lw + sp.LabelIndent) > verfuegbar)
             neueZeile();
         bool check = false;
@@ -409,9 +513,11 @@ void TdkRecordViewDialog::LayoutHorizontal()
         lh = label->Height();
         lw = sp.LabelIndent + lw;
         const int top = y + sp.BetweenLabelEdit + label->Height();
-        const bool volleBreite = memo && Options.Contains(rvoMaximizeMemoWidth);
         const int left = volleBreite ? editX_ : editX_ + cx;
-        TControl* c = Steuerelement(e.Feld, label, left, top, volleBreite ? std::max(w, verfuegbar) : ew);
+        bool imLayout = true;
+        TControl* c = Steuerelement(e.Feld, label, left, top, volleBreite ? std::max(w, verfuegbar) : ew, imLayout);
+        if (!imLayout)
+            continue;
         if (!check && !volleBreite && Options.Contains(rvoShortenEditBox) && c->Width() > verfuegbar)
             c->SetWidth(verfuegbar);
         DoAfterCreateControl(form_, e.Feld, c);
@@ -456,6 +562,7 @@ bool TdkRecordViewDialog::Execute()
     form_->SetFont(&Font);
     form_->KeyPreview = true;
     form_->OnShow = [this](TObject*) {
+        form_->ScrollBox->UpdateRange();
         DoInitDialog(form_);
         Screen->SetCursor(crDefault);
     };
@@ -504,8 +611,10 @@ bool TdkRecordViewDialog::Execute()
     else
         LayoutHorizontal();
     for (TWinControl* c : edits_) {
-        if (auto* e = dynamic_cast<TdkDBEdit*>(c))
-            e->SetModified(false);
+        if (auto* d = dynamic_cast<TdkDBCustomEdit*>(c))
+            d->SetModified(false);
+        else if (auto* e = dynamic_cast<TEdit*>(c))
+            e->Modified = false;
         if (auto* m = dynamic_cast<TMemo*>(c))
             m->Modified = false;
     }
@@ -515,6 +624,7 @@ bool TdkRecordViewDialog::Execute()
     const int top = FormPosition.Top > 0 ? FormPosition.Top
                                          : (Screen->WorkAreaHeight() - hoehe_) / 2 + Screen->WorkAreaTop();
     form_->SetBounds(left, top, breite_, hoehe_);
+    Einpassen();
     if (ok_) {
         const int pw = form_->ClientWidth();
         ok_->SetLeft(pw - 10 - 2 * (ok_->Width() + 13));
@@ -523,14 +633,46 @@ bool TdkRecordViewDialog::Execute()
 
     if (Options.Contains(rvoModalForm)) {
         const TModalResult r = form_->ShowModal();
+        GiveBackCustomControls();
         TdkRecordViewForm* f = form_;
         form_ = nullptr;
         delete f;
         return r == mrOk;
     }
     form_->Show();
+    // The scrolled area fits the shown viewport (hidden, it has a size of its own).
+    form_->ScrollBox->UpdateRange();
     form_->ModalResult = mrCancel;
     return true;
+}
+
+void TdkRecordViewDialog::Einpassen()
+{
+    // The counted frame pieces are those of another platform: the window
+    // grows where its panels' real frames would cut the last row or the
+    // widest control off, within the work area and unless a size is stored.
+    // The scroll box is measured by its own size, as its viewport takes its
+    // size only once shown.
+    form_->AlignControls();
+    form_->RecordPanel->AlignControls();
+    TScrollBox* box = form_->ScrollBox;
+    int w = 0, h = 0;
+    for (int i = 0; i < box->ControlCount(); ++i) {
+        const TControl* c = box->Controls(i);
+        if (c->Visible()) {
+            w = std::max(w, c->Left() + c->Width());
+            h = std::max(h, c->Top() + c->Height());
+        }
+    }
+    const auto* area = qobject_cast<const QFrame*>(box->Handle());
+    const int rahmen = area ? 2 * area->frameWidth() : 0;
+    const int mehrBreite = w + Margin.RightOffset - (box->Width() - rahmen);
+    const int mehrHoehe = h + Margin.BottomOffset - (box->Height() - rahmen);
+    if (FormPosition.Width <= 0 && mehrBreite > 0)
+        form_->SetWidth(std::min(form_->Width() + mehrBreite, Screen->WorkAreaWidth()));
+    if (FormPosition.Height <= 0 && mehrHoehe > 0)
+        form_->SetHeight(std::min(form_->Height() + mehrHoehe, Screen->WorkAreaHeight() - 12));
+    box->UpdateRange();
 }
 
 void TdkRecordViewDialog::OKButtonClick(TObject*)
@@ -595,12 +737,13 @@ void TdkRecordViewDialog::FormClose(TCloseAction& Action)
         if (OKCancelOptions.Contains(rvokAutoCancelRec) && form_->ModalResult == mrCancel) {
             ds->Cancel();
         } else {
-            if (auto* e = dynamic_cast<TdkDBEdit*>(form_->ActiveControl()))
+            if (auto* e = dynamic_cast<TdkDBCustomEdit*>(form_->ActiveControl()))
                 e->DoExit();
             if (OKCancelOptions.Contains(rvokAutoPostRec) && form_->ModalResult == mrOk)
                 ds->CheckBrowseMode();
         }
     }
+    GiveBackCustomControls();
     if (!Options.Contains(rvoModalForm)) {
         Action = caFree;
         form_->Dialog = nullptr;
@@ -618,9 +761,17 @@ void TdkRecordViewDialog::FormKeyDown(Word& Key, TShiftState Shift)
         return;
     }
     if (Key == VK_ESCAPE) {
+        // The active control sees Esc first: an open pick list closes.
+        TWinControl* aktiv = form_->ActiveControl();
+        if (aktiv)
+            aktiv->KeyDown(Key, Shift);
+        if (Key != VK_ESCAPE || !form_) {
+            Key = 0;
+            return;
+        }
         Key = 0;
         // A changed edit takes Esc itself and restores its field.
-        if (auto* e = dynamic_cast<TdkDBEdit*>(form_->ActiveControl()); e && e->Modified) {
+        if (auto* e = dynamic_cast<TdkDBCustomEdit*>(aktiv); e && e->Modified) {
             e->Reset();
             return;
         }

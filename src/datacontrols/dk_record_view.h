@@ -96,10 +96,21 @@ private:
 class TdkRecordViewForm : public TForm {
 public:
     explicit TdkRecordViewForm(TComponent* AOwner);
+    // Controls lent by the owner form go back before the window's children
+    // are freed.
+    ~TdkRecordViewForm() override;
     TdkRecordViewDialog* Dialog = nullptr;
     TPanel* RecordPanel = nullptr;
     TPanel* UserPanel = nullptr;
     TScrollBox* ScrollBox = nullptr;
+};
+
+// A control of the owner form lent to the window, and where it stood
+// before: it goes back there when the window closes.
+struct TdkCustomControlItem {
+    TWinControl* Control = nullptr;
+    TWinControl* Parent = nullptr;
+    int Left = 0, Top = 0, Width = 0, Height = 0;
 };
 
 class TdkRecordViewDialog : public TComponent {
@@ -144,6 +155,15 @@ public:
     const std::vector<TWinControl*>& EditList() const { return edits_; }
     // 0 OK button, 1 Cancel button, 2 anything else.
     int CloseReason() const { return closeReason_; }
+    // The controls the open window borrowed from the owner form.
+    const std::vector<TdkCustomControlItem>& CustomControls() const { return borrowed_; }
+
+    // The control of the owner form that the table's control types name for
+    // the field (types "CustomEdit", "LookupCombo", "Combo" and "RichEdit");
+    // only an edit control answers. The first entry for the field decides.
+    bool FindCustomControl(TComponent* OwnerForm, const TField* field, TWinControl*& control) const;
+    // Gives every borrowed control back: hidden, to its former parent and place.
+    void GiveBackCustomControls();
 
     // The text of the question when a changed record is closed with Cancel.
     static QString RecordViewExitWarning();
@@ -154,6 +174,7 @@ protected:
     virtual void DoInitDialog(TdkRecordViewForm* Form);
     virtual void DoCloseDialog(TdkRecordViewForm* Form);
     virtual void DoCancelWarning(bool& CanClose);
+    void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
     struct TEintrag {
@@ -168,7 +189,16 @@ private:
     bool AnyEditModified() const;
     void LayoutVertikal();
     void LayoutHorizontal();
-    TControl* Steuerelement(TField* f, TLabel* label, int x, int y, int breite);
+    void Einpassen();
+    // The control of a field; imLayout is false for a borrowed control that
+    // cannot be bound (it then takes no part in the layout).
+    TControl* Steuerelement(TField* f, TLabel* label, int x, int y, int breite, bool& imLayout);
+    // The borrowed control of the field, null when it has none.
+    TWinControl* Geliehen(const TField* f) const;
+    // A field whose control spans the window: a memo, or a borrowed
+    // multi-line editor (the rich edit of the control types).
+    bool VolleBreite(const TField* f) const;
+    void AddCustomControlItem(TWinControl* control);
     // The caption of an entry, after OnBeforeCreateControl accepted it (null
     // when not); check tells whether the field shows as a check box.
     TLabel* LabelMachen(const TEintrag& e, bool& check);
@@ -180,6 +210,7 @@ private:
     TBitBtn* ok_ = nullptr;
     TBitBtn* cancel_ = nullptr;
     std::vector<TWinControl*> edits_;
+    std::vector<TdkCustomControlItem> borrowed_;
     int closeReason_ = 2;
     int editX_ = 0;
     int breite_ = 0;

@@ -319,8 +319,9 @@ TEST_F(LookupComboTest, LookupListWritesTheRowTakenByClickOrKey)
     lxui_test::SendKey(list.Handle(), Qt::Key_Up);  // the row above is taken at once
     EXPECT_EQ(list.DisplayText, lookup.FieldByName("KATNAME")->AsString());
     EXPECT_NE(list.LookupValue, "A03");
-    if (!above.isEmpty())
+    if (!above.isEmpty()) {
         EXPECT_EQ(list.DisplayText, above);
+    }
     fotos.Post();
     EXPECT_EQ(Field("KAT"), list.LookupValue);
 }

@@ -10,6 +10,9 @@
 
 #include <QDir>
 #include <QImage>
+#include <QListWidget>
+#include <QTest>
+#include <QToolButton>
 #include <QWidget>
 
 namespace {
@@ -166,6 +169,209 @@ TEST_F(RecordViewTest, ModalRunEndsWithOk)
     EXPECT_TRUE(dialog->Execute());
     EXPECT_EQ(dialog->Form(), nullptr);
     EXPECT_EQ(dialog->CloseReason(), 0);
+}
+
+// The pick-list combo of a field lives on the owner form (here in a panel,
+// as the main window keeps it in its grid); the window borrows it.
+class BorrowedControlTest : public RecordViewTest {
+protected:
+    void SetUp() override
+    {
+        RecordViewTest::SetUp();
+        ablage = new TPanel(form.get());
+        ablage->SetParent(form.get());
+        ablage->SetBounds(250, 150, 200, 100);
+        combo = new TdkDBComboBox(form.get());
+        combo->Name = "DBComboBoxBilderQualitaet";
+        combo->SetParent(ablage);
+        combo->SetBounds(3, 4, 90, 18);
+        combo->SetVisible(false);
+        combo->MapList = true;
+        combo->SetStyle(csDropDownList);
+        QStringList q{"Nicht bewertet\t0"};
+        for (int i = 1; i <= 6; ++i)
+            q << QString("%1. Qualität\t%1").arg(i);
+        combo->SetItems(q);
+        combo->Loaded();
+        TStringList typen;
+        typen.Add("MARKIERT;CheckBox;Wahr;Falsch");
+        typen.Add("qualitaet;CustomEdit;DBComboBoxBilderQualitaet");
+        table->SetControlType(typen);
+        dialog->Options = TdkRecordViewOptions{rvoHideNavigator, rvoUseCustomControls, rvoShortenEditBox,
+                                               rvoConfirmCancel, rvoCloseIsCancel, rvoMaximizeMemoWidth};
+        dialog->OKCancelOptions = TdkRecordViewOKCancelOptions{rvokShowOKCancel, rvokAutoPostRec};
+        dialog->Selected.Add("SHORTDESC\t34\tBeschreibung");
+        dialog->Selected.Add("QUALITAET\t20\tBild-Qualität");
+        dialog->Selected.Add("OWNER\t12\tUrheber");
+    }
+    TLabel* LabelOf(TWinControl* c) const
+    {
+        TdkRecordViewForm* f = dialog->Form();
+        for (int i = 0; f && i < f->ComponentCount(); ++i)
+            if (auto* l = dynamic_cast<TLabel*>(f->Components(i)); l && l->FocusControl == c)
+                return l;
+        return nullptr;
+    }
+    TPanel* ablage = nullptr;
+    TdkDBComboBox* combo = nullptr;
+};
+
+TEST_F(BorrowedControlTest, TheFormsComboShowsTheFieldAndAClickedChoiceIsStored)
+{
+    ASSERT_TRUE(dialog->Execute());
+    TdkRecordViewForm* f = dialog->Form();
+    QWidget* fenster = f->Handle();
+    fenster->activateWindow();
+    QApplication::setActiveWindow(fenster);
+    QCoreApplication::processEvents();
+
+    // The combo stands in the window, between the two edits, bound to the field.
+    ASSERT_EQ(combo->Parent(), f->ScrollBox);
+    EXPECT_TRUE(combo->Visible());
+    ASSERT_EQ(dialog->EditList().size(), 3u);
+    EXPECT_EQ(dialog->EditList()[1], combo);
+    EXPECT_EQ(combo->DataField(), "QUALITAET");
+    EXPECT_EQ(combo->Text(), "1. Qualität");
+    ASSERT_NE(LabelOf(combo), nullptr);
+    EXPECT_EQ(LabelOf(combo)->Caption(), "Bild-Qualität");
+    const TWinControl* vorher = dialog->EditList()[0];
+    const TWinControl* nachher = dialog->EditList()[2];
+    EXPECT_EQ(combo->Left(), vorher->Left());
+    EXPECT_GT(combo->Top(), vorher->Top());
+    EXPECT_LT(combo->Top(), nachher->Top());
+    ASSERT_EQ(dialog->CustomControls().size(), 1u);
+
+    const QString ordner = QCoreApplication::applicationDirPath() + "/screenshots";
+    QDir().mkpath(ordner);
+    EXPECT_TRUE(fenster->grab().toImage().save(ordner + "/record_view_borrowed_combo.png"));
+
+    // A click on the combo's button opens its list; a click on a line picks it.
+    ASSERT_NE(combo->Button(), nullptr);
+    QToolButton* knopf = combo->Button()->Button();
+    ASSERT_NE(knopf, nullptr);
+    QTest::mouseClick(knopf, Qt::LeftButton);
+    ASSERT_TRUE(combo->ListVisible());
+    EXPECT_TRUE(fenster->grab().toImage().save(ordner + "/record_view_borrowed_combo_open.png"));
+    auto* liste = qobject_cast<QListWidget*>(combo->ListBox()->Handle());
+    ASSERT_NE(liste, nullptr);
+    const QRect zeile = liste->visualItemRect(liste->item(4));
+    QTest::mousePress(liste->viewport(), Qt::LeftButton, {}, zeile.center());
+    QTest::mouseRelease(liste->viewport(), Qt::LeftButton, {}, zeile.center());
+    EXPECT_FALSE(combo->ListVisible());
+    EXPECT_EQ(combo->Text(), "4. Qualität");
+    EXPECT_EQ(table->State(), dsEdit);
+    EXPECT_TRUE(combo->Modified);
+
+    // OK posts the record; the combo goes back where it was.
+    QTest::mouseClick(dialog->OKButton()->Handle(), Qt::LeftButton);
+    EXPECT_EQ(dialog->Form(), nullptr);
+    EXPECT_EQ(Stored(1, "QUALITAET"), "4");
+    EXPECT_EQ(combo->Parent(), ablage);
+    EXPECT_FALSE(combo->Visible());
+    EXPECT_EQ(combo->BoundsRect(), Rect(3, 4, 93, 22));
+    EXPECT_EQ(combo->BorderStyle(), bsNone);
+    EXPECT_TRUE(dialog->CustomControls().empty());
+}
+
+TEST_F(BorrowedControlTest, EscClosesTheOpenListBeforeTheWindow)
+{
+    ASSERT_TRUE(dialog->Execute());
+    QWidget* fenster = dialog->Form()->Handle();
+    fenster->activateWindow();
+    QApplication::setActiveWindow(fenster);
+    combo->SetFocus();
+    QCoreApplication::processEvents();
+    QTest::keyClick(combo->Handle(), Qt::Key_Down, Qt::AltModifier);
+    ASSERT_TRUE(combo->ListVisible());
+    QTest::keyClick(combo->Handle(), Qt::Key_Escape);
+    EXPECT_FALSE(combo->ListVisible());
+    ASSERT_NE(dialog->Form(), nullptr);
+    QTest::keyClick(combo->Handle(), Qt::Key_Escape);
+    EXPECT_EQ(dialog->Form(), nullptr);
+    EXPECT_EQ(combo->Parent(), ablage);
+}
+
+TEST_F(BorrowedControlTest, WhichControlTheControlTypesName)
+{
+    auto* unbound = new TEdit(form.get());
+    unbound->Name = "UrheberEdit";
+    unbound->SetParent(ablage);
+    auto* panel = new TPanel(form.get());
+    panel->Name = "KeinEdit";
+    struct Fall {
+        const char* eintrag;
+        const char* feld;
+        TWinControl* erwartet;
+    };
+    const Fall faelle[] = {
+        {"QUALITAET;Combo;DBComboBoxBilderQualitaet", "QUALITAET", combo},
+        {"QUALITAET;LookupCombo;ControlsForm.DBComboBoxBilderQualitaet", "QUALITAET", combo},
+        {"QUALITAET;RichEdit;DBComboBoxBilderQualitaet", "QUALITAET", combo},
+        // Entries of another type are passed over.
+        {"QUALITAET;richedit;DBComboBoxBilderQualitaet", "QUALITAET", unbound},
+        {"QUALITAET;CheckBox;DBComboBoxBilderQualitaet", "QUALITAET", unbound},
+        {"QUALITAET;CustomEdit;KeinEdit", "QUALITAET", nullptr},
+        {"QUALITAET;CustomEdit;Fehlt", "QUALITAET", nullptr},
+        {"OWNER;CustomEdit;UrheberEdit", "OWNER", unbound},
+    };
+    for (const Fall& fall : faelle) {
+        TStringList typen;
+        typen.Add(fall.eintrag);
+        // Only the first entry of a field that names an edit type decides.
+        typen.Add(QString(fall.feld) + ";CustomEdit;UrheberEdit");
+        table->SetControlType(typen);
+        TWinControl* c = reinterpret_cast<TWinControl*>(1);
+        EXPECT_EQ(dialog->FindCustomControl(form.get(), table->FieldByName(fall.feld), c), fall.erwartet != nullptr)
+            << fall.eintrag;
+        EXPECT_EQ(c, fall.erwartet) << fall.eintrag;
+    }
+    // Without the option nothing is borrowed.
+    dialog->Options.Exclude(rvoUseCustomControls);
+    TStringList typen;
+    typen.Add("QUALITAET;Combo;DBComboBoxBilderQualitaet");
+    table->SetControlType(typen);
+    ASSERT_TRUE(dialog->Execute());
+    EXPECT_EQ(combo->Parent(), ablage);
+    EXPECT_TRUE(dialog->CustomControls().empty());
+    dialog->OKButtonClick(nullptr);
+}
+
+TEST_F(BorrowedControlTest, AnEditWithoutDataPropertiesStaysShownOutsideTheLayout)
+{
+    auto* unbound = new TEdit(form.get());
+    unbound->Name = "UrheberEdit";
+    unbound->SetParent(ablage);
+    unbound->SetBounds(1, 50, 80, 20);
+    table->ControlType().Add("OWNER;CustomEdit;UrheberEdit");
+    ASSERT_TRUE(dialog->Execute());
+    EXPECT_EQ(unbound->Parent(), dialog->Form()->ScrollBox);
+    EXPECT_TRUE(unbound->Visible());
+    EXPECT_EQ(dialog->EditList().size(), 2u);  // the edit of SHORTDESC and the combo
+    EXPECT_EQ(dialog->CustomControls().size(), 2u);
+    dialog->CancelButtonClick(nullptr);
+    EXPECT_EQ(unbound->Parent(), ablage);
+    EXPECT_EQ(unbound->BoundsRect(), Rect(1, 50, 81, 70));
+}
+
+TEST_F(BorrowedControlTest, ControlsGoBackWhenTheDialogGoesAndAFreedOneIsForgotten)
+{
+    ASSERT_TRUE(dialog->Execute());
+    ASSERT_EQ(combo->Parent(), dialog->Form()->ScrollBox);
+    dialog.reset();
+    EXPECT_EQ(combo->Parent(), ablage);
+
+    dialog = std::make_unique<TdkRecordViewDialog>(form.get());
+    dialog->DataSource = source.get();
+    dialog->Options.Exclude(rvoModalForm);
+    dialog->Selected.Add("QUALITAET\t20\tBild-Qualität");
+    ASSERT_TRUE(dialog->Execute());
+    ASSERT_EQ(dialog->CustomControls().size(), 1u);
+    delete combo;
+    combo = nullptr;
+    EXPECT_TRUE(dialog->CustomControls().empty());
+    EXPECT_TRUE(dialog->EditList().empty());
+    dialog->OKButtonClick(nullptr);
+    EXPECT_EQ(dialog->Form(), nullptr);
 }
 
 }  // namespace
