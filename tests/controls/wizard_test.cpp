@@ -5,10 +5,18 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtEndian>
+
+#include <optional>
 #include <gtest/gtest.h>
 
 #include "controls/wizard.h"
 #include "controls/wizard_containers.h"
+#include "controls/wizard_streaming.h"
+#include "platform/stream/component_reader.h"
+#include "platform/stream/component_writer.h"
 #include "platform/ui/prompt_script.h"
 #include "platform/ui/test_input.h"
 
@@ -445,4 +453,173 @@ TEST(Wizard, CaptionFormatTakesOnlyItsTwoNumbers)
     EXPECT_EQ(SeitenText("%s %d%% %d %d", 2, 5), "%s 2% 5 %d");
     EXPECT_EQ(SeitenText("", 1, 1), "");
     EXPECT_EQ(SeitenText("100%", 1, 1), "100%");
+}
+
+// ---- The wizard in the component stream and its language file ----------
+
+namespace {
+
+// The value after a property name in the stream: a binary block (tag 10,
+// 32-bit length, bytes) or an integer (tag 2 int8, 3 int16, 4 int32).
+QByteArray BinaryAfter(const QByteArray& bytes, const char* name)
+{
+    const QByteArray key = QByteArray(1, char(qstrlen(name))) + name;
+    const qsizetype at = bytes.indexOf(key);
+    if (at < 0)
+        return {};
+    const qsizetype v = at + key.size();
+    if (bytes.at(v) != 10)
+        return {};
+    const int len = qFromLittleEndian<int32_t>(bytes.constData() + v + 1);
+    return bytes.mid(v + 5, len);
+}
+
+std::optional<int> IntegerAfter(const QByteArray& bytes, const char* name)
+{
+    const QByteArray key = QByteArray(1, char(qstrlen(name))) + name;
+    const qsizetype at = bytes.indexOf(key);
+    if (at < 0)
+        return std::nullopt;
+    const char* v = bytes.constData() + at + key.size();
+    switch (v[0]) {
+    case 2: return int(int8_t(v[1]));
+    case 3: return int(qFromLittleEndian<int16_t>(v + 1));
+    case 4: return qFromLittleEndian<int32_t>(v + 1);
+    default: return std::nullopt;
+    }
+}
+
+std::vector<int32_t> Ints(const QByteArray& block)
+{
+    std::vector<int32_t> v;
+    for (qsizetype i = 0; i + 4 <= block.size(); i += 4)
+        v.push_back(qFromLittleEndian<int32_t>(block.constData() + i));
+    return v;
+}
+
+}  // namespace
+
+TEST(WizardStream, HistoryAndFormSizesAreWrittenAfterThePropertiesAndReadBack)
+{
+    DescribeWizardClasses();
+    CdrLikeForm f(3);
+    TAssistent* w = f.Wizard;
+    w->SetPage(1);
+    w->NextClick();
+    w->NextClick();
+    ASSERT_EQ(w->Page(), 3);
+    w->WizardFormHeight = 420;
+    w->WizardFormWidth = 520;
+    w->DialogFormHeight = 300;
+    w->DialogFormWidth = 610;
+    const QByteArray bytes = ComponentToBytes(w, &f);
+
+    // Read from outside: the values follow the published properties.
+    EXPECT_EQ(IntegerAfter(bytes, "HistoryNumPages"), 2);
+    EXPECT_EQ(Ints(BinaryAfter(bytes, "HistoryData")), (std::vector<int32_t>{1, 2}));
+    EXPECT_EQ(Ints(BinaryAfter(bytes, "FormSize")), (std::vector<int32_t>{420, 520, 300, 610}));
+    EXPECT_LT(bytes.indexOf("TabSpaceY"), bytes.indexOf("HistoryNumPages"));
+    EXPECT_LT(bytes.indexOf("HistoryNumPages"), bytes.indexOf("HistoryData"));
+    EXPECT_EQ(IntegerAfter(bytes, "BLWizard.Num"), 7);
+    EXPECT_EQ(Ints(BinaryAfter(bytes, "BLWizard.Data")), (std::vector<int32_t>{1, 2, 8, 3, 4, 5, 6}));
+
+    CdrLikeForm g(2);
+    TAssistent* v = g.Wizard;
+    ASSERT_FALSE(v->BtnBack()->Enabled());
+    TReader reader(bytes);
+    reader.Root = &g;
+    reader.Owner = &g;
+    reader.ReadRootComponent(v);
+    EXPECT_EQ(v->NumPages(), 3);
+    EXPECT_EQ(v->Page(), 3);
+    EXPECT_EQ(v->History()->Values(), (std::vector<int32_t>{1, 2}));
+    EXPECT_EQ(v->WizardFormHeight, 420);
+    EXPECT_EQ(v->WizardFormWidth, 520);
+    EXPECT_EQ(v->DialogFormHeight, 300);
+    EXPECT_EQ(v->DialogFormWidth, 610);
+    EXPECT_TRUE(v->BtnBack()->Enabled());
+    EXPECT_EQ(v->BtnNext()->Text(), "&Weiter");
+    EXPECT_EQ(v->CaptionWizard(), "Seite %d von %d");
+    EXPECT_EQ(v->BLWizard()->Values(), (std::vector<int32_t>{1, 2, 8, 3, 4, 5, 6}));
+    // Back goes the way the saved history says.
+    v->BackClick();
+    EXPECT_EQ(v->Page(), 2);
+}
+
+TEST(WizardStream, AnEmptyHistoryIsOnlyACountAndEmptiesTheReader)
+{
+    DescribeWizardClasses();
+    CdrLikeForm f;
+    f.Wizard->SetPage(1);
+    f.Wizard->UseHistory = true;
+    const QByteArray bytes = ComponentToBytes(f.Wizard, &f);
+    EXPECT_EQ(IntegerAfter(bytes, "HistoryNumPages"), 0);
+    EXPECT_EQ(bytes.indexOf("HistoryData"), -1);
+    EXPECT_EQ(Ints(BinaryAfter(bytes, "FormSize")).size(), 4u);
+
+    CdrLikeForm g;
+    g.Wizard->SetPage(1);
+    g.Wizard->NextClick();
+    ASSERT_EQ(g.Wizard->History()->Count(), 1);
+    TReader reader(bytes);
+    reader.Root = &g;
+    reader.Owner = &g;
+    reader.ReadRootComponent(g.Wizard);
+    EXPECT_EQ(g.Wizard->History()->Count(), 0);
+    EXPECT_EQ(g.Wizard->Page(), 1);
+}
+
+TEST(WizardStream, AShortFormSizeIsAReadError)
+{
+    DescribeWizardClasses();
+    CdrLikeForm f;
+    QByteArray bytes = ComponentToBytes(f.Wizard, &f);
+    const qsizetype at = bytes.indexOf("FormSize");
+    ASSERT_GT(at, 0);
+    // Length 16 becomes 12 and the last four bytes go.
+    const qsizetype len = at + 8 + 1;
+    bytes[len] = 12;
+    bytes.remove(len + 4 + 12, 4);
+    CdrLikeForm g;
+    TReader reader(bytes);
+    reader.Root = &g;
+    reader.Owner = &g;
+    EXPECT_THROW(reader.ReadRootComponent(g.Wizard), EReadError);
+}
+
+TEST(WizardDesignTexts, TheLanguageFileNamesTheSectionOfTheTexts)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    {
+        QFile ini(dir.filePath("Assi.ini"));
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        // Windows-1252, as the file was written: "ü" is 0xFC.
+        ini.write("[Option]\r\nLanguage=deutsch\r\n[english]\r\nNext=&Next\r\n[deutsch]\r\nNext=&Weiter\r\n"
+                  "Back=&Zur\xfc" "ck\r\nCaptionWizard=Seite %d von %d\r\n");
+    }
+    TForm form(nullptr);
+    auto* w = new TAssistent(&form);
+    LoadWizardDesignTexts(*w, dir.path());
+    EXPECT_EQ(w->BtnNext()->Text(), "&Weiter");
+    EXPECT_EQ(w->BtnBack()->Text(), "&Zurück");
+    EXPECT_EQ(w->CaptionWizard(), "Seite %d von %d");
+    // Keys the section lacks keep the English texts.
+    EXPECT_EQ(w->BtnCancel()->Text(), "&Cancel");
+    EXPECT_EQ(w->CaptionDialog(), "Dialog");
+    EXPECT_EQ(w->BtnNext()->Layout(), blGlyphRight);
+    for (TButtonData* d : {w->BtnFinish(), w->BtnDialogOK(), w->BtnChangeWizard(), w->BtnChangeDialog(),
+                           w->BtnCancel(), w->BtnNext(), w->BtnBack()})
+        EXPECT_TRUE(d->Enabled() && d->Show());
+    EXPECT_TRUE(w->BtnHelp()->Enabled());
+    EXPECT_FALSE(w->BtnHelp()->Show());
+    EXPECT_FALSE(w->BtnWizardOK()->Show());
+
+    // Without the file: English.
+    QTemporaryDir leer;
+    auto* e = new TAssistent(&form);
+    LoadWizardDesignTexts(*e, leer.path());
+    EXPECT_EQ(e->BtnNext()->Text(), "&Next");
+    EXPECT_EQ(e->BtnHelp()->Text(), "&Help");
+    EXPECT_EQ(e->CaptionWizard(), "Wizard - Page %d of %d");
 }

@@ -1,0 +1,23 @@
+#pragma once
+// The wizard in the component stream: its published properties, the lists
+// it and its containers keep (each as a count value and a binary data block)
+// and the values the wizard streams itself after its properties:
+//   "HistoryNumPages"  integer, the number of pages in the history
+//   "HistoryData"      binary, 4 bytes per page, oldest first (only when any)
+//   "FormSize"         binary, 16 bytes: wizard height and width, dialog
+//                      height and width
+// All integers little-endian signed 32 bits.
+
+#include <QString>
+
+class TAssistent;
+
+// Describes the wizard classes to the stream (once; later calls do nothing).
+void DescribeWizardClasses();
+
+// The wizard's design-time texts: the language file "Assi.ini" in folder,
+// section "Option", key "Language" (default "english") names the section of
+// the texts. The button roles are then enabled and shown (all but Help and
+// the wizard OK), Next with its glyph on the right. A missing file or key
+// leaves the English default texts.
+void LoadWizardDesignTexts(TAssistent& wizard, const QString& folder);
