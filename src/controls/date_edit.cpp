@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QPainter>
 #include <QScreen>
 #include <QStyle>
 #include <QTimer>
@@ -11,6 +12,7 @@
 #include <cmath>
 
 #include "controls/date_spin_glyphs.h"
+#include "platform/ui/grids.h"
 #include "platform/ui/forms.h"
 
 namespace {
@@ -1252,6 +1254,23 @@ void TCustomDateEditPlusNoBDE::MouseUp(TMouseButton Button, TShiftState Shift, i
 TCustomDateEditPlus::TCustomDateEditPlus(TComponent* AOwner)
     : TCustomDateEditPlusNoBDE(AOwner), gridParent_(std::make_unique<TDateEditGridParent>(this))
 {
+    // A copy in another row's cell: that row's text, in the highlight
+    // colours on the grid's selected cell.
+    gridParent_->PaintCopy = [this](QPainter& p, const QRect& cell, bool selected) {
+        const QColor grund = ColorToQColor(selected ? clHighlight : Color());
+        const QColor schrift = ColorToQColor(selected ? clHighlightText : Font()->Color());
+        p.fillRect(cell, grund);
+        p.setPen(schrift);
+        p.setFont(Font()->ToQFont());
+        p.drawText(cell.adjusted(3, 0, -3, 0), Qt::AlignVCenter | Qt::AlignLeft, GetDisplayText(true));
+    };
+}
+
+void TCustomDateEditPlus::Loaded()
+{
+    TCustomDateEditPlusNoBDE::Loaded();
+    if (gridParent_->Grid() && !gridParent_->Field().isEmpty())
+        gridParent_->SetAttached(true);
 }
 
 TCustomDateEditPlus::~TCustomDateEditPlus() { gridParent_.reset(); }
@@ -1259,6 +1278,6 @@ TCustomDateEditPlus::~TCustomDateEditPlus() { gridParent_.reset(); }
 void TCustomDateEditPlus::Notification(TComponent* AComponent, TOperation Operation)
 {
     TCustomDateEditPlusNoBDE::Notification(AComponent, Operation);
-    if (Operation == opRemove && gridParent_ && AComponent == gridParent_->Grid())
+    if (Operation == opRemove && gridParent_ && AComponent == static_cast<TComponent*>(gridParent_->Grid()))
         gridParent_->SetGrid(nullptr);
 }

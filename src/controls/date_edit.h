@@ -261,6 +261,8 @@ public:
     explicit TCustomDateEditPlus(TComponent* AOwner);
     ~TCustomDateEditPlus() override;
     TDateEditGridParent* GridParent() const { return gridParent_.get(); }
+    // Attaches to the grid when the grid settings name a grid and a field.
+    void Loaded() override;
 
 protected:
     void Notification(TComponent* AComponent, TOperation Operation) override;

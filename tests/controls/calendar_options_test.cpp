@@ -108,10 +108,10 @@ TEST_F(CalendarOptionsTest, GridHostingDefaultsOfTheDateEdit)
     TDateEditGridParent* g = edit->GridParent();
     ASSERT_NE(g, nullptr);
     EXPECT_EQ(g->Editor(), edit);
-    EXPECT_TRUE(g->SizeToCell);
-    EXPECT_EQ(g->ShowWhen, swCellFocused);
-    EXPECT_FALSE(g->UsePanel);
-    EXPECT_TRUE(g->Visible);
+    EXPECT_TRUE(g->SizeToCell());
+    EXPECT_EQ(g->ShowWhen(), swCellFocused);
+    EXPECT_FALSE(g->UsePanel());
+    EXPECT_TRUE(g->Visible());
     EXPECT_EQ(g->AlwaysShowEditing, seAuto);
     EXPECT_EQ(g->Version(), "4.2.2");
     g->SetVersion("9");
@@ -119,8 +119,8 @@ TEST_F(CalendarOptionsTest, GridHostingDefaultsOfTheDateEdit)
     EXPECT_EQ(g->Grid(), nullptr);
     EXPECT_FALSE(g->IsSelectedCell());
     TGridParent plain(edit);
-    EXPECT_FALSE(plain.SizeToCell);
-    EXPECT_EQ(plain.ShowWhen, swAlways);
+    EXPECT_FALSE(plain.SizeToCell());
+    EXPECT_EQ(plain.ShowWhen(), swAlways);
     plain.Assign(g);
-    EXPECT_TRUE(plain.SizeToCell);
+    EXPECT_TRUE(plain.SizeToCell());
 }
