@@ -692,6 +692,20 @@ void TGridSource::PaintImages(QPainter& p)
         return;
     const int erste = grid_->FixedRows();
     const int letzte = std::min(grid_->RowCount(), erste + grid_->VisibleRowCount() + 1);
+    // The copies leave the floaters' note of the current row as the grid's
+    // paint placed them.
+    std::vector<bool> aktuell;
+    for (int i = 0; i < floaters_.Count(); ++i)
+        aktuell.push_back(floaters_.Items(i)->CurrentRow);
+    struct Zurueck {
+        TFloaters& f;
+        std::vector<bool>& a;
+        ~Zurueck()
+        {
+            for (int i = 0; i < f.Count() && i < int(a.size()); ++i)
+                f.Items(i)->CurrentRow = a[size_t(i)];
+        }
+    } zurueck{floaters_, aktuell};
     for (int row = erste; row < letzte; ++row)
         for (int i = 0; i < floaters_.Count(); ++i) {
             TFloater* f = floaters_.Items(i);
@@ -735,6 +749,9 @@ bool TGridSource::GridEvent(QObject* watched, QEvent* e)
     switch (e->type()) {
     case QEvent::Paint:
         SyncFloaterColumns();
+        // The grid scrolls its columns without a message of its own: an
+        // editor whose column went out of view goes too.
+        ExamineFloaters();
         PlaceOnCurrentRow();
         UpdateOverlay();
         refresh_ = false;
