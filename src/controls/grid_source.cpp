@@ -398,7 +398,8 @@ void TGridSource::Unhook(TFloater* F)
     F->hooked_ = false;
     if (F->Editor) {
         F->Editor->SetVisible(false);
-        F->Editor->SetParent(F->Editor->Destroying() ? nullptr : F->SavedParent);
+        const bool heim = !F->Editor->Destroying() && F->SavedParent && !F->SavedParent->Destroying();
+        F->Editor->SetParent(heim ? F->SavedParent : nullptr);
     }
     // The editor has left the panel, so freeing it frees no editor.
     delete F->panel_;

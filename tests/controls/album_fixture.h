@@ -7,6 +7,8 @@
 #include <string>
 
 #include "../datagrid/table_fixture.h"
+#include "controls_fixture.h"
+#include "datagrid/dk_data_source.h"
 
 namespace lxcontrols_test {
 
@@ -44,5 +46,35 @@ inline std::string ReadColumn(const lxtest::TempDir& dir, const std::string& fie
         pclose(p);
     return out;
 }
+
+// A shown form over an album table opened through the database bridge.
+class AlbumControlsTest : public ControlsTest {
+protected:
+    // The album of records entries (fill(i) sets record i) opened as table.
+    void OpenAlbum(int records, const std::function<void(int)>& fill)
+    {
+        ASSERT_EQ(InstallDatabaseBridge(), DBIERR_NONE);
+        bridge = true;
+        MakeAlbum(dir, records, fill);
+        table.SetDatabaseName(LinuxToWinOrSelf(QString::fromStdString(dir.str())));
+        table.SetTableName("BILDER.DBF");
+        table.Open();
+        source.SetDataSet(&table);
+    }
+    void TearDown() override
+    {
+        form.reset();
+        source.SetDataSet(nullptr);
+        table.Close();
+        if (bridge)
+            UninstallDatabaseBridge();
+        ControlsTest::TearDown();
+    }
+
+    lxtest::TempDir dir;
+    TdkTable table;
+    TdkDataSource source;
+    bool bridge = false;
+};
 
 }  // namespace lxcontrols_test

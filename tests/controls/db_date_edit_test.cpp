@@ -11,17 +11,12 @@
 
 namespace {
 
-class DbDateEditTest : public ControlsTest {
+class DbDateEditTest : public lxcontrols_test::AlbumControlsTest {
 protected:
     void SetUp() override
     {
-        ControlsTest::SetUp();
-        ASSERT_EQ(InstallDatabaseBridge(), DBIERR_NONE);
+        AlbumControlsTest::SetUp();
         MakeAlbum();
-        table.SetDatabaseName(LinuxToWinOrSelf(QString::fromStdString(dir.str())));
-        table.SetTableName("BILDER.DBF");
-        table.Open();
-        source.SetDataSet(&table);
         edit = new TDBDateEditPlus(form.get());
         edit->SetParent(form.get());
         edit->SetBounds(20, 20, 160, 24);
@@ -30,19 +25,11 @@ protected:
         edit->OnBadDate = [this](TObject*, TBadDateAction&) { ++badDates; };
         ShowForm();
     }
-    void TearDown() override
-    {
-        form.reset();
-        source.SetDataSet(nullptr);
-        table.Close();
-        UninstallDatabaseBridge();
-        ControlsTest::TearDown();
-    }
     // Three entries: 15.03.2024, an empty date, 31.12.1999.
     void MakeAlbum()
     {
         const char* dates[] = {"20240315", "", "19991231"};
-        lxcontrols_test::MakeAlbum(dir, 3, [&](int i) {
+        OpenAlbum(3, [&](int i) {
             dbe_Replace("AUFNDATUM", DBE_REPL_DTOS, dates[i]);
             dbe_Replace("SHORTDESC", DBE_REPL_TEXT, "Bild");
         });
@@ -50,9 +37,6 @@ protected:
     std::string ReadDates() { return lxcontrols_test::ReadColumn(dir, "AUFNDATUM"); }
     void Type(const QString& keys) { QTest::keyClicks(edit->Edit(), keys); }
 
-    lxtest::TempDir dir;
-    TdkTable table;
-    TDataSource source;
     TDBDateEditPlus* edit = nullptr;
     int badDates = 0;
 };

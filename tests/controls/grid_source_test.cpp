@@ -10,32 +10,25 @@
 #include "album_fixture.h"
 #include "controls/db_date_edit.h"
 #include "controls/grid_source.h"
-#include "controls_fixture.h"
-#include "datagrid/dk_data_source.h"
 #include "datagrid/dk_db_grid.h"
 
 namespace {
 
-class GridSourceTest : public ControlsTest {
+class GridSourceTest : public lxcontrols_test::AlbumControlsTest {
 protected:
     void SetUp() override
     {
-        ControlsTest::SetUp();
-        ASSERT_EQ(InstallDatabaseBridge(), DBIERR_NONE);
+        AlbumControlsTest::SetUp();
         const char* dates[] = {"20240315", "20230101", "19991231", "20261209"};
-        lxcontrols_test::MakeAlbum(dir, 4, [&](int i) {
+        OpenAlbum(4, [&](int i) {
             dbe_Replace("AUFNDATUM", DBE_REPL_DTOS, dates[i]);
             dbe_Replace("SHORTDESC", DBE_REPL_TEXT, ("Bild " + std::to_string(i + 1)).c_str());
         });
-        table.SetDatabaseName(LinuxToWinOrSelf(QString::fromStdString(dir.str())));
-        table.SetTableName("BILDER.DBF");
-        table.Open();
         for (int i = 0; i < table.FieldCount(); ++i) {
             const QString n = table.Fields(i)->FieldName;
             table.Fields(i)->SetVisible(n == "SHORTDESC" || n == "AUFNDATUM" || n == "OWNER");
         }
         table.FieldByName("SHORTDESC")->SetDisplayWidth(12);
-        source.SetDataSet(&table);
         form->Name = "GridForm";
         form->SetBounds(100, 100, 520, 300);
         grid = new TdkDBGrid(form.get());
@@ -45,14 +38,6 @@ protected:
         grid->SetDataSource(&source);
         edit = NewEdit("DatumEdit");
         ShowForm();
-    }
-    void TearDown() override
-    {
-        form.reset();
-        source.SetDataSet(nullptr);
-        table.Close();
-        UninstallDatabaseBridge();
-        ControlsTest::TearDown();
     }
     TDBDateEditPlus* NewEdit(const QString& name)
     {
@@ -83,9 +68,6 @@ protected:
         Paint();
     }
 
-    lxtest::TempDir dir;
-    TdkTable table;
-    TdkDataSource source;
     TdkDBGrid* grid = nullptr;
     TDBDateEditPlus* edit = nullptr;
 };
@@ -274,6 +256,26 @@ TEST_F(GridSourceTest, APanelHostsTheEditorAndPassesItsMouseOn)
     edit->GridParent()->SetUsePanel(false);
     EXPECT_EQ(f->Panel(), nullptr);
     EXPECT_EQ(edit->Parent(), grid);
+}
+
+TEST_F(GridSourceTest, AGridThatGoesGivesItsEditorsBack)
+{
+    edit->GridParent()->SetUsePanel(true);
+    edit->Loaded();
+    FocusDateCell();
+    TGridSource* s = Source();
+    ASSERT_NE(s, nullptr);
+    delete grid;
+    grid = nullptr;
+    EXPECT_FALSE(s->Active());
+    EXPECT_EQ(s->Grid(), nullptr);
+    EXPECT_EQ(edit->GridParent()->Grid(), nullptr);
+    EXPECT_FALSE(edit->GridParent()->Attached());
+    EXPECT_EQ(edit->Parent(), form.get());
+    // The editor lives on and works on its own.
+    edit->SetVisible(true);
+    Focus(edit);
+    EXPECT_TRUE(edit->Focused());
 }
 
 }  // namespace

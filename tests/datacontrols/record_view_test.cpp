@@ -95,6 +95,14 @@ TEST_F(RecordViewTest, ModelessWindowShowsTheSelectedFieldsWithCaptions)
     EXPECT_FALSE(dialog->Execute());
     EXPECT_EQ(dialog->Form(), f);
 
+    // Every row shows whole in the window: nothing is cut off at the bottom
+    // or the right.
+    QCoreApplication::processEvents();
+    for (TWinControl* c : dialog->EditList()) {
+        EXPECT_LE(c->Top() + c->Height(), f->ScrollBox->ClientHeight());
+        EXPECT_LE(c->Left() + c->Width(), f->ScrollBox->ClientWidth());
+    }
+
     const QString ordner = QCoreApplication::applicationDirPath() + "/screenshots";
     QDir().mkpath(ordner);
     EXPECT_TRUE(f->Handle()->grab().toImage().save(ordner + "/record_view.png"));
@@ -241,6 +249,8 @@ TEST_F(BorrowedControlTest, TheFormsComboShowsTheFieldAndAClickedChoiceIsStored)
     EXPECT_LT(combo->Top(), nachher->Top());
     ASSERT_EQ(dialog->CustomControls().size(), 1u);
 
+    for (TWinControl* c : dialog->EditList())
+        EXPECT_LE(c->Top() + c->Height(), f->ScrollBox->ClientHeight());
     const QString ordner = QCoreApplication::applicationDirPath() + "/screenshots";
     QDir().mkpath(ordner);
     EXPECT_TRUE(fenster->grab().toImage().save(ordner + "/record_view_borrowed_combo.png"));
