@@ -514,26 +514,36 @@ void TGridSource::SyncFloaterColumns()
         }
 }
 
+namespace {
+
+void Setzen(TControl* c, int l, int t, int w, int h)
+{
+    if (c->Left() != l || c->Top() != t || c->Width() != w || c->Height() != h)
+        c->SetBounds(l, t, w, h);
+}
+
+}  // namespace
+
 void TGridSource::SizeToCellRect(TFloater* F, const TRect& cell, int col)
 {
     const int spalte = grid_->ColWidths(col);
     if (F->panel_)
-        F->panel_->SetBounds(cell.Left, cell.Top, spalte, cell.Height());
+        Setzen(F->panel_, cell.Left, cell.Top, spalte, cell.Height());
     TWinControl* e = F->Editor;
     if (F->SizeToCell) {
         const int w = F->ShowWhen == swCellFocused ? cell.Width() : spalte;
         if (F->panel_)
-            e->SetBounds(0, 0, w, cell.Height());
+            Setzen(e, 0, 0, w, cell.Height());
         else
-            e->SetBounds(e->Left(), e->Top(), w, cell.Height());
+            Setzen(e, e->Left(), e->Top(), w, cell.Height());
         return;
     }
     // Centred, offsets halved toward zero.
     if (F->panel_)
-        e->SetBounds((F->panel_->ClientWidth() - e->Width()) / 2, (F->panel_->ClientHeight() - e->Height()) / 2,
+        Setzen(e, (F->panel_->ClientWidth() - e->Width()) / 2, (F->panel_->ClientHeight() - e->Height()) / 2,
                      e->Width(), e->Height());
     else
-        e->SetBounds(cell.Left + (cell.Width() - e->Width()) / 2, cell.Top + (cell.Height() - e->Height()) / 2,
+        Setzen(e, cell.Left + (cell.Width() - e->Width()) / 2, cell.Top + (cell.Height() - e->Height()) / 2,
                      e->Width(), e->Height());
 }
 
@@ -542,13 +552,18 @@ void TGridSource::ShowLive(TFloater* F, const TRect& cell)
     SizeToCellRect(F, cell, F->Col >= 0 ? F->Col : grid_->Col());
     TWinControl* t = F->Target();
     // A centred editor keeps its place in the cell; the rest stand at its corner.
-    if (F->panel_ || F->SizeToCell)
+    if ((F->panel_ || F->SizeToCell) && (t->Left() != cell.Left || t->Top() != cell.Top))
         t->SetBounds(cell.Left, cell.Top, t->Width(), t->Height());
-    t->SetVisible(true);
-    t->BringToFront();
+    // Placed again with every paint of the grid: only a change is made, so
+    // the placing asks for no further paint.
+    if (!t->Visible()) {
+        t->SetVisible(true);
+        t->BringToFront();
+    }
     if (F->panel_) {
-        F->panel_->SetColor(clHighlight);
-        if (RowSelect())
+        if (F->panel_->Color() != clHighlight)
+            F->panel_->SetColor(clHighlight);
+        if (RowSelect() && F->panel_->BevelOuter() != F->panelBevel_)
             F->panel_->SetBevelOuter(F->panelBevel_);
     }
     if (!EnthaeltFokus(F->Editor) && F->Editor->CanFocus())
@@ -560,9 +575,9 @@ void TGridSource::ShowLive(TFloater* F, const TRect& cell)
 void TGridSource::ShowStill(TFloater* F, const TRect& cell)
 {
     TWinControl* t = F->Target();
-    if (t->BoundsRect() != cell)
-        t->SetBounds(cell.Left, cell.Top, cell.Width(), cell.Height());
-    t->SetVisible(true);
+    Setzen(t, cell.Left, cell.Top, cell.Width(), cell.Height());
+    if (!t->Visible())
+        t->SetVisible(true);
     if (refresh_)
         t->Invalidate();
 }
@@ -605,10 +620,9 @@ bool TGridSource::PositionFloater(TFloater* F, QPainter* painter, const TRect& c
     SizeToCellRect(F, cell, col);
     if (F->CurrentRow && F->Target()->Visible())
         HideFloater(F);
+    // Without a painter the overlay paints the copy as the grid is painted.
     if (painter)
         PaintCellImage(F, painter, row - grid_->FixedRows(), cell.Top, cell.Left);
-    else if (overlay_)
-        overlay_->update();
     return true;
 }
 
@@ -623,9 +637,12 @@ void TGridSource::PaintCellImage(TFloater* F, QPainter* painter, int recordIndex
         const bool gewaehlt = F->settings_ && F->settings_->IsSelectedCell();
         TWinControl* t = F->Target();
         if (F->panel_) {
-            F->panel_->SetColor(gewaehlt ? clHighlight : F->panelColor_);
-            if (RowSelect())
-                F->panel_->SetBevelOuter(gewaehlt ? bvNone : F->panelBevel_);
+            const TColor farbe = gewaehlt ? clHighlight : F->panelColor_;
+            if (F->panel_->Color() != farbe)
+                F->panel_->SetColor(farbe);
+            const TPanelBevel rand = gewaehlt ? bvNone : F->panelBevel_;
+            if (RowSelect() && F->panel_->BevelOuter() != rand)
+                F->panel_->SetBevelOuter(rand);
         }
         const QRect zelle(left, top, t->Width(), t->Height());
         if (F->settings_ && F->settings_->PaintCopy) {
@@ -726,13 +743,12 @@ void TGridSource::UpdateOverlay()
 {
     if (!overlay_ || !grid_)
         return;
-    overlay_->setGeometry(0, 0, grid_->ClientWidth(), grid_->ClientHeight());
-    overlay_->raise();
-    // Editors stand above the copies.
-    for (int i = 0; i < floaters_.Count(); ++i)
-        if (TWinControl* t = floaters_.Items(i)->Target(); t && t->Handle() && t->Visible())
-            t->Handle()->raise();
-    overlay_->update();
+    // The overlay was made before the editors were hooked, so they stand
+    // above it. It is painted with every paint of the grid beneath it, so
+    // asking it for a paint here would only ask the grid for another.
+    const QRect flaeche(0, 0, grid_->ClientWidth(), grid_->ClientHeight());
+    if (overlay_->geometry() != flaeche)
+        overlay_->setGeometry(flaeche);
 }
 
 void TGridSource::Pass(QObject* watched, QEvent* e)

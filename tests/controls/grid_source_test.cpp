@@ -278,4 +278,29 @@ TEST_F(GridSourceTest, AGridThatGoesGivesItsEditorsBack)
     EXPECT_TRUE(edit->Focused());
 }
 
+TEST_F(GridSourceTest, PlacingTheEditorsAsksForNoFurtherPaint)
+{
+    // One editor live on its cell, one on a panel painted into every row.
+    table.FieldByName("FILEDATE")->SetVisible(true);
+    edit->Loaded();
+    TDBDateEditPlus* kopien = NewEdit("DatumKopien");
+    kopien->SetDataField("FILEDATE");
+    kopien->GridParent()->SetField("FILEDATE");
+    kopien->GridParent()->SetShowWhen(swAlways);
+    kopien->GridParent()->SetUsePanel(true);
+    kopien->Loaded();
+    FocusDateCell();
+    QTest::keyClick(grid->Handle(), Qt::Key_F2);
+    int malen = 0;
+    edit->GridParent()->Floater()->OnGridMessage = [&](TGridSource*, QEvent* e) { malen += e->type() == QEvent::Paint; };
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+    malen = 0;
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+    EXPECT_EQ(malen, 0);
+    EXPECT_TRUE(edit->Focused());
+    EXPECT_GE(kopien->GridParent()->Floater()->Col, grid->IndicatorOffset());
+}
+
 }  // namespace
