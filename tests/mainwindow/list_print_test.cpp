@@ -457,3 +457,36 @@ TEST_F(ListPrintTest, AMissingPictureOfAWriteProtectedCdAlbumEndsThePrint)
     EXPECT_FALSE(QFile::exists(Pdf("liste.pdf")));
     EXPECT_EQ(Nr(), 1);
 }
+
+TEST_F(ListPrintTest, CodedFieldsPrintTheNamesOfTheirLists)
+{
+    Album(1);
+    Gehe(1);
+    form->TableBilder->Edit();
+    for (const auto& [feld, wert] : {std::pair{"PLAYLIST", "0"}, {"QUALITAET", "2"}, {"MOTIV", "0"}, {"QUELLE", "1"}})
+        form->DbeBilder->Replace(feld, 1024, wert);
+    form->DbeBilder->PostIfEditing();
+    const QString pdf = Pdf("namen.pdf");
+    AufPdf(pdf);
+    form->DruckeBilderListe2("BilderListe_Bildinfo.RTM");
+    const QString text = PdfText(pdf);
+    for (const char* name : {"Keine Zuordnung", "2. Qualität", "Nicht bewertet", "digitale Kamera"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(name))) << name << "\n" << text.toStdString();
+    Bildschirmfoto(pdf, "list_coded_names");
+}
+
+TEST_F(ListPrintTest, AListWithoutEntriesSaysThereIsNothingToPrint)
+{
+    Album(2);
+    // A filter that shows no entry, then every template: a notice, no page.
+    form->DbeBilder->Query(QStringLiteral("SHORTDESC = 'nichts'"));
+    form->TableBilder->Refresh();
+    for (const TVorlage& v : kVorlagen) {
+        const QString pdf = Pdf(QString::fromLatin1(v.Datei) + ".pdf");
+        AufPdf(pdf);
+        prompts.Texte.clear();
+        Drucken(v);
+        EXPECT_TRUE(prompts.Gezeigt(kNichtsZuDrucken)) << v.Datei << prompts.Texte.join("|").toStdString();
+        EXPECT_FALSE(QFile::exists(pdf)) << v.Datei;
+    }
+}
