@@ -490,3 +490,30 @@ TEST_F(ListPrintTest, AListWithoutEntriesSaysThereIsNothingToPrint)
         EXPECT_FALSE(QFile::exists(pdf)) << v.Datei;
     }
 }
+
+TEST_F(ListPrintTest, LongNotesWrapAndGrowTheirEntryInEveryLayoutWithANote)
+{
+    Album(2);
+    QStringList woerter;
+    for (int i = 1; i <= 160; ++i)
+        woerter << QStringLiteral("Notizwort%1").arg(i);
+    Gehe(1);
+    form->TableBilder->Edit();
+    form->TableBilder->FieldByName("NOTIZ")->SetAsString(woerter.join(' '));
+    form->TableBilder->Post();
+    for (const TVorlage& v : kVorlagen) {
+        if (!v.AbAktuellem)
+            continue;  // the thumbnail list has no note
+        Gehe(1);
+        const QString pdf = Pdf(QString::fromLatin1(v.Datei) + ".pdf");
+        AufPdf(pdf);
+        Drucken(v);
+        const QString text = PdfText(pdf);
+        // Every word once, the first and the last among them, and the next
+        // entry after the note.
+        for (const QString& w : {woerter.first(), woerter[79], woerter.last()})
+            EXPECT_EQ(text.count(QRegularExpression("\\b" + w + "\\b")), 1) << v.Datei << " " << w.toStdString();
+        EXPECT_GT(text.indexOf("Bild 2"), text.indexOf(woerter.last())) << v.Datei;
+        Bildschirmfoto(pdf, QStringLiteral("list_long_note_") + QString::fromLatin1(v.Datei).section('.', 0, 0));
+    }
+}
