@@ -682,7 +682,7 @@ bool TBilderDBFManagerForm::Table1Oeffnen(const QString& ordner, const QString& 
                                        "QV-Lumadex-Datenbank!"));
     }
     if (!offen)
-        ShowMessage(QStringLiteral("Irgendwas ist beim Öffnen des Fotoalbums schief gegegangen! Öffnen Sie nur "
+        ShowMessage(QStringLiteral("Irgendwas ist beim Öffnen des Fotoalbums schief gegangen! Öffnen Sie nur "
                                    "originale QV-Lumadex-Datenbanken!"));
     return offen;
 }

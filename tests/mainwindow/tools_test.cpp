@@ -78,7 +78,7 @@ protected:
         AlbumAnlegen(name, eintraege);
         form->BilderDBF = name;
         TPromptScript script;
-        script.AnswerValue(beschreibung, "kurze Bechreibung");
+        script.AnswerValue(beschreibung, "kurze Beschreibung");
         ASSERT_EQ(form->BilderDBFOeffnen(), 1);
     }
     void Markieren(int satz, bool an = true)
@@ -160,7 +160,7 @@ TEST_F(ToolsTest, AddRefusesBadNamesAndRegistersATwelveCharacterName)
     AlbumAnlegen("BILDER10.DBF", {{"eins"}});
     {
         TPromptScript script;
-        script.AnswerValue(ordner + "BILDER10").AnswerValue("Zehn", "kurze Bechreibung");
+        script.AnswerValue(ordner + "BILDER10").AnswerValue("Zehn", "kurze Beschreibung");
         m.BitBtnOeffnen_ErstellenClick();
     }
     EXPECT_EQ(form->TableBilder->TableName(), "BILDER10.DBF");
@@ -179,7 +179,7 @@ TEST_F(ToolsTest, AddCreatesANewAlbumThatDoesNotExistYet)
         TPromptScript script;
         script.AnswerValue(Win(dir.path()) + "\\Neu1")
             .Answer(TPromptKind::Dialog, mrYes, "nicht gefunden, jetzt erstellen ?")
-            .AnswerValue("Ganz neu", "kurze Bechreibung");
+            .AnswerValue("Ganz neu", "kurze Beschreibung");
         lxtest::WriteFile(dir.path() / "db" / "Bilder4.dbf", "");
         m.BitBtnOeffnen_ErstellenClick();
         // The open dialog proposed the next free "Bilder" number of the
@@ -628,7 +628,7 @@ protected:
         dbe_Close();
         form->BilderDBF = "ALBUM.DBF";
         TPromptScript script;
-        script.AnswerValue("Export", "kurze Bechreibung");
+        script.AnswerValue("Export", "kurze Beschreibung");
         ASSERT_EQ(form->BilderDBFOeffnen(), 1);
     }
 };
