@@ -525,6 +525,10 @@ TEST_F(PicturesTest, CodedFieldsShowTheNamesOfTheirListsAndTheirCombosOpen)
         QTest::mouseClick(f.Combo->Button()->Handle(), Qt::LeftButton);
         Application->ProcessMessages();
         EXPECT_TRUE(f.Combo->ListVisible()) << f.Feld;
+        // The list is a window of its own on the screen, with the names.
+        QWidget* liste = f.Combo->ListBox()->Handle();
+        EXPECT_TRUE(liste->isWindow() && liste->isVisible()) << f.Feld;
+        EXPECT_GT(f.Combo->ListBox()->Count(), 1) << f.Feld;
         QTest::keyClick(f.Combo->Edit(), Qt::Key_Escape);
         EXPECT_FALSE(f.Combo->ListVisible()) << f.Feld;
         QTest::keyPress(f.Combo->Edit(), Qt::Key_Alt, Qt::AltModifier);
