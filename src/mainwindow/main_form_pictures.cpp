@@ -356,8 +356,17 @@ void TMainForm::ZeigeVorschauBildAusBlob()
         return;
     }
     const long satz = long(DbeBilder->RecNo());
-    if (satz == PanelVorschaubild1->Tag)
+    // The entry's flags may have changed while its picture stays: the boxes
+    // of the external programs always follow them.
+    const auto externBoxen = [this] {
+        const QChar e = FlagLesen(DbeBilder, kFlags, 1);
+        CheckBoxExternAnzeigen->SetChecked(e == u'1' || e == u'3');
+        CheckBoxExternAufrufen->SetChecked(e == u'2' || e == u'3');
+    };
+    if (satz == PanelVorschaubild1->Tag) {
+        externBoxen();
         return;
+    }
     // Past the end there is no entry: the number is the one the next new
     // entry gets, so it is not remembered as shown.
     PanelVorschaubild1->Tag = uint32_t(satz) <= DbeBilder->RecCount() ? satz : 0;
@@ -396,9 +405,7 @@ void TMainForm::ZeigeVorschauBildAusBlob()
         if (viertel)
             BildSetzen(ImageWindow2, Gedreht(BildVon(ImageWindow2), viertel));
     }
-    const QChar e = FlagLesen(DbeBilder, kFlags, 1);
-    CheckBoxExternAnzeigen->SetChecked(e == u'1' || e == u'3');
-    CheckBoxExternAufrufen->SetChecked(e == u'2' || e == u'3');
+    externBoxen();
 }
 
 void TMainForm::ExternbearbeiteteBilderaktualisieren1Click(TObject*)
