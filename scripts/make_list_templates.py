@@ -97,7 +97,9 @@ def dbcalc(name, pipeline, field, kind, left, top, width, height=5000, size=-13)
 
 
 def line(name, left, top, width, position="lpBottom", color="clGray"):
-    props = {"Pen__Color": "@" + color, "Position": "@" + position}
+    # The rule under an entry keeps its place at the bottom of a band that
+    # grew.
+    props = {"Pen__Color": "@" + color, "Position": "@" + position, "ShiftWithParent": True}
     props.update(bounds(left, top, width, 1000))
     return Obj(name, "TrgLine", **props)
 
@@ -109,7 +111,10 @@ def image(name, left, top, width, height):
 
 
 def dbmemo(name, pipeline, field, left, top, width, height, size=-11):
-    props = {"CharWrap": False, "DataField": field, "DataPipeline": "@" + pipeline, "Transparent": True}
+    # A long note wraps and grows downwards; its band grows with it (the
+    # detail bands are dynamic) and goes on on the next page.
+    props = {"CharWrap": False, "DataField": field, "DataPipeline": "@" + pipeline, "Stretch": True,
+             "Transparent": True}
     props.update(font(size))
     props.update(bounds(left, top, width, height))
     return Obj(name, "TrgDBMemo", **props)
@@ -208,7 +213,7 @@ def picture_details(prefix, left, top, width):
 def picture_info_list():
     """From the current record: a medium picture with everything about it."""
     p = "rgReport1"
-    detail = Obj("rgReport1DetailBand1", "TrgDetailBand", mmHeight=64000,
+    detail = Obj("rgReport1DetailBand1", "TrgDetailBand", PrintHeight="@phDynamic", mmHeight=64000,
                  BeforePrint="@rgReport1DetailBand1BeforePrint")
     detail.add(image("rgReport1Image1", 0, 2000, 84000, 59000))
     parts, y = picture_details("rgReport1", 89000, 2000, WIDTH - 89000)
@@ -226,7 +231,7 @@ def large_landscape_list():
     p = "rgReport1"
     img_w, img_h = 144000, 100000
     left = (WIDTH - img_w) // 2
-    detail = Obj("rgReport1DetailBand1", "TrgDetailBand", mmHeight=129000,
+    detail = Obj("rgReport1DetailBand1", "TrgDetailBand", PrintHeight="@phDynamic", mmHeight=129000,
                  BeforePrint="@rgReport1DetailBand1BeforePrint")
     detail.add(dbtext("rgReport1DBTextTitel", "rgBDEPipeline1", "ShortDesc", left, 1500, img_w, 6500, size=-16,
                       bold=True),
@@ -249,7 +254,7 @@ def large_portrait_list():
     two to a page, the texts beside it."""
     p = "rgReport1"
     img_w, img_h = 86800, 125000
-    detail = Obj("rgReport1DetailBand1", "TrgDetailBand", mmHeight=129000,
+    detail = Obj("rgReport1DetailBand1", "TrgDetailBand", PrintHeight="@phDynamic", mmHeight=129000,
                  BeforePrint="@rgReport1DetailBand1BeforePrint")
     detail.add(image("rgReport1Image1", 0, 1500, img_w, img_h))
     left = img_w + 6000
@@ -266,7 +271,7 @@ def passport_list():
     passport size, to cut out; the title above, the note below the last."""
     p = "rgReport1"
     img_w, img_h, gap = 35000, 45000, 4000
-    detail = Obj("rgReport1DetailBand1", "TrgDetailBand", mmHeight=62000,
+    detail = Obj("rgReport1DetailBand1", "TrgDetailBand", PrintHeight="@phDynamic", mmHeight=62000,
                  BeforePrint="@rgReport1DetailBand1BeforePrint")
     detail.add(dbtext("rgReport1DBTextTitel", "rgBDEPipeline1", "ShortDesc", 0, 1500, WIDTH, 6000, size=-15,
                       bold=True))

@@ -1,5 +1,6 @@
 #include "app/lumadex_main.h"
 
+#include "app/auto_slide_show.h"
 #include "app/prog_start_form.h"
 #include "app/qt_translations.h"
 #include "app/unattended_prompts.h"
@@ -183,6 +184,14 @@ int LumadexMain(int argc, char** argv)
         SignaleAbfangen(MainForm->Handle(), [MainForm] {
             Application->Guarded(MainForm, [MainForm] { MainForm->Ende1Click(nullptr); });
         });
+        // The screen saver starts the slide show while the option is on.
+        TAutoSlideShow autoSlideShow({MainForm->Handle(),
+                                      [MainForm] { return MainForm->Einstellungen.Bool("AutoSlideShowAktiv"); },
+                                      [MainForm] { return MainForm->Einstellungen.Int("AutoSlideShowTime"); },
+                                      [MainForm] {
+                                          Application->Guarded(MainForm,
+                                                               [MainForm] { MainForm->SlideShowstart1Click(nullptr); });
+                                      }});
         MainForm->Show();
         Application->Run();
     }

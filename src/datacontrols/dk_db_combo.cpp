@@ -31,6 +31,12 @@ TdkPopupListbox::TdkPopupListbox(TdkDBComboBox* combo) : TListBox(combo), combo_
     };
 }
 
+void TdkPopupListbox::ApplyVisible()
+{
+    if (Handle())
+        Handle()->setVisible(Visible());
+}
+
 void TdkPopupListbox::KeyPress(QChar& Key)
 {
     const ushort k = Key.unicode();

@@ -25,6 +25,9 @@ public:
     explicit TdkPopupListbox(TdkDBComboBox* combo);
     // Type-ahead: the line that begins with the search text is selected.
     void KeyPress(QChar& Key) override;
+    // The list has no parent control: it is a window of its own, shown and
+    // hidden as such.
+    void ApplyVisible() override;
     QString SearchText;
     uint64_t LastKeyTicks = 0;
 

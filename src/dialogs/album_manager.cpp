@@ -411,6 +411,14 @@ void TBilderDBFManagerForm::FormShow()
     TdkTable* t = u_.ManagerTabelle();
     KnoepfeFreigeben(t->Active() && u_.ManagerDbe()->RecCount() > 0);
     AktuellesAlbumSuchen();
+    // The open album changes while the program runs (pictures come in):
+    // its row shows its figures as they are now, not as they were when it
+    // was registered.
+    if (t->Active() && !u_.AlbumName().isEmpty() &&
+        u_.ManagerDbe()->GetTrimString(QStringLiteral("PFAD")).compare(u_.AlbumOrdner() + u_.AlbumName(),
+                                                                       Qt::CaseInsensitive) == 0 &&
+        FileExists(u_.AlbumOrdner() + u_.AlbumName()))
+        GeoeffneteDBFinDBFVerwaltungEintragen(false);
     TProgrammEinstellungen& o = u_.Optionen();
     if (o.Bool(QStringLiteral("FarbSystemBenutzen"))) {
         DBEditShortDesc->SetColor(o.Farbe(QStringLiteral("Kannfarbe")));
@@ -674,7 +682,7 @@ bool TBilderDBFManagerForm::Table1Oeffnen(const QString& ordner, const QString& 
                                        "QV-Lumadex-Datenbank!"));
     }
     if (!offen)
-        ShowMessage(QStringLiteral("Irgendwas ist beim Öffnen des Fotoalbums schief gegegangen! Öffnen Sie nur "
+        ShowMessage(QStringLiteral("Irgendwas ist beim Öffnen des Fotoalbums schief gegangen! Öffnen Sie nur "
                                    "originale QV-Lumadex-Datenbanken!"));
     return offen;
 }
@@ -703,8 +711,11 @@ void TBilderDBFManagerForm::GeoeffneteDBFinDBFVerwaltungEintragen(bool NewEntry)
     for (int64_t b : {bytesDBF, bytesCDX, bytesFPT, bytesIA})
         summe += std::max<int64_t>(0, b);
 
+    const QString wurzel = ordner.left(1) + QStringLiteral(":\\");
+    const QString kennung = qktGetVolumeSerialOrLabel(wurzel);
     int saetze = 0, mitDesc = 0, ohneDesc = 0, markierte = 0;
     double picBytes = 0;
+    QString medienName;  // the name the entries give the album's medium
     if (!Table1Oeffnen(ordner, name, false, true))
         return;
     dbe1_->SetOrder(0);
@@ -721,18 +732,27 @@ void TBilderDBFManagerForm::GeoeffneteDBFinDBFVerwaltungEintragen(bool NewEntry)
         picBytes += dbe1_->GetDouble(QStringLiteral("BYTES"));
         if (dbe1_->GetLogical(QStringLiteral("MARKIERT")))
             ++markierte;
+        if (medienName.isEmpty() && dbe1_->GetTrimString(QStringLiteral("LABELKENNU")) == kennung)
+            medienName = dbe1_->GetTrimString(QStringLiteral("LABEL"));
     }
     table1_->Close();
 
-    const QString wurzel = ordner.left(1) + QStringLiteral(":\\");
-    const QString kennung = qktGetVolumeSerialOrLabel(wurzel);
+    // The medium's name: a disk without a volume name of its own gives its
+    // serial in its place, so a stored label that is only the serial counts
+    // as none, and the name the user gave the medium when its pictures came
+    // in (the entries' LABEL) is taken before asking.
     QString label = t->FieldByName(QStringLiteral("LABEL"))->AsString().trimmed();
-    if (label.isEmpty()) {
+    if (label.isEmpty() || label == kennung) {
+        QString gefunden;
         if (LaufwerksTyp(wurzel) == QLatin1String("HD"))
-            label = qktGetVolumeLabel(wurzel);
-        if (label.isEmpty())
-            label = InputBox(QStringLiteral("Eingabedialogfenster"),
-                             QStringLiteral("Geben sie einen Namen für den Datenträger ein"), QString());
+            gefunden = qktGetVolumeLabel(wurzel);
+        if (gefunden.isEmpty() || gefunden == kennung)
+            gefunden = medienName;
+        if (gefunden.isEmpty() && label.isEmpty())
+            gefunden = InputBox(QStringLiteral("Eingabedialogfenster"),
+                                QStringLiteral("Geben sie einen Namen für den Datenträger ein"), QString());
+        if (!gefunden.isEmpty())
+            label = gefunden;
     }
     const TDateTime datum = FileDateTime(pfad);
 

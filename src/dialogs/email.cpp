@@ -131,6 +131,23 @@ int TEmail::SendMail()
         DoMapiError(MAPI_E_TOO_MANY_FILES);
         return MAPI_E_TOO_MANY_FILES;
     }
+    // What the desktop's compose hand-off cannot do is refused with its
+    // reason, never dropped without a word.
+    if (Acknowledge) {
+        ShowMessage(QStringLiteral("Eine Lesebestätigung kann über das eMail-Programm des Desktops nicht angefordert "
+                                   "werden, die eMail wurde nicht übergeben!"));
+        DoMapiError(MAPI_E_NOT_SUPPORTED);
+        return MAPI_E_NOT_SUPPORTED;
+    }
+    for (const TStringList* liste : {&Recipient, &CC, &Bcc})
+        for (int i = 0; i < liste->Count(); ++i)
+            if (const QString a = Adresse((*liste)[i]); !a.isEmpty() && !a.contains(QLatin1Char('@'))) {
+                ShowMessage(QStringLiteral("Der Empfänger \"") + a +
+                            QStringLiteral("\" ist keine eMail-Adresse, Namen aus einem Adressbuch können hier nicht "
+                                           "aufgelöst werden!"));
+                DoMapiError(MAPI_E_UNKNOWN_RECIPIENT);
+                return MAPI_E_UNKNOWN_RECIPIENT;
+            }
     const bool warOffen = session_;
     if (Logon() != SUCCESS_SUCCESS)
         return MAPI_E_LOGIN_FAILURE;
@@ -173,8 +190,10 @@ int TEmail::SendMail()
 int TEmail::SaveMail()
 {
     DoBeforeSaveMail();
-    DoMapiError(MAPI_E_FAILURE);
-    return MAPI_E_FAILURE;
+    ShowMessage(QStringLiteral("Eine eMail kann hier nicht in einem Nachrichtenspeicher gespeichert werden, das "
+                               "eMail-Programm des Desktops bietet das nicht an!"));
+    DoMapiError(MAPI_E_NOT_SUPPORTED);
+    return MAPI_E_NOT_SUPPORTED;
 }
 
 // ---------------------------------------------------------------------------
@@ -192,17 +211,20 @@ void BildPerEmailVersenden(const QString& bildPfad, TQKINI& ini)
         return;
     }
     const QString sektion = QStringLiteral("Online_eMail_directly");
+    // Each box has the key as its caption and the stored value (else the
+    // default) as its text.
     struct {
         const char* schluessel;
         const char* frage;
+        const char* vorgabe;
         QString wert;
-    } felder[] = {{"Subject", "Betreff:", {}},
-                  {"Body", "Text:", {}},
-                  {"RecipientName", "Name des Empfängers:", {}},
-                  {"RecipientEMail", "eMail-Adresse des Empfängers:", {}}};
+    } felder[] = {{"Subject", "Einen Betreff für diese eMail eingeben", "eMail von QV-Lumadex", {}},
+                  {"Body", "Kurztext für diese eMail eingeben", "Als Anhang ein Bild aus QV-Lumadex gesendet", {}},
+                  {"RecipientName", "Den Namen des Empfängers eingeben", "Empfängername", {}},
+                  {"RecipientEMail", "Die eMail-Adresse des Empfängers eingeben", "empfaenger@example.org", {}}};
     for (auto& f : felder) {
-        f.wert = ini.INIReadString(sektion, QString::fromLatin1(f.schluessel), QString());
-        if (!InputQuery(QStringLiteral("Per eMail versenden"), QString::fromUtf8(f.frage), f.wert))
+        f.wert = ini.INIReadString(sektion, QString::fromLatin1(f.schluessel), QString::fromUtf8(f.vorgabe));
+        if (!InputQuery(QString::fromLatin1(f.schluessel), QString::fromUtf8(f.frage), f.wert))
             return;
         ini.INIWriteString(sektion, QString::fromLatin1(f.schluessel), f.wert);
     }
@@ -217,4 +239,8 @@ void BildPerEmailVersenden(const QString& bildPfad, TQKINI& ini)
     mail.ShowDialog = false;
     if (mail.SendMail() != SUCCESS_SUCCESS)
         ShowMessage(QStringLiteral("Email nicht versendet"));
+    else
+        // Sending without the mail program does not exist here: the message
+        // waits in its compose window.
+        ShowMessage(QStringLiteral("Die eMail wurde Ihrem eMail-Programm übergeben, versenden Sie sie dort!"));
 }

@@ -29,6 +29,7 @@ constexpr int MAPI_E_TOO_MANY_RECIPIENTS = 10;
 constexpr int MAPI_E_ATTACHMENT_NOT_FOUND = 11;
 constexpr int MAPI_E_UNKNOWN_RECIPIENT = 14;
 constexpr int MAPI_E_AMBIGUOUS_RECIPIENT = 21;
+constexpr int MAPI_E_NOT_SUPPORTED = 26;
 
 class EMapiDllError : public Exception {
 public:

@@ -161,7 +161,7 @@ TPicHTMLForm::TPicHTMLForm(TComponent* AOwner, const THTMLExportKontext& kontext
     CheckBox_Kurzbeschreibung_in_Alt =
         Haken(this, p, "CheckBox_Kurzbeschreibung_in_Alt", "Kurzbeschreibung in Alt-Feld", 92);
     CheckBox_Kurzbeschreibung_in_Uebersicht = Haken(this, p, "CheckBox_Kurzbeschreibung_in_Uebersicht",
-                                                    "Kurzbeschreibund in d. Übersichtanz.", 116);
+                                                    "Kurzbeschreibung in d. Übersichtanz.", 116);
     CheckBox_Langbeschreibung_in_Uebersicht = Haken(this, p, "CheckBox_Langbeschreibung_in_Uebersicht",
                                                     "Langbeschreibung in d. Übersichtanz.", 140);
     Beschriftung(this, p, "Tabellenrahmen", 10, 168);

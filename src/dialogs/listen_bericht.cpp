@@ -1,5 +1,9 @@
 #include "dialogs/listen_bericht.h"
 
+#include "platform/data/data_source.h"
+#include "platform/data/dataset.h"
+#include "platform/ui/dialogs.h"
+
 #include "report/engine/rg_component_registry.h"
 #include "report/engine/rg_dataset_pipeline.h"
 #include "report/engine/rg_report.h"
@@ -48,8 +52,15 @@ void ListenVorlageLaden(TrgReport* report, const QString& datei)
     vorlage->LoadFromFile();
 }
 
-void ListeAusgeben(TrgReport* report, TrgBDEPipeline* pipeline, bool abErstemSatz, const TListenAusgabe& ausgabe)
+bool ListeAusgeben(TrgReport* report, TrgBDEPipeline* pipeline, bool abErstemSatz, const TListenAusgabe& ausgabe)
 {
+    // An empty table (or a filter that shows nothing) would give a blank
+    // page numbered 0: the user learns instead that there is nothing to print.
+    TDataSet* daten = pipeline->DataSource() ? pipeline->DataSource()->DataSet() : nullptr;
+    if (!daten || !daten->Active() || daten->IsEmpty()) {
+        ShowMessage(kNichtsZuDrucken);
+        return false;
+    }
     pipeline->SetRangeBegin(abErstemSatz ? rbFirstRecord : rbCurrentRecord);
     pipeline->SetRangeEnd(reLastRecord);
     report->SetDataPipeline(pipeline);
@@ -61,4 +72,5 @@ void ListeAusgeben(TrgReport* report, TrgBDEPipeline* pipeline, bool abErstemSat
         ausgabe(report);
     else
         report->Print();
+    return true;
 }

@@ -15,6 +15,10 @@ class TrgReport;
 
 // Where a loaded list goes; empty: the report prints to its own device
 // (the preview unless the template names another).
+// The notice shown instead of a list without entries.
+inline const QString kNichtsZuDrucken =
+    QStringLiteral("Es sind keine Einträge vorhanden, es gibt nichts zu drucken !");
+
 using TListenAusgabe = std::function<void(TrgReport* report)>;
 
 // A pipeline over the source, owned by owner.
@@ -30,8 +34,8 @@ void ListenVorlageLaden(TrgReport* report, const QString& datei);
 // there is one.
 // Without an output the report's device decides: the screen shows the
 // preview (its print button prints), the printer prints, a file device
-// writes its file.
-void ListeAusgeben(TrgReport* report, TrgBDEPipeline* pipeline, bool abErstemSatz, const TListenAusgabe& ausgabe);
+// writes its file. With no entries to print it says so and gives false.
+bool ListeAusgeben(TrgReport* report, TrgBDEPipeline* pipeline, bool abErstemSatz, const TListenAusgabe& ausgabe);
 // Prints the report's pages on its printer; with pdfDatei the finished job
 // is written to that file instead of the print queue.
 void ListeAufDrucker(TrgReport* report, const QString& pdfDatei);

@@ -798,8 +798,10 @@ public:
     static bool WartungsHandlerVorhanden(const char* name);
 
 private:
-    // The key last pressed in the album grid (0 after its release).
+    // The key last pressed in the album grid and in the thumbnail box (0
+    // after its release): a release counts only after its press there.
     Word gridTasteGedrueckt_ = 0;
+    Word bilderTasteGedrueckt_ = 0;
     friend class TWartungsSperre;
     friend class TMainFormOptionen;
     friend class TMainFormWerkzeuge;
@@ -841,6 +843,10 @@ private:
     void ListenDateienSetzen();
     // Saves the album grid's column layout when it was changed.
     void GridLayoutSichern();
+    // The fixed coded lists (quality, motif, type) of the pick-list combos.
+    void CodeListenSetzen();
+    // Status panel 3: the order the album's rows stand in now.
+    void SortierungAnzeigen();
     void PicklistenUebernehmen(bool nurWennKeinCD);
     void PicklistenNeuLesen();
     int AlbumPruefen(const QString& folder, const QString& name, bool meldeSchreibschutz);

@@ -173,6 +173,9 @@ void TMainForm::DataSourceBilderDataChange(TObject* Sender)
     EditDateiname->SetText(ExtractFileName(pfad));
     MemoPfad->Lines()->Clear();
     MemoPfad->Lines()->Add(ExtractFilePath(pfad));
+    // The picture beside the entry follows every change of the current
+    // entry, whichever command made it (a filter, a search, a scan).
+    ZeigeVorschauBildAusBlob();
 }
 
 void TMainForm::Einzelsatzanzeige1Click(TObject* Sender)

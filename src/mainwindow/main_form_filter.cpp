@@ -25,6 +25,7 @@
 namespace {
 
 const QString kKeinFilter = QStringLiteral("Kein Filter gesetzt");
+constexpr int kSortierPanel = 3;
 constexpr int kFilterPanel = 4;
 
 }  // namespace
@@ -36,8 +37,19 @@ TBilderDialogForm* TMainForm::FilterDialog()
     return BilderDialogForm;
 }
 
+void TMainForm::SortierungAnzeigen()
+{
+    // A filter switches to its field's tag and its reset to the order saved
+    // before: the status names the order the rows stand in now.
+    const int order = DbeBilder->IndexOrd();
+    const QString tag = order > 0 ? DbeBilder->TagName(order) : QString();
+    StatusBarBilder1->Panels()->Items(kSortierPanel)->SetText(tag.isEmpty() ? QStringLiteral("Unsortiert")
+                                                                            : QStringLiteral("Sortierung=") + tag);
+}
+
 void TMainForm::FilterStatus(const QString& text, bool filterGesetzt)
 {
+    SortierungAnzeigen();
     StatusBarBilder1->Panels()->Items(kFilterPanel)->SetText(text);
     if (ButNoneFilter)
         ButNoneFilter->SetEnabled(filterGesetzt);
@@ -266,6 +278,7 @@ void TMainForm::FlagFilterSetzen(const QString& tag, const QString& ausdruck, co
             FilterStatus(status, true);
         }
         DbeBilder->SetOrder(FilterSortierung);
+        SortierungAnzeigen();
         BilderSatzAnzahlZeigen();
     }
     TableBilder->Refresh();

@@ -13,6 +13,7 @@
 #include "datagrid/dk_field_info.h"
 #include "datagrid/dk_table.h"
 #include "imaging/image_window.h"
+#include "mainwindow/album_record.h"
 #include "mainwindow/db_navigator.h"
 #include "mainwindow/main_commands.h"
 #include "platform/ui/com_ctrls.h"
@@ -482,6 +483,29 @@ void TMainForm::GridAufbauen()
         c->OnDropDown = [this](TObject* s) { Ton(s); };
         c->OnCloseUp = [this](TdkDBComboBox*, bool) { PicklisteZugeklappt(); };
     }
+    CodeListenSetzen();
+}
+
+void TMainForm::CodeListenSetzen()
+{
+    // The coded fields store a number (the type a digit or letter); their
+    // combos show the name: each item is the name, a TAB and the stored code.
+    // Quality and motif share the quality names; group and source come from
+    // the album's side files (PicklistenAnwenden).
+    QStringList qualitaet{QStringLiteral("Nicht bewertet\t0")};
+    for (int i = 1; i <= 6; ++i)
+        qualitaet << QStringLiteral("%1. Qualität\t%1").arg(i);
+    QStringList typen;
+    for (uint8_t code = btUnbekannt; code <= btICO; ++code)
+        typen << BildTypName(code) + u'\t' + BildTypText(code);
+    for (TdkDBComboBox* c : {DBComboBoxBilderQualitaet, DBComboBoxMotivQualitaet, DBComboBoxBilderQualitaet2,
+                             DBComboBoxMotivQualitaet2})
+        c->SetItems(qualitaet);
+    DBComboBoxBilderType->SetItems(typen);
+    for (TdkDBComboBox* c : {DBComboboxBilderPlayListe, DBComboBoxBildQuelle, DBComboBoxBilderQualitaet,
+                             DBComboBoxMotivQualitaet, DBComboBoxBilderType, DBComboBoxMotivQualitaet2,
+                             DBComboBoxBildQuelle2, DBComboboxBilderPlayListe2, DBComboBoxBilderQualitaet2})
+        c->MapList = true;
 }
 
 void TMainForm::EinzelsatzAufbauen()

@@ -68,7 +68,7 @@ int TMainForm::BilderDBFsOeffnen()
     }
     if (!TabelleOeffnenOderFehler(TableBilderDatenbanken, DbeBilderDatenbanken, ordner, DatenbankenDBF, false,
                                   kFehlerOeffnen)) {
-        ShowMessage(QStringLiteral("Irgendwas ist beim Öffnen der Datenbank schief gegegangen! Öffnen Sie nur "
+        ShowMessage(QStringLiteral("Irgendwas ist beim Öffnen der Datenbank schief gegangen! Öffnen Sie nur "
                                    "originale Lumadex-Datenbanken!"));
         return 0;
     }
@@ -179,7 +179,7 @@ void TMainForm::BilderDBFinDBFVerwaltungEintragen(const QString& FullPath, int N
         DbeCheck->SetOrder(vorher);
         TableCheck->Close();
     } else {
-        ShowMessage(QStringLiteral("Irgendwas ist beim Öffnen des Fotoalbums schief gegegangen! Öffnen Sie nur "
+        ShowMessage(QStringLiteral("Irgendwas ist beim Öffnen des Fotoalbums schief gegangen! Öffnen Sie nur "
                                    "originale Lumadex-Datenbanken!"));
     }
 
@@ -244,7 +244,7 @@ void TMainForm::BilderDBFinDBFVerwaltungEintragen(const QString& FullPath, int N
     QString beschreibung;
     if (NewEntry != 0) {
         beschreibung = InputBox(QStringLiteral("Eingabedialogfenster"),
-                                QStringLiteral("Geben Sie eine kurze Bechreibung ein"), QStringLiteral("Neues Fotoalbum"));
+                                QStringLiteral("Geben Sie eine kurze Beschreibung ein"), QStringLiteral("Neues Fotoalbum"));
         TableBilderDatenbanken->Append();
     } else {
         if (ByFileName != 0 && zeile != 0)

@@ -38,6 +38,7 @@
 #include "storage/tdbe.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QTransform>
@@ -245,8 +246,14 @@ void TMainForm::BilderAnsichtAufbauen()
     QKDBPicBox1->SetPopupMenu(PopupMenu(QStringLiteral("PopupMenuVorschaubilder")));
     QKDBPicBox1->OnClick = [this](TObject* s) { QKDBPicBox1Click(s); };
     QKDBPicBox1->OnDblClick = [this](TObject* s) { QKDBPicBox1DblClick(s); };
+    // As in the grid, Enter opens the full view only when it was pressed in
+    // the box: the release of the Enter that closed a dialog comes here when
+    // the box gets the focus back.
+    QKDBPicBox1->OnKeyDown = [this](TObject*, Word& key, TShiftState) { bilderTasteGedrueckt_ = key; };
     QKDBPicBox1->OnKeyUp = [this](TObject*, Word& key, TShiftState) {
-        if (key == VK_RETURN)
+        const bool hierGedrueckt = bilderTasteGedrueckt_ == key;
+        bilderTasteGedrueckt_ = 0;
+        if (key == VK_RETURN && hierGedrueckt)
             VollbildAnzeige();
     };
     // The window is built in code after its components were made: the box
@@ -349,15 +356,30 @@ void TMainForm::ZeigeVorschauBildAusBlob()
         return;
     }
     const long satz = long(DbeBilder->RecNo());
-    if (satz == PanelVorschaubild1->Tag)
+    // The entry's flags may have changed while its picture stays: the boxes
+    // of the external programs always follow them.
+    const auto externBoxen = [this] {
+        const QChar e = FlagLesen(DbeBilder, kFlags, 1);
+        CheckBoxExternAnzeigen->SetChecked(e == u'1' || e == u'3');
+        CheckBoxExternAufrufen->SetChecked(e == u'2' || e == u'3');
+    };
+    if (satz == PanelVorschaubild1->Tag) {
+        externBoxen();
         return;
-    PanelVorschaubild1->Tag = satz;
+    }
+    // Past the end there is no entry: the number is the one the next new
+    // entry gets, so it is not remembered as shown.
+    PanelVorschaubild1->Tag = uint32_t(satz) <= DbeBilder->RecCount() ? satz : 0;
     BilderSatzAnzahlZeigen();
     vorschauAusMemo_ = false;
     if (TableBilder->IsEmpty() || DbeBilder->GetBlobLength(kVorschau) <= 0) {
         VorschauLaden(platzhalter);
     } else {
         const QString datei = IncludeTrailingBackslash(VorschauTempOrdner()) + QStringLiteral("Vorschau.bmp");
+        // The file of the entry shown before must not stand in when this
+        // entry's thumbnail cannot be written.
+        if (const std::optional<QString> alt = WinToLinux(datei))
+            QFile::remove(*alt);
         if (!DbeBilder->BlobToFile(kVorschau, datei))
             ShowMessage(QStringLiteral("Fehler beim Schreiben des Vorschaubildes aus dem Fotoalbum, wahrscheinlich ist "
                                        "die Datenbank defekt...."));
@@ -383,9 +405,7 @@ void TMainForm::ZeigeVorschauBildAusBlob()
         if (viertel)
             BildSetzen(ImageWindow2, Gedreht(BildVon(ImageWindow2), viertel));
     }
-    const QChar e = FlagLesen(DbeBilder, kFlags, 1);
-    CheckBoxExternAnzeigen->SetChecked(e == u'1' || e == u'3');
-    CheckBoxExternAufrufen->SetChecked(e == u'2' || e == u'3');
+    externBoxen();
 }
 
 void TMainForm::ExternbearbeiteteBilderaktualisieren1Click(TObject*)

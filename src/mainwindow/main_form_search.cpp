@@ -472,6 +472,11 @@ void TMainForm::ButFiltClick(TObject* Sender)
     if (treffer == 0) {
         DbeBilder->Query(QString());
         TableBilder->Refresh();
+        // The earlier filter was dropped for the search: the status and the
+        // next search must not assume it.
+        LetzterVolltextSuchText.clear();
+        FilterStatus(QStringLiteral("Kein Filter gesetzt"), false);
+        BilderSatzAnzahlZeigen();
         NotFound();
     } else {
         BilderSatzAnzahlZeigen();

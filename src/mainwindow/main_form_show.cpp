@@ -21,6 +21,7 @@
 #include "storage/grid_settings.h"
 #include "dialogs/program_options.h"
 #include "mainwindow/pick_list.h"
+#include "mainwindow/programm_link.h"
 #include "storage/tdbe.h"
 
 #include <QCoreApplication>
@@ -54,10 +55,10 @@ void TMainForm::FormShow(TObject* Sender)
         LinkErstellt = true;
         if (MessageDlg(QStringLiteral("Programm-Link jetzt auf dem Desktop erstellen ?"), mtConfirmation,
                        TMsgDlgButtons{mbYes, mbNo}) == mrYes) {
-            const auto ziel = LinuxToWin(QCoreApplication::applicationFilePath());
-            if (!ziel || !CreateShortcut(*ziel, QStringLiteral("QV-Lumadex"), QString(), QString()))
-                ShowMessage(QStringLiteral("Irgendwas ist bei der Erstellung des Links auf Ihrem Desktop schief "
-                                           "gegangen !"));
+            const QString ordner = ProgrammLinkAnlegen(QStringLiteral("QV-Lumadex"));
+            ShowMessage(ordner.isEmpty() ? QStringLiteral("Irgendwas ist bei der Erstellung des Links auf Ihrem "
+                                                          "Desktop schief gegangen !")
+                                         : ProgrammLinkMeldung(ordner));
         }
     }
     // 7.

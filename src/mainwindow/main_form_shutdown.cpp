@@ -5,6 +5,7 @@
 
 #include "imaging/pic_box.h"
 #include "mainwindow/main_options.h"
+#include "mainwindow/programm_link.h"
 
 #include "datagrid/dk_table.h"
 #include "platform/core/file_utils.h"
@@ -302,9 +303,10 @@ void TMainForm::LinkaufDesktoperstellen1Click(TObject* Sender)
     if (MessageDlg(QStringLiteral("Programm-Link jetzt auf dem Desktop erstellen ?"), mtConfirmation,
                    TMsgDlgButtons{mbYes, mbNo}) != mrYes)
         return;
-    const auto ziel = LinuxToWin(QCoreApplication::applicationFilePath());
-    if (!ziel || !CreateShortcut(*ziel, QStringLiteral("QV-Lumadex, die Bilderdateienverwaltung"), QString(), QString()))
-        ShowMessage(QStringLiteral("Irgendwas ist bei der Erstellung des Links auf Ihrem Desktop schief gegangen !"));
+    const QString ordner = ProgrammLinkAnlegen(QStringLiteral("QV-Lumadex, die Bilderdateienverwaltung"));
+    ShowMessage(ordner.isEmpty()
+                    ? QStringLiteral("Irgendwas ist bei der Erstellung des Links auf Ihrem Desktop schief gegangen !")
+                    : ProgrammLinkMeldung(ordner));
 }
 
 void TMainForm::Tips1Click(TObject* Sender)

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "dialogs/email.h"
 #include "fake_tools.h"
 #include "options_test_host.h"
@@ -124,9 +126,22 @@ TEST(Email, CommandAsksStoresAndHandsOver)
     ini.SetINIFileName(WinPfad(dir / "Lumadex.INI"));
     {
         TPromptScript script;
-        script.AnswerValue("Grüße", "Betreff").AnswerValue("Hallo", "Text").AnswerValue("Anna", "Name")
-            .AnswerValue("anna@example.org", "Adresse");
+        script.AnswerValue("Grüße", "Einen Betreff für diese eMail eingeben")
+            .AnswerValue("Hallo", "Kurztext für diese eMail eingeben")
+            .AnswerValue("Anna", "Den Namen des Empfängers eingeben")
+            .AnswerValue("anna@example.org", "Die eMail-Adresse des Empfängers eingeben")
+            .Answer(TPromptKind::Message, mrOk, "versenden Sie sie dort");
         BildPerEmailVersenden(WinPfad(dir / "a.jpg"), ini);
+        // The caption is the key, the text at first the default.
+        const auto& r = script.Records();
+        ASSERT_EQ(r.size(), 5u);
+        const char* const schluessel[] = {"Subject", "Body", "RecipientName", "RecipientEMail"};
+        const char* const vorgaben[] = {"eMail von QV-Lumadex", "Als Anhang ein Bild aus QV-Lumadex gesendet",
+                                        "Empfängername", "empfaenger@example.org"};
+        for (size_t i = 0; i < 4; ++i) {
+            EXPECT_EQ(r[i].Caption, QString::fromLatin1(schluessel[i]));
+            EXPECT_EQ(r[i].Value, QString::fromUtf8(vorgaben[i]));
+        }
     }
     const QStringList args = werkzeuge.Argumente("xdg-email");
     EXPECT_EQ(args.mid(1, 2), QStringList({"--subject", "Grüße"}));
@@ -154,4 +169,44 @@ TEST(Email, CommandAsksStoresAndHandsOver)
         BildPerEmailVersenden(WinPfad(dir / "b.jpg"), ini);
         EXPECT_EQ(script.Records().at(0).Text, "Datei " + WinPfad(dir / "b.jpg") + " nicht gefunden!");
     }
+}
+
+TEST(Email, WhatTheHandOffCannotDoIsRefusedWithItsReason)
+{
+    TFakeWerkzeuge werkzeuge;
+    werkzeuge.Anlegen("xdg-email");
+    lxtest::TempDir dir;
+    lxtest::WriteFile(dir / "a.jpg", "JPEG");
+    struct Fall {
+        const char* Name;
+        std::function<void(TEmail&)> Setzen;
+        int Code;
+        const char* Meldung;
+    };
+    const Fall faelle[] = {
+        {"read receipt", [](TEmail& m) { m.Acknowledge = true; }, MAPI_E_NOT_SUPPORTED, "Lesebestätigung"},
+        {"name only", [](TEmail& m) { m.Recipient.Add("Anna Beispiel"); }, MAPI_E_UNKNOWN_RECIPIENT,
+         "Namen aus einem Adressbuch"},
+        {"name in cc", [](TEmail& m) { m.CC.Add("Chef"); }, MAPI_E_UNKNOWN_RECIPIENT, "\"Chef\""},
+    };
+    for (const Fall& f : faelle) {
+        Protokoll p;
+        TEmail mail(nullptr);
+        p.An(mail);
+        mail.Recipient.Add("anna@example.org");
+        mail.Attachment.Add(WinPfad(dir / "a.jpg"));
+        f.Setzen(mail);
+        TPromptScript script;
+        script.Answer(TPromptKind::Message, mrOk, QString::fromUtf8(f.Meldung));
+        EXPECT_EQ(mail.SendMail(), f.Code) << f.Name;
+        EXPECT_EQ(p.fehler, std::vector<int>{f.Code}) << f.Name;
+        EXPECT_FALSE(werkzeuge.Aufgerufen("xdg-email")) << f.Name;
+    }
+    Protokoll p;
+    TEmail mail(nullptr);
+    p.An(mail);
+    TPromptScript script;
+    script.Answer(TPromptKind::Message, mrOk, "Nachrichtenspeicher");
+    EXPECT_EQ(mail.SaveMail(), MAPI_E_NOT_SUPPORTED);
+    EXPECT_EQ(p.fehler, std::vector<int>{MAPI_E_NOT_SUPPORTED});
 }

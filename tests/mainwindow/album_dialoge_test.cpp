@@ -186,7 +186,7 @@ TEST_F(AlbumDialogeTest, CopyAllShownEntriesWithPicturesIntoANewAlbumInAnotherFo
         QString text;
         inner.Answer(TPromptKind::Dialog, mrYes, "ZIEL.DBF nicht gefunden, jetzt erstellen ?")
             .Answer(TPromptKind::Dialog, mrYes, "Ziel-Fotoalbum in den Fotoalbum-Manager eintragen ?")
-            .AnswerValue("Kopie", "Geben Sie eine kurze Bechreibung ein")
+            .AnswerValue("Kopie", "Geben Sie eine kurze Beschreibung ein")
             .Modal(NachrichtOk(&text));
         f.BitBtnKopierenVerschieben->Click();
         closing = text.toStdString();

@@ -50,7 +50,7 @@ TEST_F(CdAlbumsTest, ValidAlbumsOnACdAreOfferedOnceAndRegistered)
                     "Neues Fotoalbum (Bilderdatenbank) auf CD(R) gefunden, E:\\DATA\\alt\\REISE.DBF jetzt in "
                     "Fotoalben-Manager eintragen ?")
             .AnswerValue("Urlaubs-CD", "Geben sie einen Namen für den Datenträger ein")
-            .AnswerValue("Reise", "Geben Sie eine kurze Bechreibung ein")
+            .AnswerValue("Reise", "Geben Sie eine kurze Beschreibung ein")
             .Answer(TPromptKind::Dialog, mrNo, "Möchten Sie das neue Fotoalbum jetzt öffnen ?");
         EXPECT_EQ(form->CheckObNeueAlbenAufCDR(), 1);
     }
@@ -94,7 +94,7 @@ TEST_F(CdAlbumsTest, AlbumOnAWriteProtectedMediumIsRegisteredWithoutWritingToIt)
     {
         TPromptScript script;
         script.Answer(TPromptKind::Dialog, mrYes, "E:\\DATA\\FEST.DBF jetzt in Fotoalben-Manager eintragen ?")
-            .AnswerValue("Fest", "Geben Sie eine kurze Bechreibung ein")
+            .AnswerValue("Fest", "Geben Sie eine kurze Beschreibung ein")
             .Answer(TPromptKind::Dialog, mrNo, "Möchten Sie das neue Fotoalbum jetzt öffnen ?");
         EXPECT_EQ(form->CheckObNeueAlbenAufCDR(), 1);
     }

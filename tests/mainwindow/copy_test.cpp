@@ -115,7 +115,7 @@ TEST_F(CopyTest, CopyIntoAnAlbumWithDeletedEntriesKeepsThumbnailsAndEntryNumbers
             .Answer(TPromptKind::Message, mrOk, "2 Schlüssel für Volltextsuche in ALT.IA eingeführt.")
             .Answer(TPromptKind::Message, mrOk, "21 Schlüssel für Volltextsuche in ALT.IA eingeführt.")
             .Answer(TPromptKind::Dialog, mrYes, "Ziel-Fotoalbum in den Fotoalben-Manager eintragen ?")
-            .AnswerValue("Kopie", "Geben Sie eine kurze Bechreibung ein");
+            .AnswerValue("Kopie", "Geben Sie eine kurze Beschreibung ein");
         form->KopiereSaetzeInNeuesFotoalbum();
     }
     ASSERT_TRUE(form->TableBilderDatenbanken->Active());

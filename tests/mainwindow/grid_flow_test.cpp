@@ -7,12 +7,15 @@
 #include "controls/db_date_edit.h"
 #include "datagrid/dk_db_grid.h"
 #include "dialogs/bilder_loeschen.h"
+#include "dialogs/small_forms.h"
 #include "mainwindow/db_navigator.h"
 #include "platform/ui/buttons.h"
 #include "platform/core/sys_utils.h"
 #include "platform/ui/menus.h"
+#include "platform/ui/std_ctrls.h"
 
 #include <QCoreApplication>
+#include <QLineEdit>
 #include <QTest>
 #include <QToolButton>
 
@@ -317,4 +320,101 @@ TEST_F(GridFlowTest, TheNavigatorBelowTheGridMovesAndDeletesWithItsButtons)
     klick(nbDelete);
     EXPECT_EQ(Beschreibungen(), (std::vector<std::string>{"ahorn", "birke"}));
     EXPECT_TRUE(Lesen()[2].Geloescht);
+}
+
+namespace {
+
+// Answers the "Filter-Dialog" with a text in its choice box and every other
+// question with its answer; keeps what was shown.
+class TFilterAntwort : public TPromptService {
+public:
+    TFilterAntwort(QString wert, int antwort) : wert_(std::move(wert)), antwort_(antwort)
+    {
+        vorher_ = SetPromptService(this);
+    }
+    ~TFilterAntwort() override { SetPromptService(vorher_); }
+    int Show(const TPrompt& p, QString*) override
+    {
+        Gezeigt << p.Text;
+        return antwort_;
+    }
+    TModalResult ShowModal(TCustomForm& f) override
+    {
+        if (auto* d = dynamic_cast<TBilderDialogForm*>(&f)) {
+            d->cboEingabe->SetText(wert_);
+            return mrOk;
+        }
+        return mrCancel;
+    }
+    QStringList Gezeigt;
+
+private:
+    QString wert_;
+    int antwort_;
+    TPromptService* vorher_ = nullptr;
+};
+
+}  // namespace
+
+TEST_F(GridFlowTest, StatusNamesTheOrderTheRowsStandInAfterALabelFilterAndItsReset)
+{
+    std::vector<TTestEintrag> e = Drei();
+    e[0].Label = "URLAUB";
+    e[1].Label = "HAUS";
+    e[2].Label = "URLAUB";
+    AlbumZeigen(e);
+    const auto tag = [&] { return form->DbeBilder->TagName(form->DbeBilder->IndexOrd()); };
+    form->DbeBilder->SetOrder(form->DbeBilder->TagArea("SHORTDESC"));
+    form->TableBilder->Refresh();
+    {
+        TFilterAntwort antwort("URLAUB", mrOk);
+        form->AufLabel2Click(nullptr);
+    }
+    EXPECT_EQ(form->DbeBilder->QueryRecCount(), 2u);
+    EXPECT_EQ(tag().toUpper(), "LABEL");
+    EXPECT_EQ(SortierText(), "Sortierung=" + tag());
+    form->BilderOhneFilter1Click(nullptr);
+    EXPECT_EQ(tag().toUpper(), "SHORTDESC");
+    EXPECT_EQ(SortierText(), "Sortierung=" + tag());
+}
+
+TEST_F(GridFlowTest, EnterInTheSearchBoxRunsANewFullTextSearchUnderAFullTextFilter)
+{
+    AlbumZeigen(Drei());
+    QWidget* box = form->edSearch->Edit();
+    const auto suchen = [&](const char* wort) {
+        QTest::mouseClick(box, Qt::LeftButton);
+        Application->ProcessMessages();
+        QTest::keyClicks(box, QString::fromLatin1(wort));
+        QTest::keyClick(box, Qt::Key_Return);
+        Application->ProcessMessages();
+    };
+    const auto gezeigt = [&] {
+        const std::vector<std::string> b = Beschreibungen();
+        return b;
+    };
+    {
+        TFilterAntwort antwort({}, mrNo);
+        suchen("ahorn");
+    }
+    EXPECT_EQ(gezeigt(), (std::vector<std::string>{"ahorn"}));
+    EXPECT_EQ(form->StatusBarBilder1->Panels()->Items(4)->Text().trimmed(), "Volltextfilter gesetzt");
+    // A new word under that filter: not combined, the new hits show.
+    {
+        TFilterAntwort antwort({}, mrNo);
+        suchen("ceder");
+        EXPECT_TRUE(antwort.Gezeigt.contains("Mit existierenden Filter kombinieren ?"))
+            << antwort.Gezeigt.join("|").toStdString();
+    }
+    EXPECT_EQ(gezeigt(), (std::vector<std::string>{"ceder"}));
+    EXPECT_EQ(form->edSearch->Text(), "ceder");
+    // Combined with a word no entry has besides: nothing found, and then no
+    // filter is set, as the status says.
+    {
+        TFilterAntwort antwort({}, mrYes);
+        suchen("birke");
+        EXPECT_TRUE(antwort.Gezeigt.contains("Text nicht gefunden!")) << antwort.Gezeigt.join("|").toStdString();
+    }
+    EXPECT_EQ(form->StatusBarBilder1->Panels()->Items(4)->Text(), "Kein Filter gesetzt");
+    EXPECT_EQ(gezeigt().size(), 3u);
 }

@@ -457,3 +457,63 @@ TEST_F(ListPrintTest, AMissingPictureOfAWriteProtectedCdAlbumEndsThePrint)
     EXPECT_FALSE(QFile::exists(Pdf("liste.pdf")));
     EXPECT_EQ(Nr(), 1);
 }
+
+TEST_F(ListPrintTest, CodedFieldsPrintTheNamesOfTheirLists)
+{
+    Album(1);
+    Gehe(1);
+    form->TableBilder->Edit();
+    for (const auto& [feld, wert] : {std::pair{"PLAYLIST", "0"}, {"QUALITAET", "2"}, {"MOTIV", "0"}, {"QUELLE", "1"}})
+        form->DbeBilder->Replace(feld, 1024, wert);
+    form->DbeBilder->PostIfEditing();
+    const QString pdf = Pdf("namen.pdf");
+    AufPdf(pdf);
+    form->DruckeBilderListe2("BilderListe_Bildinfo.RTM");
+    const QString text = PdfText(pdf);
+    for (const char* name : {"Keine Zuordnung", "2. Qualität", "Nicht bewertet", "digitale Kamera"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(name))) << name << "\n" << text.toStdString();
+    Bildschirmfoto(pdf, "list_coded_names");
+}
+
+TEST_F(ListPrintTest, AListWithoutEntriesSaysThereIsNothingToPrint)
+{
+    Album(2);
+    // A filter that shows no entry, then every template: a notice, no page.
+    form->DbeBilder->Query(QStringLiteral("SHORTDESC = 'nichts'"));
+    form->TableBilder->Refresh();
+    for (const TVorlage& v : kVorlagen) {
+        const QString pdf = Pdf(QString::fromLatin1(v.Datei) + ".pdf");
+        AufPdf(pdf);
+        prompts.Texte.clear();
+        Drucken(v);
+        EXPECT_TRUE(prompts.Gezeigt(kNichtsZuDrucken)) << v.Datei << prompts.Texte.join("|").toStdString();
+        EXPECT_FALSE(QFile::exists(pdf)) << v.Datei;
+    }
+}
+
+TEST_F(ListPrintTest, LongNotesWrapAndGrowTheirEntryInEveryLayoutWithANote)
+{
+    Album(2);
+    QStringList woerter;
+    for (int i = 1; i <= 160; ++i)
+        woerter << QStringLiteral("Notizwort%1").arg(i);
+    Gehe(1);
+    form->TableBilder->Edit();
+    form->TableBilder->FieldByName("NOTIZ")->SetAsString(woerter.join(' '));
+    form->TableBilder->Post();
+    for (const TVorlage& v : kVorlagen) {
+        if (!v.AbAktuellem)
+            continue;  // the thumbnail list has no note
+        Gehe(1);
+        const QString pdf = Pdf(QString::fromLatin1(v.Datei) + ".pdf");
+        AufPdf(pdf);
+        Drucken(v);
+        const QString text = PdfText(pdf);
+        // Every word once, the first and the last among them, and the next
+        // entry after the note.
+        for (const QString& w : {woerter.first(), woerter[79], woerter.last()})
+            EXPECT_EQ(text.count(QRegularExpression("\\b" + w + "\\b")), 1) << v.Datei << " " << w.toStdString();
+        EXPECT_GT(text.indexOf("Bild 2"), text.indexOf(woerter.last())) << v.Datei;
+        Bildschirmfoto(pdf, QStringLiteral("list_long_note_") + QString::fromLatin1(v.Datei).section('.', 0, 0));
+    }
+}

@@ -63,7 +63,7 @@ TEST_F(ManagerTest, EveryOpenedAlbumIsRegisteredOnceWithItsFiguresAndMedium)
         AlbumAnlegen(namen[i], inhalte[i]);
         form->BilderDBF = namen[i];
         TPromptScript script;
-        script.AnswerValue(QString("Album %1").arg(i + 1), "Geben Sie eine kurze Bechreibung ein");
+        script.AnswerValue(QString("Album %1").arg(i + 1), "Geben Sie eine kurze Beschreibung ein");
         ASSERT_EQ(form->BilderDBFOeffnen(), 1);
     }
     {

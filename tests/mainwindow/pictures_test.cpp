@@ -9,8 +9,11 @@
 
 #include "dialogs/floating_preview.h"
 #include "dialogs/full_size_form.h"
+#include "dialogs/small_forms.h"
 #include "imaging/image_window.h"
 #include "imaging/pic_box.h"
+#include "datacontrols/dk_db_combo.h"
+#include "platform/ui/buttons.h"
 #include "platform/core/sys_utils.h"
 #include "platform/core/win_path.h"
 #include "platform/data/field.h"
@@ -20,8 +23,10 @@
 #include "storage/flags_field.h"
 #include "storage/tdbe.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QPainter>
 #include <QTest>
 
@@ -402,3 +407,182 @@ TEST_F(PicturesTest, ExternallyEditedPicturesGetTheirSizeDateAndThumbnailBack)
 }
 
 }  // namespace
+
+namespace {
+
+// Closes the "Filter-Dialog" as a user does: the Enter typed into its edit
+// goes down there; its release is left for the widget with the focus
+// afterwards, as the window system delivers it.
+class TFilterMitEnter : public TViewerFahrer {
+public:
+    QString Eingabe;
+    int Show(const TPrompt& prompt, QString* value) override
+    {
+        if (value && prompt.Text.contains(QStringLiteral("SatzNr"))) {
+            Texte << prompt.Text;
+            *value = QStringLiteral("2");
+            return mrOk;
+        }
+        return TViewerFahrer::Show(prompt, value);
+    }
+    TModalResult ShowModal(TCustomForm& form) override
+    {
+        if (auto* d = dynamic_cast<TBilderDialogForm*>(&form)) {
+            d->Show();
+            d->Edit1->SetText(Eingabe);
+            d->Edit1->SetFocus();
+            QTest::keyPress(d->Edit1->Handle(), Qt::Key_Return);
+            Application->ProcessMessages();
+            const TModalResult r = d->ModalResult;
+            d->Hide();
+            return r;
+        }
+        return TViewerFahrer::ShowModal(form);
+    }
+};
+
+}  // namespace
+
+TEST_F(PicturesTest, EnterThatClosedADialogNeverOpensTheFullViewFromTheThumbnails)
+{
+    AlbumMit({{"a.png", "PNG"}, {"b.png", "PNG"}, {"c.png", "PNG"}});
+    TFilterMitEnter dialog;
+    form->Show();
+    form->PageControlBilder->SetActivePage(form->TabSheetVorschauBilder);
+    form->PageControlBilderChange(form->PageControlBilder);
+    ASSERT_EQ(form->QKDBPicBox1->Items()->Count(), 3);
+    QWidget* box = form->QKDBPicBox1->Handle();
+    const auto fokus = [&] {
+        form->QKDBPicBox1->SetFocus();
+        Application->ProcessMessages();
+    };
+    // "Filter-Dialog" over the width: Enter in its edit closes it with OK.
+    fokus();
+    dialog.Eingabe = QStringLiteral("202");
+    form->AufBildbreite1Click(nullptr);
+    EXPECT_EQ(form->DbeBilder->QueryRecCount(), 1u);
+    fokus();
+    QTest::keyRelease(box, Qt::Key_Return);
+    Application->ProcessMessages();
+    EXPECT_EQ(dialog.Gezeigte, 0);
+    // "Gehezu SatzNr.": the input box answered, the release lands in the box.
+    form->BilderOhneFilter1Click(nullptr);
+    fokus();
+    form->GehezuSatzNr1Click(nullptr);
+    EXPECT_EQ(Nr(), 2);
+    QTest::keyRelease(box, Qt::Key_Return);
+    Application->ProcessMessages();
+    EXPECT_EQ(dialog.Gezeigte, 0);
+    // Enter typed in the box itself opens the full view.
+    QTest::keyClick(box, Qt::Key_Return);
+    Application->ProcessMessages();
+    EXPECT_EQ(dialog.Gezeigte, 1);
+    form->Hide();
+}
+
+TEST_F(PicturesTest, CodedFieldsShowTheNamesOfTheirListsAndTheirCombosOpen)
+{
+    AlbumMit({{"a.png", "PNG"}, {"b.png", "PNG"}});
+    // The stored codes: group and source index the side files' lists
+    // (defaults here), quality and motif the quality names, type a digit.
+    struct Fall {
+        const char* Feld;
+        const char* Code;
+        TdkDBComboBox* Combo;  // the single-record panel's; null: grid only
+        TdkDBComboBox* Raster;
+        const char* Name;
+    };
+    const Fall faelle[] = {
+        {"PLAYLIST", "0", form->DBComboboxBilderPlayListe2, form->DBComboboxBilderPlayListe, "Keine Zuordnung"},
+        {"QUELLE", "2", form->DBComboBoxBildQuelle2, form->DBComboBoxBildQuelle, "Flachbettscanner"},
+        {"QUALITAET", "0", form->DBComboBoxBilderQualitaet2, form->DBComboBoxBilderQualitaet, "Nicht bewertet"},
+        {"MOTIV", "3", form->DBComboBoxMotivQualitaet2, form->DBComboBoxMotivQualitaet, "3. Qualität"},
+        {"TYPE", "4", nullptr, form->DBComboBoxBilderType, "PNG"},
+    };
+    form->TableBilder->First();
+    form->TableBilder->Edit();
+    for (const Fall& f : faelle)
+        form->TableBilder->FieldByName(f.Feld)->SetAsString(f.Code);
+    form->TableBilder->Post();
+    form->SetBounds(0, 0, 1200, 800);
+    form->Show();
+    form->PageControlBilder->SetActivePage(form->TabSheetBilderDatenbank);
+    Application->ProcessMessages();
+    for (const Fall& f : faelle) {
+        TField* feld = form->TableBilder->FieldByName(f.Feld);
+        EXPECT_EQ(f.Raster->GridDisplayText(feld), QString::fromUtf8(f.Name)) << f.Feld;
+        if (f.Combo) {
+            EXPECT_EQ(f.Combo->Text(), QString::fromUtf8(f.Name)) << f.Feld;
+        }
+    }
+    Bildschirmfoto(*form, "main_window_coded_fields");
+    // A click on the button (the focus elsewhere before) and Alt+Down, the
+    // Alt key going down and up around it, open the list of each combo.
+    for (const Fall& f : faelle) {
+        if (!f.Combo)
+            continue;
+        form->DBGridBilder->SetFocus();
+        Application->ProcessMessages();
+        QTest::mouseClick(f.Combo->Button()->Handle(), Qt::LeftButton);
+        // Checked at once: the offscreen platform activates every window
+        // that shows, and that activation would take the focus (and the
+        // list) away on the next pass of the event loop; a desktop does not.
+        EXPECT_TRUE(f.Combo->ListVisible()) << f.Feld;
+        // The list is a window of its own on the screen, with the names.
+        QWidget* liste = f.Combo->ListBox()->Handle();
+        EXPECT_TRUE(liste->isWindow() && liste->isVisible()) << f.Feld;
+        EXPECT_GT(f.Combo->ListBox()->Count(), 1) << f.Feld;
+        Application->ProcessMessages();
+        QTest::keyClick(f.Combo->Edit(), Qt::Key_Escape);
+        EXPECT_FALSE(f.Combo->ListVisible()) << f.Feld;
+        QTest::keyPress(f.Combo->Edit(), Qt::Key_Alt, Qt::AltModifier);
+        QTest::keyClick(f.Combo->Edit(), Qt::Key_Down, Qt::AltModifier);
+        QTest::keyRelease(f.Combo->Edit(), Qt::Key_Alt);
+        EXPECT_TRUE(f.Combo->ListVisible()) << f.Feld;
+        EXPECT_TRUE(f.Combo->ListBox()->Handle()->isVisible()) << f.Feld;
+        Application->ProcessMessages();
+        QTest::keyClick(f.Combo->Edit(), Qt::Key_Escape);
+    }
+    form->Hide();
+}
+
+TEST_F(PicturesTest, ThePictureBesideTheEntryIsAlwaysItsOwn)
+{
+    // Thumbnails of their own size per entry tell them apart.
+    AlbumMit({{"a.png", "PNG", true, "", 60}, {"b.png", "PNG", true, "", 80}, {"c.png", "PNG", true, "", 100}});
+    const auto gezeigt = [&] { return form->ImageWindow2->Picture()->Width(); };
+    const auto eigenes = [&] { return 60 + 20 * (Nr() - 1); };
+    form->TableBilder->First();
+    form->ZeigeVorschauBildAusBlob();
+    ASSERT_EQ(gezeigt(), 60);
+    // A command that moves to another entry without the grid's help (here
+    // the engine's own move and a refresh, as the date filter does).
+    form->DbeBilder->Go(3);
+    form->TableBilder->Refresh();
+    EXPECT_EQ(Nr(), 3);
+    EXPECT_EQ(gezeigt(), eigenes());
+    // A filter that shows nothing leaves no current entry; then a new entry
+    // comes in while the views rest, as a scan adds them: the entry that
+    // now stands there shows its own thumbnail.
+    form->DbeBilder->Query(QStringLiteral("SHORTDESC = 'nichts'"));
+    form->TableBilder->Refresh();
+    form->ZeigeVorschauBildAusBlob();
+    ASSERT_EQ(form->DbeBilder->RecNo(), 4u);
+    form->TableBilder->DisableControls();
+    form->DbeBilder->Query(QString());
+    form->TableBilder->Refresh();
+    form->TableBilder->Append();
+    form->TableBilder->FieldByName("SHORTDESC")->SetAsString("neu");
+    form->TableBilder->Post();
+    ASSERT_EQ(form->DbeBilder->RecNo(), 4u);
+    QImage t(120, 90, QImage::Format_RGB888);
+    t.fill(Qt::darkRed);
+    const std::string tf = (dir.path() / "t4.bmp").string();
+    ASSERT_TRUE(t.save(QString::fromStdString(tf), "BMP"));
+    ASSERT_TRUE(form->DbeBilder->Replace("VORSCHAU", 0x2000, *LinuxToWin(QString::fromStdString(tf))));
+    form->TableBilder->EnableControls();
+    form->TableBilder->Refresh();
+    form->ZeigeVorschauBildAusBlob();
+    EXPECT_EQ(Nr(), 4);
+    EXPECT_EQ(gezeigt(), 120);
+}

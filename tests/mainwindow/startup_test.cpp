@@ -301,3 +301,69 @@ TEST_F(StartTest, DamagedManagerTableOnAFirstStartLeavesAStartedProgram)
 }
 
 }  // namespace
+
+namespace {
+
+// HOME and the XDG folders of one test, put back afterwards.
+class THeimat {
+public:
+    explicit THeimat(const std::filesystem::path& heim)
+    {
+        for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME"})
+            vorher_.push_back({name, qgetenv(name), qEnvironmentVariableIsSet(name)});
+        qputenv("HOME", QByteArray::fromStdString(heim.string()));
+        qunsetenv("XDG_CONFIG_HOME");
+        qunsetenv("XDG_DATA_HOME");
+    }
+    ~THeimat()
+    {
+        for (const auto& v : vorher_)
+            if (v.Gesetzt)
+                qputenv(v.Name, v.Wert);
+            else
+                qunsetenv(v.Name);
+    }
+
+private:
+    struct TWert {
+        const char* Name;
+        QByteArray Wert;
+        bool Gesetzt;
+    };
+    std::vector<TWert> vorher_;
+};
+
+}  // namespace
+
+TEST_F(StartTest, FirstStartLinkGoesWhereTheDesktopKeepsItsLaunchers)
+{
+    struct Fall {
+        const char* Name;
+        const char* UserDirs;  // user-dirs.dirs; "" none
+        const char* Anlegen;   // folder made in the home; "" none
+        const char* Ordner;    // where the launcher is expected
+    };
+    const Fall faelle[] = {
+        {"no desktop folder", "", "", ".local/share/applications"},
+        {"desktop of user-dirs", "XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n", "Schreibtisch", "Schreibtisch"},
+        {"plain Desktop", "", "Desktop", "Desktop"},
+    };
+    Starten();
+    int n = 0;
+    for (const Fall& f : faelle) {
+        const std::filesystem::path heim = dir.path() / ("heim" + std::to_string(++n));
+        std::filesystem::create_directories(heim);
+        if (*f.UserDirs)
+            lxtest::WriteFile(heim / ".config" / "user-dirs.dirs", f.UserDirs);
+        if (*f.Anlegen)
+            std::filesystem::create_directories(heim / f.Anlegen);
+        THeimat heimat(heim);
+        prompts.Antworten[QStringLiteral("Programm-Link")] = mrYes;
+        prompts.Texte.clear();
+        form->LinkaufDesktoperstellen1Click(nullptr);
+        const std::filesystem::path datei = heim / f.Ordner / "QV-Lumadex, die Bilderdateienverwaltung.desktop";
+        EXPECT_TRUE(std::filesystem::exists(datei)) << f.Name;
+        EXPECT_FALSE(prompts.Gezeigt("schief")) << f.Name;
+        EXPECT_TRUE(prompts.Gezeigt(QString::fromStdString((heim / f.Ordner).string()))) << f.Name;
+    }
+}

@@ -22,6 +22,7 @@
 #include "platform/ui/menus.h"
 #include "sane_test_backend.h"
 #include "shared/qk_ini.h"
+#include "shared/utility_files.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -77,7 +78,7 @@ protected:
         AlbumAnlegen(name, eintraege);
         form->BilderDBF = name;
         TPromptScript script;
-        script.AnswerValue(beschreibung, "kurze Bechreibung");
+        script.AnswerValue(beschreibung, "kurze Beschreibung");
         ASSERT_EQ(form->BilderDBFOeffnen(), 1);
     }
     void Markieren(int satz, bool an = true)
@@ -159,7 +160,7 @@ TEST_F(ToolsTest, AddRefusesBadNamesAndRegistersATwelveCharacterName)
     AlbumAnlegen("BILDER10.DBF", {{"eins"}});
     {
         TPromptScript script;
-        script.AnswerValue(ordner + "BILDER10").AnswerValue("Zehn", "kurze Bechreibung");
+        script.AnswerValue(ordner + "BILDER10").AnswerValue("Zehn", "kurze Beschreibung");
         m.BitBtnOeffnen_ErstellenClick();
     }
     EXPECT_EQ(form->TableBilder->TableName(), "BILDER10.DBF");
@@ -178,7 +179,7 @@ TEST_F(ToolsTest, AddCreatesANewAlbumThatDoesNotExistYet)
         TPromptScript script;
         script.AnswerValue(Win(dir.path()) + "\\Neu1")
             .Answer(TPromptKind::Dialog, mrYes, "nicht gefunden, jetzt erstellen ?")
-            .AnswerValue("Ganz neu", "kurze Bechreibung");
+            .AnswerValue("Ganz neu", "kurze Beschreibung");
         lxtest::WriteFile(dir.path() / "db" / "Bilder4.dbf", "");
         m.BitBtnOeffnen_ErstellenClick();
         // The open dialog proposed the next free "Bilder" number of the
@@ -627,7 +628,7 @@ protected:
         dbe_Close();
         form->BilderDBF = "ALBUM.DBF";
         TPromptScript script;
-        script.AnswerValue("Export", "kurze Bechreibung");
+        script.AnswerValue("Export", "kurze Beschreibung");
         ASSERT_EQ(form->BilderDBFOeffnen(), 1);
     }
 };
@@ -831,3 +832,43 @@ TEST_F(ExportTest, EveryCommandOfTheToolsDoesItsWork)
 }
 
 }  // namespace
+
+TEST_F(ToolsTest, TheOpenAlbumsRowShowsItsFiguresNowAndTheMediumsNameNotItsSerial)
+{
+    // A disk without a volume name of its own.
+    lxtest::WriteDriveTable({{"C", "/", "HD", "", "1A2B3C4D", 1ull << 34}});
+    TDriveMap::Instance().Refresh();
+    ManagerAnlegen();
+    Album("ALBUMA.DBF", "Urlaub", {});
+    const QString kennung = qktGetVolumeSerialOrLabel("C:\\");
+    TDbe* d = form->DbeBilderDatenbanken;
+    d->SetOrder(0);
+    d->Go(1);
+    ASSERT_EQ(d->GetInteger("SAETZE"), 0);
+    EXPECT_EQ(d->GetTrimString("LABEL"), kennung);  // only the serial was known then
+    // Pictures come in, named "PLATTE" for this medium when they were read.
+    U().DateienSchliessen();
+    std::vector<TTestEintrag> neu;
+    for (const char* b : {"eins", "zwei", "drei"}) {
+        TTestEintrag e{b};
+        e.Bytes = 2000;
+        e.Label = "PLATTE";
+        e.Kennung = kennung.toStdString();
+        neu.push_back(e);
+    }
+    EintraegeSchreiben(File("ALBUMA.DBF"), neu);
+    TBilderDBFManagerForm m(nullptr, U());
+    {
+        TPromptScript still;  // nothing is asked
+        m.FormShow();
+    }
+    d->SetOrder(0);
+    d->Go(1);
+    EXPECT_EQ(d->GetInteger("SAETZE"), 3);
+    EXPECT_EQ(d->GetInteger("PICBYTES"), 6000);
+    EXPECT_EQ(d->GetTrimString("LABEL"), "PLATTE");
+    EXPECT_EQ(m.DBEditSaetze->Text().trimmed(), "3");
+    EXPECT_EQ(m.DBEditLabel->Text().trimmed(), "PLATTE");
+    m.Statistik1Click();
+    Foto(m, "album_manager_figures_now");
+}
