@@ -428,6 +428,17 @@ bool DbfTable::WriteRecord(std::uint32_t recno, char* image, const TableClient* 
         return false;
     }
     if (recno == tailRecno_) {
+        // Shared: the record is on disk already and no other process can
+        // have written it since (the index files stayed held): written
+        // through, without reading it back first.
+        if (!exclusive_) {
+            if (!IndexesMarkChanging(error)) return false;
+            std::uint64_t at = header_.headerLength + std::uint64_t(recno - 1) * header_.recordLength;
+            if (!WriteAt(fd_.get(), image, header_.recordLength, at)) {
+                error = "Satz " + std::to_string(recno) + " lässt sich nicht schreiben: " + ErrnoText();
+                return false;
+            }
+        }
         scratch_ = tail_;
         std::copy(image, image + header_.recordLength, tail_.begin());
         headerDirty_ = true;
@@ -512,10 +523,15 @@ bool DbfTable::AppendRecord(const char* image, std::uint32_t& recno, std::string
 
 bool DbfTable::AppendShared(const char* image, std::uint32_t& recno, std::string& error)
 {
-    // Kept in memory while every index file stays held after this access:
-    // no other process can read the tags or write the table until they go.
+    // The record and the header count are written before the append
+    // returns, whatever waits: a process that dies afterwards never loses
+    // it. While every index file stays held after this access, the keys
+    // wait (they are in no index another process can read meanwhile), the
+    // append lock is kept for the next append, and the record stays known
+    // in memory, so the writes that fill it need not read it back.
     const bool keep = indexes_ && indexes_->AllHeldAfterAccess();
-    if (appendLockHeld_ && !keep && !SettleSharedTail(error)) return false;
+    if (appendLockHeld_ && !keep) SettleSharedTail();
+    tailRecno_ = 0;
     // Appends of several processes take turns; the count is read again
     // under the lock, so no record of another process is overwritten.
     if (!appendLockHeld_) {
@@ -527,15 +543,8 @@ bool DbfTable::AppendShared(const char* image, std::uint32_t& recno, std::string
         appendLockHeld_ = true;
     }
     if (!IndexesMarkChanging(error)) {
-        if (tailRecno_ == 0) ReleaseAppendLock();
+        ReleaseAppendLock();
         return false;
-    }
-    if (keep) {
-        if (!WriteTail(error)) return false;  // the one before (the lock stays)
-        tail_.assign(image, image + header_.recordLength);
-        tailRecno_ = recno = ++header_.recordCount;
-        Notify(recno, nullptr, image, nullptr);
-        return true;
     }
     std::uint32_t count = header_.recordCount;
     std::uint64_t offset = header_.headerLength + std::uint64_t(count) * header_.recordLength;
@@ -550,10 +559,14 @@ bool DbfTable::AppendShared(const char* image, std::uint32_t& recno, std::string
     bool ok = WriteAt(fd_.get(), bytes.data(), bytes.size(), offset) &&
               WriteAt(fd_.get(), head, sizeof head, 1);
     if (!ok) error = "Tabelle " + path_ + ": Satz lässt sich nicht anfügen: " + ErrnoText();
-    ReleaseAppendLock();
+    if (!ok || !keep) ReleaseAppendLock();
     if (!ok) return false;
     header_ = std::move(h);
     recno = header_.recordCount;
+    if (keep) {
+        tail_.assign(image, image + header_.recordLength);
+        tailRecno_ = recno;
+    }
     Notify(recno, nullptr, image, nullptr);
     return true;
 }
@@ -566,6 +579,7 @@ bool DbfTable::IndexesMarkChanging(std::string& error)
 bool DbfTable::FlushTail(std::string& error)
 {
     if (tailRecno_ == 0) return true;
+    if (!exclusive_) return WriteTail(error);  // on disk already
     return IndexesMarkChanging(error) && WriteTail(error);
 }
 
@@ -576,17 +590,21 @@ void DbfTable::ReleaseAppendLock()
     LockByte(fd_.get(), F_UNLCK, kAppendLock);
 }
 
-bool DbfTable::SettleSharedTail(std::string& error)
+void DbfTable::SettleSharedTail()
 {
-    if (!appendLockHeld_ || Foreign()) return true;
-    if (!WriteTail(error)) return false;
+    if (exclusive_ || Foreign()) return;
+    // (The record is on disk: only what this process knows of it goes.)
+    tailRecno_ = 0;
     ReleaseAppendLock();
-    return true;
 }
 
 bool DbfTable::WriteTail(std::string& error)
 {
     if (tailRecno_ == 0) return true;
+    if (!exclusive_) {
+        tailRecno_ = 0;  // shared: on disk since its append
+        return true;
+    }
     std::uint64_t offset =
         header_.headerLength + std::uint64_t(tailRecno_ - 1) * header_.recordLength;
     std::string bytes(tail_.begin(), tail_.end());
