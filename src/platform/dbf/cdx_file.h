@@ -297,8 +297,10 @@ public:
     void Verify();
 
     // Shared use: other processes may change the file. Every access then
-    // runs under a lock on the file (a byte far beyond its pages, the same
-    // for readers and writers, so every access sees a whole tree): at its
+    // runs under a lock on the file (a byte far beyond its pages: a read
+    // lock for accesses that only read, shared by the readers of every
+    // process, the write lock for changes, so every access sees a whole
+    // tree): at its
     // start the directory header's version (the change counter) is read
     // again, and when another process changed the file the cached pages
     // (but for those compared byte for byte with the file when next used),

@@ -653,6 +653,12 @@ bool DbfTable::FlushHeader(std::string& error)
     return false;
 }
 
+bool DbfTable::WriteAppended(std::string& error)
+{
+    if (!exclusive_ || Foreign()) return true;
+    return FlushTail(error);
+}
+
 bool DbfTable::Commit(std::string& error)
 {
     if (Foreign()) return true;

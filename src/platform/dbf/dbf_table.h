@@ -114,6 +114,9 @@ public:
     // pages) and the date of last update and record count to the header.
     // Every part is tried; the first failure is reported.
     bool FlushHeader(std::string& error);
+    // Exclusive use: writes the appended record kept in memory (then the
+    // header count). Shared appends are on disk already.
+    bool WriteAppended(std::string& error);
     // FlushHeader, then fdatasync of table, memo and index files: what was
     // written is on disk.
     bool Commit(std::string& error);
