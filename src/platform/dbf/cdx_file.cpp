@@ -94,7 +94,7 @@ void CdxFile::BeginAccess(bool write)
         // A change inside an access that only reads: the read lock becomes
         // the write lock when no other process reads now (waiting here for
         // the others while holding the read lock could wait in a circle).
-        if (write && lockMode_ == LockMode::Read) {
+        if (write && lockMode_ == LockMode::Read && !readOnly_) {
             if (!IndexLock(fd_, F_WRLCK))
                 throw CdxBusy(path_, false);
             lockMode_ = LockMode::Write;

@@ -427,18 +427,7 @@ bool DbfTable::WriteRecord(std::uint32_t recno, char* image, const TableClient* 
         error = "Satz " + std::to_string(recno) + " gibt es nicht";
         return false;
     }
-    if (recno == tailRecno_) {
-        // Shared: the record is on disk already and no other process can
-        // have written it since (the index files stayed held): written
-        // through, without reading it back first.
-        if (!exclusive_) {
-            if (!IndexesMarkChanging(error)) return false;
-            std::uint64_t at = header_.headerLength + std::uint64_t(recno - 1) * header_.recordLength;
-            if (!WriteAt(fd_.get(), image, header_.recordLength, at)) {
-                error = "Satz " + std::to_string(recno) + " lässt sich nicht schreiben: " + ErrnoText();
-                return false;
-            }
-        }
+    if (recno == tailRecno_ && exclusive_) {
         scratch_ = tail_;
         std::copy(image, image + header_.recordLength, tail_.begin());
         headerDirty_ = true;
@@ -449,6 +438,15 @@ bool DbfTable::WriteRecord(std::uint32_t recno, char* image, const TableClient* 
     // keys happen while no other process changes the indexes, so two
     // processes writing one record cannot leave keys of both behind.
     auto write = [&] {
+        if (recno == tailRecno_) {
+            // Shared, the record just appended: on disk since its append,
+            // and no other process can have written it since (the index
+            // files stayed held), so it is not read back.
+            scratch_ = tail_;
+            if (!WriteRecordImage(recno, image, writer, error, true)) return false;
+            std::copy(image, image + header_.recordLength, tail_.begin());
+            return true;
+        }
         if (!exclusive_ && base) {
             // The record as it is on disk now is also the old image the
             // write replaces: read once.

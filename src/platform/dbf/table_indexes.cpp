@@ -604,6 +604,9 @@ bool TableIndexes::AccessFrom(const std::vector<IndexFile*>& files, std::size_t 
 
 bool TableIndexes::FailedOutsideCalls(std::string& error)
 {
+    // (Keys still waiting: a file could not be made anew without them; the
+    // change that puts them in meets the broken file and remakes it.)
+    if (pendingCount_) return false;
     for (auto& file : files_) {
         if (!file->cdx || !file->cdx->Broken() || file->cdx->InAccess()) continue;
         // A write failed while the lock went back between the program's
