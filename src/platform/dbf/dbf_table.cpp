@@ -434,19 +434,17 @@ bool DbfTable::WriteRecord(std::uint32_t recno, char* image, const TableClient* 
         Notify(recno, scratch_.data(), image, writer);
         return true;
     }
+    // Shared, the record just appended whose keys still wait under the
+    // held index locks (the writes that fill it): written through at once.
+    // Its keys only take the new image, so no index access is needed, and
+    // none could give the lock to another process between the fields and
+    // their keys.
+    if (recno == tailRecno_ && indexes_->KeysWaitFor(recno)) return WriteJustAppended(recno, image, writer, error);
     // Shared: reading the old record, writing the new one and changing its
     // keys happen while no other process changes the indexes, so two
     // processes writing one record cannot leave keys of both behind.
     auto write = [&] {
-        if (recno == tailRecno_) {
-            // Shared, the record just appended: on disk since its append,
-            // and no other process can have written it since (the index
-            // files stayed held), so it is not read back.
-            scratch_ = tail_;
-            if (!WriteRecordImage(recno, image, writer, error, true)) return false;
-            std::copy(image, image + header_.recordLength, tail_.begin());
-            return true;
-        }
+        if (recno == tailRecno_) return WriteJustAppended(recno, image, writer, error);
         if (!exclusive_ && base) {
             // The record as it is on disk now is also the old image the
             // write replaces: read once.
@@ -474,6 +472,17 @@ bool DbfTable::WriteRecord(std::uint32_t recno, char* image, const TableClient* 
         return ok;
     }
     return write();
+}
+
+bool DbfTable::WriteJustAppended(std::uint32_t recno, const char* image, const TableClient* writer,
+                                 std::string& error)
+{
+    // On disk since its append, and no other process can have written it
+    // since (the index files stayed held): not read back.
+    scratch_ = tail_;
+    if (!WriteRecordImage(recno, image, writer, error, true)) return false;
+    std::copy(image, image + header_.recordLength, tail_.begin());
+    return true;
 }
 
 bool DbfTable::WriteRecordImage(std::uint32_t recno, const char* image, const TableClient* writer,

@@ -240,6 +240,9 @@ private:
     // read when observers or the indexes need it).
     bool WriteRecordImage(std::uint32_t recno, const char* image, const TableClient* writer,
                           std::string& error, bool oldInScratch = false);
+    // Shared: writes the record kept from its append (recno == tailRecno_).
+    bool WriteJustAppended(std::uint32_t recno, const char* image, const TableClient* writer,
+                           std::string& error);
     // The file mapped for reading by ScanRecords and MapRecords (null: none).
     void* map_ = nullptr;
     std::uint64_t mapLength_ = 0;

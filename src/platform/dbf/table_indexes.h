@@ -103,6 +103,11 @@ public:
     // Shared use: every index file keeps its lock after the access that runs
     // now (so the table may keep an appended record in memory meanwhile).
     bool AllHeldAfterAccess() const;
+    // Whether the keys of appended record `recno` wait (see RecordWritten).
+    bool KeysWaitFor(std::uint32_t recno) const
+    {
+        return pendingCount_ && recno >= pendingFirst_ && recno - pendingFirst_ < pendingCount_;
+    }
     // Rebuilds the files whose fault was met inside an access (they cannot
     // be replaced while it runs).
     void RebuildDeferred();
