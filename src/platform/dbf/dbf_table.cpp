@@ -439,7 +439,8 @@ bool DbfTable::WriteRecord(std::uint32_t recno, char* image, const TableClient* 
     // Its keys only take the new image, so no index access is needed, and
     // none could give the lock to another process between the fields and
     // their keys.
-    if (recno == tailRecno_ && indexes_->KeysWaitFor(recno)) return WriteJustAppended(recno, image, writer, error);
+    if (recno == tailRecno_ && indexes_->KeysWaitFor(recno))
+        return WriteJustAppended(recno, image, writer, error);
     // Shared: reading the old record, writing the new one and changing its
     // keys happen while no other process changes the indexes, so two
     // processes writing one record cannot leave keys of both behind.
