@@ -3,6 +3,7 @@
 #include "bridge_fixture.h"
 
 #include "platform/core/win_path.h"
+#include "platform/dbf/engine_lock.h"
 #include "storage/table_types.h"
 
 #include <QFileInfo>
@@ -392,9 +393,12 @@ TEST_F(TableTest, APostedRecordSurvivesTheProcessKilledRightAfter)
             t.FieldByName("NAME")->SetAsString("Gesichert");
             t.FieldByName("NOTIZ")->SetAsString("Notiz über das Gesicherte");
             t.Post();
+            // Goes on browsing: locks kept across calls stay kept (the
+            // engine lock keeps its background thread from giving them back).
+            const dbf::EngineLock browsing;
             const char c = 'p';
             if (::write(ready[1], &c, 1) != 1) std::_Exit(2);
-            for (;;) ::pause();  // goes on browsing
+            for (;;) ::pause();
         }
         char c = 0;
         ASSERT_EQ(::read(ready[0], &c, 1), 1);

@@ -421,8 +421,12 @@ TEST_F(BusyIndexTest, AWriterKilledRightAfterItsAppendsLosesNoRecord)
     if (writer == 0) {
         if (!dbe_Use(file.c_str(), "SCHREIBER", DBE_SHARED, DBE_TYPE_FOX)) std::_Exit(2);
         if (!AppendNamed("EINS", 1) || !AppendNamed("ZWEI", 2)) std::_Exit(3);
+        // Keeps browsing: the index lock stays held, as while the program
+        // keeps using the album (the engine lock keeps the background
+        // thread from giving it back meanwhile).
+        const dbf::EngineLock browsing;
         toParent.Send('a');
-        for (;;) ::pause();  // keeps browsing: the index lock stays held
+        for (;;) ::pause();
     }
     ASSERT_EQ(toParent.Receive(), 'a');
     ASSERT_EQ(::kill(writer, SIGKILL), 0);
