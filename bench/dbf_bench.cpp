@@ -145,26 +145,31 @@ const char* const kSqliteIndexed[] = {
     "Privat", "Anywhere", "RESERVE1", "RESERVE2", "RESERVE3", "Pfad", "Datei", "LabelKennung",
 };
 
-// Makes `file` with the album's columns, `indexes` of the indexed columns
-// indexed first, and `n` rows.
-void SqliteAlbum(const std::string& file, int n, int indexes)
+// Makes `file` with the album's columns and `indexes` of the indexed
+// columns indexed; the database is left open.
+sqlite3* SqliteCreateAlbum(const std::string& file, int indexes)
 {
     fs::remove(file);
     sqlite3* db = nullptr;
     sqlite3_open(file.c_str(), &db);
     std::string create = "CREATE TABLE album(";
-    std::string insert = "INSERT INTO album VALUES(";
-    for (int f = 0; f < kFieldCount; ++f) {
+    for (int f = 0; f < kFieldCount; ++f)
         create += std::string(f ? "," : "") + kAlbum[f].name +
                   (kAlbum[f].type == 'M' ? " BLOB" : kAlbum[f].type == 'N' ? " NUMERIC" : " TEXT");
-        insert += f ? ",?" : "?";
-    }
     sqlite3_exec(db, (create + ")").c_str(), nullptr, nullptr, nullptr);
     for (int i = 0; i < indexes; ++i) {
         std::string sql = std::string("CREATE INDEX i_") + kSqliteIndexed[i] + " ON album(" +
                           kSqliteIndexed[i] + ")";
         sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
     }
+    return db;
+}
+
+// Inserts `n` rows in one transaction and closes the database.
+void SqliteInsertRows(sqlite3* db, int n)
+{
+    std::string insert = "INSERT INTO album VALUES(";
+    for (int f = 0; f < kFieldCount; ++f) insert += f ? ",?" : "?";
     sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
     sqlite3_stmt* stmt = nullptr;
     sqlite3_prepare_v2(db, (insert + ")").c_str(), -1, &stmt, nullptr);
@@ -188,6 +193,13 @@ void SqliteAlbum(const std::string& file, int n, int indexes)
     sqlite3_finalize(stmt);
     sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
     sqlite3_close(db);
+}
+
+// Makes `file` with the album's columns, `indexes` of the indexed columns
+// indexed first, and `n` rows.
+void SqliteAlbum(const std::string& file, int n, int indexes)
+{
+    SqliteInsertRows(SqliteCreateAlbum(file, indexes), n);
 }
 
 void BM_SqliteInsert(benchmark::State& state)
@@ -408,11 +420,18 @@ void BM_DbfAppendWithAlbumTagsTwoProcesses(benchmark::State& state)
 BENCHMARK(BM_DbfAppendWithAlbumTagsTwoProcesses)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
 // SQLite appending the same rows with 24 indexes, as many rows as
-// BM_DbfAppendWithAlbumTags.
+// BM_DbfAppendWithAlbumTags (the table and indexes made beforehand).
 void BM_SqliteInsertWith24Indexes(benchmark::State& state)
 {
     const int n = std::max(1, Records() / 10);
-    for (auto _ : state) SqliteAlbum((Folder() / "indexed.sqlite").string(), n, 24);
+    for (auto _ : state) {
+        // The file, the table and its 24 indexes (25 synced transactions)
+        // are made outside the time, as the engine's album and its tags.
+        state.PauseTiming();
+        sqlite3* db = SqliteCreateAlbum((Folder() / "indexed.sqlite").string(), 24);
+        state.ResumeTiming();
+        SqliteInsertRows(db, n);
+    }
     state.SetItemsProcessed(state.iterations() * n);
 }
 BENCHMARK(BM_SqliteInsertWith24Indexes)->Unit(benchmark::kMillisecond)->Iterations(1);

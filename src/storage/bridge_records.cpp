@@ -332,7 +332,9 @@ DBIResult DbiInsertRecord(hDBICur cursor, DBILockType lock, const uint8_t* buffe
         dbe_Delete();
         return DBIERR_LOCKED;
     }
-    const bool ok = dbe_PutRecord(image.data()) && WritePendingBlobs(blobs);
+    // A posted record is in the table file when the post returns (an
+    // exclusive append would else wait in memory for the next one).
+    const bool ok = dbe_PutRecord(image.data()) && WritePendingBlobs(blobs) && dbe_WriteAppended();
     if (!ok) {
         // The record (or one of its memos) could not be written: the blank
         // record the append made is not left behind as an entry (the
@@ -354,7 +356,7 @@ DBIResult DbiModifyRecord(hDBICur cursor, const uint8_t* buffer, bool freeLock)
     std::vector<char> image(reinterpret_cast<const char*>(buffer),
                             reinterpret_cast<const char*>(buffer) + stored.size());
     const std::vector<PendingWrite> blobs = TakePendingBlobs(sel.record(), image, stored.data());
-    const bool ok = dbe_PutRecord(image.data()) && WritePendingBlobs(blobs);
+    const bool ok = dbe_PutRecord(image.data()) && WritePendingBlobs(blobs) && dbe_WriteAppended();
     if (freeLock)
         dbe_Unlock(dbe_RecNo());
     return ok ? DBIERR_NONE : DBIERR_WRITEFAILED;

@@ -50,7 +50,7 @@ std::unique_ptr<CdxFile> CdxFile::Open(const std::string& path, bool readOnly, c
     file->shared_ = shared;
     // Shared: read under the lock, so no half-done change of another
     // process is seen.
-    file->Access([&] {
+    file->ReadAccess([&] {
         file->Load();
         file->seenVersion_ = file->directory_->version_;
         return 0;
@@ -88,9 +88,17 @@ void CdxFile::SetShared(bool shared)
     seenVersion_ = directory_ ? directory_->version_ : 0;
 }
 
-void CdxFile::BeginAccess()
+void CdxFile::BeginAccess(bool write)
 {
     if (accessDepth_ > 0) {
+        // A change inside an access that only reads: the read lock becomes
+        // the write lock when no other process reads now (waiting here for
+        // the others while holding the read lock could wait in a circle).
+        if (write && lockMode_ == LockMode::Read && !readOnly_) {
+            if (!IndexLock(fd_, F_WRLCK))
+                throw CdxBusy(path_, false);
+            lockMode_ = LockMode::Write;
+        }
         ++accessDepth_;
         return;
     }
@@ -103,40 +111,57 @@ void CdxFile::BeginAccess()
             // Another process waits: after a turn of this one, it gets the
             // lock with what this process changed written. (Only between
             // the engine's accesses: within one, every file it uses stays.)
-            if (LeaseRegistry::ActiveAccesses() > 0 || now - heldSince_ < kMinTurn || !WaiterSeen(now)) {
-                ++accessDepth_;
-                LeaseRegistry::AccessBegins();
-                return;
+            const bool handOver = LeaseRegistry::ActiveAccesses() == 0 && now - heldSince_ >= kMinTurn &&
+                                  WaiterSeen(now);
+            const bool upgrade = write && lockMode_ == LockMode::Read;
+            if (!handOver) {
+                // A held read lock becomes the write lock in place when no
+                // other process reads: nothing can have changed meanwhile.
+                if (upgrade && IndexLock(fd_, F_WRLCK))
+                    lockMode_ = LockMode::Write;
+                if (!write || lockMode_ == LockMode::Write) {
+                    ++accessDepth_;
+                    LeaseRegistry::AccessBegins();
+                    begun = true;
+                    if (write)
+                        TakeOverCutShortChange();
+                    return;
+                }
             }
+            // Else the read lock goes back and this process waits as others.
             ReleaseLease();
-            handedOver = true;
+            handedOver = handOver;
         }
-        AcquireIndexLock(handedOver);
+        AcquireIndexLock(handedOver, write);
         ++accessDepth_;
         LeaseRegistry::AccessBegins();
         begun = true;
-        try {
-            if (directory_ && DiskVersion() != seenVersion_)
-                Refresh();
-        } catch (...) {
-            EndAccess();
-            throw;
-        }
+        if (directory_ && DiskVersion() != seenVersion_)
+            Refresh();
+        // A change cut short that a reader found is taken over by the
+        // first access that may write.
+        if (write)
+            TakeOverCutShortChange();
     } catch (...) {
-        // (Once the access had begun, EndAccess gave the engine lock back.)
-        if (!begun)
+        // (Once the access had begun, EndAccess gives the engine lock back.)
+        if (begun)
+            EndAccess();
+        else
             dbf::EngineMutex().unlock();
         throw;
     }
 }
 
-void CdxFile::AcquireIndexLock(bool handedOver)
+void CdxFile::AcquireIndexLock(bool handedOver, bool write)
 {
     // (A read-only opener can only take a read lock; it keeps writers out
     // all the same.)
-    const short type = readOnly_ ? F_RDLCK : F_WRLCK;
-    if (!handedOver && IndexLock(fd_, type))
+    const short type = readOnly_ || !write ? F_RDLCK : F_WRLCK;
+    const LockMode mode = type == F_WRLCK ? LockMode::Write : LockMode::Read;
+    if (!handedOver && IndexLock(fd_, type)) {
+        lockMode_ = mode;
         return;
+    }
     if (!handedOver && errno != EAGAIN && errno != EACCES && errno != EINTR)
         throw CdxError(std::string("Die Indexdatei lässt sich nicht sperren: ") + std::strerror(errno));
     // Whoever holds it may wait for a lock this process holds: those go
@@ -170,8 +195,10 @@ void CdxFile::AcquireIndexLock(bool handedOver)
         }
     } told{path_};
     for (;;) {
-        if (IndexLock(fd_, type))
+        if (IndexLock(fd_, type)) {
+            lockMode_ = mode;
             return;
+        }
         if (errno != EAGAIN && errno != EACCES && errno != EINTR)
             throw CdxError(std::string("Die Indexdatei lässt sich nicht sperren: ") + std::strerror(errno));
         const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(dbf::LockWaitNow() - start);
@@ -217,6 +244,7 @@ void CdxFile::EndAccess()
         }
         if (fd_ >= 0)
             IndexLock(fd_, F_UNLCK);
+        lockMode_ = LockMode::None;
     }
     dbf::EngineMutex().unlock();
 }
@@ -240,6 +268,7 @@ void CdxFile::ReleaseLease()
             LeaseRegistry::Released(file);
             if (file.fd_ >= 0)
                 IndexLock(file.fd_, F_UNLCK);
+            file.lockMode_ = LockMode::None;
         }
     } done{*this};
     if (leaseOwner_)
@@ -257,6 +286,7 @@ void CdxFile::ReleaseLease()
 void CdxFile::ForgetLeaseAfterFork()
 {
     held_ = false;
+    lockMode_ = LockMode::None;
     // The lock belongs to the open file description shared with the
     // parent: giving it back here would take it from the parent.
     for (auto it = cache_.begin(); it != cache_.end();)
@@ -310,7 +340,9 @@ void CdxFile::TakeOverCutShortChange()
         return;
     for (auto& tag : tags_)
         tag->rebuildReason_ = "Die Indexdatei wurde bei einer Änderung nicht sauber geschlossen";
-    if (readOnly_)
+    // Written only under the write lock: a reader (shared, its read lock)
+    // leaves the mark for the next access that may write.
+    if (readOnly_ || (shared_ && lockMode_ != LockMode::Write))
         return;
     // The tags keep the mark each on their own (they are rebuilt one by
     // one); the file's mark goes.
@@ -454,6 +486,9 @@ void CdxFile::WriteAt(std::uint64_t offset, const void* data, std::size_t size)
 {
     if (fd_ < 0)
         throw CdxError("Die Indexdatei ist geschlossen");
+    // Other processes may read the file now: never written under a read lock.
+    if (shared_ && lockMode_ == LockMode::Read)
+        throw CdxError("Die Indexdatei ist nur zum Lesen gesperrt");
     if (!dbf::WriteAt(fd_, data, size, offset))
         throw CdxError(std::string("Schreibfehler in der Indexdatei: ") + std::strerror(errno));
 }

@@ -31,6 +31,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace dbfcdx {
@@ -296,8 +297,10 @@ public:
     void Verify();
 
     // Shared use: other processes may change the file. Every access then
-    // runs under a lock on the file (a byte far beyond its pages, the same
-    // for readers and writers, so every access sees a whole tree): at its
+    // runs under a lock on the file (a byte far beyond its pages: a read
+    // lock for accesses that only read, shared by the readers of every
+    // process, the write lock for changes, so every access sees a whole
+    // tree): at its
     // start the directory header's version (the change counter) is read
     // again, and when another process changed the file the cached pages
     // (but for those compared byte for byte with the file when next used),
@@ -317,20 +320,28 @@ public:
     void SetShared(bool shared);
     bool Shared() const { return shared_; }
     bool InAccess() const { return accessDepth_ > 0; }
-    // Runs `f` (which gives a value) as one access; nested accesses share
-    // the outer one's lock.
+    // Runs `f` (which gives a value) as one access that may change the
+    // file, under the write lock; nested accesses share the outer one's
+    // lock.
     template <typename F>
     auto Access(F&& f)
     {
-        if (!shared_ || fd_ < 0)
-            return f();
-        BeginAccess();
-        struct End {
-            CdxFile& file;
-            ~End() { file.EndAccess(); }
-        } end{*this};
-        return f();
+        return RunAccess(true, std::forward<F>(f));
     }
+    // The same for an access that only reads (seeks, walks, the tag list):
+    // a read lock, which readers of other processes share, so a reader that
+    // keeps its lock (or is stopped with it) keeps no other reader out;
+    // only writers wait for it. A held write lock serves as well.
+    template <typename F>
+    auto ReadAccess(F&& f)
+    {
+        return RunAccess(false, std::forward<F>(f));
+    }
+    // Whether this process holds the file's write lock (changes can only
+    // wait in memory under it).
+    bool WriteLocked() const { return lockMode_ == LockMode::Write; }
+    // Why the file is broken (empty: it is not).
+    const std::string& BrokenReason() const { return brokenReason_; }
 
     // Whoever keeps work for this file outside it (the table's keys of an
     // appended record that wait for its fields): it is asked to hand them in
@@ -382,13 +393,26 @@ private:
     };
 
     CdxFile(int fd, bool ownsFd, bool readOnly, const CdxCollation& collation);
-    void BeginAccess();
+    template <typename F>
+    auto RunAccess(bool write, F&& f)
+    {
+        if (!shared_ || fd_ < 0)
+            return f();
+        BeginAccess(write);
+        struct End {
+            CdxFile& file;
+            ~End() { file.EndAccess(); }
+        } end{*this};
+        return f();
+    }
+    void BeginAccess(bool write);
     void EndAccess();
-    // Takes the index lock, waiting (with the waiting mark set) while
-    // another process holds it; `handedOver`: this process just gave it
-    // back to a waiting one, which goes first. Raises CdxBusy when the
-    // wait's limit passes or its observer stops it.
-    void AcquireIndexLock(bool handedOver);
+    // Takes the index lock (`write`: the write lock, else a read lock),
+    // waiting (with the waiting mark set) while another process holds it
+    // against it; `handedOver`: this process just gave it back to a waiting
+    // one, which goes first. Raises CdxBusy when the wait's limit passes or
+    // its observer stops it.
+    void AcquireIndexLock(bool handedOver, bool write);
     bool WaiterPresent() const;
     // The same, looked at no more often than every few hundred microseconds
     // (false in between).
@@ -504,6 +528,8 @@ private:
     int accessDepth_ = 0;
     std::uint32_t seenVersion_ = 0;  // directory version of what is cached
     bool held_ = false;              // the lock is kept across accesses
+    enum class LockMode { None, Read, Write };
+    LockMode lockMode_ = LockMode::None;  // the index lock this process has
     std::chrono::steady_clock::time_point heldSince_{};  // start of this turn
     std::chrono::steady_clock::time_point lastUse_{};    // end of the last access
     std::chrono::steady_clock::time_point waiterLookedAt_{};

@@ -165,6 +165,14 @@ int dbe_Append();
 // header, index pages) and syncs the table, memo and index files to the disk
 // (fdatasync): after 1 the data is on disk. 0 with dbe_LastError on failure.
 int dbe_Commit();
+// Writes the record the area's table keeps in memory after an exclusive
+// append (the record, then the header count) to the table file, without
+// syncing: what a saved record needs so that a process killed after it
+// loses nothing. Index pages and the keys that wait stay in memory (an
+// index left behind by a killed process is rebuilt at the next open).
+// Shared appends are written when they are made: nothing to do. 0 with
+// dbe_LastError on failure.
+int dbe_WriteAppended();
 // Marks the current record deleted ('*'); dbe_Recall removes the mark.
 int dbe_Delete();
 int dbe_Recall();

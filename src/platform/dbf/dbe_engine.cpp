@@ -585,6 +585,16 @@ int dbe_Commit()
     return ok && error.empty() ? 1 : Fail(error);
 }
 
+int dbe_WriteAppended()
+{
+    const EngineLock engineLock;
+    if (Refused()) return 0;
+    WorkArea* a = Need();
+    if (!a) return 0;
+    std::string error;
+    return a->table().WriteAppended(error) ? 1 : Fail(error);
+}
+
 int dbe_Delete()
 {
     const EngineLock engineLock;

@@ -427,17 +427,25 @@ bool DbfTable::WriteRecord(std::uint32_t recno, char* image, const TableClient* 
         error = "Satz " + std::to_string(recno) + " gibt es nicht";
         return false;
     }
-    if (recno == tailRecno_) {
+    if (recno == tailRecno_ && exclusive_) {
         scratch_ = tail_;
         std::copy(image, image + header_.recordLength, tail_.begin());
         headerDirty_ = true;
         Notify(recno, scratch_.data(), image, writer);
         return true;
     }
+    // Shared, the record just appended whose keys still wait under the
+    // held index locks (the writes that fill it): written through at once.
+    // Its keys only take the new image, so no index access is needed, and
+    // none could give the lock to another process between the fields and
+    // their keys.
+    if (recno == tailRecno_ && indexes_->KeysWaitFor(recno))
+        return WriteJustAppended(recno, image, writer, error);
     // Shared: reading the old record, writing the new one and changing its
     // keys happen while no other process changes the indexes, so two
     // processes writing one record cannot leave keys of both behind.
     auto write = [&] {
+        if (recno == tailRecno_) return WriteJustAppended(recno, image, writer, error);
         if (!exclusive_ && base) {
             // The record as it is on disk now is also the old image the
             // write replaces: read once.
@@ -465,6 +473,17 @@ bool DbfTable::WriteRecord(std::uint32_t recno, char* image, const TableClient* 
         return ok;
     }
     return write();
+}
+
+bool DbfTable::WriteJustAppended(std::uint32_t recno, const char* image, const TableClient* writer,
+                                 std::string& error)
+{
+    // On disk since its append, and no other process can have written it
+    // since (the index files stayed held): not read back.
+    scratch_ = tail_;
+    if (!WriteRecordImage(recno, image, writer, error, true)) return false;
+    std::copy(image, image + header_.recordLength, tail_.begin());
+    return true;
 }
 
 bool DbfTable::WriteRecordImage(std::uint32_t recno, const char* image, const TableClient* writer,
@@ -512,10 +531,15 @@ bool DbfTable::AppendRecord(const char* image, std::uint32_t& recno, std::string
 
 bool DbfTable::AppendShared(const char* image, std::uint32_t& recno, std::string& error)
 {
-    // Kept in memory while every index file stays held after this access:
-    // no other process can read the tags or write the table until they go.
+    // The record and the header count are written before the append
+    // returns, whatever waits: a process that dies afterwards never loses
+    // it. While every index file stays held after this access, the keys
+    // wait (they are in no index another process can read meanwhile), the
+    // append lock is kept for the next append, and the record stays known
+    // in memory, so the writes that fill it need not read it back.
     const bool keep = indexes_ && indexes_->AllHeldAfterAccess();
-    if (appendLockHeld_ && !keep && !SettleSharedTail(error)) return false;
+    if (appendLockHeld_ && !keep) SettleSharedTail();
+    tailRecno_ = 0;
     // Appends of several processes take turns; the count is read again
     // under the lock, so no record of another process is overwritten.
     if (!appendLockHeld_) {
@@ -527,15 +551,8 @@ bool DbfTable::AppendShared(const char* image, std::uint32_t& recno, std::string
         appendLockHeld_ = true;
     }
     if (!IndexesMarkChanging(error)) {
-        if (tailRecno_ == 0) ReleaseAppendLock();
+        ReleaseAppendLock();
         return false;
-    }
-    if (keep) {
-        if (!WriteTail(error)) return false;  // the one before (the lock stays)
-        tail_.assign(image, image + header_.recordLength);
-        tailRecno_ = recno = ++header_.recordCount;
-        Notify(recno, nullptr, image, nullptr);
-        return true;
     }
     std::uint32_t count = header_.recordCount;
     std::uint64_t offset = header_.headerLength + std::uint64_t(count) * header_.recordLength;
@@ -550,10 +567,14 @@ bool DbfTable::AppendShared(const char* image, std::uint32_t& recno, std::string
     bool ok = WriteAt(fd_.get(), bytes.data(), bytes.size(), offset) &&
               WriteAt(fd_.get(), head, sizeof head, 1);
     if (!ok) error = "Tabelle " + path_ + ": Satz lässt sich nicht anfügen: " + ErrnoText();
-    ReleaseAppendLock();
+    if (!ok || !keep) ReleaseAppendLock();
     if (!ok) return false;
     header_ = std::move(h);
     recno = header_.recordCount;
+    if (keep) {
+        tail_.assign(image, image + header_.recordLength);
+        tailRecno_ = recno;
+    }
     Notify(recno, nullptr, image, nullptr);
     return true;
 }
@@ -566,6 +587,7 @@ bool DbfTable::IndexesMarkChanging(std::string& error)
 bool DbfTable::FlushTail(std::string& error)
 {
     if (tailRecno_ == 0) return true;
+    if (!exclusive_) return WriteTail(error);  // on disk already
     return IndexesMarkChanging(error) && WriteTail(error);
 }
 
@@ -576,17 +598,21 @@ void DbfTable::ReleaseAppendLock()
     LockByte(fd_.get(), F_UNLCK, kAppendLock);
 }
 
-bool DbfTable::SettleSharedTail(std::string& error)
+void DbfTable::SettleSharedTail()
 {
-    if (!appendLockHeld_ || Foreign()) return true;
-    if (!WriteTail(error)) return false;
+    if (exclusive_ || Foreign()) return;
+    // (The record is on disk: only what this process knows of it goes.)
+    tailRecno_ = 0;
     ReleaseAppendLock();
-    return true;
 }
 
 bool DbfTable::WriteTail(std::string& error)
 {
     if (tailRecno_ == 0) return true;
+    if (!exclusive_) {
+        tailRecno_ = 0;  // shared: on disk since its append
+        return true;
+    }
     std::uint64_t offset =
         header_.headerLength + std::uint64_t(tailRecno_ - 1) * header_.recordLength;
     std::string bytes(tail_.begin(), tail_.end());
@@ -633,6 +659,12 @@ bool DbfTable::FlushHeader(std::string& error)
     if (first.empty()) return true;
     error = first;
     return false;
+}
+
+bool DbfTable::WriteAppended(std::string& error)
+{
+    if (!exclusive_ || Foreign()) return true;
+    return FlushTail(error);
 }
 
 bool DbfTable::Commit(std::string& error)

@@ -114,13 +114,16 @@ public:
     // pages) and the date of last update and record count to the header.
     // Every part is tried; the first failure is reported.
     bool FlushHeader(std::string& error);
+    // Exclusive use: writes the appended record kept in memory (then the
+    // header count). Shared appends are on disk already.
+    bool WriteAppended(std::string& error);
     // FlushHeader, then fdatasync of table, memo and index files: what was
     // written is on disk.
     bool Commit(std::string& error);
-    // Shared use: writes the appended record kept in memory and gives the
-    // append lock back (before the index files' lock goes). On failure the
-    // record and the lock stay, so no other process appends in its place.
-    bool SettleSharedTail(std::string& error);
+    // Shared use: forgets the appended record known in memory (it is on
+    // disk) and gives the append lock back, before the index files' lock
+    // goes: from then on another process may write or append.
+    void SettleSharedTail();
 
     // Memo of a record image's field; false with a reason on damage.
     bool ReadMemo(const FieldDef& field, const char* image, std::string& out,
@@ -214,13 +217,15 @@ private:
     std::vector<char> scratch_;
     const Progress* activeProgress_ = nullptr;
     std::uint64_t changes_ = 0;
-    // The last appended record stays in memory until the next append or
-    // flush, so an append and the writes that fill it cost one record write.
-    // Written before the header count, as every append. Exclusive use keeps
-    // it always; shared use while every index file stays held after the
-    // append, holding the append lock meanwhile (`appendLockHeld_`), so no
-    // other process appends in its place; it is written before the index
-    // files' lock goes (SettleSharedTail), so others see it with its keys.
+    // The last appended record. Exclusive use keeps it in memory until the
+    // next append or flush, so an append and the writes that fill it cost
+    // one record write (written before the header count, as every append).
+    // Shared use writes it and the header count at once (a saved record is
+    // on disk when its append returns) and keeps a copy while every index
+    // file stays held after the append, holding the append lock meanwhile
+    // (`appendLockHeld_`): no other process can write the record then, so
+    // the writes that fill it go straight to the file without reading it
+    // back. Both go before the index files' lock does (SettleSharedTail).
     std::vector<char> tail_;
     std::uint32_t tailRecno_ = 0;
     bool appendLockHeld_ = false;
@@ -235,6 +240,9 @@ private:
     // read when observers or the indexes need it).
     bool WriteRecordImage(std::uint32_t recno, const char* image, const TableClient* writer,
                           std::string& error, bool oldInScratch = false);
+    // Shared: writes the record kept from its append (recno == tailRecno_).
+    bool WriteJustAppended(std::uint32_t recno, const char* image, const TableClient* writer,
+                           std::string& error);
     // The file mapped for reading by ScanRecords and MapRecords (null: none).
     void* map_ = nullptr;
     std::uint64_t mapLength_ = 0;

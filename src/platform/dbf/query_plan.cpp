@@ -177,7 +177,7 @@ private:
                 if (wanted == KeyFit::Folded && !equality)
                     continue;
                 try {
-                    Part part = open.file->cdx->Access([&] {
+                    Part part = open.file->cdx->ReadAccess([&] {
                         return Walk(*open.tag, c, wanted == KeyFit::Folded, upper);
                     });
                     table_.Indexes().RebuildDeferred();
@@ -323,7 +323,7 @@ bool TagEntriesOf(DbfTable& table, IndexFile& file, IndexTag& tag, std::uint32_t
     if (!file.cdx || !tag.tag || tag.tag->NeedsRebuild())
         return false;
     try {
-        entries = file.cdx->Access([&] { return TagEntries(tag, count); });
+        entries = file.cdx->ReadAccess([&] { return TagEntries(tag, count); });
         table.Indexes().RebuildDeferred();
         return true;
     } catch (const dbfcdx::CdxError& e) {

@@ -90,8 +90,9 @@ bool TableIndexes::AllHeldAfterAccess() const
 
 void TableIndexes::SettleBeforeRelease()
 {
-    std::string error;
-    if (!table_.SettleSharedTail(error)) return;
+    // The records are on disk: their keys go in now, whatever happens to
+    // the release after (a failed write leaves the file marked for rebuild).
+    table_.SettleSharedTail();
     Settle();
 }
 
@@ -250,6 +251,8 @@ bool TableIndexes::Load(IndexFile& file, std::string& error)
                             tag->tag->CollationChecksum() != checksum;
         if (!otherWeights) rebuild.push_back(tag->spec.name);
     }
+    // (Shared: an open that finds nothing to rebuild takes no write lock.)
+    if (rebuild.empty()) return true;
     return file.cdx->Access([&] {
         for (const std::string& name : rebuild) {
             for (auto& tag : file.tags) {
@@ -553,11 +556,13 @@ bool TableIndexes::RebuildAll(const Progress& progress, std::string& error)
 bool TableIndexes::Flush(std::string& error)
 {
     Settle();
+    if (FailedOutsideCalls(error)) return false;
     for (auto& f : files_) {
-        // Shared: a file that is not held has nothing unwritten (an access
-        // that leaves changes keeps the lock), and needs no lock to be asked
-        // for: a commit with nothing to write is never busy.
-        if (f->cdx && f->cdx->Shared() && !f->cdx->Held() && !f->cdx->InAccess()) continue;
+        // Shared: a file whose write lock this process does not hold has
+        // nothing unwritten (an access that leaves changes keeps the lock),
+        // and needs no lock to be asked for: a commit with nothing to write
+        // is never busy, not even while another process reads.
+        if (f->cdx && f->cdx->Shared() && !f->cdx->WriteLocked()) continue;
         try {
             // (Shared: within an access, under the lock.)
             if (f->cdx && !f->cdx->Broken()) f->cdx->Access([&] {
@@ -597,8 +602,27 @@ bool TableIndexes::AccessFrom(const std::vector<IndexFile*>& files, std::size_t 
     return files[i]->cdx->Access([&] { return AccessFrom(files, i + 1, f); });
 }
 
+bool TableIndexes::FailedOutsideCalls(std::string& error)
+{
+    // (Keys still waiting: a file could not be made anew without them; the
+    // change that puts them in meets the broken file and remakes it.)
+    if (pendingCount_) return false;
+    for (auto& file : files_) {
+        if (!file->cdx || !file->cdx->Broken() || file->cdx->InAccess()) continue;
+        // A write failed while the lock went back between the program's
+        // calls (its dirty marks stay on disk: every process rebuilds the
+        // file). This call reports it, the file is made anew.
+        const std::string why = file->cdx->BrokenReason();
+        error = "Indexdatei " + file->path + ": " + why + "; der Index wird neu aufgebaut";
+        MarkBroken(*file, why);
+        return true;
+    }
+    return false;
+}
+
 bool TableIndexes::AccessAll(const std::function<bool()>& f, std::string& error)
 {
+    if (FailedOutsideCalls(error)) return false;
     // (Keys that wait are settled by the write itself when it is not the
     // one of the record they wait for.)
     bool done = false, result = false;

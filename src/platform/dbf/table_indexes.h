@@ -103,6 +103,11 @@ public:
     // Shared use: every index file keeps its lock after the access that runs
     // now (so the table may keep an appended record in memory meanwhile).
     bool AllHeldAfterAccess() const;
+    // Whether the keys of appended record `recno` wait (see RecordWritten).
+    bool KeysWaitFor(std::uint32_t recno) const
+    {
+        return pendingCount_ && recno >= pendingFirst_ && recno - pendingFirst_ < pendingCount_;
+    }
     // Rebuilds the files whose fault was met inside an access (they cannot
     // be replaced while it runs).
     void RebuildDeferred();
@@ -149,8 +154,9 @@ public:
     // CdxFile::LeaseOwner: under shared use an appended record's keys wait
     // (as under exclusive use) only while every index file is held, so no
     // other process can write the record or read the tags before they are in.
-    // The table's record kept in memory goes first: others see it with its
-    // keys. (When it cannot be written, both wait for the next access.)
+    // The records are on disk since their appends: their keys always go in
+    // (a write that fails then leaves the file marked for rebuild, reported
+    // by the next call), and the table's append lock goes back.
     void SettleBeforeRelease() override;
     void ForgetPending() override;
 
@@ -160,6 +166,10 @@ private:
     bool BuildKeys(IndexTag& tag, dbfcdx::CdxKeySet& keys, const Progress& progress,
                    std::string& error);
     void MarkBroken(IndexFile& file, const std::string& why);
+    // An index file left broken by a write that failed between calls (a
+    // held lock given back by the background thread): true with the
+    // failure in `error`, the file made anew.
+    bool FailedOutsideCalls(std::string& error);
     bool AccessFrom(const std::vector<IndexFile*>& files, std::size_t i,
                     const std::function<bool()>& f);
     void Apply(std::uint32_t recno, const char* oldImage, const char* newImage);

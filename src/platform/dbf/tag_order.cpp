@@ -228,7 +228,7 @@ std::uint32_t TagOrder::Guard(F&& step)
         Tag();
         if (file_ && file_->cdx) {
             dbfcdx::CdxFile& cdx = *file_->cdx;
-            const std::uint32_t recno = cdx.Access([&]() -> std::uint32_t { return step(); });
+            const std::uint32_t recno = cdx.ReadAccess([&]() -> std::uint32_t { return step(); });
             table_.Indexes().RebuildDeferred();
             return recno;
         }

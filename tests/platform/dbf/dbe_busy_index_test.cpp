@@ -24,6 +24,7 @@
 
 #include "dbe_test_util.h"
 #include "outside_readers.h"
+#include "platform/dbf/engine_lock.h"
 #include "platform/dbf/file_io.h"
 #include "platform/dbf/lock_wait.h"
 
@@ -368,8 +369,9 @@ TEST_F(BusyIndexTest, AForkedChildLeavesTheParentsAreasAndLocksAlone)
 
 // The thread that gives held index locks back while the program does not
 // call in meets an exception that is no index error (here from a write):
-// the process goes on, the file that failed is rebuilt, and the thread
-// still hands the lock to a process that waits for it later.
+// the process goes on, its next call reports the failure, the file that
+// failed is rebuilt, and the thread still hands the lock to a process that
+// waits for it later.
 TEST_F(BusyIndexTest, TheWatchThreadSurvivesAnException)
 {
     const std::string file = MakeAlbum();
@@ -386,6 +388,10 @@ TEST_F(BusyIndexTest, TheWatchThreadSurvivesAnException)
     dbf::SetIoFaultHook(nullptr);
     ASSERT_TRUE(thrown.load());
 
+    // The failure reaches the writer at its next call (nothing is written
+    // then); the file is made anew and the call after succeeds.
+    EXPECT_FALSE(AppendNamed("ZWEI", 2));
+    EXPECT_NE(std::string(dbe_LastError()).find("Fehler im Test"), std::string::npos) << dbe_LastError();
     ASSERT_TRUE(AppendNamed("ZWEI", 2)) << dbe_LastError();
     const pid_t other = ::fork();
     ASSERT_GE(other, 0);
@@ -399,6 +405,181 @@ TEST_F(BusyIndexTest, TheWatchThreadSurvivesAnException)
     dbe_Commit();
     dbe_CloseAll();
     ExpectAlbumHolds(file, {"EINS", "ZWEI", "DREI"});
+}
+
+// A writer killed (SIGKILL) right after its appends returned, while it
+// keeps the index lock and its keys in memory: every record it saved, with
+// its memo, is in the table file. A read-only opener sees the records the
+// header counts (the index behind them waits); an exclusive open rebuilds
+// the index, which then finds every record.
+TEST_F(BusyIndexTest, AWriterKilledRightAfterItsAppendsLosesNoRecord)
+{
+    const std::string file = MakeAlbum();
+    Pipe toParent;
+    const pid_t writer = ::fork();
+    ASSERT_GE(writer, 0);
+    if (writer == 0) {
+        if (!dbe_Use(file.c_str(), "SCHREIBER", DBE_SHARED, DBE_TYPE_FOX)) std::_Exit(2);
+        if (!AppendNamed("EINS", 1) || !AppendNamed("ZWEI", 2)) std::_Exit(3);
+        // Keeps browsing: the index lock stays held, as while the program
+        // keeps using the album (the engine lock keeps the background
+        // thread from giving it back meanwhile).
+        const dbf::EngineLock browsing;
+        toParent.Send('a');
+        for (;;) ::pause();
+    }
+    ASSERT_EQ(toParent.Receive(), 'a');
+    ASSERT_EQ(::kill(writer, SIGKILL), 0);
+    EXPECT_EQ(ExitCode(writer), 100 + SIGKILL);
+
+    // A reader copes with a record count ahead of the index.
+    ASSERT_NE(dbe_Use(file.c_str(), "LESER", DBE_READONLY, DBE_TYPE_FOX), 0) << dbe_LastError();
+    EXPECT_EQ(dbe_RecCount(), 2u);
+    std::set<std::string> seen;
+    for (dbe_GoTop(); !dbe_Eof(); dbe_Skip(1)) {
+        seen.insert(dbe_GetTrimString("NAME"));
+        char* memo = dbe_GetMemo("NOTIZ", 0);
+        EXPECT_EQ(std::string(memo ? memo : ""), "Notiz zu " + std::string(dbe_GetTrimString("NAME")));
+        dbe_MemDealloc(memo);
+    }
+    EXPECT_EQ(seen, (std::set<std::string>{"EINS", "ZWEI"}));
+    dbe_CloseAll();
+
+    ASSERT_NE(dbe_Use(file.c_str(), "EIGEN", DBE_EXCLUSIVE, DBE_TYPE_FOX), 0) << dbe_LastError();
+    dbe_SetOrder(1);
+    for (const char* name : {"EINS", "ZWEI"}) EXPECT_NE(dbe_Seek(name), 0) << name;
+    dbe_CloseAll();
+    ExpectAlbumHolds(file, {"EINS", "ZWEI"});
+}
+
+// A reader stopped (SIGSTOP) right after a read keeps no other process
+// from opening and reading the album, at once (the lock waits here give up
+// at the first pause). A writer waits for the stopped reader and reports
+// the album busy, writing nothing; once the reader goes on, writes succeed.
+TEST_F(BusyIndexTest, AStoppedReaderKeepsNoOtherReaderOut)
+{
+    const std::string file = MakeAlbum();
+    ASSERT_NE(dbe_Use(file.c_str(), "VORHER", DBE_EXCLUSIVE, DBE_TYPE_FOX), 0) << dbe_LastError();
+    ASSERT_TRUE(AppendNamed("EINS", 1) && AppendNamed("ZWEI", 2)) << dbe_LastError();
+    dbe_CloseAll();
+
+    Pipe toParent, toReader;
+    const pid_t reader = ::fork();
+    ASSERT_GE(reader, 0);
+    if (reader == 0) {
+        if (!dbe_Use(file.c_str(), "LESER", DBE_SHARED, DBE_TYPE_FOX)) std::_Exit(2);
+        dbe_SetOrder(1);
+        if (!dbe_Seek("ZWEI")) std::_Exit(3);
+        toParent.Send('r');
+        ::raise(SIGSTOP);
+        if (toReader.Receive() != 'g') std::_Exit(4);
+        if (!dbe_Seek("EINS")) std::_Exit(5);
+        dbe_CloseAll();
+        std::_Exit(0);
+    }
+    ASSERT_EQ(toParent.Receive(), 'r');
+    int status = 0;
+    ASSERT_EQ(::waitpid(reader, &status, WUNTRACED), reader);
+    ASSERT_TRUE(WIFSTOPPED(status));
+    const FolderImage before = ImageOf(Path("album"));
+    {
+        QuickLockWaits quick;
+        // Another process opens and reads without waiting.
+        const pid_t other = ::fork();
+        ASSERT_GE(other, 0);
+        if (other == 0) {
+            bool waited = false;
+            dbf::SetLockWaitObserver([&](const dbf::LockWaitState& state) {
+                waited = waited || !state.over;
+                return true;
+            });
+            if (!dbe_Use(file.c_str(), "ANDERER", DBE_SHARED, DBE_TYPE_FOX)) std::_Exit(2);
+            dbe_SetOrder(1);
+            if (!dbe_Seek("EINS") || dbe_RecNo() != 1 || !dbe_Seek("ZWEI") || dbe_RecNo() != 2) std::_Exit(3);
+            dbe_CloseAll();
+            std::_Exit(waited ? 4 : 0);
+        }
+        EXPECT_EQ(ExitCode(other), 0) << "2 open, 3 seek, 4: waited for the stopped reader";
+
+        // A writer reports busy, writes nothing.
+        ASSERT_NE(dbe_Use(file.c_str(), "SCHREIBER", DBE_SHARED, DBE_TYPE_FOX), 0) << dbe_LastError();
+        EXPECT_EQ(dbe_AppendBlank(), 0);
+        const std::string error = dbe_LastError();
+        EXPECT_NE(error.find("Das Album ALBUM.DBF wird gerade von einem anderen Programm benutzt"), std::string::npos)
+            << error;
+        EXPECT_EQ(dbe_RecCount(), 2u);
+        EXPECT_EQ(ImageOf(Path("album")), before) << "a file was changed, moved or made";
+    }
+    ASSERT_EQ(::kill(reader, SIGCONT), 0);
+    toReader.Send('g');
+    EXPECT_EQ(ExitCode(reader), 0) << "2 open, 3 seek, 4 word, 5 seek after";
+    ASSERT_TRUE(AppendNamed("DREI", 3)) << dbe_LastError();
+    ASSERT_EQ(dbe_Commit(), 1) << dbe_LastError();
+    dbe_CloseAll();
+    ExpectAlbumHolds(file, {"EINS", "ZWEI", "DREI"});
+}
+
+// A write that fails while the held index lock goes back between calls
+// (the background thread's release): the keys of the records on disk were
+// put in first, the index stays marked for rebuild, the table's append
+// lock goes back, and the writer's next call reports the failure. Another
+// process then finds every record through the tag and appends.
+TEST_F(BusyIndexTest, AWriteFailingAsTheHeldLockGoesBackLeavesTheIndexForRebuild)
+{
+    struct Case {
+        const char* what;
+        const char* failing;  // files whose writes fail ("" every file)
+    };
+    const Case cases[] = {{"index writes fail", ".CDX"}, {"every write fails", ""}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(Path("album"));
+        const std::string file = MakeAlbum();
+        ASSERT_NE(dbe_Use(file.c_str(), "MEINS", DBE_SHARED, DBE_TYPE_FOX), 0) << dbe_LastError();
+        {
+            // The test thread keeps the engine lock: the background thread
+            // cannot give the lock back before the fault is set.
+            const dbf::EngineLock engine;
+            ASSERT_TRUE(AppendNamed("EINS", 1) && AppendNamed("ZWEI", 2)) << dbe_LastError();
+            int failed = 0;
+            const std::string failing = c.failing;
+            dbf::SetIoFaultHook([&](dbf::IoOp op, const std::string& what) {
+                // Writes name their descriptor ("fd:N").
+                const std::string path = what.rfind("fd:", 0) == 0
+                                             ? fs::read_symlink("/proc/self/fd/" + what.substr(3)).string()
+                                             : what;
+                const bool fail = op == dbf::IoOp::Write && (failing.empty() || path.ends_with(failing));
+                failed += fail;
+                return fail;
+            });
+            dbf::ReleaseHeldIndexLocks();
+            dbf::SetIoFaultHook(nullptr);
+            EXPECT_GT(failed, 0);
+        }
+        const pid_t other = ::fork();
+        ASSERT_GE(other, 0);
+        if (other == 0) {
+            QuickLockWaits quick;
+            if (!dbe_Use(file.c_str(), "ANDERER", DBE_SHARED, DBE_TYPE_FOX)) std::_Exit(2);
+            dbe_SetOrder(1);
+            if (!dbe_Seek("EINS") || !dbe_Seek("ZWEI")) std::_Exit(3);
+            if (!AppendNamed("DREI", 3) || !dbe_Commit()) std::_Exit(4);
+            dbe_CloseAll();
+            std::_Exit(0);
+        }
+        EXPECT_EQ(ExitCode(other), 0) << "2 open, 3 a record not found through the tag, 4 append";
+
+        dbe_Select(dbe_WorkArea("MEINS"));
+        EXPECT_EQ(dbe_AppendBlank(), 0) << "the failure was not reported";
+        const std::string error = dbe_LastError();
+        EXPECT_NE(error.find("ALBUM.CDX"), std::string::npos) << error;
+        ASSERT_TRUE(AppendNamed("VIER", 4)) << dbe_LastError();
+        ASSERT_EQ(dbe_Commit(), 1) << dbe_LastError();
+        dbe_SetOrder(1);
+        for (const char* name : {"EINS", "ZWEI", "DREI", "VIER"}) EXPECT_NE(dbe_Seek(name), 0) << name;
+        dbe_CloseAll();
+        ExpectAlbumHolds(file, {"EINS", "ZWEI", "DREI", "VIER"});
+    }
 }
 
 // Which mounts keep byte-range locks to this machine, read from lines of
