@@ -1,6 +1,7 @@
 #include "platform/core/file_utils.h"
 
 #include "platform/core/exceptions.h"
+#include "platform/core/safe_file.h"
 #include "platform/core/win_path.h"
 
 #include <QDir>
@@ -258,55 +259,13 @@ void WriteFileAtomic(const QString& path, const QByteArray& bytes)
     // Replace the file a symbolic link points to, not the link.
     if (QFileInfo(l).isSymLink() && !QFileInfo(l).canonicalFilePath().isEmpty())
         l = QFileInfo(l).canonicalFilePath();
-    const QString dir = QFileInfo(l).absolutePath();
-    QByteArray tmpl = NativeName(dir + QStringLiteral("/.") + QFileInfo(l).fileName() + QStringLiteral(".XXXXXX"));
-    int fd = ::mkstemp(tmpl.data());
-    if (fd < 0)
+    TSafeFile out(l);
+    if (!out.Open())
         throw EFCreateError(QStringLiteral("Datei \"%1\" kann nicht erstellt werden: %2")
-                                .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
-    auto fail = [&](int err) {
-        ::close(fd);
-        ::unlink(tmpl.constData());
+                                .arg(path, QString::fromLocal8Bit(std::strerror(out.Error()))));
+    if (!out.Write(bytes.constData(), size_t(bytes.size())) || !out.Commit(true))
         throw EWriteError(QStringLiteral("Fehler beim Schreiben von \"%1\": %2")
-                              .arg(path, QString::fromLocal8Bit(std::strerror(err))));
-    };
-    const char* p = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        ssize_t n = ::write(fd, p, static_cast<size_t>(left));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            fail(errno);
-        }
-        p += n;
-        left -= n;
-    }
-    // Keep the permissions of the file we replace (0644-ish for a new one).
-    struct stat st;
-    mode_t mode = 0666 & ~[] { mode_t m = ::umask(0); ::umask(m); return m; }();
-    if (::stat(NativeName(l).constData(), &st) == 0)
-        mode = st.st_mode & 07777;
-    ::fchmod(fd, mode);
-    if (::fsync(fd) != 0)
-        fail(errno);
-    if (::close(fd) != 0) {
-        int err = errno;
-        ::unlink(tmpl.constData());
-        throw EWriteError(QStringLiteral("Fehler beim Schreiben von \"%1\": %2")
-                              .arg(path, QString::fromLocal8Bit(std::strerror(err))));
-    }
-    if (::rename(tmpl.constData(), NativeName(l).constData()) != 0) {
-        int err = errno;
-        ::unlink(tmpl.constData());
-        throw EWriteError(QStringLiteral("Fehler beim Schreiben von \"%1\": %2")
-                              .arg(path, QString::fromLocal8Bit(std::strerror(err))));
-    }
-    int dfd = ::open(NativeName(dir).constData(), O_RDONLY | O_DIRECTORY);
-    if (dfd >= 0) {
-        ::fsync(dfd);
-        ::close(dfd);
-    }
+                              .arg(path, QString::fromLocal8Bit(std::strerror(out.Error()))));
 }
 
 bool MatchesWildcard(const QString& name, const QString& mask)
