@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 
 #include <cerrno>
+#include <cstdlib>
 #include <csignal>
 #include <mutex>
 
@@ -40,6 +41,8 @@ QString RunTempFolder()
         // mkdir fails on any name that exists, a planted link included.
         if (::mkdir(QFile::encodeName(folder).constData(), 0700) == 0) {
             g_folder = folder;
+            static const bool atExit = std::atexit(RemoveRunTempFolder) == 0;
+            (void)atExit;
             return g_folder;
         }
         if (errno != EEXIST)

@@ -7,11 +7,13 @@
 
 #include <QString>
 
-// This run's folder, made on first use; the system's temporary folder
-// itself when it cannot be made.
+// This run's folder, made on first use and removed with what is left in
+// it when the process ends normally; the system's temporary folder itself
+// when it cannot be made.
 QString RunTempFolder();
 
-// Removes this run's folder with what is left in it (at the program's end).
+// Removes this run's folder with what is left in it; the next call of
+// RunTempFolder makes a new one.
 void RemoveRunTempFolder();
 
 // Removes the run folders in the system's temporary folder that belong to
