@@ -123,38 +123,25 @@ bool CopyFile(const QString& source, const QString& dest, bool failIfExists)
             return false;
     }
     QFile in(from);
-    if (!in.open(QIODevice::ReadOnly))
+    struct stat st;
+    if (!in.open(QIODevice::ReadOnly) || ::fstat(in.handle(), &st) != 0)
         return false;
-    const QString tmp = to + QStringLiteral(".lxcopy");
-    QFile out(tmp);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    // Written beside the target and put in place when whole.
+    TSafeFile out(to);
+    if (!out.Open())
         return false;
     char buf[1 << 16];
     for (;;) {
-        qint64 n = in.read(buf, sizeof buf);
-        if (n < 0 || (n > 0 && out.write(buf, n) != n)) {
-            out.close();
-            QFile::remove(tmp);
+        const qint64 n = in.read(buf, sizeof buf);
+        if (n < 0 || (n > 0 && !out.Write(buf, size_t(n))))
             return false;
-        }
         if (n == 0)
             break;
     }
-    out.flush();
-    ::fsync(out.handle());
-    out.close();
-    QFile::setPermissions(tmp, in.permissions());
-    const QDateTime mtime = QFileInfo(from).lastModified();
-    {
-        QFile t(tmp);
-        if (t.open(QIODevice::ReadWrite))
-            t.setFileTime(mtime, QFileDevice::FileModificationTime);
-    }
-    if (::rename(NativeName(tmp).constData(), NativeName(to).constData()) != 0) {
-        QFile::remove(tmp);
-        return false;
-    }
-    return true;
+    ::fchmod(out.Handle(), st.st_mode & 07777);
+    const struct timespec times[2] = {st.st_atim, st.st_mtim};
+    ::futimens(out.Handle(), times);
+    return out.Commit(!failIfExists);
 }
 
 int64_t FileSizeOf(const QString& path)
