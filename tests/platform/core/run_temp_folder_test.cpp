@@ -2,6 +2,7 @@
 // that killed runs left: only those whose process is gone go.
 #include "platform/core/run_temp_folder.h"
 
+#include "ended_process.h"
 #include "test_environment.h"
 
 #include <gtest/gtest.h>
@@ -11,21 +12,11 @@
 #include <filesystem>
 
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
 
 namespace fs = std::filesystem;
-
-pid_t EndedProcess()
-{
-    const pid_t pid = ::fork();
-    if (pid == 0)
-        ::_exit(0);
-    ::waitpid(pid, nullptr, 0);
-    return pid;
-}
 
 // Points the system's temporary folder at a fresh folder while it lives.
 class TempFolderHere {

@@ -4,15 +4,16 @@
 // killed processes left are cleared.
 #include "platform/core/safe_file.h"
 
+#include "ended_process.h"
 #include "test_environment.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -33,16 +34,6 @@ std::vector<std::string> Names(const fs::path& folder)
         names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
-}
-
-// The pid of a process that has ended (and been reaped).
-pid_t EndedProcess()
-{
-    const pid_t pid = ::fork();
-    if (pid == 0)
-        ::_exit(0);
-    ::waitpid(pid, nullptr, 0);
-    return pid;
 }
 
 class SafeFile : public testing::Test {
