@@ -130,9 +130,21 @@ TEST_F(ProgramTest, TheStartClearsTheTemporaryFoldersOfKilledRunsOnly)
     ASSERT_TRUE(WarteAufFenster(erste)) << erste.readAllStandardError().toStdString();
     EXPECT_FALSE(fs::exists(alt));
     EXPECT_TRUE(fs::exists(laeuft / "arcq1w2e3.tmp"));
+    // The run keeps its temporaries in a folder of its own, which goes
+    // when the run ends.
+    const std::string eigener = "lumadex-" + std::to_string(erste.processId()) + "-";
+    const auto eigenerDa = [&] {
+        for (const auto& e : fs::directory_iterator(tmp))
+            if (e.path().filename().string().starts_with(eigener))
+                return true;
+        return false;
+    };
+    EXPECT_TRUE(eigenerDa());
     ::kill(pid_t(erste.processId()), SIGTERM);
     ASSERT_TRUE(erste.waitForFinished(120000));
     EXPECT_EQ(erste.exitCode(), 0);
+    EXPECT_FALSE(eigenerDa());
+    EXPECT_TRUE(fs::exists(laeuft));
 }
 
 TEST_F(ProgramTest, SecondCopyEndsWithItsMessageAndTheFirstRunsOn)
