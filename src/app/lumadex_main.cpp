@@ -7,6 +7,7 @@
 #include "dialogs/search_missed_files_form.h"
 #include "dialogs/small_forms.h"
 #include "mainwindow/main_form.h"
+#include "platform/core/run_temp_folder.h"
 #include "platform/dbf/dbe.h"
 #include "platform/os/folders.h"
 #include "platform/os/single_instance.h"
@@ -138,6 +139,8 @@ int LumadexMain(int argc, char** argv)
         return 1;
     }
     SeedProgramFolder(RessourcenOrdner());
+    // Temporary files of earlier runs that were killed.
+    ClearLeftoverRunFolders();
     // The print system is asked for its printers in the background, so the
     // first print or page setup does not wait for the answer.
     rgStartPrinterListQuery();

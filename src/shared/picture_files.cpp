@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/core/safe_file.h"
 #include "platform/core/win_path.h"
 #include "shared/utility_files.h"
 
@@ -35,25 +36,6 @@ std::optional<QString> Linux(const QString& pfad)
     if (pfad.startsWith(u'/'))
         return pfad;
     return WinToLinux(pfad);
-}
-
-// The reason of a failed operation in the program's language.
-QString FehlerText(int fehler)
-{
-    switch (fehler) {
-    case ENOENT: return QStringLiteral("Datei oder Verzeichnis nicht gefunden");
-    case EACCES:
-    case EPERM: return QStringLiteral("keine Berechtigung");
-    case ENOSPC:
-    case EDQUOT: return QStringLiteral("Datenträger voll");
-    case EROFS: return QStringLiteral("Datenträger schreibgeschützt");
-    case EIO: return QStringLiteral("Ein-/Ausgabefehler (Datenträger beschädigt oder entfernt?)");
-    case ENODEV:
-    case ENXIO: return QStringLiteral("Datenträger nicht im Zugriff");
-    case EEXIST: return QStringLiteral("Datei schon vorhanden");
-    case EISDIR: return QStringLiteral("ist ein Verzeichnis");
-    default: return QString::fromLocal8Bit(std::strerror(fehler));
-    }
 }
 
 // The seam's wrappers: each sets errno and gives -1 (or false) on failure.
@@ -92,66 +74,28 @@ ssize_t Read(int fd, const QString& linux, char* puffer, size_t groesse)
     return n;
 }
 
-bool WriteAll(int fd, const QString& linux, const char* daten, size_t groesse)
-{
-    if (const int e = Frage(TBildDateiOp::Schreiben, linux)) {
-        errno = e;
-        return false;
-    }
-    while (groesse > 0) {
-        const ssize_t n = ::write(fd, daten, groesse);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        daten += n;
-        groesse -= size_t(n);
-    }
-    return true;
-}
-
-bool Sync(int fd, const QString& linux)
-{
-    if (const int e = Frage(TBildDateiOp::Sync, linux)) {
-        errno = e;
-        return false;
-    }
-    return ::fsync(fd) == 0;
-}
-
-bool Rename(const QString& von, const QString& nach)
-{
-    if (const int e = Frage(TBildDateiOp::Umbenennen, von)) {
-        errno = e;
-        return false;
-    }
-    return ::rename(QFile::encodeName(von).constData(), QFile::encodeName(nach).constData()) == 0;
-}
-
 // Renames only when the new name is free (the kernel checks, no race).
-bool RenameNoReplace(const QString& von, const QString& nach)
+bool UmbenennenOhneErsetzen(const QString& von, const QString& nach)
 {
     if (const int e = Frage(TBildDateiOp::Umbenennen, von)) {
         errno = e;
         return false;
     }
-    if (::renameat2(AT_FDCWD, QFile::encodeName(von).constData(), AT_FDCWD, QFile::encodeName(nach).constData(),
-                    RENAME_NOREPLACE) == 0)
-        return true;
-    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
-        return false;
-    // A file system without the flag: a hard link fails on a taken name.
-    if (::link(QFile::encodeName(von).constData(), QFile::encodeName(nach).constData()) == 0)
-        return ::unlink(QFile::encodeName(von).constData()) == 0;
-    if (errno == EEXIST)
-        return false;
-    // Nor links (FAT cards): the name is tested, then taken.
-    struct stat st;
-    if (::lstat(QFile::encodeName(nach).constData(), &st) == 0) {
-        errno = EEXIST;
-        return false;
-    }
-    return ::rename(QFile::encodeName(von).constData(), QFile::encodeName(nach).constData()) == 0;
+    return RenameNoReplace(von, nach);
+}
+
+// The service's seam for the steps of a safe write.
+TSafeFileHook SchreibHaken()
+{
+    return [](TSafeFileStep schritt, const QString& pfad) {
+        switch (schritt) {
+        case TSafeFileStep::Create: return Frage(TBildDateiOp::Oeffnen, pfad);
+        case TSafeFileStep::Write: return Frage(TBildDateiOp::Schreiben, pfad);
+        case TSafeFileStep::Sync: return Frage(TBildDateiOp::Sync, pfad);
+        case TSafeFileStep::Rename: return Frage(TBildDateiOp::Umbenennen, pfad);
+        }
+        return 0;
+    };
 }
 
 bool Unlink(const QString& linux)
@@ -179,17 +123,6 @@ bool OrdnerLesbar(const QString& linuxOrdner)
     return ok;
 }
 
-void SyncOrdner(const QString& linuxDatei)
-{
-    const int slash = linuxDatei.lastIndexOf(u'/');
-    const QString ordner = slash <= 0 ? QStringLiteral("/") : linuxDatei.left(slash);
-    const int fd = ::open(QFile::encodeName(ordner).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
 struct TFd {
     int fd = -1;
     ~TFd()
@@ -206,12 +139,12 @@ TDateiErgebnis Fehler(const QString& grund)
 
 TDateiErgebnis FehlerMitErrno(const QString& was, const QString& pfad, int fehler)
 {
-    return Fehler(was + QStringLiteral(" ") + pfad + QStringLiteral(": ") + FehlerText(fehler));
+    return Fehler(was + QStringLiteral(" ") + pfad + QStringLiteral(": ") + FileErrorText(fehler));
 }
 
-// Copies the bytes of one open file into another; errno tells a failure.
+// Copies the bytes of an open file into a safe write; errno tells a failure.
 enum class TKopieFehler { Keiner, Lesen, Schreiben };
-TKopieFehler KopiereBytes(int von, const QString& vonPfad, int nach, const QString& nachPfad)
+TKopieFehler KopiereBytes(int von, const QString& vonPfad, TSafeFile& nach)
 {
     std::vector<char> puffer(1 << 16);
     for (;;) {
@@ -220,7 +153,7 @@ TKopieFehler KopiereBytes(int von, const QString& vonPfad, int nach, const QStri
             return TKopieFehler::Lesen;
         if (n == 0)
             return TKopieFehler::Keiner;
-        if (!WriteAll(nach, nachPfad, puffer.data(), size_t(n)))
+        if (!nach.Write(puffer.data(), size_t(n)))
             return TKopieFehler::Schreiben;
     }
 }
@@ -382,34 +315,21 @@ TDateiErgebnis BildKopieren(const QString& quelle, const QString& ziel, bool ers
         return FehlerMitErrno(QStringLiteral("Fehler beim Lesen von"), quelle, errno);
 
     // Written under a temporary name beside the target and put in place
-    // only when whole and on disk.
-    const int slash = nach->lastIndexOf(u'/');
-    const QString temp = nach->left(slash + 1) + QStringLiteral(".") + nach->mid(slash + 1) +
-                         QStringLiteral(".lxtmp") + QString::number(::getpid());
-    {
-        TFd out{Open(temp, O_WRONLY | O_CREAT | O_TRUNC, 0644)};
-        if (out.fd < 0)
-            return FehlerMitErrno(QStringLiteral("Fehler beim Anlegen von"), ziel, errno);
-        const TKopieFehler k = KopiereBytes(in.fd, *von, out.fd, temp);
-        const int e = errno;
-        if (k != TKopieFehler::Keiner || !Sync(out.fd, temp)) {
-            const int fehler = k == TKopieFehler::Keiner ? errno : e;
-            ::unlink(QFile::encodeName(temp).constData());
-            return FehlerMitErrno(k == TKopieFehler::Lesen ? QStringLiteral("Fehler beim Lesen von")
-                                                           : QStringLiteral("Fehler beim Schreiben von"),
-                                  k == TKopieFehler::Lesen ? quelle : ziel, fehler);
-        }
-        // The picture keeps its date.
-        const struct timespec zeiten[2] = {quellStat.st_atim, quellStat.st_mtim};
-        ::futimens(out.fd, zeiten);
+    // only when whole and on disk; a target that is a link is refused.
+    TSafeFile out(*nach, SchreibHaken());
+    if (!out.Open())
+        return FehlerMitErrno(QStringLiteral("Fehler beim Anlegen von"), ziel, out.Error());
+    if (const TKopieFehler k = KopiereBytes(in.fd, *von, out); k != TKopieFehler::Keiner) {
+        const int fehler = errno;
+        return FehlerMitErrno(k == TKopieFehler::Lesen ? QStringLiteral("Fehler beim Lesen von")
+                                                       : QStringLiteral("Fehler beim Schreiben von"),
+                              k == TKopieFehler::Lesen ? quelle : ziel, fehler);
     }
-    const bool gesetzt = ersetzen ? Rename(temp, *nach) : RenameNoReplace(temp, *nach);
-    if (!gesetzt) {
-        const int e = errno;
-        ::unlink(QFile::encodeName(temp).constData());
-        return FehlerMitErrno(QStringLiteral("Fehler beim Schreiben von"), ziel, e);
-    }
-    SyncOrdner(*nach);
+    // The picture keeps its date.
+    const struct timespec zeiten[2] = {quellStat.st_atim, quellStat.st_mtim};
+    ::futimens(out.Handle(), zeiten);
+    if (!out.Commit(ersetzen))
+        return FehlerMitErrno(QStringLiteral("Fehler beim Schreiben von"), ziel, out.Error());
     // What is on the target's medium now is read back.
     if (!GleicherInhaltLinux(*von, *nach)) {
         if (!zielDa)
@@ -451,7 +371,7 @@ TDateiErgebnis BildLoeschen(const QString& pfad)
         return Fehler(QStringLiteral("Laufwerk von ") + pfad + QStringLiteral(" nicht im Zugriff"));
     if (!Unlink(*linux))
         return FehlerMitErrno(QStringLiteral("Fehler beim Löschen von"), pfad, errno);
-    SyncOrdner(*linux);
+    SyncFolderOf(*linux);
     return TDateiErgebnis{true, {}};
 }
 
@@ -461,9 +381,9 @@ TDateiErgebnis BildUmbenennen(const QString& alt, const QString& neu)
     const std::optional<QString> nach = Linux(neu);
     if (!von || !nach)
         return Fehler(QStringLiteral("Laufwerk von ") + alt + QStringLiteral(" nicht im Zugriff"));
-    if (!RenameNoReplace(*von, *nach))
+    if (!UmbenennenOhneErsetzen(*von, *nach))
         return FehlerMitErrno(QStringLiteral("Fehler beim Umbenennen von"), alt, errno);
-    SyncOrdner(*nach);
+    SyncFolderOf(*nach);
     return TDateiErgebnis{true, {}};
 }
 

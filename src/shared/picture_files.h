@@ -97,10 +97,11 @@ QString MediumFehltText(const QString& pfad, const QString& label, const QString
 // ---- changing -----------------------------------------------------------------------
 
 // Copies quelle onto ziel: written beside the target under a temporary
-// name, synced, put in place, then read back and compared with the source.
-// An existing target is replaced only when ersetzen is set. Refused when
-// both name the same file. A failure leaves no partial target and an
-// existing target as it was.
+// name nobody can guess (a safe write, platform/core/safe_file.h), synced,
+// put in place, then read back and compared with the source. An existing
+// target is replaced only when ersetzen is set. Refused when both name the
+// same file, and when the target is a symbolic link. A failure leaves no
+// partial target and an existing target as it was.
 TDateiErgebnis BildKopieren(const QString& quelle, const QString& ziel, bool ersetzen);
 
 // Moves a picture: BildKopieren, then eintragSpeichern (stores the entry's

@@ -14,6 +14,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <filesystem>
 
 namespace {
@@ -105,6 +107,44 @@ TEST_F(ProgramTest, FirstStartShowsTheWindowWithTheStandardAlbumAndEndsWithTheSe
     EXPECT_NE(log.find("Programm-Link jetzt auf dem Desktop erstellen ?"), std::string::npos) << log;
     EXPECT_NE(log.find("Sie haben QV-Lumadex "), std::string::npos) << log;
     EXPECT_EQ(log.find("Es ist kein Fotoalbum"), std::string::npos) << log;
+}
+
+// A run that was killed left its temporary folder; the next start clears
+// it, and keeps the folder of a run that still goes on.
+TEST_F(ProgramTest, TheStartClearsTheTemporaryFoldersOfKilledRunsOnly)
+{
+    const pid_t tot = ::fork();
+    if (tot == 0)
+        ::_exit(0);
+    ::waitpid(tot, nullptr, 0);
+    const fs::path tmp = dir / "tmp";
+    const fs::path alt = tmp / ("lumadex-" + std::to_string(tot) + "-k3j9x0qa");
+    const fs::path laeuft = tmp / ("lumadex-" + std::to_string(::getpid()) + "-k3j9x0qa");
+    lxtest::WriteFile(alt / "arcq1w2e3.tmp", "Seiten");
+    lxtest::WriteFile(laeuft / "arcq1w2e3.tmp", "Seiten");
+    QProcessEnvironment env = Umgebung("prompts1.log");
+    env.insert("TMPDIR", QString::fromStdString(tmp.string()));
+    erste.setProcessEnvironment(env);
+    erste.start(QStringLiteral(LUMADEX_BINARY), {});
+    ASSERT_TRUE(erste.waitForStarted());
+    ASSERT_TRUE(WarteAufFenster(erste)) << erste.readAllStandardError().toStdString();
+    EXPECT_FALSE(fs::exists(alt));
+    EXPECT_TRUE(fs::exists(laeuft / "arcq1w2e3.tmp"));
+    // The run keeps its temporaries in a folder of its own, which goes
+    // when the run ends.
+    const std::string eigener = "lumadex-" + std::to_string(erste.processId()) + "-";
+    const auto eigenerDa = [&] {
+        for (const auto& e : fs::directory_iterator(tmp))
+            if (e.path().filename().string().starts_with(eigener))
+                return true;
+        return false;
+    };
+    EXPECT_TRUE(eigenerDa());
+    ::kill(pid_t(erste.processId()), SIGTERM);
+    ASSERT_TRUE(erste.waitForFinished(120000));
+    EXPECT_EQ(erste.exitCode(), 0);
+    EXPECT_FALSE(eigenerDa());
+    EXPECT_TRUE(fs::exists(laeuft));
 }
 
 TEST_F(ProgramTest, SecondCopyEndsWithItsMessageAndTheFirstRunsOn)

@@ -59,8 +59,9 @@ protected:
             form->ListenAusgabe = nullptr;
         PicturesTest::TearDown();
     }
-    // An album of n pictures, the program's templates in the program folder.
-    void Album(int n)
+    // An album of n pictures, the program's templates in the program folder;
+    // entry ohneVorschau (when given) has no thumbnail.
+    void Album(int n, int ohneVorschau = 0)
     {
         std::vector<std::string> namen;
         std::vector<TBild> bilder;
@@ -69,6 +70,8 @@ protected:
             namen.push_back("bild" + std::to_string(i) + ".jpg");
         for (const std::string& name : namen)
             bilder.push_back({name.c_str(), "JPEG"});
+        if (ohneVorschau > 0)
+            bilder[size_t(ohneVorschau - 1)].Vorschau = 0;
         AlbumMit(bilder);
         Application->ClearTerminated();
         temp = dir.path() / "temp";
@@ -283,6 +286,34 @@ TEST_F(ListPrintTest, AnUnreadablePictureShowsItsMessageAndTheListGoesOn)
     EXPECT_EQ(prompts.Texte.filter("Bild ist nicht im Zugriff! Legen Sie den Datenträger \"URLAUB\"").size(), 1)
         << prompts.Texte.join("|").toStdString();
     EXPECT_EQ(prompts.Texte.filter("bild2.jpg").size(), 1) << prompts.Texte.join("|").toStdString();
+}
+
+// An entry whose picture is out of reach, right after an entry printed
+// with its picture, prints without one: never with the picture before it.
+TEST_F(ListPrintTest, APictureOutOfReachAfterAReadableOnePrintsNone)
+{
+    Album(3);
+    ASSERT_TRUE(QFile::remove(QString::fromStdString((ordner / "bild2.jpg").string())));
+    Gehe(1);
+    const QString pdf = Pdf("liste.pdf");
+    AufPdf(pdf);
+    form->DruckeBilderListe2("BilderListe_Bildinfo.RTM");
+    EXPECT_EQ(Titel(PdfText(pdf)), QList<int>({1, 2, 3}));
+    EXPECT_EQ(PdfBilder(pdf), 2);
+    EXPECT_TRUE(prompts.Gezeigt("Bild ist nicht im Zugriff!")) << prompts.Texte.join("|").toStdString();
+}
+
+// The same for the thumbnail list: an entry without a thumbnail right
+// after one with it prints no picture.
+TEST_F(ListPrintTest, AnEntryWithoutAThumbnailAfterOneWithItPrintsNone)
+{
+    Album(3, 2);
+    Gehe(1);
+    const QString pdf = Pdf("liste.pdf");
+    AufPdf(pdf);
+    form->DruckeBilderListe("BilderListe.RTM");
+    EXPECT_EQ(Titel(PdfText(pdf)), QList<int>({1, 2, 3}));
+    EXPECT_EQ(PdfBilder(pdf), 2);
 }
 
 TEST_F(ListPrintTest, AThumbnailThatIsNoPictureEndsTheThumbnailListNamedAfterItsEvent)

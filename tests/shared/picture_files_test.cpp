@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <memory>
 
+#include <unistd.h>
+
 #include "platform/core/drive_map.h"
 #include "routines_test_support.h"
 #include "shared/picture_files.h"
@@ -147,6 +149,56 @@ TEST_F(PictureFiles, AMoveFailingAtAnyOperationLosesNothing)
                 EXPECT_GT(n, 5);
                 break;
             }
+        }
+    }
+}
+
+// Links planted in a shared folder: at the temporary name earlier versions
+// used (".<name>.lxtmp<pid>"), pointing at another file or at the source
+// itself, and at the target. No file outside is written, the picture is
+// never lost, and a link at the target is refused with a clear reason.
+TEST_F(PictureFiles, APlantedLinkNeitherOverwritesAFileNorLosesThePicture)
+{
+    const std::string bytes(100000, 'p');
+    const std::string alterName = ".a.jpg.lxtmp" + std::to_string(::getpid());
+    for (const bool verschieben : {false, true}) {
+        SCOPED_TRACE(verschieben ? "move" : "copy");
+        for (const std::string& ziel : {std::string("fremd.txt"), std::string("q/a.jpg")}) {
+            fs::remove_all(dir / "q");
+            fs::remove_all(dir / "z");
+            WriteFile(dir / "q/a.jpg", bytes);
+            WriteFile(dir / "fremd.txt", "fremd");
+            fs::create_directories(dir / "z");
+            fs::create_symlink(dir / ziel, dir / "z" / alterName);
+            const TDateiErgebnis e = verschieben ? BildVerschieben(W("q/a.jpg"), W("z/a.jpg"), true, [] { return true; })
+                                                 : BildKopieren(W("q/a.jpg"), W("z/a.jpg"), true);
+            EXPECT_TRUE(e.Ok) << e.Grund.toStdString();
+            EXPECT_TRUE(ReadFile(dir / "fremd.txt") == "fremd");
+            EXPECT_TRUE(ReadFile(dir / "z/a.jpg") == bytes);
+            EXPECT_EQ(fs::exists(dir / "q/a.jpg"), !verschieben);
+            if (!verschieben) {
+                EXPECT_TRUE(ReadFile(dir / "q/a.jpg") == bytes);
+            }
+        }
+        // At the target: refused, whatever it points to.
+        for (const std::string& ziel : {std::string("fremd.txt"), std::string("fehlt.txt")}) {
+            fs::remove_all(dir / "q");
+            fs::remove_all(dir / "z");
+            WriteFile(dir / "q/a.jpg", bytes);
+            WriteFile(dir / "fremd.txt", "fremd");
+            fs::create_directories(dir / "z");
+            fs::create_symlink(dir / ziel, dir / "z/a.jpg");
+            bool gespeichert = false;
+            const TDateiErgebnis e =
+                verschieben ? BildVerschieben(W("q/a.jpg"), W("z/a.jpg"), true, [&] { return gespeichert = true; })
+                            : BildKopieren(W("q/a.jpg"), W("z/a.jpg"), true);
+            EXPECT_FALSE(e.Ok);
+            EXPECT_TRUE(e.Grund.contains("symbolische Verknüpfung")) << e.Grund.toStdString();
+            EXPECT_FALSE(gespeichert);
+            EXPECT_EQ(ReadFile(dir / "fremd.txt"), "fremd");
+            EXPECT_FALSE(fs::exists(dir / "fehlt.txt"));
+            EXPECT_TRUE(ReadFile(dir / "q/a.jpg") == bytes);
+            EXPECT_TRUE(fs::is_symlink(dir / "z/a.jpg"));
         }
     }
 }

@@ -1,6 +1,7 @@
 #include "platform/core/file_utils.h"
 
 #include "platform/core/exceptions.h"
+#include "platform/core/safe_file.h"
 #include "platform/core/win_path.h"
 
 #include <QDir>
@@ -122,38 +123,25 @@ bool CopyFile(const QString& source, const QString& dest, bool failIfExists)
             return false;
     }
     QFile in(from);
-    if (!in.open(QIODevice::ReadOnly))
+    struct stat st;
+    if (!in.open(QIODevice::ReadOnly) || ::fstat(in.handle(), &st) != 0)
         return false;
-    const QString tmp = to + QStringLiteral(".lxcopy");
-    QFile out(tmp);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    // Written beside the target and put in place when whole.
+    TSafeFile out(to);
+    if (!out.Open())
         return false;
     char buf[1 << 16];
     for (;;) {
-        qint64 n = in.read(buf, sizeof buf);
-        if (n < 0 || (n > 0 && out.write(buf, n) != n)) {
-            out.close();
-            QFile::remove(tmp);
+        const qint64 n = in.read(buf, sizeof buf);
+        if (n < 0 || (n > 0 && !out.Write(buf, size_t(n))))
             return false;
-        }
         if (n == 0)
             break;
     }
-    out.flush();
-    ::fsync(out.handle());
-    out.close();
-    QFile::setPermissions(tmp, in.permissions());
-    const QDateTime mtime = QFileInfo(from).lastModified();
-    {
-        QFile t(tmp);
-        if (t.open(QIODevice::ReadWrite))
-            t.setFileTime(mtime, QFileDevice::FileModificationTime);
-    }
-    if (::rename(NativeName(tmp).constData(), NativeName(to).constData()) != 0) {
-        QFile::remove(tmp);
-        return false;
-    }
-    return true;
+    ::fchmod(out.Handle(), st.st_mode & 07777);
+    const struct timespec times[2] = {st.st_atim, st.st_mtim};
+    ::futimens(out.Handle(), times);
+    return out.Commit(!failIfExists);
 }
 
 int64_t FileSizeOf(const QString& path)
@@ -258,55 +246,13 @@ void WriteFileAtomic(const QString& path, const QByteArray& bytes)
     // Replace the file a symbolic link points to, not the link.
     if (QFileInfo(l).isSymLink() && !QFileInfo(l).canonicalFilePath().isEmpty())
         l = QFileInfo(l).canonicalFilePath();
-    const QString dir = QFileInfo(l).absolutePath();
-    QByteArray tmpl = NativeName(dir + QStringLiteral("/.") + QFileInfo(l).fileName() + QStringLiteral(".XXXXXX"));
-    int fd = ::mkstemp(tmpl.data());
-    if (fd < 0)
+    TSafeFile out(l);
+    if (!out.Open())
         throw EFCreateError(QStringLiteral("Datei \"%1\" kann nicht erstellt werden: %2")
-                                .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
-    auto fail = [&](int err) {
-        ::close(fd);
-        ::unlink(tmpl.constData());
+                                .arg(path, QString::fromLocal8Bit(std::strerror(out.Error()))));
+    if (!out.Write(bytes.constData(), size_t(bytes.size())) || !out.Commit(true))
         throw EWriteError(QStringLiteral("Fehler beim Schreiben von \"%1\": %2")
-                              .arg(path, QString::fromLocal8Bit(std::strerror(err))));
-    };
-    const char* p = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        ssize_t n = ::write(fd, p, static_cast<size_t>(left));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            fail(errno);
-        }
-        p += n;
-        left -= n;
-    }
-    // Keep the permissions of the file we replace (0644-ish for a new one).
-    struct stat st;
-    mode_t mode = 0666 & ~[] { mode_t m = ::umask(0); ::umask(m); return m; }();
-    if (::stat(NativeName(l).constData(), &st) == 0)
-        mode = st.st_mode & 07777;
-    ::fchmod(fd, mode);
-    if (::fsync(fd) != 0)
-        fail(errno);
-    if (::close(fd) != 0) {
-        int err = errno;
-        ::unlink(tmpl.constData());
-        throw EWriteError(QStringLiteral("Fehler beim Schreiben von \"%1\": %2")
-                              .arg(path, QString::fromLocal8Bit(std::strerror(err))));
-    }
-    if (::rename(tmpl.constData(), NativeName(l).constData()) != 0) {
-        int err = errno;
-        ::unlink(tmpl.constData());
-        throw EWriteError(QStringLiteral("Fehler beim Schreiben von \"%1\": %2")
-                              .arg(path, QString::fromLocal8Bit(std::strerror(err))));
-    }
-    int dfd = ::open(NativeName(dir).constData(), O_RDONLY | O_DIRECTORY);
-    if (dfd >= 0) {
-        ::fsync(dfd);
-        ::close(dfd);
-    }
+                              .arg(path, QString::fromLocal8Bit(std::strerror(out.Error()))));
 }
 
 bool MatchesWildcard(const QString& name, const QString& mask)

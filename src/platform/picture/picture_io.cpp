@@ -17,6 +17,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "platform/core/safe_file.h"
 #include "platform/picture/picture_formats.h"
 #include "platform/picture/picture_headers.h"
 #include "platform/picture/picture_limits.h"
@@ -610,12 +611,14 @@ bool PicWrite(const TPicImage& image, const QString& fileName, int format, int c
     QByteArray bytes;
     if (!PicWriteBytes(image, format, compression, bytes, err))
         return false;
-    QFile f(fileName);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size() || !f.flush()) {
-        f.close();
-        return Fail(err, peWriteFailed, fileName);
+    // Written beside the file and put in its place only when whole and on
+    // disk: a save that fails (a full disk) leaves the old picture as it was.
+    TSafeFile out(fileName);
+    if (!out.Open() || !out.Write(bytes.constData(), size_t(bytes.size())) || !out.Commit(true)) {
+        Fail(err, peWriteFailed, fileName);
+        err.Text += QStringLiteral(" (") + FileErrorText(out.Error()) + u')';
+        return false;
     }
-    f.close();
     return true;
 }
 

@@ -9,6 +9,7 @@
 
 #include "platform/core/exceptions.h"
 #include "platform/core/mask_utils.h"
+#include "platform/core/run_temp_folder.h"
 #include "platform/core/streams.h"
 #include "platform/core/string_list.h"
 #include "platform/core/win1252.h"
@@ -370,7 +371,9 @@ float rgScaleToFit(float PictureWidth, float PictureHeight, float FrameWidth, fl
 
 QString rgGetTempPath()
 {
-    QString path = QDir::tempPath();
+    // The run's own folder: what a killed run leaves there is cleared by
+    // the next start.
+    QString path = RunTempFolder();
     if (!path.endsWith(u'/'))
         path += u'/';
     return path;

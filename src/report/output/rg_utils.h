@@ -74,7 +74,8 @@ float rgScaleToFit(float PictureWidth, float PictureHeight, float FrameWidth, fl
 
 // ---- Files ----------------------------------------------------------------
 
-// The folder for temporary files, ending in "/".
+// The folder for temporary files, ending in "/": the run's own folder in
+// the system's temporary folder (see platform/core/run_temp_folder.h).
 QString rgGetTempPath();
 
 // Creates a new empty file in Path, named after the first three characters

@@ -152,3 +152,21 @@ TEST(Streams, ReadErrorIsAnErrorNotTheEnd)
     EXPECT_EQ(f.Read(buf, 40), 20);
     EXPECT_EQ(f.Read(buf, 40), 0);  // the real end reads 0 bytes
 }
+
+// A copy is written beside its target under a name nobody can guess: a
+// link planted at the name earlier versions used is not written through,
+// and the copy keeps the source's date.
+TEST(FileUtils, ACopyNeverWritesThroughAPlantedLink)
+{
+    lxtest::TempDir tmp;
+    lxtest::WriteFile(tmp / "quelle.jpg", "bild");
+    lxtest::WriteFile(tmp / "fremd.txt", "fremd");
+    std::filesystem::create_symlink(tmp / "fremd.txt", tmp / "ziel.jpg.lxcopy");
+    const QString dir = IncludeTrailingBackslash(LinuxToWin(Q(tmp.path())).value());
+    const TDateTime when = EncodeDate(2003, 7, 1) + EncodeTime(8, 30, 0, 0);
+    ASSERT_TRUE(FileSetDateTime(dir + "quelle.jpg", when));
+    EXPECT_TRUE(CopyFile(dir + "quelle.jpg", dir + "ziel.jpg", false));
+    EXPECT_EQ(lxtest::ReadFile(tmp / "ziel.jpg"), "bild");
+    EXPECT_EQ(lxtest::ReadFile(tmp / "fremd.txt"), "fremd");
+    EXPECT_NEAR(FileDateTime(dir + "ziel.jpg"), when, 1.0 / 86400);
+}

@@ -3,11 +3,13 @@
 // the header), scaled decode, pixel limits, bad files, the memory-object
 // encoding and the copies.
 
+#include <QDir>
 #include <QFile>
 #include <QtEndian>
 #include <gtest/gtest.h>
 
 #include "picture_samples.h"
+#include "platform/core/safe_file.h"
 #include "platform/picture/picture_formats.h"
 #include "platform/picture/picture_headers.h"
 #include "platform/picture/picture_io.h"
@@ -229,8 +231,9 @@ TEST(PictureIo, MultiPageTiff)
     ASSERT_TRUE(PicRead(Path(dir, "broken.tif"), 0, 0, img, err)) << err.Text.toStdString();
     EXPECT_EQ(img.Width(), 10);
     const bool third = PicRead(Path(dir, "broken.tif"), 0, 2, img, err);
-    if (!third)
+    if (!third) {
         EXPECT_TRUE(err.Code == peCorrupt || err.Code == peNoSuchPage) << err.Code;
+    }
 }
 
 TEST(PictureIo, BadFilesGiveErrorRecords)
@@ -420,4 +423,44 @@ TEST(PictureCopies, RectRotateFlipResizeReduce)
     const TPicImage b = PicReduceColors(TPicImage::FromQImage(Gradient(32, 32)), -4, false, false);
     EXPECT_EQ(b.BitsPerPixel, 4);
     EXPECT_TRUE(PicReduceColors(img, 1, false, false).IsNull());
+}
+
+// A save over an existing picture that fails halfway (the disk full after
+// the first 64 KiB, as the file seam says) leaves the old picture byte for
+// byte and no half-written file beside it; a picture is never saved through
+// a link planted in its place.
+TEST(PictureIo, ASaveThatFailsHalfwayLeavesTheOldPicture)
+{
+    lxtest::TempDir dir;
+    const QString file = Path(dir, "bild.bmp");
+    TPicError err;
+    ASSERT_TRUE(PicWrite(TPicImage::FromQImage(Gradient(300, 200)), file, pfBMP, 0, err));
+    const QByteArray alt = ReadBytes(file);
+    ASSERT_GT(alt.size(), 1 << 16);
+
+    const TPicImage neu = TPicImage::FromQImage(Gradient(320, 240).mirrored(true, false));
+    for (const TSafeFileStep step : {TSafeFileStep::Write, TSafeFileStep::Sync, TSafeFileStep::Rename}) {
+        int writes = 0;
+        SafeFileHookSet([&](TSafeFileStep s, const QString&) {
+            if (s == TSafeFileStep::Write && ++writes == 1)
+                return 0;
+            return s == step ? ENOSPC : 0;
+        });
+        EXPECT_FALSE(PicWrite(neu, file, pfBMP, 0, err));
+        SafeFileHookSet({});
+        EXPECT_EQ(err.Code, peWriteFailed);
+        EXPECT_TRUE(err.Text.contains("Datenträger voll")) << err.Text.toStdString();
+        EXPECT_TRUE(ReadBytes(file) == alt);
+        EXPECT_EQ(QDir(Path(dir, "")).entryList(QDir::Files | QDir::Hidden), QStringList{"bild.bmp"});
+    }
+    ASSERT_TRUE(PicWrite(neu, file, pfBMP, 0, err)) << err.Text.toStdString();
+    TPicImage back;
+    ASSERT_TRUE(PicRead(file, 0, 0, back, err));
+    EXPECT_EQ(back.Width(), 320);
+
+    WriteBytes(Path(dir, "fremd.bmp"), "fremd");
+    ASSERT_TRUE(QFile::link(Path(dir, "fremd.bmp"), Path(dir, "verweis.bmp")));
+    EXPECT_FALSE(PicWrite(neu, Path(dir, "verweis.bmp"), pfBMP, 0, err));
+    EXPECT_TRUE(err.Text.contains("symbolische Verknüpfung")) << err.Text.toStdString();
+    EXPECT_EQ(ReadBytes(Path(dir, "fremd.bmp")), QByteArray("fremd"));
 }

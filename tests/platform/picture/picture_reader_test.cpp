@@ -55,8 +55,9 @@ TEST(PictureReader, ReadsAtTheAskedDepth)
         ASSERT_EQ(ImgReadFile(file, c.res, true, bmp), kImgOk) << c.res;
         EXPECT_EQ(bmp.size(), QSize(32, 32));
         EXPECT_EQ(bmp.format(), c.format) << c.res;
-        if (c.maxColours)
+        if (c.maxColours) {
             EXPECT_LE(bmp.colorCount(), c.maxColours) << c.res;
+        }
     }
     QImage bmp;
     EXPECT_LE(ImgReadFile(QString::fromStdString((dir / "no.png").string()), 0, true, bmp), 0);

@@ -39,7 +39,8 @@ public:
     // One page with its numbers as far as they are known.
     void Produce(int number, int count, int groupBreak = 0)
     {
-        page.AbsolutePageNo = page.PageNo = number;
+        page.AbsolutePageNo = number;
+        page.PageNo = GroupSize > 0 ? (number - 1) % GroupSize + 1 : number;
         page.AbsolutePageCount = page.PageCount = count;
         page.ControlGroupBreakNo = groupBreak;
         page.FirstPage = number == 1;
@@ -50,6 +51,7 @@ public:
     }
 
     bool Final = true;
+    int GroupSize = 0;  // pages per numbering group; 0: one group
     QStringList Requests;
     int Produced = 0;
     TrgPage page{nullptr};
@@ -218,6 +220,28 @@ TEST_F(PageTest, HeldPagesServeALaterRequestWithoutTheEngine)
         EXPECT_EQ(engine.Requests.size(), c.engineAsked ? 2 : 1) << device.PageSetting();
         EXPECT_EQ(publisher.HeldPageCount(), 4);
     }
+}
+
+// Page numbers restart with each group (1 2 1 2 1): the last page is
+// resent from the held pages by its number in the whole document.
+TEST_F(PageTest, TheLastHeldPageIsFoundByItsNumberInTheDocument)
+{
+    TrgPublisher publisher(nullptr);
+    publisher.SetCachePages(true);
+    FakeEngine engine(publisher, 5);
+    engine.GroupSize = 2;
+    QStringList log;
+    LoggingDevice device(log, QStringLiteral("d"));
+    device.SetPublisher(&publisher);
+    publisher.PublishJob();
+    ASSERT_EQ(publisher.HeldPageCount(), 5);
+    EXPECT_EQ(publisher.LastPageNo(), 1);
+
+    device.Output.clear();
+    Ask(device, {psLastPage});
+    publisher.PublishJob();
+    EXPECT_EQ(device.Output, std::vector<int>{5});
+    EXPECT_EQ(engine.Requests.size(), 1);
 }
 
 TEST_F(PageTest, WithoutCachePagesNothingIsHeldAndTheEngineIsAskedAgain)

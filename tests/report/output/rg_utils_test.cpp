@@ -2,13 +2,16 @@
 #include "report/output/rg_utils.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "platform/core/exceptions.h"
+#include "platform/core/run_temp_folder.h"
 #include "platform/core/streams.h"
 #include "platform/core/string_list.h"
 #include "report/output/rg_strings.h"
@@ -248,6 +251,19 @@ TEST(RgUtils, TempFilesAreCreatedUniqueInTheGivenFolder)
     }
     EXPECT_TRUE(rgGetTempPath().endsWith(u'/'));
     EXPECT_TRUE(rgGetTempFileName(dir.path() + QStringLiteral("/fehlt"), QStringLiteral("arc")).isEmpty());
+}
+
+// The temporaries of a run (archive pages, page caches) go into the run's
+// own folder, which the next start clears when the run was killed.
+TEST(RgUtils, TempFilesOfARunGoIntoItsOwnFolder)
+{
+    const QString folder = rgGetTempPath();
+    EXPECT_EQ(folder, RunTempFolder() + u'/');
+    EXPECT_EQ(QFileInfo(RunTempFolder()).absolutePath(), QFileInfo(QDir::tempPath()).absoluteFilePath());
+    EXPECT_TRUE(QFileInfo(RunTempFolder()).fileName().startsWith(QStringLiteral("lumadex-%1-").arg(::getpid())));
+    const QString arc = rgGetTempFileName(QString(), QStringLiteral("arc"));
+    EXPECT_EQ(QFileInfo(arc).absolutePath() + u'/', folder);
+    QFile::remove(arc);
 }
 
 TEST(RgUtils, OlderTextTemplatesGetFloatLengths)
