@@ -1,9 +1,12 @@
 #include "platform/ui/ext_ctrls.h"
 
 #include <QButtonGroup>
+#include <QPainter>
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionHeader>
 #include <QTimer>
 
 #include "platform/core/exceptions.h"
@@ -123,6 +126,54 @@ void TPanel::Paint()
         p->setPen(ColorToQColor(Font()->Color()));
         int h = alignment_ == taCenter ? Qt::AlignHCenter : alignment_ == taRightJustify ? Qt::AlignRight : Qt::AlignLeft;
         p->drawText(QRect(r.Left, r.Top, r.Width(), r.Height()), h | Qt::AlignVCenter | Qt::TextShowMnemonic, Caption());
+    }
+}
+
+// ---- THeader -------------------------------------------------------------
+THeader::THeader(TComponent* AOwner) : TCustomControl(AOwner) { SetBounds(0, 0, 250, 25); }
+
+void THeader::SetSections(const QStringList& v)
+{
+    sections_ = v;
+    widths_.resize(size_t(v.size()), 100);
+    Invalidate();
+}
+
+int THeader::SectionWidth(int Index) const
+{
+    return Index >= 0 && Index < int(widths_.size()) ? widths_[size_t(Index)] : 0;
+}
+
+void THeader::SetSectionWidth(int Index, int Width)
+{
+    if (Index < 0 || Index >= int(widths_.size()))
+        return;
+    widths_[size_t(Index)] = std::max(0, Width);
+    Invalidate();
+}
+
+void THeader::Paint()
+{
+    QPainter* p = Canvas()->Painter();
+    QWidget* widget = Handle();
+    int left = 0;
+    for (int i = 0; i < sections_.size(); ++i) {
+        const bool last = i == sections_.size() - 1;
+        const int width = last ? std::max(0, Width() - left) : widths_[size_t(i)];
+        QStyleOptionHeader option;
+        option.initFrom(widget);
+        option.rect = QRect(left, 0, width, Height());
+        option.text = sections_.at(i);
+        option.textAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+        option.orientation = Qt::Horizontal;
+        option.section = i;
+        option.position = sections_.size() == 1 ? QStyleOptionHeader::OnlyOneSection
+                          : i == 0              ? QStyleOptionHeader::Beginning
+                          : last                ? QStyleOptionHeader::End
+                                                : QStyleOptionHeader::Middle;
+        p->setFont(Font()->ToQFont());
+        widget->style()->drawControl(QStyle::CE_Header, &option, p, widget);
+        left += width;
     }
 }
 

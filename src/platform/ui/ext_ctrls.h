@@ -1,9 +1,10 @@
 #pragma once
-// Timer, panel, bevel, image, shape, paint box, splitter, radio group and
+// Timer, panel, bevel, header, image, shape, paint box, splitter, radio group and
 // scroll box.
 
 #include <QStringList>
 #include <memory>
+#include <vector>
 
 #include "platform/ui/control.h"
 #include "platform/ui/std_ctrls.h"
@@ -75,6 +76,22 @@ public:
 private:
     TBevelShape shape_ = bsBox;
     TBevelStyle style_ = bsLowered;
+};
+
+// A row of column captions above a list. Each section has a caption and a
+// width; the last one reaches to the right edge. The user cannot resize them.
+class THeader : public TCustomControl {
+public:
+    explicit THeader(TComponent* AOwner);
+    QStringList Sections() const { return sections_; }
+    void SetSections(const QStringList& v);
+    int SectionWidth(int Index) const;
+    void SetSectionWidth(int Index, int Width);
+    void Paint() override;
+
+private:
+    QStringList sections_;
+    std::vector<int> widths_;
 };
 
 class TImage : public TGraphicControl {

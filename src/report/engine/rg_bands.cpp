@@ -7,7 +7,7 @@
 #include "platform/stream/class_registry.h"
 #include "platform/stream/component_reader.h"
 #include "platform/stream/component_writer.h"
-#include "report/engine/rg_design_bands.h"
+#include "report/engine/rg_design_hooks.h"
 #include "report/engine/rg_engine.h"
 #include "report/engine/rg_pipeline.h"
 #include "report/engine/rg_report.h"
@@ -45,14 +45,16 @@ void TrgBand::SetReport(TrgCustomReport* Value)
     if (report_ == Value)
         return;
     if (report_) {
-        rgBandLeavingReport(this);
+        if (const auto& leaving = rgDesignHooks().BandLeavingReport)
+            leaving(this);
         report_->UnlistBand(this);
     }
     report_ = Value;
     if (report_) {
         report_->ListBand(this);
         SetUnits(report_->Units());
-        rgBandJoinedReport(this);
+        if (const auto& joined = rgDesignHooks().BandJoinedReport)
+            joined(this);
     }
 }
 

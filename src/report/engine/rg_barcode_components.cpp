@@ -294,14 +294,19 @@ void TrgCustomBarCode::FillCommand(TrgDrawBarCode& Command, const QString& Data,
     Command.SuppressMessages = true;
 }
 
+void TrgCustomBarCode::FillDesignCommand(TrgDrawBarCode& Command)
+{
+    FillCommand(Command, GetData(), valid_);
+    Command.Width = mmWidth();
+    Command.Height = mmHeight();
+}
+
 void TrgCustomBarCode::AdjustSize()
 {
     if (Loading() || !AutoSize() || IsPrinting())
         return;
     TrgDrawBarCode probe(nullptr);
-    FillCommand(probe, GetData(), valid_);
-    probe.Width = mmWidth();
-    probe.Height = mmHeight();
+    FillDesignCommand(probe);
     const QSize size = probe.MeasureMMThousandths();
     if (!probe.CodeOK || size.isEmpty())
         return;

@@ -62,6 +62,9 @@ public:
     // "mmBarWidth".
     void DefineBarCodeProperties(TFiler& Filer);
 
+    // The command a report designer paints: the component's values and size.
+    void FillDesignCommand(TrgDrawBarCode& Command);
+
 protected:
     // The report's language for the messages.
     TrgLanguageType MessageLanguage() const;

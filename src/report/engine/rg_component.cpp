@@ -101,14 +101,18 @@ void TrgComponent::AdjustToParent()
 
 void TrgComponent::BringToFront()
 {
-    if (band_)
+    if (region_)
+        region_->BringChildToFront(this);
+    else if (band_)
         band_->BringComponentToFront(this);
     Invalidate();
 }
 
 void TrgComponent::SendToBack()
 {
-    if (band_)
+    if (region_)
+        region_->SendChildToBack(this);
+    else if (band_)
         band_->SendComponentToBack(this);
     Invalidate();
 }

@@ -66,6 +66,11 @@ public:
     // Takes the component in (a component read from a stream inside it).
     virtual void AddChild(TrgComponent* Component) = 0;
     virtual void EnsureStretch() = 0;
+    // The child's place in its band's order, kept within the container's
+    // run: just after the container's other children / just after the
+    // container itself.
+    virtual void BringChildToFront(TrgComponent* Child) = 0;
+    virtual void SendChildToBack(TrgComponent* Child) = 0;
 
 protected:
     ~TrgStretchContainer() = default;
@@ -104,8 +109,11 @@ public:
     // The rectangle ParentWidth and ParentHeight follow.
     virtual TrgMMRect GetParentRect() const;
     void AdjustToParent();
-    void BringToFront();
-    void SendToBack();
+    // The component's place in its band's order: in a region, in front of
+    // or behind the region's other children (and still above the region);
+    // else the end or the start of the band's list.
+    virtual void BringToFront();
+    virtual void SendToBack();
 
     int GetLanguageIndex() const override;
     const TObject* GetPrinter() const override;

@@ -5,6 +5,7 @@
 #include "platform/core/exceptions.h"
 #include "report/engine/rg_bands.h"
 #include "report/engine/rg_barcode_components.h"
+#include "report/engine/rg_barcode_dialog.h"
 #include "report/engine/rg_calc.h"
 #include "report/engine/rg_calculated_text.h"
 #include "report/engine/rg_data_text.h"
@@ -19,6 +20,9 @@
 #include "report/engine/rg_subreport.h"
 #include "report/engine/rg_template.h"
 #include "report/engine/rg_template_dialogs.h"
+#include "report/output/rg_cancel_dialog.h"
+#include "report/output/rg_preview_form.h"
+#include "report/output/rg_print_dialog.h"
 #include "report/engine/rg_text_components.h"
 
 // ---- event properties ------------------------------------------------------------
@@ -148,6 +152,16 @@ constexpr TBuiltIn kBuiltIns[] = {
 
 }  // namespace
 
+void rgRegisterEngineForms()
+{
+    TrgPrintPreview::Register();
+    TrgPrintDialog::Register();
+    TrgCancelDialog::Register();
+    TrgTemplateErrorDialog::Register();
+    TrgTemplateDialog::Register();
+    TrgBarCodeDialog::Register();
+}
+
 void rgRegisterBuiltInComponentClasses()
 {
     // Each module describes its classes and makes them known by name.
@@ -163,7 +177,7 @@ void rgRegisterBuiltInComponentClasses()
     rgRegisterSubReportClasses();
     static const bool published = (PublishProperties(), true);
     (void)published;
-    TrgTemplateErrorDialog::Register();
+    rgRegisterEngineForms();
     TrgRegComponentClassList& list = rgGetRegisteredComponents();
     for (const TBuiltIn& builtIn : kBuiltIns) {
         const QString name = QString::fromLatin1(builtIn.ClassName);

@@ -6,65 +6,19 @@
 // bound, when read, to the methods the owner form publishes
 // (TrgMethodOwner); rgRegisterBuiltInComponentClasses describes them too.
 
-#include <QString>
-
-#include <any>
-#include <map>
-
 #include "platform/stream/class_registry.h"
 #include "report/engine/rg_component.h"
+#include "report/engine/rg_method_owner.h"
 
 // Describes the engine's classes (report, bands, groups, components) with
 // their event and data pipeline properties, registers every printable
-// component class of the built-in palette and the template error dialog.
+// component class of the built-in palette and the engine's own forms
+// (rgRegisterEngineForms). The program calls it when it starts to print.
 // Safe to call again.
 void rgRegisterBuiltInComponentClasses();
 
-// ---- event handlers bound by name --------------------------------------------
-
-// The methods a form publishes by name, each with the event type it serves.
-class TrgMethodTable {
-public:
-    template <class Event> void Publish(const QString& Name, Event Handler)
-    {
-        methods_[Name.toLower()] = std::any(std::move(Handler));
-    }
-    bool Contains(const QString& Name) const { return methods_.count(Name.toLower()) != 0; }
-    // nullptr when the name is unknown or its handler serves another event.
-    template <class Event> const Event* Find(const QString& Name) const
-    {
-        const auto it = methods_.find(Name.toLower());
-        return it == methods_.end() ? nullptr : std::any_cast<Event>(&it->second);
-    }
-
-private:
-    std::map<QString, std::any> methods_;
-};
-
-// A form whose methods templates may name as event handlers.
-class TrgMethodOwner {
-public:
-    virtual ~TrgMethodOwner() = default;
-    virtual const TrgMethodTable& PublishedMethods() const = 0;
-};
-
-// The handler that an event property read by name holds: it keeps the name,
-// so the event is written back as it was read.
-template <class Event>
-struct TrgBoundMethod {
-    QString Name;
-    Event Target;
-    template <class... A> void operator()(A&&... Args) const
-    {
-        if (Target)
-            Target(std::forward<A>(Args)...);
-    }
-};
-
-// The name an event was bound by; empty for one set in code or unset.
-template <class Event>
-QString rgBoundMethodName(const Event& Handler)
-{
-    const auto* bound = Handler.template target<TrgBoundMethod<Event>>();
-    return bound ? bound->Name : QString();
-}
+// Registers the engine's concrete forms for their abstract classes: the
+// preview, the print and cancel dialogs, the template dialogs and the bar
+// code dialog. The engine's core knows only the abstract ones. A form
+// registered later in a place (a test's substitute) replaces the one here.
+void rgRegisterEngineForms();

@@ -40,6 +40,16 @@ std::map<const TrgCustomReport*, std::unique_ptr<TrgDesignLink>>& Designers()
     return designers;
 }
 
+// The engine reaches the designer only through its hooks; this module
+// installs them at start-up.
+const bool kDesignHooksInstalled = [] {
+    TrgDesignHooks& hooks = rgDesignHooks();
+    hooks.BandJoinedReport = rgBandJoinedReport;
+    hooks.BandLeavingReport = rgBandLeavingReport;
+    hooks.SendMessage = rgSendDesignMessage;
+    return true;
+}();
+
 std::map<const TrgBand*, TrgBandDesignStrip*>& Strips()
 {
     static std::map<const TrgBand*, TrgBandDesignStrip*> strips;

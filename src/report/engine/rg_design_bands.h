@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/ui/control.h"
+#include "report/engine/rg_design_hooks.h"
 #include "report/engine/rg_design_menus.h"
 
 class TPopupMenu;
@@ -16,13 +17,6 @@ class TrgBand;
 class TrgComponent;
 class TrgCustomReport;
 class TrgDesignControl;
-
-// Messages sent to the designer window.
-constexpr int rgDesignMsgBandCreated = 1137;
-constexpr int rgDesignMsgBandDestroyed = 1140;
-constexpr int rgDesignMsgCaptionChanged = 1145;
-// The code the band messages carry.
-constexpr int rgDesignCodeBand = 5050;
 
 // What the engine needs of a report designer's window.
 class TrgDesignWindow {
@@ -43,7 +37,8 @@ TrgDesignWindow* rgReportDesigner(const TrgCustomReport* Report);
 // Sends a message to the report's designer window; nothing without one.
 void rgSendDesignMessage(const TrgCustomReport* Report, int Message, int Code, TObject* Param);
 
-// Called by the band when it has joined a report and before it leaves one.
+// A band has joined a report / is about to leave one (the engine calls them
+// through its design hooks, installed at start-up).
 void rgBandJoinedReport(TrgBand* Band);
 void rgBandLeavingReport(TrgBand* Band);
 

@@ -5,8 +5,10 @@
 
 #include <map>
 
+#include "report/engine/rg_barcode_components.h"
 #include "report/engine/rg_component.h"
 #include "report/engine/rg_data_text.h"
+#include "report/engine/rg_design_hooks.h"
 #include "report/engine/rg_design_menus.h"
 #include "report/engine/rg_image.h"
 #include "report/engine/rg_pipeline.h"
@@ -14,6 +16,8 @@
 #include "report/engine/rg_shapes.h"
 #include "report/engine/rg_stretchable.h"
 #include "report/engine/rg_text_components.h"
+#include "report/output/rg_draw_barcode.h"
+#include "report/output/rg_units.h"
 #include "report/output/rg_utils.h"
 
 // ---- frame -------------------------------------------------------------------
@@ -34,6 +38,13 @@ std::map<const TrgPrintable*, TrgDesignControl*>& DesignControls()
     static std::map<const TrgPrintable*, TrgDesignControl*> controls;
     return controls;
 }
+
+// A printable's change reaches its design control through the engine's
+// design hook, installed at start-up.
+const bool kDesignHookInstalled = [] {
+    rgDesignHooks().PrintableChanged = rgInvalidateDesignControl;
+    return true;
+}();
 
 }  // namespace
 
@@ -232,6 +243,14 @@ void PaintImage(TrgCustomImage* Image, TCanvas* Canvas, const TRect& Rect)
     Canvas->StretchDraw(TRect{x, y, x + w, y + h}, picture->Graphic());
 }
 
+// The symbol as the preview shows it, from the control's top-left corner.
+void PaintBarCode(TrgCustomBarCode* BarCode, TCanvas* Canvas, const TRect& Rect)
+{
+    TrgDrawBarCode command(nullptr);
+    BarCode->FillDesignCommand(command);
+    command.DrawOnScreen(*Canvas->Painter(), QPoint(Rect.Left, Rect.Top), rgScreenPixelsPerInch());
+}
+
 }  // namespace
 
 void rgPaintDesignControl(TrgPrintable* Printable, TCanvas* Canvas, const TRect& Rect)
@@ -246,6 +265,8 @@ void rgPaintDesignControl(TrgPrintable* Printable, TCanvas* Canvas, const TRect&
         PaintShape(shape, Canvas);
     else if (auto* line = dynamic_cast<TrgLine*>(Printable))
         PaintLine(line, Canvas, Rect);
+    else if (auto* barCode = dynamic_cast<TrgCustomBarCode*>(Printable))
+        PaintBarCode(barCode, Canvas, Rect);
     else
         PaintText(Printable, Canvas, Rect);
 }

@@ -4,6 +4,7 @@
 
 #include "platform/ui/menus.h"
 #include "report/engine/rg_bands.h"
+#include "report/engine/rg_barcode_components.h"
 #include "report/engine/rg_calc.h"
 #include "report/engine/rg_calculated_text.h"
 #include "report/engine/rg_data_text.h"
@@ -23,15 +24,15 @@
 
 TrgDesignMenuItem rgMenuCommand(const QString& Name, int StringNo, std::function<void()> Click)
 {
-    return {Name, StringNo, {}, {}, std::move(Click)};
+    return {Name, StringNo, {}, {}, std::move(Click), {}};
 }
 
-TrgDesignMenuItem rgMenuLine(const QString& Name) { return {Name, 0, {}, {}, {}}; }
+TrgDesignMenuItem rgMenuLine(const QString& Name) { return {Name, 0, {}, {}, {}, {}}; }
 
 TrgDesignMenuItem rgMenuToggle(const QString& Name, int StringNo, std::function<bool()> Get,
                                std::function<void(bool)> Set)
 {
-    return {Name, StringNo, Get, {}, [Get, Set] { Set(!Get()); }};
+    return {Name, StringNo, Get, {}, [Get, Set] { Set(!Get()); }, {}};
 }
 
 void rgBuildDesignMenu(TPopupMenu* Menu, const TrgDesignMenu& Items, int LanguageIndex)
@@ -289,6 +290,37 @@ bool rgEditCalculation(TrgPrintable* Printable)
         });
 }
 
+bool rgEditBarCode(TrgPrintable* Printable)
+{
+    auto* barCode = dynamic_cast<TrgCustomBarCode*>(Printable);
+    if (!barCode)
+        return false;
+    std::unique_ptr<TrgCustomBarCodeDialog> form(rgCreateForm<TrgCustomBarCodeDialog>(nullptr));
+    if (!form)
+        return false;
+    form->SetLanguageIndex(barCode->GetLanguageIndex());
+    form->Language = barCode->Report() ? barCode->Report()->Language() : lgEnglish;
+    form->BarCodeType = barCode->BarCodeType();
+    form->Orientation = barCode->Orientation();
+    form->BarWidth = barCode->BarWidth();
+    form->WideBarRatio = barCode->WideBarRatio();
+    form->AddOnCode = barCode->AddOnCode();
+    form->BearerBars = barCode->BearerBars();
+    form->CalcCheckDigit = barCode->CalcCheckDigit();
+    if (form->ShowModal() != mrOk)
+        return false;
+    // The type first: a new type brings its own sample data and module
+    // width, which the values after it may change again.
+    barCode->SetBarCodeType(form->BarCodeType);
+    barCode->SetOrientation(form->Orientation);
+    barCode->SetBarWidth(form->BarWidth);
+    barCode->SetWideBarRatio(form->WideBarRatio);
+    barCode->SetAddOnCode(form->AddOnCode);
+    barCode->SetBearerBars(form->BearerBars);
+    barCode->SetCalcCheckDigit(form->CalcCheckDigit);
+    return true;
+}
+
 // ---- component menus --------------------------------------------------------------
 
 namespace {
@@ -307,7 +339,8 @@ constexpr int sBlankWhenZero = 227, sCalculations = 228, sDisplayFormat = 230, s
 constexpr int sBringToFront = 161, sSendToBack = 177, sPosition = 386, sAutoSize = 226, sCenter = 229,
               sDouble = 231, sPicture = 235, sReprintOnOverFlow = 238, sShiftWithParent = 240, sSingle = 241,
               sStretch = 243, sStretchWithParent = 244, sTransparent = 246, sVisible = 247, sWordWrap = 248,
-              sShiftRelativeTo = 336, sParentHeight = 370, sParentWidth = 371, sMaintainAspectRatio = 412;
+              sShiftRelativeTo = 336, sParentHeight = 370, sParentWidth = 371, sMaintainAspectRatio = 412,
+              sAutoSizeFont = 441, sPrintHumanReadable = 442, sConfigure = 443;
 constexpr int sNewPrintJob = 373, sChild = 380, sSection = 381, sFixed = 382, sResetPageNo = 410,
               sParentPrinterSetup = 413, sDrillDown = 498;
 
@@ -521,10 +554,35 @@ TrgDesignMenu SubReportMenu(TrgSubReport* Sub)
     return menu;
 }
 
+TrgDesignMenu BarCodeMenu(TrgCustomBarCode* BarCode)
+{
+    TrgDesignMenu menu = OrderItems(BarCode);
+    menu.push_back(
+        Toggle<TrgPrintable>("mniAutoSize", sAutoSize, BarCode, &TrgPrintable::AutoSize, &TrgPrintable::SetAutoSize));
+    menu.push_back(Toggle<TrgCustomBarCode>("mniAutoSizeFont", sAutoSizeFont, BarCode, &TrgCustomBarCode::AutoSizeFont,
+                                            &TrgCustomBarCode::SetAutoSizeFont));
+    menu.push_back(rgMenuCommand("mniConfigure", sConfigure, [BarCode] { rgEditBarCode(BarCode); }));
+    menu.push_back(PositionItem(BarCode));
+    menu.push_back(Toggle<TrgCustomBarCode>("mniPrintHumanReadable", sPrintHumanReadable, BarCode,
+                                            &TrgCustomBarCode::PrintHumanReadable,
+                                            &TrgCustomBarCode::SetPrintHumanReadable));
+    menu.push_back(Toggle<TrgPrintable>("mniReprintOnOverFlow", sReprintOnOverFlow, BarCode,
+                                        &TrgPrintable::ReprintOnOverFlow, &TrgPrintable::SetReprintOnOverFlow));
+    menu.push_back(Toggle<TrgPrintable>("mniShiftWithParent", sShiftWithParent, BarCode,
+                                        &TrgPrintable::ShiftWithParent, &TrgPrintable::SetShiftWithParent));
+    menu.push_back(Toggle<TrgPrintable>("mniTransparent", sTransparent, BarCode, &TrgPrintable::Transparent,
+                                        &TrgPrintable::SetTransparent));
+    menu.push_back(
+        Toggle<TrgPrintable>("mniVisible", sVisible, BarCode, &TrgPrintable::Visible, &TrgPrintable::SetVisible));
+    return menu;
+}
+
 }  // namespace
 
 TrgDesignMenu rgComponentDesignMenu(TrgPrintable* Printable)
 {
+    if (auto* barCode = dynamic_cast<TrgCustomBarCode*>(Printable))
+        return BarCodeMenu(barCode);
     if (auto* sub = dynamic_cast<TrgSubReport*>(Printable))
         return SubReportMenu(sub);
     if (auto* image = dynamic_cast<TrgCustomImage*>(Printable))

@@ -156,3 +156,7 @@ bool rgEditDrillDownComponent(TrgPrintable* Printable);
 bool rgEditImagePicture(TrgPrintable* Printable);
 bool rgEditDisplayFormat(TrgPrintable* Printable);
 bool rgEditCalculation(TrgPrintable* Printable);
+// A bar code's configuration (TrgCustomBarCodeDialog): on OK the values are
+// applied through the bar code's setters in the order type, orientation,
+// bar width, wide bar ratio, add-on code, bearer bars, check digit.
+bool rgEditBarCode(TrgPrintable* Printable);

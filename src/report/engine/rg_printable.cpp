@@ -4,7 +4,7 @@
 #include "platform/ui/forms.h"
 #include "platform/stream/component_reader.h"
 #include "platform/stream/component_writer.h"
-#include "report/engine/rg_design_components.h"
+#include "report/engine/rg_design_hooks.h"
 #include "report/engine/rg_pipeline.h"
 #include "report/output/rg_draw_commands.h"
 #include "report/output/rg_page.h"
@@ -41,7 +41,11 @@ void rgSetLayoutMeasure(TrgTextMeasure* Measure) { layoutMeasure = Measure; }
 
 void rgServiceMessageQueue() { Application->ProcessMessages(); }
 
-void TrgPrintable::Invalidate() { rgInvalidateDesignControl(this); }
+void TrgPrintable::Invalidate()
+{
+    if (const auto& changed = rgDesignHooks().PrintableChanged)
+        changed(this);
+}
 
 TrgPrintable::TrgPrintable(TComponent* AOwner) : TrgCacheable(AOwner)
 {

@@ -4,10 +4,7 @@
 #include <utility>
 
 #include "platform/ui/dialogs.h"
-#include "report/output/rg_cancel_dialog.h"
 #include "report/output/rg_file_devices.h"
-#include "report/output/rg_preview_form.h"
-#include "report/output/rg_print_dialog.h"
 #include "report/output/rg_printer_device.h"
 #include "report/output/rg_printer_list.h"
 #include "report/output/rg_printer_setup.h"
@@ -17,15 +14,6 @@
 
 namespace {
 constexpr int kNoPrintersConnected = 8;
-
-// The engine's own forms stand for the abstract ones until something else
-// (a test's substitute) is registered in their place.
-const bool kFormsRegistered = [] {
-    TrgPrintPreview::Register();
-    TrgPrintDialog::Register();
-    TrgCancelDialog::Register();
-    return true;
-}();
 }  // namespace
 
 TrgProducer::TrgProducer(TComponent* AOwner)

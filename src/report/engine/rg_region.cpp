@@ -53,6 +53,11 @@ void TrgCustomRegion::AddChild(TrgComponent* Component)
         return;
     if (Component->Band() != Band())
         Component->SetBand(Band());
+    // A new child goes in front of the region's others in the band's order.
+    if (!Loading() && !Component->Loading() && Band()) {
+        const std::vector<TrgComponent*> ordered = ChildrenInBandOrder();
+        PlaceAfter(Component, ordered.empty() ? static_cast<TrgComponent*>(this) : ordered.back());
+    }
     children_.push_back(Component);
     AddEventNotify(Component);
     Component->SetRegion(this);
@@ -70,6 +75,72 @@ void TrgCustomRegion::RemoveChild(TrgComponent* Component)
     RemoveEventNotify(Component);
     Component->SetRegion(nullptr);
     Invalidate();
+}
+
+std::vector<TrgComponent*> TrgCustomRegion::ChildrenInBandOrder() const
+{
+    std::vector<TrgComponent*> ordered = children_;
+    if (TrgBand* band = Band())
+        std::stable_sort(ordered.begin(), ordered.end(), [band](TrgComponent* a, TrgComponent* b) {
+            return band->IndexOfComponent(a) < band->IndexOfComponent(b);
+        });
+    return ordered;
+}
+
+void TrgCustomRegion::PlaceAfter(TrgComponent* Component, TrgComponent* Anchor)
+{
+    TrgBand* band = Band();
+    if (!band || Component == Anchor)
+        return;
+    const int from = band->IndexOfComponent(Component);
+    const int anchor = band->IndexOfComponent(Anchor);
+    if (from < 0 || anchor < 0)
+        return;
+    // Taking the component out first shifts an anchor behind it one place.
+    band->MoveComponent(from, from < anchor ? anchor : anchor + 1);
+}
+
+void TrgCustomRegion::BringChildToFront(TrgComponent* Child)
+{
+    if (!ContainsComponent(Child))
+        return;
+    TrgComponent* anchor = this;
+    for (TrgComponent* other : ChildrenInBandOrder())
+        if (other != Child)
+            anchor = other;
+    PlaceAfter(Child, anchor);
+    Invalidate();
+}
+
+void TrgCustomRegion::SendChildToBack(TrgComponent* Child)
+{
+    if (!ContainsComponent(Child))
+        return;
+    PlaceAfter(Child, this);
+    Invalidate();
+}
+
+void TrgCustomRegion::BringToFront()
+{
+    const std::vector<TrgComponent*> ordered = ChildrenInBandOrder();
+    TrgStretchable::BringToFront();
+    StackChildren(ordered);
+}
+
+void TrgCustomRegion::SendToBack()
+{
+    const std::vector<TrgComponent*> ordered = ChildrenInBandOrder();
+    TrgStretchable::SendToBack();
+    StackChildren(ordered);
+}
+
+void TrgCustomRegion::StackChildren(const std::vector<TrgComponent*>& Ordered)
+{
+    TrgComponent* anchor = this;
+    for (TrgComponent* child : Ordered) {
+        PlaceAfter(child, anchor);
+        anchor = child;
+    }
 }
 
 bool TrgCustomRegion::ContainsComponent(const TrgComponent* Component) const

@@ -28,6 +28,13 @@ public:
     void RemoveChild(TrgComponent* Component);
     int GetChildCount() const { return int(children_.size()); }
     TrgComponent* GetChildAt(int Index) const { return children_.at(size_t(Index)); }
+    // In the band's order: the child just after the region's other
+    // children / just after the region itself.
+    void BringChildToFront(TrgComponent* Child) override;
+    void SendChildToBack(TrgComponent* Child) override;
+    // The region takes its children with it, each keeping its place above it.
+    void BringToFront() override;
+    void SendToBack() override;
 
     // Moving the region moves its components by the same amount.
     void SetmmBounds(int Left, int Top, int Width, int Height) override;
@@ -55,6 +62,12 @@ protected:
 
 private:
     void MoveChildren(int DeltaLeft, int DeltaTop);
+    // The children in the band's order.
+    std::vector<TrgComponent*> ChildrenInBandOrder() const;
+    // Moves Component in the band's list to just after Anchor.
+    void PlaceAfter(TrgComponent* Component, TrgComponent* Anchor);
+    // Puts the children, in the given order, right after the region.
+    void StackChildren(const std::vector<TrgComponent*>& Ordered);
     void LayoutList(int ListIndex, int FromChild, int& RunningBottom);
     bool RegionCanStretch() const;
 

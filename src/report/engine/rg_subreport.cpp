@@ -5,7 +5,7 @@
 
 #include "platform/stream/class_registry.h"
 #include "report/engine/rg_bands.h"
-#include "report/engine/rg_design_bands.h"
+#include "report/engine/rg_design_hooks.h"
 #include "report/engine/rg_engine.h"
 #include "report/engine/rg_report.h"
 #include "report/output/rg_draw_commands.h"
@@ -146,7 +146,8 @@ void TrgSubReport::SetBand(TrgBand* Value)
 void TrgSubReport::SetCaption(const QString& Value)
 {
     TrgStretchable::SetCaption(Value);
-    rgSendDesignMessage(TrgStretchable::Report(), rgDesignMsgCaptionChanged, 0, this);
+    if (const auto& send = rgDesignHooks().SendMessage)
+        send(TrgStretchable::Report(), rgDesignMsgCaptionChanged, 0, this);
 }
 
 TrgCustomEngine* TrgSubReport::ParentEngine() const

@@ -2,10 +2,16 @@
 
 #include "platform/ui/ext_ctrls.h"
 #include "platform/ui/std_ctrls.h"
+#include "report/output/rg_strings.h"
 
 void TrgTemplateErrorDialog::Register()
 {
     rgRegisterFormClass<TrgCustomTemplateErrorDialog, TrgTemplateErrorDialog>(QStringLiteral("TrgTemplateErrorDialog"));
+}
+
+void TrgTemplateDialog::Register()
+{
+    rgRegisterFormClass<TrgCustomTemplateDialog, TrgTemplateDialog>(QStringLiteral("TrgTemplateDialog"));
 }
 
 namespace {
@@ -70,4 +76,108 @@ void TrgTemplateErrorDialog::LanguageChanged()
     btnIgnore->SetCaption(LanguageString(416));
     btnCancel->SetCaption(LanguageString(5));
     btnIgnoreAll->SetCaption(LanguageString(417));
+}
+
+// ---- template dialog ---------------------------------------------------------------
+
+namespace {
+
+constexpr int sCancel = 5, sPage = 18, sOpenButton = 134, sSaveButton = 138, sOpen = 361, sSave = 362;
+
+}  // namespace
+
+TrgTemplateDialog::TrgTemplateDialog(TComponent* AOwner) : TrgCustomTemplateDialog(AOwner)
+{
+    Name = QStringLiteral("rgTemplateDialog");
+    SetCaption(QStringLiteral("Open"));
+    SetBorderStyle(bsDialog);
+    SetClientWidth(419);
+    SetClientHeight(265);
+
+    hdrList = new THeader(this);
+    hdrList->Name = QStringLiteral("hdrList");
+    hdrList->SetParent(this);
+    hdrList->SetBounds(6, 5, 406, 18);
+    hdrList->SetSections({QStringLiteral("Name"), QStringLiteral("Description")});
+    hdrList->SetSectionWidth(0, 150);
+
+    lbxTemplates = new TListBox(this);
+    lbxTemplates->Name = QStringLiteral("lbxTemplates");
+    lbxTemplates->SetParent(this);
+    lbxTemplates->SetBounds(6, 22, 406, 167);
+    lbxTemplates->SetSorted(true);
+    lbxTemplates->SetTabOrder(1);
+    lbxTemplates->OnClick = [this](TObject* Sender) { lbxTemplatesClick(Sender); };
+    lbxTemplates->OnDblClick = [this](TObject* Sender) { lbxTemplatesDblClick(Sender); };
+
+    btnCancel = new TButton(this);
+    btnCancel->Name = QStringLiteral("btnCancel");
+    btnCancel->SetParent(this);
+    btnCancel->SetBounds(337, 233, 75, 25);
+    btnCancel->SetCaption(QStringLiteral("Cancel"));
+    btnCancel->Cancel = true;
+    btnCancel->ModalResult = mrCancel;
+
+    btnOK = new TButton(this);
+    btnOK->Name = QStringLiteral("btnOK");
+    btnOK->SetParent(this);
+    btnOK->SetBounds(338, 203, 75, 25);
+    btnOK->SetCaption(QStringLiteral("&Open"));
+    btnOK->SetDefault(true);
+    btnOK->ModalResult = mrOk;
+
+    edtTemplateName = new TEdit(this);
+    edtTemplateName->Name = QStringLiteral("edtTemplateName");
+    edtTemplateName->SetParent(this);
+    edtTemplateName->SetBounds(91, 204, 222, edtTemplateName->Height());
+    edtTemplateName->SetTabOrder(4);
+
+    lblTemplateName = new TLabel(this);
+    lblTemplateName->Name = QStringLiteral("lblTemplateName");
+    lblTemplateName->SetParent(this);
+    lblTemplateName->SetLeft(9);
+    lblTemplateName->SetTop(207);
+    lblTemplateName->SetCaption(QStringLiteral("Template Name"));
+    Loaded();
+    DoCreate();
+}
+
+QString TrgTemplateDialog::GetTemplateName() const { return edtTemplateName->Text(); }
+
+TStringList TrgTemplateDialog::GetTemplateNames() const
+{
+    TStringList names;
+    lbxTemplates->Items()->AssignTo(names);
+    return names;
+}
+
+void TrgTemplateDialog::SetTemplateNames(const TStringList& Names) { lbxTemplates->Items()->Assign(Names); }
+
+void TrgTemplateDialog::Activate()
+{
+    edtTemplateName->SelectAll();
+    if (Mode == ModeSave) {
+        SetCaption(LanguageString(sSave) + QLatin1Char(' ') + edtTemplateName->Text() + QLatin1Char(' ') +
+                   LanguageString(sPage));
+        btnOK->SetCaption(LanguageString(sSaveButton));
+    } else {
+        SetCaption(LanguageString(sOpen));
+        btnOK->SetCaption(LanguageString(sOpenButton));
+    }
+    btnCancel->SetCaption(LanguageString(sCancel));
+    SetActiveControl(edtTemplateName);
+    TrgCustomTemplateDialog::Activate();
+}
+
+void TrgTemplateDialog::lbxTemplatesClick(TObject*)
+{
+    const int index = lbxTemplates->ItemIndex();
+    if (index >= 0)
+        edtTemplateName->SetText(lbxTemplates->Items()->Get(index));
+}
+
+void TrgTemplateDialog::lbxTemplatesDblClick(TObject* Sender)
+{
+    lbxTemplatesClick(Sender);
+    btnOK->Click();
 }

@@ -467,23 +467,49 @@ bool TrgDrawBarCode::Draw(TrgDevice* Device)
     const QRect rect = raster->CommandRect(*this);
     SetDrawRect({rect.left(), rect.top(), rect.left() + rect.width(), rect.top() + rect.height()});
 
-    if (!scaled) {
+    if (scaled)
+        PaintScaled(*painter, layout, sizing, QRectF(rect));
+    else
         PaintLayout(*painter, layout, device, rect.topLeft());
-        return true;
-    }
+    return true;
+}
+
+void TrgDrawBarCode::PaintScaled(QPainter& Painter, const TrgBarCodeLayout& L, QPoint Resolution,
+                                 const QRectF& Target) const
+{
+    const QSize size = PageSize(L);
     if (size.isEmpty())
-        return true;
+        return;
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     {
         QPainter imagePainter(&image);
-        PaintLayout(imagePainter, layout, sizing, QPoint(0, 0));
+        PaintLayout(imagePainter, L, Resolution, QPoint(0, 0));
     }
-    painter->save();
-    painter->setRenderHint(QPainter::SmoothPixmapTransform, true);
-    painter->drawImage(QRectF(rect), image);
-    painter->restore();
-    return true;
+    Painter.save();
+    Painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    Painter.drawImage(Target, image);
+    Painter.restore();
+}
+
+void TrgDrawBarCode::DrawOnScreen(QPainter& Painter, QPoint TopLeft, int PixelsPerInch)
+{
+    const QPoint screen(PixelsPerInch, PixelsPerInch);
+    const QPoint sizing = rgBarCodeSizingResolution();
+    TrgBarCodeLayout layout = LayoutAt(sizing);
+    const QSize size = PageSize(layout);
+    if (PixelsPerInch <= 0 || qint64(size.width()) * size.height() > kMaxScaledPixels ||
+        (sizing.x() <= PixelsPerInch && sizing.y() <= PixelsPerInch)) {
+        layout = LayoutAt(screen);
+        ApplySize(layout, screen);
+        PaintLayout(Painter, layout, screen, TopLeft);
+        return;
+    }
+    ApplySize(layout, sizing);
+    // The command's size (the symbol's, or the box of an invalid bar code)
+    // in screen pixels.
+    const QSizeF target(Width * PixelsPerInch / 25400.0, Height * PixelsPerInch / 25400.0);
+    PaintScaled(Painter, layout, sizing, QRectF(TopLeft, target));
 }
 
 // ---- resolutions ----------------------------------------------------------------------

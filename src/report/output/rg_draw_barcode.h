@@ -11,6 +11,7 @@
 // with its digits above its bars.
 
 #include <QPoint>
+#include <QRectF>
 #include <QSize>
 #include <QString>
 
@@ -91,6 +92,11 @@ public:
     // (a raster painter coarser than the printer) gets the symbol as the
     // printer makes it, scaled into the rectangle. Elsewhere nothing.
     bool Draw(TrgDevice* Device) override;
+    // Paints the symbol as the preview shows it, on a screen of
+    // PixelsPerInch with its top-left corner at TopLeft: made at the
+    // printer's resolution and scaled to the screen (a report designer's
+    // picture of the component).
+    void DrawOnScreen(QPainter& Painter, QPoint TopLeft, int PixelsPerInch);
 
     // Every published property (the font by value).
     void Assign(const TPersistent* Source) override;
@@ -104,6 +110,8 @@ private:
     // Width and Height from a valid layout; an invalid one keeps the box.
     void ApplySize(const TrgBarCodeLayout& L, QPoint Resolution);
     void PaintLayout(QPainter& Painter, const TrgBarCodeLayout& L, QPoint Resolution, QPoint Origin) const;
+    // The layout painted at its Resolution, then scaled into Target.
+    void PaintScaled(QPainter& Painter, const TrgBarCodeLayout& L, QPoint Resolution, const QRectF& Target) const;
     void PaintBars(QPainter& Painter, const TrgBarCodeLayout& L) const;
     void PaintText(QPainter& Painter, const TrgBarCodeLayout& L, int ResolutionAlong) const;
 

@@ -158,10 +158,34 @@ public:
     virtual QString GetMessage() const = 0;
     virtual void SetMessage(const QString& Value) = 0;
 };
-class TrgCustomTemplateDialog : public TrgForm { public: using TrgForm::TrgForm; };
+// Lets a user pick a template by name from a list (templates kept in a
+// database), to open one or to save under a name.
+class TrgCustomTemplateDialog : public TrgForm {
+public:
+    using TrgForm::TrgForm;
+    static constexpr uint8_t ModeOpen = 0;
+    static constexpr uint8_t ModeSave = 1;
+    uint8_t Mode = ModeOpen;
+    virtual QString GetTemplateName() const = 0;
+    virtual TStringList GetTemplateNames() const = 0;
+    virtual void SetTemplateNames(const TStringList& Names) = 0;
+};
 class TrgCustomPositionDialog : public TrgForm { public: using TrgForm::TrgForm; };
 class TrgCustomBandPositionDialog : public TrgForm { public: using TrgForm::TrgForm; };
-class TrgCustomBarCodeDialog : public TrgForm { public: using TrgForm::TrgForm; };
+// The configuration of a bar code: the values it shows when it opens and,
+// after OK, the ones chosen. The bar width is in the report's units.
+class TrgCustomBarCodeDialog : public TrgForm {
+public:
+    using TrgForm::TrgForm;
+    TrgLanguageType Language = lgEnglish;
+    TrgBarCodeType BarCodeType = bcCode39;
+    TrgBarCodeOrientation Orientation = orLeftToRight;
+    float BarWidth = 0;
+    float WideBarRatio = 3.0f;
+    QString AddOnCode;
+    bool BearerBars = false;
+    bool CalcCheckDigit = true;
+};
 
 // ---- the form registry --------------------------------------------------------
 

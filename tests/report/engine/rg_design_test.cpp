@@ -1,8 +1,9 @@
 // Design-time support: band strips and their menus, the designer messages
 // (sent only while a designer is attached), component popup menus with their
 // items, check marks and handlers, the dialogs behind them, the design
-// controls with their selection and sizing handles, and screenshots of a
-// strip and a menu.
+// controls with their selection and sizing handles, bar codes at design time
+// (menu, configuration dialog, picture), the template dialog, and
+// screenshots of a strip, a menu and the dialogs.
 
 #include <QCoreApplication>
 #include <QDir>
@@ -10,8 +11,13 @@
 #include <QAction>
 #include <QMenu>
 
+#include <optional>
+
+#include "../output/barcode_scan.h"
 #include "engine_fixtures.h"
 #include "platform/ui/prompt_script.h"
+#include "report/engine/rg_barcode_components.h"
+#include "report/engine/rg_barcode_dialog.h"
 #include "report/engine/rg_calc.h"
 #include "report/engine/rg_calculated_text.h"
 #include "report/engine/rg_data_text.h"
@@ -24,6 +30,10 @@
 #include "report/engine/rg_region.h"
 #include "report/engine/rg_shapes.h"
 #include "report/engine/rg_subreport.h"
+#include "report/engine/rg_template_dialogs.h"
+#include "platform/ui/ext_ctrls.h"
+#include "platform/ui/std_ctrls.h"
+#include "report/engine/rg_component_registry.h"
 #include "report/output/rg_forms.h"
 #include "report/output/rg_strings.h"
 
@@ -1092,6 +1102,327 @@ TEST_F(DesignTest, StripAndMenuScreenshotsShowCaptionsAndComponents)
     const QImage menuPicture = Screenshot(menu->Menu(), "design_label_menu");
     EXPECT_GT(menuPicture.height(), 100);
     EXPECT_EQ(Item(menu, "mniLabelWordWrap")->Caption(), rgLoadString(rgGermanBase + 248));
+}
+
+// ---- bar codes at design time -------------------------------------------------------------
+
+// A bar code dialog that records what it was shown and answers with the
+// values set on it beforehand.
+class TFakeBarCodeDialog : public TrgCustomBarCodeDialog {
+public:
+    using TrgCustomBarCodeDialog::TrgCustomBarCodeDialog;
+    struct Values {
+        TrgLanguageType language;
+        TrgBarCodeType type;
+        TrgBarCodeOrientation orientation;
+        float barWidth, wideBarRatio;
+        QString addOn;
+        bool bearerBars, checkDigit;
+    };
+    static inline std::vector<Values> Shown;
+    static inline std::optional<Values> Answer;
+    Values Current() const
+    {
+        return {Language, BarCodeType, Orientation, BarWidth, WideBarRatio, AddOnCode, BearerBars, CalcCheckDigit};
+    }
+    void Activate() override
+    {
+        Shown.push_back(Current());
+        if (Answer) {
+            Language = Answer->language;
+            BarCodeType = Answer->type;
+            Orientation = Answer->orientation;
+            BarWidth = Answer->barWidth;
+            WideBarRatio = Answer->wideBarRatio;
+            AddOnCode = Answer->addOn;
+            BearerBars = Answer->bearerBars;
+            CalcCheckDigit = Answer->checkDigit;
+        }
+        TrgCustomBarCodeDialog::Activate();
+    }
+};
+
+class BarCodeDesignTest : public DesignTest {
+protected:
+    void SetUp() override
+    {
+        DesignTest::SetUp();
+        report->SetUnits(utInches);
+        band = AddBand<TrgDetailBand>(30000);
+        barCode = new TrgBarCode(&form);
+        barCode->Name = "Strichcode";
+        barCode->SetBand(band);
+        barCode->SetmmBounds(2000, 2000, barCode->mmWidth(), barCode->mmHeight());
+        TFakeBarCodeDialog::Shown.clear();
+        TFakeBarCodeDialog::Answer.reset();
+    }
+    TrgDetailBand* band = nullptr;
+    TrgBarCode* barCode = nullptr;
+};
+
+TEST_F(BarCodeDesignTest, MenuListsItsItemsInOrderWithMarksThatFollowAndToggleTheProperties)
+{
+    TPopupMenu menu(nullptr);
+    rgBuildComponentPopupMenu(barCode, &menu);
+    EXPECT_EQ(ItemNames(&menu), (QStringList{"mniBringToFront", "mniSendToBack", "mniLine1", "mniAutoSize",
+                                             "mniAutoSizeFont", "mniConfigure", "mniPosition",
+                                             "mniPrintHumanReadable", "mniReprintOnOverFlow", "mniShiftWithParent",
+                                             "mniTransparent", "mniVisible"}));
+    EXPECT_EQ(Item(&menu, "mniConfigure")->Caption(), "Configure...");
+    EXPECT_EQ(Item(&menu, "mniAutoSizeFont")->Caption(), "AutoSizeFont");
+    EXPECT_EQ(Item(&menu, "mniPrintHumanReadable")->Caption(), "PrintHumanReadable");
+    EXPECT_EQ(Item(&menu, "mniLine1")->Caption(), "-");
+
+    struct Toggle {
+        const char* item;
+        std::function<bool()> value;
+    };
+    const Toggle toggles[] = {
+        {"mniAutoSize", [&] { return barCode->AutoSize(); }},
+        {"mniAutoSizeFont", [&] { return barCode->AutoSizeFont(); }},
+        {"mniPrintHumanReadable", [&] { return barCode->PrintHumanReadable(); }},
+        {"mniReprintOnOverFlow", [&] { return barCode->ReprintOnOverFlow(); }},
+        {"mniShiftWithParent", [&] { return barCode->ShiftWithParent(); }},
+        {"mniTransparent", [&] { return barCode->Transparent(); }},
+        {"mniVisible", [&] { return barCode->Visible(); }},
+    };
+    for (const Toggle& t : toggles) {
+        TMenuItem* item = Item(&menu, t.item);
+        const bool before = t.value();
+        EXPECT_EQ(item->Checked(), before) << t.item;
+        item->Click();
+        EXPECT_EQ(t.value(), !before) << t.item;
+        EXPECT_EQ(item->Checked(), !before) << t.item;
+        item->Click();
+        EXPECT_EQ(t.value(), before) << t.item;
+    }
+    // Marks follow a change made elsewhere when the menu drops.
+    barCode->SetPrintHumanReadable(false);
+    menu.OnPopup(&menu);
+    EXPECT_FALSE(Item(&menu, "mniPrintHumanReadable")->Checked());
+    // A refused toggle keeps its mark: a Postnet bar code stays AutoSize.
+    barCode->SetBarCodeType(bcPostnet);
+    TPromptScript script;
+    script.Answer(mrOk, "PostNet barcodes must have AutoSize = True");
+    Item(&menu, "mniAutoSize")->Click();
+    EXPECT_TRUE(barCode->AutoSize());
+    EXPECT_TRUE(Item(&menu, "mniAutoSize")->Checked());
+}
+
+TEST_F(BarCodeDesignTest, ConfigureShowsTheEightValuesAndAppliesTheAnswerTypeFirst)
+{
+    rgRegisterFormClass<TrgCustomBarCodeDialog, TFakeBarCodeDialog>("TFakeBarCodeDialog");
+    report->SetLanguage(lgGerman);
+    barCode->SetWideBarRatio(2.5f);
+    TPopupMenu menu(nullptr);
+    rgBuildComponentPopupMenu(barCode, &menu);
+
+    // The answer: Interleaved 2 of 5 with bearer bars and a bar width of
+    // 0.02 inch. The type's own module width (0.015 inch) comes with the type
+    // and is then replaced, and bearer bars are allowed only because the
+    // type is applied before them.
+    TFakeBarCodeDialog::Answer =
+        TFakeBarCodeDialog::Values{lgGerman, bcInt2of5, orTopToBottom, 0.02f, 2.25f, QString(), true, false};
+    TPromptScript script;
+    script.Modal([](TCustomForm& Form) { Form.ModalResult = mrOk; });
+    Item(&menu, "mniConfigure")->Click();
+
+    ASSERT_EQ(TFakeBarCodeDialog::Shown.size(), 1u);
+    const TFakeBarCodeDialog::Values& shown = TFakeBarCodeDialog::Shown[0];
+    EXPECT_EQ(shown.language, lgGerman);
+    EXPECT_EQ(shown.type, bcCode39);
+    EXPECT_EQ(shown.orientation, orLeftToRight);
+    EXPECT_NEAR(shown.barWidth, 0.01f, 1e-4);
+    EXPECT_FLOAT_EQ(shown.wideBarRatio, 2.5f);
+    EXPECT_EQ(shown.addOn, "");
+    EXPECT_FALSE(shown.bearerBars);
+    EXPECT_TRUE(shown.checkDigit);
+
+    EXPECT_EQ(barCode->BarCodeType(), bcInt2of5);
+    EXPECT_EQ(barCode->Data(), "0123456789") << "the new type's sample";
+    EXPECT_EQ(barCode->Orientation(), orTopToBottom);
+    EXPECT_EQ(barCode->mmBarWidth(), 508);
+    EXPECT_FLOAT_EQ(barCode->WideBarRatio(), 2.25f);
+    EXPECT_TRUE(barCode->BearerBars());
+    EXPECT_FALSE(barCode->CalcCheckDigit());
+
+    // An add-on needs UPC-A or EAN-13, which the same answer brings first.
+    TFakeBarCodeDialog::Answer =
+        TFakeBarCodeDialog::Values{lgGerman, bcEAN_13, orLeftToRight, 0.013f, 3.0f, "12", false, true};
+    script.Modal([](TCustomForm& Form) { Form.ModalResult = mrOk; });
+    EXPECT_TRUE(rgEditBarCode(barCode));
+    EXPECT_EQ(barCode->BarCodeType(), bcEAN_13);
+    EXPECT_EQ(barCode->AddOnCode(), "12");
+    EXPECT_FALSE(barCode->BearerBars());
+
+    // Cancel changes nothing.
+    TFakeBarCodeDialog::Answer =
+        TFakeBarCodeDialog::Values{lgGerman, bcCode128, orLeftToRight, 0.05f, 3.0f, QString(), false, true};
+    script.Modal([](TCustomForm& Form) { Form.ModalResult = mrCancel; });
+    EXPECT_FALSE(rgEditBarCode(barCode));
+    EXPECT_EQ(barCode->BarCodeType(), bcEAN_13);
+    EXPECT_EQ(barCode->AddOnCode(), "12");
+
+    // Without a registered dialog the item does nothing.
+    rgClearFormClasses();
+    EXPECT_FALSE(rgEditBarCode(barCode));
+}
+
+TEST_F(BarCodeDesignTest, TheEnginesOwnDialogShowsTheValuesAndGivesBackWhatTheUserTyped)
+{
+    rgRegisterEngineForms();
+    report->SetLanguage(lgGerman);
+    TPromptScript script;
+    script.Modal<TrgBarCodeDialog>([](TrgBarCodeDialog& Dialog) {
+        EXPECT_EQ(Dialog.Caption(), rgLoadString(rgGermanBase + 444));
+        EXPECT_EQ(Dialog.lblBarWidth->Caption(), rgLoadString(rgGermanBase + 446));
+        EXPECT_EQ(Dialog.cbxType->Text(), "Code 39");
+        EXPECT_EQ(Dialog.cbxOrientation->Text(), "Von links nach rechts");
+        EXPECT_EQ(Dialog.edtBarWidth->Text(), "0,01") << "the program's number format";
+        EXPECT_EQ(Dialog.edtWideBarRatio->Text(), "3");
+        EXPECT_TRUE(Dialog.chkCalcCheckDigit->Checked());
+        EXPECT_FALSE(Dialog.chkBearerBars->Checked());
+        const QString shots = QCoreApplication::applicationDirPath() + "/screenshots";
+        QDir().mkpath(shots);
+        EXPECT_TRUE(Dialog.Handle()->grab().save(shots + "/rg_barcode_dialog.png"));
+
+        Dialog.cbxType->SetItemIndex(int(bcCode128));
+        Dialog.cbxOrientation->SetItemIndex(int(orBottomToTop));
+        Dialog.edtBarWidth->SetText("0,02");
+        Dialog.edtWideBarRatio->SetText("kein Wert");
+        Dialog.btnOK->Click();
+    });
+    ASSERT_TRUE(rgEditBarCode(barCode));
+    EXPECT_EQ(barCode->BarCodeType(), bcCode128);
+    EXPECT_EQ(barCode->Orientation(), orBottomToTop);
+    EXPECT_EQ(barCode->mmBarWidth(), 508);
+    EXPECT_FLOAT_EQ(barCode->WideBarRatio(), 3.0f) << "a value that does not read keeps the old one";
+}
+
+TEST_F(BarCodeDesignTest, TheDesignControlShowsTheSymbolAsThePreviewDoes)
+{
+    if (const QString missing = rgtest::MissingScanTool(); !missing.isEmpty())
+        GTEST_SKIP() << missing.toStdString() << " is not installed";
+    // Wide modules, so that a screen picture at 96 pixels per inch scans.
+    barCode->SetData("LUMA 42");
+    barCode->SetBarWidth(0.04f);
+    barCode->SetColor(clWhite);
+    designer.Handle()->resize(1100, 300);
+    designer.Handle()->show();
+    rgAttachDesigner(report.get(), &designer);
+    TrgBandDesignStrip* strip = rgBandDesignStrip(band);
+    ASSERT_NE(strip, nullptr);
+    TrgDesignControl* control = strip->DesignControlOf(barCode);
+    ASSERT_NE(control, nullptr);
+    EXPECT_EQ(control->Width(), barCode->GetPixelWidth());
+    const QImage picture = Screenshot(control->Handle(), "design_barcode");
+    const QString dir = QCoreApplication::applicationDirPath() + "/screenshots";
+    EXPECT_EQ(rgtest::ScanImages({dir + "/design_barcode.png"}), QStringList{"CODE-39:LUMA 42"});
+    // Below the bars runs the human-readable line on the white background.
+    EXPECT_EQ(picture.pixelColor(1, picture.height() - 1), QColor(Qt::white));
+    // Back to the usual module width: the control follows the change.
+    barCode->SetBarWidth(0.01f);
+    EXPECT_EQ(control->Width(), barCode->GetPixelWidth());
+    EXPECT_LT(control->Width(), picture.width() / 2);
+    Screenshot(strip->Handle(), "design_barcode_strip");
+}
+
+// ---- the template dialog --------------------------------------------------------------------
+
+TEST_F(DesignTest, TemplateDialogIsTheRegisteredFormWithItsComponents)
+{
+    rgRegisterEngineForms();
+    std::unique_ptr<TrgCustomTemplateDialog> dialog(rgCreateForm<TrgCustomTemplateDialog>(nullptr));
+    ASSERT_NE(dialog, nullptr);
+    auto* form = dynamic_cast<TrgTemplateDialog*>(dialog.get());
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(rgGetFormClass("TrgCustomTemplateDialog")->ClassName, "TrgTemplateDialog");
+    EXPECT_EQ(form->Caption(), "Open");
+    EXPECT_EQ(form->BorderStyle(), bsDialog);
+    EXPECT_EQ((std::pair{form->ClientWidth(), form->ClientHeight()}), (std::pair{419, 265}));
+    QStringList names;
+    for (int i = 0; i < form->ComponentCount(); ++i)
+        names << form->Components(i)->Name;
+    EXPECT_EQ(names, (QStringList{"hdrList", "lbxTemplates", "btnCancel", "btnOK", "edtTemplateName",
+                                  "lblTemplateName"}));
+    EXPECT_EQ(form->hdrList->Sections(), (QStringList{"Name", "Description"}));
+    EXPECT_EQ(form->hdrList->BoundsRect(), (TRect{6, 5, 412, 23}));
+    EXPECT_EQ(form->lbxTemplates->BoundsRect(), (TRect{6, 22, 412, 189}));
+    EXPECT_TRUE(form->lbxTemplates->Sorted());
+    EXPECT_EQ(form->btnCancel->ModalResult, mrCancel);
+    EXPECT_TRUE(form->btnCancel->Cancel);
+    EXPECT_EQ((std::pair{form->btnCancel->Left(), form->btnCancel->Top()}), (std::pair{337, 233}));
+    EXPECT_EQ(form->btnOK->ModalResult, mrOk);
+    EXPECT_TRUE(form->btnOK->Default());
+    EXPECT_EQ(form->btnOK->Caption(), "&Open");
+    EXPECT_EQ((std::pair{form->btnOK->Left(), form->btnOK->Top()}), (std::pair{338, 203}));
+    EXPECT_EQ((std::pair{form->edtTemplateName->Left(), form->edtTemplateName->Width()}), (std::pair{91, 222}));
+    EXPECT_EQ(form->lblTemplateName->Caption(), "Template Name");
+
+    // The names come back sorted, as a copy.
+    TStringList names2;
+    for (const char* name : {"Urlaub", "Alben", "Monatsliste"})
+        names2.Add(QString::fromLatin1(name));
+    dialog->SetTemplateNames(names2);
+    names2.Clear();
+    const TStringList listed = dialog->GetTemplateNames();
+    EXPECT_EQ(listed.ToQStringList(), (QStringList{"Alben", "Monatsliste", "Urlaub"}));
+
+    // A click without a selection leaves the name; with one it takes the entry.
+    form->edtTemplateName->SetText("Vorlage");
+    form->lbxTemplates->SetItemIndex(-1);
+    form->lbxTemplates->Click();
+    EXPECT_EQ(dialog->GetTemplateName(), "Vorlage");
+    form->lbxTemplates->SetItemIndex(1);
+    form->lbxTemplates->Click();
+    EXPECT_EQ(dialog->GetTemplateName(), "Monatsliste");
+}
+
+TEST_F(DesignTest, TemplateDialogCaptionsFollowItsModeAndADoubleClickOpensTheEntry)
+{
+    rgRegisterEngineForms();
+    struct Case {
+        TrgLanguageType language;
+        uint8_t mode;
+        const char *caption, *ok, *cancel;
+    };
+    const Case cases[] = {
+        {lgEnglish, TrgCustomTemplateDialog::ModeOpen, "Open", "&Open...", "Cancel"},
+        {lgEnglish, TrgCustomTemplateDialog::ModeSave, "Save Monatsliste Page", "&Save", "Cancel"},
+        {lgGerman, TrgCustomTemplateDialog::ModeOpen, "Öffnen", "Ö&ffnen...", "Abbrechen"},
+        {lgGerman, TrgCustomTemplateDialog::ModeSave, "Speichern Monatsliste Seite", "&Speichern", "Abbrechen"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.caption);
+        std::unique_ptr<TrgCustomTemplateDialog> dialog(rgCreateForm<TrgCustomTemplateDialog>(nullptr));
+        auto* form = dynamic_cast<TrgTemplateDialog*>(dialog.get());
+        ASSERT_NE(form, nullptr);
+        dialog->SetLanguageIndex(rgLanguageResourceBase(c.language));
+        dialog->Mode = c.mode;
+        TStringList names;
+        for (const char* name : {"Urlaub", "Alben", "Monatsliste"})
+            names.Add(QString::fromLatin1(name));
+        dialog->SetTemplateNames(names);
+        form->edtTemplateName->SetText("Monatsliste");
+        TPromptScript script;
+        script.Modal<TrgTemplateDialog>([&](TrgTemplateDialog& Form) {
+            EXPECT_EQ(Form.Caption(), QString::fromUtf8(c.caption));
+            EXPECT_EQ(Form.btnOK->Caption(), QString::fromUtf8(c.ok));
+            EXPECT_EQ(Form.btnCancel->Caption(), QString::fromUtf8(c.cancel));
+            EXPECT_EQ(Form.ActiveControl(), Form.edtTemplateName);
+            EXPECT_EQ(Form.edtTemplateName->Text(), "Monatsliste");
+            EXPECT_EQ(Form.edtTemplateName->SelLength(), int(QStringLiteral("Monatsliste").size()));
+            if (c.language == lgGerman && c.mode == TrgCustomTemplateDialog::ModeOpen) {
+                const QString shots = QCoreApplication::applicationDirPath() + "/screenshots";
+                QDir().mkpath(shots);
+                EXPECT_TRUE(Form.Handle()->grab().save(shots + "/rg_template_dialog.png"));
+            }
+            Form.lbxTemplates->SetItemIndex(2);
+            Form.lbxTemplates->DblClick();
+        });
+        EXPECT_EQ(dialog->ShowModal(), mrOk);
+        EXPECT_EQ(dialog->GetTemplateName(), "Urlaub");
+    }
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // Regions: components laid out relative to the region, the region growing
 // with a stretching memo and carrying it over pages, a region without
 // Stretch keeping its height, moving with its components, the frame drawn
-// behind them, and partners that go away.
+// behind them, partners that go away, and the order of a region's
+// components in their band.
 
 #include "component_fixtures.h"
 #include "platform/stream/component_reader.h"
@@ -240,6 +241,65 @@ TEST_F(RegionTest, ARegionWithItsMemoStreamedAndReadBackPrintsTheSamePages)
     copy.Reset();
     copy.PageRequest(psAll, 1, nullptr);
     EXPECT_EQ(copy.Pages, original);
+}
+
+// ---- order in the band ---------------------------------------------------------------
+
+TEST_F(RegionTest, ARegionsComponentsStayInItsRunOfTheBandsOrder)
+{
+    auto rows = MakeRows(1);
+    MakeMemoReport(rows.get(), 20000);
+    auto named = [](TrgComponent* Component, const char* Name) {
+        Component->Name = QString::fromLatin1(Name);
+        return Component;
+    };
+    TrgComponent* a = named(AddLabel(detail, QStringLiteral("A"), 0, 0), "A");
+    auto* region = static_cast<TrgRegion*>(named(AddRegion(detail, 1000, 1000, 40000, 9000), "R"));
+    TrgComponent* c1 = named(AddLabel(detail, QStringLiteral("c1"), 2000, 2000), "c1");
+    TrgComponent* b = named(AddLabel(detail, QStringLiteral("B"), 0, 12000), "B");
+    TrgComponent* c2 = named(AddLabel(detail, QStringLiteral("c2"), 3000, 3000), "c2");
+    auto order = [this] {
+        QStringList names;
+        for (int i = 0; i < detail->GetComponentCount(); ++i)
+            names << detail->GetComponentAt(i)->Name;
+        return names.join(QLatin1Char(' '));
+    };
+    ASSERT_EQ(order(), "A R c1 B c2");
+    // A new child goes right after the region's others.
+    region->AddChild(c1);
+    region->AddChild(c2);
+    ASSERT_EQ(order(), "A R c1 c2 B");
+
+    struct Step {
+        std::function<void()> action;
+        const char* expected;
+    };
+    const Step steps[] = {
+        {[&] { c1->BringToFront(); }, "A R c2 c1 B"},
+        {[&] { c1->SendToBack(); }, "A R c1 c2 B"},
+        {[&] { region->SendChildToBack(c2); }, "A R c2 c1 B"},
+        {[&] { region->BringChildToFront(c2); }, "A R c1 c2 B"},
+        {[&] { b->SendToBack(); }, "B A R c1 c2"},
+        // The region takes its children along, each above it.
+        {[&] { region->SendToBack(); }, "R c1 c2 B A"},
+        {[&] { a->SendToBack(); }, "A R c1 c2 B"},
+        {[&] { region->BringToFront(); }, "A B R c1 c2"},
+        {[&] { c2->SendToBack(); }, "A B R c2 c1"},
+        // Not a child: nothing moves.
+        {[&] { region->BringChildToFront(a); }, "A B R c2 c1"},
+    };
+    for (const Step& step : steps) {
+        step.action();
+        EXPECT_EQ(order(), step.expected);
+    }
+
+    // The region's frame is drawn first, its components above it.
+    const std::vector<QString> pages = PrintAll();
+    ASSERT_EQ(pages.size(), 1u);
+    const int frame = pages[0].indexOf(QStringLiteral("TrgDrawShape"));
+    EXPECT_GE(frame, 0);
+    EXPECT_LT(frame, pages[0].indexOf(QStringLiteral("\"c1\"")));
+    EXPECT_LT(frame, pages[0].indexOf(QStringLiteral("\"c2\"")));
 }
 
 }  // namespace
