@@ -69,6 +69,28 @@ public:
 
 QString CellText(int Record, int Field) { return QStringLiteral("Wert %1/%2 Urlaub").arg(Record).arg(Field); }
 
+// Records rows of one text per name, made by Cell(row, column).
+std::unique_ptr<TListPipeline> MakeRows(const QStringList& Names, int Records, QString (*Cell)(int, int))
+{
+    std::vector<QStringList> records;
+    for (int r = 0; r < Records; ++r) {
+        QStringList record;
+        for (int c = 0; c < Names.size(); ++c)
+            record << Cell(r, c);
+        records.push_back(record);
+    }
+    return std::make_unique<TListPipeline>(nullptr, Names, records);
+}
+
+// A4 with 10 mm margins, one or two passes.
+void SetUpA4(TrgReport& Report, TrgPassSettingType Pass)
+{
+    const int a4[] = {10000, 10000, 10000, 10000, 297000, 210000};
+    for (int i = 0; i < 6; ++i)
+        Report.PrinterSetup()->SetDefinedValue(i, a4[i]);
+    Report.SetPassSetting(Pass);
+}
+
 struct TListReport {
     TComponent owner{nullptr};
     std::unique_ptr<TListPipeline> rows;
@@ -79,18 +101,8 @@ struct TListReport {
         QStringList names;
         for (int f = 0; f < kFields; ++f)
             names << QStringLiteral("Feld%1").arg(f);
-        std::vector<QStringList> records;
-        for (int r = 0; r < Records; ++r) {
-            QStringList record;
-            for (int f = 0; f < kFields; ++f)
-                record << CellText(r, f);
-            records.push_back(record);
-        }
-        rows = std::make_unique<TListPipeline>(nullptr, names, records);
-        const int a4[] = {10000, 10000, 10000, 10000, 297000, 210000};
-        for (int i = 0; i < 6; ++i)
-            report->PrinterSetup()->SetDefinedValue(i, a4[i]);
-        report->SetPassSetting(Pass);
+        rows = MakeRows(names, Records, CellText);
+        SetUpA4(*report, Pass);
 
         auto* header = new TrgHeaderBand(&owner);
         report->AddBand(header);
@@ -284,18 +296,8 @@ struct TFloorList {
         QStringList names;
         for (int c = 0; c < kFloorColumns; ++c)
             names << QStringLiteral("Spalte%1").arg(c);
-        std::vector<QStringList> records;
-        for (int r = 0; r < kFloorRows; ++r) {
-            QStringList record;
-            for (int c = 0; c < kFloorColumns; ++c)
-                record << FloorCell(r, c);
-            records.push_back(record);
-        }
-        rows = std::make_unique<TListPipeline>(nullptr, names, records);
-        const int a4[] = {10000, 10000, 10000, 10000, 297000, 210000};
-        for (int i = 0; i < 6; ++i)
-            report->PrinterSetup()->SetDefinedValue(i, a4[i]);
-        report->SetPassSetting(Pass);
+        rows = MakeRows(names, kFloorRows, FloorCell);
+        SetUpA4(*report, Pass);
         auto* detail = new TrgDetailBand(&owner);
         report->AddBand(detail);
         detail->SetmmHeight(5000);
