@@ -10,12 +10,15 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QFile>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QProcess>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -24,6 +27,7 @@
 #include "list_pipeline.h"
 #include "report/engine/rg_bands.h"
 #include "report/engine/rg_calculated_text.h"
+#include "report/engine/rg_data_text.h"
 #include "report/engine/rg_engine.h"
 #include "report/engine/rg_report.h"
 #include "report/engine/rg_text_components.h"
@@ -65,6 +69,28 @@ public:
 
 QString CellText(int Record, int Field) { return QStringLiteral("Wert %1/%2 Urlaub").arg(Record).arg(Field); }
 
+// Records rows of one text per name, made by Cell(row, column).
+std::unique_ptr<TListPipeline> MakeRows(const QStringList& Names, int Records, QString (*Cell)(int, int))
+{
+    std::vector<QStringList> records;
+    for (int r = 0; r < Records; ++r) {
+        QStringList record;
+        for (int c = 0; c < Names.size(); ++c)
+            record << Cell(r, c);
+        records.push_back(record);
+    }
+    return std::make_unique<TListPipeline>(nullptr, Names, records);
+}
+
+// A4 with 10 mm margins, one or two passes.
+void SetUpA4(TrgReport& Report, TrgPassSettingType Pass)
+{
+    const int a4[] = {10000, 10000, 10000, 10000, 297000, 210000};
+    for (int i = 0; i < 6; ++i)
+        Report.PrinterSetup()->SetDefinedValue(i, a4[i]);
+    Report.SetPassSetting(Pass);
+}
+
 struct TListReport {
     TComponent owner{nullptr};
     std::unique_ptr<TListPipeline> rows;
@@ -75,18 +101,8 @@ struct TListReport {
         QStringList names;
         for (int f = 0; f < kFields; ++f)
             names << QStringLiteral("Feld%1").arg(f);
-        std::vector<QStringList> records;
-        for (int r = 0; r < Records; ++r) {
-            QStringList record;
-            for (int f = 0; f < kFields; ++f)
-                record << CellText(r, f);
-            records.push_back(record);
-        }
-        rows = std::make_unique<TListPipeline>(nullptr, names, records);
-        const int a4[] = {10000, 10000, 10000, 10000, 297000, 210000};
-        for (int i = 0; i < 6; ++i)
-            report->PrinterSetup()->SetDefinedValue(i, a4[i]);
-        report->SetPassSetting(Pass);
+        rows = MakeRows(names, Records, CellText);
+        SetUpA4(*report, Pass);
 
         auto* header = new TrgHeaderBand(&owner);
         report->AddBand(header);
@@ -249,6 +265,110 @@ void BM_RawPdfFloor(benchmark::State& State)
     State.counters["pages"] = (kRecords + kRecordsPerPage - 1) / kRecordsPerPage;
 }
 
+// ---- the list of the shared floor program ----------------------------------
+//
+// floors/report_list_floor.cpp draws 10 000 rows of six cells (5 mm rows,
+// 31 mm columns, 9 pt DejaVu Sans, 10 mm margins on A4) with QPainter
+// straight into a QPdfWriter and reports the milliseconds it took. The same
+// list printed through the engine: one template with a detail band of six
+// data texts, no header or footer, through the printer device into a PDF.
+
+constexpr int kFloorRows = 10000;
+constexpr int kFloorColumns = 6;
+
+// The floor program's cell texts.
+QString FloorCell(int Row, int Column)
+{
+    return Column == 0 ? QString::number(Row + 1)
+                       : QStringLiteral("Bild_%1_%2.jpg").arg(Row, 5, 10, QChar('0')).arg(Column);
+}
+
+// The floor's PDF time of this run, for the engine's figures beside it.
+double floorMs = 0;
+
+struct TFloorList {
+    TComponent owner{nullptr};
+    std::unique_ptr<TListPipeline> rows;
+    std::unique_ptr<TCountingReport> report = std::make_unique<TCountingReport>(&owner);
+
+    explicit TFloorList(TrgPassSettingType Pass)
+    {
+        QStringList names;
+        for (int c = 0; c < kFloorColumns; ++c)
+            names << QStringLiteral("Spalte%1").arg(c);
+        rows = MakeRows(names, kFloorRows, FloorCell);
+        SetUpA4(*report, Pass);
+        auto* detail = new TrgDetailBand(&owner);
+        report->AddBand(detail);
+        detail->SetmmHeight(5000);
+        for (int c = 0; c < kFloorColumns; ++c) {
+            auto* cell = new TrgDBText(&owner);
+            cell->SetBand(detail);
+            cell->SetAutoSize(false);
+            cell->SetmmBounds(c * 31000, 0, 31000, 5000);
+            cell->SetTransparent(true);
+            cell->Font()->SetName(QStringLiteral("DejaVu Sans"));
+            cell->Font()->SetSize(9);
+            cell->SetDataPipeline(rows.get());
+            cell->SetDataField(names[c]);
+        }
+        report->SetDataPipeline(rows.get());
+        report->SetShowPrintDialog(false);
+        report->SetShowCancelDialog(false);
+        report->HandOn = true;
+        report->SetDevice(dvPrinter);
+    }
+};
+
+// The floor program, run in this run: its own PDF time is the figure.
+void BM_ListFloorPdf(benchmark::State& State)
+{
+    QTemporaryDir dir;
+    double total = 0;
+    int pages = 0;
+    for (auto _ : State) {
+        QProcess floor;
+        floor.setWorkingDirectory(dir.path());
+        floor.start(QStringLiteral(LX_REPORT_LIST_FLOOR), {QString::number(kFloorRows)});
+        floor.waitForFinished(-1);
+        const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("pdf: (\\d+) pages, (\\d+) ms"))
+                                              .match(QString::fromUtf8(floor.readAllStandardOutput()));
+        if (!m.hasMatch()) {
+            State.SkipWithError("the floor program did not report its time");
+            return;
+        }
+        pages = m.captured(1).toInt();
+        const double ms = m.captured(2).toDouble();
+        total += ms;
+        State.SetIterationTime(ms / 1000);
+    }
+    floorMs = total / double(State.iterations());
+    State.counters["pages"] = pages;
+}
+
+void ListThroughPrinterDevice(benchmark::State& State, TrgPassSettingType Pass)
+{
+    QTemporaryDir dir;
+    TFloorList list(Pass);
+    list.report->PdfFileName = dir.filePath(QStringLiteral("liste.pdf"));
+    double total = 0;
+    for (auto _ : State) {
+        QElapsedTimer timer;
+        timer.start();
+        list.report->Pages = 0;
+        list.report->Reset();
+        list.report->Print();
+        total += double(timer.nsecsElapsed()) / 1e6;
+    }
+    State.counters["pages"] = list.report->Pages;
+    State.counters["pdf_kB"] = double(QFile(list.report->PdfFileName).size()) / 1024;
+    if (floorMs > 0)
+        State.counters["x_floor"] = total / double(State.iterations()) / floorMs;
+}
+
+void BM_ListPdfOnePass(benchmark::State& State) { ListThroughPrinterDevice(State, psOnePass); }
+void BM_ListPdfTwoPasses(benchmark::State& State) { ListThroughPrinterDevice(State, psTwoPass); }
+
 // A fresh print until the preview's screen device holds page 1, rendered.
 void BM_FirstPageReadyForThePreview(benchmark::State& State)
 {
@@ -365,6 +485,9 @@ void BM_PeakMemoryOf100000Records(benchmark::State& State)
 
 }  // namespace
 
+BENCHMARK(BM_ListFloorPdf)->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK(BM_ListPdfOnePass)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ListPdfTwoPasses)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PdfThroughPrinterDeviceOnePass)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PdfThroughPrinterDeviceTwoPasses)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RawPdfFloor)->Unit(benchmark::kMillisecond);

@@ -1,5 +1,7 @@
 #include "report/engine/rg_printable.h"
 
+#include <QElapsedTimer>
+
 #include "platform/stream/class_registry.h"
 #include "platform/ui/forms.h"
 #include "platform/stream/component_reader.h"
@@ -39,7 +41,17 @@ TrgTextMeasure& rgLayoutMeasure()
 
 void rgSetLayoutMeasure(TrgTextMeasure* Measure) { layoutMeasure = Measure; }
 
-void rgServiceMessageQueue() { Application->ProcessMessages(); }
+void rgServiceMessageQueue()
+{
+    // Called after every component laid out and drawn: events (Esc, the
+    // cancel button, repaints) are let through at most every 20 ms, as each
+    // pass over the event loop asks the window system for input.
+    static QElapsedTimer sinceLast;
+    if (sinceLast.isValid() && sinceLast.elapsed() < 20)
+        return;
+    Application->ProcessMessages();
+    sinceLast.start();
+}
 
 void TrgPrintable::Invalidate()
 {

@@ -82,8 +82,12 @@ public:
         TNamedDest dest(printer.Device);
         if (!dest.Info())
             return raw;
-        if (const char* type = cupsGetOption("printer-type", dest.Dest()->num_options, dest.Dest()->options))
-            raw.ColorPrinter = (QByteArray(type).toUInt() & CUPS_PRINTER_COLOR) != 0;
+        // The colour flag stays set whatever the queue's colour bit says: a
+        // queue takes the job as a PDF and its filters print colours as the
+        // printer can (grey levels on a monochrome one), so no queue is a
+        // two-colour device that text must be forced black for. Without a
+        // colour driver (raw queues, PDF and PostScript queues) the text was
+        // printed black where the preview showed it grey or navy.
         const int mediaCount = cupsGetDestMediaCount(CUPS_HTTP_DEFAULT, dest.Dest(), dest.Info(), CUPS_MEDIA_FLAGS_DEFAULT);
         int userCode = kFirstUserPaperCode;
         for (int i = 0; i < mediaCount; ++i) {

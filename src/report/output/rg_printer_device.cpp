@@ -283,6 +283,15 @@ void rgPaintTextBlock(QPainter& Painter, const TrgTextBlock& Block, const TrgTex
         const int x = rgAlignedTextX(Block.Alignment, box, width);
         if (tabbed) {
             rgDrawTabbedText(Painter, x, top, line, Block.TabStops, Measure);
+            continue;
+        }
+        // A line that fits its box needs no clip (a clip is a path the PDF
+        // writer writes for every line).
+        const bool fits = Block.Alignment == taLeftJustify
+                              ? Measure.FitsWidth(line, box.width())
+                              : x >= box.left() && x + width <= box.left() + box.width();
+        if (fits) {
+            Painter.drawText(QPointF(x, top + ascent), line);
         } else {
             Painter.save();
             Painter.setClipRect(QRect(box.left(), top, box.width(), Block.LineHeight));
@@ -446,6 +455,7 @@ void TrgPrinterDevice::PrintPage(TrgPage& Page)
     } pageEnd{*this, Page};
     try {
         DrawPage(&Page);
+        EndTextRun();
         job_.EndPage();
     } catch (...) {
         CancelJob();
@@ -477,12 +487,17 @@ void TrgPrinterDevice::CancelJob()
 {
     job_.CancelJob();
     pageOpen_ = false;
+    textRun_ = false;  // the painter has ended
     TrgRasterDevice::CancelJob();
 }
 
 QPainter* TrgPrinterDevice::PagePainter()
 {
-    return pageOpen_ ? job_.Canvas() : nullptr;
+    if (!pageOpen_)
+        return nullptr;
+    // Whoever paints next gets the painter as it was before the texts.
+    EndTextRun();
+    return job_.Canvas();
 }
 
 QRect TrgPrinterDevice::DeviceRect(const TrgDrawCommand& Command) const
@@ -497,7 +512,7 @@ QRect TrgPrinterDevice::CommandRect(const TrgDrawCommand& Command)
 
 bool TrgPrinterDevice::DrawCommand(TrgDrawCommand* Command)
 {
-    if (!Command || !PagePainter())
+    if (!Command || !pageOpen_ || !job_.Canvas())
         return false;
     const QRect rect = DeviceRect(*Command);
     Command->SetDrawRect({rect.left(), rect.top(), rect.left() + rect.width(), rect.top() + rect.height()});
@@ -598,20 +613,47 @@ void TrgPrinterDevice::DrawGraphic(const TrgDrawImage& Command)
                   device);
 }
 
+void TrgPrinterDevice::BeginTextRun(QPainter& Canvas)
+{
+    if (textRun_)
+        return;
+    const QPoint ppi = printer_->GetPixelsPerInch();
+    Canvas.save();
+    // Measure units to printer pixels: the text lands where it was laid out.
+    Canvas.translate(job_.Offset());
+    Canvas.scale(double(ppi.x()) / rgMeasureUnitsPerInch, double(ppi.y()) / rgMeasureUnitsPerInch);
+    runFont_ = QFont();
+    runColour_ = QColor();  // invalid: the first text sets its pen
+    textRun_ = true;
+}
+
+void TrgPrinterDevice::EndTextRun()
+{
+    if (!textRun_)
+        return;
+    textRun_ = false;
+    if (QPainter* canvas = job_.Canvas())
+        canvas->restore();
+}
+
 void TrgPrinterDevice::DrawText(const TrgDrawText& Command)
 {
-    QPainter& canvas = *PagePainter();
+    QPainter& canvas = *job_.Canvas();
     measure_.SetFont(*Command.Font());
     const TrgTextBlock block = rgTextBlockOf(Command, measure_);
-    const QPoint ppi = printer_->GetPixelsPerInch();
-    canvas.save();
-    // Measure units to printer pixels: the text lands where it was laid out.
-    canvas.translate(job_.Offset());
-    canvas.scale(double(ppi.x()) / rgMeasureUnitsPerInch, double(ppi.y()) / rgMeasureUnitsPerInch);
-    canvas.setFont(TrgFontMetricsMeasure::MeasuringFont(*Command.Font()));
-    canvas.setPen(printer_->FontColor(ColorToQColor(Command.Font()->Color())));
+    const bool runStarts = !textRun_;
+    BeginTextRun(canvas);
+    const QFont font = TrgFontMetricsMeasure::MeasuringFont(*Command.Font());
+    if (runStarts || font != runFont_) {
+        canvas.setFont(font);
+        runFont_ = font;
+    }
+    const QColor colour = printer_->FontColor(ColorToQColor(Command.Font()->Color()));
+    if (colour != runColour_) {
+        canvas.setPen(colour);
+        runColour_ = colour;
+    }
     rgPaintTextBlock(canvas, block, measure_);
-    canvas.restore();
 }
 
 // ---- registration -------------------------------------------------------------------

@@ -231,12 +231,23 @@ public:
 private:
     void PrintPage(TrgPage& Page);
     QRect DeviceRect(const TrgDrawCommand& Command) const;
+    // Texts are painted in measure units with their font and colour. A run
+    // of texts shares one painter state: it is saved before the first text
+    // and given back before any other command paints or the page ends, and
+    // font and pen change only where the text's differ from the last one's.
+    // Each save, clip and state change costs the PDF writer bytes to write
+    // and compress on every text of a long list.
+    void BeginTextRun(QPainter& Canvas);
+    void EndTextRun();
 
     std::unique_ptr<TrgPrinter> printer_;
     TrgPrinterJob job_;
     TrgFontMetricsMeasure measure_;
     std::unique_ptr<TrgDrawCommand> pageStamp_;
     bool pageOpen_ = false;
+    bool textRun_ = false;
+    QFont runFont_;
+    QColor runColour_;
 };
 
 // Registers the printer device by class name (with the device classes it

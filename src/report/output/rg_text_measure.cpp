@@ -46,6 +46,7 @@ void TrgFontMetricsMeasure::SetFont(const TFont& Font)
     font_ = font;
     metrics_.emplace(font_, &device_);
     widths_.clear();
+    advances_.fill(-1);
 }
 
 int TrgFontMetricsMeasure::TextHeight() const
@@ -75,4 +76,21 @@ double TrgFontMetricsMeasure::AverageCharWidth() const
 int TrgFontMetricsMeasure::ExternalLeading() const
 {
     return std::max(0, int(std::lround(metrics_->leading())));
+}
+
+bool TrgFontMetricsMeasure::FitsWidth(QStringView Text, double Width) const
+{
+    // The characters' own advances with a tenth more for kerning and
+    // ligatures: a text within that fits however it is shaped. Otherwise,
+    // and for characters beyond the kept ones, the shaped width decides.
+    double sum = 0;
+    for (const QChar c : Text) {
+        if (c.unicode() < u' ' || c.unicode() >= kKeptAdvances)
+            return TextWidth(Text) <= Width;
+        double& advance = advances_[c.unicode()];
+        if (advance < 0)
+            advance = metrics_->horizontalAdvance(c);
+        sum += advance;
+    }
+    return sum * 1.1 <= Width || TextWidth(Text) <= Width;
 }

@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <array>
 #include <optional>
 
 #include "platform/ui/framework_types.h"
@@ -33,6 +34,8 @@ public:
     virtual double AverageCharWidth() const = 0;
     // The gap the font's designer puts between lines (0 unless the font has one).
     virtual int ExternalLeading() const { return 0; }
+    // Whether a text that holds no tab is no wider than Width.
+    virtual bool FitsWidth(QStringView Text, double Width) const { return TextWidth(Text) <= Width; }
 };
 
 // The real measure: font metrics of the printer's font at 1200 units per
@@ -47,6 +50,9 @@ public:
     double TextWidth(QStringView Text) const override;
     double AverageCharWidth() const override;
     int ExternalLeading() const override;
+    // Most texts are answered from the advances of their characters, without
+    // shaping the text.
+    bool FitsWidth(QStringView Text, double Width) const override;
 
     // The font a TFont is measured with.
     static QFont MeasuringFont(const TFont& Font);
@@ -56,4 +62,8 @@ private:
     QFont font_;
     std::optional<QFontMetricsF> metrics_;
     mutable QHash<QString, double> widths_;
+    // Advances of single characters up to U+024F with the current font
+    // (negative: not measured yet).
+    static constexpr char16_t kKeptAdvances = 0x250;
+    mutable std::array<double, kKeptAdvances> advances_;
 };

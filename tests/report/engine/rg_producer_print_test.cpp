@@ -371,6 +371,72 @@ TEST_F(ProducerCupsTest, APrintReachesTheSchedulerAsOneJobOfEveryPage)
         EXPECT_TRUE(text.contains(QStringLiteral("Satz %1").arg(i))) << text.toStdString();
 }
 
+// The darkest pixel right of RightOf (a fraction of the page's width) in
+// the upper or the lower half of a page image: a text's own colour. The
+// page is the white sheet in the image, without the preview's frame.
+QColor DarkestTextColour(const QImage& Image, double RightOf, bool Upper)
+{
+    QRect sheet;
+    for (int y = 0; y < Image.height(); ++y)
+        for (int x = 0; x < Image.width(); ++x)
+            if (Image.pixel(x, y) == qRgb(255, 255, 255))
+                sheet |= QRect(x, y, 1, 1);
+    const QImage Page = Image.copy(sheet.adjusted(2, 2, -2, -2));
+    QColor darkest = Qt::white;
+    const int from = Upper ? 0 : Page.height() / 2, to = Upper ? Page.height() / 2 : Page.height();
+    for (int y = from; y < to; ++y)
+        for (int x = int(Page.width() * RightOf); x < Page.width(); ++x)
+            if (Page.pixelColor(x, y).lightness() < darkest.lightness())
+                darkest = Page.pixelColor(x, y);
+    return darkest;
+}
+
+bool NearColour(QColor a, QColor b)
+{
+    return std::abs(a.red() - b.red()) < 30 && std::abs(a.green() - b.green()) < 30 && std::abs(a.blue() - b.blue()) < 30;
+}
+
+// A grey caption and a navy one print on the scheduler's queue (a queue
+// without a colour driver) in the colours the preview shows.
+TEST_F(ProducerCupsTest, CaptionsPrintInTheColoursThePreviewShows)
+{
+    for (auto [band, caption, colour] : {std::tuple{static_cast<TrgBand*>(header), "Beschriftung", clGray},
+                                         std::tuple{static_cast<TrgBand*>(footer), "Strand.jpg", clNavy}}) {
+        TrgLabel* label = AddLabel(band, QString::fromLatin1(caption), 45000, 0, 5000);
+        label->Font()->SetSize(14);
+        label->Font()->SetStyle({fsBold});
+        label->Font()->SetColor(colour);
+    }
+    const QColor grey(128, 128, 128), navy(0, 0, 128);
+
+    // The preview's page.
+    report->SetDevice(dvScreen);
+    TComponent viewerStandIn(nullptr);
+    auto* screen = new TrgScreenDevice(&viewerStandIn);
+    screen->BoxSize = QSize(1240, 1754);
+    screen->SetPublisher(report->Publisher());
+    report->Publish();
+    const QImage shown = screen->PageBitmap().convertToFormat(QImage::Format_RGB32);
+    screen->SetPublisher(nullptr);
+    ASSERT_FALSE(shown.isNull());
+    EXPECT_TRUE(NearColour(DarkestTextColour(shown, 0.5, true), grey)) << DarkestTextColour(shown, 0.5, true).name().toStdString();
+    EXPECT_TRUE(NearColour(DarkestTextColour(shown, 0.5, false), navy)) << DarkestTextColour(shown, 0.5, false).name().toStdString();
+
+    // The printed page.
+    report->SetDevice(dvPrinter);
+    report->Print();
+    const QStringList files = cupsd.JobFiles();
+    ASSERT_EQ(files.size(), 1);
+    const QString png = dir.filePath(QStringLiteral("seite"));
+    rgtest::ToolOutput(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("100"), QStringLiteral("-f"),
+                                                    QStringLiteral("1"), QStringLiteral("-l"), QStringLiteral("1"),
+                                                    QStringLiteral("-singlefile"), QStringLiteral("-png"), files[0], png});
+    const QImage printed = QImage(png + QStringLiteral(".png")).convertToFormat(QImage::Format_RGB32);
+    ASSERT_FALSE(printed.isNull());
+    EXPECT_TRUE(NearColour(DarkestTextColour(printed, 0.5, true), grey)) << DarkestTextColour(printed, 0.5, true).name().toStdString();
+    EXPECT_TRUE(NearColour(DarkestTextColour(printed, 0.5, false), navy)) << DarkestTextColour(printed, 0.5, false).name().toStdString();
+}
+
 TEST_F(ProducerCupsTest, APrinterThatVanishesDuringTheJobEndsItWithThePrintError)
 {
     // The queue is deleted while the pages are made.

@@ -198,4 +198,69 @@ TEST_F(PrinterDeviceCupsTest, PrintingToAChosenFileKeepsThatFileAndSpoolsNothing
     EXPECT_TRUE(cupsd_.JobIds().isEmpty());
 }
 
+
+// The darkest pixel of a box of the page (inches), where the text's own
+// colour shows undiluted by the white around its strokes.
+QColor DarkestPixel(const QString& pdf, QRectF inches)
+{
+    constexpr int dpi = 150;
+    lxtest::TempDir dir;
+    const QString out = QString::fromStdString((dir / "page").string());
+    ToolOutput("pdftoppm", {"-r", QString::number(dpi), "-f", "1", "-l", "1", "-x",
+                            QString::number(std::lround(inches.left() * dpi)), "-y",
+                            QString::number(std::lround(inches.top() * dpi)), "-W",
+                            QString::number(std::lround(inches.width() * dpi)), "-H",
+                            QString::number(std::lround(inches.height() * dpi)), "-singlefile", "-png", pdf, out});
+    const QImage image = QImage(out + ".png").convertToFormat(QImage::Format_RGB32);
+    QColor darkest = Qt::white;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (c.lightness() < darkest.lightness())
+                darkest = c;
+        }
+    return darkest;
+}
+
+bool Near(QColor a, QColor b)
+{
+    return std::abs(a.red() - b.red()) < 24 && std::abs(a.green() - b.green()) < 24 && std::abs(a.blue() - b.blue()) < 24;
+}
+
+// A queue without a colour driver (the scheduler's raw queue) still gets the
+// texts in their own colours, spooled and printed to a chosen file alike:
+// the queue's filters render the colours as the printer can.
+TEST_F(PrinterDeviceCupsTest, TextKeepsItsColourOnTheQueueAndInAChosenFile)
+{
+    lxtest::TempDir out;
+    const QString chosen = QString::fromStdString((out / "farbig.pdf").string());
+    for (const bool toFile : {false, true}) {
+        SCOPED_TRACE(toFile ? "chosen file" : "queue");
+        device_ = std::make_unique<TrgPrinterDevice>(nullptr);
+        device_->SetPublisher(&publisher_);
+        if (toFile)
+            device_->Printer()->OutputFileName = chosen;
+        TPageSource source(publisher_, 1, [](TrgPage& page, int) {
+            for (auto [text, colour, top] : {std::tuple{"Beschriftung", clGray, 20000},
+                                             std::tuple{"Strand.jpg", clNavy, 40000},
+                                             std::tuple{"Schwarz", clBlack, 60000}}) {
+                TrgDrawText* command = AddTextAt(page, text, 20000, top, 120000, 12000);
+                command->Font()->SetSize(24);
+                command->Font()->SetStyle({fsBold});
+                command->Font()->SetColor(colour);
+            }
+        });
+        publisher_.PublishJob();
+        const QString file = toFile ? chosen : cupsd_.JobFiles().value(0);
+        ASSERT_FALSE(file.isEmpty());
+        const double inch = kInch;
+        const auto box = [inch](int top) { return QRectF(20000 / inch, top / inch, 120000 / inch, 12000 / inch); };
+        const QColor grey = DarkestPixel(file, box(20000)), navy = DarkestPixel(file, box(40000)),
+                     black = DarkestPixel(file, box(60000));
+        EXPECT_TRUE(Near(grey, QColor(128, 128, 128))) << grey.name().toStdString();
+        EXPECT_TRUE(Near(navy, QColor(0, 0, 128))) << navy.name().toStdString();
+        EXPECT_TRUE(Near(black, Qt::black)) << black.name().toStdString();
+    }
+}
+
 }  // namespace

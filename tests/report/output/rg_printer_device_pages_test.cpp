@@ -276,6 +276,52 @@ TEST_F(PrinterDeviceTest, TextTakesTheFontsColourAndAFilledBox)
     EXPECT_GT(blue, 1000) << "the box filled with the command's colour";
 }
 
+// Texts that fit their boxes are written without a clip and share one
+// painter state, so a long list costs the PDF writer no more than its
+// texts; a text wider than its box is still cut at the box's edge, and a
+// line after the texts is drawn in printer pixels as before.
+TEST_F(PrinterDeviceTest, TextsThatFitTheirBoxesAreWrittenWithoutAClip)
+{
+    TPageSource source(publisher_, 1, [&](TrgPage& page, int) {
+        for (int row = 0; row < 3; ++row)
+            AddTextAt(page, QString("Bild_%1.jpg").arg(row), kInch, kInch + row * kInch / 4, 2 * kInch, kInch / 4);
+        AddTextAt(page, "Rechts", kInch, 2 * kInch, 2 * kInch, kInch / 4, taRightJustify);
+        AddTextAt(page, "WWWWWWWWWWWW", kInch, 3 * kInch, kInch / 2, kInch / 4);  // wider than its box
+        AddLineAt(page, lpBottom, lsSingle, 1, kInch, 4 * kInch, kInch, kInch / 2)->Pen.Width = 1;
+        AddTextAt(page, "Danach", kInch, 5 * kInch, 2 * kInch, kInch / 4);
+    });
+    publisher_.PublishJob();
+    const QString qdf = QString::fromStdString((kept_ / "seite.qdf").string());
+    ToolOutput("qpdf", {"--qdf", "--object-streams=disable", JobFile(), qdf});
+    QFile file(qdf);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray content = file.readAll();
+    EXPECT_EQ(content.count("BT\n"), 6);
+    EXPECT_EQ(content.count("W n\n") + content.count("W* n\n"), 1) << "only the overflowing text is clipped";
+
+    // The overflowing text ends at its box's edge (1.5 inch).
+    const QImage cut = Render(1, 100, QRectF(1, 3, 2, 0.25));
+    ASSERT_FALSE(cut.isNull());
+    int inkRight = -1;
+    for (int y = 0; y < cut.height(); ++y)
+        for (int x = 0; x < cut.width(); ++x)
+            if (qGray(cut.pixel(x, y)) < 128)
+                inkRight = std::max(inkRight, x);
+    EXPECT_GT(inkRight, 40);
+    EXPECT_LE(inkRight, 50);
+    // The line's bottom edge at row 2700 of 600 pixels per inch, 8 pixels thick.
+    const QImage line = Render(1, 600, QRectF(1.5, 4.5 - 10 / 600.0, 1 / 600.0, 20 / 600.0));
+    ASSERT_EQ(line.height(), 20);
+    for (int row = 0; row < 20; ++row) {
+        const int d = 2700 - (2690 + row);
+        EXPECT_EQ(qGray(line.pixel(0, row)) < 128, d >= 0 && d < 8) << "row " << 2690 + row;
+    }
+    const std::vector<TPdfWord> words = PdfWords(JobFile());
+    EXPECT_NEAR(Word(words, "Danach").XMin, 72, 1);
+    EXPECT_NEAR(Word(words, "Bild_2.jpg").XMin, 72, 1);
+    EXPECT_NEAR(Word(words, "Rechts").XMax, 3 * 72, 1.5);
+}
+
 // ---- lines and shapes -------------------------------------------------------------------
 
 TEST_F(PrinterDeviceTest, ADoubleBottomLineIsTwoBandsOfItsThickness)

@@ -334,6 +334,36 @@ TEST(RgWordWrap, RealFontMeasure)
     EXPECT_EQ(words.join(u' '), text);
 }
 
+// Whether a text fits a width is answered from its characters' advances
+// where it can: the answer must be the shaped width's, with kerning,
+// ligatures, umlauts, combining accents and characters beyond Latin alike.
+TEST(RgWordWrap, RealFontMeasureFitsAsTheShapedWidthSays)
+{
+    for (const char* face : {"Arial", "DejaVu Sans", "Times New Roman"}) {
+        for (const bool italic : {false, true}) {
+            TFont font;
+            font.SetName(QString::fromLatin1(face));
+            font.SetSize(9);
+            if (italic)
+                font.SetStyle({fsItalic});
+            TrgFontMetricsMeasure measure;
+            measure.SetFont(font);
+            for (const QString& text : {QStringLiteral("Bild_00042_3.jpg"), QStringLiteral("AVAVAV To Ty Wa"),
+                                       QStringLiteral("office ffi ffl"), QStringLiteral("Größe Übermaß"),
+                                       QStringLiteral("e\u0301te\u0301"), QStringLiteral("Ωμέγα Жёлтый"),
+                                       QStringLiteral("WWWWWWWWWW"), QStringLiteral("iiiiiiiiii")}) {
+                SCOPED_TRACE(QString("%1 %2 %3").arg(face).arg(italic).arg(text).toStdString());
+                const double width = measure.TextWidth(text);
+                EXPECT_TRUE(measure.FitsWidth(text, width));
+                EXPECT_FALSE(measure.FitsWidth(text, width - 0.01));
+                EXPECT_TRUE(measure.FitsWidth(text, width * 1.2));
+                EXPECT_FALSE(measure.FitsWidth(text, width * 0.8));
+            }
+            EXPECT_TRUE(measure.FitsWidth(u"", 0));
+        }
+    }
+}
+
 TEST(RgWordWrap, RandomTextsLoseAndRepeatNothing)
 {
     // Fixed seed: the same texts on every run.
