@@ -666,16 +666,18 @@ void TBilderDBFManagerForm::AlbumLoeschen1Click()
 bool TBilderDBFManagerForm::Table1Oeffnen(const QString& ordner, const QString& name, bool exklusiv, bool nurLesen)
 {
     bool offen = false;
+    QString belegt;
     try {
         offen = DatenbankOeffnenPasswort(table1_, ttDXFOX, dbe1_, ordner, name, QString(), exklusiv, nurLesen, false,
-                                         nullptr, QString(), QString()) == 0;
+                                         nullptr, QString(), QString(), &belegt) == kDatenbankOffen;
     } catch (const std::exception&) {
         throw Exception(QStringLiteral("Fehler beim Öffnen, es handelt sich wahrscheinlich um keine "
                                        "QV-Lumadex-Datenbank!"));
     }
     if (!offen)
-        ShowMessage(QStringLiteral("Irgendwas ist beim Öffnen des Fotoalbums schief gegegangen! Öffnen Sie nur "
-                                   "originale QV-Lumadex-Datenbanken!"));
+        ShowMessage(!belegt.isEmpty() ? belegt
+                                      : QStringLiteral("Irgendwas ist beim Öffnen des Fotoalbums schief gegegangen! "
+                                                       "Öffnen Sie nur originale QV-Lumadex-Datenbanken!"));
     return offen;
 }
 
