@@ -628,9 +628,12 @@ void TBilderDBFManagerForm::BitBtnOeffnen_ErstellenClick()
                                    "Bindestrich (-) enthalten !"));
         return;
     }
-    if (FileExists(name) && !u_.AlbumGueltig(ordner, datei)) {
-        ShowMessage(QStringLiteral("Ungültiges Fotoalbum (Bilderdatenbank)!"));
-        return;
+    if (FileExists(name)) {
+        const int pruefung = u_.AlbumPruefen(ordner, datei);
+        if (pruefung == TAlbumManagerUmgebung::kKeinAlbum)
+            ShowMessage(QStringLiteral("Ungültiges Fotoalbum (Bilderdatenbank)!"));
+        if (pruefung < 0)
+            return;
     }
     if (datei.size() >= 13) {
         ShowMessage(QStringLiteral("Die Dateinamen der Fotoalben dürfen in dieser Version von QV-Lumadex nicht länger "

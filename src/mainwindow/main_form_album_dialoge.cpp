@@ -69,10 +69,12 @@ public:
     bool ZielAlbumOeffnen(const QString& ordner, const QString& name) override
     {
         if (FileExists(ordner + name)) {
-            if (f_.BilderDBFChecken2(ordner, name) < 0) {
+            // A busy album was reported as such by the check.
+            const int saetze = f_.BilderDBFChecken2(ordner, name);
+            if (saetze != TMainForm::kAlbumBelegt)
                 ShowMessage(QStringLiteral("Ungültiges Fotoalbum (Bilderdatenbank)!"));
+            if (saetze < 0)
                 return false;
-            }
             if (AlbumSchreibgeschuetzt(ordner, name)) {
                 ShowMessage(QStringLiteral("Das Ziel-Fotoalbum ") + ordner + name +
                             QStringLiteral(" ist schreibgeschützt, wählen Sie ein anderes Ziel-Fotoalbum!"));

@@ -7,12 +7,10 @@
 #include "main_form_fixture.h"
 
 #include "../storage/album_halter.h"
-#include "platform/dbf/lock_wait.h"
+#include "dialogs/album_manager.h"
 
 #include <filesystem>
-#include <fstream>
 #include <map>
-#include <sstream>
 
 LXTEST_ALBUM_HALTER_TEST()
 
@@ -21,31 +19,7 @@ namespace {
 namespace fs = std::filesystem;
 using lxtest::TAlbumHalter;
 using lxtest::THalteArt;
-
-// Lock waits measured by the test's own clock: each pause moves it on by a
-// whole second, so the engine's wait for an index lock that the holder keeps
-// runs out at once, however loaded the machine is.
-class TSchnelleWartezeit {
-public:
-    TSchnelleWartezeit()
-    {
-        dbf::SetLockWaitClock({[this] { return jetzt_; }, [this](std::chrono::microseconds) {
-                                   jetzt_ += std::chrono::seconds(1);
-                               }});
-    }
-    ~TSchnelleWartezeit() { dbf::SetLockWaitClock({}); }
-
-private:
-    dbf::LockWaitTime jetzt_{};
-};
-
-std::string Inhalt(const fs::path& datei)
-{
-    std::ifstream in(datei, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
+using lxtest::TSchnelleWartezeit;
 
 // The album's files (name to bytes) but the table itself, which the holder
 // may have appended to.
@@ -55,7 +29,7 @@ std::map<std::string, std::string> AlbumDateien(const fs::path& ordner)
     for (const auto& eintrag : fs::directory_iterator(ordner)) {
         const std::string name = eintrag.path().filename().string();
         if (eintrag.is_regular_file() && name.rfind("TEST.", 0) == 0 && name != "TEST.DBF" && name != "TEST.FPT")
-            dateien[name] = Inhalt(eintrag.path());
+            dateien[name] = lxtest::DateiInhalt(eintrag.path());
     }
     return dateien;
 }
@@ -171,6 +145,28 @@ TEST_F(AlbumBusyTest, ATargetAlbumInUseElsewhereKeepsItsFiles)
     EXPECT_EQ(halter.Loslassen(), 0);
 }
 
+// The main window's check that the album manager and the copy commands ask
+// tells a busy album (the user sees the busy message) from one that is no
+// album, so neither calls it invalid.
+TEST_F(AlbumBusyTest, TheCheckTellsTheManagerThatAnAlbumIsBusy)
+{
+    AlbumAnlegen("ANDERS.DBF", {{"eins"}});
+    ManagerAnlegen();
+    auto* umgebung = dynamic_cast<TAlbumManagerUmgebung*>(form->AlbumManager);
+    ASSERT_NE(umgebung, nullptr);
+    TAlbumHalter halter(File("ANDERS.DBF"), THalteArt::Exklusiv);
+    ASSERT_TRUE(halter.Haelt());
+    {
+        TPromptScript script;
+        script.Answer(TPromptKind::Message, mrOk, "wird gerade von einem anderen Programm benutzt");
+        EXPECT_EQ(umgebung->AlbumPruefen(form->BilderDBFPfad, "ANDERS.DBF"), TAlbumManagerUmgebung::kBelegt);
+    }
+    EXPECT_FALSE(fs::exists(dir / "ANDERS.CDX"));
+    EXPECT_EQ(halter.Loslassen(), 0);
+    TPromptScript script;
+    EXPECT_EQ(umgebung->AlbumPruefen(form->BilderDBFPfad, "ANDERS.DBF"), 1);
+}
+
 // With no other program about, an index file that is no index at all is
 // set aside (its bytes kept in TEST.CDX.bad) and the index built anew.
 TEST_F(AlbumBusyTest, AnUnreadableIndexIsSetAsideAndRebuilt)
@@ -180,7 +176,7 @@ TEST_F(AlbumBusyTest, AnUnreadableIndexIsSetAsideAndRebuilt)
     lxtest::WriteFile(dir / "TEST.CDX", muell);
     TPromptScript script;
     ASSERT_EQ(form->BilderDBFOeffnen(), 1);
-    EXPECT_EQ(Inhalt(dir / "TEST.CDX.bad"), muell);
+    EXPECT_EQ(lxtest::DateiInhalt(dir / "TEST.CDX.bad"), muell);
     EXPECT_EQ(form->IndexTagListe.Count(), kAlbumTagAnzahl);
     EXPECT_EQ(form->DbeBilder->RecCount(), 2u);
 }

@@ -11,10 +11,12 @@
 //                 middle of a long change keeps it);
 //   Exklusiv      open exclusively.
 // A test program that uses it defines the holder's test with
-// LXTEST_ALBUM_HALTER_TEST.
+// LXTEST_ALBUM_HALTER_TEST. Beside it: a clock for the engine's lock waits that
+// runs out a wait at once, and the bytes of a file.
 
 #include "platform/dbf/dbe.h"
 #include "platform/dbf/engine_lock.h"
+#include "platform/dbf/lock_wait.h"
 
 #include <gtest/gtest.h>
 
@@ -24,6 +26,9 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -65,6 +70,34 @@ inline void AlbumHalten()
 
 #define LXTEST_ALBUM_HALTER_TEST() \
     TEST(AlbumHalter, DISABLED_Halten) { lxtest::AlbumHalten(); }
+
+// Lock waits measured by the test's own clock: each pause moves it on by a
+// whole second, so the engine's wait for an index lock that the holder keeps
+// runs out at once, however loaded the machine is.
+class TSchnelleWartezeit {
+public:
+    TSchnelleWartezeit()
+    {
+        dbf::SetLockWaitClock({[this] { return jetzt_; }, [this](std::chrono::microseconds) {
+                                   jetzt_ += std::chrono::seconds(1);
+                               }});
+    }
+    ~TSchnelleWartezeit() { dbf::SetLockWaitClock({}); }
+    TSchnelleWartezeit(const TSchnelleWartezeit&) = delete;
+    TSchnelleWartezeit& operator=(const TSchnelleWartezeit&) = delete;
+
+private:
+    dbf::LockWaitTime jetzt_{};
+};
+
+// The bytes of a file (empty when it is missing).
+inline std::string DateiInhalt(const std::filesystem::path& datei)
+{
+    std::ifstream in(datei, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
 
 // The test's side: starts the holder on the album (a Linux path) and waits
 // until it holds it; lets go at Loslassen or at its end.

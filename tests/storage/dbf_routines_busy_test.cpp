@@ -5,13 +5,10 @@
 #include "album_halter.h"
 #include "dbe_fixture.h"
 
-#include "platform/dbf/lock_wait.h"
 #include "platform/ui/prompt_script.h"
 #include "storage/dbf_routines.h"
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 LXTEST_ALBUM_HALTER_TEST()
 
@@ -20,30 +17,7 @@ namespace {
 namespace fs = std::filesystem;
 using lxtest::TAlbumHalter;
 using lxtest::THalteArt;
-
-// Each pause of a lock wait moves the test's clock on by a second: the wait
-// for a lock the holder keeps runs out at once.
-class TSchnelleWartezeit {
-public:
-    TSchnelleWartezeit()
-    {
-        dbf::SetLockWaitClock({[this] { return jetzt_; }, [this](std::chrono::microseconds) {
-                                   jetzt_ += std::chrono::seconds(1);
-                               }});
-    }
-    ~TSchnelleWartezeit() { dbf::SetLockWaitClock({}); }
-
-private:
-    dbf::LockWaitTime jetzt_{};
-};
-
-std::string Inhalt(const fs::path& datei)
-{
-    std::ifstream in(datei, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
+using lxtest::TSchnelleWartezeit;
 
 class DbfRoutinesBusyTest : public DbeTest {
 protected:
@@ -76,7 +50,7 @@ TEST_F(DbfRoutinesBusyTest, ABusyTableIsToldApartFromAnUnreadableOne)
         SCOPED_TRACE(static_cast<char>(f.art));
         TAlbumHalter halter(File("BILDER.DBF"), f.art);
         ASSERT_TRUE(halter.Haelt());
-        const std::string index = Inhalt(dir / "BILDER.CDX");
+        const std::string index = lxtest::DateiInhalt(dir / "BILDER.CDX");
         {
             TSchnelleWartezeit schnell;
             TLinkedTable lt;
@@ -92,7 +66,7 @@ TEST_F(DbfRoutinesBusyTest, ABusyTableIsToldApartFromAnUnreadableOne)
                       2);
             EXPECT_TRUE(belegt.contains(QString::fromUtf8(f.meldung))) << belegt.toStdString();
         }
-        EXPECT_TRUE(Inhalt(dir / "BILDER.CDX") == index) << "the index was changed";
+        EXPECT_TRUE(lxtest::DateiInhalt(dir / "BILDER.CDX") == index) << "the index was changed";
         EXPECT_FALSE(fs::exists(dir / "BILDER.CDX.bad"));
         EXPECT_EQ(halter.Loslassen(), 0);
     }
