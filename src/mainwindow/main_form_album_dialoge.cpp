@@ -71,10 +71,11 @@ public:
         if (FileExists(ordner + name)) {
             // A busy album was reported as such by the check.
             const int saetze = f_.BilderDBFChecken2(ordner, name);
-            if (saetze != TMainForm::kAlbumBelegt)
-                ShowMessage(QStringLiteral("Ungültiges Fotoalbum (Bilderdatenbank)!"));
-            if (saetze < 0)
+            if (saetze < 0) {
+                if (saetze != TMainForm::kAlbumBelegt)
+                    ShowMessage(QStringLiteral("Ungültiges Fotoalbum (Bilderdatenbank)!"));
                 return false;
+            }
             if (AlbumSchreibgeschuetzt(ordner, name)) {
                 ShowMessage(QStringLiteral("Das Ziel-Fotoalbum ") + ordner + name +
                             QStringLiteral(" ist schreibgeschützt, wählen Sie ein anderes Ziel-Fotoalbum!"));
