@@ -57,8 +57,9 @@ inline void AlbumHalten()
         engineLock.emplace();
     ASSERT_NE(dbe_Use(datei, "HALTER", art == THalteArt::Exklusiv ? DBE_EXCLUSIVE : DBE_SHARED, DBE_TYPE_FOX), 0)
         << dbe_LastError();
-    if (art == THalteArt::Indexsperre)
+    if (art == THalteArt::Indexsperre) {
         ASSERT_EQ(dbe_AppendBlank(), 1) << dbe_LastError();
+    }
     char wort = 'h';
     ASSERT_EQ(::write(kHalterSchreibt, &wort, 1), 1);
     // Until the test lets go (or ends: the pipe closes).
