@@ -636,9 +636,12 @@ void TBilderDBFManagerForm::BitBtnOeffnen_ErstellenClick()
                                    "Bindestrich (-) enthalten !"));
         return;
     }
-    if (FileExists(name) && !u_.AlbumGueltig(ordner, datei)) {
-        ShowMessage(QStringLiteral("Ungültiges Fotoalbum (Bilderdatenbank)!"));
-        return;
+    if (FileExists(name)) {
+        const int pruefung = u_.AlbumPruefen(ordner, datei);
+        if (pruefung == TAlbumManagerUmgebung::kKeinAlbum)
+            ShowMessage(QStringLiteral("Ungültiges Fotoalbum (Bilderdatenbank)!"));
+        if (pruefung < 0)
+            return;
     }
     if (datei.size() >= 13) {
         ShowMessage(QStringLiteral("Die Dateinamen der Fotoalben dürfen in dieser Version von QV-Lumadex nicht länger "
@@ -674,16 +677,18 @@ void TBilderDBFManagerForm::AlbumLoeschen1Click()
 bool TBilderDBFManagerForm::Table1Oeffnen(const QString& ordner, const QString& name, bool exklusiv, bool nurLesen)
 {
     bool offen = false;
+    QString belegt;
     try {
         offen = DatenbankOeffnenPasswort(table1_, ttDXFOX, dbe1_, ordner, name, QString(), exklusiv, nurLesen, false,
-                                         nullptr, QString(), QString()) == 0;
+                                         nullptr, QString(), QString(), &belegt) == kDatenbankOffen;
     } catch (const std::exception&) {
         throw Exception(QStringLiteral("Fehler beim Öffnen, es handelt sich wahrscheinlich um keine "
                                        "QV-Lumadex-Datenbank!"));
     }
     if (!offen)
-        ShowMessage(QStringLiteral("Irgendwas ist beim Öffnen des Fotoalbums schief gegangen! Öffnen Sie nur "
-                                   "originale QV-Lumadex-Datenbanken!"));
+        ShowMessage(!belegt.isEmpty() ? belegt
+                                      : QStringLiteral("Irgendwas ist beim Öffnen des Fotoalbums schief gegangen! "
+                                                       "Öffnen Sie nur originale QV-Lumadex-Datenbanken!"));
     return offen;
 }
 

@@ -71,8 +71,12 @@ public:
     // again when its file is there.
     virtual void DateienSchliessen() = 0;
     virtual void AlbumWiederOeffnen() = 0;
-    // The main window's integrity check of an album file (true: usable).
-    virtual bool AlbumGueltig(const QString& ordner, const QString& name) = 0;
+    // The main window's integrity check of an album file: its number of
+    // entries when usable, kKeinAlbum for a table that is no album, kBelegt
+    // when another program uses it (the main window has told the user).
+    static constexpr int kKeinAlbum = -1;
+    static constexpr int kBelegt = -2;
+    virtual int AlbumPruefen(const QString& ordner, const QString& name) = 0;
     // Creates an empty album.
     virtual void AlbumErzeugen(const QString& ordner, const QString& name) = 0;
     // Registers the current album in the manager table (neu) or refreshes

@@ -39,6 +39,16 @@ TDbe* NeuerDbe(TComponent* owner, const QString& name, TDataSource* source)
     return dbe;
 }
 
+// Opens the table alone, exclusively, without its production index (the
+// engine reads no .CDX for this type): no other program can use the table or
+// its index meanwhile, and an unreadable index cannot keep it from opening.
+int TabelleAllein(TdkTable* table, TDbe* dbe, const QString& folder, const QString& name, QString& belegt)
+{
+    table->SetIndexName(QString());
+    return DatenbankOeffnenPasswort(table, ttDXNTX, dbe, folder, name, QString(), true, false, false, nullptr,
+                                    QString(), QString(), &belegt);
+}
+
 }  // namespace
 
 TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner)
@@ -205,10 +215,11 @@ const QString TMainForm::kFehlerOeffnenDefekt = QStringLiteral(
     "Fehler beim Öffnen, es handelt sich wahrscheinlich um keine Lumadex-Datenbank oder die Datenbank (Fotoalbum) "
     "ist defekt!");
 
-bool TMainForm::TabelleOeffnen(TdkTable* table, TDbe* dbe, const QString& folder, const QString& name, bool exclusive)
+bool TMainForm::TabelleOeffnen(TdkTable* table, TDbe* dbe, const QString& folder, const QString& name, bool exclusive,
+                               QString* belegt)
 {
     return DatenbankOeffnenPasswort(table, ttDXFOX, dbe, folder, name, QString(), exclusive, false, false, nullptr,
-                                    QString(), QString()) == 0;
+                                    QString(), QString(), belegt) == kDatenbankOffen;
 }
 
 void TMainForm::TabelleErzeugen(TdkTable* table, TDbe* dbe, const QString& datei, std::span<const TAlbumFeld> felder)
@@ -228,10 +239,10 @@ void TMainForm::TabelleErzeugen(TdkTable* table, TDbe* dbe, const QString& datei
 }
 
 bool TMainForm::TabelleOeffnenOderFehler(TdkTable* table, TDbe* dbe, const QString& folder, const QString& name,
-                                         bool exclusive, const QString& fehler)
+                                         bool exclusive, const QString& fehler, QString* belegt)
 {
     try {
-        return TabelleOeffnen(table, dbe, folder, name, exclusive);
+        return TabelleOeffnen(table, dbe, folder, name, exclusive, belegt);
     } catch (const std::exception&) {
         Screen->SetCursor(crDefault);
         FehlerKontextSetzen();
@@ -273,27 +284,61 @@ void TMainForm::TagsErzeugen(TDbe* dbe, const TAlbumTag* tags, int count, int sc
     aktiverStatus_ = nullptr;
 }
 
+bool TMainForm::IndexBeiseiteLegen(const QString& folder, const QString& name, QString& belegt)
+{
+    TableCheck->Close();
+    int offen = kDatenbankFehler;
+    try {
+        offen = TabelleAllein(TableCheck, DbeCheck, folder, name, belegt);
+    } catch (const std::exception&) {
+        offen = kDatenbankFehler;
+    }
+    if (offen != kDatenbankOffen)
+        return false;
+    const QString index = folder + ChangeFileExt(name, QStringLiteral(".CDX"));
+    const QString beiseite = index + QStringLiteral(".bad");
+    DeleteFile(beiseite);
+    const bool verschoben = RenameFile(index, beiseite);
+    TableCheck->Close();
+    return verschoben;
+}
+
 bool TMainForm::IndexNeuAufbauen(TdkTable* table, TDbe* dbe, const QString& folder, const QString& name,
-                                 const TAlbumTag* tags, int count)
+                                 const TAlbumTag* tags, int count, QString* belegt)
 {
     Screen->SetCursor(crHourGlass);
     table->Close();
-    // A production index that lacks tags (or is left from another layout)
-    // is replaced whole, so the tags stand in their order of creation.
-    DeleteFile(folder + ChangeFileExt(name, QStringLiteral(".CDX")));
-    bool offen = TabelleOeffnenOderFehler(table, dbe, folder, name, true, kFehlerOeffnenDefekt);
-    if (!offen) {
+    // The index is replaced only while this program holds the table
+    // exclusively: an album another program uses keeps the index that
+    // program works with, and nothing is written.
+    QString inBenutzung;
+    int exklusiv = kDatenbankFehler;
+    try {
+        exklusiv = TabelleAllein(table, dbe, folder, name, inBenutzung);
+    } catch (const std::exception&) {
         Screen->SetCursor(crDefault);
-        ShowMessage(QStringLiteral("Fehler beim Öffnen der ") + folder + name);
+        FehlerKontextSetzen();
+        throw Exception(kFehlerOeffnenDefekt);
     }
-    if (table->Active())
+    if (exklusiv == kDatenbankOffen) {
+        // A production index that lacks tags (or is left from another
+        // layout) is replaced whole, so the tags stand in their order of
+        // creation.
+        DeleteFile(folder + ChangeFileExt(name, QStringLiteral(".CDX")));
         TagsErzeugen(dbe, tags, count, 34,
                      QStringLiteral("Bilderdatenbank (Fotoalbum) wird indiziert, bitte warten...."));
-    table->Close();
-    offen = TabelleOeffnen(table, dbe, folder, name, false);
-    if (!offen) {
+    } else {
         Screen->SetCursor(crDefault);
-        ShowMessage(QStringLiteral("Fehler beim Öffnen der ") + folder + name);
+        ShowMessage(!inBenutzung.isEmpty() ? inBenutzung : QStringLiteral("Fehler beim Öffnen der ") + folder + name);
+        if (belegt)
+            *belegt = inBenutzung;
+    }
+    table->Close();
+    QString wiederBelegt;
+    const bool offen = TabelleOeffnen(table, dbe, folder, name, false, &wiederBelegt);
+    if (!offen && (wiederBelegt.isEmpty() || inBenutzung.isEmpty())) {
+        Screen->SetCursor(crDefault);
+        ShowMessage(!wiederBelegt.isEmpty() ? wiederBelegt : QStringLiteral("Fehler beim Öffnen der ") + folder + name);
     }
     return offen;
 }

@@ -223,7 +223,11 @@ public:
 
     // ---- Albums on CDs -------------------------------------------------------
     int CheckObNeueAlbenAufCDR();
+    // The number of entries of a valid album, -1 for a table that is no
+    // album, kAlbumBelegt when another program uses it (the busy message was
+    // shown).
     int BilderDBFChecken2(const QString& Folder, const QString& FileName);
+    static constexpr int kAlbumBelegt = -2;
     void NeueFotoalbenaufCDsuchen1Click(TObject* Sender);
 
     // ---- Window layout (the command vocabulary is main_commands.h) ------------
@@ -814,7 +818,9 @@ private:
     void FehlerKontextSetzen();
     // The open routine with the album's options (ttDXFOX, no password, not
     // read-only): true when the table opened; raises what the routine raised.
-    bool TabelleOeffnen(TdkTable* table, TDbe* dbe, const QString& folder, const QString& name, bool exclusive);
+    // When another program uses the table: false, the message in *belegt.
+    bool TabelleOeffnen(TdkTable* table, TDbe* dbe, const QString& folder, const QString& name, bool exclusive,
+                        QString* belegt = nullptr);
     // Creates the table file with the fields listed, the table's controls
     // held still meanwhile. When the file cannot be begun the program ends
     // (EAbort); a failure to write it out is only reported.
@@ -823,7 +829,7 @@ private:
     // cursor is reset, the exception log names the open album and `fehler`
     // is raised in its place.
     bool TabelleOeffnenOderFehler(TdkTable* table, TDbe* dbe, const QString& folder, const QString& name,
-                                  bool exclusive, const QString& fehler);
+                                  bool exclusive, const QString& fehler, QString* belegt = nullptr);
     // The messages raised when the engine could not open a table.
     static const QString kFehlerOeffnen;
     static const QString kFehlerOeffnenDefekt;
@@ -834,11 +840,17 @@ private:
     static bool HatAlleTags(TDbe* dbe, const TAlbumTag* tags, int count);
     int BilderDBFOeffnenLauf(bool wiederholen, bool picklistenFragen);
     void Bilder3DBFOeffnenLauf(bool wiederholen);
-    // Closes the table, removes its index file, opens it exclusively, builds
-    // the tags, closes it and opens it shared again; false when the shared
-    // open failed.
+    // Closes the table and opens it exclusively without its index; only
+    // then removes the index file and builds the tags anew; closes it and
+    // opens it shared again. When another program uses the album nothing is
+    // changed: the busy message is shown (and put in *belegt). False when
+    // the shared open failed.
     bool IndexNeuAufbauen(TdkTable* table, TDbe* dbe, const QString& folder, const QString& name,
-                          const TAlbumTag* tags, int count);
+                          const TAlbumTag* tags, int count, QString* belegt = nullptr);
+    // Sets the album's unreadable index aside (".CDX.bad") while the table is
+    // held exclusively, so no other program is using that file. False when
+    // the table could not be held (busy: the message in belegt).
+    bool IndexBeiseiteLegen(const QString& folder, const QString& name, QString& belegt);
     // The album's pick-list files (.GPR, .QUL) beside BilderDBF.
     void ListenDateienSetzen();
     // Saves the album grid's column layout when it was changed.

@@ -69,8 +69,11 @@ public:
     bool ZielAlbumOeffnen(const QString& ordner, const QString& name) override
     {
         if (FileExists(ordner + name)) {
-            if (f_.BilderDBFChecken2(ordner, name) < 0) {
-                ShowMessage(QStringLiteral("Ungültiges Fotoalbum (Bilderdatenbank)!"));
+            // A busy album was reported as such by the check.
+            const int saetze = f_.BilderDBFChecken2(ordner, name);
+            if (saetze < 0) {
+                if (saetze != TMainForm::kAlbumBelegt)
+                    ShowMessage(QStringLiteral("Ungültiges Fotoalbum (Bilderdatenbank)!"));
                 return false;
             }
             if (AlbumSchreibgeschuetzt(ordner, name)) {

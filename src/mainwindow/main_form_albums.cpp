@@ -97,9 +97,15 @@ int TMainForm::AlbumPruefen(const QString& folder, const QString& name, bool mel
         ShowMessage(folder + name + QStringLiteral(" nicht gefunden !"));
         return -1;
     }
-    if (!TabelleOeffnenOderFehler(TableCheck, DbeCheck, folder, name, false, kFehlerOeffnen)) {
+    QString belegt;
+    if (!TabelleOeffnenOderFehler(TableCheck, DbeCheck, folder, name, false, kFehlerOeffnen, &belegt)) {
+        // An album another program uses is sound, only busy.
+        if (!belegt.isEmpty()) {
+            ShowMessage(belegt);
+            return kAlbumBelegt;
+        }
         ShowMessage(QStringLiteral("Irgendwas ist beim Öffnen des Fotoalbums ") + folder + name +
-                    QStringLiteral(" (zum Prüfen der Integrität) schief gegegangen! "));
+                    QStringLiteral(" (zum Prüfen der Integrität) schief gegangen! "));
         return -1;
     }
     if (meldeSchreibschutz) {
@@ -121,7 +127,11 @@ int TMainForm::AlbumPruefen(const QString& folder, const QString& name, bool mel
     return saetze;
 }
 
-int TMainForm::BilderDBFChecken() { return AlbumPruefen(BilderDBFPfad, BilderDBF, true) >= 0 ? 1 : 0; }
+int TMainForm::BilderDBFChecken()
+{
+    const int saetze = AlbumPruefen(BilderDBFPfad, BilderDBF, true);
+    return saetze >= 0 ? 1 : saetze == kAlbumBelegt ? kAlbumBelegt : 0;
+}
 
 int TMainForm::BilderDBFChecken2(const QString& Folder, const QString& FileName)
 {
@@ -215,7 +225,10 @@ int TMainForm::BilderDBFOeffnenLauf(bool wiederholen, bool picklistenFragen)
         neuErzeugt = true;
     }
 
-    if (BilderDBFChecken() == 0) {
+    const int geprueft = BilderDBFChecken();
+    if (geprueft == kAlbumBelegt)
+        return 0;  // the check told the user; nothing was touched
+    if (geprueft == 0) {
         ShowMessage(QStringLiteral("Ungültiges Fotoalbum (Bilderdatenbank)!"));
         return 0;
     }
@@ -229,28 +242,37 @@ int TMainForm::BilderDBFOeffnenLauf(bool wiederholen, bool picklistenFragen)
     PicklistenNeuLesen();
 
     BilderCDXName = ChangeFileExt(BilderDBF, QStringLiteral(".CDX"));
-    const auto oeffnen = [this] {
+    QString belegt;
+    const auto oeffnen = [this, &belegt] {
         TableBilder->SetIndexName(QString());
         try {
             return DatenbankOeffnenPasswort(TableBilder, ttDXFOX, DbeBilder, BilderDBFPfad, BilderDBF, QString(),
-                                            false, BilderDBFReadOnly, false, nullptr, QString(), QString()) == 0;
+                                            false, BilderDBFReadOnly, false, nullptr, QString(), QString(),
+                                            &belegt) == kDatenbankOffen;
         } catch (const std::exception&) {
             FehlerKontextSetzen();
             throw Exception(kFehlerOeffnenDefekt);
         }
     };
     bool offen = oeffnen();
-    if (!offen && !BilderDBFReadOnly && FileExists(BilderDBFPfad + BilderCDXName)) {
+    if (!offen && belegt.isEmpty() && !BilderDBFReadOnly && FileExists(BilderDBFPfad + BilderCDXName)) {
         // An index that keeps the table from opening is set aside and built
-        // anew below: it holds nothing the table does not.
-        const QString beiseite = BilderDBFPfad + BilderCDXName + QStringLiteral(".bad");
-        DeleteFile(beiseite);
-        if (RenameFile(BilderDBFPfad + BilderCDXName, beiseite))
+        // anew below: it holds nothing the table does not. Only an open that
+        // failed on an unreadable file gets here, never one that found the
+        // album busy, and the file is moved only while no other program can
+        // use it.
+        if (IndexBeiseiteLegen(BilderDBFPfad, BilderDBF, belegt))
             offen = oeffnen();
+    }
+    if (!offen && !belegt.isEmpty()) {
+        // Another program uses the album: its files stay as they are.
+        Screen->SetCursor(crDefault);
+        ShowMessage(belegt);
+        return 0;
     }
     if (!offen) {
         ShowMessage(QStringLiteral("Irgendwas ist beim Öffnen des Fotoalbums (") + BilderDBFPfad + BilderDBF +
-                    QStringLiteral(") schief gegegangen! Öffnen Sie nur originale Lumadex-Datenbanken!"));
+                    QStringLiteral(") schief gegangen! Öffnen Sie nur originale Lumadex-Datenbanken!"));
         return 0;
     }
     SortiertabelleSetzen();
@@ -269,21 +291,26 @@ int TMainForm::BilderDBFOeffnenLauf(bool wiederholen, bool picklistenFragen)
                         QStringLiteral(" konnte nicht aufgebaut werden, das Fotoalbum wird ohne Index geöffnet!"));
         } else {
             TControlsDisabler aus(TableBilder);
-            bool neuGeoeffnet = false;
+            QString inBenutzung;
             try {
-                neuGeoeffnet = IndexNeuAufbauen(TableBilder, DbeBilder, BilderDBFPfad, BilderDBF, kAlbumTags.data(),
-                                                kAlbumTagAnzahl);
+                IndexNeuAufbauen(TableBilder, DbeBilder, BilderDBFPfad, BilderDBF, kAlbumTags.data(), kAlbumTagAnzahl,
+                                 &inBenutzung);
             } catch (const std::exception&) {
                 FehlerKontextSetzen();
                 throw Exception(kFehlerOeffnenDefekt);
             }
-            (void)neuGeoeffnet;
-            // The rerun restores the saved order, not the last tag built.
-            if (TableBilder->Active())
-                DbeBilder->SetOrder(0);
-            const int ergebnis = BilderDBFOeffnenLauf(false, false);
-            Screen->SetCursor(crDefault);
-            return ergebnis;
+            // Another program uses the album (the user was told): it opens
+            // with the index as it is, to be completed when it is free.
+            if (!inBenutzung.isEmpty() && !TableBilder->Active())
+                return 0;
+            if (inBenutzung.isEmpty()) {
+                // The rerun restores the saved order, not the last tag built.
+                if (TableBilder->Active())
+                    DbeBilder->SetOrder(0);
+                const int ergebnis = BilderDBFOeffnenLauf(false, false);
+                Screen->SetCursor(crDefault);
+                return ergebnis;
+            }
         }
     }
 
@@ -329,15 +356,21 @@ int TMainForm::BilderDBFOeffnenLauf(bool wiederholen, bool picklistenFragen)
 int TMainForm::Bilder2DBFOeffnen()
 {
     bool offen = false;
+    QString belegt;
     try {
         offen = DatenbankOeffnenPasswort(TableBilder2, ttDXFOX, DbeBilder2, BilderDBFPfad, BilderDBF, QString(), false,
-                                         BilderDBFReadOnly, false, nullptr, QString(), QString()) == 0;
+                                         BilderDBFReadOnly, false, nullptr, QString(), QString(),
+                                         &belegt) == kDatenbankOffen;
     } catch (const std::exception&) {
         FehlerKontextSetzen();
         throw Exception(kFehlerOeffnen);
     }
+    if (!offen && !belegt.isEmpty()) {
+        ShowMessage(belegt);
+        return 0;
+    }
     if (!offen) {
-        ShowMessage(QStringLiteral("Irgendwas ist beim Öffnen des Fotoalbums schief gegegangen! Öffnen Sie nur "
+        ShowMessage(QStringLiteral("Irgendwas ist beim Öffnen des Fotoalbums schief gegangen! Öffnen Sie nur "
                                    "originale Lumadex-Datenbanken!"));
         return 0;
     }
@@ -366,9 +399,13 @@ void TMainForm::Bilder3DBFOeffnenLauf(bool wiederholen)
     if (TableBilder3->Active())
         gemerkteOrder = DbeBilder3->SetOrder(0);
     TableBilder3->SetIndexName(QString());
-    if (!TabelleOeffnenOderFehler(TableBilder3, DbeBilder3, Bilder3DBFPfad, Bilder3DBF, false, kFehlerOeffnen)) {
-        ShowMessage(QStringLiteral("Irgendwas ist beim Öffnen des Fotoalbums (3. Arbeitsbereich) schief gegegangen! "
-                                   "Öffnen Sie nur originale Lumadex-Datenbanken!"));
+    QString belegt;
+    if (!TabelleOeffnenOderFehler(TableBilder3, DbeBilder3, Bilder3DBFPfad, Bilder3DBF, false, kFehlerOeffnen,
+                                  &belegt)) {
+        ShowMessage(!belegt.isEmpty() ? belegt
+                                      : QStringLiteral("Irgendwas ist beim Öffnen des Fotoalbums (3. Arbeitsbereich) "
+                                                       "schief gegangen! Öffnen Sie nur originale "
+                                                       "Lumadex-Datenbanken!"));
         return;
     }
     SortiertabelleSetzen();
@@ -383,8 +420,15 @@ void TMainForm::Bilder3DBFOeffnenLauf(bool wiederholen)
                         QStringLiteral(" konnte nicht aufgebaut werden, das Fotoalbum wird ohne Index geöffnet!"));
         } else {
             TControlsDisabler aus(TableBilder3);
+            QString inBenutzung;
             IndexNeuAufbauen(TableBilder3, DbeBilder3, Bilder3DBFPfad, Bilder3DBF, kZielAlbumTags.data(),
-                             kZielAlbumTagAnzahl);
+                             kZielAlbumTagAnzahl, &inBenutzung);
+            // Another program uses the target (the user was told): nothing
+            // was built, and the album stays as it is.
+            if (!inBenutzung.isEmpty()) {
+                Screen->SetCursor(crDefault);
+                return;
+            }
             if (optionen_->CheckBoxAlleMeldungen)
                 Hinweis(QStringLiteral("Abschlußmeldung"), QStringLiteral("Bilder-Indexdatei neu aufgebaut !"), 100);
             Bilder3DBFOeffnenLauf(false);

@@ -109,8 +109,10 @@ void TMainForm::KopiereSaetzeInNeuesFotoalbum()
                                        "Umlaute (ÄÖÜäöüß) und Sonderzeichen enthalten !"));
             return;
         }
-    if (FileExists(gewaehlt) && BilderDBFChecken2(zielOrdner, zielName) < 0) {
-        ShowMessage(QStringLiteral("Ungültiges Fotoalbum (Bilderdatenbank)!"));
+    // A busy album was reported as such by the check.
+    if (const int saetze = FileExists(gewaehlt) ? BilderDBFChecken2(zielOrdner, zielName) : 0; saetze < 0) {
+        if (saetze != kAlbumBelegt)
+            ShowMessage(QStringLiteral("Ungültiges Fotoalbum (Bilderdatenbank)!"));
         return;
     }
     if (zielName.length() > 12) {

@@ -103,9 +103,10 @@ public:
         f_.Bilder2DBFOeffnen();
         f_.OeffneBilderFTS();
     }
-    bool AlbumGueltig(const QString& ordner, const QString& name) override
+    int AlbumPruefen(const QString& ordner, const QString& name) override
     {
-        return f_.BilderDBFChecken2(ordner, name) >= 0;
+        static_assert(TMainForm::kAlbumBelegt == kBelegt);
+        return f_.BilderDBFChecken2(ordner, name);
     }
     void AlbumErzeugen(const QString& ordner, const QString& name) override
     {

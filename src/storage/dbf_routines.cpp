@@ -3,6 +3,7 @@
 #include "platform/core/file_utils.h"
 #include "platform/core/win_path.h"
 #include "platform/core/sys_utils.h"
+#include "platform/data/dbi.h"
 #include "platform/dbf/dbe.h"
 #include "platform/ui/forms.h"
 #include "shared/general_texts.h"
@@ -42,7 +43,47 @@ void TabelleZuordnen(TTable* table, TTableType tableType, const QString& folder,
     table->SetExclusive(exclusive);
 }
 
+// Opens the table. False when the engine found it busy (the message for the
+// user in *busy); any other failure raises as before.
+bool OeffnenWennFrei(TTable* table, const QString& path, QString* busy)
+{
+    try {
+        table->Open();
+        return true;
+    } catch (const EDatabaseError&) {
+        // The bridge answers every failed open alike; the engine's reason
+        // tells a busy table from one that cannot be read.
+        const QString reason = QString::fromUtf8(dbe_LastError());
+        if (!DatenbankBelegt(reason))
+            throw;
+        if (busy)
+            *busy = BelegtMeldung(path, reason);
+        return false;
+    }
+}
+
 }  // namespace
+
+bool DatenbankBelegt(const QString& engineReason)
+{
+    return engineReason.contains(QStringLiteral("von einem anderen Programm")) ||
+           engineReason.contains(QStringLiteral("kann nicht exklusiv benutzt werden"));
+}
+
+QString BelegtMeldung(const QString& path, const QString& engineReason)
+{
+    // The engine names the album and its index file, and a stopped wait.
+    if (engineReason.startsWith(QStringLiteral("Das Album ")) ||
+        engineReason.startsWith(QStringLiteral("Das Warten auf das Album ")))
+        return engineReason;
+    if (engineReason.contains(QStringLiteral("kann nicht exklusiv benutzt werden")))
+        return QStringLiteral("Das Album ") + path +
+               QStringLiteral(" ist in QV-Lumadex noch an anderer Stelle geöffnet und kann nicht exklusiv benutzt "
+                              "werden. Es wurde nichts geändert.");
+    return QStringLiteral("Das Album ") + path +
+           QStringLiteral(" wird gerade von einem anderen Programm benutzt. Es wurde nichts geändert; bitte später "
+                          "noch einmal versuchen.");
+}
 
 TBenutzer& AktuellerBenutzer()
 {
@@ -51,7 +92,7 @@ TBenutzer& AktuellerBenutzer()
 }
 
 int DatenbankOeffnen(TTable* table, TTableType tableType, TDbe* dbe, const QString& folder, const QString& fileName,
-                     const QString& password, bool exclusive, bool readOnly)
+                     const QString& password, bool exclusive, bool readOnly, QString* busy)
 {
     if (!FileExists(folder + fileName)) {
         Application->MessageBox(QStringLiteral("Datenbank ") + folder + fileName + QStringLiteral(" ist nicht vorhanden !"),
@@ -62,7 +103,8 @@ int DatenbankOeffnen(TTable* table, TTableType tableType, TDbe* dbe, const QStri
     try {
         TabelleZuordnen(table, tableType, folder, fileName, exclusive);
         table->SetReadOnly(readOnly);
-        table->Open();
+        if (!OeffnenWennFrei(table, folder + fileName, busy))
+            return 2;
         if (dbe)
             dbe->SetPassword(password);
         table->Refresh();
@@ -75,7 +117,7 @@ int DatenbankOeffnen(TTable* table, TTableType tableType, TDbe* dbe, const QStri
 int DatenbankOeffnenPasswort(TTable* table, TTableType tableType, TDbe* dbe, const QString& folder,
                              const QString& fileName, const QString& password, bool exclusive, bool readOnly,
                              bool translate, TDataSource* masterSource, const QString& masterFields,
-                             const QString& indexName)
+                             const QString& indexName, QString* busy)
 {
     TControlsDisabler disabled(table);
     try {
@@ -89,11 +131,12 @@ int DatenbankOeffnenPasswort(TTable* table, TTableType tableType, TDbe* dbe, con
         if (!indexName.isEmpty())
             table->SetIndexName(indexName);
         NachrichtenDurchlassen();
-        table->Open();
+        if (!OeffnenWennFrei(table, folder + fileName, busy))
+            return kDatenbankBelegt;
         NachrichtenDurchlassen();
         if (dbe && dbe->IsEncrypted(static_cast<uint16_t>(table->Handle())) && password.isEmpty()) {
             table->Close();
-            return 2;
+            return kDatenbankVerschluesselt;
         }
         if (dbe) {
             dbe->SetPassword(password);
@@ -104,10 +147,10 @@ int DatenbankOeffnenPasswort(TTable* table, TTableType tableType, TDbe* dbe, con
         table->Refresh();
     } catch (const Exception&) {
         if (password.isEmpty() && DateiVerschluesselt(folder + fileName))
-            return 2;
-        return 1;
+            return kDatenbankVerschluesselt;
+        return kDatenbankFehler;
     }
-    return 0;
+    return kDatenbankOffen;
 }
 
 int DatensatzSuchen(TDbe* dbe, const QString& fieldName, const QString& value)
@@ -180,8 +223,11 @@ bool PfadeAufDateinamenKuerzen(const QString& folder, const QString& fileName)
     TDataSource source(&table);
     TDbe dbe(nullptr);
     dbe.SetDataSource(&source);
-    if (DatenbankOeffnen(&table, ttDXFOX, &dbe, folder, fileName, QString(), false, false) != 1) {
-        RoutineMeldung(QStringLiteral("Konnte ") + folder + fileName + QStringLiteral(" nicht öffnen, Pfade überprüfen!"));
+    QString belegt;
+    if (DatenbankOeffnen(&table, ttDXFOX, &dbe, folder, fileName, QString(), false, false, &belegt) != 1) {
+        RoutineMeldung(!belegt.isEmpty() ? belegt
+                                         : QStringLiteral("Konnte ") + folder + fileName +
+                                               QStringLiteral(" nicht öffnen, Pfade überprüfen!"));
         return false;
     }
     try {

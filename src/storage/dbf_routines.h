@@ -33,16 +33,33 @@ struct TBenutzer {
 };
 TBenutzer& AktuellerBenutzer();
 
-// Opens folder + fileName in `table` (1 opened, 0 not). A missing file shows
-// "Datenbank ... ist nicht vorhanden !"; database errors answer 0.
-int DatenbankOeffnen(TTable* table, TTableType tableType, TDbe* dbe, const QString& folder, const QString& fileName,
-                     const QString& password, bool exclusive, bool readOnly);
+// True when the engine's reason for a failed open says that another program
+// uses the table or keeps its index locked (or that this program has it open
+// elsewhere while it was asked for exclusively): the files are sound, only
+// busy, and the open changed nothing.
+bool DatenbankBelegt(const QString& engineReason);
+// The message the user gets for a busy table (folder + fileName): the
+// engine's own for a locked index, else one in the same words.
+QString BelegtMeldung(const QString& path, const QString& engineReason);
 
-// Opens an album table: 0 opened, 1 failed, 2 encrypted and no password given.
+// Opens folder + fileName in `table` (1 opened, 0 not, 2 busy: another
+// program uses it, the message for the user in *busy when given). A missing
+// file shows "Datenbank ... ist nicht vorhanden !"; database errors answer 0.
+int DatenbankOeffnen(TTable* table, TTableType tableType, TDbe* dbe, const QString& folder, const QString& fileName,
+                     const QString& password, bool exclusive, bool readOnly, QString* busy = nullptr);
+
+// The answers of DatenbankOeffnenPasswort.
+constexpr int kDatenbankOffen = 0;
+constexpr int kDatenbankFehler = 1;
+constexpr int kDatenbankVerschluesselt = 2;  // encrypted and no password given
+constexpr int kDatenbankBelegt = 3;          // in use by another program; nothing was changed
+
+// Opens an album table: one of the answers above. When the table is busy the
+// message for the user goes to *busy (when given); nothing is shown here.
 int DatenbankOeffnenPasswort(TTable* table, TTableType tableType, TDbe* dbe, const QString& folder,
                              const QString& fileName, const QString& password, bool exclusive, bool readOnly,
                              bool translate, TDataSource* masterSource, const QString& masterFields,
-                             const QString& indexName);
+                             const QString& indexName, QString* busy = nullptr);
 
 // Linear search from the first record: 1 when the dataset stands on a record
 // whose field (trimmed, lower case) equals the value (trimmed, lower case).

@@ -444,7 +444,7 @@ TEST_F(AlbumDialogeTest, BadTargetsAreRefusedAndNothingChanges)
     };
     const Fall faelle[] = {
         {"quelle", "", {"Quell- und Zielverzeichnis identisch, wählen Sie ein anderes Zielverzeichnis aus !"}},
-        {"ziel", "KAPUTT.DBF", {"(zum Prüfen der Integrität) schief gegegangen!", "Ungültiges Fotoalbum (Bilderdatenbank)!"}},
+        {"ziel", "KAPUTT.DBF", {"(zum Prüfen der Integrität) schief gegangen!", "Ungültiges Fotoalbum (Bilderdatenbank)!"}},
         {"ro", "RO.DBF", {"ist schreibgeschützt"}},
         {"", "TEST.DBF", {"Sie können nicht das bereits geöffnete Fotoalbum hierfür benutzen"}},
         {"ziel", "*.DBF", {"Geben Sie einen Dateinamen für das Ziel-Fotoalbum ein!"}},

@@ -1,0 +1,184 @@
+// An album another program holds is busy, never damaged: the main window's
+// open reports it with the engine's busy message and leaves every file as it
+// is (no index moved aside, none deleted or made), and an index is rebuilt
+// only while the window holds the table exclusively. The other program is a
+// process of its own (../storage/album_halter.h). A truly unreadable index,
+// with no other program about, is still set aside and built anew.
+#include "main_form_fixture.h"
+
+#include "../storage/album_halter.h"
+#include "dialogs/album_manager.h"
+
+#include <filesystem>
+#include <map>
+
+LXTEST_ALBUM_HALTER_TEST()
+
+namespace {
+
+namespace fs = std::filesystem;
+using lxtest::TAlbumHalter;
+using lxtest::THalteArt;
+using lxtest::TSchnelleWartezeit;
+
+// The album's files (name to bytes) but the table itself, which the holder
+// may have appended to.
+std::map<std::string, std::string> AlbumDateien(const fs::path& ordner)
+{
+    std::map<std::string, std::string> dateien;
+    for (const auto& eintrag : fs::directory_iterator(ordner)) {
+        const std::string name = eintrag.path().filename().string();
+        if (eintrag.is_regular_file() && name.rfind("TEST.", 0) == 0 && name != "TEST.DBF" && name != "TEST.FPT")
+            dateien[name] = lxtest::DateiInhalt(eintrag.path());
+    }
+    return dateien;
+}
+
+QStringList Texte(const TPromptScript& script)
+{
+    QStringList texte;
+    for (const TPromptRecord& r : script.Records())
+        texte << r.Text;
+    return texte;
+}
+
+class AlbumBusyTest : public MainFormTest {
+protected:
+    // TEST.DBF with two entries and its full index, then closed.
+    void AlbumMitIndex()
+    {
+        AlbumAnlegen("TEST.DBF", {{"eins"}, {"zwei"}});
+        ManagerAnlegen();
+        {
+            TPromptScript script;
+            ASSERT_EQ(form->BilderDBFOeffnen(), 1);
+        }
+        form->TableBilder->Close();
+        ASSERT_TRUE(fs::exists(dir / "TEST.CDX"));
+    }
+};
+
+// Another program keeps the album's index lock, or has the table
+// exclusively: the open says the album is busy, in the engine's words, and
+// no file of the album is touched.
+TEST_F(AlbumBusyTest, ABusyAlbumIsReportedAsBusyAndItsIndexStays)
+{
+    AlbumMitIndex();
+    for (const THalteArt art : {THalteArt::Indexsperre, THalteArt::Exklusiv}) {
+        SCOPED_TRACE(static_cast<char>(art));
+        TAlbumHalter halter(File("TEST.DBF"), art);
+        ASSERT_TRUE(halter.Haelt());
+        const auto vorher = AlbumDateien(dir.path());
+        ASSERT_TRUE(vorher.count("TEST.CDX"));
+        {
+            TSchnelleWartezeit schnell;
+            TPromptScript script;
+            script.Answer(TPromptKind::Message, mrOk, "wird gerade von einem anderen Programm benutzt");
+            EXPECT_EQ(form->BilderDBFOeffnen(), 0);
+            for (const QString& text : Texte(script)) {
+                EXPECT_FALSE(text.contains("Ungültiges Fotoalbum")) << text.toStdString();
+                EXPECT_TRUE(text.contains("TEST.DBF")) << text.toStdString();
+            }
+        }
+        EXPECT_FALSE(form->TableBilder->Active());
+        EXPECT_TRUE(AlbumDateien(dir.path()) == vorher) << "an index file was moved, made or changed";
+        EXPECT_FALSE(fs::exists(dir / "TEST.CDX.bad"));
+        EXPECT_EQ(halter.Loslassen(), 0);
+    }
+    // Free again, the album opens with its index.
+    TPromptScript script;
+    ASSERT_EQ(form->BilderDBFOeffnen(), 1);
+    EXPECT_EQ(form->IndexTagListe.Count(), kAlbumTagAnzahl);
+}
+
+// An index that lacks tags is rebuilt only while the window holds the table
+// exclusively: with the album open in another program the window says so,
+// the index stays as that program uses it, and the album opens with it.
+TEST_F(AlbumBusyTest, AnIncompleteIndexOfAnAlbumInUseElsewhereIsLeftAsItIs)
+{
+    AlbumAnlegen("TEST.DBF", {{"eins"}, {"zwei"}});
+    ManagerAnlegen();
+    ASSERT_NE(dbe_Use(File("TEST.DBF").c_str(), "EINTAG", DBE_EXCLUSIVE, DBE_TYPE_FOX), 0) << dbe_LastError();
+    ASSERT_GT(dbe_IndexTag("", "SHORTDESC", "SHORTDESC", 0, 0, ""), 0) << dbe_LastError();
+    dbe_Close();
+
+    TAlbumHalter halter(File("TEST.DBF"), THalteArt::Geteilt);
+    ASSERT_TRUE(halter.Haelt());
+    const auto vorher = AlbumDateien(dir.path());
+    ASSERT_TRUE(vorher.count("TEST.CDX"));
+    {
+        TPromptScript script;
+        script.Answer(TPromptKind::Message, mrOk, "wird gerade von einem anderen Programm benutzt");
+        EXPECT_EQ(form->BilderDBFOeffnen(), 1);
+        for (const QString& text : Texte(script))
+            EXPECT_FALSE(text.contains("Indexdatei")) << text.toStdString();
+    }
+    EXPECT_TRUE(AlbumDateien(dir.path()) == vorher) << "the index was deleted or changed";
+    ASSERT_TRUE(form->TableBilder->Active());
+    EXPECT_EQ(form->DbeBilder->RecCount(), 2u);
+    EXPECT_EQ(form->IndexTagListe.Count(), 1);
+    EXPECT_EQ(halter.Loslassen(), 0);
+
+    // Once the other program has let go, the next open completes the index.
+    form->TableBilder->Close();
+    TPromptScript script;
+    ASSERT_EQ(form->BilderDBFOeffnen(), 1);
+    EXPECT_EQ(form->IndexTagListe.Count(), kAlbumTagAnzahl);
+}
+
+// A target album that another program uses is not indexed either.
+TEST_F(AlbumBusyTest, ATargetAlbumInUseElsewhereKeepsItsFiles)
+{
+    AlbumAnlegen("ZIEL.DBF", {{"eins"}});
+    ManagerAnlegen();
+    ASSERT_FALSE(fs::exists(dir / "ZIEL.CDX"));
+    TAlbumHalter halter(File("ZIEL.DBF"), THalteArt::Geteilt);
+    ASSERT_TRUE(halter.Haelt());
+    form->Bilder3DBFPfad = form->BilderDBFPfad;
+    form->Bilder3DBF = "ZIEL.DBF";
+    {
+        TPromptScript script;
+        script.Answer(TPromptKind::Message, mrOk, "wird gerade von einem anderen Programm benutzt");
+        form->Bilder3DBFOeffnen();
+    }
+    EXPECT_FALSE(fs::exists(dir / "ZIEL.CDX"));
+    EXPECT_EQ(halter.Loslassen(), 0);
+}
+
+// The main window's check that the album manager and the copy commands ask
+// tells a busy album (the user sees the busy message) from one that is no
+// album, so neither calls it invalid.
+TEST_F(AlbumBusyTest, TheCheckTellsTheManagerThatAnAlbumIsBusy)
+{
+    AlbumAnlegen("ANDERS.DBF", {{"eins"}});
+    ManagerAnlegen();
+    auto* umgebung = dynamic_cast<TAlbumManagerUmgebung*>(form->AlbumManager);
+    ASSERT_NE(umgebung, nullptr);
+    TAlbumHalter halter(File("ANDERS.DBF"), THalteArt::Exklusiv);
+    ASSERT_TRUE(halter.Haelt());
+    {
+        TPromptScript script;
+        script.Answer(TPromptKind::Message, mrOk, "wird gerade von einem anderen Programm benutzt");
+        EXPECT_EQ(umgebung->AlbumPruefen(form->BilderDBFPfad, "ANDERS.DBF"), TAlbumManagerUmgebung::kBelegt);
+    }
+    EXPECT_FALSE(fs::exists(dir / "ANDERS.CDX"));
+    EXPECT_EQ(halter.Loslassen(), 0);
+    TPromptScript script;
+    EXPECT_EQ(umgebung->AlbumPruefen(form->BilderDBFPfad, "ANDERS.DBF"), 1);
+}
+
+// With no other program about, an index file that is no index at all is
+// set aside (its bytes kept in TEST.CDX.bad) and the index built anew.
+TEST_F(AlbumBusyTest, AnUnreadableIndexIsSetAsideAndRebuilt)
+{
+    AlbumMitIndex();
+    const std::string muell(1500, 'x');
+    lxtest::WriteFile(dir / "TEST.CDX", muell);
+    TPromptScript script;
+    ASSERT_EQ(form->BilderDBFOeffnen(), 1);
+    EXPECT_EQ(lxtest::DateiInhalt(dir / "TEST.CDX.bad"), muell);
+    EXPECT_EQ(form->IndexTagListe.Count(), kAlbumTagAnzahl);
+    EXPECT_EQ(form->DbeBilder->RecCount(), 2u);
+}
+
+}  // namespace
