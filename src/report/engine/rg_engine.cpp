@@ -113,6 +113,14 @@ void TrgEngine::SkipMastersWithoutDetails()
 
 bool TrgEngine::IsTwoPass() const { return report_ && report_->PassSetting() == psTwoPass; }
 
+bool TrgEngine::CountsFirst() const
+{
+    if (IsTwoPass())
+        return true;
+    // A subreport's engine prints into its parent's pages, which are counted.
+    return report_ && report_->GetMainReport() == report_ && report_->ShowsPageCount();
+}
+
 int TrgEngine::GetPageNo() const
 {
     return numberingGroup_ ? numberingGroup_->GetGroupPageNo(pageNo_) : pageNo_;
@@ -260,9 +268,17 @@ void TrgEngine::PageRequest(TrgPageSettingType Setting, int PageNo, const QStrin
     pageListPos_ = 0;
     entryPending_ = false;
 
-    if (IsTwoPass() && !pageCountKnown_) {
+    if (!pageCountKnown_ && CountsFirst()) {
         setting_ = psAll;
-        GenerationLoop();
+        {
+            // A one-pass report counts as a two-pass report's first pass does.
+            struct TCounting {
+                bool& Flag;
+                ~TCounting() { Flag = false; }
+            } counting{counting_};
+            counting_ = !IsTwoPass();
+            GenerationLoop();
+        }
         setting_ = Setting;
         if (!stop_)
             GenerationLoop();
@@ -621,6 +637,8 @@ int TrgEngine::OrphanedFooterGroup() const
 
 bool TrgEngine::IsOutputPage() const
 {
+    if (counting_)
+        return false;
     bool output = !IsTwoPass() || (engineState_ & esSecondPass) || pageNo_ == requestedPage_;
     switch (setting_) {
     case psPageList:
@@ -849,7 +867,7 @@ void TrgEngine::EndPage()
     bool deliver = true;
     if ((engineState_ & esFirstPass) && endOfData_ && lastPageReached_ && !pageCountKnown_) {
         pageCountKnown_ = true;
-        if (!IsTwoPass()) {
+        if (!IsTwoPass() && !counting_) {
             repeatLastPage_ = true;
             deliver = false;
         }

@@ -226,6 +226,10 @@ private:
     bool CheckGroupBreaks();
     void RefreshBreakValues();
     bool IsTwoPass() const;
+    // The pages are counted before any is handed out: a two-pass report,
+    // and a one-pass report that prints the page count, so that every page
+    // carries the true total.
+    bool CountsFirst() const;
     int HighestCachedPage() const;
     // Moves the report's pipeline on; false at its end. A detail pipeline
     // goes to the first detail of the new master.
@@ -263,6 +267,8 @@ private:
     bool detailOpen_ = false;
     bool repeatLastPage_ = false;
     bool remakingLastPage_ = false;
+    // A one-pass report is counting its pages: none is output.
+    bool counting_ = false;
     // Where the body of the current page starts, the body band that did
     // not fit there on the page before, and the header band that did not
     // fit on it.

@@ -228,6 +228,15 @@ int TrgCustomReport::GetLastPageNo() const { return engine_->LastPageNo(); }
 
 bool TrgCustomReport::Generating() const { return engine_ && engine_->PageRequestRunning(); }
 
+bool TrgCustomReport::ShowsPageCount() const
+{
+    for (const TrgBand* band : bands_)
+        for (int i = 0; i < band->GetComponentCount(); ++i)
+            if (band->GetComponentAt(i)->ShowsPageCount())
+                return true;
+    return false;
+}
+
 void TrgCustomReport::Reset()
 {
     TrgProducer::Reset();

@@ -79,6 +79,8 @@ public:
     int GetLastPageNo() const;
     // True while the engine makes a page.
     bool Generating() const;
+    // A component of a band (or of a subreport's report) prints the page count.
+    bool ShowsPageCount() const;
 
     // ---- generation ----
     void Reset() override;
