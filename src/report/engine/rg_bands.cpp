@@ -365,6 +365,7 @@ bool TrgCustomBand::Generate()
                     ++engine->FreshPasses;
                 ++engine->PagePasses;
                 ++printsThisCall_;
+                engine->NextSaveRow();
                 BeforeGenerateComponents();
                 LayoutComponents();
                 AfterGenerateComponents();

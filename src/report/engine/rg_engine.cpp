@@ -200,7 +200,6 @@ void TrgEngine::DataNext()
 {
     if (endOfData_)
         return;
-    ++saveRowNo_;
     if (!pipeline_ || !pipelineOpen_) {
         EndOfData();
         return;

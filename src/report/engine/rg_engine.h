@@ -114,8 +114,10 @@ public:
     int PrintRight() const { return printRight_; }
     int PrintPosition() const { return printPosition_; }
     void SetPrintArea(int Left, int Top, int Right, int Position);
-    // The number of the save row the text-file output is on.
+    // The number of the save row the text-file output is on: each printed
+    // band is a row of its own, numbered through the report.
     int SaveRowNo() const { return saveRowNo_; }
+    void NextSaveRow() { ++saveRowNo_; }
     // Set when the first detail band of a page has applied its position.
     bool DetailPositioned = false;
     // Band passes on this page, and fresh ones (not continuations).

@@ -343,6 +343,34 @@ TEST_F(ProducerPrintTest, TheCancelButtonStopsTheJobAndNothingReachesTheFile)
     EXPECT_FALSE(QFile::exists(PdfName())) << "a cancelled job prints nothing";
 }
 
+// ---- text files ----------------------------------------------------------------------
+
+TEST_F(ProducerPrintTest, ATextFileHoldsOneLinePerPrintedBand)
+{
+    // The page header saves two fields, the detail one: each printed band
+    // is a line of its own, never joined to the record's detail.
+    auto* title = static_cast<TrgLabel*>(header->GetComponentAt(0));
+    TrgLabel* list = AddLabel(header, QStringLiteral("Liste"), 40000, 0);
+    for (TrgCustomText* text : {static_cast<TrgCustomText*>(title), static_cast<TrgCustomText*>(list),
+                                static_cast<TrgCustomText*>(detail->GetComponentAt(0))})
+        text->SetSave(true);
+    header->SetSave(true);
+    detail->SetSave(true);
+    report->SetDevice(dvFile);
+    report->SetShowPrintDialog(false);
+    report->SetShowCancelDialog(false);
+    for (const TrgPassSettingType pass : {psOnePass, psTwoPass}) {
+        report->SetPassSetting(pass);
+        report->Print();
+        QFile file(report->TextFileName());
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), QByteArray("Kopf,Liste\r\nSatz 1\r\nSatz 2\r\nSatz 3\r\n"
+                                             "Kopf,Liste\r\nSatz 4\r\nSatz 5\r\nSatz 6\r\n"
+                                             "Kopf,Liste\r\nSatz 7"))
+            << pass;
+    }
+}
+
 // ---- page totals -------------------------------------------------------------------
 
 // The footer says "Seite n von m"; the footer and its text are saved in a
