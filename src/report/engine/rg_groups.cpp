@@ -16,6 +16,12 @@ TrgGroup::TrgGroup(TComponent* AOwner) : TrgCacheable(AOwner) { cacheOffset_ = E
 TrgGroup::~TrgGroup()
 {
     BeginDestroy();
+    // Calculations that started again with this group now run on.
+    if (report_)
+        for (int b = 0; b < report_->GetBandCount(); ++b)
+            for (int c = 0; c < report_->GetBandAt(b)->GetComponentCount(); ++c)
+                if (TrgComponent* component = report_->GetBandAt(b)->GetComponentAt(c); component->ResetGroup == this)
+                    component->ResetGroup = nullptr;
     DetachBreakComponent();
     if (dataPipeline_)
         dataPipeline_->DetachClient(this);

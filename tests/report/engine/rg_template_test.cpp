@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtEndian>
 
@@ -19,8 +20,10 @@
 #include "platform/stream/component_reader.h"
 #include "platform/stream/stream_text.h"
 #include "platform/ui/prompt_script.h"
+#include "report/engine/rg_calc.h"
 #include "report/engine/rg_component_registry.h"
 #include "report/engine/rg_data_text.h"
+#include "report/engine/rg_groups.h"
 #include "report/engine/rg_image.h"
 #include "report/engine/rg_shapes.h"
 #include "report/engine/rg_subreport.h"
@@ -323,6 +326,107 @@ TEST_F(TemplateTest, SavedInBothFormsAndLoadedBackPrintsTheSamePages)
         EXPECT_EQ(image->Picture()->Width(), 24);
         EXPECT_EQ(image->Picture()->Height(), 12);
     }
+}
+
+// A list of towns grouped by town, each group's footer summing its amounts.
+class GroupTemplateTest : public TemplateTest {
+protected:
+    void SetUp() override
+    {
+        TemplateTest::SetUp();
+        towns = std::make_unique<TListPipeline>(&methodForm, QStringList{QStringLiteral("Ort"), QStringLiteral("Betrag")},
+                                                std::vector<QStringList>{{"Bonn", "2"}, {"Bonn", "3"}, {"Köln", "5"},
+                                                                         {"Köln", "1"}, {"Ulm", "7"}});
+        towns->Name = QStringLiteral("plOrte");
+    }
+    void TearDown() override
+    {
+        report.reset();
+        towns.reset();
+        TemplateTest::TearDown();
+    }
+    template <class T> T* AddField(TrgBand* Band, const QString& Name, const QString& Field, int Left)
+    {
+        auto* text = new T(&methodForm);
+        text->Name = Name;
+        text->SetBand(Band);
+        text->SetAutoSize(false);
+        text->SetmmBounds(Left, 0, 20000, 3000);
+        text->SetDataPipeline(towns.get());
+        text->SetDataField(Field);
+        return text;
+    }
+    TrgGroup* BuildGroupLayout()
+    {
+        detail = AddBand<TrgDetailBand>(3000);
+        detail->Name = QStringLiteral("rgReport1DetailBand1");
+        AddField<TrgDBText>(detail, QStringLiteral("dbtOrt"), QStringLiteral("Ort"), 0);
+        AddField<TrgDBText>(detail, QStringLiteral("dbtBetrag"), QStringLiteral("Betrag"), 30000);
+        auto* group = new TrgGroup(&methodForm);
+        group->Name = QStringLiteral("grpOrt");
+        group->SetBreakName(QStringLiteral("Ort"));
+        group->SetDataPipeline(towns.get());
+        report->AddGroup(group);
+        auto* groupFooter = new TrgGroupFooterBand(&methodForm);
+        groupFooter->Name = QStringLiteral("rgReport1GroupFooterBand1");
+        groupFooter->SetGroup(group);
+        groupFooter->SetmmHeight(3000);
+        AddField<TrgDBCalc>(groupFooter, QStringLiteral("calSumme"), QStringLiteral("Betrag"), 30000)->ResetGroup = group;
+        report->SetDataPipeline(towns.get());
+        report->PrinterSetup()->SetDefinedValue(4, 200000);  // one tall page
+        return group;
+    }
+    // The texts of a page's draw commands, in page order.
+    static QStringList Texts(const QString& Page)
+    {
+        QStringList texts;
+        static const QRegularExpression quoted(QStringLiteral("\"([^\"]*)\""));
+        for (auto it = quoted.globalMatch(Page); it.hasNext();)
+            texts << it.next().captured(1);
+        return texts;
+    }
+
+    std::unique_ptr<TListPipeline> towns;
+};
+
+TEST_F(GroupTemplateTest, ASumResetPerGroupKeepsItsGroupInBothFormsAndOneWithoutRunsOn)
+{
+    BuildGroupLayout();
+    const std::vector<QString> built = PrintAll();
+    ASSERT_EQ(built.size(), 1u);
+    const QStringList perGroup{"Bonn", "2", "Bonn", "3", "5", "Köln", "5", "Köln", "1", "6", "Ulm", "7", "7"};
+    ASSERT_EQ(Texts(built[0]), perGroup);
+    const QString binary = Saved(QStringLiteral("gruppen.rtm"), ftBinary);
+    const QString text = Saved(QStringLiteral("gruppen.txt.rtm"), ftASCII);
+    const QByteArray textBytes = ReadBytes(text);
+    EXPECT_TRUE(textBytes.contains("        ResetGroup = grpOrt\r\n")) << textBytes.toStdString();
+    for (const QString& file : {binary, text}) {
+        SCOPED_TRACE(file.toStdString());
+        report = NewReport();
+        Load(file);
+        EXPECT_EQ(PrintAll(), built);
+        auto* sum = dynamic_cast<TrgDBCalc*>(methodForm.FindComponent(QStringLiteral("calSumme")));
+        ASSERT_NE(sum, nullptr);
+        EXPECT_EQ(sum->ResetGroup, methodForm.FindComponent(QStringLiteral("grpOrt")));
+    }
+
+    // Without its reset group the sum runs on over the whole list.
+    const QString running = dir.filePath(QStringLiteral("fortlaufend.rtm"));
+    WriteBytes(running, QByteArray(textBytes).replace("        ResetGroup = grpOrt\r\n", ""));
+    report = NewReport();
+    Load(running);
+    const std::vector<QString> pages = PrintAll();
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_EQ(Texts(pages[0]), (QStringList{"Bonn", "2", "Bonn", "3", "5", "Köln", "5", "Köln", "1", "11", "Ulm", "7", "18"}));
+}
+
+TEST_F(GroupTemplateTest, ADeletedResetGroupLeavesItsSumRunningOn)
+{
+    TrgGroup* group = BuildGroupLayout();
+    auto* sum = dynamic_cast<TrgDBCalc*>(methodForm.FindComponent(QStringLiteral("calSumme")));
+    ASSERT_EQ(sum->ResetGroup, group);
+    delete group;
+    EXPECT_EQ(sum->ResetGroup, nullptr) << "no reference to a group that is gone";
 }
 
 TEST_F(TemplateTest, ASubreportIsSavedWithItsChildReportAndPrintsTheSameAfterLoading)
