@@ -81,6 +81,11 @@ public:
     bool Generating() const;
     // A component of a band (or of a subreport's report) prints the page count.
     bool ShowsPageCount() const;
+    // Takes Source's settings and pipeline, and copies of its bands and
+    // groups with their components in place of its own.
+    void CopySettings(const TrgProducer* Source) override;
+    // The bands' layout changed (columns, page width): pages are made anew.
+    virtual void BandsChanged();
 
     // ---- generation ----
     void Reset() override;
@@ -121,6 +126,9 @@ private:
             Event(this);
     }
     void SortBands();
+    // Components that followed the report's pipeline, and groups that break
+    // on a field of it, follow the new one.
+    void ReassignPipeline(TrgDataPipeline* Old, TrgDataPipeline* New);
 
     std::vector<TrgBand*> bands_;
     std::vector<TrgGroup*> groups_;
@@ -155,6 +163,7 @@ public:
     bool LegacyLandscape = false;
     void ConvertVersion(int StoredVersion) override;
     void DefineLegacyProperties(TFiler& Filer);
+    void CopySettings(const TrgProducer* Source) override;
 
     // What the page cache needs of its report.
     std::vector<TrgCacheable*> CacheablesInOrder() override;

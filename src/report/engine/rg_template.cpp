@@ -141,6 +141,8 @@ void CopyStreamedProperties(TPersistent& From, TPersistent& To)
 
 }  // namespace
 
+void rgCopyStreamedProperties(TPersistent& From, TPersistent& To) { CopyStreamedProperties(From, To); }
+
 // ---- TrgTemplateDBSettings -----------------------------------------------------
 
 void TrgTemplateDBSettings::SetName(const QString& Value)

@@ -429,6 +429,57 @@ TEST_F(GroupTemplateTest, ADeletedResetGroupLeavesItsSumRunningOn)
     EXPECT_EQ(sum->ResetGroup, nullptr) << "no reference to a group that is gone";
 }
 
+TEST_F(GroupTemplateTest, ACopiedReportPrintsTheSamePagesWithBandsAndGroupsOfItsOwn)
+{
+    TrgGroup* group = BuildGroupLayout();
+    report->SetLanguage(lgGerman);
+    report->SetDevice(dvArchive);
+    report->SetTextFileName(QStringLiteral("liste.txt"));
+    report->SetModalPreview(false);
+    report->SavePrinterSetup = true;
+    report->SetPageLimit(5);
+    int pagesStarted = 0;
+    report->OnStartPage = [&pagesStarted](TObject*) { ++pagesStarted; };
+    int printsEnded = 0;
+    report->AfterPrint = [&printsEnded](TObject*) { ++printsEnded; };
+    const std::vector<QString> built = PrintAll();
+
+    std::unique_ptr<TCapturingReport> original = std::move(report);
+    report = NewReport();
+    report->CopySettings(original.get());
+    EXPECT_EQ(report->Language(), lgGerman);
+    EXPECT_EQ(report->LanguageIndex(), original->LanguageIndex());
+    EXPECT_EQ(report->Device(), dvArchive);
+    EXPECT_EQ(report->TextFileName(), QStringLiteral("liste.txt"));
+    EXPECT_EQ(report->PageLimit(), 5);
+    EXPECT_EQ(report->DataPipeline(), towns.get());
+    EXPECT_TRUE(report->ModalPreview()) << "ModalPreview is not copied";
+    EXPECT_FALSE(report->SavePrinterSetup) << "SavePrinterSetup is not copied";
+    ASSERT_TRUE(report->AfterPrint);
+    report->AfterPrint(report.get());
+    EXPECT_EQ(printsEnded, 1);
+
+    ASSERT_EQ(report->GetGroupCount(), 1);
+    ASSERT_EQ(report->GetBandCount(), original->GetBandCount());
+    TrgGroup* copiedGroup = report->GetGroupAt(0);
+    EXPECT_NE(copiedGroup, group);
+    EXPECT_EQ(copiedGroup->BreakName(), QStringLiteral("Ort"));
+    ASSERT_NE(copiedGroup->FooterBand(), nullptr);
+    EXPECT_NE(copiedGroup->FooterBand(), group->FooterBand());
+    const auto* sum = dynamic_cast<const TrgDBCalc*>(copiedGroup->FooterBand()->GetComponentAt(0));
+    ASSERT_NE(sum, nullptr);
+    EXPECT_EQ(sum->ResetGroup, copiedGroup) << "the copy resets with the copied group";
+    for (int i = 0; i < report->GetBandCount(); ++i)
+        EXPECT_NE(report->GetBandAt(i), original->GetBandAt(i));
+
+    pagesStarted = 0;
+    EXPECT_EQ(PrintAll(), built);
+    EXPECT_GT(pagesStarted, 0) << "the copy fires the source's events";
+    // The source keeps its own layout and prints as before.
+    report.swap(original);
+    EXPECT_EQ(PrintAll(), built);
+}
+
 TEST_F(TemplateTest, ASubreportIsSavedWithItsChildReportAndPrintsTheSameAfterLoading)
 {
     BuildListLayout();
