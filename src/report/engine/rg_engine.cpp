@@ -235,11 +235,22 @@ bool TrgEngine::CheckGroupBreaks()
             outermost = i;
     if (outermost < 0)
         return false;
-    // A break of an outer group breaks every group inside it.
+    // A break of an outer group breaks every group inside it. Once one of
+    // them starts a new page (or column), the inner ones start no other.
+    bool newPage = false, newColumn = false;
     for (int i = outermost; i < report_->GetGroupCount(); ++i) {
-        report_->GetGroupAt(i)->Break();
+        TrgGroup* group = report_->GetGroupAt(i);
+        group->Break();
         if (!(secondState_ & e2EndOfData))
-            rgResetGroupComponents(report_, report_->GetGroupAt(i));
+            rgResetGroupComponents(report_, group);
+        if (TrgGroupHeaderBand* header = group->HeaderBand()) {
+            if (newPage)
+                header->SetNewPageForced();
+            if (newColumn)
+                header->SetNewColumnForced();
+        }
+        newPage = newPage || group->NewPage;
+        newColumn = newColumn || (group->NewColumn && multiColumn_);
     }
     return true;
 }

@@ -395,6 +395,8 @@ void TrgCustomReport::ConvertVersion(int StoredVersion)
 {
     for (TrgBand* band : bands_)
         band->ConvertFromVersion(StoredVersion);
+    for (TrgGroup* group : groups_)
+        group->ConvertFromVersion(StoredVersion);
 }
 
 void TrgCustomReport::DefineReportProperties(TFiler& Filer)

@@ -139,6 +139,26 @@ TEST_F(GroupTest, NewPageStartsEveryGroupButTheFirstOnAPageOfItsOwn)
     EXPECT_EQ(Texts(pages, 2), (QStringList{"Kopf", "Köln", "d", "Ende Köln", "Fuß"}));
 }
 
+TEST_F(GroupTest, AnOuterGroupsNewPageIsTheOnlyPageBreakOfItsInnerGroups)
+{
+    MakeRecords({{"D", "Bonn", "a"}, {"D", "Köln", "b"}, {"F", "Köln", "c"}});
+    TrgGroup* land = AddGroup(QStringLiteral("Land"));
+    TrgGroup* town = AddGroup(QStringLiteral("Ort"));
+    land->NewPage = true;
+    town->NewPage = true;
+    for (const int threshold : {0, 20000}) {
+        SCOPED_TRACE(threshold);
+        // The inner header also wants more room than is left below the outer one.
+        town->mmNewPageThreshold = threshold;
+        const std::vector<QString> pages = PrintAll();
+        ASSERT_EQ(pages.size(), 3u);
+        EXPECT_EQ(Texts(pages, 0), (QStringList{"Kopf", "D", "Bonn", "a", "Ende Bonn", "Fuß"}));
+        EXPECT_EQ(Texts(pages, 1), (QStringList{"Kopf", "D", "Köln", "b", "Ende Köln", "Ende D", "Fuß"}));
+        EXPECT_EQ(Texts(pages, 2), (QStringList{"Kopf", "F", "Köln", "c", "Ende Köln", "Ende F", "Fuß"}))
+            << "no page holds the outer header alone";
+    }
+}
+
 TEST_F(GroupTest, AHeaderBelowItsThresholdMovesToTheNextPage)
 {
     // Body from 15 to 45 mm: the first group takes 3 + 4 x 3 + 3 = 18 mm,

@@ -420,6 +420,52 @@ TEST_F(GroupTemplateTest, ASumResetPerGroupKeepsItsGroupInBothFormsAndOneWithout
     EXPECT_EQ(Texts(pages[0]), (QStringList{"Bonn", "2", "Bonn", "3", "5", "Köln", "5", "Köln", "1", "11", "Ulm", "7", "18"}));
 }
 
+TEST_F(GroupTemplateTest, ThresholdsAreShownInTheReportsUnitsAndStoredInThousandthsOfAMillimetre)
+{
+    TrgGroup* group = BuildGroupLayout();
+    report->SetUnits(utMillimeters);
+    group->SetNewPageThreshold(30);
+    group->SetNewColumnThreshold(12.5f);
+    EXPECT_EQ(group->mmNewPageThreshold, 30000);
+    EXPECT_EQ(group->mmNewColumnThreshold, 12500);
+    report->SetUnits(utInches);
+    EXPECT_NEAR(group->NewPageThreshold(), 30 / 25.4, 0.001);
+    const QByteArray text = ReadBytes(Saved(QStringLiteral("schwellen.rtm"), ftASCII));
+    EXPECT_TRUE(text.contains("    mmNewColumnThreshold = 12500\r\n")) << text.toStdString();
+    EXPECT_TRUE(text.contains("    mmNewPageThreshold = 30000\r\n"));
+    EXPECT_FALSE(text.contains(" NewPageThreshold = ")) << "the unit form is not stored";
+}
+
+TEST_F(GroupTemplateTest, AnOlderTemplateKeepsItsGroupsBreakFieldAndSettings)
+{
+    BuildGroupLayout();
+    QByteArray text = ReadBytes(Saved(QStringLiteral("neu.rtm"), ftASCII));
+    // How a template of version 1.26 held its group: the break field as
+    // "FieldName", one reprint flag, the threshold in screen pixels and the
+    // group's place on the design surface.
+    ASSERT_TRUE(text.contains("Version = '3.52'"));
+    ASSERT_TRUE(text.contains("    BreakName = 'Ort'\r\n"));
+    text.replace("Version = '3.52'", "Version = '1.26'");
+    text.replace("    BreakName = 'Ort'\r\n", "    FieldName = 'Ort'\r\n    Left = 8\r\n    NewPage = True\r\n"
+                                              "    NewPageThreshold = 96\r\n    ReprintOnSubsequent = False\r\n"
+                                              "    Top = 16\r\n");
+    const QString old = dir.filePath(QStringLiteral("alt.rtm"));
+    WriteBytes(old, text);
+    report = NewReport();
+    Load(old);
+    ASSERT_EQ(report->GetGroupCount(), 1);
+    const TrgGroup* group = report->GetGroupAt(0);
+    EXPECT_EQ(group->BreakName(), QStringLiteral("Ort"));
+    EXPECT_TRUE(group->NewPage);
+    EXPECT_TRUE(group->NewColumn) << "older groups began a new column with a new page";
+    EXPECT_FALSE(group->ReprintOnSubsequentPage);
+    EXPECT_FALSE(group->ReprintOnSubsequentColumn);
+    const int threshold = rgToMMThousandths(utScreenPixels, rgVertical, nullptr, 96);
+    EXPECT_EQ(group->mmNewPageThreshold, threshold);
+    EXPECT_EQ(group->mmNewColumnThreshold, threshold);
+    EXPECT_EQ(group->DataPipeline(), towns.get());
+}
+
 TEST_F(GroupTemplateTest, ADeletedResetGroupLeavesItsSumRunningOn)
 {
     TrgGroup* group = BuildGroupLayout();
