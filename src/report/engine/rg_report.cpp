@@ -405,7 +405,9 @@ void TrgCustomReport::DefineReportProperties(TFiler& Filer)
         QStringLiteral("Version"), [this](TReader& Reader) { SetVersionString(Reader.ReadString()); },
         [](TWriter& Writer) { Writer.WriteString(QString::fromLatin1(kStreamVersion)); }, true);
     Filer.DefineProperty(
-        QStringLiteral("mmColumnWidth"), [this](TReader& Reader) { mmColumnWidth_ = Reader.ReadInteger(); },
+        QStringLiteral("mmColumnWidth"), [this](TReader& Reader) {
+            mmColumnWidth_ = rgCheckedLength(Reader.ReadInteger(), QStringLiteral("mmColumnWidth"));
+        },
         [this](TWriter& Writer) { Writer.WriteInteger(mmColumnWidth_); }, true);
     Filer.DefineProperty(
         QStringLiteral("RulerUnits"),
@@ -536,6 +538,34 @@ void TrgReport::CancelGeneration()
 {
     engine_->SetStop(true);
     engine_->Stop();
+}
+
+void rgCheckReportGeometry(const TrgCustomReport& Report)
+{
+    for (int i = 0; i < int(TrgPrinterSetup::DefinedPropertyNames.size()); ++i)
+        rgCheckedLength(Report.PrinterSetup()->DefinedValue(i),
+                        QString::fromLatin1(TrgPrinterSetup::DefinedPropertyNames[size_t(i)]));
+    rgCheckedLength(Report.mmColumnWidth(), QStringLiteral("mmColumnWidth"));
+    for (int i = 0; i < Report.GetGroupCount(); ++i) {
+        const TrgGroup* group = Report.GetGroupAt(i);
+        rgCheckedLength(group->mmNewColumnThreshold, group->Name + QStringLiteral(".mmNewColumnThreshold"));
+        rgCheckedLength(group->mmNewPageThreshold, group->Name + QStringLiteral(".mmNewPageThreshold"));
+    }
+    for (int b = 0; b < Report.GetBandCount(); ++b) {
+        const TrgBand* band = Report.GetBandAt(b);
+        rgCheckedLength(band->mmHeight(), band->Name + QStringLiteral(".mmHeight"));
+        rgCheckedLength(band->mmBottomOffset(), band->Name + QStringLiteral(".mmBottomOffset"));
+        rgCheckedLength(band->mmPrintPosition(), band->Name + QStringLiteral(".mmPrintPosition"));
+        for (int c = 0; c < band->GetComponentCount(); ++c) {
+            const TrgComponent* component = band->GetComponentAt(c);
+            const std::pair<int, const char*> lengths[] = {{component->mmLeft(), ".mmLeft"},
+                                                           {component->mmTop(), ".mmTop"},
+                                                           {component->mmWidth(), ".mmWidth"},
+                                                           {component->mmHeight(), ".mmHeight"}};
+            for (const auto& [value, name] : lengths)
+                rgCheckedLength(value, component->Name + QString::fromLatin1(name));
+        }
+    }
 }
 
 // ---- stream form ---------------------------------------------------------------

@@ -175,5 +175,10 @@ private:
     bool cachePages_ = false;
 };
 
+// Every length of the report read from a stream lies within rgMaxLength
+// either way: the page, the columns, the groups' thresholds, the bands and
+// their components. EReadError naming the first that does not.
+void rgCheckReportGeometry(const TrgCustomReport& Report);
+
 // Makes the report classes and the classes they stream known by name.
 void rgRegisterReportClasses();

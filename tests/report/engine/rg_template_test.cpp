@@ -708,6 +708,42 @@ TEST_F(TemplateTest, BadTemplatesFailWithTheirTextAndKeepTheOldLayout)
     EXPECT_EQ(LabelCount(), 3);
 }
 
+TEST_F(TemplateTest, LengthsBeyondAHundredMetresAreRefusedWithTheReadErrorAndTheOldLayoutStays)
+{
+    BuildListLayout();
+    const std::vector<QString> built = PrintAll();
+    const QByteArray text = ReadBytes(Saved(QStringLiteral("gut.txt"), ftASCII));
+    struct Case {
+        const char* name;
+        QByteArray from, to;  // a line of the good template and its replacement
+        const char* refused;  // what the error names
+    };
+    const Case cases[] = {
+        {"band height", "    mmHeight = 8000\r\n", "    mmHeight = 2147483647\r\n", "mmHeight = 2147483647"},
+        {"component position", "      mmLeft = 2000\r\n", "      mmLeft = -2147483648\r\n", "mmLeft = -2147483648"},
+        {"paper height", "mmPaperHeight = 60000", "mmPaperHeight = 100000001", "mmPaperHeight = 100000001"},
+        // A length in the report's units, which the stream may hold too:
+        // the label's last property.
+        {"label height in inches", "      BandType = 4\r\n    end\r\n",
+         "      BandType = 4\r\n      Height = 1E30\r\n    end\r\n", "mmHeight = 2147483647"},
+    };
+    NoErrorDialog();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(text.contains(c.from));
+        const QByteArray bad = QByteArray(text).replace(c.from, c.to);
+        const QString file = dir.filePath(QStringLiteral("riesig.rtm"));
+        WriteBytes(file, bad);
+        try {
+            Load(file);
+            ADD_FAILURE() << "the template was read";
+        } catch (const EReadError& e) {
+            EXPECT_TRUE(e.Message.contains(QString::fromLatin1(c.refused))) << e.Message.toStdString();
+        }
+        EXPECT_EQ(PrintAll(), built) << "the old layout stays";
+    }
+}
+
 TEST_F(TemplateTest, AMissingFileRaisesBeforeAnythingHappens)
 {
     BuildListLayout();
