@@ -742,6 +742,17 @@ TEST_F(TemplateTest, LengthsBeyondAHundredMetresAreRefusedWithTheReadErrorAndThe
         }
         EXPECT_EQ(PrintAll(), built) << "the old layout stays";
     }
+
+    // At the limit a template is read and its pages are made without any
+    // sum of lengths overflowing (which the sanitizer twin would report).
+    const QByteArray edge = QByteArray(text)
+                                .replace("      mmLeft = 2000\r\n", "      mmLeft = 100000000\r\n")
+                                .replace("      mmTop = 1000\r\n", "      mmTop = -100000000\r\n")
+                                .replace("      mmWidth = 30000\r\n", "      mmWidth = 100000000\r\n");
+    const QString file = dir.filePath(QStringLiteral("grenze.rtm"));
+    WriteBytes(file, edge);
+    Load(file);
+    EXPECT_EQ(PrintAll().size(), built.size());
 }
 
 TEST_F(TemplateTest, AMissingFileRaisesBeforeAnythingHappens)
