@@ -16,6 +16,7 @@
 #include "report/output/rg_page.h"
 #include "report/output/rg_printer_setup.h"
 #include "report/output/rg_strings.h"
+#include "report/output/rg_units.h"
 
 namespace {
 
@@ -270,8 +271,9 @@ void TrgBand::ConvertFromVersion(int Version)
 void TrgBand::DefineBandProperties(TFiler& Filer)
 {
     auto integer = [&Filer](const char* Name, int& Field) {
+        const QString name = QString::fromLatin1(Name);
         Filer.DefineProperty(
-            QString::fromLatin1(Name), [&Field](TReader& Reader) { Field = Reader.ReadInteger(); },
+            name, [&Field, name](TReader& Reader) { Field = rgCheckedLength(Reader.ReadInteger(), name); },
             [&Field](TWriter& Writer) { Writer.WriteInteger(Field); }, true);
     };
     integer("mmBottomOffset", mmBottomOffset_);
@@ -367,6 +369,7 @@ bool TrgCustomBand::Generate()
                     ++engine->FreshPasses;
                 ++engine->PagePasses;
                 ++printsThisCall_;
+                engine->NextSaveRow();
                 BeforeGenerateComponents();
                 LayoutComponents();
                 AfterGenerateComponents();

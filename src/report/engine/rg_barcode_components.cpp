@@ -11,6 +11,7 @@
 #include "report/output/rg_barcode.h"
 #include "report/output/rg_draw_barcode.h"
 #include "report/output/rg_strings.h"
+#include "report/output/rg_units.h"
 
 namespace {
 
@@ -329,7 +330,9 @@ void TrgCustomBarCode::PropertiesToDrawCommand(TrgDrawCommand* DrawCommand)
 void TrgCustomBarCode::DefineBarCodeProperties(TFiler& Filer)
 {
     Filer.DefineProperty(
-        QStringLiteral("mmBarWidth"), [this](TReader& Reader) { mmBarWidth_ = Reader.ReadInteger(); },
+        QStringLiteral("mmBarWidth"), [this](TReader& Reader) {
+            mmBarWidth_ = rgCheckedLength(Reader.ReadInteger(), QStringLiteral("mmBarWidth"));
+        },
         [this](TWriter& Writer) { Writer.WriteInteger(mmBarWidth_); }, true);
 }
 

@@ -32,6 +32,10 @@ public:
     QVariant GetCustomValue() const;
 
     bool TraversesRecords() const override { return true; }
+    bool ShowsPageCount() const override
+    {
+        return calcType_ == ctPageCount || calcType_ == ctPageSet || calcType_ == ctPageSetDesc;
+    }
     QString ComputeText() override;
     void TraverseRecord() override;
     void ResetValueState() override;

@@ -105,6 +105,9 @@ public:
     TrgStretchPlacement Placement() const;
     TrgGroup* ResetGroup = nullptr;
     virtual bool UsesResetGroup() const { return false; }
+    // The component prints the page count: a one-pass report holding one
+    // counts its pages before it hands out any.
+    virtual bool ShowsPageCount() const { return false; }
 
     // The rectangle ParentWidth and ParentHeight follow.
     virtual TrgMMRect GetParentRect() const;

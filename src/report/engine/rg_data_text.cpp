@@ -6,6 +6,7 @@
 #include "report/engine/rg_bands.h"
 #include "report/engine/rg_calc.h"
 #include "report/engine/rg_engine.h"
+#include "report/engine/rg_groups.h"
 #include "report/engine/rg_pipeline.h"
 #include "report/output/rg_utils.h"
 
@@ -219,7 +220,11 @@ void DescribeDataTexts()
         .Boolean("Visible", Get(&D::Visible), Put(&D::SetVisible)).Default(true)
         .Boolean("WordWrap", Get(&D::WordWrap), Put(&D::SetWordWrap)).Default(false);
     DescribeClass<TrgDBCalc, D>(QStringLiteral("TrgDBCalc"))
-        .Enum("DBCalcType", dbCalcTypes, Get(&TrgDBCalc::DBCalcType), Put(&TrgDBCalc::SetDBCalcType)).Default(dcSum);
+        .Enum("DBCalcType", dbCalcTypes, Get(&TrgDBCalc::DBCalcType), Put(&TrgDBCalc::SetDBCalcType)).Default(dcSum)
+        // The group is written by its name and found by it when read.
+        .Component("ResetGroup", [](const TrgDBCalc& c) -> TComponent* { return c.ResetGroup; },
+                   [](TrgDBCalc& c, TComponent* group) { c.ResetGroup = dynamic_cast<TrgGroup*>(group); })
+        .Stored([](const TrgDBCalc& c) { return c.ResetGroup && !c.ResetGroup->Name.isEmpty(); });
 }
 
 }  // namespace

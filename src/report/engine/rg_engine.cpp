@@ -113,6 +113,14 @@ void TrgEngine::SkipMastersWithoutDetails()
 
 bool TrgEngine::IsTwoPass() const { return report_ && report_->PassSetting() == psTwoPass; }
 
+bool TrgEngine::CountsFirst() const
+{
+    if (IsTwoPass())
+        return true;
+    // A subreport's engine prints into its parent's pages, which are counted.
+    return report_ && report_->GetMainReport() == report_ && report_->ShowsPageCount();
+}
+
 int TrgEngine::GetPageNo() const
 {
     return numberingGroup_ ? numberingGroup_->GetGroupPageNo(pageNo_) : pageNo_;
@@ -192,7 +200,6 @@ void TrgEngine::DataNext()
 {
     if (endOfData_)
         return;
-    ++saveRowNo_;
     if (!pipeline_ || !pipelineOpen_) {
         EndOfData();
         return;
@@ -228,11 +235,22 @@ bool TrgEngine::CheckGroupBreaks()
             outermost = i;
     if (outermost < 0)
         return false;
-    // A break of an outer group breaks every group inside it.
+    // A break of an outer group breaks every group inside it. Once one of
+    // them starts a new page (or column), the inner ones start no other.
+    bool newPage = false, newColumn = false;
     for (int i = outermost; i < report_->GetGroupCount(); ++i) {
-        report_->GetGroupAt(i)->Break();
+        TrgGroup* group = report_->GetGroupAt(i);
+        group->Break();
         if (!(secondState_ & e2EndOfData))
-            rgResetGroupComponents(report_, report_->GetGroupAt(i));
+            rgResetGroupComponents(report_, group);
+        if (TrgGroupHeaderBand* header = group->HeaderBand()) {
+            if (newPage)
+                header->SetNewPageForced();
+            if (newColumn)
+                header->SetNewColumnForced();
+        }
+        newPage = newPage || group->NewPage;
+        newColumn = newColumn || (group->NewColumn && multiColumn_);
     }
     return true;
 }
@@ -260,9 +278,17 @@ void TrgEngine::PageRequest(TrgPageSettingType Setting, int PageNo, const QStrin
     pageListPos_ = 0;
     entryPending_ = false;
 
-    if (IsTwoPass() && !pageCountKnown_) {
+    if (!pageCountKnown_ && CountsFirst()) {
         setting_ = psAll;
-        GenerationLoop();
+        {
+            // A one-pass report counts as a two-pass report's first pass does.
+            struct TCounting {
+                bool& Flag;
+                ~TCounting() { Flag = false; }
+            } counting{counting_};
+            counting_ = !IsTwoPass();
+            GenerationLoop();
+        }
         setting_ = Setting;
         if (!stop_)
             GenerationLoop();
@@ -621,6 +647,8 @@ int TrgEngine::OrphanedFooterGroup() const
 
 bool TrgEngine::IsOutputPage() const
 {
+    if (counting_)
+        return false;
     bool output = !IsTwoPass() || (engineState_ & esSecondPass) || pageNo_ == requestedPage_;
     switch (setting_) {
     case psPageList:
@@ -849,7 +877,7 @@ void TrgEngine::EndPage()
     bool deliver = true;
     if ((engineState_ & esFirstPass) && endOfData_ && lastPageReached_ && !pageCountKnown_) {
         pageCountKnown_ = true;
-        if (!IsTwoPass()) {
+        if (!IsTwoPass() && !counting_) {
             repeatLastPage_ = true;
             deliver = false;
         }

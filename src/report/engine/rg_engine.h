@@ -114,8 +114,10 @@ public:
     int PrintRight() const { return printRight_; }
     int PrintPosition() const { return printPosition_; }
     void SetPrintArea(int Left, int Top, int Right, int Position);
-    // The number of the save row the text-file output is on.
+    // The number of the save row the text-file output is on: each printed
+    // band is a row of its own, numbered through the report.
     int SaveRowNo() const { return saveRowNo_; }
+    void NextSaveRow() { ++saveRowNo_; }
     // Set when the first detail band of a page has applied its position.
     bool DetailPositioned = false;
     // Band passes on this page, and fresh ones (not continuations).
@@ -226,6 +228,10 @@ private:
     bool CheckGroupBreaks();
     void RefreshBreakValues();
     bool IsTwoPass() const;
+    // The pages are counted before any is handed out: a two-pass report,
+    // and a one-pass report that prints the page count, so that every page
+    // carries the true total.
+    bool CountsFirst() const;
     int HighestCachedPage() const;
     // Moves the report's pipeline on; false at its end. A detail pipeline
     // goes to the first detail of the new master.
@@ -263,6 +269,8 @@ private:
     bool detailOpen_ = false;
     bool repeatLastPage_ = false;
     bool remakingLastPage_ = false;
+    // A one-pass report is counting its pages: none is output.
+    bool counting_ = false;
     // Where the body of the current page starts, the body band that did
     // not fit there on the page before, and the header band that did not
     // fit on it.

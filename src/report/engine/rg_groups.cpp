@@ -8,6 +8,7 @@
 #include "report/engine/rg_report.h"
 #include "report/engine/rg_text_components.h"
 #include "report/output/rg_strings.h"
+#include "report/output/rg_units.h"
 
 // ---- TrgGroup --------------------------------------------------------------
 
@@ -16,6 +17,12 @@ TrgGroup::TrgGroup(TComponent* AOwner) : TrgCacheable(AOwner) { cacheOffset_ = E
 TrgGroup::~TrgGroup()
 {
     BeginDestroy();
+    // Calculations that started again with this group now run on.
+    if (report_)
+        for (int b = 0; b < report_->GetBandCount(); ++b)
+            for (int c = 0; c < report_->GetBandAt(b)->GetComponentCount(); ++c)
+                if (TrgComponent* component = report_->GetBandAt(b)->GetComponentAt(c); component->ResetGroup == this)
+                    component->ResetGroup = nullptr;
     DetachBreakComponent();
     if (dataPipeline_)
         dataPipeline_->DetachClient(this);
@@ -218,12 +225,77 @@ void TrgGroup::RestoreCacheFields(const TrgCacheRecord& Record)
 void TrgGroup::DefineGroupProperties(TFiler& Filer)
 {
     auto integer = [&Filer](const char* Name, int& Field) {
+        const QString name = QString::fromLatin1(Name);
         Filer.DefineProperty(
-            QString::fromLatin1(Name), [&Field](TReader& Reader) { Field = Reader.ReadInteger(); },
+            name, [&Field, name](TReader& Reader) { Field = rgCheckedLength(Reader.ReadInteger(), name); },
             [&Field](TWriter& Writer) { Writer.WriteInteger(Field); }, true);
     };
     integer("mmNewColumnThreshold", mmNewColumnThreshold);
     integer("mmNewPageThreshold", mmNewPageThreshold);
+    // Obsolete: read for ConvertFromVersion, or read and dropped.
+    Filer.DefineProperty(
+        QStringLiteral("FieldName"), [this](TReader& Reader) { obsoleteFieldName_ = Reader.ReadString(); }, nullptr,
+        false);
+    Filer.DefineProperty(
+        QStringLiteral("ReprintOnSubsequent"),
+        [this](TReader& Reader) {
+            obsoleteReprint_ = Reader.ReadBoolean();
+            obsoleteRead_ |= kReprintRead;
+        },
+        nullptr, false);
+    // The group's place on the old design surface; a text stream of that
+    // age has had its lengths made fractions.
+    for (const char* position : {"Left", "Top"})
+        Filer.DefineProperty(QString::fromLatin1(position), [](TReader& Reader) { Reader.SkipValue(); }, nullptr,
+                             false);
+}
+
+namespace {
+
+TrgUnitType UnitsOf(const TrgCustomReport* Report) { return Report ? Report->Units() : utInches; }
+
+}  // namespace
+
+float TrgGroup::NewColumnThreshold() const
+{
+    return rgFromMMThousandths(mmNewColumnThreshold, UnitsOf(report_), rgVertical, nullptr);
+}
+
+void TrgGroup::SetNewColumnThreshold(float Value)
+{
+    mmNewColumnThreshold = rgToMMThousandths(UnitsOf(report_), rgVertical, nullptr, Value);
+}
+
+float TrgGroup::NewPageThreshold() const
+{
+    return rgFromMMThousandths(mmNewPageThreshold, UnitsOf(report_), rgVertical, nullptr);
+}
+
+void TrgGroup::SetNewPageThreshold(float Value)
+{
+    if (Loading()) {
+        obsoletePageThreshold_ = int(Value);
+        obsoleteRead_ |= kThresholdRead;
+        return;
+    }
+    mmNewPageThreshold = rgToMMThousandths(UnitsOf(report_), rgVertical, nullptr, Value);
+}
+
+void TrgGroup::ConvertFromVersion(int Version)
+{
+    // Only what the stream held is converted: a stream without a version
+    // that names today's properties keeps them.
+    if (Version < 1270 && !obsoleteFieldName_.isEmpty())
+        SetBreakName(obsoleteFieldName_);
+    if (Version >= 2097)
+        return;
+    NewColumn = NewPage;
+    if (obsoleteRead_ & kReprintRead)
+        ReprintOnSubsequentPage = ReprintOnSubsequentColumn = obsoleteReprint_;
+    if (obsoleteRead_ & kThresholdRead) {
+        mmNewPageThreshold = rgToMMThousandths(utScreenPixels, rgVertical, nullptr, float(obsoletePageThreshold_));
+        mmNewColumnThreshold = mmNewPageThreshold;
+    }
 }
 
 // ---- group bands ---------------------------------------------------------------
@@ -423,6 +495,9 @@ void TrgGroupFooterBand::EndGenerate()
 
 namespace {
 
+using rgdescribe::Get;
+using rgdescribe::Put;
+
 void DescribeGroupClasses()
 {
     rgRegisterBandClasses();
@@ -439,6 +514,12 @@ void DescribeGroupClasses()
         .Boolean("ResetPageNo", &G::ResetPageNo).Default(false)
         .Boolean("ReprintOnSubsequentColumn", &G::ReprintOnSubsequentColumn).Default(true)
         .Boolean("ReprintOnSubsequentPage", &G::ReprintOnSubsequentPage).Default(true)
+        // Shown in the report's units; streamed as "mmNewColumnThreshold"
+        // and "mmNewPageThreshold".
+        .Single("NewColumnThreshold", Get(&G::NewColumnThreshold), Put(&G::SetNewColumnThreshold))
+        .Stored([](const G&) { return false; })
+        .Single("NewPageThreshold", Get(&G::NewPageThreshold), Put(&G::SetNewPageThreshold))
+        .Stored([](const G&) { return false; })
         .DefineProperties([](G& group, TFiler& filer) { group.DefineGroupProperties(filer); })
         .Children([](G& group, const TGetChildProc& proc, TComponent*) {
             if (group.HeaderBand())

@@ -45,6 +45,13 @@ public:
     bool ReprintOnSubsequentPage = true;
     int mmNewColumnThreshold = 0;
     int mmNewPageThreshold = 0;
+    // The thresholds in the report's units. While a stream is read the page
+    // threshold is kept as it stands: older streams held it in screen
+    // pixels, which ConvertFromVersion converts.
+    float NewColumnThreshold() const;
+    void SetNewColumnThreshold(float Value);
+    float NewPageThreshold() const;
+    void SetNewPageThreshold(float Value);
     TNotifyEvent AfterGroupBreak, BeforeGroupBreak;
     TrgGetBreakValueEvent OnGetBreakValue;
 
@@ -82,7 +89,11 @@ public:
 
     void PipelineNotification(int Operation, TrgDataPipeline* Pipeline) override;
     void EventNotify(TrgCommunicator* Sender, int Operation) override;
+    // "mmNewColumnThreshold", "mmNewPageThreshold" and the obsolete
+    // "FieldName", "ReprintOnSubsequent", "Left" and "Top" of older streams.
     void DefineGroupProperties(TFiler& Filer);
+    // Settings of a stream older than Version take their present form.
+    void ConvertFromVersion(int Version);
 
 protected:
     void SaveCacheFields(TrgCacheRecord& Record) override;
@@ -110,6 +121,12 @@ private:
     int firstPage_ = 1;
     int lastPage_ = 1;
     int32_t cacheOffset_ = 0;
+    // Read from older streams, for ConvertFromVersion only.
+    QString obsoleteFieldName_;
+    int obsoletePageThreshold_ = 0;
+    bool obsoleteReprint_ = true;
+    enum : uint8_t { kReprintRead = 1, kThresholdRead = 2 };
+    uint8_t obsoleteRead_ = 0;
 };
 
 class TrgGroupBand : public TrgCustomBand {
@@ -141,6 +158,10 @@ public:
     TrgBandKind Kind() const override { return bkGroupHeader; }
     void SetGroup(TrgGroup* Value) override;
     void InitForPrint() override;
+    // An outer group started a new page or column for this break: this
+    // header makes no second one.
+    void SetNewPageForced() { newPageForced_ = true; }
+    void SetNewColumnForced() { newColumnForced_ = true; }
 
 protected:
     void BeginGenerate() override;

@@ -11,6 +11,7 @@
 #include "report/output/rg_draw_commands.h"
 #include "report/output/rg_strings.h"
 #include "report/output/rg_word_wrap.h"
+#include "report/output/rg_units.h"
 
 // ---- TrgCustomMemo ------------------------------------------------------------
 
@@ -163,7 +164,7 @@ void TrgCustomMemo::RestoreCacheFields(const TrgCacheRecord& Record)
 void TrgCustomMemo::DefineMemoProperties(TFiler& Filer)
 {
     Filer.DefineProperty(
-        QStringLiteral("mmLeading"), [this](TReader& Reader) { mmLeading_ = Reader.ReadInteger(); },
+        QStringLiteral("mmLeading"), [this](TReader& Reader) { mmLeading_ = rgCheckedLength(Reader.ReadInteger(), QStringLiteral("mmLeading")); },
         [this](TWriter& Writer) { Writer.WriteInteger(mmLeading_); }, true);
     Filer.DefineProperty(QStringLiteral("Position"), [](TReader& Reader) { Reader.ReadInteger(); }, nullptr, false);
 }

@@ -12,6 +12,7 @@
 #include "report/output/rg_page.h"
 #include "report/output/rg_strings.h"
 #include "report/output/rg_text_measure.h"
+#include "report/output/rg_units.h"
 
 #include <memory>
 
@@ -390,8 +391,9 @@ void TrgPrintable::ConvertFromVersion(int Version)
 void TrgPrintable::DefineStreamProperties(TFiler& Filer)
 {
     auto integer = [&Filer](const char* Name, int& Field) {
+        const QString name = QString::fromLatin1(Name);
         Filer.DefineProperty(
-            QString::fromLatin1(Name), [&Field](TReader& Reader) { Field = Reader.ReadInteger(); },
+            name, [&Field, name](TReader& Reader) { Field = rgCheckedLength(Reader.ReadInteger(), name); },
             [&Field](TWriter& Writer) { Writer.WriteInteger(Field); }, true);
     };
     // The stored values are set as they come: a stream of an older version

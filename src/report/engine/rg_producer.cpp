@@ -95,6 +95,33 @@ void TrgProducer::Reset()
     cancelled_ = false;
 }
 
+void TrgProducer::CopySettings(const TrgProducer* Source)
+{
+    if (!Source || Source == this)
+        return;
+    allowPrintToFile_ = Source->allowPrintToFile_;
+    allowPrintToArchive_ = Source->allowPrintToArchive_;
+    archiveFileName_ = Source->archiveFileName_;
+    device_ = Source->device_;
+    language_ = Source->language_;
+    languageIndex_ = Source->languageIndex_;
+    modalCancelDialog_ = Source->modalCancelDialog_;
+    showCancelDialog_ = Source->showCancelDialog_;
+    showPrintDialog_ = Source->showPrintDialog_;
+    textFileName_ = Source->textFileName_;
+    textFileType_ = Source->textFileType_;
+    versionString_ = Source->versionString_;
+    versionNumber_ = Source->versionNumber_;
+    printerSetup_->Assign(Source->printerSetup_.get());
+    for (TNotifyEvent TrgProducer::*event :
+         {&TrgProducer::AfterPrint, &TrgProducer::BeforePrint, &TrgProducer::OnCancel,
+          &TrgProducer::OnCancelDialogCreate, &TrgProducer::OnCancelDialogClose, &TrgProducer::OnPreviewFormCreate,
+          &TrgProducer::OnPreviewFormClose, &TrgProducer::OnPrintDialogCreate, &TrgProducer::OnPrintDialogClose,
+          &TrgProducer::OnPrintingComplete})
+        this->*event = Source->*event;
+    OnSaveText = Source->OnSaveText;
+}
+
 void TrgProducer::Cancel()
 {
     cancelled_ = true;

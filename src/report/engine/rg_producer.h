@@ -90,6 +90,9 @@ public:
     virtual void AbortJob(const QString& Message);
     virtual void Reset();
     void Cancel() override;
+    // Takes Source's output settings, printer setup, version and events
+    // (not ModalPreview, SavePrinterSetup or OnPageRequest).
+    virtual void CopySettings(const TrgProducer* Source);
 
     // ---- what the forms ask of the report ----
     TrgPublisher* FormPublisher() override { return publisher_.get(); }

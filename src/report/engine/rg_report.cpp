@@ -2,6 +2,7 @@
 #include "report/engine/rg_describe.h"
 
 #include <algorithm>
+#include <map>
 
 #include "platform/stream/class_registry.h"
 #include "platform/stream/component_reader.h"
@@ -13,6 +14,7 @@
 #include "report/engine/rg_region.h"
 #include "report/engine/rg_engine.h"
 #include "report/engine/rg_groups.h"
+#include "report/engine/rg_template.h"
 #include "report/engine/rg_text_components.h"
 #include "report/output/rg_page.h"
 #include "report/output/rg_printer_setup.h"
@@ -132,7 +134,7 @@ void TrgCustomReport::SetColumns(int Value)
         return;
     const int printable = PageDef().mmPrintableWidth();
     mmColumnWidth_ = columns_ > 1 ? printable / columns_ : printable;
-    Reset();
+    BandsChanged();
 }
 
 float TrgCustomReport::ColumnWidth() const
@@ -155,7 +157,7 @@ void TrgCustomReport::SetColumnWidth(float Value)
     mmColumnWidth_ = std::min(width, printable);
     if (columns_ > 1 && mmColumnWidth_ > 0 && printable / mmColumnWidth_ < columns_)
         columns_ = std::max(printable / mmColumnWidth_, 1);
-    Reset();
+    BandsChanged();
 }
 
 void TrgCustomReport::SetDataPipeline(TrgDataPipeline* Value)
@@ -167,9 +169,13 @@ void TrgCustomReport::SetDataPipeline(TrgDataPipeline* Value)
     if (dataPipeline_)
         dataPipeline_->AttachClient(this);
     Reset();
-    if (Loading())
+    if (Loading() || (State() & rgStateTemplateLoading))
         return;
-    // Components that followed the report's pipeline follow the new one.
+    ReassignPipeline(old, Value);
+}
+
+void TrgCustomReport::ReassignPipeline(TrgDataPipeline* Old, TrgDataPipeline* New)
+{
     for (TrgBand* band : bands_) {
         auto* detail = dynamic_cast<TrgDetailBand*>(band);
         if (detail && detail->DataPipeline())
@@ -178,12 +184,22 @@ void TrgCustomReport::SetDataPipeline(TrgDataPipeline* Value)
             TrgComponent* component = band->GetComponentAt(i);
             if (!component->IsDataAware() || !component->ParentDataPipeline())
                 continue;
-            if (component->DataPipeline() == old)
-                component->SetDataPipeline(Value);
-            else if (!component->DataPipeline() && Value &&
-                     (component->DataField().isEmpty() || Value->IndexOfFieldName(component->DataField()) != -1))
-                component->SetDataPipeline(Value);
+            if (component->DataPipeline() == Old)
+                component->SetDataPipeline(New);
+            else if (!component->DataPipeline() && New &&
+                     (component->DataField().isEmpty() || New->IndexOfFieldName(component->DataField()) != -1))
+                component->SetDataPipeline(New);
         }
+    }
+    // A group breaking on a field takes the new pipeline unless it names a
+    // field the new pipeline lacks.
+    for (TrgGroup* group : groups_) {
+        if (group->BreakType() != btDataField)
+            continue;
+        if (group->DataPipeline() == Old)
+            group->SetDataPipeline(New);
+        else if (New && (group->BreakName().isEmpty() || New->IndexOfFieldName(group->BreakName()) != -1))
+            group->SetDataPipeline(New);
     }
 }
 
@@ -227,6 +243,103 @@ int TrgCustomReport::GetCurrentPageNo() const { return engine_->AbsolutePageNo()
 int TrgCustomReport::GetLastPageNo() const { return engine_->LastPageNo(); }
 
 bool TrgCustomReport::Generating() const { return engine_ && engine_->PageRequestRunning(); }
+
+void TrgCustomReport::BandsChanged()
+{
+    // Without a designer there is nothing to show: the bands are laid out
+    // anew with the next pages.
+    for (TrgBand* band : bands_)
+        band->Invalidate();
+    Reset();
+}
+
+namespace {
+
+// A copy of Source: an object of its class owned by Owner, joined to
+// Parent, with Source's streamed properties and copies of its children.
+// Copies maps every original to its copy.
+TComponent* CopyComponentTree(TComponent& Source, TComponent* Owner, TComponent* Parent,
+                              std::map<const TComponent*, TComponent*>& Copies)
+{
+    const TClassInfo* info = ClassInfoOf(Source);
+    if (!info || !info->Create)
+        return nullptr;
+    TComponent* copy = info->Create(Owner);
+    Copies[&Source] = copy;
+    if (const TClassInfo* parented = info->WithSetParent(); parented && Parent)
+        parented->SetParentComponent(*copy, Parent);
+    rgCopyStreamedProperties(Source, *copy);
+    if (const TClassInfo* parent = info->WithGetChildren())
+        parent->GetChildren(
+            Source, [&](TComponent* Child) { CopyComponentTree(*Child, Owner, copy, Copies); }, Owner);
+    return copy;
+}
+
+// References among the copied objects (a calculation's reset group) point
+// to the copies.
+void PointToCopies(const std::map<const TComponent*, TComponent*>& Copies)
+{
+    for (const auto& [original, copy] : Copies) {
+        const TClassInfo* info = ClassInfoOf(*copy);
+        for (const TClassInfo* level : info ? info->Chain() : std::vector<const TClassInfo*>{})
+            for (const TPropInfo& prop : level->Properties) {
+                if (prop.Kind != TPropKind::Component || !prop.GetComponent || !prop.SetComponent)
+                    continue;
+                const auto target = Copies.find(prop.GetComponent(*copy));
+                if (target != Copies.end())
+                    prop.SetComponent(*copy, target->second);
+            }
+    }
+}
+
+}  // namespace
+
+void TrgCustomReport::CopySettings(const TrgProducer* Source)
+{
+    TrgProducer::CopySettings(Source);
+    const auto* source = dynamic_cast<const TrgCustomReport*>(Source);
+    if (!source || source == this)
+        return;
+    columns_ = source->columns_;
+    columnPositions_.Assign(source->columnPositions_);
+    mmColumnWidth_ = source->mmColumnWidth_;
+    SetDataPipeline(source->dataPipeline_);
+    pageLimit_ = source->pageLimit_;
+    passSetting_ = source->passSetting_;
+    SaveAsTemplate = source->SaveAsTemplate;
+    SetUnits(source->units_);
+    rgReportTemplate(this)->Assign(*rgReportTemplate(const_cast<TrgCustomReport*>(source)));
+    for (TNotifyEvent TrgCustomReport::*event :
+         {&TrgCustomReport::OnEndColumn, &TrgCustomReport::OnEndFirstPass, &TrgCustomReport::OnEndPage,
+          &TrgCustomReport::OnEndSecondPass, &TrgCustomReport::OnStartColumn, &TrgCustomReport::OnStartFirstPass,
+          &TrgCustomReport::OnStartPage, &TrgCustomReport::OnStartSecondPass})
+        this->*event = source->*event;
+
+    // The own layout goes; groups take their group bands with them.
+    while (!groups_.empty())
+        delete groups_.back();
+    while (!bands_.empty())
+        delete bands_.back();
+    // Copies of the source's bands and groups, owned as this report's are.
+    TComponent* owner = Owner() ? Owner() : this;
+    std::map<const TComponent*, TComponent*> copies;
+    copies[source] = this;
+    if (const TClassInfo* info = ClassInfoOf(*source); info && info->WithGetChildren())
+        info->WithGetChildren()->GetChildren(
+            *const_cast<TrgCustomReport*>(source),
+            [&](TComponent* Child) { CopyComponentTree(*Child, owner, this, copies); }, owner);
+    PointToCopies(copies);
+    Reset();
+}
+
+bool TrgCustomReport::ShowsPageCount() const
+{
+    for (const TrgBand* band : bands_)
+        for (int i = 0; i < band->GetComponentCount(); ++i)
+            if (band->GetComponentAt(i)->ShowsPageCount())
+                return true;
+    return false;
+}
 
 void TrgCustomReport::Reset()
 {
@@ -282,6 +395,8 @@ void TrgCustomReport::ConvertVersion(int StoredVersion)
 {
     for (TrgBand* band : bands_)
         band->ConvertFromVersion(StoredVersion);
+    for (TrgGroup* group : groups_)
+        group->ConvertFromVersion(StoredVersion);
 }
 
 void TrgCustomReport::DefineReportProperties(TFiler& Filer)
@@ -290,7 +405,9 @@ void TrgCustomReport::DefineReportProperties(TFiler& Filer)
         QStringLiteral("Version"), [this](TReader& Reader) { SetVersionString(Reader.ReadString()); },
         [](TWriter& Writer) { Writer.WriteString(QString::fromLatin1(kStreamVersion)); }, true);
     Filer.DefineProperty(
-        QStringLiteral("mmColumnWidth"), [this](TReader& Reader) { mmColumnWidth_ = Reader.ReadInteger(); },
+        QStringLiteral("mmColumnWidth"), [this](TReader& Reader) {
+            mmColumnWidth_ = rgCheckedLength(Reader.ReadInteger(), QStringLiteral("mmColumnWidth"));
+        },
         [this](TWriter& Writer) { Writer.WriteInteger(mmColumnWidth_); }, true);
     Filer.DefineProperty(
         QStringLiteral("RulerUnits"),
@@ -326,6 +443,13 @@ TrgReport::~TrgReport()
     engine_->OnSaveState = nullptr;
     engine_->OnLastCachedPage = nullptr;
     cache_.reset();
+}
+
+void TrgReport::CopySettings(const TrgProducer* Source)
+{
+    TrgCustomReport::CopySettings(Source);
+    if (const auto* source = dynamic_cast<const TrgReport*>(Source); source && source != this)
+        LegacyDataSourceName = source->LegacyDataSourceName;
 }
 
 void TrgReport::ConvertVersion(int StoredVersion)
@@ -414,6 +538,34 @@ void TrgReport::CancelGeneration()
 {
     engine_->SetStop(true);
     engine_->Stop();
+}
+
+void rgCheckReportGeometry(const TrgCustomReport& Report)
+{
+    for (int i = 0; i < int(TrgPrinterSetup::DefinedPropertyNames.size()); ++i)
+        rgCheckedLength(Report.PrinterSetup()->DefinedValue(i),
+                        QString::fromLatin1(TrgPrinterSetup::DefinedPropertyNames[size_t(i)]));
+    rgCheckedLength(Report.mmColumnWidth(), QStringLiteral("mmColumnWidth"));
+    for (int i = 0; i < Report.GetGroupCount(); ++i) {
+        const TrgGroup* group = Report.GetGroupAt(i);
+        rgCheckedLength(group->mmNewColumnThreshold, group->Name + QStringLiteral(".mmNewColumnThreshold"));
+        rgCheckedLength(group->mmNewPageThreshold, group->Name + QStringLiteral(".mmNewPageThreshold"));
+    }
+    for (int b = 0; b < Report.GetBandCount(); ++b) {
+        const TrgBand* band = Report.GetBandAt(b);
+        rgCheckedLength(band->mmHeight(), band->Name + QStringLiteral(".mmHeight"));
+        rgCheckedLength(band->mmBottomOffset(), band->Name + QStringLiteral(".mmBottomOffset"));
+        rgCheckedLength(band->mmPrintPosition(), band->Name + QStringLiteral(".mmPrintPosition"));
+        for (int c = 0; c < band->GetComponentCount(); ++c) {
+            const TrgComponent* component = band->GetComponentAt(c);
+            const std::pair<int, const char*> lengths[] = {{component->mmLeft(), ".mmLeft"},
+                                                           {component->mmTop(), ".mmTop"},
+                                                           {component->mmWidth(), ".mmWidth"},
+                                                           {component->mmHeight(), ".mmHeight"}};
+            for (const auto& [value, name] : lengths)
+                rgCheckedLength(value, component->Name + QString::fromLatin1(name));
+        }
+    }
 }
 
 // ---- stream form ---------------------------------------------------------------

@@ -79,6 +79,13 @@ public:
     int GetLastPageNo() const;
     // True while the engine makes a page.
     bool Generating() const;
+    // A component of a band (or of a subreport's report) prints the page count.
+    bool ShowsPageCount() const;
+    // Takes Source's settings and pipeline, and copies of its bands and
+    // groups with their components in place of its own.
+    void CopySettings(const TrgProducer* Source) override;
+    // The bands' layout changed (columns, page width): pages are made anew.
+    virtual void BandsChanged();
 
     // ---- generation ----
     void Reset() override;
@@ -119,6 +126,9 @@ private:
             Event(this);
     }
     void SortBands();
+    // Components that followed the report's pipeline, and groups that break
+    // on a field of it, follow the new one.
+    void ReassignPipeline(TrgDataPipeline* Old, TrgDataPipeline* New);
 
     std::vector<TrgBand*> bands_;
     std::vector<TrgGroup*> groups_;
@@ -153,6 +163,7 @@ public:
     bool LegacyLandscape = false;
     void ConvertVersion(int StoredVersion) override;
     void DefineLegacyProperties(TFiler& Filer);
+    void CopySettings(const TrgProducer* Source) override;
 
     // What the page cache needs of its report.
     std::vector<TrgCacheable*> CacheablesInOrder() override;
@@ -163,6 +174,11 @@ private:
     std::unique_ptr<TrgCacheManager> cache_;
     bool cachePages_ = false;
 };
+
+// Every length of the report read from a stream lies within rgMaxLength
+// either way: the page, the columns, the groups' thresholds, the bands and
+// their components. EReadError naming the first that does not.
+void rgCheckReportGeometry(const TrgCustomReport& Report);
 
 // Makes the report classes and the classes they stream known by name.
 void rgRegisterReportClasses();

@@ -389,8 +389,9 @@ void TrgStretchable::RestoreCacheFields(const TrgCacheRecord& Record)
 void TrgStretchable::DefineStretchProperties(TFiler& Filer)
 {
     auto integer = [&Filer](const char* Name, int& Field) {
+        const QString name = QString::fromLatin1(Name);
         Filer.DefineProperty(
-            QString::fromLatin1(Name), [&Field](TReader& Reader) { Field = Reader.ReadInteger(); },
+            name, [&Field, name](TReader& Reader) { Field = rgCheckedLength(Reader.ReadInteger(), name); },
             [&Field](TWriter& Writer) { Writer.WriteInteger(Field); }, true);
     };
     integer("mmBottomOffset", mmBottomOffset_);

@@ -150,6 +150,8 @@ void TrgSubReport::SetCaption(const QString& Value)
         send(TrgStretchable::Report(), rgDesignMsgCaptionChanged, 0, this);
 }
 
+bool TrgSubReport::ShowsPageCount() const { return child_ && child_->ShowsPageCount(); }
+
 TrgCustomEngine* TrgSubReport::ParentEngine() const
 {
     TrgCustomReport* parent = TrgStretchable::Report();

@@ -67,6 +67,7 @@ public:
     bool ParentPrinterSetup() const { return parentPrinterSetup_; }
     void SetParentPrinterSetup(bool Value);
     void SetCaption(const QString& Value) override;
+    bool ShowsPageCount() const override;
     // Joining a band of a report gives a child report without bands the
     // parent's printer setup, the subreport's units and the default bands
     // of its kind: title, detail and summary for pbChild; page header,

@@ -141,6 +141,8 @@ void CopyStreamedProperties(TPersistent& From, TPersistent& To)
 
 }  // namespace
 
+void rgCopyStreamedProperties(TPersistent& From, TPersistent& To) { CopyStreamedProperties(From, To); }
+
 // ---- TrgTemplateDBSettings -----------------------------------------------------
 
 void TrgTemplateDBSettings::SetName(const QString& Value)
@@ -347,6 +349,8 @@ void TrgReportTemplate::ReadTemplate(const QByteArray& Binary)
     }
     if (!loadedReport_)
         throw EInvalidTemplateError(Text(kInvalidFormat));
+    // Lengths set through their unit forms are checked here, once read.
+    rgCheckReportGeometry(*loadedReport_);
 }
 
 void TrgReportTemplate::ReaderSetName(TComponent* Component, QString& Name)

@@ -141,6 +141,10 @@ TrgReportTemplate* rgReportTemplate(TrgCustomReport* Report);
 // kept, its form and database settings) in the report's stream.
 void rgPublishReportTemplate();
 
+// Sets every property the class of From streams (published and defined,
+// whether or not it would be written) on To, an object of the same class.
+void rgCopyStreamedProperties(TPersistent& From, TPersistent& To);
+
 // Template state bits of the report (TrgCommunicator::State).
 inline constexpr uint16_t rgStateTemplateLoading = 0x0080;
 inline constexpr uint16_t rgStateTemplateSaving = 0x0100;

@@ -25,6 +25,20 @@ void WriteInt32(TStream& Stream, int64_t Value)
     Stream.WriteBuffer(bytes.constData(), bytes.size());
 }
 
+// The record in Windows-1252. A character the code page cannot hold
+// becomes "?" (one per UTF-16 unit, so fixed-length fields keep their
+// width) and the export goes on.
+QByteArray TextFileBytes(const QString& Record)
+{
+    QByteArray bytes;
+    bytes.reserve(Record.size());
+    for (const QChar c : Record) {
+        const std::optional<unsigned char> b = Win1252EncodeChar(c.unicode());
+        bytes.append(b ? char(*b) : '?');
+    }
+    return bytes;
+}
+
 }  // namespace
 
 // ---- TrgFileDevice ----------------------------------------------------------------
@@ -165,7 +179,7 @@ void TrgTextFileDevice::WriteRecord(const std::vector<TrgDrawText*>& Fields, boo
         return;
     if (fileType_ != ftCustom && !LastOfReport)
         record += QStringLiteral("\r\n");
-    const QByteArray bytes = Win1252EncodeOrThrow(record);
+    const QByteArray bytes = TextFileBytes(record);
     OutputStream()->WriteBuffer(bytes.constData(), bytes.size());
 }
 

@@ -6,6 +6,7 @@
 #include "platform/stream/component_writer.h"
 #include "report/output/rg_printer.h"
 #include "report/output/rg_printer_list.h"
+#include "report/output/rg_units.h"
 
 #include <cmath>
 
@@ -400,7 +401,8 @@ void rgDescribePrinterSetupClass()
                 filer.DefineProperty(
                     S::DefinedPropertyNames[size_t(i)],
                     [&s, i](TReader& reader) {
-                        s.SetDefinedValue(i, rgReadIntegerValue([&reader](void* buffer, int count) { reader.Read(buffer, count); }));
+                        const int value = rgReadIntegerValue([&reader](void* buffer, int count) { reader.Read(buffer, count); });
+                        s.SetDefinedValue(i, rgCheckedLength(value, QString::fromLatin1(S::DefinedPropertyNames[size_t(i)])));
                     },
                     [&s, i](TWriter& writer) { writer.WriteInteger(s.DefinedValue(i)); }, true);
             }

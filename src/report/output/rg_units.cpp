@@ -176,6 +176,17 @@ bool rgExtendedToInteger(const uint8_t (&Bytes)[10], int& Result)
     return true;
 }
 
+int rgCheckedLength(int64_t Value, const QString& Name)
+{
+    if (Value < -rgMaxLength || Value > rgMaxLength)
+        throw EReadError(QStringLiteral("Die Länge %1 = %2 liegt außerhalb des erlaubten Bereichs (%3 bis %4)")
+                             .arg(Name)
+                             .arg(Value)
+                             .arg(-rgMaxLength)
+                             .arg(rgMaxLength));
+    return int(Value);
+}
+
 int rgReadIntegerValue(const TrgReadBytes& ReadBytes)
 {
     uint8_t valueType = 0;

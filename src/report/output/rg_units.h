@@ -36,6 +36,14 @@ public:
 int rgScreenPixelsPerInch();
 void rgSetScreenPixelsPerInch(int PixelsPerInch);
 
+// The lengths a report may hold, in thousandths of a millimetre: a hundred
+// metres either way. A stream's length beyond them is refused when it is
+// read, so that the layout's sums of lengths cannot overflow.
+inline constexpr int rgMaxLength = 100'000'000;
+// Value when it lies within rgMaxLength either way; EReadError naming the
+// property otherwise.
+int rgCheckedLength(int64_t Value, const QString& Name);
+
 float rgFromMMThousandths(int Value, TrgUnitType Unit, TrgDirection Direction, const TObject* Printer);
 int rgToMMThousandths(TrgUnitType Unit, TrgDirection Direction, const TObject* Printer, float Value);
 float rgFromScreenPixels(int Value, TrgUnitType Unit, TrgDirection Direction, const TObject* Printer);

@@ -80,6 +80,29 @@ TEST_F(GroupTest, BreaksCompareTheValuesExactly)
                                             "d", "Ende bonn", "Fuß"}));
 }
 
+TEST_F(GroupTest, AGroupWithoutAPipelineTakesTheReportsOnAField)
+{
+    MakeRecords({{"D", "Berlin", "a"}, {"D", "Bonn", "b"}});
+    TrgGroup* town = AddGroup(QStringLiteral("Ort"));
+    TrgGroup* other = AddGroup(QStringLiteral("Strasse"));
+    TListPipeline elsewhere(nullptr, QStringList{"Strasse"}, {{"x"}});
+    other->SetDataPipeline(&elsewhere);
+    TrgGroup* custom = AddGroup(QStringLiteral("lblName"));
+    custom->SetBreakType(btCustomField);
+    for (TrgGroup* group : {town, custom})
+        group->SetDataPipeline(nullptr);
+    report->SetDataPipeline(nullptr);
+    report->SetDataPipeline(rows.get());
+    EXPECT_EQ(town->DataPipeline(), rows.get()) << "a group without pipeline breaks on the report's";
+    EXPECT_EQ(other->DataPipeline(), &elsewhere) << "Strasse is no field of the report's pipeline";
+    EXPECT_EQ(custom->DataPipeline(), nullptr) << "a custom-field group has no pipeline";
+    delete other;
+    delete custom;
+    const std::vector<QString> pages = PrintAll();
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_EQ(Texts(pages, 0), (QStringList{"Kopf", "Berlin", "a", "Ende Berlin", "Bonn", "b", "Ende Bonn", "Fuß"}));
+}
+
 TEST_F(GroupTest, AGroupWithoutFooterBandStillMovesOnAfterItsBreak)
 {
     MakeRecords({{"D", "Berlin", "a"}, {"D", "Bonn", "b"}, {"D", "Köln", "c"}});
@@ -114,6 +137,26 @@ TEST_F(GroupTest, NewPageStartsEveryGroupButTheFirstOnAPageOfItsOwn)
     EXPECT_EQ(Texts(pages, 0), (QStringList{"Kopf", "Berlin", "a", "Ende Berlin", "Fuß"}));
     EXPECT_EQ(Texts(pages, 1), (QStringList{"Kopf", "Bonn", "b", "c", "Ende Bonn", "Fuß"}));
     EXPECT_EQ(Texts(pages, 2), (QStringList{"Kopf", "Köln", "d", "Ende Köln", "Fuß"}));
+}
+
+TEST_F(GroupTest, AnOuterGroupsNewPageIsTheOnlyPageBreakOfItsInnerGroups)
+{
+    MakeRecords({{"D", "Bonn", "a"}, {"D", "Köln", "b"}, {"F", "Köln", "c"}});
+    TrgGroup* land = AddGroup(QStringLiteral("Land"));
+    TrgGroup* town = AddGroup(QStringLiteral("Ort"));
+    land->NewPage = true;
+    town->NewPage = true;
+    for (const int threshold : {0, 20000}) {
+        SCOPED_TRACE(threshold);
+        // The inner header also wants more room than is left below the outer one.
+        town->mmNewPageThreshold = threshold;
+        const std::vector<QString> pages = PrintAll();
+        ASSERT_EQ(pages.size(), 3u);
+        EXPECT_EQ(Texts(pages, 0), (QStringList{"Kopf", "D", "Bonn", "a", "Ende Bonn", "Fuß"}));
+        EXPECT_EQ(Texts(pages, 1), (QStringList{"Kopf", "D", "Köln", "b", "Ende Köln", "Ende D", "Fuß"}));
+        EXPECT_EQ(Texts(pages, 2), (QStringList{"Kopf", "F", "Köln", "c", "Ende Köln", "Ende F", "Fuß"}))
+            << "no page holds the outer header alone";
+    }
 }
 
 TEST_F(GroupTest, AHeaderBelowItsThresholdMovesToTheNextPage)

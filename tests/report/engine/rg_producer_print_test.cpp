@@ -15,7 +15,9 @@
 #include "../output/pdf_tools.h"
 #include "engine_fixtures.h"
 #include "platform/ui/prompt_script.h"
+#include "platform/stream/component_writer.h"
 #include "private_cupsd.h"
+#include "report/engine/rg_calculated_text.h"
 #include "report/output/rg_cancel_dialog.h"
 #include "report/output/rg_file_devices.h"
 #include "report/output/rg_preview_form.h"
@@ -339,6 +341,133 @@ TEST_F(ProducerPrintTest, TheCancelButtonStopsTheJobAndNothingReachesTheFile)
     EXPECT_TRUE(Events.contains("OnCancel"));
     EXPECT_TRUE(report->Cancelled());
     EXPECT_FALSE(QFile::exists(PdfName())) << "a cancelled job prints nothing";
+}
+
+// ---- text files ----------------------------------------------------------------------
+
+TEST_F(ProducerPrintTest, ATextFileHoldsOneLinePerPrintedBand)
+{
+    // The page header saves two fields, the detail one: each printed band
+    // is a line of its own, never joined to the record's detail.
+    auto* title = static_cast<TrgLabel*>(header->GetComponentAt(0));
+    TrgLabel* list = AddLabel(header, QStringLiteral("Liste"), 40000, 0);
+    for (TrgCustomText* text : {static_cast<TrgCustomText*>(title), static_cast<TrgCustomText*>(list),
+                                static_cast<TrgCustomText*>(detail->GetComponentAt(0))})
+        text->SetSave(true);
+    header->SetSave(true);
+    detail->SetSave(true);
+    report->SetDevice(dvFile);
+    report->SetShowPrintDialog(false);
+    report->SetShowCancelDialog(false);
+    for (const TrgPassSettingType pass : {psOnePass, psTwoPass}) {
+        report->SetPassSetting(pass);
+        report->Print();
+        QFile file(report->TextFileName());
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), QByteArray("Kopf,Liste\r\nSatz 1\r\nSatz 2\r\nSatz 3\r\n"
+                                             "Kopf,Liste\r\nSatz 4\r\nSatz 5\r\nSatz 6\r\n"
+                                             "Kopf,Liste\r\nSatz 7"))
+            << pass;
+    }
+}
+
+// ---- page totals -------------------------------------------------------------------
+
+// The footer says "Seite n von m"; the footer and its text are saved in a
+// text file too.
+class PageTotalTest : public ProducerPrintTest {
+protected:
+    void SetUp() override
+    {
+        ProducerPrintTest::SetUp();
+        report->SetLanguage(lgGerman);
+        auto* total = new TrgCalc(&form);
+        total->SetBand(footer);
+        total->SetAutoSize(false);
+        total->SetmmBounds(35000, 0, 40000, 4000);
+        total->SetCalcType(ctPageSetDesc);
+        total->SetSave(true);
+        footer->SetSave(true);
+        report->SetShowPrintDialog(false);
+        report->SetShowCancelDialog(false);
+        report->DeviceHook = [this](TrgDevice* Device) {
+            if (auto* printer = dynamic_cast<TrgPrinterDevice*>(Device))
+                printer->Printer()->OutputFileName = pdfName;
+        };
+    }
+    QString PrintTo(TrgDeviceType Device, TrgPassSettingType Pass)
+    {
+        const QString stem = dir.filePath(Pass == psOnePass ? QStringLiteral("eins") : QStringLiteral("zwei"));
+        pdfName = stem + QStringLiteral(".pdf");
+        report->SetArchiveFileName(stem + QStringLiteral(".raf"));
+        report->SetTextFileName(stem + QStringLiteral(".txt"));
+        report->SetPassSetting(Pass);
+        report->SetDevice(Device);
+        report->Print();
+        switch (Device) {
+        case dvArchive: return report->ArchiveFileName();
+        case dvFile: return report->TextFileName();
+        default: return pdfName;
+        }
+    }
+    static QStringList Totals() { return {"Seite 1 von 3", "Seite 2 von 3", "Seite 3 von 3"}; }
+    QString pdfName;
+};
+
+TEST_F(PageTotalTest, EveryPrintedPageOfAOnePassReportShowsTheTrueTotalAsTwoPassesDo)
+{
+    const QString onePass = PdfText(PrintTo(dvPrinter, psOnePass));
+    const QString twoPass = PdfText(PrintTo(dvPrinter, psTwoPass));
+    ASSERT_EQ(onePass.count(QChar('\f')), 3) << onePass.toStdString();
+    const QStringList pages = onePass.split(QChar('\f'));
+    for (int page = 0; page < 3; ++page)
+        EXPECT_TRUE(pages.at(page).contains(Totals().at(page))) << pages.at(page).toStdString();
+    EXPECT_FALSE(onePass.contains(QStringLiteral("von 1"))) << onePass.toStdString();
+    EXPECT_EQ(onePass.toStdString(), twoPass.toStdString()) << "one pass and two passes print the same";
+}
+
+TEST_F(PageTotalTest, AnArchiveOfAOnePassReportHoldsTheSamePagesAsTwoPassesWrite)
+{
+    std::vector<QByteArray> byPass[2];
+    for (const TrgPassSettingType pass : {psOnePass, psTwoPass}) {
+        const TrgArchiveReader archive(PrintTo(dvArchive, pass));
+        ASSERT_EQ(archive.PageCount(), 3);
+        for (int i = 0; i < archive.PageCount(); ++i) {
+            const std::unique_ptr<TrgPage> page = archive.ReadPage(i);
+            EXPECT_EQ(page->AbsolutePageCount, 3) << "page " << i + 1;
+            EXPECT_EQ(page->PageCount, 3) << "page " << i + 1;
+            EXPECT_TRUE(DumpPage(*page).contains(Totals().at(i))) << DumpPage(*page).toStdString();
+            // The page says which pass setting made it; all else is alike.
+            EXPECT_EQ(page->PassSetting, pass);
+            page->PassSetting = psOnePass;
+            byPass[pass].push_back(ComponentToBytes(page.get()));
+        }
+    }
+    EXPECT_EQ(byPass[psOnePass], byPass[psTwoPass]);
+}
+
+TEST_F(PageTotalTest, ATextFileOfAOnePassReportSavesTheTrueTotal)
+{
+    QFile file(PrintTo(dvFile, psOnePass));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("Seite 1 von 3\r\nSeite 2 von 3\r\nSeite 3 von 3"));
+}
+
+TEST_F(PageTotalTest, ThePreviewShowsTheTrueTotalOnTheFirstPageItShows)
+{
+    report->SetDevice(dvScreen);
+    TPromptScript script;
+    script.Modal<TrgPrintPreview>([this](TrgPrintPreview& Form) {
+        const TrgPage* shown = Form.rgViewer1->ScreenDevice()->DisplayPage();
+        EXPECT_EQ(shown->AbsolutePageNo, 1);
+        EXPECT_TRUE(DumpPage(*shown).contains(QStringLiteral("\"Seite 1 von 3\""))) << DumpPage(*shown).toStdString();
+        EXPECT_EQ(report->PageNumbers, std::vector<int>{1}) << "the other pages were only counted";
+        Form.rgViewer1->GotoPage(2);
+        shown = Form.rgViewer1->ScreenDevice()->DisplayPage();
+        EXPECT_TRUE(DumpPage(*shown).contains(QStringLiteral("\"Seite 2 von 3\""))) << DumpPage(*shown).toStdString();
+        Form.CloseClick();
+    });
+    report->Print();
 }
 
 // ---- a real scheduler ------------------------------------------------------------

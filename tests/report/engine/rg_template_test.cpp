@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtEndian>
 
@@ -19,8 +20,10 @@
 #include "platform/stream/component_reader.h"
 #include "platform/stream/stream_text.h"
 #include "platform/ui/prompt_script.h"
+#include "report/engine/rg_calc.h"
 #include "report/engine/rg_component_registry.h"
 #include "report/engine/rg_data_text.h"
+#include "report/engine/rg_groups.h"
 #include "report/engine/rg_image.h"
 #include "report/engine/rg_shapes.h"
 #include "report/engine/rg_subreport.h"
@@ -325,6 +328,204 @@ TEST_F(TemplateTest, SavedInBothFormsAndLoadedBackPrintsTheSamePages)
     }
 }
 
+// A list of towns grouped by town, each group's footer summing its amounts.
+class GroupTemplateTest : public TemplateTest {
+protected:
+    void SetUp() override
+    {
+        TemplateTest::SetUp();
+        towns = std::make_unique<TListPipeline>(&methodForm, QStringList{QStringLiteral("Ort"), QStringLiteral("Betrag")},
+                                                std::vector<QStringList>{{"Bonn", "2"}, {"Bonn", "3"}, {"Köln", "5"},
+                                                                         {"Köln", "1"}, {"Ulm", "7"}});
+        towns->Name = QStringLiteral("plOrte");
+    }
+    void TearDown() override
+    {
+        report.reset();
+        towns.reset();
+        TemplateTest::TearDown();
+    }
+    template <class T> T* AddField(TrgBand* Band, const QString& Name, const QString& Field, int Left)
+    {
+        auto* text = new T(&methodForm);
+        text->Name = Name;
+        text->SetBand(Band);
+        text->SetAutoSize(false);
+        text->SetmmBounds(Left, 0, 20000, 3000);
+        text->SetDataPipeline(towns.get());
+        text->SetDataField(Field);
+        return text;
+    }
+    TrgGroup* BuildGroupLayout()
+    {
+        detail = AddBand<TrgDetailBand>(3000);
+        detail->Name = QStringLiteral("rgReport1DetailBand1");
+        AddField<TrgDBText>(detail, QStringLiteral("dbtOrt"), QStringLiteral("Ort"), 0);
+        AddField<TrgDBText>(detail, QStringLiteral("dbtBetrag"), QStringLiteral("Betrag"), 30000);
+        auto* group = new TrgGroup(&methodForm);
+        group->Name = QStringLiteral("grpOrt");
+        group->SetBreakName(QStringLiteral("Ort"));
+        group->SetDataPipeline(towns.get());
+        report->AddGroup(group);
+        auto* groupFooter = new TrgGroupFooterBand(&methodForm);
+        groupFooter->Name = QStringLiteral("rgReport1GroupFooterBand1");
+        groupFooter->SetGroup(group);
+        groupFooter->SetmmHeight(3000);
+        AddField<TrgDBCalc>(groupFooter, QStringLiteral("calSumme"), QStringLiteral("Betrag"), 30000)->ResetGroup = group;
+        report->SetDataPipeline(towns.get());
+        report->PrinterSetup()->SetDefinedValue(4, 200000);  // one tall page
+        return group;
+    }
+    // The texts of a page's draw commands, in page order.
+    static QStringList Texts(const QString& Page)
+    {
+        QStringList texts;
+        static const QRegularExpression quoted(QStringLiteral("\"([^\"]*)\""));
+        for (auto it = quoted.globalMatch(Page); it.hasNext();)
+            texts << it.next().captured(1);
+        return texts;
+    }
+
+    std::unique_ptr<TListPipeline> towns;
+};
+
+TEST_F(GroupTemplateTest, ASumResetPerGroupKeepsItsGroupInBothFormsAndOneWithoutRunsOn)
+{
+    BuildGroupLayout();
+    const std::vector<QString> built = PrintAll();
+    ASSERT_EQ(built.size(), 1u);
+    const QStringList perGroup{"Bonn", "2", "Bonn", "3", "5", "Köln", "5", "Köln", "1", "6", "Ulm", "7", "7"};
+    ASSERT_EQ(Texts(built[0]), perGroup);
+    const QString binary = Saved(QStringLiteral("gruppen.rtm"), ftBinary);
+    const QString text = Saved(QStringLiteral("gruppen.txt.rtm"), ftASCII);
+    const QByteArray textBytes = ReadBytes(text);
+    EXPECT_TRUE(textBytes.contains("        ResetGroup = grpOrt\r\n")) << textBytes.toStdString();
+    for (const QString& file : {binary, text}) {
+        SCOPED_TRACE(file.toStdString());
+        report = NewReport();
+        Load(file);
+        EXPECT_EQ(PrintAll(), built);
+        auto* sum = dynamic_cast<TrgDBCalc*>(methodForm.FindComponent(QStringLiteral("calSumme")));
+        ASSERT_NE(sum, nullptr);
+        EXPECT_EQ(sum->ResetGroup, methodForm.FindComponent(QStringLiteral("grpOrt")));
+    }
+
+    // Without its reset group the sum runs on over the whole list.
+    const QString running = dir.filePath(QStringLiteral("fortlaufend.rtm"));
+    WriteBytes(running, QByteArray(textBytes).replace("        ResetGroup = grpOrt\r\n", ""));
+    report = NewReport();
+    Load(running);
+    const std::vector<QString> pages = PrintAll();
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_EQ(Texts(pages[0]), (QStringList{"Bonn", "2", "Bonn", "3", "5", "Köln", "5", "Köln", "1", "11", "Ulm", "7", "18"}));
+}
+
+TEST_F(GroupTemplateTest, ThresholdsAreShownInTheReportsUnitsAndStoredInThousandthsOfAMillimetre)
+{
+    TrgGroup* group = BuildGroupLayout();
+    report->SetUnits(utMillimeters);
+    group->SetNewPageThreshold(30);
+    group->SetNewColumnThreshold(12.5f);
+    EXPECT_EQ(group->mmNewPageThreshold, 30000);
+    EXPECT_EQ(group->mmNewColumnThreshold, 12500);
+    report->SetUnits(utInches);
+    EXPECT_NEAR(group->NewPageThreshold(), 30 / 25.4, 0.001);
+    const QByteArray text = ReadBytes(Saved(QStringLiteral("schwellen.rtm"), ftASCII));
+    EXPECT_TRUE(text.contains("    mmNewColumnThreshold = 12500\r\n")) << text.toStdString();
+    EXPECT_TRUE(text.contains("    mmNewPageThreshold = 30000\r\n"));
+    EXPECT_FALSE(text.contains(" NewPageThreshold = ")) << "the unit form is not stored";
+}
+
+TEST_F(GroupTemplateTest, AnOlderTemplateKeepsItsGroupsBreakFieldAndSettings)
+{
+    BuildGroupLayout();
+    QByteArray text = ReadBytes(Saved(QStringLiteral("neu.rtm"), ftASCII));
+    // How a template of version 1.26 held its group: the break field as
+    // "FieldName", one reprint flag, the threshold in screen pixels and the
+    // group's place on the design surface.
+    ASSERT_TRUE(text.contains("Version = '3.52'"));
+    ASSERT_TRUE(text.contains("    BreakName = 'Ort'\r\n"));
+    text.replace("Version = '3.52'", "Version = '1.26'");
+    text.replace("    BreakName = 'Ort'\r\n", "    FieldName = 'Ort'\r\n    Left = 8\r\n    NewPage = True\r\n"
+                                              "    NewPageThreshold = 96\r\n    ReprintOnSubsequent = False\r\n"
+                                              "    Top = 16\r\n");
+    const QString old = dir.filePath(QStringLiteral("alt.rtm"));
+    WriteBytes(old, text);
+    report = NewReport();
+    Load(old);
+    ASSERT_EQ(report->GetGroupCount(), 1);
+    const TrgGroup* group = report->GetGroupAt(0);
+    EXPECT_EQ(group->BreakName(), QStringLiteral("Ort"));
+    EXPECT_TRUE(group->NewPage);
+    EXPECT_TRUE(group->NewColumn) << "older groups began a new column with a new page";
+    EXPECT_FALSE(group->ReprintOnSubsequentPage);
+    EXPECT_FALSE(group->ReprintOnSubsequentColumn);
+    const int threshold = rgToMMThousandths(utScreenPixels, rgVertical, nullptr, 96);
+    EXPECT_EQ(group->mmNewPageThreshold, threshold);
+    EXPECT_EQ(group->mmNewColumnThreshold, threshold);
+    EXPECT_EQ(group->DataPipeline(), towns.get());
+}
+
+TEST_F(GroupTemplateTest, ADeletedResetGroupLeavesItsSumRunningOn)
+{
+    TrgGroup* group = BuildGroupLayout();
+    auto* sum = dynamic_cast<TrgDBCalc*>(methodForm.FindComponent(QStringLiteral("calSumme")));
+    ASSERT_EQ(sum->ResetGroup, group);
+    delete group;
+    EXPECT_EQ(sum->ResetGroup, nullptr) << "no reference to a group that is gone";
+}
+
+TEST_F(GroupTemplateTest, ACopiedReportPrintsTheSamePagesWithBandsAndGroupsOfItsOwn)
+{
+    TrgGroup* group = BuildGroupLayout();
+    report->SetLanguage(lgGerman);
+    report->SetDevice(dvArchive);
+    report->SetTextFileName(QStringLiteral("liste.txt"));
+    report->SetModalPreview(false);
+    report->SavePrinterSetup = true;
+    report->SetPageLimit(5);
+    int pagesStarted = 0;
+    report->OnStartPage = [&pagesStarted](TObject*) { ++pagesStarted; };
+    int printsEnded = 0;
+    report->AfterPrint = [&printsEnded](TObject*) { ++printsEnded; };
+    const std::vector<QString> built = PrintAll();
+
+    std::unique_ptr<TCapturingReport> original = std::move(report);
+    report = NewReport();
+    report->CopySettings(original.get());
+    EXPECT_EQ(report->Language(), lgGerman);
+    EXPECT_EQ(report->LanguageIndex(), original->LanguageIndex());
+    EXPECT_EQ(report->Device(), dvArchive);
+    EXPECT_EQ(report->TextFileName(), QStringLiteral("liste.txt"));
+    EXPECT_EQ(report->PageLimit(), 5);
+    EXPECT_EQ(report->DataPipeline(), towns.get());
+    EXPECT_TRUE(report->ModalPreview()) << "ModalPreview is not copied";
+    EXPECT_FALSE(report->SavePrinterSetup) << "SavePrinterSetup is not copied";
+    ASSERT_TRUE(report->AfterPrint);
+    report->AfterPrint(report.get());
+    EXPECT_EQ(printsEnded, 1);
+
+    ASSERT_EQ(report->GetGroupCount(), 1);
+    ASSERT_EQ(report->GetBandCount(), original->GetBandCount());
+    TrgGroup* copiedGroup = report->GetGroupAt(0);
+    EXPECT_NE(copiedGroup, group);
+    EXPECT_EQ(copiedGroup->BreakName(), QStringLiteral("Ort"));
+    ASSERT_NE(copiedGroup->FooterBand(), nullptr);
+    EXPECT_NE(copiedGroup->FooterBand(), group->FooterBand());
+    const auto* sum = dynamic_cast<const TrgDBCalc*>(copiedGroup->FooterBand()->GetComponentAt(0));
+    ASSERT_NE(sum, nullptr);
+    EXPECT_EQ(sum->ResetGroup, copiedGroup) << "the copy resets with the copied group";
+    for (int i = 0; i < report->GetBandCount(); ++i)
+        EXPECT_NE(report->GetBandAt(i), original->GetBandAt(i));
+
+    pagesStarted = 0;
+    EXPECT_EQ(PrintAll(), built);
+    EXPECT_GT(pagesStarted, 0) << "the copy fires the source's events";
+    // The source keeps its own layout and prints as before.
+    report.swap(original);
+    EXPECT_EQ(PrintAll(), built);
+}
+
 TEST_F(TemplateTest, ASubreportIsSavedWithItsChildReportAndPrintsTheSameAfterLoading)
 {
     BuildListLayout();
@@ -505,6 +706,53 @@ TEST_F(TemplateTest, BadTemplatesFailWithTheirTextAndKeepTheOldLayout)
         delete spy;
     }
     EXPECT_EQ(LabelCount(), 3);
+}
+
+TEST_F(TemplateTest, LengthsBeyondAHundredMetresAreRefusedWithTheReadErrorAndTheOldLayoutStays)
+{
+    BuildListLayout();
+    const std::vector<QString> built = PrintAll();
+    const QByteArray text = ReadBytes(Saved(QStringLiteral("gut.txt"), ftASCII));
+    struct Case {
+        const char* name;
+        QByteArray from, to;  // a line of the good template and its replacement
+        const char* refused;  // what the error names
+    };
+    const Case cases[] = {
+        {"band height", "    mmHeight = 8000\r\n", "    mmHeight = 2147483647\r\n", "mmHeight = 2147483647"},
+        {"component position", "      mmLeft = 2000\r\n", "      mmLeft = -2147483648\r\n", "mmLeft = -2147483648"},
+        {"paper height", "mmPaperHeight = 60000", "mmPaperHeight = 100000001", "mmPaperHeight = 100000001"},
+        // A length in the report's units, which the stream may hold too:
+        // the label's last property.
+        {"label height in inches", "      BandType = 4\r\n    end\r\n",
+         "      BandType = 4\r\n      Height = 1E30\r\n    end\r\n", "mmHeight = 2147483647"},
+    };
+    NoErrorDialog();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(text.contains(c.from));
+        const QByteArray bad = QByteArray(text).replace(c.from, c.to);
+        const QString file = dir.filePath(QStringLiteral("riesig.rtm"));
+        WriteBytes(file, bad);
+        try {
+            Load(file);
+            ADD_FAILURE() << "the template was read";
+        } catch (const EReadError& e) {
+            EXPECT_TRUE(e.Message.contains(QString::fromLatin1(c.refused))) << e.Message.toStdString();
+        }
+        EXPECT_EQ(PrintAll(), built) << "the old layout stays";
+    }
+
+    // At the limit a template is read and its pages are made without any
+    // sum of lengths overflowing (which the sanitizer twin would report).
+    const QByteArray edge = QByteArray(text)
+                                .replace("      mmLeft = 2000\r\n", "      mmLeft = 100000000\r\n")
+                                .replace("      mmTop = 1000\r\n", "      mmTop = -100000000\r\n")
+                                .replace("      mmWidth = 30000\r\n", "      mmWidth = 100000000\r\n");
+    const QString file = dir.filePath(QStringLiteral("grenze.rtm"));
+    WriteBytes(file, edge);
+    Load(file);
+    EXPECT_EQ(PrintAll().size(), built.size());
 }
 
 TEST_F(TemplateTest, AMissingFileRaisesBeforeAnythingHappens)

@@ -224,9 +224,15 @@ TEST_F(FileDeviceTest, TheSaveTextHookSeesEachFieldInPlaceAndMayChangeIt)
     EXPECT_EQ(device.RecordNo(), 0) << "EndJob clears the writing state";
 }
 
-TEST_F(FileDeviceTest, TextThatWindows1252CannotHoldIsRefused)
+TEST_F(FileDeviceTest, ACharacterWindows1252CannotHoldIsReplacedAndTheExportGoesOn)
 {
-    EXPECT_THROW(WriteText(ftComma, {{{1, 0, QString::fromUtf8("漢字")}}}), EEncodingError);
+    // Umlauts and the euro sign are Windows-1252; the rest becomes "?", one
+    // per UTF-16 unit, so fixed-length fields keep their width.
+    EXPECT_EQ(WriteText(ftComma, {{{1, 0, QString::fromUtf8("漢字")}, {1, 1, QString::fromUtf8("Öl €")}},
+                                  {{1, 0, QStringLiteral("weiter")}}}),
+              QByteArray("??,\xd6l \x80\r\nweiter"));
+    EXPECT_EQ(WriteText(ftFixedLength, {{{1, 0, QString::fromUtf8("a\U0001F600"), 5}, {1, 1, QStringLiteral("b"), 2}}}),
+              QByteArray("a??  b "));
 }
 
 TEST_F(FileDeviceTest, FileSettingsAreFixedWhileAJobRuns)
