@@ -81,6 +81,19 @@ TMenuItem* Item(TPopupMenu* Menu, const QString& Name)
     return nullptr;
 }
 
+// A click on a ticked menu item flips its property and its mark, a second
+// click flips both back.
+void ExpectClicksToggle(TMenuItem* Item, const std::function<bool()>& Value, const char* Name)
+{
+    const bool before = Value();
+    EXPECT_EQ(Item->Checked(), before) << Name;
+    Item->Click();
+    EXPECT_EQ(Value(), !before) << Name;
+    EXPECT_EQ(Item->Checked(), !before) << Name;
+    Item->Click();
+    EXPECT_EQ(Value(), before) << Name;
+}
+
 QImage Screenshot(QWidget* Widget, const QString& Name)
 {
     const QImage picture = Widget->grab().toImage();
@@ -239,16 +252,8 @@ TEST_F(DesignTest, BandMenuItemsChangeTheirPropertiesAndMoveTheirMarks)
         {header, "mniPrintOnLastPage", [&] { return header->PrintOnLastPage(); }},
         {title, "mniNewPage", [&] { return title->NewPage(); }},
     };
-    for (const Toggle& t : toggles) {
-        TMenuItem* item = Item(rgBandDesignStrip(t.band)->Menu(), t.item);
-        const bool before = t.value();
-        EXPECT_EQ(item->Checked(), before) << t.item;
-        item->Click();
-        EXPECT_EQ(t.value(), !before) << t.item;
-        EXPECT_EQ(item->Checked(), !before) << t.item;
-        item->Click();
-        EXPECT_EQ(t.value(), before) << t.item;
-    }
+    for (const Toggle& t : toggles)
+        ExpectClicksToggle(Item(rgBandDesignStrip(t.band)->Menu(), t.item), t.value, t.item);
 
     // A property changed elsewhere shows when the menu drops again.
     header->SetVisible(false);
@@ -1186,16 +1191,8 @@ TEST_F(BarCodeDesignTest, MenuListsItsItemsInOrderWithMarksThatFollowAndToggleTh
         {"mniTransparent", [&] { return barCode->Transparent(); }},
         {"mniVisible", [&] { return barCode->Visible(); }},
     };
-    for (const Toggle& t : toggles) {
-        TMenuItem* item = Item(&menu, t.item);
-        const bool before = t.value();
-        EXPECT_EQ(item->Checked(), before) << t.item;
-        item->Click();
-        EXPECT_EQ(t.value(), !before) << t.item;
-        EXPECT_EQ(item->Checked(), !before) << t.item;
-        item->Click();
-        EXPECT_EQ(t.value(), before) << t.item;
-    }
+    for (const Toggle& t : toggles)
+        ExpectClicksToggle(Item(&menu, t.item), t.value, t.item);
     // Marks follow a change made elsewhere when the menu drops.
     barCode->SetPrintHumanReadable(false);
     menu.OnPopup(&menu);
