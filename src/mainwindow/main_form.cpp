@@ -98,6 +98,16 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner)
     FtsBilder3 = new TFts(this);
     FtsBilder3->Name = QStringLiteral("FtsBilder3");
 
+    TArbeitsbereichUmgebung& umgebung = *this;
+    auto bereich = [&](TdkTable* table, TDbe* dbe, TDataSource* quelle, TFts* fts) {
+        return std::make_unique<TArbeitsbereich>(table, dbe, quelle, fts, umgebung);
+    };
+    bereichBilder_ = bereich(TableBilder, DbeBilder, DataSourceBilder, FtsBilder);
+    bereichBilder2_ = bereich(TableBilder2, DbeBilder2, DataSourceBilder2, nullptr);
+    bereichBilder3_ = bereich(TableBilder3, DbeBilder3, DataSourceBilder3, FtsBilder3);
+    bereichDatenbanken_ = bereich(TableBilderDatenbanken, DbeBilderDatenbanken, DataSourceBilderDatenbanken, nullptr);
+    bereichCheck_ = bereich(TableCheck, DbeCheck, DataSourceCheck, nullptr);
+
     QKFind1 = new TQKFind(this);
     QKFind1->Name = QStringLiteral("QKFind1");
     QKFind1->OnFindFile = [this](TObject*, const TSearchRec& rec, const QString& path, const QString&) {

@@ -20,6 +20,7 @@
 // through AlbumManager.
 
 #include "mainwindow/album_record.h"
+#include "mainwindow/arbeitsbereich.h"
 #include "mainwindow/main_options.h"
 #include "mainwindow/main_settings.h"
 
@@ -96,7 +97,7 @@ class QObject;
 class QEvent;
 class TMainFormWerkzeuge;
 
-class TMainForm : public TForm, public TrgMethodOwner {
+class TMainForm : public TForm, public TrgMethodOwner, private TArbeitsbereichUmgebung {
 public:
     explicit TMainForm(TComponent* AOwner);
     ~TMainForm() override;
@@ -130,6 +131,15 @@ public:
     // the open album's name.
     TStatusBar* StatusBarBilder1;
     TStatusBar* StatusBarBilder2;
+
+    // ---- Work areas ------------------------------------------------------------
+    // The open album, its second view, the target album of copies, the album
+    // manager table and the integrity check.
+    TArbeitsbereich& BereichBilder() { return *bereichBilder_; }
+    TArbeitsbereich& BereichBilder2() { return *bereichBilder2_; }
+    TArbeitsbereich& BereichBilder3() { return *bereichBilder3_; }
+    TArbeitsbereich& BereichDatenbanken() { return *bereichDatenbanken_; }
+    TArbeitsbereich& BereichCheck() { return *bereichCheck_; }
 
     // ---- Neighbours ----------------------------------------------------------
     // The control values of the options dialog (never null).
@@ -802,6 +812,11 @@ public:
     static bool WartungsHandlerVorhanden(const char* name);
 
 private:
+    std::unique_ptr<TArbeitsbereich> bereichBilder_;
+    std::unique_ptr<TArbeitsbereich> bereichBilder2_;
+    std::unique_ptr<TArbeitsbereich> bereichBilder3_;
+    std::unique_ptr<TArbeitsbereich> bereichDatenbanken_;
+    std::unique_ptr<TArbeitsbereich> bereichCheck_;
     // The key last pressed in the album grid and in the thumbnail box (0
     // after its release): a release counts only after its press there.
     Word gridTasteGedrueckt_ = 0;
@@ -810,12 +825,12 @@ private:
     friend class TMainFormOptionen;
     friend class TMainFormWerkzeuge;
     // "Info" / "Fehler" entry in the action log when logging is on.
-    void Protokoll(const QString& art, const QString& text);
+    void Protokoll(const QString& art, const QString& text) override;
     // The timed notice of the program (info colour, black, centred).
-    void Hinweis(const QString& caption, const QString& text, int height);
+    void Hinweis(const QString& caption, const QString& text, int height) override;
     // The exception logger's user text: the open album's table name and
     // record position.
-    void FehlerKontextSetzen();
+    void FehlerKontextSetzen() override;
     // The open routine with the album's options (ttDXFOX, no password, not
     // read-only): true when the table opened; raises what the routine raised.
     // When another program uses the table: false, the message in *belegt.
