@@ -14,8 +14,7 @@
 inline QString BenchHauptfensterEinrichten(TMainForm& form, const std::filesystem::path& dir)
 {
     const QString win = *LinuxToWin(QString::fromStdString(dir.string())) + "\\";
-    form.BilderDBFPfad = win;
-    form.BilderDBF = "BILDER.DBF";
+    form.BereichBilder().DateienSetzen(TAlbumDateien(win, "BILDER.DBF"));
     form.ProgrammOptionen()->CheckBoxProtokollieren = false;
     form.ProgrammOptionen()->CheckBoxAlleMeldungen = false;
     form.ProgrammOptionen()->EditDatenbankenVerzeichnis = win;

@@ -23,6 +23,7 @@
 #include "shared/qk_ini.h"
 #include "shared/status4_form.h"
 #include "shared/utility_files.h"
+#include "storage/album_dateien.h"
 #include "storage/dbf_routines.h"
 #include "storage/tdbe.h"
 
@@ -707,10 +708,11 @@ void TBilderDBFManagerForm::GeoeffneteDBFinDBFVerwaltungEintragen(bool NewEntry)
     const QString pfad = t->FieldByName(QStringLiteral("PFAD"))->AsString().trimmed();
     const QString ordner = ExtractFilePath(pfad);
     const QString name = ExtractFileName(pfad);
-    const int64_t bytesDBF = qktFileSize(pfad);
-    const int64_t bytesCDX = qktFileSize(ChangeFileExt(pfad, QStringLiteral(".CDX")));
-    const int64_t bytesFPT = qktFileSize(ChangeFileExt(pfad, QStringLiteral(".FPT")));
-    const int64_t bytesIA = qktFileSize(ChangeFileExt(pfad, QStringLiteral(".IA")));
+    const TAlbumDateien dateien(ordner, name);
+    const int64_t bytesDBF = qktFileSize(dateien.Dbf());
+    const int64_t bytesCDX = qktFileSize(dateien.Cdx());
+    const int64_t bytesFPT = qktFileSize(dateien.Fpt());
+    const int64_t bytesIA = qktFileSize(dateien.Ia());
     // A missing file shows -1 and adds nothing, as the main window counts.
     int64_t summe = 0;
     for (int64_t b : {bytesDBF, bytesCDX, bytesFPT, bytesIA})

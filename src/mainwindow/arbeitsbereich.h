@@ -52,6 +52,11 @@ public:
     // The album this area works on.
     const TAlbumDateien& Dateien() const { return dateien_; }
     void DateienSetzen(const TAlbumDateien& dateien) { dateien_ = dateien; }
+    // The album's folder (ending with "\") and its table's file name.
+    const QString& Ordner() const { return dateien_.Ordner(); }
+    const QString& Name() const { return dateien_.Name(); }
+    void OrdnerSetzen(const QString& ordner) { dateien_ = TAlbumDateien(ordner, dateien_.Name()); }
+    void NameSetzen(const QString& name) { dateien_ = TAlbumDateien(dateien_.Ordner(), name); }
 
     bool NurLesen() const { return nurLesen_; }
     void NurLesenSetzen(bool nurLesen) { nurLesen_ = nurLesen; }

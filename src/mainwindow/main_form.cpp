@@ -107,6 +107,9 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner)
     bereichBilder3_ = bereich(TableBilder3, DbeBilder3, DataSourceBilder3, FtsBilder3);
     bereichDatenbanken_ = bereich(TableBilderDatenbanken, DbeBilderDatenbanken, DataSourceBilderDatenbanken, nullptr);
     bereichCheck_ = bereich(TableCheck, DbeCheck, DataSourceCheck, nullptr);
+    BereichBilder().NameSetzen(kStandardAlbum);
+    BereichBilder().SortierungSetzen(1);  // ini "BilderActiveOrder"
+    BereichDatenbanken().NameSetzen(kManagerTabelle);
 
     QKFind1 = new TQKFind(this);
     QKFind1->Name = QStringLiteral("QKFind1");
@@ -305,7 +308,7 @@ bool TMainForm::IndexBeiseiteLegen(const QString& folder, const QString& name, Q
     }
     if (offen != kDatenbankOffen)
         return false;
-    const QString index = folder + ChangeFileExt(name, QStringLiteral(".CDX"));
+    const QString index = TAlbumDateien(folder, name).Cdx();
     const QString beiseite = index + QStringLiteral(".bad");
     DeleteFile(beiseite);
     const bool verschoben = RenameFile(index, beiseite);
@@ -334,7 +337,7 @@ bool TMainForm::IndexNeuAufbauen(TdkTable* table, TDbe* dbe, const QString& fold
         // A production index that lacks tags (or is left from another
         // layout) is replaced whole, so the tags stand in their order of
         // creation.
-        DeleteFile(folder + ChangeFileExt(name, QStringLiteral(".CDX")));
+        DeleteFile(TAlbumDateien(folder, name).Cdx());
         TagsErzeugen(dbe, tags, count, 34,
                      QStringLiteral("Bilderdatenbank (Fotoalbum) wird indiziert, bitte warten...."));
     } else {
@@ -356,14 +359,14 @@ bool TMainForm::IndexNeuAufbauen(TdkTable* table, TDbe* dbe, const QString& fold
 void TMainForm::BilderIndexDaten()
 {
     Screen->SetCursor(crHourGlass);
-    IndexTagListe.Clear();
+    BereichBilder().Tags().Clear();
     const int gemerkt = DbeBilder->SetOrder(1);
     for (int n = 1; n <= 255; ++n) {
         DbeBilder->SetOrder(n);
         const QString name = DbeBilder->TagName(n);
         if (name.isEmpty())
             break;
-        IndexTagListe.Add(name);
+        BereichBilder().Tags().Add(name);
     }
     DbeBilder->SetOrder(gemerkt);
     Screen->SetCursor(crDefault);

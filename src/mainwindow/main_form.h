@@ -136,10 +136,15 @@ public:
     // The open album, its second view, the target album of copies, the album
     // manager table and the integrity check.
     TArbeitsbereich& BereichBilder() { return *bereichBilder_; }
+    const TArbeitsbereich& BereichBilder() const { return *bereichBilder_; }
     TArbeitsbereich& BereichBilder2() { return *bereichBilder2_; }
+    const TArbeitsbereich& BereichBilder2() const { return *bereichBilder2_; }
     TArbeitsbereich& BereichBilder3() { return *bereichBilder3_; }
+    const TArbeitsbereich& BereichBilder3() const { return *bereichBilder3_; }
     TArbeitsbereich& BereichDatenbanken() { return *bereichDatenbanken_; }
+    const TArbeitsbereich& BereichDatenbanken() const { return *bereichDatenbanken_; }
     TArbeitsbereich& BereichCheck() { return *bereichCheck_; }
+    const TArbeitsbereich& BereichCheck() const { return *bereichCheck_; }
 
     // ---- Neighbours ----------------------------------------------------------
     // The control values of the options dialog (never null).
@@ -152,25 +157,10 @@ public:
 
     // ---- Program-wide album state --------------------------------------------
     QString ProgrammPfad;              // program folder, ends with "\"
-    QString BilderDBFPfad;             // album folder, ends with "\"
-    QString BilderDBF = kStandardAlbum;
-    QString GruppenListeDatei;         // album folder + base name + ".GPR"
-    QString QuellenListeDatei;         // ... + ".QUL"
-    QString BilderFTSName;             // the album's ".IA" name
-    QString BilderCDXName;             // the album's ".CDX" name
-    QString Bilder3DBFPfad;            // target album of copies
-    QString Bilder3DBF;
-    QString Bilder3FTSName;
-    QString Bilder3CDXName;
-    int BilderActiveOrder = 1;         // ini "BilderActiveOrder"
-    int Bilder3ActiveOrder = 0;        // for the run only
-    bool BilderDBFReadOnly = false;    // the open album's .DBF is write-protected
     bool GridLayoutMerker = false;
     QString ErsteCaption;              // the first caption, saved by the deferred start-up
-    QString DatenbankenDBF = kManagerTabelle;
     int RequesterAnzeigeZeit = 4;      // seconds, ini "RequesterAnzeigeZeit"
     bool Abbruch = false;              // the main window's abort flag (Esc)
-    TStringList IndexTagListe;         // the open album's tag names in order
     QString FTSSuchText;               // the current full-text search text
     int FTSHandleGlobal = 0;           // last handle a full-text open answered
     int LetztesFTSAddErgebnis = 0;
@@ -207,7 +197,7 @@ public:
     int BilderDBFChecken();
     int BilderDBFOffen();
     void AndereBilderdatenbankoeffnen1Click(TObject* Sender);
-    // Collects the open album's tag names into IndexTagListe.
+    // Collects the open album's tag names into its work area.
     void BilderIndexDaten();
     // Writes "<shown> von <all> Einträge angezeigt" into the count panel.
     void BilderSatzAnzahlZeigen();
@@ -222,9 +212,6 @@ public:
     void NurVolltextsucheneuaufbauen1Click(TObject* Sender);
     // Builds the open album's full-text index anew from all its records.
     void VolltextNeuAufbauen();
-    // The record buffers of the two indexes (record length + 1 bytes).
-    std::vector<char> BilderFTSPuffer;
-    std::vector<char> Bilder3FTSPuffer;
 
     // ---- Copies into another album -------------------------------------------
     void KopiereSaetzeInNeuesFotoalbum();
@@ -337,7 +324,6 @@ public:
     // ---- Settings ------------------------------------------------------------
     TEinstellungen Einstellungen;
     QString WindowsPfad;               // Windows folder, ends with "\"
-    QString DatenbankenPfad;           // folder of the manager table, ends with "\"
     QString DateienDBF = QStringLiteral("DateienDBF.DBF");
     QString BlobTempDir;               // folder of the temporary thumbnail files
     bool BlobRotate = true;
@@ -866,8 +852,6 @@ private:
     // held exclusively, so no other program is using that file. False when
     // the table could not be held (busy: the message in belegt).
     bool IndexBeiseiteLegen(const QString& folder, const QString& name, QString& belegt);
-    // The album's pick-list files (.GPR, .QUL) beside BilderDBF.
-    void ListenDateienSetzen();
     // Saves the album grid's column layout when it was changed.
     void GridLayoutSichern();
     // The fixed coded lists (quality, motif, type) of the pick-list combos.

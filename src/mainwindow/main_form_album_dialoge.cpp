@@ -40,8 +40,8 @@ public:
     }
     TDataSet* AlbumTabelle() override { return f_.TableBilder; }
     TDbe* AlbumDbe() override { return f_.DbeBilder; }
-    QString AlbumOrdner() const override { return f_.BilderDBFPfad; }
-    QString AlbumName() const override { return f_.BilderDBF; }
+    QString AlbumOrdner() const override { return f_.BereichBilder().Ordner(); }
+    QString AlbumName() const override { return f_.BereichBilder().Name(); }
     void PrgWavSpielen(int nummer) override { f_.PrgWavSpielen(nummer); }
     void Hilfe(const QString&) override { Application->HelpCommand(HELP_CONTENTS, 0); }
     void Protokoll(const QString& art, const QString& text) override { f_.Protokoll(art, text); }
@@ -82,10 +82,7 @@ public:
                 return false;
             }
         }
-        f_.Bilder3DBFPfad = ordner;
-        f_.Bilder3DBF = name;
-        f_.Bilder3CDXName = ChangeFileExt(name, QStringLiteral(".CDX"));
-        f_.Bilder3FTSName = ChangeFileExt(name, QStringLiteral(".IA"));
+        f_.BereichBilder3().DateienSetzen(TAlbumDateien(ordner, name));
         f_.Bilder3DBFOeffnen();
         if (!f_.TableBilder3->Active())
             return false;
@@ -100,7 +97,7 @@ public:
         // Packing renumbered the target: its full-text entries follow.
         if (f_.TableBilder3->Active() && f_.DbeBilder3->RecCount() != vorher) {
             f_.FtsBilder3->Close();
-            DeleteFile(f_.Bilder3DBFPfad + f_.Bilder3FTSName);
+            DeleteFile(f_.BereichBilder3().Dateien().Ia());
             f_.OeffneBilder3FTS();
         }
         f_.FtsBilder3->Close();

@@ -109,8 +109,8 @@ int TMainForm::AlbumPruefen(const QString& folder, const QString& name, bool mel
         return -1;
     }
     if (meldeSchreibschutz) {
-        BilderDBFReadOnly = AlbumSchreibgeschuetzt(folder, name);
-        if (BilderDBFReadOnly)
+        BereichBilder().NurLesenSetzen(AlbumSchreibgeschuetzt(folder, name));
+        if (BereichBilder().NurLesen())
             Hinweis(QStringLiteral("Hinweismeldung"),
                     QStringLiteral("Das Fotoalbum ") + folder + name +
                         QStringLiteral(" ist schreibgeschützt und wird im \"Nur lesen Modus\" geöffnet !"),
@@ -129,7 +129,7 @@ int TMainForm::AlbumPruefen(const QString& folder, const QString& name, bool mel
 
 int TMainForm::BilderDBFChecken()
 {
-    const int saetze = AlbumPruefen(BilderDBFPfad, BilderDBF, true);
+    const int saetze = AlbumPruefen(BereichBilder().Ordner(), BereichBilder().Name(), true);
     return saetze >= 0 ? 1 : saetze == kAlbumBelegt ? kAlbumBelegt : 0;
 }
 
@@ -141,13 +141,6 @@ int TMainForm::BilderDBFChecken2(const QString& Folder, const QString& FileName)
 // ---------------------------------------------------------------------------
 // Pick lists
 // ---------------------------------------------------------------------------
-
-void TMainForm::ListenDateienSetzen()
-{
-    const QString basis = BilderDBFPfad + DateiNameOhnePfad(BilderDBF, true);
-    GruppenListeDatei = basis + QStringLiteral(".GPR");
-    QuellenListeDatei = basis + QStringLiteral(".QUL");
-}
 
 void TMainForm::GridLayoutSichern()
 {
@@ -164,22 +157,23 @@ void TMainForm::GridLayoutSichern()
 
 void TMainForm::PicklistenNeuLesen()
 {
-    optionen_->ReadPlayListFromMemo(GruppenListeDatei);
-    optionen_->ReadQuellenFromMemo(QuellenListeDatei);
+    optionen_->ReadPlayListFromMemo(BereichBilder().Dateien().Gpr());
+    optionen_->ReadQuellenFromMemo(BereichBilder().Dateien().Qul());
 }
 
 void TMainForm::PicklistenUebernehmen(bool nurWennKeinCD)
 {
-    ListenDateienSetzen();
-    const bool beschreibbar =
-        !nurWennKeinCD || LaufwerksTyp(BilderDBFPfad.left(1) + QStringLiteral(":\\")) != QLatin1String("CDROM");
+    const bool beschreibbar = !nurWennKeinCD || LaufwerksTyp(BereichBilder().Ordner().left(1) +
+                                                             QStringLiteral(":\\")) != QLatin1String("CDROM");
     struct {
-        const QString& datei;
+        QString datei;
         TStringList& liste;
         const char* frage;
     } const listen[] = {
-        {GruppenListeDatei, optionen_->MemoGruppenListe, "Gruppendefinition von letzten Fotoalbum übernehmen?"},
-        {QuellenListeDatei, optionen_->MemoQuellenListe, "Quellendefinition von letzten Fotoalbum übernehmen?"},
+        {BereichBilder().Dateien().Gpr(), optionen_->MemoGruppenListe,
+         "Gruppendefinition von letzten Fotoalbum übernehmen?"},
+        {BereichBilder().Dateien().Qul(), optionen_->MemoQuellenListe,
+         "Quellendefinition von letzten Fotoalbum übernehmen?"},
     };
     for (const auto& l : listen) {
         if (FileExists(l.datei) || l.liste.Count() <= 1)
@@ -199,11 +193,10 @@ int TMainForm::BilderDBFOeffnen() { return BilderDBFOeffnenLauf(true, true); }
 int TMainForm::BilderDBFOeffnenLauf(bool wiederholen, bool picklistenFragen)
 {
     GridLayoutSichern();
-    ListenDateienSetzen();
 
     bool neuErzeugt = false;
-    if (!FileExists(BilderDBFPfad + BilderDBF)) {
-        if (BilderDBF.toUpper() != kStandardAlbum) {
+    if (!FileExists(BereichBilder().Dateien().Dbf())) {
+        if (BereichBilder().Name().toUpper() != kStandardAlbum) {
             if (BilderDBFsOeffnen() == 0)
                 return 0;
             if (TableBilderDatenbanken->Active() && DbeBilderDatenbanken->RecCount() >= 2) {
@@ -212,7 +205,7 @@ int TMainForm::BilderDBFOeffnenLauf(bool wiederholen, bool picklistenFragen)
                 return 1;
             }
         }
-        if (MessageDlg(QStringLiteral("Fotoalbum (") + BilderDBFPfad + BilderDBF +
+        if (MessageDlg(QStringLiteral("Fotoalbum (") + BereichBilder().Dateien().Dbf() +
                            QStringLiteral(") nicht gefunden, jetzt erstellen ?"),
                        mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) != mrYes) {
             AndereBilderdatenbankoeffnen1Click(nullptr);
@@ -221,7 +214,7 @@ int TMainForm::BilderDBFOeffnenLauf(bool wiederholen, bool picklistenFragen)
         }
         PicklistenUebernehmen(false);
         PicklistenNeuLesen();
-        ErzeugeBilderDatenbank(BilderDBFPfad, BilderDBF);
+        ErzeugeBilderDatenbank(BereichBilder().Ordner(), BereichBilder().Name());
         neuErzeugt = true;
     }
 
@@ -241,27 +234,26 @@ int TMainForm::BilderDBFOeffnenLauf(bool wiederholen, bool picklistenFragen)
         PicklistenUebernehmen(true);
     PicklistenNeuLesen();
 
-    BilderCDXName = ChangeFileExt(BilderDBF, QStringLiteral(".CDX"));
     QString belegt;
     const auto oeffnen = [this, &belegt] {
         TableBilder->SetIndexName(QString());
         try {
-            return DatenbankOeffnenPasswort(TableBilder, ttDXFOX, DbeBilder, BilderDBFPfad, BilderDBF, QString(),
-                                            false, BilderDBFReadOnly, false, nullptr, QString(), QString(),
-                                            &belegt) == kDatenbankOffen;
+            return DatenbankOeffnenPasswort(TableBilder, ttDXFOX, DbeBilder, BereichBilder().Ordner(),
+                                            BereichBilder().Name(), QString(), false, BereichBilder().NurLesen(), false,
+                                            nullptr, QString(), QString(), &belegt) == kDatenbankOffen;
         } catch (const std::exception&) {
             FehlerKontextSetzen();
             throw Exception(kFehlerOeffnenDefekt);
         }
     };
     bool offen = oeffnen();
-    if (!offen && belegt.isEmpty() && !BilderDBFReadOnly && FileExists(BilderDBFPfad + BilderCDXName)) {
+    if (!offen && belegt.isEmpty() && !BereichBilder().NurLesen() && FileExists(BereichBilder().Dateien().Cdx())) {
         // An index that keeps the table from opening is set aside and built
         // anew below: it holds nothing the table does not. Only an open that
         // failed on an unreadable file gets here, never one that found the
         // album busy, and the file is moved only while no other program can
         // use it.
-        if (IndexBeiseiteLegen(BilderDBFPfad, BilderDBF, belegt))
+        if (IndexBeiseiteLegen(BereichBilder().Ordner(), BereichBilder().Name(), belegt))
             offen = oeffnen();
     }
     if (!offen && !belegt.isEmpty()) {
@@ -271,30 +263,28 @@ int TMainForm::BilderDBFOeffnenLauf(bool wiederholen, bool picklistenFragen)
         return 0;
     }
     if (!offen) {
-        ShowMessage(QStringLiteral("Irgendwas ist beim Öffnen des Fotoalbums (") + BilderDBFPfad + BilderDBF +
+        ShowMessage(QStringLiteral("Irgendwas ist beim Öffnen des Fotoalbums (") + BereichBilder().Dateien().Dbf() +
                     QStringLiteral(") schief gegangen! Öffnen Sie nur originale Lumadex-Datenbanken!"));
         return 0;
     }
     SortiertabelleSetzen();
 
-    StatusBarBilder2->Panels()->Items(0)->SetText(BilderDBFPfad + BilderDBF);
-    BilderFTSName = ChangeFileExt(BilderDBF, QStringLiteral(".IA"));
-    BilderCDXName = ChangeFileExt(BilderDBF, QStringLiteral(".CDX"));
+    StatusBarBilder2->Panels()->Items(0)->SetText(BereichBilder().Dateien().Dbf());
 
     // The index is derived data: a missing, unreadable (the engine set it
     // aside) or incomplete .CDX is built anew. One rebuild per opening: when
     // the index still cannot be made, the album stays open without it.
-    const bool cdxFehlt = !FileExists(BilderDBFPfad + BilderCDXName);
+    const bool cdxFehlt = !FileExists(BereichBilder().Dateien().Cdx());
     if (cdxFehlt || !HatAlleTags(DbeBilder, kAlbumTags.data(), kAlbumTagAnzahl)) {
-        if (!wiederholen || BilderDBFReadOnly) {
-            ShowMessage(QStringLiteral("Die Indexdatei ") + BilderDBFPfad + BilderCDXName +
+        if (!wiederholen || BereichBilder().NurLesen()) {
+            ShowMessage(QStringLiteral("Die Indexdatei ") + BereichBilder().Dateien().Cdx() +
                         QStringLiteral(" konnte nicht aufgebaut werden, das Fotoalbum wird ohne Index geöffnet!"));
         } else {
             TControlsDisabler aus(TableBilder);
             QString inBenutzung;
             try {
-                IndexNeuAufbauen(TableBilder, DbeBilder, BilderDBFPfad, BilderDBF, kAlbumTags.data(), kAlbumTagAnzahl,
-                                 &inBenutzung);
+                IndexNeuAufbauen(TableBilder, DbeBilder, BereichBilder().Ordner(), BereichBilder().Name(),
+                                 kAlbumTags.data(), kAlbumTagAnzahl, &inBenutzung);
             } catch (const std::exception&) {
                 FehlerKontextSetzen();
                 throw Exception(kFehlerOeffnenDefekt);
@@ -315,12 +305,12 @@ int TMainForm::BilderDBFOeffnenLauf(bool wiederholen, bool picklistenFragen)
     }
 
     if (TableBilder->Active()) {
-        DbeBilder->SetOrder(gemerkteOrder == 0 ? BilderActiveOrder : gemerkteOrder);
+        DbeBilder->SetOrder(gemerkteOrder == 0 ? BereichBilder().Sortierung() : gemerkteOrder);
         TableBilder->Refresh();
-        BilderActiveOrder = DbeBilder->IndexOrd();
+        BereichBilder().SortierungSetzen(DbeBilder->IndexOrd());
         // The status names the order the rows now stand in.
-        const QString tag = DbeBilder->TagName(BilderActiveOrder);
-        StatusBarBilder1->Panels()->Items(3)->SetText(BilderActiveOrder > 0 && !tag.isEmpty()
+        const QString tag = DbeBilder->TagName(BereichBilder().Sortierung());
+        StatusBarBilder1->Panels()->Items(3)->SetText(BereichBilder().Sortierung() > 0 && !tag.isEmpty()
                                                           ? QStringLiteral("Sortierung=") + tag
                                                           : QStringLiteral("Unsortiert"));
     }
@@ -338,11 +328,11 @@ int TMainForm::BilderDBFOeffnenLauf(bool wiederholen, bool picklistenFragen)
 
     if (BilderDBFsOeffnen() != 0 && TableBilderDatenbanken->Active() &&
         !QKINI_Prog->INIReadBool(QStringLiteral("Einstellungen Hauptprogramm"), QStringLiteral("ErstStart"), true) &&
-        DatensatzSuchen(DbeBilderDatenbanken, QStringLiteral("PFAD"), BilderDBFPfad + BilderDBF) == 0) {
+        DatensatzSuchen(DbeBilderDatenbanken, QStringLiteral("PFAD"), BereichBilder().Dateien().Dbf()) == 0) {
         if (AlbumManager)
             AlbumManager->GeoeffneteDBFinDBFVerwaltungEintragen(1);
         else
-            BilderDBFinDBFVerwaltungEintragen(BilderDBFPfad + BilderDBF, 1, 0);
+            BilderDBFinDBFVerwaltungEintragen(BereichBilder().Dateien().Dbf(), 1, 0);
     }
 
     ZeigeVorschauBildAusBlob();
@@ -358,9 +348,9 @@ int TMainForm::Bilder2DBFOeffnen()
     bool offen = false;
     QString belegt;
     try {
-        offen = DatenbankOeffnenPasswort(TableBilder2, ttDXFOX, DbeBilder2, BilderDBFPfad, BilderDBF, QString(), false,
-                                         BilderDBFReadOnly, false, nullptr, QString(), QString(),
-                                         &belegt) == kDatenbankOffen;
+        offen = DatenbankOeffnenPasswort(TableBilder2, ttDXFOX, DbeBilder2, BereichBilder().Ordner(),
+                                         BereichBilder().Name(), QString(), false, BereichBilder().NurLesen(), false,
+                                         nullptr, QString(), QString(), &belegt) == kDatenbankOffen;
     } catch (const std::exception&) {
         FehlerKontextSetzen();
         throw Exception(kFehlerOeffnen);
@@ -381,7 +371,7 @@ void TMainForm::Bilder3DBFOeffnen() { Bilder3DBFOeffnenLauf(true); }
 
 void TMainForm::Bilder3DBFOeffnenLauf(bool wiederholen)
 {
-    if (Bilder3DBFPfad.trimmed().isEmpty() && Bilder3DBF.trimmed().isEmpty()) {
+    if (BereichBilder3().Ordner().trimmed().isEmpty() && BereichBilder3().Name().trimmed().isEmpty()) {
         Protokoll(QStringLiteral("Info"),
                   QStringLiteral("TMainForm.Bilder3DBFOeffnen, übergebene Dateiname und Pfad sind beide leer !"));
         Screen->SetCursor(crDefault);
@@ -389,19 +379,19 @@ void TMainForm::Bilder3DBFOeffnenLauf(bool wiederholen)
                                    "ggfs. die Fotoalben !"));
         throw EAbort(QString());
     }
-    if (!FileExists(Bilder3DBFPfad + Bilder3DBF)) {
-        if (MessageDlg(Bilder3DBFPfad + Bilder3DBF + QStringLiteral(" nicht gefunden, jetzt erstellen ?"),
+    if (!FileExists(BereichBilder3().Dateien().Dbf())) {
+        if (MessageDlg(BereichBilder3().Dateien().Dbf() + QStringLiteral(" nicht gefunden, jetzt erstellen ?"),
                        mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) != mrYes)
             return;
-        ErzeugeBilderDatenbank(Bilder3DBFPfad, Bilder3DBF);
+        ErzeugeBilderDatenbank(BereichBilder3().Ordner(), BereichBilder3().Name());
     }
     int gemerkteOrder = 0;
     if (TableBilder3->Active())
         gemerkteOrder = DbeBilder3->SetOrder(0);
     TableBilder3->SetIndexName(QString());
     QString belegt;
-    if (!TabelleOeffnenOderFehler(TableBilder3, DbeBilder3, Bilder3DBFPfad, Bilder3DBF, false, kFehlerOeffnen,
-                                  &belegt)) {
+    if (!TabelleOeffnenOderFehler(TableBilder3, DbeBilder3, BereichBilder3().Ordner(), BereichBilder3().Name(), false,
+                                  kFehlerOeffnen, &belegt)) {
         ShowMessage(!belegt.isEmpty() ? belegt
                                       : QStringLiteral("Irgendwas ist beim Öffnen des Fotoalbums (3. Arbeitsbereich) "
                                                        "schief gegangen! Öffnen Sie nur originale "
@@ -409,20 +399,19 @@ void TMainForm::Bilder3DBFOeffnenLauf(bool wiederholen)
         return;
     }
     SortiertabelleSetzen();
-    Bilder3FTSName = ChangeFileExt(Bilder3DBF, QStringLiteral(".IA"));
-    Bilder3CDXName = ChangeFileExt(Bilder3DBF, QStringLiteral(".CDX"));
 
     // A write-protected target (an album on a CD) is used without index:
     // nothing could be built there.
-    if (!FileExists(Bilder3DBFPfad + Bilder3CDXName) && !AlbumSchreibgeschuetzt(Bilder3DBFPfad, Bilder3DBF)) {
+    if (!FileExists(BereichBilder3().Dateien().Cdx()) &&
+        !AlbumSchreibgeschuetzt(BereichBilder3().Ordner(), BereichBilder3().Name())) {
         if (!wiederholen) {
-            ShowMessage(QStringLiteral("Die Indexdatei ") + Bilder3DBFPfad + Bilder3CDXName +
+            ShowMessage(QStringLiteral("Die Indexdatei ") + BereichBilder3().Dateien().Cdx() +
                         QStringLiteral(" konnte nicht aufgebaut werden, das Fotoalbum wird ohne Index geöffnet!"));
         } else {
             TControlsDisabler aus(TableBilder3);
             QString inBenutzung;
-            IndexNeuAufbauen(TableBilder3, DbeBilder3, Bilder3DBFPfad, Bilder3DBF, kZielAlbumTags.data(),
-                             kZielAlbumTagAnzahl, &inBenutzung);
+            IndexNeuAufbauen(TableBilder3, DbeBilder3, BereichBilder3().Ordner(), BereichBilder3().Name(),
+                             kZielAlbumTags.data(), kZielAlbumTagAnzahl, &inBenutzung);
             // Another program uses the target (the user was told): nothing
             // was built, and the album stays as it is.
             if (!inBenutzung.isEmpty()) {
@@ -437,10 +426,10 @@ void TMainForm::Bilder3DBFOeffnenLauf(bool wiederholen)
         }
     }
     if (gemerkteOrder == 0 && TableBilder3->Active()) {
-        DbeBilder3->SetOrder(Bilder3ActiveOrder);
+        DbeBilder3->SetOrder(BereichBilder3().Sortierung());
     } else {
         DbeBilder3->SetOrder(gemerkteOrder);
-        Bilder3ActiveOrder = gemerkteOrder;
+        BereichBilder3().SortierungSetzen(gemerkteOrder);
     }
     if (TableBilder3->Active())
         TableBilder3->Refresh();

@@ -133,10 +133,7 @@ void TMainForm::KopiereSaetzeInNeuesFotoalbum()
         AlbumAnsichtenNachWechsel();
         return;
     }
-    Bilder3DBFPfad = zielOrdner;
-    Bilder3DBF = zielName;
-    Bilder3CDXName = ChangeFileExt(zielName, QStringLiteral(".CDX"));
-    Bilder3FTSName = ChangeFileExt(zielName, QStringLiteral(".IA"));
+    BereichBilder3().DateienSetzen(TAlbumDateien(zielOrdner, zielName));
     Bilder3DBFOeffnen();
     if (!TableBilder3->Active()) {
         Screen->SetCursor(crDefault);
@@ -168,10 +165,10 @@ void TMainForm::KopiereSaetzeInNeuesFotoalbum()
         DbeBilder->GoTop();
         while (!DbeBilder->Eof() && !Abbruch) {
             // The target gets blank memo references and its own copies of the memos.
-            RohSatzLesen(DbeBilder, Bilder3FTSPuffer);
+            RohSatzLesen(DbeBilder, BereichBilder3().FtsPuffer());
             TableBilder3->Append();
             TableBilder3->Post();
-            pruefe(DbeBilder3->PutRecord(Bilder3FTSPuffer.data()), QStringLiteral("Eintrag"));
+            pruefe(DbeBilder3->PutRecord(BereichBilder3().FtsPuffer().data()), QStringLiteral("Eintrag"));
             if (DbeBilder->GetBlobLength(QStringLiteral("NOTIZ")) > 0) {
                 pruefe(DbeBilder->BlobToFile(QStringLiteral("NOTIZ"), temp), QStringLiteral("Notiz lesen"));
                 // The temporary file goes only once the memo is in the target.
@@ -208,7 +205,7 @@ void TMainForm::KopiereSaetzeInNeuesFotoalbum()
         // Packing renumbered the target: its full-text entries follow.
         if (TableBilder3->Active() && DbeBilder3->RecCount() != vorDemPacken) {
             FtsBilder3->Close();
-            DeleteFile(Bilder3DBFPfad + Bilder3FTSName);
+            DeleteFile(BereichBilder3().Dateien().Ia());
             OeffneBilder3FTS();
         }
         FtsBilder3->Close();
@@ -228,14 +225,15 @@ bool TMainForm::EintragInZielKopieren(const QString& neuerPfad)
 {
     if (!TableBilder->Active() || !TableBilder3->Active())
         return false;
-    RohSatzLesen(DbeBilder, Bilder3FTSPuffer);
+    RohSatzLesen(DbeBilder, BereichBilder3().FtsPuffer());
     if (!neuerPfad.isEmpty()) {
         // The medium id the picture search compares the entry with.
         const QString kennung = qktGetVolumeId(neuerPfad.left(1));
-        if (!FeldSetzen(DbeBilder, Bilder3FTSPuffer, QStringLiteral("PFAD"), neuerPfad) ||
-            !FeldSetzen(DbeBilder, Bilder3FTSPuffer, QStringLiteral("ZOOMFACTOR"), QStringLiteral("0.00")) ||
-            !FeldSetzen(DbeBilder, Bilder3FTSPuffer, QStringLiteral("LABELKENNU"), kennung.left(
-                FeldBereich(DbeBilder, QStringLiteral("LABELKENNU")).Breite))) {
+        if (!FeldSetzen(DbeBilder, BereichBilder3().FtsPuffer(), QStringLiteral("PFAD"), neuerPfad) ||
+            !FeldSetzen(DbeBilder, BereichBilder3().FtsPuffer(), QStringLiteral("ZOOMFACTOR"),
+                        QStringLiteral("0.00")) ||
+            !FeldSetzen(DbeBilder, BereichBilder3().FtsPuffer(), QStringLiteral("LABELKENNU"),
+                        kennung.left(FeldBereich(DbeBilder, QStringLiteral("LABELKENNU")).Breite))) {
             Protokoll(QStringLiteral("Fehler"), QStringLiteral("EintragInZielKopieren, Pfad nicht speicherbar: ") + neuerPfad);
             return false;
         }
@@ -255,7 +253,7 @@ bool TMainForm::EintragInZielKopieren(const QString& neuerPfad)
         TableBilder3->Append();
         TableBilder3->Post();
         angehaengt = true;
-        ok = DbeBilder3->PutRecord(Bilder3FTSPuffer.data()) &&
+        ok = DbeBilder3->PutRecord(BereichBilder3().FtsPuffer().data()) &&
              memoKopieren(QStringLiteral("NOTIZ"), 0x1000, VorschauTempOrdner() + QStringLiteral("NOTIZ.TXT")) &&
              memoKopieren(QStringLiteral("VORSCHAU"), 0x2000, VorschauTempOrdner() + QStringLiteral("VORSCHAU.BMP"));
     } catch (const std::exception& e) {
@@ -291,9 +289,9 @@ void TMainForm::PackeKopierteDBF()
     DbeBilder3->IndexClose();
     TableBilder3->SetIndexName(QString());
     TableBilder3->Close();
-    if (!TabelleOeffnen(TableBilder3, DbeBilder3, Bilder3DBFPfad, Bilder3DBF, true)) {
+    if (!TabelleOeffnen(TableBilder3, DbeBilder3, BereichBilder3().Ordner(), BereichBilder3().Name(), true)) {
         Screen->SetCursor(crDefault);
-        ShowMessage(QStringLiteral("Fehler beim exclusiven Öffnen von ") + Bilder3DBFPfad + Bilder3DBF +
+        ShowMessage(QStringLiteral("Fehler beim exclusiven Öffnen von ") + BereichBilder3().Dateien().Dbf() +
                     QStringLiteral(" !"));
     }
     {
@@ -302,9 +300,9 @@ void TMainForm::PackeKopierteDBF()
         if (TableBilder3->Active())
             DbeBilder3->Pack();
     }
-    if (!TabelleOeffnen(TableBilder3, DbeBilder3, Bilder3DBFPfad, Bilder3DBF, false)) {
+    if (!TabelleOeffnen(TableBilder3, DbeBilder3, BereichBilder3().Ordner(), BereichBilder3().Name(), false)) {
         Screen->SetCursor(crDefault);
-        ShowMessage(QStringLiteral("Fehler beim normalen (shareable) Öffnen von ") + Bilder3DBFPfad + Bilder3DBF +
+        ShowMessage(QStringLiteral("Fehler beim normalen (shareable) Öffnen von ") + BereichBilder3().Dateien().Dbf() +
                     QStringLiteral(" !"));
     }
     if (TableBilder3->Active())

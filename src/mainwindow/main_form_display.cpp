@@ -106,17 +106,17 @@ TColor TMainForm::ZeilenFarbe(int zeile, bool zugriff, TColor vorgabe) const
 
 TColor TMainForm::TitelFarbe(const QString& feldName, TColor vorgabe) const
 {
-    if (!Einstellungen.Bool("FarbSystemBenutzen") || IndexTagListe.Count() == 0 || !TableBilder->Active())
+    if (!Einstellungen.Bool("FarbSystemBenutzen") || BereichBilder().Tags().Count() == 0 || !TableBilder->Active())
         return vorgabe;
     bool enthalten = false;
-    for (int i = 0; i < IndexTagListe.Count(); ++i)
-        enthalten |= IndexTagListe[i].contains(feldName, Qt::CaseInsensitive);
+    for (int i = 0; i < BereichBilder().Tags().Count(); ++i)
+        enthalten |= BereichBilder().Tags()[i].contains(feldName, Qt::CaseInsensitive);
     if (!enthalten)
         return TColor(Einstellungen.Int("GridOhneIndexTitelColor"));
     const TMenuItem* nurVerfuegbare = MenuItem(QStringLiteral("NurverfuegbareBilderanzeigen1"));
     const QString gesucht = feldName.toUpper() + (nurVerfuegbare && nurVerfuegbare->Checked() ? QStringLiteral("2") : QString());
-    for (int i = 0; i < IndexTagListe.Count(); ++i)
-        if (IndexTagListe[i].toUpper() == gesucht)
+    for (int i = 0; i < BereichBilder().Tags().Count(); ++i)
+        if (BereichBilder().Tags()[i].toUpper() == gesucht)
             return TColor(Einstellungen.Int("GridMitIndexTitelColor"));
     return vorgabe;
 }
@@ -211,7 +211,7 @@ void TMainForm::FeldfarbenSetzen()
 {
     const bool farben = Einstellungen.Bool("FarbSystemBenutzen");
     const TColor info = TColor(Einstellungen.Int("Infofarbe"));
-    const TColor kann = BilderDBFReadOnly ? info : TColor(Einstellungen.Int("Kannfarbe"));
+    const TColor kann = BereichBilder().NurLesen() ? info : TColor(Einstellungen.Int("Kannfarbe"));
     // Fields the program fills, and fields the user edits.
     const std::vector<TWinControl*> programm = {EditDateiname,     MemoPfad,          DBEditBytes,
                                                 DBEditBreite,      DBEditHoehe,       DBEditBilderLabelKennung,

@@ -67,14 +67,14 @@ void TMainForm::OeffneBilderFTS()
     if (!TableBilder->Active())
         return;
     FtsBilder3->Close();
-    BilderFTSPuffer.clear();
+    BereichBilder().FtsPuffer().clear();
     const int gemerkt = DbeBilder->SetOrder(0);
-    BilderFTSPuffer.assign(static_cast<size_t>(DbeBilder->RecSize()) + 1, '\0');
-    const QString ia = BilderDBFPfad + BilderFTSName;
+    BereichBilder().FtsPuffer().assign(static_cast<size_t>(DbeBilder->RecSize()) + 1, '\0');
+    const QString ia = BereichBilder().Dateien().Ia();
     if (FileExists(ia))
         FTSHandleGlobal = FtsBilder->OpenIndex(ia, 20, 0);
     else
-        FtsAufbauen(FtsBilder, DbeBilder, ia, BilderFTSPuffer, QStringLiteral("OeffneBilderFTS, "));
+        FtsAufbauen(FtsBilder, DbeBilder, ia, BereichBilder().FtsPuffer(), QStringLiteral("OeffneBilderFTS, "));
     DbeBilder->SetOrder(gemerkt);
     BilderSatzAnzahlZeigen();
 }
@@ -83,25 +83,25 @@ void TMainForm::OeffneBilder3FTS()
 {
     FtsBilder->Close();
     FtsBilder3->Close();
-    Bilder3FTSPuffer.clear();
+    BereichBilder3().FtsPuffer().clear();
     DbeBilder3->SetOrder(0);
-    Bilder3FTSPuffer.assign(static_cast<size_t>(DbeBilder3->RecSize()) + 1, '\0');
-    const QString ia = Bilder3DBFPfad + Bilder3FTSName;
+    BereichBilder3().FtsPuffer().assign(static_cast<size_t>(DbeBilder3->RecSize()) + 1, '\0');
+    const QString ia = BereichBilder3().Dateien().Ia();
     if (FileExists(ia)) {
         FTSHandleGlobal = FtsBilder3->OpenIndex(ia, 20, 0);
         return;
     }
-    FtsAufbauen(FtsBilder3, DbeBilder3, ia, Bilder3FTSPuffer, QStringLiteral("OeffneBilder3FTS, "));
+    FtsAufbauen(FtsBilder3, DbeBilder3, ia, BereichBilder3().FtsPuffer(), QStringLiteral("OeffneBilder3FTS, "));
     const int anzahl = FtsBilder3->NumRecs();
     if (anzahl > 1)
-        ShowMessage(QString::number(anzahl) + QStringLiteral(" Schlüssel für Volltextsuche in ") + Bilder3FTSName +
-                    QStringLiteral(" eingeführt."));
+        ShowMessage(QString::number(anzahl) + QStringLiteral(" Schlüssel für Volltextsuche in ") +
+                    BereichBilder3().Dateien().IaName() + QStringLiteral(" eingeführt."));
 }
 
 void TMainForm::TableBilderAfterPost(TDataSet* DataSet)
 {
     (void)DataSet;
-    const QByteArray bild = SatzBild(DbeBilder, BilderFTSPuffer);
+    const QByteArray bild = SatzBild(DbeBilder, BereichBilder().FtsPuffer());
     const int eintraege = FtsBilder->NumRecs();
     // No usable index (-18), or none open at all: nothing is indexed and
     // nothing reported; the rebuild command makes it again.
@@ -129,7 +129,8 @@ void TMainForm::TableBilderAfterPost(TDataSet* DataSet)
 void TMainForm::FTSBilder3Add()
 {
     const int laenge = DbeBilder3->RecSize();
-    QByteArray bild(Bilder3FTSPuffer.data(), std::min<int>(laenge, static_cast<int>(Bilder3FTSPuffer.size())));
+    QByteArray bild(BereichBilder3().FtsPuffer().data(),
+                    std::min<int>(laenge, static_cast<int>(BereichBilder3().FtsPuffer().size())));
     if (FtsBilder3->NumRecs() == static_cast<int>(DbeBilder3->RecCount())) {
         FtsBilder3->Replace(bild, static_cast<int>(DbeBilder3->RecNo()));
         return;
@@ -160,8 +161,8 @@ void TMainForm::NurVolltextsucheneuaufbauen1Click(TObject* Sender)
 void TMainForm::VolltextNeuAufbauen()
 {
     FtsBilder->Close();
-    BilderFTSPuffer.clear();
-    const QString ia = BilderDBFPfad + BilderFTSName;
+    BereichBilder().FtsPuffer().clear();
+    const QString ia = BereichBilder().Dateien().Ia();
     if (FileExists(ia) && !DeleteFile(ia)) {
         Protokoll(QStringLiteral("Info"), QStringLiteral("BilderDBFpacken1Click(), Volltextdatei ") + ia +
                                               QStringLiteral(" konnte nicht gelöscht werden!"));

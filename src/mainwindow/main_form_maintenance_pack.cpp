@@ -148,8 +148,8 @@ static void AlbumTabellenSchliessen(TMainForm& f)
 static void VolltextDateiEntfernen(TMainForm& f, const QString& handler, const std::function<void()>& vorMeldung)
 {
     f.FtsBilder->Close();
-    f.BilderFTSPuffer.clear();
-    const QString ia = f.BilderDBFPfad + f.BilderFTSName;
+    f.BereichBilder().FtsPuffer().clear();
+    const QString ia = f.BereichBilder().Dateien().Ia();
     if (FileExists(ia) && !DeleteFile(ia)) {
         const QString text = QStringLiteral("Volltextdatei ") + ia + QStringLiteral(" konnte nicht gelöscht werden!");
         f.WartungsProtokoll(handler + QStringLiteral("(), ") + text);
@@ -180,8 +180,8 @@ void TMainForm::AlleBilderSaetzeLoeschen1Click(TObject* Sender)
     TBusyFenster busy(*this, optionen_->CheckBoxBerabeitungsMeldung);
     VolltextDateiEntfernen(*this, QStringLiteral("AlleBilderSaetzeLoeschen1Click"), [&] { busy.Verbergen(); });
     AlbumTabellenSchliessen(*this);
-    const QString datei = BilderDBFPfad + BilderDBF;
-    if (!TabelleOeffnen(TableBilder, DbeBilder, BilderDBFPfad, BilderDBF, true)) {
+    const QString datei = BereichBilder().Dateien().Dbf();
+    if (!TabelleOeffnen(TableBilder, DbeBilder, BereichBilder().Ordner(), BereichBilder().Name(), true)) {
         Screen->SetCursor(crDefault);
         const QString text = QStringLiteral("Fehler beim exclusiven Öffnen der ") + datei + QStringLiteral(" !");
         Protokoll(QStringLiteral("Info"), QStringLiteral("AlleBilderSaetzeLoeschen1Click(), ") + text);
@@ -192,7 +192,7 @@ void TMainForm::AlleBilderSaetzeLoeschen1Click(TObject* Sender)
     const bool geleert = DbeBilder->Zap();
     const QString fehler = geleert ? QString() : QString::fromLocal8Bit(dbe_LastError());
     TableBilder->Close();
-    if (!TabelleOeffnen(TableBilder, DbeBilder, BilderDBFPfad, BilderDBF, false)) {
+    if (!TabelleOeffnen(TableBilder, DbeBilder, BereichBilder().Ordner(), BereichBilder().Name(), false)) {
         Screen->SetCursor(crDefault);
         const QString text = QStringLiteral("Fehler beim normalen (shareable) Öffnen der") + datei + QStringLiteral(" !");
         Protokoll(QStringLiteral("Info"), QStringLiteral("AlleBilderSaetzeLoeschen1Click(), ") + text);
@@ -307,11 +307,11 @@ void TMainForm::BilderDBFpacken1Click(TObject* Sender)
     // The compound index stays: the pack rebuilds every tag of it from the
     // records it keeps, and an index that is damaged or lacks tags is built
     // anew by the open afterwards.
-    const QString datei = BilderDBFPfad + BilderDBF;
+    const QString datei = BereichBilder().Dateien().Dbf();
     bool gepackt = false;
     bool kurzNamenOk = true;
     QString fehler;
-    if (!TabelleOeffnen(TableBilder, DbeBilder, BilderDBFPfad, BilderDBF, true)) {
+    if (!TabelleOeffnen(TableBilder, DbeBilder, BereichBilder().Ordner(), BereichBilder().Name(), true)) {
         Screen->SetCursor(crDefault);
         ShowMessage(QStringLiteral("Fehler beim exclusiven Öffnen der ") + datei + QStringLiteral(" !"));
         fehler = QString::fromLocal8Bit(dbe_LastError());
@@ -326,7 +326,7 @@ void TMainForm::BilderDBFpacken1Click(TObject* Sender)
             TControlsDisabler aus(TableBilder);
             Application->ProcessMessages();
             BilderIndexDaten();
-            StatusSchritte = static_cast<uint16_t>(IndexTagListe.Count() + 1);
+            StatusSchritte = static_cast<uint16_t>(BereichBilder().Tags().Count() + 1);
             std::unique_ptr<TStatus4Frm> status(new TStatus4Frm(Application));
             status->Label1->SetCaption(QStringLiteral("Fotoalbum wird gepackt, bitte warten...."));
             status->Show();
@@ -339,7 +339,7 @@ void TMainForm::BilderDBFpacken1Click(TObject* Sender)
         }
         TableBilder->Close();
     }
-    if (!TabelleOeffnen(TableBilder, DbeBilder, BilderDBFPfad, BilderDBF, false)) {
+    if (!TabelleOeffnen(TableBilder, DbeBilder, BereichBilder().Ordner(), BereichBilder().Name(), false)) {
         Screen->SetCursor(crDefault);
         ShowMessage(QStringLiteral("Fehler beim normalen (shareable) Öffnen der") + datei + QStringLiteral(" !"));
     }

@@ -46,19 +46,19 @@ int TMainForm::BilderDBFsOeffnen()
     TControlsDisabler aus(TableBilderDatenbanken);
     TableBilderDatenbanken->SetIndexName(QString());
     const QString ordner = optionen_->EditDatenbankenVerzeichnis;
-    if (!FileExists(ordner + DatenbankenDBF)) {
-        if (MessageDlg(QStringLiteral("Datenbank für Fotoalben-Manager (") + ordner + DatenbankenDBF +
+    if (!FileExists(ordner + BereichDatenbanken().Name())) {
+        if (MessageDlg(QStringLiteral("Datenbank für Fotoalben-Manager (") + ordner + BereichDatenbanken().Name() +
                            QStringLiteral(") nicht gefunden, jetzt erstellen ?"),
                        mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) == mrYes) {
             Protokoll(QStringLiteral("Info"),
                       QStringLiteral("BilderDBFsOeffnen(), erzeuge jetzt neue BilderManagerdatenbank"));
-            ErzeugeBilderDatenbankenVerwaltung(ordner, DatenbankenDBF);
+            ErzeugeBilderDatenbankenVerwaltung(ordner, BereichDatenbanken().Name());
         } else {
             if (MessageDlg(QStringLiteral("Datenbank wo anders suchen ?"), mtConfirmation,
                            TMsgDlgButtons{mbYes, mbNo}) != mrYes)
                 return 0;
             OpenDialog3->InitialDir = ordner;
-            OpenDialog3->FileName = DatenbankenDBF;
+            OpenDialog3->FileName = BereichDatenbanken().Name();
             // A cancelled choice ends here instead of asking again and again.
             if (!OpenDialog3->Execute())
                 return 0;
@@ -66,18 +66,18 @@ int TMainForm::BilderDBFsOeffnen()
             return BilderDBFsOeffnen();
         }
     }
-    if (!TabelleOeffnenOderFehler(TableBilderDatenbanken, DbeBilderDatenbanken, ordner, DatenbankenDBF, false,
-                                  kFehlerOeffnen)) {
+    if (!TabelleOeffnenOderFehler(TableBilderDatenbanken, DbeBilderDatenbanken, ordner, BereichDatenbanken().Name(),
+                                  false, kFehlerOeffnen)) {
         ShowMessage(QStringLiteral("Irgendwas ist beim Öffnen der Datenbank schief gegangen! Öffnen Sie nur "
                                    "originale Lumadex-Datenbanken!"));
         return 0;
     }
-    if (!FileExists(ordner + ChangeFileExt(DatenbankenDBF, QStringLiteral(".CDX")))) {
+    if (!FileExists(TAlbumDateien(ordner, BereichDatenbanken().Name()).Cdx())) {
         Screen->SetCursor(crHourGlass);
         TableBilderDatenbanken->Close();
-        if (!TabelleOeffnen(TableBilderDatenbanken, DbeBilderDatenbanken, ordner, DatenbankenDBF, true)) {
+        if (!TabelleOeffnen(TableBilderDatenbanken, DbeBilderDatenbanken, ordner, BereichDatenbanken().Name(), true)) {
             Screen->SetCursor(crDefault);
-            ShowMessage(QStringLiteral("Fehler beim Öffnen der ") + ordner + DatenbankenDBF);
+            ShowMessage(QStringLiteral("Fehler beim Öffnen der ") + ordner + BereichDatenbanken().Name());
         }
         if (TableBilderDatenbanken->Active())
             TagsErzeugen(DbeBilderDatenbanken, kManagerTags.data(), kManagerTagAnzahl, 3,
@@ -85,9 +85,9 @@ int TMainForm::BilderDBFsOeffnen()
         TableBilderDatenbanken->Close();
         if (optionen_->CheckBoxAlleMeldungen)
             Hinweis(QStringLiteral("Abschlußmeldung"), QStringLiteral("Datenbanken-Indexdatei neu aufgebaut !"), 100);
-        if (!TabelleOeffnen(TableBilderDatenbanken, DbeBilderDatenbanken, ordner, DatenbankenDBF, false)) {
+        if (!TabelleOeffnen(TableBilderDatenbanken, DbeBilderDatenbanken, ordner, BereichDatenbanken().Name(), false)) {
             Screen->SetCursor(crDefault);
-            ShowMessage(QStringLiteral("Fehler beim Öffnen der ") + ordner + DatenbankenDBF);
+            ShowMessage(QStringLiteral("Fehler beim Öffnen der ") + ordner + BereichDatenbanken().Name());
         }
         Screen->SetCursor(crDefault);
     }
@@ -159,13 +159,14 @@ void TMainForm::BilderDBFinDBFVerwaltungEintragen(const QString& FullPath, int N
         ordner = ExtractFilePath(pfad);
         name = ExtractFileName(pfad);
     }
-    const QString pfad = ordner + name;
+    const TAlbumDateien dateien(ordner, name);
+    const QString pfad = dateien.Dbf();
 
     // Sizes of the file set; a missing file shows -1 and adds nothing.
     const int64_t bytesDBF = qktFileSize(pfad);
-    const int64_t bytesCDX = qktFileSize(ChangeFileExt(pfad, QStringLiteral(".CDX")));
-    const int64_t bytesFPT = qktFileSize(ChangeFileExt(pfad, QStringLiteral(".FPT")));
-    const int64_t bytesIA = qktFileSize(ChangeFileExt(pfad, QStringLiteral(".IA")));
+    const int64_t bytesCDX = qktFileSize(dateien.Cdx());
+    const int64_t bytesFPT = qktFileSize(dateien.Fpt());
+    const int64_t bytesIA = qktFileSize(dateien.Ia());
     int64_t bytesSum = 0;
     for (int64_t b : {bytesDBF, bytesCDX, bytesFPT, bytesIA})
         bytesSum += b > 0 ? b : 0;
@@ -185,8 +186,7 @@ void TMainForm::BilderDBFinDBFVerwaltungEintragen(const QString& FullPath, int N
 
     int ohneDesc = 0, mitDesc = 0, markierte = 0;
     double picBytes = 0;
-    Bilder3DBFPfad = ordner;
-    Bilder3DBF = name;
+    BereichBilder3().DateienSetzen(TAlbumDateien(ordner, name));
     Bilder3DBFOeffnen();
     if (TableBilder3->Active()) {
         const int vorher = DbeBilder3->SetOrder(0);
@@ -275,12 +275,10 @@ void TMainForm::BilderDBFinDBFVerwaltungEintragen(const QString& FullPath, int N
     DbeBilderDatenbanken->PostIfEditing();
     FelderSchuetzen(t, true);
 
-    if (!FileExists(BilderDBFPfad + BilderDBF) && ByFileName == 0 &&
+    if (!FileExists(BereichBilder().Dateien().Dbf()) && ByFileName == 0 &&
         MessageDlg(QStringLiteral("Möchten Sie das neue Fotoalbum jetzt öffnen ?"), mtConfirmation,
                    TMsgDlgButtons{mbYes, mbNo}) == mrYes) {
-        BilderDBFPfad = IncludeTrailingBackslash(ordner);
-        BilderDBF = name;
-        ListenDateienSetzen();
+        BereichBilder().DateienSetzen(TAlbumDateien(IncludeTrailingBackslash(ordner), name));
     }
 }
 
@@ -310,21 +308,20 @@ void TMainForm::TableBilderDatenbankenBeforeDelete(TDataSet* DataSet)
     }
     TableBilder3->Close();
     FtsBilder3->Close();
-    // The album's own files only: its name without the last extension (a
-    // dot inside the name stays, "Urlaub.2006.DBF" is not "Urlaub.*") with
-    // the extensions of the table, memo, index and full-text files.
-    const qsizetype punkt = name.lastIndexOf(u'.');
-    const QString basis = punkt > 0 ? name.left(punkt) : name;
+    // The album's own files only (a dot inside the name stays:
+    // "Urlaub.2006.DBF" is not "Urlaub.*"): table, memo, index and full-text
+    // files.
+    const TAlbumDateien dateien(ordner, name);
     bool ok = true;
     try {
-        for (const char* endung : {".DBF", ".FPT", ".CDX", ".IA", ".IA-wal", ".IA-shm", ".IA-journal"})
-            ok = DateiLoeschen(ordner, basis + QLatin1String(endung)) && ok;
+        for (const QString& datei : dateien.TabellenDateien())
+            ok = DateiLoeschen(ordner, ExtractFileName(datei)) && ok;
     } catch (const std::exception&) {
         ok = false;
         // reported below like a failed deletion
     }
     if (!ok)
-        ShowMessage(QStringLiteral("Beim löschen von ") + ordner + basis + QStringLiteral(".*") +
+        ShowMessage(QStringLiteral("Beim löschen von ") + ChangeFileExt(dateien.Dbf(), QStringLiteral(".*")) +
                     QStringLiteral(" ist irgendwas schief gegangen!"));
 }
 
@@ -333,10 +330,10 @@ void TMainForm::TableBilderDatenbankenAfterDelete(TDataSet* DataSet)
     (void)DataSet;
     const QString ordner = optionen_->EditDatenbankenVerzeichnis;
     TableBilderDatenbanken->Close();
-    if (TabelleOeffnen(TableBilderDatenbanken, DbeBilderDatenbanken, ordner, DatenbankenDBF, true))
+    if (TabelleOeffnen(TableBilderDatenbanken, DbeBilderDatenbanken, ordner, BereichDatenbanken().Name(), true))
         DbeBilderDatenbanken->Pack();
     TableBilderDatenbanken->Close();
-    TabelleOeffnen(TableBilderDatenbanken, DbeBilderDatenbanken, ordner, DatenbankenDBF, false);
+    TabelleOeffnen(TableBilderDatenbanken, DbeBilderDatenbanken, ordner, BereichDatenbanken().Name(), false);
     if (TableBilderDatenbanken->Active() && DbeBilderDatenbanken->RecCount() == 0 && AlbumManager)
         AlbumManager->ManagerLeer();
 }

@@ -104,8 +104,8 @@ public:
     // ---- viewer
     TDataSet* AlbumTabelle() override { return f_.TableBilder; }
     TDbe* AlbumDbe() override { return f_.DbeBilder; }
-    bool AlbumSchreibgeschuetzt() const override { return f_.BilderDBFReadOnly; }
-    QString AlbumOrdner() const override { return f_.BilderDBFPfad; }
+    bool AlbumSchreibgeschuetzt() const override { return f_.BereichBilder().NurLesen(); }
+    QString AlbumOrdner() const override { return f_.BereichBilder().Ordner(); }
     TVollbildOptionen VollbildOptionen() const override
     {
         const TEinstellungen& e = f_.Einstellungen;
@@ -453,7 +453,7 @@ void TMainForm::AktualisiereExternBearbeiteteBilder()
 
 void TMainForm::SchreibeAktuellesVorschaubild()
 {
-    if (BilderDBFReadOnly || !TableBilder->Active() || TableBilder->IsEmpty())
+    if (BereichBilder().NurLesen() || !TableBilder->Active() || TableBilder->IsEmpty())
         return;
     const QString datei = IncludeTrailingBackslash(VorschauTempOrdner()) + QStringLiteral("Vorschau2.bmp");
     const QImage bild = BildVon(ImageWindow2);
@@ -501,11 +501,11 @@ void TMainForm::Timer4Timer(TObject*)
 QString TMainForm::BildDateiErmitteln(bool mitZugriffspruefung, const QString& logText)
 {
     const bool anderes = Einstellungen.Bool("WennFileNichtGefundenAnderesLWtesten");
-    const TBildFund fund = BildDateiFinden(DbeBilder->GetString(QStringLiteral("PFAD")), BilderDBFPfad,
-                                           BilderDBFReadOnly, anderes);
-    const QChar album = BilderDBFPfad.isEmpty() ? QChar(u'C') : BilderDBFPfad[0].toUpper();
+    const TBildFund fund = BildDateiFinden(DbeBilder->GetString(QStringLiteral("PFAD")), BereichBilder().Ordner(),
+                                           BereichBilder().NurLesen(), anderes);
+    const QChar album = BereichBilder().Ordner().isEmpty() ? QChar(u'C') : BereichBilder().Ordner()[0].toUpper();
     const bool cd = LaufwerksTyp(QString(album) + QStringLiteral(":\\")) == QLatin1String("CDROM");
-    if (BilderDBFReadOnly && cd)
+    if (BereichBilder().NurLesen() && cd)
         return fund.Vorhanden ? fund.Pfad : QString();
     if (!mitZugriffspruefung)
         return fund.Pfad;
@@ -586,8 +586,9 @@ void TMainForm::SlideShowstart1Click(TObject*)
 {
     if (!TableBilder->Active() || DbeBilder->QueryRecCount() < 2)
         return;
-    const TBildFund fund = BildDateiFinden(DbeBilder->GetString(QStringLiteral("PFAD")), BilderDBFPfad,
-                                           BilderDBFReadOnly, Einstellungen.Bool("WennFileNichtGefundenAnderesLWtesten"));
+    const TBildFund fund =
+        BildDateiFinden(DbeBilder->GetString(QStringLiteral("PFAD")), BereichBilder().Ordner(),
+                        BereichBilder().NurLesen(), Einstellungen.Bool("WennFileNichtGefundenAnderesLWtesten"));
     if (!fund.Vorhanden
         && MessageDlg(QStringLiteral("Die Slideshow beginnt mit dem ausgewählten Bild, welches sich aber nicht im "
                                      "Zugriff befindet, Slideshow dennoch starten?"),
@@ -656,13 +657,13 @@ void TMainForm::Timer1Timer(TObject*)
 void TMainForm::DrehFlagSchreiben(QChar c)
 {
     if (TableBilder->Active() && !TableBilder->IsEmpty())
-        FlagSetzen(DbeBilder, kFlags, 4, BilderDBFReadOnly, c);
+        FlagSetzen(DbeBilder, kFlags, 4, BereichBilder().NurLesen(), c);
 }
 
 void TMainForm::ExternFlagSchreiben(QChar c)
 {
     if (TableBilder->Active() && !TableBilder->IsEmpty())
-        FlagSetzen(DbeBilder, kFlags, 1, BilderDBFReadOnly, c);
+        FlagSetzen(DbeBilder, kFlags, 1, BereichBilder().NurLesen(), c);
 }
 
 void TMainForm::Drehbefehl(int viertel)
@@ -677,7 +678,7 @@ void TMainForm::Drehbefehl(int viertel)
         DrehFlagSchreiben(QChar(u'0' + viertel));
     PanelVorschaubild1->Tag = 0;
     ZeigeVorschauBildAusBlob();
-    if (physikalisch && viertel != 0 && !BilderDBFReadOnly && vorschauAusMemo_) {
+    if (physikalisch && viertel != 0 && !BereichBilder().NurLesen() && vorschauAusMemo_) {
         BildSetzen(ImageWindow2, Gedreht(BildVon(ImageWindow2), viertel));
         SchreibeAktuellesVorschaubild();
         if (SchwebendesVorschaubild)
@@ -729,8 +730,9 @@ void TMainForm::Bildexternanzeigen1Click(TObject*)
 {
     if (!TableBilder->Active() || TableBilder->IsEmpty())
         return;
-    const TBildFund fund = BildDateiFinden(DbeBilder->GetString(QStringLiteral("PFAD")), BilderDBFPfad,
-                                           BilderDBFReadOnly, Einstellungen.Bool("WennFileNichtGefundenAnderesLWtesten"));
+    const TBildFund fund =
+        BildDateiFinden(DbeBilder->GetString(QStringLiteral("PFAD")), BereichBilder().Ordner(),
+                        BereichBilder().NurLesen(), Einstellungen.Bool("WennFileNichtGefundenAnderesLWtesten"));
     const QString bild = fund.Pfad;
     if (Einstellungen.Bool("UseWindowsLink")) {
         qktShellExec(bild, QString(), QString(), 1);
@@ -753,8 +755,8 @@ void TMainForm::BildExternBearbeiten(int editor, const QString& datei)
     ExternBearbeiteteSaetze.Add(QString::number(DbeBilder->RecNo()));
     QString bild = datei;
     if (bild.isEmpty())
-        bild = BildDateiFinden(DbeBilder->GetString(QStringLiteral("PFAD")), BilderDBFPfad, BilderDBFReadOnly,
-                               Einstellungen.Bool("WennFileNichtGefundenAnderesLWtesten"))
+        bild = BildDateiFinden(DbeBilder->GetString(QStringLiteral("PFAD")), BereichBilder().Ordner(),
+                               BereichBilder().NurLesen(), Einstellungen.Bool("WennFileNichtGefundenAnderesLWtesten"))
                    .Pfad;
     const QString programm = Einstellungen.Text(QStringLiteral("PfadBildBearbeitung%1").arg(editor).toLatin1().constData());
     if (programm.isEmpty() || !FileExists(programm)) {

@@ -265,7 +265,7 @@ void TMainForm::rgReport1DetailBand1BeforePrint(TObject*)
         const QString pfad = DbeBilder->GetTrimString(QStringLiteral("PFAD"));
         QString datei;
         if (AlbumAufSchreibgeschuetzterCD()) {
-            const TBildFund fund = BildDateiFinden(pfad, BilderDBFPfad, true, false);
+            const TBildFund fund = BildDateiFinden(pfad, BereichBilder().Ordner(), true, false);
             abschnitt = 2;
             // The finder has said "Bild ... nicht gefunden!"; the print ends.
             if (!fund.Vorhanden)
@@ -334,8 +334,8 @@ void TMainForm::rgReport1DetailBand1BeforePrint(TObject*)
 
 bool TMainForm::AlbumAufSchreibgeschuetzterCD() const
 {
-    const QChar album = BilderDBFPfad.isEmpty() ? QChar(u'C') : BilderDBFPfad[0].toUpper();
-    return BilderDBFReadOnly && LaufwerksTyp(QString(album) + QStringLiteral(":\\")) == QLatin1String("CDROM");
+    const QChar album = BereichBilder().Ordner().isEmpty() ? QChar(u'C') : BereichBilder().Ordner()[0].toUpper();
+    return BereichBilder().NurLesen() && LaufwerksTyp(QString(album) + QStringLiteral(":\\")) == QLatin1String("CDROM");
 }
 
 void TMainForm::rgReport2DBText4Format(TObject*, const QString&, int, const QVariant&, QString&)

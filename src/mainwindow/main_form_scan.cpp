@@ -46,8 +46,8 @@ public:
     TDbe* DbeBilder() override { return f_.DbeBilder; }
     TDbe* DbeBilder2() override { return f_.DbeBilder2; }
     TFts* FtsBilder() override { return f_.FtsBilder; }
-    QString FtsDatei() const override { return f_.BilderDBFPfad + f_.BilderFTSName; }
-    bool AlbumNurLesen() const override { return f_.BilderDBFReadOnly; }
+    QString FtsDatei() const override { return f_.BereichBilder().Dateien().Ia(); }
+    bool AlbumNurLesen() const override { return f_.BereichBilder().NurLesen(); }
     QStringList PickListe(int liste) const override
     {
         TdkDBComboBox* combos[4] = {f_.DBComboBoxBildQuelle, f_.DBComboBoxBilderQualitaet, f_.DBComboBoxMotivQualitaet,

@@ -123,7 +123,7 @@ void TMainForm::BilderIndexWechsel(const QString& TagName)
         DbeBilder->SetOrder(DbeBilder->TagArea(TagName + u'2'));
     else
         DbeBilder->SetOrder(DbeBilder->TagArea(TagName));
-    BilderActiveOrder = DbeBilder->IndexOrd();
+    BereichBilder().SortierungSetzen(DbeBilder->IndexOrd());
     TableBilder->Refresh();
     BilderSatzAnzahlZeigen();
     Screen->SetCursor(crDefault);
@@ -171,7 +171,7 @@ void TMainForm::DBGridBilderColEnter(TObject*)
     TMenuItem* item = MenuItem(QStringLiteral("BilderFeldsuche"));
     if (!feld || !item)
         return;
-    item->SetEnabled(StringInListeSuchen(IndexTagListe, feld->FieldName.toUpper()) >= 0);
+    item->SetEnabled(StringInListeSuchen(BereichBilder().Tags(), feld->FieldName.toUpper()) >= 0);
 }
 
 void TMainForm::GehezuSatzNr1Click(TObject*)
@@ -313,7 +313,7 @@ void TMainForm::ButNextClick(TObject*)
     {
         TControlsDisabler anzeigeAus(TableBilder);
         int zaehler = 0;
-        std::vector<char>& satz = BilderFTSPuffer;
+        std::vector<char>& satz = BereichBilder().FtsPuffer();
         while (SucheLaeuft) {
             ButNext->SetCaption(QString::number(++zaehler));
             const int r = FtsBilder->NextRec();
@@ -431,7 +431,7 @@ void TMainForm::ButFiltClick(TObject* Sender)
         QKGaugeBilderFts->SetMaxValue(int32_t(DbeBilder->RecCount()));
         const QString caption = ButFilt->Caption();
         int zaehler = 0;
-        std::vector<char>& satz = BilderFTSPuffer;
+        std::vector<char>& satz = BereichBilder().FtsPuffer();
         while (r > 0) {
             ButFilt->SetCaption(QString::number(++zaehler));
             ButNext->SetEnabled(true);

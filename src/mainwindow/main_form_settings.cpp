@@ -46,26 +46,25 @@ void TMainForm::QKINI_ProgReadINI(TObject* Sender)
     if (TMenuItem* item = MenuItem(QStringLiteral("NurverfuegbareBilderanzeigen1")))
         item->SetChecked(e.Bool("NurVerfuegbare"));
     EinzelsatzAnzeige = e.Bool("EinzelsatzAnzeige");
-    BilderActiveOrder = e.Int("BilderActiveOrder");
+    BereichBilder().SortierungSetzen(e.Int("BilderActiveOrder"));
 
     OrdnerPruefen();
     OptionenAnwenden();
 
     const QString name = Trim(e.Text("BilderDBF"));
     if (!name.isEmpty())
-        BilderDBF = name;
+        BereichBilder().NameSetzen(name);
     const QString ordner = Trim(e.Text("BilderDBFPfad"));
     if (!ordner.isEmpty()) {
         QString o = ordner;
         while (o.endsWith(QLatin1Char('\\')))
             o.chop(1);
-        BilderDBFPfad = o + QLatin1Char('\\');
+        BereichBilder().OrdnerSetzen(o + QLatin1Char('\\'));
     }
-    ListenDateienSetzen();
     SetDropDownCount();
     BlobRotate = e.Bool("VorschaubilderinUebersichtDrehen");
     const QString datenbanken = Trim(e.Text("DatenbankenVerzeichnis"));
-    DatenbankenPfad = datenbanken.isEmpty() ? QString() : IncludeTrailingBackslash(datenbanken);
+    BereichDatenbanken().OrdnerSetzen(datenbanken.isEmpty() ? QString() : IncludeTrailingBackslash(datenbanken));
 
     // The process's current folder becomes the target folder of copies.
     QString ziel = e.Text("DestPfad");
@@ -138,7 +137,7 @@ void TMainForm::QKINI_ProgWriteINI(TObject* Sender)
     e.Setzen("LinkErstellt", LinkErstellt);
     e.Setzen("Revision", ProgrammRevision());
     if (QString(o->EditDatenbankenVerzeichnis).isEmpty())
-        e.Setzen("DatenbankenVerzeichnis", DatenbankenPfad);
+        e.Setzen("DatenbankenVerzeichnis", BereichDatenbanken().Ordner());
     if (TMenuItem* item = MenuItem(QStringLiteral("EditiermodusTabelle1")))
         e.Setzen("EditiermodusTabelle", item->Checked());
     if (TMenuItem* item = MenuItem(QStringLiteral("BilderToolBarAnzeigen")))
@@ -147,10 +146,10 @@ void TMainForm::QKINI_ProgWriteINI(TObject* Sender)
         e.Setzen("NurVerfuegbare", item->Checked());
     e.Setzen("EinzelsatzAnzeige", EinzelsatzAnzeige);
     e.Setzen("BeiScrollBarClickZeigeVorschauBild", BeiScrollBarClickZeigeVorschauBild);
-    e.Setzen("BilderActiveOrder", BilderActiveOrder);
+    e.Setzen("BilderActiveOrder", BereichBilder().Sortierung());
     const bool offen = TableBilder->Active();
-    e.Setzen("BilderDBF", offen ? TableBilder->TableName() : BilderDBF);
-    e.Setzen("BilderDBFPfad", offen ? IncludeTrailingBackslash(TableBilder->DatabaseName()) : BilderDBFPfad);
+    e.Setzen("BilderDBF", offen ? TableBilder->TableName() : BereichBilder().Name());
+    e.Setzen("BilderDBFPfad", offen ? IncludeTrailingBackslash(TableBilder->DatabaseName()) : BereichBilder().Ordner());
     if (offen) {
         e.Setzen("LastRecNo", DbeBilder->RecNo());
         const int order = DbeBilder->SetOrder(0);

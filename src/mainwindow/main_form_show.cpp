@@ -47,7 +47,7 @@ void TMainForm::FormShow(TObject* Sender)
         BlobTempDir = ProgrammOptionen()->EditTempDir;
     // 5.
     if (TableBilder->Active()) {
-        DbeBilder->SetOrder(BilderActiveOrder);
+        DbeBilder->SetOrder(BereichBilder().Sortierung());
         BilderSatzAnzahlZeigen();
     }
     // 6: the desktop link, offered once.
@@ -245,8 +245,7 @@ void TMainForm::LesePickliste(const QString& FieldName)
     PickListe.SetSorted(true);
     PickListe.SetDuplicates(TDuplicates::dupIgnore);
     if (!TableBilder3->Active()) {
-        Bilder3DBFPfad = BilderDBFPfad;
-        Bilder3DBF = BilderDBF;
+        BereichBilder3().DateienSetzen(BereichBilder().Dateien());
         Bilder3DBFOeffnen();
     }
     if (!TableBilder3->Active())

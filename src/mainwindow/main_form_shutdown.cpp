@@ -99,9 +99,9 @@ void TMainForm::Ende1Click(TObject* Sender)
     QKDBPicBox1->Items()->Clear();
     ThumbnailsGeladen = false;
     FtsBilder->Close();
-    BilderFTSPuffer.clear();
+    BereichBilder().FtsPuffer().clear();
     FtsBilder3->Close();
-    Bilder3FTSPuffer.clear();
+    BereichBilder3().FtsPuffer().clear();
     for (TdkTable* t : {TableBilder, TableBilder2, TableBilder3, TableBilderDatenbanken})
         t->Close();
 

@@ -51,9 +51,9 @@ void TMainForm::FormCreate(TObject* Sender)
     // 7-9: folders, the album name, the exception logger.
     ProgrammPfad = ProgrammVerzeichnis();
     WindowsPfad = WindowsVerzeichnis();
-    BilderDBF = kStandardAlbum;
-    DatenbankenPfad = ProgrammPfad + QStringLiteral("Data\\Database\\");
-    ForceDirectories(DatenbankenPfad);
+    BereichBilder().NameSetzen(kStandardAlbum);
+    BereichDatenbanken().OrdnerSetzen(ProgrammPfad + QStringLiteral("Data\\Database\\"));
+    ForceDirectories(BereichDatenbanken().Ordner());
     BlobTempDir = ProgrammPfad;
     AppException1->SetUserName(QStringLiteral("QV-Lumadex Benutzer"));
     AppException1->SetErrorLog(ProgrammPfad + QStringLiteral("LumadexLog.txt"));
@@ -86,17 +86,16 @@ void TMainForm::FormCreate(TObject* Sender)
     KalvunoUebernahme();
 
     // 17: file names.
-    if (!FileExists(BilderDBFPfad + BilderDBF)) {
-        BilderDBF = QStringLiteral("Bilder.DBF");
-        BilderDBFPfad = IncludeTrailingBackslash(DatenbankenPfad);
-        ListenDateienSetzen();
+    if (!FileExists(BereichBilder().Dateien().Dbf())) {
+        BereichBilder().NameSetzen(QStringLiteral("Bilder.DBF"));
+        BereichBilder().OrdnerSetzen(IncludeTrailingBackslash(BereichDatenbanken().Ordner()));
     }
-    if (!FileExists(DatenbankenPfad + DatenbankenDBF)) {
-        DatenbankenDBF = kManagerTabelle;
-        if (DatenbankenPfad.isEmpty())
-            DatenbankenPfad = ProgrammPfad + QStringLiteral("Data\\Database\\");
+    if (!FileExists(BereichDatenbanken().Dateien().Dbf())) {
+        BereichDatenbanken().NameSetzen(kManagerTabelle);
+        if (BereichDatenbanken().Ordner().isEmpty())
+            BereichDatenbanken().OrdnerSetzen(ProgrammPfad + QStringLiteral("Data\\Database\\"));
     }
-    if (!FileExists(DatenbankenPfad + DateienDBF))
+    if (!FileExists(BereichDatenbanken().Ordner() + DateienDBF))
         DateienDBF = QStringLiteral("DateienDBF.DBF");
 
     // 18-19: the help file, the user's fonts.
@@ -126,7 +125,7 @@ void TMainForm::FormCreate(TObject* Sender)
     ProgInitalisieren();
     if (TableBilder->Active())
         OeffneBilderFTS();
-    if (TableBilder->Active() && BilderActiveOrder == 0)
+    if (TableBilder->Active() && BereichBilder().Sortierung() == 0)
         SortierungSetzen(QStringLiteral("SHORTDESC"));
     if (TMenuItem* ende = MenuItem(QStringLiteral("Ende4")))
         ende->SetVisible(Einstellungen.Bool("EndeImMenu"));
@@ -141,7 +140,7 @@ void TMainForm::SortierungSetzen(const QString& tag)
             return;
         if (name.compare(tag, Qt::CaseInsensitive) == 0) {
             DbeBilder->SetOrder(n);
-            BilderActiveOrder = n;
+            BereichBilder().SortierungSetzen(n);
             StatusBarBilder1->Panels()->Items(3)->SetText(QStringLiteral("Sortierung=") + name);
             return;
         }
@@ -165,14 +164,14 @@ void TMainForm::AlbumZweigOeffnen()
         }
     };
 
-    if (FileExists(BilderDBFPfad + BilderDBF)) {
+    if (FileExists(BereichBilder().Dateien().Dbf())) {
         if (!versuche()) {
             Protokoll(QStringLiteral("Info"),
                       QStringLiteral("FormCreate(), Fehler beim Öffnen des Fotoalbums, Programm beenden !"));
-            if (BilderDBF.toUpper() != kStandardAlbum) {
-                BilderDBF = kStandardAlbum;
+            if (BereichBilder().Name().toUpper() != kStandardAlbum) {
+                BereichBilder().NameSetzen(kStandardAlbum);
                 QKINI_Prog->INIWriteString(QString::fromLatin1(kSektionBilder), QStringLiteral("BilderDBF"),
-                                           BilderDBF);
+                                           BereichBilder().Name());
             }
             ShowMessage(kAlbumFehler);
         }
@@ -192,8 +191,8 @@ void TMainForm::AlbumZweigOeffnen()
 
     // First start: the album of the manager table's current row. A fresh
     // installation has no manager table yet: it is made without a question.
-    if (!FileExists(DatenbankenPfad + DatenbankenDBF) && DirectoryExists(DatenbankenPfad))
-        ErzeugeBilderDatenbankenVerwaltung(DatenbankenPfad, DatenbankenDBF);
+    if (!FileExists(BereichDatenbanken().Dateien().Dbf()) && DirectoryExists(BereichDatenbanken().Ordner()))
+        ErzeugeBilderDatenbankenVerwaltung(BereichDatenbanken().Ordner(), BereichDatenbanken().Name());
     int managerOffen = 0;
     try {
         managerOffen = BilderDBFsOeffnen();
@@ -212,40 +211,36 @@ void TMainForm::AlbumZweigOeffnen()
         // A fresh installation (no row yet): the user expects an album to
         // work in, so the standard album is made in the database folder,
         // registered in the album manager and opened.
-        BilderDBFPfad = IncludeTrailingBackslash(DatenbankenPfad);
-        BilderDBF = kStandardAlbum;
-        ListenDateienSetzen();
-        if (!FileExists(BilderDBFPfad + BilderDBF))
-            ErzeugeBilderDatenbank(BilderDBFPfad, BilderDBF);
+        BereichBilder().DateienSetzen(
+            TAlbumDateien(IncludeTrailingBackslash(BereichDatenbanken().Ordner()), kStandardAlbum));
+        if (!FileExists(BereichBilder().Dateien().Dbf()))
+            ErzeugeBilderDatenbank(BereichBilder().Ordner(), BereichBilder().Name());
         if (!versuche()) {
             fehler(QStringLiteral("FormCreate(2), ErstStart,  Fehler beim Öffnen des Fotoalbums, Programm beenden !"));
             return;
         }
-        if (DatensatzSuchen(DbeBilderDatenbanken, QStringLiteral("PFAD"), BilderDBFPfad + BilderDBF) == 0)
-            BilderDBFinDBFVerwaltungEintragen(BilderDBFPfad + BilderDBF, 1, 0);
+        if (DatensatzSuchen(DbeBilderDatenbanken, QStringLiteral("PFAD"), BereichBilder().Dateien().Dbf()) == 0)
+            BilderDBFinDBFVerwaltungEintragen(BereichBilder().Dateien().Dbf(), 1, 0);
         return;
     }
-    BilderDBFPfad = ExtractFilePath(pfad);
-    BilderDBF = ExtractFileName(pfad);
-    ListenDateienSetzen();
-    if (BilderDBFPfad.isEmpty() && !BilderDBF.isEmpty()) {
+    BereichBilder().DateienSetzen(TAlbumDateien::AusPfad(pfad));
+    if (BereichBilder().Ordner().isEmpty() && !BereichBilder().Name().isEmpty()) {
         // Search the CD drive's data folder for the album.
         LetzteGefundeneDatei.clear();
         QKFind1->SetStartPath(QString(CDLaufwerk) + QStringLiteral(":\\data\\database\\"));
-        QKFind1->SetFilePattern(BilderDBF);
+        QKFind1->SetFilePattern(BereichBilder().Name());
         QKFind1->Subdirs = true;
         QKFind1->Execute();
         const QString ordner = ExtractFilePath(LetzteGefundeneDatei);
-        if (LetzteGefundeneDatei.isEmpty() || !FileExists(ordner + BilderDBF))
+        if (LetzteGefundeneDatei.isEmpty() || !FileExists(ordner + BereichBilder().Name()))
             return;
-        BilderDBFPfad = ordner;
-        ListenDateienSetzen();
+        BereichBilder().OrdnerSetzen(ordner);
         if (!versuche()) {
             fehler(QStringLiteral("FormCreate(1), ErstStart,  Fehler beim Öffnen des Fotoalbums, Programm beenden !"));
             return;
         }
         TableBilderDatenbanken->Edit();
-        TableBilderDatenbanken->FieldByName(QStringLiteral("Pfad"))->SetAsString(BilderDBFPfad + BilderDBF);
+        TableBilderDatenbanken->FieldByName(QStringLiteral("Pfad"))->SetAsString(BereichBilder().Dateien().Dbf());
         TableBilderDatenbanken->Post();
         return;
     }
@@ -262,11 +257,11 @@ void TMainForm::AllePfadeChecken()
                 ShowMessage(QStringLiteral("Konnte Pfad (") + ordner + QStringLiteral(") nicht anlegen!"));
         };
         if (Trim(o->EditDatenbankenVerzeichnis).isEmpty()) {
-            DatenbankenPfad = ProgrammPfad + QStringLiteral("Data\\Database\\");
-            o->EditDatenbankenVerzeichnis = DatenbankenPfad;
-            anlegen(DatenbankenPfad);
+            BereichDatenbanken().OrdnerSetzen(ProgrammPfad + QStringLiteral("Data\\Database\\"));
+            o->EditDatenbankenVerzeichnis = BereichDatenbanken().Ordner();
+            anlegen(BereichDatenbanken().Ordner());
         }
-        anlegen(DatenbankenPfad);
+        anlegen(BereichDatenbanken().Ordner());
         const QString edit = o->EditDatenbankenVerzeichnis;
         if (!edit.isEmpty() && DirectoryExists(edit))
             return;
@@ -277,7 +272,7 @@ void TMainForm::AllePfadeChecken()
         Protokoll(QStringLiteral("Info"),
                   QStringLiteral("AllePfadeChecken, Optionen aufgerufen, ") + edit + QStringLiteral(" existiert nicht!"));
         ProgrammOptionenForm->Zeigen(rtVerzeichnisse);
-        DatenbankenPfad = IncludeTrailingBackslash(Trim(o->EditDatenbankenVerzeichnis));
+        BereichDatenbanken().OrdnerSetzen(IncludeTrailingBackslash(Trim(o->EditDatenbankenVerzeichnis)));
     }
 }
 
@@ -328,14 +323,15 @@ int TMainForm::DatenUebernehmen()
         if (!fertig)
             throw Exception(fehler);
     };
-    if (FileExists(alt + QStringLiteral("BILDERDBF.DBF"))) {
+    const TAlbumDateien altesVerzeichnis(alt, QStringLiteral("BILDERDBF.DBF"));
+    const TAlbumDateien manager(ziel, kManagerTabelle);
+    if (FileExists(altesVerzeichnis.Dbf())) {
         const QString fehler = QStringLiteral("Fehler beim kopieren von BilderDBF.* nach LXMan.* !");
-        kopiere(alt + QStringLiteral("BILDERDBF.DBF"), ziel + QStringLiteral("LXMan.DBF"), fehler);
-        if (FileExists(alt + QStringLiteral("BILDERDBF.CDX")))
-            kopiere(alt + QStringLiteral("BILDERDBF.CDX"), ziel + QStringLiteral("LXMan.CDX"), fehler);
+        kopiere(altesVerzeichnis.Dbf(), manager.Dbf(), fehler);
+        if (FileExists(altesVerzeichnis.Cdx()))
+            kopiere(altesVerzeichnis.Cdx(), manager.Cdx(), fehler);
     }
-    DatenbankenDBF = kManagerTabelle;
-    DatenbankenPfad = ziel;
+    BereichDatenbanken().DateienSetzen(manager);
     ProgrammOptionen()->EditDatenbankenVerzeichnis = ziel;
     if (BilderDBFsOeffnen() == 0) {
         ShowMessage(kManagerFehler);

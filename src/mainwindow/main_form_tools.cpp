@@ -66,15 +66,11 @@ public:
     QString IniDatei() const override { return f_.QKINI_Prog->INIFileName(); }
     QString ProgrammOrdner() const override { return f_.ProgrammPfad; }
     int MeldungsZeit() const override { return f_.RequesterAnzeigeZeit; }
-    QString AlbumOrdner() const override { return f_.BilderDBFPfad; }
-    QString AlbumName() const override { return f_.BilderDBF; }
+    QString AlbumOrdner() const override { return f_.BereichBilder().Ordner(); }
+    QString AlbumName() const override { return f_.BereichBilder().Name(); }
     void AlbumSetzen(const QString& ordner, const QString& name) override
     {
-        f_.BilderDBFPfad = IncludeTrailingBackslash(ordner);
-        f_.BilderDBF = name;
-        const QString basis = f_.BilderDBFPfad + ChangeFileExt(name, QString());
-        f_.GruppenListeDatei = basis + QStringLiteral(".GPR");
-        f_.QuellenListeDatei = basis + QStringLiteral(".QUL");
+        f_.BereichBilder().DateienSetzen(TAlbumDateien(IncludeTrailingBackslash(ordner), name));
     }
     bool AlbumAktiv() const override { return f_.TableBilder->Active(); }
     bool IstGeoeffnet(const QString& ordner, const QString& name) const override
@@ -97,7 +93,7 @@ public:
     }
     void AlbumWiederOeffnen() override
     {
-        if (f_.TableBilder->Active() || !FileExists(f_.BilderDBFPfad + f_.BilderDBF))
+        if (f_.TableBilder->Active() || !FileExists(f_.BereichBilder().Dateien().Dbf()))
             return;
         f_.BilderDBFOeffnen();
         f_.Bilder2DBFOeffnen();
@@ -114,7 +110,7 @@ public:
     }
     void AlbumEintragen(bool neu) override
     {
-        f_.BilderDBFinDBFVerwaltungEintragen(f_.BilderDBFPfad + f_.BilderDBF, neu ? 1 : 0, 0);
+        f_.BilderDBFinDBFVerwaltungEintragen(f_.BereichBilder().Dateien().Dbf(), neu ? 1 : 0, 0);
     }
     void AnsichtZeigen(bool zeigen) override
     {
@@ -163,8 +159,7 @@ public:
     {
         f_.TableBilder3->Close();
         f_.FtsBilder3->Close();
-        f_.Bilder3DBFPfad = IncludeTrailingBackslash(ordner);
-        f_.Bilder3DBF = name;
+        f_.BereichBilder3().DateienSetzen(TAlbumDateien(IncludeTrailingBackslash(ordner), name));
         try {
             f_.Bilder3DBFOeffnen();
         } catch (const EAbort&) {

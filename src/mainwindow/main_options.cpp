@@ -14,7 +14,6 @@ void TMainFormOptionen::EinstellungenLesen(TProgrammEinstellungen& e)
     e.Lesen(IniDatei());
     form_.RequesterAnzeigeZeit = e.Zahl(QStringLiteral("RequesterAnzeigeZeit"));
     e.OrdnerAnlegen();
-    form_.ListenDateienSetzen();
 }
 
 void TMainFormOptionen::EinstellungenSchreiben(const TProgrammEinstellungen& e) { e.Schreiben(IniDatei()); }
@@ -43,11 +42,20 @@ void TMainFormOptionen::OptionenAnwenden()
     HintZeitenSetzen(pause == 0 ? 200 : pause * 1000, e->Zahl(QStringLiteral("HintHidePause")) * 1000);
 }
 
-QString TMainFormOptionen::BilderDBFPfad() const { return form_.BilderDBFPfad; }
+QString TMainFormOptionen::BilderDBFPfad() const
+{
+    return form_.BereichBilder().Ordner();
+}
 
-QString TMainFormOptionen::GruppenListeDatei() const { return form_.GruppenListeDatei; }
+QString TMainFormOptionen::GruppenListeDatei() const
+{
+    return form_.BereichBilder().Dateien().Gpr();
+}
 
-QString TMainFormOptionen::QuellenListeDatei() const { return form_.QuellenListeDatei; }
+QString TMainFormOptionen::QuellenListeDatei() const
+{
+    return form_.BereichBilder().Dateien().Qul();
+}
 
 void TMainFormOptionen::PickListeSetzen(int liste, const QStringList& eintraege)
 {

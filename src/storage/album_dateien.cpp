@@ -9,6 +9,11 @@ TAlbumDateien TAlbumDateien::AusPfad(const QString& dbfPfad)
 
 QString TAlbumDateien::Endung(const QString& endung) const { return ChangeFileExt(name_, endung); }
 
+QString TAlbumDateien::ListenBasis() const
+{
+    return ordner_ + name_.left(name_.indexOf(u'.'));
+}
+
 QStringList TAlbumDateien::TabellenDateien() const
 {
     QStringList dateien{Dbf(), Fpt(), Cdx(), Ia()};

@@ -3,8 +3,10 @@
 // album is a table "<name>.DBF" in a folder; beside it stand its memo file
 // (.FPT), its production index (.CDX), its full-text index (.IA with the
 // SQLite companions of its write-ahead log) and its pick lists (.GPR for
-// groups, .QUL for sources). Every side-file name is the table's name with
-// its last extension replaced, so "Urlaub.2024.DBF" has "Urlaub.2024.CDX".
+// groups, .QUL for sources). The table's own files are its name with the
+// last extension replaced, as the engine finds them ("Urlaub.2024.DBF" has
+// "Urlaub.2024.CDX"); the pick lists take the base name before the first
+// "." ("Urlaub.GPR"), as albums have always stored them.
 // Paths are Windows-form, as the program keeps them.
 
 #include <QString>
@@ -32,8 +34,8 @@ public:
     QString Fpt() const { return ordner_ + Endung(QStringLiteral(".FPT")); }
     QString Cdx() const { return ordner_ + CdxName(); }
     QString Ia() const { return ordner_ + IaName(); }
-    QString Gpr() const { return ordner_ + Endung(QStringLiteral(".GPR")); }
-    QString Qul() const { return ordner_ + Endung(QStringLiteral(".QUL")); }
+    QString Gpr() const { return ListenBasis() + QStringLiteral(".GPR"); }
+    QString Qul() const { return ListenBasis() + QStringLiteral(".QUL"); }
 
     // Every file of the album's table and indexes, as a delete or a move
     // must handle them: DBF, FPT, CDX, IA and the full-text index's journal
@@ -45,6 +47,8 @@ public:
 private:
     // The table's name with its last extension replaced by `endung`.
     QString Endung(const QString& endung) const;
+    // Folder and the name up to its first ".".
+    QString ListenBasis() const;
 
     QString ordner_;
     QString name_;

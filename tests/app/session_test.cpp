@@ -394,7 +394,7 @@ TEST_F(SessionTest, AUsersSessionAcrossTheFeatures)
     Foto("13_zwei");
     EXPECT_EQ(oeffne("BILDER.DBF", "13_manager_zurueck"), 2);
     EXPECT_TRUE(form->TableBilder->Active());
-    EXPECT_EQ(form->BilderDBF.toUpper(), "BILDER.DBF");
+    EXPECT_EQ(form->BereichBilder().Name().toUpper(), "BILDER.DBF");
     EXPECT_EQ(Gezeigt(), 9);
 
     // The options dialog closed with OK.
@@ -424,7 +424,7 @@ TEST_F(SessionTest, AUsersSessionAcrossTheFeatures)
     StartenUndZeigen();
     form->Handle()->resize(1024, 740);
     ASSERT_TRUE(form->TableBilder->Active());
-    EXPECT_EQ(form->BilderDBF.toUpper(), "BILDER.DBF");
+    EXPECT_EQ(form->BereichBilder().Name().toUpper(), "BILDER.DBF");
     EXPECT_EQ(form->DbeBilder->TagName(form->DbeBilder->IndexOrd()), tag);
     EXPECT_EQ(form->DbeBilder->RecNo(), satz);
     Foto("16_zweiter_start");

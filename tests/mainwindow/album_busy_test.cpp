@@ -88,7 +88,7 @@ TEST_F(AlbumBusyTest, ABusyAlbumIsReportedAsBusyAndItsIndexStays)
     // Free again, the album opens with its index.
     TPromptScript script;
     ASSERT_EQ(form->BilderDBFOeffnen(), 1);
-    EXPECT_EQ(form->IndexTagListe.Count(), kAlbumTagAnzahl);
+    EXPECT_EQ(form->BereichBilder().Tags().Count(), kAlbumTagAnzahl);
 }
 
 // An index that lacks tags is rebuilt only while the window holds the table
@@ -116,14 +116,14 @@ TEST_F(AlbumBusyTest, AnIncompleteIndexOfAnAlbumInUseElsewhereIsLeftAsItIs)
     EXPECT_TRUE(AlbumDateien(dir.path()) == vorher) << "the index was deleted or changed";
     ASSERT_TRUE(form->TableBilder->Active());
     EXPECT_EQ(form->DbeBilder->RecCount(), 2u);
-    EXPECT_EQ(form->IndexTagListe.Count(), 1);
+    EXPECT_EQ(form->BereichBilder().Tags().Count(), 1);
     EXPECT_EQ(halter.Loslassen(), 0);
 
     // Once the other program has let go, the next open completes the index.
     form->TableBilder->Close();
     TPromptScript script;
     ASSERT_EQ(form->BilderDBFOeffnen(), 1);
-    EXPECT_EQ(form->IndexTagListe.Count(), kAlbumTagAnzahl);
+    EXPECT_EQ(form->BereichBilder().Tags().Count(), kAlbumTagAnzahl);
 }
 
 // A target album that another program uses is not indexed either.
@@ -134,8 +134,7 @@ TEST_F(AlbumBusyTest, ATargetAlbumInUseElsewhereKeepsItsFiles)
     ASSERT_FALSE(fs::exists(dir / "ZIEL.CDX"));
     TAlbumHalter halter(File("ZIEL.DBF"), THalteArt::Geteilt);
     ASSERT_TRUE(halter.Haelt());
-    form->Bilder3DBFPfad = form->BilderDBFPfad;
-    form->Bilder3DBF = "ZIEL.DBF";
+    form->BereichBilder3().DateienSetzen(TAlbumDateien(form->BereichBilder().Ordner(), "ZIEL.DBF"));
     {
         TPromptScript script;
         script.Answer(TPromptKind::Message, mrOk, "wird gerade von einem anderen Programm benutzt");
@@ -159,12 +158,12 @@ TEST_F(AlbumBusyTest, TheCheckTellsTheManagerThatAnAlbumIsBusy)
     {
         TPromptScript script;
         script.Answer(TPromptKind::Message, mrOk, "wird gerade von einem anderen Programm benutzt");
-        EXPECT_EQ(umgebung->AlbumPruefen(form->BilderDBFPfad, "ANDERS.DBF"), TAlbumManagerUmgebung::kBelegt);
+        EXPECT_EQ(umgebung->AlbumPruefen(form->BereichBilder().Ordner(), "ANDERS.DBF"), TAlbumManagerUmgebung::kBelegt);
     }
     EXPECT_FALSE(fs::exists(dir / "ANDERS.CDX"));
     EXPECT_EQ(halter.Loslassen(), 0);
     TPromptScript script;
-    EXPECT_EQ(umgebung->AlbumPruefen(form->BilderDBFPfad, "ANDERS.DBF"), 1);
+    EXPECT_EQ(umgebung->AlbumPruefen(form->BereichBilder().Ordner(), "ANDERS.DBF"), 1);
 }
 
 // With no other program about, an index file that is no index at all is
@@ -177,7 +176,7 @@ TEST_F(AlbumBusyTest, AnUnreadableIndexIsSetAsideAndRebuilt)
     TPromptScript script;
     ASSERT_EQ(form->BilderDBFOeffnen(), 1);
     EXPECT_EQ(lxtest::DateiInhalt(dir / "TEST.CDX.bad"), muell);
-    EXPECT_EQ(form->IndexTagListe.Count(), kAlbumTagAnzahl);
+    EXPECT_EQ(form->BereichBilder().Tags().Count(), kAlbumTagAnzahl);
     EXPECT_EQ(form->DbeBilder->RecCount(), 2u);
 }
 

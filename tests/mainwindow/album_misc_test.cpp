@@ -41,8 +41,8 @@ TEST_F(MainFormTest, DeletingARowRemovesTheAlbumFilesUnlessTheOpenAlbumIsKept)
         TPromptScript script;
         ASSERT_EQ(form->BilderDBFOeffnen(), 1);
         script.AnswerValue("weg").AnswerValue("offen");
-        form->BilderDBFinDBFVerwaltungEintragen(form->BilderDBFPfad + "WEG.DBF", 1, 0);
-        form->BilderDBFinDBFVerwaltungEintragen(form->BilderDBFPfad + "TEST.DBF", 1, 0);
+        form->BilderDBFinDBFVerwaltungEintragen(form->BereichBilder().Ordner() + "WEG.DBF", 1, 0);
+        form->BilderDBFinDBFVerwaltungEintragen(form->BereichBilder().Ordner() + "TEST.DBF", 1, 0);
     }
     FakeManager manager;
     form->AlbumManager = &manager;

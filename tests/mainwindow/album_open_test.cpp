@@ -56,7 +56,7 @@ TEST_F(MainFormTest, TablesThatAreNoAlbumAreRefused)
         }
         ASSERT_EQ(dbe_CreateExec(), 1) << dbe_LastError();
         dbe_Close();
-        form->BilderDBF = f.name;
+        form->BereichBilder().NameSetzen(f.name);
         TPromptScript script;
         script.Answer(TPromptKind::Message, mrOk, "Ungültiges Fotoalbum (Bilderdatenbank)!");
         EXPECT_EQ(form->BilderDBFOeffnen(), 0) << f.name;
@@ -69,18 +69,18 @@ TEST_F(MainFormTest, MissingIndexIsBuiltAndTheSavedOrderComesBack)
 {
     AlbumAnlegen("TEST.DBF", {{"b"}, {"a"}, {"c"}});
     ManagerAnlegen();
-    form->BilderActiveOrder = 6;  // ShortDesc
+    form->BereichBilder().SortierungSetzen(6);  // ShortDesc
     {
         TPromptScript script;
         ASSERT_EQ(form->BilderDBFOeffnen(), 1);
     }
     EXPECT_EQ(TagNamen(form->DbeBilder), AlbumTagNamen());
     EXPECT_EQ(form->DbeBilder->IndexOrd(), 6);
-    EXPECT_EQ(form->BilderActiveOrder, 6);
-    EXPECT_EQ(form->StatusBarBilder2->Panels()->Items(0)->Text(), form->BilderDBFPfad + "TEST.DBF");
+    EXPECT_EQ(form->BereichBilder().Sortierung(), 6);
+    EXPECT_EQ(form->StatusBarBilder2->Panels()->Items(0)->Text(), form->BereichBilder().Ordner() + "TEST.DBF");
     EXPECT_EQ(form->StatusBarBilder1->Panels()->Items(1)->Text(), "3 von 3 Einträge angezeigt");
-    EXPECT_EQ(form->BilderCDXName, "TEST.CDX");
-    EXPECT_EQ(form->BilderFTSName, "TEST.IA");
+    EXPECT_EQ(form->BereichBilder().Dateien().CdxName(), "TEST.CDX");
+    EXPECT_EQ(form->BereichBilder().Dateien().IaName(), "TEST.IA");
     EXPECT_FALSE(form->DbeEnv1->SoftSeek());
     EXPECT_TRUE(form->DbeEnv1->Exact());
     EXPECT_EQ(form->DbeEnv1->LockTimeout(), 5);
@@ -99,7 +99,7 @@ TEST_F(MainFormTest, AWaitForABusyAlbumShowsInTheStatusAndItsTextComesBack)
     }
     TStatusPanel* panel = form->StatusBarBilder1->Panels()->Items(0);
     panel->SetText(QStringLiteral("SatzNr. 1"));
-    const std::string index = (form->BilderDBFPfad + "TEST.CDX").toStdString();
+    const std::string index = (form->BereichBilder().Ordner() + "TEST.CDX").toStdString();
     EXPECT_TRUE(dbf::TellLockWait({index, std::chrono::milliseconds(500), false}));
     EXPECT_TRUE(panel->Text().contains(QStringLiteral("TEST.DBF"))) << panel->Text().toStdString();
     EXPECT_TRUE(panel->Text().contains(QStringLiteral("Esc"))) << panel->Text().toStdString();
@@ -112,8 +112,7 @@ TEST_F(MainFormTest, IncompleteOrUnreadableIndexIsRebuiltWithTheAlbumTags)
     AlbumAnlegen("TEST.DBF", {{"eins"}, {"zwei"}});
     ManagerAnlegen();
     // An index with the 18 tags of a copy target.
-    form->Bilder3DBFPfad = form->BilderDBFPfad;
-    form->Bilder3DBF = "TEST.DBF";
+    form->BereichBilder3().DateienSetzen(TAlbumDateien(form->BereichBilder().Ordner(), "TEST.DBF"));
     {
         TPromptScript script;
         form->Bilder3DBFOeffnen();
@@ -126,7 +125,7 @@ TEST_F(MainFormTest, IncompleteOrUnreadableIndexIsRebuiltWithTheAlbumTags)
         ASSERT_EQ(form->BilderDBFOeffnen(), 1);
     }
     EXPECT_EQ(TagNamen(form->DbeBilder), AlbumTagNamen());
-    EXPECT_EQ(form->IndexTagListe.Count(), kAlbumTagAnzahl);
+    EXPECT_EQ(form->BereichBilder().Tags().Count(), kAlbumTagAnzahl);
 
     // An index file that is no index at all.
     form->TableBilder->Close();
@@ -158,9 +157,9 @@ TEST_F(MainFormTest, AlbumInAWriteProtectedFolderOpensReadOnly)
         EXPECT_EQ(script.Records()[0].Caption, "Hinweismeldung");
     }
     ::chmod(dir.str().c_str(), 0755);
-    EXPECT_EQ(notiz, "Das Fotoalbum " + form->BilderDBFPfad +
+    EXPECT_EQ(notiz, "Das Fotoalbum " + form->BereichBilder().Ordner() +
                          "TEST.DBF ist schreibgeschützt und wird im \"Nur lesen Modus\" geöffnet !");
-    EXPECT_TRUE(form->BilderDBFReadOnly);
+    EXPECT_TRUE(form->BereichBilder().NurLesen());
     EXPECT_TRUE(form->TableBilder->Active());
     EXPECT_TRUE(form->TableBilder->ReadOnly());
 }
@@ -168,7 +167,7 @@ TEST_F(MainFormTest, AlbumInAWriteProtectedFolderOpensReadOnly)
 TEST_F(MainFormTest, MissingStandardAlbumIsCreatedOnRequest)
 {
     ManagerAnlegen();
-    form->BilderDBF = "BILDER.DBF";
+    form->BereichBilder().NameSetzen("BILDER.DBF");
     form->ProgrammOptionen()->MemoGruppenListe.Add("Familie");
     form->ProgrammOptionen()->MemoGruppenListe.Add("Urlaub");
     TPromptScript script;
@@ -179,7 +178,8 @@ TEST_F(MainFormTest, MissingStandardAlbumIsCreatedOnRequest)
     EXPECT_TRUE(std::filesystem::exists(dir / "BILDER.DBF"));
     EXPECT_TRUE(std::filesystem::exists(dir / "BILDER.CDX"));
     EXPECT_FALSE(std::filesystem::exists(dir / "BILDER.GPR"));
-    EXPECT_EQ(script.Records()[0].Text, "Fotoalbum (" + form->BilderDBFPfad + "BILDER.DBF) nicht gefunden, jetzt erstellen ?");
+    EXPECT_EQ(script.Records()[0].Text,
+              "Fotoalbum (" + form->BereichBilder().Ordner() + "BILDER.DBF) nicht gefunden, jetzt erstellen ?");
 }
 
 TEST_F(MainFormTest, MissingAlbumLeadsToTheManagerDialog)
@@ -195,7 +195,7 @@ TEST_F(MainFormTest, MissingAlbumLeadsToTheManagerDialog)
     }
     FakeManager manager;
     form->AlbumManager = &manager;
-    form->BilderDBF = "WEG.DBF";
+    form->BereichBilder().NameSetzen("WEG.DBF");
     {
         // Two albums known: the manager dialog instead of the question; no
         // album was chosen there.
@@ -207,7 +207,7 @@ TEST_F(MainFormTest, MissingAlbumLeadsToTheManagerDialog)
     EXPECT_FALSE(std::filesystem::exists(dir / "WEG.DBF"));
 
     // The standard album answered No: the manager dialog again.
-    form->BilderDBF = "BILDER.DBF";
+    form->BereichBilder().NameSetzen("BILDER.DBF");
     {
         TPromptScript script;
         script.Answer(TPromptKind::Dialog, mrNo, "nicht gefunden, jetzt erstellen ?").Modal(NachrichtOk());
@@ -229,8 +229,7 @@ TEST_F(MainFormTest, MissingAlbumLeadsToTheManagerDialog)
 
 TEST_F(MainFormTest, TargetAlbumIsCreatedWithItsEighteenTags)
 {
-    form->Bilder3DBFPfad = form->BilderDBFPfad + "ziel\\";
-    form->Bilder3DBF = "ZIEL.DBF";
+    form->BereichBilder3().DateienSetzen(TAlbumDateien(form->BereichBilder().Ordner() + "ziel\\", "ZIEL.DBF"));
     {
         TPromptScript script;
         script.Answer(TPromptKind::Dialog, mrYes, "ZIEL.DBF nicht gefunden, jetzt erstellen ?");
@@ -241,10 +240,9 @@ TEST_F(MainFormTest, TargetAlbumIsCreatedWithItsEighteenTags)
     for (const TAlbumTag& t : kZielAlbumTags)
         erwartet << QString::fromLatin1(t.Name).toUpper();
     EXPECT_EQ(TagNamen(form->DbeBilder3), erwartet);
-    EXPECT_EQ(form->BilderDBFChecken2(form->Bilder3DBFPfad, "ZIEL.DBF"), 0);
+    EXPECT_EQ(form->BilderDBFChecken2(form->BereichBilder3().Ordner(), "ZIEL.DBF"), 0);
 
-    form->Bilder3DBFPfad.clear();
-    form->Bilder3DBF = " ";
+    form->BereichBilder3().DateienSetzen(TAlbumDateien(QString(), " "));
     TPromptScript script;
     script.Answer(TPromptKind::Message, mrOk, "Fataler Fehler, der übergebene Dateiname und Pfad sind beide leer");
     EXPECT_THROW(form->Bilder3DBFOeffnen(), EAbort);

@@ -53,7 +53,7 @@ for f in t.fields:
 
 TEST_F(MainFormTest, NewAlbumHasTheTwentyNineFieldsForAnOutsideReader)
 {
-    ASSERT_EQ(form->ErzeugeBilderDatenbank(form->BilderDBFPfad, "NEU.DBF"), 0);
+    ASSERT_EQ(form->ErzeugeBilderDatenbank(form->BereichBilder().Ordner(), "NEU.DBF"), 0);
     ASSERT_TRUE(std::filesystem::exists(dir / "NEU.DBF"));
     EXPECT_TRUE(std::filesystem::exists(dir / "NEU.FPT"));
     EXPECT_FALSE(std::filesystem::exists(dir / "NEU.CDX"));
@@ -122,9 +122,9 @@ TEST_F(MainFormTest, OpeningBuildsTheFortyThreeTagsThatOutsideReadersSee)
     EXPECT_EQ(StatusSchritte, 34);
     EXPECT_EQ(StatusGesamt, 4300);  // one finished step per tag
     ASSERT_TRUE(std::filesystem::exists(dir / "TEST.CDX"));
-    ASSERT_EQ(form->IndexTagListe.Count(), 43);
+    ASSERT_EQ(form->BereichBilder().Tags().Count(), 43);
     for (int i = 0; i < 43; ++i)
-        EXPECT_EQ(form->IndexTagListe[i].toUpper(), QString::fromLatin1(kAlbumTags[i].Name).toUpper());
+        EXPECT_EQ(form->BereichBilder().Tags()[i].toUpper(), QString::fromLatin1(kAlbumTags[i].Name).toUpper());
     form.reset();  // the outside reader sees the closed files
     dbe_CloseAll();
 

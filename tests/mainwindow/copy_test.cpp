@@ -219,7 +219,8 @@ TEST_F(CopyTest, BadTargetNamesAndTheOpenAlbumAreRefusedBeforeAnythingIsWritten)
     const std::vector<std::pair<QString, QString>> faelle = {
         {Ziel("NEUNZEICH.DBF"), "nicht länger als 8 Zeichen"},
         {Ziel("BÄUME.DBF"), "KEINE Umlaute"},
-        {form->BilderDBFPfad + "test.dbf", "Sie können nicht das bereits geöffnete Fotoalbum hierfür benutzen"},
+        {form->BereichBilder().Ordner() + "test.dbf",
+         "Sie können nicht das bereits geöffnete Fotoalbum hierfür benutzen"},
     };
     for (const auto& [name, meldung] : faelle) {
         TPromptScript script;

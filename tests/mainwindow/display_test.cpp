@@ -39,11 +39,11 @@ TEST_F(StartTest, RowAndTitleColoursFollowTheSettings)
     form->Einstellungen.Setzen("FarbSystemBenutzen", true);
     ASSERT_TRUE(form->TableBilder->Active());
     form->BilderIndexDaten();
-    ASSERT_GT(form->IndexTagListe.Count(), 0);
+    ASSERT_GT(form->BereichBilder().Tags().Count(), 0);
     EXPECT_EQ(form->TitelFarbe("SHORTDESC", clBtnFace), TColor(0x00FFFF));
     EXPECT_EQ(form->TitelFarbe("GIBTESNICHT", clBtnFace), TColor(0x00FF00));
     form->MenuItem("NurverfuegbareBilderanzeigen1")->SetChecked(true);
-    const bool mitZwei = form->IndexTagListe.IndexOf("SHORTDESC2") >= 0;
+    const bool mitZwei = form->BereichBilder().Tags().IndexOf("SHORTDESC2") >= 0;
     EXPECT_EQ(form->TitelFarbe("SHORTDESC", clBtnFace), mitZwei ? TColor(0x00FFFF) : clBtnFace);
 }
 

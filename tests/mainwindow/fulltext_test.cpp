@@ -36,7 +36,7 @@ TEST_F(FulltextTest, BuildKeepsEntryNumbersEqualToRecordNumbers)
     EXPECT_TRUE(Treffer(form->FtsBilder, "geloeschter").empty());
     EXPECT_EQ(Treffer(form->FtsBilder, "vierter"), std::vector<int>{4});
     EXPECT_EQ(Treffer(form->FtsBilder, "fuenfter"), std::vector<int>{5});
-    EXPECT_EQ(form->BilderFTSPuffer.size(), static_cast<size_t>(form->DbeBilder->RecSize()) + 1);
+    EXPECT_EQ(form->BereichBilder().FtsPuffer().size(), static_cast<size_t>(form->DbeBilder->RecSize()) + 1);
 }
 
 TEST_F(FulltextTest, PostsReplaceOrAddTheirEntry)

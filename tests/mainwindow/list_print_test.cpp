@@ -472,15 +472,15 @@ TEST_F(ListPrintTest, AMissingPictureOfAWriteProtectedCdAlbumEndsThePrint)
     // pictures are not.
     lxtest::WriteDriveTable({{"C", "/", "HD"}, {"E", (dir.path() / "cd").string(), "CDROM", "URLAUB", "0000BEEF"}});
     std::filesystem::create_directories(dir.path() / "cd");
-    const QString pfad = form->BilderDBFPfad;
-    form->BilderDBFPfad = "E:\\";
-    form->BilderDBFReadOnly = true;
+    const QString pfad = form->BereichBilder().Ordner();
+    form->BereichBilder().OrdnerSetzen("E:\\");
+    form->BereichBilder().NurLesenSetzen(true);
     Gehe(1);
     AufPdf(Pdf("liste.pdf"));
     prompts.Texte.clear();
     EXPECT_THROW(form->DruckeBilderListe2("BilderListe_Bildinfo.RTM"), Exception);
-    form->BilderDBFPfad = pfad;
-    form->BilderDBFReadOnly = false;
+    form->BereichBilder().OrdnerSetzen(pfad);
+    form->BereichBilder().NurLesenSetzen(false);
     EXPECT_EQ(prompts.Texte.filter(QRegularExpression("^Bild E:.*bild1\\.jpg nicht gefunden!$")).size(), 1)
         << prompts.Texte.join("|").toStdString();
     EXPECT_TRUE(prompts.Gezeigt("Fehler im Ereignis \"TMainForm.rgReport1DetailBand1BeforePrint (2)\" !"))

@@ -56,8 +56,7 @@ protected:
         o->CheckBoxAlleMeldungen = false;
         o->EditDatenbankenVerzeichnis = Win(dir.path() / "db") + "\\";
         o->EditTempDir = Win(dir.path()) + "\\";
-        form->BilderDBFPfad = Win(dir.path()) + "\\";
-        form->BilderDBF = "TEST.DBF";
+        form->BereichBilder().DateienSetzen(TAlbumDateien(Win(dir.path()) + "\\", "TEST.DBF"));
         std::filesystem::create_directories(dir.path() / "db");
     }
     void TearDown() override

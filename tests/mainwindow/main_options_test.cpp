@@ -50,7 +50,7 @@ TEST_F(MainFormTest, OpenedAlbumGetsItsPickListsThroughTheDialog)
     e->CheckBoxAlleMeldungen = false;
     e->EditDatenbankenVerzeichnis = datenbanken;
     e->EditTempDir = temp;
-    form->BilderDBF = "URLAUB.DBF";
+    form->BereichBilder().NameSetzen("URLAUB.DBF");
     TPromptScript script;
     ASSERT_EQ(form->BilderDBFOeffnen(), 1);
     EXPECT_EQ(optionen.Anbindung().PickListe[0].size(), 11);

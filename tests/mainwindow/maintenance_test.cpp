@@ -273,7 +273,7 @@ for r in DBF(sys.argv[1], load=False, encoding='cp1252', ignore_missing_memofile
     // Every tag of the album is there again, and the full text finds only
     // kept entries by their new numbers.
     form->BilderIndexDaten();
-    EXPECT_EQ(form->IndexTagListe.Count(), int(kAlbumTagAnzahl));
+    EXPECT_EQ(form->BereichBilder().Tags().Count(), int(kAlbumTagAnzahl));
     EXPECT_EQ(Treffer("vier8"), std::vector<int>{5});
     EXPECT_TRUE(Treffer("eintrag1").empty());
     EXPECT_EQ(form->FtsBilder->NumRecs(), 5);

@@ -61,21 +61,21 @@ TEST_F(ManagerTest, EveryOpenedAlbumIsRegisteredOnceWithItsFiguresAndMedium)
     const char* namen[] = {"ALBUMA.DBF", "ALBUMB.DBF", "ALBUMC.DBF"};
     for (int i = 0; i < 3; ++i) {
         AlbumAnlegen(namen[i], inhalte[i]);
-        form->BilderDBF = namen[i];
+        form->BereichBilder().NameSetzen(namen[i]);
         TPromptScript script;
         script.AnswerValue(QString("Album %1").arg(i + 1), "Geben Sie eine kurze Beschreibung ein");
         ASSERT_EQ(form->BilderDBFOeffnen(), 1);
     }
     {
         // Opening one of them again adds nothing.
-        form->BilderDBF = namen[0];
+        form->BereichBilder().NameSetzen(namen[0]);
         TPromptScript script;
         ASSERT_EQ(form->BilderDBFOeffnen(), 1);
     }
     {
         TPromptScript script;
         script.Answer(TPromptKind::Message, mrOk, "ist schon eingetragen !");
-        form->BilderDBFinDBFVerwaltungEintragen("  " + form->BilderDBFPfad.toLower() + "albumb.dbf ", 1, 0);
+        form->BilderDBFinDBFVerwaltungEintragen("  " + form->BereichBilder().Ordner().toLower() + "albumb.dbf ", 1, 0);
     }
     form.reset();
     dbe_CloseAll();

@@ -244,7 +244,7 @@ TEST_F(PicturesTest, ReadOnlyAlbumWritesNoFlagsAndSlideShowNeedsTwoEntries)
     TViewerFahrer fahrer;
     form->SlideShowstart1Click(nullptr);
     EXPECT_EQ(fahrer.Gezeigte, 0);
-    form->BilderDBFReadOnly = true;
+    form->BereichBilder().NurLesenSetzen(true);
     const QString vorher = Flags();
     const QImage memo = Vorschau();
     form->Einstellungen.Setzen("VorschaubilderPhysikalischDrehen", true);
@@ -255,7 +255,7 @@ TEST_F(PicturesTest, ReadOnlyAlbumWritesNoFlagsAndSlideShowNeedsTwoEntries)
     form->CheckBoxExternAnzeigenMouseUp(nullptr);
     EXPECT_EQ(Flags(), vorher);
     EXPECT_EQ(Vorschau().size(), memo.size());
-    form->BilderDBFReadOnly = false;
+    form->BereichBilder().NurLesenSetzen(false);
 }
 
 TEST_F(PicturesTest, FullViewWithExternalDisplayAndSlideShowFromAMissingPicture)

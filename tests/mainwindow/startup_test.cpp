@@ -21,7 +21,7 @@ TEST_F(StartTest, FirstStartMakesRegistersAndOpensTheStandardAlbum)
     EXPECT_TRUE(std::filesystem::exists(Datenbank() / "BILDER.DBF"));
     EXPECT_TRUE(std::filesystem::exists(Datenbank() / "BILDER.CDX"));
     EXPECT_TRUE(std::filesystem::exists(Datenbank() / "LXMan.DBF"));
-    EXPECT_EQ(form->BilderDBF.toUpper(), "BILDER.DBF");
+    EXPECT_EQ(form->BereichBilder().Name().toUpper(), "BILDER.DBF");
     EXPECT_TRUE(form->ErstStart);
     EXPECT_EQ(form->ProgAufrufe, 1);
     // Registered in the album manager.
@@ -127,7 +127,7 @@ TEST_F(StartTest, SettingsRulesOnRead)
     // Numbers outside their range give the default.
     EXPECT_EQ(form->RequesterAnzeigeZeit, 10);
     EXPECT_EQ(form->Einstellungen.Int("ComboBoxDropDownCount"), 10);
-    EXPECT_EQ(form->BilderDBF.toUpper(), "BILDER.DBF");                   // blanks keep the name
+    EXPECT_EQ(form->BereichBilder().Name().toUpper(), "BILDER.DBF");  // blanks keep the name
     form.reset();
     IniSchreiben("[Einstellungen Hauptprogramm]\r\nMouseHintTime=1\r\nErstStart=0\r\n");
     Starten();

@@ -76,7 +76,7 @@ protected:
             eintraege.push_back(e);
         }
         AlbumAnlegen(name, eintraege);
-        form->BilderDBF = name;
+        form->BereichBilder().NameSetzen(name);
         TPromptScript script;
         script.AnswerValue(beschreibung, "kurze Beschreibung");
         ASSERT_EQ(form->BilderDBFOeffnen(), 1);
@@ -626,7 +626,7 @@ protected:
         dbe_Replace("PRIVAT", DBE_REPL_LOGICAL, &ja);
         dbe_Commit();
         dbe_Close();
-        form->BilderDBF = "ALBUM.DBF";
+        form->BereichBilder().NameSetzen("ALBUM.DBF");
         TPromptScript script;
         script.AnswerValue("Export", "kurze Beschreibung");
         ASSERT_EQ(form->BilderDBFOeffnen(), 1);

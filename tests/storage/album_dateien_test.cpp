@@ -5,17 +5,17 @@
 
 namespace {
 
-TEST(AlbumDateienTest, EverySideFileReplacesTheLastExtension)
+TEST(AlbumDateienTest, TableFilesReplaceTheLastExtensionPickListsTakeTheNameBeforeTheFirstDot)
 {
     struct Fall {
         const char* name;
         const char* basis;
+        const char* listenBasis;
     };
-    // A name with two dots keeps its first one: the engine's production
-    // index of "Urlaub.2024.DBF" is "Urlaub.2024.CDX", and the pick lists
-    // stand beside it under the same base name.
-    for (const Fall& f : {Fall{"BILDER.DBF", "BILDER"}, Fall{"Urlaub.2024.DBF", "Urlaub.2024"},
-                          Fall{"ohne", "ohne"}}) {
+    // The engine's production index of "Urlaub.2024.DBF" is
+    // "Urlaub.2024.CDX"; its pick lists have always been "Urlaub.GPR".
+    for (const Fall& f : {Fall{"BILDER.DBF", "BILDER", "BILDER"}, Fall{"Urlaub.2024.DBF", "Urlaub.2024", "Urlaub"},
+                          Fall{"ohne", "ohne", "ohne"}}) {
         SCOPED_TRACE(f.name);
         const TAlbumDateien a(QStringLiteral("C:\\Alben\\"), QString::fromLatin1(f.name));
         const QString basis = QStringLiteral("C:\\Alben\\") + QLatin1String(f.basis);
@@ -23,8 +23,8 @@ TEST(AlbumDateienTest, EverySideFileReplacesTheLastExtension)
         EXPECT_EQ(a.Fpt(), basis + ".FPT");
         EXPECT_EQ(a.Cdx(), basis + ".CDX");
         EXPECT_EQ(a.Ia(), basis + ".IA");
-        EXPECT_EQ(a.Gpr(), basis + ".GPR");
-        EXPECT_EQ(a.Qul(), basis + ".QUL");
+        EXPECT_EQ(a.Gpr(), QStringLiteral("C:\\Alben\\") + QLatin1String(f.listenBasis) + ".GPR");
+        EXPECT_EQ(a.Qul(), QStringLiteral("C:\\Alben\\") + QLatin1String(f.listenBasis) + ".QUL");
         EXPECT_EQ(a.CdxName(), QLatin1String(f.basis) + QStringLiteral(".CDX"));
         EXPECT_EQ(a.IaName(), QLatin1String(f.basis) + QStringLiteral(".IA"));
     }
