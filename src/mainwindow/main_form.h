@@ -19,6 +19,7 @@
 // ProgrammOptionen (main_options.h), the album manager dialog is reached
 // through AlbumManager.
 
+#include "mainwindow/album_ansicht.h"
 #include "mainwindow/album_record.h"
 #include "mainwindow/arbeitsbereich.h"
 #include "mainwindow/main_options.h"
@@ -97,7 +98,8 @@ class QObject;
 class QEvent;
 class TMainFormWerkzeuge;
 
-class TMainForm : public TForm, public TrgMethodOwner, private TArbeitsbereichUmgebung {
+class TMainForm : public TForm, public TrgMethodOwner, private TArbeitsbereichUmgebung,
+                  private TAlbumAnsicht {
 public:
     explicit TMainForm(TComponent* AOwner);
     ~TMainForm() override;
@@ -535,6 +537,9 @@ public:
     bool EinzelsatzAnzeige = true;
     bool BeiScrollBarClickZeigeVorschauBild = false;
 
+    // The album views as the command groups see them.
+    TAlbumAnsicht& AlbumAnsicht() { return *this; }
+
     // Display work of the album views: the current entry's thumbnail, the
     // edit controls' colours, the program sound of a command (Flag: wait
     // for the end of the sound) and the views shown around an album change.
@@ -798,6 +803,15 @@ public:
     static bool WartungsHandlerVorhanden(const char* name);
 
 private:
+    void GridSeiteZeigen() override;
+    void EinzelsatzVerbergen() override;
+    void EinzelsatzWiederherstellen() override;
+    void Fortschritt(int gesamt, int aktuell) override { AktualisiereBilderGauge(gesamt, aktuell); }
+    void FortschrittVerbergen() override;
+    void SatzAnzahlZeigen() override { BilderSatzAnzahlZeigen(); }
+    void VorschaubildZeigen() override { ZeigeVorschauBildAusBlob(); }
+    void VorschaubilderVeraltet() override { ThumbnailsGeladen = false; }
+
     std::unique_ptr<TArbeitsbereich> bereichBilder_;
     std::unique_ptr<TArbeitsbereich> bereichBilder2_;
     std::unique_ptr<TArbeitsbereich> bereichBilder3_;

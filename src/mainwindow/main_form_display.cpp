@@ -68,6 +68,14 @@ void TMainForm::BilderBytesZeigen()
     StatusBarBilder1->Panels()->Items(2)->SetText(BytesText(summe));
 }
 
+void TMainForm::GridSeiteZeigen() { PageControlBilder->SetActivePage(TabSheetBilderDatenbank); }
+
+void TMainForm::EinzelsatzVerbergen() { PageControlBilderdaten->SetVisible(false); }
+
+void TMainForm::EinzelsatzWiederherstellen() { PageControlBilderdaten->SetVisible(EinzelsatzAnzeige); }
+
+void TMainForm::FortschrittVerbergen() { BilderGaugePanel->SetVisible(false); }
+
 void TMainForm::AktualisiereBilderGauge(int Total, int Current)
 {
     if (Total <= 0)
