@@ -214,8 +214,9 @@ TEST_F(DesignTest, BandMenuCaptionsComeFromTheReportsLanguage)
         const int base = rgLanguageResourceBase(language);
         for (int i = 0; i < menu.Items()->Count(); ++i) {
             TMenuItem* item = menu.Items()->Items(i);
-            if (item->Tag != 0)
+            if (item->Tag != 0) {
                 EXPECT_EQ(item->Caption(), rgLoadString(base + int(item->Tag))) << item->Name.toStdString();
+            }
         }
         EXPECT_EQ(Item(&menu, "mniVisible")->Tag, 247);
     }

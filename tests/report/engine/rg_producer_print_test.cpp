@@ -570,8 +570,9 @@ TEST_F(ProducerCupsTest, APrinterThatVanishesDuringTheJobEndsItWithThePrintError
 {
     // The queue is deleted while the pages are made.
     report->OnStartPage = [this](TObject*) {
-        if (report->GetCurrentPageNo() == 2)
+        if (report->GetCurrentPageNo() == 2) {
             ASSERT_EQ(QProcess::execute(QStringLiteral("lpadmin"), {QStringLiteral("-x"), QStringLiteral("Probe")}), 0);
+        }
     };
     try {
         report->Print();
