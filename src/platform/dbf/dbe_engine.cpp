@@ -298,11 +298,11 @@ bool StoreValue(DbfTable& table, const FieldDef& f, char* image, const Incoming&
     case 'L':
         switch (in.kind) {
         case Incoming::Logical: bytes = in.logical ? 'T' : 'F'; break;
-        case Incoming::Number: bytes = in.number != 0 ? "T" : "F"; break;
+        case Incoming::Number: bytes = in.number != 0 ? 'T' : 'F'; break;
         case Incoming::Date: return Fail("Feld " + f.name + " erwartet einen Wahrheitswert");
         default: {
             bool blank = in.text.find_first_not_of(' ') == std::string::npos;
-            bytes = blank ? " " : (TextIsTrue(in.text) ? "T" : "F");
+            bytes = blank ? ' ' : (TextIsTrue(in.text) ? 'T' : 'F');
         }
         }
         bytes = FitText(bytes, f.width);

@@ -11,11 +11,11 @@
 
 #include <gtest/gtest.h>
 
-#include "../output/fake_printer_source.h"
-#include "../output/pdf_tools.h"
 #include "engine_fixtures.h"
-#include "platform/ui/prompt_script.h"
+#include "fake_printer_source.h"
+#include "pdf_tools.h"
 #include "platform/stream/component_writer.h"
+#include "platform/ui/prompt_script.h"
 #include "private_cupsd.h"
 #include "report/engine/rg_calculated_text.h"
 #include "report/output/rg_cancel_dialog.h"
