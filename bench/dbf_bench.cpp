@@ -72,7 +72,7 @@ Row MakeRow(int n)
         case 'C': r.text[f] = std::string(d.name) + " " + std::to_string(n); break;
         case 'N': r.text[f] = std::to_string((n * 37 + f) % 9000); break;
         case 'D': r.text[f] = "20240" + std::to_string(1 + n % 9) + "15"; break;
-        case 'L': r.text[f] = (n + f) % 3 ? "T" : "F"; break;
+        case 'L': r.text[f] = (n + f) % 3 ? 'T' : 'F'; break;
         default: break;
         }
     }

@@ -6,6 +6,6 @@ if(TARGET lx_mainwindow)
     if(TARGET bench_list_print)
         target_compile_definitions(bench_list_print PRIVATE LUMADEX_RESOURCES_DIR="${PROJECT_SOURCE_DIR}/resources")
         # The list prints on the report tests' stand-in printer.
-        target_include_directories(bench_list_print PRIVATE ${PROJECT_SOURCE_DIR}/tests/report/output)
+        target_include_directories(bench_list_print PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
     endif()
 endif()

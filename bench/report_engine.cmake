@@ -11,7 +11,7 @@ if(TARGET lx_report_engine)
     target_link_libraries(report_list_floor PRIVATE Qt6::Gui)
     lumadex_benchmark(report_engine ${CMAKE_CURRENT_LIST_DIR}/report_engine_bench.cpp DEPS lx_report_engine)
     target_include_directories(bench_report_engine PRIVATE ${PROJECT_SOURCE_DIR}/tests/report/engine
-        ${PROJECT_SOURCE_DIR}/tests/report/output)
+        ${PROJECT_SOURCE_DIR}/tests/support)
     add_dependencies(bench_report_engine report_list_floor)
     target_compile_definitions(bench_report_engine PRIVATE
         LX_REPORT_LIST_FLOOR="$<TARGET_FILE:report_list_floor>")

@@ -53,7 +53,8 @@ struct Fixture {
         dbe_CreateExec();
         for (int i = 0; i < kRecords; ++i) {
             dbe_AppendBlank();
-            const std::string shortName = "K" + std::to_string(i * 2);
+            std::string shortName = "K";
+            shortName += std::to_string(i * 2);
             const std::string desc = "Bild " + std::to_string((i * 7919) % kRecords);
             const std::string path = "C:\\Bilder\\Urlaub\\img_" + std::to_string(i) + ".jpg";
             const double bytes = 1000.0 + i;

@@ -4,9 +4,10 @@
 // delete, the exports, the album manager and the options, and a second start
 // brings back album, order and record. Screenshots of every step are taken.
 
-#include "../mainwindow/start_fixture.h"
+#include "start_fixture.h"
 
 #include "controls/spin_edit.h"
+#include "datagrid/dk_db_grid.h"
 #include "dialogs/album_manager.h"
 #include "dialogs/ascii_dialogs.h"
 #include "dialogs/bilder_loeschen.h"
@@ -19,9 +20,8 @@
 #include "platform/ui/buttons.h"
 #include "platform/ui/com_ctrls.h"
 #include "platform/ui/ext_ctrls.h"
-#include "platform/ui/prompt_script.h"
-#include "datagrid/dk_db_grid.h"
 #include "platform/ui/menus.h"
+#include "platform/ui/prompt_script.h"
 #include "storage/tdbe.h"
 #include "storage/tfts.h"
 

@@ -6,9 +6,9 @@
 #include <functional>
 #include <string>
 
-#include "../datagrid/table_fixture.h"
 #include "controls_fixture.h"
 #include "datagrid/dk_data_source.h"
+#include "table_fixture.h"
 
 namespace lxcontrols_test {
 

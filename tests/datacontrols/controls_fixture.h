@@ -2,7 +2,7 @@
 // Edit and combo controls on a form over an album-shaped table made through
 // the engine.
 
-#include "../datagrid/table_fixture.h"
+#include "table_fixture.h"
 
 #include "datacontrols/dk_db_combo.h"
 #include "datacontrols/dk_db_edit.h"

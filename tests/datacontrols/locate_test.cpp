@@ -3,9 +3,9 @@
 
 #include "controls_fixture.h"
 
-#include "../datagrid/locate_fixture.h"
 #include "datacontrols/dk_locate_dialog.h"
 #include "datagrid/dk_intl.h"
+#include "locate_fixture.h"
 #include "platform/ui/ext_ctrls.h"
 #include "platform/ui/std_ctrls.h"
 

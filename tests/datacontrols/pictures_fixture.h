@@ -3,7 +3,7 @@
 // NAME C(20) (label "Bild~name"), NUM N(6), DAT D, VERSTECKT C(5) (not
 // visible), NOTIZ M; 8 records, named out of order so orders differ.
 
-#include "../datagrid/table_fixture.h"
+#include "table_fixture.h"
 
 #include "platform/data/data_source.h"
 #include "platform/ui/forms.h"

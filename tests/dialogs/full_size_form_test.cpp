@@ -125,8 +125,9 @@ TEST_F(ViewerTest, ForwardPassesOverMissingBadAndInaccessiblePicturesWithoutWrit
     f->Close();
     size_t i = 0;
     for (album.table.First(); !album.table.Eof(); album.table.Next(), ++i)
-        if (i != 7 && i != 0)
+        if (i != 7 && i != 0) {
             EXPECT_EQ(Flags() + Feld("ZOOMFACTOR") + Feld("SHORTDESC"), vorher[i]) << i;
+        }
 }
 
 TEST_F(ViewerTest, NamesTheFileSystemCannotHoldAndHeadersBeyondThePixelLimitsArePassedOver)

@@ -1,7 +1,7 @@
 // The quick search dialog (seek while typing, seek or locate on OK) and the
 // date range dialog, on an album-shaped table made through the engine.
 
-#include "../datagrid/table_fixture.h"
+#include "table_fixture.h"
 
 #include "controls/date_edit.h"
 #include "datacontrols/dk_locate_dialog.h"

@@ -1,6 +1,6 @@
 #pragma once
 // An album table (the album's 29 fields) with thumbnails in VORSCHAU, made
-// and opened as the dataset tests do (tests/datagrid/table_fixture.h), with
+// and opened as the dataset tests do (table_fixture.h in tests/support), with
 // a data source and a TDbe on it.
 
 #include <QBuffer>
@@ -8,9 +8,9 @@
 
 #include <memory>
 
-#include "../datagrid/table_fixture.h"
 #include "datagrid/dk_data_source.h"
 #include "storage/tdbe.h"
+#include "table_fixture.h"
 
 namespace imgtest {
 

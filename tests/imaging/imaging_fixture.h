@@ -9,7 +9,7 @@
 #include <QWidget>
 #include <gtest/gtest.h>
 
-#include "../platform/picture/picture_samples.h"
+#include "picture_samples.h"
 #include "platform/ui/control.h"
 #include "platform/ui/forms.h"
 #include "test_environment.h"

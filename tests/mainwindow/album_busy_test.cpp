@@ -6,7 +6,7 @@
 // with no other program about, is still set aside and built anew.
 #include "main_form_fixture.h"
 
-#include "../storage/album_halter.h"
+#include "album_halter.h"
 #include "dialogs/album_manager.h"
 
 #include <filesystem>

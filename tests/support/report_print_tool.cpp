@@ -23,17 +23,17 @@
 #include <cstdio>
 #include <memory>
 
-#include "../report/output/fake_printer_source.h"
 #include "datagrid/dk_table.h"
+#include "fake_printer_source.h"
 #include "platform/core/win_path.h"
 #include "platform/data/data_source.h"
 #include "platform/ui/forms.h"
 #include "platform/ui/prompt_service.h"
 #include "report/engine/rg_bands.h"
 #include "report/engine/rg_calculated_text.h"
+#include "report/engine/rg_component_registry.h"
 #include "report/engine/rg_data_text.h"
 #include "report/engine/rg_dataset_pipeline.h"
-#include "report/engine/rg_component_registry.h"
 #include "report/engine/rg_report.h"
 #include "report/engine/rg_template.h"
 #include "report/engine/rg_text_components.h"

@@ -63,7 +63,7 @@ fs::path TestRoot()
 
 TempDir::TempDir()
 {
-    path_ = g_root / ("t" + std::to_string(getpid()) + "-" + std::to_string(++g_counter));
+    path_ = g_root / (Numbered("t", getpid()) + "-" + std::to_string(++g_counter));
     fs::remove_all(path_);
     fs::create_directories(path_);
 }

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace lxtest {
@@ -50,6 +51,17 @@ struct FakeDrive {
 // Replaces the fake drive table. The default table of a run holds only
 // C: on "/".
 void WriteDriveTable(const std::vector<FakeDrive>& drives);
+
+// The prefix followed by the number: Numbered("K", 7) is "K7". The text is
+// appended to the prefix, never the prefix inserted before a temporary
+// ("K" + std::to_string(7)), which GCC 12's inliner takes for an
+// overlapping copy and warns about.
+inline std::string Numbered(std::string_view prefix, long long n)
+{
+    std::string text(prefix);
+    text += std::to_string(n);
+    return text;
+}
 
 // Writes a file (bytes as given) and makes its folders.
 void WriteFile(const std::filesystem::path& file, const std::string& bytes);

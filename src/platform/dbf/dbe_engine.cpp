@@ -245,7 +245,7 @@ bool StoreValue(DbfTable& table, const FieldDef& f, char* image, const Incoming&
         std::uint32_t memoType = kMemoTypeText;
         switch (in.kind) {
         case Incoming::Number: data = NumberText(in.number); break;
-        case Incoming::Logical: data = in.logical ? "T" : "F"; break;
+        case Incoming::Logical: data = in.logical ? 'T' : 'F'; break;
         case Incoming::Date: data = in.text[0] == ' ' ? std::string() : in.text; break;
         case Incoming::Text: data = in.text; break;
         case Incoming::Memo:
@@ -260,7 +260,7 @@ bool StoreValue(DbfTable& table, const FieldDef& f, char* image, const Incoming&
     case 'C':
         switch (in.kind) {
         case Incoming::Number: bytes = NumberText(in.number); break;
-        case Incoming::Logical: bytes = in.logical ? "T" : "F"; break;
+        case Incoming::Logical: bytes = in.logical ? 'T' : 'F'; break;
         default: bytes = in.text; break;
         }
         bytes = FitText(bytes, f.width);
@@ -297,12 +297,12 @@ bool StoreValue(DbfTable& table, const FieldDef& f, char* image, const Incoming&
         break;
     case 'L':
         switch (in.kind) {
-        case Incoming::Logical: bytes = in.logical ? "T" : "F"; break;
-        case Incoming::Number: bytes = in.number != 0 ? "T" : "F"; break;
+        case Incoming::Logical: bytes = in.logical ? 'T' : 'F'; break;
+        case Incoming::Number: bytes = in.number != 0 ? 'T' : 'F'; break;
         case Incoming::Date: return Fail("Feld " + f.name + " erwartet einen Wahrheitswert");
         default: {
             bool blank = in.text.find_first_not_of(' ') == std::string::npos;
-            bytes = blank ? " " : (TextIsTrue(in.text) ? "T" : "F");
+            bytes = blank ? ' ' : (TextIsTrue(in.text) ? 'T' : 'F');
         }
         }
         bytes = FitText(bytes, f.width);

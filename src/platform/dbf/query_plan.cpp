@@ -222,7 +222,7 @@ private:
                     ch = static_cast<char>(upper ? dbfexpr::ExprUpper(static_cast<unsigned char>(ch))
                                                  : dbfexpr::ExprLower(static_cast<unsigned char>(ch)));
         } else if (c.constantType == ExprType::Logical) {
-            probe = c.number != 0 ? "T" : "F";
+            probe = c.number != 0 ? 'T' : 'F';
         } else {
             std::uint8_t key[dbfexpr::kNumericKeyLength];
             dbfexpr::ExprNumericKey(c.number, key);

@@ -475,8 +475,9 @@ TEST(CdxFile, ThinnedLeavesMergeSoTheirPagesAreUsedAgain)
     const auto size = std::filesystem::file_size(path);
     // Thin out every leaf: nine keys in ten go.
     for (const auto& [key, recno] : entries)
-        if (recno % 10 != 0)
+        if (recno % 10 != 0) {
             ASSERT_TRUE(tag.Delete(key, recno));
+        }
     file->Verify();
     // New keys after all others (each split leaves a half-full page) go to
     // the pages the merges gave back: the file does not grow.

@@ -206,7 +206,7 @@ TEST(CdxIntegrity, DamagedFilesNeverCrash)
         auto file = CdxFile::Create(path);
         CdxKeySet small(12), large(40);
         for (std::uint32_t i = 1; i <= 300; ++i) {
-            small.Add("K" + std::to_string(i % 37), i);
+            small.Add(lxtest::Numbered("K", i % 37), i);
             large.Add("C:\\BILDER\\" + std::to_string(i * 13), i);
         }
         file->AddTag(Spec("SMALL", 12), small);

@@ -35,7 +35,7 @@ protected:
             ASSERT_EQ(dbe_Replace("SHORTDESC", DBE_REPL_TEXT, ("Bild " + std::to_string(7 - i)).c_str()), 1);
             int32_t bytes = 1000 * i;
             ASSERT_EQ(dbe_Replace("BYTES", DBE_REPL_LONG, &bytes), 1);
-            ASSERT_EQ(dbe_Replace("AUFNDATUM", DBE_REPL_DATE, ("0" + std::to_string(i) + ".05.2024").c_str()), 1);
+            ASSERT_EQ(dbe_Replace("AUFNDATUM", DBE_REPL_DATE, (lxtest::Numbered("0", i) + ".05.2024").c_str()), 1);
             unsigned char zugriff = i != 4;
             ASSERT_EQ(dbe_Replace("ZUGRIFF", DBE_REPL_LOGICAL, &zugriff), 1);
         }

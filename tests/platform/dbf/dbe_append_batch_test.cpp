@@ -141,7 +141,7 @@ TEST_F(AppendBatchTest, WaitingKeysReachClosedFilesAndTagsOfTheirWeights)
     auto append = [](int first, int last) {
         for (int i = first; i <= last; ++i) {
             ASSERT_EQ(dbe_AppendBlank(), 1) << dbe_LastError();
-            const std::string name = "N" + std::to_string(i);
+            const std::string name = lxtest::Numbered("N", i);
             ASSERT_EQ(dbe_Replace("NAME", DBE_REPL_TEXT, name.c_str()), 1);
             const int32_t nr = i;
             ASSERT_EQ(dbe_Replace("NR", DBE_REPL_LONG, &nr), 1);

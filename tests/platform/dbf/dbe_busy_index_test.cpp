@@ -267,7 +267,9 @@ TEST_F(BusyIndexTest, TheObserverStopsTheWaitAndIsToldItsEnd)
     for (std::size_t i = 0; i < told.size(); ++i) {
         EXPECT_EQ(told[i].file, Path("album/ALBUM.CDX"));
         EXPECT_EQ(told[i].over, i == 3);
-        if (i > 0 && i < 3) EXPECT_GE(told[i].waited, told[i - 1].waited);
+        if (i > 0 && i < 3) {
+            EXPECT_GE(told[i].waited, told[i - 1].waited);
+        }
     }
     dbf::SetLockWaitObserver({});
 

@@ -366,7 +366,7 @@ TEST_F(IndexTest, RebuildRoundsReusePagesAndNeverSwitchTables)
     dbe_SysProp(DBE_PROP_SORT_WEIGHTS, reinterpret_cast<intptr_t>(weights));
     for (int i = 0; i < 400; ++i) {
         ASSERT_EQ(dbe_AppendBlank(), 1);
-        const std::string name = "N" + std::to_string(i * 7919 % 1000);
+        const std::string name = lxtest::Numbered("N", i * 7919 % 1000);
         ASSERT_EQ(dbe_Replace("NAME", DBE_REPL_TEXT, name.c_str()), 1);
     }
     ASSERT_EQ(dbe_IndexTag("", "Upper", "Upper(Name)", 0, 0, ""), 1) << dbe_LastError();

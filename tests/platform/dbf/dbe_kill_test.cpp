@@ -59,7 +59,7 @@ protected:
                 std::_Exit(2);
             note("committed " + name);
         };
-        for (int i = 1; i <= 6; ++i) append((i % 3 == 0 ? "D" : "K") + std::to_string(i));
+        for (int i = 1; i <= 6; ++i) append(lxtest::Numbered(i % 3 == 0 ? "D" : "K", i));
         for (uint32_t r = 1; r <= dbe_RecCount(); ++r) {
             dbe_Go(r);
             if (dbe_GetTrimString("NAME")[0] == 'D' && !dbe_Delete()) std::_Exit(2);

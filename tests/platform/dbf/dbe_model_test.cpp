@@ -180,7 +180,9 @@ protected:
                     }
                     int found = dbe_Seek(key.c_str());
                     EXPECT_EQ(found != 0, want != 0) << "seek \"" << key << "\"";
-                    if (want) EXPECT_EQ(dbe_RecNo(), want) << "seek \"" << key << "\"";
+                    if (want) {
+                        EXPECT_EQ(dbe_RecNo(), want) << "seek \"" << key << "\"";
+                    }
                 }
                 // A scope over names beginning with one letter to another.
                 if (order == 1) {

@@ -95,7 +95,7 @@ protected:
     std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
     std::string RandomDate()
     {
-        char buf[16];
+        char buf[32];  // room for any two ints, so the text is never cut
         std::snprintf(buf, sizeof buf, "2024%02d%02d", 1 + Pick(2), 1 + Pick(4));
         return buf;
     }
@@ -139,8 +139,12 @@ protected:
             ASSERT_EQ(dbe_Replace("FLAG", DBE_REPL_LOGICAL, &flag), 1);
             ASSERT_EQ(dbe_Replace("CODE", DBE_REPL_TEXT, code.c_str()), 1);
             ASSERT_EQ(dbe_Replace("OWNER", DBE_REPL_TEXT, RandomText(4).c_str()), 1);
-            if (!note.empty()) ASSERT_EQ(dbe_Replace("NOTIZ", DBE_REPL_MEMO, note.c_str()), 1);
-            if (Pick(6) == 0) ASSERT_EQ(dbe_Delete(), 1);
+            if (!note.empty()) {
+                ASSERT_EQ(dbe_Replace("NOTIZ", DBE_REPL_MEMO, note.c_str()), 1);
+            }
+            if (Pick(6) == 0) {
+                ASSERT_EQ(dbe_Delete(), 1);
+            }
         }
         for (const TagSpec& t : kTags)
             ASSERT_NE(dbe_IndexTag("", t.name, t.key, t.descending, t.unique, t.condition), 0)

@@ -18,7 +18,7 @@ protected:
         EXPECT_NE(dbe_Use(file.c_str(), nullptr, DBE_SHARED, 2), 0);
         for (int i = 1; i <= 3; ++i) {
             EXPECT_EQ(dbe_AppendBlank(), 1);
-            std::string name = "N" + std::to_string(i);
+            std::string name = lxtest::Numbered("N", i);
             EXPECT_EQ(dbe_Replace("NAME", DBE_REPL_TEXT, name.c_str()), 1);
             EXPECT_EQ(dbe_Replace("DAY", DBE_REPL_DTOS, "20240101"), 1);
             EXPECT_EQ(dbe_Replace("COUNT", DBE_REPL_TEXT, "1.5"), 1);

@@ -78,7 +78,7 @@ protected:
     {
         for (int i = 0; i < count; ++i) {
             ASSERT_EQ(dbe_AppendBlank(), 1) << dbe_LastError();
-            std::string name = "R" + std::to_string(first + i);
+            const std::string name = lxtest::Numbered("R", first + i);
             ASSERT_EQ(dbe_Replace("NAME", DBE_REPL_TEXT, name.c_str()), 1) << dbe_LastError();
         }
     }

@@ -12,7 +12,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "../output/fake_text_measure.h"
+#include "fake_text_measure.h"
 #include "list_pipeline.h"
 #include "platform/core/string_list.h"
 #include "report/engine/rg_bands.h"

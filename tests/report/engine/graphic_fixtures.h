@@ -9,9 +9,9 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
-#include "../output/pdf_tools.h"
 #include "engine_fixtures.h"
-#include "../output/fake_printer_source.h"
+#include "fake_printer_source.h"
+#include "pdf_tools.h"
 #include "platform/stream/component_reader.h"
 #include "platform/stream/component_writer.h"
 #include "platform/stream/stream_text.h"

@@ -7,15 +7,15 @@
 #include <functional>
 #include <memory>
 
-#include "../output/fake_printer_source.h"
-#include "../output/fake_text_measure.h"
 #include "album_fixture.h"
 #include "engine_fixtures.h"
+#include "fake_printer_source.h"
+#include "fake_text_measure.h"
 #include "report/engine/rg_calc.h"
 #include "report/engine/rg_calculated_text.h"
 #include "report/engine/rg_dataset_pipeline.h"
-#include "report/engine/rg_memo.h"
 #include "report/engine/rg_groups.h"
+#include "report/engine/rg_memo.h"
 #include "report/output/rg_file_devices.h"
 #include "report/output/rg_printer_list.h"
 

@@ -3,8 +3,8 @@
 // symbol without a printer, the stream form, and a report of every
 // symbology printed into a PDF and read back by a bar code scanner.
 
-#include "../output/barcode_scan.h"
-#include "../output/fake_printer_source.h"
+#include "barcode_scan.h"
+#include "fake_printer_source.h"
 #include "graphic_fixtures.h"
 #include "platform/ui/prompt_script.h"
 #include "report/engine/rg_barcode_components.h"

@@ -157,9 +157,10 @@ TEST_F(ComponentTest, AComponentMayEndOneThousandthBelowTheLimit)
                   fits)
             << pages[0].toStdString();
         ASSERT_EQ(pages.size(), fits ? 1u : 2u);
-        if (!fits)
+        if (!fits) {
             EXPECT_TRUE(pages[1].contains(QStringLiteral("TrgDrawText 10000 22000 30000 4000 \"knapp\"")))
                 << pages[1].toStdString();
+        }
     }
 }
 

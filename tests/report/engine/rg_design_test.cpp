@@ -13,13 +13,16 @@
 
 #include <optional>
 
-#include "../output/barcode_scan.h"
+#include "barcode_scan.h"
 #include "engine_fixtures.h"
+#include "platform/ui/ext_ctrls.h"
 #include "platform/ui/prompt_script.h"
+#include "platform/ui/std_ctrls.h"
 #include "report/engine/rg_barcode_components.h"
 #include "report/engine/rg_barcode_dialog.h"
 #include "report/engine/rg_calc.h"
 #include "report/engine/rg_calculated_text.h"
+#include "report/engine/rg_component_registry.h"
 #include "report/engine/rg_data_text.h"
 #include "report/engine/rg_design_bands.h"
 #include "report/engine/rg_design_components.h"
@@ -31,9 +34,6 @@
 #include "report/engine/rg_shapes.h"
 #include "report/engine/rg_subreport.h"
 #include "report/engine/rg_template_dialogs.h"
-#include "platform/ui/ext_ctrls.h"
-#include "platform/ui/std_ctrls.h"
-#include "report/engine/rg_component_registry.h"
 #include "report/output/rg_forms.h"
 #include "report/output/rg_strings.h"
 
@@ -214,8 +214,9 @@ TEST_F(DesignTest, BandMenuCaptionsComeFromTheReportsLanguage)
         const int base = rgLanguageResourceBase(language);
         for (int i = 0; i < menu.Items()->Count(); ++i) {
             TMenuItem* item = menu.Items()->Items(i);
-            if (item->Tag != 0)
+            if (item->Tag != 0) {
                 EXPECT_EQ(item->Caption(), rgLoadString(base + int(item->Tag))) << item->Name.toStdString();
+            }
         }
         EXPECT_EQ(Item(&menu, "mniVisible")->Tag, 247);
     }

@@ -179,9 +179,10 @@ TEST_F(EngineTest, PrintPositionPlacesTheFirstDetailOfEveryPage)
         const int first = int(2 * p + 1);
         EXPECT_TRUE(pages[p].contains(QStringLiteral("TrgDrawText 10000 21000 30000 4000 \"Satz %1\"").arg(first)))
             << pages[p].toStdString();
-        if (first < 5)
+        if (first < 5) {
             EXPECT_TRUE(
                 pages[p].contains(QStringLiteral("TrgDrawText 10000 31000 30000 4000 \"Satz %1\"").arg(first + 1)));
+        }
     }
     for (int page : {3, 2}) {
         report->Pages.clear();

@@ -85,8 +85,9 @@ TEST(ReportPicture, BytesOfEachFormatAndBadBytes)
         picture.SetGraphic(&before);  // whatever was there goes
         EXPECT_EQ(rgLoadReportPicture(c.bytes, picture), c.loads);
         EXPECT_EQ(QSize(picture.Width(), picture.Height()), c.size);
-        if (c.loads)
+        if (c.loads) {
             EXPECT_EQ(QColor(picture.Graphic()->ToImage().pixel(10, 10)).red() > 200, true);
+        }
     }
 }
 

@@ -7,9 +7,9 @@
 
 #include <algorithm>
 
-#include "../output/fake_printer_source.h"
-#include "../output/pdf_tools.h"
 #include "component_fixtures.h"
+#include "fake_printer_source.h"
+#include "pdf_tools.h"
 #include "report/output/rg_printer_device.h"
 #include "report/output/rg_publisher.h"
 #include "test_environment.h"

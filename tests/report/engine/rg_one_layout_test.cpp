@@ -9,9 +9,9 @@
 
 #include <gtest/gtest.h>
 
-#include "../output/fake_printer_source.h"
-#include "../output/pdf_tools.h"
 #include "engine_fixtures.h"
+#include "fake_printer_source.h"
+#include "pdf_tools.h"
 #include "platform/ui/prompt_script.h"
 #include "report/engine/rg_memo.h"
 #include "report/output/rg_cancel_dialog.h"

@@ -7,8 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include "../output/pdf_tools.h"
 #include "engine_fixtures.h"
+#include "pdf_tools.h"
 #include "platform/ui/buttons.h"
 #include "platform/ui/mask_edit.h"
 #include "platform/ui/prompt_script.h"

@@ -13,22 +13,22 @@
 #include <functional>
 #include <memory>
 
-#include "../output/barcode_scan.h"
-#include "../output/pdf_tools.h"
 #include "album_fixture.h"
+#include "barcode_scan.h"
 #include "engine_fixtures.h"
-#include "report/engine/rg_barcode_components.h"
+#include "pdf_tools.h"
 #include "report/engine/rg_bands.h"
+#include "report/engine/rg_barcode_components.h"
 #include "report/engine/rg_calc.h"
 #include "report/engine/rg_calculated_text.h"
+#include "report/engine/rg_component_registry.h"
+#include "report/engine/rg_data_text.h"
 #include "report/engine/rg_image.h"
 #include "report/engine/rg_memo.h"
 #include "report/engine/rg_region.h"
 #include "report/engine/rg_rich_text.h"
 #include "report/engine/rg_shapes.h"
 #include "report/engine/rg_subreport.h"
-#include "report/engine/rg_component_registry.h"
-#include "report/engine/rg_data_text.h"
 #include "report/engine/rg_template.h"
 #include "report/output/rg_file_devices.h"
 

@@ -11,11 +11,11 @@
 
 #include <gtest/gtest.h>
 
-#include "../output/fake_printer_source.h"
-#include "../output/pdf_tools.h"
 #include "engine_fixtures.h"
-#include "platform/ui/prompt_script.h"
+#include "fake_printer_source.h"
+#include "pdf_tools.h"
 #include "platform/stream/component_writer.h"
+#include "platform/ui/prompt_script.h"
 #include "private_cupsd.h"
 #include "report/engine/rg_calculated_text.h"
 #include "report/output/rg_cancel_dialog.h"
@@ -570,8 +570,9 @@ TEST_F(ProducerCupsTest, APrinterThatVanishesDuringTheJobEndsItWithThePrintError
 {
     // The queue is deleted while the pages are made.
     report->OnStartPage = [this](TObject*) {
-        if (report->GetCurrentPageNo() == 2)
+        if (report->GetCurrentPageNo() == 2) {
             ASSERT_EQ(QProcess::execute(QStringLiteral("lpadmin"), {QStringLiteral("-x"), QStringLiteral("Probe")}), 0);
+        }
     };
     try {
         report->Print();

@@ -696,8 +696,9 @@ TEST_F(TemplateTest, BadTemplatesFailWithTheirTextAndKeepTheOldLayout)
             spy->LoadFromFile();
         } catch (const Exception& e) {
             threw = true;
-            if (!c.message.isEmpty())
+            if (!c.message.isEmpty()) {
                 EXPECT_EQ(e.Message, c.message);
+            }
         }
         EXPECT_TRUE(threw);
         EXPECT_EQ(spy->loads, std::vector<bool>{false});

@@ -182,8 +182,9 @@ TEST_F(BarCodeCommand, SymbolGeometryFollowsTheModuleAtEveryResolution)
             const double margin = eanUpc ? 9 * module : c.type == bcInt2of5 ? 0.03 * resolution : 0;
             EXPECT_NEAR(L.Margin, margin, 0.5);
             EXPECT_EQ(L.AddOnRow.empty(), c.addOn.isEmpty());
-            if (!c.addOn.isEmpty())
+            if (!c.addOn.isEmpty()) {
                 EXPECT_NEAR(L.AddOnGap, 9 * module, 0.5);
+            }
             EXPECT_EQ(L.Width, int(L.Row.size()) + 2 * L.Margin + L.AddOnGap + int(L.AddOnRow.size()));
 
             double barHeight = 0;

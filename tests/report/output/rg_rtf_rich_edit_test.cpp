@@ -168,8 +168,9 @@ TEST(RtfRichEditTest, PagesCoverTheTextOnceAndInOrder)
         // What fits on a page fits again when measured alone, and a range
         // that ends inside a line (laid out on its own) breaks the same.
         EXPECT_EQ(edit.FormatRange(start, next, page), next);
-        if (next < edit.CharCount())
+        if (next < edit.CharCount()) {
             EXPECT_EQ(edit.FormatRange(start, edit.CharCount() - 1, page), next);
+        }
         printed += all.mid(start, next - start);
         start = next;
         ++pages;

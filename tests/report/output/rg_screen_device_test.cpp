@@ -226,8 +226,9 @@ TEST_F(PreviewTest, ClickableCommandsAreFoundByTheirRectangleEdgesIncluded)
     for (const Case& c : cases) {
         TrgDrawCommand* command = nullptr;
         EXPECT_EQ(device.FindCommandAt(c.x, c.y, command), c.found) << c.x - left << "," << c.y - top;
-        if (c.found)
+        if (c.found) {
             EXPECT_EQ(static_cast<TrgDrawText*>(command)->Text, "Bild 1");
+        }
     }
 }
 
