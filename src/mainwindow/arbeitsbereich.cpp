@@ -49,10 +49,10 @@ const QString TArbeitsbereich::kFehlerOeffnenDefekt = QStringLiteral(
 
 bool TArbeitsbereich::Oeffnen(bool exklusiv, QString* belegt) { return Oeffnen(dateien_, exklusiv, belegt); }
 
-bool TArbeitsbereich::Oeffnen(const TAlbumDateien& album, bool exklusiv, QString* belegt)
+bool TArbeitsbereich::Oeffnen(const TAlbumDateien& album, bool exklusiv, QString* belegt, bool nurLesen)
 {
-    return DatenbankOeffnenPasswort(tabelle_, ttDXFOX, dbe_, album.Ordner(), album.Name(), QString(), exklusiv, false,
-                                    false, nullptr, QString(), QString(), belegt) == kDatenbankOffen;
+    return DatenbankOeffnenPasswort(tabelle_, ttDXFOX, dbe_, album.Ordner(), album.Name(), QString(), exklusiv,
+                                    nurLesen, false, nullptr, QString(), QString(), belegt) == kDatenbankOffen;
 }
 
 bool TArbeitsbereich::OeffnenOderFehler(const TAlbumDateien& album, bool exklusiv, const QString& fehler,

@@ -87,11 +87,11 @@ public:
     static constexpr int kAlbumBelegt = -2;
 
     // Opens the area's album (or `album` on the area's table) with the
-    // album's options (ttDXFOX, no password, not read-only): true when the
-    // table opened; raises what the routine raised. When another program
-    // uses the table: false, the message in *belegt.
+    // album's options (ttDXFOX, no password, not read-only unless asked):
+    // true when the table opened; raises what the routine raised. When
+    // another program uses the table: false, the message in *belegt.
     bool Oeffnen(bool exklusiv, QString* belegt = nullptr);
-    bool Oeffnen(const TAlbumDateien& album, bool exklusiv, QString* belegt = nullptr);
+    bool Oeffnen(const TAlbumDateien& album, bool exklusiv, QString* belegt = nullptr, bool nurLesen = false);
     // Oeffnen where an exception of the routine ends the command: the cursor
     // is reset, the exception log's context is set and `fehler` is raised in
     // its place.

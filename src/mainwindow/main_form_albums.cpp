@@ -194,9 +194,7 @@ int TMainForm::BilderDBFOeffnenLauf(bool wiederholen, bool picklistenFragen)
     const auto oeffnen = [this, &belegt] {
         TableBilder->SetIndexName(QString());
         try {
-            return DatenbankOeffnenPasswort(TableBilder, ttDXFOX, DbeBilder, BereichBilder().Ordner(),
-                                            BereichBilder().Name(), QString(), false, BereichBilder().NurLesen(), false,
-                                            nullptr, QString(), QString(), &belegt) == kDatenbankOffen;
+            return BereichBilder().Oeffnen(BereichBilder().Dateien(), false, &belegt, BereichBilder().NurLesen());
         } catch (const std::exception&) {
             FehlerKontextSetzen();
             throw Exception(TArbeitsbereich::kFehlerOeffnenDefekt);
@@ -303,9 +301,7 @@ int TMainForm::Bilder2DBFOeffnen()
     bool offen = false;
     QString belegt;
     try {
-        offen = DatenbankOeffnenPasswort(TableBilder2, ttDXFOX, DbeBilder2, BereichBilder().Ordner(),
-                                         BereichBilder().Name(), QString(), false, BereichBilder().NurLesen(), false,
-                                         nullptr, QString(), QString(), &belegt) == kDatenbankOffen;
+        offen = BereichBilder2().Oeffnen(BereichBilder().Dateien(), false, &belegt, BereichBilder().NurLesen());
     } catch (const std::exception&) {
         FehlerKontextSetzen();
         throw Exception(TArbeitsbereich::kFehlerOeffnen);
