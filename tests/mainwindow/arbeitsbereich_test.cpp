@@ -90,6 +90,11 @@ protected:
     void AlbumAnlegen(const TAlbumDateien& ziel, const fs::path& dbf, std::initializer_list<const char*> texte)
     {
         bilder->Erzeugen(ziel, kAlbumFelder);
+        EintraegeAnhaengen(dbf, texte);
+    }
+    // Appends one entry per description through the engine.
+    static void EintraegeAnhaengen(const fs::path& dbf, std::initializer_list<const char*> texte)
+    {
         const uint16_t vorher = dbe_WorkArea(nullptr);
         ASSERT_NE(dbe_Use(dbf.c_str(), "FUELLEN", DBE_EXCLUSIVE, DBE_TYPE_FOX), 0) << dbe_LastError();
         for (const char* text : texte) {
@@ -234,15 +239,7 @@ TEST_F(ArbeitsbereichTest, TheFullTextIndexIsBuiltFromTheRecordsAndKeptInStep)
     // A record the index lacks is added.
     bilder->Tabelle()->Close();
     bilder->Fts()->Close();
-    {
-        const uint16_t vorher = dbe_WorkArea(nullptr);
-        ASSERT_NE(dbe_Use(Datei("TEST.DBF").c_str(), "FUELLEN", DBE_EXCLUSIVE, DBE_TYPE_FOX), 0);
-        ASSERT_EQ(dbe_AppendBlank(), 1);
-        dbe_Replace("SHORTDESC", DBE_REPL_TEXT, "Wald im Schnee");
-        dbe_Commit();
-        dbe_Close();
-        dbe_Select(vorher);
-    }
+    EintraegeAnhaengen(Datei("TEST.DBF"), {"Wald im Schnee"});
     ASSERT_TRUE(bilder->Oeffnen(false));
     EXPECT_FALSE(bilder->FtsOeffnen(QStringLiteral("Test, ")));
     bilder->Dbe()->GoBottom();
