@@ -4,18 +4,24 @@
 // album) its full-text index. The form owns the components; the work area
 // refers to them and keeps what belongs to the area: the album's file set,
 // the full-text record buffer, the tag names in order, the read-only flag
-// and the order kept for the run.
+// and the order kept for the run. It does the table work of its album:
+// open, create, check the index tags and build them, rebuild the index,
+// read the tag list, the integrity check, the full-text build and the
+// full-text record write.
 //
 // What a work area needs of the window (the exception log's context, a line
 // in the action log, a timed notice) goes through TArbeitsbereichUmgebung,
 // so a work area also runs without a main window.
 
+#include "mainwindow/album_record.h"
 #include "storage/album_dateien.h"
 
 #include "platform/core/string_list.h"
 
+#include <QByteArray>
 #include <QString>
 
+#include <span>
 #include <vector>
 
 class TDataSource;
@@ -72,6 +78,78 @@ public:
     // The record buffer of the full-text index (record length + 1 bytes).
     std::vector<char>& FtsPuffer() { return ftsPuffer_; }
 
+    // ---- Table work --------------------------------------------------------
+    // The messages raised when the engine could not open a table.
+    static const QString kFehlerOeffnen;
+    static const QString kFehlerOeffnenDefekt;
+    // AlbumPruefen: another program uses the album (the busy message was
+    // shown).
+    static constexpr int kAlbumBelegt = -2;
+
+    // Opens the area's album (or `album` on the area's table) with the
+    // album's options (ttDXFOX, no password, not read-only unless asked):
+    // true when the table opened; raises what the routine raised. When
+    // another program uses the table: false, the message in *belegt.
+    bool Oeffnen(bool exklusiv, QString* belegt = nullptr);
+    bool Oeffnen(const TAlbumDateien& album, bool exklusiv, QString* belegt = nullptr, bool nurLesen = false);
+    // Oeffnen where an exception of the routine ends the command: the cursor
+    // is reset, the exception log's context is set and `fehler` is raised in
+    // its place.
+    bool OeffnenOderFehler(const TAlbumDateien& album, bool exklusiv, const QString& fehler,
+                           QString* belegt = nullptr);
+    // Creates the album's table file with the fields listed, the table's
+    // controls held still meanwhile. When the file cannot be begun the
+    // program ends (EAbort); a failure to write it out is only reported.
+    void Erzeugen(const TAlbumDateien& album, std::span<const TAlbumFeld> felder);
+    // True when the open table's production index holds every tag listed.
+    bool HatAlleTags(std::span<const TAlbumTag> tags) const;
+    // Builds the tags in the open table's production index under the
+    // progress window (steps, text).
+    void TagsErzeugen(std::span<const TAlbumTag> tags, int schritte, const QString& text);
+    // Closes the table and opens the area's album exclusively without its
+    // index; only then removes the index file and builds the tags anew;
+    // closes it and opens it shared again. When another program uses the
+    // album nothing is changed: the busy message is shown (and put in
+    // *belegt). False when the shared open failed.
+    bool IndexNeuAufbauen(std::span<const TAlbumTag> tags, QString* belegt = nullptr);
+    // Sets the area's unreadable index aside (".CDX.bad") while the table is
+    // held exclusively through the table of `halter` (the check area), so no
+    // other program is using that file. False when the table could not be
+    // held (busy: the message in belegt).
+    bool IndexBeiseiteLegen(TArbeitsbereich& halter, QString& belegt);
+    // Reads the tag names of the open table's index into Tags().
+    void TagsLesen();
+    // The integrity check of `album` on this area's table: the number of
+    // entries of a valid album, -1 for a missing table or one that is no
+    // album, kAlbumBelegt when another program uses it. With `offen` (the
+    // open album's area): that area's read-only flag follows the album's
+    // write protection, with the notice when it is protected.
+    int AlbumPruefen(const TAlbumDateien& album, TArbeitsbereich* offen = nullptr);
+
+    // ---- Full-text index -------------------------------------------------------
+    // Opens the album's full-text index, or builds it from all records when
+    // its file is missing. The record buffer is made for the table's
+    // records first. True when the index was built.
+    bool FtsOeffnen(const QString& logPrefix);
+    // Builds the full-text index file anew from all records under the
+    // progress window and opens it; failed adds are logged (`logPrefix`)
+    // and shown.
+    void FtsAufbauen(const QString& logPrefix);
+    // Closes the full-text index and removes its file (a failure is logged
+    // and shown).
+    void FtsVerwerfen();
+    // The last handle the full-text index answered to an open.
+    int FtsHandle() const { return ftsHandle_; }
+    // The current record's image, kept in the record buffer.
+    QByteArray FtsSatzBild();
+    // The record image the record buffer holds (as a copy filled it).
+    QByteArray FtsPufferBild() const;
+    // Writes a record image into the full-text index: the current record's
+    // entry is replaced while the index holds one entry per record, else an
+    // entry is added. Gives the add's answer (negative: it failed), 0 after
+    // a replace.
+    int FtsSchreiben(const QByteArray& bild);
+
 protected:
     TArbeitsbereichUmgebung& Umgebung() const { return umgebung_; }
 
@@ -86,4 +164,5 @@ private:
     int sortierung_ = 0;
     TStringList tags_;
     std::vector<char> ftsPuffer_;
+    int ftsHandle_ = 0;
 };

@@ -14,7 +14,6 @@
 #include "shared/nachrichten_dialog.h"
 #include "shared/qk_find.h"
 #include "shared/qk_ini.h"
-#include "shared/status4_form.h"
 #include "storage/action_log.h"
 #include "storage/database_bridge.h"
 #include "storage/dbf_routines.h"
@@ -37,16 +36,6 @@ TDbe* NeuerDbe(TComponent* owner, const QString& name, TDataSource* source)
     dbe->Name = name;
     dbe->SetDataSource(source);
     return dbe;
-}
-
-// Opens the table alone, exclusively, without its production index (the
-// engine reads no .CDX for this type): no other program can use the table or
-// its index meanwhile, and an unreadable index cannot keep it from opening.
-int TabelleAllein(TdkTable* table, TDbe* dbe, const QString& folder, const QString& name, QString& belegt)
-{
-    table->SetIndexName(QString());
-    return DatenbankOeffnenPasswort(table, ttDXNTX, dbe, folder, name, QString(), true, false, false, nullptr,
-                                    QString(), QString(), &belegt);
 }
 
 }  // namespace
@@ -114,12 +103,12 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner)
     QKFind1 = new TQKFind(this);
     QKFind1->Name = QStringLiteral("QKFind1");
     QKFind1->OnFindFile = [this](TObject*, const TSearchRec& rec, const QString& path, const QString&) {
-        LetzteGefundeneDatei = path + rec.Name;
+        letzteGefundeneDatei_ = path + rec.Name;
     };
     QKFind2 = new TQKFind(this);
     QKFind2->Name = QStringLiteral("QKFind2");
     QKFind2->OnFindFile = [this](TObject*, const TSearchRec& rec, const QString& path, const QString&) {
-        GefundeneAlben.Add(path + rec.Name);
+        gefundeneAlben_.Add(path + rec.Name);
     };
     OpenDialog1 = new TOpenDialog(this);
     OpenDialog1->Name = QStringLiteral("OpenDialog1");
@@ -222,155 +211,7 @@ void TMainForm::FehlerKontextSetzen()
     AppException1->SetUserName(TableBilder->TableName() + QStringLiteral(", ") + position);
 }
 
-const QString TMainForm::kFehlerOeffnen =
-    QStringLiteral("Fehler beim Öffnen, es handelt sich wahrscheinlich um keine Lumadex-Datenbank!");
-const QString TMainForm::kFehlerOeffnenDefekt = QStringLiteral(
-    "Fehler beim Öffnen, es handelt sich wahrscheinlich um keine Lumadex-Datenbank oder die Datenbank (Fotoalbum) "
-    "ist defekt!");
-
-bool TMainForm::TabelleOeffnen(TdkTable* table, TDbe* dbe, const QString& folder, const QString& name, bool exclusive,
-                               QString* belegt)
-{
-    return DatenbankOeffnenPasswort(table, ttDXFOX, dbe, folder, name, QString(), exclusive, false, false, nullptr,
-                                    QString(), QString(), belegt) == kDatenbankOffen;
-}
-
-void TMainForm::TabelleErzeugen(TdkTable* table, TDbe* dbe, const QString& datei, std::span<const TAlbumFeld> felder)
-{
-    TControlsDisabler aus(table);
-    if (!dbe->CreateNew(datei, 2, static_cast<int>(felder.size()))) {
-        MessageDlg(datei + QStringLiteral(" konnte nicht erzeugt werden, Sysop informieren  !"), mtWarning,
-                   TMsgDlgButtons{mbOK});
-        // The program ends as soon as control is back in its message loop.
-        Application->Terminate();
-        throw EAbort(QString());
-    }
-    for (const TAlbumFeld& f : felder)
-        dbe->CreateField(QString::fromLatin1(f.Name), f.Typ, f.Breite, f.Dezimal);
-    if (!dbe->CreateExec())
-        MessageDlg(datei + QStringLiteral(" konnte nicht erzeugt werden !"), mtWarning, TMsgDlgButtons{mbOK});
-}
-
-bool TMainForm::TabelleOeffnenOderFehler(TdkTable* table, TDbe* dbe, const QString& folder, const QString& name,
-                                         bool exclusive, const QString& fehler, QString* belegt)
-{
-    try {
-        return TabelleOeffnen(table, dbe, folder, name, exclusive, belegt);
-    } catch (const std::exception&) {
-        Screen->SetCursor(crDefault);
-        FehlerKontextSetzen();
-        throw Exception(fehler);
-    }
-}
-
-bool TMainForm::HatAlleTags(TDbe* dbe, const TAlbumTag* tags, int count)
-{
-    TStringList namen;
-    for (int n = 1;; ++n) {
-        const QString name = dbe->TagName(n);
-        if (name.isEmpty())
-            break;
-        namen.Add(name.toUpper());
-    }
-    for (int i = 0; i < count; ++i)
-        if (namen.IndexOf(QString::fromLatin1(tags[i].Name).toUpper()) < 0)
-            return false;
-    return true;
-}
-
-void TMainForm::TagsErzeugen(TDbe* dbe, const TAlbumTag* tags, int count, int schritte, const QString& text)
-{
-    StatusSchritte = static_cast<uint16_t>(schritte);
-    std::unique_ptr<TStatus4Frm> status(new TStatus4Frm(Application));
-    status->Label1->SetCaption(text);
-    status->Show();
-    status->Panel2->SetVisible(true);
-    Application->ProcessMessages();
-    dbe->SetGaugeHook([w = status.get()](uint32_t done, uint32_t total) { TStatus4Frm::GaugeHook(w, done, total); });
-    aktiverStatus_ = status.get();
-    // Each tag is one step of the window: the engine reports every index
-    // operation from its first percentage up to 100.
-    for (int i = 0; i < count; ++i)
-        dbe->IndexTag(QString(), QString::fromLatin1(tags[i].Name), QString::fromLatin1(tags[i].Schluessel), 0, 0,
-                      QString::fromLatin1(tags[i].Bedingung));
-    dbe->SetGaugeHook(nullptr);
-    aktiverStatus_ = nullptr;
-}
-
-bool TMainForm::IndexBeiseiteLegen(const QString& folder, const QString& name, QString& belegt)
-{
-    TableCheck->Close();
-    int offen = kDatenbankFehler;
-    try {
-        offen = TabelleAllein(TableCheck, DbeCheck, folder, name, belegt);
-    } catch (const std::exception&) {
-        offen = kDatenbankFehler;
-    }
-    if (offen != kDatenbankOffen)
-        return false;
-    const QString index = TAlbumDateien(folder, name).Cdx();
-    const QString beiseite = index + QStringLiteral(".bad");
-    DeleteFile(beiseite);
-    const bool verschoben = RenameFile(index, beiseite);
-    TableCheck->Close();
-    return verschoben;
-}
-
-bool TMainForm::IndexNeuAufbauen(TdkTable* table, TDbe* dbe, const QString& folder, const QString& name,
-                                 const TAlbumTag* tags, int count, QString* belegt)
-{
-    Screen->SetCursor(crHourGlass);
-    table->Close();
-    // The index is replaced only while this program holds the table
-    // exclusively: an album another program uses keeps the index that
-    // program works with, and nothing is written.
-    QString inBenutzung;
-    int exklusiv = kDatenbankFehler;
-    try {
-        exklusiv = TabelleAllein(table, dbe, folder, name, inBenutzung);
-    } catch (const std::exception&) {
-        Screen->SetCursor(crDefault);
-        FehlerKontextSetzen();
-        throw Exception(kFehlerOeffnenDefekt);
-    }
-    if (exklusiv == kDatenbankOffen) {
-        // A production index that lacks tags (or is left from another
-        // layout) is replaced whole, so the tags stand in their order of
-        // creation.
-        DeleteFile(TAlbumDateien(folder, name).Cdx());
-        TagsErzeugen(dbe, tags, count, 34,
-                     QStringLiteral("Bilderdatenbank (Fotoalbum) wird indiziert, bitte warten...."));
-    } else {
-        Screen->SetCursor(crDefault);
-        ShowMessage(!inBenutzung.isEmpty() ? inBenutzung : QStringLiteral("Fehler beim Öffnen der ") + folder + name);
-        if (belegt)
-            *belegt = inBenutzung;
-    }
-    table->Close();
-    QString wiederBelegt;
-    const bool offen = TabelleOeffnen(table, dbe, folder, name, false, &wiederBelegt);
-    if (!offen && (wiederBelegt.isEmpty() || inBenutzung.isEmpty())) {
-        Screen->SetCursor(crDefault);
-        ShowMessage(!wiederBelegt.isEmpty() ? wiederBelegt : QStringLiteral("Fehler beim Öffnen der ") + folder + name);
-    }
-    return offen;
-}
-
-void TMainForm::BilderIndexDaten()
-{
-    Screen->SetCursor(crHourGlass);
-    BereichBilder().Tags().Clear();
-    const int gemerkt = DbeBilder->SetOrder(1);
-    for (int n = 1; n <= 255; ++n) {
-        DbeBilder->SetOrder(n);
-        const QString name = DbeBilder->TagName(n);
-        if (name.isEmpty())
-            break;
-        BereichBilder().Tags().Add(name);
-    }
-    DbeBilder->SetOrder(gemerkt);
-    Screen->SetCursor(crDefault);
-}
+void TMainForm::BilderIndexDaten() { BereichBilder().TagsLesen(); }
 
 void TMainForm::BilderSatzAnzahlZeigen()
 {

@@ -164,10 +164,6 @@ public:
     int RequesterAnzeigeZeit = 4;      // seconds, ini "RequesterAnzeigeZeit"
     bool Abbruch = false;              // the main window's abort flag (Esc)
     QString FTSSuchText;               // the current full-text search text
-    int FTSHandleGlobal = 0;           // last handle a full-text open answered
-    int LetztesFTSAddErgebnis = 0;
-    TStringList GefundeneAlben;        // albums found on CDs
-    QString LetzteGefundeneDatei;      // path of the last file QKFind1 found
 
     // ---- Album record and tags -----------------------------------------------
     int ErzeugeBilderDatenbank(const QString& Path, const QString& FileName);
@@ -226,8 +222,11 @@ public:
     // album, kAlbumBelegt when another program uses it (the busy message was
     // shown).
     int BilderDBFChecken2(const QString& Folder, const QString& FileName);
-    static constexpr int kAlbumBelegt = -2;
+    static constexpr int kAlbumBelegt = TArbeitsbereich::kAlbumBelegt;
     void NeueFotoalbenaufCDsuchen1Click(TObject* Sender);
+    // The path of the last file QKFind1 found; "" after LetzteGefundeneDateiLeeren.
+    const QString& LetzteGefundeneDatei() const { return letzteGefundeneDatei_; }
+    void LetzteGefundeneDateiLeeren() { letzteGefundeneDatei_.clear(); }
 
     // ---- Window layout (the command vocabulary is main_commands.h) ------------
     TMainMenu* MainMenuBilder;
@@ -831,41 +830,11 @@ private:
     // The exception logger's user text: the open album's table name and
     // record position.
     void FehlerKontextSetzen() override;
-    // The open routine with the album's options (ttDXFOX, no password, not
-    // read-only): true when the table opened; raises what the routine raised.
-    // When another program uses the table: false, the message in *belegt.
-    bool TabelleOeffnen(TdkTable* table, TDbe* dbe, const QString& folder, const QString& name, bool exclusive,
-                        QString* belegt = nullptr);
-    // Creates the table file with the fields listed, the table's controls
-    // held still meanwhile. When the file cannot be begun the program ends
-    // (EAbort); a failure to write it out is only reported.
-    void TabelleErzeugen(TdkTable* table, TDbe* dbe, const QString& datei, std::span<const TAlbumFeld> felder);
-    // TabelleOeffnen where an exception of the routine ends the command: the
-    // cursor is reset, the exception log names the open album and `fehler`
-    // is raised in its place.
-    bool TabelleOeffnenOderFehler(TdkTable* table, TDbe* dbe, const QString& folder, const QString& name,
-                                  bool exclusive, const QString& fehler, QString* belegt = nullptr);
-    // The messages raised when the engine could not open a table.
-    static const QString kFehlerOeffnen;
-    static const QString kFehlerOeffnenDefekt;
-    // Builds the tags in the selected table's production index under the
-    // progress window (steps, text).
-    void TagsErzeugen(TDbe* dbe, const TAlbumTag* tags, int count, int schritte, const QString& text);
-    // True when the table's production index holds every tag of the list.
-    static bool HatAlleTags(TDbe* dbe, const TAlbumTag* tags, int count);
+    // Albums on CDs: the albums QKFind2 found, the last file QKFind1 found.
+    TStringList gefundeneAlben_;
+    QString letzteGefundeneDatei_;
     int BilderDBFOeffnenLauf(bool wiederholen, bool picklistenFragen);
     void Bilder3DBFOeffnenLauf(bool wiederholen);
-    // Closes the table and opens it exclusively without its index; only
-    // then removes the index file and builds the tags anew; closes it and
-    // opens it shared again. When another program uses the album nothing is
-    // changed: the busy message is shown (and put in *belegt). False when
-    // the shared open failed.
-    bool IndexNeuAufbauen(TdkTable* table, TDbe* dbe, const QString& folder, const QString& name,
-                          const TAlbumTag* tags, int count, QString* belegt = nullptr);
-    // Sets the album's unreadable index aside (".CDX.bad") while the table is
-    // held exclusively, so no other program is using that file. False when
-    // the table could not be held (busy: the message in belegt).
-    bool IndexBeiseiteLegen(const QString& folder, const QString& name, QString& belegt);
     // Saves the album grid's column layout when it was changed.
     void GridLayoutSichern();
     // The fixed coded lists (quality, motif, type) of the pick-list combos.
@@ -874,8 +843,6 @@ private:
     void SortierungAnzeigen();
     void PicklistenUebernehmen(bool nurWennKeinCD);
     void PicklistenNeuLesen();
-    int AlbumPruefen(const QString& folder, const QString& name, bool meldeSchreibschutz);
-    void FtsAufbauen(TFts* fts, TDbe* dbe, const QString& iaFile, std::vector<char>& puffer, const QString& logPrefix);
     QString ZeitMeldung() const;
     // Folder of the temporary thumbnail files: the options' temporary folder
     // when it exists, else the program folder.
@@ -906,7 +873,6 @@ private:
     std::unique_ptr<TMainFormOptionenDialog> optionenDialog_;
     TProgrammOptionenStand eigeneOptionen_;
     TProgrammOptionenStand* optionen_ = &eigeneOptionen_;
-    TStatus4Frm* aktiverStatus_ = nullptr;
 
     // Filters and searches.
     TBilderDialogForm* FilterDialog();

@@ -25,14 +25,6 @@ namespace {
 
 const QString kSektionBilder = QStringLiteral("Einstellungen Bilder");
 
-struct TFeldPruefung {
-    const char* Name;
-    int Breite;
-};
-constexpr TFeldPruefung kErsteZehnFelder[] = {{"SHORTDESC", 100}, {"OWNER", 15}, {"AUFNDATUM", 8}, {"BYTES", 10},
-                                              {"BREITE", 4},      {"HOEHE", 4},  {"SERIE", 10},    {"QUELLE", 10},
-                                              {"DATEI", 15},      {"PFAD", 239}};
-
 }  // namespace
 
 bool AlbumSchreibgeschuetzt(const QString& folder, const QString& name)
@@ -54,7 +46,7 @@ int TMainForm::ErzeugeBilderDatenbank(const QString& Path, const QString& FileNa
         ShowMessage(QStringLiteral("Verzeichnis(se) ") + Path + QStringLiteral(" konnte(n) nicht angelegt werden!"));
         return 0;
     }
-    TabelleErzeugen(TableBilder, DbeBilder, Path + FileName, kAlbumFelder);
+    BereichBilder().Erzeugen(TAlbumDateien(Path, FileName), kAlbumFelder);
     return 0;
 }
 
@@ -91,51 +83,15 @@ bool TMainForm::IstBildZielFormat(const QString& FileName, int Kantenlaenge)
 // Integrity check
 // ---------------------------------------------------------------------------
 
-int TMainForm::AlbumPruefen(const QString& folder, const QString& name, bool meldeSchreibschutz)
-{
-    if (!FileExists(folder + name)) {
-        ShowMessage(folder + name + QStringLiteral(" nicht gefunden !"));
-        return -1;
-    }
-    QString belegt;
-    if (!TabelleOeffnenOderFehler(TableCheck, DbeCheck, folder, name, false, kFehlerOeffnen, &belegt)) {
-        // An album another program uses is sound, only busy.
-        if (!belegt.isEmpty()) {
-            ShowMessage(belegt);
-            return kAlbumBelegt;
-        }
-        ShowMessage(QStringLiteral("Irgendwas ist beim Öffnen des Fotoalbums ") + folder + name +
-                    QStringLiteral(" (zum Prüfen der Integrität) schief gegangen! "));
-        return -1;
-    }
-    if (meldeSchreibschutz) {
-        BereichBilder().NurLesenSetzen(AlbumSchreibgeschuetzt(folder, name));
-        if (BereichBilder().NurLesen())
-            Hinweis(QStringLiteral("Hinweismeldung"),
-                    QStringLiteral("Das Fotoalbum ") + folder + name +
-                        QStringLiteral(" ist schreibgeschützt und wird im \"Nur lesen Modus\" geöffnet !"),
-                    130);
-    }
-    bool gueltig = DbeCheck->FieldCount() == kAlbumFeldAnzahl;
-    for (int i = 0; gueltig && i < 10; ++i) {
-        const QString feld = DbeCheck->FieldName(i + 1).toUpper();
-        gueltig = feld == QLatin1String(kErsteZehnFelder[i].Name) &&
-                  DbeCheck->FieldWidth(feld) == kErsteZehnFelder[i].Breite;
-    }
-    const int saetze = gueltig ? static_cast<int>(DbeCheck->RecCount()) : -1;
-    TableCheck->Close();
-    return saetze;
-}
-
 int TMainForm::BilderDBFChecken()
 {
-    const int saetze = AlbumPruefen(BereichBilder().Ordner(), BereichBilder().Name(), true);
+    const int saetze = BereichCheck().AlbumPruefen(BereichBilder().Dateien(), &BereichBilder());
     return saetze >= 0 ? 1 : saetze == kAlbumBelegt ? kAlbumBelegt : 0;
 }
 
 int TMainForm::BilderDBFChecken2(const QString& Folder, const QString& FileName)
 {
-    return AlbumPruefen(Folder, FileName, false);
+    return BereichCheck().AlbumPruefen(TAlbumDateien(Folder, FileName));
 }
 
 // ---------------------------------------------------------------------------
@@ -238,12 +194,10 @@ int TMainForm::BilderDBFOeffnenLauf(bool wiederholen, bool picklistenFragen)
     const auto oeffnen = [this, &belegt] {
         TableBilder->SetIndexName(QString());
         try {
-            return DatenbankOeffnenPasswort(TableBilder, ttDXFOX, DbeBilder, BereichBilder().Ordner(),
-                                            BereichBilder().Name(), QString(), false, BereichBilder().NurLesen(), false,
-                                            nullptr, QString(), QString(), &belegt) == kDatenbankOffen;
+            return BereichBilder().Oeffnen(BereichBilder().Dateien(), false, &belegt, BereichBilder().NurLesen());
         } catch (const std::exception&) {
             FehlerKontextSetzen();
-            throw Exception(kFehlerOeffnenDefekt);
+            throw Exception(TArbeitsbereich::kFehlerOeffnenDefekt);
         }
     };
     bool offen = oeffnen();
@@ -253,7 +207,7 @@ int TMainForm::BilderDBFOeffnenLauf(bool wiederholen, bool picklistenFragen)
         // failed on an unreadable file gets here, never one that found the
         // album busy, and the file is moved only while no other program can
         // use it.
-        if (IndexBeiseiteLegen(BereichBilder().Ordner(), BereichBilder().Name(), belegt))
+        if (BereichBilder().IndexBeiseiteLegen(BereichCheck(), belegt))
             offen = oeffnen();
     }
     if (!offen && !belegt.isEmpty()) {
@@ -275,7 +229,7 @@ int TMainForm::BilderDBFOeffnenLauf(bool wiederholen, bool picklistenFragen)
     // aside) or incomplete .CDX is built anew. One rebuild per opening: when
     // the index still cannot be made, the album stays open without it.
     const bool cdxFehlt = !FileExists(BereichBilder().Dateien().Cdx());
-    if (cdxFehlt || !HatAlleTags(DbeBilder, kAlbumTags.data(), kAlbumTagAnzahl)) {
+    if (cdxFehlt || !BereichBilder().HatAlleTags(kAlbumTags)) {
         if (!wiederholen || BereichBilder().NurLesen()) {
             ShowMessage(QStringLiteral("Die Indexdatei ") + BereichBilder().Dateien().Cdx() +
                         QStringLiteral(" konnte nicht aufgebaut werden, das Fotoalbum wird ohne Index geöffnet!"));
@@ -283,11 +237,10 @@ int TMainForm::BilderDBFOeffnenLauf(bool wiederholen, bool picklistenFragen)
             TControlsDisabler aus(TableBilder);
             QString inBenutzung;
             try {
-                IndexNeuAufbauen(TableBilder, DbeBilder, BereichBilder().Ordner(), BereichBilder().Name(),
-                                 kAlbumTags.data(), kAlbumTagAnzahl, &inBenutzung);
+                BereichBilder().IndexNeuAufbauen(kAlbumTags, &inBenutzung);
             } catch (const std::exception&) {
                 FehlerKontextSetzen();
-                throw Exception(kFehlerOeffnenDefekt);
+                throw Exception(TArbeitsbereich::kFehlerOeffnenDefekt);
             }
             // Another program uses the album (the user was told): it opens
             // with the index as it is, to be completed when it is free.
@@ -348,12 +301,10 @@ int TMainForm::Bilder2DBFOeffnen()
     bool offen = false;
     QString belegt;
     try {
-        offen = DatenbankOeffnenPasswort(TableBilder2, ttDXFOX, DbeBilder2, BereichBilder().Ordner(),
-                                         BereichBilder().Name(), QString(), false, BereichBilder().NurLesen(), false,
-                                         nullptr, QString(), QString(), &belegt) == kDatenbankOffen;
+        offen = BereichBilder2().Oeffnen(BereichBilder().Dateien(), false, &belegt, BereichBilder().NurLesen());
     } catch (const std::exception&) {
         FehlerKontextSetzen();
-        throw Exception(kFehlerOeffnen);
+        throw Exception(TArbeitsbereich::kFehlerOeffnen);
     }
     if (!offen && !belegt.isEmpty()) {
         ShowMessage(belegt);
@@ -390,8 +341,8 @@ void TMainForm::Bilder3DBFOeffnenLauf(bool wiederholen)
         gemerkteOrder = DbeBilder3->SetOrder(0);
     TableBilder3->SetIndexName(QString());
     QString belegt;
-    if (!TabelleOeffnenOderFehler(TableBilder3, DbeBilder3, BereichBilder3().Ordner(), BereichBilder3().Name(), false,
-                                  kFehlerOeffnen, &belegt)) {
+    if (!BereichBilder3().OeffnenOderFehler(BereichBilder3().Dateien(), false, TArbeitsbereich::kFehlerOeffnen,
+                                            &belegt)) {
         ShowMessage(!belegt.isEmpty() ? belegt
                                       : QStringLiteral("Irgendwas ist beim Öffnen des Fotoalbums (3. Arbeitsbereich) "
                                                        "schief gegangen! Öffnen Sie nur originale "
@@ -410,8 +361,7 @@ void TMainForm::Bilder3DBFOeffnenLauf(bool wiederholen)
         } else {
             TControlsDisabler aus(TableBilder3);
             QString inBenutzung;
-            IndexNeuAufbauen(TableBilder3, DbeBilder3, BereichBilder3().Ordner(), BereichBilder3().Name(),
-                             kZielAlbumTags.data(), kZielAlbumTagAnzahl, &inBenutzung);
+            BereichBilder3().IndexNeuAufbauen(kZielAlbumTags, &inBenutzung);
             // Another program uses the target (the user was told): nothing
             // was built, and the album stays as it is.
             if (!inBenutzung.isEmpty()) {

@@ -21,19 +21,19 @@ int TMainForm::CheckObNeueAlbenAufCDR()
         const QString daten = wurzel + QStringLiteral("DATA\\");
         if (LaufwerksTyp(wurzel) != QLatin1String("CDROM") || !DirectoryExists(daten))
             continue;
-        LetzteGefundeneDatei.clear();
+        letzteGefundeneDatei_.clear();
         QKFind1->SetStartPath(daten);
         QKFind1->SetFilePattern(QStringLiteral("*.DBF"));
         QKFind1->Subdirs = true;
         QKFind1->Execute();
-        if (LetzteGefundeneDatei.isEmpty())
+        if (letzteGefundeneDatei_.isEmpty())
             continue;
-        GefundeneAlben.Clear();
+        gefundeneAlben_.Clear();
         QKFind2->SetStartPath(daten);
         QKFind2->SetFilePattern(QStringLiteral("*.dbf"));
         QKFind2->Subdirs = true;
         QKFind2->Execute();
-        const TStringList alben = GefundeneAlben;
+        const TStringList alben = gefundeneAlben_;
         for (int i = 0; i < alben.Count(); ++i) {
             const QString eintrag = alben[i];
             if (BilderDBFChecken2(ExtractFilePath(eintrag), ExtractFileName(eintrag)) <= 0)
@@ -75,7 +75,7 @@ int TMainForm::CheckObNeueAlbenAufCDR()
             }
         }
     }
-    GefundeneAlben.Clear();
+    gefundeneAlben_.Clear();
     return ergebnis;
 }
 

@@ -289,7 +289,7 @@ void TMainForm::PackeKopierteDBF()
     DbeBilder3->IndexClose();
     TableBilder3->SetIndexName(QString());
     TableBilder3->Close();
-    if (!TabelleOeffnen(TableBilder3, DbeBilder3, BereichBilder3().Ordner(), BereichBilder3().Name(), true)) {
+    if (!BereichBilder3().Oeffnen(true)) {
         Screen->SetCursor(crDefault);
         ShowMessage(QStringLiteral("Fehler beim exclusiven Öffnen von ") + BereichBilder3().Dateien().Dbf() +
                     QStringLiteral(" !"));
@@ -300,7 +300,7 @@ void TMainForm::PackeKopierteDBF()
         if (TableBilder3->Active())
             DbeBilder3->Pack();
     }
-    if (!TabelleOeffnen(TableBilder3, DbeBilder3, BereichBilder3().Ordner(), BereichBilder3().Name(), false)) {
+    if (!BereichBilder3().Oeffnen(false)) {
         Screen->SetCursor(crDefault);
         ShowMessage(QStringLiteral("Fehler beim normalen (shareable) Öffnen von ") + BereichBilder3().Dateien().Dbf() +
                     QStringLiteral(" !"));

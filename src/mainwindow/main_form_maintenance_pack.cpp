@@ -181,7 +181,7 @@ void TMainForm::AlleBilderSaetzeLoeschen1Click(TObject* Sender)
     VolltextDateiEntfernen(*this, QStringLiteral("AlleBilderSaetzeLoeschen1Click"), [&] { busy.Verbergen(); });
     AlbumTabellenSchliessen(*this);
     const QString datei = BereichBilder().Dateien().Dbf();
-    if (!TabelleOeffnen(TableBilder, DbeBilder, BereichBilder().Ordner(), BereichBilder().Name(), true)) {
+    if (!BereichBilder().Oeffnen(true)) {
         Screen->SetCursor(crDefault);
         const QString text = QStringLiteral("Fehler beim exclusiven Öffnen der ") + datei + QStringLiteral(" !");
         Protokoll(QStringLiteral("Info"), QStringLiteral("AlleBilderSaetzeLoeschen1Click(), ") + text);
@@ -192,7 +192,7 @@ void TMainForm::AlleBilderSaetzeLoeschen1Click(TObject* Sender)
     const bool geleert = DbeBilder->Zap();
     const QString fehler = geleert ? QString() : QString::fromLocal8Bit(dbe_LastError());
     TableBilder->Close();
-    if (!TabelleOeffnen(TableBilder, DbeBilder, BereichBilder().Ordner(), BereichBilder().Name(), false)) {
+    if (!BereichBilder().Oeffnen(false)) {
         Screen->SetCursor(crDefault);
         const QString text = QStringLiteral("Fehler beim normalen (shareable) Öffnen der") + datei + QStringLiteral(" !");
         Protokoll(QStringLiteral("Info"), QStringLiteral("AlleBilderSaetzeLoeschen1Click(), ") + text);
@@ -311,7 +311,7 @@ void TMainForm::BilderDBFpacken1Click(TObject* Sender)
     bool gepackt = false;
     bool kurzNamenOk = true;
     QString fehler;
-    if (!TabelleOeffnen(TableBilder, DbeBilder, BereichBilder().Ordner(), BereichBilder().Name(), true)) {
+    if (!BereichBilder().Oeffnen(true)) {
         Screen->SetCursor(crDefault);
         ShowMessage(QStringLiteral("Fehler beim exclusiven Öffnen der ") + datei + QStringLiteral(" !"));
         fehler = QString::fromLocal8Bit(dbe_LastError());
@@ -339,7 +339,7 @@ void TMainForm::BilderDBFpacken1Click(TObject* Sender)
         }
         TableBilder->Close();
     }
-    if (!TabelleOeffnen(TableBilder, DbeBilder, BereichBilder().Ordner(), BereichBilder().Name(), false)) {
+    if (!BereichBilder().Oeffnen(false)) {
         Screen->SetCursor(crDefault);
         ShowMessage(QStringLiteral("Fehler beim normalen (shareable) Öffnen der") + datei + QStringLiteral(" !"));
     }

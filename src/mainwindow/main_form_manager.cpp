@@ -37,7 +37,7 @@ void FelderSchuetzen(TDataSet* table, bool schuetzen)
 
 int TMainForm::ErzeugeBilderDatenbankenVerwaltung(const QString& Path, const QString& FileName)
 {
-    TabelleErzeugen(TableBilderDatenbanken, DbeBilderDatenbanken, Path + FileName, kManagerFelder);
+    BereichDatenbanken().Erzeugen(TAlbumDateien(Path, FileName), kManagerFelder);
     return 0;
 }
 
@@ -66,26 +66,26 @@ int TMainForm::BilderDBFsOeffnen()
             return BilderDBFsOeffnen();
         }
     }
-    if (!TabelleOeffnenOderFehler(TableBilderDatenbanken, DbeBilderDatenbanken, ordner, BereichDatenbanken().Name(),
-                                  false, kFehlerOeffnen)) {
+    const TAlbumDateien manager(ordner, BereichDatenbanken().Name());
+    if (!BereichDatenbanken().OeffnenOderFehler(manager, false, TArbeitsbereich::kFehlerOeffnen)) {
         ShowMessage(QStringLiteral("Irgendwas ist beim Öffnen der Datenbank schief gegangen! Öffnen Sie nur "
                                    "originale Lumadex-Datenbanken!"));
         return 0;
     }
-    if (!FileExists(TAlbumDateien(ordner, BereichDatenbanken().Name()).Cdx())) {
+    if (!FileExists(manager.Cdx())) {
         Screen->SetCursor(crHourGlass);
         TableBilderDatenbanken->Close();
-        if (!TabelleOeffnen(TableBilderDatenbanken, DbeBilderDatenbanken, ordner, BereichDatenbanken().Name(), true)) {
+        if (!BereichDatenbanken().Oeffnen(manager, true)) {
             Screen->SetCursor(crDefault);
             ShowMessage(QStringLiteral("Fehler beim Öffnen der ") + ordner + BereichDatenbanken().Name());
         }
         if (TableBilderDatenbanken->Active())
-            TagsErzeugen(DbeBilderDatenbanken, kManagerTags.data(), kManagerTagAnzahl, 3,
-                         QStringLiteral("Datenbankverwaltung wird indiziert, bitte warten...."));
+            BereichDatenbanken().TagsErzeugen(kManagerTags, 3,
+                                              QStringLiteral("Datenbankverwaltung wird indiziert, bitte warten...."));
         TableBilderDatenbanken->Close();
         if (optionen_->CheckBoxAlleMeldungen)
             Hinweis(QStringLiteral("Abschlußmeldung"), QStringLiteral("Datenbanken-Indexdatei neu aufgebaut !"), 100);
-        if (!TabelleOeffnen(TableBilderDatenbanken, DbeBilderDatenbanken, ordner, BereichDatenbanken().Name(), false)) {
+        if (!BereichDatenbanken().Oeffnen(manager, false)) {
             Screen->SetCursor(crDefault);
             ShowMessage(QStringLiteral("Fehler beim Öffnen der ") + ordner + BereichDatenbanken().Name());
         }
@@ -173,7 +173,7 @@ void TMainForm::BilderDBFinDBFVerwaltungEintragen(const QString& FullPath, int N
 
     // The number of entries: deleted ones, which the album hides, do not count.
     uint32_t saetze = 0;
-    if (TabelleOeffnenOderFehler(TableCheck, DbeCheck, ordner, name, false, kFehlerOeffnen)) {
+    if (BereichCheck().OeffnenOderFehler(dateien, false, TArbeitsbereich::kFehlerOeffnen)) {
         const int vorher = DbeCheck->SetOrder(0);
         for (DbeCheck->GoTop(); !DbeCheck->Eof(); DbeCheck->Skip(1))
             saetze += DbeCheck->Deleted() ? 0 : 1;
@@ -329,11 +329,12 @@ void TMainForm::TableBilderDatenbankenAfterDelete(TDataSet* DataSet)
 {
     (void)DataSet;
     const QString ordner = optionen_->EditDatenbankenVerzeichnis;
+    const TAlbumDateien manager(ordner, BereichDatenbanken().Name());
     TableBilderDatenbanken->Close();
-    if (TabelleOeffnen(TableBilderDatenbanken, DbeBilderDatenbanken, ordner, BereichDatenbanken().Name(), true))
+    if (BereichDatenbanken().Oeffnen(manager, true))
         DbeBilderDatenbanken->Pack();
     TableBilderDatenbanken->Close();
-    TabelleOeffnen(TableBilderDatenbanken, DbeBilderDatenbanken, ordner, BereichDatenbanken().Name(), false);
+    BereichDatenbanken().Oeffnen(manager, false);
     if (TableBilderDatenbanken->Active() && DbeBilderDatenbanken->RecCount() == 0 && AlbumManager)
         AlbumManager->ManagerLeer();
 }

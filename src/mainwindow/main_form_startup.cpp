@@ -226,13 +226,13 @@ void TMainForm::AlbumZweigOeffnen()
     BereichBilder().DateienSetzen(TAlbumDateien::AusPfad(pfad));
     if (BereichBilder().Ordner().isEmpty() && !BereichBilder().Name().isEmpty()) {
         // Search the CD drive's data folder for the album.
-        LetzteGefundeneDatei.clear();
+        LetzteGefundeneDateiLeeren();
         QKFind1->SetStartPath(QString(CDLaufwerk) + QStringLiteral(":\\data\\database\\"));
         QKFind1->SetFilePattern(BereichBilder().Name());
         QKFind1->Subdirs = true;
         QKFind1->Execute();
-        const QString ordner = ExtractFilePath(LetzteGefundeneDatei);
-        if (LetzteGefundeneDatei.isEmpty() || !FileExists(ordner + BereichBilder().Name()))
+        const QString ordner = ExtractFilePath(LetzteGefundeneDatei());
+        if (LetzteGefundeneDatei().isEmpty() || !FileExists(ordner + BereichBilder().Name()))
             return;
         BereichBilder().OrdnerSetzen(ordner);
         if (!versuche()) {
