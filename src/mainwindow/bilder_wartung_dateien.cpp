@@ -1,7 +1,7 @@
 // Album maintenance against the picture files: which pictures can be
 // reached now (ZUGRIFF), the size check of the current entry, and the
 // removal of entries whose pictures are gone from media that are present.
-#include "mainwindow/main_form_maintenance.h"
+#include "mainwindow/bilder_wartung_teile.h"
 
 #include "datagrid/dk_table.h"
 #include "platform/core/file_utils.h"
@@ -59,76 +59,76 @@ QString FeldText(const char* feld) { return Win1252Decode(QByteArrayView(dbe_Get
 // Availability
 // ---------------------------------------------------------------------------
 
-void TMainForm::WelcheBildersindverfuegbarClick(TObject* Sender)
+void TBilderWartung::WelcheBildersindverfuegbarClick(TObject* Sender)
 {
     Ton(Sender);
-    if (!BilderDBFOffen())
+    if (!u_.AlbumOffen())
         return;
-    TWartungsSperre sperre(*this);
+    TSperre sperre(*this);
     if (!sperre)
         return;
     const QString name = QStringLiteral("WelcheBildersindverfuegbarClick");
-    GridLayoutSichern();
-    TBusyFenster busy(*this, optionen_->CheckBoxBerabeitungsMeldung);
-    const QString caption = Caption();
+    u_.GridLayoutSpeichern();
+    TBusyFenster busy(u_, u_.Optionen().CheckBoxBerabeitungsMeldung);
+    const QString caption = u_.FensterTitel();
     StopUhr(QStringLiteral("START"));
-    PageControlBilder->SetActivePage(TabSheetBilderDatenbank);
-    Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Funktion gestartet !"));
+    ansicht_.GridSeiteZeigen();
+    u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Funktion gestartet !"));
     Screen->SetCursor(crHourGlass);
     bool geschrieben = true;
     {
-        TControlsDisabler aus(TableBilder);
-        DbeBilder->PostIfEditing();
-        const uint32_t gemerkt = DbeBilder->RecNo();
+        TControlsDisabler aus(Tabelle());
+        Dbe()->PostIfEditing();
+        const uint32_t gemerkt = Dbe()->RecNo();
         // One pass that tests each file and writes its answer at once: after
         // Esc the entries not reached keep their old value, none is left
         // marked unreachable without a test. Only a changed value is written.
         uint32_t gefunden = 0, nichtGefunden = 0;
         TDateiPruefer pruefer;
-        geschrieben = SaetzeAbarbeiten(*this, busy, AlleSaetze(*this),
+        geschrieben = SaetzeAbarbeiten(busy, AlleSaetze(),
                                        name + QStringLiteral("(), ESC gedrückt, Funktion abgebrochen!"),
                                        QStringLiteral("ESC gedrückt, Funktion abgebrochen!"), true, [&] {
                                            const bool da = pruefer.Da(FeldText("PFAD"));
                                            (da ? gefunden : nichtGefunden) += 1;
                                            if ((gefunden + nichtGefunden) % 100 == 0)
-                                               SetCaption(QStringLiteral("Nicht gefunden ") +
+                                               u_.FensterTitelSetzen(QStringLiteral("Nicht gefunden ") +
                                                           QString::number(nichtGefunden) + QStringLiteral("/ gefunden ") +
                                                           QString::number(gefunden));
                                            if ((dbe_GetLogical("ZUGRIFF") != 0) != da && !LogischSchreiben("ZUGRIFF", da))
                                                return TSchritt::Fehler;
                                            return TSchritt::Weiter;
                                        }) != TLauf::Fehler;
-        DbeBilder->Go(gemerkt);
+        Dbe()->Go(gemerkt);
     }
-    SetCaption(caption);
+    u_.FensterTitelSetzen(caption);
     busy.Verbergen();
-    GridLayoutZurueck(*this);
-    TableBilder->Refresh();
-    BilderSatzAnzahlZeigen();
+    u_.GridLayoutLesen();
+    Tabelle()->Refresh();
+    ansicht_.SatzAnzahlZeigen();
     Screen->SetCursor(crDefault);
     if (!geschrieben) {
         WartungsSchreibFehler(name);
         return;
     }
-    if (optionen_->CheckBoxBearbeitungszeitAnzeigen) {
-        Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Bearbeitungszeit = ") + ZeitMeldung());
-        Hinweis(QStringLiteral("Abschlußmeldung"), QStringLiteral("Bearbeitungszeit = ") + ZeitMeldung(), 100);
+    if (u_.Optionen().CheckBoxBearbeitungszeitAnzeigen) {
+        u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Bearbeitungszeit = ") + ZeitMeldung());
+        u_.Hinweis(QStringLiteral("Abschlußmeldung"), QStringLiteral("Bearbeitungszeit = ") + ZeitMeldung(), 100);
     }
-    Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Fertig !"));
+    u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Fertig !"));
 }
 
-void TMainForm::DateigroesseVomAktellenSatzCheckenClick(TObject* Sender)
+void TBilderWartung::DateigroesseVomAktellenSatzCheckenClick(TObject* Sender)
 {
     Ton(Sender);
-    if (!BilderDBFOffen())
+    if (!u_.AlbumOffen())
         return;
-    const QString pfad = TableBilder->FieldByName(QStringLiteral("PFAD"))->AsString().trimmed();
+    const QString pfad = Tabelle()->FieldByName(QStringLiteral("PFAD"))->AsString().trimmed();
     if (!FileExists(pfad)) {
         ShowMessage(QStringLiteral("Registrierte Datei NICHT gefunden!"));
         return;
     }
     const int64_t datei = qktFileSize(pfad);
-    const int64_t gespeichert = int64_t(TableBilder->FieldByName(QStringLiteral("BYTES"))->AsFloat());
+    const int64_t gespeichert = int64_t(Tabelle()->FieldByName(QStringLiteral("BYTES"))->AsFloat());
     const QString zahlen = QStringLiteral(" (") + QString::number(datei) + QStringLiteral("/") +
                            QString::number(gespeichert) + QStringLiteral(")");
     ShowMessage(datei != gespeichert
@@ -140,36 +140,36 @@ void TMainForm::DateigroesseVomAktellenSatzCheckenClick(TObject* Sender)
 // Removing missing pictures
 // ---------------------------------------------------------------------------
 
-void TMainForm::BilderDieNichtMehrVorhandenSindAustragen1Click(TObject* Sender)
+void TBilderWartung::BilderDieNichtMehrVorhandenSindAustragen1Click(TObject* Sender)
 {
     Ton(Sender);
-    if (!BilderDBFOffen())
+    if (!u_.AlbumOffen())
         return;
     if (MessageDlg(QStringLiteral("Achtung, Sie sollten ggfs. vorher die Funktion \"Verschobene Bilder suchen und Pfad "
                                   "neu setzen\" ausführen und ggfs. das Fotoalbum vorher packen, fortfahren?"),
                    mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) != mrYes)
         return;
-    TWartungsSperre sperre(*this);
+    TSperre sperre(*this);
     if (!sperre)
         return;
     const QString name = QStringLiteral("BilderDieNichtMehrVorhandenSindAustragen1Click");
-    GridLayoutSichern();
-    TBusyFenster busy(*this, optionen_->CheckBoxBerabeitungsMeldung);
+    u_.GridLayoutSpeichern();
+    TBusyFenster busy(u_, u_.Optionen().CheckBoxBerabeitungsMeldung);
     StopUhr(QStringLiteral("START"));
-    Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Funktion gestartet !"));
+    u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Funktion gestartet !"));
     Screen->SetCursor(crHourGlass);
     uint32_t geloescht = 0, behalten = 0, ohneKennung = 0;
     QString medienFehler;
     bool geschrieben = true;
     {
-        TControlsDisabler aus(TableBilder);
-        DbeBilder->PostIfEditing();
-        const uint32_t gemerkt = DbeBilder->RecNo();
+        TControlsDisabler aus(Tabelle());
+        Dbe()->PostIfEditing();
+        const uint32_t gemerkt = Dbe()->RecNo();
         // Every entry is visited: the filter in force goes and stays gone.
-        DbeBilder->Query(QString());
+        Dbe()->Query(QString());
         TDateiPruefer pruefer;
         Application->ProcessMessages();
-        geschrieben = SaetzeAbarbeiten(*this, busy, AlleSaetze(*this),
+        geschrieben = SaetzeAbarbeiten(busy, AlleSaetze(),
                                        name + QStringLiteral("(), ESC gedrückt, Funktion abgebrochen!"),
                                        QStringLiteral("ESC gedrückt, Funktion abgebrochen!"), true, [&] {
                                            if (dbe_Deleted())
@@ -206,21 +206,21 @@ void TMainForm::BilderDieNichtMehrVorhandenSindAustragen1Click(TObject* Sender)
                                            Application->ProcessMessages();
                                            return TSchritt::Weiter;
                                        }) != TLauf::Fehler;
-        DbeBilder->Go(gemerkt);
+        Dbe()->Go(gemerkt);
     }
     busy.Verbergen();
-    GridLayoutZurueck(*this);
-    TableBilder->Refresh();
-    BilderSatzAnzahlZeigen();
+    u_.GridLayoutLesen();
+    Tabelle()->Refresh();
+    ansicht_.SatzAnzahlZeigen();
     // No filter is in force any more.
-    StatusBarBilder1->Panels()->Items(4)->SetText(QStringLiteral("Kein Filter gesetzt"));
+    ansicht_.FilterTextZeigen(QStringLiteral("Kein Filter gesetzt"));
     Screen->SetCursor(crDefault);
     if (!geschrieben) {
         WartungsSchreibFehler(name);
         return;
     }
     if (!medienFehler.isEmpty()) {
-        Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), abgebrochen: ") + medienFehler);
+        u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), abgebrochen: ") + medienFehler);
         ShowMessage(QStringLiteral("Funktion abgebrochen! ") + medienFehler);
     }
     QString text = QString::number(geloescht) + QStringLiteral(" Einträge gelöscht");
@@ -230,10 +230,10 @@ void TMainForm::BilderDieNichtMehrVorhandenSindAustragen1Click(TObject* Sender)
     if (ohneKennung > 0)
         text += QStringLiteral(", ") + QString::number(ohneKennung) +
                 QStringLiteral(" Einträge ohne Datenträgerkennung behalten");
-    if (optionen_->CheckBoxBearbeitungszeitAnzeigen) {
-        Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Bearbeitungszeit = ") + ZeitMeldung());
+    if (u_.Optionen().CheckBoxBearbeitungszeitAnzeigen) {
+        u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Bearbeitungszeit = ") + ZeitMeldung());
         text += QStringLiteral(", Bearbeitungszeit = ") + ZeitMeldung();
     }
-    Hinweis(QStringLiteral("Abschlußmeldung"), text, 100);
-    Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Fertig !"));
+    u_.Hinweis(QStringLiteral("Abschlußmeldung"), text, 100);
+    u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Fertig !"));
 }
