@@ -78,8 +78,7 @@ TBilderWartung::TSperre::~TSperre()
 
 TBilderWartung::TBilderWartung(TArbeitsbereich& bereich, TAlbumAnsicht& ansicht, TWartungsUmgebung& umgebung)
     : bereich_(bereich), ansicht_(ansicht), u_(umgebung)
-{
-}
+{}
 
 TBilderWartung::~TBilderWartung() = default;
 
@@ -118,8 +117,8 @@ std::vector<uint32_t> TBilderWartung::AlleSaetze()
 }
 
 TBilderWartung::TLauf TBilderWartung::SaetzeAbarbeiten(TBusyFenster& busy, const std::vector<uint32_t>& saetze,
-                                  const QString& escLog, const QString& escText, bool ton,
-                                  const std::function<TSchritt()>& schritt)
+                                                       const QString& escLog, const QString& escText, bool ton,
+                                                       const std::function<TSchritt()>& schritt)
 {
     TAlbumBereich bereich(Tabelle());
     const int vorher = dbe_SetOrder(0);
@@ -171,9 +170,9 @@ bool TBilderWartung::AngezeigteAbarbeiten(const QString& escLog, const std::func
     const uint32_t gemerkt = Dbe()->RecNo();
     // By record number: what a step writes never moves an entry within the
     // walk.
-    const bool geschrieben = SaetzeAbarbeiten(busy, AngezeigteSaetze(), escLog,
-                                              QStringLiteral("ESC gedrückt, abgebrochen!"), false, schritt) !=
-                             TLauf::Fehler;
+    const bool geschrieben =
+        SaetzeAbarbeiten(busy, AngezeigteSaetze(), escLog, QStringLiteral("ESC gedrückt, abgebrochen!"), false,
+                         schritt) != TLauf::Fehler;
     Dbe()->Go(gemerkt);
     busy.Verbergen();
     Tabelle()->Refresh();
@@ -202,8 +201,8 @@ bool TBilderWartung::WartungsFehlerMerken()
 void TBilderWartung::WartungsSchreibFehler(const QString& name)
 {
     const QString text = QStringLiteral("Fehler beim Schreiben in das Fotoalbum (Satz ") +
-                         QString::number(fehlerSatz_) +
-                         QStringLiteral("), die Bearbeitung wurde abgebrochen! ") + fehlerText_;
+                         QString::number(fehlerSatz_) + QStringLiteral("), die Bearbeitung wurde abgebrochen! ") +
+                         fehlerText_;
     Screen->SetCursor(crDefault);
     ansicht_.FortschrittVerbergen();
     u_.FehlerKontextSetzen();
@@ -223,12 +222,12 @@ void TBilderWartung::WartungsAbschluss(const QString& name)
     const bool doppelt = name == QLatin1String("AlleAngezeigtenCDRMarkierungenSetzenClick") ||
                          name == QLatin1String("AlleAngezeigtenHTMLMarkierungenSetzenClick");
     u_.Protokoll(QStringLiteral("Info"), name + (doppelt ? QStringLiteral("((") : QStringLiteral("(")) +
-                                          QStringLiteral("), Bearbeitungszeit = ") + ZeitMeldung());
+                                             QStringLiteral("), Bearbeitungszeit = ") + ZeitMeldung());
     u_.Hinweis(QStringLiteral("Abschlußmeldung"), QStringLiteral("Bearbeitungszeit = ") + ZeitMeldung(), 100);
 }
 
 void TBilderWartung::WartungsRahmen(TObject* Sender, const QString& name, bool entfernen,
-                               const std::function<TLauf()>& worker)
+                                    const std::function<TLauf()>& worker)
 {
     Ton(Sender);
     ansicht_.GridSeiteZeigen();
@@ -377,9 +376,8 @@ void TBilderWartung::BildMarkieren1Click(TObject* Sender)
 void TBilderWartung::TableBilderMARKIERTChange()
 {
     Dbe()->PostIfEditing();
-    ansicht_.SatzAnzahlTextZeigen(QString::number(Dbe()->QueryRecCount()) +
-                                                  QStringLiteral(" von ") + QString::number(Dbe()->RecCount()) +
-                                                  QStringLiteral(" Einträge angezeigt"));
+    ansicht_.SatzAnzahlTextZeigen(QString::number(Dbe()->QueryRecCount()) + QStringLiteral(" von ") +
+                                  QString::number(Dbe()->RecCount()) + QStringLiteral(" Einträge angezeigt"));
 }
 
 // ---------------------------------------------------------------------------
@@ -391,15 +389,16 @@ TBilderWartung::TLauf TBilderWartung::AlleBilderSaetzeErsetzen(const QString& Fe
     if (!u_.AlbumOffen())
         return TLauf::Abbruch;
     if (Wert.isEmpty() &&
-        MessageDlg(QStringLiteral("Keine Eingabe vorhanden, es würden jetzt alle Felder gelöscht/geleert, fortfahren ?"),
-                   mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) != mrYes)
+        MessageDlg(
+            QStringLiteral("Keine Eingabe vorhanden, es würden jetzt alle Felder gelöscht/geleert, fortfahren ?"),
+            mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) != mrYes)
         return TLauf::Abbruch;
     TSperre sperre(*this);
     if (!sperre)
         return TLauf::Abbruch;
     u_.Protokoll(QStringLiteral("Info"), QStringLiteral("AlleBilderSaetzeErsetzen(), Funktion aufgerufen, Feldname=") +
-                                          Feld + QStringLiteral(", Wert=") + Wert + QStringLiteral(" ,FeldTyp=") +
-                                          QString::number(FeldTyp));
+                                             Feld + QStringLiteral(", Wert=") + Wert + QStringLiteral(" ,FeldTyp=") +
+                                             QString::number(FeldTyp));
     Dbe()->PostIfEditing();
     TBusyFenster busy(u_, u_.Optionen().CheckBoxBerabeitungsMeldung);
     Screen->SetCursor(crHourGlass);
@@ -412,16 +411,16 @@ TBilderWartung::TLauf TBilderWartung::AlleBilderSaetzeErsetzen(const QString& Fe
         const QByteArray wert = EngineText(Wert);
         // Every shown entry once: the walk goes by record number, so an
         // order by the replaced field cannot move entries under it.
-        lauf = SaetzeAbarbeiten(busy, AngezeigteSaetze(),
-                                QStringLiteral("AlleBilderSaetzeErsetzen(), ESC gedrückt, Funktion abgebrochen!"),
-                                QStringLiteral("ESC gedrückt, Funktion abgebrochen!"), true, [&] {
-                                    int ok = 1;
-                                    if (FeldTyp == DBE_REPL_TEXT || FeldTyp == DBE_REPL_DATE)
-                                        ok = dbe_Replace(feld.constData(), FeldTyp, wert.constData());
-                                    else if (FeldTyp == DBE_REPL_LOGICAL)
-                                        ok = LogischSchreiben(feld.constData(), Wert.toUpper() == QLatin1String("TRUE"));
-                                    return ok == 1 ? TSchritt::Weiter : TSchritt::Fehler;
-                                });
+        lauf = SaetzeAbarbeiten(
+            busy, AngezeigteSaetze(), QStringLiteral("AlleBilderSaetzeErsetzen(), ESC gedrückt, Funktion abgebrochen!"),
+            QStringLiteral("ESC gedrückt, Funktion abgebrochen!"), true, [&] {
+                int ok = 1;
+                if (FeldTyp == DBE_REPL_TEXT || FeldTyp == DBE_REPL_DATE)
+                    ok = dbe_Replace(feld.constData(), FeldTyp, wert.constData());
+                else if (FeldTyp == DBE_REPL_LOGICAL)
+                    ok = LogischSchreiben(feld.constData(), Wert.toUpper() == QLatin1String("TRUE"));
+                return ok == 1 ? TSchritt::Weiter : TSchritt::Fehler;
+            });
         geschrieben = lauf != TLauf::Fehler;
         Dbe()->Go(gemerkt);
         busy.Verbergen();
@@ -453,14 +452,14 @@ void TBilderWartung::Kurzbeschreibungeingeben1Click(TObject* Sender)
     if (!Tabelle()->Active())
         return;
     QString text = Tabelle()->FieldByName(QStringLiteral("SHORTDESC"))->AsString().trimmed();
-    if (!InputQuery(QStringLiteral("Eingabedialogfenster"), QStringLiteral("Geben Sie eine Kurzbeschreibung ein"), text))
+    if (!InputQuery(QStringLiteral("Eingabedialogfenster"), QStringLiteral("Geben Sie eine Kurzbeschreibung ein"),
+                    text))
         return;
     if (Tabelle()->State() != dsEdit && Tabelle()->State() != dsInsert)
         Tabelle()->Edit();
     Tabelle()->FieldByName(QStringLiteral("SHORTDESC"))->SetAsString(text);
     Tabelle()->Post();
 }
-
 
 void TBilderWartung::FeldWertUebernehmen(TObject* Sender, const QString& Feld, int FeldTyp)
 {

@@ -259,6 +259,6 @@ private:
     TWartungsUmgebung& u_;
     bool aktiv_ = false;
     bool shortNamenFlag_ = false;
-    QString fehlerText_;      // the engine's error of the refused write kept last
+    QString fehlerText_;  // the engine's error of the refused write kept last
     uint32_t fehlerSatz_ = 0;  // its record
 };

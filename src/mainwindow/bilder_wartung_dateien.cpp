@@ -40,7 +40,8 @@ public:
             if (it == ordner_.end())
                 it = ordner_.insert(ordner, WinToLinux(ordner));
             struct stat st;
-            if (*it && ::stat(QFile::encodeName(**it + QLatin1Char('/') + pfad.mid(trenner + 1)).constData(), &st) == 0 &&
+            if (*it &&
+                ::stat(QFile::encodeName(**it + QLatin1Char('/') + pfad.mid(trenner + 1)).constData(), &st) == 0 &&
                 S_ISREG(st.st_mode))
                 return true;
         }
@@ -85,19 +86,19 @@ void TBilderWartung::WelcheBildersindverfuegbarClick(TObject* Sender)
         // marked unreachable without a test. Only a changed value is written.
         uint32_t gefunden = 0, nichtGefunden = 0;
         TDateiPruefer pruefer;
-        geschrieben = SaetzeAbarbeiten(busy, AlleSaetze(),
-                                       name + QStringLiteral("(), ESC gedrückt, Funktion abgebrochen!"),
-                                       QStringLiteral("ESC gedrückt, Funktion abgebrochen!"), true, [&] {
-                                           const bool da = pruefer.Da(FeldText("PFAD"));
-                                           (da ? gefunden : nichtGefunden) += 1;
-                                           if ((gefunden + nichtGefunden) % 100 == 0)
-                                               u_.FensterTitelSetzen(QStringLiteral("Nicht gefunden ") +
-                                                          QString::number(nichtGefunden) + QStringLiteral("/ gefunden ") +
-                                                          QString::number(gefunden));
-                                           if ((dbe_GetLogical("ZUGRIFF") != 0) != da && !LogischSchreiben("ZUGRIFF", da))
-                                               return TSchritt::Fehler;
-                                           return TSchritt::Weiter;
-                                       }) != TLauf::Fehler;
+        geschrieben =
+            SaetzeAbarbeiten(busy, AlleSaetze(), name + QStringLiteral("(), ESC gedrückt, Funktion abgebrochen!"),
+                             QStringLiteral("ESC gedrückt, Funktion abgebrochen!"), true, [&] {
+                                 const bool da = pruefer.Da(FeldText("PFAD"));
+                                 (da ? gefunden : nichtGefunden) += 1;
+                                 if ((gefunden + nichtGefunden) % 100 == 0)
+                                     u_.FensterTitelSetzen(QStringLiteral("Nicht gefunden ") +
+                                                           QString::number(nichtGefunden) +
+                                                           QStringLiteral("/ gefunden ") + QString::number(gefunden));
+                                 if ((dbe_GetLogical("ZUGRIFF") != 0) != da && !LogischSchreiben("ZUGRIFF", da))
+                                     return TSchritt::Fehler;
+                                 return TSchritt::Weiter;
+                             }) != TLauf::Fehler;
         Dbe()->Go(gemerkt);
     }
     u_.FensterTitelSetzen(caption);
@@ -169,43 +170,43 @@ void TBilderWartung::BilderDieNichtMehrVorhandenSindAustragen1Click(TObject* Sen
         Dbe()->Query(QString());
         TDateiPruefer pruefer;
         Application->ProcessMessages();
-        geschrieben = SaetzeAbarbeiten(busy, AlleSaetze(),
-                                       name + QStringLiteral("(), ESC gedrückt, Funktion abgebrochen!"),
-                                       QStringLiteral("ESC gedrückt, Funktion abgebrochen!"), true, [&] {
-                                           if (dbe_Deleted())
-                                               return TSchritt::Weiter;
-                                           const QString pfad = FeldText("PFAD");
-                                           if (pfad.isEmpty() || pruefer.Da(pfad))
-                                               return TSchritt::Weiter;
-                                           // Pictures on CD-ROMs and removable drives are kept.
-                                           const QString typ = LaufwerksTyp(pfad.left(1) + QStringLiteral(":\\"));
-                                           if (typ == QLatin1String("CDROM") || typ == QLatin1String("DISK"))
-                                               return TSchritt::Weiter;
-                                           // Only the entry's own medium can tell that its picture is gone.
-                                           const QString kennung = FeldText("LABELKENNU");
-                                           const TMediumStand medium = MediumPruefen(pfad, kennung);
-                                           if (medium == TMediumStand::OhneKennung) {
-                                               ++ohneKennung;
-                                               return TSchritt::Weiter;
-                                           }
-                                           if (medium != TMediumStand::Passt ||
-                                               BildDateiPruefen(pfad).Zustand != TDateiZustand::Fehlt) {
-                                               ++behalten;
-                                               return TSchritt::Weiter;
-                                           }
-                                           // Asked once more right before the entry goes: a medium
-                                           // pulled now ends the run.
-                                           if (MediumPruefen(pfad, kennung) != TMediumStand::Passt) {
-                                               ++behalten;
-                                               medienFehler = MediumFehltText(pfad, FeldText("LABEL"), kennung);
-                                               return TSchritt::Ende;
-                                           }
-                                           if (dbe_Delete() != 1)
-                                               return TSchritt::Fehler;
-                                           ++geloescht;
-                                           Application->ProcessMessages();
-                                           return TSchritt::Weiter;
-                                       }) != TLauf::Fehler;
+        geschrieben =
+            SaetzeAbarbeiten(busy, AlleSaetze(), name + QStringLiteral("(), ESC gedrückt, Funktion abgebrochen!"),
+                             QStringLiteral("ESC gedrückt, Funktion abgebrochen!"), true, [&] {
+                                 if (dbe_Deleted())
+                                     return TSchritt::Weiter;
+                                 const QString pfad = FeldText("PFAD");
+                                 if (pfad.isEmpty() || pruefer.Da(pfad))
+                                     return TSchritt::Weiter;
+                                 // Pictures on CD-ROMs and removable drives are kept.
+                                 const QString typ = LaufwerksTyp(pfad.left(1) + QStringLiteral(":\\"));
+                                 if (typ == QLatin1String("CDROM") || typ == QLatin1String("DISK"))
+                                     return TSchritt::Weiter;
+                                 // Only the entry's own medium can tell that its picture is gone.
+                                 const QString kennung = FeldText("LABELKENNU");
+                                 const TMediumStand medium = MediumPruefen(pfad, kennung);
+                                 if (medium == TMediumStand::OhneKennung) {
+                                     ++ohneKennung;
+                                     return TSchritt::Weiter;
+                                 }
+                                 if (medium != TMediumStand::Passt ||
+                                     BildDateiPruefen(pfad).Zustand != TDateiZustand::Fehlt) {
+                                     ++behalten;
+                                     return TSchritt::Weiter;
+                                 }
+                                 // Asked once more right before the entry goes: a medium
+                                 // pulled now ends the run.
+                                 if (MediumPruefen(pfad, kennung) != TMediumStand::Passt) {
+                                     ++behalten;
+                                     medienFehler = MediumFehltText(pfad, FeldText("LABEL"), kennung);
+                                     return TSchritt::Ende;
+                                 }
+                                 if (dbe_Delete() != 1)
+                                     return TSchritt::Fehler;
+                                 ++geloescht;
+                                 Application->ProcessMessages();
+                                 return TSchritt::Weiter;
+                             }) != TLauf::Fehler;
         Dbe()->Go(gemerkt);
     }
     busy.Verbergen();

@@ -74,15 +74,12 @@ void TBilderWartung::GroessedereingetragenenBilderneuermitteln1Click(TObject* Se
         if (groesse != int64_t(FeldText("BYTES").toDouble()))
             ++geaendert;
         const double bytes = double(groesse);
-        bool ok = dbe_Replace("SHORTNAME", DBE_REPL_TEXT,
-                              EngineText(StringToCRC32(pfad)).constData()) == 1 &&
+        bool ok = dbe_Replace("SHORTNAME", DBE_REPL_TEXT, EngineText(StringToCRC32(pfad)).constData()) == 1 &&
                   dbe_Replace("BYTES", DBE_REPL_DOUBLE, &bytes) == 1;
         if (ok && medien) {
             const QString lw = pfad.left(1);
-            ok = dbe_Replace("LABEL", DBE_REPL_TEXT,
-                             EngineText(qktGetVolumeLabel(lw).trimmed()).constData()) == 1 &&
-                 dbe_Replace("LABELKENNU", DBE_REPL_TEXT,
-                             EngineText(qktGetVolumeId(lw).trimmed()).constData()) == 1;
+            ok = dbe_Replace("LABEL", DBE_REPL_TEXT, EngineText(qktGetVolumeLabel(lw).trimmed()).constData()) == 1 &&
+                 dbe_Replace("LABELKENNU", DBE_REPL_TEXT, EngineText(qktGetVolumeId(lw).trimmed()).constData()) == 1;
         }
         if (!ok)
             return TSchritt::Fehler;
@@ -119,7 +116,7 @@ void TBilderWartung::GroessedereingetragenenBilderneuermitteln1Click(TObject* Se
 // The two searches: the found entries become the album's query, which
 // starts empty so that only they show.
 void TBilderWartung::SucheAlsAbfrage(const QString& name, bool doppelte, bool ueberschuss, uint32_t& anzahl,
-                            bool& abgebrochen)
+                                     bool& abgebrochen)
 {
     const auto gruppen = NachGroesse();
     std::vector<uint32_t> treffer;
@@ -193,9 +190,9 @@ void TBilderWartung::GroessenSuche(const QString& name, bool doppelte, bool uebe
     }
     if (doppelte)
         u_.Hinweis(QStringLiteral("Abschlußmeldung"),
-                anzahl == 0 ? QStringLiteral("Keine doppelten Bilder gefunden!")
-                            : QString::number(anzahl) + QStringLiteral(" doppelte Bilder gefunden!"),
-                100);
+                   anzahl == 0 ? QStringLiteral("Keine doppelten Bilder gefunden!")
+                               : QString::number(anzahl) + QStringLiteral(" doppelte Bilder gefunden!"),
+                   100);
     ansicht_.FortschrittVerbergen();
     ansicht_.SatzAnzahlZeigen();
     ansicht_.VorschaubilderVeraltet();
@@ -225,8 +222,9 @@ void TBilderWartung::DoppelteBilder1Click(TObject* Sender)
                                   "Dateinamen verglichen, fortfahren?"),
                    mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) != mrYes)
         return;
-    const bool ueberschuss = MessageDlg(QStringLiteral("Sollen nur die überschüssigen Bilder gefiltert werden (z. B. für "
-                                                       "das anschliessende Löschen)?"),
-                                        mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) == mrYes;
+    const bool ueberschuss =
+        MessageDlg(QStringLiteral("Sollen nur die überschüssigen Bilder gefiltert werden (z. B. für "
+                                  "das anschliessende Löschen)?"),
+                   mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) == mrYes;
     GroessenSuche(QStringLiteral("DoppelteBilder1Click"), true, ueberschuss);
 }

@@ -73,7 +73,7 @@ bool TBilderWartung::SetzeShortName()
         shortNamenFlag_ = false;
         if (u_.Optionen().CheckBoxBearbeitungszeitAnzeigen)
             u_.Protokoll(QStringLiteral("Info"), QStringLiteral("SetzeShortName, Bearbeitungszeit/Anzahl = ") +
-                                                  ZeitMeldung() + QStringLiteral("/") + QString::number(anzahl));
+                                                     ZeitMeldung() + QStringLiteral("/") + QString::number(anzahl));
         else
             u_.Protokoll(QStringLiteral("Info"), QStringLiteral("SetzeShortName, Fertig !"));
     }
@@ -181,7 +181,8 @@ void TBilderWartung::AlleBilderSaetzeLoeschen1Click(TObject* Sender)
     Tabelle()->Close();
     if (!u_.AlbumTabelleOeffnen(false)) {
         Screen->SetCursor(crDefault);
-        const QString text = QStringLiteral("Fehler beim normalen (shareable) Öffnen der") + datei + QStringLiteral(" !");
+        const QString text =
+            QStringLiteral("Fehler beim normalen (shareable) Öffnen der") + datei + QStringLiteral(" !");
         u_.Protokoll(QStringLiteral("Info"), QStringLiteral("AlleBilderSaetzeLoeschen1Click(), ") + text);
         busy.Verbergen();
         ShowMessage(text);
@@ -196,12 +197,14 @@ void TBilderWartung::AlleBilderSaetzeLoeschen1Click(TObject* Sender)
     }
     busy.Verbergen();
     if (!geleert) {
-        const QString text = QStringLiteral("Fehler beim Löschen aller Einträge, das Fotoalbum ist unverändert! ") + fehler;
+        const QString text =
+            QStringLiteral("Fehler beim Löschen aller Einträge, das Fotoalbum ist unverändert! ") + fehler;
         u_.Protokoll(QStringLiteral("Fehler"), QStringLiteral("AlleBilderSaetzeLoeschen1Click(), ") + text);
         ShowMessage(text);
         return;
     }
-    u_.Protokoll(QStringLiteral("Info"), QStringLiteral("AlleBilderSaetzeLoeschen1Click(), Es wurden alle Datensätze gelöscht !"));
+    u_.Protokoll(QStringLiteral("Info"),
+                 QStringLiteral("AlleBilderSaetzeLoeschen1Click(), Es wurden alle Datensätze gelöscht !"));
     if (u_.Optionen().CheckBoxAlleMeldungen)
         u_.Hinweis(QStringLiteral("Abschlußmeldung"), QStringLiteral("Es wurden alle Einträge gelöscht !"), 100);
 }
@@ -210,8 +213,9 @@ void TBilderWartung::AlleBilderSaetzeZurueckholen1Click(TObject* Sender)
 {
     if (!u_.AlbumOffen())
         return;
-    if (MessageDlg(QStringLiteral("Wollen Sie wirklich alle gelöschten Einträge wieder sichtbar machen (zurückholen) ?"),
-                   mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) != mrYes)
+    if (MessageDlg(
+            QStringLiteral("Wollen Sie wirklich alle gelöschten Einträge wieder sichtbar machen (zurückholen) ?"),
+            mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) != mrYes)
         return;
     TSperre sperre(*this);
     if (!sperre)
@@ -232,13 +236,12 @@ void TBilderWartung::AlleBilderSaetzeZurueckholen1Click(TObject* Sender)
         Dbe()->Query(QString());
         Dbe()->SetScope(QString(), QString());
         const int vorher = Dbe()->SetOrder(0);
-        geschrieben = SaetzeAbarbeiten(busy, AlleSaetze(),
-                                       name + QStringLiteral("(), ESC gedrückt, Funktion abgebrochen!"),
-                                       QStringLiteral("ESC gedrückt, Funktion abgebrochen!"), true, [] {
-                                           Application->ProcessMessages();
-                                           return dbe_Deleted() && dbe_Recall() != 1 ? TSchritt::Fehler
-                                                                                     : TSchritt::Weiter;
-                                       }) != TLauf::Fehler;
+        geschrieben =
+            SaetzeAbarbeiten(busy, AlleSaetze(), name + QStringLiteral("(), ESC gedrückt, Funktion abgebrochen!"),
+                             QStringLiteral("ESC gedrückt, Funktion abgebrochen!"), true, [] {
+                                 Application->ProcessMessages();
+                                 return dbe_Deleted() && dbe_Recall() != 1 ? TSchritt::Fehler : TSchritt::Weiter;
+                             }) != TLauf::Fehler;
         ansicht_.FortschrittVerbergen();
         Dbe()->SetOrder(vorher);
         Dbe()->GoTop();
@@ -318,7 +321,8 @@ void TBilderWartung::BilderDBFpacken1Click(TObject* Sender)
             status->Label1->SetCaption(QStringLiteral("Fotoalbum wird gepackt, bitte warten...."));
             status->Show();
             status->Panel2->SetVisible(true);
-            Dbe()->SetGaugeHook([w = status.get()](uint32_t done, uint32_t total) { TStatus4Frm::GaugeHook(w, done, total); });
+            Dbe()->SetGaugeHook(
+                [w = status.get()](uint32_t done, uint32_t total) { TStatus4Frm::GaugeHook(w, done, total); });
             gepackt = Dbe()->Pack();
             if (!gepackt)
                 fehler = QString::fromLocal8Bit(dbe_LastError());
@@ -394,8 +398,8 @@ void TBilderWartung::BilderSatzLoeschen(int Modus)
             for (const uint32_t n : saetze) {
                 ++zaehler;
                 if (Modus == 3)
-                    u_.FensterTitelSetzen(QStringLiteral("Lösche Satz ") + QString::number(zaehler) + QStringLiteral(" von ") +
-                               QString::number(saetze.size()));
+                    u_.FensterTitelSetzen(QStringLiteral("Lösche Satz ") + QString::number(zaehler) +
+                                          QStringLiteral(" von ") + QString::number(saetze.size()));
                 ansicht_.Fortschritt(int(saetze.size()), zaehler);
                 dbe_Go(n);
                 if (dbe_Delete() != 1) {

@@ -84,7 +84,8 @@ TBilderWartung::TSchritt TBilderWartung::UmbenennenSchritt(const QString& name, 
         return TSchritt::Weiter;
     Application->ProcessMessages();
     if (!BildUmbenennen(pfad, neu)) {
-        umbenennFehler = QStringLiteral("Fehler beim Umbennen der Datei \"") + pfad + QStringLiteral("\" (Schreibschutz?) ");
+        umbenennFehler =
+            QStringLiteral("Fehler beim Umbennen der Datei \"") + pfad + QStringLiteral("\" (Schreibschutz?) ");
         return TSchritt::Ende;
     }
     if (dbe_Replace("PFAD", DBE_REPL_TEXT, EngineText(neu).constData()) != 1 ||
@@ -177,9 +178,8 @@ void TBilderWartung::AngezeigteBilderumbenennen1Click(TObject* Sender)
     }
     const bool nachDatum = u_.Einstellungswerte().Bool("DateTimeFileName");
     QString umbenennFehler;
-    const bool geschrieben = AngezeigteAbarbeiten(name + QStringLiteral("(), ESC gedrückt, abgebrochen!"), [&] {
-        return UmbenennenSchritt(name, nachDatum, umbenennFehler);
-    });
+    const bool geschrieben = AngezeigteAbarbeiten(name + QStringLiteral("(), ESC gedrückt, abgebrochen!"),
+                                                  [&] { return UmbenennenSchritt(name, nachDatum, umbenennFehler); });
     u_.GridLayoutLesen();
     if (!umbenennFehler.isEmpty())
         ShowMessage(umbenennFehler);
@@ -189,8 +189,8 @@ void TBilderWartung::AngezeigteBilderumbenennen1Click(TObject* Sender)
     }
     const QString text = QStringLiteral("Es wurden die angezeigten Bilder umbenannt!");
     if (u_.Optionen().CheckBoxBearbeitungszeitAnzeigen) {
-        u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), ") + text + QStringLiteral(" Bearbeitungszeit = ") +
-                                              ZeitMeldung());
+        u_.Protokoll(QStringLiteral("Info"),
+                     name + QStringLiteral("(), ") + text + QStringLiteral(" Bearbeitungszeit = ") + ZeitMeldung());
         u_.Hinweis(QStringLiteral("Ablußmeldung"), text + QStringLiteral(" Bearbeitungszeit = ") + ZeitMeldung(), 100);
     } else {
         u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), ") + text);
@@ -251,8 +251,9 @@ void TBilderWartung::Bilderzaehlen1Click(TObject* Sender)
     TStringList liste;
     if (unterordner) {
         DateienRekursivSammeln(quelle, maske, liste);
-        u_.Protokoll(QStringLiteral("Info"), QStringLiteral("Bilderzaehlen1Click(), ") + QString::number(liste.Count()) +
-                                              QStringLiteral(" Files in StringList eingelesen"));
+        u_.Protokoll(QStringLiteral("Info"), QStringLiteral("Bilderzaehlen1Click(), ") +
+                                                 QString::number(liste.Count()) +
+                                                 QStringLiteral(" Files in StringList eingelesen"));
     } else {
         liste = DateiListe(quelle + maske);
     }
@@ -282,7 +283,7 @@ void TBilderWartung::Bilderzaehlen1Click(TObject* Sender)
             Screen->SetCursor(crDefault);
             u_.AbbruchSetzen(false);
             u_.Protokoll(unterordner ? QStringLiteral("File") : QStringLiteral("Info"),
-                      QStringLiteral("Bilderzaehlen1Click(), ESC gedrückt, Routine abgebrochen"));
+                         QStringLiteral("Bilderzaehlen1Click(), ESC gedrückt, Routine abgebrochen"));
             ShowMessage(QStringLiteral("Abgebrochen!"));
             menues(false);
             captionZurueck();
@@ -316,11 +317,11 @@ void TBilderWartung::Bilderzaehlen1Click(TObject* Sender)
         ++gezaehlt;
         if (unterordner)
             u_.Protokoll(QStringLiteral("File"),
-                      QStringLiteral("Bilderzaehlen1Click(), ") + neu +
-                          (kante.isEmpty() ? QString()
-                                           : QLatin1Char(',') + QString::number(u_.ZielBildGroesse().width()) + QLatin1Char(',') +
-                                                 QString::number(u_.ZielBildGroesse().height())) +
-                          QStringLiteral(" kopiert"));
+                         QStringLiteral("Bilderzaehlen1Click(), ") + neu +
+                             (kante.isEmpty() ? QString()
+                                              : QLatin1Char(',') + QString::number(u_.ZielBildGroesse().width()) +
+                                                    QLatin1Char(',') + QString::number(u_.ZielBildGroesse().height())) +
+                             QStringLiteral(" kopiert"));
     }
     Screen->SetCursor(crDefault);
     QString text = QString::number(gezaehlt) + QStringLiteral(" Bild(er) würden kopiert!");

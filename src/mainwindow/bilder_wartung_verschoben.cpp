@@ -43,10 +43,7 @@ struct TSuchEintrag {
 };
 
 // The stored file date (FoxPro keeps "YYYYMMDD"); invalid when empty.
-QDate GespeichertesDatum()
-{
-    return QDate::fromString(FeldText("FILEDATE"), QStringLiteral("yyyyMMdd"));
-}
+QDate GespeichertesDatum() { return QDate::fromString(FeldText("FILEDATE"), QStringLiteral("yyyyMMdd")); }
 
 // Whether a file found by name is the entry's picture: the same size, and
 // the same date where the entry knows one.
@@ -142,7 +139,8 @@ void TBilderWartung::VerschobeneBilderSuchen()
         for (int i = 0; i < total; ++i) {
             if (u_.AbbruchGedrueckt()) {
                 u_.AbbruchSetzen(false);
-                u_.Protokoll(QStringLiteral("Info"), QStringLiteral("VerschobeneBilderSuchen, Funktion mit ESC abgebrochen!"));
+                u_.Protokoll(QStringLiteral("Info"),
+                             QStringLiteral("VerschobeneBilderSuchen, Funktion mit ESC abgebrochen!"));
                 ShowMessage(QStringLiteral("ESC gedrückt, abgebrochen!"));
                 status.reset();
                 Dbe()->Go(gemerkt);
@@ -215,7 +213,8 @@ void TBilderWartung::VerschobeneBilderSuchen()
         const auto merkeOrdner = u_.Dateisuche()->OnFindFile;
         // Every file of the name below the folder is a candidate.
         std::vector<QString> kandidaten;
-        u_.Dateisuche()->OnFindFile = [&kandidaten](TObject*, const TSearchRec& rec, const QString& path, const QString&) {
+        u_.Dateisuche()->OnFindFile = [&kandidaten](TObject*, const TSearchRec& rec, const QString& path,
+                                                    const QString&) {
             kandidaten.push_back(IncludeTrailingBackslash(path) + rec.Name);
         };
         // Each entry is looked for under every folder until it is found; one
@@ -255,7 +254,8 @@ void TBilderWartung::VerschobeneBilderSuchen()
                         namen += QStringLiteral(" ") + k;
                     // The log keeps 99 characters: the old path first.
                     u_.Protokoll(QStringLiteral("Info"), QStringLiteral("VBP1Click(), ") + liste[j].Pfad +
-                                                          QStringLiteral(" übersprungen, mehrere passende Bilder:") + namen);
+                                                             QStringLiteral(" übersprungen, mehrere passende Bilder:") +
+                                                             namen);
                     continue;
                 }
                 // The path as it is on disk, with the real case of its name.
@@ -284,7 +284,7 @@ void TBilderWartung::VerschobeneBilderSuchen()
             if (!erledigt[j]) {
                 ++nichtGefunden;
                 u_.Protokoll(QStringLiteral("Info"), QStringLiteral("VBP1Click(), ") + liste[j].Pfad +
-                                                      QStringLiteral(" nicht wiedergefunden(2)!"));
+                                                         QStringLiteral(" nicht wiedergefunden(2)!"));
             }
         if (geschrieben) {
             TAlbumBereich bereich(Tabelle());
@@ -303,9 +303,10 @@ void TBilderWartung::VerschobeneBilderSuchen()
     }
     const int zeit = u_.AnzeigeZeit() + 2;
     if (gefunden > 0) {
-        u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), ") + QString::number(gefunden) +
-                                              QStringLiteral(" Einträge mit neuer Pfadangabe oder anderen neuen Werten "
-                                                             "gespeichert!"));
+        u_.Protokoll(QStringLiteral("Info"),
+                     name + QStringLiteral("(), ") + QString::number(gefunden) +
+                         QStringLiteral(" Einträge mit neuer Pfadangabe oder anderen neuen Werten "
+                                        "gespeichert!"));
         NachrichtenDialog(QStringLiteral("Abschlußmeldung"),
                           QString::number(gefunden) +
                               QStringLiteral(" Einträge mit neuer Pfadangabe (Bild-Speicherort) gespeichert!"),
@@ -313,8 +314,8 @@ void TBilderWartung::VerschobeneBilderSuchen()
     }
     if (nichtGefunden > 0) {
         u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), ") + QString::number(nichtGefunden) +
-                                              QStringLiteral(" Eintrag/Einträge nicht mehr unter alter Pfadangabe "
-                                                             "(Bild-Speicherort) wiedergefunden!"));
+                                                 QStringLiteral(" Eintrag/Einträge nicht mehr unter alter Pfadangabe "
+                                                                "(Bild-Speicherort) wiedergefunden!"));
         NachrichtenDialog(QStringLiteral("Abschlußmeldung"),
                           QString::number(nichtGefunden) +
                               QStringLiteral(" Satz/Sätze nicht mehr unter alte Pfadangabe (Bild-Speicherort) "
@@ -328,9 +329,11 @@ void TBilderWartung::VerschobeneBilderSuchen()
                                              "gefunden (siehe Protokoll)!"),
                           zeit, 100, clInfoBk, clBlack, true);
     if (gefunden == 0 && nichtGefunden == 0 && mehrdeutig == 0) {
-        u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Es waren keine Änderungen an der Datenbank nötig!"));
-        NachrichtenDialog(QStringLiteral("Abschlußmeldung"), QStringLiteral("Es waren keine Änderungen an dem Fotoalbum nötig!"),
-                          zeit, 100, clInfoBk, clBlack, true);
+        u_.Protokoll(QStringLiteral("Info"),
+                     name + QStringLiteral("(), Es waren keine Änderungen an der Datenbank nötig!"));
+        NachrichtenDialog(QStringLiteral("Abschlußmeldung"),
+                          QStringLiteral("Es waren keine Änderungen an dem Fotoalbum nötig!"), zeit, 100, clInfoBk,
+                          clBlack, true);
     }
     ansicht_.GridZeigen();
     ansicht_.EinzelsatzWiederherstellen();
@@ -338,10 +341,11 @@ void TBilderWartung::VerschobeneBilderSuchen()
         u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Bearbeitungszeit = ") + ZeitMeldung());
         u_.Hinweis(QStringLiteral("Abschlußmeldung"), QStringLiteral("Bearbeitungszeit = ") + ZeitMeldung(), 100);
     } else {
-        u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Fertig mit dem Suchen und Ersetzen der Bilderpfade !"));
+        u_.Protokoll(QStringLiteral("Info"),
+                     name + QStringLiteral("(), Fertig mit dem Suchen und Ersetzen der Bilderpfade !"));
         if (u_.Optionen().CheckBoxAlleMeldungen)
-            u_.Hinweis(QStringLiteral("Abschlußmeldung"), QStringLiteral("Fertig mit dem Suchen und Ersetzen der Bilderpfade !"),
-                    100);
+            u_.Hinweis(QStringLiteral("Abschlußmeldung"),
+                       QStringLiteral("Fertig mit dem Suchen und Ersetzen der Bilderpfade !"), 100);
     }
     u_.GridLayoutLesen();
 }

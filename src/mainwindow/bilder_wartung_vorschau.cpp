@@ -93,7 +93,8 @@ void TBilderWartung::VorschaubildNeuerzeugen1Click(TObject* Sender)
     Ton(Sender);
     if (!u_.AlbumOffen())
         return;
-    u_.Protokoll(QStringLiteral("Info"), QStringLiteral("VorschaubildNeuerzeugen, Vorschaubild-Neuerzeugung gestartet!"));
+    u_.Protokoll(QStringLiteral("Info"),
+                 QStringLiteral("VorschaubildNeuerzeugen, Vorschaubild-Neuerzeugung gestartet!"));
     u_.Einstellungswerte().Setzen("VorschuBilderAlsBlobSpeichern", true);
     Dbe()->PostIfEditing();
     const uint32_t satz = Dbe()->RecNo();

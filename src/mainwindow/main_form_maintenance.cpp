@@ -118,10 +118,7 @@ void TMainForm::BildermitgleicherGroesseermitteln1Click(TObject* Sender)
 
 void TMainForm::DoppelteBilder1Click(TObject* Sender) { wartung_->DoppelteBilder1Click(Sender); }
 
-bool TMainForm::DateinameHatDatumsformat(const QString& Name)
-{
-    return TBilderWartung::DateinameHatDatumsformat(Name);
-}
+bool TMainForm::DateinameHatDatumsformat(const QString& Name) { return TBilderWartung::DateinameHatDatumsformat(Name); }
 
 void TMainForm::Bildumbenennen1Click(TObject* Sender) { wartung_->Bildumbenennen1Click(Sender); }
 
@@ -211,8 +208,8 @@ struct TWartungsEintrag {
     const char* Name;
     TArt Art;
     const char* Feld;
-    int Typ;                                 // field type of a replacement
-    void (TMainForm::*Methode)(TObject*);    // TArt::Methode
+    int Typ;  // field type of a replacement
+    void (TMainForm::*Methode)(TObject*);  // TArt::Methode
 };
 
 const TWartungsEintrag kWartung[] = {

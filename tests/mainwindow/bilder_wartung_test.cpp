@@ -80,10 +80,7 @@ public:
     void SatzAnzahlTextZeigen(const QString& text) override { Rufe.push_back("SatzAnzahlText " + text.toStdString()); }
     void FilterTextZeigen(const QString& text) override { Rufe.push_back("FilterText " + text.toStdString()); }
 
-    bool Gerufen(const std::string& name) const
-    {
-        return std::find(Rufe.begin(), Rufe.end(), name) != Rufe.end();
-    }
+    bool Gerufen(const std::string& name) const { return std::find(Rufe.begin(), Rufe.end(), name) != Rufe.end(); }
     std::vector<std::string> Rufe;
     // Runs at each move of the gauge (as a message loop would run a click).
     std::function<void()> BeiFortschritt;
@@ -116,8 +113,8 @@ public:
     int AlbumOffen() override { return Bereich->Tabelle()->Active() ? 1 : 0; }
     bool AlbumTabelleOeffnen(bool exklusiv) override
     {
-        return DatenbankOeffnenPasswort(Bereich->Tabelle(), ttDXFOX, Bereich->Dbe(), Bereich->Ordner(),
-                                        Bereich->Name(), QString(), exklusiv, false, false, nullptr, QString(),
+        return DatenbankOeffnenPasswort(Bereich->Tabelle(), ttDXFOX, Bereich->Dbe(), Bereich->Ordner(), Bereich->Name(),
+                                        QString(), exklusiv, false, false, nullptr, QString(),
                                         QString()) == kDatenbankOffen;
     }
     void AlbumTabellenSchliessen() override { Bereich->Tabelle()->Close(); }
@@ -276,8 +273,8 @@ TEST_F(BilderWartungTest, PackRemovesTheDeletedEntriesAndGivesTheViewsBack)
     EXPECT_EQ(umgebung.NeuGeoeffnet, 1);
     // The grid and the single-record view were hidden for the pack and are
     // back; the count was shown anew.
-    for (const char* ruf : {"GridVerbergen", "EinzelsatzVerbergen", "GridZeigen", "EinzelsatzWiederherstellen",
-                            "SatzAnzahlZeigen"})
+    for (const char* ruf :
+         {"GridVerbergen", "EinzelsatzVerbergen", "GridZeigen", "EinzelsatzWiederherstellen", "SatzAnzahlZeigen"})
         EXPECT_TRUE(ansicht.Gerufen(ruf)) << ruf;
     EXPECT_TRUE(umgebung.ImLog("BilderDBFpacken1Click(), Fertig !"));
     EXPECT_EQ(umgebung.Hinweise, std::vector<QString>{"Fertig !"});
@@ -338,7 +335,8 @@ TEST_F(BilderWartungTest, ARefusedWriteIsReportedAsFailureAndNeverAsDone)
     dbf::SetIoFaultHook({});
 
     ASSERT_FALSE(ja.Texte.empty());
-    EXPECT_TRUE(ja.Texte.back().startsWith("Fehler beim Schreiben in das Fotoalbum (Satz ")) << ja.Texte.back().toStdString();
+    EXPECT_TRUE(ja.Texte.back().startsWith("Fehler beim Schreiben in das Fotoalbum (Satz "))
+        << ja.Texte.back().toStdString();
     EXPECT_TRUE(umgebung.ImLog("Fehler: WelcheBildersindverfuegbarClick(), Fehler beim Schreiben"));
     EXPECT_FALSE(umgebung.ImLog("WelcheBildersindverfuegbarClick(), Fertig !"));
     EXPECT_TRUE(umgebung.Hinweise.empty());
