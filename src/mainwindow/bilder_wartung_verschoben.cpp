@@ -126,14 +126,7 @@ void TBilderWartung::VerschobeneBilderSuchen()
         std::unique_ptr<TStatus4Frm> status(new TStatus4Frm(Application));
         status->Label1->SetCaption(QStringLiteral("Bearbeitung läuft, bitte warten...."));
         status->Show();
-        std::vector<uint32_t> saetze;
-        {
-            TAlbumBereich bereich(Tabelle());
-            const int vorher = dbe_SetOrder(0);
-            for (dbe_GoTop(); !dbe_Eof(); dbe_Skip(1))
-                saetze.push_back(dbe_RecNo());
-            dbe_SetOrder(vorher);
-        }
+        const std::vector<uint32_t> saetze = AngezeigteSaetze();
         int antwortFuerAlle = 0;
         const int total = int(saetze.size());
         for (int i = 0; i < total; ++i) {
