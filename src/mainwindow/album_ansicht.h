@@ -4,6 +4,8 @@
 // main window implements it over its grid page, gauge, count panel and
 // single-record view; a test records the calls instead.
 
+#include <QString>
+
 class TAlbumAnsicht {
 public:
     virtual ~TAlbumAnsicht() = default;
@@ -23,4 +25,11 @@ public:
     virtual void VorschaubildZeigen() = 0;
     // The thumbnail page reads the album again when it shows next.
     virtual void VorschaubilderVeraltet() = 0;
+    // The album grid's panel hidden during a long command, and back.
+    virtual void GridVerbergen() = 0;
+    virtual void GridZeigen() = 0;
+    // The count panel with a text of the caller's.
+    virtual void SatzAnzahlTextZeigen(const QString& text) = 0;
+    // The filter panel of the status line.
+    virtual void FilterTextZeigen(const QString& text) = 0;
 };

@@ -99,6 +99,8 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner)
     BereichBilder().NameSetzen(kStandardAlbum);
     BereichBilder().SortierungSetzen(1);  // ini "BilderActiveOrder"
     BereichDatenbanken().NameSetzen(kManagerTabelle);
+    wartung_ = std::make_unique<TBilderWartung>(BereichBilder(), static_cast<TAlbumAnsicht&>(*this),
+                                                static_cast<TWartungsUmgebung&>(*this));
 
     QKFind1 = new TQKFind(this);
     QKFind1->Name = QStringLiteral("QKFind1");

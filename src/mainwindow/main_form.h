@@ -22,6 +22,7 @@
 #include "mainwindow/album_ansicht.h"
 #include "mainwindow/album_record.h"
 #include "mainwindow/arbeitsbereich.h"
+#include "mainwindow/bilder_wartung.h"
 #include "mainwindow/main_options.h"
 #include "mainwindow/main_settings.h"
 
@@ -99,7 +100,7 @@ class QEvent;
 class TMainFormWerkzeuge;
 
 class TMainForm : public TForm, public TrgMethodOwner, private TArbeitsbereichUmgebung,
-                  private TAlbumAnsicht {
+                  private TAlbumAnsicht, private TWartungsUmgebung {
 public:
     explicit TMainForm(TComponent* AOwner);
     ~TMainForm() override;
@@ -716,17 +717,15 @@ private:
     bool vorschauAusMemo_ = false;       // ImageWindow2 holds the entry's own thumbnail
 
 public:
-    // ---- Album maintenance (main_form_maintenance*.cpp) ------------------------
+    // ---- Album maintenance (main_form_maintenance.cpp, bilder_wartung*.cpp) ---
+    // The maintenance commands of the open album; the handlers below forward
+    // to it.
+    TBilderWartung& Wartung() { return *wartung_; }
+    const TBilderWartung& Wartung() const { return *wartung_; }
     // Outcome of a bulk loop: all done, stopped by Esc, or stopped by a write
     // the engine refused (then the command reports the failure, never
     // success).
-    enum class TLauf { Fertig, Abbruch, Fehler };
-    // True while a maintenance command runs; a second one is refused.
-    bool WartungAktiv = false;
-    // The short names must be recomputed before the next pack.
-    bool ShortNamenFlag = false;
-    // The folder of the file QKFind1 found last (with "\"), "" after use.
-    QString GefundenerOrdner;
+    using TLauf = TWartungsLauf;
     TLauf AlleBilderSaetzeMarkieren2(const QString& Feld);
     TLauf BilderSaetzeBisEOFMarkieren2(const QString& Feld);
     TLauf AlleBilderMarkierungenEntfernen2(const QString& Feld);
@@ -764,9 +763,6 @@ public:
     void GroessedereingetragenenBilderneuermitteln1Click(TObject* Sender);
     void BildermitgleicherGroesseermitteln1Click(TObject* Sender);
     void DoppelteBilder1Click(TObject* Sender);
-    // The frame of the searches for entries of equal size (`doppelte`: and
-    // equal file name).
-    void GroessenSuche(const QString& name, bool doppelte, bool ueberschuss);
     bool DateinameHatDatumsformat(const QString& Name);
     void Bildumbenennen1Click(TObject* Sender);
     void AngezeigteBilderumbenennen1Click(TObject* Sender);
@@ -777,29 +773,42 @@ public:
     void VerschobeneBildersuchenundPfadneusetzen1Click(TObject* Sender);
     void Vorschaubilderneuerzeugen1Click(TObject* Sender);
     void VorschaubildNeuerzeugen1Click(TObject* Sender);
-    // The frame of a bulk command: the sender's sound, the grid page, the
-    // open-album guard, the re-entry guard, the stopwatch, the log lines and
-    // the closing message ("Fertig !" or the time taken). `entfernen`: the
-    // clear commands' log and refresh. Nothing is closed as done when the
-    // worker reported a failed write.
-    void WartungsRahmen(TObject* Sender, const QString& name, bool entfernen, const std::function<TLauf()>& worker);
-    // An "Info" line in the action log when logging is on.
-    void WartungsProtokoll(const QString& text) { Protokoll(QStringLiteral("Info"), text); }
-    // The closing message of the frame for handler `name`.
-    void WartungsAbschluss(const QString& name);
-    // Keeps the engine's error and record of a refused write; gives false.
-    bool WartungsFehlerMerken();
-    // Reports the refused write kept last: the log, the error log's context
-    // and the message "Fehler beim Schreiben in das Fotoalbum ...".
-    void WartungsSchreibFehler(const QString& name);
-    QString WartungsFehlerText;
-    uint32_t WartungsFehlerSatz = 0;
-    // The Esc of a bulk loop: the sound (when wanted), the log line, the
-    // flag reset and the message.
-    void WartungsEsc(const QString& logText, const QString& meldung, bool ton);
     // The handler of a maintenance command by name; empty when it is none.
     TNotifyEvent WartungsHandler(const char* name);
     static bool WartungsHandlerVorhanden(const char* name);
+
+private:
+    std::unique_ptr<TBilderWartung> wartung_;
+    // TWartungsUmgebung: what the maintenance object needs of the window.
+    void FehlerKontextText(const QString& text) override;
+    void TonSpielen(long nummer) override;
+    void WavSpielen(const QString& datei) override;
+    const TProgrammOptionenStand& Optionen() const override;
+    TEinstellungen& Einstellungswerte() override;
+    bool AbbruchGedrueckt() const override;
+    void AbbruchSetzen(bool abbruch) override;
+    QString FensterTitel() const override;
+    void FensterTitelSetzen(const QString& text) override;
+    TMenuItem* Menuepunkt(const QString& name) override;
+    int AlbumOffen() override;
+    bool AlbumTabelleOeffnen(bool exklusiv) override;
+    void AlbumTabellenSchliessen() override;
+    int AlbumNeuOeffnen() override;
+    int ZweiteAnsichtOeffnen() override;
+    void VolltextOeffnen() override;
+    void TagsLesen() override;
+    void VolltextAufbauen() override;
+    void GridLayoutSpeichern() override;
+    void GridLayoutLesen() override;
+    bool ErstStartLaeuft() const override;
+    int AnzeigeZeit() const override;
+    QString IniDateiName() const override;
+    TQKFind* Dateisuche() override;
+    void OptionenZeigen(int reiter) override;
+    TForm* OptionenFenster() override;
+    QString KopierName(const QString& datei) override;
+    bool HatZielFormat(const QString& datei, int kantenlaenge) override;
+    QSize ZielBildGroesse() const override;
 
 private:
     void GridSeiteZeigen() override;
@@ -810,6 +819,10 @@ private:
     void SatzAnzahlZeigen() override { BilderSatzAnzahlZeigen(); }
     void VorschaubildZeigen() override { ZeigeVorschauBildAusBlob(); }
     void VorschaubilderVeraltet() override { ThumbnailsGeladen = false; }
+    void GridVerbergen() override;
+    void GridZeigen() override;
+    void SatzAnzahlTextZeigen(const QString& text) override;
+    void FilterTextZeigen(const QString& text) override;
 
     std::unique_ptr<TArbeitsbereich> bereichBilder_;
     std::unique_ptr<TArbeitsbereich> bereichBilder2_;
@@ -820,7 +833,6 @@ private:
     // after its release): a release counts only after its press there.
     Word gridTasteGedrueckt_ = 0;
     Word bilderTasteGedrueckt_ = 0;
-    friend class TWartungsSperre;
     friend class TMainFormOptionen;
     friend class TMainFormWerkzeuge;
     // "Info" / "Fehler" entry in the action log when logging is on.

@@ -76,6 +76,14 @@ void TMainForm::EinzelsatzWiederherstellen() { PageControlBilderdaten->SetVisibl
 
 void TMainForm::FortschrittVerbergen() { BilderGaugePanel->SetVisible(false); }
 
+void TMainForm::GridVerbergen() { PanelBilderGrid->SetVisible(false); }
+
+void TMainForm::GridZeigen() { PanelBilderGrid->SetVisible(true); }
+
+void TMainForm::SatzAnzahlTextZeigen(const QString& text) { StatusBarBilder1->Panels()->Items(1)->SetText(text); }
+
+void TMainForm::FilterTextZeigen(const QString& text) { StatusBarBilder1->Panels()->Items(4)->SetText(text); }
+
 void TMainForm::AktualisiereBilderGauge(int Total, int Current)
 {
     if (Total <= 0)

@@ -63,7 +63,7 @@ TEST_F(MaintenanceTest, MarkAllShownMarksExactlyTheFilteredEntries)
     for (size_t i = 0; i < s.size(); ++i)
         EXPECT_EQ(s[i]["ANYWHERE"], (i + 1) % 4 == 0 ? "T" : "F") << i + 1;
     EXPECT_EQ(form->DbeBilder->DBFilter(), "'vier' $ SHORTDESC");
-    EXPECT_FALSE(form->WartungAktiv);
+    EXPECT_FALSE(form->Wartung().Aktiv());
 }
 
 TEST_F(MaintenanceTest, MarkToTheEndFromTheThirdLastMarksTheLastThree)
@@ -287,7 +287,7 @@ TEST_F(MaintenanceTest, PackRecomputesShortNamesWhenTheFirstIsMissing)
     Klick(*form, "BilderDBFpacken1Click");
     for (const auto& s : Lesen())
         EXPECT_EQ(s["SHORTNAME"], StringToCRC32(QString::fromStdString(s["PFAD"])).toStdString());
-    EXPECT_FALSE(form->ShortNamenFlag);
+    EXPECT_FALSE(form->Wartung().ShortNamenFlag());
 }
 
 TEST_F(MaintenanceTest, StaleShortNamesAmongTheFirstElevenAreFound)
@@ -298,10 +298,10 @@ TEST_F(MaintenanceTest, StaleShortNamesAmongTheFirstElevenAreFound)
     Oeffnen();
     form->ShortNamenVorhanden();
     form->GueltigerShortNamenVorhanden();
-    EXPECT_FALSE(form->ShortNamenFlag);
+    EXPECT_FALSE(form->Wartung().ShortNamenFlag());
     Setzen(2, "PFAD", "C:\\Bilder\\umbenannt.jpg");
     form->GueltigerShortNamenVorhanden();
-    EXPECT_TRUE(form->ShortNamenFlag);
+    EXPECT_TRUE(form->Wartung().ShortNamenFlag());
 }
 
 TEST_F(MaintenanceTest, DeleteModesDeleteTheMarkedOrTheCurrentEntry)

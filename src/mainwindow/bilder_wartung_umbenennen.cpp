@@ -2,7 +2,7 @@
 // (each entry gets its new path and the short name of it, so the picture
 // intake still knows the picture), and counting the pictures the copy
 // command would copy.
-#include "mainwindow/main_form_maintenance.h"
+#include "mainwindow/bilder_wartung_teile.h"
 
 #include "datagrid/dk_table.h"
 #include "dialogs/program_options.h"
@@ -54,16 +54,16 @@ bool NameZulaessig(const QString& name)
 // Renames the picture of the selected area's current entry by the chosen
 // scheme and writes its new path and short name; a picture that is missing,
 // read-only, already named by a date or whose new name is taken stays.
-static TSchritt UmbenennenSchritt(TMainForm& f, const QString& name, bool nachDatum, QString& umbenennFehler)
+TBilderWartung::TSchritt TBilderWartung::UmbenennenSchritt(const QString& name, bool nachDatum, QString& umbenennFehler)
 {
     const QString pfad = FeldText("PFAD");
     const QString datei = DateiNameVonPfad(pfad);
-    if (pfad.isEmpty() || !FileExists(pfad) || (FileGetAttr(pfad) & faReadOnly) || f.DateinameHatDatumsformat(datei))
+    if (pfad.isEmpty() || !FileExists(pfad) || (FileGetAttr(pfad) & faReadOnly) || DateinameHatDatumsformat(datei))
         return TSchritt::Weiter;
     // Another medium in the drive may hold a file of the same name.
     const QString kennung = FeldText("LABELKENNU");
     if (MediumNichtImLaufwerk(pfad, kennung)) {
-        f.WartungsProtokoll(name + QStringLiteral(", ") + MediumFehltText(pfad, FeldText("LABEL"), kennung));
+        WartungsProtokoll(name + QStringLiteral(", ") + MediumFehltText(pfad, FeldText("LABEL"), kennung));
         return TSchritt::Weiter;
     }
     const QString ordner = PfadVonDatei(pfad, true);
@@ -74,9 +74,9 @@ static TSchritt UmbenennenSchritt(TMainForm& f, const QString& name, bool nachDa
                         : ordner + NullenAuffuellen(NaechsteFreieNummer(ordner + QStringLiteral("*.") + suffix), 5) +
                               QStringLiteral(".") + suffix;
     } catch (const std::exception&) {
-        f.WartungsProtokoll(name + QStringLiteral(", Fehler bei der Namenserzeugung (") + pfad + QStringLiteral(")"));
-        f.AppException1->SetUserName(f.TableBilder->TableName() + QStringLiteral(", ") + QString::number(dbe_RecNo()) +
-                                     QStringLiteral(" / ") + QString::number(dbe_RecCount()));
+        WartungsProtokoll(name + QStringLiteral(", Fehler bei der Namenserzeugung (") + pfad + QStringLiteral(")"));
+        u_.FehlerKontextText(Tabelle()->TableName() + QStringLiteral(", ") + QString::number(dbe_RecNo()) +
+                             QStringLiteral(" / ") + QString::number(dbe_RecCount()));
         throw Exception(QStringLiteral("Fehler bei der Namenserzeugung (") + pfad + QStringLiteral(")"));
     }
     // Two pictures of the same second: the second keeps its name.
@@ -84,12 +84,13 @@ static TSchritt UmbenennenSchritt(TMainForm& f, const QString& name, bool nachDa
         return TSchritt::Weiter;
     Application->ProcessMessages();
     if (!BildUmbenennen(pfad, neu)) {
-        umbenennFehler = QStringLiteral("Fehler beim Umbennen der Datei \"") + pfad + QStringLiteral("\" (Schreibschutz?) ");
+        umbenennFehler =
+            QStringLiteral("Fehler beim Umbennen der Datei \"") + pfad + QStringLiteral("\" (Schreibschutz?) ");
         return TSchritt::Ende;
     }
     if (dbe_Replace("PFAD", DBE_REPL_TEXT, EngineText(neu).constData()) != 1 ||
         dbe_Replace("SHORTNAME", DBE_REPL_TEXT, EngineText(StringToCRC32(neu)).constData()) != 1) {
-        f.WartungsFehlerMerken();
+        WartungsFehlerMerken();
         // The entry keeps naming the old file: so does the disk.
         dbe_Replace("PFAD", DBE_REPL_TEXT, EngineText(pfad).constData());
         BildUmbenennen(neu, pfad);
@@ -99,21 +100,21 @@ static TSchritt UmbenennenSchritt(TMainForm& f, const QString& name, bool nachDa
     return TSchritt::Weiter;
 }
 
-bool TMainForm::DateinameHatDatumsformat(const QString& Name)
+bool TBilderWartung::DateinameHatDatumsformat(const QString& Name)
 {
     TDateTime datum;
     return TryStrToDate(Name.left(10), datum);
 }
 
-void TMainForm::Bildumbenennen1Click(TObject* Sender)
+void TBilderWartung::Bildumbenennen1Click(TObject* Sender)
 {
     Ton(Sender);
-    if (!BilderDBFOffen())
+    if (!u_.AlbumOffen())
         return;
-    const QString pfad = TableBilder->FieldByName(QStringLiteral("PFAD"))->AsString().trimmed();
-    const QString kennung = TableBilder->FieldByName(QStringLiteral("LABELKENNU"))->AsString().trimmed();
+    const QString pfad = Tabelle()->FieldByName(QStringLiteral("PFAD"))->AsString().trimmed();
+    const QString kennung = Tabelle()->FieldByName(QStringLiteral("LABELKENNU"))->AsString().trimmed();
     if (MediumNichtImLaufwerk(pfad, kennung)) {
-        ShowMessage(MediumFehltText(pfad, TableBilder->FieldByName(QStringLiteral("LABEL"))->AsString(), kennung));
+        ShowMessage(MediumFehltText(pfad, Tabelle()->FieldByName(QStringLiteral("LABEL"))->AsString(), kennung));
         return;
     }
     const QString alt = DateiNameVonPfad(pfad);
@@ -140,47 +141,46 @@ void TMainForm::Bildumbenennen1Click(TObject* Sender)
         return;
     }
     try {
-        if (TableBilder->State() != dsEdit && TableBilder->State() != dsInsert)
-            TableBilder->Edit();
-        TableBilder->FieldByName(QStringLiteral("PFAD"))->SetAsString(ordner + neu);
-        TableBilder->FieldByName(QStringLiteral("SHORTNAME"))->SetAsString(StringToCRC32(ordner + neu));
-        TableBilder->Post();
+        if (Tabelle()->State() != dsEdit && Tabelle()->State() != dsInsert)
+            Tabelle()->Edit();
+        Tabelle()->FieldByName(QStringLiteral("PFAD"))->SetAsString(ordner + neu);
+        Tabelle()->FieldByName(QStringLiteral("SHORTNAME"))->SetAsString(StringToCRC32(ordner + neu));
+        Tabelle()->Post();
     } catch (const std::exception&) {
         // The entry still names the old file: the file gets its old name back.
-        TableBilder->Cancel();
+        Tabelle()->Cancel();
         BildUmbenennen(ordner + neu, ordner + alt);
-        FehlerKontextSetzen();
+        u_.FehlerKontextSetzen();
         throw Exception(QStringLiteral("Fehler beim Eintragen des neuen Dateinamens in die Datenbank !"));
     }
 }
 
-void TMainForm::AngezeigteBilderumbenennen1Click(TObject* Sender)
+void TBilderWartung::AngezeigteBilderumbenennen1Click(TObject* Sender)
 {
     Ton(Sender);
-    if (!BilderDBFOffen())
+    if (!u_.AlbumOffen())
         return;
     if (MessageDlg(QStringLiteral("Es werden alle zur Zeit angezeigten Bilder (Filter berücksichtigt) umbenannt, "
                                   "fortfahren?"),
                    mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) != mrYes)
         return;
-    TWartungsSperre sperre(*this);
+    TSperre sperre(*this);
     if (!sperre)
         return;
     const QString name = QStringLiteral("AngezeigteBilderumbenennen1Click");
     StopUhr(QStringLiteral("START"));
-    GridLayoutSichern();
-    PageControlBilder->SetActivePage(TabSheetBilderDatenbank);
-    Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Funktion gestartet !"));
-    if (DbeBilder->TagName(DbeBilder->IndexOrd()).toUpper() == QLatin1String("PFAD")) {
+    u_.GridLayoutSpeichern();
+    ansicht_.GridSeiteZeigen();
+    u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Funktion gestartet !"));
+    if (Dbe()->TagName(Dbe()->IndexOrd()).toUpper() == QLatin1String("PFAD")) {
         ShowMessage(QStringLiteral("Für diese Funktion darf nicht nach Dateinamen/Pfad gefiltert sein!"));
         return;
     }
-    const bool nachDatum = Einstellungen.Bool("DateTimeFileName");
+    const bool nachDatum = u_.Einstellungswerte().Bool("DateTimeFileName");
     QString umbenennFehler;
-    const bool geschrieben = AngezeigteAbarbeiten(*this, name + QStringLiteral("(), ESC gedrückt, abgebrochen!"), [&] {
-        return UmbenennenSchritt(*this, name, nachDatum, umbenennFehler);
-    });
-    GridLayoutZurueck(*this);
+    const bool geschrieben = AngezeigteAbarbeiten(name + QStringLiteral("(), ESC gedrückt, abgebrochen!"),
+                                                  [&] { return UmbenennenSchritt(name, nachDatum, umbenennFehler); });
+    u_.GridLayoutLesen();
     if (!umbenennFehler.isEmpty())
         ShowMessage(umbenennFehler);
     if (!geschrieben) {
@@ -188,14 +188,14 @@ void TMainForm::AngezeigteBilderumbenennen1Click(TObject* Sender)
         return;
     }
     const QString text = QStringLiteral("Es wurden die angezeigten Bilder umbenannt!");
-    if (optionen_->CheckBoxBearbeitungszeitAnzeigen) {
-        Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), ") + text + QStringLiteral(" Bearbeitungszeit = ") +
-                                              ZeitMeldung());
-        Hinweis(QStringLiteral("Ablußmeldung"), text + QStringLiteral(" Bearbeitungszeit = ") + ZeitMeldung(), 100);
+    if (u_.Optionen().CheckBoxBearbeitungszeitAnzeigen) {
+        u_.Protokoll(QStringLiteral("Info"),
+                     name + QStringLiteral("(), ") + text + QStringLiteral(" Bearbeitungszeit = ") + ZeitMeldung());
+        u_.Hinweis(QStringLiteral("Ablußmeldung"), text + QStringLiteral(" Bearbeitungszeit = ") + ZeitMeldung(), 100);
     } else {
-        Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), ") + text);
-        if (optionen_->CheckBoxAlleMeldungen)
-            Hinweis(QStringLiteral("Ablußmeldung"), text, 100);
+        u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), ") + text);
+        if (u_.Optionen().CheckBoxAlleMeldungen)
+            u_.Hinweis(QStringLiteral("Ablußmeldung"), text, 100);
     }
 }
 
@@ -203,19 +203,18 @@ void TMainForm::AngezeigteBilderumbenennen1Click(TObject* Sender)
 // Counting the pictures a copy would copy
 // ---------------------------------------------------------------------------
 
-void TMainForm::Bilderzaehlen1Click(TObject* Sender)
+void TBilderWartung::Bilderzaehlen1Click(TObject* Sender)
 {
     Ton(Sender);
-    if (!BilderDBFOffen())
+    if (!u_.AlbumOffen())
         return;
     if (MessageDlg(QStringLiteral("Achtung, für diese Funktion sind spezielle Einstellungen notwendig, "
                                   "Optionen-/Einstellungsmenü jetzt aufrufen? "),
                    mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) == mrYes) {
-        Protokoll(QStringLiteral("Info"), QStringLiteral("Bilderumkopieren1Click(), Optionenmenü aufgerufen!"));
-        if (optionenDialog_)
-            optionenDialog_->Dialog().Zeigen(rtKopieren);
+        u_.Protokoll(QStringLiteral("Info"), QStringLiteral("Bilderumkopieren1Click(), Optionenmenü aufgerufen!"));
+        u_.OptionenZeigen(rtKopieren);
     }
-    const QString quelle = IncludeTrailingBackslash(Einstellungen.Text("SourcePfad").trimmed());
+    const QString quelle = IncludeTrailingBackslash(u_.Einstellungswerte().Text("SourcePfad").trimmed());
     if (!VerzeichnisPruefen(quelle, false, false)) {
         NachrichtenDialog(QStringLiteral("Warnung"),
                           quelle + QStringLiteral(" ist kein gültiges Quellverzeichnis, Funktion wird nicht "
@@ -223,12 +222,12 @@ void TMainForm::Bilderzaehlen1Click(TObject* Sender)
                           10, 120, clInfoBk, clBlack, true);
         return;
     }
-    TWartungsSperre sperre(*this);
+    TSperre sperre(*this);
     if (!sperre)
         return;
     StopUhr(QStringLiteral("START"));
-    TMenuItem* stop = MenuItem(QStringLiteral("BilderumlopierenStop1"));
-    TMenuItem* kopieren = MenuItem(QStringLiteral("Bilderumkopieren1"));
+    TMenuItem* stop = u_.Menuepunkt(QStringLiteral("BilderumlopierenStop1"));
+    TMenuItem* kopieren = u_.Menuepunkt(QStringLiteral("Bilderumkopieren1"));
     const auto menues = [&](bool laeuft) {
         if (stop)
             stop->SetEnabled(laeuft);
@@ -237,23 +236,24 @@ void TMainForm::Bilderzaehlen1Click(TObject* Sender)
     };
     menues(true);
     // The count shows its progress in the options window's caption.
-    TForm* optionen = optionenDialog_ ? &optionenDialog_->Dialog() : nullptr;
+    TForm* optionen = u_.OptionenFenster();
     const QString optionenCaption = optionen ? optionen->Caption().left(100) : QString();
     const auto captionZurueck = [&] {
         if (optionen)
             optionen->SetCaption(optionenCaption);
     };
     Screen->SetCursor(crHourGlass);
-    Protokoll(QStringLiteral("Info"), QStringLiteral("Bilderzaehlen1Click(), Bilder zählen - Routine gestartet"));
-    const QString namen = Einstellungen.Text("SourceFileNames");
-    const QString suffix = Einstellungen.Text("SourceFileSuffix");
+    u_.Protokoll(QStringLiteral("Info"), QStringLiteral("Bilderzaehlen1Click(), Bilder zählen - Routine gestartet"));
+    const QString namen = u_.Einstellungswerte().Text("SourceFileNames");
+    const QString suffix = u_.Einstellungswerte().Text("SourceFileSuffix");
     const QString maske = namen + QStringLiteral("*.") + suffix;
-    const bool unterordner = Einstellungen.Bool("InklusiveSubDirs");
+    const bool unterordner = u_.Einstellungswerte().Bool("InklusiveSubDirs");
     TStringList liste;
     if (unterordner) {
         DateienRekursivSammeln(quelle, maske, liste);
-        Protokoll(QStringLiteral("Info"), QStringLiteral("Bilderzaehlen1Click(), ") + QString::number(liste.Count()) +
-                                              QStringLiteral(" Files in StringList eingelesen"));
+        u_.Protokoll(QStringLiteral("Info"), QStringLiteral("Bilderzaehlen1Click(), ") +
+                                                 QString::number(liste.Count()) +
+                                                 QStringLiteral(" Files in StringList eingelesen"));
     } else {
         liste = DateiListe(quelle + maske);
     }
@@ -263,13 +263,13 @@ void TMainForm::Bilderzaehlen1Click(TObject* Sender)
         ShowMessage(QStringLiteral("0 Bilder würden kopiert!"));
         return;
     }
-    const QString kante = Einstellungen.Text("BreiteOderLaenge").trimmed();
+    const QString kante = u_.Einstellungswerte().Text("BreiteOderLaenge").trimmed();
     int gezaehlt = 0;
     // An error ends the count with the table named in the error log.
     const auto fehler = [&](const QString& log, const QString& meldung) {
         Screen->SetCursor(crDefault);
-        Protokoll(QStringLiteral("Fehler"), log);
-        FehlerKontextSetzen();
+        u_.Protokoll(QStringLiteral("Fehler"), log);
+        u_.FehlerKontextSetzen();
         menues(false);
         captionZurueck();
         throw Exception(meldung);
@@ -279,11 +279,11 @@ void TMainForm::Bilderzaehlen1Click(TObject* Sender)
         if (optionen)
             optionen->SetCaption(QString::number(i) + QLatin1Char('/') + QString::number(gezaehlt));
         Application->ProcessMessages();
-        if (Abbruch) {
+        if (u_.AbbruchGedrueckt()) {
             Screen->SetCursor(crDefault);
-            Abbruch = false;
-            Protokoll(unterordner ? QStringLiteral("File") : QStringLiteral("Info"),
-                      QStringLiteral("Bilderzaehlen1Click(), ESC gedrückt, Routine abgebrochen"));
+            u_.AbbruchSetzen(false);
+            u_.Protokoll(unterordner ? QStringLiteral("File") : QStringLiteral("Info"),
+                         QStringLiteral("Bilderzaehlen1Click(), ESC gedrückt, Routine abgebrochen"));
             ShowMessage(QStringLiteral("Abgebrochen!"));
             menues(false);
             captionZurueck();
@@ -293,7 +293,7 @@ void TMainForm::Bilderzaehlen1Click(TObject* Sender)
         // The name the copy would give, for the log.
         QString neu;
         try {
-            neu = UmkopierName(datei);
+            neu = u_.KopierName(datei);
         } catch (const std::exception&) {
             if (unterordner)
                 fehler(QStringLiteral("Bilderzaehlen1Click(), Fehler beim Bilder zählen (Name ermitteln) (") + datei +
@@ -305,7 +305,7 @@ void TMainForm::Bilderzaehlen1Click(TObject* Sender)
         }
         bool zaehlt = false;
         try {
-            zaehlt = kante.isEmpty() || IstBildZielFormat(datei, kante.toInt());
+            zaehlt = kante.isEmpty() || u_.HatZielFormat(datei, kante.toInt());
         } catch (const std::exception&) {
             fehler(QStringLiteral("Bilderzaehlen1Click(), Fehler beim Bilder zählen (kopieren) (") + datei +
                        QStringLiteral(")"),
@@ -316,16 +316,16 @@ void TMainForm::Bilderzaehlen1Click(TObject* Sender)
             continue;
         ++gezaehlt;
         if (unterordner)
-            Protokoll(QStringLiteral("File"),
-                      QStringLiteral("Bilderzaehlen1Click(), ") + neu +
-                          (kante.isEmpty() ? QString()
-                                           : QLatin1Char(',') + QString::number(ZielBildBreite) + QLatin1Char(',') +
-                                                 QString::number(ZielBildHoehe)) +
-                          QStringLiteral(" kopiert"));
+            u_.Protokoll(QStringLiteral("File"),
+                         QStringLiteral("Bilderzaehlen1Click(), ") + neu +
+                             (kante.isEmpty() ? QString()
+                                              : QLatin1Char(',') + QString::number(u_.ZielBildGroesse().width()) +
+                                                    QLatin1Char(',') + QString::number(u_.ZielBildGroesse().height())) +
+                             QStringLiteral(" kopiert"));
     }
     Screen->SetCursor(crDefault);
     QString text = QString::number(gezaehlt) + QStringLiteral(" Bild(er) würden kopiert!");
-    if (optionen_->CheckBoxBearbeitungszeitAnzeigen)
+    if (u_.Optionen().CheckBoxBearbeitungszeitAnzeigen)
         text += QStringLiteral(" Bearbeitungszeit = ") + ZeitMeldung();
     ShowMessage(text);
     captionZurueck();

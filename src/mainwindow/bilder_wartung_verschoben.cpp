@@ -2,7 +2,7 @@
 // are present, and the search for moved pictures below folders the user
 // chooses, which writes the new path (as found on disk), its short name and
 // the medium into the entries.
-#include "mainwindow/main_form_maintenance.h"
+#include "mainwindow/bilder_wartung_teile.h"
 
 #include "datagrid/dk_table.h"
 #include "dialogs/search_missed_files_form.h"
@@ -43,10 +43,7 @@ struct TSuchEintrag {
 };
 
 // The stored file date (FoxPro keeps "YYYYMMDD"); invalid when empty.
-QDate GespeichertesDatum()
-{
-    return QDate::fromString(FeldText("FILEDATE"), QStringLiteral("yyyyMMdd"));
-}
+QDate GespeichertesDatum() { return QDate::fromString(FeldText("FILEDATE"), QStringLiteral("yyyyMMdd")); }
 
 // Whether a file found by name is the entry's picture: the same size, and
 // the same date where the entry knows one.
@@ -62,7 +59,7 @@ bool PasstZumEintrag(const QString& datei, const TSuchEintrag& eintrag)
 
 }  // namespace
 
-QString TMainForm::GetFileName(const QString& Label, const QString& VolumeId, const QString& Path)
+QString TBilderWartung::GetFileName(const QString& Label, const QString& VolumeId, const QString& Path)
 {
     QString label = Label.trimmed();
     if (label.isEmpty())
@@ -92,75 +89,63 @@ QString TMainForm::GetFileName(const QString& Label, const QString& VolumeId, co
     return pfad;
 }
 
-void TMainForm::VerschobeneBildersuchenundPfadneusetzen1Click(TObject* Sender)
+void TBilderWartung::VerschobeneBilderSuchen()
 {
-    Ton(Sender);
-    VerschobeneBilderSuchen();
-}
-
-void TMainForm::VerschobeneBilderSuchen()
-{
-    if (!BilderDBFOffen())
+    if (!u_.AlbumOffen())
         return;
-    if (!ErstStart &&
+    if (!u_.ErstStartLaeuft() &&
         MessageDlg(QStringLiteral("Es werden alle angezeigten Bilder die in dem Fotoalbum registriert sind, auf "
                                   "vorhandensein geprüft, fortfahren?"),
                    mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) != mrYes)
         return;
-    TWartungsSperre sperre(*this);
+    TSperre sperre(*this);
     if (!sperre)
         return;
     const QString name = QStringLiteral("VerschobeneBildersuchenundPfadneusetzen1Click");
     StopUhr(QStringLiteral("START"));
-    PanelBilderGrid->SetVisible(false);
-    PageControlBilderdaten->SetVisible(false);
-    GridLayoutSichern();
-    PageControlBilder->SetActivePage(TabSheetBilderDatenbank);
-    Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Funktion gestartet!"));
+    ansicht_.GridVerbergen();
+    ansicht_.EinzelsatzVerbergen();
+    u_.GridLayoutSpeichern();
+    ansicht_.GridSeiteZeigen();
+    u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Funktion gestartet!"));
     const auto wiederherstellen = [this] {
         Screen->SetCursor(crDefault);
-        BilderGaugePanel->SetVisible(false);
-        PanelBilderGrid->SetVisible(true);
-        PageControlBilderdaten->SetVisible(EinzelsatzAnzeige);
-        GridLayoutZurueck(*this);
+        ansicht_.FortschrittVerbergen();
+        ansicht_.GridZeigen();
+        ansicht_.EinzelsatzWiederherstellen();
+        u_.GridLayoutLesen();
     };
-    DbeBilder->PostIfEditing();
-    const uint32_t gemerkt = DbeBilder->RecNo();
+    Dbe()->PostIfEditing();
+    const uint32_t gemerkt = Dbe()->RecNo();
 
     // Check: the shown entries whose file is missing, changed in size (when
     // the user wants them) or on another medium than recorded.
     std::vector<TSuchEintrag> liste;
     {
-        TControlsDisabler aus(TableBilder);
+        TControlsDisabler aus(Tabelle());
         std::unique_ptr<TStatus4Frm> status(new TStatus4Frm(Application));
         status->Label1->SetCaption(QStringLiteral("Bearbeitung läuft, bitte warten...."));
         status->Show();
-        std::vector<uint32_t> saetze;
-        {
-            TAlbumBereich bereich(TableBilder);
-            const int vorher = dbe_SetOrder(0);
-            for (dbe_GoTop(); !dbe_Eof(); dbe_Skip(1))
-                saetze.push_back(dbe_RecNo());
-            dbe_SetOrder(vorher);
-        }
+        const std::vector<uint32_t> saetze = AngezeigteSaetze();
         int antwortFuerAlle = 0;
         const int total = int(saetze.size());
         for (int i = 0; i < total; ++i) {
-            if (Abbruch) {
-                Abbruch = false;
-                Protokoll(QStringLiteral("Info"), QStringLiteral("VerschobeneBilderSuchen, Funktion mit ESC abgebrochen!"));
+            if (u_.AbbruchGedrueckt()) {
+                u_.AbbruchSetzen(false);
+                u_.Protokoll(QStringLiteral("Info"),
+                             QStringLiteral("VerschobeneBilderSuchen, Funktion mit ESC abgebrochen!"));
                 ShowMessage(QStringLiteral("ESC gedrückt, abgebrochen!"));
                 status.reset();
-                DbeBilder->Go(gemerkt);
+                Dbe()->Go(gemerkt);
                 wiederherstellen();
                 return;
             }
-            AktualisiereBilderGauge(total, i + 1);
+            ansicht_.Fortschritt(total, i + 1);
             QString pfad, kennung;
             int64_t bytes = 0;
             QDate datum;
             {
-                TAlbumBereich bereich(TableBilder);
+                TAlbumBereich bereich(Tabelle());
                 dbe_Go(saetze[size_t(i)]);
                 pfad = FeldText("PFAD");
                 kennung = FeldText("LABELKENNU");
@@ -187,7 +172,7 @@ void TMainForm::VerschobeneBilderSuchen()
                 const int a = antwort > 100 ? antwort - 100 : antwort;
                 if (a == 3) {
                     status.reset();
-                    DbeBilder->Go(gemerkt);
+                    Dbe()->Go(gemerkt);
                     wiederherstellen();
                     return;
                 }
@@ -205,23 +190,24 @@ void TMainForm::VerschobeneBilderSuchen()
     uint32_t gefunden = 0, nichtGefunden = 0, mehrdeutig = 0;
     bool geschrieben = true;
     if (!liste.empty()) {
-        TSearchMissedFilesForm dialog(nullptr, QKINI_Prog->INIFileName());
+        TSearchMissedFilesForm dialog(nullptr, u_.IniDateiName());
         if (dialog.ShowModal() != mrOk) {
-            Abbruch = false;
-            Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Funktion mit ESC abgebrochen!"));
+            u_.AbbruchSetzen(false);
+            u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Funktion mit ESC abgebrochen!"));
             ShowMessage(QStringLiteral("Abgebrochen!"));
-            DbeBilder->Go(gemerkt);
+            Dbe()->Go(gemerkt);
             wiederherstellen();
             return;
         }
         std::unique_ptr<TStatus4Frm> status(new TStatus4Frm(Application));
         status->Label1->SetCaption(QStringLiteral("Bearbeitung läuft, bitte warten...."));
         status->Show();
-        TControlsDisabler aus(TableBilder);
-        const auto merkeOrdner = QKFind1->OnFindFile;
+        TControlsDisabler aus(Tabelle());
+        const auto merkeOrdner = u_.Dateisuche()->OnFindFile;
         // Every file of the name below the folder is a candidate.
         std::vector<QString> kandidaten;
-        QKFind1->OnFindFile = [&kandidaten](TObject*, const TSearchRec& rec, const QString& path, const QString&) {
+        u_.Dateisuche()->OnFindFile = [&kandidaten](TObject*, const TSearchRec& rec, const QString& path,
+                                                    const QString&) {
             kandidaten.push_back(IncludeTrailingBackslash(path) + rec.Name);
         };
         // Each entry is looked for under every folder until it is found; one
@@ -237,15 +223,15 @@ void TMainForm::VerschobeneBilderSuchen()
                                            QString::number(gefunden) + QStringLiteral(" / ") +
                                            QString::number(liste.size()) + QStringLiteral(" )"));
                 ++untersucht;
-                AktualisiereBilderGauge(int(liste.size() * size_t(dialog.StartPfade.Count())), int(untersucht));
+                ansicht_.Fortschritt(int(liste.size() * size_t(dialog.StartPfade.Count())), int(untersucht));
                 const QString datei = DateiNameVonPfad(liste[j].Pfad);
                 if (datei.isEmpty())
                     continue;
                 kandidaten.clear();
-                QKFind1->SetStartPath(wurzel);
-                QKFind1->SetFilePattern(datei);
-                QKFind1->Subdirs = true;
-                QKFind1->Execute();
+                u_.Dateisuche()->SetStartPath(wurzel);
+                u_.Dateisuche()->SetFilePattern(datei);
+                u_.Dateisuche()->Subdirs = true;
+                u_.Dateisuche()->Execute();
                 std::vector<QString> passend;
                 for (const QString& k : kandidaten)
                     if (PasstZumEintrag(k, liste[j]))
@@ -260,8 +246,9 @@ void TMainForm::VerschobeneBilderSuchen()
                     for (const QString& k : passend)
                         namen += QStringLiteral(" ") + k;
                     // The log keeps 99 characters: the old path first.
-                    Protokoll(QStringLiteral("Info"), QStringLiteral("VBP1Click(), ") + liste[j].Pfad +
-                                                          QStringLiteral(" übersprungen, mehrere passende Bilder:") + namen);
+                    u_.Protokoll(QStringLiteral("Info"), QStringLiteral("VBP1Click(), ") + liste[j].Pfad +
+                                                             QStringLiteral(" übersprungen, mehrere passende Bilder:") +
+                                                             namen);
                     continue;
                 }
                 // The path as it is on disk, with the real case of its name.
@@ -269,7 +256,7 @@ void TMainForm::VerschobeneBilderSuchen()
                 if (const auto linux = WinToLinux(neu))
                     if (const auto echt = LinuxToWin(*linux))
                         neu = *echt;
-                TAlbumBereich bereich(TableBilder);
+                TAlbumBereich bereich(Tabelle());
                 dbe_Go(liste[j].Satz);
                 const QString id = qktGetVolumeId(neu.left(1)).trimmed();
                 bool ok = dbe_Replace("PFAD", DBE_REPL_TEXT, EngineText(neu).constData()) == 1 &&
@@ -289,38 +276,39 @@ void TMainForm::VerschobeneBilderSuchen()
         for (size_t j = 0; j < liste.size(); ++j)
             if (!erledigt[j]) {
                 ++nichtGefunden;
-                Protokoll(QStringLiteral("Info"), QStringLiteral("VBP1Click(), ") + liste[j].Pfad +
-                                                      QStringLiteral(" nicht wiedergefunden(2)!"));
+                u_.Protokoll(QStringLiteral("Info"), QStringLiteral("VBP1Click(), ") + liste[j].Pfad +
+                                                         QStringLiteral(" nicht wiedergefunden(2)!"));
             }
         if (geschrieben) {
-            TAlbumBereich bereich(TableBilder);
+            TAlbumBereich bereich(Tabelle());
             if (dbe_Commit() != 1)
                 geschrieben = WartungsFehlerMerken();
         }
-        QKFind1->OnFindFile = merkeOrdner;
+        u_.Dateisuche()->OnFindFile = merkeOrdner;
     }
-    BilderGaugePanel->SetVisible(false);
-    DbeBilder->Go(gemerkt);
-    TableBilder->Refresh();
+    ansicht_.FortschrittVerbergen();
+    Dbe()->Go(gemerkt);
+    Tabelle()->Refresh();
     if (!geschrieben) {
         wiederherstellen();
         WartungsSchreibFehler(name);
         return;
     }
-    const int zeit = RequesterAnzeigeZeit + 2;
+    const int zeit = u_.AnzeigeZeit() + 2;
     if (gefunden > 0) {
-        Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), ") + QString::number(gefunden) +
-                                              QStringLiteral(" Einträge mit neuer Pfadangabe oder anderen neuen Werten "
-                                                             "gespeichert!"));
+        u_.Protokoll(QStringLiteral("Info"),
+                     name + QStringLiteral("(), ") + QString::number(gefunden) +
+                         QStringLiteral(" Einträge mit neuer Pfadangabe oder anderen neuen Werten "
+                                        "gespeichert!"));
         NachrichtenDialog(QStringLiteral("Abschlußmeldung"),
                           QString::number(gefunden) +
                               QStringLiteral(" Einträge mit neuer Pfadangabe (Bild-Speicherort) gespeichert!"),
                           zeit, 150, clInfoBk, clBlack, true);
     }
     if (nichtGefunden > 0) {
-        Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), ") + QString::number(nichtGefunden) +
-                                              QStringLiteral(" Eintrag/Einträge nicht mehr unter alter Pfadangabe "
-                                                             "(Bild-Speicherort) wiedergefunden!"));
+        u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), ") + QString::number(nichtGefunden) +
+                                                 QStringLiteral(" Eintrag/Einträge nicht mehr unter alter Pfadangabe "
+                                                                "(Bild-Speicherort) wiedergefunden!"));
         NachrichtenDialog(QStringLiteral("Abschlußmeldung"),
                           QString::number(nichtGefunden) +
                               QStringLiteral(" Satz/Sätze nicht mehr unter alte Pfadangabe (Bild-Speicherort) "
@@ -334,20 +322,23 @@ void TMainForm::VerschobeneBilderSuchen()
                                              "gefunden (siehe Protokoll)!"),
                           zeit, 100, clInfoBk, clBlack, true);
     if (gefunden == 0 && nichtGefunden == 0 && mehrdeutig == 0) {
-        Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Es waren keine Änderungen an der Datenbank nötig!"));
-        NachrichtenDialog(QStringLiteral("Abschlußmeldung"), QStringLiteral("Es waren keine Änderungen an dem Fotoalbum nötig!"),
-                          zeit, 100, clInfoBk, clBlack, true);
+        u_.Protokoll(QStringLiteral("Info"),
+                     name + QStringLiteral("(), Es waren keine Änderungen an der Datenbank nötig!"));
+        NachrichtenDialog(QStringLiteral("Abschlußmeldung"),
+                          QStringLiteral("Es waren keine Änderungen an dem Fotoalbum nötig!"), zeit, 100, clInfoBk,
+                          clBlack, true);
     }
-    PanelBilderGrid->SetVisible(true);
-    PageControlBilderdaten->SetVisible(EinzelsatzAnzeige);
-    if (optionen_->CheckBoxBearbeitungszeitAnzeigen) {
-        Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Bearbeitungszeit = ") + ZeitMeldung());
-        Hinweis(QStringLiteral("Abschlußmeldung"), QStringLiteral("Bearbeitungszeit = ") + ZeitMeldung(), 100);
+    ansicht_.GridZeigen();
+    ansicht_.EinzelsatzWiederherstellen();
+    if (u_.Optionen().CheckBoxBearbeitungszeitAnzeigen) {
+        u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Bearbeitungszeit = ") + ZeitMeldung());
+        u_.Hinweis(QStringLiteral("Abschlußmeldung"), QStringLiteral("Bearbeitungszeit = ") + ZeitMeldung(), 100);
     } else {
-        Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Fertig mit dem Suchen und Ersetzen der Bilderpfade !"));
-        if (optionen_->CheckBoxAlleMeldungen)
-            Hinweis(QStringLiteral("Abschlußmeldung"), QStringLiteral("Fertig mit dem Suchen und Ersetzen der Bilderpfade !"),
-                    100);
+        u_.Protokoll(QStringLiteral("Info"),
+                     name + QStringLiteral("(), Fertig mit dem Suchen und Ersetzen der Bilderpfade !"));
+        if (u_.Optionen().CheckBoxAlleMeldungen)
+            u_.Hinweis(QStringLiteral("Abschlußmeldung"),
+                       QStringLiteral("Fertig mit dem Suchen und Ersetzen der Bilderpfade !"), 100);
     }
-    GridLayoutZurueck(*this);
+    u_.GridLayoutLesen();
 }

@@ -2,7 +2,7 @@
 // current entry or every shown one. A thumbnail is 150 pixels on its longer
 // side, reduced to 256 colours with dithering, stored as BMP in the memo
 // VORSCHAU, and turned by the entry's rotation when the options want it.
-#include "mainwindow/main_form_maintenance.h"
+#include "mainwindow/bilder_wartung_teile.h"
 
 #include "datagrid/dk_table.h"
 #include "platform/core/file_utils.h"
@@ -77,7 +77,7 @@ int Drehung(const QString& flags)
 // Makes the thumbnail of the selected area's current entry from its file.
 // 1: made and stored; 0: the file is missing or no picture (the old
 // thumbnail stays); -1: the store failed.
-static int VorschauNeu(TMainForm& f, bool drehen)
+static int VorschauNeu(bool drehen)
 {
     const QString pfad = FeldText("PFAD");
     if (pfad.isEmpty() || !FileExists(pfad))
@@ -85,61 +85,61 @@ static int VorschauNeu(TMainForm& f, bool drehen)
     const QByteArray bytes = VorschauBytes(pfad, drehen ? Drehung(FeldText("FLAGS")) : 0);
     if (bytes.isEmpty())
         return 0;
-    (void)f;
     return dbe_ReplaceBlob("VORSCHAU", bytes.constData(), uint32_t(bytes.size()), 1) == 1 ? 1 : -1;
 }
 
-void TMainForm::VorschaubildNeuerzeugen1Click(TObject* Sender)
+void TBilderWartung::VorschaubildNeuerzeugen1Click(TObject* Sender)
 {
     Ton(Sender);
-    if (!BilderDBFOffen())
+    if (!u_.AlbumOffen())
         return;
-    Protokoll(QStringLiteral("Info"), QStringLiteral("VorschaubildNeuerzeugen, Vorschaubild-Neuerzeugung gestartet!"));
-    Einstellungen.Setzen("VorschuBilderAlsBlobSpeichern", true);
-    DbeBilder->PostIfEditing();
-    const uint32_t satz = DbeBilder->RecNo();
+    u_.Protokoll(QStringLiteral("Info"),
+                 QStringLiteral("VorschaubildNeuerzeugen, Vorschaubild-Neuerzeugung gestartet!"));
+    u_.Einstellungswerte().Setzen("VorschuBilderAlsBlobSpeichern", true);
+    Dbe()->PostIfEditing();
+    const uint32_t satz = Dbe()->RecNo();
     int ergebnis = 0;
     {
-        TAlbumBereich bereich(TableBilder);
+        TAlbumBereich bereich(Tabelle());
         dbe_Go(satz);
-        ergebnis = VorschauNeu(*this, Einstellungen.Bool("VorschaubilderPhysikalischDrehen"));
+        ergebnis = VorschauNeu(u_.Einstellungswerte().Bool("VorschaubilderPhysikalischDrehen"));
         if (ergebnis < 0 || (ergebnis > 0 && dbe_Commit() != 1)) {
             WartungsFehlerMerken();
             ergebnis = -1;
         }
     }
-    DbeBilder->Go(satz);
-    TableBilder->Refresh();
+    Dbe()->Go(satz);
+    Tabelle()->Refresh();
     if (ergebnis < 0)
         WartungsSchreibFehler(QStringLiteral("VorschaubildNeuerzeugen"));
-    ZeigeVorschauBildAusBlob();
+    ansicht_.VorschaubildZeigen();
 }
 
-void TMainForm::Vorschaubilderneuerzeugen1Click(TObject* Sender)
+void TBilderWartung::Vorschaubilderneuerzeugen1Click(TObject* Sender)
 {
     Ton(Sender);
-    if (!BilderDBFOffen())
+    if (!u_.AlbumOffen())
         return;
     if (MessageDlg(QStringLiteral("Es werden alle angezeigten Vorschaubilder des Fotoalbums neu erzeugt, was je nach "
                                   "Größe des Fotoalbums sehr lange dauern kann, trotzdem fortfahren?"),
                    mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) != mrYes)
         return;
-    TWartungsSperre sperre(*this);
+    TSperre sperre(*this);
     if (!sperre)
         return;
     const QString name = QStringLiteral("Vorschaubilderneuerzeugen1Click");
-    GridLayoutSichern();
-    Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Vorschaubilder Neuerzeugung gestartet!"));
-    PageControlBilder->SetActivePage(TabSheetBilderDatenbank);
-    Einstellungen.Setzen("VorschuBilderAlsBlobSpeichern", true);
+    u_.GridLayoutSpeichern();
+    u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Vorschaubilder Neuerzeugung gestartet!"));
+    ansicht_.GridSeiteZeigen();
+    u_.Einstellungswerte().Setzen("VorschuBilderAlsBlobSpeichern", true);
     StopUhr(QStringLiteral("START"));
-    Abbruch = false;
-    const bool drehen = Einstellungen.Bool("VorschaubilderPhysikalischDrehen");
+    u_.AbbruchSetzen(false);
+    const bool drehen = u_.Einstellungswerte().Bool("VorschaubilderPhysikalischDrehen");
     uint32_t gemacht = 0, keinBild = 0;
     const QString escLog = name + QStringLiteral("(), Vorschaubilder Neuerzeugung abgebrochen!");
-    const bool geschrieben = AngezeigteAbarbeiten(*this, escLog, [&] {
+    const bool geschrieben = AngezeigteAbarbeiten(escLog, [&] {
         const bool da = FileExists(FeldText("PFAD"));
-        const int r = da ? VorschauNeu(*this, drehen) : 0;
+        const int r = da ? VorschauNeu(drehen) : 0;
         if (r < 0)
             return TSchritt::Fehler;
         // A file that is no readable picture keeps its old thumbnail.
@@ -147,7 +147,7 @@ void TMainForm::Vorschaubilderneuerzeugen1Click(TObject* Sender)
         keinBild += da && r == 0;
         return TSchritt::Weiter;
     });
-    GridLayoutZurueck(*this);
+    u_.GridLayoutLesen();
     if (!geschrieben) {
         WartungsSchreibFehler(name);
         return;
@@ -155,19 +155,19 @@ void TMainForm::Vorschaubilderneuerzeugen1Click(TObject* Sender)
     if (gemacht == 0 && keinBild == 0) {
         const QString text = QStringLiteral("Es wurde nicht ein Vorschaubild neu erzeugt, weil kein Hauptbild gefunden "
                                             "wurde !");
-        Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), ") + text);
+        u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), ") + text);
         ShowMessage(text);
     } else {
         if (keinBild > 0) {
             const QString text = QString::number(keinBild) + QStringLiteral(" Bilder konnten nicht gelesen werden, "
                                                                             "ihre Vorschaubilder blieben unverändert!");
-            Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), ") + text);
+            u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), ") + text);
             ShowMessage(text);
         }
-        if (optionen_->CheckBoxBearbeitungszeitAnzeigen) {
-            Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Bearbeitungszeit = ") + ZeitMeldung());
-            Hinweis(QStringLiteral("Abschlußmeldung"), QStringLiteral("Bearbeitungszeit = ") + ZeitMeldung(), 100);
+        if (u_.Optionen().CheckBoxBearbeitungszeitAnzeigen) {
+            u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Bearbeitungszeit = ") + ZeitMeldung());
+            u_.Hinweis(QStringLiteral("Abschlußmeldung"), QStringLiteral("Bearbeitungszeit = ") + ZeitMeldung(), 100);
         }
     }
-    ZeigeVorschauBildAusBlob();
+    ansicht_.VorschaubildZeigen();
 }

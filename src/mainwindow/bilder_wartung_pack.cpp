@@ -1,7 +1,7 @@
 // Album maintenance: deleting every entry, recalling the deleted ones,
 // packing the album (with the short-name repair before it), the delete
 // operation with its four modes, and the short names themselves.
-#include "mainwindow/main_form_maintenance.h"
+#include "mainwindow/bilder_wartung_teile.h"
 
 #include "datagrid/dk_table.h"
 #include "mainwindow/album_record.h"
@@ -32,24 +32,24 @@ QString EngineString(const char* feld) { return Win1252Decode(QByteArrayView(dbe
 // Short names
 // ---------------------------------------------------------------------------
 
-bool TMainForm::SetzeShortName()
+bool TBilderWartung::SetzeShortName()
 {
-    PanelBilderGrid->SetVisible(false);
-    PageControlBilderdaten->SetVisible(false);
+    ansicht_.GridVerbergen();
+    ansicht_.EinzelsatzVerbergen();
     StopUhr(QStringLiteral("START"));
-    Protokoll(QStringLiteral("Info"), QStringLiteral("SetzeShortName, procedure gestartet !"));
-    PageControlBilder->SetActivePage(TabSheetBilderDatenbank);
+    u_.Protokoll(QStringLiteral("Info"), QStringLiteral("SetzeShortName, procedure gestartet !"));
+    ansicht_.GridSeiteZeigen();
     Screen->SetCursor(crHourGlass);
     uint32_t anzahl = 0;
     bool geschrieben = true;
     {
-        TControlsDisabler aus(TableBilder);
-        DbeBilder->PostIfEditing();
-        const uint32_t gemerkt = DbeBilder->RecNo();
+        TControlsDisabler aus(Tabelle());
+        Dbe()->PostIfEditing();
+        const uint32_t gemerkt = Dbe()->RecNo();
         {
             // By record number: the walk never follows the order whose key
             // it rewrites.
-            TAlbumBereich bereich(TableBilder);
+            TAlbumBereich bereich(Tabelle());
             const uint32_t total = dbe_RecCount();
             for (uint32_t n = 1; n <= total; ++n) {
                 dbe_Go(n);
@@ -63,57 +63,56 @@ bool TMainForm::SetzeShortName()
             if (geschrieben && dbe_Commit() != 1)
                 geschrieben = WartungsFehlerMerken();
         }
-        DbeBilder->Go(gemerkt);
+        Dbe()->Go(gemerkt);
     }
     Screen->SetCursor(crDefault);
-    PanelBilderGrid->SetVisible(true);
+    ansicht_.GridZeigen();
     if (!geschrieben) {
         WartungsSchreibFehler(QStringLiteral("SetzeShortName"));
     } else {
-        ShortNamenFlag = false;
-        if (optionen_->CheckBoxBearbeitungszeitAnzeigen)
-            Protokoll(QStringLiteral("Info"), QStringLiteral("SetzeShortName, Bearbeitungszeit/Anzahl = ") +
-                                                  ZeitMeldung() + QStringLiteral("/") + QString::number(anzahl));
+        shortNamenFlag_ = false;
+        if (u_.Optionen().CheckBoxBearbeitungszeitAnzeigen)
+            u_.Protokoll(QStringLiteral("Info"), QStringLiteral("SetzeShortName, Bearbeitungszeit/Anzahl = ") +
+                                                     ZeitMeldung() + QStringLiteral("/") + QString::number(anzahl));
         else
-            Protokoll(QStringLiteral("Info"), QStringLiteral("SetzeShortName, Fertig !"));
+            u_.Protokoll(QStringLiteral("Info"), QStringLiteral("SetzeShortName, Fertig !"));
     }
-    PageControlBilderdaten->SetVisible(EinzelsatzAnzeige);
+    ansicht_.EinzelsatzWiederherstellen();
     return geschrieben;
 }
 
 // Runs `fn` on the album's work area in the order of the tag "ShortName",
 // then gives the order and the current entry back.
-template <typename Fn>
-static void InKurzNamenOrdnung(TMainForm& f, Fn fn)
+void TBilderWartung::InKurzNamenOrdnung(const std::function<void()>& fn)
 {
-    const uint32_t gemerkt = f.DbeBilder->RecNo();
+    const uint32_t gemerkt = Dbe()->RecNo();
     {
-        TAlbumBereich bereich(f.TableBilder);
+        TAlbumBereich bereich(Tabelle());
         const int tag = dbe_TagArea("SHORTNAME");
         const int vorher = dbe_SetOrder(tag);
         dbe_GoTop();
-        fn(tag != 0);
+        fn();
         dbe_SetOrder(vorher);
     }
-    f.DbeBilder->Go(gemerkt);
+    Dbe()->Go(gemerkt);
 }
 
-void TMainForm::ShortNamenVorhanden()
+void TBilderWartung::ShortNamenVorhanden()
 {
-    InKurzNamenOrdnung(*this, [this](bool) {
+    InKurzNamenOrdnung([this] {
         if (!dbe_Eof() && EngineString("SHORTNAME").trimmed().length() < 6)
-            ShortNamenFlag = true;
+            shortNamenFlag_ = true;
     });
 }
 
-void TMainForm::GueltigerShortNamenVorhanden()
+void TBilderWartung::GueltigerShortNamenVorhanden()
 {
-    if (ShortNamenFlag)
+    if (shortNamenFlag_)
         return;
-    InKurzNamenOrdnung(*this, [this](bool) {
+    InKurzNamenOrdnung([this] {
         for (int i = 0; i < 11 && !dbe_Eof(); ++i) {
             if (KurzName(EngineString("PFAD")).trimmed() != EngineString("SHORTNAME").trimmed()) {
-                ShortNamenFlag = true;
+                shortNamenFlag_ = true;
                 return;
             }
             dbe_Skip(1);
@@ -121,50 +120,38 @@ void TMainForm::GueltigerShortNamenVorhanden()
     });
 }
 
-void TMainForm::EntferneLeerSatz()
+void TBilderWartung::EntferneLeerSatz()
 {
-    InKurzNamenOrdnung(*this, [](bool) {
+    InKurzNamenOrdnung([] {
         if (!dbe_Eof() && EngineString("PFAD").trimmed().isEmpty())
             dbe_Delete();
     });
-}
-
-// Closes the album's three views with no index file and no tag named, so
-// the album opens again without its compound index.
-static void AlbumTabellenSchliessen(TMainForm& f)
-{
-    for (TdkTable* t : {f.TableBilder, f.TableBilder2, f.TableBilder3}) {
-        t->IndexFiles.clear();
-        t->SetIndexName(QString());
-        t->Close();
-    }
 }
 
 // ---------------------------------------------------------------------------
 // Delete all, recall all
 // ---------------------------------------------------------------------------
 
-// Closes the full-text index and removes its file; reports a file that stays.
-static void VolltextDateiEntfernen(TMainForm& f, const QString& handler, const std::function<void()>& vorMeldung)
+void TBilderWartung::VolltextDateiEntfernen(const QString& handler, const std::function<void()>& vorMeldung)
 {
-    f.FtsBilder->Close();
-    f.BereichBilder().FtsPuffer().clear();
-    const QString ia = f.BereichBilder().Dateien().Ia();
+    bereich_.Fts()->Close();
+    bereich_.FtsPuffer().clear();
+    const QString ia = bereich_.Dateien().Ia();
     if (FileExists(ia) && !DeleteFile(ia)) {
         const QString text = QStringLiteral("Volltextdatei ") + ia + QStringLiteral(" konnte nicht gelöscht werden!");
-        f.WartungsProtokoll(handler + QStringLiteral("(), ") + text);
+        WartungsProtokoll(handler + QStringLiteral("(), ") + text);
         if (vorMeldung)
             vorMeldung();
         ShowMessage(text);
     }
 }
 
-void TMainForm::AlleBilderSaetzeLoeschen1Click(TObject* Sender)
+void TBilderWartung::AlleBilderSaetzeLoeschen1Click(TObject* Sender)
 {
     Ton(Sender);
-    if (!BilderDBFOffen())
+    if (!u_.AlbumOffen())
         return;
-    if (DbeBilder->RecCount() == 0) {
+    if (Dbe()->RecCount() == 0) {
         ShowMessage(QStringLiteral("Es sind keine Einträge zum Löschen in dem Fotoalbum vorhanden!"));
         return;
     }
@@ -172,193 +159,197 @@ void TMainForm::AlleBilderSaetzeLoeschen1Click(TObject* Sender)
                                   "ohne Rückholmöglichkeit) löschen ?"),
                    mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) != mrYes)
         return;
-    TWartungsSperre sperre(*this);
+    TSperre sperre(*this);
     if (!sperre)
         return;
-    GridLayoutSichern();
-    Protokoll(QStringLiteral("Info"), QStringLiteral("AlleBilderSaetzeLoeschen1Click(), Funktion gestartet !"));
-    TBusyFenster busy(*this, optionen_->CheckBoxBerabeitungsMeldung);
-    VolltextDateiEntfernen(*this, QStringLiteral("AlleBilderSaetzeLoeschen1Click"), [&] { busy.Verbergen(); });
-    AlbumTabellenSchliessen(*this);
-    const QString datei = BereichBilder().Dateien().Dbf();
-    if (!BereichBilder().Oeffnen(true)) {
+    u_.GridLayoutSpeichern();
+    u_.Protokoll(QStringLiteral("Info"), QStringLiteral("AlleBilderSaetzeLoeschen1Click(), Funktion gestartet !"));
+    TBusyFenster busy(u_, u_.Optionen().CheckBoxBerabeitungsMeldung);
+    VolltextDateiEntfernen(QStringLiteral("AlleBilderSaetzeLoeschen1Click"), [&] { busy.Verbergen(); });
+    u_.AlbumTabellenSchliessen();
+    const QString datei = bereich_.Dateien().Dbf();
+    if (!u_.AlbumTabelleOeffnen(true)) {
         Screen->SetCursor(crDefault);
         const QString text = QStringLiteral("Fehler beim exclusiven Öffnen der ") + datei + QStringLiteral(" !");
-        Protokoll(QStringLiteral("Info"), QStringLiteral("AlleBilderSaetzeLoeschen1Click(), ") + text);
+        u_.Protokoll(QStringLiteral("Info"), QStringLiteral("AlleBilderSaetzeLoeschen1Click(), ") + text);
         busy.Verbergen();
         ShowMessage(text);
         return;
     }
-    const bool geleert = DbeBilder->Zap();
+    const bool geleert = Dbe()->Zap();
     const QString fehler = geleert ? QString() : QString::fromLocal8Bit(dbe_LastError());
-    TableBilder->Close();
-    if (!BereichBilder().Oeffnen(false)) {
+    Tabelle()->Close();
+    if (!u_.AlbumTabelleOeffnen(false)) {
         Screen->SetCursor(crDefault);
-        const QString text = QStringLiteral("Fehler beim normalen (shareable) Öffnen der") + datei + QStringLiteral(" !");
-        Protokoll(QStringLiteral("Info"), QStringLiteral("AlleBilderSaetzeLoeschen1Click(), ") + text);
+        const QString text =
+            QStringLiteral("Fehler beim normalen (shareable) Öffnen der") + datei + QStringLiteral(" !");
+        u_.Protokoll(QStringLiteral("Info"), QStringLiteral("AlleBilderSaetzeLoeschen1Click(), ") + text);
         busy.Verbergen();
         ShowMessage(text);
     }
-    if (TableBilder->Active()) {
-        TableBilder->Refresh();
-        ZeigeVorschauBildAusBlob();
-        BilderSatzAnzahlZeigen();
+    if (Tabelle()->Active()) {
+        Tabelle()->Refresh();
+        ansicht_.VorschaubildZeigen();
+        ansicht_.SatzAnzahlZeigen();
         Application->ProcessMessages();
-        Bilder2DBFOeffnen();
-        OeffneBilderFTS();
+        u_.ZweiteAnsichtOeffnen();
+        u_.VolltextOeffnen();
     }
     busy.Verbergen();
     if (!geleert) {
-        const QString text = QStringLiteral("Fehler beim Löschen aller Einträge, das Fotoalbum ist unverändert! ") + fehler;
-        Protokoll(QStringLiteral("Fehler"), QStringLiteral("AlleBilderSaetzeLoeschen1Click(), ") + text);
+        const QString text =
+            QStringLiteral("Fehler beim Löschen aller Einträge, das Fotoalbum ist unverändert! ") + fehler;
+        u_.Protokoll(QStringLiteral("Fehler"), QStringLiteral("AlleBilderSaetzeLoeschen1Click(), ") + text);
         ShowMessage(text);
         return;
     }
-    Protokoll(QStringLiteral("Info"), QStringLiteral("AlleBilderSaetzeLoeschen1Click(), Es wurden alle Datensätze gelöscht !"));
-    if (optionen_->CheckBoxAlleMeldungen)
-        Hinweis(QStringLiteral("Abschlußmeldung"), QStringLiteral("Es wurden alle Einträge gelöscht !"), 100);
+    u_.Protokoll(QStringLiteral("Info"),
+                 QStringLiteral("AlleBilderSaetzeLoeschen1Click(), Es wurden alle Datensätze gelöscht !"));
+    if (u_.Optionen().CheckBoxAlleMeldungen)
+        u_.Hinweis(QStringLiteral("Abschlußmeldung"), QStringLiteral("Es wurden alle Einträge gelöscht !"), 100);
 }
 
-void TMainForm::AlleBilderSaetzeZurueckholen1Click(TObject* Sender)
+void TBilderWartung::AlleBilderSaetzeZurueckholen1Click(TObject* Sender)
 {
-    if (!BilderDBFOffen())
+    if (!u_.AlbumOffen())
         return;
-    if (MessageDlg(QStringLiteral("Wollen Sie wirklich alle gelöschten Einträge wieder sichtbar machen (zurückholen) ?"),
-                   mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) != mrYes)
+    if (MessageDlg(
+            QStringLiteral("Wollen Sie wirklich alle gelöschten Einträge wieder sichtbar machen (zurückholen) ?"),
+            mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) != mrYes)
         return;
-    TWartungsSperre sperre(*this);
+    TSperre sperre(*this);
     if (!sperre)
         return;
-    GridLayoutSichern();
-    TBusyFenster busy(*this, optionen_->CheckBoxBerabeitungsMeldung);
+    u_.GridLayoutSpeichern();
+    TBusyFenster busy(u_, u_.Optionen().CheckBoxBerabeitungsMeldung);
     StopUhr(QStringLiteral("START"));
     Ton(Sender);
     const QString name = QStringLiteral("AlleBilderSaetzeZurueckholen1Click");
-    Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Funktion gestartet !"));
-    PageControlBilder->SetActivePage(TabSheetBilderDatenbank);
+    u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Funktion gestartet !"));
+    ansicht_.GridSeiteZeigen();
     Screen->SetCursor(crHourGlass);
     bool geschrieben = true;
     {
-        TControlsDisabler aus(TableBilder);
-        DbeBilder->PostIfEditing();
+        TControlsDisabler aus(Tabelle());
+        Dbe()->PostIfEditing();
         // Every filter goes: the recall reaches every deleted entry.
-        DbeBilder->Query(QString());
-        DbeBilder->SetScope(QString(), QString());
-        const int vorher = DbeBilder->SetOrder(0);
-        geschrieben = SaetzeAbarbeiten(*this, busy, AlleSaetze(*this),
-                                       name + QStringLiteral("(), ESC gedrückt, Funktion abgebrochen!"),
-                                       QStringLiteral("ESC gedrückt, Funktion abgebrochen!"), true, [] {
-                                           Application->ProcessMessages();
-                                           return dbe_Deleted() && dbe_Recall() != 1 ? TSchritt::Fehler
-                                                                                     : TSchritt::Weiter;
-                                       }) != TLauf::Fehler;
-        BilderGaugePanel->SetVisible(false);
-        DbeBilder->SetOrder(vorher);
-        DbeBilder->GoTop();
+        Dbe()->Query(QString());
+        Dbe()->SetScope(QString(), QString());
+        const int vorher = Dbe()->SetOrder(0);
+        geschrieben =
+            SaetzeAbarbeiten(busy, AlleSaetze(), name + QStringLiteral("(), ESC gedrückt, Funktion abgebrochen!"),
+                             QStringLiteral("ESC gedrückt, Funktion abgebrochen!"), true, [] {
+                                 Application->ProcessMessages();
+                                 return dbe_Deleted() && dbe_Recall() != 1 ? TSchritt::Fehler : TSchritt::Weiter;
+                             }) != TLauf::Fehler;
+        ansicht_.FortschrittVerbergen();
+        Dbe()->SetOrder(vorher);
+        Dbe()->GoTop();
         busy.Verbergen();
-        TableBilder->Refresh();
+        Tabelle()->Refresh();
     }
-    GridLayoutZurueck(*this);
-    BilderSatzAnzahlZeigen();
+    u_.GridLayoutLesen();
+    ansicht_.SatzAnzahlZeigen();
     Screen->SetCursor(crDefault);
     if (!geschrieben) {
         WartungsSchreibFehler(name);
         return;
     }
     WartungsAbschluss(name);
-    ZeigeVorschauBildAusBlob();
+    ansicht_.VorschaubildZeigen();
 }
 
 // ---------------------------------------------------------------------------
 // Pack
 // ---------------------------------------------------------------------------
 
-void TMainForm::BilderDBFpacken1Click(TObject* Sender)
+void TBilderWartung::BilderDBFpacken1Click(TObject* Sender)
 {
-    if (!BilderDBFOffen())
+    if (!u_.AlbumOffen())
         return;
-    if (Einstellungen.Bool("Sicherheitsabfragen") &&
+    if (u_.Einstellungswerte().Bool("Sicherheitsabfragen") &&
         MessageDlg(QStringLiteral(" Fotoalbum wirklich packen? Gelöschte Einträge sind unwiederruflich verloren und "
                                   "Volltextdatenbank muß neu aufgebaut werden... "),
                    mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) != mrYes)
         return;
-    TWartungsSperre sperre(*this);
+    TSperre sperre(*this);
     if (!sperre)
         return;
     const QString name = QStringLiteral("BilderDBFpacken1Click");
-    GridLayoutSichern();
-    PanelBilderGrid->SetVisible(false);
-    PageControlBilderdaten->SetVisible(false);
-    TBusyFenster busy(*this, optionen_->CheckBoxBerabeitungsMeldung);
+    u_.GridLayoutSpeichern();
+    ansicht_.GridVerbergen();
+    ansicht_.EinzelsatzVerbergen();
+    TBusyFenster busy(u_, u_.Optionen().CheckBoxBerabeitungsMeldung);
     StopUhr(QStringLiteral("START"));
     Ton(Sender);
-    Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Funktion gestartet !"));
-    PageControlBilder->SetActivePage(TabSheetBilderDatenbank);
+    u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Funktion gestartet !"));
+    ansicht_.GridSeiteZeigen();
 
-    DbeBilder->PostIfEditing();
+    Dbe()->PostIfEditing();
     EntferneLeerSatz();
     ShortNamenVorhanden();
     GueltigerShortNamenVorhanden();
-    VolltextDateiEntfernen(*this, name, nullptr);
+    VolltextDateiEntfernen(name, nullptr);
     busy.Verbergen();
     Screen->SetCursor(crHourGlass);
     Application->ProcessMessages();
-    AlbumTabellenSchliessen(*this);
+    u_.AlbumTabellenSchliessen();
     // The compound index stays: the pack rebuilds every tag of it from the
     // records it keeps, and an index that is damaged or lacks tags is built
     // anew by the open afterwards.
-    const QString datei = BereichBilder().Dateien().Dbf();
+    const QString datei = bereich_.Dateien().Dbf();
     bool gepackt = false;
     bool kurzNamenOk = true;
     QString fehler;
-    if (!BereichBilder().Oeffnen(true)) {
+    if (!u_.AlbumTabelleOeffnen(true)) {
         Screen->SetCursor(crDefault);
         ShowMessage(QStringLiteral("Fehler beim exclusiven Öffnen der ") + datei + QStringLiteral(" !"));
         fehler = QString::fromLocal8Bit(dbe_LastError());
     } else {
         {
-            TControlsDisabler aus(TableBilder);
+            TControlsDisabler aus(Tabelle());
             // Short names that could not be written stop the command before
             // the pack: the album stays as it was, with the failure told.
-            kurzNamenOk = !ShortNamenFlag || SetzeShortName();
+            kurzNamenOk = !shortNamenFlag_ || SetzeShortName();
         }
         if (kurzNamenOk) {
-            TControlsDisabler aus(TableBilder);
+            TControlsDisabler aus(Tabelle());
             Application->ProcessMessages();
-            BilderIndexDaten();
-            StatusSchritte = static_cast<uint16_t>(BereichBilder().Tags().Count() + 1);
+            u_.TagsLesen();
+            StatusSchritte = static_cast<uint16_t>(bereich_.Tags().Count() + 1);
             std::unique_ptr<TStatus4Frm> status(new TStatus4Frm(Application));
             status->Label1->SetCaption(QStringLiteral("Fotoalbum wird gepackt, bitte warten...."));
             status->Show();
             status->Panel2->SetVisible(true);
-            DbeBilder->SetGaugeHook([w = status.get()](uint32_t done, uint32_t total) { TStatus4Frm::GaugeHook(w, done, total); });
-            gepackt = DbeBilder->Pack();
+            Dbe()->SetGaugeHook(
+                [w = status.get()](uint32_t done, uint32_t total) { TStatus4Frm::GaugeHook(w, done, total); });
+            gepackt = Dbe()->Pack();
             if (!gepackt)
                 fehler = QString::fromLocal8Bit(dbe_LastError());
-            DbeBilder->SetGaugeHook(nullptr);
+            Dbe()->SetGaugeHook(nullptr);
         }
-        TableBilder->Close();
+        Tabelle()->Close();
     }
-    if (!BereichBilder().Oeffnen(false)) {
+    if (!u_.AlbumTabelleOeffnen(false)) {
         Screen->SetCursor(crDefault);
         ShowMessage(QStringLiteral("Fehler beim normalen (shareable) Öffnen der") + datei + QStringLiteral(" !"));
     }
-    BilderSatzAnzahlZeigen();
+    ansicht_.SatzAnzahlZeigen();
     Application->ProcessMessages();
     // The compound index and the full-text index are built anew from the
     // records that stayed.
-    BilderDBFOeffnen();
-    Bilder2DBFOeffnen();
-    OeffneBilderFTS();
-    GridLayoutZurueck(*this);
+    u_.AlbumNeuOeffnen();
+    u_.ZweiteAnsichtOeffnen();
+    u_.VolltextOeffnen();
+    u_.GridLayoutLesen();
     Screen->SetCursor(crDefault);
-    PanelBilderGrid->SetVisible(true);
-    PageControlBilderdaten->SetVisible(EinzelsatzAnzeige);
+    ansicht_.GridZeigen();
+    ansicht_.EinzelsatzWiederherstellen();
     if (!kurzNamenOk)
         return;
     if (!gepackt) {
         const QString text = QStringLiteral("Fehler beim Packen, das Fotoalbum ist nicht gepackt worden! ") + fehler;
-        Protokoll(QStringLiteral("Fehler"), name + QStringLiteral("(), ") + text);
+        u_.Protokoll(QStringLiteral("Fehler"), name + QStringLiteral("(), ") + text);
         ShowMessage(text);
         return;
     }
@@ -369,30 +360,30 @@ void TMainForm::BilderDBFpacken1Click(TObject* Sender)
 // Delete with a mode
 // ---------------------------------------------------------------------------
 
-void TMainForm::BilderSatzLoeschen(int Modus)
+void TBilderWartung::BilderSatzLoeschen(int Modus)
 {
-    if (!TableBilder->Active() || Modus < 1 || Modus > 4)
+    if (!Tabelle()->Active() || Modus < 1 || Modus > 4)
         return;
-    if (Einstellungen.Bool("Sicherheitsabfragen") &&
+    if (u_.Einstellungswerte().Bool("Sicherheitsabfragen") &&
         MessageDlg(QStringLiteral(" Eintrag/Einträge wirklich löschen ?"), mtConfirmation,
                    TMsgDlgButtons{mbYes, mbNo}) != mrYes)
         return;
     bool geschrieben = true;
     {
-        TWartungsSperre sperre(*this);
+        TSperre sperre(*this);
         if (!sperre)
             return;
         Screen->SetCursor(crHourGlass);
-        TControlsDisabler aus(TableBilder);
-        DbeBilder->PostIfEditing();
-        const QString filterVorher = DbeBilder->DBFilter();
+        TControlsDisabler aus(Tabelle());
+        Dbe()->PostIfEditing();
+        const QString filterVorher = Dbe()->DBFilter();
         std::vector<uint32_t> saetze;
         if (Modus == 4) {
-            saetze.push_back(DbeBilder->RecNo());
+            saetze.push_back(Dbe()->RecNo());
         } else {
             if (Modus == 2)
-                DbeBilder->Query(QStringLiteral("MARKIERT"));
-            TAlbumBereich bereich(TableBilder);
+                Dbe()->Query(QStringLiteral("MARKIERT"));
+            TAlbumBereich bereich(Tabelle());
             if (Modus == 1)
                 dbe_Query("");
             const int vorher = dbe_SetOrder(0);
@@ -400,16 +391,16 @@ void TMainForm::BilderSatzLoeschen(int Modus)
                 saetze.push_back(dbe_RecNo());
             dbe_SetOrder(vorher);
         }
-        const QString caption = Caption().left(100);
+        const QString caption = u_.FensterTitel().left(100);
         {
-            TAlbumBereich bereich(TableBilder);
+            TAlbumBereich bereich(Tabelle());
             int zaehler = 0;
             for (const uint32_t n : saetze) {
                 ++zaehler;
                 if (Modus == 3)
-                    SetCaption(QStringLiteral("Lösche Satz ") + QString::number(zaehler) + QStringLiteral(" von ") +
-                               QString::number(saetze.size()));
-                AktualisiereBilderGauge(int(saetze.size()), zaehler);
+                    u_.FensterTitelSetzen(QStringLiteral("Lösche Satz ") + QString::number(zaehler) +
+                                          QStringLiteral(" von ") + QString::number(saetze.size()));
+                ansicht_.Fortschritt(int(saetze.size()), zaehler);
                 dbe_Go(n);
                 if (dbe_Delete() != 1) {
                     geschrieben = WartungsFehlerMerken();
@@ -419,24 +410,24 @@ void TMainForm::BilderSatzLoeschen(int Modus)
             if (geschrieben && dbe_Commit() != 1)
                 geschrieben = WartungsFehlerMerken();
         }
-        SetCaption(caption);
-        BilderGaugePanel->SetVisible(false);
+        u_.FensterTitelSetzen(caption);
+        ansicht_.FortschrittVerbergen();
         // Modes 2 and 3 end without a filter; mode 1 keeps the one in force.
-        DbeBilder->Query(Modus == 1 ? filterVorher : (Modus == 4 ? filterVorher : QString()));
-        DbeBilder->GoTop();
-        TableBilder->Refresh();
+        Dbe()->Query(Modus == 1 ? filterVorher : (Modus == 4 ? filterVorher : QString()));
+        Dbe()->GoTop();
+        Tabelle()->Refresh();
     }
     Screen->SetCursor(crDefault);
     if (!geschrieben) {
         WartungsSchreibFehler(QStringLiteral("BilderSatzLoeschen"));
         return;
     }
-    if (Einstellungen.Bool("Sicherheitsabfragen") &&
+    if (u_.Einstellungswerte().Bool("Sicherheitsabfragen") &&
         MessageDlg(QStringLiteral(" Fotoalbum jetzt packen (anschließend kein undelete mehr möglich) ?"),
                    mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) == mrYes) {
-        WartungAktiv = false;
+        aktiv_ = false;
         BilderDBFpacken1Click(nullptr);
     }
-    BilderSatzAnzahlZeigen();
-    GridLayoutZurueck(*this);
+    ansicht_.SatzAnzahlZeigen();
+    u_.GridLayoutLesen();
 }

@@ -1,7 +1,7 @@
 // Album maintenance: the sizes of the shown entries measured again (with
 // short names and, when wanted, the media), and the searches for entries
 // of equal size and for duplicates, shown as the album's query.
-#include "mainwindow/main_form_maintenance.h"
+#include "mainwindow/bilder_wartung_teile.h"
 
 #include "datagrid/dk_table.h"
 #include "platform/core/file_utils.h"
@@ -24,19 +24,14 @@ namespace {
 
 QString FeldText(const char* feld) { return Win1252Decode(QByteArrayView(dbe_GetString(feld))).trimmed(); }
 
-// One undeleted entry with its stored size and file name.
-struct TGroessenSatz {
-    uint32_t Satz;
-    int64_t Bytes;
-    QString Name;
-};
+}  // namespace
 
 // Every undeleted entry of the album grouped by stored size, each group in
 // record order (the order of the tag "Bytes" among equal sizes).
-std::map<int64_t, std::vector<TGroessenSatz>> NachGroesse(TMainForm& f)
+std::map<int64_t, std::vector<TBilderWartung::TGroessenSatz>> TBilderWartung::NachGroesse()
 {
     std::map<int64_t, std::vector<TGroessenSatz>> gruppen;
-    TAlbumBereich bereich(f.TableBilder);
+    TAlbumBereich bereich(Tabelle());
     const uint32_t total = dbe_RecCount();
     for (uint32_t n = 1; n <= total; ++n) {
         dbe_Go(n);
@@ -48,12 +43,10 @@ std::map<int64_t, std::vector<TGroessenSatz>> NachGroesse(TMainForm& f)
     return gruppen;
 }
 
-}  // namespace
-
-void TMainForm::GroessedereingetragenenBilderneuermitteln1Click(TObject* Sender)
+void TBilderWartung::GroessedereingetragenenBilderneuermitteln1Click(TObject* Sender)
 {
     Ton(Sender);
-    if (!BilderDBFOffen())
+    if (!u_.AlbumOffen())
         return;
     if (MessageDlg(QStringLiteral("Es werden alle in dem Fotoalbum eingetragenen Bildergrößen neu ermittelt und "
                                   "eingetragen, fortfahren?"),
@@ -62,16 +55,16 @@ void TMainForm::GroessedereingetragenenBilderneuermitteln1Click(TObject* Sender)
     const bool medien = MessageDlg(QStringLiteral("Sollen auch die Datenträgerkennungen in dem Fotoalbum neu ermittelt "
                                                   "und eingetragen werden?"),
                                    mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) == mrYes;
-    TWartungsSperre sperre(*this);
+    TSperre sperre(*this);
     if (!sperre)
         return;
     const QString name = QStringLiteral("GroessedereingetragenenBilderneuermitteln1Click");
     StopUhr(QStringLiteral("START"));
-    GridLayoutSichern();
-    PageControlBilder->SetActivePage(TabSheetBilderDatenbank);
-    Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Funktion gestartet !"));
+    u_.GridLayoutSpeichern();
+    ansicht_.GridSeiteZeigen();
+    u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Funktion gestartet !"));
     uint32_t gefunden = 0, nichtGefunden = 0, geaendert = 0;
-    const bool geschrieben = AngezeigteAbarbeiten(*this, name + QStringLiteral("(), ESC gedrückt, abgebrochen!"), [&] {
+    const bool geschrieben = AngezeigteAbarbeiten(name + QStringLiteral("(), ESC gedrückt, abgebrochen!"), [&] {
         const QString pfad = FeldText("PFAD");
         if (pfad.isEmpty() || !FileExists(pfad)) {
             ++nichtGefunden;
@@ -81,15 +74,12 @@ void TMainForm::GroessedereingetragenenBilderneuermitteln1Click(TObject* Sender)
         if (groesse != int64_t(FeldText("BYTES").toDouble()))
             ++geaendert;
         const double bytes = double(groesse);
-        bool ok = dbe_Replace("SHORTNAME", DBE_REPL_TEXT,
-                              EngineText(StringToCRC32(pfad)).constData()) == 1 &&
+        bool ok = dbe_Replace("SHORTNAME", DBE_REPL_TEXT, EngineText(StringToCRC32(pfad)).constData()) == 1 &&
                   dbe_Replace("BYTES", DBE_REPL_DOUBLE, &bytes) == 1;
         if (ok && medien) {
             const QString lw = pfad.left(1);
-            ok = dbe_Replace("LABEL", DBE_REPL_TEXT,
-                             EngineText(qktGetVolumeLabel(lw).trimmed()).constData()) == 1 &&
-                 dbe_Replace("LABELKENNU", DBE_REPL_TEXT,
-                             EngineText(qktGetVolumeId(lw).trimmed()).constData()) == 1;
+            ok = dbe_Replace("LABEL", DBE_REPL_TEXT, EngineText(qktGetVolumeLabel(lw).trimmed()).constData()) == 1 &&
+                 dbe_Replace("LABELKENNU", DBE_REPL_TEXT, EngineText(qktGetVolumeId(lw).trimmed()).constData()) == 1;
         }
         if (!ok)
             return TSchritt::Fehler;
@@ -97,12 +87,12 @@ void TMainForm::GroessedereingetragenenBilderneuermitteln1Click(TObject* Sender)
         ++gefunden;
         return TSchritt::Weiter;
     });
-    GridLayoutZurueck(*this);
+    u_.GridLayoutLesen();
     if (!geschrieben) {
         WartungsSchreibFehler(name);
         return;
     }
-    const bool zeit = optionen_->CheckBoxBearbeitungszeitAnzeigen;
+    const bool zeit = u_.Optionen().CheckBoxBearbeitungszeitAnzeigen;
     if (nichtGefunden != 0 || geaendert != 0) {
         QString text = QString::number(nichtGefunden) +
                        QStringLiteral(" eingetragene Bilder nicht gefunden (nicht im Zugriff), bei ") +
@@ -111,41 +101,41 @@ void TMainForm::GroessedereingetragenenBilderneuermitteln1Click(TObject* Sender)
                                       "Fotoalbum eingetragen!");
         if (zeit)
             text += QStringLiteral(" Bearbeitungszeit = ") + ZeitMeldung();
-        Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), ") + text);
-        Hinweis(QStringLiteral("Ablußmeldung"), text, 200);
+        u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), ") + text);
+        u_.Hinweis(QStringLiteral("Ablußmeldung"), text, 200);
         return;
     }
     QString text = QStringLiteral("Es sind keine Unstimmigkeiten in den Bildergrößen aufgetreten!");
     if (zeit)
         text += QStringLiteral(" Bearbeitungszeit = ") + ZeitMeldung();
-    Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), ") + text);
-    if (zeit || optionen_->CheckBoxAlleMeldungen)
-        Hinweis(QStringLiteral("Ablußmeldung"), text, 100);
+    u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), ") + text);
+    if (zeit || u_.Optionen().CheckBoxAlleMeldungen)
+        u_.Hinweis(QStringLiteral("Ablußmeldung"), text, 100);
 }
 
 // The two searches: the found entries become the album's query, which
 // starts empty so that only they show.
-static void SucheAlsAbfrage(TMainForm& f, const QString& name, bool doppelte, bool ueberschuss, uint32_t& anzahl,
-                            bool& abgebrochen)
+void TBilderWartung::SucheAlsAbfrage(const QString& name, bool doppelte, bool ueberschuss, uint32_t& anzahl,
+                                     bool& abgebrochen)
 {
-    const auto gruppen = NachGroesse(f);
+    const auto gruppen = NachGroesse();
     std::vector<uint32_t> treffer;
-    const QString caption = f.Caption().left(100);
+    const QString caption = u_.FensterTitel().left(100);
     int position = 0;
     const int total = int(gruppen.size());
     for (const auto& [bytes, saetze] : gruppen) {
         (void)bytes;
         Application->ProcessMessages();
-        if (f.Abbruch) {
-            f.Abbruch = false;
-            f.SetCaption(caption);
-            f.WartungsProtokoll(name + QStringLiteral("(), Funktion mit ESC abgebrochen!"));
+        if (u_.AbbruchGedrueckt()) {
+            u_.AbbruchSetzen(false);
+            u_.FensterTitelSetzen(caption);
+            WartungsProtokoll(name + QStringLiteral("(), Funktion mit ESC abgebrochen!"));
             abgebrochen = true;
             break;
         }
         ++position;
-        f.SetCaption(QString::number(position) + QStringLiteral("/") + QString::number(total));
-        f.AktualisiereBilderGauge(total, position);
+        u_.FensterTitelSetzen(QString::number(position) + QStringLiteral("/") + QString::number(total));
+        ansicht_.Fortschritt(total, position);
         if (saetze.size() < 2)
             continue;
         if (!doppelte) {
@@ -167,54 +157,54 @@ static void SucheAlsAbfrage(TMainForm& f, const QString& name, bool doppelte, bo
         }
     }
     anzahl = uint32_t(treffer.size());
-    f.DbeBilder->Query(QStringLiteral(".F."));
+    Dbe()->Query(QStringLiteral(".F."));
     for (const uint32_t n : treffer)
-        f.DbeBilder->SetQueryBit(n, true);
-    f.SetCaption(caption);
+        Dbe()->SetQueryBit(n, true);
+    u_.FensterTitelSetzen(caption);
 }
 
 // The frame both searches share: the guard, the stopwatch, the log, the
 // search as the album's query, the closing messages (the time taken; the
 // duplicates search also tells how many it found) and the album shown from
 // its first found entry.
-void TMainForm::GroessenSuche(const QString& name, bool doppelte, bool ueberschuss)
+void TBilderWartung::GroessenSuche(const QString& name, bool doppelte, bool ueberschuss)
 {
-    TWartungsSperre sperre(*this);
+    TSperre sperre(*this);
     if (!sperre)
         return;
     StopUhr(QStringLiteral("START"));
-    GridLayoutSichern();
-    Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Funktion gestartet!"));
+    u_.GridLayoutSpeichern();
+    u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Funktion gestartet!"));
     uint32_t anzahl = 0;
     bool abgebrochen = false;
     {
-        TBusyFenster busy(*this, optionen_->CheckBoxBerabeitungsMeldung);
-        TControlsDisabler aus(TableBilder);
-        DbeBilder->PostIfEditing();
-        SucheAlsAbfrage(*this, name, doppelte, ueberschuss, anzahl, abgebrochen);
+        TBusyFenster busy(u_, u_.Optionen().CheckBoxBerabeitungsMeldung);
+        TControlsDisabler aus(Tabelle());
+        Dbe()->PostIfEditing();
+        SucheAlsAbfrage(name, doppelte, ueberschuss, anzahl, abgebrochen);
     }
-    if (!abgebrochen && optionen_->CheckBoxBearbeitungszeitAnzeigen) {
-        Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Bearbeitungszeit = ") + ZeitMeldung());
+    if (!abgebrochen && u_.Optionen().CheckBoxBearbeitungszeitAnzeigen) {
+        u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Bearbeitungszeit = ") + ZeitMeldung());
         if (!doppelte)
-            Hinweis(QStringLiteral("Abschlußmeldung"), QStringLiteral("Bearbeitungszeit = ") + ZeitMeldung(), 100);
+            u_.Hinweis(QStringLiteral("Abschlußmeldung"), QStringLiteral("Bearbeitungszeit = ") + ZeitMeldung(), 100);
     }
     if (doppelte)
-        Hinweis(QStringLiteral("Abschlußmeldung"),
-                anzahl == 0 ? QStringLiteral("Keine doppelten Bilder gefunden!")
-                            : QString::number(anzahl) + QStringLiteral(" doppelte Bilder gefunden!"),
-                100);
-    BilderGaugePanel->SetVisible(false);
-    BilderSatzAnzahlZeigen();
-    ThumbnailsGeladen = false;
-    DbeBilder->GoTop();
-    TableBilder->Refresh();
-    GridLayoutZurueck(*this);
+        u_.Hinweis(QStringLiteral("Abschlußmeldung"),
+                   anzahl == 0 ? QStringLiteral("Keine doppelten Bilder gefunden!")
+                               : QString::number(anzahl) + QStringLiteral(" doppelte Bilder gefunden!"),
+                   100);
+    ansicht_.FortschrittVerbergen();
+    ansicht_.SatzAnzahlZeigen();
+    ansicht_.VorschaubilderVeraltet();
+    Dbe()->GoTop();
+    Tabelle()->Refresh();
+    u_.GridLayoutLesen();
 }
 
-void TMainForm::BildermitgleicherGroesseermitteln1Click(TObject* Sender)
+void TBilderWartung::BildermitgleicherGroesseermitteln1Click(TObject* Sender)
 {
     Ton(Sender);
-    if (!BilderDBFOffen())
+    if (!u_.AlbumOffen())
         return;
     if (MessageDlg(QStringLiteral("Es werden ALLE in dem Fotoalbum eingetragenen Bilder auf gleicher Größe mit anderen "
                                   "Bildern verglichen (quasi als Doublettencheck bei Namensungleichheit), fortfahren?"),
@@ -223,17 +213,18 @@ void TMainForm::BildermitgleicherGroesseermitteln1Click(TObject* Sender)
     GroessenSuche(QStringLiteral("BildermitgleicherGroesseermitteln1Click"), false, false);
 }
 
-void TMainForm::DoppelteBilder1Click(TObject* Sender)
+void TBilderWartung::DoppelteBilder1Click(TObject* Sender)
 {
     Ton(Sender);
-    if (!BilderDBFOffen())
+    if (!u_.AlbumOffen())
         return;
     if (MessageDlg(QStringLiteral("Es werden ALLE in dem Fotoalbum eingetragenen Bilder auf gleiche Größe UND gleichen "
                                   "Dateinamen verglichen, fortfahren?"),
                    mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) != mrYes)
         return;
-    const bool ueberschuss = MessageDlg(QStringLiteral("Sollen nur die überschüssigen Bilder gefiltert werden (z. B. für "
-                                                       "das anschliessende Löschen)?"),
-                                        mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) == mrYes;
+    const bool ueberschuss =
+        MessageDlg(QStringLiteral("Sollen nur die überschüssigen Bilder gefiltert werden (z. B. für "
+                                  "das anschliessende Löschen)?"),
+                   mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) == mrYes;
     GroessenSuche(QStringLiteral("DoppelteBilder1Click"), true, ueberschuss);
 }
