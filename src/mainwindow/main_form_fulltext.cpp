@@ -59,7 +59,7 @@ void TMainForm::FtsAufbauen(TFts* fts, TDbe* dbe, const QString& iaFile, std::ve
     dbe->GoTop();
     FTSHandleGlobal = fts->OpenIndex(iaFile, 20, 0);
     Screen->SetCursor(crDefault);
-    FTSSuchText.clear();
+    Filter().VolltextSuchTextLeeren();
 }
 
 void TMainForm::OeffneBilderFTS()
