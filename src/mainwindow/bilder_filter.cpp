@@ -71,6 +71,17 @@ bool InKurzbeschreibung(TDbe* dbe, const QString& text)
     return KleinMitUmlauten(dbe->GetString(QStringLiteral("SHORTDESC"))).contains(KleinMitUmlauten(text));
 }
 
+// The start of a filter command: the open-album check, the sender's sound
+// and the log line naming the handler. False when no album is open.
+bool BefehlBeginnen(TBilderFilterUmgebung& umgebung, TObject* Sender, const char* handler)
+{
+    if (!umgebung.AlbumOffen())
+        return false;
+    umgebung.Ton(Sender);
+    umgebung.Protokoll(QString::fromLatin1(handler) + QStringLiteral("(), Funktion aufgerufen!"));
+    return true;
+}
+
 }  // namespace
 
 TBilderFilter::TBilderFilter(TArbeitsbereich& bereich, TAlbumAnsicht& ansicht, TBilderFilterUmgebung& umgebung)
@@ -123,10 +134,8 @@ void TBilderFilter::VorschauNeuLesen()
 
 void TBilderFilter::FeldBefehl(TObject* Sender, const char* handler, const QString& feld)
 {
-    if (!umgebung_.AlbumOffen())
+    if (!BefehlBeginnen(umgebung_, Sender, handler))
         return;
-    umgebung_.Ton(Sender);
-    umgebung_.Protokoll(QString::fromLatin1(handler) + QStringLiteral("(), Funktion aufgerufen!"));
     Filtern(feld);
     VorschauNeuLesen();
 }
@@ -310,10 +319,8 @@ void TBilderFilter::FlagFilterSetzen(const QString& tag, const QString& ausdruck
 
 void TBilderFilter::DatumBefehl(TObject* Sender, const char* handler, const QString& feld)
 {
-    if (!umgebung_.AlbumOffen())
+    if (!BefehlBeginnen(umgebung_, Sender, handler))
         return;
-    umgebung_.Ton(Sender);
-    umgebung_.Protokoll(QString::fromLatin1(handler) + QStringLiteral("(), Funktion aufgerufen!"));
     DatumVonBis(feld);
 }
 
