@@ -6,6 +6,8 @@
 
 #include <QString>
 
+#include <cstdint>
+
 class TAlbumAnsicht {
 public:
     virtual ~TAlbumAnsicht() = default;
@@ -30,6 +32,31 @@ public:
     virtual void GridZeigen() = 0;
     // The count panel with a text of the caller's.
     virtual void SatzAnzahlTextZeigen(const QString& text) = 0;
-    // The filter panel of the status line.
-    virtual void FilterTextZeigen(const QString& text) = 0;
+
+    // ---- Filters and searches ----
+    // The grid of the album page takes the focus, when that page is shown.
+    virtual void GridFokussieren() = 0;
+    // The field of the grid's selected column ("" none).
+    virtual QString GridFeld() const = 0;
+    // The count panel with the count of entries shown, when the caller has it.
+    virtual void GezeigteAnzahlZeigen(uint32_t gezeigt) = 0;
+    // The thumbnail page reads the album again, when it is the page shown.
+    virtual void VorschauseiteAuffrischen() = 0;
+    // The status panels of the order and of the filter in force.
+    virtual void SortierungZeigen(const QString& text) = 0;
+    virtual void FilterZeigen(const QString& text) = 0;
+    // The quick-search bar: its text, its buttons and its gauge.
+    enum class TSuchKnopf { Naechster, Vorheriger, Filter, FilterReset };
+    virtual QString Suchtext() const = 0;
+    virtual void SuchtextSetzen(const QString& text) = 0;
+    // A button the window has not (yet) made is never enabled.
+    virtual bool SuchKnopfAktiv(TSuchKnopf knopf) const = 0;
+    virtual void SuchKnopfAktivieren(TSuchKnopf knopf, bool aktiv) = 0;
+    virtual QString SuchKnopfText(TSuchKnopf knopf) const = 0;
+    virtual void SuchKnopfTextSetzen(TSuchKnopf knopf, const QString& text) = 0;
+    virtual void SuchFortschrittBeginnen(int maximum) = 0;
+    virtual void SuchFortschritt(int position) = 0;
+    virtual void SuchFortschrittVerbergen() = 0;
+    // The gauge at the window's foot hidden.
+    virtual void Fortschritt2Verbergen() = 0;
 };

@@ -214,7 +214,7 @@ void TBilderWartung::BilderDieNichtMehrVorhandenSindAustragen1Click(TObject* Sen
     Tabelle()->Refresh();
     ansicht_.SatzAnzahlZeigen();
     // No filter is in force any more.
-    ansicht_.FilterTextZeigen(QStringLiteral("Kein Filter gesetzt"));
+    ansicht_.FilterZeigen(QStringLiteral("Kein Filter gesetzt"));
     Screen->SetCursor(crDefault);
     if (!geschrieben) {
         WartungsSchreibFehler(name);

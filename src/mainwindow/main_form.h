@@ -22,6 +22,7 @@
 #include "mainwindow/album_ansicht.h"
 #include "mainwindow/album_record.h"
 #include "mainwindow/arbeitsbereich.h"
+#include "mainwindow/bilder_filter.h"
 #include "mainwindow/bilder_wartung.h"
 #include "mainwindow/main_options.h"
 #include "mainwindow/main_settings.h"
@@ -98,6 +99,7 @@ class TFont;
 class QObject;
 class QEvent;
 class TMainFormWerkzeuge;
+class TMainFormFilterUmgebung;
 
 class TMainForm : public TForm, public TrgMethodOwner, private TArbeitsbereichUmgebung,
                   private TAlbumAnsicht, private TWartungsUmgebung {
@@ -164,7 +166,6 @@ public:
     QString ErsteCaption;              // the first caption, saved by the deferred start-up
     int RequesterAnzeigeZeit = 4;      // seconds, ini "RequesterAnzeigeZeit"
     bool Abbruch = false;              // the main window's abort flag (Esc)
-    QString FTSSuchText;               // the current full-text search text
 
     // ---- Album record and tags -----------------------------------------------
     int ErzeugeBilderDatenbank(const QString& Path, const QString& FileName);
@@ -553,9 +554,9 @@ public:
     // one it made, else the first field filter makes one (owned here).
     TBilderDialogForm* BilderDialogForm = nullptr;
     TDatumScopeForm* DatumScopeForm = nullptr;  // made on first use, kept for the run
-    uint8_t FilterSortierung = 0;      // order before the last field or flag filter
-    uint32_t FilterSatzNr = 0;         // record when the last filter command began
-    QString LetzterVolltextSuchText;   // text of the last full-text filter
+    // The filters and searches with their state (bilder_filter.h).
+    TBilderFilter& Filter() { return *filter_; }
+    const TBilderFilter& Filter() const { return *filter_; }
     void BilderFiltern(const QString& FieldName);
     void FilterAufFlag(const QString& Flag);
     // 1 when a filter stands; its count of entries shown then goes to *gezeigt.
@@ -593,9 +594,6 @@ public:
     TButton* ButNoneFilter = nullptr;
     TPanel* PanelGaugeBilderFts = nullptr;
     TQKGauge* QKGaugeBilderFts = nullptr;
-    TStringList Trefferliste;          // hits reached with "Nächster", record numbers
-    int TrefferPosition = 0;
-    bool SucheLaeuft = false;
     void DBGridBilderTitleButtonClick(TObject* Sender, const QString& FieldName);
     void Unsortiert2Click(TObject* Sender);
     void BilderIndexWechsel(const QString& TagName);
@@ -822,7 +820,6 @@ private:
     void GridVerbergen() override;
     void GridZeigen() override;
     void SatzAnzahlTextZeigen(const QString& text) override;
-    void FilterTextZeigen(const QString& text) override;
 
     std::unique_ptr<TArbeitsbereich> bereichBilder_;
     std::unique_ptr<TArbeitsbereich> bereichBilder2_;
@@ -849,10 +846,11 @@ private:
     void Bilder3DBFOeffnenLauf(bool wiederholen);
     // Saves the album grid's column layout when it was changed.
     void GridLayoutSichern();
+    // Reads the album grid's column layout back ("Fehler beim Lesen der
+    // BilderGridsettings!" when it cannot).
+    void GridLayoutZuruecklesen();
     // The fixed coded lists (quality, motif, type) of the pick-list combos.
     void CodeListenSetzen();
-    // Status panel 3: the order the album's rows stand in now.
-    void SortierungAnzeigen();
     void PicklistenUebernehmen(bool nurWennKeinCD);
     void PicklistenNeuLesen();
     QString ZeitMeldung() const;
@@ -886,22 +884,34 @@ private:
     TProgrammOptionenStand eigeneOptionen_;
     TProgrammOptionenStand* optionen_ = &eigeneOptionen_;
 
-    // Filters and searches.
-    TBilderDialogForm* FilterDialog();
-    TDatumScopeForm* DatumDialog();
-    QByteArray volltextAbfrage_;       // the last query handed to the full-text index
-    // Panel 4 of the status line and the two filter buttons.
-    void FilterStatus(const QString& text, bool filterGesetzt);
-    void VorschauNeuLesen();
-    // Switches to the tag (natural order when there is none); gives the
-    // order before.
-    int AufTagUmschalten(const QString& tag);
-    void GridLayoutZuruecklesen();
-    void FilterFeldBefehl(TObject* Sender, const char* handler, const QString& feld);
-    void FlagBefehl(TObject* Sender, const QString& flag);
-    void DatumBefehl(TObject* Sender, const char* handler, const QString& feld);
-    // Query and order of a mark or availability filter, its status text.
-    void FlagFilterSetzen(const QString& tag, const QString& ausdruck, const QString& status);
+    // Filters and searches: the object, what it reaches of the window, and
+    // the album views it uses (main_form_display.cpp).
+    friend class TMainFormFilterUmgebung;
+    struct TFilterUmgebungLoescher {
+        void operator()(TMainFormFilterUmgebung* u) const;
+    };
+    std::unique_ptr<TMainFormFilterUmgebung, TFilterUmgebungLoescher> filterUmgebung_;
+    std::unique_ptr<TBilderFilter> filter_;
+    // Made with the quick-search bar, over the open album's work area.
+    void FilterEinrichten();
+    void GridFokussieren() override;
+    QString GridFeld() const override;
+    void GezeigteAnzahlZeigen(uint32_t gezeigt) override { BilderSatzAnzahlZeigen(gezeigt); }
+    void VorschauseiteAuffrischen() override;
+    void SortierungZeigen(const QString& text) override;
+    void FilterZeigen(const QString& text) override;
+    QString Suchtext() const override;
+    void SuchtextSetzen(const QString& text) override;
+    bool SuchKnopfAktiv(TSuchKnopf knopf) const override;
+    void SuchKnopfAktivieren(TSuchKnopf knopf, bool aktiv) override;
+    QString SuchKnopfText(TSuchKnopf knopf) const override;
+    void SuchKnopfTextSetzen(TSuchKnopf knopf, const QString& text) override;
+    void SuchFortschrittBeginnen(int maximum) override;
+    void SuchFortschritt(int position) override;
+    void SuchFortschrittVerbergen() override;
+    void Fortschritt2Verbergen() override;
+    // The button of the quick-search bar; null before the bar is built.
+    TButton* SuchKnopf(TSuchKnopf knopf) const;
     struct TWerkzeugeLoescher {
         void operator()(TMainFormWerkzeuge* w) const;
     };

@@ -111,6 +111,16 @@ void TMainForm::GridLayoutSichern()
     GridLayoutMerker = false;
 }
 
+void TMainForm::GridLayoutZuruecklesen()
+{
+    try {
+        GridSettingsLesen(QKINI_Prog, QStringLiteral("BilderFieldPosition"), QStringLiteral("BilderFieldWidth"),
+                          TableBilder);
+    } catch (const std::exception&) {
+        ShowMessage(QStringLiteral("Fehler beim Lesen der BilderGridsettings!"));
+    }
+}
+
 void TMainForm::PicklistenNeuLesen()
 {
     optionen_->ReadPlayListFromMemo(BereichBilder().Dateien().Gpr());

@@ -82,8 +82,6 @@ void TMainForm::GridZeigen() { PanelBilderGrid->SetVisible(true); }
 
 void TMainForm::SatzAnzahlTextZeigen(const QString& text) { StatusBarBilder1->Panels()->Items(1)->SetText(text); }
 
-void TMainForm::FilterTextZeigen(const QString& text) { StatusBarBilder1->Panels()->Items(4)->SetText(text); }
-
 void TMainForm::AktualisiereBilderGauge(int Total, int Current)
 {
     if (Total <= 0)
@@ -274,3 +272,88 @@ void TMainForm::AlbumAnsichtenNachWechsel()
     if (TableBilder->Active() && !BasisCaption.isEmpty())
         SetCaption(BasisCaption + QStringLiteral(" (") + TableBilder->TableName() + QStringLiteral(")"));
 }
+
+// ---------------------------------------------------------------------------
+// The views of the filters and searches
+// ---------------------------------------------------------------------------
+
+void TMainForm::GridFokussieren()
+{
+    if (PageControlBilder->ActivePage() == TabSheetBilderDatenbank && DBGridBilder->CanFocus())
+        DBGridBilder->SetFocus();
+}
+
+QString TMainForm::GridFeld() const
+{
+    const TField* feld = DBGridBilder->GetSelectedField();
+    return feld ? feld->FieldName : QString();
+}
+
+void TMainForm::VorschauseiteAuffrischen()
+{
+    if (PageControlBilder->ActivePage() == TabSheetVorschauBilder)
+        PageControlBilderChange(nullptr);
+}
+
+void TMainForm::SortierungZeigen(const QString& text) { StatusBarBilder1->Panels()->Items(3)->SetText(text); }
+
+void TMainForm::FilterZeigen(const QString& text) { StatusBarBilder1->Panels()->Items(4)->SetText(text); }
+
+QString TMainForm::Suchtext() const { return edSearch ? edSearch->Text() : QString(); }
+
+void TMainForm::SuchtextSetzen(const QString& text)
+{
+    if (edSearch)
+        edSearch->SetText(text);
+}
+
+TButton* TMainForm::SuchKnopf(TSuchKnopf knopf) const
+{
+    switch (knopf) {
+    case TSuchKnopf::Naechster:
+        return ButNext;
+    case TSuchKnopf::Vorheriger:
+        return ButPrev;
+    case TSuchKnopf::Filter:
+        return ButFilt;
+    case TSuchKnopf::FilterReset:
+        return ButNoneFilter;
+    }
+    return nullptr;
+}
+
+bool TMainForm::SuchKnopfAktiv(TSuchKnopf knopf) const
+{
+    const TButton* b = SuchKnopf(knopf);
+    return b && b->Enabled();
+}
+
+void TMainForm::SuchKnopfAktivieren(TSuchKnopf knopf, bool aktiv)
+{
+    if (TButton* b = SuchKnopf(knopf))
+        b->SetEnabled(aktiv);
+}
+
+QString TMainForm::SuchKnopfText(TSuchKnopf knopf) const
+{
+    const TButton* b = SuchKnopf(knopf);
+    return b ? b->Caption() : QString();
+}
+
+void TMainForm::SuchKnopfTextSetzen(TSuchKnopf knopf, const QString& text)
+{
+    if (TButton* b = SuchKnopf(knopf))
+        b->SetCaption(text);
+}
+
+void TMainForm::SuchFortschrittBeginnen(int maximum)
+{
+    PanelGaugeBilderFts->SetVisible(true);
+    QKGaugeBilderFts->SetMaxValue(maximum);
+}
+
+void TMainForm::SuchFortschritt(int position) { QKGaugeBilderFts->SetProgress(position); }
+
+void TMainForm::SuchFortschrittVerbergen() { PanelGaugeBilderFts->SetVisible(false); }
+
+void TMainForm::Fortschritt2Verbergen() { BilderGaugePanel2->SetVisible(false); }

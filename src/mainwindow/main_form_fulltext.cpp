@@ -18,7 +18,7 @@ void TMainForm::OeffneBilderFTS()
     const int gemerkt = DbeBilder->SetOrder(0);
     // A search text found in an index built anew no longer applies.
     if (BereichBilder().FtsOeffnen(QStringLiteral("OeffneBilderFTS, ")))
-        FTSSuchText.clear();
+        Filter().VolltextSuchTextLeeren();
     DbeBilder->SetOrder(gemerkt);
     BilderSatzAnzahlZeigen();
 }
@@ -31,7 +31,7 @@ void TMainForm::OeffneBilder3FTS()
     DbeBilder3->SetOrder(0);
     if (!BereichBilder3().FtsOeffnen(QStringLiteral("OeffneBilder3FTS, ")))
         return;
-    FTSSuchText.clear();
+    Filter().VolltextSuchTextLeeren();
     const int anzahl = FtsBilder3->NumRecs();
     if (anzahl > 1)
         ShowMessage(QString::number(anzahl) + QStringLiteral(" Schlüssel für Volltextsuche in ") +

@@ -2,7 +2,7 @@
 // album in a temporary folder, the window's services and the album views
 // recorded by fakes. What the commands write is read back through the
 // engine in an area of its own.
-#include "mainwindow/album_ansicht.h"
+#include "album_ansicht_protokoll.h"
 #include "mainwindow/album_record.h"
 #include "mainwindow/arbeitsbereich.h"
 #include "mainwindow/bilder_wartung.h"
@@ -58,32 +58,6 @@ public:
 
 private:
     TPromptService* vorher_;
-};
-
-// The album views, recorded by name.
-class TAnsichtFake : public TAlbumAnsicht {
-public:
-    void GridSeiteZeigen() override { Rufe.push_back("GridSeiteZeigen"); }
-    void EinzelsatzVerbergen() override { Rufe.push_back("EinzelsatzVerbergen"); }
-    void EinzelsatzWiederherstellen() override { Rufe.push_back("EinzelsatzWiederherstellen"); }
-    void Fortschritt(int, int) override
-    {
-        if (BeiFortschritt)
-            BeiFortschritt();
-    }
-    void FortschrittVerbergen() override { Rufe.push_back("FortschrittVerbergen"); }
-    void SatzAnzahlZeigen() override { Rufe.push_back("SatzAnzahlZeigen"); }
-    void VorschaubildZeigen() override { Rufe.push_back("VorschaubildZeigen"); }
-    void VorschaubilderVeraltet() override { Rufe.push_back("VorschaubilderVeraltet"); }
-    void GridVerbergen() override { Rufe.push_back("GridVerbergen"); }
-    void GridZeigen() override { Rufe.push_back("GridZeigen"); }
-    void SatzAnzahlTextZeigen(const QString& text) override { Rufe.push_back("SatzAnzahlText " + text.toStdString()); }
-    void FilterTextZeigen(const QString& text) override { Rufe.push_back("FilterText " + text.toStdString()); }
-
-    bool Gerufen(const std::string& name) const { return std::find(Rufe.begin(), Rufe.end(), name) != Rufe.end(); }
-    std::vector<std::string> Rufe;
-    // Runs at each move of the gauge (as a message loop would run a click).
-    std::function<void()> BeiFortschritt;
 };
 
 // The window's services: the album opened and closed over the work area's
@@ -250,7 +224,7 @@ protected:
 
     lxtest::TempDir dir;
     TUmgebungFake umgebung;
-    TAnsichtFake ansicht;
+    TAlbumAnsichtProtokoll ansicht;
     std::unique_ptr<TdkTable> tabelle;
     std::unique_ptr<TDataSource> quelle;
     std::unique_ptr<TDbe> dbe;

@@ -328,12 +328,12 @@ TEST_F(FilterSearchTest, ACancelledFilterLeavesQueryAndStatusAsTheyWere)
     script.Modal(FilterDialog(&wert));
     Menue("AufLabel2");
     ASSERT_EQ(FilterPanel(), "Filter= LABEL");
-    const int ordnung = form->FilterSortierung;
+    const int ordnung = form->Filter().FilterSortierung();
     script.Modal(FilterDialog(&wert, false));
     Menue("AufUrheber2");
     EXPECT_EQ(QueryText(), "LABEL = \"Familie\"");
     EXPECT_EQ(FilterPanel(), "Filter= LABEL");
-    EXPECT_EQ(form->FilterSortierung, ordnung);
+    EXPECT_EQ(form->Filter().FilterSortierung(), ordnung);
 }
 
 TEST_F(FilterSearchTest, AFilterThatFindsNothingResetsAndReturnsToTheRecord)
@@ -550,7 +550,7 @@ TEST_F(FilterSearchTest, NextAndPreviousWalkTheHitsAndANewTextStartsAgain)
     EXPECT_FALSE(form->ButPrev->Enabled());
     form->ButNextClick(nullptr);  // from the history, not the index
     EXPECT_EQ(form->DbeBilder->RecNo(), zweiter);
-    EXPECT_EQ(form->Trefferliste.Count(), 2);
+    EXPECT_EQ(form->Filter().Trefferliste().Count(), 2);
     form->ButNextClick(nullptr);
     EXPECT_EQ(form->DbeBilder->RecNo(), 5u);
     TPromptScript script;
@@ -560,25 +560,25 @@ TEST_F(FilterSearchTest, NextAndPreviousWalkTheHitsAndANewTextStartsAgain)
     // A new text: the hit list starts again.
     form->edSearch->SetText("nebel");
     form->ButNextClick(nullptr);
-    EXPECT_EQ(form->Trefferliste.Count(), 1);
+    EXPECT_EQ(form->Filter().Trefferliste().Count(), 1);
     EXPECT_EQ(form->DbeBilder->RecNo(), 4u);
     form->edSearch->SetText(QString::fromUtf8("über köln"));
     form->ButNextClick(nullptr);
-    EXPECT_EQ(form->Trefferliste.Count(), 1);
+    EXPECT_EQ(form->Filter().Trefferliste().Count(), 1);
     EXPECT_EQ(form->DbeBilder->RecNo(), 5u);
     // The reset forgets the hits, and so does opening an album.
     form->BilderOhneFilter1Click(nullptr);
-    EXPECT_EQ(form->Trefferliste.Count(), 0);
+    EXPECT_EQ(form->Filter().Trefferliste().Count(), 0);
     EXPECT_EQ(form->edSearch->Text(), "Geben Sie hier einen Suchtext ein....");
     form->edSearch->SetText("sonne");
     form->ButNextClick(nullptr);
-    ASSERT_EQ(form->Trefferliste.Count(), 1);
+    ASSERT_EQ(form->Filter().Trefferliste().Count(), 1);
     form->TableBilder->Close();
     {
         TPromptScript still;
         ASSERT_EQ(form->BilderDBFOeffnen(), 1);
     }
-    EXPECT_EQ(form->Trefferliste.Count(), 0);
+    EXPECT_EQ(form->Filter().Trefferliste().Count(), 0);
     EXPECT_EQ(FilterPanel(), "Kein Filter gesetzt");
 }
 
@@ -665,7 +665,7 @@ TEST_F(FilterSearchTest, OnlyInShortDescAndALongSearchText)
     script.Answer(mrNo, "kombinieren").Answer(TPromptKind::Message, mrOk, "Text nicht gefunden!");
     form->edSearch->SetText(QString(300, u'x'));
     form->ButFiltClick(nullptr);
-    EXPECT_EQ(form->LetzterVolltextSuchText.size(), 300);
+    EXPECT_EQ(form->Filter().LetzterVolltextSuchText().size(), 300);
 }
 
 // ---------------------------------------------------------------------------
