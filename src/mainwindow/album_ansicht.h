@@ -23,4 +23,7 @@ public:
     virtual void VorschaubildZeigen() = 0;
     // The thumbnail page reads the album again when it shows next.
     virtual void VorschaubilderVeraltet() = 0;
+    // The views after the open album changed or was away for a while:
+    // counts, thumbnail and caption.
+    virtual void AnsichtenNachAlbumwechsel() {}
 };

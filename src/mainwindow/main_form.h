@@ -83,6 +83,8 @@ class TdkDBCheckBox;
 class TdkDBMemo;
 class TMainFormOptionenDialog;
 class TMainFormAlbumDialoge;
+class TMainFormKopien;
+class TBilderKopien;
 class TImageWindow;
 class TQKPicPrinter;
 class TQKDBPicBox;
@@ -216,6 +218,9 @@ public:
     void VolltextNeuAufbauen();
 
     // ---- Copies into another album -------------------------------------------
+    // The copy object over the open album and the target album (made on
+    // first use).
+    TBilderKopien& Kopien();
     void KopiereSaetzeInNeuesFotoalbum();
     void PackeKopierteDBF();
     bool SchreibeVorschauBildUndBildPfadInNeueBilderDBF();  // false: the thumbnail write failed
@@ -701,7 +706,12 @@ public:
 private:
     friend class TMainFormBilder;
     friend class TMainFormAlbumDialoge;
+    friend class TMainFormKopien;
     TMainFormAlbumDialoge* albumDialoge_ = nullptr;  // owned by the form
+    struct TKopienLoescher {
+        void operator()(TMainFormKopien* k) const;
+    };
+    std::unique_ptr<TMainFormKopien, TKopienLoescher> kopien_;
     void Drehbefehl(int viertel);
     void DrehFlagSchreiben(QChar c);
     void ExternFlagSchreiben(QChar c);
@@ -811,6 +821,7 @@ private:
     void SatzAnzahlZeigen() override { BilderSatzAnzahlZeigen(); }
     void VorschaubildZeigen() override { ZeigeVorschauBildAusBlob(); }
     void VorschaubilderVeraltet() override { ThumbnailsGeladen = false; }
+    void AnsichtenNachAlbumwechsel() override { AlbumAnsichtenNachWechsel(); }
 
     std::unique_ptr<TArbeitsbereich> bereichBilder_;
     std::unique_ptr<TArbeitsbereich> bereichBilder2_;
