@@ -290,7 +290,8 @@ bool TBilderKopien::EintragKopieren(const QString& neuerPfad)
              memoKopieren(QStringLiteral("NOTIZ"), 0x1000, umgebung_.TempOrdner() + QStringLiteral("NOTIZ.TXT")) &&
              memoKopieren(QStringLiteral("VORSCHAU"), 0x2000, umgebung_.TempOrdner() + QStringLiteral("VORSCHAU.BMP"));
     } catch (const std::exception& e) {
-        umgebung_.Protokoll(QStringLiteral("Fehler"), QStringLiteral("EintragInZielKopieren, ") + QString::fromUtf8(e.what()));
+        umgebung_.Protokoll(QStringLiteral("Fehler"),
+                            QStringLiteral("EintragInZielKopieren, ") + QString::fromUtf8(e.what()));
         ok = false;
     }
     if (!ok) {
@@ -326,7 +327,8 @@ void TBilderKopien::ZielPacken()
     zielTabelle->Close();
     if (!umgebung_.TabelleOeffnen(zielTabelle, zielDbe, ziel_.Ordner(), ziel_.Name(), true)) {
         Screen->SetCursor(crDefault);
-        ShowMessage(QStringLiteral("Fehler beim exclusiven Öffnen von ") + ziel_.Dateien().Dbf() + QStringLiteral(" !"));
+        ShowMessage(QStringLiteral("Fehler beim exclusiven Öffnen von ") + ziel_.Dateien().Dbf() +
+                    QStringLiteral(" !"));
     }
     {
         TControlsDisabler aus(zielTabelle);
@@ -348,7 +350,8 @@ void TBilderKopien::ZielPacken()
         return;
     const QString zeit = StopUhr(QStringLiteral("STOP"));
     if (optionen.CheckBoxBearbeitungszeitAnzeigen) {
-        umgebung_.Protokoll(QStringLiteral("Info"), QStringLiteral("MainForm.PackeKopierteDBF, Bearbeitungszeit = ") + zeit);
+        umgebung_.Protokoll(QStringLiteral("Info"),
+                            QStringLiteral("MainForm.PackeKopierteDBF, Bearbeitungszeit = ") + zeit);
         umgebung_.Hinweis(QStringLiteral("Abschlußmeldung"), QStringLiteral("Bearbeitungszeit = ") + zeit, 100);
     } else {
         umgebung_.Protokoll(QStringLiteral("Info"), QStringLiteral("MainForm.PackeKopierteDBF, Fertig !"));
