@@ -27,6 +27,9 @@
 
 namespace {
 
+// The drive table every test of the run starts with.
+const lxtest::FakeDrive kLaufwerkC{"C", "/", "HD", "SYSTEM", "1A2B3C4D", 1ull << 34};
+
 QString Win(const std::filesystem::path& p) { return *LinuxToWin(QString::fromStdString(p.string())); }
 
 bool Oeffnen(TdkTable* tabelle, TDbe* dbe, const QString& ordner, const QString& name, bool exklusiv)
@@ -179,7 +182,7 @@ protected:
     void TearDown() override
     {
         dbf::SetIoFaultHook({});
-        lxtest::WriteDriveTable({{"C", "/"}});
+        lxtest::WriteDriveTable({kLaufwerkC});
         TDriveMap::Instance().Refresh();
         quelle.tabelle.Close();
         ziel.tabelle.Close();
@@ -237,7 +240,7 @@ TEST_F(BilderKopienTest, AnEntryReachesTheTargetWithItsMemosAndFullTextEntry)
 // medium id of the drive the path names.
 TEST_F(BilderKopienTest, ANewPathGivesZoomZeroAndTheNewMediumId)
 {
-    lxtest::WriteDriveTable({{"C", "/"}, {"E", dir.path().string(), "DISK", "KARTE", "00001234"}});
+    lxtest::WriteDriveTable({kLaufwerkC, {"E", dir.path().string(), "DISK", "KARTE", "00001234"}});
     TDriveMap::Instance().Refresh();
     ZielOeffnen();
     ASSERT_TRUE(kopien.EintragKopieren("E:\\NEU\\IMG_0001.JPG"));
