@@ -59,4 +59,7 @@ public:
     virtual void SuchFortschrittVerbergen() = 0;
     // The gauge at the window's foot hidden.
     virtual void Fortschritt2Verbergen() = 0;
+    // The views after the open album changed or was away for a while:
+    // counts, thumbnail and caption.
+    virtual void AnsichtenNachAlbumwechsel() = 0;
 };

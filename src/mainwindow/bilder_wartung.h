@@ -70,9 +70,6 @@ public:
     // The album is open; else the notice "Es ist kein Fotoalbum geöffnet !"
     // and 0.
     virtual int AlbumOffen() = 0;
-    // The open album's table opened (shared or exclusively) with the album's
-    // options; false when it did not open.
-    virtual bool AlbumTabelleOeffnen(bool exklusiv) = 0;
     // The open album's three views closed with no index file and no tag
     // named, so the album opens again without its compound index.
     virtual void AlbumTabellenSchliessen() = 0;

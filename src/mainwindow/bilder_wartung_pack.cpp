@@ -168,7 +168,7 @@ void TBilderWartung::AlleBilderSaetzeLoeschen1Click(TObject* Sender)
     VolltextDateiEntfernen(QStringLiteral("AlleBilderSaetzeLoeschen1Click"), [&] { busy.Verbergen(); });
     u_.AlbumTabellenSchliessen();
     const QString datei = bereich_.Dateien().Dbf();
-    if (!u_.AlbumTabelleOeffnen(true)) {
+    if (!bereich_.Oeffnen(true)) {
         Screen->SetCursor(crDefault);
         const QString text = QStringLiteral("Fehler beim exclusiven Öffnen der ") + datei + QStringLiteral(" !");
         u_.Protokoll(QStringLiteral("Info"), QStringLiteral("AlleBilderSaetzeLoeschen1Click(), ") + text);
@@ -179,7 +179,7 @@ void TBilderWartung::AlleBilderSaetzeLoeschen1Click(TObject* Sender)
     const bool geleert = Dbe()->Zap();
     const QString fehler = geleert ? QString() : QString::fromLocal8Bit(dbe_LastError());
     Tabelle()->Close();
-    if (!u_.AlbumTabelleOeffnen(false)) {
+    if (!bereich_.Oeffnen(false)) {
         Screen->SetCursor(crDefault);
         const QString text =
             QStringLiteral("Fehler beim normalen (shareable) Öffnen der") + datei + QStringLiteral(" !");
@@ -301,7 +301,7 @@ void TBilderWartung::BilderDBFpacken1Click(TObject* Sender)
     bool gepackt = false;
     bool kurzNamenOk = true;
     QString fehler;
-    if (!u_.AlbumTabelleOeffnen(true)) {
+    if (!bereich_.Oeffnen(true)) {
         Screen->SetCursor(crDefault);
         ShowMessage(QStringLiteral("Fehler beim exclusiven Öffnen der ") + datei + QStringLiteral(" !"));
         fehler = QString::fromLocal8Bit(dbe_LastError());
@@ -330,7 +330,7 @@ void TBilderWartung::BilderDBFpacken1Click(TObject* Sender)
         }
         Tabelle()->Close();
     }
-    if (!u_.AlbumTabelleOeffnen(false)) {
+    if (!bereich_.Oeffnen(false)) {
         Screen->SetCursor(crDefault);
         ShowMessage(QStringLiteral("Fehler beim normalen (shareable) Öffnen der") + datei + QStringLiteral(" !"));
     }

@@ -85,6 +85,8 @@ class TdkDBCheckBox;
 class TdkDBMemo;
 class TMainFormOptionenDialog;
 class TMainFormAlbumDialoge;
+class TMainFormKopien;
+class TBilderKopien;
 class TImageWindow;
 class TQKPicPrinter;
 class TQKDBPicBox;
@@ -214,6 +216,9 @@ public:
     void VolltextNeuAufbauen();
 
     // ---- Copies into another album -------------------------------------------
+    // The copy object over the open album and the target album (made on
+    // first use).
+    TBilderKopien& Kopien();
     void KopiereSaetzeInNeuesFotoalbum();
     void PackeKopierteDBF();
     bool SchreibeVorschauBildUndBildPfadInNeueBilderDBF();  // false: the thumbnail write failed
@@ -699,7 +704,12 @@ public:
 private:
     friend class TMainFormBilder;
     friend class TMainFormAlbumDialoge;
+    friend class TMainFormKopien;
     TMainFormAlbumDialoge* albumDialoge_ = nullptr;  // owned by the form
+    struct TKopienLoescher {
+        void operator()(TMainFormKopien* k) const;
+    };
+    std::unique_ptr<TMainFormKopien, TKopienLoescher> kopien_;
     void Drehbefehl(int viertel);
     void DrehFlagSchreiben(QChar c);
     void ExternFlagSchreiben(QChar c);
@@ -789,7 +799,6 @@ private:
     void FensterTitelSetzen(const QString& text) override;
     TMenuItem* Menuepunkt(const QString& name) override;
     int AlbumOffen() override;
-    bool AlbumTabelleOeffnen(bool exklusiv) override;
     void AlbumTabellenSchliessen() override;
     int AlbumNeuOeffnen() override;
     int ZweiteAnsichtOeffnen() override;
@@ -820,6 +829,7 @@ private:
     void GridVerbergen() override;
     void GridZeigen() override;
     void SatzAnzahlTextZeigen(const QString& text) override;
+    void AnsichtenNachAlbumwechsel() override { AlbumAnsichtenNachWechsel(); }
 
     std::unique_ptr<TArbeitsbereich> bereichBilder_;
     std::unique_ptr<TArbeitsbereich> bereichBilder2_;

@@ -1,8 +1,10 @@
 // The copy/move and delete commands of the main window and what their
-// dialogs reach of it: the open album, the target album of copies in the
-// third work area, the registration, the views around a run.
+// dialogs reach of it: the open album, the target album of copies (through
+// the copy object), the registration, the views around a run.
 
 #include "mainwindow/main_form.h"
+
+#include "mainwindow/bilder_kopien.h"
 
 #include "datagrid/dk_table.h"
 #include "dialogs/album_dialog_host.h"
@@ -68,40 +70,10 @@ public:
 
     bool ZielAlbumOeffnen(const QString& ordner, const QString& name) override
     {
-        if (FileExists(ordner + name)) {
-            // A busy album was reported as such by the check.
-            const int saetze = f_.BilderDBFChecken2(ordner, name);
-            if (saetze < 0) {
-                if (saetze != TMainForm::kAlbumBelegt)
-                    ShowMessage(QStringLiteral("Ungültiges Fotoalbum (Bilderdatenbank)!"));
-                return false;
-            }
-            if (AlbumSchreibgeschuetzt(ordner, name)) {
-                ShowMessage(QStringLiteral("Das Ziel-Fotoalbum ") + ordner + name +
-                            QStringLiteral(" ist schreibgeschützt, wählen Sie ein anderes Ziel-Fotoalbum!"));
-                return false;
-            }
-        }
-        f_.BereichBilder3().DateienSetzen(TAlbumDateien(ordner, name));
-        f_.Bilder3DBFOeffnen();
-        if (!f_.TableBilder3->Active())
-            return false;
-        f_.OeffneBilder3FTS();
-        return true;
+        return f_.Kopien().ZielAlbumOeffnen(ordner, name);
     }
-    bool EintragInZielKopieren(const QString& neuerPfad) override { return f_.EintragInZielKopieren(neuerPfad); }
-    void ZielAlbumPacken() override
-    {
-        const uint32_t vorher = f_.DbeBilder3->RecCount();
-        f_.PackeKopierteDBF();
-        // Packing renumbered the target: its full-text entries follow.
-        if (f_.TableBilder3->Active() && f_.DbeBilder3->RecCount() != vorher) {
-            f_.FtsBilder3->Close();
-            DeleteFile(f_.BereichBilder3().Dateien().Ia());
-            f_.OeffneBilder3FTS();
-        }
-        f_.FtsBilder3->Close();
-    }
+    bool EintragInZielKopieren(const QString& neuerPfad) override { return f_.Kopien().EintragKopieren(neuerPfad); }
+    void ZielAlbumPacken() override { f_.Kopien().ZielPackenMitVolltext(); }
     void ZielAlbumEintragen(const QString& pfad) override
     {
         if (f_.BilderDBFsOeffnen() != 0)
@@ -179,7 +151,7 @@ void TMainForm::BilderLoeschenClick(TObject* Sender)
         // The shown count keeps counting deleted entries, so the thumbnail
         // page would not see that it has to read its pictures again.
         if (form.Geloescht > 0)
-            ThumbnailsGeladen = false;
+            AlbumAnsicht().VorschaubilderVeraltet();
     }
     AufSichtbarenEintrag();
     ZeigeVorschauBildAusBlob();

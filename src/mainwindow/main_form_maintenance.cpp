@@ -159,11 +159,6 @@ void TMainForm::FensterTitelSetzen(const QString& text) { SetCaption(text); }
 TMenuItem* TMainForm::Menuepunkt(const QString& name) { return MenuItem(name); }
 int TMainForm::AlbumOffen() { return BilderDBFOffen(); }
 
-bool TMainForm::AlbumTabelleOeffnen(bool exklusiv)
-{
-    return BereichBilder().Oeffnen(exklusiv);
-}
-
 void TMainForm::AlbumTabellenSchliessen()
 {
     for (TdkTable* t : {TableBilder, TableBilder2, TableBilder3}) {

@@ -57,4 +57,5 @@ public:
     void SuchFortschritt(int) override {}
     void SuchFortschrittVerbergen() override { Aufrufe << "SuchFortschrittVerbergen"; }
     void Fortschritt2Verbergen() override { Aufrufe << "Fortschritt2Verbergen"; }
+    void AnsichtenNachAlbumwechsel() override { Aufrufe << "AnsichtenNachAlbumwechsel"; }
 };

@@ -85,18 +85,12 @@ public:
     void FensterTitelSetzen(const QString& text) override { titel_ = text; }
     TMenuItem* Menuepunkt(const QString&) override { return nullptr; }
     int AlbumOffen() override { return Bereich->Tabelle()->Active() ? 1 : 0; }
-    bool AlbumTabelleOeffnen(bool exklusiv) override
-    {
-        return DatenbankOeffnenPasswort(Bereich->Tabelle(), ttDXFOX, Bereich->Dbe(), Bereich->Ordner(), Bereich->Name(),
-                                        QString(), exklusiv, false, false, nullptr, QString(),
-                                        QString()) == kDatenbankOffen;
-    }
     void AlbumTabellenSchliessen() override { Bereich->Tabelle()->Close(); }
     int AlbumNeuOeffnen() override
     {
         ++NeuGeoeffnet;
         if (!Bereich->Tabelle()->Active())
-            AlbumTabelleOeffnen(false);
+            Bereich->Oeffnen(false);
         return Bereich->Tabelle()->Active() ? 1 : 0;
     }
     int ZweiteAnsichtOeffnen() override { return 1; }
@@ -193,7 +187,7 @@ protected:
         dbe_Commit();
         dbe_Close();
         dbe_Select(vorher);
-        ASSERT_TRUE(umgebung.AlbumTabelleOeffnen(false));
+        ASSERT_TRUE(bereich->Oeffnen(false));
     }
 
     // Every record by record number, read in an area of its own.

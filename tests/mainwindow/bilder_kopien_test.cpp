@@ -1,0 +1,282 @@
+// The copy object without a main window: a source and a target work area
+// over albums in a temporary folder, the window and the views recorded.
+// What reached the target is read back through the engine.
+#include "album_ansicht_protokoll.h"
+#include "mainwindow/album_record.h"
+#include "mainwindow/arbeitsbereich.h"
+#include "mainwindow/bilder_kopien.h"
+
+#include "bridge_test.h"
+#include "datagrid/dk_table.h"
+#include "platform/core/drive_map.h"
+#include "platform/core/file_utils.h"
+#include "platform/core/win_path.h"
+#include "platform/data/data_source.h"
+#include "platform/dbf/dbe.h"
+#include "platform/dbf/file_io.h"
+#include "platform/ui/prompt_script.h"
+#include "storage/dbf_routines.h"
+#include "storage/tdbe.h"
+#include "storage/tfts.h"
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace {
+
+// The drive table every test of the run starts with.
+const lxtest::FakeDrive kLaufwerkC{"C", "/", "HD", "SYSTEM", "1A2B3C4D", 1ull << 34};
+
+QString Win(const std::filesystem::path& p) { return *LinuxToWin(QString::fromStdString(p.string())); }
+
+bool Oeffnen(TdkTable* tabelle, TDbe* dbe, const QString& ordner, const QString& name, bool exklusiv)
+{
+    return DatenbankOeffnenPasswort(tabelle, ttDXFOX, dbe, ordner, name, QString(), exklusiv, false, false, nullptr,
+                                    QString(), QString()) == kDatenbankOffen;
+}
+
+// An album file with the album's fields, made through the engine.
+void AlbumErzeugen(TDbe* dbe, const QString& datei)
+{
+    ASSERT_TRUE(dbe->CreateNew(datei, 2, kAlbumFeldAnzahl));
+    for (const TAlbumFeld& f : kAlbumFelder)
+        ASSERT_TRUE(dbe->CreateField(QString::fromLatin1(f.Name), f.Typ, f.Breite, f.Dezimal));
+    ASSERT_TRUE(dbe->CreateExec());
+}
+
+// The memo of the current record as the engine gives it.
+std::string Memo(const char* feld)
+{
+    const long laenge = dbe_GetBlobLength(feld);
+    char* memo = dbe_GetMemo(feld, 0);
+    if (!memo)
+        return {};
+    std::string bytes(memo, static_cast<size_t>(std::max(laenge, 0L)));
+    dbe_MemDealloc(memo);
+    return bytes;
+}
+
+// One work area's components, owned by the test as the form owns them.
+struct TBereich {
+    TBereich(TArbeitsbereichUmgebung& umgebung, bool mitFts)
+        : quelle(&tabelle), fts(mitFts ? std::make_unique<TFts>(nullptr) : nullptr),
+          bereich(&tabelle, dbe.get(), &quelle, fts.get(), umgebung)
+    {
+        dbe->SetDataSource(&quelle);
+    }
+    TdkTable tabelle;
+    TDataSource quelle;
+    std::unique_ptr<TDbe> dbe = std::make_unique<TDbe>(nullptr);
+    std::unique_ptr<TFts> fts;
+    TArbeitsbereich bereich;
+};
+
+// Records what the copy asked of the window and the views.
+class TFenster : public TBilderKopienUmgebung, public TArbeitsbereichUmgebung, public TAlbumAnsichtProtokoll {
+public:
+    // The window side.
+    bool ZielDateiWaehlen(const QString&, const QString&, QString& gewaehlt) override
+    {
+        gewaehlt = zielDatei;
+        return true;
+    }
+    int AlbumPruefen(const QString&, const QString&) override { return 0; }
+    void ZielTabelleOeffnen() override
+    {
+        Aufruf("ZielTabelleOeffnen");
+        if (!FileExists(ziel->bereich.Dateien().Dbf()))
+            AlbumErzeugen(ziel->dbe.get(), ziel->bereich.Dateien().Dbf());
+        Oeffnen(&ziel->tabelle, ziel->dbe.get(), ziel->bereich.Ordner(), ziel->bereich.Name(), false);
+    }
+    void ZielVolltextOeffnen() override { Aufruf("ZielVolltextOeffnen"); }
+    void ZielVolltextEintragen() override { Aufruf("ZielVolltextEintragen " + QString::number(ziel->dbe->RecNo())); }
+    void AlbumVolltextOeffnen() override { Aufruf("AlbumVolltextOeffnen"); }
+    QString TempOrdner() const override { return tempOrdner; }
+    const TProgrammOptionenStand& Optionen() const override { return optionen; }
+    bool Abbruch() const override { return false; }
+    void AbbruchZuruecksetzen() override {}
+    void FehlerKontextSetzen() override {}
+    void Protokoll(const QString& art, const QString& text) override { Aufruf(art + ": " + text); }
+    void Hinweis(const QString&, const QString&, int) override {}
+    bool ManagerBereit() override { return false; }
+    bool ImManager(const QString&) override { return false; }
+    void ImManagerEintragen(const QString&) override {}
+
+    // The views: the change of album goes in order with the window's calls.
+    void AnsichtenNachAlbumwechsel() override { Aufruf("AnsichtenNachAlbumwechsel"); }
+
+    void Aufruf(const QString& was) { aufrufe << was; }
+
+    TBereich* ziel = nullptr;
+    QString zielDatei;
+    QString tempOrdner;
+    TProgrammOptionenStand optionen;
+    QStringList aufrufe;
+};
+
+const std::string kNotiz = "Lange Beschreibung \xe4\xf6\xfc";
+
+std::string Vorschau()
+{
+    std::string bytes = "BM";
+    for (int i = 0; i < 500; ++i)
+        bytes += static_cast<char>((i * 7) % 256);  // zero bytes included
+    return bytes;
+}
+
+class BilderKopienTest : public BridgeTestBase {
+protected:
+    void SetUp() override
+    {
+        BridgeTestBase::SetUp();
+        fenster.ziel = &ziel;
+        fenster.tempOrdner = Win(dir.path()) + "\\";
+        fenster.optionen.CheckBoxAlleMeldungen = false;
+        fenster.optionen.CheckBoxVorschauBilderAlsBlobSpeichern = true;
+        std::filesystem::create_directories(dir.path() / "ziel");
+        // The source: two entries with both memos; the first is marked, the
+        // second deleted.
+        const QString datei = Win(dir.path() / "QUELLE.DBF");
+        AlbumErzeugen(quelle.dbe.get(), datei);
+        const uint16_t vorher = dbe_WorkArea(nullptr);
+        ASSERT_NE(dbe_Use((dir.path() / "QUELLE.DBF").c_str(), "FUELLEN", DBE_EXCLUSIVE, DBE_TYPE_FOX), 0)
+            << dbe_LastError();
+        const std::string vorschau = Vorschau();
+        const double zoom = 1.5;
+        for (const char* text : {"Erstes", "Zweites"}) {
+            ASSERT_EQ(dbe_AppendBlank(), 1);
+            dbe_Replace("SHORTDESC", DBE_REPL_TEXT, text);
+            dbe_Replace("PFAD", DBE_REPL_TEXT, "D:\\DCIM\\IMG_0001.JPG");
+            dbe_Replace("LABELKENNU", DBE_REPL_TEXT, "-17");
+            dbe_Replace("ZOOMFACTOR", DBE_REPL_DOUBLE, &zoom);
+            ASSERT_EQ(dbe_ReplaceBlob("NOTIZ", kNotiz.data(), uint32_t(kNotiz.size()), 0), 1);
+            ASSERT_EQ(dbe_ReplaceBlob("VORSCHAU", vorschau.data(), uint32_t(vorschau.size()), 1), 1);
+            const char markiert = text == std::string("Erstes") ? 'T' : 'F';
+            dbe_Replace("MARKIERT", DBE_REPL_LOGICAL, &markiert);
+        }
+        dbe_Delete();
+        dbe_Commit();
+        dbe_Close();
+        dbe_Select(vorher);
+        quelle.bereich.DateienSetzen(TAlbumDateien(Win(dir.path()) + "\\", "QUELLE.DBF"));
+        ASSERT_TRUE(Oeffnen(&quelle.tabelle, quelle.dbe.get(), quelle.bereich.Ordner(), quelle.bereich.Name(), false));
+        quelle.dbe->SetOrder(0);
+        quelle.dbe->Go(1);
+    }
+    void TearDown() override
+    {
+        dbf::SetIoFaultHook({});
+        lxtest::WriteDriveTable({kLaufwerkC});
+        TDriveMap::Instance().Refresh();
+        quelle.tabelle.Close();
+        ziel.tabelle.Close();
+        dbe_CloseAll();
+        BridgeTestBase::TearDown();
+    }
+
+    // The target album opened as the copy dialog opens it.
+    void ZielOeffnen() { ASSERT_TRUE(kopien.ZielAlbumOeffnen(Win(dir.path() / "ziel") + "\\", "ZIEL.DBF")); }
+
+    // Reads the target's records back through the engine, the copy's
+    // tables closed.
+    template <typename F>
+    void ZielLesen(uint32_t saetze, F pruefen)
+    {
+        quelle.tabelle.Close();
+        ziel.tabelle.Close();
+        const uint16_t area = dbe_Use((dir.path() / "ziel" / "ZIEL.DBF").c_str(), "PRUEF", DBE_SHARED, DBE_TYPE_FOX);
+        ASSERT_NE(area, 0) << dbe_LastError();
+        ASSERT_EQ(dbe_RecCount(), saetze);
+        for (uint32_t r = 1; r <= saetze; ++r) {
+            dbe_Go(r);
+            pruefen(r);
+        }
+        dbe_Close();
+    }
+
+    TFenster fenster;
+    TBereich quelle{fenster, true};
+    TBereich ziel{fenster, true};
+    TBilderKopien kopien{quelle.bereich, ziel.bereich, fenster, fenster};
+};
+
+TEST_F(BilderKopienTest, AnEntryReachesTheTargetWithItsMemosAndFullTextEntry)
+{
+    ZielOeffnen();
+    ASSERT_TRUE(kopien.EintragKopieren(QString()));
+    EXPECT_EQ(fenster.aufrufe,
+              QStringList({"ZielTabelleOeffnen", "ZielVolltextOeffnen", "ZielVolltextEintragen 1"}));
+    // The memos went through temporary files that are gone again.
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "NOTIZ.TXT"));
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "VORSCHAU.BMP"));
+    ZielLesen(1, [](uint32_t) {
+        EXPECT_EQ(dbe_Deleted(), 0);
+        EXPECT_STREQ(dbe_GetTrimString("SHORTDESC"), "Erstes");
+        EXPECT_STREQ(dbe_GetTrimString("PFAD"), "D:\\DCIM\\IMG_0001.JPG");
+        EXPECT_STREQ(dbe_GetTrimString("LABELKENNU"), "-17");
+        EXPECT_STREQ(dbe_GetTrimString("ZOOMFACTOR"), "1.50");
+        EXPECT_EQ(Memo("NOTIZ"), kNotiz);
+        EXPECT_EQ(Memo("VORSCHAU"), Vorschau());
+    });
+}
+
+// A copy whose picture now lies elsewhere: the new path, no zoom, and the
+// medium id of the drive the path names.
+TEST_F(BilderKopienTest, ANewPathGivesZoomZeroAndTheNewMediumId)
+{
+    lxtest::WriteDriveTable({kLaufwerkC, {"E", dir.path().string(), "DISK", "KARTE", "00001234"}});
+    TDriveMap::Instance().Refresh();
+    ZielOeffnen();
+    ASSERT_TRUE(kopien.EintragKopieren("E:\\NEU\\IMG_0001.JPG"));
+    ZielLesen(1, [](uint32_t) {
+        EXPECT_STREQ(dbe_GetTrimString("PFAD"), "E:\\NEU\\IMG_0001.JPG");
+        EXPECT_STREQ(dbe_GetTrimString("ZOOMFACTOR"), "0.00");
+        EXPECT_STREQ(dbe_GetTrimString("LABELKENNU"), "4660");
+        EXPECT_STREQ(dbe_GetTrimString("SHORTDESC"), "Erstes");
+        EXPECT_EQ(Memo("NOTIZ"), kNotiz);
+    });
+}
+
+// The target refuses the memo write: the appended record is marked deleted,
+// the copy answers false and adds no full-text entry.
+TEST_F(BilderKopienTest, ARefusedWriteMarksTheAppendedRecordDeletedAndAnswersFalse)
+{
+    ZielOeffnen();
+    dbf::SetIoFaultHook([](dbf::IoOp op, const std::string& what) {
+        char ziel[4096] = {};
+        const std::string link = "/proc/self/fd/" + what.substr(what.find(':') + 1);
+        const ssize_t n = ::readlink(link.c_str(), ziel, sizeof ziel - 1);
+        return op == dbf::IoOp::Write && n > 4 && std::string(ziel, n).ends_with("ZIEL.FPT");
+    });
+    EXPECT_FALSE(kopien.EintragKopieren(QString()));
+    dbf::SetIoFaultHook({});
+    EXPECT_FALSE(fenster.aufrufe.join('\n').contains("ZielVolltextEintragen"));
+    ZielLesen(1, [](uint32_t) {
+        EXPECT_EQ(dbe_Deleted(), 1);
+        EXPECT_STREQ(dbe_GetTrimString("SHORTDESC"), "Erstes");
+    });
+}
+
+// All shown entries into a new album: the one not shown stays behind, memos
+// and thumbnail arrive, the target is packed and the views are told.
+TEST_F(BilderKopienTest, TheShownEntriesReachANewAlbumAndTheViewsAreToldAfterwards)
+{
+    fenster.zielDatei = Win(dir.path() / "ziel" / "ZIEL.DBF");
+    quelle.dbe->Query("MARKIERT");
+    ASSERT_EQ(quelle.dbe->QueryRecCount(), 1u);
+    TPromptScript script;
+    kopien.SaetzeInNeuesFotoalbumKopieren();
+    EXPECT_EQ(fenster.aufrufe, QStringList({"ZielTabelleOeffnen", "ZielVolltextOeffnen", "ZielVolltextEintragen 1",
+                                            "AnsichtenNachAlbumwechsel", "AlbumVolltextOeffnen"}));
+    ZielLesen(1, [](uint32_t) {
+        EXPECT_EQ(dbe_Deleted(), 0);
+        EXPECT_STREQ(dbe_GetTrimString("SHORTDESC"), "Erstes");
+        EXPECT_EQ(Memo("NOTIZ"), kNotiz);
+        EXPECT_EQ(Memo("VORSCHAU"), Vorschau());
+    });
+}
+
+}  // namespace
