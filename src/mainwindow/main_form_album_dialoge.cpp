@@ -179,7 +179,7 @@ void TMainForm::BilderLoeschenClick(TObject* Sender)
         // The shown count keeps counting deleted entries, so the thumbnail
         // page would not see that it has to read its pictures again.
         if (form.Geloescht > 0)
-            ThumbnailsGeladen = false;
+            VorschaubilderVeraltet();
     }
     AufSichtbarenEintrag();
     ZeigeVorschauBildAusBlob();

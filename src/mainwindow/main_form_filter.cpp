@@ -68,7 +68,7 @@ int TMainForm::AufTagUmschalten(const QString& tag)
 
 void TMainForm::VorschauNeuLesen()
 {
-    ThumbnailsGeladen = false;
+    VorschaubilderVeraltet();
     if (PageControlBilder->ActivePage() == TabSheetVorschauBilder)
         PageControlBilderChange(nullptr);
 }
@@ -380,7 +380,7 @@ void TMainForm::BilderOhneFilter1Click(TObject* Sender)
     TableBilder->Refresh();
     BilderSatzAnzahlZeigen();
     FilterStatus(kKeinFilter, false);
-    ThumbnailsGeladen = false;
+    VorschaubilderVeraltet();
     if (edSearch)
         edSearch->SetText(QStringLiteral("Geben Sie hier einen Suchtext ein...."));
     VorschauNeuLesen();

@@ -243,7 +243,7 @@ void TMainForm::WartungsRahmen(TObject* Sender, const QString& name, bool entfer
     WartungsAbschluss(name);
     if (entfernen) {
         TableBilder->Refresh();
-        ThumbnailsGeladen = false;
+        VorschaubilderVeraltet();
     }
 }
 
@@ -373,7 +373,7 @@ void TMainForm::BildMarkieren1Click(TObject* Sender)
     Application->ProcessMessages();
     TableBilder->Refresh();
     if (DbeBilder->DBFilter().toUpper().contains(QLatin1String("MARKIERT"))) {
-        ThumbnailsGeladen = false;
+        VorschaubilderVeraltet();
         TableBilderMARKIERTChange();
     }
 }

@@ -205,7 +205,7 @@ void TMainForm::GroessenSuche(const QString& name, bool doppelte, bool ueberschu
                 100);
     BilderGaugePanel->SetVisible(false);
     BilderSatzAnzahlZeigen();
-    ThumbnailsGeladen = false;
+    VorschaubilderVeraltet();
     DbeBilder->GoTop();
     TableBilder->Refresh();
     GridLayoutZurueck(*this);

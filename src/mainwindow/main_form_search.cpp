@@ -480,7 +480,7 @@ void TMainForm::ButFiltClick(TObject* Sender)
         NotFound();
     } else {
         BilderSatzAnzahlZeigen();
-        ThumbnailsGeladen = false;
+        VorschaubilderVeraltet();
         FilterStatus(QStringLiteral("Volltextfilter gesetzt "), true);
         if (optionen_->Bool(QStringLiteral("GefundeneBilderKopieren")) &&
             MessageDlg(QStringLiteral(" Gefundene Bilder in neues Fotoalbum kopieren ?"), mtConfirmation,
