@@ -96,6 +96,7 @@ class TFormSchwebeneVorschau;
 class TrgReport;
 class TrgBDEPipeline;
 class TMainFormBilder;
+class TBildAnsichten;
 class TFullSizeForm;
 class TFont;
 class QObject;
@@ -344,7 +345,6 @@ public:
     bool DragAndDropFlag = false;      // dropped files are being handed over
     bool QuellWarnungGezeigt = false;  // the source-folder warning of this run
     TStringList DropFileListe;         // the last dropped picture files
-    TStringList BearbeiteteBilder;     // pictures opened in an external editor
     QString BasisCaption;
     QString VorschauTempDatei;
     QString InstallPfad;
@@ -633,15 +633,9 @@ public:
     TPanel* Panel19 = nullptr;
     TPanel* Panel20 = nullptr;
     TPanel* Panel21 = nullptr;
-    // The floating thumbnail window: one for the run, hidden when closed.
-    TFormSchwebeneVorschau* SchwebendesVorschaubild = nullptr;
-    // The thumbnail grid holds the current set (cleared: read it again when
-    // its page shows).
-    bool ThumbnailsGeladen = false;
-    // Record numbers of pictures handed to an external editor: the list the
-    // shutdown and the refresh of edited pictures read.
-    TStringList& ExternBearbeiteteSaetze = BearbeiteteBilder;
-    TPoint GrossBildZiehStart;
+    // The picture views over the open album: the thumbnail set, the entries
+    // handed to an external editor, the floating window, the full view.
+    TBildAnsichten& BildAnsichten() { return *bildAnsichten_; }
     // The command methods of the picture views by handler name; null for
     // another name.
     static TBefehlsMethode BildBefehl(const char* name);
@@ -711,18 +705,11 @@ private:
     };
     std::unique_ptr<TMainFormKopien, TKopienLoescher> kopien_;
     void Drehbefehl(int viertel);
-    void DrehFlagSchreiben(QChar c);
-    void ExternFlagSchreiben(QChar c);
-    // A click on one of the external boxes: its own code, the other box's.
-    void ExternKlick(TCheckBox* box, QChar eigenes, QChar anderes);
-    // Loads the placeholder or a thumbnail file into ImageWindow2 and the
-    // floating window.
-    void VorschauLaden(const QString& datei);
-    // Shows the full-size view modally; meanwhile it is vollbild_.
-    void VollbildZeigen(TFullSizeForm& form);
-    TMainFormBilder* bilder_ = nullptr;  // owned by the form
-    TFullSizeForm* vollbild_ = nullptr;  // the full-size view while it is shown
-    bool vorschauAusMemo_ = false;       // ImageWindow2 holds the entry's own thumbnail
+    TMainFormBilder* bilder_ = nullptr;  // what the picture views reach of the form; owned by the form
+    struct TBildAnsichtenLoescher {
+        void operator()(TBildAnsichten* b) const;
+    };
+    std::unique_ptr<TBildAnsichten, TBildAnsichtenLoescher> bildAnsichten_;
 
 public:
     // ---- Album maintenance (main_form_maintenance.cpp, bilder_wartung*.cpp) ---
@@ -825,7 +812,7 @@ private:
     void FortschrittVerbergen() override;
     void SatzAnzahlZeigen() override { BilderSatzAnzahlZeigen(); }
     void VorschaubildZeigen() override { ZeigeVorschauBildAusBlob(); }
-    void VorschaubilderVeraltet() override { ThumbnailsGeladen = false; }
+    void VorschaubilderVeraltet() override;
     void GridVerbergen() override;
     void GridZeigen() override;
     void SatzAnzahlTextZeigen(const QString& text) override;

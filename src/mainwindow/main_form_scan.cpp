@@ -73,7 +73,7 @@ public:
     void BilderSatzAnzahlZeigen() override { f_.BilderSatzAnzahlZeigen(); }
     void VorschaubilderNeuLaden() override
     {
-        f_.ThumbnailsGeladen = false;
+        f_.AlbumAnsicht().VorschaubilderVeraltet();
         if (f_.PageControlBilder && f_.PageControlBilder->ActivePage() == f_.TabSheetVorschauBilder)
             f_.VorschaubilderEinlesen();
     }

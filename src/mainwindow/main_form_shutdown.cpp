@@ -2,6 +2,7 @@
 // files, keys, sounds and hints, and the small program-level commands.
 
 #include "mainwindow/main_form.h"
+#include "mainwindow/bild_ansichten.h"
 
 #include "imaging/pic_box.h"
 #include "mainwindow/main_options.h"
@@ -62,7 +63,7 @@ void TMainForm::Ende1Click(TObject* Sender)
     if (ProgrammEndet)
         return;
     Screen->SetCursor(crHourGlass);
-    if (BearbeiteteBilder.Count() > 0) {
+    if (BildAnsichten().ExternBearbeiteteSaetze().Count() > 0) {
         Screen->SetCursor(crDefault);
         if (MessageDlg(QStringLiteral("Bilder wurden u. U. bearbeitet, soll das Fotoalbum diese Einträge "
                                       "aktualisieren?"),
@@ -97,7 +98,7 @@ void TMainForm::Ende1Click(TObject* Sender)
     // The thumbnails read from the album: emptied before it closes, so the
     // page shows no cells without pictures while the closing notice stands.
     QKDBPicBox1->Items()->Clear();
-    ThumbnailsGeladen = false;
+    VorschaubilderVeraltet();
     FtsBilder->Close();
     BereichBilder().FtsPuffer().clear();
     FtsBilder3->Close();

@@ -1,6 +1,7 @@
 // Start-up of the main window: FormCreate and the routines it calls.
 
 #include "mainwindow/main_form.h"
+#include "mainwindow/bild_ansichten.h"
 
 #include "datagrid/dk_table.h"
 #include "platform/core/file_utils.h"
@@ -46,7 +47,7 @@ void TMainForm::FormCreate(TObject* Sender)
     LaufStartTick = uint32_t(GetTickCount64());
     FarbeFuerAllePanels();
     DropFileListe.Clear();
-    BearbeiteteBilder.Clear();
+    BildAnsichten().ExternBearbeiteteSaetze().Clear();
 
     // 7-9: folders, the album name, the exception logger.
     ProgrammPfad = ProgrammVerzeichnis();

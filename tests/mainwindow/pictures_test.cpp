@@ -7,6 +7,8 @@
 
 #include "pictures_fixture.h"
 
+#include "mainwindow/bild_ansichten.h"
+
 #include "dialogs/floating_preview.h"
 #include "dialogs/full_size_form.h"
 #include "dialogs/small_forms.h"
@@ -225,8 +227,8 @@ TEST_F(PicturesTest, ExternalFlagTransitionsAndPrograms)
     form->Bildexternbearbeiten_11Click(nullptr);
     EXPECT_TRUE(prompts.Gezeigt(" wird jetzt gestartet!"));
     EXPECT_FALSE(prompts.Gezeigt("Fehler beim Starten von "));
-    EXPECT_EQ(form->ExternBearbeiteteSaetze.Count(), 2);
-    EXPECT_EQ(form->ExternBearbeiteteSaetze[1], "2");
+    EXPECT_EQ(form->BildAnsichten().ExternBearbeiteteSaetze().Count(), 2);
+    EXPECT_EQ(form->BildAnsichten().ExternBearbeiteteSaetze()[1], "2");
 
     form->Einstellungen.Setzen("UseWindowsLink", false);
     form->Einstellungen.Setzen("PfadBildAnzeige", QString());
@@ -297,7 +299,7 @@ TEST_F(PicturesTest, FloatingWindowIsOneWindowShownAgain)
 {
     AlbumMit({{"a.png", "PNG"}, {"b.png", "PNG"}});
     form->SchwebendesVorschaubild1Click(nullptr);
-    TFormSchwebeneVorschau* erstes = form->SchwebendesVorschaubild;
+    TFormSchwebeneVorschau* erstes = form->BildAnsichten().SchwebendesVorschaubild();
     ASSERT_NE(erstes, nullptr);
     EXPECT_TRUE(erstes->Visible());
     EXPECT_EQ(erstes->LabelDateiname->Caption(), "a.png");
@@ -307,11 +309,10 @@ TEST_F(PicturesTest, FloatingWindowIsOneWindowShownAgain)
     form->ZeigeVorschauBildAusBlob();
     EXPECT_EQ(erstes->LabelDateiname->Caption(), "b.png");  // filled while hidden
     form->SchwebendesVorschaubild1Click(nullptr);
-    EXPECT_EQ(form->SchwebendesVorschaubild, erstes);
+    EXPECT_EQ(form->BildAnsichten().SchwebendesVorschaubild(), erstes);
     EXPECT_TRUE(erstes->Visible());
     Bildschirmfoto(*erstes, "floating_thumbnail");
-    delete erstes;
-    form->SchwebendesVorschaubild = nullptr;
+    form->BildAnsichten().SchwebendesVorschaubildSchliessen();
 }
 
 TEST_F(PicturesTest, AutoBrowseThumbnailPageAndDragScrolling)
@@ -334,7 +335,7 @@ TEST_F(PicturesTest, AutoBrowseThumbnailPageAndDragScrolling)
     form->Show();
     form->PageControlBilder->SetActivePage(form->TabSheetVorschauBilder);
     form->PageControlBilderChange(form->PageControlBilder);
-    EXPECT_TRUE(form->ThumbnailsGeladen);
+    EXPECT_TRUE(form->BildAnsichten().ThumbnailsGeladen());
     ASSERT_EQ(form->QKDBPicBox1->Items()->Count(), 3);
     form->QKDBPicBox1->SetItemIndex(1);
     form->QKDBPicBox1Click(nullptr);
@@ -369,8 +370,8 @@ TEST_F(PicturesTest, ExternallyEditedPicturesGetTheirSizeDateAndThumbnailBack)
     };
     bearbeiten("zwei.png", 400, 300);
     std::filesystem::remove(ordner / "drei.png");
-    form->BearbeiteteBilder.Add("2");
-    form->BearbeiteteBilder.Add("3");
+    form->BildAnsichten().ExternBearbeiteteSaetze().Add("2");
+    form->BildAnsichten().ExternBearbeiteteSaetze().Add("3");
     const auto stand = [&](int satz) {
         Gehe(satz);
         return std::pair{int64_t(form->DbeBilder->GetDouble("BYTES")), Vorschau().size()};
@@ -378,7 +379,7 @@ TEST_F(PicturesTest, ExternallyEditedPicturesGetTheirSizeDateAndThumbnailBack)
     const auto vorher3 = stand(3);
 
     form->ExternbearbeiteteBilderaktualisieren1Click(nullptr);
-    EXPECT_EQ(form->BearbeiteteBilder.Count(), 0);
+    EXPECT_EQ(form->BildAnsichten().ExternBearbeiteteSaetze().Count(), 0);
     const auto zwei = stand(2);
     EXPECT_EQ(zwei.first, int64_t(std::filesystem::file_size(ordner / "zwei.png")));
     EXPECT_EQ(zwei.second.width(), 150);  // the longer side of a thumbnail
@@ -390,7 +391,7 @@ TEST_F(PicturesTest, ExternallyEditedPicturesGetTheirSizeDateAndThumbnailBack)
 
     // At shutdown, "Ja" to the question brings a newer edit in as well.
     bearbeiten("eins.png", 300, 600);
-    form->BearbeiteteBilder.Add("1");
+    form->BildAnsichten().ExternBearbeiteteSaetze().Add("1");
     prompts.Antworten["Bilder wurden u. U. bearbeitet, soll das Fotoalbum diese Einträge aktualisieren?"] = mrYes;
     // The thumbnail page is emptied before the album closes, so no cell
     // without its picture stands on screen while the program ends.
