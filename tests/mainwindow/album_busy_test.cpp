@@ -2,7 +2,7 @@
 // open reports it with the engine's busy message and leaves every file as it
 // is (no index moved aside, none deleted or made), and an index is rebuilt
 // only while the window holds the table exclusively. The other program is a
-// process of its own (../storage/album_halter.h). A truly unreadable index,
+// process of its own (album_halter.h in the test support folder). A truly unreadable index,
 // with no other program about, is still set aside and built anew.
 #include "main_form_fixture.h"
 

@@ -129,8 +129,10 @@ TEST_F(MainFormTest, OpeningBuildsTheFortyThreeTagsThatOutsideReadersSee)
     dbe_CloseAll();
 
     std::string args = File("TEST.CDX");
-    for (const TAlbumTag& t : kAlbumTags)
-        args += " " + QString::fromLatin1(t.Name).toUpper().toStdString();
+    for (const TAlbumTag& t : kAlbumTags) {
+        args += ' ';
+        args += QString::fromLatin1(t.Name).toUpper().toStdString();
+    }
     const std::string out = RunScript("perl", "tags.pl", kTagDump, args);
     ASSERT_NE(out.find("END"), std::string::npos) << out;
     std::map<std::string, TTagDump> tags;

@@ -97,8 +97,9 @@ TEST_F(AppEventsTest, MinimisedProgramPutsItsIconInTheTray)
     EXPECT_TRUE(form->QKApp1->TaskBarIconShown());
     // Without a tray on this desktop the window is not hidden: there would
     // be no way back to it.
-    if (!form->QKApp1->TrayIconVisible())
+    if (!form->QKApp1->TrayIconVisible()) {
         EXPECT_TRUE(form->Visible());
+    }
     // A left click on the icon takes it away and shows the program.
     form->QKApp1->TaskBarMouseUp(mbLeft);
     EXPECT_FALSE(form->QKApp1->TaskBarIconShown());

@@ -36,11 +36,11 @@ using TSatzNummern = std::vector<uint32_t>;
 
 // One album entry with the fields the filters look at.
 struct TEintrag {
-    std::string ShortDesc;
-    std::string Label;
-    std::string Owner;
-    std::string Quelle;  // stored code, "" none
-    std::string Datum;   // AUFNDATUM "yyyymmdd"
+    std::string ShortDesc{};
+    std::string Label{};
+    std::string Owner{};
+    std::string Quelle{};  // stored code, "" none
+    std::string Datum{};   // AUFNDATUM "yyyymmdd"
     int Breite = 0;
     bool Markiert = false, Privat = false, Anywhere = false, Zugriff = true, Geloescht = false;
 };

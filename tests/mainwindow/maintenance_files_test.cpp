@@ -43,7 +43,7 @@ protected:
     {
         std::vector<TTestEintrag> e;
         for (int i = 0; i < 6; ++i) {
-            lxtest::WriteFile(dir / "stick" / (i < 3 ? "a" : "b") / ("s" + std::to_string(i) + ".jpg"), "x");
+            lxtest::WriteFile(dir / "stick" / (i < 3 ? "a" : "b") / (lxtest::Numbered("s", i) + ".jpg"), "x");
             e.push_back(Eintrag(QString("D:\\%1\\s%2.jpg").arg(i < 3 ? "a" : "b").arg(i), i % 2 == 0));
         }
         e.push_back(Eintrag(Bild("platte/da.jpg"), false));

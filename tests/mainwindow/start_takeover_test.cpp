@@ -139,8 +139,9 @@ TEST_F(StartWegeTest, FirstStartOpensTheAlbumOfTheManagersCurrentRow)
         Starten();
         EXPECT_TRUE(form->ErstStart);
         EXPECT_EQ(form->TableBilder->Active(), f.Offen) << f.Pfad.toStdString();
-        if (f.Offen)
+        if (f.Offen) {
             EXPECT_EQ(form->TableBilder->TableName().toUpper(), "REISE.DBF");
+        }
         EXPECT_FALSE(fs::exists(Datenbank() / "BILDER.DBF")) << "no standard album is made instead";
     }
 }

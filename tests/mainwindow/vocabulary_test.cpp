@@ -84,8 +84,9 @@ TEST(Befehlstabelle, ItemsWithShortcutsStatesAndSounds)
     int popups = 0;
     QString letztesMenue;
     for (const TBefehl& b : BefehlsTabelle()) {
-        if (b.Name[0])
+        if (b.Name[0]) {
             EXPECT_TRUE(namen.insert(b.Name).second) << b.Name;
+        }
         if (QString::fromLatin1(b.Menue) != letztesMenue) {
             letztesMenue = QString::fromLatin1(b.Menue);
             popups += letztesMenue.startsWith("Popup");
@@ -120,8 +121,9 @@ TEST_F(StartTest, WindowBuildsEveryItemAndBindsItsHandler)
         EXPECT_EQ(item->Tag, b.Ton);
         EXPECT_EQ(bool(item->OnClick), b.Handler != nullptr) << b.Name;
         // Every command does its work: no name of the table lacks its handler.
-        if (b.Handler)
+        if (b.Handler) {
             EXPECT_TRUE(form->HandlerVorhanden(b.Handler)) << b.Handler;
+        }
     }
     EXPECT_EQ(items, 176);
     for (const TPopupZuordnung& p : PopupZuordnungen())
