@@ -1,18 +1,20 @@
 #pragma once
-// TMainForm: the program's main window. Its album work: the work areas of
-// the open album, its second view, the target album of copies, the album
-// manager table and the integrity check; creating, checking, opening and
-// indexing albums; the registration of albums; the full-text indexes;
-// copying shown entries into another album; the search for albums on
-// inserted CDs. Its window: menus, pop-up menus and toolbar built from the
-// command vocabulary (main_commands.h), the album grid, the single-record
-// view, the record editor, status bars and gauges, the quick-search bar.
-// Its filters and searches (main_form_filter.cpp, main_form_search.cpp):
-// field-value, mark, availability and date filters, sorting by column
-// title, the field search, going to a record and the full-text search and
-// filter. Its run: the start-up
-// (FormCreate, run by the main block), the settings (main_settings.h and the
-// options dialog's store), the show and the deferred start-up, shutdown.
+// TMainForm: the program's main window, a host of small objects. It owns
+// its components (tables, engines, full-text indexes, the widgets of the
+// album grid, the single-record view, menus, toolbar, status bars, gauges,
+// timers, the print components) and keeps the handlers the command
+// vocabulary (main_commands.h) binds by name; most of them forward to an
+// object that owns one concern:
+// - the album work areas (arbeitsbereich.h): the open album, its second
+//   view, the target album of copies, the album manager table and the
+//   integrity check, each with its file set (storage/album_dateien.h);
+// - the maintenance commands (bilder_wartung.h), the filters and searches
+//   (bilder_filter.h), the copies into another album (bilder_kopien.h) and
+//   the picture views (bild_ansichten.h).
+// The objects reach the window through small interfaces: the album views
+// (album_ansicht.h) and each object's own services, which the form
+// implements. The run (start-up, settings, show, shutdown), the tools and
+// the printing live in the form's own files.
 //
 // The form can be created without being shown or started; every question
 // and message goes through the prompt service. The options are read from
@@ -92,12 +94,10 @@ class TQKPicPrinter;
 class TQKDBPicBox;
 class TRadioButton;
 class TCheckBox;
-class TFormSchwebeneVorschau;
 class TrgReport;
 class TrgBDEPipeline;
 class TMainFormBilder;
 class TBildAnsichten;
-class TFullSizeForm;
 class TFont;
 class QObject;
 class QEvent;
