@@ -282,12 +282,7 @@ int TMainForm::BilderDBFOeffnenLauf(bool wiederholen, bool picklistenFragen)
     DbeEnv1->SetSoftSeek(false);
     DbeEnv1->SetExact(true);
     DbeEnv1->SetLockTimeout(5);
-    try {
-        GridSettingsLesen(QKINI_Prog, QStringLiteral("BilderFieldPosition"), QStringLiteral("BilderFieldWidth"),
-                          TableBilder);
-    } catch (const std::exception&) {
-        ShowMessage(QStringLiteral("Fehler beim Lesen der BilderGridsettings!"));
-    }
+    GridLayoutZuruecklesen();
 
     if (BilderDBFsOeffnen() != 0 && TableBilderDatenbanken->Active() &&
         !QKINI_Prog->INIReadBool(QStringLiteral("Einstellungen Hauptprogramm"), QStringLiteral("ErstStart"), true) &&
@@ -428,12 +423,7 @@ void TMainForm::AndereBilderdatenbankoeffnen1Click(TObject* Sender)
     if (TableBilder->DatabaseName() + TableBilder->TableName() != vorher) {
         PanelBilderGrid->SetVisible(false);
         PageControlBilderdaten->SetVisible(false);
-        try {
-            GridSettingsLesen(QKINI_Prog, QStringLiteral("BilderFieldPosition"), QStringLiteral("BilderFieldWidth"),
-                              TableBilder);
-        } catch (const std::exception&) {
-            ShowMessage(QStringLiteral("Fehler beim Lesen der BilderGridsettings!"));
-        }
+        GridLayoutZuruecklesen();
         PanelVorschaubild1->Tag = 0;
         AlbumAnsichtenNachWechsel();
         PanelBilderGrid->SetVisible(true);

@@ -219,12 +219,7 @@ void TMainForm::ListeDrucken(TrgReport* report, TrgBDEPipeline* pipeline, const 
     }
     if (steuerelementeAus) {
         TableBilder->EnableControls();
-        try {
-            GridSettingsLesen(QKINI_Prog, QStringLiteral("BilderFieldPosition"), QStringLiteral("BilderFieldWidth"),
-                              TableBilder);
-        } catch (const std::exception&) {
-            ShowMessage(QStringLiteral("Fehler beim Lesen der BilderGridsettings!"));
-        }
+        GridLayoutZuruecklesen();
     }
     SatzWiederherstellen(GemerkterDrucksatz);
 }

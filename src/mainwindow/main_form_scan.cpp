@@ -109,12 +109,7 @@ void TMainForm::BilderHinzufuegen1Click(TObject* Sender)
         TfrmScanPics dialog(Application, anbindung);
         dialog.ShowModal();
     }
-    try {
-        GridSettingsLesen(QKINI_Prog, QStringLiteral("BilderFieldPosition"), QStringLiteral("BilderFieldWidth"),
-                          TableBilder);
-    } catch (const std::exception&) {
-        ShowMessage(QStringLiteral("Fehler beim Lesen der BilderGridsettings!"));
-    }
+    GridLayoutZuruecklesen();
     TableBilder->EnableControls();
     TableBilder->Refresh();
     ZeigeVorschauBildAusBlob();

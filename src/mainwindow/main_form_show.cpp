@@ -32,12 +32,7 @@ void TMainForm::FormShow(TObject* Sender)
     (void)Sender;
     // 1: the grid layout.
     if (TableBilder->Active()) {
-        try {
-            GridSettingsLesen(QKINI_Prog, QStringLiteral("BilderFieldPosition"), QStringLiteral("BilderFieldWidth"),
-                              TableBilder);
-        } catch (const std::exception&) {
-            ShowMessage(QStringLiteral("Fehler beim Lesen der BilderGridsettings!"));
-        }
+        GridLayoutZuruecklesen();
     }
     // 2-4.
     PageControlBilder->SetActivePage(TabSheetBilderDatenbank);
