@@ -166,15 +166,12 @@ public:
     // ---- Program-wide album state --------------------------------------------
     QString ProgrammPfad;              // program folder, ends with "\"
     bool GridLayoutMerker = false;
-    QString ErsteCaption;              // the first caption, saved by the deferred start-up
     int RequesterAnzeigeZeit = 4;      // seconds, ini "RequesterAnzeigeZeit"
     bool Abbruch = false;              // the main window's abort flag (Esc)
 
     // ---- Album record and tags -----------------------------------------------
     int ErzeugeBilderDatenbank(const QString& Path, const QString& FileName);
     bool IstBildZielFormat(const QString& FileName, int Kantenlaenge);
-    // The size IstBildZielFormat measured last (0 x 0 when it could not).
-    int ZielBildBreite = 0, ZielBildHoehe = 0;
     // The name "Bilder umkopieren" gives a source file in the target folder:
     // its date and time, or the next free number after the name part.
     QString UmkopierName(const QString& datei) const;
@@ -333,21 +330,11 @@ public:
     // ---- Settings ------------------------------------------------------------
     TEinstellungen Einstellungen;
     QString WindowsPfad;               // Windows folder, ends with "\"
-    QString DateienDBF = QStringLiteral("DateienDBF.DBF");
-    QString BlobTempDir;               // folder of the temporary thumbnail files
-    bool BlobRotate = true;
-    uint32_t LaufStartTick = 0;        // tick count at the start of FormCreate
     int ProgAufrufe = 0;               // start count of this run (ini + 1)
     bool ErstStart = true;
-    bool LinkErstellt = false;
-    QChar CDLaufwerk = QLatin1Char('D');
     bool ProgrammEndet = false;        // shutdown has begun
     bool DragAndDropFlag = false;      // dropped files are being handed over
-    bool QuellWarnungGezeigt = false;  // the source-folder warning of this run
     TStringList DropFileListe;         // the last dropped picture files
-    QString BasisCaption;
-    QString VorschauTempDatei;
-    QString InstallPfad;
     void QKINI_ProgReadINI(TObject* Sender);
     void QKINI_ProgWriteINI(TObject* Sender);
     void SetDropDownCount();
@@ -520,14 +507,12 @@ public:
     // its next file.
     void Bilderumkopieren1Click(TObject* Sender);
     void BilderumlopierenStop1Click(TObject* Sender);
-    bool UmkopierenAbbruch = false;
 
     // ---- Album display -------------------------------------------------------
     void BilderBytesZeigen();
     // The byte sum with "." between each group of three digits.
     static QString BytesText(int64_t summe);
     int LetzteSatzanzahl = -1;
-    int GemerkteSatzNr = 0;
     void AktualisiereBilderGauge(int Total, int Current);
     void AktualisiereBilderGauge2(int Total, int Current);
     void PageControlBilderChanging(TObject* Sender, bool& AllowChange);
@@ -541,7 +526,6 @@ public:
     TColor ZeilenFarbe(int zeile, bool zugriff, TColor vorgabe) const;
     TColor TitelFarbe(const QString& feldName, TColor vorgabe) const;
     bool EinzelsatzAnzeige = true;
-    bool BeiScrollBarClickZeigeVorschauBild = false;
 
     // The album views as the command groups see them.
     TAlbumAnsicht& AlbumAnsicht() { return *this; }
@@ -805,6 +789,24 @@ private:
     QSize ZielBildGroesse() const override;
 
 private:
+    // State of the run that only the form's own code reads.
+    // The size IstBildZielFormat measured last (0 x 0 when it could not).
+    int ZielBildBreite = 0, ZielBildHoehe = 0;
+    QString VorschauTempDatei;
+    bool UmkopierenAbbruch = false;
+    bool QuellWarnungGezeigt = false;  // the source-folder warning of this run
+    bool LinkErstellt = false;
+    uint32_t LaufStartTick = 0;        // tick count at the start of FormCreate
+    QString InstallPfad;
+    int GemerkteSatzNr = 0;
+    QString ErsteCaption;              // the first caption, saved by the deferred start-up
+    QString DateienDBF = QStringLiteral("DateienDBF.DBF");
+    QChar CDLaufwerk = QLatin1Char('D');
+    QString BlobTempDir;               // folder of the temporary thumbnail files
+    bool BlobRotate = true;
+    bool BeiScrollBarClickZeigeVorschauBild = false;
+    QString BasisCaption;
+
     void GridSeiteZeigen() override;
     void EinzelsatzVerbergen() override;
     void EinzelsatzWiederherstellen() override;
