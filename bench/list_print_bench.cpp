@@ -84,7 +84,7 @@ struct Fixture {
         SetPromptService(&antworten);
         form = std::make_unique<TMainForm>(nullptr);
         const QString win = BenchHauptfensterEinrichten(*form, gDir);
-        form->ProgrammPfad = win;
+        form->Lauf().ProgrammPfad = win;
         form->ProgrammOptionen()->EditTempDir = win;
         form->ErzeugeBilderDatenbank(win, "BILDER.DBF");
         AlbumFuellen((gDir / "BILDER.DBF").string());
@@ -92,7 +92,7 @@ struct Fixture {
             std::abort();
         QFile::copy(QStringLiteral(LUMADEX_RESOURCES_DIR "/BilderListe.RTM"),
                     QString::fromStdString((gDir / "BilderListe.RTM").string()));
-        form->ListenAusgabe = [this](TrgReport* report) { ListeAufDrucker(report, pdf); };
+        form->Druck().ListenAusgabe = [this](TrgReport* report) { ListeAufDrucker(report, pdf); };
     }
     ~Fixture()
     {

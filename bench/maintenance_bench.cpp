@@ -65,7 +65,7 @@ struct Fixture {
         form = std::make_unique<TMainForm>(nullptr);
         form->ProgrammOptionen()->CheckBoxBearbeitungszeitAnzeigen = false;
         form->ProgrammOptionen()->CheckBoxBerabeitungsMeldung = false;
-        form->Einstellungen.Setzen("Sicherheitsabfragen", false);
+        form->Einstellungen().Setzen("Sicherheitsabfragen", false);
         win = BenchHauptfensterEinrichten(*form, gDir);
         Neu();
     }

@@ -189,8 +189,8 @@ int LumadexMain(int argc, char** argv)
         });
         // The screen saver starts the slide show while the option is on.
         TAutoSlideShow autoSlideShow({MainForm->Handle(),
-                                      [MainForm] { return MainForm->Einstellungen.Bool("AutoSlideShowAktiv"); },
-                                      [MainForm] { return MainForm->Einstellungen.Int("AutoSlideShowTime"); },
+                                      [MainForm] { return MainForm->Einstellungen().Bool("AutoSlideShowAktiv"); },
+                                      [MainForm] { return MainForm->Einstellungen().Int("AutoSlideShowTime"); },
                                       [MainForm] {
                                           Application->Guarded(MainForm,
                                                                [MainForm] { MainForm->SlideShowstart1Click(nullptr); });

@@ -44,7 +44,7 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner)
 {
     Name = QStringLiteral("MainForm");
     SetCaption(QStringLiteral("QV-Lumadex  v1.50"));
-    ProgrammPfad = ProgrammVerzeichnis();
+    lauf_.ProgrammPfad = ProgrammVerzeichnis();
 
     QKINI_Prog = new TQKINI(this);
     QKINI_Prog->Name = QStringLiteral("QKINI_Prog");
@@ -130,8 +130,8 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner)
     StatusBarBilder2->Panels()->Add();
     StatusBarBilder2->SetVisible(false);
 
-    Einstellungen.VorgabenSetzen(ProgrammPfad);
-    Einstellungen.Optionen = optionen_;
+    Einstellungen().VorgabenSetzen(lauf_.ProgrammPfad);
+    Einstellungen().Optionen = optionen_;
     FensterAufbauen();
     WerkzeugeEinrichten();
     DataSourceBilder->OnDataChange = [this](TDataSource*, TField*) { DataSourceBilderDataChange(nullptr); };
@@ -191,18 +191,18 @@ TMainForm::~TMainForm()
 void TMainForm::SetProgrammOptionen(TProgrammOptionenStand* optionen)
 {
     optionen_ = optionen ? optionen : &eigeneOptionen_;
-    Einstellungen.Optionen = optionen_;
+    Einstellungen().Optionen = optionen_;
 }
 
 void TMainForm::Protokoll(const QString& art, const QString& text)
 {
     if (optionen_->CheckBoxProtokollieren)
-        LogSchreiben(ProgrammPfad, QStringLiteral("LXLog.DBF"), art, text, QString());
+        LogSchreiben(lauf_.ProgrammPfad, QStringLiteral("LXLog.DBF"), art, text, QString());
 }
 
 void TMainForm::Hinweis(const QString& caption, const QString& text, int height)
 {
-    NachrichtenDialog(caption, text, RequesterAnzeigeZeit, height, clInfoBk, clBlack, true);
+    NachrichtenDialog(caption, text, lauf_.RequesterAnzeigeZeit, height, clInfoBk, clBlack, true);
 }
 
 void TMainForm::FehlerKontextSetzen()

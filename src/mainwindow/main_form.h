@@ -14,7 +14,10 @@
 // The objects reach the window through small interfaces: the album views
 // (album_ansicht.h) and each object's own services, which the form
 // implements. The run (start-up, settings, show, shutdown), the tools and
-// the printing live in the form's own files.
+// the printing live in the form's own files; the state they share is kept
+// in small objects (fenster_zustand.h): the run, the list printing and the
+// album display, beside the settings. The form's public members are its
+// components; everything else is reached through accessors.
 //
 // The form can be created without being shown or started; every question
 // and message goes through the prompt service. The options are read from
@@ -26,6 +29,7 @@
 #include "mainwindow/arbeitsbereich.h"
 #include "mainwindow/bilder_filter.h"
 #include "mainwindow/bilder_wartung.h"
+#include "mainwindow/fenster_zustand.h"
 #include "mainwindow/main_options.h"
 #include "mainwindow/main_settings.h"
 
@@ -163,11 +167,17 @@ public:
     // registration of an opened album runs the main window's own routine.
     TAlbumManagerDialog* AlbumManager = nullptr;
 
-    // ---- Program-wide album state --------------------------------------------
-    QString ProgrammPfad;              // program folder, ends with "\"
-    bool GridLayoutMerker = false;
-    int RequesterAnzeigeZeit = 4;      // seconds, ini "RequesterAnzeigeZeit"
-    bool Abbruch = false;              // the main window's abort flag (Esc)
+    // ---- State of the run, the list printing and the album display ----------
+    TProgrammLauf& Lauf() { return lauf_; }
+    const TProgrammLauf& Lauf() const { return lauf_; }
+    TDruckStand& Druck() { return druck_; }
+    const TDruckStand& Druck() const { return druck_; }
+    TAnzeigeStand& Anzeige() { return anzeige_; }
+    const TAnzeigeStand& Anzeige() const { return anzeige_; }
+    // The program's settings (main_settings.h), read at start-up and written
+    // at shutdown.
+    TEinstellungen& Einstellungen() { return einstellungen_; }
+    const TEinstellungen& Einstellungen() const { return einstellungen_; }
 
     // ---- Album record and tags -----------------------------------------------
     int ErzeugeBilderDatenbank(const QString& Path, const QString& FileName);
@@ -328,13 +338,6 @@ public:
     bool HandlerVorhanden(const char* name) const;
 
     // ---- Settings ------------------------------------------------------------
-    TEinstellungen Einstellungen;
-    QString WindowsPfad;               // Windows folder, ends with "\"
-    int ProgAufrufe = 0;               // start count of this run (ini + 1)
-    bool ErstStart = true;
-    bool ProgrammEndet = false;        // shutdown has begun
-    bool DragAndDropFlag = false;      // dropped files are being handed over
-    TStringList DropFileListe;         // the last dropped picture files
     void QKINI_ProgReadINI(TObject* Sender);
     void QKINI_ProgWriteINI(TObject* Sender);
     void SetDropDownCount();
@@ -377,8 +380,8 @@ public:
     void Timer3Timer(TObject* Sender);
     void FensterAnfangsGroesse();
     void AktionV211();
+    // Reads the values of that field into Anzeige().PickListe.
     void LesePickliste(const QString& FieldName);
-    TStringList PickListe;
 
     // ---- Shutdown and program-level commands ---------------------------------
     void Ende1Click(TObject* Sender);
@@ -442,13 +445,9 @@ public:
     void BilderlistenAuswahl1Click(TObject* Sender);
 
     // ---- Printing (main_form_print.cpp) ----------------------------------------
-    // The single-picture print layout, and the large-picture flags that the
-    // template file names "BilderListe_GrossesBild8.RTM" (landscape section)
-    // and "BilderListe_GrossesBild10.RTM" (portrait section) set; both are
-    // cleared when the layout chooser or the print menu opens.
+    // The single-picture print layout; the large-picture flags are in
+    // Druck().
     TQKPicPrinter* QKPicPrinter1 = nullptr;
-    bool GrossBild8 = false;
-    bool GrossBild10 = false;
     // The list prints the layout chooser calls with the template file name
     // (from the first record / from the current record).
     void DruckeBilderListe(const QString& TemplateFile);
@@ -460,9 +459,6 @@ public:
     TrgReport* rgReport2 = nullptr;
     TrgBDEPipeline* rgBDEPipeline1 = nullptr;
     TrgBDEPipeline* rgBDEPipeline2 = nullptr;
-    // Where a loaded list goes; unset, the report prints to its own device
-    // (the preview unless the template says otherwise).
-    std::function<void(TrgReport*)> ListenAusgabe;
     // The report events that templates name, bound when a template loads.
     const TrgMethodTable& PublishedMethods() const override { return listenMethoden_; }
     void rgReport1DetailBand1BeforePrint(TObject* Sender);
@@ -488,8 +484,6 @@ public:
     // "PrintPic.BMP" in the thumbnail folder.
     QString PrintPicDatei() const;
 
-    // Asks the album manager to start its CD-R preparation when it opens.
-    bool CDRStartFlag = false;
     // The handler of these commands by vocabulary name; null for others.
     using TBefehlsMethode = void (TMainForm::*)(TObject*);
     static TBefehlsMethode WerkzeugBefehl(const char* name);
@@ -512,7 +506,6 @@ public:
     void BilderBytesZeigen();
     // The byte sum with "." between each group of three digits.
     static QString BytesText(int64_t summe);
-    int LetzteSatzanzahl = -1;
     void AktualisiereBilderGauge(int Total, int Current);
     void AktualisiereBilderGauge2(int Total, int Current);
     void PageControlBilderChanging(TObject* Sender, bool& AllowChange);
@@ -525,7 +518,6 @@ public:
     // the row number counts the visible data rows from 0.
     TColor ZeilenFarbe(int zeile, bool zugriff, TColor vorgabe) const;
     TColor TitelFarbe(const QString& feldName, TColor vorgabe) const;
-    bool EinzelsatzAnzeige = true;
 
     // The album views as the command groups see them.
     TAlbumAnsicht& AlbumAnsicht() { return *this; }
@@ -789,6 +781,12 @@ private:
     QSize ZielBildGroesse() const override;
 
 private:
+    TProgrammLauf lauf_;
+    TDruckStand druck_;
+    TAnzeigeStand anzeige_;
+    TEinstellungen einstellungen_;
+    // Asks the album manager to start its CD-R preparation when it opens.
+    bool CDRStartFlag = false;
     // State of the run that only the form's own code reads.
     // The size IstBildZielFormat measured last (0 x 0 when it could not).
     int ZielBildBreite = 0, ZielBildHoehe = 0;

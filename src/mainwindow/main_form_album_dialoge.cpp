@@ -26,7 +26,7 @@ class TMainFormAlbumDialoge : public TComponent, public TAlbumDialogHauptfenster
 public:
     explicit TMainFormAlbumDialoge(TMainForm& f) : TComponent(&f), f_(f) {}
 
-    QString IniDatei() const override { return f_.WindowsPfad + QStringLiteral("Lumadex.INI"); }
+    QString IniDatei() const override { return f_.Lauf().IniDatei(); }
     TAlbumDialogOptionen AlbumDialogOptionen() const override
     {
         const TProgrammOptionenStand* o = f_.ProgrammOptionen();
@@ -35,8 +35,8 @@ public:
         a.Protokollieren = o->CheckBoxProtokollieren;
         a.VorschauBilderAlsBlob = o->CheckBoxVorschauBilderAlsBlobSpeichern;
         a.BearbeitungszeitAnzeigen = o->CheckBoxBearbeitungszeitAnzeigen;
-        a.Sicherheitsabfragen = f_.Einstellungen.Bool("Sicherheitsabfragen");
-        a.RequesterAnzeigeZeit = f_.RequesterAnzeigeZeit;
+        a.Sicherheitsabfragen = f_.Einstellungen().Bool("Sicherheitsabfragen");
+        a.RequesterAnzeigeZeit = f_.Lauf().RequesterAnzeigeZeit;
         a.Infofarbe = clInfoBk;
         return a;
     }

@@ -100,7 +100,7 @@ int TMainForm::BilderDBFChecken2(const QString& Folder, const QString& FileName)
 
 void TMainForm::GridLayoutSichern()
 {
-    if (!GridLayoutMerker)
+    if (!anzeige_.GridLayoutMerker)
         return;
     try {
         GridSettingsSpeichern(QKINI_Prog, QStringLiteral("BilderFieldPosition"), QStringLiteral("BilderFieldWidth"),
@@ -108,7 +108,7 @@ void TMainForm::GridLayoutSichern()
     } catch (const std::exception&) {
         ShowMessage(QStringLiteral("Fehler beim Speichern der BilderGridsettings!"));
     }
-    GridLayoutMerker = false;
+    anzeige_.GridLayoutMerker = false;
 }
 
 void TMainForm::GridLayoutZuruecklesen()
@@ -414,7 +414,7 @@ void TMainForm::AndereBilderdatenbankoeffnen1Click(TObject* Sender)
     if (!TableBilder->Active()) {
         if (!ErsteCaption.isEmpty())
             SetCaption(ErsteCaption);
-        BildLaden(ImageWindow2, ProgrammPfad + QStringLiteral("Logo.jpg"));
+        BildLaden(ImageWindow2, lauf_.ProgrammPfad + QStringLiteral("Logo.jpg"));
         Hinweis(QStringLiteral("Hinweis"), QStringLiteral("Es ist kein Fotoalbum geöffnet !"), 130);
         StatusBarBilder1->Panels()->Items(1)->SetText(QStringLiteral("0 von 0 Einträge angezeigt"));
         StatusBarBilder2->Panels()->Items(0)->SetText(QString());

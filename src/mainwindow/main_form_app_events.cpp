@@ -36,7 +36,7 @@ void TMainForm::QKApp1ShowHint(QString& HintStr, bool& CanShow, THintInfo& HintI
     const bool knopf = dynamic_cast<TQKAutoButton*>(c) || dynamic_cast<TSpeedButton*>(c) || dynamic_cast<TButton*>(c);
     if (knopf && !c->Enabled())
         HintStr = QStringLiteral("Schalter deaktiviert");
-    if (Einstellungen.Bool("HintWave"))
+    if (Einstellungen().Bool("HintWave"))
         HintWavSpielen(HintTonNummer(c->Tag, c->Hint()));
 }
 

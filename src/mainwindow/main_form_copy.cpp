@@ -40,8 +40,8 @@ private:
     void AlbumVolltextOeffnen() override { f_.OeffneBilderFTS(); }
     QString TempOrdner() const override { return f_.VorschauTempOrdner(); }
     const TProgrammOptionenStand& Optionen() const override { return *f_.ProgrammOptionen(); }
-    bool Abbruch() const override { return f_.Abbruch; }
-    void AbbruchZuruecksetzen() override { f_.Abbruch = false; }
+    bool Abbruch() const override { return f_.Lauf().Abbruch; }
+    void AbbruchZuruecksetzen() override { f_.Lauf().Abbruch = false; }
     void FehlerKontextSetzen() override { f_.FehlerKontextSetzen(); }
     void Protokoll(const QString& art, const QString& text) override { f_.Protokoll(art, text); }
     void Hinweis(const QString& caption, const QString& text, int height) override
@@ -71,7 +71,7 @@ TBilderKopien& TMainForm::Kopien()
 QString TMainForm::VorschauTempOrdner() const
 {
     const QString temp = optionen_->EditTempDir;
-    return !temp.isEmpty() && DirectoryExists(temp) ? IncludeTrailingBackslash(temp) : ProgrammPfad;
+    return !temp.isEmpty() && DirectoryExists(temp) ? IncludeTrailingBackslash(temp) : lauf_.ProgrammPfad;
 }
 
 void TMainForm::KopiereSaetzeInNeuesFotoalbum() { Kopien().SaetzeInNeuesFotoalbumKopieren(); }

@@ -50,12 +50,12 @@ QString TMainForm::BytesText(int64_t summe)
 
 void TMainForm::BilderBytesZeigen()
 {
-    if (!TableBilder->Active() || !Einstellungen.Bool("BilderbytesAddieren") || !TableBilder2->Active())
+    if (!TableBilder->Active() || !Einstellungen().Bool("BilderbytesAddieren") || !TableBilder2->Active())
         return;
     const int angezeigt = int(DbeBilder->QueryRecCount());
-    if (angezeigt == LetzteSatzanzahl)
+    if (angezeigt == anzeige_.LetzteSatzanzahl)
         return;
-    LetzteSatzanzahl = angezeigt;
+    anzeige_.LetzteSatzanzahl = angezeigt;
     Screen->SetCursor(crHourGlass);
     int64_t summe = 0;
     {
@@ -72,7 +72,7 @@ void TMainForm::GridSeiteZeigen() { PageControlBilder->SetActivePage(TabSheetBil
 
 void TMainForm::EinzelsatzVerbergen() { PageControlBilderdaten->SetVisible(false); }
 
-void TMainForm::EinzelsatzWiederherstellen() { PageControlBilderdaten->SetVisible(EinzelsatzAnzeige); }
+void TMainForm::EinzelsatzWiederherstellen() { PageControlBilderdaten->SetVisible(anzeige_.EinzelsatzAnzeige); }
 
 void TMainForm::FortschrittVerbergen() { BilderGaugePanel->SetVisible(false); }
 
@@ -108,30 +108,30 @@ void TMainForm::AktualisiereBilderGauge2(int Total, int Current)
 
 TColor TMainForm::ZeilenFarbe(int zeile, bool zugriff, TColor vorgabe) const
 {
-    if (!Einstellungen.Bool("FarbSystemBenutzen"))
+    if (!Einstellungen().Bool("FarbSystemBenutzen"))
         return vorgabe;
     TColor farbe = vorgabe;
-    if (Einstellungen.Bool("RowColors"))
-        farbe = TColor(Einstellungen.Int(zeile % 2 ? "GeradeGridZeilenColor" : "UngeradeGridZeilenColor"));
-    if (Einstellungen.Bool("NichtDaRowColors") && !zugriff)
-        farbe = TColor(Einstellungen.Int("NoAccessGridRowsColor"));
+    if (Einstellungen().Bool("RowColors"))
+        farbe = TColor(Einstellungen().Int(zeile % 2 ? "GeradeGridZeilenColor" : "UngeradeGridZeilenColor"));
+    if (Einstellungen().Bool("NichtDaRowColors") && !zugriff)
+        farbe = TColor(Einstellungen().Int("NoAccessGridRowsColor"));
     return farbe;
 }
 
 TColor TMainForm::TitelFarbe(const QString& feldName, TColor vorgabe) const
 {
-    if (!Einstellungen.Bool("FarbSystemBenutzen") || BereichBilder().Tags().Count() == 0 || !TableBilder->Active())
+    if (!Einstellungen().Bool("FarbSystemBenutzen") || BereichBilder().Tags().Count() == 0 || !TableBilder->Active())
         return vorgabe;
     bool enthalten = false;
     for (int i = 0; i < BereichBilder().Tags().Count(); ++i)
         enthalten |= BereichBilder().Tags()[i].contains(feldName, Qt::CaseInsensitive);
     if (!enthalten)
-        return TColor(Einstellungen.Int("GridOhneIndexTitelColor"));
+        return TColor(Einstellungen().Int("GridOhneIndexTitelColor"));
     const TMenuItem* nurVerfuegbare = MenuItem(QStringLiteral("NurverfuegbareBilderanzeigen1"));
     const QString gesucht = feldName.toUpper() + (nurVerfuegbare && nurVerfuegbare->Checked() ? QStringLiteral("2") : QString());
     for (int i = 0; i < BereichBilder().Tags().Count(); ++i)
         if (BereichBilder().Tags()[i].toUpper() == gesucht)
-            return TColor(Einstellungen.Int("GridMitIndexTitelColor"));
+            return TColor(Einstellungen().Int("GridMitIndexTitelColor"));
     return vorgabe;
 }
 
@@ -199,9 +199,9 @@ void TMainForm::Einzelsatzanzeige1Click(TObject* Sender)
     if (!item)
         return;
     item->SetChecked(!item->Checked());
-    EinzelsatzAnzeige = item->Checked();
+    anzeige_.EinzelsatzAnzeige = item->Checked();
     Protokoll(QStringLiteral("Info"), QStringLiteral("Einzelsatzanzeige1Click(), Funktion aufgerufen!"));
-    PageControlBilderdaten->SetVisible(EinzelsatzAnzeige);
+    PageControlBilderdaten->SetVisible(anzeige_.EinzelsatzAnzeige);
 }
 
 void TMainForm::SatzeditorBilderClick(TObject* Sender)
@@ -223,9 +223,9 @@ void TMainForm::SatzeditorBilderClick(TObject* Sender)
 
 void TMainForm::FeldfarbenSetzen()
 {
-    const bool farben = Einstellungen.Bool("FarbSystemBenutzen");
-    const TColor info = TColor(Einstellungen.Int("Infofarbe"));
-    const TColor kann = BereichBilder().NurLesen() ? info : TColor(Einstellungen.Int("Kannfarbe"));
+    const bool farben = Einstellungen().Bool("FarbSystemBenutzen");
+    const TColor info = TColor(Einstellungen().Int("Infofarbe"));
+    const TColor kann = BereichBilder().NurLesen() ? info : TColor(Einstellungen().Int("Kannfarbe"));
     // Fields the program fills, and fields the user edits.
     const std::vector<TWinControl*> programm = {EditDateiname,     MemoPfad,          DBEditBytes,
                                                 DBEditBreite,      DBEditHoehe,       DBEditBilderLabelKennung,
@@ -257,8 +257,8 @@ void TMainForm::PicklistenAnwenden()
 
 void TMainForm::PicklisteZugeklappt()
 {
-    if (Einstellungen.Bool("PRGWave"))
-        QKWAV1->PlayWAV(IncludeTrailingBackslash(Trim(Einstellungen.Text("PRGWavePfad"))) +
+    if (Einstellungen().Bool("PRGWave"))
+        QKWAV1->PlayWAV(IncludeTrailingBackslash(Trim(Einstellungen().Text("PRGWavePfad"))) +
                             QStringLiteral("ComboCloseUp.WAV"),
                         TwFlags{NODEFAULT});
     if (TableBilder->Active() && (TableBilder->State() == dsEdit || TableBilder->State() == dsInsert))

@@ -28,12 +28,12 @@ public:
     void Protokoll(const QString& text) override { f_.Protokoll(QStringLiteral("Info"), text); }
     void Hinweis(const QString& text) override
     {
-        NachrichtenDialog(QStringLiteral("Hinweis"), text, f_.RequesterAnzeigeZeit, 130,
-                          TColor(f_.Einstellungen.Int("Infofarbe")), clBlack, true);
+        NachrichtenDialog(QStringLiteral("Hinweis"), text, f_.Lauf().RequesterAnzeigeZeit, 130,
+                          TColor(f_.Einstellungen().Int("Infofarbe")), clBlack, true);
     }
     const TProgrammEinstellungen& Optionen() const override { return *f_.ProgrammOptionen(); }
-    bool Abbruch() const override { return f_.Abbruch; }
-    void AbbruchZuruecksetzen() override { f_.Abbruch = false; }
+    bool Abbruch() const override { return f_.Lauf().Abbruch; }
+    void AbbruchZuruecksetzen() override { f_.Lauf().Abbruch = false; }
     bool FensterSichtbar() const override { return f_.Visible(); }
 
     TBilderDialogForm* FilterDialog() override
@@ -42,7 +42,7 @@ public:
             f_.BilderDialogForm = new TBilderDialogForm(&f_);
         return f_.BilderDialogForm;
     }
-    int AuswahlZeilen() const override { return f_.Einstellungen.Int("ComboBoxDropDownCount"); }
+    int AuswahlZeilen() const override { return f_.Einstellungen().Int("ComboBoxDropDownCount"); }
     bool CodeListe(const QString& feld, QStringList& eintraege) const override
     {
         TdkDBComboBox* codiert = feld == QLatin1String("QUELLE")      ? f_.DBComboBoxBildQuelle2
@@ -60,7 +60,7 @@ public:
     QStringList Pickliste(const QString& name) override
     {
         f_.LesePickliste(name);
-        return f_.PickListe.ToQStringList();
+        return f_.Anzeige().PickListe.ToQStringList();
     }
     // The date range dialog is built once (its date edits with their
     // calendars cost as much as the whole filter) and opens each time as a
@@ -88,7 +88,7 @@ public:
     }
     void GridLayoutSichern() override { f_.GridLayoutSichern(); }
     void GridLayoutZuruecklesen() override { f_.GridLayoutZuruecklesen(); }
-    void GridLayoutUnveraendert() override { f_.GridLayoutMerker = false; }
+    void GridLayoutUnveraendert() override { f_.Anzeige().GridLayoutMerker = false; }
     bool NurVerfuegbareAnzeigen() const override
     {
         const TMenuItem* item = f_.MenuItem(QStringLiteral("NurverfuegbareBilderanzeigen1"));

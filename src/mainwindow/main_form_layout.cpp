@@ -400,7 +400,7 @@ void TMainForm::GridAufbauen()
     DBGridBilder->SetPopupMenu(PopupMenu(QStringLiteral("PopupMenuDBGridBilder")));
     DBGridBilder->OnCalcCellColors = [this](TObject*, TField*, TGridDrawState, bool highlight, TFont* font,
                                             TBrush* brush) {
-        if (!Einstellungen.Bool("FarbSystemBenutzen"))
+        if (!Einstellungen().Bool("FarbSystemBenutzen"))
             return;
         // The row being drawn: the dataset's active buffer follows it.
         const bool zugriff = !TableBilder->Active() || TableBilder->FieldByName(QStringLiteral("ZUGRIFF"))->AsBoolean();
@@ -416,7 +416,7 @@ void TMainForm::GridAufbauen()
         }
         brush->Color = TitelFarbe(feld, brush->Color);
     };
-    DBGridBilder->OnColumnMoved = [this](TObject*, int, int) { GridLayoutMerker = true; };
+    DBGridBilder->OnColumnMoved = [this](TObject*, int, int) { anzeige_.GridLayoutMerker = true; };
     DBGridBilder->OnDblClick = [this](TObject*) { Handler("Vollbild1Click")(nullptr); };
     DBGridBilder->OnMouseDown = [this](TObject*, TMouseButton, TShiftState, int, int) { ZeigeVorschauBildAusBlob(); };
     DBGridBilder->OnMouseUp = [this](TObject*, TMouseButton, TShiftState, int, int) { AutoBlaetternStoppen(); };

@@ -151,9 +151,9 @@ void TMainForm::FehlerKontextText(const QString& text) { AppException1->SetUserN
 void TMainForm::TonSpielen(long nummer) { PrgWavSpielen(nummer); }
 void TMainForm::WavSpielen(const QString& datei) { QKWAV1->PlayWAV(datei, TwFlags{NODEFAULT}); }
 const TProgrammOptionenStand& TMainForm::Optionen() const { return *optionen_; }
-TEinstellungen& TMainForm::Einstellungswerte() { return Einstellungen; }
-bool TMainForm::AbbruchGedrueckt() const { return Abbruch; }
-void TMainForm::AbbruchSetzen(bool abbruch) { Abbruch = abbruch; }
+TEinstellungen& TMainForm::Einstellungswerte() { return Einstellungen(); }
+bool TMainForm::AbbruchGedrueckt() const { return lauf_.Abbruch; }
+void TMainForm::AbbruchSetzen(bool abbruch) { lauf_.Abbruch = abbruch; }
 QString TMainForm::FensterTitel() const { return Caption(); }
 void TMainForm::FensterTitelSetzen(const QString& text) { SetCaption(text); }
 TMenuItem* TMainForm::Menuepunkt(const QString& name) { return MenuItem(name); }
@@ -175,8 +175,8 @@ void TMainForm::TagsLesen() { BilderIndexDaten(); }
 void TMainForm::VolltextAufbauen() { VolltextNeuAufbauen(); }
 void TMainForm::GridLayoutSpeichern() { GridLayoutSichern(); }
 void TMainForm::GridLayoutLesen() { GridLayoutZuruecklesen(); }
-bool TMainForm::ErstStartLaeuft() const { return ErstStart; }
-int TMainForm::AnzeigeZeit() const { return RequesterAnzeigeZeit; }
+bool TMainForm::ErstStartLaeuft() const { return lauf_.ErstStart; }
+int TMainForm::AnzeigeZeit() const { return lauf_.RequesterAnzeigeZeit; }
 QString TMainForm::IniDateiName() const { return QKINI_Prog->INIFileName(); }
 TQKFind* TMainForm::Dateisuche() { return QKFind1; }
 

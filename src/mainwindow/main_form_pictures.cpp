@@ -23,11 +23,11 @@ class TMainFormBilder : public TComponent, public TBildAnsichtenUmgebung {
 public:
     explicit TMainFormBilder(TMainForm& f) : TComponent(&f), f_(f) {}
 
-    const TEinstellungen& Einstellungen() const override { return f_.Einstellungen; }
-    QString ProgrammPfad() const override { return f_.ProgrammPfad; }
+    const TEinstellungen& Einstellungen() const override { return f_.Einstellungen(); }
+    QString ProgrammPfad() const override { return f_.Lauf().ProgrammPfad; }
     QString IniDatei() const override { return f_.QKINI_Prog->INIFileName(); }
     QString VorschauTempOrdner() const override { return f_.VorschauTempOrdner(); }
-    bool ProgrammEndet() const override { return f_.ProgrammEndet; }
+    bool ProgrammEndet() const override { return f_.Lauf().ProgrammEndet; }
     void Protokoll(const QString& art, const QString& text) override { f_.Protokoll(art, text); }
     void Hinweis(const QString& caption, const QString& text, int height) override
     {
@@ -38,14 +38,14 @@ public:
     TMenuItem* Menuepunkt(const QString& name) const override { return f_.MenuItem(name); }
     bool SatzanzahlNeu(int angezeigt) override
     {
-        if (angezeigt == f_.LetzteSatzanzahl)
+        if (angezeigt == f_.Anzeige().LetzteSatzanzahl)
             return false;
-        f_.LetzteSatzanzahl = angezeigt;
+        f_.Anzeige().LetzteSatzanzahl = angezeigt;
         return true;
     }
     void OhneAlbumAnzeigen() override
     {
-        TMainForm::BildLaden(f_.ImageWindow2, f_.ProgrammPfad + QStringLiteral("Logo.jpg"));
+        TMainForm::BildLaden(f_.ImageWindow2, f_.Lauf().ProgrammPfad + QStringLiteral("Logo.jpg"));
         f_.StatusBarBilder1->Panels()->Items(1)->SetText(QStringLiteral("0 von 0 Einträge angezeigt"));
         f_.StatusBarBilder2->Panels()->Items(0)->SetText(QString());
     }

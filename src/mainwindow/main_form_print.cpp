@@ -154,8 +154,8 @@ void TMainForm::Einzelbilddrucken2Click(TObject* Sender)
 
 void TMainForm::QKAutoButtonBilderDruckenClick(TObject* Sender)
 {
-    GrossBild8 = false;
-    GrossBild10 = false;
+    druck_.GrossBild8 = false;
+    druck_.GrossBild10 = false;
     Ton(Sender);
     TPopupMenu* menu = PopupMenu(QStringLiteral("PopupMenuDrucken"));
     // The toolbar button drops its own menu on the click before this runs.
@@ -170,8 +170,8 @@ void TMainForm::Drucken2Click(TObject* Sender) { QKAutoButtonBilderDruckenClick(
 void TMainForm::GrossBildFlagsSetzen(const QString& vorlage)
 {
     const QString name = ExtractFileName(vorlage);
-    GrossBild8 = name.compare(QStringLiteral("BilderListe_GrossesBild8.RTM"), Qt::CaseInsensitive) == 0;
-    GrossBild10 = name.compare(QStringLiteral("BilderListe_GrossesBild10.RTM"), Qt::CaseInsensitive) == 0;
+    druck_.GrossBild8 = name.compare(QStringLiteral("BilderListe_GrossesBild8.RTM"), Qt::CaseInsensitive) == 0;
+    druck_.GrossBild10 = name.compare(QStringLiteral("BilderListe_GrossesBild10.RTM"), Qt::CaseInsensitive) == 0;
 }
 
 void TMainForm::DruckeBilderListe(const QString& TemplateFile)
@@ -193,7 +193,7 @@ void TMainForm::ListeDrucken(TrgReport* report, TrgBDEPipeline* pipeline, const 
     const uint32_t GemerkterDrucksatz = DbeBilder->RecNo();
     bool steuerelementeAus = false;
     try {
-        ListenVorlageLaden(report, ProgrammPfad + TemplateFile);
+        ListenVorlageLaden(report, lauf_.ProgrammPfad + TemplateFile);
         // The page head names the album.
         if (auto* album = Bauteil<TrgLabel>(this, report->Name + QStringLiteral("LabelAlbum")))
             album->SetCaption(QStringLiteral("Fotoalbum ") + ChangeFileExt(ExtractFileName(TableBilder->TableName()), QString()));
@@ -206,7 +206,7 @@ void TMainForm::ListeDrucken(TrgReport* report, TrgBDEPipeline* pipeline, const 
             TableBilder->DisableControls();
             steuerelementeAus = true;
         }
-        ListeAusgeben(report, pipeline, abErstemSatz, ListenAusgabe);
+        ListeAusgeben(report, pipeline, abErstemSatz, druck_.ListenAusgabe);
     } catch (const std::exception& e) {
         Screen->SetCursor(crDefault);
         // The error log names the entry the print failed on.
@@ -288,7 +288,8 @@ void TMainForm::rgReport1DetailBand1BeforePrint(TObject*)
         Screen->SetCursor(crHourGlass);
         ImageWindow1->LoadFromFile(datei, 0, 0);
         TImageInWindow* bild = ImageWindow1->ImageInWindow();
-        const TRect teil = DruckAusschnitt(bild->GetImageWidth(), bild->GetImageHeight(), GrossBild8, GrossBild10);
+        const TRect teil =
+            DruckAusschnitt(bild->GetImageWidth(), bild->GetImageHeight(), druck_.GrossBild8, druck_.GrossBild10);
         if (!bild->HasImage() || !Beschneiden(teil.Left, teil.Top, teil.Right, teil.Bottom))
             throw Exception(QStringLiteral("Bild kann nicht gespeichert werden: ") + ziel);
         if (bild1)

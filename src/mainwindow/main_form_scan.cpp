@@ -40,7 +40,7 @@ public:
     explicit TMainFormScan(TMainForm& f) : f_(f) {}
 
     QString IniDatei() const override { return f_.QKINI_Prog->IniPath(); }
-    QString ProgrammPfad() const override { return f_.ProgrammPfad; }
+    QString ProgrammPfad() const override { return f_.Lauf().ProgrammPfad; }
     TProgrammEinstellungen& Einstellungen() override { return *f_.ProgrammOptionen(); }
     bool AlbumOffen() const override { return f_.TableBilder->Active(); }
     TDbe* DbeBilder() override { return f_.DbeBilder; }
@@ -80,15 +80,15 @@ public:
     void PrgWavSpielen(int nummer) override { f_.PrgWavSpielen(nummer); }
     void Hilfe(const QString&) override { Application->HelpContext(330); }
     void VollbildAnzeigen(const QString& datei) override { f_.DateiVollbildAnzeigen(datei); }
-    bool DropListeAktiv() const override { return f_.DragAndDropFlag; }
+    bool DropListeAktiv() const override { return f_.Lauf().DragAndDropFlag; }
     QStringList DropListe() const override
     {
         QStringList l;
-        for (int i = 0; i < f_.DropFileListe.Count(); ++i)
-            l << f_.DropFileListe[i];
+        for (int i = 0; i < f_.Lauf().DropFileListe.Count(); ++i)
+            l << f_.Lauf().DropFileListe[i];
         return l;
     }
-    void DropListeLeeren() override { f_.DropFileListe.Clear(); }
+    void DropListeLeeren() override { f_.Lauf().DropFileListe.Clear(); }
 
 private:
     TMainForm& f_;
@@ -294,12 +294,12 @@ void TMainForm::Bilderumkopieren1Click(TObject* Sender)
                 ShowMessage(geprueft[i] + QStringLiteral(" konnte nicht gelöscht werden!"));
     }
     if (kopiert.Count() > 0) {
-        DropFileListe.Clear();
+        lauf_.DropFileListe.Clear();
         for (int i = 0; i < kopiert.Count(); ++i)
-            DropFileListe.Add(kopiert[i]);
-        DragAndDropFlag = true;
+            lauf_.DropFileListe.Add(kopiert[i]);
+        lauf_.DragAndDropFlag = true;
         BilderHinzufuegen1Click(nullptr);
-        DragAndDropFlag = false;
+        lauf_.DragAndDropFlag = false;
     } else {
         ShowMessage(QStringLiteral("Keine oder keine gültigen Bilder gefunden und kopiert!"));
     }

@@ -27,13 +27,13 @@ namespace {
 void TMainForm::QKINI_ProgReadINI(TObject* Sender)
 {
     (void)Sender;
-    Einstellungen.Lesen(*QKINI_Prog);
-    TEinstellungen& e = Einstellungen;
+    Einstellungen().Lesen(*QKINI_Prog);
+    TEinstellungen& e = Einstellungen();
 
-    ProgAufrufe = e.Int("ProgAufrufe") + 1;
+    lauf_.ProgAufrufe = e.Int("ProgAufrufe") + 1;
     const QString lw = e.Text("CDLaufwerk");
     CDLaufwerk = lw.isEmpty() ? QLatin1Char('D') : lw.at(0);
-    ErstStart = e.Bool("ErstStart");
+    lauf_.ErstStart = e.Bool("ErstStart");
     LinkErstellt = e.Bool("LinkErstellt");
 
     // The grid ends in the stored mode: the item is set to the opposite and
@@ -45,7 +45,7 @@ void TMainForm::QKINI_ProgReadINI(TObject* Sender)
     BeiScrollBarClickZeigeVorschauBild = e.Bool("BeiScrollBarClickZeigeVorschauBild");
     if (TMenuItem* item = MenuItem(QStringLiteral("NurverfuegbareBilderanzeigen1")))
         item->SetChecked(e.Bool("NurVerfuegbare"));
-    EinzelsatzAnzeige = e.Bool("EinzelsatzAnzeige");
+    anzeige_.EinzelsatzAnzeige = e.Bool("EinzelsatzAnzeige");
     BereichBilder().SortierungSetzen(e.Int("BilderActiveOrder"));
 
     OrdnerPruefen();
@@ -83,21 +83,21 @@ void TMainForm::OrdnerPruefen()
     // The folders as each setting's creation rule says (the warning for a
     // source folder that is not on a fixed disk comes once per run).
     ProgrammOptionen()->OrdnerAnlegen();
-    const QString temp = IncludeTrailingBackslash(Einstellungen.Text("TempBilderPfad"));
+    const QString temp = IncludeTrailingBackslash(Einstellungen().Text("TempBilderPfad"));
     if (!DirectoryExists(temp))
-        Einstellungen.Setzen("TempBilderPfad", ProgrammPfad);
+        Einstellungen().Setzen("TempBilderPfad", lauf_.ProgrammPfad);
     else
         BlobTempDir = temp;
 }
 
 void TMainForm::OptionenAnwenden()
 {
-    const TEinstellungen& e = Einstellungen;
+    const TEinstellungen& e = Einstellungen();
     Application->ShowHint = e.Bool("Maushilfe");
     const int pause = e.Int("MouseHintTime");
     Application->HintPause = pause == 0 ? 200 : pause * 1000;
     Application->HintHidePause = e.Int("HintHidePause") * 1000;
-    RequesterAnzeigeZeit = e.Int("RequesterAnzeigeZeit");
+    lauf_.RequesterAnzeigeZeit = e.Int("RequesterAnzeigeZeit");
     if (TMenuItem* ende = MenuItem(QStringLiteral("Ende4")))
         ende->SetVisible(e.Bool("EndeImMenu"));
     BeschriftungenSetzen();
@@ -114,10 +114,10 @@ void TMainForm::BeschriftungenSetzen()
                                        {"Bildexternbearbeiten_23", "Bildbearbeitung3"}};
     for (const auto& ed : editoren)
         if (TMenuItem* item = MenuItem(QString::fromLatin1(ed[0])))
-            item->SetCaption(Einstellungen.Text(ed[1]));
+            item->SetCaption(Einstellungen().Text(ed[1]));
     TLabel* labels[] = {LabelBenutzerdefiniert1, LabelBenutzerdefiniert2, LabelBenutzerdefiniert3};
     for (int i = 0; i < 3; ++i) {
-        const QString name = Einstellungen.Text(
+        const QString name = Einstellungen().Text(
             QStringLiteral("BezeichnerBenutzerdefiniertesFeld%1").arg(i + 1).toLatin1().constData());
         labels[i]->SetCaption(name);
         if (TMenuItem* item = MenuItem(QStringLiteral("AufBenutzerdefiniert%1_2").arg(i + 1)))
@@ -128,11 +128,11 @@ void TMainForm::BeschriftungenSetzen()
 void TMainForm::QKINI_ProgWriteINI(TObject* Sender)
 {
     (void)Sender;
-    TEinstellungen& e = Einstellungen;
+    TEinstellungen& e = Einstellungen();
     const TProgrammOptionenStand* o = ProgrammOptionen();
-    e.Setzen("ProgAufrufe", ProgAufrufe);
-    e.Setzen("ProgrammPfad", ProgrammPfad);
-    e.Setzen("ProgPfad", ProgrammPfad);
+    e.Setzen("ProgAufrufe", lauf_.ProgAufrufe);
+    e.Setzen("ProgrammPfad", lauf_.ProgrammPfad);
+    e.Setzen("ProgPfad", lauf_.ProgrammPfad);
     e.Setzen("ErstStart", false);
     e.Setzen("LinkErstellt", LinkErstellt);
     e.Setzen("Revision", ProgrammRevision());
@@ -144,7 +144,7 @@ void TMainForm::QKINI_ProgWriteINI(TObject* Sender)
         e.Setzen("Aktiv", item->Checked());
     if (TMenuItem* item = MenuItem(QStringLiteral("NurverfuegbareBilderanzeigen1")))
         e.Setzen("NurVerfuegbare", item->Checked());
-    e.Setzen("EinzelsatzAnzeige", EinzelsatzAnzeige);
+    e.Setzen("EinzelsatzAnzeige", anzeige_.EinzelsatzAnzeige);
     e.Setzen("BeiScrollBarClickZeigeVorschauBild", BeiScrollBarClickZeigeVorschauBild);
     e.Setzen("BilderActiveOrder", BereichBilder().Sortierung());
     const bool offen = TableBilder->Active();
@@ -162,7 +162,7 @@ void TMainForm::QKINI_ProgWriteINI(TObject* Sender)
 
 void TMainForm::SetDropDownCount()
 {
-    const int anzahl = int(uint8_t(Einstellungen.Int("ComboBoxDropDownCount")));
+    const int anzahl = int(uint8_t(Einstellungen().Int("ComboBoxDropDownCount")));
     for (TdkDBComboBox* combo : PicklistenCombos())
         combo->DropDownCount = anzahl;
 }

@@ -57,9 +57,9 @@ void TMainForm::FormShow(TObject* Sender)
         }
     }
     // 7.
-    PageControlBilderdaten->SetVisible(EinzelsatzAnzeige);
+    PageControlBilderdaten->SetVisible(anzeige_.EinzelsatzAnzeige);
     if (TMenuItem* item = MenuItem(QStringLiteral("Einzelsatzanzeige1")))
-        item->SetChecked(EinzelsatzAnzeige);
+        item->SetChecked(anzeige_.EinzelsatzAnzeige);
     // 8.
     if (Screen->Width() == 640)
         ShowMessage(QStringLiteral("Ihr Computer ist auf eine Auflösung von 640x480 Pixel eingestellt, ab 800x600 "
@@ -68,31 +68,31 @@ void TMainForm::FormShow(TObject* Sender)
     Timer3->SetEnabled(true);
     // 10: on a first start the sounds stay off without their files, and the
     // single-record view is switched as the user left it.
-    const QString tonOrdner = Trim(Einstellungen.Text("PRGWavePfad"));
-    if (ErstStart) {
+    const QString tonOrdner = Trim(Einstellungen().Text("PRGWavePfad"));
+    if (lauf_.ErstStart) {
         if (!FileExists(IncludeTrailingBackslash(tonOrdner) + QStringLiteral("SCHOEN.WAV")))
-            Einstellungen.Setzen("PRGWave", false);
+            Einstellungen().Setzen("PRGWave", false);
     }
     // 11.
     if (QKINI_Prog->INIReadInteger(QStringLiteral("WinPos"), QStringLiteral("Main_LastRes"), 0) != Screen->Width())
         FensterAnfangsGroesse();
     // 12.
-    if (Einstellungen.Bool("PRGWave"))
+    if (Einstellungen().Bool("PRGWave"))
         QKWAV1->PlayWAV(IncludeTrailingBackslash(tonOrdner) + QStringLiteral("SCHOEN.WAV"), TwFlags{NODEFAULT});
     // The toolbar's place as it was left.
     ToolbarPositionLaden();
     // 13: no album.
     if (!TableBilder->Active()) {
-        BildLaden(ImageWindow2, ProgrammPfad + QStringLiteral("Logo.jpg"));
+        BildLaden(ImageWindow2, lauf_.ProgrammPfad + QStringLiteral("Logo.jpg"));
         NachrichtenDialog(QStringLiteral("Hinweis"), QStringLiteral("Es ist kein Fotoalbum geöffnet !"),
-                          RequesterAnzeigeZeit, 130, TColor(Einstellungen.Int("Infofarbe")), clBlack, true);
+                          lauf_.RequesterAnzeigeZeit, 130, TColor(Einstellungen().Int("Infofarbe")), clBlack, true);
         StatusBarBilder1->Panels()->Items(1)->SetText(QStringLiteral("0 von 0 Einträge angezeigt"));
         StatusBarBilder2->Panels()->Items(0)->SetText(QString());
         return;
     }
     // 14: the toolbar as stored.
     if (TMenuItem* item = MenuItem(QStringLiteral("BilderToolBarAnzeigen"))) {
-        item->SetChecked(!Einstellungen.Bool("Aktiv"));
+        item->SetChecked(!Einstellungen().Bool("Aktiv"));
         BilderToolBarAnzeigenClick(item);
     }
     // 15-16: the pick lists, saved beside the album unless it lies on a CD.
@@ -103,7 +103,8 @@ void TMainForm::FormShow(TObject* Sender)
         PicklistenAnwenden();
     }
     // 17.
-    VorschauTempDatei = IncludeTrailingBackslash(Einstellungen.Text("TempBilderPfad")) + QStringLiteral("VORSCHAU.BMP");
+    VorschauTempDatei =
+        IncludeTrailingBackslash(Einstellungen().Text("TempBilderPfad")) + QStringLiteral("VORSCHAU.BMP");
 }
 
 void TMainForm::Timer3Timer(TObject* Sender)
@@ -113,7 +114,7 @@ void TMainForm::Timer3Timer(TObject* Sender)
     InstallPfad = ProgrammPfadGlobal;
 
     // 2: first-use notices, or the tips later.
-    if (ErstStart) {
+    if (lauf_.ErstStart) {
         FensterAnfangsGroesse();
         if (TableBilder->Active()) {
             if (DbeBilder->RecCount() <= 1)
@@ -129,12 +130,12 @@ void TMainForm::Timer3Timer(TObject* Sender)
     }
 
     // 3: the action log's size.
-    const QString log = ProgrammPfad + QStringLiteral("LXLog.DBF");
-    const int64_t maximum = Einstellungen.Int("MaxLogSize");
+    const QString log = lauf_.ProgrammPfad + QStringLiteral("LXLog.DBF");
+    const int64_t maximum = Einstellungen().Int("MaxLogSize");
     const int64_t groesse = FileSizeOf(log);
     if (groesse > maximum * 1024) {
         bool loeschen = true;
-        if (Einstellungen.Bool("Sicherheitsabfragen"))
+        if (Einstellungen().Bool("Sicherheitsabfragen"))
             loeschen = MessageDlg(log + QStringLiteral(" ist größer als ") + QString::number(maximum) +
                                       QStringLiteral(" KB, soll sie jetzt gelöscht werden ?"),
                                   mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) == mrYes;
@@ -190,7 +191,7 @@ void TMainForm::Timer3Timer(TObject* Sender)
     if (TableBilder->Active())
         SetCaption(BasisCaption + QStringLiteral(" (") + TableBilder->TableName() + QStringLiteral(")"));
     // 12: albums on inserted CDs.
-    if (Einstellungen.Bool("CDRcheck")) {
+    if (Einstellungen().Bool("CDRcheck")) {
         const QString gemerkt = Caption();
         SetCaption(QStringLiteral("Suche nach neuen Fotoalben auf eingelegten CD´s ...."));
         CheckObNeueAlbenAufCDR();
@@ -236,9 +237,9 @@ void TMainForm::AktionV211()
 
 void TMainForm::LesePickliste(const QString& FieldName)
 {
-    PickListe.Clear();
-    PickListe.SetSorted(true);
-    PickListe.SetDuplicates(TDuplicates::dupIgnore);
+    anzeige_.PickListe.Clear();
+    anzeige_.PickListe.SetSorted(true);
+    anzeige_.PickListe.SetDuplicates(TDuplicates::dupIgnore);
     if (!TableBilder3->Active()) {
         BereichBilder3().DateienSetzen(BereichBilder().Dateien());
         Bilder3DBFOeffnen();
@@ -249,11 +250,11 @@ void TMainForm::LesePickliste(const QString& FieldName)
     // entries that are not deleted, and so offers what the field filter,
     // which runs on that tag, can show. Without the tag every record is read
     // (deleted ones too: the filter then runs in natural order).
-    if (PicklisteUeberTag(static_cast<uint16_t>(TableBilder3->Handle()), FieldName, PickListe))
+    if (PicklisteUeberTag(static_cast<uint16_t>(TableBilder3->Handle()), FieldName, anzeige_.PickListe))
         return;
     for (DbeBilder3->GoTop(); !DbeBilder3->Eof(); DbeBilder3->Skip(1)) {
         const QString wert = DbeBilder3->GetTrimString(FieldName);
         if (!wert.isEmpty())
-            PickListe.Add(wert);
+            anzeige_.PickListe.Add(wert);
     }
 }

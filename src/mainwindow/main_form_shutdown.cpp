@@ -60,7 +60,7 @@ int64_t TMainForm::DurchschnittProStart(int64_t gesamt, int starts)
 
 void TMainForm::Ende1Click(TObject* Sender)
 {
-    if (ProgrammEndet)
+    if (lauf_.ProgrammEndet)
         return;
     Screen->SetCursor(crHourGlass);
     if (BildAnsichten().ExternBearbeiteteSaetze().Count() > 0) {
@@ -70,7 +70,7 @@ void TMainForm::Ende1Click(TObject* Sender)
                        mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) == mrYes)
             ExternbearbeiteteBilderaktualisieren1Click(nullptr);
     }
-    ProgrammEndet = true;
+    lauf_.ProgrammEndet = true;
     if (Sender)
         PrgWavSpielen(static_cast<TComponent*>(Sender)->Tag, true);
 
@@ -115,10 +115,10 @@ void TMainForm::Ende1Click(TObject* Sender)
     QKINI_Prog->INIWriteInteger(sektion, QStringLiteral("GesamtNutzungsZeit"), gesamt);
     const QString text = QStringLiteral("Sie haben QV-Lumadex ") + ZeitText(lauf) + QStringLiteral(" von Insgesamt ") +
                          ZeitText(gesamt) + QStringLiteral(" (Std:Min:Sek) benutzt");
-    if (Einstellungen.Bool("MeldungNutzungsdauer"))
+    if (Einstellungen().Bool("MeldungNutzungsdauer"))
         NachrichtenDialog(QStringLiteral("Abschlußmeldung"),
                           text + QStringLiteral(", vielen Dank für Ihr Interesse an diesem Programm !"),
-                          RequesterAnzeigeZeit, 130, TColor(Einstellungen.Int("Infofarbe")), clBlack, true);
+                          lauf_.RequesterAnzeigeZeit, 130, TColor(Einstellungen().Int("Infofarbe")), clBlack, true);
     Protokoll(QStringLiteral("Info"), QStringLiteral("Ende1Click(), ") + text);
 
     Timer1->SetEnabled(false);
@@ -142,7 +142,7 @@ void TMainForm::DurchschnZeitproNutzung1Click(TObject* Sender)
     const int64_t gesamt = QKINI_Prog->INIReadInteger(QString::fromLatin1(kSektionHaupt),
                                                       QStringLiteral("GesamtNutzungsZeit"), 0);
     ShowMessage(QStringLiteral("Sie haben QV-Lumadex durchschnittlich ") +
-                ZeitText(DurchschnittProStart(gesamt, ProgAufrufe)) +
+                ZeitText(DurchschnittProStart(gesamt, lauf_.ProgAufrufe)) +
                 QStringLiteral(" (Std:Min:Sek) pro Programmstart benutzt, vielen Dank für Ihr Interesse an diesem "
                                "Programm !"));
 }
@@ -156,7 +156,7 @@ void TMainForm::ResetundNeustart1Click(TObject* Sender)
         return;
     // The file the program really uses, whatever the case of its name.
     const QString datei = QKINI_Prog->IniPath();
-    const QString anzeige = WindowsPfad + QStringLiteral("lumadex.ini");
+    const QString anzeige = lauf_.WindowsPfad + QStringLiteral("lumadex.ini");
     if (!DeleteFile(datei)) {
         ShowMessage(anzeige + QStringLiteral(" konnte NICHT gelöscht werden!"));
         return;
@@ -170,27 +170,27 @@ void TMainForm::ResetundNeustart1Click(TObject* Sender)
     FtsBilder->Close();
     FtsBilder3->Close();
     // Ends without writing the settings.
-    ProgrammEndet = true;
+    lauf_.ProgrammEndet = true;
     Application->Terminate();
 }
 
 void TMainForm::DateienFallengelassen(const QStringList& dateien)
 {
-    DropFileListe.Clear();
+    lauf_.DropFileListe.Clear();
     for (const QString& d : dateien) {
         const auto win = d.contains(QLatin1Char('/')) ? LinuxToWin(d) : std::optional<QString>(d);
-        DropFileListe.Add(win ? *win : d);
+        lauf_.DropFileListe.Add(win ? *win : d);
     }
     static const QStringList kGueltig = {QStringLiteral("JPG"), QStringLiteral("BMP"), QStringLiteral("PCX"),
                                          QStringLiteral("PNG"), QStringLiteral("TIF"), QStringLiteral("GIF")};
     bool gueltig = false;
-    for (int i = DropFileListe.Count() - 1; i >= 0; --i) {
-        const QString suffix = DateiSuffix(DropFileListe[i]).toUpper();
+    for (int i = lauf_.DropFileListe.Count() - 1; i >= 0; --i) {
+        const QString suffix = DateiSuffix(lauf_.DropFileListe[i]).toUpper();
         if (kGueltig.contains(suffix)) {
             gueltig = true;
             QKINI_Prog->INIWriteBool(QStringLiteral("Einstellungen BilderScan"), QStringLiteral("Find") + suffix, true);
         } else {
-            DropFileListe.Delete(i);
+            lauf_.DropFileListe.Delete(i);
         }
     }
     if (!gueltig) {
@@ -203,10 +203,10 @@ void TMainForm::DateienFallengelassen(const QStringList& dateien)
         MessageDlg(QStringLiteral("Sie haben ein oder mehrere Bilder per Drag&&Drop an QV-Lumadex übergeben, es wird "
                                   "jetzt der Hinzufügendialog aufgerufen!"),
                    mtInformation, TMsgDlgButtons{mbOK});
-    DragAndDropFlag = true;
+    lauf_.DragAndDropFlag = true;
     // The add dialog takes the list over once it exists.
     Handler("BilderHinzufuegen1Click")(nullptr);
-    DragAndDropFlag = false;
+    lauf_.DragAndDropFlag = false;
 }
 
 void TMainForm::AutoBlaetternStoppen()
@@ -232,7 +232,7 @@ void TMainForm::FormKeyDown(TObject* Sender, Word& Key, TShiftState Shift)
         return;
     }
     if (Key == VK_ESCAPE)
-        Abbruch = true;
+        lauf_.Abbruch = true;
 }
 
 void TMainForm::FormKeyUp(TObject* Sender, Word& Key, TShiftState Shift)
@@ -240,7 +240,7 @@ void TMainForm::FormKeyUp(TObject* Sender, Word& Key, TShiftState Shift)
     (void)Sender;
     AutoBlaetternStoppen();
     if (Key == VK_ESCAPE) {
-        Abbruch = true;
+        lauf_.Abbruch = true;
         return;
     }
     if ((Key == VK_ADD || Key == VK_SUBTRACT) && TableBilder->Active() && TableBilder->State() == dsBrowse) {
@@ -263,17 +263,17 @@ QString TMainForm::WavPfad(const QString& ordner, long nummer) const
 
 void TMainForm::PrgWavSpielen(long Nummer, bool Flag)
 {
-    if (!Einstellungen.Bool("PRGWave") || Nummer <= 0)
+    if (!Einstellungen().Bool("PRGWave") || Nummer <= 0)
         return;
-    QKWAV1->PlayWAV(WavPfad(Einstellungen.Text("PRGWavePfad"), Nummer), Flag ? TwFlags{ASYNC} : TwFlags{NODEFAULT});
+    QKWAV1->PlayWAV(WavPfad(Einstellungen().Text("PRGWavePfad"), Nummer), Flag ? TwFlags{ASYNC} : TwFlags{NODEFAULT});
 }
 
 void TMainForm::HintWavSpielen(long Nummer)
 {
-    if (!Einstellungen.Bool("HintWave"))
+    if (!Einstellungen().Bool("HintWave"))
         return;
     // The path is not cut: a long folder name still names its file.
-    const QString datei = WavPfad(Einstellungen.Text("HintWavePfad"), Nummer);
+    const QString datei = WavPfad(Einstellungen().Text("HintWavePfad"), Nummer);
     if (Nummer > 0 && FileExists(datei))
         QKWAV1->PlayWAV(datei, TwFlags{NODEFAULT});
 }
@@ -383,7 +383,7 @@ void TMainForm::GesprocheneProgrammvorstellung2Click(TObject* Sender)
 void TMainForm::HistoryLumadexhis1Click(TObject* Sender)
 {
     (void)Sender;
-    const QString datei = ProgrammPfad + QStringLiteral("lumadex.his");
+    const QString datei = lauf_.ProgrammPfad + QStringLiteral("lumadex.his");
     if (ShellExecute(datei, QString(), QString(), SW_SHOW) <= 31)
         ShowMessage(QStringLiteral("Fehler beim Starten von ") + datei);
 }

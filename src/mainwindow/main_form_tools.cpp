@@ -64,8 +64,8 @@ public:
     TDbe* ManagerDbe() override { return f_.DbeBilderDatenbanken; }
     TProgrammEinstellungen& Optionen() override { return *f_.ProgrammOptionen(); }
     QString IniDatei() const override { return f_.QKINI_Prog->INIFileName(); }
-    QString ProgrammOrdner() const override { return f_.ProgrammPfad; }
-    int MeldungsZeit() const override { return f_.RequesterAnzeigeZeit; }
+    QString ProgrammOrdner() const override { return f_.Lauf().ProgrammPfad; }
+    int MeldungsZeit() const override { return f_.Lauf().RequesterAnzeigeZeit; }
     QString AlbumOrdner() const override { return f_.BereichBilder().Ordner(); }
     QString AlbumName() const override { return f_.BereichBilder().Name(); }
     void AlbumSetzen(const QString& ordner, const QString& name) override
@@ -124,7 +124,7 @@ public:
     bool GridSettingsSichern() override
     {
         bool ok = true;
-        if (f_.GridLayoutMerker && f_.TableBilder->Active()) {
+        if (f_.Anzeige().GridLayoutMerker && f_.TableBilder->Active()) {
             try {
                 GridSettingsSpeichern(f_.QKINI_Prog, QStringLiteral("BilderFieldPosition"),
                                       QStringLiteral("BilderFieldWidth"), f_.TableBilder);
@@ -132,7 +132,7 @@ public:
                 ok = false;
             }
         }
-        f_.GridLayoutMerker = false;
+        f_.Anzeige().GridLayoutMerker = false;
         return ok;
     }
     bool GridSettingsLesen() override
@@ -328,9 +328,9 @@ void TMainForm::BilderHTMLExport1Click(TObject*)
     k.ExportOrdner = optionen_->Text(QStringLiteral("HTMLExportPfad"));
     if (!k.ExportOrdner.isEmpty())
         k.ExportOrdner = IncludeTrailingBackslash(k.ExportOrdner);
-    k.ProgrammOrdner = ProgrammPfad;
+    k.ProgrammOrdner = lauf_.ProgrammPfad;
     k.IniDatei = QKINI_Prog->INIFileName();
-    k.MeldungsZeit = RequesterAnzeigeZeit;
+    k.MeldungsZeit = lauf_.RequesterAnzeigeZeit;
     k.Infofarbe = optionen_->Farbe(QStringLiteral("Infofarbe"));
     k.Klang = [this](int n) { PrgWavSpielen(n); };
     k.GaugePanelVerbergen = [this] { BilderGaugePanel->SetVisible(false); };
@@ -367,10 +367,12 @@ static void AsciiBefehl(TMainForm& f, TObject* Sender, TAsciiRichtung richtung,
     TControlsDisabler aus(f.TableBilder);
     TProgrammOptionenStand& o = *f.ProgrammOptionen();
     if (exp) {
-        TBilderDBFExportForm form(nullptr, f.DbeBilder, o.Text(QStringLiteral("ASCIIExportPfad")), f.ProgrammPfad);
+        TBilderDBFExportForm form(nullptr, f.DbeBilder, o.Text(QStringLiteral("ASCIIExportPfad")),
+                                  f.Lauf().ProgrammPfad);
         form.ShowModal();
     } else {
-        TBilderDBFImportForm form(nullptr, f.DbeBilder, o.Text(QStringLiteral("ASCIIImportPfad")), f.ProgrammPfad);
+        TBilderDBFImportForm form(nullptr, f.DbeBilder, o.Text(QStringLiteral("ASCIIImportPfad")),
+                                  f.Lauf().ProgrammPfad);
         form.ShowModal();
     }
 }
@@ -452,7 +454,7 @@ void TMainForm::WallpaperZeigen()
     TImageWindow bild(nullptr);
     bild.LoadFromFile(pfad, 0, 0);
     const QString datei =
-        (WindowsPfad.isEmpty() ? WindowsVerzeichnis() : WindowsPfad) + QStringLiteral("Galvora.BMP");
+        (lauf_.WindowsPfad.isEmpty() ? WindowsVerzeichnis() : lauf_.WindowsPfad) + QStringLiteral("Galvora.BMP");
     if (!bild.ImageInWindow()->SaveImageToFile(datei, 100, 0)) {
         ShowMessage(QStringLiteral("Das Bild ") + pfad + QStringLiteral(" kann nicht als Hintergrundbild gespeichert "
                                                                          "werden!"));
@@ -468,12 +470,12 @@ void TMainForm::BilderlistenAuswahl1Click(TObject* Sender)
 {
     if (BilderDBFOffen() == 0)
         return;
-    GrossBild8 = false;
-    GrossBild10 = false;
+    druck_.GrossBild8 = false;
+    druck_.GrossBild10 = false;
     Ton(Sender);
     Protokoll(QStringLiteral("Info"), QStringLiteral("BilderlistenAuswahl1Click(), Funktion aufgerufen!"));
     TDruckformatKontext k;
-    k.ProgrammOrdner = ProgrammPfad;
+    k.ProgrammOrdner = lauf_.ProgrammPfad;
     k.IniDatei = QKINI_Prog->INIFileName();
     k.DruckeBilderListe = [this](const QString& vorlage) { DruckeBilderListe(vorlage); };
     k.DruckeBilderListe2 = [this](const QString& vorlage) { DruckeBilderListe2(vorlage); };

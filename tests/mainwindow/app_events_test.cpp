@@ -66,12 +66,12 @@ TEST_F(AppEventsTest, HintEventSaysDisabledButtonsAndSpeaksByTagOrHintText)
         }
         return zeilen;
     };
-    form->Einstellungen.Setzen("HintWavePfad", Win(ordner));
+    form->Einstellungen().Setzen("HintWavePfad", Win(ordner));
     ende->SetHint("Zum nächsten Datensatz gehen");  // Tag 0: by the hint text
-    form->Einstellungen.Setzen("HintWave", false);
+    form->Einstellungen().Setzen("HintWave", false);
     Application->ShowHintFor(ende, Point(2, 2), info);  // spoken hints off: nothing
 
-    form->Einstellungen.Setzen("HintWave", true);
+    form->Einstellungen().Setzen("HintWave", true);
     Application->ShowHintFor(ende, Point(2, 2), info);
     QStringList zeilen = gespielt(1);
     ASSERT_EQ(zeilen.size(), 1);

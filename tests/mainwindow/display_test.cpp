@@ -30,13 +30,13 @@ TEST_F(StartTest, RowAndTitleColoursFollowTheSettings)
     const TColor weiss = TColor(0xFFFFFF), gelb = TColor(0x00FFFF), rot = TColor(0x0000FF);
     EXPECT_EQ(form->ZeilenFarbe(0, true, clWindow), weiss);   // first visible row: "Ungerade"
     EXPECT_EQ(form->ZeilenFarbe(1, true, clWindow), gelb);
-    form->Einstellungen.Setzen("NichtDaRowColors", true);
+    form->Einstellungen().Setzen("NichtDaRowColors", true);
     EXPECT_EQ(form->ZeilenFarbe(0, false, clWindow), rot);
     EXPECT_EQ(form->ZeilenFarbe(1, false, clWindow), rot);
-    form->Einstellungen.Setzen("FarbSystemBenutzen", false);
+    form->Einstellungen().Setzen("FarbSystemBenutzen", false);
     EXPECT_EQ(form->ZeilenFarbe(1, false, clWindow), clWindow);
 
-    form->Einstellungen.Setzen("FarbSystemBenutzen", true);
+    form->Einstellungen().Setzen("FarbSystemBenutzen", true);
     ASSERT_TRUE(form->TableBilder->Active());
     form->BilderIndexDaten();
     ASSERT_GT(form->BereichBilder().Tags().Count(), 0);
@@ -52,7 +52,7 @@ TEST_F(StartTest, SingleRecordViewAndPages)
     StartenUndZeigen();
     EXPECT_TRUE(form->PageControlBilderdaten->Visible());
     form->Einzelsatzanzeige1Click(nullptr);
-    EXPECT_FALSE(form->EinzelsatzAnzeige);
+    EXPECT_FALSE(form->Anzeige().EinzelsatzAnzeige);
     EXPECT_FALSE(form->PageControlBilderdaten->Visible());
     EXPECT_FALSE(form->MenuItem("Einzelsatzanzeige1")->Checked());
     form->Einzelsatzanzeige1Click(nullptr);
@@ -156,7 +156,7 @@ TEST_F(StartTest, GridEditModeColoursAndPickLists)
     // colour; without the colour system both are plain.
     EXPECT_EQ(form->DBEditBytes->Color(), TColor(0x00FFFF));
     EXPECT_EQ(form->DBEditShortDesc->Color(), TColor(0x00FF00));
-    form->Einstellungen.Setzen("FarbSystemBenutzen", false);
+    form->Einstellungen().Setzen("FarbSystemBenutzen", false);
     form->FeldfarbenSetzen();
     EXPECT_EQ(form->DBEditShortDesc->Color(), clWindow);
 

@@ -275,7 +275,7 @@ TEST_F(FilterSearchTest, PickListThroughTheTagEqualsTheWalkOverTheRecords)
     };
     for (const QString feld : {"Label", "OWNER"}) {
         form->LesePickliste(feld);
-        const QStringList liste = form->PickListe.ToQStringList();
+        const QStringList liste = form->Anzeige().PickListe.ToQStringList();
         EXPECT_EQ(liste, alteWeise(feld, false)) << feld.toStdString();
         if (feld == "Label") {
             EXPECT_EQ(liste, (QStringList{"  Mitte", "abc", "abcd", "abcdefghijklmnopqrstuvwxyz1234",

@@ -34,7 +34,7 @@ protected:
         ASSERT_EQ(cupsd.Start(), "");
         rgSetPrinterSource(rgCreateCupsPrinterSource());
         lxtest::WriteDriveTable({lxtest::FakeDrive{"C", "/", "HD", "SYSTEM", "1A2B3C4D", 1ull << 34}});
-        form->ProgrammPfad = Win(dir.path()) + "\\";
+        form->Lauf().ProgrammPfad = Win(dir.path()) + "\\";
         form->ProgrammOptionen()->SetBool("BearbeitungszeitAnzeigen", false);
         AlbumAnlegen("TEST.DBF", {});
         ManagerAnlegen();
@@ -48,7 +48,7 @@ protected:
     void TearDown() override
     {
         if (form)
-            form->ListenAusgabe = nullptr;
+            form->Druck().ListenAusgabe = nullptr;
         MainFormTest::TearDown();
     }
     // A holiday photo: sky, sea, sand and its number.
@@ -124,7 +124,7 @@ TEST_F(ListFlowTest, ThirtyPicturesAddedThenEveryLayoutPrintedFromTheChooser)
         form->TableBilder->First();
         const uint32_t satz = form->DbeBilder->RecNo();
         const QString pdf = QString::fromStdString((dir / (layouts[i] + ".pdf").toStdString()).string());
-        form->ListenAusgabe = [pdf](TrgReport* report) { ListeAufDrucker(report, pdf); };
+        form->Druck().ListenAusgabe = [pdf](TrgReport* report) { ListeAufDrucker(report, pdf); };
         QStringList angeboten;
         {
             TPromptScript script;

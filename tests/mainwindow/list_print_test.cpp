@@ -56,7 +56,7 @@ protected:
     void TearDown() override
     {
         if (form)
-            form->ListenAusgabe = nullptr;
+            form->Druck().ListenAusgabe = nullptr;
         PicturesTest::TearDown();
     }
     // An album of n pictures, the program's templates in the program folder;
@@ -77,20 +77,20 @@ protected:
         temp = dir.path() / "temp";
         std::filesystem::create_directories(temp);
         form->ProgrammOptionen()->EditTempDir = Win(temp) + "\\";
-        form->Einstellungen.Setzen("WennFileNichtGefundenAnderesLWtesten", false);
+        form->Einstellungen().Setzen("WennFileNichtGefundenAnderesLWtesten", false);
         const QDir quelle(QStringLiteral(LUMADEX_RESOURCES_DIR));
         for (const QString& datei : quelle.entryList({"*.RTM", "*.TXT"}, QDir::Files))
             ASSERT_TRUE(QFile::copy(quelle.filePath(datei), ProgrammOrdner() + datei)) << datei.toStdString();
     }
     QString ProgrammOrdner() const
     {
-        QString o = *WinToLinux(form->ProgrammPfad);
+        QString o = *WinToLinux(form->Lauf().ProgrammPfad);
         return o.endsWith('/') ? o : o + '/';
     }
     // Lists go to the printer; the finished job is written to pdf.
     void AufPdf(const QString& pdf)
     {
-        form->ListenAusgabe = [pdf](TrgReport* report) { ListeAufDrucker(report, pdf); };
+        form->Druck().ListenAusgabe = [pdf](TrgReport* report) { ListeAufDrucker(report, pdf); };
     }
     void Drucken(const TVorlage& v)
     {
@@ -139,7 +139,7 @@ TEST_F(ListPrintTest, TemplatesHoldTheComponentsTheirEventsFill)
     for (const TVorlage& v : kVorlagen) {
         SCOPED_TRACE(v.Datei);
         TrgReport* bericht = v.AbAktuellem ? form->rgReport1 : form->rgReport2;
-        ListenVorlageLaden(bericht, form->ProgrammPfad + v.Datei);
+        ListenVorlageLaden(bericht, form->Lauf().ProgrammPfad + v.Datei);
         EXPECT_EQ(bericht->Language(), lgGerman);
         EXPECT_EQ(bericht->Units(), utMillimeters);
         EXPECT_EQ(bericht->PrinterSetup()->PrinterName(), "Default");

@@ -94,7 +94,7 @@ protected:
         }
         Oeffnen();
         form->ProgrammOptionen()->CheckBoxAlleMeldungen = true;
-        form->Einstellungen.Setzen("Sicherheitsabfragen", true);
+        form->Einstellungen().Setzen("Sicherheitsabfragen", true);
         form->DbeBilder->SetOrder(0);
         form->DbeBilder->Go(1);
     }

@@ -102,7 +102,7 @@ TEST_F(MaintenanceFilesTest, EscInTheAvailabilityTestKeepsTheUntestedValues)
     e[7].Zugriff = true;  // missing on the hard disk, but reached only after Esc
     AlbumAnlegen("TEST.DBF", e);
     Oeffnen();
-    BeiSchreiben(2, [this] { form->Abbruch = true; });
+    BeiSchreiben(2, [this] { form->Lauf().Abbruch = true; });
     {
         TPromptScript script;
         script.Answer(TPromptKind::Message, mrOk, "ESC gedrückt, Funktion abgebrochen!");
@@ -111,7 +111,7 @@ TEST_F(MaintenanceFilesTest, EscInTheAvailabilityTestKeepsTheUntestedValues)
     const auto s = Lesen();
     EXPECT_EQ(s[0]["ZUGRIFF"], "T");
     EXPECT_EQ(s[7]["ZUGRIFF"], "T");  // not tested, not marked unreachable
-    EXPECT_FALSE(form->Abbruch);
+    EXPECT_FALSE(form->Lauf().Abbruch);
 }
 
 TEST_F(MaintenanceFilesTest, SizeCheckComparesTheFileWithTheStoredSize)
@@ -392,7 +392,7 @@ TEST_F(MaintenanceFilesTest, RenamesLeaveTheFilesOfAnotherMediumAlone)
     TPromptScript script;
     script.Answer(TPromptKind::Message, mrOk, "Der Datenträger \"URLAUB\" (-5)");
     Klick(*form, "Bildumbenennen1Click");
-    form->Einstellungen.Setzen("DateTimeFileName", false);
+    form->Einstellungen().Setzen("DateTimeFileName", false);
     script.Answer(TPromptKind::Dialog, mrYes, "umbenannt, fortfahren?");
     Klick(*form, "AngezeigteBilderumbenennen1Click");
     EXPECT_EQ(script.Pending(), 0u);
@@ -412,8 +412,8 @@ TEST_F(MaintenanceFilesTest, RenameByDateTwiceRenamesNothingTheSecondTime)
     Run("touch -m -d '2006-05-31 14:22:06' " + (dir / "platte/zweites.png").string());
     AlbumAnlegen("TEST.DBF", {Eintrag(a), Eintrag(b)});
     Oeffnen();
-    form->Einstellungen.Setzen("DateTimeFileName", true);
-    form->Einstellungen.Setzen("IncNrFileName", false);
+    form->Einstellungen().Setzen("DateTimeFileName", true);
+    form->Einstellungen().Setzen("IncNrFileName", false);
     {
         TPromptScript script;
         script.Answer(TPromptKind::Dialog, mrYes, "umbenannt, fortfahren?");
@@ -487,7 +487,7 @@ TEST_F(MaintenanceFilesTest, MovedPicturesAreFoundInAnotherFolderAndOnAnotherMed
     Setzen(3, "LABELKENNU", platte);
     Setzen(4, "LABELKENNU", platte);
     Oeffnen();
-    form->ErstStart = false;
+    form->Lauf().ErstStart = false;
     const QString plattenOrdner = Win(dir / "platte").mid(2) + "\\";
     std::vector<QString> texte;
     {
@@ -552,7 +552,7 @@ TEST_F(MaintenanceFilesTest, MovedPicturesAreRelinkedOnlyToAFileOfTheirSize)
     Setzen(4, "FILEDATE", "20000101");
     Oeffnen();
     form->ProgrammOptionen()->CheckBoxProtokollieren = true;
-    form->ErstStart = false;
+    form->Lauf().ErstStart = false;
     std::vector<QString> texte;
     const auto notiz = [&](TCustomForm& f) {
         texte.push_back(dynamic_cast<TMSGDLGForm&>(f).Label1->Caption());
@@ -581,7 +581,7 @@ TEST_F(MaintenanceFilesTest, MovedPicturesAreRelinkedOnlyToAFileOfTheirSize)
     EXPECT_EQ(s[2]["PFAD"], Win(dir / "platte/neu2/c.jpg").toStdString());
     EXPECT_EQ(s[3]["PFAD"], Win(dir / "platte/alt/d.jpg").toStdString());
     // The action log names the old path of the skipped entry.
-    QFile log(*WinToLinux(form->ProgrammPfad + "LXLog.DBF"));
+    QFile log(*WinToLinux(form->Lauf().ProgrammPfad + "LXLog.DBF"));
     ASSERT_TRUE(log.open(QIODevice::ReadOnly));
     EXPECT_TRUE(log.readAll().contains(Win(dir / "platte/alt/a.jpg").toLatin1() + " \xfc" "bersprungen"));
 }
@@ -594,10 +594,10 @@ TEST_F(MaintenanceFilesTest, CountReportsWhatACopyWouldCopy)
 {
     AlbumAnlegen("TEST.DBF", {});
     Oeffnen();
-    form->Einstellungen.Setzen("SourcePfad", Win(dir / "quelle") + "\\");
-    form->Einstellungen.Setzen("SourceFileNames", "");
-    form->Einstellungen.Setzen("SourceFileSuffix", "JPG");
-    form->Einstellungen.Setzen("InklusiveSubDirs", false);
+    form->Einstellungen().Setzen("SourcePfad", Win(dir / "quelle") + "\\");
+    form->Einstellungen().Setzen("SourceFileNames", "");
+    form->Einstellungen().Setzen("SourceFileSuffix", "JPG");
+    form->Einstellungen().Setzen("InklusiveSubDirs", false);
     {
         TPromptScript script;
         script.Answer(TPromptKind::Dialog, mrNo, "spezielle Einstellungen").Modal([](TCustomForm& f) {

@@ -101,7 +101,7 @@ TEST_F(MaintenanceTest, EscStopsTheLoopAndTheNextCommandRunsAgain)
     AlbumAnlegen("TEST.DBF", Eintraege(10));
     Oeffnen();
     form->ProgrammOptionen()->CheckBoxBearbeitungszeitAnzeigen = true;
-    BeiSchreiben(4, [this] { form->Abbruch = true; });
+    BeiSchreiben(4, [this] { form->Lauf().Abbruch = true; });
     QString zeit;
     {
         TPromptScript script;
@@ -109,7 +109,7 @@ TEST_F(MaintenanceTest, EscStopsTheLoopAndTheNextCommandRunsAgain)
         Klick(*form, "AlleAngezeigtenBilderMarkieren2Click");
     }
     EXPECT_TRUE(zeit.startsWith("Bearbeitungszeit = ")) << zeit.toStdString();
-    EXPECT_FALSE(form->Abbruch);
+    EXPECT_FALSE(form->Lauf().Abbruch);
     const auto s = Lesen();
     int markiert = 0;
     for (const auto& e : s)
@@ -283,7 +283,7 @@ TEST_F(MaintenanceTest, PackRecomputesShortNamesWhenTheFirstIsMissing)
 {
     AlbumAnlegen("TEST.DBF", Eintraege(4));
     Oeffnen();
-    form->Einstellungen.Setzen("Sicherheitsabfragen", false);
+    form->Einstellungen().Setzen("Sicherheitsabfragen", false);
     Klick(*form, "BilderDBFpacken1Click");
     for (const auto& s : Lesen())
         EXPECT_EQ(s["SHORTNAME"], StringToCRC32(QString::fromStdString(s["PFAD"])).toStdString());
@@ -308,7 +308,7 @@ TEST_F(MaintenanceTest, DeleteModesDeleteTheMarkedOrTheCurrentEntry)
 {
     AlbumAnlegen("TEST.DBF", Eintraege(9));
     Oeffnen();
-    form->Einstellungen.Setzen("Sicherheitsabfragen", false);
+    form->Einstellungen().Setzen("Sicherheitsabfragen", false);
     form->BilderSatzLoeschen(2);
     auto s = Lesen();
     for (size_t i = 0; i < s.size(); ++i)

@@ -80,7 +80,7 @@ TEST_F(MaintenanceThumbsTest, ThumbnailsKeepTheAspectWithTheLongerSideAt150)
     dbe_MemDealloc(memo);
     dbe_Close();
     dbe_Select(vorher);
-    EXPECT_TRUE(form->Einstellungen.Bool("VorschuBilderAlsBlobSpeichern"));
+    EXPECT_TRUE(form->Einstellungen().Bool("VorschuBilderAlsBlobSpeichern"));
 }
 
 TEST_F(MaintenanceThumbsTest, PhysicalRotationTurnsTheStoredThumbnail)
@@ -90,7 +90,7 @@ TEST_F(MaintenanceThumbsTest, PhysicalRotationTurnsTheStoredThumbnail)
     AlbumAnlegen("TEST.DBF", {t});
     Setzen(1, "FLAGS", "0002");
     Oeffnen();
-    form->Einstellungen.Setzen("VorschaubilderPhysikalischDrehen", true);
+    form->Einstellungen().Setzen("VorschaubilderPhysikalischDrehen", true);
     form->DbeBilder->SetOrder(0);
     form->DbeBilder->Go(1);
     Klick(*form, "VorschaubildNeuerzeugen1Click");

@@ -107,7 +107,7 @@ TEST_F(PicturesTest, RealUseWalkRotateSlideShowAndMissingPictures)
 
     // The full view of a missing picture names the medium; no viewer opens.
     Gehe(6);
-    form->Einstellungen.Setzen("WennFileNichtGefundenAnderesLWtesten", false);
+    form->Einstellungen().Setzen("WennFileNichtGefundenAnderesLWtesten", false);
     form->Vollbild1Click(nullptr);
     EXPECT_TRUE(fahrer.Gezeigt("Bild ist nicht im Zugriff! Legen Sie den Datenträger \"URLAUB\" ("));
     Gehe(7);
@@ -123,17 +123,17 @@ TEST_F(PicturesTest, RealUseWalkRotateSlideShowAndMissingPictures)
     EXPECT_EQ(Flags().mid(3, 1), "1");
     EXPECT_TRUE(form->RadioButton90GradRechts->Checked());
     EXPECT_EQ(Vorschau().size(), QSize(64, 48));
-    form->Einstellungen.Setzen("VorschaubilderPhysikalischDrehen", true);
+    form->Einstellungen().Setzen("VorschaubilderPhysikalischDrehen", true);
     form->N0Originalausrichtung1Click(nullptr);
     EXPECT_EQ(Flags().mid(3, 1), "1");  // the 0° command writes no flag then
     form->N90rechts1Click(nullptr);
     EXPECT_EQ(Vorschau().size(), QSize(48, 64));
-    form->Einstellungen.Setzen("VorschaubilderPhysikalischDrehen", false);
+    form->Einstellungen().Setzen("VorschaubilderPhysikalischDrehen", false);
 
     // The slide show for three steps on the driven timer.
     form->TableBilder->First();
     QList<int> schritte;
-    form->Einstellungen.Setzen("TextVollbildanzeige", true);
+    form->Einstellungen().Setzen("TextVollbildanzeige", true);
     fahrer.ImViewer = [&](TFullSizeForm& f) {
         EXPECT_TRUE(f.SlideShowLaeuft);
         // The options reach the short-description window while it shows.
@@ -171,7 +171,7 @@ TEST_F(PicturesTest, ThumbnailFromTheMemoOncePerEntryAndThePlaceholderForASmallO
 
     QImage logo(30, 20, QImage::Format_RGB32);
     logo.fill(Qt::red);
-    ASSERT_TRUE(logo.save(*WinToLinux(form->ProgrammPfad + "Logo.jpg"), "JPEG"));
+    ASSERT_TRUE(logo.save(*WinToLinux(form->Lauf().ProgrammPfad + "Logo.jpg"), "JPEG"));
     form->N180rechts1Click(nullptr);
     EXPECT_TRUE(form->RadioButton180GradRechts->Checked());
     // The small memo shows the placeholder and leaves the radio buttons.
@@ -184,10 +184,10 @@ TEST_F(PicturesTest, ThumbnailFromTheMemoOncePerEntryAndThePlaceholderForASmallO
     EXPECT_EQ(form->ImageWindow2->Picture()->Graphic()->ToImage().size(), logo.size());
     EXPECT_TRUE(form->RadioButton0Grad->Checked());
     // Turning the placeholder physically writes nothing into the entry.
-    form->Einstellungen.Setzen("VorschaubilderPhysikalischDrehen", true);
+    form->Einstellungen().Setzen("VorschaubilderPhysikalischDrehen", true);
     form->N90rechts1Click(nullptr);
     EXPECT_EQ(form->DbeBilder->GetBlobLength("VORSCHAU"), 0);
-    form->Einstellungen.Setzen("VorschaubilderPhysikalischDrehen", false);
+    form->Einstellungen().Setzen("VorschaubilderPhysikalischDrehen", false);
 }
 
 TEST_F(PicturesTest, ExternalFlagTransitionsAndPrograms)
@@ -218,20 +218,20 @@ TEST_F(PicturesTest, ExternalFlagTransitionsAndPrograms)
 
     // Editors: the entry is listed even when the program is missing.
     prompts.Texte.clear();
-    form->Einstellungen.Setzen("PfadBildBearbeitung2", QString());
+    form->Einstellungen().Setzen("PfadBildBearbeitung2", QString());
     form->Bildexternbearbeiten_12Click(nullptr);
     EXPECT_TRUE(prompts.Gezeigt("Programm nicht gefunden, tragen Sie unter \"Optionen->Externe Programme\" ein Programm ein !"));
     Gehe(2);
-    form->Einstellungen.Setzen("PfadBildBearbeitung1", *LinuxToWin("/bin/true"));
-    form->Einstellungen.Setzen("AlleMeldungen", true);
+    form->Einstellungen().Setzen("PfadBildBearbeitung1", *LinuxToWin("/bin/true"));
+    form->Einstellungen().Setzen("AlleMeldungen", true);
     form->Bildexternbearbeiten_11Click(nullptr);
     EXPECT_TRUE(prompts.Gezeigt(" wird jetzt gestartet!"));
     EXPECT_FALSE(prompts.Gezeigt("Fehler beim Starten von "));
     EXPECT_EQ(form->BildAnsichten().ExternBearbeiteteSaetze().Count(), 2);
     EXPECT_EQ(form->BildAnsichten().ExternBearbeiteteSaetze()[1], "2");
 
-    form->Einstellungen.Setzen("UseWindowsLink", false);
-    form->Einstellungen.Setzen("PfadBildAnzeige", QString());
+    form->Einstellungen().Setzen("UseWindowsLink", false);
+    form->Einstellungen().Setzen("PfadBildAnzeige", QString());
     form->Bildexternanzeigen1Click(nullptr);
     EXPECT_TRUE(prompts.Gezeigt("Programm nicht gefunden, tragen Sie unter \"Optionen->Bilderverwaltung->Externe "
                                 "Programme\" ein Programm zur Bilderanzeige ein !"));
@@ -249,9 +249,9 @@ TEST_F(PicturesTest, ReadOnlyAlbumWritesNoFlagsAndSlideShowNeedsTwoEntries)
     form->BereichBilder().NurLesenSetzen(true);
     const QString vorher = Flags();
     const QImage memo = Vorschau();
-    form->Einstellungen.Setzen("VorschaubilderPhysikalischDrehen", true);
+    form->Einstellungen().Setzen("VorschaubilderPhysikalischDrehen", true);
     form->N270rechts1Click(nullptr);
-    form->Einstellungen.Setzen("VorschaubilderPhysikalischDrehen", false);
+    form->Einstellungen().Setzen("VorschaubilderPhysikalischDrehen", false);
     form->N90rechts1Click(nullptr);
     form->CheckBoxExternAnzeigen->SetChecked(true);
     form->CheckBoxExternAnzeigenMouseUp(nullptr);
@@ -269,8 +269,8 @@ TEST_F(PicturesTest, FullViewWithExternalDisplayAndSlideShowFromAMissingPicture)
     FlagSetzen(form->DbeBilder, "FLAGS", 1, false, u'1');
     form->ZeigeVorschauBildAusBlob();
     ASSERT_TRUE(form->CheckBoxExternAnzeigen->Checked());
-    form->Einstellungen.Setzen("UseWindowsLink", false);
-    form->Einstellungen.Setzen("PfadBildAnzeige", *LinuxToWin("/bin/true"));
+    form->Einstellungen().Setzen("UseWindowsLink", false);
+    form->Einstellungen().Setzen("PfadBildAnzeige", *LinuxToWin("/bin/true"));
     form->Vollbild1Click(nullptr);
     EXPECT_EQ(fahrer.Gezeigte, 0);
     EXPECT_FALSE(fahrer.Gezeigt("Fehler beim Starten von "));

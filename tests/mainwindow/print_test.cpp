@@ -46,13 +46,13 @@ protected:
         temp = dir.path() / "temp";
         std::filesystem::create_directories(temp);
         form->ProgrammOptionen()->EditTempDir = Win(temp) + "\\";
-        form->Einstellungen.Setzen("WennFileNichtGefundenAnderesLWtesten", false);
+        form->Einstellungen().Setzen("WennFileNichtGefundenAnderesLWtesten", false);
     }
     QString PrintPic() const { return QString::fromStdString((temp / "PrintPic.BMP").string()); }
     // The action log's bytes (its texts are plain in the table file).
     QByteArray Protokoll() const
     {
-        QFile f(*WinToLinux(form->ProgrammPfad + "LXLog.DBF"));
+        QFile f(*WinToLinux(form->Lauf().ProgrammPfad + "LXLog.DBF"));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 
@@ -150,15 +150,15 @@ TEST_F(PrintTest, PrintMenuAndChooserClearTheLargePictureFlags)
     ASSERT_NE(menu, nullptr);
     // The thumbnail grid's "Drucken" and the toolbar button.
     for (const char* quelle : {"Drucken2", "QKAutoButtonBilderDrucken"}) {
-        form->GrossBild8 = true;
-        form->GrossBild10 = true;
+        form->Druck().GrossBild8 = true;
+        form->Druck().GrossBild10 = true;
         menu->Menu()->hide();
         if (TMenuItem* item = form->MenuItem(quelle))
             item->Click();
         else
             form->ToolbarButton(quelle)->Click();
-        EXPECT_FALSE(form->GrossBild8) << quelle;
-        EXPECT_FALSE(form->GrossBild10) << quelle;
+        EXPECT_FALSE(form->Druck().GrossBild8) << quelle;
+        EXPECT_FALSE(form->Druck().GrossBild10) << quelle;
         EXPECT_TRUE(menu->Menu()->isVisible()) << quelle;
         QStringList eintraege;
         for (QAction* a : menu->Menu()->actions())
@@ -169,10 +169,10 @@ TEST_F(PrintTest, PrintMenuAndChooserClearTheLargePictureFlags)
 
     // The layout chooser clears them too, and logs its call.
     form->ProgrammOptionen()->CheckBoxProtokollieren = true;
-    form->GrossBild8 = true;
+    form->Druck().GrossBild8 = true;
     prompts.Texte.clear();
     form->Handler("BilderlistenAuswahl1Click")(nullptr);
-    EXPECT_FALSE(form->GrossBild8);
+    EXPECT_FALSE(form->Druck().GrossBild8);
     EXPECT_TRUE(prompts.Gezeigt("<Modal BilderlistenForm>")) << prompts.Texte.join("|").toStdString();
     EXPECT_TRUE(Protokoll().contains("BilderlistenAuswahl1Click(), Funktion aufgerufen!"));
 }
@@ -193,19 +193,19 @@ TEST_F(PrintTest, ListTemplateNamesSetTheFlags)
     // None of these files is in the program folder: the engine names the
     // missing file, and the print ends with the list's error.
     for (const auto& f : faelle) {
-        form->GrossBild8 = !f.Gross8;
-        form->GrossBild10 = !f.Gross10;
+        form->Druck().GrossBild8 = !f.Gross8;
+        form->Druck().GrossBild10 = !f.Gross10;
         prompts.Texte.clear();
         EXPECT_THROW(form->DruckeBilderListe2(f.Vorlage), Exception) << f.Vorlage;
-        EXPECT_EQ(form->GrossBild8, f.Gross8) << f.Vorlage;
-        EXPECT_EQ(form->GrossBild10, f.Gross10) << f.Vorlage;
-        EXPECT_TRUE(prompts.Gezeigt(QStringLiteral("nicht gefunden: ") + form->ProgrammPfad + f.Vorlage))
+        EXPECT_EQ(form->Druck().GrossBild8, f.Gross8) << f.Vorlage;
+        EXPECT_EQ(form->Druck().GrossBild10, f.Gross10) << f.Vorlage;
+        EXPECT_TRUE(prompts.Gezeigt(QStringLiteral("nicht gefunden: ") + form->Lauf().ProgrammPfad + f.Vorlage))
             << prompts.Texte.join("|").toStdString();
     }
     // The list from the first record leaves the flags alone.
-    form->GrossBild8 = true;
+    form->Druck().GrossBild8 = true;
     EXPECT_THROW(form->DruckeBilderListe("BilderListe.RTM"), Exception);
-    EXPECT_TRUE(form->GrossBild8);
+    EXPECT_TRUE(form->Druck().GrossBild8);
 }
 
 TEST(PrintSection, CropSizesOfTheLargePictureLayouts)

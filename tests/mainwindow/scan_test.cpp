@@ -29,7 +29,7 @@ protected:
         Application->ClearTerminated();
         MainFormTest::SetUp();
         lxtest::WriteDriveTable({lxtest::FakeDrive{"C", "/", "HD", "SYSTEM", "1A2B3C4D", 1ull << 34}});
-        form->ProgrammPfad = Win(dir.path()) + "\\";
+        form->Lauf().ProgrammPfad = Win(dir.path()) + "\\";
         form->ProgrammOptionen()->SetBool("BearbeitungszeitAnzeigen", false);
         AlbumAnlegen("TEST.DBF", {{"alt"}});
         ManagerAnlegen();
@@ -70,7 +70,7 @@ TEST_F(ScanTest, AddCommandRunsTheDialogAndShowsTheCounts)
 {
     Bild("neu/a.jpg", 200, 150);
     Bild("neu/b.jpg", 150, 200);
-    form->GridLayoutMerker = true;
+    form->Anzeige().GridLayoutMerker = true;
     int neue = -1;
     {
         TPromptScript script;
@@ -80,7 +80,7 @@ TEST_F(ScanTest, AddCommandRunsTheDialogAndShowsTheCounts)
         form->MenuItem("BilderHinzufuegen1")->Click();
     }
     EXPECT_EQ(neue, 2);
-    EXPECT_FALSE(form->GridLayoutMerker);
+    EXPECT_FALSE(form->Anzeige().GridLayoutMerker);
     EXPECT_EQ(form->DbeBilder->RecCount(), 3u);
     EXPECT_EQ(form->StatusBarBilder1->Panels()->Items(1)->Text(), "3 von 3 Einträge angezeigt");
     EXPECT_EQ(form->FtsBilder->NumRecs(), 3);
@@ -99,8 +99,8 @@ TEST_F(ScanTest, DroppedPicturesAreAddedThroughTheDialog)
         script.Modal(Einlesen());
         form->DateienFallengelassen({a, QString::fromStdString((dir / "drop" / "liesmich.txt").string())});
     }
-    EXPECT_FALSE(form->DragAndDropFlag);
-    EXPECT_EQ(form->DropFileListe.Count(), 0);
+    EXPECT_FALSE(form->Lauf().DragAndDropFlag);
+    EXPECT_EQ(form->Lauf().DropFileListe.Count(), 0);
     ASSERT_EQ(form->DbeBilder->RecCount(), 2u);
     form->DbeBilder->GoBottom();
     EXPECT_EQ(form->DbeBilder->GetTrimString("PFAD"), Win(a.toStdString()));

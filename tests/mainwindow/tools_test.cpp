@@ -51,7 +51,7 @@ protected:
         form->ProgrammOptionen()->SetText("BackupDir", Win(dir.path() / "backup") + "\\");
         form->ProgrammOptionen()->SetBool("FarbSystemBenutzen", true);
         std::filesystem::create_directories(dir.path() / "prog");
-        form->ProgrammPfad = Win(dir.path() / "prog") + "\\";
+        form->Lauf().ProgrammPfad = Win(dir.path() / "prog") + "\\";
     }
     TAlbumManagerUmgebung& U() { return *dynamic_cast<TAlbumManagerUmgebung*>(form->AlbumManager); }
 
@@ -600,7 +600,10 @@ TEST_F(CdrTest, TheMainWindowCommandOpensTheManagerWithTheCdrWizard)
     script.Modal<TBilderDBFManagerForm>([](TBilderDBFManagerForm& m) { m.ModalResult = mrOk; });
     script.Modal<TCDRForm>([](TCDRForm& c) { c.ModalResult = mrCancel; });
     form->MenuItem("CDRZusammenstellen2")->Click();
-    EXPECT_FALSE(form->CDRStartFlag);
+    // The manager opened on its own afterwards starts no CD-R preparation.
+    TPromptScript danach;
+    danach.Modal<TBilderDBFManagerForm>([](TBilderDBFManagerForm& m) { m.ModalResult = mrCancel; });
+    form->MenuItem("AndereBilderdatenbankoeffnen1")->Click();
 }
 
 // ---- The export commands -------------------------------------------------------
