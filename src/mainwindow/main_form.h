@@ -22,7 +22,7 @@
 // The form can be created without being shown or started; every question
 // and message goes through the prompt service. The options are read from
 // ProgrammOptionen (main_options.h), the album manager dialog is reached
-// through AlbumManager.
+// through AlbumManager().
 
 #include "mainwindow/album_ansicht.h"
 #include "mainwindow/album_record.h"
@@ -163,9 +163,11 @@ public:
     TProgrammOptionenStand* ProgrammOptionen() const { return optionen_; }
     // Hands over another options state (not owned; null: the form's own).
     void SetProgrammOptionen(TProgrammOptionenStand* optionen);
-    // The album manager dialog; null until one is installed. Without it the
-    // registration of an opened album runs the main window's own routine.
-    TAlbumManagerDialog* AlbumManager = nullptr;
+    // The album manager dialog; null until one is installed (not owned).
+    // Without it the registration of an opened album runs the main window's
+    // own routine.
+    TAlbumManagerDialog* AlbumManager() const { return albumManager_; }
+    void SetAlbumManager(TAlbumManagerDialog* manager) { albumManager_ = manager; }
 
     // ---- State of the run, the list printing and the album display ----------
     TProgrammLauf& Lauf() { return lauf_; }
@@ -880,6 +882,7 @@ private:
     std::unique_ptr<TMainFormOptionenDialog> optionenDialog_;
     TProgrammOptionenStand eigeneOptionen_;
     TProgrammOptionenStand* optionen_ = &eigeneOptionen_;
+    TAlbumManagerDialog* albumManager_ = nullptr;
 
     // Filters and searches: the object, what it reaches of the window, and
     // the album views it uses (main_form_display.cpp).

@@ -287,8 +287,8 @@ int TMainForm::BilderDBFOeffnenLauf(bool wiederholen, bool picklistenFragen)
     if (BilderDBFsOeffnen() != 0 && TableBilderDatenbanken->Active() &&
         !QKINI_Prog->INIReadBool(QStringLiteral("Einstellungen Hauptprogramm"), QStringLiteral("ErstStart"), true) &&
         DatensatzSuchen(DbeBilderDatenbanken, QStringLiteral("PFAD"), BereichBilder().Dateien().Dbf()) == 0) {
-        if (AlbumManager)
-            AlbumManager->GeoeffneteDBFinDBFVerwaltungEintragen(1);
+        if (AlbumManager())
+            AlbumManager()->GeoeffneteDBFinDBFVerwaltungEintragen(1);
         else
             BilderDBFinDBFVerwaltungEintragen(BereichBilder().Dateien().Dbf(), 1, 0);
     }
@@ -409,8 +409,8 @@ void TMainForm::AndereBilderdatenbankoeffnen1Click(TObject* Sender)
     if (auto* component = dynamic_cast<TComponent*>(Sender))
         PrgWavSpielen(component->Tag);
     const QString vorher = TableBilder->DatabaseName() + TableBilder->TableName();
-    if (AlbumManager)
-        AlbumManager->Zeigen();
+    if (AlbumManager())
+        AlbumManager()->Zeigen();
     if (!TableBilder->Active()) {
         if (!ErsteCaption.isEmpty())
             SetCaption(ErsteCaption);

@@ -179,7 +179,7 @@ TNotifyEvent TMainForm::Handler(const char* name)
 void TMainForm::FotoalbenManagerClick(TObject* Sender)
 {
     // The album manager dialog (main_form_tools.cpp installs it).
-    if (AlbumManager)
+    if (AlbumManager())
         AndereBilderdatenbankoeffnen1Click(Sender);
 }
 

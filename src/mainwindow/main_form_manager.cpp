@@ -335,6 +335,6 @@ void TMainForm::TableBilderDatenbankenAfterDelete(TDataSet* DataSet)
         DbeBilderDatenbanken->Pack();
     TableBilderDatenbanken->Close();
     BereichDatenbanken().Oeffnen(manager, false);
-    if (TableBilderDatenbanken->Active() && DbeBilderDatenbanken->RecCount() == 0 && AlbumManager)
-        AlbumManager->ManagerLeer();
+    if (TableBilderDatenbanken->Active() && DbeBilderDatenbanken->RecCount() == 0 && AlbumManager())
+        AlbumManager()->ManagerLeer();
 }

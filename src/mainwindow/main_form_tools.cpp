@@ -185,7 +185,7 @@ void TMainForm::TWerkzeugeLoescher::operator()(TMainFormWerkzeuge* w) const { de
 void TMainForm::WerkzeugeEinrichten()
 {
     werkzeuge_.reset(new TMainFormWerkzeuge(*this));
-    AlbumManager = werkzeuge_.get();
+    SetAlbumManager(werkzeuge_.get());
 }
 
 TMainForm::TBefehlsMethode TMainForm::WerkzeugBefehl(const char* name)

@@ -151,7 +151,7 @@ TEST_F(AlbumBusyTest, TheCheckTellsTheManagerThatAnAlbumIsBusy)
 {
     AlbumAnlegen("ANDERS.DBF", {{"eins"}});
     ManagerAnlegen();
-    auto* umgebung = dynamic_cast<TAlbumManagerUmgebung*>(form->AlbumManager);
+    auto* umgebung = dynamic_cast<TAlbumManagerUmgebung*>(form->AlbumManager());
     ASSERT_NE(umgebung, nullptr);
     TAlbumHalter halter(File("ANDERS.DBF"), THalteArt::Exklusiv);
     ASSERT_TRUE(halter.Haelt());

@@ -45,7 +45,7 @@ TEST_F(MainFormTest, DeletingARowRemovesTheAlbumFilesUnlessTheOpenAlbumIsKept)
         form->BilderDBFinDBFVerwaltungEintragen(form->BereichBilder().Ordner() + "TEST.DBF", 1, 0);
     }
     FakeManager manager;
-    form->AlbumManager = &manager;
+    form->SetAlbumManager(&manager);
     TdkTable* t = form->TableBilderDatenbanken;
     ASSERT_EQ(form->DbeBilderDatenbanken->RecCount(), 2u);
 
@@ -104,7 +104,7 @@ TEST_F(MainFormTest, DeletingAnAlbumWithADotInItsNameKeepsOtherFiles)
         form->BilderDBFinDBFVerwaltungEintragen(Win(dir.path()) + "\\Urlaub.2006.DBF", 1, 0);
     }
     FakeManager manager;
-    form->AlbumManager = &manager;
+    form->SetAlbumManager(&manager);
     form->DbeBilderDatenbanken->GoTop();
     {
         TPromptScript script;

@@ -194,7 +194,7 @@ TEST_F(MainFormTest, MissingAlbumLeadsToTheManagerDialog)
         dbe_Close();
     }
     FakeManager manager;
-    form->AlbumManager = &manager;
+    form->SetAlbumManager(&manager);
     form->BereichBilder().NameSetzen("WEG.DBF");
     {
         // Two albums known: the manager dialog instead of the question; no

@@ -399,7 +399,7 @@ TEST_F(ListPrintTest, LargePictureLayoutsCropTheirSection)
 TEST_F(ListPrintTest, AlbumManagerPrintsItsAlbumList)
 {
     Album(3);
-    auto& u = *dynamic_cast<TAlbumManagerUmgebung*>(form->AlbumManager);
+    auto& u = *dynamic_cast<TAlbumManagerUmgebung*>(form->AlbumManager());
     TBilderDBFManagerForm m(nullptr, u);
     m.FormShow();
     const uint32_t zeile = u.ManagerDbe()->RecNo();

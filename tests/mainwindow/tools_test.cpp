@@ -53,7 +53,7 @@ protected:
         std::filesystem::create_directories(dir.path() / "prog");
         form->Lauf().ProgrammPfad = Win(dir.path() / "prog") + "\\";
     }
-    TAlbumManagerUmgebung& U() { return *dynamic_cast<TAlbumManagerUmgebung*>(form->AlbumManager); }
+    TAlbumManagerUmgebung& U() { return *dynamic_cast<TAlbumManagerUmgebung*>(form->AlbumManager()); }
 
     // A JPEG picture drawn in a sub-folder; its Windows path.
     QString Bild(const std::string& sub, const std::string& name, QColor farbe = Qt::blue)
