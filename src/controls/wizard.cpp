@@ -93,7 +93,14 @@ TAssistent::TAssistent(TComponent* AOwner) : TCustomControl(AOwner)
     okButton_ = new TBitBtn(this);
     setup(okButton_, "OKButton", &TAssistent::OKClick);
 
-    pageNames_ = QStringList{QStringLiteral("Dialog")};
+    pageNames_.Add(QStringLiteral("Dialog"));
+    // Names read from a form stream go straight into the list.
+    pageNames_.OnChange = [this](TStringList&) {
+        if (style_ == asTabbed) {
+            CalcTabRows();
+            Invalidate();
+        }
+    };
     WizardFormWidth = DialogFormWidth = form->Width();
     WizardFormHeight = DialogFormHeight = form->Height();
     numPages_ = 0;
@@ -122,6 +129,10 @@ void TAssistent::Loaded()
             form->SetBorderStyle(bsDialog);
         }
     }
+    // Glyphs read from the stream went straight into the button data: the
+    // bar copies them again.
+    ResetGlyphCache();
+    UpdateButtons();
     TCustomControl::Loaded();
 }
 
@@ -254,10 +265,12 @@ void TAssistent::SetNumPages(int value)
             CalcTabRows();
         return;
     }
-    while (pageNames_.size() < value + 1)
-        pageNames_.append(QStringLiteral("Page ") + QString::number(pageNames_.size()));
-    while (pageNames_.size() > value + 1)
-        pageNames_.removeLast();
+    pageNames_.BeginUpdate();
+    while (pageNames_.Count() < value + 1)
+        pageNames_.Add(QStringLiteral("Page ") + QString::number(pageNames_.Count()));
+    while (pageNames_.Count() > value + 1)
+        pageNames_.Delete(pageNames_.Count() - 1);
+    pageNames_.EndUpdate();
     ForEachClient([value](TAssistentClient* c) { c->SetNumApos(value + 1); });
     numPages_ = value;
     if (page_ != 0) {
@@ -330,7 +343,7 @@ void TAssistent::UpdateCaption()
     const int d = DisplayPage();
     QString caption;
     if (showPageNames_)
-        caption = (d >= 0 && d < pageNames_.size()) ? pageNames_.at(d) : QString();
+        caption = (d >= 0 && d < pageNames_.Count()) ? pageNames_.Strings(d) : QString();
     else if (d == 0)
         caption = captionDialog_;
     else
@@ -360,11 +373,10 @@ void TAssistent::SetShowPageNames(bool v)
 
 void TAssistent::SetPageNames(const QStringList& v)
 {
-    pageNames_ = v;
-    if (style_ == asTabbed) {
-        CalcTabRows();
-        Invalidate();
-    }
+    pageNames_.BeginUpdate();
+    pageNames_.Clear();
+    pageNames_.AddStrings(v);
+    pageNames_.EndUpdate();
 }
 
 // ---- Bar commands ---------------------------------------------------------

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "controls/wizard_lists.h"
+#include "platform/core/string_list.h"
 #include "platform/core/exceptions.h"
 #include "platform/ui/buttons.h"
 #include "platform/ui/forms.h"
@@ -46,6 +47,8 @@ public:
     // Copies the bitmap; a strip whose width is a whole multiple of its
     // height sets NumGlyphs to that quotient (1 when above 4).
     void SetGlyph(const TBitmap* v);
+    // The bitmap itself, which the form stream reads into.
+    TBitmap* GlyphObject() { return &glyph_; }
     int NumGlyphs() const { return numGlyphs_; }
     // 1 to 4; more is stored as 4.
     void SetNumGlyphs(int v);
@@ -133,8 +136,10 @@ public:
     bool ShowPageNames() const { return showPageNames_; }
     void SetShowPageNames(bool v);
     // Index 0 names the dialog page, index n page n.
-    const QStringList& PageNames() const { return pageNames_; }
+    QStringList PageNames() const { return pageNames_.ToQStringList(); }
     void SetPageNames(const QStringList& v);
+    // The names as the list the form stream reads and writes.
+    TStringList* PageNameList() { return &pageNames_; }
     bool SetFormCaption = true;
     bool SetFormProperties = true;
 
@@ -270,7 +275,7 @@ private:
     int tabSpaceY_ = 8;
     QString captionDialog_;
     QString captionWizard_;
-    QStringList pageNames_;
+    TStringList pageNames_;
     TPageList wayList_;
     TIntegerList history_;
     TIntegerList blWizard_{1, 2, 8, 3, 4, 5, 6};

@@ -1,11 +1,17 @@
 #include "controls/wizard_streaming.h"
 
 #include "controls/wizard.h"
+#include "controls/wizard_glyphs.h"
 #include "platform/core/ini_file.h"
 #include "platform/stream/component_reader.h"
 #include "platform/stream/component_writer.h"
 
+#include "platform/picture/picture_limits.h"
+#include "platform/stream/graphics_streaming.h"
+
+#include <QBuffer>
 #include <QDir>
+#include <QImageReader>
 #include <QtEndian>
 
 #include <array>
@@ -59,6 +65,57 @@ void ReadFormSize(TAssistent& a, const QByteArray& b)
         a.BtnBack()->SetEnabled(true);
 }
 
+// A bitmap streams as "Data": a 32-bit size and the BMP file. An empty
+// bitmap writes nothing; an empty block empties it.
+QByteArray BitmapData(const TBitmap& bitmap)
+{
+    QByteArray bmp;
+    QBuffer buffer(&bmp);
+    buffer.open(QIODevice::WriteOnly);
+    bitmap.ToImage().save(&buffer, "BMP");
+    QByteArray data(4, '\0');
+    qToLittleEndian<int32_t>(int32_t(bmp.size()), data.data());
+    return data + bmp;
+}
+
+void ReadBitmapData(TBitmap& bitmap, const QByteArray& data)
+{
+    if (data.size() < 4)
+        throw EReadError(QStringLiteral("Die Bitmap-Daten sind kürzer als ihre Längenangabe"));
+    const int32_t size = qFromLittleEndian<int32_t>(data.constData());
+    if (size == 0) {
+        bitmap.SetImage(QImage());
+        return;
+    }
+    if (size < 0 || size > data.size() - 4)
+        throw EReadError(QStringLiteral("Die Bitmap-Daten sind kürzer als ihre Längenangabe"));
+    QByteArray file = data.mid(4, size);
+    QBuffer buffer(&file);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "BMP");
+    // The header's size is checked before any pixel buffer is made.
+    const QSize groesse = reader.size();
+    if (!groesse.isValid() || !PictureSizeAllowed(groesse.width(), groesse.height()))
+        throw EReadError(QStringLiteral("Die Bitmap kann nicht gelesen werden"));
+    const QImage image = reader.read();
+    if (image.isNull())
+        throw EReadError(QStringLiteral("Die Bitmap kann nicht gelesen werden"));
+    bitmap.SetImage(image);
+}
+
+// Bitmaps as published properties (the button glyphs); described here
+// unless the stream layer already knows them.
+void DescribeBitmapClass()
+{
+    if (ClassInfoFor<TBitmap>())
+        return;
+    DescribeClass<TBitmap, TPersistent>(QStringLiteral("TBitmap")).DefineProperties([](TBitmap& b, TFiler& f) {
+        f.DefineBinaryProperty(
+            QStringLiteral("Data"), [&b](const QByteArray& data) { ReadBitmapData(b, data); },
+            [&b] { return BitmapData(b); }, !b.Empty());
+    });
+}
+
 }  // namespace
 
 void DescribeWizardClasses()
@@ -75,11 +132,14 @@ void DescribeWizardClasses()
     DescribeClass<TAposList, TPersistent>(QStringLiteral("TAposList"))
         .DefineProperties([](TAposList& l, TFiler& f) { DefineCountAndData(l, f, QStringLiteral("NumApos")); });
 
+    DescribeGraphicsClasses();
+    DescribeBitmapClass();
     const TEnumInfo* layouts =
         RegisterEnum(QStringLiteral("TButtonLayout"), {"blGlyphLeft", "blGlyphRight", "blGlyphTop", "blGlyphBottom"});
     DescribeClass<TButtonData, TPersistent>(QStringLiteral("TButtonData"))
         .String(QStringLiteral("Text"), [](const TButtonData& d) { return d.Text(); },
                 [](TButtonData& d, const QString& v) { d.SetText(v); })
+        .Object(QStringLiteral("Glyph"), [](TButtonData& d) { return d.GlyphObject(); })
         .Integer(QStringLiteral("NumGlyphs"), [](const TButtonData& d) { return d.NumGlyphs(); },
                  [](TButtonData& d, int v) { d.SetNumGlyphs(v); })
         .Enum(QStringLiteral("Layout"), layouts, [](const TButtonData& d) { return d.Layout(); },
@@ -111,7 +171,8 @@ void DescribeWizardClasses()
                  [](A& a, int v) { a.SetButtonHeight(v); })
         .Boolean(QStringLiteral("ShowGlyph"), [](const A& a) { return a.ShowGlyph(); },
                  [](A& a, bool v) { a.SetShowGlyph(v); })
-        .Boolean(QStringLiteral("RememberPage"), &A::RememberPage);
+        .Boolean(QStringLiteral("RememberPage"), &A::RememberPage)
+        .Strings(QStringLiteral("PageNames"), [](A& a) { return a.PageNameList(); });
     b.Object(QStringLiteral("BtnHelp"), [](A& a) { return a.BtnHelp(); })
         .Object(QStringLiteral("BtnWizardOK"), [](A& a) { return a.BtnWizardOK(); })
         .Object(QStringLiteral("BtnFinish"), [](A& a) { return a.BtnFinish(); })
@@ -130,6 +191,7 @@ void DescribeWizardClasses()
                  [](A& a, bool v) { a.SetShowPageNames(v); })
         .Object(QStringLiteral("BLWizard"), [](A& a) { return a.BLWizard(); })
         .Object(QStringLiteral("BLDialog"), [](A& a) { return a.BLDialog(); })
+        .Object(QStringLiteral("Font"), [](A& a) { return a.Font(); })
         .Enum(QStringLiteral("ButtonStyle"), buttonStyles, [](const A& a) { return a.ButtonStyle(); },
               [](A& a, TButtonStyle v) { a.SetButtonStyle(v); })
         .Enum(QStringLiteral("Align"), aligns, [](const A& a) { return a.Align(); },
@@ -147,6 +209,9 @@ void DescribeWizardClasses()
                  [](A& a, int v) { a.SetTabSpaceX(v); })
         .Integer(QStringLiteral("TabSpaceY"), [](const A& a) { return a.TabSpaceY(); },
                  [](A& a, int v) { a.SetTabSpaceY(v); })
+        .Boolean(QStringLiteral("TabStop"), [](const A& a) { return a.TabStop(); },
+                 [](A& a, bool v) { a.SetTabStop(v); })
+        .Default(false)
         .DefineProperties([](A& a, TFiler& f) {
             TIntegerList& history = *a.History();
             f.DefineProperty(
@@ -176,22 +241,26 @@ void LoadWizardDesignTexts(TAssistent& wizard, const QString& folder)
         TButtonData* data;
         const char* key;
         const char* standard;
+        const char* glyph;
     };
     const Text texte[] = {
-        {wizard.BtnHelp(), "Help", "&Help"},
-        {wizard.BtnWizardOK(), "AssistentOK", "&OK"},
-        {wizard.BtnFinish(), "Finish", "&Finish"},
-        {wizard.BtnDialogOK(), "DialogOK", "&OK"},
-        {wizard.BtnChangeWizard(), "ChangeAssistent", "&Wizard"},
-        {wizard.BtnChangeDialog(), "ChangeDialog", "&Dialog"},
-        {wizard.BtnCancel(), "Cancel", "&Cancel"},
-        {wizard.BtnNext(), "Next", "&Next"},
-        {wizard.BtnBack(), "Back", "&Back"},
+        {wizard.BtnHelp(), "Help", "&Help", "HELP"},
+        {wizard.BtnWizardOK(), "AssistentOK", "&OK", "ASSISTENTOK"},
+        {wizard.BtnFinish(), "Finish", "&Finish", "FINISH"},
+        {wizard.BtnDialogOK(), "DialogOK", "&OK", "DIALOGOK"},
+        {wizard.BtnChangeWizard(), "ChangeAssistent", "&Wizard", "CHANGEASSISTENT"},
+        {wizard.BtnChangeDialog(), "ChangeDialog", "&Dialog", "CHANGEDIALOG"},
+        {wizard.BtnCancel(), "Cancel", "&Cancel", "CANCEL"},
+        {wizard.BtnNext(), "Next", "&Next", "ARROWR"},
+        {wizard.BtnBack(), "Back", "&Back", "ARROWL"},
     };
     for (const Text& t : texte) {
         t.data->SetText(ini.ReadString(sprache, QString::fromLatin1(t.key), QString::fromLatin1(t.standard)));
         t.data->SetEnabled(true);
         t.data->SetShow(t.data != wizard.BtnHelp() && t.data != wizard.BtnWizardOK());
+        TBitmap glyph;
+        if (LoadWizardGlyph(QString::fromLatin1(t.glyph), glyph))
+            t.data->SetGlyph(&glyph);
     }
     wizard.BtnNext()->SetLayout(blGlyphRight);
     wizard.SetCaptionWizard(

@@ -39,7 +39,7 @@ void TAssistent::SetTabSpaceY(int v) { SetTabSpace(tabSpaceY_, v); }
 int TAssistent::CaptionWidth(int page) const
 {
     const int d = DisplayPageOf(page);
-    const QString caption = (d >= 0 && d < pageNames_.size()) ? pageNames_.at(d) : QString();
+    const QString caption = (d >= 0 && d < pageNames_.Count()) ? pageNames_.Strings(d) : QString();
     return QFontMetrics(Font()->ToQFont()).horizontalAdvance(caption);
 }
 
@@ -199,7 +199,7 @@ void TAssistent::DrawTabRow(TCanvas* c, int row, int y)
 int TAssistent::DrawTab(TCanvas* c, int page, int x, int y, int spacing, bool active)
 {
     const int d = DisplayPageOf(page);
-    const QString caption = (d >= 0 && d < pageNames_.size()) ? pageNames_.at(d) : QString();
+    const QString caption = (d >= 0 && d < pageNames_.Count()) ? pageNames_.Strings(d) : QString();
     const int w = CaptionWidth(page) + spacing;
     const int h = TabRowHeight();
     c->Brush.Style = bsSolid;

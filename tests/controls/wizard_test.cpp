@@ -623,3 +623,102 @@ TEST(WizardDesignTexts, TheLanguageFileNamesTheSectionOfTheTexts)
     EXPECT_EQ(e->BtnHelp()->Text(), "&Help");
     EXPECT_EQ(e->CaptionWizard(), "Wizard - Page %d of %d");
 }
+
+TEST(WizardStream, PageNamesGlyphsFontAndTabStopStreamInTheirPlaces)
+{
+    DescribeWizardClasses();
+    CdrLikeForm f;
+    TAssistent* w = f.Wizard;
+    w->SetPageNames({"Dialog", "Was kopieren", "Wohin kopieren"});
+    QImage strip(32, 16, QImage::Format_RGB32);
+    strip.fill(QColor(128, 128, 0));
+    for (int x = 2; x < 14; ++x)
+        strip.setPixelColor(x, 8, QColor(0, 128, 0));
+    TBitmap glyph;
+    glyph.SetImage(strip);
+    w->BtnNext()->SetGlyph(&glyph);
+    ASSERT_EQ(w->BtnNext()->NumGlyphs(), 2);
+    w->Font()->SetName("Arial");
+    w->Font()->SetHeight(-15);
+    w->SetTabStop(true);
+    const QByteArray bytes = ComponentToBytes(w, &f);
+
+    // In the order of the published properties.
+    const auto at = [&bytes](const char* name) { return bytes.indexOf(name); };
+    EXPECT_LT(at("RememberPage"), at("PageNames.Strings"));
+    EXPECT_LT(at("PageNames.Strings"), at("BtnHelp.Text"));
+    EXPECT_LT(at("BtnNext.Text"), at("BtnNext.Glyph.Data"));
+    EXPECT_LT(at("BtnNext.Glyph.Data"), at("BtnNext.NumGlyphs"));
+    EXPECT_LT(at("BLDialog.Num"), at("Font.Name"));
+    EXPECT_LT(at("Font.Name"), at("ButtonStyle"));
+    EXPECT_LT(at("TabSpaceY"), at("TabStop"));
+    EXPECT_LT(at("TabStop"), at("HistoryNumPages"));
+    EXPECT_EQ(at("BtnBack.Glyph.Data"), -1);  // an empty glyph writes nothing
+    // The glyph from outside: a 32-bit size and a BMP file.
+    const QByteArray data = BinaryAfter(bytes, "BtnNext.Glyph.Data");
+    ASSERT_GT(data.size(), 4);
+    EXPECT_EQ(qFromLittleEndian<int32_t>(data.constData()), data.size() - 4);
+    EXPECT_TRUE(data.mid(4).startsWith("BM"));
+    const QImage bmp = QImage::fromData(data.mid(4), "BMP");
+    EXPECT_EQ(bmp.size(), QSize(32, 16));
+    EXPECT_EQ(bmp.pixelColor(5, 8), QColor(0, 128, 0));
+
+    CdrLikeForm g;
+    TAssistent* v = g.Wizard;
+    v->SetPage(2);
+    TReader reader(bytes);
+    reader.Root = &g;
+    reader.Owner = &g;
+    reader.ReadRootComponent(v);
+    v->Loaded();
+    EXPECT_EQ(v->PageNames(), (QStringList{"Dialog", "Was kopieren", "Wohin kopieren"}));
+    ASSERT_EQ(v->BtnNext()->Glyph()->Width(), 32);
+    EXPECT_EQ(v->BtnNext()->Glyph()->ToImage().pixelColor(5, 8), QColor(0, 128, 0));
+    EXPECT_EQ(v->BtnNext()->NumGlyphs(), 2);
+    EXPECT_EQ(v->Font()->Name(), "Arial");
+    EXPECT_EQ(v->Font()->Height(), -15);
+    EXPECT_TRUE(v->TabStop());
+    // The bar shows the glyph that came with the stream.
+    EXPECT_FALSE(v->NextButton()->Glyph()->Empty());
+    EXPECT_EQ(v->NextButton()->Glyph()->ToImage().pixelColor(5, 8), QColor(0, 128, 0));
+
+    // A wizard without a tab stop writes none (its default).
+    v->SetTabStop(false);
+    EXPECT_EQ(ComponentToBytes(v, &g).indexOf("TabStop"), -1);
+}
+
+TEST(WizardDesignTexts, EachButtonRoleGetsItsOwnGlyphStrip)
+{
+    QTemporaryDir leer;
+    CdrLikeForm form;
+    auto* w = form.Wizard;
+    LoadWizardDesignTexts(*w, leer.path());
+    TButtonData* rollen[] = {w->BtnHelp(),         w->BtnWizardOK(),     w->BtnFinish(),
+                             w->BtnDialogOK(),     w->BtnChangeWizard(), w->BtnChangeDialog(),
+                             w->BtnCancel(),       w->BtnNext(),         w->BtnBack()};
+    std::vector<QImage> bilder;
+    for (TButtonData* d : rollen) {
+        const QImage img = d->Glyph()->ToImage();
+        ASSERT_EQ(img.size(), QSize(32, 16));
+        // Enabled left, disabled right; the corner colour is left out.
+        EXPECT_EQ(d->NumGlyphs(), 2);
+        EXPECT_EQ(img.pixelColor(0, 15), QColor(128, 128, 0));
+        EXPECT_NE(img.copy(0, 0, 16, 16), img.copy(16, 0, 16, 16));
+        bilder.push_back(img);
+    }
+    // Wizard OK and dialog OK share the check; the others differ.
+    EXPECT_EQ(bilder[1], bilder[3]);
+    for (size_t i = 0; i < bilder.size(); ++i)
+        for (size_t j = i + 1; j < bilder.size(); ++j)
+            if (!(i == 1 && j == 3)) {
+                EXPECT_NE(bilder[i], bilder[j]) << i << " " << j;
+            }
+    // The bar buttons show them.
+    form.Wizard->SetPage(1);
+    form.Show();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(w->NextButton()->Glyph()->Empty());
+    EXPECT_FALSE(w->BackButton()->Glyph()->Empty());
+    EXPECT_FALSE(w->CancelButton()->Glyph()->Empty());
+    form.Handle()->grab().save(ShotDir() + "/wizard_design_glyphs.png");
+}
