@@ -339,29 +339,53 @@ void TDocks::Paint()
         c->MoveTo(Width() - 1, 0);
         c->LineTo(Width() - 1, Height());
     }
-    // Separators between lines and a raised edge around each bar.
-    const int nah = h ? Grenze(dpTop) : Grenze(dpLeft);
-    for (size_t zi = 0; zi < zeilen_.size(); ++zi) {
-        if (zi > 0 && DrawStyle == csXToolbar) {
-            const int q = nah + int(zi) * LineDepth() - 2;
-            c->Pen.Color = clBtnShadow;
-            if (h) {
-                c->MoveTo(0, q);
-                c->LineTo(Width(), q);
-            } else {
-                c->MoveTo(q, 0);
-                c->LineTo(q, Height());
-            }
+    // Etched lines: button shadow, then button highlight one pixel further.
+    // Along the dock at depth q from a to b, or across it at offset a.
+    const auto laengs = [&](int q, int a, int b) {
+        for (const TColor farbe : {clBtnShadow, clBtnHighlight}) {
+            c->Pen.Color = farbe;
+            h ? c->MoveTo(a, q) : c->MoveTo(q, a);
+            h ? c->LineTo(b, q) : c->LineTo(q, b);
+            ++q;
         }
-        for (TXToolBar* bar : zeilen_[zi]) {
-            const TRect r = Bounds(bar->Left() - 1, bar->Top() - 1, bar->Width() + 2, bar->Height() + 2);
-            c->Pen.Color = clBtnHighlight;
-            c->MoveTo(r.Left, r.Bottom - 1);
-            c->LineTo(r.Left, r.Top);
-            c->LineTo(r.Right - 1, r.Top);
-            c->Pen.Color = clBtnShadow;
-            c->LineTo(r.Right - 1, r.Bottom - 1);
-            c->LineTo(r.Left, r.Bottom - 1);
+    };
+    const auto quer = [&](int a, int von, int bis) {
+        for (const TColor farbe : {clBtnShadow, clBtnHighlight}) {
+            c->Pen.Color = farbe;
+            h ? c->MoveTo(a, von) : c->MoveTo(von, a);
+            h ? c->LineTo(a, bis) : c->LineTo(bis, a);
+            ++a;
+        }
+    };
+    const auto anfang = [h](const TXToolBar* bar) { return h ? bar->Left() : bar->Top(); };
+    const auto ende = [h](const TXToolBar* bar) { return h ? bar->Left() + bar->Width() : bar->Top() + bar->Height(); };
+    const int nah = h ? Grenze(dpTop) : Grenze(dpLeft);
+    const int nahLang = h ? Grenze(dpLeft) : Grenze(dpTop);
+    const int laenge = h ? Width() : Height();
+    for (size_t zi = 0; zi < zeilen_.size(); ++zi) {
+        const int zeileOben = nah + int(zi) * LineDepth();
+        // The separator in the 2-pixel gap before this line: across the whole
+        // dock, or in the Word 7 style only along the bars on either side.
+        if (zi > 0) {
+            const int q = zeileOben - 2;
+            if (DrawStyle == csXToolbar)
+                laengs(q, 0, laenge);
+            else
+                for (size_t nachbar : {zi - 1, zi})
+                    for (const TXToolBar* bar : zeilen_[nachbar])
+                        laengs(q, anfang(bar), ende(bar));
+        }
+        // A raised edge before each bar where there is a gap, and after it
+        // where at least 6 pixels remain before the next bar or the end.
+        const auto& zeile = zeilen_[zi];
+        const int tiefe = h ? TDockControl::MinBarHeight() : TDockControl::MinBarWidth();
+        for (size_t bi = 0; bi < zeile.size(); ++bi) {
+            const int vorher = bi == 0 ? nahLang : ende(zeile[bi - 1]);
+            const int danach = bi + 1 < zeile.size() ? anfang(zeile[bi + 1]) : laenge;
+            if (anfang(zeile[bi]) - 2 >= vorher)
+                quer(anfang(zeile[bi]) - 2, zeileOben, zeileOben + tiefe);
+            if (danach - ende(zeile[bi]) >= 6)
+                quer(ende(zeile[bi]), zeileOben, zeileOben + tiefe);
         }
     }
 }

@@ -340,3 +340,50 @@ TEST(XToolBar, Screenshot)
     EXPECT_EQ(c->Top(), 2);
     t.form.Hide();
 }
+
+TEST(XToolBar, Word7DrawsItsLineSeparatorsOnlyAlongTheBars)
+{
+    TestForm t;
+    TXToolBar* a = t.Bar("BarA", 3);  // 78 wide
+    TXToolBar* b = t.Bar("BarB", 2);  // 56 wide
+    a->SetDockedTo(t.oben);
+    b->SetDockPos(100);
+    b->SetDockLine(1);
+    b->SetDockedTo(t.oben);
+    t.form.Show();
+    ASSERT_EQ(t.oben->LineCount(), 2);
+    ASSERT_EQ(a->Left(), 2);
+    ASSERT_EQ(b->Left(), 102);
+    const QColor schatten = ColorToQColor(clBtnShadow), licht = ColorToQColor(clBtnHighlight),
+                 grund = ColorToQColor(t.oben->Color());
+    const QString dir = QCoreApplication::applicationDirPath() + "/screenshots";
+    QDir().mkpath(dir);
+
+    // The separator lies in the gap between the lines: shadow at 28, highlight at 29.
+    t.oben->DrawStyle = csXToolbar;
+    QImage bild = t.oben->Handle()->grab().toImage();
+    EXPECT_EQ(bild.pixelColor(300, 28), schatten);
+    EXPECT_EQ(bild.pixelColor(300, 29), licht);
+
+    t.oben->DrawStyle = csWord7;
+    bild = t.oben->Handle()->grab().toImage();
+    bild.save(dir + "/xtoolbar_word7.png");
+    // Along the bar above and the bar below, nowhere else.
+    EXPECT_EQ(bild.pixelColor(50, 28), schatten);
+    EXPECT_EQ(bild.pixelColor(50, 29), licht);
+    EXPECT_EQ(bild.pixelColor(120, 28), schatten);
+    EXPECT_EQ(bild.pixelColor(120, 29), licht);
+    EXPECT_EQ(bild.pixelColor(300, 28), grund);
+    EXPECT_EQ(bild.pixelColor(300, 29), grund);
+    EXPECT_EQ(bild.pixelColor(90, 28), grund);
+
+    // Raised edges before a bar with a gap (a stands 2 pixels in) and after
+    // a bar with room behind it; none in the bar's own area.
+    EXPECT_EQ(bild.pixelColor(0, 10), schatten);
+    EXPECT_EQ(bild.pixelColor(1, 10), licht);
+    EXPECT_EQ(bild.pixelColor(100, 40), schatten);
+    EXPECT_EQ(bild.pixelColor(101, 40), licht);
+    EXPECT_EQ(bild.pixelColor(80, 10), schatten);
+    EXPECT_EQ(bild.pixelColor(81, 10), licht);
+    t.form.Hide();
+}
