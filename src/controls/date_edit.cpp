@@ -12,6 +12,7 @@
 #include <cmath>
 
 #include "controls/date_spin_glyphs.h"
+#include "controls/grid_source.h"
 #include "platform/ui/grids.h"
 #include "platform/ui/forms.h"
 
@@ -111,6 +112,67 @@ private:
     TCustomDateEditPlusNoBDE* edit_;
 };
 
+// Paints the unfocused edit's text area in the colours SelectPaintColors
+// chooses; in a grid a focus rectangle frames the text area. A focused edit
+// shows the window colours of SetEditColors.
+class TEditPainter : public QObject {
+public:
+    explicit TEditPainter(TCustomDateEditPlusNoBDE* edit) : edit_(edit) {}
+    bool eventFilter(QObject* watched, QEvent* e) override
+    {
+        if (e->type() != QEvent::Paint || inPaint_ || watched != edit_->Edit())
+            return QObject::eventFilter(watched, e);
+        QLineEdit* line = edit_->Edit();
+        TColor back = clWindow, text = clWindowText;
+        const bool eigenerText = !edit_->Focused() || edit_->PaintingCopy();
+        if (eigenerText)
+            edit_->SelectPaintColors(back, text);
+        else
+            edit_->SetEditColors(back, text);
+        QPalette pal = line->palette();
+        if (pal.color(QPalette::Base) != ColorToQColor(back) || pal.color(QPalette::Text) != ColorToQColor(text)) {
+            pal.setColor(QPalette::Base, ColorToQColor(back));
+            pal.setColor(QPalette::Text, ColorToQColor(text));
+            line->setPalette(pal);
+        }
+        inPaint_ = true;
+        QCoreApplication::sendEvent(line, e);
+        inPaint_ = false;
+        if (eigenerText) {
+            // The unfocused edit shows its own text, without the selection
+            // a focused edit shows.
+            QPainter p(line);
+            const QRect textRect = TextRect();
+            p.fillRect(textRect, ColorToQColor(back));
+            p.setClipRect(textRect);
+            p.setPen(ColorToQColor(text));
+            p.setFont(line->font());
+            p.drawText(textRect.adjusted(2, 0, -1, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                       edit_->GetDisplayText(edit_->PaintingCopy()));
+            // In a grid a dotted frame in the text colour marks the cell.
+            if (edit_->InGrid()) {
+                p.setPen(QPen(ColorToQColor(text), 1, Qt::DotLine));
+                p.setBrush(Qt::NoBrush);
+                p.drawRect(textRect.adjusted(0, 0, -1, -1));
+            }
+        }
+        return true;
+    }
+    // The text area: the client area left of the drop-down button.
+    QRect TextRect() const
+    {
+        const int rand = edit_->Edit()->hasFrame() ? 2 : 0;
+        QRect r = edit_->Edit()->rect().adjusted(rand, rand, -rand, -rand);
+        if (edit_->ButtonVisible())
+            r.setRight(edit_->ButtonRect().Left - 1);
+        return r;
+    }
+
+private:
+    TCustomDateEditPlusNoBDE* edit_;
+    bool inPaint_ = false;
+};
+
 // ---- century options ---------------------------------------------------------------
 
 void TCenturyOptions::SetYearsToLookAhead(int v)
@@ -183,6 +245,8 @@ TCustomDateEditPlusNoBDE::TCustomDateEditPlusNoBDE(TComponent* AOwner) : TWinCon
     centuryOptions_ = std::make_unique<TCenturyOptions>();
     activeFormat_ = UsableFormat(FormatSettings().ShortDateFormat);
     button_ = new TDateEditButton(this);
+    painter_ = std::make_unique<TEditPainter>(this);
+    e->installEventFilter(painter_.get());
     SetBounds(0, 0, 121, 21);
     modTracking_ = false;
     SetBlank(true);
@@ -1156,6 +1220,24 @@ void TCustomDateEditPlusNoBDE::EnabledChanged()
 
 QString TCustomDateEditPlusNoBDE::GetDisplayText(bool paintingCopy) { return WindowText(); }
 
+bool TCustomDateEditPlusNoBDE::InGrid() const { return dynamic_cast<TCustomGrid*>(Parent()) != nullptr; }
+
+void TCustomDateEditPlusNoBDE::SetEditColors(TColor& back, TColor& text)
+{
+    back = Color();
+    text = Font()->Color();
+}
+
+void TCustomDateEditPlusNoBDE::SelectPaintColors(TColor& back, TColor& text)
+{
+    if (InGrid() && !Focused() && !PaintingCopy()) {
+        back = clHighlight;
+        text = clHighlightText;
+    } else {
+        SetEditColors(back, text);
+    }
+}
+
 void TCustomDateEditPlusNoBDE::ButtonMouseDown(int X, int Y)
 {
     if (!ButtonVisible() || !Inside(ButtonRect(), X, Y))
@@ -1274,6 +1356,21 @@ void TCustomDateEditPlus::Loaded()
 }
 
 TCustomDateEditPlus::~TCustomDateEditPlus() { gridParent_.reset(); }
+
+bool TCustomDateEditPlus::PaintingCopy() const
+{
+    return gridParent_ && gridParent_->Floater() && gridParent_->Floater()->Painting;
+}
+
+void TCustomDateEditPlus::SelectPaintColors(TColor& back, TColor& text)
+{
+    if (InGrid() && !Focused() && gridParent_ && gridParent_->IsSelectedCell()) {
+        back = clHighlight;
+        text = clHighlightText;
+    } else {
+        SetEditColors(back, text);
+    }
+}
 
 void TCustomDateEditPlus::Notification(TComponent* AComponent, TOperation Operation)
 {

@@ -26,6 +26,7 @@
 class QLineEdit;
 class TDateEditButton;
 class TDropDownCanceller;
+class TEditPainter;
 class TCustomDateEditPlusNoBDE;
 
 enum TAutoDropDown { adNever, adFocused, adChanged };
@@ -155,6 +156,16 @@ public:
     virtual void Revert();
     // The text painted when the edit shows a copy of itself.
     virtual QString GetDisplayText(bool paintingCopy);
+    // The colours of the text area while the edit paints its own text
+    // (unfocused): the highlight colours when it stands unfocused in a grid
+    // and is not being painted as a copy, else those of SetEditColors.
+    virtual void SelectPaintColors(TColor& back, TColor& text);
+    // The edit's own colours: Color and the font colour.
+    virtual void SetEditColors(TColor& back, TColor& text);
+    // The parent is a grid (the edit floats over one of its cells).
+    bool InGrid() const;
+    // The edit is being painted as a copy into another cell.
+    virtual bool PaintingCopy() const { return false; }
 
     // ---- framework
     void Loaded() override;
@@ -253,6 +264,7 @@ private:
     std::unique_ptr<TCalendarOptions> calendarOptions_;
     std::unique_ptr<TCenturyOptions> centuryOptions_;
     std::unique_ptr<TDropDownCanceller> canceller_;
+    std::unique_ptr<TEditPainter> painter_;
 };
 
 // The date edit with its grid-hosting settings.
@@ -261,6 +273,10 @@ public:
     explicit TCustomDateEditPlus(TComponent* AOwner);
     ~TCustomDateEditPlus() override;
     TDateEditGridParent* GridParent() const { return gridParent_.get(); }
+    // Unfocused in a grid the highlight colours stand on the grid's selected
+    // cell, also in a copy.
+    void SelectPaintColors(TColor& back, TColor& text) override;
+    bool PaintingCopy() const override;
     // Attaches to the grid when the grid settings name a grid and a field.
     void Loaded() override;
 

@@ -609,3 +609,30 @@ TEST_F(DateEditTest, TabbingInSelectsTheFirstField)
     EXPECT_EQ(Line()->selectedText(), "15");
     EXPECT_EQ(edit->CurrentField(), 1);
 }
+
+TEST_F(DateEditTest, AnUnfocusedEditPaintsItsOwnTextInItsColoursWithoutASelection)
+{
+    Start(2026, 12, 9);
+    Keys("<SelAll>");
+    ASSERT_TRUE(Line()->hasSelectedText());
+    edit->SetColor(clYellow);
+    Leave();
+    ASSERT_FALSE(edit->Focused());
+    TColor grund = clNone, schrift = clNone;
+    edit->SelectPaintColors(grund, schrift);  // not in a grid: its own colours
+    EXPECT_EQ(grund, clYellow);
+    EXPECT_EQ(schrift, edit->Font()->Color());
+    const QImage bild = SaveShot(edit->Edit(), "date_edit_unfocused");
+    const QColor gelb = ColorToQColor(clYellow), auswahl = Line()->palette().color(QPalette::Highlight);
+    int gelbe = 0, ausgewaehlte = 0, dunkle = 0;
+    for (int y = 0; y < bild.height(); ++y)
+        for (int x = 0; x < edit->ButtonRect().Left; ++x) {
+            const QColor c = bild.pixelColor(x, y);
+            gelbe += c == gelb;
+            ausgewaehlte += c == auswahl;
+            dunkle += c.lightness() < 80;
+        }
+    EXPECT_GT(gelbe, bild.height() * edit->ButtonRect().Left / 2);
+    EXPECT_EQ(ausgewaehlte, 0);
+    EXPECT_GT(dunkle, 20);  // the text is there
+}

@@ -304,3 +304,62 @@ TEST_F(GridSourceTest, PlacingTheEditorsAsksForNoFurtherPaint)
 }
 
 }  // namespace
+
+namespace {
+
+// The share of the widget's pixels in the colour.
+double Anteil(const QImage& bild, const QColor& farbe)
+{
+    int n = 0;
+    for (int y = 0; y < bild.height(); ++y)
+        for (int x = 0; x < bild.width(); ++x)
+            n += bild.pixelColor(x, y) == farbe;
+    return double(n) / (bild.width() * bild.height());
+}
+
+}  // namespace
+
+TEST_F(GridSourceTest, TheUnfocusedEditorOnTheSelectedCellShowsTheHighlightColours)
+{
+    grid->SetOptions(TdkDBGridOptions(grid->Options()).Include(dgAlwaysShowSelection));
+    edit->Loaded();
+    FocusDateCell();
+    ASSERT_TRUE(edit->Visible());
+    ASSERT_FALSE(edit->Focused());
+    ASSERT_TRUE(edit->GridParent()->IsSelectedCell());
+    TColor grund = clNone, schrift = clNone;
+    edit->SelectPaintColors(grund, schrift);
+    EXPECT_EQ(grund, clHighlight);
+    EXPECT_EQ(schrift, clHighlightText);
+    QImage bild = SaveShot(edit->Edit(), "grid_source_selected_cell_editor");
+    SaveShot(form->Handle(), "grid_source_selected_cell");
+    EXPECT_GT(Anteil(bild, ColorToQColor(clHighlight)), 0.3);
+
+    // Another column: the cell is not selected and the editor, when shown,
+    // has its own colours.
+    grid->SetCol(1);
+    edit->SelectPaintColors(grund, schrift);
+    EXPECT_EQ(grund, edit->Color());
+    EXPECT_EQ(schrift, edit->Font()->Color());
+
+    // Focused the editor shows the window colours for typing.
+    grid->SetCol(DateCol());
+    Paint();
+    QTest::keyClick(grid->Handle(), Qt::Key_2, Qt::NoModifier);
+    ASSERT_TRUE(edit->Focused());
+    bild = edit->Edit()->grab().toImage();
+    SaveShot(form->Handle(), "grid_source_selected_cell_focused");
+    EXPECT_LT(Anteil(bild, ColorToQColor(clHighlight)), 0.1);
+    EXPECT_GT(Anteil(bild, ColorToQColor(edit->Color())), 0.3);
+}
+
+TEST_F(GridSourceTest, WithoutTheSelectionShownTheUnfocusedEditorKeepsItsColours)
+{
+    edit->Loaded();
+    FocusDateCell();
+    ASSERT_TRUE(edit->Visible());
+    ASSERT_FALSE(edit->GridParent()->IsSelectedCell());
+    const QImage bild = edit->Edit()->grab().toImage();
+    EXPECT_LT(Anteil(bild, ColorToQColor(clHighlight)), 0.1);
+    EXPECT_GT(Anteil(bild, ColorToQColor(edit->Color())), 0.3);
+}
