@@ -394,11 +394,34 @@ void TDocks::Paint()
 // TXToolBar
 // ---------------------------------------------------------------------------
 
+namespace {
+
+// Closing a floating bar's window hides the bar: Visible follows and
+// OnVisibleChanged fires, so the program can offer the bar again.
+class TBarCloseFilter : public QObject {
+public:
+    explicit TBarCloseFilter(TXToolBar* bar) : QObject(bar->Handle()), bar_(bar) {}
+    bool eventFilter(QObject* watched, QEvent* e) override
+    {
+        if (e->type() != QEvent::Close || watched != bar_->Handle())
+            return QObject::eventFilter(watched, e);
+        e->ignore();
+        bar_->SetVisible(false);
+        return true;
+    }
+
+private:
+    TXToolBar* bar_;
+};
+
+}  // namespace
+
 TXToolBar::TXToolBar(TComponent* AOwner) : TCustomControl(AOwner)
 {
     if (!dynamic_cast<TCustomForm*>(AOwner))
         throw Exception(Name + QStringLiteral(" XToolBar must be owned by a form"));
     SetBounds(0, 0, TDockControl::MinBarWidth(), TDockControl::MinBarHeight());
+    Handle()->installEventFilter(new TBarCloseFilter(this));
 }
 
 TXToolBar::~TXToolBar()

@@ -387,3 +387,24 @@ TEST(XToolBar, Word7DrawsItsLineSeparatorsOnlyAlongTheBars)
     EXPECT_EQ(bild.pixelColor(81, 10), licht);
     t.form.Hide();
 }
+
+TEST(XToolBar, ClosingAFloatingBarHidesIt)
+{
+    TestForm t;
+    TXToolBar* a = t.Bar("BarA", 3);
+    int gemeldet = 0;
+    a->OnVisibleChanged = [&](TObject*) { ++gemeldet; };
+    t.form.Show();
+    a->SetDockedTo(nullptr);
+    ASSERT_TRUE(a->Handle()->isWindow());
+    ASSERT_TRUE(a->Handle()->isVisible());
+    a->Handle()->close();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(a->Visible());
+    EXPECT_FALSE(a->Handle()->isVisible());
+    EXPECT_EQ(gemeldet, 1);
+    // Shown again by the program, the window comes back.
+    a->SetVisible(true);
+    EXPECT_TRUE(a->Handle()->isVisible());
+    t.form.Hide();
+}
