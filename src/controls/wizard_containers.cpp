@@ -45,6 +45,18 @@ void TPageAware<Base>::Attach()
 }
 
 template <class Base>
+void TPageAware<Base>::SetFAssistent(TAssistent* v)
+{
+    if (v == assistent_)
+        return;
+    if (assistent_)
+        assistent_->RemoveFreeNotification(this);
+    assistent_ = v;
+    if (assistent_)
+        assistent_->FreeNotification(this);
+}
+
+template <class Base>
 void TPageAware<Base>::Notification(TComponent* AComponent, TOperation Operation)
 {
     Base::Notification(AComponent, Operation);

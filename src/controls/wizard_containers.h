@@ -47,6 +47,8 @@ public:
     int CurPage() const { return curPage_; }
     bool TrackPosition() const { return trackPosition_; }
     TAssistent* FAssistent() const { return assistent_; }
+    // The wizard named by a form stream (none forgets it).
+    void SetFAssistent(TAssistent* v);
     TAposList* ShowContainer() { return &aposList_; }
     const TAposList* ShowContainer() const { return &aposList_; }
 

@@ -1,6 +1,7 @@
 #include "controls/wizard_streaming.h"
 
 #include "controls/wizard.h"
+#include "controls/wizard_containers.h"
 #include "controls/wizard_glyphs.h"
 #include "platform/core/ini_file.h"
 #include "platform/stream/component_reader.h"
@@ -114,6 +115,66 @@ void DescribeBitmapClass()
             QStringLiteral("Data"), [&b](const QByteArray& data) { ReadBitmapData(b, data); },
             [&b] { return BitmapData(b); }, !b.Empty());
     });
+}
+
+// The published part the three page-aware containers share, after their
+// bounds (and the jump radio button's jump settings): the parents by mode,
+// the alignment while shown, the wizard and the position records.
+template <class C>
+void DescribeContainer(TClassBuilder<C> b, const TEnumInfo* aligns)
+{
+    b.Component(QStringLiteral("ParentInDialog"), [](const C& c) { return c.ParentInDialog(); },
+                [](C& c, TComponent* v) { c.SetParentInDialog(dynamic_cast<TWinControl*>(v)); })
+        .Component(QStringLiteral("ParentInWizard"), [](const C& c) { return c.ParentInWizard(); },
+                   [](C& c, TComponent* v) { c.SetParentInWizard(dynamic_cast<TWinControl*>(v)); })
+        .Enum(QStringLiteral("AAlign"), aligns, [](const C& c) { return c.AAlign(); },
+              [](C& c, TAlign v) { c.SetAAlign(v); })
+        .Component(QStringLiteral("FAssistent"), [](const C& c) { return c.FAssistent(); },
+                   [](C& c, TComponent* v) { c.SetFAssistent(dynamic_cast<TAssistent*>(v)); })
+        .Object(QStringLiteral("ShowContainer"), [](C& c) { return c.ShowContainer(); })
+        .Enum(QStringLiteral("Align"), aligns, [](const C& c) { return c.Align(); },
+              [](C& c, TAlign v) { c.SetAlign(v); })
+        .Default(alNone);
+    RegisterClass(ClassInfoFor<C>());
+}
+
+template <class C>
+TClassBuilder<C> DescribeBounds(const QString& className)
+{
+    auto b = DescribeClass<C, TComponent>(className);
+    b.Integer(QStringLiteral("Left"), [](const C& c) { return c.Left(); }, [](C& c, int v) { c.SetLeft(v); })
+        .Integer(QStringLiteral("Top"), [](const C& c) { return c.Top(); }, [](C& c, int v) { c.SetTop(v); })
+        .Integer(QStringLiteral("Width"), [](const C& c) { return c.Width(); }, [](C& c, int v) { c.SetWidth(v); })
+        .Integer(QStringLiteral("Height"), [](const C& c) { return c.Height(); },
+                 [](C& c, int v) { c.SetHeight(v); });
+    return b;
+}
+
+void DescribeContainerClasses(const TEnumInfo* aligns)
+{
+    auto box = DescribeBounds<TABox>(QStringLiteral("TABox"));
+    box.Integer(QStringLiteral("TabOrder"), [](const TABox& c) { return c.TabOrder(); },
+                [](TABox& c, int v) { c.SetTabOrder(v); })
+        .Boolean(QStringLiteral("Visible"), [](const TABox& c) { return c.Visible(); },
+                 [](TABox& c, bool v) { c.SetVisible(v); })
+        .Default(true);
+    DescribeContainer(box, aligns);
+
+    auto gruppe = DescribeBounds<TAGroupBox>(QStringLiteral("TAGroupBox"));
+    gruppe.String(QStringLiteral("Caption"), [](const TAGroupBox& c) { return c.Caption(); },
+                  [](TAGroupBox& c, const QString& v) { c.SetCaption(v); });
+    DescribeContainer(gruppe, aligns);
+
+    const TEnumInfo* modes = RegisterEnum(QStringLiteral("TJumpMode"), {"jmAbsolut", "jmRelativ"});
+    auto knopf = DescribeBounds<TAJumpRadioBtn>(QStringLiteral("TAJumpRadioBtn"));
+    knopf.String(QStringLiteral("Caption"), [](const TAJumpRadioBtn& c) { return c.Caption(); },
+                 [](TAJumpRadioBtn& c, const QString& v) { c.SetCaption(v); })
+        .Boolean(QStringLiteral("Checked"), [](const TAJumpRadioBtn& c) { return c.Checked(); },
+                 [](TAJumpRadioBtn& c, bool v) { c.SetChecked(v); })
+        .Default(false)
+        .Enum(QStringLiteral("JumpMode"), modes, &TAJumpRadioBtn::JumpMode)
+        .Integer(QStringLiteral("JumpPage"), &TAJumpRadioBtn::JumpPage);
+    DescribeContainer(knopf, aligns);
 }
 
 }  // namespace
@@ -231,6 +292,7 @@ void DescribeWizardClasses()
                 [&a] { return FormSizeBlock(a); }, true);
         });
     RegisterClass(ClassInfoFor<TAssistent>());
+    DescribeContainerClasses(aligns);
 }
 
 void LoadWizardDesignTexts(TAssistent& wizard, const QString& folder)

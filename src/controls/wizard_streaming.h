@@ -7,13 +7,17 @@
 //   "HistoryData"      binary, 4 bytes per page, oldest first (only when any)
 //   "FormSize"         binary, 16 bytes: wizard height and width, dialog
 //                      height and width
+// The page-aware containers stream their bounds, their parents by mode,
+// the alignment while shown, their wizard and their position records
+// ("ShowContainer.NumApos", "ShowContainer.Data": 12 bytes per page).
 // All integers little-endian signed 32 bits.
 
 #include <QString>
 
 class TAssistent;
 
-// Describes the wizard classes to the stream (once; later calls do nothing).
+// Describes the wizard and container classes to the stream (once; later
+// calls do nothing).
 void DescribeWizardClasses();
 
 // The wizard's design-time texts and glyphs: the language file "Assi.ini"

@@ -722,3 +722,73 @@ TEST(WizardDesignTexts, EachButtonRoleGetsItsOwnGlyphStrip)
     EXPECT_FALSE(w->CancelButton()->Glyph()->Empty());
     form.Handle()->grab().save(ShotDir() + "/wizard_design_glyphs.png");
 }
+
+TEST(WizardStream, ContainersCarryTheirPositionRecordsParentsAndJumps)
+{
+    DescribeWizardClasses();
+    CdrLikeForm f;
+    const QByteArray status = ComponentToBytes(f.Status, &f);
+    // From outside: three records of 12 bytes, shown on no page.
+    EXPECT_EQ(IntegerAfter(status, "ShowContainer.NumApos"), 3);
+    const std::vector<int32_t> records = Ints(BinaryAfter(status, "ShowContainer.Data"));
+    ASSERT_EQ(records.size(), 9u);
+    EXPECT_EQ(std::vector<int32_t>(records.begin() + 3, records.end()), (std::vector<int32_t>{0, 356, 0, 0, 356, 0}));
+    EXPECT_EQ(records[2], 0);
+    EXPECT_LT(status.indexOf("ParentInDialog"), status.indexOf("ParentInWizard"));
+    EXPECT_LT(status.indexOf("AAlign"), status.indexOf("FAssistent"));
+    EXPECT_LT(status.indexOf("FAssistent"), status.indexOf("ShowContainer.NumApos"));
+    EXPECT_NE(status.indexOf("alBottom"), -1);
+    EXPECT_NE(status.indexOf("Assistent1"), -1);
+
+    auto* sprung = new TAJumpRadioBtn(&f);
+    sprung->Name = "Sprung";
+    sprung->SetParent(f.Wizard);
+    sprung->SetCaption("Nur Bilder");
+    sprung->JumpMode = jmRelativ;
+    sprung->JumpPage = 2;
+    sprung->SetChecked(true);
+    SetRecords(sprung->ShowContainer(), {{0, 0, 0}, {12, 40, 1}, {0, 0, 0}});
+    const QByteArray knopf = ComponentToBytes(sprung, &f);
+    EXPECT_LT(knopf.indexOf("JumpPage"), knopf.indexOf("ParentInDialog"));
+    const QByteArray gruppe = ComponentToBytes(f.Box1, &f);
+
+    // Read into a form that holds only its wizard: the containers are made
+    // by their classes and take the records, parents and jumps of the stream.
+    TForm h(nullptr);
+    h.Name = "Leer";
+    auto* w = new TAssistent(&h);
+    w->Name = "Assistent1";
+    w->SetParent(&h);
+    w->SetNumPages(2);
+    std::vector<TComponent*> gelesen;
+    TReader reader(status + knopf + QByteArray(1, '\0'));
+    reader.ReadComponents(&h, w, [&](TComponent* c) { gelesen.push_back(c); });
+    ASSERT_EQ(gelesen.size(), 2u);
+    auto* box = dynamic_cast<TABox*>(gelesen[0]);
+    auto* ziel = dynamic_cast<TAJumpRadioBtn*>(gelesen[1]);
+    ASSERT_TRUE(box && ziel);
+    EXPECT_EQ(box->Name, "StatusBox");
+    EXPECT_EQ(box->AAlign(), alBottom);
+    EXPECT_EQ(box->FAssistent(), w);
+    EXPECT_EQ(box->ParentInWizard(), w);
+    ASSERT_EQ(box->ShowContainer()->Count(), 3);
+    EXPECT_EQ(box->ShowContainer()->Item(1).Top, 356);
+    EXPECT_EQ(box->ShowContainer()->Item(1).Shown, 0);
+    EXPECT_EQ(ziel->JumpMode, jmRelativ);
+    EXPECT_EQ(ziel->JumpPage, 2);
+    EXPECT_TRUE(ziel->Checked());
+    EXPECT_EQ(ziel->Caption(), "Nur Bilder");
+    EXPECT_EQ(ziel->ShowContainer()->Item(1).Left, 12);
+    EXPECT_EQ(ziel->ShowContainer()->Item(1).Shown, 1);
+    // The wizard places them by their records: the status box on no page,
+    // the jump button on page 1, where Next jumps by it.
+    w->SetPage(1);
+    EXPECT_FALSE(box->Visible());
+    EXPECT_EQ(box->Left(), kParkLeft);
+    EXPECT_TRUE(ziel->Visible());
+    EXPECT_EQ(ziel->Left(), 12);
+    EXPECT_EQ(ziel->Top(), 40);
+    EXPECT_EQ(w->GetJumpPage(), 3);
+    EXPECT_EQ(IntegerAfter(gruppe, "ShowContainer.NumApos"), 3);
+    EXPECT_NE(gruppe.indexOf("Was kopieren"), -1);
+}
