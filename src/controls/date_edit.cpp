@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QScreen>
@@ -13,6 +14,7 @@
 
 #include "controls/date_spin_glyphs.h"
 #include "controls/grid_source.h"
+#include "datagrid/dk_db_grid.h"
 #include "platform/ui/grids.h"
 #include "platform/ui/forms.h"
 
@@ -699,6 +701,11 @@ void TCustomDateEditPlusNoBDE::KeyDown(Word& Key, TShiftState Shift)
         Key = 0;
     } else if (ctrl && (Key == 'Z' || Key == 'Y')) {
         Key = 0;  // Escape reverts; the widget's own undo would bypass the date
+    } else if (Key == VK_TAB && !Shift.Contains(ssAlt) && InGrid()) {
+        // Over a grid's cell Tab belongs to the grid: it moves the column.
+        PassKeyToGrid(Qt::Key_Tab, shift ? Qt::ShiftModifier : Qt::NoModifier);
+        Key = 0;
+        return;
     }
     // Tab moves the focus on, Enter and Esc go on to KeyPress, also in a
     // read-only edit.
@@ -729,9 +736,14 @@ void TCustomDateEditPlusNoBDE::KeyPress(QChar& Key)
         if (shown) {
             CloseUp();
         } else {
-            if (!modified_)
-                if (TCustomForm* form = DialogForm())
+            // A first Escape after changes only undoes them; a second one
+            // reaches the form, or the grid the edit stands on.
+            if (!modified_) {
+                if (InGrid())
+                    PassKeyToGrid(Qt::Key_Escape, Qt::NoModifier);
+                else if (TCustomForm* form = DialogForm())
                     form->DialogKey(VK_ESCAPE, {});
+            }
             Revert();
         }
         Key = QChar();
@@ -940,7 +952,27 @@ void TCustomDateEditPlusNoBDE::Paste()
 
 // ---- focus --------------------------------------------------------------------------------
 
-bool TCustomDateEditPlusNoBDE::CanModify() { return !readOnly_; }
+bool TCustomDateEditPlusNoBDE::CanModify()
+{
+    auto* grid = dynamic_cast<TCustomGrid*>(Parent());
+    if (!grid || readOnly_)
+        return !readOnly_;
+    // Over a grid the grid's own read-only state and editing option decide.
+    if (auto* dk = dynamic_cast<TdkCustomDBGrid*>(grid))
+        return !dk->ReadOnly() && dk->Options().Contains(dgEditing);
+    return grid->TCustomGrid::Options().Contains(goEditing);
+}
+
+void TCustomDateEditPlusNoBDE::PassKeyToGrid(int key, Qt::KeyboardModifiers modifiers)
+{
+    auto* grid = dynamic_cast<TCustomGrid*>(Parent());
+    if (!grid || !grid->Handle())
+        return;
+    if (grid->CanFocus())
+        grid->SetFocus();
+    QKeyEvent druck(QEvent::KeyPress, key, modifiers);
+    QCoreApplication::sendEvent(grid->Handle(), &druck);
+}
 
 void TCustomDateEditPlusNoBDE::SaveEntryState()
 {

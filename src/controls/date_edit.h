@@ -152,6 +152,8 @@ public:
     // The button's rectangle in the edit's client coordinates.
     TRect ButtonRect() const;
     virtual bool ButtonEnabled() { return true; }
+    // Not ReadOnly; over a grid also the grid's editing option and its own
+    // read-only state decide.
     virtual bool CanModify();
     virtual void Revert();
     // The text painted when the edit shows a copy of itself.
@@ -232,6 +234,8 @@ private:
     void ReleaseCalendar(TDropDownCalendar* cal);
     void SelectAllText();
     TCustomForm* DialogForm() const;
+    // The grid under the edit takes the focus and gets the key.
+    void PassKeyToGrid(int key, Qt::KeyboardModifiers modifiers);
 
     TDropDownCalendar* calendar_ = nullptr;
     TDateEditButton* button_ = nullptr;

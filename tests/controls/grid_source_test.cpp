@@ -363,3 +363,56 @@ TEST_F(GridSourceTest, WithoutTheSelectionShownTheUnfocusedEditorKeepsItsColours
     EXPECT_LT(Anteil(bild, ColorToQColor(clHighlight)), 0.1);
     EXPECT_GT(Anteil(bild, ColorToQColor(edit->Color())), 0.3);
 }
+
+TEST_F(GridSourceTest, TabAndASecondEscapeInTheEditorGoToTheGrid)
+{
+    edit->Loaded();
+    FocusDateCell();
+    QTest::keyClick(grid->Handle(), Qt::Key_2, Qt::NoModifier);
+    ASSERT_TRUE(edit->Focused());
+    // Shift+Tab: the grid takes the focus and moves one column back.
+    QTest::keyClick(edit->Edit(), Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_TRUE(grid->Focused());
+    EXPECT_FALSE(edit->Focused());
+    EXPECT_EQ(grid->Col(), DateCol() - 1);
+
+    // Back on the date: the first Escape undoes the typing, the second
+    // reaches the grid.
+    grid->SetCol(DateCol());
+    Paint();
+    QTest::keyClick(grid->Handle(), Qt::Key_1, Qt::NoModifier);
+    ASSERT_TRUE(edit->Focused());
+    QTest::keyClick(edit->Edit(), Qt::Key_Escape);
+    EXPECT_TRUE(edit->Focused());
+    EXPECT_EQ(edit->Edit()->text(), "02.03.2024");  // the day typed before Tab stays
+    QTest::keyClick(edit->Edit(), Qt::Key_Escape);
+    EXPECT_TRUE(grid->Focused());
+    EXPECT_FALSE(edit->Focused());
+}
+
+TEST_F(GridSourceTest, OverAGridTheGridsEditingDecidesWhetherTheEditorChanges)
+{
+    struct Fall {
+        bool gridReadOnly;
+        bool editing;
+        bool erwartet;
+    };
+    edit->Loaded();
+    for (const Fall& f : {Fall{false, true, true}, Fall{true, true, false}, Fall{false, false, false}}) {
+        grid->SetReadOnly(f.gridReadOnly);
+        TdkDBGridOptions o(grid->Options());
+        grid->SetOptions(f.editing ? o.Include(dgEditing) : o.Exclude(dgEditing));
+        EXPECT_EQ(edit->CanModify(), f.erwartet) << f.gridReadOnly << f.editing;
+    }
+    grid->SetReadOnly(false);
+    grid->SetOptions(TdkDBGridOptions(grid->Options()).Include(dgEditing));
+    // Typing into the editor of a read-only grid changes nothing.
+    FocusDateCell();
+    QTest::keyClick(grid->Handle(), Qt::Key_2, Qt::NoModifier);
+    ASSERT_TRUE(edit->Focused());
+    QTest::keyClick(edit->Edit(), Qt::Key_Escape);
+    grid->SetReadOnly(true);
+    const QString vorher = edit->Edit()->text();
+    QTest::keyClick(edit->Edit(), Qt::Key_3);
+    EXPECT_EQ(edit->Edit()->text(), vorher);
+}
