@@ -508,8 +508,11 @@ bool TAssistent::ApplyButtonData(TButtonData& data, TBitBtn* button, int top, in
     const bool enabled = data.Enabled() && shown;
     if (button->Enabled() != enabled)
         button->SetEnabled(enabled);
-    if (button->Layout != data.Layout())
+    if (button->Layout != data.Layout()) {
         button->Layout = data.Layout();
+        // A glyph on the right: the button lays its icon out from the right.
+        button->Handle()->setLayoutDirection(data.Layout() == blGlyphRight ? Qt::RightToLeft : Qt::LeftToRight);
+    }
     if (showGlyph_) {
         if (button->Tag != GlyphMark(&data)) {
             button->SetGlyph(data.Glyph());

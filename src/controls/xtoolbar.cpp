@@ -339,22 +339,16 @@ void TDocks::Paint()
         c->MoveTo(Width() - 1, 0);
         c->LineTo(Width() - 1, Height());
     }
-    // Etched lines: button shadow, then button highlight one pixel further.
-    // Along the dock at depth q from a to b, or across it at offset a.
-    const auto laengs = [&](int q, int a, int b) {
+    // An etched line: button shadow, then button highlight one pixel
+    // further. Along the dock at depth pos, or across it at offset pos;
+    // from von to bis.
+    const auto geaetzt = [&](bool entlang, int pos, int von, int bis) {
+        const bool waagrecht = entlang == h;
         for (const TColor farbe : {clBtnShadow, clBtnHighlight}) {
             c->Pen.Color = farbe;
-            h ? c->MoveTo(a, q) : c->MoveTo(q, a);
-            h ? c->LineTo(b, q) : c->LineTo(q, b);
-            ++q;
-        }
-    };
-    const auto quer = [&](int a, int von, int bis) {
-        for (const TColor farbe : {clBtnShadow, clBtnHighlight}) {
-            c->Pen.Color = farbe;
-            h ? c->MoveTo(a, von) : c->MoveTo(von, a);
-            h ? c->LineTo(a, bis) : c->LineTo(bis, a);
-            ++a;
+            waagrecht ? c->MoveTo(von, pos) : c->MoveTo(pos, von);
+            waagrecht ? c->LineTo(bis, pos) : c->LineTo(pos, bis);
+            ++pos;
         }
     };
     const auto anfang = [h](const TXToolBar* bar) { return h ? bar->Left() : bar->Top(); };
@@ -369,11 +363,11 @@ void TDocks::Paint()
         if (zi > 0) {
             const int q = zeileOben - 2;
             if (DrawStyle == csXToolbar)
-                laengs(q, 0, laenge);
+                geaetzt(true, q, 0, laenge);
             else
                 for (size_t nachbar : {zi - 1, zi})
                     for (const TXToolBar* bar : zeilen_[nachbar])
-                        laengs(q, anfang(bar), ende(bar));
+                        geaetzt(true, q, anfang(bar), ende(bar));
         }
         // A raised edge before each bar where there is a gap, and after it
         // where at least 6 pixels remain before the next bar or the end.
@@ -383,9 +377,9 @@ void TDocks::Paint()
             const int vorher = bi == 0 ? nahLang : ende(zeile[bi - 1]);
             const int danach = bi + 1 < zeile.size() ? anfang(zeile[bi + 1]) : laenge;
             if (anfang(zeile[bi]) - 2 >= vorher)
-                quer(anfang(zeile[bi]) - 2, zeileOben, zeileOben + tiefe);
+                geaetzt(false, anfang(zeile[bi]) - 2, zeileOben, zeileOben + tiefe);
             if (danach - ende(zeile[bi]) >= 6)
-                quer(ende(zeile[bi]), zeileOben, zeileOben + tiefe);
+                geaetzt(false, ende(zeile[bi]), zeileOben, zeileOben + tiefe);
         }
     }
 }

@@ -720,7 +720,21 @@ TEST(WizardDesignTexts, EachButtonRoleGetsItsOwnGlyphStrip)
     EXPECT_FALSE(w->NextButton()->Glyph()->Empty());
     EXPECT_FALSE(w->BackButton()->Glyph()->Empty());
     EXPECT_FALSE(w->CancelButton()->Glyph()->Empty());
-    form.Handle()->grab().save(ShotDir() + "/wizard_design_glyphs.png");
+    // Next shows its glyph right of the text, Back left of it.
+    EXPECT_EQ(w->NextButton()->Handle()->layoutDirection(), Qt::RightToLeft);
+    EXPECT_EQ(w->BackButton()->Handle()->layoutDirection(), Qt::LeftToRight);
+    const QImage bild = form.Handle()->grab().toImage();
+    bild.save(ShotDir() + "/wizard_design_glyphs.png");
+    // The green of the arrow stands in the right half of the Next button.
+    const TRect next = w->NextButton()->BoundsRect();
+    const QPoint ursprung = w->NextButton()->Handle()->mapTo(form.Handle(), QPoint(0, 0));
+    int links = 0, rechts = 0;
+    for (int y = 0; y < next.Height(); ++y)
+        for (int x = 0; x < next.Width(); ++x)
+            if (bild.pixelColor(ursprung + QPoint(x, y)) == QColor(0, 128, 0))
+                (x < next.Width() / 2 ? links : rechts) += 1;
+    EXPECT_GT(rechts, 10);
+    EXPECT_EQ(links, 0);
 }
 
 TEST(WizardStream, ContainersCarryTheirPositionRecordsParentsAndJumps)
