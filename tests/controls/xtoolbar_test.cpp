@@ -368,23 +368,21 @@ TEST(XToolBar, Word7DrawsItsLineSeparatorsOnlyAlongTheBars)
     t.oben->DrawStyle = csWord7;
     bild = t.oben->Handle()->grab().toImage();
     bild.save(dir + "/xtoolbar_word7.png");
-    // Along the bar above and the bar below, nowhere else.
-    EXPECT_EQ(bild.pixelColor(50, 28), schatten);
-    EXPECT_EQ(bild.pixelColor(50, 29), licht);
-    EXPECT_EQ(bild.pixelColor(120, 28), schatten);
-    EXPECT_EQ(bild.pixelColor(120, 29), licht);
-    EXPECT_EQ(bild.pixelColor(300, 28), grund);
-    EXPECT_EQ(bild.pixelColor(300, 29), grund);
-    EXPECT_EQ(bild.pixelColor(90, 28), grund);
-
-    // Raised edges before a bar with a gap (a stands 2 pixels in) and after
-    // a bar with room behind it; none in the bar's own area.
-    EXPECT_EQ(bild.pixelColor(0, 10), schatten);
-    EXPECT_EQ(bild.pixelColor(1, 10), licht);
-    EXPECT_EQ(bild.pixelColor(100, 40), schatten);
-    EXPECT_EQ(bild.pixelColor(101, 40), licht);
-    EXPECT_EQ(bild.pixelColor(80, 10), schatten);
-    EXPECT_EQ(bild.pixelColor(81, 10), licht);
+    struct Punkt {
+        int x, y;
+        QColor farbe;
+    };
+    const Punkt punkte[] = {
+        // The separator along the bar above (a) and the bar below (b), nowhere else.
+        {50, 28, schatten}, {50, 29, licht}, {120, 28, schatten}, {120, 29, licht},
+        {300, 28, grund}, {300, 29, grund}, {90, 28, grund},
+        // Raised edges before a bar with a gap (a stands 2 pixels in) and
+        // after a bar with room behind it.
+        {0, 10, schatten}, {1, 10, licht}, {100, 40, schatten}, {101, 40, licht},
+        {80, 10, schatten}, {81, 10, licht},
+    };
+    for (const Punkt& p : punkte)
+        EXPECT_EQ(bild.pixelColor(p.x, p.y), p.farbe) << p.x << "," << p.y;
     t.form.Hide();
 }
 
