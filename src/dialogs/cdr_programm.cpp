@@ -153,6 +153,16 @@ bool CdrStartDateienSchreiben(const QString& ordner, QStringList& geschrieben)
         }
         geschrieben << QString::fromLatin1(name);
     }
+    // The program finds its albums in its program folder + "Data": on the
+    // medium they lie beside that folder.
+    const QString daten = ordner + QStringLiteral("/Data");
+    if (QFileInfo(daten).isSymLink()) {
+        if (QDir::cleanPath(QFileInfo(daten).symLinkTarget())
+            != QDir::cleanPath(QFileInfo(ordner).absoluteFilePath() + QStringLiteral("/../Data")))
+            ok = false;
+    } else if (QFileInfo::exists(daten) || !QFile::link(QStringLiteral("../Data"), daten)) {
+        ok = false;
+    }
     for (const char* name : {kCdrProgrammName, kCdrStartSkriptName}) {
         const QString datei = ordner + QLatin1Char('/') + QString::fromLatin1(name);
         if (QFileInfo::exists(datei))

@@ -10,6 +10,8 @@
 //   lumadex.sh        the start script
 //   lib/              the libraries (named by their sonames)
 //   plugins/<kind>/   the Qt plugins (platforms, image formats, ...)
+//   Data -> ../Data   the tree's albums, where the program looks for its
+//                     data (its program folder + "Data\Database\")
 
 #include <QList>
 #include <QMap>
@@ -47,6 +49,7 @@ QString CdrStartSkript();
 
 // Writes the start script and a qt.conf (Qt then takes its plugins from the
 // medium only, never from a Qt of the system) into the program folder
-// (Linux path) and makes the program and the script executable. The names
-// written go to `geschrieben`; false when one could not be written.
+// (Linux path), links the folder "Data" there to the tree's "Data" beside
+// it, and makes the program and the script executable. The names written
+// go to `geschrieben`; false when one could not be written.
 bool CdrStartDateienSchreiben(const QString& ordner, QStringList& geschrieben);

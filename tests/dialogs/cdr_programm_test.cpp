@@ -51,6 +51,9 @@ TEST(CdrProgramm, TheTreeStartsTheProgramWithItsOwnLibraries)
 {
     lxtest::TempDir dir;
     const QString ordner = Q(dir / "cdr" / "Programm");
+    // The tree as the CD-R form makes it before the program goes in.
+    for (const char* unter : {"Programm", "Data/Database", "Data/Pics"})
+        ASSERT_TRUE(QDir().mkpath(Q(dir / "cdr" / unter)));
     QString fehler;
     const QList<TProgrammDatei> dateien = ProgrammDateienFuerDatentraeger(
         QStringLiteral(LUMADEX_PROGRAMM), QLibraryInfo::path(QLibraryInfo::PluginsPath), fehler);
@@ -73,6 +76,10 @@ TEST(CdrProgramm, TheTreeStartsTheProgramWithItsOwnLibraries)
     EXPECT_EQ(geschrieben, QStringList({"lumadex.sh", "qt.conf"}));
     EXPECT_TRUE(QFileInfo(ordner + "/lumadex.sh").isExecutable());
     EXPECT_TRUE(QFileInfo(ordner + "/lumadex").isExecutable());
+    // The tree's albums beside the program folder are its data folder.
+    EXPECT_EQ(QFileInfo(ordner + "/Data").symLinkTarget(), Q(dir / "cdr" / "Data"));
+    geschrieben.clear();
+    EXPECT_TRUE(CdrStartDateienSchreiben(ordner, geschrieben));  // a second run keeps the link
     EXPECT_EQ(Ausgabe("sh", {"-n", ordner + "/lumadex.sh"}), "");  // the script is sound shell
 
     // The loader takes the tree's libraries with the script's library path.
@@ -94,8 +101,8 @@ TEST(CdrProgramm, TheTreeStartsTheProgramWithItsOwnLibraries)
     start.setProcessEnvironment(env);
     start.start(ordner + "/lumadex.sh", {});
     ASSERT_TRUE(start.waitForStarted(30000));
-    // Up when it made its program folder's album manager table.
-    const QString manager = ordner + "/Data/Database/LXMan.DBF";
+    // Up when it made its album manager table, in the tree's data folder.
+    const QString manager = Q(dir / "cdr" / "Data" / "Database" / "LXMan.DBF");
     for (int i = 0; i < 600 && !QFileInfo::exists(manager) && start.state() == QProcess::Running; ++i)
         QThread::msleep(100);
     EXPECT_TRUE(QFileInfo::exists(manager)) << Ausgabe("cat", {Q(dir / "prompts.log")}).toStdString()
