@@ -509,7 +509,6 @@ void AddEmptyOpticalDrives(QList<TDriveInfo>& drives, const QStringList& optical
     QSet<QChar> used;
     for (const TDriveInfo& d : drives)
         used.insert(d.letter);
-    QList<TDriveInfo> empty;
     for (const QString& device : opticalDevices) {
         if (std::any_of(drives.begin(), drives.end(),
                         [&](const TDriveInfo& d) { return sameDevice(d.device, device); }))

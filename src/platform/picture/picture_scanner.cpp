@@ -560,39 +560,32 @@ QList<TScanOption> TScanSession::Options() const
     return options;
 }
 
-bool TScanSession::PressButton(const QString& name, TPicError& err)
+bool TScanSession::Command(const QByteArray& request, TPicError& err)
 {
     if (!open_)
         return Failed(err, "Kein Scanner geöffnet.");
     if (!Ready(err))
         return false;
     QByteArray answer;
-    if (!helper_->Call(Message(qint32(rqButton), name), answer, err)) {
+    if (!helper_->Call(request, answer, err)) {
         helper_.reset();
         return false;
     }
     QDataStream in(answer);
-    bool pressed = false;
-    in >> pressed;
+    bool done = false;
+    in >> done;
     AnswerError(in, err);
-    return pressed;
+    return done;
+}
+
+bool TScanSession::PressButton(const QString& name, TPicError& err)
+{
+    return Command(Message(qint32(rqButton), name), err);
 }
 
 bool TScanSession::SetOption(const QString& name, const QString& value, TPicError& err)
 {
-    if (!open_)
-        return Failed(err, "Kein Scanner geöffnet.");
-    if (!Ready(err))
-        return false;
-    QByteArray answer;
-    if (!helper_->Call(Message(qint32(rqSetOption), name, value), answer, err)) {
-        helper_.reset();
-        return false;
-    }
-    QDataStream in(answer);
-    bool set = false;
-    in >> set;
-    AnswerError(in, err);
+    const bool set = Command(Message(qint32(rqSetOption), name, value), err);
     if (set) {
         auto& options = g_options[source_];
         std::erase_if(options, [&](const auto& o) { return o.first == name; });

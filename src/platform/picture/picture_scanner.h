@@ -18,6 +18,7 @@
 // folders) in each helper; options set on a source stay for the program's
 // later sessions on it.
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -111,6 +112,8 @@ private:
     // A helper with the source open and the options set so far; false
     // (and the error) when none can be started.
     bool Ready(TPicError& err) const;
+    // One request whose answer is done-or-not and an error.
+    bool Command(const QByteArray& request, TPicError& err);
     mutable std::unique_ptr<TScanHelper> helper_;
     bool open_ = false;
     mutable QString source_;  // the source the first helper opened
