@@ -494,9 +494,14 @@ QString LaufendesProgramm()
     return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
 }
 
+// The running program's files do not change while it runs: asked once.
 QList<TProgrammDatei> ProgrammDateien(QString& fehler)
 {
-    return ProgrammDateienFuerDatentraeger(LaufendesProgramm(), QLibraryInfo::path(QLibraryInfo::PluginsPath), fehler);
+    static QString fehlerDesLaufs;
+    static const QList<TProgrammDatei> dateien = ProgrammDateienFuerDatentraeger(
+        LaufendesProgramm(), QLibraryInfo::path(QLibraryInfo::PluginsPath), fehlerDesLaufs);
+    fehler = fehlerDesLaufs;
+    return dateien;
 }
 
 }  // namespace
