@@ -3,6 +3,7 @@
 #include "platform/core/drive_map.h"
 #include "platform/core/file_utils.h"
 #include "platform/core/win_path.h"
+#include "platform/ui/dialogs.h"
 #include "shared/general_files.h"
 
 #include <QDir>
@@ -80,11 +81,24 @@ TDriveComboBox::TDriveComboBox(TComponent* AOwner) : TComboBox(AOwner)
     SetStyle(csDropDownList);
     for (const TDriveInfo& d : TDriveMap::Instance().Drives()) {
         laufwerke_ << d.letter;
-        Items()->Add(QString(d.letter).toLower() + QStringLiteral(": [") + d.label + QLatin1Char(']'));
+        bereit_ << d.Ready();
+        // A drive without a medium (an empty CD drive) says so.
+        Items()->Add(QString(d.letter).toLower() + QStringLiteral(": [")
+                     + (d.Ready() ? d.label : QStringLiteral("nicht bereit")) + QLatin1Char(']'));
     }
     OnChange = [this](TObject*) {
-        if (DirList && ItemIndex() >= 0)
-            DirList->SetDirectory(QString(laufwerke_[ItemIndex()]) + QStringLiteral(":\\"));
+        const int i = ItemIndex();
+        if (i >= 0 && !bereit_[i]) {
+            ShowMessage(QStringLiteral("Laufwerk ") + laufwerke_[i] + QStringLiteral(": ist nicht bereit!"));
+            const TNotifyEvent merker = OnChange;
+            OnChange = nullptr;
+            SetItemIndex(vorher_);
+            OnChange = merker;
+            return;
+        }
+        vorher_ = i;
+        if (DirList && i >= 0)
+            DirList->SetDirectory(QString(laufwerke_[i]) + QStringLiteral(":\\"));
     };
 }
 
@@ -98,6 +112,7 @@ void TDriveComboBox::SetDrive(QChar laufwerk)
         OnChange = nullptr;
         SetItemIndex(i);
         OnChange = merker;
+        vorher_ = i;
     }
 }
 

@@ -43,6 +43,8 @@ public:
 
 private:
     QList<QChar> laufwerke_;
+    QList<bool> bereit_;  // false: no medium in the drive
+    int vorher_ = -1;     // the drive chosen before, kept when a drive is not ready
 };
 
 class TDirDlgForm : public TForm {

@@ -1,7 +1,10 @@
 #include "dialogs/cdr_form.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
+#include <QLibraryInfo>
 #include <QSet>
 
 #include "controls/directory_chooser.h"
@@ -10,6 +13,7 @@
 #include "controls/wizard_containers.h"
 #include "datagrid/dk_table.h"
 #include "dialogs/album_manager.h"
+#include "dialogs/cdr_programm.h"
 #include "dialogs/form_parts.h"
 #include "dialogs/program_settings.h"
 #include "platform/core/exceptions.h"
@@ -22,6 +26,7 @@
 #include "shared/picture_files.h"
 #include "shared/general_files.h"
 #include "shared/qk_ini.h"
+#include "shared/routine_support.h"
 #include "shared/utility_files.h"
 #include "storage/dbf_routines.h"
 #include "storage/tdbe.h"
@@ -316,6 +321,7 @@ void TCDRForm::BitBtnKalkulierenClick()
     GesamtBytes = 0;
     Eintraege = 0;
     if (CheckBoxMitLumadex->Checked()) {
+        GesamtBytes += ProgrammDateienGroesse();
         const QString prog = u_.ProgrammOrdner();
         for (const char* m : {"SETUP.*", "*.RTM", "*.TXT", "*.his", "*.ico", "LOGO.jpg", "AUTORUN.inf", "SETUP.*",
                               "lumadex.ico", "liesmich.txt"})
@@ -456,8 +462,9 @@ void TCDRForm::KopiereProgramm()
     } else {
         ShowMessage(QStringLiteral("Datenbank für den Fotoalben-Manager konnte nicht erzeugt werden!"));
     }
-    // The program's side files: setup table, report templates, texts,
-    // icons and logo. The program itself does not go on the medium.
+    // The program, then its side files: setup table, report templates,
+    // texts, icons and logo.
+    KopiereProgrammDateien();
     const QString prog = u_.ProgrammOrdner();
     for (const char* m : {"SETUP.*", "*.RTM", "*.TXT", "*.his", "*.ico", "LOGO.jpg"})
         for (const QString& f : Treffer(prog, QString::fromLatin1(m)))
@@ -478,6 +485,63 @@ void TCDRForm::KopiereProgramm()
     if (SetupEintraegeAnpassen(QStringLiteral("todo"), QStringLiteral("REVISIONSINFO"), QStringLiteral("todo_"),
                                QStringLiteral("1.50.230")) != 1)
         ShowMessage(QStringLiteral("Konnte einen Wert in der SETUP.DBF nicht aktualisieren/anlegen !"));
+}
+
+namespace {
+
+QString LaufendesProgramm()
+{
+    return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+}
+
+// The running program's files do not change while it runs: asked once.
+QList<TProgrammDatei> ProgrammDateien(QString& fehler)
+{
+    static QString fehlerDesLaufs;
+    static const QList<TProgrammDatei> dateien = ProgrammDateienFuerDatentraeger(
+        LaufendesProgramm(), QLibraryInfo::path(QLibraryInfo::PluginsPath), fehlerDesLaufs);
+    fehler = fehlerDesLaufs;
+    return dateien;
+}
+
+}  // namespace
+
+int64_t TCDRForm::ProgrammDateienGroesse() const
+{
+    QString fehler;
+    int64_t summe = 0;
+    for (const TProgrammDatei& d : ProgrammDateien(fehler))
+        summe += QFileInfo(d.Quelle).size();
+    return summe;
+}
+
+void TCDRForm::KopiereProgrammDateien()
+{
+    const QString ordner = Wurzel() + QStringLiteral("Programm\\");
+    QString fehler;
+    const QList<TProgrammDatei> dateien = ProgrammDateien(fehler);
+    if (!fehler.isEmpty()) {
+        u_.Protokoll(QStringLiteral("Fehler"), fehler);
+        ShowMessage(fehler + QStringLiteral(" Das Programm auf dem Datenträger startet evtl. nicht!"));
+    }
+    for (const TProgrammDatei& d : dateien) {
+        NachrichtenDurchlassen();
+        const QString ziel = ordner + QString(d.Ziel).replace(QLatin1Char('/'), QLatin1Char('\\'));
+        ForceDirectories(ExtractFilePath(ziel));
+        Kopieren(d.Quelle, ziel);
+    }
+    QStringList geschrieben;
+    const auto linux = WinToLinux(ordner);
+    const bool ok = linux && CdrStartDateienSchreiben(*linux, geschrieben);
+    for (const QString& name : geschrieben)
+        if (!inhalt_.contains(QStringLiteral("Programm\\") + name, Qt::CaseInsensitive))
+            inhalt_ << QStringLiteral("Programm\\") + name;
+    if (!ok) {
+        if (!KopierFehler)
+            ShowMessage(QStringLiteral("Das Startskript konnte nicht nach ") + ordner +
+                        QStringLiteral(" geschrieben werden, ist der Zieldatenträger voll oder schreibgeschützt ?"));
+        KopierFehler = true;
+    }
 }
 
 int TCDRForm::SetupEintraegeAnpassen(const QString& suchFeld, const QString& suchWert, const QString& wertFeld,
@@ -773,6 +837,13 @@ bool TCDRForm::Assistent1CanPageChange(int FromPage, int& ToPage)
         KopiereProgramm();
         GesamtBytes += Groesse(wurzel + QStringLiteral("Programm\\"), QStringLiteral("*")) +
                        Groesse(wurzel, QStringLiteral("*"));
+        // The program's libraries and plugins below its folder.
+        for (const char* unter : {"lib", "plugins"})
+            if (const auto linux = WinToLinux(wurzel + QStringLiteral("Programm\\") + QString::fromLatin1(unter))) {
+                QDirIterator it(*linux, QDir::Files, QDirIterator::Subdirectories);
+                while (it.hasNext())
+                    GesamtBytes += QFileInfo(it.next()).size();
+            }
     }
     // Any of the selection boxes takes albums along; a mark box alone
     // means the marked entries of every album.

@@ -112,6 +112,10 @@ private:
     // Copies a file into the tree and lists it in the content file.
     bool Kopieren(const QString& quelle, const QString& ziel);
     void Ueberspringen(const QString& pfad);
+    // The running program with the libraries and Qt plugins a desktop does
+    // not have, and its start script, into the tree's program folder.
+    void KopiereProgrammDateien();
+    int64_t ProgrammDateienGroesse() const;
     // Removes what the content file of an earlier run lists; false when
     // something listed could not be removed.
     bool AltenInhaltLoeschen();

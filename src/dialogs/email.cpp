@@ -9,6 +9,8 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kMaxEintraege = 89478485;
@@ -22,6 +24,26 @@ QString Adresse(const QString& zeile)
     if (auf >= 0 && zu > auf)
         return zeile.mid(auf + 1, zu - auf - 1).trimmed();
     return zeile.trimmed();
+}
+
+// The recipient as the mail program gets it: a line "Name [address]" keeps
+// its name as "Name <address>"; a name holding characters with a meaning in
+// an address header is quoted. Other lines are the bare address.
+QString Empfaenger(const QString& zeile)
+{
+    const int auf = int(zeile.indexOf(QLatin1Char('['))), zu = int(zeile.indexOf(QLatin1Char(']')));
+    const QString adresse = Adresse(zeile);
+    if (auf < 0 || zu <= auf || adresse.isEmpty())
+        return adresse;
+    QString name = (zeile.left(auf) + QLatin1Char(' ') + zeile.mid(zu + 1)).simplified();
+    if (name.isEmpty())
+        return adresse;
+    static const QString besondere = QStringLiteral("()<>[]:;@\\,.\"");
+    if (std::any_of(name.cbegin(), name.cend(), [](QChar c) { return besondere.contains(c); })) {
+        name.replace(QLatin1Char('\\'), QStringLiteral("\\\\")).replace(QLatin1Char('"'), QStringLiteral("\\\""));
+        name = QLatin1Char('"') + name + QLatin1Char('"');
+    }
+    return name + QStringLiteral(" <") + adresse + QLatin1Char('>');
 }
 
 }  // namespace
@@ -99,7 +121,7 @@ QStringList TEmail::HandOffArguments() const
     QStringList args{QStringLiteral("--utf8")};
     auto empfaenger = [&](const TStringList& liste, const QString& schalter) {
         for (int i = 0; i < liste.Count(); ++i) {
-            const QString adresse = Adresse(liste[i].left(255));
+            const QString adresse = Empfaenger(liste[i].left(255));
             if (adresse.isEmpty())
                 continue;
             if (!schalter.isEmpty())

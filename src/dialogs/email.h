@@ -8,8 +8,8 @@
 //
 // What the hand-off cannot do: send without the user, resolve names through
 // an address book, request a read receipt or save into a message store. A
-// recipient line is taken as an address; a line "Name [address]" gives the
-// address between the brackets.
+// recipient line is taken as an address; a line "Name [address]" is handed
+// over as "Name <address>", so the mail program shows the name.
 
 #include "platform/core/exceptions.h"
 #include "platform/core/string_list.h"

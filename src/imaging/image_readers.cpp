@@ -1,4 +1,5 @@
 #include "imaging/image_readers.h"
+#include "imaging/scan_settings_dialog.h"
 
 #include "imaging/scan_source_dialog.h"
 
@@ -35,7 +36,7 @@ bool ReaderReadFile(const QString& fileName, int resolution, bool dither, TBitma
 bool ReaderTwainScan(bool showSourceWindow, int resolution, bool dither, TBitmap* bitmap)
 {
     QImage img;
-    const bool ok = Checked(ImgTwainScan(showSourceWindow, resolution, dither, img));
+    const bool ok = Checked(ImgTwainScan(showSourceWindow, resolution, dither, img, ShowScanSettings));
     if (bitmap)
         bitmap->SetImage(img);
     return ok;

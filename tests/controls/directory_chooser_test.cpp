@@ -8,6 +8,10 @@
 #include "platform/ui/prompt_script.h"
 #include "test_environment.h"
 
+#include <QComboBox>
+#include <QDir>
+#include <QTest>
+
 namespace {
 QString Win(const std::filesystem::path& p) { return *LinuxToWin(QString::fromStdString(p.string())); }
 }  // namespace
@@ -82,4 +86,42 @@ TEST(DirectoryChooser, ModalRunGivesTheChosenFolder)
     });
     EXPECT_EQ(f.ShowModal(), mrOk);
     EXPECT_EQ(f.Edit1->Text(), Win(dir / "Scans") + "\\");
+}
+
+// An empty CD drive is in the drive list as "not ready"; choosing it says so
+// and keeps the drive chosen before.
+TEST(DirectoryChooser, EmptyCdDriveIsListedAsNotReady)
+{
+    lxtest::TempDir dir;
+    lxtest::WriteDriveTable({{"C", "/", "HD", "SYSTEM", "1A2B3C4D", 1ull << 34},
+                             {"D", dir.str(), "DISK", "USB", "12345678", 1000},
+                             {"E", "-", "CDROM", "", "", 0}});
+    TDirDlgForm f(nullptr);
+    f.Show();
+    QComboBox* combo = f.DriveComboBox1->Combo();
+    ASSERT_EQ(combo->count(), 3);
+    EXPECT_EQ(combo->itemText(1), "d: [USB]");
+    EXPECT_EQ(combo->itemText(2), "e: [nicht bereit]");
+    combo->setFocus();
+    QTest::keyClick(combo, Qt::Key_Down);  // to d:
+    QCoreApplication::processEvents();
+    EXPECT_EQ(f.DriveComboBox1->Drive(), u'D');
+    EXPECT_EQ(f.DirectoryListBox1->Directory(), Win(dir.path()));
+    {
+        TPromptScript script;
+        script.Answer(mrOk, "nicht bereit");
+        QTest::keyClick(combo, Qt::Key_Down);  // to e:, which has no disc
+        QCoreApplication::processEvents();
+        ASSERT_EQ(script.Records().size(), 1u);
+        EXPECT_EQ(script.Records()[0].Text, "Laufwerk E: ist nicht bereit!");
+    }
+    EXPECT_EQ(f.DriveComboBox1->Drive(), u'D');
+    EXPECT_EQ(f.DirectoryListBox1->Directory(), Win(dir.path()));
+    const QString ordner = QCoreApplication::applicationDirPath() + "/screenshots";
+    QDir().mkpath(ordner);
+    combo->showPopup();
+    EXPECT_TRUE(f.Handle()->grab().save(ordner + "/directory_chooser_not_ready.png"));
+    combo->hidePopup();
+    f.Hide();
+    lxtest::WriteDriveTable({{"C", "/", "HD", "SYSTEM", "1A2B3C4D", 1ull << 34}});
 }

@@ -71,11 +71,33 @@ TEST(Email, HandOffGetsRecipientsSubjectBodyAndAttachment)
     EXPECT_EQ(werkzeuge.Argumente("xdg-email"),
               QStringList({"--utf8", "--cc", "chef@example.org", "--subject", "Urlaubsbild", "--body", lang, "--attach",
                            QString::fromStdString((dir / "Bild 1.jpg").string()), "anna@example.org",
-                           "bernd@example.org"}));
+                           "Bernd Beispiel <bernd@example.org>"}));
     EXPECT_EQ(p.ereignisse, QStringList({"BeforeLogon", "AfterLogon", "BeforeSendMail", "AfterSendMail",
                                          "BeforeLogoff", "AfterLogoff"}));
     EXPECT_TRUE(p.fehler.empty());
     EXPECT_FALSE(mail.SessionOpen());  // opened for the call only
+}
+
+TEST(Email, NamedRecipientsKeepTheirNameInTheHandOff)
+{
+    const std::pair<const char*, const char*> faelle[] = {
+        {"anna@example.org", "anna@example.org"},
+        {"Anna Beispiel [anna@example.org]", "Anna Beispiel <anna@example.org>"},
+        {"  Anna   Beispiel  [ anna@example.org ] ", "Anna Beispiel <anna@example.org>"},
+        {"[anna@example.org]", "anna@example.org"},                             // no name
+        {"Beispiel, Anna [anna@example.org]", "\"Beispiel, Anna\" <anna@example.org>"},  // a comma is quoted
+        {"Dr. \"Anna\" B. [anna@example.org]", "\"Dr. \\\"Anna\\\" B.\" <anna@example.org>"},
+        {"Anna [anna@example.org] privat", "Anna privat <anna@example.org>"},  // text after the brackets
+        {"Jürgen Groß [jg@example.org]", "Jürgen Groß <jg@example.org>"},
+    };
+    for (const auto& [zeile, erwartet] : faelle) {
+        TEmail mail(nullptr);
+        mail.Recipient.Add(QString::fromUtf8(zeile));
+        mail.CC.Add(QString::fromUtf8(zeile));
+        EXPECT_EQ(mail.HandOffArguments(),
+                  QStringList({"--utf8", "--cc", QString::fromUtf8(erwartet), QString::fromUtf8(erwartet)}))
+            << zeile;
+    }
 }
 
 TEST(Email, ErrorsGiveTheirCodes)

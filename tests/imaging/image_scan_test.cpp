@@ -5,12 +5,20 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QGroupBox>
 #include <QKeyEvent>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include "imaging/image_toolbar.h"
 #include "imaging/image_window.h"
 #include "imaging/multi_picture.h"
+#include "imaging/scan_settings_dialog.h"
 #include "imaging/scan_source_dialog.h"
 #include "imaging/twain_settings.h"
 #include "imaging_fixture.h"
@@ -250,9 +258,84 @@ TEST(ImageScan, SourceSelectionAndTheMultiPictureScan)
     }
     EXPECT_EQ(ScanChosenSource(), "test:1");
     pic.ImageReadRes = lColorTrue;
+    pic.UseTwainWindow = false;  // straight to the scan
     pic.ScanImage();
     EXPECT_EQ(pic.Picture()->Width(), PixelsFor80mm(50));
     EXPECT_EQ(pic.Picture()->Bitmap()->ToImage().depth(), 32);
+    SetScanChosenSource(QString());
+}
+
+// The switch for the source's own window opens the settings window built
+// from the source's option descriptors; OK sets what was changed before the
+// scan, Cancel cancels the scan.
+TEST(ImageScan, TheSourcesSettingsWindowIsBuiltFromItsOptions)
+{
+    UseSaneTestBackend();
+    SetScanChosenSource("test:0");
+    TMultiPicture pic(nullptr);
+    ASSERT_TRUE(pic.UseTwainWindow);
+    pic.ImageReadRes = lColorTrue;
+    {
+        TPromptScript script;
+        script.Modal([](TCustomForm& f) {
+            auto* dlg = dynamic_cast<TDlgScanSettings*>(&f);
+            ASSERT_NE(dlg, nullptr);
+            EXPECT_EQ(f.Caption(), "Scannereinstellungen - test:0");
+            // A fixed-point range is a spin box, a string list and a word
+            // list drop-down lists, a switch a check box, a button a button.
+            auto* aufloesung = qobject_cast<QDoubleSpinBox*>(dlg->Editor("resolution"));
+            ASSERT_NE(aufloesung, nullptr);
+            EXPECT_EQ(aufloesung->value(), 50.0);
+            EXPECT_EQ(aufloesung->suffix(), " dpi");
+            auto* modus = qobject_cast<QComboBox*>(dlg->Editor("mode"));
+            ASSERT_NE(modus, nullptr);
+            EXPECT_EQ(modus->currentText(), "Gray");
+            auto* tiefe = qobject_cast<QComboBox*>(dlg->Editor("depth"));
+            ASSERT_NE(tiefe, nullptr);
+            EXPECT_EQ(tiefe->currentText(), "8");
+            EXPECT_NE(qobject_cast<QCheckBox*>(dlg->Editor("hand-scanner")), nullptr);
+            EXPECT_NE(qobject_cast<QSpinBox*>(dlg->Editor("ppl-loss")), nullptr);
+            EXPECT_NE(qobject_cast<QPushButton*>(dlg->Editor("print-options")), nullptr);
+            // Inactive options are there, but disabled (the test options are off).
+            ASSERT_NE(dlg->Editor("int-constraint-range"), nullptr);
+            EXPECT_FALSE(dlg->Editor("int-constraint-range")->isEnabled());
+            EXPECT_TRUE(aufloesung->isEnabled());
+            // Grouped by the source's groups.
+            auto* gruppe = qobject_cast<QGroupBox*>(aufloesung->parentWidget());
+            ASSERT_NE(gruppe, nullptr);
+            EXPECT_FALSE(gruppe->title().isEmpty());
+            EXPECT_NE(gruppe, qobject_cast<QGroupBox*>(dlg->Editor("tl-x")->parentWidget()));
+            f.Show();
+            aufloesung->setFocus();
+            aufloesung->selectAll();
+            QTest::keyClicks(aufloesung, "100");
+            EXPECT_EQ(dlg->EditorValue("resolution"), "100");
+            Shot(*dlg, "scan_settings");
+            QTest::mouseClick(dlg->OkButton->Handle(), Qt::LeftButton);
+            QCoreApplication::processEvents();
+            EXPECT_EQ(f.ModalResult, mrOk);
+        });
+        pic.ScanImage();
+        EXPECT_EQ(script.Pending(), 0u);
+    }
+    EXPECT_EQ(pic.Picture()->Width(), PixelsFor80mm(100));  // scanned with the resolution set in the window
+    {
+        TPromptScript script;
+        script.Modal([](TCustomForm& f) {
+            auto* dlg = dynamic_cast<TDlgScanSettings*>(&f);
+            ASSERT_NE(dlg, nullptr);
+            EXPECT_EQ(qobject_cast<QDoubleSpinBox*>(dlg->Editor("resolution"))->value(), 100.0);
+            f.Show();
+            QTest::mouseClick(dlg->CancelButton->Handle(), Qt::LeftButton);
+            QCoreApplication::processEvents();
+            EXPECT_EQ(f.ModalResult, mrCancel);
+        });
+        script.Answer(mrOk, "");
+        script.Answer(mrOk, "Scanning Image Failed");
+        pic.ScanImage();
+        EXPECT_EQ(script.Pending(), 0u);
+    }
+    EXPECT_EQ(pic.Picture()->Width(), 0);  // a scan starts by clearing the picture; none came
     SetScanChosenSource(QString());
 }
 

@@ -445,6 +445,13 @@ TEST_F(CdrTest, TreeOfTwoAlbumsWithThinnedCopiesAndPathsIntoTheTree)
     EXPECT_EQ(man, "['ALBUMA.DBF', 'ALBUMB.DBF']\n[('REVISIONSINFO', '1.50.230')]\n");
     EXPECT_TRUE(std::filesystem::exists(tree / "liesmich.txt"));
     EXPECT_FALSE(std::filesystem::exists(tree / "Programm" / "lumadex.exe"));
+    // The running program goes on the medium with its start script, the
+    // libraries a desktop lacks and its Qt plugins.
+    for (const char* datei : {"lumadex", "lumadex.sh", "qt.conf", "lib/libQt6Core.so.6",
+                              "plugins/platforms/libqxcb.so"})
+        EXPECT_TRUE(std::filesystem::exists(tree / "Programm" / datei)) << datei;
+    EXPECT_FALSE(std::filesystem::exists(tree / "Programm" / "lib" / "libc.so.6"));
+    EXPECT_TRUE(std::filesystem::is_symlink(tree / "Programm" / "Data"));
     // The albums of the main window are open again.
     EXPECT_TRUE(form->TableBilder->Active());
 

@@ -83,6 +83,8 @@ TVolumeIdentity ProbeInTime(const TVolumeProbe& probe, const TDriveInfo& d)
 
 int64_t FreeBytesInTime(const TDriveInfo& d)
 {
+    if (!d.Ready())
+        return -1;
     const QString root = d.root;
     const std::optional<int64_t> bytes = WithinTimeLimit<int64_t>([root] { return FreeBytesOf(root); });
     QMutexLocker lock(&g_knownMutex);
@@ -216,7 +218,8 @@ QList<TDriveInfo> ReadFakeTable(const QByteArray& bytes)
             continue;
         TDriveInfo d;
         d.letter = letter[0];
-        d.root = NormalizeRoot(QString::fromUtf8(f.value(1)));
+        const QString root = QString::fromUtf8(f.value(1)).trimmed();
+        d.root = root == u"-" ? QString() : NormalizeRoot(root);
         d.type = f.size() > 2 ? DriveTypeFromName(QString::fromUtf8(f[2]).trimmed())
                               : TDriveType::Fixed;
         d.label = QString::fromUtf8(f.value(3));
@@ -477,12 +480,65 @@ QList<TDriveInfo> TDriveMap::Drives()
 
 void SetMountAnswerTimeLimit(std::chrono::milliseconds limit) { g_answerLimitMs = limit.count(); }
 
+QStringList OpticalDriveDevices(const QString& sysBlock)
+{
+    QStringList devices;
+    const QStringList names = QDir(sysBlock).entryList({QStringLiteral("sr*")}, QDir::AllEntries | QDir::System
+                                                                                   | QDir::NoDotAndDotDot);
+    for (const QString& name : names) {
+        bool numbered = false;
+        name.mid(2).toInt(&numbered);
+        if (numbered)
+            devices << QStringLiteral("/dev/") + name;
+    }
+    std::sort(devices.begin(), devices.end(), [](const QString& a, const QString& b) {
+        return a.size() != b.size() ? a.size() < b.size() : a < b;
+    });
+    return devices;
+}
+
+void AddEmptyOpticalDrives(QList<TDriveInfo>& drives, const QStringList& opticalDevices,
+                           const QMap<QString, QString>& overrides)
+{
+    auto sameDevice = [](const QString& a, const QString& b) {
+        if (a == b)
+            return true;
+        const QString ca = QFileInfo(a).canonicalFilePath();
+        return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
+    };
+    QSet<QChar> used;
+    for (const TDriveInfo& d : drives)
+        used.insert(d.letter);
+    for (const QString& device : opticalDevices) {
+        if (std::any_of(drives.begin(), drives.end(),
+                        [&](const TDriveInfo& d) { return sameDevice(d.device, device); }))
+            continue;  // a disc is in it and mounted
+        TDriveInfo d;
+        d.type = TDriveType::CDRom;
+        d.device = device;
+        const QString wanted = overrides.value(device);
+        if (wanted.size() == 1 && wanted[0] >= u'D' && wanted[0] <= u'Z' && !used.contains(wanted[0]))
+            d.letter = wanted[0];
+        else
+            for (char16_t l = u'D'; l <= u'Z' && d.letter.isNull(); ++l)
+                if (!used.contains(QChar(l)))
+                    d.letter = QChar(l);
+        if (d.letter.isNull())
+            continue;  // no letter left
+        used.insert(d.letter);
+        drives << d;
+    }
+    std::sort(drives.begin(), drives.end(),
+              [](const TDriveInfo& a, const TDriveInfo& b) { return a.letter < b.letter; });
+}
+
 QList<TDriveInfo> ReadMountedDrives(const QByteArray& mountInfo, const TVolumeProbe& probe)
 {
     QMap<QString, QString> fresh;
+    const QMap<QString, QString> overrides = ReadRegistrySection(kRegistryDriveLettersKey);
     QList<TDriveInfo> drives =
-        DrivesFromMountInfo(mountInfo, ReadRegistrySection(kRegistryDrivesKey),
-                            ReadRegistrySection(kRegistryDriveLettersKey), probe, &fresh);
+        DrivesFromMountInfo(mountInfo, ReadRegistrySection(kRegistryDrivesKey), overrides, probe, &fresh);
+    AddEmptyOpticalDrives(drives, OpticalDriveDevices(), overrides);
     if (!fresh.isEmpty() && QFileInfo(WindowsFolderLinuxPath()).isDir()) {
         try {
             TMemIniFile ini(RegistryFileLinuxPath());
@@ -510,6 +566,8 @@ std::optional<TDriveInfo> TDriveMap::DriveOfLinuxPath(const QString& linuxPath)
     const QString path = QDir::cleanPath(linuxPath);
     std::optional<TDriveInfo> best;
     for (const TDriveInfo& d : Drives()) {
+        if (!d.Ready())
+            continue;
         const bool holds = d.root == u"/" || path == d.root || path.startsWith(d.root + u'/');
         if (holds && (!best || d.root.size() > best->root.size()))
             best = d;

@@ -12,6 +12,12 @@
 // that fake drive table and never the machine's mounts. Format: one drive a
 // line, TAB-separated: letter, root folder, type (HD, DISK, CDROM, NETDRIVE,
 // RAMDISK), label, serial (8 hex digits), free bytes; '#' starts a comment.
+// A root folder "-" is a drive without a medium (an empty CD drive).
+//
+// Optical drives without a disc (from /sys/block/sr*) have a letter too:
+// a drive that is "not ready", with no root folder; paths on it resolve to
+// nothing. Their letters come after those of the mounted media, unless the
+// section "DriveLetters" sets one for the device ("/dev/sr0=R").
 //
 // The map re-reads its source when it changed (the table file, or the mount
 // table at most once a second); Refresh() forces it.
@@ -44,7 +50,9 @@ TDriveType DriveTypeFromName(const QString& name);
 
 struct TDriveInfo {
     QChar letter;           // upper case 'C'
-    QString root;           // Linux folder of the drive root, no trailing '/' except "/"
+    QString root;           // Linux folder of the drive root, no trailing '/' except "/";
+                            // empty for a drive without a medium
+
     TDriveType type = TDriveType::Unknown;
     QString fsType;         // "vfat", "iso9660", ... (empty for the fake table)
     QString device;         // mount source ("/dev/sdb1", "//server/share")
@@ -52,6 +60,8 @@ struct TDriveInfo {
     QString label;          // volume label as the medium holds it (not upper-cased)
     std::optional<uint32_t> serial;  // volume serial; nullopt when unknown
     int64_t freeBytes = -1;          // -1 when unknown (read live for real mounts)
+    // False for a drive without a medium (an empty CD drive): "not ready".
+    bool Ready() const { return !root.isEmpty(); }
 };
 
 // What a volume probe finds for a mounted file system (installed by lx_os,
@@ -120,6 +130,15 @@ QList<TDriveInfo> DrivesFromMountInfo(const QByteArray& mountInfo,
 // and remembers the serials of media that got a new letter. What the map
 // does with /proc/self/mountinfo; exposed for tests.
 QList<TDriveInfo> ReadMountedDrives(const QByteArray& mountInfo, const TVolumeProbe& probe);
+
+// The optical drives of the machine ("/dev/sr0", ...), from the block devices
+// in sysBlock (normally /sys/block) named "sr" + number. Exposed for tests.
+QStringList OpticalDriveDevices(const QString& sysBlock = QStringLiteral("/sys/block"));
+// Adds a "not ready" CD drive for each optical device that no drive in
+// `drives` has mounted: the letter the overrides give its device, else the
+// first free one. Exposed for tests.
+void AddEmptyOpticalDrives(QList<TDriveInfo>& drives, const QStringList& opticalDevices,
+                           const QMap<QString, QString>& overrides);
 
 // The registry stand-in file (Windows folder + "Registry.ini"), also read by
 // lx_os's TRegistry. Honours $LUMADEX_WINDIR; does not create anything.

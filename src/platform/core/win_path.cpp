@@ -114,8 +114,8 @@ std::optional<QString> WinToLinux(const QString& winPath)
     std::optional<TDriveInfo> drive;
     if (!letter.isNull()) {
         drive = map.Drive(letter);
-        if (!drive)
-            return std::nullopt;
+        if (!drive || !drive->Ready())
+            return std::nullopt;  // no such drive, or no medium in it
         rest = p.mid(2);
     } else {
         drive = map.DriveOfLinuxPath(cwd);

@@ -273,8 +273,8 @@ TDriveType GetDriveType(const QString& root)
 bool GetVolumeInformation(const QString& root, QString& label, uint32_t& serial)
 {
     auto d = DriveOfRoot(root);
-    if (!d)
-        return false;
+    if (!d || !d->Ready())
+        return false;  // no drive, or no medium in it
     if (!d->serial && d->type != TDriveType::Remote && (FakeTable() || d->device.startsWith(u'/')))
         return false;  // the medium cannot be read
     label = d->label;
@@ -285,7 +285,7 @@ bool GetVolumeInformation(const QString& root, QString& label, uint32_t& serial)
 int64_t GetDiskFreeSpace(const QString& root)
 {
     auto d = DriveOfRoot(root);
-    if (!d)
+    if (!d || !d->Ready())
         return -1;
     if (FakeTable())
         return d->freeBytes;

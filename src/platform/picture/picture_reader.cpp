@@ -88,9 +88,9 @@ int16_t ImgReadFile(const QString& fileName, int resolution, bool dither, QImage
     return AtDepth(pic, resolution, dither, bitmap);
 }
 
-int16_t ImgTwainScan(bool, int resolution, bool dither, QImage& bitmap)
+int16_t ImgTwainScan(bool showSourceWindow, int resolution, bool dither, QImage& bitmap,
+                     const TScanSettingsWindow& settingsWindow)
 {
-    // SANE sources have no window of their own: the switch is not used.
     bitmap = QImage();
     if (twainBusy)
         return kImgBusy;
@@ -102,6 +102,8 @@ int16_t ImgTwainScan(bool, int resolution, bool dither, QImage& bitmap)
     TScanSession session;
     if (!session.Open(ScanChosenSource(), err))
         return kImgScanFailed;
+    if (showSourceWindow && settingsWindow && !settingsWindow(session))
+        return kImgScanFailed;  // the user cancelled in the settings window
     TPicImage pic;
     if (session.Scan(pic, err) != TScanSession::srPicture)
         return kImgScanFailed;

@@ -12,6 +12,7 @@
 #include <functional>
 
 struct TScanSource;
+class TScanSession;
 
 // Result codes (failures are the negated library error numbers - 1000).
 inline constexpr int16_t kImgOk = 1;
@@ -43,9 +44,14 @@ int16_t ImgReadFile(const QString& fileName, int resolution, bool dither, QImage
 // no source, kImgScanFailed when the scan fails. The source selection lets
 // the chooser pick among the sources found (without one, the first is
 // taken); cancelling it changes nothing. A call made while another runs
-// answers kImgBusy. SANE sources have no window of their own.
+// answers kImgBusy. SANE sources have no window of their own: with
+// `showSourceWindow` the settings window (built by the caller from the
+// source's option descriptors) is shown on the open source before the
+// scan; cancelling it cancels the scan (kImgScanFailed).
 using TScanSourceChooser = std::function<bool(const QList<TScanSource>& sources, QString& chosen)>;
-int16_t ImgTwainScan(bool showSourceWindow, int resolution, bool dither, QImage& bitmap);
+using TScanSettingsWindow = std::function<bool(TScanSession& session)>;
+int16_t ImgTwainScan(bool showSourceWindow, int resolution, bool dither, QImage& bitmap,
+                     const TScanSettingsWindow& settingsWindow = {});
 int16_t ImgTwainSelectSource(const TScanSourceChooser& chooser = {});
 
 // The text of a result code, taken as an unsigned 16-bit number.

@@ -31,7 +31,7 @@ std::map<QString, std::vector<std::pair<QString, QString>>> g_options;
 std::vector<std::pair<pid_t, std::chrono::steady_clock::time_point>> g_ending;
 
 // What the program asks of a helper, and what a helper sends back.
-enum TRequest : qint32 { rqSources, rqOpen, rqHasOption, rqWritable, rqOption, rqChoices, rqSetOption, rqFeeder, rqScan, rqCancel, rqEnd };
+enum TRequest : qint32 { rqSources, rqOpen, rqHasOption, rqWritable, rqOption, rqChoices, rqSetOption, rqFeeder, rqScan, rqCancel, rqEnd, rqOptions, rqButton };
 enum TReply : qint32 { rpAnswer, rpAlive };
 
 bool WriteAll(int fd, const char* data, std::size_t size)
@@ -163,6 +163,18 @@ void Fault(const char* point)
             out << device.SetOption(name, value, err);
             break;
         case rqFeeder: out << device.FeederChoice(); break;
+        case rqOptions: {
+            const QList<TScanOption> options = device.Options();
+            out << qint32(options.size());
+            for (const TScanOption& o : options)
+                out << o.Name << o.Title << o.Description << o.Kind << o.Unit << o.Active << o.Settable << o.HasRange
+                    << o.Min << o.Max << o.Quant << o.Choices << o.Value;
+            break;
+        }
+        case rqButton:
+            in >> name;
+            out << device.PressButton(name, err);
+            break;
         case rqScan: {
             // Between the pieces: the program hears that the helper lives,
             // and a cancel it sent meanwhile is taken.
@@ -530,21 +542,50 @@ QString TScanSession::FeederChoice() const
     return feeder;
 }
 
-bool TScanSession::SetOption(const QString& name, const QString& value, TPicError& err)
+QList<TScanOption> TScanSession::Options() const
+{
+    TPicError err;
+    QList<TScanOption> options;
+    if (open_ && Ready(err))
+        Ask(*this, helper_, Message(qint32(rqOptions)), [&](QDataStream& in) {
+            qint32 n = 0;
+            in >> n;
+            for (qint32 i = 0; i < n && in.status() == QDataStream::Ok; ++i) {
+                TScanOption o;
+                in >> o.Name >> o.Title >> o.Description >> o.Kind >> o.Unit >> o.Active >> o.Settable >> o.HasRange
+                    >> o.Min >> o.Max >> o.Quant >> o.Choices >> o.Value;
+                options << o;
+            }
+        });
+    return options;
+}
+
+bool TScanSession::Command(const QByteArray& request, TPicError& err)
 {
     if (!open_)
         return Failed(err, "Kein Scanner geöffnet.");
     if (!Ready(err))
         return false;
     QByteArray answer;
-    if (!helper_->Call(Message(qint32(rqSetOption), name, value), answer, err)) {
+    if (!helper_->Call(request, answer, err)) {
         helper_.reset();
         return false;
     }
     QDataStream in(answer);
-    bool set = false;
-    in >> set;
+    bool done = false;
+    in >> done;
     AnswerError(in, err);
+    return done;
+}
+
+bool TScanSession::PressButton(const QString& name, TPicError& err)
+{
+    return Command(Message(qint32(rqButton), name), err);
+}
+
+bool TScanSession::SetOption(const QString& name, const QString& value, TPicError& err)
+{
+    const bool set = Command(Message(qint32(rqSetOption), name, value), err);
     if (set) {
         auto& options = g_options[source_];
         std::erase_if(options, [&](const auto& o) { return o.first == name; });

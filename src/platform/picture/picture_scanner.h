@@ -18,6 +18,7 @@
 // folders) in each helper; options set on a source stay for the program's
 // later sessions on it.
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -31,6 +32,23 @@
 struct TScanSource {
     QString Name;         // the SANE device name, "test:0"
     QString Description;  // vendor, model and kind
+};
+
+// One option of a source as its descriptor describes it, with its value:
+// what a settings window is built from.
+struct TScanOption {
+    enum TKind : qint32 { soBool, soInt, soFixed, soString, soButton, soGroup };
+    QString Name;         // the SANE name ("resolution"); empty for a group
+    QString Title;        // the text to show
+    QString Description;  // longer help text
+    qint32 Kind = soInt;
+    qint32 Unit = 0;      // SANE_Unit: 0 none, 1 pixel, 2 bit, 3 mm, 4 dpi, 5 %, 6 µs
+    bool Active = true;   // an inactive option is shown but cannot be changed
+    bool Settable = true;  // false for read-only ones (and for arrays of values)
+    bool HasRange = false;
+    double Min = 0, Max = 0, Quant = 0;  // the range (Quant 0: any step)
+    QStringList Choices;  // a string list, or the numbers a word list allows
+    QString Value;        // as Option() gives it
 };
 
 // The sources SANE finds; false (and the error) when SANE cannot start.
@@ -74,6 +92,12 @@ public:
     // one of the offered strings.
     bool SetOption(const QString& name, const QString& value, TPicError& err);
 
+    // Every option of the source in its order, groups included; empty when
+    // none is open.
+    QList<TScanOption> Options() const;
+    // Presses a button option ("calibrate", "clear-cache").
+    bool PressButton(const QString& name, TPicError& err);
+
     // The feeder entry of the "source" option ("Automatic Document
     // Feeder", "ADF ..."), empty when the source has none.
     QString FeederChoice() const;
@@ -88,6 +112,8 @@ private:
     // A helper with the source open and the options set so far; false
     // (and the error) when none can be started.
     bool Ready(TPicError& err) const;
+    // One request whose answer is done-or-not and an error.
+    bool Command(const QByteArray& request, TPicError& err);
     mutable std::unique_ptr<TScanHelper> helper_;
     bool open_ = false;
     mutable QString source_;  // the source the first helper opened

@@ -224,6 +224,72 @@ bool TSaneDevice::SetOption(const QString& name, const QString& value, TPicError
     return true;
 }
 
+QList<TScanOption> TSaneDevice::Options() const
+{
+    QList<TScanOption> options;
+    if (!handle_)
+        return options;
+    for (SANE_Int i = 1;; ++i) {
+        const SANE_Option_Descriptor* d = sane_get_option_descriptor(H(handle_), i);
+        if (!d)
+            break;
+        TScanOption o;
+        o.Name = QString::fromUtf8(d->name ? d->name : "");
+        o.Title = QString::fromUtf8(d->title ? d->title : "");
+        o.Description = QString::fromUtf8(d->desc ? d->desc : "");
+        o.Unit = d->unit;
+        o.Active = SANE_OPTION_IS_ACTIVE(d->cap);
+        o.Settable = SANE_OPTION_IS_SETTABLE(d->cap);
+        switch (d->type) {
+        case SANE_TYPE_BOOL: o.Kind = TScanOption::soBool; break;
+        case SANE_TYPE_INT: o.Kind = TScanOption::soInt; break;
+        case SANE_TYPE_FIXED: o.Kind = TScanOption::soFixed; break;
+        case SANE_TYPE_STRING: o.Kind = TScanOption::soString; break;
+        case SANE_TYPE_BUTTON: o.Kind = TScanOption::soButton; break;
+        default: o.Kind = TScanOption::soGroup; break;
+        }
+        if (o.Kind == TScanOption::soGroup) {
+            options << o;
+            continue;
+        }
+        if (o.Name.isEmpty())
+            continue;  // only the option count has no name
+        // An array of numbers (a gamma table) is beyond a settings window.
+        if ((o.Kind == TScanOption::soInt || o.Kind == TScanOption::soFixed) && d->size > SANE_Int(sizeof(SANE_Word)))
+            o.Settable = false;
+        auto number = [&](SANE_Word w) { return o.Kind == TScanOption::soFixed ? SANE_UNFIX(w) : double(w); };
+        if (d->constraint_type == SANE_CONSTRAINT_RANGE && d->constraint.range) {
+            o.HasRange = true;
+            o.Min = number(d->constraint.range->min);
+            o.Max = number(d->constraint.range->max);
+            o.Quant = number(d->constraint.range->quant);
+        } else if (d->constraint_type == SANE_CONSTRAINT_WORD_LIST && d->constraint.word_list) {
+            for (SANE_Int k = 1; k <= d->constraint.word_list[0]; ++k)
+                o.Choices << QString::number(number(d->constraint.word_list[k]));
+        } else if (d->constraint_type == SANE_CONSTRAINT_STRING_LIST) {
+            o.Choices = OptionChoices(o.Name);
+        }
+        if (o.Kind != TScanOption::soButton)
+            o.Value = Option(o.Name);
+        options << o;
+    }
+    return options;
+}
+
+bool TSaneDevice::PressButton(const QString& name, TPicError& err)
+{
+    const int i = OptionIndex(name);
+    if (i <= 0)
+        return Fail(err, QString("Der Scanner kennt die Einstellung \"%1\" nicht.").arg(name));
+    const SANE_Option_Descriptor* d = sane_get_option_descriptor(H(handle_), i);
+    if (d->type != SANE_TYPE_BUTTON || !SANE_OPTION_IS_SETTABLE(d->cap) || !SANE_OPTION_IS_ACTIVE(d->cap))
+        return Fail(err, QString("Die Schaltfläche \"%1\" kann nicht betätigt werden.").arg(name));
+    const SANE_Status status = sane_control_option(H(handle_), i, SANE_ACTION_SET_VALUE, nullptr, nullptr);
+    if (status != SANE_STATUS_GOOD)
+        return Fail(err, QString("\"%1\" hat nicht funktioniert: %2").arg(name, ScanStatusText(status)));
+    return true;
+}
+
 QString TSaneDevice::FeederChoice() const
 {
     for (const QString& s : OptionChoices(SANE_NAME_SCAN_SOURCE))

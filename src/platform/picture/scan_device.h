@@ -35,6 +35,8 @@ public:
     QStringList OptionChoices(const QString& name) const;
     bool SetOption(const QString& name, const QString& value, TPicError& err);
     QString FeederChoice() const;
+    QList<TScanOption> Options() const;
+    bool PressButton(const QString& name, TPicError& err);
 
     using TResult = TScanSession::TResult;
     // Scans one picture (see TScanSession::Scan); `cancelled` is asked

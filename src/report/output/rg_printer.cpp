@@ -1,5 +1,7 @@
 #include "report/output/rg_printer.h"
 
+#include "report/output/rg_paper_bins.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -165,7 +167,7 @@ void TrgPrinter::UpdateDevMode()
         }
         if (setup_->BinName() != "Current") {
             const TrgPrinterCapabilities* caps = GetCapabilities();
-            const qsizetype at = caps->BinNames.indexOf(setup_->BinName());
+            const qsizetype at = rgFindBin(*caps, setup_->BinName());
             if (at >= 0) {
                 mode.DefaultSource = caps->Bins.value(at).toInt();
                 mode.Fields |= TrgDeviceMode::dmDefaultSourceField;
@@ -228,7 +230,8 @@ TrgPrinterSetup* TrgPrinter::GetPrinterSetup()
     }
     if (mode.Fields & TrgDeviceMode::dmDefaultSourceField) {
         const qsizetype at = caps->Bins.indexOf(QString::number(mode.DefaultSource));
-        if (at >= 0 && !caps->BinNames.value(at).isEmpty())
+        // A template's own name for that bin ("Oberer Schacht") stays.
+        if (at >= 0 && !caps->BinNames.value(at).isEmpty() && rgFindBin(*caps, setup_->BinName()) != at)
             setup_->SetBinName(caps->BinNames.value(at));
     }
     setup_->NotifyEnabled = wasEnabled;

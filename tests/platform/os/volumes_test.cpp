@@ -1,6 +1,8 @@
 // Guards volume identity: the serials Windows shows for FAT, exFAT, NTFS and ISO media, read from images.
 #include "platform/os/volumes.h"
 
+#include "platform/core/win_path.h"
+
 #include "test_environment.h"
 
 #include <QProcess>
@@ -210,6 +212,88 @@ TEST(Volumes, DrivesOfTheDriveTable)
     EXPECT_EQ(LogicalDriveLetters(), QStringList({"C", "D", "E", "N", "R", "X"}));
     lxtest::WriteDriveTable({{"C", "/", "HD", "SYSTEM", "1A2B3C4D", 1ull << 34}});
     EXPECT_EQ(LogicalDriveLetters(), QStringList({"C"}));
+}
+
+// An optical drive without a disc has its letter and reads as a CD drive
+// that is not ready: no volume, no free space, no paths on it.
+TEST(Volumes, EmptyCdDrivesHaveALetterAndAreNotReady)
+{
+    lxtest::TempDir tmp;
+    lxtest::WriteDriveTable({
+        {"C", "/", "HD", "SYSTEM", "1A2B3C4D", 1ull << 34},
+        {"E", "-", "CDROM", "", "", 0},
+    });
+    TDriveMap::Instance().Refresh();
+    EXPECT_EQ(LogicalDriveLetters(), QStringList({"C", "E"}));
+    EXPECT_EQ(GetDriveType("E:\\"), TDriveType::CDRom);
+    QString label;
+    uint32_t serial = 0;
+    EXPECT_FALSE(GetVolumeInformation("E:\\", label, serial));
+    EXPECT_EQ(GetDiskFreeSpace("E:\\"), -1);
+    const std::optional<TDriveInfo> e = TDriveMap::Instance().Drive(u'E');
+    ASSERT_TRUE(e);
+    EXPECT_FALSE(e->Ready());
+    EXPECT_TRUE(TDriveMap::Instance().Drive(u'C')->Ready());
+    // Paths on it lead nowhere, and no Linux path lies on it.
+    EXPECT_EQ(WinToLinux("E:\\"), std::nullopt);
+    EXPECT_EQ(WinToLinux("E:\\Bilder\\a.jpg"), std::nullopt);
+    EXPECT_EQ(LinuxToWin(Q(tmp / "a.jpg")), "C:" + Q(tmp / "a.jpg").replace('/', '\\'));
+}
+
+// The machine's optical drives come from the block devices named sr + number;
+// those without a mounted disc are added as drives that are not ready, after
+// the mounted media, or under the letter set for their device.
+TEST(Volumes, OpticalDrivesWithoutADiscGetTheNextFreeLetter)
+{
+    lxtest::TempDir sys;
+    for (const char* name : {"sr1", "sda", "sr0", "srx", "sr10", "loop0"})
+        std::filesystem::create_directories(sys / name);
+    EXPECT_EQ(OpticalDriveDevices(Q(sys.path())), QStringList({"/dev/sr0", "/dev/sr1", "/dev/sr10"}));
+    EXPECT_EQ(OpticalDriveDevices(Q(sys / "fehlt")), QStringList());
+
+    auto laufwerk = [](char16_t letter, const char* root, const char* device) {
+        TDriveInfo d;
+        d.letter = QChar(letter);
+        d.root = QString::fromLatin1(root);
+        d.device = QString::fromLatin1(device);
+        d.type = TDriveType::CDRom;
+        return d;
+    };
+    auto buchstaben = [](const QList<TDriveInfo>& drives) {
+        QString out;
+        for (const TDriveInfo& d : drives)
+            out += QString(d.letter) + (d.Ready() ? QString() : QStringLiteral("-") + d.device.mid(5)) + u' ';
+        return out.trimmed();
+    };
+    struct Fall {
+        const char* was;
+        QStringList optisch;
+        QMap<QString, QString> vorgaben;
+        const char* erwartet;
+    } faelle[] = {
+        {"an empty drive after the mounted media", {"/dev/sr0"}, {}, "C D E F-sr0"},
+        {"the drive with the mounted disc is there once", {"/dev/sr1", "/dev/sr0"}, {}, "C D E F-sr0"},
+        {"a letter set for the device", {"/dev/sr0"}, {{"/dev/sr0", "R"}}, "C D E R-sr0"},
+        {"a letter set but taken", {"/dev/sr0", "/dev/sr2"}, {{"/dev/sr0", "E"}}, "C D E F-sr0 G-sr2"},
+        {"no optical drive", {}, {}, "C D E"},
+    };
+    for (const Fall& f : faelle) {
+        QList<TDriveInfo> drives{laufwerk(u'C', "/", "/dev/sda1"), laufwerk(u'E', "/media/anna/CD", "/dev/sr1"),
+                                 laufwerk(u'D', "/media/anna/USB", "/dev/sdb1")};
+        AddEmptyOpticalDrives(drives, f.optisch, f.vorgaben);
+        EXPECT_EQ(buchstaben(drives), QString::fromLatin1(f.erwartet)) << f.was;
+        for (const TDriveInfo& d : drives) {
+            if (!d.Ready()) {
+                EXPECT_EQ(d.type, TDriveType::CDRom) << f.was;
+            }
+        }
+    }
+    // All letters taken: the drive gets none.
+    QList<TDriveInfo> voll;
+    for (char16_t l = u'C'; l <= u'Z'; ++l)
+        voll << laufwerk(l, "/media/x", "/dev/sdz");
+    AddEmptyOpticalDrives(voll, {"/dev/sr0"}, {});
+    EXPECT_EQ(voll.size(), 24);
 }
 
 // A disc keeps one identity whoever may read the drive: the serial read

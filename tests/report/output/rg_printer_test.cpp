@@ -134,6 +134,61 @@ TEST_F(PrinterTest, BinsByName)
     }
 }
 
+// A template made for a Windows driver names its bin by the driver's name or
+// number; the job takes the CUPS printer's own source for it where it has one.
+TEST_F(PrinterTest, WindowsBinNamesAndNumbersChooseThePrintersOwnSource)
+{
+    rgtest::TFakePrinter cups;
+    cups.Entry = {"Cups", {}, "Cups", {}};
+    cups.Capabilities = OfficeLaser().Capabilities;
+    cups.Capabilities.BinNames = {"auto", "manual", "top", "bottom", "tray-1", "tray-2", "tray-3", "envelope",
+                                  "large-capacity"};
+    cups.Capabilities.Bins = {7, 4, 256, 257, 258, 259, 260, 261, 262};
+    rgtest::TFakePrinter trays = cups;  // a printer with numbered trays only
+    trays.Entry = {"Trays", {}, "Trays", {}};
+    trays.Capabilities.BinNames = {"auto", "manual", "tray-1", "tray-2"};
+    trays.Capabilities.Bins = {7, 4, 256, 257};
+    InstallFakePrinters({cups, trays});
+    struct Case {
+        const char* printer;
+        const char* bin;
+        const char* source;  // "" = the printer's automatic source
+    } cases[] = {
+        {"Cups", "Upper tray", "top"},           {"Cups", "Oberer Schacht", "top"},
+        {"Cups", "Unteres Papierfach", "bottom"}, {"Cups", "Lower tray", "bottom"},
+        {"Cups", "Schacht 1", "tray-1"},         {"Cups", "Tray 3", "tray-3"},
+        {"Cups", "Fach 2", "tray-2"},            {"Cups", "Manuelle Zufuhr", "manual"},
+        {"Cups", "Manual feed", "manual"},       {"Cups", "Briefumschlag", "envelope"},
+        {"Cups", "Großraumfach", "large-capacity"}, {"Cups", "Automatisch auswählen", ""},
+        {"Cups", "1", "top"},                    {"Cups", "2", "bottom"},
+        {"Cups", "4", "manual"},                 {"Cups", "5", "envelope"},
+        {"Cups", "7", ""},                       {"Cups", "11", "large-capacity"},
+        {"Cups", "15", ""},                      {"Cups", "257", "tray-2"},
+        {"Cups", "TOP", "top"},                  {"Cups", "tray-2", "tray-2"},
+        {"Trays", "Upper tray", "tray-1"},       {"Trays", "Unterer Schacht", "tray-2"},
+        {"Trays", "1", "tray-1"},                {"Trays", "Mittlerer Schacht", ""},
+        {"Trays", "8", ""},                      {"Trays", "Schacht 3", ""},
+        {"Trays", "Irgendein Fach", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.printer) + " " + c.bin);
+        auto printer = RecordingPrinter();
+        auto setup = MillimetreSetup();
+        setup->SetPrinterName(c.printer);
+        setup->SetBinName(QString::fromUtf8(c.bin));
+        printer->SetPrinterSetup(*setup);
+        printer->BeginDoc();
+        printer->StartPage();
+        printer->EndPage();
+        printer->EndDoc();
+        ASSERT_FALSE(jobs_.empty());
+        EXPECT_EQ(jobs_.back().Queue, c.printer);
+        EXPECT_EQ(jobs_.back().MediaSource, c.source);
+        // The template keeps its own name for the bin.
+        EXPECT_EQ(printer->GetPrinterSetup()->BinName(), QString::fromUtf8(c.bin));
+    }
+}
+
 TEST_F(PrinterTest, AnEqualSetupDoesNotChangeTheDriverSettingsAgain)
 {
     TrgPrinter printer;

@@ -1,0 +1,55 @@
+#pragma once
+// The program on a CD-R tree, in the Linux sense: the running executable,
+// the shared libraries it and its Qt plugins need that a plain Debian 12
+// desktop does not have, the Qt plugins themselves, and a start script that
+// runs the program from the medium with those libraries and with the
+// medium's program folder as its program folder.
+//
+// Program folder of the tree:
+//   lumadex           the executable
+//   lumadex.sh        the start script
+//   lib/              the libraries (named by their sonames)
+//   plugins/<kind>/   the Qt plugins (platforms, image formats, ...)
+//   Data -> ../Data   the tree's albums, where the program looks for its
+//                     data (its program folder + "Data\Database\")
+
+#include <QList>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+struct TProgrammDatei {
+    QString Quelle;  // Linux path of the file to copy
+    QString Ziel;    // path below the tree's program folder, "/"-separated
+};
+
+inline constexpr char kCdrProgrammName[] = "lumadex";
+inline constexpr char kCdrStartSkriptName[] = "lumadex.sh";
+
+// True for a library (by its soname) that every Debian 12 desktop has: the
+// C and C++ runtime, the X11/Wayland/OpenGL stack, fonts, GLib, D-Bus,
+// systemd and the compression, crypto and printing libraries the desktop
+// itself stands on. Such libraries come from the system, never from the
+// medium (a C library or GL driver of another machine would not fit).
+bool AufDebianDesktop(const QString& soname);
+
+// The shared libraries an ELF file needs, directly and indirectly, as the
+// dynamic loader resolves them here (soname -> Linux path, by `ldd`); empty
+// and `fehler` set when that cannot be asked.
+QMap<QString, QString> BenoetigteBibliotheken(const QString& datei, QString& fehler);
+
+// What goes into the tree's program folder: the program, the Qt plugins
+// found under pluginOrdner, and the libraries of both that are not on a
+// desktop. `fehler` names what could not be resolved.
+QList<TProgrammDatei> ProgrammDateienFuerDatentraeger(const QString& programm, const QString& pluginOrdner,
+                                                      QString& fehler);
+
+// The start script (a POSIX shell script, LF line ends).
+QString CdrStartSkript();
+
+// Writes the start script and a qt.conf (Qt then takes its plugins from the
+// medium only, never from a Qt of the system) into the program folder
+// (Linux path), links the folder "Data" there to the tree's "Data" beside
+// it, and makes the program and the script executable. The names written
+// go to `geschrieben`; false when one could not be written.
+bool CdrStartDateienSchreiben(const QString& ordner, QStringList& geschrieben);
