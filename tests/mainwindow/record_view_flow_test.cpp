@@ -93,3 +93,42 @@ TEST_F(StartTest, RecordEditorShowsAndUsesThePickListCombos)
 }
 
 }  // namespace
+
+namespace {
+
+// The program ends while the record editor is open: through "Ende", the
+// window's close box, or the window freed straight away (as after SIGTERM the
+// main block frees it). The editor goes first; its borrowed combos are not
+// handed back to a grid that is already gone.
+TEST_F(StartTest, EndingWithTheRecordEditorOpenClosesItFirst)
+{
+    enum Weg { Ende, Schliessen, Freigeben };
+    for (Weg weg : {Ende, Schliessen, Freigeben}) {
+        SCOPED_TRACE(int(weg));
+        StartenUndZeigen();
+        form->Show();
+        Application->ProcessMessages();
+        form->SatzeditorBilderClick(form->MenuItem("SatzeditorBilder"));
+        TdkRecordViewForm* editor = form->RecordViewDialogBilder->Form();
+        ASSERT_NE(editor, nullptr);
+        ASSERT_EQ(form->DBComboBoxBilderQualitaet->Parent(), editor->ScrollBox);
+        Application->ProcessMessages();
+        if (weg == Ende)
+            Beenden();
+        else if (weg == Schliessen)
+            form->Close();
+        if (weg != Freigeben) {
+            // The editor closed with the program and noted where it stood.
+            EXPECT_EQ(form->RecordViewDialogBilder->Form(), nullptr);
+            EXPECT_NE(form->DBComboBoxBilderQualitaet->Parent(), editor->ScrollBox);
+            EXPECT_NE(IniLesen("Einstellungen SatzEditorBilder", "Width"), "<fehlt>");
+        }
+        form.reset();
+        for (int i = 0; i < Screen->FormCount(); ++i)
+            EXPECT_EQ(dynamic_cast<TdkRecordViewForm*>(Screen->Forms(i)), nullptr);
+        Application->ClearTerminated();
+        Application->MainForm = nullptr;
+    }
+}
+
+}  // namespace
