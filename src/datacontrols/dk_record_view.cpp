@@ -132,9 +132,22 @@ TdkDBMemo::TdkDBMemo(TComponent* AOwner) : TMemo(AOwner)
     OnChange = [this](TObject*) {
         if (zeigt_)
             return;
-        Modified = true;
-        if (link_.Edit())
+        // Starting the edit shows the record again; what was typed (and the
+        // caret) is put back.
+        const QString text = Text();
+        const int caret = Editor()->textCursor().position();
+        if (link_.Edit()) {
+            if (Text() != text) {
+                zeigt_ = true;
+                SetText(text);
+                QTextCursor c = Editor()->textCursor();
+                c.setPosition(std::min(caret, int(text.size())));
+                Editor()->setTextCursor(c);
+                zeigt_ = false;
+            }
             link_.Modified();
+        }
+        Modified = true;
     };
 }
 
@@ -925,6 +938,9 @@ void TdkRecordViewDialog::FormResize()
             w -= kThumb;
         for (TWinControl* c : edits_)
             c->SetWidth(w);
+        // The scrolled area follows, so a narrower window shows no scroll bar
+        // for the width the edits had.
+        form_->ScrollBox->UpdateRange();
     }
     if (ok_ && cancel_) {
         // The buttons' panel spans the window's client width.
