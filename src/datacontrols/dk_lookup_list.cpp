@@ -404,6 +404,12 @@ TdkPopupGrid::TdkPopupGrid(TdkDBCustomLookupCombo* combo) : TdkDBLookupList(comb
 
 bool TdkPopupGrid::CanChangeValue() { return combo_->PopupMayChange(); }
 
+void TdkPopupGrid::ApplyVisible()
+{
+    if (Handle())
+        Handle()->setVisible(Visible());
+}
+
 void TdkPopupGrid::LinkActive(bool Value)
 {
     TdkCustomDBGrid::LinkActive(Value);

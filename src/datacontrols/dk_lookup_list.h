@@ -122,6 +122,9 @@ protected:
     // A detail lookup table that moved with its master: the shown value is
     // looked up again.
     void DataChanged() override;
+    // The list is a window of its own, not a child of the combo: it shows
+    // and hides itself.
+    void ApplyVisible() override;
 };
 
 // The texts of the library's lookup errors.

@@ -249,6 +249,9 @@ void TdkRecordViewDialog::SetFormMenu(TCustomForm* form, TMainMenu* menu)
 
 bool TdkRecordViewDialog::ControlWantsReturns(const TWinControl* control)
 {
+    // The data edits and combos publish WantReturns; a memo has its own.
+    if (const auto* edit = dynamic_cast<const TdkCustomMaskEdit*>(control))
+        return edit->WantReturns;
     const auto* memo = dynamic_cast<const TMemo*>(control);
     return memo && memo->WantReturns;
 }
@@ -342,12 +345,12 @@ bool TdkRecordViewDialog::IsFieldShown(const TField* field) const
 
 bool TdkRecordViewDialog::GetCheckBoxValues(const TField* field, QString& on, QString& off) const
 {
-    auto* table = DataSource ? dynamic_cast<TdkTable*>(DataSource->DataSet()) : nullptr;
-    if (!table || !field)
+    // Any dataset that publishes the control types serves.
+    const TStringList* typen = DataSource ? dkGetControlTypeList(DataSource->DataSet()) : nullptr;
+    if (!typen || !field)
         return false;
-    const TStringList& typen = table->ControlType();
-    for (int i = 0; i < typen.Count(); ++i) {
-        const QStringList teile = typen[i].split(QLatin1Char(';'));
+    for (int i = 0; i < typen->Count(); ++i) {
+        const QStringList teile = (*typen)[i].split(QLatin1Char(';'));
         if (teile.size() >= 4 && teile[0] == field->FieldName && teile[1] == QLatin1String("CheckBox")) {
             on = teile[2];
             off = teile[3];
@@ -715,6 +718,8 @@ bool TdkRecordViewDialog::Execute()
     form_->ScrollBox->SetBounds(6, 6, form_->ScrollBox->Width(), form_->ScrollBox->Height());
     form_->ScrollBox->SetAlign(alClient);
     form_->ScrollBox->SetTabOrder(0);
+    if (auto* rahmen = qobject_cast<QFrame*>(form_->ScrollBox->Handle()))
+        rahmen->setFrameShape(QFrame::NoFrame);  // a box without a border
 
     if (Style == rvsVertical)
         LayoutVertikal();

@@ -466,3 +466,34 @@ TEST_F(LookupComboTest, DetailLookupTableFollowsTheEditedRecord)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(LookupComboTest, ALowComboGrowsToOneLineOfText)
+{
+    const int minimum = combo->MinimumHeight();
+    EXPECT_GT(minimum, 10);
+    combo->SetHeight(6);
+    EXPECT_EQ(combo->Height(), minimum);
+    combo->SetHeight(minimum + 10);  // higher stays as it is
+    EXPECT_EQ(combo->Height(), minimum + 10);
+}
+
+TEST_F(LookupComboTest, TheListShowsAndOnAStayOnTopFormStaysAboveAllWindows)
+{
+    combo->DropDown();
+    ASSERT_TRUE(combo->ListVisible());
+    EXPECT_TRUE(combo->Grid()->Handle()->isVisible());  // the list shows on the screen
+    EXPECT_FALSE(combo->Grid()->Handle()->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    combo->CloseUp(false);
+    form.SetFormStyle(fsStayOnTop);
+    QCoreApplication::processEvents();
+    combo->DropDown();
+    ASSERT_TRUE(combo->ListVisible());
+    EXPECT_TRUE(combo->Grid()->Handle()->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(combo->Grid()->Handle()->isVisible());
+    combo->CloseUp(false);
+    EXPECT_FALSE(combo->Grid()->Handle()->isVisible());
+}
+
+}  // namespace

@@ -577,6 +577,12 @@ TEST_F(RecordViewTest, EnterMovesOnUnderEnterToTabAndTabLeavesTheMemo)
     taste(Qt::Key_Tab, Qt::ShiftModifier);
     EXPECT_TRUE(e[2]->Focused());
     EXPECT_EQ(dialog->Form(), f);
+    // An edit that wants returns keeps Enter.
+    dynamic_cast<TdkDBEdit*>(e[1])->WantReturns = true;
+    e[1]->SetFocus();
+    QCoreApplication::processEvents();
+    taste(Qt::Key_Return);
+    EXPECT_TRUE(e[1]->Focused());
     dialog->CancelButtonClick(nullptr);
 
     // Without the option Enter stays in the edit (and OK is the default button).
