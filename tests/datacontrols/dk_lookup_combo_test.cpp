@@ -2,6 +2,7 @@
 #include "lookup_fixture.h"
 
 #include <QLineEdit>
+#include <QScrollBar>
 
 namespace {
 
@@ -339,6 +340,32 @@ TEST_F(LookupComboTest, ScrollingTheChosenRowOutOfViewClearsIt)
     lookup.MoveBy(12);
     EXPECT_EQ(list.CurrentRow, -1);
     EXPECT_EQ(list.LookupValue, "B02");  // the value stays chosen
+}
+
+TEST_F(LookupComboTest, TheScrollBarsLineStepsMoveTheTablePastTheShownRows)
+{
+    lookup.Close();
+    MakeCategories(20);
+    lookup.Open();
+    TdkDBLookupList list(&form);
+    Link(list, &form, 200, 10, 150, 4 * 18);
+    SaveShot(list.Handle(), "lookup_list_scroll");
+    lookup.First();
+    QCoreApplication::processEvents();
+    const int rows = list.DataLink()->RecordCount();
+    ASSERT_GT(rows, 1);
+    QScrollBar* bar = nullptr;
+    for (QScrollBar* b : list.Handle()->findChildren<QScrollBar*>())
+        if (b->orientation() == Qt::Vertical)
+            bar = b;
+    ASSERT_NE(bar, nullptr);
+    // A click on the bar's down arrow: the record below the last shown row.
+    bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(lookup.RecNo(), rows + 1);
+    // The up arrow: the record above the first shown row.
+    const int oben = lookup.RecNo() - list.DataLink()->ActiveRecord();
+    bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    EXPECT_EQ(lookup.RecNo(), oben - 1);
 }
 
 TEST_F(LookupComboTest, CaseSensitiveSequentialSearch)
