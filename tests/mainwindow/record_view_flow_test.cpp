@@ -11,6 +11,7 @@
 #include "storage/tdbe.h"
 
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QTest>
 #include <QToolButton>
 
@@ -95,6 +96,34 @@ TEST_F(StartTest, RecordEditorShowsAndUsesThePickListCombos)
 }  // namespace
 
 namespace {
+
+// F2 on the editor's "Lange Beschreibung" opens the large memo editor.
+TEST_F(StartTest, F2OnTheLongDescriptionOfTheRecordEditorOpensTheMemoEditor)
+{
+    StartenUndZeigen();
+    form->Show();
+    Application->ProcessMessages();
+    form->SatzeditorBilderClick(form->MenuItem("SatzeditorBilder"));
+    TdkRecordViewForm* editor = form->RecordViewDialogBilder->Form();
+    ASSERT_NE(editor, nullptr);
+    QWidget* fenster = editor->Handle();
+    fenster->activateWindow();
+    QApplication::setActiveWindow(fenster);
+    Application->ProcessMessages();
+    TdkDBMemo* memo = nullptr;
+    for (TWinControl* c : form->RecordViewDialogBilder->EditList())
+        if (auto* m = dynamic_cast<TdkDBMemo*>(c); m && m->Field() && m->Field()->FieldName == "NOTIZ")
+            memo = m;
+    ASSERT_NE(memo, nullptr);
+    memo->SetFocus();
+    Application->ProcessMessages();
+    QTest::keyClick(memo->Editor(), Qt::Key_F2);
+    EXPECT_TRUE(prompts.Gezeigt("<Modal dkMemoDlg>"));
+    EXPECT_EQ(form->RecordViewDialogBilder->Form(), editor);
+    form->RecordViewDialogBilder->CancelButtonClick(nullptr);
+    form->Hide();
+    Beenden();
+}
 
 // The program ends while the record editor is open: through "Ende", the
 // window's close box, or the window freed straight away (as after SIGTERM the
