@@ -962,15 +962,12 @@ void TdkRecordViewDialog::FormResize()
 
 void TdkRecordViewDialog::FormDeactivate()
 {
-    if (!form_ || !Options.Contains(rvoStayOnTopForm) || !form_->Handle()->windowHandle())
+    // A window that hides as it closes stays hidden.
+    if (!form_ || !form_->Visible() || !Options.Contains(rvoStayOnTopForm) || !form_->Handle()->windowHandle())
         return;
-    // Topmost without moving, sizing or taking the activation.
-    QWindow* w = form_->Handle()->windowHandle();
-    w->setFlag(Qt::WindowStaysOnTopHint, true);
-    w->setFlag(Qt::WindowDoesNotAcceptFocus, false);
-    form_->Handle()->setAttribute(Qt::WA_ShowWithoutActivating, true);
-    w->show();
-    form_->Handle()->setAttribute(Qt::WA_ShowWithoutActivating, false);
+    // Topmost in place: the shown window's flag changes without moving,
+    // sizing, hiding or activating it.
+    form_->Handle()->windowHandle()->setFlag(Qt::WindowStaysOnTopHint, true);
     if (TWinControl* aktiv = form_->ActiveControl())
         aktiv->Repaint();
     form_->MadeTopmost = true;

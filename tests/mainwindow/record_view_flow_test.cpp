@@ -17,6 +17,19 @@
 
 namespace {
 
+// Opens the record editor through its menu command, as the active window.
+TdkRecordViewForm* SatzeditorOeffnen(TMainForm& form)
+{
+    form.SatzeditorBilderClick(form.MenuItem("SatzeditorBilder"));
+    TdkRecordViewForm* editor = form.RecordViewDialogBilder->Form();
+    if (!editor)
+        return nullptr;
+    editor->Handle()->activateWindow();
+    QApplication::setActiveWindow(editor->Handle());
+    Application->ProcessMessages();
+    return editor;
+}
+
 TEST_F(StartTest, RecordEditorShowsAndUsesThePickListCombos)
 {
     StartenUndZeigen();
@@ -50,13 +63,8 @@ TEST_F(StartTest, RecordEditorShowsAndUsesThePickListCombos)
     for (TdkDBComboBox* c : combos)
         vorher.push_back(c->Parent());
 
-    form->SatzeditorBilderClick(form->MenuItem("SatzeditorBilder"));
-    TdkRecordViewForm* editor = form->RecordViewDialogBilder->Form();
+    TdkRecordViewForm* editor = SatzeditorOeffnen(*form);
     ASSERT_NE(editor, nullptr);
-    QWidget* fenster = editor->Handle();
-    fenster->activateWindow();
-    QApplication::setActiveWindow(fenster);
-    Application->ProcessMessages();
     const char* const felder[] = {"PLAYLIST", "MOTIV", "QUALITAET", "TYPE", "QUELLE"};
     for (size_t i = 0; i < std::size(combos); ++i) {
         EXPECT_EQ(combos[i]->Parent(), editor->ScrollBox) << felder[i];
@@ -103,13 +111,8 @@ TEST_F(StartTest, F2OnTheLongDescriptionOfTheRecordEditorOpensTheMemoEditor)
     StartenUndZeigen();
     form->Show();
     Application->ProcessMessages();
-    form->SatzeditorBilderClick(form->MenuItem("SatzeditorBilder"));
-    TdkRecordViewForm* editor = form->RecordViewDialogBilder->Form();
+    TdkRecordViewForm* editor = SatzeditorOeffnen(*form);
     ASSERT_NE(editor, nullptr);
-    QWidget* fenster = editor->Handle();
-    fenster->activateWindow();
-    QApplication::setActiveWindow(fenster);
-    Application->ProcessMessages();
     TdkDBMemo* memo = nullptr;
     for (TWinControl* c : form->RecordViewDialogBilder->EditList())
         if (auto* m = dynamic_cast<TdkDBMemo*>(c); m && m->Field() && m->Field()->FieldName == "NOTIZ")
