@@ -140,11 +140,10 @@ TEST_F(StartTest, EndingWithTheRecordEditorOpenClosesItFirst)
         StartenUndZeigen();
         form->Show();
         Application->ProcessMessages();
-        form->SatzeditorBilderClick(form->MenuItem("SatzeditorBilder"));
-        TdkRecordViewForm* editor = form->RecordViewDialogBilder->Form();
+        TdkRecordViewForm* editor = SatzeditorOeffnen(*form);
         ASSERT_NE(editor, nullptr);
-        ASSERT_EQ(form->DBComboBoxBilderQualitaet->Parent(), editor->ScrollBox);
-        Application->ProcessMessages();
+        TScrollBox* const box = editor->ScrollBox;  // the window is freed as it closes
+        ASSERT_EQ(form->DBComboBoxBilderQualitaet->Parent(), box);
         if (weg == Ende)
             Beenden();
         else if (weg == Schliessen)
@@ -152,7 +151,7 @@ TEST_F(StartTest, EndingWithTheRecordEditorOpenClosesItFirst)
         if (weg != Freigeben) {
             // The editor closed with the program and noted where it stood.
             EXPECT_EQ(form->RecordViewDialogBilder->Form(), nullptr);
-            EXPECT_NE(form->DBComboBoxBilderQualitaet->Parent(), editor->ScrollBox);
+            EXPECT_NE(form->DBComboBoxBilderQualitaet->Parent(), box);
             EXPECT_NE(IniLesen("Einstellungen SatzEditorBilder", "Width"), "<fehlt>");
         }
         form.reset();
