@@ -8,6 +8,7 @@
 #include "platform/ui/forms.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QLineEdit>
 #include <QStyle>
 #include <QToolButton>
@@ -85,8 +86,19 @@ TdkDBCustomLookupCombo::~TdkDBCustomLookupCombo()
 
 void TdkDBCustomLookupCombo::SetupButton(TdkComboButton* button) { button->Button()->setArrowType(Qt::DownArrow); }
 
+int TdkDBCustomLookupCombo::MinimumHeight() const
+{
+    // One line of text in the control's font, with the edit's borders.
+    const int rand = 1;
+    return QFontMetrics(Font()->ToQFont()).height() + 1 + 2 * rand + (BorderStyle() == bsSingle ? 2 : 0);
+}
+
 void TdkDBCustomLookupCombo::Resize()
 {
+    if (Height() < MinimumHeight()) {
+        SetHeight(MinimumHeight());  // sizes again, and comes back here
+        return;
+    }
     TEdit::Resize();
     const int w = buttonContainer_->Width();
     buttonContainer_->SetBounds(Width() - w - 2, 1, w, std::max(1, ClientHeight() - 2));
@@ -428,6 +440,15 @@ void TdkDBCustomLookupCombo::PlaceList(int height)
         left = p.X + 1 + Width() - w;
     } else {
         w = std::max(Width() - 4, std::min(Screen->Width() - p.X - 2, w));
+    }
+    // Above all windows on a stay-on-top form, else at the top of the others.
+    const TCustomForm* form = ParentForm();
+    const bool oben = form && form->FormStyle() == fsStayOnTop;
+    if (grid_->Handle()->windowFlags().testFlag(Qt::WindowStaysOnTopHint) != oben) {
+        const bool sichtbar = grid_->Handle()->isVisible();
+        grid_->Handle()->setWindowFlag(Qt::WindowStaysOnTopHint, oben);
+        if (sichtbar)
+            grid_->Handle()->show();
     }
     grid_->Sizing = true;
     grid_->Handle()->setGeometry(left, top, w, height);

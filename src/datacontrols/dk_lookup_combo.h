@@ -38,6 +38,8 @@ class TdkDBCustomLookupCombo : public TEdit {
 public:
     explicit TdkDBCustomLookupCombo(TComponent* AOwner);
     ~TdkDBCustomLookupCombo() override;
+    // The least height that shows one line of text; a lower combo grows to it.
+    int MinimumHeight() const;
 
     TDataSource* DataSource() const { return fieldLink_.DataSource(); }
     void SetDataSource(TDataSource* source);

@@ -114,8 +114,10 @@ void TdkDBLookupComboDlg::DropDown()
                 entryValue_ = Grid()->LookupValue;
             }
         }
+        // A linked field reports whether its record changed, another the
+        // dialog's result.
         if (OnCloseUp)
-            OnCloseUp(this, table, edited, ok && modified);
+            OnCloseUp(this, table, edited, linked ? modified : ok);
     } catch (...) {
         finish();
         throw;

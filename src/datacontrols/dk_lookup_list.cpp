@@ -313,6 +313,26 @@ void TdkDBLookupList::Scroll(int Distance)
     }
 }
 
+void TdkDBLookupList::VertScroll(int code, int pos)
+{
+    TdkGridDataLink* link = DataLink();
+    if (Visible() && link->Active()) {
+        TDataSet* ds = link->DataSet();
+        // 0: line up, 1: line down, 4: thumb position.
+        if (code == 0 || code == 1) {
+            if (code == 0)
+                ds->MoveBy(-link->ActiveRecord() - 1);
+            else
+                ds->MoveBy(link->RecordCount() - link->ActiveRecord());
+            UpdateVertScrollBar();
+            return;
+        }
+        if (code == 4)
+            CurrentRow = -1;
+    }
+    TdkCustomDBGrid::VertScroll(code, pos);
+}
+
 void TdkDBLookupList::KeyDown(Word& Key, TShiftState Shift)
 {
     if (Key == VK_INSERT) {
@@ -403,6 +423,12 @@ TdkPopupGrid::TdkPopupGrid(TdkDBCustomLookupCombo* combo) : TdkDBLookupList(comb
 }
 
 bool TdkPopupGrid::CanChangeValue() { return combo_->PopupMayChange(); }
+
+void TdkPopupGrid::ApplyVisible()
+{
+    if (Handle())
+        Handle()->setVisible(Visible());
+}
 
 void TdkPopupGrid::LinkActive(bool Value)
 {

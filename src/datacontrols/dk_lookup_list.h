@@ -91,6 +91,9 @@ protected:
     bool HighlightCell(int DataCol, int DataRow, const QString& Value, TGridDrawState State) override;
     void DataChanged() override;
     void Scroll(int Distance) override;
+    // The scroll bar's line steps move the lookup table past the shown rows
+    // (the chosen row stays where it is); a thumb position clears it.
+    void VertScroll(int code, int pos) override;
 
     // The edited field's data change: shows the field's value.
     void FieldDataChange();
@@ -122,6 +125,9 @@ protected:
     // A detail lookup table that moved with its master: the shown value is
     // looked up again.
     void DataChanged() override;
+    // The list is a window of its own, not a child of the combo: it shows
+    // and hides itself.
+    void ApplyVisible() override;
 };
 
 // The texts of the library's lookup errors.

@@ -2,15 +2,25 @@
 
 #include "datacontrols/dk_db_edit.h"
 #include "datagrid/dk_field_info.h"
+#include "datagrid/dk_intl.h"
+#include "datagrid/dk_memo_dialog.h"
 #include "datagrid/dk_table.h"
 #include "platform/data/dataset.h"
 #include "platform/data/field.h"
 #include "platform/ui/buttons.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/ext_ctrls.h"
+#include "platform/ui/menus.h"
 
+#include <QApplication>
 #include <QFontMetrics>
 #include <QFrame>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTimer>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -19,6 +29,8 @@ namespace {
 // Frame pieces of the window as the layout counts them.
 constexpr int kDlgRahmen = 3;     // dialog frame
 constexpr int kThumb = 16;        // scroll bar thumb
+constexpr int kMenuHoehe = 20;    // menu bar
+constexpr int kNavigatorBreite = 240;
 
 int TextBreite(const TFont& font, const QString& text) { return QFontMetrics(font.ToQFont()).horizontalAdvance(text); }
 int TextHoehe(const TFont& font) { return QFontMetrics(font.ToQFont()).height(); }
@@ -120,9 +132,22 @@ TdkDBMemo::TdkDBMemo(TComponent* AOwner) : TMemo(AOwner)
     OnChange = [this](TObject*) {
         if (zeigt_)
             return;
-        Modified = true;
-        if (link_.Edit())
+        // Starting the edit shows the record again; what was typed (and the
+        // caret) is put back.
+        const QString text = Text();
+        const int caret = Editor()->textCursor().position();
+        if (link_.Edit()) {
+            if (Text() != text) {
+                zeigt_ = true;
+                SetText(text);
+                QTextCursor c = Editor()->textCursor();
+                c.setPosition(std::min(caret, int(text.size())));
+                Editor()->setTextCursor(c);
+                zeigt_ = false;
+            }
             link_.Modified();
+        }
+        Modified = true;
     };
 }
 
@@ -157,11 +182,6 @@ TdkRecordViewDialog::~TdkRecordViewDialog()
         delete form_;
         form_ = nullptr;
     }
-}
-
-QString TdkRecordViewDialog::RecordViewExitWarning()
-{
-    return QStringLiteral("Changes have been made!  Do you wish to save your changes?");
 }
 
 void TdkRecordViewDialog::DoBeforeCreateControl(TdkRecordViewForm* Form, TField* curField, bool& Accept)
@@ -199,9 +219,47 @@ void TdkRecordViewDialog::Notification(TComponent* AComponent, TOperation Operat
     TComponent::Notification(AComponent, Operation);
     if (Operation != opRemove)
         return;
-    // A lent control that goes away is not given back.
+    if (AComponent == menu_)
+        menu_ = nullptr;
+    // A lent control that goes away is not given back; a former parent that
+    // goes away takes no control back.
     std::erase_if(borrowed_, [AComponent](const TdkCustomControlItem& i) { return i.Control == AComponent; });
+    for (TdkCustomControlItem& i : borrowed_)
+        if (i.Parent == AComponent)
+            i.Parent = nullptr;
     std::erase(edits_, AComponent);
+}
+
+void TdkRecordViewDialog::SetMenu(TMainMenu* menu)
+{
+    if (menu_ == menu)
+        return;
+    if (menu_)
+        menu_->RemoveFreeNotification(this);
+    menu_ = menu;
+    if (menu_)
+        menu_->FreeNotification(this);
+}
+
+void TdkRecordViewDialog::SetFormMenu(TCustomForm* form, TMainMenu* menu)
+{
+    if (form && menu && menu->Items()->Count() > 0)
+        form->SetMenu(menu);
+}
+
+bool TdkRecordViewDialog::ControlWantsReturns(const TWinControl* control)
+{
+    // The data edits and combos publish WantReturns; a memo has its own.
+    if (const auto* edit = dynamic_cast<const TdkCustomMaskEdit*>(control))
+        return edit->WantReturns;
+    const auto* memo = dynamic_cast<const TMemo*>(control);
+    return memo && memo->WantReturns;
+}
+
+bool TdkRecordViewDialog::ControlWantsTabs(const TWinControl* control)
+{
+    const auto* memo = dynamic_cast<const TMemo*>(control);
+    return memo && memo->WantTabs;
 }
 
 bool TdkRecordViewDialog::FindCustomControl(TComponent* OwnerForm, const TField* field, TWinControl*& control) const
@@ -250,6 +308,8 @@ void TdkRecordViewDialog::AddCustomControlItem(TWinControl* control)
     item.Height = control->Height();
     borrowed_.push_back(item);
     control->FreeNotification(this);
+    if (item.Parent)
+        item.Parent->FreeNotification(this);
 }
 
 void TdkRecordViewDialog::GiveBackCustomControls()
@@ -262,6 +322,8 @@ void TdkRecordViewDialog::GiveBackCustomControls()
         TWinControl* c = i.Control;
         std::erase(edits_, c);
         c->RemoveFreeNotification(this);
+        if (i.Parent)
+            i.Parent->RemoveFreeNotification(this);
         c->SetVisible(false);
         c->SetParent(i.Parent);
         c->SetBounds(i.Left, i.Top, i.Width, i.Height);
@@ -283,12 +345,12 @@ bool TdkRecordViewDialog::IsFieldShown(const TField* field) const
 
 bool TdkRecordViewDialog::GetCheckBoxValues(const TField* field, QString& on, QString& off) const
 {
-    auto* table = DataSource ? dynamic_cast<TdkTable*>(DataSource->DataSet()) : nullptr;
-    if (!table || !field)
+    // Any dataset that publishes the control types serves.
+    const TStringList* typen = DataSource ? dkGetControlTypeList(DataSource->DataSet()) : nullptr;
+    if (!typen || !field)
         return false;
-    const TStringList& typen = table->ControlType();
-    for (int i = 0; i < typen.Count(); ++i) {
-        const QStringList teile = typen[i].split(QLatin1Char(';'));
+    for (int i = 0; i < typen->Count(); ++i) {
+        const QStringList teile = (*typen)[i].split(QLatin1Char(';'));
         if (teile.size() >= 4 && teile[0] == field->FieldName && teile[1] == QLatin1String("CheckBox")) {
             on = teile[2];
             off = teile[3];
@@ -377,6 +439,7 @@ TControl* TdkRecordViewDialog::Steuerelement(TField* f, TLabel* label, int x, in
             memo->WantReturns = false;
         memo->SetBounds(x, y, breite, 2 * TextHoehe(Font) + 8);
         memo->SetEnabled(!f->ReadOnly());
+        memo->OnKeyDown = [this, memo](TObject*, Word& Key, TShiftState Shift) { MemoKeyDown(memo, Key, Shift); };
         label->FocusControl = memo;
         edits_.push_back(memo);
         return memo;
@@ -422,8 +485,9 @@ void TdkRecordViewDialog::LayoutVertikal()
         }
     editX_ = Margin.LeftOffset + l + EditSpacing.VerticalView.BetweenLabelEdit;
     const int panelLinks = 6;
-    int breite = FormPosition.Width > 0 ? std::max(FormPosition.Width, 14 + Margin.RightOffset)
-                                        : panelLinks + editX_ + w + 14 + Margin.RightOffset;
+    const int mindestens = NavigatorBreite() + 14 + Margin.RightOffset;
+    int breite = FormPosition.Width > 0 ? std::max(FormPosition.Width, mindestens)
+                                        : std::max(panelLinks + editX_ + w + 14 + Margin.RightOffset, mindestens);
     breite = std::min(breite, Screen->WorkAreaWidth() - (Margin.RightOffset + 14));
     const int verfuegbar = breite - (Margin.RightOffset + 20 + editX_);
     int y = Margin.TopOffset;
@@ -459,18 +523,25 @@ void TdkRecordViewDialog::LayoutVertikal()
         breitestes = std::max(breitestes, c->Width());
         y += c->Height() + EditSpacing.VerticalView.BetweenRow;
     }
+    SetFormMenu(form_, menu_);
     y += Margin.BottomOffset - EditSpacing.VerticalView.BetweenRow;
-    const int userHoehe = form_->UserPanel ? form_->UserPanel->Height() : 0;
-    int hoehe = y + 21 + userHoehe + 12;
-    if (FormPosition.Height > 0)
-        hoehe = std::min(FormPosition.Height, hoehe);
-    hoehe = std::min(hoehe, Screen->WorkAreaHeight() - 12);
-    breite = std::max(breite, std::min(panelLinks + editX_ + breitestes + 14 + Margin.RightOffset,
-                                       Screen->WorkAreaWidth()));
-    if (hoehe - userHoehe - 12 < y)
+    int hoehe = FensterHoehe(y);
+    if (RollbalkenNoetig(hoehe))
         breite += kThumb;
+    BreiteEinpassen(breite, hoehe, panelLinks + editX_ + breitestes + 14 + Margin.RightOffset);
     breite_ = breite;
     hoehe_ = hoehe;
+}
+
+void TdkRecordViewDialog::BreiteEinpassen(int& breite, int& hoehe, int noetig) const
+{
+    // The window is as wide as its widest row needs; where the work area is
+    // narrower it is cut and shows a horizontal scroll bar below the rows.
+    breite = std::max(breite, noetig);
+    if (breite > Screen->WorkAreaWidth()) {
+        breite = Screen->WorkAreaWidth();
+        hoehe = std::min(hoehe + kThumb, Screen->WorkAreaHeight() - 12);
+    }
 }
 
 void TdkRecordViewDialog::LayoutHorizontal()
@@ -481,7 +552,10 @@ void TdkRecordViewDialog::LayoutHorizontal()
         if (IsFieldShown(e.Feld))
             w = std::max(w, EditBreite(e.Breite));
     editX_ = Margin.LeftOffset;
-    int breite = FormPosition.Width > 0 ? FormPosition.Width : std::max(6 + editX_ + w + 14 + Margin.RightOffset, 400);
+    const int mindestens = NavigatorBreite() + 14 + Margin.RightOffset;
+    int breite = FormPosition.Width > 0
+                     ? std::max(FormPosition.Width, mindestens)
+                     : std::max({6 + editX_ + w + 14 + Margin.RightOffset, mindestens, 400});
     breite = std::min(breite, Screen->WorkAreaWidth() - (Margin.RightOffset + 14));
     const int verfuegbar = breite - 6 - (Margin.RightOffset + 20 + editX_);
     const TdkHorzEditSpacing& sp = EditSpacing.HorizontalView;
@@ -526,16 +600,36 @@ void TdkRecordViewDialog::LayoutHorizontal()
         cx += std::max(ew, lw) + sp.BetweenEditsInRow;
         rechts = std::max(rechts, cx - sp.BetweenEditsInRow);
     }
+    SetFormMenu(form_, menu_);
     y += sp.BetweenLabelEdit + rh + lh + Margin.BottomOffset;
-    const int userHoehe = form_->UserPanel ? form_->UserPanel->Height() : 0;
-    int hoehe = y + 21 + userHoehe + 12;
-    if (FormPosition.Height > 0)
-        hoehe = std::min(FormPosition.Height, hoehe);
-    hoehe = std::min(hoehe, Screen->WorkAreaHeight() - 12);
-    const int noetig = 6 + editX_ + rechts + 14 + Margin.RightOffset;
-    breite = std::min(std::max(breite, noetig), Screen->WorkAreaWidth());
+    int hoehe = FensterHoehe(y);
+    if (RollbalkenNoetig(hoehe))
+        breite += kThumb;
+    BreiteEinpassen(breite, hoehe, 6 + editX_ + rechts + 14 + Margin.RightOffset);
     breite_ = breite;
     hoehe_ = hoehe;
+}
+
+int TdkRecordViewDialog::NavigatorBreite() const { return form_->Navigator ? kNavigatorBreite : 0; }
+
+bool TdkRecordViewDialog::RollbalkenNoetig(int hoehe) const
+{
+    // The rows no longer fit into the record panel of a window that high.
+    return hoehe < noetigeHoehe_ - 21;
+}
+
+int TdkRecordViewDialog::FensterHoehe(int y)
+{
+    // Caption, the navigator's panel above the fields, the rows, the
+    // buttons' panel below them, and the menu bar when a menu shows.
+    const int oben = form_->NavigatorPanel ? form_->NavigatorPanel->Height() : 0;
+    const int unten = form_->UserPanel ? form_->UserPanel->Height() : 0;
+    const bool mitMenu = menu_ && form_->BorderStyle() != bsDialog;
+    noetigeHoehe_ = 12 + oben + y + 21 + unten + (mitMenu ? kMenuHoehe : 0);
+    int hoehe = noetigeHoehe_;
+    if (FormPosition.Height > 0)
+        hoehe = std::min(FormPosition.Height, hoehe);
+    return std::min(hoehe, Screen->WorkAreaHeight() - 12);
 }
 
 bool TdkRecordViewDialog::Execute()
@@ -569,7 +663,25 @@ bool TdkRecordViewDialog::Execute()
     form_->OnCloseQuery = [this](TObject*, bool& CanClose) { FormCloseQuery(CanClose); };
     form_->OnClose = [this](TObject*, TCloseAction& Action) { FormClose(Action); };
     form_->OnKeyDown = [this](TObject*, Word& Key, TShiftState Shift) { FormKeyDown(Key, Shift); };
+    form_->OnActivate = [this](TObject*) { FormActivate(); };
+    form_->OnDeactivate = [this](TObject*) { FormDeactivate(); };
 
+    if (!Options.Contains(rvoHideNavigator)) {
+        form_->NavigatorPanel = new TPanel(form_);
+        form_->NavigatorPanel->Name = QStringLiteral("NavigatorPanel");
+        form_->NavigatorPanel->SetParent(form_);
+        form_->NavigatorPanel->SetAlign(alTop);
+        form_->NavigatorPanel->SetHeight(41);
+        form_->NavigatorPanel->SetCaption(QString());
+        form_->NavigatorPanel->SetTabOrder(0);
+        form_->Navigator = new TDBNavigator(form_);
+        form_->Navigator->SetParent(form_->NavigatorPanel);
+        form_->Navigator->SetBounds(8, 8, kNavigatorBreite, 25);
+        form_->Navigator->SetDataSource(DataSource);
+        form_->Navigator->SetTabOrder(0);
+        form_->Navigator->SetShowHint(true);
+        form_->Navigator->SetVisibleButtons(NavigatorVisibleButtons);
+    }
     form_->RecordPanel = new TPanel(form_);
     form_->RecordPanel->Name = QStringLiteral("RecordPanel");
     form_->RecordPanel->SetParent(form_);
@@ -577,6 +689,7 @@ bool TdkRecordViewDialog::Execute()
     form_->RecordPanel->SetBevelInner(bvLowered);
     form_->RecordPanel->SetBorderWidth(4);
     form_->RecordPanel->SetCaption(QString());
+    form_->RecordPanel->SetTabOrder(1);
 
     if (OKCancelOptions.Contains(rvokShowOKCancel)) {
         form_->UserPanel = new TPanel(form_);
@@ -584,14 +697,12 @@ bool TdkRecordViewDialog::Execute()
         form_->UserPanel->SetParent(form_);
         form_->UserPanel->SetAlign(alBottom);
         form_->UserPanel->SetCaption(QString());
-        ok_ = new TBitBtn(form_);
-        ok_->SetParent(form_->UserPanel);
-        ok_->SetKind(bkOK);
-        cancel_ = new TBitBtn(form_);
-        cancel_->SetParent(form_->UserPanel);
-        cancel_->SetKind(bkCancel);
-        cancel_->SetCaption(QStringLiteral("Abbrechen"));
-        for (TBitBtn* b : {ok_, cancel_}) {
+        form_->UserPanel->SetTabOrder(0);
+        // The buttons' clicks decide the modal result (and the close reason).
+        ok_ = dkCreateDialogButton(form_, 1);
+        cancel_ = dkCreateDialogButton(form_, 2);
+        for (TButton* b : {ok_, cancel_}) {
+            b->SetParent(form_->UserPanel);
             b->ModalResult = mrNone;
             b->Cancel = false;
             b->SetTabStop(false);
@@ -604,7 +715,11 @@ bool TdkRecordViewDialog::Execute()
     }
     form_->ScrollBox = new TScrollBox(form_);
     form_->ScrollBox->SetParent(form_->RecordPanel);
+    form_->ScrollBox->SetBounds(6, 6, form_->ScrollBox->Width(), form_->ScrollBox->Height());
     form_->ScrollBox->SetAlign(alClient);
+    form_->ScrollBox->SetTabOrder(0);
+    if (auto* rahmen = qobject_cast<QFrame*>(form_->ScrollBox->Handle()))
+        rahmen->setFrameShape(QFrame::NoFrame);  // a box without a border
 
     if (Style == rvsVertical)
         LayoutVertikal();
@@ -626,10 +741,11 @@ bool TdkRecordViewDialog::Execute()
     form_->SetBounds(left, top, breite_, hoehe_);
     Einpassen();
     if (ok_) {
-        const int pw = form_->ClientWidth();
+        const int pw = form_->UserPanel->Width();
         ok_->SetLeft(pw - 10 - 2 * (ok_->Width() + 13));
         cancel_->SetLeft(pw - 10 - (ok_->Width() + 13));
     }
+    form_->OnResize = [this](TObject*) { FormResize(); };
 
     if (Options.Contains(rvoModalForm)) {
         const TModalResult r = form_->ShowModal();
@@ -668,8 +784,12 @@ void TdkRecordViewDialog::Einpassen()
     const int rahmen = area ? 2 * area->frameWidth() : 0;
     const int mehrBreite = w + Margin.RightOffset - (box->Width() - rahmen);
     const int mehrHoehe = h + Margin.BottomOffset - (box->Height() - rahmen);
-    if (FormPosition.Width <= 0 && mehrBreite > 0)
+    zugabeBreite_ = 0;
+    if (FormPosition.Width <= 0 && mehrBreite > 0) {
+        const int vorher = form_->Width();
         form_->SetWidth(std::min(form_->Width() + mehrBreite, Screen->WorkAreaWidth()));
+        zugabeBreite_ = form_->Width() - vorher;
+    }
     if (FormPosition.Height <= 0 && mehrHoehe > 0)
         form_->SetHeight(std::min(form_->Height() + mehrHoehe, Screen->WorkAreaHeight() - 12));
     box->UpdateRange();
@@ -714,7 +834,7 @@ void TdkRecordViewDialog::FormCloseQuery(bool& CanClose)
             DoCancelWarning(CanClose);
             return;
         }
-        switch (MessageDlg(RecordViewExitWarning(), mtConfirmation, mbYesNoCancel)) {
+        switch (MessageDlg(dkUserMessage(QStringLiteral("RecordViewExitWarning")), mtConfirmation, mbYesNoCancel)) {
         case mrYes:
             form_->ModalResult = mrOk;
             return;
@@ -743,6 +863,7 @@ void TdkRecordViewDialog::FormClose(TCloseAction& Action)
                 ds->CheckBrowseMode();
         }
     }
+    form_->SetMenu(nullptr);
     GiveBackCustomControls();
     if (!Options.Contains(rvoModalForm)) {
         Action = caFree;
@@ -778,5 +899,115 @@ void TdkRecordViewDialog::FormKeyDown(Word& Key, TShiftState Shift)
         form_->ModalResult = mrCancel;
         if (!form_->Modal())
             form_->Close();
+        return;
     }
+    TWinControl* aktiv = form_->ActiveControl();
+    if ((Key == VK_RETURN && !ControlWantsReturns(aktiv) && Options.Contains(rvoEnterToTab)) ||
+        (Key == VK_TAB && !ControlWantsTabs(aktiv))) {
+        Key = 0;
+        NextControlLater(Shift.Contains(ssShift));
+    }
+}
+
+void TdkRecordViewDialog::NextControlLater(bool previous)
+{
+    // As a posted request: the focus moves once the key is handled.
+    QPointer<QWidget> fenster = form_->Handle();
+    QTimer::singleShot(0, fenster, [fenster, previous] {
+        QWidget* start = QApplication::focusWidget();
+        if (!fenster || !start || start->window() != fenster)
+            start = fenster;
+        // The next widget in the tab chain that takes the focus by Tab and
+        // stands shown and enabled in this window.
+        QWidget* w = start;
+        for (;;) {
+            w = previous ? w->previousInFocusChain() : w->nextInFocusChain();
+            if (!w || w == start)
+                return;
+            if (w->window() == fenster && (w->focusPolicy() & Qt::TabFocus) == Qt::TabFocus && !w->focusProxy() &&
+                w->isVisibleTo(fenster) && w->isEnabled() && !start->isAncestorOf(w) && !w->isAncestorOf(start))
+                break;
+        }
+        w->setFocus(previous ? Qt::BacktabFocusReason : Qt::TabFocusReason);
+    });
+}
+
+void TdkRecordViewDialog::FormResize()
+{
+    if (!form_)
+        return;
+    const int breite = form_->Width();
+    if (Options.Contains(rvoConsistentEditWidth) && Style == rvsVertical) {
+        int w = breite - zugabeBreite_ - (editX_ + 20 + Margin.RightOffset);
+        if (RollbalkenNoetig(form_->Height()))
+            w -= kThumb;
+        for (TWinControl* c : edits_)
+            c->SetWidth(w);
+        // The scrolled area follows, so a narrower window shows no scroll bar
+        // for the width the edits had.
+        form_->ScrollBox->UpdateRange();
+    }
+    if (ok_ && cancel_) {
+        // The buttons' panel spans the window's client width.
+        const int pw = form_->UserPanel->Width();
+        const int minimum = ok_->Width() + cancel_->Width() + 31;
+        ok_->SetLeft(pw - 10 - 2 * (ok_->Width() + 13));
+        cancel_->SetLeft(pw - 10 - (ok_->Width() + 13));
+        if (pw - 10 < minimum) {
+            ok_->SetLeft(5);
+            cancel_->SetLeft(ok_->Width() + 18);
+        }
+    }
+}
+
+void TdkRecordViewDialog::FormDeactivate()
+{
+    // A window that hides as it closes stays hidden.
+    if (!form_ || !form_->Visible() || !Options.Contains(rvoStayOnTopForm) || !form_->Handle()->windowHandle())
+        return;
+    // Topmost in place: the shown window's flag changes without moving,
+    // sizing, hiding or activating it.
+    form_->Handle()->windowHandle()->setFlag(Qt::WindowStaysOnTopHint, true);
+    if (TWinControl* aktiv = form_->ActiveControl())
+        aktiv->Repaint();
+    form_->MadeTopmost = true;
+}
+
+void TdkRecordViewDialog::FormActivate()
+{
+    if (!form_ || !form_->MadeTopmost || !form_->Handle()->windowHandle())
+        return;
+    form_->Handle()->windowHandle()->setFlag(Qt::WindowStaysOnTopHint, false);
+    form_->MadeTopmost = false;
+}
+
+void TdkRecordViewDialog::MemoKeyDown(TdkDBMemo* memo, Word& Key, TShiftState)
+{
+    TField* feld = memo->Field();
+    if (Key != VK_F2 || !feld)
+        return;
+    TDataSet* ds = feld->DataSet();
+    TdkMemoDialog dialog(this);
+    dialog.SetDataSource(memo->DataSource());
+    dialog.SetDataField(feld->FieldName);
+    dialog.Caption = feld->FieldName;
+    const auto* table = dynamic_cast<const TTable*>(ds);
+    if (feld->ReadOnly() || (table && table->ReadOnly()))
+        dialog.MemoAttributes.Include(mViewOnly);
+    // What was typed into the memo goes to the field first: the editor shows it.
+    if (memo->Modified && ds && !dialog.MemoAttributes.Contains(mViewOnly)) {
+        ds->Edit();
+        feld->SetAsString(memo->Text());
+    }
+    dialog.OnInitDialog = [memo, feld](TdkMemoDlg* d) {
+        // The caret stands where it stood in the window's memo.
+        QTextCursor caret = d->Memo->Editor()->textCursor();
+        caret.setPosition(std::min(memo->Editor()->textCursor().position(),
+                                   d->Memo->Editor()->document()->characterCount() - 1));
+        d->Memo->Editor()->setTextCursor(caret);
+        d->Memo->SetFont(memo->Font());
+        d->SetCaption(feld->DisplayLabel());
+    };
+    dialog.Execute();
+    Key = 0;
 }

@@ -4,7 +4,10 @@
 // optionally with OK and Cancel; the window is built anew at each Execute.
 // Vertical style: captions in a right-aligned column, controls beside them;
 // horizontal style: fields flow in rows, each caption above its control.
+// A navigator above the fields moves through the records; F2 in a memo
+// opens the large memo editor.
 
+#include "datacontrols/db_navigator.h"
 #include "platform/core/string_list.h"
 #include "platform/data/data_source.h"
 #include "platform/ui/forms.h"
@@ -14,7 +17,8 @@
 #include <functional>
 #include <vector>
 
-class TBitBtn;
+class TButton;
+class TMainMenu;
 class TPanel;
 class TScrollBox;
 class TdkRecordViewDialog;
@@ -84,6 +88,7 @@ class TdkDBMemo : public TMemo {
 public:
     explicit TdkDBMemo(TComponent* AOwner);
     ~TdkDBMemo() override;
+    TDataSource* DataSource() const { return link_.DataSource(); }
     void SetDataSource(TDataSource* source) { link_.SetDataSource(source); }
     void SetDataField(const QString& name) { link_.SetFieldName(name); }
     TField* Field() const { return link_.Field(); }
@@ -101,12 +106,17 @@ public:
     ~TdkRecordViewForm() override;
     TdkRecordViewDialog* Dialog = nullptr;
     TPanel* RecordPanel = nullptr;
+    TPanel* NavigatorPanel = nullptr;
     TPanel* UserPanel = nullptr;
+    TDBNavigator* Navigator = nullptr;
     TScrollBox* ScrollBox = nullptr;
+    // The window was made topmost when it lost the activation.
+    bool MadeTopmost = false;
 };
 
 // A control of the owner form lent to the window, and where it stood
-// before: it goes back there when the window closes.
+// before: it goes back there when the window closes. A former parent that is
+// freed meanwhile is forgotten (the control then goes back to no parent).
 struct TdkCustomControlItem {
     TWinControl* Control = nullptr;
     TWinControl* Parent = nullptr;
@@ -123,6 +133,7 @@ public:
     TdkMargin Margin;
     TFormBorderStyle BorderStyle = bsSizeable;
     TdkFormPosition FormPosition;
+    TButtonSet NavigatorVisibleButtons = kAllNavigatorButtons;
     TdkRecordViewStyle Style = rvsVertical;
     TdkRecordViewOptions Options{rvoUseCustomControls, rvoShortenEditBox, rvoModalForm, rvoConfirmCancel,
                                  rvoCloseIsCancel, rvoMaximizeMemoWidth};
@@ -131,7 +142,11 @@ public:
     TFont Font;
     QString Caption = QStringLiteral("Record View");
     TColor ReadOnlyColor = TColor(0x80000000 | 19);
+    // Shown on the window when it has items; forgotten when it is freed.
+    TMainMenu* Menu() const { return menu_; }
+    void SetMenu(TMainMenu* menu);
     TStringList Selected;
+    // Stored only; the layout does not read it.
     bool NavigatorFlat = false;
 
     std::function<void(TdkRecordViewForm* Form, TField* curField, bool& Accept)> OnBeforeCreateControl;
@@ -149,8 +164,8 @@ public:
 
     // The open window, null when none.
     TdkRecordViewForm* Form() const { return form_; }
-    TBitBtn* OKButton() const { return ok_; }
-    TBitBtn* CancelButton() const { return cancel_; }
+    TButton* OKButton() const { return ok_; }
+    TButton* CancelButton() const { return cancel_; }
     // The edits and memos of the open window, in creation order.
     const std::vector<TWinControl*>& EditList() const { return edits_; }
     // 0 OK button, 1 Cancel button, 2 anything else.
@@ -165,8 +180,6 @@ public:
     // Gives every borrowed control back: hidden, to its former parent and place.
     void GiveBackCustomControls();
 
-    // The text of the question when a changed record is closed with Cancel.
-    static QString RecordViewExitWarning();
 
 protected:
     virtual void DoBeforeCreateControl(TdkRecordViewForm* Form, TField* curField, bool& Accept);
@@ -190,6 +203,16 @@ private:
     void LayoutVertikal();
     void LayoutHorizontal();
     void Einpassen();
+    // The navigator's width in the layout: 0 without a navigator.
+    int NavigatorBreite() const;
+    // The window height the rows up to y need (noted as the needed height),
+    // cut to a stored height and to the work area.
+    int FensterHoehe(int y);
+    // Widens the window to the needed width within the work area; a cut
+    // window grows by a scroll bar's height.
+    void BreiteEinpassen(int& breite, int& hoehe, int noetig) const;
+    // A window of that height scrolls its rows vertically.
+    bool RollbalkenNoetig(int hoehe) const;
     // The control of a field; imLayout is false for a borrowed control that
     // cannot be bound (it then takes no part in the layout).
     TControl* Steuerelement(TField* f, TLabel* label, int x, int y, int breite, bool& imLayout);
@@ -205,14 +228,33 @@ private:
     void FormCloseQuery(bool& CanClose);
     void FormClose(TCloseAction& Action);
     void FormKeyDown(Word& Key, TShiftState Shift);
+    // Keeps OK and Cancel inside the window and, with consistent edit
+    // widths, the edits as wide as the window allows.
+    void FormResize();
+    void FormActivate();
+    void FormDeactivate();
+    // F2 in a memo: the memo's field in the large memo editor.
+    void MemoKeyDown(TdkDBMemo* memo, Word& Key, TShiftState Shift);
+    // Moves the focus to the next (or previous) control once the key that
+    // asked for it is handled.
+    void NextControlLater(bool previous);
+    static void SetFormMenu(TCustomForm* form, TMainMenu* menu);
+    static bool ControlWantsReturns(const TWinControl* control);
+    static bool ControlWantsTabs(const TWinControl* control);
 
     TdkRecordViewForm* form_ = nullptr;
-    TBitBtn* ok_ = nullptr;
-    TBitBtn* cancel_ = nullptr;
+    TMainMenu* menu_ = nullptr;
+    TButton* ok_ = nullptr;
+    TButton* cancel_ = nullptr;
     std::vector<TWinControl*> edits_;
     std::vector<TdkCustomControlItem> borrowed_;
     int closeReason_ = 2;
     int editX_ = 0;
     int breite_ = 0;
     int hoehe_ = 0;
+    // The height the fields need (the window may be lower, then scrolls).
+    int noetigeHoehe_ = 0;
+    // What the window grew beyond the counted width so that its real frames
+    // cut nothing off; the edits' width on resize leaves it out.
+    int zugabeBreite_ = 0;
 };

@@ -1,5 +1,6 @@
 #include "mainwindow/main_form.h"
 
+#include "datacontrols/dk_record_view.h"
 #include "datagrid/dk_data_source.h"
 #include "datagrid/dk_table.h"
 #include "dialogs/program_options.h"
@@ -167,6 +168,10 @@ TMainForm::~TMainForm()
     Timer2->SetEnabled(false);
     Timer3->SetEnabled(false);
     Timer4->SetEnabled(false);
+    // The record editor's window holds controls of this form: it goes
+    // before them.
+    delete RecordViewDialogBilder;
+    RecordViewDialogBilder = nullptr;
     // The options dialog reaches the window through its host: it goes first.
     optionenDialog_.reset();
     ProgrammOptionenForm = nullptr;

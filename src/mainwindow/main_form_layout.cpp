@@ -6,6 +6,7 @@
 #include "mainwindow/main_form.h"
 
 #include "controls/db_date_edit.h"
+#include "datacontrols/db_navigator.h"
 #include "datacontrols/dk_db_combo.h"
 #include "datacontrols/dk_db_edit.h"
 #include "datacontrols/dk_record_view.h"
@@ -14,7 +15,6 @@
 #include "datagrid/dk_table.h"
 #include "imaging/image_window.h"
 #include "mainwindow/album_record.h"
-#include "mainwindow/db_navigator.h"
 #include "mainwindow/main_commands.h"
 #include "platform/ui/com_ctrls.h"
 #include "platform/ui/dialogs.h"

@@ -4,6 +4,7 @@
 #include "mainwindow/main_form.h"
 #include "mainwindow/bild_ansichten.h"
 
+#include "datacontrols/dk_record_view.h"
 #include "imaging/pic_box.h"
 #include "mainwindow/main_options.h"
 #include "mainwindow/programm_link.h"
@@ -73,6 +74,10 @@ void TMainForm::Ende1Click(TObject* Sender)
     lauf_.ProgrammEndet = true;
     if (Sender)
         PrgWavSpielen(static_cast<TComponent*>(Sender)->Tag, true);
+    // The record editor closes first: it notes its place and gives the
+    // grid's combos back while the album is still open.
+    if (TdkRecordViewForm* editor = RecordViewDialogBilder->Form())
+        editor->Close();
 
     // The settings and the grid layout each go to the file in one write.
     QKINI_Prog->BeginUpdate();

@@ -2,6 +2,7 @@
 #include "lookup_fixture.h"
 
 #include <QLineEdit>
+#include <QScrollBar>
 
 namespace {
 
@@ -341,6 +342,32 @@ TEST_F(LookupComboTest, ScrollingTheChosenRowOutOfViewClearsIt)
     EXPECT_EQ(list.LookupValue, "B02");  // the value stays chosen
 }
 
+TEST_F(LookupComboTest, TheScrollBarsLineStepsMoveTheTablePastTheShownRows)
+{
+    lookup.Close();
+    MakeCategories(20);
+    lookup.Open();
+    TdkDBLookupList list(&form);
+    Link(list, &form, 200, 10, 150, 4 * 18);
+    SaveShot(list.Handle(), "lookup_list_scroll");
+    lookup.First();
+    QCoreApplication::processEvents();
+    const int rows = list.DataLink()->RecordCount();
+    ASSERT_GT(rows, 1);
+    QScrollBar* bar = nullptr;
+    for (QScrollBar* b : list.Handle()->findChildren<QScrollBar*>())
+        if (b->orientation() == Qt::Vertical)
+            bar = b;
+    ASSERT_NE(bar, nullptr);
+    // A click on the bar's down arrow: the record below the last shown row.
+    bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(lookup.RecNo(), rows + 1);
+    // The up arrow: the record above the first shown row.
+    const int oben = lookup.RecNo() - list.DataLink()->ActiveRecord();
+    bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    EXPECT_EQ(lookup.RecNo(), oben - 1);
+}
+
 TEST_F(LookupComboTest, CaseSensitiveSequentialSearch)
 {
     fotos.Edit();
@@ -463,6 +490,37 @@ TEST_F(LookupComboTest, DetailLookupTableFollowsTheEditedRecord)
     EXPECT_EQ(detail.Text(), "Bruecke");
     pictures.Prior();
     EXPECT_EQ(detail.Text(), "Berg");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(LookupComboTest, ALowComboGrowsToOneLineOfText)
+{
+    const int minimum = combo->MinimumHeight();
+    EXPECT_GT(minimum, 10);
+    combo->SetHeight(6);
+    EXPECT_EQ(combo->Height(), minimum);
+    combo->SetHeight(minimum + 10);  // higher stays as it is
+    EXPECT_EQ(combo->Height(), minimum + 10);
+}
+
+TEST_F(LookupComboTest, TheListShowsAndOnAStayOnTopFormStaysAboveAllWindows)
+{
+    combo->DropDown();
+    ASSERT_TRUE(combo->ListVisible());
+    EXPECT_TRUE(combo->Grid()->Handle()->isVisible());  // the list shows on the screen
+    EXPECT_FALSE(combo->Grid()->Handle()->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    combo->CloseUp(false);
+    form.SetFormStyle(fsStayOnTop);
+    QCoreApplication::processEvents();
+    combo->DropDown();
+    ASSERT_TRUE(combo->ListVisible());
+    EXPECT_TRUE(combo->Grid()->Handle()->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(combo->Grid()->Handle()->isVisible());
+    combo->CloseUp(false);
+    EXPECT_FALSE(combo->Grid()->Handle()->isVisible());
 }
 
 }  // namespace

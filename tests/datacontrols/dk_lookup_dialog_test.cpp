@@ -108,6 +108,15 @@ TEST_F(LookupDialogTest, ComboOpensTheDialogAndTakesTheChosenRecord)
     combo->DropDown();
     EXPECT_EQ(Field("KAT"), "A03");
     EXPECT_EQ(closeUps, (std::vector<bool>{true, false}));
+
+    // OK on the record already chosen: the close-up reports the dialog's OK.
+    script.Modal<TdkLookupDlg>([&](TdkLookupDlg& d) {
+        lookup.Last();
+        d.OKButton->Click();
+    });
+    combo->DropDown();
+    EXPECT_EQ(Field("KAT"), "A03");
+    EXPECT_EQ(closeUps, (std::vector<bool>{true, false, true}));
 }
 
 TEST_F(LookupDialogTest, ReadOnlyComboOpensNothingAndEmptyColumnsShowTheLookupField)

@@ -5,13 +5,18 @@
 #include "controls_fixture.h"
 
 #include "datacontrols/dk_record_view.h"
+#include "datagrid/dk_intl.h"
+#include "datagrid/dk_memo_dialog.h"
 #include "platform/ui/buttons.h"
 #include "platform/ui/ext_ctrls.h"
+#include "platform/ui/menus.h"
 
 #include <QDir>
 #include <QImage>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QTest>
+#include <QWindow>
 #include <QToolButton>
 #include <QWidget>
 
@@ -43,6 +48,27 @@ protected:
         for (int i = 0; f && i < f->ComponentCount(); ++i)
             n += dynamic_cast<C*>(f->Components(i)) != nullptr;
         return n;
+    }
+    // The open window, shown and active, as the user sees it.
+    TdkRecordViewForm* Aktiv() const
+    {
+        TdkRecordViewForm* f = dialog->Form();
+        f->Handle()->activateWindow();
+        QApplication::setActiveWindow(f->Handle());
+        QCoreApplication::processEvents();
+        return f;
+    }
+    static void Foto(TCustomForm* f, const QString& name)
+    {
+        const QString ordner = QCoreApplication::applicationDirPath() + "/screenshots";
+        QDir().mkpath(ordner);
+        EXPECT_TRUE(f->Handle()->grab().toImage().save(ordner + "/" + name + ".png")) << name.toStdString();
+    }
+    // The window-relative rectangle of a control, to see what the window shows.
+    static QRect ImFenster(const TControl* c)
+    {
+        const QWidget* w = c->Handle();
+        return QRect(w->mapTo(w->window(), QPoint(0, 0)), w->size());
     }
     std::unique_ptr<TdkRecordViewDialog> dialog;
 };
@@ -382,6 +408,326 @@ TEST_F(BorrowedControlTest, ControlsGoBackWhenTheDialogGoesAndAFreedOneIsForgott
     EXPECT_TRUE(dialog->EditList().empty());
     dialog->OKButtonClick(nullptr);
     EXPECT_EQ(dialog->Form(), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(BorrowedControlTest, AFormerParentFreedWhileTheWindowHoldsItsControlTakesNothingBack)
+{
+    ASSERT_TRUE(dialog->Execute());
+    ASSERT_EQ(combo->Parent(), dialog->Form()->ScrollBox);
+    delete ablage;  // the grid that kept the combo goes, the window stays
+    ablage = nullptr;
+    ASSERT_EQ(dialog->CustomControls().size(), 1u);
+    EXPECT_EQ(dialog->CustomControls()[0].Parent, nullptr);
+    dialog->CancelButtonClick(nullptr);
+    EXPECT_EQ(dialog->Form(), nullptr);
+    EXPECT_EQ(combo->Parent(), nullptr);
+    EXPECT_FALSE(combo->Visible());
+}
+
+TEST_F(RecordViewTest, TheNavigatorAboveTheFieldsMovesTheRecord)
+{
+    // Without rvoHideNavigator the window has a navigator, with the buttons asked for.
+    dialog->Options = TdkRecordViewOptions{rvoShortenEditBox};
+    dialog->NavigatorVisibleButtons = TButtonSet{nbFirst, nbPrior, nbNext, nbLast};
+    dialog->Selected.Add("SHORTDESC\t34\tBeschreibung");
+    ASSERT_TRUE(dialog->Execute());
+    TdkRecordViewForm* f = Aktiv();
+    TDBNavigator* nav = f->Navigator;
+    ASSERT_NE(nav, nullptr);
+    EXPECT_EQ(nav->Parent(), f->NavigatorPanel);
+    EXPECT_EQ(nav->DataSource(), source.get());
+    EXPECT_EQ(nav->BoundsRect(), Rect(8, 8, 248, 33));
+    for (TNavigateBtn b : {nbFirst, nbPrior, nbNext, nbLast})
+        EXPECT_TRUE(nav->Buttons(b)->Visible()) << b;
+    for (TNavigateBtn b : {nbInsert, nbDelete, nbEdit, nbPost, nbCancel, nbRefresh})
+        EXPECT_FALSE(nav->Buttons(b)->Visible()) << b;
+    EXPECT_EQ(nav->Buttons(nbLast)->Left() + nav->Buttons(nbLast)->Width(), 240);
+    // The navigator stands above the fields, whole inside the window.
+    EXPECT_LE(ImFenster(nav).bottom(), ImFenster(f->RecordPanel).top());
+    EXPECT_LE(ImFenster(nav).right(), f->ClientWidth());
+    Foto(f, "record_view_navigator");
+
+    auto* edit = dynamic_cast<TdkDBEdit*>(dialog->EditList().at(0));
+    ASSERT_NE(edit, nullptr);
+    const auto klick = [&](TNavigateBtn b) {
+        QTest::mouseClick(nav->Buttons(b)->Button(), Qt::LeftButton);
+        QCoreApplication::processEvents();
+    };
+    klick(nbNext);
+    EXPECT_EQ(edit->Text().trimmed(), "Bild 2");
+    klick(nbLast);
+    EXPECT_EQ(edit->Text().trimmed(), "Bild 3");
+    EXPECT_FALSE(nav->Buttons(nbNext)->Enabled());
+    klick(nbFirst);
+    EXPECT_EQ(edit->Text().trimmed(), "Bild 1");
+    dialog->OKButtonClick(nullptr);
+
+    dialog->Options.Include(rvoHideNavigator);
+    ASSERT_TRUE(dialog->Execute());
+    EXPECT_EQ(dialog->Form()->Navigator, nullptr);
+    EXPECT_EQ(dialog->Form()->NavigatorPanel, nullptr);
+    dialog->OKButtonClick(nullptr);
+}
+
+TEST_F(RecordViewTest, F2InTheMemoOpensTheLargeMemoEditor)
+{
+    dialog->Options = TdkRecordViewOptions{rvoHideNavigator, rvoShortenEditBox, rvoMaximizeMemoWidth};
+    dialog->OKCancelOptions = TdkRecordViewOKCancelOptions{rvokShowOKCancel, rvokAutoPostRec};
+    dialog->Selected.Add("SHORTDESC\t34\tBeschreibung");
+    dialog->Selected.Add("NOTIZ\t17\tLange Beschreibung");
+    table->FieldByName("NOTIZ")->SetDisplayLabel("Notiz zum Bild");
+    ASSERT_TRUE(dialog->Execute());
+    TdkRecordViewForm* f = Aktiv();
+    auto* memo = dynamic_cast<TdkDBMemo*>(dialog->EditList().at(1));
+    ASSERT_NE(memo, nullptr);
+    memo->SetFocus();
+    QCoreApplication::processEvents();
+    QTest::keyClicks(memo->Editor(), "Am Meer");
+    EXPECT_TRUE(memo->Modified);
+
+    // The editor shows what was typed, with the caret where it stood; OK
+    // takes the longer text into the field and the window's memo.
+    TPromptScript script;
+    bool gezeigt = false;
+    script.Modal([&](TCustomForm& form) {
+        auto* d = dynamic_cast<TdkMemoDlg*>(&form);
+        ASSERT_NE(d, nullptr);
+        gezeigt = true;
+        EXPECT_EQ(d->Caption(), "Notiz zum Bild");
+        EXPECT_EQ(d->Memo->Text(), "Am Meer");
+        EXPECT_FALSE(d->Memo->ReadOnly());
+        EXPECT_TRUE(d->CancelBtn->Visible());
+        EXPECT_EQ(d->Memo->Editor()->textCursor().position(), 7);
+        Foto(d, "record_view_memo_editor");
+        d->Memo->Editor()->moveCursor(QTextCursor::End);
+        QTest::keyClicks(d->Memo->Editor(), " im Mai");
+        d->OKBtnClick();
+        d->ModalResult = mrOk;
+    });
+    QTest::keyClick(memo->Editor(), Qt::Key_F2);
+    EXPECT_TRUE(gezeigt);
+    EXPECT_EQ(memo->Text(), "Am Meer im Mai");
+    EXPECT_EQ(dialog->Form(), f);  // F2 was the memo's: the window stays
+    QTest::mouseClick(dialog->OKButton()->Handle(), Qt::LeftButton);
+    EXPECT_EQ(Stored(1, "NOTIZ"), "Am Meer im Mai");
+}
+
+TEST_F(RecordViewTest, F2InTheMemoOfAReadOnlyTableOnlyShowsTheText)
+{
+    table->Close();
+    table->SetReadOnly(true);
+    table->Open();
+    dialog->Options = TdkRecordViewOptions{rvoHideNavigator};
+    dialog->Selected.Add("NOTIZ\t17\tLange Beschreibung");
+    ASSERT_TRUE(dialog->Execute());
+    Aktiv();
+    auto* memo = dynamic_cast<TdkDBMemo*>(dialog->EditList().at(0));
+    ASSERT_NE(memo, nullptr);
+    memo->SetFocus();
+    QCoreApplication::processEvents();
+    TPromptScript script;
+    script.Modal([&](TCustomForm& form) {
+        auto* d = dynamic_cast<TdkMemoDlg*>(&form);
+        ASSERT_NE(d, nullptr);
+        EXPECT_TRUE(d->Memo->ReadOnly());
+        EXPECT_FALSE(d->CancelBtn->Visible());
+        d->ModalResult = mrOk;
+    });
+    QTest::keyClick(memo->Editor(), Qt::Key_F2);
+    EXPECT_EQ(table->State(), dsBrowse);
+    dialog->OKButtonClick(nullptr);
+}
+
+TEST_F(RecordViewTest, EnterMovesOnUnderEnterToTabAndTabLeavesTheMemo)
+{
+    dialog->Options = TdkRecordViewOptions{rvoHideNavigator, rvoEnterToTab};
+    dialog->OKCancelOptions = TdkRecordViewOKCancelOptions{rvokShowOKCancel};
+    dialog->Selected.Add("SHORTDESC\t34\tBeschreibung");
+    dialog->Selected.Add("OWNER\t12\tUrheber");
+    dialog->Selected.Add("NOTIZ\t17\tLange Beschreibung");
+    dialog->Selected.Add("LABEL\t20\tDatenträger");
+    ASSERT_TRUE(dialog->Execute());
+    TdkRecordViewForm* f = Aktiv();
+    const auto& e = dialog->EditList();
+    ASSERT_EQ(e.size(), 4u);
+    EXPECT_FALSE(dialog->OKButton()->Default());  // Enter moves on, it does not confirm
+    e[0]->SetFocus();
+    QCoreApplication::processEvents();
+    const auto taste = [&](Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QWidget* fokus = QApplication::focusWidget();
+        ASSERT_NE(fokus, nullptr);
+        QTest::keyClick(fokus, key, mods);
+        QCoreApplication::processEvents();
+    };
+    taste(Qt::Key_Return);
+    EXPECT_TRUE(e[1]->Focused());
+    taste(Qt::Key_Return, Qt::ShiftModifier);
+    EXPECT_TRUE(e[0]->Focused());
+    taste(Qt::Key_Tab);
+    EXPECT_TRUE(e[1]->Focused());
+    taste(Qt::Key_Return);
+    EXPECT_TRUE(e[2]->Focused());  // the memo: under the option it takes no returns either
+    taste(Qt::Key_Tab);            // the memo takes no tabs: Tab moves on
+    EXPECT_TRUE(e[3]->Focused());
+    EXPECT_EQ(dynamic_cast<TMemo*>(e[2])->Text(), "");
+    taste(Qt::Key_Tab, Qt::ShiftModifier);
+    EXPECT_TRUE(e[2]->Focused());
+    EXPECT_EQ(dialog->Form(), f);
+    // An edit that wants returns keeps Enter.
+    dynamic_cast<TdkDBEdit*>(e[1])->WantReturns = true;
+    e[1]->SetFocus();
+    QCoreApplication::processEvents();
+    taste(Qt::Key_Return);
+    EXPECT_TRUE(e[1]->Focused());
+    dialog->CancelButtonClick(nullptr);
+
+    // Without the option Enter stays in the edit (and OK is the default button).
+    dialog->Options = TdkRecordViewOptions{rvoHideNavigator};
+    dialog->OKCancelOptions = TdkRecordViewOKCancelOptions{};
+    ASSERT_TRUE(dialog->Execute());
+    Aktiv();
+    dialog->EditList()[0]->SetFocus();
+    QCoreApplication::processEvents();
+    taste(Qt::Key_Return);
+    EXPECT_TRUE(dialog->EditList()[0]->Focused());
+    dialog->Form()->Close();
+}
+
+TEST_F(RecordViewTest, ResizingKeepsTheButtonsInsideAndConsistentEditsFollowTheWindow)
+{
+    dialog->Options = TdkRecordViewOptions{rvoHideNavigator, rvoConsistentEditWidth};
+    dialog->OKCancelOptions = TdkRecordViewOKCancelOptions{rvokShowOKCancel};
+    dialog->Selected.Add("SHORTDESC\t34\tBeschreibung");
+    dialog->Selected.Add("OWNER\t5\tUrheber");
+    ASSERT_TRUE(dialog->Execute());
+    TdkRecordViewForm* f = Aktiv();
+    const auto& e = dialog->EditList();
+    ASSERT_EQ(e.size(), 2u);
+    EXPECT_EQ(e[0]->Width(), e[1]->Width());
+    const int breit = e[0]->Width();
+    const auto drinnen = [&](const char* wann) {
+        for (TButton* b : {dialog->OKButton(), dialog->CancelButton()}) {
+            EXPECT_GE(b->Left(), 0) << wann;
+            EXPECT_LE(b->Left() + b->Width(), f->UserPanel->Width()) << wann;
+        }
+        EXPECT_LE(dialog->OKButton()->Left() + dialog->OKButton()->Width(), dialog->CancelButton()->Left()) << wann;
+        for (TWinControl* c : e)
+            EXPECT_LE(c->Left() + c->Width(), f->ScrollBox->ClientWidth()) << wann;
+    };
+    drinnen("nach dem Aufbau");
+
+    // The window system sizes the window, as a user's drag does.
+    const QSize vorher = f->Handle()->size();
+    f->Handle()->resize(vorher.width() + 120, vorher.height());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(e[0]->Width(), breit + 120);
+    EXPECT_EQ(e[1]->Width(), breit + 120);
+    drinnen("breiter");
+    Foto(f, "record_view_wider");
+
+    f->Handle()->resize(vorher.width() - 60, vorher.height());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(e[0]->Width(), breit - 60);
+    drinnen("schmaler");
+
+    // Too narrow for both buttons at the right: they stand at the left.
+    f->Handle()->resize(180, vorher.height());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(dialog->OKButton()->Left(), 5);
+    EXPECT_EQ(dialog->CancelButton()->Left(), dialog->OKButton()->Width() + 18);
+    Foto(f, "record_view_narrow");
+    dialog->CancelButtonClick(nullptr);
+}
+
+TEST_F(RecordViewTest, StayOnTopWhileAnotherWindowIsActive)
+{
+    dialog->Options = TdkRecordViewOptions{rvoHideNavigator, rvoStayOnTopForm};
+    dialog->Selected.Add("SHORTDESC\t34\tBeschreibung");
+    ASSERT_TRUE(dialog->Execute());
+    TdkRecordViewForm* f = Aktiv();
+    QWindow* fenster = f->Handle()->windowHandle();
+    ASSERT_NE(fenster, nullptr);
+    EXPECT_FALSE(fenster->flags().testFlag(Qt::WindowStaysOnTopHint));
+    // Another window becomes active: the record view stays above it.
+    form->Handle()->activateWindow();
+    QApplication::setActiveWindow(form->Handle());
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(f->MadeTopmost);
+    EXPECT_TRUE(fenster->flags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(f->Handle()->isVisible());
+    // Active again, it is an ordinary window.
+    Aktiv();
+    EXPECT_FALSE(f->MadeTopmost);
+    EXPECT_FALSE(fenster->flags().testFlag(Qt::WindowStaysOnTopHint));
+    dialog->OKButtonClick(nullptr);
+
+    dialog->Options.Exclude(rvoStayOnTopForm);
+    ASSERT_TRUE(dialog->Execute());
+    Aktiv();
+    form->Handle()->activateWindow();
+    QApplication::setActiveWindow(form->Handle());
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(dialog->Form()->MadeTopmost);
+    dialog->OKButtonClick(nullptr);
+}
+
+TEST_F(RecordViewTest, AMenuWithItemsShowsOnTheWindow)
+{
+    auto* menu = new TMainMenu(form.get());
+    dialog->SetMenu(menu);
+    dialog->Options = TdkRecordViewOptions{rvoHideNavigator};
+    dialog->Selected.Add("SHORTDESC\t34\tBeschreibung");
+    // Without items the window gets no menu.
+    ASSERT_TRUE(dialog->Execute());
+    EXPECT_EQ(dialog->Form()->Menu(), nullptr);
+    const int ohne = dialog->Form()->Height();
+    dialog->OKButtonClick(nullptr);
+
+    auto* item = new TMenuItem(form.get());
+    item->SetCaption("&Datei");
+    menu->Items()->Add(item);
+    ASSERT_TRUE(dialog->Execute());
+    TdkRecordViewForm* f = Aktiv();
+    EXPECT_EQ(f->Menu(), menu);
+    EXPECT_GT(f->Height(), ohne);  // the menu bar takes its height, the rows keep theirs
+    for (TWinControl* c : dialog->EditList())
+        EXPECT_LE(c->Top() + c->Height(), f->ScrollBox->ClientHeight());
+    Foto(f, "record_view_menu");
+    dialog->OKButtonClick(nullptr);
+
+    // A freed menu is forgotten.
+    delete menu;
+    EXPECT_EQ(dialog->Menu(), nullptr);
+    ASSERT_TRUE(dialog->Execute());
+    EXPECT_EQ(dialog->Form()->Menu(), nullptr);
+    dialog->OKButtonClick(nullptr);
+}
+
+TEST_F(RecordViewTest, TheCancelQuestionComesFromTheStringHolder)
+{
+    TdkUserMessagesIntl* texte = dkIntl()->UserMessages();
+    const QString vorher = texte->Text("RecordViewExitWarning");
+    ASSERT_TRUE(texte->SetText("RecordViewExitWarning", "Geändert! Änderungen speichern?"));
+    dialog->Options = TdkRecordViewOptions{rvoHideNavigator, rvoConfirmCancel, rvoCloseIsCancel};
+    dialog->OKCancelOptions = TdkRecordViewOKCancelOptions{rvokShowOKCancel, rvokAutoPostRec};
+    dialog->Selected.Add("SHORTDESC\t34\tBeschreibung");
+    ASSERT_TRUE(dialog->Execute());
+    Aktiv();
+    auto* edit = dialog->EditList().at(0);
+    edit->SetFocus();
+    Type(edit, "Y");
+    const std::string neu = edit->Text().trimmed().toStdString();
+    EXPECT_NE(neu, "Bild 1");
+    TPromptScript script;
+    script.Answer(mrYes, "Geändert! Änderungen speichern?");
+    QTest::mouseClick(dialog->CancelButton()->Handle(), Qt::LeftButton);
+    texte->SetText("RecordViewExitWarning", vorher);
+    EXPECT_EQ(dialog->Form(), nullptr);
+    EXPECT_EQ(Stored(1, "SHORTDESC"), neu);  // Yes keeps the change, the post writes it
 }
 
 }  // namespace

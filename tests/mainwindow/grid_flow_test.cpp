@@ -8,7 +8,7 @@
 #include "datagrid/dk_db_grid.h"
 #include "dialogs/bilder_loeschen.h"
 #include "dialogs/small_forms.h"
-#include "mainwindow/db_navigator.h"
+#include "datacontrols/db_navigator.h"
 #include "platform/ui/buttons.h"
 #include "platform/core/sys_utils.h"
 #include "platform/ui/menus.h"

@@ -11,10 +11,24 @@
 #include "storage/tdbe.h"
 
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QTest>
 #include <QToolButton>
 
 namespace {
+
+// Opens the record editor through its menu command, as the active window.
+TdkRecordViewForm* SatzeditorOeffnen(TMainForm& form)
+{
+    form.SatzeditorBilderClick(form.MenuItem("SatzeditorBilder"));
+    TdkRecordViewForm* editor = form.RecordViewDialogBilder->Form();
+    if (!editor)
+        return nullptr;
+    editor->Handle()->activateWindow();
+    QApplication::setActiveWindow(editor->Handle());
+    Application->ProcessMessages();
+    return editor;
+}
 
 TEST_F(StartTest, RecordEditorShowsAndUsesThePickListCombos)
 {
@@ -49,13 +63,8 @@ TEST_F(StartTest, RecordEditorShowsAndUsesThePickListCombos)
     for (TdkDBComboBox* c : combos)
         vorher.push_back(c->Parent());
 
-    form->SatzeditorBilderClick(form->MenuItem("SatzeditorBilder"));
-    TdkRecordViewForm* editor = form->RecordViewDialogBilder->Form();
+    TdkRecordViewForm* editor = SatzeditorOeffnen(*form);
     ASSERT_NE(editor, nullptr);
-    QWidget* fenster = editor->Handle();
-    fenster->activateWindow();
-    QApplication::setActiveWindow(fenster);
-    Application->ProcessMessages();
     const char* const felder[] = {"PLAYLIST", "MOTIV", "QUALITAET", "TYPE", "QUELLE"};
     for (size_t i = 0; i < std::size(combos); ++i) {
         EXPECT_EQ(combos[i]->Parent(), editor->ScrollBox) << felder[i];
@@ -90,6 +99,67 @@ TEST_F(StartTest, RecordEditorShowsAndUsesThePickListCombos)
     }
     form->Hide();
     Beenden();
+}
+
+}  // namespace
+
+namespace {
+
+// F2 on the editor's "Lange Beschreibung" opens the large memo editor.
+TEST_F(StartTest, F2OnTheLongDescriptionOfTheRecordEditorOpensTheMemoEditor)
+{
+    StartenUndZeigen();
+    form->Show();
+    Application->ProcessMessages();
+    TdkRecordViewForm* editor = SatzeditorOeffnen(*form);
+    ASSERT_NE(editor, nullptr);
+    TdkDBMemo* memo = nullptr;
+    for (TWinControl* c : form->RecordViewDialogBilder->EditList())
+        if (auto* m = dynamic_cast<TdkDBMemo*>(c); m && m->Field() && m->Field()->FieldName == "NOTIZ")
+            memo = m;
+    ASSERT_NE(memo, nullptr);
+    memo->SetFocus();
+    Application->ProcessMessages();
+    QTest::keyClick(memo->Editor(), Qt::Key_F2);
+    EXPECT_TRUE(prompts.Gezeigt("<Modal dkMemoDlg>"));
+    EXPECT_EQ(form->RecordViewDialogBilder->Form(), editor);
+    form->RecordViewDialogBilder->CancelButtonClick(nullptr);
+    form->Hide();
+    Beenden();
+}
+
+// The program ends while the record editor is open: through "Ende", the
+// window's close box, or the window freed straight away (as after SIGTERM the
+// main block frees it). The editor goes first; its borrowed combos are not
+// handed back to a grid that is already gone.
+TEST_F(StartTest, EndingWithTheRecordEditorOpenClosesItFirst)
+{
+    enum Weg { Ende, Schliessen, Freigeben };
+    for (Weg weg : {Ende, Schliessen, Freigeben}) {
+        SCOPED_TRACE(int(weg));
+        StartenUndZeigen();
+        form->Show();
+        Application->ProcessMessages();
+        TdkRecordViewForm* editor = SatzeditorOeffnen(*form);
+        ASSERT_NE(editor, nullptr);
+        TScrollBox* const box = editor->ScrollBox;  // the window is freed as it closes
+        ASSERT_EQ(form->DBComboBoxBilderQualitaet->Parent(), box);
+        if (weg == Ende)
+            Beenden();
+        else if (weg == Schliessen)
+            form->Close();
+        if (weg != Freigeben) {
+            // The editor closed with the program and noted where it stood.
+            EXPECT_EQ(form->RecordViewDialogBilder->Form(), nullptr);
+            EXPECT_NE(form->DBComboBoxBilderQualitaet->Parent(), box);
+            EXPECT_NE(IniLesen("Einstellungen SatzEditorBilder", "Width"), "<fehlt>");
+        }
+        form.reset();
+        for (int i = 0; i < Screen->FormCount(); ++i)
+            EXPECT_EQ(dynamic_cast<TdkRecordViewForm*>(Screen->Forms(i)), nullptr);
+        Application->ClearTerminated();
+        Application->MainForm = nullptr;
+    }
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "mainwindow/db_navigator.h"
+#include "datacontrols/db_navigator.h"
 
 #include "platform/data/data_source.h"
 #include "platform/data/dataset.h"
@@ -63,13 +63,27 @@ void TDBNavigator::SetDataSource(TDataSource* source)
     UpdateButtons();
 }
 
+void TDBNavigator::SetVisibleButtons(TButtonSet v)
+{
+    visible_ = v;
+    for (size_t i = 0; i < buttons_.size(); ++i)
+        buttons_[i]->SetVisible(visible_.Contains(TNavigateBtn(i)));
+    Resize();
+}
+
 void TDBNavigator::Resize()
 {
     TPanel::Resize();
-    const int breite = std::max(1, Width() / int(buttons_.size()));
+    int anzahl = 0;
     for (size_t i = 0; i < buttons_.size(); ++i)
-        if (buttons_[i])
-            buttons_[i]->SetBounds(int(i) * breite, 0, breite, Height());
+        anzahl += buttons_[i] && visible_.Contains(TNavigateBtn(i));
+    const int breite = std::max(1, Width() / std::max(1, anzahl));
+    int x = 0;
+    for (size_t i = 0; i < buttons_.size(); ++i)
+        if (buttons_[i] && visible_.Contains(TNavigateBtn(i))) {
+            buttons_[i]->SetBounds(x, 0, breite, Height());
+            x += breite;
+        }
 }
 
 void TDBNavigator::UpdateButtons()

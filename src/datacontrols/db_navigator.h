@@ -1,7 +1,8 @@
 #pragma once
 // TDBNavigator: the row of buttons that moves through a dataset and edits
 // it (first, prior, next, last, insert, delete, edit, post, cancel,
-// refresh), each enabled only where it can act.
+// refresh), each enabled only where it can act. Only the buttons of
+// VisibleButtons show; they share the navigator's width.
 
 #include "platform/ui/ext_ctrls.h"
 
@@ -13,6 +14,9 @@ class TDataSource;
 class TSpeedButton;
 
 enum TNavigateBtn { nbFirst, nbPrior, nbNext, nbLast, nbInsert, nbDelete, nbEdit, nbPost, nbCancel, nbRefresh };
+using TButtonSet = TSet<TNavigateBtn>;
+inline constexpr TButtonSet kAllNavigatorButtons{nbFirst, nbPrior, nbNext,  nbLast,   nbInsert,
+                                                 nbDelete, nbEdit, nbPost, nbCancel, nbRefresh};
 
 class TDBNavigator : public TPanel {
 public:
@@ -27,6 +31,8 @@ public:
     std::function<void(TObject* Sender, TNavigateBtn Button)> OnClick;
 
     TSpeedButton* Buttons(TNavigateBtn b) const { return buttons_[size_t(b)]; }
+    TButtonSet VisibleButtons() const { return visible_; }
+    void SetVisibleButtons(TButtonSet v);
     // Runs the button's action as a click does.
     void BtnClick(TNavigateBtn b);
     // Enables the buttons by the dataset's state and position.
@@ -39,4 +45,5 @@ private:
     class TNavLink;
     std::unique_ptr<TNavLink> link_;
     std::array<TSpeedButton*, 10> buttons_{};
+    TButtonSet visible_ = kAllNavigatorButtons;
 };
