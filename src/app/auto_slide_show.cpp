@@ -28,7 +28,6 @@ TAutoSlideShow::TAutoSlideShow(TAutoSlideShowAnbindung anbindung, TDesktopScreen
             schoner_.Inhibitor = std::move(desktop.Inhibitor);
         if (!schoner_.Clock)
             schoner_.Clock = std::move(desktop.Clock);
-        schoner_.Sources = desktop.Sources;
     }
     timer_ = new QTimer(this);
     timer_->setInterval(5000);

@@ -42,9 +42,6 @@ public:
     // Lets the desktop's saver run again.
     ~TAutoSlideShow() override;
 
-    // What serves here ("D-Bus", "X", joined by " + "; empty when only the
-    // program's own input watch counts).
-    QString Quellen() const { return schoner_.Sources; }
     // The timer's work, every few seconds: SchonerAbgleichen, then
     // RuhezeitPruefen.
     void Pruefen();

@@ -5,7 +5,6 @@
 #include <QDBusMessage>
 #include <QEvent>
 #include <QGuiApplication>
-#include <QStringList>
 
 #include <algorithm>
 
@@ -172,19 +171,16 @@ TDesktopScreenSaver DesktopScreenSaver()
 {
     auto inhibitors = std::make_unique<TInhibitorSet>();
     auto clocks = std::make_unique<TIdleClockChain>();
-    QStringList sources;
     if (QGuiApplication::platformName() == QLatin1String("xcb")) {
         if (auto x = std::make_shared<TXScreenSaver>(); x->Available()) {
             inhibitors->Add(x);
             clocks->Add(x);
-            sources << QStringLiteral("X");
         }
     }
     if (auto dbus = std::make_shared<TDBusScreenSaver>(); dbus->Available()) {
         inhibitors->Add(dbus);
         clocks->Add(dbus);
-        sources.prepend(QStringLiteral("D-Bus"));
     }
     clocks->Add(std::make_unique<TInputIdleClock>());
-    return {std::move(inhibitors), std::move(clocks), sources.join(QStringLiteral(" + "))};
+    return {std::move(inhibitors), std::move(clocks)};
 }

@@ -105,7 +105,6 @@ private:
 class TInhibitorSet : public TScreenSaverInhibitor {
 public:
     void Add(std::shared_ptr<TScreenSaverInhibitor> inhibitor);
-    bool Empty() const { return list_.empty(); }
     // True when any of them holds the saver off.
     bool Inhibit(const QString& reason) override;
     void UnInhibit() override;
@@ -129,8 +128,6 @@ private:
 struct TDesktopScreenSaver {
     std::unique_ptr<TScreenSaverInhibitor> Inhibitor;
     std::unique_ptr<TIdleClock> Clock;
-    // What serves here, for the log: "D-Bus", "X" joined by " + ", or empty.
-    QString Sources;
 };
 // The X server's extension when the program runs on X (the "xcb"
 // platform), the D-Bus service when it is on the session bus; the clock
