@@ -1,62 +1,67 @@
 #pragma once
-// The automatic slide show: while the option "AutoSlideShowAktiv" is on, the
-// start of the screen saver starts the main window's slide show instead, and
-// the main window does not minimise. The desktop tells of the screen saver
-// through the X server's MIT-SCREEN-SAVER extension (its notify event, and
-// the idle time it counts, measured against "AutoSlideShowTime" minutes) or,
-// on desktops that run it, the org.freedesktop.ScreenSaver D-Bus service
-// (its ActiveChanged signal). Where neither exists nothing starts it.
+// The automatic slide show in place of the screen saver: while the option
+// "AutoSlideShowAktiv" is on, the desktop's screen saver (and the lock that
+// comes with it) is held off, and after "AutoSlideShowTime" minutes without
+// input the main window's slide show starts instead; the main window does
+// not minimise then. The saver is let run again when the option goes off or
+// the program ends. It starts only while the main window itself is the
+// active window (not while a dialog or another window of the program, such
+// as the record view or the floating thumbnail, is active) and no command
+// of the main window runs.
+
+#include "platform/ui/screen_saver.h"
 
 #include <QObject>
 #include <QString>
 
 #include <functional>
-#include <memory>
 
-class QSocketNotifier;
 class QTimer;
 class QWidget;
+class TMainForm;
 
 struct TAutoSlideShowAnbindung {
     QWidget* Fenster = nullptr;          // the main window
     std::function<bool()> Aktiv;         // "AutoSlideShowAktiv"
     std::function<int()> Minuten;        // "AutoSlideShowTime", 1..60
     std::function<void()> Starten;       // the main window's slide show
+    std::function<bool()> BefehlLaeuft;  // a command of the main window runs
 };
+
+// The binding to the program's main window: its settings, its slide show
+// and its running commands.
+TAutoSlideShowAnbindung HauptfensterAnbindung(TMainForm* form);
 
 class TAutoSlideShow : public QObject {
     Q_OBJECT
 public:
-    explicit TAutoSlideShow(TAutoSlideShowAnbindung anbindung, QObject* parent = nullptr);
+    // `schoner`: what holds off the saver and measures the idle time; the
+    // desktop's (DesktopScreenSaver) when it brings no inhibitor or clock.
+    explicit TAutoSlideShow(TAutoSlideShowAnbindung anbindung, TDesktopScreenSaver schoner = {},
+                            QObject* parent = nullptr);
+    // Lets the desktop's saver run again.
     ~TAutoSlideShow() override;
 
-    // What tells of the screen saver here: "MIT-SCREEN-SAVER", "D-Bus" (or
-    // both, joined by " + "); empty when the desktop offers neither.
-    QString Quellen() const;
-    // The screen saver started: starts the slide show when the option is on
-    // and the main window is not busy with a dialog.
-    void BildschirmschonerGestartet();
-    // Checks the desktop's idle time against the option's minutes; the
-    // timer calls it, tests too.
+    // The timer's work, every few seconds: SchonerAbgleichen, then
+    // RuhezeitPruefen.
+    void Pruefen();
+    // Holds the saver off while the option is on and lets it run again when
+    // the option went off. A refused hold is not asked again until the
+    // option goes off and on.
+    void SchonerAbgleichen();
+    // Checks the idle time against the option's minutes: once per idle
+    // period it starts the slide show (RuhezeitErreicht).
     void RuhezeitPruefen();
-    // The idle time of the desktop in milliseconds, -1 when unknown; the X
-    // server's by default.
-    std::function<qint64()> RuheMs;
+    // The idle time is reached: starts the slide show when the option is on,
+    // the main window is the active window and no command runs.
+    void RuhezeitErreicht();
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-public slots:
-    // The D-Bus service's ActiveChanged signal.
-    void SchonerAktivGeaendert(bool aktiv);
-
 private:
-    void XEreignisseLesen();
-
     TAutoSlideShowAnbindung a_;
-    struct TX;
-    std::unique_ptr<TX> x_;
-    QSocketNotifier* xNotifier_ = nullptr;
+    TDesktopScreenSaver schoner_;
     QTimer* timer_ = nullptr;
-    bool dbus_ = false;
+    bool gewollt_ = false;    // the option was on at the last comparison
     bool gestartet_ = false;  // started in this idle period
 };

@@ -187,14 +187,8 @@ int LumadexMain(int argc, char** argv)
         SignaleAbfangen(MainForm->Handle(), [MainForm] {
             Application->Guarded(MainForm, [MainForm] { MainForm->Ende1Click(nullptr); });
         });
-        // The screen saver starts the slide show while the option is on.
-        TAutoSlideShow autoSlideShow({MainForm->Handle(),
-                                      [MainForm] { return MainForm->Einstellungen().Bool("AutoSlideShowAktiv"); },
-                                      [MainForm] { return MainForm->Einstellungen().Int("AutoSlideShowTime"); },
-                                      [MainForm] {
-                                          Application->Guarded(MainForm,
-                                                               [MainForm] { MainForm->SlideShowstart1Click(nullptr); });
-                                      }});
+        // While the option is on the slide show takes the screen saver's place.
+        TAutoSlideShow autoSlideShow(HauptfensterAnbindung(MainForm));
         MainForm->Show();
         Application->Run();
     }

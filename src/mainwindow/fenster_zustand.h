@@ -26,6 +26,7 @@ struct TProgrammLauf {
     bool Abbruch = false;          // Esc asks the running command to stop
     TStringList DropFileListe;     // the picture files of the last drop
     bool DragAndDropFlag = false;  // the add dialog is taking the dropped files
+    int LaufendeBefehle = 0;       // commands whose handler runs now (nested ones count each)
 
     // The program's ini file in the Windows folder.
     QString IniDatei() const { return WindowsPfad + QStringLiteral("Lumadex.INI"); }

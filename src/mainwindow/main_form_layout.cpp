@@ -161,16 +161,34 @@ TMainForm::TBefehlsMethode TMainForm::ZusatzBefehl(const char* name)
     return nullptr;
 }
 
+namespace {
+
+// The run state counts a command as running while its handler runs: a long
+// one lets events through for minutes, and what the timers do meanwhile
+// (the automatic slide show) must know it.
+TNotifyEvent Gezaehlt(TProgrammLauf& lauf, TNotifyEvent befehl)
+{
+    return [&lauf, befehl = std::move(befehl)](TObject* sender) {
+        struct TZaehler {
+            int& n;
+            ~TZaehler() { --n; }
+        } zaehler{++lauf.LaufendeBefehle};
+        befehl(sender);
+    };
+}
+
+}  // namespace
+
 TNotifyEvent TMainForm::Handler(const char* name)
 {
     if (const THandlerName* h = HandlerSuchen(name)) {
         const THandler m = h->Methode;
-        return [this, m](TObject* sender) { (this->*m)(sender); };
+        return Gezaehlt(lauf_, [this, m](TObject* sender) { (this->*m)(sender); });
     }
     if (const TBefehlsMethode m = ZusatzBefehl(name))
-        return [this, m](TObject* sender) { (this->*m)(sender); };
+        return Gezaehlt(lauf_, [this, m](TObject* sender) { (this->*m)(sender); });
     if (TNotifyEvent wartung = WartungsHandler(name))
-        return wartung;
+        return Gezaehlt(lauf_, std::move(wartung));
     // Every command of the table has its handler; an unknown name binds
     // nothing, so the command table's test finds it.
     return {};
