@@ -238,9 +238,14 @@ private:
     // Runs `fn` on the album's work area in the order of the tag
     // "ShortName", then gives the order and the current entry back.
     void InKurzNamenOrdnung(const std::function<void()>& fn);
-    // Closes the full-text index and removes its file; reports a file that
-    // stays.
+    // Closes the open album's full-text index.
+    void VolltextSchliessen();
+    // Removes the full-text index file (only while the album is held
+    // exclusively); reports a file that stays.
     void VolltextDateiEntfernen(const QString& handler, const std::function<void()>& vorMeldung);
+    // Opens the album, its second view and its full-text index again after
+    // a command closed them.
+    void AlbumWiederOeffnen();
     TSchritt UmbenennenSchritt(const QString& name, bool nachDatum, QString& umbenennFehler);
     // Every undeleted entry grouped by stored size, each group in record
     // order.
