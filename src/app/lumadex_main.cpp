@@ -185,7 +185,7 @@ int LumadexMain(int argc, char** argv)
 
     if (MainForm && !Application->Terminated()) {
         SignaleAbfangen(MainForm->Handle(), [MainForm] {
-            Application->Guarded(MainForm, [MainForm] { MainForm->Ende1Click(nullptr); });
+            Application->Guarded(MainForm, [MainForm] { MainForm->BeendenAnfordern(); });
         });
         // The screen saver starts the slide show while the option is on.
         TAutoSlideShow autoSlideShow({MainForm->Handle(),

@@ -34,7 +34,6 @@ class TForm;
 class TMenuItem;
 class TObject;
 class TProgrammEinstellungen;
-class TQKFind;
 
 // Outcome of a bulk loop: all done, stopped by Esc, or stopped by a write
 // the engine refused (then the command reports the failure, never success).
@@ -88,9 +87,8 @@ public:
     virtual bool ErstStartLaeuft() const = 0;
     // Seconds a closing message stays ("RequesterAnzeigeZeit").
     virtual int AnzeigeZeit() const = 0;
-    // The program's ini file and its file finder.
+    // The program's ini file.
     virtual QString IniDateiName() const = 0;
-    virtual TQKFind* Dateisuche() = 0;
     // The options dialog shown on that tab; the dialog's window (null when
     // there is none).
     virtual void OptionenZeigen(int reiter) = 0;
