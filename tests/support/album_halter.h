@@ -148,6 +148,9 @@ public:
         posix_spawn_file_actions_adddup2(&aktionen, zumHalter[0], kHalterLiest);
         posix_spawn_file_actions_adddup2(&aktionen, zumTest[1], kHalterSchreibt);
         posix_spawn_file_actions_addopen(&aktionen, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+        // The album path is absolute; the test's working folder may be a
+        // temporary one that is gone already.
+        posix_spawn_file_actions_addchdir_np(&aktionen, "/");
         const int fehler = ::posix_spawn(&pid_, "/proc/self/exe", &aktionen, nullptr, argv, envp.data());
         posix_spawn_file_actions_destroy(&aktionen);
         ::close(zumHalter[0]);
