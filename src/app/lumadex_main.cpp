@@ -185,7 +185,7 @@ int LumadexMain(int argc, char** argv)
 
     if (MainForm && !Application->Terminated()) {
         SignaleAbfangen(MainForm->Handle(), [MainForm] {
-            Application->Guarded(MainForm, [MainForm] { MainForm->Ende1Click(nullptr); });
+            Application->Guarded(MainForm, [MainForm] { MainForm->BeendenAnfordern(); });
         });
         // While the option is on the slide show takes the screen saver's place.
         TAutoSlideShow autoSlideShow(HauptfensterAnbindung(MainForm));

@@ -20,6 +20,7 @@
 #include "shared/general_files.h"
 #include "shared/nachrichten_dialog.h"
 #include "shared/qk_auto_button.h"
+#include "shared/qk_blinker.h"
 #include "shared/qk_ini.h"
 #include "shared/status4_form.h"
 #include "shared/utility_files.h"
@@ -314,6 +315,9 @@ TBilderDBFManagerForm::TBilderDBFManagerForm(TComponent* AOwner, TAlbumManagerUm
     rgReportBilderDBFManager = ListenBericht(this, QStringLiteral("rgReportBilderDBFManager"),
                                              rgBDEPipelineBilderDBFManager);
 
+    QKBlinker1 = new TQKBlinker(this);
+    QKBlinker1->Name = QStringLiteral("QKBlinker1");
+    QKBlinker1->SetControl(BitBtnDatenFileAttribute);
     QKINIBilderDatenbanken = new TQKINI(this);
     QKINIBilderDatenbanken->Name = QStringLiteral("QKINIBilderDatenbanken");
     QKINIBilderDatenbanken->SetCaption(kSektion);
@@ -950,6 +954,12 @@ void TBilderDBFManagerForm::BitBtnDatenFileAttributeClick()
     AktuellesAlbumSuchen();
     const uint32_t satz = dbe->RecNo();
     int fehler = 0;
+    // The blinker runs until the albums are read, also when reading fails.
+    QKBlinker1->SetBlink(true);
+    struct TBlinkEnde {
+        TQKBlinker* b;
+        ~TBlinkEnde() { b->SetBlink(false); }
+    } blinkEnde{QKBlinker1};
     {
         TControlsDisabler aus(t);
         const int order = dbe->SetOrder(0);

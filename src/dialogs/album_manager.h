@@ -35,6 +35,7 @@ class TrgBDEPipeline;
 class TrgReport;
 class TProgrammEinstellungen;
 class TQKAutoButton;
+class TQKBlinker;
 class TQKINI;
 
 // What the album manager and the CD-R preparation use of the main window.
@@ -167,6 +168,8 @@ public:
     TButton* Button1;
     TOpenDialog* OpenDialog1;
     TQKINI* QKINIBilderDatenbanken;
+    // Blinks the re-read button while all albums are read again.
+    TQKBlinker* QKBlinker1;
     // The album list print: "BilderDBFManager.RTM" of the program folder
     // over the manager table.
     TrgReport* rgReportBilderDBFManager;

@@ -87,6 +87,50 @@ void RohSatzLesen(TDbe* dbe, std::vector<char>& puffer)
         std::fill_n(puffer.begin() + offset, breite, ' ');
 }
 
+// The text that tells the user a failed copy left its record in the target.
+const QString kLeerSatzGeblieben =
+    QStringLiteral(" Der angefügte Eintrag konnte nicht aus dem Ziel-Fotoalbum entfernt werden, packen Sie das "
+                   "Ziel-Fotoalbum nach einer Prüfung!");
+
+// Appends the record image as a new record of the target. The record is
+// appended blank first (the dataset's way), so a failure after that leaves a
+// record behind: `angehaengt` is its number (0 while none was appended), for
+// the caller to mark it deleted (AngehaengtenSatzEntfernen) and no blank or
+// half-written entry shows in the target.
+bool SatzAnhaengen(TdkTable* zielTabelle, TDbe* zielDbe, const char* bild, uint32_t& angehaengt)
+{
+    angehaengt = 0;
+    const uint32_t vorher = zielDbe->RecCount();
+    try {
+        zielTabelle->Append();
+        zielTabelle->Post();
+    } catch (const std::exception&) {
+        if (zielDbe->RecCount() > vorher)
+            angehaengt = zielDbe->RecCount();
+        return false;
+    }
+    angehaengt = zielDbe->RecNo();
+    return zielDbe->PutRecord(bild);
+}
+
+// Marks the record a failed copy appended deleted; false when that failed
+// too (the record then stays in the target as it is).
+bool AngehaengtenSatzEntfernen(TDbe* zielDbe, uint32_t satz)
+{
+    if (satz == 0)
+        return true;
+    try {
+        zielDbe->Go(satz);
+        if (zielDbe->RecNo() != satz)
+            return false;
+        if (!zielDbe->Deleted())
+            zielDbe->Delete();
+        return zielDbe->Deleted();
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
 }  // namespace
 
 TBilderKopien::TBilderKopien(TArbeitsbereich& quelle, TArbeitsbereich& ziel, TAlbumAnsicht& ansicht,
@@ -166,22 +210,27 @@ void TBilderKopien::SaetzeInNeuesFotoalbumKopieren()
         // whole (memos, thumbnail, full-text entry) and the target is packed.
         umgebung_.AbbruchZuruecksetzen();
         // A failed write stops the copy with a message; what was copied
-        // before stays in the target.
+        // before stays in the target, the entry being copied leaves it.
+        uint32_t angehaengt = 0;
         const auto pruefe = [&](bool ok, const QString& was) {
             if (ok)
                 return;
             Screen->SetCursor(crDefault);
+            QString text = QStringLiteral("Fehler beim Kopieren in das Ziel-Fotoalbum (") + was +
+                           QStringLiteral(", Satz ") + QString::number(quellDbe->RecNo()) + QStringLiteral(") !");
+            if (!AngehaengtenSatzEntfernen(zielDbe, angehaengt)) {
+                text += kLeerSatzGeblieben;
+                umgebung_.Protokoll(QStringLiteral("Fehler"), QStringLiteral("KopiereSaetzeInNeuesFotoalbum, ") + text);
+            }
             umgebung_.FehlerKontextSetzen();
-            throw Exception(QStringLiteral("Fehler beim Kopieren in das Ziel-Fotoalbum (") + was +
-                            QStringLiteral(", Satz ") + QString::number(quellDbe->RecNo()) + QStringLiteral(") !"));
+            throw Exception(text);
         };
         quellDbe->GoTop();
         while (!quellDbe->Eof() && !umgebung_.Abbruch()) {
             // The target gets blank memo references and its own copies of the memos.
             RohSatzLesen(quellDbe, ziel_.FtsPuffer());
-            zielTabelle->Append();
-            zielTabelle->Post();
-            pruefe(zielDbe->PutRecord(ziel_.FtsPuffer().data()), QStringLiteral("Eintrag"));
+            pruefe(SatzAnhaengen(zielTabelle, zielDbe, ziel_.FtsPuffer().data(), angehaengt),
+                   QStringLiteral("Eintrag"));
             if (quellDbe->GetBlobLength(QStringLiteral("NOTIZ")) > 0) {
                 pruefe(quellDbe->BlobToFile(QStringLiteral("NOTIZ"), temp), QStringLiteral("Notiz lesen"));
                 // The temporary file goes only once the memo is in the target.
@@ -191,6 +240,7 @@ void TBilderKopien::SaetzeInNeuesFotoalbumKopieren()
             }
             umgebung_.ZielVolltextEintragen();
             zielSaetze.push_back(zielDbe->RecNo());
+            angehaengt = 0;
             quellDbe->Skip(1);
             Application->ProcessMessages();
         }
@@ -280,13 +330,10 @@ bool TBilderKopien::EintragKopieren(const QString& neuerPfad)
         DeleteFile(datei);
         return ok;
     };
-    bool angehaengt = false;
+    uint32_t angehaengt = 0;
     bool ok = false;
     try {
-        ziel_.Tabelle()->Append();
-        ziel_.Tabelle()->Post();
-        angehaengt = true;
-        ok = zielDbe->PutRecord(puffer.data()) &&
+        ok = SatzAnhaengen(ziel_.Tabelle(), zielDbe, puffer.data(), angehaengt) &&
              memoKopieren(QStringLiteral("NOTIZ"), 0x1000, umgebung_.TempOrdner() + QStringLiteral("NOTIZ.TXT")) &&
              memoKopieren(QStringLiteral("VORSCHAU"), 0x2000, umgebung_.TempOrdner() + QStringLiteral("VORSCHAU.BMP"));
     } catch (const std::exception& e) {
@@ -296,11 +343,10 @@ bool TBilderKopien::EintragKopieren(const QString& neuerPfad)
     }
     if (!ok) {
         // The half-written copy leaves the target's shown entries.
-        if (angehaengt) {
-            try {
-                zielDbe->Delete();
-            } catch (const std::exception&) {
-            }
+        if (!AngehaengtenSatzEntfernen(zielDbe, angehaengt)) {
+            const QString text = QStringLiteral("Fehler beim Kopieren in das Ziel-Fotoalbum !") + kLeerSatzGeblieben;
+            umgebung_.Protokoll(QStringLiteral("Fehler"), QStringLiteral("EintragInZielKopieren, ") + text);
+            ShowMessage(text);
         }
         return false;
     }
@@ -325,16 +371,17 @@ void TBilderKopien::ZielPacken()
     zielDbe->IndexClose();
     zielTabelle->SetIndexName(QString());
     zielTabelle->Close();
-    if (!ziel_.Oeffnen(true)) {
+    // Another program that uses the target keeps the pack from it: that is
+    // the one message, and the target is opened shared again unpacked.
+    const bool exklusiv = ziel_.Oeffnen(true);
+    if (!exklusiv) {
         Screen->SetCursor(crDefault);
         ShowMessage(QStringLiteral("Fehler beim exclusiven Öffnen von ") + ziel_.Dateien().Dbf() +
                     QStringLiteral(" !"));
-    }
-    {
+    } else {
         TControlsDisabler aus(zielTabelle);
         Application->ProcessMessages();
-        if (zielTabelle->Active())
-            zielDbe->Pack();
+        zielDbe->Pack();
     }
     if (!ziel_.Oeffnen(false)) {
         Screen->SetCursor(crDefault);
@@ -346,7 +393,7 @@ void TBilderKopien::ZielPacken()
     Application->ProcessMessages();
     Screen->SetCursor(crDefault);
     const TProgrammOptionenStand& optionen = umgebung_.Optionen();
-    if (!optionen.CheckBoxAlleMeldungen)
+    if (!exklusiv || !optionen.CheckBoxAlleMeldungen)
         return;
     const QString zeit = StopUhr(QStringLiteral("STOP"));
     if (optionen.CheckBoxBearbeitungszeitAnzeigen) {

@@ -34,7 +34,6 @@ class TForm;
 class TMenuItem;
 class TObject;
 class TProgrammEinstellungen;
-class TQKFind;
 
 // Outcome of a bulk loop: all done, stopped by Esc, or stopped by a write
 // the engine refused (then the command reports the failure, never success).
@@ -88,9 +87,8 @@ public:
     virtual bool ErstStartLaeuft() const = 0;
     // Seconds a closing message stays ("RequesterAnzeigeZeit").
     virtual int AnzeigeZeit() const = 0;
-    // The program's ini file and its file finder.
+    // The program's ini file.
     virtual QString IniDateiName() const = 0;
-    virtual TQKFind* Dateisuche() = 0;
     // The options dialog shown on that tab; the dialog's window (null when
     // there is none).
     virtual void OptionenZeigen(int reiter) = 0;
@@ -238,9 +236,14 @@ private:
     // Runs `fn` on the album's work area in the order of the tag
     // "ShortName", then gives the order and the current entry back.
     void InKurzNamenOrdnung(const std::function<void()>& fn);
-    // Closes the full-text index and removes its file; reports a file that
-    // stays.
+    // Closes the open album's full-text index.
+    void VolltextSchliessen();
+    // Removes the full-text index file (only while the album is held
+    // exclusively); reports a file that stays.
     void VolltextDateiEntfernen(const QString& handler, const std::function<void()>& vorMeldung);
+    // Opens the album, its second view and its full-text index again after
+    // a command closed them.
+    void AlbumWiederOeffnen();
     TSchritt UmbenennenSchritt(const QString& name, bool nachDatum, QString& umbenennFehler);
     // Every undeleted entry grouped by stored size, each group in record
     // order.

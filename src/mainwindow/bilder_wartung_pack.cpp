@@ -132,10 +132,14 @@ void TBilderWartung::EntferneLeerSatz()
 // Delete all, recall all
 // ---------------------------------------------------------------------------
 
-void TBilderWartung::VolltextDateiEntfernen(const QString& handler, const std::function<void()>& vorMeldung)
+void TBilderWartung::VolltextSchliessen()
 {
     bereich_.Fts()->Close();
     bereich_.FtsPuffer().clear();
+}
+
+void TBilderWartung::VolltextDateiEntfernen(const QString& handler, const std::function<void()>& vorMeldung)
+{
     const QString ia = bereich_.Dateien().Ia();
     if (FileExists(ia) && !DeleteFile(ia)) {
         const QString text = QStringLiteral("Volltextdatei ") + ia + QStringLiteral(" konnte nicht gelöscht werden!");
@@ -144,6 +148,13 @@ void TBilderWartung::VolltextDateiEntfernen(const QString& handler, const std::f
             vorMeldung();
         ShowMessage(text);
     }
+}
+
+void TBilderWartung::AlbumWiederOeffnen()
+{
+    u_.AlbumNeuOeffnen();
+    u_.ZweiteAnsichtOeffnen();
+    u_.VolltextOeffnen();
 }
 
 void TBilderWartung::AlleBilderSaetzeLoeschen1Click(TObject* Sender)
@@ -165,7 +176,9 @@ void TBilderWartung::AlleBilderSaetzeLoeschen1Click(TObject* Sender)
     u_.GridLayoutSpeichern();
     u_.Protokoll(QStringLiteral("Info"), QStringLiteral("AlleBilderSaetzeLoeschen1Click(), Funktion gestartet !"));
     TBusyFenster busy(u_, u_.Optionen().CheckBoxBerabeitungsMeldung);
-    VolltextDateiEntfernen(QStringLiteral("AlleBilderSaetzeLoeschen1Click"), [&] { busy.Verbergen(); });
+    // The full-text file goes only once the album is held exclusively:
+    // another program that has the album open also writes to it.
+    VolltextSchliessen();
     u_.AlbumTabellenSchliessen();
     const QString datei = bereich_.Dateien().Dbf();
     if (!bereich_.Oeffnen(true)) {
@@ -174,8 +187,13 @@ void TBilderWartung::AlleBilderSaetzeLoeschen1Click(TObject* Sender)
         u_.Protokoll(QStringLiteral("Info"), QStringLiteral("AlleBilderSaetzeLoeschen1Click(), ") + text);
         busy.Verbergen();
         ShowMessage(text);
+        // Nothing was deleted: the album is open again as it was.
+        AlbumWiederOeffnen();
+        ansicht_.VorschaubildZeigen();
+        ansicht_.SatzAnzahlZeigen();
         return;
     }
+    VolltextDateiEntfernen(QStringLiteral("AlleBilderSaetzeLoeschen1Click"), [&] { busy.Verbergen(); });
     const bool geleert = Dbe()->Zap();
     const QString fehler = geleert ? QString() : QString::fromLocal8Bit(dbe_LastError());
     Tabelle()->Close();
@@ -289,7 +307,10 @@ void TBilderWartung::BilderDBFpacken1Click(TObject* Sender)
     EntferneLeerSatz();
     ShortNamenVorhanden();
     GueltigerShortNamenVorhanden();
-    VolltextDateiEntfernen(name, nullptr);
+    // The full-text index is closed now, but its file goes only once the
+    // album is held exclusively: another program that has the album open
+    // also writes to that file.
+    VolltextSchliessen();
     busy.Verbergen();
     Screen->SetCursor(crHourGlass);
     Application->ProcessMessages();
@@ -302,34 +323,44 @@ void TBilderWartung::BilderDBFpacken1Click(TObject* Sender)
     bool kurzNamenOk = true;
     QString fehler;
     if (!bereich_.Oeffnen(true)) {
-        Screen->SetCursor(crDefault);
-        ShowMessage(QStringLiteral("Fehler beim exclusiven Öffnen der ") + datei + QStringLiteral(" !"));
+        // Another program uses the album: nothing of it is changed, and the
+        // album is open again as it was.
         fehler = QString::fromLocal8Bit(dbe_LastError());
-    } else {
-        {
-            TControlsDisabler aus(Tabelle());
-            // Short names that could not be written stop the command before
-            // the pack: the album stays as it was, with the failure told.
-            kurzNamenOk = !shortNamenFlag_ || SetzeShortName();
-        }
-        if (kurzNamenOk) {
-            TControlsDisabler aus(Tabelle());
-            Application->ProcessMessages();
-            u_.TagsLesen();
-            StatusSchritte = static_cast<uint16_t>(bereich_.Tags().Count() + 1);
-            std::unique_ptr<TStatus4Frm> status(new TStatus4Frm(Application));
-            status->Label1->SetCaption(QStringLiteral("Fotoalbum wird gepackt, bitte warten...."));
-            status->Show();
-            status->Panel2->SetVisible(true);
-            Dbe()->SetGaugeHook(
-                [w = status.get()](uint32_t done, uint32_t total) { TStatus4Frm::GaugeHook(w, done, total); });
-            gepackt = Dbe()->Pack();
-            if (!gepackt)
-                fehler = QString::fromLocal8Bit(dbe_LastError());
-            Dbe()->SetGaugeHook(nullptr);
-        }
-        Tabelle()->Close();
+        Screen->SetCursor(crDefault);
+        const QString text = QStringLiteral("Fehler beim exclusiven Öffnen der ") + datei + QStringLiteral(" !");
+        u_.Protokoll(QStringLiteral("Fehler"), name + QStringLiteral("(), ") + text + QStringLiteral(" ") + fehler);
+        ShowMessage(text);
+        AlbumWiederOeffnen();
+        u_.GridLayoutLesen();
+        ansicht_.SatzAnzahlZeigen();
+        ansicht_.GridZeigen();
+        ansicht_.EinzelsatzWiederherstellen();
+        return;
     }
+    VolltextDateiEntfernen(name, nullptr);
+    {
+        TControlsDisabler aus(Tabelle());
+        // Short names that could not be written stop the command before
+        // the pack: the album stays as it was, with the failure told.
+        kurzNamenOk = !shortNamenFlag_ || SetzeShortName();
+    }
+    if (kurzNamenOk) {
+        TControlsDisabler aus(Tabelle());
+        Application->ProcessMessages();
+        u_.TagsLesen();
+        StatusSchritte = static_cast<uint16_t>(bereich_.Tags().Count() + 1);
+        std::unique_ptr<TStatus4Frm> status(new TStatus4Frm(Application));
+        status->Label1->SetCaption(QStringLiteral("Fotoalbum wird gepackt, bitte warten...."));
+        status->Show();
+        status->Panel2->SetVisible(true);
+        Dbe()->SetGaugeHook(
+            [w = status.get()](uint32_t done, uint32_t total) { TStatus4Frm::GaugeHook(w, done, total); });
+        gepackt = Dbe()->Pack();
+        if (!gepackt)
+            fehler = QString::fromLocal8Bit(dbe_LastError());
+        Dbe()->SetGaugeHook(nullptr);
+    }
+    Tabelle()->Close();
     if (!bereich_.Oeffnen(false)) {
         Screen->SetCursor(crDefault);
         ShowMessage(QStringLiteral("Fehler beim normalen (shareable) Öffnen der") + datei + QStringLiteral(" !"));

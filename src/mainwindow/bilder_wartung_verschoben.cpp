@@ -203,11 +203,12 @@ void TBilderWartung::VerschobeneBilderSuchen()
         status->Label1->SetCaption(QStringLiteral("Bearbeitung läuft, bitte warten...."));
         status->Show();
         TControlsDisabler aus(Tabelle());
-        const auto merkeOrdner = u_.Dateisuche()->OnFindFile;
-        // Every file of the name below the folder is a candidate.
+        // Every file of the name below the folder is a candidate. The search
+        // has a finder of its own: the window's finder keeps its handler
+        // whatever happens here.
         std::vector<QString> kandidaten;
-        u_.Dateisuche()->OnFindFile = [&kandidaten](TObject*, const TSearchRec& rec, const QString& path,
-                                                    const QString&) {
+        TQKFind suche(nullptr);
+        suche.OnFindFile = [&kandidaten](TObject*, const TSearchRec& rec, const QString& path, const QString&) {
             kandidaten.push_back(IncludeTrailingBackslash(path) + rec.Name);
         };
         // Each entry is looked for under every folder until it is found; one
@@ -228,14 +229,23 @@ void TBilderWartung::VerschobeneBilderSuchen()
                 if (datei.isEmpty())
                     continue;
                 kandidaten.clear();
-                u_.Dateisuche()->SetStartPath(wurzel);
-                u_.Dateisuche()->SetFilePattern(datei);
-                u_.Dateisuche()->Subdirs = true;
-                u_.Dateisuche()->Execute();
+                suche.SetStartPath(wurzel);
+                suche.SetFilePattern(datei);
+                suche.Subdirs = true;
+                suche.Execute();
                 std::vector<QString> passend;
-                for (const QString& k : kandidaten)
-                    if (PasstZumEintrag(k, liste[j]))
-                        passend.push_back(k);
+                for (const QString& k : kandidaten) {
+                    if (!PasstZumEintrag(k, liste[j]))
+                        continue;
+                    // A path the album cannot hold is no new place of the
+                    // picture; the entry keeps its old path.
+                    if (!Win1252Encode(k)) {
+                        u_.Protokoll(QStringLiteral("Info"),
+                                     QStringLiteral("VBP1Click(), Pfad nicht speicherbar, übersprungen: ") + k);
+                        continue;
+                    }
+                    passend.push_back(k);
+                }
                 if (passend.empty())
                     continue;
                 erledigt[j] = true;
@@ -284,7 +294,6 @@ void TBilderWartung::VerschobeneBilderSuchen()
             if (dbe_Commit() != 1)
                 geschrieben = WartungsFehlerMerken();
         }
-        u_.Dateisuche()->OnFindFile = merkeOrdner;
     }
     ansicht_.FortschrittVerbergen();
     Dbe()->Go(gemerkt);

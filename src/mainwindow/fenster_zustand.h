@@ -24,9 +24,10 @@ struct TProgrammLauf {
     bool ErstStart = true;         // the program has not been set up yet
     bool ProgrammEndet = false;    // shutdown has begun
     bool Abbruch = false;          // Esc asks the running command to stop
+    int LaufendeBefehle = 0;       // commands of the vocabulary running (nested ones too)
+    bool EndeAngefordert = false;  // the program ends once the running command returns
     TStringList DropFileListe;     // the picture files of the last drop
     bool DragAndDropFlag = false;  // the add dialog is taking the dropped files
-    int LaufendeBefehle = 0;       // commands whose handler runs now (nested ones count each)
 
     // The program's ini file in the Windows folder.
     QString IniDatei() const { return WindowsPfad + QStringLiteral("Lumadex.INI"); }

@@ -336,6 +336,11 @@ public:
     // The handler bound to a name of the vocabulary; empty for a name that
     // has none.
     TNotifyEvent Handler(const char* name);
+    // Ends the program as "Ende" does, but never from inside a running
+    // command (SIGTERM and SIGINT arrive while a command lets messages
+    // through): that command is stopped as Esc stops it, and the program
+    // ends once it has returned.
+    void BeendenAnfordern();
     // True when the handler of that name does its real work.
     bool HandlerVorhanden(const char* name) const;
 
@@ -410,6 +415,7 @@ public:
     void Hinweis1Click(TObject* Sender);
     void OnlineUpdate1Click(TObject* Sender);
     void GesprocheneProgrammvorstellung2Click(TObject* Sender);
+    void Dateiverschieben1Click(TObject* Sender);
     void HistoryLumadexhis1Click(TObject* Sender);
     void OptionenBilder1Click(TObject* Sender);
     void Hauptmenueausblenden1Click(TObject* Sender);
@@ -751,6 +757,11 @@ public:
     static bool WartungsHandlerVorhanden(const char* name);
 
 private:
+    // Runs a command of the vocabulary, counting it as running; an end asked
+    // for meanwhile follows once the outermost command has returned.
+    void BefehlAusfuehren(const TNotifyEvent& befehl, TObject* sender);
+    void EndeNachBefehl();
+
     std::unique_ptr<TBilderWartung> wartung_;
     // TWartungsUmgebung: what the maintenance object needs of the window.
     void FehlerKontextText(const QString& text) override;
@@ -775,7 +786,6 @@ private:
     bool ErstStartLaeuft() const override;
     int AnzeigeZeit() const override;
     QString IniDateiName() const override;
-    TQKFind* Dateisuche() override;
     void OptionenZeigen(int reiter) override;
     TForm* OptionenFenster() override;
     QString KopierName(const QString& datei) override;

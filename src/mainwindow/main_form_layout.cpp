@@ -27,6 +27,7 @@
 #include "shared/qk_wav.h"
 
 #include <QDropEvent>
+#include <QTimer>
 #include <QMimeData>
 #include <QUrl>
 #include <QWidget>
@@ -65,6 +66,7 @@ const THandlerName kHandler[] = {
     {"Hinweis1Click", &TMainForm::Hinweis1Click},
     {"OnlineUpdate1Click", &TMainForm::OnlineUpdate1Click},
     {"GesprocheneProgrammvorstellung2Click", &TMainForm::GesprocheneProgrammvorstellung2Click},
+    {"Dateiverschieben1Click", &TMainForm::Dateiverschieben1Click},
     {"HistoryLumadexhis1Click", &TMainForm::HistoryLumadexhis1Click},
     {"Hauptmenueausblenden1Click", &TMainForm::Hauptmenueausblenden1Click},
     {"Hauptmenueeinblenden1Click", &TMainForm::Hauptmenueeinblenden1Click},
@@ -161,37 +163,60 @@ TMainForm::TBefehlsMethode TMainForm::ZusatzBefehl(const char* name)
     return nullptr;
 }
 
-namespace {
-
-// The run state counts a command as running while its handler runs: a long
-// one lets events through for minutes, and what the timers do meanwhile
-// (the automatic slide show) must know it.
-TNotifyEvent Gezaehlt(TProgrammLauf& lauf, TNotifyEvent befehl)
-{
-    return [&lauf, befehl = std::move(befehl)](TObject* sender) {
-        struct TZaehler {
-            int& n;
-            ~TZaehler() { --n; }
-        } zaehler{++lauf.LaufendeBefehle};
-        befehl(sender);
-    };
-}
-
-}  // namespace
-
 TNotifyEvent TMainForm::Handler(const char* name)
 {
+    TNotifyEvent befehl;
     if (const THandlerName* h = HandlerSuchen(name)) {
         const THandler m = h->Methode;
-        return Gezaehlt(lauf_, [this, m](TObject* sender) { (this->*m)(sender); });
+        befehl = [this, m](TObject* sender) { (this->*m)(sender); };
+    } else if (const TBefehlsMethode m = ZusatzBefehl(name)) {
+        befehl = [this, m](TObject* sender) { (this->*m)(sender); };
+    } else {
+        befehl = WartungsHandler(name);
     }
-    if (const TBefehlsMethode m = ZusatzBefehl(name))
-        return Gezaehlt(lauf_, [this, m](TObject* sender) { (this->*m)(sender); });
-    if (TNotifyEvent wartung = WartungsHandler(name))
-        return Gezaehlt(lauf_, std::move(wartung));
     // Every command of the table has its handler; an unknown name binds
     // nothing, so the command table's test finds it.
-    return {};
+    if (!befehl)
+        return {};
+    return [this, befehl](TObject* sender) { BefehlAusfuehren(befehl, sender); };
+}
+
+void TMainForm::BefehlAusfuehren(const TNotifyEvent& befehl, TObject* sender)
+{
+    ++lauf_.LaufendeBefehle;
+    try {
+        befehl(sender);
+    } catch (...) {
+        --lauf_.LaufendeBefehle;
+        EndeNachBefehl();
+        throw;
+    }
+    --lauf_.LaufendeBefehle;
+    EndeNachBefehl();
+}
+
+void TMainForm::EndeNachBefehl()
+{
+    if (lauf_.LaufendeBefehle > 0 || !lauf_.EndeAngefordert)
+        return;
+    lauf_.EndeAngefordert = false;
+    // From the message loop, once the command's frames are gone.
+    QTimer::singleShot(0, Handle(), [this] { Ende1Click(nullptr); });
+}
+
+void TMainForm::BeendenAnfordern()
+{
+    if (lauf_.ProgrammEndet)
+        return;
+    if (lauf_.LaufendeBefehle == 0) {
+        Ende1Click(nullptr);
+        return;
+    }
+    // A command is running (this request came through its message
+    // processing): it is stopped as Esc stops it, and it closes its own
+    // tables before the program ends.
+    lauf_.EndeAngefordert = true;
+    lauf_.Abbruch = true;
 }
 
 void TMainForm::FotoalbenManagerClick(TObject* Sender)

@@ -178,7 +178,6 @@ void TMainForm::GridLayoutLesen() { GridLayoutZuruecklesen(); }
 bool TMainForm::ErstStartLaeuft() const { return lauf_.ErstStart; }
 int TMainForm::AnzeigeZeit() const { return lauf_.RequesterAnzeigeZeit; }
 QString TMainForm::IniDateiName() const { return QKINI_Prog->INIFileName(); }
-TQKFind* TMainForm::Dateisuche() { return QKFind1; }
 
 void TMainForm::OptionenZeigen(int reiter)
 {

@@ -378,6 +378,12 @@ void TMainForm::OnlineUpdate1Click(TObject* Sender)
     ShowMessage(QStringLiteral("Internet-Update befindet sich in der Enwicklung!"));
 }
 
+void TMainForm::Dateiverschieben1Click(TObject* Sender)
+{
+    (void)Sender;
+    ShowMessage(QStringLiteral("Funktion noch nicht eingebaut!"));
+}
+
 void TMainForm::GesprocheneProgrammvorstellung2Click(TObject* Sender)
 {
     (void)Sender;

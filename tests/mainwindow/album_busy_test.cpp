@@ -8,6 +8,10 @@
 
 #include "album_halter.h"
 #include "dialogs/album_manager.h"
+#include "platform/fts/fts.h"
+#include "storage/tfts.h"
+
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <map>
@@ -20,6 +24,25 @@ namespace fs = std::filesystem;
 using lxtest::TAlbumHalter;
 using lxtest::THalteArt;
 using lxtest::TSchnelleWartezeit;
+
+// The inode of a file, 0 when it is missing.
+ino_t Inode(const fs::path& datei)
+{
+    struct stat info {};
+    return ::stat(datei.c_str(), &info) == 0 ? info.st_ino : 0;
+}
+
+// The number of hits of a word in a full-text index file, read through an
+// index handle of its own.
+int VolltextTreffer(const fs::path& ia, const char* wort)
+{
+    const int handle = FtsOpen(ia.c_str(), 20, 0);
+    if (handle <= 0)
+        return handle;
+    const int treffer = FtsSet(handle, wort);
+    FtsClose(handle);
+    return treffer;
+}
 
 // The album's files (name to bytes) but the table itself, which the holder
 // may have appended to.
@@ -178,6 +201,61 @@ TEST_F(AlbumBusyTest, AnUnreadableIndexIsSetAsideAndRebuilt)
     EXPECT_EQ(lxtest::DateiInhalt(dir / "TEST.CDX.bad"), muell);
     EXPECT_EQ(form->BereichBilder().Tags().Count(), kAlbumTagAnzahl);
     EXPECT_EQ(form->DbeBilder->RecCount(), 2u);
+}
+
+// A command that needs the album to itself ("Fotoalbum packen", "Alle
+// Einträge löschen") and is refused because another program has the album
+// open leaves the album's full-text index as that program uses it: the
+// .IA and its write-ahead files stay the same files, what the other program
+// stored before and after the refusal is found, and the album is open again
+// in the window with its full-text index.
+TEST_F(AlbumBusyTest, ARefusedExclusiveCommandLeavesTheFullTextIndexInUse)
+{
+    struct TFall {
+        const char* Handler;
+        const char* Frage;
+    };
+    AlbumMitIndex();
+    for (const TFall fall : {TFall{"BilderDBFpacken1Click", "Fotoalbum wirklich packen"},
+                             TFall{"AlleBilderSaetzeLoeschen1Click", "Wollen Sie wirklich alle Einträge"}}) {
+        SCOPED_TRACE(fall.Handler);
+        {
+            TPromptScript script;
+            ASSERT_EQ(form->BilderDBFOeffnen(), 1);
+            form->OeffneBilderFTS();
+        }
+        ASSERT_TRUE(fs::exists(dir / "TEST.IA"));
+        ASSERT_GE(form->FtsBilder->NumRecs(), 2);
+        const int vorher = VolltextTreffer(dir / "TEST.IA", lxtest::kHalterEintragVorher);
+        const int nachher = VolltextTreffer(dir / "TEST.IA", lxtest::kHalterEintragNachher);
+
+        TAlbumHalter halter(File("TEST.DBF"), THalteArt::Volltext);
+        ASSERT_TRUE(halter.Haelt());
+        ASSERT_TRUE(fs::exists(dir / "TEST.IA-wal"));
+        ASSERT_TRUE(fs::exists(dir / "TEST.IA-shm"));
+        const ino_t ia = Inode(dir / "TEST.IA"), wal = Inode(dir / "TEST.IA-wal"), shm = Inode(dir / "TEST.IA-shm");
+        {
+            TSchnelleWartezeit schnell;
+            TPromptScript script;
+            script.Answer(TPromptKind::Dialog, mrYes, fall.Frage)
+                .Answer(TPromptKind::Message, mrOk, "Fehler beim exclusiven Öffnen der");
+            form->Handler(fall.Handler)(nullptr);
+            EXPECT_EQ(script.Pending(), 0u);
+        }
+        EXPECT_EQ(Inode(dir / "TEST.IA"), ia) << "the full-text index was replaced";
+        EXPECT_EQ(Inode(dir / "TEST.IA-wal"), wal) << "the other program's log was removed";
+        EXPECT_EQ(Inode(dir / "TEST.IA-shm"), shm) << "the other program's shared memory file was removed";
+        EXPECT_TRUE(form->TableBilder->Active());
+        EXPECT_EQ(form->DbeBilder->RecCount(), 2u);
+        EXPECT_GT(form->FtsBilder->Handle(), 0);
+        EXPECT_EQ(halter.Loslassen(), 0);
+
+        form->FtsBilder->Close();
+        form->TableBilder->Close();
+        EXPECT_EQ(VolltextTreffer(dir / "TEST.IA", lxtest::kHalterEintragVorher), std::max(vorher, 0) + 1);
+        EXPECT_EQ(VolltextTreffer(dir / "TEST.IA", lxtest::kHalterEintragNachher), std::max(nachher, 0) + 1);
+        EXPECT_EQ(VolltextTreffer(dir / "TEST.IA", "zwei"), 1);
+    }
 }
 
 }  // namespace

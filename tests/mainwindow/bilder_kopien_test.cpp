@@ -2,6 +2,7 @@
 // over albums in a temporary folder, the window and the views recorded.
 // What reached the target is read back through the engine.
 #include "album_ansicht_protokoll.h"
+#include "album_halter.h"
 #include "mainwindow/album_record.h"
 #include "mainwindow/arbeitsbereich.h"
 #include "mainwindow/bilder_kopien.h"
@@ -9,6 +10,7 @@
 #include "bridge_test.h"
 #include "datagrid/dk_table.h"
 #include "platform/core/drive_map.h"
+#include "platform/core/exceptions.h"
 #include "platform/core/file_utils.h"
 #include "platform/core/win_path.h"
 #include "platform/data/data_source.h"
@@ -100,7 +102,7 @@ public:
     void AbbruchZuruecksetzen() override {}
     void FehlerKontextSetzen() override {}
     void Protokoll(const QString& art, const QString& text) override { Aufruf(art + ": " + text); }
-    void Hinweis(const QString&, const QString&, int) override {}
+    void Hinweis(const QString&, const QString& text, int) override { Aufruf("Hinweis " + text); }
     bool ManagerBereit() override { return false; }
     bool ImManager(const QString&) override { return false; }
     void ImManagerEintragen(const QString&) override {}
@@ -277,6 +279,101 @@ TEST_F(BilderKopienTest, TheShownEntriesReachANewAlbumAndTheViewsAreToldAfterwar
         EXPECT_EQ(Memo("NOTIZ"), kNotiz);
         EXPECT_EQ(Memo("VORSCHAU"), Vorschau());
     });
+}
+
+// A target that another program uses cannot be packed: the pack says so
+// once (no closing message after it) and the target is open again.
+TEST_F(BilderKopienTest, ATargetInUseElsewhereIsReportedOnceAndStaysOpen)
+{
+    ZielOeffnen();
+    fenster.optionen.CheckBoxAlleMeldungen = true;
+    lxtest::TAlbumHalter halter((dir.path() / "ziel" / "ZIEL.DBF").string(), lxtest::THalteArt::Geteilt);
+    ASSERT_TRUE(halter.Haelt());
+    fenster.aufrufe.clear();
+    {
+        lxtest::TSchnelleWartezeit schnell;
+        TPromptScript script;
+        script.Answer(TPromptKind::Message, mrOk, "Fehler beim exclusiven Öffnen von");
+        kopien.ZielPacken();
+    }
+    EXPECT_FALSE(fenster.aufrufe.join('\n').contains("Hinweis")) << fenster.aufrufe.join('\n').toStdString();
+    EXPECT_TRUE(ziel.tabelle.Active());
+    EXPECT_EQ(halter.Loslassen(), 0);
+}
+
+// Answers every prompt with OK (the pack of the target reports its own
+// failures, which are not what the test below looks at).
+class TNurOk : public TPromptService {
+public:
+    TNurOk() { vorher_ = SetPromptService(this); }
+    ~TNurOk() override { SetPromptService(vorher_); }
+    int Show(const TPrompt&, QString*) override { return mrOk; }
+    TModalResult ShowModal(TCustomForm&) override { return mrOk; }
+
+private:
+    TPromptService* vorher_ = nullptr;
+};
+
+// A write into the target that fails while an entry is being copied stops
+// the copy of all shown entries, and the entry leaves the target: whichever
+// write of the target fails (only that one, or every one from there on),
+// the target shows no blank or half-written entry, or the message says that
+// the appended entry could not be removed.
+TEST_F(BilderKopienTest, AFailedWriteLeavesNoBlankEntryInTheTarget)
+{
+    fenster.zielDatei = Win(dir.path() / "ziel" / "ZIEL.DBF");
+    quelle.dbe->Query("MARKIERT");
+    int geprueft = 0;
+    for (const bool abDort : {false, true}) {
+        bool fertig = false;
+        for (int n = 1; n <= 60 && !fertig; ++n) {
+            SCOPED_TRACE(std::string(abDort ? "every write from " : "only write ") + std::to_string(n));
+            ziel.tabelle.Close();
+            for (const char* ext : {".DBF", ".FPT", ".CDX", ".IA"})
+                std::filesystem::remove(dir.path() / "ziel" / (std::string("ZIEL") + ext));
+            AlbumErzeugen(ziel.dbe.get(), fenster.zielDatei);
+            int schreiben = 0;
+            dbf::SetIoFaultHook([&](dbf::IoOp op, const std::string& what) {
+                char pfad[4096] = {};
+                const std::string link = "/proc/self/fd/" + what.substr(what.find(':') + 1);
+                const ssize_t l = ::readlink(link.c_str(), pfad, sizeof pfad - 1);
+                if (op != dbf::IoOp::Write || l <= 0 || std::string(pfad, l).find("/ziel/ZIEL.") == std::string::npos)
+                    return false;
+                ++schreiben;
+                return abDort ? schreiben >= n : schreiben == n;
+            });
+            QString fehler;
+            {
+                TNurOk antworten;
+                try {
+                    kopien.SaetzeInNeuesFotoalbumKopieren();
+                    fertig = true;
+                } catch (const Exception& e) {
+                    fehler = e.Message;
+                }
+            }
+            dbf::SetIoFaultHook({});
+            // The copy went through, or the pack after it failed; a thumbnail
+            // that failed leaves an entry that is whole but for it.
+            if (!fehler.startsWith("Fehler beim Kopieren in das Ziel-Fotoalbum") || fehler.contains("(Vorschaubild"))
+                continue;
+            ++geprueft;
+            if (fehler.contains("konnte nicht aus dem Ziel-Fotoalbum entfernt werden"))
+                continue;
+            ziel.tabelle.Close();
+            const uint16_t area =
+                dbe_Use((dir.path() / "ziel" / "ZIEL.DBF").c_str(), "PRUEF", DBE_SHARED, DBE_TYPE_FOX);
+            ASSERT_NE(area, 0) << dbe_LastError();
+            for (uint32_t r = 1; r <= dbe_RecCount(); ++r) {
+                dbe_Go(r);
+                EXPECT_TRUE(dbe_Deleted()) << "record " << r << " of the target is shown: "
+                                            << dbe_GetTrimString("SHORTDESC") << " / " << fehler.toStdString();
+            }
+            dbe_Close();
+        }
+        EXPECT_TRUE(fertig) << "the copy never went through";
+    }
+    EXPECT_GT(geprueft, 0);
 }
 
 }  // namespace

@@ -102,7 +102,6 @@ public:
     bool ErstStartLaeuft() const override { return false; }
     int AnzeigeZeit() const override { return 4; }
     QString IniDateiName() const override { return QString(); }
-    TQKFind* Dateisuche() override { return nullptr; }
     void OptionenZeigen(int) override {}
     TForm* OptionenFenster() override { return nullptr; }
     QString KopierName(const QString& datei) override { return datei; }

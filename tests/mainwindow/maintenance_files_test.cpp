@@ -7,6 +7,7 @@
 #include "dialogs/search_missed_files_form.h"
 #include "platform/data/field.h"
 #include "shared/picture_files.h"
+#include "shared/qk_find.h"
 #include "shared/short_name.h"
 
 namespace {
@@ -584,6 +585,53 @@ TEST_F(MaintenanceFilesTest, MovedPicturesAreRelinkedOnlyToAFileOfTheirSize)
     QFile log(*WinToLinux(form->Lauf().ProgrammPfad + "LXLog.DBF"));
     ASSERT_TRUE(log.open(QIODevice::ReadOnly));
     EXPECT_TRUE(log.readAll().contains(Win(dir / "platte/alt/a.jpg").toLatin1() + " \xfc" "bersprungen"));
+}
+
+// A moved picture found under a folder whose name Windows-1252 cannot hold
+// is not relinked (the album could not store the path): the entry keeps its
+// old path and counts as not found, the skip is logged, and the window's
+// file finder still reports to the window afterwards.
+TEST_F(MaintenanceFilesTest, AMovedPictureAtAPathTheAlbumCannotHoldIsSkipped)
+{
+    Application->ClearTerminated();
+    lxtest::WriteFile(dir / "platte/neu\u03a9/a.jpg", "x");
+    auto ea = Eintrag(Win(dir / "platte/alt/a.jpg"));
+    ea.Bytes = 0;
+    AlbumAnlegen("TEST.DBF", {ea});
+    Setzen(1, "LABELKENNU", qktGetVolumeId("C").toStdString());
+    Oeffnen();
+    form->ProgrammOptionen()->CheckBoxProtokollieren = true;
+    form->Lauf().ErstStart = false;
+    std::vector<QString> texte;
+    {
+        TPromptScript script;
+        script.Answer(TPromptKind::Dialog, mrYes, "auf vorhandensein geprüft")
+            .Modal<TSearchMissedFilesForm>([&](TSearchMissedFilesForm& f) {
+                f.CheckBox('C')->SetChecked(true);
+                f.EditPfad('C')->SetText(Win(dir / "platte").mid(2) + "\\");
+                f.BitBtn1Click(nullptr);
+            })
+            .Modal([&](TCustomForm& f) {
+                texte.push_back(dynamic_cast<TMSGDLGForm&>(f).Label1->Caption());
+                f.ModalResult = mrOk;
+            });
+        EXPECT_NO_THROW(form->VerschobeneBilderSuchen());
+    }
+    ASSERT_EQ(texte.size(), 1u);
+    EXPECT_EQ(texte[0].toStdString(), "1 Satz/Sätze nicht mehr unter alte Pfadangabe (Bild-Speicherort) wiedergefunden!");
+    EXPECT_EQ(Lesen()[0]["PFAD"], Win(dir / "platte/alt/a.jpg").toStdString());
+    QFile log(*WinToLinux(form->Lauf().ProgrammPfad + "LXLog.DBF"));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(log.readAll().contains("VBP1Click(), Pfad nicht speicherbar, \xfc" "bersprungen: C:"));
+
+    // The window's finder reports its finds to the window as before.
+    lxtest::WriteFile(dir / "suche/ALBUM.DBF", "x");
+    form->LetzteGefundeneDateiLeeren();
+    form->QKFind1->SetStartPath(Win(dir / "suche") + "\\");
+    form->QKFind1->SetFilePattern("ALBUM.DBF");
+    form->QKFind1->Subdirs = true;
+    form->QKFind1->Execute();
+    EXPECT_TRUE(form->LetzteGefundeneDatei().endsWith("ALBUM.DBF")) << form->LetzteGefundeneDatei().toStdString();
 }
 
 // ---------------------------------------------------------------------------

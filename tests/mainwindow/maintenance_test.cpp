@@ -7,6 +7,8 @@
 #include "platform/ui/menus.h"
 #include "shared/short_name.h"
 
+#include <QTimer>
+
 namespace {
 
 std::vector<TTestEintrag> Eintraege(int anzahl)
@@ -233,6 +235,41 @@ TEST_F(MaintenanceTest, RecallAllReachesEveryDeletedEntryAndLeavesNoFilter)
         EXPECT_FALSE(s.Geloescht) << s["PFAD"];
     EXPECT_EQ(form->DbeBilder->DBFilter(), "");
     EXPECT_EQ(form->DbeBilder->QueryRecCount(), 8u);
+}
+
+// The end of the session (SIGTERM) arrives while a command lets messages
+// through: the command stops as Esc stops it, finishes with its tables
+// open, and the program ends after it has returned.
+TEST_F(MaintenanceTest, AnEndAskedForDuringACommandFollowsTheCommand)
+{
+    auto e = Eintraege(8);
+    e[1].Geloescht = e[4].Geloescht = true;
+    AlbumAnlegen("TEST.DBF", e);
+    Oeffnen();
+    QTimer::singleShot(0, form->Handle(), [this] { form->BeendenAnfordern(); });
+    {
+        TPromptScript script;
+        script.Answer(TPromptKind::Dialog, mrYes, "wieder sichtbar machen")
+            .Answer(TPromptKind::Message, mrOk, "ESC gedrückt, Funktion abgebrochen!");
+        EXPECT_NO_THROW(Klick(*form, "AlleBilderSaetzeZurueckholen1Click"));
+        EXPECT_EQ(script.Pending(), 0u);
+        EXPECT_FALSE(form->Lauf().ProgrammEndet);
+        EXPECT_FALSE(form->Lauf().Abbruch);
+    }
+    // The deleted entries are as they were: the recall stopped at once.
+    const auto s = Lesen();
+    EXPECT_TRUE(s[1].Geloescht);
+    EXPECT_TRUE(s[4].Geloescht);
+    QString ende;
+    {
+        TPromptScript script;
+        script.Modal(NachrichtOk(&ende));
+        Application->ProcessMessages();
+    }
+    EXPECT_TRUE(ende.startsWith("Sie haben QV-Lumadex ")) << ende.toStdString();
+    EXPECT_TRUE(form->Lauf().ProgrammEndet);
+    EXPECT_FALSE(form->TableBilder->Active());
+    Application->ClearTerminated();
 }
 
 TEST_F(MaintenanceTest, PackKeepsExactlyTheUndeletedEntriesWithTagsAndFullText)

@@ -235,6 +235,9 @@ TEST_F(StartTest, SmallCommandsAndTheirMessages)
     EXPECT_TRUE(prompts.Gezeigt("Sie haben QV-Lumadex durchschnittlich 00:00:00 (Std:Min:Sek) pro Programmstart"));
     form->OnlineUpdate1Click(nullptr);
     EXPECT_TRUE(prompts.Gezeigt("Internet-Update befindet sich in der Enwicklung!"));
+    ASSERT_TRUE(form->HandlerVorhanden("Dateiverschieben1Click"));
+    form->Handler("Dateiverschieben1Click")(nullptr);
+    EXPECT_TRUE(prompts.Gezeigt("Funktion noch nicht eingebaut!"));
     form->PageControlBilder->SetActivePage(form->TabSheetGrossBild);
     form->SortierHinweisClick(nullptr);
     EXPECT_EQ(form->PageControlBilder->ActivePage(), form->TabSheetBilderDatenbank);

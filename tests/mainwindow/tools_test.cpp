@@ -9,6 +9,7 @@
 #include "controls/wizard.h"
 #include "datacontrols/dk_db_edit.h"
 #include "dialogs/album_manager.h"
+#include "shared/qk_blinker.h"
 #include "dialogs/ascii_dialogs.h"
 #include "dialogs/cdr_form.h"
 #include "dialogs/html_export_form.h"
@@ -311,11 +312,21 @@ TEST_F(ToolsTest, ReReadRefreshesTheFiguresAndCountsMissingAlbums)
     TBilderDBFManagerForm m(nullptr, U());
     m.FormShow();
     QString fehlt, ende;
+    // The blinker runs while the albums are read and stops afterwards.
+    bool blinktBeimLesen = false;
     {
         TPromptScript script;
-        script.Modal(NachrichtOk(&fehlt)).Modal(NachrichtOk(&ende));
+        script
+            .Modal([&](TCustomForm& f) {
+                blinktBeimLesen = m.QKBlinker1->Blink();
+                NachrichtOk(&fehlt)(f);
+            })
+            .Modal(NachrichtOk(&ende));
         m.BitBtnDatenFileAttributeClick();
     }
+    EXPECT_TRUE(blinktBeimLesen);
+    EXPECT_FALSE(m.QKBlinker1->Blink());
+    EXPECT_EQ(m.QKBlinker1->Control(), m.BitBtnDatenFileAttribute);
     EXPECT_TRUE(fehlt.endsWith("ALBUMB.DBF NICHT gefunden bzw. nicht im Zugriff !")) << fehlt.toStdString();
     EXPECT_EQ(ende, "Die Daten von 1 Fotoalben konnten NICHT neu ermittelt und eingelesen werden!");
     TDbe* d = form->DbeBilderDatenbanken;

@@ -9,7 +9,11 @@
 //                 then held, and the engine lock kept by the holder stops the
 //                 background thread from giving it back (as a program in the
 //                 middle of a long change keeps it);
-//   Exklusiv      open exclusively.
+//   Exklusiv      open exclusively;
+//   Volltext      open shared with the album's full-text index (.IA beside
+//                 the table), store the entry kHalterEintragVorher in it
+//                 before it tells the test, and kHalterEintragNachher when
+//                 the test lets go, before it closes the index.
 // A test program that uses it defines the holder's test with
 // LXTEST_ALBUM_HALTER_TEST. Beside it: a clock for the engine's lock waits that
 // runs out a wait at once, and the bytes of a file.
@@ -17,6 +21,7 @@
 #include "platform/dbf/dbe.h"
 #include "platform/dbf/engine_lock.h"
 #include "platform/dbf/lock_wait.h"
+#include "platform/fts/fts.h"
 
 #include <gtest/gtest.h>
 
@@ -37,7 +42,11 @@ extern char** environ;
 
 namespace lxtest {
 
-enum class THalteArt : char { Geteilt = 'g', Indexsperre = 'i', Exklusiv = 'x' };
+enum class THalteArt : char { Geteilt = 'g', Indexsperre = 'i', Exklusiv = 'x', Volltext = 'v' };
+
+// The full-text entries the holder stores in Volltext.
+inline constexpr const char* kHalterEintragVorher = "Fremdeintrag vorher";
+inline constexpr const char* kHalterEintragNachher = "Fremdeintrag nachher";
 
 inline constexpr const char* kHalterAuftrag = "LXTEST_ALBUM_HALTER";
 // The holder reads the test's word on fd 3 and answers on fd 4.
@@ -60,10 +69,21 @@ inline void AlbumHalten()
     if (art == THalteArt::Indexsperre) {
         ASSERT_EQ(dbe_AppendBlank(), 1) << dbe_LastError();
     }
+    int volltext = 0;
+    if (art == THalteArt::Volltext) {
+        const std::string pfad(datei);
+        volltext = FtsOpen((pfad.substr(0, pfad.rfind('.')) + ".IA").c_str(), 20, 0);
+        ASSERT_GT(volltext, 0);
+        ASSERT_GT(FtsAdd(volltext, kHalterEintragVorher), 0);
+    }
     char wort = 'h';
     ASSERT_EQ(::write(kHalterSchreibt, &wort, 1), 1);
     // Until the test lets go (or ends: the pipe closes).
     (void)!::read(kHalterLiest, &wort, 1);
+    if (volltext > 0) {
+        EXPECT_GT(FtsAdd(volltext, kHalterEintragNachher), 0);
+        EXPECT_EQ(FtsClose(volltext), 0);
+    }
     EXPECT_EQ(dbe_Commit(), 1) << dbe_LastError();
     engineLock.reset();
     dbe_CloseAll();
@@ -128,6 +148,9 @@ public:
         posix_spawn_file_actions_adddup2(&aktionen, zumHalter[0], kHalterLiest);
         posix_spawn_file_actions_adddup2(&aktionen, zumTest[1], kHalterSchreibt);
         posix_spawn_file_actions_addopen(&aktionen, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+        // The album path is absolute; the test's working folder may be a
+        // temporary one that is gone already.
+        posix_spawn_file_actions_addchdir_np(&aktionen, "/");
         const int fehler = ::posix_spawn(&pid_, "/proc/self/exe", &aktionen, nullptr, argv, envp.data());
         posix_spawn_file_actions_destroy(&aktionen);
         ::close(zumHalter[0]);
