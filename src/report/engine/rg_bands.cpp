@@ -369,7 +369,7 @@ bool TrgCustomBand::Generate()
                     ++engine->FreshPasses;
                 ++engine->PagePasses;
                 ++printsThisCall_;
-                engine->NextSaveRow();
+                saveRowNo_ = engine->NextSaveRow();
                 BeforeGenerateComponents();
                 LayoutComponents();
                 AfterGenerateComponents();

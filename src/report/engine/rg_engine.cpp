@@ -470,6 +470,32 @@ void TrgEngine::AbortJob(const QString& Message)
         report_->AbortJob(Message);
 }
 
+// ---- text-file rows ---------------------------------------------------------------
+
+namespace {
+
+// The engine that counts the rows: the main report's.
+const TrgCustomEngine* RowCounter(const TrgCustomEngine* Engine, TrgCustomReport* Report)
+{
+    TrgCustomReport* main = Report ? Report->GetMainReport() : nullptr;
+    const TrgCustomEngine* counter = main && main != Report ? main->Engine() : nullptr;
+    return counter ? counter : Engine;
+}
+
+}  // namespace
+
+int TrgCustomEngine::SaveRowNo() const
+{
+    const TrgCustomEngine* counter = RowCounter(this, report_);
+    return counter == this ? saveRowNo_ : counter->SaveRowNo();
+}
+
+int TrgCustomEngine::NextSaveRow()
+{
+    auto* counter = const_cast<TrgCustomEngine*>(RowCounter(this, report_));
+    return counter == this ? ++saveRowNo_ : counter->NextSaveRow();
+}
+
 // ---- initialization ----------------------------------------------------------
 
 void TrgEngine::InitGeneration()

@@ -115,9 +115,12 @@ public:
     int PrintPosition() const { return printPosition_; }
     void SetPrintArea(int Left, int Top, int Right, int Position);
     // The number of the save row the text-file output is on: each printed
-    // band is a row of its own, numbered through the report.
-    int SaveRowNo() const { return saveRowNo_; }
-    void NextSaveRow() { ++saveRowNo_; }
+    // band is a row of its own, numbered once through the whole report. A
+    // child report's bands count on in the main report's rows, so that its
+    // lines stand between the parent's in print order.
+    int SaveRowNo() const;
+    // Counts the next row and returns its number.
+    int NextSaveRow();
     // Set when the first detail band of a page has applied its position.
     bool DetailPositioned = false;
     // Band passes on this page, and fresh ones (not continuations).

@@ -542,7 +542,7 @@ void DescribeSubReportClasses()
             if (auto* sub = dynamic_cast<TrgSubReport*>(parent))
                 sub->AdoptChildReport(&child);
         });
-    const TEnumInfo* behaviors = FindEnum(QStringLiteral("TrgPrintBehaviorType"));
+    const TEnumInfo* behaviors = rgdescribe::Enum("TrgPrintBehaviorType", TrgPrintBehaviorTypeIdentifiers);
     using S = TrgSubReport;
     DescribeClass<S, TrgStretchable>(QStringLiteral("TrgSubReport"))
         .String("Caption", Get(&S::Caption), [](S& s, const QString& v) { s.SetCaption(v); })

@@ -586,6 +586,29 @@ TEST_F(TemplateTest, ASubreportIsSavedWithItsChildReportAndPrintsTheSameAfterLoa
         EXPECT_EQ(PrintAll(), built);
     }
 
+    // A stream may name the behaviour, the default one too.
+    const QByteArray plain = ReadBytes(text);
+    ASSERT_FALSE(plain.contains("PrintBehavior"));
+    const std::pair<const char*, TrgPrintBehaviorType> behaviors[] = {
+        {"pbChild", pbChild}, {"pbSection", pbSection}, {"pbFixed", pbFixed}};
+    for (const auto& [identifier, behavior] : behaviors) {
+        SCOPED_TRACE(identifier);
+        QByteArray named = plain;
+        named.replace("object subKinder: TrgSubReport\r\n",
+                      QByteArray("object subKinder: TrgSubReport\r\n      PrintBehavior = ") + identifier + "\r\n");
+        const QString namedFile = dir.filePath(QStringLiteral("kinder_benannt.rtm"));
+        WriteBytes(namedFile, named);
+        report = NewReport();
+        Load(namedFile);
+        auto* namedSub = dynamic_cast<TrgSubReport*>(methodForm.FindComponent(QStringLiteral("subKinder")));
+        ASSERT_NE(namedSub, nullptr);
+        EXPECT_EQ(namedSub->PrintBehavior(), behavior);
+        if (behavior == pbChild)
+            EXPECT_EQ(PrintAll(), built);
+    }
+    report = NewReport();
+    Load(text);
+
     // A template cut off inside the child report fails to load: what the
     // reader made of it goes again, and the loaded layout stays.
     NoErrorDialog();
