@@ -148,6 +148,11 @@ bool TrgCustomRegion::ContainsComponent(const TrgComponent* Component) const
     return std::find(children_.begin(), children_.end(), Component) != children_.end();
 }
 
+TrgMMRect TrgCustomRegion::ContainerRect() const
+{
+    return {mmLeft(), mmTop(), mmLeft() + mmWidth(), mmTop() + mmHeight()};
+}
+
 void TrgCustomRegion::EnsureStretch()
 {
     if (!Stretch())
@@ -174,11 +179,39 @@ void TrgCustomRegion::MoveChildren(int DeltaLeft, int DeltaTop)
                            child->mmHeight());
 }
 
+void TrgCustomRegion::AdjustChildrenToSize()
+{
+    if (Loading())
+        return;
+    for (TrgComponent* child : children_)
+        if (child->ParentWidth() || child->ParentHeight())
+            child->AdjustToParent();
+}
+
 void TrgCustomRegion::SetmmBounds(int Left, int Top, int Width, int Height)
 {
     const int deltaLeft = Left - mmLeft(), deltaTop = Top - mmTop();
+    const bool resized = Width != mmWidth() || Height != mmHeight();
     TrgStretchable::SetmmBounds(Left, Top, Width, Height);
     MoveChildren(deltaLeft, deltaTop);
+    if (resized)
+        AdjustChildrenToSize();
+}
+
+void TrgCustomRegion::SetmmWidth(int Value)
+{
+    const int before = mmWidth();
+    TrgStretchable::SetmmWidth(Value);
+    if (mmWidth() != before)
+        AdjustChildrenToSize();
+}
+
+void TrgCustomRegion::SetmmHeight(int Value)
+{
+    const int before = mmHeight();
+    TrgStretchable::SetmmHeight(Value);
+    if (mmHeight() != before)
+        AdjustChildrenToSize();
 }
 
 void TrgCustomRegion::SetmmLeft(int Value)
