@@ -6,6 +6,7 @@
 #include "platform/stream/class_registry.h"
 #include "platform/stream/graphics_streaming.h"
 #include "report/engine/rg_bands.h"
+#include "report/engine/rg_engine.h"
 #include "report/output/rg_draw_commands.h"
 
 TrgCustomRegion::TrgCustomRegion(TComponent* AOwner) : TrgStretchable(AOwner)
@@ -240,6 +241,12 @@ void TrgCustomRegion::SetBand(TrgBand* Value)
 
 bool TrgCustomRegion::RegionCanStretch() const { return Stretch() && CanStretch(); }
 
+bool TrgCustomRegion::SectionRunning() const
+{
+    const TrgCustomEngine* engine = Band() ? Band()->Engine() : nullptr;
+    return engine && (engine->EngineState() & (esNoTitle | esNoHeader | esSectionEnded)) != 0;
+}
+
 TrgStretchPlacement TrgCustomRegion::PlacementFor(const TrgComponent& Child) const
 {
     TrgStretchPlacement where;
@@ -307,6 +314,16 @@ void TrgCustomRegion::GenerateContent()
             resumeList_ = list;
             resumeRecorded = true;
         }
+        // While a section of a subreport takes the page, the region ends
+        // with the list it is in.
+        if (SectionRunning())
+            break;
+        // Stretching components that got no room on this page hold back the
+        // lists that are placed relative to them; they go on together on
+        // the next page. (Stretching components that printed nothing but
+        // are finished let the other lists print.)
+        if (list == 1 && RegionCanStretch() && !lists_[1].empty() && running == top && !allFinished_)
+            break;
     }
     overflow_ = overflowNext_;
     incomplete_ = !allFinished_ && !overflow_;
@@ -331,6 +348,11 @@ void TrgCustomRegion::LayoutList(int ListIndex, int FromChild, int& RunningBotto
         if (child->PrintHeight() > 0 && std::find(drawList_.begin(), drawList_.end(), child) == drawList_.end())
             drawList_.push_back(child);
         if (!child->Printed()) {
+            // While a section of a subreport takes the page, an unfinished
+            // child that others follow ends the list, and the region counts
+            // as finished for this page.
+            if (SectionRunning() && i + 1 < list.size())
+                break;
             if (!firstUnfinishedSeen_) {
                 firstUnfinishedSeen_ = true;
                 resumeComponent_ = int(i);

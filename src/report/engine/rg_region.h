@@ -75,6 +75,8 @@ private:
     void StackChildren(const std::vector<TrgComponent*>& Ordered);
     void LayoutList(int ListIndex, int FromChild, int& RunningBottom);
     bool RegionCanStretch() const;
+    // A section of a subreport has begun, takes or has just ended the page.
+    bool SectionRunning() const;
 
     TBrush brush_;
     TPen pen_;

@@ -368,3 +368,33 @@ TEST_F(RegionTest, ShiftWithParentKeepsItsDistanceBelowTheTallestStretchingCompo
         QStringLiteral("TrgDrawText %1 %2 30000 4000 \"darunter\"").arg(kMargin + 40000).arg(memoBottom + 11000)))
         << pages[0].toStdString();
 }
+
+TEST_F(RegionTest, ComponentsPlacedBelowAStretchingMemoWaitForItWhenItGetsNoRoom)
+{
+    // A title leaves 6 mm of the body on the first page: room for the
+    // region, but the memo 3 mm down in it gets too little for a line. The
+    // label that shifts below the memo would fit; it waits for the memo and
+    // prints under it on the next page instead of alone on the first one.
+    auto rows = MakeRows(1);
+    MakeMemoReport(rows.get(), 5000);
+    AddLabel(AddBand<TrgTitleBand>(24000), QStringLiteral("Titel"), 0, 0);
+    detail->SetPrintHeight(phDynamic);
+    TrgRegion* region = AddRegion(detail, 0, 0, 40000, 5000);
+    TrgMemo* memo = AddMemo(detail, {"eins", "zwei"}, 0, 3000);
+    memo->SetmmHeight(1000);
+    TrgLabel* label = AddLabel(detail, QStringLiteral("danach"), 0, 4000, 1000);
+    label->SetShiftWithParent(true);
+    region->AddChild(memo);
+    region->AddChild(label);
+    ASSERT_TRUE(region->Stretch());
+    const std::vector<QString> pages = PrintAll();
+    ASSERT_EQ(pages.size(), 2u);
+    EXPECT_FALSE(pages[0].contains("\"danach\"")) << pages[0].toStdString();
+    const QStringList memoLines = Commands(pages[1], "TrgDrawText").filter("[eins");
+    ASSERT_EQ(memoLines.size(), 1) << pages[1].toStdString();
+    const QStringList fields = memoLines[0].split(' ');
+    const int memoBottom = fields.value(2).toInt() + fields.value(4).toInt();
+    EXPECT_EQ(Commands(pages[1], "TrgDrawText").filter("\"danach\"").size(), 1) << pages[1].toStdString();
+    EXPECT_TRUE(pages[1].contains(QStringLiteral("TrgDrawText %1 %2 30000 1000 \"danach\"").arg(kMargin).arg(memoBottom)))
+        << pages[1].toStdString();
+}
