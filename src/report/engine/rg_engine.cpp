@@ -235,8 +235,10 @@ bool TrgEngine::CheckGroupBreaks()
             outermost = i;
     if (outermost < 0)
         return false;
-    // A break of an outer group breaks every group inside it. Once one of
-    // them starts a new page (or column), the inner ones start no other.
+    // A break of an outer group breaks every group inside it. Once the
+    // header of one of them starts a new page (or column), the inner ones
+    // start no other; a group without a header band breaks nothing, and the
+    // inner groups keep their own NewPage and NewColumn.
     bool newPage = false, newColumn = false;
     for (int i = outermost; i < report_->GetGroupCount(); ++i) {
         TrgGroup* group = report_->GetGroupAt(i);
@@ -249,8 +251,9 @@ bool TrgEngine::CheckGroupBreaks()
             if (newColumn)
                 header->SetNewColumnForced();
         }
-        newPage = newPage || group->NewPage;
-        newColumn = newColumn || (group->NewColumn && multiColumn_);
+        const bool breaks = group->HeaderBand() != nullptr;
+        newPage = newPage || (breaks && group->NewPage);
+        newColumn = newColumn || (breaks && group->NewColumn && multiColumn_);
     }
     return true;
 }

@@ -420,6 +420,40 @@ TEST_F(GroupTemplateTest, ASumResetPerGroupKeepsItsGroupInBothFormsAndOneWithout
     EXPECT_EQ(Texts(pages[0]), (QStringList{"Bonn", "2", "Bonn", "3", "5", "Köln", "5", "Köln", "1", "11", "Ulm", "7", "18"}));
 }
 
+TEST_F(GroupTemplateTest, AGroupKeepsItsTagAndItsEventsInBothForms)
+{
+    TrgGroup* group = BuildGroupLayout();
+    int breaks = 0;
+    const TNotifyEvent counter = [&breaks](TObject*) { ++breaks; };
+    methodForm.methods.Publish<TNotifyEvent>(QStringLiteral("grpOrtBeforeGroupBreak"), counter);
+    methodForm.methods.Publish<TNotifyEvent>(QStringLiteral("grpOrtAfterGroupBreak"), counter);
+    group->Tag = 7;
+    group->BeforeGroupBreak = TrgBoundMethod<TNotifyEvent>{QStringLiteral("grpOrtBeforeGroupBreak"), counter};
+    group->AfterGroupBreak = TrgBoundMethod<TNotifyEvent>{QStringLiteral("grpOrtAfterGroupBreak"), counter};
+    PrintAll();
+    const int printedBreaks = breaks;
+    ASSERT_GT(printedBreaks, 0);
+    const QString binary = Saved(QStringLiteral("ereignisse.rtm"), ftBinary);
+    const QString text = Saved(QStringLiteral("ereignisse.txt.rtm"), ftASCII);
+    const QByteArray textBytes = ReadBytes(text);
+    for (const char* line : {"    Tag = 7\r\n", "    BeforeGroupBreak = grpOrtBeforeGroupBreak\r\n",
+                             "    AfterGroupBreak = grpOrtAfterGroupBreak\r\n"})
+        EXPECT_TRUE(textBytes.contains(line)) << line << textBytes.toStdString();
+    for (const QString& file : {binary, text}) {
+        SCOPED_TRACE(file.toStdString());
+        report = NewReport();
+        Load(file);
+        auto* loaded = dynamic_cast<TrgGroup*>(methodForm.FindComponent(QStringLiteral("grpOrt")));
+        ASSERT_NE(loaded, nullptr);
+        EXPECT_EQ(loaded->Tag, 7);
+        EXPECT_EQ(rgBoundMethodName(loaded->BeforeGroupBreak), QStringLiteral("grpOrtBeforeGroupBreak"));
+        EXPECT_EQ(rgBoundMethodName(loaded->AfterGroupBreak), QStringLiteral("grpOrtAfterGroupBreak"));
+        breaks = 0;
+        PrintAll();
+        EXPECT_EQ(breaks, printedBreaks);
+    }
+}
+
 TEST_F(GroupTemplateTest, ThresholdsAreShownInTheReportsUnitsAndStoredInThousandthsOfAMillimetre)
 {
     TrgGroup* group = BuildGroupLayout();
