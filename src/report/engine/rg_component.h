@@ -116,6 +116,8 @@ public:
     // counts its pages before it hands out any.
     virtual bool ShowsPageCount() const { return false; }
 
+    // The report's printer setup changed (a subreport passes it on).
+    virtual void ReportPrinterSetupChanged() {}
     // The rectangle ParentWidth and ParentHeight follow.
     virtual TrgMMRect GetParentRect() const;
     void AdjustToParent();

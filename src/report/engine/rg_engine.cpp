@@ -121,6 +121,14 @@ bool TrgEngine::CountsFirst() const
     return report_ && report_->GetMainReport() == report_ && report_->ShowsPageCount();
 }
 
+bool TrgEngine::CountingPass() const
+{
+    TrgCustomReport* main = report_ ? report_->GetMainReport() : nullptr;
+    if (main && main != report_ && main->Engine())
+        return main->Engine()->CountingPass();
+    return counting_ || (IsTwoPass() && !(engineState_ & esSecondPass));
+}
+
 int TrgEngine::GetPageNo() const
 {
     return numberingGroup_ ? numberingGroup_->GetGroupPageNo(pageNo_) : pageNo_;
@@ -765,10 +773,13 @@ bool TrgEngine::PlaceColumn(int Number, int& Left)
     };
     if (positions.Count() < Number)
         AbortJob(message(kCannotFindColumnPosition));
-    // Positions are stored in thousandths of a millimetre, "." as the
-    // decimal separator whatever the locale.
+    // Positions are stored in thousandths of a millimetre; a loaded report
+    // holds them with the program's decimal separator, one set in code may
+    // use ".".
     bool ok = false;
-    const double position = positions.Strings(Number - 1).trimmed().toDouble(&ok);
+    QString text = positions.Strings(Number - 1).trimmed();
+    text.replace(FormatSettings().DecimalSeparator, QLatin1Char('.'));
+    const double position = text.toDouble(&ok);
     if (!ok || position < INT_MIN || position > INT_MAX)
         AbortJob(message(kCannotConvertColumnPosition));
     Left = int(position);

@@ -152,6 +152,11 @@ public:
     virtual void DetachPipelines() = 0;
     // Every group has closed: the summary is being generated.
     virtual bool SummaryStarted() const { return false; }
+    // The pass being run only lays the pages out to count them (the first
+    // pass of a two-pass report, the counting pass of a one-pass report
+    // that prints the page count); the pages are laid out again for output,
+    // so the application's band events may skip costly work in it.
+    virtual bool CountingPass() const { return false; }
     // While a page goes on with group footers: the index of the group whose
     // footer comes first; -1 otherwise.
     virtual int OrphanedFooterGroup() const { return -1; }
@@ -192,6 +197,8 @@ public:
     void PipelineNotification(int Operation, TrgDataPipeline* Pipeline) override;
     void EventNotify(TrgCommunicator* Sender, int Operation) override;
     bool SummaryStarted() const override { return currentList_ == blSummary; }
+    // A subreport's engine answers for the report at the top.
+    bool CountingPass() const override;
     int OrphanedFooterGroup() const override;
 
     // The band being generated.

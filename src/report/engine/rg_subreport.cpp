@@ -104,6 +104,13 @@ void TrgSubReport::SetParentPrinterSetup(bool Value)
             child_->SetPrinterSetup(parent->PrinterSetup());
 }
 
+void TrgSubReport::ReportPrinterSetupChanged()
+{
+    TrgCustomReport* parent = TrgStretchable::Report();
+    if (parentPrinterSetup_ && parent && child_)
+        child_->SetPrinterSetup(parent->PrinterSetup());
+}
+
 void TrgSubReport::SetRegion(TrgStretchContainer* Value)
 {
     TrgStretchable::SetRegion(Value);

@@ -228,8 +228,10 @@ void TrgCustomText::PropertiesToDrawCommand(TrgDrawCommand* DrawCommand)
 void TrgCustomText::ConvertFromVersion(int Version)
 {
     TrgCustomComponent::ConvertFromVersion(Version);
-    if (Version < 3100 && Report() && !OldOnSave.isEmpty())
+    if (Version < 3100 && Report() && !OldOnSave.isEmpty()) {
         Report()->OnSaveTextName = OldOnSave;
+        Report()->SetSaveTextHandlerName(OldOnSave);
+    }
 }
 
 void TrgCustomText::DefineTextProperties(TFiler& Filer)

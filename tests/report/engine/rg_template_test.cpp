@@ -662,6 +662,45 @@ TEST_F(TemplateTest, ASubreportIsSavedWithItsChildReportAndPrintsTheSameAfterLoa
     report.reset();
 }
 
+TEST_F(TemplateTest, AReportKeptInATemplateTakesItsLayoutWhenItIsLoaded)
+{
+    DescribeClass<TCapturingReport, TrgReport>(QStringLiteral("TCapturingReport"));
+    BuildListLayout();
+    const std::vector<QString> built = PrintAll();
+    const QString file = Saved(QStringLiteral("vorlage.rtm"), ftASCII);
+    // The form's stream names the template only.
+    const auto formStream = [](const QString& TemplateFile) {
+        return ObjectTextToBinary(QByteArray("object rgReport1: TCapturingReport\r\n"
+                                             "  SaveAsTemplate = True\r\n"
+                                             "  Template.FileName = '") +
+                                  TemplateFile.toLatin1() + "'\r\nend\r\n");
+    };
+    report = NewReport();
+    ComponentFromBytes(formStream(file), report.get());
+    EXPECT_EQ(PrintAll(), built);
+    // A template that cannot be read leaves what the form streamed.
+    report = NewReport();
+    EXPECT_NO_THROW(ComponentFromBytes(formStream(dir.filePath(QStringLiteral("fehlt.rtm"))), report.get()));
+    EXPECT_EQ(report->GetBandCount(), 3) << "the default bands";
+
+    // A subreport's child report kept in a template tells the main report.
+    report = NewReport();
+    QStringList told;
+    report->OnReportNotify = [&told](TrgCustomReport* Child) { told << Child->Name; };
+    ComponentFromBytes(ObjectTextToBinary(QByteArray("object rgReport1: TCapturingReport\r\n"
+                                                     "  object rgReport1DetailBand1: TrgDetailBand\r\n"
+                                                     "    object subKind: TrgSubReport\r\n"
+                                                     "      object rgKind: TrgChildReport\r\n"
+                                                     "        SaveAsTemplate = True\r\n"
+                                                     "        Template.FileName = 'fehlt.rtm'\r\n"
+                                                     "      end\r\n"
+                                                     "    end\r\n"
+                                                     "  end\r\n"
+                                                     "end\r\n")),
+                       report.get());
+    EXPECT_EQ(told, QStringList{QStringLiteral("rgKind")});
+}
+
 TEST_F(TemplateTest, FractionsInTheTextFormUseAPointWhateverTheSeparator)
 {
     BuildListLayout();
@@ -913,6 +952,30 @@ TEST_F(TemplateTest, HandlersAreBoundByNameToTheFormsMethodsOfTheirType)
     NoErrorDialog();
     EXPECT_ANY_THROW(Load(file));
     EXPECT_EQ(rgBoundMethodName(report->FindBand(4)->BeforePrint), QStringLiteral("rgReport1DetailBand1BeforePrint"));
+}
+
+TEST_F(TemplateTest, AnOlderLabelsSaveHandlerBecomesTheReportsSaveTextHandler)
+{
+    BuildListLayout();
+    methodForm.methods.Publish<TrgSaveTextEvent>(QStringLiteral("lblTitelSave"),
+                                                 [](TObject*, QString& Text) { Text += QStringLiteral("!"); });
+    QByteArray text = ReadBytes(Saved(QStringLiteral("t.rtm"), ftASCII));
+    ASSERT_TRUE(text.contains("object lblTitel: TrgLabel\r\n"));
+    text.replace("object lblTitel: TrgLabel\r\n", "object lblTitel: TrgLabel\r\n      OnSave = lblTitelSave\r\n");
+    text.replace("Version = '3.52'", "Version = '3.0'");
+    const QString file = dir.filePath(QStringLiteral("alt_save.rtm"));
+    WriteBytes(file, text);
+    report = NewReport();
+    Load(file);
+    EXPECT_EQ(rgBoundMethodName(report->OnSaveText), QStringLiteral("lblTitelSave"));
+    ASSERT_TRUE(report->OnSaveText);
+    QString saved = QStringLiteral("Bilderliste");
+    report->OnSaveText(nullptr, saved);
+    EXPECT_EQ(saved, QStringLiteral("Bilderliste!"));
+    // Saved again, the report names the handler itself.
+    const QByteArray again = ReadBytes(Saved(QStringLiteral("neu.rtm"), ftASCII));
+    EXPECT_TRUE(again.contains("  OnSaveText = lblTitelSave\r\n")) << again.toStdString();
+    EXPECT_FALSE(again.contains("OnSave = ")) << again.toStdString();
 }
 
 TEST_F(TemplateTest, OldTextTemplatesAreConvertedBeforeTheyAreRead)
