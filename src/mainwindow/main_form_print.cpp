@@ -41,13 +41,14 @@ namespace {
 
 const QString kNichtVergeben = QStringLiteral("-nicht vergeben-");
 
-// True while a two-pass report only lays its pages out: the pictures (each
-// in a box of its own fixed size) are loaded, and their messages shown,
-// only in the pass that prints.
+// True while the report only lays its pages out to count them (a two-pass
+// report's first pass, or a one-pass report counting for "Seite n von m"):
+// the pictures (each in a box of its own fixed size) are loaded, and their
+// messages shown, only in the pass that prints.
 bool NurVorlauf(TrgReport* report)
 {
     const TrgCustomEngine* engine = report->Engine();
-    return report->PassSetting() == psTwoPass && engine && !(engine->EngineState() & esSecondPass);
+    return engine && engine->CountingPass();
 }
 
 // A component the loaded template holds (owned by the form), or nullptr.

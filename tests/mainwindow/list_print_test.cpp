@@ -288,6 +288,37 @@ TEST_F(ListPrintTest, AnUnreadablePictureShowsItsMessageAndTheListGoesOn)
     EXPECT_EQ(prompts.Texte.filter("bild2.jpg").size(), 1) << prompts.Texte.join("|").toStdString();
 }
 
+// A one-pass template showing "Seite n von m" counts its pages before it
+// prints them: the pictures are still loaded, and their messages shown,
+// only once.
+TEST_F(ListPrintTest, AOnePassListWithThePageCountLoadsEachPictureOnce)
+{
+    Album(4);
+    ASSERT_TRUE(QFile::remove(QString::fromStdString((ordner / "bild3.jpg").string())));
+    const QString vorlage = ProgrammOrdner() + QStringLiteral("BilderListe_Bildinfo.RTM");
+    QFile datei(vorlage);
+    ASSERT_TRUE(datei.open(QIODevice::ReadOnly));
+    QByteArray text = datei.readAll();
+    datei.close();
+    ASSERT_TRUE(text.contains("PassSetting = psTwoPass\r\n"));
+    text.replace("PassSetting = psTwoPass\r\n", "PassSetting = psOnePass\r\n");
+    ASSERT_TRUE(datei.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    datei.write(text);
+    datei.close();
+    Gehe(1);
+    const QString pdf = Pdf("liste.pdf");
+    AufPdf(pdf);
+    prompts.Texte.clear();
+    form->DruckeBilderListe2("BilderListe_Bildinfo.RTM");
+    EXPECT_EQ(form->rgReport1->PassSetting(), psOnePass);
+    const QString seiten = PdfText(pdf);
+    EXPECT_EQ(Titel(seiten), QList<int>({1, 2, 3, 4}));
+    const int n = PdfSeiten(pdf);
+    EXPECT_TRUE(seiten.contains(QStringLiteral("Seite %1 von %1").arg(n))) << seiten.toStdString();
+    EXPECT_EQ(PdfBilder(pdf), 3);
+    EXPECT_EQ(prompts.Texte.filter("Bild ist nicht im Zugriff!").size(), 1) << prompts.Texte.join("|").toStdString();
+}
+
 // An entry whose picture is out of reach, right after an entry printed
 // with its picture, prints without one: never with the picture before it.
 TEST_F(ListPrintTest, APictureOutOfReachAfterAReadableOnePrintsNone)

@@ -369,7 +369,7 @@ bool TrgCustomBand::Generate()
                     ++engine->FreshPasses;
                 ++engine->PagePasses;
                 ++printsThisCall_;
-                engine->NextSaveRow();
+                saveRowNo_ = engine->NextSaveRow();
                 BeforeGenerateComponents();
                 LayoutComponents();
                 AfterGenerateComponents();
@@ -553,7 +553,14 @@ void TrgCustomBand::LayoutList(int ListIndex, int FromComponent, int& RunningBot
             allFinished_ = false;
             remainingHeight_ = std::min(remainingHeight_, component->mmTop());
         } else if (PrintHeight() == phDynamic && component->PrintHeight() > 0) {
-            RunningBottom = std::max(RunningBottom, component->DrawRect().Top + component->PrintHeight());
+            const int bottom = component->DrawRect().Top + component->PrintHeight();
+            RunningBottom = std::max(RunningBottom, bottom);
+            // Components that shift with the band keep their design
+            // distance below the lowest stretching component.
+            if (dynamic_cast<TrgStretchable*>(component) && (!tallest_ || bottom > stretchBottom_)) {
+                stretchBottom_ = bottom;
+                tallest_ = component;
+            }
         }
         if (RunningBottom != contentBottom_) {
             contentBottom_ = RunningBottom;

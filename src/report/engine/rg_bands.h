@@ -169,6 +169,9 @@ public:
     bool Generating() const { return generating_; }
     // The last call printed something or finished the band.
     bool MadeProgress() const { return progress_; }
+    // The text-file row of the band's current print (0 before the first):
+    // taken when the print starts, before a subreport's bands count theirs.
+    int SaveRowNo() const { return saveRowNo_; }
 
 protected:
     virtual void CheckPrintPosition();
@@ -205,6 +208,7 @@ private:
 
     bool generating_ = false;
     bool progress_ = false;
+    int saveRowNo_ = 0;
     int contentBottom_ = 0;
     int stretchBottom_ = 0;
     TrgComponent* tallest_ = nullptr;

@@ -1,6 +1,7 @@
 #include "report/engine/rg_component.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/stream/class_registry.h"
 #include "platform/stream/component_reader.h"
@@ -77,6 +78,8 @@ void TrgComponent::SetParentWidth(bool Value)
 
 TrgMMRect TrgComponent::GetParentRect() const
 {
+    if (region_)
+        return region_->ContainerRect();
     if (band_)
         return {0, 0, band_->GetSpaceWidth(), band_->mmHeight()};
     return {mmLeft(), mmTop(), mmLeft() + mmWidth(), mmTop() + mmHeight()};
@@ -346,8 +349,20 @@ void rgUnRegisterComponentClass(const TClassInfo* ComponentClass)
 
 void TrgComponent::SetRegion(TrgStretchContainer* Value)
 {
+    if (Value == region_) {
+        if (Value && !Value->ContainsComponent(this))
+            Value->AddChild(this);
+        return;
+    }
+    // The old region's RemoveChild and the new one's AddChild set the
+    // region again; by then it is already the value they set.
+    if (TrgStretchContainer* old = std::exchange(region_, nullptr))
+        old->RemoveChild(this);
     region_ = Value;
-    // A region's AddChild sets the region again once it holds the component.
     if (Value && !Value->ContainsComponent(this))
         Value->AddChild(this);
+    if (parentWidth_ || parentHeight_)
+        AdjustToParent();
+    Invalidate();
+    PropertyChanged();
 }

@@ -65,6 +65,11 @@ public:
     virtual bool ContainsComponent(const TrgComponent* Component) const = 0;
     // Takes the component in (a component read from a stream inside it).
     virtual void AddChild(TrgComponent* Component) = 0;
+    // Lets the component go; it stays in its band.
+    virtual void RemoveChild(TrgComponent* Component) = 0;
+    // The container's own bounds in its band, which ParentWidth and
+    // ParentHeight follow.
+    virtual TrgMMRect ContainerRect() const = 0;
     virtual void EnsureStretch() = 0;
     // The child's place in its band's order, kept within the container's
     // run: just after the container's other children / just after the
@@ -99,7 +104,9 @@ public:
     // The region holding the component, or nullptr (directly in its band).
     TrgStretchContainer* Region() const { return region_; }
     // Setting a region joins it: the region then holds the component, lays
-    // it out and streams it with its own children.
+    // it out and streams it with its own children; the region it was in
+    // lets it go. A component with ParentWidth or ParentHeight takes the new
+    // region's (or, without one, the band's) bounds.
     virtual void SetRegion(TrgStretchContainer* Value);
     // Where the component goes on the page: read from its region or band.
     TrgStretchPlacement Placement() const;
@@ -109,6 +116,8 @@ public:
     // counts its pages before it hands out any.
     virtual bool ShowsPageCount() const { return false; }
 
+    // The report's printer setup changed (a subreport passes it on).
+    virtual void ReportPrinterSetupChanged() {}
     // The rectangle ParentWidth and ParentHeight follow.
     virtual TrgMMRect GetParentRect() const;
     void AdjustToParent();

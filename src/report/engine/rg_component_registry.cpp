@@ -124,6 +124,7 @@ void PublishProperties()
     PublishEvent<R>("OnEndPage", &R::OnEndPage);
     PublishEvent<R>("OnEndSecondPass", &R::OnEndSecondPass);
     PublishEvent<R, TNotifyEvent>("OnPrintingComplete", &R::OnPrintingComplete);
+    PublishEvent<R, TrgSaveTextEvent>("OnSaveText", &R::OnSaveText);
     PublishEvent<R>("OnStartColumn", &R::OnStartColumn);
     PublishEvent<R>("OnStartFirstPass", &R::OnStartFirstPass);
     PublishEvent<R>("OnStartPage", &R::OnStartPage);

@@ -121,6 +121,14 @@ bool TrgEngine::CountsFirst() const
     return report_ && report_->GetMainReport() == report_ && report_->ShowsPageCount();
 }
 
+bool TrgEngine::CountingPass() const
+{
+    TrgCustomReport* main = report_ ? report_->GetMainReport() : nullptr;
+    if (main && main != report_ && main->Engine())
+        return main->Engine()->CountingPass();
+    return counting_ || (IsTwoPass() && !(engineState_ & esSecondPass));
+}
+
 int TrgEngine::GetPageNo() const
 {
     return numberingGroup_ ? numberingGroup_->GetGroupPageNo(pageNo_) : pageNo_;
@@ -235,8 +243,10 @@ bool TrgEngine::CheckGroupBreaks()
             outermost = i;
     if (outermost < 0)
         return false;
-    // A break of an outer group breaks every group inside it. Once one of
-    // them starts a new page (or column), the inner ones start no other.
+    // A break of an outer group breaks every group inside it. Once the
+    // header of one of them starts a new page (or column), the inner ones
+    // start no other; a group without a header band breaks nothing, and the
+    // inner groups keep their own NewPage and NewColumn.
     bool newPage = false, newColumn = false;
     for (int i = outermost; i < report_->GetGroupCount(); ++i) {
         TrgGroup* group = report_->GetGroupAt(i);
@@ -249,8 +259,9 @@ bool TrgEngine::CheckGroupBreaks()
             if (newColumn)
                 header->SetNewColumnForced();
         }
-        newPage = newPage || group->NewPage;
-        newColumn = newColumn || (group->NewColumn && multiColumn_);
+        const bool breaks = group->HeaderBand() != nullptr;
+        newPage = newPage || (breaks && group->NewPage);
+        newColumn = newColumn || (breaks && group->NewColumn && multiColumn_);
     }
     return true;
 }
@@ -468,6 +479,32 @@ void TrgEngine::AbortJob(const QString& Message)
 {
     if (report_)
         report_->AbortJob(Message);
+}
+
+// ---- text-file rows ---------------------------------------------------------------
+
+namespace {
+
+// The engine that counts the rows: the main report's.
+const TrgCustomEngine* RowCounter(const TrgCustomEngine* Engine, TrgCustomReport* Report)
+{
+    TrgCustomReport* main = Report ? Report->GetMainReport() : nullptr;
+    const TrgCustomEngine* counter = main && main != Report ? main->Engine() : nullptr;
+    return counter ? counter : Engine;
+}
+
+}  // namespace
+
+int TrgCustomEngine::SaveRowNo() const
+{
+    const TrgCustomEngine* counter = RowCounter(this, report_);
+    return counter == this ? saveRowNo_ : counter->SaveRowNo();
+}
+
+int TrgCustomEngine::NextSaveRow()
+{
+    auto* counter = const_cast<TrgCustomEngine*>(RowCounter(this, report_));
+    return counter == this ? ++saveRowNo_ : counter->NextSaveRow();
 }
 
 // ---- initialization ----------------------------------------------------------
@@ -736,10 +773,13 @@ bool TrgEngine::PlaceColumn(int Number, int& Left)
     };
     if (positions.Count() < Number)
         AbortJob(message(kCannotFindColumnPosition));
-    // Positions are stored in thousandths of a millimetre, "." as the
-    // decimal separator whatever the locale.
+    // Positions are stored in thousandths of a millimetre; a loaded report
+    // holds them with the program's decimal separator, one set in code may
+    // use ".".
     bool ok = false;
-    const double position = positions.Strings(Number - 1).trimmed().toDouble(&ok);
+    QString text = positions.Strings(Number - 1).trimmed();
+    text.replace(FormatSettings().DecimalSeparator, QLatin1Char('.'));
+    const double position = text.toDouble(&ok);
     if (!ok || position < INT_MIN || position > INT_MAX)
         AbortJob(message(kCannotConvertColumnPosition));
     Left = int(position);

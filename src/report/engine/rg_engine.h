@@ -115,9 +115,12 @@ public:
     int PrintPosition() const { return printPosition_; }
     void SetPrintArea(int Left, int Top, int Right, int Position);
     // The number of the save row the text-file output is on: each printed
-    // band is a row of its own, numbered through the report.
-    int SaveRowNo() const { return saveRowNo_; }
-    void NextSaveRow() { ++saveRowNo_; }
+    // band is a row of its own, numbered once through the whole report. A
+    // child report's bands count on in the main report's rows, so that its
+    // lines stand between the parent's in print order.
+    int SaveRowNo() const;
+    // Counts the next row and returns its number.
+    int NextSaveRow();
     // Set when the first detail band of a page has applied its position.
     bool DetailPositioned = false;
     // Band passes on this page, and fresh ones (not continuations).
@@ -149,6 +152,11 @@ public:
     virtual void DetachPipelines() = 0;
     // Every group has closed: the summary is being generated.
     virtual bool SummaryStarted() const { return false; }
+    // The pass being run only lays the pages out to count them (the first
+    // pass of a two-pass report, the counting pass of a one-pass report
+    // that prints the page count); the pages are laid out again for output,
+    // so the application's band events may skip costly work in it.
+    virtual bool CountingPass() const { return false; }
     // While a page goes on with group footers: the index of the group whose
     // footer comes first; -1 otherwise.
     virtual int OrphanedFooterGroup() const { return -1; }
@@ -189,6 +197,8 @@ public:
     void PipelineNotification(int Operation, TrgDataPipeline* Pipeline) override;
     void EventNotify(TrgCommunicator* Sender, int Operation) override;
     bool SummaryStarted() const override { return currentList_ == blSummary; }
+    // A subreport's engine answers for the report at the top.
+    bool CountingPass() const override;
     int OrphanedFooterGroup() const override;
 
     // The band being generated.

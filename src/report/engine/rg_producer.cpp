@@ -1,4 +1,5 @@
 #include "report/engine/rg_producer.h"
+#include "report/engine/rg_method_owner.h"
 
 #include <memory>
 #include <utility>
@@ -24,6 +25,8 @@ TrgProducer::TrgProducer(TComponent* AOwner)
     publisher_->OnPageRequest = [this](TObject*, TrgPageSettingType Setting, int PageNo, TStringList* PageList) {
         PageRequest(Setting, PageNo, PageList);
     };
+    printerSetup_->OnPageDefChange = [this](TObject*) { PageDefChanged(); };
+    printerSetup_->OnChange = [this](TObject*) { PrinterSetupChanged(); };
 }
 
 TrgProducer::~TrgProducer()
@@ -80,10 +83,31 @@ void TrgProducer::SetVersionString(const QString& Value)
     versionNumber_ = rgVersionToNumber(Value);
 }
 
+void TrgProducer::SetIcon(const TIcon& Value)
+{
+    if (!pageRequestRunning_)
+        icon_.Assign(&Value);
+}
+
+void TrgProducer::SetSaveTextHandlerName(const QString& Name)
+{
+    const auto* owner = dynamic_cast<const TrgMethodOwner*>(Owner());
+    if (!owner)
+        return;
+    const QString name = Name.left(255);
+    const TrgSaveTextEvent* handler = owner->PublishedMethods().Find<TrgSaveTextEvent>(name);
+    if (handler)
+        OnSaveText = TrgBoundMethod<TrgSaveTextEvent>{name, *handler};
+    else
+        OnSaveText = nullptr;
+}
+
 void TrgProducer::Loaded()
 {
-    if (kStreamVersionNumber > versionNumber_)
+    if (kStreamVersionNumber > versionNumber_) {
         ConvertVersion(versionNumber_);
+        converted_ = true;
+    }
     versionString_ = QString::fromLatin1(kStreamVersion);
     versionNumber_ = kStreamVersionNumber;
     TrgCommunicator::Loaded();
@@ -112,6 +136,8 @@ void TrgProducer::CopySettings(const TrgProducer* Source)
     textFileType_ = Source->textFileType_;
     versionString_ = Source->versionString_;
     versionNumber_ = Source->versionNumber_;
+    converted_ = Source->converted_;
+    icon_.Assign(&Source->icon_);
     printerSetup_->Assign(Source->printerSetup_.get());
     for (TNotifyEvent TrgProducer::*event :
          {&TrgProducer::AfterPrint, &TrgProducer::BeforePrint, &TrgProducer::OnCancel,

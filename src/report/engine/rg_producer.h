@@ -12,6 +12,7 @@
 #include <exception>
 #include <memory>
 
+#include "platform/ui/graphics.h"
 #include "report/output/rg_comm.h"
 #include "report/output/rg_forms.h"
 #include "report/output/rg_types.h"
@@ -64,6 +65,15 @@ public:
     const TrgPageDef& PageDef() const;
     TrgPublisher* Publisher() const { return publisher_.get(); }
 
+    // The forms' icon; none when empty. Ignored while a page request runs.
+    const TIcon& Icon() const { return icon_; }
+    void SetIcon(const TIcon& Value);
+    // Loaded converted the settings of an older version.
+    bool Converted() const { return converted_; }
+    // Binds OnSaveText to the owner's published save-text method Name (at
+    // most 255 characters); an unknown name leaves no handler.
+    void SetSaveTextHandlerName(const QString& Name);
+
     QString VersionString() const { return versionString_; }
     int VersionNumber() const { return versionNumber_; }
     void SetVersionString(const QString& Value);
@@ -111,7 +121,10 @@ public:
     // Called with the output device once it is linked to the publisher.
     virtual void DeviceCreated(TrgDevice*) {}
     virtual void LanguageChanged() {}
+    // The printer setup changed (assigned, or changed in itself).
     virtual void PrinterSetupChanged() {}
+    // The printer setup's page definition changed.
+    virtual void PageDefChanged() { PrinterSetupChanged(); }
 
 protected:
     void SetPageRequestRunning(bool Value) { pageRequestRunning_ = Value; }
@@ -169,6 +182,8 @@ private:
     // A failure of the job run inside a modal form's start, raised again
     // once the form has closed.
     std::exception_ptr jobError_;
+    TIcon icon_;
+    bool converted_ = false;
     QString versionString_ = QStringLiteral("1.0");
     int versionNumber_ = 1000;
 };

@@ -6,6 +6,7 @@
 #include "platform/stream/class_registry.h"
 #include "platform/stream/graphics_streaming.h"
 #include "report/engine/rg_bands.h"
+#include "report/engine/rg_engine.h"
 #include "report/output/rg_draw_commands.h"
 
 TrgCustomRegion::TrgCustomRegion(TComponent* AOwner) : TrgStretchable(AOwner)
@@ -148,6 +149,11 @@ bool TrgCustomRegion::ContainsComponent(const TrgComponent* Component) const
     return std::find(children_.begin(), children_.end(), Component) != children_.end();
 }
 
+TrgMMRect TrgCustomRegion::ContainerRect() const
+{
+    return {mmLeft(), mmTop(), mmLeft() + mmWidth(), mmTop() + mmHeight()};
+}
+
 void TrgCustomRegion::EnsureStretch()
 {
     if (!Stretch())
@@ -174,11 +180,39 @@ void TrgCustomRegion::MoveChildren(int DeltaLeft, int DeltaTop)
                            child->mmHeight());
 }
 
+void TrgCustomRegion::AdjustChildrenToSize()
+{
+    if (Loading())
+        return;
+    for (TrgComponent* child : children_)
+        if (child->ParentWidth() || child->ParentHeight())
+            child->AdjustToParent();
+}
+
 void TrgCustomRegion::SetmmBounds(int Left, int Top, int Width, int Height)
 {
     const int deltaLeft = Left - mmLeft(), deltaTop = Top - mmTop();
+    const bool resized = Width != mmWidth() || Height != mmHeight();
     TrgStretchable::SetmmBounds(Left, Top, Width, Height);
     MoveChildren(deltaLeft, deltaTop);
+    if (resized)
+        AdjustChildrenToSize();
+}
+
+void TrgCustomRegion::SetmmWidth(int Value)
+{
+    const int before = mmWidth();
+    TrgStretchable::SetmmWidth(Value);
+    if (mmWidth() != before)
+        AdjustChildrenToSize();
+}
+
+void TrgCustomRegion::SetmmHeight(int Value)
+{
+    const int before = mmHeight();
+    TrgStretchable::SetmmHeight(Value);
+    if (mmHeight() != before)
+        AdjustChildrenToSize();
 }
 
 void TrgCustomRegion::SetmmLeft(int Value)
@@ -206,6 +240,12 @@ void TrgCustomRegion::SetBand(TrgBand* Value)
 // ---- generation ------------------------------------------------------------------
 
 bool TrgCustomRegion::RegionCanStretch() const { return Stretch() && CanStretch(); }
+
+bool TrgCustomRegion::SectionRunning() const
+{
+    const TrgCustomEngine* engine = Band() ? Band()->Engine() : nullptr;
+    return engine && (engine->EngineState() & (esNoTitle | esNoHeader | esSectionEnded)) != 0;
+}
 
 TrgStretchPlacement TrgCustomRegion::PlacementFor(const TrgComponent& Child) const
 {
@@ -274,6 +314,16 @@ void TrgCustomRegion::GenerateContent()
             resumeList_ = list;
             resumeRecorded = true;
         }
+        // While a section of a subreport takes the page, the region ends
+        // with the list it is in.
+        if (SectionRunning())
+            break;
+        // Stretching components that got no room on this page hold back the
+        // lists that are placed relative to them; they go on together on
+        // the next page. (Stretching components that printed nothing but
+        // are finished let the other lists print.)
+        if (list == 1 && RegionCanStretch() && !lists_[1].empty() && running == top && !allFinished_)
+            break;
     }
     overflow_ = overflowNext_;
     incomplete_ = !allFinished_ && !overflow_;
@@ -298,6 +348,11 @@ void TrgCustomRegion::LayoutList(int ListIndex, int FromChild, int& RunningBotto
         if (child->PrintHeight() > 0 && std::find(drawList_.begin(), drawList_.end(), child) == drawList_.end())
             drawList_.push_back(child);
         if (!child->Printed()) {
+            // While a section of a subreport takes the page, an unfinished
+            // child that others follow ends the list, and the region counts
+            // as finished for this page.
+            if (SectionRunning() && i + 1 < list.size())
+                break;
             if (!firstUnfinishedSeen_) {
                 firstUnfinishedSeen_ = true;
                 resumeComponent_ = int(i);

@@ -25,7 +25,7 @@ public:
     // Only components of the region's band (others are moved there first);
     // a stretching component turns the region's Stretch on.
     void AddChild(TrgComponent* Component) override;
-    void RemoveChild(TrgComponent* Component);
+    void RemoveChild(TrgComponent* Component) override;
     int GetChildCount() const { return int(children_.size()); }
     TrgComponent* GetChildAt(int Index) const { return children_.at(size_t(Index)); }
     // In the band's order: the child just after the region's other
@@ -36,10 +36,13 @@ public:
     void BringToFront() override;
     void SendToBack() override;
 
-    // Moving the region moves its components by the same amount.
+    // Moving the region moves its components by the same amount; resizing
+    // it makes those with ParentWidth or ParentHeight follow.
     void SetmmBounds(int Left, int Top, int Width, int Height) override;
     void SetmmLeft(int Value) override;
     void SetmmTop(int Value) override;
+    void SetmmWidth(int Value) override;
+    void SetmmHeight(int Value) override;
     void SetBand(TrgBand* Value) override;
     // Regions never nest.
     void SetRegion(TrgStretchContainer*) override {}
@@ -54,6 +57,7 @@ public:
     // ---- container ----
     TrgStretchPlacement PlacementFor(const TrgComponent& Child) const override;
     bool ContainsComponent(const TrgComponent* Component) const override;
+    TrgMMRect ContainerRect() const override;
     void EnsureStretch() override;
 
 protected:
@@ -62,6 +66,7 @@ protected:
 
 private:
     void MoveChildren(int DeltaLeft, int DeltaTop);
+    void AdjustChildrenToSize();
     // The children in the band's order.
     std::vector<TrgComponent*> ChildrenInBandOrder() const;
     // Moves Component in the band's list to just after Anchor.
@@ -70,6 +75,8 @@ private:
     void StackChildren(const std::vector<TrgComponent*>& Ordered);
     void LayoutList(int ListIndex, int FromChild, int& RunningBottom);
     bool RegionCanStretch() const;
+    // A section of a subreport has begun, takes or has just ended the page.
+    bool SectionRunning() const;
 
     TBrush brush_;
     TPen pen_;

@@ -20,6 +20,7 @@
 #include "report/output/rg_printer_setup.h"
 #include "report/output/rg_publisher.h"
 #include "report/output/rg_units.h"
+#include "report/output/rg_utils.h"
 
 // ---- TrgCustomReport -------------------------------------------------------
 
@@ -253,6 +254,50 @@ void TrgCustomReport::BandsChanged()
     Reset();
 }
 
+void TrgCustomReport::SetName(const QString& Value)
+{
+    const QString old = Name;
+    if (old == Value)
+        return;
+    Name = Value;
+    if (!old.isEmpty() && (State() & rgStateDesigning)) {
+        const auto rename = [&](TComponent* Component) {
+            if (Component->Name.startsWith(old))
+                Component->Name = Value + Component->Name.mid(old.size());
+        };
+        for (TrgGroup* group : groups_)
+            rename(group);
+        for (TrgBand* band : bands_) {
+            rename(band);
+            for (int i = 0; i < band->GetComponentCount(); ++i)
+                rename(band->GetComponentAt(i));
+        }
+    }
+    if (PrinterSetup()->DocumentName == old)
+        PrinterSetup()->DocumentName = Value;
+}
+
+void TrgCustomReport::PrinterSetupChanged()
+{
+    TrgPrinterSetup* setup = PrinterSetup();
+    if (!setup)
+        return;
+    setup->SetUnits(units_);
+    for (TrgBand* band : bands_)
+        for (int i = 0; i < band->GetComponentCount(); ++i)
+            band->GetComponentAt(i)->ReportPrinterSetupChanged();
+}
+
+void TrgCustomReport::PageDefChanged()
+{
+    TrgProducer::PageDefChanged();
+    // The setup a running print takes from the printer, or a child report
+    // from its parent while pages are made, leaves the pages made so far.
+    TrgCustomReport* main = GetMainReport();
+    if (!main->PrintInProgress() && !main->Generating())
+        BandsChanged();
+}
+
 namespace {
 
 // A copy of Source: an object of its class owned by Owner, joined to
@@ -386,9 +431,22 @@ void TrgCustomReport::Loaded()
             AddBand(new TrgColumnFooterBand(owner));
         AddBand(new TrgFooterBand(owner));
     }
-    if (FormatSettings().DecimalSeparator != QLatin1Char('.'))
+    if (FormatSettings().DecimalSeparator != QLatin1Char('.')) {
+        rgFixDecimalSeparators(&columnPositions_);
         rgFixMemoTabStops(this);
+    }
     TrgProducer::Loaded();
+    // A report that keeps its layout in a template takes it from there;
+    // what was streamed stays when the template cannot be read.
+    if (SaveAsTemplate && !rgTemplateReading()) {
+        TrgCustomReport* main = GetMainReport();
+        if (main && main != this)
+            main->ReportNotify(this);
+        try {
+            rgReportTemplate(this)->Load();
+        } catch (const std::exception&) {
+        }
+    }
 }
 
 void TrgCustomReport::ConvertVersion(int StoredVersion)
@@ -445,11 +503,19 @@ TrgReport::~TrgReport()
     cache_.reset();
 }
 
+void TrgReport::ReportNotify(TrgCustomReport* Report)
+{
+    if (OnReportNotify)
+        OnReportNotify(Report);
+}
+
 void TrgReport::CopySettings(const TrgProducer* Source)
 {
     TrgCustomReport::CopySettings(Source);
-    if (const auto* source = dynamic_cast<const TrgReport*>(Source); source && source != this)
+    if (const auto* source = dynamic_cast<const TrgReport*>(Source); source && source != this) {
         LegacyDataSourceName = source->LegacyDataSourceName;
+        OnReportNotify = source->OnReportNotify;
+    }
 }
 
 void TrgReport::ConvertVersion(int StoredVersion)

@@ -86,6 +86,15 @@ public:
     void CopySettings(const TrgProducer* Source) override;
     // The bands' layout changed (columns, page width): pages are made anew.
     virtual void BandsChanged();
+    // Renames the report. While a designer shows it, the groups, bands and
+    // components named after the report take the new name in place of the
+    // old beginning; a document name that was the old name follows.
+    void SetName(const QString& Value);
+    // The setup takes the report's units; subreports that use the parent's
+    // printer setup hand it to their child reports.
+    void PrinterSetupChanged() override;
+    // A new page: the setup passes on and the bands are laid out anew.
+    void PageDefChanged() override;
 
     // ---- generation ----
     void Reset() override;
@@ -98,6 +107,9 @@ public:
     // The engine's page-complete hook.
     virtual void PageGenerated() {}
     virtual TrgCustomReport* GetMainReport() { return this; }
+    // A nested report that keeps its layout in a template of its own tells
+    // the main report when it is loaded.
+    virtual void ReportNotify(TrgCustomReport*) {}
     void Loaded() override;
     // Bands and their components convert what an older stream held.
     void ConvertVersion(int StoredVersion) override;
@@ -152,6 +164,9 @@ public:
     TrgCacheManager* PageCache() const { return cache_.get(); }
 
     void Print() { PrintToDevice(); }
+    // The notification hook: fired by ReportNotify with its argument.
+    std::function<void(TrgCustomReport*)> OnReportNotify;
+    void ReportNotify(TrgCustomReport* Report) override;
     void Publish() override;
     void PageRequest(TrgPageSettingType Setting, int PageNo, const TStringList* PageList) override;
     void PageGenerated() override;

@@ -104,6 +104,13 @@ void TrgSubReport::SetParentPrinterSetup(bool Value)
             child_->SetPrinterSetup(parent->PrinterSetup());
 }
 
+void TrgSubReport::ReportPrinterSetupChanged()
+{
+    TrgCustomReport* parent = TrgStretchable::Report();
+    if (parentPrinterSetup_ && parent && child_)
+        child_->SetPrinterSetup(parent->PrinterSetup());
+}
+
 void TrgSubReport::SetRegion(TrgStretchContainer* Value)
 {
     TrgStretchable::SetRegion(Value);
@@ -542,7 +549,7 @@ void DescribeSubReportClasses()
             if (auto* sub = dynamic_cast<TrgSubReport*>(parent))
                 sub->AdoptChildReport(&child);
         });
-    const TEnumInfo* behaviors = FindEnum(QStringLiteral("TrgPrintBehaviorType"));
+    const TEnumInfo* behaviors = rgdescribe::Enum("TrgPrintBehaviorType", TrgPrintBehaviorTypeIdentifiers);
     using S = TrgSubReport;
     DescribeClass<S, TrgStretchable>(QStringLiteral("TrgSubReport"))
         .String("Caption", Get(&S::Caption), [](S& s, const QString& v) { s.SetCaption(v); })

@@ -75,6 +75,8 @@ public:
     void SetBand(TrgBand* Value) override;
     // Moving into a region makes the subreport pbFixed.
     void SetRegion(TrgStretchContainer* Value) override;
+    // With ParentPrinterSetup the child report takes the parent's setup.
+    void ReportPrinterSetupChanged() override;
     // A child report read inside the subreport's object becomes its child.
     void AdoptChildReport(TrgChildReport* Child);
 

@@ -328,8 +328,18 @@ void TrgReportTemplate::LocateTemplate(const QByteArray& Bytes)
         throw EInvalidTemplateError(Text(kInvalidFormat));
 }
 
+namespace {
+int templateReads = 0;
+}  // namespace
+
+bool rgTemplateReading() { return templateReads > 0; }
+
 void TrgReportTemplate::ReadTemplate(const QByteArray& Binary)
 {
+    struct TReading {
+        TReading() { ++templateReads; }
+        ~TReading() { --templateReads; }
+    } reading;
     TComponent* owner = ReadOwner();
     wantedNames_.clear();
     std::vector<TComponent*> read;

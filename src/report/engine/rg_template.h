@@ -136,6 +136,8 @@ private:
 
 // The report's template, created on first use.
 TrgReportTemplate* rgReportTemplate(TrgCustomReport* Report);
+// True while a template's stream is being read into a report.
+bool rgTemplateReading();
 
 // Publishes the report's Template property (file name, offset, where it is
 // kept, its form and database settings) in the report's stream.

@@ -217,8 +217,8 @@ void TrgCustomText::PropertiesToDrawCommand(TrgDrawCommand* DrawCommand)
         text->SetWrappedText(lines);
     }
     text->BandSave = Band() && Band()->Save();
-    const TrgCustomEngine* engine = Band() ? Band()->Engine() : nullptr;
-    text->BandSaveNo = engine ? engine->SaveRowNo() : 0;
+    const auto* band = dynamic_cast<const TrgCustomBand*>(Band());
+    text->BandSaveNo = band ? band->SaveRowNo() : 0;
     text->Component = this;
     text->ComponentSave = save_;
     text->ComponentSaveNo = GetSaveOrder();
@@ -228,8 +228,10 @@ void TrgCustomText::PropertiesToDrawCommand(TrgDrawCommand* DrawCommand)
 void TrgCustomText::ConvertFromVersion(int Version)
 {
     TrgCustomComponent::ConvertFromVersion(Version);
-    if (Version < 3100 && Report() && !OldOnSave.isEmpty())
+    if (Version < 3100 && Report() && !OldOnSave.isEmpty()) {
         Report()->OnSaveTextName = OldOnSave;
+        Report()->SetSaveTextHandlerName(OldOnSave);
+    }
 }
 
 void TrgCustomText::DefineTextProperties(TFiler& Filer)

@@ -855,11 +855,17 @@ constexpr TrgMessageText GermanTexts[] = {
     {499, "Symbolleisten"},
 };
 
+// Where the custom table words a message differently from the English
+// one; every other message of it reads as the English.
+constexpr TrgMessageText CustomTexts[] = {
+    {101, "Align bottoms"},
+};
+
 // The message the Danish table does not have.
 constexpr int DanishMissingMessage = 261;
 
 constexpr std::array OtherLanguageBases = {
-    rgCustomBase, rgDanishBase, rgDutchBase, rgFrenchBase, rgItalianBase,
+    rgDanishBase, rgDutchBase, rgFrenchBase, rgItalianBase,
     rgPortugueseBrazilBase, rgPortugueseBase, rgSpanishBase, rgSwedishBase, rgNorwegianBase,
 };
 
@@ -910,6 +916,10 @@ QString rgLoadString(int id)
         return FindText(EnglishTexts, id - rgEnglishBase);
     if (InBlock(id, rgGermanBase))
         return FindText(GermanTexts, id - rgGermanBase);
+    if (InBlock(id, rgCustomBase)) {
+        const QString own = FindText(CustomTexts, id - rgCustomBase);
+        return own.isEmpty() ? FindText(EnglishTexts, id - rgCustomBase) : own;
+    }
     for (int base : OtherLanguageBases) {
         if (!InBlock(id, base))
             continue;

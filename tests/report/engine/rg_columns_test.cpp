@@ -83,12 +83,17 @@ TEST_F(ColumnTest, GivenPositionsPlaceTheColumns)
     *report->ColumnPositions() = TStringList();
     report->ColumnPositions()->Add(QStringLiteral("15000"));
     report->ColumnPositions()->Add(QStringLiteral("62500.4"));
-    const std::vector<QString> pages = PrintAll();
-    ASSERT_EQ(pages.size(), 1u);
-    const std::vector<TPlaced> placed = Placed(pages[0]);
-    EXPECT_NE(std::find(placed.begin(), placed.end(), TPlaced{"Satz 1", 15000, 19000}), placed.end());
-    EXPECT_NE(std::find(placed.begin(), placed.end(), TPlaced{"Satz 3", 62500, 19000}), placed.end())
-        << pages[0].toStdString();
+    // With the program's decimal separator too, as a loaded report holds them.
+    for (const QString& second : {QStringLiteral("62500.4"), QStringLiteral("62500,4")}) {
+        SCOPED_TRACE(second.toStdString());
+        report->ColumnPositions()->SetStrings(1, second);
+        const std::vector<QString> pages = PrintAll();
+        ASSERT_EQ(pages.size(), 1u);
+        const std::vector<TPlaced> placed = Placed(pages[0]);
+        EXPECT_NE(std::find(placed.begin(), placed.end(), TPlaced{"Satz 1", 15000, 19000}), placed.end());
+        EXPECT_NE(std::find(placed.begin(), placed.end(), TPlaced{"Satz 3", 62500, 19000}), placed.end())
+            << pages[0].toStdString();
+    }
 }
 
 TEST_F(ColumnTest, AMissingOrUnreadablePositionEndsTheJob)

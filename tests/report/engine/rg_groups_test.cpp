@@ -159,6 +159,24 @@ TEST_F(GroupTest, AnOuterGroupsNewPageIsTheOnlyPageBreakOfItsInnerGroups)
     }
 }
 
+TEST_F(GroupTest, AnOuterGroupWithoutAHeaderLeavesTheInnerGroupsNewPageInPlace)
+{
+    // The outer group has NewPage but no header band to break the page: the
+    // inner header breaks it.
+    MakeRecords({{"D", "Bonn", "a"}, {"D", "Köln", "b"}, {"F", "Köln", "c"}});
+    TrgGroup* land = AddGroup(QStringLiteral("Land"));
+    TrgGroup* town = AddGroup(QStringLiteral("Ort"));
+    delete land->HeaderBand();
+    ASSERT_EQ(land->HeaderBand(), nullptr);
+    land->NewPage = true;
+    town->NewPage = true;
+    const std::vector<QString> pages = PrintAll();
+    ASSERT_EQ(pages.size(), 3u) << AllTexts(pages).join('|').toStdString();
+    EXPECT_EQ(Texts(pages, 0), (QStringList{"Kopf", "Bonn", "a", "Ende Bonn", "Fuß"}));
+    EXPECT_EQ(Texts(pages, 1), (QStringList{"Kopf", "Köln", "b", "Ende Köln", "Ende D", "Fuß"}));
+    EXPECT_EQ(Texts(pages, 2), (QStringList{"Kopf", "Köln", "c", "Ende Köln", "Ende F", "Fuß"}));
+}
+
 TEST_F(GroupTest, AHeaderBelowItsThresholdMovesToTheNextPage)
 {
     // Body from 15 to 45 mm: the first group takes 3 + 4 x 3 + 3 = 18 mm,

@@ -588,3 +588,27 @@ TEST_F(ProducerCupsTest, APrinterThatVanishesDuringTheJobEndsItWithThePrintError
 }
 
 }  // namespace
+
+TEST_F(PageTotalTest, TheEngineSaysWhichPassOnlyCountsThePages)
+{
+    // Each record's detail band prints once in a pass that counts and once
+    // in the pass that prints, whichever pass setting counts the pages; a
+    // one-pass report without the total has no pass that only counts (its
+    // last page is made again once it is known to be the last).
+    QStringList calls;
+    const auto follow = [this, &calls](TObject*) {
+        calls << (report->Engine()->CountingPass() ? QStringLiteral("zählt") : QStringLiteral("druckt"));
+    };
+    const QStringList sevenTimes = QStringList(7, QStringLiteral("zählt")) + QStringList(7, QStringLiteral("druckt"));
+    for (const TrgPassSettingType pass : {psOnePass, psTwoPass}) {
+        SCOPED_TRACE(pass);
+        calls.clear();
+        detail->AfterPrint = follow;
+        PrintTo(dvFile, pass);
+        EXPECT_EQ(calls, sevenTimes);
+    }
+    delete footer->GetComponentAt(1);
+    calls.clear();
+    PrintTo(dvFile, psOnePass);
+    EXPECT_EQ(calls, QStringList(8, QStringLiteral("druckt")));
+}

@@ -303,3 +303,98 @@ TEST_F(RegionTest, ARegionsComponentsStayInItsRunOfTheBandsOrder)
 }
 
 }  // namespace
+
+TEST_F(RegionTest, AComponentMovedToAnotherRegionLeavesTheFirstAndFollowsTheNewOnesWidth)
+{
+    auto rows = MakeRows(1);
+    MakeMemoReport(rows.get(), 20000);
+    TrgRegion* first = AddRegion(detail, 0, 0, 30000, 8000);
+    TrgRegion* second = AddRegion(detail, 10000, 10000, 40000, 8000);
+    TrgLabel* label = AddLabel(detail, QStringLiteral("wandert"), 2000, 12000);
+    label->SetRegion(first);
+    label->SetRegion(second);
+    ASSERT_FALSE(first->ContainsComponent(label)) << "held by two regions";
+    EXPECT_TRUE(second->ContainsComponent(label));
+    EXPECT_EQ(label->Region(), second);
+
+    // With ParentWidth the label takes the region's left edge and width, not
+    // the band's, and follows the region when it is resized or moved.
+    label->SetParentWidth(true);
+    EXPECT_EQ((std::pair{label->mmLeft(), label->mmWidth()}), (std::pair{10000, 40000}));
+    second->SetmmBounds(10000, 10000, 50000, 8000);
+    EXPECT_EQ((std::pair{label->mmLeft(), label->mmWidth()}), (std::pair{10000, 50000}));
+    second->SetmmBounds(15000, 10000, 50000, 8000);
+    EXPECT_EQ((std::pair{label->mmLeft(), label->mmWidth()}), (std::pair{15000, 50000}));
+    second->SetmmWidth(45000);
+    EXPECT_EQ((std::pair{label->mmLeft(), label->mmWidth()}), (std::pair{15000, 45000}));
+    label->SetParentHeight(true);
+    EXPECT_EQ((std::pair{label->mmTop(), label->mmHeight()}), (std::pair{10000, 8000}));
+    second->SetmmHeight(6000);
+    EXPECT_EQ((std::pair{label->mmTop(), label->mmHeight()}), (std::pair{10000, 6000}));
+    second->SetmmHeight(8000);
+
+    const std::vector<QString> pages = PrintAll();
+    ASSERT_EQ(pages.size(), 1u);
+    const QStringList texts = Commands(pages[0], "TrgDrawText").filter("\"wandert\"");
+    ASSERT_EQ(texts.size(), 1) << pages[0].toStdString();
+    EXPECT_TRUE(texts[0].startsWith(
+        QStringLiteral("TrgDrawText %1 %2 45000 8000 ").arg(kMargin + 15000).arg(kMargin + 5000 + 10000)))
+        << texts[0].toStdString();
+    label->SetRegion(nullptr);
+    EXPECT_FALSE(second->ContainsComponent(label));
+    EXPECT_EQ(label->GetContainer(), detail);
+}
+
+TEST_F(RegionTest, ShiftWithParentKeepsItsDistanceBelowTheTallestStretchingComponent)
+{
+    // A dynamic band of 20 mm: a three-line memo from the top grows to
+    // about 12.7 mm; a label designed 11 mm below the memo's bottom stays
+    // 11 mm below where the memo ends (the band as a whole did not grow).
+    auto rows = MakeRows(1);
+    MakeMemoReport(rows.get(), 20000);
+    detail->SetPrintHeight(phDynamic);
+    TrgMemo* memo = AddMemo(detail, {"eins", "zwei", "drei"}, 0, 0);
+    memo->SetmmHeight(4000);
+    TrgLabel* label = AddLabel(detail, QStringLiteral("darunter"), 40000, 15000);
+    label->SetShiftWithParent(true);
+    const std::vector<QString> pages = PrintAll();
+    ASSERT_EQ(pages.size(), 1u);
+    const QStringList memoLines = Commands(pages[0], "TrgDrawText").filter("[eins");
+    ASSERT_EQ(memoLines.size(), 1) << pages[0].toStdString();
+    const QStringList memoFields = memoLines[0].split(' ');
+    const int memoBottom = memoFields.value(2).toInt() + memoFields.value(4).toInt();
+    ASSERT_GT(memoBottom, kMargin + 5000 + 4000) << "the memo grew";
+    EXPECT_TRUE(pages[0].contains(
+        QStringLiteral("TrgDrawText %1 %2 30000 4000 \"darunter\"").arg(kMargin + 40000).arg(memoBottom + 11000)))
+        << pages[0].toStdString();
+}
+
+TEST_F(RegionTest, ComponentsPlacedBelowAStretchingMemoWaitForItWhenItGetsNoRoom)
+{
+    // A title leaves 6 mm of the body on the first page: room for the
+    // region, but the memo 3 mm down in it gets too little for a line. The
+    // label that shifts below the memo would fit; it waits for the memo and
+    // prints under it on the next page instead of alone on the first one.
+    auto rows = MakeRows(1);
+    MakeMemoReport(rows.get(), 5000);
+    AddLabel(AddBand<TrgTitleBand>(24000), QStringLiteral("Titel"), 0, 0);
+    detail->SetPrintHeight(phDynamic);
+    TrgRegion* region = AddRegion(detail, 0, 0, 40000, 5000);
+    TrgMemo* memo = AddMemo(detail, {"eins", "zwei"}, 0, 3000);
+    memo->SetmmHeight(1000);
+    TrgLabel* label = AddLabel(detail, QStringLiteral("danach"), 0, 4000, 1000);
+    label->SetShiftWithParent(true);
+    region->AddChild(memo);
+    region->AddChild(label);
+    ASSERT_TRUE(region->Stretch());
+    const std::vector<QString> pages = PrintAll();
+    ASSERT_EQ(pages.size(), 2u);
+    EXPECT_FALSE(pages[0].contains("\"danach\"")) << pages[0].toStdString();
+    const QStringList memoLines = Commands(pages[1], "TrgDrawText").filter("[eins");
+    ASSERT_EQ(memoLines.size(), 1) << pages[1].toStdString();
+    const QStringList fields = memoLines[0].split(' ');
+    const int memoBottom = fields.value(2).toInt() + fields.value(4).toInt();
+    EXPECT_EQ(Commands(pages[1], "TrgDrawText").filter("\"danach\"").size(), 1) << pages[1].toStdString();
+    EXPECT_TRUE(pages[1].contains(QStringLiteral("TrgDrawText %1 %2 30000 1000 \"danach\"").arg(kMargin).arg(memoBottom)))
+        << pages[1].toStdString();
+}

@@ -15,6 +15,7 @@
 #include "platform/stream/stream_text.h"
 #include "platform/ui/prompt_script.h"
 #include "report/engine/rg_component_registry.h"
+#include "report/engine/rg_subreport.h"
 #include "report/output/rg_file_devices.h"
 #include "report/output/rg_printer_list.h"
 #include "report/output/rg_strings.h"
@@ -146,6 +147,11 @@ TEST_F(ReportTest, SettingsOfOlderStreamsAreMapped)
         EXPECT_EQ(loaded->LegacyDataSourceName, QStringLiteral("dsBilder"));
         EXPECT_FLOAT_EQ(loaded->LegacyRowSpacing, 1.5f);
         EXPECT_EQ(loaded->PrinterSetup()->Orientation(), c.orientation);
+        const bool older = QByteArray(c.version) != "3.52";
+        EXPECT_EQ(loaded->Converted(), older);
+        TrgReport copy(&owner);
+        copy.CopySettings(loaded.get());
+        EXPECT_EQ(copy.Converted(), older);
         const QString written = TextForm(loaded.get());
         for (const char* legacy : {"RowSpacing", "DataSource", "NoDataPages", "RulerUnits", "Viewer"})
             EXPECT_FALSE(written.contains(QLatin1String(legacy))) << "not written again: " << legacy;
@@ -449,3 +455,132 @@ TEST_F(ReportTest, APipelineWithoutANameIsNotWrittenAndTheStreamReadsBack)
 }
 
 }  // namespace
+
+// ---- changes of the layout between requests ------------------------------------------
+
+// Pages asked for again after a change, as a preview asks: no new print.
+class LayoutChangeTest : public ReportTest {
+protected:
+    void SetUp() override
+    {
+        ReportTest::SetUp();
+        rows = MakeRows(7);
+        MakeListReport(rows.get());
+        report->SetUnits(utMMThousandths);
+    }
+    std::vector<QString> AskAgain()
+    {
+        report->Pages.clear();
+        report->PageRequest(psAll, 1, nullptr);
+        return report->Pages;
+    }
+    std::unique_ptr<TListPipeline> rows;
+};
+
+TEST_F(LayoutChangeTest, ANewPageDefinitionLaysThePagesOutAnew)
+{
+    ASSERT_EQ(PrintAll().size(), 3u);
+    // A taller paper holds every record on one page.
+    report->PrinterSetup()->SetPaperHeight(200000);
+    ASSERT_EQ(report->PrinterSetup()->PageDef().mmHeight, 200000);
+    // The third page of the old layout is gone.
+    report->Pages.clear();
+    report->PageRequest(psSinglePage, 3, nullptr);
+    EXPECT_TRUE(report->Pages.empty()) << report->Pages.front().toStdString();
+    const std::vector<QString> pages = AskAgain();
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_TRUE(pages[0].contains("\"Satz 7\"")) << pages[0].toStdString();
+}
+
+TEST_F(LayoutChangeTest, NewColumnsLayThePagesOutAnew)
+{
+    report->SetColumns(1);
+    ASSERT_EQ(PrintAll().size(), 3u);
+    report->SetColumns(2);
+    EXPECT_EQ(AskAgain().size(), 2u);
+}
+
+TEST_F(LayoutChangeTest, ACopiedReportPrintsOnTheSourcesPaper)
+{
+    report->PrinterSetup()->SetPaperHeight(200000);
+    const std::vector<QString> source = PrintAll();
+    ASSERT_EQ(source.size(), 1u);
+    auto copy = std::make_unique<TCapturingReport>(&form);
+    copy->CopySettings(report.get());
+    EXPECT_EQ(copy->PrinterSetup()->PageDef().mmHeight, 200000);
+    report.swap(copy);
+    EXPECT_EQ(PrintAll().size(), 1u);
+    report.swap(copy);
+}
+
+TEST_F(ReportTest, TheIconIsCopiedAndHoldsStillWhileAPageRequestRuns)
+{
+    TIcon icon;
+    icon.SetImage(QImage(16, 16, QImage::Format_ARGB32));
+    report->SetIcon(icon);
+    EXPECT_EQ(report->Icon().Width(), 16);
+    TrgReport copy(&form);
+    copy.CopySettings(report.get());
+    EXPECT_EQ(copy.Icon().Width(), 16);
+    TIcon other;
+    other.SetImage(QImage(32, 32, QImage::Format_ARGB32));
+    detail = AddBand<TrgDetailBand>(5000);
+    detail->BeforePrint = [&](TObject*) { report->SetIcon(other); };
+    PrintAll();
+    EXPECT_EQ(report->Icon().Width(), 16);
+}
+
+TEST_F(LayoutChangeTest, ASubreportUsingItsParentsSetupFollowsItsChanges)
+{
+    auto* sub = new TrgSubReport(&form);
+    sub->SetBand(detail);
+    ASSERT_TRUE(sub->ParentPrinterSetup());
+    report->PrinterSetup()->SetPaperHeight(150000);
+    EXPECT_EQ(sub->Report()->PrinterSetup()->PageDef().mmHeight, 150000);
+    sub->SetParentPrinterSetup(false);
+    report->PrinterSetup()->SetPaperHeight(160000);
+    EXPECT_EQ(sub->Report()->PrinterSetup()->PageDef().mmHeight, 150000);
+    delete sub;
+}
+
+TEST_F(ReportTest, RenamingTheReportRenamesItsPartsInTheDesignerAndItsDocument)
+{
+    report->Name = QStringLiteral("rgReport1");
+    report->PrinterSetup()->DocumentName = QStringLiteral("rgReport1");
+    auto* band = AddBand<TrgDetailBand>(5000);
+    band->Name = QStringLiteral("rgReport1DetailBand1");
+    TrgLabel* label = AddLabel(band, QStringLiteral("x"), 0, 0);
+    label->Name = QStringLiteral("rgReport1Label1");
+    TrgLabel* other = AddLabel(band, QStringLiteral("y"), 0, 0);
+    other->Name = QStringLiteral("lblTitel");
+
+    // Outside a designer only the report and its document change.
+    report->SetName(QStringLiteral("rgListe"));
+    EXPECT_EQ(report->PrinterSetup()->DocumentName, QStringLiteral("rgListe"));
+    EXPECT_EQ(band->Name, QStringLiteral("rgReport1DetailBand1"));
+
+    report->Name = QStringLiteral("rgReport1");
+    report->PrinterSetup()->DocumentName = QStringLiteral("Bilderliste");
+    report->AddStates(rgStateDesigning);
+    report->SetName(QStringLiteral("rgListe"));
+    EXPECT_EQ(band->Name, QStringLiteral("rgListeDetailBand1"));
+    EXPECT_EQ(label->Name, QStringLiteral("rgListeLabel1"));
+    EXPECT_EQ(other->Name, QStringLiteral("lblTitel"));
+    EXPECT_EQ(report->PrinterSetup()->DocumentName, QStringLiteral("Bilderliste")) << "a name of its own stays";
+    report->RemoveStates(rgStateDesigning);
+}
+
+TEST_F(ReportTest, LoadedColumnPositionsTakeTheProgramsDecimalSeparator)
+{
+    ASSERT_EQ(FormatSettings().DecimalSeparator, QLatin1Char(','));
+    TComponent owner(nullptr);
+    auto loaded = LoadReport(&owner, QByteArray("object rgReport1: TrgReport\r\n"
+                                                "  ColumnPositions.Strings = (\r\n"
+                                                "    '15000'\r\n"
+                                                "    '62500.4')\r\n"
+                                                "  Columns = 2\r\n"
+                                                "end\r\n"));
+    ASSERT_EQ(loaded->ColumnPositions()->Count(), 2);
+    EXPECT_EQ(loaded->ColumnPositions()->Strings(0), QStringLiteral("15000"));
+    EXPECT_EQ(loaded->ColumnPositions()->Strings(1), QStringLiteral("62500,4"));
+}

@@ -565,3 +565,34 @@ TEST_F(SubReportTest, TheChildReportsMainReportIsTheParents)
 }
 
 }  // namespace
+
+// ---- text files ------------------------------------------------------------------
+
+TEST_F(SubReportTest, ATextFileNumbersTheChildsBandsBetweenTheParentsInPrintOrder)
+{
+    TrgSubReport* sub = MakeReports(2, 2, pbChild);
+    auto* title = AddBand<TrgTitleBand>(MM(5));
+    TrgLabel* kopf = AddLabel(title, QStringLiteral("Kopf"), 0, 0);
+    TrgBand* childDetail = sub->Report()->GetBandAt(0);
+    ASSERT_EQ(childDetail->GetComponentCount(), 1);
+    auto* childName = static_cast<TrgCustomText*>(childDetail->GetComponentAt(0));
+    for (TrgBand* band : {static_cast<TrgBand*>(title), static_cast<TrgBand*>(detail), childDetail})
+        band->SetSave(true);
+    for (TrgCustomText* text : {static_cast<TrgCustomText*>(kopf), static_cast<TrgCustomText*>(nameLabel), childName})
+        text->SetSave(true);
+
+    rgtest::InstallFakePrinters({rgtest::OfficeLaser()});
+    const QString fileName = dir.filePath(QStringLiteral("kinder.txt"));
+    report->SetTextFileName(fileName);
+    report->SetTextFileType(ftComma);
+    report->SetDevice(dvFile);
+    report->SetShowPrintDialog(false);
+    report->SetShowCancelDialog(false);
+    for (const TrgPassSettingType pass : {psOnePass, psTwoPass}) {
+        report->SetPassSetting(pass);
+        report->Print();
+        QFile file(fileName);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), QByteArray("Kopf\r\nSatz 1\r\nKind 1\r\nKind 2\r\nSatz 2\r\nKind 1\r\nKind 2")) << pass;
+    }
+}

@@ -420,6 +420,40 @@ TEST_F(GroupTemplateTest, ASumResetPerGroupKeepsItsGroupInBothFormsAndOneWithout
     EXPECT_EQ(Texts(pages[0]), (QStringList{"Bonn", "2", "Bonn", "3", "5", "Köln", "5", "Köln", "1", "11", "Ulm", "7", "18"}));
 }
 
+TEST_F(GroupTemplateTest, AGroupKeepsItsTagAndItsEventsInBothForms)
+{
+    TrgGroup* group = BuildGroupLayout();
+    int breaks = 0;
+    const TNotifyEvent counter = [&breaks](TObject*) { ++breaks; };
+    methodForm.methods.Publish<TNotifyEvent>(QStringLiteral("grpOrtBeforeGroupBreak"), counter);
+    methodForm.methods.Publish<TNotifyEvent>(QStringLiteral("grpOrtAfterGroupBreak"), counter);
+    group->Tag = 7;
+    group->BeforeGroupBreak = TrgBoundMethod<TNotifyEvent>{QStringLiteral("grpOrtBeforeGroupBreak"), counter};
+    group->AfterGroupBreak = TrgBoundMethod<TNotifyEvent>{QStringLiteral("grpOrtAfterGroupBreak"), counter};
+    PrintAll();
+    const int printedBreaks = breaks;
+    ASSERT_GT(printedBreaks, 0);
+    const QString binary = Saved(QStringLiteral("ereignisse.rtm"), ftBinary);
+    const QString text = Saved(QStringLiteral("ereignisse.txt.rtm"), ftASCII);
+    const QByteArray textBytes = ReadBytes(text);
+    for (const char* line : {"    Tag = 7\r\n", "    BeforeGroupBreak = grpOrtBeforeGroupBreak\r\n",
+                             "    AfterGroupBreak = grpOrtAfterGroupBreak\r\n"})
+        EXPECT_TRUE(textBytes.contains(line)) << line << textBytes.toStdString();
+    for (const QString& file : {binary, text}) {
+        SCOPED_TRACE(file.toStdString());
+        report = NewReport();
+        Load(file);
+        auto* loaded = dynamic_cast<TrgGroup*>(methodForm.FindComponent(QStringLiteral("grpOrt")));
+        ASSERT_NE(loaded, nullptr);
+        EXPECT_EQ(loaded->Tag, 7);
+        EXPECT_EQ(rgBoundMethodName(loaded->BeforeGroupBreak), QStringLiteral("grpOrtBeforeGroupBreak"));
+        EXPECT_EQ(rgBoundMethodName(loaded->AfterGroupBreak), QStringLiteral("grpOrtAfterGroupBreak"));
+        breaks = 0;
+        PrintAll();
+        EXPECT_EQ(breaks, printedBreaks);
+    }
+}
+
 TEST_F(GroupTemplateTest, ThresholdsAreShownInTheReportsUnitsAndStoredInThousandthsOfAMillimetre)
 {
     TrgGroup* group = BuildGroupLayout();
@@ -586,6 +620,29 @@ TEST_F(TemplateTest, ASubreportIsSavedWithItsChildReportAndPrintsTheSameAfterLoa
         EXPECT_EQ(PrintAll(), built);
     }
 
+    // A stream may name the behaviour, the default one too.
+    const QByteArray plain = ReadBytes(text);
+    ASSERT_FALSE(plain.contains("PrintBehavior"));
+    const std::pair<const char*, TrgPrintBehaviorType> behaviors[] = {
+        {"pbChild", pbChild}, {"pbSection", pbSection}, {"pbFixed", pbFixed}};
+    for (const auto& [identifier, behavior] : behaviors) {
+        SCOPED_TRACE(identifier);
+        QByteArray named = plain;
+        named.replace("object subKinder: TrgSubReport\r\n",
+                      QByteArray("object subKinder: TrgSubReport\r\n      PrintBehavior = ") + identifier + "\r\n");
+        const QString namedFile = dir.filePath(QStringLiteral("kinder_benannt.rtm"));
+        WriteBytes(namedFile, named);
+        report = NewReport();
+        Load(namedFile);
+        auto* namedSub = dynamic_cast<TrgSubReport*>(methodForm.FindComponent(QStringLiteral("subKinder")));
+        ASSERT_NE(namedSub, nullptr);
+        EXPECT_EQ(namedSub->PrintBehavior(), behavior);
+        if (behavior == pbChild)
+            EXPECT_EQ(PrintAll(), built);
+    }
+    report = NewReport();
+    Load(text);
+
     // A template cut off inside the child report fails to load: what the
     // reader made of it goes again, and the loaded layout stays.
     NoErrorDialog();
@@ -603,6 +660,45 @@ TEST_F(TemplateTest, ASubreportIsSavedWithItsChildReportAndPrintsTheSameAfterLoa
     EXPECT_THROW(Load(unknown), Exception);
     EXPECT_EQ(PrintAll(), built);
     report.reset();
+}
+
+TEST_F(TemplateTest, AReportKeptInATemplateTakesItsLayoutWhenItIsLoaded)
+{
+    DescribeClass<TCapturingReport, TrgReport>(QStringLiteral("TCapturingReport"));
+    BuildListLayout();
+    const std::vector<QString> built = PrintAll();
+    const QString file = Saved(QStringLiteral("vorlage.rtm"), ftASCII);
+    // The form's stream names the template only.
+    const auto formStream = [](const QString& TemplateFile) {
+        return ObjectTextToBinary(QByteArray("object rgReport1: TCapturingReport\r\n"
+                                             "  SaveAsTemplate = True\r\n"
+                                             "  Template.FileName = '") +
+                                  TemplateFile.toLatin1() + "'\r\nend\r\n");
+    };
+    report = NewReport();
+    ComponentFromBytes(formStream(file), report.get());
+    EXPECT_EQ(PrintAll(), built);
+    // A template that cannot be read leaves what the form streamed.
+    report = NewReport();
+    EXPECT_NO_THROW(ComponentFromBytes(formStream(dir.filePath(QStringLiteral("fehlt.rtm"))), report.get()));
+    EXPECT_EQ(report->GetBandCount(), 3) << "the default bands";
+
+    // A subreport's child report kept in a template tells the main report.
+    report = NewReport();
+    QStringList told;
+    report->OnReportNotify = [&told](TrgCustomReport* Child) { told << Child->Name; };
+    ComponentFromBytes(ObjectTextToBinary(QByteArray("object rgReport1: TCapturingReport\r\n"
+                                                     "  object rgReport1DetailBand1: TrgDetailBand\r\n"
+                                                     "    object subKind: TrgSubReport\r\n"
+                                                     "      object rgKind: TrgChildReport\r\n"
+                                                     "        SaveAsTemplate = True\r\n"
+                                                     "        Template.FileName = 'fehlt.rtm'\r\n"
+                                                     "      end\r\n"
+                                                     "    end\r\n"
+                                                     "  end\r\n"
+                                                     "end\r\n")),
+                       report.get());
+    EXPECT_EQ(told, QStringList{QStringLiteral("rgKind")});
 }
 
 TEST_F(TemplateTest, FractionsInTheTextFormUseAPointWhateverTheSeparator)
@@ -856,6 +952,30 @@ TEST_F(TemplateTest, HandlersAreBoundByNameToTheFormsMethodsOfTheirType)
     NoErrorDialog();
     EXPECT_ANY_THROW(Load(file));
     EXPECT_EQ(rgBoundMethodName(report->FindBand(4)->BeforePrint), QStringLiteral("rgReport1DetailBand1BeforePrint"));
+}
+
+TEST_F(TemplateTest, AnOlderLabelsSaveHandlerBecomesTheReportsSaveTextHandler)
+{
+    BuildListLayout();
+    methodForm.methods.Publish<TrgSaveTextEvent>(QStringLiteral("lblTitelSave"),
+                                                 [](TObject*, QString& Text) { Text += QStringLiteral("!"); });
+    QByteArray text = ReadBytes(Saved(QStringLiteral("t.rtm"), ftASCII));
+    ASSERT_TRUE(text.contains("object lblTitel: TrgLabel\r\n"));
+    text.replace("object lblTitel: TrgLabel\r\n", "object lblTitel: TrgLabel\r\n      OnSave = lblTitelSave\r\n");
+    text.replace("Version = '3.52'", "Version = '3.0'");
+    const QString file = dir.filePath(QStringLiteral("alt_save.rtm"));
+    WriteBytes(file, text);
+    report = NewReport();
+    Load(file);
+    EXPECT_EQ(rgBoundMethodName(report->OnSaveText), QStringLiteral("lblTitelSave"));
+    ASSERT_TRUE(report->OnSaveText);
+    QString saved = QStringLiteral("Bilderliste");
+    report->OnSaveText(nullptr, saved);
+    EXPECT_EQ(saved, QStringLiteral("Bilderliste!"));
+    // Saved again, the report names the handler itself.
+    const QByteArray again = ReadBytes(Saved(QStringLiteral("neu.rtm"), ftASCII));
+    EXPECT_TRUE(again.contains("  OnSaveText = lblTitelSave\r\n")) << again.toStdString();
+    EXPECT_FALSE(again.contains("OnSave = ")) << again.toStdString();
 }
 
 TEST_F(TemplateTest, OldTextTemplatesAreConvertedBeforeTheyAreRead)

@@ -99,6 +99,15 @@ TEST(RgStrings, GermanTableIsGermanAndOtherLanguagesAnswerInEnglish)
                 << base << " " << number;
 }
 
+TEST(RgStrings, TheCustomTableHasWordingsOfItsOwn)
+{
+    EXPECT_EQ(rgLoadString(rgCustomBase + 101), QStringLiteral("Align bottoms"));
+    EXPECT_EQ(rgLoadString(rgEnglishBase + 101), QStringLiteral("Align Bottom"));
+    // The other messages read as the English ones.
+    for (int number : {1, 100, 102, 261, 499})
+        EXPECT_EQ(rgLoadString(rgCustomBase + number), rgLoadString(rgEnglishBase + number)) << number;
+}
+
 TEST(RgStrings, GermanMessagesCarryTheEnglishTagsInTheSameOrder)
 {
     int differing = 0;
