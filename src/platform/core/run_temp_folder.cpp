@@ -1,5 +1,7 @@
 #include "platform/core/run_temp_folder.h"
 
+#include "platform/core/win_path.h"
+
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
@@ -9,7 +11,9 @@
 #include <cstdlib>
 #include <csignal>
 #include <mutex>
+#include <utility>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,6 +21,15 @@ namespace {
 
 std::mutex g_mutex;
 QString g_folder;
+
+QString RandomPart()
+{
+    static const char digits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+    QString part;
+    for (int i = 0; i < 8; ++i)
+        part += QLatin1Char(digits[QRandomGenerator::system()->bounded(36)]);
+    return part;
+}
 
 const QRegularExpression& FolderPattern()
 {
@@ -31,12 +44,9 @@ QString RunTempFolder()
     const std::lock_guard lock(g_mutex);
     if (!g_folder.isEmpty())
         return g_folder;
-    static const char digits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
     const QString base = QDir::tempPath();
     for (int attempt = 0; attempt < 100; ++attempt) {
-        QString name = QStringLiteral("lumadex-") + QString::number(::getpid()) + u'-';
-        for (int i = 0; i < 8; ++i)
-            name += QLatin1Char(digits[QRandomGenerator::system()->bounded(36)]);
+        const QString name = QStringLiteral("lumadex-") + QString::number(::getpid()) + u'-' + RandomPart();
         const QString folder = base + u'/' + name;
         // mkdir fails on any name that exists, a planted link included.
         if (::mkdir(QFile::encodeName(folder).constData(), 0700) == 0) {
@@ -81,4 +91,53 @@ int ClearLeftoverRunFolders()
             ++removed;
     }
     return removed;
+}
+
+TRunTempFile::TRunTempFile(const QString& name, const QString& folder)
+{
+    QString base = folder.isEmpty() ? RunTempFolder() : folder;
+    if (!base.endsWith(u'/'))
+        base += u'/';
+    const qsizetype dot = name.lastIndexOf(u'.');
+    const QString stem = dot > 0 ? name.left(dot) : name;
+    const QString extension = dot > 0 ? name.mid(dot) : QString();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QString candidate = base + stem + u'-' + RandomPart() + extension;
+        int fd;
+        do
+            fd = ::open(QFile::encodeName(candidate).constData(),
+                        O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        while (fd < 0 && errno == EINTR);
+        if (fd >= 0) {
+            ::close(fd);
+            path_ = candidate;
+            error_ = 0;
+            return;
+        }
+        error_ = errno;
+        if (error_ != EEXIST)
+            return;
+    }
+}
+
+TRunTempFile::~TRunTempFile()
+{
+    if (!path_.isEmpty())
+        ::unlink(QFile::encodeName(path_).constData());
+}
+
+QString TRunTempFile::WinPath() const
+{
+    return path_.isEmpty() ? QString() : LinuxToWinOrSelf(path_);
+}
+
+QByteArray TRunTempFile::ReadAll() const
+{
+    QFile file(path_);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString TRunTempFile::Release()
+{
+    return std::exchange(path_, QString());
 }
