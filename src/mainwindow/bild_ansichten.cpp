@@ -29,6 +29,7 @@
 #include "storage/flags_field.h"
 #include "storage/tdbe.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -42,7 +43,7 @@ namespace {
 const QString kFlags = QStringLiteral("FLAGS");
 const QString kVorschau = QStringLiteral("VORSCHAU");
 constexpr TCursor kGrabHand = 2001;
-// A thumbnail memo written out to fewer bytes than this holds no picture.
+// A thumbnail memo of fewer bytes than this holds no picture.
 constexpr qint64 kMindestVorschau = 4000;
 
 QImage Gedreht(const QImage& bild, int viertel)
@@ -69,16 +70,34 @@ QImage BildVon(TImage* quelle)
     return g ? g->ToImage() : QImage();
 }
 
+// Decodes a picture, scaled down where it is larger than a thumbnail view
+// needs.
+QImage VorschauDekodieren(QImageReader& leser)
+{
+    const QSize groesse = leser.size();
+    if (groesse.isValid() && (groesse.width() > 1024 || groesse.height() > 1024))
+        leser.setScaledSize(groesse.scaled(1024, 1024, Qt::KeepAspectRatio));
+    return leser.read();
+}
+
 QImage DateiLesen(const QString& datei)
 {
     const std::optional<QString> pfad = WinToLinux(datei);
     if (!pfad)
         return {};
     QImageReader leser(*pfad);
-    const QSize groesse = leser.size();
-    if (groesse.isValid() && (groesse.width() > 1024 || groesse.height() > 1024))
-        leser.setScaledSize(groesse.scaled(1024, 1024, Qt::KeepAspectRatio));
-    return leser.read();
+    return VorschauDekodieren(leser);
+}
+
+// The thumbnail memo's bytes; false when the memo cannot be read.
+bool MemoLesen(TDbe* dbe, const QString& feld, long laenge, QByteArray& bytes)
+{
+    char* memo = dbe->GetMemo(feld);
+    if (!memo)
+        return false;
+    bytes = QByteArray(memo, qsizetype(laenge));
+    dbe->MemDealloc(memo);
+    return true;
 }
 
 }  // namespace
@@ -130,23 +149,25 @@ void TBildAnsichten::ZeigeVorschauBildAusBlob()
     k_.PanelVorschaubild1->Tag = uint32_t(satz) <= dbe->RecCount() ? satz : 0;
     ansicht_.SatzAnzahlZeigen();
     vorschauAusMemo_ = false;
-    if (tabelle->IsEmpty() || dbe->GetBlobLength(kVorschau) <= 0) {
+    const long laenge = tabelle->IsEmpty() ? 0 : dbe->GetBlobLength(kVorschau);
+    if (laenge <= 0) {
         VorschauLaden(platzhalter);
     } else {
-        const QString datei = IncludeTrailingBackslash(umgebung_.VorschauTempOrdner()) + QStringLiteral("Vorschau.bmp");
-        // The file of the entry shown before must not stand in when this
-        // entry's thumbnail cannot be written.
-        if (const std::optional<QString> alt = WinToLinux(datei))
-            QFile::remove(*alt);
-        if (!dbe->BlobToFile(kVorschau, datei))
+        // The thumbnail is decoded straight from the memo, no file between.
+        QByteArray memo;
+        if (!MemoLesen(dbe, kVorschau, laenge, memo))
             ShowMessage(QStringLiteral("Fehler beim Schreiben des Vorschaubildes aus dem Fotoalbum, wahrscheinlich ist "
                                        "die Datenbank defekt...."));
-        const std::optional<QString> linux = WinToLinux(datei);
-        if (!linux || QFileInfo(*linux).size() < kMindestVorschau) {
+        if (memo.size() < kMindestVorschau) {
             VorschauLaden(platzhalter);
             return;
         }
-        VorschauLaden(datei);
+        QBuffer puffer(&memo);
+        QImageReader leser(&puffer);
+        const QImage bild = VorschauDekodieren(leser);
+        BildSetzen(k_.ImageWindow2, bild);
+        if (schwebend_)
+            BildSetzen(schwebend_->ImageWindow2, bild);
         vorschauAusMemo_ = true;
     }
     if (schwebend_) {
