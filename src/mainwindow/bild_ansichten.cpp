@@ -8,11 +8,13 @@
 #include "mainwindow/main_settings.h"
 
 #include "datagrid/dk_table.h"
+#include "dialogs/album_dialog_parts.h"
 #include "dialogs/bild_finden.h"
 #include "dialogs/scan_pics.h"
 #include "imaging/image_window.h"
 #include "imaging/pic_box.h"
 #include "platform/core/file_utils.h"
+#include "platform/core/run_temp_folder.h"
 #include "platform/core/sys_utils.h"
 #include "platform/core/win_path.h"
 #include "platform/data/field.h"
@@ -89,17 +91,6 @@ QImage DateiLesen(const QString& datei)
     return VorschauDekodieren(leser);
 }
 
-// The thumbnail memo's bytes; false when the memo cannot be read.
-bool MemoLesen(TDbe* dbe, const QString& feld, long laenge, QByteArray& bytes)
-{
-    char* memo = dbe->GetMemo(feld);
-    if (!memo)
-        return false;
-    bytes = QByteArray(memo, qsizetype(laenge));
-    dbe->MemDealloc(memo);
-    return true;
-}
-
 }  // namespace
 
 TBildAnsichten::TBildAnsichten(TArbeitsbereich& album, TAlbumAnsicht& ansicht,
@@ -155,7 +146,7 @@ void TBildAnsichten::ZeigeVorschauBildAusBlob()
     } else {
         // The thumbnail is decoded straight from the memo, no file between.
         QByteArray memo;
-        if (!MemoLesen(dbe, kVorschau, laenge, memo))
+        if (!MemoBytes(dbe, kVorschau, memo))
             ShowMessage(QStringLiteral("Fehler beim Schreiben des Vorschaubildes aus dem Fotoalbum, wahrscheinlich ist "
                                        "die Datenbank defekt...."));
         if (memo.size() < kMindestVorschau) {
@@ -197,13 +188,13 @@ void TBildAnsichten::SchreibeAktuellesVorschaubild()
 {
     if (album_.NurLesen() || !album_.Tabelle()->Active() || album_.Tabelle()->IsEmpty())
         return;
-    const QString datei = IncludeTrailingBackslash(umgebung_.VorschauTempOrdner()) + QStringLiteral("Vorschau2.bmp");
+    const TRunTempFile datei(QStringLiteral("Vorschau2.bmp"));
     const QImage bild = BildVon(k_.ImageWindow2);
-    if (bild.isNull() || !bild.save(WinToLinux(datei).value_or(QString()), "BMP"))
+    if (bild.isNull() || !datei.IsValid() || !bild.save(datei.Path(), "BMP"))
         return;
     // The engine replaces the memo's contents with the file's.
     album_.Tabelle()->Edit();
-    album_.Dbe()->Replace(kVorschau, 0x2000, datei);
+    album_.Dbe()->Replace(kVorschau, 0x2000, datei.WinPath());
     album_.Dbe()->PostIfEditing();
 }
 
@@ -539,12 +530,12 @@ void TBildAnsichten::AktualisiereExternBearbeiteteBilder()
         if (!FileExists(pfad) || groesse == int64_t(dbe->GetDouble(QStringLiteral("BYTES"))))
             continue;
         k_.ImageWindow1->LoadFromFile(pfad, 0, 0);
-        const QString vorschau = IncludeTrailingBackslash(umgebung_.VorschauTempOrdner()) + QStringLiteral("Vorschau.bmp");
-        const bool mitVorschau = VorschaubildSchreiben(pfad, vorschau, 0);
+        const TRunTempFile vorschau(QStringLiteral("Vorschau.bmp"));
+        const bool mitVorschau = vorschau.IsValid() && VorschaubildSchreiben(pfad, vorschau.WinPath(), 0);
         tabelle->Edit();
         // The engine replaces the memo's contents with the file's.
         if (mitVorschau)
-            dbe->Replace(kVorschau, 0x2000, vorschau);
+            dbe->Replace(kVorschau, 0x2000, vorschau.WinPath());
         const int32_t bytes = int32_t(groesse);
         dbe->Replace(QStringLiteral("BYTES"), DBE_REPL_LONG, &bytes);
         if (FileAge(pfad) > 0)
@@ -673,7 +664,6 @@ void TBildAnsichten::VorschaubildNeuErzeugen(const QString& datei)
     const QImage neu = leser.read();
     if (neu.isNull())
         return;
-    neu.save(WinToLinux(umgebung_.VorschauTempOrdner() + QStringLiteral("vorschau.bmp")).value_or(QString()), "BMP");
     BildSetzen(k_.ImageWindow2, neu);
     SchreibeAktuellesVorschaubild();
 }

@@ -42,9 +42,16 @@ const QRegularExpression& FolderPattern()
 QString RunTempFolder()
 {
     const std::lock_guard lock(g_mutex);
-    if (!g_folder.isEmpty())
+    // A folder that was removed under the running program (a cleaner of
+    // the temporary folder) is made anew.
+    struct stat st;
+    if (!g_folder.isEmpty() && ::lstat(QFile::encodeName(g_folder).constData(), &st) == 0 && S_ISDIR(st.st_mode))
         return g_folder;
-    const QString base = QDir::tempPath();
+    g_folder.clear();
+    // Qt gives no folder for a TMPDIR that does not exist.
+    QString base = QDir::tempPath();
+    if (base.isEmpty())
+        base = QStringLiteral("/tmp");
     for (int attempt = 0; attempt < 100; ++attempt) {
         const QString name = QStringLiteral("lumadex-") + QString::number(::getpid()) + u'-' + RandomPart();
         const QString folder = base + u'/' + name;

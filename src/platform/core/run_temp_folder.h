@@ -7,9 +7,9 @@
 
 #include <QString>
 
-// This run's folder, made on first use and removed with what is left in
-// it when the process ends normally; the system's temporary folder itself
-// when it cannot be made.
+// This run's folder, made on first use (and again when it was removed
+// meanwhile) and removed with what is left in it when the process ends
+// normally; the system's temporary folder itself when it cannot be made.
 QString RunTempFolder();
 
 // Removes this run's folder with what is left in it; the next call of
