@@ -122,6 +122,15 @@ TEST(RunTempFolder, ATemporaryFileIsNewAndOwnAndGoesAfterUse)
     EXPECT_EQ(fs::path(behalten.toStdString()).parent_path(), dir / "ausgabe");
     EXPECT_TRUE(fs::exists(behalten.toStdString()));
 
+    // The run's folder removed meanwhile (a cleaner of the temporary
+    // folder): it is made anew.
+    fs::remove_all(run);
+    {
+        TRunTempFile e(QStringLiteral("NOTIZ.TXT"));
+        ASSERT_TRUE(e.IsValid());
+        EXPECT_EQ(fs::path(e.Path().toStdString()).parent_path().parent_path(), dir.path());
+    }
+
     // A folder where nothing can be made: no file, the reason told.
     TRunTempFile d(QStringLiteral("x.tmp"), QString::fromStdString((dir / "fehlt").string()));
     EXPECT_FALSE(d.IsValid());
