@@ -1,10 +1,10 @@
 #include "platform/core/run_temp_folder.h"
 
+#include "platform/core/safe_file.h"
 #include "platform/core/win_path.h"
 
 #include <QDir>
 #include <QFile>
-#include <QRandomGenerator>
 #include <QRegularExpression>
 
 #include <cerrno>
@@ -21,15 +21,6 @@ namespace {
 
 std::mutex g_mutex;
 QString g_folder;
-
-QString RandomPart()
-{
-    static const char digits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
-    QString part;
-    for (int i = 0; i < 8; ++i)
-        part += QLatin1Char(digits[QRandomGenerator::system()->bounded(36)]);
-    return part;
-}
 
 const QRegularExpression& FolderPattern()
 {
@@ -53,7 +44,7 @@ QString RunTempFolder()
     if (base.isEmpty())
         base = QStringLiteral("/tmp");
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const QString name = QStringLiteral("lumadex-") + QString::number(::getpid()) + u'-' + RandomPart();
+        const QString name = QStringLiteral("lumadex-") + QString::number(::getpid()) + u'-' + RandomNamePart();
         const QString folder = base + u'/' + name;
         // mkdir fails on any name that exists, a planted link included.
         if (::mkdir(QFile::encodeName(folder).constData(), 0700) == 0) {
@@ -109,7 +100,7 @@ TRunTempFile::TRunTempFile(const QString& name, const QString& folder)
     const QString stem = dot > 0 ? name.left(dot) : name;
     const QString extension = dot > 0 ? name.mid(dot) : QString();
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const QString candidate = base + stem + u'-' + RandomPart() + extension;
+        const QString candidate = base + stem + u'-' + RandomNamePart() + extension;
         int fd;
         do
             fd = ::open(QFile::encodeName(candidate).constData(),

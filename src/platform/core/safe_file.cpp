@@ -5,9 +5,9 @@
 #include <QRegularExpression>
 
 #include <cerrno>
-#include <ctime>
 #include <csignal>
 #include <cstring>
+#include <ctime>
 #include <mutex>
 #include <set>
 
@@ -124,7 +124,9 @@ int CheckTarget(const QString& target, struct stat& st, bool& exists)
     return TargetRefusal(st, path);
 }
 
-QString RandomPart()
+}  // namespace
+
+QString RandomNamePart()
 {
     static const char digits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
     QString part;
@@ -132,8 +134,6 @@ QString RandomPart()
         part += QLatin1Char(digits[QRandomGenerator::system()->bounded(36)]);
     return part;
 }
-
-}  // namespace
 
 void SafeFileHookSet(TSafeFileHook hook)
 {
@@ -186,7 +186,7 @@ bool TSafeFile::Open()
     const QString name = target_.mid(target_.lastIndexOf(u'/') + 1).left(64);
     const QString stem = folder + u'/' + u'.' + name + QStringLiteral(".lxtmp") + QString::number(::getpid()) + u'-';
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const QString candidate = stem + RandomPart();
+        const QString candidate = stem + RandomNamePart();
         if (!Ask(TSafeFileStep::Create, candidate))
             return false;
         do

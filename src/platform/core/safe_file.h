@@ -91,6 +91,9 @@ private:
 // name is tested right before. False and errno (EEXIST for a taken name).
 bool RenameNoReplace(const QString& fromLinux, const QString& toLinux);
 
+// Eight random characters (0-9, a-z) for file names nobody can guess.
+QString RandomNamePart();
+
 // Syncs the folder that holds a file (errors ignored: not every file
 // system syncs folders).
 void SyncFolderOf(const QString& linuxFile);
