@@ -8,25 +8,17 @@
 #include "shared/nachrichten_dialog.h"
 #include "storage/tdbe.h"
 
+#include <QBuffer>
 #include <QImageReader>
 
 #include <algorithm>
 
-void VorschauAusBlobZeigen(TDbe* dbe, const QString& tempOrdner, TImage* bild)
-{
-    if (!dbe || !dbe->IsActive() || dbe->Eof() || dbe->Empty(QStringLiteral("VORSCHAU")))
-        return;
-    const QString datei = tempOrdner + QStringLiteral("Vorschau.bmp");
-    if (!dbe->BlobToFile(QStringLiteral("VORSCHAU"), datei)) {
-        ShowMessage(QStringLiteral("Fehler beim Schreiben des Vorschaubildes aus Fotoalbum"));
-        return;
-    }
-    BildInFenster(bild, datei);
-}
+namespace {
 
-void BildInFenster(TImage* bild, const QString& datei)
+// Decodes into the image at most at the image's size; an unreadable
+// picture leaves the image empty.
+void GelesenInFenster(TImage* bild, QImageReader& leser)
 {
-    QImageReader leser(WinToLinux(datei).value_or(QString()));
     const QSize groesse = leser.size();
     const QSize rahmen(std::max(bild->Width(), 1), std::max(bild->Height(), 1));
     if (groesse.isValid() && (groesse.width() > rahmen.width() || groesse.height() > rahmen.height()))
@@ -39,6 +31,42 @@ void BildInFenster(TImage* bild, const QString& datei)
     TBitmap b;
     b.SetImage(img);
     bild->Picture()->SetGraphic(&b);
+}
+
+}  // namespace
+
+bool MemoBytes(TDbe* dbe, const QString& feld, QByteArray& bytes)
+{
+    bytes.clear();
+    const long laenge = dbe->GetBlobLength(feld);
+    if (laenge == 0)
+        return true;
+    char* memo = laenge > 0 ? dbe->GetMemo(feld) : nullptr;
+    if (!memo)
+        return false;
+    bytes = QByteArray(memo, qsizetype(laenge));
+    dbe->MemDealloc(memo);
+    return true;
+}
+
+void VorschauAusBlobZeigen(TDbe* dbe, TImage* bild)
+{
+    if (!dbe || !dbe->IsActive() || dbe->Eof() || dbe->Empty(QStringLiteral("VORSCHAU")))
+        return;
+    QByteArray bytes;
+    if (!MemoBytes(dbe, QStringLiteral("VORSCHAU"), bytes) || bytes.isEmpty()) {
+        ShowMessage(QStringLiteral("Fehler beim Schreiben des Vorschaubildes aus Fotoalbum"));
+        return;
+    }
+    QBuffer puffer(&bytes);
+    QImageReader leser(&puffer);
+    GelesenInFenster(bild, leser);
+}
+
+void BildInFenster(TImage* bild, const QString& datei)
+{
+    QImageReader leser(WinToLinux(datei).value_or(QString()));
+    GelesenInFenster(bild, leser);
 }
 
 void AbschlussMeldung(const TAlbumDialogOptionen& optionen, const QString& caption, const QString& text, int hoehe)

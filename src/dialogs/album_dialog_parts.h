@@ -3,17 +3,21 @@
 // thumbnail from its memo, the picture file of an entry, the timed closing
 // message.
 
+#include <QByteArray>
 #include <QString>
 
 class TDbe;
 class TImage;
 struct TAlbumDialogOptionen;
 
-// Writes the current entry's VORSCHAU memo to "Vorschau.bmp" in the
-// temporary folder and loads it into the image. An empty memo leaves the
-// picture shown before; a failed write says "Fehler beim Schreiben des
-// Vorschaubildes aus Fotoalbum".
-void VorschauAusBlobZeigen(TDbe* dbe, const QString& tempOrdner, TImage* bild);
+// The bytes of the current entry's memo in the field (empty for none);
+// false when the memo cannot be read.
+bool MemoBytes(TDbe* dbe, const QString& feld, QByteArray& bytes);
+
+// Decodes the current entry's VORSCHAU memo into the image, in memory. An
+// empty memo leaves the picture shown before; a memo that cannot be read
+// says "Fehler beim Schreiben des Vorschaubildes aus Fotoalbum".
+void VorschauAusBlobZeigen(TDbe* dbe, TImage* bild);
 
 // Loads a picture file (Windows form) into the image, decoded at most at
 // the image's size; an unreadable file leaves the image empty.

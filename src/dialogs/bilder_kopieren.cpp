@@ -504,7 +504,7 @@ void TBilderKopierenForm::PanelMainDblClick(TObject*)
 
 void TBilderKopierenForm::ZeigeVorschauBildAusBlob()
 {
-    VorschauAusBlobZeigen(haupt_.AlbumDbe(), haupt_.AlbumDialogOptionen().TempOrdner, ImageWindow3);
+    VorschauAusBlobZeigen(haupt_.AlbumDbe(), ImageWindow3);
 }
 
 // ---- the run -----------------------------------------------------------------------

@@ -173,7 +173,7 @@ void TBilderLoeschenForm::ImageWindow3Click(TObject*)
 
 void TBilderLoeschenForm::ZeigeVorschauBildAusBlob()
 {
-    VorschauAusBlobZeigen(haupt_.AlbumDbe(), haupt_.AlbumDialogOptionen().TempOrdner, ImageWindow3);
+    VorschauAusBlobZeigen(haupt_.AlbumDbe(), ImageWindow3);
 }
 
 bool TBilderLoeschenForm::EigenesMedium(bool einzeln)

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <memory>
 
+#include "dialogs/album_dialog_parts.h"
 #include "dialogs/ausgabe_datei.h"
 #include "platform/core/exceptions.h"
 #include "platform/core/win1252.h"
@@ -211,12 +212,11 @@ QImage TDbeHTMLExportQuelle::Vorschaubild()
 {
     if (dbe_->Empty("VORSCHAU"))
         return {};
-    const QString datei = QDir(temp_).filePath(QStringLiteral("Vorschau.bmp"));
-    QFile::remove(datei);
-    if (!dbe_->BlobToFile("VORSCHAU", datei))
+    // Decoded straight from the memo, no file between.
+    QByteArray bytes;
+    if (!MemoBytes(dbe_, QStringLiteral("VORSCHAU"), bytes))
         return {};
-    QImage bild(datei);
-    QFile::remove(datei);
+    QImage bild = QImage::fromData(bytes);
     const QChar drehung = FlagLesen(dbe_, "FLAGS", 4);
     const int grad = drehung == u'1' ? 90 : drehung == u'2' ? 180 : drehung == u'3' ? 270 : 0;
     if (!bild.isNull() && grad)

@@ -83,8 +83,7 @@ public:
 // The album's entries through its engine companion.
 class TDbeHTMLExportQuelle : public THTMLExportQuelle {
 public:
-    // tempOrdner: a Linux folder for the thumbnail memo's file.
-    TDbeHTMLExportQuelle(TDbe* dbe, const QString& tempOrdner) : dbe_(dbe), temp_(tempOrdner) {}
+    explicit TDbeHTMLExportQuelle(TDbe* dbe) : dbe_(dbe) {}
     int Anzahl() override;
     void ErsterEintrag() override;
     void NaechsterEintrag() override;
@@ -98,7 +97,6 @@ public:
 
 private:
     TDbe* dbe_;
-    QString temp_;
 };
 
 // One text for a page: &, <, >, " and ' as entities; line breaks as CR LF.

@@ -3,7 +3,6 @@
 #include <QFile>
 #include <QDir>
 #include <QFileInfo>
-#include <QTemporaryDir>
 
 #include "platform/core/exceptions.h"
 #include "platform/core/win1252.h"
@@ -419,9 +418,7 @@ void TPicHTMLForm::BitBtnCreateClick()
                    mtWarning, {mbOK});
         return;
     }
-    // The thumbnail memos pass through a folder of this run's own.
-    QTemporaryDir temp;
-    TDbeHTMLExportQuelle quelle(k_.Dbe, temp.isValid() ? temp.path() : QDir::tempPath());
+    TDbeHTMLExportQuelle quelle(k_.Dbe);
     THTMLExport x(quelle, Einstellungen(), ordner, memTop->Lines()->ToStringList());
     x.Meldung = [this](const QString& caption, const QString& text, int hoehe) { Meldung(caption, text, hoehe); };
     x.Fortschritt = [this](int i, int n) { SetCaption(QString::number(i) + u'/' + QString::number(n)); };

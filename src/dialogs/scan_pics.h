@@ -187,10 +187,9 @@ public:
     uint8_t FileTypeErmitteln(const QString& fileName) { return ScanFileTypeErmitteln(fileName); }
     bool TitelVollstaendig() const;
     int SchreibeSatzInDatenbank();
-    // Writes the thumbnail of the current picture as `name` (suffix made
-    // "BMP") into the temporary thumbnail folder; gives the path written,
-    // empty when the picture could not be read.
-    QString ErzeugeVorschauBild(const QString& name);
+    // The thumbnail of the current picture as BMP bytes (made through a
+    // temporary file of the run); empty when the picture could not be read.
+    QByteArray ErzeugeVorschauBild();
 
     // ---- Run state
     QString Suchmaske;

@@ -10,6 +10,7 @@
 #include "imaging/image_window.h"
 #include "platform/core/exceptions.h"
 #include "platform/core/sys_utils.h"
+#include "platform/core/run_temp_folder.h"
 #include "platform/core/win1252.h"
 #include "platform/core/win_path.h"
 #include "platform/data/dataset.h"
@@ -373,13 +374,13 @@ bool VorschaubildSchreiben(const QString& bild, const QString& ziel, int drehung
     return PicWrite(reduziert.IsNull() ? klein : reduziert, datei, pfBMP, 0, err);
 }
 
-QString TfrmScanPics::ErzeugeVorschauBild(const QString& name)
+QByteArray TfrmScanPics::ErzeugeVorschauBild()
 {
-    QString ordner = MitBackslash(haupt_.Einstellungen().Text(QStringLiteral("TempBilderPfad")));
-    if (!DirectoryExists(ordner))
-        ordner = haupt_.ProgrammPfad();
-    const QString ziel = ordner + name.left(name.length() - 3) + QStringLiteral("BMP");
-    return VorschaubildSchreiben(txtPfad->Text(), ziel, Drehung) ? ziel : QString();
+    // Written through a file of the run's own, read back and removed.
+    const TRunTempFile datei(QStringLiteral("VORSCHAU.BMP"));
+    if (!datei.IsValid() || !VorschaubildSchreiben(txtPfad->Text(), datei.WinPath(), Drehung))
+        return {};
+    return datei.ReadAll();
 }
 
 int TfrmScanPics::FehlerBeimSchreiben()
@@ -420,8 +421,8 @@ int TfrmScanPics::SchreibeSatzInDatenbank()
                             GrossMitUmlauten(name.section(QLatin1Char('.'), 0, 0)) + QStringLiteral(".BMP");
             vorschauLoeschen = CheckBoxVorschaubilderNachUebernahmeLoeschen->Checked();
         } else if (IstVorschauSuffix(Suffix, EditEigeneSuffix->Text())) {
-            vorschauDatei = ErzeugeVorschauBild(QStringLiteral("VORSCHAU.BMP"));
-            if (vorschauDatei.isEmpty()) {
+            vorschau = ErzeugeVorschauBild();
+            if (vorschau.isEmpty()) {
                 // A picture whose pixels cannot be read (truncated, beyond
                 // the pixel limits) is refused like an unreadable header:
                 // logged and counted, nothing written, the run goes on.

@@ -7,6 +7,7 @@
 
 #include "imaging/image_paths.h"
 #include "imaging/image_window.h"
+#include "platform/core/run_temp_folder.h"
 #include "platform/data/dataset.h"
 #include "platform/picture/picture_io.h"
 #include "platform/ui/dialogs.h"
@@ -271,17 +272,17 @@ TQKDBPicBox::TLoadResult TQKDBPicBox::LoadRecordPicture(uint32_t recNo, TBitmap&
         if (!Dbe->Empty(BlobFeld)) {
             result = lrFailed;
             ++loads_;
-            const QString file = BlobTempDir + "blob.bmp";
-            const QString local = PictureLocalPath(file);
-            bool written = Dbe->BlobToFile(BlobFeld, file);
-            if (!written) {
+            // A file of its own in the temporary folder ("blob-<unique>.bmp"),
+            // made exclusively and removed after this record.
+            const TRunTempFile blob("blob.bmp", BlobTempDir.isEmpty() ? QString() : PictureLocalPath(BlobTempDir));
+            const QString& local = blob.Path();
+            const QString file = blob.WinPath();
+            bool written = blob.IsValid() && Dbe->BlobToFile(BlobFeld, file);
+            if (!written)
                 Application->MessageBox(
                     "Fehler beim Schreiben des Vorschaubildes aus Datenbank, wahrscheinlich ist die Datenbank "
                     "defekt....",
                     "Fehler", MB_OK | MB_ICONERROR);
-                // What the file still holds belongs to another record.
-                QFile::remove(local);
-            }
             if (written && blobRotate_) {
                 const QString flags = Dbe->GetString("FLAGS");
                 const QChar code = flags.size() >= 4 ? flags.at(3) : QChar(' ');

@@ -63,7 +63,7 @@ public:
     void SetSubDirs(bool v);
     TDbe* Dbe = nullptr;
     QString BlobFeld;
-    QString BlobTempDir;  // ends with a path separator; "blob.bmp" is appended
+    QString BlobTempDir;  // folder of the thumbnail's temporary file ("blob-<unique>.bmp", removed after use)
     bool BlobRotate() const { return blobRotate_; }
     void SetBlobRotate(bool v);
     bool PicsCaching = false;

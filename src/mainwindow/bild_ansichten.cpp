@@ -8,11 +8,13 @@
 #include "mainwindow/main_settings.h"
 
 #include "datagrid/dk_table.h"
+#include "dialogs/album_dialog_parts.h"
 #include "dialogs/bild_finden.h"
 #include "dialogs/scan_pics.h"
 #include "imaging/image_window.h"
 #include "imaging/pic_box.h"
 #include "platform/core/file_utils.h"
+#include "platform/core/run_temp_folder.h"
 #include "platform/core/sys_utils.h"
 #include "platform/core/win_path.h"
 #include "platform/data/field.h"
@@ -29,6 +31,7 @@
 #include "storage/flags_field.h"
 #include "storage/tdbe.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -42,7 +45,7 @@ namespace {
 const QString kFlags = QStringLiteral("FLAGS");
 const QString kVorschau = QStringLiteral("VORSCHAU");
 constexpr TCursor kGrabHand = 2001;
-// A thumbnail memo written out to fewer bytes than this holds no picture.
+// A thumbnail memo of fewer bytes than this holds no picture.
 constexpr qint64 kMindestVorschau = 4000;
 
 QImage Gedreht(const QImage& bild, int viertel)
@@ -69,16 +72,23 @@ QImage BildVon(TImage* quelle)
     return g ? g->ToImage() : QImage();
 }
 
+// Decodes a picture, scaled down where it is larger than a thumbnail view
+// needs.
+QImage VorschauDekodieren(QImageReader& leser)
+{
+    const QSize groesse = leser.size();
+    if (groesse.isValid() && (groesse.width() > 1024 || groesse.height() > 1024))
+        leser.setScaledSize(groesse.scaled(1024, 1024, Qt::KeepAspectRatio));
+    return leser.read();
+}
+
 QImage DateiLesen(const QString& datei)
 {
     const std::optional<QString> pfad = WinToLinux(datei);
     if (!pfad)
         return {};
     QImageReader leser(*pfad);
-    const QSize groesse = leser.size();
-    if (groesse.isValid() && (groesse.width() > 1024 || groesse.height() > 1024))
-        leser.setScaledSize(groesse.scaled(1024, 1024, Qt::KeepAspectRatio));
-    return leser.read();
+    return VorschauDekodieren(leser);
 }
 
 }  // namespace
@@ -130,23 +140,25 @@ void TBildAnsichten::ZeigeVorschauBildAusBlob()
     k_.PanelVorschaubild1->Tag = uint32_t(satz) <= dbe->RecCount() ? satz : 0;
     ansicht_.SatzAnzahlZeigen();
     vorschauAusMemo_ = false;
-    if (tabelle->IsEmpty() || dbe->GetBlobLength(kVorschau) <= 0) {
+    const long laenge = tabelle->IsEmpty() ? 0 : dbe->GetBlobLength(kVorschau);
+    if (laenge <= 0) {
         VorschauLaden(platzhalter);
     } else {
-        const QString datei = IncludeTrailingBackslash(umgebung_.VorschauTempOrdner()) + QStringLiteral("Vorschau.bmp");
-        // The file of the entry shown before must not stand in when this
-        // entry's thumbnail cannot be written.
-        if (const std::optional<QString> alt = WinToLinux(datei))
-            QFile::remove(*alt);
-        if (!dbe->BlobToFile(kVorschau, datei))
+        // The thumbnail is decoded straight from the memo, no file between.
+        QByteArray memo;
+        if (!MemoBytes(dbe, kVorschau, memo))
             ShowMessage(QStringLiteral("Fehler beim Schreiben des Vorschaubildes aus dem Fotoalbum, wahrscheinlich ist "
                                        "die Datenbank defekt...."));
-        const std::optional<QString> linux = WinToLinux(datei);
-        if (!linux || QFileInfo(*linux).size() < kMindestVorschau) {
+        if (memo.size() < kMindestVorschau) {
             VorschauLaden(platzhalter);
             return;
         }
-        VorschauLaden(datei);
+        QBuffer puffer(&memo);
+        QImageReader leser(&puffer);
+        const QImage bild = VorschauDekodieren(leser);
+        BildSetzen(k_.ImageWindow2, bild);
+        if (schwebend_)
+            BildSetzen(schwebend_->ImageWindow2, bild);
         vorschauAusMemo_ = true;
     }
     if (schwebend_) {
@@ -176,13 +188,13 @@ void TBildAnsichten::SchreibeAktuellesVorschaubild()
 {
     if (album_.NurLesen() || !album_.Tabelle()->Active() || album_.Tabelle()->IsEmpty())
         return;
-    const QString datei = IncludeTrailingBackslash(umgebung_.VorschauTempOrdner()) + QStringLiteral("Vorschau2.bmp");
+    const TRunTempFile datei(QStringLiteral("Vorschau2.bmp"));
     const QImage bild = BildVon(k_.ImageWindow2);
-    if (bild.isNull() || !bild.save(WinToLinux(datei).value_or(QString()), "BMP"))
+    if (bild.isNull() || !datei.IsValid() || !bild.save(datei.Path(), "BMP"))
         return;
     // The engine replaces the memo's contents with the file's.
     album_.Tabelle()->Edit();
-    album_.Dbe()->Replace(kVorschau, 0x2000, datei);
+    album_.Dbe()->Replace(kVorschau, 0x2000, datei.WinPath());
     album_.Dbe()->PostIfEditing();
 }
 
@@ -518,12 +530,12 @@ void TBildAnsichten::AktualisiereExternBearbeiteteBilder()
         if (!FileExists(pfad) || groesse == int64_t(dbe->GetDouble(QStringLiteral("BYTES"))))
             continue;
         k_.ImageWindow1->LoadFromFile(pfad, 0, 0);
-        const QString vorschau = IncludeTrailingBackslash(umgebung_.VorschauTempOrdner()) + QStringLiteral("Vorschau.bmp");
-        const bool mitVorschau = VorschaubildSchreiben(pfad, vorschau, 0);
+        const TRunTempFile vorschau(QStringLiteral("Vorschau.bmp"));
+        const bool mitVorschau = vorschau.IsValid() && VorschaubildSchreiben(pfad, vorschau.WinPath(), 0);
         tabelle->Edit();
         // The engine replaces the memo's contents with the file's.
         if (mitVorschau)
-            dbe->Replace(kVorschau, 0x2000, vorschau);
+            dbe->Replace(kVorschau, 0x2000, vorschau.WinPath());
         const int32_t bytes = int32_t(groesse);
         dbe->Replace(QStringLiteral("BYTES"), DBE_REPL_LONG, &bytes);
         if (FileAge(pfad) > 0)
@@ -652,7 +664,6 @@ void TBildAnsichten::VorschaubildNeuErzeugen(const QString& datei)
     const QImage neu = leser.read();
     if (neu.isNull())
         return;
-    neu.save(WinToLinux(umgebung_.VorschauTempOrdner() + QStringLiteral("vorschau.bmp")).value_or(QString()), "BMP");
     BildSetzen(k_.ImageWindow2, neu);
     SchreibeAktuellesVorschaubild();
 }

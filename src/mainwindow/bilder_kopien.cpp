@@ -10,6 +10,7 @@
 #include "datagrid/dk_table.h"
 #include "platform/core/exceptions.h"
 #include "platform/core/file_utils.h"
+#include "platform/core/run_temp_folder.h"
 #include "platform/core/win1252.h"
 #include "platform/core/win_path.h"
 #include "platform/ui/dialogs.h"
@@ -205,7 +206,6 @@ void TBilderKopien::SaetzeInNeuesFotoalbumKopieren()
     {
         TControlsDisabler aus(quellTabelle);
         Application->ProcessMessages();
-        const QString temp = umgebung_.TempOrdner() + QStringLiteral("NOTIZ.TXT");
         // Esc stops the copy after the current entry; what was copied stays
         // whole (memos, thumbnail, full-text entry) and the target is packed.
         umgebung_.AbbruchZuruecksetzen();
@@ -232,11 +232,16 @@ void TBilderKopien::SaetzeInNeuesFotoalbumKopieren()
             pruefe(SatzAnhaengen(zielTabelle, zielDbe, ziel_.FtsPuffer().data(), angehaengt),
                    QStringLiteral("Eintrag"));
             if (quellDbe->GetBlobLength(QStringLiteral("NOTIZ")) > 0) {
-                pruefe(quellDbe->BlobToFile(QStringLiteral("NOTIZ"), temp), QStringLiteral("Notiz lesen"));
-                // The temporary file goes only once the memo is in the target.
-                pruefe(zielDbe->Replace(QStringLiteral("NOTIZ"), 0x1000, temp),
-                       QStringLiteral("Notiz schreiben, sie liegt in ") + temp);
-                DeleteFile(temp);
+                TRunTempFile temp(QStringLiteral("NOTIZ.TXT"));
+                const QString datei = temp.WinPath();
+                pruefe(temp.IsValid() && quellDbe->BlobToFile(QStringLiteral("NOTIZ"), datei),
+                       QStringLiteral("Notiz lesen"));
+                // The temporary file goes only once the memo is in the target;
+                // else it stays for the rest of the run.
+                const bool geschrieben = zielDbe->Replace(QStringLiteral("NOTIZ"), 0x1000, datei);
+                if (!geschrieben)
+                    temp.Release();
+                pruefe(geschrieben, QStringLiteral("Notiz schreiben, sie liegt in ") + datei);
             }
             umgebung_.ZielVolltextEintragen();
             zielSaetze.push_back(zielDbe->RecNo());
@@ -321,21 +326,21 @@ bool TBilderKopien::EintragKopieren(const QString& neuerPfad)
             return false;
         }
     }
-    // Memos travel through files in the temporary folder into the target's
+    // Memos travel through temporary files of the run into the target's
     // own memo file; a memo that cannot be moved fails the entry.
-    auto memoKopieren = [&](const QString& feld, int art, const QString& datei) {
+    auto memoKopieren = [&](const QString& feld, int art, const QString& name) {
         if (quellDbe->GetBlobLength(feld) <= 0)
             return true;
-        const bool ok = quellDbe->BlobToFile(feld, datei) && zielDbe->Replace(feld, art, datei);
-        DeleteFile(datei);
-        return ok;
+        const TRunTempFile datei(name);
+        return datei.IsValid() && quellDbe->BlobToFile(feld, datei.WinPath()) &&
+               zielDbe->Replace(feld, art, datei.WinPath());
     };
     uint32_t angehaengt = 0;
     bool ok = false;
     try {
         ok = SatzAnhaengen(ziel_.Tabelle(), zielDbe, puffer.data(), angehaengt) &&
-             memoKopieren(QStringLiteral("NOTIZ"), 0x1000, umgebung_.TempOrdner() + QStringLiteral("NOTIZ.TXT")) &&
-             memoKopieren(QStringLiteral("VORSCHAU"), 0x2000, umgebung_.TempOrdner() + QStringLiteral("VORSCHAU.BMP"));
+             memoKopieren(QStringLiteral("NOTIZ"), 0x1000, QStringLiteral("NOTIZ.TXT")) &&
+             memoKopieren(QStringLiteral("VORSCHAU"), 0x2000, QStringLiteral("VORSCHAU.BMP"));
     } catch (const std::exception& e) {
         umgebung_.Protokoll(QStringLiteral("Fehler"),
                             QStringLiteral("EintragInZielKopieren, ") + QString::fromUtf8(e.what()));
@@ -429,12 +434,12 @@ bool TBilderKopien::VorschauBildKopieren()
 {
     TDbe* const quellDbe = quelle_.Dbe();
     if (umgebung_.Optionen().CheckBoxVorschauBilderAlsBlobSpeichern && !quellDbe->Empty(QStringLiteral("VORSCHAU"))) {
-        const QString temp = umgebung_.TempOrdner() + QStringLiteral("VORSCHAU.BMP");
-        if (!quellDbe->BlobToFile(QStringLiteral("VORSCHAU"), temp)) {
+        const TRunTempFile temp(QStringLiteral("VORSCHAU.BMP"));
+        if (!temp.IsValid() || !quellDbe->BlobToFile(QStringLiteral("VORSCHAU"), temp.WinPath())) {
             ShowMessage(QStringLiteral("Fehler beim Schreiben des Vorschaubildes aus Fotoalbum"));
             return true;  // told already; the entry itself was copied
         }
-        if (!ziel_.Dbe()->Replace(QStringLiteral("VORSCHAU"), 0x2000, temp))
+        if (!ziel_.Dbe()->Replace(QStringLiteral("VORSCHAU"), 0x2000, temp.WinPath()))
             return false;
     }
     ziel_.Dbe()->PostIfEditing();

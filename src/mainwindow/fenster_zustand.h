@@ -4,11 +4,13 @@
 // hands them out through Lauf(), Druck() and Anzeige(); the concerns meet
 // there instead of on the form's own members.
 
+#include "platform/core/run_temp_folder.h"
 #include "platform/core/string_list.h"
 
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 class TrgReport;
 
@@ -36,13 +38,15 @@ struct TProgrammLauf {
 // The list printing's state: the large-picture flags that the template file
 // names "BilderListe_GrossesBild8.RTM" (landscape section) and
 // "BilderListe_GrossesBild10.RTM" (portrait section) set, cleared when the
-// layout chooser or the print menu opens; and where a loaded list goes
-// (unset, the report prints to its own device: the preview unless the
-// template says otherwise).
+// layout chooser or the print menu opens; where a loaded list goes (unset,
+// the report prints to its own device: the preview unless the template
+// says otherwise); and the print's picture file "PrintPic.BMP", a
+// temporary file of the run while a print uses it.
 struct TDruckStand {
     bool GrossBild8 = false;
     bool GrossBild10 = false;
     std::function<void(TrgReport*)> ListenAusgabe;
+    std::unique_ptr<TRunTempFile> PrintPic;
 };
 
 // The album display's state: the entry count last shown, whether the

@@ -481,16 +481,18 @@ public:
     void QKAutoButtonBilderDruckenClick(TObject* Sender);
     void Drucken2Click(TObject* Sender);
     // Saves that rectangle (right and bottom exclusive) of the picture in
-    // ImageWindow1 as "PrintPic.BMP" in the thumbnail folder; false when
-    // there was nothing to save or the file could not be written.
+    // ImageWindow1 as the print's "PrintPic.BMP"; false when there was
+    // nothing to save or the file could not be written.
     bool Beschneiden(int Left, int Top, int Right, int Bottom);
     // The rectangle of a picture of that size that a list print saves: with
     // grossBild8 the full width and 25/36 of it as height, with grossBild10
     // the full height and 25/36 of it as width (rounded, halves to even),
     // else the whole picture.
     static TRect DruckAusschnitt(int breite, int hoehe, bool grossBild8, bool grossBild10);
-    // "PrintPic.BMP" in the thumbnail folder.
-    QString PrintPicDatei() const;
+    // The print's "PrintPic.BMP": a temporary file of the run under a name
+    // of its own, made on first use and removed when the print that used it
+    // ends; empty when it cannot be made.
+    QString PrintPicDatei();
 
     // The handler of these commands by vocabulary name; null for others.
     using TBefehlsMethode = void (TMainForm::*)(TObject*);

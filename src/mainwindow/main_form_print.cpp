@@ -1,7 +1,8 @@
 // Printing from the main window: the current entry's picture through the
 // single-picture layout of QKPicPrinter1, the print button's menu, the
 // large-picture flags that the template choice sets, and the crop of the
-// big picture into "PrintPic.BMP"; the picture lists through report
+// big picture into "PrintPic.BMP" (a temporary file of the run, removed
+// when the print ends); the picture lists through report
 // templates of the program folder, with the report events that templates
 // bind by name: loading each entry's picture (cropped for the
 // large-picture layouts), its thumbnail and the pick-list labels.
@@ -38,6 +39,13 @@
 #include <QImage>
 
 namespace {
+
+// Removes the print's picture file when the print that used it ends, the
+// way it ends.
+struct TPrintPicAufraeumen {
+    TDruckStand& druck;
+    ~TPrintPicAufraeumen() { druck.PrintPic.reset(); }
+};
 
 const QString kNichtVergeben = QStringLiteral("-nicht vergeben-");
 
@@ -95,9 +103,11 @@ void TMainForm::DruckenAufbauen()
                                           [this](TObject* s) { rgReport2DBCalc1Calc(s); });
 }
 
-QString TMainForm::PrintPicDatei() const
+QString TMainForm::PrintPicDatei()
 {
-    return IncludeTrailingBackslash(VorschauTempOrdner()) + QStringLiteral("PrintPic.BMP");
+    if (!druck_.PrintPic || !druck_.PrintPic->IsValid())
+        druck_.PrintPic = std::make_unique<TRunTempFile>(QStringLiteral("PrintPic.BMP"));
+    return druck_.PrintPic->WinPath();
 }
 
 TRect TMainForm::DruckAusschnitt(int breite, int hoehe, bool grossBild8, bool grossBild10)
@@ -115,7 +125,7 @@ bool TMainForm::Beschneiden(int Left, int Top, int Right, int Bottom)
 {
     const QImage teil = ImageWindow1->ImageInWindow()->GetBitmapOfRect(Rect(Left, Top, Right, Bottom));
     const QString ziel = PrintPicDatei();
-    return !teil.isNull() && teil.save(WinToLinux(ziel).value_or(ziel), "BMP");
+    return !teil.isNull() && !ziel.isEmpty() && teil.save(WinToLinux(ziel).value_or(ziel), "BMP");
 }
 
 void TMainForm::Einzelbilddrucken2Click(TObject* Sender)
@@ -128,6 +138,7 @@ void TMainForm::Einzelbilddrucken2Click(TObject* Sender)
     const QString datei = BildDateiErmitteln(true, QStringLiteral("Großbilddruck"));
     if (datei.isEmpty())
         return;
+    const TPrintPicAufraeumen aufraeumen{druck_};
     const QString ziel = PrintPicDatei();
     try {
         Screen->SetCursor(crHourGlass);
@@ -192,6 +203,7 @@ void TMainForm::ListeDrucken(TrgReport* report, TrgBDEPipeline* pipeline, const 
     if (!TableBilder->Active())
         return;
     const uint32_t GemerkterDrucksatz = DbeBilder->RecNo();
+    const TPrintPicAufraeumen aufraeumen{druck_};
     bool steuerelementeAus = false;
     try {
         ListenVorlageLaden(report, lauf_.ProgrammPfad + TemplateFile);

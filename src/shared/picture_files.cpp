@@ -317,8 +317,13 @@ TDateiErgebnis BildKopieren(const QString& quelle, const QString& ziel, bool ers
     // Written under a temporary name beside the target and put in place
     // only when whole and on disk; a target that is a link is refused.
     TSafeFile out(*nach, SchreibHaken());
-    if (!out.Open())
+    if (!out.Open()) {
+        // A picture the user made read-only is kept, as a plain write
+        // would fail on it; so is one with further hard links.
+        if (zielDa && out.Error() == EACCES)
+            return Fehler(ziel + QStringLiteral(" ist schreibgeschützt und wird nicht ersetzt"));
         return FehlerMitErrno(QStringLiteral("Fehler beim Anlegen von"), ziel, out.Error());
+    }
     if (const TKopieFehler k = KopiereBytes(in.fd, *von, out); k != TKopieFehler::Keiner) {
         const int fehler = errno;
         return FehlerMitErrno(k == TKopieFehler::Lesen ? QStringLiteral("Fehler beim Lesen von")

@@ -99,8 +99,10 @@ QString MediumFehltText(const QString& pfad, const QString& label, const QString
 // Copies quelle onto ziel: written beside the target under a temporary
 // name nobody can guess (a safe write, platform/core/safe_file.h), synced,
 // put in place, then read back and compared with the source. An existing
-// target is replaced only when ersetzen is set. Refused when both name the
-// same file, and when the target is a symbolic link. A failure leaves no
+// target is replaced only when ersetzen is set, and never when the user
+// made it read-only or it has further hard links (its other names would
+// keep the old picture). Refused when both name the same file, and when
+// the target is a symbolic link. A failure leaves no
 // partial target and an existing target as it was.
 TDateiErgebnis BildKopieren(const QString& quelle, const QString& ziel, bool ersetzen);
 

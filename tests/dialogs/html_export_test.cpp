@@ -64,7 +64,7 @@ protected:
         MakeAlbum("ALBUM.DBF", entries);
         TTestAlbum album;
         Open(album, "ALBUM.DBF");
-        TDbeHTMLExportQuelle quelle(&album.dbe, QString::fromStdString(dir.str()));
+        TDbeHTMLExportQuelle quelle(&album.dbe);
         const QString out = WinDir("out");
         THTMLExport export_(quelle, e, out, HTMLKopfVorlage());
         export_.Meldung = [this](const QString& caption, const QString& text, int) { messages << caption + ": " + text; };
@@ -312,7 +312,7 @@ TEST_F(HtmlExportTest, MissingFolderAndFullDiskRaiseAndKeepWhatWasWritten)
     MakeAlbum("ALBUM.DBF", {{Pic("f/a.jpg", 30, 20)}, {Pic("f/b.jpg", 30, 20)}});
     TTestAlbum album;
     Open(album, "ALBUM.DBF");
-    TDbeHTMLExportQuelle quelle(&album.dbe, QString::fromStdString(dir.str()));
+    TDbeHTMLExportQuelle quelle(&album.dbe);
     THTMLExportEinstellungen e;
     {
         THTMLExport x(quelle, e, WinDir() + "gibtsnicht\\", HTMLKopfVorlage());
@@ -447,7 +447,7 @@ TEST_F(HtmlExportPaging, OnlyTheEntriesOfTheAlbumFilterAreExported)
     Open(album, "ALBUM.DBF");
     ASSERT_GT(album.dbe.Query("SHORTDESC = 'Bild 2' .OR. SHORTDESC = 'Bild 5'"), 0);
     ASSERT_EQ(album.dbe.QueryRecCount(), 2u);
-    TDbeHTMLExportQuelle quelle(&album.dbe, QString::fromStdString(dir.str()));
+    TDbeHTMLExportQuelle quelle(&album.dbe);
     THTMLExportEinstellungen e;
     THTMLExport x(quelle, e, WinDir("gefiltert"), HTMLKopfVorlage());
     x.Ausfuehren();

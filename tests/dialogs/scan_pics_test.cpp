@@ -9,6 +9,7 @@
 #include "dialogs/scan_pics.h"
 
 #include "album_fixture.h"
+#include "platform/core/run_temp_folder.h"
 #include "controls/spin_edit.h"
 #include "dialogs/program_settings.h"
 #include "dialogs/scan_host.h"
@@ -28,6 +29,7 @@
 #include "storage/tfts.h"
 
 #include <QCoreApplication>
+#include <QDirIterator>
 #include <QFile>
 #include <QProcess>
 #include <QTest>
@@ -429,6 +431,16 @@ TEST_F(ScanPicsTest, RealRunOverATreeOfEveryTypeFillsTheAlbumAndASecondRunAddsNo
     ASSERT_TRUE(erste.dbe.Go(uint32_t(treffer)));
     EXPECT_EQ(erste.dbe.GetTrimString("OWNER"), "Anna");
     EXPECT_EQ(haupt.fts.NumRecs(), int(gut.size()));
+
+    // The thumbnails passed through files of the run's own that went after
+    // use: no "VORSCHAU.BMP" is left anywhere.
+    QStringList reste;
+    for (const QString& ordner : {QString::fromStdString(dir.str()), RunTempFolder()}) {
+        QDirIterator it(ordner, {QStringLiteral("VORSCHAU*")}, QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            reste << it.next();
+    }
+    EXPECT_TRUE(reste.isEmpty()) << reste.join(u'|').toStdString();
 
     // A second run over the same tree adds nothing.
     const auto [neue2, alte2] = lauf(3);

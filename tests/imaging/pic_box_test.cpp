@@ -182,6 +182,10 @@ TEST_F(PicBoxTest, ThumbnailsTurnedByTheirFlags)
     OpenAlbum();
     MakeBox();
     box->SetBlobRotate(true);
+    // A link planted under the old fixed name is never written through.
+    lxtest::TempDir fremd;
+    lxtest::WriteFile(fremd / "fremd.txt", "fremd");
+    std::filesystem::create_symlink(fremd / "fremd.txt", temp / "blob.bmp");
     const struct { int rec; QSize size; QPoint red; } cases[] = {
         {1, QSize(30, 20), QPoint(2, 2)}, {2, QSize(20, 30), QPoint(17, 2)}, {3, QSize(30, 20), QPoint(27, 17)},
         {4, QSize(20, 30), QPoint(2, 27)}, {5, QSize(30, 20), QPoint(2, 2)}, {6, QSize(30, 20), QPoint(2, 2)},
@@ -193,8 +197,11 @@ TEST_F(PicBoxTest, ThumbnailsTurnedByTheirFlags)
         EXPECT_EQ(img.size(), c.size) << c.rec;
         EXPECT_EQ(img.pixel(c.red), qRgb(255, 0, 0)) << c.rec;
     }
-    // The turned thumbnail is written back to the temporary file as a bitmap.
-    EXPECT_TRUE(QFile::exists(QString::fromStdString((temp / "blob.bmp").string())));
+    // The thumbnail's temporary files went after use; the planted link
+    // and what it points to are as they were.
+    EXPECT_EQ(lxtest::ReadFile(fremd / "fremd.txt"), "fremd");
+    EXPECT_TRUE(std::filesystem::is_symlink(temp / "blob.bmp"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp.path()), {}), 1);
     // Turning is off: unturned.
     box->SetBlobRotate(false);
     TBitmap p;

@@ -28,6 +28,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
@@ -118,8 +119,9 @@ protected:
     }
 
     // An album of pictures drawn here (200+n x 120), entered with their
-    // Windows-form paths and no thumbnails; opened in the work area.
-    void AlbumOeffnen(int anzahl)
+    // Windows-form paths and no thumbnails (or the given thumbnails, stored
+    // as BMP memos); opened in the work area.
+    void AlbumOeffnen(int anzahl, const std::vector<QImage>& vorschau = {})
     {
         const std::string datei = (dir / "BILDER.DBF").string();
         ASSERT_NE(dbe_CreateNew(datei.c_str(), "XXXXXXXXXX", DBE_TYPE_FOX, int(kAlbumFelder.size())), 0) << dbe_LastError();
@@ -135,6 +137,12 @@ protected:
             dbe_Replace("PFAD", DBE_REPL_TEXT, Win(bild).toLatin1().constData());
             const int32_t bytes = 1;
             dbe_Replace("BYTES", DBE_REPL_LONG, &bytes);
+            if (size_t(n) <= vorschau.size()) {
+                QByteArray bmp;
+                QBuffer puffer(&bmp);
+                ASSERT_TRUE(puffer.open(QIODevice::WriteOnly) && vorschau[size_t(n - 1)].save(&puffer, "BMP"));
+                ASSERT_EQ(dbe_ReplaceBlob("VORSCHAU", bmp.constData(), uint32_t(bmp.size()), 1), 1) << dbe_LastError();
+            }
         }
         dbe_Commit();
         dbe_Close();
@@ -251,6 +259,39 @@ TEST_F(BildAnsichtenTest, TheThumbnailSetIsReadAgainOnlyAfterItWasMarkedStale)
     EXPECT_TRUE(bilder->ThumbnailsGeladen());
     EXPECT_EQ(ordner(k.QKDBPicBox1->BlobTempDir), ordner(*WinToLinux(umgebung.temp)));
     EXPECT_EQ(k.QKDBPicBox1->Items()->Count(), 2);
+}
+
+// Moving through the album shows each entry's thumbnail, decoded from its
+// memo: nothing is written to the temporary folder on the way, and a
+// temporary folder that is gone changes nothing.
+TEST_F(BildAnsichtenTest, MovingThroughTheAlbumShowsEachThumbnailWithoutAFile)
+{
+    QImage rot(160, 120, QImage::Format_RGB32), blau(120, 160, QImage::Format_RGB32);
+    rot.fill(Qt::red);
+    blau.fill(Qt::blue);
+    AlbumOeffnen(2, {rot, blau});
+    const auto gezeigt = [&] {
+        const TGraphic* g = k.ImageWindow2->Picture()->Graphic();
+        return g ? g->ToImage() : QImage();
+    };
+    for (const bool ordnerDa : {true, false}) {
+        SCOPED_TRACE(ordnerDa ? "temporary folder there" : "temporary folder gone");
+        if (!ordnerDa)
+            std::filesystem::remove_all(dir / "temp");
+        k.PanelVorschaubild1->Tag = 0;
+        for (const uint32_t satz : {1u, 2u, 1u}) {
+            dbe->Go(satz);
+            bilder->ZeigeVorschauBildAusBlob();
+            const QImage bild = gezeigt();
+            ASSERT_FALSE(bild.isNull());
+            EXPECT_EQ(bild.size(), satz == 1 ? rot.size() : blau.size());
+            EXPECT_EQ(bild.pixelColor(5, 5), satz == 1 ? QColor(Qt::red) : QColor(Qt::blue));
+            EXPECT_EQ(k.PanelVorschaubild1->Tag, satz);
+        }
+        if (ordnerDa)
+            EXPECT_TRUE(std::filesystem::is_empty(dir / "temp"));
+    }
+    EXPECT_TRUE(umgebung.Zeilen.isEmpty()) << umgebung.Zeilen.join(u'\n').toStdString();
 }
 
 }  // namespace

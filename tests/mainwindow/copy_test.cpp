@@ -3,7 +3,12 @@
 // its full-text index.
 #include "main_form_fixture.h"
 
+#include "platform/core/run_temp_folder.h"
+#include "platform/core/win_path.h"
 #include "platform/dbf/file_io.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
 
 #include <unistd.h>
 
@@ -185,6 +190,7 @@ TEST_F(CopyTest, AFailedMemoWriteIsReportedAndKeepsTheTemporaryFile)
 {
     QuelleOeffnen();
     form->ProgrammOptionen()->EditTempDir = Win(dir.path());
+    QString meldung;
     int posts = 0;
     form->TableBilder3->AfterPost = [&](TDataSet*) {
         if (++posts != 3)
@@ -206,11 +212,20 @@ TEST_F(CopyTest, AFailedMemoWriteIsReportedAndKeepsTheTemporaryFile)
         } catch (const Exception& e) {
             EXPECT_TRUE(e.Message.startsWith("Fehler beim Kopieren in das Ziel-Fotoalbum (Notiz schreiben"))
                 << e.Message.toStdString();
+            meldung = e.Message;
         }
     }
     dbf::SetIoFaultHook(nullptr);
     form->TableBilder3->AfterPost = nullptr;
-    EXPECT_TRUE(std::filesystem::exists(dir / "NOTIZ.TXT"));
+    // The note lies where the message says: a file of the run's own, not
+    // the configured temporary folder.
+    static const QRegularExpression liegt(QStringLiteral("sie liegt in (.*), Satz"));
+    const QString datei = liegt.match(meldung).captured(1);
+    ASSERT_FALSE(datei.isEmpty()) << meldung.toStdString();
+    const QString linux = WinToLinux(datei).value_or(QString());
+    EXPECT_TRUE(QFileInfo(linux).isFile()) << datei.toStdString();
+    EXPECT_EQ(QFileInfo(linux).absolutePath(), QFileInfo(RunTempFolder()).absoluteFilePath());
+    EXPECT_FALSE(std::filesystem::exists(dir / "NOTIZ.TXT"));
 }
 
 TEST_F(CopyTest, BadTargetNamesAndTheOpenAlbumAreRefusedBeforeAnythingIsWritten)

@@ -415,7 +415,11 @@ TEST_F(ListPrintTest, LargePictureLayoutsCropTheirSection)
         SCOPED_TRACE(f.Vorlage);
         AufPdf(Pdf("gross.pdf"));
         form->DruckeBilderListe2(f.Vorlage);
-        EXPECT_EQ(QImage(QString::fromStdString((temp / "PrintPic.BMP").string())).size(), f.Ausschnitt);
+        auto* erstes = Bauteil<TrgImage>("rgReport1Image1");
+        ASSERT_TRUE(erstes && erstes->Picture()->Graphic());
+        EXPECT_EQ(QSize(erstes->Picture()->Width(), erstes->Picture()->Height()), f.Ausschnitt);
+        // The crop's file went with the print.
+        EXPECT_TRUE(DruckBildDateien(temp).isEmpty());
         // The note is as wide as the last picture of the row (the layout
         // with information gives it more in the template).
         auto* memo = Bauteil<TrgDBMemo>("rgReport1DBMemo1");
@@ -473,8 +477,12 @@ TEST_F(ListPrintTest, WithoutAnOutputTheListOpensInThePreview)
 TEST_F(ListPrintTest, AFailingReportEventEndsThePrintNamedAndLogged)
 {
     Album(2);
-    // "PrintPic.BMP" cannot be written: a folder of that name is in the way.
-    std::filesystem::create_directories(temp / "PrintPic.BMP");
+    // "PrintPic.BMP" cannot be made: the run's folder is gone and cannot
+    // be made again (the temporary folder is a file).
+    const QByteArray tmpdir = qgetenv("TMPDIR");
+    std::filesystem::remove_all(RunTempFolder().toStdString());
+    lxtest::WriteFile(dir / "keinordner", "");
+    qputenv("TMPDIR", QByteArray::fromStdString((dir.path() / "keinordner").string()));
     Gehe(1);
     AufPdf(Pdf("liste.pdf"));
     prompts.Texte.clear();
@@ -494,6 +502,7 @@ TEST_F(ListPrintTest, AFailingReportEventEndsThePrintNamedAndLogged)
     const QString text = QString::fromLatin1(log.readAll());
     EXPECT_TRUE(text.contains("rgReport1DetailBand1BeforePrint (3)")) << text.toStdString();
     EXPECT_EQ(Nr(), 1);
+    qputenv("TMPDIR", tmpdir);
 }
 
 TEST_F(ListPrintTest, AMissingPictureOfAWriteProtectedCdAlbumEndsThePrint)

@@ -5,10 +5,12 @@
 
 #include "start_fixture.h"
 
+#include "platform/core/run_temp_folder.h"
 #include "platform/core/win_path.h"
 #include "shared/utility_files.h"
 #include "storage/tdbe.h"
 
+#include <QDir>
 #include <QPainter>
 
 #include <vector>
@@ -99,3 +101,14 @@ protected:
 
     std::filesystem::path ordner;
 };
+
+// The print's picture files ("PrintPic*") in the run's own folder and in
+// the configured temporary folder, Linux paths.
+inline QStringList DruckBildDateien(const std::filesystem::path& tempOrdner)
+{
+    QStringList dateien;
+    for (const QString& ordner : {RunTempFolder(), QString::fromStdString(tempOrdner.string())})
+        for (const QFileInfo& f : QDir(ordner).entryInfoList({QStringLiteral("PrintPic*")}, QDir::Files))
+            dateien << f.filePath();
+    return dateien;
+}

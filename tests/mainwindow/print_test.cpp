@@ -2,7 +2,8 @@
 // single-picture layout (the printer writes a PDF file, and the layout is
 // cancelled, so nothing is printed), a picture out of reach, no open album,
 // the print menu and the large-picture flags that the template names set,
-// and the crop into "PrintPic.BMP".
+// and the crop into "PrintPic.BMP", a temporary file of the run that goes
+// when the print ends.
 
 #include "pictures_fixture.h"
 
@@ -15,6 +16,7 @@
 #include "shared/qk_auto_button.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QMenu>
 #include <QPrinter>
 
@@ -48,7 +50,7 @@ protected:
         form->ProgrammOptionen()->EditTempDir = Win(temp) + "\\";
         form->Einstellungen().Setzen("WennFileNichtGefundenAnderesLWtesten", false);
     }
-    QString PrintPic() const { return QString::fromStdString((temp / "PrintPic.BMP").string()); }
+    QStringList PrintPics() const { return DruckBildDateien(temp); }
     // The action log's bytes (its texts are plain in the table file).
     QByteArray Protokoll() const
     {
@@ -77,17 +79,22 @@ TEST_F(PrintTest, SinglePictureOpensTheLayoutWithThePicture)
             EXPECT_EQ(layout.Handle_->Picture->Height(), 120);
             const QImage bild = Bildschirmfoto(layout, "print_einzelbild_layout");
             EXPECT_FALSE(bild.isNull());
+            // While the layout is open, the picture lies in the run's folder
+            // under a name of its own, as a BMP.
+            const QStringList dateien = PrintPics();
+            ASSERT_EQ(dateien.size(), 1) << dateien.join(u'|').toStdString();
+            EXPECT_EQ(QFileInfo(dateien[0]).absolutePath(), QFileInfo(RunTempFolder()).absoluteFilePath());
+            EXPECT_EQ(QImage(dateien[0]).size(), QSize(201, 120));
+            QFile bmp(dateien[0]);
+            ASSERT_TRUE(bmp.open(QIODevice::ReadOnly));
+            EXPECT_EQ(bmp.read(2), "BM");
             layout.CloseButton->Click();
         });
         // The print menu's item runs the command.
         form->MenuItem("Einzelbilddruck1")->Click();
     }
     EXPECT_TRUE(gesehen);
-    const QImage gespeichert(PrintPic());
-    EXPECT_EQ(gespeichert.size(), QSize(201, 120));
-    QFile bmp(PrintPic());
-    ASSERT_TRUE(bmp.open(QIODevice::ReadOnly));
-    EXPECT_EQ(bmp.read(2), "BM");
+    EXPECT_TRUE(PrintPics().isEmpty()) << PrintPics().join(u'|').toStdString();
     EXPECT_EQ(form->QKPicPrinter1->Picture()->Width(), 201);
     EXPECT_EQ(form->QKPicPrinter1->INIFileName, form->QKINI_Prog->INIFileName());
     EXPECT_EQ(form->ImageWindow1->ImageInWindow()->GetImageWidth(), 201);
@@ -106,7 +113,7 @@ TEST_F(PrintTest, PictureOutOfReachIsNamedAndNotPrinted)
         script.Answer(mrOk, "Bild ist nicht im Zugriff! Legen Sie den Datenträger \"URLAUB\" (");
         form->Einzelbilddrucken2Click(nullptr);
     }
-    EXPECT_FALSE(QFile::exists(PrintPic()));
+    EXPECT_TRUE(PrintPics().isEmpty());
     EXPECT_TRUE(Protokoll().contains("bilddruck, Bild ist nicht im Zugriff! Legen Sie den Datentr"));
 }
 
@@ -140,7 +147,7 @@ TEST_F(PrintTest, CommandsNeedAnOpenAlbum)
         EXPECT_TRUE(prompts.Gezeigt("Es ist kein Fotoalbum geöffnet !")) << befehl;
         EXPECT_EQ(prompts.Texte.size(), 1) << befehl << ": " << prompts.Texte.join("|").toStdString();
     }
-    EXPECT_FALSE(QFile::exists(PrintPic()));
+    EXPECT_TRUE(PrintPics().isEmpty());
 }
 
 TEST_F(PrintTest, PrintMenuAndChooserClearTheLargePictureFlags)
@@ -248,12 +255,13 @@ TEST_F(PrintTest, CropSavesTheSectionOfTheBigPicture)
         form->ImageWindow1->LoadFromFile(Win(datei), 0, 0);
         const TRect r = TMainForm::DruckAusschnitt(groesse.width(), groesse.height(), quer, !quer);
         ASSERT_TRUE(form->Beschneiden(r.Left, r.Top, r.Right, r.Bottom));
-        const QImage teil(PrintPic());
+        const QImage teil(*WinToLinux(form->PrintPicDatei()));
         EXPECT_EQ(teil.size(), quer ? QSize(3600, 2500) : QSize(2500, 3600));
         EXPECT_EQ(teil.pixelColor(10, 10), QColor(Qt::red));
         EXPECT_EQ(teil.pixelColor(teil.width() - 1, teil.height() - 1), QColor(Qt::white));
     }
     // A rectangle past the picture keeps what the picture has.
     ASSERT_TRUE(form->Beschneiden(0, 0, 5000, 5000));
-    EXPECT_EQ(QImage(PrintPic()).size(), QSize(2700, 3600));
+    EXPECT_EQ(QImage(*WinToLinux(form->PrintPicDatei())).size(), QSize(2700, 3600));
+    EXPECT_EQ(PrintPics().size(), 1);
 }

@@ -99,6 +99,35 @@ TEST_F(PictureFiles, CopyKeepsAnExistingTargetUnlessToldToReplaceIt)
     EXPECT_EQ(fs::last_write_time(dir / "ziel/a.jpg"), fs::last_write_time(dir / "a.jpg"));
 }
 
+// A target the user made read-only, or one with further hard links, is
+// not replaced by a copy or a move: every name keeps its picture, the
+// source of a move stays, and the reason is told.
+TEST_F(PictureFiles, AReadOnlyOrHardLinkedTargetIsNotReplaced)
+{
+    WriteFile(dir / "q/a.jpg", "neu");
+    WriteFile(dir / "z/nurlesen.jpg", "alt");
+    fs::permissions(dir / "z/nurlesen.jpg", fs::perms::owner_read | fs::perms::group_read);
+    WriteFile(dir / "z/verknuepft.jpg", "alt");
+    fs::create_hard_link(dir / "z/verknuepft.jpg", dir / "anderswo.jpg");
+    const struct {
+        const char* ziel;
+        const char* grund;
+    } faelle[] = {{"z/nurlesen.jpg", "ist schreibgeschützt und wird nicht ersetzt"},
+                  {"z/verknuepft.jpg", "feste Verknüpfungen"}};
+    for (const auto& fall : faelle) {
+        SCOPED_TRACE(fall.ziel);
+        const TDateiErgebnis e = BildKopieren(W("q/a.jpg"), W(fall.ziel), true);
+        EXPECT_FALSE(e.Ok);
+        EXPECT_TRUE(e.Grund.contains(QString::fromUtf8(fall.grund))) << e.Grund.toStdString();
+        EXPECT_TRUE(e.Grund.contains(W(fall.ziel))) << e.Grund.toStdString();
+        EXPECT_FALSE(BildVerschieben(W("q/a.jpg"), W(fall.ziel), true, [] { return true; }).Ok);
+        EXPECT_EQ(ReadFile(dir / fall.ziel), "alt");
+        EXPECT_EQ(ReadFile(dir / "q/a.jpg"), "neu");
+    }
+    EXPECT_TRUE(fs::equivalent(dir / "z/verknuepft.jpg", dir / "anderswo.jpg"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "z"), {}), 2);
+}
+
 // Every operation of a move fails once, with each error: the picture is
 // always in at least one place whole, the entry is stored only after a
 // verified copy, and the source goes only when the entry was stored.

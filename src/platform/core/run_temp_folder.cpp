@@ -1,15 +1,19 @@
 #include "platform/core/run_temp_folder.h"
 
+#include "platform/core/safe_file.h"
+#include "platform/core/win_path.h"
+
 #include <QDir>
 #include <QFile>
-#include <QRandomGenerator>
 #include <QRegularExpression>
 
 #include <cerrno>
 #include <cstdlib>
 #include <csignal>
 #include <mutex>
+#include <utility>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -29,14 +33,18 @@ const QRegularExpression& FolderPattern()
 QString RunTempFolder()
 {
     const std::lock_guard lock(g_mutex);
-    if (!g_folder.isEmpty())
+    // A folder that was removed under the running program (a cleaner of
+    // the temporary folder) is made anew.
+    struct stat st;
+    if (!g_folder.isEmpty() && ::lstat(QFile::encodeName(g_folder).constData(), &st) == 0 && S_ISDIR(st.st_mode))
         return g_folder;
-    static const char digits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
-    const QString base = QDir::tempPath();
+    g_folder.clear();
+    // Qt gives no folder for a TMPDIR that does not exist.
+    QString base = QDir::tempPath();
+    if (base.isEmpty())
+        base = QStringLiteral("/tmp");
     for (int attempt = 0; attempt < 100; ++attempt) {
-        QString name = QStringLiteral("lumadex-") + QString::number(::getpid()) + u'-';
-        for (int i = 0; i < 8; ++i)
-            name += QLatin1Char(digits[QRandomGenerator::system()->bounded(36)]);
+        const QString name = QStringLiteral("lumadex-") + QString::number(::getpid()) + u'-' + RandomNamePart();
         const QString folder = base + u'/' + name;
         // mkdir fails on any name that exists, a planted link included.
         if (::mkdir(QFile::encodeName(folder).constData(), 0700) == 0) {
@@ -81,4 +89,53 @@ int ClearLeftoverRunFolders()
             ++removed;
     }
     return removed;
+}
+
+TRunTempFile::TRunTempFile(const QString& name, const QString& folder)
+{
+    QString base = folder.isEmpty() ? RunTempFolder() : folder;
+    if (!base.endsWith(u'/'))
+        base += u'/';
+    const qsizetype dot = name.lastIndexOf(u'.');
+    const QString stem = dot > 0 ? name.left(dot) : name;
+    const QString extension = dot > 0 ? name.mid(dot) : QString();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QString candidate = base + stem + u'-' + RandomNamePart() + extension;
+        int fd;
+        do
+            fd = ::open(QFile::encodeName(candidate).constData(),
+                        O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        while (fd < 0 && errno == EINTR);
+        if (fd >= 0) {
+            ::close(fd);
+            path_ = candidate;
+            error_ = 0;
+            return;
+        }
+        error_ = errno;
+        if (error_ != EEXIST)
+            return;
+    }
+}
+
+TRunTempFile::~TRunTempFile()
+{
+    if (!path_.isEmpty())
+        ::unlink(QFile::encodeName(path_).constData());
+}
+
+QString TRunTempFile::WinPath() const
+{
+    return path_.isEmpty() ? QString() : LinuxToWinOrSelf(path_);
+}
+
+QByteArray TRunTempFile::ReadAll() const
+{
+    QFile file(path_);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString TRunTempFile::Release()
+{
+    return std::exchange(path_, QString());
 }

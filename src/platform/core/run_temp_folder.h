@@ -7,9 +7,9 @@
 
 #include <QString>
 
-// This run's folder, made on first use and removed with what is left in
-// it when the process ends normally; the system's temporary folder itself
-// when it cannot be made.
+// This run's folder, made on first use (and again when it was removed
+// meanwhile) and removed with what is left in it when the process ends
+// normally; the system's temporary folder itself when it cannot be made.
 QString RunTempFolder();
 
 // Removes this run's folder with what is left in it; the next call of
@@ -20,3 +20,39 @@ void RemoveRunTempFolder();
 // this user and whose process is gone; folders of running processes stay.
 // Returns how many were removed.
 int ClearLeftoverRunFolders();
+
+// One temporary file of this run: made in RunTempFolder() (or the folder
+// given) under a unique name, the given name's stem, a random part and its
+// extension ("Vorschau.bmp" gives "Vorschau-k3j9x0qa.bmp"), with
+// O_CREAT|O_EXCL|O_NOFOLLOW and mode 0600, so no planted file or link is
+// ever written; removed when the object goes. The run's folder belongs to
+// this user alone, so other code may write the file again by its name (an
+// image writer, the engine's memo export) and nobody can put another file
+// in its place.
+class TRunTempFile {
+public:
+    explicit TRunTempFile(const QString& name, const QString& folder = QString());
+    ~TRunTempFile();
+    TRunTempFile(const TRunTempFile&) = delete;
+    TRunTempFile& operator=(const TRunTempFile&) = delete;
+
+    // False when the file could not be made (Error tells why).
+    bool IsValid() const { return !path_.isEmpty(); }
+    // The Linux path; empty when the file could not be made.
+    const QString& Path() const { return path_; }
+    // The Windows form of the path, for the routines that take one.
+    QString WinPath() const;
+    // errno of the failed creation, 0 when it was made.
+    int Error() const { return error_; }
+
+    // Reads the file's whole contents.
+    QByteArray ReadAll() const;
+
+    // Hands the file over: it is no longer removed by this object (the
+    // caller removes it). Gives the path.
+    QString Release();
+
+private:
+    QString path_;
+    int error_ = 0;
+};

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <ctime>
 #include <mutex>
 #include <set>
 
@@ -49,8 +50,19 @@ bool ProcessGone(long pid)
     return pid > 0 && pid != long(::getpid()) && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
 }
 
-// Removes the temporaries that processes of this user left in the folder
-// and that are no longer running; once per folder and process.
+// A temporary untouched this long is no live write's: a write keeps its
+// temporary's time fresh and puts it in place right after its last byte.
+constexpr time_t kLeftoverAge = 24 * 60 * 60;
+
+bool LongUntouched(const struct stat& st)
+{
+    return ::time(nullptr) - st.st_mtim.tv_sec > kLeftoverAge;
+}
+
+// Removes the temporaries that processes of this user left in the folder;
+// once per folder and process. The pid in the name tells only of this
+// machine: in a folder shared over the network the same pid may be another
+// machine's live write, so a temporary also has to be long untouched.
 void ClearLeftovers(const QString& folder)
 {
     {
@@ -75,13 +87,46 @@ void ClearLeftovers(const QString& folder)
         // Only plain files of our own: never a link, never another user's.
         struct stat st;
         if (::fstatat(dfd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) &&
-            st.st_uid == ::geteuid())
+            st.st_uid == ::geteuid() && LongUntouched(st))
             ::unlinkat(dfd, entry->d_name, 0);
     }
     ::closedir(dir);
 }
 
-QString RandomPart()
+// Why an existing target must not be replaced, 0 when it may be. A file
+// the user made read-only (no write bit for its owner, the program's
+// read-only attribute) or that this process may not write is refused: a
+// rename needs only a writable folder and would replace it anyway. A file
+// with further hard links is refused too: a rename would leave the other
+// names with the old bytes, and writing into the file itself could leave
+// every name with half a file after a crash.
+int TargetRefusal(const struct stat& st, const QByteArray& path)
+{
+    if (!(st.st_mode & S_IWUSR) || ::faccessat(AT_FDCWD, path.constData(), W_OK, AT_EACCESS) != 0)
+        return EACCES;
+    if (st.st_nlink > 1)
+        return EMLINK;
+    return 0;
+}
+
+// The state of an existing target: 0 when there is none or it may be
+// replaced, else the refusal (ELOOP for a link, EISDIR for no plain file).
+int CheckTarget(const QString& target, struct stat& st, bool& exists)
+{
+    const QByteArray path = Native(target);
+    exists = ::lstat(path.constData(), &st) == 0;
+    if (!exists)
+        return 0;
+    if (S_ISLNK(st.st_mode))
+        return ELOOP;
+    if (!S_ISREG(st.st_mode))
+        return EISDIR;
+    return TargetRefusal(st, path);
+}
+
+}  // namespace
+
+QString RandomNamePart()
 {
     static const char digits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
     QString part;
@@ -89,8 +134,6 @@ QString RandomPart()
         part += QLatin1Char(digits[QRandomGenerator::system()->bounded(36)]);
     return part;
 }
-
-}  // namespace
 
 void SafeFileHookSet(TSafeFileHook hook)
 {
@@ -133,23 +176,17 @@ bool TSafeFile::Open()
     error_ = 0;
     const QString folder = FolderOf(target_);
     struct stat st;
-    mode_t mode = 0666;  // less the umask, which open applies
-    bool keepMode = false;
-    if (::lstat(Native(target_).constData(), &st) == 0) {
-        if (S_ISLNK(st.st_mode))
-            return Failed(ELOOP);
-        if (!S_ISREG(st.st_mode))
-            return Failed(EISDIR);
-        mode = st.st_mode & 07777;
-        keepMode = true;
-    }
+    bool exists = false;
+    if (const int refusal = CheckTarget(target_, st, exists))
+        return Failed(refusal);
+    const mode_t mode = exists ? mode_t(st.st_mode & 07777) : 0666;  // a new file: less the umask
     ClearLeftovers(folder);
     // The name's start tells whose temporary it is; it is kept short enough
     // for the whole name to fit a file name.
     const QString name = target_.mid(target_.lastIndexOf(u'/') + 1).left(64);
     const QString stem = folder + u'/' + u'.' + name + QStringLiteral(".lxtmp") + QString::number(::getpid()) + u'-';
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const QString candidate = stem + RandomPart();
+        const QString candidate = stem + RandomNamePart();
         if (!Ask(TSafeFileStep::Create, candidate))
             return false;
         do
@@ -164,8 +201,15 @@ bool TSafeFile::Open()
     }
     if (fd_ < 0)
         return Failed(EEXIST);
-    if (keepMode)
+    if (exists) {
+        // The replacement keeps the file's owner where this user may give
+        // it (the group for a member of it, both for the superuser), then
+        // its mode, which a change of owner may have cut.
+        if (::fchown(fd_, st.st_uid, st.st_gid) != 0 && ::fchown(fd_, uid_t(-1), st.st_gid) != 0) {
+            // Owned by this user then, as any new file of it.
+        }
         ::fchmod(fd_, mode);
+    }
     return true;
 }
 
@@ -205,6 +249,13 @@ bool TSafeFile::Commit(bool replace)
         return Failed(errno);
     if (!Ask(TSafeFileStep::Rename, temp_))
         return false;
+    // The target may have changed since Open (made read-only, linked).
+    if (replace) {
+        struct stat st;
+        bool exists = false;
+        if (const int refusal = CheckTarget(target_, st, exists))
+            return Failed(refusal);
+    }
     const bool placed = replace ? ::rename(Native(temp_).constData(), Native(target_).constData()) == 0
                                 : RenameNoReplace(temp_, target_);
     if (!placed)
@@ -262,6 +313,9 @@ QString FileErrorText(int error)
     case EEXIST: return QStringLiteral("Datei schon vorhanden");
     case EISDIR: return QStringLiteral("ist ein Verzeichnis");
     case ELOOP: return QStringLiteral("ist eine symbolische Verknüpfung, sie wird nicht überschrieben");
+    case EMLINK:
+        return QStringLiteral("hat weitere feste Verknüpfungen (Hardlinks), sie wird nicht ersetzt, damit alle Namen "
+                              "denselben Inhalt behalten");
     default: return QString::fromLocal8Bit(std::strerror(error));
     }
 }

@@ -8,9 +8,21 @@
 // written through it. A write that fails at any step leaves the target as
 // it was and no temporary behind.
 //
+// An existing target is replaced only when the user may write it: a file
+// made read-only (no owner write bit) or not writable by this process is
+// refused (EACCES), as a plain write into it would fail, though the rename
+// needs only a writable folder. A target with further hard links is refused
+// (EMLINK): replacing it would leave its other names with the old bytes,
+// and writing into it in place is not safe against a crash. A replacement
+// keeps the file's mode, and its owner and group where this user may set
+// them.
+//
 // Temporaries are named ".<name>.lxtmp<pid>-<random>"; one that a killed
 // process left is removed by the next write into its folder (once per
-// folder and process) when its process is gone and it belongs to us.
+// folder and process) when it belongs to us, no process of its pid runs on
+// this machine and it has been untouched for a day (the folder may be
+// shared over the network, where the pid may be another machine's live
+// write).
 //
 // Every step asks a seam first (the caller's and a process-wide one for
 // tests), so tests can fail the N-th write, sync or rename. Paths are Linux
@@ -40,8 +52,9 @@ public:
 
     // Makes the temporary beside the target. It gets the permissions of
     // the file it replaces, else those the umask leaves of 0666. False
-    // (errno set) when the target is a symbolic link (ELOOP) or no file
-    // (EISDIR), or the temporary cannot be made.
+    // (errno set) when the target is a symbolic link (ELOOP), no file
+    // (EISDIR), read-only (EACCES) or hard-linked (EMLINK), or the
+    // temporary cannot be made.
     bool Open();
     int Handle() const { return fd_; }
     const QString& TempPath() const { return temp_; }
@@ -50,8 +63,9 @@ public:
     bool Write(const char* data, std::size_t size);
 
     // Syncs the temporary and puts it in place: over an existing target
-    // when replace is set, else only when the name is still free (EEXIST
-    // otherwise); then syncs the folder. On failure the temporary is gone.
+    // when replace is set (checked again as in Open), else only when the
+    // name is still free (EEXIST otherwise); then syncs the folder. On
+    // failure the temporary is gone.
     bool Commit(bool replace);
 
     // Removes the temporary (also done by the destructor).
@@ -76,6 +90,9 @@ private:
 // appears meanwhile is replaced; on a file system with neither (FAT) the
 // name is tested right before. False and errno (EEXIST for a taken name).
 bool RenameNoReplace(const QString& fromLinux, const QString& toLinux);
+
+// Eight random characters (0-9, a-z) for file names nobody can guess.
+QString RandomNamePart();
 
 // Syncs the folder that holds a file (errors ignored: not every file
 // system syncs folders).

@@ -9,7 +9,6 @@
 #include <QImageReader>
 #include <QImageWriter>
 #include <QPainter>
-#include <QTemporaryFile>
 #include <QTransform>
 #include <QtEndian>
 
@@ -17,6 +16,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "platform/core/run_temp_folder.h"
 #include "platform/core/safe_file.h"
 #include "platform/picture/picture_formats.h"
 #include "platform/picture/picture_headers.h"
@@ -201,11 +201,11 @@ QSize FittedInto(QSize size, QSize box)
 // libtiff, which GraphicsMagick does not offer.
 bool WriteCcittRle(const QImage& src, QByteArray& out)
 {
-    QTemporaryFile tmp;
-    if (!tmp.open())
+    // A file of the run's own: a killed run leaves nothing outside it.
+    const TRunTempFile tmp(QStringLiteral("ccitt.tif"));
+    if (!tmp.IsValid())
         return false;
-    const QByteArray path = QFile::encodeName(tmp.fileName());
-    tmp.close();
+    const QByteArray path = QFile::encodeName(tmp.Path());
     const QImage gray = src.convertToFormat(QImage::Format_Grayscale8);
     TTiffOptions options;
     TIFF* tif = TIFFOpenExt(path.constData(), "w", options.opts);

@@ -7,11 +7,12 @@
 #include <QFileInfo>
 #include <QPageLayout>
 #include <QPdfWriter>
-#include <QTemporaryFile>
 
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
+#include "platform/core/run_temp_folder.h"
 #include "platform/core/sys_utils.h"
 #include "report/output/rg_printer_list.h"
 #include "report/output/rg_printer_setup_dialog.h"
@@ -285,14 +286,14 @@ void TrgPrinter::BeginDoc()
     DevMode();
 
     // The job file lies next to the chosen output file, so it can be moved
-    // there in one step; otherwise in the temporary folder.
-    const QString folder = OutputFileName.isEmpty() ? QDir::tempPath() : QFileInfo(OutputFileName).absolutePath();
-    QTemporaryFile file(folder + "/rgjob_XXXXXX.pdf");
-    file.setAutoRemove(false);
-    if (!file.open())
-        throw EPrintError(QString("Die Druckdatei in \"%1\" kann nicht angelegt werden: %2").arg(folder, file.errorString()));
-    jobFile_ = file.fileName();
-    file.close();
+    // there in one step; otherwise in the run's own folder, which the next
+    // start clears should this run be killed.
+    const QString folder = OutputFileName.isEmpty() ? RunTempFolder() : QFileInfo(OutputFileName).absolutePath();
+    TRunTempFile file(QStringLiteral("rgjob.pdf"), folder);
+    if (!file.IsValid())
+        throw EPrintError(QString("Die Druckdatei in \"%1\" kann nicht angelegt werden: %2")
+                              .arg(folder, QString::fromLocal8Bit(std::strerror(file.Error()))));
+    jobFile_ = file.Release();
 
     writer_ = std::make_unique<QPdfWriter>(jobFile_);
     writer_->setResolution(kResolution);

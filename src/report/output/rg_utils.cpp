@@ -1,7 +1,6 @@
 #include "report/output/rg_utils.h"
 
 #include <QDir>
-#include <QTemporaryFile>
 
 #include <algorithm>
 #include <climits>
@@ -384,11 +383,8 @@ QString rgGetTempFileName(const QString& Path, const QString& Prefix)
     QString folder = Path.isEmpty() ? rgGetTempPath() : Path;
     if (!folder.endsWith(u'/'))
         folder += u'/';
-    QTemporaryFile file(folder + Prefix.left(3) + QStringLiteral("XXXXXX.tmp"));
-    file.setAutoRemove(false);
-    if (!file.open())
-        return {};
-    return file.fileName();
+    // Made new and exclusive; the caller removes it.
+    return TRunTempFile(Prefix.left(3) + QStringLiteral(".tmp"), folder).Release();
 }
 
 namespace {

@@ -9,6 +9,7 @@
 
 #include <QDir>
 
+#include <cerrno>
 #include <filesystem>
 
 #include <sys/stat.h>
@@ -76,6 +77,65 @@ TEST(RunTempFolder, TheRunsFolderIsItsOwnAndGoesAtTheEnd)
     EXPECT_TRUE(fs::exists(path / "arc1.tmp"));
     RemoveRunTempFolder();
     EXPECT_FALSE(fs::exists(path));
+}
+
+// A temporary file of the run: a new file of its own in the run's folder
+// (never a name that is taken, a planted link included), for this user
+// alone, gone with the object unless handed over.
+TEST(RunTempFolder, ATemporaryFileIsNewAndOwnAndGoesAfterUse)
+{
+    lxtest::TempDir dir;
+    TempFolderHere tmp(dir.path());
+    const fs::path run = RunTempFolder().toStdString();
+    fs::path erster, zweiter;
+    {
+        TRunTempFile a(QStringLiteral("Vorschau.bmp"));
+        TRunTempFile b(QStringLiteral("Vorschau.bmp"));
+        ASSERT_TRUE(a.IsValid());
+        ASSERT_TRUE(b.IsValid());
+        erster = a.Path().toStdString();
+        zweiter = b.Path().toStdString();
+        EXPECT_NE(erster, zweiter);
+        EXPECT_EQ(erster.parent_path(), run);
+        EXPECT_TRUE(erster.filename().string().starts_with("Vorschau-"));
+        EXPECT_EQ(erster.extension(), ".bmp");
+        struct stat st;
+        ASSERT_EQ(::lstat(erster.c_str(), &st), 0);
+        EXPECT_TRUE(S_ISREG(st.st_mode));
+        EXPECT_EQ(st.st_size, 0);
+        EXPECT_EQ(st.st_mode & 0777, 0600u);
+        EXPECT_TRUE(a.WinPath().endsWith(QString::fromStdString(erster.filename().string())));
+        lxtest::WriteFile(erster, "Notiz");
+        EXPECT_EQ(a.ReadAll(), QByteArray("Notiz"));
+    }
+    EXPECT_FALSE(fs::exists(erster));
+    EXPECT_FALSE(fs::exists(zweiter));
+
+    // A folder given, and a file handed over, which stays.
+    fs::create_directories(dir / "ausgabe");
+    QString behalten;
+    {
+        TRunTempFile c(QStringLiteral("rgjob.pdf"), QString::fromStdString((dir / "ausgabe").string()));
+        behalten = c.Release();
+        EXPECT_FALSE(c.IsValid());
+    }
+    EXPECT_EQ(fs::path(behalten.toStdString()).parent_path(), dir / "ausgabe");
+    EXPECT_TRUE(fs::exists(behalten.toStdString()));
+
+    // The run's folder removed meanwhile (a cleaner of the temporary
+    // folder): it is made anew.
+    fs::remove_all(run);
+    {
+        TRunTempFile e(QStringLiteral("NOTIZ.TXT"));
+        ASSERT_TRUE(e.IsValid());
+        EXPECT_EQ(fs::path(e.Path().toStdString()).parent_path().parent_path(), dir.path());
+    }
+
+    // A folder where nothing can be made: no file, the reason told.
+    TRunTempFile d(QStringLiteral("x.tmp"), QString::fromStdString((dir / "fehlt").string()));
+    EXPECT_FALSE(d.IsValid());
+    EXPECT_EQ(d.Error(), ENOENT);
+    RemoveRunTempFolder();
 }
 
 }  // namespace

@@ -13,6 +13,9 @@
 #include <cerrno>
 #include <filesystem>
 
+#include <ctime>
+
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -154,9 +157,72 @@ TEST_F(SafeFile, AReplacedFileKeepsItsPermissions)
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 }
 
-// Temporaries of processes that are gone are cleared by the next write
-// into their folder; those of running processes, links and other files
-// stay.
+// Sets a file's modification time the given hours back.
+void Altern(const fs::path& file, int stunden)
+{
+    struct timespec zeiten[2];
+    zeiten[0].tv_sec = zeiten[1].tv_sec = ::time(nullptr) - time_t(stunden) * 3600;
+    zeiten[0].tv_nsec = zeiten[1].tv_nsec = 0;
+    ASSERT_EQ(::utimensat(AT_FDCWD, file.c_str(), zeiten, AT_SYMLINK_NOFOLLOW), 0);
+}
+
+// A target the user made read-only, or one with further hard links, is not
+// replaced: the old bytes stay under every name, nothing is left behind,
+// and the reason is told.
+TEST_F(SafeFile, AReadOnlyOrHardLinkedTargetIsNotReplaced)
+{
+    WriteFile(dir / "nurlesen.jpg", "alt");
+    fs::permissions(dir / "nurlesen.jpg", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    WriteFile(dir / "verknuepft.jpg", "alt");
+    fs::create_hard_link(dir / "verknuepft.jpg", dir / "zweiter_name.jpg");
+    const struct {
+        const char* name;
+        int fehler;
+    } faelle[] = {{"nurlesen.jpg", EACCES}, {"verknuepft.jpg", EMLINK}, {"zweiter_name.jpg", EMLINK}};
+    for (const auto& fall : faelle) {
+        SCOPED_TRACE(fall.name);
+        int fehler = 0;
+        EXPECT_FALSE(Schreiben(dir / fall.name, "neu", true, &fehler));
+        EXPECT_EQ(fehler, fall.fehler);
+        EXPECT_EQ(ReadFile(dir / fall.name), "alt");
+    }
+    EXPECT_TRUE(fs::equivalent(dir / "verknuepft.jpg", dir / "zweiter_name.jpg"));
+    EXPECT_EQ(fs::status(dir / "nurlesen.jpg").permissions(),
+              fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    EXPECT_EQ(Names(dir.path()), (std::vector<std::string>{"nurlesen.jpg", "verknuepft.jpg", "zweiter_name.jpg"}));
+    EXPECT_FALSE(FileErrorText(EMLINK).isEmpty());
+
+    // Made read-only between opening and putting in place: still refused.
+    WriteFile(dir / "spaet.jpg", "alt");
+    TSafeFile f(Q(dir / "spaet.jpg"));
+    ASSERT_TRUE(f.Open());
+    ASSERT_TRUE(f.Write("neu", 3));
+    fs::permissions(dir / "spaet.jpg", fs::perms::owner_read);
+    EXPECT_FALSE(f.Commit(true));
+    EXPECT_EQ(f.Error(), EACCES);
+    EXPECT_EQ(ReadFile(dir / "spaet.jpg"), "alt");
+}
+
+// A replacement keeps the file's owner and group where this user may set
+// them (here: the superuser, who may set any).
+TEST_F(SafeFile, AReplacedFileKeepsItsOwner)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only the superuser may give a file to another user";
+    WriteFile(dir / "a.jpg", "alt");
+    ASSERT_EQ(::chown((dir / "a.jpg").c_str(), 4321, 4322), 0);
+    ASSERT_TRUE(Schreiben(dir / "a.jpg", "neu"));
+    struct stat st;
+    ASSERT_EQ(::stat((dir / "a.jpg").c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, uid_t(4321));
+    EXPECT_EQ(st.st_gid, gid_t(4322));
+    EXPECT_EQ(ReadFile(dir / "a.jpg"), "neu");
+}
+
+// Temporaries of processes that are gone and untouched for more than a day
+// are cleared by the next write into their folder; those of running
+// processes, recent ones (in a folder shared over the network the pid may
+// be another machine's live write), links and other files stay.
 TEST_F(SafeFile, LeftoversOfEndedProcessesAreCleared)
 {
     const std::string tot = std::to_string(EndedProcess());
@@ -165,13 +231,21 @@ TEST_F(SafeFile, LeftoversOfEndedProcessesAreCleared)
     WriteFile(dir / "fremd.txt", "fremd");
     const std::vector<std::string> weg = {".a.jpg.lxtmp" + tot + "-k3j9x0qa", ".b.jpg.lxtmp" + tot};
     const std::vector<std::string> bleibt = {".a.jpg.lxtmp" + lebt + "-k3j9x0qa", "c.jpg.lxtmp" + tot,
-                                             ".d.jpg.lxtmp" + tot + "-zu-lang-x", ".e.jpg.lxtmp" + tot + "-verweis1"};
-    for (const std::string& n : weg)
+                                             ".d.jpg.lxtmp" + tot + "-zu-lang-x", ".f.jpg.lxtmp" + tot + "-netz0001",
+                                             ".g.jpg.lxtmp" + tot + "-netz0002", ".e.jpg.lxtmp" + tot + "-verweis1"};
+    for (const std::string& n : weg) {
         WriteFile(dir / "bilder" / n, "rest");
+        Altern(dir / "bilder" / n, 25);
+    }
     for (const std::string& n : bleibt)
-        if (n.find("verweis") == std::string::npos)
+        if (n.find("verweis") == std::string::npos) {
             WriteFile(dir / "bilder" / n, "rest");
+            // One written just now, one an hour ago: both may be live.
+            if (n.find("netz0001") == std::string::npos)
+                Altern(dir / "bilder" / n, n.find("netz0002") == std::string::npos ? 25 : 1);
+        }
     fs::create_symlink(dir / "fremd.txt", dir / "bilder" / bleibt.back());
+    Altern(dir / "bilder" / bleibt.back(), 25);
     ASSERT_TRUE(Schreiben(dir / "bilder/neu.jpg", "neu"));
     std::vector<std::string> erwartet = bleibt;
     erwartet.push_back("neu.jpg");

@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include "fake_printer_source.h"
+#include "job_files.h"
+#include "platform/core/run_temp_folder.h"
 #include "pdf_tools.h"
 #include "printer_device_fixtures.h"
 #include "private_cupsd.h"
@@ -36,6 +38,7 @@ protected:
         rgSetPrinterSource(rgCreateCupsPrinterSource());
         oldTmp_ = qgetenv("TMPDIR");
         qputenv("TMPDIR", QByteArray(tmp_.str().c_str()));
+        RemoveRunTempFolder();  // the run's folder is made anew inside
         device_ = std::make_unique<TrgPrinterDevice>(nullptr);
         device_->SetPublisher(&publisher_);
     }
@@ -63,7 +66,7 @@ protected:
         memo->SetTabStopPositions(stops);
     }
 
-    QStringList TemporaryFiles() const { return QDir(QString::fromStdString(tmp_.str())).entryList(QDir::Files); }
+    QStringList TemporaryFiles() const { return FilesBelow(tmp_.str()); }
 
     lxtest::TPrivateCupsd cupsd_{{"Probe"}};
     lxtest::TempDir tmp_;
@@ -169,11 +172,7 @@ TEST_F(PrinterDeviceCupsTest, AFailingPainterGivesPrintErrorAndNoJob)
     // The job's file turns into a folder before the first page: the PDF
     // writer cannot open it.
     device_->OnReceivePage = [&](TObject*, TrgPage*) {
-        const QDir tmp(QString::fromStdString(tmp_.str()));
-        for (const QString& name : tmp.entryList(QDir::Files)) {
-            QFile::remove(tmp.filePath(name));
-            tmp.mkdir(name);
-        }
+        FilesBelowToFolders(tmp_.str());
     };
     EXPECT_THROW(publisher_.PublishJob(), EPrintError);
     EXPECT_TRUE(cupsd_.JobIds().isEmpty());

@@ -11,6 +11,8 @@
 #include <cmath>
 
 #include "fake_printer_source.h"
+#include "job_files.h"
+#include "platform/core/run_temp_folder.h"
 #include "fake_text_measure.h"
 #include "page_fixtures.h"
 #include "pdf_tools.h"
@@ -41,6 +43,7 @@ protected:
         rgtest::InstallFakePrinters({rgtest::OfficeLaser("Laser")});
         oldTmp_ = qgetenv("TMPDIR");
         qputenv("TMPDIR", QByteArray(tmp_.str().c_str()));
+        RemoveRunTempFolder();  // the run's folder is made anew inside
         NewDevice();
     }
     // A printer device as the producer makes one for each print run.
@@ -59,7 +62,7 @@ protected:
         rgtest::InstallFakePrinters({});
     }
 
-    QStringList TemporaryFiles() const { return QDir(QString::fromStdString(tmp_.str())).entryList(QDir::Files); }
+    QStringList TemporaryFiles() const { return FilesBelow(tmp_.str()); }
 
     // The only job's file.
     QString JobFile() const
@@ -636,11 +639,7 @@ TEST_F(PrinterDeviceTest, APainterThatCannotBeginFailsTheJobWithPrintError)
     // Before the first page starts, the job's file is replaced by a folder:
     // the PDF writer cannot open it.
     device_->OnReceivePage = [&](TObject*, TrgPage*) {
-        const QDir tmp(QString::fromStdString(tmp_.str()));
-        for (const QString& name : tmp.entryList(QDir::Files)) {
-            QFile::remove(tmp.filePath(name));
-            tmp.mkdir(name);
-        }
+        FilesBelowToFolders(tmp_.str());
     };
     try {
         publisher_.PublishJob();

@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include "fake_printer_source.h"
+#include "job_files.h"
+#include "platform/core/run_temp_folder.h"
 #include "pdf_tools.h"
 #include "recording_spooler.h"
 #include "report/output/rg_strings.h"
@@ -243,6 +245,7 @@ protected:
         rgtest::InstallFakePrinters({rgtest::OfficeLaser("Laser")});
         oldTmp_ = qgetenv("TMPDIR");
         qputenv("TMPDIR", QByteArray(tmp_.str().c_str()));
+        RemoveRunTempFolder();  // the run's folder is made anew inside
         printer_ = std::make_unique<TrgPrinter>();
         printer_->SetSpooler(
             std::make_unique<rgtest::TRecordingSpooler>(jobs_, QString::fromStdString(kept_.str())));
@@ -273,7 +276,7 @@ protected:
         job.EndJob();
     }
 
-    QStringList TemporaryFiles() const { return QDir(QString::fromStdString(tmp_.str())).entryList(QDir::Files); }
+    QStringList TemporaryFiles() const { return FilesBelow(tmp_.str()); }
 
     lxtest::TempDir tmp_, kept_;
     QByteArray oldTmp_;

@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include "fake_printer_source.h"
+#include "job_files.h"
+#include "platform/core/run_temp_folder.h"
 #include "pdf_tools.h"
 #include "recording_spooler.h"
 #include "test_environment.h"
@@ -30,6 +32,7 @@ protected:
         InstallFakePrinters({OfficeLaser("Laser"), OfficeLaser("Second")});
         oldTmp_ = qgetenv("TMPDIR");
         qputenv("TMPDIR", QByteArray(tmp_.str().c_str()));
+        RemoveRunTempFolder();  // the run's folder is made anew inside
     }
     void TearDown() override
     {
@@ -45,7 +48,7 @@ protected:
     }
 
     // Files left in the temporary folder (job files that were not removed).
-    QStringList TemporaryFiles() const { return QDir(QString::fromStdString(tmp_.str())).entryList(QDir::Files); }
+    QStringList TemporaryFiles() const { return FilesBelow(tmp_.str()); }
 
     static std::unique_ptr<TrgPrinterSetup> MillimetreSetup()
     {

@@ -245,8 +245,8 @@ TEST(RgUtils, TempFilesAreCreatedUniqueInTheGivenFolder)
         EXPECT_TRUE(info.exists());
         EXPECT_EQ(info.size(), 0);
         EXPECT_EQ(info.absolutePath(), QFileInfo(dir.path()).absoluteFilePath());
-        // Three letters of the prefix, then the unique part: "cacXXXXXX.tmp".
-        EXPECT_TRUE(QRegularExpression(QStringLiteral("^cac[A-Za-z0-9]{6}\\.tmp$")).match(info.fileName()).hasMatch())
+        // Three letters of the prefix, then the unique part: "cac-k3j9x0qa.tmp".
+        EXPECT_TRUE(QRegularExpression(QStringLiteral("^cac-[0-9a-z]{8}\\.tmp$")).match(info.fileName()).hasMatch())
             << name.toStdString();
     }
     EXPECT_TRUE(rgGetTempPath().endsWith(u'/'));
