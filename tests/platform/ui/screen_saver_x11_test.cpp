@@ -27,7 +27,8 @@ protected:
         while (!xvfb_.canReadLine() && xvfb_.waitForReadyRead()) {}
         const QByteArray nummer = xvfb_.readLine().trimmed();
         ASSERT_FALSE(nummer.isEmpty());
-        name_ = ":" + nummer.toStdString();
+        name_ = ":";
+        name_.append(nummer.constData(), static_cast<std::size_t>(nummer.size()));
         beobachter_ = XOpenDisplay(name_.c_str());
         ASSERT_NE(beobachter_, nullptr);
         info_ = XScreenSaverAllocInfo();
