@@ -2,8 +2,10 @@
 // The program on a CD-R tree, in the Linux sense: the running executable,
 // the shared libraries it and its Qt plugins need that a plain Debian 12
 // desktop does not have, the Qt plugins themselves, and a start script that
-// runs the program from the medium with those libraries and with the
-// medium's program folder as its program folder.
+// runs the program with those libraries. On a writable tree the medium's
+// program folder is the program's; a burned disc is read-only, so the script
+// copies the program folder to the user's disk (once per program on the
+// medium) and runs that copy, with the disc's albums as its data folder.
 //
 // Program folder of the tree:
 //   lumadex           the executable
@@ -44,7 +46,10 @@ QMap<QString, QString> BenoetigteBibliotheken(const QString& datei, QString& feh
 QList<TProgrammDatei> ProgrammDateienFuerDatentraeger(const QString& programm, const QString& pluginOrdner,
                                                       QString& fehler);
 
-// The start script (a POSIX shell script, LF line ends).
+// The start script (a POSIX shell script, LF line ends). A read-only
+// program folder is copied to "${XDG_DATA_HOME:-~/.local/share}/QV-Lumadex-CD"
+// when that copy is missing or differs from the medium (names, sizes and
+// times of its files); files the program wrote there stay.
 QString CdrStartSkript();
 
 // Writes the start script and a qt.conf (Qt then takes its plugins from the

@@ -30,6 +30,45 @@ QString Ausgabe(const QString& programm, const QStringList& argumente, const QPr
     return QString::fromLocal8Bit(p.readAllStandardOutput() + p.readAllStandardError());
 }
 
+#ifdef LUMADEX_PROGRAMM
+// Copies the running program's files into the tree's program folder as the
+// CD-R form does; `ziele` gets their paths below that folder.
+void ProgrammInsBaum(const QString& ordner, QStringList& ziele)
+{
+    QString fehler;
+    const QList<TProgrammDatei> dateien = ProgrammDateienFuerDatentraeger(
+        QStringLiteral(LUMADEX_PROGRAMM), QLibraryInfo::path(QLibraryInfo::PluginsPath), fehler);
+    EXPECT_TRUE(fehler.isEmpty()) << fehler.toStdString();
+    for (const TProgrammDatei& d : dateien) {
+        ziele << d.Ziel;
+        const QString ziel = ordner + QLatin1Char('/') + d.Ziel;
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(ziel).path()));
+        ASSERT_TRUE(QFile::copy(d.Quelle, ziel)) << d.Quelle.toStdString();
+    }
+}
+
+// The files a process has open, by their real paths.
+QStringList OffeneDateien(qint64 pid)
+{
+    QStringList dateien;
+    const QDir fd(QStringLiteral("/proc/%1/fd").arg(pid));
+    for (const QString& n : fd.entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot))
+        dateien << QFileInfo(fd.filePath(n)).symLinkTarget();
+    return dateien;
+}
+
+// Waits until the process has `datei` open or has ended.
+bool WartenBisOffen(QProcess& p, const QString& datei)
+{
+    for (int i = 0; i < 600 && p.state() == QProcess::Running; ++i) {
+        if (OffeneDateien(p.processId()).contains(datei))
+            return true;
+        QThread::msleep(100);
+    }
+    return false;
+}
+#endif
+
 }  // namespace
 
 TEST(CdrProgramm, DesktopLibrariesStayOnTheSystem)
@@ -54,17 +93,8 @@ TEST(CdrProgramm, TheTreeStartsTheProgramWithItsOwnLibraries)
     // The tree as the CD-R form makes it before the program goes in.
     for (const char* unter : {"Programm", "Data/Database", "Data/Pics"})
         ASSERT_TRUE(QDir().mkpath(Q(dir / "cdr" / unter)));
-    QString fehler;
-    const QList<TProgrammDatei> dateien = ProgrammDateienFuerDatentraeger(
-        QStringLiteral(LUMADEX_PROGRAMM), QLibraryInfo::path(QLibraryInfo::PluginsPath), fehler);
-    EXPECT_TRUE(fehler.isEmpty()) << fehler.toStdString();
     QStringList ziele;
-    for (const TProgrammDatei& d : dateien) {
-        ziele << d.Ziel;
-        const QString ziel = ordner + QLatin1Char('/') + d.Ziel;
-        ASSERT_TRUE(QDir().mkpath(QFileInfo(ziel).path()));
-        ASSERT_TRUE(QFile::copy(d.Quelle, ziel)) << d.Quelle.toStdString();
-    }
+    ASSERT_NO_FATAL_FAILURE(ProgrammInsBaum(ordner, ziele));
     for (const char* muss : {"lumadex", "lib/libQt6Core.so.6", "lib/libQt6Widgets.so.6", "lib/libQt6XcbQpa.so.6",
                              "lib/libicuuc.so.72", "plugins/platforms/libqxcb.so",
                              "plugins/platforms/libqoffscreen.so", "plugins/imageformats/libqjpeg.so"})
@@ -116,5 +146,111 @@ TEST(CdrProgramm, TheTreeStartsTheProgramWithItsOwnLibraries)
     EXPECT_FALSE(karte.contains(QLibraryInfo::path(QLibraryInfo::PluginsPath)));
     ::kill(pid_t(start.processId()), SIGTERM);
     EXPECT_TRUE(start.waitForFinished(60000));
+}
+#endif
+
+#ifdef LUMADEX_PROGRAMM
+// A burned disc is read-only: its start script copies the program folder to
+// the user's disk once, runs the copy there and leaves the albums on the
+// disc, where the program opens them.
+TEST(CdrProgramm, TheBurnedDiscStartsACopyOnDiskWithTheDiscsAlbums)
+{
+    lxtest::TempDir dir;
+    const QString cdr = Q(dir / "cdr");
+    const QString ordner = cdr + "/Programm";
+    for (const char* unter : {"Programm", "Data/Database", "Data/Pics"})
+        ASSERT_TRUE(QDir().mkpath(cdr + "/" + unter));
+    QStringList ziele, geschrieben;
+    ASSERT_NO_FATAL_FAILURE(ProgrammInsBaum(ordner, ziele));
+    ASSERT_TRUE(CdrStartDateienSchreiben(ordner, geschrieben));
+
+    // The disc is the tree mounted read-only, in a mount namespace of the
+    // started process only (root could write through mere permission bits).
+    const QString mount = QStringLiteral(
+        "mount --bind \"$1\" \"$1\" && mount -o remount,ro,bind \"$1\" \"$1\" || exit 99; shift; exec \"$@\"");
+    const auto disc = [&](const QStringList& befehl) {
+        return QStringList{"-rm", "sh", "-c", mount, "sh", cdr} + befehl;
+    };
+    if (QProcess::execute("unshare", disc({"sh", "-c", "! touch \"$0/.probe\" 2>/dev/null", cdr})) != 0)
+        GTEST_SKIP() << "no read-only mount possible here (unshare -rm)";
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("LD_LIBRARY_PATH");
+    env.remove("LUMADEX_HOME");
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("XDG_DATA_HOME", Q(dir / "home" / "share"));
+    const QString kopie = Q(dir / "home" / "share" / "QV-Lumadex-CD");
+    const QString manager = cdr + "/Data/Database/LXMan.DBF", album = cdr + "/Data/Database/BILDER.DBF";
+    const auto starte = [&](QProcess& p, const QString& lauf, bool vonDisc) {
+        env.insert("LUMADEX_WINDIR", Q(dir / lauf.toStdString()));
+        env.insert("LUMADEX_PROMPT_LOG", Q(dir / (lauf + ".log").toStdString()));
+        p.setProcessEnvironment(env);
+        if (vonDisc)
+            p.start("unshare", disc({ordner + "/lumadex.sh"}));
+        else
+            p.start(ordner + "/lumadex.sh", {});
+        ASSERT_TRUE(p.waitForStarted(30000));
+    };
+    const auto beende = [](QProcess& p) {
+        ::kill(pid_t(p.processId()), SIGTERM);
+        EXPECT_TRUE(p.waitForFinished(60000));
+    };
+    const auto prompts = [&](const QString& lauf) {
+        QFile f(Q(dir / (lauf + ".log").toStdString()));
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    };
+
+    // Made writable, the tree gets its album manager and an album.
+    {
+        QProcess p;
+        ASSERT_NO_FATAL_FAILURE(starte(p, "brennen", false));
+        EXPECT_TRUE(WartenBisOffen(p, album)) << prompts("brennen").toStdString();
+        beende(p);
+        ASSERT_TRUE(QFileInfo::exists(manager));
+    }
+
+    // First start from the disc on another machine: copy, start, album.
+    QString fehlerausgabe;
+    {
+        QProcess p;
+        ASSERT_NO_FATAL_FAILURE(starte(p, "disc1", true));
+        EXPECT_TRUE(WartenBisOffen(p, album)) << prompts("disc1").toStdString();
+        ASSERT_EQ(p.state(), QProcess::Running) << p.readAllStandardError().toStdString();
+        EXPECT_EQ(QFileInfo(QStringLiteral("/proc/%1/exe").arg(p.processId())).symLinkTarget(), kopie + "/lumadex");
+        const QStringList offen = OffeneDateien(p.processId());
+        EXPECT_TRUE(offen.contains(manager)) << offen.join('\n').toStdString();
+        EXPECT_FALSE(prompts("disc1").contains("readOnly")) << prompts("disc1").toStdString();
+        EXPECT_FALSE(prompts("disc1").contains("fehlgeschlagen")) << prompts("disc1").toStdString();
+        EXPECT_FALSE(prompts("disc1").contains("Fehler")) << prompts("disc1").toStdString();
+        beende(p);
+        fehlerausgabe = QString::fromLocal8Bit(p.readAllStandardError());
+    }
+    EXPECT_TRUE(fehlerausgabe.contains("QV-Lumadex wird nach " + kopie + " kopiert")) << fehlerausgabe.toStdString();
+    for (const QString& z : ziele + QStringList{"lumadex.sh", "qt.conf"})
+        EXPECT_TRUE(QFileInfo(kopie + "/" + z).isWritable()) << z.toStdString();
+    EXPECT_EQ(QFileInfo(kopie + "/Data").symLinkTarget(), cdr + "/Data");
+    EXPECT_TRUE(QDir(ordner).entryList({".schreibtest*"}, QDir::Files | QDir::Hidden).isEmpty());
+    // What the user's run writes into the copy stays.
+    QFile eigene(kopie + "/Eigene.txt");
+    ASSERT_TRUE(eigene.open(QIODevice::WriteOnly));
+    eigene.close();
+
+    // The next start takes the copy as it is; a changed program on the disc
+    // is copied again, the user's files stay.
+    for (const bool geaendert : {false, true}) {
+        if (geaendert) {
+            QFile conf(ordner + "/qt.conf");
+            ASSERT_TRUE(conf.open(QIODevice::Append));
+            conf.write("\n");
+        }
+        QProcess p;
+        ASSERT_NO_FATAL_FAILURE(starte(p, geaendert ? "disc3" : "disc2", true));
+        EXPECT_TRUE(WartenBisOffen(p, album)) << geaendert;
+        beende(p);
+        const QString aus = QString::fromLocal8Bit(p.readAllStandardError());
+        EXPECT_EQ(aus.contains(" kopiert ..."), geaendert) << aus.toStdString();
+        EXPECT_TRUE(QFileInfo::exists(kopie + "/Eigene.txt"));
+        EXPECT_EQ(QFileInfo(kopie + "/qt.conf").size(), QFileInfo(ordner + "/qt.conf").size());
+    }
 }
 #endif
