@@ -368,12 +368,26 @@ private:
             }
             return dbfexpr::ExprRelate(cmp, k.relation);
         };
+        // In key order a lower bound that held once holds for every later
+        // key; with no upper bound the rest of the walk is all hits.
+        const bool lowerStays = ordered && IsLowerBound(c.relation);
+        bool lowerHeld = false;
+        // Equal keys (a day's pictures) give equal answers: the last key's
+        // answer is used again.
+        std::string lastKey;
+        bool lastHolds = false;
+        bool haveLast = false;
         for (; cursor.Valid(); tag.Next(cursor)) {
             const std::string_view key = cursor.Key();
             if (byPrefix && key.substr(0, prefix.size()) != std::string_view(prefix))
                 break;
-            if (!exactKeys) {
+            if (!exactKeys || (lowerHeld && !upper)) {
                 hits.Set(cursor.RecNo());
+                continue;
+            }
+            if (haveLast && key == std::string_view(lastKey)) {
+                if (lastHolds)
+                    hits.Set(cursor.RecNo());
                 continue;
             }
             if (characterKeys) {
@@ -404,7 +418,9 @@ private:
             }
             int cmp = 0;
             int cmpUpper = 0;
-            const bool holds = test(c, cmp) && (!upper || test(*upper, cmpUpper));
+            const bool lowerHolds = lowerHeld || test(c, cmp);
+            lowerHeld = lowerStays && lowerHolds;
+            const bool holds = lowerHolds && (!upper || test(*upper, cmpUpper));
             if (holds) {
                 hits.Set(cursor.RecNo());
             } else if (ordered && top) {
@@ -413,6 +429,9 @@ private:
                 if ((top == &c ? cmp : cmpUpper) > 0)
                     break;
             }
+            lastKey.assign(key);
+            lastHolds = holds;
+            haveLast = true;
         }
         // Records with an entry are false unless found (the subject cannot
         // fail); records without one are left to the evaluation.
