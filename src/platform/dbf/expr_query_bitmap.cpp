@@ -141,26 +141,6 @@ LX_COUNTING void QueryBitmap::OrWithBoth(const QueryBitmap& a, const QueryBitmap
     count_ = n;
 }
 
-LX_COUNTING void QueryBitmap::AssignAndNot(const QueryBitmap* a, const QueryBitmap& b)
-{
-    const std::uint32_t size = a ? a->size_ : b.size_;
-    const std::size_t words = (std::size_t{size} + 63) / 64;
-    words_.resize(words);
-    size_ = size;
-    std::uint32_t n = 0;
-    for (std::size_t i = 0; i < words; ++i) {
-        const std::uint64_t from = a ? a->words_[i] : ~std::uint64_t{0};
-        words_[i] = from & ~(i < b.words_.size() ? b.words_[i] : std::uint64_t{0});
-        n += static_cast<std::uint32_t>(__builtin_popcountll(words_[i]));
-    }
-    if ((size_ & 63) && words > 0) {
-        const std::uint64_t past = words_.back() & ~((std::uint64_t{1} << (size_ & 63)) - 1);
-        n -= static_cast<std::uint32_t>(__builtin_popcountll(past));
-        ClearTail();
-    }
-    count_ = n;
-}
-
 #undef LX_COUNTING
 
 void QueryBitmap::Invert()

@@ -42,9 +42,6 @@ public:
     void AndWith(const QueryBitmap& other);
     void OrWith(const QueryBitmap& other);
     void AndNotWith(const QueryBitmap& other);
-    // Becomes the records set in `a` and clear in `b` (this = a & ~b; `a`
-    // null: every record), in one pass without a copy of `a` first.
-    void AssignAndNot(const QueryBitmap* a, const QueryBitmap& b);
     // Sets the records set in both `a` and `b` (this |= a & b).
     void OrWithBoth(const QueryBitmap& a, const QueryBitmap& b);
     void Invert();

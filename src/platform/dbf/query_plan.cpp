@@ -436,8 +436,8 @@ private:
         // Records with an entry are false unless found (the subject cannot
         // fail); records without one are left to the evaluation.
         const QueryBitmap* entries = TagEntries(indexTag, count_);
-        QueryBitmap isFalse;
-        isFalse.AssignAndNot(entries, hits);
+        QueryBitmap isFalse = entries ? *entries : QueryBitmap(count_, true);
+        isFalse.AndNotWith(hits);
         if (!exactKeys)
             hits.ClearAll();
         return Part(std::move(hits), std::move(isFalse));

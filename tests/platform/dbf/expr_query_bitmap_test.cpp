@@ -197,32 +197,3 @@ TEST(QueryBitmap, CountOfBothMatchesTheReference)
         }
     }
 }
-
-// Made from one bitmap less another in one pass: the records of `a` (or
-// all) not in `b`, counted, whatever the target held before.
-TEST(QueryBitmap, AssignAndNotMatchesTheReference)
-{
-    for (std::uint32_t size : {1u, 63u, 64u, 65u, 200u}) {
-        SCOPED_TRACE(size);
-        std::mt19937 rng(size * 11 + 3);
-        QueryBitmap a(size), b(size);
-        std::vector<bool> ra(size + 1, false), rb(size + 1, false);
-        for (std::uint32_t r = 1; r <= size; ++r) {
-            if (rng() % 2 == 0) { a.Set(r); ra[r] = true; }
-            if (rng() % 3 == 0) { b.Set(r); rb[r] = true; }
-        }
-        std::vector<bool> aLessB(size + 1, false), allLessB(size + 1, false);
-        for (std::uint32_t r = 1; r <= size; ++r) {
-            aLessB[r] = ra[r] && !rb[r];
-            allLessB[r] = !rb[r];
-        }
-        QueryBitmap target(size + 100, true);  // larger and full before
-        target.AssignAndNot(&a, b);
-        ExpectMatches(target, aLessB);
-        target.AssignAndNot(nullptr, b);
-        ExpectMatches(target, allLessB);
-        QueryBitmap fresh;
-        fresh.AssignAndNot(nullptr, b);
-        ExpectMatches(fresh, allLessB);
-    }
-}
