@@ -4,6 +4,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench_main.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -27,7 +29,7 @@ inline std::filesystem::path BenchOrdnerAnlegen(const std::string& name)
 // Runs the registered benchmarks the command line selects.
 inline void BenchLaufen(int* argc, char** argv)
 {
-    benchmark::Initialize(argc, argv);
+    BenchInitialize(argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
 }

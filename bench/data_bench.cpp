@@ -9,6 +9,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench_main.h"
+
 #include <QString>
 
 #include <cstdlib>
@@ -128,4 +130,4 @@ BENCHMARK(BM_EngineWalkIndexed)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TableWalkNatural)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TableWalkIndexed)->Unit(benchmark::kMillisecond);
 
-BENCHMARK_MAIN();
+LUMADEX_BENCH_MAIN()

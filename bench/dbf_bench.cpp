@@ -7,6 +7,8 @@
 // Records: LUMADEX_BENCH_RECORDS (default 100000). Files go to a fresh
 // folder under $TMPDIR (default /tmp).
 #include <benchmark/benchmark.h>
+
+#include "bench_main.h"
 #include <sqlite3.h>
 
 #include <cstdlib>
@@ -566,7 +568,7 @@ BENCHMARK(BM_SqliteCountLogical)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
+    BenchInitialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     dbe_CloseAll();

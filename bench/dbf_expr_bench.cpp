@@ -1,6 +1,8 @@
 // Cost of compiling and evaluating the expressions the album uses, per record.
 #include <benchmark/benchmark.h>
 
+#include "bench_main.h"
+
 #include <random>
 #include <string>
 #include <vector>
@@ -119,4 +121,4 @@ BENCHMARK_CAPTURE(MakeKey, NumericBytes, "Bytes");
 BENCHMARK(Compile);
 BENCHMARK(BitmapWalk)->Arg(2)->Arg(100)->Arg(10000);
 
-BENCHMARK_MAIN();
+LUMADEX_BENCH_MAIN()

@@ -3,6 +3,8 @@
 // words (see bench/README.md).
 
 #include <benchmark/benchmark.h>
+
+#include "bench_main.h"
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -106,4 +108,4 @@ BENCHMARK_CAPTURE(Search, short_word_scan, "am")->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+LUMADEX_BENCH_MAIN()

@@ -27,6 +27,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench_main.h"
+
 #include <QApplication>
 #include <QFile>
 #include <QImage>
@@ -208,7 +210,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     InstallDatabaseBridge();
     BilderMachen();
-    benchmark::Initialize(&argc, argv);
+    BenchInitialize(&argc, argv);
     benchmark::RegisterBenchmark("BM_Untergrenze", BM_Untergrenze)->Iterations(gAnzahl)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("BM_AddFile", BM_AddFile)->Iterations(gAnzahl)->Unit(benchmark::kMillisecond);
     benchmark::RunSpecifiedBenchmarks();

@@ -6,6 +6,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench_main.h"
+
 #include <QApplication>
 
 #include <cstdlib>
@@ -149,7 +151,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     rgSetScreenPixelsPerInch(96);
     rgRegisterDrawCommandClasses();
-    benchmark::Initialize(&argc, argv);
+    BenchInitialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

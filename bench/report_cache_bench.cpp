@@ -8,6 +8,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench_main.h"
+
 #include <QRandomGenerator>
 
 #include <memory>
@@ -99,4 +101,4 @@ BENCHMARK(BM_RestoreRandomPages)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+LUMADEX_BENCH_MAIN()

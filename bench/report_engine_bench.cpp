@@ -9,6 +9,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench_main.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEvent>
@@ -508,7 +510,7 @@ int main(int argc, char** argv)
     rgRegisterReportClasses();
     TrgPrintPreview::Register();
     rgtest::InstallFakePrinters({rgtest::OfficeLaser()});
-    benchmark::Initialize(&argc, argv);
+    BenchInitialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

@@ -16,6 +16,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench_main.h"
+
 #include <QApplication>
 #include <QString>
 
@@ -136,7 +138,7 @@ int main(int argc, char** argv)
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
+    BenchInitialize(&argc, argv);
     auto fixture = std::make_unique<Fixture>();
     g_fixture = fixture.get();
     benchmark::RunSpecifiedBenchmarks();

@@ -11,6 +11,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench_main.h"
+
 #include <algorithm>
 #include <memory>
 #include <vector>
@@ -182,4 +184,4 @@ BENCHMARK(BM_TextToBinary)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+LUMADEX_BENCH_MAIN()

@@ -1376,6 +1376,16 @@ bool ExprCaseFoldOf(const ExprProgram& key, const ExprProgram& subject, bool& up
     return SameCode(key, subject, subject.code.size());
 }
 
+bool ExprDtosOfDateField(const ExprProgram& outer, const ExprProgram& inner)
+{
+    if (inner.type != ExprType::Date || outer.type != ExprType::Character || inner.code.size() != 1 ||
+        inner.code[0].op != ExprOp::FieldDate || outer.code.size() != 2)
+        return false;
+    const ExprInstr& last = outer.code.back();
+    return last.op == ExprOp::Call && last.argc == 1 && static_cast<ExprFn>(last.sub) == ExprFn::Dtos &&
+           SameCode(outer, inner, 1);
+}
+
 bool ExprCannotFail(const ExprProgram& program)
 {
     for (const ExprInstr& in : program.code) {

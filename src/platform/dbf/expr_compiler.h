@@ -46,6 +46,11 @@ bool ExprSameComputation(const ExprProgram& a, const ExprProgram& b);
 // tells which.
 bool ExprCaseFoldOf(const ExprProgram& key, const ExprProgram& subject, bool& upper);
 
+// Whether `outer` is DTOS() of `inner` and `inner` loads one date field
+// (so both take every value in the same order: the empty date first as
+// blanks, then the days as "yyyymmdd").
+bool ExprDtosOfDateField(const ExprProgram& outer, const ExprProgram& inner);
+
 // Whether a program never fails at run time and reads nothing but fixed
 // field bytes: loads, concatenation, case changes, cuts, date and number
 // conversions. (No memo, division, RECNO(), DELETED() or DATE().)

@@ -2,9 +2,11 @@
 
 #include <array>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "platform/dbf/expr_date.h"
 #include "platform/dbf/expr_expression.h"
 #include "platform/dbf/expr_key.h"
 #include "platform/dbf/expr_program.h"
@@ -72,7 +74,8 @@ dbfcdx::CdxKeyType KeyTypeOf(ExprType type)
 }
 
 // The byte of each weight when no two bytes share one.
-bool Inverse(const dbfcdx::CdxCollation& collation, std::array<std::uint8_t, 256>& inverse)
+bool Inverse(const dbfcdx::CdxCollation& collation, std::array<std::uint8_t, 256>& inverse,
+             std::array<bool, 256>& known)
 {
     std::array<bool, 256> seen{};
     for (int b = 0; b < 256; ++b) {
@@ -82,29 +85,96 @@ bool Inverse(const dbfcdx::CdxCollation& collation, std::array<std::uint8_t, 256
         seen[w] = true;
         inverse[w] = static_cast<std::uint8_t>(b);
     }
+    known.fill(true);
     return true;
 }
 
+// The bytes DTOS() gives: the blank of the empty date, then the digits.
+constexpr std::string_view kDtosBytes = " 0123456789";
+
+// The byte of the weight of each DTOS() byte, when the table weighs them in
+// their own order: the keys of DTOS() values then sort as the values do.
+bool DtosInverse(const dbfcdx::CdxCollation& collation, std::array<std::uint8_t, 256>& inverse,
+                 std::array<bool, 256>& known)
+{
+    int last = -1;
+    for (const char ch : kDtosBytes) {
+        const std::uint8_t w = collation.Weight(static_cast<std::uint8_t>(ch));
+        if (w <= last)
+            return false;
+        last = w;
+        inverse[w] = static_cast<std::uint8_t>(ch);
+        known[w] = true;
+    }
+    return true;
+}
+
+bool EndsInDtos(const dbfexpr::ExprProgram& program)
+{
+    if (program.code.empty())
+        return false;
+    const dbfexpr::ExprInstr& last = program.code.back();
+    return last.op == dbfexpr::ExprOp::Call && static_cast<dbfexpr::ExprFn>(last.sub) == dbfexpr::ExprFn::Dtos;
+}
+
+bool IsEquality(ExprRel relation) { return relation == ExprRel::Eq || relation == ExprRel::ExactEq; }
+bool IsLowerBound(ExprRel relation) { return relation == ExprRel::Gt || relation == ExprRel::Ge; }
+bool IsUpperBound(ExprRel relation) { return relation == ExprRel::Lt || relation == ExprRel::Le; }
+
 // How a tag can answer a comparison of `subject`: its key is the subject's
 // value (Exact), or UPPER() or LOWER() of it (an equality then finds its
-// candidates under the folded constant).
-enum class KeyFit { None, Exact, Folded };
+// candidates under the folded constant); for a date field, its key is
+// DTOS() of the subject (DtosKey), or the subject is DTOS() of its key
+// (DateKey): each key is then turned into the subject's value.
+enum class KeyFit { None, Exact, Folded, DtosKey, DateKey };
 
 KeyFit FitOf(const IndexTag& tag, const dbfexpr::ExprProgram& subject, bool& upper)
 {
-    if (!tag.tag || !tag.key || tag.tag->NeedsRebuild() || tag.tag->KeyType() != KeyTypeOf(subject.type))
+    if (!tag.tag || !tag.key || tag.tag->NeedsRebuild() || !dbfexpr::ExprCannotFail(subject))
         return KeyFit::None;
+    const dbfexpr::ExprProgram& key = tag.key->Program();
+    const dbfcdx::CdxKeyType keyType = tag.tag->KeyType();
+    if (keyType != KeyTypeOf(subject.type)) {
+        if (subject.type == ExprType::Date && keyType == dbfcdx::CdxKeyType::Character &&
+            tag.tag->KeyLength() == 8 && dbfexpr::ExprDtosOfDateField(key, subject))
+            return KeyFit::DtosKey;
+        if (subject.type == ExprType::Character && keyType == dbfcdx::CdxKeyType::Date &&
+            dbfexpr::ExprDtosOfDateField(subject, key))
+            return KeyFit::DateKey;
+        return KeyFit::None;
+    }
     if (subject.type == ExprType::Character &&
         (!subject.widthFixed || subject.width != static_cast<std::size_t>(tag.tag->KeyLength())))
         return KeyFit::None;
-    if (!dbfexpr::ExprCannotFail(subject))
-        return KeyFit::None;
-    const dbfexpr::ExprProgram& key = tag.key->Program();
     if (dbfexpr::ExprSameComputation(key, subject))
         return KeyFit::Exact;
     if (dbfexpr::ExprCaseFoldOf(key, subject, upper))
         return KeyFit::Folded;
     return KeyFit::None;
+}
+
+// A lower and an upper bound of the same subject joined by .AND. (as
+// BETWEEN() gives them): one walk of the key range between them.
+bool RangeOf(const ExprCondition& c, const ExprCondition*& lower, const ExprCondition*& upper)
+{
+    if (c.kind != ExprCondition::Kind::And || c.parts.size() != 2)
+        return false;
+    const ExprCondition& a = c.parts[0];
+    const ExprCondition& b = c.parts[1];
+    if (a.kind != ExprCondition::Kind::Compare || b.kind != ExprCondition::Kind::Compare ||
+        a.constantType != b.constantType || !dbfexpr::ExprSameComputation(*a.subject, *b.subject))
+        return false;
+    if (IsLowerBound(a.relation) && IsUpperBound(b.relation)) {
+        lower = &a;
+        upper = &b;
+        return true;
+    }
+    if (IsUpperBound(a.relation) && IsLowerBound(b.relation)) {
+        lower = &b;
+        upper = &a;
+        return true;
+    }
+    return false;
 }
 
 // Records few enough (and a small share of the table) to be read and
@@ -120,6 +190,13 @@ public:
     {
         switch (c.kind) {
         case ExprCondition::Kind::And: {
+            const ExprCondition* lower = nullptr;
+            const ExprCondition* upper = nullptr;
+            if (RangeOf(c, lower, upper)) {
+                std::optional<Part> range = FromTags(*lower, upper);
+                if (range)
+                    return std::move(*range);
+            }
             // a false: false; a true: b; a failing: failing.
             Part a = Answer(c.parts[0]);
             // When a leaves few records possible, reading them costs less
@@ -154,32 +231,36 @@ public:
             a.NotTrueIsFalse();
             return a;
         }
-        case ExprCondition::Kind::Compare: return FromTags(c);
+        case ExprCondition::Kind::Compare: {
+            std::optional<Part> part = FromTags(c, nullptr);
+            if (part)
+                return std::move(*part);
+            break;
+        }
         case ExprCondition::Kind::Other: break;
         }
         return Part(count_);
     }
 
 private:
-    Part FromTags(const ExprCondition& c)
+    // The comparison `c` (with `upper`, its upper bound, when given) from a
+    // tag; nothing when no tag answers it.
+    std::optional<Part> FromTags(const ExprCondition& c, const ExprCondition* upper)
     {
         // After a fault the index files are made anew: the tags known here
         // are gone, the rest is left to the records.
         if (failed_)
-            return Part(count_);
+            return std::nullopt;
         // A tag whose key is the subject itself first.
-        for (const KeyFit wanted : {KeyFit::Exact, KeyFit::Folded}) {
+        for (const KeyFit wanted : {KeyFit::Exact, KeyFit::DtosKey, KeyFit::DateKey, KeyFit::Folded}) {
             for (const OpenTag& open : tags_) {
-                bool upper = false;
-                if (!open.file || !open.file->cdx || FitOf(*open.tag, *c.subject, upper) != wanted)
+                bool upperCase = false;
+                if (!open.file || !open.file->cdx || FitOf(*open.tag, *c.subject, upperCase) != wanted)
                     continue;
-                const bool equality = c.relation == ExprRel::Eq || c.relation == ExprRel::ExactEq;
-                if (wanted == KeyFit::Folded && !equality)
+                if (wanted == KeyFit::Folded && (upper || !IsEquality(c.relation)))
                     continue;
                 try {
-                    Part part = open.file->cdx->ReadAccess([&] {
-                        return Walk(*open.tag, c, wanted == KeyFit::Folded, upper);
-                    });
+                    Part part = open.file->cdx->ReadAccess([&] { return Walk(*open.tag, c, upper, wanted, upperCase); });
                     table_.Indexes().RebuildDeferred();
                     if (part.isTrue.Count() != 0 || part.NotTrue().Count() != 0 || count_ == 0)
                         return part;
@@ -187,40 +268,68 @@ private:
                     // A damaged file is made anew; this part is left to the records.
                     failed_ = true;
                     table_.Indexes().RebuildAfterError(*open.file, e);
-                    return Part(count_);
+                    return std::nullopt;
                 }
             }
         }
-        return Part(count_);
+        return std::nullopt;
     }
 
-    // The entries of the key range the comparison can hold. Each key is
-    // turned back into its value and compared as the expression does; keys
-    // that cannot be turned back (folded case, sort weights shared by
-    // several bytes) give candidates only.
-    Part Walk(IndexTag& indexTag, const ExprCondition& c, bool folded, bool upper)
+    // The entries of the key range the comparison (and `upper`) can hold.
+    // Each key is turned back into the subject's value and compared as the
+    // expression does; keys that cannot be turned back (folded case, sort
+    // weights shared by several bytes) give candidates only.
+    Part Walk(IndexTag& indexTag, const ExprCondition& c, const ExprCondition* upper, KeyFit fit, bool upperCase)
     {
         dbfcdx::CdxTag& tag = *indexTag.tag;
-        const bool character = c.constantType == ExprType::Character;
+        const bool folded = fit == KeyFit::Folded;
+        const bool textValues = c.constantType == ExprType::Character;
+        const bool characterKeys = tag.KeyType() == dbfcdx::CdxKeyType::Character;
         const dbfcdx::CdxCollation& collation = tag.Collation();
+        const bool machineOrder = !characterKeys || collation.IsMachineOrder();
+        // Keys of DTOS() values hold blanks and digits only: a table that
+        // weighs those in their own order keeps the keys in value order.
         std::array<std::uint8_t, 256> inverse{};
-        const bool machineOrder = !character || collation.IsMachineOrder();
-        const bool exactKeys = !folded && (machineOrder || Inverse(collation, inverse));
-        const bool equality = c.relation == ExprRel::Eq || c.relation == ExprRel::ExactEq;
-        // Key order is the comparison's order for numbers, dates, logicals
-        // and characters in machine order; otherwise an equality still finds
-        // its keys under one stored prefix, and other comparisons read every
-        // key.
+        std::array<bool, 256> known{};
+        const bool dtosKeys = characterKeys && (fit == KeyFit::DtosKey || (fit == KeyFit::Exact && EndsInDtos(*c.subject)));
+        const bool dtosOrdered = !machineOrder && dtosKeys && DtosInverse(collation, inverse, known);
+        const bool exactKeys = !folded && (machineOrder || dtosOrdered || Inverse(collation, inverse, known));
+        const bool equality = !upper && IsEquality(c.relation);
+        // Key order is the comparison's order for numbers, dates, logicals,
+        // characters in machine order and DTOS() keys; otherwise an equality
+        // still finds its keys under one stored prefix, and other
+        // comparisons read every key.
         if (!exactKeys && !equality)
             return Part(count_);
+        const bool ordered = !folded && (machineOrder || dtosOrdered);
 
+        // Where the walk may start: no key before the probe can hold.
         std::string probe;
-        if (character) {
+        bool probeUsable = true;
+        if (fit == KeyFit::DateKey) {
+            // A full "yyyymmdd" of a real day is that day's key; any other
+            // text leaves the walk to start at the first key.
+            const std::int32_t day = c.text.size() == 8 ? dbfexpr::ExprJulianFromDbf(c.text) : 0;
+            char back[8];
+            dbfexpr::ExprDbfFromJulian(day, back);
+            probeUsable = day != 0 && std::string_view(back, 8) == c.text;
+            std::uint8_t key[dbfexpr::kNumericKeyLength];
+            dbfexpr::ExprNumericKey(day, key);
+            probe.assign(reinterpret_cast<const char*>(key), sizeof key);
+        } else if (fit == KeyFit::DtosKey) {
+            // A day out of the calendar gives blanks: the lowest key.
+            char text[8];
+            dbfexpr::ExprDbfFromJulian(static_cast<std::int32_t>(c.number), text);
+            probe.assign(text, 8);
+        } else if (textValues) {
             probe = c.text.substr(0, std::min<std::size_t>(c.text.size(), std::size_t(tag.KeyLength())));
             if (folded)
                 for (char& ch : probe)
-                    ch = static_cast<char>(upper ? dbfexpr::ExprUpper(static_cast<unsigned char>(ch))
-                                                 : dbfexpr::ExprLower(static_cast<unsigned char>(ch)));
+                    ch = static_cast<char>(upperCase ? dbfexpr::ExprUpper(static_cast<unsigned char>(ch))
+                                                     : dbfexpr::ExprLower(static_cast<unsigned char>(ch)));
+            // Bytes other than blanks and digits may weigh anywhere among them.
+            if (dtosOrdered && probe.find_first_not_of(kDtosBytes) != std::string::npos)
+                probeUsable = false;
         } else if (c.constantType == ExprType::Logical) {
             probe = c.number != 0 ? 'T' : 'F';
         } else {
@@ -228,13 +337,13 @@ private:
             dbfexpr::ExprNumericKey(c.number, key);
             probe.assign(reinterpret_cast<const char*>(key), sizeof key);
         }
-        const bool ordered = machineOrder && !folded;
-        const bool fromProbe = equality || (ordered && (c.relation == ExprRel::Gt || c.relation == ExprRel::Ge));
-        const bool endsAbove = c.relation == ExprRel::Eq || c.relation == ExprRel::ExactEq ||
-                               c.relation == ExprRel::Lt || c.relation == ExprRel::Le;
+        const bool fromProbe = probeUsable && (equality || (ordered && IsLowerBound(c.relation)));
+        // The comparison no key above its range can hold.
+        const ExprCondition* top = upper ? upper : (equality || IsUpperBound(c.relation)) ? &c : nullptr;
         // Out of key order an equality's keys share the probe's stored prefix.
         const bool byPrefix = !ordered && equality;
-        const std::string prefix = byPrefix ? (character ? collation.Applied(probe) : probe) : std::string();
+        const std::string prefix =
+            byPrefix ? (characterKeys ? collation.Applied(probe) : probe) : std::string();
 
         // The entries found: true ones, or the candidates (all but them are
         // false) when the keys cannot be turned back into values.
@@ -245,45 +354,84 @@ private:
         else
             tag.First(cursor);
         std::string value;
+        double number = 0;
+        // Compares the value of the current key with `k`'s constant.
+        const auto test = [&](const ExprCondition& k, int& cmp) {
+            if (textValues) {
+                if (k.relation == ExprRel::ExactEq) {
+                    cmp = dbfexpr::ExprCompareText(value, k.text, true);
+                    return value == k.text;
+                }
+                cmp = dbfexpr::ExprCompareText(value, k.text, exact_);
+            } else {
+                cmp = number < k.number ? -1 : number > k.number ? 1 : 0;
+            }
+            return dbfexpr::ExprRelate(cmp, k.relation);
+        };
+        // In key order a lower bound that held once holds for every later
+        // key; with no upper bound the rest of the walk is all hits.
+        const bool lowerStays = ordered && IsLowerBound(c.relation);
+        bool lowerHeld = false;
+        // Equal keys (a day's pictures) give equal answers: the last key's
+        // answer is used again.
+        std::string lastKey;
+        bool lastHolds = false;
+        bool haveLast = false;
         for (; cursor.Valid(); tag.Next(cursor)) {
             const std::string_view key = cursor.Key();
             if (byPrefix && key.substr(0, prefix.size()) != std::string_view(prefix))
                 break;
-            if (!exactKeys) {
+            if (!exactKeys || (lowerHeld && !upper)) {
                 hits.Set(cursor.RecNo());
                 continue;
             }
-            int cmp = 0;
-            bool holds = false;
-            if (character) {
+            if (haveLast && key == std::string_view(lastKey)) {
+                if (lastHolds)
+                    hits.Set(cursor.RecNo());
+                continue;
+            }
+            if (characterKeys) {
                 if (machineOrder) {
                     value.assign(key);
                 } else {
                     value.resize(key.size());
-                    for (std::size_t i = 0; i < key.size(); ++i)
-                        value[i] = static_cast<char>(inverse[static_cast<std::uint8_t>(key[i])]);
+                    for (std::size_t i = 0; i < key.size(); ++i) {
+                        const auto w = static_cast<std::uint8_t>(key[i]);
+                        if (!known[w])
+                            return Part(count_);  // not a key this subject makes: leave it to the records
+                        value[i] = static_cast<char>(inverse[w]);
+                    }
                 }
-                if (c.relation == ExprRel::ExactEq) {
-                    cmp = dbfexpr::ExprCompareText(value, c.text, true);
-                    holds = value == c.text;
-                } else {
-                    cmp = dbfexpr::ExprCompareText(value, c.text, exact_);
-                    holds = dbfexpr::ExprRelate(cmp, c.relation);
-                }
+                if (fit == KeyFit::DtosKey)
+                    number = dbfexpr::ExprJulianFromDbf(value);
+            } else if (tag.KeyType() == dbfcdx::CdxKeyType::Logical) {
+                number = !key.empty() && key[0] == 'T' ? 1 : 0;
             } else {
-                double v = 0;
-                if (c.constantType == ExprType::Logical) {
-                    v = !key.empty() && key[0] == 'T' ? 1 : 0;
-                } else if (key.size() == dbfexpr::kNumericKeyLength) {
-                    v = dbfexpr::ExprNumericFromKey(reinterpret_cast<const std::uint8_t*>(key.data()));
+                number = key.size() == dbfexpr::kNumericKeyLength
+                             ? dbfexpr::ExprNumericFromKey(reinterpret_cast<const std::uint8_t*>(key.data()))
+                             : 0;
+                if (fit == KeyFit::DateKey) {
+                    char text[8];
+                    dbfexpr::ExprDbfFromJulian(static_cast<std::int32_t>(number), text);
+                    value.assign(text, 8);
                 }
-                cmp = v < c.number ? -1 : v > c.number ? 1 : 0;
-                holds = dbfexpr::ExprRelate(cmp, c.relation);
             }
-            if (holds)
+            int cmp = 0;
+            int cmpUpper = 0;
+            const bool lowerHolds = lowerHeld || test(c, cmp);
+            lowerHeld = lowerStays && lowerHolds;
+            const bool holds = lowerHolds && (!upper || test(*upper, cmpUpper));
+            if (holds) {
                 hits.Set(cursor.RecNo());
-            else if (ordered && endsAbove && cmp > 0)
-                break;
+            } else if (ordered && top) {
+                if (top != &c)
+                    test(*top, cmpUpper);
+                if ((top == &c ? cmp : cmpUpper) > 0)
+                    break;
+            }
+            lastKey.assign(key);
+            lastHolds = holds;
+            haveLast = true;
         }
         // Records with an entry are false unless found (the subject cannot
         // fail); records without one are left to the evaluation.

@@ -7,9 +7,12 @@
 // A tag answers a comparison only when its keys are exactly the values the
 // comparison sees: no FOR condition, not unique, usable with the engine's
 // sort-weight table, a key expression computing the same value that cannot
-// fail, and a character key as wide as the value. The key of each entry is
-// turned back into that value and compared as the expression compares, so
-// EXACT, trailing blanks and the sort weights never change the answer.
+// fail, and a character key as wide as the value; for a date field also a
+// tag keyed on DTOS() of it, and for DTOS() of a date field a tag keyed on
+// the field. The key of each entry is turned back into that value and
+// compared as the expression compares, so EXACT, trailing blanks and the
+// sort weights never change the answer. A lower and an upper bound of one
+// subject joined by .AND. (BETWEEN) are one walk of their key range.
 #pragma once
 
 #include <cstdint>

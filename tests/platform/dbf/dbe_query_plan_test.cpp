@@ -353,6 +353,120 @@ TEST_F(QueryPlanTest, WhichPartsTheTagsAnswer)
     }
 }
 
+// Comparisons of a date field, or of DTOS() of it, with a constant, against
+// one date tag at a time: its key DTOS() of the field (the album's tag, FOR
+// .NOT. DELETED(), under a table that weighs letters alike, so only the
+// blanks and digits turn back) or the field itself. Every case must give
+// the records the full evaluation gives, with deleted records shown and
+// hidden and EXACT on and off; the ones marked are answered from the tag.
+TEST_F(QueryPlanTest, DateComparisonsFromTheDateTag)
+{
+    struct Setup {
+        const char* key;
+        const char* condition;
+        Weights weights;
+        bool digitsReversed;  // a table that does not keep the digits in order
+    };
+    const Setup setups[] = {
+        {"DTOS(DAY)", ".NOT. DELETED()", Weights::FoldCase, false},
+        {"DTOS(DAY)", "", Weights::Machine, false},
+        {"DAY", "", Weights::FoldCase, false},
+        {"DAY", ".NOT. DELETED()", Weights::Machine, false},
+        {"DTOS(DAY)", "", Weights::FoldCase, true},
+    };
+    struct Case {
+        const char* condition;
+        bool fromTag;  // answered from the tag (when its table keeps the digits in order)
+    };
+    const Case cases[] = {
+        {"DTOS(DAY) >= \"20240201\"", true},
+        {"DTOS(DAY) > \"20240201\"", true},
+        {"DTOS(DAY) < \"20240103\"", true},
+        {"DTOS(DAY) <= \"20240103\"", true},
+        {"DTOS(DAY) = \"20240202\"", true},
+        {"DTOS(DAY) == \"20240202\"", true},
+        {"DTOS(DAY) = \"202402\"", true},
+        {"DTOS(DAY) = \"\"", true},
+        {"DTOS(DAY) = \"        \"", true},
+        {"DTOS(DAY) > \"\"", true},
+        {"DTOS(DAY) >= \"2024-02\"", true},
+        {"DTOS(DAY) < \"20241301\"", true},
+        {"DTOS(DAY) > \"202402011\"", true},
+        {"DTOS(DAY) <> \"20240104\"", true},
+        {"BETWEEN(DTOS(DAY), \"20240102\", \"20240203\")", true},
+        {"BETWEEN(DTOS(DAY), \"20240203\", \"20240102\")", true},
+        {"BETWEEN(DTOS(DAY), \"2024\", \"20240202\")", true},
+        {"DTOS(DAY) >= \"20240104\" .AND. DTOS(DAY) < \"20240203\"", true},
+        {"DTOS(DAY) < \"20240203\" .AND. DTOS(DAY) > \"20240101\"", true},
+        {"DAY >= {^2024-02-01}", true},
+        {"DAY > {^2024-02-01}", true},
+        {"DAY < {^2024-01-03}", true},
+        {"DAY <= {^2024-01-03}", true},
+        {"DAY = {^2024-01-04}", true},
+        {"DAY = {}", true},
+        {"DAY > {}", true},
+        {"DAY <> {^2024-01-04}", true},
+        {"BETWEEN(DAY, {^2024-01-02}, {^2024-02-03})", true},
+        {"BETWEEN(DAY, {^2024-02-03}, {^2024-01-02})", true},
+        {"DAY >= {^2024-01-03} .OR. DTOS(DAY) = \"20240101\"", true},
+        {".NOT. (DTOS(DAY) > \"20240202\")", true},
+        {"DAY <= CTOD(\"03.01.2024\")", false},
+        {"DTOS(DAY) >= \"20240201\" .AND. NOTIZ = \"abc\"", true},
+    };
+    int setupNumber = 0;
+    for (const Setup& setup : setups) {
+        ++setupNumber;
+        const std::string file = Path("DATES" + std::to_string(setupNumber) + ".DBF");
+        Create(file, {{"NAME", 'C', 6, 0}, {"DAY", 'D', 8, 0}, {"NOTIZ", 'M', 10, 0}});
+        std::array<std::uint8_t, 256> table = WeightTable(setup.weights);
+        if (setup.digitsReversed)
+            for (int d = 0; d <= 9; ++d) table[std::size_t('0' + d)] = std::uint8_t('9' - d);
+        dbe_SysProp(DBE_PROP_SORT_WEIGHTS, setup.weights == Weights::Machine ? 0 : intptr_t(table.data()));
+        ASSERT_NE(dbe_Use(file.c_str(), "", DBE_EXCLUSIVE, DBE_TYPE_FOX), 0) << dbe_LastError();
+        // Days around the bounds of the cases, empty dates, deleted records.
+        for (int i = 0; i < 80; ++i) {
+            ASSERT_EQ(dbe_AppendBlank(), 1);
+            char day[16];
+            std::snprintf(day, sizeof day, "2024%02d%02d", 1 + i % 2, 1 + i % 5);
+            if (i % 7 != 3) {
+                ASSERT_EQ(dbe_Replace("DAY", DBE_REPL_DTOS, day), 1);
+            }
+            if (i % 3 == 0) {
+                ASSERT_EQ(dbe_Replace("NOTIZ", DBE_REPL_MEMO, "abc"), 1);
+            }
+            if (i % 6 == 1) {
+                ASSERT_EQ(dbe_Delete(), 1);
+            }
+        }
+        ASSERT_NE(dbe_IndexTag("", "TDATE", setup.key, 0, 0, setup.condition), 0) << dbe_LastError();
+        for (const Case& c : cases) {
+            for (int exact = 0; exact <= 1; ++exact) {
+                for (int hideDeleted = 0; hideDeleted <= 1; ++hideDeleted) {
+                    dbe_SetExact(exact);
+                    dbe_SetDeleted(hideDeleted);
+                    const std::string where = std::string(setup.key) + " FOR " + setup.condition + ", setup " +
+                                              std::to_string(setupNumber) + ", exact " + std::to_string(exact) +
+                                              ", deleted hidden " + std::to_string(hideDeleted) + ": " + c.condition;
+                    const Seen full = Run(c.condition, false, 1);
+                    const Seen planned = Run(c.condition, true, 1);
+                    ASSERT_EQ(full.accepted, 1) << where << ": " << dbe_LastError();
+                    ASSERT_EQ(planned.accepted, 1) << where;
+                    EXPECT_EQ(planned.visible, full.visible) << where;
+                    EXPECT_EQ(planned.count, full.visible.size()) << where;
+                    EXPECT_EQ(planned.forward, full.forward) << where;
+                    EXPECT_EQ(planned.orderCount, full.orderCount) << where;
+                    if (!setup.digitsReversed) {
+                        EXPECT_EQ(dbf::engine::Current()->queryAnswer() != IndexAnswer::None, c.fromTag) << where;
+                    }
+                }
+            }
+        }
+        dbe_SetExact(0);
+        dbe_SetDeleted(0);
+        ASSERT_EQ(dbe_Close(), 1);
+    }
+}
+
 // Another process changes keys and deletes records between two queries of a
 // shared table: the second query (and its count, with deleted records
 // hidden, in the order of a tag FOR .NOT. DELETED()) sees the album as it is
