@@ -314,7 +314,9 @@ void PicLibraryInit()
 {
     static std::once_flag once;
     std::call_once(once, [] {
-        Magick::InitializeMagick(nullptr);
+        // Without its own signal handlers: SIGTERM and SIGINT belong to the
+        // program, which ends through its "Ende" and saves what it holds.
+        MagickLib::InitializeMagickEx(nullptr, MAGICK_OPT_NO_SIGNAL_HANDER, nullptr);
         MagickLib::SetMagickResourceLimit(MagickLib::WidthResource, kMaxPictureSide);
         MagickLib::SetMagickResourceLimit(MagickLib::HeightResource, kMaxPictureSide);
         MagickLib::SetMagickResourceLimit(MagickLib::PixelsResource, kMaxPicturePixels);

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QtEndian>
+#include <csignal>
 #include <gtest/gtest.h>
 
 #include "picture_samples.h"
@@ -463,4 +464,17 @@ TEST(PictureIo, ASaveThatFailsHalfwayLeavesTheOldPicture)
     EXPECT_FALSE(PicWrite(neu, Path(dir, "verweis.bmp"), pfBMP, 0, err));
     EXPECT_TRUE(err.Text.contains("symbolische Verknüpfung")) << err.Text.toStdString();
     EXPECT_EQ(ReadBytes(Path(dir, "fremd.bmp")), QByteArray("fremd"));
+}
+
+// The picture library must leave the process's signals to the program: its
+// own handlers would end the program on SIGTERM before "Ende" saves the
+// settings and closes the albums.
+TEST(PicLibrary, LeavesTheSignalsToTheProgram)
+{
+    PicLibraryInit();
+    for (int signal : {SIGTERM, SIGINT, SIGHUP, SIGQUIT}) {
+        struct sigaction current {};
+        ASSERT_EQ(::sigaction(signal, nullptr, &current), 0);
+        EXPECT_EQ(current.sa_handler, SIG_DFL) << "signal " << signal;
+    }
 }
