@@ -117,6 +117,7 @@ TEST_F(ToolsTest, ManagerListsTheAlbumsAndOpensTheChosenOne)
         Foto(m, "album_manager");
         m.Ansicht(vsReport);
         EXPECT_EQ(m.ListView1->ItemCaption(0), "Urlaub (ALBUMA.DBF)");
+        Foto(m, "album_manager_report");
         EXPECT_TRUE(m.Report1->Checked());
         EXPECT_FALSE(m.GrossesIcon1->Checked());
         m.Ansicht(vsList);
