@@ -432,6 +432,9 @@ TEST(PicPrinter, SinglePictureFollowsTheQueuesColourRule)
         }
         EXPECT_EQ(colours, QStringList({f.Colour}));
     }
+    // Later tests find the program's printer writing files, not at a queue
+    // of a scheduler that is gone.
+    Printer()->setOutputFormat(QPrinter::PdfFormat);
     rgSetPrinterSource(nullptr);
 }
 
