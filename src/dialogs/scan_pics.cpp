@@ -161,6 +161,15 @@ QString ScanSuchmaske(const TScanTypen& t)
     return m;
 }
 
+QString ScanFinderMaske(const QString& suchmaske)
+{
+    QStringList teile = suchmaske.split(QLatin1Char(';'));
+    for (qsizetype i = teile.size() - 1; i >= 0; --i)
+        if (teile[i].compare(QLatin1String("*.TIF"), Qt::CaseInsensitive) == 0)
+            teile.insert(i + 1, QStringLiteral("*.TIFF"));
+    return teile.join(QLatin1Char(';'));
+}
+
 void TitelAusDateiname(const QString& basisName, int sequenz, QChar trenner, QString& urheber, QString& beschreibung,
                        QString& serie)
 {
@@ -875,7 +884,7 @@ void TfrmScanPics::btnScanStartClick(TObject* Sender)
         haupt_.TabelleSperren(false);
         return;
     }
-    QKFind1->SetFilePattern(Suchmaske);
+    QKFind1->SetFilePattern(ScanFinderMaske(Suchmaske));
     QKFind1->Subdirs = CheckBoxInclSuDirs->Checked();
     haupt_.TabelleSperren(true);
     try {
@@ -915,7 +924,7 @@ void TfrmScanPics::EinOrdner()
     SatzPanelFreigeben(true);
     if (CheckBoxFileCount->Checked()) {
         panFind->SetCaption(QStringLiteral("zähle Bilderdateien"));
-        Gesamt = qktCountFiles(ordner, Suchmaske, QKFind1->Subdirs, 0, 0);
+        Gesamt = qktCountFiles(ordner, ScanFinderMaske(Suchmaske), QKFind1->Subdirs, 0, 0);
     }
     QKFind1->Execute();
 }
@@ -938,7 +947,7 @@ void TfrmScanPics::MehrereLaufwerkeSuchen()
         panFind->SetCaption(QStringLiteral("zähle Bilderdateien"));
         Gesamt = 0;
         for (int i = 0; i < pfade.Count(); ++i)
-            Gesamt += qktCountFiles(pfade[i], Suchmaske, QKFind1->Subdirs, 0, 0);
+            Gesamt += qktCountFiles(pfade[i], ScanFinderMaske(Suchmaske), QKFind1->Subdirs, 0, 0);
     }
     for (int i = 0; i < pfade.Count(); ++i) {
         QString ordner = OhneBackslash(pfade[i]);

@@ -60,6 +60,10 @@ struct TScanTypen {
     QString EigeneSuffix;
 };
 QString ScanSuchmaske(const TScanTypen& typen);
+// The mask the file search and the count use: the search mask, with the
+// four-letter form of a TIFF suffix beside every "*.TIF" (a "x.tiff" is a
+// TIF picture, type 3, as ".jpeg" is a JPEG).
+QString ScanFinderMaske(const QString& suchmaske);
 // Title parts from a base name by import sequence (0..9) and separator.
 // Fills only the fields that are still empty; the sequences 0 to 7 need the
 // separator at least once in the name.

@@ -16,6 +16,7 @@
 #include "platform/data/dataset.h"
 #include "platform/dbf/dbe.h"
 #include "platform/os/volumes.h"
+#include "platform/picture/picture_check.h"
 #include "platform/picture/picture_formats.h"
 #include "platform/picture/picture_io.h"
 #include "platform/ui/dialogs.h"
@@ -239,9 +240,17 @@ void TfrmScanPics::AddFile(const QString& folder, const QString& fileName)
     Hoehe = 0;
     const bool messen = haupt_.Einstellungen().Bool(QStringLiteral("ScanPicHeightAndWidth")) &&
                         Suffix != QLatin1String("PCD");
-    if (messen) {
+    {
+        // A JPEG whose data is cut short or damaged decodes to grey blocks:
+        // it is reported like a broken header, also when nothing is measured.
         QString grund;
-        if (const int fehler = Messen(pfad, grund); fehler != peNone) {
+        int fehler = messen ? Messen(pfad, grund) : peNone;
+        TPicError datenFehler;
+        if (fehler == peNone && !PicDataComplete(WinToLinux(pfad).value_or(pfad), datenFehler)) {
+            fehler = datenFehler.Code;
+            grund = PicErrorText(fehler);
+        }
+        if (fehler != peNone) {
             Ueberspringen(grund, pfad);
             // Only a file the decoder finds broken is offered for deletion;
             // a picture beyond the limits or a file we may not read is kept.
@@ -256,6 +265,8 @@ void TfrmScanPics::AddFile(const QString& folder, const QString& fileName)
             }
             return;
         }
+    }
+    if (messen) {
         const int minB = SpinEditMinPixelBreite->Value(), minH = SpinEditMinPixelHoehe->Value();
         const int maxB = SpinEditMaxPixelBreite->Value(), maxH = SpinEditMaxPixelHoehe->Value();
         if ((minB > 0 && Breite < minB) || (minH > 0 && Hoehe < minH) || (maxB > 0 && Breite > maxB) ||

@@ -15,6 +15,7 @@
 #include "platform/core/ini_file.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/std_ctrls.h"
+#include "report/output/rg_printer_list.h"
 
 namespace {
 
@@ -642,6 +643,10 @@ void TfrmPicPrint::PrintClick()
     PaintBox->Repaint();
     if (MessageDlg("Ausdruck starten ?", mtConfirmation, {mbYes, mbNo}) == mrYes) {
         printer->setDocName(Caption());
+        // Colours follow the rule the lists print by; Qt's own guess would
+        // print grey on every queue without a colour bit (raw queues too).
+        if (printer->outputFormat() == QPrinter::NativeFormat)
+            printer->setColorMode(rgDevicePrintsColour(printer->printerName()) ? QPrinter::Color : QPrinter::GrayScale);
         QPainter painter;
         if (painter.begin(printer)) {
             DrawPage(painter, printer->width(), printer->height());

@@ -5,6 +5,8 @@
 #include "datagrid/dk_table.h"
 #include "platform/core/exceptions.h"
 #include "platform/core/file_utils.h"
+#include "platform/core/win_path.h"
+#include "platform/dbf/dbe.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/forms.h"
 #include "shared/status4_form.h"
@@ -172,6 +174,42 @@ bool TArbeitsbereich::IndexNeuAufbauen(std::span<const TAlbumTag> tags, QString*
         ShowMessage(!wiederBelegt.isEmpty() ? wiederBelegt : fehlerText);
     }
     return offen;
+}
+
+uint32_t TArbeitsbereich::Eintraege()
+{
+    if (!tabelle_->Active())
+        return 0;
+    const QString filter = dbe_->DBFilter().trimmed();
+    const bool ohneScope = dbe_->GetScope(0).isEmpty() && dbe_->GetScope(1).isEmpty();
+    // Without filter and scope the view shows what the album holds. A filter
+    // that only hides deleted entries leaves the same count.
+    if (ohneScope && (filter.isEmpty() || filter.compare(QLatin1String(".not. deleted()"), Qt::CaseInsensitive) == 0))
+        return dbe_->QueryRecCount();
+    // With a filter, a second read-only area on the same file in the same
+    // order counts the records its view shows; the table's own area keeps
+    // its filter, position and cursor. The record count stands in when the
+    // album cannot be opened twice (held exclusively).
+    uint32_t anzahl = dbe_->RecCount();
+    const int order = dbe_->IndexOrd();
+    const uint16_t vorher = dbe_Select(0);
+    dbe_Select(vorher);
+    QString pfad = dateien_.Dbf();
+    if (pfad.startsWith(u'/'))
+        pfad.replace(u'\\', u'/');
+    if (const std::optional<QByteArray> datei = WinToLinuxName(pfad)) {
+        QByteArray alias = "LXEINTRAEGE";
+        for (int n = 1; dbe_WorkArea(alias.constData()) != 0; ++n)
+            alias = "LXEINTRAEGE" + QByteArray::number(n);
+        if (dbe_Use(datei->constData(), alias.constData(), DBE_READONLY, DBE_TYPE_FOX) != 0) {
+            if (order > 0)
+                dbe_SetOrder(order);
+            anzahl = dbe_QueryRecCount();
+            dbe_Close();
+        }
+    }
+    dbe_Select(vorher);
+    return anzahl;
 }
 
 void TArbeitsbereich::TagsLesen()

@@ -119,6 +119,12 @@ public:
     bool IndexBeiseiteLegen(TArbeitsbereich& halter, QString& belegt);
     // Reads the tag names of the open table's index into Tags().
     void TagsLesen();
+    // The entries the open album holds, counted as its view counts them but
+    // without its filter and scope: a deleted entry counts only where the
+    // view shows deleted entries (the natural order without the deleted
+    // setting), since a hidden one is no entry the user can see or reach.
+    // 0 when the table is closed.
+    uint32_t Eintraege();
     // The integrity check of `album` on this area's table: the number of
     // entries of a valid album, -1 for a missing table or one that is no
     // album, kAlbumBelegt when another program uses it. With `offen` (the

@@ -377,7 +377,7 @@ void TBilderWartung::TableBilderMARKIERTChange()
 {
     Dbe()->PostIfEditing();
     ansicht_.SatzAnzahlTextZeigen(QString::number(Dbe()->QueryRecCount()) + QStringLiteral(" von ") +
-                                  QString::number(Dbe()->RecCount()) + QStringLiteral(" Einträge angezeigt"));
+                                  QString::number(bereich_.Eintraege()) + QStringLiteral(" Einträge angezeigt"));
 }
 
 // ---------------------------------------------------------------------------

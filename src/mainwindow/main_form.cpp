@@ -232,7 +232,7 @@ void TMainForm::BilderSatzAnzahlZeigen(uint32_t gezeigt)
         return;
     }
     StatusBarBilder1->Panels()->Items(1)->SetText(QString::number(gezeigt) +
-                                                  QStringLiteral(" von ") + QString::number(DbeBilder->RecCount()) +
+                                                  QStringLiteral(" von ") + QString::number(BereichBilder().Eintraege()) +
                                                   QStringLiteral(" Einträge angezeigt"));
     BilderBytesZeigen();
 }

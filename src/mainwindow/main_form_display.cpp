@@ -180,7 +180,10 @@ void TMainForm::DataSourceBilderDataChange(TObject* Sender)
     (void)Sender;
     if (!DataSourceBilder->DataSet() || !TableBilder->Active())
         return;
-    StatusBarBilder1->Panels()->Items(0)->SetText(QStringLiteral("SatzNr. ") + QString::number(DbeBilder->RecNo()));
+    // A view without entries stands on no record: its number is 0, not the
+    // number past the end that the engine gives then.
+    const uint32_t satz = TableBilder->IsEmpty() ? 0 : DbeBilder->RecNo();
+    StatusBarBilder1->Panels()->Items(0)->SetText(QStringLiteral("SatzNr. ") + QString::number(satz));
     if (BeiScrollBarClickZeigeVorschauBild)
         Timer4->SetEnabled(true);
     const QString pfad = Trim(TableBilder->FieldByName(QStringLiteral("PFAD"))->AsString());

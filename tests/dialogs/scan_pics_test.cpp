@@ -999,7 +999,7 @@ TEST_F(ScanPicsTest, RunReportsWhatWasAddedAndWhatWasSkippedWhy)
     // One file for each way a picture is passed over, and one that is taken.
     Bild("bericht/gut.png", 150, 150);
     Bild("bericht/schmal.png", 40, 150);                      // below the pixel width
-    Bild("bericht/anders.tiff", 150, 150);                    // suffix the mask does not take
+    Bild("bericht/anders.jpeg", 150, 150);                    // suffix the mask does not take
     const QString kaputt = Bild("bericht/kaputt.png", 150, 150);
     ASSERT_TRUE(QFile(kaputt).resize(0));                     // nothing to read
     const QString gross = Bild("bericht/gross.png", 150, 150);
@@ -1008,6 +1008,7 @@ TEST_F(ScanPicsTest, RunReportsWhatWasAddedAndWhatWasSkippedWhy)
     auto d = Dialog();
     d->chkFindPNG->SetChecked(true);
     d->chkFindTIF->SetChecked(true);
+    d->chkFindJPG->SetChecked(false);
     d->chkVorschaubildErzeugen->SetChecked(false);
     d->SpinEditMaxDateiGroesse->SetValue(2);
     d->SpinEditMinPixelBreite->SetValue(100);
@@ -1027,7 +1028,7 @@ TEST_F(ScanPicsTest, RunReportsWhatWasAddedAndWhatWasSkippedWhy)
     };
     for (const Fall& f : {Fall{"Dateigröße außerhalb der Grenzen", "gross.png"},
                           Fall{"Pixelmaße außerhalb der Grenzen", "schmal.png"},
-                          Fall{"Dateityp nicht gewählt", "anders.tiff"},
+                          Fall{"Dateityp nicht gewählt", "anders.jpeg"},
                           Fall{"Die Bilddatei ist leer.", "kaputt.png"}}) {  // kaputt.png: the decoder's own reason
         const QString grund = QString::fromUtf8(f.Grund);
         EXPECT_EQ(d->UebersprungenWegen(grund), 1) << f.Grund;
@@ -1047,6 +1048,92 @@ TEST_F(ScanPicsTest, RunReportsWhatWasAddedAndWhatWasSkippedWhy)
     for (const char* teil : {"Neu aufgenommen: 1", "Schon im Fotoalbum: 0", "Übersprungen: 4",
                              "Dateityp nicht gewählt: 1", "AddPics.log"})
         EXPECT_TRUE(schluss.contains(QString::fromUtf8(teil))) << teil << "\n" << schluss.toStdString();
+}
+
+// A TIFF under its four-letter suffix is a TIF picture: with TIF ticked it
+// is found, counted and entered with type 3, not passed over as a type that
+// was not chosen.
+TEST_F(ScanPicsTest, TiffUnderItsLongSuffixIsTakenWithTif)
+{
+    Bild("tiff/lang.tiff", 120, 90);
+    Bild("tiff/kurz.TIF", 120, 90);
+    auto d = Dialog();
+    d->chkFindTIF->SetChecked(true);
+    d->chkVorschaubildErzeugen->SetChecked(false);
+    d->CheckBoxFileCount->SetChecked(true);
+    for (TswSpinEdit* s : {d->SpinEditMinPixelBreite, d->SpinEditMinPixelHoehe, d->SpinEditMaxPixelBreite,
+                           d->SpinEditMaxPixelHoehe})
+        s->SetValue(0);
+    TPromptScript script;
+    script.AnswerValue(Win(Linux("tiff")));
+    script.Answer(mrOk, "abgeschlossen");
+    d->btnScanStart->Click();
+    EXPECT_EQ(script.Pending(), 0u);
+    EXPECT_EQ(d->Neue(), 2);
+    EXPECT_EQ(d->Uebersprungen(), 0) << Log().toStdString();
+    EXPECT_EQ(d->UebersprungenWegen("Dateityp nicht gewählt"), 0);
+    const std::vector<TSatz> s = Lesen();
+    ASSERT_EQ(s.size(), 2u);
+    for (const TSatz& satz : s)
+        EXPECT_EQ(satz.Typ, "3") << satz.Pfad.toStdString();
+}
+
+// A JPEG whose data is cut short or damaged decodes to a grey block without
+// an error from the reader: it is skipped as broken, logged, named in the
+// closing message and offered for deletion, measured or not.
+TEST_F(ScanPicsTest, JpegWithBrokenDataIsReportedAsUnreadable)
+{
+    for (const bool messen : {true, false}) {
+        SCOPED_TRACE(messen ? "gemessen" : "nicht gemessen");
+        const char* ordner = messen ? "jpeg1" : "jpeg2";
+        const QString gut = Bild(QString(ordner) + "/gut.jpg", 400, 300);
+        // Cut inside the picture data.
+        const QString kurz = Bild(QString(ordner) + "/kurz.jpg", 400, 300, 0, Qt::red);
+        QFile(kurz).resize(QFileInfo(gut).size() / 2);
+        // Data overwritten with noise after the headers (end marker kept).
+        const QString laerm = Bild(QString(ordner) + "/laerm.jpg", 400, 300, 0, Qt::blue);
+        {
+            QFile f(laerm);
+            ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+            QByteArray b = f.readAll();
+            const qsizetype sos = b.indexOf(QByteArray("\xFF\xDA", 2));
+            ASSERT_GT(sos, 0);
+            for (qsizetype i = sos + 20; i < b.size() - 2; ++i)
+                b[i] = char((i * 7919) % 251);
+            for (qsizetype i = sos + 20; i < b.size() - 2; ++i)
+                if (uint8_t(b[i]) == 0xFF)
+                    b[i] = 0x7F;
+            f.seek(0);
+            f.write(b);
+        }
+        haupt.einstellungen.SetBool("ScanPicHeightAndWidth", messen);
+        auto d = Dialog();
+        d->chkFindJPG->SetChecked(true);
+        d->chkVorschaubildErzeugen->SetChecked(true);
+        for (TswSpinEdit* s : {d->SpinEditMinPixelBreite, d->SpinEditMinPixelHoehe, d->SpinEditMaxPixelBreite,
+                               d->SpinEditMaxPixelHoehe})
+            s->SetValue(0);
+        TPromptScript script;
+        script.AnswerValue(Win(Linux(ordner)));
+        script.Answer(mrNo, "kurz.jpg scheint üngültig zu sein");
+        script.Answer(mrNo, "laerm.jpg scheint üngültig zu sein");
+        script.Answer(mrOk, "abgeschlossen");
+        d->btnScanStart->Click();
+        EXPECT_EQ(script.Pending(), 0u);
+        EXPECT_EQ(d->Neue(), 1);
+        EXPECT_EQ(d->Uebersprungen(), 2);
+        const QString grund = "Die Bilddatei ist beschädigt oder unvollständig.";
+        EXPECT_EQ(d->UebersprungenWegen(grund), 2);
+        for (const QString& f : {kurz, laerm}) {
+            EXPECT_TRUE(Log().contains("Übersprungen (" + grund + "): " + Win(f))) << Log().toStdString();
+            EXPECT_TRUE(std::filesystem::exists(f.toStdString()));
+        }
+        EXPECT_TRUE(script.Records().back().Text.contains(grund + ": 2")) << script.Records().back().Text.toStdString();
+    }
+    const std::vector<TSatz> s = Lesen();
+    ASSERT_EQ(s.size(), 2u);
+    for (const TSatz& satz : s)
+        EXPECT_TRUE(satz.Pfad.endsWith("gut.jpg")) << satz.Pfad.toStdString();
 }
 
 TEST_F(ScanPicsTest, CountingShowsTheFoundFilesOutOfAllCandidates)

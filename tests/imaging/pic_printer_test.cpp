@@ -20,6 +20,8 @@
 #include "platform/ui/prompt_script.h"
 #include "platform/ui/std_ctrls.h"
 #include "platform/ui/test_input.h"
+#include "private_cupsd.h"
+#include "report/output/rg_printer_list.h"
 
 using namespace imgtest;
 using namespace printtest;
@@ -384,3 +386,56 @@ TEST(PicPrinter, NoPrinterAndNoClipboardBitmap)
     script.Answer(TPromptKind::Dialog, mrOk, kNoPrinterMessage);
     EXPECT_FALSE(f.printer.PrintClipboard());
 }
+
+namespace {
+
+// The single picture prints by the colour rule of the lists: in colour on a
+// raw queue (which says nothing about colour) and on a colour PPD queue,
+// grey only on a queue whose PPD says ColorDevice False. The spooled job is
+// read back with pdfimages.
+TEST(PicPrinter, SinglePictureFollowsTheQueuesColourRule)
+{
+    lxtest::TPrivateCupsd cupsd({"Roh", "Farbe", "Schwarzweiss"});
+    cupsd.SetPpd("Farbe", lxtest::TPrivateCupsd::ColourPpd("Farbe", true));
+    cupsd.SetPpd("Schwarzweiss", lxtest::TPrivateCupsd::ColourPpd("Schwarzweiss", false));
+    ASSERT_EQ(cupsd.Start(), "");
+    rgSetPrinterSource(rgCreateCupsPrinterSource());
+    struct Fall {
+        const char* Queue;
+        const char* Colour;  // pdfimages' colour space of the placed picture
+    };
+    for (const Fall& f : {Fall{"Roh", "rgb"}, Fall{"Farbe", "rgb"}, Fall{"Schwarzweiss", "gray"}}) {
+        SCOPED_TRACE(f.Queue);
+        QPrinter* p = Printer();
+        p->setOutputFileName(QString());
+        p->setOutputFormat(QPrinter::NativeFormat);
+        p->setPrinterName(f.Queue);
+        ASSERT_EQ(p->printerName(), f.Queue);
+        const qsizetype before = cupsd.JobFiles().size();
+        TQKPicPrinter printer(nullptr);
+        printer.Picture()->Bitmap()->SetImage(Quarters(400, 200));
+        TPromptScript script;
+        script.Modal([](TCustomForm& fm) {
+            auto& form = dynamic_cast<TfrmPicPrint&>(fm);
+            form.PrintButton->Click();
+            form.CloseButton->Click();
+        });
+        script.Answer(TPromptKind::Dialog, mrYes, "Ausdruck starten ?");
+        printer.Execute();
+        const QStringList files = cupsd.JobFiles();
+        ASSERT_EQ(files.size(), before + 1);
+        QStringList colours;
+        for (const QString& line : Tool("pdfimages", {"-list", files.last()}).split('\n')) {
+            const QStringList c = line.simplified().split(' ');
+            if (c.size() >= 14 && c[2] == "image")
+                colours << c[5];
+        }
+        EXPECT_EQ(colours, QStringList({f.Colour}));
+    }
+    // Later tests find the program's printer writing files, not at a queue
+    // of a scheduler that is gone.
+    Printer()->setOutputFormat(QPrinter::PdfFormat);
+    rgSetPrinterSource(nullptr);
+}
+
+}  // namespace

@@ -264,11 +264,58 @@ TEST_F(GridFlowTest, ADeletedEntryLeavesTheGridAndTheCount)
                                                          : std::vector<std::string>{"birke", "ceder"};
         EXPECT_EQ(Beschreibungen(), rest) << natuerlich;
         EXPECT_EQ(form->DbeBilder->QueryRecCount(), 2u) << natuerlich;
-        EXPECT_EQ(form->StatusBarBilder1->Panels()->Items(1)->Text(), "2 von 3 Einträge angezeigt") << natuerlich;
+        // A hidden deleted entry is no entry of the album: it is not counted.
+        EXPECT_EQ(form->StatusBarBilder1->Panels()->Items(1)->Text(), "2 von 2 Einträge angezeigt") << natuerlich;
         form.reset();
         dbe_CloseAll();
         SetUp();
     }
+}
+
+// The total counts what the album holds as the view shows entries: without
+// the filter, with deleted entries only where the view shows them (the
+// natural order). An album whose entries are all deleted stands on no
+// record: "SatzNr. 0".
+TEST_F(GridFlowTest, TheTotalCountsTheEntriesTheViewCanShowWithoutItsFilter)
+{
+    struct Fall {
+        bool Natuerlich;
+        const char* Filter;
+        const char* Text;
+    };
+    for (const Fall& f : {Fall{false, "", "2 von 2 Einträge angezeigt"},
+                          Fall{false, "SHORTDESC = \"ceder\"", "1 von 2 Einträge angezeigt"},
+                          Fall{true, "", "3 von 3 Einträge angezeigt"},
+                          Fall{true, "SHORTDESC = \"ceder\"", "1 von 3 Einträge angezeigt"}}) {
+        SCOPED_TRACE(std::string(f.Natuerlich ? "natürlich, " : "Tag, ") + f.Filter);
+        AlbumZeigen(Drei());
+        form->DbeBilder->Go(2);  // ahorn
+        form->DbeBilder->Delete();
+        form->DbeBilder->SetOrder(f.Natuerlich ? 0 : form->DbeBilder->TagArea("SHORTDESC"));
+        form->DbeBilder->Query(f.Filter);
+        form->TableBilder->Refresh();
+        form->TableBilder->First();
+        form->BilderSatzAnzahlZeigen();
+        EXPECT_EQ(form->StatusBarBilder1->Panels()->Items(1)->Text(), f.Text);
+        // The album's own area keeps its filter and order.
+        EXPECT_EQ(form->DbeBilder->DBFilter(), f.Filter);
+        form.reset();
+        dbe_CloseAll();
+        SetUp();
+    }
+
+    AlbumZeigen(Drei());
+    form->DbeBilder->SetOrder(form->DbeBilder->TagArea("SHORTDESC"));
+    for (uint32_t satz = 1; satz <= 3; ++satz) {
+        form->DbeBilder->Go(satz);
+        form->DbeBilder->Delete();
+    }
+    form->TableBilder->Refresh();
+    form->TableBilder->First();
+    Application->ProcessMessages();
+    form->BilderSatzAnzahlZeigen();
+    EXPECT_EQ(form->StatusBarBilder1->Panels()->Items(1)->Text(), "0 von 0 Einträge angezeigt");
+    EXPECT_EQ(form->StatusBarBilder1->Panels()->Items(0)->Text(), "SatzNr. 0");
 }
 
 TEST_F(GridFlowTest, AfterTheDeleteDialogTheDeletedEntryIsNoLongerCurrentOrShown)
@@ -288,7 +335,7 @@ TEST_F(GridFlowTest, AfterTheDeleteDialogTheDeletedEntryIsNoLongerCurrentOrShown
     EXPECT_FALSE(form->DbeBilder->Deleted());
     EXPECT_EQ(form->TableBilder->FieldByName("SHORTDESC")->AsString().trimmed(), "ceder");
     EXPECT_EQ(Beschreibungen(), (std::vector<std::string>{"ahorn", "ceder"}));
-    EXPECT_EQ(form->StatusBarBilder1->Panels()->Items(1)->Text(), "2 von 3 Einträge angezeigt");
+    EXPECT_EQ(form->StatusBarBilder1->Panels()->Items(1)->Text(), "2 von 2 Einträge angezeigt");
 }
 
 TEST_F(GridFlowTest, TheNavigatorBelowTheGridMovesAndDeletesWithItsButtons)

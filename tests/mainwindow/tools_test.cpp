@@ -20,7 +20,9 @@
 #include "platform/core/drive_map.h"
 #include "platform/core/win1252.h"
 #include "platform/data/field.h"
+#include "platform/ui/list_view.h"
 #include "platform/ui/menus.h"
+#include "platform/ui/test_input.h"
 #include "sane_test_backend.h"
 #include "shared/qk_ini.h"
 #include "shared/utility_files.h"
@@ -29,6 +31,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QListWidget>
 
 namespace {
 
@@ -116,8 +119,26 @@ TEST_F(ToolsTest, ManagerListsTheAlbumsAndOpensTheChosenOne)
         m.Statistik1Click();
         EXPECT_TRUE(m.GroupBoxStatistik->Visible());
         Foto(m, "album_manager");
-        m.Ansicht(vsReport);
+        m.Report1->Click();
         EXPECT_EQ(m.ListView1->ItemCaption(0), "Urlaub (ALBUMA.DBF)");
+        {
+            // One column: each album's row under the one before, at the
+            // left edge, with its icon; a click on a row shows its figures.
+            QListWidget* liste = m.ListView1->List();
+            const QRect erste = liste->visualItemRect(liste->item(0));
+            const QRect zweite = liste->visualItemRect(liste->item(1));
+            EXPECT_EQ(zweite.left(), erste.left());
+            EXPECT_GE(zweite.top(), erste.bottom());
+            EXPECT_LT(erste.top(), erste.height());
+            for (int i = 0; i < 2; ++i)
+                EXPECT_FALSE(liste->item(i)->icon().isNull()) << i;
+            lxui_test::SendClick(liste->viewport(), erste.center());
+            EXPECT_EQ(m.ListView1->Selected(), 0);
+            EXPECT_EQ(m.DBEditPfad->Text().section('\\', -1), "ALBUMA.DBF");
+            Foto(m, "album_manager_report");
+            lxui_test::SendClick(liste->viewport(), zweite.center());
+            EXPECT_EQ(m.DBEditPfad->Text().section('\\', -1), "ALBUMB.DBF");
+        }
         EXPECT_TRUE(m.Report1->Checked());
         EXPECT_FALSE(m.GrossesIcon1->Checked());
         m.Ansicht(vsList);

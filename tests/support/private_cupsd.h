@@ -89,6 +89,52 @@ public:
         return "cupsd antwortet nicht: " + QString::fromLocal8Bit(process_.readAll());
     }
 
+    // A queue with a PPD of its own (before Start): the scheduler reads its
+    // options and colour from it; queues without one stay raw.
+    void SetPpd(const QString& queue, const QString& ppd) { ppds_.insert(queue, ppd); }
+
+    // A small PPD that hands PDF jobs on unchanged and says whether the
+    // printer prints colours (ColorDevice).
+    static QString ColourPpd(const QString& model, bool colourDevice)
+    {
+        return QString(R"PPD(*PPD-Adobe: "4.3"
+*FormatVersion: "4.3"
+*FileVersion: "1.0"
+*LanguageVersion: English
+*LanguageEncoding: ISOLatin1
+*PCFileName: "PROBE.PPD"
+*Manufacturer: "Probe"
+*Product: "(%1)"
+*ModelName: "%1"
+*ShortNickName: "%1"
+*NickName: "%1"
+*PSVersion: "(3010.000) 0"
+*LanguageLevel: "3"
+*ColorDevice: %2
+*DefaultColorSpace: %3
+*FileSystem: False
+*Throughput: "1"
+*LandscapeOrientation: Plus90
+*TTRasterizer: Type42
+*cupsFilter: "application/pdf 0 -"
+*OpenUI *PageSize/Media Size: PickOne
+*OrderDependency: 10 AnySetup *PageSize
+*DefaultPageSize: A4
+*PageSize A4/A4: "<</PageSize[595 842]>>setpagedevice"
+*CloseUI: *PageSize
+*OpenUI *PageRegion: PickOne
+*OrderDependency: 10 AnySetup *PageRegion
+*DefaultPageRegion: A4
+*PageRegion A4/A4: "<</PageSize[595 842]>>setpagedevice"
+*CloseUI: *PageRegion
+*DefaultImageableArea: A4
+*ImageableArea A4/A4: "0 0 595 842"
+*DefaultPaperDimension: A4
+*PaperDimension A4/A4: "595 842"
+)PPD")
+            .arg(model, colourDevice ? "True" : "False", colourDevice ? "RGB" : "Gray");
+    }
+
     QString Root() const { return dir_.path().c_str(); }
     QString Path(const QString& name) const { return Root() + '/' + name; }
     QString Socket() const { return Path("cups.sock"); }
@@ -254,6 +300,10 @@ Sandboxing Relaxed
                             .arg(tag, queues_[i], Path("out/" + queues_[i] + ".out"));
         }
         WriteText("conf/printers.conf", printers);
+        if (!ppds_.isEmpty())
+            QDir().mkpath(Path("conf/ppd"));
+        for (auto it = ppds_.cbegin(); it != ppds_.cend(); ++it)
+            WriteText("conf/ppd/" + it.key() + ".ppd", it.value());
     }
 
     void WriteText(const QString& name, const QString& text) const
@@ -264,6 +314,7 @@ Sandboxing Relaxed
     }
 
     QStringList queues_;
+    QMap<QString, QString> ppds_;
     TempDir dir_;
     QProcess process_;
     std::optional<std::string> oldServer_;

@@ -53,8 +53,8 @@ void TListView::UpdateLayout()
     const bool icons = style_ == vsIcon;
     l->setViewMode(icons ? QListView::IconMode : QListView::ListMode);
     // Large icons and small icons flow from left to right and wrap; the list
-    // flows in columns; the report is one column.
-    l->setFlow(style_ == vsList ? QListView::TopToBottom : QListView::LeftToRight);
+    // flows in columns; the report is one column, its rows top to bottom.
+    l->setFlow(style_ == vsList || style_ == vsReport ? QListView::TopToBottom : QListView::LeftToRight);
     l->setWrapping(style_ != vsReport);
     l->setResizeMode(QListView::Adjust);
     l->setWordWrap(icons);

@@ -1,14 +1,17 @@
 #include "platform/ui/prompt_service.h"
 
+#include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QGuiApplication>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QStyle>
 #include <algorithm>
 #include <stdexcept>
 #include <vector>
@@ -90,6 +93,34 @@ QString DialogStart(const QString& winPath)
 }
 
 QString ProgramPath(const QString& linuxPath) { return linuxPath.isEmpty() ? linuxPath : LinuxToWinOrSelf(linuxPath); }
+
+int InputTitleWidth(const QString& caption)
+{
+    QFont titel = QApplication::font("QMdiSubWindowTitleBar");
+    titel.setBold(true);
+    const QFontMetrics fm(titel);
+    // Icon and three buttons take about a line height each, with a margin
+    // on either side of the title.
+    return fm.horizontalAdvance(caption) + 6 * fm.height();
+}
+
+std::unique_ptr<QInputDialog> MakeInputDialog(const QString& caption, const QString& prompt, const QString& value)
+{
+    auto dialog = std::make_unique<QInputDialog>();
+    dialog->setWindowTitle(caption);
+    dialog->setLabelText(prompt);
+    dialog->setInputMode(QInputDialog::TextInput);
+    dialog->setTextEchoMode(QLineEdit::Normal);
+    dialog->setTextValue(value);
+    // The dialog's layout sets the window's minimum size from its widgets,
+    // so the room goes to the text field, less the layout's side margins.
+    if (auto* edit = dialog->findChild<QLineEdit*>()) {
+        const QStyle* stil = dialog->style();
+        const int raender = stil->pixelMetric(QStyle::PM_LayoutLeftMargin) + stil->pixelMetric(QStyle::PM_LayoutRightMargin);
+        edit->setMinimumWidth(std::max(0, InputTitleWidth(caption) - raender));
+    }
+    return dialog;
+}
 
 QString PromptKindName(TPromptKind kind)
 {
@@ -187,10 +218,10 @@ int TDialogPromptService::Show(const TPrompt& p, QString* value)
         return RunBox(p.Caption, p.Text, IconOfFlags(p.Flags), buttons, defaultIndex, escape);
     }
     case TPromptKind::Input: {
-        bool ok = false;
-        QString text = QInputDialog::getText(nullptr, p.Caption, p.Text, QLineEdit::Normal, p.Value, &ok);
+        const std::unique_ptr<QInputDialog> dialog = MakeInputDialog(p.Caption, p.Text, p.Value);
+        const bool ok = dialog->exec() == QDialog::Accepted;
         if (ok && value)
-            *value = text;
+            *value = dialog->textValue();
         return ok ? mrOk : mrCancel;
     }
     case TPromptKind::OpenFile:

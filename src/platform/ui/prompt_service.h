@@ -6,6 +6,7 @@
 // a person.
 
 #include <QString>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -43,6 +44,15 @@ QString ProgramPath(const QString& linuxPath);
 
 // Name of a kind for messages ("Dialog", "Box" ...).
 QString PromptKindName(TPromptKind kind);
+
+class QInputDialog;
+// The input box the dialog service shows for an Input prompt: caption, prompt
+// and default text, at least as wide as its title needs in the title bar
+// (InputTitleWidth), so the window manager never cuts the title short.
+std::unique_ptr<QInputDialog> MakeInputDialog(const QString& caption, const QString& prompt, const QString& value);
+// The width a window needs for `caption` in its title bar: the title in the
+// bold title-bar font beside the window icon and the three frame buttons.
+int InputTitleWidth(const QString& caption);
 
 struct TPrompt {
     TPromptKind Kind = TPromptKind::Message;

@@ -82,12 +82,12 @@ public:
         TNamedDest dest(printer.Device);
         if (!dest.Info())
             return raw;
-        // The colour flag stays set whatever the queue's colour bit says: a
-        // queue takes the job as a PDF and its filters print colours as the
-        // printer can (grey levels on a monochrome one), so no queue is a
-        // two-colour device that text must be forced black for. Without a
-        // colour driver (raw queues, PDF and PostScript queues) the text was
-        // printed black where the preview showed it grey or navy.
+        // A queue is a black-and-white printer only when it says so: the
+        // scheduler reports color-supported false (a PPD with ColorDevice
+        // False). A queue that says nothing about colour (a raw queue, whose
+        // printer type lacks the colour bit too) keeps the colours.
+        if (ipp_attribute_t* colour = cupsFindDestSupported(CUPS_HTTP_DEFAULT, dest.Dest(), dest.Info(), "color"))
+            raw.ColorPrinter = ippGetValueTag(colour) != IPP_TAG_BOOLEAN || ippGetBoolean(colour, 0);
         const int mediaCount = cupsGetDestMediaCount(CUPS_HTTP_DEFAULT, dest.Dest(), dest.Info(), CUPS_MEDIA_FLAGS_DEFAULT);
         int userCode = kFirstUserPaperCode;
         for (int i = 0; i < mediaCount; ++i) {

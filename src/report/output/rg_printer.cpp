@@ -74,8 +74,7 @@ void TrgPrinter::SetPrinterName(const QString& Name)
 
 bool TrgPrinter::GetColorPrinter() const
 {
-    const TrgPrinterCapabilities* caps = GetCapabilities();
-    return !caps || caps->ColorPrinter;
+    return rgPrintsColour(GetPrinterInfo());
 }
 
 QColor TrgPrinter::FontColor(const QColor& Color) const

@@ -194,6 +194,19 @@ TrgPrinterInfo* TrgPrinterList::GetPrinterInfo(const QString& name) const
     return at < 0 ? nullptr : entries_[size_t(at)].get();
 }
 
+bool rgPrintsColour(TrgPrinterInfo* info)
+{
+    const TrgPrinterCapabilities* caps = info ? info->GetCapabilities() : nullptr;
+    return !caps || caps->ColorPrinter;
+}
+
+bool rgDevicePrintsColour(const QString& device)
+{
+    const TrgPrinterList* list = rgGetPrinterList();
+    const QString name = list ? list->NameOfDevice(device) : QString();
+    return rgPrintsColour(name.isEmpty() ? nullptr : list->GetPrinterInfo(name));
+}
+
 QString TrgPrinterList::NameOfDevice(const QString& device) const
 {
     for (size_t i = 1; i < entries_.size(); ++i) {

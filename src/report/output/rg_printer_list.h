@@ -35,7 +35,8 @@ struct TrgRawCapabilities {
     QList<int> PaperHeights;
     QStringList BinNames;
     QList<int> Bins;
-    // False for a printer that prints black and white only.
+    // False only for a printer that says it prints black and white; one that
+    // says nothing about colour (a raw queue) prints colours.
     bool ColorPrinter = true;
 };
 
@@ -136,6 +137,13 @@ TrgPrinter* rgGetPrinter();
 // (tests give a fake; nullptr returns to the spooler). Only for start-up and
 // tests: setups made before keep entries of the old list.
 void rgSetPrinterSource(std::unique_ptr<TrgPrinterSource> source);
+
+// The one colour rule of every print path (lists, single pictures): true
+// unless the printer says it prints black and white. `info` may be nullptr
+// (no printer known: colours). rgDevicePrintsColour looks the spooler's
+// device (queue) up in the shared list; an unknown device prints colours.
+bool rgPrintsColour(TrgPrinterInfo* info);
+bool rgDevicePrintsColour(const QString& device);
 
 // ---- standard papers -----------------------------------------------------------
 

@@ -7,6 +7,15 @@
 #include "platform/ui/dialogs.h"
 #include "platform/ui/forms.h"
 #include "platform/ui/prompt_script.h"
+#include "platform/ui/prompt_service.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDir>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QPainter>
+#include "platform/ui/test_input.h"
 
 TEST(PromptService, RecordsAndAnswersEveryKind)
 {
@@ -112,4 +121,63 @@ TEST(PromptService, FileDialogsStartInTheLinuxFolderAndGiveTheWindowsForm)
     EXPECT_EQ(ProgramPath(linux), windows);
     EXPECT_EQ(ProgramPath(linux + "/a.jpg"), windows + "\\a.jpg");
     EXPECT_EQ(ProgramPath(""), "");
+}
+
+// The input box is wide enough for its title: the frame's title bar would
+// otherwise cut "Eingabedialogfenster" to "Einga... enster". Typed text and
+// Enter give the value back.
+TEST(PromptService, InputBoxIsWideEnoughForItsTitle)
+{
+    struct Fall {
+        const char* Titel;
+        const char* Frage;
+    };
+    for (const Fall& f : {Fall{"Eingabedialogfenster", "Geben sie einen Namen für den Datenträger ein"},
+                          Fall{"Eingabedialogfenster", "Name:"},
+                          Fall{"Zielverzeichnis für die Bilderdateienverwaltung angeben", "Pfad:"}}) {
+        const QString titel = QString::fromUtf8(f.Titel), frage = QString::fromUtf8(f.Frage);
+        SCOPED_TRACE(f.Titel);
+        const std::unique_ptr<QInputDialog> d = MakeInputDialog(titel, frage, "alt");
+        d->show();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(d->windowTitle(), titel);
+        EXPECT_GE(d->width(), InputTitleWidth(titel));
+        // The width the title needs grows with the title.
+        EXPECT_GT(InputTitleWidth(titel + "xxxxxxxxxx"), InputTitleWidth(titel));
+
+        auto* edit = d->findChild<QLineEdit*>();
+        ASSERT_NE(edit, nullptr);
+        edit->selectAll();
+        edit->setFocus();
+        for (const QChar c : QString("MEDIUM 7"))
+            lxui_test::SendKey(edit, c == ' ' ? Qt::Key_Space : c.isDigit() ? Qt::Key_0 + c.digitValue() : Qt::Key_A + (c.unicode() - 'A'), QString(c));
+        lxui_test::SendKey(edit, Qt::Key_Return, "\r");
+        EXPECT_EQ(d->result(), QDialog::Accepted);
+        EXPECT_EQ(d->textValue(), "MEDIUM 7");
+    }
+    // The screenshot draws the title bar as a window manager would: the
+    // title elided to the room beside the icon and the buttons.
+    const QString titel = "Eingabedialogfenster";
+    const std::unique_ptr<QInputDialog> d = MakeInputDialog(titel, "Geben sie einen Namen für den Datenträger ein", "");
+    d->show();
+    QCoreApplication::processEvents();
+    const QImage inhalt = d->grab().toImage();
+    QFont font = QApplication::font("QMdiSubWindowTitleBar");
+    font.setBold(true);
+    const QFontMetrics fm(font);
+    const int hoehe = fm.height() + 8;
+    QImage bild(inhalt.width(), inhalt.height() + hoehe, QImage::Format_RGB32);
+    bild.fill(QColor(60, 60, 90));
+    QPainter p(&bild);
+    p.drawImage(0, hoehe, inhalt);
+    p.setFont(font);
+    p.setPen(Qt::white);
+    const int rand = 3 * fm.height();
+    const QString gezeigt = fm.elidedText(titel, Qt::ElideMiddle, inhalt.width() - 2 * rand);
+    p.drawText(QRect(rand, 0, inhalt.width() - 2 * rand, hoehe), Qt::AlignCenter, gezeigt);
+    p.end();
+    EXPECT_EQ(gezeigt, titel);
+    const QString ordner = QCoreApplication::applicationDirPath() + "/screenshots";
+    QDir().mkpath(ordner);
+    EXPECT_TRUE(bild.save(ordner + "/input_box.png"));
 }

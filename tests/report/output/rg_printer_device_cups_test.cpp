@@ -263,3 +263,54 @@ TEST_F(PrinterDeviceCupsTest, TextKeepsItsColourOnTheQueueAndInAChosenFile)
 }
 
 }  // namespace
+
+namespace {
+
+// One colour rule for every queue: black-and-white only where the queue says
+// so (its PPD's ColorDevice False, which the scheduler reports as
+// color-supported false); a colour PPD and a raw queue, which says nothing
+// about colour, keep the texts' colours.
+TEST(PrinterColourRule, QueuesThatSayBlackAndWhitePrintTextBlackOthersKeepColours)
+{
+    lxtest::TPrivateCupsd cupsd({"Roh", "Farbe", "Schwarzweiss"});
+    cupsd.SetPpd("Farbe", lxtest::TPrivateCupsd::ColourPpd("Farbe", true));
+    cupsd.SetPpd("Schwarzweiss", lxtest::TPrivateCupsd::ColourPpd("Schwarzweiss", false));
+    ASSERT_EQ(cupsd.Start(), "");
+    rgSetPrinterSource(rgCreateCupsPrinterSource());
+    TrgPublisher publisher(nullptr);
+    struct Fall {
+        const char* Queue;
+        bool Colour;
+    };
+    for (const Fall& f : {Fall{"Roh", true}, Fall{"Farbe", true}, Fall{"Schwarzweiss", false}}) {
+        SCOPED_TRACE(f.Queue);
+        EXPECT_EQ(rgDevicePrintsColour(f.Queue), f.Colour);
+        const int before = cupsd.JobFiles().size();
+        TrgPrinterDevice device(nullptr);
+        device.SetPublisher(&publisher);
+        device.Printer()->SetPrinterName(f.Queue);
+        EXPECT_EQ(device.Printer()->GetColorPrinter(), f.Colour);
+        TPageSource source(publisher, 1, [](TrgPage& page, int) {
+            for (auto [text, colour, top] : {std::tuple{"Beschriftung", clGray, 20000},
+                                             std::tuple{"Strand.jpg", clNavy, 40000}}) {
+                TrgDrawText* command = AddTextAt(page, text, 20000, top, 120000, 12000);
+                command->Font()->SetSize(24);
+                command->Font()->SetStyle({fsBold});
+                command->Font()->SetColor(colour);
+            }
+        });
+        publisher.PublishJob();
+        const QStringList files = cupsd.JobFiles();
+        ASSERT_EQ(files.size(), before + 1);
+        const int job = device.Printer()->LastJobId();
+        EXPECT_EQ(cupsd.JobAttributes(job).value("job-printer-uri").section('/', -1), f.Queue);
+        const double inch = kInch;
+        const auto box = [inch](int top) { return QRectF(20000 / inch, top / inch, 120000 / inch, 12000 / inch); };
+        const QColor grey = DarkestPixel(files.last(), box(20000)), navy = DarkestPixel(files.last(), box(40000));
+        EXPECT_TRUE(Near(grey, f.Colour ? QColor(128, 128, 128) : QColor(Qt::black))) << grey.name().toStdString();
+        EXPECT_TRUE(Near(navy, f.Colour ? QColor(0, 0, 128) : QColor(Qt::black))) << navy.name().toStdString();
+    }
+    rgtest::InstallFakePrinters({});
+}
+
+}  // namespace
