@@ -469,7 +469,7 @@ void CdxFile::ReadAt(std::uint64_t offset, void* data, std::size_t size)
         throw CdxError("Die Indexdatei ist geschlossen");
     auto* p = static_cast<char*>(data);
     while (size > 0) {
-        const ssize_t n = ::pread(fd_, p, size, static_cast<off_t>(offset));
+        const ssize_t n = dbf::ReadFaulted(path_) ? -1 : ::pread(fd_, p, size, static_cast<off_t>(offset));
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)

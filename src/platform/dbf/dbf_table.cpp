@@ -321,7 +321,9 @@ std::uint32_t DbfTable::RecordCount()
 
 bool DbfTable::ReadRecord(std::uint32_t recno, char* out, std::string& error)
 {
-    if (recno == 0 || recno > header_.recordCount) {
+    // A record past the count known here may be one another process
+    // appended since (its index keys can name it): the count is read again.
+    if (recno == 0 || (recno > header_.recordCount && (exclusive_ || recno > RecordCount()))) {
         error = "Satz " + std::to_string(recno) + " gibt es nicht";
         return false;
     }
@@ -345,7 +347,8 @@ bool DbfTable::ReadRecord(std::uint32_t recno, char* out, std::string& error)
 
 bool DbfTable::ReadRecords(std::uint32_t first, std::uint32_t count, char* out, std::string& error)
 {
-    if (first == 0 || count == 0 || first - 1 + std::uint64_t(count) > header_.recordCount) {
+    const std::uint64_t last = first - 1 + std::uint64_t(count);
+    if (first == 0 || count == 0 || (last > header_.recordCount && (exclusive_ || last > RecordCount()))) {
         error = "Sätze " + std::to_string(first) + " bis " + std::to_string(first + count - 1) +
                 " gibt es nicht";
         return false;

