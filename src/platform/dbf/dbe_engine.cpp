@@ -17,6 +17,7 @@
 #include "platform/dbf/engine_settings.h"
 #include "platform/dbf/field_codec.h"
 #include "platform/dbf/file_io.h"
+#include "platform/dbf/lock_wait.h"
 #include "platform/dbf/table_indexes.h"
 #include "platform/dbf/work_area.h"
 
@@ -45,13 +46,28 @@ void ForgetInheritedAreas()
     for (auto& create : e.creates) (void)create.release();
     e.selected = 1;
     e.busy = 0;
-    e.lastError.clear();
+    SetLastError("");
     DbfTable::ForgetOpenTablesAfterFork();
+}
+
+void SetLastError(const std::string& reason)
+{
+    Engine& e = E();
+    e.lastError = reason;
+    if (reason.empty()) {
+        e.lastErrorCode = DBE_ERR_NONE;
+        return;
+    }
+    switch (BusyKindOf(reason)) {
+    case BusyKind::OtherProgram: e.lastErrorCode = DBE_ERR_BUSY; break;
+    case BusyKind::OpenHere: e.lastErrorCode = DBE_ERR_OPEN_HERE; break;
+    case BusyKind::None: e.lastErrorCode = DBE_ERR_FAILED; break;
+    }
 }
 
 int Fail(const std::string& reason)
 {
-    E().lastError = reason;
+    SetLastError(reason);
     return 0;
 }
 
@@ -159,7 +175,7 @@ void ReportProgress(std::uint32_t done, std::uint32_t total)
 bool Refused()
 {
     if (E().busy == 0) return false;
-    E().lastError = "Die Datenbank ist mit einem anderen Vorgang beschäftigt";
+    SetLastError("Die Datenbank ist mit einem anderen Vorgang beschäftigt");
     return true;
 }
 
@@ -400,6 +416,8 @@ void dbe_CloseAll()
 
 const char* dbe_LastError() { const EngineLock engineLock; return E().lastError.c_str(); }
 
+int dbe_LastErrorCode() { const EngineLock engineLock; return E().lastErrorCode; }
+
 // ---------------------------------------------------------------------------
 // Work areas
 // ---------------------------------------------------------------------------
@@ -409,7 +427,7 @@ uint16_t dbe_Use(const char* file, const char* alias, int mode, int type)
     const EngineLock engineLock;
     if (Refused()) return 0;
     Engine& e = E();
-    e.lastError.clear();
+    SetLastError("");
     std::string path = TablePath(file);
     if (path.empty()) return std::uint16_t(Fail("Kein Tabellenname angegeben"));
     if (mode < 0 || mode > 2) return std::uint16_t(Fail("Ungültiger Öffnungsmodus " + std::to_string(mode)));
@@ -430,7 +448,8 @@ uint16_t dbe_Use(const char* file, const char* alias, int mode, int type)
     e.areas[area] = std::make_unique<WorkArea>(area, std::move(table), name, OpenMode(mode),
                                                NormalType(type), repaired);
     e.selected = std::uint16_t(area);
-    e.lastError = note;
+    SetLastError(note);
+    e.lastErrorCode = DBE_ERR_NONE;  // a note, no failure
     return std::uint16_t(area);
 }
 
@@ -490,7 +509,10 @@ int MoveCurrent(Move move)
     const EngineLock engineLock;
     if (Refused()) return 0;
     WorkArea* a = Need();
-    return a && move(*a) ? 1 : 0;
+    if (!a) return 0;
+    if (move(*a)) return 1;
+    const std::string failed = a->TakeReadError();
+    return failed.empty() ? 0 : Fail(failed);
 }
 
 }  // namespace

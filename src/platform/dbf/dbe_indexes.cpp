@@ -254,8 +254,9 @@ int dbe_Seek(const char* key)
     WorkArea* a = Need();
     if (!a) return 0;
     if (!a->tagOrder()) return Fail("Keine Indexordnung aktiv");
+    SetLastError("");
     bool found = false;
-    a->SeekKey(key ? key : "", found);
+    if (!a->SeekKey(key ? key : "", found)) return Fail(a->TakeReadError());
     return found ? 1 : 0;
 }
 
@@ -295,6 +296,9 @@ uint32_t dbe_OrderRecNo()
     const EngineLock engineLock;
     WorkArea* a = Current();
     if (!a) return 0;
-    return a->OrderPosition();
+    SetLastError("");
+    const uint32_t position = a->OrderPosition();
+    const std::string failed = a->TakeReadError();
+    return failed.empty() ? position : std::uint32_t(Fail(failed));
 }
 

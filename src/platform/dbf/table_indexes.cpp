@@ -668,6 +668,18 @@ void TableIndexes::RebuildAfterError(IndexFile& file, const dbfcdx::CdxError& wh
     MarkBroken(file, why.what());
 }
 
+std::string TableIndexes::ReadFailed(IndexFile& file, const dbfcdx::CdxError& why)
+{
+    const std::string reason = "Indexdatei " + file.path + " lässt sich nicht lesen: " + why.what();
+    MarkBroken(file, why.what());
+    const std::string failed = TakeError();
+    if (failed.empty()) return reason + "; der Index wurde aus der Tabelle neu aufgebaut";
+    // (Damaged, not busy: the reason never carries another program's hold.)
+    if (BusyKindOf(failed) != BusyKind::None)
+        return reason + "; er wird neu aufgebaut, sobald kein anderes Programm die Tabelle benutzt";
+    return reason + "; Neuaufbau fehlgeschlagen: " + failed;
+}
+
 void TableIndexes::RebuildDeferred()
 {
     auto broken = std::exchange(deferredBroken_, {});

@@ -81,6 +81,10 @@ public:
     // table. One that another process keeps locked is only busy: the
     // failure is reported (TakeError) and the file stays as it is.
     void RebuildAfterError(IndexFile& file, const dbfcdx::CdxError& why);
+    // A read of an index file failed (tried twice) on a call that reads:
+    // the reason for that call. The file is made anew from the table only
+    // where the table can be had exclusively; else it stays as it is.
+    std::string ReadFailed(IndexFile& file, const dbfcdx::CdxError& why);
     // The engine's sort-weight table changed: tags built with the new table
     // become usable again; the others wait for their own table (or a
     // reindex).

@@ -12,6 +12,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -142,6 +144,102 @@ TEST_F(SharedReadsTest, AReaderSeesWhatAnotherProcessAppended)
         EXPECT_EQ(natural.back(), name);
         dbe_CloseAll();
     }
+}
+
+// Another process stops (SIGSTOP) right after an append, keeping the index
+// lock: a reader's walk, skip, seek, position and count past the wait fail
+// on that call with the busy code and the busy message, and the reader
+// stays on its record; never an empty order or a key not found. Once the
+// holder goes on and lets go, the same reads see every record.
+TEST_F(SharedReadsTest, AReadThatCannotGetTheIndexFailsAsBusy)
+{
+    const std::string file = MakeAlbum();
+    ASSERT_NE(dbe_Use(file.c_str(), "LESER", DBE_SHARED, DBE_TYPE_FOX), 0) << dbe_LastError();
+    dbe_SetOrder(1);
+    ASSERT_EQ(dbe_IndexOrd(), 1);
+    ASSERT_NE(dbe_Seek("B10"), 0) << dbe_LastError();
+    const uint32_t standing = dbe_RecNo();
+
+    Pipe toParent, toHolder;
+    const pid_t holder = ::fork();
+    ASSERT_GE(holder, 0);
+    if (holder == 0) {
+        if (!dbe_Use(file.c_str(), "HALTER", DBE_SHARED, DBE_TYPE_FOX)) std::_Exit(2);
+        if (!Append("B00", 0)) std::_Exit(3);
+        toParent.Send('h');
+        ::raise(SIGSTOP);
+        if (toHolder.Receive() != 'g' || !dbe_Commit()) std::_Exit(4);
+        dbe_CloseAll();
+        std::_Exit(0);
+    }
+    ASSERT_EQ(toParent.Receive(), 'h');
+    int status = 0;
+    ASSERT_EQ(::waitpid(holder, &status, WUNTRACED), holder);
+    ASSERT_TRUE(WIFSTOPPED(status));
+
+    dbf::SetIndexLockWait(std::chrono::milliseconds(50));
+    dbe_Query("NR > 0");  // the count then walks or reads the tag
+    struct Case {
+        const char* what;
+        std::function<long()> read;
+    };
+    const Case cases[] = {
+        {"top", [] { return dbe_GoTop(); }},
+        {"bottom", [] { return dbe_GoBottom(); }},
+        {"skip", [] { return dbe_Skip(1); }},
+        {"skip back", [] { return dbe_Skip(-1); }},
+        {"seek", [] { return dbe_Seek("B20"); }},
+        {"position", [] { return long(dbe_OrderRecNo()); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(c.read(), 0);
+        EXPECT_EQ(dbe_LastErrorCode(), DBE_ERR_BUSY) << dbe_LastError();
+        EXPECT_NE(std::string(dbe_LastError()).find("wird gerade von einem anderen Programm benutzt"), std::string::npos)
+            << dbe_LastError();
+        EXPECT_EQ(dbe_RecNo(), standing);
+        EXPECT_FALSE(dbe_Eof());
+        EXPECT_EQ(std::string(dbe_GetTrimString("NAME")), "B10");
+    }
+
+    ASSERT_EQ(::kill(holder, SIGCONT), 0);
+    toHolder.Send('g');
+    EXPECT_EQ(ExitCode(holder), 0) << "2 open, 3 append, 4 commit";
+    dbf::SetIndexLockWait(std::chrono::seconds(30));
+    EXPECT_NE(dbe_Seek("B20"), 0) << dbe_LastError();
+    EXPECT_EQ(dbe_LastErrorCode(), DBE_ERR_NONE);
+    EXPECT_EQ(dbe_Seek("B21"), 0);
+    EXPECT_EQ(dbe_LastErrorCode(), DBE_ERR_NONE) << "not found is no failure";
+    dbe_Query("");
+    EXPECT_EQ(Walk().size(), 21u);
+}
+
+// Busy is told by its code, not by words: a damaged table in a folder
+// whose name reads like the busy message fails with the plain failure
+// code; a table another program holds exclusively is busy.
+TEST_F(SharedReadsTest, BusyHasItsOwnCode)
+{
+    const fs::path folder = Path("wird gerade von einem anderen Programm benutzt");
+    fs::create_directories(folder);
+    const std::string damaged = (folder / "ALBUM.DBF").string();
+    {
+        std::ofstream out(damaged, std::ios::binary);
+        out << "kein DBF";
+    }
+    EXPECT_EQ(dbe_Use(damaged.c_str(), "DEFEKT", DBE_SHARED, DBE_TYPE_FOX), 0);
+    EXPECT_EQ(dbe_LastErrorCode(), DBE_ERR_FAILED) << dbe_LastError();
+
+    const std::string file = MakeAlbum();
+    ASSERT_NE(dbe_Use(file.c_str(), "EIGEN", DBE_EXCLUSIVE, DBE_TYPE_FOX), 0) << dbe_LastError();
+    const pid_t other = ::fork();
+    ASSERT_GE(other, 0);
+    if (other == 0) {
+        const bool opened = dbe_Use(file.c_str(), "ANDERER", DBE_SHARED, DBE_TYPE_FOX) != 0;
+        std::_Exit(opened ? 2 : dbe_LastErrorCode() == DBE_ERR_BUSY ? 0 : 3);
+    }
+    EXPECT_EQ(ExitCode(other), 0) << "2 opened, 3 not the busy code";
+    EXPECT_EQ(dbe_Use(file.c_str(), "NOCHMAL", DBE_EXCLUSIVE, DBE_TYPE_FOX), 0);
+    EXPECT_EQ(dbe_LastErrorCode(), DBE_ERR_OPEN_HERE) << dbe_LastError();
 }
 
 }  // namespace
