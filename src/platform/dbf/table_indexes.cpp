@@ -352,12 +352,30 @@ bool TableIndexes::OpenProduction(std::string& note, std::string& error)
         return false;
     }
     // The tag definitions cannot be read: set the file aside so the table
-    // opens; whoever needs the tags builds them again. A read-only opener
-    // leaves the file where it is and opens the table without it.
+    // opens; whoever needs the tags builds them again. Only while the table
+    // is held exclusively: another process may be using the file (one read
+    // error on a share says nothing about the file it reads fine), and two
+    // programs must never keep two indexes of one table. A read-only or
+    // shared opener leaves the file where it is and opens the table without
+    // it.
+    std::string inUse;
     if (!table_.writable()) {
         note += (note.empty() ? "" : "; ") + why + "; die Tabelle ist ohne Index geöffnet";
         return true;
     }
+    if (!table_.EnsureExclusiveUse(inUse)) {
+        // Changes made here would be missing from the index the others
+        // keep: the table is read only for this opener.
+        const std::string reason = why + "; die Tabelle ist ohne Index und nur zum Lesen geöffnet, "
+                                         "die Indexdatei bleibt, solange andere Programme die Tabelle benutzen";
+        table_.RefuseWrites(reason);
+        note += (note.empty() ? "" : "; ") + reason;
+        return true;
+    }
+    struct Release {
+        DbfTable& t;
+        ~Release() { t.ReleaseExclusiveUse(); }
+    } release{table_};
     std::string aside = path + ".bad";
     if (!RenameFile(path, aside)) {
         note += (note.empty() ? "" : "; ") + why + "; die Indexdatei lässt sich nicht nach " +
@@ -379,17 +397,24 @@ IndexFile* TableIndexes::OpenFile(const std::string& path, std::string& error, b
         }
     auto file = std::make_unique<IndexFile>();
     file->path = path;
-    try {
-        file->cdx = dbfcdx::CdxFile::Open(path, !table_.writable(), CurrentCollation(),
-                                          !table_.exclusive());
-        if (!Load(*file, error)) return nullptr;
-    } catch (const dbfcdx::CdxBusy& e) {
-        error = BusyText(e);
-        if (busy) *busy = true;
-        return nullptr;
-    } catch (const dbfcdx::CdxError& e) {
-        error = "Indexdatei " + path + " ist beschädigt: " + e.what();
-        return nullptr;
+    // A read error is tried once more before the file counts as damaged (a
+    // network share may fail one read).
+    for (int attempt = 0;; ++attempt) {
+        try {
+            file->cdx = dbfcdx::CdxFile::Open(path, !table_.writable(), CurrentCollation(),
+                                              !table_.exclusive());
+            if (!Load(*file, error)) return nullptr;
+            break;
+        } catch (const dbfcdx::CdxBusy& e) {
+            error = BusyText(e);
+            if (busy) *busy = true;
+            return nullptr;
+        } catch (const dbfcdx::CdxError& e) {
+            file->cdx.reset();
+            if (attempt == 0) continue;
+            error = "Indexdatei " + path + " ist beschädigt: " + e.what();
+            return nullptr;
+        }
     }
     file->users = 1;
     files_.push_back(std::move(file));

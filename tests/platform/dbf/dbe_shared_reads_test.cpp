@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -32,6 +33,12 @@ int ExitCode(pid_t pid)
     int status = 0;
     ::waitpid(pid, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : 100 + (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+}
+
+ino_t InodeOf(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
 }
 
 struct Pipe {
@@ -240,6 +247,64 @@ TEST_F(SharedReadsTest, BusyHasItsOwnCode)
     EXPECT_EQ(ExitCode(other), 0) << "2 opened, 3 not the busy code";
     EXPECT_EQ(dbe_Use(file.c_str(), "NOCHMAL", DBE_EXCLUSIVE, DBE_TYPE_FOX), 0);
     EXPECT_EQ(dbe_LastErrorCode(), DBE_ERR_OPEN_HERE) << dbe_LastError();
+}
+
+// Reads of the production index fail (EIO) while this process opens the
+// album shared and another process has it open: one failed read is tried
+// again and the album opens with its index; a file that keeps failing is
+// left where it is (the other process keeps using it), the album opens
+// without it, read only, and the open says so. Never a ".CDX.bad".
+TEST_F(SharedReadsTest, AReadErrorAtASharedOpenNeverSetsTheIndexAside)
+{
+    const std::string file = MakeAlbum();
+    const std::string cdx = Path("ALBUM.CDX");
+    struct Case {
+        const char* what;
+        int failures;  // reads of the index that fail, from the first on
+        bool withIndex;
+    };
+    const Case cases[] = {{"one read fails", 1, true}, {"every read fails", 1000000, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Pipe toOther, fromOther;
+        const pid_t other = ::fork();
+        ASSERT_GE(other, 0);
+        if (other == 0) {
+            if (!dbe_Use(file.c_str(), "ANDERER", DBE_SHARED, DBE_TYPE_FOX)) std::_Exit(2);
+            fromOther.Send('o');
+            if (toOther.Receive() != 'g') std::_Exit(3);
+            dbe_SetOrder(1);
+            if (!dbe_Seek("B40") || dbe_RecNo() != 20) std::_Exit(4);
+            dbe_CloseAll();
+            std::_Exit(0);
+        }
+        ASSERT_EQ(fromOther.Receive(), 'o');
+        const ino_t inode = InodeOf(cdx);
+        int left = c.failures;
+        dbf::SetIoReadFaultHook([&](const std::string& path) { return path == cdx && left-- > 0; });
+        const uint16_t area = dbe_Use(file.c_str(), "LESER", DBE_SHARED, DBE_TYPE_FOX);
+        dbf::SetIoReadFaultHook(nullptr);
+        ASSERT_NE(area, 0) << dbe_LastError();
+        const std::string note = dbe_LastError();
+        EXPECT_TRUE(fs::exists(cdx));
+        EXPECT_FALSE(fs::exists(cdx + ".bad"));
+        EXPECT_EQ(InodeOf(cdx), inode) << "the index was replaced";
+        if (c.withIndex) {
+            EXPECT_EQ(note, "");
+            dbe_SetOrder(1);
+            EXPECT_NE(dbe_Seek("B02"), 0) << dbe_LastError();
+        } else {
+            EXPECT_NE(note.find("ALBUM.CDX"), std::string::npos) << note;
+            EXPECT_NE(note.find("ohne Index"), std::string::npos) << note;
+            EXPECT_EQ(dbe_SysProp(DBE_PROP_ORDER_COUNT, 0), 0);
+            EXPECT_EQ(dbe_RecCount(), 20u);
+            EXPECT_EQ(dbe_AppendBlank(), 0) << "a record the other's index would miss";
+            EXPECT_EQ(dbe_RecCount(), 20u);
+        }
+        toOther.Send('g');
+        EXPECT_EQ(ExitCode(other), 0) << "2 open, 3 word, 4 seek";
+        dbe_CloseAll();
+    }
 }
 
 }  // namespace
