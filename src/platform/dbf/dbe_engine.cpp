@@ -816,7 +816,7 @@ intptr_t dbe_SysProp(int code, intptr_t value)
     }
     case DBE_PROP_ORDER_COUNT: {
         WorkArea* a = Current();
-        return a ? intptr_t(a->Orders().size()) : 0;
+        return a ? intptr_t(a->ListOrders().size()) : 0;
     }
     case DBE_PROP_RECBUFFER: {
         WorkArea* a = Current();
@@ -826,7 +826,7 @@ intptr_t dbe_SysProp(int code, intptr_t value)
         return value >= 1 && value <= kMaxArea && E().areas[std::size_t(value)] ? 1 : 0;
     case DBE_PROP_MULTI_TAG: {
         WorkArea* a = Current();
-        return a && !a->Orders().empty() ? 1 : 0;
+        return a && !a->ListOrders().empty() ? 1 : 0;
     }
     case DBE_PROP_ENGINE_BUFFER: return reinterpret_cast<intptr_t>(E().engineBuffer.data());
     case DBE_PROP_ENGINE_BUFSIZE: return intptr_t(E().engineBuffer.size());

@@ -39,7 +39,7 @@ std::string IndexPath(WorkArea* a, const char* file)
 // The order (1-based) of `tag` in `file` among the area's orders, 0 when none.
 int OrderOf(WorkArea* a, IndexFile* file, const std::string& tag)
 {
-    auto orders = a->Orders();
+    auto orders = a->ListOrders();
     for (std::size_t i = 0; i < orders.size(); ++i)
         if (orders[i].file == file && UpperAscii(orders[i].tag->spec.name) == UpperAscii(tag))
             return int(i + 1);
@@ -49,7 +49,7 @@ int OrderOf(WorkArea* a, IndexFile* file, const std::string& tag)
 // The order's reference (0 = the current order); null past the last.
 const WorkArea::OrderRef* OrderAt(WorkArea* a, int order, std::vector<WorkArea::OrderRef>& orders)
 {
-    orders = a->Orders();
+    orders = a->ListOrders();
     if (order == 0) order = a->orderNumber();
     if (order < 1 || std::size_t(order) > orders.size()) return nullptr;
     return &orders[std::size_t(order - 1)];
@@ -226,7 +226,7 @@ int dbe_TagArea(const char* tag)
     const EngineLock engineLock;
     WorkArea* a = Current();
     if (!a || !tag) return 0;
-    auto orders = a->Orders();
+    auto orders = a->ListOrders();
     for (std::size_t i = 0; i < orders.size(); ++i)
         if (UpperAscii(orders[i].tag->spec.name) == UpperAscii(tag)) return int(i + 1);
     return 0;

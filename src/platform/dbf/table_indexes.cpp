@@ -212,10 +212,36 @@ bool TableIndexes::BuildKeys(IndexTag& tag, dbfcdx::CdxKeySet& keys, const Progr
     return ok;
 }
 
+void TableIndexes::FollowTagLists()
+{
+    if (table_.exclusive()) return;
+    for (auto& f : files_) {
+        if (!f->cdx) continue;
+        try {
+            // (The access reads the change counter, and the tag list with
+            // the headers when it moved.)
+            f->cdx->ReadAccess([] { return 0; });
+        } catch (const dbfcdx::CdxError&) {
+            // Busy or unreadable: the tags stay as known; the next read of
+            // the file reports it.
+            continue;
+        }
+        FollowTagList(*f);
+    }
+}
+
+void TableIndexes::FollowTagList(IndexFile& file)
+{
+    if (!TagListChanged(file)) return;
+    std::string error;
+    if (!Load(file, error)) pendingError_ = error;
+}
+
 bool TableIndexes::Load(IndexFile& file, std::string& error)
 {
     ++generation_;
     file.tags.clear();
+    file.tagList = file.cdx->TagListVersion();
     file.cdx->SetLeaseOwner(this);
     for (std::size_t i = 0; i < file.cdx->TagCount(); ++i) {
         dbfcdx::CdxTag& t = file.cdx->Tag(i);
@@ -877,6 +903,8 @@ void TableIndexes::ChangeUsableTags(const std::function<void(IndexTag&)>& change
             // Shared: one access per file, under its lock and with what
             // other processes changed read first.
             f->cdx->Access([&] {
+                // Tags another process added since are kept in step too.
+                FollowTagList(*f);
                 for (auto& t : f->tags) {
                     // A tag waiting for its rebuild is made from the table
                     // then; one set aside for another sort-weight table no

@@ -40,6 +40,7 @@ struct IndexFile {
     std::string path;
     bool production = false;
     int users = 0;  // areas that opened it (the production file: unused)
+    std::uint64_t tagList = 0;  // the file's TagListVersion the tags follow
     std::unique_ptr<dbfcdx::CdxFile> cdx;
     std::vector<std::unique_ptr<IndexTag>> tags;  // in the file's order
 };
@@ -139,6 +140,16 @@ public:
     bool MakeKey(IndexTag& tag, const char* image, std::string& key);
     bool Passes(IndexTag& tag, const char* image);
     dbfexpr::ExprContext Context(std::uint32_t recno);
+    // Shared use: the tags of every open index file follow what other
+    // processes added or deleted (the change counter read under the lock).
+    void FollowTagLists();
+    // Whether the file's tag list changed since its tags were loaded; the
+    // tags are then loaded again (outside any access of the file).
+    bool TagListChanged(const IndexFile& file) const
+    {
+        return file.cdx && file.tagList != file.cdx->TagListVersion();
+    }
+    void FollowTagList(IndexFile& file);
     // The table's fields as expressions see them.
     const std::vector<dbfexpr::ExprField>& Fields() const;
 

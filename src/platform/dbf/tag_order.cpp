@@ -235,8 +235,23 @@ std::uint32_t TagOrder::Guard(F&& step)
             Tag();
             if (file_ && file_->cdx) {
                 dbfcdx::CdxFile& cdx = *file_->cdx;
-                const std::uint32_t recno = cdx.ReadAccess([&]() -> std::uint32_t { return step(); });
+                bool relist = false;
+                const std::uint32_t recno = cdx.ReadAccess([&]() -> std::uint32_t {
+                    // Another process added or deleted tags: they are loaded
+                    // again (outside the access) before the step.
+                    relist = table_.Indexes().TagListChanged(*file_);
+                    return relist ? 0 : step();
+                });
                 table_.Indexes().RebuildDeferred();
+                if (relist) {
+                    table_.Indexes().FollowTagList(*file_);
+                    if (!Tag()) {
+                        failure_ = "Der Index " + name_ + " ist nicht mehr da (von einem anderen Programm gelöscht)";
+                        return 0;
+                    }
+                    --attempt;
+                    continue;
+                }
                 return recno;
             }
             return step();

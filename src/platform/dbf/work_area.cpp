@@ -376,6 +376,12 @@ std::vector<WorkArea::OrderRef> WorkArea::Orders()
     return orders;
 }
 
+std::vector<WorkArea::OrderRef> WorkArea::ListOrders()
+{
+    table_->Indexes().FollowTagLists();
+    return Orders();
+}
+
 bool WorkArea::SetOrderNumber(int order)
 {
     if (order == 0) {
@@ -384,7 +390,7 @@ bool WorkArea::SetOrderNumber(int order)
         orderNumber_ = 0;
         return true;
     }
-    std::vector<OrderRef> orders = Orders();
+    std::vector<OrderRef> orders = ListOrders();
     if (order < 0 || std::size_t(order) > orders.size()) return false;
     const OrderRef& ref = orders[std::size_t(order - 1)];
     tagOrder_ = std::make_unique<TagOrder>(*table_, ref.file, ref.tag->spec.name);

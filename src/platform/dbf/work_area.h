@@ -71,6 +71,9 @@ public:
         IndexTag* tag = nullptr;
     };
     std::vector<OrderRef> Orders();
+    // The same after the tags followed what other processes added or
+    // deleted (for the calls that list or choose orders).
+    std::vector<OrderRef> ListOrders();
     int orderNumber() const { return orderNumber_; }
     // Makes `order` current (0 natural); false for a number out of range.
     bool SetOrderNumber(int order);

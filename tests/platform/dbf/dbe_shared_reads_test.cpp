@@ -307,4 +307,43 @@ TEST_F(SharedReadsTest, AReadErrorAtASharedOpenNeverSetsTheIndexAside)
     }
 }
 
+// Another process adds a tag to the index of an album this process has
+// open: the tag is listed, chosen and walked without reopening, and a
+// record this process appends afterwards is found through it.
+TEST_F(SharedReadsTest, ATagAnotherProcessAddsIsSeenWithoutReopening)
+{
+    const std::string file = MakeAlbum();
+    ASSERT_NE(dbe_Use(file.c_str(), "LESER", DBE_SHARED, DBE_TYPE_FOX), 0) << dbe_LastError();
+    dbe_SetOrder(1);
+    ASSERT_NE(dbe_Seek("B04"), 0) << dbe_LastError();
+    ASSERT_EQ(dbe_SysProp(DBE_PROP_ORDER_COUNT, 0), 1);
+
+    const pid_t other = ::fork();
+    ASSERT_GE(other, 0);
+    if (other == 0) {
+        if (!dbe_Use(file.c_str(), "ANDERER", DBE_SHARED, DBE_TYPE_FOX)) std::_Exit(2);
+        if (!dbe_IndexTag("", "NRAB", "NR", 1, 0, "")) std::_Exit(3);
+        if (!dbe_Commit()) std::_Exit(4);
+        dbe_CloseAll();
+        std::_Exit(0);
+    }
+    ASSERT_EQ(ExitCode(other), 0) << "2 open, 3 tag, 4 commit";
+
+    EXPECT_EQ(dbe_SysProp(DBE_PROP_ORDER_COUNT, 0), 2);
+    ASSERT_EQ(dbe_TagArea("NRAB"), 2);
+    EXPECT_EQ(std::string(dbe_TagName(2)), "NRAB");
+    ASSERT_TRUE(Append("B99", 99)) << dbe_LastError();
+    ASSERT_EQ(dbe_Commit(), 1) << dbe_LastError();
+    dbe_SetOrder(2);
+    ASSERT_EQ(dbe_IndexOrd(), 2) << dbe_LastError();
+    std::vector<std::string> expected;
+    for (int i = 20; i >= 1; --i) expected.push_back(Named(2 * i));
+    expected.insert(expected.begin(), "B99");
+    EXPECT_EQ(Walk(), expected) << "descending by number";
+    EXPECT_NE(dbe_Seek("99"), 0) << dbe_LastError();
+    EXPECT_EQ(dbe_RecNo(), 21u);
+    dbe_CloseAll();
+    dbetest::ExpectSoundIndex(Path("ALBUM.CDX"));
+}
+
 }  // namespace
