@@ -332,8 +332,10 @@ int dbe_Reindex();
 // it, makes it the current order and goes to its first record. Gives the new
 // order, 0 on failure (dbe_LastError). An index file that turns out to be
 // damaged is rebuilt from the table; one whose tag list cannot be read when
-// the table opens is renamed to ".CDX.bad" (dbe_LastError says so) and the
-// table opens without it.
+// the table opens (a read error is tried once more first) is renamed to
+// ".CDX.bad" (dbe_LastError says so) and the table opens without it; only
+// while no other program has the table open: else the file stays where it
+// is and the table opens without it, read only.
 int dbe_IndexTag(const char* file, const char* tag, const char* key, int option,
                  int unique, const char* condition);
 // Current order number (0 = natural).

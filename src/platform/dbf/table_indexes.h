@@ -53,6 +53,8 @@ public:
     // Opens the production index when the table has one. A damaged file is
     // rebuilt when its tag definitions can be read, else set aside (renamed
     // to .CDX.bad) so the table still opens; `note` tells what happened.
+    // Set aside only while the table can be had exclusively; else the file
+    // stays and the table opens without it, its writes refused.
     // False (with the reason) when another process keeps the file's lock:
     // the table is busy and must not be opened without its index.
     bool OpenProduction(std::string& note, std::string& error);
