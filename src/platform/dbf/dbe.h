@@ -60,6 +60,8 @@ enum : int {
                             // a record (past the wait): nothing was changed
     DBE_ERR_OPEN_HERE = 3,  // open in this process already, so it cannot be
                             // had exclusively
+    DBE_ERR_REFUSED = 4,    // called back from the gauge hook of a long
+                            // operation that the call would disturb
 };
 // Code of the failure dbe_LastError reports; set and cleared with it.
 int dbe_LastErrorCode();

@@ -176,6 +176,7 @@ bool Refused()
 {
     if (E().busy == 0) return false;
     SetLastError("Die Datenbank ist mit einem anderen Vorgang beschäftigt");
+    E().lastErrorCode = DBE_ERR_REFUSED;
     return true;
 }
 
