@@ -512,6 +512,9 @@ IndexTag* TableIndexes::CreateTag(IndexFile* file, const std::string& path,
                 created->path = path;
                 created->production = true;
                 created->cdx = dbfcdx::CdxFile::Create(path, CurrentCollation());
+                // Shared: other processes may open the new file at once; it
+                // is used under its lock from the start, as one opened.
+                created->cdx->SetShared(!table_.exclusive());
                 files_.insert(files_.begin(), std::move(created));
                 production_ = files_.front().get();
                 if (!table_.MarkProductionIndex(true, error)) return nullptr;

@@ -346,4 +346,21 @@ TEST_F(SharedReadsTest, ATagAnotherProcessAddsIsSeenWithoutReopening)
     dbetest::ExpectSoundIndex(Path("ALBUM.CDX"));
 }
 
+// A production index made by an area opened shared is used under its lock
+// from the start: a record another process appends afterwards is found.
+TEST_F(SharedReadsTest, AnIndexMadeInSharedUseFollowsOtherProcesses)
+{
+    const std::string file = Path("NEU.DBF");
+    Create(file, {{"Name", 'C', 20, 0}, {"Nr", 'N', 8, 0}});
+    ASSERT_NE(dbe_Use(file.c_str(), "EIGEN", DBE_SHARED, DBE_TYPE_FOX), 0) << dbe_LastError();
+    ASSERT_TRUE(Append("B02", 2)) << dbe_LastError();
+    ASSERT_NE(dbe_IndexTag("", "NAME", "NAME", 0, 0, ""), 0) << dbe_LastError();
+    ASSERT_EQ(dbe_Commit(), 1) << dbe_LastError();
+    AppendElsewhere(file, "B01", 1);
+    EXPECT_NE(dbe_Seek("B01"), 0) << dbe_LastError();
+    EXPECT_EQ(Walk(), (std::vector<std::string>{"B01", "B02"}));
+    dbe_CloseAll();
+    dbetest::ExpectSoundIndex(Path("NEU.CDX"));
+}
+
 }  // namespace
