@@ -339,6 +339,11 @@ int TfrmScanPics::IstSchonErfasst(const QString& shortName)
     const int breite = std::max(1, dbe->FieldWidth(QStringLiteral("SHORTNAME")));
     key = key.leftJustified(breite, QLatin1Char(' '));
     const bool gefunden = dbe->Seek(key);
+    // A seek that could not read the index (another program holds it) says
+    // nothing about the picture: the run stops with the reason rather than
+    // enter the picture a second time.
+    if (!gefunden && !dbe->SeekError().isEmpty())
+        throw Exception(dbe->SeekError());
     if (!gefunden)
         return 0;
     if (!dbe->Found()) {

@@ -67,6 +67,15 @@ void FillProps(RECProps* props)
     props->bDeleteFlag = dbe_Deleted() != 0;
 }
 
+// The answer for a move or seek the engine could not make: "locked" when
+// another program holds the index past the wait, else a read failure;
+// never "end" or "not found".
+DBIResult MoveFailed() { return dbe_LastErrorCode() == DBE_ERR_BUSY ? DBIERR_LOCKED : DBIERR_READERR; }
+// Whether a move failed (0). One refused while a long operation of the
+// engine runs (its progress window lets a repaint through) leaves the area
+// as it stands and is no failure here.
+bool Failed(int moved) { return moved == 0 && dbe_LastErrorCode() != DBE_ERR_REFUSED; }
+
 DBIResult LockAndCopy(DBILockType lock, uint8_t* buffer)
 {
     if (lock != dbiNOLOCK && dbe_Rlock(dbe_RecNo()) <= 0)
@@ -189,8 +198,8 @@ DBIResult DbiSetToBegin(hDBICur cursor)
     AreaSelection sel(cursor);
     if (!sel.ok())
         return DBIERR_INVALIDHNDL;
-    dbe_GoTop();
-    dbe_Skip(-1);
+    if (Failed(dbe_GoTop()) || Failed(dbe_Skip(-1)))
+        return MoveFailed();
     return DBIERR_NONE;
 }
 
@@ -199,8 +208,8 @@ DBIResult DbiSetToEnd(hDBICur cursor)
     AreaSelection sel(cursor);
     if (!sel.ok())
         return DBIERR_INVALIDHNDL;
-    dbe_GoBottom();
-    dbe_Skip(1);
+    if (Failed(dbe_GoBottom()) || Failed(dbe_Skip(1)))
+        return MoveFailed();
     return DBIERR_NONE;
 }
 
@@ -220,10 +229,8 @@ DBIResult DbiGetNextRecord(hDBICur cursor, DBILockType lock, uint8_t* buffer, RE
     AreaSelection sel(cursor);
     if (!sel.ok())
         return DBIERR_INVALIDHNDL;
-    if (dbe_Bof())
-        dbe_GoTop();
-    else
-        dbe_Skip(1);
+    if (Failed(dbe_Bof() ? dbe_GoTop() : dbe_Skip(1)))
+        return MoveFailed();
     FillProps(props);
     if (dbe_Eof())
         return DBIERR_EOF;
@@ -237,11 +244,12 @@ DBIResult DbiGetPriorRecord(hDBICur cursor, DBILockType lock, uint8_t* buffer, R
     AreaSelection sel(cursor);
     if (!sel.ok())
         return DBIERR_INVALIDHNDL;
-    dbe_Skip(-1);
+    if (Failed(dbe_Skip(-1)))
+        return MoveFailed();
     FillProps(props);
     if (dbe_Bof()) {
-        dbe_GoTop();
-        dbe_Skip(-1);  // stay before the first record
+        if (Failed(dbe_GoTop()) || Failed(dbe_Skip(-1)))  // stay before the first record
+            return MoveFailed();
         return DBIERR_BOF;
     }
     return LockAndCopy(lock, buffer);
@@ -267,8 +275,11 @@ DBIResult DbiGetRecord(hDBICur cursor, DBILockType lock, uint8_t* buffer, RECPro
     // record may have left the view.
     if (dbe_DBFilter()[0] != '\0' || dbe_SysProp(DBE_PROP_GET_DELETED, 0) == 1) {
         const uint32_t old = dbe_RecNo();
-        dbe_Skip(1);
-        dbe_Skip(-1);
+        if (Failed(dbe_Skip(1)) || Failed(dbe_Skip(-1))) {
+            const DBIResult failed = MoveFailed();
+            dbe_Go(old);
+            return failed;
+        }
         if (dbe_RecNo() != old) {
             if (old >= dbe_RecCount())
                 dbe_Go(dbe_RecCount() + 1);
@@ -387,6 +398,8 @@ DBIResult DbiGetRecordCount(hDBICur cursor, uint32_t& count)
     // A query or a range narrows the view: count what it shows.
     const bool narrowed = dbe_DBFilter()[0] != '\0' || dbe_GetScope(0)[0] != '\0' || dbe_GetScope(1)[0] != '\0';
     count = narrowed ? dbe_QueryRecCount() : dbe_RecCount();
+    if (narrowed && count == 0 && dbe_LastErrorCode() != DBE_ERR_NONE && dbe_LastErrorCode() != DBE_ERR_REFUSED)
+        return MoveFailed();  // the order could not be read: not "empty"
     return DBIERR_NONE;
 }
 
@@ -825,8 +838,8 @@ DBIResult DbiSetToKey(hDBICur cursor, DBISearchCond cond, bool directKey, int, i
             if (last == std::string::npos) {
                 dbe_SysProp(DBE_PROP_SET_EXACT, exact);
                 dbe_SysProp(DBE_PROP_SET_SOFTSEEK, softSeek);
-                dbe_GoBottom();
-                dbe_Skip(1);
+                if (Failed(dbe_GoBottom()) || Failed(dbe_Skip(1)))
+                    return MoveFailed();
                 return DBIERR_NONE;
             }
             text.resize(last + 1);
@@ -834,8 +847,14 @@ DBIResult DbiSetToKey(hDBICur cursor, DBISearchCond cond, bool directKey, int, i
         }
     }
     const int found = dbe_Seek(text.c_str());
+    // (0 with an error: the seek could not read the index; it stands where it stood.)
+    const DBIResult failed =
+        found || dbe_LastErrorCode() == DBE_ERR_NONE || dbe_LastErrorCode() == DBE_ERR_REFUSED ? DBIERR_NONE
+                                                                                               : MoveFailed();
     dbe_SysProp(DBE_PROP_SET_EXACT, exact);
     dbe_SysProp(DBE_PROP_SET_SOFTSEEK, softSeek);
+    if (failed != DBIERR_NONE)
+        return failed;
     if (cond == keySEARCHEQ && !found) {
         dbe_Go(saved);
         return DBIERR_RECNOTFOUND;

@@ -295,6 +295,10 @@ DBIResult DbiGetErrorString(DBIResult code, QString& text)
         text = QStringLiteral("File Open Error");
     else if (code == DBIERR_WRITEFAILED)
         text = QStringLiteral("Schreibfehler: ") + QString::fromUtf8(dbe_LastError());
+    else if (code == DBIERR_READERR)
+        text = QStringLiteral("Lesefehler: ") + QString::fromUtf8(dbe_LastError());
+    else if (code == DBIERR_LOCKED && dbe_LastErrorCode() != DBE_ERR_NONE)
+        text = QString::fromUtf8(dbe_LastError());
     else
         text = QStringLiteral("IDAPI Error : %1").arg(code);
     return DBIERR_NONE;

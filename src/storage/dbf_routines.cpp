@@ -51,35 +51,32 @@ bool OeffnenWennFrei(TTable* table, const QString& path, QString* busy)
         table->Open();
         return true;
     } catch (const EDatabaseError&) {
-        // The bridge answers every failed open alike; the engine's reason
-        // tells a busy table from one that cannot be read.
-        const QString reason = QString::fromUtf8(dbe_LastError());
-        if (!DatenbankBelegt(reason))
+        // The bridge answers every failed open alike; the engine's error
+        // code tells a busy table from one that cannot be read.
+        const int code = dbe_LastErrorCode();
+        if (!DatenbankBelegt(code))
             throw;
         if (busy)
-            *busy = BelegtMeldung(path, reason);
+            *busy = BelegtMeldung(path, QString::fromUtf8(dbe_LastError()), code);
         return false;
     }
 }
 
 }  // namespace
 
-bool DatenbankBelegt(const QString& engineReason)
-{
-    return engineReason.contains(QStringLiteral("von einem anderen Programm")) ||
-           engineReason.contains(QStringLiteral("kann nicht exklusiv benutzt werden"));
-}
+bool DatenbankBelegt(int engineCode) { return engineCode == DBE_ERR_BUSY || engineCode == DBE_ERR_OPEN_HERE; }
 
-QString BelegtMeldung(const QString& path, const QString& engineReason)
+QString BelegtMeldung(const QString& path, const QString& engineReason, int engineCode)
 {
-    // The engine names the album and its index file, and a stopped wait.
-    if (engineReason.startsWith(QStringLiteral("Das Album ")) ||
-        engineReason.startsWith(QStringLiteral("Das Warten auf das Album ")))
-        return engineReason;
-    if (engineReason.contains(QStringLiteral("kann nicht exklusiv benutzt werden")))
+    if (engineCode == DBE_ERR_OPEN_HERE)
         return QStringLiteral("Das Album ") + path +
                QStringLiteral(" ist in QV-Lumadex noch an anderer Stelle geöffnet und kann nicht exklusiv benutzt "
                               "werden. Es wurde nichts geändert.");
+    // The engine's message for a held index names the album and its index
+    // file (and a stopped wait); it begins with these words.
+    if (engineReason.startsWith(QStringLiteral("Das Album ")) ||
+        engineReason.startsWith(QStringLiteral("Das Warten auf das Album ")))
+        return engineReason;
     return QStringLiteral("Das Album ") + path +
            QStringLiteral(" wird gerade von einem anderen Programm benutzt. Es wurde nichts geändert; bitte später "
                           "noch einmal versuchen.");

@@ -33,14 +33,14 @@ struct TBenutzer {
 };
 TBenutzer& AktuellerBenutzer();
 
-// True when the engine's reason for a failed open says that another program
-// uses the table or keeps its index locked (or that this program has it open
-// elsewhere while it was asked for exclusively): the files are sound, only
-// busy, and the open changed nothing.
-bool DatenbankBelegt(const QString& engineReason);
+// True when the engine's error code (dbe_LastErrorCode) says that another
+// program uses the table or keeps its index locked (or that this program has
+// it open elsewhere while it was asked for exclusively): the files are
+// sound, only busy, and the call changed nothing.
+bool DatenbankBelegt(int engineCode);
 // The message the user gets for a busy table (folder + fileName): the
 // engine's own for a locked index, else one in the same words.
-QString BelegtMeldung(const QString& path, const QString& engineReason);
+QString BelegtMeldung(const QString& path, const QString& engineReason, int engineCode);
 
 // Opens folder + fileName in `table` (1 opened, 0 not, 2 busy: another
 // program uses it, the message for the user in *busy when given). A missing

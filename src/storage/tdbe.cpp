@@ -688,6 +688,12 @@ bool TDbe::Seek(const QString& key)
     TAreaScope scope(*this);
     BrowseMode();
     const bool hit = dbe_Seek(k) != 0;
+    seekError_.clear();
+    if (!hit && dbe_LastErrorCode() != DBE_ERR_NONE && dbe_LastErrorCode() != DBE_ERR_REFUSED) {
+        // Neither found nor not found: the area stands where it stood.
+        seekError_ = QString::fromUtf8(dbe_LastError());
+        return false;
+    }
     if (IsActive()) {
         if (hit) {
             DataSet()->Refresh();

@@ -156,7 +156,13 @@ public:
                  const QString& condition);
 
     // ---- Seek and scope ------------------------------------------------------------
+    // False for a key not found, and for a seek that could not read the
+    // index (SeekError() then says why; the dataset stays where it stood).
     bool Seek(const QString& key);
+    // The engine's reason when the last Seek could not read the index
+    // (another program holds it past the wait, or it cannot be read); empty
+    // after a seek that found or did not find the key.
+    const QString& SeekError() const { return seekError_; }
     bool Found();
     bool SetScope(const QString& low, const QString& high);
     QString GetScope(int which);
@@ -213,6 +219,7 @@ private:
     void LinkActiveChanged();
 
     TDbeDataLink dataLink_;
+    QString seekError_;
     TStringList extraIndexes_;
     QString filter_;
     uint16_t createArea_ = 0;

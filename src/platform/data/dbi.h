@@ -31,7 +31,8 @@ enum : DBIResult {
     DBIERR_UNKNOWNDB = 0x2208,        // no such database description
     DBIERR_INVALIDHNDL = 0x2706,      // not an open cursor
     DBIERR_VALUETOOWIDE = 0x2723,     // a value does not fit the field
-    DBIERR_LOCKED = 0x2805,           // the record lock failed
+    DBIERR_READERR = 0x2101,          // a read failed (the index or a record)
+    DBIERR_LOCKED = 0x2805,           // the record lock failed, or another program holds the table
     DBIERR_NOASSOCINDEX = 0x2A05,     // no active order (index description)
     DBIERR_READONLYOPEN = 0x2A0B,     // the table can only be opened read-only
     DBIERR_NOCURRINDEX = 0x2A0C,      // no active order (key search)

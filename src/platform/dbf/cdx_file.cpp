@@ -394,6 +394,7 @@ void CdxFile::Refresh()
     ReadTagHeader(*directory_, true);
     ++directory_->stamp_;
     directory_->dirtyOnDisk_ = directory_->headerChanged_ = false;
+    FollowDirectory();
     for (auto& tag : tags_) {
         tag->rebuildReason_.clear();
         tag->dirtyOnDisk_ = tag->headerChanged_ = false;
@@ -403,6 +404,43 @@ void CdxFile::Refresh()
     }
     TakeOverCutShortChange();
     seenVersion_ = directory_->version_;
+}
+
+void CdxFile::FollowDirectory()
+{
+    std::vector<std::pair<std::uint32_t, std::string>> entries;
+    CdxCursor cursor;
+    for (bool ok = directory_->First(cursor); ok; ok = directory_->Next(cursor))
+        entries.emplace_back(cursor.RecNo(), TrimName(cursor.Key()));
+    std::sort(entries.begin(), entries.end());
+    bool same = entries.size() == tags_.size();
+    for (std::size_t i = 0; same && i < entries.size(); ++i)
+        same = tags_[i]->header_ == entries[i].first && tags_[i]->name_ == entries[i].second;
+    if (same)
+        return;
+    std::vector<std::unique_ptr<CdxTag>> list;
+    for (const auto& [header, name] : entries) {
+        auto known = std::find_if(tags_.begin(), tags_.end(), [&, h = header, n = name](const auto& t) {
+            return t && t->header_ == h && t->name_ == n;
+        });
+        if (known != tags_.end()) {
+            list.push_back(std::move(*known));
+        } else {
+            // (Its header is read with the others' next, in Refresh.)
+            list.emplace_back(new CdxTag(*this, header));
+            list.back()->name_ = name;
+        }
+    }
+    for (auto& gone : tags_) {
+        if (!gone)
+            continue;
+        gone->rebuildReason_ = "Der Index " + gone->name_ + " wurde von einem anderen Programm gelöscht";
+        retiredTags_.push_back(std::move(gone));
+    }
+    tags_ = std::move(list);
+    directory_->count_ = tags_.size();
+    directory_->countKnown_ = true;
+    ++tagListVersion_;
 }
 
 std::unique_ptr<CdxFile> CdxFile::Create(const std::string& path, const CdxCollation& collation)
@@ -469,7 +507,7 @@ void CdxFile::ReadAt(std::uint64_t offset, void* data, std::size_t size)
         throw CdxError("Die Indexdatei ist geschlossen");
     auto* p = static_cast<char*>(data);
     while (size > 0) {
-        const ssize_t n = ::pread(fd_, p, size, static_cast<off_t>(offset));
+        const ssize_t n = dbf::ReadFaulted(path_) ? -1 : ::pread(fd_, p, size, static_cast<off_t>(offset));
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)

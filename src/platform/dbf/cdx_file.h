@@ -274,7 +274,12 @@ public:
     void MarkForRebuild(const std::string& reason);
     void Close();
 
-    // Tags in the order of their creation.
+    // Tags in the order of their creation. Under shared use the list follows
+    // what other processes added and deleted (read again with the headers
+    // when the change counter moved); TagListVersion() counts each change
+    // of it. A tag another process deleted stays valid as an object (its
+    // users may still point at it) but refuses to be read.
+    std::uint64_t TagListVersion() const { return tagListVersion_; }
     std::size_t TagCount() const { return tags_.size(); }
     CdxTag& Tag(std::size_t i) { return *tags_[i]; }
     CdxTag* FindTag(std::string_view name);  // ignoring ASCII case
@@ -428,6 +433,9 @@ private:
     // Drops what is cached (pages whose bytes are known are kept, marked
     // stale) and reads the headers again (another process changed the file).
     void Refresh();
+    // Reads the tag directory's entries again (Refresh): tags another
+    // process added join the list, deleted ones are retired.
+    void FollowDirectory();
     std::uint32_t DiskVersion();
     // After reading a directory header whose dirty mark is set: every tag
     // needs a rebuild (marked in its own header), the file's mark goes.
@@ -509,6 +517,8 @@ private:
     bool foreignDirectory_ = false;  // written by another program
     std::unique_ptr<CdxTag> directory_;
     std::vector<std::unique_ptr<CdxTag>> tags_;  // by header offset = creation order
+    std::vector<std::unique_ptr<CdxTag>> retiredTags_;  // deleted by another process
+    std::uint64_t tagListVersion_ = 0;
     std::unordered_map<std::uint32_t, CachedNode> cache_;
     // The pages looked up last, by page number (most lookups are of pages
     // just used): pointers into cache_, whose entries stay where they are

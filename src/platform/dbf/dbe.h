@@ -46,9 +46,25 @@ void dbe_CloseAll();
 
 // Readable reason for the last failure (German, UTF-8), or a note about a
 // repair the last dbe_Use made (see dbe_Use). "" when the last failing call
-// left no reason. Cleared at the start of dbe_Use and dbe_CreateNew only; other
-// successful calls leave it alone.
+// left no reason. Cleared at the start of dbe_Use and dbe_CreateNew, and of
+// the calls whose 0 may also be an answer (dbe_Seek, dbe_OrderRecNo,
+// dbe_QueryRecCount); other successful calls leave it alone.
 const char* dbe_LastError();
+
+// What kind of failure dbe_LastError reports, decided by the engine where
+// the failure arose (never by the words of the reason, which hold paths).
+enum : int {
+    DBE_ERR_NONE = 0,       // no failure (or a note of dbe_Use)
+    DBE_ERR_FAILED = 1,     // any failure but busy
+    DBE_ERR_BUSY = 2,       // another program holds the table, its index or
+                            // a record (past the wait): nothing was changed
+    DBE_ERR_OPEN_HERE = 3,  // open in this process already, so it cannot be
+                            // had exclusively
+    DBE_ERR_REFUSED = 4,    // called back from the gauge hook of a long
+                            // operation that the call would disturb
+};
+// Code of the failure dbe_LastError reports; set and cleared with it.
+int dbe_LastErrorCode();
 
 // ---------------------------------------------------------------------------
 // Work areas
@@ -116,6 +132,10 @@ int dbe_Close();
 // query (dbe_Query, dbe_SetQueryBit) and scope (dbe_SetScope) skip the records
 // outside them. Moves follow the current order (natural record order when it
 // is 0, else the index tag's order). dbe_Go goes to any record regardless.
+// A move that cannot read what it needs (another program keeps the index
+// lock past the wait: DBE_ERR_BUSY; an index or record that cannot be read)
+// gives 0 with dbe_LastError and leaves the area where it stood: it never
+// answers "end" for a walk it could not make.
 
 // To the first visible record. With none: Bof and Eof, on the phantom record.
 int dbe_GoTop();
@@ -125,7 +145,7 @@ int dbe_GoBottom();
 // Forward past the last record: stands on the phantom record RecCount + 1,
 // Eof set. Back past the first: stays on the first visible record, Bof set.
 // Back from the phantom record reaches the last visible record.
-// Gives 1, or 0 when no table is open.
+// Gives 1, or 0 when no table is open or the move failed (see above).
 int dbe_Skip(long n);
 // To record `recno`. 1..RecCount: stands on it (Bof and Eof cleared, even if
 // it is deleted or outside the query). Any other number: the phantom record,
@@ -314,8 +334,10 @@ int dbe_Reindex();
 // it, makes it the current order and goes to its first record. Gives the new
 // order, 0 on failure (dbe_LastError). An index file that turns out to be
 // damaged is rebuilt from the table; one whose tag list cannot be read when
-// the table opens is renamed to ".CDX.bad" (dbe_LastError says so) and the
-// table opens without it.
+// the table opens (a read error is tried once more first) is renamed to
+// ".CDX.bad" (dbe_LastError says so) and the table opens without it; only
+// while no other program has the table open: else the file stays where it
+// is and the table opens without it, read only.
 int dbe_IndexTag(const char* file, const char* tag, const char* key, int option,
                  int unique, const char* condition);
 // Current order number (0 = natural).
@@ -353,7 +375,10 @@ const char* dbe_KeyData();
 // view hides (deleted, outside query or scope) are passed over. Found:
 // stands on the record, gives non-zero. Not found: with soft seek on stands
 // on the next greater key (or the phantom record), else on the phantom
-// record; gives 0. In natural order it fails.
+// record; gives 0. In natural order it fails. dbe_LastError is cleared at
+// its start: 0 with dbe_LastErrorCode DBE_ERR_NONE is "not found"; a seek
+// that could not read the index (busy, unreadable) gives 0 with the reason
+// and leaves the area where it stood.
 int dbe_Seek(const char* key);
 // Result of the last dbe_Seek of the area.
 int dbe_Found();
@@ -364,7 +389,8 @@ int dbe_SetScope(const char* low, const char* high);
 // The scope bound of the current order: which 0 = low, 1 = high; "" when none.
 const char* dbe_GetScope(int which);
 // Position of the current record in the current order (1-based, counting
-// the visible records); in natural order the record number.
+// the visible records); in natural order the record number. 0 with
+// dbe_LastError when the order could not be read (cleared at the start).
 uint32_t dbe_OrderRecNo();
 
 // ---------------------------------------------------------------------------
@@ -389,7 +415,8 @@ int dbe_EvalLogical(const char* expr);
 // expression is refused (the previous query stays).
 int dbe_Query(const char* expr);
 // Number of visible records (query, scope, deleted setting); without query
-// and scope the record count.
+// and scope the record count. 0 with dbe_LastError when the order could
+// not be read (cleared at the start, as for dbe_Seek).
 uint32_t dbe_QueryRecCount();
 // The query's expression, "" when none.
 const char* dbe_DBFilter();

@@ -31,7 +31,7 @@ uint16_t dbe_CreateNew(const char* file, const char* alias, int type, int fieldC
     const EngineLock engineLock;
     if (Refused()) return 0;
     Engine& e = E();
-    e.lastError.clear();
+    SetLastError("");
     std::string path = TablePath(file);
     if (path.empty()) return std::uint16_t(Fail("Kein Tabellenname angegeben"));
     if (fieldCount < 1 || fieldCount > 255)
@@ -235,7 +235,7 @@ int dbe_AppendFrom(const char* file, int mode, const char* condition)
         ReportProgress(r, count);
     }
     ReportProgress(count, count);
-    if (!problems.empty()) E().lastError = "Nicht übernommene Werte, zuerst " + problems;
+    if (!problems.empty()) SetLastError("Nicht übernommene Werte, zuerst " + problems);
     a->GoBottom();
     return 1;
 }

@@ -17,6 +17,7 @@
 #include "platform/dbf/engine_settings.h"
 #include "platform/dbf/field_codec.h"
 #include "platform/dbf/file_io.h"
+#include "platform/dbf/lock_wait.h"
 #include "platform/dbf/table_indexes.h"
 #include "platform/dbf/work_area.h"
 
@@ -45,13 +46,28 @@ void ForgetInheritedAreas()
     for (auto& create : e.creates) (void)create.release();
     e.selected = 1;
     e.busy = 0;
-    e.lastError.clear();
+    SetLastError("");
     DbfTable::ForgetOpenTablesAfterFork();
+}
+
+void SetLastError(const std::string& reason)
+{
+    Engine& e = E();
+    e.lastError = reason;
+    if (reason.empty()) {
+        e.lastErrorCode = DBE_ERR_NONE;
+        return;
+    }
+    switch (BusyKindOf(reason)) {
+    case BusyKind::OtherProgram: e.lastErrorCode = DBE_ERR_BUSY; break;
+    case BusyKind::OpenHere: e.lastErrorCode = DBE_ERR_OPEN_HERE; break;
+    case BusyKind::None: e.lastErrorCode = DBE_ERR_FAILED; break;
+    }
 }
 
 int Fail(const std::string& reason)
 {
-    E().lastError = reason;
+    SetLastError(reason);
     return 0;
 }
 
@@ -159,7 +175,8 @@ void ReportProgress(std::uint32_t done, std::uint32_t total)
 bool Refused()
 {
     if (E().busy == 0) return false;
-    E().lastError = "Die Datenbank ist mit einem anderen Vorgang beschäftigt";
+    SetLastError("Die Datenbank ist mit einem anderen Vorgang beschäftigt");
+    E().lastErrorCode = DBE_ERR_REFUSED;
     return true;
 }
 
@@ -400,6 +417,8 @@ void dbe_CloseAll()
 
 const char* dbe_LastError() { const EngineLock engineLock; return E().lastError.c_str(); }
 
+int dbe_LastErrorCode() { const EngineLock engineLock; return E().lastErrorCode; }
+
 // ---------------------------------------------------------------------------
 // Work areas
 // ---------------------------------------------------------------------------
@@ -409,7 +428,7 @@ uint16_t dbe_Use(const char* file, const char* alias, int mode, int type)
     const EngineLock engineLock;
     if (Refused()) return 0;
     Engine& e = E();
-    e.lastError.clear();
+    SetLastError("");
     std::string path = TablePath(file);
     if (path.empty()) return std::uint16_t(Fail("Kein Tabellenname angegeben"));
     if (mode < 0 || mode > 2) return std::uint16_t(Fail("Ungültiger Öffnungsmodus " + std::to_string(mode)));
@@ -430,7 +449,8 @@ uint16_t dbe_Use(const char* file, const char* alias, int mode, int type)
     e.areas[area] = std::make_unique<WorkArea>(area, std::move(table), name, OpenMode(mode),
                                                NormalType(type), repaired);
     e.selected = std::uint16_t(area);
-    e.lastError = note;
+    SetLastError(note);
+    e.lastErrorCode = DBE_ERR_NONE;  // a note, no failure
     return std::uint16_t(area);
 }
 
@@ -490,7 +510,10 @@ int MoveCurrent(Move move)
     const EngineLock engineLock;
     if (Refused()) return 0;
     WorkArea* a = Need();
-    return a && move(*a) ? 1 : 0;
+    if (!a) return 0;
+    if (move(*a)) return 1;
+    const std::string failed = a->TakeReadError();
+    return failed.empty() ? 0 : Fail(failed);
 }
 
 }  // namespace
@@ -794,7 +817,7 @@ intptr_t dbe_SysProp(int code, intptr_t value)
     }
     case DBE_PROP_ORDER_COUNT: {
         WorkArea* a = Current();
-        return a ? intptr_t(a->Orders().size()) : 0;
+        return a ? intptr_t(a->ListOrders().size()) : 0;
     }
     case DBE_PROP_RECBUFFER: {
         WorkArea* a = Current();
@@ -804,7 +827,7 @@ intptr_t dbe_SysProp(int code, intptr_t value)
         return value >= 1 && value <= kMaxArea && E().areas[std::size_t(value)] ? 1 : 0;
     case DBE_PROP_MULTI_TAG: {
         WorkArea* a = Current();
-        return a && !a->Orders().empty() ? 1 : 0;
+        return a && !a->ListOrders().empty() ? 1 : 0;
     }
     case DBE_PROP_ENGINE_BUFFER: return reinterpret_cast<intptr_t>(E().engineBuffer.data());
     case DBE_PROP_ENGINE_BUFSIZE: return intptr_t(E().engineBuffer.size());

@@ -39,7 +39,7 @@ std::string IndexPath(WorkArea* a, const char* file)
 // The order (1-based) of `tag` in `file` among the area's orders, 0 when none.
 int OrderOf(WorkArea* a, IndexFile* file, const std::string& tag)
 {
-    auto orders = a->Orders();
+    auto orders = a->ListOrders();
     for (std::size_t i = 0; i < orders.size(); ++i)
         if (orders[i].file == file && UpperAscii(orders[i].tag->spec.name) == UpperAscii(tag))
             return int(i + 1);
@@ -49,7 +49,7 @@ int OrderOf(WorkArea* a, IndexFile* file, const std::string& tag)
 // The order's reference (0 = the current order); null past the last.
 const WorkArea::OrderRef* OrderAt(WorkArea* a, int order, std::vector<WorkArea::OrderRef>& orders)
 {
-    orders = a->Orders();
+    orders = a->ListOrders();
     if (order == 0) order = a->orderNumber();
     if (order < 1 || std::size_t(order) > orders.size()) return nullptr;
     return &orders[std::size_t(order - 1)];
@@ -226,7 +226,7 @@ int dbe_TagArea(const char* tag)
     const EngineLock engineLock;
     WorkArea* a = Current();
     if (!a || !tag) return 0;
-    auto orders = a->Orders();
+    auto orders = a->ListOrders();
     for (std::size_t i = 0; i < orders.size(); ++i)
         if (UpperAscii(orders[i].tag->spec.name) == UpperAscii(tag)) return int(i + 1);
     return 0;
@@ -254,8 +254,9 @@ int dbe_Seek(const char* key)
     WorkArea* a = Need();
     if (!a) return 0;
     if (!a->tagOrder()) return Fail("Keine Indexordnung aktiv");
+    SetLastError("");
     bool found = false;
-    a->SeekKey(key ? key : "", found);
+    if (!a->SeekKey(key ? key : "", found)) return Fail(a->TakeReadError());
     return found ? 1 : 0;
 }
 
@@ -295,6 +296,9 @@ uint32_t dbe_OrderRecNo()
     const EngineLock engineLock;
     WorkArea* a = Current();
     if (!a) return 0;
-    return a->OrderPosition();
+    SetLastError("");
+    const uint32_t position = a->OrderPosition();
+    const std::string failed = a->TakeReadError();
+    return failed.empty() ? position : std::uint32_t(Fail(failed));
 }
 

@@ -35,6 +35,7 @@ struct Engine {
     std::array<std::unique_ptr<PendingCreate>, kMaxArea + 1> creates;
     std::uint16_t selected = 1;
     std::string lastError;
+    int lastErrorCode = 0;  // DBE_ERR_..., set with lastError
     std::vector<char> engineBuffer = std::vector<char>(kEngineBufferSize, 0);
     // Texts handed back to callers, one per function family.
     std::string alias, fieldName, fieldText, trimText, dateText, tagText, evalText, filterText,
@@ -80,7 +81,10 @@ struct Incoming {
     std::uint32_t memoType = kMemoTypeText;
 };
 
+// Sets the last error (its code by the busy notes) and gives 0.
 int Fail(const std::string& reason);
+// Sets the last error to `reason`, or clears it when empty (code with it).
+void SetLastError(const std::string& reason);
 
 WorkArea* Current();
 

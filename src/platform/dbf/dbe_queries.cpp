@@ -104,7 +104,10 @@ uint32_t dbe_QueryRecCount()
     // Every record passes when nothing hides one; hidden deleted records
     // do not pass, so the count agrees with what a walk shows.
     if (!a->queryActive() && !scoped && !conditional && !Settings().deleted) return a->RecCount();
-    return a->VisibleCount();
+    SetLastError("");
+    const uint32_t count = a->VisibleCount();
+    const std::string failed = a->TakeReadError();
+    return failed.empty() ? count : std::uint32_t(Fail(failed));
 }
 
 const char* dbe_DBFilter()

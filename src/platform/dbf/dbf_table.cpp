@@ -1,6 +1,7 @@
 #include "platform/dbf/dbf_table.h"
 
 #include "platform/dbf/table_indexes.h"
+#include "platform/dbf/lock_wait.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -176,7 +177,8 @@ std::shared_ptr<DbfTable> DbfTable::Open(const std::string& path, OpenMode mode,
         auto table = it->second.lock();
         if (table && !table->Foreign()) {
             if (table->exclusive_ || mode == OpenMode::Exclusive) {
-                error = "Tabelle " + path + " ist bereits geöffnet und kann nicht exklusiv benutzt werden";
+                error = NoteBusy("Tabelle " + path + " ist bereits geöffnet und kann nicht exklusiv benutzt werden",
+                                 BusyKind::OpenHere);
                 return nullptr;
             }
             if (mode != OpenMode::ReadOnly && !table->writable_ &&
@@ -210,9 +212,9 @@ std::shared_ptr<DbfTable> DbfTable::Open(const std::string& path, OpenMode mode,
     table->device_ = key.first;
     table->inode_ = key.second;
     if (!LockByte(fd, table->exclusive_ ? F_WRLCK : F_RDLCK, kUseLock)) {
-        error = table->exclusive_
-                    ? "Tabelle " + path + " wird von einem anderen Programm benutzt"
-                    : "Tabelle " + path + " wird von einem anderen Programm exklusiv benutzt";
+        error = NoteBusy(table->exclusive_
+                             ? "Tabelle " + path + " wird von einem anderen Programm benutzt"
+                             : "Tabelle " + path + " wird von einem anderen Programm exklusiv benutzt");
         return nullptr;
     }
     if (!table->LoadHeader(error, note, repaired)) return nullptr;
@@ -321,7 +323,9 @@ std::uint32_t DbfTable::RecordCount()
 
 bool DbfTable::ReadRecord(std::uint32_t recno, char* out, std::string& error)
 {
-    if (recno == 0 || recno > header_.recordCount) {
+    // A record past the count known here may be one another process
+    // appended since (its index keys can name it): the count is read again.
+    if (recno == 0 || (recno > header_.recordCount && (exclusive_ || recno > RecordCount()))) {
         error = "Satz " + std::to_string(recno) + " gibt es nicht";
         return false;
     }
@@ -345,7 +349,8 @@ bool DbfTable::ReadRecord(std::uint32_t recno, char* out, std::string& error)
 
 bool DbfTable::ReadRecords(std::uint32_t first, std::uint32_t count, char* out, std::string& error)
 {
-    if (first == 0 || count == 0 || first - 1 + std::uint64_t(count) > header_.recordCount) {
+    const std::uint64_t last = first - 1 + std::uint64_t(count);
+    if (first == 0 || count == 0 || (last > header_.recordCount && (exclusive_ || last > RecordCount()))) {
         error = "Sätze " + std::to_string(first) + " bis " + std::to_string(first + count - 1) +
                 " gibt es nicht";
         return false;
@@ -465,7 +470,7 @@ bool DbfTable::WriteRecord(std::uint32_t recno, char* image, const TableClient* 
     if (!exclusive_ && base) {
         // Without indexes the append lock serialises the read and the write.
         if (!LockByteWait(fd_.get(), F_WRLCK, kAppendLock, 5000)) {
-            error = "Tabelle " + path_ + ": Satz " + std::to_string(recno) + " ist gesperrt";
+            error = NoteBusy("Tabelle " + path_ + ": Satz " + std::to_string(recno) + " ist gesperrt");
             return false;
         }
         bool ok = write();
@@ -544,7 +549,7 @@ bool DbfTable::AppendShared(const char* image, std::uint32_t& recno, std::string
     // under the lock, so no record of another process is overwritten.
     if (!appendLockHeld_) {
         if (!LockByteWait(fd_.get(), F_WRLCK, kAppendLock, 5000)) {
-            error = "Tabelle " + path_ + ": Anfügen nicht möglich, die Tabelle ist gesperrt";
+            error = NoteBusy("Tabelle " + path_ + ": Anfügen nicht möglich, die Tabelle ist gesperrt");
             return false;
         }
         RecordCount();
@@ -738,7 +743,7 @@ bool DbfTable::Lock(std::uint32_t recno, int owner, int timeoutSeconds, std::str
     }
     if (!exclusive_ && writable_ &&
         !LockByteWait(fd_.get(), F_WRLCK, kRecordLockBase + off_t(recno), timeoutSeconds * 1000)) {
-        error = "Satz " + std::to_string(recno) + " ist von einem anderen Programm gesperrt";
+        error = NoteBusy("Satz " + std::to_string(recno) + " ist von einem anderen Programm gesperrt");
         return false;
     }
     locks_[recno] = owner;
@@ -773,7 +778,7 @@ bool DbfTable::EnsureExclusiveUse(std::string& error)
     if (exclusive_) return true;
     // Upgrading our read lock fails while any other process has it open.
     if (exclusiveHolds_ == 0 && !LockByte(fd_.get(), F_WRLCK, kUseLock)) {
-        error = "Tabelle " + path_ + " wird noch von einem anderen Programm benutzt";
+        error = NoteBusy("Tabelle " + path_ + " wird noch von einem anderen Programm benutzt");
         return false;
     }
     ++exclusiveHolds_;
@@ -799,7 +804,7 @@ bool DbfTable::BecomeWritable(std::string& error)
     }
     if (!LockByte(fd, F_RDLCK, kUseLock)) {
         ::close(fd);
-        error = "Tabelle " + path_ + " wird von einem anderen Programm exklusiv benutzt";
+        error = NoteBusy("Tabelle " + path_ + " wird von einem anderen Programm exklusiv benutzt");
         return false;
     }
     if (indexes_ && !indexes_->BecomeWritable(error)) {
@@ -892,7 +897,7 @@ bool DbfTable::Rewrite(bool keepLive, const Progress& progress, std::string& err
     // The new table is ours alone from the start: whoever opens it after
     // the rename waits until its indexes are rebuilt.
     if (!LockByte(out.get(), F_WRLCK, kUseLock))
-        return fail("Hilfsdatei " + files.table + " wird von einem anderen Programm benutzt");
+        return fail(NoteBusy("Hilfsdatei " + files.table + " wird von einem anderen Programm benutzt"));
     std::unique_ptr<MemoFile> newMemo;
     bool memoFields = hasMemoFields() && memo_ && memo_->usable();
     if (memoFields) {
@@ -1028,7 +1033,7 @@ bool DbfTable::Create(const std::string& path, const std::vector<FieldDef>& fiel
         return false;
     }
     if (!LockByte(fd.get(), F_WRLCK, kUseLock)) {
-        error = "Tabelle " + path + " wird von einem anderen Programm benutzt";
+        error = NoteBusy("Tabelle " + path + " wird von einem anderen Programm benutzt");
         return false;
     }
     TableHeader h = MakeHeader(fields);

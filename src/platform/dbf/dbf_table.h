@@ -144,6 +144,9 @@ public:
     // Takes the table for this process alone (fails while another process
     // has it open) until the matching release; calls nest.
     bool EnsureExclusiveUse(std::string& error);
+    // Writes are refused from now on with `reason` (a table opened without
+    // the index other processes keep: its changes would be missing there).
+    void RefuseWrites(const std::string& reason) { Break(reason); }
     void ReleaseExclusiveUse();
 
     // Removes deleted records and compacts the memo file into new files that

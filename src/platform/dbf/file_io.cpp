@@ -62,6 +62,26 @@ bool ReadAt(int fd, void* data, std::size_t size, std::uint64_t offset)
 
 void SetIoFaultHook(IoFaultHook hook) { FaultHook() = std::move(hook); }
 
+namespace {
+IoReadFaultHook& ReadFaultHook()
+{
+    static auto* hook = new IoReadFaultHook;  // never destroyed, as FaultHook
+    return *hook;
+}
+}  // namespace
+
+void SetIoReadFaultHook(IoReadFaultHook hook) { ReadFaultHook() = std::move(hook); }
+
+bool ReadFaulted(const std::string& path)
+{
+    IoReadFaultHook& hook = ReadFaultHook();
+    if (hook && hook(path)) {
+        errno = EIO;
+        return true;
+    }
+    return false;
+}
+
 bool WriteAt(int fd, const void* data, std::size_t size, std::uint64_t offset)
 {
     if (Faulted(IoOp::Write, FdPath(fd))) return false;

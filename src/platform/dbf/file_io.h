@@ -18,6 +18,13 @@ enum class IoOp { Write, Sync, Truncate, Rename, Unlink };
 // without touching the file. Empty (the default): nothing fails.
 using IoFaultHook = std::function<bool(IoOp op, const std::string& path)>;
 void SetIoFaultHook(IoFaultHook hook);
+// The same for reads of the index files (asked before each read with the
+// file's path; true makes it fail with EIO). Kept apart from the hook above,
+// whose callers count changing operations only.
+using IoReadFaultHook = std::function<bool(const std::string& path)>;
+void SetIoReadFaultHook(IoReadFaultHook hook);
+// Whether the read seam fails a read of `path` now (errno set to EIO).
+bool ReadFaulted(const std::string& path);
 
 // Reads exactly `size` bytes at `offset`; false on error or end of file.
 bool ReadAt(int fd, void* data, std::size_t size, std::uint64_t offset);

@@ -3,7 +3,10 @@
 #include "platform/dbf/dbe_internal.h"
 #include "platform/dbf/engine_lock.h"
 
+#include <deque>
+#include <mutex>
 #include <thread>
+#include <utility>
 
 namespace dbf {
 
@@ -25,6 +28,18 @@ std::string FileName(const std::string& path)
 {
     const std::size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string MakeBusyMessage(const std::string& tablePath, const std::string& indexPath, bool stopped)
+{
+    const std::string table = FileName(tablePath), index = FileName(indexPath);
+    if (stopped)
+        return "Das Warten auf das Album " + table + " wurde abgebrochen: die Indexdatei " + index +
+               " ist von einem anderen Programm gesperrt. Es wurde nichts geändert.";
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(IndexLockWait()).count();
+    return "Das Album " + table + " wird gerade von einem anderen Programm benutzt: die Indexdatei " + index +
+           " blieb " + std::to_string(seconds) +
+           " Sekunden lang gesperrt. Es wurde nichts geändert; bitte später noch einmal versuchen.";
 }
 
 }  // namespace
@@ -78,16 +93,50 @@ void SetIndexLockWait(std::chrono::milliseconds limit)
 
 std::chrono::milliseconds IndexLockWait() { return W().indexLimit; }
 
+namespace {
+
+struct BusyNotes {
+    std::mutex mutex;
+    // The messages made last, newest at the back.
+    std::deque<std::pair<std::string, BusyKind>> notes;
+};
+
+BusyNotes& Notes()
+{
+    static auto* notes = new BusyNotes;  // never destroyed, as W()
+    return *notes;
+}
+
+}  // namespace
+
+std::string NoteBusy(std::string message, BusyKind kind)
+{
+    BusyNotes& b = Notes();
+    const std::lock_guard<std::mutex> lock(b.mutex);
+    for (auto it = b.notes.begin(); it != b.notes.end(); ++it)
+        if (it->first == message) {
+            b.notes.erase(it);
+            break;
+        }
+    b.notes.emplace_back(message, kind);
+    if (b.notes.size() > 32) b.notes.pop_front();
+    return message;
+}
+
+BusyKind BusyKindOf(const std::string& reason)
+{
+    if (reason.empty()) return BusyKind::None;
+    BusyNotes& b = Notes();
+    const std::lock_guard<std::mutex> lock(b.mutex);
+    for (auto it = b.notes.rbegin(); it != b.notes.rend(); ++it)
+        if (reason.find(it->first) != std::string::npos) return it->second;
+    return BusyKind::None;
+}
+
 std::string BusyMessage(const std::string& tablePath, const std::string& indexPath, bool stopped)
 {
-    const std::string table = FileName(tablePath), index = FileName(indexPath);
-    if (stopped)
-        return "Das Warten auf das Album " + table + " wurde abgebrochen: die Indexdatei " + index +
-               " ist von einem anderen Programm gesperrt. Es wurde nichts geändert.";
-    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(IndexLockWait()).count();
-    return "Das Album " + table + " wird gerade von einem anderen Programm benutzt: die Indexdatei " + index +
-           " blieb " + std::to_string(seconds) +
-           " Sekunden lang gesperrt. Es wurde nichts geändert; bitte später noch einmal versuchen.";
+    return NoteBusy(MakeBusyMessage(tablePath, indexPath, stopped));
 }
+
 
 }  // namespace dbf

@@ -43,7 +43,21 @@ void SetIndexLockWait(std::chrono::milliseconds limit);
 std::chrono::milliseconds IndexLockWait();
 
 // The German message for a table whose index lock another process kept
-// (`stopped`: the user stopped the wait).
+// (`stopped`: the user stopped the wait). Noted as busy (see NoteBusy).
 std::string BusyMessage(const std::string& tablePath, const std::string& indexPath, bool stopped);
+
+// Busy is told apart from every other failure by its kind, never by the
+// words of a reason (a path may hold any words): each busy message the
+// engine makes is noted here as it is made, and a call that fails with a
+// reason holding a noted message reports its kind (dbe_LastErrorCode).
+enum class BusyKind {
+    None,
+    OtherProgram,  // another process holds the table, its index or a record
+    OpenHere,      // open in this process, so it cannot be had exclusively
+};
+// Notes `message` as busy of `kind` and gives it back.
+std::string NoteBusy(std::string message, BusyKind kind = BusyKind::OtherProgram);
+// The kind of busy a failure's reason reports (None: not busy).
+BusyKind BusyKindOf(const std::string& reason);
 
 }  // namespace dbf

@@ -1,4 +1,5 @@
 #include "platform/dbf/memo_file.h"
+#include "platform/dbf/lock_wait.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -182,7 +183,7 @@ bool MemoFile::Append(std::string_view data, std::uint32_t type, std::uint32_t& 
         return false;
     }
     if (!exclusive_ && !LockAppend(fd_.get(), F_WRLCK)) {
-        error = "Memodatei " + path_ + " ist gesperrt";
+        error = NoteBusy("Memodatei " + path_ + " ist gesperrt");
         return false;
     }
     struct Unlock {
@@ -244,7 +245,7 @@ bool MemoFile::Flush(std::string& error)
         // Other processes may have appended since: the header never goes
         // back, and takes the file's end.
         if (!LockAppend(fd_.get(), F_WRLCK)) {
-            error = "Memodatei " + path_ + " ist gesperrt";
+            error = NoteBusy("Memodatei " + path_ + " ist gesperrt");
             return false;
         }
         unsigned char head[4];

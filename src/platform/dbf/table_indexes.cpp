@@ -212,10 +212,36 @@ bool TableIndexes::BuildKeys(IndexTag& tag, dbfcdx::CdxKeySet& keys, const Progr
     return ok;
 }
 
+void TableIndexes::FollowTagLists()
+{
+    if (table_.exclusive()) return;
+    for (auto& f : files_) {
+        if (!f->cdx) continue;
+        try {
+            // (The access reads the change counter, and the tag list with
+            // the headers when it moved.)
+            f->cdx->ReadAccess([] { return 0; });
+        } catch (const dbfcdx::CdxError&) {
+            // Busy or unreadable: the tags stay as known; the next read of
+            // the file reports it.
+            continue;
+        }
+        FollowTagList(*f);
+    }
+}
+
+void TableIndexes::FollowTagList(IndexFile& file)
+{
+    if (!TagListChanged(file)) return;
+    std::string error;
+    if (!Load(file, error)) pendingError_ = error;
+}
+
 bool TableIndexes::Load(IndexFile& file, std::string& error)
 {
     ++generation_;
     file.tags.clear();
+    file.tagList = file.cdx->TagListVersion();
     file.cdx->SetLeaseOwner(this);
     for (std::size_t i = 0; i < file.cdx->TagCount(); ++i) {
         dbfcdx::CdxTag& t = file.cdx->Tag(i);
@@ -352,12 +378,30 @@ bool TableIndexes::OpenProduction(std::string& note, std::string& error)
         return false;
     }
     // The tag definitions cannot be read: set the file aside so the table
-    // opens; whoever needs the tags builds them again. A read-only opener
-    // leaves the file where it is and opens the table without it.
+    // opens; whoever needs the tags builds them again. Only while the table
+    // is held exclusively: another process may be using the file (one read
+    // error on a share says nothing about the file it reads fine), and two
+    // programs must never keep two indexes of one table. A read-only or
+    // shared opener leaves the file where it is and opens the table without
+    // it.
+    std::string inUse;
     if (!table_.writable()) {
         note += (note.empty() ? "" : "; ") + why + "; die Tabelle ist ohne Index geöffnet";
         return true;
     }
+    if (!table_.EnsureExclusiveUse(inUse)) {
+        // Changes made here would be missing from the index the others
+        // keep: the table is read only for this opener.
+        const std::string reason = why + "; die Tabelle ist ohne Index und nur zum Lesen geöffnet, "
+                                         "die Indexdatei bleibt, solange andere Programme die Tabelle benutzen";
+        table_.RefuseWrites(reason);
+        note += (note.empty() ? "" : "; ") + reason;
+        return true;
+    }
+    struct Release {
+        DbfTable& t;
+        ~Release() { t.ReleaseExclusiveUse(); }
+    } release{table_};
     std::string aside = path + ".bad";
     if (!RenameFile(path, aside)) {
         note += (note.empty() ? "" : "; ") + why + "; die Indexdatei lässt sich nicht nach " +
@@ -379,17 +423,24 @@ IndexFile* TableIndexes::OpenFile(const std::string& path, std::string& error, b
         }
     auto file = std::make_unique<IndexFile>();
     file->path = path;
-    try {
-        file->cdx = dbfcdx::CdxFile::Open(path, !table_.writable(), CurrentCollation(),
-                                          !table_.exclusive());
-        if (!Load(*file, error)) return nullptr;
-    } catch (const dbfcdx::CdxBusy& e) {
-        error = BusyText(e);
-        if (busy) *busy = true;
-        return nullptr;
-    } catch (const dbfcdx::CdxError& e) {
-        error = "Indexdatei " + path + " ist beschädigt: " + e.what();
-        return nullptr;
+    // A read error is tried once more before the file counts as damaged (a
+    // network share may fail one read).
+    for (int attempt = 0;; ++attempt) {
+        try {
+            file->cdx = dbfcdx::CdxFile::Open(path, !table_.writable(), CurrentCollation(),
+                                              !table_.exclusive());
+            if (!Load(*file, error)) return nullptr;
+            break;
+        } catch (const dbfcdx::CdxBusy& e) {
+            error = BusyText(e);
+            if (busy) *busy = true;
+            return nullptr;
+        } catch (const dbfcdx::CdxError& e) {
+            file->cdx.reset();
+            if (attempt == 0) continue;
+            error = "Indexdatei " + path + " ist beschädigt: " + e.what();
+            return nullptr;
+        }
     }
     file->users = 1;
     files_.push_back(std::move(file));
@@ -461,6 +512,9 @@ IndexTag* TableIndexes::CreateTag(IndexFile* file, const std::string& path,
                 created->path = path;
                 created->production = true;
                 created->cdx = dbfcdx::CdxFile::Create(path, CurrentCollation());
+                // Shared: other processes may open the new file at once; it
+                // is used under its lock from the start, as one opened.
+                created->cdx->SetShared(!table_.exclusive());
                 files_.insert(files_.begin(), std::move(created));
                 production_ = files_.front().get();
                 if (!table_.MarkProductionIndex(true, error)) return nullptr;
@@ -668,6 +722,18 @@ void TableIndexes::RebuildAfterError(IndexFile& file, const dbfcdx::CdxError& wh
     MarkBroken(file, why.what());
 }
 
+std::string TableIndexes::ReadFailed(IndexFile& file, const dbfcdx::CdxError& why)
+{
+    const std::string reason = "Indexdatei " + file.path + " lässt sich nicht lesen: " + why.what();
+    MarkBroken(file, why.what());
+    const std::string failed = TakeError();
+    if (failed.empty()) return reason + "; der Index wurde aus der Tabelle neu aufgebaut";
+    // (Damaged, not busy: the reason never carries another program's hold.)
+    if (BusyKindOf(failed) != BusyKind::None)
+        return reason + "; er wird neu aufgebaut, sobald kein anderes Programm die Tabelle benutzt";
+    return reason + "; Neuaufbau fehlgeschlagen: " + failed;
+}
+
 void TableIndexes::RebuildDeferred()
 {
     auto broken = std::exchange(deferredBroken_, {});
@@ -840,6 +906,8 @@ void TableIndexes::ChangeUsableTags(const std::function<void(IndexTag&)>& change
             // Shared: one access per file, under its lock and with what
             // other processes changed read first.
             f->cdx->Access([&] {
+                // Tags another process added since are kept in step too.
+                FollowTagList(*f);
                 for (auto& t : f->tags) {
                     // A tag waiting for its rebuild is made from the table
                     // then; one set aside for another sort-weight table no

@@ -40,6 +40,7 @@ struct IndexFile {
     std::string path;
     bool production = false;
     int users = 0;  // areas that opened it (the production file: unused)
+    std::uint64_t tagList = 0;  // the file's TagListVersion the tags follow
     std::unique_ptr<dbfcdx::CdxFile> cdx;
     std::vector<std::unique_ptr<IndexTag>> tags;  // in the file's order
 };
@@ -52,6 +53,8 @@ public:
     // Opens the production index when the table has one. A damaged file is
     // rebuilt when its tag definitions can be read, else set aside (renamed
     // to .CDX.bad) so the table still opens; `note` tells what happened.
+    // Set aside only while the table can be had exclusively; else the file
+    // stays and the table opens without it, its writes refused.
     // False (with the reason) when another process keeps the file's lock:
     // the table is busy and must not be opened without its index.
     bool OpenProduction(std::string& note, std::string& error);
@@ -81,6 +84,10 @@ public:
     // table. One that another process keeps locked is only busy: the
     // failure is reported (TakeError) and the file stays as it is.
     void RebuildAfterError(IndexFile& file, const dbfcdx::CdxError& why);
+    // A read of an index file failed (tried twice) on a call that reads:
+    // the reason for that call. The file is made anew from the table only
+    // where the table can be had exclusively; else it stays as it is.
+    std::string ReadFailed(IndexFile& file, const dbfcdx::CdxError& why);
     // The engine's sort-weight table changed: tags built with the new table
     // become usable again; the others wait for their own table (or a
     // reindex).
@@ -135,6 +142,16 @@ public:
     bool MakeKey(IndexTag& tag, const char* image, std::string& key);
     bool Passes(IndexTag& tag, const char* image);
     dbfexpr::ExprContext Context(std::uint32_t recno);
+    // Shared use: the tags of every open index file follow what other
+    // processes added or deleted (the change counter read under the lock).
+    void FollowTagLists();
+    // Whether the file's tag list changed since its tags were loaded; the
+    // tags are then loaded again (outside any access of the file).
+    bool TagListChanged(const IndexFile& file) const
+    {
+        return file.cdx && file.tagList != file.cdx->TagListVersion();
+    }
+    void FollowTagList(IndexFile& file);
     // The table's fields as expressions see them.
     const std::vector<dbfexpr::ExprField>& Fields() const;
 

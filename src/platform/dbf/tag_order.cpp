@@ -216,27 +216,56 @@ std::uint32_t TagOrder::DoPrev(std::uint32_t current)
     return Current();
 }
 
-// A damaged index file shows itself while it is walked: it is rebuilt from
-// the table and the walk ends here (the caller sees no further record).
+// A step that cannot read the tag answers 0 and leaves the reason in
+// failure_: the caller fails its call with it, never taking the 0 for the
+// end of the order or a key not found. Busy (another process kept the
+// index lock past the wait) is only reported. A read error is tried once
+// more (a flaky share may fail one read); a file that still cannot be
+// read is reported, and made anew from the table only where the table can
+// be had exclusively (TableIndexes::ReadFailed).
 template <typename F>
 std::uint32_t TagOrder::Guard(F&& step)
 {
-    try {
-        // Keys of an append wait outside the access; the tag is made usable
-        // before it, then the step reads the file under its lock (shared).
-        table_.Indexes().Settle();
-        Tag();
-        if (file_ && file_->cdx) {
-            dbfcdx::CdxFile& cdx = *file_->cdx;
-            const std::uint32_t recno = cdx.ReadAccess([&]() -> std::uint32_t { return step(); });
-            table_.Indexes().RebuildDeferred();
-            return recno;
+    for (int attempt = 0;; ++attempt) {
+        try {
+            // Keys of an append wait outside the access; the tag is made
+            // usable before it, then the step reads the file under its lock
+            // (shared).
+            table_.Indexes().Settle();
+            Tag();
+            if (file_ && file_->cdx) {
+                dbfcdx::CdxFile& cdx = *file_->cdx;
+                bool relist = false;
+                const std::uint32_t recno = cdx.ReadAccess([&]() -> std::uint32_t {
+                    // Another process added or deleted tags: they are loaded
+                    // again (outside the access) before the step.
+                    relist = table_.Indexes().TagListChanged(*file_);
+                    return relist ? 0 : step();
+                });
+                table_.Indexes().RebuildDeferred();
+                if (relist) {
+                    table_.Indexes().FollowTagList(*file_);
+                    if (!Tag()) {
+                        failure_ = "Der Index " + name_ + " ist nicht mehr da (von einem anderen Programm gelöscht)";
+                        return 0;
+                    }
+                    --attempt;
+                    continue;
+                }
+                return recno;
+            }
+            return step();
+        } catch (const dbfcdx::CdxBusy& e) {
+            cursor_ = dbfcdx::CdxCursor();
+            failure_ = table_.Indexes().BusyText(e);
+            return 0;
+        } catch (const dbfcdx::CdxError& e) {
+            cursor_ = dbfcdx::CdxCursor();
+            // (A failed read caches nothing: the step is simply run again.)
+            if (attempt == 0 && file_ && file_->cdx && !file_->cdx->Broken()) continue;
+            failure_ = file_ ? table_.Indexes().ReadFailed(*file_, e) : std::string(e.what());
+            return 0;
         }
-        return step();
-    } catch (const dbfcdx::CdxError& e) {
-        cursor_ = dbfcdx::CdxCursor();
-        table_.Indexes().RebuildAfterError(*file_, e);
-        return 0;
     }
 }
 

@@ -3,7 +3,8 @@
 // its key, so moves work from any record (also one the tag leaves out).
 // While the tag cannot be used (gone, waiting for a rebuild this process
 // cannot make, built with another sort-weight table) moves go in natural
-// order, so no record is hidden.
+// order, so no record is hidden. A move or seek that cannot read the tag
+// answers 0 and says why (failure()).
 #pragma once
 
 #include <cstdint>
@@ -46,6 +47,13 @@ public:
     // Key of a record image as text (numbers as their value, dates yyyymmdd).
     std::string KeyText(const char* image, std::uint32_t recno);
 
+    // Why a move or seek since the last ClearFailure could not read the tag
+    // (another process kept the index lock past the wait, or the file could
+    // not be read): its answer 0 then means "unknown", never "end" or "not
+    // found". Empty when every one could.
+    const std::string& failure() const { return failure_; }
+    void ClearFailure() { failure_.clear(); }
+
 private:
     // Expression form of a key text for this tag.
     std::string Probe(std::string_view text);
@@ -77,6 +85,7 @@ private:
     std::string low_, high_, lowStored_, highStored_;
     std::vector<char> image_;
     std::uint64_t scopeVersion_;
+    std::string failure_;
 };
 
 }  // namespace dbf

@@ -65,7 +65,21 @@ bool WorkArea::Visible(std::uint32_t recno, const char* image) const
 bool WorkArea::LoadScratch(std::uint32_t recno)
 {
     std::string error;
-    return table_->ReadRecord(recno, scratch_.data(), error);
+    if (table_->ReadRecord(recno, scratch_.data(), error)) return true;
+    if (readError_.empty()) readError_ = error;
+    return false;
+}
+
+void WorkArea::BeginRead()
+{
+    readError_.clear();
+    if (tagOrder_) tagOrder_->ClearFailure();
+}
+
+bool WorkArea::ReadFailed()
+{
+    if (tagOrder_ && !tagOrder_->failure().empty() && readError_.empty()) readError_ = tagOrder_->failure();
+    return !readError_.empty();
 }
 
 std::uint32_t WorkArea::Seek(std::uint32_t start, bool forward)
@@ -95,14 +109,16 @@ void WorkArea::StandOnPhantom()
 
 bool WorkArea::GoTop()
 {
-    if (UseSparseOrder()) return StandOnEnd(Loaded(SparseNeighbour(0, true)));
-    return StandOnEnd(Seek(order_->First(), true));
+    BeginRead();
+    const std::uint32_t r = UseSparseOrder() ? Loaded(SparseNeighbour(0, true)) : Seek(order_->First(), true);
+    return !ReadFailed() && StandOnEnd(r);
 }
 
 bool WorkArea::GoBottom()
 {
-    if (UseSparseOrder()) return StandOnEnd(Loaded(SparseNeighbour(0, false)));
-    return StandOnEnd(Seek(order_->Last(), false));
+    BeginRead();
+    const std::uint32_t r = UseSparseOrder() ? Loaded(SparseNeighbour(0, false)) : Seek(order_->Last(), false);
+    return !ReadFailed() && StandOnEnd(r);
 }
 
 bool WorkArea::StandOnEnd(std::uint32_t r)
@@ -119,15 +135,21 @@ bool WorkArea::StandOnEnd(std::uint32_t r)
 
 bool WorkArea::Skip(long n)
 {
+    BeginRead();
     if (n == 0) {
         if (!eof_ && LoadScratch(recno_)) StandOn(recno_);
-        return true;
+        return !ReadFailed();
     }
     if (n > 0) {
+        const bool wasBof = bof_;
         bof_ = false;
         for (long i = 0; i < n && !eof_; ++i) {
             std::uint32_t r = UseSparseOrder() ? Loaded(SparseNeighbour(recno_, true))
                                                : Seek(order_->Next(recno_), true);
+            if (ReadFailed()) {
+                if (i == 0) bof_ = wasBof;
+                return false;
+            }
             if (r == 0) {
                 StandOnPhantom();
                 break;
@@ -140,9 +162,10 @@ bool WorkArea::Skip(long n)
         std::uint32_t from = eof_ ? table_->RecordCount() + 1 : recno_;
         std::uint32_t r = UseSparseOrder() ? Loaded(SparseNeighbour(eof_ ? 0 : recno_, false))
                                            : Seek(order_->Prev(from), false);
+        if (ReadFailed()) return false;
         if (r == 0) {
             // Before the first record: stay on the first visible one.
-            GoTop();
+            if (!GoTop()) return false;
             bof_ = true;
             return true;
         }
@@ -353,6 +376,12 @@ std::vector<WorkArea::OrderRef> WorkArea::Orders()
     return orders;
 }
 
+std::vector<WorkArea::OrderRef> WorkArea::ListOrders()
+{
+    table_->Indexes().FollowTagLists();
+    return Orders();
+}
+
 bool WorkArea::SetOrderNumber(int order)
 {
     if (order == 0) {
@@ -361,7 +390,7 @@ bool WorkArea::SetOrderNumber(int order)
         orderNumber_ = 0;
         return true;
     }
-    std::vector<OrderRef> orders = Orders();
+    std::vector<OrderRef> orders = ListOrders();
     if (order < 0 || std::size_t(order) > orders.size()) return false;
     const OrderRef& ref = orders[std::size_t(order - 1)];
     tagOrder_ = std::make_unique<TagOrder>(*table_, ref.file, ref.tag->spec.name);
@@ -381,6 +410,7 @@ bool WorkArea::SeekKey(const std::string& key, bool& isFound)
 {
     isFound = false;
     if (!tagOrder_) return false;
+    BeginRead();
     std::uint32_t r = tagOrder_->SeekFirst(key);
     // Records the view hides are passed over; the first visible one decides.
     while (r != 0) {
@@ -388,6 +418,8 @@ bool WorkArea::SeekKey(const std::string& key, bool& isFound)
         if (Visible(r, scratch_.data())) break;
         r = tagOrder_->Next(r);
     }
+    // Not read: neither found nor not found; the area stays where it stood.
+    if (ReadFailed()) return false;
     if (r != 0) {
         isFound = tagOrder_->CursorMatches(key, Settings().exact);
         if (isFound || Settings().softSeek) {
@@ -525,6 +557,7 @@ bool WorkArea::CountFromBits(std::uint32_t records, std::uint32_t& count)
 
 std::uint32_t WorkArea::VisibleCount()
 {
+    BeginRead();
     const VisibilityState state = Visibility();
     if (countCache_.state == state) return countCache_.count;
     std::uint32_t count = 0;
@@ -536,6 +569,8 @@ std::uint32_t WorkArea::VisibleCount()
         for (std::uint32_t r = order_->First(); r != 0; r = order_->Next(r))
             if (passing.Test(r)) ++count;
     }
+    // A walk cut short counts nothing (and is not remembered).
+    if (ReadFailed()) return 0;
     countCache_ = {state, count};
     return count;
 }
@@ -621,6 +656,13 @@ std::uint32_t WorkArea::SparseNeighbour(std::uint32_t from, bool forward)
 std::uint32_t WorkArea::OrderPosition()
 {
     if (!tagOrder_ || eof_) return RecNo();
+    BeginRead();
+    const std::uint32_t position = WalkedPosition();
+    return ReadFailed() ? 0 : position;
+}
+
+std::uint32_t WorkArea::WalkedPosition()
+{
     if (UseSparseOrder()) {
         const auto& records = sparse_.records;
         const auto member = std::find(records.begin(), records.end(), recno_);

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/dbf/dbf_table.h"
@@ -36,7 +37,10 @@ public:
     char* buffer() { return buffer_.data(); }
     std::uint32_t recordLength() const { return std::uint32_t(buffer_.size()); }
 
-    // Moves (see dbe.h for the Bof/Eof rules).
+    // Moves (see dbe.h for the Bof/Eof rules). A move, seek or count that
+    // cannot read what it needs (the order's index, a record) gives false
+    // (a count 0) and leaves the reason for TakeReadError; a move then
+    // stands where it stood.
     bool GoTop();
     bool GoBottom();
     bool Skip(long n);
@@ -67,6 +71,9 @@ public:
         IndexTag* tag = nullptr;
     };
     std::vector<OrderRef> Orders();
+    // The same after the tags followed what other processes added or
+    // deleted (for the calls that list or choose orders).
+    std::vector<OrderRef> ListOrders();
     int orderNumber() const { return orderNumber_; }
     // Makes `order` current (0 natural); false for a number out of range.
     bool SetOrderNumber(int order);
@@ -109,6 +116,9 @@ public:
 
     bool turboRead = false;
 
+    // Why the last move, seek or count failed ("" when none did).
+    std::string TakeReadError() { return std::exchange(readError_, std::string()); }
+
     // TableClient
     std::uint32_t CurrentRecord() const override { return eof_ ? 0 : recno_; }
     void RecordRefreshed(const char* image) override;
@@ -117,6 +127,12 @@ public:
     void RecordWritten(std::uint32_t recno, const char* oldImage, const char* newImage) override;
 
 private:
+    // OrderPosition's work (its caches); ReadFailed() tells whether it holds.
+    std::uint32_t WalkedPosition();
+    // Starts a read: no failure yet.
+    void BeginRead();
+    // Whether the read since BeginRead failed (readError_ then says why).
+    bool ReadFailed();
     bool Visible(std::uint32_t recno, const char* image) const;
     dbfexpr::ExprCompileOptions CompileOptions() const;
     // Clears in `bits` the records the full evaluation of `expression`
@@ -182,6 +198,7 @@ private:
     IndexAnswer queryAnswer_ = IndexAnswer::None;
     // ".NOT. DELETED()" compiled, to know the tags of that FOR condition.
     std::unique_ptr<dbfexpr::Expression> notDeleted_;
+    std::string readError_;
     // What the visible records depend on: the table's changes and size, the
     // query, the scope, the order and the deleted setting.
     struct VisibilityState {
