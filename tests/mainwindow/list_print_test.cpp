@@ -20,6 +20,8 @@
 #include "report/engine/rg_report.h"
 #include "report/engine/rg_text_components.h"
 #include "platform/ui/prompt_script.h"
+#include "report/output/rg_draw_commands.h"
+#include "report/output/rg_page.h"
 #include "report/output/rg_preview_form.h"
 #include "report/output/rg_viewer.h"
 #include "report/output/rg_printer_list.h"
@@ -29,6 +31,7 @@
 #include <QFile>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -578,4 +581,156 @@ TEST_F(ListPrintTest, LongNotesWrapAndGrowTheirEntryInEveryLayoutWithANote)
         EXPECT_GT(text.indexOf("Bild 2"), text.indexOf(woerter.last())) << v.Datei;
         Bildschirmfoto(pdf, QStringLiteral("list_long_note_") + QString::fromLatin1(v.Datei).section('.', 0, 0));
     }
+}
+
+// The text of page k alone.
+static QString SeitenText(const QString& pdf, int k)
+{
+    return Werkzeug("pdftotext", {"-layout", "-f", QString::number(k), "-l", QString::number(k), pdf, "-"});
+}
+
+// The number of pictures on each page (index 0 is page 1).
+static QList<int> BilderJeSeite(const QString& pdf, int seiten)
+{
+    QList<int> anzahl(seiten, 0);
+    const QStringList zeilen = Werkzeug("pdfimages", {"-list", pdf}).split('\n', Qt::SkipEmptyParts);
+    for (int i = 2; i < zeilen.size(); ++i) {
+        const int seite = zeilen[i].simplified().section(' ', 0, 0).toInt();
+        if (seite >= 1 && seite <= seiten)
+            ++anzahl[seite - 1];
+    }
+    return anzahl;
+}
+
+TEST_F(ListPrintTest, AnEntryStaysTogetherOnItsPage)
+{
+    Album(9);
+    static const QRegularExpression datei(QStringLiteral("bild(\\d+)\\.jpg"), QRegularExpression::CaseInsensitiveOption);
+    for (const TVorlage& v : kVorlagen) {
+        SCOPED_TRACE(v.Datei);
+        Gehe(1);
+        const QString pdf = Pdf(QString::fromLatin1(v.Datei) + ".keep.pdf");
+        AufPdf(pdf);
+        Drucken(v);
+        const int n = PdfSeiten(pdf);
+        ASSERT_GT(n, 1) << "several pages";
+        const QList<int> bilder = BilderJeSeite(pdf, n);
+        QList<int> alle;
+        for (int k = 1; k <= n; ++k) {
+            const QString text = SeitenText(pdf, k);
+            const QList<int> titel = Titel(text);
+            alle << titel;
+            EXPECT_TRUE(text.contains(QStringLiteral("Seite %1 von %2").arg(k).arg(n))) << k;
+            // The pictures of the page are those of its entries.
+            EXPECT_EQ(bilder[k - 1], titel.size() * v.BilderJeEintrag) << "page " << k << "\n" << text.toStdString();
+            // A file name or path shown on the page belongs to an entry whose
+            // title is on the same page.
+            for (auto it = datei.globalMatch(text); it.hasNext();) {
+                const int nr = it.next().captured(1).toInt();
+                EXPECT_TRUE(titel.contains(nr)) << "page " << k << " bild" << nr << "\n" << text.toStdString();
+            }
+        }
+        QList<int> erwartet;
+        for (int i = 1; i <= 9; ++i)
+            erwartet << i;
+        EXPECT_EQ(alle, erwartet);
+    }
+}
+
+// The words of the PDF with their right edge in points, from
+// pdftotext -bbox-layout.
+static QList<QPair<QString, double>> WoerterMitRechtemRand(const QString& pdf)
+{
+    QList<QPair<QString, double>> woerter;
+    static const QRegularExpression wort(QStringLiteral("<word xMin=\"[^\"]+\" yMin=\"[^\"]+\" xMax=\"([^\"]+)\" "
+                                                        "yMax=\"[^\"]+\">([^<]*)</word>"));
+    const QString xml = Werkzeug("pdftotext", {"-bbox-layout", pdf, "-"});
+    for (auto it = wort.globalMatch(xml); it.hasNext();) {
+        const auto m = it.next();
+        woerter << qMakePair(m.captured(2), m.captured(1).toDouble());
+    }
+    return woerter;
+}
+
+TEST_F(ListPrintTest, ALongShortDescriptionWrapsAtWordEndsInsideTheMargin)
+{
+    Album(2);
+    QStringList woerter;
+    for (int i = 1; i <= 20; ++i)
+        woerter << QStringLiteral("Kurzwort%1").arg(i);
+    const QString beschreibung = QStringLiteral("Bild 1 ") + woerter.join(' ');
+    ASSERT_LE(beschreibung.size(), 239);
+    Gehe(1);
+    form->TableBilder->Edit();
+    form->TableBilder->FieldByName("SHORTDESC")->SetAsString(beschreibung);
+    form->TableBilder->Post();
+    // The right margin of A4 (6.35 mm) in points, half a point of tolerance.
+    const double rechterRand = (210.0 - 6.35) / 25.4 * 72.0 + 0.5;
+    for (const TVorlage& v : kVorlagen) {
+        if (v.BilderJeEintrag != 1)
+            continue;  // the passport sheet's title spans the page
+        SCOPED_TRACE(v.Datei);
+        Gehe(1);
+        const QString pdf = Pdf(QString::fromLatin1(v.Datei) + ".desc.pdf");
+        AufPdf(pdf);
+        Drucken(v);
+        const QString text = PdfText(pdf);
+        for (const QString& w : woerter)
+            EXPECT_EQ(text.count(QRegularExpression("\\b" + w + "\\b")), 1) << w.toStdString() << "\n"
+                                                                            << text.toStdString();
+        EXPECT_GT(text.indexOf("Bild 2"), text.indexOf(woerter.last()));
+        int gefunden = 0;
+        for (const auto& [wort, rechts] : WoerterMitRechtemRand(pdf)) {
+            if (!wort.startsWith(QStringLiteral("Kurzwort")))
+                continue;
+            ++gefunden;
+            EXPECT_LE(rechts, rechterRand) << wort.toStdString();
+        }
+        EXPECT_EQ(gefunden, woerter.size());
+        Bildschirmfoto(pdf, QStringLiteral("list_long_title_") + QString::fromLatin1(v.Datei).section('.', 0, 0));
+    }
+}
+
+TEST_F(ListPrintTest, ThePassportRuleLiesBelowAGrownNote)
+{
+    Album(2);
+    QStringList woerter;
+    for (int i = 1; i <= 60; ++i)
+        woerter << QStringLiteral("Notizwort%1").arg(i);
+    Gehe(1);
+    form->TableBilder->Edit();
+    form->TableBilder->FieldByName("NOTIZ")->SetAsString(woerter.join(' '));
+    form->TableBilder->Post();
+    // The note's box and the rules of the first page, as the engine placed
+    // them (thousandths of a millimetre).
+    int notizOben = -1, notizUnten = -1;
+    QList<int> regeln;
+    bool ersteSeite = true;
+    form->rgReport1->OnEndPage = [&](TObject*) {
+        const TrgPage* seite = form->rgReport1->Engine()->Page();
+        if (!ersteSeite || !seite || seite->CalculationOnly)
+            return;
+        ersteSeite = false;
+        for (int i = 0; i < seite->GetDrawCommandCount(); ++i) {
+            const TrgDrawCommand* c = seite->GetDrawCommand(i);
+            if (const auto* t = dynamic_cast<const TrgDrawText*>(c); t && t->IsMemo &&
+                t->WrappedText()->Count() > 0 && t->WrappedText()->Strings(0).startsWith("Notizwort1 ")) {
+                notizOben = t->Top;
+                notizUnten = t->Top + t->Height;
+            }
+            if (const auto* l = dynamic_cast<const TrgDrawLine*>(c); l && l->Pen.Color == clGray)
+                regeln << (l->LinePosition == lpBottom ? l->Top + l->Height : l->Top);
+        }
+    };
+    const QString pdf = Pdf("pass.pdf");
+    AufPdf(pdf);
+    Drucken(kVorlagen[4]);
+    form->rgReport1->OnEndPage = nullptr;
+    ASSERT_GT(notizUnten, notizOben);
+    ASSERT_GE(notizUnten - notizOben, 10000) << "the note grew past its design height of 5 mm";
+    ASSERT_FALSE(regeln.isEmpty());
+    for (const int y : regeln)
+        EXPECT_FALSE(y > notizOben && y < notizUnten) << y << " crosses the note " << notizOben << ".." << notizUnten;
+    EXPECT_TRUE(std::any_of(regeln.begin(), regeln.end(), [&](int y) { return y >= notizUnten; }));
+    Bildschirmfoto(pdf, QStringLiteral("list_passport_rule"));
 }

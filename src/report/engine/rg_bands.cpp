@@ -461,7 +461,14 @@ void TrgCustomBand::CalcPrintSpace()
     if (outOfSpace_)
         return;
     const bool isStatic = PrintHeight() == phStatic;
-    const int needed = isStatic ? mmHeight() : 0;
+    int needed = isStatic ? mmHeight() : 0;
+    // A dynamic band that starts afresh below other bands keeps its entry
+    // together: when its components would not fit as designed, the band
+    // begins on the next page, as a static band does. Only what grows past
+    // its design goes on over a page end; on an empty page body the band
+    // prints what fits.
+    if (!isStatic && !overflow_ && !incomplete_ && printPosition_ > engine->BodyTop())
+        needed = KeptTogetherBottom();
     if (pageLimit_ < printPosition_ + needed) {
         outOfSpace_ = true;
         return;
@@ -495,6 +502,20 @@ void TrgCustomBand::CheckPrintPosition()
     }
     positionRetry_ = false;
     printPosition_ = position;
+}
+
+int TrgCustomBand::KeptTogetherBottom() const
+{
+    // The design boxes of the visible components, those inside regions and
+    // those shifting below another one included; components that move or
+    // stretch with the band follow the others and do not count.
+    int bottom = 0;
+    for (int i = 0; i < GetComponentCount(); ++i) {
+        const TrgComponent* component = GetComponentAt(i);
+        if (component->Visible() && !component->ShiftWithParent() && !component->StretchWithParent())
+            bottom = std::max(bottom, component->mmTop() + component->mmHeight());
+    }
+    return bottom;
 }
 
 int TrgCustomBand::StretchBottom() const
