@@ -467,8 +467,9 @@ void TrgCustomBand::CalcPrintSpace()
     // begins on the next page, as a static band does. Only what grows past
     // its design goes on over a page end; on an empty page body the band
     // prints what fits.
+    // Components are placed with one thousandth of tolerance.
     if (!isStatic && !overflow_ && !incomplete_ && printPosition_ > engine->BodyTop())
-        needed = KeptTogetherBottom();
+        needed = std::max(0, KeptTogetherBottom() - 1);
     if (pageLimit_ < printPosition_ + needed) {
         outOfSpace_ = true;
         return;
