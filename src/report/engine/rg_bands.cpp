@@ -542,6 +542,10 @@ void TrgCustomBand::LayoutComponents()
         }
         if (pageBottomReached_ || (list == 1 && !lists_[1].empty() && printedHeight_ == 0))
             break;
+        // A stretching component goes on on the next page: what stretches
+        // or shifts with the band follows where the band ends, there.
+        if (list == 1 && overflowNext_)
+            break;
     }
 
     overflow_ = overflowNext_ && !drawList_.empty();
