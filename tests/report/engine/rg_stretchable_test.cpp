@@ -319,3 +319,61 @@ TEST_F(StretchableTest, BothOffsetsAreWrittenEvenWhenZeroAndReadBack)
 }
 
 }  // namespace
+
+namespace {
+
+// The draw command line of the page that shows Text ("" when none).
+QString CommandOf(const QString& Dump, const QString& Text)
+{
+    for (const QString& line : Dump.split(QLatin1Char('\n')))
+        if (line.contains(QLatin1Char('"') + Text + QLatin1Char('"')) || line.contains(QLatin1Char('[') + Text))
+            return line;
+    return {};
+}
+
+int BottomOf(const QString& Command)
+{
+    return Command.section(QLatin1Char(' '), 2, 2).toInt() + Command.section(QLatin1Char(' '), 4, 4).toInt();
+}
+
+}  // namespace
+
+TEST_F(StretchableTest, ADynamicBandStartingBelowOthersKeepsItsEntryOnOnePage)
+{
+    // Each record: a note of one line at the top and a fixed box 8 mm
+    // below it, 13 mm in all; the body holds 30 mm, so the third record
+    // finds 4 mm left: its note would fit, its box would not.
+    auto rows = MakeTexts({{"Eins"}, {"Zwei"}, {"Drei"}, {"Vier"}});
+    MakeMemoReport(rows.get());
+    detail->SetPrintHeight(phDynamic);
+    AddDBMemo(detail, QStringLiteral("Text"), 0, 0);
+    AddDBMemo(detail, QStringLiteral("Text"), 40000, 8000, false)->SetmmHeight(5000);
+    const std::vector<QString> pages = PrintAll();
+    ASSERT_EQ(pages.size(), 2u);
+    for (const QString& text : {"Eins", "Zwei"})
+        EXPECT_EQ(pages[0].count(QStringLiteral("[") + text + "]"), 2) << text.toStdString();
+    for (const QString& text : {"Drei", "Vier"}) {
+        EXPECT_EQ(pages[0].count(QStringLiteral("[") + text + "]"), 0) << "moved on together: " << pages[0].toStdString();
+        EXPECT_EQ(pages[1].count(QStringLiteral("[") + text + "]"), 2) << text.toStdString();
+    }
+    EXPECT_EQ(TopOf(pages[1], "Drei"), kMargin + 5000) << "at the top of the next page";
+}
+
+TEST_F(StretchableTest, WhatStretchesWithTheBandWaitsForThePageWhereANoteGoingOnEnds)
+{
+    // Ten lines of a note, seven to a page, and a rule 1 mm high below it
+    // that stretches to the band's bottom.
+    auto rows = MakeTexts({Paragraphs(10)});
+    MakeMemoReport(rows.get());
+    detail->SetPrintHeight(phDynamic);
+    AddDBMemo(detail, QStringLiteral("Text"), 0, 0);
+    TrgLabel* rule = AddLabel(detail, QStringLiteral("Regel"), 40000, 5000, 1000);
+    rule->SetStretchWithParent(true);
+    const std::vector<QString> pages = PrintAll();
+    ASSERT_EQ(pages.size(), 2u);
+    EXPECT_EQ(CommandOf(pages[0], "Regel"), QString()) << "not beside the note's first part: "
+                                                       << pages[0].toStdString();
+    const QString onSecond = CommandOf(pages[1], "Regel");
+    ASSERT_NE(onSecond, QString()) << pages[1].toStdString();
+    EXPECT_GE(BottomOf(onSecond), BottomOf(CommandOf(pages[1], "Absatz 8"))) << pages[1].toStdString();
+}
