@@ -340,33 +340,34 @@ int BottomOf(const QString& Command)
 
 TEST_F(StretchableTest, ADynamicBandStartingBelowOthersKeepsItsEntryOnOnePage)
 {
-    // Each record: a note of one line at the top and a fixed box 8 mm
-    // below it, 13 mm in all; the body holds 30 mm, so the third record
-    // finds 4 mm left: its note would fit, its box would not.
-    auto rows = MakeTexts({{"Eins"}, {"Zwei"}, {"Drei"}, {"Vier"}});
+    // Each record: a note at the top, a fixed box beside it and another
+    // 11 mm down, 16 mm in all; the body holds 30 mm, so the second record
+    // finds 14 mm left: its note and first box would fit, the lower box not.
+    auto rows = MakeTexts({{"Eins"}, {"Zwei"}, {"Drei"}});
     MakeMemoReport(rows.get());
     detail->SetPrintHeight(phDynamic);
     AddDBMemo(detail, QStringLiteral("Text"), 0, 0);
-    AddDBMemo(detail, QStringLiteral("Text"), 40000, 8000, false)->SetmmHeight(5000);
+    AddDBMemo(detail, QStringLiteral("Text"), 40000, 0, false)->SetmmHeight(5000);
+    AddDBMemo(detail, QStringLiteral("Text"), 40000, 11000, false)->SetmmHeight(5000);
     const std::vector<QString> pages = PrintAll();
-    ASSERT_EQ(pages.size(), 2u);
-    for (const QString& text : {"Eins", "Zwei"})
-        EXPECT_EQ(pages[0].count(QStringLiteral("[") + text + "]"), 2) << text.toStdString();
-    for (const QString& text : {"Drei", "Vier"}) {
-        EXPECT_EQ(pages[0].count(QStringLiteral("[") + text + "]"), 0) << "moved on together: " << pages[0].toStdString();
-        EXPECT_EQ(pages[1].count(QStringLiteral("[") + text + "]"), 2) << text.toStdString();
-    }
-    EXPECT_EQ(TopOf(pages[1], "Drei"), kMargin + 5000) << "at the top of the next page";
+    ASSERT_EQ(pages.size(), 3u);
+    const char* texts[] = {"Eins", "Zwei", "Drei"};
+    for (int p = 0; p < 3; ++p)
+        for (int t = 0; t < 3; ++t)
+            EXPECT_EQ(pages[size_t(p)].count(QStringLiteral("[") + texts[t] + "]"), p == t ? 3 : 0)
+                << "page " << p + 1 << ": " << pages[size_t(p)].toStdString();
+    EXPECT_EQ(TopOf(pages[1], "Zwei"), kMargin + 5000) << "at the top of the next page";
 }
 
 TEST_F(StretchableTest, WhatStretchesWithTheBandWaitsForThePageWhereANoteGoingOnEnds)
 {
-    // Ten lines of a note, seven to a page, and a rule 1 mm high below it
-    // that stretches to the band's bottom.
+    // Ten lines of a note, seven to a page, a fixed label beside it and a
+    // rule 1 mm high below them that stretches to the band's bottom.
     auto rows = MakeTexts({Paragraphs(10)});
     MakeMemoReport(rows.get());
     detail->SetPrintHeight(phDynamic);
     AddDBMemo(detail, QStringLiteral("Text"), 0, 0);
+    AddLabel(detail, QStringLiteral("Bild"), 40000, 0);
     TrgLabel* rule = AddLabel(detail, QStringLiteral("Regel"), 40000, 5000, 1000);
     rule->SetStretchWithParent(true);
     const std::vector<QString> pages = PrintAll();
