@@ -635,6 +635,7 @@ TEST_F(ListPrintTest, AnEntryStaysTogetherOnItsPage)
         for (int i = 1; i <= 9; ++i)
             erwartet << i;
         EXPECT_EQ(alle, erwartet);
+        Bildschirmfoto(pdf, QStringLiteral("list_keep_") + QString::fromLatin1(v.Datei).section('.', 0, 0));
     }
 }
 
