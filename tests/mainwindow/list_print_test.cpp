@@ -639,17 +639,21 @@ TEST_F(ListPrintTest, AnEntryStaysTogetherOnItsPage)
     }
 }
 
-// The words of the PDF with their right edge in points, from
-// pdftotext -bbox-layout.
-static QList<QPair<QString, double>> WoerterMitRechtemRand(const QString& pdf)
+// The words of the PDF with their box in points, from pdftotext
+// -bbox-layout.
+struct TWort {
+    QString Text;
+    double Oben, Rechts, Unten;
+};
+static QList<TWort> WoerterMitRahmen(const QString& pdf)
 {
-    QList<QPair<QString, double>> woerter;
-    static const QRegularExpression wort(QStringLiteral("<word xMin=\"[^\"]+\" yMin=\"[^\"]+\" xMax=\"([^\"]+)\" "
-                                                        "yMax=\"[^\"]+\">([^<]*)</word>"));
+    QList<TWort> woerter;
+    static const QRegularExpression wort(QStringLiteral("<word xMin=\"[^\"]+\" yMin=\"([^\"]+)\" xMax=\"([^\"]+)\" "
+                                                        "yMax=\"([^\"]+)\">([^<]*)</word>"));
     const QString xml = Werkzeug("pdftotext", {"-bbox-layout", pdf, "-"});
     for (auto it = wort.globalMatch(xml); it.hasNext();) {
         const auto m = it.next();
-        woerter << qMakePair(m.captured(2), m.captured(1).toDouble());
+        woerter << TWort{m.captured(4), m.captured(1).toDouble(), m.captured(2).toDouble(), m.captured(3).toDouble()};
     }
     return woerter;
 }
@@ -683,13 +687,20 @@ TEST_F(ListPrintTest, ALongShortDescriptionWrapsAtWordEndsInsideTheMargin)
                                                                             << text.toStdString();
         EXPECT_GT(text.indexOf("Bild 2"), text.indexOf(woerter.last()));
         int gefunden = 0;
-        for (const auto& [wort, rechts] : WoerterMitRechtemRand(pdf)) {
-            if (!wort.startsWith(QStringLiteral("Kurz")))
+        double titelUnten = 0;
+        const QList<TWort> alle = WoerterMitRahmen(pdf);
+        for (const TWort& w : alle) {
+            if (!w.Text.startsWith(QStringLiteral("Kurz")))
                 continue;
             ++gefunden;
-            EXPECT_LE(rechts, rechterRand) << wort.toStdString();
+            titelUnten = std::max(titelUnten, w.Unten);
+            EXPECT_LE(w.Rechts, rechterRand) << w.Text.toStdString();
         }
         EXPECT_EQ(gefunden, woerter.size());
+        // What stands below the title moved down with it.
+        for (const TWort& w : alle)
+            if (w.Text.contains(QStringLiteral("bild1.jpg"), Qt::CaseInsensitive) || w.Text == QStringLiteral("Gruppe:"))
+                EXPECT_GE(w.Oben, titelUnten - 0.5) << w.Text.toStdString();
         Bildschirmfoto(pdf, QStringLiteral("list_long_title_") + QString::fromLatin1(v.Datei).section('.', 0, 0));
     }
 }
