@@ -97,10 +97,17 @@ def dbcalc(name, pipeline, field, kind, left, top, width, height=5000, size=-13)
 
 
 def line(name, left, top, width, position="lpBottom", color="clGray"):
-    # The rule under an entry keeps its place at the bottom of a band that
-    # grew.
     props = {"Pen__Color": "@" + color, "Position": "@" + position, "ShiftWithParent": True}
     props.update(bounds(left, top, width, 1000))
+    return Obj(name, "TrgLine", **props)
+
+
+def rule(name, top):
+    """The rule under an entry: drawn at the bottom of its box, which reaches
+    down to the lowest part of the entry as printed, so that it lies below
+    a grown note or title and never crosses the picture."""
+    props = {"Pen__Color": "@clGray", "Position": "@lpBottom", "StretchWithParent": True}
+    props.update(bounds(0, top, WIDTH, 1000))
     return Obj(name, "TrgLine", **props)
 
 
@@ -110,14 +117,35 @@ def image(name, left, top, width, height):
     return Obj(name, "TrgImage", **props)
 
 
-def dbmemo(name, pipeline, field, left, top, width, height, size=-11):
-    # A long note wraps and grows downwards; its band grows with it (the
-    # detail bands are dynamic) and goes on on the next page.
+def dbmemo(name, pipeline, field, left, top, width, height, size=-11, bold=False):
+    # A long note wraps at word ends and grows downwards; its band grows with
+    # it (the detail bands are dynamic) and goes on on the next page.
     props = {"CharWrap": False, "DataField": field, "DataPipeline": "@" + pipeline, "Stretch": True,
              "Transparent": True}
-    props.update(font(size))
+    props.update(font(size, bold))
     props.update(bounds(left, top, width, height))
     return Obj(name, "TrgDBMemo", **props)
+
+
+def title(name, pipeline, left, top, width, height, size):
+    """The entry's short description: bold, wrapped at word ends inside its
+    width, growing by the lines a long one needs."""
+    return dbmemo(name, pipeline, "ShortDesc", left, top, width, height, size=size, bold=True)
+
+
+def below(name, anchor, left, top, width, height, *children):
+    """An invisible region that starts right below its anchor (a title that
+    may grow) and takes its children along; it grows with a note inside."""
+    props = {"Brush__Style": "@bsClear", "Pen__Style": "@psClear", "ShiftRelativeTo": "@" + anchor,
+             "Stretch": True, "Transparent": True}
+    props.update(bounds(left, top, width, height))
+    return Obj(name, "TrgRegion", **props).add(*children)
+
+
+def shifted(obj):
+    """obj moves down as far as the band grew above it."""
+    obj.props["ShiftWithParent"] = True
+    return obj
 
 
 def report(name, pipeline, document):
@@ -170,33 +198,40 @@ def thumbnail_list():
     """From the first record: per entry its thumbnail, title, file name,
     recording date, group, quality and the reserve fields."""
     p, pipe = "rgReport2", "rgBDEPipeline2"
-    detail = Obj("rgReport2DetailBand1", "TrgDetailBand", mmHeight=31000)
+    detail = Obj("rgReport2DetailBand1", "TrgDetailBand", PrintHeight="@phDynamic", mmHeight=31000)
+    # The lines below the title move down by the lines a long title needs.
     detail.add(
         # Writes the entry's thumbnail for rgReport2Image1 while it formats.
+        # It is laid out before the picture and so keeps its place; the
+        # title ends left of it.
         dbtext("rgReport2DBText4", pipe, "Aufndatum", 150000, 8000, 47300, 4500, size=-11, align="taRightJustify",
                DisplayFormat="dd.mm.yyyy", OnFormat="@rgReport2DBText4Format"),
         image("rgReport2Image1", 0, 1500, 38000, 28000),
-        dbtext("rgReport2DBText1", pipe, "ShortDesc", 42000, 1500, WIDTH - 42000, 6000, size=-15, bold=True),
-        label("rgReport2Label1", "", 42000, 8000, 100000, 4500, size=-11, color="clNavy",
-              OnPrint="@rgReport2Label1Print"),
-        label("rgReport2TitelGruppe", "Gruppe:", 42000, 14000, 20000, 4500, size=-11, color="clGray"),
-        label("rgReport2Label2", "", 62000, 14000, 50000, 4500, size=-11, OnPrint="@rgReport2Label2Print"),
-        label("rgReport2TitelQualitaet", "Qualit\u00e4t:", 115000, 14000, 20000, 4500, size=-11, color="clGray"),
-        label("rgReport2Label3", "", 135000, 14000, 62300, 4500, size=-11),
-        label("rgReport2TitelReserve", "Reserve:", 42000, 19500, 20000, 4500, size=-11, color="clGray"),
-        label("rgReport2Label4", "", 62000, 19500, 44000, 4500, size=-11),
-        label("rgReport2Label5", "", 107000, 19500, 44000, 4500, size=-11),
-        label("rgReport2Label6", "", 152000, 19500, 45300, 4500, size=-11),
-        line("rgReport2LineSatz", 0, 29500, WIDTH))
+        title("rgReport2DBText1", pipe, 42000, 1500, 106000, 6000, -15),
+        *[shifted(o) for o in (
+            label("rgReport2Label1", "", 42000, 8000, 100000, 4500, size=-11, color="clNavy",
+                  OnPrint="@rgReport2Label1Print"),
+            label("rgReport2TitelGruppe", "Gruppe:", 42000, 14000, 20000, 4500, size=-11, color="clGray"),
+            label("rgReport2Label2", "", 62000, 14000, 50000, 4500, size=-11, OnPrint="@rgReport2Label2Print"),
+            label("rgReport2TitelQualitaet", "Qualit\u00e4t:", 115000, 14000, 20000, 4500, size=-11,
+                  color="clGray"),
+            label("rgReport2Label3", "", 135000, 14000, 62300, 4500, size=-11),
+            label("rgReport2TitelReserve", "Reserve:", 42000, 19500, 20000, 4500, size=-11, color="clGray"),
+            label("rgReport2Label4", "", 62000, 19500, 44000, 4500, size=-11),
+            label("rgReport2Label5", "", 107000, 19500, 44000, 4500, size=-11),
+            label("rgReport2Label6", "", 152000, 19500, 45300, 4500, size=-11))],
+        rule("rgReport2LineSatz", 29500))
     return report("rgReport2", pipe, "Bilderliste").add(
         header(p, "Bilderliste", "rgReport2LabelAlbum"), detail, footer(p))
 
 
-def picture_details(prefix, left, top, width):
-    """Title, pick-list values, reserve fields and the note of rgReport1."""
+def picture_details(prefix, left, top, width, note):
+    """Title of rgReport1 and, in a region below it that moves with a title
+    of several lines, its path, pick-list values, reserve fields and the
+    note (note(y) makes it at y)."""
     pipe = "rgBDEPipeline1"
-    parts = [dbtext(prefix + "DBTextTitel", pipe, "ShortDesc", left, top, width, 6500, size=-16, bold=True),
-             dbtext(prefix + "DBTextPfad", pipe, "Pfad", left, top + 7000, width, 4500, size=-11)]
+    head = title(prefix + "DBTextTitel", pipe, left, top, width, 6500, -16)
+    parts = [dbtext(prefix + "DBTextPfad", pipe, "Pfad", left, top + 7000, width, 4500, size=-11)]
     half = width // 2
     rows = [("Motiv:", "rgReport1LabelMotivQualitaet", "Bildqualit\u00e4t:", "rgReport1LabelBildQualitaet"),
             ("Quelle:", "rgReport1LabelQuelle", "Gruppe:", "rgReport1LabelGruppe"),
@@ -207,7 +242,10 @@ def picture_details(prefix, left, top, width):
         parts += pair("rgReport1", c2, n2, left + half, y, 24000, half - 24000)
         y += 5000
     parts += pair("rgReport1", "Reserve 3:", "rgReport1LabelReserve3", left, y, 22000, half - 23000)
-    return parts, y + 6000
+    parts.append(note(y + 6000))
+    bottom = max(o.props["mmTop"] + o.props["mmHeight"] for o in parts)
+    return [head, below(prefix + "RegionDaten", prefix + "DBTextTitel", left, top + 6500, width, bottom - top - 6500,
+                        *parts)]
 
 
 def picture_info_list():
@@ -216,11 +254,11 @@ def picture_info_list():
     detail = Obj("rgReport1DetailBand1", "TrgDetailBand", PrintHeight="@phDynamic", mmHeight=64000,
                  BeforePrint="@rgReport1DetailBand1BeforePrint")
     detail.add(image("rgReport1Image1", 0, 2000, 84000, 59000))
-    parts, y = picture_details("rgReport1", 89000, 2000, WIDTH - 89000)
-    detail.add(*parts)
     # The program narrows the note to the picture's width while it prints.
-    detail.add(dbmemo("rgReport1DBMemo1", "rgBDEPipeline1", "Notiz", 89000, y, WIDTH - 89000, 61000 - y),
-               line("rgReport1LineSatz", 0, 62500, WIDTH))
+    detail.add(*picture_details("rgReport1", 89000, 2000, WIDTH - 89000,
+                                lambda y: dbmemo("rgReport1DBMemo1", "rgBDEPipeline1", "Notiz", 89000, y,
+                                                 WIDTH - 89000, 61000 - y)),
+               rule("rgReport1LineSatz", 62500))
     return report("rgReport1", "rgBDEPipeline1", "Bilderliste mit Bildinfo").add(
         header(p, "Bilderliste mit Bildinfo", "rgReport1LabelAlbum"), detail, footer(p))
 
@@ -233,18 +271,19 @@ def large_landscape_list():
     left = (WIDTH - img_w) // 2
     detail = Obj("rgReport1DetailBand1", "TrgDetailBand", PrintHeight="@phDynamic", mmHeight=129000,
                  BeforePrint="@rgReport1DetailBand1BeforePrint")
-    detail.add(dbtext("rgReport1DBTextTitel", "rgBDEPipeline1", "ShortDesc", left, 1500, img_w, 6500, size=-16,
-                      bold=True),
-               image("rgReport1Image1", left, 8500, img_w, img_h))
+    parts = [image("rgReport1Image1", left, 8500, img_w, img_h)]
     y = 8500 + img_h + 1500
     rows = [("Motiv:", "rgReport1LabelMotivQualitaet", "Bildqualit\u00e4t:", "rgReport1LabelBildQualitaet"),
             ("Gruppe:", "rgReport1LabelGruppe", "Quelle:", "rgReport1LabelQuelle")]
     half = img_w // 2
     for i, (c1, n1, c2, n2) in enumerate(rows):
-        detail.add(*pair("rgReport1", c1, n1, left, y + 5000 * i, 22000, half - 23000))
-        detail.add(*pair("rgReport1", c2, n2, left + half, y + 5000 * i, 24000, half - 24000))
-    detail.add(dbmemo("rgReport1DBMemo1", "rgBDEPipeline1", "Notiz", left, y + 10500, img_w, 6500),
-               line("rgReport1LineSatz", 0, 127500, WIDTH))
+        parts += pair("rgReport1", c1, n1, left, y + 5000 * i, 22000, half - 23000)
+        parts += pair("rgReport1", c2, n2, left + half, y + 5000 * i, 24000, half - 24000)
+    parts.append(dbmemo("rgReport1DBMemo1", "rgBDEPipeline1", "Notiz", left, y + 10500, img_w, 6500))
+    # The picture and its texts move down below a title of several lines.
+    detail.add(title("rgReport1DBTextTitel", "rgBDEPipeline1", left, 1500, img_w, 6500, -16),
+               below("rgReport1RegionDaten", "rgReport1DBTextTitel", left, 8000, img_w, y + 17000 - 8000, *parts),
+               rule("rgReport1LineSatz", 127500))
     return report("rgReport1", "rgBDEPipeline1", "Bilderliste Großbild quer").add(
         header(p, "Gro\u00dfbilder (Querformat)", "rgReport1LabelAlbum"), detail, footer(p))
 
@@ -258,10 +297,10 @@ def large_portrait_list():
                  BeforePrint="@rgReport1DetailBand1BeforePrint")
     detail.add(image("rgReport1Image1", 0, 1500, img_w, img_h))
     left = img_w + 6000
-    parts, y = picture_details("rgReport1", left, 1500, WIDTH - left)
-    detail.add(*parts)
-    detail.add(dbmemo("rgReport1DBMemo1", "rgBDEPipeline1", "Notiz", left, y, img_w, 126500 - y),
-               line("rgReport1LineSatz", 0, 127500, WIDTH))
+    detail.add(*picture_details("rgReport1", left, 1500, WIDTH - left,
+                                lambda y: dbmemo("rgReport1DBMemo1", "rgBDEPipeline1", "Notiz", left, y, img_w,
+                                                 126500 - y)),
+               rule("rgReport1LineSatz", 127500))
     return report("rgReport1", "rgBDEPipeline1", "Bilderliste Großbild hoch").add(
         header(p, "Gro\u00dfbilder (Hochformat)", "rgReport1LabelAlbum"), detail, footer(p))
 
@@ -279,7 +318,7 @@ def passport_list():
         detail.add(image("rgReport1Image%d" % (i + 1), i * (img_w + gap), 8500, img_w, img_h))
     detail.add(*pair("rgReport1", "Gruppe:", "rgReport1LabelGruppe", 0, 55000, 16000, 60000))
     detail.add(dbmemo("rgReport1DBMemo1", "rgBDEPipeline1", "Notiz", 4 * (img_w + gap), 55000, img_w, 5000),
-               line("rgReport1LineSatz", 0, 61000, WIDTH))
+               rule("rgReport1LineSatz", 61000))
     return report("rgReport1", "rgBDEPipeline1", "Passbilder").add(
         header(p, "Passbilder", "rgReport1LabelAlbum"), detail, footer(p))
 

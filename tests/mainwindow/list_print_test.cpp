@@ -15,11 +15,14 @@
 #include "platform/core/exceptions.h"
 #include "private_cupsd.h"
 #include "report/engine/rg_bands.h"
+#include "report/engine/rg_engine.h"
 #include "report/engine/rg_image.h"
 #include "report/engine/rg_memo.h"
 #include "report/engine/rg_report.h"
 #include "report/engine/rg_text_components.h"
 #include "platform/ui/prompt_script.h"
+#include "report/output/rg_draw_commands.h"
+#include "report/output/rg_page.h"
 #include "report/output/rg_preview_form.h"
 #include "report/output/rg_viewer.h"
 #include "report/output/rg_printer_list.h"
@@ -29,6 +32,7 @@
 #include <QFile>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -587,4 +591,188 @@ TEST_F(ListPrintTest, LongNotesWrapAndGrowTheirEntryInEveryLayoutWithANote)
         EXPECT_GT(text.indexOf("Bild 2"), text.indexOf(woerter.last())) << v.Datei;
         Bildschirmfoto(pdf, QStringLiteral("list_long_note_") + QString::fromLatin1(v.Datei).section('.', 0, 0));
     }
+}
+
+// The text of page k alone.
+static QString SeitenText(const QString& pdf, int k)
+{
+    return Werkzeug("pdftotext", {"-layout", "-f", QString::number(k), "-l", QString::number(k), pdf, "-"});
+}
+
+// The number of pictures on each page (index 0 is page 1).
+static QList<int> BilderJeSeite(const QString& pdf, int seiten)
+{
+    QList<int> anzahl(seiten, 0);
+    const QStringList zeilen = Werkzeug("pdfimages", {"-list", pdf}).split('\n', Qt::SkipEmptyParts);
+    for (int i = 2; i < zeilen.size(); ++i) {
+        const int seite = zeilen[i].simplified().section(' ', 0, 0).toInt();
+        if (seite >= 1 && seite <= seiten)
+            ++anzahl[seite - 1];
+    }
+    return anzahl;
+}
+
+TEST_F(ListPrintTest, AnEntryStaysTogetherOnItsPage)
+{
+    Album(9);
+    static const QRegularExpression datei(QStringLiteral("bild(\\d+)\\.jpg"), QRegularExpression::CaseInsensitiveOption);
+    for (const TVorlage& v : kVorlagen) {
+        SCOPED_TRACE(v.Datei);
+        Gehe(1);
+        const QString pdf = Pdf(QString::fromLatin1(v.Datei) + ".keep.pdf");
+        AufPdf(pdf);
+        Drucken(v);
+        const int n = PdfSeiten(pdf);
+        ASSERT_GT(n, 1) << "several pages";
+        const QList<int> bilder = BilderJeSeite(pdf, n);
+        QList<int> alle;
+        for (int k = 1; k <= n; ++k) {
+            const QString text = SeitenText(pdf, k);
+            const QList<int> titel = Titel(text);
+            alle << titel;
+            EXPECT_TRUE(text.contains(QStringLiteral("Seite %1 von %2").arg(k).arg(n))) << k;
+            // The pictures of the page are those of its entries.
+            EXPECT_EQ(bilder[k - 1], titel.size() * v.BilderJeEintrag) << "page " << k << "\n" << text.toStdString();
+            // A file name or path shown on the page belongs to an entry whose
+            // title is on the same page.
+            for (auto it = datei.globalMatch(text); it.hasNext();) {
+                const int nr = it.next().captured(1).toInt();
+                EXPECT_TRUE(titel.contains(nr)) << "page " << k << " bild" << nr << "\n" << text.toStdString();
+            }
+        }
+        QList<int> erwartet;
+        for (int i = 1; i <= 9; ++i)
+            erwartet << i;
+        EXPECT_EQ(alle, erwartet);
+        Bildschirmfoto(pdf, QStringLiteral("list_keep_") + QString::fromLatin1(v.Datei).section('.', 0, 0));
+    }
+}
+
+// The words of the PDF with their box in points, from pdftotext
+// -bbox-layout.
+struct TWort {
+    QString Text;
+    double Oben, Rechts, Unten;
+};
+static QList<TWort> WoerterMitRahmen(const QString& pdf)
+{
+    QList<TWort> woerter;
+    static const QRegularExpression wort(QStringLiteral("<word xMin=\"[^\"]+\" yMin=\"([^\"]+)\" xMax=\"([^\"]+)\" "
+                                                        "yMax=\"([^\"]+)\">([^<]*)</word>"));
+    const QString xml = Werkzeug("pdftotext", {"-bbox-layout", pdf, "-"});
+    for (auto it = wort.globalMatch(xml); it.hasNext();) {
+        const auto m = it.next();
+        woerter << TWort{m.captured(4), m.captured(1).toDouble(), m.captured(2).toDouble(), m.captured(3).toDouble()};
+    }
+    return woerter;
+}
+
+TEST_F(ListPrintTest, ALongShortDescriptionWrapsAtWordEndsInsideTheMargin)
+{
+    Album(2);
+    QStringList woerter;
+    for (int i = 1; i <= 14; ++i)
+        woerter << QStringLiteral("Kurz%1").arg(i);
+    // As long as the test album's field takes.
+    const QString beschreibung = QStringLiteral("Bild 1 ") + woerter.join(' ');
+    ASSERT_LE(beschreibung.size(), 100);
+    Gehe(1);
+    form->TableBilder->Edit();
+    form->TableBilder->FieldByName("SHORTDESC")->SetAsString(beschreibung);
+    form->TableBilder->Post();
+    // The right margin of A4 (6.35 mm) in points, half a point of tolerance.
+    const double rechterRand = (210.0 - 6.35) / 25.4 * 72.0 + 0.5;
+    for (const TVorlage& v : kVorlagen) {
+        if (v.BilderJeEintrag != 1)
+            continue;  // the passport sheet's title spans the page
+        SCOPED_TRACE(v.Datei);
+        Gehe(1);
+        const QString pdf = Pdf(QString::fromLatin1(v.Datei) + ".desc.pdf");
+        AufPdf(pdf);
+        Drucken(v);
+        const QString text = PdfText(pdf);
+        for (const QString& w : woerter)
+            EXPECT_EQ(text.count(QRegularExpression("\\b" + w + "\\b")), 1) << w.toStdString() << "\n"
+                                                                            << text.toStdString();
+        EXPECT_GT(text.indexOf("Bild 2"), text.indexOf(woerter.last()));
+        int gefunden = 0;
+        double titelUnten = 0;
+        const QList<TWort> alle = WoerterMitRahmen(pdf);
+        for (const TWort& w : alle) {
+            if (!w.Text.startsWith(QStringLiteral("Kurz")))
+                continue;
+            ++gefunden;
+            titelUnten = std::max(titelUnten, w.Unten);
+            EXPECT_LE(w.Rechts, rechterRand) << w.Text.toStdString();
+        }
+        EXPECT_EQ(gefunden, woerter.size());
+        // What stands below the title moved down with it.
+        for (const TWort& w : alle)
+            if (w.Text.contains(QStringLiteral("bild1.jpg"), Qt::CaseInsensitive) || w.Text == QStringLiteral("Gruppe:"))
+                EXPECT_GE(w.Oben, titelUnten - 0.5) << w.Text.toStdString();
+        Bildschirmfoto(pdf, QStringLiteral("list_long_title_") + QString::fromLatin1(v.Datei).section('.', 0, 0));
+    }
+}
+
+TEST_F(ListPrintTest, ThePassportRuleLiesBelowAGrownNote)
+{
+    Album(2);
+    QStringList woerter;
+    for (int i = 1; i <= 250; ++i)
+        woerter << QStringLiteral("Notizwort%1").arg(i);
+    Gehe(1);
+    form->TableBilder->Edit();
+    form->TableBilder->FieldByName("NOTIZ")->SetAsString(woerter.join(' '));
+    form->TableBilder->Post();
+    // Per page the boxes of the note and the rules, as the engine placed
+    // them (thousandths of a millimetre); the note goes on over a page end.
+    struct TSeite {
+        QList<QPair<int, int>> Notiz;
+        QList<int> Regeln;
+        bool LetztesWort = false;
+    };
+    QList<TSeite> seiten;
+    const auto seitenEnde = [&](TrgReport* bericht) {
+        const TrgPage* seite = bericht->Engine()->Page();
+        if (!seite || seite->CalculationOnly)
+            return;
+        TSeite s;
+        for (int i = 0; i < seite->GetDrawCommandCount(); ++i) {
+            const TrgDrawCommand* c = seite->GetDrawCommand(i);
+            if (const auto* t = dynamic_cast<const TrgDrawText*>(c); t && t->IsMemo) {
+                const QString zeilen = t->WrappedText()->Text();
+                if (zeilen.contains(QStringLiteral("Notizwort"))) {
+                    s.Notiz << qMakePair(t->Top, t->Top + t->Height);
+                    s.LetztesWort = s.LetztesWort || zeilen.contains(woerter.last());
+                }
+            }
+            if (const auto* l = dynamic_cast<const TrgDrawLine*>(c); l && l->Pen.Color == clGray)
+                s.Regeln << (l->LinePosition == lpBottom ? l->Top + l->Height : l->Top);
+        }
+        seiten << s;
+    };
+    const QString pdf = Pdf("pass.pdf");
+    // The report with its template loaded goes to the printer.
+    form->Druck().ListenAusgabe = [&](TrgReport* bericht) {
+        bericht->OnEndPage = [&, bericht](TObject*) { seitenEnde(bericht); };
+        ListeAufDrucker(bericht, pdf);
+    };
+    Drucken(kVorlagen[4]);
+    ASSERT_GE(PdfSeiten(pdf), 2) << "the note goes on over a page end";
+    int mitLetztemWort = 0;
+    for (int k = 0; k < seiten.size(); ++k) {
+        const TSeite& s = seiten[k];
+        for (const auto& [oben, unten] : s.Notiz)
+            for (const int y : s.Regeln)
+                EXPECT_FALSE(y > oben && y < unten) << "page " << k + 1 << ": rule at " << y << " crosses the note "
+                                                    << oben << ".." << unten;
+        if (s.LetztesWort) {
+            ++mitLetztemWort;
+            const int unten = s.Notiz.last().second;
+            EXPECT_TRUE(std::any_of(s.Regeln.begin(), s.Regeln.end(), [&](int y) { return y >= unten; }))
+                << "page " << k + 1;
+        }
+    }
+    EXPECT_GE(mitLetztemWort, 1);
+    Bildschirmfoto(pdf, QStringLiteral("list_passport_rule"));
 }

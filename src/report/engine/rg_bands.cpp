@@ -461,7 +461,15 @@ void TrgCustomBand::CalcPrintSpace()
     if (outOfSpace_)
         return;
     const bool isStatic = PrintHeight() == phStatic;
-    const int needed = isStatic ? mmHeight() : 0;
+    int needed = isStatic ? mmHeight() : 0;
+    // A dynamic band that starts afresh below other bands keeps its entry
+    // together: when its components would not fit as designed, the band
+    // begins on the next page, as a static band does. Only what grows past
+    // its design goes on over a page end; on an empty page body the band
+    // prints what fits.
+    // Components are placed with one thousandth of tolerance.
+    if (!isStatic && !overflow_ && !incomplete_ && printPosition_ > engine->BodyTop())
+        needed = std::max(0, KeptTogetherBottom() - 1);
     if (pageLimit_ < printPosition_ + needed) {
         outOfSpace_ = true;
         return;
@@ -497,6 +505,20 @@ void TrgCustomBand::CheckPrintPosition()
     printPosition_ = position;
 }
 
+int TrgCustomBand::KeptTogetherBottom() const
+{
+    // The design boxes of the visible components, those inside regions and
+    // those shifting below another one included; components that move or
+    // stretch with the band follow the others and do not count.
+    int bottom = 0;
+    for (int i = 0; i < GetComponentCount(); ++i) {
+        const TrgComponent* component = GetComponentAt(i);
+        if (component->Visible() && !component->ShiftWithParent() && !component->StretchWithParent())
+            bottom = std::max(bottom, component->mmTop() + component->mmHeight());
+    }
+    return bottom;
+}
+
 int TrgCustomBand::StretchBottom() const
 {
     // Components that stretch with the band reach its bottom as printed so
@@ -519,6 +541,10 @@ void TrgCustomBand::LayoutComponents()
             overflowStartRecorded_ = true;
         }
         if (pageBottomReached_ || (list == 1 && !lists_[1].empty() && printedHeight_ == 0))
+            break;
+        // A stretching component goes on on the next page: what stretches
+        // or shifts with the band follows where the band ends, there.
+        if (list == 1 && overflowNext_)
             break;
     }
 

@@ -158,6 +158,9 @@ public:
     int PageLimit() const { return pageLimit_; }
     // Where components that stretch with the band end.
     int StretchBottom() const;
+    // The lowest design bottom of the visible components that neither
+    // stretch nor move with the band: what a fresh start must find room for.
+    int KeptTogetherBottom() const;
     int PrintedHeight() const { return printedHeight_; }
     // The lowest bottom of the components placed so far in this pass.
     int ContentBottom() const { return contentBottom_; }

@@ -113,6 +113,9 @@ public:
     int PrintTop() const { return printTop_; }
     int PrintRight() const { return printRight_; }
     int PrintPosition() const { return printPosition_; }
+    // Where the bands of the page body start on the current page (below the
+    // page header).
+    virtual int BodyTop() const { return printTop_; }
     void SetPrintArea(int Left, int Top, int Right, int Position);
     // The number of the save row the text-file output is on: each printed
     // band is a row of its own, numbered once through the whole report. A
@@ -185,6 +188,7 @@ public:
 
     int GetPageNo() const override;
     int GetPageCount() const override;
+    int BodyTop() const override { return bodyTop_; }
     int GetPageBottom() const override;
     void SetPageCount(int Count) override;
     void DataAdvance() override;

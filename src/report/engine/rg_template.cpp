@@ -20,6 +20,7 @@
 #include "report/engine/rg_method_owner.h"
 #include "report/engine/rg_pipeline.h"
 #include "report/engine/rg_report.h"
+#include "report/engine/rg_stretchable.h"
 #include "report/output/rg_comm.h"
 #include "report/output/rg_forms.h"
 #include "report/output/rg_strings.h"
@@ -359,8 +360,30 @@ void TrgReportTemplate::ReadTemplate(const QByteArray& Binary)
     }
     if (!loadedReport_)
         throw EInvalidTemplateError(Text(kInvalidFormat));
+    RelinkShiftTargets();
     // Lengths set through their unit forms are checked here, once read.
     rgCheckReportGeometry(*loadedReport_);
+}
+
+void TrgReportTemplate::RelinkShiftTargets()
+{
+    // A component read under a passing name (its own still held by the
+    // layout being replaced) is what the template's references mean: a
+    // component that shifts relative to the old holder of the name shifts
+    // relative to the new one.
+    for (int b = 0; b < loadedReport_->GetBandCount(); ++b) {
+        TrgBand* band = loadedReport_->GetBandAt(b);
+        for (int c = 0; c < band->GetComponentCount(); ++c) {
+            auto* stretchable = dynamic_cast<TrgStretchable*>(band->GetComponentAt(c));
+            TrgStretchable* target = stretchable ? stretchable->ShiftRelativeToTarget() : nullptr;
+            if (!target || band->IndexOfComponent(target) >= 0)
+                continue;
+            for (const auto& [component, name] : wantedNames_)
+                if (auto* meant = dynamic_cast<TrgStretchable*>(component);
+                    meant && band->IndexOfComponent(meant) >= 0 && name.compare(target->Name, Qt::CaseInsensitive) == 0)
+                    stretchable->SetShiftRelativeTo(meant);
+        }
+    }
 }
 
 void TrgReportTemplate::ReaderSetName(TComponent* Component, QString& Name)

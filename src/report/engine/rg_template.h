@@ -132,6 +132,7 @@ private:
     // The components read and the names the stream gave them, where a
     // name had to be changed because the old layout still held it.
     std::map<TComponent*, QString> wantedNames_;
+    void RelinkShiftTargets();
 };
 
 // The report's template, created on first use.

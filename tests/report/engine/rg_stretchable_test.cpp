@@ -319,3 +319,62 @@ TEST_F(StretchableTest, BothOffsetsAreWrittenEvenWhenZeroAndReadBack)
 }
 
 }  // namespace
+
+namespace {
+
+// The draw command line of the page that shows Text ("" when none).
+QString CommandOf(const QString& Dump, const QString& Text)
+{
+    for (const QString& line : Dump.split(QLatin1Char('\n')))
+        if (line.contains(QLatin1Char('"') + Text + QLatin1Char('"')) || line.contains(QLatin1Char('[') + Text))
+            return line;
+    return {};
+}
+
+int BottomOf(const QString& Command)
+{
+    return Command.section(QLatin1Char(' '), 2, 2).toInt() + Command.section(QLatin1Char(' '), 4, 4).toInt();
+}
+
+}  // namespace
+
+TEST_F(StretchableTest, ADynamicBandStartingBelowOthersKeepsItsEntryOnOnePage)
+{
+    // Each record: a note at the top, a fixed box beside it and another
+    // 11 mm down, 16 mm in all; the body holds 30 mm, so the second record
+    // finds 14 mm left: its note and first box would fit, the lower box not.
+    auto rows = MakeTexts({{"Eins"}, {"Zwei"}, {"Drei"}});
+    MakeMemoReport(rows.get());
+    detail->SetPrintHeight(phDynamic);
+    AddDBMemo(detail, QStringLiteral("Text"), 0, 0);
+    AddDBMemo(detail, QStringLiteral("Text"), 40000, 0, false)->SetmmHeight(5000);
+    AddDBMemo(detail, QStringLiteral("Text"), 40000, 11000, false)->SetmmHeight(5000);
+    const std::vector<QString> pages = PrintAll();
+    ASSERT_EQ(pages.size(), 3u);
+    const char* texts[] = {"Eins", "Zwei", "Drei"};
+    for (int p = 0; p < 3; ++p)
+        for (int t = 0; t < 3; ++t)
+            EXPECT_EQ(pages[size_t(p)].count(QStringLiteral("[") + texts[t] + "]"), p == t ? 3 : 0)
+                << "page " << p + 1 << ": " << pages[size_t(p)].toStdString();
+    EXPECT_EQ(TopOf(pages[1], "Zwei"), kMargin + 5000) << "at the top of the next page";
+}
+
+TEST_F(StretchableTest, WhatStretchesWithTheBandWaitsForThePageWhereANoteGoingOnEnds)
+{
+    // Ten lines of a note, seven to a page, a fixed label beside it and a
+    // rule 1 mm high below them that stretches to the band's bottom.
+    auto rows = MakeTexts({Paragraphs(10)});
+    MakeMemoReport(rows.get());
+    detail->SetPrintHeight(phDynamic);
+    AddDBMemo(detail, QStringLiteral("Text"), 0, 0);
+    AddLabel(detail, QStringLiteral("Bild"), 40000, 0);
+    TrgLabel* rule = AddLabel(detail, QStringLiteral("Regel"), 40000, 5000, 1000);
+    rule->SetStretchWithParent(true);
+    const std::vector<QString> pages = PrintAll();
+    ASSERT_EQ(pages.size(), 2u);
+    EXPECT_EQ(CommandOf(pages[0], "Regel"), QString()) << "not beside the note's first part: "
+                                                       << pages[0].toStdString();
+    const QString onSecond = CommandOf(pages[1], "Regel");
+    ASSERT_NE(onSecond, QString()) << pages[1].toStdString();
+    EXPECT_GE(BottomOf(onSecond), BottomOf(CommandOf(pages[1], "Absatz 8"))) << pages[1].toStdString();
+}
