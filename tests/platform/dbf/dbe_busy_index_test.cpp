@@ -22,6 +22,7 @@
 #include <sstream>
 #include <thread>
 
+#include "child_process.h"
 #include "dbe_test_util.h"
 #include "outside_readers.h"
 #include "platform/dbf/engine_lock.h"
@@ -32,6 +33,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using dbetest::EngineTest;
+using dbetest::ExitCode;
+using dbetest::Pipe;
 
 // Lock waits measured by the test's own clock: each pause moves it on by a
 // whole second (and sleeps the step), so the engine's 30-second wait for
@@ -51,28 +54,6 @@ public:
 private:
     dbf::LockWaitTime now_{};
 };
-
-struct Pipe {
-    int fd[2] = {-1, -1};
-    Pipe() { EXPECT_EQ(::pipe(fd), 0); }
-    ~Pipe()
-    {
-        for (int f : fd) ::close(f);
-    }
-    void Send(char c) const { (void)!::write(fd[1], &c, 1); }
-    char Receive() const
-    {
-        char c = 0;
-        return ::read(fd[0], &c, 1) == 1 ? c : '?';
-    }
-};
-
-int ExitCode(pid_t pid)
-{
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 100 + (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
-}
 
 // Every file of a folder with its bytes and inode.
 using FolderImage = std::map<std::string, std::pair<std::string, ino_t>>;

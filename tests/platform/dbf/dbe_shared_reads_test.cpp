@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "child_process.h"
 #include "dbe_test_util.h"
 #include "platform/dbf/file_io.h"
 #include "platform/dbf/lock_wait.h"
@@ -27,34 +28,14 @@ namespace {
 
 namespace fs = std::filesystem;
 using dbetest::EngineTest;
-
-int ExitCode(pid_t pid)
-{
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 100 + (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
-}
+using dbetest::ExitCode;
+using dbetest::Pipe;
 
 ino_t InodeOf(const std::string& path)
 {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
 }
-
-struct Pipe {
-    int fd[2] = {-1, -1};
-    Pipe() { EXPECT_EQ(::pipe(fd), 0); }
-    ~Pipe()
-    {
-        for (int f : fd) ::close(f);
-    }
-    void Send(char c) const { (void)!::write(fd[1], &c, 1); }
-    char Receive() const
-    {
-        char c = 0;
-        return ::read(fd[0], &c, 1) == 1 ? c : '?';
-    }
-};
 
 class SharedReadsTest : public EngineTest {
 protected:
