@@ -274,14 +274,7 @@ TEST_F(AlbumBusyTest, TheGridOfAnAlbumHeldElsewhereSaysBusyNeverEmpty)
         TPromptScript script;
         ASSERT_EQ(form->BilderDBFOeffnen(), 1);
     }
-    form->SetBounds(0, 0, 1200, 800);
-    {
-        TPromptScript script;
-        script.Answer(mrNo, "Programm-Link");
-        form->Show();
-    }
-    form->Timer3->SetEnabled(false);
-    form->PageControlBilder->SetActivePage(form->TabSheetBilderDatenbank);
+    FensterZeigen();
     Application->ProcessMessages();
     const auto anzahl = [this] { return form->StatusBarBilder1->Panels()->Items(1)->Text(); };
     const auto ohneFilter = [this] {
