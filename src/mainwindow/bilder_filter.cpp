@@ -19,6 +19,7 @@
 #include "storage/tfts.h"
 
 #include <algorithm>
+#include <exception>
 #include <optional>
 #include <vector>
 
@@ -29,6 +30,32 @@ using TSuchKnopf = TAlbumAnsicht::TSuchKnopf;
 const QString kKeinFilter = QStringLiteral("Kein Filter gesetzt");
 const QString kSuchfeldText = QStringLiteral("Geben Sie hier einen Suchtext ein....");
 constexpr int kAbfrageLaenge = 255;
+
+// Hides the grid and the record view while a command reads the album anew.
+// A read that fails (another program holds the album's index) leaves by an
+// exception: the grid and the record view come back as they were, so the
+// window shows the album and the message, never an empty page.
+class TAnsichtVerborgen {
+public:
+    explicit TAnsichtVerborgen(TAlbumAnsicht& ansicht) : ansicht_(ansicht), ausnahmen_(std::uncaught_exceptions())
+    {
+        ansicht_.GridVerbergen();
+        ansicht_.EinzelsatzVerbergen();
+    }
+    ~TAnsichtVerborgen()
+    {
+        if (std::uncaught_exceptions() > ausnahmen_) {
+            ansicht_.GridZeigen();
+            ansicht_.EinzelsatzWiederherstellen();
+        }
+    }
+    TAnsichtVerborgen(const TAnsichtVerborgen&) = delete;
+    TAnsichtVerborgen& operator=(const TAnsichtVerborgen&) = delete;
+
+private:
+    TAlbumAnsicht& ansicht_;
+    const int ausnahmen_;
+};
 
 // What the quick search dialog reaches of the open album.
 class TFilterSuchHost : public TSchnellsucheHauptfenster {
@@ -375,8 +402,7 @@ void TBilderFilter::OhneFilter(TObject* Sender)
     TDbe* dbe = bereich_.Dbe();
     letzterVolltextSuchText_.clear();
     TrefferlisteLeeren();
-    ansicht_.GridVerbergen();
-    ansicht_.EinzelsatzVerbergen();
+    const TAnsichtVerborgen verborgen(ansicht_);
     umgebung_.Protokoll(QStringLiteral("BilderOhneFilter1Click(), Funktion aufgerufen!"));
     const uint32_t satz = dbe->RecNo();
     if (filterSortierung_ != 0)

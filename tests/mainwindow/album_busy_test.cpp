@@ -7,9 +7,12 @@
 #include "main_form_fixture.h"
 
 #include "album_halter.h"
+#include "pdf_werkzeuge.h"
 #include "dialogs/album_manager.h"
 #include "platform/fts/fts.h"
 #include "storage/tfts.h"
+
+#include <QTest>
 
 #include <sys/stat.h>
 
@@ -256,6 +259,55 @@ TEST_F(AlbumBusyTest, ARefusedExclusiveCommandLeavesTheFullTextIndexInUse)
         EXPECT_EQ(VolltextTreffer(dir / "TEST.IA", lxtest::kHalterEintragNachher), std::max(nachher, 0) + 1);
         EXPECT_EQ(VolltextTreffer(dir / "TEST.IA", "zwei"), 1);
     }
+}
+
+// The grid of a window whose album another program holds: that program
+// wrote an entry and stopped while it keeps the index lock. "Ohne Filter"
+// (Ctrl+R, a read through the index) then shows the busy message, the grid
+// stays in view and the count panel never calls the album empty; once the other program has let
+// go, the same command shows every entry.
+TEST_F(AlbumBusyTest, TheGridOfAnAlbumHeldElsewhereSaysBusyNeverEmpty)
+{
+    AlbumAnlegen("TEST.DBF", {{"eins"}, {"zwei"}, {"drei"}});
+    ManagerAnlegen();
+    {
+        TPromptScript script;
+        ASSERT_EQ(form->BilderDBFOeffnen(), 1);
+    }
+    FensterZeigen();
+    Application->ProcessMessages();
+    const auto anzahl = [this] { return form->StatusBarBilder1->Panels()->Items(1)->Text(); };
+    const auto ohneFilter = [this] {
+        QTest::keyClick(form->Handle(), Qt::Key_R, Qt::ControlModifier);
+        Application->ProcessMessages();
+    };
+    ASSERT_EQ(anzahl(), "3 von 3 Einträge angezeigt");
+
+    TAlbumHalter halter(File("TEST.DBF"), THalteArt::Indexsperre);
+    ASSERT_TRUE(halter.Haelt());
+    {
+        TSchnelleWartezeit schnell;
+        TPromptScript script;
+        // The grid, back in view, reads the album and meets the same lock
+        // before the command's own failure is reported: the busy message
+        // twice, nothing else.
+        script.Answer(TPromptKind::Exception, mrOk, "Das Album TEST.DBF wird gerade von einem anderen Programm benutzt")
+            .Answer(TPromptKind::Exception, mrOk, "Das Album TEST.DBF wird gerade von einem anderen Programm benutzt");
+        ohneFilter();
+        EXPECT_EQ(script.Pending(), 0u);
+        EXPECT_FALSE(anzahl().startsWith("0 von")) << anzahl().toStdString();
+        EXPECT_TRUE(form->PanelBilderGrid->Visible()) << "the grid was left hidden: the album looks empty";
+        form->Handle()->grab().save(BildschirmfotoOrdner() + "/album_busy_grid.png");
+    }
+    EXPECT_EQ(halter.Loslassen(), 0);
+
+    // Free again: the same command shows all entries (and the holder's one).
+    TPromptScript script;
+    ohneFilter();
+    EXPECT_TRUE(Texte(script).isEmpty()) << Texte(script).join(" | ").toStdString();
+    EXPECT_EQ(anzahl(), "4 von 4 Einträge angezeigt");
+    EXPECT_EQ(form->DbeBilder->QueryRecCount(), 4u);
+    EXPECT_TRUE(form->PanelBilderGrid->Visible());
 }
 
 }  // namespace

@@ -48,16 +48,9 @@ protected:
     {
         AlbumAnlegen("TEST.DBF", eintraege);
         Oeffnen();
-        form->SetBounds(0, 0, 1200, 800);
-        {
-            TPromptScript script;
-            script.Answer(mrNo, "Programm-Link");
-            form->Show();
-        }
         // The first-use notice comes from a timer: these tests are not about
         // it, and a slow run must not meet it.
-        form->Timer3->SetEnabled(false);
-        form->PageControlBilder->SetActivePage(form->TabSheetBilderDatenbank);
+        FensterZeigen();
         // Browse mode as a start leaves it: the command ticked and unticked
         // puts whole-row selection on.
         form->MenuItem("EditiermodusTabelle1")->Click();

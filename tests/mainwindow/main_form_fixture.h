@@ -102,6 +102,20 @@ protected:
         dbe_Select(before);
     }
 
+    // The window shown as a user meets it, on the album's grid page; the
+    // first-use notice (from a timer) kept out of the way.
+    void FensterZeigen()
+    {
+        form->SetBounds(0, 0, 1200, 800);
+        {
+            TPromptScript script;
+            script.Answer(mrNo, "Programm-Link");
+            form->Show();
+        }
+        form->Timer3->SetEnabled(false);
+        form->PageControlBilder->SetActivePage(form->TabSheetBilderDatenbank);
+    }
+
     // A new album in the test folder with the entries.
     void AlbumAnlegen(const QString& name, const std::vector<TTestEintrag>& eintraege)
     {
