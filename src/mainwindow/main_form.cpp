@@ -100,6 +100,7 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner)
     BereichBilder().NameSetzen(kStandardAlbum);
     BereichBilder().SortierungSetzen(1);  // ini "BilderActiveOrder"
     BereichDatenbanken().NameSetzen(kManagerTabelle);
+    AlbumEinrichten();
     wartung_ = std::make_unique<TBilderWartung>(BereichBilder(), static_cast<TAlbumAnsicht&>(*this),
                                                 static_cast<TWartungsUmgebung&>(*this));
 
@@ -218,7 +219,7 @@ void TMainForm::FehlerKontextSetzen()
     AppException1->SetUserName(TableBilder->TableName() + QStringLiteral(", ") + position);
 }
 
-void TMainForm::BilderIndexDaten() { BereichBilder().TagsLesen(); }
+void TMainForm::BilderIndexDaten() { album_->TagsLesen(); }
 
 void TMainForm::BilderSatzAnzahlZeigen()
 {

@@ -32,6 +32,8 @@
 #include "mainwindow/fenster_zustand.h"
 #include "mainwindow/main_options.h"
 #include "mainwindow/main_settings.h"
+#include "mainwindow/offenes_album.h"
+#include "mainwindow/programm_dienste.h"
 
 #include "platform/core/string_list.h"
 #include "platform/ui/forms.h"
@@ -108,8 +110,10 @@ class QEvent;
 class TMainFormWerkzeuge;
 class TMainFormFilterUmgebung;
 
+class TMainFormAlbum;
+
 class TMainForm : public TForm, public TrgMethodOwner, private TArbeitsbereichUmgebung,
-                  private TAlbumAnsicht, private TWartungsUmgebung {
+                  private TAlbumAnsicht, private TWartungsUmgebung, private TProgrammDienste {
 public:
     explicit TMainForm(TComponent* AOwner);
     ~TMainForm() override;
@@ -157,6 +161,10 @@ public:
     const TArbeitsbereich& BereichDatenbanken() const { return *bereichDatenbanken_; }
     TArbeitsbereich& BereichCheck() { return *bereichCheck_; }
     const TArbeitsbereich& BereichCheck() const { return *bereichCheck_; }
+    // The open album's lifecycle over these work areas (offenes_album.h).
+    TOffenesAlbum& Album() { return *album_; }
+    // The program's services as the concerns reach them.
+    TProgrammDienste& Dienste() { return *this; }
 
     // ---- Neighbours ----------------------------------------------------------
     // The control values of the options dialog (never null).
@@ -837,6 +845,14 @@ private:
     std::unique_ptr<TArbeitsbereich> bereichBilder3_;
     std::unique_ptr<TArbeitsbereich> bereichDatenbanken_;
     std::unique_ptr<TArbeitsbereich> bereichCheck_;
+    // The lifecycle of the open album and what it reaches of the window.
+    friend class TMainFormAlbum;
+    struct TAlbumLoescher {
+        void operator()(TMainFormAlbum* a) const;
+    };
+    std::unique_ptr<TMainFormAlbum, TAlbumLoescher> albumUmgebung_;
+    std::unique_ptr<TOffenesAlbum> album_;
+    void AlbumEinrichten();
     // The key last pressed in the album grid and in the thumbnail box (0
     // after its release): a release counts only after its press there.
     Word gridTasteGedrueckt_ = 0;
@@ -850,16 +866,20 @@ private:
     // The exception logger's user text: the open album's table name and
     // record position.
     void FehlerKontextSetzen() override;
+    // TProgrammDienste beside the above: the program's ini file and the
+    // run's temporary folder.
+    TQKINI& Ini() override { return *QKINI_Prog; }
+    QString TempOrdner() const override { return VorschauTempOrdner(); }
     // Albums on CDs: the albums QKFind2 found, the last file QKFind1 found.
     TStringList gefundeneAlben_;
     QString letzteGefundeneDatei_;
-    int BilderDBFOeffnenLauf(bool wiederholen, bool picklistenFragen);
-    void Bilder3DBFOeffnenLauf(bool wiederholen);
     // Saves the album grid's column layout when it was changed.
-    void GridLayoutSichern();
+    void GridLayoutSichern() override;
     // Reads the album grid's column layout back ("Fehler beim Lesen der
     // BilderGridsettings!" when it cannot).
-    void GridLayoutZuruecklesen();
+    void GridLayoutZuruecklesen() override;
+    void AlbumNameZeigen(const QString& dbf) override;
+    void AlbumGeoeffnet(const QString& tabelle) override;
     // The fixed coded lists (quality, motif, type) of the pick-list combos.
     void CodeListenSetzen();
     void PicklistenUebernehmen(bool nurWennKeinCD);

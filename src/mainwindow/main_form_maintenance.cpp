@@ -159,14 +159,7 @@ void TMainForm::FensterTitelSetzen(const QString& text) { SetCaption(text); }
 TMenuItem* TMainForm::Menuepunkt(const QString& name) { return MenuItem(name); }
 int TMainForm::AlbumOffen() { return BilderDBFOffen(); }
 
-void TMainForm::AlbumTabellenSchliessen()
-{
-    for (TdkTable* t : {TableBilder, TableBilder2, TableBilder3}) {
-        t->IndexFiles.clear();
-        t->SetIndexName(QString());
-        t->Close();
-    }
-}
+void TMainForm::AlbumTabellenSchliessen() { album_->TabellenSchliessen(); }
 
 int TMainForm::AlbumNeuOeffnen() { return BilderDBFOeffnen(); }
 int TMainForm::ZweiteAnsichtOeffnen() { return Bilder2DBFOeffnen(); }
