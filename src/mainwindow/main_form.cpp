@@ -101,8 +101,7 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner)
     BereichBilder().SortierungSetzen(1);  // ini "BilderActiveOrder"
     BereichDatenbanken().NameSetzen(kManagerTabelle);
     AlbumEinrichten();
-    wartung_ = std::make_unique<TBilderWartung>(BereichBilder(), static_cast<TAlbumAnsicht&>(*this),
-                                                static_cast<TWartungsUmgebung&>(*this));
+
 
     QKFind1 = new TQKFind(this);
     QKFind1->Name = QStringLiteral("QKFind1");

@@ -773,7 +773,8 @@ private:
     void EndeNachBefehl();
 
     std::unique_ptr<TBilderWartung> wartung_;
-    // TWartungsUmgebung: what the maintenance object needs of the window.
+    // TWartungsUmgebung: what the maintenance object needs of the window;
+    // the program's services (TProgrammDienste) beside it.
     void FehlerKontextText(const QString& text) override;
     void TonSpielen(long nummer) override;
     void WavSpielen(const QString& datei) override;
@@ -784,18 +785,10 @@ private:
     QString FensterTitel() const override;
     void FensterTitelSetzen(const QString& text) override;
     TMenuItem* Menuepunkt(const QString& name) override;
-    int AlbumOffen() override;
-    void AlbumTabellenSchliessen() override;
-    int AlbumNeuOeffnen() override;
-    int ZweiteAnsichtOeffnen() override;
-    void VolltextOeffnen() override;
-    void TagsLesen() override;
-    void VolltextAufbauen() override;
-    void GridLayoutSpeichern() override;
-    void GridLayoutLesen() override;
     bool ErstStartLaeuft() const override;
     int AnzeigeZeit() const override;
-    QString IniDateiName() const override;
+    QString ProgrammPfad() const override { return lauf_.ProgrammPfad; }
+    bool ProgrammEndet() const override { return lauf_.ProgrammEndet; }
     void OptionenZeigen(int reiter) override;
     TForm* OptionenFenster() override;
     QString KopierName(const QString& datei) override;

@@ -198,6 +198,9 @@ void TMainForm::AlbumEinrichten()
                                              BereichDatenbanken(), BereichCheck(), DbeEnv1,
                                              static_cast<TAlbumAnsicht&>(*this),
                                              static_cast<TProgrammDienste&>(*this), *albumUmgebung_);
+    wartung_ = std::make_unique<TBilderWartung>(*album_, static_cast<TAlbumAnsicht&>(*this),
+                                                static_cast<TProgrammDienste&>(*this),
+                                                static_cast<TWartungsUmgebung&>(*this));
 }
 
 void TMainForm::AndereBilderdatenbankoeffnen1Click(TObject* Sender)

@@ -65,6 +65,9 @@ public:
     TArbeitsbereich& Ziel() const { return ziel_; }
     TArbeitsbereich& Manager() const { return manager_; }
     TArbeitsbereich& Pruefung() const { return pruefung_; }
+    // The engine's search settings (soft seek, exact, lock wait) the open
+    // sets.
+    TDbeEnv* DbeUmgebung() const { return dbeEnv_; }
 
     // AlbumPruefen: another program uses the album (the busy message was
     // shown).

@@ -2,8 +2,9 @@
 // TProgrammDienste: the program's services that every concern of the main
 // window uses: the action log, the timed notice, the program's sounds, the
 // exception log's context, the abort flag that Esc sets, the program's ini
-// file, the run's temporary folder and the menu items by name. The main
-// window provides them; a concern's test records them.
+// file, the run's temporary folder, the menu items by name and what the
+// concerns read of the run. The main window provides them; a concern's test
+// records them.
 
 #include <QString>
 
@@ -34,4 +35,13 @@ public:
     virtual QString TempOrdner() const = 0;
     // A menu item of the command vocabulary by name; null when none has it.
     virtual TMenuItem* Menuepunkt(const QString& name) = 0;
+
+    // ---- The run ----
+    // The program folder (ends with "\").
+    virtual QString ProgrammPfad() const = 0;
+    // Seconds a timed notice stays.
+    virtual int AnzeigeZeit() const = 0;
+    // The program has not been set up yet; its shutdown has begun.
+    virtual bool ErstStartLaeuft() const = 0;
+    virtual bool ProgrammEndet() const = 0;
 };

@@ -10,6 +10,7 @@
 #include "mainwindow/offenes_album.h"
 #include "mainwindow/programm_dienste.h"
 
+#include "datagrid/dk_data_source.h"
 #include "datagrid/dk_table.h"
 #include "platform/core/win_path.h"
 #include "platform/data/data_source.h"
@@ -30,14 +31,16 @@
 class TDiensteProtokoll : public TProgrammDienste, public TArbeitsbereichUmgebung {
 public:
     explicit TDiensteProtokoll(const std::filesystem::path& ordner)
-        : ordner_(*LinuxToWin(QString::fromStdString(ordner.string())) + "\\"), ini_(new TQKINI(nullptr))
+        : programmPfad(*LinuxToWin(QString::fromStdString(ordner.string())) + "\\"), tempOrdner(programmPfad),
+          ini_(new TQKINI(nullptr))
     {
-        ini_->SetINIFileName(ordner_ + "Lumadex.INI");
+        ini_->SetINIFileName(programmPfad + "Lumadex.INI");
     }
     void Protokoll(const QString& art, const QString& text) override { Aufrufe << art + ": " + text; }
     void Hinweis(const QString& caption, const QString& text, int) override
     {
         Aufrufe << "Hinweis " + caption + ": " + text;
+        Hinweise << text;
     }
     void TonSpielen(long nummer) override { Aufrufe << "Ton " + QString::number(nummer); }
     void WavSpielen(const QString& datei) override { Aufrufe << "Wav " + datei; }
@@ -46,8 +49,12 @@ public:
     bool AbbruchGedrueckt() const override { return Abbruch; }
     void AbbruchSetzen(bool abbruch) override { Abbruch = abbruch; }
     TQKINI& Ini() override { return *ini_; }
-    QString TempOrdner() const override { return ordner_; }
+    QString TempOrdner() const override { return tempOrdner; }
     TMenuItem* Menuepunkt(const QString&) override { return nullptr; }
+    QString ProgrammPfad() const override { return programmPfad; }
+    int AnzeigeZeit() const override { return 4; }
+    bool ErstStartLaeuft() const override { return false; }
+    bool ProgrammEndet() const override { return false; }
 
     bool Gerufen(const QString& teil) const
     {
@@ -58,10 +65,14 @@ public:
     }
 
     QStringList Aufrufe;
+    QStringList Hinweise;  // the texts of the timed notices
     bool Abbruch = false;
+    // The program folder (the test's folder) and the temporary folder (the
+    // same unless a test sets another), both ending with "\\".
+    QString programmPfad;
+    QString tempOrdner;
 
 private:
-    QString ordner_;
     std::unique_ptr<TQKINI> ini_;
 };
 
@@ -94,12 +105,14 @@ public:
 };
 
 // One work area's components, owned as the form owns them.
+// The open album's area has the grid's data source, as in the window.
 struct TBereichTeile {
-    TBereichTeile(TArbeitsbereichUmgebung& umgebung, bool mitFts)
-        : quelle(&tabelle), fts(mitFts ? std::make_unique<TFts>(nullptr) : nullptr),
-          bereich(&tabelle, dbe.get(), &quelle, fts.get(), umgebung)
+    TBereichTeile(TArbeitsbereichUmgebung& umgebung, bool mitFts, bool gridQuelle = false)
+        : quelle(gridQuelle ? new TdkDataSource(&tabelle) : new TDataSource(&tabelle)),
+          fts(mitFts ? std::make_unique<TFts>(nullptr) : nullptr),
+          bereich(&tabelle, dbe.get(), quelle.get(), fts.get(), umgebung)
     {
-        dbe->SetDataSource(&quelle);
+        dbe->SetDataSource(quelle.get());
     }
     ~TBereichTeile()
     {
@@ -109,7 +122,7 @@ struct TBereichTeile {
         dbe->SetDataSource(nullptr);
     }
     TdkTable tabelle;
-    TDataSource quelle;
+    std::unique_ptr<TDataSource> quelle;
     std::unique_ptr<TDbe> dbe = std::make_unique<TDbe>(nullptr);
     std::unique_ptr<TFts> fts;
     TArbeitsbereich bereich;
@@ -133,7 +146,7 @@ public:
 
     TDiensteProtokoll dienste;
     TAlbumUmgebungProtokoll umgebung;
-    TBereichTeile bilder{dienste, true};
+    TBereichTeile bilder{dienste, true, true};
     TBereichTeile bilder2{dienste, false};
     TBereichTeile ziel{dienste, true};
     TBereichTeile manager{dienste, false};

@@ -51,6 +51,8 @@ struct TFall {
     std::function<void(OffenesAlbumTest&, const TPromptScript&)> Pruefen;
 };
 
+void PrintTo(const TFall& fall, std::ostream* os) { *os << fall.Name; }
+
 class OffenesAlbumTest : public BridgeTestBase, public ::testing::WithParamInterface<TFall> {
 public:
     void SetUp() override
