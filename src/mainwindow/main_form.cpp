@@ -88,7 +88,7 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner)
     FtsBilder3 = new TFts(this);
     FtsBilder3->Name = QStringLiteral("FtsBilder3");
 
-    TArbeitsbereichUmgebung& umgebung = *this;
+    TProgrammDienste& umgebung = *this;
     auto bereich = [&](TdkTable* table, TDbe* dbe, TDataSource* quelle, TFts* fts) {
         return std::make_unique<TArbeitsbereich>(table, dbe, quelle, fts, umgebung);
     };

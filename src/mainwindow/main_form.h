@@ -112,8 +112,8 @@ class TMainFormFilterUmgebung;
 
 class TMainFormAlbum;
 
-class TMainForm : public TForm, public TrgMethodOwner, private TArbeitsbereichUmgebung,
-                  private TAlbumAnsicht, private TWartungsUmgebung, private TProgrammDienste {
+class TMainForm : public TForm, public TrgMethodOwner, private TProgrammDienste, private TAlbumAnsicht,
+                  private TWartungsUmgebung {
 public:
     explicit TMainForm(TComponent* AOwner);
     ~TMainForm() override;

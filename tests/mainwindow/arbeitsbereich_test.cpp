@@ -3,6 +3,8 @@
 // asks of the window is recorded.
 #include "mainwindow/arbeitsbereich.h"
 
+#include "offenes_album_fixture.h"
+
 #include "datagrid/dk_table.h"
 #include "platform/data/data_source.h"
 #include "platform/core/win_path.h"
@@ -24,19 +26,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class TUmgebungProtokoll : public TArbeitsbereichUmgebung {
-public:
-    void FehlerKontextSetzen() override { Aufrufe << QStringLiteral("FehlerKontext"); }
-    void Protokoll(const QString& art, const QString& text) override { Aufrufe << art + ": " + text; }
-    void Hinweis(const QString& caption, const QString& text, int) override { Aufrufe << caption + ": " + text; }
-    QStringList Aufrufe;
-};
-
 // The components of one work area, made and torn down in the order the main
 // window keeps.
 class TBereichKomponenten {
 public:
-    TBereichKomponenten(TArbeitsbereichUmgebung& umgebung, bool mitVolltext)
+    TBereichKomponenten(TProgrammDienste& umgebung, bool mitVolltext)
         : tabelle_(new TdkTable()), quelle_(new TDataSource(tabelle_)), dbe_(new TDbe(nullptr)),
           fts_(mitVolltext ? new TFts(nullptr) : nullptr)
     {
@@ -107,7 +101,7 @@ protected:
     }
 
     lxtest::TempDir dir;
-    TUmgebungProtokoll umgebung;
+    TDiensteProtokoll umgebung{dir.path()};
     TBereichKomponenten bilder{umgebung, true};
     TBereichKomponenten pruefung{umgebung, false};
     TAlbumDateien album;

@@ -26,9 +26,9 @@
 #include <memory>
 
 // The program's services as a test sees them: each call recorded in Aufrufe
-// ("art: text", "Hinweis caption: text", "Ton n", ...), the abort flag a
+// ("art: text", "caption: text", "Ton n", ...), the abort flag a
 // field, the ini a real file.
-class TDiensteProtokoll : public TProgrammDienste, public TArbeitsbereichUmgebung {
+class TDiensteProtokoll : public TProgrammDienste {
 public:
     explicit TDiensteProtokoll(const std::filesystem::path& ordner)
         : programmPfad(*LinuxToWin(QString::fromStdString(ordner.string())) + "\\"), tempOrdner(programmPfad),
@@ -39,7 +39,7 @@ public:
     void Protokoll(const QString& art, const QString& text) override { Aufrufe << art + ": " + text; }
     void Hinweis(const QString& caption, const QString& text, int) override
     {
-        Aufrufe << "Hinweis " + caption + ": " + text;
+        Aufrufe << caption + ": " + text;
         Hinweise << text;
     }
     void TonSpielen(long nummer) override { Aufrufe << "Ton " + QString::number(nummer); }
@@ -107,7 +107,7 @@ public:
 // One work area's components, owned as the form owns them.
 // The open album's area has the grid's data source, as in the window.
 struct TBereichTeile {
-    TBereichTeile(TArbeitsbereichUmgebung& umgebung, bool mitFts, bool gridQuelle = false)
+    TBereichTeile(TProgrammDienste& umgebung, bool mitFts, bool gridQuelle = false)
         : quelle(gridQuelle ? new TdkDataSource(&tabelle) : new TDataSource(&tabelle)),
           fts(mitFts ? std::make_unique<TFts>(nullptr) : nullptr),
           bereich(&tabelle, dbe.get(), quelle.get(), fts.get(), umgebung)
