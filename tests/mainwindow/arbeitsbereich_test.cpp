@@ -3,6 +3,7 @@
 // asks of the window is recorded.
 #include "mainwindow/arbeitsbereich.h"
 
+#include "album_dateien_lesen.h"
 #include "offenes_album_fixture.h"
 
 #include "datagrid/dk_table.h"
@@ -86,18 +87,9 @@ protected:
         bilder->Erzeugen(ziel, kAlbumFelder);
         EintraegeAnhaengen(dbf, texte);
     }
-    // Appends one entry per description through the engine.
     static void EintraegeAnhaengen(const fs::path& dbf, std::initializer_list<const char*> texte)
     {
-        const uint16_t vorher = dbe_WorkArea(nullptr);
-        ASSERT_NE(dbe_Use(dbf.c_str(), "FUELLEN", DBE_EXCLUSIVE, DBE_TYPE_FOX), 0) << dbe_LastError();
-        for (const char* text : texte) {
-            ASSERT_EQ(dbe_AppendBlank(), 1);
-            dbe_Replace("SHORTDESC", DBE_REPL_TEXT, text);
-        }
-        dbe_Commit();
-        dbe_Close();
-        dbe_Select(vorher);
+        lxtest::EintraegeAnhaengen(dbf, texte);
     }
 
     lxtest::TempDir dir;

@@ -2,6 +2,7 @@
 // over albums in a temporary folder, the window and the views recorded.
 // What reached the target is read back through the engine.
 #include "album_ansicht_protokoll.h"
+#include "album_dateien_lesen.h"
 #include "album_halter.h"
 #include "offenes_album_fixture.h"
 #include "mainwindow/album_record.h"
@@ -77,30 +78,6 @@ public:
     QString zielDatei;
     TProgrammOptionenStand optionen;
 };
-
-// The number of entries of a full-text index file, read through an index
-// handle of its own.
-int VolltextEintraege(const std::filesystem::path& ia)
-{
-    const int handle = FtsOpen(ia.c_str(), 20, 0);
-    if (handle <= 0)
-        return handle;
-    const int eintraege = FtsNumRecs(handle);
-    FtsClose(handle);
-    return eintraege;
-}
-
-// The number of hits of a word in a full-text index file, read through an
-// index handle of its own.
-int VolltextTreffer(const std::filesystem::path& ia, const char* wort)
-{
-    const int handle = FtsOpen(ia.c_str(), 20, 0);
-    if (handle <= 0)
-        return handle;
-    const int treffer = FtsSet(handle, wort);
-    FtsClose(handle);
-    return treffer;
-}
 
 const std::string kNotiz = "Lange Beschreibung \xe4\xf6\xfc";
 
@@ -205,7 +182,7 @@ TEST_F(BilderKopienTest, AnEntryReachesTheTargetWithItsMemosAndFullTextEntry)
     // The target was made with its index, and the entry is in its full-text
     // index.
     EXPECT_TRUE(std::filesystem::exists(dir.path() / "ziel" / "ZIEL.CDX"));
-    EXPECT_EQ(VolltextTreffer(ZielVolltext(), "Erstes"), 1);
+    EXPECT_EQ(lxtest::VolltextTreffer(ZielVolltext(), "Erstes"), 1);
     // The memos went through temporary files that are gone again.
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "NOTIZ.TXT"));
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "VORSCHAU.BMP"));
@@ -251,7 +228,7 @@ TEST_F(BilderKopienTest, ARefusedWriteMarksTheAppendedRecordDeletedAndAnswersFal
     EXPECT_FALSE(kopien->EintragKopieren(QString()));
     dbf::SetIoFaultHook({});
     // No full-text entry was added for it.
-    EXPECT_EQ(VolltextEintraege(ZielVolltext()), 0);
+    EXPECT_EQ(lxtest::VolltextEintraege(ZielVolltext()), 0);
     ZielLesen(1, [](uint32_t) {
         EXPECT_EQ(dbe_Deleted(), 1);
         EXPECT_STREQ(dbe_GetTrimString("SHORTDESC"), "Erstes");
@@ -273,7 +250,7 @@ TEST_F(BilderKopienTest, TheShownEntriesReachANewAlbumAndTheViewsAreToldAfterwar
     }
     // The target's full-text entry, the views told, the open album's
     // full-text index open again.
-    EXPECT_EQ(VolltextTreffer(ZielVolltext(), "Erstes"), 1);
+    EXPECT_EQ(lxtest::VolltextTreffer(ZielVolltext(), "Erstes"), 1);
     EXPECT_TRUE(ansicht.Gerufen("AnsichtenNachAlbumwechsel"));
     EXPECT_GE(Quelle().fts->NumRecs(), 0);
     ZielLesen(1, [](uint32_t) {

@@ -5,6 +5,7 @@
 #include "offenes_album_fixture.h"
 
 #include "album_ansicht_protokoll.h"
+#include "album_dateien_lesen.h"
 #include "album_halter.h"
 #include "bridge_test.h"
 #include "mainwindow/album_record.h"
@@ -26,18 +27,6 @@ using lxtest::THalteArt;
 using lxtest::TSchnelleWartezeit;
 
 QString Win(const fs::path& p) { return *LinuxToWin(QString::fromStdString(p.string())); }
-
-// The album's files but its table and memo (name to bytes).
-std::map<std::string, std::string> Nebendateien(const fs::path& ordner)
-{
-    std::map<std::string, std::string> dateien;
-    for (const auto& eintrag : fs::directory_iterator(ordner)) {
-        const std::string name = eintrag.path().filename().string();
-        if (eintrag.is_regular_file() && name.rfind("TEST.", 0) == 0 && name != "TEST.DBF" && name != "TEST.FPT")
-            dateien[name] = lxtest::DateiInhalt(eintrag.path());
-    }
-    return dateien;
-}
 
 class OffenesAlbumTest;
 
@@ -84,15 +73,7 @@ public:
     {
         TPromptScript still;
         Album().Erzeugen(Bilder().Ordner(), Bilder().Name());
-        const uint16_t vorher = dbe_WorkArea(nullptr);
-        ASSERT_NE(dbe_Use(Datei("TEST.DBF").c_str(), "FUELLEN", DBE_EXCLUSIVE, DBE_TYPE_FOX), 0) << dbe_LastError();
-        for (const char* text : texte) {
-            ASSERT_EQ(dbe_AppendBlank(), 1);
-            dbe_Replace("SHORTDESC", DBE_REPL_TEXT, text);
-        }
-        dbe_Commit();
-        dbe_Close();
-        dbe_Select(vorher);
+        lxtest::EintraegeAnhaengen(Datei("TEST.DBF"), texte);
     }
     // The same, opened once so its index is complete, and closed again.
     void AlbumMitIndex(std::initializer_list<const char*> texte)
@@ -175,13 +156,13 @@ const TFall kFaelle[] = {
          t.AlbumMitIndex({"eins", "zwei"});
          t.halter = std::make_unique<TAlbumHalter>(t.Datei("TEST.DBF"), THalteArt::Exklusiv);
          ASSERT_TRUE(t.halter->Haelt());
-         t.vorher = Nebendateien(t.Ordner());
+         t.vorher = lxtest::AlbumDateien(t.Ordner());
      },
      [](TPromptScript& s) { s.Answer(TPromptKind::Message, mrOk, "wird gerade von einem anderen Programm benutzt"); },
      0,
      [](OffenesAlbumTest& t, const TPromptScript& s) {
          EXPECT_FALSE(t.Tabelle().Active());
-         EXPECT_TRUE(Nebendateien(t.Ordner()) == t.vorher) << "an index file was moved, made or changed";
+         EXPECT_TRUE(lxtest::AlbumDateien(t.Ordner()) == t.vorher) << "an index file was moved, made or changed";
          EXPECT_FALSE(fs::exists(t.Datei("TEST.CDX.bad")));
          EXPECT_FALSE(Gezeigt(s, "Ungültiges Fotoalbum"));
          EXPECT_EQ(t.halter->Loslassen(), 0);
