@@ -102,7 +102,6 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner)
     BereichDatenbanken().NameSetzen(kManagerTabelle);
     AlbumEinrichten();
 
-
     QKFind1 = new TQKFind(this);
     QKFind1->Name = QStringLiteral("QKFind1");
     QKFind1->OnFindFile = [this](TObject*, const TSearchRec& rec, const QString& path, const QString&) {

@@ -8,12 +8,16 @@
 // - the album work areas (arbeitsbereich.h): the open album, its second
 //   view, the target album of copies, the album manager table and the
 //   integrity check, each with its file set (storage/album_dateien.h);
+// - the open album's lifecycle over those areas (offenes_album.h): create,
+//   check, open, index rebuild, full-text indexes, manager registration;
 // - the maintenance commands (bilder_wartung.h), the filters and searches
 //   (bilder_filter.h), the copies into another album (bilder_kopien.h) and
 //   the picture views (bild_ansichten.h).
 // The objects reach the window through small interfaces: the album views
-// (album_ansicht.h) and each object's own services, which the form
-// implements. The run (start-up, settings, show, shutdown), the tools and
+// (album_ansicht.h), the program's services (programm_dienste.h: action log,
+// notice, sound, error context, abort flag, ini, temporary folder, menu
+// items, what they read of the run) and each object's own seam, which the
+// form implements. The run (start-up, settings, show, shutdown), the tools and
 // the printing live in the form's own files; the state they share is kept
 // in small objects (fenster_zustand.h): the run, the list printing and the
 // album display, beside the settings. The form's public members are its
@@ -845,6 +849,8 @@ private:
     };
     std::unique_ptr<TMainFormAlbum, TAlbumLoescher> albumUmgebung_;
     std::unique_ptr<TOffenesAlbum> album_;
+    // Makes the open album over the work areas and the maintenance object
+    // over it.
     void AlbumEinrichten();
     // The key last pressed in the album grid and in the thumbnail box (0
     // after its release): a release counts only after its press there.
