@@ -294,8 +294,7 @@ void TBilderFilter::FilterAufFlag(const QString& Flag)
 {
     if (!umgebung_.AlbumOffen())
         return;
-    ansicht_.GridVerbergen();
-    ansicht_.EinzelsatzVerbergen();
+    const TAnsichtVerborgen verborgen(ansicht_);
     umgebung_.GridLayoutSichern();
     umgebung_.Protokoll(QStringLiteral("FilterAufFlag(") + Flag + QStringLiteral("), Funktion aufgerufen!"));
     FlagFilterSetzen(Flag, Flag, QStringLiteral("Filter=") + Flag);
@@ -305,8 +304,7 @@ void TBilderFilter::NichtImZugriff(TObject* Sender)
 {
     if (!umgebung_.AlbumOffen())
         return;
-    ansicht_.GridVerbergen();
-    ansicht_.EinzelsatzVerbergen();
+    const TAnsichtVerborgen verborgen(ansicht_);
     umgebung_.GridLayoutSichern();
     umgebung_.Ton(Sender);
     umgebung_.Protokoll(QStringLiteral("BilderFilterNichtimZugriff1Click(), Funktion aufgerufen!"));
