@@ -416,3 +416,21 @@ TEST_F(GridSourceTest, OverAGridTheGridsEditingDecidesWhetherTheEditorChanges)
     QTest::keyClick(edit->Edit(), Qt::Key_3);
     EXPECT_EQ(edit->Edit()->text(), vorher);
 }
+
+TEST_F(GridSourceTest, LeavingTheEditorForItsGridHidesItUntilTheGridPlacesItAgain)
+{
+    edit->Loaded();
+    FocusDateCell();
+    QTest::keyClick(grid->Handle(), Qt::Key_2, Qt::NoModifier);
+    ASSERT_TRUE(edit->Focused());
+    QTest::keyClick(edit->Edit(), Qt::Key_Escape);
+    QTest::keyClick(edit->Edit(), Qt::Key_Escape);
+    ASSERT_TRUE(grid->Focused());
+    EXPECT_FALSE(edit->Visible());
+    EXPECT_FALSE(edit->Handle()->isVisible());
+    // The grid's next paint shows it still over the current cell.
+    Paint();
+    EXPECT_TRUE(edit->Visible());
+    EXPECT_EQ(edit->BoundsRect(), grid->CellRect(DateCol(), grid->Row()));
+    EXPECT_FALSE(edit->Focused());
+}
