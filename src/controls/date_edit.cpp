@@ -1163,7 +1163,9 @@ bool TCustomDateEditPlusNoBDE::ButtonVisible() const
     switch (buttonDisplay_) {
     case bdAlways: return true;
     case bdNever: return false;
-    default: return Focused();
+    // Over a grid the button belongs to the cell: it shows while the editor
+    // stands there, only a painted copy goes without it.
+    default: return InGrid() ? !PaintingCopy() : Focused();
     }
 }
 

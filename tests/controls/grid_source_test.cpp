@@ -434,3 +434,18 @@ TEST_F(GridSourceTest, LeavingTheEditorForItsGridHidesItUntilTheGridPlacesItAgai
     EXPECT_EQ(edit->BoundsRect(), grid->CellRect(DateCol(), grid->Row()));
     EXPECT_FALSE(edit->Focused());
 }
+
+TEST_F(GridSourceTest, OverAGridABdFocusedButtonShowsAlsoWhileTheEditorIsNotFocused)
+{
+    edit->SetButtonDisplay(bdFocused);
+    ASSERT_EQ(edit->ControlCount(), 1);
+    QWidget* button = edit->Controls(0)->Handle();
+    EXPECT_FALSE(button->isVisible());  // on the form, unfocused
+    edit->Loaded();
+    FocusDateCell();
+    ASSERT_TRUE(edit->Visible());
+    ASSERT_FALSE(edit->Focused());
+    EXPECT_TRUE(button->isVisible());
+    EXPECT_GT(edit->Edit()->textMargins().right(), 0);
+    SaveShot(form->Handle(), "grid_source_bdfocused_button");
+}
