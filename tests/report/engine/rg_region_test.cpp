@@ -5,6 +5,7 @@
 // components in their band.
 
 #include "component_fixtures.h"
+#include "subreport_fixture.h"
 #include "platform/stream/component_reader.h"
 #include "platform/stream/component_writer.h"
 #include "platform/stream/stream_text.h"
@@ -34,17 +35,7 @@ public:
         sub->SetBand(Band);
         sub->SetPrintBehavior(pbSection);
         sub->SetmmBounds(0, 0, 60000, 5000);
-        TrgReport* child = sub->Report();
-        while (child->GetBandCount() > 0)
-            delete child->GetBandAt(0);
-        child->SetDataPipeline(childRows.get());
-        auto* childDetail = new TrgDetailBand(&form);
-        child->AddBand(childDetail);
-        childDetail->SetmmHeight(4000);
-        auto* line = new TrgLabel(&form);
-        line->SetAutoSize(false);
-        line->SetBand(childDetail);
-        line->SetmmBounds(0, 0, 30000, 4000);
+        TrgLabel* line = rgtest::ChildLine(sub, &form, childRows.get());
         line->SetCaption(QStringLiteral("Kind"));
         return sub;
     }
