@@ -180,9 +180,6 @@ void TCustomCalendarEdit::Frame(TRect& r, TPanelBevel bevel, int width)
 void TCustomCalendarEdit::Layout(bool paint)
 {
     const bool draw = paint && painting_ && updateLock_ == 0;
-    // A paint lock keeps the header and grid geometry; the step buttons and
-    // the title are placed in every case, so the mouse finds them where the
-    // size says they are.
     const bool store = paint && updateLock_ == 0;
     TCanvas* c = Canvas();
     int w = Width(), h = Height();
@@ -210,6 +207,9 @@ void TCustomCalendarEdit::Layout(bool paint)
     const int RowH = std::max(BH + 2, TH);
     w = std::max(w, 2 * MW + TW + 2 * YW + Gap + 5);
     h = std::max(h, top + RowH);
+    // A paint lock keeps the header and grid geometry; the step buttons and
+    // the title are placed in every case, so the mouse finds them where the
+    // size says they are.
     if (paint) {
         prevMonthRect_ = nextMonthRect_ = prevYearRect_ = nextYearRect_ = TRect{};
         if (look_.ShowMonthButtons) {
