@@ -4,6 +4,7 @@
 
 #include "datagrid/dk_db_grid.h"
 
+#include "datagrid/dk_draw.h"
 #include "datagrid/dk_field_info.h"
 #include "datagrid/dk_inplace_edit.h"
 #include "datagrid/dk_intl.h"
@@ -121,7 +122,11 @@ TField* TdkGridDataLink::Fields(int i) const
     return ds->Fields(map_[size_t(i)]);
 }
 
-bool TdkGridDataLink::DefaultFields() const { return true; }
+bool TdkGridDataLink::DefaultFields() const
+{
+    const TDataSet* ds = DataSet();
+    return !ds || ds->DefaultFields();
+}
 
 void TdkGridDataLink::ActiveChanged() { grid_->LinkActive(Active()); }
 
@@ -916,7 +921,19 @@ bool TdkCustomDBGrid::PaintCellBackground(int ACol, int ARow, const TRect& rect,
     }
     DoCalcCellColors(f, state, hl, &c->Font, &c->Brush);
     c->FillRect(rect);
+    DrawFocusFrame(rect, hl);
     return hl;
+}
+
+void TdkCustomDBGrid::DrawFocusFrame(const TRect& rect, bool highlight)
+{
+    if (!highlight || options_.Contains(dgRowSelect))
+        return;
+    TCustomForm* form = GetParentForm(this);
+    if (!form || form->ActiveControl() != this)
+        return;
+    dkDrawFocusRect(Canvas(), rect);
+    focusDrawn_ = true;
 }
 
 void TdkCustomDBGrid::DrawCell(int ACol, int ARow, TRect ARect, TGridDrawState AState)
@@ -994,6 +1011,8 @@ void TdkCustomDBGrid::DrawCell(int ACol, int ARow, TRect ARect, TGridDrawState A
     }
     if (OnDrawDataCell)
         OnDrawDataCell(this, ARect, f, AState);
+    if (defaultDrawing_)
+        DrawFocusFrame(ARect, hl);
 }
 
 // ---- column moving and sizing --------------------------------------------

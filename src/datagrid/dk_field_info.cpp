@@ -494,6 +494,9 @@ void dkValidatePictureMasks(TDataSet* DataSet, const TdkInvalidValueEvent& OnInv
         dkGetFieldPictureMask(DataSet, f->FieldName, true, mask, autoFill, flag2);
         if (mask.isEmpty() || f->ReadOnly() || dkTextPassesPicture(mask, f->AsString()))
             continue;
+        // The control that shows the field takes the focus, so the user
+        // can put the value right at once.
+        f->FocusControl();
         if (OnInvalid)
             OnInvalid(DataSet, f);
         DatabaseError(dkPictureValidateErrorText() + f->DisplayLabel());

@@ -7,6 +7,7 @@
 #include "datagrid/dk_intl.h"
 #include "datagrid/dk_rich_text.h"
 #include "platform/ui/beep.h"
+#include "platform/ui/std_ctrls.h"
 
 #include <QClipboard>
 #include <QFile>
@@ -428,6 +429,97 @@ TEST_F(GridTest, CheckBoxCellsToggleWithSpace)
     EXPECT_EQ(table->FieldByName("RESERVE1")->AsString(), "Falsch");
     EXPECT_EQ(table->State(), dsBrowse);
     Screenshot("datagrid_checkbox");
+}
+
+// The current cell keeps a dotted focus frame while the grid is its form's
+// active control, also when another window has the keyboard (the grid then
+// shows its selection); not when another control of the form is active and
+// not with whole-row selection. Cells with a check box get it as well.
+TEST_F(GridTest, FocusFrameMarksTheCurrentCellWhileTheGridIsTheFormsActiveControl)
+{
+    MakeTable("BILDER.DBF", AlbumFields(), 3, [](int i) {
+        Text("ShortDesc", "Bild " + std::to_string(i));
+        Text("RESERVE1", "Wahr");
+    });
+    OpenGrid({"ShortDesc", "RESERVE1"});
+    table->ControlType().Add("RESERVE1;CheckBox;Wahr;Falsch");
+    auto* other = new TEdit(form.get());
+    other->SetParent(form.get());
+    other->SetBounds(0, 205, 100, 21);
+    TForm window(nullptr);
+    auto* elsewhere = new TEdit(&window);
+    elsewhere->SetParent(&window);
+    enum TActive { kOtherWindow, kOtherControl };
+    struct Case {
+        const char* name;
+        int dataCol;
+        TActive active;
+        bool rowSelect;
+        bool framed;
+    };
+    const Case cases[] = {
+        {"text cell, another window has the keyboard", 0, kOtherWindow, false, true},
+        {"check box cell, another window has the keyboard", 1, kOtherWindow, false, true},
+        {"another control of the form is active", 0, kOtherControl, false, false},
+        {"whole-row selection", 0, kOtherWindow, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TdkDBGridOptions options = kdkDefaultGridOptions;
+        options.Include(dgAlwaysShowSelection);  // the selection shows without the keyboard
+        if (c.rowSelect)
+            options.Include(dgRowSelect);
+        grid->SetOptions(options);
+        grid->SetCol(c.dataCol + grid->IndicatorOffset());
+        if (c.active == kOtherControl) {
+            window.Hide();
+            form->Handle()->activateWindow();
+            other->SetFocus();
+            form->SetActiveControl(other);
+        } else {
+            grid->SetFocus();
+            form->SetActiveControl(grid);
+            window.Show();
+            window.Handle()->activateWindow();
+            elsewhere->SetFocus();
+        }
+        QCoreApplication::processEvents();
+        ASSERT_FALSE(grid->Focused());
+        const QImage image = grid->Handle()->grab().toImage();
+        const TRect r = grid->CellRect(c.dataCol + grid->IndicatorOffset(), grid->TitleOffset());
+        // Beside each frame dot lies an untouched pixel of the cell colour.
+        const QRgb fill = image.pixel(r.Left + 1, r.Top);
+        const QRgb inverted = fill ^ 0x00FFFFFFu;
+        EXPECT_EQ(fill, ColorToQColor(clHighlight).rgb());
+        if (c.framed) {
+            EXPECT_EQ(image.pixel(r.Left + 2, r.Top), inverted);
+            EXPECT_EQ(image.pixel(r.Left, r.Top + 2), inverted);
+            if (c.dataCol == 0) {  // a check box cell draws its cell lines over the bottom
+                EXPECT_EQ(image.pixel(r.Left + 2, r.Bottom - 1), inverted);
+            }
+        } else {
+            EXPECT_EQ(image.pixel(r.Left + 2, r.Top), fill);
+            EXPECT_EQ(image.pixel(r.Left, r.Top + 2), fill);
+        }
+        if (c.dataCol == 0 && c.framed)
+            Screenshot("datagrid_focus_frame");
+    }
+}
+
+TEST_F(GridTest, LinkAnswersWhetherTheDatasetMadeItsOwnFields)
+{
+    MakeAlbum(2);
+    OpenGrid();
+    EXPECT_TRUE(grid->DataLink()->DefaultFields());
+    table->Close();
+    auto* desc = new TStringField(40);
+    desc->FieldName = "ShortDesc";
+    desc->SetDataSet(table.get());
+    table->Open();
+    EXPECT_FALSE(grid->DataLink()->DefaultFields());
+    EXPECT_EQ(grid->GetFieldCount(), 1);
+    grid->SetDataSource(nullptr);
+    EXPECT_TRUE(grid->DataLink()->DefaultFields());  // no dataset
 }
 
 TEST_F(GridTest, BitmapCellsDrawTheFieldsPicture)
