@@ -1,7 +1,9 @@
 #include "datagrid/dk_field_info.h"
 
+#include "datagrid/dk_intl.h"
 #include "datagrid/dk_locate.h"
 #include "datagrid/dk_messages.h"
+#include "datagrid/dk_query.h"
 #include "datagrid/dk_strings.h"
 #include "datagrid/dk_table.h"
 #include "datagrid/picture_validator.h"
@@ -55,8 +57,11 @@ bool dkGetValidateWithMask(TDataSet* DataSet)
 
 QString dkGetDatabaseName(TDataSet* DataSet)
 {
-    TTable* t = dynamic_cast<TTable*>(DataSet);
-    return t ? t->DatabaseName() : QString();
+    if (auto* t = dynamic_cast<TTable*>(DataSet))
+        return t->DatabaseName();
+    if (auto* s = dynamic_cast<TdkStatementDataSet*>(DataSet))
+        return s->DatabaseName;
+    return QString();
 }
 
 TdkOnFilterOptions dkGetFilterOptions(TDataSet* DataSet)
@@ -329,6 +334,12 @@ bool dkIsClassNamed(TDataSet* DataSet, const QString& Name)
         names << QStringLiteral("TTable");
     if (dynamic_cast<TdkTable*>(DataSet))
         names << QStringLiteral("TdkTable");
+    if (dynamic_cast<TdkQuery*>(DataSet))
+        names << QStringLiteral("TdkQuery");
+    if (dynamic_cast<TdkQBE*>(DataSet))
+        names << QStringLiteral("TdkQBE");
+    if (dynamic_cast<TdkStoredProc*>(DataSet))
+        names << QStringLiteral("TdkStoredProc");
     return names.contains(Name, Qt::CaseInsensitive);
 }
 
@@ -479,12 +490,6 @@ bool dkTextPassesPicture(const QString& Mask, const QString& Text)
     return IsComplete(validator.Picture(copy, false));
 }
 
-QString& dkPictureValidateErrorText()
-{
-    static QString text = QStringLiteral("Invalid characters. Field : ");
-    return text;
-}
-
 void dkValidatePictureMasks(TDataSet* DataSet, const TdkInvalidValueEvent& OnInvalid)
 {
     for (int i = 0; i < DataSet->FieldCount(); ++i) {
@@ -499,7 +504,7 @@ void dkValidatePictureMasks(TDataSet* DataSet, const TdkInvalidValueEvent& OnInv
         f->FocusControl();
         if (OnInvalid)
             OnInvalid(DataSet, f);
-        DatabaseError(dkPictureValidateErrorText() + f->DisplayLabel());
+        DatabaseError(dkUserMessage(QStringLiteral("PictureValidateError")) + f->DisplayLabel());
     }
 }
 
