@@ -1,7 +1,9 @@
 #include "datagrid/dk_field_info.h"
 
+#include "datagrid/dk_db_grid.h"
 #include "datagrid/dk_intl.h"
 #include "datagrid/dk_locate.h"
+#include "datagrid/dk_memo_dialog.h"
 #include "datagrid/dk_messages.h"
 #include "datagrid/dk_query.h"
 #include "datagrid/dk_strings.h"
@@ -94,8 +96,14 @@ TdkLookupTableList* dkGetLookupTableList(TDataSet* DataSet)
 
 TDataSource* dkGetControlDataSource(TComponent* Component)
 {
-    auto* c = dynamic_cast<TdkDataAwareControl*>(Component);
-    return c ? c->GetDataSource() : nullptr;
+    if (auto* c = dynamic_cast<TdkDataAwareControl*>(Component))
+        return c->GetDataSource();
+    // The grid and the memo dialog publish a DataSource without a DataField.
+    if (auto* grid = dynamic_cast<TdkCustomDBGrid*>(Component))
+        return grid->DataSource();
+    if (auto* memo = dynamic_cast<TdkMemoDialog*>(Component))
+        return memo->DataSource();
+    return nullptr;
 }
 
 namespace {
