@@ -187,9 +187,13 @@ TdkCustomDBGrid::TdkCustomDBGrid(TComponent* AOwner)
     : TCustomGrid(AOwner), link_(std::make_unique<TdkGridDataLink>(this))
 {
     Dkintl_Initialization();
+    // The grid draws its cells and the focus frame itself; the current cell
+    // counts as selected also while the grid has the focus, so HighlightCell
+    // decides its colours.
+    defaultFocusFrame_ = false;
     TCustomGrid::SetScrollBars(ssHorizontal);
-    TCustomGrid::SetOptions(
-        {goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goColSizing, goColMoving, goEditing, goTabs});
+    TCustomGrid::SetOptions({goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goColSizing, goColMoving,
+                             goEditing, goTabs, goDrawFocusSelected});
     SetColCount(2);
     SetRowCount(2);
     SetColor(clWindow);
@@ -237,7 +241,7 @@ void TdkCustomDBGrid::SetOptions(TdkDBGridOptions v)
     if (v.Contains(dgRowSelect))
         v.Exclude(dgAlwaysShowEditor);
     options_ = v;
-    TGridOptions g;
+    TGridOptions g{goDrawFocusSelected};
     if (v.Contains(dgEditing))
         g.Include(goEditing);
     if (v.Contains(dgAlwaysShowEditor))
@@ -861,7 +865,8 @@ void TdkCustomDBGrid::DrawCheckBox(const TRect& Rect, int ACol, bool Ticked, int
     TColor old = c->Brush.Color;
     c->Brush.Color = clWindow;
     c->FillRect(box);
-    // Sunken frame: black and grey outside, grey and white inside.
+    // Sunken frame: outside grey above and left, white below and right;
+    // inside black above and left, light grey below and right.
     auto line = [c](TColor col, int x1, int y1, int x2, int y2) {
         c->Pen.Color = col;
         c->MoveTo(x1, y1);
@@ -869,10 +874,12 @@ void TdkCustomDBGrid::DrawCheckBox(const TRect& Rect, int ACol, bool Ticked, int
     };
     line(clBtnShadow, box.Left, box.Bottom - 1, box.Left, box.Top);
     line(clBtnShadow, box.Left, box.Top, box.Right, box.Top);
-    line(clBtnShadow, box.Right - 1, box.Top, box.Right - 1, box.Bottom);
-    line(clBtnShadow, box.Left, box.Bottom - 1, box.Right, box.Bottom - 1);
+    line(clBtnHighlight, box.Right - 1, box.Top + 1, box.Right - 1, box.Bottom);
+    line(clBtnHighlight, box.Left + 1, box.Bottom - 1, box.Right, box.Bottom - 1);
     line(clBlack, box.Left + 1, box.Bottom - 2, box.Left + 1, box.Top + 1);
     line(clBlack, box.Left + 1, box.Top + 1, box.Right - 1, box.Top + 1);
+    line(cl3DLight, box.Right - 2, box.Top + 2, box.Right - 2, box.Bottom - 1);
+    line(cl3DLight, box.Left + 2, box.Bottom - 2, box.Right - 1, box.Bottom - 2);
     if (Ticked) {
         TdkCheckBoxInGridStyle style = dkIntl()->CheckBoxInGridStyle();
         c->Pen.Color = clBlack;

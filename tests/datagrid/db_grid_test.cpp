@@ -431,10 +431,11 @@ TEST_F(GridTest, CheckBoxCellsToggleWithSpace)
     Screenshot("datagrid_checkbox");
 }
 
-// The current cell keeps a dotted focus frame while the grid is its form's
-// active control, also when another window has the keyboard (the grid then
-// shows its selection); not when another control of the form is active and
-// not with whole-row selection. Cells with a check box get it as well.
+// The current cell is highlighted with a dotted focus frame while the grid
+// is its form's active control, also when another window has the keyboard
+// (the grid then shows its selection); not when another control of the form
+// is active and not with whole-row selection. Cells with a check box get it
+// as well.
 TEST_F(GridTest, FocusFrameMarksTheCurrentCellWhileTheGridIsTheFormsActiveControl)
 {
     MakeTable("BILDER.DBF", AlbumFields(), 3, [](int i) {
@@ -449,7 +450,7 @@ TEST_F(GridTest, FocusFrameMarksTheCurrentCellWhileTheGridIsTheFormsActiveContro
     TForm window(nullptr);
     auto* elsewhere = new TEdit(&window);
     elsewhere->SetParent(&window);
-    enum TActive { kOtherWindow, kOtherControl };
+    enum TActive { kGrid, kOtherWindow, kOtherControl };
     struct Case {
         const char* name;
         int dataCol;
@@ -458,6 +459,8 @@ TEST_F(GridTest, FocusFrameMarksTheCurrentCellWhileTheGridIsTheFormsActiveContro
         bool framed;
     };
     const Case cases[] = {
+        {"text cell, the grid has the keyboard", 0, kGrid, false, true},
+        {"check box cell, the grid has the keyboard", 1, kGrid, false, true},
         {"text cell, another window has the keyboard", 0, kOtherWindow, false, true},
         {"check box cell, another window has the keyboard", 1, kOtherWindow, false, true},
         {"another control of the form is active", 0, kOtherControl, false, false},
@@ -476,6 +479,10 @@ TEST_F(GridTest, FocusFrameMarksTheCurrentCellWhileTheGridIsTheFormsActiveContro
             form->Handle()->activateWindow();
             other->SetFocus();
             form->SetActiveControl(other);
+        } else if (c.active == kGrid) {
+            window.Hide();
+            form->Handle()->activateWindow();
+            grid->SetFocus();
         } else {
             grid->SetFocus();
             form->SetActiveControl(grid);
@@ -484,7 +491,7 @@ TEST_F(GridTest, FocusFrameMarksTheCurrentCellWhileTheGridIsTheFormsActiveContro
             elsewhere->SetFocus();
         }
         QCoreApplication::processEvents();
-        ASSERT_FALSE(grid->Focused());
+        ASSERT_EQ(grid->Focused(), c.active == kGrid);
         const QImage image = grid->Handle()->grab().toImage();
         const TRect r = grid->CellRect(c.dataCol + grid->IndicatorOffset(), grid->TitleOffset());
         // Beside each frame dot lies an untouched pixel of the cell colour.
@@ -501,7 +508,7 @@ TEST_F(GridTest, FocusFrameMarksTheCurrentCellWhileTheGridIsTheFormsActiveContro
             EXPECT_EQ(image.pixel(r.Left + 2, r.Top), fill);
             EXPECT_EQ(image.pixel(r.Left, r.Top + 2), fill);
         }
-        if (c.dataCol == 0 && c.framed)
+        if (c.dataCol == 0 && c.framed && c.active == kGrid)
             Screenshot("datagrid_focus_frame");
     }
 }
@@ -520,6 +527,35 @@ TEST_F(GridTest, LinkAnswersWhetherTheDatasetMadeItsOwnFields)
     EXPECT_EQ(grid->GetFieldCount(), 1);
     grid->SetDataSource(nullptr);
     EXPECT_TRUE(grid->DataLink()->DefaultFields());  // no dataset
+}
+
+// The check box of a cell has a sunken frame: grey and white outside, black
+// and light grey inside, on the window colour.
+TEST_F(GridTest, CheckBoxCellsHaveASunkenFrame)
+{
+    MakeTable("BILDER.DBF", AlbumFields(), 2, [](int i) {
+        Text("ShortDesc", "Bild " + std::to_string(i));
+        Text("RESERVE1", "Falsch");
+    });
+    OpenGrid({"ShortDesc", "RESERVE1"});
+    table->ControlType().Add("RESERVE1;CheckBox;Wahr;Falsch");
+    const QImage image = grid->Handle()->grab().toImage();
+    const TRect cell = grid->CellRect(1 + grid->IndicatorOffset(), 1 + grid->TitleOffset());
+    const int l = (cell.Left + cell.Right - 10) / 2, t = (cell.Top + cell.Bottom - 10) / 2;
+    struct Case {
+        const char* where;
+        int x, y;
+        TColor color;
+    };
+    const Case cases[] = {
+        {"outer top", 4, 0, clBtnShadow},       {"outer left", 0, 4, clBtnShadow},
+        {"outer bottom", 4, 9, clBtnHighlight}, {"outer right", 9, 4, clBtnHighlight},
+        {"inner top", 4, 1, clBlack},           {"inner left", 1, 4, clBlack},
+        {"inner bottom", 4, 8, cl3DLight},      {"inner right", 8, 4, cl3DLight},
+        {"inside", 4, 4, clWindow},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(QColor(image.pixel(l + c.x, t + c.y)), ColorToQColor(c.color)) << c.where;
 }
 
 TEST_F(GridTest, BitmapCellsDrawTheFieldsPicture)

@@ -621,7 +621,8 @@ void TCustomGrid::Paint()
                 TRect edge = rect;
                 Frame3D(c, edge, clBtnHighlight, clBtnShadow, 1);
             }
-            if (state.Contains(gdFocused) && focused && !editing_ && !options_.Contains(goRowSelect)) {
+            if (defaultFocusFrame_ && state.Contains(gdFocused) && focused && !editing_ &&
+                !options_.Contains(goRowSelect)) {
                 if (QPainter* p = c->Painter()) {
                     QPen pen(Qt::DotLine);
                     pen.setColor(ColorToQColor(state.Contains(gdSelected) ? clHighlightText : clWindowText));
