@@ -438,12 +438,7 @@ TEST_F(GridTest, CheckBoxCellsToggleWithSpace)
 // as well.
 TEST_F(GridTest, FocusFrameMarksTheCurrentCellWhileTheGridIsTheFormsActiveControl)
 {
-    MakeTable("BILDER.DBF", AlbumFields(), 3, [](int i) {
-        Text("ShortDesc", "Bild " + std::to_string(i));
-        Text("RESERVE1", "Wahr");
-    });
-    OpenGrid({"ShortDesc", "RESERVE1"});
-    table->ControlType().Add("RESERVE1;CheckBox;Wahr;Falsch");
+    OpenCheckBoxGrid(3, "Wahr");
     auto* other = new TEdit(form.get());
     other->SetParent(form.get());
     other->SetBounds(0, 205, 100, 21);
@@ -533,12 +528,7 @@ TEST_F(GridTest, LinkAnswersWhetherTheDatasetMadeItsOwnFields)
 // and light grey inside, on the window colour.
 TEST_F(GridTest, CheckBoxCellsHaveASunkenFrame)
 {
-    MakeTable("BILDER.DBF", AlbumFields(), 2, [](int i) {
-        Text("ShortDesc", "Bild " + std::to_string(i));
-        Text("RESERVE1", "Falsch");
-    });
-    OpenGrid({"ShortDesc", "RESERVE1"});
-    table->ControlType().Add("RESERVE1;CheckBox;Wahr;Falsch");
+    OpenCheckBoxGrid(2, "Falsch");
     const QImage image = grid->Handle()->grab().toImage();
     const TRect cell = grid->CellRect(1 + grid->IndicatorOffset(), 1 + grid->TitleOffset());
     const int l = (cell.Left + cell.Right - 10) / 2, t = (cell.Top + cell.Bottom - 10) / 2;
