@@ -187,10 +187,10 @@ TdkCustomDBGrid::TdkCustomDBGrid(TComponent* AOwner)
     : TCustomGrid(AOwner), link_(std::make_unique<TdkGridDataLink>(this))
 {
     Dkintl_Initialization();
-    // The grid draws its cells and the focus frame itself; the current cell
-    // counts as selected also while the grid has the focus, so HighlightCell
-    // decides its colours.
-    defaultFocusFrame_ = false;
+    // The grid draws its cells, the edges of fixed cells and the focus frame
+    // itself; the current cell counts as selected also while the grid has
+    // the focus, so HighlightCell decides its colours.
+    gridDefaultDrawing_ = false;
     TCustomGrid::SetScrollBars(ssHorizontal);
     TCustomGrid::SetOptions({goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goColSizing, goColMoving,
                              goEditing, goTabs, goDrawFocusSelected});
@@ -952,6 +952,15 @@ void TdkCustomDBGrid::DrawCell(int ACol, int ARow, TRect ARect, TGridDrawState A
     c->Brush.Color = fixed ? titleColor_ : GetColumnColor(ACol);
     c->Brush.Style = bsSolid;
     int dc = DataCol(ACol), dr = DataRow(ARow);
+    // Fixed cells get the raised edge, except title buttons, which draw
+    // their own raised or pressed frame.
+    const bool buttonFrame = titleButtons_ && dr < 0 && dc >= 0 && GetFields(dc);
+    TScopeExit edge{[&] {
+        if (fixed && !buttonFrame) {
+            TRect e = ARect;
+            Frame3D(c, e, clBtnHighlight, clBtnShadow, 1);
+        }
+    }};
     if (dr < 0) {
         c->FillRect(ARect);
         TField* f = dc >= 0 ? GetFields(dc) : nullptr;
@@ -971,11 +980,15 @@ void TdkCustomDBGrid::DrawCell(int ACol, int ARow, TRect ARect, TGridDrawState A
             DrawTitleText(ARect, title, al, pressed);
             NotePainted(ACol, ARow, title);
             if (titleButtons_) {
+                // Raised: white above and left, black and grey below and
+                // right; pressed: sunken.
                 TRect r = ARect;
-                if (pressed)
+                if (pressed) {
                     Frame3D(c, r, clBtnShadow, clBtnHighlight, 1);
-                else
-                    Frame3D(c, r, clBtnHighlight, clBtnShadow, 1);
+                } else {
+                    Frame3D(c, r, clBtnHighlight, clBlack, 1);
+                    Frame3D(c, r, c->Brush.Color, clBtnShadow, 1);
+                }
             }
         } else if (dc >= 0 && dc < selected_.Count()) {
             QString title = selected_[dc].section(u'\t', 2, 2);

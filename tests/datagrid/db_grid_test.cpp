@@ -269,6 +269,46 @@ TEST_F(GridTest, TitleButtonClickNamesTheFieldOnlyOnTheSameCell)
     EXPECT_EQ(clicks.size(), 1);
 }
 
+// Title buttons are raised (white above and left, black outside and grey
+// inside below and right) and sunken while the mouse holds one down; other
+// fixed cells keep their raised edge.
+TEST_F(GridTest, TitleButtonsLookRaisedAndPressed)
+{
+    MakeAlbum(2);
+    OpenGrid();
+    grid->SetTitleButtons(true);
+    grid->SetOptions(grid->Options() - TdkDBGridOptions{dgColumnResize});
+    const TRect t = grid->CellRect(2, 0);
+    const TRect indicator = grid->CellRect(0, 1);
+    const auto pixel = [this](int x, int y) { return QColor(grid->Handle()->grab().toImage().pixel(x, y)); };
+    struct Case {
+        const char* where;
+        int x, y;
+        TColor color;
+    };
+    const Case raised[] = {
+        {"top", t.Left + 4, t.Top, clBtnHighlight},
+        {"left", t.Left, t.Top + 4, clBtnHighlight},
+        {"bottom outside", t.Left + 4, t.Bottom - 1, clBlack},
+        {"right outside", t.Right - 1, t.Top + 4, clBlack},
+        {"bottom inside", t.Left + 4, t.Bottom - 2, clBtnShadow},
+        {"indicator top", indicator.Left + 4, indicator.Top, clBtnHighlight},
+        {"indicator bottom", indicator.Left + 4, indicator.Bottom - 1, clBtnShadow},
+    };
+    for (const Case& c : raised)
+        EXPECT_EQ(pixel(c.x, c.y), ColorToQColor(c.color)) << c.where;
+    lxui_test::SendMouse(grid->Handle(), QEvent::MouseButtonPress, QPoint(t.Left + t.Width() / 2, t.Top + 3));
+    const Case pressed[] = {
+        {"pressed top", t.Left + 4, t.Top, clBtnShadow},
+        {"pressed bottom", t.Left + 4, t.Bottom - 1, clBtnHighlight},
+    };
+    for (const Case& c : pressed)
+        EXPECT_EQ(pixel(c.x, c.y), ColorToQColor(c.color)) << c.where;
+    Screenshot("datagrid_title_button_pressed");
+    lxui_test::SendMouse(grid->Handle(), QEvent::MouseButtonRelease, QPoint(t.Left + t.Width() / 2, t.Top + 3));
+    EXPECT_EQ(pixel(t.Left + 4, t.Top), ColorToQColor(clBtnHighlight));
+}
+
 TEST_F(GridTest, ColourCallbacksSeeTheRowsRecord)
 {
     MakeAlbum(4);
