@@ -776,3 +776,60 @@ TEST_F(ListPrintTest, ThePassportRuleLiesBelowAGrownNote)
     EXPECT_GE(mitLetztemWort, 1);
     Bildschirmfoto(pdf, QStringLiteral("list_passport_rule"));
 }
+
+TEST_F(ListPrintTest, EachPictureIsInThePdfOnceAtThePrintResolutionOfItsFrame)
+{
+    // Pictures larger than their frames, with a camera's grain (which
+    // compresses badly), in the layouts with more than one or a small frame.
+    const int n = 4;
+    Album(n);
+    for (int i = 1; i <= n; ++i) {
+        QImage bild(2400, 1800, QImage::Format_RGB32);
+        uint32_t zufall = 7919u * uint32_t(i);
+        for (int y = 0; y < bild.height(); ++y) {
+            auto* zeile = reinterpret_cast<QRgb*>(bild.scanLine(y));
+            for (int x = 0; x < bild.width(); ++x) {
+                zufall = zufall * 1664525u + 1013904223u;
+                const int korn = int(zufall >> 27);
+                zeile[x] = qRgb((x / 10 + i * 50 + korn) & 255, (y / 8 + korn) & 255, ((x + y) / 20 + korn) & 255);
+            }
+        }
+        ASSERT_TRUE(bild.save(QString::fromStdString((ordner / ("bild" + std::to_string(i) + ".jpg")).string()),
+                              "JPEG", 90));
+    }
+    const struct {
+        const TVorlage& Vorlage;
+        double RahmenBreite, RahmenHoehe;  // mm
+    } faelle[] = {{kVorlagen[4], 35, 45}, {kVorlagen[1], 84, 59}};
+    for (const auto& f : faelle) {
+        SCOPED_TRACE(f.Vorlage.Datei);
+        Gehe(1);
+        const QString pdf = Pdf(QStringLiteral("aufloesung.pdf"));
+        AufPdf(pdf);
+        Drucken(f.Vorlage);
+        ASSERT_TRUE(QFile::exists(pdf)) << prompts.Texte.join("|").toStdString();
+        // pdfimages: page num type width height color comp bpc enc interp object-id ...
+        QMap<QString, QSize> objekte;
+        int platziert = 0;
+        for (const QString& zeile : Werkzeug("pdfimages", {"-list", pdf}).split('\n', Qt::SkipEmptyParts).mid(2)) {
+            const QStringList s = zeile.simplified().split(' ');
+            ASSERT_GE(s.size(), 12) << zeile.toStdString();
+            objekte[s[10] + " " + s[11]] = QSize(s[3].toInt(), s[4].toInt());
+            ++platziert;
+        }
+        EXPECT_EQ(platziert, n * f.Vorlage.BilderJeEintrag);
+        EXPECT_EQ(objekte.size(), n) << "each picture once";
+        // The 4:3 picture fitted into its frame at the printer's 600 dpi.
+        const double punkte = 600 / 25.4;
+        const double mass = std::min(f.RahmenBreite * punkte / 2400, f.RahmenHoehe * punkte / 1800);
+        qint64 pixel = 0;
+        for (auto it = objekte.cbegin(); it != objekte.cend(); ++it) {
+            EXPECT_NEAR(it.value().width(), 2400 * mass, 8) << it.key().toStdString();
+            EXPECT_NEAR(it.value().height(), 1800 * mass, 8) << it.key().toStdString();
+            pixel += qint64(it.value().width()) * it.value().height();
+        }
+        // No more than the embedded pixels uncompressed, and the pages' texts.
+        EXPECT_LT(QFileInfo(pdf).size(), pixel * 3 + 256 * 1024);
+        Bildschirmfoto(pdf, QStringLiteral("liste_aufloesung_") + QString::fromLatin1(f.Vorlage.Datei).section('.', 0, 0));
+    }
+}
