@@ -14,6 +14,8 @@
 #include "dialogs/listen_bericht.h"
 #include "platform/core/exceptions.h"
 #include "private_cupsd.h"
+#include "platform/core/run_temp_folder.h"
+#include "report/output/rg_cancel_dialog.h"
 #include "report/engine/rg_bands.h"
 #include "report/engine/rg_engine.h"
 #include "report/engine/rg_image.h"
@@ -30,6 +32,7 @@
 #include "shared/app_exception.h"
 
 #include <QFile>
+#include <QTest>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -832,4 +835,72 @@ TEST_F(ListPrintTest, EachPictureIsInThePdfOnceAtThePrintResolutionOfItsFrame)
         EXPECT_LT(QFileInfo(pdf).size(), pixel * 3 + 256 * 1024);
         Bildschirmfoto(pdf, QStringLiteral("liste_aufloesung_") + QString::fromLatin1(f.Vorlage.Datei).section('.', 0, 0));
     }
+}
+
+TEST_F(ListPrintTest, EscInTheProgressWindowStopsTheListAndNothingReachesTheQueue)
+{
+    Album(12);  // the passport sheet: four entries a page, three pages
+    // Each run prints the list to the printer's queue through the report's
+    // own progress window; escNachSeite > 0 presses Esc in it once that
+    // page has been made (the window then tells of the page before).
+    struct TLauf {
+        bool Sichtbar = false, KnopfAn = false;
+        QString Meldung;
+        int Seiten = 0;  // printed pages ended
+    };
+    const auto drucken = [&](int escNachSeite) {
+        TLauf lauf;
+        form->Druck().ListenAusgabe = [&](TrgReport* bericht) {
+            bericht->SetDevice(dvPrinter);
+            bericht->SetShowPrintDialog(false);
+            bericht->OnEndPage = [&, bericht](TObject*) {
+                const TrgPage* seite = bericht->Engine()->Page();
+                TrgCustomCancelDialog* fenster = bericht->CancelDialog();
+                if (!seite || seite->CalculationOnly || bericht->Engine()->CountingPass() || !fenster)
+                    return;
+                ++lauf.Seiten;
+                if (lauf.Seiten != escNachSeite)
+                    return;
+                // Once the job has run longer than a moment, the window is
+                // there with its progress and its button.
+                QTest::qWait(fenster->ShowDelay + 200);
+                auto* dialog = dynamic_cast<TrgCancelDialog*>(fenster);
+                ASSERT_NE(dialog, nullptr);
+                lauf.Sichtbar = dialog->Handle()->isVisible();
+                lauf.Meldung = dialog->Message();
+                lauf.KnopfAn = dialog->btnCancel->Enabled();
+                EXPECT_TRUE(dialog->Handle()->grab().save(BildschirmfotoOrdner() + "/liste_fortschritt.png"));
+                QTest::keyClick(dialog->Handle(), Qt::Key_Escape);
+            };
+            bericht->Print();
+            bericht->OnEndPage = nullptr;
+        };
+        TPromptScript script;
+        script.Modal([](TCustomForm& hinweis) { hinweis.ModalResult = mrOk; });
+        // The job runs while the window is shown; it ends the window itself
+        // when it is done, or was closed by Esc.
+        script.Modal<TrgCancelDialog>([](TrgCancelDialog& fenster) {
+            if (fenster.ModalResult == mrNone)
+                EXPECT_TRUE(fenster.ModalLoop(10000));
+        });
+        Gehe(1);
+        form->DruckeBilderListe2(QString::fromLatin1(kVorlagen[4].Datei));
+        EXPECT_EQ(script.Pending(), 0u);
+        return lauf;
+    };
+
+    const TLauf abgebrochen = drucken(2);
+    EXPECT_TRUE(abgebrochen.Sichtbar);
+    EXPECT_TRUE(abgebrochen.KnopfAn);
+    EXPECT_TRUE(abgebrochen.Meldung.contains(QStringLiteral("Seite 1 von 3"))) << abgebrochen.Meldung.toStdString();
+    EXPECT_EQ(abgebrochen.Seiten, 2) << "no page is made after Esc";
+    EXPECT_TRUE(cupsd.JobIds().isEmpty()) << "nothing reached the queue";
+    EXPECT_TRUE(QDir(RunTempFolder()).entryList({QStringLiteral("rgjob*")}, QDir::Files).isEmpty());
+    EXPECT_TRUE(DruckBildDateien(temp).isEmpty());
+    EXPECT_EQ(Nr(), 1);
+
+    // The program goes on: the same list prints whole the next time.
+    const TLauf ganz = drucken(0);
+    EXPECT_EQ(ganz.Seiten, 3);
+    EXPECT_EQ(cupsd.JobIds().size(), 1);
 }
