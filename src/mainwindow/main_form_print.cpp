@@ -29,6 +29,8 @@
 #include "report/engine/rg_image.h"
 #include "report/engine/rg_memo.h"
 #include "report/engine/rg_text_components.h"
+#include "report/engine/rg_dataset_pipeline.h"
+#include "report/output/rg_forms.h"
 #include "shared/app_exception.h"
 #include "shared/general_files.h"
 #include "shared/general_texts.h"
@@ -275,6 +277,12 @@ void TMainForm::rgReport1DetailBand1BeforePrint(TObject*)
 {
     if (NurVorlauf(rgReport1))
         return;
+    // The progress window tells the entry being printed: a page of large
+    // pictures takes seconds.
+    if (TrgCustomCancelDialog* fortschritt = rgReport1->CancelDialog())
+        fortschritt->SetDetail(QStringLiteral("Eintrag %1: %2")
+                                   .arg(rgBDEPipeline1->RecordNo() + 1)
+                                   .arg(DbeBilder->GetTrimString(QStringLiteral("SHORTDESC"))));
     int abschnitt = 1;
     auto* bild1 = Bauteil<TrgImage>(this, QStringLiteral("rgReport1Image1"));
     const auto bilderLaden = [this](const QString& datei) {

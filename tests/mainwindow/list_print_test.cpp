@@ -867,7 +867,7 @@ TEST_F(ListPrintTest, EscInTheProgressWindowStopsTheListAndNothingReachesTheQueu
                 auto* dialog = dynamic_cast<TrgCancelDialog*>(fenster);
                 ASSERT_NE(dialog, nullptr);
                 lauf.Sichtbar = dialog->Handle()->isVisible();
-                lauf.Meldung = dialog->Message();
+                lauf.Meldung = dialog->memMessage->Text();
                 lauf.KnopfAn = dialog->btnCancel->Enabled();
                 EXPECT_TRUE(dialog->Handle()->grab().save(BildschirmfotoOrdner() + "/liste_fortschritt.png"));
                 QTest::keyClick(dialog->Handle(), Qt::Key_Escape);
@@ -892,7 +892,11 @@ TEST_F(ListPrintTest, EscInTheProgressWindowStopsTheListAndNothingReachesTheQueu
     const TLauf abgebrochen = drucken(2);
     EXPECT_TRUE(abgebrochen.Sichtbar);
     EXPECT_TRUE(abgebrochen.KnopfAn);
+    // It tells the page printed last and the entry it is at: the ninth,
+    // laid out for the third page when the second ended (the album lists
+    // by title: Bild 1, 10, 11, 12, 2, 3, 4, 5, 6, ...).
     EXPECT_TRUE(abgebrochen.Meldung.contains(QStringLiteral("Seite 1 von 3"))) << abgebrochen.Meldung.toStdString();
+    EXPECT_TRUE(abgebrochen.Meldung.contains(QStringLiteral("Eintrag 9: Bild 6"))) << abgebrochen.Meldung.toStdString();
     EXPECT_EQ(abgebrochen.Seiten, 2) << "no page is made after Esc";
     EXPECT_TRUE(cupsd.JobIds().isEmpty()) << "nothing reached the queue";
     EXPECT_TRUE(QDir(RunTempFolder()).entryList({QStringLiteral("rgjob*")}, QDir::Files).isEmpty());

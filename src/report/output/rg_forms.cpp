@@ -71,6 +71,14 @@ void TrgCustomCancelDialog::SetMessage(const QString& Value)
     MessageChanged();
 }
 
+void TrgCustomCancelDialog::SetDetail(const QString& Value)
+{
+    if (detail_ == Value)
+        return;
+    detail_ = Value;
+    MessageChanged();
+}
+
 void TrgCustomCancelDialog::EnableTimer()
 {
     closeTimer_->SetEnabled(true);

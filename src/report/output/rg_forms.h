@@ -101,6 +101,10 @@ public:
     QString Message() const override { return message_; }
     // Stores the text and shows it (MessageChanged).
     void SetMessage(const QString& Value) override;
+    // A second line under the message that the program fills while a page
+    // is made (the entry it is at); empty: none.
+    QString Detail() const { return detail_; }
+    void SetDetail(const QString& Value);
     // Starts the close timer; its first tick ends a modal display with OK.
     void EnableTimer();
     TTimer* CloseTimer() const { return closeTimer_; }
@@ -128,6 +132,7 @@ private:
     TCustomForm* disabledForm_ = nullptr;
     bool modal_ = false;
     QString message_;
+    QString detail_;
     TTimer* closeTimer_ = nullptr;
     TTimer* showTimer_ = nullptr;
 };
