@@ -380,7 +380,9 @@ void DrawPrinted(QPainter& Painter, const QImage& Printed, const QRectF& Target,
     Painter.restore();
 }
 
-// The memory the printed pictures of a job may keep.
+// How many printed pictures a job keeps, and the memory they may take: the
+// copies of a picture follow each other, a logo comes again on every page.
+constexpr size_t kPrintedPicturesKept = 16;
 constexpr qint64 kPrintedPicturesBytes = 64 * 1024 * 1024;
 
 }  // namespace
@@ -415,7 +417,7 @@ QImage TrgPrintedPictures::Printed(const QImage& Picture, QSize Pixels, bool Tra
     qint64 bytes = 0;
     for (const TEntry& e : entries_)
         bytes += e.Image.sizeInBytes();
-    while (entries_.size() > 1 && bytes > kPrintedPicturesBytes) {
+    while (entries_.size() > kPrintedPicturesKept || (entries_.size() > 1 && bytes > kPrintedPicturesBytes)) {
         bytes -= entries_.front().Image.sizeInBytes();
         entries_.erase(entries_.begin());
     }

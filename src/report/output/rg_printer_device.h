@@ -187,7 +187,7 @@ QSize rgTargetPixels(const QPainter& Painter, const QRectF& Target);
 // same image. The PDF writer embeds an image once however often it is
 // drawn, so each picture lands in the file once, at the printer's
 // resolution of its frame, not at the camera's. The most recent pictures
-// are kept, up to a bound on their memory.
+// are kept, up to a bound on their number and memory.
 class TrgPrintedPictures {
 public:
     QImage Printed(const QImage& Picture, QSize Pixels, bool Transparent);
