@@ -152,6 +152,27 @@ Fixture& F()
     return *gFixture;
 }
 
+// The floors' PDF: A4 at 600 dpi with the templates' margins of 6.35 mm.
+void FloorPdfEinrichten(QPdfWriter& writer)
+{
+    writer.setResolution(kPrintDpi);
+    writer.setPageSize(QPageSize(QPageSize::A4));
+    writer.setPageMargins(QMarginsF(6.35, 6.35, 6.35, 6.35), QPageLayout::Millimeter);
+}
+
+// Head and foot of a floor's page: title, album, date, rules, page text.
+void KopfUndFuss(QPainter& maler, const QString& titel, int seite, int seiten)
+{
+    const double mm = kPrintDpi / 25.4;
+    maler.drawText(QPointF(0, 6 * mm), titel);
+    maler.drawText(QPointF(0, 13 * mm), QStringLiteral("Fotoalbum BILDER"));
+    maler.drawText(QPointF(170 * mm, 6 * mm), QStringLiteral("10.12.2026"));
+    maler.drawLine(QPointF(0, 15.5 * mm), QPointF(197 * mm, 15.5 * mm));
+    maler.drawLine(QPointF(0, 276 * mm), QPointF(197 * mm, 276 * mm));
+    maler.drawText(QPointF(0, 281 * mm), QStringLiteral("QV-Lumadex"));
+    maler.drawText(QPointF(170 * mm, 281 * mm), QStringLiteral("Seite %1 von %2").arg(seite).arg(seiten));
+}
+
 void BM_ThumbnailListThroughTheTemplate(benchmark::State& state)
 {
     Fixture& f = F();
@@ -169,23 +190,12 @@ void BM_SameListDrawnWithQPainter(benchmark::State& state)
     TDbe* dbe = f.form->DbeBilder;
     for (auto _ : state) {
         QPdfWriter writer(f.pdf);
-        writer.setResolution(600);
-        writer.setPageSize(QPageSize(QPageSize::A4));
-        writer.setPageMargins(QMarginsF(6.35, 6.35, 6.35, 6.35), QPageLayout::Millimeter);
+        FloorPdfEinrichten(writer);
         QPainter maler(&writer);
-        const double mm = 600 / 25.4;
+        const double mm = kPrintDpi / 25.4;
         int zeile = 0, seite = 1;
         const int seiten = (int(dbe->RecCount()) + 7) / 8;
-        // Head and foot of a page: title, album, date, rules, page text.
-        const auto rahmen = [&] {
-            maler.drawText(QPointF(0, 6 * mm), QStringLiteral("Bilderliste"));
-            maler.drawText(QPointF(0, 13 * mm), QStringLiteral("Fotoalbum BILDER"));
-            maler.drawText(QPointF(170 * mm, 6 * mm), QStringLiteral("10.12.2026"));
-            maler.drawLine(QPointF(0, 15.5 * mm), QPointF(197 * mm, 15.5 * mm));
-            maler.drawLine(QPointF(0, 276 * mm), QPointF(197 * mm, 276 * mm));
-            maler.drawText(QPointF(0, 281 * mm), QStringLiteral("QV-Lumadex"));
-            maler.drawText(QPointF(170 * mm, 281 * mm), QStringLiteral("Seite %1 von %2").arg(seite).arg(seiten));
-        };
+        const auto rahmen = [&] { KopfUndFuss(maler, QStringLiteral("Bilderliste"), seite, seiten); };
         rahmen();
         dbe->GoTop();
         for (uint32_t n = 1; n <= dbe->RecCount(); ++n) {
@@ -241,24 +251,14 @@ void BM_SamePassportSheetDrawnWithQPainter(benchmark::State& state)
     TDbe* dbe = f.form->DbeBilder;
     for (auto _ : state) {
         QPdfWriter writer(f.pdf);
-        writer.setResolution(kPrintDpi);
-        writer.setPageSize(QPageSize(QPageSize::A4));
-        writer.setPageMargins(QMarginsF(6.35, 6.35, 6.35, 6.35), QPageLayout::Millimeter);
+        FloorPdfEinrichten(writer);
         QPainter maler(&writer);
         maler.setRenderHint(QPainter::SmoothPixmapTransform);
         const double mm = kPrintDpi / 25.4;
         const QSize rahmen(qRound(35 * mm), qRound(45 * mm));
         int zeile = 0, seite = 1;
         const int seiten = (kPassbilder + 3) / 4;
-        const auto kopfUndFuss = [&] {
-            maler.drawText(QPointF(0, 6 * mm), QStringLiteral("Passbilder"));
-            maler.drawText(QPointF(0, 13 * mm), QStringLiteral("Fotoalbum BILDER"));
-            maler.drawText(QPointF(170 * mm, 6 * mm), QStringLiteral("10.12.2026"));
-            maler.drawLine(QPointF(0, 15.5 * mm), QPointF(197 * mm, 15.5 * mm));
-            maler.drawLine(QPointF(0, 276 * mm), QPointF(197 * mm, 276 * mm));
-            maler.drawText(QPointF(0, 281 * mm), QStringLiteral("QV-Lumadex"));
-            maler.drawText(QPointF(170 * mm, 281 * mm), QStringLiteral("Seite %1 von %2").arg(seite).arg(seiten));
-        };
+        const auto kopfUndFuss = [&] { KopfUndFuss(maler, QStringLiteral("Passbilder"), seite, seiten); };
         kopfUndFuss();
         for (int n = kEintraege - kPassbilder + 1; n <= kEintraege; ++n) {
             dbe->Go(uint32_t(n));
