@@ -237,6 +237,7 @@ void CdxFile::EndAccess()
             LeaseRegistry::Held(*this);
         }
         lastUse_ = now;
+        LeaseRegistry::NoteUse(now);
     } else {
         if (held_) {
             held_ = false;

@@ -46,6 +46,9 @@ struct LeaseRegistry {
     static int ActiveAccesses();
     static void AccessBegins();
     static void AccessEnds();
+    // A held file's access ended at `now` (seen by the background thread
+    // without the engine lock).
+    static void NoteUse(std::chrono::steady_clock::time_point now);
     // Gives back every held lock no access uses.
     static void ReleaseIdle();
     // In a child process after fork: the parent keeps its locks and writes
