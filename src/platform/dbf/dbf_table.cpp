@@ -1079,6 +1079,11 @@ TableIndexes& DbfTable::Indexes()
     return *indexes_;
 }
 
+bool DbfTable::IndexesFailedInBackground(std::string& error)
+{
+    return indexes_ && !Foreign() && indexes_->FailedInBackground(error);
+}
+
 bool DbfTable::MarkProductionIndex(bool on, std::string& error)
 {
     std::uint8_t flags = on ? (header_.tableFlags | kFlagProductionCdx)

@@ -565,6 +565,58 @@ TEST_F(BusyIndexTest, AWriteFailingAsTheHeldLockGoesBackLeavesTheIndexForRebuild
     }
 }
 
+// The same failure met by a call that only reads: whatever the writer's
+// next call is, it fails with the reason naming the index file (a move
+// never answers the end of the table or "not found" in its stead); the
+// call after it finds every record through the tag again.
+TEST_F(BusyIndexTest, AFailureAsTheHeldLockGoesBackIsReportedByTheNextRead)
+{
+    struct Case {
+        const char* what;
+        std::function<int()> call;
+    };
+    const Case cases[] = {
+        {"seek", [] { return dbe_Seek("ZWEI"); }},
+        {"top of the tag", [] { return dbe_GoTop(); }},
+        {"skip in the tag", [] { return dbe_Skip(1); }},
+        {"go to a record", [] { return dbe_Go(2); }},
+        {"query", [] { return dbe_Query("NR = 2"); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        dbe_CloseAll();
+        fs::remove_all(Path("album"));
+        const std::string file = MakeAlbum();
+        ASSERT_NE(dbe_Use(file.c_str(), "MEINS", DBE_SHARED, DBE_TYPE_FOX), 0) << dbe_LastError();
+        dbe_SetOrder(1);
+        {
+            const dbf::EngineLock engine;
+            ASSERT_TRUE(AppendNamed("EINS", 1) && AppendNamed("ZWEI", 2)) << dbe_LastError();
+            ASSERT_EQ(dbe_Go(1), 1) << dbe_LastError();
+            dbf::SetIoFaultHook([&](dbf::IoOp op, const std::string& what) {
+                const std::string path = what.rfind("fd:", 0) == 0
+                                             ? fs::read_symlink("/proc/self/fd/" + what.substr(3)).string()
+                                             : what;
+                return op == dbf::IoOp::Write && path.ends_with(".CDX");
+            });
+            dbf::ReleaseHeldIndexLocks();
+            dbf::SetIoFaultHook(nullptr);
+        }
+        EXPECT_EQ(c.call(), 0) << "the failure was not reported";
+        const std::string error = dbe_LastError();
+        EXPECT_NE(error.find("ALBUM.CDX"), std::string::npos) << error;
+        // Reported once; the index is whole again.
+        dbe_Query(nullptr);
+        EXPECT_EQ(dbe_Seek("ZWEI"), 1) << dbe_LastError();
+        EXPECT_EQ(dbe_RecNo(), 2u);
+        EXPECT_EQ(dbe_Seek("EINS"), 1) << dbe_LastError();
+        ASSERT_TRUE(AppendNamed("DREI", 3)) << dbe_LastError();
+        ASSERT_EQ(dbe_Commit(), 1) << dbe_LastError();
+        dbe_CloseAll();
+        ExpectAlbumHolds(file, {"EINS", "ZWEI", "DREI"});
+    }
+}
+
 // Which mounts keep byte-range locks to this machine, read from lines of
 // /proc/self/mountinfo: the mount that holds the file decides.
 TEST(LockSupport, MountsWhoseLocksStayOnThisMachine)
