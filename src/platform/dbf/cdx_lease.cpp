@@ -170,8 +170,10 @@ void LeaseRegistry::Watch()
             ReleaseUnused([&](CdxFile& file) {
                 if (now - file.lastUse_ >= kIdleRelease)
                     return true;
-                const bool turnOver = now - file.heldSince_ >= kMinTurn || now - file.lastUse_ >= kWatchStep;
-                return turnOver && file.WaiterPresent();
+                // (Unused for a step: any waiter's turn has come.)
+                const auto turn = now - file.lastUse_ >= kWatchStep ? std::chrono::steady_clock::duration(kWriterTurn)
+                                                                    : now - file.heldSince_;
+                return turn >= kMinTurn && file.WaiterPresent(turn);
             });
         } catch (...) {
             std::this_thread::sleep_for(kIdleRelease);

@@ -38,6 +38,9 @@ std::uint32_t FirstBlock(std::uint32_t blockSize)
     return (kMemoHeaderSize + blockSize - 1) / blockSize;
 }
 
+// How much a run of appends writes before it starts writing it to disk.
+constexpr std::uint64_t kWritebackStep = std::uint64_t(4) << 20;
+
 // Appends of several processes to one memo file take turns on this lock.
 constexpr off_t kMemoAppendLock = off_t(1) << 40;
 
@@ -233,6 +236,12 @@ bool MemoFile::Append(std::string_view data, std::uint32_t type, std::uint32_t& 
     }
     nextFree_ = start + blocks;
     endKnown_ = lockHeld_;
+    const std::uint64_t end = nextFree_ * blockSize_;
+    if (end < writebackFrom_ || writebackFrom_ == 0) writebackFrom_ = start * blockSize_;
+    if (end - writebackFrom_ >= kWritebackStep) {
+        StartWriteback(fd_.get(), writebackFrom_, end - writebackFrom_);
+        writebackFrom_ = end;
+    }
     // (Shared: the header follows at the next flush; other processes'
     // appends take the file's end meanwhile.)
     headerDirty_ = true;

@@ -76,6 +76,10 @@ private:
     std::uint64_t nextFree_ = 0;
     bool headerDirty_ = false;
     bool staleHeader_ = false;  // found at open, not yet repaired
+    // Appended bytes from here on are not yet on their way to the disk: a
+    // run of appends starts their writing every few megabytes, so a commit's
+    // sync has little left to wait for.
+    std::uint64_t writebackFrom_ = 0;
     bool lockHeld_ = false;  // HoldLock
     bool endKnown_ = false;  // nextFree_ is the file's end (under a held lock)
 };
