@@ -39,7 +39,7 @@ std::uint32_t FirstBlock(std::uint32_t blockSize)
 }
 
 // How much a run of appends writes before it starts writing it to disk.
-constexpr std::uint64_t kWritebackStep = std::uint64_t(4) << 20;
+constexpr std::uint64_t kWritebackStep = std::uint64_t(1) << 20;
 
 // Appends of several processes to one memo file take turns on this lock.
 constexpr off_t kMemoAppendLock = off_t(1) << 40;

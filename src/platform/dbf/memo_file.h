@@ -77,7 +77,7 @@ private:
     bool headerDirty_ = false;
     bool staleHeader_ = false;  // found at open, not yet repaired
     // Appended bytes from here on are not yet on their way to the disk: a
-    // run of appends starts their writing every few megabytes, so a commit's
+    // run of appends starts their writing every megabyte, so a commit's
     // sync has little left to wait for.
     std::uint64_t writebackFrom_ = 0;
     bool lockHeld_ = false;  // HoldLock
