@@ -96,6 +96,13 @@ protected:
         return file;
     }
 
+    // The file a write of the fault seam goes to (writes name their
+    // descriptor, "fd:N").
+    static std::string FaultPath(const std::string& what)
+    {
+        return what.rfind("fd:", 0) == 0 ? fs::read_symlink("/proc/self/fd/" + what.substr(3)).string() : what;
+    }
+
     static bool AppendNamed(const std::string& name, int32_t nr)
     {
         return dbe_AppendBlank() && dbe_Replace("NAME", DBE_REPL_TEXT, name.c_str()) &&
@@ -528,10 +535,7 @@ TEST_F(BusyIndexTest, AWriteFailingAsTheHeldLockGoesBackLeavesTheIndexForRebuild
             int failed = 0;
             const std::string failing = c.failing;
             dbf::SetIoFaultHook([&](dbf::IoOp op, const std::string& what) {
-                // Writes name their descriptor ("fd:N").
-                const std::string path = what.rfind("fd:", 0) == 0
-                                             ? fs::read_symlink("/proc/self/fd/" + what.substr(3)).string()
-                                             : what;
+                const std::string path = FaultPath(what);
                 const bool fail = op == dbf::IoOp::Write && (failing.empty() || path.ends_with(failing));
                 failed += fail;
                 return fail;
@@ -595,10 +599,7 @@ TEST_F(BusyIndexTest, AFailureAsTheHeldLockGoesBackIsReportedByTheNextRead)
             ASSERT_TRUE(AppendNamed("EINS", 1) && AppendNamed("ZWEI", 2)) << dbe_LastError();
             ASSERT_EQ(dbe_Go(1), 1) << dbe_LastError();
             dbf::SetIoFaultHook([&](dbf::IoOp op, const std::string& what) {
-                const std::string path = what.rfind("fd:", 0) == 0
-                                             ? fs::read_symlink("/proc/self/fd/" + what.substr(3)).string()
-                                             : what;
-                return op == dbf::IoOp::Write && path.ends_with(".CDX");
+                return op == dbf::IoOp::Write && FaultPath(what).ends_with(".CDX");
             });
             dbf::ReleaseHeldIndexLocks();
             dbf::SetIoFaultHook(nullptr);
