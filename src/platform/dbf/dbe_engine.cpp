@@ -85,8 +85,20 @@ WorkArea* Need()
     return a;
 }
 
+WorkArea* NeedSound()
+{
+    WorkArea* a = Need();
+    std::string failed;
+    if (a && a->table().IndexesFailedInBackground(failed)) {
+        Fail(failed);
+        return nullptr;
+    }
+    return a;
+}
+
 const FieldDef* NeedField(WorkArea* a, const char* name)
 {
+    a->FollowCommitted();
     const FieldDef* f = a->FindField(name);
     if (!f) Fail(std::string("Feld ") + (name ? name : "") + " gibt es nicht in " + a->alias());
     return f;
@@ -509,7 +521,7 @@ int MoveCurrent(Move move)
 {
     const EngineLock engineLock;
     if (Refused()) return 0;
-    WorkArea* a = Need();
+    WorkArea* a = NeedSound();
     if (!a) return 0;
     if (move(*a)) return 1;
     const std::string failed = a->TakeReadError();
@@ -570,6 +582,7 @@ int dbe_GetRecord(char* buffer)
     const EngineLock engineLock;
     WorkArea* a = Need();
     if (!a || !buffer) return 0;
+    a->FollowCommitted();
     std::memcpy(buffer, a->buffer(), a->recordLength());
     return 1;
 }
@@ -578,7 +591,7 @@ int dbe_PutRecord(const char* buffer)
 {
     const EngineLock engineLock;
     if (Refused()) return 0;
-    WorkArea* a = Need();
+    WorkArea* a = NeedSound();
     if (!a || !buffer) return 0;
     std::string error;
     return a->PutRecord(buffer, error) ? 1 : Fail(error);
@@ -588,7 +601,7 @@ int dbe_AppendBlank()
 {
     const EngineLock engineLock;
     if (Refused()) return 0;
-    WorkArea* a = Need();
+    WorkArea* a = NeedSound();
     if (!a) return 0;
     std::string error;
     return a->AppendBlank(error) ? 1 : Fail(error);
@@ -622,7 +635,7 @@ int dbe_Delete()
 {
     const EngineLock engineLock;
     if (Refused()) return 0;
-    WorkArea* a = Need();
+    WorkArea* a = NeedSound();
     if (!a) return 0;
     std::string error;
     return a->SetDeletedFlag(true, error) ? 1 : Fail(error);
@@ -632,7 +645,7 @@ int dbe_Recall()
 {
     const EngineLock engineLock;
     if (Refused()) return 0;
-    WorkArea* a = Need();
+    WorkArea* a = NeedSound();
     if (!a) return 0;
     std::string error;
     return a->SetDeletedFlag(false, error) ? 1 : Fail(error);
@@ -642,6 +655,7 @@ int dbe_Deleted()
 {
     const EngineLock engineLock;
     WorkArea* a = Current();
+    if (a) a->FollowCommitted();
     return a && !a->eof() && a->buffer()[0] == '*' ? 1 : 0;
 }
 

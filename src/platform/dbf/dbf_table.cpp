@@ -600,6 +600,7 @@ void DbfTable::ReleaseAppendLock()
 {
     if (!appendLockHeld_) return;
     appendLockHeld_ = false;
+    if (memo_) memo_->DropLock();
     LockByte(fd_.get(), F_UNLCK, kAppendLock);
 }
 
@@ -725,7 +726,24 @@ bool DbfTable::StoreMemo(const FieldDef& field, char* image, std::string_view da
             error = memoError_.empty() ? "Memodatei fehlt" : memoError_;
             return false;
         }
-        if (!memo_->Append(data, type, block, error)) return false;
+        bool stored = false;
+        if (exclusive_) {
+            stored = memo_->Append(data, type, block, error);
+        } else if (appendLockHeld_) {
+            // The appends of this process take turns with the others' under
+            // the table's append lock, held across calls: the memo file's
+            // is kept as long, so the memos of a run of appends take no
+            // lock of their own.
+            stored = memo_->HoldLock(error) && memo_->Append(data, type, block, error);
+        } else if (indexes_ && !indexes_->files().empty()) {
+            // Another process may keep the memo file's lock across its
+            // calls, while it holds the index files: asking for those first
+            // tells it to give both back.
+            stored = indexes_->AccessAll([&] { return memo_->Append(data, type, block, error); }, error);
+        } else {
+            stored = memo_->Append(data, type, block, error);
+        }
+        if (!stored) return false;
     }
     std::string ref = FormatMemoRef(block, field.width);
     std::copy(ref.begin(), ref.end(), image + field.offset);
@@ -1059,6 +1077,11 @@ TableIndexes& DbfTable::Indexes()
 {
     if (!indexes_) indexes_ = std::make_unique<TableIndexes>(*this);
     return *indexes_;
+}
+
+bool DbfTable::IndexesFailedInBackground(std::string& error)
+{
+    return indexes_ && !Foreign() && indexes_->FailedInBackground(error);
 }
 
 bool DbfTable::MarkProductionIndex(bool on, std::string& error)

@@ -160,6 +160,9 @@ public:
 
     // The index files open on the table (made on first use).
     TableIndexes& Indexes();
+    // A change of the index files that failed between the program's calls
+    // (see TableIndexes::FailedInBackground).
+    bool IndexesFailedInBackground(std::string& error);
     bool productionIndexTried = false;
     // Sets or clears the table flag "has a production index" in the header.
     bool MarkProductionIndex(bool on, std::string& error);

@@ -98,6 +98,17 @@ void WorkArea::StandOn(std::uint32_t recno)
     recno_ = recno;
     eof_ = false;
     std::copy(scratch_.begin(), scratch_.end(), buffer_.begin());
+    bufferRead_ = BufferTicks();
+}
+
+void WorkArea::FollowStale()
+{
+    bufferRead_ = BufferTicks();
+    // (A record no longer there, zapped or packed away by another process,
+    // leaves the buffer as it was: the next move reports it.)
+    std::string ignored;
+    if (table_->ReadRecord(recno_, scratch_.data(), ignored))
+        std::copy(scratch_.begin(), scratch_.end(), buffer_.begin());
 }
 
 void WorkArea::StandOnPhantom()
@@ -208,6 +219,7 @@ bool WorkArea::PutRecord(const char* image, std::string& error)
     if (next[0] != '*') next[0] = ' ';
     if (!table_->WriteRecord(recno_, next.data(), this, error, buffer_.data())) return false;
     buffer_ = std::move(next);
+    bufferRead_ = BufferTicks();
     return true;
 }
 
@@ -221,6 +233,7 @@ bool WorkArea::AppendBlank(std::string& error)
     std::uint32_t recno = 0;
     if (!table_->AppendRecord(blank.data(), recno, error)) return false;
     buffer_ = std::move(blank);
+    bufferRead_ = BufferTicks();
     recno_ = recno;
     eof_ = bof_ = false;
     return true;
