@@ -36,10 +36,12 @@ struct OpenTag {
 };
 
 // Fills `bits` (records 1..count) for `condition` from `tags`. `exact` is
-// SET EXACT as the query's comparisons see it.
+// SET EXACT as the query's comparisons see it. `listed`, when given, gets
+// the records set in `bits` in order when the tags left few of them (and
+// is left empty otherwise), so they need no search through the bits.
 IndexAnswer AnswerFromIndexes(DbfTable& table, const std::vector<OpenTag>& tags,
                               const dbfexpr::ExprCondition& condition, std::uint32_t count, bool exact,
-                              dbfexpr::QueryBitmap& bits);
+                              dbfexpr::QueryBitmap& bits, std::vector<std::uint32_t>* listed = nullptr);
 
 // The records with an entry in `tag`: null when that is every record (no
 // FOR condition, not unique), else collected from its leaves and kept while
