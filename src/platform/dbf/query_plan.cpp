@@ -60,18 +60,27 @@ public:
     bool IsListed() const { return listed_; }
     // Listed: the records not false (true or to evaluate).
     std::uint32_t ListedCount() const { return std::uint32_t(trueList_.size() + unknownList_.size()); }
-    const std::vector<std::uint32_t>& TrueList() const { return trueList_; }
     const std::vector<std::uint32_t>& UnknownList() const { return unknownList_; }
     // Listed: nothing is certainly true any more; the true records join
     // those to evaluate.
     void ForgetTrue()
     {
-        std::vector<std::uint32_t> all;
-        all.reserve(ListedCount());
-        std::merge(trueList_.begin(), trueList_.end(), unknownList_.begin(), unknownList_.end(),
-                   std::back_inserter(all));
+        unknownList_ = Joined(std::move(trueList_), std::move(unknownList_));
         trueList_.clear();
-        unknownList_ = std::move(all);
+    }
+    // Listed: the records not false (true and to evaluate), in order.
+    std::vector<std::uint32_t> TakeListed() { return Joined(std::move(trueList_), std::move(unknownList_)); }
+    // Two sorted, disjoint lists as one.
+    static std::vector<std::uint32_t> Joined(std::vector<std::uint32_t> a, std::vector<std::uint32_t> b)
+    {
+        if (a.empty())
+            return b;
+        if (b.empty())
+            return a;
+        std::vector<std::uint32_t> all;
+        all.reserve(a.size() + b.size());
+        std::merge(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(all));
+        return all;
     }
     // Whether anything is known of any record.
     bool KnowsAny() const
@@ -424,6 +433,7 @@ private:
         // false) when the keys cannot be turned back into values. Listed
         // while they are few, then as bits.
         std::vector<std::uint32_t> hitList;
+        hitList.reserve(32);
         QueryBitmap hits;
         bool hitsListed = true;
         const auto hit = [&](std::uint32_t r) {
@@ -536,14 +546,12 @@ private:
             std::sort(hitList.begin(), hitList.end());
             hitList.erase(std::unique(hitList.begin(), hitList.end()), hitList.end());
             std::vector<std::uint32_t> unknown;
-            if (entries)
+            if (entries && !held.missing.empty())
                 std::set_difference(held.missing.begin(), held.missing.end(), hitList.begin(), hitList.end(),
                                     std::back_inserter(unknown));
             if (exactKeys)
                 return Part::Listed(count_, std::move(hitList), std::move(unknown));
-            std::vector<std::uint32_t> all;
-            std::merge(hitList.begin(), hitList.end(), unknown.begin(), unknown.end(), std::back_inserter(all));
-            return Part::Listed(count_, {}, std::move(all));
+            return Part::Listed(count_, {}, Part::Joined(std::move(hitList), std::move(unknown)));
         }
         if (hitsListed) {
             hits = QueryBitmap(count_);
@@ -614,16 +622,17 @@ IndexAnswer AnswerFromIndexes(DbfTable& table, const std::vector<OpenTag>& tags,
     if (answer.IsListed()) {
         if (!answer.KnowsAny() && count > 0)
             return IndexAnswer::None;
-        // The true records and those to evaluate, from their lists.
-        bits = QueryBitmap(count);
-        std::vector<std::uint32_t> all;
-        std::merge(answer.TrueList().begin(), answer.TrueList().end(), answer.UnknownList().begin(),
-                   answer.UnknownList().end(), std::back_inserter(all));
+        // The true records and those to evaluate, from their lists (into
+        // `bits` when it comes clear and of the size).
+        if (bits.Size() != count || bits.Count() != 0)
+            bits = QueryBitmap(count);
+        const IndexAnswer kind = answer.UnknownList().empty() ? IndexAnswer::Exact : IndexAnswer::Candidates;
+        std::vector<std::uint32_t> all = answer.TakeListed();
         for (const std::uint32_t r : all)
             bits.Set(r);
         if (listed)
             *listed = std::move(all);
-        return answer.UnknownList().empty() ? IndexAnswer::Exact : IndexAnswer::Candidates;
+        return kind;
     }
     // Every record that is not certainly not true: the certainly true ones
     // and those to evaluate. (The true and not-true records never meet.)

@@ -332,7 +332,7 @@ bool WorkArea::SetQueryExpression(const std::string& text, std::string& error)
         return false;
     }
     std::uint32_t count = table_->RecordCount();
-    dbfexpr::QueryBitmap bits;
+    dbfexpr::QueryBitmap bits = std::exchange(spareBits_, dbfexpr::QueryBitmap());
     IndexAnswer answer = IndexAnswer::None;
     std::vector<std::uint32_t> listed;
     if (Settings().queryFromIndexes) {
@@ -367,6 +367,10 @@ void WorkArea::ClearQuery()
     queryActive_ = false;
     queryExpression_.clear();
     query_.reset();
+    if (queryListed_ && queryBits_.Size() != 0) {
+        for (const std::uint32_t r : queryList_) queryBits_.Clear(r);
+        spareBits_ = std::exchange(queryBits_, dbfexpr::QueryBitmap());
+    }
     queryBits_ = dbfexpr::QueryBitmap();
     queryList_.clear();
     queryListed_ = true;
@@ -582,11 +586,18 @@ const dbfexpr::QueryBitmap& WorkArea::PassingRecords(std::uint32_t records)
     if (c.valid && c.changes == table_->changeCount() && c.query == queryVersion_ &&
         c.records == records && c.deletedHidden == Settings().deleted && c.generation == generation)
         return c.bits;
+    const bool wasListed = c.valid && c.listed;
     c.listed = queryActive_ && queryListed_;
-    c.members.clear();
+    if (!c.listed) c.members.clear();
     if (c.listed) {
-        // Few records: set from their list (those past `records` left out).
-        c.bits = dbfexpr::QueryBitmap(records);
+        // Few records: set from their list (those past `records` left out),
+        // into the bits of the last list when they have the size.
+        if (wasListed && c.bits.Size() == records) {
+            for (const std::uint32_t r : c.members) c.bits.Clear(r);
+        } else {
+            c.bits = dbfexpr::QueryBitmap(records);
+        }
+        c.members.clear();
         for (const std::uint32_t r : queryList_) {
             if (r > records) break;
             c.bits.Set(r);

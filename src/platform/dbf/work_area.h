@@ -211,6 +211,9 @@ private:
     // are made from it without a pass over the whole bitmap.
     std::vector<std::uint32_t> queryList_;
     bool queryListed_ = true;
+    // A bitmap with no bit set, kept from a listed query's bits (its listed
+    // bits cleared), so the next query with few hits needs no new one.
+    dbfexpr::QueryBitmap spareBits_;
     // The last query expression compiled, with its frame for the tags: the
     // same text set again is not parsed again (the table's fields and the
     // compile options are those of this area while they are the same).
