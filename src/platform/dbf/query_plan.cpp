@@ -335,11 +335,19 @@ private:
         // are gone, the rest is left to the records.
         if (failed_)
             return std::nullopt;
+        // How each tag fits the subject (worked out once per tag).
+        fits_.clear();
+        for (const OpenTag& open : tags_) {
+            bool upperCase = false;
+            const KeyFit fit = open.file && open.file->cdx ? FitOf(*open.tag, *c.subject, upperCase) : KeyFit::None;
+            fits_.push_back({fit, upperCase});
+        }
         // A tag whose key is the subject itself first.
         for (const KeyFit wanted : {KeyFit::Exact, KeyFit::DtosKey, KeyFit::DateKey, KeyFit::Folded}) {
-            for (const OpenTag& open : tags_) {
-                bool upperCase = false;
-                if (!open.file || !open.file->cdx || FitOf(*open.tag, *c.subject, upperCase) != wanted)
+            for (std::size_t i = 0; i < tags_.size(); ++i) {
+                const OpenTag& open = tags_[i];
+                const bool upperCase = fits_[i].upperCase;
+                if (fits_[i].fit != wanted)
                     continue;
                 if (wanted == KeyFit::Folded && (upper || !IsEquality(c.relation)))
                     continue;
@@ -567,6 +575,11 @@ private:
 
     DbfTable& table_;
     const std::vector<OpenTag>& tags_;
+    struct Fit {
+        KeyFit fit;
+        bool upperCase;
+    };
+    std::vector<Fit> fits_;
     std::uint32_t count_;
     bool exact_;
     bool failed_ = false;
