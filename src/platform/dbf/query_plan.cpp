@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/dbf/engine_settings.h"
 #include "platform/dbf/expr_date.h"
 #include "platform/dbf/expr_expression.h"
 #include "platform/dbf/expr_key.h"
@@ -253,13 +254,11 @@ bool RangeOf(const ExprCondition& c, const ExprCondition*& lower, const ExprCond
 // Records few enough (and a small share of the table) to be read and
 // evaluated rather than narrowed further by another tag.
 constexpr std::uint32_t kFewToRead = 64;
-// Records not false few enough for a part to list them (see Part).
-constexpr std::size_t kFewListed = 1024;
 
 class Planner {
 public:
     Planner(DbfTable& table, const std::vector<OpenTag>& tags, std::uint32_t count, bool exact)
-        : table_(table), tags_(tags), count_(count), exact_(exact) {}
+        : table_(table), tags_(tags), count_(count), exact_(exact), listLimit_(Settings().queryListLimit) {}
 
     Part Answer(const ExprCondition& c)
     {
@@ -446,7 +445,7 @@ private:
         bool hitsListed = true;
         const auto hit = [&](std::uint32_t r) {
             if (hitsListed) {
-                if (hitList.size() < kFewListed) {
+                if (hitList.size() < listLimit_) {
                     hitList.push_back(r);
                     return;
                 }
@@ -548,7 +547,7 @@ private:
         const QueryBitmap* entries = TagEntries(indexTag, count_);
         const IndexTag::Entries& held = indexTag.entries;
         if (hitsListed && (!entries || held.missingListed) &&
-            hitList.size() + (entries ? held.missing.size() : 0) <= kFewListed) {
+            hitList.size() + (entries ? held.missing.size() : 0) <= listLimit_) {
             // Few records other than false: kept as lists.
             std::erase_if(hitList, [&](std::uint32_t r) { return r == 0 || r > count_; });
             std::sort(hitList.begin(), hitList.end());
@@ -582,6 +581,7 @@ private:
     std::vector<Fit> fits_;
     std::uint32_t count_;
     bool exact_;
+    std::size_t listLimit_;  // records not false a part lists at most
     bool failed_ = false;
 };
 
@@ -597,7 +597,7 @@ const QueryBitmap* TagEntries(IndexTag& tag, std::uint32_t count)
         tag.tag->ForEachRecord([&](std::uint32_t r) { e.records.Set(r); });
         e.stamp = tag.tag->Stamp();
         e.missing.clear();
-        e.missingListed = count - e.records.Count() <= kFewListed;
+        e.missingListed = count - e.records.Count() <= Settings().queryListLimit;
         if (e.missingListed) {
             QueryBitmap absent = e.records;
             absent.Invert();

@@ -351,7 +351,7 @@ bool WorkArea::SetQueryExpression(const std::string& text, std::string& error)
     queryExpression_ = text;
     query_ = std::move(expression);
     queryBits_ = std::move(bits);
-    queryListed_ = isListed && listed.size() <= kQueryListLimit;
+    queryListed_ = isListed && listed.size() <= Settings().queryListLimit;
     if (queryListed_) queryList_ = std::move(listed);
     queryAnswer_ = answer;
     table_->AddObserver(this);
@@ -385,7 +385,7 @@ void WorkArea::AssignQueryBit(std::uint32_t recno, bool on)
     const auto at = std::lower_bound(queryList_.begin(), queryList_.end(), recno);
     if (!now) {
         queryList_.erase(at);
-    } else if (queryList_.size() < kQueryListLimit) {
+    } else if (queryList_.size() < Settings().queryListLimit) {
         queryList_.insert(at, recno);
     } else {
         queryList_.clear();

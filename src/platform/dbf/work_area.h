@@ -152,10 +152,9 @@ private:
     // `mayCollect`: a tag whose entries are not known yet may serve.
     bool ClearDeletedByTag(dbfexpr::QueryBitmap& bits, const IndexTag*& by, bool mayCollect,
                            std::vector<std::uint32_t>* members);
-    // Sets or clears one bit of the query, keeping queryList_ in step.
+    // Sets or clears one bit of the query, keeping queryList_ in step (at
+    // most Settings().queryListLimit records; more: the list is given up).
     void AssignQueryBit(std::uint32_t recno, bool on);
-    // Records listed in queryList_ at most (more: the list is given up).
-    static constexpr std::size_t kQueryListLimit = 1024;
     // Whether the tag holds exactly the records not deleted (FOR .NOT.
     // DELETED(), not unique).
     bool HoldsLiveRecords(const IndexTag& tag);
