@@ -42,6 +42,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#if __has_include(<valgrind/callgrind.h>)
+#include <valgrind/callgrind.h>
+#else
+#define CALLGRIND_START_INSTRUMENTATION
+#define CALLGRIND_STOP_INSTRUMENTATION
+#endif
+
 extern char** environ;
 
 namespace {
@@ -187,6 +194,8 @@ int Kind(int argc, char** argv, const std::string& kind)
         TDbe* dbe = form->DbeBilder;
         Clock::time_point start;
         bool ok = false;
+        // Under callgrind (--instr-atstart=no) only the command is counted.
+        CALLGRIND_START_INSTRUMENTATION;
         if (kind == "label") {
             start = Clock::now();
             form->AufLabel2Click(nullptr);
@@ -205,6 +214,7 @@ int Kind(int argc, char** argv, const std::string& kind)
             start = Clock::now();
             ok = dbe_Query("LABEL = \"Selten\"") && dbe_QueryRecCount() == 10;
         }
+        CALLGRIND_STOP_INSTRUMENTATION;
         if (ok)
             us = Mikro(start);
     }
@@ -294,14 +304,26 @@ int main(int argc, char** argv)
             setenv("QT_QPA_PLATFORM", "offscreen", 1);
             return Kind(argc, argv, argv[i] + 7);
         }
+    // LUMADEX_BENCH_KEEP names a folder that keeps the album for later runs
+    // (and for profiling a child by hand: --kind=label --dir=<folder>).
+    const char* keep = std::getenv("LUMADEX_BENCH_KEEP");
     gDir = BenchOrdnerAnlegen("filter_first");
+    if (keep && *keep) {
+        std::filesystem::remove_all(gDir);
+        gDir = keep;
+        std::filesystem::create_directories(gDir / "home");
+        std::filesystem::create_directories(gDir / "win");
+        setenv("LUMADEX_HOME", (gDir / "home").c_str(), 1);
+        setenv("LUMADEX_WINDIR", (gDir / "win").c_str(), 1);
+    }
     gSelf = std::filesystem::read_symlink("/proc/self/exe").string();
-    {
+    if (!std::filesystem::exists(gDir / "vergleich.sqlite")) {
         QApplication app(argc, argv);
         Anlegen();
     }
     Register();
     BenchLaufen(&argc, argv);
-    std::filesystem::remove_all(gDir);
+    if (!keep || !*keep)
+        std::filesystem::remove_all(gDir);
     return 0;
 }
