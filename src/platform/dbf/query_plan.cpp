@@ -202,9 +202,10 @@ bool IsUpperBound(ExprRel relation) { return relation == ExprRel::Lt || relation
 // (DateKey): each key is then turned into the subject's value.
 enum class KeyFit { None, Exact, Folded, DtosKey, DateKey };
 
+// (The subject must not fail: the caller checks that once for all tags.)
 KeyFit FitOf(const IndexTag& tag, const dbfexpr::ExprProgram& subject, bool& upper)
 {
-    if (!tag.tag || !tag.key || tag.tag->NeedsRebuild() || !dbfexpr::ExprCannotFail(subject))
+    if (!tag.tag || !tag.key || tag.tag->NeedsRebuild())
         return KeyFit::None;
     const dbfexpr::ExprProgram& key = tag.key->Program();
     const dbfcdx::CdxKeyType keyType = tag.tag->KeyType();
@@ -333,6 +334,9 @@ private:
         // After a fault the index files are made anew: the tags known here
         // are gone, the rest is left to the records.
         if (failed_)
+            return std::nullopt;
+        // A subject that can fail is left to the records.
+        if (!dbfexpr::ExprCannotFail(*c.subject))
             return std::nullopt;
         // How each tag fits the subject (worked out once per tag).
         fits_.clear();
