@@ -202,10 +202,11 @@ bool IsUpperBound(ExprRel relation) { return relation == ExprRel::Lt || relation
 // (DateKey): each key is then turned into the subject's value.
 enum class KeyFit { None, Exact, Folded, DtosKey, DateKey };
 
-// (The subject must not fail: the caller checks that once for all tags.)
+// (The subject must not fail: the caller checks that once for all tags;
+// and whether the tag needs a rebuild, at its use.)
 KeyFit FitOf(const IndexTag& tag, const dbfexpr::ExprProgram& subject, bool& upper)
 {
-    if (!tag.tag || !tag.key || tag.tag->NeedsRebuild())
+    if (!tag.tag || !tag.key)
         return KeyFit::None;
     const dbfexpr::ExprProgram& key = tag.key->Program();
     const dbfcdx::CdxKeyType keyType = tag.tag->KeyType();
@@ -258,8 +259,11 @@ constexpr std::uint32_t kFewToRead = 64;
 
 class Planner {
 public:
-    Planner(DbfTable& table, const std::vector<OpenTag>& tags, std::uint32_t count, bool exact)
-        : table_(table), tags_(tags), count_(count), exact_(exact), listLimit_(Settings().queryListLimit) {}
+    Planner(DbfTable& table, const std::vector<OpenTag>& tags, std::uint32_t count, bool exact, PlanCache& cache)
+        : table_(table), tags_(tags), count_(count), exact_(exact), listLimit_(Settings().queryListLimit),
+          cache_(cache)
+    {
+    }
 
     Part Answer(const ExprCondition& c)
     {
@@ -338,19 +342,15 @@ private:
         // A subject that can fail is left to the records.
         if (!dbfexpr::ExprCannotFail(*c.subject))
             return std::nullopt;
-        // How each tag fits the subject (worked out once per tag).
-        fits_.clear();
-        for (const OpenTag& open : tags_) {
-            bool upperCase = false;
-            const KeyFit fit = open.file && open.file->cdx ? FitOf(*open.tag, *c.subject, upperCase) : KeyFit::None;
-            fits_.push_back({fit, upperCase});
-        }
+        // How each tag fits the subject (worked out once per tag, or taken
+        // from the cache): the fit in the low bits, upper case in bit 3.
+        const std::vector<std::uint8_t>& fits = FitsOf(c);
         // A tag whose key is the subject itself first.
         for (const KeyFit wanted : {KeyFit::Exact, KeyFit::DtosKey, KeyFit::DateKey, KeyFit::Folded}) {
             for (std::size_t i = 0; i < tags_.size(); ++i) {
                 const OpenTag& open = tags_[i];
-                const bool upperCase = fits_[i].upperCase;
-                if (fits_[i].fit != wanted)
+                const bool upperCase = (fits[i] & 8) != 0;
+                if (KeyFit(fits[i] & 7) != wanted || !open.file->cdx || open.tag->tag->NeedsRebuild())
                     continue;
                 if (wanted == KeyFit::Folded && (upper || !IsEquality(c.relation)))
                     continue;
@@ -578,11 +578,23 @@ private:
 
     DbfTable& table_;
     const std::vector<OpenTag>& tags_;
-    struct Fit {
-        KeyFit fit;
-        bool upperCase;
-    };
-    std::vector<Fit> fits_;
+    // The fits of the tags to `c`'s subject.
+    const std::vector<std::uint8_t>& FitsOf(const ExprCondition& c)
+    {
+        for (const auto& [part, fits] : cache_.fits)
+            if (part == &c)
+                return fits;
+        std::vector<std::uint8_t> fits;
+        fits.reserve(tags_.size());
+        for (const OpenTag& open : tags_) {
+            bool upperCase = false;
+            const KeyFit fit = open.file && open.file->cdx ? FitOf(*open.tag, *c.subject, upperCase) : KeyFit::None;
+            fits.push_back(static_cast<std::uint8_t>(static_cast<int>(fit) | (upperCase ? 8 : 0)));
+        }
+        cache_.fits.emplace_back(&c, std::move(fits));
+        return cache_.fits.back().second;
+    }
+    PlanCache& cache_;
     std::uint32_t count_;
     bool exact_;
     std::size_t listLimit_;  // records not false a part lists at most
@@ -629,10 +641,19 @@ bool TagEntriesOf(DbfTable& table, IndexFile& file, IndexTag& tag, std::uint32_t
 
 IndexAnswer AnswerFromIndexes(DbfTable& table, const std::vector<OpenTag>& tags,
                               const ExprCondition& condition, std::uint32_t count, bool exact,
-                              QueryBitmap& bits, std::vector<std::uint32_t>* listed)
+                              QueryBitmap& bits, std::vector<std::uint32_t>* listed, PlanCache* cache)
 {
     table.Indexes().Settle();
-    Planner planner(table, tags, count, exact);
+    // The fits hold while the tags are those they were worked out for.
+    PlanCache own;
+    if (!cache)
+        cache = &own;
+    if (cache->generation != table.Indexes().generation() || cache->tags != tags) {
+        cache->generation = table.Indexes().generation();
+        cache->tags = tags;
+        cache->fits.clear();
+    }
+    Planner planner(table, tags, count, exact, *cache);
     Part answer = planner.Answer(condition);
     if (listed)
         listed->clear();

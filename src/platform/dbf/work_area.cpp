@@ -316,6 +316,7 @@ bool WorkArea::SetQueryExpression(const std::string& text, std::string& error)
         compiled.expression.reset();
         dbfexpr::ExprError e;
         compiled.condition = dbfexpr::ExprCondition{};
+        compiled.plan = PlanCache{};
         std::shared_ptr<dbfexpr::Expression> made = dbfexpr::Expression::CompileCondition(
             text, table_->Indexes().Fields(), e, options, compiled.condition);
         if (!made) {
@@ -336,9 +337,12 @@ bool WorkArea::SetQueryExpression(const std::string& text, std::string& error)
     IndexAnswer answer = IndexAnswer::None;
     std::vector<std::uint32_t> listed;
     if (Settings().queryFromIndexes) {
+        const std::vector<OrderRef> orders = Orders();
         std::vector<OpenTag> tags;
-        for (const OrderRef& ref : Orders()) tags.push_back({ref.file, ref.tag});
-        answer = AnswerFromIndexes(*table_, tags, compiled.condition, count, Settings().exact, bits, &listed);
+        tags.reserve(orders.size());
+        for (const OrderRef& ref : orders) tags.push_back({ref.file, ref.tag});
+        answer = AnswerFromIndexes(*table_, tags, compiled.condition, count, Settings().exact, bits, &listed,
+                                   &compiled.plan);
     }
     // The records set are listed when the tags left few of them.
     const bool isListed = answer != IndexAnswer::None && listed.size() == bits.Count();
@@ -424,6 +428,9 @@ std::vector<WorkArea::OrderRef> WorkArea::Orders()
     std::vector<OrderRef> orders;
     if (type_ != 2 && type_ != 12 && extraFiles_.empty()) return orders;
     TableIndexes& indexes = table_->Indexes();
+    std::size_t tags = indexes.production() ? indexes.production()->tags.size() : 0;
+    for (IndexFile* f : extraFiles_) tags += f->tags.size();
+    orders.reserve(tags + 1);  // (+1: room for the order's tag put in front)
     auto add = [&](IndexFile* file) {
         for (auto& t : file->tags) orders.push_back({file, t.get()});
     };
@@ -521,9 +528,10 @@ bool WorkArea::ClearDeletedByTag(dbfexpr::QueryBitmap& bits, const IndexTag*& by
     for (const bool collectedOnly : {true, false}) {
         for (std::size_t i = 0; i < orders.size(); ++i) {
             IndexTag& tag = *orders[i].tag;
-            if (!HoldsLiveRecords(tag)) continue;
+            if (!tag.tag) continue;
             const bool collected = tag.entries.stamp == tag.tag->Stamp() && tag.entries.records.Size() == bits.Size();
             if (!collected && (!mayCollect || (collectedOnly && i > 0))) continue;
+            if (!HoldsLiveRecords(tag)) continue;
             const dbfexpr::QueryBitmap* entries = nullptr;
             // A tag that cannot be read may have its file made anew: the
             // tags listed here may be gone, so the records decide.

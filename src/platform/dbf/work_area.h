@@ -221,6 +221,7 @@ private:
         dbfexpr::ExprCompileOptions options;
         std::shared_ptr<dbfexpr::Expression> expression;
         dbfexpr::ExprCondition condition;
+        PlanCache plan;  // what the planner worked out for `condition`
     } compiled_;
     std::uint64_t queryVersion_ = 0;
     IndexAnswer queryAnswer_ = IndexAnswer::None;

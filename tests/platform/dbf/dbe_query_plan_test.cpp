@@ -764,4 +764,67 @@ TEST_F(QueryPlanTest, CountsFromTheListEqualCountsFromTheBits)
     }
 }
 
+// The same query text set again reuses its compiled form and what the
+// planner worked out for the tags: a change of the date format or a tag
+// added in between still gives what the evaluation of every record gives,
+// and the new tag answers.
+TEST_F(QueryPlanTest, TheSameQueryAgainFollowsFormatsAndTags)
+{
+    rng.seed(83);
+    const std::string file = Path("AGAIN.DBF");
+    MakeTable(file, 200, Weights::Machine);
+    if (HasFatalFailure()) return;
+    for (std::uint32_t r : {10u, 20u}) {
+        ASSERT_EQ(dbe_Go(r), 1);
+        ASSERT_EQ(dbe_Replace("DAY", DBE_REPL_DTOS, "20240102"), 1);
+    }
+    ASSERT_EQ(dbe_Go(30), 1);
+    ASSERT_EQ(dbe_Replace("DAY", DBE_REPL_DTOS, "20240201"), 1);
+    auto check = [&](const char* condition, const std::string& where) {
+        const Seen full = Run(condition, false, 0);
+        const Seen optimised = Run(condition, true, 0);
+        EXPECT_EQ(optimised.accepted, 1) << where;
+        EXPECT_EQ(optimised.visible, full.visible) << where;
+        EXPECT_EQ(optimised.count, full.count) << where;
+        return optimised.visible;
+    };
+    // The literal {02.01.2024} is the 2nd of January as German, the 1st of
+    // February as American (mm/dd) reads it; the format is taken when the
+    // text is compiled.
+    const char* const byText = "DAY = {02.01.2024}";
+    auto has = [](const std::vector<std::uint32_t>& v, std::uint32_t r) {
+        return std::find(v.begin(), v.end(), r) != v.end();
+    };
+    const int format = dbe_SetDateFormat(4);
+    const std::vector<std::uint32_t> german = check(byText, "German");
+    EXPECT_TRUE(has(german, 10) && has(german, 20) && !has(german, 30));
+    dbe_SetDateFormat(0);
+    const std::vector<std::uint32_t> american = check(byText, "American");
+    EXPECT_TRUE(!has(american, 10) && has(american, 30));
+    dbe_SetDateFormat(format);
+    // The width of DTOC() follows the century setting at compile time.
+    const char* const byWidth = "LEN(DTOC(DAY)) = 10";
+    const int century = dbe_SetCentury(1);
+    EXPECT_EQ(check(byWidth, "century").size(), 200u);
+    dbe_SetCentury(0);
+    EXPECT_TRUE(check(byWidth, "no century").empty());
+    dbe_SetCentury(century);
+
+    // No tag on RIGHT(NAME, 2) at first: every record evaluated; then a tag
+    // answers the same text.
+    const char* const byOwner = "RIGHT(NAME, 2) = \"ab\"";
+    ASSERT_EQ(dbe_Go(40), 1);
+    ASSERT_EQ(dbe_Replace("NAME", DBE_REPL_TEXT, "xxxxab"), 1);
+    check(byOwner, "no tag");
+    ASSERT_EQ(dbe_Query(byOwner), 1);
+    EXPECT_EQ(dbf::engine::Current()->queryAnswer(), IndexAnswer::None);
+    ASSERT_NE(dbe_IndexTag("", "TRIGHT", "RIGHT(NAME, 2)", 0, 0, ""), 0) << dbe_LastError();
+    check(byOwner, "tag added");
+    ASSERT_EQ(dbe_Query(byOwner), 1);
+    EXPECT_NE(dbf::engine::Current()->queryAnswer(), IndexAnswer::None);
+    ASSERT_EQ(dbe_Go(41), 1);
+    ASSERT_EQ(dbe_Replace("NAME", DBE_REPL_TEXT, "yyyyab"), 1);
+    check(byOwner, "record written");
+}
+
 }  // namespace
