@@ -407,7 +407,14 @@ void WorkArea::SetQueryBit(std::uint32_t recno, bool on)
         table_->AddObserver(this);
         observing_ = true;
     }
-    if (queryBits_.Size() < recno) queryBits_.Resize(table_->RecordCount());
+    if (queryBits_.Size() < recno) {
+        const std::uint32_t records = table_->RecordCount();
+        // A cleared bitmap kept from an earlier query serves when it has the size.
+        if (queryBits_.Size() == 0 && spareBits_.Size() == records)
+            queryBits_ = std::exchange(spareBits_, dbfexpr::QueryBitmap());
+        else
+            queryBits_.Resize(records);
+    }
     AssignQueryBit(recno, on);
 }
 

@@ -467,9 +467,10 @@ int FtsSet(int handle, std::string_view query) {
     std::vector<std::string> words = fts::QueryWords(query);
     if (!words.empty()) {
         std::vector<int> main, recent, hidden;
-        int err = Matches(*ix, "fts", words, main);
-        if (!err) err = Matches(*ix, "recent", words, recent);
-        if (!err && !main.empty()) err = RecentEntries(*ix, hidden);
+        // An empty side table (after a build) holds nothing to find.
+        int err = RecentEntries(*ix, hidden);
+        if (!err) err = Matches(*ix, "fts", words, main);
+        if (!err && !hidden.empty()) err = Matches(*ix, "recent", words, recent);
         if (err) return err;
         std::vector<int> visible;
         std::set_difference(main.begin(), main.end(), hidden.begin(), hidden.end(),
