@@ -335,8 +335,9 @@ bool DbfTable::ReadRecord(std::uint32_t recno, char* out, std::string& error)
     }
     std::uint64_t offset = header_.headerLength + std::uint64_t(recno - 1) * header_.recordLength;
     // A record the scans' mapping covers is copied from it: the same bytes
-    // (writes through the descriptor show in it) without a system call.
-    if (map_ && offset + header_.recordLength <= mapLength_) {
+    // (writes through the descriptor show in it) without a system call,
+    // once its pages were read often enough to be worth their page faults.
+    if (map_ && offset + header_.recordLength <= mapLength_ && FromMapping(offset)) {
         std::memcpy(out, static_cast<const char*>(map_) + offset, header_.recordLength);
         return true;
     }
@@ -366,6 +367,20 @@ bool DbfTable::ReadRecords(std::uint32_t first, std::uint32_t count, char* out, 
     for (std::uint32_t r = first + onDisk; r < first + count; ++r)
         if (!ReadRecord(r, out + std::size_t(r - first) * header_.recordLength, error)) return false;
     return true;
+}
+
+bool DbfTable::FromMapping(std::uint64_t offset)
+{
+    const std::size_t first = std::size_t(offset >> 12);
+    const std::size_t last = std::size_t((offset + header_.recordLength - 1) >> 12);
+    if (pageReads_.size() <= last) pageReads_.resize(last + 1, 0);
+    bool warm = true;
+    for (std::size_t page = first; page <= last; ++page) {
+        if (pageReads_[page] >= kPageReadsBeforeMapping) continue;
+        ++pageReads_[page];
+        warm = false;
+    }
+    return warm;
 }
 
 void DbfTable::DropMap()

@@ -33,6 +33,10 @@ struct IndexTag {
     struct Entries {
         std::uint64_t stamp = 0;
         dbfexpr::QueryBitmap records;
+        // The records without an entry, in order, when they are few
+        // (`missingListed`); made with `records`.
+        std::vector<std::uint32_t> missing;
+        bool missingListed = false;
     } entries;
 };
 
