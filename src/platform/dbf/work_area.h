@@ -6,9 +6,6 @@
 
 #include <chrono>
 #include <cstdint>
-#if defined(__x86_64__) || defined(__i386__)
-#include <x86intrin.h>
-#endif
 #include <memory>
 #include <string>
 #include <utility>
@@ -122,15 +119,10 @@ public:
     bool turboRead = false;
 
     // Shared use: the record buffer is read again from the table when it
-    // was last read or written a few milliseconds ago or longer, so a look
-    // at the current record (its fields, its deletion flag) shows what
-    // other processes committed since; the looks right after a move cost a
-    // counter read.
-    void FollowCommitted()
-    {
-        if (!eof_ && recno_ != 0 && BufferTicks() - bufferRead_ >= kBufferFreshTicks && !table_->exclusive())
-            FollowStale();
-    }
+    // was last read or written a moment ago or longer, so a look at the
+    // current record (its fields, its deletion flag) shows what other
+    // processes committed since; the reads right after a move cost nothing.
+    void FollowCommitted();
 
     // Why the last move, seek or count failed ("" when none did).
     std::string TakeReadError() { return std::exchange(readError_, std::string()); }
@@ -206,21 +198,7 @@ private:
     int type_;
     bool repaired_;
     std::vector<char> buffer_;
-    // When the buffer was last read or written (see FollowCommitted): the
-    // processor's time-stamp counter where there is one (a few instructions,
-    // no system call), else the steady clock in nanoseconds; the buffer
-    // counts as fresh for about 10 million of them (3-10 ms).
-    static std::uint64_t BufferTicks()
-    {
-#if defined(__x86_64__) || defined(__i386__)
-        return __rdtsc();
-#else
-        return std::uint64_t(std::chrono::steady_clock::now().time_since_epoch().count());
-#endif
-    }
-    static constexpr std::uint64_t kBufferFreshTicks = 10'000'000;
-    void FollowStale();
-    std::uint64_t bufferRead_ = 0;
+    std::chrono::steady_clock::time_point bufferRead_{};  // see FollowCommitted
     std::vector<char> scratch_;
     std::uint32_t recno_ = 0;
     bool bof_ = false;
