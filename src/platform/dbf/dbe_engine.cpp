@@ -98,7 +98,6 @@ WorkArea* NeedSound()
 
 const FieldDef* NeedField(WorkArea* a, const char* name)
 {
-    a->FollowCommitted();
     const FieldDef* f = a->FindField(name);
     if (!f) Fail(std::string("Feld ") + (name ? name : "") + " gibt es nicht in " + a->alias());
     return f;
@@ -582,7 +581,6 @@ int dbe_GetRecord(char* buffer)
     const EngineLock engineLock;
     WorkArea* a = Need();
     if (!a || !buffer) return 0;
-    a->FollowCommitted();
     std::memcpy(buffer, a->buffer(), a->recordLength());
     return 1;
 }
@@ -655,7 +653,6 @@ int dbe_Deleted()
 {
     const EngineLock engineLock;
     WorkArea* a = Current();
-    if (a) a->FollowCommitted();
     return a && !a->eof() && a->buffer()[0] == '*' ? 1 : 0;
 }
 

@@ -98,26 +98,6 @@ void WorkArea::StandOn(std::uint32_t recno)
     recno_ = recno;
     eof_ = false;
     std::copy(scratch_.begin(), scratch_.end(), buffer_.begin());
-    bufferRead_ = std::chrono::steady_clock::now();
-}
-
-namespace {
-// How long a record buffer counts as fresh: the field reads that follow a
-// move or a write read no record again, a look after a pause does.
-constexpr auto kBufferFresh = std::chrono::milliseconds(2);
-}  // namespace
-
-void WorkArea::FollowCommitted()
-{
-    if (table_->exclusive() || eof_ || recno_ == 0) return;
-    const auto now = std::chrono::steady_clock::now();
-    if (now - bufferRead_ < kBufferFresh) return;
-    bufferRead_ = now;
-    // (A record no longer there, zapped or packed away by another process,
-    // leaves the buffer as it was: the next move reports it.)
-    std::string ignored;
-    if (table_->ReadRecord(recno_, scratch_.data(), ignored))
-        std::copy(scratch_.begin(), scratch_.end(), buffer_.begin());
 }
 
 void WorkArea::StandOnPhantom()
@@ -228,7 +208,6 @@ bool WorkArea::PutRecord(const char* image, std::string& error)
     if (next[0] != '*') next[0] = ' ';
     if (!table_->WriteRecord(recno_, next.data(), this, error, buffer_.data())) return false;
     buffer_ = std::move(next);
-    bufferRead_ = std::chrono::steady_clock::now();
     return true;
 }
 
@@ -242,7 +221,6 @@ bool WorkArea::AppendBlank(std::string& error)
     std::uint32_t recno = 0;
     if (!table_->AppendRecord(blank.data(), recno, error)) return false;
     buffer_ = std::move(blank);
-    bufferRead_ = std::chrono::steady_clock::now();
     recno_ = recno;
     eof_ = bof_ = false;
     return true;

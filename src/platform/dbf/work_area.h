@@ -4,7 +4,6 @@
 // hides (deleted records when hidden, records outside the query).
 #pragma once
 
-#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -118,12 +117,6 @@ public:
 
     bool turboRead = false;
 
-    // Shared use: the record buffer is read again from the table when it
-    // was last read or written a moment ago or longer, so a look at the
-    // current record (its fields, its deletion flag) shows what other
-    // processes committed since; the reads right after a move cost nothing.
-    void FollowCommitted();
-
     // Why the last move, seek or count failed ("" when none did).
     std::string TakeReadError() { return std::exchange(readError_, std::string()); }
 
@@ -198,7 +191,6 @@ private:
     int type_;
     bool repaired_;
     std::vector<char> buffer_;
-    std::chrono::steady_clock::time_point bufferRead_{};  // see FollowCommitted
     std::vector<char> scratch_;
     std::uint32_t recno_ = 0;
     bool bof_ = false;

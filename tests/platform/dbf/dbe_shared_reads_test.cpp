@@ -134,51 +134,6 @@ TEST_F(SharedReadsTest, AReaderSeesWhatAnotherProcessAppended)
     }
 }
 
-// A reader stands on a record that another process then changes or
-// deletes and commits: the reader's next look at the record (a field, the
-// deletion flag, the whole record) shows what was committed, without a move.
-TEST_F(SharedReadsTest, TheCurrentRecordShowsWhatAnotherProcessCommitted)
-{
-    struct Case {
-        const char* what;
-        std::function<bool()> change;  // in the other process, on record 5
-        std::function<void()> check;   // in the reader
-    };
-    const Case cases[] = {
-        {"field changed", [] { return dbe_Replace("NAME", DBE_REPL_TEXT, "GEAENDERT") != 0; },
-         [] {
-             EXPECT_EQ(std::string(dbe_GetTrimString("NAME")), "GEAENDERT");
-             std::vector<char> record(static_cast<size_t>(dbe_RecSize()));
-             ASSERT_EQ(dbe_GetRecord(record.data()), 1);
-             EXPECT_EQ(std::string(record.data() + 1, 9), "GEAENDERT");
-         }},
-        {"deleted", [] { return dbe_Delete() != 0; }, [] { EXPECT_EQ(dbe_Deleted(), 1); }},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        dbe_CloseAll();
-        fs::remove(Path("ALBUM.DBF"));
-        fs::remove(Path("ALBUM.CDX"));
-        const std::string file = MakeAlbum();
-        ASSERT_NE(dbe_Use(file.c_str(), "LESER", DBE_SHARED, DBE_TYPE_FOX), 0) << dbe_LastError();
-        ASSERT_EQ(dbe_Go(5), 1);
-        ASSERT_EQ(std::string(dbe_GetTrimString("NAME")), Named(10));
-        ASSERT_EQ(dbe_Deleted(), 0);
-        const pid_t child = ::fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            if (!dbe_Use(file.c_str(), "ANDERER", DBE_SHARED, DBE_TYPE_FOX) || !dbe_Go(5)) std::_Exit(2);
-            if (!c.change() || !dbe_Commit()) std::_Exit(3);
-            dbe_CloseAll();
-            std::_Exit(0);
-        }
-        ASSERT_EQ(ExitCode(child), 0) << "2 open, 3 change or commit";
-        EXPECT_EQ(dbe_RecNo(), 5u);
-        c.check();
-        dbe_CloseAll();
-    }
-}
-
 // Another process stops (SIGSTOP) right after an append, keeping the index
 // lock: a reader's walk, skip, seek, position and count past the wait fail
 // on that call with the busy code and the busy message, and the reader
