@@ -168,6 +168,7 @@ int LumadexMain(int argc, char** argv)
     // The print system is asked for its printers in the background, so the
     // first print or page setup does not wait for the answer.
     rgStartPrinterListQuery();
+    StartzeitMarke("vorbereitet");
     // The report preview measures in the real screen's pixels per inch; the
     // offscreen platform keeps the fixed 96.
     if (QGuiApplication::platformName() != QLatin1String("offscreen"))
@@ -181,6 +182,7 @@ int LumadexMain(int argc, char** argv)
     splash->Show();
     Application->ProcessMessages();
     splash->Handle()->repaint();
+    StartzeitMarke("splash");
 
     // The forms of the whole run, in their order; the options dialog is
     // made by the main window's start-up, which reads the settings into it.
@@ -190,8 +192,10 @@ int LumadexMain(int argc, char** argv)
     TSearchMissedFilesForm* SearchMissedFilesForm = nullptr;
     try {
         MainForm = new TMainForm(Application);
+        StartzeitMarke("gebaut");
         Application->MainForm = MainForm;
         MainForm->DoCreate();
+        StartzeitMarke("gestartet");
         Application->ProcessMessages();
     } catch (const std::exception& e) {
         // Logged by the exception logger the main window installed (or
@@ -230,6 +234,7 @@ int LumadexMain(int argc, char** argv)
         };
         NachErstemPaint(MainForm->Handle(), nachPaint);
         MainForm->Show();
+        StartzeitMarke("gezeigt");
         Application->Run();
     }
 

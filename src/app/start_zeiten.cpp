@@ -7,10 +7,14 @@
 
 #include <cstdio>
 #include <ctime>
+#include <utility>
+#include <vector>
 
 namespace {
 
 long long g_qt = 0;
+const bool g_messen = !qEnvironmentVariableIsEmpty("LUMADEX_STARTZEITEN");
+std::vector<std::pair<const char*, long long>> g_marken;
 
 // The paint event reaches the window first, its children paint in the same
 // pass of the backing store, and a zero timer posted then runs after the
@@ -42,7 +46,16 @@ private:
         fertig_ = true;
         if (messen_) {
             const long long fenster = StartzeitJetzt();
-            std::fprintf(stderr, "lumadex-start qt=%lld fenster=%lld\n", g_qt, fenster);
+            StartzeitMarke("gemalt");
+            QString schritte;
+            long long vorher = g_qt;
+            for (const auto& [name, zeit] : g_marken) {
+                schritte += QStringLiteral("%1%2:%3").arg(schritte.isEmpty() ? "" : ",").arg(QLatin1String(name))
+                                .arg(double(zeit - vorher) / 1e6, 0, 'f', 1);
+                vorher = zeit;
+            }
+            std::fprintf(stderr, "lumadex-start qt=%lld fenster=%lld schritte=%s\n", g_qt, fenster,
+                         qUtf8Printable(schritte));
             if (was_.Beschreibung)
                 std::fprintf(stderr, "lumadex-fenster %s\n", qUtf8Printable(was_.Beschreibung()));
             std::fflush(stderr);
@@ -80,6 +93,12 @@ long long StartzeitJetzt()
 }
 
 void StartzeitQtNotieren() { g_qt = StartzeitJetzt(); }
+
+void StartzeitMarke(const char* name)
+{
+    if (g_messen)
+        g_marken.emplace_back(name, StartzeitJetzt());
+}
 
 void NachErstemPaint(QWidget* fenster, TNachErstemPaint was)
 {

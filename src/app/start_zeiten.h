@@ -4,7 +4,7 @@
 //
 // For measuring the start from outside: with LUMADEX_STARTZEITEN set, the
 // program writes to standard error, once the first paint has ended,
-//   "lumadex-start qt=<ns> fenster=<ns>"
+//   "lumadex-start qt=<ns> fenster=<ns> schritte=<name>:<ms>,..."
 // (CLOCK_MONOTONIC, the same clock in every process of the machine: when the
 // Qt application stood and when the first paint of the main window ended),
 // then a line "lumadex-fenster <what the window shows>", and once the work
@@ -23,6 +23,11 @@ long long StartzeitJetzt();
 
 // Notes the time the Qt application stood (call right after it is made).
 void StartzeitQtNotieren();
+
+// Notes a step of the start (with LUMADEX_STARTZEITEN set); the report then
+// gives "schritte=<name>:<ms since the step before>,..." with the paint as
+// the last step.
+void StartzeitMarke(const char* name);
 
 struct TNachErstemPaint {
     // What the window shows, for the report line (called at the paint's end).
