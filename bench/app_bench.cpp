@@ -18,6 +18,11 @@
 
 #include <QApplication>
 #include <QMainWindow>
+#include <QProcess>
+#include <QRegularExpression>
+
+#include <cstdio>
+#include <ctime>
 
 #include <cstdlib>
 #include <filesystem>
@@ -147,6 +152,98 @@ void BM_BodenEngineUndLeeresFenster(benchmark::State& state)
 }
 BENCHMARK(BM_BodenEngineUndLeeresFenster)->Unit(benchmark::kMillisecond);
 
+#if defined(LX_LUMADEX) && defined(LX_START_FLOOR)
+
+// The start as a process: the program `lumadex` (with LUMADEX_STARTZEITEN=ende
+// it reports when its Qt application stood and when the first paint of its
+// main window ended, then ends as "Ende" does) and the floor program (the
+// album opened through the engine, an empty main window painted). The time
+// taken is from the Qt application to the first paint; the counter
+// "ab_prozess_ms" counts from the process's start instead (CLOCK_MONOTONIC is
+// the same clock in every process).
+
+long long Jetzt()
+{
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return (long long)t.tv_sec * 1000000000LL + t.tv_nsec;
+}
+
+struct TProzessZeiten {
+    double AbQt = 0;       // ms from the Qt application to the painted window
+    double AbProzess = 0;  // ms from the process's start
+    bool Ok = false;
+};
+
+TProzessZeiten ProzessStarten(const QString& programm, const QStringList& argumente)
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LUMADEX_STARTZEITEN"), QStringLiteral("ende"));
+    p.setProcessEnvironment(env);
+    const long long start = Jetzt();
+    p.start(programm, argumente);
+    p.waitForFinished(60000);
+    const QString fehler = QString::fromUtf8(p.readAllStandardError());
+    const QRegularExpressionMatch m =
+        QRegularExpression(QStringLiteral("lumadex-start qt=(\\d+) fenster=(\\d+)")).match(fehler);
+    TProzessZeiten z;
+    if (!m.hasMatch() || p.exitCode() != 0)
+        return z;
+    const long long qt = m.captured(1).toLongLong(), fenster = m.captured(2).toLongLong();
+    z.AbQt = double(fenster - qt) / 1e6;
+    z.AbProzess = double(fenster - start) / 1e6;
+    z.Ok = true;
+    return z;
+}
+
+void ProzessMessen(benchmark::State& state, const QString& programm, const QStringList& argumente)
+{
+    F();
+    // A first start of the program as a process: the program folder seeded,
+    // what a first start does, done before any figure.
+    static const bool eingelaufen = [&] {
+        ProzessStarten(QStringLiteral(LX_LUMADEX), {});
+        return true;
+    }();
+    (void)eingelaufen;
+    double abProzess = 0;
+    for (auto _ : state) {
+        const TProzessZeiten z = ProzessStarten(programm, argumente);
+        if (!z.Ok) {
+            state.SkipWithError("the program did not report its start");
+            return;
+        }
+        state.SetIterationTime(z.AbQt / 1000);
+        abProzess += z.AbProzess;
+    }
+    state.counters["ab_prozess_ms"] = abProzess / double(state.iterations());
+}
+
+void BM_ProzessStartBisFenster(benchmark::State& state) { ProzessMessen(state, QStringLiteral(LX_LUMADEX), {}); }
+BENCHMARK(BM_ProzessStartBisFenster)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(10);
+
+// LUMADEX_BENCH_VORHER names another build of the program (an earlier
+// one), measured in the same run for a before/after figure.
+void BM_ProzessStartVorher(benchmark::State& state)
+{
+    const QString vorher = qEnvironmentVariable("LUMADEX_BENCH_VORHER");
+    if (vorher.isEmpty()) {
+        state.SkipWithError("LUMADEX_BENCH_VORHER is not set");
+        return;
+    }
+    ProzessMessen(state, vorher, {});
+}
+BENCHMARK(BM_ProzessStartVorher)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(10);
+
+void BM_ProzessBodenLeeresFenster(benchmark::State& state)
+{
+    ProzessMessen(state, QStringLiteral(LX_START_FLOOR), {QString::fromStdString(Album())});
+}
+BENCHMARK(BM_ProzessBodenLeeresFenster)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(10);
+
+#endif
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -165,6 +262,11 @@ int main(int argc, char** argv)
     setenv("LANG", "C", 1);
     QApplication app(argc, argv);
     BenchLaufen(&argc, argv);
-    std::filesystem::remove_all(gDir);
+    // LUMADEX_BENCH_BEHALTEN keeps the folder (its album and settings) for a
+    // profile of the program's start.
+    if (std::getenv("LUMADEX_BENCH_BEHALTEN"))
+        std::fprintf(stderr, "folder kept: %s\n", gDir.c_str());
+    else
+        std::filesystem::remove_all(gDir);
     return 0;
 }

@@ -1,6 +1,6 @@
-# Picture lists: the thumbnail list of a 1 000-entry album printed to PDF
-# through its template, against drawing the same thumbnails and texts with
-# QPainter into QPdfWriter.
+# Picture lists: the thumbnail list of a 1 000-entry album and the passport
+# sheet of 27 camera pictures printed to PDF through their templates,
+# against drawing the same pictures and texts with QPainter into QPdfWriter.
 if(TARGET lx_mainwindow)
     lumadex_benchmark(list_print ${CMAKE_CURRENT_LIST_DIR}/list_print_bench.cpp DEPS lx_mainwindow)
     if(TARGET bench_list_print)

@@ -2,12 +2,19 @@
 // a PDF file through the main window's list command, against the floor:
 // the same thumbnails (read from the album's memo) and texts drawn with
 // QPainter into QPdfWriter, eight entries to an A4 page.
+//
+// The passport sheet ("BilderListe_Passbilder.RTM") of the album's last 27
+// entries, each a 4000 x 3000 JPEG on disk, printed five times side by side
+// (seven pages), against its floor: each picture decoded, scaled once to
+// the print resolution of its 35 x 45 mm frame and drawn into the five
+// frames with the entry's texts, with QPainter into QPdfWriter.
 
 #include "bench_hauptfenster.h"
 #include "bench_ordner.h"
 #include "datagrid/dk_table.h"
 #include "dialogs/listen_bericht.h"
 #include "mainwindow/main_form.h"
+#include "platform/core/win_path.h"
 #include "platform/dbf/dbe.h"
 #include "platform/ui/prompt_service.h"
 #include "fake_printer_source.h"
@@ -19,11 +26,13 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -33,7 +42,29 @@
 namespace {
 
 constexpr int kEintraege = 1000;
+constexpr int kPassbilder = 27;  // the last entries, with pictures on disk
+constexpr int kPrintDpi = 600;   // the report printer's resolution
 std::filesystem::path gDir;
+
+// A 4000 x 3000 picture like a camera's: soft colour gradients with fine
+// grain (a JPEG of about 3 MB), different for each n.
+void KameraBildSchreiben(const QString& datei, int n)
+{
+    QImage bild(4000, 3000, QImage::Format_RGB888);
+    uint32_t zufall = 2654435761u * uint32_t(n + 1);
+    for (int y = 0; y < bild.height(); ++y) {
+        uchar* zeile = bild.scanLine(y);
+        for (int x = 0; x < bild.width(); ++x) {
+            zufall = zufall * 1664525u + 1013904223u;
+            const int korn = int(zufall >> 28) - 8;
+            zeile[3 * x] = uchar(std::clamp((x / 16 + n * 40) % 256 + korn, 0, 255));
+            zeile[3 * x + 1] = uchar(std::clamp((y / 12 + n * 17) % 256 + korn, 0, 255));
+            zeile[3 * x + 2] = uchar(std::clamp(((x + y) / 28) % 256 + korn, 0, 255));
+        }
+    }
+    if (!bild.save(datei, "JPEG", 90))
+        std::abort();
+}
 
 class TAntworten : public TPromptService {
 public:
@@ -62,7 +93,14 @@ void AlbumFuellen(const std::string& file)
         const std::string desc = "Urlaub am Meer, Bild " + std::to_string(i + 1);
         const std::string pfad = "C:\\Bilder\\Urlaub\\img_" + std::to_string(i + 1) + ".jpg";
         dbe_Replace("SHORTDESC", DBE_REPL_TEXT, desc.c_str());
-        dbe_Replace("PFAD", DBE_REPL_TEXT, pfad.c_str());
+        if (i >= kEintraege - kPassbilder) {
+            const QString bild = QString::fromStdString((gDir / ("kamera_" + std::to_string(i + 1) + ".jpg")).string());
+            KameraBildSchreiben(bild, i);
+            dbe_Replace("PFAD", DBE_REPL_TEXT, LinuxToWin(bild)->toLocal8Bit().constData());
+            dbe_Replace("NOTIZ", DBE_REPL_TEXT, "Passbild");
+        } else {
+            dbe_Replace("PFAD", DBE_REPL_TEXT, pfad.c_str());
+        }
         dbe_Replace("PLAYLIST", DBE_REPL_TEXT, "1");
         dbe_Replace("QUALITAET", DBE_REPL_TEXT, "2");
         dbe_Replace("AUFNDATUM", DBE_REPL_DTOS, "20240131");
@@ -90,8 +128,11 @@ struct Fixture {
         AlbumFuellen((gDir / "BILDER.DBF").string());
         if (form->BilderDBFOeffnen() != 1)
             std::abort();
-        QFile::copy(QStringLiteral(LUMADEX_RESOURCES_DIR "/BilderListe.RTM"),
-                    QString::fromStdString((gDir / "BilderListe.RTM").string()));
+        for (const char* vorlage : {"BilderListe.RTM", "BilderListe_Passbilder.RTM"})
+            QFile::copy(QStringLiteral(LUMADEX_RESOURCES_DIR "/") + vorlage,
+                        QString::fromStdString((gDir / vorlage).string()));
+        // The pictures lie on this machine's disk, whatever its volume id.
+        form->Einstellungen().Setzen("WennFileNichtGefundenAnderesLWtesten", true);
         form->Druck().ListenAusgabe = [this](TrgReport* report) { ListeAufDrucker(report, pdf); };
     }
     ~Fixture()
@@ -111,6 +152,27 @@ Fixture& F()
     return *gFixture;
 }
 
+// The floors' PDF: A4 at 600 dpi with the templates' margins of 6.35 mm.
+void FloorPdfEinrichten(QPdfWriter& writer)
+{
+    writer.setResolution(kPrintDpi);
+    writer.setPageSize(QPageSize(QPageSize::A4));
+    writer.setPageMargins(QMarginsF(6.35, 6.35, 6.35, 6.35), QPageLayout::Millimeter);
+}
+
+// Head and foot of a floor's page: title, album, date, rules, page text.
+void KopfUndFuss(QPainter& maler, const QString& titel, int seite, int seiten)
+{
+    const double mm = kPrintDpi / 25.4;
+    maler.drawText(QPointF(0, 6 * mm), titel);
+    maler.drawText(QPointF(0, 13 * mm), QStringLiteral("Fotoalbum BILDER"));
+    maler.drawText(QPointF(170 * mm, 6 * mm), QStringLiteral("10.12.2026"));
+    maler.drawLine(QPointF(0, 15.5 * mm), QPointF(197 * mm, 15.5 * mm));
+    maler.drawLine(QPointF(0, 276 * mm), QPointF(197 * mm, 276 * mm));
+    maler.drawText(QPointF(0, 281 * mm), QStringLiteral("QV-Lumadex"));
+    maler.drawText(QPointF(170 * mm, 281 * mm), QStringLiteral("Seite %1 von %2").arg(seite).arg(seiten));
+}
+
 void BM_ThumbnailListThroughTheTemplate(benchmark::State& state)
 {
     Fixture& f = F();
@@ -128,23 +190,12 @@ void BM_SameListDrawnWithQPainter(benchmark::State& state)
     TDbe* dbe = f.form->DbeBilder;
     for (auto _ : state) {
         QPdfWriter writer(f.pdf);
-        writer.setResolution(600);
-        writer.setPageSize(QPageSize(QPageSize::A4));
-        writer.setPageMargins(QMarginsF(6.35, 6.35, 6.35, 6.35), QPageLayout::Millimeter);
+        FloorPdfEinrichten(writer);
         QPainter maler(&writer);
-        const double mm = 600 / 25.4;
+        const double mm = kPrintDpi / 25.4;
         int zeile = 0, seite = 1;
         const int seiten = (int(dbe->RecCount()) + 7) / 8;
-        // Head and foot of a page: title, album, date, rules, page text.
-        const auto rahmen = [&] {
-            maler.drawText(QPointF(0, 6 * mm), QStringLiteral("Bilderliste"));
-            maler.drawText(QPointF(0, 13 * mm), QStringLiteral("Fotoalbum BILDER"));
-            maler.drawText(QPointF(170 * mm, 6 * mm), QStringLiteral("10.12.2026"));
-            maler.drawLine(QPointF(0, 15.5 * mm), QPointF(197 * mm, 15.5 * mm));
-            maler.drawLine(QPointF(0, 276 * mm), QPointF(197 * mm, 276 * mm));
-            maler.drawText(QPointF(0, 281 * mm), QStringLiteral("QV-Lumadex"));
-            maler.drawText(QPointF(170 * mm, 281 * mm), QStringLiteral("Seite %1 von %2").arg(seite).arg(seiten));
-        };
+        const auto rahmen = [&] { KopfUndFuss(maler, QStringLiteral("Bilderliste"), seite, seiten); };
         rahmen();
         dbe->GoTop();
         for (uint32_t n = 1; n <= dbe->RecCount(); ++n) {
@@ -178,8 +229,67 @@ void BM_SameListDrawnWithQPainter(benchmark::State& state)
     }
 }
 
+void BM_PassportSheetThroughTheTemplate(benchmark::State& state)
+{
+    Fixture& f = F();
+    for (auto _ : state) {
+        f.form->DbeBilder->Go(kEintraege - kPassbilder + 1);
+        f.form->TableBilder->Refresh();
+        f.form->DruckeBilderListe2(QStringLiteral("BilderListe_Passbilder.RTM"));
+        if (!QFile::exists(f.pdf))
+            state.SkipWithError("no PDF");
+    }
+    state.counters["bytes"] = double(QFileInfo(f.pdf).size());
+}
+
+// The passport floor: each picture decoded, scaled once to its frame's
+// pixels at the printer's resolution and drawn into the five frames; the
+// title, group, note, rules and the page heads and feet, four entries a page.
+void BM_SamePassportSheetDrawnWithQPainter(benchmark::State& state)
+{
+    Fixture& f = F();
+    TDbe* dbe = f.form->DbeBilder;
+    for (auto _ : state) {
+        QPdfWriter writer(f.pdf);
+        FloorPdfEinrichten(writer);
+        QPainter maler(&writer);
+        maler.setRenderHint(QPainter::SmoothPixmapTransform);
+        const double mm = kPrintDpi / 25.4;
+        const QSize rahmen(qRound(35 * mm), qRound(45 * mm));
+        int zeile = 0, seite = 1;
+        const int seiten = (kPassbilder + 3) / 4;
+        const auto kopfUndFuss = [&] { KopfUndFuss(maler, QStringLiteral("Passbilder"), seite, seiten); };
+        kopfUndFuss();
+        for (int n = kEintraege - kPassbilder + 1; n <= kEintraege; ++n) {
+            dbe->Go(uint32_t(n));
+            if (zeile == 4) {
+                writer.newPage();
+                ++seite;
+                kopfUndFuss();
+                zeile = 0;
+            }
+            const double oben = (17 + zeile * 62) * mm;
+            const QString pfad = dbe->GetTrimString(QStringLiteral("PFAD"));
+            const QImage bild = QImage(WinToLinux(pfad).value_or(pfad))
+                                    .scaled(rahmen, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+            maler.drawText(QPointF(0, oben + 6 * mm), dbe->GetTrimString(QStringLiteral("SHORTDESC")));
+            for (int i = 0; i < 5; ++i)
+                maler.drawImage(QRectF(i * 39 * mm, oben + 8.5 * mm, bild.width(), bild.height()), bild);
+            maler.drawText(QPointF(0, oben + 59 * mm), QStringLiteral("Gruppe:"));
+            maler.drawText(QPointF(16 * mm, oben + 59 * mm), dbe->GetTrimString(QStringLiteral("PLAYLIST")));
+            maler.drawText(QPointF(156 * mm, oben + 59 * mm), dbe->GetTrimString(QStringLiteral("NOTIZ")));
+            maler.drawLine(QPointF(0, oben + 62 * mm), QPointF(197 * mm, oben + 62 * mm));
+            ++zeile;
+        }
+        maler.end();
+    }
+    state.counters["bytes"] = double(QFileInfo(f.pdf).size());
+}
+
 }  // namespace
 
+BENCHMARK(BM_PassportSheetThroughTheTemplate)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_SamePassportSheetDrawnWithQPainter)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_ThumbnailListThroughTheTemplate)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_SameListDrawnWithQPainter)->Unit(benchmark::kMillisecond)->Iterations(3);
 

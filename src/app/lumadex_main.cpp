@@ -3,6 +3,7 @@
 #include "app/auto_slide_show.h"
 #include "app/prog_start_form.h"
 #include "app/qt_translations.h"
+#include "app/start_zeiten.h"
 #include "app/unattended_prompts.h"
 #include "dialogs/search_missed_files_form.h"
 #include "dialogs/small_forms.h"
@@ -11,10 +12,14 @@
 #include "platform/dbf/dbe.h"
 #include "platform/os/folders.h"
 #include "platform/os/single_instance.h"
+#include "platform/data/field.h"
+#include "platform/ui/com_ctrls.h"
 #include "platform/ui/forms.h"
 #include "report/output/rg_printer_list.h"
 #include "report/output/rg_units.h"
 #include "shared/qk_ini.h"
+#include "datagrid/dk_table.h"
+#include "storage/tdbe.h"
 #include "storage/database_bridge.h"
 
 #include <QApplication>
@@ -88,6 +93,24 @@ bool DesktopDa(int argc, char** argv)
     return false;
 }
 
+// What the main window shows of its album, for the start report: caption,
+// album file, current record, the rows the grid holds with the first one's description,
+// and the count in the status bar.
+QString HauptfensterBeschreibung(TMainForm& f)
+{
+    const bool offen = f.TableBilder->Active();
+    QString zeile;
+    if (offen && !f.TableBilder->IsEmpty())
+        zeile = f.TableBilder->FieldByName(QStringLiteral("SHORTDESC"))->AsString().trimmed();
+    return QStringLiteral("titel=\"%1\" album=\"%2\" satz=%3 zeilen=%4 aktuell=\"%5\" anzahl=\"%6\"")
+        .arg(f.Caption())
+        .arg(f.StatusBarBilder2->Panels()->Items(0)->Text())
+        .arg(offen ? f.DbeBilder->RecNo() : 0)
+        .arg(offen ? f.TableBilder->RecordBufferCount() : 0)
+        .arg(zeile)
+        .arg(f.StatusBarBilder1->Panels()->Items(1)->Text());
+}
+
 }  // namespace
 
 int LumadexMain(int argc, char** argv)
@@ -102,6 +125,7 @@ int LumadexMain(int argc, char** argv)
         return 2;
     }
     QApplication qapp(argc, argv);
+    StartzeitQtNotieren();
     QApplication::setApplicationName(QStringLiteral("QV-Lumadex"));
     // Qt's own dialogs speak German like the rest of the program.
     if (!QtUebersetzungLaden())
@@ -144,6 +168,7 @@ int LumadexMain(int argc, char** argv)
     // The print system is asked for its printers in the background, so the
     // first print or page setup does not wait for the answer.
     rgStartPrinterListQuery();
+    StartzeitMarke("vorbereitet");
     // The report preview measures in the real screen's pixels per inch; the
     // offscreen platform keeps the fixed 96.
     if (QGuiApplication::platformName() != QLatin1String("offscreen"))
@@ -157,6 +182,7 @@ int LumadexMain(int argc, char** argv)
     splash->Show();
     Application->ProcessMessages();
     splash->Handle()->repaint();
+    StartzeitMarke("splash");
 
     // The forms of the whole run, in their order; the options dialog is
     // made by the main window's start-up, which reads the settings into it.
@@ -166,15 +192,10 @@ int LumadexMain(int argc, char** argv)
     TSearchMissedFilesForm* SearchMissedFilesForm = nullptr;
     try {
         MainForm = new TMainForm(Application);
+        StartzeitMarke("gebaut");
         Application->MainForm = MainForm;
         MainForm->DoCreate();
-        Application->ProcessMessages();
-        MeldungForm = new TMeldungForm(Application);
-        Application->ProcessMessages();
-        BilderDialogForm = new TBilderDialogForm(Application);
-        MainForm->BilderDialogForm = BilderDialogForm;
-        Application->ProcessMessages();
-        SearchMissedFilesForm = new TSearchMissedFilesForm(Application, MainForm->QKINI_Prog->INIFileName());
+        StartzeitMarke("gestartet");
         Application->ProcessMessages();
     } catch (const std::exception& e) {
         // Logged by the exception logger the main window installed (or
@@ -183,13 +204,37 @@ int LumadexMain(int argc, char** argv)
     }
     delete splash;
 
+    // The other forms of the run show nothing at the start: they are made
+    // once the main window has been painted, so the window appears sooner.
+    // The filter dialog may already exist when a command asked for it.
+    const auto weitereFormen = [&] {
+        try {
+            MeldungForm = new TMeldungForm(Application);
+            if (!MainForm->BilderDialogForm) {
+                BilderDialogForm = new TBilderDialogForm(Application);
+                MainForm->BilderDialogForm = BilderDialogForm;
+            }
+            SearchMissedFilesForm = new TSearchMissedFilesForm(Application, MainForm->QKINI_Prog->INIFileName());
+        } catch (const std::exception& e) {
+            Application->HandleException(nullptr, e);
+        }
+    };
+
     if (MainForm && !Application->Terminated()) {
         SignaleAbfangen(MainForm->Handle(), [MainForm] {
             Application->Guarded(MainForm, [MainForm] { MainForm->BeendenAnfordern(); });
         });
         // While the option is on the slide show takes the screen saver's place.
         TAutoSlideShow autoSlideShow(HauptfensterAnbindung(MainForm));
+        TNachErstemPaint nachPaint;
+        nachPaint.Danach = weitereFormen;
+        nachPaint.Beschreibung = [MainForm] { return HauptfensterBeschreibung(*MainForm); };
+        nachPaint.Beenden = [MainForm] {
+            Application->Guarded(MainForm, [MainForm] { MainForm->BeendenAnfordern(); });
+        };
+        NachErstemPaint(MainForm->Handle(), nachPaint);
         MainForm->Show();
+        StartzeitMarke("gezeigt");
         Application->Run();
     }
 

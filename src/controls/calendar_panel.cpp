@@ -207,7 +207,10 @@ void TCustomCalendarEdit::Layout(bool paint)
     const int RowH = std::max(BH + 2, TH);
     w = std::max(w, 2 * MW + TW + 2 * YW + Gap + 5);
     h = std::max(h, top + RowH);
-    if (store) {
+    // A paint lock keeps the header and grid geometry; the step buttons and
+    // the title are placed in every case, so the mouse finds them where the
+    // size says they are.
+    if (paint) {
         prevMonthRect_ = nextMonthRect_ = prevYearRect_ = nextYearRect_ = TRect{};
         if (look_.ShowMonthButtons) {
             prevMonthRect_ = Rect(5, top, 5 + MW, top + BH);
@@ -507,6 +510,11 @@ void TCustomCalendarEdit::MouseMove(TShiftState Shift, int X, int Y)
 
 void TCustomCalendarEdit::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
+    // Only the left button's release ends a tracking it started.
+    if (Button != mbLeft) {
+        TPanel::MouseUp(Button, Shift, X, Y);
+        return;
+    }
     if (buttonTracking_) {
         TrackButtons(-1, -1);
         buttonTracking_ = false;

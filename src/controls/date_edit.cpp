@@ -655,7 +655,7 @@ void TCustomDateEditPlusNoBDE::KeyDown(Word& Key, TShiftState Shift)
         return;
     const bool shift = Shift.Contains(ssShift), ctrl = Shift.Contains(ssCtrl);
     const int count = FieldCountNow();
-    if (Key == VK_RIGHT && !shift && !ctrl) {
+    if (Key == VK_RIGHT && !shift) {
         int k = FieldAtCaret();
         int start;
         TDateFieldKind kind;
@@ -667,7 +667,7 @@ void TCustomDateEditPlusNoBDE::KeyDown(Word& Key, TShiftState Shift)
         }
         SelectField(k + 1);
         Key = 0;
-    } else if (Key == VK_LEFT && !shift && !ctrl) {
+    } else if (Key == VK_LEFT && !shift) {
         int k = FieldAtCaret();
         int start;
         TDateFieldKind kind;
@@ -1050,6 +1050,10 @@ void TCustomDateEditPlusNoBDE::FinishExit()
     TWinControl::DoExit();
     ApplyFormat(GetCustomDisplayFormat());
     SelectField(-1);
+    // Over a grid the editor leaves the cell to the grid, which places it
+    // again when it paints.
+    if (InGrid())
+        SetVisible(false);
 }
 
 void TCustomDateEditPlusNoBDE::DoExit()
@@ -1159,7 +1163,9 @@ bool TCustomDateEditPlusNoBDE::ButtonVisible() const
     switch (buttonDisplay_) {
     case bdAlways: return true;
     case bdNever: return false;
-    default: return Focused();
+    // Over a grid the button belongs to the cell: it shows while the editor
+    // stands there, only a painted copy goes without it.
+    default: return InGrid() ? !PaintingCopy() : Focused();
     }
 }
 
@@ -1211,7 +1217,9 @@ void TCustomDateEditPlusNoBDE::SetButtonStyle(TDropDownButtonStyle v)
 
 void TCustomDateEditPlusNoBDE::SetButtonBitmap(const TBitmap* b)
 {
-    buttonStyle_ = bsCustom;
+    // A form resource streams the style beside the bitmap; it stays.
+    if (!Loading())
+        buttonStyle_ = bsCustom;
     buttonBitmap_.Assign(b);
     button_->Invalidate();
 }

@@ -132,6 +132,7 @@ TdkDBCustomEdit::TdkDBCustomEdit(TComponent* AOwner) : TdkCustomMaskEdit(AOwner)
     link_.OnEditingChange = [this] { EditingChange(); };
     link_.OnUpdateData = [this] { UpdateData(); };
     link_.OnActiveChange = [this] { DataChange(); };
+    link_.OnFocusControl = [this] { return TakeFocusForField(this); };
 }
 
 TdkDBCustomEdit::~TdkDBCustomEdit()
@@ -141,6 +142,7 @@ TdkDBCustomEdit::~TdkDBCustomEdit()
     link_.OnEditingChange = nullptr;
     link_.OnUpdateData = nullptr;
     link_.OnActiveChange = nullptr;
+    link_.OnFocusControl = nullptr;
     link_.SetDataSource(nullptr);
 }
 

@@ -15,6 +15,16 @@
 
 enum TdkEditDataType { dkDefault, dkEdtDate, dkEdtTime, dkEdtDateTime };
 
+// Gives a data control the focus its field asked for (a value refused
+// before a post); false when the control cannot take it now.
+inline bool TakeFocusForField(TWinControl* control)
+{
+    if (!control->CanFocus())
+        return false;
+    control->SetFocus();
+    return true;
+}
+
 class TdkCustomMaskEdit : public TCustomMaskEdit, public TdkPictureOwner {
 public:
     explicit TdkCustomMaskEdit(TComponent* AOwner);

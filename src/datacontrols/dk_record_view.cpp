@@ -63,6 +63,7 @@ TdkDBCheckBox::TdkDBCheckBox(TComponent* AOwner) : TCheckBox(AOwner)
 {
     link_.OnDataChange = [this] { Anzeigen(); };
     link_.OnActiveChange = [this] { Anzeigen(); };
+    link_.OnFocusControl = [this] { return TakeFocusForField(this); };
     OnClick = [this](TObject*) { Umschalten(); };
 }
 
@@ -119,6 +120,7 @@ void TdkDBCheckBox::DoExit()
 
 TdkDBMemo::TdkDBMemo(TComponent* AOwner) : TMemo(AOwner)
 {
+    link_.OnFocusControl = [this] { return TakeFocusForField(this); };
     link_.OnDataChange = [this] {
         zeigt_ = true;
         SetText(link_.Field() ? link_.Field()->AsString() : QString());

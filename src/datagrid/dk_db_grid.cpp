@@ -4,6 +4,7 @@
 
 #include "datagrid/dk_db_grid.h"
 
+#include "datagrid/dk_draw.h"
 #include "datagrid/dk_field_info.h"
 #include "datagrid/dk_inplace_edit.h"
 #include "datagrid/dk_intl.h"
@@ -121,7 +122,11 @@ TField* TdkGridDataLink::Fields(int i) const
     return ds->Fields(map_[size_t(i)]);
 }
 
-bool TdkGridDataLink::DefaultFields() const { return true; }
+bool TdkGridDataLink::DefaultFields() const
+{
+    const TDataSet* ds = DataSet();
+    return !ds || ds->DefaultFields();
+}
 
 void TdkGridDataLink::ActiveChanged() { grid_->LinkActive(Active()); }
 
@@ -182,9 +187,13 @@ TdkCustomDBGrid::TdkCustomDBGrid(TComponent* AOwner)
     : TCustomGrid(AOwner), link_(std::make_unique<TdkGridDataLink>(this))
 {
     Dkintl_Initialization();
+    // The grid draws its cells, the edges of fixed cells and the focus frame
+    // itself; the current cell counts as selected also while the grid has
+    // the focus, so HighlightCell decides its colours.
+    gridDefaultDrawing_ = false;
     TCustomGrid::SetScrollBars(ssHorizontal);
-    TCustomGrid::SetOptions(
-        {goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goColSizing, goColMoving, goEditing, goTabs});
+    TCustomGrid::SetOptions({goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goColSizing, goColMoving,
+                             goEditing, goTabs, goDrawFocusSelected});
     SetColCount(2);
     SetRowCount(2);
     SetColor(clWindow);
@@ -232,7 +241,7 @@ void TdkCustomDBGrid::SetOptions(TdkDBGridOptions v)
     if (v.Contains(dgRowSelect))
         v.Exclude(dgAlwaysShowEditor);
     options_ = v;
-    TGridOptions g;
+    TGridOptions g{goDrawFocusSelected};
     if (v.Contains(dgEditing))
         g.Include(goEditing);
     if (v.Contains(dgAlwaysShowEditor))
@@ -856,7 +865,8 @@ void TdkCustomDBGrid::DrawCheckBox(const TRect& Rect, int ACol, bool Ticked, int
     TColor old = c->Brush.Color;
     c->Brush.Color = clWindow;
     c->FillRect(box);
-    // Sunken frame: black and grey outside, grey and white inside.
+    // Sunken frame: outside grey above and left, white below and right;
+    // inside black above and left, light grey below and right.
     auto line = [c](TColor col, int x1, int y1, int x2, int y2) {
         c->Pen.Color = col;
         c->MoveTo(x1, y1);
@@ -864,10 +874,12 @@ void TdkCustomDBGrid::DrawCheckBox(const TRect& Rect, int ACol, bool Ticked, int
     };
     line(clBtnShadow, box.Left, box.Bottom - 1, box.Left, box.Top);
     line(clBtnShadow, box.Left, box.Top, box.Right, box.Top);
-    line(clBtnShadow, box.Right - 1, box.Top, box.Right - 1, box.Bottom);
-    line(clBtnShadow, box.Left, box.Bottom - 1, box.Right, box.Bottom - 1);
+    line(clBtnHighlight, box.Right - 1, box.Top + 1, box.Right - 1, box.Bottom);
+    line(clBtnHighlight, box.Left + 1, box.Bottom - 1, box.Right, box.Bottom - 1);
     line(clBlack, box.Left + 1, box.Bottom - 2, box.Left + 1, box.Top + 1);
     line(clBlack, box.Left + 1, box.Top + 1, box.Right - 1, box.Top + 1);
+    line(cl3DLight, box.Right - 2, box.Top + 2, box.Right - 2, box.Bottom - 1);
+    line(cl3DLight, box.Left + 2, box.Bottom - 2, box.Right - 1, box.Bottom - 2);
     if (Ticked) {
         TdkCheckBoxInGridStyle style = dkIntl()->CheckBoxInGridStyle();
         c->Pen.Color = clBlack;
@@ -916,7 +928,19 @@ bool TdkCustomDBGrid::PaintCellBackground(int ACol, int ARow, const TRect& rect,
     }
     DoCalcCellColors(f, state, hl, &c->Font, &c->Brush);
     c->FillRect(rect);
+    DrawFocusFrame(rect, hl);
     return hl;
+}
+
+void TdkCustomDBGrid::DrawFocusFrame(const TRect& rect, bool highlight)
+{
+    if (!highlight || options_.Contains(dgRowSelect))
+        return;
+    TCustomForm* form = GetParentForm(this);
+    if (!form || form->ActiveControl() != this)
+        return;
+    dkDrawFocusRect(Canvas(), rect);
+    focusDrawn_ = true;
 }
 
 void TdkCustomDBGrid::DrawCell(int ACol, int ARow, TRect ARect, TGridDrawState AState)
@@ -928,6 +952,15 @@ void TdkCustomDBGrid::DrawCell(int ACol, int ARow, TRect ARect, TGridDrawState A
     c->Brush.Color = fixed ? titleColor_ : GetColumnColor(ACol);
     c->Brush.Style = bsSolid;
     int dc = DataCol(ACol), dr = DataRow(ARow);
+    // Fixed cells get the raised edge, except title buttons, which draw
+    // their own raised or pressed frame.
+    const bool buttonFrame = titleButtons_ && dr < 0 && dc >= 0 && GetFields(dc);
+    TScopeExit edge{[&] {
+        if (fixed && !buttonFrame) {
+            TRect e = ARect;
+            Frame3D(c, e, clBtnHighlight, clBtnShadow, 1);
+        }
+    }};
     if (dr < 0) {
         c->FillRect(ARect);
         TField* f = dc >= 0 ? GetFields(dc) : nullptr;
@@ -947,11 +980,15 @@ void TdkCustomDBGrid::DrawCell(int ACol, int ARow, TRect ARect, TGridDrawState A
             DrawTitleText(ARect, title, al, pressed);
             NotePainted(ACol, ARow, title);
             if (titleButtons_) {
+                // Raised: white above and left, black and grey below and
+                // right; pressed: sunken.
                 TRect r = ARect;
-                if (pressed)
+                if (pressed) {
                     Frame3D(c, r, clBtnShadow, clBtnHighlight, 1);
-                else
-                    Frame3D(c, r, clBtnHighlight, clBtnShadow, 1);
+                } else {
+                    Frame3D(c, r, clBtnHighlight, clBlack, 1);
+                    Frame3D(c, r, c->Brush.Color, clBtnShadow, 1);
+                }
             }
         } else if (dc >= 0 && dc < selected_.Count()) {
             QString title = selected_[dc].section(u'\t', 2, 2);
@@ -994,6 +1031,8 @@ void TdkCustomDBGrid::DrawCell(int ACol, int ARow, TRect ARect, TGridDrawState A
     }
     if (OnDrawDataCell)
         OnDrawDataCell(this, ARect, f, AState);
+    if (defaultDrawing_)
+        DrawFocusFrame(ARect, hl);
 }
 
 // ---- column moving and sizing --------------------------------------------

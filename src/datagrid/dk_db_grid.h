@@ -272,6 +272,9 @@ protected:
     void DrawCellLines(const TRect& rect, bool selected, bool titleRow);
     // Fills a data cell in its colours (and the focus frame); Highlight back.
     bool PaintCellBackground(int ACol, int ARow, const TRect& rect, TGridDrawState state);
+    // The focus frame around a highlighted cell while the grid is its form's
+    // active control (not with whole-row selection); sets the focus mark.
+    void DrawFocusFrame(const TRect& rect, bool highlight);
     void DrawCellText(const TRect& rect, const QString& text, TAlignment alignment, bool wrap);
     void DrawTitleText(const TRect& rect, const QString& title, TAlignment alignment, bool pressed);
     void DrawIndicator(const TRect& rect, int dataRow);

@@ -216,6 +216,10 @@ void TdkDBGrid::DrawCell(int ACol, int ARow, TRect ARect, TGridDrawState AState)
                 DrawBitmapCell(f, ARect, params, hl);
             }
             DrawCellLines(ARect, AState.Contains(gdSelected), false);
+            if (AState.Contains(gdFixed)) {  // a user-fixed column keeps the raised edge
+                TRect e = ARect;
+                Frame3D(Canvas(), e, clBtnHighlight, clBtnShadow, 1);
+            }
             return;
         }
     }

@@ -2,6 +2,8 @@
 
 #include "platform/ui/graphics.h"
 
+#include <QPainter>
+
 namespace {
 
 void Line(TCanvas* c, TColor color, int x1, int y1, int x2, int y2)
@@ -64,4 +66,27 @@ void dkDrawComboButton(TCanvas* Canvas, const TRect& Rect, bool Pressed, int Sta
     Canvas->Pen.Color = color;
     Canvas->Brush.Color = color;
     Canvas->Polygon({TPoint{cx - w / 2, cy}, TPoint{cx + w / 2, cy}, TPoint{cx, cy + w / 2}});
+}
+
+void dkDrawFocusRect(TCanvas* Canvas, const TRect& Rect)
+{
+    QPainter* p = Canvas->Painter();
+    if (!p || Rect.Width() <= 0 || Rect.Height() <= 0)
+        return;
+    p->save();
+    p->setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    // Every other pixel along the four sides, as the system's focus frame.
+    const int l = Rect.Left, t = Rect.Top, r = Rect.Right - 1, b = Rect.Bottom - 1;
+    const QColor white(255, 255, 255);
+    for (int x = l; x <= r; x += 2) {
+        p->fillRect(x, t, 1, 1, white);
+        if (b > t)
+            p->fillRect(x, b, 1, 1, white);
+    }
+    for (int y = t + 2; y < b; y += 2) {
+        p->fillRect(l, y, 1, 1, white);
+        if (r > l)
+            p->fillRect(r, y, 1, 1, white);
+    }
+    p->restore();
 }

@@ -1,7 +1,11 @@
 #include "datagrid/dk_field_info.h"
 
+#include "datagrid/dk_db_grid.h"
+#include "datagrid/dk_intl.h"
 #include "datagrid/dk_locate.h"
+#include "datagrid/dk_memo_dialog.h"
 #include "datagrid/dk_messages.h"
+#include "datagrid/dk_query.h"
 #include "datagrid/dk_strings.h"
 #include "datagrid/dk_table.h"
 #include "datagrid/picture_validator.h"
@@ -55,8 +59,11 @@ bool dkGetValidateWithMask(TDataSet* DataSet)
 
 QString dkGetDatabaseName(TDataSet* DataSet)
 {
-    TTable* t = dynamic_cast<TTable*>(DataSet);
-    return t ? t->DatabaseName() : QString();
+    if (auto* t = dynamic_cast<TTable*>(DataSet))
+        return t->DatabaseName();
+    if (auto* s = dynamic_cast<TdkStatementDataSet*>(DataSet))
+        return s->DatabaseName;
+    return QString();
 }
 
 TdkOnFilterOptions dkGetFilterOptions(TDataSet* DataSet)
@@ -89,8 +96,14 @@ TdkLookupTableList* dkGetLookupTableList(TDataSet* DataSet)
 
 TDataSource* dkGetControlDataSource(TComponent* Component)
 {
-    auto* c = dynamic_cast<TdkDataAwareControl*>(Component);
-    return c ? c->GetDataSource() : nullptr;
+    if (auto* c = dynamic_cast<TdkDataAwareControl*>(Component))
+        return c->GetDataSource();
+    // The grid and the memo dialog publish a DataSource without a DataField.
+    if (auto* grid = dynamic_cast<TdkCustomDBGrid*>(Component))
+        return grid->DataSource();
+    if (auto* memo = dynamic_cast<TdkMemoDialog*>(Component))
+        return memo->DataSource();
+    return nullptr;
 }
 
 namespace {
@@ -329,6 +342,12 @@ bool dkIsClassNamed(TDataSet* DataSet, const QString& Name)
         names << QStringLiteral("TTable");
     if (dynamic_cast<TdkTable*>(DataSet))
         names << QStringLiteral("TdkTable");
+    if (dynamic_cast<TdkQuery*>(DataSet))
+        names << QStringLiteral("TdkQuery");
+    if (dynamic_cast<TdkQBE*>(DataSet))
+        names << QStringLiteral("TdkQBE");
+    if (dynamic_cast<TdkStoredProc*>(DataSet))
+        names << QStringLiteral("TdkStoredProc");
     return names.contains(Name, Qt::CaseInsensitive);
 }
 
@@ -479,12 +498,6 @@ bool dkTextPassesPicture(const QString& Mask, const QString& Text)
     return IsComplete(validator.Picture(copy, false));
 }
 
-QString& dkPictureValidateErrorText()
-{
-    static QString text = QStringLiteral("Invalid characters. Field : ");
-    return text;
-}
-
 void dkValidatePictureMasks(TDataSet* DataSet, const TdkInvalidValueEvent& OnInvalid)
 {
     for (int i = 0; i < DataSet->FieldCount(); ++i) {
@@ -494,9 +507,12 @@ void dkValidatePictureMasks(TDataSet* DataSet, const TdkInvalidValueEvent& OnInv
         dkGetFieldPictureMask(DataSet, f->FieldName, true, mask, autoFill, flag2);
         if (mask.isEmpty() || f->ReadOnly() || dkTextPassesPicture(mask, f->AsString()))
             continue;
+        // The control that shows the field takes the focus, so the user
+        // can put the value right at once.
+        f->FocusControl();
         if (OnInvalid)
             OnInvalid(DataSet, f);
-        DatabaseError(dkPictureValidateErrorText() + f->DisplayLabel());
+        DatabaseError(dkUserMessage(QStringLiteral("PictureValidateError")) + f->DisplayLabel());
     }
 }
 

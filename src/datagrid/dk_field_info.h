@@ -80,8 +80,7 @@ bool dkPurgeControlTypes(TComponent* Owner, TDataSet* DataSet);
 
 // Validation before posting.
 bool dkTextPassesPicture(const QString& Mask, const QString& Text);
-// The text of the validation error; the library's string holder replaces it.
-QString& dkPictureValidateErrorText();
+// The error names the field after the library's PictureValidateError text.
 void dkValidatePictureMasks(TDataSet* DataSet, const TdkInvalidValueEvent& OnInvalid);
 
 // Other common routines.

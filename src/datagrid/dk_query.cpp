@@ -135,7 +135,8 @@ void TdkStatementDataSet::DoAfterOpen()
 void TdkStatementDataSet::DoBeforePost()
 {
     TDataSet::DoBeforePost();
-    if (validateWithMask_)
+    // The QBE dataset publishes no ValidateWithMask and checks no masks.
+    if (hasValidate_ && validateWithMask_)
         dkValidatePictureMasks(this, OnInvalidValue);
 }
 

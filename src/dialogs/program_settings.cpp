@@ -8,6 +8,8 @@
 #include "shared/general_files.h"
 #include "shared/general_texts.h"
 
+#include <QHash>
+
 #include <stdexcept>
 
 namespace {
@@ -168,10 +170,16 @@ std::span<const TSchriftEintrag> SchriftEintraege() { return kSchriften; }
 
 const TEinstellung* EinstellungZuSchluessel(const QString& schluessel)
 {
-    for (const TEinstellung& z : kTabelle)
-        if (schluessel.compare(U(z.Schluessel), Qt::CaseInsensitive) == 0)
-            return &z;
-    return nullptr;
+    // Every read of a setting asks here: the table's keys, case-folded, in
+    // a hash made once (the first row of a key wins, as a search would).
+    static const QHash<QString, const TEinstellung*> zeilen = [] {
+        QHash<QString, const TEinstellung*> h;
+        for (const TEinstellung& z : kTabelle)
+            if (!h.contains(U(z.Schluessel).toCaseFolded()))
+                h.insert(U(z.Schluessel).toCaseFolded(), &z);
+        return h;
+    }();
+    return zeilen.value(schluessel.toCaseFolded(), nullptr);
 }
 
 const TEinstellung* EinstellungZuSteuerelement(const QString& steuerelement)

@@ -85,6 +85,20 @@ QImage VorschauDekodieren(QImageReader& leser)
     return leser.read();
 }
 
+// The format of a thumbnail memo by its first bytes (the album's thumbnails
+// are BMP, older ones may be JPEG or PNG), so the reader need not ask every
+// image format in turn; empty (the reader finds out) for anything else.
+QByteArray VorschauFormat(const QByteArray& daten)
+{
+    if (daten.startsWith("BM"))
+        return QByteArrayLiteral("bmp");
+    if (daten.startsWith("\xFF\xD8\xFF"))
+        return QByteArrayLiteral("jpeg");
+    if (daten.startsWith("\x89PNG"))
+        return QByteArrayLiteral("png");
+    return {};
+}
+
 QImage DateiLesen(const QString& datei)
 {
     const std::optional<QString> pfad = WinToLinux(datei);
@@ -148,17 +162,20 @@ void TBildAnsichten::ZeigeVorschauBildAusBlob()
     if (laenge <= 0) {
         VorschauLaden(platzhalter);
     } else {
-        // The thumbnail is decoded straight from the memo, no file between.
-        QByteArray memo;
-        if (!MemoBytes(dbe, kVorschau, memo))
+        // The thumbnail is decoded straight from the memo, no file between;
+        // the length just read is the memo's, so it is asked only once.
+        char* daten = dbe->GetMemo(kVorschau);
+        if (!daten)
             ShowMessage(QStringLiteral("Fehler beim Schreiben des Vorschaubildes aus dem Fotoalbum, wahrscheinlich ist "
                                        "die Datenbank defekt...."));
+        QByteArray memo = daten ? QByteArray(daten, qsizetype(laenge)) : QByteArray();
+        dbe->MemDealloc(daten);
         if (memo.size() < kMindestVorschau) {
             VorschauLaden(platzhalter);
             return;
         }
         QBuffer puffer(&memo);
-        QImageReader leser(&puffer);
+        QImageReader leser(&puffer, VorschauFormat(memo));
         const QImage bild = VorschauDekodieren(leser);
         BildSetzen(k_.ImageWindow2, bild);
         if (schwebend_)

@@ -303,8 +303,7 @@ void TBilderFilter::FilterAufFlag(const QString& Flag)
 {
     if (!album_.Offen())
         return;
-    ansicht_.GridVerbergen();
-    ansicht_.EinzelsatzVerbergen();
+    const TAnsichtVerborgen verborgen(ansicht_);
     ansicht_.GridLayoutSichern();
     Protokoll(QStringLiteral("FilterAufFlag(") + Flag + QStringLiteral("), Funktion aufgerufen!"));
     FlagFilterSetzen(Flag, Flag, QStringLiteral("Filter=") + Flag);
@@ -314,8 +313,7 @@ void TBilderFilter::NichtImZugriff(TObject* Sender)
 {
     if (!album_.Offen())
         return;
-    ansicht_.GridVerbergen();
-    ansicht_.EinzelsatzVerbergen();
+    const TAnsichtVerborgen verborgen(ansicht_);
     ansicht_.GridLayoutSichern();
     Ton(Sender);
     Protokoll(QStringLiteral("BilderFilterNichtimZugriff1Click(), Funktion aufgerufen!"));

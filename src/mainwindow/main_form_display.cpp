@@ -188,8 +188,13 @@ void TMainForm::DataSourceBilderDataChange(TObject* Sender)
         Timer4->SetEnabled(true);
     const QString pfad = Trim(TableBilder->FieldByName(QStringLiteral("PFAD"))->AsString());
     EditDateiname->SetText(ExtractFileName(pfad));
-    MemoPfad->Lines()->Clear();
-    MemoPfad->Lines()->Add(ExtractFilePath(pfad));
+    // Neighbouring entries mostly share their folder: the path box is laid
+    // out again only when its line changes.
+    const QString ordner = ExtractFilePath(pfad);
+    if (MemoPfad->Lines()->Count() != 1 || MemoPfad->Lines()->Get(0) != ordner) {
+        MemoPfad->Lines()->Clear();
+        MemoPfad->Lines()->Add(ordner);
+    }
     // The picture beside the entry follows every change of the current
     // entry, whichever command made it (a filter, a search, a scan).
     ZeigeVorschauBildAusBlob();

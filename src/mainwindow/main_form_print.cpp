@@ -29,6 +29,8 @@
 #include "report/engine/rg_image.h"
 #include "report/engine/rg_memo.h"
 #include "report/engine/rg_text_components.h"
+#include "report/engine/rg_dataset_pipeline.h"
+#include "report/output/rg_forms.h"
 #include "shared/app_exception.h"
 #include "shared/general_files.h"
 #include "shared/general_texts.h"
@@ -121,11 +123,29 @@ TRect TMainForm::DruckAusschnitt(int breite, int hoehe, bool grossBild8, bool gr
     return Rect(0, 0, breite, hoehe);
 }
 
+namespace {
+
+// Saves that section of the picture as "PrintPic.BMP" (ziel) and gives it
+// back, a null image when it cannot. The whole picture is saved as it is
+// held, without a copy of its pixels (a 12-megapixel copy costs as much as
+// the decode).
+QImage AusschnittSpeichern(TImageInWindow& bild, const TRect& r, const QString& ziel)
+{
+    if (!bild.HasImage() || ziel.isEmpty())
+        return {};
+    const QImage& ganz = bild.FullImage().Pixels;
+    const bool ganzesBild = r.Left == 0 && r.Top == 0 && r.Right == ganz.width() && r.Bottom == ganz.height();
+    const QImage teil = ganzesBild ? ganz : bild.GetBitmapOfRect(r);
+    if (teil.isNull() || !teil.save(WinToLinux(ziel).value_or(ziel), "BMP"))
+        return {};
+    return teil;
+}
+
+}  // namespace
+
 bool TMainForm::Beschneiden(int Left, int Top, int Right, int Bottom)
 {
-    const QImage teil = ImageWindow1->ImageInWindow()->GetBitmapOfRect(Rect(Left, Top, Right, Bottom));
-    const QString ziel = PrintPicDatei();
-    return !teil.isNull() && !ziel.isEmpty() && teil.save(WinToLinux(ziel).value_or(ziel), "BMP");
+    return !AusschnittSpeichern(*ImageWindow1->ImageInWindow(), Rect(Left, Top, Right, Bottom), PrintPicDatei()).isNull();
 }
 
 void TMainForm::Einzelbilddrucken2Click(TObject* Sender)
@@ -257,6 +277,12 @@ void TMainForm::rgReport1DetailBand1BeforePrint(TObject*)
 {
     if (NurVorlauf(rgReport1))
         return;
+    // The progress window tells the entry being printed: a page of large
+    // pictures takes seconds.
+    if (TrgCustomCancelDialog* fortschritt = rgReport1->CancelDialog())
+        fortschritt->SetDetail(QStringLiteral("Eintrag %1: %2")
+                                   .arg(rgBDEPipeline1->RecordNo() + 1)
+                                   .arg(DbeBilder->GetTrimString(QStringLiteral("SHORTDESC"))));
     int abschnitt = 1;
     auto* bild1 = Bauteil<TrgImage>(this, QStringLiteral("rgReport1Image1"));
     const auto bilderLaden = [this](const QString& datei) {
@@ -303,10 +329,17 @@ void TMainForm::rgReport1DetailBand1BeforePrint(TObject*)
         TImageInWindow* bild = ImageWindow1->ImageInWindow();
         const TRect teil =
             DruckAusschnitt(bild->GetImageWidth(), bild->GetImageHeight(), druck_.GrossBild8, druck_.GrossBild10);
-        if (!bild->HasImage() || !Beschneiden(teil.Left, teil.Top, teil.Right, teil.Bottom))
+        // The pictures print what "PrintPic.BMP" holds; they take the
+        // section just saved there instead of reading the file back (its
+        // pixels are the same; reading 36 MB back took as long as the decode).
+        const QImage gedruckt = AusschnittSpeichern(*bild, teil, PrintPicDatei());
+        if (gedruckt.isNull())
             throw Exception(QStringLiteral("Bild kann nicht gespeichert werden: ") + ziel);
-        if (bild1)
-            bild1->Picture()->LoadFromFile(ziel);
+        if (bild1) {
+            TBitmap bitmap;
+            bitmap.SetImage(gedruckt);
+            bild1->Picture()->SetGraphic(&bitmap);
+        }
 
         const struct {
             const char* label;
@@ -322,9 +355,16 @@ void TMainForm::rgReport1DetailBand1BeforePrint(TObject*)
         for (int i = 1; i <= 3; ++i)
             if (auto* label = Bauteil<TrgLabel>(this, QStringLiteral("rgReport1LabelReserve%1").arg(i)))
                 label->SetCaption(DbeBilder->GetString(QStringLiteral("RESERVE%1").arg(i)));
+        // The further copies show the picture of "PrintPic.BMP" just loaded:
+        // they share it instead of reading the file again, so the printer
+        // scales and embeds it once for all of them.
         for (int i = 2; i <= 5; ++i)
-            if (auto* weiteres = Bauteil<TrgImage>(this, QStringLiteral("rgReport1Image%1").arg(i)))
-                weiteres->Picture()->LoadFromFile(ziel);
+            if (auto* weiteres = Bauteil<TrgImage>(this, QStringLiteral("rgReport1Image%1").arg(i))) {
+                if (bild1)
+                    weiteres->Picture()->Assign(bild1->Picture());
+                else
+                    weiteres->Picture()->LoadFromFile(ziel);
+            }
         if (auto* memo = Bauteil<TrgDBMemo>(this, QStringLiteral("rgReport1DBMemo1"))) {
             TrgImage* mass = Bauteil<TrgImage>(this, QStringLiteral("rgReport1Image5"));
             if (!mass)

@@ -324,6 +324,10 @@ void TMainForm::Tips1Click(TObject* Sender)
 void TMainForm::Timer2Timer(TObject* Sender)
 {
     (void)Sender;
+    // A command that lets events through (a long print, a maintenance walk)
+    // keeps the tips away: the timer stays on and tries again later.
+    if (lauf_.LaufendeBefehle > 0)
+        return;
     Timer2->SetEnabled(false);
     ShowTips(1, 10, QKINI_Prog->IniPath(), 10, true);
 }

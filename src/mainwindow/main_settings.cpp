@@ -2,6 +2,8 @@
 
 #include "shared/qk_ini.h"
 
+#include <QSet>
+
 #include <array>
 
 namespace {
@@ -45,10 +47,15 @@ QString Schluessel(const char* k) { return QString::fromLatin1(k).toUpper(); }
 
 bool EigenerSchluessel(const char* k)
 {
-    for (const TIniSchluessel& e : kTabelle)
-        if (QString::fromLatin1(e.Schluessel).compare(QLatin1String(k), Qt::CaseInsensitive) == 0)
-            return true;
-    return false;
+    // Asked on every read of a setting: the table's keys, case-folded, in a
+    // set made once.
+    static const QSet<QString> eigene = [] {
+        QSet<QString> s;
+        for (const TIniSchluessel& e : kTabelle)
+            s.insert(QString::fromLatin1(e.Schluessel).toCaseFolded());
+        return s;
+    }();
+    return eigene.contains(QString::fromLatin1(k).toCaseFolded());
 }
 
 }  // namespace

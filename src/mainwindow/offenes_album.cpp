@@ -496,11 +496,13 @@ void TOffenesAlbum::ManagerFelderEinrichten()
         for (const char* n : kGeschuetzteFelder)
             nurLesen |= name == QLatin1String(n);
         f->SetReadOnly(nurLesen);
+        // Grouped by thousands; the last digit is always shown, so that a
+        // count or size of nothing reads "0" and not an empty box.
         if (auto* zahl = dynamic_cast<TNumericField*>(f)) {
             if (name.startsWith(QLatin1String("BYTES")))
-                zahl->DisplayFormat = QStringLiteral("###,###,###,###");
+                zahl->DisplayFormat = QStringLiteral("###,###,###,##0");
             else if (name == QLatin1String("MITDESC") || name == QLatin1String("OHNEDESC"))
-                zahl->DisplayFormat = QStringLiteral("###,###");
+                zahl->DisplayFormat = QStringLiteral("###,##0");
         }
     }
 }

@@ -4,12 +4,14 @@
 // second copy ends with its message while the first runs on.
 
 #include "platform/core/win_path.h"
+#include "platform/dbf/dbe.h"
 #include "platform/os/single_instance.h"
 #include "shared/qk_ini.h"
 #include "test_environment.h"
 
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 #include <QThread>
 #include <gtest/gtest.h>
 
@@ -163,6 +165,62 @@ TEST_F(ProgramTest, SecondCopyEndsWithItsMessageAndTheFirstRunsOn)
     EXPECT_EQ(erste.exitCode(), 0);
     // The second copy wrote nothing: the start count is the first copy's.
     EXPECT_EQ(Ini("Einstellungen Hauptprogramm", "ProgAufrufe"), "1");
+}
+
+// The forms the window does not show are made after its first paint: the
+// window shows its album, its current entry and the grid's rows at that
+// first paint already, and the same once the work after it is done.
+TEST_F(ProgramTest, TheFirstPaintShowsTheAlbumTheCurrentEntryAndTheGridRowsAsTheSettledWindowDoes)
+{
+    // Runs the program until its window has been painted and the work after
+    // the paint is done; gives its two reports of what the window shows.
+    const auto Lauf = [&](const std::string& log) {
+        QProcessEnvironment env = Umgebung(log);
+        env.insert("LUMADEX_STARTZEITEN", "ende");
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(LUMADEX_BINARY), {});
+        EXPECT_TRUE(p.waitForFinished(120000));
+        EXPECT_EQ(p.exitCode(), 0);
+        const QString fehler = QString::fromUtf8(p.readAllStandardError());
+        const auto zeile = [&](const char* art) {
+            const QRegularExpressionMatch m =
+                QRegularExpression(QStringLiteral("^%1 (.*)$").arg(QLatin1String(art)), QRegularExpression::MultilineOption)
+                    .match(fehler);
+            return m.hasMatch() ? m.captured(1) : QStringLiteral("<fehlt: ") + fehler + u'>';
+        };
+        return std::pair{zeile("lumadex-fenster"), zeile("lumadex-fenster-danach")};
+    };
+    // The first start makes the standard album; 40 entries go in. (The
+    // last current entry of the settings is gone to a second after the
+    // start, by the start's timer; the first paint shows the album's first.)
+    Lauf("prompts1.log");
+    const fs::path album = dir / "home" / "Data" / "Database" / "BILDER.DBF";
+    ASSERT_TRUE(fs::exists(album));
+    ASSERT_NE(dbe_Use(album.c_str(), "", DBE_EXCLUSIVE, DBE_TYPE_FOX), 0);
+    for (int i = 1; i <= 40; ++i) {
+        dbe_AppendBlank();
+        dbe_Replace("SHORTDESC", DBE_REPL_TEXT, ("Eintrag " + std::to_string(i)).c_str());
+    }
+    dbe_Commit();
+    dbe_Close();
+
+    const auto [gemalt, danach] = Lauf("prompts2.log");
+    const QRegularExpressionMatch m =
+        QRegularExpression(QStringLiteral("album=\"([^\"]*)\" satz=(\\d+) zeilen=(\\d+) aktuell=\"([^\"]*)\" "
+                                          "anzahl=\"([^\"]*)\""))
+            .match(gemalt);
+    ASSERT_TRUE(m.hasMatch()) << gemalt.toStdString();
+    EXPECT_TRUE(m.captured(1).endsWith(QStringLiteral("\\Data\\Database\\BILDER.DBF"), Qt::CaseInsensitive))
+        << gemalt.toStdString();
+    EXPECT_EQ(m.captured(2), "1");
+    EXPECT_EQ(m.captured(4), "Eintrag 1");
+    // The grid holds rows around the entry (as many as it shows, fewer than
+    // the album's 40).
+    EXPECT_GT(m.captured(3).toInt(), 5) << gemalt.toStdString();
+    EXPECT_LT(m.captured(3).toInt(), 40) << gemalt.toStdString();
+    EXPECT_EQ(m.captured(5), "40 von 40 Einträge angezeigt");
+    EXPECT_EQ(danach, gemalt);
 }
 
 TEST_F(ProgramTest, WithoutADisplayTheProgramAndItsStartScriptSayHowToRunOffscreen)

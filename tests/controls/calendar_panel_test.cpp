@@ -178,3 +178,44 @@ TEST_F(CalendarPanelTest, TitleWithoutASelectedDayNamesTheMonth)
     cal->SetMonth(4);
     EXPECT_EQ(cal->TitleText(), "April 2024");
 }
+
+TEST_F(CalendarPanelTest, OnlyTheLeftButtonsReleaseEndsTracking)
+{
+    Show(2024, 3, 15);
+    // A held step button keeps repeating through a right click.
+    QTest::mousePress(W(), Qt::LeftButton, {}, Center(cal->NextMonthRect()));
+    ASSERT_EQ(cal->Month(), 4);
+    QTest::mouseClick(W(), Qt::RightButton, {}, Center(cal->NextMonthRect()));
+    EXPECT_TRUE(cal->RepeatTimer()->Enabled());
+    cal->RepeatTimer()->Timer();
+    EXPECT_EQ(cal->Month(), 5);
+    QTest::mouseRelease(W(), Qt::LeftButton, {}, Center(cal->NextMonthRect()));
+    EXPECT_FALSE(cal->RepeatTimer()->Enabled());
+
+    // A held day keeps following the mouse through a right click.
+    const TPoint d10 = cal->DayCellCenter(10), d12 = cal->DayCellCenter(12);
+    QTest::mousePress(W(), Qt::LeftButton, {}, QPoint(d10.X, d10.Y));
+    ASSERT_EQ(cal->Day(), 10);
+    QTest::mouseClick(W(), Qt::RightButton, {}, QPoint(d10.X, d10.Y));
+    QTest::mouseMove(W(), QPoint(d12.X, d12.Y));
+    EXPECT_EQ(cal->Day(), 12);
+    QTest::mouseRelease(W(), Qt::LeftButton, {}, QPoint(d12.X, d12.Y));
+    EXPECT_EQ(cal->Date(), EncodeDate(2024, 5, 12));
+}
+
+TEST_F(CalendarPanelTest, UnderAPaintLockTheLayoutStillPlacesTheStepButtons)
+{
+    Show(2024, 3, 15);
+    const int wide = cal->Width();
+    cal->BeginUpdate();
+    cal->SetOption(&TCalendarLook::ShowYearButtons, false);
+    cal->UpdateLayout();
+    ASSERT_LT(cal->Width(), wide);
+    W()->grab();  // a locked paint draws nothing but places the buttons
+    EXPECT_EQ(cal->NextMonthRect().Right, cal->Width() - 7);
+    EXPECT_EQ(cal->PrevYearRect().Width(), 0);
+    // The button answers where it now stands, while the lock holds.
+    QTest::mouseClick(W(), Qt::LeftButton, {}, Center(cal->NextMonthRect()));
+    EXPECT_EQ(cal->Month(), 4);
+    cal->EndUpdate();
+}

@@ -636,3 +636,29 @@ TEST_F(DateEditTest, AnUnfocusedEditPaintsItsOwnTextInItsColoursWithoutASelectio
     EXPECT_EQ(ausgewaehlte, 0);
     EXPECT_GT(dunkle, 20);  // the text is there
 }
+
+TEST_F(DateEditTest, CtrlWithTheArrowsStepsTheFieldsAsWithout)
+{
+    Start(2024, 3, 15);
+    QTest::keyClick(Line(), Qt::Key_Right, Qt::ControlModifier);
+    EXPECT_EQ(Line()->selectedText(), "03");
+    EXPECT_EQ(edit->CurrentField(), 3);
+    QTest::keyClick(Line(), Qt::Key_Right, Qt::ControlModifier);
+    QTest::keyClick(Line(), Qt::Key_Right, Qt::ControlModifier);
+    EXPECT_EQ(Line()->selectedText(), "15");  // past the year back to the day
+    QTest::keyClick(Line(), Qt::Key_Left, Qt::ControlModifier);
+    EXPECT_EQ(Line()->selectedText(), "2024");
+    Keys("1999");
+    EXPECT_EQ(edit->Date(), EncodeDate(1999, 3, 15));
+}
+
+TEST_F(DateEditTest, AButtonBitmapReadFromAFormKeepsTheStreamedStyle)
+{
+    TBitmap own(8, 4);
+    edit->SetLoading(true);
+    edit->SetButtonStyle(bsComboOld);
+    edit->SetButtonBitmap(&own);
+    edit->SetLoading(false);
+    EXPECT_EQ(edit->ButtonStyle(), bsComboOld);
+    EXPECT_EQ(edit->ButtonBitmap()->Width(), 8);
+}

@@ -416,3 +416,36 @@ TEST_F(GridSourceTest, OverAGridTheGridsEditingDecidesWhetherTheEditorChanges)
     QTest::keyClick(edit->Edit(), Qt::Key_3);
     EXPECT_EQ(edit->Edit()->text(), vorher);
 }
+
+TEST_F(GridSourceTest, LeavingTheEditorForItsGridHidesItUntilTheGridPlacesItAgain)
+{
+    edit->Loaded();
+    FocusDateCell();
+    QTest::keyClick(grid->Handle(), Qt::Key_2, Qt::NoModifier);
+    ASSERT_TRUE(edit->Focused());
+    QTest::keyClick(edit->Edit(), Qt::Key_Escape);
+    QTest::keyClick(edit->Edit(), Qt::Key_Escape);
+    ASSERT_TRUE(grid->Focused());
+    EXPECT_FALSE(edit->Visible());
+    EXPECT_FALSE(edit->Handle()->isVisible());
+    // The grid's next paint shows it still over the current cell.
+    Paint();
+    EXPECT_TRUE(edit->Visible());
+    EXPECT_EQ(edit->BoundsRect(), grid->CellRect(DateCol(), grid->Row()));
+    EXPECT_FALSE(edit->Focused());
+}
+
+TEST_F(GridSourceTest, OverAGridABdFocusedButtonShowsAlsoWhileTheEditorIsNotFocused)
+{
+    edit->SetButtonDisplay(bdFocused);
+    ASSERT_EQ(edit->ControlCount(), 1);
+    QWidget* button = edit->Controls(0)->Handle();
+    EXPECT_FALSE(button->isVisible());  // on the form, unfocused
+    edit->Loaded();
+    FocusDateCell();
+    ASSERT_TRUE(edit->Visible());
+    ASSERT_FALSE(edit->Focused());
+    EXPECT_TRUE(button->isVisible());
+    EXPECT_GT(edit->Edit()->textMargins().right(), 0);
+    SaveShot(form->Handle(), "grid_source_bdfocused_button");
+}

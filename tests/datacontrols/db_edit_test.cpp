@@ -114,6 +114,46 @@ TEST_F(ControlsTest, ValidationBeforePostCallsTheInvalidValueHandler)
     EXPECT_TRUE(invalid.contains("QUALITAET"));
 }
 
+// A post refused by a field's picture mask puts the focus into the edit of
+// that field before the dataset's handler hears of it, so the user can put
+// the value right; the edit the user typed in loses it.
+TEST_F(ControlsTest, RefusedPostFocusesTheEditOfTheFailingField)
+{
+    MakeAlbum(1);
+    OpenTable();
+    table->PictureMasks().Add("Owner\t&&&&\tF\tF");
+    auto* desc = Place<TdkDBEdit>(10);
+    auto* owner = Place<TdkDBEdit>(40);
+    desc->SetDataSource(source.get());
+    desc->SetDataField("ShortDesc");
+    owner->SetDataSource(source.get());
+    owner->SetDataField("Owner");
+    desc->SetFocus();
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(desc->Focused());
+    desc->SelectAll();
+    Type(desc, "Berge");
+    table->FieldByName("Owner")->SetAsString("12");
+    bool focusedWhenTold = false;
+    table->OnInvalidValue = [&](TDataSet*, TField* f) {
+        EXPECT_EQ(f->FieldName, "OWNER");
+        focusedWhenTold = owner->Focused();
+    };
+    EXPECT_THROW(table->Post(), EDatabaseError);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(focusedWhenTold);
+    EXPECT_TRUE(owner->Focused());
+    EXPECT_FALSE(desc->Focused());
+    EXPECT_EQ(table->State(), dsEdit);
+    // A hidden edit cannot take the focus: the post is refused all the same.
+    owner->SetVisible(false);
+    desc->SetFocus();
+    QCoreApplication::processEvents();
+    EXPECT_THROW(table->Post(), EDatabaseError);
+    EXPECT_TRUE(desc->Focused());
+    table->Cancel();
+}
+
 TEST_F(ControlsTest, SpaceCompletesDatesAndTimesFromTheClock)
 {
     SetClockForTests(EncodeDate(2026, 3, 9) + EncodeTime(7, 5, 4, 0));

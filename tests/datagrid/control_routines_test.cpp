@@ -1,5 +1,7 @@
 // Guards the grid's control routines: lookups by published name, posted keys and the filter's Esc.
+#include "datagrid/dk_db_grid.h"
 #include "datagrid/dk_field_info.h"
+#include "datagrid/dk_memo_dialog.h"
 #include "datagrid/dk_table.h"
 #include "platform/data/data_source.h"
 #include "platform/ui/forms.h"
@@ -73,6 +75,18 @@ TEST(ControlRoutines, DataSourceAndFieldByPublishedName)
     EXPECT_FALSE(dkSetControlDataSource(plain, &source));
     EXPECT_EQ(dkGetControlDataField(plain), "");
     EXPECT_EQ(dkGetControlDataSource(nullptr), nullptr);
+    // The grid and the memo dialog publish a DataSource of their own.
+    TdkDataSource dkSource;
+    dkSource.SetDataSet(&table);
+    auto* grid = new TdkDBGrid(&form);
+    auto* memo = new TdkMemoDialog(&form);
+    EXPECT_EQ(dkGetControlDataSource(grid), nullptr);
+    grid->SetDataSource(&dkSource);
+    memo->SetDataSource(&dkSource);
+    EXPECT_EQ(dkGetControlDataSource(grid), &dkSource);
+    EXPECT_EQ(dkGetControlDataSource(memo), &dkSource);
+    grid->SetDataSource(nullptr);
+    memo->SetDataSource(nullptr);
 
     EXPECT_EQ(dkGetOwnerForm(edit), &form);
     EXPECT_EQ(dkGetOwnerForm(&form), &form);

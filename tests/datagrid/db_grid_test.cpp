@@ -7,6 +7,7 @@
 #include "datagrid/dk_intl.h"
 #include "datagrid/dk_rich_text.h"
 #include "platform/ui/beep.h"
+#include "platform/ui/std_ctrls.h"
 
 #include <QClipboard>
 #include <QFile>
@@ -268,6 +269,46 @@ TEST_F(GridTest, TitleButtonClickNamesTheFieldOnlyOnTheSameCell)
     EXPECT_EQ(clicks.size(), 1);
 }
 
+// Title buttons are raised (white above and left, black outside and grey
+// inside below and right) and sunken while the mouse holds one down; other
+// fixed cells keep their raised edge.
+TEST_F(GridTest, TitleButtonsLookRaisedAndPressed)
+{
+    MakeAlbum(2);
+    OpenGrid();
+    grid->SetTitleButtons(true);
+    grid->SetOptions(grid->Options() - TdkDBGridOptions{dgColumnResize});
+    const TRect t = grid->CellRect(2, 0);
+    const TRect indicator = grid->CellRect(0, 1);
+    const auto pixel = [this](int x, int y) { return QColor(grid->Handle()->grab().toImage().pixel(x, y)); };
+    struct Case {
+        const char* where;
+        int x, y;
+        TColor color;
+    };
+    const Case raised[] = {
+        {"top", t.Left + 4, t.Top, clBtnHighlight},
+        {"left", t.Left, t.Top + 4, clBtnHighlight},
+        {"bottom outside", t.Left + 4, t.Bottom - 1, clBlack},
+        {"right outside", t.Right - 1, t.Top + 4, clBlack},
+        {"bottom inside", t.Left + 4, t.Bottom - 2, clBtnShadow},
+        {"indicator top", indicator.Left + 4, indicator.Top, clBtnHighlight},
+        {"indicator bottom", indicator.Left + 4, indicator.Bottom - 1, clBtnShadow},
+    };
+    for (const Case& c : raised)
+        EXPECT_EQ(pixel(c.x, c.y), ColorToQColor(c.color)) << c.where;
+    lxui_test::SendMouse(grid->Handle(), QEvent::MouseButtonPress, QPoint(t.Left + t.Width() / 2, t.Top + 3));
+    const Case pressed[] = {
+        {"pressed top", t.Left + 4, t.Top, clBtnShadow},
+        {"pressed bottom", t.Left + 4, t.Bottom - 1, clBtnHighlight},
+    };
+    for (const Case& c : pressed)
+        EXPECT_EQ(pixel(c.x, c.y), ColorToQColor(c.color)) << c.where;
+    Screenshot("datagrid_title_button_pressed");
+    lxui_test::SendMouse(grid->Handle(), QEvent::MouseButtonRelease, QPoint(t.Left + t.Width() / 2, t.Top + 3));
+    EXPECT_EQ(pixel(t.Left + 4, t.Top), ColorToQColor(clBtnHighlight));
+}
+
 TEST_F(GridTest, ColourCallbacksSeeTheRowsRecord)
 {
     MakeAlbum(4);
@@ -428,6 +469,123 @@ TEST_F(GridTest, CheckBoxCellsToggleWithSpace)
     EXPECT_EQ(table->FieldByName("RESERVE1")->AsString(), "Falsch");
     EXPECT_EQ(table->State(), dsBrowse);
     Screenshot("datagrid_checkbox");
+}
+
+// The current cell is highlighted with a dotted focus frame while the grid
+// is its form's active control, also when another window has the keyboard
+// (the grid then shows its selection); not when another control of the form
+// is active and not with whole-row selection. Cells with a check box get it
+// as well.
+TEST_F(GridTest, FocusFrameMarksTheCurrentCellWhileTheGridIsTheFormsActiveControl)
+{
+    OpenCheckBoxGrid(3, "Wahr");
+    auto* other = new TEdit(form.get());
+    other->SetParent(form.get());
+    other->SetBounds(0, 205, 100, 21);
+    TForm window(nullptr);
+    auto* elsewhere = new TEdit(&window);
+    elsewhere->SetParent(&window);
+    enum TActive { kGrid, kOtherWindow, kOtherControl };
+    struct Case {
+        const char* name;
+        int dataCol;
+        TActive active;
+        bool rowSelect;
+        bool framed;
+    };
+    const Case cases[] = {
+        {"text cell, the grid has the keyboard", 0, kGrid, false, true},
+        {"check box cell, the grid has the keyboard", 1, kGrid, false, true},
+        {"text cell, another window has the keyboard", 0, kOtherWindow, false, true},
+        {"check box cell, another window has the keyboard", 1, kOtherWindow, false, true},
+        {"another control of the form is active", 0, kOtherControl, false, false},
+        {"whole-row selection", 0, kOtherWindow, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TdkDBGridOptions options = kdkDefaultGridOptions;
+        options.Include(dgAlwaysShowSelection);  // the selection shows without the keyboard
+        if (c.rowSelect)
+            options.Include(dgRowSelect);
+        grid->SetOptions(options);
+        grid->SetCol(c.dataCol + grid->IndicatorOffset());
+        if (c.active == kOtherControl) {
+            window.Hide();
+            form->Handle()->activateWindow();
+            other->SetFocus();
+            form->SetActiveControl(other);
+        } else if (c.active == kGrid) {
+            window.Hide();
+            form->Handle()->activateWindow();
+            grid->SetFocus();
+        } else {
+            grid->SetFocus();
+            form->SetActiveControl(grid);
+            window.Show();
+            window.Handle()->activateWindow();
+            elsewhere->SetFocus();
+        }
+        QCoreApplication::processEvents();
+        ASSERT_EQ(grid->Focused(), c.active == kGrid);
+        const QImage image = grid->Handle()->grab().toImage();
+        const TRect r = grid->CellRect(c.dataCol + grid->IndicatorOffset(), grid->TitleOffset());
+        // Beside each frame dot lies an untouched pixel of the cell colour.
+        const QRgb fill = image.pixel(r.Left + 1, r.Top);
+        const QRgb inverted = fill ^ 0x00FFFFFFu;
+        EXPECT_EQ(fill, ColorToQColor(clHighlight).rgb());
+        if (c.framed) {
+            EXPECT_EQ(image.pixel(r.Left + 2, r.Top), inverted);
+            EXPECT_EQ(image.pixel(r.Left, r.Top + 2), inverted);
+            if (c.dataCol == 0) {  // a check box cell draws its cell lines over the bottom
+                EXPECT_EQ(image.pixel(r.Left + 2, r.Bottom - 1), inverted);
+            }
+        } else {
+            EXPECT_EQ(image.pixel(r.Left + 2, r.Top), fill);
+            EXPECT_EQ(image.pixel(r.Left, r.Top + 2), fill);
+        }
+        if (c.dataCol == 0 && c.framed && c.active == kGrid)
+            Screenshot("datagrid_focus_frame");
+    }
+}
+
+TEST_F(GridTest, LinkAnswersWhetherTheDatasetMadeItsOwnFields)
+{
+    MakeAlbum(2);
+    OpenGrid();
+    EXPECT_TRUE(grid->DataLink()->DefaultFields());
+    table->Close();
+    auto* desc = new TStringField(40);
+    desc->FieldName = "ShortDesc";
+    desc->SetDataSet(table.get());
+    table->Open();
+    EXPECT_FALSE(grid->DataLink()->DefaultFields());
+    EXPECT_EQ(grid->GetFieldCount(), 1);
+    grid->SetDataSource(nullptr);
+    EXPECT_TRUE(grid->DataLink()->DefaultFields());  // no dataset
+}
+
+// The check box of a cell has a sunken frame: grey and white outside, black
+// and light grey inside, on the window colour.
+TEST_F(GridTest, CheckBoxCellsHaveASunkenFrame)
+{
+    OpenCheckBoxGrid(2, "Falsch");
+    const QImage image = grid->Handle()->grab().toImage();
+    const TRect cell = grid->CellRect(1 + grid->IndicatorOffset(), 1 + grid->TitleOffset());
+    const int l = (cell.Left + cell.Right - 10) / 2, t = (cell.Top + cell.Bottom - 10) / 2;
+    struct Case {
+        const char* where;
+        int x, y;
+        TColor color;
+    };
+    const Case cases[] = {
+        {"outer top", 4, 0, clBtnShadow},       {"outer left", 0, 4, clBtnShadow},
+        {"outer bottom", 4, 9, clBtnHighlight}, {"outer right", 9, 4, clBtnHighlight},
+        {"inner top", 4, 1, clBlack},           {"inner left", 1, 4, clBlack},
+        {"inner bottom", 4, 8, cl3DLight},      {"inner right", 8, 4, cl3DLight},
+        {"inside", 4, 4, clWindow},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(QColor(image.pixel(l + c.x, t + c.y)), ColorToQColor(c.color)) << c.where;
 }
 
 TEST_F(GridTest, BitmapCellsDrawTheFieldsPicture)

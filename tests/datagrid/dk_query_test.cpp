@@ -114,4 +114,85 @@ TEST_F(DkQueryTest, FilterCallbackIsKeptUntilTheDatasetOpens)
     EXPECT_FALSE(called);
 }
 
+// Datasets whose statement gives the cursor of a table, as an engine that
+// runs statements would; the masks are then checked by the two datasets
+// that publish ValidateWithMask and not by the QBE.
+template <typename Base>
+class AnswerOf : public Base {
+public:
+    QString Directory;
+    hDBIDb db = 0;
+    ~AnswerOf() override
+    {
+        this->Close();
+        if (db != 0)
+            Dbi()->DbiCloseDatabase(db);
+    }
+
+protected:
+    hDBICur Answer()
+    {
+        DbiCheck(Dbi()->DbiOpenDatabase(Directory, Directory, db));
+        hDBICur cursor = 0;
+        DbiCheck(Dbi()->DbiOpenTable(db, "ZAHLEN.DBF", QString(), QString(), QString(), 0, dbiREADWRITE,
+                                     dbiOPENSHARED, cursor));
+        return cursor;
+    }
+};
+class AnswerQBE : public AnswerOf<TdkQBE> {
+public:
+    hDBICur ExecuteQBE() override { return Answer(); }
+};
+class AnswerQuery : public AnswerOf<TdkQuery> {
+protected:
+    hDBICur CreateHandle() override { return Answer(); }
+};
+
+TEST_F(DkQueryTest, OnlyDatasetsThatPublishValidateWithMaskCheckMasksBeforePost)
+{
+    MakeTable("ZAHLEN.DBF", {{"NUM", 'C', 5, 0}}, 1, [](int) { Text("NUM", "12"); });
+    const auto stored = [this] {
+        const uint16_t area = dbe_Use(File("ZAHLEN.DBF").c_str(), "CHECK", DBE_READONLY, DBE_TYPE_FOX);
+        EXPECT_NE(area, 0) << dbe_LastError();
+        dbe_Go(1);
+        std::string value = dbe_GetTrimString("NUM");
+        dbe_Close();
+        return value;
+    };
+    AnswerQBE qbe;
+    AnswerQuery query;
+    struct Case {
+        TdkStatementDataSet* ds;
+        bool checks;
+    };
+    for (const Case& c : {Case{&query, true}, Case{&qbe, false}}) {
+        SCOPED_TRACE(c.checks ? "query" : "QBE");
+        if (c.ds == &qbe)
+            qbe.Directory = WinDir();
+        else
+            query.Directory = WinDir();
+        c.ds->SetPictureMasks(Lines({"NUM\t###\tF\tF"}));
+        int told = 0;
+        c.ds->OnInvalidValue = [&](TDataSet*, TField* f) {
+            EXPECT_EQ(f->FieldName, "NUM");
+            ++told;
+        };
+        c.ds->Open();
+        ASSERT_TRUE(c.ds->Active());
+        c.ds->Edit();
+        c.ds->FieldByName("NUM")->SetAsString("ab");
+        if (c.checks) {
+            EXPECT_THROW(c.ds->Post(), EDatabaseError);
+            EXPECT_EQ(told, 1);
+            c.ds->Cancel();
+            EXPECT_EQ(stored(), "12");
+        } else {
+            c.ds->Post();
+            EXPECT_EQ(told, 0);
+            EXPECT_EQ(stored(), "ab");
+        }
+        c.ds->Close();
+    }
+}
+
 }  // namespace

@@ -3,6 +3,8 @@
 
 #include "datagrid/dk_draw.h"
 #include "datagrid/dk_field_info.h"
+#include "datagrid/dk_intl.h"
+#include "datagrid/dk_query.h"
 #include "datagrid/dk_lookup.h"
 #include "platform/ui/graphics.h"
 #include "platform/ui/prompt_script.h"
@@ -175,6 +177,66 @@ TEST_F(FieldInfoTest, PurgeDropsEntriesOfMissingFields)
     EXPECT_EQ(t.LookupFields().ToQStringList(), QStringList{"NAME;DB;Y.DBF;A;B"});
     EXPECT_EQ(t.LookupLinks().ToQStringList(), QStringList{"L2"});
     EXPECT_EQ(t.ControlType().ToQStringList(), QStringList{"NUM;Combo;C"});
+}
+
+// The query datasets are known by their class names and answer their own
+// database name, as the table does.
+TEST_F(FieldInfoTest, QueryDatasetsAnswerTheirClassNamesAndDatabaseName)
+{
+    TdkQuery query;
+    TdkQBE qbe;
+    TdkStoredProc proc;
+    struct Case {
+        TDataSet* ds;
+        const char* name;
+    };
+    for (const Case& c : {Case{&query, "TdkQuery"}, Case{&qbe, "tdkqbe"}, Case{&proc, "TdkStoredProc"}}) {
+        SCOPED_TRACE(c.name);
+        EXPECT_TRUE(dkIsClassNamed(c.ds, c.name));
+        EXPECT_TRUE(dkIsClassNamed(c.ds, "TDataSet"));
+        EXPECT_FALSE(dkIsClassNamed(c.ds, "TdkTable"));
+        EXPECT_TRUE(dkIsDkDataSet(c.ds));
+        static_cast<TdkStatementDataSet*>(c.ds)->DatabaseName = WinDir();
+        EXPECT_EQ(dkGetDatabaseName(c.ds), WinDir());
+    }
+    EXPECT_FALSE(dkIsClassNamed(&query, "TdkQBE"));
+    // A lookup field without an entry names its dataset's database.
+    auto* label = new TStringField(20);
+    label->FieldName = "LABEL";
+    label->FieldKind = fkCalculated;
+    label->SetDataSet(&query);
+    QString database, table, links, display;
+    dkGetLookupFieldInfo(label, database, table, links, display);
+    EXPECT_EQ(database, WinDir());
+}
+
+// The error of a refused post names the field after the text the library's
+// string holder gives, so a form's connected holder decides the language.
+TEST_F(FieldInfoTest, RefusedPostTellsTheStringHoldersText)
+{
+    MakePictures(1);
+    TdkTable t;
+    t.SetPictureMasks(Lines({"NAME\t&&&&\tF\tF"}));
+    Open(t, "BILDER.DBF");
+    const auto refusal = [&t] {
+        t.Edit();
+        t.FieldByName("NAME")->SetAsString("12");
+        QString message;
+        try {
+            t.Post();
+        } catch (const EDatabaseError& e) {
+            message = e.Message;
+        }
+        t.Cancel();
+        return message;
+    };
+    EXPECT_EQ(refusal(), "Invalid characters. Field : NAME");
+    TdkIntl own(nullptr);
+    own.UserMessages()->SetText("PictureValidateError", "Ungültige Zeichen im Feld ");
+    EXPECT_EQ(refusal(), "Invalid characters. Field : NAME");  // not connected: nothing changes
+    own.SetConnected(true);
+    EXPECT_EQ(refusal(), "Ungültige Zeichen im Feld NAME");
+    dkIntl()->UserMessages()->SetText("PictureValidateError", "Invalid characters. Field : ");
 }
 
 TEST_F(FieldInfoTest, TextPassesPictureOnlyWhenComplete)

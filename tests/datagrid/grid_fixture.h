@@ -55,6 +55,18 @@ protected:
         QCoreApplication::processEvents();
     }
 
+    // Entries "Bild i" whose RESERVE1, shown as a check box for
+    // "Wahr"/"Falsch", holds the given value.
+    void OpenCheckBoxGrid(int count, const std::string& value)
+    {
+        MakeTable("BILDER.DBF", AlbumFields(), count, [&value](int i) {
+            Text("ShortDesc", "Bild " + std::to_string(i));
+            Text("RESERVE1", value);
+        });
+        OpenGrid({"ShortDesc", "RESERVE1"});
+        table->ControlType().Add("RESERVE1;CheckBox;Wahr;Falsch");
+    }
+
     void Key(int qtKey, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString& text = {})
     {
         QWidget* target = grid->EditorMode() && grid->InplaceEditor() ? grid->InplaceEditor()->Handle()

@@ -9,6 +9,7 @@
 #include "dialogs/scan_pics.h"
 
 #include "album_fixture.h"
+#include "album_halter.h"
 #include "platform/core/run_temp_folder.h"
 #include "controls/spin_edit.h"
 #include "dialogs/program_settings.h"
@@ -36,6 +37,7 @@
 #include <QWidget>
 
 #include <map>
+#include <optional>
 
 #include <zlib.h>
 
@@ -773,53 +775,29 @@ TEST_F(ScanPicsTest, LinkLoopIsWalkedOnce)
     EXPECT_EQ(d->Neue(), 1);
 }
 
-// Another program stops (SIGSTOP) while it holds the album's index lock,
-// once the scan has found its first picture: the duplicate check cannot
-// read the index, so the run stops with the busy message instead of taking
-// the picture for a new one; nothing is entered.
+// Another program, stopped in the middle of a change, holds the album's
+// index lock once the scan has found its first picture: the duplicate check
+// cannot read the index, so the run stops with the busy message instead of
+// taking the picture for a new one; nothing is entered.
 TEST_F(ScanPicsTest, ADuplicateCheckThatCannotReadTheIndexStopsAsBusy)
 {
     Bild("doppelt/a.png", 120, 120);
     const std::string album = dir.str() + "/BILDER.DBF";
-    int toParent[2], toHolder[2];
-    ASSERT_EQ(::pipe(toParent), 0);
-    ASSERT_EQ(::pipe(toHolder), 0);
-    const pid_t holder = ::fork();
-    ASSERT_GE(holder, 0);
-    if (holder == 0) {
-        char go = 0;
-        if (::read(toHolder[0], &go, 1) != 1)
-            std::_Exit(3);
-        // The engine lock kept meanwhile stops the background thread from
-        // giving the index lock back, as a program stopped inside a change.
-        const dbf::EngineLock engine;
-        dbe_CloseAll();
-        if (!dbe_Use(album.c_str(), "HALTER", DBE_SHARED, DBE_TYPE_FOX) || !dbe_AppendBlank())
-            std::_Exit(2);
-        (void)!::write(toParent[1], "h", 1);
-        ::raise(SIGSTOP);
-        std::_Exit(0);
-    }
     auto d = Dialog();
     d->chkFindPNG->SetChecked(true);
     d->CheckBoxDoublettencheck->SetChecked(true);
-    // The holder takes the lock when the scan has found the picture.
+    // The holder (a process of its own) takes the lock when the scan has
+    // found the picture.
     const auto gefunden = d->QKFind1->OnFindFile;
-    bool gehalten = false;
+    std::optional<lxtest::TAlbumHalter> halter;
     d->QKFind1->OnFindFile = [&](TObject* s, const TSearchRec& r, const QString& p, const QString& m) {
-        if (!gehalten && !(r.Attr & faDirectory)) {
-            gehalten = true;
-            (void)!::write(toHolder[1], "g", 1);
-            char c = 0;
-            int status = 0;
-            EXPECT_EQ(::read(toParent[0], &c, 1), 1);
-            EXPECT_EQ(::waitpid(holder, &status, WUNTRACED), holder);
-            dbf::SetIndexLockWait(std::chrono::milliseconds(50));
-        }
+        if (!halter && !(r.Attr & faDirectory))
+            halter.emplace(album, lxtest::THalteArt::Indexsperre);
         gefunden(s, r, p, m);
     };
     std::string raised;
     {
+        lxtest::TSchnelleWartezeit schnell;
         TPromptScript script;
         script.AnswerValue(Win(Linux("doppelt")));
         try {
@@ -828,13 +806,9 @@ TEST_F(ScanPicsTest, ADuplicateCheckThatCannotReadTheIndexStopsAsBusy)
             raised = e.what();
         }
     }
-    dbf::SetIndexLockWait(std::chrono::seconds(30));
-    ::kill(holder, SIGKILL);
-    int status = 0;
-    ::waitpid(holder, &status, 0);
-    for (int f : {toParent[0], toParent[1], toHolder[0], toHolder[1]})
-        ::close(f);
-    EXPECT_TRUE(gehalten);
+    ASSERT_TRUE(halter.has_value());
+    EXPECT_TRUE(halter->Haelt());
+    EXPECT_EQ(halter->Loslassen(), 0);
     EXPECT_NE(raised.find("wird gerade von einem anderen Programm benutzt"), std::string::npos) << raised;
     EXPECT_EQ(d->Neue(), 0);
     EXPECT_TRUE(d->CloseAllowed);
@@ -1249,3 +1223,5 @@ TEST_F(ScanPicsTest, CloseButtonClosesTheShownDialog)
 }
 
 }  // namespace
+
+LXTEST_ALBUM_HALTER_TEST()

@@ -14,6 +14,8 @@
 #include "dialogs/listen_bericht.h"
 #include "platform/core/exceptions.h"
 #include "private_cupsd.h"
+#include "platform/core/run_temp_folder.h"
+#include "report/output/rg_cancel_dialog.h"
 #include "report/engine/rg_bands.h"
 #include "report/engine/rg_engine.h"
 #include "report/engine/rg_image.h"
@@ -30,6 +32,7 @@
 #include "shared/app_exception.h"
 
 #include <QFile>
+#include <QTest>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -781,4 +784,135 @@ TEST_F(ListPrintTest, ThePassportRuleLiesBelowAGrownNote)
     }
     EXPECT_GE(mitLetztemWort, 1);
     Bildschirmfoto(pdf, QStringLiteral("list_passport_rule"));
+}
+
+TEST_F(ListPrintTest, EachPictureIsInThePdfOnceAtThePrintResolutionOfItsFrame)
+{
+    // Pictures larger than their frames, with a camera's grain (which
+    // compresses badly), in the layouts with more than one or a small frame.
+    const int n = 4;
+    Album(n);
+    for (int i = 1; i <= n; ++i) {
+        QImage bild(2400, 1800, QImage::Format_RGB32);
+        uint32_t zufall = 7919u * uint32_t(i);
+        for (int y = 0; y < bild.height(); ++y) {
+            auto* zeile = reinterpret_cast<QRgb*>(bild.scanLine(y));
+            for (int x = 0; x < bild.width(); ++x) {
+                zufall = zufall * 1664525u + 1013904223u;
+                const int korn = int(zufall >> 27);
+                zeile[x] = qRgb((x / 10 + i * 50 + korn) & 255, (y / 8 + korn) & 255, ((x + y) / 20 + korn) & 255);
+            }
+        }
+        ASSERT_TRUE(bild.save(QString::fromStdString((ordner / ("bild" + std::to_string(i) + ".jpg")).string()),
+                              "JPEG", 90));
+    }
+    const struct {
+        const TVorlage& Vorlage;
+        double RahmenBreite, RahmenHoehe;  // mm
+    } faelle[] = {{kVorlagen[4], 35, 45}, {kVorlagen[1], 84, 59}};
+    for (const auto& f : faelle) {
+        SCOPED_TRACE(f.Vorlage.Datei);
+        Gehe(1);
+        const QString pdf = Pdf(QStringLiteral("aufloesung.pdf"));
+        AufPdf(pdf);
+        Drucken(f.Vorlage);
+        ASSERT_TRUE(QFile::exists(pdf)) << prompts.Texte.join("|").toStdString();
+        // pdfimages: page num type width height color comp bpc enc interp object-id ...
+        QMap<QString, QSize> objekte;
+        int platziert = 0;
+        for (const QString& zeile : Werkzeug("pdfimages", {"-list", pdf}).split('\n', Qt::SkipEmptyParts).mid(2)) {
+            const QStringList s = zeile.simplified().split(' ');
+            ASSERT_GE(s.size(), 12) << zeile.toStdString();
+            objekte[s[10] + " " + s[11]] = QSize(s[3].toInt(), s[4].toInt());
+            ++platziert;
+        }
+        EXPECT_EQ(platziert, n * f.Vorlage.BilderJeEintrag);
+        EXPECT_EQ(objekte.size(), n) << "each picture once";
+        // The 4:3 picture fitted into its frame at the printer's 600 dpi.
+        const double punkte = 600 / 25.4;
+        const double mass = std::min(f.RahmenBreite * punkte / 2400, f.RahmenHoehe * punkte / 1800);
+        qint64 pixel = 0;
+        for (auto it = objekte.cbegin(); it != objekte.cend(); ++it) {
+            EXPECT_NEAR(it.value().width(), 2400 * mass, 8) << it.key().toStdString();
+            EXPECT_NEAR(it.value().height(), 1800 * mass, 8) << it.key().toStdString();
+            pixel += qint64(it.value().width()) * it.value().height();
+        }
+        // No more than the embedded pixels uncompressed, and the pages' texts.
+        EXPECT_LT(QFileInfo(pdf).size(), pixel * 3 + 256 * 1024);
+        Bildschirmfoto(pdf, QStringLiteral("liste_aufloesung_") + QString::fromLatin1(f.Vorlage.Datei).section('.', 0, 0));
+    }
+}
+
+TEST_F(ListPrintTest, EscInTheProgressWindowStopsTheListAndNothingReachesTheQueue)
+{
+    Album(12);  // the passport sheet: four entries a page, three pages
+    // The print lets events through; the tips of the start stay away.
+    form->Timer2->SetEnabled(false);
+    // Each run prints the list to the printer's queue through the report's
+    // own progress window; escNachSeite > 0 presses Esc in it once that
+    // page has been made (the window then tells of the page before).
+    struct TLauf {
+        bool Sichtbar = false, KnopfAn = false;
+        QString Meldung;
+        int Seiten = 0;  // printed pages ended
+    };
+    const auto drucken = [&](int escNachSeite) {
+        TLauf lauf;
+        form->Druck().ListenAusgabe = [&](TrgReport* bericht) {
+            bericht->SetDevice(dvPrinter);
+            bericht->SetShowPrintDialog(false);
+            bericht->OnEndPage = [&, bericht](TObject*) {
+                const TrgPage* seite = bericht->Engine()->Page();
+                TrgCustomCancelDialog* fenster = bericht->CancelDialog();
+                if (!seite || seite->CalculationOnly || bericht->Engine()->CountingPass() || !fenster)
+                    return;
+                ++lauf.Seiten;
+                if (lauf.Seiten != escNachSeite)
+                    return;
+                // Once the job has run longer than a moment, the window is
+                // there with its progress and its button.
+                QTest::qWait(fenster->ShowDelay + 200);
+                auto* dialog = dynamic_cast<TrgCancelDialog*>(fenster);
+                ASSERT_NE(dialog, nullptr);
+                lauf.Sichtbar = dialog->Handle()->isVisible();
+                lauf.Meldung = dialog->memMessage->Text();
+                lauf.KnopfAn = dialog->btnCancel->Enabled();
+                EXPECT_TRUE(dialog->Handle()->grab().save(BildschirmfotoOrdner() + "/liste_fortschritt.png"));
+                QTest::keyClick(dialog->Handle(), Qt::Key_Escape);
+            };
+            bericht->Print();
+            bericht->OnEndPage = nullptr;
+        };
+        TPromptScript script;
+        script.Modal([](TCustomForm& hinweis) { hinweis.ModalResult = mrOk; });
+        // The job runs while the window is shown; it ends the window itself
+        // when it is done, or was closed by Esc.
+        script.Modal<TrgCancelDialog>([](TrgCancelDialog& fenster) {
+            if (fenster.ModalResult == mrNone)
+                EXPECT_TRUE(fenster.ModalLoop(10000));
+        });
+        Gehe(1);
+        form->DruckeBilderListe2(QString::fromLatin1(kVorlagen[4].Datei));
+        EXPECT_EQ(script.Pending(), 0u);
+        return lauf;
+    };
+
+    const TLauf abgebrochen = drucken(2);
+    EXPECT_TRUE(abgebrochen.Sichtbar);
+    EXPECT_TRUE(abgebrochen.KnopfAn);
+    // It tells the page printed last and the entry it is at: the ninth,
+    // laid out for the third page when the second ended (the album lists
+    // by title: Bild 1, 10, 11, 12, 2, 3, 4, 5, 6, ...).
+    EXPECT_TRUE(abgebrochen.Meldung.contains(QStringLiteral("Seite 1 von 3"))) << abgebrochen.Meldung.toStdString();
+    EXPECT_TRUE(abgebrochen.Meldung.contains(QStringLiteral("Eintrag 9: Bild 6"))) << abgebrochen.Meldung.toStdString();
+    EXPECT_EQ(abgebrochen.Seiten, 2) << "no page is made after Esc";
+    EXPECT_TRUE(cupsd.JobIds().isEmpty()) << "nothing reached the queue";
+    EXPECT_TRUE(QDir(RunTempFolder()).entryList({QStringLiteral("rgjob*")}, QDir::Files).isEmpty());
+    EXPECT_TRUE(DruckBildDateien(temp).isEmpty());
+    EXPECT_EQ(Nr(), 1);
+
+    // The program goes on: the same list prints whole the next time.
+    const TLauf ganz = drucken(0);
+    EXPECT_EQ(ganz.Seiten, 3);
+    EXPECT_EQ(cupsd.JobIds().size(), 1);
 }

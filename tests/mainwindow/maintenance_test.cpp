@@ -7,6 +7,7 @@
 #include "platform/ui/menus.h"
 #include "shared/short_name.h"
 
+#include <QTest>
 #include <QTimer>
 
 namespace {
@@ -270,6 +271,36 @@ TEST_F(MaintenanceTest, AnEndAskedForDuringACommandFollowsTheCommand)
     EXPECT_TRUE(form->Lauf().ProgrammEndet);
     EXPECT_FALSE(form->TableBilder->Active());
     Application->ClearTerminated();
+}
+
+// The start's tips timer fires while a command lets events through: the
+// tips wait until the command has returned.
+TEST_F(MaintenanceTest, TheTipsOfTheStartWaitForARunningCommand)
+{
+    auto e = Eintraege(4);
+    e[1].Geloescht = true;
+    AlbumAnlegen("TEST.DBF", e);
+    Oeffnen();
+    bool anWaehrendBefehl = false;
+    QTimer::singleShot(0, form->Handle(), [&] {
+        form->Timer2->SetInterval(1);
+        form->Timer2->SetEnabled(true);
+        QTest::qWait(30);
+        anWaehrendBefehl = form->Timer2->Enabled();
+    });
+    {
+        TPromptScript script;
+        script.Answer(TPromptKind::Dialog, mrYes, "wieder sichtbar machen");
+        Klick(*form, "AlleBilderSaetzeZurueckholen1Click");
+    }
+    EXPECT_TRUE(anWaehrendBefehl) << "the tips timer went off during the command";
+    EXPECT_TRUE(form->Timer2->Enabled());
+    // After the command the timer's next turn shows the tips (or not, as the
+    // user chose) and ends.
+    TPromptScript script;
+    script.Modal([](TCustomForm& tipps) { tipps.ModalResult = mrOk; });
+    QTest::qWait(30);
+    EXPECT_FALSE(form->Timer2->Enabled());
 }
 
 TEST_F(MaintenanceTest, PackKeepsExactlyTheUndeletedEntriesWithTagsAndFullText)

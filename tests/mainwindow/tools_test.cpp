@@ -914,3 +914,42 @@ TEST_F(ToolsTest, TheOpenAlbumsRowShowsItsFiguresNowAndTheMediumsNameNotItsSeria
     m.Statistik1Click();
     Foto(m, "album_manager_figures_now");
 }
+
+TEST_F(ToolsTest, ManagerStatisticsShowAZeroAsZero)
+{
+    // Both entries of "Urlaub" have a description and none is marked; the
+    // album "Familie" has no entries at all.
+    ManagerAnlegen();
+    Album("ALBUMA.DBF", "Urlaub", {Bild("p", "a.jpg"), Bild("p", "b.jpg")});
+    Album("ALBUMB.DBF", "Familie", {});
+    TBilderDBFManagerForm m(nullptr, U());
+    m.Show();
+    if (!m.GroupBoxStatistik->Visible())
+        m.Statistik1Click();
+    ASSERT_TRUE(m.GroupBoxStatistik->Visible());
+    ASSERT_EQ(m.ListView1->ItemCount(), 2);
+    const struct {
+        int Zeile;
+        const char* Saetze;
+        const char* Markierte;
+        const char* MitDesc;
+        const char* OhneDesc;
+        const char* PicBytes;
+    } faelle[] = {{0, "2", "0", "2", "0", "4000"}, {1, "0", "0", "0", "0", "0"}};
+    QListWidget* liste = m.ListView1->List();
+    for (const auto& f : faelle) {
+        SCOPED_TRACE(f.Zeile);
+        lxui_test::SendClick(liste->viewport(), liste->visualItemRect(liste->item(f.Zeile)).center());
+        ASSERT_EQ(m.ListView1->Selected(), f.Zeile);
+        EXPECT_EQ(m.DBEditSaetze->Text(), f.Saetze);
+        EXPECT_EQ(m.DBEditMarkierte->Text(), f.Markierte);
+        EXPECT_EQ(m.DBEditMitDesc->Text(), f.MitDesc);
+        EXPECT_EQ(m.DBEditOhneDesc->Text(), f.OhneDesc);
+        EXPECT_EQ(m.DBEditPicBytes->Text(), f.PicBytes);
+        // The album's size is never empty (and never 0: its files are there).
+        EXPECT_FALSE(m.DBEditBytesSum->Text().isEmpty());
+    }
+    const QString ordner = QCoreApplication::applicationDirPath() + "/screenshots";
+    QDir().mkpath(ordner);
+    EXPECT_TRUE(m.Handle()->grab().save(ordner + "/album_manager_statistik_null.png"));
+}

@@ -271,6 +271,7 @@ void TDataLink::DataEvent(TDataEvent event, intptr_t info)
     }
     case deUpdateRecord: UpdateRecord(); break;
     case deCheckBrowseMode: CheckBrowseMode(); break;
+    case deFocusControl: FocusControl(reinterpret_cast<TField**>(info)); break;
     default: break;
     }
 }
@@ -329,6 +330,12 @@ void TFieldDataLink::RecordChanged(TField* field)
             OnDataChange();
         modified_ = false;
     }
+}
+
+void TFieldDataLink::FocusControl(TField** field)
+{
+    if (field && *field && *field == field_ && OnFocusControl && OnFocusControl())
+        *field = nullptr;
 }
 
 void TFieldDataLink::UpdateData()

@@ -93,6 +93,9 @@ protected:
     virtual void LayoutChanged() { DataSetChanged(); }
     virtual void RecordChanged(TField* field) { (void)field; }
     virtual void UpdateData() {}
+    // The field *field asks for the focus; a link that gives it to its
+    // control sets *field to null, so no further control takes it.
+    virtual void FocusControl(TField** field) { (void)field; }
 
 private:
     friend class TDataSet;
@@ -126,6 +129,9 @@ public:
     std::function<void()> OnEditingChange;
     std::function<void()> OnUpdateData;
     std::function<void()> OnActiveChange;
+    // Asked to focus the control when its field calls FocusControl;
+    // answers whether the control took the focus.
+    std::function<bool()> OnFocusControl;
 
 protected:
     void ActiveChanged() override;
@@ -133,6 +139,7 @@ protected:
     void LayoutChanged() override;
     void RecordChanged(TField* field) override;
     void UpdateData() override;
+    void FocusControl(TField** field) override;
 
 private:
     void UpdateField();

@@ -146,6 +146,11 @@ void TDataSet::CreateFields()
     }
 }
 
+bool TDataSet::DefaultFields() const
+{
+    return std::all_of(defaultField_.begin(), defaultField_.end(), [](bool made) { return made; });
+}
+
 void TDataSet::DestroyDefaultFields()
 {
     for (size_t i = fields_.size(); i-- > 0;) {

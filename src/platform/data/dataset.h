@@ -30,7 +30,10 @@ enum TDataEvent {
     deUpdateState,
     deCheckBrowseMode,
     dePropertyChange,
-    deFieldListChange
+    deFieldListChange,
+    // A field asks the control that shows it for the focus; the info is a
+    // TField** that the control which took the focus sets to null.
+    deFocusControl
 };
 enum TGetMode { gmCurrent, gmNext, gmPrior };
 enum TGetResult { grOK, grBOF, grEOF, grError };
@@ -121,6 +124,9 @@ public:
     TField* Fields(int index) const { return fields_.at(index); }
     int FieldCount() const { return static_cast<int>(fields_.size()); }
     const std::vector<TFieldDef>& FieldDefs() const { return fieldDefs_; }
+    // True when every field object was made by the dataset from its field
+    // definitions; false once the program defined fields of its own.
+    bool DefaultFields() const;
     // Text of the field list "A;B;C" to fields; unknown names raise.
     std::vector<TField*> GetFieldList(const QString& names) const;
 

@@ -439,3 +439,11 @@ TField* CreateFieldOfType(TFieldType type, int size)
     }
     return nullptr;
 }
+
+void TField::FocusControl()
+{
+    if (!dataSet_)
+        return;
+    TField* field = this;
+    dataSet_->DataEvent(deFocusControl, reinterpret_cast<intptr_t>(&field));
+}

@@ -32,6 +32,9 @@ public:
     // (the dataset then owns it); null detaches it.
     TDataSet* DataSet() const { return dataSet_; }
     void SetDataSet(TDataSet* dataSet);
+    // Gives the focus to the first control that shows this field and can
+    // take it.
+    void FocusControl();
 
     QString FieldName;
     TFieldKind FieldKind = fkData;

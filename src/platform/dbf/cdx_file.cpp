@@ -61,10 +61,13 @@ std::unique_ptr<CdxFile> CdxFile::Open(const std::string& path, bool readOnly, c
 namespace {
 
 // The index lock: one byte far beyond any page. A process that waits for
-// it holds a read lock on the byte after it (the waiting mark), so the
-// process holding the index lock knows to give it back.
+// it holds a read lock on one of the two bytes after it (the waiting mark:
+// the first for a wait to change the file, the second for a wait to read
+// it), so the process holding the index lock knows to give it back, and
+// after which turn.
 constexpr off_t kIndexLock = off_t(1) << 40;
 constexpr off_t kIndexWaiting = kIndexLock + 1;
+constexpr off_t kIndexReaderWaiting = kIndexLock + 2;
 // How long a process that gave the lock to a waiting one lets it go first.
 constexpr auto kHandOverGrace = std::chrono::milliseconds(5);
 // How often a holder past its turn looks for the waiting mark (a system call)
@@ -112,7 +115,7 @@ void CdxFile::BeginAccess(bool write)
             // lock with what this process changed written. (Only between
             // the engine's accesses: within one, every file it uses stays.)
             const bool handOver = LeaseRegistry::ActiveAccesses() == 0 && now - heldSince_ >= kMinTurn &&
-                                  WaiterSeen(now);
+                                  WaiterSeen(now, now - heldSince_);
             const bool upgrade = write && lockMode_ == LockMode::Read;
             if (!handOver) {
                 // A held read lock becomes the write lock in place when no
@@ -167,11 +170,13 @@ void CdxFile::AcquireIndexLock(bool handedOver, bool write)
     // Whoever holds it may wait for a lock this process holds: those go
     // back first. Then the waiting mark tells the holder to give it back.
     ReleaseIdleLeases();
-    dbf::LockByte(fd_, F_RDLCK, kIndexWaiting);
+    const off_t mark = type == F_WRLCK ? kIndexWaiting : kIndexReaderWaiting;
+    dbf::LockByte(fd_, F_RDLCK, mark);
     struct Unmark {
         int fd;
-        ~Unmark() { dbf::LockByte(fd, F_UNLCK, kIndexWaiting); }
-    } unmark{fd_};
+        off_t mark;
+        ~Unmark() { dbf::LockByte(fd, F_UNLCK, mark); }
+    } unmark{fd_, mark};
     const auto start = dbf::LockWaitNow();
     const auto limit = dbf::IndexLockWait();
     if (handedOver) {
@@ -212,14 +217,20 @@ void CdxFile::AcquireIndexLock(bool handedOver, bool write)
     }
 }
 
-bool CdxFile::WaiterPresent() const { return dbf::LockedByOther(fd_, F_WRLCK, kIndexWaiting); }
+bool CdxFile::WaiterPresent(std::chrono::steady_clock::duration turn) const
+{
+    // Past a writer's turn any waiting mark counts, before it only a reader's.
+    if (turn >= kWriterTurn)
+        return dbf::LockedByOther(fd_, F_WRLCK, kIndexWaiting, 2);
+    return dbf::LockedByOther(fd_, F_WRLCK, kIndexReaderWaiting);
+}
 
-bool CdxFile::WaiterSeen(std::chrono::steady_clock::time_point now)
+bool CdxFile::WaiterSeen(std::chrono::steady_clock::time_point now, std::chrono::steady_clock::duration turn)
 {
     if (now - waiterLookedAt_ < kWaiterLookEvery)
         return false;
     waiterLookedAt_ = now;
-    return WaiterPresent();
+    return WaiterPresent(turn);
 }
 
 void CdxFile::EndAccess()
@@ -237,6 +248,7 @@ void CdxFile::EndAccess()
             LeaseRegistry::Held(*this);
         }
         lastUse_ = now;
+        LeaseRegistry::NoteUse(now);
     } else {
         if (held_) {
             held_ = false;

@@ -418,10 +418,12 @@ private:
     // one, which goes first. Raises CdxBusy when the wait's limit passes or
     // its observer stops it.
     void AcquireIndexLock(bool handedOver, bool write);
-    bool WaiterPresent() const;
+    // Whether another process waits for the lock and its turn has come
+    // after this one held it for `turn` (see kMinTurn, kWriterTurn).
+    bool WaiterPresent(std::chrono::steady_clock::duration turn) const;
     // The same, looked at no more often than every few hundred microseconds
     // (false in between).
-    bool WaiterSeen(std::chrono::steady_clock::time_point now);
+    bool WaiterSeen(std::chrono::steady_clock::time_point now, std::chrono::steady_clock::duration turn);
     bool HasUnflushedChanges() const;
     void FlushShared();
     // Writes pending pages, the free list and headers (Flush's work).

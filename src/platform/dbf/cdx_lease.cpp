@@ -55,6 +55,10 @@ struct State {
     std::vector<CdxFile*> held;  // under the engine lock
     int activeAccesses = 0;      // under the engine lock
     std::atomic<bool> anyHeld{false};
+    // When the last access of a held file ended (steady clock, in its own
+    // ticks): the watch thread leaves the engine alone while the program
+    // keeps calling in, so it never makes the program wait for the lock.
+    std::atomic<std::int64_t> lastUse{0};
     bool watching = false;  // the thread runs (under the engine lock)
     bool started = false;   // the thread is past its start (under sleepMutex)
     // The thread sleeps on these while nothing is held. (A child process
@@ -101,6 +105,10 @@ void LeaseRegistry::Released(CdxFile& file)
 }
 
 int LeaseRegistry::ActiveAccesses() { return S().activeAccesses; }
+void LeaseRegistry::NoteUse(std::chrono::steady_clock::time_point now)
+{
+    S().lastUse.store(now.time_since_epoch().count(), std::memory_order_relaxed);
+}
 void LeaseRegistry::AccessBegins() { ++S().activeAccesses; }
 void LeaseRegistry::AccessEnds() { --S().activeAccesses; }
 
@@ -142,17 +150,30 @@ void LeaseRegistry::Watch()
                 s.wake->wait(lock, [&] { return s.anyHeld.load(); });
             }
             std::this_thread::sleep_for(kWatchStep);
+            // While the program keeps calling in, its own accesses hand a
+            // held lock over (BeginAccess); the thread looks only once it
+            // paused, and never waits for the engine lock (the program
+            // would then wait for the thread).
+            auto now = std::chrono::steady_clock::now();
+            const std::chrono::steady_clock::duration sinceUse(
+                now.time_since_epoch().count() - s.lastUse.load(std::memory_order_relaxed));
+            if (sinceUse < kWatchStep)
+                continue;
             // The engine lock is free only between the program's calls: no
             // access runs then.
-            const dbf::EngineLock lock;
-            const auto now = std::chrono::steady_clock::now();
+            std::unique_lock<std::recursive_mutex> lock(dbf::EngineMutex(), std::try_to_lock);
+            if (!lock.owns_lock())
+                continue;
+            now = std::chrono::steady_clock::now();
             // A lock in use goes to a waiting process after the holder's
             // turn (as the holder itself hands it over), an unused one at once.
             ReleaseUnused([&](CdxFile& file) {
                 if (now - file.lastUse_ >= kIdleRelease)
                     return true;
-                const bool turnOver = now - file.heldSince_ >= kMinTurn || now - file.lastUse_ >= kWatchStep;
-                return turnOver && file.WaiterPresent();
+                // (Unused for a step: any waiter's turn has come.)
+                const auto turn = now - file.lastUse_ >= kWatchStep ? std::chrono::steady_clock::duration(kWriterTurn)
+                                                                    : now - file.heldSince_;
+                return turn >= kMinTurn && file.WaiterPresent(turn);
             });
         } catch (...) {
             std::this_thread::sleep_for(kIdleRelease);

@@ -15,8 +15,13 @@ namespace dbfcdx {
 class CdxFile;
 
 // How long a held lock stays held while another process waits, when the
-// holder keeps using it: a turn long enough to batch a run of changes.
+// holder keeps using it: a turn long enough to batch a run of changes. A
+// process that only wants to read waits a short turn; one that wants to
+// change the file gets it after a longer one: each hand-over between two
+// writers costs both (the pages one changed, the other reads again), and
+// the shorter the turns, the more of them.
 constexpr auto kMinTurn = std::chrono::milliseconds(10);
+constexpr auto kWriterTurn = std::chrono::milliseconds(50);
 
 // Raised when another process keeps an index file's lock for the whole wait,
 // or the user stopped the wait: the file is sound, only busy, and nothing
@@ -46,6 +51,9 @@ struct LeaseRegistry {
     static int ActiveAccesses();
     static void AccessBegins();
     static void AccessEnds();
+    // A held file's access ended at `now` (seen by the background thread
+    // without the engine lock).
+    static void NoteUse(std::chrono::steady_clock::time_point now);
     // Gives back every held lock no access uses.
     static void ReleaseIdle();
     // In a child process after fork: the parent keeps its locks and writes

@@ -85,6 +85,17 @@ WorkArea* Need()
     return a;
 }
 
+WorkArea* NeedSound()
+{
+    WorkArea* a = Need();
+    std::string failed;
+    if (a && a->table().IndexesFailedInBackground(failed)) {
+        Fail(failed);
+        return nullptr;
+    }
+    return a;
+}
+
 const FieldDef* NeedField(WorkArea* a, const char* name)
 {
     const FieldDef* f = a->FindField(name);
@@ -509,7 +520,7 @@ int MoveCurrent(Move move)
 {
     const EngineLock engineLock;
     if (Refused()) return 0;
-    WorkArea* a = Need();
+    WorkArea* a = NeedSound();
     if (!a) return 0;
     if (move(*a)) return 1;
     const std::string failed = a->TakeReadError();
@@ -578,7 +589,7 @@ int dbe_PutRecord(const char* buffer)
 {
     const EngineLock engineLock;
     if (Refused()) return 0;
-    WorkArea* a = Need();
+    WorkArea* a = NeedSound();
     if (!a || !buffer) return 0;
     std::string error;
     return a->PutRecord(buffer, error) ? 1 : Fail(error);
@@ -588,7 +599,7 @@ int dbe_AppendBlank()
 {
     const EngineLock engineLock;
     if (Refused()) return 0;
-    WorkArea* a = Need();
+    WorkArea* a = NeedSound();
     if (!a) return 0;
     std::string error;
     return a->AppendBlank(error) ? 1 : Fail(error);
@@ -622,7 +633,7 @@ int dbe_Delete()
 {
     const EngineLock engineLock;
     if (Refused()) return 0;
-    WorkArea* a = Need();
+    WorkArea* a = NeedSound();
     if (!a) return 0;
     std::string error;
     return a->SetDeletedFlag(true, error) ? 1 : Fail(error);
@@ -632,7 +643,7 @@ int dbe_Recall()
 {
     const EngineLock engineLock;
     if (Refused()) return 0;
-    WorkArea* a = Need();
+    WorkArea* a = NeedSound();
     if (!a) return 0;
     std::string error;
     return a->SetDeletedFlag(false, error) ? 1 : Fail(error);

@@ -251,7 +251,7 @@ int dbe_Seek(const char* key)
 {
     const EngineLock engineLock;
     if (Refused()) return 0;
-    WorkArea* a = Need();
+    WorkArea* a = NeedSound();
     if (!a) return 0;
     if (!a->tagOrder()) return Fail("Keine Indexordnung aktiv");
     SetLastError("");

@@ -90,6 +90,10 @@ WorkArea* Current();
 
 // The selected area, or null with a reason.
 WorkArea* Need();
+// The same for a call that reads or writes the table: null with the reason
+// also when a change of its index files failed between the program's calls
+// (reported by whichever call comes next).
+WorkArea* NeedSound();
 
 const FieldDef* NeedField(WorkArea* a, const char* name);
 

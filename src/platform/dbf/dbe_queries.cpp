@@ -81,7 +81,7 @@ int dbe_Query(const char* expr)
 {
     const EngineLock engineLock;
     if (Refused()) return 0;
-    WorkArea* a = Need();
+    WorkArea* a = NeedSound();
     if (!a) return 0;
     if (!expr || !*expr) {
         a->ClearQuery();

@@ -335,8 +335,9 @@ bool DbfTable::ReadRecord(std::uint32_t recno, char* out, std::string& error)
     }
     std::uint64_t offset = header_.headerLength + std::uint64_t(recno - 1) * header_.recordLength;
     // A record the scans' mapping covers is copied from it: the same bytes
-    // (writes through the descriptor show in it) without a system call.
-    if (map_ && offset + header_.recordLength <= mapLength_) {
+    // (writes through the descriptor show in it) without a system call,
+    // once its pages were read often enough to be worth their page faults.
+    if (map_ && offset + header_.recordLength <= mapLength_ && FromMapping(offset)) {
         std::memcpy(out, static_cast<const char*>(map_) + offset, header_.recordLength);
         return true;
     }
@@ -366,6 +367,20 @@ bool DbfTable::ReadRecords(std::uint32_t first, std::uint32_t count, char* out, 
     for (std::uint32_t r = first + onDisk; r < first + count; ++r)
         if (!ReadRecord(r, out + std::size_t(r - first) * header_.recordLength, error)) return false;
     return true;
+}
+
+bool DbfTable::FromMapping(std::uint64_t offset)
+{
+    const std::size_t first = std::size_t(offset >> 12);
+    const std::size_t last = std::size_t((offset + header_.recordLength - 1) >> 12);
+    if (pageReads_.size() <= last) pageReads_.resize(last + 1, 0);
+    bool warm = true;
+    for (std::size_t page = first; page <= last; ++page) {
+        if (pageReads_[page] >= kPageReadsBeforeMapping) continue;
+        ++pageReads_[page];
+        warm = false;
+    }
+    return warm;
 }
 
 void DbfTable::DropMap()
@@ -600,6 +615,7 @@ void DbfTable::ReleaseAppendLock()
 {
     if (!appendLockHeld_) return;
     appendLockHeld_ = false;
+    if (memo_) memo_->DropLock();
     LockByte(fd_.get(), F_UNLCK, kAppendLock);
 }
 
@@ -725,7 +741,24 @@ bool DbfTable::StoreMemo(const FieldDef& field, char* image, std::string_view da
             error = memoError_.empty() ? "Memodatei fehlt" : memoError_;
             return false;
         }
-        if (!memo_->Append(data, type, block, error)) return false;
+        bool stored = false;
+        if (exclusive_) {
+            stored = memo_->Append(data, type, block, error);
+        } else if (appendLockHeld_) {
+            // The appends of this process take turns with the others' under
+            // the table's append lock, held across calls: the memo file's
+            // is kept as long, so the memos of a run of appends take no
+            // lock of their own.
+            stored = memo_->HoldLock(error) && memo_->Append(data, type, block, error);
+        } else if (indexes_ && !indexes_->files().empty()) {
+            // Another process may keep the memo file's lock across its
+            // calls, while it holds the index files: asking for those first
+            // tells it to give both back.
+            stored = indexes_->AccessAll([&] { return memo_->Append(data, type, block, error); }, error);
+        } else {
+            stored = memo_->Append(data, type, block, error);
+        }
+        if (!stored) return false;
     }
     std::string ref = FormatMemoRef(block, field.width);
     std::copy(ref.begin(), ref.end(), image + field.offset);
@@ -1059,6 +1092,11 @@ TableIndexes& DbfTable::Indexes()
 {
     if (!indexes_) indexes_ = std::make_unique<TableIndexes>(*this);
     return *indexes_;
+}
+
+bool DbfTable::IndexesFailedInBackground(std::string& error)
+{
+    return indexes_ && !Foreign() && indexes_->FailedInBackground(error);
 }
 
 bool DbfTable::MarkProductionIndex(bool on, std::string& error)

@@ -160,6 +160,9 @@ public:
 
     // The index files open on the table (made on first use).
     TableIndexes& Indexes();
+    // A change of the index files that failed between the program's calls
+    // (see TableIndexes::FailedInBackground).
+    bool IndexesFailedInBackground(std::string& error);
     bool productionIndexTried = false;
     // Sets or clears the table flag "has a production index" in the header.
     bool MarkProductionIndex(bool on, std::string& error);
@@ -250,6 +253,15 @@ private:
     void* map_ = nullptr;
     std::uint64_t mapLength_ = 0;
     void DropMap();
+    // Single reads of each 4 KB page of the file made without the mapping
+    // (saturating). The first touch of a mapped page is a page fault, which
+    // on some virtual machines costs as much as a hundred reads of a record;
+    // a page is copied from the mapping only once it was read that often.
+    std::vector<std::uint8_t> pageReads_;
+    static constexpr std::uint8_t kPageReadsBeforeMapping = 128;
+    // Whether the record at `offset` is copied from the mapping (counts
+    // the read otherwise).
+    bool FromMapping(std::uint64_t offset);
     std::unique_ptr<TableIndexes> indexes_;  // last: destroyed first
 };
 

@@ -28,6 +28,10 @@ struct EngineSettings {
     // A query that lets at most this many records through is sorted by the
     // keys of a tag order once instead of walking the tag.
     std::uint32_t sparseOrderLimit = 4096;
+    // A query whose tags leave at most this many records that may pass keeps
+    // them as a list of record numbers besides its bits (planning, the
+    // evaluation and the count then visit only those); 0: bits alone.
+    std::uint32_t queryListLimit = 1024;
     std::function<void(std::uint32_t, std::uint32_t)> gauge;
 };
 

@@ -1317,13 +1317,22 @@ ExprCondition Frame(const Node& n, std::span<const ExprField> fields, const Expr
 bool ExprConditionOf(std::string_view text, std::span<const ExprField> fields,
                      const ExprCompileOptions& options, ExprCondition& condition, ExprError& error)
 {
+    return ExprCompileCondition(text, fields, options, condition, error) != nullptr;
+}
+
+std::unique_ptr<ExprProgram> ExprCompileCondition(std::string_view text, std::span<const ExprField> fields,
+                                                  const ExprCompileOptions& options, ExprCondition& condition,
+                                                  ExprError& error)
+{
     error = {};
     Parser parser(text, fields, options, error);
     NodePtr root = parser.ParseAll();
-    if (!root || !Generate(*root, text, fields, options, error))
-        return false;
-    condition = Frame(*root, fields, options);
-    return true;
+    if (!root)
+        return nullptr;
+    std::unique_ptr<ExprProgram> program = Generate(*root, text, fields, options, error);
+    if (program)
+        condition = Frame(*root, fields, options);
+    return program;
 }
 
 namespace {

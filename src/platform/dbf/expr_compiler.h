@@ -38,6 +38,12 @@ struct ExprCondition {
 bool ExprConditionOf(std::string_view text, std::span<const ExprField> fields,
                      const ExprCompileOptions& options, ExprCondition& condition, ExprError& error);
 
+// The program of `text` and its frame from one parse (null with `error`
+// when the text does not compile; `condition` is then left as it was).
+std::unique_ptr<ExprProgram> ExprCompileCondition(std::string_view text, std::span<const ExprField> fields,
+                                                  const ExprCompileOptions& options, ExprCondition& condition,
+                                                  ExprError& error);
+
 // Whether two programs compute the same value from every record: the same
 // instructions over the same field bytes and constants.
 bool ExprSameComputation(const ExprProgram& a, const ExprProgram& b);

@@ -139,6 +139,16 @@ std::unique_ptr<Expression> Expression::Compile(std::string_view text, std::span
     return std::unique_ptr<Expression>(new Expression(std::move(program)));
 }
 
+std::unique_ptr<Expression> Expression::CompileCondition(std::string_view text, std::span<const ExprField> fields,
+                                                         ExprError& error, const ExprCompileOptions& options,
+                                                         ExprCondition& condition)
+{
+    std::unique_ptr<ExprProgram> program = ExprCompileCondition(text, fields, options, condition, error);
+    if (!program)
+        return nullptr;
+    return std::unique_ptr<Expression>(new Expression(std::move(program)));
+}
+
 const std::string& Expression::Text() const { return program_->text; }
 ExprType Expression::Type() const { return program_->type; }
 std::size_t Expression::Width() const { return program_->width; }

@@ -55,6 +55,7 @@
 namespace dbfexpr {
 
 struct ExprProgram;
+struct ExprCondition;
 
 class Expression {
 public:
@@ -68,6 +69,13 @@ public:
                                                std::span<const ExprField> fields,
                                                ExprError& error,
                                                const ExprCompileOptions& options = {});
+
+    // The same, with the frame of the condition as an index can answer it
+    // (see ExprConditionOf) taken from the same parse.
+    static std::unique_ptr<Expression> CompileCondition(std::string_view text,
+                                                        std::span<const ExprField> fields,
+                                                        ExprError& error, const ExprCompileOptions& options,
+                                                        ExprCondition& condition);
 
     const std::string& Text() const;
     ExprType Type() const;

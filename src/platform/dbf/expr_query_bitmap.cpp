@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
 
 namespace dbfexpr {
 
@@ -25,7 +26,11 @@ void QueryBitmap::Resize(std::uint32_t size, bool value)
             ClearTail();
         return;
     }
-    words_.resize((std::size_t{size} + 63) / 64, value ? ~std::uint64_t{0} : 0);
+    // Grown words come zeroed; set ones are filled in one memset.
+    const std::size_t had = words_.size();
+    words_.resize((std::size_t{size} + 63) / 64);
+    if (value && words_.size() > had)
+        std::memset(words_.data() + had, value ? 0xFF : 0, (words_.size() - had) * sizeof(std::uint64_t));
     size_ = size;
     if (value && size > old) {
         // Fill the rest of the old last word, then count the new records.

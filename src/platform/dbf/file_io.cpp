@@ -94,6 +94,11 @@ bool SyncFile(int fd)
     return ::fdatasync(fd) == 0;
 }
 
+void StartWriteback(int fd, std::uint64_t offset, std::uint64_t length)
+{
+    (void)::sync_file_range(fd, off_t(offset), off_t(length), SYNC_FILE_RANGE_WRITE);
+}
+
 bool TruncateFile(int fd, std::uint64_t size)
 {
     if (Faulted(IoOp::Truncate, FdPath(fd))) return false;
@@ -149,6 +154,14 @@ bool LockByte(int fd, short type, std::uint64_t offset)
 bool LockedByOther(int fd, short type, std::uint64_t offset)
 {
     struct flock fl = ByteRange(type, offset);
+    if (::fcntl(fd, F_OFD_GETLK, &fl) != 0) return true;
+    return fl.l_type != F_UNLCK;
+}
+
+bool LockedByOther(int fd, short type, std::uint64_t offset, std::uint64_t length)
+{
+    struct flock fl = ByteRange(type, offset);
+    fl.l_len = off_t(length);
     if (::fcntl(fd, F_OFD_GETLK, &fl) != 0) return true;
     return fl.l_type != F_UNLCK;
 }

@@ -32,6 +32,11 @@ bool ReadAt(int fd, void* data, std::size_t size, std::uint64_t offset);
 bool WriteAt(int fd, const void* data, std::size_t size, std::uint64_t offset);
 // fdatasync of the file; false on error.
 bool SyncFile(int fd);
+// Starts writing `length` bytes from `offset` to the disk without waiting
+// (a later SyncFile then has less left to wait for). Only a hint: nothing
+// relies on it, so it is no operation of the test seam and its failure is
+// ignored.
+void StartWriteback(int fd, std::uint64_t offset, std::uint64_t length);
 // ftruncate; false on error.
 bool TruncateFile(int fd, std::uint64_t size);
 // rename(2), then fsync of the folder so the new name is on disk.
@@ -54,6 +59,8 @@ bool LockByteWait(int fd, short type, std::uint64_t offset, int timeoutMs);
 // `offset` that a lock of `type` would conflict with (true when that
 // cannot be asked: the careful answer).
 bool LockedByOther(int fd, short type, std::uint64_t offset);
+// The same for the `length` bytes from `offset`.
+bool LockedByOther(int fd, short type, std::uint64_t offset, std::uint64_t length);
 // Whether byte-range locks on the file system that holds `path` reach every
 // process that may open the file: false (with the reason) for network mounts
 // that keep their locks on this machine (NFS mounted "nolock" or with

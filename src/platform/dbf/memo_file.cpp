@@ -38,6 +38,9 @@ std::uint32_t FirstBlock(std::uint32_t blockSize)
     return (kMemoHeaderSize + blockSize - 1) / blockSize;
 }
 
+// How much a run of appends writes before it starts writing it to disk.
+constexpr std::uint64_t kWritebackStep = std::uint64_t(1) << 20;
+
 // Appends of several processes to one memo file take turns on this lock.
 constexpr off_t kMemoAppendLock = off_t(1) << 40;
 
@@ -182,19 +185,21 @@ bool MemoFile::Append(std::string_view data, std::uint32_t type, std::uint32_t& 
         error = "Memodatei " + path_ + " ist nicht beschreibbar";
         return false;
     }
-    if (!exclusive_ && !LockAppend(fd_.get(), F_WRLCK)) {
+    const bool lockHere = !exclusive_ && !lockHeld_;
+    if (lockHere && !LockAppend(fd_.get(), F_WRLCK)) {
         error = NoteBusy("Memodatei " + path_ + " ist gesperrt");
         return false;
     }
     struct Unlock {
         MemoFile* m;
+        bool locked;
         ~Unlock()
         {
-            if (!m->exclusive_) LockAppend(m->fd_.get(), F_UNLCK);
+            if (locked) LockAppend(m->fd_.get(), F_UNLCK);
         }
-    } unlock{this};
+    } unlock{this, lockHere};
     std::uint64_t start = nextFree_;
-    if (!exclusive_ || start == 0) {
+    if ((!exclusive_ && !endKnown_) || start == 0) {
         // The next free block from the header, but never inside existing
         // data: a stale or damaged header must not make new memos overwrite
         // old ones. Shared: every append goes at the file's end, so while
@@ -230,6 +235,13 @@ bool MemoFile::Append(std::string_view data, std::uint32_t type, std::uint32_t& 
         return false;
     }
     nextFree_ = start + blocks;
+    endKnown_ = lockHeld_;
+    const std::uint64_t end = nextFree_ * blockSize_;
+    if (end < writebackFrom_ || writebackFrom_ == 0) writebackFrom_ = start * blockSize_;
+    if (end - writebackFrom_ >= kWritebackStep) {
+        StartWriteback(fd_.get(), writebackFrom_, end - writebackFrom_);
+        writebackFrom_ = end;
+    }
     // (Shared: the header follows at the next flush; other processes'
     // appends take the file's end meanwhile.)
     headerDirty_ = true;
@@ -241,10 +253,11 @@ bool MemoFile::Flush(std::string& error)
 {
     if (!headerDirty_ || !fd_.valid()) return true;
     std::uint64_t next = nextFree_;
+    const bool lockHere = !exclusive_ && !lockHeld_;
     if (!exclusive_) {
         // Other processes may have appended since: the header never goes
         // back, and takes the file's end.
-        if (!LockAppend(fd_.get(), F_WRLCK)) {
+        if (lockHere && !LockAppend(fd_.get(), F_WRLCK)) {
             error = NoteBusy("Memodatei " + path_ + " ist gesperrt");
             return false;
         }
@@ -258,10 +271,29 @@ bool MemoFile::Flush(std::string& error)
     PutBe32(head, std::uint32_t(next));
     const bool ok = WriteAt(fd_.get(), head, 4, 0);
     if (!ok) error = "Memodatei " + path_ + " lässt sich nicht schreiben: " + ErrnoText();
-    if (!exclusive_) LockAppend(fd_.get(), F_UNLCK);
+    if (lockHere) LockAppend(fd_.get(), F_UNLCK);
     if (!ok) return false;
     headerDirty_ = false;
     return true;
+}
+
+bool MemoFile::HoldLock(std::string& error)
+{
+    if (exclusive_ || lockHeld_) return true;
+    if (!fd_.valid() || !LockAppend(fd_.get(), F_WRLCK)) {
+        error = NoteBusy("Memodatei " + path_ + " ist gesperrt");
+        return false;
+    }
+    lockHeld_ = true;
+    endKnown_ = false;  // another process may have appended before
+    return true;
+}
+
+void MemoFile::DropLock()
+{
+    if (!lockHeld_) return;
+    lockHeld_ = endKnown_ = false;
+    if (fd_.valid()) LockAppend(fd_.get(), F_UNLCK);
 }
 
 bool MemoFile::Sync(std::string& error)

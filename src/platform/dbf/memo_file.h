@@ -53,6 +53,12 @@ public:
     void RepairStaleHeader();
     // Forgets an unwritten header (a forked child must not write it).
     void DiscardPending() { headerDirty_ = false; }
+    // Shared use: keeps the append lock across appends until DropLock (the
+    // table keeps its own append lock as long, see DbfTable). No other
+    // process appends meanwhile, so the file's end is known without looking.
+    bool HoldLock(std::string& error);
+    void DropLock();
+    bool LockHeld() const { return lockHeld_; }
 
 private:
     MemoFile() = default;
@@ -70,6 +76,12 @@ private:
     std::uint64_t nextFree_ = 0;
     bool headerDirty_ = false;
     bool staleHeader_ = false;  // found at open, not yet repaired
+    // Appended bytes from here on are not yet on their way to the disk: a
+    // run of appends starts their writing every megabyte, so a commit's
+    // sync has little left to wait for.
+    std::uint64_t writebackFrom_ = 0;
+    bool lockHeld_ = false;  // HoldLock
+    bool endKnown_ = false;  // nextFree_ is the file's end (under a held lock)
 };
 
 // Block number of the memo reference in a record's field bytes: 10 ASCII

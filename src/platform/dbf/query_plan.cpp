@@ -1,11 +1,14 @@
 #include "platform/dbf/query_plan.h"
 
+#include <algorithm>
 #include <array>
+#include <iterator>
 #include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "platform/dbf/engine_settings.h"
 #include "platform/dbf/expr_date.h"
 #include "platform/dbf/expr_expression.h"
 #include "platform/dbf/expr_key.h"
@@ -27,6 +30,11 @@ using dbfexpr::QueryBitmap;
 // not-true ones never meet. A record in none of the sets must be evaluated.
 // A part that cannot fail has no failing records: its not-true records are
 // its false ones, kept once (`notTrueIsFalse`) until the two differ.
+//
+// A part that leaves few records other than false (a tag's few hits) is kept
+// as two short lists instead, the true records and those to evaluate, every
+// other record false: no pass over whole bitmaps while it stays so. Spread()
+// makes the bitmaps when parts combine in ways the lists do not follow.
 class Part {
 public:
     // Nothing known.
@@ -36,8 +44,70 @@ public:
         : isTrue(std::move(trueRecords)), isFalse(std::move(falseRecords)), notTrueIsFalse_(true)
     {
     }
+    // Every record false but `trueRecords` and `unknown` (sorted, disjoint).
+    static Part Listed(std::uint32_t count, std::vector<std::uint32_t> trueRecords,
+                       std::vector<std::uint32_t> unknown)
+    {
+        Part p;
+        p.listed_ = true;
+        p.count_ = count;
+        p.trueList_ = std::move(trueRecords);
+        p.unknownList_ = std::move(unknown);
+        return p;
+    }
 
     QueryBitmap isTrue, isFalse;
+
+    bool IsListed() const { return listed_; }
+    // Listed: the records not false (true or to evaluate).
+    std::uint32_t ListedCount() const { return std::uint32_t(trueList_.size() + unknownList_.size()); }
+    const std::vector<std::uint32_t>& UnknownList() const { return unknownList_; }
+    // Listed: nothing is certainly true any more; the true records join
+    // those to evaluate.
+    void ForgetTrue()
+    {
+        unknownList_ = Joined(std::move(trueList_), std::move(unknownList_));
+        trueList_.clear();
+    }
+    // Listed: the records not false (true and to evaluate), in order.
+    std::vector<std::uint32_t> TakeListed() { return Joined(std::move(trueList_), std::move(unknownList_)); }
+    // Two sorted, disjoint lists as one.
+    static std::vector<std::uint32_t> Joined(std::vector<std::uint32_t> a, std::vector<std::uint32_t> b)
+    {
+        if (a.empty())
+            return b;
+        if (b.empty())
+            return a;
+        std::vector<std::uint32_t> all;
+        all.reserve(a.size() + b.size());
+        std::merge(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(all));
+        return all;
+    }
+    // Whether anything is known of any record.
+    bool KnowsAny() const
+    {
+        if (listed_)
+            return unknownList_.size() < count_;
+        return isTrue.Count() != 0 || NotTrue().Count() != 0;
+    }
+    // The bitmaps of a listed part.
+    void Spread()
+    {
+        if (!listed_)
+            return;
+        listed_ = false;
+        isTrue = QueryBitmap(count_);
+        for (const std::uint32_t r : trueList_)
+            isTrue.Set(r);
+        isFalse = QueryBitmap(count_, true);
+        for (const std::uint32_t r : trueList_)
+            isFalse.Clear(r);
+        for (const std::uint32_t r : unknownList_)
+            isFalse.Clear(r);
+        trueList_.clear();
+        unknownList_.clear();
+        NotTrueIsFalse();
+    }
 
     const QueryBitmap& NotTrue() const { return notTrueIsFalse_ ? isFalse : notTrue_; }
     // The not-true records to change on their own (isFalse may change next).
@@ -58,8 +128,12 @@ public:
     QueryBitmap TakeNotTrue() { return notTrueIsFalse_ ? std::move(isFalse) : std::move(notTrue_); }
 
 private:
+    Part() = default;
     QueryBitmap notTrue_;
-    bool notTrueIsFalse_;
+    bool notTrueIsFalse_ = true;
+    bool listed_ = false;
+    std::uint32_t count_ = 0;
+    std::vector<std::uint32_t> trueList_, unknownList_;
 };
 
 dbfcdx::CdxKeyType KeyTypeOf(ExprType type)
@@ -128,9 +202,11 @@ bool IsUpperBound(ExprRel relation) { return relation == ExprRel::Lt || relation
 // (DateKey): each key is then turned into the subject's value.
 enum class KeyFit { None, Exact, Folded, DtosKey, DateKey };
 
+// (The subject must not fail: the caller checks that once for all tags;
+// and whether the tag needs a rebuild, at its use.)
 KeyFit FitOf(const IndexTag& tag, const dbfexpr::ExprProgram& subject, bool& upper)
 {
-    if (!tag.tag || !tag.key || tag.tag->NeedsRebuild() || !dbfexpr::ExprCannotFail(subject))
+    if (!tag.tag || !tag.key)
         return KeyFit::None;
     const dbfexpr::ExprProgram& key = tag.key->Program();
     const dbfcdx::CdxKeyType keyType = tag.tag->KeyType();
@@ -183,8 +259,11 @@ constexpr std::uint32_t kFewToRead = 64;
 
 class Planner {
 public:
-    Planner(DbfTable& table, const std::vector<OpenTag>& tags, std::uint32_t count, bool exact)
-        : table_(table), tags_(tags), count_(count), exact_(exact) {}
+    Planner(DbfTable& table, const std::vector<OpenTag>& tags, std::uint32_t count, bool exact, PlanCache& cache)
+        : table_(table), tags_(tags), count_(count), exact_(exact), listLimit_(Settings().queryListLimit),
+          cache_(cache)
+    {
+    }
 
     Part Answer(const ExprCondition& c)
     {
@@ -202,12 +281,18 @@ public:
             // When a leaves few records possible, reading them costs less
             // than walking b's keys (a wide date range, say): b is left to
             // the evaluation.
-            const std::uint32_t possible = count_ - a.NotTrue().Count();
+            const std::uint32_t possible = a.IsListed() ? a.ListedCount() : count_ - a.NotTrue().Count();
             if (possible <= kFewToRead && possible < count_ / 16) {
-                a.isTrue.ClearAll();  // true only where b is: not known
+                // true only where b is: not known
+                if (a.IsListed())
+                    a.ForgetTrue();
+                else
+                    a.isTrue.ClearAll();
                 return a;
             }
-            const Part b = Answer(c.parts[1]);
+            a.Spread();
+            Part b = Answer(c.parts[1]);
+            b.Spread();
             QueryBitmap& notTrue = a.OwnNotTrue();
             a.isFalse.OrWithBoth(a.isTrue, b.isFalse);
             a.isTrue.AndWith(b.isTrue);
@@ -217,7 +302,9 @@ public:
         case ExprCondition::Kind::Or: {
             // a true: true; a false: b; a failing: failing.
             Part a = Answer(c.parts[0]);
-            const Part b = Answer(c.parts[1]);
+            a.Spread();
+            Part b = Answer(c.parts[1]);
+            b.Spread();
             QueryBitmap& notTrue = a.OwnNotTrue();
             a.isTrue.OrWithBoth(a.isFalse, b.isTrue);
             a.isFalse.AndWith(b.isFalse);
@@ -227,6 +314,7 @@ public:
         case ExprCondition::Kind::Not: {
             // A failing part fails here too: only what was certain turns.
             Part a = Answer(c.parts[0]);
+            a.Spread();
             std::swap(a.isTrue, a.isFalse);
             a.NotTrueIsFalse();
             return a;
@@ -251,18 +339,25 @@ private:
         // are gone, the rest is left to the records.
         if (failed_)
             return std::nullopt;
+        // A subject that can fail is left to the records.
+        if (!dbfexpr::ExprCannotFail(*c.subject))
+            return std::nullopt;
+        // How each tag fits the subject (worked out once per tag, or taken
+        // from the cache): the fit in the low bits, upper case in bit 3.
+        const std::vector<std::uint8_t>& fits = FitsOf(c);
         // A tag whose key is the subject itself first.
         for (const KeyFit wanted : {KeyFit::Exact, KeyFit::DtosKey, KeyFit::DateKey, KeyFit::Folded}) {
-            for (const OpenTag& open : tags_) {
-                bool upperCase = false;
-                if (!open.file || !open.file->cdx || FitOf(*open.tag, *c.subject, upperCase) != wanted)
+            for (std::size_t i = 0; i < tags_.size(); ++i) {
+                const OpenTag& open = tags_[i];
+                const bool upperCase = (fits[i] & 8) != 0;
+                if (KeyFit(fits[i] & 7) != wanted || !open.file->cdx || open.tag->tag->NeedsRebuild())
                     continue;
                 if (wanted == KeyFit::Folded && (upper || !IsEquality(c.relation)))
                     continue;
                 try {
                     Part part = open.file->cdx->ReadAccess([&] { return Walk(*open.tag, c, upper, wanted, upperCase); });
                     table_.Indexes().RebuildDeferred();
-                    if (part.isTrue.Count() != 0 || part.NotTrue().Count() != 0 || count_ == 0)
+                    if (part.KnowsAny() || count_ == 0)
                         return part;
                 } catch (const dbfcdx::CdxError& e) {
                     // A damaged file is made anew; this part is left to the records.
@@ -346,8 +441,26 @@ private:
             byPrefix ? (characterKeys ? collation.Applied(probe) : probe) : std::string();
 
         // The entries found: true ones, or the candidates (all but them are
-        // false) when the keys cannot be turned back into values.
-        QueryBitmap hits(count_);
+        // false) when the keys cannot be turned back into values. Listed
+        // while they are few, then as bits.
+        std::vector<std::uint32_t> hitList;
+        hitList.reserve(32);
+        QueryBitmap hits;
+        bool hitsListed = true;
+        const auto hit = [&](std::uint32_t r) {
+            if (hitsListed) {
+                if (hitList.size() < listLimit_) {
+                    hitList.push_back(r);
+                    return;
+                }
+                hitsListed = false;
+                hits = QueryBitmap(count_);
+                for (const std::uint32_t h : hitList)
+                    hits.Set(h);
+                hitList.clear();
+            }
+            hits.Set(r);
+        };
         dbfcdx::CdxCursor cursor;
         if (fromProbe)
             tag.SeekSoft(probe, cursor);
@@ -382,12 +495,12 @@ private:
             if (byPrefix && key.substr(0, prefix.size()) != std::string_view(prefix))
                 break;
             if (!exactKeys || (lowerHeld && !upper)) {
-                hits.Set(cursor.RecNo());
+                hit(cursor.RecNo());
                 continue;
             }
             if (haveLast && key == std::string_view(lastKey)) {
                 if (lastHolds)
-                    hits.Set(cursor.RecNo());
+                    hit(cursor.RecNo());
                 continue;
             }
             if (characterKeys) {
@@ -422,7 +535,7 @@ private:
             lowerHeld = lowerStays && lowerHolds;
             const bool holds = lowerHolds && (!upper || test(*upper, cmpUpper));
             if (holds) {
-                hits.Set(cursor.RecNo());
+                hit(cursor.RecNo());
             } else if (ordered && top) {
                 if (top != &c)
                     test(*top, cmpUpper);
@@ -436,6 +549,26 @@ private:
         // Records with an entry are false unless found (the subject cannot
         // fail); records without one are left to the evaluation.
         const QueryBitmap* entries = TagEntries(indexTag, count_);
+        const IndexTag::Entries& held = indexTag.entries;
+        if (hitsListed && (!entries || held.missingListed) &&
+            hitList.size() + (entries ? held.missing.size() : 0) <= listLimit_) {
+            // Few records other than false: kept as lists.
+            std::erase_if(hitList, [&](std::uint32_t r) { return r == 0 || r > count_; });
+            std::sort(hitList.begin(), hitList.end());
+            hitList.erase(std::unique(hitList.begin(), hitList.end()), hitList.end());
+            std::vector<std::uint32_t> unknown;
+            if (entries && !held.missing.empty())
+                std::set_difference(held.missing.begin(), held.missing.end(), hitList.begin(), hitList.end(),
+                                    std::back_inserter(unknown));
+            if (exactKeys)
+                return Part::Listed(count_, std::move(hitList), std::move(unknown));
+            return Part::Listed(count_, {}, Part::Joined(std::move(hitList), std::move(unknown)));
+        }
+        if (hitsListed) {
+            hits = QueryBitmap(count_);
+            for (const std::uint32_t h : hitList)
+                hits.Set(h);
+        }
         QueryBitmap isFalse = entries ? *entries : QueryBitmap(count_, true);
         isFalse.AndNotWith(hits);
         if (!exactKeys)
@@ -445,8 +578,26 @@ private:
 
     DbfTable& table_;
     const std::vector<OpenTag>& tags_;
+    // The fits of the tags to `c`'s subject.
+    const std::vector<std::uint8_t>& FitsOf(const ExprCondition& c)
+    {
+        for (const auto& [part, fits] : cache_.fits)
+            if (part == &c)
+                return fits;
+        std::vector<std::uint8_t> fits;
+        fits.reserve(tags_.size());
+        for (const OpenTag& open : tags_) {
+            bool upperCase = false;
+            const KeyFit fit = open.file && open.file->cdx ? FitOf(*open.tag, *c.subject, upperCase) : KeyFit::None;
+            fits.push_back(static_cast<std::uint8_t>(static_cast<int>(fit) | (upperCase ? 8 : 0)));
+        }
+        cache_.fits.emplace_back(&c, std::move(fits));
+        return cache_.fits.back().second;
+    }
+    PlanCache& cache_;
     std::uint32_t count_;
     bool exact_;
+    std::size_t listLimit_;  // records not false a part lists at most
     bool failed_ = false;
 };
 
@@ -461,6 +612,14 @@ const QueryBitmap* TagEntries(IndexTag& tag, std::uint32_t count)
         e.records = QueryBitmap(count);
         tag.tag->ForEachRecord([&](std::uint32_t r) { e.records.Set(r); });
         e.stamp = tag.tag->Stamp();
+        e.missing.clear();
+        e.missingListed = count - e.records.Count() <= Settings().queryListLimit;
+        if (e.missingListed) {
+            QueryBitmap absent = e.records;
+            absent.Invert();
+            for (std::uint32_t r = absent.First(); r != 0; r = absent.Next(r))
+                e.missing.push_back(r);
+        }
     }
     return &e.records;
 }
@@ -482,11 +641,37 @@ bool TagEntriesOf(DbfTable& table, IndexFile& file, IndexTag& tag, std::uint32_t
 
 IndexAnswer AnswerFromIndexes(DbfTable& table, const std::vector<OpenTag>& tags,
                               const ExprCondition& condition, std::uint32_t count, bool exact,
-                              QueryBitmap& bits)
+                              QueryBitmap& bits, std::vector<std::uint32_t>* listed, PlanCache* cache)
 {
     table.Indexes().Settle();
-    Planner planner(table, tags, count, exact);
+    // The fits hold while the tags are those they were worked out for.
+    PlanCache own;
+    if (!cache)
+        cache = &own;
+    if (cache->generation != table.Indexes().generation() || cache->tags != tags) {
+        cache->generation = table.Indexes().generation();
+        cache->tags = tags;
+        cache->fits.clear();
+    }
+    Planner planner(table, tags, count, exact, *cache);
     Part answer = planner.Answer(condition);
+    if (listed)
+        listed->clear();
+    if (answer.IsListed()) {
+        if (!answer.KnowsAny() && count > 0)
+            return IndexAnswer::None;
+        // The true records and those to evaluate, from their lists (into
+        // `bits` when it comes clear and of the size).
+        if (bits.Size() != count || bits.Count() != 0)
+            bits = QueryBitmap(count);
+        const IndexAnswer kind = answer.UnknownList().empty() ? IndexAnswer::Exact : IndexAnswer::Candidates;
+        std::vector<std::uint32_t> all = answer.TakeListed();
+        for (const std::uint32_t r : all)
+            bits.Set(r);
+        if (listed)
+            *listed = std::move(all);
+        return kind;
+    }
     // Every record that is not certainly not true: the certainly true ones
     // and those to evaluate. (The true and not-true records never meet.)
     const std::uint32_t known = answer.isTrue.Count() + answer.NotTrue().Count();

@@ -33,13 +33,27 @@ enum class IndexAnswer {
 struct OpenTag {
     IndexFile* file = nullptr;
     IndexTag* tag = nullptr;
+    bool operator==(const OpenTag&) const = default;
+};
+
+// How each tag fits each compared subject of one condition, kept with the
+// compiled condition while the tags are the same (the index files'
+// generation and the list of tags): a query set again does not match every
+// tag's key against its subjects again.
+struct PlanCache {
+    std::uint64_t generation = 0;
+    std::vector<OpenTag> tags;
+    std::vector<std::pair<const dbfexpr::ExprCondition*, std::vector<std::uint8_t>>> fits;
 };
 
 // Fills `bits` (records 1..count) for `condition` from `tags`. `exact` is
-// SET EXACT as the query's comparisons see it.
+// SET EXACT as the query's comparisons see it. `listed`, when given, gets
+// the records set in `bits` in order when the tags left few of them (and
+// is left empty otherwise), so they need no search through the bits.
 IndexAnswer AnswerFromIndexes(DbfTable& table, const std::vector<OpenTag>& tags,
                               const dbfexpr::ExprCondition& condition, std::uint32_t count, bool exact,
-                              dbfexpr::QueryBitmap& bits);
+                              dbfexpr::QueryBitmap& bits, std::vector<std::uint32_t>* listed = nullptr,
+                              PlanCache* cache = nullptr);
 
 // The records with an entry in `tag`: null when that is every record (no
 // FOR condition, not unique), else collected from its leaves and kept while

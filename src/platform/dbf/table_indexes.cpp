@@ -674,6 +674,19 @@ bool TableIndexes::FailedOutsideCalls(std::string& error)
     return false;
 }
 
+bool TableIndexes::FailedInBackground(std::string& error)
+{
+    for (const auto& file : files_)
+        if (file->cdx && file->cdx->InAccess()) return false;
+    if (!deferredBroken_.empty()) {
+        const auto& [file, why] = deferredBroken_.front();
+        error = "Indexdatei " + file->path + ": " + why + "; der Index wird neu aufgebaut";
+        RebuildDeferred();
+        return true;
+    }
+    return FailedOutsideCalls(error);
+}
+
 bool TableIndexes::AccessAll(const std::function<bool()>& f, std::string& error)
 {
     if (FailedOutsideCalls(error)) return false;

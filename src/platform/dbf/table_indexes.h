@@ -33,6 +33,10 @@ struct IndexTag {
     struct Entries {
         std::uint64_t stamp = 0;
         dbfexpr::QueryBitmap records;
+        // The records without an entry, in order, when they are few
+        // (`missingListed`); made with `records`.
+        std::vector<std::uint32_t> missing;
+        bool missingListed = false;
     } entries;
 };
 
@@ -115,6 +119,12 @@ public:
     {
         return pendingCount_ && recno >= pendingFirst_ && recno - pendingFirst_ < pendingCount_;
     }
+    // A change that failed between the program's calls (a held lock given
+    // back by the background thread: its keys or pages could not be
+    // written): true with the failure in `error`, the file made anew. Any
+    // call of the table asks first, so a read never answers from an index
+    // whose changes were lost.
+    bool FailedInBackground(std::string& error);
     // Rebuilds the files whose fault was met inside an access (they cannot
     // be replaced while it runs).
     void RebuildDeferred();

@@ -265,7 +265,7 @@ std::unique_ptr<dbfexpr::Expression> WorkArea::Compile(const std::string& text,
 dbfexpr::ExprContext WorkArea::Context() { return table_->Indexes().Context(RecNo()); }
 
 bool WorkArea::KeepPassing(dbfexpr::Expression& expression, dbfexpr::QueryBitmap& bits,
-                           std::string& error)
+                           std::string& error, std::vector<std::uint32_t>* listed)
 {
     dbfexpr::ExprContext context = table_->Indexes().Context(0);
     const std::size_t size = table_->recordLength();
@@ -277,6 +277,18 @@ bool WorkArea::KeepPassing(dbfexpr::Expression& expression, dbfexpr::QueryBitmap
             !pass)
             bits.Clear(r);
     };
+    if (listed) {
+        // The candidates listed: read one by one, those that fail left out.
+        table_->MapRecords(bits.Size());
+        std::size_t kept = 0;
+        for (const std::uint32_t r : *listed) {
+            if (!table_->ReadRecord(r, scratch_.data(), error)) return false;
+            check(r, scratch_.data());
+            if (bits.Test(r)) (*listed)[kept++] = r;
+        }
+        listed->resize(kept);
+        return true;
+    }
     // A few candidates are read one by one, many in one pass over the file.
     if (bits.Count() < bits.Size() / 16) {
         // Through the table's mapping when it can have one: no system call
@@ -295,31 +307,56 @@ bool WorkArea::KeepPassing(dbfexpr::Expression& expression, dbfexpr::QueryBitmap
 
 bool WorkArea::SetQueryExpression(const std::string& text, std::string& error)
 {
-    auto expression = Compile(text, error);
-    if (!expression) return false;
+    // One parse gives the program and its frame for the tags; the same
+    // text again takes both as they were made.
+    const dbfexpr::ExprCompileOptions options = CompileOptions();
+    CompiledQuery& compiled = compiled_;
+    if (!compiled.expression || compiled.text != text || compiled.options.dateFormat != options.dateFormat ||
+        compiled.options.century != options.century) {
+        compiled.expression.reset();
+        dbfexpr::ExprError e;
+        compiled.condition = dbfexpr::ExprCondition{};
+        compiled.plan = PlanCache{};
+        std::shared_ptr<dbfexpr::Expression> made = dbfexpr::Expression::CompileCondition(
+            text, table_->Indexes().Fields(), e, options, compiled.condition);
+        if (!made) {
+            error = "Ausdruck \"" + text + "\": " + dbfexpr::ExprErrorText(e);
+            return false;
+        }
+        compiled.text = text;
+        compiled.options = options;
+        compiled.expression = std::move(made);
+    }
+    std::shared_ptr<dbfexpr::Expression> expression = compiled.expression;
     if (expression->Type() != dbfexpr::ExprType::Logical) {
         error = "Ausdruck \"" + text + "\" ist keine Bedingung";
         return false;
     }
     std::uint32_t count = table_->RecordCount();
-    dbfexpr::QueryBitmap bits;
+    dbfexpr::QueryBitmap bits = std::exchange(spareBits_, dbfexpr::QueryBitmap());
     IndexAnswer answer = IndexAnswer::None;
-    dbfexpr::ExprCondition condition;
-    dbfexpr::ExprError ignored;
-    if (Settings().queryFromIndexes &&
-        dbfexpr::ExprConditionOf(text, table_->Indexes().Fields(), CompileOptions(), condition, ignored)) {
+    std::vector<std::uint32_t> listed;
+    if (Settings().queryFromIndexes) {
+        const std::vector<OrderRef> orders = Orders();
         std::vector<OpenTag> tags;
-        for (const OrderRef& ref : Orders()) tags.push_back({ref.file, ref.tag});
-        answer = AnswerFromIndexes(*table_, tags, condition, count, Settings().exact, bits);
+        tags.reserve(orders.size());
+        for (const OrderRef& ref : orders) tags.push_back({ref.file, ref.tag});
+        answer = AnswerFromIndexes(*table_, tags, compiled.condition, count, Settings().exact, bits, &listed,
+                                   &compiled.plan);
     }
+    // The records set are listed when the tags left few of them.
+    const bool isListed = answer != IndexAnswer::None && listed.size() == bits.Count();
     if (answer == IndexAnswer::None) bits = dbfexpr::QueryBitmap(count, true);
-    if (answer != IndexAnswer::Exact && !KeepPassing(*expression, bits, error)) return false;
+    if (answer != IndexAnswer::Exact && !KeepPassing(*expression, bits, error, isListed ? &listed : nullptr))
+        return false;
     ClearQuery();
     ++queryVersion_;
     queryActive_ = true;
     queryExpression_ = text;
     query_ = std::move(expression);
     queryBits_ = std::move(bits);
+    queryListed_ = isListed && listed.size() <= Settings().queryListLimit;
+    if (queryListed_) queryList_ = std::move(listed);
     queryAnswer_ = answer;
     table_->AddObserver(this);
     observing_ = true;
@@ -334,7 +371,30 @@ void WorkArea::ClearQuery()
     queryActive_ = false;
     queryExpression_.clear();
     query_.reset();
+    if (queryListed_ && queryBits_.Size() != 0) {
+        for (const std::uint32_t r : queryList_) queryBits_.Clear(r);
+        spareBits_ = std::exchange(queryBits_, dbfexpr::QueryBitmap());
+    }
     queryBits_ = dbfexpr::QueryBitmap();
+    queryList_.clear();
+    queryListed_ = true;
+}
+
+void WorkArea::AssignQueryBit(std::uint32_t recno, bool on)
+{
+    const bool was = queryBits_.Test(recno);
+    queryBits_.Assign(recno, on);
+    const bool now = queryBits_.Test(recno);
+    if (!queryListed_ || was == now) return;
+    const auto at = std::lower_bound(queryList_.begin(), queryList_.end(), recno);
+    if (!now) {
+        queryList_.erase(at);
+    } else if (queryList_.size() < Settings().queryListLimit) {
+        queryList_.insert(at, recno);
+    } else {
+        queryList_.clear();
+        queryListed_ = false;
+    }
 }
 
 void WorkArea::SetQueryBit(std::uint32_t recno, bool on)
@@ -347,8 +407,15 @@ void WorkArea::SetQueryBit(std::uint32_t recno, bool on)
         table_->AddObserver(this);
         observing_ = true;
     }
-    if (queryBits_.Size() < recno) queryBits_.Resize(table_->RecordCount());
-    queryBits_.Assign(recno, on);
+    if (queryBits_.Size() < recno) {
+        const std::uint32_t records = table_->RecordCount();
+        // A cleared bitmap kept from an earlier query serves when it has the size.
+        if (queryBits_.Size() == 0 && spareBits_.Size() == records)
+            queryBits_ = std::exchange(spareBits_, dbfexpr::QueryBitmap());
+        else
+            queryBits_.Resize(records);
+    }
+    AssignQueryBit(recno, on);
 }
 
 void WorkArea::RecordWritten(std::uint32_t recno, const char*, const char* newImage)
@@ -360,7 +427,7 @@ void WorkArea::RecordWritten(std::uint32_t recno, const char*, const char* newIm
     bool pass = false;
     bool ok = query_->EvaluateLogical(reinterpret_cast<const std::uint8_t*>(newImage),
                                       table_->recordLength(), context, pass);
-    queryBits_.Assign(recno, ok && pass);
+    AssignQueryBit(recno, ok && pass);
 }
 
 std::vector<WorkArea::OrderRef> WorkArea::Orders()
@@ -368,6 +435,9 @@ std::vector<WorkArea::OrderRef> WorkArea::Orders()
     std::vector<OrderRef> orders;
     if (type_ != 2 && type_ != 12 && extraFiles_.empty()) return orders;
     TableIndexes& indexes = table_->Indexes();
+    std::size_t tags = indexes.production() ? indexes.production()->tags.size() : 0;
+    for (IndexFile* f : extraFiles_) tags += f->tags.size();
+    orders.reserve(tags + 1);  // (+1: room for the order's tag put in front)
     auto add = [&](IndexFile* file) {
         for (auto& t : file->tags) orders.push_back({file, t.get()});
     };
@@ -452,7 +522,8 @@ bool WorkArea::HoldsLiveRecords(const IndexTag& tag)
            dbfexpr::ExprSameComputation(tag.condition->Program(), notDeleted_->Program());
 }
 
-bool WorkArea::ClearDeletedByTag(dbfexpr::QueryBitmap& bits, const IndexTag*& by, bool mayCollect)
+bool WorkArea::ClearDeletedByTag(dbfexpr::QueryBitmap& bits, const IndexTag*& by, bool mayCollect,
+                                 std::vector<std::uint32_t>* members)
 {
     // A tag FOR .NOT. DELETED() holds exactly the records not deleted: the
     // current order's first, then one whose entries were collected already
@@ -464,15 +535,24 @@ bool WorkArea::ClearDeletedByTag(dbfexpr::QueryBitmap& bits, const IndexTag*& by
     for (const bool collectedOnly : {true, false}) {
         for (std::size_t i = 0; i < orders.size(); ++i) {
             IndexTag& tag = *orders[i].tag;
-            if (!HoldsLiveRecords(tag)) continue;
+            if (!tag.tag) continue;
             const bool collected = tag.entries.stamp == tag.tag->Stamp() && tag.entries.records.Size() == bits.Size();
             if (!collected && (!mayCollect || (collectedOnly && i > 0))) continue;
+            if (!HoldsLiveRecords(tag)) continue;
             const dbfexpr::QueryBitmap* entries = nullptr;
             // A tag that cannot be read may have its file made anew: the
             // tags listed here may be gone, so the records decide.
             if (!TagEntriesOf(*table_, *orders[i].file, tag, bits.Size(), entries)) return false;
             if (entries) {
-                bits.AndWith(*entries);
+                if (members) {
+                    std::erase_if(*members, [&](std::uint32_t r) {
+                        if (entries->Test(r)) return false;
+                        bits.Clear(r);
+                        return true;
+                    });
+                } else {
+                    bits.AndWith(*entries);
+                }
                 by = &tag;
                 return true;
             }
@@ -481,16 +561,23 @@ bool WorkArea::ClearDeletedByTag(dbfexpr::QueryBitmap& bits, const IndexTag*& by
     return false;
 }
 
-bool WorkArea::ClearDeleted(dbfexpr::QueryBitmap& bits, const IndexTag*& by)
+bool WorkArea::ClearDeleted(dbfexpr::QueryBitmap& bits, const IndexTag*& by, std::vector<std::uint32_t>* members)
 {
     by = nullptr;
     // A few records are looked at themselves (through the table's mapping)
     // rather than collecting which records a tag holds, unless a tag's
     // entries are known already.
     const bool few = bits.Count() <= kFewToLookAt;
-    if (ClearDeletedByTag(bits, by, !few)) return true;
+    if (ClearDeletedByTag(bits, by, !few, members)) return true;
     std::string error;
-    if (bits.Count() < bits.Size() / 16) {
+    if (members) {
+        table_->MapRecords(bits.Size());
+        std::erase_if(*members, [&](std::uint32_t r) {
+            if (LoadScratch(r) && scratch_[0] != '*') return false;
+            bits.Clear(r);
+            return true;
+        });
+    } else if (bits.Count() < bits.Size() / 16) {
         // Through the table's mapping when it can have one: no system call
         // per record.
         table_->MapRecords(bits.Size());
@@ -514,7 +601,24 @@ const dbfexpr::QueryBitmap& WorkArea::PassingRecords(std::uint32_t records)
     if (c.valid && c.changes == table_->changeCount() && c.query == queryVersion_ &&
         c.records == records && c.deletedHidden == Settings().deleted && c.generation == generation)
         return c.bits;
-    if (queryActive_) {
+    const bool wasListed = c.valid && c.listed;
+    c.listed = queryActive_ && queryListed_;
+    if (!c.listed) c.members.clear();
+    if (c.listed) {
+        // Few records: set from their list (those past `records` left out),
+        // into the bits of the last list when they have the size.
+        if (wasListed && c.bits.Size() == records) {
+            for (const std::uint32_t r : c.members) c.bits.Clear(r);
+        } else {
+            c.bits = dbfexpr::QueryBitmap(records);
+        }
+        c.members.clear();
+        for (const std::uint32_t r : queryList_) {
+            if (r > records) break;
+            c.bits.Set(r);
+            c.members.push_back(r);
+        }
+    } else if (queryActive_) {
         c.bits = queryBits_;
         c.bits.Resize(records);
     } else {
@@ -522,7 +626,10 @@ const dbfexpr::QueryBitmap& WorkArea::PassingRecords(std::uint32_t records)
     }
     // An unreadable table shows no record as passing beyond what was read.
     c.entriesApplied = nullptr;
-    if (Settings().deleted && !ClearDeleted(c.bits, c.entriesApplied)) c.bits.ClearAll();
+    if (Settings().deleted && !ClearDeleted(c.bits, c.entriesApplied, c.listed ? &c.members : nullptr)) {
+        c.bits.ClearAll();
+        c.members.clear();
+    }
     c.changes = table_->changeCount();
     c.query = queryVersion_;
     c.records = records;
@@ -549,6 +656,11 @@ bool WorkArea::CountFromBits(std::uint32_t records, std::uint32_t& count)
     if (!tag || !TagEntriesOf(*table_, *tagOrder_->file(), *tag, records, entries)) return false;
     if (!entries) {
         count = passing.Count();
+        return true;
+    }
+    if (passing_.listed) {
+        count = 0;
+        for (const std::uint32_t r : passing_.members) count += entries->Test(r) ? 1 : 0;
         return true;
     }
     count = passing.CountAnd(*entries);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/dbf/dbf_table.h"
+#include "platform/dbf/expr_compiler.h"
 #include "platform/dbf/expr_expression.h"
 #include "platform/dbf/expr_query_bitmap.h"
 #include "platform/dbf/query_plan.h"
@@ -137,13 +138,23 @@ private:
     dbfexpr::ExprCompileOptions CompileOptions() const;
     // Clears in `bits` the records the full evaluation of `expression`
     // rejects, reading only the records whose bit is set.
-    bool KeepPassing(dbfexpr::Expression& expression, dbfexpr::QueryBitmap& bits, std::string& error);
+    // `listed`, when given, holds the records set in `bits` in order (they
+    // are read from it) and keeps those that pass.
+    bool KeepPassing(dbfexpr::Expression& expression, dbfexpr::QueryBitmap& bits, std::string& error,
+                     std::vector<std::uint32_t>* listed = nullptr);
     // Clears the deleted records in `bits`; `by` is set to the tag whose
     // entries did it (a tag FOR .NOT. DELETED()), if one did.
-    bool ClearDeleted(dbfexpr::QueryBitmap& bits, const IndexTag*& by);
+    // `members`, when given, lists the records set in `bits` (in order):
+    // only those are looked at, and those cleared are taken out of it.
+    bool ClearDeleted(dbfexpr::QueryBitmap& bits, const IndexTag*& by,
+                      std::vector<std::uint32_t>* members = nullptr);
     // The same through a tag FOR .NOT. DELETED(); false when none serves.
     // `mayCollect`: a tag whose entries are not known yet may serve.
-    bool ClearDeletedByTag(dbfexpr::QueryBitmap& bits, const IndexTag*& by, bool mayCollect);
+    bool ClearDeletedByTag(dbfexpr::QueryBitmap& bits, const IndexTag*& by, bool mayCollect,
+                           std::vector<std::uint32_t>* members);
+    // Sets or clears one bit of the query, keeping queryList_ in step (at
+    // most Settings().queryListLimit records; more: the list is given up).
+    void AssignQueryBit(std::uint32_t recno, bool on);
     // Whether the tag holds exactly the records not deleted (FOR .NOT.
     // DELETED(), not unique).
     bool HoldsLiveRecords(const IndexTag& tag);
@@ -192,8 +203,26 @@ private:
     bool queryActive_ = false;
     bool observing_ = false;
     std::string queryExpression_;
-    std::unique_ptr<dbfexpr::Expression> query_;
+    std::shared_ptr<dbfexpr::Expression> query_;
     dbfexpr::QueryBitmap queryBits_;
+    // The records set in queryBits_, in order, while `queryListed_` (a
+    // query that lets few records through): counts and the passing records
+    // are made from it without a pass over the whole bitmap.
+    std::vector<std::uint32_t> queryList_;
+    bool queryListed_ = true;
+    // A bitmap with no bit set, kept from a listed query's bits (its listed
+    // bits cleared), so the next query with few hits needs no new one.
+    dbfexpr::QueryBitmap spareBits_;
+    // The last query expression compiled, with its frame for the tags: the
+    // same text set again is not parsed again (the table's fields and the
+    // compile options are those of this area while they are the same).
+    struct CompiledQuery {
+        std::string text;
+        dbfexpr::ExprCompileOptions options;
+        std::shared_ptr<dbfexpr::Expression> expression;
+        dbfexpr::ExprCondition condition;
+        PlanCache plan;  // what the planner worked out for `condition`
+    } compiled_;
     std::uint64_t queryVersion_ = 0;
     IndexAnswer queryAnswer_ = IndexAnswer::None;
     // ".NOT. DELETED()" compiled, to know the tags of that FOR condition.
@@ -223,6 +252,10 @@ private:
         bool deletedHidden = false;
         bool valid = false;
         dbfexpr::QueryBitmap bits;
+        // The records set in `bits`, in order, when they were made from
+        // queryList_ (`listed`).
+        std::vector<std::uint32_t> members;
+        bool listed = false;
         // The tag whose entries took the deleted records out (null: none).
         const IndexTag* entriesApplied = nullptr;
     } passing_;

@@ -290,15 +290,22 @@ int AnyRow(Index& ix, const char* sql) {
     return rc == SQLITE_ROW ? 1 : rc == SQLITE_DONE ? 0 : Fail(ix, rc);
 }
 
+// Runs a statement without rows through the prepared statements of queries
+// (no parse per call).
+bool StepCached(Index& ix, const char* sql) {
+    CachedQuery s(ix, sql);
+    return s.get() && sqlite3_step(s.get()) == SQLITE_DONE;
+}
+
 // One read transaction for the statements of a query (each would take and
 // give back the file's read lock of its own); none when a transaction runs.
 class ReadTransaction {
 public:
     explicit ReadTransaction(Index& ix) : ix_(ix) {
-        began_ = sqlite3_get_autocommit(ix.db) && Exec(ix.db, "BEGIN");
+        began_ = sqlite3_get_autocommit(ix.db) && StepCached(ix, "BEGIN");
     }
     ~ReadTransaction() {
-        if (began_) Exec(ix_.db, "COMMIT");
+        if (began_ && !StepCached(ix_, "COMMIT")) Exec(ix_.db, "ROLLBACK");
     }
     ReadTransaction(const ReadTransaction&) = delete;
     ReadTransaction& operator=(const ReadTransaction&) = delete;
@@ -457,6 +464,22 @@ int FtsSet(int handle, std::string_view query) {
     ix->nextHit = 0;
 
     const ReadTransaction transaction(*ix);
+    std::vector<std::string> words = fts::QueryWords(query);
+    if (!words.empty()) {
+        std::vector<int> main, recent, hidden;
+        // An empty side table (after a build) holds nothing to find.
+        int err = RecentEntries(*ix, hidden);
+        if (!err) err = Matches(*ix, "fts", words, main);
+        if (!err && !hidden.empty()) err = Matches(*ix, "recent", words, recent);
+        if (err) return err;
+        std::vector<int> visible;
+        std::set_difference(main.begin(), main.end(), hidden.begin(), hidden.end(),
+                            std::back_inserter(visible));
+        std::merge(visible.begin(), visible.end(), recent.begin(), recent.end(),
+                   std::back_inserter(ix->hits));
+        // A hit is a key: the index has keys.
+        if (!ix->hits.empty()) return static_cast<int>(ix->hits.size());
+    }
     // Keys are texts that are not empty and not hidden by a newer entry.
     int any = AnyRow(*ix, "SELECT 1 FROM recent WHERE body <> '' LIMIT 1");
     if (any == 0)
@@ -465,21 +488,7 @@ int FtsSet(int handle, std::string_view query) {
                      " AND rowid NOT IN (SELECT id FROM recent_content) LIMIT 1");
     if (any < 0) return any;
     if (any == 0) return kFtsErrNoKeys;
-
-    std::vector<std::string> words = fts::QueryWords(query);
-    if (words.empty()) return 0;
-
-    std::vector<int> main, recent, hidden;
-    int err = Matches(*ix, "fts", words, main);
-    if (!err) err = Matches(*ix, "recent", words, recent);
-    if (!err && !main.empty()) err = RecentEntries(*ix, hidden);
-    if (err) return err;
-    std::vector<int> visible;
-    std::set_difference(main.begin(), main.end(), hidden.begin(), hidden.end(),
-                        std::back_inserter(visible));
-    std::merge(visible.begin(), visible.end(), recent.begin(), recent.end(),
-               std::back_inserter(ix->hits));
-    return static_cast<int>(ix->hits.size());
+    return 0;
 }
 
 int FtsNextRec(int handle) {

@@ -390,8 +390,25 @@ TBitmap::TBitmap() = default;
 TBitmap::TBitmap(int w, int h) { SetSize(w, h); }
 TBitmap::~TBitmap() = default;
 
+void TBitmap::Wandeln() const
+{
+    if (!wandeln_)
+        return;
+    image_ = image_.convertToFormat(QImage::Format_RGB32);
+    wandeln_ = false;
+}
+
 void TBitmap::Assign(const TPersistent* Source)
 {
+    if (auto b = dynamic_cast<const TBitmap*>(Source); b && b != this) {
+        // The picture as it is set, converted when it is used.
+        if (b->canvas_)
+            b->canvas_->Release();
+        SetImage(b->image_);
+        Transparent = b->Transparent;
+        TransparentColor = b->TransparentColor;
+        return;
+    }
     if (auto g = dynamic_cast<const TGraphic*>(Source)) {
         SetImage(g->ToImage());
         Transparent = g->Transparent;
@@ -417,6 +434,7 @@ void TBitmap::SetSize(int w, int h)
         }
     }
     image_ = next;
+    wandeln_ = false;
     if (canvas_)
         canvas_->BeginOn(&image_, &image_);
 }
@@ -442,6 +460,7 @@ QImage TBitmap::ToImage() const
 {
     if (canvas_)
         canvas_->Release();
+    Wandeln();
     return image_;
 }
 
@@ -449,20 +468,25 @@ void TBitmap::SetImage(const QImage& img)
 {
     if (canvas_)
         canvas_->Release();
-    image_ = img.isNull() ? QImage() : img.convertToFormat(QImage::Format_RGB32);
-    if (canvas_)
+    image_ = img;
+    wandeln_ = !img.isNull() && img.format() != QImage::Format_RGB32;
+    if (canvas_) {
+        Wandeln();
         canvas_->BeginOn(&image_, &image_);
+    }
 }
 
 QImage& TBitmap::Image()
 {
     if (canvas_)
         canvas_->Release();
+    Wandeln();
     return image_;
 }
 
 TCanvas* TBitmap::Canvas()
 {
+    Wandeln();
     if (!canvas_) {
         canvas_ = std::make_unique<TCanvas>();
         canvas_->BeginOn(&image_, &image_);

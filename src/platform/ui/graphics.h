@@ -169,7 +169,14 @@ public:
     TCanvas* Canvas();
 
 private:
+    // A picture set in another format is made RGB32 when it is first
+    // drawn, read or drawn on, not when it is set: a picture replaced
+    // before it is painted (a thumbnail while moving through an album)
+    // is never converted.
+    void Wandeln() const;
+
     mutable QImage image_;
+    mutable bool wandeln_ = false;
     std::unique_ptr<TCanvas> canvas_;
 };
 

@@ -617,11 +617,12 @@ void TCustomGrid::Paint()
             DrawCell(k, r, rect, state);
             if (QPainter* p = c->Painter())
                 p->restore();
-            if (fixed) {
+            if (fixed && gridDefaultDrawing_) {
                 TRect edge = rect;
                 Frame3D(c, edge, clBtnHighlight, clBtnShadow, 1);
             }
-            if (state.Contains(gdFocused) && focused && !editing_ && !options_.Contains(goRowSelect)) {
+            if (gridDefaultDrawing_ && state.Contains(gdFocused) && focused && !editing_ &&
+                !options_.Contains(goRowSelect)) {
                 if (QPainter* p = c->Painter()) {
                     QPen pen(Qt::DotLine);
                     pen.setColor(ColorToQColor(state.Contains(gdSelected) ? clHighlightText : clWindowText));

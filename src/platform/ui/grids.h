@@ -128,6 +128,10 @@ protected:
     virtual bool CanEditShow() const;
     virtual QString GetEditText(int ACol, int ARow) { return {}; }
     virtual void SetEditText(int ACol, int ARow, const QString& Value) {}
+    // Off: a descendant that draws its cells itself also draws the 3-D edge
+    // of fixed cells and the focus frame of the current cell (the
+    // framework's inherited DefaultDrawing).
+    bool gridDefaultDrawing_ = true;
     virtual TInplaceEdit* CreateEditor();
     // Moves column From to To (colour, width and DrawCell follow).
     void MoveColumn(int FromIndex, int ToIndex);

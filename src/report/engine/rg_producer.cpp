@@ -387,6 +387,8 @@ void TrgProducer::CreateCancelDialog()
         return;
     cancelDialog_->SetReport(this);
     cancelDialog_->SetLanguageIndex(languageIndex_);
+    // Its button (and Esc) stops the job.
+    cancelDialog_->CancelEnabled = true;
     cancelDialog_->OnCancelHook = [this](TrgCustomCancelDialog*) {
         Cancel();
         Fire(OnCancel, this);

@@ -59,7 +59,7 @@ void TrgCancelDialog::LanguageChanged()
 
 void TrgCancelDialog::MessageChanged()
 {
-    memMessage->SetText(Message());
+    memMessage->SetText(Detail().isEmpty() ? Message() : Message() + QStringLiteral("\n") + Detail());
 }
 
 void TrgCancelDialog::CancelClick()

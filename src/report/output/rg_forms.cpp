@@ -1,5 +1,6 @@
 #include "report/output/rg_forms.h"
 
+#include <algorithm>
 #include <map>
 
 #include "report/output/rg_strings.h"
@@ -54,6 +55,9 @@ TrgCustomCancelDialog::TrgCustomCancelDialog(TComponent* AOwner) : TrgForm(AOwne
         closeTimer_->SetEnabled(false);
         ModalResult = mrOk;
     };
+    showTimer_ = new TTimer(this);
+    showTimer_->SetEnabled(false);
+    showTimer_->OnTimer = [this](TObject*) { ShowDuringJob(); };
 }
 
 TrgCustomCancelDialog::~TrgCustomCancelDialog()
@@ -64,6 +68,14 @@ TrgCustomCancelDialog::~TrgCustomCancelDialog()
 void TrgCustomCancelDialog::SetMessage(const QString& Value)
 {
     message_ = Value;
+    MessageChanged();
+}
+
+void TrgCustomCancelDialog::SetDetail(const QString& Value)
+{
+    if (detail_ == Value)
+        return;
+    detail_ = Value;
     MessageChanged();
 }
 
@@ -86,13 +98,30 @@ void TrgCustomCancelDialog::DoCancel()
 
 void TrgCustomCancelDialog::ApplyVisible()
 {
-    // A dialog shown modelessly keeps the user off the form it stands
-    // over; a modal display does that itself.
-    if (Visible() && !modal_)
+    // The dialog keeps the user off the form it stands over from the start:
+    // the job runs while the dialog is being shown (its showing starts it),
+    // and a modal window holds the other windows only once it is on screen.
+    if (Visible()) {
         DisableActiveForm();
-    if (!Visible())
+        showTimer_->SetInterval(std::max(1, ShowDelay));
+        showTimer_->SetEnabled(true);
+    } else {
+        showTimer_->SetEnabled(false);
         EnableDisabledForm();
+    }
     TrgForm::ApplyVisible();
+}
+
+void TrgCustomCancelDialog::ShowDuringJob()
+{
+    showTimer_->SetEnabled(false);
+    QWidget* window = Handle();
+    if (!Visible() || !window || window->isVisible())
+        return;
+    window->show();
+    BringToFront();
+    // Painted now: the job lets events through only every few milliseconds.
+    window->repaint();
 }
 
 void TrgCustomCancelDialog::DisableActiveForm()

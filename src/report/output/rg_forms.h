@@ -92,10 +92,19 @@ public:
 
     bool CancelEnabled = false;
     std::function<void(TrgCustomCancelDialog* Dialog)> OnCancelHook;
+    // How long a job runs before the window shows (milliseconds): the job
+    // runs while the dialog is being shown, so a print that is over at once
+    // shows nothing, a longer one shows its progress and its cancel button
+    // once it has run that long (the job lets events through as it goes).
+    int ShowDelay = 500;
 
     QString Message() const override { return message_; }
     // Stores the text and shows it (MessageChanged).
     void SetMessage(const QString& Value) override;
+    // A second line under the message that the program fills while a page
+    // is made (the entry it is at); empty: none.
+    QString Detail() const { return detail_; }
+    void SetDetail(const QString& Value);
     // Starts the close timer; its first tick ends a modal display with OK.
     void EnableTimer();
     TTimer* CloseTimer() const { return closeTimer_; }
@@ -117,10 +126,15 @@ private:
     void DisableActiveForm();
     void EnableDisabledForm();
 
+    // Shows the window now, while the job that runs inside its showing goes on.
+    void ShowDuringJob();
+
     TCustomForm* disabledForm_ = nullptr;
     bool modal_ = false;
     QString message_;
+    QString detail_;
     TTimer* closeTimer_ = nullptr;
+    TTimer* showTimer_ = nullptr;
 };
 
 // The choices of the print dialog, as the producer fills and reads them.

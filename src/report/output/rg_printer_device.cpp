@@ -364,7 +364,10 @@ QImage rgPrintedPicture(const QImage& Picture, bool Transparent)
     return image;
 }
 
-void rgDrawPicture(QPainter& Painter, const QImage& Picture, const QRectF& Target, bool Transparent, const QRect& Box)
+namespace {
+
+// Draws an image made by rgPrintedPicture.
+void DrawPrinted(QPainter& Painter, const QImage& Printed, const QRectF& Target, bool Transparent, const QRect& Box)
 {
     Painter.save();
     if (!Box.isNull()) {
@@ -373,8 +376,52 @@ void rgDrawPicture(QPainter& Painter, const QImage& Picture, const QRectF& Targe
             Painter.fillRect(Box, Qt::white);
     }
     Painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    Painter.drawImage(Target, rgPrintedPicture(Picture, Transparent));
+    Painter.drawImage(Target, Printed);
     Painter.restore();
+}
+
+// How many printed pictures a job keeps, and the memory they may take: the
+// copies of a picture follow each other, a logo comes again on every page.
+constexpr size_t kPrintedPicturesKept = 16;
+constexpr qint64 kPrintedPicturesBytes = 64 * 1024 * 1024;
+
+}  // namespace
+
+void rgDrawPicture(QPainter& Painter, const QImage& Picture, const QRectF& Target, bool Transparent, const QRect& Box)
+{
+    DrawPrinted(Painter, rgPrintedPicture(Picture, Transparent), Target, Transparent, Box);
+}
+
+QSize rgTargetPixels(const QPainter& Painter, const QRectF& Target)
+{
+    const QRectF mapped = Painter.transform().mapRect(Target.normalized());
+    return QSize(std::max(1, int(std::ceil(mapped.width() - 1e-6))), std::max(1, int(std::ceil(mapped.height() - 1e-6))));
+}
+
+QImage TrgPrintedPictures::Printed(const QImage& Picture, QSize Pixels, bool Transparent)
+{
+    // Never more pixels than the place has; a smaller picture keeps its own.
+    const bool larger = Picture.width() > Pixels.width() || Picture.height() > Pixels.height();
+    const QSize size = larger ? Pixels : Picture.size();
+    const qint64 key = Picture.cacheKey();
+    for (auto it = entries_.begin(); it != entries_.end(); ++it) {
+        if (it->Key == key && it->Pixels == size && it->Transparent == Transparent) {
+            TEntry hit = std::move(*it);
+            entries_.erase(it);
+            entries_.push_back(std::move(hit));
+            return entries_.back().Image;
+        }
+    }
+    const QImage scaled = larger ? Picture.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation) : Picture;
+    entries_.push_back({key, size, Transparent, rgPrintedPicture(scaled, Transparent)});
+    qint64 bytes = 0;
+    for (const TEntry& e : entries_)
+        bytes += e.Image.sizeInBytes();
+    while (entries_.size() > kPrintedPicturesKept || (entries_.size() > 1 && bytes > kPrintedPicturesBytes)) {
+        bytes -= entries_.front().Image.sizeInBytes();
+        entries_.erase(entries_.begin());
+    }
+    return entries_.back().Image;
 }
 
 // ---- the device ------------------------------------------------------------------------
@@ -474,6 +521,7 @@ void TrgPrinterDevice::EndJob()
     // the pass that ends the last copy ends the document.
     if (!Busy() || !IsLastCopy())
         return;
+    pictures_.Clear();
     try {
         job_.EndJob();
     } catch (...) {
@@ -483,8 +531,16 @@ void TrgPrinterDevice::EndJob()
     TrgRasterDevice::EndJob();
 }
 
+void TrgPrinterDevice::PrintPicture(const QImage& Picture, const QRectF& Target, bool Transparent, const QRect& Box)
+{
+    QPainter& painter = *PagePainter();
+    DrawPrinted(painter, pictures_.Printed(Picture, rgTargetPixels(painter, Target), Transparent), Target, Transparent,
+                Box);
+}
+
 void TrgPrinterDevice::CancelJob()
 {
+    pictures_.Clear();
     job_.CancelJob();
     pageOpen_ = false;
     textRun_ = false;  // the painter has ended
@@ -571,7 +627,7 @@ void TrgPrinterDevice::DrawImage(const TrgDrawImage& Command)
     if (dynamic_cast<const TBitmap*>(graphic))
         DrawBitmap(Command);
     else if (Command.DirectDraw)
-        rgDrawPicture(*PagePainter(), graphic->DrawImage(), DrawRectOf(Command), Command.Transparent);
+        PrintPicture(graphic->DrawImage(), DrawRectOf(Command), Command.Transparent);
     else
         DrawGraphic(Command);
 }
@@ -591,14 +647,14 @@ void TrgPrinterDevice::DrawBitmap(const TrgDrawImage& Command)
                            device.top() + rgScreenToPrinterPixels(layout.top(), rgVertical, printer_.get()),
                            rgScreenToPrinterPixels(layout.width(), rgHorizontal, printer_.get()),
                            rgScreenToPrinterPixels(layout.height(), rgVertical, printer_.get()));
-        rgDrawPicture(*PagePainter(), picture, target, Command.Transparent);
+        PrintPicture(picture, target, Command.Transparent);
         return;
     }
     // The box at screen size, scaled as a whole onto the device rectangle.
     const double sx = double(device.width()) / box.width(), sy = double(device.height()) / box.height();
     const QRectF target(device.left() + layout.left() * sx, device.top() + layout.top() * sy, layout.width() * sx,
                         layout.height() * sy);
-    rgDrawPicture(*PagePainter(), picture, target, Command.Transparent, device);
+    PrintPicture(picture, target, Command.Transparent, device);
 }
 
 void TrgPrinterDevice::DrawGraphic(const TrgDrawImage& Command)
@@ -609,8 +665,7 @@ void TrgPrinterDevice::DrawGraphic(const TrgDrawImage& Command)
                         rgScreenToPrinterPixels(graphic->Height(), rgVertical, printer_.get()));
     const QRect layout = rgPictureLayout(picture, device.size(), Command.Stretch, Command.MaintainAspectRatio,
                                          Command.Center);
-    rgDrawPicture(*PagePainter(), graphic->DrawImage(), layout.translated(device.topLeft()), Command.Transparent,
-                  device);
+    PrintPicture(graphic->DrawImage(), layout.translated(device.topLeft()), Command.Transparent, device);
 }
 
 void TrgPrinterDevice::BeginTextRun(QPainter& Canvas)

@@ -177,6 +177,32 @@ QImage rgPrintedPicture(const QImage& Picture, bool Transparent);
 // Transparent, on white within the whole box.
 void rgDrawPicture(QPainter& Painter, const QImage& Picture, const QRectF& Target, bool Transparent,
                    const QRect& Box = QRect());
+// The device pixels Target covers on the painter's device (at least 1 x 1).
+QSize rgTargetPixels(const QPainter& Painter, const QRectF& Target);
+
+// The pictures of a job as they print: a picture larger than the device
+// pixels of its place on the page is scaled down to them, and the result is
+// kept, so the same picture printed at the same size again (the five
+// copies of a passport sheet, a logo on every page) gives back the very
+// same image. The PDF writer embeds an image once however often it is
+// drawn, so each picture lands in the file once, at the printer's
+// resolution of its frame, not at the camera's. The most recent pictures
+// are kept, up to a bound on their number and memory.
+class TrgPrintedPictures {
+public:
+    QImage Printed(const QImage& Picture, QSize Pixels, bool Transparent);
+    void Clear() { entries_.clear(); }
+    int Count() const { return int(entries_.size()); }
+
+private:
+    struct TEntry {
+        qint64 Key;
+        QSize Pixels;
+        bool Transparent;
+        QImage Image;
+    };
+    std::vector<TEntry> entries_;  // the most recent last
+};
 
 // ---- the device ------------------------------------------------------------------------
 
@@ -239,11 +265,14 @@ private:
     // and compress on every text of a long list.
     void BeginTextRun(QPainter& Canvas);
     void EndTextRun();
+    // Draws a picture through the job's printed pictures.
+    void PrintPicture(const QImage& Picture, const QRectF& Target, bool Transparent, const QRect& Box = QRect());
 
     std::unique_ptr<TrgPrinter> printer_;
     TrgPrinterJob job_;
     TrgFontMetricsMeasure measure_;
     std::unique_ptr<TrgDrawCommand> pageStamp_;
+    TrgPrintedPictures pictures_;
     bool pageOpen_ = false;
     bool textRun_ = false;
     QFont runFont_;

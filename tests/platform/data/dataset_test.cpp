@@ -463,6 +463,52 @@ TEST_F(DataSetTest, CalculatedFieldsAndFieldOrder)
     EXPECT_EQ(table.FieldCount(), 2);  // persistent fields survive closing
 }
 
+TEST_F(DataSetTest, DefaultFieldsTellFieldsTheDatasetMadeFromThoseTheProgramDefined)
+{
+    table.Open();
+    EXPECT_TRUE(table.DefaultFields());
+    table.Close();
+    auto* num = new TSmallintField();
+    num->FieldName = "NUM";
+    num->SetDataSet(&table);
+    table.Open();
+    EXPECT_FALSE(table.DefaultFields());
+}
+
+// A field asks the controls that show it for the focus: only links of that
+// field are asked, and the first whose control takes the focus ends it.
+TEST_F(DataSetTest, FocusControlAsksTheLinksOfTheFieldUntilOneTakesTheFocus)
+{
+    table.Open();
+    std::vector<std::string> asked;
+    struct Link {
+        TFieldDataLink link;
+        bool takes;
+    };
+    Link links[] = {{{}, false}, {{}, false}, {{}, true}};
+    const char* fields[] = {"NUM", "NAME", "NAME"};
+    const char* names[] = {"num", "name cannot", "name takes"};
+    for (int i = 0; i < 3; ++i) {
+        links[i].link.SetDataSource(&source);
+        links[i].link.SetFieldName(fields[i]);
+        links[i].link.OnFocusControl = [&asked, &links, &names, i] {
+            asked.push_back(names[i]);
+            return links[i].takes;
+        };
+    }
+    table.FieldByName("NAME")->FocusControl();
+    EXPECT_EQ(asked, (std::vector<std::string>{"name cannot", "name takes"}));
+    asked.clear();
+    table.FieldByName("PRICE")->FocusControl();  // no control shows it
+    EXPECT_TRUE(asked.empty());
+    table.DisableControls();
+    table.FieldByName("NUM")->FocusControl();
+    EXPECT_TRUE(asked.empty());
+    table.EnableControls();
+    for (Link& l : links)
+        l.link.SetDataSource(nullptr);
+}
+
 TEST_F(DataSetTest, IndexKeysAndRanges)
 {
     table.IndexDefs().Update();  // read through a cursor of its own while closed

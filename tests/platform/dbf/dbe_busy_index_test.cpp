@@ -9,6 +9,7 @@
 // child leaves the areas and locks of its parent alone.
 #include <gtest/gtest.h>
 
+#include <poll.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -93,6 +94,13 @@ protected:
         EXPECT_NE(dbe_IndexTag("", "LIVE", "UPPER(NAME)", 0, 0, ".NOT. DELETED()"), 0) << dbe_LastError();
         EXPECT_EQ(dbe_Close(), 1) << dbe_LastError();
         return file;
+    }
+
+    // The file a write of the fault seam goes to (writes name their
+    // descriptor, "fd:N").
+    static std::string FaultPath(const std::string& what)
+    {
+        return what.rfind("fd:", 0) == 0 ? fs::read_symlink("/proc/self/fd/" + what.substr(3)).string() : what;
     }
 
     static bool AppendNamed(const std::string& name, int32_t nr)
@@ -527,10 +535,7 @@ TEST_F(BusyIndexTest, AWriteFailingAsTheHeldLockGoesBackLeavesTheIndexForRebuild
             int failed = 0;
             const std::string failing = c.failing;
             dbf::SetIoFaultHook([&](dbf::IoOp op, const std::string& what) {
-                // Writes name their descriptor ("fd:N").
-                const std::string path = what.rfind("fd:", 0) == 0
-                                             ? fs::read_symlink("/proc/self/fd/" + what.substr(3)).string()
-                                             : what;
+                const std::string path = FaultPath(what);
                 const bool fail = op == dbf::IoOp::Write && (failing.empty() || path.ends_with(failing));
                 failed += fail;
                 return fail;
@@ -563,6 +568,114 @@ TEST_F(BusyIndexTest, AWriteFailingAsTheHeldLockGoesBackLeavesTheIndexForRebuild
         dbe_CloseAll();
         ExpectAlbumHolds(file, {"EINS", "ZWEI", "DREI", "VIER"});
     }
+}
+
+// The same failure met by a call that only reads: whatever the writer's
+// next call is, it fails with the reason naming the index file (a move
+// never answers the end of the table or "not found" in its stead); the
+// call after it finds every record through the tag again.
+TEST_F(BusyIndexTest, AFailureAsTheHeldLockGoesBackIsReportedByTheNextRead)
+{
+    struct Case {
+        const char* what;
+        std::function<int()> call;
+    };
+    const Case cases[] = {
+        {"seek", [] { return dbe_Seek("ZWEI"); }},
+        {"top of the tag", [] { return dbe_GoTop(); }},
+        {"skip in the tag", [] { return dbe_Skip(1); }},
+        {"go to a record", [] { return dbe_Go(2); }},
+        {"query", [] { return dbe_Query("NR = 2"); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        dbe_CloseAll();
+        fs::remove_all(Path("album"));
+        const std::string file = MakeAlbum();
+        ASSERT_NE(dbe_Use(file.c_str(), "MEINS", DBE_SHARED, DBE_TYPE_FOX), 0) << dbe_LastError();
+        dbe_SetOrder(1);
+        {
+            const dbf::EngineLock engine;
+            ASSERT_TRUE(AppendNamed("EINS", 1) && AppendNamed("ZWEI", 2)) << dbe_LastError();
+            ASSERT_EQ(dbe_Go(1), 1) << dbe_LastError();
+            dbf::SetIoFaultHook([&](dbf::IoOp op, const std::string& what) {
+                return op == dbf::IoOp::Write && FaultPath(what).ends_with(".CDX");
+            });
+            dbf::ReleaseHeldIndexLocks();
+            dbf::SetIoFaultHook(nullptr);
+        }
+        EXPECT_EQ(c.call(), 0) << "the failure was not reported";
+        const std::string error = dbe_LastError();
+        EXPECT_NE(error.find("ALBUM.CDX"), std::string::npos) << error;
+        // Reported once; the index is whole again.
+        dbe_Query(nullptr);
+        EXPECT_EQ(dbe_Seek("ZWEI"), 1) << dbe_LastError();
+        EXPECT_EQ(dbe_RecNo(), 2u);
+        EXPECT_EQ(dbe_Seek("EINS"), 1) << dbe_LastError();
+        ASSERT_TRUE(AppendNamed("DREI", 3)) << dbe_LastError();
+        ASSERT_EQ(dbe_Commit(), 1) << dbe_LastError();
+        dbe_CloseAll();
+        ExpectAlbumHolds(file, {"EINS", "ZWEI", "DREI"});
+    }
+}
+
+// A process that keeps appending records with memos holds the memo file's
+// lock across its calls (with the table's append lock and the index lock):
+// another process that stores a memo in an older record meanwhile gets its
+// turn at once, never waits out the memo lock's limit and reports busy.
+TEST_F(BusyIndexTest, AMemoStoredWhileAnotherProcessKeepsAppendingGetsItsTurn)
+{
+    const std::string file = MakeAlbum();
+    ASSERT_NE(dbe_Use(file.c_str(), "MEINS", DBE_SHARED, DBE_TYPE_FOX), 0) << dbe_LastError();
+    ASSERT_TRUE(AppendNamed("EIGEN", 1)) << dbe_LastError();
+    ASSERT_EQ(dbe_Commit(), 1) << dbe_LastError();
+    Pipe toParent, toWriter;
+    const pid_t writer = ::fork();
+    ASSERT_GE(writer, 0);
+    if (writer == 0) {
+        if (!dbe_Use(file.c_str(), "SCHREIBER", DBE_SHARED, DBE_TYPE_FOX)) std::_Exit(2);
+        if (!AppendNamed("W0", 100)) std::_Exit(3);
+        toParent.Send('a');
+        // Appends until the parent is done (a run far longer than the
+        // memo lock's wait of five seconds when it is never handed over).
+        const auto begun = std::chrono::steady_clock::now();
+        for (int i = 1; std::chrono::steady_clock::now() - begun < std::chrono::seconds(20); ++i) {
+            if (!AppendNamed("W" + std::to_string(i), 100 + i)) std::_Exit(3);
+            struct pollfd p = {toWriter.fd[0], POLLIN, 0};
+            if (::poll(&p, 1, 0) == 1) break;
+        }
+        if (!dbe_Commit()) std::_Exit(4);
+        dbe_CloseAll();
+        std::_Exit(0);
+    }
+    ASSERT_EQ(toParent.Receive(), 'a');
+    struct Stop {
+        const Pipe& pipe;
+        ~Stop() { pipe.Send('x'); }
+    } stop{toWriter};
+    const auto start = std::chrono::steady_clock::now();
+    int stored = 0;
+    for (int i = 0; i < 20 && std::chrono::steady_clock::now() - start < std::chrono::seconds(8); ++i) {
+        ASSERT_EQ(dbe_Go(1), 1) << dbe_LastError();
+        const std::string memo = "Notiz " + std::to_string(i);
+        ASSERT_EQ(dbe_Replace("NOTIZ", DBE_REPL_MEMO, memo.c_str()), 1) << i << ": " << dbe_LastError();
+        ++stored;
+    }
+    toWriter.Send('x');
+    EXPECT_EQ(ExitCode(writer), 0) << "2 open, 3 append, 4 commit";
+    EXPECT_EQ(stored, 20) << "the stores took longer than eight seconds";
+    ASSERT_EQ(dbe_Go(1), 1) << dbe_LastError();
+    char* memo = dbe_GetMemo("NOTIZ", 0);
+    EXPECT_EQ(std::string(memo ? memo : ""), "Notiz 19");
+    dbe_MemDealloc(memo);
+    // Every record's memo is its own.
+    for (uint32_t r = 2; r <= dbe_RecCount(); ++r) {
+        ASSERT_EQ(dbe_Go(r), 1) << dbe_LastError();
+        char* m = dbe_GetMemo("NOTIZ", 0);
+        EXPECT_EQ(std::string(m ? m : ""), "Notiz zu " + std::string(dbe_GetTrimString("NAME"))) << r;
+        dbe_MemDealloc(m);
+    }
+    dbe_CloseAll();
 }
 
 // Which mounts keep byte-range locks to this machine, read from lines of

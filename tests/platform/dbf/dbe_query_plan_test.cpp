@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <sys/wait.h>
@@ -243,6 +244,7 @@ protected:
 
     void TearDown() override
     {
+        dbf::Settings().queryListLimit = dbf::EngineSettings().queryListLimit;
         dbf::Settings().queryFromIndexes = true;
         dbf::Settings().sparseOrderLimit = dbf::EngineSettings().sparseOrderLimit;
         EngineTest::TearDown();
@@ -270,6 +272,9 @@ TEST_F(QueryPlanTest, IndexAnswersEqualFullEvaluation)
                 // Tag orders walked or sorted by key.
                 const bool sorted = Pick(2) != 0;
                 dbf::Settings().sparseOrderLimit = sorted ? 4096 : 0;
+                // Few records kept as lists, or every part as bits.
+                const bool listed = i % 2 == 0;
+                dbf::Settings().queryListLimit = listed ? dbf::EngineSettings().queryListLimit : 0;
                 dbe_SetExact(exact);
                 dbe_SetDeleted(hideDeleted);
                 const Seen full = Run(condition, false, order);
@@ -277,7 +282,8 @@ TEST_F(QueryPlanTest, IndexAnswersEqualFullEvaluation)
                 const std::string where = "seed " + std::to_string(seed) + ", weights " +
                                           std::to_string(int(weights)) + ", exact " + std::to_string(exact) +
                                           ", deleted hidden " + std::to_string(hideDeleted) + ", order " +
-                                          std::to_string(order) + (sorted ? " sorted" : " walked") + ": " + condition;
+                                          std::to_string(order) + (sorted ? " sorted" : " walked") +
+                                          (listed ? " listed" : " bits") + ": " + condition;
                 ASSERT_EQ(optimised.accepted, full.accepted) << where;
                 EXPECT_EQ(optimised.visible, full.visible) << where;
                 EXPECT_EQ(optimised.count, full.count) << where;
@@ -646,6 +652,179 @@ TEST_F(QueryPlanTest, CountsFollowDeletesWritesAndScopes)
     EXPECT_EQ(dbe_QueryRecCount(),
               expected([](const std::string& n) { return n >= "B1" && n.substr(0, 2) <= "B3"; }));
     dbe_SetDeleted(0);
+}
+
+// A query whose tags leave few records keeps them as a list, and its count,
+// its passing records and the bits set by hand follow that list: every case
+// gives the same records and counts as the bits alone and as the evaluation
+// of every record, also after the changes that move records in or out of
+// the query (a delete, a recall, writes, an append, bits set by hand).
+TEST_F(QueryPlanTest, CountsFromTheListEqualCountsFromTheBits)
+{
+    enum class Change { None, DeleteOne, RecallOne, WriteOut, WriteIn, Append, BitsByHand };
+    struct Case {
+        const char* condition;
+        const char* order;  // "" natural order
+        bool hideDeleted;
+        Change change;
+    };
+    const Case cases[] = {
+        {"OWNER = \"xy\"", "", false, Change::None},
+        {"OWNER = \"xy\"", "", true, Change::None},
+        {"OWNER = \"xy\"", "TOWNER", true, Change::DeleteOne},
+        {"OWNER = \"xy\"", "TCODEFOR", true, Change::RecallOne},
+        {"OWNER = \"xy\"", "TCODEUNI", true, Change::WriteOut},
+        {"LOWER(OWNER) = \"xy\"", "TOWNER", true, Change::WriteIn},
+        {"LOWER(OWNER) = \"xy\"", "", false, Change::Append},
+        {"OWNER = \"xy\" .AND. NUM > 0", "TNUM", true, Change::DeleteOne},
+        {"OWNER = \"xy\" .OR. NAME = \"xyz\"", "TNAME", true, Change::WriteIn},
+        {".NOT. OWNER = \"xy\"", "", true, Change::DeleteOne},
+        {"NAME == \"xyz\"", "TNAME", false, Change::Append},
+        {"CODE = \"xz\"", "TCODEFOR", true, Change::None},
+        {".F.", "TOWNER", true, Change::BitsByHand},
+        {".F.", "", false, Change::BitsByHand},
+    };
+    struct Outcome {
+        std::vector<std::uint32_t> visible, forward;
+        std::uint32_t count = 0, orderCount = 0;
+    };
+    rng.seed(81);
+    const std::string file = Path("LISTED.DBF");
+    MakeTable(file, 300, Weights::Machine);
+    if (HasFatalFailure()) return;
+    // "x", "y" and "z" are not among the random letters: only these match.
+    for (std::uint32_t r : {4u, 50u, 51u, 120u, 299u}) {
+        ASSERT_EQ(dbe_Go(r), 1);
+        ASSERT_EQ(dbe_Replace("OWNER", DBE_REPL_TEXT, r == 50 ? "XY" : "xy"), 1);
+        ASSERT_EQ(dbe_Replace("CODE", DBE_REPL_TEXT, "xz"), 1);
+    }
+    ASSERT_EQ(dbe_Go(120), 1);
+    ASSERT_EQ(dbe_Delete(), 1);
+    dbe_CloseAll();
+    const std::string copy = Path("LISTED0.DBF");
+    for (const char* ext : {".DBF", ".CDX", ".FPT"})
+        std::filesystem::copy_file(Path(std::string("LISTED") + ext), Path(std::string("LISTED0") + ext),
+                                   std::filesystem::copy_options::overwrite_existing);
+    // One case with the list, the bits alone or every record evaluated, on
+    // a fresh copy of the table.
+    auto run = [&](const Case& c, int mode) {
+        dbe_CloseAll();
+        for (const char* ext : {".DBF", ".CDX", ".FPT"})
+            std::filesystem::copy_file(Path(std::string("LISTED0") + ext), Path(std::string("LISTED") + ext),
+                                       std::filesystem::copy_options::overwrite_existing);
+        Outcome o;
+        EXPECT_NE(dbe_Use(file.c_str(), "", DBE_SHARED, DBE_TYPE_FOX), 0) << dbe_LastError();
+        dbf::Settings().queryFromIndexes = mode != 2;
+        dbf::Settings().queryListLimit = mode == 0 ? dbf::EngineSettings().queryListLimit : 0;
+        dbe_SetDeleted(c.hideDeleted ? 1 : 0);
+        const int order = *c.order ? dbe_TagArea(c.order) : 0;
+        dbe_SetOrder(order);
+        EXPECT_EQ(dbe_Query(c.condition), 1) << dbe_LastError();
+        (void)dbe_QueryRecCount();  // counted before the change, then after it
+        switch (c.change) {
+        case Change::None: break;
+        case Change::DeleteOne: dbe_Go(51), dbe_Delete(); break;
+        case Change::RecallOne: dbe_Go(120), dbe_Recall(); break;
+        case Change::WriteOut: dbe_Go(4), dbe_Replace("OWNER", DBE_REPL_TEXT, "ab"); break;
+        case Change::WriteIn:
+            dbe_Go(200), dbe_Replace("OWNER", DBE_REPL_TEXT, "xy"), dbe_Replace("NAME", DBE_REPL_TEXT, "xyz");
+            break;
+        case Change::Append:
+            dbe_AppendBlank(), dbe_Replace("OWNER", DBE_REPL_TEXT, "xy"), dbe_Replace("NAME", DBE_REPL_TEXT, "xyz");
+            break;
+        case Change::BitsByHand:
+            for (std::uint32_t r : {9u, 3u, 120u, 7u, 300u}) dbe_SetQueryBit(r, 1);
+            dbe_SetQueryBit(7, 0);
+            dbe_SetQueryBit(9, 1);  // set twice: counted once
+            break;
+        }
+        EXPECT_EQ(dbe_Commit(), 1);
+        o.orderCount = dbe_QueryRecCount();
+        for (dbe_GoTop(); !dbe_Eof(); dbe_Skip(1)) o.forward.push_back(dbe_RecNo());
+        dbe_SetOrder(0);
+        o.count = dbe_QueryRecCount();
+        for (dbe_GoTop(); !dbe_Eof(); dbe_Skip(1)) o.visible.push_back(dbe_RecNo());
+        dbe_SetDeleted(0);
+        return o;
+    };
+    for (const Case& c : cases) {
+        const std::string where = std::string(c.condition) + " in order \"" + c.order + "\", deleted " +
+                                  (c.hideDeleted ? "hidden" : "shown") + ", change " +
+                                  std::to_string(int(c.change));
+        const Outcome listed = run(c, 0), bits = run(c, 1), every = run(c, 2);
+        EXPECT_EQ(listed.count, listed.visible.size()) << where;
+        EXPECT_EQ(listed.orderCount, listed.forward.size()) << where;
+        EXPECT_EQ(listed.visible, every.visible) << where;
+        EXPECT_EQ(listed.forward, every.forward) << where;
+        EXPECT_EQ(listed.count, every.count) << where;
+        EXPECT_EQ(listed.orderCount, every.orderCount) << where;
+        EXPECT_EQ(bits.visible, every.visible) << where;
+        EXPECT_EQ(bits.count, every.count) << where;
+        EXPECT_EQ(bits.orderCount, every.orderCount) << where;
+    }
+}
+
+// The same query text set again reuses its compiled form and what the
+// planner worked out for the tags: a change of the date format or a tag
+// added in between still gives what the evaluation of every record gives,
+// and the new tag answers.
+TEST_F(QueryPlanTest, TheSameQueryAgainFollowsFormatsAndTags)
+{
+    rng.seed(83);
+    const std::string file = Path("AGAIN.DBF");
+    MakeTable(file, 200, Weights::Machine);
+    if (HasFatalFailure()) return;
+    for (std::uint32_t r : {10u, 20u}) {
+        ASSERT_EQ(dbe_Go(r), 1);
+        ASSERT_EQ(dbe_Replace("DAY", DBE_REPL_DTOS, "20240102"), 1);
+    }
+    ASSERT_EQ(dbe_Go(30), 1);
+    ASSERT_EQ(dbe_Replace("DAY", DBE_REPL_DTOS, "20240201"), 1);
+    auto check = [&](const char* condition, const std::string& where) {
+        const Seen full = Run(condition, false, 0);
+        const Seen optimised = Run(condition, true, 0);
+        EXPECT_EQ(optimised.accepted, 1) << where;
+        EXPECT_EQ(optimised.visible, full.visible) << where;
+        EXPECT_EQ(optimised.count, full.count) << where;
+        return optimised.visible;
+    };
+    // The literal {02.01.2024} is the 2nd of January as German, the 1st of
+    // February as American (mm/dd) reads it; the format is taken when the
+    // text is compiled.
+    const char* const byText = "DAY = {02.01.2024}";
+    auto has = [](const std::vector<std::uint32_t>& v, std::uint32_t r) {
+        return std::find(v.begin(), v.end(), r) != v.end();
+    };
+    const int format = dbe_SetDateFormat(4);
+    const std::vector<std::uint32_t> german = check(byText, "German");
+    EXPECT_TRUE(has(german, 10) && has(german, 20) && !has(german, 30));
+    dbe_SetDateFormat(0);
+    const std::vector<std::uint32_t> american = check(byText, "American");
+    EXPECT_TRUE(!has(american, 10) && has(american, 30));
+    dbe_SetDateFormat(format);
+    // The width of DTOC() follows the century setting at compile time.
+    const char* const byWidth = "LEN(DTOC(DAY)) = 10";
+    const int century = dbe_SetCentury(1);
+    EXPECT_EQ(check(byWidth, "century").size(), 200u);
+    dbe_SetCentury(0);
+    EXPECT_TRUE(check(byWidth, "no century").empty());
+    dbe_SetCentury(century);
+
+    // No tag on RIGHT(NAME, 2) at first: every record evaluated; then a tag
+    // answers the same text.
+    const char* const byOwner = "RIGHT(NAME, 2) = \"ab\"";
+    ASSERT_EQ(dbe_Go(40), 1);
+    ASSERT_EQ(dbe_Replace("NAME", DBE_REPL_TEXT, "xxxxab"), 1);
+    check(byOwner, "no tag");
+    ASSERT_EQ(dbe_Query(byOwner), 1);
+    EXPECT_EQ(dbf::engine::Current()->queryAnswer(), IndexAnswer::None);
+    ASSERT_NE(dbe_IndexTag("", "TRIGHT", "RIGHT(NAME, 2)", 0, 0, ""), 0) << dbe_LastError();
+    check(byOwner, "tag added");
+    ASSERT_EQ(dbe_Query(byOwner), 1);
+    EXPECT_NE(dbf::engine::Current()->queryAnswer(), IndexAnswer::None);
+    ASSERT_EQ(dbe_Go(41), 1);
+    ASSERT_EQ(dbe_Replace("NAME", DBE_REPL_TEXT, "yyyyab"), 1);
+    check(byOwner, "record written");
 }
 
 }  // namespace

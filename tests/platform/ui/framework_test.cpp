@@ -460,6 +460,56 @@ TEST(Canvas, DrawsOnBitmapsLikeTheFramework)
     EXPECT_EQ(target.Canvas()->Pixels(1, 1), clBlue);
 }
 
+// A picture of 256 colours set into a bitmap (a thumbnail) is RGB32 with the
+// same colours wherever it is used: read, copied to another bitmap and then
+// read, edited pixel by pixel, drawn on, and drawn onto another bitmap.
+TEST(Canvas, ABitmapSetFromAPaletteImageIsRgb32WhereverItIsUsed)
+{
+    QImage palette(3, 2, QImage::Format_Indexed8);
+    palette.setColorTable({qRgb(255, 0, 0), qRgb(0, 128, 255), qRgb(10, 20, 30)});
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x)
+            palette.setPixel(x, y, uint((x + y) % 3));
+    const auto gleich = [&](const QImage& bild) {
+        EXPECT_EQ(bild.format(), QImage::Format_RGB32);
+        ASSERT_EQ(bild.size(), palette.size());
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < 3; ++x)
+                EXPECT_EQ(bild.pixel(x, y), palette.pixel(x, y)) << x << "," << y;
+    };
+    TBitmap gelesen;
+    gelesen.SetImage(palette);
+    EXPECT_EQ(gelesen.Width(), 3);
+    EXPECT_EQ(gelesen.Height(), 2);
+    gleich(gelesen.ToImage());
+
+    TBitmap quelle;
+    quelle.SetImage(palette);
+    TPicture bild;
+    bild.SetGraphic(&quelle);
+    gleich(bild.Graphic()->ToImage());
+    gleich(bild.Graphic()->DrawImage());
+
+    TBitmap bearbeitet;
+    bearbeitet.SetImage(palette);
+    bearbeitet.Image().setPixel(0, 0, qRgb(1, 2, 3));
+    EXPECT_EQ(bearbeitet.ToImage().pixel(0, 0), qRgb(1, 2, 3));
+    EXPECT_EQ(bearbeitet.ToImage().pixel(1, 0), palette.pixel(1, 0));
+
+    TBitmap bemalt;
+    bemalt.SetImage(palette);
+    EXPECT_EQ(bemalt.Canvas()->Pixels(1, 0), TColor(0xFF8000));  // 0x00BBGGRR
+    bemalt.Canvas()->SetPixel(2, 1, clLime);
+    EXPECT_EQ(bemalt.ToImage().pixel(2, 1), qRgb(0, 255, 0));
+    // Set again while its canvas is in use: drawn on at once.
+    bemalt.SetImage(palette);
+    EXPECT_EQ(bemalt.Canvas()->Pixels(2, 1), clRed);
+
+    TBitmap ziel(3, 2);
+    ziel.Canvas()->Draw(0, 0, &gelesen);
+    gleich(ziel.ToImage());
+}
+
 TEST(Canvas, ControlsPaintThroughPaint)
 {
     TTestForm form(nullptr);

@@ -5,10 +5,12 @@
 // components in their band.
 
 #include "component_fixtures.h"
+#include "subreport_fixture.h"
 #include "platform/stream/component_reader.h"
 #include "platform/stream/component_writer.h"
 #include "platform/stream/stream_text.h"
 #include "report/engine/rg_region.h"
+#include "report/engine/rg_subreport.h"
 
 namespace {
 
@@ -22,6 +24,23 @@ public:
         region->Pen()->Width = 200;
         return region;
     }
+    // A section subreport at the top of Band whose child prints one line
+    // "Kind": behind a header the section waits for the next page, and while
+    // it waits the parent engine holds the state bit that starts sections.
+    TrgSubReport* AddSection(TrgBand* Band)
+    {
+        childRows = std::make_unique<TListPipeline>(nullptr, QStringList{QStringLiteral("Name")},
+                                                    std::vector<QStringList>{{QStringLiteral("Kind")}});
+        auto* sub = new TrgSubReport(&form);
+        sub->SetBand(Band);
+        sub->SetPrintBehavior(pbSection);
+        sub->SetmmBounds(0, 0, 60000, 5000);
+        TrgLabel* line = rgtest::ChildLine(sub, &form, childRows.get());
+        line->SetCaption(QStringLiteral("Kind"));
+        return sub;
+    }
+    std::unique_ptr<TListPipeline> childRows;
+
     // The draw command lines of a dump that start with Class.
     static QStringList Commands(const QString& Dump, const QString& Class)
     {
@@ -397,4 +416,96 @@ TEST_F(RegionTest, ComponentsPlacedBelowAStretchingMemoWaitForItWhenItGetsNoRoom
     EXPECT_EQ(Commands(pages[1], "TrgDrawText").filter("\"danach\"").size(), 1) << pages[1].toStdString();
     EXPECT_TRUE(pages[1].contains(QStringLiteral("TrgDrawText %1 %2 30000 1000 \"danach\"").arg(kMargin).arg(memoBottom)))
         << pages[1].toStdString();
+}
+
+
+TEST_F(RegionTest, WhileASectionWaitsAComponentThatDoesNotFitEndsItsListAndTheRegionIsDone)
+{
+    // A section in front of the region waits for the next page. The
+    // region's first component reaches below the page; the second one would
+    // fit. Without the section the second prints and the first follows on
+    // the next page; with it the list ends at the first, which the region
+    // takes as done, and the next page is the section's.
+    auto rows = MakeRows(1);
+    MakeMemoReport(rows.get(), 29000);
+    TrgSubReport* section = AddSection(detail);
+    TrgRegion* region = AddRegion(detail, 0, 6000, 60000, 23000);
+    region->AddChild(AddLabel(detail, QStringLiteral("unten"), 0, 27000));
+    region->AddChild(AddLabel(detail, QStringLiteral("oben"), 0, 7000, 2000));
+    struct Case {
+        bool section;
+        QStringList page1, page2;  // the texts below the header, above the footer
+    };
+    const Case cases[] = {
+        {false, {"oben"}, {"unten"}},
+        {true, {}, {"Kind"}},
+    };
+    for (const Case& c : cases) {
+        section->SetVisible(c.section);
+        const std::vector<QString> pages = PrintAll();
+        ASSERT_EQ(pages.size(), 2u) << c.section;
+        const QStringList lines[] = {Commands(pages[0], "TrgDrawText"), Commands(pages[1], "TrgDrawText")};
+        const QStringList* wanted[] = {&c.page1, &c.page2};
+        for (int p = 0; p < 2; ++p) {
+            QStringList texts;
+            for (const QString& line : lines[p])
+                if (const QString t = line.section('"', 1, 1); t != "Kopf" && t != QString::fromUtf8("Fuß"))
+                    texts << t;
+            EXPECT_EQ(texts, *wanted[p]) << "section " << c.section << " page " << p + 1 << "\n"
+                                         << pages[size_t(p)].toStdString();
+        }
+        // The region's frame stands on the first page in both cases.
+        EXPECT_EQ(Commands(pages[0], "TrgDrawShape").size(), 1) << c.section;
+    }
+}
+
+TEST_F(RegionTest, WhileASectionWaitsTheRegionEndsAfterItsFirstList)
+{
+    // The static label prints; the stretching memo and the label shifting
+    // below it belong to later lists and wait for no page of their own.
+    auto rows = MakeRows(1);
+    MakeMemoReport(rows.get(), 20000);
+    detail->SetPrintHeight(phDynamic);
+    TrgSubReport* section = AddSection(detail);
+    TrgRegion* region = AddRegion(detail, 0, 6000, 60000, 12000);
+    region->AddChild(AddLabel(detail, QStringLiteral("fest"), 0, 6000, 2000));
+    TrgMemo* memo = AddMemo(detail, {"eins", "zwei"}, 0, 8000);
+    memo->SetmmHeight(1000);
+    region->AddChild(memo);
+    TrgLabel* below = AddLabel(detail, QStringLiteral("danach"), 0, 12000, 2000);
+    below->SetShiftWithParent(true);
+    region->AddChild(below);
+    ASSERT_TRUE(region->Stretch());
+    struct Case {
+        bool section;
+        bool later;  // the memo and the label below it print on page 1
+    };
+    for (const Case& c : {Case{false, true}, Case{true, false}}) {
+        section->SetVisible(c.section);
+        const std::vector<QString> pages = PrintAll();
+        ASSERT_FALSE(pages.empty());
+        EXPECT_TRUE(pages[0].contains("\"fest\"")) << pages[0].toStdString();
+        EXPECT_EQ(pages[0].contains("[eins"), c.later) << pages[0].toStdString();
+        EXPECT_EQ(pages[0].contains("\"danach\""), c.later) << pages[0].toStdString();
+    }
+}
+
+TEST_F(RegionTest, AFinishedStretchingMemoThatPrintedNothingLetsTheComponentsBelowItPrint)
+{
+    // An empty memo stretches to nothing and is done; the label that shifts
+    // below it prints on the same page, where the memo would have ended.
+    auto rows = MakeRows(1);
+    MakeMemoReport(rows.get(), 10000);
+    detail->SetPrintHeight(phDynamic);
+    TrgRegion* region = AddRegion(detail, 0, 0, 40000, 5000);
+    TrgMemo* memo = AddMemo(detail, {}, 0, 1000);
+    memo->SetmmHeight(1000);
+    TrgLabel* label = AddLabel(detail, QStringLiteral("danach"), 0, 3000, 1000);
+    label->SetShiftWithParent(true);
+    region->AddChild(memo);
+    region->AddChild(label);
+    ASSERT_TRUE(region->Stretch());
+    const std::vector<QString> pages = PrintAll();
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_EQ(Commands(pages[0], "TrgDrawText").filter("\"danach\"").size(), 1) << pages[0].toStdString();
 }

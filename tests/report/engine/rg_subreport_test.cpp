@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 
 #include "graphic_fixtures.h"
+#include "subreport_fixture.h"
 #include "report/engine/rg_memo.h"
 #include "report/engine/rg_region.h"
 #include "report/engine/rg_subreport.h"
@@ -57,18 +58,9 @@ protected:
         for (int i = 1; i <= ChildCount; ++i)
             rows.push_back({QStringLiteral("Kind %1").arg(i)});
         childRows = std::make_unique<TListPipeline>(nullptr, QStringList{"Name"}, rows);
-        TrgReport* child = sub->Report();
         // The child's layout is this test's own, without its default bands.
-        while (child->GetBandCount() > 0)
-            delete child->GetBandAt(0);
-        child->SetDataPipeline(childRows.get());
-        auto* childDetail = new TrgDetailBand(&form);
-        child->AddBand(childDetail);
-        childDetail->SetmmHeight(MM(4));
-        auto* childName = new TrgLabel(&form);
-        childName->SetAutoSize(false);
-        childName->SetBand(childDetail);
-        childName->SetmmBounds(0, 0, MM(30), MM(4));
+        TrgLabel* childName = rgtest::ChildLine(sub, &form, childRows.get());
+        TrgBand* childDetail = childName->Band();
         childDetail->BeforePrint = [this, childName](TObject*) {
             childName->SetCaption(childRows->GetFieldAsString("Name"));
         };

@@ -4,11 +4,13 @@
 // The spooler is a recording double; the output PDF is judged with poppler.
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
 
 #include "fake_printer_source.h"
 #include "job_files.h"
@@ -440,6 +442,76 @@ TEST_F(PrinterDeviceTest, AnEmptyPictureDrawsNothing)
     publisher_.PublishJob();
     EXPECT_TRUE(Blue(Render(1, 100, QRectF(1, 1, 1, 1)).pixelColor(50, 50)));
     EXPECT_FALSE(ToolOutput("pdfimages", {"-list", JobFile()}).contains("image"));
+}
+
+// A picture as pdfimages lists it: its PDF object and pixel size.
+struct TListedImage {
+    QString Object;
+    int Width = 0, Height = 0;
+};
+
+std::vector<TListedImage> ListedImages(const QString& pdf)
+{
+    std::vector<TListedImage> images;
+    // page num type width height color comp bpc enc interp object-id(num gen) ...
+    const QStringList lines = ToolOutput("pdfimages", {"-list", pdf}).split('\n', Qt::SkipEmptyParts);
+    for (const QString& line : lines.mid(2)) {
+        const QStringList f = line.simplified().split(' ');
+        if (f.size() >= 12 && f[2] == "image")
+            images.push_back({f[10] + " " + f[11], f[3].toInt(), f[4].toInt()});
+    }
+    return images;
+}
+
+TEST_F(PrinterDeviceTest, APictureInSeveralFramesIsEmbeddedOnceAtItsFramesPrintResolution)
+{
+    // A camera's 4000 x 3000 picture, a second one, and a small one, each in
+    // five passport frames of 35 x 45 mm on every page.
+    const auto picture = [](int w, int h, int seed) {
+        QImage image(w, h, QImage::Format_RGB32);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                image.setPixel(x, y, qRgb((x * 7 + seed) & 255, (y * 5 + seed) & 255, ((x ^ y) + seed) & 255));
+        return image;
+    };
+    const QImage kamera1 = picture(4000, 3000, 0), kamera2 = picture(4000, 3000, 90), klein = picture(200, 150, 40);
+    const int frameW = 35000, frameH = 45000;
+    TPageSource source(publisher_, 2, [&](TrgPage& page, int n) {
+        const QImage* pictures[] = {n == 1 ? &kamera1 : &kamera2, &klein};
+        for (int row = 0; row < 2; ++row)
+            for (int i = 0; i < 5; ++i) {
+                TrgDrawImage* image = AddImageAt(page, *pictures[row], 10000 + i * 39000, 10000 + row * 60000, frameW, frameH);
+                image->Stretch = true;
+                image->MaintainAspectRatio = true;
+            }
+    });
+    publisher_.PublishJob();
+    const std::vector<TListedImage> listed = ListedImages(JobFile());
+    ASSERT_EQ(listed.size(), 20u) << "every frame shows its picture";
+    std::map<QString, TListedImage> objects;
+    for (const TListedImage& image : listed)
+        objects[image.Object] = image;
+    ASSERT_EQ(objects.size(), 3u) << "each picture is embedded once";
+    // A 4:3 picture in a 35 mm wide frame at the printer's 600 dpi: about
+    // 827 x 620 pixels; the small one keeps its own 200 x 150.
+    const double framePixels = frameW / 25400.0 * 600;
+    qint64 pixels = 0;
+    int small = 0;
+    for (const auto& [object, image] : objects) {
+        SCOPED_TRACE(object.toStdString());
+        pixels += qint64(image.Width) * image.Height;
+        if (image.Width == 200) {
+            EXPECT_EQ(image.Height, 150);
+            ++small;
+            continue;
+        }
+        EXPECT_NEAR(image.Width, framePixels, 4);
+        EXPECT_NEAR(image.Height, framePixels * 3 / 4, 4);
+    }
+    EXPECT_EQ(small, 1);
+    // The file holds no more than the embedded pixels, uncompressed, and
+    // some pages of text and structure.
+    EXPECT_LT(QFileInfo(JobFile()).size(), pixels * 3 + 64 * 1024);
 }
 
 // ---- dispatch ---------------------------------------------------------------------------
