@@ -62,4 +62,15 @@ public:
     // The views after the open album changed or was away for a while:
     // counts, thumbnail and caption.
     virtual void AnsichtenNachAlbumwechsel() = 0;
+
+    // ---- The open album's lifecycle ----
+    // The status panel with the open album's table file ("" none open).
+    virtual void AlbumNameZeigen(const QString& dbf) = 0;
+    // The album grid's column layout saved when it was changed, and read
+    // back for the album just opened.
+    virtual void GridLayoutSichern() = 0;
+    virtual void GridLayoutZuruecklesen() = 0;
+    // An album was opened: the edit controls' colours and the caption with
+    // the table's name.
+    virtual void AlbumGeoeffnet(const QString& tabelle) = 0;
 };

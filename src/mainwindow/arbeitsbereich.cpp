@@ -2,6 +2,8 @@
 // rebuild, the integrity check and the full-text index of its album.
 #include "mainwindow/arbeitsbereich.h"
 
+#include "mainwindow/programm_dienste.h"
+
 #include "datagrid/dk_table.h"
 #include "platform/core/exceptions.h"
 #include "platform/core/file_utils.h"

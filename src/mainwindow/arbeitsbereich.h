@@ -10,8 +10,8 @@
 // full-text record write.
 //
 // What a work area needs of the window (the exception log's context, a line
-// in the action log, a timed notice) goes through TArbeitsbereichUmgebung,
-// so a work area also runs without a main window.
+// in the action log, a timed notice) are the program's services
+// (programm_dienste.h), so a work area also runs without a main window.
 
 #include "mainwindow/album_record.h"
 #include "storage/album_dateien.h"
@@ -28,21 +28,11 @@ class TDataSource;
 class TDbe;
 class TdkTable;
 class TFts;
-
-class TArbeitsbereichUmgebung {
-public:
-    virtual ~TArbeitsbereichUmgebung() = default;
-    // Names the open album and its record position for the exception log.
-    virtual void FehlerKontextSetzen() = 0;
-    // An "Info" or "Fehler" line in the action log (when logging is on).
-    virtual void Protokoll(const QString& art, const QString& text) = 0;
-    // The program's timed notice.
-    virtual void Hinweis(const QString& caption, const QString& text, int height) = 0;
-};
+class TProgrammDienste;
 
 class TArbeitsbereich {
 public:
-    TArbeitsbereich(TdkTable* tabelle, TDbe* dbe, TDataSource* quelle, TFts* fts, TArbeitsbereichUmgebung& umgebung)
+    TArbeitsbereich(TdkTable* tabelle, TDbe* dbe, TDataSource* quelle, TFts* fts, TProgrammDienste& umgebung)
         : tabelle_(tabelle), dbe_(dbe), quelle_(quelle), fts_(fts), umgebung_(umgebung)
     {
     }
@@ -157,14 +147,14 @@ public:
     int FtsSchreiben(const QByteArray& bild);
 
 protected:
-    TArbeitsbereichUmgebung& Umgebung() const { return umgebung_; }
+    TProgrammDienste& Umgebung() const { return umgebung_; }
 
 private:
     TdkTable* tabelle_;
     TDbe* dbe_;
     TDataSource* quelle_;
     TFts* fts_;
-    TArbeitsbereichUmgebung& umgebung_;
+    TProgrammDienste& umgebung_;
     TAlbumDateien dateien_;
     bool nurLesen_ = false;
     int sortierung_ = 0;

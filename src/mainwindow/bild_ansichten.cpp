@@ -6,6 +6,8 @@
 #include "mainwindow/album_record.h"
 #include "mainwindow/arbeitsbereich.h"
 #include "mainwindow/main_settings.h"
+#include "mainwindow/offenes_album.h"
+#include "mainwindow/programm_dienste.h"
 
 #include "datagrid/dk_table.h"
 #include "dialogs/album_dialog_parts.h"
@@ -26,6 +28,7 @@
 #include "platform/ui/menus.h"
 #include "platform/ui/std_ctrls.h"
 #include "shared/general_files.h"
+#include "shared/qk_ini.h"
 #include "shared/utility_files.h"
 #include "shared/utility_shell.h"
 #include "storage/flags_field.h"
@@ -107,9 +110,10 @@ QImage DateiLesen(const QString& datei)
 
 }  // namespace
 
-TBildAnsichten::TBildAnsichten(TArbeitsbereich& album, TAlbumAnsicht& ansicht,
-                               const TBildAnsichtenKomponenten& komponenten, TBildAnsichtenUmgebung& umgebung)
-    : album_(album), ansicht_(ansicht), k_(komponenten), umgebung_(umgebung)
+TBildAnsichten::TBildAnsichten(TOffenesAlbum& album, TAlbumAnsicht& ansicht,
+                               const TBildAnsichtenKomponenten& komponenten, TProgrammDienste& dienste,
+                               TBildAnsichtenUmgebung& umgebung)
+    : album_(album.Bilder()), ansicht_(ansicht), k_(komponenten), dienste_(dienste), umgebung_(umgebung)
 {
 }
 
@@ -129,7 +133,7 @@ void TBildAnsichten::VorschauLaden(const QString& datei)
 
 void TBildAnsichten::ZeigeVorschauBildAusBlob()
 {
-    const QString platzhalter = umgebung_.ProgrammPfad() + QStringLiteral("Logo.jpg");
+    const QString platzhalter = dienste_.ProgrammPfad() + QStringLiteral("Logo.jpg");
     TdkTable* tabelle = album_.Tabelle();
     TDbe* dbe = album_.Dbe();
     if (!tabelle->Active()) {
@@ -226,7 +230,7 @@ void TBildAnsichten::VorschaubilderEinlesen()
         thumbnailsGeladen_ = false;
     if (thumbnailsGeladen_)
         return;
-    QString temp = WinToLinux(umgebung_.VorschauTempOrdner()).value_or(QDir::tempPath());
+    QString temp = WinToLinux(dienste_.TempOrdner()).value_or(QDir::tempPath());
     if (!temp.endsWith(u'/'))
         temp += u'/';
     k_.QKDBPicBox1->BlobTempDir = temp;
@@ -256,7 +260,7 @@ void TBildAnsichten::VorschaubildGewaehlt()
 void TBildAnsichten::VorschaubilderMenueZeigen()
 {
     TdkTable* tabelle = album_.Tabelle();
-    if (TMenuItem* m = umgebung_.Menuepunkt(QStringLiteral("BildMarkieren1")); m && tabelle->Active() && !tabelle->IsEmpty())
+    if (TMenuItem* m = dienste_.Menuepunkt(QStringLiteral("BildMarkieren1")); m && tabelle->Active() && !tabelle->IsEmpty())
         m->SetChecked(tabelle->FieldByName(QStringLiteral("Markiert"))->AsBoolean());
 }
 
@@ -284,9 +288,9 @@ QString TBildAnsichten::BildDateiErmitteln(bool mitZugriffspruefung, const QStri
     if (fund.Vorhanden && (id == dbe->GetTrimString(QStringLiteral("LABELKENNU")) || anderes))
         return fund.Pfad;
     if (Einstellungen().Bool("PRGWave"))
-        umgebung_.WavSpielen(IncludeTrailingBackslash(Einstellungen().Text("PRGWavePfad")) + QStringLiteral("TUTMIRLEID.WAV"));
+        dienste_.WavSpielen(IncludeTrailingBackslash(Einstellungen().Text("PRGWavePfad")) + QStringLiteral("TUTMIRLEID.WAV"));
     const QString label = QStringLiteral("\"") + dbe->GetTrimString(QStringLiteral("LABEL")) + QStringLiteral("\"");
-    umgebung_.Protokoll(QStringLiteral("Info"), logText + QStringLiteral(", Bild ist nicht im Zugriff! Legen Sie den Datenträger ")
+    dienste_.Protokoll(QStringLiteral("Info"), logText + QStringLiteral(", Bild ist nicht im Zugriff! Legen Sie den Datenträger ")
                                                     + label + QStringLiteral(" ein und versuchen Sie es erneut!"));
     ShowMessage(QStringLiteral("Bild ist nicht im Zugriff! Legen Sie den Datenträger ") + label + QStringLiteral(" (")
                 + id + QStringLiteral(") ein und versuchen Sie es erneut!"));
@@ -299,7 +303,7 @@ void TBildAnsichten::VollbildAnzeige()
 {
     if (!album_.Tabelle()->Active() || album_.Tabelle()->IsEmpty())
         return;
-    umgebung_.Protokoll(QStringLiteral("Info"), QStringLiteral("VollBildAnzeige, Funktion aufgerufen!"));
+    dienste_.Protokoll(QStringLiteral("Info"), QStringLiteral("VollBildAnzeige, Funktion aufgerufen!"));
     const QString datei = BildDateiErmitteln(true, QStringLiteral("VollBildAnzeige"));
     if (datei.isEmpty())
         return;
@@ -309,7 +313,7 @@ void TBildAnsichten::VollbildAnzeige()
         return;
     }
     if (Einstellungen().Bool("PRGWave"))
-        umgebung_.WavSpielen(IncludeTrailingBackslash(Einstellungen().Text("PRGWavePfad")) + QStringLiteral("VollBildAnzeige.WAV"));
+        dienste_.WavSpielen(IncludeTrailingBackslash(Einstellungen().Text("PRGWavePfad")) + QStringLiteral("VollBildAnzeige.WAV"));
     auto form = std::make_unique<TFullSizeForm>(Application, *this);
     form->BildLaden();
     VollbildZeigen(*form);
@@ -379,7 +383,7 @@ void TBildAnsichten::TextVollbildAnpassen(const TFont* schrift, TColor farbe)
 
 void TBildAnsichten::AutomatischBlaettern(const QString& menuepunkt)
 {
-    if (TMenuItem* m = umgebung_.Menuepunkt(menuepunkt)) {
+    if (TMenuItem* m = dienste_.Menuepunkt(menuepunkt)) {
         m->SetChecked(!m->Checked());
         if (m->Checked())
             k_.Timer1->SetEnabled(true);
@@ -391,8 +395,8 @@ void TBildAnsichten::Blaettern()
     TdkTable* tabelle = album_.Tabelle();
     if (!tabelle->Active() || tabelle->IsEmpty())
         return;
-    const TMenuItem* vor = umgebung_.Menuepunkt(QStringLiteral("DatenbankautomatischVorwaertsblaettern"));
-    const TMenuItem* zurueck = umgebung_.Menuepunkt(QStringLiteral("DatenbankautomatischRueckwaertsblaettern"));
+    const TMenuItem* vor = dienste_.Menuepunkt(QStringLiteral("DatenbankautomatischVorwaertsblaettern"));
+    const TMenuItem* zurueck = dienste_.Menuepunkt(QStringLiteral("DatenbankautomatischRueckwaertsblaettern"));
     if (vor && vor->Checked()) {
         tabelle->Next();
         if (tabelle->Eof())
@@ -514,7 +518,7 @@ void TBildAnsichten::BildExternBearbeiten(int editor, const QString& datei)
         return;
     }
     if (Einstellungen().Bool("AlleMeldungen"))
-        umgebung_.Hinweis(QStringLiteral("Startmeldung"),
+        dienste_.Hinweis(QStringLiteral("Startmeldung"),
                           QStringLiteral("Das Programm ") + programm + bild + QStringLiteral(" wird jetzt gestartet!"),
                           editor == 1 ? 180 : 130);
     if (ShellExecute(programm, QStringLiteral("\"") + bild + QStringLiteral("\""), QString(), 5) < 32)
@@ -558,7 +562,7 @@ void TBildAnsichten::AktualisiereExternBearbeiteteBilder()
         if (FileAge(pfad) > 0)
             dbe->Replace(QStringLiteral("FILEDATE"), DBE_REPL_DATE, DateTimeToStr(FileDateTime(pfad)).left(10));
         else
-            umgebung_.Protokoll(QStringLiteral("Fehler"),
+            dienste_.Protokoll(QStringLiteral("Fehler"),
                                 QStringLiteral("(AktualisiereExternBearbeiteteBilder) Aus den Dateinamen =") + pfad +
                                     QStringLiteral(" kann kein Dateidatum ermittelt werden (Umlautproblem?!)"));
         dbe->PostIfEditing();
@@ -590,7 +594,7 @@ void TBildAnsichten::SchwebendesVorschaubildSchliessen()
 void TBildAnsichten::GrossBildZeigen()
 {
     if (!k_.ImageWindow1->ImageInWindow()->HasImage())
-        k_.ImageWindow1->LoadFromFile(umgebung_.ProgrammPfad() + QStringLiteral("Logo.jpg"), 0, 0);
+        k_.ImageWindow1->LoadFromFile(dienste_.ProgrammPfad() + QStringLiteral("Logo.jpg"), 0, 0);
     umgebung_.GrossBildSeiteZeigen();
 }
 
@@ -635,7 +639,7 @@ TVollbildOptionen TBildAnsichten::VollbildOptionen() const
     o.TextVollbildAnzeige = e.Bool("TextVollbildanzeige");
     QString ziel = e.Text("DestPfad");
     if (!ziel.isEmpty() && !IsAbsoluteWinPath(ziel))
-        ziel = umgebung_.ProgrammPfad() + ziel;
+        ziel = dienste_.ProgrammPfad() + ziel;
     o.ZielOrdner = ziel;
     for (int i = 0; i < 3; ++i)
         o.EditorNamen[i] = e.Text(QStringLiteral("Bildbearbeitung%1").arg(i + 1).toLatin1().constData());
@@ -643,17 +647,17 @@ TVollbildOptionen TBildAnsichten::VollbildOptionen() const
     return o;
 }
 
-QString TBildAnsichten::IniDatei() const { return umgebung_.IniDatei(); }
+QString TBildAnsichten::IniDatei() const { return dienste_.Ini().INIFileName(); }
 
 bool TBildAnsichten::IstInternesBildFormat(const QString& datei) const { return ::IstInternesBildFormat(datei); }
 
-bool TBildAnsichten::ProgrammEndet() const { return umgebung_.ProgrammEndet(); }
+bool TBildAnsichten::ProgrammEndet() const { return dienste_.ProgrammEndet(); }
 
 bool TBildAnsichten::HinweiseAn() const { return Application->ShowHint; }
 
 void TBildAnsichten::HinweiseSetzen(bool an) { Application->ShowHint = an; }
 
-void TBildAnsichten::PrgWavSpielen(int nummer) { umgebung_.PrgWavSpielen(nummer); }
+void TBildAnsichten::PrgWavSpielen(int nummer) { dienste_.TonSpielen(nummer); }
 
 void TBildAnsichten::OptionenZeigen() { umgebung_.OptionenZeigen(); }
 

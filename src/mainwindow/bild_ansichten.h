@@ -30,33 +30,19 @@ class TEinstellungen;
 class TImage;
 class TImageWindow;
 class TMenuItem;
+class TOffenesAlbum;
+class TProgrammDienste;
 class TPanel;
 class TQKDBPicBox;
 class TRadioButton;
 class TTimer;
 
-// What the picture views need of the window besides the work area and the
-// album views.
+// What the picture views need of the window besides the open album, the
+// album views and the program's services.
 class TBildAnsichtenUmgebung {
 public:
     virtual ~TBildAnsichtenUmgebung() = default;
     virtual const TEinstellungen& Einstellungen() const = 0;
-    // The program folder, ends with "\".
-    virtual QString ProgrammPfad() const = 0;
-    virtual QString IniDatei() const = 0;
-    // Folder of the temporary thumbnail files.
-    virtual QString VorschauTempOrdner() const = 0;
-    // True once the program is ending.
-    virtual bool ProgrammEndet() const = 0;
-    // "Info" / "Fehler" entry in the action log (when logging is on).
-    virtual void Protokoll(const QString& art, const QString& text) = 0;
-    // The program's timed notice.
-    virtual void Hinweis(const QString& caption, const QString& text, int height) = 0;
-    // The program sound of that number; a sound file without default sound.
-    virtual void PrgWavSpielen(int nummer) = 0;
-    virtual void WavSpielen(const QString& datei) = 0;
-    // A menu item of the window by name; null when there is none.
-    virtual TMenuItem* Menuepunkt(const QString& name) const = 0;
     // Keeps the count of entries shown; true when it differs from the one
     // kept before.
     virtual bool SatzanzahlNeu(int angezeigt) = 0;
@@ -93,8 +79,8 @@ struct TBildAnsichtenKomponenten {
 
 class TBildAnsichten : public TVollbildHauptfenster, public TVorschauHauptfenster, public TVorschauRaster {
 public:
-    TBildAnsichten(TArbeitsbereich& album, TAlbumAnsicht& ansicht, const TBildAnsichtenKomponenten& komponenten,
-                   TBildAnsichtenUmgebung& umgebung);
+    TBildAnsichten(TOffenesAlbum& album, TAlbumAnsicht& ansicht, const TBildAnsichtenKomponenten& komponenten,
+                   TProgrammDienste& dienste, TBildAnsichtenUmgebung& umgebung);
     ~TBildAnsichten() override;
     TBildAnsichten(const TBildAnsichten&) = delete;
     TBildAnsichten& operator=(const TBildAnsichten&) = delete;
@@ -204,6 +190,7 @@ private:
     TArbeitsbereich& album_;
     TAlbumAnsicht& ansicht_;
     TBildAnsichtenKomponenten k_;
+    TProgrammDienste& dienste_;
     TBildAnsichtenUmgebung& umgebung_;
     bool thumbnailsGeladen_ = false;
     TStringList externBearbeitet_;

@@ -7,6 +7,8 @@
 #include "mainwindow/album_ansicht.h"
 #include "mainwindow/arbeitsbereich.h"
 #include "mainwindow/filter_ausdruck.h"
+#include "mainwindow/offenes_album.h"
+#include "mainwindow/programm_dienste.h"
 
 #include "datagrid/dk_table.h"
 #include "platform/core/win1252.h"
@@ -98,22 +100,29 @@ bool InKurzbeschreibung(TDbe* dbe, const QString& text)
     return KleinMitUmlauten(dbe->GetString(QStringLiteral("SHORTDESC"))).contains(KleinMitUmlauten(text));
 }
 
-// The start of a filter command: the open-album check, the sender's sound
-// and the log line naming the handler. False when no album is open.
-bool BefehlBeginnen(TBilderFilterUmgebung& umgebung, TObject* Sender, const char* handler)
-{
-    if (!umgebung.AlbumOffen())
-        return false;
-    umgebung.Ton(Sender);
-    umgebung.Protokoll(QString::fromLatin1(handler) + QStringLiteral("(), Funktion aufgerufen!"));
-    return true;
-}
-
 }  // namespace
 
-TBilderFilter::TBilderFilter(TArbeitsbereich& bereich, TAlbumAnsicht& ansicht, TBilderFilterUmgebung& umgebung)
-    : bereich_(bereich), ansicht_(ansicht), umgebung_(umgebung)
+TBilderFilter::TBilderFilter(TOffenesAlbum& album, TAlbumAnsicht& ansicht, TProgrammDienste& dienste,
+                             TBilderFilterUmgebung& umgebung)
+    : album_(album), bereich_(album.Bilder()), ansicht_(ansicht), dienste_(dienste), umgebung_(umgebung)
 {
+}
+
+void TBilderFilter::Ton(TObject* Sender)
+{
+    if (auto* c = dynamic_cast<TComponent*>(Sender))
+        dienste_.TonSpielen(c->Tag);
+}
+
+void TBilderFilter::Protokoll(const QString& text) { dienste_.Protokoll(QStringLiteral("Info"), text); }
+
+bool TBilderFilter::BefehlBeginnen(TObject* Sender, const char* handler)
+{
+    if (!album_.Offen())
+        return false;
+    Ton(Sender);
+    Protokoll(QString::fromLatin1(handler) + QStringLiteral("(), Funktion aufgerufen!"));
+    return true;
 }
 
 // ---------------------------------------------------------------------------
@@ -161,7 +170,7 @@ void TBilderFilter::VorschauNeuLesen()
 
 void TBilderFilter::FeldBefehl(TObject* Sender, const char* handler, const QString& feld)
 {
-    if (!BefehlBeginnen(umgebung_, Sender, handler))
+    if (!BefehlBeginnen(Sender, handler))
         return;
     Filtern(feld);
     VorschauNeuLesen();
@@ -170,7 +179,7 @@ void TBilderFilter::FeldBefehl(TObject* Sender, const char* handler, const QStri
 void TBilderFilter::Filtern(const QString& FieldName)
 {
     TDbe* dbe = bereich_.Dbe();
-    umgebung_.GridLayoutSichern();
+    ansicht_.GridLayoutSichern();
     const QString feld = FieldName.toUpper();
     QString ausdruck;
     bool abgebrochen = false;
@@ -257,7 +266,7 @@ void TBilderFilter::Filtern(const QString& FieldName)
             ansicht_.SatzAnzahlZeigen();
     }
     bereich_.Tabelle()->Refresh();
-    umgebung_.GridLayoutZuruecklesen();
+    ansicht_.GridLayoutZuruecklesen();
     Screen->SetCursor(crDefault);
     umgebung_.GridLayoutUnveraendert();
 }
@@ -286,28 +295,28 @@ int TBilderFilter::FilterGesetzt(uint32_t* gezeigt)
 
 void TBilderFilter::FlagBefehl(TObject* Sender, const QString& flag)
 {
-    umgebung_.Ton(Sender);
+    Ton(Sender);
     FilterAufFlag(flag);
 }
 
 void TBilderFilter::FilterAufFlag(const QString& Flag)
 {
-    if (!umgebung_.AlbumOffen())
+    if (!album_.Offen())
         return;
     const TAnsichtVerborgen verborgen(ansicht_);
-    umgebung_.GridLayoutSichern();
-    umgebung_.Protokoll(QStringLiteral("FilterAufFlag(") + Flag + QStringLiteral("), Funktion aufgerufen!"));
+    ansicht_.GridLayoutSichern();
+    Protokoll(QStringLiteral("FilterAufFlag(") + Flag + QStringLiteral("), Funktion aufgerufen!"));
     FlagFilterSetzen(Flag, Flag, QStringLiteral("Filter=") + Flag);
 }
 
 void TBilderFilter::NichtImZugriff(TObject* Sender)
 {
-    if (!umgebung_.AlbumOffen())
+    if (!album_.Offen())
         return;
     const TAnsichtVerborgen verborgen(ansicht_);
-    umgebung_.GridLayoutSichern();
-    umgebung_.Ton(Sender);
-    umgebung_.Protokoll(QStringLiteral("BilderFilterNichtimZugriff1Click(), Funktion aufgerufen!"));
+    ansicht_.GridLayoutSichern();
+    Ton(Sender);
+    Protokoll(QStringLiteral("BilderFilterNichtimZugriff1Click(), Funktion aufgerufen!"));
     FlagFilterSetzen(QStringLiteral("Zugriff"), QStringLiteral(".not. Zugriff"),
                      QStringLiteral("Filter=Nicht im Zugriff"));
 }
@@ -331,7 +340,7 @@ void TBilderFilter::FlagFilterSetzen(const QString& tag, const QString& ausdruck
         ansicht_.SatzAnzahlZeigen();
     }
     bereich_.Tabelle()->Refresh();
-    umgebung_.GridLayoutZuruecklesen();
+    ansicht_.GridLayoutZuruecklesen();
     VorschauNeuLesen();
     ansicht_.VorschaubildZeigen();
     ansicht_.GridZeigen();
@@ -344,7 +353,7 @@ void TBilderFilter::FlagFilterSetzen(const QString& tag, const QString& ausdruck
 
 void TBilderFilter::DatumBefehl(TObject* Sender, const char* handler, const QString& feld)
 {
-    if (!BefehlBeginnen(umgebung_, Sender, handler))
+    if (!BefehlBeginnen(Sender, handler))
         return;
     DatumVonBis(feld);
 }
@@ -394,14 +403,14 @@ void TBilderFilter::DatumVonBis(const QString& FieldName)
 
 void TBilderFilter::OhneFilter(TObject* Sender)
 {
-    umgebung_.Ton(Sender);
-    if (!umgebung_.AlbumOffen())
+    Ton(Sender);
+    if (!album_.Offen())
         return;
     TDbe* dbe = bereich_.Dbe();
     letzterVolltextSuchText_.clear();
     TrefferlisteLeeren();
     const TAnsichtVerborgen verborgen(ansicht_);
-    umgebung_.Protokoll(QStringLiteral("BilderOhneFilter1Click(), Funktion aufgerufen!"));
+    Protokoll(QStringLiteral("BilderOhneFilter1Click(), Funktion aufgerufen!"));
     const uint32_t satz = dbe->RecNo();
     if (filterSortierung_ != 0)
         dbe->SetOrder(filterSortierung_);
@@ -421,9 +430,9 @@ void TBilderFilter::OhneFilter(TObject* Sender)
 
 void TBilderFilter::NurVerfuegbareUmschalten()
 {
-    if (!umgebung_.AlbumOffen())
+    if (!album_.Offen())
         return;
-    umgebung_.Protokoll(QStringLiteral("NurverfuegbareBilderanzeigen1Click(), Funktion aufgerufen!"));
+    Protokoll(QStringLiteral("NurverfuegbareBilderanzeigen1Click(), Funktion aufgerufen!"));
     umgebung_.NurVerfuegbareUmschalten();
     IndexWechsel(QStringLiteral("ShortDesc"));
     ansicht_.GridSeiteZeigen();
@@ -466,7 +475,7 @@ void TBilderFilter::TitelKlick(const QString& FieldName)
 
 void TBilderFilter::Unsortiert()
 {
-    if (!umgebung_.AlbumOffen())
+    if (!album_.Offen())
         return;
     ShowMessage(QStringLiteral("Durch die natürliche Sortierung (also keine Sortierung), werden auch die gelöschten "
                                "Einträge sichtbar, sofern Sie nicht zwischenzeitlich mal das Fotoalbum gepackt "
@@ -511,7 +520,7 @@ void TBilderFilter::FeldSucheDlg()
         ShowMessage(QStringLiteral("Setzen Sie den Mauscursor in das Feld in dem gesucht werden soll !"));
         return;
     }
-    TFilterSuchHost host(bereich_.Dbe(), umgebung_.DbeUmgebung());
+    TFilterSuchHost host(bereich_.Dbe(), album_.DbeUmgebung());
     TSuchenForm3 dlg(umgebung_.DialogBesitzer(), host);
     SuchTabellenName() = bereich_.Tabelle()->Name.toUpper();
     SuchFeldName() = feld;
@@ -529,7 +538,7 @@ void TBilderFilter::SpaltenWechsel()
 
 void TBilderFilter::GeheZuSatzNr()
 {
-    if (!umgebung_.AlbumOffen())
+    if (!album_.Offen())
         return;
     QString text;
     if (!InputQuery(QStringLiteral("Eingabedialogfenster"), QStringLiteral("Geben Sie eine SatzNr. ein"), text) ||
@@ -566,7 +575,7 @@ void TBilderFilter::TrefferlisteLeeren()
 
 void TBilderFilter::SuchfeldBetreten()
 {
-    umgebung_.AbbruchZuruecksetzen();
+    dienste_.AbbruchSetzen(false);
     ansicht_.SuchtextSetzen(QString());
 }
 
@@ -621,9 +630,9 @@ void TBilderFilter::Naechster()
                 break;
             }
             Application->ProcessMessages();
-            if (umgebung_.Abbruch()) {
+            if (dienste_.AbbruchGedrueckt()) {
                 Screen->SetCursor(crDefault);
-                umgebung_.AbbruchZuruecksetzen();
+                dienste_.AbbruchSetzen(false);
                 ShowMessage(QStringLiteral("ESC gedrückt, abgebrochen!"));
                 sucheLaeuft_ = false;
             }
@@ -676,9 +685,9 @@ void TBilderFilter::VolltextFiltern(TObject* Sender)
     const QString text = ansicht_.Suchtext();
     if (text.isEmpty() || !bereich_.Tabelle()->Active())
         return;
-    umgebung_.Ton(Sender);
+    Ton(Sender);
     bool kombinieren = false;
-    umgebung_.Protokoll(QStringLiteral("ButFiltClick(), Volltextfilterung aufgerufen!"));
+    Protokoll(QStringLiteral("ButFiltClick(), Volltextfilterung aufgerufen!"));
     // Another filter in force (an earlier text, or a field filter whose reset
     // is on) may be kept: the user chooses.
     const bool andererFilter = letzterVolltextSuchText_.isEmpty() ? ansicht_.SuchKnopfAktiv(TSuchKnopf::FilterReset)
@@ -690,7 +699,7 @@ void TBilderFilter::VolltextFiltern(TObject* Sender)
             return;
         if (antwort == mrYes) {
             kombinieren = true;
-            umgebung_.Protokoll(QStringLiteral("ButFiltClick(), Kombifilter bestätigt!"));
+            Protokoll(QStringLiteral("ButFiltClick(), Kombifilter bestätigt!"));
         }
     }
     letzterVolltextSuchText_ = text;
@@ -736,10 +745,10 @@ void TBilderFilter::VolltextFiltern(TObject* Sender)
             ansicht_.SuchKnopfTextSetzen(TSuchKnopf::Filter, QString::number(++zaehler));
             ansicht_.SuchKnopfAktivieren(TSuchKnopf::Naechster, true);
             Application->ProcessMessages();
-            if (umgebung_.Abbruch()) {
+            if (dienste_.AbbruchGedrueckt()) {
                 Screen->SetCursor(crDefault);
-                umgebung_.AbbruchZuruecksetzen();
-                umgebung_.Protokoll(QStringLiteral("ButFiltClick(), ESC gedrückt, Volltextfilterung abgebrochen!"));
+                dienste_.AbbruchSetzen(false);
+                Protokoll(QStringLiteral("ButFiltClick(), ESC gedrückt, Volltextfilterung abgebrochen!"));
                 ShowMessage(QStringLiteral("ESC gedrückt, Volltextfilterung abgebrochen!"));
                 break;
             }

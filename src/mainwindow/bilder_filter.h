@@ -27,23 +27,16 @@ class TComponent;
 class TDatumScopeForm;
 class TDbeEnv;
 class TObject;
+class TOffenesAlbum;
+class TProgrammDienste;
 class TProgrammEinstellungen;
 
 class TBilderFilterUmgebung {
 public:
     virtual ~TBilderFilterUmgebung() = default;
-    // True when an album is open; else the notice that none is (and false).
-    virtual bool AlbumOffen() = 0;
-    // The program sound of the command's sender.
-    virtual void Ton(TObject* Sender) = 0;
-    // An "Info" line in the action log (when logging is on).
-    virtual void Protokoll(const QString& text) = 0;
     // The timed notice "Hinweis" in the info colour.
     virtual void Hinweis(const QString& text) = 0;
     virtual const TProgrammEinstellungen& Optionen() const = 0;
-    // The Esc flag of the program's long loops, and its reset.
-    virtual bool Abbruch() const = 0;
-    virtual void AbbruchZuruecksetzen() = 0;
     virtual bool FensterSichtbar() const = 0;
     // The value entry dialog "Filter-Dialog", the rows its combo drops down,
     // the display items of a coded pick list (false: the field has none)
@@ -54,15 +47,11 @@ public:
     virtual QStringList Pickliste(const QString& name) = 0;
     // The date range dialog, opened each time as a new one would be.
     virtual TDatumScopeForm* DatumDialog() = 0;
-    // The quick search dialog's owner and engine settings.
+    // The quick search dialog's owner.
     virtual TComponent* DialogBesitzer() = 0;
-    virtual TDbeEnv* DbeUmgebung() = 0;
     // The field of the control the user stands in ("" none).
     virtual QString FokusFeld() const = 0;
-    // The album grid's column layout: saved when changed, read back, and
-    // marked as unchanged.
-    virtual void GridLayoutSichern() = 0;
-    virtual void GridLayoutZuruecklesen() = 0;
+    // The album grid's column layout marked as unchanged.
     virtual void GridLayoutUnveraendert() = 0;
     // The menu tick "Nur verfügbare anzeigen" and its switch.
     virtual bool NurVerfuegbareAnzeigen() const = 0;
@@ -75,7 +64,8 @@ public:
 
 class TBilderFilter {
 public:
-    TBilderFilter(TArbeitsbereich& bereich, TAlbumAnsicht& ansicht, TBilderFilterUmgebung& umgebung);
+    TBilderFilter(TOffenesAlbum& album, TAlbumAnsicht& ansicht, TProgrammDienste& dienste,
+                  TBilderFilterUmgebung& umgebung);
     TBilderFilter(const TBilderFilter&) = delete;
     TBilderFilter& operator=(const TBilderFilter&) = delete;
 
@@ -142,8 +132,19 @@ private:
     // Query and order of a mark or availability filter, its status text.
     void FlagFilterSetzen(const QString& tag, const QString& ausdruck, const QString& status);
 
+    // The program sound of the command's sender; an "Info" line in the
+    // action log.
+    void Ton(TObject* Sender);
+    void Protokoll(const QString& text);
+    // The start of a filter command: the open-album check, the sender's
+    // sound and the log line naming the handler. False when no album is
+    // open.
+    bool BefehlBeginnen(TObject* Sender, const char* handler);
+
+    TOffenesAlbum& album_;
     TArbeitsbereich& bereich_;
     TAlbumAnsicht& ansicht_;
+    TProgrammDienste& dienste_;
     TBilderFilterUmgebung& umgebung_;
     uint8_t filterSortierung_ = 0;      // order before the last field or flag filter
     uint32_t filterSatzNr_ = 0;         // record when the last filter command began

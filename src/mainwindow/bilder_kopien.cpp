@@ -6,6 +6,8 @@
 #include "mainwindow/album_ansicht.h"
 #include "mainwindow/album_record.h"
 #include "mainwindow/arbeitsbereich.h"
+#include "mainwindow/offenes_album.h"
+#include "mainwindow/programm_dienste.h"
 
 #include "datagrid/dk_table.h"
 #include "platform/core/exceptions.h"
@@ -134,9 +136,10 @@ bool AngehaengtenSatzEntfernen(TDbe* zielDbe, uint32_t satz)
 
 }  // namespace
 
-TBilderKopien::TBilderKopien(TArbeitsbereich& quelle, TArbeitsbereich& ziel, TAlbumAnsicht& ansicht,
+TBilderKopien::TBilderKopien(TOffenesAlbum& album, TAlbumAnsicht& ansicht, TProgrammDienste& dienste,
                              TBilderKopienUmgebung& umgebung)
-    : quelle_(quelle), ziel_(ziel), ansicht_(ansicht), umgebung_(umgebung)
+    : album_(album), quelle_(album.Bilder()), ziel_(album.Ziel()), ansicht_(ansicht), dienste_(dienste),
+      umgebung_(umgebung)
 {
 }
 
@@ -169,8 +172,8 @@ void TBilderKopien::SaetzeInNeuesFotoalbumKopieren()
             return;
         }
     // A busy album was reported as such by the check.
-    if (const int saetze = FileExists(gewaehlt) ? umgebung_.AlbumPruefen(zielOrdner, zielName) : 0; saetze < 0) {
-        if (saetze != TBilderKopienUmgebung::kAlbumBelegt)
+    if (const int saetze = FileExists(gewaehlt) ? album_.AlbumPruefen(zielOrdner, zielName) : 0; saetze < 0) {
+        if (saetze != TOffenesAlbum::kAlbumBelegt)
             ShowMessage(QStringLiteral("Ungültiges Fotoalbum (Bilderdatenbank)!"));
         return;
     }
@@ -193,13 +196,13 @@ void TBilderKopien::SaetzeInNeuesFotoalbumKopieren()
         return;
     }
     ziel_.DateienSetzen(TAlbumDateien(zielOrdner, zielName));
-    umgebung_.ZielTabelleOeffnen();
+    album_.ZielOeffnen();
     if (!zielTabelle->Active()) {
         Screen->SetCursor(crDefault);
         ansicht_.AnsichtenNachAlbumwechsel();
         return;
     }
-    umgebung_.ZielVolltextOeffnen();
+    album_.ZielVolltextOeffnen();
 
     Screen->SetCursor(crHourGlass);
     std::vector<uint32_t> zielSaetze;
@@ -208,7 +211,7 @@ void TBilderKopien::SaetzeInNeuesFotoalbumKopieren()
         Application->ProcessMessages();
         // Esc stops the copy after the current entry; what was copied stays
         // whole (memos, thumbnail, full-text entry) and the target is packed.
-        umgebung_.AbbruchZuruecksetzen();
+        dienste_.AbbruchSetzen(false);
         // A failed write stops the copy with a message; what was copied
         // before stays in the target, the entry being copied leaves it.
         uint32_t angehaengt = 0;
@@ -220,13 +223,13 @@ void TBilderKopien::SaetzeInNeuesFotoalbumKopieren()
                            QStringLiteral(", Satz ") + QString::number(quellDbe->RecNo()) + QStringLiteral(") !");
             if (!AngehaengtenSatzEntfernen(zielDbe, angehaengt)) {
                 text += kLeerSatzGeblieben;
-                umgebung_.Protokoll(QStringLiteral("Fehler"), QStringLiteral("KopiereSaetzeInNeuesFotoalbum, ") + text);
+                dienste_.Protokoll(QStringLiteral("Fehler"), QStringLiteral("KopiereSaetzeInNeuesFotoalbum, ") + text);
             }
-            umgebung_.FehlerKontextSetzen();
+            dienste_.FehlerKontextSetzen();
             throw Exception(text);
         };
         quellDbe->GoTop();
-        while (!quellDbe->Eof() && !umgebung_.Abbruch()) {
+        while (!quellDbe->Eof() && !dienste_.AbbruchGedrueckt()) {
             // The target gets blank memo references and its own copies of the memos.
             RohSatzLesen(quellDbe, ziel_.FtsPuffer());
             pruefe(SatzAnhaengen(zielTabelle, zielDbe, ziel_.FtsPuffer().data(), angehaengt),
@@ -243,7 +246,7 @@ void TBilderKopien::SaetzeInNeuesFotoalbumKopieren()
                     temp.Release();
                 pruefe(geschrieben, QStringLiteral("Notiz schreiben, sie liegt in ") + datei);
             }
-            umgebung_.ZielVolltextEintragen();
+            album_.ZielVolltextEintragen();
             zielSaetze.push_back(zielDbe->RecNo());
             angehaengt = 0;
             quellDbe->Skip(1);
@@ -266,7 +269,7 @@ void TBilderKopien::SaetzeInNeuesFotoalbumKopieren()
         try {
             ZielPacken();
         } catch (const std::exception&) {
-            umgebung_.FehlerKontextSetzen();
+            dienste_.FehlerKontextSetzen();
             throw Exception(QStringLiteral("Fehler beim Packen des Ziel-Fotoalbums, packen Sie ggfs. zunächst das "
                                            "Quellfotoalbum und versuchen Sie den Vorgang erneut !"));
         }
@@ -275,20 +278,20 @@ void TBilderKopien::SaetzeInNeuesFotoalbumKopieren()
     Screen->SetCursor(crDefault);
     ansicht_.AnsichtenNachAlbumwechsel();
 
-    if (umgebung_.ManagerBereit() && !umgebung_.ImManager(gewaehlt) &&
+    if (album_.ManagerBereit() && !album_.ImManager(gewaehlt) &&
         MessageDlg(QStringLiteral("Ziel-Fotoalbum in den Fotoalben-Manager eintragen ?"), mtConfirmation,
                    TMsgDlgButtons{mbYes, mbNo}) == mrYes)
-        umgebung_.ImManagerEintragen(zielOrdner + zielName);
-    umgebung_.AlbumVolltextOeffnen();
+        album_.ImManagerEintragen(zielOrdner + zielName, 1, 0);
+    album_.VolltextOeffnen();
 }
 
 bool TBilderKopien::ZielAlbumOeffnen(const QString& ordner, const QString& name)
 {
     if (FileExists(ordner + name)) {
         // A busy album was reported as such by the check.
-        const int saetze = umgebung_.AlbumPruefen(ordner, name);
+        const int saetze = album_.AlbumPruefen(ordner, name);
         if (saetze < 0) {
-            if (saetze != TBilderKopienUmgebung::kAlbumBelegt)
+            if (saetze != TOffenesAlbum::kAlbumBelegt)
                 ShowMessage(QStringLiteral("Ungültiges Fotoalbum (Bilderdatenbank)!"));
             return false;
         }
@@ -299,10 +302,10 @@ bool TBilderKopien::ZielAlbumOeffnen(const QString& ordner, const QString& name)
         }
     }
     ziel_.DateienSetzen(TAlbumDateien(ordner, name));
-    umgebung_.ZielTabelleOeffnen();
+    album_.ZielOeffnen();
     if (!ziel_.Tabelle()->Active())
         return false;
-    umgebung_.ZielVolltextOeffnen();
+    album_.ZielVolltextOeffnen();
     return true;
 }
 
@@ -321,7 +324,7 @@ bool TBilderKopien::EintragKopieren(const QString& neuerPfad)
             !FeldSetzen(quellDbe, puffer, QStringLiteral("ZOOMFACTOR"), QStringLiteral("0.00")) ||
             !FeldSetzen(quellDbe, puffer, QStringLiteral("LABELKENNU"),
                         kennung.left(FeldBereich(quellDbe, QStringLiteral("LABELKENNU")).Breite))) {
-            umgebung_.Protokoll(QStringLiteral("Fehler"),
+            dienste_.Protokoll(QStringLiteral("Fehler"),
                                 QStringLiteral("EintragInZielKopieren, Pfad nicht speicherbar: ") + neuerPfad);
             return false;
         }
@@ -342,7 +345,7 @@ bool TBilderKopien::EintragKopieren(const QString& neuerPfad)
              memoKopieren(QStringLiteral("NOTIZ"), 0x1000, QStringLiteral("NOTIZ.TXT")) &&
              memoKopieren(QStringLiteral("VORSCHAU"), 0x2000, QStringLiteral("VORSCHAU.BMP"));
     } catch (const std::exception& e) {
-        umgebung_.Protokoll(QStringLiteral("Fehler"),
+        dienste_.Protokoll(QStringLiteral("Fehler"),
                             QStringLiteral("EintragInZielKopieren, ") + QString::fromUtf8(e.what()));
         ok = false;
     }
@@ -350,14 +353,14 @@ bool TBilderKopien::EintragKopieren(const QString& neuerPfad)
         // The half-written copy leaves the target's shown entries.
         if (!AngehaengtenSatzEntfernen(zielDbe, angehaengt)) {
             const QString text = QStringLiteral("Fehler beim Kopieren in das Ziel-Fotoalbum !") + kLeerSatzGeblieben;
-            umgebung_.Protokoll(QStringLiteral("Fehler"), QStringLiteral("EintragInZielKopieren, ") + text);
+            dienste_.Protokoll(QStringLiteral("Fehler"), QStringLiteral("EintragInZielKopieren, ") + text);
             ShowMessage(text);
         }
         return false;
     }
     // The entry is stored; a full-text entry that could not be added is
     // reported there and can be rebuilt from the album.
-    umgebung_.ZielVolltextEintragen();
+    album_.ZielVolltextEintragen();
     return true;
 }
 
@@ -402,12 +405,12 @@ void TBilderKopien::ZielPacken()
         return;
     const QString zeit = StopUhr(QStringLiteral("STOP"));
     if (optionen.CheckBoxBearbeitungszeitAnzeigen) {
-        umgebung_.Protokoll(QStringLiteral("Info"),
+        dienste_.Protokoll(QStringLiteral("Info"),
                             QStringLiteral("MainForm.PackeKopierteDBF, Bearbeitungszeit = ") + zeit);
-        umgebung_.Hinweis(QStringLiteral("Abschlußmeldung"), QStringLiteral("Bearbeitungszeit = ") + zeit, 100);
+        dienste_.Hinweis(QStringLiteral("Abschlußmeldung"), QStringLiteral("Bearbeitungszeit = ") + zeit, 100);
     } else {
-        umgebung_.Protokoll(QStringLiteral("Info"), QStringLiteral("MainForm.PackeKopierteDBF, Fertig !"));
-        umgebung_.Hinweis(QStringLiteral("Abschlußmeldung"), QStringLiteral("Fertig mit dem Packen des Fotoalbums !"),
+        dienste_.Protokoll(QStringLiteral("Info"), QStringLiteral("MainForm.PackeKopierteDBF, Fertig !"));
+        dienste_.Hinweis(QStringLiteral("Abschlußmeldung"), QStringLiteral("Fertig mit dem Packen des Fotoalbums !"),
                           100);
     }
 }
@@ -425,7 +428,7 @@ void TBilderKopien::VolltextNachPacken(uint32_t vorDemPacken)
     if (ziel_.Tabelle()->Active() && ziel_.Dbe()->RecCount() != vorDemPacken) {
         ziel_.Fts()->Close();
         DeleteFile(ziel_.Dateien().Ia());
-        umgebung_.ZielVolltextOeffnen();
+        album_.ZielVolltextOeffnen();
     }
     ziel_.Fts()->Close();
 }

@@ -26,7 +26,7 @@ TAlbumBereich::TAlbumBereich(TDataSet* table) : vorher_(dbe_Select(static_cast<u
 
 TAlbumBereich::~TAlbumBereich() { dbe_Select(vorher_); }
 
-TBusyFenster::TBusyFenster(TWartungsUmgebung& umgebung, bool zeigen)
+TBusyFenster::TBusyFenster(TProgrammDienste& umgebung, bool zeigen)
 {
     if (!zeigen)
         return;
@@ -76,8 +76,9 @@ TBilderWartung::TSperre::~TSperre()
         wartung_.aktiv_ = false;
 }
 
-TBilderWartung::TBilderWartung(TArbeitsbereich& bereich, TAlbumAnsicht& ansicht, TWartungsUmgebung& umgebung)
-    : bereich_(bereich), ansicht_(ansicht), u_(umgebung)
+TBilderWartung::TBilderWartung(TOffenesAlbum& album, TAlbumAnsicht& ansicht, TProgrammDienste& dienste,
+                               TWartungsUmgebung& umgebung)
+    : album_(album), bereich_(album.Bilder()), ansicht_(ansicht), d_(dienste), u_(umgebung)
 {}
 
 TBilderWartung::~TBilderWartung() = default;
@@ -89,12 +90,12 @@ TDbe* TBilderWartung::Dbe() const { return bereich_.Dbe(); }
 void TBilderWartung::Ton(TObject* Sender)
 {
     if (auto* c = dynamic_cast<TComponent*>(Sender))
-        u_.TonSpielen(c->Tag);
+        d_.TonSpielen(c->Tag);
 }
 
 QString TBilderWartung::ZeitMeldung() { return StopUhr(QStringLiteral("STOP")); }
 
-void TBilderWartung::WartungsProtokoll(const QString& text) { u_.Protokoll(QStringLiteral("Info"), text); }
+void TBilderWartung::WartungsProtokoll(const QString& text) { d_.Protokoll(QStringLiteral("Info"), text); }
 
 std::vector<uint32_t> TBilderWartung::AngezeigteSaetze()
 {
@@ -127,7 +128,7 @@ TBilderWartung::TLauf TBilderWartung::SaetzeAbarbeiten(TBusyFenster& busy, const
     fehlerSatz_ = 0;  // a step may keep its failure itself
     int letztesProzent = -1;
     for (int i = 0; i < total; ++i) {
-        if (u_.AbbruchGedrueckt()) {
+        if (d_.AbbruchGedrueckt()) {
             busy.Verbergen();
             WartungsEsc(escLog, escText, ton);
             lauf = TLauf::Abbruch;
@@ -164,7 +165,7 @@ TBilderWartung::TLauf TBilderWartung::SaetzeAbarbeiten(TBusyFenster& busy, const
 
 bool TBilderWartung::AngezeigteAbarbeiten(const QString& escLog, const std::function<TSchritt()>& schritt)
 {
-    TBusyFenster busy(u_, u_.Optionen().CheckBoxBerabeitungsMeldung);
+    TBusyFenster busy(d_, u_.Optionen().CheckBoxBerabeitungsMeldung);
     TControlsDisabler aus(Tabelle());
     Dbe()->PostIfEditing();
     const uint32_t gemerkt = Dbe()->RecNo();
@@ -182,11 +183,11 @@ bool TBilderWartung::AngezeigteAbarbeiten(const QString& escLog, const std::func
 void TBilderWartung::WartungsEsc(const QString& logText, const QString& meldung, bool ton)
 {
     if (ton && u_.Einstellungswerte().Bool("PRGWave"))
-        u_.WavSpielen(u_.Einstellungswerte().Text("PRGWavePfad").trimmed() + QStringLiteral("TUTMIRLEID.WAV"));
+        d_.WavSpielen(u_.Einstellungswerte().Text("PRGWavePfad").trimmed() + QStringLiteral("TUTMIRLEID.WAV"));
     if (!logText.isEmpty())
-        u_.Protokoll(QStringLiteral("Info"), logText);
+        d_.Protokoll(QStringLiteral("Info"), logText);
     Screen->SetCursor(crDefault);
-    u_.AbbruchSetzen(false);
+    d_.AbbruchSetzen(false);
     ShowMessage(meldung);
     ansicht_.FortschrittVerbergen();
 }
@@ -205,25 +206,25 @@ void TBilderWartung::WartungsSchreibFehler(const QString& name)
                          fehlerText_;
     Screen->SetCursor(crDefault);
     ansicht_.FortschrittVerbergen();
-    u_.FehlerKontextSetzen();
-    u_.Protokoll(QStringLiteral("Fehler"), name + QStringLiteral("(), ") + text);
+    d_.FehlerKontextSetzen();
+    d_.Protokoll(QStringLiteral("Fehler"), name + QStringLiteral("(), ") + text);
     ShowMessage(text);
 }
 
 void TBilderWartung::WartungsAbschluss(const QString& name)
 {
     if (!u_.Optionen().CheckBoxBearbeitungszeitAnzeigen) {
-        u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Fertig !"));
+        d_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Fertig !"));
         if (u_.Optionen().CheckBoxAlleMeldungen)
-            u_.Hinweis(QStringLiteral("Abschlußmeldung"), QStringLiteral("Fertig !"), 100);
+            d_.Hinweis(QStringLiteral("Abschlußmeldung"), QStringLiteral("Fertig !"), 100);
         return;
     }
     // Two of the handlers write their name with a doubled bracket.
     const bool doppelt = name == QLatin1String("AlleAngezeigtenCDRMarkierungenSetzenClick") ||
                          name == QLatin1String("AlleAngezeigtenHTMLMarkierungenSetzenClick");
-    u_.Protokoll(QStringLiteral("Info"), name + (doppelt ? QStringLiteral("((") : QStringLiteral("(")) +
+    d_.Protokoll(QStringLiteral("Info"), name + (doppelt ? QStringLiteral("((") : QStringLiteral("(")) +
                                              QStringLiteral("), Bearbeitungszeit = ") + ZeitMeldung());
-    u_.Hinweis(QStringLiteral("Abschlußmeldung"), QStringLiteral("Bearbeitungszeit = ") + ZeitMeldung(), 100);
+    d_.Hinweis(QStringLiteral("Abschlußmeldung"), QStringLiteral("Bearbeitungszeit = ") + ZeitMeldung(), 100);
 }
 
 void TBilderWartung::WartungsRahmen(TObject* Sender, const QString& name, bool entfernen,
@@ -231,16 +232,16 @@ void TBilderWartung::WartungsRahmen(TObject* Sender, const QString& name, bool e
 {
     Ton(Sender);
     ansicht_.GridSeiteZeigen();
-    if (!u_.AlbumOffen())
+    if (!album_.Offen())
         return;
     TSperre sperre(*this);
     if (!sperre)
         return;
     if (entfernen)
-        u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Funktion gestartet !"));
+        d_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Funktion gestartet !"));
     StopUhr(QStringLiteral("START"));
     if (!entfernen)
-        u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Fertig !"));
+        d_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Fertig !"));
     const TLauf lauf = worker();
     if (lauf == TLauf::Fehler)
         return;
@@ -291,7 +292,7 @@ TBilderWartung::TLauf TBilderWartung::MarkSchleife(const QString& name, const QS
         uint32_t zaehler = 0;
         int letztesProzent = -1;
         while (zaehler < total && !dbe_Eof()) {
-            if (u_.AbbruchGedrueckt()) {
+            if (d_.AbbruchGedrueckt()) {
                 WartungsEsc(QString(), handler, walk != TMarkWalk::Entfernen);
                 lauf = TLauf::Abbruch;
                 break;
@@ -331,37 +332,37 @@ TBilderWartung::TLauf TBilderWartung::MarkSchleife(const QString& name, const QS
 
 TBilderWartung::TLauf TBilderWartung::AlleBilderSaetzeMarkieren2(const QString& Feld)
 {
-    u_.GridLayoutSpeichern();
+    ansicht_.GridLayoutSichern();
     const TLauf lauf = MarkSchleife(QStringLiteral("AlleBilderSaetzeMarkieren2"), Feld, TMarkWalk::Angezeigte);
-    u_.GridLayoutLesen();
+    ansicht_.GridLayoutZuruecklesen();
     return lauf;
 }
 
 TBilderWartung::TLauf TBilderWartung::BilderSaetzeBisEOFMarkieren2(const QString& Feld)
 {
-    u_.GridLayoutSpeichern();
+    ansicht_.GridLayoutSichern();
     const TLauf lauf = MarkSchleife(QStringLiteral("BilderSaetzeBisEOFMarkieren2"), Feld, TMarkWalk::BisEnde);
-    u_.GridLayoutLesen();
+    ansicht_.GridLayoutZuruecklesen();
     return lauf;
 }
 
 TBilderWartung::TLauf TBilderWartung::AlleBilderMarkierungenEntfernen2(const QString& Feld)
 {
-    u_.GridLayoutSpeichern();
+    ansicht_.GridLayoutSichern();
     const TLauf lauf = MarkSchleife(QStringLiteral("AlleBilderMarkierungenEntfernen2"), Feld, TMarkWalk::Entfernen);
-    u_.GridLayoutLesen();
+    ansicht_.GridLayoutZuruecklesen();
     return lauf;
 }
 
 void TBilderWartung::BildMarkieren1Click(TObject* Sender)
 {
     (void)Sender;
-    if (!u_.AlbumOffen())
+    if (!album_.Offen())
         return;
     if (Tabelle()->State() != dsEdit && Tabelle()->State() != dsInsert)
         Tabelle()->Edit();
     const bool neu = !Tabelle()->FieldByName(QStringLiteral("MARKIERT"))->AsBoolean();
-    if (TMenuItem* item = u_.Menuepunkt(QStringLiteral("BildMarkieren1")))
+    if (TMenuItem* item = d_.Menuepunkt(QStringLiteral("BildMarkieren1")))
         item->SetChecked(neu);
     Tabelle()->FieldByName(QStringLiteral("MARKIERT"))->SetAsBoolean(neu);
     Dbe()->PostIfEditing();
@@ -386,7 +387,7 @@ void TBilderWartung::TableBilderMARKIERTChange()
 
 TBilderWartung::TLauf TBilderWartung::AlleBilderSaetzeErsetzen(const QString& Feld, const QString& Wert, int FeldTyp)
 {
-    if (!u_.AlbumOffen())
+    if (!album_.Offen())
         return TLauf::Abbruch;
     if (Wert.isEmpty() &&
         MessageDlg(
@@ -396,11 +397,11 @@ TBilderWartung::TLauf TBilderWartung::AlleBilderSaetzeErsetzen(const QString& Fe
     TSperre sperre(*this);
     if (!sperre)
         return TLauf::Abbruch;
-    u_.Protokoll(QStringLiteral("Info"), QStringLiteral("AlleBilderSaetzeErsetzen(), Funktion aufgerufen, Feldname=") +
+    d_.Protokoll(QStringLiteral("Info"), QStringLiteral("AlleBilderSaetzeErsetzen(), Funktion aufgerufen, Feldname=") +
                                              Feld + QStringLiteral(", Wert=") + Wert + QStringLiteral(" ,FeldTyp=") +
                                              QString::number(FeldTyp));
     Dbe()->PostIfEditing();
-    TBusyFenster busy(u_, u_.Optionen().CheckBoxBerabeitungsMeldung);
+    TBusyFenster busy(d_, u_.Optionen().CheckBoxBerabeitungsMeldung);
     Screen->SetCursor(crHourGlass);
     TLauf lauf = TLauf::Fertig;
     bool geschrieben = true;
@@ -427,14 +428,14 @@ TBilderWartung::TLauf TBilderWartung::AlleBilderSaetzeErsetzen(const QString& Fe
         Tabelle()->Refresh();
         ansicht_.SatzAnzahlZeigen();
     }
-    u_.GridLayoutLesen();
+    ansicht_.GridLayoutZuruecklesen();
     Screen->SetCursor(crDefault);
     if (!geschrieben) {
         WartungsSchreibFehler(QStringLiteral("AlleBilderSaetzeErsetzen"));
         lauf = TLauf::Fehler;
     }
     // The full-text entries follow the records, also after Esc or a failure.
-    u_.VolltextAufbauen();
+    album_.VolltextNeuAufbauen();
     return lauf;
 }
 
@@ -465,7 +466,7 @@ void TBilderWartung::FeldWertUebernehmen(TObject* Sender, const QString& Feld, i
 {
     Ton(Sender);
     if (!Tabelle()->Active()) {
-        u_.AlbumOffen();
+        album_.Offen();
         return;
     }
     TField* f = Tabelle()->FieldByName(Feld);
@@ -493,7 +494,7 @@ long TagVon(TObject* Sender)
 
 void TBilderWartung::DBCheckBoxBildMarkiertMouseUp(TObject* Sender, TMouseButton Button)
 {
-    u_.TonSpielen(TagVon(Sender));
+    d_.TonSpielen(TagVon(Sender));
     // The click itself has changed the mark; the field's change handler
     // posted it.
     if (Button == mbLeft)
@@ -502,7 +503,7 @@ void TBilderWartung::DBCheckBoxBildMarkiertMouseUp(TObject* Sender, TMouseButton
 
 void TBilderWartung::DBCheckBoxPostMouseUp(TObject* Sender, TMouseButton Button)
 {
-    u_.TonSpielen(TagVon(Sender));
+    d_.TonSpielen(TagVon(Sender));
     if (Button == mbLeft && Tabelle()->Active())
         Tabelle()->Post();
 }

@@ -9,8 +9,10 @@
 // anew. It owns the frame these commands share (guard against a second
 // command, busy window, walk over entries, Esc, closing message, the report
 // of a refused write) and works over the open album's work area and the
-// album views; what else it needs of the window goes through
-// TWartungsUmgebung, so it also runs without a main window.
+// album views; the album's lifecycle is the open album's (offenes_album.h),
+// the program's services are TProgrammDienste, and what else it needs of the
+// window goes through TWartungsUmgebung, so it also runs without a main
+// window.
 
 #include "platform/ui/framework_types.h"
 
@@ -33,62 +35,25 @@ class TEinstellungen;
 class TForm;
 class TMenuItem;
 class TObject;
+class TOffenesAlbum;
+class TProgrammDienste;
 class TProgrammEinstellungen;
 
 // Outcome of a bulk loop: all done, stopped by Esc, or stopped by a write
 // the engine refused (then the command reports the failure, never success).
 enum class TWartungsLauf { Fertig, Abbruch, Fehler };
 
-// What the maintenance commands need of the window beyond the album's work
-// area and its views.
+// What the maintenance commands need of the window beyond the open album,
+// its views and the program's services.
 class TWartungsUmgebung {
 public:
     virtual ~TWartungsUmgebung() = default;
-    // An "Info" or "Fehler" line in the action log (when logging is on).
-    virtual void Protokoll(const QString& art, const QString& text) = 0;
-    // The program's timed notice.
-    virtual void Hinweis(const QString& caption, const QString& text, int height) = 0;
-    // Names the open album and its record position for the exception log.
-    virtual void FehlerKontextSetzen() = 0;
-    // The exception log's user text set as given.
-    virtual void FehlerKontextText(const QString& text) = 0;
-    // The program sound of that number; a wave file by its path.
-    virtual void TonSpielen(long nummer) = 0;
-    virtual void WavSpielen(const QString& datei) = 0;
     // The options dialog's control values and the program's settings.
     virtual const TProgrammEinstellungen& Optionen() const = 0;
     virtual TEinstellungen& Einstellungswerte() = 0;
-    // The main window's abort flag (Esc).
-    virtual bool AbbruchGedrueckt() const = 0;
-    virtual void AbbruchSetzen(bool abbruch) = 0;
     // The main window's caption (progress of some commands is shown there).
     virtual QString FensterTitel() const = 0;
     virtual void FensterTitelSetzen(const QString& text) = 0;
-    // A menu item by name (null when there is none).
-    virtual TMenuItem* Menuepunkt(const QString& name) = 0;
-    // The album is open; else the notice "Es ist kein Fotoalbum geöffnet !"
-    // and 0.
-    virtual int AlbumOffen() = 0;
-    // The open album's three views closed with no index file and no tag
-    // named, so the album opens again without its compound index.
-    virtual void AlbumTabellenSchliessen() = 0;
-    // The album opened again (index checked and built), its second view,
-    // its full-text index; the tag names read into the work area; the
-    // full-text index built anew from every record.
-    virtual int AlbumNeuOeffnen() = 0;
-    virtual int ZweiteAnsichtOeffnen() = 0;
-    virtual void VolltextOeffnen() = 0;
-    virtual void TagsLesen() = 0;
-    virtual void VolltextAufbauen() = 0;
-    // The album grid's column layout saved (when changed) and read back.
-    virtual void GridLayoutSpeichern() = 0;
-    virtual void GridLayoutLesen() = 0;
-    // The program's start-up is still running.
-    virtual bool ErstStartLaeuft() const = 0;
-    // Seconds a closing message stays ("RequesterAnzeigeZeit").
-    virtual int AnzeigeZeit() const = 0;
-    // The program's ini file.
-    virtual QString IniDateiName() const = 0;
     // The options dialog shown on that tab; the dialog's window (null when
     // there is none).
     virtual void OptionenZeigen(int reiter) = 0;
@@ -104,7 +69,8 @@ class TBilderWartung {
 public:
     using TLauf = TWartungsLauf;
 
-    TBilderWartung(TArbeitsbereich& bereich, TAlbumAnsicht& ansicht, TWartungsUmgebung& umgebung);
+    TBilderWartung(TOffenesAlbum& album, TAlbumAnsicht& ansicht, TProgrammDienste& dienste,
+                   TWartungsUmgebung& umgebung);
     ~TBilderWartung();
     TBilderWartung(const TBilderWartung&) = delete;
     TBilderWartung& operator=(const TBilderWartung&) = delete;
@@ -254,8 +220,10 @@ private:
     // equal file name).
     void GroessenSuche(const QString& name, bool doppelte, bool ueberschuss);
 
+    TOffenesAlbum& album_;
     TArbeitsbereich& bereich_;
     TAlbumAnsicht& ansicht_;
+    TProgrammDienste& d_;
     TWartungsUmgebung& u_;
     bool aktiv_ = false;
     bool shortNamenFlag_ = false;

@@ -63,18 +63,18 @@ QString FeldText(const char* feld) { return Win1252Decode(QByteArrayView(dbe_Get
 void TBilderWartung::WelcheBildersindverfuegbarClick(TObject* Sender)
 {
     Ton(Sender);
-    if (!u_.AlbumOffen())
+    if (!album_.Offen())
         return;
     TSperre sperre(*this);
     if (!sperre)
         return;
     const QString name = QStringLiteral("WelcheBildersindverfuegbarClick");
-    u_.GridLayoutSpeichern();
-    TBusyFenster busy(u_, u_.Optionen().CheckBoxBerabeitungsMeldung);
+    ansicht_.GridLayoutSichern();
+    TBusyFenster busy(d_, u_.Optionen().CheckBoxBerabeitungsMeldung);
     const QString caption = u_.FensterTitel();
     StopUhr(QStringLiteral("START"));
     ansicht_.GridSeiteZeigen();
-    u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Funktion gestartet !"));
+    d_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Funktion gestartet !"));
     Screen->SetCursor(crHourGlass);
     bool geschrieben = true;
     {
@@ -103,7 +103,7 @@ void TBilderWartung::WelcheBildersindverfuegbarClick(TObject* Sender)
     }
     u_.FensterTitelSetzen(caption);
     busy.Verbergen();
-    u_.GridLayoutLesen();
+    ansicht_.GridLayoutZuruecklesen();
     Tabelle()->Refresh();
     ansicht_.SatzAnzahlZeigen();
     Screen->SetCursor(crDefault);
@@ -112,16 +112,16 @@ void TBilderWartung::WelcheBildersindverfuegbarClick(TObject* Sender)
         return;
     }
     if (u_.Optionen().CheckBoxBearbeitungszeitAnzeigen) {
-        u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Bearbeitungszeit = ") + ZeitMeldung());
-        u_.Hinweis(QStringLiteral("Abschlußmeldung"), QStringLiteral("Bearbeitungszeit = ") + ZeitMeldung(), 100);
+        d_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Bearbeitungszeit = ") + ZeitMeldung());
+        d_.Hinweis(QStringLiteral("Abschlußmeldung"), QStringLiteral("Bearbeitungszeit = ") + ZeitMeldung(), 100);
     }
-    u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Fertig !"));
+    d_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Fertig !"));
 }
 
 void TBilderWartung::DateigroesseVomAktellenSatzCheckenClick(TObject* Sender)
 {
     Ton(Sender);
-    if (!u_.AlbumOffen())
+    if (!album_.Offen())
         return;
     const QString pfad = Tabelle()->FieldByName(QStringLiteral("PFAD"))->AsString().trimmed();
     if (!FileExists(pfad)) {
@@ -144,7 +144,7 @@ void TBilderWartung::DateigroesseVomAktellenSatzCheckenClick(TObject* Sender)
 void TBilderWartung::BilderDieNichtMehrVorhandenSindAustragen1Click(TObject* Sender)
 {
     Ton(Sender);
-    if (!u_.AlbumOffen())
+    if (!album_.Offen())
         return;
     if (MessageDlg(QStringLiteral("Achtung, Sie sollten ggfs. vorher die Funktion \"Verschobene Bilder suchen und Pfad "
                                   "neu setzen\" ausführen und ggfs. das Fotoalbum vorher packen, fortfahren?"),
@@ -154,10 +154,10 @@ void TBilderWartung::BilderDieNichtMehrVorhandenSindAustragen1Click(TObject* Sen
     if (!sperre)
         return;
     const QString name = QStringLiteral("BilderDieNichtMehrVorhandenSindAustragen1Click");
-    u_.GridLayoutSpeichern();
-    TBusyFenster busy(u_, u_.Optionen().CheckBoxBerabeitungsMeldung);
+    ansicht_.GridLayoutSichern();
+    TBusyFenster busy(d_, u_.Optionen().CheckBoxBerabeitungsMeldung);
     StopUhr(QStringLiteral("START"));
-    u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Funktion gestartet !"));
+    d_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Funktion gestartet !"));
     Screen->SetCursor(crHourGlass);
     uint32_t geloescht = 0, behalten = 0, ohneKennung = 0;
     QString medienFehler;
@@ -210,7 +210,7 @@ void TBilderWartung::BilderDieNichtMehrVorhandenSindAustragen1Click(TObject* Sen
         Dbe()->Go(gemerkt);
     }
     busy.Verbergen();
-    u_.GridLayoutLesen();
+    ansicht_.GridLayoutZuruecklesen();
     Tabelle()->Refresh();
     ansicht_.SatzAnzahlZeigen();
     // No filter is in force any more.
@@ -221,7 +221,7 @@ void TBilderWartung::BilderDieNichtMehrVorhandenSindAustragen1Click(TObject* Sen
         return;
     }
     if (!medienFehler.isEmpty()) {
-        u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), abgebrochen: ") + medienFehler);
+        d_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), abgebrochen: ") + medienFehler);
         ShowMessage(QStringLiteral("Funktion abgebrochen! ") + medienFehler);
     }
     QString text = QString::number(geloescht) + QStringLiteral(" Einträge gelöscht");
@@ -232,9 +232,9 @@ void TBilderWartung::BilderDieNichtMehrVorhandenSindAustragen1Click(TObject* Sen
         text += QStringLiteral(", ") + QString::number(ohneKennung) +
                 QStringLiteral(" Einträge ohne Datenträgerkennung behalten");
     if (u_.Optionen().CheckBoxBearbeitungszeitAnzeigen) {
-        u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Bearbeitungszeit = ") + ZeitMeldung());
+        d_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Bearbeitungszeit = ") + ZeitMeldung());
         text += QStringLiteral(", Bearbeitungszeit = ") + ZeitMeldung();
     }
-    u_.Hinweis(QStringLiteral("Abschlußmeldung"), text, 100);
-    u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Fertig !"));
+    d_.Hinweis(QStringLiteral("Abschlußmeldung"), text, 100);
+    d_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Fertig !"));
 }

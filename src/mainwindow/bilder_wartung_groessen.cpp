@@ -46,7 +46,7 @@ std::map<int64_t, std::vector<TBilderWartung::TGroessenSatz>> TBilderWartung::Na
 void TBilderWartung::GroessedereingetragenenBilderneuermitteln1Click(TObject* Sender)
 {
     Ton(Sender);
-    if (!u_.AlbumOffen())
+    if (!album_.Offen())
         return;
     if (MessageDlg(QStringLiteral("Es werden alle in dem Fotoalbum eingetragenen Bildergrößen neu ermittelt und "
                                   "eingetragen, fortfahren?"),
@@ -60,9 +60,9 @@ void TBilderWartung::GroessedereingetragenenBilderneuermitteln1Click(TObject* Se
         return;
     const QString name = QStringLiteral("GroessedereingetragenenBilderneuermitteln1Click");
     StopUhr(QStringLiteral("START"));
-    u_.GridLayoutSpeichern();
+    ansicht_.GridLayoutSichern();
     ansicht_.GridSeiteZeigen();
-    u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Funktion gestartet !"));
+    d_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Funktion gestartet !"));
     uint32_t gefunden = 0, nichtGefunden = 0, geaendert = 0;
     const bool geschrieben = AngezeigteAbarbeiten(name + QStringLiteral("(), ESC gedrückt, abgebrochen!"), [&] {
         const QString pfad = FeldText("PFAD");
@@ -87,7 +87,7 @@ void TBilderWartung::GroessedereingetragenenBilderneuermitteln1Click(TObject* Se
         ++gefunden;
         return TSchritt::Weiter;
     });
-    u_.GridLayoutLesen();
+    ansicht_.GridLayoutZuruecklesen();
     if (!geschrieben) {
         WartungsSchreibFehler(name);
         return;
@@ -101,16 +101,16 @@ void TBilderWartung::GroessedereingetragenenBilderneuermitteln1Click(TObject* Se
                                       "Fotoalbum eingetragen!");
         if (zeit)
             text += QStringLiteral(" Bearbeitungszeit = ") + ZeitMeldung();
-        u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), ") + text);
-        u_.Hinweis(QStringLiteral("Ablußmeldung"), text, 200);
+        d_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), ") + text);
+        d_.Hinweis(QStringLiteral("Ablußmeldung"), text, 200);
         return;
     }
     QString text = QStringLiteral("Es sind keine Unstimmigkeiten in den Bildergrößen aufgetreten!");
     if (zeit)
         text += QStringLiteral(" Bearbeitungszeit = ") + ZeitMeldung();
-    u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), ") + text);
+    d_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), ") + text);
     if (zeit || u_.Optionen().CheckBoxAlleMeldungen)
-        u_.Hinweis(QStringLiteral("Ablußmeldung"), text, 100);
+        d_.Hinweis(QStringLiteral("Ablußmeldung"), text, 100);
 }
 
 // The two searches: the found entries become the album's query, which
@@ -126,8 +126,8 @@ void TBilderWartung::SucheAlsAbfrage(const QString& name, bool doppelte, bool ue
     for (const auto& [bytes, saetze] : gruppen) {
         (void)bytes;
         Application->ProcessMessages();
-        if (u_.AbbruchGedrueckt()) {
-            u_.AbbruchSetzen(false);
+        if (d_.AbbruchGedrueckt()) {
+            d_.AbbruchSetzen(false);
             u_.FensterTitelSetzen(caption);
             WartungsProtokoll(name + QStringLiteral("(), Funktion mit ESC abgebrochen!"));
             abgebrochen = true;
@@ -173,23 +173,23 @@ void TBilderWartung::GroessenSuche(const QString& name, bool doppelte, bool uebe
     if (!sperre)
         return;
     StopUhr(QStringLiteral("START"));
-    u_.GridLayoutSpeichern();
-    u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Funktion gestartet!"));
+    ansicht_.GridLayoutSichern();
+    d_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Funktion gestartet!"));
     uint32_t anzahl = 0;
     bool abgebrochen = false;
     {
-        TBusyFenster busy(u_, u_.Optionen().CheckBoxBerabeitungsMeldung);
+        TBusyFenster busy(d_, u_.Optionen().CheckBoxBerabeitungsMeldung);
         TControlsDisabler aus(Tabelle());
         Dbe()->PostIfEditing();
         SucheAlsAbfrage(name, doppelte, ueberschuss, anzahl, abgebrochen);
     }
     if (!abgebrochen && u_.Optionen().CheckBoxBearbeitungszeitAnzeigen) {
-        u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Bearbeitungszeit = ") + ZeitMeldung());
+        d_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Bearbeitungszeit = ") + ZeitMeldung());
         if (!doppelte)
-            u_.Hinweis(QStringLiteral("Abschlußmeldung"), QStringLiteral("Bearbeitungszeit = ") + ZeitMeldung(), 100);
+            d_.Hinweis(QStringLiteral("Abschlußmeldung"), QStringLiteral("Bearbeitungszeit = ") + ZeitMeldung(), 100);
     }
     if (doppelte)
-        u_.Hinweis(QStringLiteral("Abschlußmeldung"),
+        d_.Hinweis(QStringLiteral("Abschlußmeldung"),
                    anzahl == 0 ? QStringLiteral("Keine doppelten Bilder gefunden!")
                                : QString::number(anzahl) + QStringLiteral(" doppelte Bilder gefunden!"),
                    100);
@@ -198,13 +198,13 @@ void TBilderWartung::GroessenSuche(const QString& name, bool doppelte, bool uebe
     ansicht_.VorschaubilderVeraltet();
     Dbe()->GoTop();
     Tabelle()->Refresh();
-    u_.GridLayoutLesen();
+    ansicht_.GridLayoutZuruecklesen();
 }
 
 void TBilderWartung::BildermitgleicherGroesseermitteln1Click(TObject* Sender)
 {
     Ton(Sender);
-    if (!u_.AlbumOffen())
+    if (!album_.Offen())
         return;
     if (MessageDlg(QStringLiteral("Es werden ALLE in dem Fotoalbum eingetragenen Bilder auf gleicher Größe mit anderen "
                                   "Bildern verglichen (quasi als Doublettencheck bei Namensungleichheit), fortfahren?"),
@@ -216,7 +216,7 @@ void TBilderWartung::BildermitgleicherGroesseermitteln1Click(TObject* Sender)
 void TBilderWartung::DoppelteBilder1Click(TObject* Sender)
 {
     Ton(Sender);
-    if (!u_.AlbumOffen())
+    if (!album_.Offen())
         return;
     if (MessageDlg(QStringLiteral("Es werden ALLE in dem Fotoalbum eingetragenen Bilder auf gleiche Größe UND gleichen "
                                   "Dateinamen verglichen, fortfahren?"),

@@ -37,7 +37,7 @@ bool TBilderWartung::SetzeShortName()
     ansicht_.GridVerbergen();
     ansicht_.EinzelsatzVerbergen();
     StopUhr(QStringLiteral("START"));
-    u_.Protokoll(QStringLiteral("Info"), QStringLiteral("SetzeShortName, procedure gestartet !"));
+    d_.Protokoll(QStringLiteral("Info"), QStringLiteral("SetzeShortName, procedure gestartet !"));
     ansicht_.GridSeiteZeigen();
     Screen->SetCursor(crHourGlass);
     uint32_t anzahl = 0;
@@ -72,10 +72,10 @@ bool TBilderWartung::SetzeShortName()
     } else {
         shortNamenFlag_ = false;
         if (u_.Optionen().CheckBoxBearbeitungszeitAnzeigen)
-            u_.Protokoll(QStringLiteral("Info"), QStringLiteral("SetzeShortName, Bearbeitungszeit/Anzahl = ") +
+            d_.Protokoll(QStringLiteral("Info"), QStringLiteral("SetzeShortName, Bearbeitungszeit/Anzahl = ") +
                                                      ZeitMeldung() + QStringLiteral("/") + QString::number(anzahl));
         else
-            u_.Protokoll(QStringLiteral("Info"), QStringLiteral("SetzeShortName, Fertig !"));
+            d_.Protokoll(QStringLiteral("Info"), QStringLiteral("SetzeShortName, Fertig !"));
     }
     ansicht_.EinzelsatzWiederherstellen();
     return geschrieben;
@@ -152,15 +152,15 @@ void TBilderWartung::VolltextDateiEntfernen(const QString& handler, const std::f
 
 void TBilderWartung::AlbumWiederOeffnen()
 {
-    u_.AlbumNeuOeffnen();
-    u_.ZweiteAnsichtOeffnen();
-    u_.VolltextOeffnen();
+    album_.Oeffnen();
+    album_.ZweiteAnsichtOeffnen();
+    album_.VolltextOeffnen();
 }
 
 void TBilderWartung::AlleBilderSaetzeLoeschen1Click(TObject* Sender)
 {
     Ton(Sender);
-    if (!u_.AlbumOffen())
+    if (!album_.Offen())
         return;
     if (Dbe()->RecCount() == 0) {
         ShowMessage(QStringLiteral("Es sind keine Einträge zum Löschen in dem Fotoalbum vorhanden!"));
@@ -173,18 +173,18 @@ void TBilderWartung::AlleBilderSaetzeLoeschen1Click(TObject* Sender)
     TSperre sperre(*this);
     if (!sperre)
         return;
-    u_.GridLayoutSpeichern();
-    u_.Protokoll(QStringLiteral("Info"), QStringLiteral("AlleBilderSaetzeLoeschen1Click(), Funktion gestartet !"));
-    TBusyFenster busy(u_, u_.Optionen().CheckBoxBerabeitungsMeldung);
+    ansicht_.GridLayoutSichern();
+    d_.Protokoll(QStringLiteral("Info"), QStringLiteral("AlleBilderSaetzeLoeschen1Click(), Funktion gestartet !"));
+    TBusyFenster busy(d_, u_.Optionen().CheckBoxBerabeitungsMeldung);
     // The full-text file goes only once the album is held exclusively:
     // another program that has the album open also writes to it.
     VolltextSchliessen();
-    u_.AlbumTabellenSchliessen();
+    album_.TabellenSchliessen();
     const QString datei = bereich_.Dateien().Dbf();
     if (!bereich_.Oeffnen(true)) {
         Screen->SetCursor(crDefault);
         const QString text = QStringLiteral("Fehler beim exclusiven Öffnen der ") + datei + QStringLiteral(" !");
-        u_.Protokoll(QStringLiteral("Info"), QStringLiteral("AlleBilderSaetzeLoeschen1Click(), ") + text);
+        d_.Protokoll(QStringLiteral("Info"), QStringLiteral("AlleBilderSaetzeLoeschen1Click(), ") + text);
         busy.Verbergen();
         ShowMessage(text);
         // Nothing was deleted: the album is open again as it was.
@@ -201,7 +201,7 @@ void TBilderWartung::AlleBilderSaetzeLoeschen1Click(TObject* Sender)
         Screen->SetCursor(crDefault);
         const QString text =
             QStringLiteral("Fehler beim normalen (shareable) Öffnen der") + datei + QStringLiteral(" !");
-        u_.Protokoll(QStringLiteral("Info"), QStringLiteral("AlleBilderSaetzeLoeschen1Click(), ") + text);
+        d_.Protokoll(QStringLiteral("Info"), QStringLiteral("AlleBilderSaetzeLoeschen1Click(), ") + text);
         busy.Verbergen();
         ShowMessage(text);
     }
@@ -210,26 +210,26 @@ void TBilderWartung::AlleBilderSaetzeLoeschen1Click(TObject* Sender)
         ansicht_.VorschaubildZeigen();
         ansicht_.SatzAnzahlZeigen();
         Application->ProcessMessages();
-        u_.ZweiteAnsichtOeffnen();
-        u_.VolltextOeffnen();
+        album_.ZweiteAnsichtOeffnen();
+        album_.VolltextOeffnen();
     }
     busy.Verbergen();
     if (!geleert) {
         const QString text =
             QStringLiteral("Fehler beim Löschen aller Einträge, das Fotoalbum ist unverändert! ") + fehler;
-        u_.Protokoll(QStringLiteral("Fehler"), QStringLiteral("AlleBilderSaetzeLoeschen1Click(), ") + text);
+        d_.Protokoll(QStringLiteral("Fehler"), QStringLiteral("AlleBilderSaetzeLoeschen1Click(), ") + text);
         ShowMessage(text);
         return;
     }
-    u_.Protokoll(QStringLiteral("Info"),
+    d_.Protokoll(QStringLiteral("Info"),
                  QStringLiteral("AlleBilderSaetzeLoeschen1Click(), Es wurden alle Datensätze gelöscht !"));
     if (u_.Optionen().CheckBoxAlleMeldungen)
-        u_.Hinweis(QStringLiteral("Abschlußmeldung"), QStringLiteral("Es wurden alle Einträge gelöscht !"), 100);
+        d_.Hinweis(QStringLiteral("Abschlußmeldung"), QStringLiteral("Es wurden alle Einträge gelöscht !"), 100);
 }
 
 void TBilderWartung::AlleBilderSaetzeZurueckholen1Click(TObject* Sender)
 {
-    if (!u_.AlbumOffen())
+    if (!album_.Offen())
         return;
     if (MessageDlg(
             QStringLiteral("Wollen Sie wirklich alle gelöschten Einträge wieder sichtbar machen (zurückholen) ?"),
@@ -238,12 +238,12 @@ void TBilderWartung::AlleBilderSaetzeZurueckholen1Click(TObject* Sender)
     TSperre sperre(*this);
     if (!sperre)
         return;
-    u_.GridLayoutSpeichern();
-    TBusyFenster busy(u_, u_.Optionen().CheckBoxBerabeitungsMeldung);
+    ansicht_.GridLayoutSichern();
+    TBusyFenster busy(d_, u_.Optionen().CheckBoxBerabeitungsMeldung);
     StopUhr(QStringLiteral("START"));
     Ton(Sender);
     const QString name = QStringLiteral("AlleBilderSaetzeZurueckholen1Click");
-    u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Funktion gestartet !"));
+    d_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Funktion gestartet !"));
     ansicht_.GridSeiteZeigen();
     Screen->SetCursor(crHourGlass);
     bool geschrieben = true;
@@ -266,7 +266,7 @@ void TBilderWartung::AlleBilderSaetzeZurueckholen1Click(TObject* Sender)
         busy.Verbergen();
         Tabelle()->Refresh();
     }
-    u_.GridLayoutLesen();
+    ansicht_.GridLayoutZuruecklesen();
     ansicht_.SatzAnzahlZeigen();
     Screen->SetCursor(crDefault);
     if (!geschrieben) {
@@ -283,7 +283,7 @@ void TBilderWartung::AlleBilderSaetzeZurueckholen1Click(TObject* Sender)
 
 void TBilderWartung::BilderDBFpacken1Click(TObject* Sender)
 {
-    if (!u_.AlbumOffen())
+    if (!album_.Offen())
         return;
     if (u_.Einstellungswerte().Bool("Sicherheitsabfragen") &&
         MessageDlg(QStringLiteral(" Fotoalbum wirklich packen? Gelöschte Einträge sind unwiederruflich verloren und "
@@ -294,13 +294,13 @@ void TBilderWartung::BilderDBFpacken1Click(TObject* Sender)
     if (!sperre)
         return;
     const QString name = QStringLiteral("BilderDBFpacken1Click");
-    u_.GridLayoutSpeichern();
+    ansicht_.GridLayoutSichern();
     ansicht_.GridVerbergen();
     ansicht_.EinzelsatzVerbergen();
-    TBusyFenster busy(u_, u_.Optionen().CheckBoxBerabeitungsMeldung);
+    TBusyFenster busy(d_, u_.Optionen().CheckBoxBerabeitungsMeldung);
     StopUhr(QStringLiteral("START"));
     Ton(Sender);
-    u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Funktion gestartet !"));
+    d_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Funktion gestartet !"));
     ansicht_.GridSeiteZeigen();
 
     Dbe()->PostIfEditing();
@@ -314,7 +314,7 @@ void TBilderWartung::BilderDBFpacken1Click(TObject* Sender)
     busy.Verbergen();
     Screen->SetCursor(crHourGlass);
     Application->ProcessMessages();
-    u_.AlbumTabellenSchliessen();
+    album_.TabellenSchliessen();
     // The compound index stays: the pack rebuilds every tag of it from the
     // records it keeps, and an index that is damaged or lacks tags is built
     // anew by the open afterwards.
@@ -328,10 +328,10 @@ void TBilderWartung::BilderDBFpacken1Click(TObject* Sender)
         fehler = QString::fromLocal8Bit(dbe_LastError());
         Screen->SetCursor(crDefault);
         const QString text = QStringLiteral("Fehler beim exclusiven Öffnen der ") + datei + QStringLiteral(" !");
-        u_.Protokoll(QStringLiteral("Fehler"), name + QStringLiteral("(), ") + text + QStringLiteral(" ") + fehler);
+        d_.Protokoll(QStringLiteral("Fehler"), name + QStringLiteral("(), ") + text + QStringLiteral(" ") + fehler);
         ShowMessage(text);
         AlbumWiederOeffnen();
-        u_.GridLayoutLesen();
+        ansicht_.GridLayoutZuruecklesen();
         ansicht_.SatzAnzahlZeigen();
         ansicht_.GridZeigen();
         ansicht_.EinzelsatzWiederherstellen();
@@ -347,7 +347,7 @@ void TBilderWartung::BilderDBFpacken1Click(TObject* Sender)
     if (kurzNamenOk) {
         TControlsDisabler aus(Tabelle());
         Application->ProcessMessages();
-        u_.TagsLesen();
+        album_.TagsLesen();
         StatusSchritte = static_cast<uint16_t>(bereich_.Tags().Count() + 1);
         std::unique_ptr<TStatus4Frm> status(new TStatus4Frm(Application));
         status->Label1->SetCaption(QStringLiteral("Fotoalbum wird gepackt, bitte warten...."));
@@ -369,10 +369,10 @@ void TBilderWartung::BilderDBFpacken1Click(TObject* Sender)
     Application->ProcessMessages();
     // The compound index and the full-text index are built anew from the
     // records that stayed.
-    u_.AlbumNeuOeffnen();
-    u_.ZweiteAnsichtOeffnen();
-    u_.VolltextOeffnen();
-    u_.GridLayoutLesen();
+    album_.Oeffnen();
+    album_.ZweiteAnsichtOeffnen();
+    album_.VolltextOeffnen();
+    ansicht_.GridLayoutZuruecklesen();
     Screen->SetCursor(crDefault);
     ansicht_.GridZeigen();
     ansicht_.EinzelsatzWiederherstellen();
@@ -380,7 +380,7 @@ void TBilderWartung::BilderDBFpacken1Click(TObject* Sender)
         return;
     if (!gepackt) {
         const QString text = QStringLiteral("Fehler beim Packen, das Fotoalbum ist nicht gepackt worden! ") + fehler;
-        u_.Protokoll(QStringLiteral("Fehler"), name + QStringLiteral("(), ") + text);
+        d_.Protokoll(QStringLiteral("Fehler"), name + QStringLiteral("(), ") + text);
         ShowMessage(text);
         return;
     }
@@ -460,5 +460,5 @@ void TBilderWartung::BilderSatzLoeschen(int Modus)
         BilderDBFpacken1Click(nullptr);
     }
     ansicht_.SatzAnzahlZeigen();
-    u_.GridLayoutLesen();
+    ansicht_.GridLayoutZuruecklesen();
 }

@@ -8,6 +8,8 @@
 #include "mainwindow/bilder_wartung.h"
 #include "mainwindow/main_options.h"
 #include "mainwindow/main_settings.h"
+#include "mainwindow/offenes_album.h"
+#include "mainwindow/programm_dienste.h"
 
 #include "platform/ui/forms.h"
 
@@ -33,7 +35,7 @@ private:
 // The busy window "Meldung" while a command runs, when the options want it.
 class TBusyFenster {
 public:
-    TBusyFenster(TWartungsUmgebung& umgebung, bool zeigen);
+    TBusyFenster(TProgrammDienste& dienste, bool zeigen);
     ~TBusyFenster();
     void Verbergen();
 

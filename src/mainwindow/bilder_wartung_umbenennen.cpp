@@ -75,7 +75,7 @@ TBilderWartung::TSchritt TBilderWartung::UmbenennenSchritt(const QString& name, 
                               QStringLiteral(".") + suffix;
     } catch (const std::exception&) {
         WartungsProtokoll(name + QStringLiteral(", Fehler bei der Namenserzeugung (") + pfad + QStringLiteral(")"));
-        u_.FehlerKontextText(Tabelle()->TableName() + QStringLiteral(", ") + QString::number(dbe_RecNo()) +
+        d_.FehlerKontextText(Tabelle()->TableName() + QStringLiteral(", ") + QString::number(dbe_RecNo()) +
                              QStringLiteral(" / ") + QString::number(dbe_RecCount()));
         throw Exception(QStringLiteral("Fehler bei der Namenserzeugung (") + pfad + QStringLiteral(")"));
     }
@@ -109,7 +109,7 @@ bool TBilderWartung::DateinameHatDatumsformat(const QString& Name)
 void TBilderWartung::Bildumbenennen1Click(TObject* Sender)
 {
     Ton(Sender);
-    if (!u_.AlbumOffen())
+    if (!album_.Offen())
         return;
     const QString pfad = Tabelle()->FieldByName(QStringLiteral("PFAD"))->AsString().trimmed();
     const QString kennung = Tabelle()->FieldByName(QStringLiteral("LABELKENNU"))->AsString().trimmed();
@@ -150,7 +150,7 @@ void TBilderWartung::Bildumbenennen1Click(TObject* Sender)
         // The entry still names the old file: the file gets its old name back.
         Tabelle()->Cancel();
         BildUmbenennen(ordner + neu, ordner + alt);
-        u_.FehlerKontextSetzen();
+        d_.FehlerKontextSetzen();
         throw Exception(QStringLiteral("Fehler beim Eintragen des neuen Dateinamens in die Datenbank !"));
     }
 }
@@ -158,7 +158,7 @@ void TBilderWartung::Bildumbenennen1Click(TObject* Sender)
 void TBilderWartung::AngezeigteBilderumbenennen1Click(TObject* Sender)
 {
     Ton(Sender);
-    if (!u_.AlbumOffen())
+    if (!album_.Offen())
         return;
     if (MessageDlg(QStringLiteral("Es werden alle zur Zeit angezeigten Bilder (Filter berücksichtigt) umbenannt, "
                                   "fortfahren?"),
@@ -169,9 +169,9 @@ void TBilderWartung::AngezeigteBilderumbenennen1Click(TObject* Sender)
         return;
     const QString name = QStringLiteral("AngezeigteBilderumbenennen1Click");
     StopUhr(QStringLiteral("START"));
-    u_.GridLayoutSpeichern();
+    ansicht_.GridLayoutSichern();
     ansicht_.GridSeiteZeigen();
-    u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Funktion gestartet !"));
+    d_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Funktion gestartet !"));
     if (Dbe()->TagName(Dbe()->IndexOrd()).toUpper() == QLatin1String("PFAD")) {
         ShowMessage(QStringLiteral("Für diese Funktion darf nicht nach Dateinamen/Pfad gefiltert sein!"));
         return;
@@ -180,7 +180,7 @@ void TBilderWartung::AngezeigteBilderumbenennen1Click(TObject* Sender)
     QString umbenennFehler;
     const bool geschrieben = AngezeigteAbarbeiten(name + QStringLiteral("(), ESC gedrückt, abgebrochen!"),
                                                   [&] { return UmbenennenSchritt(name, nachDatum, umbenennFehler); });
-    u_.GridLayoutLesen();
+    ansicht_.GridLayoutZuruecklesen();
     if (!umbenennFehler.isEmpty())
         ShowMessage(umbenennFehler);
     if (!geschrieben) {
@@ -189,13 +189,13 @@ void TBilderWartung::AngezeigteBilderumbenennen1Click(TObject* Sender)
     }
     const QString text = QStringLiteral("Es wurden die angezeigten Bilder umbenannt!");
     if (u_.Optionen().CheckBoxBearbeitungszeitAnzeigen) {
-        u_.Protokoll(QStringLiteral("Info"),
+        d_.Protokoll(QStringLiteral("Info"),
                      name + QStringLiteral("(), ") + text + QStringLiteral(" Bearbeitungszeit = ") + ZeitMeldung());
-        u_.Hinweis(QStringLiteral("Ablußmeldung"), text + QStringLiteral(" Bearbeitungszeit = ") + ZeitMeldung(), 100);
+        d_.Hinweis(QStringLiteral("Ablußmeldung"), text + QStringLiteral(" Bearbeitungszeit = ") + ZeitMeldung(), 100);
     } else {
-        u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), ") + text);
+        d_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), ") + text);
         if (u_.Optionen().CheckBoxAlleMeldungen)
-            u_.Hinweis(QStringLiteral("Ablußmeldung"), text, 100);
+            d_.Hinweis(QStringLiteral("Ablußmeldung"), text, 100);
     }
 }
 
@@ -206,12 +206,12 @@ void TBilderWartung::AngezeigteBilderumbenennen1Click(TObject* Sender)
 void TBilderWartung::Bilderzaehlen1Click(TObject* Sender)
 {
     Ton(Sender);
-    if (!u_.AlbumOffen())
+    if (!album_.Offen())
         return;
     if (MessageDlg(QStringLiteral("Achtung, für diese Funktion sind spezielle Einstellungen notwendig, "
                                   "Optionen-/Einstellungsmenü jetzt aufrufen? "),
                    mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) == mrYes) {
-        u_.Protokoll(QStringLiteral("Info"), QStringLiteral("Bilderumkopieren1Click(), Optionenmenü aufgerufen!"));
+        d_.Protokoll(QStringLiteral("Info"), QStringLiteral("Bilderumkopieren1Click(), Optionenmenü aufgerufen!"));
         u_.OptionenZeigen(rtKopieren);
     }
     const QString quelle = IncludeTrailingBackslash(u_.Einstellungswerte().Text("SourcePfad").trimmed());
@@ -226,8 +226,8 @@ void TBilderWartung::Bilderzaehlen1Click(TObject* Sender)
     if (!sperre)
         return;
     StopUhr(QStringLiteral("START"));
-    TMenuItem* stop = u_.Menuepunkt(QStringLiteral("BilderumlopierenStop1"));
-    TMenuItem* kopieren = u_.Menuepunkt(QStringLiteral("Bilderumkopieren1"));
+    TMenuItem* stop = d_.Menuepunkt(QStringLiteral("BilderumlopierenStop1"));
+    TMenuItem* kopieren = d_.Menuepunkt(QStringLiteral("Bilderumkopieren1"));
     const auto menues = [&](bool laeuft) {
         if (stop)
             stop->SetEnabled(laeuft);
@@ -243,7 +243,7 @@ void TBilderWartung::Bilderzaehlen1Click(TObject* Sender)
             optionen->SetCaption(optionenCaption);
     };
     Screen->SetCursor(crHourGlass);
-    u_.Protokoll(QStringLiteral("Info"), QStringLiteral("Bilderzaehlen1Click(), Bilder zählen - Routine gestartet"));
+    d_.Protokoll(QStringLiteral("Info"), QStringLiteral("Bilderzaehlen1Click(), Bilder zählen - Routine gestartet"));
     const QString namen = u_.Einstellungswerte().Text("SourceFileNames");
     const QString suffix = u_.Einstellungswerte().Text("SourceFileSuffix");
     const QString maske = namen + QStringLiteral("*.") + suffix;
@@ -251,7 +251,7 @@ void TBilderWartung::Bilderzaehlen1Click(TObject* Sender)
     TStringList liste;
     if (unterordner) {
         DateienRekursivSammeln(quelle, maske, liste);
-        u_.Protokoll(QStringLiteral("Info"), QStringLiteral("Bilderzaehlen1Click(), ") +
+        d_.Protokoll(QStringLiteral("Info"), QStringLiteral("Bilderzaehlen1Click(), ") +
                                                  QString::number(liste.Count()) +
                                                  QStringLiteral(" Files in StringList eingelesen"));
     } else {
@@ -268,8 +268,8 @@ void TBilderWartung::Bilderzaehlen1Click(TObject* Sender)
     // An error ends the count with the table named in the error log.
     const auto fehler = [&](const QString& log, const QString& meldung) {
         Screen->SetCursor(crDefault);
-        u_.Protokoll(QStringLiteral("Fehler"), log);
-        u_.FehlerKontextSetzen();
+        d_.Protokoll(QStringLiteral("Fehler"), log);
+        d_.FehlerKontextSetzen();
         menues(false);
         captionZurueck();
         throw Exception(meldung);
@@ -279,10 +279,10 @@ void TBilderWartung::Bilderzaehlen1Click(TObject* Sender)
         if (optionen)
             optionen->SetCaption(QString::number(i) + QLatin1Char('/') + QString::number(gezaehlt));
         Application->ProcessMessages();
-        if (u_.AbbruchGedrueckt()) {
+        if (d_.AbbruchGedrueckt()) {
             Screen->SetCursor(crDefault);
-            u_.AbbruchSetzen(false);
-            u_.Protokoll(unterordner ? QStringLiteral("File") : QStringLiteral("Info"),
+            d_.AbbruchSetzen(false);
+            d_.Protokoll(unterordner ? QStringLiteral("File") : QStringLiteral("Info"),
                          QStringLiteral("Bilderzaehlen1Click(), ESC gedrückt, Routine abgebrochen"));
             ShowMessage(QStringLiteral("Abgebrochen!"));
             menues(false);
@@ -316,7 +316,7 @@ void TBilderWartung::Bilderzaehlen1Click(TObject* Sender)
             continue;
         ++gezaehlt;
         if (unterordner)
-            u_.Protokoll(QStringLiteral("File"),
+            d_.Protokoll(QStringLiteral("File"),
                          QStringLiteral("Bilderzaehlen1Click(), ") + neu +
                              (kante.isEmpty() ? QString()
                                               : QLatin1Char(',') + QString::number(u_.ZielBildGroesse().width()) +

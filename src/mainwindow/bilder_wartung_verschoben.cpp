@@ -91,9 +91,9 @@ QString TBilderWartung::GetFileName(const QString& Label, const QString& VolumeI
 
 void TBilderWartung::VerschobeneBilderSuchen()
 {
-    if (!u_.AlbumOffen())
+    if (!album_.Offen())
         return;
-    if (!u_.ErstStartLaeuft() &&
+    if (!d_.ErstStartLaeuft() &&
         MessageDlg(QStringLiteral("Es werden alle angezeigten Bilder die in dem Fotoalbum registriert sind, auf "
                                   "vorhandensein geprüft, fortfahren?"),
                    mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) != mrYes)
@@ -105,15 +105,15 @@ void TBilderWartung::VerschobeneBilderSuchen()
     StopUhr(QStringLiteral("START"));
     ansicht_.GridVerbergen();
     ansicht_.EinzelsatzVerbergen();
-    u_.GridLayoutSpeichern();
+    ansicht_.GridLayoutSichern();
     ansicht_.GridSeiteZeigen();
-    u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Funktion gestartet!"));
+    d_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Funktion gestartet!"));
     const auto wiederherstellen = [this] {
         Screen->SetCursor(crDefault);
         ansicht_.FortschrittVerbergen();
         ansicht_.GridZeigen();
         ansicht_.EinzelsatzWiederherstellen();
-        u_.GridLayoutLesen();
+        ansicht_.GridLayoutZuruecklesen();
     };
     Dbe()->PostIfEditing();
     const uint32_t gemerkt = Dbe()->RecNo();
@@ -130,9 +130,9 @@ void TBilderWartung::VerschobeneBilderSuchen()
         int antwortFuerAlle = 0;
         const int total = int(saetze.size());
         for (int i = 0; i < total; ++i) {
-            if (u_.AbbruchGedrueckt()) {
-                u_.AbbruchSetzen(false);
-                u_.Protokoll(QStringLiteral("Info"),
+            if (d_.AbbruchGedrueckt()) {
+                d_.AbbruchSetzen(false);
+                d_.Protokoll(QStringLiteral("Info"),
                              QStringLiteral("VerschobeneBilderSuchen, Funktion mit ESC abgebrochen!"));
                 ShowMessage(QStringLiteral("ESC gedrückt, abgebrochen!"));
                 status.reset();
@@ -190,10 +190,10 @@ void TBilderWartung::VerschobeneBilderSuchen()
     uint32_t gefunden = 0, nichtGefunden = 0, mehrdeutig = 0;
     bool geschrieben = true;
     if (!liste.empty()) {
-        TSearchMissedFilesForm dialog(nullptr, u_.IniDateiName());
+        TSearchMissedFilesForm dialog(nullptr, d_.Ini().INIFileName());
         if (dialog.ShowModal() != mrOk) {
-            u_.AbbruchSetzen(false);
-            u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Funktion mit ESC abgebrochen!"));
+            d_.AbbruchSetzen(false);
+            d_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Funktion mit ESC abgebrochen!"));
             ShowMessage(QStringLiteral("Abgebrochen!"));
             Dbe()->Go(gemerkt);
             wiederherstellen();
@@ -240,7 +240,7 @@ void TBilderWartung::VerschobeneBilderSuchen()
                     // A path the album cannot hold is no new place of the
                     // picture; the entry keeps its old path.
                     if (!Win1252Encode(k)) {
-                        u_.Protokoll(QStringLiteral("Info"),
+                        d_.Protokoll(QStringLiteral("Info"),
                                      QStringLiteral("VBP1Click(), Pfad nicht speicherbar, übersprungen: ") + k);
                         continue;
                     }
@@ -256,7 +256,7 @@ void TBilderWartung::VerschobeneBilderSuchen()
                     for (const QString& k : passend)
                         namen += QStringLiteral(" ") + k;
                     // The log keeps 99 characters: the old path first.
-                    u_.Protokoll(QStringLiteral("Info"), QStringLiteral("VBP1Click(), ") + liste[j].Pfad +
+                    d_.Protokoll(QStringLiteral("Info"), QStringLiteral("VBP1Click(), ") + liste[j].Pfad +
                                                              QStringLiteral(" übersprungen, mehrere passende Bilder:") +
                                                              namen);
                     continue;
@@ -286,7 +286,7 @@ void TBilderWartung::VerschobeneBilderSuchen()
         for (size_t j = 0; j < liste.size(); ++j)
             if (!erledigt[j]) {
                 ++nichtGefunden;
-                u_.Protokoll(QStringLiteral("Info"), QStringLiteral("VBP1Click(), ") + liste[j].Pfad +
+                d_.Protokoll(QStringLiteral("Info"), QStringLiteral("VBP1Click(), ") + liste[j].Pfad +
                                                          QStringLiteral(" nicht wiedergefunden(2)!"));
             }
         if (geschrieben) {
@@ -303,9 +303,9 @@ void TBilderWartung::VerschobeneBilderSuchen()
         WartungsSchreibFehler(name);
         return;
     }
-    const int zeit = u_.AnzeigeZeit() + 2;
+    const int zeit = d_.AnzeigeZeit() + 2;
     if (gefunden > 0) {
-        u_.Protokoll(QStringLiteral("Info"),
+        d_.Protokoll(QStringLiteral("Info"),
                      name + QStringLiteral("(), ") + QString::number(gefunden) +
                          QStringLiteral(" Einträge mit neuer Pfadangabe oder anderen neuen Werten "
                                         "gespeichert!"));
@@ -315,7 +315,7 @@ void TBilderWartung::VerschobeneBilderSuchen()
                           zeit, 150, clInfoBk, clBlack, true);
     }
     if (nichtGefunden > 0) {
-        u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), ") + QString::number(nichtGefunden) +
+        d_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), ") + QString::number(nichtGefunden) +
                                                  QStringLiteral(" Eintrag/Einträge nicht mehr unter alter Pfadangabe "
                                                                 "(Bild-Speicherort) wiedergefunden!"));
         NachrichtenDialog(QStringLiteral("Abschlußmeldung"),
@@ -331,7 +331,7 @@ void TBilderWartung::VerschobeneBilderSuchen()
                                              "gefunden (siehe Protokoll)!"),
                           zeit, 100, clInfoBk, clBlack, true);
     if (gefunden == 0 && nichtGefunden == 0 && mehrdeutig == 0) {
-        u_.Protokoll(QStringLiteral("Info"),
+        d_.Protokoll(QStringLiteral("Info"),
                      name + QStringLiteral("(), Es waren keine Änderungen an der Datenbank nötig!"));
         NachrichtenDialog(QStringLiteral("Abschlußmeldung"),
                           QStringLiteral("Es waren keine Änderungen an dem Fotoalbum nötig!"), zeit, 100, clInfoBk,
@@ -340,14 +340,14 @@ void TBilderWartung::VerschobeneBilderSuchen()
     ansicht_.GridZeigen();
     ansicht_.EinzelsatzWiederherstellen();
     if (u_.Optionen().CheckBoxBearbeitungszeitAnzeigen) {
-        u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Bearbeitungszeit = ") + ZeitMeldung());
-        u_.Hinweis(QStringLiteral("Abschlußmeldung"), QStringLiteral("Bearbeitungszeit = ") + ZeitMeldung(), 100);
+        d_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Bearbeitungszeit = ") + ZeitMeldung());
+        d_.Hinweis(QStringLiteral("Abschlußmeldung"), QStringLiteral("Bearbeitungszeit = ") + ZeitMeldung(), 100);
     } else {
-        u_.Protokoll(QStringLiteral("Info"),
+        d_.Protokoll(QStringLiteral("Info"),
                      name + QStringLiteral("(), Fertig mit dem Suchen und Ersetzen der Bilderpfade !"));
         if (u_.Optionen().CheckBoxAlleMeldungen)
-            u_.Hinweis(QStringLiteral("Abschlußmeldung"),
+            d_.Hinweis(QStringLiteral("Abschlußmeldung"),
                        QStringLiteral("Fertig mit dem Suchen und Ersetzen der Bilderpfade !"), 100);
     }
-    u_.GridLayoutLesen();
+    ansicht_.GridLayoutZuruecklesen();
 }

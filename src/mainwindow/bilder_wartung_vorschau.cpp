@@ -91,9 +91,9 @@ static int VorschauNeu(bool drehen)
 void TBilderWartung::VorschaubildNeuerzeugen1Click(TObject* Sender)
 {
     Ton(Sender);
-    if (!u_.AlbumOffen())
+    if (!album_.Offen())
         return;
-    u_.Protokoll(QStringLiteral("Info"),
+    d_.Protokoll(QStringLiteral("Info"),
                  QStringLiteral("VorschaubildNeuerzeugen, Vorschaubild-Neuerzeugung gestartet!"));
     u_.Einstellungswerte().Setzen("VorschuBilderAlsBlobSpeichern", true);
     Dbe()->PostIfEditing();
@@ -118,7 +118,7 @@ void TBilderWartung::VorschaubildNeuerzeugen1Click(TObject* Sender)
 void TBilderWartung::Vorschaubilderneuerzeugen1Click(TObject* Sender)
 {
     Ton(Sender);
-    if (!u_.AlbumOffen())
+    if (!album_.Offen())
         return;
     if (MessageDlg(QStringLiteral("Es werden alle angezeigten Vorschaubilder des Fotoalbums neu erzeugt, was je nach "
                                   "Größe des Fotoalbums sehr lange dauern kann, trotzdem fortfahren?"),
@@ -128,12 +128,12 @@ void TBilderWartung::Vorschaubilderneuerzeugen1Click(TObject* Sender)
     if (!sperre)
         return;
     const QString name = QStringLiteral("Vorschaubilderneuerzeugen1Click");
-    u_.GridLayoutSpeichern();
-    u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Vorschaubilder Neuerzeugung gestartet!"));
+    ansicht_.GridLayoutSichern();
+    d_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Vorschaubilder Neuerzeugung gestartet!"));
     ansicht_.GridSeiteZeigen();
     u_.Einstellungswerte().Setzen("VorschuBilderAlsBlobSpeichern", true);
     StopUhr(QStringLiteral("START"));
-    u_.AbbruchSetzen(false);
+    d_.AbbruchSetzen(false);
     const bool drehen = u_.Einstellungswerte().Bool("VorschaubilderPhysikalischDrehen");
     uint32_t gemacht = 0, keinBild = 0;
     const QString escLog = name + QStringLiteral("(), Vorschaubilder Neuerzeugung abgebrochen!");
@@ -147,7 +147,7 @@ void TBilderWartung::Vorschaubilderneuerzeugen1Click(TObject* Sender)
         keinBild += da && r == 0;
         return TSchritt::Weiter;
     });
-    u_.GridLayoutLesen();
+    ansicht_.GridLayoutZuruecklesen();
     if (!geschrieben) {
         WartungsSchreibFehler(name);
         return;
@@ -155,18 +155,18 @@ void TBilderWartung::Vorschaubilderneuerzeugen1Click(TObject* Sender)
     if (gemacht == 0 && keinBild == 0) {
         const QString text = QStringLiteral("Es wurde nicht ein Vorschaubild neu erzeugt, weil kein Hauptbild gefunden "
                                             "wurde !");
-        u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), ") + text);
+        d_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), ") + text);
         ShowMessage(text);
     } else {
         if (keinBild > 0) {
             const QString text = QString::number(keinBild) + QStringLiteral(" Bilder konnten nicht gelesen werden, "
                                                                             "ihre Vorschaubilder blieben unverändert!");
-            u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), ") + text);
+            d_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), ") + text);
             ShowMessage(text);
         }
         if (u_.Optionen().CheckBoxBearbeitungszeitAnzeigen) {
-            u_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Bearbeitungszeit = ") + ZeitMeldung());
-            u_.Hinweis(QStringLiteral("Abschlußmeldung"), QStringLiteral("Bearbeitungszeit = ") + ZeitMeldung(), 100);
+            d_.Protokoll(QStringLiteral("Info"), name + QStringLiteral("(), Bearbeitungszeit = ") + ZeitMeldung());
+            d_.Hinweis(QStringLiteral("Abschlußmeldung"), QStringLiteral("Bearbeitungszeit = ") + ZeitMeldung(), 100);
         }
     }
     ansicht_.VorschaubildZeigen();

@@ -88,7 +88,7 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner)
     FtsBilder3 = new TFts(this);
     FtsBilder3->Name = QStringLiteral("FtsBilder3");
 
-    TArbeitsbereichUmgebung& umgebung = *this;
+    TProgrammDienste& umgebung = *this;
     auto bereich = [&](TdkTable* table, TDbe* dbe, TDataSource* quelle, TFts* fts) {
         return std::make_unique<TArbeitsbereich>(table, dbe, quelle, fts, umgebung);
     };
@@ -100,8 +100,7 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner)
     BereichBilder().NameSetzen(kStandardAlbum);
     BereichBilder().SortierungSetzen(1);  // ini "BilderActiveOrder"
     BereichDatenbanken().NameSetzen(kManagerTabelle);
-    wartung_ = std::make_unique<TBilderWartung>(BereichBilder(), static_cast<TAlbumAnsicht&>(*this),
-                                                static_cast<TWartungsUmgebung&>(*this));
+    AlbumEinrichten();
 
     QKFind1 = new TQKFind(this);
     QKFind1->Name = QStringLiteral("QKFind1");
@@ -218,7 +217,7 @@ void TMainForm::FehlerKontextSetzen()
     AppException1->SetUserName(TableBilder->TableName() + QStringLiteral(", ") + position);
 }
 
-void TMainForm::BilderIndexDaten() { BereichBilder().TagsLesen(); }
+void TMainForm::BilderIndexDaten() { album_->TagsLesen(); }
 
 void TMainForm::BilderSatzAnzahlZeigen()
 {

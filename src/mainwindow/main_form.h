@@ -8,12 +8,16 @@
 // - the album work areas (arbeitsbereich.h): the open album, its second
 //   view, the target album of copies, the album manager table and the
 //   integrity check, each with its file set (storage/album_dateien.h);
+// - the open album's lifecycle over those areas (offenes_album.h): create,
+//   check, open, index rebuild, full-text indexes, manager registration;
 // - the maintenance commands (bilder_wartung.h), the filters and searches
 //   (bilder_filter.h), the copies into another album (bilder_kopien.h) and
 //   the picture views (bild_ansichten.h).
 // The objects reach the window through small interfaces: the album views
-// (album_ansicht.h) and each object's own services, which the form
-// implements. The run (start-up, settings, show, shutdown), the tools and
+// (album_ansicht.h), the program's services (programm_dienste.h: action log,
+// notice, sound, error context, abort flag, ini, temporary folder, menu
+// items, what they read of the run) and each object's own seam, which the
+// form implements. The run (start-up, settings, show, shutdown), the tools and
 // the printing live in the form's own files; the state they share is kept
 // in small objects (fenster_zustand.h): the run, the list printing and the
 // album display, beside the settings. The form's public members are its
@@ -32,6 +36,8 @@
 #include "mainwindow/fenster_zustand.h"
 #include "mainwindow/main_options.h"
 #include "mainwindow/main_settings.h"
+#include "mainwindow/offenes_album.h"
+#include "mainwindow/programm_dienste.h"
 
 #include "platform/core/string_list.h"
 #include "platform/ui/forms.h"
@@ -108,8 +114,10 @@ class QEvent;
 class TMainFormWerkzeuge;
 class TMainFormFilterUmgebung;
 
-class TMainForm : public TForm, public TrgMethodOwner, private TArbeitsbereichUmgebung,
-                  private TAlbumAnsicht, private TWartungsUmgebung {
+class TMainFormAlbum;
+
+class TMainForm : public TForm, public TrgMethodOwner, private TProgrammDienste, private TAlbumAnsicht,
+                  private TWartungsUmgebung {
 public:
     explicit TMainForm(TComponent* AOwner);
     ~TMainForm() override;
@@ -157,6 +165,10 @@ public:
     const TArbeitsbereich& BereichDatenbanken() const { return *bereichDatenbanken_; }
     TArbeitsbereich& BereichCheck() { return *bereichCheck_; }
     const TArbeitsbereich& BereichCheck() const { return *bereichCheck_; }
+    // The open album's lifecycle over these work areas (offenes_album.h).
+    TOffenesAlbum& Album() { return *album_; }
+    // The program's services as the concerns reach them.
+    TProgrammDienste& Dienste() { return *this; }
 
     // ---- Neighbours ----------------------------------------------------------
     // The control values of the options dialog (never null).
@@ -765,7 +777,8 @@ private:
     void EndeNachBefehl();
 
     std::unique_ptr<TBilderWartung> wartung_;
-    // TWartungsUmgebung: what the maintenance object needs of the window.
+    // TWartungsUmgebung: what the maintenance object needs of the window;
+    // the program's services (TProgrammDienste) beside it.
     void FehlerKontextText(const QString& text) override;
     void TonSpielen(long nummer) override;
     void WavSpielen(const QString& datei) override;
@@ -776,18 +789,10 @@ private:
     QString FensterTitel() const override;
     void FensterTitelSetzen(const QString& text) override;
     TMenuItem* Menuepunkt(const QString& name) override;
-    int AlbumOffen() override;
-    void AlbumTabellenSchliessen() override;
-    int AlbumNeuOeffnen() override;
-    int ZweiteAnsichtOeffnen() override;
-    void VolltextOeffnen() override;
-    void TagsLesen() override;
-    void VolltextAufbauen() override;
-    void GridLayoutSpeichern() override;
-    void GridLayoutLesen() override;
     bool ErstStartLaeuft() const override;
     int AnzeigeZeit() const override;
-    QString IniDateiName() const override;
+    QString ProgrammPfad() const override { return lauf_.ProgrammPfad; }
+    bool ProgrammEndet() const override { return lauf_.ProgrammEndet; }
     void OptionenZeigen(int reiter) override;
     TForm* OptionenFenster() override;
     QString KopierName(const QString& datei) override;
@@ -837,6 +842,16 @@ private:
     std::unique_ptr<TArbeitsbereich> bereichBilder3_;
     std::unique_ptr<TArbeitsbereich> bereichDatenbanken_;
     std::unique_ptr<TArbeitsbereich> bereichCheck_;
+    // The lifecycle of the open album and what it reaches of the window.
+    friend class TMainFormAlbum;
+    struct TAlbumLoescher {
+        void operator()(TMainFormAlbum* a) const;
+    };
+    std::unique_ptr<TMainFormAlbum, TAlbumLoescher> albumUmgebung_;
+    std::unique_ptr<TOffenesAlbum> album_;
+    // Makes the open album over the work areas and the maintenance object
+    // over it.
+    void AlbumEinrichten();
     // The key last pressed in the album grid and in the thumbnail box (0
     // after its release): a release counts only after its press there.
     Word gridTasteGedrueckt_ = 0;
@@ -850,16 +865,20 @@ private:
     // The exception logger's user text: the open album's table name and
     // record position.
     void FehlerKontextSetzen() override;
+    // TProgrammDienste beside the above: the program's ini file and the
+    // run's temporary folder.
+    TQKINI& Ini() override { return *QKINI_Prog; }
+    QString TempOrdner() const override { return VorschauTempOrdner(); }
     // Albums on CDs: the albums QKFind2 found, the last file QKFind1 found.
     TStringList gefundeneAlben_;
     QString letzteGefundeneDatei_;
-    int BilderDBFOeffnenLauf(bool wiederholen, bool picklistenFragen);
-    void Bilder3DBFOeffnenLauf(bool wiederholen);
     // Saves the album grid's column layout when it was changed.
-    void GridLayoutSichern();
+    void GridLayoutSichern() override;
     // Reads the album grid's column layout back ("Fehler beim Lesen der
     // BilderGridsettings!" when it cannot).
-    void GridLayoutZuruecklesen();
+    void GridLayoutZuruecklesen() override;
+    void AlbumNameZeigen(const QString& dbf) override;
+    void AlbumGeoeffnet(const QString& tabelle) override;
     // The fixed coded lists (quality, motif, type) of the pick-list combos.
     void CodeListenSetzen();
     void PicklistenUebernehmen(bool nurWennKeinCD);

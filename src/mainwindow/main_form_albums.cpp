@@ -42,12 +42,7 @@ bool AlbumSchreibgeschuetzt(const QString& folder, const QString& name)
 
 int TMainForm::ErzeugeBilderDatenbank(const QString& Path, const QString& FileName)
 {
-    if (!VerzeichnisErzeugen(Path)) {
-        ShowMessage(QStringLiteral("Verzeichnis(se) ") + Path + QStringLiteral(" konnte(n) nicht angelegt werden!"));
-        return 0;
-    }
-    BereichBilder().Erzeugen(TAlbumDateien(Path, FileName), kAlbumFelder);
-    return 0;
+    return album_->Erzeugen(Path, FileName);
 }
 
 bool TMainForm::IstBildZielFormat(const QString& FileName, int Kantenlaenge)
@@ -83,15 +78,11 @@ bool TMainForm::IstBildZielFormat(const QString& FileName, int Kantenlaenge)
 // Integrity check
 // ---------------------------------------------------------------------------
 
-int TMainForm::BilderDBFChecken()
-{
-    const int saetze = BereichCheck().AlbumPruefen(BereichBilder().Dateien(), &BereichBilder());
-    return saetze >= 0 ? 1 : saetze == kAlbumBelegt ? kAlbumBelegt : 0;
-}
+int TMainForm::BilderDBFChecken() { return album_->Pruefen(); }
 
 int TMainForm::BilderDBFChecken2(const QString& Folder, const QString& FileName)
 {
-    return BereichCheck().AlbumPruefen(TAlbumDateien(Folder, FileName));
+    return album_->AlbumPruefen(Folder, FileName);
 }
 
 // ---------------------------------------------------------------------------
@@ -154,250 +145,62 @@ void TMainForm::PicklistenUebernehmen(bool nurWennKeinCD)
 // Opening the album
 // ---------------------------------------------------------------------------
 
-int TMainForm::BilderDBFOeffnen() { return BilderDBFOeffnenLauf(true, true); }
+int TMainForm::BilderDBFOeffnen() { return album_->Oeffnen(); }
+int TMainForm::Bilder2DBFOeffnen() { return album_->ZweiteAnsichtOeffnen(); }
+void TMainForm::Bilder3DBFOeffnen() { album_->ZielOeffnen(); }
+int TMainForm::BilderDBFOffen() { return album_->Offen(); }
 
-int TMainForm::BilderDBFOeffnenLauf(bool wiederholen, bool picklistenFragen)
+// The window's steps of the album's lifecycle.
+void TMainForm::AlbumNameZeigen(const QString& dbf) { StatusBarBilder2->Panels()->Items(0)->SetText(dbf); }
+
+void TMainForm::AlbumGeoeffnet(const QString& tabelle)
 {
-    GridLayoutSichern();
-
-    bool neuErzeugt = false;
-    if (!FileExists(BereichBilder().Dateien().Dbf())) {
-        if (BereichBilder().Name().toUpper() != kStandardAlbum) {
-            if (BilderDBFsOeffnen() == 0)
-                return 0;
-            if (TableBilderDatenbanken->Active() && DbeBilderDatenbanken->RecCount() >= 2) {
-                AndereBilderdatenbankoeffnen1Click(nullptr);
-                PicklistenNeuLesen();
-                return 1;
-            }
-        }
-        if (MessageDlg(QStringLiteral("Fotoalbum (") + BereichBilder().Dateien().Dbf() +
-                           QStringLiteral(") nicht gefunden, jetzt erstellen ?"),
-                       mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) != mrYes) {
-            AndereBilderdatenbankoeffnen1Click(nullptr);
-            PicklistenNeuLesen();
-            return 1;
-        }
-        PicklistenUebernehmen(false);
-        PicklistenNeuLesen();
-        ErzeugeBilderDatenbank(BereichBilder().Ordner(), BereichBilder().Name());
-        neuErzeugt = true;
-    }
-
-    const int geprueft = BilderDBFChecken();
-    if (geprueft == kAlbumBelegt)
-        return 0;  // the check told the user; nothing was touched
-    if (geprueft == 0) {
-        ShowMessage(QStringLiteral("Ungültiges Fotoalbum (Bilderdatenbank)!"));
-        return 0;
-    }
-    int gemerkteOrder = 0;
-    if (TableBilder->Active())
-        gemerkteOrder = DbeBilder->SetOrder(0);
-    // A new album asked for its pick lists already, and so did the run
-    // before a rebuild.
-    if (!neuErzeugt && picklistenFragen)
-        PicklistenUebernehmen(true);
-    PicklistenNeuLesen();
-
-    QString belegt;
-    const auto oeffnen = [this, &belegt] {
-        TableBilder->SetIndexName(QString());
-        try {
-            return BereichBilder().Oeffnen(BereichBilder().Dateien(), false, &belegt, BereichBilder().NurLesen());
-        } catch (const std::exception&) {
-            FehlerKontextSetzen();
-            throw Exception(TArbeitsbereich::kFehlerOeffnenDefekt);
-        }
-    };
-    bool offen = oeffnen();
-    if (!offen && belegt.isEmpty() && !BereichBilder().NurLesen() && FileExists(BereichBilder().Dateien().Cdx())) {
-        // An index that keeps the table from opening is set aside and built
-        // anew below: it holds nothing the table does not. Only an open that
-        // failed on an unreadable file gets here, never one that found the
-        // album busy, and the file is moved only while no other program can
-        // use it.
-        if (BereichBilder().IndexBeiseiteLegen(BereichCheck(), belegt))
-            offen = oeffnen();
-    }
-    if (!offen && !belegt.isEmpty()) {
-        // Another program uses the album: its files stay as they are.
-        Screen->SetCursor(crDefault);
-        ShowMessage(belegt);
-        return 0;
-    }
-    if (!offen) {
-        ShowMessage(QStringLiteral("Irgendwas ist beim Öffnen des Fotoalbums (") + BereichBilder().Dateien().Dbf() +
-                    QStringLiteral(") schief gegangen! Öffnen Sie nur originale Lumadex-Datenbanken!"));
-        return 0;
-    }
-    SortiertabelleSetzen();
-
-    StatusBarBilder2->Panels()->Items(0)->SetText(BereichBilder().Dateien().Dbf());
-
-    // The index is derived data: a missing, unreadable (the engine set it
-    // aside) or incomplete .CDX is built anew. One rebuild per opening: when
-    // the index still cannot be made, the album stays open without it.
-    const bool cdxFehlt = !FileExists(BereichBilder().Dateien().Cdx());
-    if (cdxFehlt || !BereichBilder().HatAlleTags(kAlbumTags)) {
-        if (!wiederholen || BereichBilder().NurLesen()) {
-            ShowMessage(QStringLiteral("Die Indexdatei ") + BereichBilder().Dateien().Cdx() +
-                        QStringLiteral(" konnte nicht aufgebaut werden, das Fotoalbum wird ohne Index geöffnet!"));
-        } else {
-            TControlsDisabler aus(TableBilder);
-            QString inBenutzung;
-            try {
-                BereichBilder().IndexNeuAufbauen(kAlbumTags, &inBenutzung);
-            } catch (const std::exception&) {
-                FehlerKontextSetzen();
-                throw Exception(TArbeitsbereich::kFehlerOeffnenDefekt);
-            }
-            // Another program uses the album (the user was told): it opens
-            // with the index as it is, to be completed when it is free.
-            if (!inBenutzung.isEmpty() && !TableBilder->Active())
-                return 0;
-            if (inBenutzung.isEmpty()) {
-                // The rerun restores the saved order, not the last tag built.
-                if (TableBilder->Active())
-                    DbeBilder->SetOrder(0);
-                const int ergebnis = BilderDBFOeffnenLauf(false, false);
-                Screen->SetCursor(crDefault);
-                return ergebnis;
-            }
-        }
-    }
-
-    if (TableBilder->Active()) {
-        DbeBilder->SetOrder(gemerkteOrder == 0 ? BereichBilder().Sortierung() : gemerkteOrder);
-        TableBilder->Refresh();
-        BereichBilder().SortierungSetzen(DbeBilder->IndexOrd());
-        // The status names the order the rows now stand in.
-        const QString tag = DbeBilder->TagName(BereichBilder().Sortierung());
-        StatusBarBilder1->Panels()->Items(3)->SetText(BereichBilder().Sortierung() > 0 && !tag.isEmpty()
-                                                          ? QStringLiteral("Sortierung=") + tag
-                                                          : QStringLiteral("Unsortiert"));
-    }
-    BilderIndexDaten();
-    FilterZustandNachAlbumwechsel();
-    DbeEnv1->SetSoftSeek(false);
-    DbeEnv1->SetExact(true);
-    DbeEnv1->SetLockTimeout(5);
-    GridLayoutZuruecklesen();
-
-    if (BilderDBFsOeffnen() != 0 && TableBilderDatenbanken->Active() &&
-        !QKINI_Prog->INIReadBool(QStringLiteral("Einstellungen Hauptprogramm"), QStringLiteral("ErstStart"), true) &&
-        DatensatzSuchen(DbeBilderDatenbanken, QStringLiteral("PFAD"), BereichBilder().Dateien().Dbf()) == 0) {
-        if (AlbumManager())
-            AlbumManager()->GeoeffneteDBFinDBFVerwaltungEintragen(1);
-        else
-            BilderDBFinDBFVerwaltungEintragen(BereichBilder().Dateien().Dbf(), 1, 0);
-    }
-
-    ZeigeVorschauBildAusBlob();
-    BilderSatzAnzahlZeigen();
     FeldfarbenSetzen();
     if (!ErsteCaption.isEmpty())
-        SetCaption(ErsteCaption + QStringLiteral(" (") + TableBilder->TableName() + QStringLiteral(")"));
-    return 1;
+        SetCaption(ErsteCaption + QStringLiteral(" (") + tabelle + QStringLiteral(")"));
 }
 
-int TMainForm::Bilder2DBFOeffnen()
+// What the open album's lifecycle reaches of the window: the options, the
+// manager's file dialog and dialog, the pick lists and the filters.
+class TMainFormAlbum : public TOffenesAlbumUmgebung {
+public:
+    explicit TMainFormAlbum(TMainForm& f) : f_(f) {}
+
+private:
+    bool AlleMeldungen() const override { return f_.optionen_->CheckBoxAlleMeldungen; }
+    QString ManagerOrdner() const override { return f_.optionen_->EditDatenbankenVerzeichnis; }
+    void ManagerOrdnerSetzen(const QString& ordner) override { f_.optionen_->EditDatenbankenVerzeichnis = ordner; }
+    bool ManagerTabelleWaehlen(const QString& ordner, const QString& name, QString& gewaehlt) override
+    {
+        f_.OpenDialog3->InitialDir = ordner;
+        f_.OpenDialog3->FileName = name;
+        if (!f_.OpenDialog3->Execute())
+            return false;
+        gewaehlt = f_.OpenDialog3->FileName;
+        return true;
+    }
+    TAlbumManagerDialog* AlbumManager() override { return f_.AlbumManager(); }
+    void AnderesAlbumWaehlen() override { f_.AndereBilderdatenbankoeffnen1Click(nullptr); }
+    void PicklistenUebernehmen(bool nurWennKeinCD) override { f_.PicklistenUebernehmen(nurWennKeinCD); }
+    void PicklistenNeuLesen() override { f_.PicklistenNeuLesen(); }
+    void AlbumGewechselt() override { f_.FilterZustandNachAlbumwechsel(); }
+    void VolltextNeu() override { f_.Filter().VolltextSuchTextLeeren(); }
+
+    TMainForm& f_;
+};
+
+void TMainForm::TAlbumLoescher::operator()(TMainFormAlbum* a) const { delete a; }
+
+void TMainForm::AlbumEinrichten()
 {
-    bool offen = false;
-    QString belegt;
-    try {
-        offen = BereichBilder2().Oeffnen(BereichBilder().Dateien(), false, &belegt, BereichBilder().NurLesen());
-    } catch (const std::exception&) {
-        FehlerKontextSetzen();
-        throw Exception(TArbeitsbereich::kFehlerOeffnen);
-    }
-    if (!offen && !belegt.isEmpty()) {
-        ShowMessage(belegt);
-        return 0;
-    }
-    if (!offen) {
-        ShowMessage(QStringLiteral("Irgendwas ist beim Öffnen des Fotoalbums schief gegangen! Öffnen Sie nur "
-                                   "originale Lumadex-Datenbanken!"));
-        return 0;
-    }
-    return 1;
-}
-
-void TMainForm::Bilder3DBFOeffnen() { Bilder3DBFOeffnenLauf(true); }
-
-void TMainForm::Bilder3DBFOeffnenLauf(bool wiederholen)
-{
-    if (BereichBilder3().Ordner().trimmed().isEmpty() && BereichBilder3().Name().trimmed().isEmpty()) {
-        Protokoll(QStringLiteral("Info"),
-                  QStringLiteral("TMainForm.Bilder3DBFOeffnen, übergebene Dateiname und Pfad sind beide leer !"));
-        Screen->SetCursor(crDefault);
-        ShowMessage(QStringLiteral("Fataler Fehler, der übergebene Dateiname und Pfad sind beide leer, überprüfen Sie "
-                                   "ggfs. die Fotoalben !"));
-        throw EAbort(QString());
-    }
-    if (!FileExists(BereichBilder3().Dateien().Dbf())) {
-        if (MessageDlg(BereichBilder3().Dateien().Dbf() + QStringLiteral(" nicht gefunden, jetzt erstellen ?"),
-                       mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) != mrYes)
-            return;
-        ErzeugeBilderDatenbank(BereichBilder3().Ordner(), BereichBilder3().Name());
-    }
-    int gemerkteOrder = 0;
-    if (TableBilder3->Active())
-        gemerkteOrder = DbeBilder3->SetOrder(0);
-    TableBilder3->SetIndexName(QString());
-    QString belegt;
-    if (!BereichBilder3().OeffnenOderFehler(BereichBilder3().Dateien(), false, TArbeitsbereich::kFehlerOeffnen,
-                                            &belegt)) {
-        ShowMessage(!belegt.isEmpty() ? belegt
-                                      : QStringLiteral("Irgendwas ist beim Öffnen des Fotoalbums (3. Arbeitsbereich) "
-                                                       "schief gegangen! Öffnen Sie nur originale "
-                                                       "Lumadex-Datenbanken!"));
-        return;
-    }
-    SortiertabelleSetzen();
-
-    // A write-protected target (an album on a CD) is used without index:
-    // nothing could be built there.
-    if (!FileExists(BereichBilder3().Dateien().Cdx()) &&
-        !AlbumSchreibgeschuetzt(BereichBilder3().Ordner(), BereichBilder3().Name())) {
-        if (!wiederholen) {
-            ShowMessage(QStringLiteral("Die Indexdatei ") + BereichBilder3().Dateien().Cdx() +
-                        QStringLiteral(" konnte nicht aufgebaut werden, das Fotoalbum wird ohne Index geöffnet!"));
-        } else {
-            TControlsDisabler aus(TableBilder3);
-            QString inBenutzung;
-            BereichBilder3().IndexNeuAufbauen(kZielAlbumTags, &inBenutzung);
-            // Another program uses the target (the user was told): nothing
-            // was built, and the album stays as it is.
-            if (!inBenutzung.isEmpty()) {
-                Screen->SetCursor(crDefault);
-                return;
-            }
-            if (optionen_->CheckBoxAlleMeldungen)
-                Hinweis(QStringLiteral("Abschlußmeldung"), QStringLiteral("Bilder-Indexdatei neu aufgebaut !"), 100);
-            Bilder3DBFOeffnenLauf(false);
-            Screen->SetCursor(crDefault);
-            return;
-        }
-    }
-    if (gemerkteOrder == 0 && TableBilder3->Active()) {
-        DbeBilder3->SetOrder(BereichBilder3().Sortierung());
-    } else {
-        DbeBilder3->SetOrder(gemerkteOrder);
-        BereichBilder3().SortierungSetzen(gemerkteOrder);
-    }
-    if (TableBilder3->Active())
-        TableBilder3->Refresh();
-}
-
-int TMainForm::BilderDBFOffen()
-{
-    if (TableBilder->Active())
-        return 1;
-    Hinweis(QStringLiteral("Hinweis"), QStringLiteral("Es ist kein Fotoalbum geöffnet !"), 130);
-    StatusBarBilder1->Panels()->Items(1)->SetText(QStringLiteral("0 von 0 Einträge angezeigt"));
-    StatusBarBilder2->Panels()->Items(0)->SetText(QString());
-    return 0;
+    albumUmgebung_.reset(new TMainFormAlbum(*this));
+    album_ = std::make_unique<TOffenesAlbum>(BereichBilder(), BereichBilder2(), BereichBilder3(),
+                                             BereichDatenbanken(), BereichCheck(), DbeEnv1,
+                                             static_cast<TAlbumAnsicht&>(*this),
+                                             static_cast<TProgrammDienste&>(*this), *albumUmgebung_);
+    wartung_ = std::make_unique<TBilderWartung>(*album_, static_cast<TAlbumAnsicht&>(*this),
+                                                static_cast<TProgrammDienste&>(*this),
+                                                static_cast<TWartungsUmgebung&>(*this));
 }
 
 void TMainForm::AndereBilderdatenbankoeffnen1Click(TObject* Sender)

@@ -1,7 +1,9 @@
 // The main window's side of copying entries into another album: the copy
 // object over the open album and the target album of the third work area,
 // and what it needs of the window (the file dialog, opening the target and
-// the indexes, the manager table, the options and the abort flag).
+// the indexes, the manager table, the options and the abort flag): the file
+// dialog and the options here, the rest through the open album and the
+// program's services.
 #include "mainwindow/main_form.h"
 
 #include "mainwindow/bilder_kopien.h"
@@ -15,15 +17,10 @@
 // The copy object and what it reaches of the window.
 class TMainFormKopien : private TBilderKopienUmgebung {
 public:
-    explicit TMainFormKopien(TMainForm& f)
-        : f_(f), kopien_(f.BereichBilder(), f.BereichBilder3(), f.AlbumAnsicht(), *this)
-    {
-    }
+    explicit TMainFormKopien(TMainForm& f) : f_(f), kopien_(f.Album(), f.AlbumAnsicht(), f.Dienste(), *this) {}
     TBilderKopien& Kopien() { return kopien_; }
 
 private:
-    static_assert(kAlbumBelegt == TMainForm::kAlbumBelegt);
-
     bool ZielDateiWaehlen(const QString& ordner, const QString& vorschlag, QString& gewaehlt) override
     {
         f_.OpenDialog1->InitialDir = ordner;
@@ -33,27 +30,7 @@ private:
         gewaehlt = f_.OpenDialog1->FileName;
         return true;
     }
-    int AlbumPruefen(const QString& ordner, const QString& name) override { return f_.BilderDBFChecken2(ordner, name); }
-    void ZielTabelleOeffnen() override { f_.Bilder3DBFOeffnen(); }
-    void ZielVolltextOeffnen() override { f_.OeffneBilder3FTS(); }
-    void ZielVolltextEintragen() override { f_.FTSBilder3Add(); }
-    void AlbumVolltextOeffnen() override { f_.OeffneBilderFTS(); }
-    QString TempOrdner() const override { return f_.VorschauTempOrdner(); }
     const TProgrammOptionenStand& Optionen() const override { return *f_.ProgrammOptionen(); }
-    bool Abbruch() const override { return f_.Lauf().Abbruch; }
-    void AbbruchZuruecksetzen() override { f_.Lauf().Abbruch = false; }
-    void FehlerKontextSetzen() override { f_.FehlerKontextSetzen(); }
-    void Protokoll(const QString& art, const QString& text) override { f_.Protokoll(art, text); }
-    void Hinweis(const QString& caption, const QString& text, int height) override
-    {
-        f_.Hinweis(caption, text, height);
-    }
-    bool ManagerBereit() override { return f_.BilderDBFsOeffnen() != 0 && f_.TableBilderDatenbanken->Active(); }
-    bool ImManager(const QString& pfad) override
-    {
-        return DatensatzSuchen(f_.DbeBilderDatenbanken, QStringLiteral("PFAD"), pfad) != 0;
-    }
-    void ImManagerEintragen(const QString& datei) override { f_.BilderDBFinDBFVerwaltungEintragen(datei, 1, 0); }
 
     TMainForm& f_;
     TBilderKopien kopien_;

@@ -23,17 +23,12 @@ class TMainFormFilterUmgebung : public TBilderFilterUmgebung {
 public:
     explicit TMainFormFilterUmgebung(TMainForm& form) : f_(form) {}
 
-    bool AlbumOffen() override { return f_.BilderDBFOffen() != 0; }
-    void Ton(TObject* Sender) override { f_.Ton(Sender); }
-    void Protokoll(const QString& text) override { f_.Protokoll(QStringLiteral("Info"), text); }
     void Hinweis(const QString& text) override
     {
         NachrichtenDialog(QStringLiteral("Hinweis"), text, f_.Lauf().RequesterAnzeigeZeit, 130,
                           TColor(f_.Einstellungen().Int("Infofarbe")), clBlack, true);
     }
     const TProgrammEinstellungen& Optionen() const override { return *f_.ProgrammOptionen(); }
-    bool Abbruch() const override { return f_.Lauf().Abbruch; }
-    void AbbruchZuruecksetzen() override { f_.Lauf().Abbruch = false; }
     bool FensterSichtbar() const override { return f_.Visible(); }
 
     TBilderDialogForm* FilterDialog() override
@@ -74,7 +69,6 @@ public:
         return f_.DatumScopeForm;
     }
     TComponent* DialogBesitzer() override { return &f_; }
-    TDbeEnv* DbeUmgebung() override { return f_.DbeEnv1; }
     QString FokusFeld() const override
     {
         TWinControl* aktiv = f_.ActiveControl();
@@ -86,8 +80,6 @@ public:
             return g->GetSelectedField()->FieldName;
         return QString();
     }
-    void GridLayoutSichern() override { f_.GridLayoutSichern(); }
-    void GridLayoutZuruecklesen() override { f_.GridLayoutZuruecklesen(); }
     void GridLayoutUnveraendert() override { f_.Anzeige().GridLayoutMerker = false; }
     bool NurVerfuegbareAnzeigen() const override
     {
@@ -115,7 +107,7 @@ void TMainForm::TFilterUmgebungLoescher::operator()(TMainFormFilterUmgebung* u) 
 void TMainForm::FilterEinrichten()
 {
     filterUmgebung_.reset(new TMainFormFilterUmgebung(*this));
-    filter_ = std::make_unique<TBilderFilter>(BereichBilder(), AlbumAnsicht(), *filterUmgebung_);
+    filter_ = std::make_unique<TBilderFilter>(Album(), AlbumAnsicht(), Dienste(), *filterUmgebung_);
 }
 
 // ---------------------------------------------------------------------------

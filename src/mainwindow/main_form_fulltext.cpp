@@ -9,34 +9,8 @@
 #include "storage/tdbe.h"
 #include "storage/tfts.h"
 
-void TMainForm::OeffneBilderFTS()
-{
-    if (!TableBilder->Active())
-        return;
-    FtsBilder3->Close();
-    BereichBilder().FtsPuffer().clear();
-    const int gemerkt = DbeBilder->SetOrder(0);
-    // A search text found in an index built anew no longer applies.
-    if (BereichBilder().FtsOeffnen(QStringLiteral("OeffneBilderFTS, ")))
-        Filter().VolltextSuchTextLeeren();
-    DbeBilder->SetOrder(gemerkt);
-    BilderSatzAnzahlZeigen();
-}
-
-void TMainForm::OeffneBilder3FTS()
-{
-    FtsBilder->Close();
-    FtsBilder3->Close();
-    BereichBilder3().FtsPuffer().clear();
-    DbeBilder3->SetOrder(0);
-    if (!BereichBilder3().FtsOeffnen(QStringLiteral("OeffneBilder3FTS, ")))
-        return;
-    Filter().VolltextSuchTextLeeren();
-    const int anzahl = FtsBilder3->NumRecs();
-    if (anzahl > 1)
-        ShowMessage(QString::number(anzahl) + QStringLiteral(" Schlüssel für Volltextsuche in ") +
-                    BereichBilder3().Dateien().IaName() + QStringLiteral(" eingeführt."));
-}
+void TMainForm::OeffneBilderFTS() { album_->VolltextOeffnen(); }
+void TMainForm::OeffneBilder3FTS() { album_->ZielVolltextOeffnen(); }
 
 void TMainForm::TableBilderAfterPost(TDataSet* DataSet)
 {
@@ -61,20 +35,7 @@ void TMainForm::TableBilderAfterPost(TDataSet* DataSet)
     }
 }
 
-void TMainForm::FTSBilder3Add()
-{
-    const int antwort = BereichBilder3().FtsSchreiben(BereichBilder3().FtsPufferBild());
-    if (antwort < 0) {
-        const QString text = QStringLiteral("Fehler beim Hinzufügen eines neuen Schlüssels für Volltextsuche : ") +
-                             QString::number(antwort);
-        Protokoll(QStringLiteral("Fehler"), QStringLiteral("FTSBilder3Add, ") + text);
-        Protokoll(QStringLiteral("Fehler"), QStringLiteral("FTSBilder3Add, FTSBilder3.NumRecs=") +
-                                                QString::number(FtsBilder3->NumRecs()) +
-                                                QStringLiteral(", DbeBilder3.RecCount=") +
-                                                QString::number(DbeBilder3->RecCount()));
-        ShowMessage(text);
-    }
-}
+void TMainForm::FTSBilder3Add() { album_->ZielVolltextEintragen(); }
 
 void TMainForm::NurVolltextsucheneuaufbauen1Click(TObject* Sender)
 {
@@ -86,15 +47,4 @@ void TMainForm::NurVolltextsucheneuaufbauen1Click(TObject* Sender)
     VolltextNeuAufbauen();
 }
 
-void TMainForm::VolltextNeuAufbauen()
-{
-    BereichBilder().FtsVerwerfen();
-    const QString filter = TableBilder->Active() ? DbeBilder->DBFilter() : QString();
-    if (TableBilder->Active()) {
-        DbeBilder->Query(QString());
-        DbeBilder->SetScope(QString(), QString());
-    }
-    OeffneBilderFTS();
-    if (!filter.isEmpty())
-        DbeBilder->Query(filter);
-}
+void TMainForm::VolltextNeuAufbauen() { album_->VolltextNeuAufbauen(); }

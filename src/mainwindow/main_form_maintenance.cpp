@@ -144,7 +144,7 @@ void TMainForm::Vorschaubilderneuerzeugen1Click(TObject* Sender) { wartung_->Vor
 void TMainForm::VorschaubildNeuerzeugen1Click(TObject* Sender) { wartung_->VorschaubildNeuerzeugen1Click(Sender); }
 
 // ---------------------------------------------------------------------------
-// What the maintenance object needs of the window
+// What the maintenance object needs of the window, and the program's services
 // ---------------------------------------------------------------------------
 
 void TMainForm::FehlerKontextText(const QString& text) { AppException1->SetUserName(text); }
@@ -157,27 +157,9 @@ void TMainForm::AbbruchSetzen(bool abbruch) { lauf_.Abbruch = abbruch; }
 QString TMainForm::FensterTitel() const { return Caption(); }
 void TMainForm::FensterTitelSetzen(const QString& text) { SetCaption(text); }
 TMenuItem* TMainForm::Menuepunkt(const QString& name) { return MenuItem(name); }
-int TMainForm::AlbumOffen() { return BilderDBFOffen(); }
 
-void TMainForm::AlbumTabellenSchliessen()
-{
-    for (TdkTable* t : {TableBilder, TableBilder2, TableBilder3}) {
-        t->IndexFiles.clear();
-        t->SetIndexName(QString());
-        t->Close();
-    }
-}
-
-int TMainForm::AlbumNeuOeffnen() { return BilderDBFOeffnen(); }
-int TMainForm::ZweiteAnsichtOeffnen() { return Bilder2DBFOeffnen(); }
-void TMainForm::VolltextOeffnen() { OeffneBilderFTS(); }
-void TMainForm::TagsLesen() { BilderIndexDaten(); }
-void TMainForm::VolltextAufbauen() { VolltextNeuAufbauen(); }
-void TMainForm::GridLayoutSpeichern() { GridLayoutSichern(); }
-void TMainForm::GridLayoutLesen() { GridLayoutZuruecklesen(); }
 bool TMainForm::ErstStartLaeuft() const { return lauf_.ErstStart; }
 int TMainForm::AnzeigeZeit() const { return lauf_.RequesterAnzeigeZeit; }
-QString TMainForm::IniDateiName() const { return QKINI_Prog->INIFileName(); }
 
 void TMainForm::OptionenZeigen(int reiter)
 {

@@ -24,18 +24,6 @@ public:
     explicit TMainFormBilder(TMainForm& f) : TComponent(&f), f_(f) {}
 
     const TEinstellungen& Einstellungen() const override { return f_.Einstellungen(); }
-    QString ProgrammPfad() const override { return f_.Lauf().ProgrammPfad; }
-    QString IniDatei() const override { return f_.QKINI_Prog->INIFileName(); }
-    QString VorschauTempOrdner() const override { return f_.VorschauTempOrdner(); }
-    bool ProgrammEndet() const override { return f_.Lauf().ProgrammEndet; }
-    void Protokoll(const QString& art, const QString& text) override { f_.Protokoll(art, text); }
-    void Hinweis(const QString& caption, const QString& text, int height) override
-    {
-        f_.Hinweis(caption, text, height);
-    }
-    void PrgWavSpielen(int nummer) override { f_.PrgWavSpielen(nummer); }
-    void WavSpielen(const QString& datei) override { f_.QKWAV1->PlayWAV(datei, TwFlags{NODEFAULT}); }
-    TMenuItem* Menuepunkt(const QString& name) const override { return f_.MenuItem(name); }
     bool SatzanzahlNeu(int angezeigt) override
     {
         if (angezeigt == f_.Anzeige().LetzteSatzanzahl)
@@ -227,7 +215,7 @@ void TMainForm::BilderAnsichtAufbauen()
     k.Timer1 = Timer1;
     k.Timer4 = Timer4;
     bilder_ = new TMainFormBilder(*this);
-    bildAnsichten_.reset(new TBildAnsichten(BereichBilder(), AlbumAnsicht(), k, *bilder_));
+    bildAnsichten_.reset(new TBildAnsichten(Album(), AlbumAnsicht(), k, Dienste(), *bilder_));
 }
 
 // ---- forwarding to the picture views ------------------------------------------------------

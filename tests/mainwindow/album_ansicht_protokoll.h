@@ -15,7 +15,7 @@
 class TAlbumAnsichtProtokoll : public TAlbumAnsicht {
 public:
     QStringList Aufrufe;
-    QString Sortierung, Filter, Text;
+    QString Sortierung, Filter, Text, AlbumName;
     std::vector<uint32_t> GezeigteAnzahlen;
     std::map<TSuchKnopf, bool> Aktiv;
     std::map<TSuchKnopf, QString> Beschriftung{{TSuchKnopf::Naechster, "Nächster - F3"},
@@ -58,4 +58,12 @@ public:
     void SuchFortschrittVerbergen() override { Aufrufe << "SuchFortschrittVerbergen"; }
     void Fortschritt2Verbergen() override { Aufrufe << "Fortschritt2Verbergen"; }
     void AnsichtenNachAlbumwechsel() override { Aufrufe << "AnsichtenNachAlbumwechsel"; }
+    void AlbumNameZeigen(const QString& dbf) override
+    {
+        AlbumName = dbf;
+        Aufrufe << "AlbumNameZeigen " + dbf;
+    }
+    void GridLayoutSichern() override { Aufrufe << "GridLayoutSichern"; }
+    void GridLayoutZuruecklesen() override { Aufrufe << "GridLayoutZuruecklesen"; }
+    void AlbumGeoeffnet(const QString& tabelle) override { Aufrufe << "AlbumGeoeffnet " + tabelle; }
 };

@@ -6,6 +6,7 @@
 // with no other program about, is still set aside and built anew.
 #include "main_form_fixture.h"
 
+#include "album_dateien_lesen.h"
 #include "album_halter.h"
 #include "pdf_werkzeuge.h"
 #include "dialogs/album_manager.h"
@@ -25,7 +26,9 @@ LXTEST_ALBUM_HALTER_TEST()
 namespace {
 
 namespace fs = std::filesystem;
+using lxtest::AlbumDateien;
 using lxtest::TAlbumHalter;
+using lxtest::VolltextTreffer;
 using lxtest::THalteArt;
 using lxtest::TSchnelleWartezeit;
 
@@ -34,31 +37,6 @@ ino_t Inode(const fs::path& datei)
 {
     struct stat info {};
     return ::stat(datei.c_str(), &info) == 0 ? info.st_ino : 0;
-}
-
-// The number of hits of a word in a full-text index file, read through an
-// index handle of its own.
-int VolltextTreffer(const fs::path& ia, const char* wort)
-{
-    const int handle = FtsOpen(ia.c_str(), 20, 0);
-    if (handle <= 0)
-        return handle;
-    const int treffer = FtsSet(handle, wort);
-    FtsClose(handle);
-    return treffer;
-}
-
-// The album's files (name to bytes) but the table itself, which the holder
-// may have appended to.
-std::map<std::string, std::string> AlbumDateien(const fs::path& ordner)
-{
-    std::map<std::string, std::string> dateien;
-    for (const auto& eintrag : fs::directory_iterator(ordner)) {
-        const std::string name = eintrag.path().filename().string();
-        if (eintrag.is_regular_file() && name.rfind("TEST.", 0) == 0 && name != "TEST.DBF" && name != "TEST.FPT")
-            dateien[name] = lxtest::DateiInhalt(eintrag.path());
-    }
-    return dateien;
 }
 
 QStringList Texte(const TPromptScript& script)

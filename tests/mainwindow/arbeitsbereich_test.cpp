@@ -3,6 +3,9 @@
 // asks of the window is recorded.
 #include "mainwindow/arbeitsbereich.h"
 
+#include "album_dateien_lesen.h"
+#include "offenes_album_fixture.h"
+
 #include "datagrid/dk_table.h"
 #include "platform/data/data_source.h"
 #include "platform/core/win_path.h"
@@ -24,19 +27,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class TUmgebungProtokoll : public TArbeitsbereichUmgebung {
-public:
-    void FehlerKontextSetzen() override { Aufrufe << QStringLiteral("FehlerKontext"); }
-    void Protokoll(const QString& art, const QString& text) override { Aufrufe << art + ": " + text; }
-    void Hinweis(const QString& caption, const QString& text, int) override { Aufrufe << caption + ": " + text; }
-    QStringList Aufrufe;
-};
-
 // The components of one work area, made and torn down in the order the main
 // window keeps.
 class TBereichKomponenten {
 public:
-    TBereichKomponenten(TArbeitsbereichUmgebung& umgebung, bool mitVolltext)
+    TBereichKomponenten(TProgrammDienste& umgebung, bool mitVolltext)
         : tabelle_(new TdkTable()), quelle_(new TDataSource(tabelle_)), dbe_(new TDbe(nullptr)),
           fts_(mitVolltext ? new TFts(nullptr) : nullptr)
     {
@@ -92,22 +87,13 @@ protected:
         bilder->Erzeugen(ziel, kAlbumFelder);
         EintraegeAnhaengen(dbf, texte);
     }
-    // Appends one entry per description through the engine.
     static void EintraegeAnhaengen(const fs::path& dbf, std::initializer_list<const char*> texte)
     {
-        const uint16_t vorher = dbe_WorkArea(nullptr);
-        ASSERT_NE(dbe_Use(dbf.c_str(), "FUELLEN", DBE_EXCLUSIVE, DBE_TYPE_FOX), 0) << dbe_LastError();
-        for (const char* text : texte) {
-            ASSERT_EQ(dbe_AppendBlank(), 1);
-            dbe_Replace("SHORTDESC", DBE_REPL_TEXT, text);
-        }
-        dbe_Commit();
-        dbe_Close();
-        dbe_Select(vorher);
+        lxtest::EintraegeAnhaengen(dbf, texte);
     }
 
     lxtest::TempDir dir;
-    TUmgebungProtokoll umgebung;
+    TDiensteProtokoll umgebung{dir.path()};
     TBereichKomponenten bilder{umgebung, true};
     TBereichKomponenten pruefung{umgebung, false};
     TAlbumDateien album;

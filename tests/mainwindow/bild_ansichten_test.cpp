@@ -6,6 +6,7 @@
 #include "mainwindow/bild_ansichten.h"
 
 #include "album_ansicht_protokoll.h"
+#include "offenes_album_fixture.h"
 #include "mainwindow/album_record.h"
 #include "mainwindow/arbeitsbereich.h"
 #include "mainwindow/main_options.h"
@@ -40,20 +41,11 @@
 
 namespace {
 
-class TUmgebungProtokoll : public TBildAnsichtenUmgebung, public TArbeitsbereichUmgebung {
+class TUmgebungProtokoll : public TBildAnsichtenUmgebung {
 public:
     TUmgebungProtokoll() { einstellungen.Optionen = &optionen; }
 
     const TEinstellungen& Einstellungen() const override { return einstellungen; }
-    QString ProgrammPfad() const override { return programm; }
-    QString IniDatei() const override { return programm + "Lumadex.INI"; }
-    QString VorschauTempOrdner() const override { return temp; }
-    bool ProgrammEndet() const override { return false; }
-    void Protokoll(const QString& art, const QString& text) override { Zeilen.push_back(art + ": " + text); }
-    void Hinweis(const QString& caption, const QString& text, int) override { Zeilen.push_back(caption + ": " + text); }
-    void PrgWavSpielen(int nummer) override { Zeilen.push_back("Klang " + QString::number(nummer)); }
-    void WavSpielen(const QString& datei) override { Zeilen.push_back("Klang " + datei); }
-    TMenuItem* Menuepunkt(const QString&) const override { return nullptr; }
     bool SatzanzahlNeu(int angezeigt) override
     {
         if (angezeigt == letzteAnzahl)
@@ -67,11 +59,9 @@ public:
     void GrossBildSeiteZeigen() override {}
     void OptionenZeigen() override {}
     void EinzelbildDrucken() override {}
-    void FehlerKontextSetzen() override {}
 
     TProgrammEinstellungen optionen;
     TEinstellungen einstellungen;
-    QString programm, temp;
     int letzteAnzahl = -1;
     QStringList Zeilen;
 };
@@ -84,15 +74,12 @@ protected:
     {
         ASSERT_EQ(InstallDatabaseBridge(), DBIERR_NONE);
         std::filesystem::create_directories(dir / "temp");
-        umgebung.programm = Win(dir.path()) + "\\";
-        umgebung.temp = Win(dir / "temp") + "\\";
-        umgebung.einstellungen.VorgabenSetzen(umgebung.programm);
-
-        tabelle = std::make_unique<TdkTable>();
-        quelle = std::make_unique<TdkDataSource>(tabelle.get());
-        dbe = new TDbe(&fenster);
-        dbe->SetDataSource(quelle.get());
-        album = std::make_unique<TArbeitsbereich>(tabelle.get(), dbe, quelle.get(), nullptr, umgebung);
+        werkstatt = std::make_unique<TAlbumWerkstatt>(dir.path(), ansicht);
+        werkstatt->dienste.tempOrdner = Win(dir / "temp") + "\\";
+        umgebung.einstellungen.VorgabenSetzen(werkstatt->dienste.programmPfad);
+        tabelle = &werkstatt->bilder.tabelle;
+        dbe = werkstatt->bilder.dbe.get();
+        album = &werkstatt->bilder.bereich;
 
         k.ImageWindow2 = new TImage(&fenster);
         k.PanelVorschaubild1 = new TPanel(&fenster);
@@ -107,13 +94,12 @@ protected:
             *p = new TPanel(&fenster);
         k.Timer1 = new TTimer(&fenster);
         k.Timer4 = new TTimer(&fenster);
-        bilder = std::make_unique<TBildAnsichten>(*album, ansicht, k, umgebung);
+        bilder = std::make_unique<TBildAnsichten>(werkstatt->album, ansicht, k, werkstatt->dienste, umgebung);
     }
     void TearDown() override
     {
         bilder.reset();
-        tabelle->Close();
-        dbe->SetDataSource(nullptr);
+        werkstatt.reset();
         dbe_CloseAll();
         UninstallDatabaseBridge();
     }
@@ -147,7 +133,7 @@ protected:
         dbe_Commit();
         dbe_Close();
         album->DateienSetzen(TAlbumDateien(Win(dir.path()) + "\\", "BILDER.DBF"));
-        ASSERT_EQ(DatenbankOeffnenPasswort(tabelle.get(), ttDXFOX, dbe, album->Ordner(), album->Name(), QString(), false,
+        ASSERT_EQ(DatenbankOeffnenPasswort(tabelle, ttDXFOX, dbe, album->Ordner(), album->Name(), QString(), false,
                                            false, false, nullptr, QString(), QString()),
                   kDatenbankOffen);
         tabelle->First();
@@ -177,10 +163,10 @@ protected:
     TForm fenster{nullptr};
     TUmgebungProtokoll umgebung;
     TAlbumAnsichtProtokoll ansicht;
-    std::unique_ptr<TdkTable> tabelle;
-    std::unique_ptr<TdkDataSource> quelle;
+    std::unique_ptr<TAlbumWerkstatt> werkstatt;
+    TdkTable* tabelle = nullptr;
     TDbe* dbe = nullptr;
-    std::unique_ptr<TArbeitsbereich> album;
+    TArbeitsbereich* album = nullptr;
     TBildAnsichtenKomponenten k;
     std::unique_ptr<TBildAnsichten> bilder;
 };
@@ -245,11 +231,11 @@ TEST_F(BildAnsichtenTest, TheThumbnailSetIsReadAgainOnlyAfterItWasMarkedStale)
     // The grid's folder as a Linux path (it ends with "/").
     const auto ordner = [](const QString& pfad) { return QDir::cleanPath(pfad).toStdString(); };
     const QString erster = k.QKDBPicBox1->BlobTempDir;
-    EXPECT_EQ(ordner(erster), ordner(*WinToLinux(umgebung.temp)));
+    EXPECT_EQ(ordner(erster), ordner(*WinToLinux(werkstatt->dienste.tempOrdner)));
 
     // Same count shown: the set stands, even with another temporary folder.
     std::filesystem::create_directories(dir / "temp2");
-    umgebung.temp = Win(dir / "temp2") + "\\";
+    werkstatt->dienste.tempOrdner = Win(dir / "temp2") + "\\";
     bilder->VorschaubilderEinlesen();
     EXPECT_EQ(ordner(k.QKDBPicBox1->BlobTempDir), ordner(erster));
 
@@ -257,7 +243,7 @@ TEST_F(BildAnsichtenTest, TheThumbnailSetIsReadAgainOnlyAfterItWasMarkedStale)
     EXPECT_FALSE(bilder->ThumbnailsGeladen());
     bilder->VorschaubilderEinlesen();
     EXPECT_TRUE(bilder->ThumbnailsGeladen());
-    EXPECT_EQ(ordner(k.QKDBPicBox1->BlobTempDir), ordner(*WinToLinux(umgebung.temp)));
+    EXPECT_EQ(ordner(k.QKDBPicBox1->BlobTempDir), ordner(*WinToLinux(werkstatt->dienste.tempOrdner)));
     EXPECT_EQ(k.QKDBPicBox1->Items()->Count(), 2);
 }
 
@@ -292,6 +278,7 @@ TEST_F(BildAnsichtenTest, MovingThroughTheAlbumShowsEachThumbnailWithoutAFile)
             EXPECT_TRUE(std::filesystem::is_empty(dir / "temp"));
     }
     EXPECT_TRUE(umgebung.Zeilen.isEmpty()) << umgebung.Zeilen.join(u'\n').toStdString();
+    EXPECT_TRUE(werkstatt->dienste.Aufrufe.isEmpty()) << werkstatt->dienste.Aufrufe.join(u'\n').toStdString();
 }
 
 }  // namespace

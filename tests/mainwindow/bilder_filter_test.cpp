@@ -3,6 +3,7 @@
 // index), with a view and a window that record what they are told.
 
 #include "album_ansicht_protokoll.h"
+#include "offenes_album_fixture.h"
 #include "mainwindow/album_record.h"
 #include "mainwindow/arbeitsbereich.h"
 #include "mainwindow/bilder_filter.h"
@@ -40,18 +41,16 @@ using TSatzNummern = std::vector<uint32_t>;
 
 // What the filters reach of the window: log lines and grid layout steps
 // recorded, the value dialog real (answered by the prompt script).
-class TFensterProtokoll : public TBilderFilterUmgebung, public TArbeitsbereichUmgebung {
+class TFensterProtokoll : public TBilderFilterUmgebung {
 public:
-    explicit TFensterProtokoll(TDbeEnv* env, QString ini) : env_(env), ini_(std::move(ini)) {}
-    QStringList Log, Layout, PicklistenGelesen;
+    TFensterProtokoll(QStringList& log, QStringList& layout, QString ini) : Log(log), Layout(layout), ini_(std::move(ini)) {}
+    // The action log of the program's services, the views' calls.
+    QStringList& Log;
+    QStringList& Layout;
+    QStringList PicklistenGelesen;
 
-    bool AlbumOffen() override { return true; }
-    void Ton(TObject*) override {}
-    void Protokoll(const QString& text) override { Log << text; }
     void Hinweis(const QString& text) override { Log << "Hinweis: " + text; }
     const TProgrammEinstellungen& Optionen() const override { return optionen_; }
-    bool Abbruch() const override { return false; }
-    void AbbruchZuruecksetzen() override {}
     bool FensterSichtbar() const override { return false; }
     TBilderDialogForm* FilterDialog() override
     {
@@ -73,23 +72,14 @@ public:
         return datumDialog_.get();
     }
     TComponent* DialogBesitzer() override { return nullptr; }
-    TDbeEnv* DbeUmgebung() override { return env_; }
     QString FokusFeld() const override { return QString(); }
-    void GridLayoutSichern() override { Layout << "sichern"; }
-    void GridLayoutZuruecklesen() override { Layout << "lesen"; }
-    void GridLayoutUnveraendert() override { Layout << "unveraendert"; }
+    void GridLayoutUnveraendert() override { Layout << "GridLayoutUnveraendert"; }
     bool NurVerfuegbareAnzeigen() const override { return false; }
     void NurVerfuegbareUmschalten() override {}
     void FeldsucheAnbieten(bool) override {}
     void GefundeneKopieren() override { Log << "GefundeneKopieren"; }
 
-    // The work area's needs of the window.
-    void FehlerKontextSetzen() override {}
-    void Protokoll(const QString& art, const QString& text) override { Log << art + ": " + text; }
-    void Hinweis(const QString& caption, const QString& text, int) override { Log << caption + ": " + text; }
-
 private:
-    TDbeEnv* env_;
     QString ini_;
     TProgrammEinstellungen optionen_;
     std::unique_ptr<TBilderDialogForm> filterDialog_;
@@ -113,29 +103,25 @@ protected:
     {
         lxtest::WriteDriveTable({{"C", "/", "HD", "SYSTEM", "1A2B3C4D", 1ull << 34}});
         ASSERT_EQ(InstallDatabaseBridge(), DBIERR_NONE);
-        env = std::make_unique<TDbeEnv>(nullptr);
+        werkstatt = std::make_unique<TAlbumWerkstatt>(dir.path(), ansicht);
+        env = &werkstatt->env;
         env->SetExact(true);
         env->SetSoftSeek(false);
-        tabelle = std::make_unique<TdkTable>();
+        tabelle = &werkstatt->bilder.tabelle;
         tabelle->Name = "TableBilder";
-        quelle = std::make_unique<TdkDataSource>(tabelle.get());
-        dbe = std::make_unique<TDbe>(nullptr);
-        dbe->SetDataSource(quelle.get());
-        fts = std::make_unique<TFts>(nullptr);
-        fenster = std::make_unique<TFensterProtokoll>(env.get(), Win(dir.path() / "Lumadex.INI"));
-        bereich = std::make_unique<TArbeitsbereich>(tabelle.get(), dbe.get(), quelle.get(), fts.get(), *fenster);
-        bereich->DateienSetzen(TAlbumDateien(Win(dir.path()) + "\\", "TEST.DBF"));
+        dbe = werkstatt->bilder.dbe.get();
+        fts = werkstatt->bilder.fts.get();
+        bereich = &werkstatt->bilder.bereich;
+        fenster = std::make_unique<TFensterProtokoll>(werkstatt->dienste.Aufrufe, ansicht.Aufrufe,
+                                                      Win(dir.path() / "Lumadex.INI"));
         AlbumAnlegen();
-        filter = std::make_unique<TBilderFilter>(*bereich, ansicht, *fenster);
+        filter = std::make_unique<TBilderFilter>(werkstatt->album, ansicht, werkstatt->dienste, *fenster);
     }
     void TearDown() override
     {
         filter.reset();
-        tabelle->Close();
-        fts->Close();
-        dbe->SetDataSource(nullptr);
-        quelle.reset();
-        tabelle.reset();
+        fenster.reset();
+        werkstatt.reset();
         dbe_CloseAll();
         UninstallDatabaseBridge();
     }
@@ -163,7 +149,7 @@ protected:
         dbe_Commit();
         dbe_Close();
 
-        ASSERT_EQ(DatenbankOeffnenPasswort(tabelle.get(), ttDXFOX, dbe.get(), d.Ordner(), d.Name(), QString(), true,
+        ASSERT_EQ(DatenbankOeffnenPasswort(tabelle, ttDXFOX, dbe, d.Ordner(), d.Name(), QString(), true,
                                            false, false, nullptr, QString(), QString()),
                   kDatenbankOffen);
         for (const TAlbumTag& t : kAlbumTags)
@@ -210,14 +196,14 @@ protected:
 
     lxtest::TempDir dir;
     TPromptScript script;
-    std::unique_ptr<TDbeEnv> env;
-    std::unique_ptr<TdkTable> tabelle;
-    std::unique_ptr<TdkDataSource> quelle;
-    std::unique_ptr<TDbe> dbe;
-    std::unique_ptr<TFts> fts;
-    std::unique_ptr<TFensterProtokoll> fenster;
-    std::unique_ptr<TArbeitsbereich> bereich;
     TAlbumAnsichtProtokoll ansicht;
+    std::unique_ptr<TAlbumWerkstatt> werkstatt;
+    TDbeEnv* env = nullptr;
+    TdkTable* tabelle = nullptr;
+    TDbe* dbe = nullptr;
+    TFts* fts = nullptr;
+    TArbeitsbereich* bereich = nullptr;
+    std::unique_ptr<TFensterProtokoll> fenster;
     std::unique_ptr<TBilderFilter> filter;
 };
 
@@ -233,8 +219,9 @@ TEST_F(BilderFilterTest, AFieldFilterShowsTheMatchingEntriesAndReportsTheirCount
     EXPECT_EQ(ansicht.Filter, "Filter= LABEL");
     EXPECT_EQ(ansicht.Sortierung, "Sortierung=LABEL");
     EXPECT_TRUE(ansicht.SuchKnopfAktiv(TSuchKnopf::FilterReset));
-    EXPECT_EQ(fenster->Log, QStringList{"AufLabel2Click(), Funktion aufgerufen!"});
-    EXPECT_EQ(fenster->Layout, (QStringList{"sichern", "lesen", "unveraendert"}));
+    EXPECT_EQ(fenster->Log, QStringList{"Info: AufLabel2Click(), Funktion aufgerufen!"});
+    EXPECT_EQ(fenster->Layout.filter("GridLayout"),
+              (QStringList{"GridLayoutSichern", "GridLayoutZuruecklesen", "GridLayoutUnveraendert"}));
     // The thumbnail page reads the filtered album when it shows next.
     EXPECT_TRUE(ansicht.Aufrufe.contains("VorschaubilderVeraltet"));
 }

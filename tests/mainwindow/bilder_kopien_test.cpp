@@ -2,7 +2,9 @@
 // over albums in a temporary folder, the window and the views recorded.
 // What reached the target is read back through the engine.
 #include "album_ansicht_protokoll.h"
+#include "album_dateien_lesen.h"
 #include "album_halter.h"
+#include "offenes_album_fixture.h"
 #include "mainwindow/album_record.h"
 #include "mainwindow/arbeitsbereich.h"
 #include "mainwindow/bilder_kopien.h"
@@ -16,6 +18,7 @@
 #include "platform/data/data_source.h"
 #include "platform/dbf/dbe.h"
 #include "platform/dbf/file_io.h"
+#include "platform/fts/fts.h"
 #include "platform/ui/prompt_script.h"
 #include "storage/dbf_routines.h"
 #include "storage/tdbe.h"
@@ -61,62 +64,19 @@ std::string Memo(const char* feld)
     return bytes;
 }
 
-// One work area's components, owned by the test as the form owns them.
-struct TBereich {
-    TBereich(TArbeitsbereichUmgebung& umgebung, bool mitFts)
-        : quelle(&tabelle), fts(mitFts ? std::make_unique<TFts>(nullptr) : nullptr),
-          bereich(&tabelle, dbe.get(), &quelle, fts.get(), umgebung)
-    {
-        dbe->SetDataSource(&quelle);
-    }
-    TdkTable tabelle;
-    TDataSource quelle;
-    std::unique_ptr<TDbe> dbe = std::make_unique<TDbe>(nullptr);
-    std::unique_ptr<TFts> fts;
-    TArbeitsbereich bereich;
-};
-
-// Records what the copy asked of the window and the views.
-class TFenster : public TBilderKopienUmgebung, public TArbeitsbereichUmgebung, public TAlbumAnsichtProtokoll {
+// What the copy asks of the window beyond the open album and the services:
+// the target file the user picks, the options.
+class TFenster : public TBilderKopienUmgebung {
 public:
-    // The window side.
     bool ZielDateiWaehlen(const QString&, const QString&, QString& gewaehlt) override
     {
         gewaehlt = zielDatei;
         return true;
     }
-    int AlbumPruefen(const QString&, const QString&) override { return 0; }
-    void ZielTabelleOeffnen() override
-    {
-        Aufruf("ZielTabelleOeffnen");
-        if (!FileExists(ziel->bereich.Dateien().Dbf()))
-            AlbumErzeugen(ziel->dbe.get(), ziel->bereich.Dateien().Dbf());
-        Oeffnen(&ziel->tabelle, ziel->dbe.get(), ziel->bereich.Ordner(), ziel->bereich.Name(), false);
-    }
-    void ZielVolltextOeffnen() override { Aufruf("ZielVolltextOeffnen"); }
-    void ZielVolltextEintragen() override { Aufruf("ZielVolltextEintragen " + QString::number(ziel->dbe->RecNo())); }
-    void AlbumVolltextOeffnen() override { Aufruf("AlbumVolltextOeffnen"); }
-    QString TempOrdner() const override { return tempOrdner; }
     const TProgrammOptionenStand& Optionen() const override { return optionen; }
-    bool Abbruch() const override { return false; }
-    void AbbruchZuruecksetzen() override {}
-    void FehlerKontextSetzen() override {}
-    void Protokoll(const QString& art, const QString& text) override { Aufruf(art + ": " + text); }
-    void Hinweis(const QString&, const QString& text, int) override { Aufruf("Hinweis " + text); }
-    bool ManagerBereit() override { return false; }
-    bool ImManager(const QString&) override { return false; }
-    void ImManagerEintragen(const QString&) override {}
 
-    // The views: the change of album goes in order with the window's calls.
-    void AnsichtenNachAlbumwechsel() override { Aufruf("AnsichtenNachAlbumwechsel"); }
-
-    void Aufruf(const QString& was) { aufrufe << was; }
-
-    TBereich* ziel = nullptr;
     QString zielDatei;
-    QString tempOrdner;
     TProgrammOptionenStand optionen;
-    QStringList aufrufe;
 };
 
 const std::string kNotiz = "Lange Beschreibung \xe4\xf6\xfc";
@@ -134,15 +94,16 @@ protected:
     void SetUp() override
     {
         BridgeTestBase::SetUp();
-        fenster.ziel = &ziel;
-        fenster.tempOrdner = Win(dir.path()) + "\\";
+        werkstatt = std::make_unique<TAlbumWerkstatt>(dir.path(), ansicht);
+        werkstatt->album.ManagerErzeugen(werkstatt->umgebung.managerOrdner, kManagerTabelle);
+        kopien = std::make_unique<TBilderKopien>(werkstatt->album, ansicht, werkstatt->dienste, fenster);
         fenster.optionen.CheckBoxAlleMeldungen = false;
         fenster.optionen.CheckBoxVorschauBilderAlsBlobSpeichern = true;
         std::filesystem::create_directories(dir.path() / "ziel");
         // The source: two entries with both memos; the first is marked, the
         // second deleted.
         const QString datei = Win(dir.path() / "QUELLE.DBF");
-        AlbumErzeugen(quelle.dbe.get(), datei);
+        AlbumErzeugen(Quelle().dbe.get(), datei);
         const uint16_t vorher = dbe_WorkArea(nullptr);
         ASSERT_NE(dbe_Use((dir.path() / "QUELLE.DBF").c_str(), "FUELLEN", DBE_EXCLUSIVE, DBE_TYPE_FOX), 0)
             << dbe_LastError();
@@ -163,32 +124,41 @@ protected:
         dbe_Commit();
         dbe_Close();
         dbe_Select(vorher);
-        quelle.bereich.DateienSetzen(TAlbumDateien(Win(dir.path()) + "\\", "QUELLE.DBF"));
-        ASSERT_TRUE(Oeffnen(&quelle.tabelle, quelle.dbe.get(), quelle.bereich.Ordner(), quelle.bereich.Name(), false));
-        quelle.dbe->SetOrder(0);
-        quelle.dbe->Go(1);
+        Quelle().bereich.DateienSetzen(TAlbumDateien(Win(dir.path()) + "\\", "QUELLE.DBF"));
+        ASSERT_TRUE(Oeffnen(&Quelle().tabelle, Quelle().dbe.get(), Quelle().bereich.Ordner(), Quelle().bereich.Name(), false));
+        Quelle().dbe->SetOrder(0);
+        Quelle().dbe->Go(1);
     }
     void TearDown() override
     {
         dbf::SetIoFaultHook({});
         lxtest::WriteDriveTable({kLaufwerkC});
         TDriveMap::Instance().Refresh();
-        quelle.tabelle.Close();
-        ziel.tabelle.Close();
+        kopien.reset();
+        werkstatt.reset();
         dbe_CloseAll();
         BridgeTestBase::TearDown();
     }
 
-    // The target album opened as the copy dialog opens it.
-    void ZielOeffnen() { ASSERT_TRUE(kopien.ZielAlbumOeffnen(Win(dir.path() / "ziel") + "\\", "ZIEL.DBF")); }
+    // The target album opened as the copy dialog opens it: made new after
+    // the user's yes.
+    void ZielOeffnen()
+    {
+        TPromptScript script;
+        script.Answer(TPromptKind::Dialog, mrYes, "ZIEL.DBF nicht gefunden, jetzt erstellen ?");
+        ASSERT_TRUE(kopien->ZielAlbumOeffnen(Win(dir.path() / "ziel") + "\\", "ZIEL.DBF"));
+    }
+    TBereichTeile& Quelle() { return werkstatt->bilder; }
+    TBereichTeile& Ziel() { return werkstatt->ziel; }
+    std::filesystem::path ZielVolltext() const { return dir.path() / "ziel" / "ZIEL.IA"; }
 
     // Reads the target's records back through the engine, the copy's
     // tables closed.
     template <typename F>
     void ZielLesen(uint32_t saetze, F pruefen)
     {
-        quelle.tabelle.Close();
-        ziel.tabelle.Close();
+        Quelle().tabelle.Close();
+        Ziel().tabelle.Close();
         const uint16_t area = dbe_Use((dir.path() / "ziel" / "ZIEL.DBF").c_str(), "PRUEF", DBE_SHARED, DBE_TYPE_FOX);
         ASSERT_NE(area, 0) << dbe_LastError();
         ASSERT_EQ(dbe_RecCount(), saetze);
@@ -200,17 +170,19 @@ protected:
     }
 
     TFenster fenster;
-    TBereich quelle{fenster, true};
-    TBereich ziel{fenster, true};
-    TBilderKopien kopien{quelle.bereich, ziel.bereich, fenster, fenster};
+    TAlbumAnsichtProtokoll ansicht;
+    std::unique_ptr<TAlbumWerkstatt> werkstatt;
+    std::unique_ptr<TBilderKopien> kopien;
 };
 
 TEST_F(BilderKopienTest, AnEntryReachesTheTargetWithItsMemosAndFullTextEntry)
 {
     ZielOeffnen();
-    ASSERT_TRUE(kopien.EintragKopieren(QString()));
-    EXPECT_EQ(fenster.aufrufe,
-              QStringList({"ZielTabelleOeffnen", "ZielVolltextOeffnen", "ZielVolltextEintragen 1"}));
+    ASSERT_TRUE(kopien->EintragKopieren(QString()));
+    // The target was made with its index, and the entry is in its full-text
+    // index.
+    EXPECT_TRUE(std::filesystem::exists(dir.path() / "ziel" / "ZIEL.CDX"));
+    EXPECT_EQ(lxtest::VolltextTreffer(ZielVolltext(), "Erstes"), 1);
     // The memos went through temporary files that are gone again.
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "NOTIZ.TXT"));
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "VORSCHAU.BMP"));
@@ -232,7 +204,7 @@ TEST_F(BilderKopienTest, ANewPathGivesZoomZeroAndTheNewMediumId)
     lxtest::WriteDriveTable({kLaufwerkC, {"E", dir.path().string(), "DISK", "KARTE", "00001234"}});
     TDriveMap::Instance().Refresh();
     ZielOeffnen();
-    ASSERT_TRUE(kopien.EintragKopieren("E:\\NEU\\IMG_0001.JPG"));
+    ASSERT_TRUE(kopien->EintragKopieren("E:\\NEU\\IMG_0001.JPG"));
     ZielLesen(1, [](uint32_t) {
         EXPECT_STREQ(dbe_GetTrimString("PFAD"), "E:\\NEU\\IMG_0001.JPG");
         EXPECT_STREQ(dbe_GetTrimString("ZOOMFACTOR"), "0.00");
@@ -253,9 +225,10 @@ TEST_F(BilderKopienTest, ARefusedWriteMarksTheAppendedRecordDeletedAndAnswersFal
         const ssize_t n = ::readlink(link.c_str(), ziel, sizeof ziel - 1);
         return op == dbf::IoOp::Write && n > 4 && std::string(ziel, n).ends_with("ZIEL.FPT");
     });
-    EXPECT_FALSE(kopien.EintragKopieren(QString()));
+    EXPECT_FALSE(kopien->EintragKopieren(QString()));
     dbf::SetIoFaultHook({});
-    EXPECT_FALSE(fenster.aufrufe.join('\n').contains("ZielVolltextEintragen"));
+    // No full-text entry was added for it.
+    EXPECT_EQ(lxtest::VolltextEintraege(ZielVolltext()), 0);
     ZielLesen(1, [](uint32_t) {
         EXPECT_EQ(dbe_Deleted(), 1);
         EXPECT_STREQ(dbe_GetTrimString("SHORTDESC"), "Erstes");
@@ -267,12 +240,19 @@ TEST_F(BilderKopienTest, ARefusedWriteMarksTheAppendedRecordDeletedAndAnswersFal
 TEST_F(BilderKopienTest, TheShownEntriesReachANewAlbumAndTheViewsAreToldAfterwards)
 {
     fenster.zielDatei = Win(dir.path() / "ziel" / "ZIEL.DBF");
-    quelle.dbe->Query("MARKIERT");
-    ASSERT_EQ(quelle.dbe->QueryRecCount(), 1u);
-    TPromptScript script;
-    kopien.SaetzeInNeuesFotoalbumKopieren();
-    EXPECT_EQ(fenster.aufrufe, QStringList({"ZielTabelleOeffnen", "ZielVolltextOeffnen", "ZielVolltextEintragen 1",
-                                            "AnsichtenNachAlbumwechsel", "AlbumVolltextOeffnen"}));
+    Quelle().dbe->Query("MARKIERT");
+    ASSERT_EQ(Quelle().dbe->QueryRecCount(), 1u);
+    {
+        TPromptScript script;
+        script.Answer(TPromptKind::Dialog, mrYes, "ZIEL.DBF nicht gefunden, jetzt erstellen ?")
+            .Answer(TPromptKind::Dialog, mrNo, "Ziel-Fotoalbum in den Fotoalben-Manager eintragen ?");
+        kopien->SaetzeInNeuesFotoalbumKopieren();
+    }
+    // The target's full-text entry, the views told, the open album's
+    // full-text index open again.
+    EXPECT_EQ(lxtest::VolltextTreffer(ZielVolltext(), "Erstes"), 1);
+    EXPECT_TRUE(ansicht.Gerufen("AnsichtenNachAlbumwechsel"));
+    EXPECT_GE(Quelle().fts->NumRecs(), 0);
     ZielLesen(1, [](uint32_t) {
         EXPECT_EQ(dbe_Deleted(), 0);
         EXPECT_STREQ(dbe_GetTrimString("SHORTDESC"), "Erstes");
@@ -287,17 +267,18 @@ TEST_F(BilderKopienTest, ATargetInUseElsewhereIsReportedOnceAndStaysOpen)
 {
     ZielOeffnen();
     fenster.optionen.CheckBoxAlleMeldungen = true;
+    werkstatt->umgebung.alleMeldungen = true;
     lxtest::TAlbumHalter halter((dir.path() / "ziel" / "ZIEL.DBF").string(), lxtest::THalteArt::Geteilt);
     ASSERT_TRUE(halter.Haelt());
-    fenster.aufrufe.clear();
+    werkstatt->dienste.Aufrufe.clear();
     {
         lxtest::TSchnelleWartezeit schnell;
         TPromptScript script;
         script.Answer(TPromptKind::Message, mrOk, "Fehler beim exclusiven Öffnen von");
-        kopien.ZielPacken();
+        kopien->ZielPacken();
     }
-    EXPECT_FALSE(fenster.aufrufe.join('\n').contains("Hinweis")) << fenster.aufrufe.join('\n').toStdString();
-    EXPECT_TRUE(ziel.tabelle.Active());
+    EXPECT_TRUE(werkstatt->dienste.Hinweise.empty()) << werkstatt->dienste.Aufrufe.join('\n').toStdString();
+    EXPECT_TRUE(Ziel().tabelle.Active());
     EXPECT_EQ(halter.Loslassen(), 0);
 }
 
@@ -322,16 +303,25 @@ private:
 TEST_F(BilderKopienTest, AFailedWriteLeavesNoBlankEntryInTheTarget)
 {
     fenster.zielDatei = Win(dir.path() / "ziel" / "ZIEL.DBF");
-    quelle.dbe->Query("MARKIERT");
+    Quelle().dbe->Query("MARKIERT");
     int geprueft = 0;
     for (const bool abDort : {false, true}) {
         bool fertig = false;
         for (int n = 1; n <= 60 && !fertig; ++n) {
             SCOPED_TRACE(std::string(abDort ? "every write from " : "only write ") + std::to_string(n));
-            ziel.tabelle.Close();
+            Ziel().tabelle.Close();
             for (const char* ext : {".DBF", ".FPT", ".CDX", ".IA"})
                 std::filesystem::remove(dir.path() / "ziel" / (std::string("ZIEL") + ext));
-            AlbumErzeugen(ziel.dbe.get(), fenster.zielDatei);
+            AlbumErzeugen(Ziel().dbe.get(), fenster.zielDatei);
+            // The target's index is made before the faults begin: the copy's
+            // own writes are the ones that fail.
+            Ziel().bereich.DateienSetzen(TAlbumDateien(Win(dir.path() / "ziel") + "\\", "ZIEL.DBF"));
+            {
+                TNurOk antworten;
+                werkstatt->album.ZielOeffnen();
+            }
+            ASSERT_TRUE(Ziel().tabelle.Active());
+            Ziel().tabelle.Close();
             int schreiben = 0;
             dbf::SetIoFaultHook([&](dbf::IoOp op, const std::string& what) {
                 char pfad[4096] = {};
@@ -346,7 +336,7 @@ TEST_F(BilderKopienTest, AFailedWriteLeavesNoBlankEntryInTheTarget)
             {
                 TNurOk antworten;
                 try {
-                    kopien.SaetzeInNeuesFotoalbumKopieren();
+                    kopien->SaetzeInNeuesFotoalbumKopieren();
                     fertig = true;
                 } catch (const Exception& e) {
                     fehler = e.Message;
@@ -360,7 +350,7 @@ TEST_F(BilderKopienTest, AFailedWriteLeavesNoBlankEntryInTheTarget)
             ++geprueft;
             if (fehler.contains("konnte nicht aus dem Ziel-Fotoalbum entfernt werden"))
                 continue;
-            ziel.tabelle.Close();
+            Ziel().tabelle.Close();
             const uint16_t area =
                 dbe_Use((dir.path() / "ziel" / "ZIEL.DBF").c_str(), "PRUEF", DBE_SHARED, DBE_TYPE_FOX);
             ASSERT_NE(area, 0) << dbe_LastError();

@@ -3,6 +3,7 @@
 // recorded by fakes. What the commands write is read back through the
 // engine in an area of its own.
 #include "album_ansicht_protokoll.h"
+#include "offenes_album_fixture.h"
 #include "mainwindow/album_record.h"
 #include "mainwindow/arbeitsbereich.h"
 #include "mainwindow/bilder_wartung.h"
@@ -60,58 +61,22 @@ private:
     TPromptService* vorher_;
 };
 
-// The window's services: the album opened and closed over the work area's
-// table as the main window does, every log line and notice kept.
-class TUmgebungFake : public TWartungsUmgebung, public TArbeitsbereichUmgebung {
+// What the maintenance object needs of the window beyond the open album and
+// the program's services.
+class TUmgebungFake : public TWartungsUmgebung {
 public:
-    TArbeitsbereich* Bereich = nullptr;
     TProgrammOptionenStand OptionenStand;
     TEinstellungen Werte;
-    std::vector<QString> Log;
-    std::vector<QString> Hinweise;
-    int NeuGeoeffnet = 0;
 
-    void Protokoll(const QString& art, const QString& text) override { Log.push_back(art + ": " + text); }
-    void Hinweis(const QString&, const QString& text, int) override { Hinweise.push_back(text); }
-    void FehlerKontextSetzen() override {}
-    void FehlerKontextText(const QString&) override {}
-    void TonSpielen(long) override {}
-    void WavSpielen(const QString&) override {}
     const TProgrammEinstellungen& Optionen() const override { return OptionenStand; }
     TEinstellungen& Einstellungswerte() override { return Werte; }
-    bool AbbruchGedrueckt() const override { return false; }
-    void AbbruchSetzen(bool) override {}
     QString FensterTitel() const override { return titel_; }
     void FensterTitelSetzen(const QString& text) override { titel_ = text; }
-    TMenuItem* Menuepunkt(const QString&) override { return nullptr; }
-    int AlbumOffen() override { return Bereich->Tabelle()->Active() ? 1 : 0; }
-    void AlbumTabellenSchliessen() override { Bereich->Tabelle()->Close(); }
-    int AlbumNeuOeffnen() override
-    {
-        ++NeuGeoeffnet;
-        if (!Bereich->Tabelle()->Active())
-            Bereich->Oeffnen(false);
-        return Bereich->Tabelle()->Active() ? 1 : 0;
-    }
-    int ZweiteAnsichtOeffnen() override { return 1; }
-    void VolltextOeffnen() override {}
-    void TagsLesen() override {}
-    void VolltextAufbauen() override {}
-    void GridLayoutSpeichern() override {}
-    void GridLayoutLesen() override {}
-    bool ErstStartLaeuft() const override { return false; }
-    int AnzeigeZeit() const override { return 4; }
-    QString IniDateiName() const override { return QString(); }
     void OptionenZeigen(int) override {}
     TForm* OptionenFenster() override { return nullptr; }
     QString KopierName(const QString& datei) override { return datei; }
     bool HatZielFormat(const QString&, int) override { return true; }
     QSize ZielBildGroesse() const override { return {}; }
-
-    bool ImLog(const QString& teil) const
-    {
-        return std::any_of(Log.begin(), Log.end(), [&](const QString& z) { return z.contains(teil); });
-    }
 
 private:
     QString titel_;
@@ -135,34 +100,30 @@ protected:
     void SetUp() override
     {
         ASSERT_EQ(InstallDatabaseBridge(), DBIERR_NONE);
-        tabelle = std::make_unique<TdkTable>();
+        werkstatt = std::make_unique<TAlbumWerkstatt>(dir.path(), ansicht);
+        tabelle = &werkstatt->bilder.tabelle;
         tabelle->Name = QStringLiteral("TableBilder");
-        quelle = std::make_unique<TDataSource>(tabelle.get());
-        dbe = std::make_unique<TDbe>(nullptr);
-        dbe->SetDataSource(quelle.get());
-        fts = std::make_unique<TFts>(nullptr);
-        bereich = std::make_unique<TArbeitsbereich>(tabelle.get(), dbe.get(), quelle.get(), fts.get(), umgebung);
-        bereich->DateienSetzen(TAlbumDateien(Win(dir.path()) + "\\", "TEST.DBF"));
-        umgebung.Bereich = bereich.get();
+        dbe = werkstatt->bilder.dbe.get();
+        bereich = &werkstatt->bilder.bereich;
         umgebung.OptionenStand.CheckBoxBearbeitungszeitAnzeigen = false;
         umgebung.OptionenStand.CheckBoxBerabeitungsMeldung = false;
         umgebung.OptionenStand.CheckBoxAlleMeldungen = true;
         umgebung.Werte.Setzen("Sicherheitsabfragen", false);
-        wartung = std::make_unique<TBilderWartung>(*bereich, ansicht, umgebung);
+        werkstatt->album.ManagerErzeugen(werkstatt->umgebung.managerOrdner, kManagerTabelle);
+        wartung = std::make_unique<TBilderWartung>(werkstatt->album, ansicht, werkstatt->dienste, umgebung);
     }
     void TearDown() override
     {
         dbf::SetIoFaultHook({});
         wartung.reset();
-        tabelle->Close();
-        bereich.reset();
-        fts.reset();
-        dbe.reset();
-        quelle.reset();
-        tabelle.reset();
+        werkstatt.reset();
         dbe_CloseAll();
         UninstallDatabaseBridge();
     }
+
+    // A line of the action log, a timed notice.
+    bool ImLog(const QString& teil) const { return werkstatt->dienste.Gerufen(teil); }
+    const QStringList& Hinweise() const { return werkstatt->dienste.Hinweise; }
 
     static QString Win(const std::filesystem::path& p) { return *LinuxToWin(QString::fromStdString(p.string())); }
     std::string Datei() const { return (dir / "TEST.DBF").string(); }
@@ -218,11 +179,10 @@ protected:
     lxtest::TempDir dir;
     TUmgebungFake umgebung;
     TAlbumAnsichtProtokoll ansicht;
-    std::unique_ptr<TdkTable> tabelle;
-    std::unique_ptr<TDataSource> quelle;
-    std::unique_ptr<TDbe> dbe;
-    std::unique_ptr<TFts> fts;
-    std::unique_ptr<TArbeitsbereich> bereich;
+    std::unique_ptr<TAlbumWerkstatt> werkstatt;
+    TdkTable* tabelle = nullptr;
+    TDbe* dbe = nullptr;
+    TArbeitsbereich* bereich = nullptr;
     std::unique_ptr<TBilderWartung> wartung;
 };
 
@@ -237,14 +197,17 @@ TEST_F(BilderWartungTest, PackRemovesTheDeletedEntriesAndGivesTheViewsBack)
     EXPECT_EQ(s[0].Pfad, "C:\\Bilder\\a.jpg");
     EXPECT_EQ(s[1].Pfad, "C:\\Bilder\\c.jpg");
     EXPECT_TRUE(tabelle->Active());
-    EXPECT_EQ(umgebung.NeuGeoeffnet, 1);
+    // The album was opened again once, with its index built and its tags
+    // read.
+    EXPECT_EQ(ansicht.Aufrufe.count("AlbumGeoeffnet TEST.DBF"), 1);
+    EXPECT_EQ(bereich->Tags().Count(), kAlbumTagAnzahl);
     // The grid and the single-record view were hidden for the pack and are
     // back; the count was shown anew.
     for (const char* ruf :
          {"GridVerbergen", "EinzelsatzVerbergen", "GridZeigen", "EinzelsatzWiederherstellen", "SatzAnzahlZeigen"})
         EXPECT_TRUE(ansicht.Gerufen(ruf)) << ruf;
-    EXPECT_TRUE(umgebung.ImLog("BilderDBFpacken1Click(), Fertig !"));
-    EXPECT_EQ(umgebung.Hinweise, std::vector<QString>{"Fertig !"});
+    EXPECT_TRUE(ImLog("BilderDBFpacken1Click(), Fertig !"));
+    EXPECT_EQ(Hinweise(), QStringList{"Fertig !"});
     EXPECT_FALSE(wartung->Aktiv());
 }
 
@@ -262,7 +225,7 @@ TEST_F(BilderWartungTest, AvailabilityMarksWhatIsGoneAndWhatIsThere)
     EXPECT_EQ(s[2].Zugriff, "F");
     EXPECT_TRUE(ansicht.Gerufen("GridSeiteZeigen"));
     EXPECT_TRUE(ansicht.Gerufen("SatzAnzahlZeigen"));
-    EXPECT_TRUE(umgebung.ImLog("WelcheBildersindverfuegbarClick(), Fertig !"));
+    EXPECT_TRUE(ImLog("WelcheBildersindverfuegbarClick(), Fertig !"));
 }
 
 TEST_F(BilderWartungTest, ASecondCommandWhileOneRunsIsRefused)
@@ -288,7 +251,7 @@ TEST_F(BilderWartungTest, ASecondCommandWhileOneRunsIsRefused)
     const auto s = Lesen();
     ASSERT_EQ(s.size(), 2u);
     EXPECT_TRUE(s[0].Geloescht);
-    EXPECT_FALSE(umgebung.ImLog("BilderDBFpacken1Click"));
+    EXPECT_FALSE(ImLog("BilderDBFpacken1Click"));
     EXPECT_FALSE(wartung->Aktiv());
 }
 
@@ -304,9 +267,9 @@ TEST_F(BilderWartungTest, ARefusedWriteIsReportedAsFailureAndNeverAsDone)
     ASSERT_FALSE(ja.Texte.empty());
     EXPECT_TRUE(ja.Texte.back().startsWith("Fehler beim Schreiben in das Fotoalbum (Satz "))
         << ja.Texte.back().toStdString();
-    EXPECT_TRUE(umgebung.ImLog("Fehler: WelcheBildersindverfuegbarClick(), Fehler beim Schreiben"));
-    EXPECT_FALSE(umgebung.ImLog("WelcheBildersindverfuegbarClick(), Fertig !"));
-    EXPECT_TRUE(umgebung.Hinweise.empty());
+    EXPECT_TRUE(ImLog("Fehler: WelcheBildersindverfuegbarClick(), Fehler beim Schreiben"));
+    EXPECT_FALSE(ImLog("WelcheBildersindverfuegbarClick(), Fertig !"));
+    EXPECT_TRUE(Hinweise().empty());
     EXPECT_TRUE(ansicht.Gerufen("FortschrittVerbergen"));
     EXPECT_FALSE(wartung->Aktiv());
 }

@@ -486,6 +486,7 @@ TEST_F(ListPrintTest, AFailingReportEventEndsThePrintNamedAndLogged)
     Album(2);
     // "PrintPic.BMP" cannot be made: the run's folder is gone and cannot
     // be made again (the temporary folder is a file).
+    const bool tmpdirGesetzt = qEnvironmentVariableIsSet("TMPDIR");
     const QByteArray tmpdir = qgetenv("TMPDIR");
     std::filesystem::remove_all(RunTempFolder().toStdString());
     lxtest::WriteFile(dir / "keinordner", "");
@@ -509,7 +510,12 @@ TEST_F(ListPrintTest, AFailingReportEventEndsThePrintNamedAndLogged)
     const QString text = QString::fromLatin1(log.readAll());
     EXPECT_TRUE(text.contains("rgReport1DetailBand1BeforePrint (3)")) << text.toStdString();
     EXPECT_EQ(Nr(), 1);
-    qputenv("TMPDIR", tmpdir);
+    // An unset TMPDIR is unset again: an empty one names no folder, and the
+    // processes later tests start would find no temporary folder.
+    if (tmpdirGesetzt)
+        qputenv("TMPDIR", tmpdir);
+    else
+        qunsetenv("TMPDIR");
 }
 
 TEST_F(ListPrintTest, AMissingPictureOfAWriteProtectedCdAlbumEndsThePrint)

@@ -1,0 +1,147 @@
+#pragma once
+// TOffenesAlbum: the open album's lifecycle over the main window's five work
+// areas (the open album, its second view, the target album of copies, the
+// album manager table and the integrity check). It creates a missing album
+// when the user agrees, checks it, leaves a busy album untouched, sets an
+// unreadable index aside and builds it anew once, keeps the order across a
+// reopen, reads the tags, sets the engine's search settings, registers the
+// album in the manager table, opens and builds the full-text indexes and
+// closes the three views of the album. The window's own steps (the album's
+// name in the status bar, the grid layout's save and read-back, the views
+// after an open) go through the album views (album_ansicht.h); the
+// program's services through TProgrammDienste; the few choices that belong
+// to the window's options and dialogs through TOffenesAlbumUmgebung. So the
+// lifecycle runs and is tested without a main window, and the command groups
+// share this one object instead of each declaring the lifecycle again.
+
+#include <QString>
+
+class TAlbumAnsicht;
+class TAlbumManagerDialog;
+class TArbeitsbereich;
+class TDbeEnv;
+class TProgrammDienste;
+
+// What the lifecycle needs of the window beyond its views and the services.
+class TOffenesAlbumUmgebung {
+public:
+    virtual ~TOffenesAlbumUmgebung() = default;
+    // The options' "alle Meldungen": the closing notices are shown.
+    virtual bool AlleMeldungen() const = 0;
+    // The folder of the album manager table (the options' value) and a new
+    // one the user chose.
+    virtual QString ManagerOrdner() const = 0;
+    virtual void ManagerOrdnerSetzen(const QString& ordner) = 0;
+    // The file dialog for a manager table in another folder: false when the
+    // user cancelled it, else the chosen file in `gewaehlt`.
+    virtual bool ManagerTabelleWaehlen(const QString& ordner, const QString& name, QString& gewaehlt) = 0;
+    // The album manager dialog when one is installed, else null.
+    virtual TAlbumManagerDialog* AlbumManager() = 0;
+    // The user chooses another album (the window's command for it).
+    virtual void AnderesAlbumWaehlen() = 0;
+    // The pick lists: offered from the last album (only where the album's
+    // drive is no CD when asked so), and read from the album's own files.
+    virtual void PicklistenUebernehmen(bool nurWennKeinCD) = 0;
+    virtual void PicklistenNeuLesen() = 0;
+    // The open album changed: filters and searches start afresh. The open
+    // album's full-text index was built anew: a search text found in the old
+    // one no longer applies.
+    virtual void AlbumGewechselt() = 0;
+    virtual void VolltextNeu() = 0;
+};
+
+class TOffenesAlbum {
+public:
+    TOffenesAlbum(TArbeitsbereich& bilder, TArbeitsbereich& bilder2, TArbeitsbereich& ziel,
+                  TArbeitsbereich& manager, TArbeitsbereich& pruefung, TDbeEnv* dbeEnv, TAlbumAnsicht& ansicht,
+                  TProgrammDienste& dienste, TOffenesAlbumUmgebung& umgebung);
+    TOffenesAlbum(const TOffenesAlbum&) = delete;
+    TOffenesAlbum& operator=(const TOffenesAlbum&) = delete;
+
+    // The work areas: the open album, its second view, the target album of
+    // copies, the album manager table and the integrity check.
+    TArbeitsbereich& Bilder() const { return bilder_; }
+    TArbeitsbereich& Bilder2() const { return bilder2_; }
+    TArbeitsbereich& Ziel() const { return ziel_; }
+    TArbeitsbereich& Manager() const { return manager_; }
+    TArbeitsbereich& Pruefung() const { return pruefung_; }
+    // The engine's search settings (soft seek, exact, lock wait) the open
+    // sets.
+    TDbeEnv* DbeUmgebung() const { return dbeEnv_; }
+
+    // AlbumPruefen: another program uses the album (the busy message was
+    // shown).
+    static constexpr int kAlbumBelegt = -2;
+
+    // ---- The open album ---------------------------------------------------------
+    // Opens the album of Bilder() (created after the user's yes when it is
+    // missing): 1 when it is open, 0 when it is not (the user was told).
+    int Oeffnen();
+    // Opens the second view over the open album: 1 open, 0 not (told).
+    int ZweiteAnsichtOeffnen();
+    // 1 when the album is open, else 0 after the notice "Es ist kein
+    // Fotoalbum geöffnet !".
+    int Offen();
+    // The integrity check of the open album: 1 valid, 0 not, kAlbumBelegt
+    // when another program uses it.
+    int Pruefen();
+    // The integrity check of another album: its entry count, -1 for a table
+    // that is no album, kAlbumBelegt when it is busy.
+    int AlbumPruefen(const QString& ordner, const QString& name);
+    // Creates an album table in that folder (made first; a folder that
+    // cannot be made is reported).
+    int Erzeugen(const QString& ordner, const QString& name);
+    // Reads the open album's tag names into its work area.
+    void TagsLesen();
+    // Closes the three views of the album (open album, second view, target),
+    // their index settings cleared.
+    void TabellenSchliessen();
+
+    // ---- The target album -------------------------------------------------------
+    // Opens the target album of Ziel() (created after the user's yes when it
+    // is missing); its index is built once when it is missing.
+    void ZielOeffnen();
+
+    // ---- Full-text indexes ----------------------------------------------------
+    // Opens the open album's full-text index, or builds it when it is missing.
+    void VolltextOeffnen();
+    // The same for the target album (with the count of keys introduced).
+    void ZielVolltextOeffnen();
+    // Adds the target's record buffer to its full-text index (a failure is
+    // logged and shown).
+    void ZielVolltextEintragen();
+    // Builds the open album's full-text index anew from all its records, the
+    // filter in force kept.
+    void VolltextNeuAufbauen();
+
+    // ---- The album manager table ------------------------------------------------
+    // Opens the manager table (created after the user's yes, or looked for
+    // elsewhere); its index is built when it is missing. 1 open, 0 not.
+    int ManagerOeffnen();
+    int ManagerErzeugen(const QString& ordner, const QString& name);
+    // Enters an album in the manager table with its statistics (NewEntry:
+    // a new row; else the current row, or with ByFileName the row of that
+    // file name, is refreshed).
+    void ImManagerEintragen(const QString& FullPath, int NewEntry, int ByFileName);
+    // Captions, display formats, hidden and read-only fields of the manager
+    // table, set after each open.
+    void ManagerFelderEinrichten();
+    // The manager table is open (opened now when needed).
+    bool ManagerBereit();
+    // The manager table has a row for that album path.
+    bool ImManager(const QString& pfad);
+
+private:
+    int OeffnenLauf(bool wiederholen, bool picklistenFragen);
+    void ZielOeffnenLauf(bool wiederholen);
+
+    TArbeitsbereich& bilder_;
+    TArbeitsbereich& bilder2_;
+    TArbeitsbereich& ziel_;
+    TArbeitsbereich& manager_;
+    TArbeitsbereich& pruefung_;
+    TDbeEnv* dbeEnv_;
+    TAlbumAnsicht& ansicht_;
+    TProgrammDienste& dienste_;
+    TOffenesAlbumUmgebung& umgebung_;
+};
