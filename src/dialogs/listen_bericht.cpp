@@ -5,6 +5,7 @@
 #include "platform/ui/dialogs.h"
 
 #include "report/engine/rg_component_registry.h"
+#include "report/engine/rg_engine_forms.h"
 #include "report/engine/rg_dataset_pipeline.h"
 #include "report/engine/rg_report.h"
 #include "report/engine/rg_template.h"
@@ -31,6 +32,7 @@ TrgBDEPipeline* ListenPipeline(TComponent* owner, const QString& name, TDataSour
 
 TrgReport* ListenBericht(TComponent* owner, const QString& name, TrgBDEPipeline* pipeline)
 {
+    rgInstallEngineForms();
     rgRegisterBuiltInComponentClasses();
     auto* report = new TrgReport(owner);
     report->Name = name;

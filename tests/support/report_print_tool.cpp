@@ -32,6 +32,7 @@
 #include "report/engine/rg_bands.h"
 #include "report/engine/rg_calculated_text.h"
 #include "report/engine/rg_component_registry.h"
+#include "report/engine/rg_engine_forms.h"
 #include "report/engine/rg_data_text.h"
 #include "report/engine/rg_dataset_pipeline.h"
 #include "report/engine/rg_report.h"
@@ -138,6 +139,7 @@ int main(int argc, char** argv)
     rgtest::InstallFakePrinters({rgtest::OfficeLaser(QStringLiteral("PDF"))});
     if (InstallDatabaseBridge() != DBIERR_NONE)
         return Fail(2, QStringLiteral("Die Datenbank lässt sich nicht starten."));
+    rgInstallEngineForms();
     rgRegisterBuiltInComponentClasses();
 
     int result = 0;

@@ -1,9 +1,9 @@
 #include "report/engine/rg_calc.h"
+#include "report/engine/rg_describe.h"
 
-
-#include "report/engine/rg_bands.h"
+#include "platform/stream/class_registry.h"
+#include "report/engine/rg_groups.h"
 #include "report/engine/rg_pipeline.h"
-#include "report/engine/rg_report.h"
 #include "report/output/rg_strings.h"
 
 TrgDBCalc::TrgDBCalc(TComponent* AOwner) : TrgDBText(AOwner)
@@ -105,18 +105,30 @@ void TrgDBCalc::RestoreCacheFields(const TrgCacheRecord& Record)
     startRecordNo_ = Record.GetInt32(cacheOffset_ + 16);
 }
 
-// ---- traversal -------------------------------------------------------------------
+// ---- stream form -----------------------------------------------------------------
 
-void rgResetGroupComponents(TrgCustomReport* Report, const TrgGroup* Group)
+namespace {
+
+using rgdescribe::Get;
+using rgdescribe::Put;
+
+void DescribeDBCalc()
 {
-    if (!Report || !Group)
-        return;
-    for (int b = 0; b < Report->GetBandCount(); ++b) {
-        const TrgBand* band = Report->GetBandAt(b);
-        for (int c = 0; c < band->GetComponentCount(); ++c) {
-            TrgComponent* component = band->GetComponentAt(c);
-            if (component->UsesResetGroup() && component->ResetGroup == Group)
-                component->SetForceNewValue(true);
-        }
-    }
+    rgRegisterDataTextClasses();
+    const TEnumInfo* dbCalcTypes = rgdescribe::Enum("TrgDBCalcType", TrgDBCalcTypeIdentifiers);
+    DescribeClass<TrgDBCalc, TrgDBText>(QStringLiteral("TrgDBCalc"))
+        .Enum("DBCalcType", dbCalcTypes, Get(&TrgDBCalc::DBCalcType), Put(&TrgDBCalc::SetDBCalcType)).Default(dcSum)
+        // The group is written by its name and found by it when read.
+        .Component("ResetGroup", [](const TrgDBCalc& c) -> TComponent* { return c.ResetGroup; },
+                   [](TrgDBCalc& c, TComponent* group) { c.ResetGroup = dynamic_cast<TrgGroup*>(group); })
+        .Stored([](const TrgDBCalc& c) { return c.ResetGroup && !c.ResetGroup->Name.isEmpty(); });
+}
+
+}  // namespace
+
+void rgRegisterDBCalcClasses()
+{
+    static const bool described = (DescribeDBCalc(), true);
+    (void)described;
+    RegisterClass(ClassInfoFor<TrgDBCalc>());
 }

@@ -38,9 +38,6 @@ private:
     int32_t cacheOffset_ = 0;
 };
 
-class TrgCustomReport;
-class TrgGroup;
-
-// The components whose ResetGroup is Group start a new run with the next
-// record they take.
-void rgResetGroupComponents(TrgCustomReport* Report, const TrgGroup* Group);
+// Makes TrgDBCalc known to the component stream by name (with the data text
+// classes it derives from).
+void rgRegisterDBCalcClasses();

@@ -7,8 +7,6 @@
 #include "platform/stream/component_reader.h"
 #include "platform/stream/component_writer.h"
 #include "report/engine/rg_bands.h"
-#include "report/engine/rg_engine.h"
-#include "report/engine/rg_report.h"
 #include "report/output/rg_strings.h"
 
 // ---- TrgComponent ------------------------------------------------------

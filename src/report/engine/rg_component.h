@@ -118,6 +118,9 @@ public:
 
     // The report's printer setup changed (a subreport passes it on).
     virtual void ReportPrinterSetupChanged() {}
+    // The report was read under a decimal separator other than ".": lengths
+    // the component keeps as text (a memo's tab stops) take it.
+    virtual void FixDecimalSeparators() {}
     // The rectangle ParentWidth and ParentHeight follow.
     virtual TrgMMRect GetParentRect() const;
     void AdjustToParent();

@@ -5,10 +5,10 @@
 #include "platform/core/exceptions.h"
 #include "report/engine/rg_bands.h"
 #include "report/engine/rg_barcode_components.h"
-#include "report/engine/rg_barcode_dialog.h"
 #include "report/engine/rg_calc.h"
 #include "report/engine/rg_calculated_text.h"
 #include "report/engine/rg_data_text.h"
+#include "report/engine/rg_form_hooks.h"
 #include "report/engine/rg_groups.h"
 #include "report/engine/rg_image.h"
 #include "report/engine/rg_memo.h"
@@ -19,10 +19,6 @@
 #include "report/engine/rg_shapes.h"
 #include "report/engine/rg_subreport.h"
 #include "report/engine/rg_template.h"
-#include "report/engine/rg_template_dialogs.h"
-#include "report/output/rg_cancel_dialog.h"
-#include "report/output/rg_preview_form.h"
-#include "report/output/rg_print_dialog.h"
 #include "report/engine/rg_text_components.h"
 
 // ---- event properties ------------------------------------------------------------
@@ -153,21 +149,12 @@ constexpr TBuiltIn kBuiltIns[] = {
 
 }  // namespace
 
-void rgRegisterEngineForms()
-{
-    TrgPrintPreview::Register();
-    TrgPrintDialog::Register();
-    TrgCancelDialog::Register();
-    TrgTemplateErrorDialog::Register();
-    TrgTemplateDialog::Register();
-    TrgBarCodeDialog::Register();
-}
-
 void rgRegisterBuiltInComponentClasses()
 {
     // Each module describes its classes and makes them known by name.
     rgRegisterReportClasses();
     rgRegisterDataTextClasses();
+    rgRegisterDBCalcClasses();
     rgRegisterCalculatedTextClasses();
     rgRegisterMemoClasses();
     rgRegisterImageComponentClasses();
@@ -178,7 +165,9 @@ void rgRegisterBuiltInComponentClasses()
     rgRegisterSubReportClasses();
     static const bool published = (PublishProperties(), true);
     (void)published;
-    rgRegisterEngineForms();
+    // The concrete forms come through the installed hook: the core names none.
+    if (const auto& registerForms = rgFormHooks().RegisterForms)
+        registerForms();
     TrgRegComponentClassList& list = rgGetRegisteredComponents();
     for (const TBuiltIn& builtIn : kBuiltIns) {
         const QString name = QString::fromLatin1(builtIn.ClassName);

@@ -12,13 +12,8 @@
 
 // Describes the engine's classes (report, bands, groups, components) with
 // their event and data pipeline properties, registers every printable
-// component class of the built-in palette and the engine's own forms
-// (rgRegisterEngineForms). The program calls it when it starts to print.
+// component class of the built-in palette and the concrete forms whose
+// registration was installed (rg_form_hooks.h; the engine's own through
+// rgInstallEngineForms). The program calls it when it starts to print.
 // Safe to call again.
 void rgRegisterBuiltInComponentClasses();
-
-// Registers the engine's concrete forms for their abstract classes: the
-// preview, the print and cancel dialogs, the template dialogs and the bar
-// code dialog. The engine's core knows only the abstract ones. A form
-// registered later in a place (a test's substitute) replaces the one here.
-void rgRegisterEngineForms();

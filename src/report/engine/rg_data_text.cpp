@@ -4,7 +4,6 @@
 #include "platform/stream/class_registry.h"
 #include "platform/stream/graphics_streaming.h"
 #include "report/engine/rg_bands.h"
-#include "report/engine/rg_calc.h"
 #include "report/engine/rg_engine.h"
 #include "report/engine/rg_groups.h"
 #include "report/engine/rg_pipeline.h"
@@ -201,7 +200,6 @@ using rgdescribe::Put;
 void DescribeDataTexts()
 {
     rgRegisterTextComponentClasses();
-    const TEnumInfo* dbCalcTypes = rgdescribe::Enum("TrgDBCalcType", TrgDBCalcTypeIdentifiers);
     const TEnumInfo* alignments = FindEnum(QStringLiteral("TAlignment"));
     using D = TrgDBText;
     DescribeClass<D, TrgCustomText>(QStringLiteral("TrgDBText"))
@@ -219,12 +217,6 @@ void DescribeDataTexts()
         .Boolean("Transparent", Get(&D::Transparent), Put(&D::SetTransparent)).Default(false)
         .Boolean("Visible", Get(&D::Visible), Put(&D::SetVisible)).Default(true)
         .Boolean("WordWrap", Get(&D::WordWrap), Put(&D::SetWordWrap)).Default(false);
-    DescribeClass<TrgDBCalc, D>(QStringLiteral("TrgDBCalc"))
-        .Enum("DBCalcType", dbCalcTypes, Get(&TrgDBCalc::DBCalcType), Put(&TrgDBCalc::SetDBCalcType)).Default(dcSum)
-        // The group is written by its name and found by it when read.
-        .Component("ResetGroup", [](const TrgDBCalc& c) -> TComponent* { return c.ResetGroup; },
-                   [](TrgDBCalc& c, TComponent* group) { c.ResetGroup = dynamic_cast<TrgGroup*>(group); })
-        .Stored([](const TrgDBCalc& c) { return c.ResetGroup && !c.ResetGroup->Name.isEmpty(); });
 }
 
 }  // namespace
@@ -234,5 +226,4 @@ void rgRegisterDataTextClasses()
     static const bool described = (DescribeDataTexts(), true);
     (void)described;
     RegisterClass(ClassInfoFor<TrgDBText>());
-    RegisterClass(ClassInfoFor<TrgDBCalc>());
 }

@@ -4,7 +4,6 @@
 #include <climits>
 
 #include "report/engine/rg_bands.h"
-#include "report/engine/rg_calc.h"
 #include "report/engine/rg_groups.h"
 #include "report/engine/rg_report.h"
 #include "report/output/rg_page.h"
@@ -18,6 +17,22 @@ constexpr int kBandHeightExceedsPage = 275;
 constexpr int kDetailBandDoesNotFit = 302;
 constexpr int kCannotConvertColumnPosition = 285;
 constexpr int kCannotFindColumnPosition = 286;
+
+// The components whose ResetGroup is Group (running totals) start a new run
+// with the next record they take.
+void ResetGroupComponents(TrgCustomReport* Report, const TrgGroup* Group)
+{
+    if (!Report || !Group)
+        return;
+    for (int b = 0; b < Report->GetBandCount(); ++b) {
+        const TrgBand* band = Report->GetBandAt(b);
+        for (int c = 0; c < band->GetComponentCount(); ++c) {
+            TrgComponent* component = band->GetComponentAt(c);
+            if (component->UsesResetGroup() && component->ResetGroup == Group)
+                component->SetForceNewValue(true);
+        }
+    }
+}
 
 }  // namespace
 
@@ -252,7 +267,7 @@ bool TrgEngine::CheckGroupBreaks()
         TrgGroup* group = report_->GetGroupAt(i);
         group->Break();
         if (!(secondState_ & e2EndOfData))
-            rgResetGroupComponents(report_, group);
+            ResetGroupComponents(report_, group);
         if (TrgGroupHeaderBand* header = group->HeaderBand()) {
             if (newPage)
                 header->SetNewPageForced();

@@ -221,18 +221,6 @@ void TrgDBMemo::RefreshText()
 
 // ---- utilities and stream form ---------------------------------------------------
 
-void rgFixMemoTabStops(TrgCustomReport* Report)
-{
-    if (!Report)
-        return;
-    for (int b = 0; b < Report->GetBandCount(); ++b) {
-        const TrgBand* band = Report->GetBandAt(b);
-        for (int c = 0; c < band->GetComponentCount(); ++c)
-            if (auto* memo = dynamic_cast<TrgCustomMemo*>(band->GetComponentAt(c)))
-                memo->FixTabStopSeparators();
-    }
-}
-
 namespace {
 
 using rgdescribe::Get;

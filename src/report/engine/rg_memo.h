@@ -31,6 +31,7 @@ public:
     const TStringList* mmTabStopPositions() const { return &tabStops_; }
     // Decimal points in the stored stops become the locale's separator.
     void FixTabStopSeparators();
+    void FixDecimalSeparators() override { FixTabStopSeparators(); }
 
     virtual TStringList* GetLines() { return &lines_; }
     virtual void SetLines(const TStringList& Value);
@@ -89,11 +90,6 @@ public:
 private:
     bool autoDisplay_ = true;
 };
-
-// Tab stops of every memo in the report's bands get the locale's decimal
-// separator in place of ".".
-class TrgCustomReport;
-void rgFixMemoTabStops(TrgCustomReport* Report);
 
 // Makes the memo classes known to the component stream by name.
 void rgRegisterMemoClasses();

@@ -8,10 +8,6 @@
 #include "platform/stream/component_reader.h"
 #include "platform/stream/component_writer.h"
 #include "report/engine/rg_bands.h"
-#include "report/engine/rg_calculated_text.h"
-#include "report/engine/rg_data_text.h"
-#include "report/engine/rg_memo.h"
-#include "report/engine/rg_region.h"
 #include "report/engine/rg_engine.h"
 #include "report/engine/rg_groups.h"
 #include "report/engine/rg_template.h"
@@ -433,7 +429,9 @@ void TrgCustomReport::Loaded()
     }
     if (FormatSettings().DecimalSeparator != QLatin1Char('.')) {
         rgFixDecimalSeparators(&columnPositions_);
-        rgFixMemoTabStops(this);
+        for (TrgBand* band : bands_)
+            for (int c = 0; c < band->GetComponentCount(); ++c)
+                band->GetComponentAt(c)->FixDecimalSeparators();
     }
     TrgProducer::Loaded();
     // A report that keeps its layout in a template takes it from there;
@@ -645,10 +643,6 @@ using rgdescribe::Enum;
 void DescribeReportClasses()
 {
     rgRegisterTextComponentClasses();
-    rgRegisterDataTextClasses();
-    rgRegisterCalculatedTextClasses();
-    rgRegisterMemoClasses();
-    rgRegisterRegionClasses();
     rgRegisterBandClasses();
     rgRegisterGroupClasses();
     const TEnumInfo* passSettings = Enum("TrgPassSettingType", TrgPassSettingTypeIdentifiers);

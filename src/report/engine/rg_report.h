@@ -195,5 +195,7 @@ private:
 // their components. EReadError naming the first that does not.
 void rgCheckReportGeometry(const TrgCustomReport& Report);
 
-// Makes the report classes and the classes they stream known by name.
+// Makes the report classes known by name, with the bands, groups and text
+// components they stream. The other printable components register their own
+// classes (rgRegisterBuiltInComponentClasses registers them all).
 void rgRegisterReportClasses();

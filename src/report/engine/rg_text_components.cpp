@@ -11,7 +11,6 @@
 #include "platform/stream/component_reader.h"
 #include "platform/stream/graphics_streaming.h"
 #include "report/engine/rg_bands.h"
-#include "report/engine/rg_engine.h"
 #include "report/engine/rg_groups.h"
 #include "report/engine/rg_report.h"
 #include "report/output/rg_draw_commands.h"

@@ -16,9 +16,13 @@
 #include "list_pipeline.h"
 #include "platform/core/string_list.h"
 #include "report/engine/rg_bands.h"
+#include "report/engine/rg_calc.h"
+#include "report/engine/rg_calculated_text.h"
 #include "report/engine/rg_engine.h"
+#include "report/engine/rg_memo.h"
 #include "report/engine/rg_pipeline.h"
 #include "report/engine/rg_printable.h"
+#include "report/engine/rg_region.h"
 #include "report/engine/rg_report.h"
 #include "report/engine/rg_text_components.h"
 #include "report/output/rg_comm.h"
@@ -104,11 +108,23 @@ inline void SetTestPage(TrgPrinterSetup& Setup)
         Setup.SetDefinedValue(i, values[i]);
 }
 
+// The report classes with the component classes the tests stream in reports
+// (the program's start-up registers them all).
+inline void RegisterReportClasses()
+{
+    rgRegisterReportClasses();
+    rgRegisterDataTextClasses();
+    rgRegisterDBCalcClasses();
+    rgRegisterCalculatedTextClasses();
+    rgRegisterMemoClasses();
+    rgRegisterRegionClasses();
+}
+
 class TEngineTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        rgRegisterReportClasses();
+        RegisterReportClasses();
         rgSetLayoutMeasure(&measure);
         SetTestPage(*report->PrinterSetup());
         report->Engine()->Clock = [] { return TDateTime(46000.5); };

@@ -26,7 +26,7 @@ protected:
     void SetUp() override
     {
         AlbumTableTest::SetUp();
-        rgRegisterReportClasses();
+        RegisterReportClasses();
         rgSetLayoutMeasure(&measure);
         rgSetPrinterSource(std::make_unique<rgtest::TFakePrinterSource>(
             std::vector<rgtest::TFakePrinter>{{{QStringLiteral("Drucker"), {}, QStringLiteral("queue"), {}}, {}}},

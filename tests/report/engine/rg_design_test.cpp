@@ -23,6 +23,7 @@
 #include "report/engine/rg_calc.h"
 #include "report/engine/rg_calculated_text.h"
 #include "report/engine/rg_component_registry.h"
+#include "report/engine/rg_engine_forms.h"
 #include "report/engine/rg_data_text.h"
 #include "report/engine/rg_design_bands.h"
 #include "report/engine/rg_design_components.h"

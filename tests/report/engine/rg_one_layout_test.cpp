@@ -95,7 +95,7 @@ class OneLayoutTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        rgRegisterReportClasses();
+        RegisterReportClasses();
         TrgPrintPreview::Register();
         TrgPrintDialog::Register();
         TrgCancelDialog::Register();

@@ -22,6 +22,7 @@
 #include "report/engine/rg_calc.h"
 #include "report/engine/rg_calculated_text.h"
 #include "report/engine/rg_component_registry.h"
+#include "report/engine/rg_engine_forms.h"
 #include "report/engine/rg_data_text.h"
 #include "report/engine/rg_image.h"
 #include "report/engine/rg_memo.h"
@@ -41,6 +42,7 @@ protected:
     void SetUp() override
     {
         BridgeTestBase::SetUp();
+        rgInstallEngineForms();
         rgRegisterBuiltInComponentClasses();
         CreateAlbum(QStringLiteral("BILDER.DBF"), kEntries);
     }

@@ -15,6 +15,7 @@
 #include "platform/stream/stream_text.h"
 #include "platform/ui/prompt_script.h"
 #include "report/engine/rg_component_registry.h"
+#include "report/engine/rg_engine_forms.h"
 #include "report/engine/rg_subreport.h"
 #include "report/output/rg_file_devices.h"
 #include "report/output/rg_printer_list.h"
@@ -437,6 +438,7 @@ namespace {
 // pipeline reference is written only for a pipeline that has a name.
 TEST_F(ReportTest, APipelineWithoutANameIsNotWrittenAndTheStreamReadsBack)
 {
+    rgInstallEngineForms();
     rgRegisterBuiltInComponentClasses();
     DescribeClass<TCapturingReport, TrgReport>(QStringLiteral("TCapturingReport"));
     auto rows = MakeRows(2);

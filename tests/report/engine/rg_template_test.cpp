@@ -22,6 +22,8 @@
 #include "platform/ui/prompt_script.h"
 #include "report/engine/rg_calc.h"
 #include "report/engine/rg_component_registry.h"
+#include "report/engine/rg_engine_forms.h"
+#include "report/engine/rg_form_hooks.h"
 #include "report/engine/rg_data_text.h"
 #include "report/engine/rg_groups.h"
 #include "report/engine/rg_image.h"
@@ -161,6 +163,7 @@ protected:
     void SetUp() override
     {
         TEngineTest::SetUp();
+        rgInstallEngineForms();
         rgRegisterBuiltInComponentClasses();
         static const bool described = (DescribeClass<TCapturingReport, TrgReport>(QStringLiteral("TCapturingReport")), true);
         (void)described;
@@ -637,8 +640,9 @@ TEST_F(TemplateTest, ASubreportIsSavedWithItsChildReportAndPrintsTheSameAfterLoa
         auto* namedSub = dynamic_cast<TrgSubReport*>(methodForm.FindComponent(QStringLiteral("subKinder")));
         ASSERT_NE(namedSub, nullptr);
         EXPECT_EQ(namedSub->PrintBehavior(), behavior);
-        if (behavior == pbChild)
+        if (behavior == pbChild) {
             EXPECT_EQ(PrintAll(), built);
+        }
     }
     report = NewReport();
     Load(text);
@@ -1240,10 +1244,43 @@ TEST(ComponentRegistry, UnregisteredClassesNoLongerReadFromTemplates)
     EXPECT_TRUE(PalettePage(QStringLiteral("Standard Components")).contains(QStringLiteral("TrgLine@6=Line")));
 }
 
+// The core registers the concrete forms only through the installed hook: none
+// before the engine's forms are installed, then each for its abstract class;
+// a substitute registered afterwards replaces the engine's own.
+TEST(ComponentRegistry, ConcreteFormsComeThroughTheInstalledRegistration)
+{
+    const std::pair<const char*, const char*> forms[] = {
+        {"TrgCustomPreviewer", "TrgPrintPreview"},
+        {"TrgCustomPrintDialog", "TrgPrintDialog"},
+        {"TrgCustomCancelDialog", "TrgCancelDialog"},
+        {"TrgCustomTemplateErrorDialog", "TrgTemplateErrorDialog"},
+        {"TrgCustomTemplateDialog", "TrgTemplateDialog"},
+        {"TrgCustomBarCodeDialog", "TrgBarCodeDialog"},
+    };
+    rgClearFormClasses();
+    rgFormHooks().RegisterForms = nullptr;
+    rgRegisterBuiltInComponentClasses();
+    for (const auto& [abstract, concrete] : forms)
+        EXPECT_EQ(rgGetFormClass(QString::fromLatin1(abstract)), nullptr) << abstract;
+
+    rgInstallEngineForms();
+    rgRegisterBuiltInComponentClasses();
+    for (const auto& [abstract, concrete] : forms) {
+        const TrgFormClass* formClass = rgGetFormClass(QString::fromLatin1(abstract));
+        ASSERT_NE(formClass, nullptr) << abstract;
+        EXPECT_EQ(formClass->ClassName, QString::fromLatin1(concrete)) << abstract;
+    }
+
+    rgRegisterFormClass(QStringLiteral("TrgCustomCancelDialog"), {QStringLiteral("TErsatzDialog"), nullptr});
+    EXPECT_EQ(rgGetFormClass(QStringLiteral("TrgCustomCancelDialog"))->ClassName, QStringLiteral("TErsatzDialog"));
+    rgRegisterEngineForms();
+}
+
 // ---- the template error dialog ---------------------------------------------------
 
 TEST(TemplateErrorDialog, ShowsTheMessageAndItsButtonsInTheLanguage)
 {
+    rgInstallEngineForms();
     rgRegisterBuiltInComponentClasses();
     std::unique_ptr<TrgCustomTemplateErrorDialog> dialog(rgCreateForm<TrgCustomTemplateErrorDialog>(nullptr));
     ASSERT_NE(dialog, nullptr);
