@@ -5,7 +5,6 @@
 #include "platform/stream/graphics_streaming.h"
 #include "report/engine/rg_bands.h"
 #include "report/engine/rg_engine.h"
-#include "report/engine/rg_groups.h"
 #include "report/engine/rg_pipeline.h"
 #include "report/output/rg_utils.h"
 

@@ -5,8 +5,7 @@
 // or the bar code dialog. Whoever prints installs their registration here
 // once at start-up (rgInstallEngineForms), as the designer side installs the
 // design hooks, and rgRegisterBuiltInComponentClasses runs it with the
-// component classes. While nothing is installed no concrete form is
-// registered and the engine runs without its dialogs.
+// component classes. While nothing is installed it registers no form.
 
 #include <functional>
 
