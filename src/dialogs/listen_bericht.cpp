@@ -5,8 +5,8 @@
 #include "platform/ui/dialogs.h"
 
 #include "report/engine/rg_component_registry.h"
-#include "report/engine/rg_engine_forms.h"
 #include "report/engine/rg_dataset_pipeline.h"
+#include "report/engine/rg_engine_forms.h"
 #include "report/engine/rg_report.h"
 #include "report/engine/rg_template.h"
 #include "report/output/rg_printer.h"

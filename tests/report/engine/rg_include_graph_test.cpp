@@ -79,7 +79,6 @@ TEST(IncludeGraph, TheCoreNeverReachesDesignTimeCodeOrAConcreteForm)
     EXPECT_TRUE(core.count("report/engine/rg_form_hooks"));
 }
 
-
 // The modules that include each other in a circle with the report: only the
 // report model itself (the report, its engine, bands, groups, the component
 // base classes and the template the report loads), which reach one another
