@@ -785,6 +785,10 @@ void TProgrammOptionen::FontZuweisen(int index)
 
 void TProgrammOptionen::LeseFontAusIni(const QString& iniDatei)
 {
+    // Most files have no fonts of the user: one read of the file then
+    // answers for all eight entries.
+    if (!TMemIniFile(iniDatei).SectionExists(QString::fromLatin1(kSektionFonts)))
+        return;
     const auto eintraege = SchriftEintraege();
     for (size_t i = 1; i < eintraege.size(); ++i) {
         TFont schrift;
