@@ -155,7 +155,13 @@ void TProgrammOptionen::SteuerelementeBauen()
 {
     if (SteuerelementeGebaut())
         return;
+    const int vorher = ComponentCount();
     BedienelementeBauen();
+    // The new controls are finished as the form's load finishes its own:
+    // tab order and alignment.
+    for (int i = vorher; i < ComponentCount(); ++i)
+        Components(i)->Loaded();
+    TWinControl::Loaded();
     // The controls show the store as it stands: the settings read at the
     // start and every change since, the pick lists of the open album.
     PageControlMain->SetActivePageIndex(rtAllgemein);
