@@ -113,6 +113,15 @@ QString HauptfensterBeschreibung(TMainForm& f)
 
 }  // namespace
 
+void VolltextNachholen(TMainForm& form)
+{
+    if (!form.VolltextNachDemZeigen)
+        return;
+    form.VolltextNachDemZeigen = false;
+    if (form.TableBilder->Active())
+        form.OeffneBilderFTS();
+}
+
 int LumadexMain(int argc, char** argv)
 {
     // Without a window system Qt would abort; the user learns what to do.
@@ -194,6 +203,8 @@ int LumadexMain(int argc, char** argv)
         MainForm = new TMainForm(Application);
         StartzeitMarke("gebaut");
         Application->MainForm = MainForm;
+        // The full-text index is opened once the window has been painted.
+        MainForm->VolltextNachDemZeigen = true;
         MainForm->DoCreate();
         StartzeitMarke("gestartet");
         Application->ProcessMessages();
@@ -204,10 +215,17 @@ int LumadexMain(int argc, char** argv)
     }
     delete splash;
 
-    // The other forms of the run show nothing at the start: they are made
-    // once the main window has been painted, so the window appears sooner.
+    // The full-text index and the other forms of the run show nothing at
+    // the start: they are opened and made once the main window has been
+    // painted (or before the first input reaches the program, should that
+    // come first), so the window appears sooner.
     // The filter dialog may already exist when a command asked for it.
     const auto weitereFormen = [&] {
+        try {
+            VolltextNachholen(*MainForm);
+        } catch (const std::exception& e) {
+            Application->HandleException(nullptr, e);
+        }
         try {
             MeldungForm = new TMeldungForm(Application);
             if (!MainForm->BilderDialogForm) {
@@ -228,6 +246,9 @@ int LumadexMain(int argc, char** argv)
         TAutoSlideShow autoSlideShow(HauptfensterAnbindung(MainForm));
         TNachErstemPaint nachPaint;
         nachPaint.Danach = weitereFormen;
+        // Before the window's one-second start timer (Timer3) when no paint
+        // comes (a window started minimised).
+        nachPaint.SpaetestensMs = 500;
         nachPaint.Beschreibung = [MainForm] { return HauptfensterBeschreibung(*MainForm); };
         nachPaint.Beenden = [MainForm] {
             Application->Guarded(MainForm, [MainForm] { MainForm->BeendenAnfordern(); });

@@ -7,6 +7,8 @@
 #include "platform/ui/std_ctrls.h"
 #include "shared/general_system.h"
 
+#include <QImageReader>
+
 TProgStartForm::TProgStartForm(TComponent* AOwner) : TForm(AOwner)
 {
     Name = QStringLiteral("ProgStartForm");
@@ -55,12 +57,20 @@ TProgStartForm::TProgStartForm(TComponent* AOwner) : TForm(AOwner)
     Image1->SetBounds(135, 88, 150, 112);
     Image1->SetCenter(true);
     Image1->SetProportional(true);
+    // The logo is decoded at the size the box shows it (the JPEG decoder
+    // scales while it decodes), so the start does not pay for pixels the
+    // box would drop. A damaged logo leaves the place empty.
     const QString logo = ProgrammVerzeichnis() + QStringLiteral("Logo.jpg");
     if (FileExists(logo)) {
-        try {
-            Image1->Picture()->LoadFromFile(WinToLinux(logo).value_or(logo));
-        } catch (const std::exception&) {
-            // A damaged logo leaves the place empty.
+        QImageReader leser(WinToLinux(logo).value_or(logo));
+        const QSize groesse = leser.size();
+        if (groesse.width() > Image1->Width() || groesse.height() > Image1->Height())
+            leser.setScaledSize(groesse.scaled(Image1->Width(), Image1->Height(), Qt::KeepAspectRatio));
+        const QImage bild = leser.read();
+        if (!bild.isNull()) {
+            TBitmap bitmap;
+            bitmap.SetImage(bild);
+            Image1->Picture()->SetGraphic(&bitmap);
         }
     }
 

@@ -1,5 +1,6 @@
 #include "app/start_zeiten.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QObject>
 #include <QTimer>
@@ -27,11 +28,24 @@ public:
         messen_ = !wert.isEmpty();
         ende_ = wert == "ende";
         QTimer::singleShot(was_.SpaetestensMs, this, [this] { Fertig(); });
+        // The user's first input, to any window, waits for the work after
+        // the paint: no command runs before it is done.
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+
+    ~TErsterPaint() override
+    {
+        if (QCoreApplication::instance())
+            QCoreApplication::instance()->removeEventFilter(this);
     }
 
     bool eventFilter(QObject* obj, QEvent* ev) override
     {
-        if (ev->type() == QEvent::Paint && !gesehen_) {
+        if (!fertig_ && Eingabe(ev->type())) {
+            Fertig();
+            return QObject::eventFilter(obj, ev);
+        }
+        if (ev->type() == QEvent::Paint && !gesehen_ && obj == parent()) {
             gesehen_ = true;
             QTimer::singleShot(0, this, [this] { Fertig(); });
         }
@@ -39,11 +53,33 @@ public:
     }
 
 private:
+    static bool Eingabe(QEvent::Type typ)
+    {
+        switch (typ) {
+        case QEvent::KeyPress:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::ContextMenu:
+        case QEvent::DragEnter:
+        case QEvent::Drop:
+        case QEvent::TouchBegin:
+        case QEvent::TabletPress:
+        case QEvent::Close:
+            return true;
+        default:
+            return false;
+        }
+    }
+
     void Fertig()
     {
         if (fertig_)
             return;
         fertig_ = true;
+        QCoreApplication::instance()->removeEventFilter(this);
         if (messen_) {
             const long long fenster = StartzeitJetzt();
             StartzeitMarke("gemalt");

@@ -33,7 +33,10 @@ struct TNachErstemPaint {
     // What the window shows, for the report line (called at the paint's end).
     std::function<QString()> Beschreibung;
     // Runs once the first paint has ended, or after `spaetestensMs` of the
-    // message loop when no paint comes (a window started minimised).
+    // message loop when no paint comes (a window started minimised), or
+    // when the user's first input (key, mouse button, wheel, drop, a close)
+    // reaches any window before that: then it runs first, and the input
+    // after it.
     std::function<void()> Danach;
     int SpaetestensMs = 1000;
     // Ends the program (LUMADEX_STARTZEITEN=ende).

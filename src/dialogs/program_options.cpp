@@ -117,7 +117,7 @@ TProgrammOptionen::TProgrammOptionen(TComponent* AOwner, TOptionenHauptfenster& 
     SetClientHeight(540);
     Position = poScreenCenter;
     Bauen();
-    speicher_->OnChange = [this](const QString& schluessel) { SteuerelementAktualisieren(schluessel); };
+    speicher_->OnChange = [this](const QString& schluessel) { SpeicherGeaendert(schluessel); };
     OnCreate = [this](TObject* s) { FormCreate(s); };
     OnShow = [this](TObject* s) { FormShow(s); };
     OnActivate = [this](TObject* s) { FormActivate(s); };
@@ -133,11 +133,61 @@ TProgrammOptionen::~TProgrammOptionen()
 
 TProgrammEinstellungen& TProgrammOptionen::Einstellungen() { return *speicher_; }
 
-TControl* TProgrammOptionen::Steuerelement(const QString& name) const { return elemente_.value(name); }
+TControl* TProgrammOptionen::Steuerelement(const QString& name)
+{
+    SteuerelementeBauen();
+    return elemente_.value(name);
+}
 
-TLabel* TProgrammOptionen::WertLabel(const QString& scrollBar) const { return wertLabels_.value(scrollBar); }
+TLabel* TProgrammOptionen::WertLabel(const QString& scrollBar)
+{
+    SteuerelementeBauen();
+    return wertLabels_.value(scrollBar);
+}
 
-TSpeedButton* TProgrammOptionen::SuchKnopf(const QString& edit) const { return suchKnoepfe_.value(edit); }
+TSpeedButton* TProgrammOptionen::SuchKnopf(const QString& edit)
+{
+    SteuerelementeBauen();
+    return suchKnoepfe_.value(edit);
+}
+
+void TProgrammOptionen::SteuerelementeBauen()
+{
+    if (SteuerelementeGebaut())
+        return;
+    const int vorher = ComponentCount();
+    BedienelementeBauen();
+    // The new controls are finished as the form's load finishes its own:
+    // tab order and alignment.
+    for (int i = vorher; i < ComponentCount(); ++i)
+        Components(i)->Loaded();
+    TWinControl::Loaded();
+    // The controls show the store as it stands: the settings read at the
+    // start and every change since, the pick lists of the open album.
+    PageControlMain->SetActivePageIndex(rtAllgemein);
+    SteuerelementeAktualisieren();
+    MemoGruppenListe->Lines()->Assign(speicher_->MemoGruppenListe);
+    MemoQuellenListe->Lines()->Assign(speicher_->MemoQuellenListe);
+}
+
+void TProgrammOptionen::SpeicherGeaendert(const QString& schluessel)
+{
+    if (SteuerelementeGebaut()) {
+        SteuerelementAktualisieren(schluessel);
+        return;
+    }
+    // Without controls the store's change still reaches the main window
+    // where a control would have passed it on: the hint times.
+    if (schluessel.compare(QLatin1String("MouseHintTime"), Qt::CaseInsensitive) == 0 ||
+        schluessel.compare(QLatin1String("HintHidePause"), Qt::CaseInsensitive) == 0)
+        HintZeitenAnwenden();
+}
+
+void TProgrammOptionen::HintZeitenAnwenden()
+{
+    const int pause = speicher_->Zahl(QStringLiteral("MouseHintTime"));
+    haupt_.HintZeitenSetzen(pause == 0 ? 200 : pause * 1000, speicher_->Zahl(QStringLiteral("HintHidePause")) * 1000);
+}
 
 // ---------------------------------------------------------------------------
 // Building the form
@@ -159,6 +209,25 @@ C* Neu(TComponent* owner, TWinControl* parent, const QString& name, QHash<QStrin
 }  // namespace
 
 void TProgrammOptionen::Bauen()
+{
+    PopupMenu1 = new TPopupMenu(this);
+    PopupMenu1->Name = QStringLiteral("PopupMenu1");
+    auto* schliessen = new TMenuItem(this);
+    schliessen->Name = QStringLiteral("Dialogfensterschliessen1");
+    schliessen->SetCaption(QStringLiteral("Dialogfenster schließen"));
+    schliessen->OnClick = [this](TObject*) { Close(); };
+    PopupMenu1->Items()->Add(schliessen);
+    SetPopupMenu(PopupMenu1);
+
+    QKINISettings = new TQKINI(this);
+    QKINISettings->Name = QStringLiteral("QKINISettings");
+    QKINISettings->SetCaption(QString());
+    QKINISettings->SaveWinPos = swpPosition;
+    ColorDialog1 = new TColorDialog(this);
+    FontDialog1 = new TFontDialog(this);
+}
+
+void TProgrammOptionen::BedienelementeBauen()
 {
     PageControlMain = Neu<TPageControl>(this, this, QStringLiteral("PageControlMain"), elemente_);
     PageControlMain->SetBounds(8, 8, 704, 488);
@@ -191,22 +260,6 @@ void TProgrammOptionen::Bauen()
     BitBtn3->SetCaption(QStringLiteral("Grundeinstellungen wiederherstellen"));
     BitBtn3->SetBounds(472, 504, 240, 28);
     BitBtn3->OnClick = [this](TObject* s) { BitBtn3Click(s); };
-
-    PopupMenu1 = new TPopupMenu(this);
-    PopupMenu1->Name = QStringLiteral("PopupMenu1");
-    auto* schliessen = new TMenuItem(this);
-    schliessen->Name = QStringLiteral("Dialogfensterschliessen1");
-    schliessen->SetCaption(QStringLiteral("Dialogfenster schließen"));
-    schliessen->OnClick = [this](TObject*) { Close(); };
-    PopupMenu1->Items()->Add(schliessen);
-    SetPopupMenu(PopupMenu1);
-
-    QKINISettings = new TQKINI(this);
-    QKINISettings->Name = QStringLiteral("QKINISettings");
-    QKINISettings->SetCaption(QString());
-    QKINISettings->SaveWinPos = swpPosition;
-    ColorDialog1 = new TColorDialog(this);
-    FontDialog1 = new TFontDialog(this);
 }
 
 void TProgrammOptionen::ReiterBauen(TOptionenReiter reiter)
@@ -433,7 +486,7 @@ void TProgrammOptionen::SteuerelementAktualisieren(const QString& schluessel)
     const TEinstellung* z = EinstellungZuSchluessel(schluessel);
     if (!z)
         return;
-    TControl* c = Steuerelement(QString::fromUtf8(z->Steuerelement));
+    TControl* c = elemente_.value(QString::fromUtf8(z->Steuerelement));
     if (!c)
         return;
     const bool vorher = aktualisiert_;
@@ -569,12 +622,12 @@ void TProgrammOptionen::FormCreate(TObject*)
 {
     // The main window read its ini before this form existed.
     haupt_.EinstellungenLesen(*speicher_);
-    PageControlMain->SetActivePageIndex(rtAllgemein);
-    SteuerelementeAktualisieren();
+    HintZeitenAnwenden();
 }
 
 void TProgrammOptionen::FormShow(TObject*)
 {
+    SteuerelementeBauen();
     SteuerelementeAktualisieren();
     TFont schrift;
     if (auto* knopf = Element<TShadowButton>(QStringLiteral("ShadowButtonTextVollbildHintergrund")))
@@ -605,6 +658,7 @@ void TProgrammOptionen::FormClose(TObject*, TCloseAction& Action)
 
 TModalResult TProgrammOptionen::Zeigen(int reiter)
 {
+    SteuerelementeBauen();
     if (reiter >= 0 && reiter < rtAnzahl)
         PageControlMain->SetActivePageIndex(reiter);
     return ShowModal();
@@ -737,6 +791,10 @@ void TProgrammOptionen::FontZuweisen(int index)
 
 void TProgrammOptionen::LeseFontAusIni(const QString& iniDatei)
 {
+    // Most files have no fonts of the user: one read of the file then
+    // answers for all eight entries.
+    if (!TMemIniFile(iniDatei).SectionExists(QString::fromLatin1(kSektionFonts)))
+        return;
     const auto eintraege = SchriftEintraege();
     for (size_t i = 1; i < eintraege.size(); ++i) {
         TFont schrift;
@@ -763,14 +821,18 @@ void TProgrammOptionen::PickListeLesen(int liste, const QString& datei)
     TMemo* memo = liste == 0 ? MemoGruppenListe : MemoQuellenListe;
     TStringList& inhalt = liste == 0 ? speicher_->MemoGruppenListe : speicher_->MemoQuellenListe;
     try {
-        memo->Clear();
+        if (memo)
+            memo->Clear();
         TStringList zeilen;
         if (!FileExists(datei))
             for (const QString& z : liste == 0 ? StandardGruppenListe() : StandardQuellenListe())
                 zeilen.Add(z);
         else
             zeilen.LoadFromFile(datei);
-        memo->Lines()->Assign(zeilen);
+        // The memo once the controls are built; until then the store holds
+        // the lines the memo will show.
+        if (memo)
+            memo->Lines()->Assign(zeilen);
         inhalt.Assign(zeilen);
         QStringList eintraege;
         for (int i = 0; i < zeilen.Count(); ++i)
@@ -792,6 +854,7 @@ void TProgrammOptionen::PickListeLesen(int liste, const QString& datei)
 
 void TProgrammOptionen::MemoListeExit(int liste)
 {
+    SteuerelementeBauen();
     const QString datei = liste == 0 ? haupt_.GruppenListeDatei() : haupt_.QuellenListeDatei();
     TMemo* memo = liste == 0 ? MemoGruppenListe : MemoQuellenListe;
     const QString album = haupt_.BilderDBFPfad();

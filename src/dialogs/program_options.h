@@ -7,6 +7,13 @@
 // dialogs read. Closing it by any means stores every setting in the main
 // ini file and reads the file again, so a change takes effect at once;
 // there is no cancel.
+//
+// Making the dialog reads the settings into the store and applies what the
+// store alone decides (the hint times); the tabs and their controls are
+// built the first time the dialog is shown or a control is asked for
+// (Steuerelement(), SteuerelementeBauen()), and then show the store's
+// values, so a program start that never opens the dialog does not pay for
+// its some 200 controls. Until then the control pointers below are null.
 
 #include "dialogs/options_host.h"
 #include "dialogs/program_settings.h"
@@ -42,29 +49,34 @@ public:
     // The settings store the dialog shows; the main window reads it.
     TProgrammEinstellungen& Einstellungen();
 
-    TPageControl* PageControlMain;
-    TTabSheet* Reiter[rtAnzahl];
-    TMemo* MemoGruppenListe;
-    TMemo* MemoQuellenListe;
-    TComboBox* ComboBoxFonts;
-    TBitBtn* BitBtnTextVollbildFont;
-    TBitBtn* BitBtn1;
-    TBitBtn* BitBtn2;
-    TBitBtn* BitBtn3;
+    TPageControl* PageControlMain = nullptr;
+    TTabSheet* Reiter[rtAnzahl] = {};
+    TMemo* MemoGruppenListe = nullptr;
+    TMemo* MemoQuellenListe = nullptr;
+    TComboBox* ComboBoxFonts = nullptr;
+    TBitBtn* BitBtnTextVollbildFont = nullptr;
+    TBitBtn* BitBtn1 = nullptr;
+    TBitBtn* BitBtn2 = nullptr;
+    TBitBtn* BitBtn3 = nullptr;
     TPopupMenu* PopupMenu1;
     TQKINI* QKINISettings;
     TColorDialog* ColorDialog1;
     TFontDialog* FontDialog1;
 
-    // The control of a table row or any other named control; nullptr when
-    // none has that name.
-    TControl* Steuerelement(const QString& name) const;
+    // Builds the tabs and their controls once (they then show the store's
+    // values); true once built.
+    void SteuerelementeBauen();
+    bool SteuerelementeGebaut() const { return PageControlMain != nullptr; }
+
+    // The control of a table row or any other named control (the controls
+    // are built first); nullptr when none has that name.
+    TControl* Steuerelement(const QString& name);
     template <typename T>
-    T* Element(const QString& name) const { return dynamic_cast<T*>(Steuerelement(name)); }
+    T* Element(const QString& name) { return dynamic_cast<T*>(Steuerelement(name)); }
     // The label that shows a scroll bar's value ("10 Sek.").
-    TLabel* WertLabel(const QString& scrollBar) const;
+    TLabel* WertLabel(const QString& scrollBar);
     // The browse button of a folder or program edit.
-    TSpeedButton* SuchKnopf(const QString& edit) const;
+    TSpeedButton* SuchKnopf(const QString& edit);
 
     // Published methods called by the main window.
     void LeseFontAusIni(const QString& iniDatei);
@@ -91,6 +103,7 @@ public:
 private:
     class TSpeicher;
     void Bauen();
+    void BedienelementeBauen();
     void ReiterBauen(TOptionenReiter reiter);
     void ZeileBauen(const TEinstellung& z, TWinControl* parent, int x, int& y, int breite);
     void Binden(const TEinstellung& z, TControl* c);
@@ -102,6 +115,8 @@ private:
     void EditVerlassen(TEdit* edit);
     void PickListeLesen(int liste, const QString& datei);
     void Ton(TControl* c);
+    void HintZeitenAnwenden();
+    void SpeicherGeaendert(const QString& schluessel);
 
     TOptionenHauptfenster& haupt_;
     std::unique_ptr<TSpeicher> speicher_;

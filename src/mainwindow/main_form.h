@@ -231,6 +231,12 @@ public:
     // ---- Full-text index -----------------------------------------------------
     void OeffneBilderFTS();
     void OeffneBilder3FTS();
+    // Set by the program's start before DoCreate: the start-up then leaves an
+    // existing full-text index of the album unopened (true afterwards while
+    // it is) and the program opens it with OeffneBilderFTS once the window
+    // has been painted, before any input reaches it. A missing index is
+    // built by the start-up as before.
+    bool VolltextNachDemZeigen = false;
     void TableBilderAfterPost(TDataSet* DataSet);
     void FTSBilder3Add();
     void NurVolltextsucheneuaufbauen1Click(TObject* Sender);

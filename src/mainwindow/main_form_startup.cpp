@@ -124,7 +124,9 @@ void TMainForm::FormCreate(TObject* Sender)
 
     // 24-27.
     ProgInitalisieren();
-    if (TableBilder->Active())
+    if (!TableBilder->Active() || !FileExists(BereichBilder().Dateien().Ia()))
+        VolltextNachDemZeigen = false;
+    if (TableBilder->Active() && !VolltextNachDemZeigen)
         OeffneBilderFTS();
     if (TableBilder->Active() && BereichBilder().Sortierung() == 0)
         SortierungSetzen(QStringLiteral("SHORTDESC"));

@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QImageReader>
 #include <QPainter>
 #include <QStyle>
 
@@ -47,10 +48,22 @@ QImage KnopfBild(const char* name, const QColor& grund)
     for (const TBild& b : kBilder)
         if (qstrcmp(b.Knopf, name) == 0) {
             const QString thema = QString::fromLatin1(b.Thema);
-            QIcon icon = QIcon::fromTheme(thema);
-            if (icon.isNull())
-                icon = QIcon(ProgramFolderLinux() + QStringLiteral("/icons/") + thema + QStringLiteral(".png"));
-            QPixmap pixmap = icon.pixmap(16, 16);
+            QPixmap pixmap;
+            const QIcon icon = QIcon::fromTheme(thema);
+            if (!icon.isNull()) {
+                pixmap = icon.pixmap(16, 16);
+            } else {
+                // The program's own PNG, read as PNG: Qt would otherwise ask
+                // every image-format plug-in whether it reads the file.
+                QImageReader leser(ProgramFolderLinux() + QStringLiteral("/icons/") + thema + QStringLiteral(".png"),
+                                   "png");
+                leser.setAutoDetectImageFormat(false);
+                const QImage bild = leser.read();
+                if (!bild.isNull())
+                    pixmap = QPixmap::fromImage(bild.size() == QSize(16, 16)
+                                                    ? bild
+                                                    : bild.scaled(16, 16, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+            }
             if (pixmap.isNull())
                 pixmap = QApplication::style()->standardIcon(b.Notfall).pixmap(16, 16);
             QPainter p(&bild);

@@ -30,6 +30,9 @@ TEST(Splash, CaptionTextsAndScreenshot)
     ASSERT_GT(SeedProgramFolder(LUMADEX_RESOURCES_DIR), 0);
     TProgStartForm splash(Application);
     EXPECT_GT(splash.Image1->Picture()->Width(), 0);
+    // The logo (300 x 225) is decoded at the size its box shows it.
+    EXPECT_LE(splash.Image1->Picture()->Width(), splash.Image1->Width());
+    EXPECT_EQ(splash.Image1->Picture()->Height(), splash.Image1->Height());
     EXPECT_EQ(splash.Caption(), "Über QV-Lumadex");
     EXPECT_EQ(splash.LabelTitel->Caption(), "QV-Lumadex v1.50");
     EXPECT_EQ(splash.LabelUntertitel->Caption(), "Die umfangreiche Bilderdateienverwaltung ");

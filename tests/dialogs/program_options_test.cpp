@@ -55,9 +55,50 @@ protected:
 
 }  // namespace
 
+TEST_F(OptionsTest, ControlsAreBuiltWhenFirstShownAndShowTheStoreAsItStandsThen)
+{
+    // Made, the dialog has read the settings and applied the hint times,
+    // but built no tab yet.
+    EXPECT_FALSE(dialog->SteuerelementeGebaut());
+    EXPECT_EQ(dialog->PageControlMain, nullptr);
+    for (int i = 0; i < dialog->ComponentCount(); ++i)
+        EXPECT_EQ(dynamic_cast<TControl*>(dialog->Components(i)), nullptr) << dialog->Components(i)->Name.toStdString();
+    EXPECT_EQ(haupt.aufrufe, QStringList({"Lesen"}));
+    EXPECT_EQ(haupt.hintPause, 200);
+    EXPECT_EQ(haupt.hintHide, 20000);
+    // Changes of the store before the dialog is shown: the hint times reach
+    // the main window at once, the pick list is read into the store.
+    E().SetBool("AlleMeldungen", false);
+    E().SetZahl("MouseHintTime", 2);
+    E().SetZahl("HintHidePause", 7);
+    EXPECT_EQ(haupt.hintPause, 2000);
+    EXPECT_EQ(haupt.hintHide, 7000);
+    haupt.album = WinPfad(dir.path()) + "\\";
+    haupt.gpr = WinPfad(dir / "URLAUB.GPR");
+    lxtest::WriteFile(dir / "URLAUB.GPR", "Familie\r\nFreunde\r\n");
+    E().ReadPlayListFromMemo(haupt.gpr);
+    EXPECT_EQ(haupt.picklisten[0], QStringList({"Familie\t0", "Freunde\t1"}));
+    EXPECT_FALSE(dialog->SteuerelementeGebaut());
+    // Shown on the copy tab: every control shows the store.
+    bool gezeigt = false;
+    Modal(rtKopieren, [&](TProgrammOptionen& f) {
+        gezeigt = true;
+        ASSERT_TRUE(f.SteuerelementeGebaut());
+        EXPECT_EQ(f.PageControlMain->ActivePageIndex(), int(rtKopieren));
+        EXPECT_FALSE(f.Element<TCheckBox>("CheckBoxAlleMeldungen")->Checked());
+        EXPECT_EQ(f.Element<TScrollBar>("ScrollBarHintHidePause")->Position(), 7);
+        EXPECT_EQ(f.WertLabel("ScrollBarHintPause")->Caption(), "2 Sek.");
+        EXPECT_EQ(f.MemoGruppenListe->Lines()->Text(), "Familie\r\nFreunde\r\n");
+        EXPECT_EQ(f.Element<TEdit>("EditBildbearbeitung1")->Text(), "Externe Bildbearbeitung1");
+    });
+    EXPECT_TRUE(gezeigt);
+    EXPECT_EQ(TMemIniFile(haupt.ini).ReadString(kSektionHaupt, "HintHidePause", ""), "7");
+}
+
 TEST_F(OptionsTest, EveryRowHasItsControlOnItsTabWithTheStoredValue)
 {
     EXPECT_EQ(dialog->Caption(), "Einstellungen / Optionen");
+    dialog->SteuerelementeBauen();
     ASSERT_EQ(dialog->PageControlMain->PageCount(), 9);
     EXPECT_EQ(dialog->PageControlMain->Pages(7)->Caption(), "Schriften && Farben");
     EXPECT_EQ(dialog->PageControlMain->ActivePageIndex(), 0);
@@ -315,7 +356,7 @@ TEST_F(OptionsTest, PickListsFromSideFilesWithDefaultsAndNoWriteOnCd)
     haupt.qul = WinPfad(dir / "URLAUB.QUL");
     // The main window's reload goes through the dialog's store.
     E().ReadPlayListFromMemo(haupt.gpr);
-    EXPECT_EQ(dialog->MemoGruppenListe->Lines()->Count(), 11);
+    EXPECT_EQ(El<TMemo>("MemoGruppenListe")->Lines()->Count(), 11);
     EXPECT_EQ(haupt.picklisten[0].at(3), "3. Gruppe\t3");
     EXPECT_EQ(E().MemoGruppenListe.Count(), 11);
     EXPECT_EQ(lxtest::ReadFile(dir / "URLAUB.GPR").substr(0, 28), "Keine Zuordnung\r\n1. Gruppe\r\n");
@@ -331,7 +372,7 @@ TEST_F(OptionsTest, PickListsFromSideFilesWithDefaultsAndNoWriteOnCd)
     EXPECT_EQ(inode(), vorher);
     EXPECT_EQ(haupt.picklisten[0].size(), 11);
     // Editing the memo stores it and refills the combos; an empty last line is an entry.
-    dialog->MemoQuellenListe->SetText("Kamera\r\nScanner\r\n\r\n");
+    El<TMemo>("MemoQuellenListe")->SetText("Kamera\r\nScanner\r\n\r\n");
     dialog->MemoListeExit(1);
     EXPECT_EQ(haupt.picklisten[1], QStringList({"Kamera\t0", "Scanner\t1", "\t2"}));
     EXPECT_EQ(lxtest::ReadFile(dir / "URLAUB.QUL"), "Kamera\r\nScanner\r\n\r\n");
@@ -374,7 +415,7 @@ TEST_F(OptionsTest, ResetKeepsThePathsAndCountersAndGivesEverythingElseItsDefaul
         TPromptScript script;
         script.Answer(mrYes, "Jetzt die Grundeinstellungen wieder herstellen ?")
             .Answer(TPromptKind::Message, mrOk, "Grundeinstellungen grösstenteils wieder hergestellt (bis auf Pfade) !");
-        dialog->BitBtn3->Click();
+        El<TBitBtn>("BitBtn3")->Click();
     }
     EXPECT_EQ(E().Zahl("RequesterAnzeigeZeit"), 10);
     EXPECT_EQ(E().Text("DestPfad"), "C:\\Ziel\\");
@@ -395,7 +436,7 @@ TEST_F(OptionsTest, ResetThatCannotDeleteTheFileChangesNothing)
         TPromptScript script;
         script.Answer(mrYes).Answer(TPromptKind::Message, mrOk,
                                     "lumadex.ini konnte NICHT gelöscht werden, Einstellungen NICHT zurückgesetzt!");
-        dialog->BitBtn3->Click();
+        El<TBitBtn>("BitBtn3")->Click();
         EXPECT_EQ(script.Records().back().Text, WindowsFolder() + "lumadex.ini konnte NICHT gelöscht werden, "
                                                                   "Einstellungen NICHT zurückgesetzt!");
     }
@@ -406,6 +447,7 @@ TEST_F(OptionsTest, ResetThatCannotDeleteTheFileChangesNothing)
 TEST_F(OptionsTest, ScreenshotOfEveryTab)
 {
     dialog->Show();
+    ASSERT_TRUE(dialog->SteuerelementeGebaut());  // built as it shows
     QSet<QString> namen;
     for (int r = 0; r < rtAnzahl; ++r) {
         dialog->PageControlMain->SetActivePageIndex(r);

@@ -56,5 +56,5 @@ TEST_F(MainFormTest, OpenedAlbumGetsItsPickListsThroughTheDialog)
     EXPECT_EQ(optionen.Anbindung().PickListe[0].size(), 11);
     EXPECT_EQ(optionen.Anbindung().PickListe[1].value(1), "digitale Kamera\t1");
     EXPECT_TRUE(std::filesystem::exists(dir / "URLAUB.GPR"));
-    EXPECT_EQ(optionen.Dialog().MemoQuellenListe->Lines()->Count(), 7);
+    EXPECT_EQ(optionen.Dialog().Element<TMemo>("MemoQuellenListe")->Lines()->Count(), 7);
 }

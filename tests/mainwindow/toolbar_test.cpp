@@ -7,6 +7,9 @@
 #include "platform/ui/com_ctrls.h"
 #include "shared/qk_auto_button.h"
 
+#include <QIcon>
+#include <QImage>
+
 #include <set>
 
 namespace {
@@ -151,4 +154,26 @@ TEST_F(ToolbarTest, ScreenshotWithTheToolbarDockedLeft)
     EXPECT_FALSE(ende->Glyph()->Empty());
     EXPECT_EQ(form->DocksTop->Height(), TDockControl::MinBarHeight());
     EXPECT_EQ(form->DocksLeft->Width(), 0);
+}
+
+TEST_F(ToolbarTest, AButtonShowsTheProgramsOwnPictureWhereTheDesktopHasNone)
+{
+    // The program's own 16 x 16 picture for "list-add", in four quarters.
+    QImage eigenes(16, 16, QImage::Format_ARGB32);
+    const QColor farben[4] = {Qt::red, Qt::green, Qt::blue, Qt::yellow};
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x)
+            eigenes.setPixelColor(x, y, farben[(y / 8) * 2 + x / 8]);
+    std::filesystem::create_directories(home / "icons");
+    ASSERT_TRUE(eigenes.save(QString::fromStdString((home / "icons" / "list-add.png").string()), "PNG"));
+    if (!QIcon::fromTheme("list-add").isNull())
+        GTEST_SKIP() << "the desktop's icon theme has the picture";
+    Starten();
+    const QImage bild =
+        form->ToolbarButton("QKAutoButtonBilderHinzufuegen")->Glyph()->ToImage().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(bild.size(), QSize(16, 16));
+    EXPECT_EQ(bild.pixelColor(3, 3), QColor(Qt::red));
+    EXPECT_EQ(bild.pixelColor(12, 3), QColor(Qt::green));
+    EXPECT_EQ(bild.pixelColor(3, 12), QColor(Qt::blue));
+    EXPECT_EQ(bild.pixelColor(12, 12), QColor(Qt::yellow));
 }

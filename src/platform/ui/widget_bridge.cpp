@@ -7,11 +7,16 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPointer>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QImageReader>
 #include <QProxyStyle>
+#include <QStyleOption>
 #include <QToolTip>
 #include <QWheelEvent>
 #include <QWindowStateChangeEvent>
 #include <algorithm>
+#include <vector>
 
 #include "platform/ui/control.h"
 #include "platform/ui/forms.h"
@@ -38,6 +43,48 @@ void TPaintHost::paintEvent(QPaintEvent*)
 
 namespace {
 
+// Qt's own pictures of a few standard icons, PNG files in Qt's resources,
+// read as PNG. Qt reads them by asking every image-format plug-in whether it
+// knows the file, which loads all the plug-ins and their libraries (some
+// 10 ms when the first menu bar is made); the picture is the same. Null when
+// a file is not there (another Qt), then Qt's own way serves.
+QIcon QtPngIcon(QStyle::StandardPixmap icon, bool rechtsNachLinks)
+{
+    struct TDateien {
+        const char* Stamm;
+        int Groessen[3];
+        QIcon::State Zustand;
+    };
+    std::vector<TDateien> dateien;
+    switch (icon) {
+    case QStyle::SP_ToolBarHorizontalExtensionButton:
+        dateien = {{rechtsNachLinks ? "toolbar-ext-h-rtl-" : "toolbar-ext-h-", {8, 16, 32}, QIcon::Off}};
+        break;
+    case QStyle::SP_ToolBarVerticalExtensionButton:
+        dateien = {{"toolbar-ext-v-", {5, 10, 20}, QIcon::Off}};
+        break;
+    case QStyle::SP_DirIcon:
+        dateien = {{"dirclosed-", {16, 32, 128}, QIcon::Off}, {"diropen-", {16, 32, 128}, QIcon::On}};
+        break;
+    default:
+        return {};
+    }
+    QIcon ergebnis;
+    for (const TDateien& d : dateien)
+        for (int groesse : d.Groessen) {
+            QImageReader leser(QStringLiteral(":/qt-project.org/styles/commonstyle/images/%1%2.png")
+                                   .arg(QLatin1String(d.Stamm))
+                                   .arg(groesse),
+                               "png");
+            leser.setAutoDetectImageFormat(false);
+            const QImage bild = leser.read();
+            if (bild.isNull())
+                return {};
+            ergebnis.addPixmap(QPixmap::fromImage(bild), QIcon::Normal, d.Zustand);
+        }
+    return ergebnis;
+}
+
 class THintStyle : public QProxyStyle {
 public:
     explicit THintStyle(const QString& base) : QProxyStyle(base) {}
@@ -47,6 +94,19 @@ public:
         if (hint == SH_ToolTip_WakeUpDelay)
             return std::max(0, Application->HintPause);
         return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+    QIcon standardIcon(StandardPixmap icon, const QStyleOption* option, const QWidget* widget) const override
+    {
+        // A desktop icon theme supplies its own pictures through Qt's way.
+        if (QIcon::themeName().isEmpty() && baseStyle()->name() == QLatin1String("fusion")) {
+            const bool rtl = (option ? option->direction : widget ? widget->layoutDirection()
+                                                                   : QGuiApplication::layoutDirection()) ==
+                             Qt::RightToLeft;
+            const QIcon png = QtPngIcon(icon, rtl);
+            if (!png.isNull())
+                return png;
+        }
+        return QProxyStyle::standardIcon(icon, option, widget);
     }
 };
 
