@@ -25,7 +25,7 @@ public:
 
     void Hinweis(const QString& text) override
     {
-        NachrichtenDialog(QStringLiteral("Hinweis"), text, f_.Lauf().RequesterAnzeigeZeit, 130,
+        NachrichtenDialog(QStringLiteral("Hinweis"), text, f_.Dienste().Lauf().AnzeigeZeit(), 130,
                           TColor(f_.Einstellungen().Int("Infofarbe")), clBlack, true);
     }
     const TProgrammEinstellungen& Optionen() const override { return *f_.ProgrammOptionen(); }
