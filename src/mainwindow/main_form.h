@@ -615,8 +615,6 @@ public:
     void TrefferlisteLeeren();
     // Builds the quick-search bar above the album grid.
     void SuchleisteAufbauen();
-    // The filter state of a freshly opened album: no filter, no hits.
-    void FilterZustandNachAlbumwechsel();
 
     // ---- Picture views (main_form_pictures.cpp) ------------------------------
     TQKDBPicBox* QKDBPicBox1 = nullptr;

@@ -183,7 +183,7 @@ private:
     void AnderesAlbumWaehlen() override { f_.AndereBilderdatenbankoeffnen1Click(nullptr); }
     void PicklistenUebernehmen(bool nurWennKeinCD) override { f_.PicklistenUebernehmen(nurWennKeinCD); }
     void PicklistenNeuLesen() override { f_.PicklistenNeuLesen(); }
-    void AlbumGewechselt() override { f_.FilterZustandNachAlbumwechsel(); }
+    void AlbumGewechselt() override { f_.Filter().NachAlbumwechsel(); }
     void VolltextNeu() override { f_.Filter().VolltextSuchTextLeeren(); }
 
     TMainForm& f_;

@@ -162,5 +162,3 @@ void TMainForm::ButNoneFilterClick(TObject*) { BilderOhneFilter1Click(nullptr); 
 void TMainForm::BilderOhneFilter1Click(TObject* Sender) { filter_->OhneFilter(Sender); }
 
 void TMainForm::NurverfuegbareBilderanzeigen1Click(TObject*) { filter_->NurVerfuegbareUmschalten(); }
-
-void TMainForm::FilterZustandNachAlbumwechsel() { filter_->NachAlbumwechsel(); }
