@@ -772,6 +772,8 @@ private:
     // Runs a command of the vocabulary, counting it as running; an end asked
     // for meanwhile follows once the outermost command has returned.
     void BefehlAusfuehren(const TNotifyEvent& befehl, TObject* sender);
+    // The command has returned: counted off, and the end asked for follows
+    // when it was the outermost.
     void EndeNachBefehl();
 
     std::unique_ptr<TBilderWartung> wartung_;
