@@ -122,7 +122,7 @@ struct Fixture {
         SetPromptService(&antworten);
         form = std::make_unique<TMainForm>(nullptr);
         const QString win = BenchHauptfensterEinrichten(*form, gDir);
-        form->Lauf().ProgrammPfad = win;
+        form->Dienste().Lauf().ProgrammPfadSetzen(win);
         form->ProgrammOptionen()->EditTempDir = win;
         form->ErzeugeBilderDatenbank(win, "BILDER.DBF");
         AlbumFuellen((gDir / "BILDER.DBF").string());

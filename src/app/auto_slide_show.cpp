@@ -16,7 +16,7 @@ TAutoSlideShowAnbindung HauptfensterAnbindung(TMainForm* form)
             [form] { return form->Einstellungen().Bool("AutoSlideShowAktiv"); },
             [form] { return form->Einstellungen().Int("AutoSlideShowTime"); },
             [form] { Application->Guarded(form, [form] { form->SlideShowstart1Click(nullptr); }); },
-            [form] { return form->Lauf().LaufendeBefehle > 0; }};
+            [form] { return form->Dienste().Lauf().BefehlLaeuft(); }};
 }
 
 TAutoSlideShow::TAutoSlideShow(TAutoSlideShowAnbindung anbindung, TDesktopScreenSaver schoner, QObject* parent)

@@ -1,8 +1,8 @@
 #pragma once
-// The main window's state of its run, its list printing and its album
-// display, one small object per concern. The form holds one of each and
-// hands them out through Lauf(), Druck() and Anzeige(); the concerns meet
-// there instead of on the form's own members.
+// The main window's state of its list printing and its album display, one
+// small object per concern. The form holds one of each and hands them out
+// through Druck() and Anzeige(); the concerns meet there instead of on the
+// form's own members. The run's state is its own object (programm_lauf.h).
 
 #include "platform/core/run_temp_folder.h"
 #include "platform/core/string_list.h"
@@ -13,27 +13,6 @@
 #include <memory>
 
 class TrgReport;
-
-// What the program knows of the current run. The start-up fills it in, the
-// shutdown marks its end, Esc sets the abort flag that long commands poll,
-// and a drop on the window leaves its picture files here until the add
-// dialog takes them.
-struct TProgrammLauf {
-    QString ProgrammPfad;          // program folder, ends with "\"
-    QString WindowsPfad;           // Windows folder, ends with "\"
-    int RequesterAnzeigeZeit = 4;  // seconds a notice stays, ini "RequesterAnzeigeZeit"
-    int ProgAufrufe = 0;           // start count including this run (ini + 1)
-    bool ErstStart = true;         // the program has not been set up yet
-    bool ProgrammEndet = false;    // shutdown has begun
-    bool Abbruch = false;          // Esc asks the running command to stop
-    int LaufendeBefehle = 0;       // commands of the vocabulary running (nested ones too)
-    bool EndeAngefordert = false;  // the program ends once the running command returns
-    TStringList DropFileListe;     // the picture files of the last drop
-    bool DragAndDropFlag = false;  // the add dialog is taking the dropped files
-
-    // The program's ini file in the Windows folder.
-    QString IniDatei() const { return WindowsPfad + QStringLiteral("Lumadex.INI"); }
-};
 
 // The list printing's state: the large-picture flags that the template file
 // names "BilderListe_GrossesBild8.RTM" (landscape section) and

@@ -45,7 +45,7 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner)
 {
     Name = QStringLiteral("MainForm");
     SetCaption(QStringLiteral("QV-Lumadex  v1.50"));
-    lauf_.ProgrammPfad = ProgrammVerzeichnis();
+    lauf_.ProgrammPfadSetzen(ProgrammVerzeichnis());
 
     QKINI_Prog = new TQKINI(this);
     QKINI_Prog->Name = QStringLiteral("QKINI_Prog");
@@ -130,7 +130,7 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner)
     StatusBarBilder2->Panels()->Add();
     StatusBarBilder2->SetVisible(false);
 
-    Einstellungen().VorgabenSetzen(lauf_.ProgrammPfad);
+    Einstellungen().VorgabenSetzen(lauf_.ProgrammPfad());
     Einstellungen().Optionen = optionen_;
     FensterAufbauen();
     WerkzeugeEinrichten();
@@ -201,12 +201,12 @@ void TMainForm::SetProgrammOptionen(TProgrammOptionenStand* optionen)
 void TMainForm::Protokoll(const QString& art, const QString& text)
 {
     if (optionen_->CheckBoxProtokollieren)
-        LogSchreiben(lauf_.ProgrammPfad, QStringLiteral("LXLog.DBF"), art, text, QString());
+        LogSchreiben(lauf_.ProgrammPfad(), QStringLiteral("LXLog.DBF"), art, text, QString());
 }
 
 void TMainForm::Hinweis(const QString& caption, const QString& text, int height)
 {
-    NachrichtenDialog(caption, text, lauf_.RequesterAnzeigeZeit, height, clInfoBk, clBlack, true);
+    NachrichtenDialog(caption, text, lauf_.AnzeigeZeit(), height, clInfoBk, clBlack, true);
 }
 
 void TMainForm::FehlerKontextSetzen()

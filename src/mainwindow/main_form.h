@@ -16,11 +16,12 @@
 // The objects reach the window through small interfaces: the album views
 // (album_ansicht.h), the program's services (programm_dienste.h: action log,
 // notice, sound, error context, abort flag, ini, temporary folder, menu
-// items, what they read of the run) and each object's own seam, which the
-// form implements. The run (start-up, settings, show, shutdown), the tools and
-// the printing live in the form's own files; the state they share is kept
-// in small objects (fenster_zustand.h): the run, the list printing and the
-// album display, beside the settings. The form's public members are its
+// items and the run's state, programm_lauf.h) and each object's own seam,
+// which the form implements. The run (start-up, settings, show, shutdown),
+// the tools and the printing live in the form's own files; the state they
+// share is kept in small objects: the run (programm_lauf.h, behind the
+// services), the list printing and the album display (fenster_zustand.h),
+// beside the settings. The form's public members are its
 // components; everything else is reached through accessors.
 //
 // The form can be created without being shown or started; every question
@@ -181,9 +182,8 @@ public:
     TAlbumManagerDialog* AlbumManager() const { return albumManager_; }
     void SetAlbumManager(TAlbumManagerDialog* manager) { albumManager_ = manager; }
 
-    // ---- State of the run, the list printing and the album display ----------
-    TProgrammLauf& Lauf() { return lauf_; }
-    const TProgrammLauf& Lauf() const { return lauf_; }
+    // ---- State of the list printing and the album display -------------------
+    // (The run's state is reached through Dienste().Lauf().)
     TDruckStand& Druck() { return druck_; }
     const TDruckStand& Druck() const { return druck_; }
     TAnzeigeStand& Anzeige() { return anzeige_; }
@@ -621,8 +621,6 @@ public:
     void TrefferlisteLeeren();
     // Builds the quick-search bar above the album grid.
     void SuchleisteAufbauen();
-    // The filter state of a freshly opened album: no filter, no hits.
-    void FilterZustandNachAlbumwechsel();
 
     // ---- Picture views (main_form_pictures.cpp) ------------------------------
     TQKDBPicBox* QKDBPicBox1 = nullptr;
@@ -780,6 +778,8 @@ private:
     // Runs a command of the vocabulary, counting it as running; an end asked
     // for meanwhile follows once the outermost command has returned.
     void BefehlAusfuehren(const TNotifyEvent& befehl, TObject* sender);
+    // The command has returned: counted off, and the end asked for follows
+    // when it was the outermost.
     void EndeNachBefehl();
 
     std::unique_ptr<TBilderWartung> wartung_;
@@ -790,15 +790,11 @@ private:
     void WavSpielen(const QString& datei) override;
     const TProgrammOptionenStand& Optionen() const override;
     TEinstellungen& Einstellungswerte() override;
-    bool AbbruchGedrueckt() const override;
-    void AbbruchSetzen(bool abbruch) override;
     QString FensterTitel() const override;
     void FensterTitelSetzen(const QString& text) override;
     TMenuItem* Menuepunkt(const QString& name) override;
-    bool ErstStartLaeuft() const override;
-    int AnzeigeZeit() const override;
-    QString ProgrammPfad() const override { return lauf_.ProgrammPfad; }
-    bool ProgrammEndet() const override { return lauf_.ProgrammEndet; }
+    TProgrammLauf& Lauf() override { return lauf_; }
+    const TProgrammLauf& Lauf() const override { return lauf_; }
     void OptionenZeigen(int reiter) override;
     TForm* OptionenFenster() override;
     QString KopierName(const QString& datei) override;

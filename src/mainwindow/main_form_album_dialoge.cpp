@@ -26,7 +26,7 @@ class TMainFormAlbumDialoge : public TComponent, public TAlbumDialogHauptfenster
 public:
     explicit TMainFormAlbumDialoge(TMainForm& f) : TComponent(&f), f_(f) {}
 
-    QString IniDatei() const override { return f_.Lauf().IniDatei(); }
+    QString IniDatei() const override { return f_.Dienste().Lauf().IniDatei(); }
     TAlbumDialogOptionen AlbumDialogOptionen() const override
     {
         const TProgrammOptionenStand* o = f_.ProgrammOptionen();
@@ -36,7 +36,7 @@ public:
         a.VorschauBilderAlsBlob = o->CheckBoxVorschauBilderAlsBlobSpeichern;
         a.BearbeitungszeitAnzeigen = o->CheckBoxBearbeitungszeitAnzeigen;
         a.Sicherheitsabfragen = f_.Einstellungen().Bool("Sicherheitsabfragen");
-        a.RequesterAnzeigeZeit = f_.Lauf().RequesterAnzeigeZeit;
+        a.RequesterAnzeigeZeit = f_.Dienste().Lauf().AnzeigeZeit();
         a.Infofarbe = clInfoBk;
         return a;
     }

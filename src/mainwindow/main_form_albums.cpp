@@ -183,7 +183,7 @@ private:
     void AnderesAlbumWaehlen() override { f_.AndereBilderdatenbankoeffnen1Click(nullptr); }
     void PicklistenUebernehmen(bool nurWennKeinCD) override { f_.PicklistenUebernehmen(nurWennKeinCD); }
     void PicklistenNeuLesen() override { f_.PicklistenNeuLesen(); }
-    void AlbumGewechselt() override { f_.FilterZustandNachAlbumwechsel(); }
+    void AlbumGewechselt() override { f_.Filter().NachAlbumwechsel(); }
     void VolltextNeu() override { f_.Filter().VolltextSuchTextLeeren(); }
 
     TMainForm& f_;
@@ -217,7 +217,7 @@ void TMainForm::AndereBilderdatenbankoeffnen1Click(TObject* Sender)
     if (!TableBilder->Active()) {
         if (!ErsteCaption.isEmpty())
             SetCaption(ErsteCaption);
-        BildLaden(ImageWindow2, lauf_.ProgrammPfad + QStringLiteral("Logo.jpg"));
+        BildLaden(ImageWindow2, lauf_.ProgrammPfad() + QStringLiteral("Logo.jpg"));
         Hinweis(QStringLiteral("Hinweis"), QStringLiteral("Es ist kein Fotoalbum geöffnet !"), 130);
         StatusBarBilder1->Panels()->Items(1)->SetText(QStringLiteral("0 von 0 Einträge angezeigt"));
         StatusBarBilder2->Panels()->Items(0)->SetText(QString());

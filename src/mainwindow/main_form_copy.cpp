@@ -48,7 +48,7 @@ TBilderKopien& TMainForm::Kopien()
 QString TMainForm::VorschauTempOrdner() const
 {
     const QString temp = optionen_->EditTempDir;
-    return !temp.isEmpty() && DirectoryExists(temp) ? IncludeTrailingBackslash(temp) : lauf_.ProgrammPfad;
+    return !temp.isEmpty() && DirectoryExists(temp) ? IncludeTrailingBackslash(temp) : lauf_.ProgrammPfad();
 }
 
 void TMainForm::KopiereSaetzeInNeuesFotoalbum() { Kopien().SaetzeInNeuesFotoalbumKopieren(); }

@@ -25,7 +25,7 @@ public:
 
     void Hinweis(const QString& text) override
     {
-        NachrichtenDialog(QStringLiteral("Hinweis"), text, f_.Lauf().RequesterAnzeigeZeit, 130,
+        NachrichtenDialog(QStringLiteral("Hinweis"), text, f_.Dienste().Lauf().AnzeigeZeit(), 130,
                           TColor(f_.Einstellungen().Int("Infofarbe")), clBlack, true);
     }
     const TProgrammEinstellungen& Optionen() const override { return *f_.ProgrammOptionen(); }
@@ -162,5 +162,3 @@ void TMainForm::ButNoneFilterClick(TObject*) { BilderOhneFilter1Click(nullptr); 
 void TMainForm::BilderOhneFilter1Click(TObject* Sender) { filter_->OhneFilter(Sender); }
 
 void TMainForm::NurverfuegbareBilderanzeigen1Click(TObject*) { filter_->NurVerfuegbareUmschalten(); }
-
-void TMainForm::FilterZustandNachAlbumwechsel() { filter_->NachAlbumwechsel(); }

@@ -15,24 +15,7 @@ void TMainForm::OeffneBilder3FTS() { album_->ZielVolltextOeffnen(); }
 void TMainForm::TableBilderAfterPost(TDataSet* DataSet)
 {
     (void)DataSet;
-    const QByteArray bild = BereichBilder().FtsSatzBild();
-    // No usable index (-18), or none open at all: nothing is indexed and
-    // nothing reported; the rebuild command makes it again.
-    if (FtsBilder->NumRecs() < 0)
-        return;
-    const int antwort = BereichBilder().FtsSchreiben(bild);
-    if (antwort < 0) {
-        const QString text = QStringLiteral("Fehler beim Hinzufügen eines neuen Schlüssels für Volltextsuche : ") +
-                             QString::number(antwort);
-        Protokoll(QStringLiteral("Fehler"), QStringLiteral("TableBilderAfterPost(), ") + text);
-        Protokoll(QStringLiteral("Fehler"), QStringLiteral("TableBilderAfterPost(), FTSBilder.NumRecs=") +
-                                                QString::number(FtsBilder->NumRecs()) +
-                                                QStringLiteral(", DbeBilder.RecCount=") +
-                                                QString::number(DbeBilder->RecCount()) +
-                                                QStringLiteral(", FTSBilder3.NumRecs=") +
-                                                QString::number(FtsBilder3->NumRecs()));
-        ShowMessage(text);
-    }
+    album_->VolltextEintragen();
 }
 
 void TMainForm::FTSBilder3Add() { album_->ZielVolltextEintragen(); }

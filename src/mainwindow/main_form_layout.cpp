@@ -183,40 +183,36 @@ TNotifyEvent TMainForm::Handler(const char* name)
 
 void TMainForm::BefehlAusfuehren(const TNotifyEvent& befehl, TObject* sender)
 {
-    ++lauf_.LaufendeBefehle;
+    lauf_.BefehlBeginnt();
     try {
         befehl(sender);
     } catch (...) {
-        --lauf_.LaufendeBefehle;
         EndeNachBefehl();
         throw;
     }
-    --lauf_.LaufendeBefehle;
     EndeNachBefehl();
 }
 
 void TMainForm::EndeNachBefehl()
 {
-    if (lauf_.LaufendeBefehle > 0 || !lauf_.EndeAngefordert)
+    if (!lauf_.BefehlEndet())
         return;
-    lauf_.EndeAngefordert = false;
     // From the message loop, once the command's frames are gone.
     QTimer::singleShot(0, Handle(), [this] { Ende1Click(nullptr); });
 }
 
 void TMainForm::BeendenAnfordern()
 {
-    if (lauf_.ProgrammEndet)
+    if (lauf_.ProgrammEndet())
         return;
-    if (lauf_.LaufendeBefehle == 0) {
+    if (!lauf_.BefehlLaeuft()) {
         Ende1Click(nullptr);
         return;
     }
     // A command is running (this request came through its message
     // processing): it is stopped as Esc stops it, and it closes its own
     // tables before the program ends.
-    lauf_.EndeAngefordert = true;
-    lauf_.Abbruch = true;
+    lauf_.EndeAnfordern();
 }
 
 void TMainForm::FotoalbenManagerClick(TObject* Sender)

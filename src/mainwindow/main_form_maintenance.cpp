@@ -152,14 +152,9 @@ void TMainForm::TonSpielen(long nummer) { PrgWavSpielen(nummer); }
 void TMainForm::WavSpielen(const QString& datei) { QKWAV1->PlayWAV(datei, TwFlags{NODEFAULT}); }
 const TProgrammOptionenStand& TMainForm::Optionen() const { return *optionen_; }
 TEinstellungen& TMainForm::Einstellungswerte() { return Einstellungen(); }
-bool TMainForm::AbbruchGedrueckt() const { return lauf_.Abbruch; }
-void TMainForm::AbbruchSetzen(bool abbruch) { lauf_.Abbruch = abbruch; }
 QString TMainForm::FensterTitel() const { return Caption(); }
 void TMainForm::FensterTitelSetzen(const QString& text) { SetCaption(text); }
 TMenuItem* TMainForm::Menuepunkt(const QString& name) { return MenuItem(name); }
-
-bool TMainForm::ErstStartLaeuft() const { return lauf_.ErstStart; }
-int TMainForm::AnzeigeZeit() const { return lauf_.RequesterAnzeigeZeit; }
 
 void TMainForm::OptionenZeigen(int reiter)
 {

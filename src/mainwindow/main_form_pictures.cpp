@@ -33,7 +33,7 @@ public:
     }
     void OhneAlbumAnzeigen() override
     {
-        TMainForm::BildLaden(f_.ImageWindow2, f_.Lauf().ProgrammPfad + QStringLiteral("Logo.jpg"));
+        TMainForm::BildLaden(f_.ImageWindow2, f_.Dienste().Lauf().ProgrammPfad() + QStringLiteral("Logo.jpg"));
         f_.StatusBarBilder1->Panels()->Items(1)->SetText(QStringLiteral("0 von 0 Einträge angezeigt"));
         f_.StatusBarBilder2->Panels()->Items(0)->SetText(QString());
     }

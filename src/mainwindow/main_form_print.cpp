@@ -226,7 +226,7 @@ void TMainForm::ListeDrucken(TrgReport* report, TrgBDEPipeline* pipeline, const 
     const TPrintPicAufraeumen aufraeumen{druck_};
     bool steuerelementeAus = false;
     try {
-        ListenVorlageLaden(report, lauf_.ProgrammPfad + TemplateFile);
+        ListenVorlageLaden(report, lauf_.ProgrammPfad() + TemplateFile);
         // The page head names the album.
         if (auto* album = Bauteil<TrgLabel>(this, report->Name + QStringLiteral("LabelAlbum")))
             album->SetCaption(QStringLiteral("Fotoalbum ") + ChangeFileExt(ExtractFileName(TableBilder->TableName()), QString()));

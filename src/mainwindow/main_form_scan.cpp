@@ -40,7 +40,7 @@ public:
     explicit TMainFormScan(TMainForm& f) : f_(f) {}
 
     QString IniDatei() const override { return f_.QKINI_Prog->IniPath(); }
-    QString ProgrammPfad() const override { return f_.Lauf().ProgrammPfad; }
+    QString ProgrammPfad() const override { return f_.Dienste().Lauf().ProgrammPfad(); }
     TProgrammEinstellungen& Einstellungen() override { return *f_.ProgrammOptionen(); }
     bool AlbumOffen() const override { return f_.TableBilder->Active(); }
     TDbe* DbeBilder() override { return f_.DbeBilder; }
@@ -80,15 +80,16 @@ public:
     void PrgWavSpielen(int nummer) override { f_.PrgWavSpielen(nummer); }
     void Hilfe(const QString&) override { Application->HelpContext(330); }
     void VollbildAnzeigen(const QString& datei) override { f_.DateiVollbildAnzeigen(datei); }
-    bool DropListeAktiv() const override { return f_.Lauf().DragAndDropFlag; }
+    bool DropListeAktiv() const override { return f_.Dienste().Lauf().DropUebergabeLaeuft(); }
     QStringList DropListe() const override
     {
+        const TStringList& liste = f_.Dienste().Lauf().DropListe();
         QStringList l;
-        for (int i = 0; i < f_.Lauf().DropFileListe.Count(); ++i)
-            l << f_.Lauf().DropFileListe[i];
+        for (int i = 0; i < liste.Count(); ++i)
+            l << liste[i];
         return l;
     }
-    void DropListeLeeren() override { f_.Lauf().DropFileListe.Clear(); }
+    void DropListeLeeren() override { f_.Dienste().Lauf().DropListeLeeren(); }
 
 private:
     TMainForm& f_;
@@ -294,12 +295,11 @@ void TMainForm::Bilderumkopieren1Click(TObject* Sender)
                 ShowMessage(geprueft[i] + QStringLiteral(" konnte nicht gelöscht werden!"));
     }
     if (kopiert.Count() > 0) {
-        lauf_.DropFileListe.Clear();
+        QStringList dateien;
         for (int i = 0; i < kopiert.Count(); ++i)
-            lauf_.DropFileListe.Add(kopiert[i]);
-        lauf_.DragAndDropFlag = true;
-        BilderHinzufuegen1Click(nullptr);
-        lauf_.DragAndDropFlag = false;
+            dateien << kopiert[i];
+        lauf_.DropListeSetzen(dateien);
+        lauf_.DropUebergeben([this] { BilderHinzufuegen1Click(nullptr); });
     } else {
         ShowMessage(QStringLiteral("Keine oder keine gültigen Bilder gefunden und kopiert!"));
     }

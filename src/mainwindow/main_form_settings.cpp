@@ -30,10 +30,10 @@ void TMainForm::QKINI_ProgReadINI(TObject* Sender)
     Einstellungen().Lesen(*QKINI_Prog);
     TEinstellungen& e = Einstellungen();
 
-    lauf_.ProgAufrufe = e.Int("ProgAufrufe") + 1;
+    lauf_.StartZaehlen(e.Int("ProgAufrufe"));
     const QString lw = e.Text("CDLaufwerk");
     CDLaufwerk = lw.isEmpty() ? QLatin1Char('D') : lw.at(0);
-    lauf_.ErstStart = e.Bool("ErstStart");
+    lauf_.ErstStartSetzen(e.Bool("ErstStart"));
     LinkErstellt = e.Bool("LinkErstellt");
 
     // The grid ends in the stored mode: the item is set to the opposite and
@@ -85,7 +85,7 @@ void TMainForm::OrdnerPruefen()
     ProgrammOptionen()->OrdnerAnlegen();
     const QString temp = IncludeTrailingBackslash(Einstellungen().Text("TempBilderPfad"));
     if (!DirectoryExists(temp))
-        Einstellungen().Setzen("TempBilderPfad", lauf_.ProgrammPfad);
+        Einstellungen().Setzen("TempBilderPfad", lauf_.ProgrammPfad());
     else
         BlobTempDir = temp;
 }
@@ -97,7 +97,7 @@ void TMainForm::OptionenAnwenden()
     const int pause = e.Int("MouseHintTime");
     Application->HintPause = pause == 0 ? 200 : pause * 1000;
     Application->HintHidePause = e.Int("HintHidePause") * 1000;
-    lauf_.RequesterAnzeigeZeit = e.Int("RequesterAnzeigeZeit");
+    lauf_.AnzeigeZeitSetzen(e.Int("RequesterAnzeigeZeit"));
     if (TMenuItem* ende = MenuItem(QStringLiteral("Ende4")))
         ende->SetVisible(e.Bool("EndeImMenu"));
     BeschriftungenSetzen();
@@ -130,9 +130,9 @@ void TMainForm::QKINI_ProgWriteINI(TObject* Sender)
     (void)Sender;
     TEinstellungen& e = Einstellungen();
     const TProgrammOptionenStand* o = ProgrammOptionen();
-    e.Setzen("ProgAufrufe", lauf_.ProgAufrufe);
-    e.Setzen("ProgrammPfad", lauf_.ProgrammPfad);
-    e.Setzen("ProgPfad", lauf_.ProgrammPfad);
+    e.Setzen("ProgAufrufe", lauf_.ProgAufrufe());
+    e.Setzen("ProgrammPfad", lauf_.ProgrammPfad());
+    e.Setzen("ProgPfad", lauf_.ProgrammPfad());
     e.Setzen("ErstStart", false);
     e.Setzen("LinkErstellt", LinkErstellt);
     e.Setzen("Revision", ProgrammRevision());

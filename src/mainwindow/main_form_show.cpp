@@ -69,7 +69,7 @@ void TMainForm::FormShow(TObject* Sender)
     // 10: on a first start the sounds stay off without their files, and the
     // single-record view is switched as the user left it.
     const QString tonOrdner = Trim(Einstellungen().Text("PRGWavePfad"));
-    if (lauf_.ErstStart) {
+    if (lauf_.ErstStart()) {
         if (!FileExists(IncludeTrailingBackslash(tonOrdner) + QStringLiteral("SCHOEN.WAV")))
             Einstellungen().Setzen("PRGWave", false);
     }
@@ -83,9 +83,9 @@ void TMainForm::FormShow(TObject* Sender)
     ToolbarPositionLaden();
     // 13: no album.
     if (!TableBilder->Active()) {
-        BildLaden(ImageWindow2, lauf_.ProgrammPfad + QStringLiteral("Logo.jpg"));
+        BildLaden(ImageWindow2, lauf_.ProgrammPfad() + QStringLiteral("Logo.jpg"));
         NachrichtenDialog(QStringLiteral("Hinweis"), QStringLiteral("Es ist kein Fotoalbum geöffnet !"),
-                          lauf_.RequesterAnzeigeZeit, 130, TColor(Einstellungen().Int("Infofarbe")), clBlack, true);
+                          lauf_.AnzeigeZeit(), 130, TColor(Einstellungen().Int("Infofarbe")), clBlack, true);
         StatusBarBilder1->Panels()->Items(1)->SetText(QStringLiteral("0 von 0 Einträge angezeigt"));
         StatusBarBilder2->Panels()->Items(0)->SetText(QString());
         return;
@@ -114,7 +114,7 @@ void TMainForm::Timer3Timer(TObject* Sender)
     InstallPfad = ProgrammPfadGlobal;
 
     // 2: first-use notices, or the tips later.
-    if (lauf_.ErstStart) {
+    if (lauf_.ErstStart()) {
         FensterAnfangsGroesse();
         if (TableBilder->Active()) {
             if (DbeBilder->RecCount() <= 1)
@@ -130,7 +130,7 @@ void TMainForm::Timer3Timer(TObject* Sender)
     }
 
     // 3: the action log's size.
-    const QString log = lauf_.ProgrammPfad + QStringLiteral("LXLog.DBF");
+    const QString log = lauf_.ProgrammPfad() + QStringLiteral("LXLog.DBF");
     const int64_t maximum = Einstellungen().Int("MaxLogSize");
     const int64_t groesse = FileSizeOf(log);
     if (groesse > maximum * 1024) {

@@ -61,7 +61,7 @@ int64_t TMainForm::DurchschnittProStart(int64_t gesamt, int starts)
 
 void TMainForm::Ende1Click(TObject* Sender)
 {
-    if (lauf_.ProgrammEndet)
+    if (lauf_.ProgrammEndet())
         return;
     Screen->SetCursor(crHourGlass);
     if (BildAnsichten().ExternBearbeiteteSaetze().Count() > 0) {
@@ -71,7 +71,7 @@ void TMainForm::Ende1Click(TObject* Sender)
                        mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) == mrYes)
             ExternbearbeiteteBilderaktualisieren1Click(nullptr);
     }
-    lauf_.ProgrammEndet = true;
+    lauf_.EndeBeginnt();
     if (Sender)
         PrgWavSpielen(static_cast<TComponent*>(Sender)->Tag, true);
     // The record editor closes first: it notes its place and gives the
@@ -123,7 +123,7 @@ void TMainForm::Ende1Click(TObject* Sender)
     if (Einstellungen().Bool("MeldungNutzungsdauer"))
         NachrichtenDialog(QStringLiteral("Abschlußmeldung"),
                           text + QStringLiteral(", vielen Dank für Ihr Interesse an diesem Programm !"),
-                          lauf_.RequesterAnzeigeZeit, 130, TColor(Einstellungen().Int("Infofarbe")), clBlack, true);
+                          lauf_.AnzeigeZeit(), 130, TColor(Einstellungen().Int("Infofarbe")), clBlack, true);
     Protokoll(QStringLiteral("Info"), QStringLiteral("Ende1Click(), ") + text);
 
     Timer1->SetEnabled(false);
@@ -147,7 +147,7 @@ void TMainForm::DurchschnZeitproNutzung1Click(TObject* Sender)
     const int64_t gesamt = QKINI_Prog->INIReadInteger(QString::fromLatin1(kSektionHaupt),
                                                       QStringLiteral("GesamtNutzungsZeit"), 0);
     ShowMessage(QStringLiteral("Sie haben QV-Lumadex durchschnittlich ") +
-                ZeitText(DurchschnittProStart(gesamt, lauf_.ProgAufrufe)) +
+                ZeitText(DurchschnittProStart(gesamt, lauf_.ProgAufrufe())) +
                 QStringLiteral(" (Std:Min:Sek) pro Programmstart benutzt, vielen Dank für Ihr Interesse an diesem "
                                "Programm !"));
 }
@@ -161,7 +161,7 @@ void TMainForm::ResetundNeustart1Click(TObject* Sender)
         return;
     // The file the program really uses, whatever the case of its name.
     const QString datei = QKINI_Prog->IniPath();
-    const QString anzeige = lauf_.WindowsPfad + QStringLiteral("lumadex.ini");
+    const QString anzeige = lauf_.WindowsPfad() + QStringLiteral("lumadex.ini");
     if (!DeleteFile(datei)) {
         ShowMessage(anzeige + QStringLiteral(" konnte NICHT gelöscht werden!"));
         return;
@@ -175,29 +175,30 @@ void TMainForm::ResetundNeustart1Click(TObject* Sender)
     FtsBilder->Close();
     FtsBilder3->Close();
     // Ends without writing the settings.
-    lauf_.ProgrammEndet = true;
+    lauf_.EndeBeginnt();
     Application->Terminate();
 }
 
 void TMainForm::DateienFallengelassen(const QStringList& dateien)
 {
-    lauf_.DropFileListe.Clear();
+    QStringList liste;
     for (const QString& d : dateien) {
         const auto win = d.contains(QLatin1Char('/')) ? LinuxToWin(d) : std::optional<QString>(d);
-        lauf_.DropFileListe.Add(win ? *win : d);
+        liste << (win ? *win : d);
     }
     static const QStringList kGueltig = {QStringLiteral("JPG"), QStringLiteral("BMP"), QStringLiteral("PCX"),
                                          QStringLiteral("PNG"), QStringLiteral("TIF"), QStringLiteral("GIF")};
     bool gueltig = false;
-    for (int i = lauf_.DropFileListe.Count() - 1; i >= 0; --i) {
-        const QString suffix = DateiSuffix(lauf_.DropFileListe[i]).toUpper();
+    for (int i = int(liste.size()) - 1; i >= 0; --i) {
+        const QString suffix = DateiSuffix(liste[i]).toUpper();
         if (kGueltig.contains(suffix)) {
             gueltig = true;
             QKINI_Prog->INIWriteBool(QStringLiteral("Einstellungen BilderScan"), QStringLiteral("Find") + suffix, true);
         } else {
-            lauf_.DropFileListe.Delete(i);
+            liste.removeAt(i);
         }
     }
+    lauf_.DropListeSetzen(liste);
     if (!gueltig) {
         MessageDlg(QStringLiteral("Sie haben ein oder mehrere Dateien per Drag&&Drop an QV-Lumadex übergeben, es sind "
                                   "aber keine gültigen Bilderdateien darunter gewesen!"),
@@ -208,10 +209,8 @@ void TMainForm::DateienFallengelassen(const QStringList& dateien)
         MessageDlg(QStringLiteral("Sie haben ein oder mehrere Bilder per Drag&&Drop an QV-Lumadex übergeben, es wird "
                                   "jetzt der Hinzufügendialog aufgerufen!"),
                    mtInformation, TMsgDlgButtons{mbOK});
-    lauf_.DragAndDropFlag = true;
     // The add dialog takes the list over once it exists.
-    Handler("BilderHinzufuegen1Click")(nullptr);
-    lauf_.DragAndDropFlag = false;
+    lauf_.DropUebergeben([this] { Handler("BilderHinzufuegen1Click")(nullptr); });
 }
 
 void TMainForm::AutoBlaetternStoppen()
@@ -237,7 +236,7 @@ void TMainForm::FormKeyDown(TObject* Sender, Word& Key, TShiftState Shift)
         return;
     }
     if (Key == VK_ESCAPE)
-        lauf_.Abbruch = true;
+        lauf_.AbbruchSetzen(true);
 }
 
 void TMainForm::FormKeyUp(TObject* Sender, Word& Key, TShiftState Shift)
@@ -245,7 +244,7 @@ void TMainForm::FormKeyUp(TObject* Sender, Word& Key, TShiftState Shift)
     (void)Sender;
     AutoBlaetternStoppen();
     if (Key == VK_ESCAPE) {
-        lauf_.Abbruch = true;
+        lauf_.AbbruchSetzen(true);
         return;
     }
     if ((Key == VK_ADD || Key == VK_SUBTRACT) && TableBilder->Active() && TableBilder->State() == dsBrowse) {
@@ -326,7 +325,7 @@ void TMainForm::Timer2Timer(TObject* Sender)
     (void)Sender;
     // A command that lets events through (a long print, a maintenance walk)
     // keeps the tips away: the timer stays on and tries again later.
-    if (lauf_.LaufendeBefehle > 0)
+    if (lauf_.BefehlLaeuft())
         return;
     Timer2->SetEnabled(false);
     ShowTips(1, 10, QKINI_Prog->IniPath(), 10, true);
@@ -398,7 +397,7 @@ void TMainForm::GesprocheneProgrammvorstellung2Click(TObject* Sender)
 void TMainForm::HistoryLumadexhis1Click(TObject* Sender)
 {
     (void)Sender;
-    const QString datei = lauf_.ProgrammPfad + QStringLiteral("lumadex.his");
+    const QString datei = lauf_.ProgrammPfad() + QStringLiteral("lumadex.his");
     if (ShellExecute(datei, QString(), QString(), SW_SHOW) <= 31)
         ShowMessage(QStringLiteral("Fehler beim Starten von ") + datei);
 }

@@ -39,25 +39,21 @@ const QString kManagerFehler = QStringLiteral("Öffnen der Fotoalbenmanager-Date
 void TMainForm::FormCreate(TObject* Sender)
 {
     // 1-4: run-time flags, dropped files, the hand cursor, the start tick.
-    lauf_.Abbruch = false;
-    lauf_.ProgrammEndet = false;
-    lauf_.DragAndDropFlag = false;
-    lauf_.RequesterAnzeigeZeit = 4;
+    lauf_.NeuerStart();
     Screen->SetCursors(2001, QCursor(Qt::OpenHandCursor));
     LaufStartTick = uint32_t(GetTickCount64());
     FarbeFuerAllePanels();
-    lauf_.DropFileListe.Clear();
     BildAnsichten().ExternBearbeiteteSaetze().Clear();
 
     // 7-9: folders, the album name, the exception logger.
-    lauf_.ProgrammPfad = ProgrammVerzeichnis();
-    lauf_.WindowsPfad = WindowsVerzeichnis();
+    lauf_.ProgrammPfadSetzen(ProgrammVerzeichnis());
+    lauf_.WindowsPfadSetzen(WindowsVerzeichnis());
     BereichBilder().NameSetzen(kStandardAlbum);
-    BereichDatenbanken().OrdnerSetzen(lauf_.ProgrammPfad + QStringLiteral("Data\\Database\\"));
+    BereichDatenbanken().OrdnerSetzen(lauf_.ProgrammPfad() + QStringLiteral("Data\\Database\\"));
     ForceDirectories(BereichDatenbanken().Ordner());
-    BlobTempDir = lauf_.ProgrammPfad;
+    BlobTempDir = lauf_.ProgrammPfad();
     AppException1->SetUserName(QStringLiteral("QV-Lumadex Benutzer"));
-    AppException1->SetErrorLog(lauf_.ProgrammPfad + QStringLiteral("LumadexLog.txt"));
+    AppException1->SetErrorLog(lauf_.ProgrammPfad() + QStringLiteral("LumadexLog.txt"));
     AppException1->Install();
 
     // 10-11: the program's own binary must be there and the program folder
@@ -75,7 +71,7 @@ void TMainForm::FormCreate(TObject* Sender)
 
     // 12-14: the ini file, the options dialog and the settings.
     QKINI_Prog->SetINIFileName(lauf_.IniDatei());
-    Einstellungen().VorgabenSetzen(lauf_.ProgrammPfad);
+    Einstellungen().VorgabenSetzen(lauf_.ProgrammPfad());
     if (!optionenDialog_) {
         optionenDialog_ = std::make_unique<TMainFormOptionenDialog>(*this);
         ProgrammOptionenForm = &optionenDialog_->Dialog();
@@ -94,13 +90,13 @@ void TMainForm::FormCreate(TObject* Sender)
     if (!FileExists(BereichDatenbanken().Dateien().Dbf())) {
         BereichDatenbanken().NameSetzen(kManagerTabelle);
         if (BereichDatenbanken().Ordner().isEmpty())
-            BereichDatenbanken().OrdnerSetzen(lauf_.ProgrammPfad + QStringLiteral("Data\\Database\\"));
+            BereichDatenbanken().OrdnerSetzen(lauf_.ProgrammPfad() + QStringLiteral("Data\\Database\\"));
     }
     if (!FileExists(BereichDatenbanken().Ordner() + DateienDBF))
         DateienDBF = QStringLiteral("DateienDBF.DBF");
 
     // 18-19: the help file, the user's fonts.
-    Application->HelpFile = lauf_.ProgrammPfad + QStringLiteral("Lumadex.HLP");
+    Application->HelpFile = lauf_.ProgrammPfad() + QStringLiteral("Lumadex.HLP");
     ProgrammOptionenForm->LeseFontAusIni(QKINI_Prog->IniPath());
 
     // 21: the about window at start.
@@ -180,7 +176,7 @@ void TMainForm::AlbumZweigOeffnen()
         }
         return;
     }
-    if (!lauf_.ErstStart) {
+    if (!lauf_.ErstStart()) {
         if (!Einstellungen().Bool("BilderDBFnotOpenMsg"))
             return;
         if (MessageDlg(QStringLiteral("Kein Fotoalbum geöffnet, jetzt versuchen ein Fotoalbum zu öffnen oder neu zu "
@@ -260,7 +256,7 @@ void TMainForm::AllePfadeChecken()
                 ShowMessage(QStringLiteral("Konnte Pfad (") + ordner + QStringLiteral(") nicht anlegen!"));
         };
         if (Trim(o->EditDatenbankenVerzeichnis).isEmpty()) {
-            BereichDatenbanken().OrdnerSetzen(lauf_.ProgrammPfad + QStringLiteral("Data\\Database\\"));
+            BereichDatenbanken().OrdnerSetzen(lauf_.ProgrammPfad() + QStringLiteral("Data\\Database\\"));
             o->EditDatenbankenVerzeichnis = BereichDatenbanken().Ordner();
             anlegen(BereichDatenbanken().Ordner());
         }
@@ -282,11 +278,11 @@ void TMainForm::AllePfadeChecken()
 void TMainForm::KalvunoUebernahme()
 {
     const QString sektion = QString::fromLatin1(kSektionHaupt);
-    if (!FileExists(lauf_.WindowsPfad + QStringLiteral("KALVUNO.INI")) ||
+    if (!FileExists(lauf_.WindowsPfad() + QStringLiteral("KALVUNO.INI")) ||
         !QKINI_Prog->INIReadBool(sektion, QStringLiteral("KalvunoDatenUebernahme"), true))
         return;
     const QString eigene = QKINI_Prog->INIFileName();
-    QKINI_Prog->SetINIFileName(lauf_.WindowsPfad + QStringLiteral("Kalvuno.ini"));
+    QKINI_Prog->SetINIFileName(lauf_.WindowsPfad() + QStringLiteral("Kalvuno.ini"));
     const QString pfad = IncludeTrailingBackslash(
         QKINI_Prog->INIReadString(sektion, QStringLiteral("ProgrammPfad"), QString()));
     if (!FileExists(pfad + QStringLiteral("KALVUNO.EXE"))) {
@@ -309,7 +305,7 @@ int TMainForm::DatenUebernehmen()
 {
     const QString alt = IncludeTrailingBackslash(QKINI_Prog->INIReadString(
         QString::fromLatin1(kSektionHaupt), QStringLiteral("DatenbankenVerzeichnis"), QString()));
-    const QString ziel = lauf_.ProgrammPfad + QStringLiteral("Data\\Database\\");
+    const QString ziel = lauf_.ProgrammPfad() + QStringLiteral("Data\\Database\\");
     ForceDirectories(ziel);
     const auto kopiere = [](const QString& von, const QString& nach, const QString& fehler) {
         TQKCopy copy(nullptr);
@@ -357,7 +353,7 @@ int TMainForm::DatenUebernehmen()
 
 void TMainForm::StarteSetup()
 {
-    const QString setup = lauf_.ProgrammPfad.left(1) + QStringLiteral(":\\SETUP.EXE");
+    const QString setup = lauf_.ProgrammPfad().left(1) + QStringLiteral(":\\SETUP.EXE");
     if (FileExists(setup)) {
         if (ShellExecute(setup, QString(), QString(), SW_SHOWNORMAL) <= 32)
             ShowMessage(QStringLiteral("Fehler beim Starten von ") + setup);
@@ -391,7 +387,7 @@ void TMainForm::KopiereProgramm()
     ziel = IncludeTrailingBackslash(ziel);
     Screen->SetCursor(crHourGlass);
     TQKCopy copy(nullptr);
-    copy.SetSource(lauf_.ProgrammPfad + QStringLiteral("*.*"));
+    copy.SetSource(lauf_.ProgrammPfad() + QStringLiteral("*.*"));
     copy.SetDest(ziel);
     try {
         copy.Execute();

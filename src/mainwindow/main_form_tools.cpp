@@ -64,8 +64,8 @@ public:
     TDbe* ManagerDbe() override { return f_.DbeBilderDatenbanken; }
     TProgrammEinstellungen& Optionen() override { return *f_.ProgrammOptionen(); }
     QString IniDatei() const override { return f_.QKINI_Prog->INIFileName(); }
-    QString ProgrammOrdner() const override { return f_.Lauf().ProgrammPfad; }
-    int MeldungsZeit() const override { return f_.Lauf().RequesterAnzeigeZeit; }
+    QString ProgrammOrdner() const override { return f_.Dienste().Lauf().ProgrammPfad(); }
+    int MeldungsZeit() const override { return f_.Dienste().Lauf().AnzeigeZeit(); }
     QString AlbumOrdner() const override { return f_.BereichBilder().Ordner(); }
     QString AlbumName() const override { return f_.BereichBilder().Name(); }
     void AlbumSetzen(const QString& ordner, const QString& name) override
@@ -328,9 +328,9 @@ void TMainForm::BilderHTMLExport1Click(TObject*)
     k.ExportOrdner = optionen_->Text(QStringLiteral("HTMLExportPfad"));
     if (!k.ExportOrdner.isEmpty())
         k.ExportOrdner = IncludeTrailingBackslash(k.ExportOrdner);
-    k.ProgrammOrdner = lauf_.ProgrammPfad;
+    k.ProgrammOrdner = lauf_.ProgrammPfad();
     k.IniDatei = QKINI_Prog->INIFileName();
-    k.MeldungsZeit = lauf_.RequesterAnzeigeZeit;
+    k.MeldungsZeit = lauf_.AnzeigeZeit();
     k.Infofarbe = optionen_->Farbe(QStringLiteral("Infofarbe"));
     k.Klang = [this](int n) { PrgWavSpielen(n); };
     k.GaugePanelVerbergen = [this] { BilderGaugePanel->SetVisible(false); };
@@ -368,11 +368,11 @@ static void AsciiBefehl(TMainForm& f, TObject* Sender, TAsciiRichtung richtung,
     TProgrammOptionenStand& o = *f.ProgrammOptionen();
     if (exp) {
         TBilderDBFExportForm form(nullptr, f.DbeBilder, o.Text(QStringLiteral("ASCIIExportPfad")),
-                                  f.Lauf().ProgrammPfad);
+                                  f.Dienste().Lauf().ProgrammPfad());
         form.ShowModal();
     } else {
         TBilderDBFImportForm form(nullptr, f.DbeBilder, o.Text(QStringLiteral("ASCIIImportPfad")),
-                                  f.Lauf().ProgrammPfad);
+                                  f.Dienste().Lauf().ProgrammPfad());
         form.ShowModal();
     }
 }
@@ -454,7 +454,7 @@ void TMainForm::WallpaperZeigen()
     TImageWindow bild(nullptr);
     bild.LoadFromFile(pfad, 0, 0);
     const QString datei =
-        (lauf_.WindowsPfad.isEmpty() ? WindowsVerzeichnis() : lauf_.WindowsPfad) + QStringLiteral("Galvora.BMP");
+        (lauf_.WindowsPfad().isEmpty() ? WindowsVerzeichnis() : lauf_.WindowsPfad()) + QStringLiteral("Galvora.BMP");
     if (!bild.ImageInWindow()->SaveImageToFile(datei, 100, 0)) {
         ShowMessage(QStringLiteral("Das Bild ") + pfad + QStringLiteral(" kann nicht als Hintergrundbild gespeichert "
                                                                          "werden!"));
@@ -475,7 +475,7 @@ void TMainForm::BilderlistenAuswahl1Click(TObject* Sender)
     Ton(Sender);
     Protokoll(QStringLiteral("Info"), QStringLiteral("BilderlistenAuswahl1Click(), Funktion aufgerufen!"));
     TDruckformatKontext k;
-    k.ProgrammOrdner = lauf_.ProgrammPfad;
+    k.ProgrammOrdner = lauf_.ProgrammPfad();
     k.IniDatei = QKINI_Prog->INIFileName();
     k.DruckeBilderListe = [this](const QString& vorlage) { DruckeBilderListe(vorlage); };
     k.DruckeBilderListe2 = [this](const QString& vorlage) { DruckeBilderListe2(vorlage); };

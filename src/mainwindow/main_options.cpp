@@ -12,7 +12,7 @@ QString TMainFormOptionen::IniDatei() const { return form_.QKINI_Prog->IniPath()
 void TMainFormOptionen::EinstellungenLesen(TProgrammEinstellungen& e)
 {
     e.Lesen(IniDatei());
-    form_.Lauf().RequesterAnzeigeZeit = e.Zahl(QStringLiteral("RequesterAnzeigeZeit"));
+    form_.Dienste().Lauf().AnzeigeZeitSetzen(e.Zahl(QStringLiteral("RequesterAnzeigeZeit")));
     e.OrdnerAnlegen();
 }
 

@@ -373,19 +373,39 @@ void TOffenesAlbum::ZielVolltextOeffnen()
                     ziel_.Dateien().IaName() + QStringLiteral(" eingeführt."));
 }
 
+// A key the full-text index refused: logged where it happened, with the
+// counts that tell index and table apart, and shown.
+void TOffenesAlbum::VolltextFehlerMelden(const QString& stelle, int antwort, const QString& zaehler)
+{
+    const QString text = QStringLiteral("Fehler beim Hinzufügen eines neuen Schlüssels für Volltextsuche : ") +
+                         QString::number(antwort);
+    dienste_.Protokoll(QStringLiteral("Fehler"), stelle + QStringLiteral(", ") + text);
+    dienste_.Protokoll(QStringLiteral("Fehler"), stelle + QStringLiteral(", ") + zaehler);
+    ShowMessage(text);
+}
+
+void TOffenesAlbum::VolltextEintragen()
+{
+    const QByteArray bild = bilder_.FtsSatzBild();
+    // No usable index (-18), or none open at all: nothing is indexed and
+    // nothing reported; the rebuild command makes it again.
+    if (bilder_.Fts()->NumRecs() < 0)
+        return;
+    const int antwort = bilder_.FtsSchreiben(bild);
+    if (antwort < 0)
+        VolltextFehlerMelden(QStringLiteral("TableBilderAfterPost()"), antwort,
+                             QStringLiteral("FTSBilder.NumRecs=") + QString::number(bilder_.Fts()->NumRecs()) +
+                                 QStringLiteral(", DbeBilder.RecCount=") + QString::number(bilder_.Dbe()->RecCount()) +
+                                 QStringLiteral(", FTSBilder3.NumRecs=") + QString::number(ziel_.Fts()->NumRecs()));
+}
+
 void TOffenesAlbum::ZielVolltextEintragen()
 {
     const int antwort = ziel_.FtsSchreiben(ziel_.FtsPufferBild());
-    if (antwort < 0) {
-        const QString text = QStringLiteral("Fehler beim Hinzufügen eines neuen Schlüssels für Volltextsuche : ") +
-                             QString::number(antwort);
-        dienste_.Protokoll(QStringLiteral("Fehler"), QStringLiteral("FTSBilder3Add, ") + text);
-        dienste_.Protokoll(QStringLiteral("Fehler"), QStringLiteral("FTSBilder3Add, FTSBilder3.NumRecs=") +
-                                                         QString::number(ziel_.Fts()->NumRecs()) +
-                                                         QStringLiteral(", DbeBilder3.RecCount=") +
-                                                         QString::number(ziel_.Dbe()->RecCount()));
-        ShowMessage(text);
-    }
+    if (antwort < 0)
+        VolltextFehlerMelden(QStringLiteral("FTSBilder3Add"), antwort,
+                             QStringLiteral("FTSBilder3.NumRecs=") + QString::number(ziel_.Fts()->NumRecs()) +
+                                 QStringLiteral(", DbeBilder3.RecCount=") + QString::number(ziel_.Dbe()->RecCount()));
 }
 
 void TOffenesAlbum::VolltextNeuAufbauen()

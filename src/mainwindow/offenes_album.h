@@ -105,6 +105,9 @@ public:
     // ---- Full-text indexes ----------------------------------------------------
     // Opens the open album's full-text index, or builds it when it is missing.
     void VolltextOeffnen();
+    // Puts the open album's current record, just saved, into its full-text
+    // index (a failure is logged and shown); nothing without a usable index.
+    void VolltextEintragen();
     // The same for the target album (with the count of keys introduced).
     void ZielVolltextOeffnen();
     // Adds the target's record buffer to its full-text index (a failure is
@@ -133,6 +136,7 @@ public:
 
 private:
     int OeffnenLauf(bool wiederholen, bool picklistenFragen);
+    void VolltextFehlerMelden(const QString& stelle, int antwort, const QString& zaehler);
     void ZielOeffnenLauf(bool wiederholen);
 
     TArbeitsbereich& bilder_;

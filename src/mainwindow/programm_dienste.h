@@ -2,9 +2,11 @@
 // TProgrammDienste: the program's services that every concern of the main
 // window uses: the action log, the timed notice, the program's sounds, the
 // exception log's context, the abort flag that Esc sets, the program's ini
-// file, the run's temporary folder, the menu items by name and what the
-// concerns read of the run. The main window provides them; a concern's test
-// records them.
+// file, the run's temporary folder, the menu items by name and the run
+// itself (programm_lauf.h). The main window provides them; a concern's test
+// records them and keeps a run of its own.
+
+#include "mainwindow/programm_lauf.h"
 
 #include <QString>
 
@@ -25,9 +27,6 @@ public:
     // the exception log's user text set as given.
     virtual void FehlerKontextSetzen() = 0;
     virtual void FehlerKontextText(const QString& text) = 0;
-    // Esc asks the running command to stop.
-    virtual bool AbbruchGedrueckt() const = 0;
-    virtual void AbbruchSetzen(bool abbruch) = 0;
     // The program's ini file (Lumadex.INI in the Windows folder).
     virtual TQKINI& Ini() = 0;
     // The folder of the run's temporary files: the options' temporary folder
@@ -37,11 +36,19 @@ public:
     virtual TMenuItem* Menuepunkt(const QString& name) = 0;
 
     // ---- The run ----
+    // The run's state: folders, start count, first start, abort flag,
+    // running commands, the end, the dropped files.
+    virtual TProgrammLauf& Lauf() = 0;
+    virtual const TProgrammLauf& Lauf() const = 0;
+    // What the concerns read of it most. Esc asks the running command to
+    // stop.
+    bool AbbruchGedrueckt() const { return Lauf().AbbruchGedrueckt(); }
+    void AbbruchSetzen(bool abbruch) { Lauf().AbbruchSetzen(abbruch); }
     // The program folder (ends with "\").
-    virtual QString ProgrammPfad() const = 0;
+    QString ProgrammPfad() const { return Lauf().ProgrammPfad(); }
     // Seconds a timed notice stays.
-    virtual int AnzeigeZeit() const = 0;
+    int AnzeigeZeit() const { return Lauf().AnzeigeZeit(); }
     // The program has not been set up yet; its shutdown has begun.
-    virtual bool ErstStartLaeuft() const = 0;
-    virtual bool ProgrammEndet() const = 0;
+    bool ErstStartLaeuft() const { return Lauf().ErstStart(); }
+    bool ProgrammEndet() const { return Lauf().ProgrammEndet(); }
 };

@@ -108,7 +108,7 @@ TEST_F(AutoSlideShowMainTest, AnActiveFloatingThumbnailOrARunningCommandKeepsThe
     {
         TWaehrendBefehl befehl;
         befehl.Waehrend = [&] {
-            laufend = form->Lauf().LaufendeBefehle;
+            laufend = form->Dienste().Lauf().LaufendeBefehle();
             a->Pruefen();
             waehrend = gestartet;
         };
@@ -117,7 +117,7 @@ TEST_F(AutoSlideShowMainTest, AnActiveFloatingThumbnailOrARunningCommandKeepsThe
     }
     EXPECT_EQ(laufend, 1);
     EXPECT_EQ(waehrend, 1);
-    EXPECT_EQ(form->Lauf().LaufendeBefehle, 0);
+    EXPECT_EQ(form->Dienste().Lauf().LaufendeBefehle(), 0);
     a->Pruefen();
     EXPECT_EQ(gestartet, 2);
 }

@@ -69,7 +69,7 @@ protected:
     {
         MainFormTest::SetUp();
         fs::create_directories(dir / "win");
-        form->Lauf().WindowsPfad = Win(dir / "win") + "\\";
+        form->Dienste().Lauf().WindowsPfadSetzen(Win(dir / "win") + "\\");
         fs::create_directories(dir / "quelle");
         fs::create_directories(dir / "ziel");
     }

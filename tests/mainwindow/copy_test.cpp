@@ -158,7 +158,7 @@ TEST_F(CopyTest, EscStopsTheCopyWithTheCopiedEntriesWhole)
     int posts = 0;
     form->TableBilder3->AfterPost = [&](TDataSet*) {
         if (++posts == 5)
-            form->Lauf().Abbruch = true;  // as Esc in the main window would
+            form->Dienste().Lauf().AbbruchSetzen(true);  // as Esc in the main window would
     };
     {
         TPromptScript script;

@@ -40,7 +40,7 @@ protected:
     }
     QByteArray Protokoll() const
     {
-        QFile f(*WinToLinux(form->Lauf().ProgrammPfad + "LXLog.DBF"));
+        QFile f(*WinToLinux(form->Dienste().Lauf().ProgrammPfad() + "LXLog.DBF"));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
     std::filesystem::path quelle;

@@ -34,7 +34,7 @@ protected:
         ASSERT_EQ(cupsd.Start(), "");
         rgSetPrinterSource(rgCreateCupsPrinterSource());
         lxtest::WriteDriveTable({lxtest::FakeDrive{"C", "/", "HD", "SYSTEM", "1A2B3C4D", 1ull << 34}});
-        form->Lauf().ProgrammPfad = Win(dir.path()) + "\\";
+        form->Dienste().Lauf().ProgrammPfadSetzen(Win(dir.path()) + "\\");
         form->ProgrammOptionen()->SetBool("BearbeitungszeitAnzeigen", false);
         AlbumAnlegen("TEST.DBF", {});
         ManagerAnlegen();

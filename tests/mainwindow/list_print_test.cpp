@@ -91,7 +91,7 @@ protected:
     }
     QString ProgrammOrdner() const
     {
-        QString o = *WinToLinux(form->Lauf().ProgrammPfad);
+        QString o = *WinToLinux(form->Dienste().Lauf().ProgrammPfad());
         return o.endsWith('/') ? o : o + '/';
     }
     // Lists go to the printer; the finished job is written to pdf.
@@ -146,7 +146,7 @@ TEST_F(ListPrintTest, TemplatesHoldTheComponentsTheirEventsFill)
     for (const TVorlage& v : kVorlagen) {
         SCOPED_TRACE(v.Datei);
         TrgReport* bericht = v.AbAktuellem ? form->rgReport1 : form->rgReport2;
-        ListenVorlageLaden(bericht, form->Lauf().ProgrammPfad + v.Datei);
+        ListenVorlageLaden(bericht, form->Dienste().Lauf().ProgrammPfad() + v.Datei);
         EXPECT_EQ(bericht->Language(), lgGerman);
         EXPECT_EQ(bericht->Units(), utMillimeters);
         EXPECT_EQ(bericht->PrinterSetup()->PrinterName(), "Default");

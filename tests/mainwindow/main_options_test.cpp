@@ -21,7 +21,7 @@ TEST_F(MainFormTest, OptionsDialogServesTheMainWindowFromOneStore)
     auto optionen = std::make_unique<TMainFormOptionenDialog>(*form);
     TProgrammEinstellungen* e = form->ProgrammOptionen();
     EXPECT_EQ(e, &optionen->Dialog().Einstellungen());
-    EXPECT_EQ(form->Lauf().RequesterAnzeigeZeit, 7);  // the dialog's create read the ini
+    EXPECT_EQ(form->Dienste().Lauf().AnzeigeZeit(), 7);  // the dialog's create read the ini
     EXPECT_FALSE(e->CheckBoxAlleMeldungen);
     // A tick in the dialog is what the main window reads.
     optionen->Dialog().Element<TCheckBox>("CheckBoxAlleMeldungen")->SetChecked(true);

@@ -103,7 +103,7 @@ TEST_F(MaintenanceFilesTest, EscInTheAvailabilityTestKeepsTheUntestedValues)
     e[7].Zugriff = true;  // missing on the hard disk, but reached only after Esc
     AlbumAnlegen("TEST.DBF", e);
     Oeffnen();
-    BeiSchreiben(2, [this] { form->Lauf().Abbruch = true; });
+    BeiSchreiben(2, [this] { form->Dienste().Lauf().AbbruchSetzen(true); });
     {
         TPromptScript script;
         script.Answer(TPromptKind::Message, mrOk, "ESC gedrückt, Funktion abgebrochen!");
@@ -112,7 +112,7 @@ TEST_F(MaintenanceFilesTest, EscInTheAvailabilityTestKeepsTheUntestedValues)
     const auto s = Lesen();
     EXPECT_EQ(s[0]["ZUGRIFF"], "T");
     EXPECT_EQ(s[7]["ZUGRIFF"], "T");  // not tested, not marked unreachable
-    EXPECT_FALSE(form->Lauf().Abbruch);
+    EXPECT_FALSE(form->Dienste().Lauf().AbbruchGedrueckt());
 }
 
 TEST_F(MaintenanceFilesTest, SizeCheckComparesTheFileWithTheStoredSize)
@@ -488,7 +488,7 @@ TEST_F(MaintenanceFilesTest, MovedPicturesAreFoundInAnotherFolderAndOnAnotherMed
     Setzen(3, "LABELKENNU", platte);
     Setzen(4, "LABELKENNU", platte);
     Oeffnen();
-    form->Lauf().ErstStart = false;
+    form->Dienste().Lauf().ErstStartSetzen(false);
     const QString plattenOrdner = Win(dir / "platte").mid(2) + "\\";
     std::vector<QString> texte;
     {
@@ -553,7 +553,7 @@ TEST_F(MaintenanceFilesTest, MovedPicturesAreRelinkedOnlyToAFileOfTheirSize)
     Setzen(4, "FILEDATE", "20000101");
     Oeffnen();
     form->ProgrammOptionen()->CheckBoxProtokollieren = true;
-    form->Lauf().ErstStart = false;
+    form->Dienste().Lauf().ErstStartSetzen(false);
     std::vector<QString> texte;
     const auto notiz = [&](TCustomForm& f) {
         texte.push_back(dynamic_cast<TMSGDLGForm&>(f).Label1->Caption());
@@ -582,7 +582,7 @@ TEST_F(MaintenanceFilesTest, MovedPicturesAreRelinkedOnlyToAFileOfTheirSize)
     EXPECT_EQ(s[2]["PFAD"], Win(dir / "platte/neu2/c.jpg").toStdString());
     EXPECT_EQ(s[3]["PFAD"], Win(dir / "platte/alt/d.jpg").toStdString());
     // The action log names the old path of the skipped entry.
-    QFile log(*WinToLinux(form->Lauf().ProgrammPfad + "LXLog.DBF"));
+    QFile log(*WinToLinux(form->Dienste().Lauf().ProgrammPfad() + "LXLog.DBF"));
     ASSERT_TRUE(log.open(QIODevice::ReadOnly));
     EXPECT_TRUE(log.readAll().contains(Win(dir / "platte/alt/a.jpg").toLatin1() + " \xfc" "bersprungen"));
 }
@@ -601,7 +601,7 @@ TEST_F(MaintenanceFilesTest, AMovedPictureAtAPathTheAlbumCannotHoldIsSkipped)
     Setzen(1, "LABELKENNU", qktGetVolumeId("C").toStdString());
     Oeffnen();
     form->ProgrammOptionen()->CheckBoxProtokollieren = true;
-    form->Lauf().ErstStart = false;
+    form->Dienste().Lauf().ErstStartSetzen(false);
     std::vector<QString> texte;
     {
         TPromptScript script;
@@ -620,7 +620,7 @@ TEST_F(MaintenanceFilesTest, AMovedPictureAtAPathTheAlbumCannotHoldIsSkipped)
     ASSERT_EQ(texte.size(), 1u);
     EXPECT_EQ(texte[0].toStdString(), "1 Satz/Sätze nicht mehr unter alte Pfadangabe (Bild-Speicherort) wiedergefunden!");
     EXPECT_EQ(Lesen()[0]["PFAD"], Win(dir / "platte/alt/a.jpg").toStdString());
-    QFile log(*WinToLinux(form->Lauf().ProgrammPfad + "LXLog.DBF"));
+    QFile log(*WinToLinux(form->Dienste().Lauf().ProgrammPfad() + "LXLog.DBF"));
     ASSERT_TRUE(log.open(QIODevice::ReadOnly));
     EXPECT_TRUE(log.readAll().contains("VBP1Click(), Pfad nicht speicherbar, \xfc" "bersprungen: C:"));
 

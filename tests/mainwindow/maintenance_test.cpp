@@ -104,7 +104,7 @@ TEST_F(MaintenanceTest, EscStopsTheLoopAndTheNextCommandRunsAgain)
     AlbumAnlegen("TEST.DBF", Eintraege(10));
     Oeffnen();
     form->ProgrammOptionen()->CheckBoxBearbeitungszeitAnzeigen = true;
-    BeiSchreiben(4, [this] { form->Lauf().Abbruch = true; });
+    BeiSchreiben(4, [this] { form->Dienste().Lauf().AbbruchSetzen(true); });
     QString zeit;
     {
         TPromptScript script;
@@ -112,7 +112,7 @@ TEST_F(MaintenanceTest, EscStopsTheLoopAndTheNextCommandRunsAgain)
         Klick(*form, "AlleAngezeigtenBilderMarkieren2Click");
     }
     EXPECT_TRUE(zeit.startsWith("Bearbeitungszeit = ")) << zeit.toStdString();
-    EXPECT_FALSE(form->Lauf().Abbruch);
+    EXPECT_FALSE(form->Dienste().Lauf().AbbruchGedrueckt());
     const auto s = Lesen();
     int markiert = 0;
     for (const auto& e : s)
@@ -254,8 +254,8 @@ TEST_F(MaintenanceTest, AnEndAskedForDuringACommandFollowsTheCommand)
             .Answer(TPromptKind::Message, mrOk, "ESC gedrückt, Funktion abgebrochen!");
         EXPECT_NO_THROW(Klick(*form, "AlleBilderSaetzeZurueckholen1Click"));
         EXPECT_EQ(script.Pending(), 0u);
-        EXPECT_FALSE(form->Lauf().ProgrammEndet);
-        EXPECT_FALSE(form->Lauf().Abbruch);
+        EXPECT_FALSE(form->Dienste().Lauf().ProgrammEndet());
+        EXPECT_FALSE(form->Dienste().Lauf().AbbruchGedrueckt());
     }
     // The deleted entries are as they were: the recall stopped at once.
     const auto s = Lesen();
@@ -268,7 +268,7 @@ TEST_F(MaintenanceTest, AnEndAskedForDuringACommandFollowsTheCommand)
         Application->ProcessMessages();
     }
     EXPECT_TRUE(ende.startsWith("Sie haben QV-Lumadex ")) << ende.toStdString();
-    EXPECT_TRUE(form->Lauf().ProgrammEndet);
+    EXPECT_TRUE(form->Dienste().Lauf().ProgrammEndet());
     EXPECT_FALSE(form->TableBilder->Active());
     Application->ClearTerminated();
 }

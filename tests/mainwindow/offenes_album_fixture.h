@@ -26,8 +26,9 @@
 #include <memory>
 
 // The program's services as a test sees them: each call recorded in Aufrufe
-// ("art: text", "caption: text", "Ton n", ...), the abort flag a
-// field, the ini a real file.
+// ("art: text", "caption: text", "Ton n", ...), the run a real one (its
+// program folder the test's folder, past its first start), the ini a real
+// file.
 class TDiensteProtokoll : public TProgrammDienste {
 public:
     explicit TDiensteProtokoll(const std::filesystem::path& ordner)
@@ -35,6 +36,8 @@ public:
           ini_(new TQKINI(nullptr))
     {
         ini_->SetINIFileName(programmPfad + "Lumadex.INI");
+        lauf_.ProgrammPfadSetzen(programmPfad);
+        lauf_.ErstStartSetzen(false);
     }
     void Protokoll(const QString& art, const QString& text) override { Aufrufe << art + ": " + text; }
     void Hinweis(const QString& caption, const QString& text, int) override
@@ -46,15 +49,11 @@ public:
     void WavSpielen(const QString& datei) override { Aufrufe << "Wav " + datei; }
     void FehlerKontextSetzen() override { Aufrufe << "FehlerKontext"; }
     void FehlerKontextText(const QString& text) override { Aufrufe << "FehlerKontext " + text; }
-    bool AbbruchGedrueckt() const override { return Abbruch; }
-    void AbbruchSetzen(bool abbruch) override { Abbruch = abbruch; }
     TQKINI& Ini() override { return *ini_; }
     QString TempOrdner() const override { return tempOrdner; }
     TMenuItem* Menuepunkt(const QString&) override { return nullptr; }
-    QString ProgrammPfad() const override { return programmPfad; }
-    int AnzeigeZeit() const override { return 4; }
-    bool ErstStartLaeuft() const override { return false; }
-    bool ProgrammEndet() const override { return false; }
+    TProgrammLauf& Lauf() override { return lauf_; }
+    const TProgrammLauf& Lauf() const override { return lauf_; }
 
     bool Gerufen(const QString& teil) const
     {
@@ -66,13 +65,13 @@ public:
 
     QStringList Aufrufe;
     QStringList Hinweise;  // the texts of the timed notices
-    bool Abbruch = false;
     // The program folder (the test's folder) and the temporary folder (the
     // same unless a test sets another), both ending with "\\".
     QString programmPfad;
     QString tempOrdner;
 
 private:
+    TProgrammLauf lauf_;
     std::unique_ptr<TQKINI> ini_;
 };
 

@@ -131,6 +131,8 @@ const TFall kFaelle[] = {
          EXPECT_FALSE(t.werkstatt->umgebung.Aufrufe.contains("PicklistenUebernehmen ohne CD"));
          EXPECT_EQ(t.ansicht.AlbumName, t.Bilder().Dateien().Dbf());
          EXPECT_TRUE(t.ansicht.Gerufen("AlbumGeoeffnet TEST.DBF"));
+         // Filters and searches of the album before start afresh.
+         EXPECT_TRUE(t.werkstatt->umgebung.Aufrufe.contains("AlbumGewechselt"));
      }},
     {"MissingAlbumIsLeftAloneAfterNo", [](OffenesAlbumTest&) {},
      [](TPromptScript& s) { s.Answer(TPromptKind::Dialog, mrNo, ") nicht gefunden, jetzt erstellen ?"); }, 1,

@@ -171,7 +171,7 @@ TEST_F(PicturesTest, ThumbnailFromTheMemoOncePerEntryAndThePlaceholderForASmallO
 
     QImage logo(30, 20, QImage::Format_RGB32);
     logo.fill(Qt::red);
-    ASSERT_TRUE(logo.save(*WinToLinux(form->Lauf().ProgrammPfad + "Logo.jpg"), "JPEG"));
+    ASSERT_TRUE(logo.save(*WinToLinux(form->Dienste().Lauf().ProgrammPfad() + "Logo.jpg"), "JPEG"));
     form->N180rechts1Click(nullptr);
     EXPECT_TRUE(form->RadioButton180GradRechts->Checked());
     // The small memo shows the placeholder and leaves the radio buttons.

@@ -54,7 +54,7 @@ protected:
     // The action log's bytes (its texts are plain in the table file).
     QByteArray Protokoll() const
     {
-        QFile f(*WinToLinux(form->Lauf().ProgrammPfad + "LXLog.DBF"));
+        QFile f(*WinToLinux(form->Dienste().Lauf().ProgrammPfad() + "LXLog.DBF"));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 
@@ -206,7 +206,7 @@ TEST_F(PrintTest, ListTemplateNamesSetTheFlags)
         EXPECT_THROW(form->DruckeBilderListe2(f.Vorlage), Exception) << f.Vorlage;
         EXPECT_EQ(form->Druck().GrossBild8, f.Gross8) << f.Vorlage;
         EXPECT_EQ(form->Druck().GrossBild10, f.Gross10) << f.Vorlage;
-        EXPECT_TRUE(prompts.Gezeigt(QStringLiteral("nicht gefunden: ") + form->Lauf().ProgrammPfad + f.Vorlage))
+        EXPECT_TRUE(prompts.Gezeigt(QStringLiteral("nicht gefunden: ") + form->Dienste().Lauf().ProgrammPfad() + f.Vorlage))
             << prompts.Texte.join("|").toStdString();
     }
     // The list from the first record leaves the flags alone.

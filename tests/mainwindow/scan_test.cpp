@@ -29,7 +29,7 @@ protected:
         Application->ClearTerminated();
         MainFormTest::SetUp();
         lxtest::WriteDriveTable({lxtest::FakeDrive{"C", "/", "HD", "SYSTEM", "1A2B3C4D", 1ull << 34}});
-        form->Lauf().ProgrammPfad = Win(dir.path()) + "\\";
+        form->Dienste().Lauf().ProgrammPfadSetzen(Win(dir.path()) + "\\");
         form->ProgrammOptionen()->SetBool("BearbeitungszeitAnzeigen", false);
         AlbumAnlegen("TEST.DBF", {{"alt"}});
         ManagerAnlegen();
@@ -99,8 +99,8 @@ TEST_F(ScanTest, DroppedPicturesAreAddedThroughTheDialog)
         script.Modal(Einlesen());
         form->DateienFallengelassen({a, QString::fromStdString((dir / "drop" / "liesmich.txt").string())});
     }
-    EXPECT_FALSE(form->Lauf().DragAndDropFlag);
-    EXPECT_EQ(form->Lauf().DropFileListe.Count(), 0);
+    EXPECT_FALSE(form->Dienste().Lauf().DropUebergabeLaeuft());
+    EXPECT_EQ(form->Dienste().Lauf().DropListe().Count(), 0);
     ASSERT_EQ(form->DbeBilder->RecCount(), 2u);
     form->DbeBilder->GoBottom();
     EXPECT_EQ(form->DbeBilder->GetTrimString("PFAD"), Win(a.toStdString()));

@@ -137,7 +137,7 @@ TEST_F(StartWegeTest, FirstStartOpensTheAlbumOfTheManagersCurrentRow)
         ManagerPfad(Datenbank() / "LXMan.DBF", f.Pfad);
         fs::remove(Ini());  // a first start again
         Starten();
-        EXPECT_TRUE(form->Lauf().ErstStart);
+        EXPECT_TRUE(form->Dienste().Lauf().ErstStart());
         EXPECT_EQ(form->TableBilder->Active(), f.Offen) << f.Pfad.toStdString();
         if (f.Offen) {
             EXPECT_EQ(form->TableBilder->TableName().toUpper(), "REISE.DBF");

@@ -22,8 +22,8 @@ TEST_F(StartTest, FirstStartMakesRegistersAndOpensTheStandardAlbum)
     EXPECT_TRUE(std::filesystem::exists(Datenbank() / "BILDER.CDX"));
     EXPECT_TRUE(std::filesystem::exists(Datenbank() / "LXMan.DBF"));
     EXPECT_EQ(form->BereichBilder().Name().toUpper(), "BILDER.DBF");
-    EXPECT_TRUE(form->Lauf().ErstStart);
-    EXPECT_EQ(form->Lauf().ProgAufrufe, 1);
+    EXPECT_TRUE(form->Dienste().Lauf().ErstStart());
+    EXPECT_EQ(form->Dienste().Lauf().ProgAufrufe(), 1);
     // Registered in the album manager.
     ASSERT_TRUE(form->TableBilderDatenbanken->Active());
     EXPECT_EQ(form->DbeBilderDatenbanken->RecCount(), 1u);
@@ -84,8 +84,8 @@ TEST_F(StartTest, SecondStartCountsAndReopensTheAlbumWithoutFirstStartNotices)
     form.reset();
     prompts.Texte.clear();
     StartenUndZeigen();
-    EXPECT_FALSE(form->Lauf().ErstStart);
-    EXPECT_EQ(form->Lauf().ProgAufrufe, 2);
+    EXPECT_FALSE(form->Dienste().Lauf().ErstStart());
+    EXPECT_EQ(form->Dienste().Lauf().ProgAufrufe(), 2);
     EXPECT_TRUE(form->TableBilder->Active());
     EXPECT_FALSE(prompts.Gezeigt("Programm-Link"));
     EXPECT_FALSE(prompts.Gezeigt("Ihre Fotoalbum"));
@@ -125,7 +125,7 @@ TEST_F(StartTest, SettingsRulesOnRead)
     EXPECT_EQ(Application->HintPause, 200);
     EXPECT_EQ(Application->HintHidePause, 3000);
     // Numbers outside their range give the default.
-    EXPECT_EQ(form->Lauf().RequesterAnzeigeZeit, 10);
+    EXPECT_EQ(form->Dienste().Lauf().AnzeigeZeit(), 10);
     EXPECT_EQ(form->Einstellungen().Int("ComboBoxDropDownCount"), 10);
     EXPECT_EQ(form->BereichBilder().Name().toUpper(), "BILDER.DBF");  // blanks keep the name
     form.reset();
@@ -139,7 +139,7 @@ TEST_F(StartTest, GarbageIniGivesDefaultsAndAStartedProgram)
     IniSchreiben("\x01\x02 kein ini\r\n[Einstellungen Hauptprogramm\r\n=ohne Namen\r\nProgAufrufe=abc\r\n"
                  "[Einstellungen Bilder]\r\nBilderActiveOrder=xyz\r\nBilderDBFPfad=\r\n\xff\xfe\r\n");
     StartenUndZeigen();
-    EXPECT_EQ(form->Lauf().ProgAufrufe, 1);
+    EXPECT_EQ(form->Dienste().Lauf().ProgAufrufe(), 1);
     EXPECT_TRUE(form->TableBilder->Active());
     Beenden();
     EXPECT_EQ(IniLesen("Einstellungen Hauptprogramm", "ProgAufrufe"), "1");
@@ -195,15 +195,15 @@ TEST_F(StartTest, DroppedFilesKeepPicturesAndSetTheirScanTypes)
 
     prompts.Texte.clear();
     form->DateienFallengelassen({"/tmp/a.jpg", "/tmp/b.txt", "/tmp/c.Png"});
-    ASSERT_EQ(form->Lauf().DropFileListe.Count(), 2);
-    EXPECT_TRUE(form->Lauf().DropFileListe[0].endsWith("a.jpg"));
-    EXPECT_TRUE(form->Lauf().DropFileListe[1].endsWith("c.Png"));
+    ASSERT_EQ(form->Dienste().Lauf().DropListe().Count(), 2);
+    EXPECT_TRUE(form->Dienste().Lauf().DropListe()[0].endsWith("a.jpg"));
+    EXPECT_TRUE(form->Dienste().Lauf().DropListe()[1].endsWith("c.Png"));
     EXPECT_EQ(IniLesen("Einstellungen BilderScan", "FindJPG"), "1");
     EXPECT_EQ(IniLesen("Einstellungen BilderScan", "FindPNG"), "1");
     EXPECT_TRUE(prompts.Gezeigt("es wird jetzt der Hinzufügendialog aufgerufen!"));
     // The add command takes the list over.
     EXPECT_FALSE(prompts.Gezeigt("Diese Funktion ist noch nicht verfügbar."));
-    EXPECT_FALSE(form->Lauf().DragAndDropFlag);
+    EXPECT_FALSE(form->Dienste().Lauf().DropUebergabeLaeuft());
 }
 
 TEST_F(StartTest, KeysAndHints)
@@ -211,7 +211,7 @@ TEST_F(StartTest, KeysAndHints)
     Starten();
     Word key = VK_ESCAPE;
     form->FormKeyDown(form.get(), key, {});
-    EXPECT_TRUE(form->Lauf().Abbruch);
+    EXPECT_TRUE(form->Dienste().Lauf().AbbruchGedrueckt());
     // Ctrl+Shift+F5 starts no editor; Ctrl+F5 reaches the editor command,
     // which without an open album has no picture to hand over.
     prompts.Texte.clear();

@@ -55,7 +55,7 @@ protected:
         form->ProgrammOptionen()->SetText("BackupDir", Win(dir.path() / "backup") + "\\");
         form->ProgrammOptionen()->SetBool("FarbSystemBenutzen", true);
         std::filesystem::create_directories(dir.path() / "prog");
-        form->Lauf().ProgrammPfad = Win(dir.path() / "prog") + "\\";
+        form->Dienste().Lauf().ProgrammPfadSetzen(Win(dir.path() / "prog") + "\\");
     }
     TAlbumManagerUmgebung& U() { return *dynamic_cast<TAlbumManagerUmgebung*>(form->AlbumManager()); }
 
