@@ -617,6 +617,13 @@ public:
     void SuchleisteAufbauen();
     // The filter state of a freshly opened album: no filter, no hits.
     void FilterZustandNachAlbumwechsel();
+    // Once the window shows (the program calls it after the first paint):
+    // makes the date range dialog and reads the pick lists' tags once, in
+    // idle passes of the event loop, so the first filter command does not.
+    void FilterVorbereiten();
+    // Reads pick list `name` as a filter would, leaving the list kept by the
+    // window as it was.
+    void PicklisteVorlesen(const QString& name);
 
     // ---- Picture views (main_form_pictures.cpp) ------------------------------
     TQKDBPicBox* QKDBPicBox1 = nullptr;
