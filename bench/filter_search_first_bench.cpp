@@ -90,6 +90,7 @@ void NachErstemPaintWieDasProgramm(TMainForm& form)
     if (!form.BilderDialogForm)
         form.BilderDialogForm = new TBilderDialogForm(Application);
     new TSearchMissedFilesForm(Application, form.QKINI_Prog->INIFileName());
+    form.FilterVorbereiten();
 }
 
 // The program's album: the first start of the main window in the fresh
