@@ -624,6 +624,9 @@ public:
     // Reads pick list `name` as a filter would, leaving the list kept by the
     // window as it was.
     void PicklisteVorlesen(const QString& name);
+    // Has the engine collect which records tag `tag` holds, through the third
+    // work area open on the album.
+    void FilterTagVorlesen(const char* tag);
 
     // ---- Picture views (main_form_pictures.cpp) ------------------------------
     TQKDBPicBox* QKDBPicBox1 = nullptr;

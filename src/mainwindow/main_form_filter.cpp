@@ -13,6 +13,7 @@
 #include "dialogs/date_range.h"
 #include "dialogs/small_forms.h"
 #include "platform/core/file_utils.h"
+#include "platform/dbf/dbe.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/menus.h"
 #include "shared/nachrichten_dialog.h"
@@ -177,6 +178,13 @@ void TMainForm::FilterVorbereiten()
     schritte->push_back([this] { filterUmgebung_->DatumDialogBauen(); });
     for (const QString& name : PicklistenNamen())
         schritte->push_back([this, name] { PicklisteVorlesen(name); });
+    // The tags the field, date and mark filters switch to: which records
+    // each holds is collected once (the engine keeps it while the tag is
+    // unchanged), not by the first query or count on it.
+    for (const char* tag : {"LABEL", "SERIE", "OWNER", "RESERVE1", "RESERVE2", "RESERVE3", "MOTIV", "QUALITAET",
+                            "QUELLE", "PLAYLIST", "BREITE", "HOEHE", "AUFNDATUM", "FILEDATE", "MARKIERT", "ANYWHERE",
+                            "PRIVAT", "ZUGRIFF"})
+        schritte->push_back([this, tag] { FilterTagVorlesen(tag); });
     const auto frei = [this] {
         return !lauf_.ProgrammEndet && lauf_.LaufendeBefehle == 0 && !QApplication::activeModalWidget() &&
                !QApplication::activePopupWidget();
@@ -200,6 +208,24 @@ void TMainForm::PicklisteVorlesen(const QString& name)
         // a busy album: the command reads the list when it is given
     }
     anzeige_.PickListe = gelesen;
+}
+
+void TMainForm::FilterTagVorlesen(const char* tag)
+{
+    // Through the third work area once the pick lists opened it on the album:
+    // the album's own area keeps its order, record and query.
+    if (!TableBilder->Active() || !TableBilder3->Active() || !DrittesAufDemAlbum(*this))
+        return;
+    const uint16_t vorher = dbe_Select(static_cast<uint16_t>(TableBilder3->Handle()));
+    const int ordnung = dbe_TagArea(tag);
+    if (ordnung > 0) {
+        const uint32_t satz = dbe_RecNo();
+        const int ordnungVorher = dbe_SetOrder(ordnung);
+        dbe_QueryRecCount();  // counted in the tag's order: collects its entries
+        dbe_SetOrder(ordnungVorher);
+        dbe_Go(satz);
+    }
+    dbe_Select(vorher);
 }
 
 // ---------------------------------------------------------------------------
