@@ -618,8 +618,10 @@ public:
     // The filter state of a freshly opened album: no filter, no hits.
     void FilterZustandNachAlbumwechsel();
     // Once the window shows (the program calls it after the first paint):
-    // makes the date range dialog and reads the pick lists' tags once, in
-    // idle passes of the event loop, so the first filter command does not.
+    // makes the date range dialog, reads the pick lists once and has the
+    // engine collect the entries of the filters' tags, in idle passes of the
+    // event loop (waiting while a command runs or a dialog is open), so the
+    // first filter command does not.
     void FilterVorbereiten();
     // Reads pick list `name` as a filter would, leaving the list kept by the
     // window as it was.

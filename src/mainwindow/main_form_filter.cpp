@@ -154,19 +154,21 @@ using TVorbereitung = std::vector<std::function<void()>>;
 
 // Runs step `i` and the ones after it, each in a pass of its own through the
 // event loop, while `frei` says the window is idle; otherwise looks again a
-// little later.
+// little later. Stops once `vorbei` says the program ends.
 void VorbereitungPlanen(QWidget* fenster, std::shared_ptr<const TVorbereitung> schritte, std::size_t i,
-                        std::function<bool()> frei, int warteMs)
+                        std::function<bool()> vorbei, std::function<bool()> frei, int warteMs)
 {
     if (i >= schritte->size())
         return;
     QTimer::singleShot(warteMs, fenster, [=] {
+        if (vorbei())
+            return;
         if (!frei()) {
-            VorbereitungPlanen(fenster, schritte, i, frei, 200);
+            VorbereitungPlanen(fenster, schritte, i, vorbei, frei, 200);
             return;
         }
         (*schritte)[i]();
-        VorbereitungPlanen(fenster, schritte, i + 1, frei, 0);
+        VorbereitungPlanen(fenster, schritte, i + 1, vorbei, frei, 0);
     });
 }
 
@@ -185,11 +187,11 @@ void TMainForm::FilterVorbereiten()
                             "QUELLE", "PLAYLIST", "BREITE", "HOEHE", "AUFNDATUM", "FILEDATE", "MARKIERT", "ANYWHERE",
                             "PRIVAT", "ZUGRIFF"})
         schritte->push_back([this, tag] { FilterTagVorlesen(tag); });
+    const auto vorbei = [this] { return lauf_.ProgrammEndet; };
     const auto frei = [this] {
-        return !lauf_.ProgrammEndet && lauf_.LaufendeBefehle == 0 && !QApplication::activeModalWidget() &&
-               !QApplication::activePopupWidget();
+        return lauf_.LaufendeBefehle == 0 && !QApplication::activeModalWidget() && !QApplication::activePopupWidget();
     };
-    VorbereitungPlanen(Handle(), schritte, 0, frei, 0);
+    VorbereitungPlanen(Handle(), schritte, 0, vorbei, frei, 0);
 }
 
 void TMainForm::PicklisteVorlesen(const QString& name)
