@@ -233,6 +233,8 @@ int LumadexMain(int argc, char** argv)
                 MainForm->BilderDialogForm = BilderDialogForm;
             }
             SearchMissedFilesForm = new TSearchMissedFilesForm(Application, MainForm->QKINI_Prog->INIFileName());
+            // What the first filter command would make cold, made in idle passes.
+            MainForm->FilterVorbereiten();
         } catch (const std::exception& e) {
             Application->HandleException(nullptr, e);
         }

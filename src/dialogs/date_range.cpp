@@ -37,7 +37,8 @@ QString DatumsText(const TDateEditPlus* e)
 
 }  // namespace
 
-TDatumScopeForm::TDatumScopeForm(TComponent* AOwner, const QString& iniDatei) : TForm(AOwner), iniDatei_(iniDatei)
+TDatumScopeForm::TDatumScopeForm(TComponent* AOwner, const QString& iniDatei)
+    : TForm(AOwner), ini_(std::make_unique<TIniFile>(iniDatei))
 {
     Name = QStringLiteral("DatumScopeForm");
     SetCaption(QStringLiteral("Datumfilter"));
@@ -64,6 +65,8 @@ TDatumScopeForm::TDatumScopeForm(TComponent* AOwner, const QString& iniDatei) : 
     DoCreate();
 }
 
+TDatumScopeForm::~TDatumScopeForm() = default;
+
 QString TDatumScopeForm::VonText() const { return DatumsText(DateEditPlusVon); }
 QString TDatumScopeForm::BisText() const { return DatumsText(DateEditPlusBis); }
 
@@ -71,8 +74,9 @@ void TDatumScopeForm::FormCreate() { Vorbelegen(); }
 
 void TDatumScopeForm::Vorbelegen()
 {
-    TIniFile ini(iniDatei_);
-    CheckBoxDatumVorbelegung->SetChecked(ini.ReadBool(kSektion, kSchluessel, false));
+    // The ini file kept for the dialog's life is parsed again only when it
+    // changed on disk since it was last read or written.
+    CheckBoxDatumVorbelegung->SetChecked(ini_->ReadBool(kSektion, kSchluessel, false));
     const bool heute = CheckBoxDatumVorbelegung->Checked();
     for (TDateEditPlus* e : {DateEditPlusVon, DateEditPlusBis}) {
         e->SetBlank(!heute);
@@ -87,8 +91,4 @@ void TDatumScopeForm::FormShow()
         DateEditPlusVon->SetFocus();
 }
 
-void TDatumScopeForm::FormClose()
-{
-    TIniFile ini(iniDatei_);
-    ini.WriteBool(kSektion, kSchluessel, CheckBoxDatumVorbelegung->Checked());
-}
+void TDatumScopeForm::FormClose() { ini_->WriteBool(kSektion, kSchluessel, CheckBoxDatumVorbelegung->Checked()); }

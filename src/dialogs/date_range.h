@@ -5,8 +5,11 @@
 
 #include "platform/ui/forms.h"
 
+#include <memory>
+
 class TBitBtn;
 class TCheckBox;
+class TIniFile;
 class TDateEditPlus;
 class TLabel;
 
@@ -14,6 +17,7 @@ class TDatumScopeForm : public TForm {
 public:
     // iniDatei: the main ini file (Windows form).
     TDatumScopeForm(TComponent* AOwner, const QString& iniDatei);
+    ~TDatumScopeForm() override;
 
     TLabel* Label1;
     TLabel* Label2;
@@ -39,5 +43,5 @@ public:
     void FormClose();
 
 private:
-    QString iniDatei_;
+    std::unique_ptr<TIniFile> ini_;  // the main ini file, kept for the dialog's life
 };

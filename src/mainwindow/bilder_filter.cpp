@@ -102,6 +102,12 @@ bool InKurzbeschreibung(TDbe* dbe, const QString& text)
 
 }  // namespace
 
+const QStringList& PicklistenNamen()
+{
+    static const QStringList namen = {"Reserve1", "Reserve2", "Reserve3", "Label", "OWNER", "SERIE"};
+    return namen;
+}
+
 TBilderFilter::TBilderFilter(TOffenesAlbum& album, TAlbumAnsicht& ansicht, TProgrammDienste& dienste,
                              TBilderFilterUmgebung& umgebung)
     : album_(album), bereich_(album.Bilder()), ansicht_(ansicht), dienste_(dienste), umgebung_(umgebung)
@@ -194,9 +200,10 @@ void TBilderFilter::Filtern(const QString& FieldName)
 
         QStringList codeListe;
         const bool codiert = umgebung_.CodeListe(feld, codeListe);
-        static const QStringList kPicklisten = {"RESERVE1", "RESERVE2", "RESERVE3", "LABEL", "OWNER", "SERIE"};
-        static const QStringList kPicklistenNamen = {"Reserve1", "Reserve2", "Reserve3", "Label", "OWNER", "SERIE"};
-        const int pickliste = kPicklisten.indexOf(feld);
+        int pickliste = -1;
+        for (int i = 0; i < PicklistenNamen().size() && pickliste < 0; ++i)
+            if (PicklistenNamen()[i].compare(feld, Qt::CaseInsensitive) == 0)
+                pickliste = i;
         const QString aktuell = dbe->GetString(feld);
         QStringList anzeigen;  // display parts of a coded list
         TModalResult ergebnis = mrNone;
@@ -206,7 +213,7 @@ void TBilderFilter::Filtern(const QString& FieldName)
                     anzeigen << qktGetToken(eintrag, u'\t', 1);
                 dlg->cboEingabe->Items()->Assign(anzeigen);
             } else {
-                dlg->cboEingabe->Items()->Assign(umgebung_.Pickliste(kPicklistenNamen[pickliste]));
+                dlg->cboEingabe->Items()->Assign(umgebung_.Pickliste(PicklistenNamen()[pickliste]));
             }
             if (dlg->cboEingabe->Items()->Count() > 0)
                 dlg->cboEingabe->SetItemIndex(0);

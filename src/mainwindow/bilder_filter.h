@@ -31,6 +31,10 @@ class TOffenesAlbum;
 class TProgrammDienste;
 class TProgrammEinstellungen;
 
+// The names of the pick lists the field filters offer, as the window's
+// LesePickliste takes them (the fields with a list of the album's values).
+const QStringList& PicklistenNamen();
+
 class TBilderFilterUmgebung {
 public:
     virtual ~TBilderFilterUmgebung() = default;

@@ -621,6 +621,18 @@ public:
     void TrefferlisteLeeren();
     // Builds the quick-search bar above the album grid.
     void SuchleisteAufbauen();
+    // Once the window shows (the program calls it after the first paint):
+    // makes the date range dialog, reads the pick lists once and has the
+    // engine collect the entries of the filters' tags, in idle passes of the
+    // event loop (waiting while a command runs or a dialog is open), so the
+    // first filter command does not.
+    void FilterVorbereiten();
+    // Reads pick list `name` as a filter would, leaving the list kept by the
+    // window as it was.
+    void PicklisteVorlesen(const QString& name);
+    // Has the engine collect which records tag `tag` holds, through the third
+    // work area open on the album.
+    void FilterTagVorlesen(const char* tag);
 
     // ---- Picture views (main_form_pictures.cpp) ------------------------------
     TQKDBPicBox* QKDBPicBox1 = nullptr;

@@ -12,11 +12,33 @@
 #include "datagrid/dk_table.h"
 #include "dialogs/date_range.h"
 #include "dialogs/small_forms.h"
+#include "platform/core/file_utils.h"
+#include "platform/dbf/dbe.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/menus.h"
 #include "shared/nachrichten_dialog.h"
 #include "shared/qk_ini.h"
 #include "storage/grid_settings.h"
+#include "storage/tfts.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace {
+
+// Whether the third work area stands on the open album (it may stand on the
+// album opened before or on a copy's target).
+bool DrittesAufDemAlbum(const TMainForm& f)
+{
+    return f.TableBilder3->DatabaseName().compare(f.BereichBilder().Ordner(), Qt::CaseInsensitive) == 0 &&
+           f.TableBilder3->TableName().compare(f.BereichBilder().Name(), Qt::CaseInsensitive) == 0;
+}
+
+}  // namespace
 
 // What the filters and searches reach of the main window.
 class TMainFormFilterUmgebung : public TBilderFilterUmgebung {
@@ -54,6 +76,12 @@ public:
     }
     QStringList Pickliste(const QString& name) override
     {
+        // The list is the open album's: a third work area on another album
+        // is closed, so that reading the list opens it on this one.
+        if (f_.TableBilder3->Active() && !DrittesAufDemAlbum(f_)) {
+            f_.TableBilder3->Close();
+            f_.FtsBilder3->Close();
+        }
         f_.LesePickliste(name);
         return f_.Anzeige().PickListe.ToQStringList();
     }
@@ -62,11 +90,17 @@ public:
     // new one would.
     TDatumScopeForm* DatumDialog() override
     {
-        if (!f_.DatumScopeForm)
-            f_.DatumScopeForm = new TDatumScopeForm(&f_, f_.QKINI_Prog->IniPath());
-        else
+        if (!DatumDialogBauen())
             f_.DatumScopeForm->Vorbelegen();
         return f_.DatumScopeForm;
+    }
+    // Makes the date range dialog unless it exists; true when it was made.
+    bool DatumDialogBauen()
+    {
+        if (f_.DatumScopeForm)
+            return false;
+        f_.DatumScopeForm = new TDatumScopeForm(&f_, f_.QKINI_Prog->IniPath());
+        return true;
     }
     TComponent* DialogBesitzer() override { return &f_; }
     QString FokusFeld() const override
@@ -108,6 +142,92 @@ void TMainForm::FilterEinrichten()
 {
     filterUmgebung_.reset(new TMainFormFilterUmgebung(*this));
     filter_ = std::make_unique<TBilderFilter>(Album(), AlbumAnsicht(), Dienste(), *filterUmgebung_);
+}
+
+// ---------------------------------------------------------------------------
+// Ready for the first filter
+// ---------------------------------------------------------------------------
+
+namespace {
+
+using TVorbereitung = std::vector<std::function<void()>>;
+
+// Runs step `i` and the ones after it, each in a pass of its own through the
+// event loop, while `frei` says the window is idle; otherwise looks again a
+// little later. Stops once `vorbei` says the program ends.
+void VorbereitungPlanen(QWidget* fenster, std::shared_ptr<const TVorbereitung> schritte, std::size_t i,
+                        std::function<bool()> vorbei, std::function<bool()> frei, int warteMs)
+{
+    if (i >= schritte->size())
+        return;
+    QTimer::singleShot(warteMs, fenster, [=] {
+        if (vorbei())
+            return;
+        if (!frei()) {
+            VorbereitungPlanen(fenster, schritte, i, vorbei, frei, 200);
+            return;
+        }
+        (*schritte)[i]();
+        VorbereitungPlanen(fenster, schritte, i + 1, vorbei, frei, 0);
+    });
+}
+
+}  // namespace
+
+void TMainForm::FilterVorbereiten()
+{
+    auto schritte = std::make_shared<TVorbereitung>();
+    schritte->push_back([this] { filterUmgebung_->DatumDialogBauen(); });
+    for (const QString& name : PicklistenNamen())
+        schritte->push_back([this, name] { PicklisteVorlesen(name); });
+    // The tags the field, date and mark filters switch to: which records
+    // each holds is collected once (the engine keeps it while the tag is
+    // unchanged), not by the first query or count on it.
+    for (const char* tag : {"LABEL", "SERIE", "OWNER", "RESERVE1", "RESERVE2", "RESERVE3", "MOTIV", "QUALITAET",
+                            "QUELLE", "PLAYLIST", "BREITE", "HOEHE", "AUFNDATUM", "FILEDATE", "MARKIERT", "ANYWHERE",
+                            "PRIVAT", "ZUGRIFF"})
+        schritte->push_back([this, tag] { FilterTagVorlesen(tag); });
+    const auto vorbei = [this] { return lauf_.ProgrammEndet(); };
+    const auto frei = [this] {
+        return !lauf_.BefehlLaeuft() && !QApplication::activeModalWidget() && !QApplication::activePopupWidget();
+    };
+    VorbereitungPlanen(Handle(), schritte, 0, vorbei, frei, 0);
+}
+
+void TMainForm::PicklisteVorlesen(const QString& name)
+{
+    // Only the open album's own files, when its third work area can be
+    // opened without a question (its index exists); a third work area open
+    // on another album (a copy's target) is left alone.
+    if (!TableBilder->Active() || !FileExists(BereichBilder().Dateien().Cdx()))
+        return;
+    if (TableBilder3->Active() && !DrittesAufDemAlbum(*this))
+        return;
+    const TStringList gelesen = anzeige_.PickListe;
+    try {
+        LesePickliste(name);
+    } catch (const std::exception&) {
+        // a busy album: the command reads the list when it is given
+    }
+    anzeige_.PickListe = gelesen;
+}
+
+void TMainForm::FilterTagVorlesen(const char* tag)
+{
+    // Through the third work area once the pick lists opened it on the album:
+    // the album's own area keeps its order, record and query.
+    if (!TableBilder->Active() || !TableBilder3->Active() || !DrittesAufDemAlbum(*this))
+        return;
+    const uint16_t vorher = dbe_Select(static_cast<uint16_t>(TableBilder3->Handle()));
+    const int ordnung = dbe_TagArea(tag);
+    if (ordnung > 0) {
+        const uint32_t satz = dbe_RecNo();
+        const int ordnungVorher = dbe_SetOrder(ordnung);
+        dbe_QueryRecCount();  // counted in the tag's order: collects its entries
+        dbe_SetOrder(ordnungVorher);
+        dbe_Go(satz);
+    }
+    dbe_Select(vorher);
 }
 
 // ---------------------------------------------------------------------------

@@ -211,4 +211,27 @@ TEST_F(DateRangeTest, PreparedAgainItOpensAsANewOne)
     EXPECT_EQ(form.BisText(), "09.12.2026");
 }
 
+// The dialog kept for the run keeps its ini file open too: it reads the
+// tick again when another writer changed the file, and its own write keeps
+// what the others wrote.
+TEST_F(DateRangeTest, TheKeptDialogFollowsTheIniFileWrittenByOthers)
+{
+    TDatumScopeForm form(nullptr, Ini());
+    EXPECT_FALSE(form.CheckBoxDatumVorbelegung->Checked());
+    // Another writer (the program's own ini object) ticks it.
+    TIniFile(Ini()).WriteBool("Einstellungen Hauptprogramm", "DatumVorbelegung", true);
+    form.Vorbelegen();
+    EXPECT_TRUE(form.CheckBoxDatumVorbelegung->Checked());
+    TIniFile(Ini()).WriteString("Einstellungen Hauptprogramm", "Anderes", "1");
+    TIniFile(Ini()).WriteBool("Einstellungen Hauptprogramm", "DatumVorbelegung", false);
+    form.Vorbelegen();
+    EXPECT_FALSE(form.CheckBoxDatumVorbelegung->Checked());
+
+    form.CheckBoxDatumVorbelegung->SetChecked(true);
+    form.FormClose();
+    const TIniFile danach(Ini());
+    EXPECT_TRUE(danach.ReadBool("Einstellungen Hauptprogramm", "DatumVorbelegung", false));
+    EXPECT_EQ(danach.ReadString("Einstellungen Hauptprogramm", "Anderes", ""), "1");
+}
+
 }  // namespace

@@ -23,6 +23,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 
 #include <algorithm>
 #include <functional>
@@ -292,6 +293,94 @@ TEST_F(FilterSearchTest, PickListThroughTheTagEqualsTheWalkOverTheRecords)
     EXPECT_FALSE(PicklisteUeberTag(uint16_t(form->TableBilder3->Handle()), "DATEI", l));
     EXPECT_FALSE(PicklisteUeberTag(uint16_t(form->TableBilder3->Handle()), "AUFNDATUM", l));
     EXPECT_EQ(l.Count(), 0);
+}
+
+// The preparation the program runs once its window shows: idle passes of
+// the event loop until it has made the date range dialog and read the pick
+// lists once.
+void VorbereitungAbwarten(TMainForm& form, const std::function<bool()>& fertig)
+{
+    QElapsedTimer uhr;
+    uhr.start();
+    while (!fertig() && uhr.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    for (int i = 0; i < 20; ++i)  // the passes after the one that was waited for
+        QCoreApplication::processEvents();
+    (void)form;
+}
+
+// The items the "Filter-Dialog" offers for a command, the dialog cancelled.
+QStringList Angeboten(FilterSearchTest& t, const char* menue, const std::function<void(const char*)>& klick)
+{
+    QStringList angeboten;
+    TPromptScript script;
+    script.Modal([&](TCustomForm& f) {
+        angeboten = dynamic_cast<TBilderDialogForm&>(f).cboEingabe->Items()->ToStringList();
+        f.ModalResult = mrAbort;
+    });
+    klick(menue);
+    (void)t;
+    return angeboten;
+}
+
+// Prepared once the window shows, the first label filter offers the list it
+// offered without the preparation; the list the window keeps is left as it
+// was, and the date range dialog is there.
+TEST_F(FilterSearchTest, PreparedOnceShownTheFirstFilterOffersTheSameList)
+{
+    Oeffnen(KleinesAlbum());
+    const auto klick = [this](const char* m) { Menue(m); };
+    const QStringList ohne = Angeboten(*this, "AufLabel2", klick);
+    ASSERT_EQ(ohne, (QStringList{"Familie", "Urlaub", "Urlaub 2"}));
+    form->TableBilder3->Close();
+    form->Anzeige().PickListe.Clear();
+    form->Anzeige().PickListe.Add("zuletzt gelesen");
+
+    form->FilterVorbereiten();
+    VorbereitungAbwarten(*form, [&] { return form->DatumScopeForm && form->TableBilder3->Active(); });
+    EXPECT_NE(form->DatumScopeForm, nullptr);
+    EXPECT_TRUE(form->TableBilder3->Active());
+    EXPECT_EQ(form->Anzeige().PickListe.ToQStringList(), QStringList{"zuletzt gelesen"});
+    EXPECT_EQ(form->DbeBilder3->IndexOrd(), 0);
+    EXPECT_EQ(Angeboten(*this, "AufLabel2", klick), ohne);
+}
+
+// While a command runs (or a dialog is open) the preparation waits.
+TEST_F(FilterSearchTest, ThePreparationWaitsWhileACommandRuns)
+{
+    Oeffnen(KleinesAlbum());
+    form->Lauf().LaufendeBefehle = 1;
+    form->FilterVorbereiten();
+    for (int i = 0; i < 50; ++i)
+        QCoreApplication::processEvents();
+    EXPECT_EQ(form->DatumScopeForm, nullptr);
+    EXPECT_FALSE(form->TableBilder3->Active());
+    form->Lauf().LaufendeBefehle = 0;
+    VorbereitungAbwarten(*form, [&] { return form->DatumScopeForm && form->TableBilder3->Active(); });
+    EXPECT_NE(form->DatumScopeForm, nullptr);
+    EXPECT_TRUE(form->TableBilder3->Active());
+}
+
+// The third work area stays open on the album it was opened on; once
+// another album is open, the pick list is that album's.
+TEST_F(FilterSearchTest, AfterAnAlbumChangeThePickListIsTheNewAlbums)
+{
+    Oeffnen(KleinesAlbum());
+    form->FilterVorbereiten();
+    VorbereitungAbwarten(*form, [&] { return form->DatumScopeForm && form->TableBilder3->Active(); });
+    ASSERT_TRUE(form->TableBilder3->Active());
+
+    TTestEintrag berg;
+    berg.ShortDesc = "Gipfel";
+    berg.Label = "Berg";
+    AlbumAnlegen("ZWEI.DBF", {berg, berg});
+    form->BereichBilder().DateienSetzen(TAlbumDateien(Win(dir.path()) + "\\", "ZWEI.DBF"));
+    {
+        TPromptScript still;
+        ASSERT_EQ(form->BilderDBFOeffnen(), 1);
+    }
+    const auto klick = [this](const char* m) { Menue(m); };
+    EXPECT_EQ(Angeboten(*this, "AufLabel2", klick), QStringList{"Berg"});
 }
 
 TEST_F(FilterSearchTest, CodedListsFilterOnThePositionOfTheChosenEntry)

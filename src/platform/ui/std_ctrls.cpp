@@ -92,12 +92,6 @@ void TItemStrings::SaveToFile(const QString& fileName) const
     list.SaveToFile(fileName);
 }
 
-void TItemStrings::AddStrings(const QStringList& list)
-{
-    for (const QString& s : list)
-        Add(s);
-}
-
 namespace {
 
 class TListWidgetStrings : public TItemStrings {
@@ -146,6 +140,23 @@ public:
         // The framework keeps the edit text and the selection when items come.
         if (index < 0 || i <= index)
             c->setCurrentIndex(index < 0 ? -1 : index + 1);
+        if (c->isEditable())
+            c->setEditText(text);
+    }
+    // Items added at the end in one insertion: the same items, index and edit
+    // text as adding them one by one, without laying out the edit text again
+    // for each item.
+    void Append(const QStringList& list)
+    {
+        if (list.isEmpty())
+            return;
+        QComboBox* c = box_->Combo();
+        QString text = c->isEditable() ? c->currentText() : QString();
+        const int index = c->currentIndex();
+        QSignalBlocker block(c);
+        c->insertItems(c->count(), list);
+        if (index < 0)
+            c->setCurrentIndex(-1);
         if (c->isEditable())
             c->setEditText(text);
     }
@@ -225,6 +236,16 @@ private:
 };
 
 }  // namespace
+
+void TItemStrings::AddStrings(const QStringList& list)
+{
+    if (auto* combo = dynamic_cast<TComboStrings*>(this)) {
+        combo->Append(list);
+        return;
+    }
+    for (const QString& s : list)
+        Add(s);
+}
 
 // ---- TLabel --------------------------------------------------------------
 TLabel::TLabel(TComponent* AOwner) : TGraphicControl(AOwner)

@@ -657,6 +657,45 @@ TEST(Controls, ListsChecksPagesAndStatusBar)
     EXPECT_TRUE(bit->Cancel);
 }
 
+// Adding a list to a combo box at once leaves the same items, index and
+// text as adding its entries one by one.
+TEST(Controls, ComboListAddedAtOnceAsOneByOne)
+{
+    struct Fall {
+        TComboBoxStyle stil;
+        QStringList vorher;
+        int index;
+        QString text;
+    };
+    const QStringList neu{"Urlaub", "berlin", "Ärger"};
+    for (const Fall& f : {Fall{csDropDown, {}, -1, "getippt"}, Fall{csDropDown, {"a", "b"}, 1, "b"},
+                          Fall{csDropDown, {"a", "b"}, -1, "frei"}, Fall{csDropDownList, {}, -1, ""},
+                          Fall{csDropDownList, {"a", "b"}, 0, "a"}}) {
+        TTestForm form(nullptr);
+        const auto combo = [&] {
+            auto* c = new TComboBox(&form);
+            c->SetParent(&form);
+            c->SetStyle(f.stil);
+            for (const QString& s : f.vorher)
+                c->Items()->Add(s);
+            c->SetItemIndex(f.index);
+            if (f.stil == csDropDown)
+                c->SetText(f.text);
+            return c;
+        };
+        TComboBox* einzeln = combo();
+        for (const QString& s : neu)
+            einzeln->Items()->Add(s);
+        TComboBox* zugleich = combo();
+        zugleich->Items()->AddStrings(neu);
+        const QString fall = f.vorher.join(',') + "/" + QString::number(f.index);
+        EXPECT_EQ(zugleich->Items()->ToStringList(), einzeln->Items()->ToStringList()) << fall.toStdString();
+        EXPECT_EQ(zugleich->ItemIndex(), einzeln->ItemIndex()) << fall.toStdString();
+        EXPECT_EQ(zugleich->Text(), einzeln->Text()) << fall.toStdString();
+        EXPECT_EQ(zugleich->Text(), f.text) << fall.toStdString();
+    }
+}
+
 TEST(Controls, MemoLinesRoundTripWithEmptyLines)
 {
     TForm form(nullptr);
