@@ -349,13 +349,13 @@ TEST_F(FilterSearchTest, PreparedOnceShownTheFirstFilterOffersTheSameList)
 TEST_F(FilterSearchTest, ThePreparationWaitsWhileACommandRuns)
 {
     Oeffnen(KleinesAlbum());
-    form->Lauf().LaufendeBefehle = 1;
+    form->Dienste().Lauf().BefehlBeginnt();
     form->FilterVorbereiten();
     for (int i = 0; i < 50; ++i)
         QCoreApplication::processEvents();
     EXPECT_EQ(form->DatumScopeForm, nullptr);
     EXPECT_FALSE(form->TableBilder3->Active());
-    form->Lauf().LaufendeBefehle = 0;
+    form->Dienste().Lauf().BefehlEndet();
     VorbereitungAbwarten(*form, [&] { return form->DatumScopeForm && form->TableBilder3->Active(); });
     EXPECT_NE(form->DatumScopeForm, nullptr);
     EXPECT_TRUE(form->TableBilder3->Active());
