@@ -4,10 +4,12 @@
 #include "platform/dbf/lock_wait.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -30,6 +32,23 @@ std::map<Key, std::weak_ptr<DbfTable>>& Registry()
 {
     static auto* registry = new std::map<Key, std::weak_ptr<DbfTable>>;
     return *registry;
+}
+
+// The process id, read once: getpid() is a system call, asked several
+// times per engine call. A forked child reads it anew (its tables then
+// count as the parent's).
+std::atomic<pid_t> gProcessId{0};
+
+pid_t ProcessId()
+{
+    static const bool watched = (::pthread_atfork(nullptr, nullptr, [] { gProcessId.store(0); }), true);
+    (void)watched;
+    pid_t pid = gProcessId.load(std::memory_order_relaxed);
+    if (pid == 0) {
+        pid = ::getpid();
+        gProcessId.store(pid, std::memory_order_relaxed);
+    }
+    return pid;
 }
 
 bool FileExists(const std::string& path)
@@ -123,7 +142,7 @@ std::string SiblingPath(const std::string& tablePath, const char* upperExtension
 
 std::string MemoPathFor(const std::string& tablePath) { return SiblingPath(tablePath, ".FPT"); }
 
-bool DbfTable::Foreign() const { return ownerPid_ != ::getpid(); }
+bool DbfTable::Foreign() const { return ownerPid_ != ProcessId(); }
 
 std::string DbfTable::ReadOnlyReason() const
 {
@@ -208,7 +227,7 @@ std::shared_ptr<DbfTable> DbfTable::Open(const std::string& path, OpenMode mode,
     table->path_ = path;
     table->writable_ = writable;
     table->exclusive_ = mode == OpenMode::Exclusive;
-    table->ownerPid_ = ::getpid();
+    table->ownerPid_ = ProcessId();
     table->device_ = key.first;
     table->inode_ = key.second;
     if (!LockByte(fd, table->exclusive_ ? F_WRLCK : F_RDLCK, kUseLock)) {
