@@ -161,6 +161,7 @@ void CdxFile::AcquireIndexLock(bool handedOver, bool write)
     // all the same.)
     const short type = readOnly_ || !write ? F_RDLCK : F_WRLCK;
     const LockMode mode = type == F_WRLCK ? LockMode::Write : LockMode::Read;
+    ++lockTurns_;
     if (!handedOver && IndexLock(fd_, type)) {
         lockMode_ = mode;
         return;

@@ -363,6 +363,10 @@ public:
     };
     void SetLeaseOwner(LeaseOwner* owner) { leaseOwner_ = owner; }
     bool Held() const { return held_; }
+    // Counts the times this process took the index lock: while the file is
+    // held and the number is the same, no other process changed the file
+    // since (what an access read then still holds).
+    std::uint64_t LockTurn() const { return lockTurns_; }
     // Shared use: an access keeps the lock after it ends (not when the file
     // is read-only or broken).
     bool KeepsLockAfterAccess() const { return shared_ && fd_ >= 0 && !readOnly_ && brokenReason_.empty(); }
@@ -540,6 +544,7 @@ private:
     int accessDepth_ = 0;
     std::uint32_t seenVersion_ = 0;  // directory version of what is cached
     bool held_ = false;              // the lock is kept across accesses
+    std::uint64_t lockTurns_ = 0;    // see LockTurn
     enum class LockMode { None, Read, Write };
     LockMode lockMode_ = LockMode::None;  // the index lock this process has
     std::chrono::steady_clock::time_point heldSince_{};  // start of this turn
