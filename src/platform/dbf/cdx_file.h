@@ -30,6 +30,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -147,6 +148,19 @@ public:
     bool Last(CdxCursor& cursor);
     bool Next(CdxCursor& cursor);
     bool Prev(CdxCursor& cursor);
+    // Visits the entries from the cursor's on, in stored order, while
+    // `visit(key, recno)` gives true (the key in stored form, valid during
+    // the call only); the cursor then stands on the entry that gave false,
+    // or is invalid past the last. What a run of Next does, but the entries
+    // of a leaf are taken one after the other, without finding the place
+    // and copying the key anew for each.
+    template <typename Visit>
+    void Scan(CdxCursor& cursor, Visit&& visit)
+    {
+        ScanFrom(cursor, {&visit, [](void* v, std::string_view key, std::uint32_t recno) {
+                              return (*static_cast<std::remove_reference_t<Visit>*>(v))(key, recno);
+                          }});
+    }
 
     // Adds the entry; false when it is there already, or when the tag is
     // unique and holds the key with another record.
@@ -168,6 +182,11 @@ public:
 
 private:
     friend class CdxFile;
+    struct ScanVisitor {
+        void* self;
+        bool (*call)(void*, std::string_view, std::uint32_t);
+    };
+    void ScanFrom(CdxCursor& cursor, ScanVisitor visit);
     struct Position {
         std::uint32_t page = kNoPage;
         std::size_t index = 0;

@@ -487,18 +487,19 @@ private:
         std::string lastKey;
         bool lastHolds = false;
         bool haveLast = false;
-        for (; cursor.Valid(); tag.Next(cursor)) {
-            const std::string_view key = cursor.Key();
+        // A key this subject cannot make: the part is left to the records.
+        bool foreignKey = false;
+        tag.Scan(cursor, [&](const std::string_view key, const std::uint32_t recno) {
             if (byPrefix && key.substr(0, prefix.size()) != std::string_view(prefix))
-                break;
+                return false;
             if (!exactKeys || (lowerHeld && !upper)) {
-                hit(cursor.RecNo());
-                continue;
+                hit(recno);
+                return true;
             }
             if (haveLast && key == std::string_view(lastKey)) {
                 if (lastHolds)
-                    hit(cursor.RecNo());
-                continue;
+                    hit(recno);
+                return true;
             }
             if (characterKeys) {
                 if (machineOrder) {
@@ -507,8 +508,10 @@ private:
                     value.resize(key.size());
                     for (std::size_t i = 0; i < key.size(); ++i) {
                         const auto w = static_cast<std::uint8_t>(key[i]);
-                        if (!known[w])
-                            return Part(count_);  // not a key this subject makes: leave it to the records
+                        if (!known[w]) {
+                            foreignKey = true;
+                            return false;
+                        }
                         value[i] = static_cast<char>(inverse[w]);
                     }
                 }
@@ -532,17 +535,20 @@ private:
             lowerHeld = lowerStays && lowerHolds;
             const bool holds = lowerHolds && (!upper || test(*upper, cmpUpper));
             if (holds) {
-                hit(cursor.RecNo());
+                hit(recno);
             } else if (ordered && top) {
                 if (top != &c)
                     test(*top, cmpUpper);
                 if ((top == &c ? cmp : cmpUpper) > 0)
-                    break;
+                    return false;
             }
             lastKey.assign(key);
             lastHolds = holds;
             haveLast = true;
-        }
+            return true;
+        });
+        if (foreignKey)
+            return Part(count_);
         // Records with an entry are false unless found (the subject cannot
         // fail); records without one are left to the evaluation.
         const QueryBitmap* entries = TagEntries(indexTag, count_);
@@ -575,7 +581,6 @@ private:
 
     DbfTable& table_;
     const std::vector<OpenTag>& tags_;
-    // The fits of the tags to `c`'s subject.
     // The tags that fit `c`'s subject: a tag whose key is the subject itself
     // first, then the date keys, then the folded case; in their order
     // within each.
