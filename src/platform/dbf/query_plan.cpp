@@ -396,7 +396,11 @@ private:
         const bool ordered = !folded && (machineOrder || dtosOrdered);
 
         // Where the walk may start: no key before the probe can hold.
-        std::string probe;
+        // (The cursor and texts of the walk are the cache's, kept from one
+        // query to the next with their buffers.)
+        PlanCache::WalkScratch& scratch = cache_.scratch;
+        std::string& probe = scratch.probe;
+        probe.clear();
         bool probeUsable = true;
         if (fit == KeyFit::DateKey) {
             // A full "yyyymmdd" of a real day is that day's key; any other
@@ -414,7 +418,7 @@ private:
             dbfexpr::ExprDbfFromJulian(static_cast<std::int32_t>(c.number), text);
             probe.assign(text, 8);
         } else if (textValues) {
-            probe = c.text.substr(0, std::min<std::size_t>(c.text.size(), std::size_t(tag.KeyLength())));
+            probe.assign(c.text, 0, std::min<std::size_t>(c.text.size(), std::size_t(tag.KeyLength())));
             if (folded)
                 for (char& ch : probe)
                     ch = static_cast<char>(upperCase ? dbfexpr::ExprUpper(static_cast<unsigned char>(ch))
@@ -458,12 +462,13 @@ private:
             }
             hits.Set(r);
         };
-        dbfcdx::CdxCursor cursor;
+        dbfcdx::CdxCursor& cursor = scratch.cursor;
         if (fromProbe)
             tag.SeekSoft(probe, cursor);
         else
             tag.First(cursor);
-        std::string value;
+        std::string& value = scratch.value;
+        value.clear();
         double number = 0;
         // Compares the value of the current key with `k`'s constant.
         const auto test = [&](const ExprCondition& k, int& cmp) {
@@ -484,7 +489,8 @@ private:
         bool lowerHeld = false;
         // Equal keys (a day's pictures) give equal answers: the last key's
         // answer is used again.
-        std::string lastKey;
+        std::string& lastKey = scratch.lastKey;
+        lastKey.clear();
         bool lastHolds = false;
         bool haveLast = false;
         // A key this subject cannot make: the part is left to the records.

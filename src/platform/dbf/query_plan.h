@@ -16,6 +16,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/dbf/expr_compiler.h"
@@ -53,6 +55,12 @@ struct PlanCache {
     std::uint64_t tagsVersion = 0;
     std::vector<OpenTag> tags;  // (when no version was given)
     std::vector<std::pair<const dbfexpr::ExprCondition*, std::vector<TagFit>>> fits;
+    // What a walk of a tag works with, kept so the next query needs no new
+    // buffers.
+    struct WalkScratch {
+        dbfcdx::CdxCursor cursor;
+        std::string probe, value, lastKey;
+    } scratch;
 };
 
 // Fills `bits` (records 1..count) for `condition` from `tags`. `exact` is
