@@ -106,22 +106,12 @@ std::string AlbumTagsPath() { return (Folder() / "TAGS43.DBF").string(); }
 // the main window shows an album).
 std::uint16_t gArea = 0, gAreaTags = 0;
 
-// The album's 43 tags (21 keys, each with and without the availability
-// condition, and Zugriff) as album opening builds them.
+// The album's 43 tags as album opening builds them.
 void BuildAlbumTags()
 {
-    const char* keys[][2] = {
-        {"Shortname", "Shortname"}, {"Markiert", "Markiert"},   {"Label", "Lower(Label)"},
-        {"Type", "Type"},           {"PlayList", "PlayList"},   {"ShortDesc", "Lower(ShortDesc)"},
-        {"Owner", "Owner"},         {"AufnDatum", "DTOS(AufnDatum)"}, {"FileDate", "DTOS(FileDate)"},
-        {"Bytes", "Bytes"},         {"Breite", "Breite"},       {"Hoehe", "Hoehe"},
-        {"Serie", "Serie"},         {"Quelle", "Quelle"},       {"Qualitaet", "Qualitaet"},
-        {"Motiv", "Motiv"},         {"Privat", "Privat"},       {"Anywhere", "Anywhere"},
-        {"RESERVE1", "Lower(RESERVE1)"}, {"RESERVE2", "Lower(RESERVE2)"}, {"RESERVE3", "Lower(RESERVE3)"},
-    };
-    for (auto& k : keys)
+    for (const auto& k : lxtest::kAlbumTagKeys)
         if (!dbe_IndexTag("", k[0], k[1], 0, 0, ".not. deleted()")) std::abort();
-    for (auto& k : keys) {
+    for (const auto& k : lxtest::kAlbumTagKeys) {
         const std::string name = std::string(k[0]) + "2";
         if (!dbe_IndexTag("", name.c_str(), k[1], 0, 0, "(.not. deleted()) .and. (Zugriff)")) std::abort();
     }

@@ -342,29 +342,32 @@ std::uint32_t DbfTable::RecordCount()
 
 bool DbfTable::ReadRecord(std::uint32_t recno, char* out, std::string& error)
 {
+    const char* image = RecordImage(recno, out, error);
+    if (!image) return false;
+    if (image != out) std::memcpy(out, image, header_.recordLength);
+    return true;
+}
+
+const char* DbfTable::RecordImage(std::uint32_t recno, char* scratch, std::string& error)
+{
     // A record past the count known here may be one another process
     // appended since (its index keys can name it): the count is read again.
     if (recno == 0 || (recno > header_.recordCount && (exclusive_ || recno > RecordCount()))) {
         error = "Satz " + std::to_string(recno) + " gibt es nicht";
-        return false;
+        return nullptr;
     }
-    if (recno == tailRecno_) {
-        std::copy(tail_.begin(), tail_.end(), out);
-        return true;
-    }
+    if (recno == tailRecno_) return tail_.data();
     std::uint64_t offset = header_.headerLength + std::uint64_t(recno - 1) * header_.recordLength;
-    // A record the scans' mapping covers is copied from it: the same bytes
+    // A record the scans' mapping covers is taken from it: the same bytes
     // (writes through the descriptor show in it) without a system call,
     // once its pages were read often enough to be worth their page faults.
-    if (map_ && offset + header_.recordLength <= mapLength_ && FromMapping(offset)) {
-        std::memcpy(out, static_cast<const char*>(map_) + offset, header_.recordLength);
-        return true;
-    }
-    if (!ReadAt(fd_.get(), out, header_.recordLength, offset)) {
+    if (map_ && offset + header_.recordLength <= mapLength_ && FromMapping(offset))
+        return static_cast<const char*>(map_) + offset;
+    if (!ReadAt(fd_.get(), scratch, header_.recordLength, offset)) {
         error = "Satz " + std::to_string(recno) + " lässt sich nicht lesen";
-        return false;
+        return nullptr;
     }
-    return true;
+    return scratch;
 }
 
 bool DbfTable::ReadRecords(std::uint32_t first, std::uint32_t count, char* out, std::string& error)

@@ -282,8 +282,9 @@ bool WorkArea::KeepPassing(dbfexpr::Expression& expression, dbfexpr::QueryBitmap
         table_->MapRecords(bits.Size());
         std::size_t kept = 0;
         for (const std::uint32_t r : *listed) {
-            if (!table_->ReadRecord(r, scratch_.data(), error)) return false;
-            check(r, scratch_.data());
+            const char* image = table_->RecordImage(r, scratch_.data(), error);
+            if (!image) return false;
+            check(r, image);
             if (bits.Test(r)) (*listed)[kept++] = r;
         }
         listed->resize(kept);
