@@ -7,7 +7,9 @@
 // statement (each count its own read transaction) and inside one held read
 // transaction; and beside the engine evaluating every record (the index
 // left unused), which is what date conditions cost before the tags
-// answered them.
+// answered them. "EngineAlbumTags" runs the same query on a copy of the
+// records with the program's 43 tags, in the date tag's order, as the main
+// window shows an album.
 //
 // Records: LUMADEX_BENCH_RECORDS (default 100000). Fixed iterations (for
 // an instruction count under callgrind): LUMADEX_BENCH_ITERATIONS. Under
@@ -97,6 +99,24 @@ std::array<unsigned char, 256> Weights()
 }
 
 std::string AlbumPath() { return (Folder() / "ALBUM.DBF").string(); }
+std::string AlbumTagsPath() { return (Folder() / "TAGS43.DBF").string(); }
+
+// The areas of the two tables: the album with its date and label tags, and
+// the same records with the program's 43 tags in the date tag's order (as
+// the main window shows an album).
+std::uint16_t gArea = 0, gAreaTags = 0;
+
+// The album's 43 tags as album opening builds them.
+void BuildAlbumTags()
+{
+    for (const auto& k : lxtest::kAlbumTagKeys)
+        if (!dbe_IndexTag("", k[0], k[1], 0, 0, ".not. deleted()")) std::abort();
+    for (const auto& k : lxtest::kAlbumTagKeys) {
+        const std::string name = std::string(k[0]) + "2";
+        if (!dbe_IndexTag("", name.c_str(), k[1], 0, 0, "(.not. deleted()) .and. (Zugriff)")) std::abort();
+    }
+    if (!dbe_IndexTag("", "Zugriff", "Zugriff", 0, 0, ".not. deleted()")) std::abort();
+}
 
 void FillAlbum()
 {
@@ -116,12 +136,27 @@ void FillAlbum()
         dbe_Replace("LABEL", DBE_REPL_TEXT, e.label.c_str());
         dbe_Replace("AUFNDATUM", DBE_REPL_DTOS, e.date.c_str());
     }
+    dbe_Commit();
+    dbe_CloseAll();
+    // The same records with the program's 43 tags.
+    fs::copy_file(AlbumPath(), AlbumTagsPath());
+    fs::copy_file(Folder() / "ALBUM.FPT", Folder() / "TAGS43.FPT");
+    if (!dbe_Use(AlbumTagsPath().c_str(), nullptr, DBE_EXCLUSIVE, DBE_TYPE_FOX)) std::abort();
+    BuildAlbumTags();
+    dbe_Commit();
+    dbe_CloseAll();
+    if (!dbe_Use(AlbumPath().c_str(), nullptr, DBE_EXCLUSIVE, DBE_TYPE_FOX)) std::abort();
     if (!dbe_IndexTag("", "AUFNDATUM", "DTOS(AufnDatum)", 0, 0, ".not. deleted()") ||
         !dbe_IndexTag("", "LABEL", "Lower(Label)", 0, 0, ".not. deleted()"))
         std::abort();
     dbe_Commit();
     dbe_CloseAll();
-    if (!dbe_Use(AlbumPath().c_str(), nullptr, DBE_SHARED, DBE_TYPE_FOX)) std::abort();
+    gAreaTags = dbe_Use(AlbumTagsPath().c_str(), nullptr, DBE_SHARED, DBE_TYPE_FOX);
+    if (!gAreaTags) std::abort();
+    dbe_SetOrder(dbe_TagArea("AUFNDATUM"));
+    if (dbe_IndexOrd() == 0) std::abort();
+    gArea = dbe_Use(AlbumPath().c_str(), nullptr, DBE_SHARED, DBE_TYPE_FOX);
+    if (!gArea) std::abort();
 }
 
 struct Sqlite {
@@ -179,6 +214,12 @@ Case gCases[] = {
     {"DateBetween10Days", "BETWEEN(AUFNDATUM, {^2020-03-01}, {^2020-03-10})",
      "SELECT count(*) FROM album WHERE aufndatum BETWEEN '20200301' AND '20200310'"},
     {"DateGe", "AUFNDATUM >= {^2024-09-01}", "SELECT count(*) FROM album WHERE aufndatum >= '20240901'"},
+    {"DtosLe", "DTOS(AUFNDATUM) <= \"20140115\"", "SELECT count(*) FROM album WHERE aufndatum <= '20140115'"},
+    {"DtosGt", "DTOS(AUFNDATUM) > \"20240901\"", "SELECT count(*) FROM album WHERE aufndatum > '20240901'"},
+    {"DateEq", "AUFNDATUM = {^2020-03-10}", "SELECT count(*) FROM album WHERE aufndatum = '20200310'"},
+    {"DateLt", "AUFNDATUM < {^2014-01-15}", "SELECT count(*) FROM album WHERE aufndatum < '20140115'"},
+    {"DateLe", "AUFNDATUM <= {^2014-01-15}", "SELECT count(*) FROM album WHERE aufndatum <= '20140115'"},
+    {"DateGt", "AUFNDATUM > {^2024-09-01}", "SELECT count(*) FROM album WHERE aufndatum > '20240901'"},
     {"Label", "LABEL = \"Selten\"", "SELECT count(*) FROM album WHERE label = 'Selten'"},
     {"LabelAndYears", "LABEL = \"Selten\" .AND. BETWEEN(DTOS(AUFNDATUM), \"20140101\", \"20191231\")",
      "SELECT count(*) FROM album WHERE label = 'Selten' AND aufndatum BETWEEN '20140101' AND '20191231'"},
@@ -206,9 +247,11 @@ struct CallgrindPart {
 };
 #endif
 
-// dbe_Query + dbe_QueryRecCount; `fromIndexes` false evaluates every record.
-void Engine(benchmark::State& state, const Case* c, bool fromIndexes, const std::string& name)
+// dbe_Query + dbe_QueryRecCount in `area`; `fromIndexes` false evaluates
+// every record.
+void Engine(benchmark::State& state, const Case* c, std::uint16_t area, bool fromIndexes, const std::string& name)
 {
+    dbe_Select(area);
     dbf::Settings().queryFromIndexes = fromIndexes;
     {
         CallgrindPart part(name);
@@ -221,6 +264,7 @@ void Engine(benchmark::State& state, const Case* c, bool fromIndexes, const std:
     }
     dbf::Settings().queryFromIndexes = true;
     dbe_Query(nullptr);
+    dbe_Select(gArea);
     state.counters["hits"] = double(c->expected);
 }
 
@@ -258,11 +302,13 @@ void Register()
     for (const Case& c : gCases) {
         const std::string name = c.name;
         const std::string engine = "Engine/" + name, perStatement = "SqlitePerStatement/" + name,
-                          held = "SqliteHeld/" + name, everyRecord = "EngineEveryRecord/" + name;
-        fix(benchmark::RegisterBenchmark(engine.c_str(), Engine, &c, true, engine));
+                          held = "SqliteHeld/" + name, everyRecord = "EngineEveryRecord/" + name,
+                          albumTags = "EngineAlbumTags/" + name;
+        fix(benchmark::RegisterBenchmark(engine.c_str(), Engine, &c, gArea, true, engine));
+        fix(benchmark::RegisterBenchmark(albumTags.c_str(), Engine, &c, gAreaTags, true, albumTags));
         fix(benchmark::RegisterBenchmark(perStatement.c_str(), SqliteCount, &c, false, perStatement));
         fix(benchmark::RegisterBenchmark(held.c_str(), SqliteCount, &c, true, held));
-        fix(benchmark::RegisterBenchmark(everyRecord.c_str(), Engine, &c, false, everyRecord));
+        fix(benchmark::RegisterBenchmark(everyRecord.c_str(), Engine, &c, gArea, false, everyRecord));
     }
 }
 
@@ -279,9 +325,12 @@ int main(int argc, char** argv)
     // the tag's entries, reading its pages) is not part of the figures.
     for (Case& c : gCases) {
         c.expected = gSqlite->Count(c.sql);
-        if (!dbe_Query(c.engine) || std::int64_t(dbe_QueryRecCount()) != c.expected) std::abort();
+        for (const std::uint16_t area : {gAreaTags, gArea}) {
+            dbe_Select(area);
+            if (!dbe_Query(c.engine) || std::int64_t(dbe_QueryRecCount()) != c.expected) std::abort();
+            dbe_Query(nullptr);
+        }
     }
-    dbe_Query(nullptr);
     Register();
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

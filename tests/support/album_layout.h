@@ -29,4 +29,17 @@ inline constexpr AlbumLayoutField kAlbumLayout[] = {
 
 inline constexpr int kAlbumLayoutFieldCount = int(sizeof kAlbumLayout / sizeof kAlbumLayout[0]);
 
+// The keys of the album's tags (name, key expression): each is made FOR
+// ".not. deleted()" and again, named with a "2", FOR "(.not. deleted())
+// .and. (Zugriff)"; with the tag Zugriff that makes the album's 43 tags.
+inline constexpr const char* kAlbumTagKeys[][2] = {
+    {"Shortname", "Shortname"}, {"Markiert", "Markiert"},   {"Label", "Lower(Label)"},
+    {"Type", "Type"},           {"PlayList", "PlayList"},   {"ShortDesc", "Lower(ShortDesc)"},
+    {"Owner", "Owner"},         {"AufnDatum", "DTOS(AufnDatum)"}, {"FileDate", "DTOS(FileDate)"},
+    {"Bytes", "Bytes"},         {"Breite", "Breite"},       {"Hoehe", "Hoehe"},
+    {"Serie", "Serie"},         {"Quelle", "Quelle"},       {"Qualitaet", "Qualitaet"},
+    {"Motiv", "Motiv"},         {"Privat", "Privat"},       {"Anywhere", "Anywhere"},
+    {"RESERVE1", "Lower(RESERVE1)"}, {"RESERVE2", "Lower(RESERVE2)"}, {"RESERVE3", "Lower(RESERVE3)"},
+};
+
 }  // namespace lxtest

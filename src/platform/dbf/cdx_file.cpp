@@ -108,12 +108,16 @@ void CdxFile::BeginAccess(bool write)
     dbf::EngineMutex().lock();  // until the access ends
     bool begun = false;
     try {
-        const auto now = std::chrono::steady_clock::now();
         bool handedOver = false;
         if (held_) {
             // Another process waits: after a turn of this one, it gets the
             // lock with what this process changed written. (Only between
             // the engine's accesses: within one, every file it uses stays.)
+            // The turn runs to the end of the last access (the clock is read
+            // there): between accesses this process does not use the file,
+            // and one that pauses has its lock handed over by the lease
+            // watcher.
+            const auto now = lastUse_;
             const bool handOver = LeaseRegistry::ActiveAccesses() == 0 && now - heldSince_ >= kMinTurn &&
                                   WaiterSeen(now, now - heldSince_);
             const bool upgrade = write && lockMode_ == LockMode::Read;
@@ -161,6 +165,7 @@ void CdxFile::AcquireIndexLock(bool handedOver, bool write)
     // all the same.)
     const short type = readOnly_ || !write ? F_RDLCK : F_WRLCK;
     const LockMode mode = type == F_WRLCK ? LockMode::Write : LockMode::Read;
+    ++lockTurns_;
     if (!handedOver && IndexLock(fd_, type)) {
         lockMode_ = mode;
         return;

@@ -30,6 +30,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -147,6 +148,19 @@ public:
     bool Last(CdxCursor& cursor);
     bool Next(CdxCursor& cursor);
     bool Prev(CdxCursor& cursor);
+    // Visits the entries from the cursor's on, in stored order, while
+    // `visit(key, recno)` gives true (the key in stored form, valid during
+    // the call only); the cursor then stands on the entry that gave false,
+    // or is invalid past the last. What a run of Next does, but the entries
+    // of a leaf are taken one after the other, without finding the place
+    // and copying the key anew for each.
+    template <typename Visit>
+    void Scan(CdxCursor& cursor, Visit&& visit)
+    {
+        ScanFrom(cursor, {&visit, [](void* v, std::string_view key, std::uint32_t recno) {
+                              return (*static_cast<std::remove_reference_t<Visit>*>(v))(key, recno);
+                          }});
+    }
 
     // Adds the entry; false when it is there already, or when the tag is
     // unique and holds the key with another record.
@@ -168,6 +182,11 @@ public:
 
 private:
     friend class CdxFile;
+    struct ScanVisitor {
+        void* self;
+        bool (*call)(void*, std::string_view, std::uint32_t);
+    };
+    void ScanFrom(CdxCursor& cursor, ScanVisitor visit);
     struct Position {
         std::uint32_t page = kNoPage;
         std::size_t index = 0;
@@ -363,6 +382,10 @@ public:
     };
     void SetLeaseOwner(LeaseOwner* owner) { leaseOwner_ = owner; }
     bool Held() const { return held_; }
+    // Counts the times this process took the index lock: while the file is
+    // held and the number is the same, no other process changed the file
+    // since (what an access read then still holds).
+    std::uint64_t LockTurn() const { return lockTurns_; }
     // Shared use: an access keeps the lock after it ends (not when the file
     // is read-only or broken).
     bool KeepsLockAfterAccess() const { return shared_ && fd_ >= 0 && !readOnly_ && brokenReason_.empty(); }
@@ -540,6 +563,7 @@ private:
     int accessDepth_ = 0;
     std::uint32_t seenVersion_ = 0;  // directory version of what is cached
     bool held_ = false;              // the lock is kept across accesses
+    std::uint64_t lockTurns_ = 0;    // see LockTurn
     enum class LockMode { None, Read, Write };
     LockMode lockMode_ = LockMode::None;  // the index lock this process has
     std::chrono::steady_clock::time_point heldSince_{};  // start of this turn

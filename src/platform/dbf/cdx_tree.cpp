@@ -390,6 +390,40 @@ bool CdxTag::Next(CdxCursor& cursor)
     return Place(position, cursor);
 }
 
+void CdxTag::ScanFrom(CdxCursor& cursor, ScanVisitor visit)
+{
+    while (cursor.valid_) {
+        CheckUsable();
+        file_.TrimCache();
+        // The cursor's entry, or the first after it when the tag changed.
+        bool onEntry = false;
+        if (!Resync(cursor, onEntry)) {
+            Place({kNoPage, 0}, cursor);
+            return;
+        }
+        const Position start = Normalize({cursor.page_, cursor.index_});
+        if (start.page == kNoPage) {
+            Place(start, cursor);
+            return;
+        }
+        const CdxNode& node = file_.Node(*this, start.page);
+        const std::size_t count = node.Count();
+        const int length = format_.keyLength;
+        for (std::size_t i = start.index; i < count; ++i) {
+            // Each key above the one before, as Next checks it.
+            if (i > start.index && Compare(node, i, node.Key(i - 1, length), node.recnos[i - 1]) <= 0)
+                throw CdxError("Der Index " + name_ + " ist beschädigt: Schlüssel nicht in Reihenfolge");
+            if (!visit.call(visit.self, node.Key(i, length), node.recnos[i])) {
+                Place({start.page, i}, cursor);
+                return;
+            }
+        }
+        // On to the next leaf, from the leaf's last entry.
+        Place({start.page, count - 1}, cursor);
+        Next(cursor);
+    }
+}
+
 bool CdxTag::Prev(CdxCursor& cursor)
 {
     CheckUsable();

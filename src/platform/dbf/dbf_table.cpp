@@ -4,10 +4,12 @@
 #include "platform/dbf/lock_wait.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -30,6 +32,23 @@ std::map<Key, std::weak_ptr<DbfTable>>& Registry()
 {
     static auto* registry = new std::map<Key, std::weak_ptr<DbfTable>>;
     return *registry;
+}
+
+// The process id, read once: getpid() is a system call, asked several
+// times per engine call. A forked child reads it anew (its tables then
+// count as the parent's).
+std::atomic<pid_t> gProcessId{0};
+
+pid_t ProcessId()
+{
+    static const bool watched = (::pthread_atfork(nullptr, nullptr, [] { gProcessId.store(0); }), true);
+    (void)watched;
+    pid_t pid = gProcessId.load(std::memory_order_relaxed);
+    if (pid == 0) {
+        pid = ::getpid();
+        gProcessId.store(pid, std::memory_order_relaxed);
+    }
+    return pid;
 }
 
 bool FileExists(const std::string& path)
@@ -123,7 +142,7 @@ std::string SiblingPath(const std::string& tablePath, const char* upperExtension
 
 std::string MemoPathFor(const std::string& tablePath) { return SiblingPath(tablePath, ".FPT"); }
 
-bool DbfTable::Foreign() const { return ownerPid_ != ::getpid(); }
+bool DbfTable::Foreign() const { return ownerPid_ != ProcessId(); }
 
 std::string DbfTable::ReadOnlyReason() const
 {
@@ -208,7 +227,7 @@ std::shared_ptr<DbfTable> DbfTable::Open(const std::string& path, OpenMode mode,
     table->path_ = path;
     table->writable_ = writable;
     table->exclusive_ = mode == OpenMode::Exclusive;
-    table->ownerPid_ = ::getpid();
+    table->ownerPid_ = ProcessId();
     table->device_ = key.first;
     table->inode_ = key.second;
     if (!LockByte(fd, table->exclusive_ ? F_WRLCK : F_RDLCK, kUseLock)) {
@@ -323,29 +342,32 @@ std::uint32_t DbfTable::RecordCount()
 
 bool DbfTable::ReadRecord(std::uint32_t recno, char* out, std::string& error)
 {
+    const char* image = RecordImage(recno, out, error);
+    if (!image) return false;
+    if (image != out) std::memcpy(out, image, header_.recordLength);
+    return true;
+}
+
+const char* DbfTable::RecordImage(std::uint32_t recno, char* scratch, std::string& error)
+{
     // A record past the count known here may be one another process
     // appended since (its index keys can name it): the count is read again.
     if (recno == 0 || (recno > header_.recordCount && (exclusive_ || recno > RecordCount()))) {
         error = "Satz " + std::to_string(recno) + " gibt es nicht";
-        return false;
+        return nullptr;
     }
-    if (recno == tailRecno_) {
-        std::copy(tail_.begin(), tail_.end(), out);
-        return true;
-    }
+    if (recno == tailRecno_) return tail_.data();
     std::uint64_t offset = header_.headerLength + std::uint64_t(recno - 1) * header_.recordLength;
-    // A record the scans' mapping covers is copied from it: the same bytes
+    // A record the scans' mapping covers is taken from it: the same bytes
     // (writes through the descriptor show in it) without a system call,
     // once its pages were read often enough to be worth their page faults.
-    if (map_ && offset + header_.recordLength <= mapLength_ && FromMapping(offset)) {
-        std::memcpy(out, static_cast<const char*>(map_) + offset, header_.recordLength);
-        return true;
-    }
-    if (!ReadAt(fd_.get(), out, header_.recordLength, offset)) {
+    if (map_ && offset + header_.recordLength <= mapLength_ && FromMapping(offset))
+        return static_cast<const char*>(map_) + offset;
+    if (!ReadAt(fd_.get(), scratch, header_.recordLength, offset)) {
         error = "Satz " + std::to_string(recno) + " lässt sich nicht lesen";
-        return false;
+        return nullptr;
     }
-    return true;
+    return scratch;
 }
 
 bool DbfTable::ReadRecords(std::uint32_t first, std::uint32_t count, char* out, std::string& error)

@@ -89,6 +89,10 @@ public:
     std::uint32_t KnownRecordCount() const { return header_.recordCount; }
     // Reads record `recno` (1..count) into `out` (record length bytes).
     bool ReadRecord(std::uint32_t recno, char* out, std::string& error);
+    // The bytes of record `recno` as ReadRecord gives them, read into
+    // `scratch` only where they are not in memory (the mapping, the record
+    // kept back): valid until the next call on the table. Null on failure.
+    const char* RecordImage(std::uint32_t recno, char* scratch, std::string& error);
     // Reads `count` records from `first` on into `out` in one go.
     bool ReadRecords(std::uint32_t first, std::uint32_t count, char* out, std::string& error);
     // Maps records 1..count as far as they are on disk, so ReadRecord copies

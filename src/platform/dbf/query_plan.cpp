@@ -260,8 +260,8 @@ constexpr std::uint32_t kFewToRead = 64;
 class Planner {
 public:
     Planner(DbfTable& table, const std::vector<OpenTag>& tags, std::uint32_t count, bool exact, PlanCache& cache)
-        : table_(table), tags_(tags), count_(count), exact_(exact), listLimit_(Settings().queryListLimit),
-          cache_(cache)
+        : table_(table), tags_(tags), cache_(cache), count_(count), exact_(exact),
+          listLimit_(Settings().queryListLimit)
     {
     }
 
@@ -342,29 +342,26 @@ private:
         // A subject that can fail is left to the records.
         if (!dbfexpr::ExprCannotFail(*c.subject))
             return std::nullopt;
-        // How each tag fits the subject (worked out once per tag, or taken
-        // from the cache): the fit in the low bits, upper case in bit 3.
-        const std::vector<std::uint8_t>& fits = FitsOf(c);
-        // A tag whose key is the subject itself first.
-        for (const KeyFit wanted : {KeyFit::Exact, KeyFit::DtosKey, KeyFit::DateKey, KeyFit::Folded}) {
-            for (std::size_t i = 0; i < tags_.size(); ++i) {
-                const OpenTag& open = tags_[i];
-                const bool upperCase = (fits[i] & 8) != 0;
-                if (KeyFit(fits[i] & 7) != wanted || !open.file->cdx || open.tag->tag->NeedsRebuild())
-                    continue;
-                if (wanted == KeyFit::Folded && (upper || !IsEquality(c.relation)))
-                    continue;
-                try {
-                    Part part = open.file->cdx->ReadAccess([&] { return Walk(*open.tag, c, upper, wanted, upperCase); });
-                    table_.Indexes().RebuildDeferred();
-                    if (part.KnowsAny() || count_ == 0)
-                        return part;
-                } catch (const dbfcdx::CdxError& e) {
-                    // A damaged file is made anew; this part is left to the records.
-                    failed_ = true;
-                    table_.Indexes().RebuildAfterError(*open.file, e);
-                    return std::nullopt;
-                }
+        // The tags that fit the subject, best first (worked out once per
+        // tag, or taken from the cache).
+        for (const TagFit& fit : FitsOf(c)) {
+            const OpenTag& open = tags_[fit.index];
+            const bool upperCase = (fit.fit & 8) != 0;
+            const KeyFit wanted = KeyFit(fit.fit & 7);
+            if (!open.file->cdx || open.tag->tag->NeedsRebuild())
+                continue;
+            if (wanted == KeyFit::Folded && (upper || !IsEquality(c.relation)))
+                continue;
+            try {
+                Part part = open.file->cdx->ReadAccess([&] { return Walk(*open.tag, c, upper, wanted, upperCase); });
+                table_.Indexes().RebuildDeferred();
+                if (part.KnowsAny() || count_ == 0)
+                    return part;
+            } catch (const dbfcdx::CdxError& e) {
+                // A damaged file is made anew; this part is left to the records.
+                failed_ = true;
+                table_.Indexes().RebuildAfterError(*open.file, e);
+                return std::nullopt;
             }
         }
         return std::nullopt;
@@ -399,7 +396,11 @@ private:
         const bool ordered = !folded && (machineOrder || dtosOrdered);
 
         // Where the walk may start: no key before the probe can hold.
-        std::string probe;
+        // (The cursor and texts of the walk are the cache's, kept from one
+        // query to the next with their buffers.)
+        PlanCache::WalkScratch& scratch = cache_.scratch;
+        std::string& probe = scratch.probe;
+        probe.clear();
         bool probeUsable = true;
         if (fit == KeyFit::DateKey) {
             // A full "yyyymmdd" of a real day is that day's key; any other
@@ -417,7 +418,7 @@ private:
             dbfexpr::ExprDbfFromJulian(static_cast<std::int32_t>(c.number), text);
             probe.assign(text, 8);
         } else if (textValues) {
-            probe = c.text.substr(0, std::min<std::size_t>(c.text.size(), std::size_t(tag.KeyLength())));
+            probe.assign(c.text, 0, std::min<std::size_t>(c.text.size(), std::size_t(tag.KeyLength())));
             if (folded)
                 for (char& ch : probe)
                     ch = static_cast<char>(upperCase ? dbfexpr::ExprUpper(static_cast<unsigned char>(ch))
@@ -461,12 +462,13 @@ private:
             }
             hits.Set(r);
         };
-        dbfcdx::CdxCursor cursor;
+        dbfcdx::CdxCursor& cursor = scratch.cursor;
         if (fromProbe)
             tag.SeekSoft(probe, cursor);
         else
             tag.First(cursor);
-        std::string value;
+        std::string& value = scratch.value;
+        value.clear();
         double number = 0;
         // Compares the value of the current key with `k`'s constant.
         const auto test = [&](const ExprCondition& k, int& cmp) {
@@ -487,21 +489,23 @@ private:
         bool lowerHeld = false;
         // Equal keys (a day's pictures) give equal answers: the last key's
         // answer is used again.
-        std::string lastKey;
+        std::string& lastKey = scratch.lastKey;
+        lastKey.clear();
         bool lastHolds = false;
         bool haveLast = false;
-        for (; cursor.Valid(); tag.Next(cursor)) {
-            const std::string_view key = cursor.Key();
+        // A key this subject cannot make: the part is left to the records.
+        bool foreignKey = false;
+        tag.Scan(cursor, [&](const std::string_view key, const std::uint32_t recno) {
             if (byPrefix && key.substr(0, prefix.size()) != std::string_view(prefix))
-                break;
+                return false;
             if (!exactKeys || (lowerHeld && !upper)) {
-                hit(cursor.RecNo());
-                continue;
+                hit(recno);
+                return true;
             }
             if (haveLast && key == std::string_view(lastKey)) {
                 if (lastHolds)
-                    hit(cursor.RecNo());
-                continue;
+                    hit(recno);
+                return true;
             }
             if (characterKeys) {
                 if (machineOrder) {
@@ -510,8 +514,10 @@ private:
                     value.resize(key.size());
                     for (std::size_t i = 0; i < key.size(); ++i) {
                         const auto w = static_cast<std::uint8_t>(key[i]);
-                        if (!known[w])
-                            return Part(count_);  // not a key this subject makes: leave it to the records
+                        if (!known[w]) {
+                            foreignKey = true;
+                            return false;
+                        }
                         value[i] = static_cast<char>(inverse[w]);
                     }
                 }
@@ -535,17 +541,20 @@ private:
             lowerHeld = lowerStays && lowerHolds;
             const bool holds = lowerHolds && (!upper || test(*upper, cmpUpper));
             if (holds) {
-                hit(cursor.RecNo());
+                hit(recno);
             } else if (ordered && top) {
                 if (top != &c)
                     test(*top, cmpUpper);
                 if ((top == &c ? cmp : cmpUpper) > 0)
-                    break;
+                    return false;
             }
             lastKey.assign(key);
             lastHolds = holds;
             haveLast = true;
-        }
+            return true;
+        });
+        if (foreignKey)
+            return Part(count_);
         // Records with an entry are false unless found (the subject cannot
         // fail); records without one are left to the evaluation.
         const QueryBitmap* entries = TagEntries(indexTag, count_);
@@ -578,19 +587,29 @@ private:
 
     DbfTable& table_;
     const std::vector<OpenTag>& tags_;
-    // The fits of the tags to `c`'s subject.
-    const std::vector<std::uint8_t>& FitsOf(const ExprCondition& c)
+    // The tags that fit `c`'s subject: a tag whose key is the subject itself
+    // first, then the date keys, then the folded case; in their order
+    // within each.
+    const std::vector<TagFit>& FitsOf(const ExprCondition& c)
     {
         for (const auto& [part, fits] : cache_.fits)
             if (part == &c)
                 return fits;
-        std::vector<std::uint8_t> fits;
-        fits.reserve(tags_.size());
-        for (const OpenTag& open : tags_) {
+        std::vector<TagFit> all;
+        for (std::size_t i = 0; i < tags_.size(); ++i) {
+            const OpenTag& open = tags_[i];
             bool upperCase = false;
             const KeyFit fit = open.file && open.file->cdx ? FitOf(*open.tag, *c.subject, upperCase) : KeyFit::None;
-            fits.push_back(static_cast<std::uint8_t>(static_cast<int>(fit) | (upperCase ? 8 : 0)));
+            if (fit != KeyFit::None)
+                all.push_back({static_cast<std::uint32_t>(i),
+                               static_cast<std::uint8_t>(static_cast<int>(fit) | (upperCase ? 8 : 0))});
         }
+        std::vector<TagFit> fits;
+        fits.reserve(all.size());
+        for (const KeyFit wanted : {KeyFit::Exact, KeyFit::DtosKey, KeyFit::DateKey, KeyFit::Folded})
+            for (const TagFit& f : all)
+                if (KeyFit(f.fit & 7) == wanted)
+                    fits.push_back(f);
         cache_.fits.emplace_back(&c, std::move(fits));
         return cache_.fits.back().second;
     }
@@ -629,8 +648,22 @@ bool TagEntriesOf(DbfTable& table, IndexFile& file, IndexTag& tag, std::uint32_t
 {
     if (!file.cdx || !tag.tag || tag.tag->NeedsRebuild())
         return false;
+    // The entries as an access of this lock turn saw them still hold while
+    // this process kept the lock since (no other process can have changed
+    // the tag) and the tag is unchanged here: no access needed.
+    IndexTag::Entries& known = tag.entries;
+    dbfcdx::CdxFile& cdx = *file.cdx;
+    if (tag.condition && cdx.Shared() && cdx.Held() && known.turn == cdx.LockTurn() && known.file == &cdx &&
+        known.stamp == tag.tag->Stamp() && known.records.Size() == count) {
+        entries = &known.records;
+        return true;
+    }
     try {
-        entries = file.cdx->ReadAccess([&] { return TagEntries(tag, count); });
+        entries = cdx.ReadAccess([&] { return TagEntries(tag, count); });
+        if (entries && cdx.Held()) {
+            known.turn = cdx.LockTurn();
+            known.file = &cdx;
+        }
         table.Indexes().RebuildDeferred();
         return true;
     } catch (const dbfcdx::CdxError& e) {
@@ -641,16 +674,22 @@ bool TagEntriesOf(DbfTable& table, IndexFile& file, IndexTag& tag, std::uint32_t
 
 IndexAnswer AnswerFromIndexes(DbfTable& table, const std::vector<OpenTag>& tags,
                               const ExprCondition& condition, std::uint32_t count, bool exact,
-                              QueryBitmap& bits, std::vector<std::uint32_t>* listed, PlanCache* cache)
+                              QueryBitmap& bits, std::vector<std::uint32_t>* listed, PlanCache* cache,
+                              std::uint64_t tagsVersion)
 {
     table.Indexes().Settle();
     // The fits hold while the tags are those they were worked out for.
     PlanCache own;
     if (!cache)
         cache = &own;
-    if (cache->generation != table.Indexes().generation() || cache->tags != tags) {
+    if (cache->generation != table.Indexes().generation() || cache->tagsVersion != tagsVersion ||
+        (tagsVersion == 0 && cache->tags != tags)) {
         cache->generation = table.Indexes().generation();
-        cache->tags = tags;
+        cache->tagsVersion = tagsVersion;
+        if (tagsVersion == 0)
+            cache->tags = tags;
+        else
+            cache->tags.clear();
         cache->fits.clear();
     }
     Planner planner(table, tags, count, exact, *cache);

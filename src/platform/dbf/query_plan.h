@@ -16,6 +16,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/dbf/expr_compiler.h"
@@ -36,24 +38,42 @@ struct OpenTag {
     bool operator==(const OpenTag&) const = default;
 };
 
-// How each tag fits each compared subject of one condition, kept with the
+// The tags that fit one compared subject, best first: the tag's place in
+// the list of open tags, its fit (low bits) and upper case (bit 3).
+struct TagFit {
+    std::uint32_t index = 0;
+    std::uint8_t fit = 0;
+};
+
+// How the tags fit each compared subject of one condition, kept with the
 // compiled condition while the tags are the same (the index files'
-// generation and the list of tags): a query set again does not match every
-// tag's key against its subjects again.
+// generation and the list of tags, or the number the caller gave that
+// list): a query set again does not match every tag's key against its
+// subjects again, nor look at the tags that fit none.
 struct PlanCache {
     std::uint64_t generation = 0;
-    std::vector<OpenTag> tags;
-    std::vector<std::pair<const dbfexpr::ExprCondition*, std::vector<std::uint8_t>>> fits;
+    std::uint64_t tagsVersion = 0;
+    std::vector<OpenTag> tags;  // (when no version was given)
+    std::vector<std::pair<const dbfexpr::ExprCondition*, std::vector<TagFit>>> fits;
+    // What a walk of a tag works with, kept so the next query needs no new
+    // buffers.
+    struct WalkScratch {
+        dbfcdx::CdxCursor cursor;
+        std::string probe, value, lastKey;
+    } scratch;
 };
 
 // Fills `bits` (records 1..count) for `condition` from `tags`. `exact` is
 // SET EXACT as the query's comparisons see it. `listed`, when given, gets
 // the records set in `bits` in order when the tags left few of them (and
 // is left empty otherwise), so they need no search through the bits.
+// `tagsVersion`, when not 0, names the list `tags` (the caller gives a new
+// number whenever the list changes): the cache then needs no copy and no
+// comparison of it.
 IndexAnswer AnswerFromIndexes(DbfTable& table, const std::vector<OpenTag>& tags,
                               const dbfexpr::ExprCondition& condition, std::uint32_t count, bool exact,
                               dbfexpr::QueryBitmap& bits, std::vector<std::uint32_t>* listed = nullptr,
-                              PlanCache* cache = nullptr);
+                              PlanCache* cache = nullptr, std::uint64_t tagsVersion = 0);
 
 // The records with an entry in `tag`: null when that is every record (no
 // FOR condition, not unique), else collected from its leaves and kept while

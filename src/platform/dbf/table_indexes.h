@@ -37,6 +37,10 @@ struct IndexTag {
         // (`missingListed`); made with `records`.
         std::vector<std::uint32_t> missing;
         bool missingListed = false;
+        // Shared use: the index file's lock turn (CdxFile::LockTurn) in
+        // which an access last found them current.
+        const dbfcdx::CdxFile* file = nullptr;
+        std::uint64_t turn = 0;
     } entries;
 };
 

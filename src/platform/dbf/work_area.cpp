@@ -282,8 +282,9 @@ bool WorkArea::KeepPassing(dbfexpr::Expression& expression, dbfexpr::QueryBitmap
         table_->MapRecords(bits.Size());
         std::size_t kept = 0;
         for (const std::uint32_t r : *listed) {
-            if (!table_->ReadRecord(r, scratch_.data(), error)) return false;
-            check(r, scratch_.data());
+            const char* image = table_->RecordImage(r, scratch_.data(), error);
+            if (!image) return false;
+            check(r, image);
             if (bits.Test(r)) (*listed)[kept++] = r;
         }
         listed->resize(kept);
@@ -337,12 +338,9 @@ bool WorkArea::SetQueryExpression(const std::string& text, std::string& error)
     IndexAnswer answer = IndexAnswer::None;
     std::vector<std::uint32_t> listed;
     if (Settings().queryFromIndexes) {
-        const std::vector<OrderRef> orders = Orders();
-        std::vector<OpenTag> tags;
-        tags.reserve(orders.size());
-        for (const OrderRef& ref : orders) tags.push_back({ref.file, ref.tag});
-        answer = AnswerFromIndexes(*table_, tags, compiled.condition, count, Settings().exact, bits, &listed,
-                                   &compiled.plan);
+        const OpenTagList& tags = OpenTags();
+        answer = AnswerFromIndexes(*table_, tags.tags, compiled.condition, count, Settings().exact, bits, &listed,
+                                   &compiled.plan, tags.version);
     }
     // The records set are listed when the tags left few of them.
     const bool isListed = answer != IndexAnswer::None && listed.size() == bits.Count();
@@ -444,6 +442,22 @@ std::vector<WorkArea::OrderRef> WorkArea::Orders()
     if (indexes.production()) add(indexes.production());
     for (IndexFile* f : extraFiles_) add(f);
     return orders;
+}
+
+const WorkArea::OpenTagList& WorkArea::OpenTags()
+{
+    // Every change of the tag lists counts up the generation; the files
+    // this area opened besides the production index are its own.
+    const std::uint64_t generation = table_->Indexes().generation();
+    OpenTagList& list = openTags_;
+    if (list.version != 0 && list.generation == generation && list.extraFiles == extraFiles_) return list;
+    static std::uint64_t versions = 0;
+    list.tags.clear();
+    for (const OrderRef& ref : Orders()) list.tags.push_back({ref.file, ref.tag});
+    list.generation = generation;
+    list.extraFiles = extraFiles_;
+    list.version = ++versions;
+    return list;
 }
 
 std::vector<WorkArea::OrderRef> WorkArea::ListOrders()

@@ -72,6 +72,16 @@ public:
         IndexTag* tag = nullptr;
     };
     std::vector<OrderRef> Orders();
+    // The same as the planner takes them, kept while the tag lists and the
+    // files this area opened are the same; `version` names the list (a new
+    // number whenever it is made anew).
+    struct OpenTagList {
+        std::vector<OpenTag> tags;
+        std::uint64_t generation = 0;
+        std::vector<IndexFile*> extraFiles;
+        std::uint64_t version = 0;
+    };
+    const OpenTagList& OpenTags();
     // The same after the tags followed what other processes added or
     // deleted (for the calls that list or choose orders).
     std::vector<OrderRef> ListOrders();
@@ -200,6 +210,7 @@ private:
     int orderNumber_ = 0;
     std::unique_ptr<TagOrder> tagOrder_;
     std::vector<IndexFile*> extraFiles_;
+    OpenTagList openTags_;
     bool queryActive_ = false;
     bool observing_ = false;
     std::string queryExpression_;

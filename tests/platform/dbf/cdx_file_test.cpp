@@ -396,6 +396,52 @@ TEST(CdxFile, CursorSurvivesChangesByFindingItsPlaceAgain)
     file->Verify();
 }
 
+// A scan visits what a run of Next visits, across leaves, from any place a
+// seek gives; it stops where the visitor says, the cursor on that entry
+// (Next goes on from there), and after a change it goes on from its place.
+TEST(CdxFile, ScanVisitsWhatNextVisitsAndStopsWhereTold)
+{
+    lxtest::TempDir dir;
+    auto file = CdxFile::Create((dir / "W.CDX").string());
+    const std::vector<Entry> entries = MakeEntries(3000, 12, 7);  // many leaves
+    CdxTag& tag = file->AddTag(Spec("W", 12), Keys(12, entries));
+    const std::vector<Entry> all = Forward(tag);
+    ASSERT_EQ(all.size(), entries.size());
+
+    auto scanned = [&](CdxCursor& cursor, std::size_t limit) {
+        std::vector<Entry> out;
+        tag.Scan(cursor, [&](std::string_view key, std::uint32_t recno) {
+            if (out.size() == limit)
+                return false;
+            out.emplace_back(std::string(key), recno);
+            return true;
+        });
+        return out;
+    };
+    for (const std::size_t from : {std::size_t(0), std::size_t(1), all.size() / 2, all.size() - 1}) {
+        SCOPED_TRACE(from);
+        CdxCursor cursor;
+        ASSERT_TRUE(tag.SeekEntry(all[from].first, all[from].second, cursor));
+        const std::vector<Entry> rest = scanned(cursor, all.size());
+        EXPECT_EQ(rest, std::vector<Entry>(all.begin() + std::ptrdiff_t(from), all.end()));
+        EXPECT_FALSE(cursor.Valid()) << "past the last entry";
+    }
+    // Stopped after 700 entries: the cursor stands on the 701st.
+    CdxCursor cursor;
+    ASSERT_TRUE(tag.First(cursor));
+    EXPECT_EQ(scanned(cursor, 700), std::vector<Entry>(all.begin(), all.begin() + 700));
+    ASSERT_TRUE(cursor.Valid());
+    EXPECT_EQ(Entry(std::string(cursor.Key()), cursor.RecNo()), all[700]);
+    ASSERT_TRUE(tag.Next(cursor));
+    EXPECT_EQ(Entry(std::string(cursor.Key()), cursor.RecNo()), all[701]);
+    // The entry it stands on deleted: the scan goes on from the one after.
+    ASSERT_TRUE(tag.Delete(all[701].first, all[701].second));
+    EXPECT_EQ(scanned(cursor, 2), std::vector<Entry>(all.begin() + 702, all.begin() + 704));
+    // An invalid cursor visits nothing.
+    CdxCursor none;
+    EXPECT_TRUE(scanned(none, all.size()).empty());
+}
+
 TEST(CdxFile, StoresDefinitionsFlagsAndCreationOrder)
 {
     lxtest::TempDir dir;

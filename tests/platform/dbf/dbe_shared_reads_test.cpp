@@ -327,6 +327,52 @@ TEST_F(SharedReadsTest, ATagAnotherProcessAddsIsSeenWithoutReopening)
     dbetest::ExpectSoundIndex(Path("ALBUM.CDX"));
 }
 
+// A reader counts a query in the order of a tag FOR .NOT. DELETED() (the
+// tag's entries decide what the order holds) again and again while another
+// process deletes a record of the query and recalls it: each count follows,
+// though the reader keeps the index lock between its calls and takes the
+// tag's entries without an access while nobody else could change them.
+TEST_F(SharedReadsTest, ACountInATagOrderFollowsDeletionsOfAnotherProcess)
+{
+    const std::string file = MakeAlbum();
+    ASSERT_NE(dbe_Use(file.c_str(), "", DBE_EXCLUSIVE, DBE_TYPE_FOX), 0) << dbe_LastError();
+    ASSERT_NE(dbe_IndexTag("", "LEBEND", "NAME", 0, 0, ".NOT. DELETED()"), 0) << dbe_LastError();
+    ASSERT_EQ(dbe_Close(), 1) << dbe_LastError();
+    ASSERT_NE(dbe_Use(file.c_str(), "LESER", DBE_SHARED, DBE_TYPE_FOX), 0) << dbe_LastError();
+    dbe_SetOrder(dbe_TagArea("LEBEND"));
+    ASSERT_NE(dbe_IndexOrd(), 0) << dbe_LastError();
+    // No tag answers the query (its records are read): the count's look at
+    // the tag is the only use of the index file.
+    const char* query = "NR >= 20";  // B20 .. B40: 11 records
+    auto count = [&] {
+        EXPECT_EQ(dbe_Query(query), 1) << dbe_LastError();
+        const uint32_t n = dbe_QueryRecCount();
+        EXPECT_EQ(dbe_LastErrorCode(), DBE_ERR_NONE) << dbe_LastError();
+        return n;
+    };
+    ASSERT_EQ(count(), 11u);
+    ASSERT_EQ(count(), 11u);  // the tag's entries known, the lock kept
+
+    // Record 12 holds B24.
+    auto elsewhere = [&](bool deleted) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            if (!dbe_Use(file.c_str(), "ANDERER", DBE_SHARED, DBE_TYPE_FOX) || !dbe_Go(12)) std::_Exit(2);
+            if (!(deleted ? dbe_Delete() : dbe_Recall()) || !dbe_Commit()) std::_Exit(3);
+            dbe_CloseAll();
+            std::_Exit(0);
+        }
+        ASSERT_EQ(ExitCode(child), 0) << "2 open, 3 delete/recall or commit";
+    };
+    elsewhere(true);
+    EXPECT_EQ(count(), 10u) << "after the other process deleted B24";
+    EXPECT_EQ(count(), 10u);
+    elsewhere(false);
+    EXPECT_EQ(count(), 11u) << "after the other process recalled B24";
+    dbe_CloseAll();
+}
+
 // A production index made by an area opened shared is used under its lock
 // from the start: a record another process appends afterwards is found.
 TEST_F(SharedReadsTest, AnIndexMadeInSharedUseFollowsOtherProcesses)
