@@ -4,10 +4,12 @@
 #include "platform/dbf/lock_wait.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -123,7 +125,30 @@ std::string SiblingPath(const std::string& tablePath, const char* upperExtension
 
 std::string MemoPathFor(const std::string& tablePath) { return SiblingPath(tablePath, ".FPT"); }
 
-bool DbfTable::Foreign() const { return ownerPid_ != ::getpid(); }
+namespace {
+
+// This process's id, asked of the system once and again only after a fork:
+// getpid is a system call, and a record write asks Foreign() several times.
+std::atomic<int> knownPid{0};
+
+int ProcessId()
+{
+    int pid = knownPid.load(std::memory_order_relaxed);
+    if (pid == 0) {
+        static const bool watched = [] {
+            ::pthread_atfork(nullptr, nullptr, [] { knownPid.store(0, std::memory_order_relaxed); });
+            return true;
+        }();
+        (void)watched;
+        pid = ::getpid();
+        knownPid.store(pid, std::memory_order_relaxed);
+    }
+    return pid;
+}
+
+}  // namespace
+
+bool DbfTable::Foreign() const { return ownerPid_ != ProcessId(); }
 
 std::string DbfTable::ReadOnlyReason() const
 {
@@ -208,7 +233,7 @@ std::shared_ptr<DbfTable> DbfTable::Open(const std::string& path, OpenMode mode,
     table->path_ = path;
     table->writable_ = writable;
     table->exclusive_ = mode == OpenMode::Exclusive;
-    table->ownerPid_ = ::getpid();
+    table->ownerPid_ = ProcessId();
     table->device_ = key.first;
     table->inode_ = key.second;
     if (!LockByte(fd, table->exclusive_ ? F_WRLCK : F_RDLCK, kUseLock)) {
