@@ -286,6 +286,13 @@ public:
     // table change whose keys never reached the file is never hidden behind
     // a clean index.
     void MarkChanging();
+    // Whether MarkChanging would write the mark (it is not set yet, and
+    // the file can take it): a change whose mark is set already needs no
+    // look at which keys it touches.
+    bool NeedsChangeMark() const
+    {
+        return !readOnly_ && brokenReason_.empty() && directory_ && !directory_->dirtyOnDisk_;
+    }
     // Before the table's record numbers change (pack, zap): every tag header
     // is written with its dirty mark and synced, and the file is left
     // broken for this session (nothing more is written), so whatever happens

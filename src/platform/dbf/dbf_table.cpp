@@ -539,7 +539,9 @@ bool DbfTable::WriteRecordImage(std::uint32_t recno, const char* image, const Ta
     }
     // A write that leaves every byte the tags read alone (a memo stored, a
     // field no tag uses) needs no dirty mark: the tags need not follow it.
-    const bool keysMayChange = !old || !indexes_ || indexes_->Follows(old, image);
+    // (Nor a look at its bytes when every mark is set already, as after a
+    // shared append while the index files stay held.)
+    const bool keysMayChange = !old || !indexes_ || (IndexesNeedChangeMark() && indexes_->Follows(old, image));
     if (keysMayChange && !IndexesMarkChanging(error)) return false;
     if (!WriteAt(fd_.get(), image, header_.recordLength, offset)) {
         error = "Satz " + std::to_string(recno) + " lässt sich nicht schreiben: " + ErrnoText();
@@ -596,22 +598,26 @@ bool DbfTable::AppendShared(const char* image, std::uint32_t& recno, std::string
         ReleaseAppendLock();
         return false;
     }
-    std::uint32_t count = header_.recordCount;
+    const std::uint32_t count = header_.recordCount;
     std::uint64_t offset = header_.headerLength + std::uint64_t(count) * header_.recordLength;
-    std::string bytes(image, header_.recordLength);
-    bytes.push_back(kFileEnd);
-    TableHeader h = header_;
-    h.recordCount = count + 1;
-    StampToday(h);
-    char head[7] = {char(h.year - 1900), char(h.month), char(h.day)};
-    std::string c = Le32Bytes(h.recordCount);
+    // (Buffers kept: an append allocates nothing; the header's field list
+    // is not copied for its date and count.)
+    appendBytes_.assign(image, header_.recordLength);
+    appendBytes_.push_back(kFileEnd);
+    TableHeader stamp;
+    StampToday(stamp);
+    char head[7] = {char(stamp.year - 1900), char(stamp.month), char(stamp.day)};
+    std::string c = Le32Bytes(count + 1);
     std::copy(c.begin(), c.end(), head + 3);
-    bool ok = WriteAt(fd_.get(), bytes.data(), bytes.size(), offset) &&
+    bool ok = WriteAt(fd_.get(), appendBytes_.data(), appendBytes_.size(), offset) &&
               WriteAt(fd_.get(), head, sizeof head, 1);
     if (!ok) error = "Tabelle " + path_ + ": Satz lässt sich nicht anfügen: " + ErrnoText();
     if (!ok || !keep) ReleaseAppendLock();
     if (!ok) return false;
-    header_ = std::move(h);
+    header_.recordCount = count + 1;
+    header_.year = stamp.year;
+    header_.month = stamp.month;
+    header_.day = stamp.day;
     recno = header_.recordCount;
     if (keep) {
         tail_.assign(image, image + header_.recordLength);
@@ -624,6 +630,14 @@ bool DbfTable::AppendShared(const char* image, std::uint32_t& recno, std::string
 bool DbfTable::IndexesMarkChanging(std::string& error)
 {
     return !indexes_ || indexes_->MarkChanging(error);
+}
+
+bool DbfTable::IndexesNeedChangeMark() const
+{
+    if (!indexes_) return false;
+    for (const auto& file : indexes_->files())
+        if (file->cdx && file->cdx->NeedsChangeMark()) return true;
+    return false;
 }
 
 bool DbfTable::FlushTail(std::string& error)

@@ -245,6 +245,9 @@ private:
     void ReleaseAppendLock();
     // The index files' dirty marks, before the table changes.
     bool IndexesMarkChanging(std::string& error);
+    // Whether any index file still lacks its dirty mark.
+    bool IndexesNeedChangeMark() const;
+    std::string appendBytes_;  // a shared append's record and end mark
     bool AppendShared(const char* image, std::uint32_t& recno, std::string& error);
     // `oldInScratch`: scratch_ holds the record as it is on disk (else it is
     // read when observers or the indexes need it).

@@ -618,11 +618,16 @@ bool TableIndexes::Flush(std::string& error)
         // is never busy, not even while another process reads.
         if (f->cdx && f->cdx->Shared() && !f->cdx->WriteLocked()) continue;
         try {
-            // (Shared: within an access, under the lock.)
-            if (f->cdx && !f->cdx->Broken()) f->cdx->Access([&] {
+            // Shared: a lock held across calls goes back with what it kept
+            // written (a commit then syncs without keeping other processes
+            // waiting); within an access the pages are written under it.
+            if (f->cdx && !f->cdx->Broken() && f->cdx->Held() && !f->cdx->InAccess())
                 f->cdx->Flush();
-                return 0;
-            });
+            else if (f->cdx && !f->cdx->Broken())
+                f->cdx->Access([&] {
+                    f->cdx->Flush();
+                    return 0;
+                });
         } catch (const dbfcdx::CdxBusy& e) {
             error = BusyText(e);
             return false;

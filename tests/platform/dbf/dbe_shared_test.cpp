@@ -5,6 +5,7 @@
 // an index lock held across calls is given back to a waiting process.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,6 +17,7 @@
 #include "dbe_test_util.h"
 #include "outside_readers.h"
 #include "platform/dbf/cdx_file.h"
+#include "platform/dbf/file_io.h"
 
 namespace {
 
@@ -201,6 +203,30 @@ TEST_F(SharedTest, AnIdleWriterGivesItsIndexLockToAWaitingProcess)
     ASSERT_EQ(failures, "");
     EXPECT_EQ(tags.at(Path("ALBUM.CDX")).at("NAME"), outside::ExpectedTextTag(tables.at(file), 0, 20));
     EXPECT_EQ(tags.at(Path("ALBUM.CDX")).at("NAME").size(), 3u);
+}
+
+// A commit gives back the index lock that the appends before it kept
+// across calls, their pages written first: the commit's syncs (and whatever
+// the program does after it) keep no other process waiting to write.
+TEST_F(SharedTest, ACommitGivesTheIndexLockBack)
+{
+    const std::string file = MakeAlbum();
+    ASSERT_NE(dbe_Use(file.c_str(), "HOLDER", DBE_SHARED, DBE_TYPE_FOX), 0) << dbe_LastError();
+    ASSERT_EQ(dbe_AppendBlank(), 1) << dbe_LastError();
+    ASSERT_EQ(dbe_Replace("NAME", DBE_REPL_TEXT, "ERSTER"), 1) << dbe_LastError();
+    ASSERT_EQ(dbe_Commit(), 1) << dbe_LastError();
+    // (Another open file description, as another process has.)
+    const int other = ::open(Path("ALBUM.CDX").c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(other, 0);
+    const bool locked = dbf::LockedByOther(other, F_WRLCK, std::uint64_t(1) << 40);
+    // Taken at once; the key of the append is in the file.
+    EXPECT_FALSE(locked);
+    std::string failures;
+    const auto tags = outside::ReadTags({Path("ALBUM.CDX")}, {"NAME:C"}, failures);
+    ASSERT_EQ(failures, "");
+    EXPECT_EQ(tags.at(Path("ALBUM.CDX")).at("NAME").size(), 1u);
+    ::close(other);
+    dbe_CloseAll();
 }
 
 // A shared append keeps its record in memory while the index lock stays
