@@ -13,6 +13,7 @@
 #include "shared/qk_ini.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QIcon>
 #include <QImageReader>
 #include <QPainter>
@@ -52,11 +53,11 @@ QImage KnopfBild(const char* name, const QColor& grund)
             const QIcon icon = QIcon::fromTheme(thema);
             if (!icon.isNull()) {
                 pixmap = icon.pixmap(16, 16);
-            } else {
+            } else if (const QString datei = ProgramFolderLinux() + QStringLiteral("/icons/") + thema + QStringLiteral(".png");
+                       QFileInfo::exists(datei)) {
                 // The program's own PNG, read as PNG: Qt would otherwise ask
                 // every image-format plug-in whether it reads the file.
-                QImageReader leser(ProgramFolderLinux() + QStringLiteral("/icons/") + thema + QStringLiteral(".png"),
-                                   "png");
+                QImageReader leser(datei, "png");
                 leser.setAutoDetectImageFormat(false);
                 const QImage bild = leser.read();
                 if (!bild.isNull())

@@ -716,9 +716,11 @@ TEST_F(ListPrintTest, ALongShortDescriptionWrapsAtWordEndsInsideTheMargin)
         }
         EXPECT_EQ(gefunden, woerter.size());
         // What stands below the title moved down with it.
-        for (const TWort& w : alle)
-            if (w.Text.contains(QStringLiteral("bild1.jpg"), Qt::CaseInsensitive) || w.Text == QStringLiteral("Gruppe:"))
+        for (const TWort& w : alle) {
+            if (w.Text.contains(QStringLiteral("bild1.jpg"), Qt::CaseInsensitive) || w.Text == QStringLiteral("Gruppe:")) {
                 EXPECT_GE(w.Oben, titelUnten - 0.5) << w.Text.toStdString();
+            }
+        }
         Bildschirmfoto(pdf, QStringLiteral("list_long_title_") + QString::fromLatin1(v.Datei).section('.', 0, 0));
     }
 }
@@ -888,8 +890,9 @@ TEST_F(ListPrintTest, EscInTheProgressWindowStopsTheListAndNothingReachesTheQueu
         // The job runs while the window is shown; it ends the window itself
         // when it is done, or was closed by Esc.
         script.Modal<TrgCancelDialog>([](TrgCancelDialog& fenster) {
-            if (fenster.ModalResult == mrNone)
+            if (fenster.ModalResult == mrNone) {
                 EXPECT_TRUE(fenster.ModalLoop(10000));
+            }
         });
         Gehe(1);
         form->DruckeBilderListe2(QString::fromLatin1(kVorlagen[4].Datei));

@@ -621,9 +621,21 @@ bool TableIndexes::Flush(std::string& error)
             // Shared: a lock held across calls goes back with what it kept
             // written (a commit then syncs without keeping other processes
             // waiting); within an access the pages are written under it.
-            if (f->cdx && !f->cdx->Broken() && f->cdx->Held() && !f->cdx->InAccess())
-                f->cdx->Flush();
-            else if (f->cdx && !f->cdx->Broken())
+            if (f->cdx && !f->cdx->Broken() && f->cdx->Held() && !f->cdx->InAccess()) {
+                try {
+                    f->cdx->Flush();
+                } catch (const dbfcdx::CdxError& e) {
+                    // The lock went back with a write failed: the dirty
+                    // marks on disk make every process rebuild the file.
+                    // Reported here and made anew at once, so the next
+                    // call does not report the same failure again.
+                    if (!f->cdx->Broken()) throw;
+                    const std::string why = e.what();
+                    error = "Indexdatei " + f->path + ": " + why + "; der Index wird neu aufgebaut";
+                    MarkBroken(*f, why);
+                    return false;
+                }
+            } else if (f->cdx && !f->cdx->Broken())
                 f->cdx->Access([&] {
                     f->cdx->Flush();
                     return 0;

@@ -614,7 +614,7 @@ TEST_F(QueryPlanTest, CountsFollowDeletesWritesAndScopes)
     std::vector<std::string> names;
     for (int i = 0; i < 300; ++i) {
         ASSERT_EQ(dbe_AppendBlank(), 1);
-        names.push_back(i % 3 == 0 ? "AA" : "B" + std::to_string(i % 10));
+        names.push_back(i % 3 == 0 ? "AA" : std::string("B").append(std::to_string(i % 10)));
         ASSERT_EQ(dbe_Replace("NAME", DBE_REPL_TEXT, names.back().c_str()), 1);
     }
     std::vector<bool> deleted(names.size(), false);
