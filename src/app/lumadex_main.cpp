@@ -113,15 +113,6 @@ QString HauptfensterBeschreibung(TMainForm& f)
 
 }  // namespace
 
-void VolltextNachholen(TMainForm& form)
-{
-    if (!form.VolltextNachDemZeigen)
-        return;
-    form.VolltextNachDemZeigen = false;
-    if (form.TableBilder->Active())
-        form.OeffneBilderFTS();
-}
-
 int LumadexMain(int argc, char** argv)
 {
     // Without a window system Qt would abort; the user learns what to do.
@@ -204,7 +195,7 @@ int LumadexMain(int argc, char** argv)
         StartzeitMarke("gebaut");
         Application->MainForm = MainForm;
         // The full-text index is opened once the window has been painted.
-        MainForm->VolltextNachDemZeigen = true;
+        MainForm->VolltextNachDemZeigen();
         MainForm->DoCreate();
         StartzeitMarke("gestartet");
         Application->ProcessMessages();
@@ -222,7 +213,7 @@ int LumadexMain(int argc, char** argv)
     // The filter dialog may already exist when a command asked for it.
     const auto weitereFormen = [&] {
         try {
-            VolltextNachholen(*MainForm);
+            MainForm->VolltextNachholen();
         } catch (const std::exception& e) {
             Application->HandleException(nullptr, e);
         }

@@ -231,12 +231,17 @@ public:
     // ---- Full-text index -----------------------------------------------------
     void OeffneBilderFTS();
     void OeffneBilder3FTS();
-    // Set by the program's start before DoCreate: the start-up then leaves an
-    // existing full-text index of the album unopened (true afterwards while
-    // it is) and the program opens it with OeffneBilderFTS once the window
-    // has been painted, before any input reaches it. A missing index is
-    // built by the start-up as before.
-    bool VolltextNachDemZeigen = false;
+    // Asked by the program's start before DoCreate: the start-up then leaves
+    // an existing full-text index of the album unopened, and the program
+    // opens it with VolltextNachholen once the window has been painted,
+    // before any input reaches it. A missing index is built by the start-up
+    // as before. VolltextWartet: the index is still left for later.
+    void VolltextNachDemZeigen() { volltextWartet_ = true; }
+    bool VolltextWartet() const { return volltextWartet_; }
+    // Opens the index the start-up left (failures reported as the start-up
+    // reports them); does nothing when it opened or built the index itself,
+    // or when it was opened since.
+    void VolltextNachholen();
     void TableBilderAfterPost(TDataSet* DataSet);
     void FTSBilder3Add();
     void NurVolltextsucheneuaufbauen1Click(TObject* Sender);
@@ -815,6 +820,7 @@ private:
 
 private:
     TProgrammLauf lauf_;
+    bool volltextWartet_ = false;  // see VolltextNachDemZeigen
     TDruckStand druck_;
     TAnzeigeStand anzeige_;
     TEinstellungen einstellungen_;

@@ -121,8 +121,8 @@ void TMainForm::FormCreate(TObject* Sender)
     // 24-27.
     ProgInitalisieren();
     if (!TableBilder->Active() || !FileExists(BereichBilder().Dateien().Ia()))
-        VolltextNachDemZeigen = false;
-    if (TableBilder->Active() && !VolltextNachDemZeigen)
+        volltextWartet_ = false;
+    if (TableBilder->Active() && !volltextWartet_)
         OeffneBilderFTS();
     if (TableBilder->Active() && BereichBilder().Sortierung() == 0)
         SortierungSetzen(QStringLiteral("SHORTDESC"));
@@ -413,4 +413,13 @@ void TMainForm::FarbeFuerAllePanels()
     for (int i = 0; i < ComponentCount(); ++i)
         if (auto* panel = dynamic_cast<TPanel*>(Components(i)))
             panel->SetColor(clBtnFace);
+}
+
+void TMainForm::VolltextNachholen()
+{
+    if (!volltextWartet_)
+        return;
+    volltextWartet_ = false;
+    if (TableBilder->Active())
+        OeffneBilderFTS();
 }

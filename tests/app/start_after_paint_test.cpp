@@ -49,10 +49,11 @@ protected:
     void StartenWieDasProgramm(bool spaeter)
     {
         form = std::make_unique<TMainForm>(nullptr);
-        form->VolltextNachDemZeigen = spaeter;
+        if (spaeter)
+            form->VolltextNachDemZeigen();
         form->DoCreate();
         TNachErstemPaint nachPaint;
-        nachPaint.Danach = [this] { VolltextNachholen(*form); };
+        nachPaint.Danach = [this] { form->VolltextNachholen(); };
         NachErstemPaint(form->Handle(), nachPaint);
     }
 
@@ -73,12 +74,12 @@ TEST_F(StartAfterPaintTest, TheFirstInputFindsTheFullTextIndexOpenAndAnEditGoesI
     AlbumMitEintraegen();
     StartenWieDasProgramm(true);
     // Nothing opened it yet: the start-up left it.
-    EXPECT_TRUE(form->VolltextNachDemZeigen);
+    EXPECT_TRUE(form->VolltextWartet());
     EXPECT_LT(form->FtsBilder->NumRecs(), 0);
 
     // The user types before the paint: the index is opened first.
     Suchen("schnee");
-    EXPECT_FALSE(form->VolltextNachDemZeigen);
+    EXPECT_FALSE(form->VolltextWartet());
     EXPECT_EQ(form->edSearch->Text(), "schnee");
     EXPECT_EQ(Filter(), "Volltextfilter gesetzt ");
     EXPECT_EQ(form->DbeBilder->GetTrimString("SHORTDESC"), "Berg im Schnee");
@@ -99,9 +100,9 @@ TEST_F(StartAfterPaintTest, ThePaintOpensTheIndexAndAMissingIndexIsStillBuiltBef
 {
     AlbumMitEintraegen();
     StartenWieDasProgramm(true);
-    ASSERT_TRUE(form->VolltextNachDemZeigen);
+    ASSERT_TRUE(form->VolltextWartet());
     form->Show();
-    ASSERT_TRUE(QTest::qWaitFor([this] { return !form->VolltextNachDemZeigen; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !form->VolltextWartet(); }, 5000));
     EXPECT_EQ(form->FtsBilder->NumRecs(), 3);
     Beenden();
     form.reset();
@@ -111,7 +112,7 @@ TEST_F(StartAfterPaintTest, ThePaintOpensTheIndexAndAMissingIndexIsStillBuiltBef
     // Without its index the start-up builds it as before, with its progress.
     std::filesystem::remove(Datenbank() / "BILDER.IA");
     StartenWieDasProgramm(true);
-    EXPECT_FALSE(form->VolltextNachDemZeigen);
+    EXPECT_FALSE(form->VolltextWartet());
     EXPECT_EQ(form->FtsBilder->NumRecs(), 3);
     EXPECT_TRUE(std::filesystem::exists(Datenbank() / "BILDER.IA"));
 }
@@ -128,10 +129,10 @@ TEST_F(StartAfterPaintTest, ADamagedIndexAnswersAsWhenTheStartUpOpensItAtOnce)
     std::vector<Ergebnis> ergebnisse;
     for (const bool spaeter : {false, true}) {
         StartenWieDasProgramm(spaeter);
-        EXPECT_EQ(form->VolltextNachDemZeigen, spaeter);
+        EXPECT_EQ(form->VolltextWartet(), spaeter);
         prompts.Texte.clear();
         Suchen("schnee");
-        EXPECT_FALSE(form->VolltextNachDemZeigen);
+        EXPECT_FALSE(form->VolltextWartet());
         ergebnisse.push_back({form->FtsBilder->NumRecs(), Filter(), prompts.Texte});
         Beenden();
         form.reset();
