@@ -313,15 +313,7 @@ BENCHMARK(BM_DbfPackAfterDeleting10Percent)->Unit(benchmark::kMillisecond)->Iter
 // condition, and Zugriff) as album opening builds them.
 void BuildAlbumTags()
 {
-    const char* keys[][2] = {
-        {"Shortname", "Shortname"}, {"Markiert", "Markiert"},   {"Label", "Lower(Label)"},
-        {"Type", "Type"},           {"PlayList", "PlayList"},   {"ShortDesc", "Lower(ShortDesc)"},
-        {"Owner", "Owner"},         {"AufnDatum", "DTOS(AufnDatum)"}, {"FileDate", "DTOS(FileDate)"},
-        {"Bytes", "Bytes"},         {"Breite", "Breite"},       {"Hoehe", "Hoehe"},
-        {"Serie", "Serie"},         {"Quelle", "Quelle"},       {"Qualitaet", "Qualitaet"},
-        {"Motiv", "Motiv"},         {"Privat", "Privat"},       {"Anywhere", "Anywhere"},
-        {"RESERVE1", "Lower(RESERVE1)"}, {"RESERVE2", "Lower(RESERVE2)"}, {"RESERVE3", "Lower(RESERVE3)"},
-    };
+    const auto& keys = lxtest::kAlbumTagKeys;
     for (auto& k : keys)
         if (!dbe_IndexTag("", k[0], k[1], 0, 0, ".not. deleted()")) std::abort();
     for (auto& k : keys) {

@@ -7,15 +7,7 @@
 namespace dbetest {
 namespace {
 
-const char* const kTags[][2] = {
-    {"Shortname", "Shortname"}, {"Markiert", "Markiert"},   {"Label", "Lower(Label)"},
-    {"Type", "Type"},           {"PlayList", "PlayList"},   {"ShortDesc", "Lower(ShortDesc)"},
-    {"Owner", "Owner"},         {"AufnDatum", "DTOS(AufnDatum)"}, {"FileDate", "DTOS(FileDate)"},
-    {"Bytes", "Bytes"},         {"Breite", "Breite"},       {"Hoehe", "Hoehe"},
-    {"Serie", "Serie"},         {"Quelle", "Quelle"},       {"Qualitaet", "Qualitaet"},
-    {"Motiv", "Motiv"},         {"Privat", "Privat"},       {"Anywhere", "Anywhere"},
-    {"RESERVE1", "Lower(RESERVE1)"}, {"RESERVE2", "Lower(RESERVE2)"}, {"RESERVE3", "Lower(RESERVE3)"},
-};
+constexpr const auto& kTags = lxtest::kAlbumTagKeys;
 
 class AlbumTest : public EngineTest {
 protected:
