@@ -68,13 +68,17 @@ void FillProps(RECProps* props)
 }
 
 // The answer for a move or seek the engine could not make: "locked" when
-// another program holds the index past the wait, else a read failure;
-// never "end" or "not found".
-DBIResult MoveFailed() { return dbe_LastErrorCode() == DBE_ERR_BUSY ? DBIERR_LOCKED : DBIERR_READERR; }
-// Whether a move failed (0). One refused while a long operation of the
-// engine runs (its progress window lets a repaint through) leaves the area
-// as it stands and is no failure here.
-bool Failed(int moved) { return moved == 0 && dbe_LastErrorCode() != DBE_ERR_REFUSED; }
+// another program holds the index past the wait, or when the engine refused
+// it because a long operation of its own runs (called back from its
+// progress window); else a read failure. Never "end" or "not found".
+DBIResult MoveFailed()
+{
+    const int code = dbe_LastErrorCode();
+    return code == DBE_ERR_BUSY || code == DBE_ERR_REFUSED ? DBIERR_LOCKED : DBIERR_READERR;
+}
+// Whether a move failed: 0 with a reason (moves clear the last error at
+// their start, so a 0 without one is a move onto the phantom record).
+bool Failed(int moved) { return moved == 0 && dbe_LastErrorCode() != DBE_ERR_NONE; }
 
 DBIResult LockAndCopy(DBILockType lock, uint8_t* buffer)
 {
@@ -398,7 +402,7 @@ DBIResult DbiGetRecordCount(hDBICur cursor, uint32_t& count)
     // A query or a range narrows the view: count what it shows.
     const bool narrowed = dbe_DBFilter()[0] != '\0' || dbe_GetScope(0)[0] != '\0' || dbe_GetScope(1)[0] != '\0';
     count = narrowed ? dbe_QueryRecCount() : dbe_RecCount();
-    if (narrowed && count == 0 && dbe_LastErrorCode() != DBE_ERR_NONE && dbe_LastErrorCode() != DBE_ERR_REFUSED)
+    if (narrowed && count == 0 && dbe_LastErrorCode() != DBE_ERR_NONE)
         return MoveFailed();  // the order could not be read: not "empty"
     return DBIERR_NONE;
 }
@@ -847,10 +851,9 @@ DBIResult DbiSetToKey(hDBICur cursor, DBISearchCond cond, bool directKey, int, i
         }
     }
     const int found = dbe_Seek(text.c_str());
-    // (0 with an error: the seek could not read the index; it stands where it stood.)
-    const DBIResult failed =
-        found || dbe_LastErrorCode() == DBE_ERR_NONE || dbe_LastErrorCode() == DBE_ERR_REFUSED ? DBIERR_NONE
-                                                                                               : MoveFailed();
+    // (0 with an error: the seek could not read the index or was refused; it
+    // stands where it stood.)
+    const DBIResult failed = Failed(found) ? MoveFailed() : DBIResult(DBIERR_NONE);
     dbe_SysProp(DBE_PROP_SET_EXACT, exact);
     dbe_SysProp(DBE_PROP_SET_SOFTSEEK, softSeek);
     if (failed != DBIERR_NONE)

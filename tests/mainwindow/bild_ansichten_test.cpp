@@ -274,8 +274,9 @@ TEST_F(BildAnsichtenTest, MovingThroughTheAlbumShowsEachThumbnailWithoutAFile)
             EXPECT_EQ(bild.pixelColor(5, 5), satz == 1 ? QColor(Qt::red) : QColor(Qt::blue));
             EXPECT_EQ(k.PanelVorschaubild1->Tag, satz);
         }
-        if (ordnerDa)
+        if (ordnerDa) {
             EXPECT_TRUE(std::filesystem::is_empty(dir / "temp"));
+        }
     }
     EXPECT_TRUE(umgebung.Zeilen.isEmpty()) << umgebung.Zeilen.join(u'\n').toStdString();
     EXPECT_TRUE(werkstatt->dienste.Aufrufe.isEmpty()) << werkstatt->dienste.Aufrufe.join(u'\n').toStdString();

@@ -26,8 +26,6 @@ using lxtest::TAlbumHalter;
 using lxtest::THalteArt;
 using lxtest::TSchnelleWartezeit;
 
-QString Win(const fs::path& p) { return *LinuxToWin(QString::fromStdString(p.string())); }
-
 class OffenesAlbumTest;
 
 // One case: the folder made ready, the answers the user gives, the open's

@@ -109,3 +109,52 @@ TEST_F(BridgeTest, FailedInsertLeavesNoBlankEntry)
 }
 
 }  // namespace
+
+namespace {
+
+// What the bridge answered when called back from the engine's progress
+// window while a reindex runs (the engine refuses moves and seeks then).
+struct CallsDuringReindex {
+    hDBICur cursor = 0;
+    bool asked = false;
+    DBIResult seek = DBIERR_NONE, next = DBIERR_NONE, begin = DBIERR_NONE;
+};
+
+void AskDuringReindex(void* context, uint32_t done, uint32_t)
+{
+    auto* calls = static_cast<CallsDuringReindex*>(context);
+    if (calls->asked || done == 0)
+        return;
+    calls->asked = true;
+    calls->seek = DbiSetToKey(calls->cursor, keySEARCHEQ, true, 1, 0, "Bild 9990");
+    calls->next = DbiGetNextRecord(calls->cursor, dbiNOLOCK, nullptr, nullptr);
+    calls->begin = DbiSetToBegin(calls->cursor);
+}
+
+// A seek or move the engine refused is a failure, never "not found" and
+// never a move done.
+TEST_F(BridgeTest, RefusedSeekAndMovesFail)
+{
+    MakeAlbum("BILDER.DBF", 30);
+    hDBICur c = OpenCursor(Dir(), "BILDER.DBF");
+    dbe_Select(static_cast<uint16_t>(c));
+    ASSERT_NE(dbe_IndexTag(nullptr, "NAME", "NAME", 0, 0, nullptr), 0) << dbe_LastError();
+    hDBICur h = c;
+    ASSERT_EQ(DbiSwitchToIndex(h, {}, "NAME", 0, false), DBIERR_NONE);
+    CallsDuringReindex calls;
+    calls.cursor = c;
+    dbe_Select(static_cast<uint16_t>(c));
+    dbe_SetGaugeHook(&AskDuringReindex, &calls);
+    ASSERT_EQ(dbe_Reindex(), 1) << dbe_LastError();
+    dbe_SetGaugeHook(nullptr, nullptr);
+    ASSERT_TRUE(calls.asked);
+    EXPECT_EQ(calls.seek, DBIERR_LOCKED);
+    EXPECT_EQ(calls.next, DBIERR_LOCKED);
+    EXPECT_EQ(calls.begin, DBIERR_LOCKED);
+    // Afterwards the same calls work.
+    EXPECT_EQ(DbiSetToKey(c, keySEARCHEQ, true, 1, 0, "Bild 9990"), DBIERR_NONE);
+    EXPECT_EQ(DbiSetToKey(c, keySEARCHEQ, true, 1, 0, "Gibt es nicht"), DBIERR_RECNOTFOUND);
+    DbiCloseCursor(c);
+}
+
+}  // namespace

@@ -75,7 +75,7 @@ TEST_F(DbfRoutinesBusyTest, ABusyTableIsToldApartFromAnUnreadableOne)
 
     // A file that is no table is no busy one, also in a folder whose name
     // reads like the busy message.
-    for (const QString folder : {QString(), QStringLiteral("von einem anderen Programm benutzt\\")}) {
+    for (const QString& folder : {QString(), QStringLiteral("von einem anderen Programm benutzt\\")}) {
         SCOPED_TRACE(folder.toStdString());
         fs::create_directories(dir / "von einem anderen Programm benutzt");
         lxtest::WriteFile(dir / (folder.isEmpty() ? "" : "von einem anderen Programm benutzt") / "KAPUTT.DBF",

@@ -46,9 +46,11 @@ void dbe_CloseAll();
 
 // Readable reason for the last failure (German, UTF-8), or a note about a
 // repair the last dbe_Use made (see dbe_Use). "" when the last failing call
-// left no reason. Cleared at the start of dbe_Use and dbe_CreateNew, and of
-// the calls whose 0 may also be an answer (dbe_Seek, dbe_OrderRecNo,
-// dbe_QueryRecCount); other successful calls leave it alone.
+// left no reason. Cleared at the start of dbe_Use and dbe_CreateNew, of the
+// moves (dbe_GoTop, dbe_GoBottom, dbe_Skip, dbe_Go: a 0 without a reason is
+// a move onto the phantom record) and of the calls whose 0 may also be an
+// answer (dbe_Seek, dbe_OrderRecNo, dbe_QueryRecCount); other successful
+// calls leave it alone.
 const char* dbe_LastError();
 
 // What kind of failure dbe_LastError reports, decided by the engine where

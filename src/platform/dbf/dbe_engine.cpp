@@ -522,6 +522,8 @@ int MoveCurrent(Move move)
     if (Refused()) return 0;
     WorkArea* a = NeedSound();
     if (!a) return 0;
+    // A move that succeeds leaves no earlier failure standing.
+    SetLastError("");
     if (move(*a)) return 1;
     const std::string failed = a->TakeReadError();
     return failed.empty() ? 0 : Fail(failed);

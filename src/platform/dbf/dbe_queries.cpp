@@ -96,6 +96,8 @@ uint32_t dbe_QueryRecCount()
     const EngineLock engineLock;
     WorkArea* a = Current();
     if (!a) return 0;
+    // (0 is a count too: an earlier failure must not stand beside it.)
+    SetLastError("");
     bool scoped = a->tagOrder() &&
                   (!a->tagOrder()->scopeLow().empty() || !a->tagOrder()->scopeHigh().empty());
     // A tag with a FOR condition (".not. deleted()") leaves records out too.
@@ -104,7 +106,6 @@ uint32_t dbe_QueryRecCount()
     // Every record passes when nothing hides one; hidden deleted records
     // do not pass, so the count agrees with what a walk shows.
     if (!a->queryActive() && !scoped && !conditional && !Settings().deleted) return a->RecCount();
-    SetLastError("");
     const uint32_t count = a->VisibleCount();
     const std::string failed = a->TakeReadError();
     return failed.empty() ? count : std::uint32_t(Fail(failed));

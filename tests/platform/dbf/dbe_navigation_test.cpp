@@ -1,5 +1,8 @@
 // Moving through a table in natural order: Bof/Eof, the phantom record,
 // hidden deleted records and the query bitmap.
+#include <functional>
+#include <vector>
+
 #include "dbe_test_util.h"
 
 namespace dbetest {
@@ -135,6 +138,26 @@ TEST_F(NavigationTest, QueryBitmapShowsExactlyTheSetBits)
     EXPECT_EQ(dbe_SetQueryBit(9, 1), 0);
     ASSERT_EQ(dbe_Query(""), 1);
     EXPECT_EQ(dbe_QueryRecCount(), 5u);
+}
+
+// A call that succeeds leaves no earlier failure standing: a move, and a
+// count of 0 (an answer, not a failure).
+TEST_F(NavigationTest, SuccessfulMovesAndCountsClearTheLastError)
+{
+    const std::vector<std::function<int()>> calls = {
+        [] { return dbe_GoTop(); },
+        [] { return dbe_GoBottom(); },
+        [] { return dbe_Skip(1); },
+        [] { return int(dbe_QueryRecCount() == 0); },
+    };
+    for (std::size_t i = 0; i < calls.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(dbe_Seek("X"), 0);  // natural order: fails with a reason
+        ASSERT_NE(dbe_LastErrorCode(), DBE_ERR_NONE);
+        EXPECT_EQ(calls[i](), 1);
+        EXPECT_EQ(dbe_LastErrorCode(), DBE_ERR_NONE) << dbe_LastError();
+        EXPECT_STREQ(dbe_LastError(), "");
+    }
 }
 
 }  // namespace
