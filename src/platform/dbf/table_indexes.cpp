@@ -707,6 +707,10 @@ bool TableIndexes::FailedInBackground(std::string& error)
 bool TableIndexes::AccessAll(const std::function<bool()>& f, std::string& error)
 {
     if (FailedOutsideCalls(error)) return false;
+    // A file lost to a failed change is opened again first: a record
+    // written without it would be missing from the index the others use.
+    for (auto& file : files_)
+        if (!file->cdx && !file->lost.empty() && !Reopen(*file, error)) return false;
     // (Keys that wait are settled by the write itself when it is not the
     // one of the record they wait for.)
     bool done = false, result = false;
@@ -816,15 +820,35 @@ void TableIndexes::MarkBroken(IndexFile& file, const std::string& why)
     // Shared with other processes (so not rebuilt as a whole): the file is
     // read again; the dirty mark the failed change left makes every tag be
     // rebuilt in place, under the lock, and this process keeps its keys in
-    // step from then on.
-    if (table_.exclusive() || !table_.writable()) return;
+    // step from then on. Else it is tried again at the next use.
+    if (!table_.exclusive() && table_.writable() && Reopen(file, error)) return;
+    file.lost = pendingError_;
+}
+
+bool TableIndexes::Reopen(IndexFile& file, std::string& error)
+{
+    if (file.cdx) return true;
+    ++generation_;
     try {
-        file.cdx = dbfcdx::CdxFile::Open(file.path, false, CurrentCollation(), true);
+        file.cdx = dbfcdx::CdxFile::Open(file.path, !table_.writable(), CurrentCollation(),
+                                          !table_.exclusive());
         if (!Load(file, error)) file.cdx.reset();
-    } catch (const dbfcdx::CdxError&) {
+    } catch (const dbfcdx::CdxBusy& e) {
+        error = BusyText(e);
+        file.cdx.reset();
+    } catch (const dbfcdx::CdxError& e) {
+        error = "Indexdatei " + file.path + ": " + e.what();
         file.cdx.reset();
     }
-    if (!file.cdx) file.tags.clear();
+    if (!file.cdx) {
+        file.tags.clear();
+        return false;
+    }
+    // The calls that failed meanwhile reported the loss; the index is
+    // whole again.
+    if (!file.lost.empty() && pendingError_ == file.lost) pendingError_.clear();
+    file.lost.clear();
+    return true;
 }
 
 

@@ -51,6 +51,12 @@ struct IndexFile {
     std::uint64_t tagList = 0;  // the file's TagListVersion the tags follow
     std::unique_ptr<dbfcdx::CdxFile> cdx;
     std::vector<std::unique_ptr<IndexTag>> tags;  // in the file's order
+    // Why the file is not open (empty: it is): a failed change left it
+    // broken and it could neither be made anew nor opened again. It is
+    // opened again (its tags rebuilt under its lock) at its next use;
+    // until then its orders fail with this reason, and a shared table
+    // takes no record (the others would miss its keys).
+    std::string lost;
 };
 
 class TableIndexes final : public RecordObserver, public dbfcdx::CdxFile::LeaseOwner {
@@ -92,6 +98,10 @@ public:
     // table. One that another process keeps locked is only busy: the
     // failure is reported (TakeError) and the file stays as it is.
     void RebuildAfterError(IndexFile& file, const dbfcdx::CdxError& why);
+    // Opens a lost index file again (see IndexFile::lost): its tags left
+    // half-changed are rebuilt from the table, under its lock when shared.
+    // True when the file is open; else false with the reason.
+    bool Reopen(IndexFile& file, std::string& error);
     // A read of an index file failed (tried twice) on a call that reads:
     // the reason for that call. The file is made anew from the table only
     // where the table can be had exclusively; else it stays as it is.

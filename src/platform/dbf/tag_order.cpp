@@ -31,6 +31,11 @@ IndexTag* TagOrder::Tag()
 {
     table_.Indexes().Settle();
     TableIndexes& indexes = table_.Indexes();
+    // A file lost to a failed change is opened again before its tag is used.
+    if (file_ && !file_->cdx && !file_->lost.empty()) {
+        std::string error;
+        indexes.Reopen(*file_, error);
+    }
     for (int pass = 0; pass < 2; ++pass) {
         if (generation_ != indexes.generation()) {
             generation_ = indexes.generation();
@@ -46,6 +51,13 @@ IndexTag* TagOrder::Tag()
         if (!indexes.MakeUsable(*file_, *tag_, error)) return nullptr;
     }
     return tag_ && !tag_->tag->NeedsRebuild() ? tag_ : nullptr;
+}
+
+bool TagOrder::Lost()
+{
+    if (!file_ || file_->cdx || file_->lost.empty()) return false;
+    failure_ = "Der Index " + name_ + " ist nicht verfügbar: " + file_->lost;
+    return true;
 }
 
 std::string TagOrder::Probe(std::string_view text)
@@ -233,6 +245,7 @@ std::uint32_t TagOrder::Guard(F&& step)
             // (shared).
             table_.Indexes().Settle();
             Tag();
+            if (Lost()) return 0;
             if (file_ && file_->cdx) {
                 dbfcdx::CdxFile& cdx = *file_->cdx;
                 bool relist = false;
@@ -278,22 +291,22 @@ bool TagOrder::Descending()
 
 std::uint32_t TagOrder::First()
 {
-    if (!Tag()) return natural_.First();
+    if (!Tag()) return Lost() ? 0 : natural_.First();
     return Guard([&] { return Descending() ? DoLast() : DoFirst(); });
 }
 std::uint32_t TagOrder::Last()
 {
-    if (!Tag()) return natural_.Last();
+    if (!Tag()) return Lost() ? 0 : natural_.Last();
     return Guard([&] { return Descending() ? DoFirst() : DoLast(); });
 }
 std::uint32_t TagOrder::Next(std::uint32_t current)
 {
-    if (!Tag()) return natural_.Next(current);
+    if (!Tag()) return Lost() ? 0 : natural_.Next(current);
     return Guard([&] { return Descending() ? DoPrevOf(current) : DoNext(current); });
 }
 std::uint32_t TagOrder::Prev(std::uint32_t current)
 {
-    if (!Tag()) return natural_.Prev(current);
+    if (!Tag()) return Lost() ? 0 : natural_.Prev(current);
     return Guard([&] { return Descending() ? DoNextOf(current) : DoPrev(current); });
 }
 

@@ -4,7 +4,9 @@
 // While the tag cannot be used (gone, waiting for a rebuild this process
 // cannot make, built with another sort-weight table) moves go in natural
 // order, so no record is hidden. A move or seek that cannot read the tag
-// answers 0 and says why (failure()).
+// answers 0 and says why (failure()); so does one whose index file was
+// lost to a failed change and cannot be opened again (it is tried at each
+// use), never going on in natural order under the tag's name.
 #pragma once
 
 #include <cstdint>
@@ -68,6 +70,9 @@ private:
     std::uint32_t DoPrevOf(std::uint32_t current);
     std::uint32_t DoNextOf(std::uint32_t current);
     bool Descending();
+    // Whether the tag's index file is lost (IndexFile::lost): the reason
+    // then goes to failure_.
+    bool Lost();
     template <typename F>
     std::uint32_t Guard(F&& step);
     bool Locate(std::uint32_t recno);  // true: the cursor stands on recno

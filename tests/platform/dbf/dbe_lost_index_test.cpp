@@ -1,0 +1,105 @@
+// An index file that a failed write left broken in shared use, and that can
+// neither be made anew nor opened again while the disk keeps failing: its
+// orders fail with the reason (never "not found", never a walk in record
+// order under the tag's name), the table takes no record the index would
+// miss, and once the disk works again the next use opens and rebuilds it.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "dbe_test_util.h"
+#include "platform/dbf/file_io.h"
+
+namespace {
+
+using dbetest::EngineTest;
+
+class LostIndexTest : public EngineTest {
+protected:
+    void SetUp() override
+    {
+        EngineTest::SetUp();
+        file_ = Path("ALBUM.DBF");
+        Create(file_, {{"Name", 'C', 20, 0}});
+        ASSERT_NE(dbe_Use(file_.c_str(), "", DBE_SHARED, DBE_TYPE_FOX), 0) << dbe_LastError();
+        for (const char* n : {"Delta", "Alpha", "Charlie", "Bravo"}) {
+            ASSERT_EQ(dbe_AppendBlank(), 1);
+            ASSERT_EQ(dbe_Replace("NAME", DBE_REPL_TEXT, n), 1);
+        }
+        ASSERT_NE(dbe_IndexTag("", "NAME", "NAME", 0, 0, ""), 0) << dbe_LastError();
+        ASSERT_EQ(dbe_Commit(), 1) << dbe_LastError();
+        dbe_SetOrder(1);
+    }
+    void TearDown() override
+    {
+        dbf::SetIoFaultHook(nullptr);
+        EngineTest::TearDown();
+    }
+
+    // The file a path of the I/O seam names ("fd:N" for writes and syncs
+    // through a descriptor).
+    static std::string FileOf(const std::string& path)
+    {
+        if (path.rfind("fd:", 0) != 0) return path;
+        char target[4096];
+        const ssize_t n = ::readlink(("/proc/self/fd/" + path.substr(3)).c_str(), target, sizeof target);
+        return n > 0 ? std::string(target, std::size_t(n)) : path;
+    }
+
+    // From now on every write and sync of an index file (ALBUM.CDX and what
+    // is built beside it) fails but the first: a flaky share, a full disk.
+    static void IndexWritesFailAfterOne()
+    {
+        auto count = std::make_shared<int>(0);
+        dbf::SetIoFaultHook([count](dbf::IoOp, const std::string& path) {
+            return FileOf(path).find(".CDX") != std::string::npos && ++*count > 1;
+        });
+    }
+
+    static std::vector<std::string> Walk()
+    {
+        std::vector<std::string> names;
+        for (dbe_GoTop(); !dbe_Eof() && names.size() < 10; dbe_Skip(1)) names.push_back(Name());
+        return names;
+    }
+
+    std::string file_;
+};
+
+TEST_F(LostIndexTest, AnOrderWhoseIndexIsLostFailsUntilTheIndexIsBack)
+{
+    IndexWritesFailAfterOne();
+    dbe_Go(1);
+    ASSERT_EQ(dbe_Replace("NAME", DBE_REPL_TEXT, "Echo"), 1) << dbe_LastError();
+    EXPECT_EQ(dbe_Commit(), 0);  // the index pages could not be written
+    EXPECT_EQ(dbe_IndexOrd(), 1);
+
+    // A seek for a record that is there fails with the reason.
+    EXPECT_EQ(dbe_Seek("Bravo"), 0);
+    EXPECT_NE(dbe_LastErrorCode(), DBE_ERR_NONE);
+    EXPECT_NE(std::string(dbe_LastError()), "");
+    // So does a walk: never the records in their natural order.
+    EXPECT_EQ(dbe_GoTop(), 0);
+    EXPECT_NE(dbe_LastErrorCode(), DBE_ERR_NONE);
+    // A record the index would miss is not taken.
+    const uint32_t count = dbe_RecCount();
+    EXPECT_EQ(dbe_AppendBlank(), 0);
+    EXPECT_EQ(dbe_RecCount(), count);
+
+    // The disk works again: the next use opens the index and rebuilds it.
+    dbf::SetIoFaultHook(nullptr);
+    EXPECT_NE(dbe_Seek("Bravo"), 0) << dbe_LastError();
+    EXPECT_EQ(Walk(), (std::vector<std::string>{"Alpha", "Bravo", "Charlie", "Echo"}));
+    ASSERT_EQ(dbe_AppendBlank(), 1) << dbe_LastError();
+    ASSERT_EQ(dbe_Replace("NAME", DBE_REPL_TEXT, "Foxtrot"), 1) << dbe_LastError();
+    EXPECT_NE(dbe_Seek("Foxtrot"), 0) << dbe_LastError();
+    ASSERT_EQ(dbe_Commit(), 1) << dbe_LastError();
+    dbe_CloseAll();
+    dbetest::ExpectSoundIndex(Path("ALBUM.CDX"));
+}
+
+}  // namespace
