@@ -356,7 +356,7 @@ void CdxFile::TakeOverCutShortChange()
     if (!cutShort_)
         return;
     for (auto& tag : tags_)
-        tag->rebuildReason_ = "Die Indexdatei wurde bei einer Änderung nicht sauber geschlossen";
+        tag->rebuildReason_ = cutShortReason_;
     // Written only under the write lock: a reader (shared, its read lock)
     // leaves the mark for the next access that may write.
     if (readOnly_ || (shared_ && lockMode_ != LockMode::Write))
@@ -368,6 +368,11 @@ void CdxFile::TakeOverCutShortChange()
     for (auto& tag : tags_)
         WriteHeader(*tag, true);
     Sync();
+    // The tags are rebuilt from the table as it is now: the count they
+    // will cover (each stays marked until it is).
+    coveredKnown_ = table_ != nullptr;
+    if (table_)
+        covered_ = table_->SyncTableRecords();
     cutShort_ = false;
     ++directory_->version_;  // other processes read the marked tags again
     WriteHeader(*directory_, false);
@@ -383,8 +388,37 @@ void CdxFile::MarkChanging()
     if (shared_)
         ++directory_->version_;
     WriteHeader(*directory_, true);
+    // On disk before the table changes: whatever of the change a crash
+    // leaves, the next open finds the mark (once until the next flush).
+    Sync();
+    marksUnsynced_ = false;
     directory_->dirtyOnDisk_ = true;
     seenVersion_ = directory_->version_;
+}
+
+void CdxFile::SetTable(IndexedTable* table)
+{
+    const dbf::EngineLock lock;
+    table_ = table;
+    if (!table_ || !directory_ || fd_ < 0)
+        return;
+    ReadAccess([&] {
+        CheckCoverage();
+        return 0;
+    });
+}
+
+void CdxFile::CheckCoverage()
+{
+    if (!table_ || !coveredKnown_ || cutShort_)
+        return;
+    const std::uint32_t count = table_->TableRecordCount();
+    if (count == covered_)
+        return;
+    cutShort_ = true;
+    cutShortReason_ = "Die Indexdatei deckt " + std::to_string(covered_) + " Sätze ab, die Tabelle hat " +
+                      std::to_string(count);
+    TakeOverCutShortChange();
 }
 
 void CdxFile::Refresh()
@@ -419,6 +453,7 @@ void CdxFile::Refresh()
         ++tag->stamp_;
         ReadTagHeader(*tag, false);
     }
+    CheckCoverage();
     TakeOverCutShortChange();
     seenVersion_ = directory_->version_;
 }
@@ -601,6 +636,10 @@ void CdxFile::ReadTagHeader(CdxTag& tag, bool directory)
         // below), every tag needs a rebuild, and the free list is not
         // trusted.
         cutShort_ = dirty;
+        if (dirty)
+            cutShortReason_ = "Die Indexdatei wurde bei einer Änderung nicht sauber geschlossen";
+        coveredKnown_ = ours && h[kEngineCountKnown] == 1;
+        covered_ = coveredKnown_ ? Le32(h + kEngineRecordCount) : 0;
         freeHead_ = ours && !dirty ? Le32(h + 4) : kNoPage;  // a foreign free list is not trusted
         foreignDirectory_ = !ours;
         if (freeHead_ == 0)
@@ -885,6 +924,7 @@ void CdxFile::MarkDirty(CdxTag& tag)
     }
     WriteHeader(tag, true);
     tag.dirtyOnDisk_ = true;
+    marksUnsynced_ = true;  // synced before the pages it covers are written
 }
 
 void CdxFile::MarkForRebuild(const std::string& reason)
@@ -926,6 +966,11 @@ void CdxFile::WritePending()
     std::vector<std::uint32_t> pages = dirtyPages_;
     std::sort(pages.begin(), pages.end());
     pages.erase(std::unique(pages.begin(), pages.end()), pages.end());
+    // The dirty marks go to disk before any page they cover.
+    if (marksUnsynced_ && (!pages.empty() || !pendingFree_.empty())) {
+        Sync();
+        marksUnsynced_ = false;
+    }
     // Pages that follow each other in the file go out in one write.
     std::vector<std::uint8_t> run;
     std::vector<CachedNode*> runNodes;
@@ -968,16 +1013,21 @@ void CdxFile::WritePending()
     }
     pendingFree_.clear();
     // Headers last, the directory's at the very end: a clean dirty mark
-    // promises that everything before it is on disk, so the pages are synced
-    // before a header that was marked dirty on disk is written clean.
-    // (Shared use flushes after every change; the marks still show a change
-    // cut short by the end of a process, which the page cache keeps in
-    // order anyway, and a commit syncs.)
+    // promises that everything before it is on disk, so before a header
+    // that was marked dirty on disk is written clean, the table's records
+    // and the pages are synced (shared use too: once per lock turn), and
+    // the directory records the table's record count the tags now cover.
     bool cleaning = directory_->dirtyOnDisk_;
     for (auto& tag : tags_)
         cleaning = cleaning || tag->dirtyOnDisk_;
-    if (cleaning && !shared_ && (!pages.empty() || !tags_.empty()))
+    if (cleaning) {
+        coveredKnown_ = table_ != nullptr;
+        if (table_)
+            covered_ = table_->SyncTableRecords();
         Sync();
+        marksUnsynced_ = false;
+        directory_->headerChanged_ = true;  // with the count
+    }
     for (auto& tag : tags_) {
         if (tag->dirtyOnDisk_ || tag->headerChanged_) {
             ++tag->version_;

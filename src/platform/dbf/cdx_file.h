@@ -388,6 +388,29 @@ public:
         ~LeaseOwner() = default;
     };
     void SetLeaseOwner(LeaseOwner* owner) { leaseOwner_ = owner; }
+
+    // The table the file indexes. A flush that clears the dirty marks first
+    // has the table's records put on disk (with the file's pages), so a
+    // clean mark never covers keys of records a crash could take away, nor
+    // records whose keys it could; and it records the table's record count
+    // in the directory header. A file whose recorded count differs from the
+    // table's when it is read (at SetTable, or when another process changed
+    // it) was left so by a crash (or changed by another program): every tag
+    // is rebuilt, as after a change cut short.
+    class IndexedTable {
+    public:
+        // The table's record count as on disk now.
+        virtual std::uint32_t TableRecordCount() = 0;
+        // Puts the table's records on disk and gives their count; raises
+        // CdxError when they cannot be written.
+        virtual std::uint32_t SyncTableRecords() = 0;
+
+    protected:
+        ~IndexedTable() = default;
+    };
+    // Sets the table (null: none; a flush then records no count) and
+    // compares its record count with the file's.
+    void SetTable(IndexedTable* table);
     bool Held() const { return held_; }
     // Counts the times this process took the index lock: while the file is
     // held and the number is the same, no other process changed the file
@@ -472,6 +495,9 @@ private:
     // After reading a directory header whose dirty mark is set: every tag
     // needs a rebuild (marked in its own header), the file's mark goes.
     void TakeOverCutShortChange();
+    // A recorded record count that differs from the table's: taken as a
+    // change cut short.
+    void CheckCoverage();
     // Runs a changing call; a CdxError after the call had changed something
     // marks the file broken.
     template <typename F>
@@ -567,6 +593,11 @@ private:
     std::map<std::uint32_t, std::uint32_t> pendingFree_;  // freed page -> next free page
     bool shared_ = false;
     bool cutShort_ = false;  // the directory header was read with its dirty mark
+    std::string cutShortReason_;  // why (a dirty mark, a record count that differs)
+    IndexedTable* table_ = nullptr;
+    bool coveredKnown_ = false;  // the directory header records covered_
+    std::uint32_t covered_ = 0;  // the table's record count the tags cover
+    bool marksUnsynced_ = false;  // dirty marks written since the last sync
     int accessDepth_ = 0;
     std::uint32_t seenVersion_ = 0;  // directory version of what is cached
     bool held_ = false;              // the lock is kept across accesses

@@ -25,6 +25,10 @@ inline constexpr char kEngineMagic[4] = {'L', 'X', 'C', 'D'};
 inline constexpr std::size_t kEngineCollation = 476;
 inline constexpr std::size_t kEngineDirty = 480;
 inline constexpr std::size_t kEngineKeyType = 481;
+// Directory header only: 1 when the record count below is recorded, and the
+// table's record count the tags covered when the file was last flushed.
+inline constexpr std::size_t kEngineCountKnown = 482;
+inline constexpr std::size_t kEngineRecordCount = 484;
 
 inline std::string Upper(std::string_view text)
 {

@@ -832,6 +832,10 @@ std::string CdxTag::HeaderBytes(bool dirty) const
     PutLe32(p + kEngineCollation, collationChecksum_);
     p[kEngineDirty] = dirty ? 1 : 0;
     p[kEngineKeyType] = static_cast<std::uint8_t>(keyType_);
+    if (this == file_.directory_.get() && file_.coveredKnown_) {
+        p[kEngineCountKnown] = 1;
+        PutLe32(p + kEngineRecordCount, file_.covered_);
+    }
     PutLe16(p + 502, descending_ ? 1 : 0);
     const std::size_t keyText = keyExpression_.size() + 1;
     const std::size_t forText = forExpression_.size() + 1;

@@ -724,6 +724,19 @@ bool DbfTable::WriteAppended(std::string& error)
     return FlushTail(error);
 }
 
+bool DbfTable::SyncForIndex(std::uint32_t& count, std::string& error)
+{
+    if (writable_ && !Foreign()) {
+        if (!WriteTail(error)) return false;
+        if (!SyncFile(fd_.get())) {
+            error = "Tabelle " + path_ + " lässt sich nicht auf die Platte schreiben: " + ErrnoText();
+            return false;
+        }
+    }
+    count = RecordCount();
+    return true;
+}
+
 bool DbfTable::Commit(std::string& error)
 {
     if (Foreign()) return true;

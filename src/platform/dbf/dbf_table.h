@@ -124,6 +124,10 @@ public:
     // FlushHeader, then fdatasync of table, memo and index files: what was
     // written is on disk.
     bool Commit(std::string& error);
+    // Before an index file writes its clean marks: the records are put on
+    // disk (the one kept in memory written first) and `count` gets how many
+    // there are. False with the reason when they cannot be written.
+    bool SyncForIndex(std::uint32_t& count, std::string& error);
     // Shared use: forgets the appended record known in memory (it is on
     // disk) and gives the append lock back, before the index files' lock
     // goes: from then on another process may write or append.

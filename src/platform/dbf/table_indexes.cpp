@@ -63,8 +63,21 @@ TableIndexes::~TableIndexes()
     std::string ignored;
     Flush(ignored);
     ForgetPending();
-    for (auto& f : files_)
-        if (f->cdx) f->cdx->SetLeaseOwner(nullptr);
+    for (auto& f : files_) {
+        if (!f->cdx) continue;
+        f->cdx->SetLeaseOwner(nullptr);
+        f->cdx->SetTable(nullptr);
+    }
+}
+
+std::uint32_t TableIndexes::TableRecordCount() { return table_.RecordCount(); }
+
+std::uint32_t TableIndexes::SyncTableRecords()
+{
+    std::uint32_t count = 0;
+    std::string error;
+    if (!table_.SyncForIndex(count, error)) throw dbfcdx::CdxError(error);
+    return count;
 }
 
 void TableIndexes::ForgetPending()
@@ -243,6 +256,9 @@ bool TableIndexes::Load(IndexFile& file, std::string& error)
     file.tags.clear();
     file.tagList = file.cdx->TagListVersion();
     file.cdx->SetLeaseOwner(this);
+    // (An index that covers another record count than the table's has
+    // every tag rebuilt below.)
+    file.cdx->SetTable(this);
     for (std::size_t i = 0; i < file.cdx->TagCount(); ++i) {
         dbfcdx::CdxTag& t = file.cdx->Tag(i);
         auto tag = std::make_unique<IndexTag>();
@@ -454,6 +470,7 @@ IndexFile* TableIndexes::CreateFile(const std::string& path, std::string& error)
     file->path = path;
     try {
         file->cdx = dbfcdx::CdxFile::Create(path, CurrentCollation());
+        file->cdx->SetTable(this);
         file->cdx->SetShared(!table_.exclusive());
     } catch (const dbfcdx::CdxError& e) {
         error = "Indexdatei " + path + " lässt sich nicht anlegen: " + e.what();
@@ -512,6 +529,7 @@ IndexTag* TableIndexes::CreateTag(IndexFile* file, const std::string& path,
                 created->path = path;
                 created->production = true;
                 created->cdx = dbfcdx::CdxFile::Create(path, CurrentCollation());
+                created->cdx->SetTable(this);
                 // Shared: other processes may open the new file at once; it
                 // is used under its lock from the start, as one opened.
                 created->cdx->SetShared(!table_.exclusive());
@@ -574,6 +592,7 @@ bool TableIndexes::RebuildFile(IndexFile& file, const Progress& progress, std::s
         file.tags.clear();
         file.cdx.reset();
         file.cdx = dbfcdx::CdxFile::Create(building, CurrentCollation());
+        file.cdx->SetTable(this);
         for (const auto& spec : specs) {
             IndexTag tag;
             tag.spec = spec;

@@ -59,7 +59,9 @@ struct IndexFile {
     std::string lost;
 };
 
-class TableIndexes final : public RecordObserver, public dbfcdx::CdxFile::LeaseOwner {
+class TableIndexes final : public RecordObserver,
+                           public dbfcdx::CdxFile::LeaseOwner,
+                           public dbfcdx::CdxFile::IndexedTable {
 public:
     explicit TableIndexes(DbfTable& table);
     ~TableIndexes() override;
@@ -200,6 +202,11 @@ public:
     // by the next call), and the table's append lock goes back.
     void SettleBeforeRelease() override;
     void ForgetPending() override;
+
+    // CdxFile::IndexedTable: the table's records on disk before an index
+    // file's clean marks, and their count.
+    std::uint32_t TableRecordCount() override;
+    std::uint32_t SyncTableRecords() override;
 
 private:
     bool Load(IndexFile& file, std::string& error);

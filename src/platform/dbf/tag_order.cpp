@@ -53,6 +53,15 @@ IndexTag* TagOrder::Tag()
     return tag_ && !tag_->tag->NeedsRebuild() ? tag_ : nullptr;
 }
 
+std::uint32_t TagOrder::InTable(std::uint32_t recno)
+{
+    const std::uint32_t count = recno ? table_.RecordCount() : 0;
+    if (recno > count)
+        throw dbfcdx::CdxError("Der Index " + name_ + " verweist auf Satz " + std::to_string(recno) +
+                               ", die Tabelle hat " + std::to_string(count) + " Sätze");
+    return recno;
+}
+
 bool TagOrder::Lost()
 {
     if (!file_ || file_->cdx || file_->lost.empty()) return false;
@@ -253,7 +262,7 @@ std::uint32_t TagOrder::Guard(F&& step)
                     // Another process added or deleted tags: they are loaded
                     // again (outside the access) before the step.
                     relist = table_.Indexes().TagListChanged(*file_);
-                    return relist ? 0 : step();
+                    return relist ? 0 : InTable(step());
                 });
                 table_.Indexes().RebuildDeferred();
                 if (relist) {

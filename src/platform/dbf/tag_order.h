@@ -70,6 +70,10 @@ private:
     std::uint32_t DoPrevOf(std::uint32_t current);
     std::uint32_t DoNextOf(std::uint32_t current);
     bool Descending();
+    // The record a step found; a key past the table's end (an index that a
+    // crash left ahead of its table) is damage, raised as CdxError, never
+    // a record another append may take later.
+    std::uint32_t InTable(std::uint32_t recno);
     // Whether the tag's index file is lost (IndexFile::lost): the reason
     // then goes to failure_.
     bool Lost();

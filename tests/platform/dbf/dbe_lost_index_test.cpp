@@ -51,12 +51,13 @@ protected:
     }
 
     // From now on every write and sync of an index file (ALBUM.CDX and what
-    // is built beside it) fails but the first: a flaky share, a full disk.
-    static void IndexWritesFailAfterOne()
+    // is built beside it) fails but the first two (the dirty mark and its
+    // sync): a flaky share, a full disk.
+    static void IndexWritesFailAfterTheMark()
     {
         auto count = std::make_shared<int>(0);
         dbf::SetIoFaultHook([count](dbf::IoOp, const std::string& path) {
-            return FileOf(path).find(".CDX") != std::string::npos && ++*count > 1;
+            return FileOf(path).find(".CDX") != std::string::npos && ++*count > 2;
         });
     }
 
@@ -72,7 +73,7 @@ protected:
 
 TEST_F(LostIndexTest, AnOrderWhoseIndexIsLostFailsUntilTheIndexIsBack)
 {
-    IndexWritesFailAfterOne();
+    IndexWritesFailAfterTheMark();
     dbe_Go(1);
     ASSERT_EQ(dbe_Replace("NAME", DBE_REPL_TEXT, "Echo"), 1) << dbe_LastError();
     EXPECT_EQ(dbe_Commit(), 0);  // the index pages could not be written
