@@ -275,14 +275,15 @@ public:
     CdxFile(const CdxFile&) = delete;
     CdxFile& operator=(const CdxFile&) = delete;
 
-    // Writes every pending change and clears the dirty marks.
+    // Writes every pending change and clears the dirty marks (the pages and
+    // the table's records synced first, see SetTable).
     void Flush();
     // fdatasync of the file (after Flush: the index is on disk).
     void Sync();
     // Before the table changes in a way the tags must follow (a record
     // written or appended): the file's dirty mark (in the directory header)
-    // is written, if it is not set yet; the next flush clears it after the
-    // tags are written. An open that finds it set rebuilds every tag, so a
+    // is written and synced, if it is not set yet; the next flush clears it
+    // after the tags are written and synced. An open that finds it set rebuilds every tag, so a
     // table change whose keys never reached the file is never hidden behind
     // a clean index.
     void MarkChanging();
