@@ -1,9 +1,13 @@
 #pragma once
 // The folder of one run's temporary files (report archives, page caches):
 // "lumadex-<pid>-<random>" in the system's temporary folder, made for this
-// user alone on first use. A run that is killed leaves its folder behind;
-// the next start removes every such folder whose process is gone, so no
-// leftover temporaries pile up.
+// user alone on first use and held open by its descriptor. A folder found at
+// its name later is used only while it is that same folder, still this
+// user's with mode 0700; else a new one is made. At the end the folder is
+// emptied through its descriptor, entry by entry and never through a link,
+// so a link or folder put at its name is never followed. A run that is
+// killed leaves its folder behind; the next start removes every such folder
+// whose process is gone, so no leftover temporaries pile up.
 
 #include <QString>
 
@@ -25,10 +29,12 @@ int ClearLeftoverRunFolders();
 // given) under a unique name, the given name's stem, a random part and its
 // extension ("Vorschau.bmp" gives "Vorschau-k3j9x0qa.bmp"), with
 // O_CREAT|O_EXCL|O_NOFOLLOW and mode 0600, so no planted file or link is
-// ever written; removed when the object goes. The run's folder belongs to
-// this user alone, so other code may write the file again by its name (an
-// image writer, the engine's memo export) and nobody can put another file
-// in its place.
+// ever written; removed when the object goes. The file stays open: Write
+// and ReadAll go through its descriptor, so they reach this file even in a
+// folder that others may write in (a temporary folder the user set), where
+// someone could put a link at its name. Only in the run's own folder, which
+// belongs to this user alone, may other code write the file again by its
+// name (an image writer, the engine's memo export, which refuses links).
 class TRunTempFile {
 public:
     explicit TRunTempFile(const QString& name, const QString& folder = QString());
@@ -45,8 +51,10 @@ public:
     // errno of the failed creation, 0 when it was made.
     int Error() const { return error_; }
 
-    // Reads the file's whole contents.
+    // Reads the file's whole contents through its descriptor.
     QByteArray ReadAll() const;
+    // Replaces the file's whole contents through its descriptor.
+    bool Write(const QByteArray& data);
 
     // Hands the file over: it is no longer removed by this object (the
     // caller removes it). Gives the path.
@@ -54,5 +62,6 @@ public:
 
 private:
     QString path_;
+    int fd_ = -1;
     int error_ = 0;
 };
