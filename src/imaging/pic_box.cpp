@@ -285,10 +285,10 @@ TQKDBPicBox::TLoadResult TQKDBPicBox::LoadRecordPicture(uint32_t recNo, TBitmap&
             ++loads_;
             // A file of its own in the temporary folder ("blob-<unique>.bmp"),
             // made exclusively and removed after this record. The engine
-            // writes the memo into it by name and refuses a link put there
-            // meanwhile; the picture is then read through the file's own
-            // descriptor and turned in memory, so a folder that others may
-            // write in never makes the box read or write another file.
+            // writes the memo into it and the box reads it back, both
+            // refusing a link put at its name meanwhile, so a folder that
+            // others may write in never makes the box write or show another
+            // file; the picture is turned in memory, not written again.
             const TRunTempFile blob("blob.bmp", BlobTempDir.isEmpty() ? QString() : PictureLocalPath(BlobTempDir));
             const bool written = blob.IsValid() && Dbe->BlobToFile(BlobFeld, blob.WinPath());
             if (!written)

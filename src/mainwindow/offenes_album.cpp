@@ -174,13 +174,14 @@ int TOffenesAlbum::OeffnenLauf(bool wiederholen, bool picklistenFragen)
         indexUnlesbar = bilder_.AnderswoBenutzt(pruefung_);
         if (indexUnlesbar) {
             bilder_.NurLesenSetzen(true);
+            // Taller than the write-protected notice: the text runs to five
+            // lines, and the button goes below them.
             dienste_.Hinweis(QStringLiteral("Hinweismeldung"),
                              QStringLiteral("Die Indexdatei ") + bilder_.Dateien().Cdx() +
                                  QStringLiteral(" ist nicht lesbar und kann nicht neu aufgebaut werden, solange ein "
-                                                "anderes Programm das Fotoalbum benutzt. Das Fotoalbum ") +
-                                 bilder_.Dateien().Dbf() +
-                                 QStringLiteral(" wird im \"Nur lesen Modus\" ohne Index geöffnet !"),
-                             130);
+                                                "anderes Programm das Fotoalbum benutzt. Das Fotoalbum wird im \"Nur "
+                                                "lesen Modus\" geöffnet !"),
+                             170);
         }
         offen = oeffnen();
     }

@@ -249,7 +249,7 @@ TRunTempFile::TRunTempFile(const QString& name, const QString& folder)
                           O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         while (fd < 0 && errno == EINTR);
         if (fd >= 0) {
-            fd_ = fd;
+            ::close(fd);
             path_ = base + fileName;
             error_ = 0;
             break;
@@ -265,13 +265,13 @@ TRunTempFile::~TRunTempFile()
 {
     if (path_.isEmpty())
         return;
-    // The name is removed only while it still is this file: whatever was
-    // put in its place meanwhile is not ours.
+    // The name is removed while it holds a plain file of this user: this
+    // file, or what a writer that replaces files whole put in its place. A
+    // link or another user's file put there meanwhile is not ours.
     const QByteArray native = QFile::encodeName(path_);
-    struct stat own, named;
-    if (::fstat(fd_, &own) == 0 && ::lstat(native.constData(), &named) == 0 && SameFile(own, named))
+    struct stat named;
+    if (::lstat(native.constData(), &named) == 0 && S_ISREG(named.st_mode) && named.st_uid == ::geteuid())
         ::unlink(native.constData());
-    ::close(fd_);
 }
 
 QString TRunTempFile::WinPath() const
@@ -281,41 +281,31 @@ QString TRunTempFile::WinPath() const
 
 QByteArray TRunTempFile::ReadAll() const
 {
+    // Only a plain file of this user is read: never through a link put at
+    // the name, nor a pipe that would hold the read.
     QByteArray data;
-    if (fd_ < 0)
+    const int fd = path_.isEmpty() ? -1
+                                   : ::open(QFile::encodeName(path_).constData(),
+                                            O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    struct stat st;
+    if (fd < 0)
         return data;
-    char buffer[65536];
-    for (off_t offset = 0;;) {
-        const ssize_t n = ::pread(fd_, buffer, sizeof buffer, offset);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        data.append(buffer, n);
-        offset += n;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid()) {
+        char buffer[65536];
+        for (;;) {
+            const ssize_t n = ::read(fd, buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            data.append(buffer, n);
+        }
     }
+    ::close(fd);
     return data;
-}
-
-bool TRunTempFile::Write(const QByteArray& data)
-{
-    if (fd_ < 0 || ::ftruncate(fd_, 0) != 0)
-        return false;
-    for (qsizetype written = 0; written < data.size();) {
-        const ssize_t n = ::pwrite(fd_, data.constData() + written, size_t(data.size() - written), off_t(written));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        written += n;
-    }
-    return true;
 }
 
 QString TRunTempFile::Release()
 {
-    if (fd_ >= 0)
-        ::close(fd_);
-    fd_ = -1;
     return std::exchange(path_, QString());
 }

@@ -29,12 +29,12 @@ int ClearLeftoverRunFolders();
 // given) under a unique name, the given name's stem, a random part and its
 // extension ("Vorschau.bmp" gives "Vorschau-k3j9x0qa.bmp"), with
 // O_CREAT|O_EXCL|O_NOFOLLOW and mode 0600, so no planted file or link is
-// ever written; removed when the object goes. The file stays open: Write
-// and ReadAll go through its descriptor, so they reach this file even in a
-// folder that others may write in (a temporary folder the user set), where
-// someone could put a link at its name. Only in the run's own folder, which
-// belongs to this user alone, may other code write the file again by its
-// name (an image writer, the engine's memo export, which refuses links).
+// ever written; removed when the object goes. The run's folder belongs to
+// this user alone, so other code may write the file again by its name (an
+// image writer, the engine's memo export) and nobody can put another file
+// in its place. In a folder given, others may: there the name is only read
+// and removed while it holds a plain file of this user, never through a link
+// put there (and the engine's memo export refuses to write through one).
 class TRunTempFile {
 public:
     explicit TRunTempFile(const QString& name, const QString& folder = QString());
@@ -51,10 +51,9 @@ public:
     // errno of the failed creation, 0 when it was made.
     int Error() const { return error_; }
 
-    // Reads the file's whole contents through its descriptor.
+    // Reads the file's whole contents; empty when anything but a plain
+    // file of this user stands at its name.
     QByteArray ReadAll() const;
-    // Replaces the file's whole contents through its descriptor.
-    bool Write(const QByteArray& data);
 
     // Hands the file over: it is no longer removed by this object (the
     // caller removes it). Gives the path.
@@ -62,6 +61,5 @@ public:
 
 private:
     QString path_;
-    int fd_ = -1;
     int error_ = 0;
 };

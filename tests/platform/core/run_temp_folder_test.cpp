@@ -209,22 +209,27 @@ TEST(RunTempFolder, ATemporaryFileIsNewAndOwnAndGoesAfterUse)
     EXPECT_TRUE(fs::exists(behalten.toStdString()));
 
     // In a folder others may write in, a link put at the file's name after
-    // it was made is never written or read through: the file's contents go
-    // through its own descriptor, and the link's target stays as it was.
+    // it was made is never read through, and stays when the object goes; a
+    // file that a writer replaced whole (renamed over the name) still goes.
     lxtest::WriteFile(dir / "eigen.txt", "eigen");
+    fs::path verweis, ersetzt;
     {
         TRunTempFile f(QStringLiteral("blob.bmp"), QString::fromStdString((dir / "ausgabe").string()));
+        TRunTempFile g(QStringLiteral("blob.bmp"), QString::fromStdString((dir / "ausgabe").string()));
         ASSERT_TRUE(f.IsValid());
-        const fs::path name = f.Path().toStdString();
-        fs::remove(name);
-        fs::create_symlink(dir / "eigen.txt", name);
-        EXPECT_TRUE(f.Write("Vorschaubild"));
-        EXPECT_EQ(f.ReadAll(), QByteArray("Vorschaubild"));
-        EXPECT_TRUE(f.Write("kurz"));
-        EXPECT_EQ(f.ReadAll(), QByteArray("kurz"));
-        EXPECT_EQ(lxtest::ReadFile(dir / "eigen.txt"), "eigen");
+        ASSERT_TRUE(g.IsValid());
+        verweis = f.Path().toStdString();
+        fs::remove(verweis);
+        fs::create_symlink(dir / "eigen.txt", verweis);
+        EXPECT_EQ(f.ReadAll(), QByteArray());
+        ersetzt = g.Path().toStdString();
+        lxtest::WriteFile(dir / "ausgabe" / "neu.tmp", "neu");
+        fs::rename(dir / "ausgabe" / "neu.tmp", ersetzt);
+        EXPECT_EQ(g.ReadAll(), QByteArray("neu"));
     }
+    EXPECT_TRUE(fs::is_symlink(verweis));
     EXPECT_EQ(lxtest::ReadFile(dir / "eigen.txt"), "eigen");
+    EXPECT_FALSE(fs::exists(ersetzt));
 
     // The run's folder removed meanwhile (a cleaner of the temporary
     // folder): it is made anew.
