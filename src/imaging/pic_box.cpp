@@ -6,7 +6,6 @@
 #include <QScrollBar>
 
 #include "imaging/image_paths.h"
-#include "imaging/image_window.h"
 #include "platform/core/run_temp_folder.h"
 #include "platform/data/dataset.h"
 #include "platform/picture/picture_io.h"
@@ -14,6 +13,18 @@
 #include "platform/ui/forms.h"
 #include "shared/utility_graphics.h"
 #include "storage/tdbe.h"
+
+namespace {
+
+// The turn a record's FLAGS ask for, clockwise: the fourth character "1"
+// 90, "2" 180, "3" 270 degrees; 0 for any other.
+int FlagsAngle(const QString& flags)
+{
+    const QChar code = flags.size() >= 4 ? flags.at(3) : QChar(u' ');
+    return code == u'1' ? 90 : code == u'2' ? 180 : code == u'3' ? 270 : 0;
+}
+
+}  // namespace
 
 TQKDBPicBox::TQKDBPicBox(TComponent* AOwner) : TListBox(AOwner)
 {
@@ -273,42 +284,26 @@ TQKDBPicBox::TLoadResult TQKDBPicBox::LoadRecordPicture(uint32_t recNo, TBitmap&
             result = lrFailed;
             ++loads_;
             // A file of its own in the temporary folder ("blob-<unique>.bmp"),
-            // made exclusively and removed after this record.
+            // made exclusively and removed after this record. The engine
+            // writes the memo into it and the box reads it back, both
+            // refusing a link put at its name meanwhile, so a folder that
+            // others may write in never makes the box write or show another
+            // file; the picture is turned in memory, not written again.
             const TRunTempFile blob("blob.bmp", BlobTempDir.isEmpty() ? QString() : PictureLocalPath(BlobTempDir));
-            const QString& local = blob.Path();
-            const QString file = blob.WinPath();
-            bool written = blob.IsValid() && Dbe->BlobToFile(BlobFeld, file);
+            const bool written = blob.IsValid() && Dbe->BlobToFile(BlobFeld, blob.WinPath());
             if (!written)
                 Application->MessageBox(
                     "Fehler beim Schreiben des Vorschaubildes aus Datenbank, wahrscheinlich ist die Datenbank "
                     "defekt....",
                     "Fehler", MB_OK | MB_ICONERROR);
-            if (written && blobRotate_) {
-                const QString flags = Dbe->GetString("FLAGS");
-                const QChar code = flags.size() >= 4 ? flags.at(3) : QChar(' ');
-                if (code != QChar(0) && code != '0' && code != ' ') {
-                    TImageWindow turner(this);
-                    turner.SetParent(this);
-                    turner.SetVisible(false);
-                    turner.SetBounds(ClientWidth() + 10, ClientHeight() + 10, 60, 60);
-                    turner.SetErrorDialogEnabled(false);
-                    turner.LoadFromFile(file, 0, 0);
-                    if (code == '1')
-                        turner.Rotate90();
-                    else if (code == '2')
-                        turner.Rotate180();
-                    else if (code == '3')
-                        turner.Rotate270();
-                    written = turner.ImageInWindow()->SaveImageToFile(file, 100, 1);
-                }
-            }
-            if (written) {
-                TPicImage img;
-                TPicError err;
-                if (PicRead(local, 0, 0, img, err)) {
-                    picture.SetImage(img.Pixels);
-                    result = lrLoaded;
-                }
+            TPicImage img;
+            TPicError err;
+            if (written && PicReadBytes(blob.ReadAll(), blob.Path(), 0, 0, img, err)) {
+                const int angle = blobRotate_ ? FlagsAngle(Dbe->GetString("FLAGS")) : 0;
+                if (angle != 0)
+                    img = PicRotate(img, angle);
+                picture.SetImage(img.Pixels);
+                result = lrLoaded;
             }
         }
     } catch (const std::exception&) {

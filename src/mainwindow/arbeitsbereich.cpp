@@ -120,16 +120,27 @@ void TArbeitsbereich::TagsErzeugen(std::span<const TAlbumTag> tags, int schritte
     dbe_->SetGaugeHook(nullptr);
 }
 
-bool TArbeitsbereich::IndexBeiseiteLegen(TArbeitsbereich& halter, QString& belegt)
+bool TArbeitsbereich::AlleinHalten(TArbeitsbereich& halter, QString& belegt)
 {
     halter.tabelle_->Close();
-    int offen = kDatenbankFehler;
     try {
-        offen = TabelleAllein(halter.tabelle_, halter.dbe_, dateien_, belegt);
+        return TabelleAllein(halter.tabelle_, halter.dbe_, dateien_, belegt) == kDatenbankOffen;
     } catch (const std::exception&) {
-        offen = kDatenbankFehler;
+        return false;
     }
-    if (offen != kDatenbankOffen)
+}
+
+bool TArbeitsbereich::AnderswoBenutzt(TArbeitsbereich& halter)
+{
+    QString belegt;
+    const bool gehalten = AlleinHalten(halter, belegt);
+    halter.tabelle_->Close();
+    return !gehalten && !belegt.isEmpty();
+}
+
+bool TArbeitsbereich::IndexBeiseiteLegen(TArbeitsbereich& halter, QString& belegt)
+{
+    if (!AlleinHalten(halter, belegt))
         return false;
     const QString index = dateien_.Cdx();
     const QString beiseite = index + QStringLiteral(".bad");

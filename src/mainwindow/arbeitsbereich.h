@@ -107,6 +107,10 @@ public:
     // other program is using that file. False when the table could not be
     // held (busy: the message in belegt).
     bool IndexBeiseiteLegen(TArbeitsbereich& halter, QString& belegt);
+    // True when another program uses the area's album: it cannot be held
+    // exclusively through the table of `halter` (the check area). The
+    // area's own table must be closed.
+    bool AnderswoBenutzt(TArbeitsbereich& halter);
     // Reads the tag names of the open table's index into Tags().
     void TagsLesen();
     // The entries the open album holds, counted as its view counts them but
@@ -150,6 +154,11 @@ protected:
     TProgrammDienste& Umgebung() const { return umgebung_; }
 
 private:
+    // Opens the area's album exclusively without its index on the table of
+    // `halter`: true when it is held so (that table stays open); else false,
+    // with the busy message in `belegt` when another program uses it.
+    bool AlleinHalten(TArbeitsbereich& halter, QString& belegt);
+
     TdkTable* tabelle_;
     TDbe* dbe_;
     TDataSource* quelle_;

@@ -164,6 +164,27 @@ int TOffenesAlbum::OeffnenLauf(bool wiederholen, bool picklistenFragen)
         ShowMessage(belegt);
         return 0;
     }
+    // An index the engine could not read while another program uses the
+    // album stays as it is (that program works with it), and the engine
+    // opens the table without it, for reading only. The album is then used
+    // as a write-protected one: shown read-only, nothing built.
+    bool indexUnlesbar = false;
+    if (offen && !bilder_.NurLesen() && FileExists(bilder_.Dateien().Cdx()) && dbe->TagName(1).isEmpty()) {
+        tabelle->Close();
+        indexUnlesbar = bilder_.AnderswoBenutzt(pruefung_);
+        if (indexUnlesbar) {
+            bilder_.NurLesenSetzen(true);
+            // Taller than the write-protected notice: the text runs to five
+            // lines, and the button goes below them.
+            dienste_.Hinweis(QStringLiteral("Hinweismeldung"),
+                             QStringLiteral("Die Indexdatei ") + bilder_.Dateien().Cdx() +
+                                 QStringLiteral(" ist nicht lesbar und kann nicht neu aufgebaut werden, solange ein "
+                                                "anderes Programm das Fotoalbum benutzt. Das Fotoalbum wird im \"Nur "
+                                                "lesen Modus\" geöffnet !"),
+                             170);
+        }
+        offen = oeffnen();
+    }
     if (!offen) {
         ShowMessage(QStringLiteral("Irgendwas ist beim Öffnen des Fotoalbums (") + bilder_.Dateien().Dbf() +
                     QStringLiteral(") schief gegangen! Öffnen Sie nur originale Lumadex-Datenbanken!"));
@@ -178,7 +199,9 @@ int TOffenesAlbum::OeffnenLauf(bool wiederholen, bool picklistenFragen)
     // the index still cannot be made, the album stays open without it.
     const bool cdxFehlt = !FileExists(bilder_.Dateien().Cdx());
     if (cdxFehlt || !bilder_.HatAlleTags(kAlbumTags)) {
-        if (!wiederholen || bilder_.NurLesen()) {
+        if (indexUnlesbar) {
+            // The user was told above.
+        } else if (!wiederholen || bilder_.NurLesen()) {
             ShowMessage(QStringLiteral("Die Indexdatei ") + bilder_.Dateien().Cdx() +
                         QStringLiteral(" konnte nicht aufgebaut werden, das Fotoalbum wird ohne Index geöffnet!"));
         } else {

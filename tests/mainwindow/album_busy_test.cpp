@@ -8,6 +8,7 @@
 
 #include "album_dateien_lesen.h"
 #include "album_halter.h"
+#include "datacontrols/dk_db_edit.h"
 #include "pdf_werkzeuge.h"
 #include "dialogs/album_manager.h"
 #include "platform/fts/fts.h"
@@ -129,6 +130,49 @@ TEST_F(AlbumBusyTest, AnIncompleteIndexOfAnAlbumInUseElsewhereIsLeftAsItIs)
     TPromptScript script;
     ASSERT_EQ(form->BilderDBFOeffnen(), 1);
     EXPECT_EQ(form->BereichBilder().Tags().Count(), kAlbumTagAnzahl);
+}
+
+// Another program has the album open and its index cannot be read: nothing
+// may be set aside or built while that program works with it, so the window
+// opens the album read-only, as a write-protected one, with the fields the
+// user edits in the colour of read-only ones, and says which index it could
+// not read, never that the album is busy. Once the other program has let go,
+// the next open sets the index aside and builds it anew.
+TEST_F(AlbumBusyTest, AnUnreadableIndexOfAnAlbumInUseElsewhereOpensReadOnly)
+{
+    AlbumMitIndex();
+    TAlbumHalter halter(File("TEST.DBF"), THalteArt::Geteilt);
+    ASSERT_TRUE(halter.Haelt());
+    const std::string muell(1500, 'x');
+    lxtest::WriteFile(dir / "TEST.CDX", muell);
+    const auto vorher = AlbumDateien(dir.path());
+    QString notiz;
+    {
+        TSchnelleWartezeit schnell;
+        TPromptScript script;
+        script.Modal(NachrichtOk(&notiz));
+        ASSERT_EQ(form->BilderDBFOeffnen(), 1);
+        ASSERT_EQ(script.Records().size(), 1u) << Texte(script).join(u'|').toStdString();
+        EXPECT_EQ(script.Records()[0].Caption, "Hinweismeldung");
+    }
+    EXPECT_TRUE(notiz.contains("Die Indexdatei " + form->BereichBilder().Ordner() + "TEST.CDX")) << notiz.toStdString();
+    EXPECT_TRUE(notiz.contains("\"Nur lesen Modus\"")) << notiz.toStdString();
+    EXPECT_FALSE(notiz.contains("wird gerade") || notiz.contains("nichts geändert")) << notiz.toStdString();
+    EXPECT_TRUE(form->BereichBilder().NurLesen());
+    ASSERT_TRUE(form->TableBilder->Active());
+    EXPECT_TRUE(form->TableBilder->ReadOnly());
+    EXPECT_EQ(form->DbeBilder->RecCount(), 2u);
+    EXPECT_EQ(form->DBEditShortDesc->Color(), TColor(form->Einstellungen().Int("Infofarbe")));
+    EXPECT_TRUE(AlbumDateien(dir.path()) == vorher) << "an album file was moved, made or changed";
+    form->TableBilder->Close();
+    EXPECT_EQ(halter.Loslassen(), 0);
+
+    TPromptScript script;
+    ASSERT_EQ(form->BilderDBFOeffnen(), 1);
+    EXPECT_FALSE(form->BereichBilder().NurLesen());
+    EXPECT_FALSE(form->TableBilder->ReadOnly());
+    EXPECT_EQ(form->BereichBilder().Tags().Count(), kAlbumTagAnzahl);
+    EXPECT_EQ(lxtest::DateiInhalt(dir / "TEST.CDX.bad"), muell);
 }
 
 // A target album that another program uses is not indexed either.

@@ -184,6 +184,37 @@ const TFall kFaelle[] = {
          EXPECT_EQ(t.ansicht.Aufrufe.filter("AlbumNameZeigen").size(), 2);
          EXPECT_EQ(t.ansicht.Aufrufe.filter("AlbumGeoeffnet").size(), 1);
      }},
+    // Another program has the album open while its index cannot be read:
+    // nothing may be set aside or rebuilt, so the album opens read-only,
+    // as a write-protected one does, and the notice names the index.
+    {"AnUnreadableIndexOfAnAlbumInUseElsewhereOpensReadOnly",
+     [](OffenesAlbumTest& t) {
+         t.AlbumMitIndex({"eins", "zwei"});
+         t.halter = std::make_unique<TAlbumHalter>(t.Datei("TEST.DBF"), THalteArt::Geteilt);
+         ASSERT_TRUE(t.halter->Haelt());
+         lxtest::WriteFile(t.Datei("TEST.CDX"), std::string(1500, 'x'));
+         t.vorher = lxtest::AlbumDateien(t.Ordner());
+     },
+     [](TPromptScript&) {}, 1,
+     [](OffenesAlbumTest& t, const TPromptScript& s) {
+         ASSERT_TRUE(t.Tabelle().Active());
+         EXPECT_TRUE(t.Bilder().NurLesen());
+         EXPECT_TRUE(t.Tabelle().ReadOnly());
+         EXPECT_EQ(t.Dbe()->RecCount(), 2u);
+         const QStringList& hinweise = t.werkstatt->dienste.Hinweise;
+         ASSERT_EQ(hinweise.size(), 1) << hinweise.join(u'|').toStdString();
+         EXPECT_TRUE(hinweise[0].contains(QString::fromStdString(t.Datei("TEST.CDX").filename().string())))
+             << hinweise[0].toStdString();
+         EXPECT_TRUE(hinweise[0].contains("Nur lesen Modus")) << hinweise[0].toStdString();
+         for (const char* falsch : {"wird gerade", "nichts geändert", "schief gegangen", "konnte nicht aufgebaut"}) {
+             EXPECT_FALSE(Gezeigt(s, falsch)) << falsch;
+             EXPECT_FALSE(t.werkstatt->dienste.Gerufen(falsch)) << falsch;
+         }
+         EXPECT_TRUE(lxtest::AlbumDateien(t.Ordner()) == t.vorher) << "an album file was moved, made or changed";
+         EXPECT_FALSE(fs::exists(t.Datei("TEST.CDX.bad")));
+         t.Tabelle().Close();
+         EXPECT_EQ(t.halter->Loslassen(), 0);
+     }},
     {"IncompleteTagsAreRebuilt",
      [](OffenesAlbumTest& t) {
          t.AlbumAnlegen({"eins", "zwei"});

@@ -1,9 +1,13 @@
 #pragma once
 // The folder of one run's temporary files (report archives, page caches):
 // "lumadex-<pid>-<random>" in the system's temporary folder, made for this
-// user alone on first use. A run that is killed leaves its folder behind;
-// the next start removes every such folder whose process is gone, so no
-// leftover temporaries pile up.
+// user alone on first use and held open by its descriptor. A folder found at
+// its name later is used only while it is that same folder, still this
+// user's with mode 0700; else a new one is made. At the end the folder is
+// emptied through its descriptor, entry by entry and never through a link,
+// so a link or folder put at its name is never followed. A run that is
+// killed leaves its folder behind; the next start removes every such folder
+// whose process is gone, so no leftover temporaries pile up.
 
 #include <QString>
 
@@ -28,7 +32,9 @@ int ClearLeftoverRunFolders();
 // ever written; removed when the object goes. The run's folder belongs to
 // this user alone, so other code may write the file again by its name (an
 // image writer, the engine's memo export) and nobody can put another file
-// in its place.
+// in its place. In a folder given, others may: there the name is only read
+// and removed while it holds a plain file of this user, never through a link
+// put there (and the engine's memo export refuses to write through one).
 class TRunTempFile {
 public:
     explicit TRunTempFile(const QString& name, const QString& folder = QString());
@@ -45,7 +51,8 @@ public:
     // errno of the failed creation, 0 when it was made.
     int Error() const { return error_; }
 
-    // Reads the file's whole contents.
+    // Reads the file's whole contents; empty when anything but a plain
+    // file of this user stands at its name.
     QByteArray ReadAll() const;
 
     // Hands the file over: it is no longer removed by this object (the

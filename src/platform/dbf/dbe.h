@@ -265,7 +265,8 @@ char* dbe_GetMemo(const char* name, int reserved);
 // Frees a buffer from dbe_GetMemo (null is allowed).
 void dbe_MemDealloc(char* memo);
 // Writes the field's memo, byte for byte, to the file `file` (created or
-// replaced). A field without memo writes an empty file.
+// replaced). A field without memo writes an empty file. A link, pipe or
+// device at that name is refused and left as it is.
 int dbe_BlobToFile(const char* name, const char* file);
 
 // Type codes of dbe_Replace: what `value` points to.

@@ -1,6 +1,7 @@
 // The dbe_ functions of fields: their descriptions and their values.
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -192,8 +193,17 @@ int dbe_BlobToFile(const char* name, const char* file)
     if (!file || !*file) return Fail("Kein Dateiname angegeben");
     std::string data, error;
     if (!a->table().ReadMemo(*f, a->buffer(), data, nullptr, error)) return Fail(error);
-    FileHandle fd(::open(file, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-    if (!fd.valid() || !WriteAt(fd.get(), data.data(), data.size(), 0))
+    // Only a plain file is written: a link at the name is refused, never
+    // written through to whatever it points to, and so is a pipe or device
+    // (O_NONBLOCK keeps a pipe without reader from holding the open). The
+    // old contents are cut off only once it is known to be a plain file.
+    FileHandle fd(::open(file, O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644));
+    if (!fd.valid() && errno == ELOOP)
+        return Fail(std::string("Datei ") + file + " ist ein Verweis und wird nicht überschrieben");
+    struct stat st;
+    if (fd.valid() && (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)))
+        return Fail(std::string("Datei ") + file + " ist keine gewöhnliche Datei und wird nicht überschrieben");
+    if (!fd.valid() || !WriteAt(fd.get(), data.data(), data.size(), 0) || ::ftruncate(fd.get(), off_t(data.size())) != 0)
         return Fail(std::string("Datei ") + file + " lässt sich nicht schreiben: " + ErrnoText());
     return 1;
 }

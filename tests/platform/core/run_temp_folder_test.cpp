@@ -11,6 +11,9 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <functional>
+#include <iterator>
+#include <vector>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -75,8 +78,91 @@ TEST(RunTempFolder, TheRunsFolderIsItsOwnAndGoesAtTheEnd)
     // A running process's folder is never cleared, this run's included.
     EXPECT_EQ(ClearLeftoverRunFolders(), 0);
     EXPECT_TRUE(fs::exists(path / "arc1.tmp"));
+    // Subfolders go with it; a link inside goes as a link, what it points
+    // to stays.
+    lxtest::WriteFile(path / "cache" / "seiten" / "cch1.tmp", "Cache");
+    lxtest::WriteFile(dir / "fremd" / "bild.jpg", "Bild");
+    fs::create_directory_symlink(dir / "fremd", path / "cache" / "verweis");
+    fs::create_symlink(dir / "fremd" / "bild.jpg", path / "bild.jpg");
     RemoveRunTempFolder();
     EXPECT_FALSE(fs::exists(path));
+    EXPECT_EQ(lxtest::ReadFile(dir / "fremd" / "bild.jpg"), "Bild");
+}
+
+// What another user may put at the run folder's name once the folder is
+// gone (a cleaner of the temporary folder removed it): a link to a folder
+// of this user, a folder open to all, a folder of another user. None of it
+// is used for this run's files, and the end of the run empties none of it.
+TEST(RunTempFolder, WhatStandsAtTheNameOfAVanishedFolderIsNeitherUsedNorEmptied)
+{
+    struct TFall {
+        const char* Name;
+        std::function<void(const fs::path& name, const fs::path& opfer)> Legen;
+    };
+    const std::vector<TFall> faelle = {
+        {"ein Verweis auf einen Ordner des Benutzers",
+         [](const fs::path& name, const fs::path& opfer) { fs::create_directory_symlink(opfer, name); }},
+        {"ein Ordner für alle",
+         [](const fs::path& name, const fs::path&) {
+             fs::create_directory(name);
+             ASSERT_EQ(::chmod(name.c_str(), 0777), 0);
+             lxtest::WriteFile(name / "fremd.tmp", "fremd");
+         }},
+        {"ein Ordner eines anderen Benutzers",
+         [](const fs::path& name, const fs::path&) {
+             if (::geteuid() != 0)
+                 GTEST_SKIP() << "only root can give a folder to another user";
+             fs::create_directory(name);
+             ASSERT_EQ(::chmod(name.c_str(), 0700), 0);
+             lxtest::WriteFile(name / "fremd.tmp", "fremd");
+             ASSERT_EQ(::chown(name.c_str(), 65534, 65534), 0);
+         }},
+    };
+    for (const TFall& fall : faelle) {
+        SCOPED_TRACE(fall.Name);
+        lxtest::TempDir dir;
+        TempFolderHere tmp(dir.path());
+        const fs::path opfer = dir / "Bilder";
+        lxtest::WriteFile(opfer / "urlaub.jpg", "Bild");
+        const auto stehtNoch = [&](const fs::path& name) {
+            EXPECT_EQ(lxtest::ReadFile(opfer / "urlaub.jpg"), "Bild");
+            if (!fs::is_symlink(name)) {
+                EXPECT_EQ(lxtest::ReadFile(name / "fremd.tmp"), "fremd");
+            }
+        };
+
+        // Put there before the run ends: the end leaves it as it is.
+        fs::path name = RunTempFolder().toStdString();
+        lxtest::WriteFile(name / "arc1.tmp", "Seiten");
+        fs::remove_all(name);
+        fall.Legen(name, opfer);
+        if (HasFatalFailure() || IsSkipped())
+            return;
+        RemoveRunTempFolder();
+        stehtNoch(name);
+        fs::remove_all(name);
+
+        // Put there while the run goes on: a new folder of its own is made
+        // for the run's next files.
+        name = RunTempFolder().toStdString();
+        fs::remove_all(name);
+        fall.Legen(name, opfer);
+        const fs::path neu = RunTempFolder().toStdString();
+        EXPECT_NE(neu, name);
+        struct stat st;
+        ASSERT_EQ(::lstat(neu.c_str(), &st), 0);
+        EXPECT_TRUE(S_ISDIR(st.st_mode));
+        EXPECT_EQ(st.st_mode & 0777, 0700u);
+        {
+            TRunTempFile datei(QStringLiteral("Vorschau.bmp"));
+            ASSERT_TRUE(datei.IsValid());
+            EXPECT_EQ(fs::path(datei.Path().toStdString()).parent_path(), neu);
+        }
+        EXPECT_EQ(std::distance(fs::directory_iterator(opfer), fs::directory_iterator()), 1);
+        RemoveRunTempFolder();
+        EXPECT_FALSE(fs::exists(neu));
+        stehtNoch(name);
+    }
 }
 
 // A temporary file of the run: a new file of its own in the run's folder
@@ -121,6 +207,29 @@ TEST(RunTempFolder, ATemporaryFileIsNewAndOwnAndGoesAfterUse)
     }
     EXPECT_EQ(fs::path(behalten.toStdString()).parent_path(), dir / "ausgabe");
     EXPECT_TRUE(fs::exists(behalten.toStdString()));
+
+    // In a folder others may write in, a link put at the file's name after
+    // it was made is never read through, and stays when the object goes; a
+    // file that a writer replaced whole (renamed over the name) still goes.
+    lxtest::WriteFile(dir / "eigen.txt", "eigen");
+    fs::path verweis, ersetzt;
+    {
+        TRunTempFile f(QStringLiteral("blob.bmp"), QString::fromStdString((dir / "ausgabe").string()));
+        TRunTempFile g(QStringLiteral("blob.bmp"), QString::fromStdString((dir / "ausgabe").string()));
+        ASSERT_TRUE(f.IsValid());
+        ASSERT_TRUE(g.IsValid());
+        verweis = f.Path().toStdString();
+        fs::remove(verweis);
+        fs::create_symlink(dir / "eigen.txt", verweis);
+        EXPECT_EQ(f.ReadAll(), QByteArray());
+        ersetzt = g.Path().toStdString();
+        lxtest::WriteFile(dir / "ausgabe" / "neu.tmp", "neu");
+        fs::rename(dir / "ausgabe" / "neu.tmp", ersetzt);
+        EXPECT_EQ(g.ReadAll(), QByteArray("neu"));
+    }
+    EXPECT_TRUE(fs::is_symlink(verweis));
+    EXPECT_EQ(lxtest::ReadFile(dir / "eigen.txt"), "eigen");
+    EXPECT_FALSE(fs::exists(ersetzt));
 
     // The run's folder removed meanwhile (a cleaner of the temporary
     // folder): it is made anew.

@@ -1,6 +1,7 @@
 // Field descriptions, dbe_Replace with every type code and the field
 // encodings, memos (binary safe) and raw record buffers.
 #include <cstring>
+#include <filesystem>
 
 #include "dbe_test_util.h"
 
@@ -195,6 +196,27 @@ TEST_F(FieldsTest, BinaryMemosKeepZeroBytesAndLength)
     EXPECT_EQ(dbe_Replace("NOTIZ", DBE_REPL_FILEBLOB, Path("missing.bmp").c_str()), 0);
     EXPECT_EQ(dbe_GetBlobLength("NAME"), -1);
     EXPECT_EQ(dbe_GetMemo("NAME", 0), nullptr);
+}
+
+// The memo export writes a plain file only: a longer file at the name is
+// replaced whole; a link put at the name is refused and what it points to
+// stays as it was.
+TEST_F(FieldsTest, MemoExportReplacesAPlainFileAndRefusesALink)
+{
+    ASSERT_EQ(dbe_Replace("NOTIZ", DBE_REPL_MEMO, "Vorschau"), 1) << dbe_LastError();
+    const std::string out = Path("blob.bmp");
+    lxtest::WriteFile(out, std::string(100, 'x'));
+    ASSERT_EQ(dbe_BlobToFile("NOTIZ", out.c_str()), 1) << dbe_LastError();
+    EXPECT_EQ(lxtest::ReadFile(out), "Vorschau");
+
+    const std::string opfer = Path("eigen.jpg");
+    lxtest::WriteFile(opfer, "Bild des Benutzers");
+    std::filesystem::remove(out);
+    std::filesystem::create_symlink(opfer, out);
+    EXPECT_EQ(dbe_BlobToFile("NOTIZ", out.c_str()), 0);
+    EXPECT_NE(std::string(dbe_LastError()).find(out), std::string::npos) << dbe_LastError();
+    EXPECT_EQ(lxtest::ReadFile(opfer), "Bild des Benutzers");
+    EXPECT_TRUE(std::filesystem::is_symlink(out));
 }
 
 TEST_F(FieldsTest, RecordBufferRoundTrip)
