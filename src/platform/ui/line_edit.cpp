@@ -138,6 +138,8 @@ void TLineEdit::Layout(QTextLayout& layout) const
 
 int TLineEdit::LineCount() const
 {
+    if (!ShowsLines())
+        return 1;
     QTextLayout layout;
     Layout(layout);
     return layout.lineCount();
@@ -145,6 +147,8 @@ int TLineEdit::LineCount() const
 
 int TLineEdit::LineOfPosition(int pos) const
 {
+    if (!ShowsLines())
+        return 0;
     QTextLayout layout;
     Layout(layout);
     QTextLine line = LineAt(layout, pos);
@@ -273,7 +277,10 @@ void TLineEdit::paintEvent(QPaintEvent* e)
     initStyleOption(&panel);
     style()->drawPrimitive(QStyle::PE_PanelLineEdit, &panel, &p, this);
     const QRect area = TextArea();
-    p.setClipRect(area);
+    // Only whole lines show (a box lower than one line shows that line cut).
+    const int lh = LineHeight();
+    const int wholeLines = area.height() >= lh ? area.height() / lh * lh : area.height();
+    p.setClipRect(QRect(area.left(), area.top(), area.width(), wholeLines));
     QTextLayout layout;
     Layout(layout);
     QList<QTextLayout::FormatRange> selection;
