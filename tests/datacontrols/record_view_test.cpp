@@ -33,7 +33,7 @@ protected:
         typen.Add("MARKIERT;CheckBox;Wahr;Falsch");
         table->SetControlType(typen);
         dialog = std::make_unique<TdkRecordViewDialog>(form.get());
-        dialog->DataSource = source.get();
+        dialog->SetDataSource(source.get());
     }
     void TearDown() override
     {
@@ -174,6 +174,28 @@ TEST_F(RecordViewTest, CancelAfterAChangeAsksAndNoThrowsTheChangeAway)
     EXPECT_EQ(dialog->Form(), nullptr);
     EXPECT_EQ(table->State(), dsBrowse);
     EXPECT_EQ(Stored(1, "SHORTDESC"), "Bild 1");
+}
+
+// A data source freed while the dialog holds it, even with the window
+// open, reads as none: the window closes without it and the next Execute
+// reports the missing source.
+TEST_F(RecordViewTest, AFreedDataSourceIsForgottenAlsoWithTheWindowOpen)
+{
+    auto eigene = std::make_unique<TdkDataSource>();
+    eigene->SetDataSet(table.get());
+    dialog->SetDataSource(eigene.get());
+    dialog->Options = TdkRecordViewOptions{rvoConfirmCancel, rvoCloseIsCancel};
+    dialog->OKCancelOptions = TdkRecordViewOKCancelOptions{rvokShowOKCancel, rvokAutoCancelRec};
+    dialog->Selected.Add("SHORTDESC\t34\tBeschreibung");
+    ASSERT_TRUE(dialog->Execute());
+    eigene.reset();
+    EXPECT_EQ(dialog->DataSource(), nullptr);
+    dialog->CancelButtonClick(nullptr);
+    EXPECT_EQ(dialog->Form(), nullptr);
+    TPromptScript script;
+    script.Answer(mrOk, "DataSource or DataSource.DataSet not defined.");
+    EXPECT_FALSE(dialog->Execute());
+    EXPECT_EQ(dialog->Form(), nullptr);
 }
 
 TEST_F(RecordViewTest, HorizontalStyleStartsANewRowAtNewLine)
@@ -397,7 +419,7 @@ TEST_F(BorrowedControlTest, ControlsGoBackWhenTheDialogGoesAndAFreedOneIsForgott
     EXPECT_EQ(combo->Parent(), ablage);
 
     dialog = std::make_unique<TdkRecordViewDialog>(form.get());
-    dialog->DataSource = source.get();
+    dialog->SetDataSource(source.get());
     dialog->Options.Exclude(rvoModalForm);
     dialog->Selected.Add("QUALITAET\t20\tBild-Qualität");
     ASSERT_TRUE(dialog->Execute());
