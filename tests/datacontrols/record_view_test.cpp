@@ -227,6 +227,48 @@ TEST_F(RecordViewTest, ModalRunEndsWithOk)
     EXPECT_EQ(dialog->CloseReason(), 0);
 }
 
+// Esc in an edit that holds a change only restores the field there; the
+// window stays. Esc in an edit without a change closes a modal window.
+TEST_F(RecordViewTest, EscClosesTheWindowOnlyFromAnEditWithoutAChange)
+{
+    dialog->Options = TdkRecordViewOptions{rvoHideNavigator, rvoModalForm, rvoCloseIsCancel};
+    dialog->OKCancelOptions = TdkRecordViewOKCancelOptions{rvokShowOKCancel, rvokAutoCancelRec};
+    dialog->Selected.Add("SHORTDESC\t34\tBeschreibung");
+    struct Case {
+        const char* name;
+        const char* typed;
+        bool closes;
+    };
+    const Case cases[] = {
+        {"edit without a change", "", true},
+        {"edit with a change", "Wald", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TPromptScript script;
+        bool offen = false;
+        QString text;
+        script.Modal([&](TCustomForm& f) {
+            auto* edit = dynamic_cast<TdkDBEdit*>(dialog->EditList().at(0));
+            ASSERT_NE(edit, nullptr);
+            edit->SetFocus();
+            QCoreApplication::processEvents();
+            edit->SelectAll();
+            Type(edit, c.typed);
+            QTest::keyClick(edit->Handle(), Qt::Key_Escape);
+            offen = f.ModalResult == mrNone;
+            text = edit->Text().trimmed();
+            if (offen)  // the second Esc meets an edit without a change
+                QTest::keyClick(edit->Handle(), Qt::Key_Escape);
+        });
+        EXPECT_FALSE(dialog->Execute());
+        EXPECT_EQ(offen, !c.closes);
+        EXPECT_EQ(text, "Bild 1");  // the field's value is back in the edit
+        EXPECT_EQ(dialog->Form(), nullptr);
+        EXPECT_EQ(Stored(1, "SHORTDESC"), "Bild 1");
+    }
+}
+
 // The pick-list combo of a field lives on the owner form (here in a panel,
 // as the main window keeps it in its grid); the window borrows it.
 class BorrowedControlTest : public RecordViewTest {
