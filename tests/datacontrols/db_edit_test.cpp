@@ -260,9 +260,10 @@ TEST_F(ControlsTest, WordWrapAndTheVerticalScrollBarShowTheTextOnLines)
         TLineEdit* lines = edit->LineEdit();
         EXPECT_EQ(lines->LineCount(), c.lines);
         EXPECT_EQ(lines->FirstVisibleLine(), 0);  // a new text shows from the top
-        EXPECT_EQ(lines->VertScrollBar()->isVisible(), c.scrollBar);
+        QScrollBar* bar = lines->VertScrollBar();
+        EXPECT_EQ(bar && bar->isVisible(), c.scrollBar);
         const QImage shown = edit->Handle()->grab().toImage();
-        const int textWidth = c.scrollBar ? lines->VertScrollBar()->geometry().left() : shown.width();
+        const int textWidth = c.scrollBar && bar ? bar->geometry().left() : shown.width();
         EXPECT_EQ(TextBands(shown, textWidth), c.shown);
         if (c.wordWrap && c.scrollBar) {
             const QString dir = QCoreApplication::applicationDirPath() + "/screenshots";
@@ -331,7 +332,7 @@ TEST_F(ControlsTest, OverAGridScrollingTheUnfocusedEditFocusesIt)
     QCoreApplication::processEvents();
     ASSERT_FALSE(edit->Focused());
     QScrollBar* bar = edit->LineEdit()->VertScrollBar();
-    ASSERT_TRUE(bar->isVisible());
+    ASSERT_TRUE(bar && bar->isVisible());
     QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, QPoint(bar->width() / 2, bar->height() - 3));
     QCoreApplication::processEvents();
     EXPECT_TRUE(edit->Focused());

@@ -42,21 +42,8 @@ int LineEnd(const QTextLayout& layout, const QTextLine& line)
 
 }  // namespace
 
-TLineEdit::TLineEdit(QWidget* parent) : QLineEdit(parent), vbar_(new QScrollBar(Qt::Vertical, this))
+TLineEdit::TLineEdit(QWidget* parent) : QLineEdit(parent)
 {
-    vbar_->hide();
-    vbar_->setFocusPolicy(Qt::NoFocus);
-    vbar_->setCursor(Qt::ArrowCursor);
-    QObject::connect(vbar_, &QScrollBar::actionTriggered, this, [this](int) {
-        if (OnUserScroll)
-            OnUserScroll();
-    });
-    QObject::connect(vbar_, &QScrollBar::valueChanged, this, [this](int v) {
-        if (syncing_)
-            return;
-        scrollY_ = v;
-        update();
-    });
     QObject::connect(this, &QLineEdit::cursorPositionChanged, this, [this](int oldPos, int newPos) {
         if (!ShowsLines())
             return;
@@ -84,8 +71,8 @@ void TLineEdit::SetMultiLine(bool multiLine, bool wordWrap, bool vertScrollBar)
     wantBar_ = vertScrollBar;
     scrollX_ = scrollY_ = 0;
     Blink(hasFocus() && ShowsLines());
+    UpdateScrollBar();  // first: the bar narrows the text area
     FollowCaret();
-    UpdateScrollBar();
     update();
 }
 
@@ -99,7 +86,7 @@ QRect TLineEdit::TextArea() const
     // A framed edit keeps the line edit's own margins; a frameless one (a
     // grid's cell editor) sets its text 2 pixels in from the left and top.
     r.adjust(2, hasFrame() ? 1 : 2, 0, 0);
-    if (!vbar_->isHidden())
+    if (vbar_ && !vbar_->isHidden())
         r.setRight(std::min(r.right(), vbar_->geometry().left() - 1));
     return r;
 }
@@ -227,9 +214,28 @@ void TLineEdit::FollowCaret()
 void TLineEdit::UpdateScrollBar()
 {
     const bool show = ShowsLines() && wantBar_;
-    vbar_->setHidden(!show);
-    if (!show)
+    if (!show) {
+        if (vbar_)
+            vbar_->hide();
         return;
+    }
+    if (!vbar_) {
+        // Made on first use: most edits never show one.
+        vbar_ = new QScrollBar(Qt::Vertical, this);
+        vbar_->setFocusPolicy(Qt::NoFocus);
+        vbar_->setCursor(Qt::ArrowCursor);
+        QObject::connect(vbar_, &QScrollBar::actionTriggered, this, [this](int) {
+            if (OnUserScroll)
+                OnUserScroll();
+        });
+        QObject::connect(vbar_, &QScrollBar::valueChanged, this, [this](int v) {
+            if (syncing_)
+                return;
+            scrollY_ = v;
+            update();
+        });
+    }
+    vbar_->show();
     QStyleOptionFrame panel;
     initStyleOption(&panel);
     const QRect inner = style()->subElementRect(QStyle::SE_LineEditContents, &panel, this);
@@ -332,7 +338,12 @@ void TLineEdit::keyPressEvent(QKeyEvent* e)
     }
     case Qt::Key_Home:
     case Qt::Key_End:
-        if (ctrl || !line.isValid())
+        if (ctrl) {  // the start or end of the whole text
+            MoveCaret(e->key() == Qt::Key_Home ? 0 : int(text().size()), shift);
+            e->accept();
+            return;
+        }
+        if (!line.isValid())
             break;
         if (e->key() == Qt::Key_End)
             MoveCaret(LineEnd(layout, line), shift);

@@ -37,10 +37,13 @@ public:
     int LineOfPosition(int pos) const;
     int FirstVisibleLine() const;
     int VisibleLineCount() const;
-    // The vertical scroll bar (shown only on several lines when asked for).
+    // The vertical scroll bar: made when first shown (on several lines when
+    // asked for), null before.
     QScrollBar* VertScrollBar() const { return vbar_; }
     // Called when the user works the scroll bar, before it scrolls.
     std::function<void()> OnUserScroll;
+    // On lines the caret's rectangle is that of its line.
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
 protected:
     void paintEvent(QPaintEvent* e) override;
@@ -55,7 +58,6 @@ protected:
     void focusOutEvent(QFocusEvent* e) override;
     void timerEvent(QTimerEvent* e) override;
     void changeEvent(QEvent* e) override;
-    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
 private:
     // The text area in widget coordinates (inside frame, margins and bar).
@@ -82,6 +84,6 @@ private:
     bool caretOn_ = false;
     bool selecting_ = false;
     QBasicTimer blink_;
-    QScrollBar* vbar_;
+    QScrollBar* vbar_ = nullptr;
     bool syncing_ = false;
 };
