@@ -5,12 +5,37 @@
 #include "datagrid/picture_validator.h"
 #include "platform/core/sys_utils.h"
 #include "platform/ui/beep.h"
+#include "platform/ui/line_edit.h"
 
 #include <QGuiApplication>
 #include <QLineEdit>
 
 // ---- TdkCustomMaskEdit ---------------------------------------------------
-TdkCustomMaskEdit::TdkCustomMaskEdit(TComponent* AOwner) : TCustomMaskEdit(AOwner) {}
+TdkCustomMaskEdit::TdkCustomMaskEdit(TComponent* AOwner) : TCustomMaskEdit(AOwner)
+{
+    // Scrolling the lines of an edit that floats over a grid cell, unfocused,
+    // first gives it the focus.
+    LineEdit()->OnUserScroll = [this] {
+        if (dynamic_cast<TdkCustomDBGrid*>(Parent()) && !Focused() && CanFocus())
+            SetFocus();
+    };
+}
+
+void TdkCustomMaskEdit::SetWordWrap(bool v)
+{
+    wordWrap_ = v;
+    ApplyLines();
+}
+
+void TdkCustomMaskEdit::SetShowVertScrollBar(bool v)
+{
+    if (showVertScrollBar_ == v)
+        return;
+    showVertScrollBar_ = v;
+    ApplyLines();
+}
+
+void TdkCustomMaskEdit::ApplyLines() { SetMultiLine(wordWrap_ || showVertScrollBar_, wordWrap_, showVertScrollBar_); }
 
 TdkDBPicture* TdkCustomMaskEdit::Picture()
 {

@@ -31,11 +31,14 @@ public:
 
     TdkDBPicture* Picture();
     void SetPicture(const TdkDBPicture* picture);
+    // Word wrap or a vertical scroll bar show the text on several lines
+    // (broken between words with word wrap); WantReturns lets Enter start
+    // a new line there.
     bool WordWrap() const { return wordWrap_; }
-    void SetWordWrap(bool v) { wordWrap_ = v; }
+    void SetWordWrap(bool v);
     bool WantReturns = false;
     bool ShowVertScrollBar() const { return showVertScrollBar_; }
-    void SetShowVertScrollBar(bool v) { showVertScrollBar_ = v; }
+    void SetShowVertScrollBar(bool v);
     bool UsePictureMask = true;
     TdkValidateEvent OnCheckValue;
 
@@ -57,6 +60,7 @@ protected:
     void CheckExit();
     virtual void EnterEditState() {}
     virtual bool EditWritable() const { return !ReadOnly(); }
+    void ApplyLines();
 
     TdkDBPicture picture_{this};
     bool wordWrap_ = false;

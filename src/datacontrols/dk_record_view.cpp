@@ -267,7 +267,7 @@ bool TdkRecordViewDialog::ControlWantsTabs(const TWinControl* control)
 bool TdkRecordViewDialog::FindCustomControl(TComponent* OwnerForm, const TField* field, TWinControl*& control) const
 {
     control = nullptr;
-    TStringList* typen = DataSource ? dkGetControlTypeList(DataSource->DataSet()) : nullptr;
+    TStringList* typen = DataSource() ? dkGetControlTypeList(DataSource()->DataSet()) : nullptr;
     if (!OwnerForm || !field || !typen)
         return false;
     for (int i = 0; i < typen->Count(); ++i) {
@@ -348,7 +348,7 @@ bool TdkRecordViewDialog::IsFieldShown(const TField* field) const
 bool TdkRecordViewDialog::GetCheckBoxValues(const TField* field, QString& on, QString& off) const
 {
     // Any dataset that publishes the control types serves.
-    const TStringList* typen = DataSource ? dkGetControlTypeList(DataSource->DataSet()) : nullptr;
+    const TStringList* typen = DataSource() ? dkGetControlTypeList(DataSource()->DataSet()) : nullptr;
     if (!typen || !field)
         return false;
     for (int i = 0; i < typen->Count(); ++i) {
@@ -365,7 +365,7 @@ bool TdkRecordViewDialog::GetCheckBoxValues(const TField* field, QString& on, QS
 std::vector<TdkRecordViewDialog::TEintrag> TdkRecordViewDialog::Eintraege() const
 {
     std::vector<TEintrag> liste;
-    TDataSet* ds = DataSource->DataSet();
+    TDataSet* ds = DataSource()->DataSet();
     if (Selected.Count() == 0) {
         for (int i = 0; i < ds->FieldCount(); ++i)
             liste.push_back({ds->Fields(i), ds->Fields(i)->DisplayWidth(), ds->Fields(i)->DisplayLabel()});
@@ -409,7 +409,7 @@ TControl* TdkRecordViewDialog::Steuerelement(TField* f, TLabel* label, int x, in
         box->SetParent(form_->ScrollBox);
         box->ValueChecked = an;
         box->ValueUnchecked = aus;
-        box->SetDataSource(DataSource);
+        box->SetDataSource(DataSource());
         box->SetDataField(f->FieldName);
         box->SetBounds(x, y, 17, 17);
         box->Label = dynamic_cast<TdkLabel*>(label);
@@ -422,7 +422,7 @@ TControl* TdkRecordViewDialog::Steuerelement(TField* f, TLabel* label, int x, in
         label->FocusControl = c;
         c->SetParent(form_->ScrollBox);
         c->SetVisible(true);
-        if (!dkSetControlDataSource(c, DataSource) || !dkSetControlDataField(c, f->FieldName)) {
+        if (!dkSetControlDataSource(c, DataSource()) || !dkSetControlDataField(c, f->FieldName)) {
             imLayout = false;
             return c;
         }
@@ -435,7 +435,7 @@ TControl* TdkRecordViewDialog::Steuerelement(TField* f, TLabel* label, int x, in
     if (f->DataType() == ftMemo) {
         auto* memo = new TdkDBMemo(form_);
         memo->SetParent(form_->ScrollBox);
-        memo->SetDataSource(DataSource);
+        memo->SetDataSource(DataSource());
         memo->SetDataField(f->FieldName);
         if (Options.Contains(rvoEnterToTab))
             memo->WantReturns = false;
@@ -448,7 +448,7 @@ TControl* TdkRecordViewDialog::Steuerelement(TField* f, TLabel* label, int x, in
     }
     auto* edit = new TdkDBEdit(form_);
     edit->SetParent(form_->ScrollBox);
-    edit->SetDataSource(DataSource);
+    edit->SetDataSource(DataSource());
     edit->SetDataField(f->FieldName);
     edit->SetBounds(x, y, breite, edit->Height());
     if (nurLesen) {
@@ -636,11 +636,11 @@ int TdkRecordViewDialog::FensterHoehe(int y)
 
 bool TdkRecordViewDialog::Execute()
 {
-    if (!DataSource || !DataSource->DataSet()) {
+    if (!DataSource() || !DataSource()->DataSet()) {
         MessageDlg(QStringLiteral("DataSource or DataSource.DataSet not defined."), mtWarning, TMsgDlgButtons{mbOK});
         return false;
     }
-    if (!DataSource->DataSet()->Active()) {
+    if (!DataSource()->DataSet()->Active()) {
         MessageDlg(QStringLiteral("DataSet must be active."), mtWarning, TMsgDlgButtons{mbOK});
         return false;
     }
@@ -679,7 +679,7 @@ bool TdkRecordViewDialog::Execute()
         form_->Navigator = new TDBNavigator(form_);
         form_->Navigator->SetParent(form_->NavigatorPanel);
         form_->Navigator->SetBounds(8, 8, kNavigatorBreite, 25);
-        form_->Navigator->SetDataSource(DataSource);
+        form_->Navigator->SetDataSource(DataSource());
         form_->Navigator->SetTabOrder(0);
         form_->Navigator->SetShowHint(true);
         form_->Navigator->SetVisibleButtons(NavigatorVisibleButtons);
@@ -828,7 +828,7 @@ void TdkRecordViewDialog::FormCloseQuery(bool& CanClose)
         form_->ModalResult = mrOk;
     if (form_->ModalResult == mrOk)
         return;
-    TDataSet* ds = DataSource ? DataSource->DataSet() : nullptr;
+    TDataSet* ds = DataSource() ? DataSource()->DataSet() : nullptr;
     const bool geaendert =
         AnyEditModified() || (OKCancelOptions.Contains(rvokAutoCancelRec) && ds && ds->State() != dsBrowse);
     if (geaendert && Options.Contains(rvoConfirmCancel)) {
@@ -854,7 +854,7 @@ void TdkRecordViewDialog::FormCloseQuery(bool& CanClose)
 void TdkRecordViewDialog::FormClose(TCloseAction& Action)
 {
     DoCloseDialog(form_);
-    TDataSet* ds = DataSource ? DataSource->DataSet() : nullptr;
+    TDataSet* ds = DataSource() ? DataSource()->DataSet() : nullptr;
     if (ds && ds->Active()) {
         if (OKCancelOptions.Contains(rvokAutoCancelRec) && form_->ModalResult == mrCancel) {
             ds->Cancel();

@@ -128,7 +128,10 @@ public:
     explicit TdkRecordViewDialog(TComponent* AOwner);
     ~TdkRecordViewDialog() override;
 
-    TDataSource* DataSource = nullptr;
+    // Held through a data link of the dialog's own, so a data source that
+    // is freed reads as none.
+    TDataSource* DataSource() const { return sourceLink_.DataSource(); }
+    void SetDataSource(TDataSource* source) { sourceLink_.SetDataSource(source); }
     TdkEditSpacing EditSpacing;
     TdkMargin Margin;
     TFormBorderStyle BorderStyle = bsSizeable;
@@ -242,6 +245,7 @@ private:
     static bool ControlWantsReturns(const TWinControl* control);
     static bool ControlWantsTabs(const TWinControl* control);
 
+    TDataLink sourceLink_;
     TdkRecordViewForm* form_ = nullptr;
     TMainMenu* menu_ = nullptr;
     TButton* ok_ = nullptr;

@@ -11,7 +11,14 @@
 
 TdkInplaceEdit::TdkInplaceEdit(TdkCustomDBGrid* grid) : TInplaceEdit(grid), dkGrid_(grid)
 {
-    wordWrap_ = grid->Options().Contains(dgWordWrap);
+    SetWordWrap(grid->Options().Contains(dgWordWrap));
+}
+
+void TdkInplaceEdit::SetWordWrap(bool v)
+{
+    wordWrap_ = v;
+    // Returns stay out: Enter belongs to the grid.
+    SetMultiLine(v, v, false);
 }
 
 void TdkInplaceEdit::ReadFieldPicture()

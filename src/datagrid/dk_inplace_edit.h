@@ -1,9 +1,11 @@
 #pragma once
 // TdkInplaceEdit: the editor the data grid floats over its current cell.
-// It hands the grid's navigation keys back to it and types under the
-// current field's picture mask: each typed character is tested and
-// completed by a picture validator, and the grid's OnCheckValue hears
-// whether the text passes.
+// With the grid's word wrap (taken when the editor is made) it shows the
+// cell's text on several lines, broken between words, and scrolls up and
+// down to the caret; without, one line. It hands the grid's navigation keys
+// back to it and types under the current field's picture mask: each typed
+// character is tested and completed by a picture validator, and the grid's
+// OnCheckValue hears whether the text passes.
 
 #include "datagrid/dk_db_picture.h"
 #include "platform/ui/grids.h"
@@ -17,7 +19,7 @@ public:
     TdkDBPicture* Picture() { return &picture_; }
     bool HasPicture() const { return hasPicture_; }
     bool WordWrap() const { return wordWrap_; }
-    void SetWordWrap(bool v) { wordWrap_ = v; }
+    void SetWordWrap(bool v);
     // Reads the current field's PictureMasks entry into the settings.
     void ReadFieldPicture();
     // Empty text passes; with a picture the validator's full check

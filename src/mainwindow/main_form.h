@@ -433,6 +433,10 @@ public:
     void Ueber1Click(TObject* Sender);
     void Schnelleinstieg1Click(TObject* Sender);
     void Onlinehilfe1Click(TObject* Sender);
+    // Every help request of the program (help menu, help buttons, F1): the
+    // Windows help file has no viewer here, so the user hears how to find
+    // help instead. Answers the request as handled.
+    bool QKApp1Help(Word Command, int Data, bool& CallHelp);
     void SortierHinweisClick(TObject* Sender);
     void SuchHinweisClick(TObject* Sender);
     void Hinweis1Click(TObject* Sender);

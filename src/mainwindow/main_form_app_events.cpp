@@ -1,6 +1,6 @@
 // The application's events as the main window takes them through QKApp1:
-// hints about to show (disabled buttons, spoken hints) and the program
-// minimised into the desktop's tray with its pop-up menu.
+// hints about to show (disabled buttons, spoken hints), help requests and
+// the program minimised into the desktop's tray with its pop-up menu.
 
 #include "mainwindow/main_form.h"
 
@@ -24,6 +24,7 @@ void TMainForm::AnwendungsEreignisseAufbauen()
     QKApp1->SetTaskBarIcon(&icon);
     QKApp1->OnShowHint = [this](QString& s, bool& c, THintInfo& i) { QKApp1ShowHint(s, c, i); };
     QKApp1->OnMinimize = [this](TObject* s) { QKApp1Minimize(s); };
+    QKApp1->OnHelp = [this](Word Command, int Data, bool& CallHelp) { return QKApp1Help(Command, Data, CallHelp); };
     QKApp1->Loaded();
 }
 

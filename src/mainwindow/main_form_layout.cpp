@@ -551,7 +551,7 @@ void TMainForm::EinzelsatzAufbauen()
 {
     RecordViewDialogBilder = new TdkRecordViewDialog(this);
     RecordViewDialogBilder->Name = QStringLiteral("RecordViewDialogBilder");
-    RecordViewDialogBilder->DataSource = DataSourceBilder;
+    RecordViewDialogBilder->SetDataSource(DataSourceBilder);
     RecordViewDialogBilder->Caption = QStringLiteral("Datensatzübersicht (ReadOnly)");
     RecordViewDialogBilder->Options = TdkRecordViewOptions{rvoHideNavigator,  rvoUseCustomControls, rvoShortenEditBox,
                                                            rvoConfirmCancel,  rvoCloseIsCancel,     rvoMaximizeMemoWidth};

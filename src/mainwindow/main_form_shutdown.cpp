@@ -339,6 +339,23 @@ void TMainForm::Ueber1Click(TObject* Sender)
     about.ShowModal();
 }
 
+bool TMainForm::QKApp1Help(Word Command, int Data, bool& CallHelp)
+{
+    (void)Command;
+    (void)Data;
+    CallHelp = false;
+    MessageDlg(QStringLiteral("Die Hilfe zu QV-Lumadex ist eine Windows-Hilfedatei (\"Lumadex.hlp\"); unter Linux gibt "
+                              "es kein Programm, das sie anzeigen kann.\n\n"
+                              "So finden Sie sich trotzdem zurecht:\n"
+                              "- Lassen Sie den Mauszeiger kurz auf einer Schaltfläche oder einem Feld ruhen: ein "
+                              "Hinweis sagt, wofür es da ist.\n"
+                              "- Die Menüpunkte \"- Hinweis -\" unter \"Datei - Drucken\", \"Suchen\" und "
+                              "\"Sortieren\" erklären diese Befehle.\n"
+                              "- \"Hilfe - Tips\" zeigt Tipps zum Programm."),
+               mtInformation, TMsgDlgButtons{mbOK});
+    return true;
+}
+
 void TMainForm::Schnelleinstieg1Click(TObject* Sender)
 {
     Ton(Sender);

@@ -317,6 +317,23 @@ double Anteil(const QImage& bild, const QColor& farbe)
     return double(n) / (bild.width() * bild.height());
 }
 
+// The unfocused editor on a grid cell frames its text area with a dotted
+// line in the text colour: along the area's top and left edges pixels of
+// that colour alternate with others.
+bool DottedFrame(const QImage& bild, TDBDateEditPlus* edit, const QColor& stift)
+{
+    const int rand = edit->Edit()->hasFrame() ? 2 : 0;
+    QRect text = edit->Edit()->rect().adjusted(rand, rand, -rand, -rand);
+    if (edit->ButtonVisible())
+        text.setRight(edit->ButtonRect().Left - 1);
+    int oben = 0, links = 0;
+    for (int x = text.left(); x <= text.right(); ++x)
+        oben += bild.pixelColor(x, text.top()) == stift;
+    for (int y = text.top(); y <= text.bottom(); ++y)
+        links += bild.pixelColor(text.left(), y) == stift;
+    return oben >= text.width() / 4 && oben < text.width() && links >= text.height() / 4 && links < text.height();
+}
+
 }  // namespace
 
 TEST_F(GridSourceTest, TheUnfocusedEditorOnTheSelectedCellShowsTheHighlightColours)
@@ -334,6 +351,7 @@ TEST_F(GridSourceTest, TheUnfocusedEditorOnTheSelectedCellShowsTheHighlightColou
     QImage bild = SaveShot(edit->Edit(), "grid_source_selected_cell_editor");
     SaveShot(form->Handle(), "grid_source_selected_cell");
     EXPECT_GT(Anteil(bild, ColorToQColor(clHighlight)), 0.3);
+    EXPECT_TRUE(DottedFrame(bild, edit, ColorToQColor(clHighlightText)));
 
     // Another column: the cell is not selected and the editor, when shown,
     // has its own colours.
@@ -351,6 +369,7 @@ TEST_F(GridSourceTest, TheUnfocusedEditorOnTheSelectedCellShowsTheHighlightColou
     SaveShot(form->Handle(), "grid_source_selected_cell_focused");
     EXPECT_LT(Anteil(bild, ColorToQColor(clHighlight)), 0.1);
     EXPECT_GT(Anteil(bild, ColorToQColor(edit->Color())), 0.3);
+    EXPECT_FALSE(DottedFrame(bild, edit, ColorToQColor(edit->Font()->Color())));  // the edit types: no frame
 }
 
 TEST_F(GridSourceTest, WithoutTheSelectionShownTheUnfocusedEditorKeepsItsColours)
@@ -362,6 +381,7 @@ TEST_F(GridSourceTest, WithoutTheSelectionShownTheUnfocusedEditorKeepsItsColours
     const QImage bild = edit->Edit()->grab().toImage();
     EXPECT_LT(Anteil(bild, ColorToQColor(clHighlight)), 0.1);
     EXPECT_GT(Anteil(bild, ColorToQColor(edit->Color())), 0.3);
+    EXPECT_TRUE(DottedFrame(bild, edit, ColorToQColor(edit->Font()->Color())));
 }
 
 TEST_F(GridSourceTest, TabAndASecondEscapeInTheEditorGoToTheGrid)

@@ -7,6 +7,13 @@
 
 #include "platform/core/sys_utils.h"
 #include "platform/ui/beep.h"
+#include "platform/ui/line_edit.h"
+
+#include <QDir>
+#include <QFontMetrics>
+#include <QImage>
+#include <QScrollBar>
+#include <QTest>
 
 TEST_F(ControlsTest, ShowsDisplayTextAndTakesMaxLengthFromTheField)
 {
@@ -198,4 +205,136 @@ TEST_F(ControlsTest, OverAGridTheEditHandsNavigationKeysToTheGrid)
     EXPECT_EQ(edit->Text(), QString("Bild %1").arg(1 + grid->VisibleRowCount()));
     lxui_test::SendKey(edit->Handle(), Qt::Key_Up);
     EXPECT_EQ(table->RecNo(), grid->VisibleRowCount());
+}
+
+namespace {
+
+// The bands of pixel rows that hold text (dark pixels): one per shown line.
+int TextBands(const QImage& image, int width)
+{
+    int bands = 0;
+    bool inBand = false;
+    for (int y = 0; y < image.height(); ++y) {
+        bool ink = false;
+        for (int x = 0; x < width && !ink; ++x)
+            ink = qGray(image.pixel(x, y)) < 100;
+        bands += ink && !inBand;
+        inBand = ink;
+    }
+    return bands;
+}
+
+}  // namespace
+
+// Word wrap breaks the field's text between words onto the lines of the
+// box; a vertical scroll bar shows the lines as well, broken only at the
+// text's line ends; without either the edit is one line.
+TEST_F(ControlsTest, WordWrapAndTheVerticalScrollBarShowTheTextOnLines)
+{
+    MakeAlbum(2);
+    OpenTable();
+    table->Edit();
+    table->FieldByName("ShortDesc")->SetAsString("Sonnenuntergang am Strand\r\nvon Sylt mit Möwen und Wolken");
+    table->Post();
+    struct Case {
+        const char* name;
+        bool wordWrap, scrollBar;
+        int lines;  // laid out
+        int shown;  // lines to be seen in a box of three
+    };
+    const Case cases[] = {
+        {"word wrap", true, false, 4, 3},
+        {"scroll bar", false, true, 2, 2},
+        {"word wrap and scroll bar", true, true, 4, 3},
+        {"one line", false, false, 1, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto* edit = Place<TdkDBEdit>();
+        edit->SetBounds(10, 10, 150, 3 * QFontMetrics(edit->Edit()->font()).height() + 8);
+        edit->SetWordWrap(c.wordWrap);
+        edit->SetShowVertScrollBar(c.scrollBar);
+        edit->SetDataSource(source.get());
+        edit->SetDataField("ShortDesc");
+        QCoreApplication::processEvents();
+        TLineEdit* lines = edit->LineEdit();
+        EXPECT_EQ(lines->LineCount(), c.lines);
+        EXPECT_EQ(lines->FirstVisibleLine(), 0);  // a new text shows from the top
+        QScrollBar* bar = lines->VertScrollBar();
+        EXPECT_EQ(bar && bar->isVisible(), c.scrollBar);
+        const QImage shown = edit->Handle()->grab().toImage();
+        const int textWidth = c.scrollBar && bar ? bar->geometry().left() : shown.width();
+        EXPECT_EQ(TextBands(shown, textWidth), c.shown);
+        if (c.wordWrap && c.scrollBar) {
+            const QString dir = QCoreApplication::applicationDirPath() + "/screenshots";
+            QDir().mkpath(dir);
+            EXPECT_TRUE(form->Handle()->grab().toImage().save(dir + "/dbedit_lines.png"));
+        }
+        delete edit;
+    }
+}
+
+// On lines Up and Down move the caret a line, Enter starts a new line only
+// with WantReturns, and the text with its line break reaches the file.
+TEST_F(ControlsTest, OnLinesTheArrowsMoveByLinesAndEnterBreaksWithWantReturns)
+{
+    MakeAlbum(2);
+    OpenTable();
+    auto* edit = Place<TdkDBEdit>();
+    edit->SetBounds(10, 10, 200, 80);
+    edit->SetWordWrap(true);
+    edit->SetDataSource(source.get());
+    edit->SetDataField("ShortDesc");
+    edit->SetFocus();
+    QCoreApplication::processEvents();
+    edit->SelectAll();
+    Type(edit, "Wald");
+    lxui_test::SendKey(edit->Handle(), Qt::Key_Return, "\r");
+    EXPECT_EQ(edit->Text(), "Wald");  // without WantReturns Enter never reaches the text
+    edit->WantReturns = true;
+    lxui_test::SendKey(edit->Handle(), Qt::Key_Return, "\r");
+    Type(edit, "Weg");
+    EXPECT_EQ(edit->Text(), "Wald\r\nWeg");
+    TLineEdit* lines = edit->LineEdit();
+    EXPECT_EQ(lines->LineOfPosition(lines->cursorPosition()), 1);
+    lxui_test::SendKey(edit->Handle(), Qt::Key_Up);
+    EXPECT_EQ(lines->LineOfPosition(lines->cursorPosition()), 0);
+    lxui_test::SendKey(edit->Handle(), Qt::Key_End);  // the end of the line, before its break
+    Type(edit, "-");
+    lxui_test::SendKey(edit->Handle(), Qt::Key_Down);
+    EXPECT_EQ(lines->LineOfPosition(lines->cursorPosition()), 1);
+    lxui_test::SendKey(edit->Handle(), Qt::Key_Home);  // after the line break
+    Type(edit, ">");
+    EXPECT_EQ(edit->Text(), "Wald-\r\n>Weg");
+    table->Post();
+    EXPECT_EQ(Stored(1, "ShortDesc"), "Wald-\r\n>Weg");
+}
+
+// Over a grid, working the scroll bar of an unfocused edit first focuses it.
+TEST_F(ControlsTest, OverAGridScrollingTheUnfocusedEditFocusesIt)
+{
+    MakeAlbum(3);
+    OpenTable();
+    table->Edit();
+    table->FieldByName("ShortDesc")->SetAsString("eins zwei drei vier fünf sechs sieben acht neun zehn");
+    table->Post();
+    auto* grid = Place<TdkDBGrid>();
+    grid->SetBounds(0, 0, 400, 200);
+    grid->SetDataSource(source.get());
+    auto* edit = new TdkDBEdit(form.get());
+    edit->SetParent(grid);
+    edit->SetBounds(20, 20, 90, 40);
+    edit->SetWordWrap(true);
+    edit->SetShowVertScrollBar(true);
+    edit->SetDataSource(source.get());
+    edit->SetDataField("ShortDesc");
+    grid->SetFocus();
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(edit->Focused());
+    QScrollBar* bar = edit->LineEdit()->VertScrollBar();
+    ASSERT_TRUE(bar && bar->isVisible());
+    QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, QPoint(bar->width() / 2, bar->height() - 3));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(edit->Focused());
+    EXPECT_GT(bar->value(), 0);
 }

@@ -33,7 +33,7 @@ protected:
         typen.Add("MARKIERT;CheckBox;Wahr;Falsch");
         table->SetControlType(typen);
         dialog = std::make_unique<TdkRecordViewDialog>(form.get());
-        dialog->DataSource = source.get();
+        dialog->SetDataSource(source.get());
     }
     void TearDown() override
     {
@@ -176,6 +176,28 @@ TEST_F(RecordViewTest, CancelAfterAChangeAsksAndNoThrowsTheChangeAway)
     EXPECT_EQ(Stored(1, "SHORTDESC"), "Bild 1");
 }
 
+// A data source freed while the dialog holds it, even with the window
+// open, reads as none: the window closes without it and the next Execute
+// reports the missing source.
+TEST_F(RecordViewTest, AFreedDataSourceIsForgottenAlsoWithTheWindowOpen)
+{
+    auto eigene = std::make_unique<TdkDataSource>();
+    eigene->SetDataSet(table.get());
+    dialog->SetDataSource(eigene.get());
+    dialog->Options = TdkRecordViewOptions{rvoConfirmCancel, rvoCloseIsCancel};
+    dialog->OKCancelOptions = TdkRecordViewOKCancelOptions{rvokShowOKCancel, rvokAutoCancelRec};
+    dialog->Selected.Add("SHORTDESC\t34\tBeschreibung");
+    ASSERT_TRUE(dialog->Execute());
+    eigene.reset();
+    EXPECT_EQ(dialog->DataSource(), nullptr);
+    dialog->CancelButtonClick(nullptr);
+    EXPECT_EQ(dialog->Form(), nullptr);
+    TPromptScript script;
+    script.Answer(mrOk, "DataSource or DataSource.DataSet not defined.");
+    EXPECT_FALSE(dialog->Execute());
+    EXPECT_EQ(dialog->Form(), nullptr);
+}
+
 TEST_F(RecordViewTest, HorizontalStyleStartsANewRowAtNewLine)
 {
     dialog->Style = rvsHorizontal;
@@ -203,6 +225,48 @@ TEST_F(RecordViewTest, ModalRunEndsWithOk)
     EXPECT_TRUE(dialog->Execute());
     EXPECT_EQ(dialog->Form(), nullptr);
     EXPECT_EQ(dialog->CloseReason(), 0);
+}
+
+// Esc in an edit that holds a change only restores the field there; the
+// window stays. Esc in an edit without a change closes a modal window.
+TEST_F(RecordViewTest, EscClosesTheWindowOnlyFromAnEditWithoutAChange)
+{
+    dialog->Options = TdkRecordViewOptions{rvoHideNavigator, rvoModalForm, rvoCloseIsCancel};
+    dialog->OKCancelOptions = TdkRecordViewOKCancelOptions{rvokShowOKCancel, rvokAutoCancelRec};
+    dialog->Selected.Add("SHORTDESC\t34\tBeschreibung");
+    struct Case {
+        const char* name;
+        const char* typed;
+        bool closes;
+    };
+    const Case cases[] = {
+        {"edit without a change", "", true},
+        {"edit with a change", "Wald", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TPromptScript script;
+        bool offen = false;
+        QString text;
+        script.Modal([&](TCustomForm& f) {
+            auto* edit = dynamic_cast<TdkDBEdit*>(dialog->EditList().at(0));
+            ASSERT_NE(edit, nullptr);
+            edit->SetFocus();
+            QCoreApplication::processEvents();
+            edit->SelectAll();
+            Type(edit, c.typed);
+            QTest::keyClick(edit->Handle(), Qt::Key_Escape);
+            offen = f.ModalResult == mrNone;
+            text = edit->Text().trimmed();
+            if (offen)  // the second Esc meets an edit without a change
+                QTest::keyClick(edit->Handle(), Qt::Key_Escape);
+        });
+        EXPECT_FALSE(dialog->Execute());
+        EXPECT_EQ(offen, !c.closes);
+        EXPECT_EQ(text, "Bild 1");  // the field's value is back in the edit
+        EXPECT_EQ(dialog->Form(), nullptr);
+        EXPECT_EQ(Stored(1, "SHORTDESC"), "Bild 1");
+    }
 }
 
 // The pick-list combo of a field lives on the owner form (here in a panel,
@@ -397,7 +461,7 @@ TEST_F(BorrowedControlTest, ControlsGoBackWhenTheDialogGoesAndAFreedOneIsForgott
     EXPECT_EQ(combo->Parent(), ablage);
 
     dialog = std::make_unique<TdkRecordViewDialog>(form.get());
-    dialog->DataSource = source.get();
+    dialog->SetDataSource(source.get());
     dialog->Options.Exclude(rvoModalForm);
     dialog->Selected.Add("QUALITAET\t20\tBild-Qualität");
     ASSERT_TRUE(dialog->Execute());

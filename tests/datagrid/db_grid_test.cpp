@@ -7,6 +7,7 @@
 #include "datagrid/dk_intl.h"
 #include "datagrid/dk_rich_text.h"
 #include "platform/ui/beep.h"
+#include "platform/ui/line_edit.h"
 #include "platform/ui/std_ctrls.h"
 
 #include <QClipboard>
@@ -109,6 +110,83 @@ TEST_F(GridTest, TypingOnACellStartsTheEditorWithTheCharacter)
     EXPECT_EQ(table->FieldByName("ShortDesc")->AsString(), "Wald");
     table->Post();
     EXPECT_EQ(Stored(1, "ShortDesc"), "Wald");
+}
+
+// The bands of pixel rows that hold text (dark pixels) in a picture, top
+// to bottom: one band per line of text.
+int TextBands(const QImage& image)
+{
+    int bands = 0;
+    bool inBand = false;
+    for (int y = 0; y < image.height(); ++y) {
+        bool ink = false;
+        for (int x = 0; x < image.width() && !ink; ++x)
+            ink = qGray(image.pixel(x, y)) < 100;
+        bands += ink && !inBand;
+        inBand = ink;
+    }
+    return bands;
+}
+
+// With the grid's word wrap the cell editor breaks a long text between
+// words onto lines and keeps the caret's line in view; without it the text
+// stays on one line. Either way what was typed is what the file gets.
+TEST_F(GridTest, TheCellEditorWrapsALongTextBetweenWords)
+{
+    const QString text = "Sonnenuntergang am Strand von Sylt mit Möwen";
+    struct Case {
+        const char* name;
+        bool wordWrap;
+        int rowPercent;  // three lines high, or one
+    };
+    const Case cases[] = {
+        {"word wrap, a cell of three lines", true, 300},
+        {"word wrap, a cell of one line", true, 100},
+        {"no word wrap", false, 300},
+    };
+    MakeAlbum(3);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        // A new grid each time: its editor takes the word wrap when it is made.
+        form.reset();
+        source.reset();
+        table.reset();
+        OpenGrid();
+        TdkDBGridOptions options = kdkDefaultGridOptions;
+        if (!c.wordWrap)
+            options.Exclude(dgWordWrap);
+        grid->SetOptions(options);
+        grid->SetRowHeightPercent(c.rowPercent);
+        QCoreApplication::processEvents();
+        Key(Qt::Key_F2);
+        ASSERT_TRUE(grid->EditorMode());
+        grid->InplaceEditor()->SelectAll();
+        Type(text);
+        TLineEdit* editor = grid->InplaceEditor()->LineEdit();
+        ASSERT_EQ(editor->text(), text);
+        const QImage shown = editor->grab().toImage();
+        const int caretLine = editor->LineOfPosition(editor->cursorPosition());
+        if (c.wordWrap) {
+            EXPECT_GE(editor->LineCount(), 3);
+            // The caret's line is in view and begins with a whole word.
+            EXPECT_EQ(editor->FirstVisibleLine(), std::max(0, caretLine - editor->VisibleLineCount() + 1));
+            EXPECT_EQ(editor->VisibleLineCount(), c.rowPercent / 100);
+            int start = editor->cursorPosition();
+            while (start > 0 && editor->LineOfPosition(start - 1) == caretLine)
+                --start;
+            EXPECT_EQ(text[start - 1], u' ');
+            EXPECT_EQ(TextBands(shown), c.rowPercent / 100);
+            if (c.rowPercent == 300)
+                Screenshot("datagrid_cell_editor_wrapped");
+        } else {
+            EXPECT_EQ(editor->LineCount(), 1);
+            EXPECT_EQ(TextBands(shown), 1);
+        }
+        Key(Qt::Key_Down);
+        EXPECT_EQ(table->State(), dsBrowse);
+        EXPECT_EQ(Stored(1, "ShortDesc"), "Sonnenuntergang am Strand von Sylt mit M\xF6wen");
+        Key(Qt::Key_Up);
+    }
 }
 
 TEST_F(GridTest, PastingIntoTheEditorMarksTheRecordModified)

@@ -3,12 +3,17 @@
 // minimised into the desktop's tray.
 #include "start_fixture.h"
 
+#include "dialogs/program_options.h"
+#include "dialogs/tips_dialog.h"
 #include "platform/os/sound.h"
+#include "platform/ui/menus.h"
+#include "platform/ui/prompt_script.h"
 #include "shared/qk_app.h"
 #include "shared/qk_auto_button.h"
 
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QTest>
 
 namespace {
 
@@ -106,4 +111,49 @@ TEST_F(AppEventsTest, MinimisedProgramPutsItsIconInTheTray)
     EXPECT_TRUE(form->Handle()->isVisible());
     // The main form that goes ends the application: not this test's form.
     Application->MainForm = nullptr;
+}
+
+namespace {
+
+int Anzahl(const QStringList& texte, const QString& teil)
+{
+    int n = 0;
+    for (const QString& t : texte)
+        n += t.contains(teil);
+    return n;
+}
+
+}  // namespace
+
+// The Windows help file has no viewer here: every way to ask for help (the
+// help menu, the tray menu, a dialog's help button, F1 in a dialog) says
+// so once and tells how to find help in the program instead.
+TEST_F(AppEventsTest, EveryHelpRequestSaysHowToFindHelpInstead)
+{
+    StartenUndZeigen();
+    const QString hilfe = "Windows-Hilfedatei (\"Lumadex.hlp\")";
+    prompts.Texte.clear();
+    form->MenuItem("OnlinehilfeBilder")->Click();
+    ASSERT_EQ(Anzahl(prompts.Texte, hilfe), 1);
+    EXPECT_TRUE(prompts.Texte[0].contains("\"Hilfe - Tips\" zeigt Tipps zum Programm."));
+    form->PopupMenu("PopupMenuTaskBar")->Items()->Find("Onlinehilfe")->Click();
+    EXPECT_EQ(Anzahl(prompts.Texte, hilfe), 2);
+
+    TPromptScript script;
+    script
+        .Modal<TTipsDialog>([](TTipsDialog& d) {
+            QTest::mouseClick(d.HelpBtn->Handle(), Qt::LeftButton);
+            d.ModalResult = mrOk;
+        })
+        .Answer(TPromptKind::Dialog, mrOk, hilfe)
+        .Modal<TProgrammOptionen>([](TProgrammOptionen& d) {
+            QTest::mouseClick(d.BitBtn2->Handle(), Qt::LeftButton);
+            QTest::keyClick(d.BitBtn2->Handle(), Qt::Key_F1);  // the dialog's help topic
+            d.ModalResult = mrCancel;
+        })
+        .Answer(TPromptKind::Dialog, mrOk, hilfe)
+        .Answer(TPromptKind::Dialog, mrOk, hilfe);
+    form->MenuItem("Tips1")->Click();
+    form->MenuItem("OptionenBilder")->Click();
+    EXPECT_EQ(script.Pending(), 0u);
 }

@@ -16,6 +16,7 @@
 
 #include "platform/core/exceptions.h"
 #include "platform/ui/forms.h"
+#include "platform/ui/line_edit.h"
 
 // ---- TItemStrings --------------------------------------------------------
 int TItemStrings::IndexOf(const QString& s) const
@@ -318,7 +319,7 @@ void TLabel::Paint()
 // ---- TEdit ---------------------------------------------------------------
 TEdit::TEdit(TComponent* AOwner) : TWinControl(AOwner)
 {
-    auto* e = new QLineEdit();
+    auto* e = new TLineEdit();
     SetHandle(e);
     SetTabStop(true);
     SetColor(clWindow);
@@ -339,14 +340,26 @@ TEdit::TEdit(TComponent* AOwner) : TWinControl(AOwner)
 }
 
 QLineEdit* TEdit::Edit() const { return static_cast<QLineEdit*>(Handle()); }
+TLineEdit* TEdit::LineEdit() const { return static_cast<TLineEdit*>(Handle()); }
 QString TEdit::GetText() const { return Edit()->text(); }
 
 void TEdit::SetText(const QString& v)
 {
     QString text = Cased(v);
-    if (Edit()->text() != text)
-        Edit()->setText(text);
+    if (Edit()->text() == text)
+        return;
+    Edit()->setText(text);
+    // Lines show from the top, as a new text does in a multi-line edit.
+    if (MultiLine())
+        Edit()->setCursorPosition(0);
 }
+
+void TEdit::SetMultiLine(bool multiLine, bool wordWrap, bool vertScrollBar)
+{
+    LineEdit()->SetMultiLine(multiLine, wordWrap, vertScrollBar);
+}
+
+bool TEdit::MultiLine() const { return LineEdit()->MultiLine(); }
 
 QString TEdit::Cased(const QString& s) const
 {

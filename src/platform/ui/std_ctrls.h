@@ -9,6 +9,7 @@
 
 class QLineEdit;
 class QPlainTextEdit;
+class TLineEdit;
 class QPushButton;
 class QCheckBox;
 class QRadioButton;
@@ -111,10 +112,16 @@ public:
     QString SelText() const;
     void SelectAll();
     void Clear() { SetText(QString()); }
+    // Several lines: the text breaks at its line ends and, with word wrap,
+    // between words, and scrolls up and down (a vertical scroll bar when
+    // asked for); one line scrolls sideways. See line_edit.h.
+    void SetMultiLine(bool multiLine, bool wordWrap, bool vertScrollBar);
+    bool MultiLine() const;
     bool Modified = false;
     bool AutoSelect = true;
     TNotifyEvent OnChange;
     QLineEdit* Edit() const;
+    TLineEdit* LineEdit() const;
 
 protected:
     QString GetText() const override;

@@ -18,6 +18,7 @@
 #include "platform/ui/ext_ctrls.h"
 #include "platform/ui/forms.h"
 #include "platform/ui/gauges.h"
+#include "platform/ui/line_edit.h"
 #include "platform/ui/menus.h"
 #include "platform/ui/prompt_script.h"
 #include "platform/ui/std_ctrls.h"
@@ -996,4 +997,44 @@ TEST(Control, MouseUpOfACheckBoxComesAfterTheBoxToggled)
         lxui_test::SendMouse(w, QEvent::MouseButtonRelease, p);
     }
     EXPECT_EQ(folge, (std::vector<std::string>{"click an", "up an", "click aus", "up aus"}));
+}
+
+// An edit on several lines: a CR LF pair breaks the line and the caret never
+// stands between its two characters, whether the arrows, Home or a click
+// put it there; Enter starts a line with CR LF; on one line the same text
+// stays one line.
+TEST(Edit, OnSeveralLinesTheCaretStepsOverALineBreakWhole)
+{
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 300, 200);
+    auto* edit = new TEdit(&form);
+    edit->SetParent(&form);
+    edit->SetBounds(10, 10, 200, 90);
+    form.Show();
+    edit->SetMultiLine(true, true, false);
+    edit->SetText("ab\r\ncd");
+    TLineEdit* lines = edit->LineEdit();
+    EXPECT_EQ(lines->LineCount(), 2);
+    EXPECT_EQ(lines->cursorPosition(), 0);  // a new text shows from its start
+    edit->SetFocus();
+    lines->setCursorPosition(int(edit->Text().size()));
+    lxui_test::SendKey(lines, Qt::Key_Home);
+    EXPECT_EQ(lines->cursorPosition(), 4);  // after the line feed
+    lxui_test::SendKey(lines, Qt::Key_Left);
+    EXPECT_EQ(lines->cursorPosition(), 2);  // before the carriage return
+    lxui_test::SendKey(lines, Qt::Key_Right);
+    EXPECT_EQ(lines->cursorPosition(), 4);
+    // A click at the start of the second line.
+    const QRect lineStart = lines->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+    lxui_test::SendKey(lines, Qt::Key_Home, {}, Qt::ControlModifier);
+    ASSERT_EQ(lines->cursorPosition(), 0);
+    lxui_test::SendClick(lines, QPoint(lineStart.left(), lineStart.center().y()));
+    EXPECT_EQ(lines->cursorPosition(), 4);
+    lxui_test::SendKey(lines, Qt::Key_End);
+    lxui_test::SendKey(lines, Qt::Key_Return, "\r");
+    lxui_test::SendKey(lines, 0, "e");
+    EXPECT_EQ(edit->Text(), "ab\r\ncd\r\ne");
+    EXPECT_EQ(lines->LineCount(), 3);
+    edit->SetMultiLine(false, false, false);
+    EXPECT_EQ(lines->LineCount(), 1);
 }
