@@ -312,12 +312,13 @@ def passport_list():
     img_w, img_h, gap = 35000, 45000, 4000
     detail = Obj("rgReport1DetailBand1", "TrgDetailBand", PrintHeight="@phDynamic", mmHeight=62000,
                  BeforePrint="@rgReport1DetailBand1BeforePrint")
-    detail.add(dbtext("rgReport1DBTextTitel", "rgBDEPipeline1", "ShortDesc", 0, 1500, WIDTH, 6000, size=-15,
-                      bold=True))
-    for i in range(5):
-        detail.add(image("rgReport1Image%d" % (i + 1), i * (img_w + gap), 8500, img_w, img_h))
-    detail.add(*pair("rgReport1", "Gruppe:", "rgReport1LabelGruppe", 0, 55000, 16000, 60000))
-    detail.add(dbmemo("rgReport1DBMemo1", "rgBDEPipeline1", "Notiz", 4 * (img_w + gap), 55000, img_w, 5000),
+    parts = [image("rgReport1Image%d" % (i + 1), i * (img_w + gap), 8500, img_w, img_h) for i in range(5)]
+    parts += pair("rgReport1", "Gruppe:", "rgReport1LabelGruppe", 0, 55000, 16000, 60000)
+    parts.append(dbmemo("rgReport1DBMemo1", "rgBDEPipeline1", "Notiz", 4 * (img_w + gap), 55000, img_w, 5000))
+    # The pictures and what is below them move down below a title of
+    # several lines.
+    detail.add(title("rgReport1DBTextTitel", "rgBDEPipeline1", 0, 1500, WIDTH, 6000, -15),
+               below("rgReport1RegionDaten", "rgReport1DBTextTitel", 0, 7500, WIDTH, 60000 - 7500, *parts),
                rule("rgReport1LineSatz", 61000))
     return report("rgReport1", "rgBDEPipeline1", "Passbilder").add(
         header(p, "Passbilder", "rgReport1LabelAlbum"), detail, footer(p))

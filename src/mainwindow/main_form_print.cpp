@@ -19,6 +19,7 @@
 #include "platform/core/file_utils.h"
 #include "platform/core/win_path.h"
 #include "platform/data/data_source.h"
+#include "report/engine/rg_bands.h"
 #include "report/engine/rg_report.h"
 #include "storage/tdbe.h"
 #include "platform/picture/picture_io.h"
@@ -227,6 +228,10 @@ void TMainForm::ListeDrucken(TrgReport* report, TrgBDEPipeline* pipeline, const 
     bool steuerelementeAus = false;
     try {
         ListenVorlageLaden(report, lauf_.ProgrammPfad() + TemplateFile);
+        // An entry begins on a new page when it would not end on this one;
+        // only an entry taller than a page goes on over a page end.
+        if (auto* eintrag = dynamic_cast<TrgCustomBand*>(report->FindBand(bkDetail)))
+            eintrag->SetKeepTogether(true);
         // The page head names the album.
         if (auto* album = Bauteil<TrgLabel>(this, report->Name + QStringLiteral("LabelAlbum")))
             album->SetCaption(QStringLiteral("Fotoalbum ") + ChangeFileExt(ExtractFileName(TableBilder->TableName()), QString()));
@@ -275,6 +280,16 @@ QString TMainForm::AuswahlText(TdkDBComboBox* combo, const QString& feld) const
 
 void TMainForm::rgReport1DetailBand1BeforePrint(TObject*)
 {
+    // The note's width decides where its lines break: it is set in every
+    // pass, so that the pass that counts the pages lays them out as the one
+    // that prints and the preview shows the pages printed.
+    if (auto* memo = Bauteil<TrgDBMemo>(this, QStringLiteral("rgReport1DBMemo1"))) {
+        TrgImage* mass = Bauteil<TrgImage>(this, QStringLiteral("rgReport1Image5"));
+        if (!mass)
+            mass = Bauteil<TrgImage>(this, QStringLiteral("rgReport1Image1"));
+        if (mass)
+            memo->SetmmWidth(mass->mmWidth());
+    }
     if (NurVorlauf(rgReport1))
         return;
     // The progress window tells the entry being printed: a page of large
@@ -365,13 +380,6 @@ void TMainForm::rgReport1DetailBand1BeforePrint(TObject*)
                 else
                     weiteres->Picture()->LoadFromFile(ziel);
             }
-        if (auto* memo = Bauteil<TrgDBMemo>(this, QStringLiteral("rgReport1DBMemo1"))) {
-            TrgImage* mass = Bauteil<TrgImage>(this, QStringLiteral("rgReport1Image5"));
-            if (!mass)
-                mass = bild1;
-            if (mass)
-                memo->SetmmWidth(mass->mmWidth());
-        }
         Screen->SetCursor(crDefault);
     } catch (const std::exception&) {
         Screen->SetCursor(crDefault);

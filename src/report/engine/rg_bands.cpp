@@ -294,7 +294,7 @@ TrgCustomBand::TrgCustomBand(TComponent* AOwner) : TrgBand(AOwner) { cacheOffset
 void TrgCustomBand::InitForPrint()
 {
     resumeList_ = resumeComponent_ = 0;
-    overflow_ = incomplete_ = false;
+    overflow_ = incomplete_ = waited_ = false;
     positionRetry_ = pageBottomReached_ = false;
     remainingHeight_ = mmHeight();
     for (auto& list : lists_)
@@ -364,14 +364,29 @@ bool TrgCustomBand::Generate()
         CalcPrintSpace();
 
         if (Visible()) {
+            bool laidOut = false;
+            const bool fresh = !overflow_ && !incomplete_;
             if (!outOfSpace_) {
-                if (!overflow_ && !incomplete_)
+                saveRowNo_ = engine->NextSaveRow();
+                BeforeGenerateComponents();
+                // A band kept together that would not end on this page takes
+                // its layout back and begins on the next one.
+                const std::vector<TrgCacheRecord> before = MayWaitForNextPage() ? LayoutStates()
+                                                                                : std::vector<TrgCacheRecord>();
+                LayoutComponents();
+                laidOut = true;
+                if (!before.empty() && (incomplete_ || overflow_)) {
+                    TakeBackLayout(before);
+                    engine->GiveBackSaveRow();
+                    laidOut = false;
+                }
+            }
+            if (laidOut) {
+                waited_ = false;
+                if (fresh)
                     ++engine->FreshPasses;
                 ++engine->PagePasses;
                 ++printsThisCall_;
-                saveRowNo_ = engine->NextSaveRow();
-                BeforeGenerateComponents();
-                LayoutComponents();
                 AfterGenerateComponents();
                 if (PrintHeight() == phStatic)
                     printedHeight_ = mmHeight();
@@ -461,15 +476,7 @@ void TrgCustomBand::CalcPrintSpace()
     if (outOfSpace_)
         return;
     const bool isStatic = PrintHeight() == phStatic;
-    int needed = isStatic ? mmHeight() : 0;
-    // A dynamic band that starts afresh below other bands keeps its entry
-    // together: when its components would not fit as designed, the band
-    // begins on the next page, as a static band does. Only what grows past
-    // its design goes on over a page end; on an empty page body the band
-    // prints what fits.
-    // Components are placed with one thousandth of tolerance.
-    if (!isStatic && !overflow_ && !incomplete_ && printPosition_ > engine->BodyTop())
-        needed = std::max(0, KeptTogetherBottom() - 1);
+    const int needed = isStatic ? mmHeight() : 0;
     if (pageLimit_ < printPosition_ + needed) {
         outOfSpace_ = true;
         return;
@@ -505,18 +512,45 @@ void TrgCustomBand::CheckPrintPosition()
     printPosition_ = position;
 }
 
-int TrgCustomBand::KeptTogetherBottom() const
+bool TrgCustomBand::MayWaitForNextPage() const
 {
-    // The design boxes of the visible components, those inside regions and
-    // those shifting below another one included; components that move or
-    // stretch with the band follow the others and do not count.
-    int bottom = 0;
+    // Only a fresh start below other bands waits: on an empty page body the
+    // band prints what fits and goes on over the page end. A band holding a
+    // component whose layout cannot be undone (a subreport) never waits, and
+    // a band waits once: bands that reprint at the top of the next page (a
+    // group header) leave it no emptier page to wait for.
+    const TrgCustomEngine* engine = Engine();
+    if (!keepTogether_ || waited_ || overflow_ || incomplete_ || !engine || printPosition_ <= engine->BodyTop())
+        return false;
+    for (int i = 0; i < GetComponentCount(); ++i)
+        if (!GetComponentAt(i)->LayoutCanBeTakenBack())
+            return false;
+    return true;
+}
+
+std::vector<TrgCacheRecord> TrgCustomBand::LayoutStates()
+{
+    std::vector<TrgCacheRecord> states;
+    states.reserve(size_t(GetComponentCount()) + 1);
+    states.push_back(StateRecord());
+    for (int i = 0; i < GetComponentCount(); ++i)
+        states.push_back(GetComponentAt(i)->StateRecord());
+    return states;
+}
+
+void TrgCustomBand::TakeBackLayout(const std::vector<TrgCacheRecord>& States)
+{
+    RestoreState(States[0]);
+    waited_ = true;
     for (int i = 0; i < GetComponentCount(); ++i) {
-        const TrgComponent* component = GetComponentAt(i);
-        if (component->Visible() && !component->ShiftWithParent() && !component->StretchWithParent())
-            bottom = std::max(bottom, component->mmTop() + component->mmHeight());
+        TrgComponent* component = GetComponentAt(i);
+        component->RestoreState(States[size_t(i) + 1]);
+        component->ResetPrintState();
     }
-    return bottom;
+    drawList_.clear();
+    printedHeight_ = 0;
+    tallest_ = nullptr;
+    outOfSpace_ = true;
 }
 
 int TrgCustomBand::StretchBottom() const
@@ -604,6 +638,7 @@ void TrgCustomBand::SaveCacheFields(TrgCacheRecord& Record)
     Record.PutInt32(at + 4, resumeComponent_);
     Record.PutBool(at + 8, overflow_);
     Record.PutBool(at + 9, incomplete_);
+    Record.PutBool(at + 10, waited_);
     Record.PutInt32(at + 12, remainingHeight_);
     Record.PutBool(at + 16, positionRetry_);
     Record.PutBool(at + 17, pageBottomReached_);
@@ -618,6 +653,7 @@ void TrgCustomBand::RestoreCacheFields(const TrgCacheRecord& Record)
     resumeComponent_ = Record.GetInt32(at + 4);
     overflow_ = Record.GetBool(at + 8);
     incomplete_ = Record.GetBool(at + 9);
+    waited_ = Record.GetBool(at + 10);
     remainingHeight_ = Record.GetInt32(at + 12);
     positionRetry_ = Record.GetBool(at + 16);
     pageBottomReached_ = Record.GetBool(at + 17);

@@ -158,9 +158,12 @@ public:
     int PageLimit() const { return pageLimit_; }
     // Where components that stretch with the band end.
     int StretchBottom() const;
-    // The lowest design bottom of the visible components that neither
-    // stretch nor move with the band: what a fresh start must find room for.
-    int KeptTogetherBottom() const;
+    // A band kept together begins on the next page when it would not end on
+    // this one; only a band taller than a page goes on over a page end. Off
+    // by default: a dynamic band prints what fits and continues on the next
+    // page. A run-time choice of the program that prints, never stored.
+    bool KeepTogether() const { return keepTogether_; }
+    void SetKeepTogether(bool Value) { keepTogether_ = Value; }
     int PrintedHeight() const { return printedHeight_; }
     // The lowest bottom of the components placed so far in this pass.
     int ContentBottom() const { return contentBottom_; }
@@ -208,8 +211,16 @@ private:
     // Lays out one list from a component index; false when it stopped early.
     void LayoutList(int ListIndex, int FromComponent, int& RunningBottom);
     bool DoneTest() const;
+    // Keeping together: whether this pass may wait for the next page, the
+    // states before the layout, and going back to them.
+    bool MayWaitForNextPage() const;
+    std::vector<TrgCacheRecord> LayoutStates();
+    void TakeBackLayout(const std::vector<TrgCacheRecord>& States);
 
     bool generating_ = false;
+    bool keepTogether_ = false;
+    // The band took its layout back and waits for the next page.
+    bool waited_ = false;
     bool progress_ = false;
     int saveRowNo_ = 0;
     int contentBottom_ = 0;

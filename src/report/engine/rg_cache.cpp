@@ -89,6 +89,15 @@ void TrgCacheable::RestoreFromCache(int32_t Page)
         RestoreCacheFields(record);
 }
 
+TrgCacheRecord TrgCacheable::StateRecord()
+{
+    TrgCacheRecord record(recordSize_);
+    SaveCacheFields(record);
+    return record;
+}
+
+void TrgCacheable::RestoreState(const TrgCacheRecord& Record) { RestoreCacheFields(Record); }
+
 void TrgCacheable::SaveCacheFields(TrgCacheRecord&) {}
 
 void TrgCacheable::RestoreCacheFields(const TrgCacheRecord&) {}

@@ -101,6 +101,10 @@ public:
     // Fills the page's record and writes it.
     virtual void SaveToCache(int32_t Page);
 
+    // The state a page record holds, and back: lets a layout that has to be
+    // undone return to where it started without a page of the cache.
+    TrgCacheRecord StateRecord();
+    void RestoreState(const TrgCacheRecord& Record);
     // Reads the record of Page into Buffer (record size bytes); false, and
     // Buffer unchanged, when the stream holds no such record.
     bool ReadCacheRecord(int32_t Page, char* Buffer);

@@ -115,6 +115,9 @@ public:
     // The component prints the page count: a one-pass report holding one
     // counts its pages before it hands out any.
     virtual bool ShowsPageCount() const { return false; }
+    // What one layout of the component did can be undone by restoring its
+    // state record (a band kept together takes its layout back).
+    virtual bool LayoutCanBeTakenBack() const { return true; }
 
     // The report's printer setup changed (a subreport passes it on).
     virtual void ReportPrinterSetupChanged() {}

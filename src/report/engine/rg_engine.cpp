@@ -522,6 +522,15 @@ int TrgCustomEngine::NextSaveRow()
     return counter == this ? ++saveRowNo_ : counter->NextSaveRow();
 }
 
+void TrgCustomEngine::GiveBackSaveRow()
+{
+    auto* counter = const_cast<TrgCustomEngine*>(RowCounter(this, report_));
+    if (counter != this)
+        counter->GiveBackSaveRow();
+    else if (saveRowNo_ > 0)
+        --saveRowNo_;
+}
+
 // ---- initialization ----------------------------------------------------------
 
 void TrgEngine::InitGeneration()

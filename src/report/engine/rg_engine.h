@@ -124,6 +124,8 @@ public:
     int SaveRowNo() const;
     // Counts the next row and returns its number.
     int NextSaveRow();
+    // The row taken last goes back (a band that waits for the next page).
+    void GiveBackSaveRow();
     // Set when the first detail band of a page has applied its position.
     bool DetailPositioned = false;
     // Band passes on this page, and fresh ones (not continuations).

@@ -345,6 +345,7 @@ void TrgCustomReport::CopySettings(const TrgProducer* Source)
     columnPositions_.Assign(source->columnPositions_);
     mmColumnWidth_ = source->mmColumnWidth_;
     SetDataPipeline(source->dataPipeline_);
+    modified_ = source->modified_;
     pageLimit_ = source->pageLimit_;
     passSetting_ = source->passSetting_;
     SaveAsTemplate = source->SaveAsTemplate;
@@ -405,6 +406,10 @@ void TrgCustomReport::Cancel()
     TrgProducer::Cancel();
     engine_->SetStop(true);
 }
+
+void TrgCustomReport::AddEngineStates(TrgStateSet States) { engine_->AddEngineStates(States); }
+
+void TrgCustomReport::RemoveEngineStates(TrgStateSet States) { engine_->RemoveEngineStates(States); }
 
 void TrgCustomReport::EngineEndPage()
 {

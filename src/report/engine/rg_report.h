@@ -68,6 +68,10 @@ public:
     TrgUnitType Units() const { return units_; }
     void SetUnits(TrgUnitType Value);
     bool SaveAsTemplate = false;
+    // Set when the report was changed; copied by CopySettings. A child
+    // report passes it on to the report above it.
+    bool Modified() const { return modified_; }
+    virtual void SetModified(bool Value) { modified_ = Value; }
     // The name of the save-text handler of older streams.
     QString OnSaveTextName;
 
@@ -102,6 +106,10 @@ public:
     // errors, raises EPrintError with Message.
     void AbortJob(const QString& Message) override;
     void Cancel() override;
+    // Bits of the engine's state set; a child report passes them on to the
+    // report above it.
+    virtual void AddEngineStates(TrgStateSet States);
+    virtual void RemoveEngineStates(TrgStateSet States);
     // The engine's end-of-page hook: OnEndPage, then the page limit.
     virtual void EngineEndPage();
     // The engine's page-complete hook.
@@ -151,6 +159,7 @@ private:
     int pageLimit_ = 0;
     TrgPassSettingType passSetting_ = psOnePass;
     TrgUnitType units_ = utInches;
+    bool modified_ = false;
     bool destroyingBands_ = false;
 };
 

@@ -20,6 +20,68 @@ TrgCustomReport* TrgChildReport::GetMainReport()
     return parent ? parent->GetMainReport() : static_cast<TrgCustomReport*>(this);
 }
 
+TrgCustomReport* TrgChildReport::ParentReport() const
+{
+    return subReport_ ? subReport_->TrgStretchable::Report() : nullptr;
+}
+
+void TrgChildReport::Reset()
+{
+    TrgCustomReport* main = GetMainReport();
+    if (main == this)
+        TrgReport::Reset();
+    else
+        main->Reset();
+}
+
+void TrgChildReport::Cancel()
+{
+    TrgProducer::Cancel();
+    engine_->SetStop(true);
+    if (auto* parent = dynamic_cast<TrgChildReport*>(ParentReport()))
+        parent->Cancel();
+}
+
+void TrgChildReport::SetModified(bool Value)
+{
+    TrgReport::SetModified(Value);
+    if (TrgCustomReport* parent = ParentReport(); parent && !SaveAsTemplate)
+        parent->SetModified(Value);
+}
+
+void TrgChildReport::AddEngineStates(TrgStateSet States)
+{
+    TrgReport::AddEngineStates(States);
+    if (TrgCustomReport* parent = ParentReport())
+        parent->AddEngineStates(States);
+}
+
+void TrgChildReport::RemoveEngineStates(TrgStateSet States)
+{
+    TrgReport::RemoveEngineStates(States);
+    if (TrgCustomReport* parent = ParentReport())
+        parent->RemoveEngineStates(States);
+}
+
+void TrgChildReport::CopySettings(const TrgProducer* Source)
+{
+    TrgReport::CopySettings(Source);
+    CheckParentPrinterSetup();
+}
+
+void TrgChildReport::PrinterSetupChanged()
+{
+    TrgReport::PrinterSetupChanged();
+    CheckParentPrinterSetup();
+}
+
+void TrgChildReport::CheckParentPrinterSetup()
+{
+    const TrgCustomReport* parent = ParentReport();
+    if (parent && !PrinterSetup()->IsEqual(*parent->PrinterSetup()))
+        subReport_->ReportPrinterSetupChanged();
+}
+
 TrgSubReport::TrgSubReport(TComponent* AOwner) : TrgStretchable(AOwner), child_(std::make_unique<TrgChildReport>(nullptr))
 {
     cacheOffset_ = ExtendCacheRecord(15);
@@ -274,7 +336,7 @@ void TrgSubReport::StartRun()
     runNo_ = int(runPages_.size());
     runPages_.emplace_back();
     childRun_ = runNo_;
-    child_->Reset();
+    child_->Engine()->Reset();
 }
 
 void TrgSubReport::RunChildPage(int PageNo, QSize Size)
@@ -288,7 +350,7 @@ void TrgSubReport::RunChildPage(int PageNo, QSize Size)
     if (childRun_ != runNo_) {
         // The child engine holds another run: this one is laid out again
         // up to the page asked for, each page at the size it had.
-        child_->Reset();
+        child_->Engine()->Reset();
         childRun_ = runNo_;
         for (int page = 1; page < PageNo && page <= int(sizes.size()); ++page)
             layOut(page, sizes[size_t(page - 1)]);
@@ -315,11 +377,13 @@ void TrgSubReport::GenerateSection()
     SetPrintHeight(0);
     if (!parent)
         return;
+    // The states go to the band's report, which passes them on upwards.
+    TrgCustomReport* report = TrgStretchable::Report();
     if (!sectionStarted_) {
         // The page after this one carries no title or header: the section
         // may start at its top.
         sectionStarted_ = true;
-        parent->AddEngineStates(esNoTitle);
+        report->AddEngineStates(esNoTitle);
     }
     const bool pageEmpty =
         parent->PrintPosition() <= parent->PrintTop() && parent->Page()->GetDrawCommandCount() == 0;
@@ -332,12 +396,12 @@ void TrgSubReport::GenerateSection()
     if (!inProgress_) {
         inProgress_ = true;
         nextChildPage_ = 1;
-        parent->RemoveEngineStates(esNoTitle);
+        report->RemoveEngineStates(esNoTitle);
         if (parentPrinterSetup_)
             child_->SetPrinterSetup(TrgStretchable::Report()->PrinterSetup());
         StartRun();
     }
-    parent->AddEngineStates(esNoHeader);
+    report->AddEngineStates(esNoHeader);
     RunChildPage(nextChildPage_, QSize());
     TrgCustomEngine* engine = child_->Engine();
     sectionPageReady_ = engine->Page()->GetDrawCommandCount() > 0;
@@ -348,8 +412,8 @@ void TrgSubReport::GenerateSection()
     SetPrintHeight(std::clamp(engine->PrintPosition() - engine->PrintTop(), 1, std::max(1, area.Bottom - area.Top)));
     SetContinued(!finished);
     if (finished) {
-        parent->RemoveEngineStates(esNoHeader);
-        parent->AddEngineStates(esSectionEnded);
+        report->RemoveEngineStates(esNoHeader);
+        report->AddEngineStates(esSectionEnded);
         sectionStarted_ = false;
         inProgress_ = false;
         nextChildPage_ = 1;
@@ -404,7 +468,7 @@ void TrgSubReport::SectionPageSent()
         return;
     sectionPageReady_ = false;
     if (!inProgress_) {
-        parent->RemoveEngineStates(esSectionEnded);
+        TrgStretchable::Report()->RemoveEngineStates(esSectionEnded);
         // The section's job ends with its last page.
         if (sectionDevice_) {
             sectionDevice_->EndJob();

@@ -22,7 +22,9 @@ class TrgSubReport;
 
 // The report a subreport runs. Its main report is that of the subreport's
 // band, so that a regeneration asked for inside it makes the whole report
-// again.
+// again. What happens to it is passed on to the report above it (the
+// report of the subreport's band): a reset (to the main report), a cancel,
+// a change, the engine's states.
 class TrgChildReport : public TrgReport {
 public:
     explicit TrgChildReport(TComponent* AOwner) : TrgReport(AOwner) {}
@@ -32,8 +34,27 @@ public:
     TrgSubReport* SubReport() const { return subReport_; }
     void SetSubReport(TrgSubReport* Value) { subReport_ = Value; }
     TrgCustomReport* GetMainReport() override;
+    // The report of the subreport's band; nullptr when detached.
+    TrgCustomReport* ParentReport() const;
+
+    // The whole report is made again: the main report resets.
+    void Reset() override;
+    // Stops this engine, and a child report above it too (the main report
+    // stops its child reports itself).
+    void Cancel() override;
+    // Passed on to the parent, unless this report is kept as a template.
+    void SetModified(bool Value) override;
+    void AddEngineStates(TrgStateSet States) override;
+    void RemoveEngineStates(TrgStateSet States) override;
+    // After the copy, the printer setup is checked against the parent's.
+    void CopySettings(const TrgProducer* Source) override;
+    // A setup that no longer equals the parent's is given the parent's
+    // again when the subreport uses it.
+    void PrinterSetupChanged() override;
 
 private:
+    void CheckParentPrinterSetup();
+
     TrgSubReport* subReport_ = nullptr;
 };
 
@@ -68,6 +89,8 @@ public:
     void SetParentPrinterSetup(bool Value);
     void SetCaption(const QString& Value) override;
     bool ShowsPageCount() const override;
+    // The pages of the report inside are made as it lays out.
+    bool LayoutCanBeTakenBack() const override { return false; }
     // Joining a band of a report gives a child report without bands the
     // parent's printer setup, the subreport's units and the default bands
     // of its kind: title, detail and summary for pbChild; page header,

@@ -377,7 +377,8 @@ bool TrgScreenDevice::DrawText(TrgDrawText& Command, const TRect& Rect)
                 --magnitude;
         lh = lineHeight();
         const int count = int(lines.size());
-        const int pitch = rgNearestEven(double(box.height()) / count);
+        // Whole pixels per line that never reach below the box.
+        const int pitch = box.height() / count;
         if (lh > 0 && std::abs(pitch - lh) / double(lh) <= 0.1) {
             lh = pitch;
         } else {

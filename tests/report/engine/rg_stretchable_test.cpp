@@ -338,25 +338,67 @@ int BottomOf(const QString& Command)
 
 }  // namespace
 
-TEST_F(StretchableTest, ADynamicBandStartingBelowOthersKeepsItsEntryOnOnePage)
+TEST_F(StretchableTest, ADynamicBandPrintsWhatFitsUnlessItIsKeptTogether)
 {
     // Each record: a note at the top, a fixed box beside it and another
     // 11 mm down, 16 mm in all; the body holds 30 mm, so the second record
-    // finds 14 mm left: its note and first box would fit, the lower box not.
-    auto rows = MakeTexts({{"Eins"}, {"Zwei"}, {"Drei"}});
+    // finds 14 mm left: its note and first box fit, the lower box not. By
+    // itself the band prints what fits and goes on with the lower box on the
+    // next page; kept together, the second record begins there whole.
+    for (const bool together : {false, true}) {
+        SCOPED_TRACE(together);
+        report = std::make_unique<TCapturingReport>(&form);
+        SetUp();
+        auto rows = MakeTexts({{"Eins"}, {"Zwei"}, {"Drei"}});
+        MakeMemoReport(rows.get());
+        detail->SetPrintHeight(phDynamic);
+        detail->SetKeepTogether(together);
+        AddDBMemo(detail, QStringLiteral("Text"), 0, 0);
+        AddDBMemo(detail, QStringLiteral("Text"), 40000, 0, false)->SetmmHeight(5000);
+        AddDBMemo(detail, QStringLiteral("Text"), 40000, 11000, false)->SetmmHeight(5000);
+        const std::vector<QString> pages = PrintAll();
+        ASSERT_GE(pages.size(), 2u);
+        const auto count = [&](size_t page, const char* text) {
+            return page < pages.size() ? pages[page].count(QStringLiteral("[") + text + "]") : -1;
+        };
+        EXPECT_EQ(count(0, "Eins"), 3);
+        EXPECT_EQ(count(0, "Zwei"), together ? 0 : 2) << pages[0].toStdString();
+        EXPECT_EQ(count(1, "Zwei"), together ? 3 : 1) << pages[1].toStdString();
+        if (together) {
+            EXPECT_EQ(TopOf(pages[1], "Zwei"), kMargin + 5000) << "at the top of the next page";
+        }
+        int drei = 0;
+        for (size_t p = 0; p < pages.size(); ++p)
+            drei += count(p, "Drei");
+        EXPECT_EQ(drei, 3) << "nothing lost";
+    }
+}
+
+TEST_F(StretchableTest, AnEntryKeptTogetherMovesWholeWhenItFitsAPageAndGoesOnOnlyWhenTaller)
+{
+    // Seven lines to a page. Three lines, then a note of five (fits a fresh
+    // page, not the four lines left), then one of ten (taller than a page).
+    auto rows = MakeTexts({Paragraphs(3), Paragraphs(5, 4), Paragraphs(10, 9)});
     MakeMemoReport(rows.get());
     detail->SetPrintHeight(phDynamic);
+    detail->SetKeepTogether(true);
     AddDBMemo(detail, QStringLiteral("Text"), 0, 0);
-    AddDBMemo(detail, QStringLiteral("Text"), 40000, 0, false)->SetmmHeight(5000);
-    AddDBMemo(detail, QStringLiteral("Text"), 40000, 11000, false)->SetmmHeight(5000);
+    report->SetPassSetting(psTwoPass);
     const std::vector<QString> pages = PrintAll();
-    ASSERT_EQ(pages.size(), 3u);
-    const char* texts[] = {"Eins", "Zwei", "Drei"};
-    for (int p = 0; p < 3; ++p)
-        for (int t = 0; t < 3; ++t)
-            EXPECT_EQ(pages[size_t(p)].count(QStringLiteral("[") + texts[t] + "]"), p == t ? 3 : 0)
-                << "page " << p + 1 << ": " << pages[size_t(p)].toStdString();
-    EXPECT_EQ(TopOf(pages[1], "Zwei"), kMargin + 5000) << "at the top of the next page";
+    ASSERT_EQ(pages.size(), 4u);
+    EXPECT_EQ(MemoLines(pages), Paragraphs(18)) << "every line once, in order";
+    EXPECT_EQ(MemoLines(pages[0]), Paragraphs(3));
+    EXPECT_EQ(MemoLines(pages[1]), Paragraphs(5, 4)) << "the five lines together";
+    EXPECT_EQ(MemoLines(pages[2]), Paragraphs(7, 9)) << "the tall note from a page's top";
+    EXPECT_EQ(MemoLines(pages[3]), Paragraphs(3, 16));
+    EXPECT_EQ(TopOf(pages[1], "Absatz 4"), kMargin + 5000);
+    // The pages made again from the cache, in any order, are the same.
+    const std::vector<QString> again = Regenerate({4, 2, 3, 1, 2});
+    EXPECT_EQ(again[0], pages[3]);
+    EXPECT_EQ(again[1], pages[1]);
+    EXPECT_EQ(again[2], pages[2]);
+    EXPECT_EQ(again[3], pages[0]);
+    EXPECT_EQ(again[4], pages[1]);
 }
 
 TEST_F(StretchableTest, WhatStretchesWithTheBandWaitsForThePageWhereANoteGoingOnEnds)

@@ -556,6 +556,100 @@ TEST_F(SubReportTest, TheChildReportsMainReportIsTheParents)
     EXPECT_EQ(loose.Report()->GetMainReport(), loose.Report());
 }
 
+TEST_F(SubReportTest, AChildReportsEngineCountsWhileTheMainReportCounts)
+{
+    // Two records of two child lines each: the child's lines are laid out
+    // in the pass that counts as in the pass that prints, whichever pass
+    // setting of the child's own, and the child's engine says which it is.
+    TrgSubReport* sub = MakeReports(2, 2, pbChild);
+    TrgChildReport* child = sub->Report();
+    QStringList calls;
+    child->GetBandAt(0)->AfterPrint = [&](TObject*) {
+        calls << QStringLiteral("%1/%2").arg(report->Engine()->CountingPass()).arg(child->Engine()->CountingPass());
+    };
+    report->SetPassSetting(psTwoPass);
+    for (const TrgPassSettingType own : {psOnePass, psTwoPass}) {
+        SCOPED_TRACE(own);
+        child->SetPassSetting(own);
+        calls.clear();
+        ASSERT_FALSE(PrintAll().empty());
+        const qsizetype half = calls.size() / 2;
+        ASSERT_GE(half, 4);
+        EXPECT_EQ(calls, QStringList(half, QStringLiteral("1/1")) + QStringList(half, QStringLiteral("0/0")));
+    }
+}
+
+TEST_F(SubReportTest, AChildReportPassesOnWhatHappensToItToTheReportAbove)
+{
+    // The main report, its child and, in the child's detail band, a
+    // grandchild.
+    TrgSubReport* sub = MakeReports(2, 2, pbChild);
+    TrgChildReport* child = sub->Report();
+    auto* inner = new TrgSubReport(&form);
+    inner->SetBand(child->GetBandAt(0));
+    TrgChildReport* grandchild = inner->Report();
+    ASSERT_EQ(grandchild->ParentReport(), child);
+    ASSERT_EQ(child->ParentReport(), report.get());
+
+    // A change reaches every report above, unless the child is a template.
+    grandchild->SetModified(true);
+    EXPECT_TRUE(child->Modified());
+    EXPECT_TRUE(report->Modified());
+    report->SetModified(false);
+    child->SetModified(false);
+    child->SaveAsTemplate = true;
+    grandchild->SetModified(true);
+    EXPECT_TRUE(child->Modified());
+    EXPECT_FALSE(report->Modified()) << "a template keeps its changes to itself";
+    child->SaveAsTemplate = false;
+
+    // The engine states go up to the main report's engine and come off again.
+    grandchild->AddEngineStates(esNoHeader);
+    for (TrgCustomReport* r : {static_cast<TrgCustomReport*>(grandchild), static_cast<TrgCustomReport*>(child),
+                               static_cast<TrgCustomReport*>(report.get())})
+        EXPECT_TRUE(r->Engine()->EngineState() & esNoHeader) << r->Name.toStdString();
+    grandchild->RemoveEngineStates(esNoHeader);
+    for (TrgCustomReport* r : {static_cast<TrgCustomReport*>(grandchild), static_cast<TrgCustomReport*>(child),
+                               static_cast<TrgCustomReport*>(report.get())})
+        EXPECT_FALSE(r->Engine()->EngineState() & esNoHeader) << r->Name.toStdString();
+
+    // A reset makes the whole report again: the main report's pages go.
+    ASSERT_FALSE(PrintAll().empty());
+    ASSERT_GT(report->GetLastPageNo(), 0);
+    grandchild->Reset();
+    EXPECT_EQ(report->GetLastPageNo(), 0);
+
+    // A cancel stops the child reports above; the main report stops its
+    // children itself.
+    grandchild->Cancel();
+    EXPECT_TRUE(grandchild->Engine()->Stopped());
+    EXPECT_TRUE(child->Cancelled());
+    EXPECT_TRUE(child->Engine()->Stopped());
+    EXPECT_FALSE(report->Cancelled());
+}
+
+TEST_F(SubReportTest, AChildReportTakesItsParentsPrinterSetupAgainAfterACopyOrAChange)
+{
+    TrgSubReport* sub = MakeReports(1, 1, pbChild);
+    TrgChildReport* child = sub->Report();
+    ASSERT_TRUE(child->PrinterSetup()->IsEqual(*report->PrinterSetup()));
+    TrgReport other(nullptr);
+    other.PrinterSetup()->SetOrientation(poLandscape);
+    other.SetModified(true);
+    ASSERT_FALSE(other.PrinterSetup()->IsEqual(*report->PrinterSetup()));
+    for (const bool parents : {true, false}) {
+        SCOPED_TRACE(parents);
+        sub->SetParentPrinterSetup(parents);
+        child->CopySettings(&other);
+        EXPECT_TRUE(child->Modified()) << "the modified flag is copied";
+        EXPECT_EQ(child->PrinterSetup()->IsEqual(*report->PrinterSetup()), parents) << "after a copy";
+        child->SetPrinterSetup(report->PrinterSetup());
+        child->PrinterSetup()->SetOrientation(poLandscape);
+        EXPECT_EQ(child->PrinterSetup()->IsEqual(*report->PrinterSetup()), parents) << "after a change";
+        child->SetPrinterSetup(report->PrinterSetup());
+    }
+}
+
 }  // namespace
 
 // ---- text files ------------------------------------------------------------------

@@ -204,6 +204,35 @@ TEST_F(PreviewTest, TextIsDrawnWithTheLineBreaksItCarries)
     EXPECT_LE(rows.back() - command->DrawTop, 2 * (metrics.height() + metrics.leading()));
 }
 
+TEST_F(PreviewTest, AMemoFittedToItsBoxStaysInsideIt)
+{
+    // 36 lines in a box 112.788 mm high, as a long note of a picture list
+    // lays them out: 11.8 screen pixels a line at 100 %, whose rounding up
+    // would put the last line below the box, over what follows it.
+    FakeReport report(1);
+    report.Decorate = [](TrgPage& page, int) {
+        TrgDrawText* text = PlaceText(page, QString(), 25400, 25400, 80000, 112788, -11);
+        text->WordWrap = true;
+        text->IsMemo = true;
+        TStringList lines;
+        for (int i = 1; i <= 36; ++i)
+            lines.Add(QStringLiteral("Notizwort%1 Notizwort%2").arg(2 * i - 1).arg(2 * i));
+        text->SetWrappedText(lines);
+    };
+    TrgScreenDevice device(nullptr);
+    device.ZoomSetting = zs100Percent;
+    device.SetPublisher(&report.publisher);
+    report.publisher.PublishJob();
+    const TrgDrawCommand* command = device.DisplayPage()->GetDrawCommand(0);
+    const QImage& bitmap = device.PageBitmap();
+    // The box and two lines' height below it.
+    const std::vector<int> rows =
+        InkRows(bitmap, command->DrawLeft, command->DrawRight, command->DrawTop, command->DrawBottom + 24);
+    ASSERT_FALSE(rows.empty());
+    EXPECT_LE(rows.back(), command->DrawBottom);
+    EXPECT_GE(rows.back(), command->DrawBottom - 40) << "the lines fill the box";
+}
+
 TEST_F(PreviewTest, ClickableCommandsAreFoundByTheirRectangleEdgesIncluded)
 {
     FakeReport report(1);
