@@ -176,7 +176,9 @@ int DruckVerkleinerung(QSize bild, int format, const std::vector<const TrgImage*
     for (const int n : PicDecodeReductions(format)) {
         const QSize klein = PicReducedSize(bild, n);
         const TRect teil = TMainForm::DruckAusschnitt(klein.width(), klein.height(), grossBild8, grossBild10);
-        const QSize teilGroesse(teil.Right - teil.Left, teil.Bottom - teil.Top);
+        // A section reaching beyond the picture is cut at its edge.
+        const QSize teilGroesse(std::min(teil.Right, klein.width()) - teil.Left,
+                                std::min(teil.Bottom, klein.height()) - teil.Top);
         if (std::all_of(rahmen.begin(), rahmen.end(), [&](const TrgImage* r) { return DecktRahmen(teilGroesse, *r); }))
             return n;
     }
