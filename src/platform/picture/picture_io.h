@@ -105,8 +105,9 @@ bool PicReadBytes(const QByteArray& data, const QString& name, int format, int p
 // the JPEG decoder's own scaling to 1/8, 1/4 and 1/2. Other formats have
 // none: they decode whole and a smaller picture would only cost a scaling.
 QList<int> PicDecodeReductions(int format);
-// The picture's size at 1/reduction (at least one pixel either way): as
-// maxSize of PicRead it makes the JPEG decoder scale by exactly that much.
+// The picture's size at 1/reduction, whole pixels rounded down in its
+// proportions (at least one either way): as maxSize of PicRead it makes the
+// JPEG decoder scale by exactly that much, and PicRead gives that size.
 QSize PicReducedSize(QSize source, int reduction);
 
 // Writes a picture. Compression: for TIFF 1 or 0 none, 160 LZW, 120
