@@ -40,6 +40,7 @@
 #include "storage/grid_settings.h"
 
 #include <QCursor>
+#include <QFileInfo>
 #include <QImage>
 
 #include <algorithm>
@@ -51,7 +52,11 @@ namespace {
 // way it ends.
 struct TPrintPicAufraeumen {
     TDruckStand& druck;
-    ~TPrintPicAufraeumen() { druck.PrintPic.reset(); }
+    ~TPrintPicAufraeumen()
+    {
+        druck.PrintPic.reset();
+        druck.LetzterAusschnitt = {};
+    }
 };
 
 const QString kNichtVergeben = QStringLiteral("-nicht vergeben-");
@@ -376,23 +381,35 @@ void TMainForm::rgReport1DetailBand1BeforePrint(TObject*)
             return;
         }
         Screen->SetCursor(crHourGlass);
-        ImageWindow1->LoadFromFile(datei, 0, 0);
-        TImageInWindow* bild = ImageWindow1->ImageInWindow();
-        // A camera picture has several times the pixels its frames print:
-        // it is decoded as small as the frames allow (a JPEG scaled by its
-        // decoder, in a fraction of the time of the whole), and the section
-        // is cut from that smaller picture.
-        const int verkleinerung =
-            DruckVerkleinerung(QSize(bild->GetImageWidth(), bild->GetImageHeight()), info.Format, rahmen,
-                               druck_.GrossBild8, druck_.GrossBild10);
-        const QImage& pixel = bild->PixelsReducedBy(verkleinerung);
-        const TRect teil = DruckAusschnitt(pixel.width(), pixel.height(), druck_.GrossBild8, druck_.GrossBild10);
-        // The pictures print what "PrintPic.BMP" holds; they take the
-        // section just saved there instead of reading the file back (its
-        // pixels are the same; reading it back took as long as the decode).
-        const QImage gedruckt = AusschnittSpeichern(pixel, teil, PrintPicDatei());
-        if (gedruckt.isNull())
-            throw Exception(QStringLiteral("Bild kann nicht gespeichert werden: ") + ziel);
+        const QFileInfo dateiInfo(WinToLinux(datei).value_or(datei));
+        TDruckStand::TAusschnitt& letzter = druck_.LetzterAusschnitt;
+        const bool schonGespeichert = !letzter.Bild.isNull() && letzter.Datei == dateiInfo.absoluteFilePath() &&
+                                      letzter.Groesse == dateiInfo.size() &&
+                                      letzter.Geaendert == dateiInfo.lastModified() &&
+                                      letzter.GrossBild8 == druck_.GrossBild8 && letzter.GrossBild10 == druck_.GrossBild10;
+        if (!schonGespeichert) {
+            letzter = {};
+            ImageWindow1->LoadFromFile(datei, 0, 0);
+            TImageInWindow* bild = ImageWindow1->ImageInWindow();
+            // A camera picture has several times the pixels its frames
+            // print: it is decoded as small as the frames allow (a JPEG
+            // scaled by its decoder, in a fraction of the time of the
+            // whole), and the section is cut from that smaller picture.
+            const int verkleinerung =
+                DruckVerkleinerung(QSize(bild->GetImageWidth(), bild->GetImageHeight()), info.Format, rahmen,
+                                   druck_.GrossBild8, druck_.GrossBild10);
+            const QImage& pixel = bild->PixelsReducedBy(verkleinerung);
+            const TRect teil = DruckAusschnitt(pixel.width(), pixel.height(), druck_.GrossBild8, druck_.GrossBild10);
+            // The pictures print what "PrintPic.BMP" holds; they take the
+            // section just saved there instead of reading the file back (its
+            // pixels are the same; reading it back took as long as the decode).
+            const QImage gespeichert = AusschnittSpeichern(pixel, teil, PrintPicDatei());
+            if (gespeichert.isNull())
+                throw Exception(QStringLiteral("Bild kann nicht gespeichert werden: ") + ziel);
+            letzter = {dateiInfo.absoluteFilePath(), dateiInfo.size(), dateiInfo.lastModified(), druck_.GrossBild8,
+                       druck_.GrossBild10, gespeichert};
+        }
+        const QImage gedruckt = letzter.Bild;
         if (bild1) {
             TBitmap bitmap;
             bitmap.SetImage(gedruckt);

@@ -12,6 +12,7 @@
 #include "datacontrols/dk_db_combo.h"
 #include "dialogs/album_manager.h"
 #include "dialogs/listen_bericht.h"
+#include "imaging/image_window.h"
 #include "platform/core/exceptions.h"
 #include "private_cupsd.h"
 #include "platform/core/run_temp_folder.h"
@@ -324,6 +325,30 @@ TEST_F(ListPrintTest, AOnePassListWithThePageCountLoadsEachPictureOnce)
     EXPECT_TRUE(seiten.contains(QStringLiteral("Seite %1 von %1").arg(n))) << seiten.toStdString();
     EXPECT_EQ(PdfBilder(pdf), 3);
     EXPECT_EQ(prompts.Texte.filter("Bild ist nicht im Zugriff!").size(), 1) << prompts.Texte.join("|").toStdString();
+}
+
+// An entry that does not fit below the one before it is laid out again on
+// the next page: its picture is read once, and each entry shows its own.
+TEST_F(ListPrintTest, AnEntryLaidOutAgainOnTheNextPageReadsItsPictureOnce)
+{
+    Album(3);  // pictures 201, 202 and 203 wide, two entries a page
+    int geladen = 0;
+    form->ImageWindow1->OnPostLoad = [&geladen](TImageWindow*) { ++geladen; };
+    Gehe(1);
+    const QString pdf = Pdf("liste.pdf");
+    AufPdf(pdf);
+    form->DruckeBilderListe2("BilderListe_GrossesBild8.RTM");
+    form->ImageWindow1->OnPostLoad = nullptr;
+    EXPECT_EQ(geladen, 3);
+    EXPECT_EQ(Titel(PdfText(pdf)), QList<int>({1, 2, 3}));
+    EXPECT_EQ(PdfSeiten(pdf), 2);
+    // pdfimages: page num type width height ...
+    QStringList bilder;
+    for (const QString& zeile : Werkzeug("pdfimages", {"-list", pdf}).split('\n', Qt::SkipEmptyParts).mid(2)) {
+        const QStringList s = zeile.simplified().split(' ');
+        bilder << s[0] + ":" + s[3] + "x" + s[4];
+    }
+    EXPECT_EQ(bilder, QStringList({"1:201x120", "1:202x120", "2:203x120"}));
 }
 
 // An entry whose picture is out of reach, right after an entry printed
