@@ -180,14 +180,24 @@ TEST(ImageWindow, ShowsALargePictureDecodedAtTheSizeShown)
     EXPECT_EQ(w.ImageInWindow()->GetImageHeight(), 2000);
 }
 
+namespace {
+
+// A 1600 x 1200 camera-like JPEG loaded into the window.
+TImageInWindow* PhotoLoaded(TImageWindow& w, const lxtest::TempDir& dir)
+{
+    const QString file = PathIn(dir, "photo.jpg");
+    EXPECT_TRUE(Gradient(1600, 1200).save(file, "JPEG", 85));
+    w.LoadFromFile(file, 0, 0);
+    return w.ImageInWindow();
+}
+
+}  // namespace
+
 TEST(ImageWindow, APictureIsHandedOutAtAReductionOfItsSize)
 {
     lxtest::TempDir dir;
     TImageWindow w(nullptr);
-    const QString file = PathIn(dir, "photo.jpg");
-    ASSERT_TRUE(Gradient(1600, 1200).save(file, "JPEG", 85));
-    w.LoadFromFile(file, 0, 0);
-    TImageInWindow* h = w.ImageInWindow();
+    TImageInWindow* h = PhotoLoaded(w, dir);
     const QImage viertel = h->PixelsReducedBy(4);
     EXPECT_EQ(viertel.size(), QSize(400, 300));
     // The picture still is the file's: its size, and the whole on demand.
@@ -236,10 +246,7 @@ TEST(ImageWindow, ThumbnailSequenceOfTheIntake)
 {
     lxtest::TempDir dir;
     TImageWindow w(nullptr);
-    const QString file = PathIn(dir, "photo.jpg");
-    ASSERT_TRUE(Gradient(1600, 1200).save(file, "JPEG", 85));
-    w.LoadFromFile(file, 0, 0);
-    TImageInWindow* h = w.ImageInWindow();
+    TImageInWindow* h = PhotoLoaded(w, dir);
     EXPECT_EQ(h->GetImageWidth(), 1600);
     EXPECT_EQ(h->GetImageHeight(), 1200);
     EXPECT_FALSE(w.Modified);
