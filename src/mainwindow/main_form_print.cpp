@@ -173,7 +173,7 @@ bool DecktRahmen(QSize teil, const TrgImage& rahmen)
 // How much smaller than its file a list decodes a picture: the largest
 // reduction its format decodes at whose section still covers every frame
 // it fills (DecktRahmen); 1, the whole picture, when none does.
-int DruckVerkleinerung(QSize bild, int format, const std::vector<const TrgImage*>& rahmen, bool grossBild8,
+int DruckVerkleinerung(QSize bild, int format, const std::vector<TrgImage*>& rahmen, bool grossBild8,
                        bool grossBild10)
 {
     if (rahmen.empty())
@@ -337,18 +337,14 @@ void TMainForm::rgReport1DetailBand1BeforePrint(TObject*)
                                    .arg(DbeBilder->GetTrimString(QStringLiteral("SHORTDESC"))));
     int abschnitt = 1;
     auto* bild1 = Bauteil<TrgImage>(this, QStringLiteral("rgReport1Image1"));
-    std::vector<const TrgImage*> rahmen;
+    // The frames the entry's picture goes into.
+    std::vector<TrgImage*> rahmen;
     for (int i = 1; i <= 5; ++i)
         if (auto* r = Bauteil<TrgImage>(this, QStringLiteral("rgReport1Image%1").arg(i)))
             rahmen.push_back(r);
-    const auto bilderLaden = [this](const QString& datei) {
-        for (int i = 1; i <= 5; ++i)
-            if (auto* bild = Bauteil<TrgImage>(this, QStringLiteral("rgReport1Image%1").arg(i))) {
-                if (datei.isEmpty())
-                    bild->Picture()->Assign(nullptr);
-                else
-                    bild->Picture()->LoadFromFile(datei);
-            }
+    const auto ohneBild = [&rahmen] {
+        for (TrgImage* bild : rahmen)
+            bild->Picture()->Assign(nullptr);
     };
     try {
         const QString ziel = WinToLinux(PrintPicDatei()).value_or(PrintPicDatei());
@@ -369,7 +365,7 @@ void TMainForm::rgReport1DetailBand1BeforePrint(TObject*)
         // An entry whose picture is out of reach or unreadable prints
         // without one, never with the entry's before it.
         if (datei.isEmpty()) {
-            bilderLaden(QString());
+            ohneBild();
             return;
         }
         TPicInfo info;
@@ -377,7 +373,7 @@ void TMainForm::rgReport1DetailBand1BeforePrint(TObject*)
         if (!PicPing(WinToLinux(datei).value_or(datei), info, fehler)) {
             Protokoll(QStringLiteral("Info"), QStringLiteral("Großbilddruck, ") + fehler.Text + QStringLiteral(": ") + datei);
             ShowMessage(fehler.Text + QStringLiteral(": ") + datei);
-            bilderLaden(QString());
+            ohneBild();
             return;
         }
         Screen->SetCursor(crHourGlass);
