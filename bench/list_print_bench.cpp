@@ -3,11 +3,14 @@
 // the same thumbnails (read from the album's memo) and texts drawn with
 // QPainter into QPdfWriter, eight entries to an A4 page.
 //
-// The passport sheet ("BilderListe_Passbilder.RTM") of the album's last 27
-// entries, each a 4000 x 3000 JPEG on disk, printed five times side by side
-// (seven pages), against its floor: each picture decoded, scaled once to
-// the print resolution of its 35 x 45 mm frame and drawn into the five
-// frames with the entry's texts, with QPainter into QPdfWriter.
+// The four picture layouts ("BilderListe_Bildinfo.RTM", the two large-
+// picture layouts with their 36:25 sections, the passport sheet with five
+// copies of each picture) printed for the album's last 27 entries, each a
+// 4000 x 3000 JPEG on disk, against their floors: each picture decoded at
+// the JPEG decoder's largest reduction (1/8, 1/4, 1/2) that still fills its
+// frame at the print resolution, its section cut, scaled once to the frame
+// and drawn into the layout's frames with the entry's texts, with QPainter
+// into QPdfWriter.
 
 #include "bench_hauptfenster.h"
 #include "bench_ordner.h"
@@ -28,6 +31,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QImageReader>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
@@ -42,7 +46,7 @@
 namespace {
 
 constexpr int kEintraege = 1000;
-constexpr int kPassbilder = 27;  // the last entries, with pictures on disk
+constexpr int kKamerabilder = 27;  // the last entries, with camera pictures on disk
 constexpr int kPrintDpi = 600;   // the report printer's resolution
 std::filesystem::path gDir;
 
@@ -93,7 +97,7 @@ void AlbumFuellen(const std::string& file)
         const std::string desc = "Urlaub am Meer, Bild " + std::to_string(i + 1);
         const std::string pfad = "C:\\Bilder\\Urlaub\\img_" + std::to_string(i + 1) + ".jpg";
         dbe_Replace("SHORTDESC", DBE_REPL_TEXT, desc.c_str());
-        if (i >= kEintraege - kPassbilder) {
+        if (i >= kEintraege - kKamerabilder) {
             const QString bild = QString::fromStdString((gDir / ("kamera_" + std::to_string(i + 1) + ".jpg")).string());
             KameraBildSchreiben(bild, i);
             dbe_Replace("PFAD", DBE_REPL_TEXT, LinuxToWin(bild)->toLocal8Bit().constData());
@@ -128,7 +132,8 @@ struct Fixture {
         AlbumFuellen((gDir / "BILDER.DBF").string());
         if (form->BilderDBFOeffnen() != 1)
             std::abort();
-        for (const char* vorlage : {"BilderListe.RTM", "BilderListe_Passbilder.RTM"})
+        for (const char* vorlage : {"BilderListe.RTM", "BilderListe_Bildinfo.RTM", "BilderListe_GrossesBild8.RTM",
+                                    "BilderListe_GrossesBild10.RTM", "BilderListe_Passbilder.RTM"})
             QFile::copy(QStringLiteral(LUMADEX_RESOURCES_DIR "/") + vorlage,
                         QString::fromStdString((gDir / vorlage).string()));
         // The pictures lie on this machine's disk, whatever its volume id.
@@ -229,23 +234,81 @@ void BM_SameListDrawnWithQPainter(benchmark::State& state)
     }
 }
 
-void BM_PassportSheetThroughTheTemplate(benchmark::State& state)
+// The picture layouts, each printed for the album's last 27 entries: the
+// template and, for its floor, the pages it makes.
+struct TBildLayout {
+    const char* Name;
+    const char* Vorlage;
+    const char* Titel;
+    int JeSeite;          // entries a page
+    double EintragMM;     // height of an entry
+    QRectF Rahmen;        // the first frame, mm from the entry's top left
+    int RahmenZahl;          // frames side by side, 39 mm apart
+    bool Quer, Hoch;      // the 36:25 section of the large-picture layouts
+    int Zeilen;           // lines of labels beside or below the picture
+};
+
+const TBildLayout kBildLayouts[] = {
+    {"Bildinfo", "BilderListe_Bildinfo.RTM", "Bilderliste mit Bildinfo", 4, 64, QRectF(0, 2, 84, 59), 1, false, false, 5},
+    {"GrossesBild8", "BilderListe_GrossesBild8.RTM", "Großbilder (Querformat)", 2, 129, QRectF(26.65, 8.5, 144, 100), 1,
+     true, false, 3},
+    {"GrossesBild10", "BilderListe_GrossesBild10.RTM", "Großbilder (Hochformat)", 2, 129, QRectF(0, 1.5, 86.8, 125), 1,
+     false, true, 5},
+    {"Passbilder", "BilderListe_Passbilder.RTM", "Passbilder", 4, 62, QRectF(0, 8.5, 35, 45), 5, false, false, 1},
+};
+
+void BM_PictureLayoutThroughTheTemplate(benchmark::State& state, const TBildLayout& layout)
 {
     Fixture& f = F();
     for (auto _ : state) {
-        f.form->DbeBilder->Go(kEintraege - kPassbilder + 1);
+        f.form->DbeBilder->Go(kEintraege - kKamerabilder + 1);
         f.form->TableBilder->Refresh();
-        f.form->DruckeBilderListe2(QStringLiteral("BilderListe_Passbilder.RTM"));
+        f.form->DruckeBilderListe2(QString::fromLatin1(layout.Vorlage));
         if (!QFile::exists(f.pdf))
             state.SkipWithError("no PDF");
     }
     state.counters["bytes"] = double(QFileInfo(f.pdf).size());
 }
 
-// The passport floor: each picture decoded, scaled once to its frame's
-// pixels at the printer's resolution and drawn into the five frames; the
-// title, group, note, rules and the page heads and feet, four entries a page.
-void BM_SamePassportSheetDrawnWithQPainter(benchmark::State& state)
+// The rectangle a large-picture layout prints of a picture of that size:
+// the top left 36:25 (landscape) or 25:36 (portrait) section.
+QRect Ausschnitt(QSize bild, const TBildLayout& layout)
+{
+    if (layout.Quer)
+        return QRect(0, 0, bild.width(), std::min(bild.height(), qRound(bild.width() * 25 / 36.0)));
+    if (layout.Hoch)
+        return QRect(0, 0, std::min(bild.width(), qRound(bild.height() * 25 / 36.0)), bild.height());
+    return QRect(QPoint(0, 0), bild);
+}
+
+// The floor's picture: the JPEG decoded by its decoder at the largest of
+// 1/8, 1/4, 1/2 whose section still has the frame's pixels at the print
+// resolution (or whole), the section cut and scaled once to the frame.
+QImage FloorBild(const QString& datei, const TBildLayout& layout)
+{
+    const double mm = kPrintDpi / 25.4;
+    const QSize rahmen(qRound(layout.Rahmen.width() * mm), qRound(layout.Rahmen.height() * mm));
+    QImageReader leser(datei, "jpeg");
+    const QSize ganz = leser.size();
+    for (const int n : {8, 4, 2}) {
+        const QSize klein(ganz.width() / n, ganz.height() / n);
+        const QSize teil = Ausschnitt(klein, layout).size();
+        if (teil.width() >= rahmen.width() || teil.height() >= rahmen.height()) {
+            leser.setScaledSize(klein);
+            break;
+        }
+    }
+    QImage bild = leser.read();
+    const QRect teil = Ausschnitt(bild.size(), layout);
+    if (teil != bild.rect())
+        bild = bild.copy(teil);
+    return bild.scaled(rahmen, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+}
+
+// The floor of a picture layout: each picture decoded as FloorBild makes
+// it and drawn into the entry's frames; the title, the label lines, the
+// note, the rule and the page heads and feet.
+void BM_SamePicturePagesDrawnWithQPainter(benchmark::State& state, const TBildLayout& layout)
 {
     Fixture& f = F();
     TDbe* dbe = f.form->DbeBilder;
@@ -255,30 +318,35 @@ void BM_SamePassportSheetDrawnWithQPainter(benchmark::State& state)
         QPainter maler(&writer);
         maler.setRenderHint(QPainter::SmoothPixmapTransform);
         const double mm = kPrintDpi / 25.4;
-        const QSize rahmen(qRound(35 * mm), qRound(45 * mm));
         int zeile = 0, seite = 1;
-        const int seiten = (kPassbilder + 3) / 4;
-        const auto kopfUndFuss = [&] { KopfUndFuss(maler, QStringLiteral("Passbilder"), seite, seiten); };
+        const int seiten = (kKamerabilder + layout.JeSeite - 1) / layout.JeSeite;
+        const auto kopfUndFuss = [&] { KopfUndFuss(maler, QString::fromUtf8(layout.Titel), seite, seiten); };
         kopfUndFuss();
-        for (int n = kEintraege - kPassbilder + 1; n <= kEintraege; ++n) {
+        for (int n = kEintraege - kKamerabilder + 1; n <= kEintraege; ++n) {
             dbe->Go(uint32_t(n));
-            if (zeile == 4) {
+            if (zeile == layout.JeSeite) {
                 writer.newPage();
                 ++seite;
                 kopfUndFuss();
                 zeile = 0;
             }
-            const double oben = (17 + zeile * 62) * mm;
+            const double oben = 17 * mm + zeile * layout.EintragMM * mm;
             const QString pfad = dbe->GetTrimString(QStringLiteral("PFAD"));
-            const QImage bild = QImage(WinToLinux(pfad).value_or(pfad))
-                                    .scaled(rahmen, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-            maler.drawText(QPointF(0, oben + 6 * mm), dbe->GetTrimString(QStringLiteral("SHORTDESC")));
-            for (int i = 0; i < 5; ++i)
-                maler.drawImage(QRectF(i * 39 * mm, oben + 8.5 * mm, bild.width(), bild.height()), bild);
-            maler.drawText(QPointF(0, oben + 59 * mm), QStringLiteral("Gruppe:"));
-            maler.drawText(QPointF(16 * mm, oben + 59 * mm), dbe->GetTrimString(QStringLiteral("PLAYLIST")));
-            maler.drawText(QPointF(156 * mm, oben + 59 * mm), dbe->GetTrimString(QStringLiteral("NOTIZ")));
-            maler.drawLine(QPointF(0, oben + 62 * mm), QPointF(197 * mm, oben + 62 * mm));
+            const QImage bild = FloorBild(WinToLinux(pfad).value_or(pfad), layout);
+            const QRectF rahmen(layout.Rahmen.left() * mm, oben + layout.Rahmen.top() * mm, bild.width(), bild.height());
+            for (int i = 0; i < layout.RahmenZahl; ++i)
+                maler.drawImage(rahmen.translated(i * 39 * mm, 0), bild);
+            const double text = layout.RahmenZahl > 1 ? 0 : (layout.Rahmen.right() + 5) * mm;
+            maler.drawText(QPointF(text, oben + 6 * mm), dbe->GetTrimString(QStringLiteral("SHORTDESC")));
+            for (int z = 0; z < layout.Zeilen; ++z) {
+                const double y = oben + (12 + 5 * z) * mm + (layout.RahmenZahl > 1 ? 47 * mm : 0);
+                maler.drawText(QPointF(text, y), QStringLiteral("Gruppe:"));
+                maler.drawText(QPointF(text + 22 * mm, y), dbe->GetTrimString(QStringLiteral("PLAYLIST")));
+                maler.drawText(QPointF(text + 54 * mm, y), QStringLiteral("Qualität:"));
+                maler.drawText(QPointF(text + 78 * mm, y), dbe->GetTrimString(QStringLiteral("QUALITAET")));
+            }
+            maler.drawText(QPointF(156 * mm, oben + (layout.EintragMM - 3) * mm), dbe->GetTrimString(QStringLiteral("NOTIZ")));
+            maler.drawLine(QPointF(0, oben + layout.EintragMM * mm), QPointF(197 * mm, oben + layout.EintragMM * mm));
             ++zeile;
         }
         maler.end();
@@ -288,8 +356,6 @@ void BM_SamePassportSheetDrawnWithQPainter(benchmark::State& state)
 
 }  // namespace
 
-BENCHMARK(BM_PassportSheetThroughTheTemplate)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(BM_SamePassportSheetDrawnWithQPainter)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_ThumbnailListThroughTheTemplate)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_SameListDrawnWithQPainter)->Unit(benchmark::kMillisecond)->Iterations(3);
 
@@ -297,6 +363,16 @@ int main(int argc, char** argv)
 {
     gDir = BenchOrdnerAnlegen("liste");
     QApplication app(argc, argv);
+    for (const TBildLayout& layout : kBildLayouts) {
+        benchmark::RegisterBenchmark((std::string("BM_PictureLayoutThroughTheTemplate/") + layout.Name).c_str(),
+                                     BM_PictureLayoutThroughTheTemplate, layout)
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(1);
+        benchmark::RegisterBenchmark((std::string("BM_SamePicturePagesDrawnWithQPainter/") + layout.Name).c_str(),
+                                     BM_SamePicturePagesDrawnWithQPainter, layout)
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(1);
+    }
     BenchLaufen(&argc, argv);
     gFixture.reset();  // while the application still lives
     std::filesystem::remove_all(gDir);

@@ -221,6 +221,16 @@ const TPicImage& TImageInWindow::FullImage()
     return image_;
 }
 
+const QImage& TImageInWindow::PixelsReducedBy(int Reduction)
+{
+    if (Reduction <= 1 || !reduced_)
+        return FullImage().Pixels;
+    const QSize size = PicReducedSize(QSize(image_.SourceWidth, image_.SourceHeight), Reduction);
+    if (image_.Pixels.size() != size)
+        Decode(size);
+    return image_.Pixels;
+}
+
 void TImageInWindow::Load(const QString& FileName, int Format, int Page, bool FromField)
 {
     const QString local = PictureLocalPath(FileName);

@@ -68,6 +68,11 @@ public:
     double Resolution() const { return has_ ? image_.ResolutionX : 0; }
     // The picture at full size (decoded now when it was not yet).
     const TPicImage& FullImage();
+    // The picture at 1/Reduction of its size (PicReducedSize): a JPEG
+    // decoded by its decoder's own scaling, another format decoded whole and
+    // scaled; the full picture for 1 or when the picture is not held as a
+    // file's bytes (decoded whole already, or made by an operation).
+    const QImage& PixelsReducedBy(int Reduction);
     // The decoded pixels as they are now (possibly at a reduced size).
     const QImage& DecodedPixels() const { return image_.Pixels; }
     // True while the picture is held at less than its own size.

@@ -7,6 +7,8 @@
 #include "platform/core/run_temp_folder.h"
 #include "platform/core/string_list.h"
 
+#include <QDateTime>
+#include <QImage>
 #include <QString>
 
 #include <functional>
@@ -26,6 +28,16 @@ struct TDruckStand {
     bool GrossBild10 = false;
     std::function<void(TrgReport*)> ListenAusgabe;
     std::unique_ptr<TRunTempFile> PrintPic;
+    // The section "PrintPic.BMP" holds, and of which file (its size and
+    // time, the crop flags): an entry that does not fit at the foot of a
+    // page is laid out again on the next one and takes it unread.
+    struct TAusschnitt {
+        QString Datei;
+        qint64 Groesse = -1;
+        QDateTime Geaendert;
+        bool GrossBild8 = false, GrossBild10 = false;
+        QImage Bild;
+    } LetzterAusschnitt;
 };
 
 // The album display's state: the entry count last shown, whether the

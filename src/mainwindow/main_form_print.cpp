@@ -32,6 +32,8 @@
 #include "report/engine/rg_text_components.h"
 #include "report/engine/rg_dataset_pipeline.h"
 #include "report/output/rg_forms.h"
+#include "report/output/rg_printer.h"
+#include "report/output/rg_units.h"
 #include "shared/app_exception.h"
 #include "shared/general_files.h"
 #include "shared/general_texts.h"
@@ -39,7 +41,11 @@
 #include "storage/grid_settings.h"
 
 #include <QCursor>
+#include <QFileInfo>
 #include <QImage>
+
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -47,7 +53,11 @@ namespace {
 // way it ends.
 struct TPrintPicAufraeumen {
     TDruckStand& druck;
-    ~TPrintPicAufraeumen() { druck.PrintPic.reset(); }
+    ~TPrintPicAufraeumen()
+    {
+        druck.PrintPic.reset();
+        druck.LetzterAusschnitt = {};
+    }
 };
 
 const QString kNichtVergeben = QStringLiteral("-nicht vergeben-");
@@ -126,27 +136,69 @@ TRect TMainForm::DruckAusschnitt(int breite, int hoehe, bool grossBild8, bool gr
 
 namespace {
 
-// Saves that section of the picture as "PrintPic.BMP" (ziel) and gives it
-// back, a null image when it cannot. The whole picture is saved as it is
-// held, without a copy of its pixels (a 12-megapixel copy costs as much as
-// the decode).
-QImage AusschnittSpeichern(TImageInWindow& bild, const TRect& r, const QString& ziel)
+// Saves the section r of the picture (clipped to it) as "PrintPic.BMP"
+// (ziel) and gives it back, a null image when it cannot. The whole picture
+// is saved as it is held, without a copy of its pixels (a 12-megapixel
+// copy costs as much as the decode).
+QImage AusschnittSpeichern(const QImage& bild, const TRect& r, const QString& ziel)
 {
-    if (!bild.HasImage() || ziel.isEmpty())
+    if (bild.isNull() || ziel.isEmpty())
         return {};
-    const QImage& ganz = bild.FullImage().Pixels;
-    const bool ganzesBild = r.Left == 0 && r.Top == 0 && r.Right == ganz.width() && r.Bottom == ganz.height();
-    const QImage teil = ganzesBild ? ganz : bild.GetBitmapOfRect(r);
+    const QRect teilRect = QRect(QPoint(r.Left, r.Top), QPoint(r.Right - 1, r.Bottom - 1)).intersected(bild.rect());
+    const QImage teil = teilRect == bild.rect() ? bild : bild.copy(teilRect);
     if (teil.isNull() || !teil.save(WinToLinux(ziel).value_or(ziel), "BMP"))
         return {};
     return teil;
+}
+
+// True when a section of that many pixels prints in the frame with at
+// least one pixel of its own for each printed one at the printer's
+// resolution. The printer lays a picture out in whole screen pixels first,
+// which can make it up to a screen pixel larger than the frame: that pixel
+// is counted in. A frame that does not stretch prints a picture at its own
+// size, so a smaller one would print smaller.
+bool DecktRahmen(QSize teil, const TrgImage& rahmen)
+{
+    if (!rahmen.Stretch())
+        return false;
+    const double pixelJeTausendstel = TrgPrinter::kResolution / 25400.0;
+    const int bildschirmPixel = (TrgPrinter::kResolution + rgScreenPixelsPerInch() - 1) / rgScreenPixelsPerInch();
+    const int breite = int(std::ceil(rahmen.mmWidth() * pixelJeTausendstel)) + bildschirmPixel;
+    const int hoehe = int(std::ceil(rahmen.mmHeight() * pixelJeTausendstel)) + bildschirmPixel;
+    // Kept in proportion, the picture fills the frame along one side only.
+    if (rahmen.MaintainAspectRatio())
+        return teil.width() >= breite || teil.height() >= hoehe;
+    return teil.width() >= breite && teil.height() >= hoehe;
+}
+
+// How much smaller than its file a list decodes a picture: the largest
+// reduction its format decodes at whose section still covers every frame
+// it fills (DecktRahmen); 1, the whole picture, when none does.
+int DruckVerkleinerung(QSize bild, int format, const std::vector<TrgImage*>& rahmen, bool grossBild8,
+                       bool grossBild10)
+{
+    if (rahmen.empty())
+        return 1;
+    for (const int n : PicDecodeReductions(format)) {
+        const QSize klein = PicReducedSize(bild, n);
+        const TRect teil = TMainForm::DruckAusschnitt(klein.width(), klein.height(), grossBild8, grossBild10);
+        // A section reaching beyond the picture is cut at its edge.
+        const QSize teilGroesse(std::min(teil.Right, klein.width()) - teil.Left,
+                                std::min(teil.Bottom, klein.height()) - teil.Top);
+        if (std::all_of(rahmen.begin(), rahmen.end(), [&](const TrgImage* r) { return DecktRahmen(teilGroesse, *r); }))
+            return n;
+    }
+    return 1;
 }
 
 }  // namespace
 
 bool TMainForm::Beschneiden(int Left, int Top, int Right, int Bottom)
 {
-    return !AusschnittSpeichern(*ImageWindow1->ImageInWindow(), Rect(Left, Top, Right, Bottom), PrintPicDatei()).isNull();
+    TImageInWindow* bild = ImageWindow1->ImageInWindow();
+    if (!bild->HasImage())
+        return false;
+    return !AusschnittSpeichern(bild->FullImage().Pixels, Rect(Left, Top, Right, Bottom), PrintPicDatei()).isNull();
 }
 
 void TMainForm::Einzelbilddrucken2Click(TObject* Sender)
@@ -300,14 +352,14 @@ void TMainForm::rgReport1DetailBand1BeforePrint(TObject*)
                                    .arg(DbeBilder->GetTrimString(QStringLiteral("SHORTDESC"))));
     int abschnitt = 1;
     auto* bild1 = Bauteil<TrgImage>(this, QStringLiteral("rgReport1Image1"));
-    const auto bilderLaden = [this](const QString& datei) {
-        for (int i = 1; i <= 5; ++i)
-            if (auto* bild = Bauteil<TrgImage>(this, QStringLiteral("rgReport1Image%1").arg(i))) {
-                if (datei.isEmpty())
-                    bild->Picture()->Assign(nullptr);
-                else
-                    bild->Picture()->LoadFromFile(datei);
-            }
+    // The frames the entry's picture goes into.
+    std::vector<TrgImage*> rahmen;
+    for (int i = 1; i <= 5; ++i)
+        if (auto* r = Bauteil<TrgImage>(this, QStringLiteral("rgReport1Image%1").arg(i)))
+            rahmen.push_back(r);
+    const auto ohneBild = [&rahmen] {
+        for (TrgImage* bild : rahmen)
+            bild->Picture()->Assign(nullptr);
     };
     try {
         const QString ziel = WinToLinux(PrintPicDatei()).value_or(PrintPicDatei());
@@ -328,7 +380,7 @@ void TMainForm::rgReport1DetailBand1BeforePrint(TObject*)
         // An entry whose picture is out of reach or unreadable prints
         // without one, never with the entry's before it.
         if (datei.isEmpty()) {
-            bilderLaden(QString());
+            ohneBild();
             return;
         }
         TPicInfo info;
@@ -336,20 +388,39 @@ void TMainForm::rgReport1DetailBand1BeforePrint(TObject*)
         if (!PicPing(WinToLinux(datei).value_or(datei), info, fehler)) {
             Protokoll(QStringLiteral("Info"), QStringLiteral("Großbilddruck, ") + fehler.Text + QStringLiteral(": ") + datei);
             ShowMessage(fehler.Text + QStringLiteral(": ") + datei);
-            bilderLaden(QString());
+            ohneBild();
             return;
         }
         Screen->SetCursor(crHourGlass);
-        ImageWindow1->LoadFromFile(datei, 0, 0);
-        TImageInWindow* bild = ImageWindow1->ImageInWindow();
-        const TRect teil =
-            DruckAusschnitt(bild->GetImageWidth(), bild->GetImageHeight(), druck_.GrossBild8, druck_.GrossBild10);
-        // The pictures print what "PrintPic.BMP" holds; they take the
-        // section just saved there instead of reading the file back (its
-        // pixels are the same; reading 36 MB back took as long as the decode).
-        const QImage gedruckt = AusschnittSpeichern(*bild, teil, PrintPicDatei());
-        if (gedruckt.isNull())
-            throw Exception(QStringLiteral("Bild kann nicht gespeichert werden: ") + ziel);
+        const QFileInfo dateiInfo(WinToLinux(datei).value_or(datei));
+        TDruckStand::TAusschnitt& letzter = druck_.LetzterAusschnitt;
+        const bool schonGespeichert = !letzter.Bild.isNull() && letzter.Datei == dateiInfo.absoluteFilePath() &&
+                                      letzter.Groesse == dateiInfo.size() &&
+                                      letzter.Geaendert == dateiInfo.lastModified() &&
+                                      letzter.GrossBild8 == druck_.GrossBild8 && letzter.GrossBild10 == druck_.GrossBild10;
+        if (!schonGespeichert) {
+            letzter = {};
+            ImageWindow1->LoadFromFile(datei, 0, 0);
+            TImageInWindow* bild = ImageWindow1->ImageInWindow();
+            // A camera picture has several times the pixels its frames
+            // print: it is decoded as small as the frames allow (a JPEG
+            // scaled by its decoder, in a fraction of the time of the
+            // whole), and the section is cut from that smaller picture.
+            const int verkleinerung =
+                DruckVerkleinerung(QSize(bild->GetImageWidth(), bild->GetImageHeight()), info.Format, rahmen,
+                                   druck_.GrossBild8, druck_.GrossBild10);
+            const QImage& pixel = bild->PixelsReducedBy(verkleinerung);
+            const TRect teil = DruckAusschnitt(pixel.width(), pixel.height(), druck_.GrossBild8, druck_.GrossBild10);
+            // The pictures print what "PrintPic.BMP" holds; they take the
+            // section just saved there instead of reading the file back (its
+            // pixels are the same; reading it back took as long as the decode).
+            const QImage gespeichert = AusschnittSpeichern(pixel, teil, PrintPicDatei());
+            if (gespeichert.isNull())
+                throw Exception(QStringLiteral("Bild kann nicht gespeichert werden: ") + ziel);
+            letzter = {dateiInfo.absoluteFilePath(), dateiInfo.size(), dateiInfo.lastModified(), druck_.GrossBild8,
+                       druck_.GrossBild10, gespeichert};
+        }
+        const QImage gedruckt = letzter.Bild;
         if (bild1) {
             TBitmap bitmap;
             bitmap.SetImage(gedruckt);

@@ -180,6 +180,44 @@ TEST(ImageWindow, ShowsALargePictureDecodedAtTheSizeShown)
     EXPECT_EQ(w.ImageInWindow()->GetImageHeight(), 2000);
 }
 
+namespace {
+
+// A 1600 x 1200 camera-like JPEG loaded into the window.
+TImageInWindow* PhotoLoaded(TImageWindow& w, const lxtest::TempDir& dir)
+{
+    const QString file = PathIn(dir, "photo.jpg");
+    EXPECT_TRUE(Gradient(1600, 1200).save(file, "JPEG", 85));
+    w.LoadFromFile(file, 0, 0);
+    return w.ImageInWindow();
+}
+
+}  // namespace
+
+TEST(ImageWindow, APictureIsHandedOutAtAReductionOfItsSize)
+{
+    lxtest::TempDir dir;
+    TImageWindow w(nullptr);
+    TImageInWindow* h = PhotoLoaded(w, dir);
+    const QImage viertel = h->PixelsReducedBy(4);
+    EXPECT_EQ(viertel.size(), QSize(400, 300));
+    // The picture still is the file's: its size, and the whole on demand.
+    EXPECT_TRUE(h->Reduced());
+    EXPECT_EQ(h->GetImageWidth(), 1600);
+    EXPECT_EQ(h->GetImageHeight(), 1200);
+    // The same picture, smaller: the gradient's corners agree (its blue
+    // is fine stripes, which a reduction averages).
+    const QImage ganz = h->PixelsReducedBy(1);
+    EXPECT_EQ(ganz.size(), QSize(1600, 1200));
+    EXPECT_FALSE(h->Reduced());
+    for (const QPoint ecke : {QPoint(0, 0), QPoint(1599, 0), QPoint(0, 1199), QPoint(1599, 1199)}) {
+        const QRgb a = ganz.pixel(ecke), b = viertel.pixel(ecke.x() / 4, ecke.y() / 4);
+        EXPECT_NEAR(qRed(a), qRed(b), 12);
+        EXPECT_NEAR(qGreen(a), qGreen(b), 12);
+    }
+    // A picture decoded whole stays whole at any reduction.
+    EXPECT_EQ(h->PixelsReducedBy(4).size(), QSize(1600, 1200));
+}
+
 TEST(ImageWindow, ShownWindowReportsABrokenPictureWhenItLoads)
 {
     lxtest::TempDir dir;
@@ -208,10 +246,7 @@ TEST(ImageWindow, ThumbnailSequenceOfTheIntake)
 {
     lxtest::TempDir dir;
     TImageWindow w(nullptr);
-    const QString file = PathIn(dir, "photo.jpg");
-    ASSERT_TRUE(Gradient(1600, 1200).save(file, "JPEG", 85));
-    w.LoadFromFile(file, 0, 0);
-    TImageInWindow* h = w.ImageInWindow();
+    TImageInWindow* h = PhotoLoaded(w, dir);
     EXPECT_EQ(h->GetImageWidth(), 1600);
     EXPECT_EQ(h->GetImageHeight(), 1200);
     EXPECT_FALSE(w.Modified);

@@ -12,6 +12,7 @@
 #include "datacontrols/dk_db_combo.h"
 #include "dialogs/album_manager.h"
 #include "dialogs/listen_bericht.h"
+#include "imaging/image_window.h"
 #include "platform/core/exceptions.h"
 #include "private_cupsd.h"
 #include "platform/core/run_temp_folder.h"
@@ -324,6 +325,30 @@ TEST_F(ListPrintTest, AOnePassListWithThePageCountLoadsEachPictureOnce)
     EXPECT_TRUE(seiten.contains(QStringLiteral("Seite %1 von %1").arg(n))) << seiten.toStdString();
     EXPECT_EQ(PdfBilder(pdf), 3);
     EXPECT_EQ(prompts.Texte.filter("Bild ist nicht im Zugriff!").size(), 1) << prompts.Texte.join("|").toStdString();
+}
+
+// An entry that does not fit below the one before it is laid out again on
+// the next page: its picture is read once, and each entry shows its own.
+TEST_F(ListPrintTest, AnEntryLaidOutAgainOnTheNextPageReadsItsPictureOnce)
+{
+    Album(3);  // pictures 201, 202 and 203 wide, two entries a page
+    int geladen = 0;
+    form->ImageWindow1->OnPostLoad = [&geladen](TImageWindow*) { ++geladen; };
+    Gehe(1);
+    const QString pdf = Pdf("liste.pdf");
+    AufPdf(pdf);
+    form->DruckeBilderListe2("BilderListe_GrossesBild8.RTM");
+    form->ImageWindow1->OnPostLoad = nullptr;
+    EXPECT_EQ(geladen, 3);
+    EXPECT_EQ(Titel(PdfText(pdf)), QList<int>({1, 2, 3}));
+    EXPECT_EQ(PdfSeiten(pdf), 2);
+    // pdfimages: page num type width height ...
+    QStringList bilder;
+    for (const QString& zeile : Werkzeug("pdfimages", {"-list", pdf}).split('\n', Qt::SkipEmptyParts).mid(2)) {
+        const QStringList s = zeile.simplified().split(' ');
+        bilder << s[0] + ":" + s[3] + "x" + s[4];
+    }
+    EXPECT_EQ(bilder, QStringList({"1:201x120", "1:202x120", "2:203x120"}));
 }
 
 // An entry whose picture is out of reach, right after an entry printed
@@ -949,6 +974,128 @@ TEST_F(ListPrintTest, EachPictureIsInThePdfOnceAtThePrintResolutionOfItsFrame)
         // No more than the embedded pixels uncompressed, and the pages' texts.
         EXPECT_LT(QFileInfo(pdf).size(), pixel * 3 + 256 * 1024);
         Bildschirmfoto(pdf, QStringLiteral("liste_aufloesung_") + QString::fromLatin1(f.Vorlage.Datei).section('.', 0, 0));
+    }
+}
+
+namespace {
+
+// A 4000 x 3000 camera picture: red rises to the right, green downwards,
+// blue in 400-pixel squares, so a section from the wrong place or of the
+// wrong picture shows in every channel.
+QImage Kamerabild()
+{
+    QImage bild(4000, 3000, QImage::Format_RGB32);
+    for (int y = 0; y < bild.height(); ++y) {
+        auto* zeile = reinterpret_cast<QRgb*>(bild.scanLine(y));
+        for (int x = 0; x < bild.width(); ++x)
+            zeile[x] = qRgb(x * 255 / 3999, y * 255 / 2999, ((x / 400 + y / 400) % 2) * 200 + 20);
+    }
+    return bild;
+}
+
+// Mean difference per channel of two pictures of one size.
+double MittlereAbweichung(const QImage& a, const QImage& b)
+{
+    const QImage x = a.convertToFormat(QImage::Format_RGB32), y = b.convertToFormat(QImage::Format_RGB32);
+    qint64 summe = 0;
+    for (int r = 0; r < x.height(); ++r) {
+        const auto* p = reinterpret_cast<const QRgb*>(x.constScanLine(r));
+        const auto* q = reinterpret_cast<const QRgb*>(y.constScanLine(r));
+        for (int c = 0; c < x.width(); ++c)
+            summe += std::abs(qRed(p[c]) - qRed(q[c])) + std::abs(qGreen(p[c]) - qGreen(q[c])) +
+                     std::abs(qBlue(p[c]) - qBlue(q[c]));
+    }
+    return double(summe) / (3.0 * x.width() * x.height());
+}
+
+// The template's first frame made smaller (width and height in thousandths
+// of a millimetre), the file keeping its name and so its crop.
+void RahmenVerkleinern(const QString& vorlage, int breite, int hoehe)
+{
+    QFile datei(vorlage);
+    ASSERT_TRUE(datei.open(QIODevice::ReadOnly));
+    QByteArray text = datei.readAll();
+    datei.close();
+    const qsizetype anfang = text.indexOf("object rgReport1Image1: TrgImage");
+    ASSERT_GE(anfang, 0);
+    const qsizetype ende = text.indexOf("object ", anfang + 10);
+    QByteArray block = text.mid(anfang, ende - anfang);
+    static const QRegularExpression hoeheZeile(QStringLiteral("mmHeight = \\d+")), breiteZeile(QStringLiteral("mmWidth = \\d+"));
+    QString b = QString::fromLatin1(block);
+    b.replace(hoeheZeile, QStringLiteral("mmHeight = %1").arg(hoehe));
+    b.replace(breiteZeile, QStringLiteral("mmWidth = %1").arg(breite));
+    text.replace(anfang, block.size(), b.toLatin1());
+    ASSERT_TRUE(datei.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    datei.write(text);
+}
+
+}  // namespace
+
+TEST_F(ListPrintTest, ACameraPictureIsDecodedAsSmallAsItsFramesAllowAndCutFromThatPicture)
+{
+    Album(1);
+    const QImage ganz = Kamerabild();
+    const QString datei = QString::fromStdString((ordner / "bild1.jpg").string());
+    ASSERT_TRUE(ganz.save(datei, "JPEG", 92));
+    const QImage dekodiert(datei);  // what the whole decode gives
+    const struct {
+        const char* Vorlage;
+        int RahmenBreite, RahmenHoehe;  // thousandths of a millimetre; 0: as the template has it
+        QSize Gedruckt;                 // the section the frames get
+        QRect AusschnittGanz;           // that section in the whole picture
+    } faelle[] = {
+        // The JPEG decoder's 1/4 fills the 35 x 45 mm frames (827 x 620 of
+        // the picture at 600 dpi), its 1/2 the 84 x 59 mm frame (1859 x 1394).
+        {"BilderListe_Passbilder.RTM", 0, 0, QSize(1000, 750), QRect(0, 0, 4000, 3000)},
+        {"BilderListe_Bildinfo.RTM", 0, 0, QSize(2000, 1500), QRect(0, 0, 4000, 3000)},
+        // The large frames need every pixel (3402 x 2362, 2050 x 2953).
+        {"BilderListe_GrossesBild8.RTM", 0, 0, QSize(4000, 2778), QRect(0, 0, 4000, 2778)},
+        {"BilderListe_GrossesBild10.RTM", 0, 0, QSize(2083, 3000), QRect(0, 0, 2083, 3000)},
+        // Half as large, the section is cut from the picture decoded at 1/2.
+        {"BilderListe_GrossesBild8.RTM", 72000, 50000, QSize(2000, 1389), QRect(0, 0, 4000, 2778)},
+        {"BilderListe_GrossesBild10.RTM", 43400, 62500, QSize(1042, 1500), QRect(0, 0, 2083, 3000)},
+    };
+    const double pixelJeMM = 600 / 25.4;
+    for (const auto& f : faelle) {
+        SCOPED_TRACE(std::string(f.Vorlage) + " " + std::to_string(f.RahmenBreite));
+        if (f.RahmenBreite > 0)
+            RahmenVerkleinern(ProgrammOrdner() + f.Vorlage, f.RahmenBreite, f.RahmenHoehe);
+        Gehe(1);
+        const QString pdf = Pdf(QStringLiteral("kamera.pdf"));
+        AufPdf(pdf);
+        form->DruckeBilderListe2(f.Vorlage);
+        ASSERT_TRUE(QFile::exists(pdf)) << prompts.Texte.join("|").toStdString();
+
+        auto* erstes = Bauteil<TrgImage>("rgReport1Image1");
+        ASSERT_TRUE(erstes && erstes->Picture()->Graphic());
+        const QImage gedruckt = erstes->Picture()->Graphic()->DrawImage();
+        EXPECT_EQ(gedruckt.size(), f.Gedruckt);
+        // Still at least the frame's pixels at the printer's resolution
+        // along the side the picture fills.
+        const double rahmenB = erstes->mmWidth() / 1000.0 * pixelJeMM, rahmenH = erstes->mmHeight() / 1000.0 * pixelJeMM;
+        const double mass = std::min(rahmenB / gedruckt.width(), rahmenH / gedruckt.height());
+        EXPECT_LE(mass, 1.0) << rahmenB << " x " << rahmenH;
+        // The section of the smaller picture shows what the section of the
+        // whole one shows.
+        const QImage erwartet = dekodiert.copy(f.AusschnittGanz)
+                                    .scaled(gedruckt.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        EXPECT_LT(MittlereAbweichung(gedruckt, erwartet), 3.0);
+
+        // The page as before: one entry, its picture once in the file, in
+        // each frame at the frame's pixels.
+        EXPECT_EQ(PdfSeiten(pdf), 1);
+        EXPECT_EQ(Titel(PdfText(pdf)), QList<int>{1});
+        const QStringList zeilen = Werkzeug("pdfimages", {"-list", pdf}).split('\n', Qt::SkipEmptyParts).mid(2);
+        const bool passbild = QByteArray(f.Vorlage).contains("Passbilder");
+        EXPECT_EQ(zeilen.size(), passbild ? 5 : 1);
+        for (const QString& zeile : zeilen) {
+            const QStringList s = zeile.simplified().split(' ');
+            ASSERT_GE(s.size(), 5);
+            EXPECT_NEAR(s[3].toInt(), gedruckt.width() * mass, 8) << zeile.toStdString();
+            EXPECT_NEAR(s[4].toInt(), gedruckt.height() * mass, 8) << zeile.toStdString();
+        }
+        Bildschirmfoto(pdf, QStringLiteral("liste_kamera_") + QString::fromLatin1(f.Vorlage).section('.', 0, 0) +
+                                (f.RahmenBreite > 0 ? QStringLiteral("_klein") : QString()));
     }
 }
 

@@ -536,6 +536,23 @@ bool PicReadBytes(const QByteArray& data, const QString& name, int format, int p
     return true;
 }
 
+QList<int> PicDecodeReductions(int format)
+{
+    if (format == pfJPEG)
+        return {8, 4, 2};
+    return {};
+}
+
+QSize PicReducedSize(QSize source, int reduction)
+{
+    if (reduction <= 1)
+        return source;
+    // Whole pixels rounded down: the decoder then scales by 1/reduction and
+    // trims at most its last column and row, where rounding up would make
+    // it choose a finer scale and shrink that.
+    return FittedInto(source, QSize(std::max(1, source.width() / reduction), std::max(1, source.height() / reduction)));
+}
+
 bool PicWriteBytes(const TPicImage& image, int format, int compression, QByteArray& out, TPicError& err)
 {
     PicLibraryInit();

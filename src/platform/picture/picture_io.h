@@ -12,6 +12,7 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QList>
 #include <QSize>
 #include <QString>
 
@@ -99,6 +100,15 @@ bool PicRead(const QString& fileName, int format, int page, TPicImage& out, TPic
              QSize maxSize = QSize());
 bool PicReadBytes(const QByteArray& data, const QString& name, int format, int page, TPicImage& out,
                   TPicError& err, QSize maxSize = QSize());
+
+// The reductions a picture of `format` decodes faster at, largest first:
+// the JPEG decoder's own scaling to 1/8, 1/4 and 1/2. Other formats have
+// none: they decode whole and a smaller picture would only cost a scaling.
+QList<int> PicDecodeReductions(int format);
+// The picture's size at 1/reduction, whole pixels rounded down in its
+// proportions (at least one either way): as maxSize of PicRead it makes the
+// JPEG decoder scale by exactly that much, and PicRead gives that size.
+QSize PicReducedSize(QSize source, int reduction);
 
 // Writes a picture. Compression: for TIFF 1 or 0 none, 160 LZW, 120
 // PackBits, 110 CCITT 1D, 130 CCITT Group 3, 140 CCITT Group 4 (the CCITT

@@ -204,6 +204,36 @@ TEST(PictureIo, ScaledDecodeKeepsTheSourceSize)
     EXPECT_EQ(t.Pixels.size(), QSize(400, 100));
 }
 
+TEST(PictureIo, ReducedSizesAreTheJpegDecodersOwnScales)
+{
+    lxtest::TempDir dir;
+    TPicError err;
+    EXPECT_EQ(PicDecodeReductions(pfJPEG), QList<int>({8, 4, 2}));
+    EXPECT_TRUE(PicDecodeReductions(pfPNG).isEmpty());
+    EXPECT_TRUE(PicDecodeReductions(pfBMP).isEmpty());
+    // Sizes that do not divide: whole pixels rounded down in the picture's
+    // proportions, never below one.
+    const struct {
+        QSize Quelle;
+        int Verkleinerung;
+        QSize Klein;
+    } faelle[] = {{{4000, 3000}, 4, {1000, 750}}, {{4001, 3001}, 4, {999, 750}}, {{1203, 803}, 2, {600, 401}},
+                  {{1203, 803}, 8, {149, 100}},   {{7, 3}, 8, {1, 1}},           {{640, 480}, 1, {640, 480}}};
+    for (const auto& f : faelle) {
+        SCOPED_TRACE(std::to_string(f.Quelle.width()) + "/" + std::to_string(f.Verkleinerung));
+        EXPECT_EQ(PicReducedSize(f.Quelle, f.Verkleinerung), f.Klein);
+        if (f.Quelle.width() < 1000 || f.Quelle.width() > 2000)
+            continue;
+        // The decode gives exactly that size, keeping the file's size.
+        ASSERT_TRUE(PicWrite(TPicImage::FromQImage(Gradient(f.Quelle.width(), f.Quelle.height())),
+                             Path(dir, "odd.jpg"), pfJPEG, 85, err));
+        TPicImage t;
+        ASSERT_TRUE(PicRead(Path(dir, "odd.jpg"), 0, 0, t, err, PicReducedSize(f.Quelle, f.Verkleinerung)));
+        EXPECT_EQ(t.Pixels.size(), f.Klein);
+        EXPECT_EQ(QSize(t.SourceWidth, t.SourceHeight), f.Quelle);
+    }
+}
+
 TEST(PictureIo, MultiPageTiff)
 {
     lxtest::TempDir dir;
