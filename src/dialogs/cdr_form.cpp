@@ -252,7 +252,8 @@ void TCDRForm::EditZielGroesseChange()
         throw Exception(QStringLiteral("Nur Zahlen als Eingabe erlaubt!"));
 }
 
-QString TCDRForm::Wurzel() const { return OrdnerNormalisiert(EditCDRDir->Text().trimmed()); }
+// A folder typed in Linux form ("/srv/cdr/") is taken in its Windows form.
+QString TCDRForm::Wurzel() const { return OrdnerNormalisiert(LinuxToWinOrSelf(EditCDRDir->Text().trimmed())); }
 
 bool TCDRForm::EditCDRDirExit()
 {
@@ -435,21 +436,21 @@ void TCDRForm::KopiereProgramm()
         if (CheckBoxNurMarkierteDatenbanken->Checked())
             man->Query(QStringLiteral("MARKIERT"));
         man->GoTop();
-        kopiert = man->CopyFile(db + QStringLiteral("LXman.dbf"));
+        // An index left by an earlier run would not fit the new copy.
+        for (const QString& f : Treffer(db, QStringLiteral("LXman.*")))
+            DeleteFile(db + f);
+        kopiert = man->CopyFile(db + QString::fromLatin1(kCdrManagerName));
         man->Query(QString());
         man->SetOrder(order);
         if (satz >= 1 && satz <= man->RecCount())
             man->Go(satz);
     }
     if (kopiert) {
-        for (const QString& f : Treffer(db, QStringLiteral("LXman.*")))
-            if (!inhalt_.contains(QStringLiteral("Data\\Database\\") + f, Qt::CaseInsensitive))
-                inhalt_ << QStringLiteral("Data\\Database\\") + f;
         TTable kopie;
         TDataSource quelle(&kopie);
         TDbe dbe(nullptr);
         dbe.SetDataSource(&quelle);
-        if (DatenbankOeffnen(&kopie, ttDXFOX, &dbe, db, QStringLiteral("LXman.dbf"), QString(), true, false) == 1) {
+        if (DatenbankOeffnen(&kopie, ttDXFOX, &dbe, db, QString::fromLatin1(kCdrManagerName), QString(), true, false) == 1) {
             for (uint32_t r = 1; r <= dbe.RecCount(); ++r) {
                 dbe.Go(r);
                 const QString pfad = dbe.GetTrimString(QStringLiteral("PFAD"));
@@ -457,7 +458,14 @@ void TCDRForm::KopiereProgramm()
                 kopie.FieldByName(QStringLiteral("PFAD"))->SetAsString(ExtractFileName(pfad));
                 kopie.Post();
             }
+            // The copy gets the manager's tags here: on a burned disc the
+            // program could not build them.
+            for (int n = 1; !man->TagName(n).isEmpty(); ++n)
+                dbe.IndexTag(QString(), man->TagName(n), man->IndexKey(n), 0, 0, QString());
             kopie.Close();
+            for (const QString& f : Treffer(db, QStringLiteral("LXman.*")))
+                if (!inhalt_.contains(QStringLiteral("Data\\Database\\") + f, Qt::CaseInsensitive))
+                    inhalt_ << QStringLiteral("Data\\Database\\") + f;
         }
     } else {
         ShowMessage(QStringLiteral("Datenbank für den Fotoalben-Manager konnte nicht erzeugt werden!"));
@@ -499,7 +507,8 @@ QList<TProgrammDatei> ProgrammDateien(QString& fehler)
 {
     static QString fehlerDesLaufs;
     static const QList<TProgrammDatei> dateien = ProgrammDateienFuerDatentraeger(
-        LaufendesProgramm(), QLibraryInfo::path(QLibraryInfo::PluginsPath), fehlerDesLaufs);
+        LaufendesProgramm(), QLibraryInfo::path(QLibraryInfo::PluginsPath),
+        QLibraryInfo::path(QLibraryInfo::TranslationsPath), fehlerDesLaufs);
     fehler = fehlerDesLaufs;
     return dateien;
 }
