@@ -419,6 +419,8 @@ protected:
         script.Answer(TPromptKind::Dialog, mrYes, "Soll das Kopieren der ausgewählten Daten jetzt gestartet werden ?")
             .Answer(TPromptKind::Dialog, vorherLoeschen ? mrYes : mrNo, "Vorher das gesamte CDR-Zielverzeichnis löschen ?")
             .Answer(TPromptKind::Message, mrOk, "ACHTUNG, es wurden gleichnamige")
+            // The thinned album's full-text index made anew.
+            .Answer(TPromptKind::Message, mrOk, "2 Schlüssel für Volltextsuche in ALBUMA.IA eingeführt.")
             .Answer(TPromptKind::Dialog, mrOk, "als Root (Wurzelverzeichnis) !")
             .Answer(TPromptKind::Dialog, mrYes, "Soll der CDR-Dialog jetzt geschlossen werden ?");
         int nach = -1;
