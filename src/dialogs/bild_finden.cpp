@@ -1,5 +1,7 @@
 #include "dialogs/bild_finden.h"
 
+#include "dialogs/cdr_baum.h"
+
 #include "platform/core/file_utils.h"
 #include "platform/ui/dialogs.h"
 #include "shared/general_files.h"
@@ -34,6 +36,14 @@ TBildFund BildDateiFinden(const QString& gespeicherterPfad, const QString& album
 {
     TBildFund fund;
     fund.Pfad = gespeicherterPfad.trimmed();
+    if (fund.Pfad.startsWith(QLatin1Char('\\')) && !fund.Pfad.startsWith(QStringLiteral("\\\\"))) {
+        const QString wurzel = CdrWurzelVonAlbum(albumOrdner);
+        if (!wurzel.isEmpty() && FileExists(wurzel + fund.Pfad.mid(1))) {
+            fund.Pfad = wurzel + fund.Pfad.mid(1);
+            fund.Vorhanden = fund.ImBaum = true;
+            return fund;
+        }
+    }
     const QChar album = albumOrdner.isEmpty() ? QChar(u'C') : albumOrdner[0].toUpper();
     const bool cd = LaufwerksTyp(QString(album) + QStringLiteral(":\\")) == QLatin1String("CDROM");
     if (!FileExists(fund.Pfad) && !cd && anderesLaufwerk) {

@@ -19,12 +19,15 @@ QString BildNameVonCDR(const QString& pfad, QChar albumLaufwerk);
 struct TBildFund {
     QString Pfad;         // the path to use
     bool Vorhanden = false;  // the file exists
+    bool ImBaum = false;     // found in the CD-R tree that holds the album
 };
 
 // The path of an entry's picture (steps shared by the viewer and the main
 // window): a missing file is looked for under the other drive letters when
 // the album's drive is no CD-ROM drive and `anderesLaufwerk` is set; a
 // write-protected album on a CD-ROM drive takes its pictures from that
-// drive, and a missing one there shows "Bild ... nicht gefunden!".
+// drive, and a missing one there shows "Bild ... nicht gefunden!". An
+// album of a CD-R tree finds a path from the root ("\DATA\PICS\A\X.JPG")
+// in its own tree first, wherever the tree lies.
 TBildFund BildDateiFinden(const QString& gespeicherterPfad, const QString& albumOrdner, bool schreibgeschuetzt,
                           bool anderesLaufwerk);

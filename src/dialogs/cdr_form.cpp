@@ -252,7 +252,8 @@ void TCDRForm::EditZielGroesseChange()
         throw Exception(QStringLiteral("Nur Zahlen als Eingabe erlaubt!"));
 }
 
-QString TCDRForm::Wurzel() const { return OrdnerNormalisiert(EditCDRDir->Text().trimmed()); }
+// A folder typed in Linux form ("/srv/cdr/") is taken in its Windows form.
+QString TCDRForm::Wurzel() const { return OrdnerNormalisiert(LinuxToWinOrSelf(EditCDRDir->Text().trimmed())); }
 
 bool TCDRForm::EditCDRDirExit()
 {
@@ -404,13 +405,13 @@ bool TCDRForm::ErzeugeZielStruktur()
         const char* fehler;
     } stufen[] = {
         {wurzel, "ZielPfad für CDR-Produktion ist ungültig bzw. konnte nicht erzeugt werden!"},
-        {wurzel + QStringLiteral("Programm\\"),
+        {wurzel + QString::fromLatin1(kCdrProgrammOrdner),
          "ZielPfad für das Programmverzeichnis der CDR-Produktion konnte nicht erzeugt werden !"},
         {wurzel + QStringLiteral("Data\\"), "ZielPfad für das Datenverzeichnis der CDR-Produktion konnte nicht erzeugt "
                                             "werden !"},
-        {wurzel + QStringLiteral("Data\\Pics\\"),
+        {wurzel + QString::fromLatin1(kCdrBilderOrdner),
          "ZielPfad für das Bilderverzeichnis der CDR-Produktion konnte nicht erzeugt werden !"},
-        {wurzel + QStringLiteral("Data\\Database\\"),
+        {wurzel + QString::fromLatin1(kCdrDatenbankOrdner),
          "ZielPfad für das Datenbankverzeichnis der CDR-Produktion konnte nicht erzeugt werden !"},
     };
     for (const auto& s : stufen)
@@ -424,7 +425,7 @@ bool TCDRForm::ErzeugeZielStruktur()
 void TCDRForm::KopiereProgramm()
 {
     const QString wurzel = Wurzel();
-    const QString db = wurzel + QStringLiteral("Data\\Database\\");
+    const QString db = wurzel + QString::fromLatin1(kCdrDatenbankOrdner);
     // The manager table, with only the marked rows when only marked albums
     // go on the medium; its paths become the albums' file names.
     TDbe* man = u_.ManagerDbe();
@@ -435,21 +436,21 @@ void TCDRForm::KopiereProgramm()
         if (CheckBoxNurMarkierteDatenbanken->Checked())
             man->Query(QStringLiteral("MARKIERT"));
         man->GoTop();
-        kopiert = man->CopyFile(db + QStringLiteral("LXman.dbf"));
+        // An index left by an earlier run would not fit the new copy.
+        for (const QString& f : Treffer(db, QStringLiteral("LXman.*")))
+            DeleteFile(db + f);
+        kopiert = man->CopyFile(db + QString::fromLatin1(kCdrManagerName));
         man->Query(QString());
         man->SetOrder(order);
         if (satz >= 1 && satz <= man->RecCount())
             man->Go(satz);
     }
     if (kopiert) {
-        for (const QString& f : Treffer(db, QStringLiteral("LXman.*")))
-            if (!inhalt_.contains(QStringLiteral("Data\\Database\\") + f, Qt::CaseInsensitive))
-                inhalt_ << QStringLiteral("Data\\Database\\") + f;
         TTable kopie;
         TDataSource quelle(&kopie);
         TDbe dbe(nullptr);
         dbe.SetDataSource(&quelle);
-        if (DatenbankOeffnen(&kopie, ttDXFOX, &dbe, db, QStringLiteral("LXman.dbf"), QString(), true, false) == 1) {
+        if (DatenbankOeffnen(&kopie, ttDXFOX, &dbe, db, QString::fromLatin1(kCdrManagerName), QString(), true, false) == 1) {
             for (uint32_t r = 1; r <= dbe.RecCount(); ++r) {
                 dbe.Go(r);
                 const QString pfad = dbe.GetTrimString(QStringLiteral("PFAD"));
@@ -457,7 +458,14 @@ void TCDRForm::KopiereProgramm()
                 kopie.FieldByName(QStringLiteral("PFAD"))->SetAsString(ExtractFileName(pfad));
                 kopie.Post();
             }
+            // The copy gets the manager's tags here: on a burned disc the
+            // program could not build them.
+            for (int n = 1; !man->TagName(n).isEmpty(); ++n)
+                dbe.IndexTag(QString(), man->TagName(n), man->IndexKey(n), 0, 0, QString());
             kopie.Close();
+            for (const QString& f : Treffer(db, QStringLiteral("LXman.*")))
+                if (!inhalt_.contains(QString::fromLatin1(kCdrDatenbankOrdner) + f, Qt::CaseInsensitive))
+                    inhalt_ << QString::fromLatin1(kCdrDatenbankOrdner) + f;
         }
     } else {
         ShowMessage(QStringLiteral("Datenbank für den Fotoalben-Manager konnte nicht erzeugt werden!"));
@@ -468,11 +476,11 @@ void TCDRForm::KopiereProgramm()
     const QString prog = u_.ProgrammOrdner();
     for (const char* m : {"SETUP.*", "*.RTM", "*.TXT", "*.his", "*.ico", "LOGO.jpg"})
         for (const QString& f : Treffer(prog, QString::fromLatin1(m)))
-            Kopieren(prog + f, wurzel + QStringLiteral("Programm\\") + f);
+            Kopieren(prog + f, wurzel + QString::fromLatin1(kCdrProgrammOrdner) + f);
     if (CheckBoxAutorun->Checked())
         for (const QString& f : Treffer(prog, QStringLiteral("AUTORUN.inf"))) {
             Kopieren(prog + f, wurzel + f);
-            Kopieren(prog + f, wurzel + QStringLiteral("Programm\\") + f);
+            Kopieren(prog + f, wurzel + QString::fromLatin1(kCdrProgrammOrdner) + f);
         }
     for (const char* m : {"SETUP.*", "lumadex.ico"})
         for (const QString& f : Treffer(prog, QString::fromLatin1(m)))
@@ -499,7 +507,8 @@ QList<TProgrammDatei> ProgrammDateien(QString& fehler)
 {
     static QString fehlerDesLaufs;
     static const QList<TProgrammDatei> dateien = ProgrammDateienFuerDatentraeger(
-        LaufendesProgramm(), QLibraryInfo::path(QLibraryInfo::PluginsPath), fehlerDesLaufs);
+        LaufendesProgramm(), QLibraryInfo::path(QLibraryInfo::PluginsPath),
+        QLibraryInfo::path(QLibraryInfo::TranslationsPath), fehlerDesLaufs);
     fehler = fehlerDesLaufs;
     return dateien;
 }
@@ -517,7 +526,7 @@ int64_t TCDRForm::ProgrammDateienGroesse() const
 
 void TCDRForm::KopiereProgrammDateien()
 {
-    const QString ordner = Wurzel() + QStringLiteral("Programm\\");
+    const QString ordner = Wurzel() + QString::fromLatin1(kCdrProgrammOrdner);
     QString fehler;
     const QList<TProgrammDatei> dateien = ProgrammDateien(fehler);
     if (!fehler.isEmpty()) {
@@ -534,8 +543,8 @@ void TCDRForm::KopiereProgrammDateien()
     const auto linux = WinToLinux(ordner);
     const bool ok = linux && CdrStartDateienSchreiben(*linux, geschrieben);
     for (const QString& name : geschrieben)
-        if (!inhalt_.contains(QStringLiteral("Programm\\") + name, Qt::CaseInsensitive))
-            inhalt_ << QStringLiteral("Programm\\") + name;
+        if (!inhalt_.contains(QString::fromLatin1(kCdrProgrammOrdner) + name, Qt::CaseInsensitive))
+            inhalt_ << QString::fromLatin1(kCdrProgrammOrdner) + name;
     if (!ok) {
         if (!KopierFehler)
             ShowMessage(QStringLiteral("Das Startskript konnte nicht nach ") + ordner +
@@ -711,8 +720,8 @@ void TCDRForm::BilderdatenKopieren()
             geschlossen = true;
         }
         const QString basis = Basisname(name);
-        const QString bilder = wurzel + QStringLiteral("Data\\Pics\\") + basis + QStringLiteral("\\");
-        const QString datenbank = wurzel + QStringLiteral("Data\\Database\\") + basis + QStringLiteral("\\");
+        const QString bilder = wurzel + QString::fromLatin1(kCdrBilderOrdner) + basis + QStringLiteral("\\");
+        const QString datenbank = wurzel + QString::fromLatin1(kCdrDatenbankOrdner) + basis + QStringLiteral("\\");
         if (!ForceDirectories(bilder)) {
             ShowMessage(QStringLiteral("ZielPfad (") + bilder +
                         QStringLiteral(") für das Bilderverzeichnis der CDR-Produktion konnte nicht erzeugt werden !"));
@@ -764,8 +773,8 @@ bool TCDRForm::AltenInhaltLoeschen()
         QFile::remove(*liste);
     // The folders the run made, deepest first, when they are empty now.
     std::sort(ordner.begin(), ordner.end(), [](const QString& a, const QString& b) { return a.size() > b.size(); });
-    for (const QString& o : ordner + QStringList{QStringLiteral("Data\\Pics\\"), QStringLiteral("Data\\Database\\"),
-                                                 QStringLiteral("Data\\"), QStringLiteral("Programm\\")})
+    for (const QString& o : ordner + QStringList{QString::fromLatin1(kCdrBilderOrdner), QString::fromLatin1(kCdrDatenbankOrdner),
+                                                 QStringLiteral("Data\\"), QString::fromLatin1(kCdrProgrammOrdner)})
         RemoveDir(wurzel + o);
     return ok;
 }
@@ -835,11 +844,11 @@ bool TCDRForm::Assistent1CanPageChange(int FromPage, int& ToPage)
     }
     if (CheckBoxMitLumadex->Checked()) {
         KopiereProgramm();
-        GesamtBytes += Groesse(wurzel + QStringLiteral("Programm\\"), QStringLiteral("*")) +
+        GesamtBytes += Groesse(wurzel + QString::fromLatin1(kCdrProgrammOrdner), QStringLiteral("*")) +
                        Groesse(wurzel, QStringLiteral("*"));
         // The program's libraries and plugins below its folder.
         for (const char* unter : {"lib", "plugins"})
-            if (const auto linux = WinToLinux(wurzel + QStringLiteral("Programm\\") + QString::fromLatin1(unter))) {
+            if (const auto linux = WinToLinux(wurzel + QString::fromLatin1(kCdrProgrammOrdner) + QString::fromLatin1(unter))) {
                 QDirIterator it(*linux, QDir::Files, QDirIterator::Subdirectories);
                 while (it.hasNext())
                     GesamtBytes += QFileInfo(it.next()).size();

@@ -5,7 +5,8 @@
 // with their side files, and per chosen album its file set under
 // "Data\Database\<album>\" (entries thinned to the chosen marks, picture
 // paths rewritten to the medium) and its pictures under
-// "Data\Pics\<album>\". The program itself is not put on the medium.
+// "Data\Pics\<album>\", and with the program ticked the running program
+// with its start script under "Programm\" (cdr_programm.h).
 //
 // Finishing the wizard runs the copy. A tree left by an earlier run can be
 // cleared first: only what that run listed in its content file is removed,

@@ -96,9 +96,12 @@ QMap<QString, QString> BenoetigteBibliotheken(const QString& datei, QString& feh
 }
 
 QList<TProgrammDatei> ProgrammDateienFuerDatentraeger(const QString& programm, const QString& pluginOrdner,
-                                                      QString& fehler)
+                                                      const QString& uebersetzungsOrdner, QString& fehler)
 {
     QList<TProgrammDatei> dateien{{programm, QString::fromLatin1(kCdrProgrammName)}};
+    // Qt's own German texts; qt.conf on the medium points Qt at them.
+    for (const QString& qm : QDir(uebersetzungsOrdner).entryList({QStringLiteral("qtbase_de.qm")}, QDir::Files))
+        dateien << TProgrammDatei{uebersetzungsOrdner + QLatin1Char('/') + qm, QStringLiteral("translations/") + qm};
     QStringList elf{programm};
     for (const char* art : kPluginArten) {
         const QString ordner = pluginOrdner + QLatin1Char('/') + QString::fromLatin1(art);
@@ -131,12 +134,14 @@ QString CdrStartSkript()
         "#!/bin/sh\n"
         "# Starts QV-Lumadex from this medium: the libraries and Qt plugins that a\n"
         "# plain desktop does not have come from its lib and plugins folders, the\n"
-        "# albums from the folder Data beside it.\n"
+        "# albums from the folder Data beside this folder (the medium's tree:\n"
+        "# Programm and Data under one root).\n"
         "# The program needs a writable program folder (ini, logs, action log). On a\n"
-        "# writable tree it runs here. On a burned disc the program folder (all but\n"
-        "# Data) is copied to a folder of the user's on disk, once per program on the\n"
-        "# medium, and the program runs from there with the disc's albums.\n"
+        "# writable medium it runs here. On a burned disc this folder is copied to a\n"
+        "# folder of the user's on disk, once per program on the medium, and the\n"
+        "# program runs from there with the disc's albums.\n"
         "hier=$(CDPATH= cd -- \"$(dirname -- \"$0\")\" && pwd) || exit 1\n"
+        "daten=\"$(dirname -- \"$hier\")/Data\"\n"
         "probe=\"$hier/.schreibtest.$$\"\n"
         "if (: >\"$probe\") 2>/dev/null; then\n"
         "    rm -f -- \"$probe\"\n"
@@ -144,8 +149,7 @@ QString CdrStartSkript()
         "else\n"
         "    start=\"${XDG_DATA_HOME:-$HOME/.local/share}/QV-Lumadex-CD\"\n"
         "    # What is on the medium: names, sizes and times of the program files.\n"
-        "    stand=$(cd -- \"$hier\" && find . -path ./Data -prune -o -printf '%p %s %T@\\n' "
-        "| LC_ALL=C sort) || exit 1\n"
+        "    stand=$(cd -- \"$hier\" && find . -printf '%p %s %T@\\n' | LC_ALL=C sort) || exit 1\n"
         "    if [ ! -f \"$start/.cd-stand\" ] || [ \"$(cat -- \"$start/.cd-stand\")\" != \"$stand\" ]; then\n"
         "        echo \"QV-Lumadex wird nach $start kopiert ...\" >&2\n"
         "        mkdir -p -- \"$start\" || exit 1\n"
@@ -153,8 +157,8 @@ QString CdrStartSkript()
         "        # Files of earlier runs (ini, logs) stay; the program's files are\n"
         "        # replaced by those of the medium.\n"
         "        for f in \"$hier\"/* \"$hier\"/.[!.]*; do\n"
-        "            [ -e \"$f\" ] || [ -L \"$f\" ] || continue\n"
-        "            [ \"$(basename -- \"$f\")\" = Data ] && continue\n"
+        "            [ -e \"$f\" ] || continue\n"
+        "            [ -L \"$f\" ] && [ \"$(basename -- \"$f\")\" = Data ] && continue\n"
         "            cp -R -f -- \"$f\" \"$start/\" || {\n"
         "                echo \"QV-Lumadex konnte nicht nach $start kopiert werden.\" >&2\n"
         "                exit 1\n"
@@ -163,16 +167,14 @@ QString CdrStartSkript()
         "        chmod -R u+w -- \"$start\" || exit 1\n"
         "        printf '%s\\n' \"$stand\" >\"$start/.cd-stand\" || exit 1\n"
         "    fi\n"
-        "    # The albums stay on the medium, wherever it is mounted this time.\n"
-        "    if [ -L \"$start/Data\" ] || [ ! -e \"$start/Data\" ]; then\n"
-        "        rm -f -- \"$start/Data\"\n"
-        "        ln -s -- \"$(dirname -- \"$hier\")/Data\" \"$start/Data\" || exit 1\n"
-        "    fi\n"
         "fi\n"
         "LD_LIBRARY_PATH=\"$start/lib${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}\"\n"
         "QT_PLUGIN_PATH=\"$start/plugins\"\n"
         "LUMADEX_HOME=\"$start\"\n"
-        "export LD_LIBRARY_PATH QT_PLUGIN_PATH LUMADEX_HOME\n"
+        "# The program on the medium keeps its settings apart from an installed one.\n"
+        "LUMADEX_WINDIR=\"${LUMADEX_WINDIR:-$start/Windows}\"\n"
+        "LUMADEX_CDR_DATEN=\"$daten\"\n"
+        "export LD_LIBRARY_PATH QT_PLUGIN_PATH LUMADEX_HOME LUMADEX_WINDIR LUMADEX_CDR_DATEN\n"
         "exec \"$start/lumadex\" \"$@\"\n");
 }
 
@@ -180,7 +182,7 @@ bool CdrStartDateienSchreiben(const QString& ordner, QStringList& geschrieben)
 {
     bool ok = true;
     const std::pair<const char*, QString> texte[] = {{kCdrStartSkriptName, CdrStartSkript()},
-                                                     {"qt.conf", QStringLiteral("[Paths]\nPlugins = plugins\n")}};
+                                                     {"qt.conf", QStringLiteral("[Paths]\nPlugins = plugins\nTranslations = translations\n")}};
     for (const auto& [name, text] : texte) {
         QFile f(ordner + QLatin1Char('/') + QString::fromLatin1(name));
         if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(text.toUtf8()) < 0 || !f.flush()) {
@@ -189,16 +191,12 @@ bool CdrStartDateienSchreiben(const QString& ordner, QStringList& geschrieben)
         }
         geschrieben << QString::fromLatin1(name);
     }
-    // The program finds its albums in its program folder + "Data": on the
-    // medium they lie beside that folder.
+    // A link "Data" that an earlier version put here is gone: the script
+    // finds the albums by their place in the tree, which also a FAT or
+    // exFAT medium can hold.
     const QString daten = ordner + QStringLiteral("/Data");
-    if (QFileInfo(daten).isSymLink()) {
-        if (QDir::cleanPath(QFileInfo(daten).symLinkTarget())
-            != QDir::cleanPath(QFileInfo(ordner).absoluteFilePath() + QStringLiteral("/../Data")))
-            ok = false;
-    } else if (QFileInfo::exists(daten) || !QFile::link(QStringLiteral("../Data"), daten)) {
+    if (QFileInfo(daten).isSymLink() && !QFile::remove(daten))
         ok = false;
-    }
     for (const char* name : {kCdrProgrammName, kCdrStartSkriptName}) {
         const QString datei = ordner + QLatin1Char('/') + QString::fromLatin1(name);
         if (QFileInfo::exists(datei))

@@ -5,20 +5,24 @@
 // runs the program with those libraries. On a writable tree the medium's
 // program folder is the program's; a burned disc is read-only, so the script
 // copies the program folder to the user's disk (once per program on the
-// medium) and runs that copy, with the disc's albums as its data folder.
+// medium) and runs that copy, with the disc's albums.
 //
 // Program folder of the tree:
 //   lumadex           the executable
 //   lumadex.sh        the start script
 //   lib/              the libraries (named by their sonames)
 //   plugins/<kind>/   the Qt plugins (platforms, image formats, ...)
-//   Data -> ../Data   the tree's albums, where the program looks for its
-//                     data (its program folder + "Data\Database\")
+//   translations/     Qt's German texts
+// The script finds the tree's albums by their place ("Data" beside the
+// program folder) and hands that folder to the program (kCdrDatenVariable);
+// the tree holds no links, so a FAT or exFAT medium can carry it.
 
 #include <QList>
 #include <QMap>
 #include <QString>
 #include <QStringList>
+
+#include "dialogs/cdr_baum.h"
 
 struct TProgrammDatei {
     QString Quelle;  // Linux path of the file to copy
@@ -40,11 +44,12 @@ bool AufDebianDesktop(const QString& soname);
 // and `fehler` set when that cannot be asked.
 QMap<QString, QString> BenoetigteBibliotheken(const QString& datei, QString& fehler);
 
-// What goes into the tree's program folder: the program, the Qt plugins
-// found under pluginOrdner, and the libraries of both that are not on a
-// desktop. `fehler` names what could not be resolved.
+// What goes into the tree's program folder: the program, Qt's German
+// texts from uebersetzungsOrdner, the Qt plugins found under pluginOrdner,
+// and the libraries of program and plugins that are not on a desktop.
+// `fehler` names what could not be resolved.
 QList<TProgrammDatei> ProgrammDateienFuerDatentraeger(const QString& programm, const QString& pluginOrdner,
-                                                      QString& fehler);
+                                                      const QString& uebersetzungsOrdner, QString& fehler);
 
 // The start script (a POSIX shell script, LF line ends). A read-only
 // program folder is copied to "${XDG_DATA_HOME:-~/.local/share}/QV-Lumadex-CD"
@@ -52,9 +57,9 @@ QList<TProgrammDatei> ProgrammDateienFuerDatentraeger(const QString& programm, c
 // times of its files); files the program wrote there stay.
 QString CdrStartSkript();
 
-// Writes the start script and a qt.conf (Qt then takes its plugins from the
-// medium only, never from a Qt of the system) into the program folder
-// (Linux path), links the folder "Data" there to the tree's "Data" beside
-// it, and makes the program and the script executable. The names written
+// Writes the start script and a qt.conf (Qt then takes its plugins and
+// texts from the medium only, never from a Qt of the system) into the
+// program folder (Linux path), and makes the program and the script
+// executable. The names written
 // go to `geschrieben`; false when one could not be written.
 bool CdrStartDateienSchreiben(const QString& ordner, QStringList& geschrieben);

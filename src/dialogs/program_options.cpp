@@ -1,5 +1,9 @@
 #include "dialogs/program_options.h"
 
+#include <QFileInfo>
+
+#include "platform/os/volumes.h"
+
 #include "dialogs/form_parts.h"
 #include "controls/directory_chooser.h"
 #include "controls/shadow_button.h"
@@ -840,9 +844,13 @@ void TProgrammOptionen::PickListeLesen(int liste, const QString& datei)
         haupt_.PickListeSetzen(liste, eintraege);
         // Saved back (a missing list is made); a file that already holds
         // these bytes is left alone, so a start does not rewrite it.
+        // An album on a CD or another read-only medium keeps its lists as
+        // they are.
         QByteArray vorher;
+        const auto linux = WinToLinux(datei);
         if (!haupt_.BilderDBFPfad().isEmpty() &&
             LaufwerksTyp(datei.left(1) + QStringLiteral(":\\")) != QLatin1String("CDROM") &&
+            !(linux && IsOnReadOnlyMount(QFileInfo(*linux).path())) &&
             !(ReadFileBytes(datei, vorher) && vorher == Win1252EncodeOrThrow(zeilen.Text())))
             zeilen.SaveToFile(datei);
     } catch (const std::exception&) {

@@ -282,6 +282,10 @@ QString TBildAnsichten::BildDateiErmitteln(bool mitZugriffspruefung, const QStri
     const bool cd = LaufwerksTyp(QString(laufwerk) + QStringLiteral(":\\")) == QLatin1String("CDROM");
     if (album_.NurLesen() && cd)
         return fund.Vorhanden ? fund.Pfad : QString();
+    // A picture of a CD-R tree lies on the album's own medium, whatever
+    // medium the entry recorded before it was copied there.
+    if (fund.ImBaum)
+        return fund.Pfad;
     if (!mitZugriffspruefung)
         return fund.Pfad;
     const QString id = fund.Pfad.isEmpty() ? QString() : qktGetVolumeId(fund.Pfad.left(1));

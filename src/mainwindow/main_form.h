@@ -923,7 +923,10 @@ private:
     void GridAufbauen();
     void EinzelsatzAufbauen();
     bool FensterEreignis(QObject* watched, QEvent* e);
-    void AlbumZweigOeffnen();
+    // vonCdr: the program was started from a CD-R tree, whose albums its
+    // manager table lists; an album of the ini that is gone is taken from
+    // there as on a first start.
+    void AlbumZweigOeffnen(bool vonCdr = false);
     void KalvunoUebernahme();
     void OrdnerPruefen();
     void SortierungSetzen(const QString& tag);

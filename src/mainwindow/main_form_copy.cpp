@@ -55,6 +55,8 @@ void TMainForm::KopiereSaetzeInNeuesFotoalbum() { Kopien().SaetzeInNeuesFotoalbu
 
 bool TMainForm::EintragInZielKopieren(const QString& neuerPfad) { return Kopien().EintragKopieren(neuerPfad); }
 
-void TMainForm::PackeKopierteDBF() { Kopien().ZielPacken(); }
+// The thinned copy of an album for a CD-R: packing renumbers its entries,
+// so its full-text index is made anew to match (a disc could not do it).
+void TMainForm::PackeKopierteDBF() { Kopien().ZielPackenMitVolltext(); }
 
 bool TMainForm::SchreibeVorschauBildUndBildPfadInNeueBilderDBF() { return Kopien().VorschauBildKopieren(); }

@@ -4,6 +4,8 @@
 #include "mainwindow/bild_ansichten.h"
 
 #include "datagrid/dk_table.h"
+#include "platform/data/data_source.h"
+#include "platform/data/field.h"
 #include "platform/core/file_utils.h"
 #include "platform/core/sys_utils.h"
 #include "platform/core/win_path.h"
@@ -21,6 +23,7 @@
 #include "shared/qk_ini.h"
 #include "datacontrols/dk_db_combo.h"
 #include "dialogs/about_form.h"
+#include "dialogs/cdr_baum.h"
 #include "dialogs/program_options.h"
 #include "storage/dbf_routines.h"
 #include "storage/tdbe.h"
@@ -33,6 +36,63 @@ namespace {
 
 const QString kAlbumFehler = QStringLiteral("Fehler beim Öffnen des Fotoalbums, beenden Sie das Programm !");
 const QString kManagerFehler = QStringLiteral("Öffnen der Fotoalbenmanager-Datenbank fehlgeschlagen !");
+
+// A start from a CD-R tree: the program's own manager table (in its
+// writable data folder `eigenerOrdner`) is made anew from the tree's, whose
+// rows name the albums by file name, with each album's full path in the
+// tree. The tree itself is never written: a burned disc cannot be, and the
+// tree stays valid wherever it lies. False when the program was not
+// started from a tree.
+bool CdrAlbenUebernehmen(const QString& eigenerOrdner)
+{
+    const QString baum = CdrDatenbankOrdnerDesStarts();
+    if (baum.isEmpty() || !FileExists(baum + QString::fromLatin1(kCdrManagerName)))
+        return false;
+    const auto baumLinux = WinToLinux(baum);
+    const auto eigenLinux = WinToLinux(eigenerOrdner);
+    if (baumLinux && eigenLinux &&
+        QFileInfo(*baumLinux).canonicalFilePath() == QFileInfo(*eigenLinux).canonicalFilePath())
+        return true;  // the program's data folder is the tree's own
+    ForceDirectories(eigenerOrdner);
+    const TAlbumDateien eigene(eigenerOrdner, kManagerTabelle);
+    for (const QString& datei : {eigene.Dbf(), eigene.Cdx()})
+        if (FileExists(datei))
+            DeleteFile(datei);
+    bool kopiert = false;
+    {
+        TTable tabelle;
+        TDataSource quelle(&tabelle);
+        TDbe dbe(nullptr);
+        dbe.SetDataSource(&quelle);
+        if (DatenbankOeffnen(&tabelle, ttDXFOX, &dbe, baum, QString::fromLatin1(kCdrManagerName), QString(), false,
+                             true) == 1) {
+            dbe.SetOrder(0);
+            dbe.GoTop();
+            kopiert = dbe.CopyFile(eigene.Dbf());
+            tabelle.Close();
+        }
+    }
+    if (!kopiert)
+        return true;
+    TTable tabelle;
+    TDataSource quelle(&tabelle);
+    TDbe dbe(nullptr);
+    dbe.SetDataSource(&quelle);
+    if (DatenbankOeffnen(&tabelle, ttDXFOX, &dbe, eigenerOrdner, kManagerTabelle, QString(), true, false) != 1)
+        return true;
+    for (uint32_t r = 1; r <= dbe.RecCount(); ++r) {
+        dbe.Go(r);
+        const QString pfad = dbe.GetTrimString(QStringLiteral("PFAD"));
+        const QString album = ManagerAlbumPfad(pfad, baum);
+        if (album.isEmpty() || album == pfad)
+            continue;
+        tabelle.Edit();
+        tabelle.FieldByName(QStringLiteral("PFAD"))->SetAsString(album);
+        tabelle.Post();
+    }
+    tabelle.Close();
+    return true;
+}
 
 }  // namespace
 
@@ -81,6 +141,13 @@ void TMainForm::FormCreate(TObject* Sender)
     // 15-16: the data folders and the predecessor's data.
     AllePfadeChecken();
     KalvunoUebernahme();
+    // Started from a CD-R tree: the tree's albums are this run's albums.
+    const QString eigeneDaten = lauf_.ProgrammPfad() + QStringLiteral("Data\\Database\\");
+    const bool vonCdr = CdrAlbenUebernehmen(eigeneDaten);
+    if (vonCdr) {
+        BereichDatenbanken().DateienSetzen(TAlbumDateien(eigeneDaten, kManagerTabelle));
+        ProgrammOptionen()->EditDatenbankenVerzeichnis = eigeneDaten;
+    }
 
     // 17: file names.
     if (!FileExists(BereichBilder().Dateien().Dbf())) {
@@ -108,7 +175,7 @@ void TMainForm::FormCreate(TObject* Sender)
     }
 
     // 22: the album.
-    AlbumZweigOeffnen();
+    AlbumZweigOeffnen(vonCdr);
     if (TableBilder->Active())
         Bilder2DBFOeffnen();
 
@@ -146,7 +213,7 @@ void TMainForm::SortierungSetzen(const QString& tag)
     }
 }
 
-void TMainForm::AlbumZweigOeffnen()
+void TMainForm::AlbumZweigOeffnen(bool vonCdr)
 {
     const auto fehler = [this](const QString& log) {
         Protokoll(QStringLiteral("Info"), log);
@@ -176,7 +243,7 @@ void TMainForm::AlbumZweigOeffnen()
         }
         return;
     }
-    if (!lauf_.ErstStart()) {
+    if (!lauf_.ErstStart() && !vonCdr) {
         if (!Einstellungen().Bool("BilderDBFnotOpenMsg"))
             return;
         if (MessageDlg(QStringLiteral("Kein Fotoalbum geöffnet, jetzt versuchen ein Fotoalbum zu öffnen oder neu zu "

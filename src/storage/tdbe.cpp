@@ -592,6 +592,12 @@ QString TDbe::IndexName(int order)
     return QFile::decodeName(QByteArray(dbe_IndexName(order)));
 }
 
+QString TDbe::IndexKey(int order)
+{
+    TAreaScope scope(*this);
+    return Dec(dbe_IndexKey(order));
+}
+
 QString TDbe::IndexKeyField(int order)
 {
     TAreaScope scope(*this);

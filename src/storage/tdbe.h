@@ -144,6 +144,8 @@ public:
     int IndexOrd();
     QString TagName(int order);
     QString IndexName(int order);
+    // The key expression of `order` as it was created (0 = the current order).
+    QString IndexKey(int order = 0);
     QString IndexKeyField(int order = 0);
     // Makes `order` current (0 = natural) and the table's IndexName its tag;
     // gives the order current before. An order above the count changes nothing.

@@ -32,6 +32,10 @@
 #include <QFile>
 #include <QImage>
 #include <QListWidget>
+#include <QProcess>
+#include <QThread>
+
+#include <csignal>
 
 namespace {
 
@@ -415,6 +419,8 @@ protected:
         script.Answer(TPromptKind::Dialog, mrYes, "Soll das Kopieren der ausgewählten Daten jetzt gestartet werden ?")
             .Answer(TPromptKind::Dialog, vorherLoeschen ? mrYes : mrNo, "Vorher das gesamte CDR-Zielverzeichnis löschen ?")
             .Answer(TPromptKind::Message, mrOk, "ACHTUNG, es wurden gleichnamige")
+            // The thinned album's full-text index made anew.
+            .Answer(TPromptKind::Message, mrOk, "2 Schlüssel für Volltextsuche in ALBUMA.IA eingeführt.")
             .Answer(TPromptKind::Dialog, mrOk, "als Root (Wurzelverzeichnis) !")
             .Answer(TPromptKind::Dialog, mrYes, "Soll der CDR-Dialog jetzt geschlossen werden ?");
         int nach = -1;
@@ -483,7 +489,15 @@ TEST_F(CdrTest, TreeOfTwoAlbumsWithThinnedCopiesAndPathsIntoTheTree)
                               "plugins/platforms/libqxcb.so"})
         EXPECT_TRUE(std::filesystem::exists(tree / "Programm" / datei)) << datei;
     EXPECT_FALSE(std::filesystem::exists(tree / "Programm" / "lib" / "libc.so.6"));
-    EXPECT_TRUE(std::filesystem::is_symlink(tree / "Programm" / "Data"));
+    // Qt's German texts go along; the tree holds no link (a FAT or exFAT
+    // medium could not hold one).
+    EXPECT_TRUE(std::filesystem::exists(tree / "Programm" / "translations" / "qtbase_de.qm"));
+    for (const auto& e : std::filesystem::recursive_directory_iterator(tree))
+        EXPECT_FALSE(e.is_symlink()) << e.path();
+    // The manager table comes with its index: a burned disc could not get
+    // one later.
+    EXPECT_TRUE(std::filesystem::exists(tree / "Data" / "Database" / "LXman.cdx") ||
+                std::filesystem::exists(tree / "Data" / "Database" / "LXMAN.CDX"));
     // The albums of the main window are open again.
     EXPECT_TRUE(form->TableBilder->Active());
 
@@ -632,6 +646,193 @@ TEST_F(CdrTest, DriveRootIsRefusedAndSizesCountInMegabytes)
     cdr.EditZielGroesse->SetText("700");
     EXPECT_NO_THROW(cdr.EditZielGroesseChange());
 }
+
+// The target folder takes a Linux path as the other folder fields do: in
+// its Windows form, made on request, with or without the closing "/".
+TEST_F(CdrTest, TheTargetFolderTakesALinuxPath)
+{
+    TCDRForm cdr(nullptr, U());
+    const auto ziel = dir.path() / "srv" / "cdr";
+    const QString win = Win(ziel) + "\\";
+    for (const std::string& eingabe : {ziel.string() + "/", ziel.string()}) {
+        cdr.EditCDRDir->SetText(QString::fromStdString(eingabe));
+        TPromptScript script;
+        if (!std::filesystem::exists(ziel))
+            script.Answer(TPromptKind::Dialog, mrYes, "existiert nicht...  Erzeugen ?");
+        EXPECT_TRUE(cdr.EditCDRDirExit()) << eingabe;
+        EXPECT_EQ(cdr.EditCDRDir->Text(), win) << eingabe;
+        EXPECT_TRUE(std::filesystem::is_directory(ziel));
+    }
+    // No folder with a stray "\" in its name was made beside it.
+    for (const auto& e : std::filesystem::directory_iterator(dir.path() / "srv"))
+        EXPECT_EQ(e.path().filename(), "cdr");
+    // The Linux root is the root of drive C: and refused as such.
+    cdr.EditCDRDir->SetText("/");
+    TPromptScript script;
+    script.Answer(TPromptKind::Message, mrOk, "Zielverzeichnis darf nicht Root (Wurzelverzeichnis) sein !");
+    EXPECT_FALSE(cdr.EditCDRDirExit());
+}
+
+#ifdef LUMADEX_PROGRAMM
+// The tree the form makes of both albums with the program, started through
+// its start script as a user would: from a read-only disc and in place
+// from a FAT stick.
+class CdrStartTest : public CdrTest {
+protected:
+    std::filesystem::path Baum() { return dir.path() / "cdr"; }
+    static QString Q(const std::filesystem::path& p) { return QString::fromStdString(p.string()); }
+    void BaumMachen()
+    {
+        TCDRForm cdr(nullptr, U());
+        cdr.EditCDRDir->SetText(Win(Baum()) + "\\");
+        cdr.CheckBoxAlleSaetze->SetChecked(true);
+        cdr.CheckBoxMitLumadex->SetChecked(true);
+        Lauf(cdr, true);
+        // The form takes the running program along, which here is this
+        // test: the program goes in its place.
+        const auto programm = Baum() / "Programm" / "lumadex";
+        std::filesystem::copy_file(LUMADEX_PROGRAMM, programm, std::filesystem::copy_options::overwrite_existing);
+        std::filesystem::permissions(programm, std::filesystem::perms::owner_all | std::filesystem::perms::group_exec |
+                                                   std::filesystem::perms::others_exec);
+    }
+    // Starts `skript` (after the words of `vorne`) with a fresh Windows
+    // folder holding `ini`, waits until the program has `album` open, ends
+    // it and gives the prompts it showed and its error output.
+    struct TLauf {
+        bool Offen = false;
+        QString Prompts, Fehler;
+    };
+    TLauf Starten(const QStringList& vorne, const QString& skript, const std::string& lauf,
+                  const std::filesystem::path& album, const std::string& ini = {})
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* weg : {"LD_LIBRARY_PATH", "LUMADEX_HOME", "LUMADEX_CDR_DATEN", "QT_PLUGIN_PATH"})
+            env.remove(weg);
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("XDG_DATA_HOME", Q(dir.path() / "home"));
+        const auto windir = dir.path() / ("win_" + lauf);
+        std::filesystem::create_directories(windir);
+        if (!ini.empty())
+            lxtest::WriteFile(windir / "Lumadex.INI", ini);
+        env.insert("LUMADEX_WINDIR", Q(windir));
+        env.insert("LUMADEX_PROMPT_LOG", Q(dir.path() / (lauf + ".log")));
+        QProcess p;
+        p.setProcessEnvironment(env);
+        const QStringList befehl = vorne + QStringList{skript};
+        p.start(befehl.first(), befehl.mid(1));
+        TLauf ergebnis;
+        if (!p.waitForStarted(30000))
+            return ergebnis;
+        const QString gesucht = Q(album);
+        for (int i = 0; i < 900 && !ergebnis.Offen && p.state() == QProcess::Running; ++i) {
+            // The process under unshare is a shell that execs the script,
+            // which execs the program: the same process throughout.
+            const QDir fd(QStringLiteral("/proc/%1/fd").arg(p.processId()));
+            for (const QString& n : fd.entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot))
+                ergebnis.Offen = ergebnis.Offen || QFileInfo(fd.filePath(n)).symLinkTarget() == gesucht;
+            if (!ergebnis.Offen)
+                QThread::msleep(100);
+        }
+        ::kill(pid_t(p.processId()), SIGTERM);
+        p.waitForFinished(60000);
+        ergebnis.Fehler = QString::fromLocal8Bit(p.readAllStandardError());
+        QFile log(Q(dir.path() / (lauf + ".log")));
+        if (log.open(QIODevice::ReadOnly))
+            ergebnis.Prompts = QString::fromUtf8(log.readAll());
+        return ergebnis;
+    }
+    // Opens an album of the tree in this main window, pages through it and
+    // gives the picture found for each entry.
+    QStringList BilderDesAlbums(const std::filesystem::path& wurzel, const QString& album)
+    {
+        form->QKINI_Prog->INIWriteBool("Einstellungen Hauptprogramm", "ErstStart", true);  // no registration
+        form->BereichBilder().DateienSetzen(
+            TAlbumDateien(Win(wurzel / "Data" / "Database" / album.toStdString()) + "\\", album + ".DBF"));
+        EXPECT_EQ(form->BilderDBFOeffnen(), 1);
+        QStringList bilder;
+        for (form->DbeBilder->GoTop(); !form->DbeBilder->Eof(); form->DbeBilder->Skip(1))
+            bilder << WinToLinux(form->BildDateiErmitteln(true, QString())).value_or(QString());
+        return bilder;
+    }
+    static bool Fehlerfrei(const QString& prompts)
+    {
+        for (const char* text : {"Es ist kein Fotoalbum geöffnet", "existiert nicht", "Fehler", "fehlgeschlagen",
+                                 "schief"})
+            if (prompts.contains(QString::fromUtf8(text)))
+                return false;
+        return true;
+    }
+};
+
+// Burned on a disc (the tree mounted read-only in the started process's
+// own mount namespace): each album opens from the disc, and its entries
+// find their pictures on the disc.
+TEST_F(CdrStartTest, TheBurnedTreeOpensEachAlbumAndFindsItsPicturesOnTheDisc)
+{
+    ASSERT_NO_FATAL_FAILURE(BaumMachen());
+    const QString cdr = Q(Baum());
+    const QString mount = QStringLiteral(
+        "mount --bind \"$1\" \"$1\" && mount -o remount,ro,bind \"$1\" \"$1\" || exit 99; shift; exec \"$@\"");
+    const QStringList disc{"unshare", "-rm", "sh", "-c", mount, "sh", cdr};
+    if (QProcess::execute("unshare", disc.mid(1) + QStringList{"sh", "-c", "! touch \"$0/.probe\" 2>/dev/null", cdr}) != 0)
+        GTEST_SKIP() << "no read-only mount possible here (unshare -rm)";
+    const QString skript = cdr + "/Programm/lumadex.sh";
+    const auto db = Baum() / "Data" / "Database";
+
+    // The first start opens the first album of the disc's manager table.
+    const TLauf a = Starten(disc, skript, "disc_a", db / "ALBUMA" / "ALBUMA.DBF");
+    EXPECT_TRUE(a.Offen) << a.Prompts.toStdString() << a.Fehler.toStdString();
+    EXPECT_TRUE(Fehlerfrei(a.Prompts)) << a.Prompts.toStdString();
+    EXPECT_FALSE(a.Fehler.contains("Qt-Übersetzungen")) << a.Fehler.toStdString();
+    // The other album, as the program's manager lists it: by its full path
+    // on the disc.
+    const TLauf b = Starten(disc, skript, "disc_b", db / "ALBUMB" / "ALBUMB.DBF",
+                            "[Einstellungen Hauptprogramm]\r\nErstStart=0\r\n[Einstellungen Bilder]\r\n"
+                            "BilderDBF=ALBUMB.DBF\r\nBilderDBFPfad=" +
+                                (Win(db / "ALBUMB") + "\\").toStdString() + "\r\n");
+    EXPECT_TRUE(b.Offen) << b.Prompts.toStdString() << b.Fehler.toStdString();
+    EXPECT_TRUE(Fehlerfrei(b.Prompts)) << b.Prompts.toStdString();
+    // The disc got nothing: no index, no folders of the program.
+    for (const auto& e : std::filesystem::directory_iterator(db))
+        EXPECT_TRUE(e.path().filename() == "LXman.dbf" || e.path().filename() == "LXman.cdx" ||
+                    e.path().filename() == "ALBUMA" || e.path().filename() == "ALBUMB")
+            << e.path();
+    // Each entry of each album finds its picture in the tree.
+    const QStringList bilderA = BilderDesAlbums(Baum(), "ALBUMA");
+    EXPECT_EQ(bilderA, QStringList({cdr + "/Data/Pics/ALBUMA/x.jpg", cdr + "/Data/Pics/ALBUMA/x_1.jpg"}));
+    EXPECT_EQ(BilderDesAlbums(Baum(), "ALBUMB"), QStringList({cdr + "/Data/Pics/ALBUMB/y.jpg"}));
+}
+
+// Written to a FAT stick, which holds no links: the tree comes back from a
+// FAT image (mtools) as the stick shows it, and starts in place.
+TEST_F(CdrStartTest, TheTreeOnAFatStickStartsInPlace)
+{
+    if (QProcess::execute("sh", {"-c", "command -v mcopy && command -v mkfs.vfat"}) != 0)
+        GTEST_SKIP() << "mtools or dosfstools missing";
+    ASSERT_NO_FATAL_FAILURE(BaumMachen());
+    const QString bild = Q(dir.path() / "stick.img");
+    const auto stick = dir.path() / "stick";
+    const QString befehl = QStringLiteral(
+        "set -e; truncate -s 400M \"$1\"; mkfs.vfat -F 32 \"$1\" >/dev/null; mcopy -s -i \"$1\" \"$2\" ::/cdr; "
+        "mkdir -p \"$3\"; mcopy -s -n -i \"$1\" ::/cdr \"$3\"; chmod -R a+x \"$3\"");
+    QProcess fat;
+    fat.start("sh", {"-c", befehl, "sh", bild, Q(Baum()), Q(stick)});
+    ASSERT_TRUE(fat.waitForFinished(300000));
+    ASSERT_EQ(fat.exitCode(), 0) << fat.readAllStandardError().toStdString();
+    std::filesystem::remove(dir.path() / "stick.img");
+    const auto db = stick / "cdr" / "Data" / "Database";
+    ASSERT_TRUE(std::filesystem::exists(db / "ALBUMA" / "ALBUMA.DBF"));
+
+    const TLauf a = Starten({"sh"}, Q(stick / "cdr" / "Programm" / "lumadex.sh"), "stick", db / "ALBUMA" / "ALBUMA.DBF");
+    EXPECT_TRUE(a.Offen) << a.Prompts.toStdString() << a.Fehler.toStdString();
+    EXPECT_TRUE(Fehlerfrei(a.Prompts)) << a.Prompts.toStdString();
+    // The program's own files stay in its program folder, the tree's
+    // albums as they were.
+    EXPECT_FALSE(std::filesystem::exists(stick / "cdr" / "Data" / "ASCIIExport"));
+    EXPECT_TRUE(std::filesystem::exists(stick / "cdr" / "Programm" / "Data" / "Database" / "LXMan.DBF"));
+    EXPECT_EQ(BilderDesAlbums(stick / "cdr", "ALBUMB"), QStringList({Q(stick / "cdr" / "Data" / "Pics" / "ALBUMB" / "y.jpg")}));
+}
+#endif
 
 TEST_F(CdrTest, TheMainWindowCommandOpensTheManagerWithTheCdrWizard)
 {
