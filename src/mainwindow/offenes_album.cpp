@@ -441,8 +441,10 @@ int TOffenesAlbum::ManagerOeffnen()
     // shows (and opens from) while an album opens.
     if (tabelle->Active() && FileExists(TAlbumDateien(ordner, manager_.Name()).Cdx()) &&
         (IncludeTrailingBackslash(tabelle->DatabaseName()) + tabelle->TableName())
-                .compare(IncludeTrailingBackslash(ordner) + manager_.Name(), Qt::CaseInsensitive) == 0)
+                .compare(IncludeTrailingBackslash(ordner) + manager_.Name(), Qt::CaseInsensitive) == 0) {
+        ManagerFelderEinrichten();
         return 1;
+    }
     TControlsDisabler aus(tabelle);
     tabelle->SetIndexName(QString());
     if (!FileExists(ordner + manager_.Name())) {

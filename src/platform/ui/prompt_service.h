@@ -50,10 +50,8 @@ class QInputDialog;
 // and default text, at least as wide as its title needs in the title bar
 // (InputTitleWidth), so the window manager never cuts the title short.
 std::unique_ptr<QInputDialog> MakeInputDialog(const QString& caption, const QString& prompt, const QString& value);
-// The width every input and message box keeps for `caption` in its title
-// bar (the one rule for all of them, message_box.h): the title in a bold
-// font a quarter larger than the program's, since the window manager's own
-// is unknown, beside the window icon and four frame buttons.
+// The width every input and message box keeps for `caption` in its title bar:
+// the title, bold and a quarter larger, beside the window icon and four buttons.
 int InputTitleWidth(const QString& caption);
 
 struct TPrompt {
