@@ -962,8 +962,14 @@ TEST_F(ToolsTest, OpeningTheChosenAlbumKeepsItsRowCurrentInTheManager)
     ManagerAnlegen();
     Album("BILDER.DBF", "Urlaub", {Bild("p", "a.jpg"), Bild("p", "b.jpg"), Bild("p", "c.jpg")});
     Album("BILD_NEU.DBF", "Kopie", {Bild("q", "d.jpg")});
+    // One entry of BILDER deleted (not packed): two entries are shown.
+    U().DateienSchliessen();
+    TTestEintrag geloescht{"weg"};
+    geloescht.Geloescht = true;
+    EintraegeSchreiben(File("BILDER.DBF"), {geloescht});
     form->BereichBilder().NameSetzen("BILDER.DBF");
     ASSERT_EQ(form->BilderDBFOeffnen(), 1);
+    ASSERT_EQ(form->StatusBarBilder1->Panels()->Items(1)->Text(), "3 von 3 Einträge angezeigt");
     FensterZeigen();
     // The program's first session: an opened album is not looked up in
     // the manager table then.
@@ -989,11 +995,19 @@ TEST_F(ToolsTest, OpeningTheChosenAlbumKeepsItsRowCurrentInTheManager)
             EXPECT_EQ(m.DBEditShortDesc->Text(), "Kopie");
         }
         Foto(m, "album_manager_nach_oeffnen");
+        EXPECT_EQ(form->StatusBarBilder1->Panels()->Items(1)->Text(), "1 von 1 Einträge angezeigt");
+        // Back to BILDER: its count leaves the deleted entry out.
+        lxui_test::SendClick(liste->viewport(), liste->visualItemRect(liste->item(0)).center());
+        lxui_test::SendClick(m.BitBtnOeffnen->Handle(), m.BitBtnOeffnen->Handle()->rect().center());
+        EXPECT_EQ(form->TableBilder->TableName(), "BILDER.DBF");
+        EXPECT_EQ(m.DBEditSaetze->Text(), "3");
+        EXPECT_EQ(form->StatusBarBilder1->Panels()->Items(1)->Text().toStdString(), "3 von 3 Einträge angezeigt");
         m.Ende1->Click();
     });
     form->MenuItem("AndereBilderdatenbankoeffnen1")->Click();
-    EXPECT_EQ(form->TableBilder->TableName(), "BILD_NEU.DBF");
-    EXPECT_EQ(form->StatusBarBilder1->Panels()->Items(1)->Text(), "1 von 1 Einträge angezeigt");
+    EXPECT_EQ(form->TableBilder->TableName(), "BILDER.DBF");
+    EXPECT_EQ(form->StatusBarBilder1->Panels()->Items(1)->Text().toStdString(), "3 von 3 Einträge angezeigt");
+    EXPECT_EQ(form->DbeBilder->QueryRecCount(), 3u);
     // The manager table as another program reads it: each album's own figures.
     const std::string man = RunScript("/usr/bin/python3", "man.py",
                                       "import sys\nfrom dbfread import DBF\n"
