@@ -25,8 +25,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
 #include <QLocale>
+#include <QTemporaryFile>
 
 #include <memory>
 #include <vector>
@@ -54,7 +54,7 @@ QString Linux(const QString& win)
     return WinToLinux(win).value_or(QString());
 }
 
-// True for the root of the file system ("C:\\" and its other spellings).
+// True for the root of the file system ("C:\" and its other spellings).
 bool IstSystemWurzel(const QString& ordner)
 {
     const std::optional<QString> linux = WinToLinux(IncludeTrailingBackslash(ordner));
@@ -398,7 +398,7 @@ void TBilderKopierenForm::QKINI1ReadINI(TObject*)
     if (ordner.startsWith(u'\\'))
         ordner = laufwerk + u':' + ordner;
     // The root of the file system is never where a copy starts (the stored
-    // default "C:\\" is that root): without a folder of the user's choice
+    // default "C:\" is that root): without a folder of the user's choice
     // the target is the open album's folder, where the albums live, else
     // the user's own folder.
     if (IstSystemWurzel(ordner) || !DirectoryListBoxBilderKopierenZielVerzeichnis->SetDirectory(
