@@ -22,9 +22,11 @@
 #include "shared/utility_files.h"
 #include "storage/tdbe.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QTemporaryFile>
 
 #include <memory>
 #include <vector>
@@ -50,6 +52,25 @@ TLabel* Beschriftung(TComponent* owner, TWinControl* parent, const char* name, c
 QString Linux(const QString& win)
 {
     return WinToLinux(win).value_or(QString());
+}
+
+// True for the root of the file system ("C:\" and its other spellings).
+bool IstSystemWurzel(const QString& ordner)
+{
+    const std::optional<QString> linux = WinToLinux(IncludeTrailingBackslash(ordner));
+    return linux && QDir::cleanPath(*linux) == QLatin1String("/");
+}
+
+// True when a file can be made in the folder: tried with a file of its own,
+// since permission bits do not tell for a read-only file system, nor for
+// the administrator.
+bool OrdnerBeschreibbar(const QString& ordner)
+{
+    const QString linux = Linux(ordner);
+    if (linux.isEmpty())
+        return false;
+    QTemporaryFile probe(QDir(linux).filePath(QStringLiteral(".lumadex-XXXXXX")));
+    return probe.open();
 }
 
 // The new name of a clashing destination: name + "_" + the next free number
@@ -376,8 +397,18 @@ void TBilderKopierenForm::QKINI1ReadINI(TObject*)
                                            QStringLiteral("\\"));
     if (ordner.startsWith(u'\\'))
         ordner = laufwerk + u':' + ordner;
-    if (!DirectoryListBoxBilderKopierenZielVerzeichnis->SetDirectory(ExcludeTrailingBackslash(ordner)))
-        DirectoryListBoxBilderKopierenZielVerzeichnis->SetDirectory(laufwerk + QStringLiteral(":\\"));
+    // The root of the file system is never where a copy starts (the stored
+    // default "C:\" is that root): without a folder of the user's choice
+    // the target is the open album's folder, where the albums live, else
+    // the user's own folder.
+    if (IstSystemWurzel(ordner) || !DirectoryListBoxBilderKopierenZielVerzeichnis->SetDirectory(
+                                       ExcludeTrailingBackslash(ordner))) {
+        QString start = haupt_.AlbumOrdner();
+        if (start.isEmpty() || !DirectoryExists(start))
+            start = LinuxToWinOrSelf(QDir::homePath());
+        DriveComboBoxBilderKopierenZielLaufwerk->SetDrive(start.at(0).toUpper());
+        DirectoryListBoxBilderKopierenZielVerzeichnis->SetDirectory(ExcludeTrailingBackslash(start));
+    }
     EditZielDir->SetText(DirectoryListBoxBilderKopierenZielVerzeichnis->Directory());
     ZielDateienZeigen();
     PanelZielDBF->SetVisible(!RadioButtonNurBilderKopieren->Checked());
@@ -697,6 +728,14 @@ void TBilderKopierenForm::BitBtnKopierenVerschiebenClick(TObject*)
     EditZielDir->SetText(zielOrdner);
     if (zielOrdner.isEmpty() || !VerzeichnisPruefen(zielOrdner, true, true) || !DirectoryExists(zielOrdner)) {
         ShowMessage(QStringLiteral("Verzeichnis ") + zielOrdner + QStringLiteral(" konnte nicht angelegt werden..."));
+        return;
+    }
+    // Nothing is started in a folder that takes no files (a new album
+    // would fail half made).
+    if (!OrdnerBeschreibbar(zielOrdner)) {
+        ShowMessage(QStringLiteral("In das Verzeichnis ") + zielOrdner +
+                    QStringLiteral(" kann nicht geschrieben werden (keine Schreibrechte), wählen Sie ein anderes "
+                                   "Zielverzeichnis aus !"));
         return;
     }
     if (!dbe || !dbe->IsActive() || dbe->QueryRecCount() == 0)

@@ -152,9 +152,9 @@ void TMainForm::QKINI_ProgWriteINI(TObject* Sender)
     e.Setzen("BilderDBFPfad", offen ? IncludeTrailingBackslash(TableBilder->DatabaseName()) : BereichBilder().Ordner());
     if (offen) {
         e.Setzen("LastRecNo", DbeBilder->RecNo());
-        const int order = DbeBilder->SetOrder(0);
-        e.Setzen("LastOrder", order);
-        DbeBilder->SetOrder(order);
+        // Read where it stands: switching the order to read it would show
+        // the album in natural order meanwhile, deleted entries counted.
+        e.Setzen("LastOrder", DbeBilder->IndexOrd());
     }
     e.Schreiben(*QKINI_Prog, offen);
     ToolbarPositionSpeichern();

@@ -458,9 +458,18 @@ int TOffenesAlbum::ManagerErzeugen(const QString& ordner, const QString& name)
 int TOffenesAlbum::ManagerOeffnen()
 {
     TdkTable* const tabelle = manager_.Tabelle();
+    const QString ordner = umgebung_.ManagerOrdner();
+    // The table already open with its index stays as it is: opening it again
+    // would put it on its first row, away from the row the album manager
+    // shows (and opens from) while an album opens.
+    if (tabelle->Active() && FileExists(TAlbumDateien(ordner, manager_.Name()).Cdx()) &&
+        (IncludeTrailingBackslash(tabelle->DatabaseName()) + tabelle->TableName())
+                .compare(IncludeTrailingBackslash(ordner) + manager_.Name(), Qt::CaseInsensitive) == 0) {
+        ManagerFelderEinrichten();
+        return 1;
+    }
     TControlsDisabler aus(tabelle);
     tabelle->SetIndexName(QString());
-    const QString ordner = umgebung_.ManagerOrdner();
     if (!FileExists(ordner + manager_.Name())) {
         if (MessageDlg(QStringLiteral("Datenbank für Fotoalben-Manager (") + ordner + manager_.Name() +
                            QStringLiteral(") nicht gefunden, jetzt erstellen ?"),

@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+#include "platform/ui/prompt_service.h"
+
 namespace {
 
 // The answer of the last answer form, set by its buttons.
@@ -72,6 +74,19 @@ void SetTexts(TForm* f, TLabel* label, const QString& caption, const QString& te
     f->SetCaption(caption.isEmpty() ? kNachrichtStandardTitel : caption);
     label->SetCaption(text);
     label->SetAlignment(centred ? taCenter : taLeftJustify);
+    // Wider when the title needs more room than the design gives, as every
+    // message box is; the text and the buttons keep their place in the middle.
+    const int mehr = InputTitleWidth(f->Caption()) - f->ClientWidth();
+    if (mehr > 0) {
+        f->SetClientWidth(f->ClientWidth() + mehr);
+        for (int i = 0; i < f->ControlCount(); ++i) {
+            TControl* c = f->Controls(i);
+            if (c == label)
+                c->SetWidth(c->Width() + mehr);
+            else
+                c->SetLeft(c->Left() + mehr / 2);
+        }
+    }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // with generated pictures; the results read back from outside.
 #include "main_form_fixture.h"
 
+#include "controls/directory_chooser.h"
 #include "dialogs/bilder_kopieren.h"
 #include "dialogs/bilder_loeschen.h"
 #include "dialogs/full_size_form.h"
@@ -15,6 +16,9 @@
 #include "shared/qk_auto_button.h"
 #include "platform/ui/ext_ctrls.h"
 #include "platform/ui/std_ctrls.h"
+#include "platform/ui/test_input.h"
+#include "shared/qk_ini.h"
+#include "platform/core/file_utils.h"
 
 #include <QColor>
 #include <QCoreApplication>
@@ -784,6 +788,94 @@ TEST_F(AlbumDateienTest, MoveRefusesAnotherMediumAtTheLetter)
     EXPECT_EQ(std::string(dbe_GetTrimString("LABELKENNU")), qktGetVolumeId("C").toStdString());
     EXPECT_EQ(std::string(dbe_GetTrimString("LABEL")), "SYSTEM");
     dbe_Close();
+}
+
+// Types a text into a field key by key, as a user would.
+void Tippen(QWidget* feld, const QString& text)
+{
+    for (const QChar c : text) {
+        const int taste = c.isLetterOrNumber() && c.unicode() < 128 ? int(c.toUpper().unicode()) : int(Qt::Key_unknown);
+        lxui_test::SendKey(feld, taste, QString(c));
+    }
+}
+
+// A click on a button's middle, or on the mark of a radio button or check box.
+void Klicken(TControl* c)
+{
+    QWidget* w = c->Handle();
+    const bool mitMarke = dynamic_cast<TRadioButton*>(c) || dynamic_cast<TCheckBox*>(c);
+    lxui_test::SendClick(w, mitMarke ? QPoint(8, w->height() / 2) : w->rect().center());
+}
+
+// A new album made by copying starts where the albums are, never in the
+// root of the file system, also when the settings hold the old default
+// "C:\"; a folder that takes no files is refused before anything is made.
+TEST_F(AlbumDialogeTest, ANewAlbumStartsInTheAlbumFolderAndAFolderThatTakesNoFilesIsRefused)
+{
+    QuelleAnlegen(3, 3);
+    const QString albumOrdner = Win(dir.path()) + "\\";
+    TQKINI ini(nullptr);
+    ini.SetINIFileName(form->QKINI_Prog->INIFileName());
+    for (const bool alteVorgabe : {false, true}) {
+        SCOPED_TRACE(alteVorgabe ? "C:\\ gespeichert" : "nichts gespeichert");
+        if (alteVorgabe) {
+            ini.INIWriteString("Einstellungen KopierDialog", "DriveComboBoxBilderKopierenZielLaufwerk", "C");
+            ini.INIWriteString("Einstellungen KopierDialog", "DirectoryListBoxBilderKopierenZielVerzeichnis", "\\");
+        }
+        TPromptScript script;
+        script.Modal<TBilderKopierenForm>([&](TBilderKopierenForm& f) {
+            ASSERT_EQ(IncludeTrailingBackslash(f.EditZielDir->Text()), albumOrdner);
+            EXPECT_EQ(IncludeTrailingBackslash(f.DirectoryListBoxBilderKopierenZielVerzeichnis->Directory()),
+                      albumOrdner);
+            f.Close();
+        });
+        form->BilderKopierenClick(nullptr);
+    }
+
+    // A run into the folder it starts in: every shown entry into Bild_Neu.
+    TPromptScript script;
+    script.Modal<TBilderKopierenForm>([&](TBilderKopierenForm& f) {
+        f.Show();
+        Klicken(f.RadioButtonAlleSaetzeKopierenVerschieben);
+        Klicken(f.RadioButtonNurDatensaetzeKopieren);
+        Klicken(f.CheckBoxJedesBildVorKopierenVerschiebenAnzeigen);
+        ASSERT_TRUE(f.PanelZielDBF->Visible());
+        ASSERT_FALSE(f.CheckBoxJedesBildVorKopierenVerschiebenAnzeigen->Checked());
+
+        // A folder no one can write into: refused with its reason.
+        f.EditZielDir->SetFocus();
+        f.EditZielDir->SelectAll();
+        Tippen(f.EditZielDir->Handle(), "C:\\proc");
+        f.EditZielDBFName->SetFocus();
+        f.EditZielDBFName->SelectAll();
+        Tippen(f.EditZielDBFName->Handle(), "Bild_Neu.DBF");
+        {
+            TPromptScript inner;
+            inner.Answer(TPromptKind::Message, mrOk,
+                         "In das Verzeichnis C:\\proc\\ kann nicht geschrieben werden (keine Schreibrechte), wählen "
+                         "Sie ein anderes Zielverzeichnis aus !");
+            Klicken(f.BitBtnKopierenVerschieben);
+        }
+        EXPECT_FALSE(fs::exists("/proc/Bild_Neu.DBF"));
+
+        f.EditZielDir->SetFocus();
+        f.EditZielDir->SelectAll();
+        Tippen(f.EditZielDir->Handle(), albumOrdner);
+        TPromptScript inner;
+        QString text;
+        inner.Answer(TPromptKind::Dialog, mrYes, "Bild_Neu.DBF nicht gefunden, jetzt erstellen ?")
+            .Answer(TPromptKind::Dialog, mrNo, "Ziel-Fotoalbum in den Fotoalbum-Manager eintragen ?")
+            .Modal(NachrichtOk(&text));
+        Klicken(f.BitBtnKopierenVerschieben);
+        EXPECT_NE(text.indexOf("Verarbeitung abgeschlossen ("), -1) << text.toStdString();
+    });
+    form->BilderKopierenClick(nullptr);
+
+    EXPECT_FALSE(fs::exists("/Bild_Neu.DBF"));
+    const std::string zeilen = RunScript("/usr/bin/python3", "ziel.py", kZielZeilen, File("Bild_Neu.DBF"));
+    EXPECT_EQ(std::count(zeilen.begin(), zeilen.end(), '\n'), 3) << zeilen;
+    EXPECT_NE(zeilen.find("Bild1|"), std::string::npos) << zeilen;
+    EXPECT_NE(zeilen.find("Bild3|"), std::string::npos) << zeilen;
 }
 
 }  // namespace

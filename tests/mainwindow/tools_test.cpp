@@ -1154,3 +1154,65 @@ TEST_F(ToolsTest, ManagerStatisticsShowAZeroAsZero)
     QDir().mkpath(ordner);
     EXPECT_TRUE(m.Handle()->grab().save(ordner + "/album_manager_statistik_null.png"));
 }
+
+// Opening the chosen album from the manager keeps that album's row current:
+// its figures stay in the panel, and opening again opens the same album
+// (the main window's open uses the manager table, which stays as it is).
+TEST_F(ToolsTest, OpeningTheChosenAlbumKeepsItsRowCurrentInTheManager)
+{
+    ManagerAnlegen();
+    Album("BILDER.DBF", "Urlaub", {Bild("p", "a.jpg"), Bild("p", "b.jpg"), Bild("p", "c.jpg")});
+    Album("BILD_NEU.DBF", "Kopie", {Bild("q", "d.jpg")});
+    // One entry of BILDER deleted (not packed): two entries are shown.
+    U().DateienSchliessen();
+    TTestEintrag geloescht{"weg"};
+    geloescht.Geloescht = true;
+    EintraegeSchreiben(File("BILDER.DBF"), {geloescht});
+    form->BereichBilder().NameSetzen("BILDER.DBF");
+    ASSERT_EQ(form->BilderDBFOeffnen(), 1);
+    ASSERT_EQ(form->StatusBarBilder1->Panels()->Items(1)->Text(), "3 von 3 Einträge angezeigt");
+    FensterZeigen();
+    // The program's first session: an opened album is not looked up in
+    // the manager table then.
+    form->QKINI_Prog->INIWriteBool("Einstellungen Hauptprogramm", "ErstStart", true);
+    TPromptScript script;
+    script.Modal<TBilderDBFManagerForm>([&](TBilderDBFManagerForm& m) {
+        if (!m.GroupBoxStatistik->Visible())
+            m.Statistik1Click();
+        QListWidget* liste = m.ListView1->List();
+        ASSERT_EQ(m.ListView1->ItemCount(), 2);
+        ASSERT_EQ(m.ListView1->Selected(), 0);
+        lxui_test::SendClick(liste->viewport(), liste->visualItemRect(liste->item(1)).center());
+        ASSERT_EQ(m.ListView1->Selected(), 1);
+        EXPECT_EQ(m.DBEditSaetze->Text(), "1");
+        for (int mal = 1; mal <= 2; ++mal) {
+            SCOPED_TRACE(mal);
+            lxui_test::SendClick(m.BitBtnOeffnen->Handle(), m.BitBtnOeffnen->Handle()->rect().center());
+            EXPECT_EQ(form->TableBilder->TableName(), "BILD_NEU.DBF");
+            // The highlighted album's row, not the first one.
+            EXPECT_EQ(m.ListView1->Selected(), 1);
+            EXPECT_EQ(m.DBEditPfad->Text().section('\\', -1), "BILD_NEU.DBF");
+            EXPECT_EQ(m.DBEditSaetze->Text(), "1");
+            EXPECT_EQ(m.DBEditShortDesc->Text(), "Kopie");
+        }
+        Foto(m, "album_manager_nach_oeffnen");
+        EXPECT_EQ(form->StatusBarBilder1->Panels()->Items(1)->Text(), "1 von 1 Einträge angezeigt");
+        // Back to BILDER: its count leaves the deleted entry out.
+        lxui_test::SendClick(liste->viewport(), liste->visualItemRect(liste->item(0)).center());
+        lxui_test::SendClick(m.BitBtnOeffnen->Handle(), m.BitBtnOeffnen->Handle()->rect().center());
+        EXPECT_EQ(form->TableBilder->TableName(), "BILDER.DBF");
+        EXPECT_EQ(m.DBEditSaetze->Text(), "3");
+        EXPECT_EQ(form->StatusBarBilder1->Panels()->Items(1)->Text().toStdString(), "3 von 3 Einträge angezeigt");
+        m.Ende1->Click();
+    });
+    form->MenuItem("AndereBilderdatenbankoeffnen1")->Click();
+    EXPECT_EQ(form->TableBilder->TableName(), "BILDER.DBF");
+    EXPECT_EQ(form->StatusBarBilder1->Panels()->Items(1)->Text().toStdString(), "3 von 3 Einträge angezeigt");
+    EXPECT_EQ(form->DbeBilder->QueryRecCount(), 3u);
+    // The manager table as another program reads it: each album's own figures.
+    const std::string man = RunScript("/usr/bin/python3", "man.py",
+                                      "import sys\nfrom dbfread import DBF\n"
+                                      "print([(r['PFAD'].strip().split('\\\\')[-1], r['SAETZE']) for r in DBF(sys.argv[1])])\n",
+                                      (dir.path() / "db" / "LXMan.DBF").string());
+    EXPECT_EQ(man, "[('BILDER.DBF', 3), ('BILD_NEU.DBF', 1)]\n");
+}

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/ui/prompt_script.h"
+#include "platform/ui/prompt_service.h"
 #include "platform/ui/test_input.h"
 #include "shared/nachrichten_dialog.h"
 
@@ -148,4 +149,32 @@ TEST(AntwortDialog, AnswerCodesWithAndWithoutTheTickBox)
         });
         EXPECT_EQ(AntwortDialog("", "Weiter ?", 160, clWhite, clBlack, true), c.code) << c.how << " " << c.tick;
     }
+}
+
+// Both forms keep their design width for a short title and grow, as every
+// message box does, when the title needs more room; text and buttons keep
+// their place in the middle, and Enter still answers.
+TEST(NachrichtenDialog, ALongTitleWidensTheFormsAroundTheirMiddle)
+{
+    const QString lang = "Fehler beim Ausführen von MainForm.BilderDBFOeffnen in TBilderDBFManagerForm";
+    TPromptScript script;
+    script.Modal<TMSGDLGForm>([](TMSGDLGForm& f) {
+        EXPECT_EQ(f.ClientWidth(), 427);
+        EXPECT_EQ(f.BitBtn1->Left(), 172);
+        SendKey(f.ClientWidget(), Qt::Key_Return, "\r");
+    });
+    script.Modal<TMSGDLGForm>([&](TMSGDLGForm& f) {
+        EXPECT_GE(f.ClientWidth(), InputTitleWidth(lang));
+        EXPECT_EQ(f.Label1->Width(), f.ClientWidth() - 6);
+        EXPECT_NEAR(f.BitBtn1->Left() + f.BitBtn1->Width() / 2, f.ClientWidth() / 2, 6);
+        SendKey(f.ClientWidget(), Qt::Key_Return, "\r");
+    });
+    script.Modal<TAntwortDLGForm>([&](TAntwortDLGForm& f) {
+        EXPECT_GE(f.ClientWidth(), InputTitleWidth(lang));
+        EXPECT_NEAR(f.BitBtnNo->Left() + f.BitBtnNo->Width() / 2, f.ClientWidth() / 2, 12);
+        SendKey(f.ClientWidget(), Qt::Key_Return, "\r");
+    });
+    NachrichtenDialog("Abschlußmeldung", "Fertig !", 0, 120, clWhite, clBlack, true);
+    NachrichtenDialog(lang, "Fertig !", 0, 120, clWhite, clBlack, true);
+    EXPECT_EQ(AntwortDialog(lang, "Datei ersetzen ?", 160, clWhite, clBlack, true), 6);
 }

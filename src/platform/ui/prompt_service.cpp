@@ -4,6 +4,7 @@
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QGridLayout>
 #include <QGuiApplication>
 #include <QInputDialog>
 #include <QLineEdit>
@@ -19,10 +20,14 @@
 #include "platform/core/win_path.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/forms.h"
+#include "platform/ui/message_box.h"
 
 namespace {
 
 TPromptService* g_service = nullptr;
+
+// The result a message box's button stands for.
+const char* const kErgebnis = "lumadexErgebnis";
 
 TDialogPromptService& DialogService()
 {
@@ -65,20 +70,11 @@ QMessageBox::Icon IconOfFlags(int flags)
 int RunBox(const QString& caption, const QString& text, QMessageBox::Icon icon,
            const std::vector<std::pair<QString, int>>& buttons, int defaultIndex, int escapeResult)
 {
-    QMessageBox box(icon, caption, text);
-    std::vector<std::pair<QAbstractButton*, int>> made;
-    for (size_t i = 0; i < buttons.size(); ++i) {
-        QPushButton* b = box.addButton(buttons[i].first, QMessageBox::ActionRole);
-        made.emplace_back(b, buttons[i].second);
-        if (int(i) == defaultIndex)
-            box.setDefaultButton(b);
-        if (buttons[i].second == escapeResult)
-            box.setEscapeButton(b);
-    }
-    box.exec();
-    for (auto& [b, result] : made)
-        if (box.clickedButton() == b)
-            return result;
+    const std::unique_ptr<QMessageBox> box = MakeMessageBox(caption, text, icon, buttons, defaultIndex, escapeResult);
+    box->exec();
+    for (QAbstractButton* b : box->buttons())
+        if (box->clickedButton() == b)
+            return b->property(kErgebnis).toInt();
     return escapeResult;
 }
 
@@ -96,12 +92,43 @@ QString ProgramPath(const QString& linuxPath) { return linuxPath.isEmpty() ? lin
 
 int InputTitleWidth(const QString& caption)
 {
+    // The window manager draws the title in a font of its own, often
+    // larger than the program's and bold: measured a quarter larger.
     QFont titel = QApplication::font("QMdiSubWindowTitleBar");
     titel.setBold(true);
+    if (titel.pointSizeF() > 0)
+        titel.setPointSizeF(titel.pointSizeF() * 1.25);
+    else
+        titel.setPixelSize(titel.pixelSize() * 5 / 4);
     const QFontMetrics fm(titel);
-    // Icon and three buttons take about a line height each, with a margin
-    // on either side of the title.
-    return fm.horizontalAdvance(caption) + 6 * fm.height();
+    // Beside it the window icon and up to four frame buttons (menu,
+    // minimise, maximise, close), each about a title line high with its
+    // spacing, and a margin on either side of the title.
+    return fm.horizontalAdvance(caption) + 8 * fm.height();
+}
+
+std::unique_ptr<QMessageBox> MakeMessageBox(const QString& caption, const QString& text, QMessageBox::Icon icon,
+                                            const std::vector<std::pair<QString, int>>& buttons, int defaultIndex,
+                                            int escapeResult)
+{
+    auto box = std::make_unique<QMessageBox>(icon, caption, text);
+    for (size_t i = 0; i < buttons.size(); ++i) {
+        QPushButton* b = box->addButton(buttons[i].first, QMessageBox::ActionRole);
+        b->setProperty(kErgebnis, buttons[i].second);
+        if (int(i) == defaultIndex)
+            box->setDefaultButton(b);
+        if (buttons[i].second == escapeResult)
+            box->setEscapeButton(b);
+    }
+    // The box sizes itself from its layout when shown: a row as wide as the
+    // title needs (less the layout's margins) keeps it from getting smaller.
+    if (auto* raster = qobject_cast<QGridLayout*>(box->layout())) {
+        const QMargins r = raster->contentsMargins();
+        raster->addItem(new QSpacerItem(std::max(0, InputTitleWidth(caption) - r.left() - r.right()), 0,
+                                        QSizePolicy::Fixed, QSizePolicy::Minimum),
+                        raster->rowCount(), 0, 1, raster->columnCount());
+    }
+    return box;
 }
 
 std::unique_ptr<QInputDialog> MakeInputDialog(const QString& caption, const QString& prompt, const QString& value)

@@ -50,8 +50,8 @@ class QInputDialog;
 // and default text, at least as wide as its title needs in the title bar
 // (InputTitleWidth), so the window manager never cuts the title short.
 std::unique_ptr<QInputDialog> MakeInputDialog(const QString& caption, const QString& prompt, const QString& value);
-// The width a window needs for `caption` in its title bar: the title in the
-// bold title-bar font beside the window icon and the three frame buttons.
+// The width every input and message box keeps for `caption` in its title bar:
+// the title, bold and a quarter larger, beside the window icon and four buttons.
 int InputTitleWidth(const QString& caption);
 
 struct TPrompt {

@@ -7,6 +7,7 @@
 #include "platform/ui/dialogs.h"
 #include "platform/ui/forms.h"
 #include "platform/ui/prompt_script.h"
+#include "platform/ui/message_box.h"
 #include "platform/ui/prompt_service.h"
 
 #include <QApplication>
@@ -14,6 +15,8 @@
 #include <QDir>
 #include <QInputDialog>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QPainter>
 #include "platform/ui/test_input.h"
 
@@ -180,4 +183,105 @@ TEST(PromptService, InputBoxIsWideEnoughForItsTitle)
     const QString ordner = QCoreApplication::applicationDirPath() + "/screenshots";
     QDir().mkpath(ordner);
     EXPECT_TRUE(bild.save(ordner + "/input_box.png"));
+}
+
+namespace {
+
+// What a window manager's title bar leaves for the title, judged without the
+// program's own rule: a bold title font a fifth larger than the program's,
+// four frame buttons of 24 pixels and a margin of 10 on either side.
+QFont FremderTitelFont()
+{
+    QFont font = QApplication::font("QMdiSubWindowTitleBar");
+    font.setBold(true);
+    font.setPointSizeF(font.pointSizeF() * 1.2);
+    return font;
+}
+int TitelRaum(int fensterBreite) { return fensterBreite - 4 * 24 - 2 * 10; }
+
+// The window with such a title bar drawn above it, the title elided to the
+// room it leaves; gives the title as shown.
+QString MitTitelleiste(QWidget& fenster, QImage& bild)
+{
+    const QImage inhalt = fenster.grab().toImage();
+    const QFontMetrics fm(FremderTitelFont());
+    const int hoehe = fm.height() + 10;
+    bild = QImage(inhalt.width(), inhalt.height() + hoehe, QImage::Format_RGB32);
+    bild.fill(QColor(60, 60, 90));
+    QPainter p(&bild);
+    p.drawImage(0, hoehe, inhalt);
+    p.setFont(FremderTitelFont());
+    p.setPen(Qt::white);
+    for (int i = 0; i < 4; ++i)
+        p.drawRect(inhalt.width() - 10 - 24 * (i + 1) + 3, 5, 18, hoehe - 10);
+    const QString gezeigt = fm.elidedText(fenster.windowTitle(), Qt::ElideMiddle, TitelRaum(inhalt.width()));
+    p.drawText(QRect(10, 0, TitelRaum(inhalt.width()), hoehe), Qt::AlignVCenter | Qt::AlignLeft, gezeigt);
+    p.end();
+    return gezeigt;
+}
+
+}  // namespace
+
+// Every input box and message box is wide enough for its whole title, also
+// where the window manager's title font is larger than the program's: the
+// short prompts and messages that made boxes too narrow ("Eingabed…gfenster",
+// "QV-… .50"). Each box still answers its keys.
+TEST(PromptService, EveryInputAndMessageBoxShowsItsTitleWhole)
+{
+    const QString ordner = QCoreApplication::applicationDirPath() + "/screenshots";
+    QDir().mkpath(ordner);
+    const QFontMetrics fremd(FremderTitelFont());
+
+    struct Eingabe {
+        const char* Titel;
+        const char* Frage;
+        const char* Bild;
+    };
+    for (const Eingabe& e : {Eingabe{"Eingabedialogfenster", "Geben Sie eine SatzNr. ein", "input_box_satznr"},
+                             Eingabe{"Eingabedialogfenster", "Geben Sie eine Kurzbeschreibung ein", "input_box_kurz"}}) {
+        SCOPED_TRACE(e.Frage);
+        const QString titel = QString::fromUtf8(e.Titel);
+        const std::unique_ptr<QInputDialog> d = MakeInputDialog(titel, QString::fromUtf8(e.Frage), "");
+        d->show();
+        QCoreApplication::processEvents();
+        EXPECT_GE(TitelRaum(d->width()), fremd.horizontalAdvance(titel)) << d->width();
+        QImage bild;
+        EXPECT_EQ(MitTitelleiste(*d, bild), titel);
+        EXPECT_TRUE(bild.save(ordner + "/" + e.Bild + ".png"));
+        auto* edit = d->findChild<QLineEdit*>();
+        ASSERT_NE(edit, nullptr);
+        edit->setFocus();
+        lxui_test::SendKey(edit, Qt::Key_7, "7");
+        lxui_test::SendKey(edit, Qt::Key_Return, "\r");
+        EXPECT_EQ(d->result(), QDialog::Accepted);
+        EXPECT_EQ(d->textValue(), "7");
+    }
+
+    struct Meldung {
+        const char* Titel;
+        const char* Text;
+        std::vector<std::pair<QString, int>> Knoepfe;
+        int Enter;  // the result Enter gives
+        const char* Bild;
+    };
+    const Meldung meldungen[] = {
+        {"QV-Lumadex v1.50", "Fertig !", {{"OK", mrOk}}, mrOk, "message_box_fertig"},
+        {"Bestätigen", "Jetzt?", {{"&Ja", mrYes}, {"&Nein", mrNo}}, mrYes, "message_box_frage"},
+        {"Hinweis", "OK", {{"OK", mrOk}}, mrOk, "message_box_hinweis"},
+    };
+    for (const Meldung& m : meldungen) {
+        SCOPED_TRACE(m.Text);
+        const QString titel = QString::fromUtf8(m.Titel);
+        const std::unique_ptr<QMessageBox> box =
+            MakeMessageBox(titel, QString::fromUtf8(m.Text), QMessageBox::NoIcon, m.Knoepfe, 0, m.Knoepfe.back().second);
+        box->show();
+        QCoreApplication::processEvents();
+        EXPECT_GE(TitelRaum(box->width()), fremd.horizontalAdvance(titel)) << box->width();
+        QImage bild;
+        EXPECT_EQ(MitTitelleiste(*box, bild), titel);
+        EXPECT_TRUE(bild.save(ordner + "/" + m.Bild + ".png"));
+        lxui_test::SendKey(box.get(), Qt::Key_Return, "\r");
+        ASSERT_NE(box->clickedButton(), nullptr);
+        EXPECT_EQ(box->clickedButton()->property("lumadexErgebnis").toInt(), m.Enter);
+    }
 }
