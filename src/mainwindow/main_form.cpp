@@ -146,12 +146,16 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner)
             gemerkt = QString();
         StatusBarBilder1->Repaint();
     });
+    // Once the end is asked for, the album another program holds is left to
+    // it: no wait, no event loop inside the engine.
+    SetAlbumWaitStop([this] { return lauf_.EndeAngefordert() || lauf_.ProgrammEndet(); });
 }
 
 TMainForm::~TMainForm()
 {
     BeginDestroy();
     SetAlbumWaitNotice(nullptr);
+    SetAlbumWaitStop(nullptr);
     // The window's events must not reach this part of the object while the
     // form below it goes.
     delete fensterFilter_;

@@ -112,6 +112,7 @@ class TBildAnsichten;
 class TFont;
 class QObject;
 class QEvent;
+class QTimer;
 class TMainFormWerkzeuge;
 class TMainFormFilterUmgebung;
 
@@ -359,10 +360,7 @@ public:
     // The handler bound to a name of the vocabulary; empty for a name that
     // has none.
     TNotifyEvent Handler(const char* name);
-    // Ends the program as "Ende" does, but never from inside a running
-    // command (SIGTERM and SIGINT arrive while a command lets messages
-    // through): that command is stopped as Esc stops it, and the program
-    // ends once it has returned.
+    // Ends the program as "Ende" does (SIGTERM and SIGINT come here).
     void BeendenAnfordern();
     // True when the handler of that name does its real work.
     bool HandlerVorhanden(const char* name) const;
@@ -414,6 +412,14 @@ public:
     void LesePickliste(const QString& FieldName);
 
     // ---- Shutdown and program-level commands ---------------------------------
+    // Ends the program. Asked for while a command runs or events run inside
+    // a handler (an engine's wait, a modal dialog, a poll for Esc), the end
+    // is only noted: the command stops as Esc stops it, the modal dialogs
+    // close as their Cancel closes them, waits for a busy album stop, and
+    // the end follows once control is back in the main loop. Asked for
+    // again while it runs, its own notices close. Once begun it always
+    // reaches Application->Terminate(): a failing step is logged and the
+    // next one runs.
     void Ende1Click(TObject* Sender);
     void FormClose(TObject* Sender, TCloseAction& Action);
     void DurchschnZeitproNutzung1Click(TObject* Sender);
@@ -802,6 +808,17 @@ private:
     // The command has returned: counted off, and the end asked for follows
     // when it was the outermost.
     void EndeNachBefehl();
+    // The end waits while a command runs or events run inside a handler.
+    bool EndeMussWarten() const;
+    // Notes the end and stops what runs; EndeZustellen carries it out as
+    // soon as it need not wait any more.
+    void EndeVormerken();
+    void EndeZustellen();
+    // The end itself, each step on its own: a failure is logged.
+    void EndeAusfuehren(TObject* Sender);
+    void EndeSchritt(const QString& schritt, const std::function<void()>& ausfuehren);
+    QTimer* endeZustellung_ = nullptr;
+    bool endeLaeuft_ = false;
 
     std::unique_ptr<TBilderWartung> wartung_;
     // TWartungsUmgebung: what the maintenance object needs of the window;

@@ -154,7 +154,7 @@ using TVorbereitung = std::vector<std::function<void()>>;
 
 // Runs step `i` and the ones after it, each in a pass of its own through the
 // event loop, while `frei` says the window is idle; otherwise looks again a
-// little later. Stops once `vorbei` says the program ends.
+// little later. Stops once `vorbei` says the program ends or is to end.
 void VorbereitungPlanen(QWidget* fenster, std::shared_ptr<const TVorbereitung> schritte, std::size_t i,
                         std::function<bool()> vorbei, std::function<bool()> frei, int warteMs)
 {
@@ -187,7 +187,7 @@ void TMainForm::FilterVorbereiten()
                             "QUELLE", "PLAYLIST", "BREITE", "HOEHE", "AUFNDATUM", "FILEDATE", "MARKIERT", "ANYWHERE",
                             "PRIVAT", "ZUGRIFF"})
         schritte->push_back([this, tag] { FilterTagVorlesen(tag); });
-    const auto vorbei = [this] { return lauf_.ProgrammEndet(); };
+    const auto vorbei = [this] { return lauf_.ProgrammEndet() || lauf_.EndeAngefordert(); };
     const auto frei = [this] {
         return !lauf_.BefehlLaeuft() && !QApplication::activeModalWidget() && !QApplication::activePopupWidget();
     };

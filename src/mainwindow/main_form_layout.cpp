@@ -169,6 +169,9 @@ TNotifyEvent TMainForm::Handler(const char* name)
     if (const THandlerName* h = HandlerSuchen(name)) {
         const THandler m = h->Methode;
         befehl = [this, m](TObject* sender) { (this->*m)(sender); };
+        // The end is no command that the end would wait for.
+        if (m == &TMainForm::Ende1Click)
+            return befehl;
     } else if (const TBefehlsMethode m = ZusatzBefehl(name)) {
         befehl = [this, m](TObject* sender) { (this->*m)(sender); };
     } else {
@@ -195,25 +198,11 @@ void TMainForm::BefehlAusfuehren(const TNotifyEvent& befehl, TObject* sender)
 
 void TMainForm::EndeNachBefehl()
 {
-    if (!lauf_.BefehlEndet())
-        return;
-    // From the message loop, once the command's frames are gone.
-    QTimer::singleShot(0, Handle(), [this] { Ende1Click(nullptr); });
+    if (lauf_.BefehlEndet())
+        EndeZustellen();
 }
 
-void TMainForm::BeendenAnfordern()
-{
-    if (lauf_.ProgrammEndet())
-        return;
-    if (!lauf_.BefehlLaeuft()) {
-        Ende1Click(nullptr);
-        return;
-    }
-    // A command is running (this request came through its message
-    // processing): it is stopped as Esc stops it, and it closes its own
-    // tables before the program ends.
-    lauf_.EndeAnfordern();
-}
+void TMainForm::BeendenAnfordern() { Ende1Click(nullptr); }
 
 void TMainForm::FotoalbenManagerClick(TObject* Sender)
 {

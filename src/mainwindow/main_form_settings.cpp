@@ -150,13 +150,18 @@ void TMainForm::QKINI_ProgWriteINI(TObject* Sender)
     const bool offen = TableBilder->Active();
     e.Setzen("BilderDBF", offen ? TableBilder->TableName() : BereichBilder().Name());
     e.Setzen("BilderDBFPfad", offen ? IncludeTrailingBackslash(TableBilder->DatabaseName()) : BereichBilder().Ordner());
-    if (offen) {
-        e.Setzen("LastRecNo", DbeBilder->RecNo());
-        // Read where it stands: switching the order to read it would show
-        // the album in natural order meanwhile, deleted entries counted.
-        e.Setzen("LastOrder", DbeBilder->IndexOrd());
+    // The album's place is read as it stands: the grid is not moved (a move
+    // reads the index, which another program may hold).
+    bool ort = offen;
+    if (ort) {
+        try {
+            e.Setzen("LastRecNo", DbeBilder->RecNo());
+            e.Setzen("LastOrder", DbeBilder->IndexOrd());
+        } catch (const std::exception&) {
+            ort = false;  // the keys keep what they held
+        }
     }
-    e.Schreiben(*QKINI_Prog, offen);
+    e.Schreiben(*QKINI_Prog, ort);
     ToolbarPositionSpeichern();
 }
 

@@ -20,6 +20,7 @@
 #include "platform/ui/ext_ctrls.h"
 #include "platform/ui/menus.h"
 #include "shared/general_system.h"
+#include "shared/app_exception.h"
 #include "shared/general_texts.h"
 #include "shared/nachrichten_dialog.h"
 #include "shared/qk_ini.h"
@@ -32,6 +33,7 @@
 #include "storage/tfts.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 #include <QFileInfo>
 
 #include <limits>
@@ -61,75 +63,167 @@ int64_t TMainForm::DurchschnittProStart(int64_t gesamt, int starts)
 
 void TMainForm::Ende1Click(TObject* Sender)
 {
-    if (lauf_.ProgrammEndet())
+    if (lauf_.ProgrammEndet()) {
+        // Asked again while the end runs: its notices close at once.
+        if (endeLaeuft_)
+            Application->RequestEnd();
         return;
+    }
+    if (EndeMussWarten()) {
+        EndeVormerken();
+        return;
+    }
+    EndeAusfuehren(Sender);
+}
+
+bool TMainForm::EndeMussWarten() const { return lauf_.BefehlLaeuft() || Application->InNestedLoop(); }
+
+void TMainForm::EndeVormerken()
+{
+    // The running command stops as Esc stops it, modal dialogs close, and
+    // waits for a busy album stop (see SetAlbumWaitStop).
+    lauf_.EndeAnfordern();
+    Application->RequestEnd();
+    EndeZustellen();
+}
+
+void TMainForm::EndeZustellen()
+{
+    if (!endeZustellung_) {
+        endeZustellung_ = new QTimer(Handle());
+        endeZustellung_->setSingleShot(true);
+        QObject::connect(endeZustellung_, &QTimer::timeout, Handle(), [this] {
+            if (lauf_.ProgrammEndet())
+                return;
+            // A handler below still runs (a dialog that keeps its question
+            // open, a command that finishes): looked at again shortly.
+            if (EndeMussWarten()) {
+                endeZustellung_->start(20);
+                return;
+            }
+            EndeAusfuehren(nullptr);
+        });
+    }
+    endeZustellung_->start(0);
+}
+
+void TMainForm::EndeSchritt(const QString& schritt, const std::function<void()>& ausfuehren)
+{
+    QString fehler;
+    try {
+        ausfuehren();
+        return;
+    } catch (const Exception& e) {
+        fehler = e.Message;
+    } catch (const std::exception& e) {
+        fehler = QString::fromUtf8(e.what());
+    } catch (...) {
+        fehler = QStringLiteral("unbekannter Fehler");
+    }
+    const QString text = QStringLiteral("Ende1Click(), ") + schritt + QStringLiteral(": ") + fehler;
+    AppException1->WriteEntry(text);
+    try {
+        Protokoll(QStringLiteral("Fehler"), text);
+    } catch (...) {
+        // the error log holds it
+    }
+}
+
+void TMainForm::EndeAusfuehren(TObject* Sender)
+{
+    // Marked first: a wait for a busy album stops at once from here on (the
+    // album is left as it is: it is the other program's), and a request
+    // that comes meanwhile does not start a second end.
+    lauf_.EndeBeginnt();
+    Application->ClearEndRequest();
+    endeLaeuft_ = true;
     Screen->SetCursor(crHourGlass);
-    if (BildAnsichten().ExternBearbeiteteSaetze().Count() > 0) {
+    EndeSchritt(QStringLiteral("extern bearbeitete Bilder"), [this] {
+        if (BildAnsichten().ExternBearbeiteteSaetze().Count() == 0)
+            return;
         Screen->SetCursor(crDefault);
         if (MessageDlg(QStringLiteral("Bilder wurden u. U. bearbeitet, soll das Fotoalbum diese Einträge "
                                       "aktualisieren?"),
                        mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) == mrYes)
             ExternbearbeiteteBilderaktualisieren1Click(nullptr);
-    }
-    lauf_.EndeBeginnt();
+    });
     if (Sender)
-        PrgWavSpielen(static_cast<TComponent*>(Sender)->Tag, true);
+        EndeSchritt(QStringLiteral("Ton"),
+                    [this, Sender] { PrgWavSpielen(static_cast<TComponent*>(Sender)->Tag, true); });
     // The record editor closes first: it notes its place and gives the
     // grid's combos back while the album is still open.
-    if (TdkRecordViewForm* editor = RecordViewDialogBilder->Form())
-        editor->Close();
+    EndeSchritt(QStringLiteral("Satzeditor"), [this] {
+        if (TdkRecordViewForm* editor = RecordViewDialogBilder->Form())
+            editor->Close();
+    });
 
     // The settings and the grid layout each go to the file in one write.
-    QKINI_Prog->BeginUpdate();
-    try {
-        QKINI_Prog->WriteINI();
-        QKINI_Prog->EndUpdate();
-    } catch (...) {
-        QKINI_Prog->CancelUpdate();
-        throw;
-    }
-    if (TableBilder->Active()) {
+    EndeSchritt(QStringLiteral("Einstellungen"), [this] {
         QKINI_Prog->BeginUpdate();
         try {
-            GridSettingsSpeichern(QKINI_Prog, QStringLiteral("BilderFieldPosition"), QStringLiteral("BilderFieldWidth"),
-                                  TableBilder);
+            QKINI_Prog->WriteINI();
             QKINI_Prog->EndUpdate();
-        } catch (const std::exception&) {
+        } catch (...) {
             QKINI_Prog->CancelUpdate();
-            Screen->SetCursor(crDefault);
-            ShowMessage(QStringLiteral("Fehler beim Schreiben der Bilder-Gridsettings!"));
+            throw;
         }
+    });
+    if (TableBilder->Active()) {
+        EndeSchritt(QStringLiteral("Gridsettings"), [this] {
+            QKINI_Prog->BeginUpdate();
+            try {
+                GridSettingsSpeichern(QKINI_Prog, QStringLiteral("BilderFieldPosition"),
+                                      QStringLiteral("BilderFieldWidth"), TableBilder);
+                QKINI_Prog->EndUpdate();
+            } catch (const std::exception&) {
+                QKINI_Prog->CancelUpdate();
+                Screen->SetCursor(crDefault);
+                ShowMessage(QStringLiteral("Fehler beim Schreiben der Bilder-Gridsettings!"));
+            }
+        });
     }
     // The thumbnails read from the album: emptied before it closes, so the
     // page shows no cells without pictures while the closing notice stands.
-    QKDBPicBox1->Items()->Clear();
-    VorschaubilderVeraltet();
-    FtsBilder->Close();
-    BereichBilder().FtsPuffer().clear();
-    FtsBilder3->Close();
-    BereichBilder3().FtsPuffer().clear();
+    EndeSchritt(QStringLiteral("Vorschaubilder"), [this] {
+        QKDBPicBox1->Items()->Clear();
+        VorschaubilderVeraltet();
+    });
+    EndeSchritt(QStringLiteral("Volltextindex"), [this] {
+        FtsBilder->Close();
+        BereichBilder().FtsPuffer().clear();
+    });
+    EndeSchritt(QStringLiteral("Volltextindex Ziel"), [this] {
+        FtsBilder3->Close();
+        BereichBilder3().FtsPuffer().clear();
+    });
     for (TdkTable* t : {TableBilder, TableBilder2, TableBilder3, TableBilderDatenbanken})
-        t->Close();
+        EndeSchritt(t->Name, [t] { t->Close(); });
 
     // Usage time: the ticks are 32-bit, their difference is taken in 32 bits
     // (a wrap of the counter still gives the run) and summed in 64.
     const int64_t lauf = int64_t(uint32_t(uint32_t(GetTickCount64()) - LaufStartTick));
-    const QString sektion = QString::fromLatin1(kSektionHaupt);
-    const int32_t gesamt =
-        GesamtZeitAddieren(QKINI_Prog->INIReadInteger(sektion, QStringLiteral("GesamtNutzungsZeit"), 0), lauf);
-    QKINI_Prog->INIWriteInteger(sektion, QStringLiteral("GesamtNutzungsZeit"), gesamt);
+    int32_t gesamt = GesamtZeitAddieren(0, lauf);
+    EndeSchritt(QStringLiteral("Nutzungszeit"), [this, lauf, &gesamt] {
+        const QString sektion = QString::fromLatin1(kSektionHaupt);
+        gesamt = GesamtZeitAddieren(QKINI_Prog->INIReadInteger(sektion, QStringLiteral("GesamtNutzungsZeit"), 0), lauf);
+        QKINI_Prog->INIWriteInteger(sektion, QStringLiteral("GesamtNutzungsZeit"), gesamt);
+    });
     const QString text = QStringLiteral("Sie haben QV-Lumadex ") + ZeitText(lauf) + QStringLiteral(" von Insgesamt ") +
                          ZeitText(gesamt) + QStringLiteral(" (Std:Min:Sek) benutzt");
-    if (Einstellungen().Bool("MeldungNutzungsdauer"))
-        NachrichtenDialog(QStringLiteral("Abschlußmeldung"),
-                          text + QStringLiteral(", vielen Dank für Ihr Interesse an diesem Programm !"),
-                          lauf_.AnzeigeZeit(), 130, TColor(Einstellungen().Int("Infofarbe")), clBlack, true);
-    Protokoll(QStringLiteral("Info"), QStringLiteral("Ende1Click(), ") + text);
+    EndeSchritt(QStringLiteral("Abschlußmeldung"), [this, &text] {
+        if (Einstellungen().Bool("MeldungNutzungsdauer"))
+            NachrichtenDialog(QStringLiteral("Abschlußmeldung"),
+                              text + QStringLiteral(", vielen Dank für Ihr Interesse an diesem Programm !"),
+                              lauf_.AnzeigeZeit(), 130, TColor(Einstellungen().Int("Infofarbe")), clBlack, true);
+    });
+    EndeSchritt(QStringLiteral("Protokoll"), [this, &text] { Protokoll(QStringLiteral("Info"), QStringLiteral("Ende1Click(), ") + text); });
 
     Timer1->SetEnabled(false);
     Timer2->SetEnabled(false);
     Timer3->SetEnabled(false);
     Screen->SetCursor(crDefault);
+    endeLaeuft_ = false;
+    Application->ClearEndRequest();
     Application->Terminate();
     Application->ProcessMessages();
 }
@@ -137,8 +231,9 @@ void TMainForm::Ende1Click(TObject* Sender)
 void TMainForm::FormClose(TObject* Sender, TCloseAction& Action)
 {
     Ende1Click(Sender == this ? nullptr : Sender);
-    // The window is freed by the main block once the message loop has ended.
-    Action = caHide;
+    // The window is freed by the main block once the message loop has
+    // ended; an end that waits for the main loop keeps it shown until then.
+    Action = lauf_.ProgrammEndet() ? caHide : caNone;
 }
 
 void TMainForm::DurchschnZeitproNutzung1Click(TObject* Sender)

@@ -1,5 +1,6 @@
 #include "mainwindow/pick_list.h"
 
+#include "platform/core/exceptions.h"
 #include "platform/core/string_list.h"
 #include "platform/core/win1252.h"
 #include "platform/dbf/dbe.h"
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -73,7 +75,16 @@ bool PicklisteUeberTag(uint16_t area, const QString& feld, TStringList& liste)
     // The first entry of a key is its lowest record number: the tag keeps
     // equal keys in record order.
     std::vector<std::pair<uint32_t, QString>> ersteEintraege;
-    for (dbe_GoTop(); !dbe_Eof();) {
+    // A move that fails (another program holds the index) leaves the area
+    // where it stood: the walk ends there with the engine's error, it would
+    // never get on.
+    std::optional<QString> fehler;
+    const auto fehlgeschlagen = [&fehler](bool ok) {
+        if (!ok)
+            fehler = QString::fromUtf8(dbe_LastError());
+        return !ok;
+    };
+    for (bool ok = !fehlgeschlagen(dbe_GoTop() == 1); ok && !dbe_Eof();) {
         QString wert = Win1252Decode(QByteArrayView(dbe_GetTrimString(name.constData())));
         if (!wert.isEmpty())
             ersteEintraege.emplace_back(dbe_RecNo(), std::move(wert));
@@ -84,16 +95,20 @@ bool PicklisteUeberTag(uint16_t area, const QString& feld, TStringList& liste)
         if (!HinterDemSchluessel(schluessel))
             break;
         dbe_Seek(schluessel.constData());  // soft: the first entry of the next key
+        if (fehlgeschlagen(dbe_LastErrorCode() == DBE_ERR_NONE))
+            break;
         // Under sort weights other than the album's the seek may stay on
         // the key: then the entries are stepped over one by one.
-        while (!dbe_Eof() && bisher == dbe_KeyData())
-            dbe_Skip(1);
+        while (ok && !dbe_Eof() && bisher == dbe_KeyData())
+            ok = !fehlgeschlagen(dbe_Skip(1) == 1);
     }
 
     dbe_SysProp(DBE_PROP_SET_EXACT, exactVorher);
     dbe_SysProp(DBE_PROP_SET_SOFTSEEK, softVorher);
     dbe_SetOrder(ordnungVorher);
     dbe_Go(satz);
+    if (fehler)
+        throw Exception(*fehler);
 
     // Added in record order, so that of values equal but for case the list
     // keeps the one a walk in record order meets first.

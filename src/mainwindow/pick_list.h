@@ -14,4 +14,6 @@ class TStringList;
 // The tag must be named as the field and its key be the field itself or its
 // Lower()/Upper() form; false (nothing added) when the area has no such tag.
 // The area's order, record, soft seek and exact settings stay as they were.
+// A walk the engine cannot make (another program holds the index) throws
+// the engine's error; `liste` is then left as it was.
 bool PicklisteUeberTag(uint16_t area, const QString& feld, TStringList& liste);

@@ -4,6 +4,8 @@ void TProgrammLauf::NeuerStart()
 {
     abbruch_ = false;
     programmEndet_ = false;
+    endeAngefordert_ = false;
+    endeNachBefehl_ = false;
     dropUebergabe_ = false;
     anzeigeZeit_ = 4;
     dropListe_.Clear();
@@ -13,15 +15,16 @@ bool TProgrammLauf::BefehlEndet()
 {
     if (laufendeBefehle_ > 0)
         --laufendeBefehle_;
-    if (laufendeBefehle_ > 0 || !endeAngefordert_)
+    if (laufendeBefehle_ > 0 || !endeNachBefehl_)
         return false;
-    endeAngefordert_ = false;
+    endeNachBefehl_ = false;
     return true;
 }
 
 void TProgrammLauf::EndeAnfordern()
 {
     endeAngefordert_ = true;
+    endeNachBefehl_ = true;
     abbruch_ = true;
 }
 

@@ -40,9 +40,15 @@ public:
     // A new start: no abort, no end begun, no drop pending, the notice time
     // at its default until the settings are read.
     void NeuerStart();
-    // The shutdown has begun; it is not undone within the run.
+    // The shutdown has begun; it is not undone within the run. An end asked
+    // for before is then carried out.
     bool ProgrammEndet() const { return programmEndet_; }
-    void EndeBeginnt() { programmEndet_ = true; }
+    void EndeBeginnt()
+    {
+        programmEndet_ = true;
+        endeAngefordert_ = false;
+        endeNachBefehl_ = false;
+    }
 
     // ---- Abort ---------------------------------------------------------------
     // Esc asks the running command to stop; the command clears the flag.
@@ -57,9 +63,11 @@ public:
     bool BefehlEndet();
     bool BefehlLaeuft() const { return laufendeBefehle_ > 0; }
     int LaufendeBefehle() const { return laufendeBefehle_; }
-    // The program is to end once the running command has returned; the
-    // command is stopped as Esc stops it.
+    // The program is to end once the running command has returned (and
+    // control is back in the main loop); the command is stopped as Esc
+    // stops it.
     void EndeAnfordern();
+    bool EndeAngefordert() const { return endeAngefordert_; }
 
     // ---- Dropped files -------------------------------------------------------
     // The picture files of the last drop, kept until the add dialog takes
@@ -80,7 +88,8 @@ private:
     bool programmEndet_ = false;
     bool abbruch_ = false;
     int laufendeBefehle_ = 0;
-    bool endeAngefordert_ = false;
+    bool endeAngefordert_ = false;  // until the end begins
+    bool endeNachBefehl_ = false;   // until a command's end has answered it
     TStringList dropListe_;
     bool dropUebergabe_ = false;
 };

@@ -23,11 +23,11 @@ public:
     // Makes HandleException the application's exception event; it is taken
     // off again when the component goes.
     void Install();
+    // Appends an entry to the error log without showing it; false when the
+    // file can be neither appended to nor created (passed over in silence).
+    bool WriteEntry(const QString& message);
 
 private:
-    // Appends the entry; false when the file can be neither appended to nor
-    // created (passed over in silence).
-    bool WriteEntry(const QString& message);
     QString errorLog_;
     QString userName_;
     bool installed_ = false;

@@ -35,6 +35,10 @@ void ConnectDatabaseInfoToPrompts();
 // then fails: the album is busy). InstallDatabaseBridge connects it.
 void ConnectLockWaitToUser();
 void SetAlbumWaitNotice(std::function<void(const QString& text)> notice);
+// When set and true, a wait for a busy album stops at its first step,
+// before any event runs (the program is to end: the album is left to the
+// other program). Esc stops it as well.
+void SetAlbumWaitStop(std::function<bool()> stop);
 
 // The engine work area of a cursor; 0xFFFF when the area is above 255 or
 // holds no table (then nothing is selected), else the area selected before.

@@ -1,6 +1,7 @@
 // The information boxes of the database bridge reach the user through the
 // program's prompt service (an OK box), so tests script them like any other;
-// the engine's waits for a busy album show on screen and stop on Esc.
+// the engine's waits for a busy album show on screen and stop on Esc or
+// when the program is to end.
 
 #include "platform/data/dbi.h"
 #include "platform/dbf/lock_wait.h"
@@ -26,9 +27,17 @@ QString AlbumOf(const std::string& indexPath)
     return index.completeBaseName() + QStringLiteral(".DBF");
 }
 
+std::function<bool()>& WaitStop()
+{
+    static std::function<bool()> stop;
+    return stop;
+}
+
 }  // namespace
 
 void SetAlbumWaitNotice(std::function<void(const QString& text)> notice) { WaitNotice() = std::move(notice); }
+
+void SetAlbumWaitStop(std::function<bool()> stop) { WaitStop() = std::move(stop); }
 
 void ConnectLockWaitToUser()
 {
@@ -43,6 +52,10 @@ void ConnectLockWaitToUser()
             shown = false;
             return true;
         }
+        // The program ends (or is to end): the album is left to the other
+        // program at once, without letting events run.
+        if (const auto& stop = WaitStop(); stop && stop())
+            return false;
         if (!shown) {
             shown = true;
             before = Screen->Cursor();

@@ -7,6 +7,7 @@
 #include "platform/dbf/dbe.h"
 #include "platform/os/single_instance.h"
 #include "shared/qk_ini.h"
+#include "album_halter.h"
 #include "test_environment.h"
 
 #include <QProcess>
@@ -19,6 +20,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <filesystem>
+
+LXTEST_ALBUM_HALTER_TEST()
 
 namespace {
 
@@ -147,6 +150,38 @@ TEST_F(ProgramTest, TheStartClearsTheTemporaryFoldersOfKilledRunsOnly)
     EXPECT_EQ(erste.exitCode(), 0);
     EXPECT_FALSE(eigenerDa());
     EXPECT_TRUE(fs::exists(laeuft));
+}
+
+// Another program keeps the album's index lock and is stopped (Ctrl+Z, a
+// debugger): SIGTERM still ends the program with its settings written, and
+// the other program's album is left to it. (The engine waits 30 seconds
+// for a held lock; the end waits for none, so the bound below, kept only
+// against a hanging program, is far from reached.)
+TEST_F(ProgramTest, SigtermEndsTheProgramWhileAStoppedProgramHoldsTheAlbum)
+{
+    Starten(erste, "prompts1.log");
+    ASSERT_TRUE(WarteAufFenster(erste)) << erste.readAllStandardError().toStdString();
+    const fs::path album = dir / "home" / "Data" / "Database" / "BILDER.DBF";
+    lxtest::TAlbumHalter halter(album.string(), lxtest::THalteArt::Indexsperre);
+    ASSERT_TRUE(halter.Haelt());
+    ASSERT_TRUE(halter.Anhalten());
+
+    ::kill(pid_t(erste.processId()), SIGTERM);
+    ASSERT_TRUE(erste.waitForFinished(120000));
+    EXPECT_EQ(erste.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(erste.exitCode(), 0);
+    EXPECT_EQ(Ini("Einstellungen Hauptprogramm", "ErstStart"), "0");
+    EXPECT_EQ(Ini("Einstellungen Hauptprogramm", "ProgAufrufe"), "1");
+    EXPECT_NE(Ini("Einstellungen Hauptprogramm", "LastRecNo"), "<fehlt>");
+    EXPECT_NE(Ini("Einstellungen Hauptprogramm", "GesamtNutzungsZeit"), "<fehlt>");
+    const std::string log = lxtest::ReadFile(dir / "prompts1.log");
+    EXPECT_NE(log.find("Sie haben QV-Lumadex "), std::string::npos) << log;
+
+    // The other program goes on and keeps its entry.
+    EXPECT_EQ(halter.Loslassen(), 0);
+    ASSERT_NE(dbe_Use(album.c_str(), "", DBE_EXCLUSIVE, DBE_TYPE_FOX), 0) << dbe_LastError();
+    EXPECT_EQ(dbe_RecCount(), 1u);
+    dbe_Close();
 }
 
 TEST_F(ProgramTest, SecondCopyEndsWithItsMessageAndTheFirstRunsOn)

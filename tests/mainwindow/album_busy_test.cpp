@@ -11,6 +11,7 @@
 #include "datacontrols/dk_db_edit.h"
 #include "pdf_werkzeuge.h"
 #include "dialogs/album_manager.h"
+#include "mainwindow/pick_list.h"
 #include "platform/fts/fts.h"
 #include "storage/tfts.h"
 
@@ -351,6 +352,48 @@ TEST_F(AlbumBusyTest, TheGridOfAnAlbumHeldElsewhereSaysBusyNeverEmpty)
     EXPECT_EQ(anzahl(), "4 von 4 Einträge angezeigt");
     EXPECT_EQ(form->DbeBilder->QueryRecCount(), 4u);
     EXPECT_TRUE(form->PanelBilderGrid->Visible());
+}
+
+// The pick list read through a field's tag while another program, stopped,
+// keeps the album's index lock: the walk fails with the engine's busy
+// message (it never spins on moves that cannot be made) and the list stays
+// as it was; once the other program has let go, the list is read.
+TEST_F(AlbumBusyTest, APickListOfAnAlbumHeldElsewhereFailsAsBusy)
+{
+    TTestEintrag urlaub{"eins"}, hafen{"zwei"};
+    urlaub.Label = "Urlaub";
+    hafen.Label = "Hafen";
+    AlbumAnlegen("TEST.DBF", {urlaub, hafen});
+    ManagerAnlegen();
+    {
+        TPromptScript script;
+        ASSERT_EQ(form->BilderDBFOeffnen(), 1);
+        form->BereichBilder3().DateienSetzen(form->BereichBilder().Dateien());
+        form->Bilder3DBFOeffnen();
+    }
+    ASSERT_TRUE(form->TableBilder3->Active());
+    const auto bereich = static_cast<uint16_t>(form->TableBilder3->Handle());
+
+    TAlbumHalter halter(File("TEST.DBF"), THalteArt::Indexsperre);
+    ASSERT_TRUE(halter.Haelt());
+    ASSERT_TRUE(halter.Anhalten());
+    TStringList liste;
+    liste.Add("vorher");
+    {
+        TSchnelleWartezeit schnell;
+        try {
+            PicklisteUeberTag(bereich, "LABEL", liste);
+            ADD_FAILURE() << "the walk over the held album reported no error";
+        } catch (const Exception& e) {
+            EXPECT_TRUE(e.Message.contains("wird gerade von einem anderen Programm benutzt")) << e.Message.toStdString();
+        }
+    }
+    EXPECT_EQ(liste.ToQStringList(), QStringList{"vorher"});
+    EXPECT_EQ(halter.Loslassen(), 0);
+
+    liste.Clear();
+    EXPECT_TRUE(PicklisteUeberTag(bereich, "LABEL", liste));
+    EXPECT_EQ(liste.ToQStringList(), (QStringList{"Urlaub", "Hafen"}));
 }
 
 }  // namespace

@@ -72,4 +72,26 @@ TEST(ProgrammLauf, DroppedFilesAreOfferedOnlyWhileTheAddDialogRuns)
     EXPECT_EQ(lauf.DropListe().Count(), 0);
 }
 
+// An end asked for stays asked for until the end begins (waits for a busy
+// album stop on it meanwhile), also after a command's end has answered it;
+// a new start forgets it.
+TEST(ProgrammLauf, AnEndAskedForHoldsUntilTheEndBegins)
+{
+    TProgrammLauf lauf;
+    EXPECT_FALSE(lauf.EndeAngefordert());
+    lauf.BefehlBeginnt();
+    lauf.EndeAnfordern();
+    EXPECT_TRUE(lauf.BefehlEndet());
+    EXPECT_TRUE(lauf.EndeAngefordert());
+    EXPECT_FALSE(lauf.ProgrammEndet());
+    lauf.EndeBeginnt();
+    EXPECT_FALSE(lauf.EndeAngefordert());
+    EXPECT_TRUE(lauf.ProgrammEndet());
+
+    lauf.EndeAnfordern();
+    lauf.NeuerStart();
+    EXPECT_FALSE(lauf.EndeAngefordert());
+    EXPECT_FALSE(lauf.ProgrammEndet());
+}
+
 }  // namespace

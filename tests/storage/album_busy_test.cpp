@@ -1,7 +1,8 @@
 // Guards what the user meets while another program keeps an album's index
 // lock: the hourglass and a notice naming the album while the engine waits,
 // Esc stopping the wait (the open then fails as busy, with the notice gone
-// and the cursor as before), and the progress of the engine's long
+// and the cursor as before), the wait stopping at once when the program is
+// to end, and the progress of the engine's long
 // operations reaching a plain callback.
 #include "bridge_fixture.h"
 
@@ -11,6 +12,7 @@
 
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QTimer>
 #include <QWidget>
 
 #include <signal.h>
@@ -24,9 +26,57 @@ protected:
     void TearDown() override
     {
         SetAlbumWaitNotice(nullptr);
+        SetAlbumWaitStop(nullptr);
         dbe_CloseAll();
         BridgeTest::TearDown();
     }
+};
+
+// The other program: opens the album shared, appends (its index lock is
+// then held) and stops itself; Weiter lets it go on, commit and end.
+class TGestoppterHalter {
+public:
+    explicit TGestoppterHalter(const std::string& file)
+    {
+        if (::pipe(toParent_) != 0 || ::pipe(toHolder_) != 0)
+            return;
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            if (!dbe_Use(file.c_str(), "HALTER", DBE_SHARED, DBE_TYPE_FOX) || !dbe_AppendBlank() ||
+                !dbe_Replace("NAME", DBE_REPL_TEXT, "Halter"))
+                std::_Exit(2);
+            (void)!::write(toParent_[1], "h", 1);
+            ::raise(SIGSTOP);
+            char go = 0;
+            std::_Exit(::read(toHolder_[0], &go, 1) == 1 && dbe_Commit() ? 0 : 3);
+        }
+        char c = 0;
+        int status = 0;
+        haelt_ = pid_ > 0 && ::read(toParent_[0], &c, 1) == 1 && ::waitpid(pid_, &status, WUNTRACED) == pid_;
+    }
+    ~TGestoppterHalter()
+    {
+        for (int fd : {toParent_[0], toParent_[1], toHolder_[0], toHolder_[1]})
+            if (fd >= 0)
+                ::close(fd);
+    }
+    bool Haelt() const { return haelt_; }
+    // Lets it go on; true when it committed and ended well.
+    bool Weiter()
+    {
+        if (::kill(pid_, SIGCONT) != 0)
+            return false;
+        (void)!::write(toHolder_[1], "g", 1);
+        int status = 0;
+        ::waitpid(pid_, &status, 0);
+        return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    }
+
+private:
+    int toParent_[2] = {-1, -1};
+    int toHolder_[2] = {-1, -1};
+    pid_t pid_ = -1;
+    bool haelt_ = false;
 };
 
 TEST_F(AlbumBusyTest, EscStopsTheWaitForABusyAlbumAndTheUserSawIt)
@@ -37,25 +87,8 @@ TEST_F(AlbumBusyTest, EscStopsTheWaitForABusyAlbumAndTheUserSawIt)
     ASSERT_NE(dbe_IndexTag("", "NAME", "NAME", 0, 0, ""), 0) << dbe_LastError();
     dbe_CloseAll();
 
-    // The other program: appends (its index lock is then held) and stops.
-    int toParent[2], toHolder[2];
-    ASSERT_EQ(::pipe(toParent), 0);
-    ASSERT_EQ(::pipe(toHolder), 0);
-    const pid_t holder = ::fork();
-    ASSERT_GE(holder, 0);
-    if (holder == 0) {
-        if (!dbe_Use(file.c_str(), "HALTER", DBE_SHARED, DBE_TYPE_FOX) || !dbe_AppendBlank() ||
-            !dbe_Replace("NAME", DBE_REPL_TEXT, "Halter"))
-            std::_Exit(2);
-        (void)!::write(toParent[1], "h", 1);
-        ::raise(SIGSTOP);
-        char go = 0;
-        std::_Exit(::read(toHolder[0], &go, 1) == 1 && dbe_Commit() ? 0 : 3);
-    }
-    char c = 0;
-    ASSERT_EQ(::read(toParent[0], &c, 1), 1);
-    int status = 0;
-    ASSERT_EQ(::waitpid(holder, &status, WUNTRACED), holder);
+    TGestoppterHalter halter(file);
+    ASSERT_TRUE(halter.Haelt());
 
     const TCursor before = Screen->Cursor();
     QStringList notices;
@@ -82,15 +115,49 @@ TEST_F(AlbumBusyTest, EscStopsTheWaitForABusyAlbumAndTheUserSawIt)
     EXPECT_EQ(cursors[0], crHourGlass);
     EXPECT_EQ(Screen->Cursor(), before);
 
-    ASSERT_EQ(::kill(holder, SIGCONT), 0);
-    (void)!::write(toHolder[1], "g", 1);
-    ::waitpid(holder, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-    for (int fd : {toParent[0], toParent[1], toHolder[0], toHolder[1]}) ::close(fd);
+    EXPECT_TRUE(halter.Weiter());
     // The album was never touched: it opens now, with the holder's record.
     ASSERT_NE(OpenCursor(Dir(), QStringLiteral("ALBUM.DBF"), dbiREADWRITE, dbiOPENSHARED, &result), 0u);
     EXPECT_EQ(result, DBIERR_NONE);
     EXPECT_EQ(dbe_RecCount(), 4u);
+}
+
+// Once the program is to end, a wait for a busy album stops at its first
+// step: no event runs inside the engine (a request to end that came in
+// there would run the end under the engine's call), no notice shows, and
+// the call fails as busy; the album is left to the other program.
+TEST_F(AlbumBusyTest, AWaitStopsAtOnceWhenTheProgramIsToEnd)
+{
+    MakeAlbum("ALBUM.DBF", 3);
+    const std::string file = File("ALBUM.DBF");
+    ASSERT_NE(dbe_Use(file.c_str(), "", DBE_EXCLUSIVE, DBE_TYPE_FOX), 0) << dbe_LastError();
+    ASSERT_NE(dbe_IndexTag("", "NAME", "NAME", 0, 0, ""), 0) << dbe_LastError();
+    dbe_CloseAll();
+    TGestoppterHalter halter(file);
+    ASSERT_TRUE(halter.Haelt());
+
+    QStringList notices;
+    SetAlbumWaitNotice([&](const QString& text) { notices << text; });
+    bool ende = true;
+    SetAlbumWaitStop([&] { return ende; });
+    // An event that would run inside the wait.
+    bool eventLief = false;
+    QTimer::singleShot(0, [&] { eventLief = true; });
+    DBIResult result = DBIERR_NONE;
+    OpenCursor(Dir(), QStringLiteral("ALBUM.DBF"), dbiREADWRITE, dbiOPENSHARED, &result);
+    EXPECT_NE(result, DBIERR_NONE);
+    const std::string error = dbe_LastError();
+    EXPECT_NE(error.find("Das Warten auf das Album ALBUM.DBF wurde abgebrochen"), std::string::npos) << error;
+    EXPECT_FALSE(eventLief);
+    EXPECT_TRUE(notices.isEmpty()) << notices.join(" | ").toStdString();
+    ende = false;
+    SetAlbumWaitStop(nullptr);
+
+    EXPECT_TRUE(halter.Weiter());
+    ASSERT_NE(OpenCursor(Dir(), QStringLiteral("ALBUM.DBF"), dbiREADWRITE, dbiOPENSHARED, &result), 0u);
+    EXPECT_EQ(result, DBIERR_NONE);
+    EXPECT_EQ(dbe_RecCount(), 4u);
+    Application->ProcessMessages();
 }
 
 // The engine's progress reaches the callback a caller hands to TDbe: each

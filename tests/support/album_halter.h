@@ -26,6 +26,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -172,12 +173,22 @@ public:
     // True once the holder has the album.
     bool Haelt() const { return haelt_; }
 
+    // Stops the holder as Ctrl+Z or a debugger stops a program: it keeps
+    // what it holds and answers nothing until Loslassen lets it go on.
+    bool Anhalten()
+    {
+        angehalten_ = pid_ > 0 && ::kill(pid_, SIGSTOP) == 0;
+        return angehalten_;
+    }
+
     // Lets the holder go and waits for its end: 0 when all its calls
     // succeeded.
     int Loslassen()
     {
         if (pid_ <= 0)
             return ende_;
+        if (angehalten_)
+            ::kill(pid_, SIGCONT);
         const char wort = 'g';
         (void)!::write(schreiben_, &wort, 1);
         ::close(schreiben_);
@@ -194,6 +205,7 @@ private:
     int schreiben_ = -1;
     int lesen_ = -1;
     bool haelt_ = false;
+    bool angehalten_ = false;
     int ende_ = -1;
 };
 

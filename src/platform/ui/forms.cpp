@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QScreen>
+#include <QThread>
 #include <QTimer>
 #include <cstdio>
 
@@ -376,6 +377,10 @@ bool TCustomForm::ModalLoop(int timeoutMs)
     clock.start();
     QEventLoop loop;
     bool timedOut = false;
+    // An end of the program asked for closes the form as Cancel does, once:
+    // a form that refuses (it keeps input the user has not given up) stays
+    // open until the user closes it.
+    bool endTried = false;
     QTimer poll;
     poll.setInterval(10);
     QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
@@ -383,6 +388,10 @@ bool TCustomForm::ModalLoop(int timeoutMs)
             ModalResult = mrCancel;
         if (ModalResult == mrNone && Application->Terminated())
             ModalResult = mrCancel;
+        if (ModalResult == mrNone && Application->EndRequested() && !endTried) {
+            endTried = true;
+            ModalResult = mrCancel;
+        }
         if (ModalResult != mrNone)
             CloseModal();
         if (ModalResult != mrNone) {
@@ -536,12 +545,25 @@ TEscapeWatcher* EscapeWatcher()
     return watcher;
 }
 
+// Counts a running call for as long as it lives.
+class TRunning {
+public:
+    explicit TRunning(int& count) : count_(count) { ++count_; }
+    ~TRunning() { --count_; }
+    TRunning(const TRunning&) = delete;
+    TRunning& operator=(const TRunning&) = delete;
+
+private:
+    int& count_;
+};
+
 }  // namespace
 
 void TApplication::ProcessMessages()
 {
     if (QCoreApplication::instance()) {
         EscapeWatcher();
+        const TRunning running(pumps_);
         QCoreApplication::processEvents(QEventLoop::AllEvents);
     }
 }
@@ -550,13 +572,29 @@ bool TApplication::EscapePressed()
 {
     TEscapeWatcher* w = EscapeWatcher();
     if (!w)
-        return false;
+        return endRequested_;
     w->polling = true;
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    {
+        const TRunning running(polls_);
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+    }
     w->polling = false;
     bool pressed = w->pressed;
     w->pressed = false;
-    return pressed;
+    return pressed || endRequested_;
+}
+
+bool TApplication::InNestedLoop() const
+{
+    if (polls_ > 0)
+        return true;
+    for (int i = 0; i < Screen->FormCount(); ++i)
+        if (Screen->Forms(i)->Modal())
+            return true;
+    // The main loop (exec) or, where none runs, the outermost
+    // ProcessMessages is the top; anything below it is nested.
+    const int loops = QCoreApplication::instance() ? QThread::currentThread()->loopLevel() : 0;
+    return loops + pumps_ > 1;
 }
 
 void TApplication::Run()

@@ -154,8 +154,15 @@ public:
 
     void ProcessMessages();
     // Lets pending events run and tells whether Esc was pressed since the
-    // last call (for loops that poll the queue for Esc).
+    // last call (for loops that poll the queue for Esc). While an end of the
+    // program is asked for it answers true: the loop stops as Esc stops it.
     bool EscapePressed();
+    // True while events run inside a handler: a modal form's run, an
+    // EscapePressed poll, a dialog's own loop, or a ProcessMessages below
+    // the main loop (or below another ProcessMessages, where no main loop
+    // runs). Work that must not run under a handler's frames (the end of
+    // the program) waits until this is false again.
+    bool InNestedLoop() const;
     // Set while a long operation of the program runs; commands take a
     // TBusyGuard on it, so a click that arrives during the operation's
     // ProcessMessages does not start a second one.
@@ -166,7 +173,18 @@ public:
     bool Terminated() const { return terminated_; }
     // Test programs run many main windows one after another in one process:
     // a window that ended the program must not end the next test's work.
-    void ClearTerminated() { terminated_ = false; }
+    void ClearTerminated()
+    {
+        terminated_ = false;
+        endRequested_ = false;
+    }
+    // The program is to end once control is back in the main loop: until
+    // ClearEndRequest, every modal form and dialog closes as its Cancel
+    // would close it, and EscapePressed answers true, so the handlers that
+    // run return to the main loop.
+    void RequestEnd() { endRequested_ = true; }
+    bool EndRequested() const { return endRequested_; }
+    void ClearEndRequest() { endRequested_ = false; }
     void Minimize();
     void Restore();
     void BringToFront();
@@ -226,6 +244,9 @@ public:
 private:
     QString title_;
     bool terminated_ = false;
+    bool endRequested_ = false;
+    int pumps_ = 0;   // ProcessMessages calls running
+    int polls_ = 0;   // EscapePressed calls running
 };
 
 class TScreen : public TComponent {

@@ -13,6 +13,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QStyle>
+#include <QTimer>
 #include <algorithm>
 #include <stdexcept>
 #include <vector>
@@ -202,11 +203,36 @@ std::vector<std::pair<QString, int>> MessageBoxButtons(int flags)
     }
 }
 
+namespace {
+
+// While one of Qt's dialogs runs its own loop: an end of the program asked
+// for meanwhile closes it as its Cancel (or its only button) would, so the
+// code that asked goes on and control comes back to the main loop.
+class TEndClosesDialog {
+public:
+    TEndClosesDialog()
+    {
+        timer_.setInterval(50);
+        QObject::connect(&timer_, &QTimer::timeout, [] {
+            if (Application->EndRequested())
+                if (QWidget* dialog = QApplication::activeModalWidget())
+                    dialog->close();
+        });
+        timer_.start();
+    }
+
+private:
+    QTimer timer_;
+};
+
+}  // namespace
+
 int TDialogPromptService::Show(const TPrompt& p, QString* value)
 {
     if (QGuiApplication::platformName() == "offscreen")
         throw std::runtime_error(("Abfrage ohne Antwort im Test (" + PromptKindName(p.Kind) + "): " + p.Caption +
                                   " / " + p.Text).toStdString());
+    const TEndClosesDialog endCloses;
     switch (p.Kind) {
     case TPromptKind::Message:
     case TPromptKind::Exception:

@@ -8,6 +8,7 @@
 #include <QPageSize>
 #include <QPrinter>
 #include <QStyle>
+#include <QTimer>
 #include <QToolTip>
 #include <gtest/gtest.h>
 
@@ -49,6 +50,76 @@ bool WaitFor(F done, int ms)
     while (!done() && t.elapsed() < ms)
         QApplication::processEvents(QEventLoop::AllEvents, 10);
     return done();
+}
+
+// Where the application stands: the outermost ProcessMessages (a test's
+// stand-in for the main loop) is the top; a ProcessMessages below it, an
+// EscapePressed poll and a modal form's run are loops inside a handler.
+TEST(Application, TellsWhetherEventsRunInsideAHandler)
+{
+    EXPECT_FALSE(Application->InNestedLoop());
+    std::vector<std::pair<const char*, bool>> gesehen;
+    const auto nachsehen = [&](const char* wo) { gesehen.emplace_back(wo, Application->InNestedLoop()); };
+
+    QTimer::singleShot(0, [&] {
+        nachsehen("oben");
+        QTimer::singleShot(0, [&] { nachsehen("ProcessMessages darunter"); });
+        Application->ProcessMessages();
+        QTimer::singleShot(0, [&] { nachsehen("EscapePressed"); });
+        Application->EscapePressed();
+    });
+    Application->ProcessMessages();
+
+    TForm form(nullptr);
+    form.BeginModal();
+    nachsehen("modales Fenster");
+    form.EndModal();
+    nachsehen("danach");
+
+    const std::vector<std::pair<const char*, bool>> erwartet = {{"oben", false},
+                                                                {"ProcessMessages darunter", true},
+                                                                {"EscapePressed", true},
+                                                                {"modales Fenster", true},
+                                                                {"danach", false}};
+    EXPECT_EQ(gesehen, erwartet);
+}
+
+// An end asked for closes a modal form's run as Cancel does, once: a form
+// that refuses to close stays open until its user closes it; and a poll
+// for Esc answers true, so long loops stop as Esc stops them.
+TEST(Application, AnEndAskedForClosesModalRunsAndStopsEscPolls)
+{
+    Application->RequestEnd();
+    EXPECT_TRUE(Application->EscapePressed());
+
+    TForm form(nullptr);
+    int gefragt = 0;
+    bool schliessenErlaubt = true;
+    form.OnCloseQuery = [&](TObject*, bool& CanClose) {
+        ++gefragt;
+        CanClose = schliessenErlaubt;
+    };
+    form.BeginModal();
+    EXPECT_TRUE(form.ModalLoop(10000));
+    EXPECT_EQ(form.ModalResult, mrCancel);
+    form.EndModal();
+    EXPECT_EQ(gefragt, 1);
+
+    // Refused: asked once, then the form waits for its user.
+    schliessenErlaubt = false;
+    gefragt = 0;
+    form.BeginModal();
+    EXPECT_FALSE(form.ModalLoop(100));
+    EXPECT_EQ(form.ModalResult, mrNone);
+    form.EndModal();
+    EXPECT_EQ(gefragt, 1);
+
+    Application->ClearEndRequest();
+    EXPECT_FALSE(Application->EscapePressed());
+    schliessenErlaubt = true;
+    form.BeginModal();
+    EXPECT_FALSE(form.ModalLoop(30));
+    form.EndModal();
 }
 
 }  // namespace
