@@ -9,7 +9,11 @@
 // left unused), which is what date conditions cost before the tags
 // answered them. "EngineAlbumTags" runs the same query on a copy of the
 // records with the program's 43 tags, in the date tag's order, as the main
-// window shows an album.
+// window shows an album. "EngineAfterReset" clears the filter before each
+// query, as "Ohne Filter" followed by a new filter does, on the shared table
+// and ("EngineExclusiveAfterReset") on a copy opened exclusively with the
+// label tag alone; its reference is "SqlitePrepare", SQLite preparing and
+// counting the statement anew each time.
 //
 // Records: LUMADEX_BENCH_RECORDS (default 100000). Fixed iterations (for
 // an instruction count under callgrind): LUMADEX_BENCH_ITERATIONS. Under
@@ -100,11 +104,14 @@ std::array<unsigned char, 256> Weights()
 
 std::string AlbumPath() { return (Folder() / "ALBUM.DBF").string(); }
 std::string AlbumTagsPath() { return (Folder() / "TAGS43.DBF").string(); }
+std::string OneTagPath() { return (Folder() / "ONETAG.DBF").string(); }
 
 // The areas of the two tables: the album with its date and label tags, and
 // the same records with the program's 43 tags in the date tag's order (as
 // the main window shows an album).
 std::uint16_t gArea = 0, gAreaTags = 0;
+// The same records opened exclusively with the label tag alone.
+std::uint16_t gAreaOneTag = 0;
 
 // The album's 43 tags as album opening builds them.
 void BuildAlbumTags()
@@ -145,6 +152,13 @@ void FillAlbum()
     BuildAlbumTags();
     dbe_Commit();
     dbe_CloseAll();
+    fs::copy_file(AlbumPath(), OneTagPath());
+    fs::copy_file(Folder() / "ALBUM.FPT", Folder() / "ONETAG.FPT");
+    if (!dbe_Use(OneTagPath().c_str(), nullptr, DBE_EXCLUSIVE, DBE_TYPE_FOX) ||
+        !dbe_IndexTag("", "LABEL", "Lower(Label)", 0, 0, ".not. deleted()"))
+        std::abort();
+    dbe_Commit();
+    dbe_CloseAll();
     if (!dbe_Use(AlbumPath().c_str(), nullptr, DBE_EXCLUSIVE, DBE_TYPE_FOX)) std::abort();
     if (!dbe_IndexTag("", "AUFNDATUM", "DTOS(AufnDatum)", 0, 0, ".not. deleted()") ||
         !dbe_IndexTag("", "LABEL", "Lower(Label)", 0, 0, ".not. deleted()"))
@@ -155,6 +169,8 @@ void FillAlbum()
     if (!gAreaTags) std::abort();
     dbe_SetOrder(dbe_TagArea("AUFNDATUM"));
     if (dbe_IndexOrd() == 0) std::abort();
+    gAreaOneTag = dbe_Use(OneTagPath().c_str(), nullptr, DBE_EXCLUSIVE, DBE_TYPE_FOX);
+    if (!gAreaOneTag) std::abort();
     gArea = dbe_Use(AlbumPath().c_str(), nullptr, DBE_SHARED, DBE_TYPE_FOX);
     if (!gArea) std::abort();
 }
@@ -248,14 +264,17 @@ struct CallgrindPart {
 #endif
 
 // dbe_Query + dbe_QueryRecCount in `area`; `fromIndexes` false evaluates
-// every record.
-void Engine(benchmark::State& state, const Case* c, std::uint16_t area, bool fromIndexes, const std::string& name)
+// every record; `afterReset` clears the filter before each query, as the
+// program's "Ohne Filter" does before a new filter is chosen.
+void Engine(benchmark::State& state, const Case* c, std::uint16_t area, bool fromIndexes, bool afterReset,
+            const std::string& name)
 {
     dbe_Select(area);
     dbf::Settings().queryFromIndexes = fromIndexes;
     {
         CallgrindPart part(name);
         for (auto _ : state) {
+            if (afterReset) dbe_Query("");
             if (!dbe_Query(c->engine) || std::int64_t(dbe_QueryRecCount()) != c->expected) {
                 state.SkipWithError("count differs from SQLite's");
                 break;
@@ -266,6 +285,19 @@ void Engine(benchmark::State& state, const Case* c, std::uint16_t area, bool fro
     dbe_Query(nullptr);
     dbe_Select(gArea);
     state.counters["hits"] = double(c->expected);
+}
+
+// SQLite's count prepared anew each time: the reference for a filter set
+// anew after a reset.
+void SqlitePrepareCount(benchmark::State& state, const Case* c, const std::string& name)
+{
+    std::int64_t count = -1;
+    {
+        CallgrindPart part(name);
+        for (auto _ : state) count = gSqlite->Count(c->sql);
+    }
+    if (count != c->expected) state.SkipWithError("wrong count");
+    state.counters["hits"] = double(count);
 }
 
 // SQLite's count: each its own read transaction, or all inside one.
@@ -303,12 +335,17 @@ void Register()
         const std::string name = c.name;
         const std::string engine = "Engine/" + name, perStatement = "SqlitePerStatement/" + name,
                           held = "SqliteHeld/" + name, everyRecord = "EngineEveryRecord/" + name,
-                          albumTags = "EngineAlbumTags/" + name;
-        fix(benchmark::RegisterBenchmark(engine.c_str(), Engine, &c, gArea, true, engine));
-        fix(benchmark::RegisterBenchmark(albumTags.c_str(), Engine, &c, gAreaTags, true, albumTags));
+                          albumTags = "EngineAlbumTags/" + name, afterReset = "EngineAfterReset/" + name,
+                          prepared = "SqlitePrepare/" + name,
+                          exclusiveReset = "EngineExclusiveAfterReset/" + name;
+        fix(benchmark::RegisterBenchmark(engine.c_str(), Engine, &c, gArea, true, false, engine));
+        fix(benchmark::RegisterBenchmark(albumTags.c_str(), Engine, &c, gAreaTags, true, false, albumTags));
+        fix(benchmark::RegisterBenchmark(afterReset.c_str(), Engine, &c, gArea, true, true, afterReset));
+        fix(benchmark::RegisterBenchmark(exclusiveReset.c_str(), Engine, &c, gAreaOneTag, true, true, exclusiveReset));
         fix(benchmark::RegisterBenchmark(perStatement.c_str(), SqliteCount, &c, false, perStatement));
+        fix(benchmark::RegisterBenchmark(prepared.c_str(), SqlitePrepareCount, &c, prepared));
         fix(benchmark::RegisterBenchmark(held.c_str(), SqliteCount, &c, true, held));
-        fix(benchmark::RegisterBenchmark(everyRecord.c_str(), Engine, &c, gArea, false, everyRecord));
+        fix(benchmark::RegisterBenchmark(everyRecord.c_str(), Engine, &c, gArea, false, false, everyRecord));
     }
 }
 
@@ -325,7 +362,7 @@ int main(int argc, char** argv)
     // the tag's entries, reading its pages) is not part of the figures.
     for (Case& c : gCases) {
         c.expected = gSqlite->Count(c.sql);
-        for (const std::uint16_t area : {gAreaTags, gArea}) {
+        for (const std::uint16_t area : {gAreaTags, gArea, gAreaOneTag}) {
             dbe_Select(area);
             if (!dbe_Query(c.engine) || std::int64_t(dbe_QueryRecCount()) != c.expected) std::abort();
             dbe_Query(nullptr);
