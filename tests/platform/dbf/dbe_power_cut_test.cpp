@@ -9,6 +9,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -243,7 +244,9 @@ TEST_F(PowerCutTest, CommitSyncsTheMarkFirstAndCleansItLast)
         EXPECT_LT(tableSynced, clean) << "the clean mark before the table's records are on disk";
         EXPECT_LT(pagesSynced, clean) << "the clean mark before the index pages are on disk";
         EXPECT_LT(last(dbf::IoOp::Write, ".DBF", clean), tableSynced);
-        EXPECT_LT(last(dbf::IoOp::Write, ".CDX", clean), pagesSynced);
+        // After the two syncs only the clean headers are written.
+        for (std::size_t i = std::max(tableSynced, pagesSynced) + 1; i <= clean; ++i)
+            EXPECT_TRUE(s[i].op == dbf::IoOp::Write && s[i].kind == ".CDX") << i;
         EXPECT_LT(clean, commitSync);
     }
 }
