@@ -15,14 +15,24 @@ std::string Field(const std::vector<uint8_t>& rec, int offset, int width)
     return std::string(reinterpret_cast<const char*>(rec.data()) + offset, static_cast<size_t>(width));
 }
 
-TEST_F(BridgeTest, RecordCountFollowsTheRange)
+// A 30-entry album opened through the bridge in the order of a NAME tag.
+class BridgeByName : public BridgeTest {
+protected:
+    void OpenByName(hDBICur& c)
+    {
+        MakeAlbum("BILDER.DBF", 30);
+        c = OpenCursor(Dir(), "BILDER.DBF");
+        dbe_Select(static_cast<uint16_t>(c));
+        ASSERT_NE(dbe_IndexTag(nullptr, "NAME", "NAME", 0, 0, nullptr), 0) << dbe_LastError();
+        hDBICur h = c;
+        ASSERT_EQ(DbiSwitchToIndex(h, {}, "NAME", 0, false), DBIERR_NONE);
+    }
+};
+
+TEST_F(BridgeByName, RecordCountFollowsTheRange)
 {
-    MakeAlbum("BILDER.DBF", 30);
-    hDBICur c = OpenCursor(Dir(), "BILDER.DBF");
-    dbe_Select(static_cast<uint16_t>(c));
-    ASSERT_NE(dbe_IndexTag(nullptr, "NAME", "NAME", 0, 0, nullptr), 0) << dbe_LastError();
-    hDBICur h = c;
-    ASSERT_EQ(DbiSwitchToIndex(h, {}, "NAME", 0, false), DBIERR_NONE);
+    hDBICur c = 0;
+    ASSERT_NO_FATAL_FAILURE(OpenByName(c));
     uint32_t count = 0;
     ASSERT_EQ(DbiSetRange(c, true, 1, 0, "Bild 9975", true, 1, 0, "Bild 9977", true), DBIERR_NONE);
     ASSERT_EQ(DbiGetRecordCount(c, count), DBIERR_NONE);
@@ -68,14 +78,10 @@ namespace {
 
 // A "greater" search for text that ends in 0xFF bytes seeks past every key
 // that starts with it, never before it; text of 0xFF bytes only finds nothing.
-TEST_F(BridgeTest, GreaterSearchDoesNotWrapAtTheLastByteValue)
+TEST_F(BridgeByName, GreaterSearchDoesNotWrapAtTheLastByteValue)
 {
-    MakeAlbum("BILDER.DBF", 30);
-    hDBICur c = OpenCursor(Dir(), "BILDER.DBF");
-    dbe_Select(static_cast<uint16_t>(c));
-    ASSERT_NE(dbe_IndexTag(nullptr, "NAME", "NAME", 0, 0, nullptr), 0) << dbe_LastError();
-    hDBICur h = c;
-    ASSERT_EQ(DbiSwitchToIndex(h, {}, "NAME", 0, false), DBIERR_NONE);
+    hDBICur c = 0;
+    ASSERT_NO_FATAL_FAILURE(OpenByName(c));
     RECProps props;
     ASSERT_EQ(DbiSetToKey(c, keySEARCHGT, true, 1, 0, "Bild 998\xFF"), DBIERR_NONE);
     ASSERT_EQ(DbiGetRecord(c, dbiNOLOCK, nullptr, &props), DBIERR_NONE);
@@ -133,14 +139,10 @@ void AskDuringReindex(void* context, uint32_t done, uint32_t)
 
 // A seek or move the engine refused is a failure, never "not found" and
 // never a move done.
-TEST_F(BridgeTest, RefusedSeekAndMovesFail)
+TEST_F(BridgeByName, RefusedSeekAndMovesFail)
 {
-    MakeAlbum("BILDER.DBF", 30);
-    hDBICur c = OpenCursor(Dir(), "BILDER.DBF");
-    dbe_Select(static_cast<uint16_t>(c));
-    ASSERT_NE(dbe_IndexTag(nullptr, "NAME", "NAME", 0, 0, nullptr), 0) << dbe_LastError();
-    hDBICur h = c;
-    ASSERT_EQ(DbiSwitchToIndex(h, {}, "NAME", 0, false), DBIERR_NONE);
+    hDBICur c = 0;
+    ASSERT_NO_FATAL_FAILURE(OpenByName(c));
     CallsDuringReindex calls;
     calls.cursor = c;
     dbe_Select(static_cast<uint16_t>(c));

@@ -313,6 +313,7 @@ void CdxFile::ForgetLeaseAfterFork()
     pendingFree_.clear();
     if (directory_)
         directory_->dirtyOnDisk_ = directory_->headerChanged_ = false;
+    directoryMarkSynced_ = false;
     for (auto& tag : tags_)
         tag->dirtyOnDisk_ = tag->headerChanged_ = false;
     seenVersion_ = 0;  // read everything again at the next access
@@ -392,6 +393,7 @@ void CdxFile::MarkChanging()
     // leaves, the next open finds the mark (once until the next flush).
     Sync();
     marksUnsynced_ = false;
+    directoryMarkSynced_ = true;
     directory_->dirtyOnDisk_ = true;
     seenVersion_ = directory_->version_;
 }
@@ -445,6 +447,7 @@ void CdxFile::Refresh()
     ReadTagHeader(*directory_, true);
     ++directory_->stamp_;
     directory_->dirtyOnDisk_ = directory_->headerChanged_ = false;
+    directoryMarkSynced_ = false;
     FollowDirectory();
     for (auto& tag : tags_) {
         tag->rebuildReason_.clear();
@@ -967,7 +970,7 @@ void CdxFile::WritePending()
     std::sort(pages.begin(), pages.end());
     pages.erase(std::unique(pages.begin(), pages.end()), pages.end());
     // The dirty marks go to disk before any page they cover.
-    if (marksUnsynced_ && (!pages.empty() || !pendingFree_.empty())) {
+    if (marksUnsynced_ && !directoryMarkSynced_ && (!pages.empty() || !pendingFree_.empty())) {
         Sync();
         marksUnsynced_ = false;
     }
@@ -1040,6 +1043,7 @@ void CdxFile::WritePending()
         ++dir.version_;
         WriteHeader(dir, false);
         dir.dirtyOnDisk_ = dir.headerChanged_ = false;
+        directoryMarkSynced_ = false;
     }
 }
 

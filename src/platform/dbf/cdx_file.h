@@ -599,6 +599,9 @@ private:
     bool coveredKnown_ = false;  // the directory header records covered_
     std::uint32_t covered_ = 0;  // the table's record count the tags cover
     bool marksUnsynced_ = false;  // dirty marks written since the last sync
+    // The directory's dirty mark was synced by MarkChanging: it alone makes
+    // the next open rebuild every tag, so the tags' own marks need no sync.
+    bool directoryMarkSynced_ = false;
     int accessDepth_ = 0;
     std::uint32_t seenVersion_ = 0;  // directory version of what is cached
     bool held_ = false;              // the lock is kept across accesses
