@@ -220,6 +220,21 @@ QString MitTitelleiste(QWidget& fenster, QImage& bild)
     return gezeigt;
 }
 
+// Shows the box and checks from its width that the whole title fits such a
+// title bar; the screenshot (name.png) shows it so.
+void TitelGanzGezeigt(QWidget& fenster, const char* name)
+{
+    fenster.show();
+    QCoreApplication::processEvents();
+    const QString titel = fenster.windowTitle();
+    EXPECT_GE(TitelRaum(fenster.width()), QFontMetrics(FremderTitelFont()).horizontalAdvance(titel)) << fenster.width();
+    QImage bild;
+    EXPECT_EQ(MitTitelleiste(fenster, bild), titel);
+    const QString ordner = QCoreApplication::applicationDirPath() + "/screenshots";
+    QDir().mkpath(ordner);
+    EXPECT_TRUE(bild.save(ordner + "/" + name + ".png"));
+}
+
 }  // namespace
 
 // Every input box and message box is wide enough for its whole title, also
@@ -228,10 +243,6 @@ QString MitTitelleiste(QWidget& fenster, QImage& bild)
 // "QV-… .50"). Each box still answers its keys.
 TEST(PromptService, EveryInputAndMessageBoxShowsItsTitleWhole)
 {
-    const QString ordner = QCoreApplication::applicationDirPath() + "/screenshots";
-    QDir().mkpath(ordner);
-    const QFontMetrics fremd(FremderTitelFont());
-
     struct Eingabe {
         const char* Titel;
         const char* Frage;
@@ -242,12 +253,7 @@ TEST(PromptService, EveryInputAndMessageBoxShowsItsTitleWhole)
         SCOPED_TRACE(e.Frage);
         const QString titel = QString::fromUtf8(e.Titel);
         const std::unique_ptr<QInputDialog> d = MakeInputDialog(titel, QString::fromUtf8(e.Frage), "");
-        d->show();
-        QCoreApplication::processEvents();
-        EXPECT_GE(TitelRaum(d->width()), fremd.horizontalAdvance(titel)) << d->width();
-        QImage bild;
-        EXPECT_EQ(MitTitelleiste(*d, bild), titel);
-        EXPECT_TRUE(bild.save(ordner + "/" + e.Bild + ".png"));
+        TitelGanzGezeigt(*d, e.Bild);
         auto* edit = d->findChild<QLineEdit*>();
         ASSERT_NE(edit, nullptr);
         edit->setFocus();
@@ -274,12 +280,7 @@ TEST(PromptService, EveryInputAndMessageBoxShowsItsTitleWhole)
         const QString titel = QString::fromUtf8(m.Titel);
         const std::unique_ptr<QMessageBox> box =
             MakeMessageBox(titel, QString::fromUtf8(m.Text), QMessageBox::NoIcon, m.Knoepfe, 0, m.Knoepfe.back().second);
-        box->show();
-        QCoreApplication::processEvents();
-        EXPECT_GE(TitelRaum(box->width()), fremd.horizontalAdvance(titel)) << box->width();
-        QImage bild;
-        EXPECT_EQ(MitTitelleiste(*box, bild), titel);
-        EXPECT_TRUE(bild.save(ordner + "/" + m.Bild + ".png"));
+        TitelGanzGezeigt(*box, m.Bild);
         lxui_test::SendKey(box.get(), Qt::Key_Return, "\r");
         ASSERT_NE(box->clickedButton(), nullptr);
         EXPECT_EQ(box->clickedButton()->property("lumadexErgebnis").toInt(), m.Enter);
