@@ -30,6 +30,14 @@ protected:
         dbe_CloseAll();
         BridgeTest::TearDown();
     }
+    // ALBUM.DBF with three records and a tag, closed again.
+    void AlbumMitIndex(const std::string& file)
+    {
+        MakeAlbum("ALBUM.DBF", 3);
+        ASSERT_NE(dbe_Use(file.c_str(), "", DBE_EXCLUSIVE, DBE_TYPE_FOX), 0) << dbe_LastError();
+        ASSERT_NE(dbe_IndexTag("", "NAME", "NAME", 0, 0, ""), 0) << dbe_LastError();
+        dbe_CloseAll();
+    }
 };
 
 // The other program: opens the album shared, appends (its index lock is
@@ -81,11 +89,8 @@ private:
 
 TEST_F(AlbumBusyTest, EscStopsTheWaitForABusyAlbumAndTheUserSawIt)
 {
-    MakeAlbum("ALBUM.DBF", 3);
     const std::string file = File("ALBUM.DBF");
-    ASSERT_NE(dbe_Use(file.c_str(), "", DBE_EXCLUSIVE, DBE_TYPE_FOX), 0) << dbe_LastError();
-    ASSERT_NE(dbe_IndexTag("", "NAME", "NAME", 0, 0, ""), 0) << dbe_LastError();
-    dbe_CloseAll();
+    ASSERT_NO_FATAL_FAILURE(AlbumMitIndex(file));
 
     TGestoppterHalter halter(file);
     ASSERT_TRUE(halter.Haelt());
@@ -128,11 +133,8 @@ TEST_F(AlbumBusyTest, EscStopsTheWaitForABusyAlbumAndTheUserSawIt)
 // the call fails as busy; the album is left to the other program.
 TEST_F(AlbumBusyTest, AWaitStopsAtOnceWhenTheProgramIsToEnd)
 {
-    MakeAlbum("ALBUM.DBF", 3);
     const std::string file = File("ALBUM.DBF");
-    ASSERT_NE(dbe_Use(file.c_str(), "", DBE_EXCLUSIVE, DBE_TYPE_FOX), 0) << dbe_LastError();
-    ASSERT_NE(dbe_IndexTag("", "NAME", "NAME", 0, 0, ""), 0) << dbe_LastError();
-    dbe_CloseAll();
+    ASSERT_NO_FATAL_FAILURE(AlbumMitIndex(file));
     TGestoppterHalter halter(file);
     ASSERT_TRUE(halter.Haelt());
 
