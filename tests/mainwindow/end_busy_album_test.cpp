@@ -10,6 +10,7 @@
 // is and its own change is kept.
 
 #include "pictures_fixture.h"
+#include "record_editor_fixture.h"
 
 #include "album_halter.h"
 #include "datacontrols/dk_record_view.h"
@@ -135,18 +136,6 @@ protected:
         }
     }
 
-    // Opens the record editor through its menu command, as the active window.
-    TdkRecordViewForm* SatzeditorOeffnen()
-    {
-        form->SatzeditorBilderClick(form->MenuItem("SatzeditorBilder"));
-        TdkRecordViewForm* editor = form->RecordViewDialogBilder->Form();
-        if (!editor)
-            return nullptr;
-        editor->Handle()->activateWindow();
-        QApplication::setActiveWindow(editor->Handle());
-        Application->ProcessMessages();
-        return editor;
-    }
 
     // The long description of the open record editor.
     TdkDBMemo* Notizfeld()
@@ -179,7 +168,7 @@ TEST_F(EndBusyAlbumTest, EveryWayOfEndingEndsWithTheSettingsWrittenWhereverItIsA
             const int ordnung = form->DbeBilder->IndexOrd();
             ASSERT_EQ(IniLesen("Einstellungen Hauptprogramm", "ProgAufrufe"), QString::number(lauf));
             if (ort == TOrt::MemoDialog) {
-                ASSERT_NE(SatzeditorOeffnen(), nullptr);
+                ASSERT_NE(SatzeditorOeffnen(*form), nullptr);
             }
 
             // The other program takes the lock and is stopped; for the

@@ -2,6 +2,7 @@
 // album grid: they show in its window, open with a click, store the chosen
 // value, and go back to the grid when the window closes.
 
+#include "record_editor_fixture.h"
 #include "start_fixture.h"
 
 #include "datacontrols/dk_db_combo.h"
@@ -16,19 +17,6 @@
 #include <QToolButton>
 
 namespace {
-
-// Opens the record editor through its menu command, as the active window.
-TdkRecordViewForm* SatzeditorOeffnen(TMainForm& form)
-{
-    form.SatzeditorBilderClick(form.MenuItem("SatzeditorBilder"));
-    TdkRecordViewForm* editor = form.RecordViewDialogBilder->Form();
-    if (!editor)
-        return nullptr;
-    editor->Handle()->activateWindow();
-    QApplication::setActiveWindow(editor->Handle());
-    Application->ProcessMessages();
-    return editor;
-}
 
 TEST_F(StartTest, RecordEditorShowsAndUsesThePickListCombos)
 {
