@@ -8,7 +8,7 @@
 #include "album_dateien_lesen.h"
 #include "album_halter.h"
 #include "bridge_test.h"
-#include "mainwindow/album_record.h"
+#include "album/album_record.h"
 #include "platform/dbf/dbe.h"
 #include "platform/ui/prompt_script.h"
 
@@ -18,6 +18,8 @@
 #include <functional>
 #include <map>
 #include <string>
+
+LXTEST_ALBUM_HALTER_TEST()
 
 namespace {
 
