@@ -86,6 +86,32 @@ void TOffenesAlbum::TabellenSchliessen()
     }
 }
 
+void TOffenesAlbum::AllesSchliessen()
+{
+    for (TdkTable* t : {bilder_.Tabelle(), bilder2_.Tabelle(), ziel_.Tabelle()})
+        t->Close();
+    bilder_.Fts()->Close();
+    ziel_.Fts()->Close();
+}
+
+void TOffenesAlbum::NebenAnsichtenSchliessen()
+{
+    bilder2_.Tabelle()->Close();
+    ziel_.Tabelle()->Close();
+}
+
+void TOffenesAlbum::ZielSchliessen()
+{
+    ziel_.Tabelle()->Close();
+    ziel_.Fts()->Close();
+}
+
+int TOffenesAlbum::NeuOeffnen()
+{
+    bilder_.Tabelle()->Close();
+    return Oeffnen();
+}
+
 // ---------------------------------------------------------------------------
 // Opening the album
 // ---------------------------------------------------------------------------
