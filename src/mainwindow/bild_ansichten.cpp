@@ -2,12 +2,12 @@
 
 #include "mainwindow/bild_ansichten.h"
 
-#include "mainwindow/album_ansicht.h"
-#include "mainwindow/album_record.h"
-#include "mainwindow/arbeitsbereich.h"
+#include "album/album_ansicht.h"
+#include "album/album_record.h"
+#include "album/arbeitsbereich.h"
 #include "mainwindow/main_settings.h"
-#include "mainwindow/offenes_album.h"
-#include "mainwindow/programm_dienste.h"
+#include "album/offenes_album.h"
+#include "album/programm_dienste.h"
 
 #include "datagrid/dk_table.h"
 #include "dialogs/album_dialog_parts.h"

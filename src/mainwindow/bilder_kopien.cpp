@@ -3,11 +3,11 @@
 // entries, and packing the target.
 #include "mainwindow/bilder_kopien.h"
 
-#include "mainwindow/album_ansicht.h"
-#include "mainwindow/album_record.h"
-#include "mainwindow/arbeitsbereich.h"
-#include "mainwindow/offenes_album.h"
-#include "mainwindow/programm_dienste.h"
+#include "album/album_ansicht.h"
+#include "album/album_record.h"
+#include "album/arbeitsbereich.h"
+#include "album/offenes_album.h"
+#include "album/programm_dienste.h"
 
 #include "datagrid/dk_table.h"
 #include "platform/core/exceptions.h"

@@ -4,7 +4,7 @@
 #include "mainwindow/bilder_wartung_teile.h"
 
 #include "datagrid/dk_table.h"
-#include "mainwindow/album_record.h"
+#include "album/album_record.h"
 #include "platform/core/file_utils.h"
 #include "platform/core/win1252.h"
 #include "platform/dbf/dbe.h"

@@ -3,13 +3,13 @@
 // selected for a direct engine walk, the busy window, texts for the engine
 // and the logical field write.
 
-#include "mainwindow/album_ansicht.h"
-#include "mainwindow/arbeitsbereich.h"
+#include "album/album_ansicht.h"
+#include "album/arbeitsbereich.h"
 #include "mainwindow/bilder_wartung.h"
 #include "mainwindow/main_options.h"
 #include "mainwindow/main_settings.h"
-#include "mainwindow/offenes_album.h"
-#include "mainwindow/programm_dienste.h"
+#include "album/offenes_album.h"
+#include "album/programm_dienste.h"
 
 #include "platform/ui/forms.h"
 

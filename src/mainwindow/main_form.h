@@ -29,16 +29,17 @@
 // ProgrammOptionen (main_options.h), the album manager dialog is reached
 // through AlbumManager().
 
-#include "mainwindow/album_ansicht.h"
-#include "mainwindow/album_record.h"
-#include "mainwindow/arbeitsbereich.h"
+#include "album/album_ansicht.h"
+#include "album/album_manager_dialog.h"
+#include "album/album_record.h"
+#include "album/arbeitsbereich.h"
+#include "album/offenes_album.h"
+#include "album/programm_dienste.h"
 #include "mainwindow/bilder_filter.h"
 #include "mainwindow/bilder_wartung.h"
 #include "mainwindow/fenster_zustand.h"
 #include "mainwindow/main_options.h"
 #include "mainwindow/main_settings.h"
-#include "mainwindow/offenes_album.h"
-#include "mainwindow/programm_dienste.h"
 
 #include "platform/core/string_list.h"
 #include "platform/ui/forms.h"

@@ -82,17 +82,9 @@ public:
     void AlbumPacken() override { f_.Handler("BilderDBFpacken1Click")(nullptr); }
     void BilderVolltextOeffnen() override { f_.OeffneBilderFTS(); }
 
-    void NebenAnsichtenSchliessen() override
-    {
-        f_.TableBilder2->Close();
-        f_.TableBilder3->Close();
-    }
+    void NebenAnsichtenSchliessen() override { f_.Album().NebenAnsichtenSchliessen(); }
     void ZweiteAnsichtOeffnen() override { f_.Bilder2DBFOeffnen(); }
-    void AlbumNeuOeffnen() override
-    {
-        f_.TableBilder->Close();
-        f_.BilderDBFOeffnen();
-    }
+    void AlbumNeuOeffnen() override { f_.Album().NeuOeffnen(); }
 
 private:
     TMainForm& f_;

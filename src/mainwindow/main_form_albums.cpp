@@ -27,15 +27,6 @@ const QString kSektionBilder = QStringLiteral("Einstellungen Bilder");
 
 }  // namespace
 
-bool AlbumSchreibgeschuetzt(const QString& folder, const QString& name)
-{
-    const int attr = FileGetAttr(folder + name);
-    if (attr != -1 && (attr & faReadOnly))
-        return true;
-    const std::optional<QString> dir = WinToLinux(folder);
-    return dir && !QFileInfo(*dir).permission(QFileDevice::WriteOwner);
-}
-
 // ---------------------------------------------------------------------------
 // Album record
 // ---------------------------------------------------------------------------

@@ -14,7 +14,7 @@
 #include "datagrid/dk_field_info.h"
 #include "datagrid/dk_table.h"
 #include "imaging/image_window.h"
-#include "mainwindow/album_record.h"
+#include "album/album_record.h"
 #include "mainwindow/main_commands.h"
 #include "platform/ui/com_ctrls.h"
 #include "platform/ui/dialogs.h"

@@ -20,7 +20,7 @@
 #include "shared/qk_wav.h"
 #include "storage/grid_settings.h"
 #include "dialogs/program_options.h"
-#include "mainwindow/pick_list.h"
+#include "album/pick_list.h"
 #include "mainwindow/programm_link.h"
 #include "storage/tdbe.h"
 

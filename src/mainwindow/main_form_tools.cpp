@@ -83,14 +83,7 @@ public:
     int BilderDBFOeffnen() override { return f_.BilderDBFOeffnen(); }
     int Bilder2DBFOeffnen() override { return f_.Bilder2DBFOeffnen(); }
     void OeffneBilderFTS() override { f_.OeffneBilderFTS(); }
-    void DateienSchliessen() override
-    {
-        f_.TableBilder->Close();
-        f_.TableBilder2->Close();
-        f_.TableBilder3->Close();
-        f_.FtsBilder->Close();
-        f_.FtsBilder3->Close();
-    }
+    void DateienSchliessen() override { f_.Album().AllesSchliessen(); }
     void AlbumWiederOeffnen() override
     {
         if (f_.TableBilder->Active() || !FileExists(f_.BereichBilder().Dateien().Dbf()))
@@ -157,8 +150,7 @@ public:
     bool CDRStart() const override { return f_.CDRStartFlag; }
     TDbe* DrittesAlbumOeffnen(const QString& ordner, const QString& name) override
     {
-        f_.TableBilder3->Close();
-        f_.FtsBilder3->Close();
+        f_.Album().ZielSchliessen();
         f_.BereichBilder3().DateienSetzen(TAlbumDateien(IncludeTrailingBackslash(ordner), name));
         try {
             f_.Bilder3DBFOeffnen();
@@ -167,11 +159,7 @@ public:
         }
         return f_.TableBilder3->Active() ? f_.DbeBilder3 : nullptr;
     }
-    void DrittesAlbumSchliessen() override
-    {
-        f_.TableBilder3->Close();
-        f_.FtsBilder3->Close();
-    }
+    void DrittesAlbumSchliessen() override { f_.Album().ZielSchliessen(); }
     void PackeKopierteDBF() override { f_.PackeKopierteDBF(); }
 
 

@@ -1,10 +1,8 @@
 #pragma once
-// What the main window reads of the options dialog and the album manager
-// dialog. The settings live in one store for the whole run
-// (TProgrammEinstellungen, dialogs/program_settings.h): the options dialog
-// shows and edits it, the main window and the other dialogs read it. The
-// album manager dialog reaches the main window the same way: the main window
-// calls it only through TAlbumManagerDialog.
+// What the main window reads of the options dialog. The settings live in one
+// store for the whole run (TProgrammEinstellungen,
+// dialogs/program_settings.h): the options dialog shows and edits it, the
+// main window and the other dialogs read it.
 
 #include "dialogs/options_host.h"
 #include "dialogs/program_settings.h"
@@ -71,18 +69,4 @@ private:
     TMainForm& form_;
     TMainFormOptionen anbindung_;
     std::unique_ptr<TProgrammOptionen> dialog_;
-};
-
-class TAlbumManagerDialog {
-public:
-    virtual ~TAlbumManagerDialog() = default;
-    // Shows the album manager dialog modally (the user may open another
-    // album there).
-    virtual void Zeigen() = 0;
-    // Adds the row of the album the main window has just opened (mode 1 =
-    // new row).
-    virtual void GeoeffneteDBFinDBFVerwaltungEintragen(int mode) = 0;
-    // The manager table became empty after a delete: the dialog disables its
-    // open, merge and attribute buttons.
-    virtual void ManagerLeer() = 0;
 };

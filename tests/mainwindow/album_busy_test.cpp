@@ -11,7 +11,7 @@
 #include "datacontrols/dk_db_edit.h"
 #include "pdf_werkzeuge.h"
 #include "dialogs/album_manager.h"
-#include "mainwindow/pick_list.h"
+#include "album/pick_list.h"
 #include "platform/fts/fts.h"
 #include "storage/tfts.h"
 

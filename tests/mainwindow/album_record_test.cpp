@@ -3,7 +3,7 @@
 // header bytes.
 #include "main_form_fixture.h"
 
-#include "mainwindow/album_record.h"
+#include "album/album_record.h"
 #include "shared/status4_form.h"
 
 #include <map>

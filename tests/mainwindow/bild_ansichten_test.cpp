@@ -7,8 +7,8 @@
 
 #include "album_ansicht_protokoll.h"
 #include "offenes_album_fixture.h"
-#include "mainwindow/album_record.h"
-#include "mainwindow/arbeitsbereich.h"
+#include "album/album_record.h"
+#include "album/arbeitsbereich.h"
 #include "mainwindow/main_options.h"
 #include "mainwindow/main_settings.h"
 

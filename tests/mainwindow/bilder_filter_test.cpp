@@ -4,8 +4,8 @@
 
 #include "album_ansicht_protokoll.h"
 #include "offenes_album_fixture.h"
-#include "mainwindow/album_record.h"
-#include "mainwindow/arbeitsbereich.h"
+#include "album/album_record.h"
+#include "album/arbeitsbereich.h"
 #include "mainwindow/bilder_filter.h"
 
 #include "datagrid/dk_data_source.h"

@@ -5,8 +5,8 @@
 #include "album_dateien_lesen.h"
 #include "album_halter.h"
 #include "offenes_album_fixture.h"
-#include "mainwindow/album_record.h"
-#include "mainwindow/arbeitsbereich.h"
+#include "album/album_record.h"
+#include "album/arbeitsbereich.h"
 #include "mainwindow/bilder_kopien.h"
 
 #include "bridge_test.h"

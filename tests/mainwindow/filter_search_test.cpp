@@ -14,7 +14,7 @@
 #include "dialogs/small_forms.h"
 #include "controls/date_edit.h"
 #include "mainwindow/filter_ausdruck.h"
-#include "mainwindow/pick_list.h"
+#include "album/pick_list.h"
 #include "platform/core/sys_utils.h"
 #include "platform/core/win1252.h"
 #include "platform/ui/menus.h"

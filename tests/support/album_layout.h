@@ -1,7 +1,7 @@
 #pragma once
 // The field layout of an album table (29 fields, in their order), for tests
 // and benchmarks of the layers below the main window that need album-shaped
-// tables. The program's own definition lives in src/mainwindow/album_record;
+// tables. The program's own definition lives in src/album/album_record;
 // the main window's tests check that one against the file an outside reader
 // sees, so this copy only has to stay album-shaped.
 

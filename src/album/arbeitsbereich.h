@@ -13,7 +13,7 @@
 // in the action log, a timed notice) are the program's services
 // (programm_dienste.h), so a work area also runs without a main window.
 
-#include "mainwindow/album_record.h"
+#include "album/album_record.h"
 #include "storage/album_dateien.h"
 
 #include "platform/core/string_list.h"

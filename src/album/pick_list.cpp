@@ -1,4 +1,4 @@
-#include "mainwindow/pick_list.h"
+#include "album/pick_list.h"
 
 #include "platform/core/exceptions.h"
 #include "platform/core/string_list.h"

@@ -8,7 +8,7 @@
 #include "album_dateien_lesen.h"
 #include "album_halter.h"
 #include "bridge_test.h"
-#include "mainwindow/album_record.h"
+#include "album/album_record.h"
 #include "platform/dbf/dbe.h"
 #include "platform/ui/prompt_script.h"
 
@@ -18,6 +18,8 @@
 #include <functional>
 #include <map>
 #include <string>
+
+LXTEST_ALBUM_HALTER_TEST()
 
 namespace {
 
@@ -255,6 +257,32 @@ const TFall kFaelle[] = {
          EXPECT_EQ(t.ansicht.Sortierung, "Sortierung=" + t.Dbe()->TagName(6));
          t.Dbe()->GoTop();
          EXPECT_EQ(t.Dbe()->GetTrimString("SHORTDESC"), "a");
+     }},
+    {"CloseAllThenReopenGivesTheSameAlbumInTheSameOrder",
+     [](OffenesAlbumTest& t) {
+         t.AlbumMitIndex({"b", "a", "c"});
+         TPromptScript still;
+         t.Bilder().SortierungSetzen(6);  // opened in the description's order
+         ASSERT_EQ(t.Album().Oeffnen(), 1);
+         ASSERT_EQ(t.Dbe()->IndexOrd(), 6);
+         t.Album().AllesSchliessen();
+         ASSERT_FALSE(t.Tabelle().Active());
+     },
+     [](TPromptScript&) {}, 1,
+     [](OffenesAlbumTest& t, const TPromptScript&) {
+         auto gleichesAlbum = [&t] {
+             EXPECT_TRUE(t.Tabelle().Active());
+             EXPECT_TRUE(t.Bilder().Dateien().Dbf().endsWith("TEST.DBF", Qt::CaseInsensitive));
+             EXPECT_EQ(t.Dbe()->IndexOrd(), 6);
+             t.Dbe()->GoTop();
+             EXPECT_EQ(t.Dbe()->GetTrimString("SHORTDESC"), "a");
+             EXPECT_EQ(t.Dbe()->RecCount(), 3u);
+         };
+         gleichesAlbum();
+         // The reopen after a merge or a pack gives it back the same way.
+         TPromptScript still;
+         EXPECT_EQ(t.Album().NeuOeffnen(), 1);
+         gleichesAlbum();
      }},
     {"AnAlbumTheManagerDoesNotListIsRegistered",
      [](OffenesAlbumTest& t) {

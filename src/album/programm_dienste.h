@@ -6,7 +6,7 @@
 // itself (programm_lauf.h). The main window provides them; a concern's test
 // records them and keeps a run of its own.
 
-#include "mainwindow/programm_lauf.h"
+#include "album/programm_lauf.h"
 
 #include <QString>
 

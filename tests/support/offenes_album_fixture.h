@@ -6,9 +6,9 @@
 // The command groups' tests build their objects over it, so a reopen or a
 // copy into a target album runs the real lifecycle.
 
-#include "mainwindow/arbeitsbereich.h"
-#include "mainwindow/offenes_album.h"
-#include "mainwindow/programm_dienste.h"
+#include "album/arbeitsbereich.h"
+#include "album/offenes_album.h"
+#include "album/programm_dienste.h"
 
 #include "datagrid/dk_data_source.h"
 #include "datagrid/dk_table.h"

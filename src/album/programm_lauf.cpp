@@ -1,4 +1,4 @@
-#include "mainwindow/programm_lauf.h"
+#include "album/programm_lauf.h"
 
 void TProgrammLauf::NeuerStart()
 {

@@ -1,8 +1,8 @@
 // The table work of an album work area: open, create, index tags, index
 // rebuild, the integrity check and the full-text index of its album.
-#include "mainwindow/arbeitsbereich.h"
+#include "album/arbeitsbereich.h"
 
-#include "mainwindow/programm_dienste.h"
+#include "album/programm_dienste.h"
 
 #include "datagrid/dk_table.h"
 #include "platform/core/exceptions.h"

@@ -1,6 +1,6 @@
 // The run's state on its own: the end asked for while commands run, and the
 // hand-over of dropped files to the add dialog.
-#include "mainwindow/programm_lauf.h"
+#include "album/programm_lauf.h"
 
 #include <gtest/gtest.h>
 

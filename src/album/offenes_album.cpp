@@ -1,10 +1,10 @@
-#include "mainwindow/offenes_album.h"
+#include "album/offenes_album.h"
 
-#include "mainwindow/album_ansicht.h"
-#include "mainwindow/album_record.h"
-#include "mainwindow/arbeitsbereich.h"
-#include "mainwindow/main_options.h"
-#include "mainwindow/programm_dienste.h"
+#include "album/album_ansicht.h"
+#include "album/album_record.h"
+#include "album/arbeitsbereich.h"
+#include "album/album_manager_dialog.h"
+#include "album/programm_dienste.h"
 
 #include "datagrid/dk_table.h"
 #include "platform/core/exceptions.h"
@@ -84,6 +84,32 @@ void TOffenesAlbum::TabellenSchliessen()
         t->SetIndexName(QString());
         t->Close();
     }
+}
+
+void TOffenesAlbum::AllesSchliessen()
+{
+    for (TdkTable* t : {bilder_.Tabelle(), bilder2_.Tabelle(), ziel_.Tabelle()})
+        t->Close();
+    bilder_.Fts()->Close();
+    ziel_.Fts()->Close();
+}
+
+void TOffenesAlbum::NebenAnsichtenSchliessen()
+{
+    bilder2_.Tabelle()->Close();
+    ziel_.Tabelle()->Close();
+}
+
+void TOffenesAlbum::ZielSchliessen()
+{
+    ziel_.Tabelle()->Close();
+    ziel_.Fts()->Close();
+}
+
+int TOffenesAlbum::NeuOeffnen()
+{
+    bilder_.Tabelle()->Close();
+    return Oeffnen();
 }
 
 // ---------------------------------------------------------------------------

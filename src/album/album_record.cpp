@@ -1,6 +1,12 @@
-#include "mainwindow/album_record.h"
+#include "album/album_record.h"
 
+#include "platform/core/file_utils.h"
+#include "platform/core/win_path.h"
 #include "shared/general_texts.h"
+
+#include <QFileInfo>
+
+#include <optional>
 
 const std::array<TAlbumFeld, kAlbumFeldAnzahl> kAlbumFelder = {{
     {"ShortDesc", 'C', 100, 0},  {"Owner", 'C', 15, 0},      {"Aufndatum", 'D', 8, 0},
@@ -134,4 +140,13 @@ uint8_t BildTypAusText(const QString& text)
 QString BildTypName(uint8_t code)
 {
     return QString::fromLatin1(code <= btICO ? kTypNamen[code] : kTypNamen[0]);
+}
+
+bool AlbumSchreibgeschuetzt(const QString& folder, const QString& name)
+{
+    const int attr = FileGetAttr(folder + name);
+    if (attr != -1 && (attr & faReadOnly))
+        return true;
+    const std::optional<QString> dir = WinToLinux(folder);
+    return dir && !QFileInfo(*dir).permission(QFileDevice::WriteOwner);
 }

@@ -96,11 +96,20 @@ public:
     // Closes the three views of the album (open album, second view, target),
     // their index settings cleared.
     void TabellenSchliessen();
+    // Closes the three views of the album and both full-text indexes (the
+    // open album's and the target's).
+    void AllesSchliessen();
+    // Closes the second view and the target album, the open album stays.
+    void NebenAnsichtenSchliessen();
+    // Closes the open album and opens it again (after a merge or a pack).
+    int NeuOeffnen();
 
     // ---- The target album -------------------------------------------------------
     // Opens the target album of Ziel() (created after the user's yes when it
     // is missing); its index is built once when it is missing.
     void ZielOeffnen();
+    // Closes the target album and its full-text index.
+    void ZielSchliessen();
 
     // ---- Full-text indexes ----------------------------------------------------
     // Opens the open album's full-text index, or builds it when it is missing.

@@ -1,7 +1,7 @@
 // An album work area on its own: real tables, engine companions and a
 // full-text index over a temporary folder, no main window. What the area
 // asks of the window is recorded.
-#include "mainwindow/arbeitsbereich.h"
+#include "album/arbeitsbereich.h"
 
 #include "album_dateien_lesen.h"
 #include "offenes_album_fixture.h"

@@ -3,7 +3,7 @@
 // each call by name in Aufrufe (with its text where it has one), the status
 // texts and the quick-search bar's state in fields a test can read and set.
 
-#include "mainwindow/album_ansicht.h"
+#include "album/album_ansicht.h"
 
 #include <QString>
 #include <QStringList>
