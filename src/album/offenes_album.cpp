@@ -88,10 +88,47 @@ void TOffenesAlbum::TabellenSchliessen()
 
 void TOffenesAlbum::AllesSchliessen()
 {
-    for (TdkTable* t : {bilder_.Tabelle(), bilder2_.Tabelle(), ziel_.Tabelle()})
-        t->Close();
+    TabellenSchliessen();
     bilder_.Fts()->Close();
     ziel_.Fts()->Close();
+}
+
+void TOffenesAlbum::WiederOeffnen()
+{
+    if (IstOffen() || !FileExists(bilder_.Dateien().Dbf()))
+        return;
+    Oeffnen();
+    ZweiteAnsichtOeffnen();
+    VolltextOeffnen();
+}
+
+bool TOffenesAlbum::IstOffen() const { return bilder_.Tabelle()->Active(); }
+
+bool TOffenesAlbum::IstGeoeffnet(const QString& ordner, const QString& name) const
+{
+    const TdkTable* t = bilder_.Tabelle();
+    return t->Active() &&
+           IncludeTrailingBackslash(ordner).compare(IncludeTrailingBackslash(t->DatabaseName()), Qt::CaseInsensitive) ==
+               0 &&
+           name.compare(t->TableName(), Qt::CaseInsensitive) == 0;
+}
+
+TDbe* TOffenesAlbum::ZielWechseln(const TAlbumDateien& album)
+{
+    ZielSchliessen();
+    try {
+        ZielOeffnen(album);
+    } catch (const EAbort&) {
+        return nullptr;
+    }
+    return ziel_.Tabelle()->Active() ? ziel_.Dbe() : nullptr;
+}
+
+bool TOffenesAlbum::ZielAufDemAlbum() const
+{
+    const TdkTable* t = ziel_.Tabelle();
+    return t->DatabaseName().compare(bilder_.Ordner(), Qt::CaseInsensitive) == 0 &&
+           t->TableName().compare(bilder_.Name(), Qt::CaseInsensitive) == 0;
 }
 
 void TOffenesAlbum::NebenAnsichtenSchliessen()
@@ -117,6 +154,19 @@ int TOffenesAlbum::NeuOeffnen()
 // ---------------------------------------------------------------------------
 
 int TOffenesAlbum::Oeffnen() { return OeffnenLauf(true, true); }
+
+int TOffenesAlbum::Oeffnen(const TAlbumDateien& album)
+{
+    const TAlbumDateien vorher = bilder_.Dateien();
+    bilder_.DateienSetzen(album);
+    const int ergebnis = Oeffnen();
+    // An album that did not open (busy, no album) leaves the one open
+    // before as the open album: the views, the settings written at the end
+    // and the next open name that one, not the album that failed.
+    if (ergebnis == 0 && IstOffen() && !IstGeoeffnet(album.Ordner(), album.Name()))
+        bilder_.DateienSetzen(vorher);
+    return ergebnis;
+}
 
 int TOffenesAlbum::OeffnenLauf(bool wiederholen, bool picklistenFragen)
 {
@@ -322,6 +372,12 @@ int TOffenesAlbum::Offen()
 // ---------------------------------------------------------------------------
 
 void TOffenesAlbum::ZielOeffnen() { ZielOeffnenLauf(true); }
+
+void TOffenesAlbum::ZielOeffnen(const TAlbumDateien& album)
+{
+    ziel_.DateienSetzen(album);
+    ZielOeffnen();
+}
 
 void TOffenesAlbum::ZielOeffnenLauf(bool wiederholen)
 {
@@ -590,6 +646,76 @@ bool TOffenesAlbum::ManagerBereit() { return ManagerOeffnen() != 0 && manager_.T
 bool TOffenesAlbum::ImManager(const QString& pfad)
 {
     return DatensatzSuchen(manager_.Dbe(), QStringLiteral("PFAD"), pfad) != 0;
+}
+
+QStringList TOffenesAlbum::ManagerAlben(bool nurMarkierte)
+{
+    QStringList alben;
+    if (!manager_.Tabelle()->Active())
+        return alben;
+    TDbe* const dbe = manager_.Dbe();
+    const uint32_t satz = dbe->RecNo();
+    const int order = dbe->SetOrder(0);
+    for (uint32_t r = 1; r <= dbe->RecCount(); ++r) {
+        dbe->Go(r);
+        if (dbe->Deleted() || (nurMarkierte && !dbe->GetLogical(QStringLiteral("MARKIERT"))))
+            continue;
+        alben << dbe->GetTrimString(QStringLiteral("PFAD"));
+    }
+    dbe->SetOrder(order);
+    if (satz >= 1 && satz <= dbe->RecCount())
+        dbe->Go(satz);
+    return alben;
+}
+
+void TOffenesAlbum::VorManagerZeileLoeschen(TDataSet* zeile)
+{
+    const QString pfad = zeile->FieldByName(QStringLiteral("PFAD"))->AsString().trimmed();
+    const QString beschreibung = zeile->FieldByName(QStringLiteral("SHORTDESC"))->AsString().trimmed();
+    const TAlbumDateien album = TAlbumDateien::AusPfad(pfad);
+    if (MessageDlg(QStringLiteral("Wollen Sie die zum Fotoalbum (") + beschreibung +
+                       QStringLiteral(") gehörende Datenbank (") + album.Name() + QStringLiteral(") auch löschen ?"),
+                   mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) != mrYes)
+        return;
+    if (IstGeoeffnet(album.Ordner(), album.Name())) {
+        if (MessageDlg(QStringLiteral("Fotoalbum ist geöffnet und kann daher nicht gelöscht werden, jetzt schließen und "
+                                      "dann löschen?"),
+                       mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) != mrYes) {
+            ShowMessage(QStringLiteral("Fotoalbum ist geöffnet und kann daher nicht gelöscht werden, Vorgang "
+                                       "abgebrochen!"));
+            throw EAbort(QString());
+        }
+        AllesSchliessen();
+    }
+    // The target view may hold the album (a copy's target, the pick lists).
+    ZielSchliessen();
+    // The album's own files only (a dot inside the name stays:
+    // "Urlaub.2006.DBF" is not "Urlaub.*"): table, memo, index and full-text
+    // files.
+    bool ok = true;
+    try {
+        for (const QString& datei : album.TabellenDateien())
+            ok = DateiLoeschen(album.Ordner(), ExtractFileName(datei)) && ok;
+    } catch (const std::exception&) {
+        ok = false;
+        // reported below like a failed deletion
+    }
+    if (!ok)
+        ShowMessage(QStringLiteral("Beim löschen von ") + ChangeFileExt(album.Dbf(), QStringLiteral(".*")) +
+                    QStringLiteral(" ist irgendwas schief gegangen!"));
+}
+
+void TOffenesAlbum::NachManagerZeileLoeschen()
+{
+    const TAlbumDateien manager(umgebung_.ManagerOrdner(), manager_.Name());
+    manager_.Tabelle()->Close();
+    if (manager_.Oeffnen(manager, true))
+        manager_.Dbe()->Pack();
+    manager_.Tabelle()->Close();
+    manager_.Oeffnen(manager, false);
+    if (manager_.Tabelle()->Active() && manager_.Dbe()->RecCount() == 0)
+        if (TAlbumManagerDialog* dialog = umgebung_.AlbumManager())
+            dialog->ManagerLeer();
 }
 
 void TOffenesAlbum::ImManagerEintragen(const QString& FullPath, int NewEntry, int ByFileName)

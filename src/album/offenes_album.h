@@ -15,8 +15,12 @@
 // share this one object instead of each declaring the lifecycle again.
 
 #include <QString>
+#include <QStringList>
 
 class TAlbumAnsicht;
+class TAlbumDateien;
+class TDataSet;
+class TDbe;
 class TAlbumManagerDialog;
 class TArbeitsbereich;
 class TDbeEnv;
@@ -72,11 +76,25 @@ public:
     // AlbumPruefen: another program uses the album (the busy message was
     // shown).
     static constexpr int kAlbumBelegt = -2;
+    // AlbumPruefen: the table is missing or no album.
+    static constexpr int kKeinAlbum = -1;
 
     // ---- The open album ---------------------------------------------------------
     // Opens the album of Bilder() (created after the user's yes when it is
     // missing): 1 when it is open, 0 when it is not (the user was told).
     int Oeffnen();
+    // Opens that album: it becomes the album of Bilder(), then as Oeffnen().
+    // When it does not open, an album open before stays the album of
+    // Bilder().
+    int Oeffnen(const TAlbumDateien& album);
+    // True when the open album's table is open; when it is open on that
+    // album (folder and name in any letter case).
+    bool IstOffen() const;
+    bool IstGeoeffnet(const QString& ordner, const QString& name) const;
+    // Opens the album of Bilder() with its second view and full-text index
+    // again after AllesSchliessen, when its table file is there; nothing
+    // when it is open.
+    void WiederOeffnen();
     // Opens the second view over the open album: 1 open, 0 not (told).
     int ZweiteAnsichtOeffnen();
     // 1 when the album is open, else 0 after the notice "Es ist kein
@@ -85,8 +103,8 @@ public:
     // The integrity check of the open album: 1 valid, 0 not, kAlbumBelegt
     // when another program uses it.
     int Pruefen();
-    // The integrity check of another album: its entry count, -1 for a table
-    // that is no album, kAlbumBelegt when it is busy.
+    // The integrity check of another album: its entry count, kKeinAlbum for
+    // a table that is no album, kAlbumBelegt when it is busy.
     int AlbumPruefen(const QString& ordner, const QString& name);
     // Creates an album table in that folder (made first; a folder that
     // cannot be made is reported).
@@ -96,8 +114,8 @@ public:
     // Closes the three views of the album (open album, second view, target),
     // their index settings cleared.
     void TabellenSchliessen();
-    // Closes the three views of the album and both full-text indexes (the
-    // open album's and the target's).
+    // TabellenSchliessen, and both full-text indexes (the open album's and
+    // the target's) closed.
     void AllesSchliessen();
     // Closes the second view and the target album, the open album stays.
     void NebenAnsichtenSchliessen();
@@ -108,8 +126,19 @@ public:
     // Opens the target album of Ziel() (created after the user's yes when it
     // is missing); its index is built once when it is missing.
     void ZielOeffnen();
+    // Opens that album as the target album: it becomes the album of Ziel(),
+    // then as ZielOeffnen().
+    void ZielOeffnen(const TAlbumDateien& album);
+    // The target album closed and that album opened in its place, for a
+    // walk over its entries (the CD-R preparation): the target's engine
+    // companion, null when the album did not open (the user was told).
+    TDbe* ZielWechseln(const TAlbumDateien& album);
     // Closes the target album and its full-text index.
     void ZielSchliessen();
+    // The target album's table stands on the open album (the pick lists are
+    // read there); it may stand on the album opened before or on a copy's
+    // target.
+    bool ZielAufDemAlbum() const;
 
     // ---- Full-text indexes ----------------------------------------------------
     // Opens the open album's full-text index, or builds it when it is missing.
@@ -142,6 +171,17 @@ public:
     bool ManagerBereit();
     // The manager table has a row for that album path.
     bool ImManager(const QString& pfad);
+    // The paths of the manager table's rows that are not deleted, in natural
+    // order, all or only the marked ones; its order and current row stay.
+    QStringList ManagerAlben(bool nurMarkierte);
+    // Before the manager table's row `zeile` is deleted: after the user's
+    // yes the album's own files go too; the open album is closed for it
+    // after a second yes, and after a no the delete is stopped (EAbort).
+    void VorManagerZeileLoeschen(TDataSet* zeile);
+    // After a row was deleted: the manager table is packed (held
+    // exclusively) and opened shared again; the manager dialog hears when no
+    // row is left.
+    void NachManagerZeileLoeschen();
 
 private:
     int OeffnenLauf(bool wiederholen, bool picklistenFragen);

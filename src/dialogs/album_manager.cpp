@@ -1,5 +1,9 @@
 #include "dialogs/album_manager.h"
 
+#include "album/arbeitsbereich.h"
+#include "album/offenes_album.h"
+#include "album/programm_dienste.h"
+
 #include <QDir>
 #include <QPainter>
 
@@ -55,25 +59,6 @@ TMenuItem* Eintrag(TComponent* owner, TMenuItem* parent, const char* name, const
 
 }  // namespace
 
-QStringList ManagerAlben(TdkTable* table, TDbe* dbe, bool nurMarkierte)
-{
-    QStringList alben;
-    if (!table->Active())
-        return alben;
-    const uint32_t satz = dbe->RecNo();
-    const int order = dbe->SetOrder(0);
-    for (uint32_t r = 1; r <= dbe->RecCount(); ++r) {
-        dbe->Go(r);
-        if (dbe->Deleted() || (nurMarkierte && !dbe->GetLogical(QStringLiteral("MARKIERT"))))
-            continue;
-        alben << dbe->GetTrimString(QStringLiteral("PFAD"));
-    }
-    dbe->SetOrder(order);
-    if (satz >= 1 && satz <= dbe->RecCount())
-        dbe->Go(satz);
-    return alben;
-}
-
 std::vector<QPixmap> AlbumIcons()
 {
     // Sixteen album books in different colours: the cover, a picture frame
@@ -109,15 +94,16 @@ std::vector<QPixmap> AlbumIcons()
     return icons;
 }
 
-TBilderDBFManagerForm::TBilderDBFManagerForm(TComponent* AOwner, TAlbumManagerUmgebung& umgebung)
-    : TForm(AOwner), u_(umgebung)
+TBilderDBFManagerForm::TBilderDBFManagerForm(TComponent* AOwner, TOffenesAlbum& album, TProgrammDienste& dienste,
+                                             TAlbumManagerUmgebung& umgebung)
+    : TForm(AOwner), album_(album), dienste_(dienste), u_(umgebung)
 {
     Name = QStringLiteral("BilderDBFManagerForm");
     SetCaption(QStringLiteral("Fotoalben-Manager"));
     Position = poScreenCenter;
     SetBounds(0, 0, 720, 500);
 
-    quelle_ = new TdkDataSource(u_.ManagerTabelle());
+    quelle_ = new TdkDataSource(album_.Manager().Tabelle());
     table1_ = new TdkTable();
     table1_->Name = QStringLiteral("Table1");
     dbe1_ = new TDbe(this);
@@ -278,8 +264,8 @@ TBilderDBFManagerForm::TBilderDBFManagerForm(TComponent* AOwner, TAlbumManagerUm
     DBCheckBoxMARKIERT->SetDataSource(quelle_);
     DBCheckBoxMARKIERT->SetDataField(QStringLiteral("MARKIERT"));
     DBCheckBoxMARKIERT->OnMouseUp = [this](TObject*, TMouseButton, TShiftState, int, int) {
-        if (u_.ManagerTabelle()->State() == dsEdit)
-            u_.ManagerTabelle()->Post();
+        if (album_.Manager().Tabelle()->State() == dsEdit)
+            album_.Manager().Tabelle()->Post();
     };
     DBCheckBoxZUGRIFF = DialogControl<TdkDBCheckBox>(this, PanelMain, "DBCheckBoxZUGRIFF", 510, 332, 110, 20);
     DBCheckBoxZUGRIFF->SetCaption(QStringLiteral("Im Zugriff"));
@@ -341,13 +327,13 @@ TBilderDBFManagerForm::~TBilderDBFManagerForm()
 
 void TBilderDBFManagerForm::Meldung(const QString& caption, const QString& text)
 {
-    NachrichtenDialog(caption, text, u_.MeldungsZeit(), 120, u_.Optionen().Farbe(QStringLiteral("Infofarbe")), clBlack,
+    NachrichtenDialog(caption, text, dienste_.AnzeigeZeit(), 120, u_.Optionen().Farbe(QStringLiteral("Infofarbe")), clBlack,
                       true);
 }
 
 void TBilderDBFManagerForm::IniLesen()
 {
-    QKINIBilderDatenbanken->SetINIFileName(u_.IniDatei());
+    QKINIBilderDatenbanken->SetINIFileName(dienste_.Ini().INIFileName());
     QKINIBilderDatenbanken->INILoadWinPos(QStringLiteral("WinPos"), this, QKINIBilderDatenbanken->SaveWinPos);
     TQKINI* ini = QKINIBilderDatenbanken;
     const bool toolbar = ini->INIReadBool(kSektion, QStringLiteral("ToolBar"), ToolbarAnzeigen1->Checked());
@@ -376,7 +362,7 @@ void TBilderDBFManagerForm::IniLesen()
 void TBilderDBFManagerForm::IniSchreiben()
 {
     TQKINI* ini = QKINIBilderDatenbanken;
-    ini->SetINIFileName(u_.IniDatei());
+    ini->SetINIFileName(dienste_.Ini().INIFileName());
     ini->INIWriteBool(kSektion, QStringLiteral("ToolBar"), ToolbarAnzeigen1->Checked());
     ini->INIWriteBool(kSektion, QStringLiteral("Statistikanzeige"), Statistik1->Checked());
     ini->INIWriteBool(kSektion, QStringLiteral("GrossesIcon"), GrossesIcon1->Checked());
@@ -401,11 +387,11 @@ void TBilderDBFManagerForm::AktuellesAlbumSuchen()
 {
     // The manager row of the current album (by its path, without regard to
     // case), so that it stands current when the window opens.
-    TDbe* dbe = u_.ManagerDbe();
-    if (!u_.ManagerTabelle()->Active())
+    TDbe* dbe = album_.Manager().Dbe();
+    if (!album_.Manager().Tabelle()->Active())
         return;
     const uint32_t vorher = dbe->RecNo();
-    if (DatensatzSuchen(dbe, QStringLiteral("PFAD"), u_.AlbumOrdner() + u_.AlbumName()) != 1 && vorher > 0)
+    if (DatensatzSuchen(dbe, QStringLiteral("PFAD"), album_.Bilder().Ordner() + album_.Bilder().Name()) != 1 && vorher > 0)
         dbe->Go(vorher);
 }
 
@@ -413,16 +399,16 @@ void TBilderDBFManagerForm::FormShow()
 {
     standardIcon_ = 0;
     IniLesen();
-    TdkTable* t = u_.ManagerTabelle();
-    KnoepfeFreigeben(t->Active() && u_.ManagerDbe()->RecCount() > 0);
+    TdkTable* t = album_.Manager().Tabelle();
+    KnoepfeFreigeben(t->Active() && album_.Manager().Dbe()->RecCount() > 0);
     AktuellesAlbumSuchen();
     // The open album changes while the program runs (pictures come in):
     // its row shows its figures as they are now, not as they were when it
     // was registered.
-    if (t->Active() && !u_.AlbumName().isEmpty() &&
-        u_.ManagerDbe()->GetTrimString(QStringLiteral("PFAD")).compare(u_.AlbumOrdner() + u_.AlbumName(),
+    if (t->Active() && !album_.Bilder().Name().isEmpty() &&
+        album_.Manager().Dbe()->GetTrimString(QStringLiteral("PFAD")).compare(album_.Bilder().Ordner() + album_.Bilder().Name(),
                                                                        Qt::CaseInsensitive) == 0 &&
-        FileExists(u_.AlbumOrdner() + u_.AlbumName()))
+        FileExists(album_.Bilder().Ordner() + album_.Bilder().Name()))
         GeoeffneteDBFinDBFVerwaltungEintragen(false);
     TProgrammEinstellungen& o = u_.Optionen();
     if (o.Bool(QStringLiteral("FarbSystemBenutzen"))) {
@@ -448,8 +434,8 @@ void TBilderDBFManagerForm::FormClose()
 void TBilderDBFManagerForm::CreateListView()
 {
     ListView1->ClearItems();
-    TdkTable* t = u_.ManagerTabelle();
-    TDbe* dbe = u_.ManagerDbe();
+    TdkTable* t = album_.Manager().Tabelle();
+    TDbe* dbe = album_.Manager().Dbe();
     if (!t->Active())
         return;
     const uint32_t aktuell = dbe->RecNo();
@@ -498,13 +484,13 @@ bool TBilderDBFManagerForm::ItemGewaehlt()
 
 void TBilderDBFManagerForm::ZeileAnfahren(int index)
 {
-    TdkTable* t = u_.ManagerTabelle();
+    TdkTable* t = album_.Manager().Tabelle();
     if (index < 0 || !t->Active())
         return;
     if (t->State() == dsEdit || t->State() == dsInsert)
         t->Post();
     // Item index + 1 is the record number in natural order.
-    u_.ManagerDbe()->Go(uint32_t(index + 1));
+    album_.Manager().Dbe()->Go(uint32_t(index + 1));
 }
 
 void TBilderDBFManagerForm::ListView1Click() { ZeileAnfahren(ListView1->Selected()); }
@@ -514,7 +500,7 @@ void TBilderDBFManagerForm::ListView1KeyUp(Word key)
     if (key != VK_SPACE)
         return;
     // The mark of the current row flips, as a click on "Markiert" would.
-    TdkTable* t = u_.ManagerTabelle();
+    TdkTable* t = album_.Manager().Tabelle();
     if (ListView1->Selected() < 0 || !t->Active() || t->RecordCount() == 0)
         return;
     TField* markiert = t->FieldByName(QStringLiteral("MARKIERT"));
@@ -541,7 +527,7 @@ void TBilderDBFManagerForm::AusgewaehlteBilderdatenbankOeffnen1Click()
     Close();
 }
 
-void TBilderDBFManagerForm::HauptfensterOeffnen(const QString& handler)
+void TBilderDBFManagerForm::HauptfensterOeffnen(const QString& handler, const QString& ordner, const QString& name)
 {
     const auto schritt = [&handler](const char* name, const std::function<void()>& fn) {
         try {
@@ -552,15 +538,22 @@ void TBilderDBFManagerForm::HauptfensterOeffnen(const QString& handler)
                             QStringLiteral("(), bitte informieren Sie evtl. den Programmierer!"));
         }
     };
-    schritt("BilderDBFOeffnen", [this] { u_.BilderDBFOeffnen(); });
-    schritt("Bilder2DBFOeffnen", [this] { u_.Bilder2DBFOeffnen(); });
-    schritt("OeffneBilderFTS", [this] { u_.OeffneBilderFTS(); });
+    const TAlbumDateien album(IncludeTrailingBackslash(ordner), name);
+    int offen = 0;
+    schritt("BilderDBFOeffnen", [this, &album, &offen] { offen = album_.Oeffnen(album); });
+    // An album that did not open (the user was told why) gets no second
+    // view and no full-text index: a busy album stays untouched and is
+    // reported once.
+    if (offen == 0)
+        return;
+    schritt("Bilder2DBFOeffnen", [this] { album_.ZweiteAnsichtOeffnen(); });
+    schritt("OeffneBilderFTS", [this] { album_.VolltextOeffnen(); });
 }
 
 void TBilderDBFManagerForm::BitBtnOeffnenClick()
 {
-    const QString pfad = u_.ManagerTabelle()->Active()
-                             ? u_.ManagerTabelle()->FieldByName(QStringLiteral("PFAD"))->AsString().trimmed()
+    const QString pfad = album_.Manager().Tabelle()->Active()
+                             ? album_.Manager().Tabelle()->FieldByName(QStringLiteral("PFAD"))->AsString().trimmed()
                              : QString();
     if (pfad.isEmpty()) {
         Meldung(QStringLiteral("Abschlußmeldung"),
@@ -573,20 +566,19 @@ void TBilderDBFManagerForm::BitBtnOeffnenClick()
         return;
     }
     u_.AnsichtZeigen(false);
-    u_.AlbumSetzen(ExtractFilePath(pfad), ExtractFileName(pfad));
-    u_.DrittesAlbumSchliessen();
+    album_.ZielSchliessen();
     try {
-        HauptfensterOeffnen(QStringLiteral("BitBtnOeffnenClick"));
+        HauptfensterOeffnen(QStringLiteral("BitBtnOeffnenClick"), ExtractFilePath(pfad), ExtractFileName(pfad));
     } catch (...) {
         u_.AnsichtZeigen(true);
         throw;
     }
-    if (u_.AlbumAktiv() && u_.IstGeoeffnet(ExtractFilePath(pfad), ExtractFileName(pfad)) &&
+    if (album_.IstOffen() && album_.IstGeoeffnet(ExtractFilePath(pfad), ExtractFileName(pfad)) &&
         u_.Optionen().Bool(QStringLiteral("AlleMeldungen")))
         Meldung(QStringLiteral("Abschlußmeldung"), QStringLiteral("Das Fotoalbum ") + pfad + QStringLiteral(" wurde geöffnet !"));
     u_.VorschauNeuLaden();
     IniSchreiben();
-    u_.IniSchreiben();
+    dienste_.Ini().WriteINI();
     u_.AnsichtZeigen(true);
 }
 
@@ -607,8 +599,8 @@ void TBilderDBFManagerForm::BitBtnOeffnen_ErstellenClick()
     if (!name.toUpper().contains(QStringLiteral(".DBF")))
         name += QStringLiteral(".DBF");
     // Already registered (any letter case)?
-    TDbe* dbe = u_.ManagerDbe();
-    if (u_.ManagerTabelle()->Active()) {
+    TDbe* dbe = album_.Manager().Dbe();
+    if (album_.Manager().Tabelle()->Active()) {
         const uint32_t vorher = dbe->RecNo();
         const int order = dbe->SetOrder(0);
         const bool da = DatensatzSuchen(dbe, QStringLiteral("PFAD"), name) == 1;
@@ -642,8 +634,8 @@ void TBilderDBFManagerForm::BitBtnOeffnen_ErstellenClick()
         return;
     }
     if (FileExists(name)) {
-        const int pruefung = u_.AlbumPruefen(ordner, datei);
-        if (pruefung == TAlbumManagerUmgebung::kKeinAlbum)
+        const int pruefung = album_.AlbumPruefen(ordner, datei);
+        if (pruefung == TOffenesAlbum::kKeinAlbum)
             ShowMessage(QStringLiteral("Ungültiges Fotoalbum (Bilderdatenbank)!"));
         if (pruefung < 0)
             return;
@@ -653,11 +645,10 @@ void TBilderDBFManagerForm::BitBtnOeffnen_ErstellenClick()
                                    "als 8 Zeichen (plus Punkt und Suffix) sein, geben Sie einen kürzeren Dateinamen an !"));
         return;
     }
-    u_.AlbumSetzen(ordner, datei);
-    HauptfensterOeffnen(QStringLiteral("BitBtnOeffnen_ErstellenClick"));
+    HauptfensterOeffnen(QStringLiteral("BitBtnOeffnen_ErstellenClick"), ordner, datei);
     u_.VorschauNeuLaden();
     IniSchreiben();
-    u_.IniSchreiben();
+    dienste_.Ini().WriteINI();
     if (u_.Optionen().Bool(QStringLiteral("AlleMeldungen")))
         Meldung(QStringLiteral("Abschlußmeldung"), QStringLiteral("Das Fotoalbum ") + name + QStringLiteral(" wurde geöffnet !"));
     KnoepfeFreigeben(true);
@@ -672,7 +663,7 @@ void TBilderDBFManagerForm::AlbumLoeschen1Click()
     // The deletion mark only: the main window's delete handlers ask about
     // the album's files and pack the table.
     try {
-        u_.ManagerTabelle()->Delete();
+        album_.Manager().Tabelle()->Delete();
     } catch (const EAbort&) {
         // the user kept the open album
     }
@@ -702,11 +693,11 @@ void TBilderDBFManagerForm::GeoeffneteDBFinDBFVerwaltungEintragen(bool NewEntry)
     // A new album is registered by the main window's routine, which knows
     // the album it has just opened.
     if (NewEntry) {
-        u_.AlbumEintragen(true);
+        album_.ImManagerEintragen(album_.Bilder().Dateien().Dbf(), 1, 0);
         return;
     }
     // Refresh the current row from the album its path names.
-    TdkTable* t = u_.ManagerTabelle();
+    TdkTable* t = album_.Manager().Tabelle();
     if (!t->Active() || t->RecordCount() == 0)
         return;
     const QString pfad = t->FieldByName(QStringLiteral("PFAD"))->AsString().trimmed();
@@ -809,13 +800,13 @@ void TBilderDBFManagerForm::BitBtnMergeClick()
                                   "NICHT berücksichtigt, fortfahren?"),
                    mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) != mrYes)
         return;
-    const QStringList alben = ManagerAlben(u_.ManagerTabelle(), u_.ManagerDbe(), true);
+    const QStringList alben = album_.ManagerAlben(true);
     if (alben.isEmpty()) {
         ShowMessage(QStringLiteral("Sie müßen mindestens ein Fotoalbum markieren, um dieses an ein anderes anhängen "
                                    "(zusammenführen) zu können !"));
         return;
     }
-    OpenDialog1->InitialDir = u_.AlbumOrdner();
+    OpenDialog1->InitialDir = album_.Bilder().Ordner();
     if (!OpenDialog1->Execute())
         return;
     QString ziel = OpenDialog1->FileName.trimmed();
@@ -827,7 +818,7 @@ void TBilderDBFManagerForm::BitBtnMergeClick()
         if (MessageDlg(zielOrdner + zielName + QStringLiteral(" nicht gefunden, jetzt erstellen ?"), mtConfirmation,
                        TMsgDlgButtons{mbYes, mbNo}) != mrYes)
             return;
-        u_.AlbumErzeugen(zielOrdner, zielName);
+        album_.Erzeugen(IncludeTrailingBackslash(zielOrdner), zielName);
     }
     for (const QString& a : alben)
         if (a.compare(ziel, Qt::CaseInsensitive) == 0) {
@@ -839,14 +830,14 @@ void TBilderDBFManagerForm::BitBtnMergeClick()
     // views; the album closed for it opens again afterwards.
     bool geschlossen = false;
     for (const QString& a : alben + QStringList{ziel})
-        if (u_.IstGeoeffnet(ExtractFilePath(a), ExtractFileName(a))) {
-            u_.DateienSchliessen();
+        if (album_.IstGeoeffnet(ExtractFilePath(a), ExtractFileName(a))) {
+            album_.AllesSchliessen();
             geschlossen = true;
             break;
         }
     const auto wiederOeffnen = [this, &geschlossen] {
         if (geschlossen)
-            u_.AlbumWiederOeffnen();
+            album_.WiederOeffnen();
     };
     if (!Table1Oeffnen(zielOrdner, zielName, true, false)) {
         wiederOeffnen();
@@ -904,22 +895,21 @@ void TBilderDBFManagerForm::BitBtnBackupClick()
         ShowMessage(QStringLiteral("Fehler beim Speichern der BilderGridsettings!"));
     PanelMain->SetEnabled(false);
     Screen->SetCursor(crHourGlass);
-    TdkTable* t = u_.ManagerTabelle();
-    TDbe* dbe = u_.ManagerDbe();
+    TdkTable* t = album_.Manager().Tabelle();
     int markierte = 0;
     {
         TControlsDisabler aus(t);
         // The paths first: closing the open album must not move this loop.
-        const QStringList alben = ManagerAlben(t, dbe, true);
+        const QStringList alben = album_.ManagerAlben(true);
         for (const QString& pfad : alben) {
             ++markierte;
             const QString ordner = ExtractFilePath(pfad);
             const QString datei = ExtractFileName(pfad);
-            if (u_.IstGeoeffnet(ordner, datei)) {
+            if (album_.IstGeoeffnet(ordner, datei)) {
                 Screen->SetCursor(crDefault);
                 ShowMessage(QStringLiteral("Zu packendes Fotoalbum ist geöffnet und wird jetzt geschlossen, öffnen Sie "
                                            "das Fotoalbum nach der Sicherung erneut !"));
-                u_.DateienSchliessen();
+                album_.AllesSchliessen();
             }
             if (!FileExists(ordner + datei)) {
                 ShowMessage(QStringLiteral("Datenbank ") + ordner + datei + QStringLiteral(" nicht gefunden !"));
@@ -945,8 +935,8 @@ void TBilderDBFManagerForm::BitBtnBackupClick()
 
 void TBilderDBFManagerForm::BitBtnDatenFileAttributeClick()
 {
-    TdkTable* t = u_.ManagerTabelle();
-    TDbe* dbe = u_.ManagerDbe();
+    TdkTable* t = album_.Manager().Tabelle();
+    TDbe* dbe = album_.Manager().Dbe();
     if (!t->Active())
         return;
     Screen->SetCursor(crHourGlass);
@@ -992,11 +982,11 @@ void TBilderDBFManagerForm::BitBtnDatenFileAttributeClick()
 
 void TBilderDBFManagerForm::Drucken1Click()
 {
-    TdkTable* t = u_.ManagerTabelle();
-    TDbe* dbe = u_.ManagerDbe();
+    TdkTable* t = album_.Manager().Tabelle();
+    TDbe* dbe = album_.Manager().Dbe();
     if (!t->Active())
         return;
-    ListenVorlageLaden(rgReportBilderDBFManager, u_.ProgrammOrdner() + QStringLiteral("BilderDBFManager.RTM"));
+    ListenVorlageLaden(rgReportBilderDBFManager, dienste_.ProgrammPfad() + QStringLiteral("BilderDBFManager.RTM"));
     const uint32_t satz = dbe->RecNo();
     const auto zurueck = [t, dbe, satz] {
         if (satz > 0 && satz <= dbe->RecCount()) {
@@ -1016,8 +1006,8 @@ void TBilderDBFManagerForm::Drucken1Click()
 
 void TBilderDBFManagerForm::CDRProduzieren1Click()
 {
-    u_.Protokoll(QStringLiteral("Info"), QStringLiteral("CDRZusammenstellen1Click(), Funktion aufgerufen!"));
-    TCDRForm cdr(nullptr, u_);
+    dienste_.Protokoll(QStringLiteral("Info"), QStringLiteral("CDRZusammenstellen1Click(), Funktion aufgerufen!"));
+    TCDRForm cdr(nullptr, album_, dienste_, u_);
     cdr.ShowModal();
 }
 
@@ -1027,7 +1017,7 @@ void TBilderDBFManagerForm::IconAuswaehlen1Click()
         return;
     ZeileAnfahren(ListView1->Selected());
     {
-        TIconAuswahlForm auswahl(nullptr, u_);
+        TIconAuswahlForm auswahl(nullptr, album_, dienste_);
         auswahl.ShowModal();
     }
     CreateListView();
@@ -1059,13 +1049,14 @@ void TBilderDBFManagerForm::ToolbarAnzeigen1Click()
 
 void TBilderDBFManagerForm::Hilfe1Click()
 {
-    u_.PrgWavSpielen(50);
+    dienste_.TonSpielen(50);
     u_.Hilfe(QStringLiteral("Hlp_BilderDatenbankmanager"));
 }
 
 // ---- Icon chooser ----------------------------------------------------------
 
-TIconAuswahlForm::TIconAuswahlForm(TComponent* AOwner, TAlbumManagerUmgebung& umgebung) : TForm(AOwner), u_(umgebung)
+TIconAuswahlForm::TIconAuswahlForm(TComponent* AOwner, TOffenesAlbum& album, TProgrammDienste& dienste)
+    : TForm(AOwner), album_(album)
 {
     Name = QStringLiteral("IconAuswahlForm");
     SetCaption(QStringLiteral("Icon auswählen"));
@@ -1086,8 +1077,8 @@ TIconAuswahlForm::TIconAuswahlForm(TComponent* AOwner, TAlbumManagerUmgebung& um
     QKINI1 = new TQKINI(this);
     QKINI1->SetCaption(QStringLiteral("IconAuswahl"));
     QKINI1->SaveWinPos = swpPosition;
-    OnShow = [this](TObject*) {
-        QKINI1->SetINIFileName(u_.IniDatei());
+    OnShow = [this, ini = dienste.Ini().INIFileName()](TObject*) {
+        QKINI1->SetINIFileName(ini);
         QKINI1->INILoadWinPos(QStringLiteral("WinPos"), this, QKINI1->SaveWinPos);
     };
     Loaded();
@@ -1096,7 +1087,7 @@ TIconAuswahlForm::TIconAuswahlForm(TComponent* AOwner, TAlbumManagerUmgebung& um
 void TIconAuswahlForm::ListView1Click()
 {
     const int index = ListView1->Selected();
-    TdkTable* t = u_.ManagerTabelle();
+    TdkTable* t = album_.Manager().Tabelle();
     if (index < 0 || !t->Active() || t->RecordCount() == 0)
         return;
     t->Edit();

@@ -8,8 +8,9 @@
 // preparation. The icon chooser (TIconAuswahlForm, "Icon auswählen") writes
 // the chosen icon's index into the current row's FLAGS.
 //
-// The dialog reaches the main window only through TAlbumManagerUmgebung:
-// the manager table, the open album and its files, the options store.
+// The dialog works on the open album and the manager table through
+// TOffenesAlbum, and reaches the main window's views and options only
+// through TAlbumManagerUmgebung.
 
 #include <QPixmap>
 #include <QString>
@@ -28,6 +29,8 @@
 
 class TDataSource;
 class TDbe;
+class TOffenesAlbum;
+class TProgrammDienste;
 class TdkDBCheckBox;
 class TdkDBEdit;
 class TdkTable;
@@ -38,87 +41,39 @@ class TQKAutoButton;
 class TQKBlinker;
 class TQKINI;
 
-// What the album manager and the CD-R preparation use of the main window.
+// What the album manager and the CD-R preparation use of the main window
+// beyond the open album (TOffenesAlbum) and the program's services: the
+// options, the album's views, the grid layout, help, the CD-R start and the
+// copies' pack.
 class TAlbumManagerUmgebung {
 public:
     virtual ~TAlbumManagerUmgebung() = default;
 
-    // The manager table (open for the whole run) and its engine companion.
-    virtual TdkTable* ManagerTabelle() = 0;
-    virtual TDbe* ManagerDbe() = 0;
-    // The options store, the main ini file, the program folder ("\" at the
-    // end) and the display time of timed messages.
+    // The options store.
     virtual TProgrammEinstellungen& Optionen() = 0;
-    virtual QString IniDatei() const = 0;
-    virtual QString ProgrammOrdner() const = 0;
-    virtual int MeldungsZeit() const = 0;
-
-    // The current album: folder (with "\") and file name; setting them sets
-    // the pick-list files beside it too.
-    virtual QString AlbumOrdner() const = 0;
-    virtual QString AlbumName() const = 0;
-    virtual void AlbumSetzen(const QString& ordner, const QString& name) = 0;
-    // True when the main window has an album open, and when it is that one.
-    virtual bool AlbumAktiv() const = 0;
-    virtual bool IstGeoeffnet(const QString& ordner, const QString& name) const = 0;
-    // The main window's open of the current album, of its second view and
-    // of its full-text index (the open creates a missing album and registers
-    // it); each may raise.
-    virtual int BilderDBFOeffnen() = 0;
-    virtual int Bilder2DBFOeffnen() = 0;
-    virtual void OeffneBilderFTS() = 0;
-    // Closes the album tables (all three views) and the full-text indexes;
-    // opens the current album with its second view and full-text index
-    // again when its file is there.
-    virtual void DateienSchliessen() = 0;
-    virtual void AlbumWiederOeffnen() = 0;
-    // The main window's integrity check of an album file: its number of
-    // entries when usable, kKeinAlbum for a table that is no album, kBelegt
-    // when another program uses it (the main window has told the user).
-    static constexpr int kKeinAlbum = -1;
-    static constexpr int kBelegt = -2;
-    virtual int AlbumPruefen(const QString& ordner, const QString& name) = 0;
-    // Creates an empty album.
-    virtual void AlbumErzeugen(const QString& ordner, const QString& name) = 0;
-    // Registers the current album in the manager table (neu) or refreshes
-    // the current manager row from its path (not neu).
-    virtual void AlbumEintragen(bool neu) = 0;
     // Hides or shows the album grid and the single-record view.
     virtual void AnsichtZeigen(bool zeigen) = 0;
     // The thumbnail grid is filled anew at its next showing.
     virtual void VorschauNeuLaden() = 0;
-    // Writes the main window's ini file.
-    virtual void IniSchreiben() = 0;
     // Saves the album grid's layout when it is pending (false: it failed),
     // and reads it again (false: that failed).
     virtual bool GridSettingsSichern() = 0;
     virtual bool GridSettingsLesen() = 0;
-    virtual void PrgWavSpielen(int nummer) = 0;
     virtual void Hilfe(const QString& thema) = 0;
-    // An action log line ("Info"/"Fehler") when logging is on.
-    virtual void Protokoll(const QString& art, const QString& text) = 0;
     // The main window asks for the CD-R preparation at once.
     virtual bool CDRStart() const = 0;
-
-    // For the CD-R preparation: opens an album in the main window's third
-    // work area (target album of copies) and gives its table and companion
-    // (null when it did not open); closes it again.
-    virtual TDbe* DrittesAlbumOeffnen(const QString& ordner, const QString& name) = 0;
-    virtual void DrittesAlbumSchliessen() = 0;
-    // Packs the album in the third work area and rebuilds its indexes.
+    // Packs the album in the target work area and rebuilds its indexes
+    // (the copies' pack).
     virtual void PackeKopierteDBF() = 0;
 };
-
-// The paths of the manager table's rows that are not deleted, in natural
-// order, all or only the marked ones; its order and current row stay.
-QStringList ManagerAlben(TdkTable* table, TDbe* dbe, bool nurMarkierte);
 
 // The large icons of the album manager's list (index = icon number).
 std::vector<QPixmap> AlbumIcons();
 
 class TBilderDBFManagerForm : public TForm {
 public:
-    TBilderDBFManagerForm(TComponent* AOwner, TAlbumManagerUmgebung& umgebung);
+    TBilderDBFManagerForm(TComponent* AOwner, TOffenesAlbum& album, TProgrammDienste& dienste,
+                          TAlbumManagerUmgebung& umgebung);
     ~TBilderDBFManagerForm() override;
 
     // ---- Controls ----
@@ -220,8 +175,11 @@ private:
     // Opens an album in the form's own table; false (after the message)
     // when it did not open, an error when it is no album at all.
     bool Table1Oeffnen(const QString& ordner, const QString& name, bool exklusiv, bool nurLesen);
-    // The guarded main window open of the current album (its three steps).
-    void HauptfensterOeffnen(const QString& handler);
+    // The guarded open of that album with its second view and full-text
+    // index (its three steps).
+    void HauptfensterOeffnen(const QString& handler, const QString& ordner, const QString& name);
+    TOffenesAlbum& album_;
+    TProgrammDienste& dienste_;
     TAlbumManagerUmgebung& u_;
     TDataSource* quelle_;
     TdkTable* table1_;
@@ -232,12 +190,12 @@ private:
 
 class TIconAuswahlForm : public TForm {
 public:
-    TIconAuswahlForm(TComponent* AOwner, TAlbumManagerUmgebung& umgebung);
+    TIconAuswahlForm(TComponent* AOwner, TOffenesAlbum& album, TProgrammDienste& dienste);
     TListView* ListView1;
     TQKINI* QKINI1;
     // Writes the selected icon's index into the manager row's FLAGS.
     void ListView1Click();
 
 private:
-    TAlbumManagerUmgebung& u_;
+    TOffenesAlbum& album_;
 };

@@ -7,6 +7,10 @@
 #include <QLibraryInfo>
 #include <QSet>
 
+#include "album/arbeitsbereich.h"
+#include "album/offenes_album.h"
+#include "album/programm_dienste.h"
+
 #include "controls/directory_chooser.h"
 #include "controls/spin_edit.h"
 #include "controls/wizard.h"
@@ -28,6 +32,7 @@
 #include "shared/qk_ini.h"
 #include "shared/routine_support.h"
 #include "shared/utility_files.h"
+#include "storage/album_dateien.h"
 #include "storage/dbf_routines.h"
 #include "storage/tdbe.h"
 
@@ -66,7 +71,8 @@ int64_t Groesse(const QString& ordner, const QString& maske)
 
 }  // namespace
 
-TCDRForm::TCDRForm(TComponent* AOwner, TAlbumManagerUmgebung& umgebung) : TForm(AOwner), u_(umgebung)
+TCDRForm::TCDRForm(TComponent* AOwner, TOffenesAlbum& album, TProgrammDienste& dienste, TAlbumManagerUmgebung& umgebung)
+    : TForm(AOwner), album_(album), dienste_(dienste), u_(umgebung)
 {
     Name = QStringLiteral("CDRForm");
     SetCaption(QStringLiteral("Seite 1 von 2"));
@@ -195,7 +201,7 @@ TCDRForm::~TCDRForm() { BeginDestroy(); }
 
 void TCDRForm::IniLesen()
 {
-    QKINICDR->SetINIFileName(u_.IniDatei());
+    QKINICDR->SetINIFileName(dienste_.Ini().INIFileName());
     const auto lesen = [this](TCheckBox* c, const char* key) {
         c->SetChecked(QKINICDR->INIReadBool(kSektion, QString::fromLatin1(key), c->Checked()));
     };
@@ -213,7 +219,7 @@ void TCDRForm::IniLesen()
 
 void TCDRForm::IniSchreiben()
 {
-    QKINICDR->SetINIFileName(u_.IniDatei());
+    QKINICDR->SetINIFileName(dienste_.Ini().INIFileName());
     const auto schreiben = [this](TCheckBox* c, const char* key) {
         QKINICDR->INIWriteBool(kSektion, QString::fromLatin1(key), c->Checked());
     };
@@ -323,7 +329,7 @@ void TCDRForm::BitBtnKalkulierenClick()
     Eintraege = 0;
     if (CheckBoxMitLumadex->Checked()) {
         GesamtBytes += ProgrammDateienGroesse();
-        const QString prog = u_.ProgrammOrdner();
+        const QString prog = dienste_.ProgrammPfad();
         for (const char* m : {"SETUP.*", "*.RTM", "*.TXT", "*.his", "*.ico", "LOGO.jpg", "AUTORUN.inf", "SETUP.*",
                               "lumadex.ico", "liesmich.txt"})
             GesamtBytes += Groesse(prog, QString::fromLatin1(m));
@@ -335,7 +341,7 @@ void TCDRForm::BitBtnKalkulierenClick()
 
 bool TCDRForm::BildergroessenAddieren(const QString& album)
 {
-    TDbe* dbe = u_.DrittesAlbumOeffnen(ExtractFilePath(album), ExtractFileName(album));
+    TDbe* dbe = album_.ZielWechseln(TAlbumDateien::AusPfad(album));
     if (!dbe)
         return false;
     dbe->SetOrder(0);
@@ -349,7 +355,7 @@ bool TCDRForm::BildergroessenAddieren(const QString& album)
         ++Eintraege;
         Status();
     }
-    u_.DrittesAlbumSchliessen();
+    album_.ZielSchliessen();
     return true;
 }
 
@@ -358,24 +364,24 @@ void TCDRForm::BilderDatenKalkulieren()
     Screen->SetCursor(crHourGlass);
     bool geschlossen = false;
     const QStringList alben =
-        ManagerAlben(u_.ManagerTabelle(), u_.ManagerDbe(), CheckBoxNurMarkierteDatenbanken->Checked());
+        album_.ManagerAlben(CheckBoxNurMarkierteDatenbanken->Checked());
     for (const QString& album : alben) {
         const QString ordner = ExtractFilePath(album);
         const QString name = ExtractFileName(album);
-        u_.Protokoll(QStringLiteral("Info"), QStringLiteral("BilderDatenKalkulieren, markiertes Album =") + album);
-        if (u_.IstGeoeffnet(ordner, name)) {
-            u_.Protokoll(QStringLiteral("Info"), QStringLiteral(" wird jetzt geschlossen!"));
-            u_.DateienSchliessen();
+        dienste_.Protokoll(QStringLiteral("Info"), QStringLiteral("BilderDatenKalkulieren, markiertes Album =") + album);
+        if (album_.IstGeoeffnet(ordner, name)) {
+            dienste_.Protokoll(QStringLiteral("Info"), QStringLiteral(" wird jetzt geschlossen!"));
+            album_.AllesSchliessen();
             geschlossen = true;
         }
         GesamtBytes += Groesse(ordner, Basisname(name) + QStringLiteral(".*"));
         Status();
-        u_.Protokoll(QStringLiteral("Info"), QStringLiteral("BilderDatenKalkulieren, starte jetzt BildergroessenAddieren"));
+        dienste_.Protokoll(QStringLiteral("Info"), QStringLiteral("BilderDatenKalkulieren, starte jetzt BildergroessenAddieren"));
         BildergroessenAddieren(album);
-        u_.Protokoll(QStringLiteral("Info"), QStringLiteral("BilderDatenKalkulieren =") + QString::number(GesamtBytes));
+        dienste_.Protokoll(QStringLiteral("Info"), QStringLiteral("BilderDatenKalkulieren =") + QString::number(GesamtBytes));
     }
     if (geschlossen)
-        u_.AlbumWiederOeffnen();
+        album_.WiederOeffnen();
     Screen->SetCursor(crDefault);
     Status();
 }
@@ -383,7 +389,7 @@ void TCDRForm::BilderDatenKalkulieren()
 bool TCDRForm::Kopieren(const QString& quelle, const QString& ziel)
 {
     if (const TDateiErgebnis kopie = BildKopieren(quelle, ziel, true); !kopie) {
-        u_.Protokoll(QStringLiteral("Fehler"), kopie.Grund);
+        dienste_.Protokoll(QStringLiteral("Fehler"), kopie.Grund);
         // A full or write-protected target: said once per run.
         if (!KopierFehler)
             ShowMessage(QStringLiteral("Datei ") + quelle + QStringLiteral(" konnte nicht nach ") + ziel +
@@ -428,9 +434,9 @@ void TCDRForm::KopiereProgramm()
     const QString db = wurzel + QString::fromLatin1(kCdrDatenbankOrdner);
     // The manager table, with only the marked rows when only marked albums
     // go on the medium; its paths become the albums' file names.
-    TDbe* man = u_.ManagerDbe();
+    TDbe* man = album_.Manager().Dbe();
     bool kopiert = false;
-    if (u_.ManagerTabelle()->Active()) {
+    if (album_.Manager().Tabelle()->Active()) {
         const uint32_t satz = man->RecNo();
         const int order = man->SetOrder(0);
         if (CheckBoxNurMarkierteDatenbanken->Checked())
@@ -473,7 +479,7 @@ void TCDRForm::KopiereProgramm()
     // The program, then its side files: setup table, report templates,
     // texts, icons and logo.
     KopiereProgrammDateien();
-    const QString prog = u_.ProgrammOrdner();
+    const QString prog = dienste_.ProgrammPfad();
     for (const char* m : {"SETUP.*", "*.RTM", "*.TXT", "*.his", "*.ico", "LOGO.jpg"})
         for (const QString& f : Treffer(prog, QString::fromLatin1(m)))
             Kopieren(prog + f, wurzel + QString::fromLatin1(kCdrProgrammOrdner) + f);
@@ -530,7 +536,7 @@ void TCDRForm::KopiereProgrammDateien()
     QString fehler;
     const QList<TProgrammDatei> dateien = ProgrammDateien(fehler);
     if (!fehler.isEmpty()) {
-        u_.Protokoll(QStringLiteral("Fehler"), fehler);
+        dienste_.Protokoll(QStringLiteral("Fehler"), fehler);
         ShowMessage(fehler + QStringLiteral(" Das Programm auf dem Datenträger startet evtl. nicht!"));
     }
     for (const TProgrammDatei& d : dateien) {
@@ -588,7 +594,7 @@ int TCDRForm::SetupEintraegeAnpassen(const QString& suchFeld, const QString& suc
 
 bool TCDRForm::BilderKopieren(const QString& album, const QString& bilderOrdner, QHash<uint32_t, QString>& kopien)
 {
-    TDbe* dbe = u_.DrittesAlbumOeffnen(ExtractFilePath(album), ExtractFileName(album));
+    TDbe* dbe = album_.ZielWechseln(TAlbumDateien::AusPfad(album));
     if (!dbe)
         return false;
     dbe->SetOrder(0);
@@ -615,7 +621,7 @@ bool TCDRForm::BilderKopieren(const QString& album, const QString& bilderOrdner,
                 // Another picture of this album has this name already: the
                 // later one gets the next free number, nothing is overwritten.
                 ++Namensgleiche;
-                u_.Protokoll(QStringLiteral("Info"), QStringLiteral("TCDRForm.BilderKopieren(), \"") + auswahl +
+                dienste_.Protokoll(QStringLiteral("Info"), QStringLiteral("TCDRForm.BilderKopieren(), \"") + auswahl +
                                                          QStringLiteral("\" - Datei schon vorhanden ") + name);
                 const QString basis = Basisname(name);
                 const QString endung = ExtractFileExt(name);
@@ -640,7 +646,7 @@ bool TCDRForm::BilderKopieren(const QString& album, const QString& bilderOrdner,
         ++Eintraege;
         Status();
     }
-    u_.DrittesAlbumSchliessen();
+    album_.ZielSchliessen();
     if (Namensgleiche > 0)
         ShowMessage(QStringLiteral("ACHTUNG, es wurden gleichnamige (nicht unbedingt doppelte!) Bilder festgestellt, "
                                    "CDR-Zusammenstellung wurde trotzdem abgeschlossen!\r\nDie späteren Bilder gleichen "
@@ -652,7 +658,7 @@ bool TCDRForm::BilderKopieren(const QString& album, const QString& bilderOrdner,
 void TCDRForm::Ueberspringen(const QString& pfad)
 {
     UebersprungeneBilder << pfad;
-    u_.Protokoll(QStringLiteral("Info"), QStringLiteral("TCDRForm, nicht kopiert: ") + pfad);
+    dienste_.Protokoll(QStringLiteral("Info"), QStringLiteral("TCDRForm, nicht kopiert: ") + pfad);
 }
 
 bool TCDRForm::AlbumKopieren(const QString& album, const QString& datenbankOrdner,
@@ -677,7 +683,7 @@ void TCDRForm::SaetzeAusZielDBFLoeschenOderPfadErneuern(const QString& datenbank
                                                        const QString& bilderOrdner,
                                                        const QHash<uint32_t, QString>& kopien)
 {
-    TDbe* dbe = u_.DrittesAlbumOeffnen(datenbankOrdner, datei);
+    TDbe* dbe = album_.ZielWechseln(TAlbumDateien(IncludeTrailingBackslash(datenbankOrdner), datei));
     if (!dbe)
         return;
     TDataSet* t = dbe->DataSet();
@@ -702,7 +708,7 @@ void TCDRForm::SaetzeAusZielDBFLoeschenOderPfadErneuern(const QString& datenbank
         t->Post();
     }
     u_.PackeKopierteDBF();
-    u_.DrittesAlbumSchliessen();
+    album_.ZielSchliessen();
 }
 
 void TCDRForm::BilderdatenKopieren()
@@ -711,12 +717,12 @@ void TCDRForm::BilderdatenKopieren()
     const QString wurzel = Wurzel();
     bool geschlossen = false;
     const QStringList alben =
-        ManagerAlben(u_.ManagerTabelle(), u_.ManagerDbe(), CheckBoxNurMarkierteDatenbanken->Checked());
+        album_.ManagerAlben(CheckBoxNurMarkierteDatenbanken->Checked());
     for (const QString& album : alben) {
         const QString ordner = ExtractFilePath(album);
         const QString name = ExtractFileName(album);
-        if (u_.IstGeoeffnet(ordner, name)) {
-            u_.DateienSchliessen();
+        if (album_.IstGeoeffnet(ordner, name)) {
+            album_.AllesSchliessen();
             geschlossen = true;
         }
         const QString basis = Basisname(name);
@@ -739,7 +745,7 @@ void TCDRForm::BilderdatenKopieren()
             break;
     }
     if (geschlossen)
-        u_.AlbumWiederOeffnen();
+        album_.WiederOeffnen();
     Status();
     Screen->SetCursor(crDefault);
 }

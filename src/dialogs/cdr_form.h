@@ -27,6 +27,8 @@
 #include "platform/ui/std_ctrls.h"
 
 class TAlbumManagerUmgebung;
+class TOffenesAlbum;
+class TProgrammDienste;
 class TAssistent;
 class TAGroupBox;
 class TABox;
@@ -40,7 +42,7 @@ inline constexpr char kCDRInhalt[] = "LUMADEX-CDR.LST";
 
 class TCDRForm : public TForm {
 public:
-    TCDRForm(TComponent* AOwner, TAlbumManagerUmgebung& umgebung);
+    TCDRForm(TComponent* AOwner, TOffenesAlbum& album, TProgrammDienste& dienste, TAlbumManagerUmgebung& umgebung);
     ~TCDRForm() override;
 
     TAssistent* Assistent1;
@@ -123,6 +125,8 @@ private:
     void InhaltSchreiben();
     void IniLesen();
     void IniSchreiben();
+    TOffenesAlbum& album_;
+    TProgrammDienste& dienste_;
     TAlbumManagerUmgebung& u_;
     QStringList inhalt_;  // relative paths written in this run
 };

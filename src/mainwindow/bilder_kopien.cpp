@@ -195,8 +195,7 @@ void TBilderKopien::SaetzeInNeuesFotoalbumKopieren()
         ansicht_.AnsichtenNachAlbumwechsel();
         return;
     }
-    ziel_.DateienSetzen(TAlbumDateien(zielOrdner, zielName));
-    album_.ZielOeffnen();
+    album_.ZielOeffnen(TAlbumDateien(zielOrdner, zielName));
     if (!zielTabelle->Active()) {
         Screen->SetCursor(crDefault);
         ansicht_.AnsichtenNachAlbumwechsel();
@@ -301,8 +300,7 @@ bool TBilderKopien::ZielAlbumOeffnen(const QString& ordner, const QString& name)
             return false;
         }
     }
-    ziel_.DateienSetzen(TAlbumDateien(ordner, name));
-    album_.ZielOeffnen();
+    album_.ZielOeffnen(TAlbumDateien(ordner, name));
     if (!ziel_.Tabelle()->Active())
         return false;
     album_.ZielVolltextOeffnen();

@@ -133,7 +133,7 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner)
     Einstellungen().VorgabenSetzen(lauf_.ProgrammPfad());
     Einstellungen().Optionen = optionen_;
     FensterAufbauen();
-    WerkzeugeEinrichten();
+    AlbumManagerEinrichten();
     DataSourceBilder->OnDataChange = [this](TDataSource*, TField*) { DataSourceBilderDataChange(nullptr); };
     // While another program holds an album's index, the record panel says
     // which album the program waits for; its own text comes back after.

@@ -114,7 +114,7 @@ class TFont;
 class QObject;
 class QEvent;
 class QTimer;
-class TMainFormWerkzeuge;
+class TMainFormAlbumManager;
 class TMainFormFilterUmgebung;
 
 class TMainFormAlbum;
@@ -899,7 +899,7 @@ private:
     Word gridTasteGedrueckt_ = 0;
     Word bilderTasteGedrueckt_ = 0;
     friend class TMainFormOptionen;
-    friend class TMainFormWerkzeuge;
+    friend class TMainFormAlbumManager;
     // "Info" / "Fehler" entry in the action log when logging is on.
     void Protokoll(const QString& art, const QString& text) override;
     // The timed notice of the program (info colour, black, centred).
@@ -988,11 +988,11 @@ private:
     void Fortschritt2Verbergen() override;
     // The button of the quick-search bar; null before the bar is built.
     TButton* SuchKnopf(TSuchKnopf knopf) const;
-    struct TWerkzeugeLoescher {
-        void operator()(TMainFormWerkzeuge* w) const;
+    struct TAlbumManagerLoescher {
+        void operator()(TMainFormAlbumManager* m) const;
     };
-    std::unique_ptr<TMainFormWerkzeuge, TWerkzeugeLoescher> werkzeuge_;
-    void WerkzeugeEinrichten();
+    std::unique_ptr<TMainFormAlbumManager, TAlbumManagerLoescher> albumManagerFenster_;
+    void AlbumManagerEinrichten();
     // Creates the print components.
     void DruckenAufbauen();
     // The large-picture flags from a template file name (case-insensitive).

@@ -28,18 +28,6 @@
 #include <memory>
 #include <vector>
 
-namespace {
-
-// Whether the third work area stands on the open album (it may stand on the
-// album opened before or on a copy's target).
-bool DrittesAufDemAlbum(const TMainForm& f)
-{
-    return f.TableBilder3->DatabaseName().compare(f.BereichBilder().Ordner(), Qt::CaseInsensitive) == 0 &&
-           f.TableBilder3->TableName().compare(f.BereichBilder().Name(), Qt::CaseInsensitive) == 0;
-}
-
-}  // namespace
-
 // What the filters and searches reach of the main window.
 class TMainFormFilterUmgebung : public TBilderFilterUmgebung {
 public:
@@ -78,10 +66,8 @@ public:
     {
         // The list is the open album's: a third work area on another album
         // is closed, so that reading the list opens it on this one.
-        if (f_.TableBilder3->Active() && !DrittesAufDemAlbum(f_)) {
-            f_.TableBilder3->Close();
-            f_.FtsBilder3->Close();
-        }
+        if (f_.TableBilder3->Active() && !f_.Album().ZielAufDemAlbum())
+            f_.Album().ZielSchliessen();
         f_.LesePickliste(name);
         return f_.Anzeige().PickListe.ToQStringList();
     }
@@ -201,7 +187,7 @@ void TMainForm::PicklisteVorlesen(const QString& name)
     // on another album (a copy's target) is left alone.
     if (!TableBilder->Active() || !FileExists(BereichBilder().Dateien().Cdx()))
         return;
-    if (TableBilder3->Active() && !DrittesAufDemAlbum(*this))
+    if (TableBilder3->Active() && !album_->ZielAufDemAlbum())
         return;
     const TStringList gelesen = anzeige_.PickListe;
     try {
@@ -216,7 +202,7 @@ void TMainForm::FilterTagVorlesen(const char* tag)
 {
     // Through the third work area once the pick lists opened it on the album:
     // the album's own area keeps its order, record and query.
-    if (!TableBilder->Active() || !TableBilder3->Active() || !DrittesAufDemAlbum(*this))
+    if (!TableBilder->Active() || !TableBilder3->Active() || !album_->ZielAufDemAlbum())
         return;
     const uint16_t vorher = dbe_Select(static_cast<uint16_t>(TableBilder3->Handle()));
     const int ordnung = dbe_TagArea(tag);

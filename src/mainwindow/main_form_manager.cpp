@@ -1,18 +1,24 @@
-// The album manager table LXMan.DBF: creation, opening with its index,
-// registration of albums with their statistics and deletion of rows.
+// The album manager: its table LXMan.DBF (creation, opening with its index,
+// registration of albums with their statistics, deletion of rows) and the
+// main window's side of the album manager dialog (TMainFormAlbumManager).
 #include "mainwindow/main_form.h"
 
 #include "datagrid/dk_table.h"
+#include "dialogs/album_manager.h"
 #include "platform/core/file_utils.h"
 #include "platform/core/win_path.h"
 #include "platform/data/field.h"
+#include "platform/ui/com_ctrls.h"
 #include "platform/ui/dialogs.h"
+#include "platform/ui/ext_ctrls.h"
+#include "platform/ui/forms.h"
 #include "shared/app_exception.h"
 #include "shared/general_files.h"
 #include "shared/general_texts.h"
 #include "shared/qk_ini.h"
 #include "shared/utility_files.h"
 #include "storage/dbf_routines.h"
+#include "storage/grid_settings.h"
 #include "storage/tdbe.h"
 #include "storage/tfts.h"
 
@@ -29,59 +35,91 @@ void TMainForm::BilderDBFinDBFVerwaltungEintragen(const QString& FullPath, int N
     album_->ImManagerEintragen(FullPath, NewEntry, ByFileName);
 }
 
-void TMainForm::TableBilderDatenbankenBeforeDelete(TDataSet* DataSet)
-{
-    const QString pfad = DataSet->FieldByName(QStringLiteral("PFAD"))->AsString().trimmed();
-    const QString beschreibung = DataSet->FieldByName(QStringLiteral("SHORTDESC"))->AsString().trimmed();
-    const QString ordner = ExtractFilePath(pfad);
-    const QString name = ExtractFileName(pfad);
-    if (MessageDlg(QStringLiteral("Wollen Sie die zum Fotoalbum (") + beschreibung +
-                       QStringLiteral(") gehörende Datenbank (") + name + QStringLiteral(") auch löschen ?"),
-                   mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) != mrYes)
-        return;
-    if (TableBilder->Active() && ordner.compare(TableBilder->DatabaseName(), Qt::CaseInsensitive) == 0 &&
-        name.compare(TableBilder->TableName(), Qt::CaseInsensitive) == 0) {
-        if (MessageDlg(QStringLiteral("Fotoalbum ist geöffnet und kann daher nicht gelöscht werden, jetzt schließen und "
-                                      "dann löschen?"),
-                       mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) != mrYes) {
-            ShowMessage(QStringLiteral("Fotoalbum ist geöffnet und kann daher nicht gelöscht werden, Vorgang "
-                                       "abgebrochen!"));
-            throw EAbort(QString());
-        }
-        TableBilder->SetIndexName(QString());
-        TableBilder->Close();
-        TableBilder2->Close();
-        FtsBilder->Close();
-    }
-    TableBilder3->Close();
-    FtsBilder3->Close();
-    // The album's own files only (a dot inside the name stays:
-    // "Urlaub.2006.DBF" is not "Urlaub.*"): table, memo, index and full-text
-    // files.
-    const TAlbumDateien dateien(ordner, name);
-    bool ok = true;
-    try {
-        for (const QString& datei : dateien.TabellenDateien())
-            ok = DateiLoeschen(ordner, ExtractFileName(datei)) && ok;
-    } catch (const std::exception&) {
-        ok = false;
-        // reported below like a failed deletion
-    }
-    if (!ok)
-        ShowMessage(QStringLiteral("Beim löschen von ") + ChangeFileExt(dateien.Dbf(), QStringLiteral(".*")) +
-                    QStringLiteral(" ist irgendwas schief gegangen!"));
-}
+void TMainForm::TableBilderDatenbankenBeforeDelete(TDataSet* DataSet) { album_->VorManagerZeileLoeschen(DataSet); }
 
-void TMainForm::TableBilderDatenbankenAfterDelete(TDataSet* DataSet)
+void TMainForm::TableBilderDatenbankenAfterDelete(TDataSet*) { album_->NachManagerZeileLoeschen(); }
+
+// The main window's side of the album manager dialog: it shows the dialog
+// over the open album and the program's services, and answers what the
+// dialog and its CD-R preparation need of the window itself.
+class TMainFormAlbumManager : public TAlbumManagerDialog, public TAlbumManagerUmgebung {
+public:
+    explicit TMainFormAlbumManager(TMainForm& f) : f_(f) {}
+
+    // ---- TAlbumManagerDialog ----
+    void Zeigen() override
+    {
+        TBilderDBFManagerForm form(nullptr, f_.Album(), f_.Dienste(), *this);
+        offen_ = &form;
+        struct Ende {
+            TBilderDBFManagerForm*& f;
+            ~Ende() { f = nullptr; }
+        } ende{offen_};
+        form.ShowModal();
+    }
+    void GeoeffneteDBFinDBFVerwaltungEintragen(int mode) override
+    {
+        f_.BilderDBFinDBFVerwaltungEintragen(f_.BereichBilder().Dateien().Dbf(), mode != 0 ? 1 : 0, 0);
+    }
+    void ManagerLeer() override
+    {
+        if (offen_)
+            offen_->ManagerLeer();
+    }
+
+    // ---- TAlbumManagerUmgebung ----
+    TProgrammEinstellungen& Optionen() override { return *f_.ProgrammOptionen(); }
+    void AnsichtZeigen(bool zeigen) override
+    {
+        f_.PanelBilderGrid->SetVisible(zeigen);
+        f_.PageControlBilderdaten->SetVisible(
+            zeigen && f_.QKINI_Prog->INIReadBool(QStringLiteral("Einstellungen Bilder"),
+                                                 QStringLiteral("EinzelsatzAnzeige"), true));
+    }
+    void VorschauNeuLaden() override { f_.PanelVorschaubild1->Tag = 0; }
+    bool GridSettingsSichern() override
+    {
+        bool ok = true;
+        if (f_.Anzeige().GridLayoutMerker && f_.TableBilder->Active()) {
+            try {
+                GridSettingsSpeichern(f_.QKINI_Prog, QStringLiteral("BilderFieldPosition"),
+                                      QStringLiteral("BilderFieldWidth"), f_.TableBilder);
+            } catch (const std::exception&) {
+                ok = false;
+            }
+        }
+        f_.Anzeige().GridLayoutMerker = false;
+        return ok;
+    }
+    bool GridSettingsLesen() override
+    {
+        if (!f_.TableBilder->Active())
+            return true;
+        try {
+            ::GridSettingsLesen(f_.QKINI_Prog, QStringLiteral("BilderFieldPosition"), QStringLiteral("BilderFieldWidth"),
+                                f_.TableBilder);
+        } catch (const std::exception&) {
+            return false;
+        }
+        return true;
+    }
+    // The help file's context numbers of the two topics.
+    void Hilfe(const QString& thema) override
+    {
+        Application->HelpContext(thema == QLatin1String("Hlp_CDR_erstellen") ? 7121 : 7120);
+    }
+    bool CDRStart() const override { return f_.CDRStartFlag; }
+    void PackeKopierteDBF() override { f_.PackeKopierteDBF(); }
+
+private:
+    TMainForm& f_;
+    TBilderDBFManagerForm* offen_ = nullptr;
+};
+
+void TMainForm::TAlbumManagerLoescher::operator()(TMainFormAlbumManager* m) const { delete m; }
+
+void TMainForm::AlbumManagerEinrichten()
 {
-    (void)DataSet;
-    const QString ordner = optionen_->EditDatenbankenVerzeichnis;
-    const TAlbumDateien manager(ordner, BereichDatenbanken().Name());
-    TableBilderDatenbanken->Close();
-    if (BereichDatenbanken().Oeffnen(manager, true))
-        DbeBilderDatenbanken->Pack();
-    TableBilderDatenbanken->Close();
-    BereichDatenbanken().Oeffnen(manager, false);
-    if (TableBilderDatenbanken->Active() && DbeBilderDatenbanken->RecCount() == 0 && AlbumManager())
-        AlbumManager()->ManagerLeer();
+    albumManagerFenster_.reset(new TMainFormAlbumManager(*this));
+    SetAlbumManager(albumManagerFenster_.get());
 }

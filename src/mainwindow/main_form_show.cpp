@@ -240,10 +240,8 @@ void TMainForm::LesePickliste(const QString& FieldName)
     anzeige_.PickListe.Clear();
     anzeige_.PickListe.SetSorted(true);
     anzeige_.PickListe.SetDuplicates(TDuplicates::dupIgnore);
-    if (!TableBilder3->Active()) {
-        BereichBilder3().DateienSetzen(BereichBilder().Dateien());
-        Bilder3DBFOeffnen();
-    }
+    if (!TableBilder3->Active())
+        album_->ZielOeffnen(BereichBilder().Dateien());
     if (!TableBilder3->Active())
         return;
     // Through the field's tag: one seek per distinct value. The tag holds the

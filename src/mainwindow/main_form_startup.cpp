@@ -220,9 +220,9 @@ void TMainForm::AlbumZweigOeffnen(bool vonCdr)
         ShowMessage(kAlbumFehler);
         QKINI_Prog->INIWriteString(QString::fromLatin1(kSektionBilder), QStringLiteral("BilderDBF"), QString());
     };
-    const auto versuche = [this]() {
+    const auto versuche = [this](const TAlbumDateien& album) {
         try {
-            return BilderDBFOeffnen() != 0 && TableBilder->Active();
+            return album_->Oeffnen(album) != 0 && TableBilder->Active();
         } catch (const std::exception& e) {
             Screen->SetCursor(crDefault);
             ShowMessage(QString::fromUtf8(e.what()));
@@ -231,7 +231,7 @@ void TMainForm::AlbumZweigOeffnen(bool vonCdr)
     };
 
     if (FileExists(BereichBilder().Dateien().Dbf())) {
-        if (!versuche()) {
+        if (!versuche(BereichBilder().Dateien())) {
             Protokoll(QStringLiteral("Info"),
                       QStringLiteral("FormCreate(), Fehler beim Öffnen des Fotoalbums, Programm beenden !"));
             if (BereichBilder().Name().toUpper() != kStandardAlbum) {
@@ -250,7 +250,7 @@ void TMainForm::AlbumZweigOeffnen(bool vonCdr)
                                       "erstellen ?"),
                        mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) != mrYes)
             return;
-        if (!versuche())
+        if (!versuche(BereichBilder().Dateien()))
             fehler(QStringLiteral("FormCreate(), Fehler beim Öffnen des Fotoalbums, Programm beenden !"));
         return;
     }
@@ -277,11 +277,10 @@ void TMainForm::AlbumZweigOeffnen(bool vonCdr)
         // A fresh installation (no row yet): the user expects an album to
         // work in, so the standard album is made in the database folder,
         // registered in the album manager and opened.
-        BereichBilder().DateienSetzen(
-            TAlbumDateien(IncludeTrailingBackslash(BereichDatenbanken().Ordner()), kStandardAlbum));
-        if (!FileExists(BereichBilder().Dateien().Dbf()))
-            ErzeugeBilderDatenbank(BereichBilder().Ordner(), BereichBilder().Name());
-        if (!versuche()) {
+        const TAlbumDateien standard(IncludeTrailingBackslash(BereichDatenbanken().Ordner()), kStandardAlbum);
+        if (!FileExists(standard.Dbf()))
+            ErzeugeBilderDatenbank(standard.Ordner(), standard.Name());
+        if (!versuche(standard)) {
             fehler(QStringLiteral("FormCreate(2), ErstStart,  Fehler beim Öffnen des Fotoalbums, Programm beenden !"));
             return;
         }
@@ -289,19 +288,18 @@ void TMainForm::AlbumZweigOeffnen(bool vonCdr)
             BilderDBFinDBFVerwaltungEintragen(BereichBilder().Dateien().Dbf(), 1, 0);
         return;
     }
-    BereichBilder().DateienSetzen(TAlbumDateien::AusPfad(pfad));
-    if (BereichBilder().Ordner().isEmpty() && !BereichBilder().Name().isEmpty()) {
+    const TAlbumDateien album = TAlbumDateien::AusPfad(pfad);
+    if (album.Ordner().isEmpty() && !album.Name().isEmpty()) {
         // Search the CD drive's data folder for the album.
         LetzteGefundeneDateiLeeren();
         QKFind1->SetStartPath(QString(CDLaufwerk) + QStringLiteral(":\\data\\database\\"));
-        QKFind1->SetFilePattern(BereichBilder().Name());
+        QKFind1->SetFilePattern(album.Name());
         QKFind1->Subdirs = true;
         QKFind1->Execute();
         const QString ordner = ExtractFilePath(LetzteGefundeneDatei());
-        if (LetzteGefundeneDatei().isEmpty() || !FileExists(ordner + BereichBilder().Name()))
+        if (LetzteGefundeneDatei().isEmpty() || !FileExists(ordner + album.Name()))
             return;
-        BereichBilder().OrdnerSetzen(ordner);
-        if (!versuche()) {
+        if (!versuche(TAlbumDateien(ordner, album.Name()))) {
             fehler(QStringLiteral("FormCreate(1), ErstStart,  Fehler beim Öffnen des Fotoalbums, Programm beenden !"));
             return;
         }
@@ -310,7 +308,7 @@ void TMainForm::AlbumZweigOeffnen(bool vonCdr)
         TableBilderDatenbanken->Post();
         return;
     }
-    if (!versuche())
+    if (!versuche(album))
         fehler(QStringLiteral("FormCreate(2), ErstStart,  Fehler beim Öffnen des Fotoalbums, Programm beenden !"));
 }
 

@@ -11,6 +11,7 @@
 #include "datacontrols/dk_db_edit.h"
 #include "pdf_werkzeuge.h"
 #include "dialogs/album_manager.h"
+#include "album/offenes_album.h"
 #include "album/pick_list.h"
 #include "platform/fts/fts.h"
 #include "storage/tfts.h"
@@ -201,19 +202,18 @@ TEST_F(AlbumBusyTest, TheCheckTellsTheManagerThatAnAlbumIsBusy)
 {
     AlbumAnlegen("ANDERS.DBF", {{"eins"}});
     ManagerAnlegen();
-    auto* umgebung = dynamic_cast<TAlbumManagerUmgebung*>(form->AlbumManager());
-    ASSERT_NE(umgebung, nullptr);
+    TOffenesAlbum& album = form->Album();
     TAlbumHalter halter(File("ANDERS.DBF"), THalteArt::Exklusiv);
     ASSERT_TRUE(halter.Haelt());
     {
         TPromptScript script;
         script.Answer(TPromptKind::Message, mrOk, "wird gerade von einem anderen Programm benutzt");
-        EXPECT_EQ(umgebung->AlbumPruefen(form->BereichBilder().Ordner(), "ANDERS.DBF"), TAlbumManagerUmgebung::kBelegt);
+        EXPECT_EQ(album.AlbumPruefen(form->BereichBilder().Ordner(), "ANDERS.DBF"), TOffenesAlbum::kAlbumBelegt);
     }
     EXPECT_FALSE(fs::exists(dir / "ANDERS.CDX"));
     EXPECT_EQ(halter.Loslassen(), 0);
     TPromptScript script;
-    EXPECT_EQ(umgebung->AlbumPruefen(form->BereichBilder().Ordner(), "ANDERS.DBF"), 1);
+    EXPECT_EQ(album.AlbumPruefen(form->BereichBilder().Ordner(), "ANDERS.DBF"), 1);
 }
 
 // With no other program about, an index file that is no index at all is

@@ -467,13 +467,13 @@ TEST_F(ListPrintTest, AlbumManagerPrintsItsAlbumList)
 {
     Album(3);
     auto& u = *dynamic_cast<TAlbumManagerUmgebung*>(form->AlbumManager());
-    TBilderDBFManagerForm m(nullptr, u);
+    TBilderDBFManagerForm m(nullptr, form->Album(), form->Dienste(), u);
     m.FormShow();
-    const uint32_t zeile = u.ManagerDbe()->RecNo();
+    const uint32_t zeile = form->DbeBilderDatenbanken->RecNo();
     const QString pdf = Pdf("alben.pdf");
     m.ListenAusgabe = [pdf](TrgReport* report) { ListeAufDrucker(report, pdf); };
     m.Drucken1Click();
-    EXPECT_EQ(u.ManagerDbe()->RecNo(), zeile);
+    EXPECT_EQ(form->DbeBilderDatenbanken->RecNo(), zeile);
     const QString text = PdfText(pdf);
     for (const char* teil : {"Fotoalben", "BILDER.DBF", "Letzte Änderung", "Anzahl Sätze", "Summen", "Summe-Bytes:",
                              "Anzahl Datensätze:", "Seite 1 von 1"})

@@ -164,7 +164,7 @@ TEST_F(ToolsTest, AddRefusesBadNamesAndRegistersATwelveCharacterName)
 {
     ManagerAnlegen();
     Album("ALBUMA.DBF", "Urlaub", {});
-    TBilderDBFManagerForm m(nullptr, U());
+    TBilderDBFManagerForm m(nullptr, form->Album(), form->Dienste(), U());
     m.FormShow();
     const QString ordner = Win(dir.path()) + "\\";
     const struct {
@@ -199,7 +199,7 @@ TEST_F(ToolsTest, AddCreatesANewAlbumThatDoesNotExistYet)
 {
     ManagerAnlegen();
     Album("ALBUMA.DBF", "Urlaub", {});
-    TBilderDBFManagerForm m(nullptr, U());
+    TBilderDBFManagerForm m(nullptr, form->Album(), form->Dienste(), U());
     m.FormShow();
     {
         TPromptScript script;
@@ -222,7 +222,7 @@ TEST_F(ToolsTest, AddCreatesANewAlbumThatDoesNotExistYet)
 TEST_F(ToolsTest, IconChooserStoresTheIndexAndTheListShowsIt)
 {
     ZweiLeereAlben();
-    TBilderDBFManagerForm m(nullptr, U());
+    TBilderDBFManagerForm m(nullptr, form->Album(), form->Dienste(), U());
     m.FormShow();
     m.ListView1->SetSelected(0);
     {
@@ -265,7 +265,7 @@ TEST_F(ToolsTest, BackupPacksTheMarkedAlbumsIntoTheNextNumberedZip)
     ManagerAnlegen();
     Album("ALBUMA.DBF", "Urlaub", {Bild("p", "a.jpg")});
     Album("ALBUMB.DBF", "Familie", {});
-    TBilderDBFManagerForm m(nullptr, U());
+    TBilderDBFManagerForm m(nullptr, form->Album(), form->Dienste(), U());
     m.FormShow();
     {
         TPromptScript script;
@@ -305,7 +305,7 @@ TEST_F(ToolsTest, MergeAppendsTheEntriesOfTheMarkedAlbumsToANewAlbum)
     Album("ALBUMB.DBF", "Familie", {Bild("p", "c.jpg")});
     Markieren(1);
     Markieren(2);
-    TBilderDBFManagerForm m(nullptr, U());
+    TBilderDBFManagerForm m(nullptr, form->Album(), form->Dienste(), U());
     m.FormShow();
     const QString ziel = Win(dir.path()) + "\\ZIEL.DBF";
     {
@@ -331,10 +331,10 @@ TEST_F(ToolsTest, ReReadRefreshesTheFiguresAndCountsMissingAlbums)
     ManagerAnlegen();
     Album("ALBUMB.DBF", "Familie", {});
     Album("ALBUMA.DBF", "Urlaub", {Bild("p", "a.jpg")});
-    U().DateienSchliessen();
+    form->Album().AllesSchliessen();
     EintraegeSchreiben(File("ALBUMA.DBF"), {{"neu"}, {""}});
     std::filesystem::remove(dir.path() / "ALBUMB.DBF");
-    TBilderDBFManagerForm m(nullptr, U());
+    TBilderDBFManagerForm m(nullptr, form->Album(), form->Dienste(), U());
     m.FormShow();
     QString fehlt, ende;
     // The blinker runs while the albums are read and stops afterwards.
@@ -367,7 +367,7 @@ TEST_F(ToolsTest, ReReadRefreshesTheFiguresAndCountsMissingAlbums)
 TEST_F(ToolsTest, DeletingARowKeepsTheAlbumFilesWhenAskedSo)
 {
     ZweiLeereAlben();
-    TBilderDBFManagerForm m(nullptr, U());
+    TBilderDBFManagerForm m(nullptr, form->Album(), form->Dienste(), U());
     m.FormShow();
     m.ListView1->SetSelected(0);
     {
@@ -380,14 +380,14 @@ TEST_F(ToolsTest, DeletingARowKeepsTheAlbumFilesWhenAskedSo)
     EXPECT_TRUE(std::filesystem::exists(dir.path() / "ALBUMA.DBF"));
     // Without its template the list names the missing file, and the
     // manager stays on its row.
-    const int zeile = int(U().ManagerDbe()->RecNo());
+    const int zeile = int(form->DbeBilderDatenbanken->RecNo());
     try {
         m.Drucken1Click();
         ADD_FAILURE() << "no error";
     } catch (const Exception& e) {
         EXPECT_TRUE(e.Message.contains("BilderDBFManager.RTM")) << e.Message.toStdString();
     }
-    EXPECT_EQ(int(U().ManagerDbe()->RecNo()), zeile);
+    EXPECT_EQ(int(form->DbeBilderDatenbanken->RecNo()), zeile);
 }
 
 // Two albums with pictures: album A holds two pictures of the same name in
@@ -443,7 +443,7 @@ protected:
 
 TEST_F(CdrTest, TreeOfTwoAlbumsWithThinnedCopiesAndPathsIntoTheTree)
 {
-    TCDRForm cdr(nullptr, U());
+    TCDRForm cdr(nullptr, form->Album(), form->Dienste(), U());
     cdr.FormShow();
     EXPECT_EQ(cdr.Caption(), "Seite 1 von 2");
     Foto(cdr, "cdr_seite1");
@@ -527,7 +527,7 @@ TEST_F(CdrTest, TreeOfTwoAlbumsWithThinnedCopiesAndPathsIntoTheTree)
 TEST_F(CdrTest, OnlyMarkedAlbumsGoOnTheMediumAndTheSizeIsCalculatedFirst)
 {
     Markieren(2);  // ALBUMB
-    TCDRForm cdr(nullptr, U());
+    TCDRForm cdr(nullptr, form->Album(), form->Dienste(), U());
     cdr.FormShow();
     cdr.EditCDRDir->SetText(Win(dir.path() / "cdr") + "\\");
     cdr.CheckBoxNurMarkierteDatenbanken->SetChecked(true);
@@ -567,7 +567,7 @@ TEST_F(CdrTest, AFailedPictureIsSkippedNamedAndTheAlbumGoesOn)
 {
     // Where the first picture should go stands a folder: its copy fails.
     std::filesystem::create_directories(dir.path() / "cdr" / "Data" / "Pics" / "ALBUMA" / "x.jpg");
-    TCDRForm cdr(nullptr, U());
+    TCDRForm cdr(nullptr, form->Album(), form->Dienste(), U());
     cdr.FormShow();
     cdr.EditCDRDir->SetText(Win(dir.path() / "cdr") + "\\");
     cdr.CheckBoxAlleSaetze->SetChecked(true);
@@ -601,7 +601,7 @@ TEST_F(CdrTest, PictureNamesNeverLeaveTheAlbumsFolder)
 {
     Bild("p4", "z.jpg");
     Album("ALBUMC.DBF", "Weg", {Win(dir.path() / "p4") + "\\q/../../p4/z.jpg"});
-    TCDRForm cdr(nullptr, U());
+    TCDRForm cdr(nullptr, form->Album(), form->Dienste(), U());
     cdr.FormShow();
     cdr.EditCDRDir->SetText(Win(dir.path() / "cdr") + "\\");
     cdr.CheckBoxAlleSaetze->SetChecked(true);
@@ -616,7 +616,7 @@ TEST_F(CdrTest, PictureNamesNeverLeaveTheAlbumsFolder)
 
 TEST_F(CdrTest, DriveRootIsRefusedAndSizesCountInMegabytes)
 {
-    TCDRForm cdr(nullptr, U());
+    TCDRForm cdr(nullptr, form->Album(), form->Dienste(), U());
     cdr.EditCDRDir->SetText("C:\\");
     {
         TPromptScript script;
@@ -651,7 +651,7 @@ TEST_F(CdrTest, DriveRootIsRefusedAndSizesCountInMegabytes)
 // its Windows form, made on request, with or without the closing "/".
 TEST_F(CdrTest, TheTargetFolderTakesALinuxPath)
 {
-    TCDRForm cdr(nullptr, U());
+    TCDRForm cdr(nullptr, form->Album(), form->Dienste(), U());
     const auto ziel = dir.path() / "srv" / "cdr";
     const QString win = Win(ziel) + "\\";
     for (const std::string& eingabe : {ziel.string() + "/", ziel.string()}) {
@@ -683,7 +683,7 @@ protected:
     static QString Q(const std::filesystem::path& p) { return QString::fromStdString(p.string()); }
     void BaumMachen()
     {
-        TCDRForm cdr(nullptr, U());
+        TCDRForm cdr(nullptr, form->Album(), form->Dienste(), U());
         cdr.EditCDRDir->SetText(Win(Baum()) + "\\");
         cdr.CheckBoxAlleSaetze->SetChecked(true);
         cdr.CheckBoxMitLumadex->SetChecked(true);
@@ -1090,7 +1090,7 @@ TEST_F(ToolsTest, TheOpenAlbumsRowShowsItsFiguresNowAndTheMediumsNameNotItsSeria
     ASSERT_EQ(d->GetInteger("SAETZE"), 0);
     EXPECT_EQ(d->GetTrimString("LABEL"), kennung);  // only the serial was known then
     // Pictures come in, named "PLATTE" for this medium when they were read.
-    U().DateienSchliessen();
+    form->Album().AllesSchliessen();
     std::vector<TTestEintrag> neu;
     for (const char* b : {"eins", "zwei", "drei"}) {
         TTestEintrag e{b};
@@ -1100,7 +1100,7 @@ TEST_F(ToolsTest, TheOpenAlbumsRowShowsItsFiguresNowAndTheMediumsNameNotItsSeria
         neu.push_back(e);
     }
     EintraegeSchreiben(File("ALBUMA.DBF"), neu);
-    TBilderDBFManagerForm m(nullptr, U());
+    TBilderDBFManagerForm m(nullptr, form->Album(), form->Dienste(), U());
     {
         TPromptScript still;  // nothing is asked
         m.FormShow();
@@ -1123,7 +1123,7 @@ TEST_F(ToolsTest, ManagerStatisticsShowAZeroAsZero)
     ManagerAnlegen();
     Album("ALBUMA.DBF", "Urlaub", {Bild("p", "a.jpg"), Bild("p", "b.jpg")});
     Album("ALBUMB.DBF", "Familie", {});
-    TBilderDBFManagerForm m(nullptr, U());
+    TBilderDBFManagerForm m(nullptr, form->Album(), form->Dienste(), U());
     m.Show();
     if (!m.GroupBoxStatistik->Visible())
         m.Statistik1Click();
@@ -1164,7 +1164,7 @@ TEST_F(ToolsTest, OpeningTheChosenAlbumKeepsItsRowCurrentInTheManager)
     Album("BILDER.DBF", "Urlaub", {Bild("p", "a.jpg"), Bild("p", "b.jpg"), Bild("p", "c.jpg")});
     Album("BILD_NEU.DBF", "Kopie", {Bild("q", "d.jpg")});
     // One entry of BILDER deleted (not packed): two entries are shown.
-    U().DateienSchliessen();
+    form->Album().AllesSchliessen();
     TTestEintrag geloescht{"weg"};
     geloescht.Geloescht = true;
     EintraegeSchreiben(File("BILDER.DBF"), {geloescht});

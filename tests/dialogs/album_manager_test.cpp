@@ -1,0 +1,292 @@
+// The album manager and its CD-R preparation over the real open album,
+// without a main window: the work areas over real tables in a temporary
+// folder, the window's side recorded. One table of cases, each from two
+// registered albums ALBUMA.DBF (two entries) and ALBUMB.DBF (one entry, the
+// open one): what the user does in the manager and answers, and what holds
+// on disk and in the open album afterwards.
+#include "offenes_album_fixture.h"
+
+#include "album_ansicht_protokoll.h"
+#include "album_dateien_lesen.h"
+#include "album_halter.h"
+#include "bridge_test.h"
+#include "dialogs/album_manager.h"
+#include "dialogs/cdr_form.h"
+#include "dialogs/program_settings.h"
+#include "platform/core/drive_map.h"
+#include "platform/dbf/dbe.h"
+#include "platform/ui/list_view.h"
+#include "platform/ui/prompt_script.h"
+#include "storage/album_dateien.h"
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+using lxtest::TAlbumHalter;
+using lxtest::THalteArt;
+
+// What the manager asks of the window itself, recorded.
+class TManagerFenster : public TAlbumManagerUmgebung {
+public:
+    TProgrammEinstellungen& Optionen() override { return optionen; }
+    void AnsichtZeigen(bool zeigen) override { Aufrufe << (zeigen ? "Ansicht an" : "Ansicht aus"); }
+    void VorschauNeuLaden() override { Aufrufe << "VorschauNeuLaden"; }
+    bool GridSettingsSichern() override { return true; }
+    bool GridSettingsLesen() override { return true; }
+    void Hilfe(const QString& thema) override { Aufrufe << "Hilfe " + thema; }
+    bool CDRStart() const override { return false; }
+    void PackeKopierteDBF() override { Aufrufe << "PackeKopierteDBF"; }
+
+    TProgrammEinstellungen optionen;
+    QStringList Aufrufe;
+};
+
+class AlbumManagerTest;
+
+struct TFall {
+    const char* Name;
+    // What the user does in the manager, with the answers scripted.
+    std::function<void(AlbumManagerTest&, TBilderDBFManagerForm&, TPromptScript&)> Tun;
+    std::function<void(AlbumManagerTest&, TBilderDBFManagerForm&, const TPromptScript&)> Pruefen;
+};
+
+void PrintTo(const TFall& fall, std::ostream* os) { *os << fall.Name; }
+
+class AlbumManagerTest : public BridgeTestBase, public ::testing::WithParamInterface<TFall> {
+public:
+    void SetUp() override
+    {
+        BridgeTestBase::SetUp();
+        lxtest::WriteDriveTable({{"C", "/", "HD", "SYSTEM", "1A2B3C4D", 1ull << 34}});
+        TDriveMap::Instance().Refresh();
+        werkstatt = std::make_unique<TAlbumWerkstatt>(dir.path(), ansicht);
+        // Past the first start, so an album opened is entered in the manager.
+        werkstatt->dienste.Ini().INIWriteBool("Einstellungen Hauptprogramm", "ErstStart", false);
+        fenster.optionen.SetBool("AlleMeldungen", false);
+        // The manager table's delete asks about the album's files and packs
+        // the table afterwards, as the window wires it.
+        TdkTable& manager = werkstatt->manager.tabelle;
+        manager.BeforeDelete = [this](TDataSet* zeile) { Album().VorManagerZeileLoeschen(zeile); };
+        manager.AfterDelete = [this](TDataSet*) { Album().NachManagerZeileLoeschen(); };
+        {
+            TPromptScript still;
+            Album().ManagerErzeugen(werkstatt->umgebung.managerOrdner, "LXMan.DBF");
+            ASSERT_EQ(Album().ManagerOeffnen(), 1);
+        }
+        AlbumAnlegen("ALBUMA.DBF", "Urlaub", {"eins", "zwei"});
+        AlbumAnlegen("ALBUMB.DBF", "Familie", {"drei"});
+        ASSERT_TRUE(Album().IstGeoeffnet(Win(), "ALBUMB.DBF"));
+        ASSERT_EQ(Album().ManagerAlben(false).size(), 2);
+    }
+    void TearDown() override
+    {
+        werkstatt.reset();
+        dbe_CloseAll();
+        BridgeTestBase::TearDown();
+    }
+
+    TOffenesAlbum& Album() { return werkstatt->album; }
+    TDiensteProtokoll& Dienste() { return werkstatt->dienste; }
+    QString Win() const { return werkstatt->dienste.programmPfad; }
+    fs::path Datei(const char* name) const { return dir.path() / name; }
+
+    // An album with those entries, opened (and so registered in the manager
+    // with that description).
+    void AlbumAnlegen(const char* name, const char* beschreibung, std::initializer_list<const char*> texte)
+    {
+        TPromptScript script;
+        script.AnswerValue(beschreibung, "kurze Beschreibung");
+        Album().Erzeugen(Win(), name);
+        lxtest::EintraegeAnhaengen(Datei(name), texte);
+        ASSERT_EQ(Album().Oeffnen(TAlbumDateien(Win(), name)), 1);
+        ASSERT_EQ(Album().ZweiteAnsichtOeffnen(), 1);
+        Album().VolltextOeffnen();
+    }
+    // The manager's row of that album, selected in its list.
+    void Waehlen(TBilderDBFManagerForm& m, const char* name)
+    {
+        const QStringList alben = Album().ManagerAlben(false);
+        for (int i = 0; i < alben.size(); ++i)
+            if (alben[i].endsWith(QLatin1String(name))) {
+                m.ListView1->SetSelected(i);
+                m.ListView1Click();
+                return;
+            }
+        ADD_FAILURE() << name << " is not in the manager";
+    }
+    void Markieren(TBilderDBFManagerForm& m, const char* name)
+    {
+        Waehlen(m, name);
+        TdkTable& t = werkstatt->manager.tabelle;
+        t.Edit();
+        t.FieldByName("MARKIERT")->SetAsBoolean(true);
+        t.Post();
+    }
+    uint32_t ManagerZeilen() { return werkstatt->manager.dbe->RecCount(); }
+    // The open album with its second view and its full-text index on it.
+    void OffenAuf(const char* name)
+    {
+        EXPECT_TRUE(Album().IstGeoeffnet(Win(), name)) << werkstatt->bilder.tabelle.TableName().toStdString();
+        EXPECT_TRUE(werkstatt->bilder2.tabelle.Active());
+        EXPECT_EQ(werkstatt->bilder2.tabelle.TableName(), name);
+        EXPECT_TRUE(werkstatt->bilder.fts->Handle() != 0);
+    }
+    // The files of an album ("ALBUMA.") with a hash of their bytes.
+    std::map<std::string, size_t> Dateien(const std::string& album) const
+    {
+        std::map<std::string, size_t> dateien;
+        for (const auto& eintrag : fs::directory_iterator(dir.path()))
+            if (eintrag.path().filename().string().rfind(album, 0) == 0)
+                dateien[eintrag.path().filename().string()] =
+                    std::hash<std::string>{}(lxtest::DateiInhalt(eintrag.path()));
+        return dateien;
+    }
+    // The entries of a table, read through an engine area of its own.
+    uint32_t Eintraege(const fs::path& dbf)
+    {
+        const uint16_t vorher = dbe_WorkArea(nullptr);
+        if (dbe_Use(dbf.c_str(), "LESEN", DBE_SHARED, DBE_TYPE_FOX) == 0)
+            return 0;
+        const uint32_t n = dbe_RecCount();
+        dbe_Close();
+        dbe_Select(vorher);
+        return n;
+    }
+
+    TAlbumAnsichtProtokoll ansicht;
+    TManagerFenster fenster;
+    std::unique_ptr<TAlbumWerkstatt> werkstatt;
+    std::map<std::string, size_t> vorher;
+    std::unique_ptr<TAlbumHalter> halter;
+};
+
+bool Gezeigt(const TPromptScript& script, const QString& teil)
+{
+    for (const TPromptRecord& r : script.Records())
+        if (r.Text.contains(teil))
+            return true;
+    return false;
+}
+
+const TFall kFaelle[] = {
+    {"OpensAnotherAlbumChosenInTheList",
+     [](AlbumManagerTest& t, TBilderDBFManagerForm& m, TPromptScript&) {
+         t.Waehlen(m, "ALBUMA.DBF");
+         m.AusgewaehlteBilderdatenbankOeffnen1Click();
+     },
+     [](AlbumManagerTest& t, TBilderDBFManagerForm&, const TPromptScript&) {
+         t.OffenAuf("ALBUMA.DBF");
+         EXPECT_EQ(t.werkstatt->bilder.bereich.Dateien().Dbf(), t.Win() + "ALBUMA.DBF");
+         // The views were away during the open and are back.
+         EXPECT_EQ(t.fenster.Aufrufe.first(), "Ansicht aus");
+         EXPECT_TRUE(t.fenster.Aufrufe.contains("Ansicht an"));
+         EXPECT_EQ(t.ManagerZeilen(), 2u);
+     }},
+    {"DeletesTheOpenAlbumAfterYes",
+     [](AlbumManagerTest& t, TBilderDBFManagerForm& m, TPromptScript& s) {
+         s.Answer(TPromptKind::Dialog, mrYes, "(ALBUMB.DBF) auch löschen ?")
+             .Answer(TPromptKind::Dialog, mrYes, "jetzt schließen und dann löschen?");
+         t.Waehlen(m, "ALBUMB.DBF");
+         m.AlbumLoeschen1Click();
+     },
+     [](AlbumManagerTest& t, TBilderDBFManagerForm& m, const TPromptScript&) {
+         EXPECT_FALSE(t.Album().IstOffen());
+         EXPECT_FALSE(t.werkstatt->bilder2.tabelle.Active());
+         EXPECT_FALSE(t.werkstatt->bilder.fts->Handle() != 0);
+         for (const char* datei : {"ALBUMB.DBF", "ALBUMB.FPT", "ALBUMB.CDX", "ALBUMB.IA"})
+             EXPECT_FALSE(fs::exists(t.Datei(datei))) << datei;
+         EXPECT_TRUE(fs::exists(t.Datei("ALBUMA.DBF")));
+         // The row is gone from the table, not only marked.
+         EXPECT_EQ(t.ManagerZeilen(), 1u);
+         ASSERT_EQ(m.ListView1->ItemCount(), 1);
+         EXPECT_EQ(m.ListView1->ItemCaption(0), "Urlaub\r\n(ALBUMA.DBF)");
+     }},
+    {"KeepsTheOpenAlbumAfterNo",
+     [](AlbumManagerTest& t, TBilderDBFManagerForm& m, TPromptScript& s) {
+         s.Answer(TPromptKind::Dialog, mrYes, "(ALBUMB.DBF) auch löschen ?")
+             .Answer(TPromptKind::Dialog, mrNo, "jetzt schließen und dann löschen?")
+             .Answer(TPromptKind::Message, mrOk, "Vorgang abgebrochen!");
+         t.Waehlen(m, "ALBUMB.DBF");
+         t.vorher = t.Dateien("ALBUMB.");
+         m.AlbumLoeschen1Click();
+     },
+     [](AlbumManagerTest& t, TBilderDBFManagerForm& m, const TPromptScript&) {
+         t.OffenAuf("ALBUMB.DBF");
+         EXPECT_EQ(t.Dateien("ALBUMB."), t.vorher);
+         EXPECT_EQ(t.ManagerZeilen(), 2u);
+         EXPECT_EQ(m.ListView1->ItemCount(), 2);
+     }},
+    {"MergeClosesTheOpenAlbumAndOpensItAgain",
+     [](AlbumManagerTest& t, TBilderDBFManagerForm& m, TPromptScript& s) {
+         t.Markieren(m, "ALBUMA.DBF");
+         t.Markieren(m, "ALBUMB.DBF");
+         s.Answer(TPromptKind::Dialog, mrYes, "fügt alle markierten Fotoalben an ein anderes")
+             .AnswerValue(t.Win() + "ZIEL.DBF")
+             .Answer(TPromptKind::Dialog, mrYes, "ZIEL.DBF nicht gefunden, jetzt erstellen ?")
+             .Answer(TPromptKind::Dialog, mrNo, "Neues Fotoalbum jetzt öffnen");
+         m.BitBtnMergeClick();
+     },
+     [](AlbumManagerTest& t, TBilderDBFManagerForm&, const TPromptScript&) {
+         EXPECT_EQ(t.Eintraege(t.Datei("ZIEL.DBF")), 3u);
+         t.OffenAuf("ALBUMB.DBF");
+         EXPECT_EQ(t.Eintraege(t.Datei("ALBUMA.DBF")), 2u);
+     }},
+    {"CdrReckoningWalksEachAlbumInTheTargetViewAndClosesIt",
+     [](AlbumManagerTest& t, TBilderDBFManagerForm& m, TPromptScript&) {
+         TCDRForm cdr(nullptr, t.Album(), t.Dienste(), t.fenster);
+         cdr.CheckBoxNurMarkierteDatenbanken->SetChecked(false);
+         cdr.BilderDatenKalkulieren();
+         EXPECT_EQ(cdr.Eintraege, 3);
+         (void)m;
+     },
+     [](AlbumManagerTest& t, TBilderDBFManagerForm&, const TPromptScript&) {
+         EXPECT_FALSE(t.werkstatt->ziel.tabelle.Active());
+         EXPECT_FALSE(t.werkstatt->ziel.fts->Handle() != 0);
+         // The open album was closed for the walk and is open again.
+         EXPECT_TRUE(t.Dienste().Gerufen(" wird jetzt geschlossen!"));
+         t.OffenAuf("ALBUMB.DBF");
+     }},
+    {"LeavesAnAlbumAnotherProgramHoldsUntouched",
+     [](AlbumManagerTest& t, TBilderDBFManagerForm& m, TPromptScript& s) {
+         s.Answer(TPromptKind::Message, mrOk, "wird gerade von einem anderen Programm benutzt");
+         t.vorher = t.Dateien("ALBUMA.");
+         t.halter = std::make_unique<TAlbumHalter>(t.Datei("ALBUMA.DBF"), THalteArt::Exklusiv);
+         ASSERT_TRUE(t.halter->Haelt());
+         t.Waehlen(m, "ALBUMA.DBF");
+         m.AusgewaehlteBilderdatenbankOeffnen1Click();
+         EXPECT_EQ(t.halter->Loslassen(), 0);
+     },
+     [](AlbumManagerTest& t, TBilderDBFManagerForm&, const TPromptScript& s) {
+         EXPECT_EQ(t.Dateien("ALBUMA."), t.vorher);
+         int meldungen = 0;
+         for (const TPromptRecord& r : s.Records())
+             meldungen += r.Text.contains("anderen Programm") ? 1 : 0;
+         EXPECT_EQ(meldungen, 1);
+         // The album open before stays the open one, and the one to open
+         // next is still that one.
+         t.OffenAuf("ALBUMB.DBF");
+         EXPECT_EQ(t.werkstatt->bilder.bereich.Name(), "ALBUMB.DBF");
+         EXPECT_FALSE(Gezeigt(s, "wurde geöffnet"));
+     }},
+};
+
+TEST_P(AlbumManagerTest, Case)
+{
+    const TFall& fall = GetParam();
+    TBilderDBFManagerForm m(nullptr, Album(), Dienste(), fenster);
+    m.FormShow();
+    ASSERT_EQ(m.ListView1->ItemCount(), 2);
+    TPromptScript script;
+    fall.Tun(*this, m, script);
+    fall.Pruefen(*this, m, script);
+}
+
+INSTANTIATE_TEST_SUITE_P(OhneFenster, AlbumManagerTest, ::testing::ValuesIn(kFaelle),
+                         [](const auto& info) { return std::string(info.param.Name); });
+
+}  // namespace
