@@ -381,6 +381,34 @@ TEST_F(AlbumDialogeTest, DeleteRunWarnsAsksAndStopsOnEsc)
     EXPECT_EQ(f.Caption(), "Bilder / Einträge löschen");
 }
 
+// The run deletes the last entry the filter shows: the album is opened
+// again (its missing index built on the way), then its second view, and
+// the filter is lifted; the other entries stay.
+TEST_F(AlbumDialogeTest, DeletingTheLastShownEntryOpensTheAlbumAgain)
+{
+    Album(3);
+    ASSERT_EQ(Offen().ZweiteAnsichtOeffnen(), 1);
+    Dbe().Query("'Eintrag2' $ SHORTDESC");
+    ASSERT_EQ(Dbe().QueryRecCount(), 1u);
+    TBilderLoeschenForm f(nullptr, *host, Offen(), Dienste());
+    f.RadioButtonAlleSaetzeLoeschen->SetChecked(true);
+    f.CheckBoxJedesBildVorLoeschenAnzeigen->SetChecked(false);
+    host->Aufrufe.clear();
+    ansicht.Aufrufe.clear();
+    TPromptScript script;  // no question on the way
+    f.BitBtnDeleteClick(nullptr);
+    EXPECT_EQ(f.Geloescht, 1);
+    EXPECT_EQ(f.ModalResult, mrOk);
+    EXPECT_TRUE(ansicht.Gerufen("AlbumGeoeffnet ALBUM.DBF"));
+    EXPECT_TRUE(werkstatt->bilder.tabelle.Active());
+    EXPECT_TRUE(QFile::exists(Linux("ALBUM.CDX")));
+    EXPECT_TRUE(werkstatt->bilder2.tabelle.Active());
+    EXPECT_EQ(host->Aufrufe, QStringList({"Ansichten aus", "OhneFilter"}));
+    EXPECT_TRUE(Geloescht(2));
+    EXPECT_FALSE(Geloescht(1));
+    EXPECT_FALSE(Geloescht(3));
+}
+
 // Only the last entry answered Yes: each entry is asked about once.
 TEST_F(AlbumDialogeTest, DeleteRunAsksEachEntryOnce)
 {
