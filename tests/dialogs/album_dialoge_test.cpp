@@ -1,6 +1,8 @@
 // The copy/move dialog, its clash dialog and the delete dialog on their own:
 // captions, settings, checks of the input, the clash answers and the delete
-// run, over an album made through the engine and a main window stand-in.
+// run, over an album made through the engine, opened as the real open album
+// with the program's services recorded, and a stand-in for the window's
+// own steps.
 #include "shared/utility_files.h"
 #include "album_fixture.h"
 #include "album_ansicht_protokoll.h"
