@@ -10,10 +10,11 @@
 
 #include <QString>
 
-// The settings of the options dialog the two dialogs read.
+// The settings of the options dialog the two dialogs read (the notice time
+// is the program's services').
 struct TAlbumDialogOptionen {
-    bool Sicherheitsabfragen = true;         // ini "Sicherheitsabfragen"
-    TColor Infofarbe = TColor(65535);        // the closing message's colour
+    bool Sicherheitsabfragen = true;   // ini "Sicherheitsabfragen"
+    TColor Infofarbe = TColor(65535);  // the closing message's colour
 };
 
 class TAlbumDialogHauptfenster {
