@@ -1,6 +1,5 @@
 #include "dialogs/album_dialog_parts.h"
 
-#include "dialogs/album_dialog_host.h"
 #include "platform/core/win_path.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/ext_ctrls.h"
@@ -69,7 +68,7 @@ void BildInFenster(TImage* bild, const QString& datei)
     GelesenInFenster(bild, leser);
 }
 
-void AbschlussMeldung(const TAlbumDialogOptionen& optionen, const QString& caption, const QString& text, int hoehe)
+void AbschlussMeldung(int sekunden, TColor farbe, const QString& caption, const QString& text, int hoehe)
 {
-    NachrichtenDialog(caption, text, optionen.RequesterAnzeigeZeit, hoehe, optionen.Infofarbe, clBlack, true);
+    NachrichtenDialog(caption, text, sekunden, hoehe, farbe, clBlack, true);
 }

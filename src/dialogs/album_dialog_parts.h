@@ -3,12 +3,13 @@
 // thumbnail from its memo, the picture file of an entry, the timed closing
 // message.
 
+#include "platform/ui/framework_types.h"
+
 #include <QByteArray>
 #include <QString>
 
 class TDbe;
 class TImage;
-struct TAlbumDialogOptionen;
 
 // The bytes of the current entry's memo in the field (empty for none);
 // false when the memo cannot be read.
@@ -23,5 +24,6 @@ void VorschauAusBlobZeigen(TDbe* dbe, TImage* bild);
 // the image's size; an unreadable file leaves the image empty.
 void BildInFenster(TImage* bild, const QString& datei);
 
-// The timed message of the dialogs (info colour, black text, centred).
-void AbschlussMeldung(const TAlbumDialogOptionen& optionen, const QString& caption, const QString& text, int hoehe);
+// The timed message of the dialogs (black text on `farbe`, centred), shown
+// for `sekunden`.
+void AbschlussMeldung(int sekunden, TColor farbe, const QString& caption, const QString& text, int hoehe);

@@ -1,6 +1,10 @@
 #include "dialogs/bilder_kopieren.h"
 
+#include "album/arbeitsbereich.h"
+#include "album/offenes_album.h"
+#include "album/programm_dienste.h"
 #include "controls/directory_chooser.h"
+#include "datagrid/dk_table.h"
 #include "dialogs/album_dialog_host.h"
 #include "dialogs/album_dialog_parts.h"
 #include "dialogs/form_parts.h"
@@ -202,8 +206,9 @@ void TGleichnamigesBildForm::BitBtn1Click(TObject*)
 
 // ---- the copy dialog ---------------------------------------------------------------
 
-TBilderKopierenForm::TBilderKopierenForm(TComponent* AOwner, TAlbumDialogHauptfenster& hauptfenster)
-    : TForm(AOwner), haupt_(hauptfenster)
+TBilderKopierenForm::TBilderKopierenForm(TComponent* AOwner, TAlbumDialogHauptfenster& hauptfenster,
+                                         TOffenesAlbum& album, TProgrammDienste& dienste)
+    : TForm(AOwner), haupt_(hauptfenster), album_(album), dienste_(dienste)
 {
     Name = QStringLiteral("BilderKopierenForm");
     SetCaption(QStringLiteral("Bilder Kopieren/Verschieben"));
@@ -354,7 +359,7 @@ TBilderKopierenForm::TBilderKopierenForm(TComponent* AOwner, TAlbumDialogHauptfe
     Loaded();
 
     // FormCreate
-    QKINI1->SetINIFileName(haupt_.IniDatei());
+    QKINI1->SetINIFileName(dienste_.Ini().INIFileName());
     QKINI1->ReadINI();
     ZeigeVorschauBildAusBlob();
 }
@@ -403,7 +408,7 @@ void TBilderKopierenForm::QKINI1ReadINI(TObject*)
     // the user's own folder.
     if (IstSystemWurzel(ordner) || !DirectoryListBoxBilderKopierenZielVerzeichnis->SetDirectory(
                                        ExcludeTrailingBackslash(ordner))) {
-        QString start = haupt_.AlbumOrdner();
+        QString start = album_.Bilder().Ordner();
         if (start.isEmpty() || !DirectoryExists(start))
             start = LinuxToWinOrSelf(QDir::homePath());
         DriveComboBoxBilderKopierenZielLaufwerk->SetDrive(start.at(0).toUpper());
@@ -436,7 +441,7 @@ void TBilderKopierenForm::FormShow(TObject*)
 
 void TBilderKopierenForm::FormClose(TObject*, TCloseAction&)
 {
-    haupt_.PrgWavSpielen(20);
+    dienste_.TonSpielen(20);
     QKINI1->WriteINI();
     haupt_.VorschauBildZeigen();
     haupt_.AnsichtenZeigen(true);
@@ -450,7 +455,7 @@ void TBilderKopierenForm::BitBtnCloseClick(TObject*)
 
 void TBilderKopierenForm::BitBtnHelpClick(TObject*)
 {
-    haupt_.PrgWavSpielen(50);
+    dienste_.TonSpielen(50);
     haupt_.Hilfe(QStringLiteral("Hlp_BilderKopieren"));
 }
 
@@ -528,14 +533,14 @@ void TBilderKopierenForm::ImageWindow3Click(TObject*)
 
 void TBilderKopierenForm::PanelMainDblClick(TObject*)
 {
-    TGleichnamigesBildForm form(this, haupt_.IniDatei());
+    TGleichnamigesBildForm form(this, dienste_.Ini().INIFileName());
     form.Hilfe = [this](const QString& t) { haupt_.Hilfe(t); };
     form.ShowModal();
 }
 
 void TBilderKopierenForm::ZeigeVorschauBildAusBlob()
 {
-    VorschauAusBlobZeigen(haupt_.AlbumDbe(), ImageWindow3);
+    VorschauAusBlobZeigen(album_.Bilder().Dbe(), ImageWindow3);
 }
 
 // ---- the run -----------------------------------------------------------------------
@@ -543,7 +548,7 @@ void TBilderKopierenForm::ZeigeVorschauBildAusBlob()
 void TBilderKopierenForm::Ueberspringen(const QString& grund)
 {
     ++Uebersprungen;
-    haupt_.Protokoll(QStringLiteral("Fehler"), QStringLiteral("BilderKopieren, ") + grund);
+    dienste_.Protokoll(QStringLiteral("Fehler"), QStringLiteral("BilderKopieren, ") + grund);
 }
 
 bool TBilderKopierenForm::Kopieren(const QString& quelle, const QString& ziel, bool zeigen)
@@ -560,7 +565,7 @@ bool TBilderKopierenForm::Kopieren(const QString& quelle, const QString& ziel, b
         return true;
     }
     ++Fehler;
-    haupt_.Protokoll(QStringLiteral("Fehler"), QStringLiteral("BilderKopieren, ") + quelle + QStringLiteral(" -> ") +
+    dienste_.Protokoll(QStringLiteral("Fehler"), QStringLiteral("BilderKopieren, ") + quelle + QStringLiteral(" -> ") +
                                                    ziel + (grund.isEmpty() ? QString() : QStringLiteral(": ") + grund));
     Screen->SetCursor(crDefault);
     ShowMessage(QStringLiteral("Fehler beim Kopieren von ") + quelle + QStringLiteral(" nach ") + ziel +
@@ -587,7 +592,7 @@ bool TBilderKopierenForm::ClashKlaeren(bool alle, const QString& quelle, QString
         ++Uebersprungen;
         return nein();
     }
-    TGleichnamigesBildForm form(this, haupt_.IniDatei());
+    TGleichnamigesBildForm form(this, dienste_.Ini().INIFileName());
     form.Hilfe = [this](const QString& t) { haupt_.Hilfe(t); };
     form.Fuellen(ziel, quelle);
     Screen->SetCursor(crDefault);
@@ -612,7 +617,7 @@ bool TBilderKopierenForm::ClashKlaeren(bool alle, const QString& quelle, QString
 
 TBilderKopierenForm::TSchritt TBilderKopierenForm::Bearbeiten(bool alle, const QString& zielOrdner)
 {
-    TDbe* dbe = haupt_.AlbumDbe();
+    TDbe* dbe = album_.Bilder().Dbe();
     const QString quelle = dbe->GetTrimString(kPfad);
     const bool verschieben = RadioButtonVerschieben->Checked();
     const bool eintraege = EintraegeMit();
@@ -680,7 +685,7 @@ TBilderKopierenForm::TSchritt TBilderKopierenForm::Bearbeiten(bool alle, const Q
         dbe->Delete();
     } else {
         // The entry follows its picture before the source goes.
-        TDataSet* tabelle = haupt_.AlbumTabelle();
+        TDataSet* tabelle = album_.Bilder().Tabelle();
         bool ok = false;
         try {
             tabelle->Edit();
@@ -704,7 +709,7 @@ TBilderKopierenForm::TSchritt TBilderKopierenForm::Bearbeiten(bool alle, const Q
     }
     if (const TDateiErgebnis weg = QuelleNachKopieLoeschen(quelle, ziel); !weg) {
         ++Fehler;
-        haupt_.Protokoll(QStringLiteral("Fehler"), QStringLiteral("BilderKopieren, ") + quelle +
+        dienste_.Protokoll(QStringLiteral("Fehler"), QStringLiteral("BilderKopieren, ") + quelle +
                                                        QStringLiteral(" konnte nicht gelöscht werden: ") + weg.Grund);
         ShowMessage(QStringLiteral("Beim Versuch \"") + quelle +
                     QStringLiteral("\" zu löschen ist etwas schief gegangen (Schreibschutz?) !"));
@@ -720,7 +725,7 @@ void TBilderKopierenForm::BitBtnKopierenVerschiebenClick(TObject*)
     if (!busy.Entered())
         return;
     BilderKopiert = EintraegeKopiert = Uebersprungen = Fehler = 0;
-    TDbe* dbe = haupt_.AlbumDbe();
+    TDbe* dbe = album_.Bilder().Dbe();
     StopUhr(QStringLiteral("START"));
     const bool jedesVorher = CheckBoxJedesBildVorKopierenVerschiebenAnzeigen->Checked();
     // A folder typed in Linux form ("/home/anna/Ziel") is taken in its Windows form.
@@ -753,8 +758,8 @@ void TBilderKopierenForm::BitBtnKopierenVerschiebenClick(TObject*)
                 EditZielDBFName->SetFocus();
             return;
         }
-        if (FileExists(zielOrdner + name) && name.compare(haupt_.AlbumName(), Qt::CaseInsensitive) == 0 &&
-            zielOrdner.compare(IncludeTrailingBackslash(haupt_.AlbumOrdner()), Qt::CaseInsensitive) == 0) {
+        if (FileExists(zielOrdner + name) && name.compare(album_.Bilder().Name(), Qt::CaseInsensitive) == 0 &&
+            zielOrdner.compare(IncludeTrailingBackslash(album_.Bilder().Ordner()), Qt::CaseInsensitive) == 0) {
             Screen->SetCursor(crDefault);
             ShowMessage(QStringLiteral("Sie können nicht das bereits geöffnete Fotoalbum hierfür benutzen, wählen "
                                        "Sie ein anderes Verzeichnis!"));
@@ -783,7 +788,7 @@ void TBilderKopierenForm::BitBtnKopierenVerschiebenClick(TObject*)
         Screen->SetCursor(crDefault);
         if (!BilderMit()) {
             CheckBoxJedesBildVorKopierenVerschiebenAnzeigen->SetChecked(jedesVorher);
-            haupt_.BilderVolltextOeffnen();
+            album_.VolltextOeffnen();
             ModalResult = mrOk;
             return;
         }
@@ -797,7 +802,7 @@ void TBilderKopierenForm::BitBtnKopierenVerschiebenClick(TObject*)
 
 void TBilderKopierenForm::AlleBearbeiten(const QString& zielOrdner)
 {
-    TDbe* dbe = haupt_.AlbumDbe();
+    TDbe* dbe = album_.Bilder().Dbe();
     BitBtnKopierenVerschieben->SetEnabled(false);
     const bool scope = !dbe->GetScope(0).isEmpty() || !dbe->GetScope(1).isEmpty();
     int alteOrder = -1;
@@ -874,9 +879,11 @@ void TBilderKopierenForm::AlleBearbeiten(const QString& zielOrdner)
                                   "verschobene Einträge zu entfernen ?"),
                    mtConfirmation, {mbYes, mbNo}) == mrYes)
         haupt_.AlbumPacken();
+    // The registration opens the manager table first (made after the
+    // user's yes when it is missing).
     if (eintraege && MessageDlg(QStringLiteral("Ziel-Fotoalbum in den Fotoalbum-Manager eintragen ?"), mtConfirmation,
                                 {mbYes, mbNo}) == mrYes)
-        haupt_.ZielAlbumEintragen(zielOrdner + EditZielDBFName->Text().trimmed());
+        album_.ImManagerEintragen(zielOrdner + EditZielDBFName->Text().trimmed(), 1, 0);
 
     QString text = QStringLiteral("Verarbeitung abgeschlossen (") + StopUhr(QStringLiteral("STOP")) + QStringLiteral(")!");
     int hoehe = 100;
@@ -884,7 +891,8 @@ void TBilderKopierenForm::AlleBearbeiten(const QString& zielOrdner)
         text += QStringLiteral("\n%1 Fehler, %2 übersprungen (siehe Protokoll).").arg(Fehler).arg(Uebersprungen);
         hoehe = 120;
     }
-    AbschlussMeldung(haupt_.AlbumDialogOptionen(), QStringLiteral("Abschlußmeldung"), text, hoehe);
-    haupt_.BilderVolltextOeffnen();
+    AbschlussMeldung(dienste_.AnzeigeZeit(), haupt_.AlbumDialogOptionen().Infofarbe,
+                     QStringLiteral("Abschlußmeldung"), text, hoehe);
+    album_.VolltextOeffnen();
     ModalResult = mrOk;
 }

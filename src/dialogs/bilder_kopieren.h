@@ -33,7 +33,9 @@ class TGroupBox;
 class TImage;
 class TLabel;
 class TListBox;
+class TOffenesAlbum;
 class TPanel;
+class TProgrammDienste;
 class TQKINI;
 class TRadioButton;
 
@@ -84,7 +86,10 @@ public:
 
 class TBilderKopierenForm : public TForm {
 public:
-    TBilderKopierenForm(TComponent* AOwner, TAlbumDialogHauptfenster& hauptfenster);
+    // album: the open album whose entries are copied or moved (its target
+    // album of copies is opened through the main window's copy steps).
+    TBilderKopierenForm(TComponent* AOwner, TAlbumDialogHauptfenster& hauptfenster, TOffenesAlbum& album,
+                        TProgrammDienste& dienste);
     ~TBilderKopierenForm() override;
 
     TPanel* PanelMain;
@@ -163,5 +168,7 @@ private:
     void AlleBearbeiten(const QString& zielOrdner);
     void ZielDateienZeigen();
     TAlbumDialogHauptfenster& haupt_;
+    TOffenesAlbum& album_;
+    TProgrammDienste& dienste_;
     bool laeuft_ = false;
 };

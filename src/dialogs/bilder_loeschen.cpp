@@ -1,5 +1,9 @@
 #include "dialogs/bilder_loeschen.h"
 
+#include "album/arbeitsbereich.h"
+#include "album/offenes_album.h"
+#include "album/programm_dienste.h"
+#include "datagrid/dk_table.h"
 #include "dialogs/album_dialog_host.h"
 #include "dialogs/album_dialog_parts.h"
 #include "dialogs/form_parts.h"
@@ -23,8 +27,9 @@ const QString kSektion = QStringLiteral("Einstellungen LoeschDialog");
 
 }  // namespace
 
-TBilderLoeschenForm::TBilderLoeschenForm(TComponent* AOwner, TAlbumDialogHauptfenster& hauptfenster)
-    : TForm(AOwner), haupt_(hauptfenster)
+TBilderLoeschenForm::TBilderLoeschenForm(TComponent* AOwner, TAlbumDialogHauptfenster& hauptfenster,
+                                         TOffenesAlbum& album, TProgrammDienste& dienste)
+    : TForm(AOwner), haupt_(hauptfenster), album_(album), dienste_(dienste)
 {
     Name = QStringLiteral("BilderLoeschenForm");
     SetCaption(QStringLiteral("Bilder / Einträge löschen"));
@@ -99,7 +104,7 @@ TBilderLoeschenForm::~TBilderLoeschenForm() = default;
 
 void TBilderLoeschenForm::FormCreate(TObject*)
 {
-    QKINI1->SetINIFileName(haupt_.IniDatei());
+    QKINI1->SetINIFileName(dienste_.Ini().INIFileName());
     QKINI1->ReadINI();
     ZeigeVorschauBildAusBlob();
     TTextVollbildForm::Abbruch = false;
@@ -129,7 +134,7 @@ void TBilderLoeschenForm::QKINI1WriteINI(TObject*)
 
 void TBilderLoeschenForm::FormClose(TObject*, TCloseAction&)
 {
-    haupt_.PrgWavSpielen(20);
+    dienste_.TonSpielen(20);
     QKINI1->WriteINI();
     haupt_.AnsichtenZeigen(true);
 }
@@ -142,7 +147,7 @@ void TBilderLoeschenForm::BitBtnCloseClick(TObject*)
 
 void TBilderLoeschenForm::BitBtnHelpClick(TObject*)
 {
-    haupt_.PrgWavSpielen(50);
+    dienste_.TonSpielen(50);
     haupt_.Hilfe(QStringLiteral("Hlp_BilderLoeschen"));
 }
 
@@ -154,7 +159,7 @@ void TBilderLoeschenForm::RadioButtonAlleSaetzeLoeschenMouseUp()
 
 void TBilderLoeschenForm::CheckBoxBilderMitloeschenMouseUp()
 {
-    haupt_.PrgWavSpielen(int(CheckBoxBilderMitloeschen->Tag));
+    dienste_.TonSpielen(int(CheckBoxBilderMitloeschen->Tag));
     if (CheckBoxBilderMitloeschen->Checked())
         ShowMessage(QStringLiteral("ACHTUNG, wenn Sie jetzt den \"Löschen\" - Button drücken, werden die zum "
                                    "Datensatz gehörenden Bilder (Dateien) auch gelöscht! "));
@@ -173,12 +178,12 @@ void TBilderLoeschenForm::ImageWindow3Click(TObject*)
 
 void TBilderLoeschenForm::ZeigeVorschauBildAusBlob()
 {
-    VorschauAusBlobZeigen(haupt_.AlbumDbe(), ImageWindow3);
+    VorschauAusBlobZeigen(album_.Bilder().Dbe(), ImageWindow3);
 }
 
 bool TBilderLoeschenForm::EigenesMedium(bool einzeln)
 {
-    TDbe* dbe = haupt_.AlbumDbe();
+    TDbe* dbe = album_.Bilder().Dbe();
     const QString pfad = dbe->GetTrimString(QStringLiteral("PFAD"));
     if (pfad.isEmpty())
         return true;
@@ -187,7 +192,7 @@ bool TBilderLoeschenForm::EigenesMedium(bool einzeln)
         return true;
     ++MediumFehlt;
     const QString text = MediumFehltText(pfad, dbe->GetTrimString(QStringLiteral("LABEL")), kennung);
-    haupt_.Protokoll(QStringLiteral("Info"), QStringLiteral("BilderLoeschen, ") + text);
+    dienste_.Protokoll(QStringLiteral("Info"), QStringLiteral("BilderLoeschen, ") + text);
     if (einzeln)
         ShowMessage(text);
     return false;
@@ -199,7 +204,7 @@ void TBilderLoeschenForm::BildDateiLoeschen(const QString& pfad)
         return;
     if (const TDateiErgebnis weg = BildLoeschen(pfad); !weg) {
         ++DateiFehler;
-        haupt_.Protokoll(QStringLiteral("Fehler"), pfad + QStringLiteral(" konnte nicht gelöscht werden! ") + weg.Grund);
+        dienste_.Protokoll(QStringLiteral("Fehler"), pfad + QStringLiteral(" konnte nicht gelöscht werden! ") + weg.Grund);
         MessageDlg(pfad + QStringLiteral(" konnte nicht gelöscht werden!"), mtWarning, {mbOK});
     }
 }
@@ -209,7 +214,7 @@ void TBilderLoeschenForm::BitBtnDeleteClick(TObject*)
     TBusyGuard busy(laeuft_);
     if (!busy.Entered())
         return;
-    TDbe* dbe = haupt_.AlbumDbe();
+    TDbe* dbe = album_.Bilder().Dbe();
     if (!dbe || !dbe->IsActive() || dbe->QueryRecCount() == 0)
         return;
     Geloescht = 0;
@@ -248,11 +253,11 @@ void TBilderLoeschenForm::BitBtnDeleteClick(TObject*)
 
 void TBilderLoeschenForm::AlleLoeschen()
 {
-    TDbe* dbe = haupt_.AlbumDbe();
-    TDataSet* tabelle = haupt_.AlbumTabelle();
+    TDbe* dbe = album_.Bilder().Dbe();
+    TDataSet* tabelle = album_.Bilder().Tabelle();
     const bool dateien = CheckBoxBilderMitloeschen->Checked();
     tabelle->DisableControls();
-    haupt_.NebenAnsichtenSchliessen();
+    album_.NebenAnsichtenSchliessen();
     int alteOrder = -1;
     if (dbe->GetScope(0).isEmpty() && dbe->GetScope(1).isEmpty())
         alteOrder = dbe->SetOrder(0);
@@ -299,7 +304,7 @@ void TBilderLoeschenForm::AlleLoeschen()
                 if (dateien)
                     BildDateiLoeschen(pfad);
                 tabelle->EnableControls();
-                haupt_.AlbumNeuOeffnen();
+                album_.NeuOeffnen();
                 neuGeoeffnet = true;
                 break;
             }
@@ -316,12 +321,12 @@ void TBilderLoeschenForm::AlleLoeschen()
     }
     SetCaption(caption);
     if (neuGeoeffnet) {
-        haupt_.ZweiteAnsichtOeffnen();
+        album_.ZweiteAnsichtOeffnen();
         haupt_.BilderOhneFilter();
         return;
     }
     tabelle->EnableControls();
-    haupt_.ZweiteAnsichtOeffnen();
+    album_.ZweiteAnsichtOeffnen();
     if (alteOrder >= 0) {
         dbe->SetOrder(alteOrder);
         if (dbe->IndexOrd() != alteOrder)

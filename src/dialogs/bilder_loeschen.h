@@ -18,13 +18,17 @@ class TBitBtn;
 class TCheckBox;
 class TGroupBox;
 class TImage;
+class TOffenesAlbum;
 class TPanel;
+class TProgrammDienste;
 class TQKINI;
 class TRadioButton;
 
 class TBilderLoeschenForm : public TForm {
 public:
-    TBilderLoeschenForm(TComponent* AOwner, TAlbumDialogHauptfenster& hauptfenster);
+    // album: the open album whose entries are deleted.
+    TBilderLoeschenForm(TComponent* AOwner, TAlbumDialogHauptfenster& hauptfenster, TOffenesAlbum& album,
+                        TProgrammDienste& dienste);
     ~TBilderLoeschenForm() override;
 
     TPanel* PanelMain;
@@ -69,5 +73,7 @@ private:
     void BildDateiLoeschen(const QString& pfad);
     void AlleLoeschen();
     TAlbumDialogHauptfenster& haupt_;
+    TOffenesAlbum& album_;
+    TProgrammDienste& dienste_;
     bool laeuft_ = false;  // a run is going on
 };

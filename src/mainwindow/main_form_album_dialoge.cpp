@@ -1,6 +1,7 @@
 // The copy/move and delete commands of the main window and what their
-// dialogs reach of it: the open album, the target album of copies (through
-// the copy object), the registration, the views around a run.
+// dialogs reach of it beside the open album and the program's services:
+// the views around a run, the viewer, the filter command, the options and
+// the copy object's steps on the target album of copies.
 
 #include "mainwindow/main_form.h"
 
@@ -10,43 +11,26 @@
 #include "dialogs/album_dialog_host.h"
 #include "dialogs/bilder_kopieren.h"
 #include "dialogs/bilder_loeschen.h"
-#include "platform/core/file_utils.h"
-#include "platform/core/win_path.h"
 #include "platform/ui/com_ctrls.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/ext_ctrls.h"
 #include "platform/ui/menus.h"
 #include "storage/tdbe.h"
-#include "storage/tfts.h"
 
 #include <cstring>
-#include <memory>
 
 class TMainFormAlbumDialoge : public TComponent, public TAlbumDialogHauptfenster {
 public:
     explicit TMainFormAlbumDialoge(TMainForm& f) : TComponent(&f), f_(f) {}
 
-    QString IniDatei() const override { return f_.Dienste().Lauf().IniDatei(); }
     TAlbumDialogOptionen AlbumDialogOptionen() const override
     {
-        const TProgrammOptionenStand* o = f_.ProgrammOptionen();
         TAlbumDialogOptionen a;
-        a.TempOrdner = f_.VorschauTempOrdner();
-        a.Protokollieren = o->CheckBoxProtokollieren;
-        a.VorschauBilderAlsBlob = o->CheckBoxVorschauBilderAlsBlobSpeichern;
-        a.BearbeitungszeitAnzeigen = o->CheckBoxBearbeitungszeitAnzeigen;
         a.Sicherheitsabfragen = f_.Einstellungen().Bool("Sicherheitsabfragen");
-        a.RequesterAnzeigeZeit = f_.Dienste().Lauf().AnzeigeZeit();
         a.Infofarbe = clInfoBk;
         return a;
     }
-    TDataSet* AlbumTabelle() override { return f_.TableBilder; }
-    TDbe* AlbumDbe() override { return f_.DbeBilder; }
-    QString AlbumOrdner() const override { return f_.BereichBilder().Ordner(); }
-    QString AlbumName() const override { return f_.BereichBilder().Name(); }
-    void PrgWavSpielen(int nummer) override { f_.PrgWavSpielen(nummer); }
     void Hilfe(const QString&) override { Application->HelpCommand(HELP_CONTENTS, 0); }
-    void Protokoll(const QString& art, const QString& text) override { f_.Protokoll(art, text); }
     void AnsichtenZeigen(bool sichtbar) override
     {
         f_.PanelBilderGrid->SetVisible(sichtbar);
@@ -74,17 +58,7 @@ public:
     }
     bool EintragInZielKopieren(const QString& neuerPfad) override { return f_.Kopien().EintragKopieren(neuerPfad); }
     void ZielAlbumPacken() override { f_.Kopien().ZielPackenMitVolltext(); }
-    void ZielAlbumEintragen(const QString& pfad) override
-    {
-        if (f_.BilderDBFsOeffnen() != 0)
-            f_.BilderDBFinDBFVerwaltungEintragen(pfad, 1, 0);
-    }
     void AlbumPacken() override { f_.Handler("BilderDBFpacken1Click")(nullptr); }
-    void BilderVolltextOeffnen() override { f_.OeffneBilderFTS(); }
-
-    void NebenAnsichtenSchliessen() override { f_.Album().NebenAnsichtenSchliessen(); }
-    void ZweiteAnsichtOeffnen() override { f_.Bilder2DBFOeffnen(); }
-    void AlbumNeuOeffnen() override { f_.Album().NeuOeffnen(); }
 
 private:
     TMainForm& f_;
@@ -124,7 +98,7 @@ void TMainForm::BilderKopierenClick(TObject* Sender)
     GridLayoutSichern();
     if (!albumDialoge_)
         albumDialoge_ = new TMainFormAlbumDialoge(*this);
-    TBilderKopierenForm form(this, *albumDialoge_);
+    TBilderKopierenForm form(this, *albumDialoge_, Album(), Dienste());
     form.ShowModal();
 }
 
@@ -138,7 +112,7 @@ void TMainForm::BilderLoeschenClick(TObject* Sender)
     if (!albumDialoge_)
         albumDialoge_ = new TMainFormAlbumDialoge(*this);
     {
-        TBilderLoeschenForm form(this, *albumDialoge_);
+        TBilderLoeschenForm form(this, *albumDialoge_, Album(), Dienste());
         form.ShowModal();
         // The shown count keeps counting deleted entries, so the thumbnail
         // page would not see that it has to read its pictures again.

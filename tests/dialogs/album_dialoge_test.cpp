@@ -1,8 +1,17 @@
 // The copy/move dialog, its clash dialog and the delete dialog on their own:
 // captions, settings, checks of the input, the clash answers and the delete
-// run, over an album made through the engine and a main window stand-in.
+// run, over an album made through the engine, opened as the real open album
+// with the program's services recorded, and a stand-in for the window's
+// own steps.
 #include "shared/utility_files.h"
 #include "album_fixture.h"
+#include "album_ansicht_protokoll.h"
+#include "offenes_album_fixture.h"
+
+#include "album/album_record.h"
+#include "album/arbeitsbereich.h"
+#include "album/offenes_album.h"
+#include "album/programm_dienste.h"
 
 #include "controls/directory_chooser.h"
 #include "dialogs/album_dialog_host.h"
@@ -22,30 +31,24 @@
 
 namespace {
 
-// The main window as the two dialogs see it; it notes what they asked of it.
+// The main window as the two dialogs see it beside the open album and the
+// program's services; it notes what they asked of it. The target album's
+// steps are the copy object's, so here they are only noted, with the open
+// album's current entry and whether its full-text index was open then.
 class TTestAlbumHost : public TAlbumDialogHauptfenster {
 public:
-    TDataSet* Tabelle = nullptr;
-    TDbe* Dbe = nullptr;
-    QString Ordner, Ini, Temp;
+    explicit TTestAlbumHost(TOffenesAlbum& album) : album_(album) {}
+
     bool Sicherheit = true;
     QStringList Aufrufe;
 
-    QString IniDatei() const override { return Ini; }
     TAlbumDialogOptionen AlbumDialogOptionen() const override
     {
         TAlbumDialogOptionen o;
-        o.TempOrdner = Temp;
         o.Sicherheitsabfragen = Sicherheit;
         return o;
     }
-    TDataSet* AlbumTabelle() override { return Tabelle; }
-    TDbe* AlbumDbe() override { return Dbe; }
-    QString AlbumOrdner() const override { return Ordner; }
-    QString AlbumName() const override { return "ALBUM.DBF"; }
-    void PrgWavSpielen(int nummer) override { Aufrufe << "Ton " + QString::number(nummer); }
     void Hilfe(const QString& thema) override { Aufrufe << "Hilfe " + thema; }
-    void Protokoll(const QString& art, const QString& text) override { Aufrufe << art + ": " + text; }
     void AnsichtenZeigen(bool sichtbar) override { Aufrufe << (sichtbar ? "Ansichten an" : "Ansichten aus"); }
     void VorschauBildZeigen() override {}
     void VollbildAnzeigen() override { Aufrufe << "Vollbild"; }
@@ -57,16 +60,16 @@ public:
     }
     bool EintragInZielKopieren(const QString& neuerPfad) override
     {
-        Aufrufe << "Eintrag " + Dbe->GetTrimString("SHORTDESC") + " -> " + neuerPfad;
+        const bool volltextOffen = album_.Bilder().Fts()->NumRecs() >= 0;
+        Aufrufe << "Eintrag " + album_.Bilder().Dbe()->GetTrimString("SHORTDESC") + " -> " + neuerPfad +
+                       (volltextOffen ? " (Volltext offen)" : "");
         return true;
     }
     void ZielAlbumPacken() override { Aufrufe << "ZielPacken"; }
-    void ZielAlbumEintragen(const QString& pfad) override { Aufrufe << "Eintragen " + pfad; }
     void AlbumPacken() override { Aufrufe << "Packen"; }
-    void BilderVolltextOeffnen() override { Aufrufe << "FTS"; }
-    void NebenAnsichtenSchliessen() override { Aufrufe << "Nebenansichten zu"; }
-    void ZweiteAnsichtOeffnen() override { Aufrufe << "Zweite Ansicht"; }
-    void AlbumNeuOeffnen() override { Aufrufe << "Neu geoeffnet"; }
+
+private:
+    TOffenesAlbum& album_;
 };
 
 void Foto(TCustomForm& f, const QString& name)
@@ -78,7 +81,24 @@ void Foto(TCustomForm& f, const QString& name)
 
 class AlbumDialogeTest : public AlbumTest {
 protected:
-    // n entries with a picture each in "bilder", the first with a thumbnail.
+    void SetUp() override
+    {
+        AlbumTest::SetUp();
+        werkstatt = std::make_unique<TAlbumWerkstatt>(dir.path(), ansicht);
+        TPromptScript still;
+        werkstatt->album.ManagerErzeugen(werkstatt->umgebung.managerOrdner, kManagerTabelle);
+        host = std::make_unique<TTestAlbumHost>(werkstatt->album);
+    }
+    void TearDown() override
+    {
+        host.reset();
+        werkstatt.reset();
+        dbe_CloseAll();
+        AlbumTest::TearDown();
+    }
+
+    // n entries with a picture each in "bilder", the first with a thumbnail:
+    // the open album ALBUM.DBF, without its index.
     void Album(int n)
     {
         std::vector<TTestEintrag> e;
@@ -93,31 +113,35 @@ protected:
             e.push_back(t);
         }
         MakeAlbum("ALBUM.DBF", e);
-        Open(album, "ALBUM.DBF");
-        host.Tabelle = &album.table;
-        host.Dbe = &album.dbe;
-        host.Ordner = WinDir();
-        host.Ini = WinDir() + "Lumadex.INI";
-        host.Temp = WinDir("temp");
+        Bereich().DateienSetzen(TAlbumDateien(WinDir(), "ALBUM.DBF"));
+        ASSERT_TRUE(Bereich().Oeffnen(false));
     }
     bool Geloescht(uint32_t satz)
     {
-        const uint32_t vorher = album.dbe.RecNo();
-        album.dbe.SetOrder(0);
-        album.dbe.Go(satz);
-        const bool d = album.dbe.Deleted();
-        album.dbe.Go(vorher);
+        TDbe* dbe = Bereich().Dbe();
+        const uint32_t vorher = dbe->RecNo();
+        dbe->SetOrder(0);
+        dbe->Go(satz);
+        const bool d = dbe->Deleted();
+        dbe->Go(vorher);
         return d;
     }
+    TArbeitsbereich& Bereich() { return werkstatt->bilder.bereich; }
+    TDbe& Dbe() { return *Bereich().Dbe(); }
+    TOffenesAlbum& Offen() { return werkstatt->album; }
+    TProgrammDienste& Dienste() { return werkstatt->dienste; }
+    // The program's ini file, where the dialogs keep their settings.
+    QString IniDatei() const { return WinDir() + "Lumadex.INI"; }
 
-    TTestAlbumHost host;
-    TTestAlbum album;
+    TAlbumAnsichtProtokoll ansicht;
+    std::unique_ptr<TAlbumWerkstatt> werkstatt;
+    std::unique_ptr<TTestAlbumHost> host;
 };
 
 TEST_F(AlbumDialogeTest, CopyDialogCaptionsFollowCopyOrMove)
 {
     Album(1);
-    TBilderKopierenForm f(nullptr, host);
+    TBilderKopierenForm f(nullptr, *host, Offen(), Dienste());
     Foto(f, "bilder_kopieren");
     EXPECT_EQ(f.Caption(), "Bilder Kopieren/Verschieben");
     EXPECT_EQ(f.GroupBoxWieKopierenVerschieben->Caption(), "Sicherheitsabfragen");
@@ -157,14 +181,14 @@ TEST_F(AlbumDialogeTest, CopyDialogCaptionsFollowCopyOrMove)
     EXPECT_EQ(f.EditZielDBFName->Text(), "ACHT1234.DBF");
     // The thumbnail opens the viewer.
     f.ImageWindow3Click(nullptr);
-    EXPECT_TRUE(host.Aufrufe.contains("Vollbild"));
+    EXPECT_TRUE(host->Aufrufe.contains("Vollbild"));
 }
 
 TEST_F(AlbumDialogeTest, CopyDialogKeepsItsSettings)
 {
     Album(1);
     {
-        TBilderKopierenForm f(nullptr, host);
+        TBilderKopierenForm f(nullptr, *host, Offen(), Dienste());
         EXPECT_TRUE(f.RadioButtonNurSelektiertenSatzKopierenVerschieben->Checked());
         EXPECT_TRUE(f.RadioButtonNurBilderKopieren->Checked());
         EXPECT_TRUE(f.CheckBoxJedesBildVorKopierenVerschiebenAnzeigen->Checked());
@@ -176,7 +200,7 @@ TEST_F(AlbumDialogeTest, CopyDialogKeepsItsSettings)
         f.Close();
     }
     TQKINI ini(nullptr);
-    ini.SetINIFileName(host.Ini);
+    ini.SetINIFileName(IniDatei());
     const QString s = "Einstellungen KopierDialog";
     EXPECT_FALSE(ini.INIReadBool(s, "NurSelektiertenSatzKopierenVerschieben", true));
     EXPECT_TRUE(ini.INIReadBool(s, "AlleSaetzeKopierenVerschieben", false));
@@ -184,9 +208,9 @@ TEST_F(AlbumDialogeTest, CopyDialogKeepsItsSettings)
     EXPECT_FALSE(ini.INIReadBool(s, "JedesBildVorKopierenVerschiebenAnzeigen", true));
     EXPECT_EQ(ini.INIReadString(s, "DriveComboBoxBilderKopierenZielLaufwerk", ""), "C");
     EXPECT_EQ("C:" + ini.INIReadString(s, "DirectoryListBoxBilderKopierenZielVerzeichnis", ""), WinDir("bilder").chopped(1));
-    EXPECT_TRUE(host.Aufrufe.contains("Ton 20"));
+    EXPECT_TRUE(werkstatt->dienste.Aufrufe.contains("Ton 20"));
 
-    TBilderKopierenForm f(nullptr, host);
+    TBilderKopierenForm f(nullptr, *host, Offen(), Dienste());
     EXPECT_TRUE(f.RadioButtonAlleSaetzeKopierenVerschieben->Checked());
     EXPECT_TRUE(f.RadioButtonBilderUndDatensaetzeKopieren->Checked());
     EXPECT_TRUE(f.PanelZielDBF->Visible());
@@ -200,16 +224,20 @@ TEST_F(AlbumDialogeTest, CopyDialogKeepsItsSettings)
 TEST_F(AlbumDialogeTest, EntriesOnlyForTheCurrentEntryCopiesOneAndCloses)
 {
     Album(3);
-    album.dbe.Go(2);
-    TBilderKopierenForm f(nullptr, host);
+    Dbe().Go(2);
+    TBilderKopierenForm f(nullptr, *host, Offen(), Dienste());
     f.RadioButtonNurDatensaetzeKopieren->SetChecked(true);
     f.EditZielDir->SetText(WinDir("ziel"));
     f.EditZielDBFName->SetText("ZIEL.DBF");
-    host.Aufrufe.clear();
+    host->Aufrufe.clear();
     f.BitBtnKopierenVerschiebenClick(nullptr);
     EXPECT_EQ(f.ModalResult, mrOk);
-    EXPECT_EQ(host.Aufrufe, QStringList({"Ansichten aus", "Ziel " + WinDir("ziel") + "ZIEL.DBF",
-                                         "Eintrag Eintrag2 -> ", "FTS"}));
+    EXPECT_EQ(host->Aufrufe, QStringList({"Ansichten aus", "Ziel " + WinDir("ziel") + "ZIEL.DBF",
+                                          "Eintrag Eintrag2 -> "}));
+    // The album's full-text index was opened after the copy (built, since it
+    // had none), one entry per record.
+    EXPECT_TRUE(QFile::exists(Linux("ALBUM.IA")));
+    EXPECT_EQ(Bereich().Fts()->NumRecs(), 3);
 }
 
 // A clash answered No with "for all following" ticked: every later clash is
@@ -219,7 +247,7 @@ TEST_F(AlbumDialogeTest, ClashAnsweredNoForAllSkipsTheRestWithoutAsking)
     Album(3);
     for (int i = 1; i <= 3; ++i)
         DrawPicture(Linux("ziel") + QString("/b%1.jpg").arg(i), 10, 10, Qt::red);
-    TBilderKopierenForm f(nullptr, host);
+    TBilderKopierenForm f(nullptr, *host, Offen(), Dienste());
     f.RadioButtonAlleSaetzeKopierenVerschieben->SetChecked(true);
     f.CheckBoxJedesBildVorKopierenVerschiebenAnzeigen->SetChecked(false);
     f.EditZielDir->SetText(WinDir("ziel"));
@@ -237,10 +265,10 @@ TEST_F(AlbumDialogeTest, ClashAnsweredNoForAllSkipsTheRestWithoutAsking)
     QFile rot(Linux("ziel") + "/b2.jpg");
     EXPECT_TRUE(rot.open(QIODevice::ReadOnly));
     EXPECT_EQ(QImage::fromData(rot.readAll()).width(), 10);  // left as it was
-    EXPECT_TRUE(host.Aufrufe.contains("OhneFilter"));
+    EXPECT_TRUE(host->Aufrufe.contains("OhneFilter"));
     // The clash dialog keeps its boxes in the ini.
     TQKINI ini(nullptr);
-    ini.SetINIFileName(host.Ini);
+    ini.SetINIFileName(IniDatei());
     EXPECT_TRUE(ini.INIReadBool("Einstellungen GleichnamigesBildDialog", "GiltFuerAlle", false));
 }
 
@@ -249,9 +277,9 @@ TEST_F(AlbumDialogeTest, ClashAnsweredNoForAllSkipsTheRestWithoutAsking)
 TEST_F(AlbumDialogeTest, CopyAllSkipsDeletedEntriesAndTakesALinuxFormTarget)
 {
     Album(3);
-    album.dbe.Go(2);
-    album.dbe.Delete();
-    TBilderKopierenForm f(nullptr, host);
+    Dbe().Go(2);
+    Dbe().Delete();
+    TBilderKopierenForm f(nullptr, *host, Offen(), Dienste());
     f.RadioButtonAlleSaetzeKopierenVerschieben->SetChecked(true);
     f.CheckBoxJedesBildVorKopierenVerschiebenAnzeigen->SetChecked(true);
     const QString ziel = Linux("neu") + "/linux";
@@ -275,8 +303,8 @@ TEST_F(AlbumDialogeTest, CopyAllSkipsDeletedEntriesAndTakesALinuxFormTarget)
 TEST_F(AlbumDialogeTest, DeleteCurrentEntryWithItsPictureAndClose)
 {
     Album(3);
-    album.dbe.Go(2);
-    TBilderLoeschenForm f(nullptr, host);
+    Dbe().Go(2);
+    TBilderLoeschenForm f(nullptr, *host, Offen(), Dienste());
     f.CheckBoxBilderMitloeschen->SetChecked(true);
     TPromptScript script;
     script.Answer(TPromptKind::Dialog, mrYes, "wollen Sie wirklich auch die Bilder löschen");
@@ -290,24 +318,31 @@ TEST_F(AlbumDialogeTest, DeleteCurrentEntryWithItsPictureAndClose)
 }
 
 // Answers the delete questions in turn; Esc is pressed while the second
-// question shows.
+// question shows. Notes whether the album's second view was open while a
+// question showed.
 class TEscBeiFrage : public TPromptService {
 public:
-    TEscBeiFrage() { vorher_ = SetPromptService(this); }
+    explicit TEscBeiFrage(const TDataSet& zweiteAnsicht) : zweiteAnsicht_(zweiteAnsicht)
+    {
+        vorher_ = SetPromptService(this);
+    }
     ~TEscBeiFrage() override { SetPromptService(vorher_); }
     int Show(const TPrompt& p, QString*) override
     {
         Texte << p.Text;
         if (p.Text != "Den angezeigten Satz jetzt löschen ?")
             return mrOk;
+        ZweiteAnsichtOffen += zweiteAnsicht_.Active() ? 1 : 0;
         if (++fragen_ == 2)
             TTextVollbildForm::Abbruch = true;
         return fragen_ == 2 ? mrNo : mrYes;
     }
     TModalResult ShowModal(TCustomForm&) override { return mrOk; }
     QStringList Texte;
+    int ZweiteAnsichtOffen = 0;
 
 private:
+    const TDataSet& zweiteAnsicht_;
     TPromptService* vorher_;
     int fragen_ = 0;
 };
@@ -315,9 +350,13 @@ private:
 TEST_F(AlbumDialogeTest, DeleteRunWarnsAsksAndStopsOnEsc)
 {
     Album(4);
-    host.Sicherheit = false;  // pictures go without the first question
-    TBilderLoeschenForm f(nullptr, host);
-    TEscBeiFrage antworten;
+    host->Sicherheit = false;  // pictures go without the first question
+    // The second view is open, as in the window; the run closes it while it
+    // deletes and opens it again at its end.
+    TdkTable& zweite = werkstatt->bilder2.tabelle;
+    ASSERT_EQ(Offen().ZweiteAnsichtOeffnen(), 1);
+    TBilderLoeschenForm f(nullptr, *host, Offen(), Dienste());
+    TEscBeiFrage antworten(zweite);
     f.RadioButtonAlleSaetzeLoeschen->SetChecked(true);
     f.RadioButtonAlleSaetzeLoeschenMouseUp();
     f.CheckBoxBilderMitloeschen->SetChecked(true);
@@ -338,16 +377,45 @@ TEST_F(AlbumDialogeTest, DeleteRunWarnsAsksAndStopsOnEsc)
         EXPECT_FALSE(Geloescht(r)) << r;
     EXPECT_FALSE(QFile::exists(Linux("bilder") + "/b1.jpg"));
     EXPECT_TRUE(QFile::exists(Linux("bilder") + "/b2.jpg"));
-    EXPECT_TRUE(host.Aufrufe.contains("OhneFilter"));
-    EXPECT_TRUE(host.Aufrufe.contains("Zweite Ansicht"));
+    EXPECT_TRUE(host->Aufrufe.contains("OhneFilter"));
+    EXPECT_EQ(antworten.ZweiteAnsichtOffen, 0);
+    EXPECT_TRUE(zweite.Active());
     EXPECT_EQ(f.Caption(), "Bilder / Einträge löschen");
+}
+
+// The run deletes the last entry the filter shows: the album is opened
+// again (its missing index built on the way), then its second view, and
+// the filter is lifted; the other entries stay.
+TEST_F(AlbumDialogeTest, DeletingTheLastShownEntryOpensTheAlbumAgain)
+{
+    Album(3);
+    ASSERT_EQ(Offen().ZweiteAnsichtOeffnen(), 1);
+    Dbe().Query("'Eintrag2' $ SHORTDESC");
+    ASSERT_EQ(Dbe().QueryRecCount(), 1u);
+    TBilderLoeschenForm f(nullptr, *host, Offen(), Dienste());
+    f.RadioButtonAlleSaetzeLoeschen->SetChecked(true);
+    f.CheckBoxJedesBildVorLoeschenAnzeigen->SetChecked(false);
+    host->Aufrufe.clear();
+    ansicht.Aufrufe.clear();
+    TPromptScript script;  // no question on the way
+    f.BitBtnDeleteClick(nullptr);
+    EXPECT_EQ(f.Geloescht, 1);
+    EXPECT_EQ(f.ModalResult, mrOk);
+    EXPECT_TRUE(ansicht.Gerufen("AlbumGeoeffnet ALBUM.DBF"));
+    EXPECT_TRUE(werkstatt->bilder.tabelle.Active());
+    EXPECT_TRUE(QFile::exists(Linux("ALBUM.CDX")));
+    EXPECT_TRUE(werkstatt->bilder2.tabelle.Active());
+    EXPECT_EQ(host->Aufrufe, QStringList({"Ansichten aus", "OhneFilter"}));
+    EXPECT_TRUE(Geloescht(2));
+    EXPECT_FALSE(Geloescht(1));
+    EXPECT_FALSE(Geloescht(3));
 }
 
 // Only the last entry answered Yes: each entry is asked about once.
 TEST_F(AlbumDialogeTest, DeleteRunAsksEachEntryOnce)
 {
     Album(3);
-    TBilderLoeschenForm f(nullptr, host);
+    TBilderLoeschenForm f(nullptr, *host, Offen(), Dienste());
     f.RadioButtonAlleSaetzeLoeschen->SetChecked(true);
     TPromptScript script;
     script.Answer(TPromptKind::Dialog, mrNo, "Den angezeigten Satz jetzt löschen ?")
@@ -366,8 +434,8 @@ TEST_F(AlbumDialogeTest, DeleteRunAsksEachEntryOnce)
 TEST_F(AlbumDialogeTest, CurrentEntryPictureCopyKeepsTheDialogOpen)
 {
     Album(2);
-    album.dbe.Go(2);
-    TBilderKopierenForm f(nullptr, host);
+    Dbe().Go(2);
+    TBilderKopierenForm f(nullptr, *host, Offen(), Dienste());
     f.EditZielDir->SetText(WinDir("ziel"));
     f.BitBtnKopierenVerschiebenClick(nullptr);
     EXPECT_EQ(f.ModalResult, mrNone);
@@ -385,7 +453,7 @@ TEST_F(AlbumDialogeTest, CurrentEntryPictureCopyKeepsTheDialogOpen)
 TEST_F(AlbumDialogeTest, AllToTheQuestionCopiesTheRestWithoutAsking)
 {
     Album(3);
-    TBilderKopierenForm f(nullptr, host);
+    TBilderKopierenForm f(nullptr, *host, Offen(), Dienste());
     f.RadioButtonAlleSaetzeKopierenVerschieben->SetChecked(true);
     f.EditZielDir->SetText(WinDir("ziel"));
     TPromptScript script;
