@@ -80,6 +80,7 @@ bool TOpenDialog::Run(TPromptKind kind)
     p.InitialDir = InitialDir;
     p.DefaultExt = DefaultExt;
     p.MultiSelect = Options.Contains(ofAllowMultiSelect);
+    p.NeueDateiErlaubt = !Options.Contains(ofFileMustExist);
     QString chosen;
     if (PromptService()->Show(p, &chosen) != mrOk || chosen.isEmpty())
         return false;

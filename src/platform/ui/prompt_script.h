@@ -35,6 +35,7 @@ struct TPromptRecord {
     QString Value;  // default text / file name given to the prompt
     int Result;     // what the script answered
     int HelpContext = 0;  // the help topic of a message dialog's Help button
+    bool NeueDateiErlaubt = false;  // an open dialog takes a name not there yet
 };
 
 class TPromptScript : public TPromptService {
@@ -92,7 +93,8 @@ public:
 
     int Show(const TPrompt& p, QString* value) override
     {
-        TPromptRecord r{p.Kind, p.Caption, p.Text, p.DlgType, p.Buttons, p.Flags, p.Value, 0, p.HelpContext};
+        TPromptRecord r{p.Kind,  p.Caption, p.Text, p.DlgType, p.Buttons, p.Flags, p.Value, 0, p.HelpContext,
+                        p.NeueDateiErlaubt};
         if (steps_.empty() || steps_.front().kind == TPromptKind::Modal ||
             (steps_.front().kind && *steps_.front().kind != p.Kind) ||
             (!steps_.front().textPart.isEmpty() && !p.Text.contains(steps_.front().textPart))) {

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDialog>
 #include <QGridLayout>
 #include <QGuiApplication>
@@ -87,6 +88,21 @@ QString DialogStart(const QString& winPath)
         return winPath;
     const std::optional<QString> linux = WinToLinux(winPath);
     return linux ? *linux : QString();
+}
+
+std::unique_ptr<QFileDialog> MakeOpenAnyFileDialog(const QString& caption, const QString& start, const QString& filter)
+{
+    auto dialog = std::make_unique<QFileDialog>(nullptr, caption, QString(), filter);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    const QFileInfo info(start);
+    if (info.isDir()) {
+        dialog->setDirectory(start);
+    } else {
+        dialog->setDirectory(info.absolutePath());
+        dialog->selectFile(info.fileName());
+    }
+    return dialog;
 }
 
 QString ProgramPath(const QString& linuxPath) { return linuxPath.isEmpty() ? linuxPath : LinuxToWinOrSelf(linuxPath); }
@@ -291,6 +307,11 @@ int TDialogPromptService::Show(const TPrompt& p, QString* value)
             chosen << QFileDialog::getSaveFileName(nullptr, p.Caption, dir, QtFilter(p.Filter));
         else if (p.MultiSelect)
             chosen = QFileDialog::getOpenFileNames(nullptr, p.Caption, dir, QtFilter(p.Filter));
+        else if (p.NeueDateiErlaubt) {
+            const std::unique_ptr<QFileDialog> dialog = MakeOpenAnyFileDialog(p.Caption, dir, QtFilter(p.Filter));
+            if (dialog->exec() == QDialog::Accepted && !dialog->selectedFiles().isEmpty())
+                chosen << dialog->selectedFiles().front();
+        }
         else
             chosen << QFileDialog::getOpenFileName(nullptr, p.Caption, dir, QtFilter(p.Filter));
         chosen.removeAll(QString());

@@ -45,11 +45,17 @@ QString ProgramPath(const QString& linuxPath);
 // Name of a kind for messages ("Dialog", "Box" ...).
 QString PromptKindName(TPromptKind kind);
 
+class QFileDialog;
 class QInputDialog;
 // The input box the dialog service shows for an Input prompt: caption, prompt
 // and default text, at least as wide as its title needs in the title bar
 // (InputTitleWidth), so the window manager never cuts the title short.
 std::unique_ptr<QInputDialog> MakeInputDialog(const QString& caption, const QString& prompt, const QString& value);
+
+// The open dialog for a file that may not be there yet (the caller creates
+// it or reports it missing), started in `start`: a folder, or a file whose
+// name is preset.
+std::unique_ptr<QFileDialog> MakeOpenAnyFileDialog(const QString& caption, const QString& start, const QString& filter);
 // The width every input and message box keeps for `caption` in its title bar:
 // the title, bold and a quarter larger, beside the window icon and four buttons.
 int InputTitleWidth(const QString& caption);
@@ -66,6 +72,9 @@ struct TPrompt {
     QString InitialDir;
     QString DefaultExt;
     bool MultiSelect = false;
+    // An open dialog also takes the name of a file that is not there yet
+    // (the caller creates it or says it is missing).
+    bool NeueDateiErlaubt = false;
     // A message dialog's Help button asks Application->HelpContext for this
     // topic and leaves the dialog open.
     int HelpContext = 0;

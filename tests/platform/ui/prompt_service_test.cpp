@@ -13,6 +13,8 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileDialog>
+#include <QTimer>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -284,5 +286,54 @@ TEST(PromptService, EveryInputAndMessageBoxShowsItsTitleWhole)
         lxui_test::SendKey(box.get(), Qt::Key_Return, "\r");
         ASSERT_NE(box->clickedButton(), nullptr);
         EXPECT_EQ(box->clickedButton()->property("lumadexErgebnis").toInt(), m.Enter);
+    }
+}
+
+// An open dialog whose caller creates a missing file (a new album) takes a
+// name not there yet; the plain open dialog insists on an existing file.
+TEST(PromptService, AnOpenDialogForANewFileTakesANameNotThereYet)
+{
+    lxtest::TempDir dir;
+    const QString ordner = QString::fromStdString(dir.path().string());
+    const std::unique_ptr<QFileDialog> dialog = MakeOpenAnyFileDialog("Öffnen", ordner + "/Bilder1.dbf", "*.dbf");
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->show();
+    auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+    ASSERT_NE(name, nullptr);
+    EXPECT_EQ(name->text(), "Bilder1.dbf");
+    name->setText("NEU.DBF");
+    lxui_test::SendKey(name, Qt::Key_Return);
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    ASSERT_EQ(dialog->selectedFiles().size(), 1);
+    EXPECT_EQ(dialog->selectedFiles().front(), ordner + "/NEU.DBF");
+
+    // The same typed into a dialog whose file must exist stays open.
+    QFileDialog vorhanden(nullptr, "Öffnen", ordner, "*.dbf");
+    vorhanden.setOption(QFileDialog::DontUseNativeDialog);
+    vorhanden.setFileMode(QFileDialog::ExistingFile);
+    vorhanden.show();
+    auto* name2 = vorhanden.findChild<QLineEdit*>("fileNameEdit");
+    ASSERT_NE(name2, nullptr);
+    name2->setText("NEU.DBF");
+    QTimer::singleShot(0, [] {
+        if (QWidget* warnung = QApplication::activeModalWidget(); qobject_cast<QMessageBox*>(warnung))
+            warnung->close();
+    });
+    lxui_test::SendKey(name2, Qt::Key_Return);
+    EXPECT_NE(vorhanden.result(), QDialog::Accepted);
+}
+
+TEST(PromptService, OnlyAnOpenDialogWithoutMustExistTakesANewName)
+{
+    TComponent owner(nullptr);
+    for (const bool mussDa : {false, true}) {
+        TPromptScript script;
+        script.AnswerValue("/tmp/x.dbf");
+        auto* open = new TOpenDialog(&owner);
+        if (mussDa)
+            open->Options.Include(ofFileMustExist);
+        ASSERT_TRUE(open->Execute());
+        ASSERT_EQ(script.Records().size(), 1u);
+        EXPECT_EQ(script.Records()[0].NeueDateiErlaubt, !mussDa);
     }
 }
