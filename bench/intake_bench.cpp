@@ -8,15 +8,15 @@
 // LUMADEX_BENCH_PICTURES sets the number of pictures (default 100; the
 // figures in bench/README.md were taken with 1000).
 
+#include "album_ansicht_protokoll.h"
 #include "album_layout.h"
 #include "bench_ordner.h"
+#include "offenes_album_fixture.h"
 #include "controls/spin_edit.h"
 #include "dialogs/program_settings.h"
 #include "dialogs/scan_host.h"
 #include "dialogs/scan_pics.h"
 #include "platform/core/win_path.h"
-#include "platform/data/data_source.h"
-#include "platform/data/table.h"
 #include "platform/dbf/dbe.h"
 #include "platform/picture/picture_formats.h"
 #include "platform/picture/picture_io.h"
@@ -72,12 +72,11 @@ void BilderMachen()
     }
 }
 
-// A fresh album with the Shortname tag, opened twice, and its full-text index.
+// A fresh album with the Shortname tag, open in the first and second view
+// of the open album, and its full-text index; the program folder is gDir.
 struct TAlbum {
-    TTable erste, zweite;
-    TDataSource q1{&erste}, q2{&zweite};
-    TDbe dbe1{nullptr}, dbe2{nullptr};
-    TFts fts{nullptr};
+    TAlbumAnsichtProtokoll ansicht;
+    std::unique_ptr<TAlbumWerkstatt> werkstatt;
 
     explicit TAlbum(const std::string& name)
     {
@@ -92,51 +91,33 @@ struct TAlbum {
             dbe_CreateField(f.name, f.type, f.width, f.decimals);
         dbe_CreateExec();
         dbe_Close();
-        dbe1.SetDataSource(&q1);
-        dbe2.SetDataSource(&q2);
-        for (TTable* t : {&erste, &zweite}) {
-            t->SetDatabaseName(QString::fromStdString(gDir.string()));
-            t->SetTableName(QString::fromStdString(name));
-            t->SetTableType(ttDXFOX);
-            t->Open();
-            if (t == &erste)
-                dbe1.IndexTag(QString(), "Shortname", "Shortname", 0, 0, QString());
-        }
-        if (fts.CreateIndex(Win((gDir / name).replace_extension(".IA")), 20, 2, 1, 1) <= 0)
+        werkstatt = std::make_unique<TAlbumWerkstatt>(gDir, ansicht);
+        TArbeitsbereich& bilder = werkstatt->album.Bilder();
+        bilder.DateienSetzen(TAlbumDateien(Win(gDir) + "\\", QString::fromStdString(name)));
+        if (!bilder.Oeffnen(false))
+            std::abort();
+        bilder.Dbe()->IndexTag(QString(), "Shortname", "Shortname", 0, 0, QString());
+        if (!werkstatt->album.Bilder2().Oeffnen(bilder.Dateien(), false))
+            std::abort();
+        if (bilder.Fts()->CreateIndex(bilder.Dateien().Ia(), 20, 2, 1, 1) <= 0)
             std::abort();
     }
-    ~TAlbum()
-    {
-        fts.Close();
-        erste.Close();
-        zweite.Close();
-    }
+    TFts& Fts() const { return *werkstatt->album.Bilder().Fts(); }
+    uint16_t Bereich() const { return static_cast<uint16_t>(werkstatt->bilder.tabelle.Handle()); }
 };
 
+// The main window's own parts: the options and one pick-list entry.
 class THaupt : public TScanHauptfenster {
 public:
-    TAlbum* album = nullptr;
     TProgrammEinstellungen einstellungen;
-    QString IniDatei() const override { return Win(gDir / "Lumadex.INI"); }
-    QString ProgrammPfad() const override { return Win(gDir) + "\\"; }
     TProgrammEinstellungen& Einstellungen() override { return einstellungen; }
-    bool AlbumOffen() const override { return true; }
-    TDbe* DbeBilder() override { return &album->dbe1; }
-    TDbe* DbeBilder2() override { return &album->dbe2; }
-    TFts* FtsBilder() override { return &album->fts; }
-    QString FtsDatei() const override { return Win(gDir / "BILDER.IA"); }
-    bool AlbumNurLesen() const override { return false; }
     QStringList PickListe(int) const override { return {"eins\t0"}; }
     void TabelleSperren(bool) override {}
     void TabelleAktualisieren() override {}
     void BilderSatzAnzahlZeigen() override {}
     void VorschaubilderNeuLaden() override {}
-    void PrgWavSpielen(int) override {}
     void Hilfe(const QString&) override {}
     void VollbildAnzeigen(const QString&) override {}
-    bool DropListeAktiv() const override { return false; }
-    QStringList DropListe() const override { return {}; }
-    void DropListeLeeren() override {}
 };
 
 // The floor: a scaled decode to the thumbnail, a blank record with the path
@@ -144,7 +125,7 @@ public:
 void BM_Untergrenze(benchmark::State& state)
 {
     TAlbum album("UNTEN.DBF");
-    const uint16_t area = static_cast<uint16_t>(album.erste.Handle());
+    const uint16_t area = album.Bereich();
     std::vector<char> puffer;
     int i = 0;
     for (auto _ : state) {
@@ -165,7 +146,7 @@ void BM_Untergrenze(benchmark::State& state)
         puffer.assign(size_t(dbe_RecSize()) + 1, '\0');
         dbe_GetRecord(puffer.data());
         dbe_Select(vorher);
-        album.fts.Add(QByteArray(puffer.data(), int(puffer.size()) - 1));
+        album.Fts().Add(QByteArray(puffer.data(), int(puffer.size()) - 1));
     }
     state.SetItemsProcessed(state.iterations());
 }
@@ -175,9 +156,9 @@ void BM_AddFile(benchmark::State& state)
 {
     TAlbum album("BILDER.DBF");
     THaupt haupt;
-    haupt.album = &album;
-    haupt.einstellungen.SetProgrammPfad(haupt.ProgrammPfad());
-    TfrmScanPics dialog(nullptr, haupt);
+    TDiensteProtokoll& dienste = album.werkstatt->dienste;
+    haupt.einstellungen.SetProgrammPfad(dienste.ProgrammPfad());
+    TfrmScanPics dialog(nullptr, album.werkstatt->album, dienste, haupt);
     dialog.chkVorschaubildErzeugen->SetChecked(false);
     dialog.radMDNie->SetChecked(true);
     dialog.SpinEditMaxPixelBreite->SetValue(0);

@@ -3,7 +3,11 @@
 // dropped files. The entry of one file is scan_pics_entry.cpp.
 #include "dialogs/scan_pics.h"
 
+#include "album/arbeitsbereich.h"
+#include "album/offenes_album.h"
+#include "album/programm_dienste.h"
 #include "controls/spin_edit.h"
+#include "datagrid/dk_table.h"
 #include "dialogs/form_parts.h"
 #include "dialogs/program_settings.h"
 #include "dialogs/scan_host.h"
@@ -30,6 +34,13 @@ namespace {
 
 const QString kSektion = QStringLiteral("Einstellungen BilderScan");
 const QString kBilder = QStringLiteral("Einstellungen Bilder");
+
+// The open album's first view, which takes the new entries, is open.
+bool AlbumOffen(const TOffenesAlbum& album)
+{
+    const TdkTable* tabelle = album.Bilder().Tabelle();
+    return tabelle && tabelle->Active();
+}
 
 // The ten import sequences: the field each part of the file name goes to
 // (0 Urheber, 1 Beschreibung, 2 Serie); -1 ends.
@@ -202,7 +213,9 @@ void TitelAusDateiname(const QString& basisName, int sequenz, QChar trenner, QSt
 // The form
 // ---------------------------------------------------------------------------
 
-TfrmScanPics::TfrmScanPics(TComponent* AOwner, TScanHauptfenster& haupt) : TForm(AOwner), haupt_(haupt)
+TfrmScanPics::TfrmScanPics(TComponent* AOwner, TOffenesAlbum& album, TProgrammDienste& dienste,
+                           TScanHauptfenster& haupt)
+    : TForm(AOwner), album_(album), dienste_(dienste), haupt_(haupt)
 {
     Bauen();
     OnCreate = [this](TObject* s) { FormCreate(s); };
@@ -436,7 +449,7 @@ void TfrmScanPics::Bauen()
         b->Tag = 12;
 }
 
-QString TfrmScanPics::LogDatei() const { return haupt_.ProgrammPfad() + QStringLiteral("AddPics.log"); }
+QString TfrmScanPics::LogDatei() const { return dienste_.ProgrammPfad() + QStringLiteral("AddPics.log"); }
 
 void TfrmScanPics::FormCreate(TObject* Sender)
 {
@@ -449,7 +462,7 @@ void TfrmScanPics::FormCreate(TObject* Sender)
     ComboBoxTrennZeichen->SetItemIndex(0);
     ComboBoxImportSeq->SetItemIndex(0);
     Trenner = QLatin1Char(',');
-    QKINI_Scan->SetINIFileName(haupt_.IniDatei());
+    QKINI_Scan->SetINIFileName(dienste_.Ini().IniPath());
     QKINI_Scan->ReadINI();
     TComboBox* combos[4] = {cboQuelle, cboQualitaet, cboMotiv, cboPlayListe};
     for (int i = 0; i < 4; ++i) {
@@ -477,7 +490,7 @@ void TfrmScanPics::FormShow(TObject* Sender)
     for (TEdit* ed : {txtPfad, txtAufnameDatum, txtLabelKennung})
         ed->SetColor(e.Farbe(QStringLiteral("KannNichtfarbe")));
     cboDatenTyp->SetColor(e.Farbe(QStringLiteral("KannNichtfarbe")));
-    const QString logo = haupt_.ProgrammPfad() + QStringLiteral("Logo.jpg");
+    const QString logo = dienste_.ProgrammPfad() + QStringLiteral("Logo.jpg");
     if (FileExists(logo))
         ImageWindow2->LoadFromFile(logo, 0, 0);
     PanelExterneFormate->SetVisible(e.Bool(QStringLiteral("SupportExternalPicFormats")));
@@ -508,7 +521,7 @@ void TfrmScanPics::btnScanHelpClick(TObject* Sender)
 {
     (void)Sender;
     haupt_.Hilfe(QStringLiteral("Hlp_BilderHinzufuegen"));
-    haupt_.PrgWavSpielen(50);
+    dienste_.TonSpielen(50);
 }
 
 void TfrmScanPics::btnScanBreakClick(TObject* Sender)
@@ -633,7 +646,7 @@ void TfrmScanPics::SpinEditPixelExit(TObject* Sender)
 
 void TfrmScanPics::WriteLastFile(const QString& text)
 {
-    QFile f(*WinToLinux(haupt_.ProgrammPfad() + QStringLiteral("LastPic.log")));
+    QFile f(*WinToLinux(dienste_.ProgrammPfad() + QStringLiteral("LastPic.log")));
     if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
         f.write(Win1252EncodeOrThrow(text) + "\r\n");
 }
@@ -837,7 +850,7 @@ void TfrmScanPics::SatzPanelFreigeben(bool an)
 void TfrmScanPics::btnScanStartClick(TObject* Sender)
 {
     (void)Sender;
-    if (!haupt_.AlbumOffen())
+    if (!AlbumOffen(album_))
         return;
     neue_ = 0;
     alte_ = 0;
@@ -848,7 +861,7 @@ void TfrmScanPics::btnScanStartClick(TObject* Sender)
     EscAbbruch = 0;
     Antwort.clear();
     ZaehlerSetzen();
-    if (TDbe* dbe = haupt_.DbeBilder()) {
+    if (TDbe* dbe = album_.Bilder().Dbe()) {
         dbe->Query(QString());
         dbe->SetScope(QString(), QString());
     }
@@ -856,7 +869,7 @@ void TfrmScanPics::btnScanStartClick(TObject* Sender)
     txtShortDesc->Clear();
     txtOwner->Clear();
     txtSerie->Clear();
-    if (haupt_.DropListeAktiv()) {
+    if (dienste_.Lauf().DropUebergabeLaeuft()) {
         DropListeVerarbeiten();
         return;
     }
@@ -931,7 +944,7 @@ void TfrmScanPics::EinOrdner()
 
 void TfrmScanPics::MehrereLaufwerkeSuchen()
 {
-    auto auswahl = std::make_unique<TSearchMissedFilesForm>(this, haupt_.IniDatei());
+    auto auswahl = std::make_unique<TSearchMissedFilesForm>(this, dienste_.Ini().IniPath());
     if (auswahl->ShowModal() != mrOk)
         EscAbbruch = 1;
     if (EscAbbruch) {
@@ -1063,9 +1076,12 @@ void TfrmScanPics::DropListeVerarbeiten()
     haupt_.TabelleSperren(true);
     QKFind1->SetStartPath(QKINI_Scan->INIReadString(kBilder, QStringLiteral("DestPfad"), QStringLiteral("C:\\")));
     LetzteLabelKennung.clear();
-    const QStringList liste = haupt_.DropListe();
+    // A copy: a drop on the window while the run lets events through
+    // replaces the list.
+    const TStringList liste = dienste_.Lauf().DropListe();
     try {
-        for (const QString& datei : liste) {
+        for (int i = 0; i < liste.Count(); ++i) {
+            const QString& datei = liste[i];
             if (Antwort == QLatin1String("ABBRUCH"))
                 break;
             const QString suffix = GrossMitUmlauten(DateiSuffix(datei));
@@ -1078,7 +1094,7 @@ void TfrmScanPics::DropListeVerarbeiten()
     } catch (...) {
         laeuft_ = false;
         CloseAllowed = true;
-        haupt_.DropListeLeeren();
+        dienste_.Lauf().DropListeLeeren();
         LogSchliessen();
         haupt_.TabelleAktualisieren();
         haupt_.TabelleSperren(false);
@@ -1088,7 +1104,7 @@ void TfrmScanPics::DropListeVerarbeiten()
     LaufEnde();
     PanelVollstaendigeTitelUmschalten();
     haupt_.VorschaubilderNeuLaden();
-    haupt_.DropListeLeeren();
+    dienste_.Lauf().DropListeLeeren();
     LogSchliessen();
     haupt_.TabelleAktualisieren();
     haupt_.TabelleSperren(false);

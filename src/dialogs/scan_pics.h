@@ -33,8 +33,10 @@ class TGroupBox;
 class TImageWindow;
 class TLabel;
 class TMenuItem;
+class TOffenesAlbum;
 class TPanel;
 class TPopupMenu;
+class TProgrammDienste;
 class TQKFind;
 class TQKINI;
 class TRadioButton;
@@ -72,7 +74,11 @@ void TitelAusDateiname(const QString& basisName, int sequenz, QChar trenner, QSt
 
 class TfrmScanPics : public TForm {
 public:
-    TfrmScanPics(TComponent* AOwner, TScanHauptfenster& haupt);
+    // The pictures go into `album` (its first view takes the records and its
+    // full-text index their entries, its second view answers the duplicate
+    // seeks); `dienste` gives the ini file, the program folder, the sounds
+    // and the files dropped on the window; `haupt` the window's own parts.
+    TfrmScanPics(TComponent* AOwner, TOffenesAlbum& album, TProgrammDienste& dienste, TScanHauptfenster& haupt);
     ~TfrmScanPics() override;
 
     // ---- Picture types and options
@@ -245,6 +251,8 @@ private:
     int FehlerBeimSchreiben();
     QString Datumstext() const;
 
+    TOffenesAlbum& album_;
+    TProgrammDienste& dienste_;
     TScanHauptfenster& haupt_;
     std::unique_ptr<QFile> log_;
     int neue_ = 0, alte_ = 0, uebersprungen_ = 0;

@@ -4,6 +4,9 @@
 // thumbnail, full-text entry and rotation.
 #include "dialogs/scan_pics.h"
 
+#include "album/arbeitsbereich.h"
+#include "album/offenes_album.h"
+#include "album/programm_dienste.h"
 #include "controls/spin_edit.h"
 #include "dialogs/program_settings.h"
 #include "dialogs/scan_host.h"
@@ -94,7 +97,7 @@ void TfrmScanPics::Protokoll(const QString& art, const QString& text, bool immer
     if (!immer && !haupt_.Einstellungen().Bool(QStringLiteral("Protokollieren")))
         return;
     try {
-        LogSchreiben(haupt_.ProgrammPfad(), QStringLiteral("LXLog.DBF"), art, text, QStringLiteral("-"));
+        LogSchreiben(dienste_.ProgrammPfad(), QStringLiteral("LXLog.DBF"), art, text, QStringLiteral("-"));
     } catch (...) {
         // A log that cannot be written does not stop the intake.
     }
@@ -329,7 +332,7 @@ void TfrmScanPics::AddFile(const QString& folder, const QString& fileName)
 
 int TfrmScanPics::IstSchonErfasst(const QString& shortName)
 {
-    TDbe* dbe = haupt_.DbeBilder2();
+    TDbe* dbe = album_.Bilder2().Dbe();
     if (!dbe || !dbe->IsActive())
         return 0;
     QString key = shortName.toUpper();
@@ -420,7 +423,7 @@ int TfrmScanPics::FehlerBeimSchreiben()
 
 int TfrmScanPics::SchreibeSatzInDatenbank()
 {
-    TDbe* dbe = haupt_.DbeBilder();
+    TDbe* dbe = album_.Bilder().Dbe();
     if (!dbe || !dbe->IsActive() || !dbe->DataSet())
         return FehlerBeimSchreiben();
     const TProgrammEinstellungen& e = haupt_.Einstellungen();
@@ -550,9 +553,9 @@ int TfrmScanPics::SchreibeSatzInDatenbank()
         MenuDrehung[i]->SetChecked(i == 0);
 
     // The full-text entry: entry n belongs to record n.
-    TFts* fts = haupt_.FtsBilder();
+    TFts* fts = album_.Bilder().Fts();
     if (fts && fts->Handle() <= 0) {
-        const QString ia = haupt_.FtsDatei();
+        const QString ia = album_.Bilder().Dateien().Ia();
         if (FileExists(ia) && fts->OpenIndex(ia, 20, 0) <= 0) {
             MessageDlg(QStringLiteral("Fehler beim Öffnen der Volltextdatenbank ") + ia +
                            QStringLiteral(", Vorgang wird abgebrochen!"),

@@ -14,7 +14,6 @@
 #include "platform/core/win_path.h"
 #include "platform/core/exceptions.h"
 #include "platform/ui/menus.h"
-#include "shared/qk_ini.h"
 #include "platform/ui/com_ctrls.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/gauges.h"
@@ -27,27 +26,18 @@
 #include "shared/status4_form.h"
 #include "shared/utility_files.h"
 #include "storage/grid_settings.h"
-#include "storage/tdbe.h"
-#include "storage/tfts.h"
 
 #include <QFile>
 
 namespace {
 
-// What the scan dialog uses of the main window.
+// What the scan dialog uses of the main window itself; the open album and
+// the program's services it takes as they are.
 class TMainFormScan : public TScanHauptfenster {
 public:
     explicit TMainFormScan(TMainForm& f) : f_(f) {}
 
-    QString IniDatei() const override { return f_.QKINI_Prog->IniPath(); }
-    QString ProgrammPfad() const override { return f_.Dienste().Lauf().ProgrammPfad(); }
     TProgrammEinstellungen& Einstellungen() override { return *f_.ProgrammOptionen(); }
-    bool AlbumOffen() const override { return f_.TableBilder->Active(); }
-    TDbe* DbeBilder() override { return f_.DbeBilder; }
-    TDbe* DbeBilder2() override { return f_.DbeBilder2; }
-    TFts* FtsBilder() override { return f_.FtsBilder; }
-    QString FtsDatei() const override { return f_.BereichBilder().Dateien().Ia(); }
-    bool AlbumNurLesen() const override { return f_.BereichBilder().NurLesen(); }
     QStringList PickListe(int liste) const override
     {
         TdkDBComboBox* combos[4] = {f_.DBComboBoxBildQuelle, f_.DBComboBoxBilderQualitaet, f_.DBComboBoxMotivQualitaet,
@@ -77,19 +67,8 @@ public:
         if (f_.PageControlBilder && f_.PageControlBilder->ActivePage() == f_.TabSheetVorschauBilder)
             f_.VorschaubilderEinlesen();
     }
-    void PrgWavSpielen(int nummer) override { f_.PrgWavSpielen(nummer); }
     void Hilfe(const QString&) override { Application->HelpContext(330); }
     void VollbildAnzeigen(const QString& datei) override { f_.DateiVollbildAnzeigen(datei); }
-    bool DropListeAktiv() const override { return f_.Dienste().Lauf().DropUebergabeLaeuft(); }
-    QStringList DropListe() const override
-    {
-        const TStringList& liste = f_.Dienste().Lauf().DropListe();
-        QStringList l;
-        for (int i = 0; i < liste.Count(); ++i)
-            l << liste[i];
-        return l;
-    }
-    void DropListeLeeren() override { f_.Dienste().Lauf().DropListeLeeren(); }
 
 private:
     TMainForm& f_;
@@ -107,7 +86,7 @@ void TMainForm::BilderHinzufuegen1Click(TObject* Sender)
     TableBilder->DisableControls();
     {
         TMainFormScan anbindung(*this);
-        TfrmScanPics dialog(Application, anbindung);
+        TfrmScanPics dialog(Application, Album(), Dienste(), anbindung);
         dialog.ShowModal();
     }
     GridLayoutZuruecklesen();

@@ -10,6 +10,8 @@
 
 #include "album_fixture.h"
 #include "album_halter.h"
+#include "album_ansicht_protokoll.h"
+#include "offenes_album_fixture.h"
 #include "platform/core/run_temp_folder.h"
 #include "controls/spin_edit.h"
 #include "dialogs/program_settings.h"
@@ -51,29 +53,16 @@
 
 namespace {
 
-// The main window as the dialog sees it: the album's two views and its
-// full-text index over one table file of the test folder.
+// The main window's own parts as the dialog sees them: the options, the
+// pick lists, and what the dialog asked of the table, the counts, the
+// thumbnails, the help and the viewer, recorded.
 class TTestScanHaupt : public TScanHauptfenster {
 public:
-    QString ini, programm, ia;
     TProgrammEinstellungen einstellungen;
-    TTestAlbum* erste = nullptr;
-    TTestAlbum* zweite = nullptr;
-    TFts fts{nullptr};
-    QStringList drop;
-    bool dropAktiv = false;
     int gesperrt = 0, frei = 0, anzahl = 0, neuLaden = 0;
     QStringList hilfe, vollbild;
 
-    QString IniDatei() const override { return ini; }
-    QString ProgrammPfad() const override { return programm; }
     TProgrammEinstellungen& Einstellungen() override { return einstellungen; }
-    bool AlbumOffen() const override { return erste != nullptr; }
-    TDbe* DbeBilder() override { return &erste->dbe; }
-    TDbe* DbeBilder2() override { return &zweite->dbe; }
-    TFts* FtsBilder() override { return &fts; }
-    QString FtsDatei() const override { return ia; }
-    bool AlbumNurLesen() const override { return false; }
     QStringList PickListe(int liste) const override
     {
         static const QStringList listen[4] = {{"unbekannt\t0", "Kamera\t1"}, {"gut\t0", "mittel\t1"},
@@ -84,12 +73,8 @@ public:
     void TabelleAktualisieren() override {}
     void BilderSatzAnzahlZeigen() override { ++anzahl; }
     void VorschaubilderNeuLaden() override { ++neuLaden; }
-    void PrgWavSpielen(int) override {}
     void Hilfe(const QString& thema) override { hilfe << thema; }
     void VollbildAnzeigen(const QString& datei) override { vollbild << datei; }
-    bool DropListeAktiv() const override { return dropAktiv; }
-    QStringList DropListe() const override { return drop; }
-    void DropListeLeeren() override { drop.clear(); }
 };
 
 // What dbfread reads of the album: one line per record.
@@ -142,30 +127,38 @@ protected:
         AlbumTest::SetUp();
         // C: is "/" with a known serial and label, whatever tests before set.
         lxtest::WriteDriveTable({lxtest::FakeDrive{"C", "/", "HD", "SYSTEM", "1A2B3C4D", 1ull << 34}});
-        haupt.programm = WinDir("programm");
-        haupt.ini = haupt.programm + "Lumadex.INI";
-        haupt.einstellungen.SetProgrammPfad(haupt.programm);
+        // The open album BILDER.DBF of the test folder, the program folder
+        // its subfolder "programm".
+        werkstatt = std::make_unique<TAlbumWerkstatt>(dir / "programm", ansicht);
+        werkstatt->bilder.bereich.DateienSetzen(TAlbumDateien(WinDir(), "BILDER.DBF"));
+        erste = &werkstatt->bilder;
+        zweite = &werkstatt->bilder2;
+        fts = werkstatt->bilder.fts.get();
+        programm = werkstatt->dienste.programmPfad;
+        haupt.einstellungen.SetProgrammPfad(programm);
         MakeAlbum("BILDER.DBF", {});
-        Open(erste, "BILDER.DBF");
-        erste.dbe.IndexTag(QString(), "Shortname", "Shortname", 0, 0, QString());
-        Open(zweite, "BILDER.DBF");
-        haupt.erste = &erste;
-        haupt.zweite = &zweite;
-        haupt.ia = WinDir() + "BILDER.IA";
-        ASSERT_GT(haupt.fts.CreateIndex(haupt.ia, 20, 2, 1, 1), 0);
+        ASSERT_TRUE(erste->bereich.Oeffnen(false));
+        erste->dbe->IndexTag(QString(), "Shortname", "Shortname", 0, 0, QString());
+        ASSERT_TRUE(zweite->bereich.Oeffnen(erste->bereich.Dateien(), false));
+        ASSERT_GT(fts->CreateIndex(erste->bereich.Dateien().Ia(), 20, 2, 1, 1), 0);
         EscAbbruch = 0;
     }
     void TearDown() override
     {
-        haupt.fts.Close();
-        erste.table.Close();
-        zweite.table.Close();
+        werkstatt.reset();
         AlbumTest::TearDown();
+    }
+
+    // Both views of the album opened again (after a read from outside).
+    void Oeffnen()
+    {
+        EXPECT_TRUE(erste->bereich.Oeffnen(false));
+        EXPECT_TRUE(zweite->bereich.Oeffnen(erste->bereich.Dateien(), false));
     }
 
     std::unique_ptr<TfrmScanPics> Dialog()
     {
-        auto d = std::make_unique<TfrmScanPics>(Application, haupt);
+        auto d = std::make_unique<TfrmScanPics>(Application, werkstatt->album, werkstatt->dienste, haupt);
         d->SpinEditMinDateiGroesse->SetValue(0);
         return d;
     }
@@ -190,8 +183,8 @@ protected:
     // With `vorschauOrdner` the thumbnails are written there as <n>.bmp.
     std::vector<TSatz> Lesen(const QString& vorschauOrdner = {})
     {
-        erste.table.Close();
-        zweite.table.Close();
+        erste->tabelle.Close();
+        zweite->tabelle.Close();
         const QString script = Linux("lesen.py"), out = Linux("album.txt");
         lxtest::WriteFile(dir / "lesen.py", kAlbumLesen);
         QProcess p;
@@ -210,8 +203,7 @@ protected:
             if (t.size() == 13)
                 saetze.push_back({t[0], t[1], t[2], t[3], t[4], t[5], t[6], t[7], t[8], t[9], t[10], t[11], t[12]});
         }
-        Open(erste, "BILDER.DBF");
-        Open(zweite, "BILDER.DBF");
+        Oeffnen();
         return saetze;
     }
 
@@ -230,7 +222,7 @@ protected:
 
     QString Log() const
     {
-        QFile f(*WinToLinux(haupt.programm + "AddPics.log"));
+        QFile f(*WinToLinux(programm + "AddPics.log"));
         if (!f.open(QIODevice::ReadOnly))
             return {};
         return Win1252Decode(f.readAll());
@@ -238,8 +230,14 @@ protected:
 
     static QString Win(const QString& linux) { return *LinuxToWin(linux); }
 
+    TAlbumAnsichtProtokoll ansicht;
+    std::unique_ptr<TAlbumWerkstatt> werkstatt;
     TTestScanHaupt haupt;
-    TTestAlbum erste, zweite;
+    // The album's two views, its full-text index and the program folder.
+    TBereichTeile* erste = nullptr;
+    TBereichTeile* zweite = nullptr;
+    TFts* fts = nullptr;
+    QString programm;
 };
 
 TEST(ScanPicsRegeln, TypeCodesTreatEveryJpegSuffixAsJpeg)
@@ -435,12 +433,12 @@ TEST_F(ScanPicsTest, RealRunOverATreeOfEveryTypeFillsTheAlbumAndASecondRunAddsNo
     EXPECT_EQ(beschrieben.Serie, "Urlaub");
 
     // The full-text index finds the entry by a word of its title.
-    ASSERT_GT(haupt.fts.SetQuery(QByteArray("Strand")), 0);
-    const int treffer = haupt.fts.NextRec();
+    ASSERT_GT(fts->SetQuery(QByteArray("Strand")), 0);
+    const int treffer = fts->NextRec();
     ASSERT_GT(treffer, 0);
-    ASSERT_TRUE(erste.dbe.Go(uint32_t(treffer)));
-    EXPECT_EQ(erste.dbe.GetTrimString("OWNER"), "Anna");
-    EXPECT_EQ(haupt.fts.NumRecs(), int(gut.size()));
+    ASSERT_TRUE(erste->dbe->Go(uint32_t(treffer)));
+    EXPECT_EQ(erste->dbe->GetTrimString("OWNER"), "Anna");
+    EXPECT_EQ(fts->NumRecs(), int(gut.size()));
 
     // The thumbnails passed through files of the run's own that went after
     // use: no "VORSCHAU.BMP" is left anywhere.
@@ -610,19 +608,72 @@ TEST_F(ScanPicsTest, DroppedFilesAreAddedWithoutAScanAndTheDialogCloses)
     const QString a = Bild("drop/Ein Bild.jpg", 160, 120);
     const QString b = Bild("drop/anders.jpe", 160, 120, pfJPEG);
     lxtest::WriteFile(dir / "drop" / "text.txt", "x");
-    haupt.dropAktiv = true;
-    haupt.drop = {Win(a), Win(b), Win(Linux("drop/text.txt"))};
+    TProgrammLauf& lauf = werkstatt->dienste.Lauf();
+    lauf.DropListeSetzen({Win(a), Win(b), Win(Linux("drop/text.txt"))});
     auto d = Dialog();
     d->Show();
     TPromptScript script;
-    d->btnScanStart->Click();
+    lauf.DropUebergeben([&] { d->btnScanStart->Click(); });
     EXPECT_EQ(d->Neue(), 1);
     EXPECT_EQ(d->ModalResult, mrOk);
-    EXPECT_TRUE(haupt.drop.isEmpty());
+    EXPECT_EQ(lauf.DropListe().Count(), 0);
     const std::vector<TSatz> s = Lesen();
     ASSERT_EQ(s.size(), 1u);
     EXPECT_EQ(s[0].Pfad, Win(a));
     d->Hide();
+}
+
+// Dropped files wait in the run until the window hands them to the dialog;
+// a start of the user's own scans a folder and leaves them waiting.
+TEST_F(ScanPicsTest, DroppedFilesNotHandedOverAreLeftForTheHandOver)
+{
+    const QString fallen = Bild("drop/fallen.jpg", 160, 120);
+    const QString gesucht = Bild("ordner/gesucht.png", 120, 120);
+    TProgrammLauf& lauf = werkstatt->dienste.Lauf();
+    lauf.DropListeSetzen({Win(fallen)});
+    auto d = Dialog();
+    d->chkFindPNG->SetChecked(true);
+    TPromptScript script;
+    script.AnswerValue(Win(Linux("ordner")));
+    script.Answer(mrOk, "abgeschlossen");
+    d->btnScanStart->Click();
+    EXPECT_EQ(d->Neue(), 1);
+    EXPECT_EQ(d->ModalResult, mrNone);
+    ASSERT_EQ(lauf.DropListe().Count(), 1);
+    EXPECT_EQ(lauf.DropListe()[0], Win(fallen));
+    const std::vector<TSatz> s = Lesen();
+    ASSERT_EQ(s.size(), 1u);
+    EXPECT_EQ(s[0].Pfad, Win(gesucht));
+}
+
+// The dialog adds to the album as it is open now: one the lifecycle closed
+// meanwhile gets nothing, and the start asks nothing.
+TEST_F(ScanPicsTest, StartDoesNothingWhenTheAlbumWasClosed)
+{
+    Bild("zu/a.png", 120, 120);
+    auto d = Dialog();
+    d->chkFindPNG->SetChecked(true);
+    werkstatt->album.TabellenSchliessen();
+    ASSERT_FALSE(erste->tabelle.Active());
+    {
+        TPromptScript script;  // no folder is asked for, no message shown
+        d->btnScanStart->Click();
+    }
+    EXPECT_EQ(d->Neue(), 0);
+    EXPECT_EQ(haupt.gesperrt, 0);
+    EXPECT_TRUE(Lesen().empty());
+}
+
+TEST_F(ScanPicsTest, HelpShowsTheTopicAndTheButtonPlaysItsSound)
+{
+    auto d = Dialog();
+    Word f1 = VK_F1;
+    d->FormKeyUp(nullptr, f1, {});
+    EXPECT_EQ(haupt.hilfe, QStringList{"Hlp_BilderHinzufuegen"});
+    EXPECT_FALSE(werkstatt->dienste.Gerufen("Ton"));
+    d->btnScanHelp->Click();
+    EXPECT_EQ(haupt.hilfe, QStringList({"Hlp_BilderHinzufuegen", "Hlp_BilderHinzufuegen"}));
+    EXPECT_EQ(werkstatt->dienste.Aufrufe, QStringList{"Ton 50"});
 }
 
 TEST_F(ScanPicsTest, PathsTheCodePageCannotHoldAreSkippedAndLogged)
@@ -674,7 +725,7 @@ TEST_F(ScanPicsTest, FormatBoxRulesAndSettingsRoundTrip)
         d->radMDFehlendeInformationen->SetChecked(true);
     }
     TQKINI ini(nullptr);
-    ini.SetINIFileName(haupt.ini);
+    ini.SetINIFileName(programm + "Lumadex.INI");
     EXPECT_EQ(ini.INIReadInteger("Einstellungen BilderScan", "MaxDateiGroesse", 0), 777);
     EXPECT_TRUE(ini.INIReadBool("Einstellungen BilderScan", "FindPNG", false));
     auto d = Dialog();
@@ -812,7 +863,7 @@ TEST_F(ScanPicsTest, ADuplicateCheckThatCannotReadTheIndexStopsAsBusy)
     EXPECT_NE(raised.find("wird gerade von einem anderen Programm benutzt"), std::string::npos) << raised;
     EXPECT_EQ(d->Neue(), 0);
     EXPECT_TRUE(d->CloseAllowed);
-    EXPECT_EQ(haupt.fts.NumRecs(), 0);
+    EXPECT_EQ(fts->NumRecs(), 0);
 }
 
 TEST_F(ScanPicsTest, FailedRecordWriteIsLoggedRaisedAndLeavesTheAlbumAsItWas)
@@ -820,7 +871,9 @@ TEST_F(ScanPicsTest, FailedRecordWriteIsLoggedRaisedAndLeavesTheAlbumAsItWas)
     Bild("w/a.png", 120, 120);
     auto d = Dialog();
     d->chkFindPNG->SetChecked(true);
-    erste.table.Close();  // the album went away under the dialog
+    // The album's first view is open but cannot write.
+    erste->tabelle.Close();
+    ASSERT_TRUE(erste->bereich.Oeffnen(erste->bereich.Dateien(), false, nullptr, true));
     TPromptScript script;
     script.AnswerValue(Win(Linux("w")));
     try {
@@ -835,14 +888,14 @@ TEST_F(ScanPicsTest, FailedRecordWriteIsLoggedRaisedAndLeavesTheAlbumAsItWas)
     EXPECT_TRUE(log.contains("IntToStr(cboDatenTyp.ItemIndex)  :"));
     EXPECT_TRUE(d->CloseAllowed);
     EXPECT_TRUE(Lesen().empty());
-    EXPECT_EQ(haupt.fts.NumRecs(), 0);
+    EXPECT_EQ(fts->NumRecs(), 0);
 }
 
 TEST_F(ScanPicsTest, FullTextIndexCatchesUpSoEntryNumbersStayRecordNumbers)
 {
     // Two records the index does not hold yet (the second one deleted).
     {
-        const uint16_t vorher = dbe_Select(uint16_t(erste.table.Handle()));
+        const uint16_t vorher = dbe_Select(uint16_t(erste->tabelle.Handle()));
         ASSERT_EQ(dbe_AppendBlank(), 1);
         Text("SHORTDESC", "Leuchtturm");
         ASSERT_EQ(dbe_AppendBlank(), 1);
@@ -860,12 +913,12 @@ TEST_F(ScanPicsTest, FullTextIndexCatchesUpSoEntryNumbersStayRecordNumbers)
     script.Answer(mrOk, "abgeschlossen");
     d->btnScanStart->Click();
     EXPECT_EQ(d->Neue(), 1);
-    EXPECT_EQ(haupt.fts.NumRecs(), 3);
-    ASSERT_GT(haupt.fts.SetQuery(QByteArray("Hafenkran")), 0);
-    EXPECT_EQ(haupt.fts.NextRec(), 3);
-    ASSERT_GT(haupt.fts.SetQuery(QByteArray("Leuchtturm")), 0);
-    EXPECT_EQ(haupt.fts.NextRec(), 1);
-    EXPECT_LE(haupt.fts.SetQuery(QByteArray("Geloescht")), 0);
+    EXPECT_EQ(fts->NumRecs(), 3);
+    ASSERT_GT(fts->SetQuery(QByteArray("Hafenkran")), 0);
+    EXPECT_EQ(fts->NextRec(), 3);
+    ASSERT_GT(fts->SetQuery(QByteArray("Leuchtturm")), 0);
+    EXPECT_EQ(fts->NextRec(), 1);
+    EXPECT_LE(fts->SetQuery(QByteArray("Geloescht")), 0);
 }
 
 TEST_F(ScanPicsTest, PicturesWhosePixelsCannotBeReadAreSkippedAndTheRunGoesOn)
@@ -931,7 +984,7 @@ TEST_F(ScanPicsTest, PicturesWhosePixelsCannotBeReadAreSkippedAndTheRunGoesOn)
     const std::vector<TSatz> s = Lesen();
     ASSERT_EQ(s.size(), 1u);
     EXPECT_TRUE(s[0].Pfad.endsWith("gut.png"));
-    EXPECT_EQ(haupt.fts.NumRecs(), 1);
+    EXPECT_EQ(fts->NumRecs(), 1);
 }
 
 // A picture the program may not read (EACCES through the file seam) is
