@@ -136,6 +136,19 @@ protected:
         }
     }
 
+    // The start-up, then the window shows as the main block shows it and
+    // its one-shot deferred start-up runs. The window's show arms that
+    // start-up's timer: were the window shown after the start-up had run
+    // (StartenUndZeigen, then Show), the start-up would run a second time a
+    // second later, in the middle of the case, and move the grid back to
+    // the stored place while the other program holds the album.
+    void StartenUndSichtbarZeigen()
+    {
+        Starten();
+        form->Show();
+        form->Timer3->Timer();
+        ASSERT_FALSE(form->Timer3->Enabled()) << "the deferred start-up is still due";
+    }
 
     // The long description of the open record editor.
     TdkDBMemo* Notizfeld()
@@ -159,8 +172,7 @@ TEST_F(EndBusyAlbumTest, EveryWayOfEndingEndsWithTheSettingsWrittenWhereverItIsA
         for (const TWeg weg : {TWeg::Signal, TWeg::Ende, TWeg::Schliessfeld}) {
             SCOPED_TRACE(std::string(Name(ort)) + " / " + Name(weg));
             TEndeFahrer fahrer;
-            StartenUndZeigen();
-            form->Show();
+            ASSERT_NO_FATAL_FAILURE(StartenUndSichtbarZeigen());
             Gehe(2);
             form->TableBilder->Refresh();
             Application->ProcessMessages();
