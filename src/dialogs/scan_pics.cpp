@@ -35,13 +35,6 @@ namespace {
 const QString kSektion = QStringLiteral("Einstellungen BilderScan");
 const QString kBilder = QStringLiteral("Einstellungen Bilder");
 
-// The open album's first view, which takes the new entries, is open.
-bool AlbumOffen(const TOffenesAlbum& album)
-{
-    const TdkTable* tabelle = album.Bilder().Tabelle();
-    return tabelle && tabelle->Active();
-}
-
 // The ten import sequences: the field each part of the file name goes to
 // (0 Urheber, 1 Beschreibung, 2 Serie); -1 ends.
 constexpr int kSequenzen[8][3] = {
@@ -850,7 +843,7 @@ void TfrmScanPics::SatzPanelFreigeben(bool an)
 void TfrmScanPics::btnScanStartClick(TObject* Sender)
 {
     (void)Sender;
-    if (!AlbumOffen(album_))
+    if (!album_.IstOffen())
         return;
     neue_ = 0;
     alte_ = 0;
