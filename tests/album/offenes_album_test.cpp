@@ -110,14 +110,6 @@ public:
     std::unique_ptr<TAlbumHalter> halter;
 };
 
-bool Gezeigt(const TPromptScript& script, const QString& teil)
-{
-    for (const TPromptRecord& r : script.Records())
-        if (r.Text.contains(teil))
-            return true;
-    return false;
-}
-
 const TFall kFaelle[] = {
     {"MissingAlbumIsCreatedAfterYes", [](OffenesAlbumTest&) {},
      [](TPromptScript& s) { s.Answer(TPromptKind::Dialog, mrYes, ") nicht gefunden, jetzt erstellen ?"); }, 1,
@@ -166,7 +158,7 @@ const TFall kFaelle[] = {
          EXPECT_FALSE(t.Tabelle().Active());
          EXPECT_TRUE(lxtest::AlbumDateien(t.Ordner()) == t.vorher) << "an index file was moved, made or changed";
          EXPECT_FALSE(fs::exists(t.Datei("TEST.CDX.bad")));
-         EXPECT_FALSE(Gezeigt(s, "Ungültiges Fotoalbum"));
+         EXPECT_EQ(s.Shown("Ungültiges Fotoalbum"), 0);
          EXPECT_EQ(t.halter->Loslassen(), 0);
      }},
     {"AnUnreadableIndexIsSetAsideAndRebuiltOnce",
@@ -209,7 +201,7 @@ const TFall kFaelle[] = {
              << hinweise[0].toStdString();
          EXPECT_TRUE(hinweise[0].contains("Nur lesen Modus")) << hinweise[0].toStdString();
          for (const char* falsch : {"wird gerade", "nichts geändert", "schief gegangen", "konnte nicht aufgebaut"}) {
-             EXPECT_FALSE(Gezeigt(s, falsch)) << falsch;
+             EXPECT_EQ(s.Shown(falsch), 0) << falsch;
              EXPECT_FALSE(t.werkstatt->dienste.Gerufen(falsch)) << falsch;
          }
          EXPECT_TRUE(lxtest::AlbumDateien(t.Ordner()) == t.vorher) << "an album file was moved, made or changed";

@@ -89,6 +89,14 @@ public:
     }
 
     const std::vector<TPromptRecord>& Records() const { return records_; }
+    // How many of the prompts shown had a text containing `textPart`.
+    int Shown(const QString& textPart) const
+    {
+        int n = 0;
+        for (const TPromptRecord& r : records_)
+            n += r.Text.contains(textPart) ? 1 : 0;
+        return n;
+    }
     size_t Pending() const { return steps_.size(); }
 
     int Show(const TPrompt& p, QString* value) override
