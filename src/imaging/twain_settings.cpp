@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 
 #include "imaging/image_window.h"
+#include "platform/core/event_wait.h"
 
 namespace {
 
@@ -16,7 +17,7 @@ public:
     ~TEscWatch() override { QCoreApplication::instance()->removeEventFilter(this); }
     bool Pressed()
     {
-        QCoreApplication::processEvents();
+        LetEventsThrough();
         return pressed_;
     }
 

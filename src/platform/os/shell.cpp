@@ -1,10 +1,10 @@
 #include "platform/os/shell.h"
 
+#include "platform/core/event_wait.h"
 #include "platform/core/exceptions.h"
 #include "platform/core/file_utils.h"
 #include "platform/core/win_path.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -15,12 +15,6 @@
 #include <QThread>
 
 namespace {
-
-void LetEventsThrough()
-{
-    if (QCoreApplication::instance())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-}
 
 QString Linux(const QString& path)
 {
@@ -196,7 +190,7 @@ int RunAndWait(const QString& commandLine, bool wait)
     if (!p.waitForStarted(10000))
         return -1;
     while (!p.waitForFinished(20))
-        LetEventsThrough();
+        LetEventsThrough(20);
     return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
 }
 
@@ -230,7 +224,7 @@ bool StartAndWait(const QString& program, const QString& commandLine,
     while (!ProcessEnded(pid)) {
         if (timeoutMs > 0 && timer.elapsed() >= timeoutMs)
             break;
-        LetEventsThrough();
+        LetEventsThrough(20);
         QThread::msleep(10);
     }
     return true;

@@ -35,6 +35,7 @@ QStringList SplitCommandLine(const QString& commandLine);
 
 // Starts a command line. -1 when it cannot start. With wait, waits without
 // limit and returns the exit code (-1 after a crash); without, returns 0.
+// The waits of this and of StartAndWait let events through (event_wait.h).
 int RunAndWait(const QString& commandLine, bool wait);
 // Starts program with the arguments of commandLine in workingFolder (empty:
 // the current folder). False when it cannot start; otherwise waits until it

@@ -8,6 +8,7 @@
 
 #include <memory>
 
+#include "platform/core/event_wait.h"
 #include "platform/core/file_utils.h"
 #include "platform/core/win_path.h"
 
@@ -76,7 +77,7 @@ public:
         // Events keep flowing while the sound plays; a play call from one of
         // them replaces the process, which ends this wait.
         while (proc_.get() == p && p->state() != QProcess::NotRunning) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            LetEventsThrough(20);
             p->waitForFinished(10);
         }
         if (proc_.get() != p)

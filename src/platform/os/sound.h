@@ -24,7 +24,8 @@ constexpr unsigned SND_NOSTOP = 0x0010;     // refuse when a sound is playing
 // SND_NOSTOP refuses. True when the sound started (asynchronous) or played
 // to its end (synchronous); false without a sound device, for a missing
 // file with SND_NODEFAULT or without a default sound, or when the player
-// fails. A synchronous call lets pending events through while it waits.
+// fails. A synchronous call lets pending events through while it waits,
+// as a wait (event_wait.h).
 bool PlaySound(const QString& fileName, unsigned flags);
 
 // True while a sound plays.

@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "platform/core/event_wait.h"
 #include "platform/core/exceptions.h"
 #include "platform/ui/menus.h"
 #include "platform/ui/prompt_service.h"
@@ -402,6 +403,7 @@ bool TCustomForm::ModalLoop(int timeoutMs)
         }
     });
     poll.start();
+    const TEventWait wait;
     loop.exec();
     return !timedOut;
 }
@@ -574,10 +576,7 @@ bool TApplication::EscapePressed()
     if (!w)
         return endRequested_;
     w->polling = true;
-    {
-        const TRunning running(polls_);
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-    }
+    LetEventsThrough();
     w->polling = false;
     bool pressed = w->pressed;
     w->pressed = false;
@@ -586,7 +585,7 @@ bool TApplication::EscapePressed()
 
 bool TApplication::InNestedLoop() const
 {
-    if (polls_ > 0)
+    if (TEventWait::Running() > 0)
         return true;
     for (int i = 0; i < Screen->FormCount(); ++i)
         if (Screen->Forms(i)->Modal())

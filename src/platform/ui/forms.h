@@ -157,11 +157,13 @@ public:
     // last call (for loops that poll the queue for Esc). While an end of the
     // program is asked for it answers true: the loop stops as Esc stops it.
     bool EscapePressed();
-    // True while events run inside a handler: a modal form's run, an
-    // EscapePressed poll, a dialog's own loop, or a ProcessMessages below
-    // the main loop (or below another ProcessMessages, where no main loop
-    // runs). Work that must not run under a handler's frames (the end of
-    // the program) waits until this is false again.
+    // True while events run inside a handler: a modal form's run, a wait
+    // that lets events through (TEventWait: an EscapePressed poll, a
+    // dialog's own loop, a sound played to its end, a program waited for),
+    // or a ProcessMessages below the main loop (or below another
+    // ProcessMessages, where no main loop runs). Work that must not run
+    // under a handler's frames (the end of the program) waits until this
+    // is false again.
     bool InNestedLoop() const;
     // Set while a long operation of the program runs; commands take a
     // TBusyGuard on it, so a click that arrives during the operation's
@@ -246,7 +248,6 @@ private:
     bool terminated_ = false;
     bool endRequested_ = false;
     int pumps_ = 0;   // ProcessMessages calls running
-    int polls_ = 0;   // EscapePressed calls running
 };
 
 class TScreen : public TComponent {

@@ -23,6 +23,9 @@
 //   TPromptScript (prompt_script.h) and feed input with test_input.h.
 // - Long operations in the GUI thread call Application->ProcessMessages()
 //   (or EscapePressed()) per step and hold a TBusyGuard against re-entry.
+//   Any other wait that lets events through (a process, a sound, a loop of
+//   its own) does so through LetEventsThrough or inside a TEventWait
+//   (platform/core/event_wait.h), so the application counts it.
 
 #include "platform/ui/buttons.h"
 #include "platform/ui/com_ctrls.h"

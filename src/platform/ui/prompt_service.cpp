@@ -19,6 +19,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "platform/core/event_wait.h"
 #include "platform/core/win_path.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/forms.h"
@@ -221,9 +222,10 @@ std::vector<std::pair<QString, int>> MessageBoxButtons(int flags)
 
 namespace {
 
-// While one of Qt's dialogs runs its own loop: an end of the program asked
-// for meanwhile closes it as its Cancel (or its only button) would, so the
-// code that asked goes on and control comes back to the main loop.
+// While one of Qt's dialogs runs its own loop (a wait, so an end asked for
+// meanwhile does not run under it): the end closes it as its Cancel (or its
+// only button) would, so the code that asked goes on and control comes back
+// to the main loop.
 class TEndClosesDialog {
 public:
     TEndClosesDialog()
@@ -238,6 +240,7 @@ public:
     }
 
 private:
+    const TEventWait wait_;
     QTimer timer_;
 };
 

@@ -1,7 +1,6 @@
 #include "report/output/rg_device.h"
 
-#include <QCoreApplication>
-
+#include "platform/core/event_wait.h"
 #include "report/output/rg_draw_commands.h"
 #include "report/output/rg_page.h"
 #include "report/output/rg_publisher.h"
@@ -174,5 +173,5 @@ void TrgDevice::ShowProgressMessage(const QString& Message)
     if (!cancelDialog_ || cancelDialog_->Message() == Message)
         return;
     cancelDialog_->SetMessage(Message);
-    QCoreApplication::processEvents();
+    LetEventsThrough();
 }

@@ -7,6 +7,7 @@
 
 #include <cmath>
 
+#include "platform/core/event_wait.h"
 #include "report/output/rg_printer_list.h"
 
 namespace {
@@ -21,6 +22,7 @@ bool RunSystemDialog(QPrinter& printer)
         const QRect free = screen->availableGeometry();
         dialog.move(free.x() + (free.width() - dialog.width()) / 2, free.y() + (free.height() - dialog.height()) / 3);
     }
+    const TEventWait wait;
     return dialog.exec() == QDialog::Accepted;
 }
 

@@ -15,6 +15,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "platform/core/event_wait.h"
 #include "platform/ui/framework.h"
 #include "platform/ui/prompt_script.h"
 #include "platform/ui/test_input.h"
@@ -54,7 +55,8 @@ bool WaitFor(F done, int ms)
 
 // Where the application stands: the outermost ProcessMessages (a test's
 // stand-in for the main loop) is the top; a ProcessMessages below it, an
-// EscapePressed poll and a modal form's run are loops inside a handler.
+// EscapePressed poll, a wait that lets events through and a modal form's
+// run are loops inside a handler.
 TEST(Application, TellsWhetherEventsRunInsideAHandler)
 {
     EXPECT_FALSE(Application->InNestedLoop());
@@ -67,6 +69,8 @@ TEST(Application, TellsWhetherEventsRunInsideAHandler)
         Application->ProcessMessages();
         QTimer::singleShot(0, [&] { nachsehen("EscapePressed"); });
         Application->EscapePressed();
+        QTimer::singleShot(0, [&] { nachsehen("LetEventsThrough"); });
+        LetEventsThrough();
     });
     Application->ProcessMessages();
 
@@ -79,6 +83,7 @@ TEST(Application, TellsWhetherEventsRunInsideAHandler)
     const std::vector<std::pair<const char*, bool>> erwartet = {{"oben", false},
                                                                 {"ProcessMessages darunter", true},
                                                                 {"EscapePressed", true},
+                                                                {"LetEventsThrough", true},
                                                                 {"modales Fenster", true},
                                                                 {"danach", false}};
     EXPECT_EQ(gesehen, erwartet);
