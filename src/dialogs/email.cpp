@@ -2,6 +2,7 @@
 
 #include "platform/core/file_utils.h"
 #include "platform/core/win_path.h"
+#include "platform/os/shell.h"
 #include "platform/ui/dialogs.h"
 #include "shared/qk_ini.h"
 
@@ -48,7 +49,18 @@ QString Empfaenger(const QString& zeile)
 
 }  // namespace
 
-bool MapiAvailable() { return !QStandardPaths::findExecutable(QStringLiteral("xdg-email")).isEmpty(); }
+bool MapiAvailable()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("xdg-email")).isEmpty())
+        return false;
+    // xdg-email hands the message to $MAILER or its hook when there is one,
+    // else to the program the desktop opens mailto: links with; without any
+    // of these it fails only after the user filled in the message.
+    if (!qEnvironmentVariableIsEmpty("MAILER") ||
+        !QStandardPaths::findExecutable(QStringLiteral("xdg-email-hook.sh")).isEmpty())
+        return true;
+    return !DefaultApplication(QStringLiteral("x-scheme-handler/mailto")).isEmpty();
+}
 
 TEmail::TEmail(TComponent* AOwner) : TComponent(AOwner) {}
 

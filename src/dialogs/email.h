@@ -40,7 +40,11 @@ public:
     using Exception::Exception;
 };
 
-// True when the desktop's compose hand-off (xdg-email) is on the PATH.
+// True when a mail program can take a message: the desktop's compose
+// hand-off (xdg-email) is on the PATH and has a mail program to hand it to,
+// that is a mailer named in $MAILER, a hand-off hook (xdg-email-hook.sh) or
+// a program registered for mailto: links (xdg-mime's default for
+// x-scheme-handler/mailto).
 bool MapiAvailable();
 
 using TMapiErrEvent = std::function<void(TObject* Sender, int ErrCode)>;
@@ -75,9 +79,10 @@ public:
     TNotifyEvent OnBeforeSaveMail, OnAfterSaveMail, OnBeforeSendMail, OnAfterSendMail;
     TMapiErrEvent OnMapiError;
 
-    // Raises EMapiUnavailable when no compose hand-off is installed.
+    // Raises EMapiUnavailable when no mail program can take a message.
     void CheckMapiAvailable() const;
-    // 0 when the hand-off is there (the "session" is open), else 3.
+    // 0 when a mail program can take messages (the "session" is open),
+    // else 3.
     int Logon();
     int Logoff();
     // Hands the message to the mail program; 0 when that started. Codes:

@@ -5,6 +5,7 @@
 #include "platform/ui/dialogs.h"
 
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QUrl>
 
@@ -103,17 +104,125 @@ void TWallPaper::SetStretch(bool v)
     Anwenden();
 }
 
-QString TWallPaper::DesktopTool()
+namespace {
+
+// How a desktop takes its wallpaper.
+enum class TSetzer { Keiner, Gnome, Cinnamon, Mate, Plasma, Xfce, Feh };
+
+struct TDesktop {
+    QString Name;
+    TSetzer Setzer = TSetzer::Keiner;
+};
+
+TSetzer SetzerFuer(const QString& name)
 {
-    QStringList reihenfolge{QStringLiteral("gsettings"), QStringLiteral("plasma-apply-wallpaperimage"),
-                            QStringLiteral("feh")};
-    if (qEnvironmentVariable("XDG_CURRENT_DESKTOP").contains(QLatin1String("KDE"), Qt::CaseInsensitive))
-        reihenfolge.move(1, 0);
-    for (const QString& w : reihenfolge)
-        if (!QStandardPaths::findExecutable(w).isEmpty())
-            return w;
+    struct Eintrag {
+        const char* Name;
+        TSetzer Setzer;
+    };
+    // Names as the desktops give them in XDG_CURRENT_DESKTOP and
+    // DESKTOP_SESSION; window managers without a desktop of their own
+    // leave the root window to feh.
+    static const Eintrag tabelle[] = {
+        {"gnome", TSetzer::Gnome},          {"gnome-classic", TSetzer::Gnome}, {"gnome-flashback", TSetzer::Gnome},
+        {"ubuntu", TSetzer::Gnome},         {"unity", TSetzer::Gnome},         {"budgie", TSetzer::Gnome},
+        {"budgie-desktop", TSetzer::Gnome}, {"x-cinnamon", TSetzer::Cinnamon}, {"cinnamon", TSetzer::Cinnamon},
+        {"mate", TSetzer::Mate},            {"kde", TSetzer::Plasma},          {"plasma", TSetzer::Plasma},
+        {"plasmax11", TSetzer::Plasma},     {"plasmawayland", TSetzer::Plasma}, {"xfce", TSetzer::Xfce},
+        {"xfce4", TSetzer::Xfce},           {"xubuntu", TSetzer::Xfce},        {"i3", TSetzer::Feh},
+        {"openbox", TSetzer::Feh},          {"fluxbox", TSetzer::Feh},         {"awesome", TSetzer::Feh},
+        {"bspwm", TSetzer::Feh},            {"herbstluftwm", TSetzer::Feh},    {"dwm", TSetzer::Feh},
+        {"xmonad", TSetzer::Feh},           {"icewm", TSetzer::Feh},           {"jwm", TSetzer::Feh},
+    };
+    const QString klein = name.trimmed().toLower();
+    for (const Eintrag& e : tabelle)
+        if (klein == QLatin1String(e.Name))
+            return e.Setzer;
+    return TSetzer::Keiner;
+}
+
+// The running desktop: the first name of XDG_CURRENT_DESKTOP that has a
+// setter, else DESKTOP_SESSION; neither set means a plain X session (or a
+// bare Wayland one, which has no root window to paint).
+TDesktop LaufenderDesktop()
+{
+    const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    QStringList namen = qEnvironmentVariable("XDG_CURRENT_DESKTOP").split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    if (namen.isEmpty()) {
+        const QString sitzung = qEnvironmentVariable("DESKTOP_SESSION");
+        if (!sitzung.isEmpty())
+            namen << sitzung.mid(sitzung.lastIndexOf(QLatin1Char('/')) + 1);
+    }
+    if (namen.isEmpty())
+        return wayland ? TDesktop{QStringLiteral("Wayland"), TSetzer::Keiner} : TDesktop{QStringLiteral("X"), TSetzer::Feh};
+    for (const QString& name : namen) {
+        const TSetzer setzer = SetzerFuer(name);
+        if (setzer == TSetzer::Feh && wayland)
+            continue;
+        if (setzer != TSetzer::Keiner)
+            return {name, setzer};
+    }
+    return {namen.join(QLatin1Char(':')), TSetzer::Keiner};
+}
+
+QString Werkzeug(TSetzer setzer)
+{
+    switch (setzer) {
+    case TSetzer::Gnome:
+    case TSetzer::Cinnamon:
+    case TSetzer::Mate:
+        return QStringLiteral("gsettings");
+    case TSetzer::Plasma:
+        return QStringLiteral("plasma-apply-wallpaperimage");
+    case TSetzer::Xfce:
+        return QStringLiteral("xfconf-query");
+    case TSetzer::Feh:
+        return QStringLiteral("feh");
+    case TSetzer::Keiner:
+        break;
+    }
     return QString();
 }
+
+// The XFCE desktop keeps one background per monitor and workspace, under
+// "/backdrop/screen<n>/monitor<name>/workspace<n>/"; every one it lists
+// gets the picture. Empty on success, else what went wrong.
+QString XfceSetzen(const QString& pfad, int stil)
+{
+    const QString kanal = QStringLiteral("xfce4-desktop");
+    QProcess liste;
+    liste.start(QStandardPaths::findExecutable(QStringLiteral("xfconf-query")),
+                {QStringLiteral("-c"), kanal, QStringLiteral("-l")});
+    if (!liste.waitForFinished(kWerkzeugMs) || liste.exitStatus() != QProcess::NormalExit || liste.exitCode() != 0)
+        return QStringLiteral("xfconf-query kann die Einstellungen des Desktops nicht lesen");
+    static const QRegularExpression arbeitsflaeche(QStringLiteral("^(/backdrop/screen\\d+/monitor[^/]+/workspace\\d+/)"));
+    QStringList praefixe;
+    for (const QString& zeile : QString::fromLocal8Bit(liste.readAllStandardOutput()).split(QLatin1Char('\n'))) {
+        const QRegularExpressionMatch m = arbeitsflaeche.match(zeile.trimmed());
+        if (m.hasMatch() && !praefixe.contains(m.captured(1)))
+            praefixe << m.captured(1);
+    }
+    if (praefixe.isEmpty())
+        return QStringLiteral("xfconf-query nennt keinen Bildschirm des Desktops");
+    for (const QString& p : praefixe) {
+        QString fehler = Ausfuehren(QStringLiteral("xfconf-query"),
+                                    {QStringLiteral("-c"), kanal, QStringLiteral("-p"), p + QStringLiteral("image-style"),
+                                     QStringLiteral("-n"), QStringLiteral("-t"), QStringLiteral("int"),
+                                     QStringLiteral("-s"), QString::number(stil)});
+        if (fehler.isEmpty())
+            fehler = Ausfuehren(QStringLiteral("xfconf-query"),
+                                {QStringLiteral("-c"), kanal, QStringLiteral("-p"), p + QStringLiteral("last-image"),
+                                 QStringLiteral("-n"), QStringLiteral("-t"), QStringLiteral("string"),
+                                 QStringLiteral("-s"), pfad});
+        if (!fehler.isEmpty())
+            return fehler;
+    }
+    return QString();
+}
+
+}  // namespace
+
+QString TWallPaper::DesktopTool() { return Werkzeug(LaufenderDesktop().Setzer); }
 
 void TWallPaper::Anwenden()
 {
@@ -128,9 +237,16 @@ void TWallPaper::Anwenden()
         lastError_ = QStringLiteral("Die Datei ") + datei + QStringLiteral(" ist nicht erreichbar");
         return;
     }
-    const QString werkzeug = DesktopTool();
+    const TDesktop desktop = LaufenderDesktop();
+    const QString werkzeug = Werkzeug(desktop.Setzer);
     if (werkzeug.isEmpty()) {
-        lastError_ = QStringLiteral("Auf diesem Desktop ist kein Werkzeug zum Setzen des Hintergrundbilds vorhanden");
+        lastError_ = QStringLiteral("Für den Desktop \"") + desktop.Name +
+                     QStringLiteral("\" kennt QV-Lumadex kein Werkzeug zum Setzen des Hintergrundbilds.");
+        return;
+    }
+    if (QStandardPaths::findExecutable(werkzeug).isEmpty()) {
+        lastError_ = QStringLiteral("Das Programm \"") + werkzeug + QStringLiteral("\", mit dem der Desktop \"") +
+                     desktop.Name + QStringLiteral("\" sein Hintergrundbild setzt, ist nicht installiert.");
         return;
     }
     bool tile = false;
@@ -141,22 +257,52 @@ void TWallPaper::Anwenden()
     }
     const bool stretch = Stretch();
     const QString uri = QUrl::fromLocalFile(*pfad).toString();
-    if (werkzeug == QLatin1String("gsettings")) {
+    // The picture options of the GNOME family: tiled, stretched or centred.
+    const QString art = tile ? QStringLiteral("wallpaper") : stretch ? QStringLiteral("stretched")
+                                                                     : QStringLiteral("centered");
+    auto gsettings = [&](const QString& schema, const QString& schluessel, const QString& wert) {
+        return Ausfuehren(werkzeug, {QStringLiteral("set"), schema, schluessel, wert});
+    };
+    switch (desktop.Setzer) {
+    case TSetzer::Gnome: {
         const QString schema = QStringLiteral("org.gnome.desktop.background");
-        const QString art = tile ? QStringLiteral("wallpaper") : stretch ? QStringLiteral("stretched")
-                                                                         : QStringLiteral("centered");
-        lastError_ = Ausfuehren(werkzeug, {QStringLiteral("set"), schema, QStringLiteral("picture-options"), art});
+        lastError_ = gsettings(schema, QStringLiteral("picture-options"), art);
         if (lastError_.isEmpty())
-            lastError_ = Ausfuehren(werkzeug, {QStringLiteral("set"), schema, QStringLiteral("picture-uri"), uri});
+            lastError_ = gsettings(schema, QStringLiteral("picture-uri"), uri);
         if (lastError_.isEmpty())
             // Newer desktops show this one in dark mode; older ones lack the key.
-            Ausfuehren(werkzeug, {QStringLiteral("set"), schema, QStringLiteral("picture-uri-dark"), uri});
-    } else if (werkzeug == QLatin1String("plasma-apply-wallpaperimage")) {
+            gsettings(schema, QStringLiteral("picture-uri-dark"), uri);
+        break;
+    }
+    case TSetzer::Cinnamon: {
+        const QString schema = QStringLiteral("org.cinnamon.desktop.background");
+        lastError_ = gsettings(schema, QStringLiteral("picture-options"), art);
+        if (lastError_.isEmpty())
+            lastError_ = gsettings(schema, QStringLiteral("picture-uri"), uri);
+        break;
+    }
+    case TSetzer::Mate: {
+        const QString schema = QStringLiteral("org.mate.background");
+        lastError_ = gsettings(schema, QStringLiteral("picture-options"), art);
+        if (lastError_.isEmpty())
+            lastError_ = gsettings(schema, QStringLiteral("picture-filename"), *pfad);
+        break;
+    }
+    case TSetzer::Plasma:
         lastError_ = Ausfuehren(werkzeug, {*pfad});
-    } else {
-        const QString art = tile ? QStringLiteral("--bg-tile") : stretch ? QStringLiteral("--bg-scale")
-                                                                         : QStringLiteral("--bg-center");
-        lastError_ = Ausfuehren(werkzeug, {QStringLiteral("--no-fehbg"), art, *pfad});
+        break;
+    case TSetzer::Xfce:
+        // image-style: 1 centred, 2 tiled, 3 stretched.
+        lastError_ = XfceSetzen(*pfad, tile ? 2 : stretch ? 3 : 1);
+        break;
+    case TSetzer::Keiner:
+        break;
+    case TSetzer::Feh: {
+        const QString fehArt = tile ? QStringLiteral("--bg-tile") : stretch ? QStringLiteral("--bg-scale")
+                                                                            : QStringLiteral("--bg-center");
+        lastError_ = Ausfuehren(werkzeug, {QStringLiteral("--no-fehbg"), fehArt, *pfad});
+        break;
+    }
     }
     applied_ = lastError_.isEmpty();
 }

@@ -3,9 +3,11 @@
 // the current user's key "\Control Panel\desktop\" of the registry stand-in
 // ("Wallpaper", "TileWallpaper", "WallpaperStyle"), as the program always
 // kept them; setting the picture (and re-applying it after Tile or Stretch
-// changed) hands it to the desktop's own setting tool: gsettings (GNOME and
-// its relatives), plasma-apply-wallpaperimage (KDE Plasma) or feh (plain X
-// window managers), the first one found on the PATH. Where none is, or the
+// changed) hands it to the running desktop's own setter, chosen by
+// XDG_CURRENT_DESKTOP (else DESKTOP_SESSION): gsettings for GNOME, Budgie,
+// Cinnamon and MATE (each with its own keys), plasma-apply-wallpaperimage
+// for KDE Plasma, xfconf-query for XFCE, feh for a plain X session or a
+// bare window manager. On another desktop, without its tool, or when the
 // tool fails, Applied() is false and LastError() says why; nothing pretends.
 
 #include "platform/ui/component.h"
@@ -31,7 +33,8 @@ public:
     // Whether the last apply reached the desktop, and why not.
     bool Applied() const { return applied_; }
     QString LastError() const { return lastError_; }
-    // The tool that sets the wallpaper here ("" when none).
+    // The tool that sets the wallpaper on the running desktop ("" when the
+    // desktop has none), installed or not.
     static QString DesktopTool();
 
 private:

@@ -123,7 +123,7 @@ void TMainForm::Timer3Timer(TObject* Sender)
             else
                 ShowMessage(QStringLiteral("Mit \"Bearbeiten-> Hinzufügen\" oder per Drag&&Drop können Sie weitere "
                                            "Bilderdateien in das Fotoalbum eintragen...."));
-            Application->HelpCommand(HELP_CONTENTS, 0);
+            // Help shows only when the user asks for it.
         }
     } else {
         Timer2->SetEnabled(true);

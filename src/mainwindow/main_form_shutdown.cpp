@@ -509,8 +509,9 @@ void TMainForm::GesprocheneProgrammvorstellung2Click(TObject* Sender)
 void TMainForm::HistoryLumadexhis1Click(TObject* Sender)
 {
     (void)Sender;
+    // The history is a text file; the desktop's text viewer shows it.
     const QString datei = lauf_.ProgrammPfad() + QStringLiteral("lumadex.his");
-    if (ShellExecute(datei, QString(), QString(), SW_SHOW) <= 31)
+    if (!OpenAsText(datei))
         ShowMessage(QStringLiteral("Fehler beim Starten von ") + datei);
 }
 

@@ -97,6 +97,9 @@ TEST_F(ProgramTest, FirstStartShowsTheWindowWithTheStandardAlbumAndEndsWithTheSe
     EXPECT_TRUE(fs::exists(db / "BILDER.DBF"));
     EXPECT_TRUE(fs::exists(db / "BILDER.CDX"));
     EXPECT_TRUE(fs::exists(db / "LXMan.DBF"));
+    // The program folder holds what the program ships.
+    EXPECT_TRUE(fs::exists(dir / "home" / "Logo.jpg"));
+    EXPECT_TRUE(fs::exists(dir / "home" / "Lumadex.HIS"));
 
     ::kill(pid_t(erste.processId()), SIGTERM);
     ASSERT_TRUE(erste.waitForFinished(120000));

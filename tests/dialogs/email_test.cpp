@@ -29,6 +29,13 @@ struct Protokoll {
     }
 };
 
+// A desktop whose mail program takes mailto: links.
+void MailProgramm(TFakeWerkzeuge& w, int exitCode = 0)
+{
+    w.Anlegen("xdg-email", exitCode);
+    w.Anlegen("xdg-mime", 0, "thunderbird.desktop\n");
+}
+
 }  // namespace
 
 TEST(Email, AttachmentTitlesAreShortened)
@@ -49,7 +56,7 @@ TEST(Email, AttachmentTitlesAreShortened)
 TEST(Email, HandOffGetsRecipientsSubjectBodyAndAttachment)
 {
     TFakeWerkzeuge werkzeuge;
-    werkzeuge.Anlegen("xdg-email");
+    MailProgramm(werkzeuge);
     lxtest::TempDir dir;
     lxtest::WriteFile(dir / "Bild 1.jpg", "JPEG");
     Protokoll p;
@@ -115,7 +122,7 @@ TEST(Email, ErrorsGiveTheirCodes)
     }
     {
         TFakeWerkzeuge werkzeuge;
-        werkzeuge.Anlegen("xdg-email");
+        MailProgramm(werkzeuge);
         Protokoll p;  // outlives the component, whose destructor still fires events
         TEmail mail(nullptr);
         p.An(mail);
@@ -128,7 +135,7 @@ TEST(Email, ErrorsGiveTheirCodes)
     }
     {
         TFakeWerkzeuge werkzeuge;
-        werkzeuge.Anlegen("xdg-email", 3);  // no mail program configured
+        MailProgramm(werkzeuge, 3);  // the mail program does not take it
         Protokoll p;  // outlives the component, whose destructor still fires events
         TEmail mail(nullptr);
         p.An(mail);
@@ -141,7 +148,7 @@ TEST(Email, ErrorsGiveTheirCodes)
 TEST(Email, CommandAsksStoresAndHandsOver)
 {
     TFakeWerkzeuge werkzeuge;
-    werkzeuge.Anlegen("xdg-email");
+    MailProgramm(werkzeuge);
     lxtest::TempDir dir;
     lxtest::WriteFile(dir / "a.jpg", "JPEG");
     TQKINI ini(nullptr);
@@ -178,7 +185,7 @@ TEST(Email, CommandAsksStoresAndHandsOver)
         script.Answer(TPromptKind::Input, mrCancel);
         BildPerEmailVersenden(WinPfad(dir / "a.jpg"), ini);
     }
-    werkzeuge.Anlegen("xdg-email", 4);
+    MailProgramm(werkzeuge, 4);
     {
         TPromptScript script;
         script.Answer(TPromptKind::Input, mrOk).Answer(TPromptKind::Input, mrOk).Answer(TPromptKind::Input, mrOk)
@@ -196,7 +203,7 @@ TEST(Email, CommandAsksStoresAndHandsOver)
 TEST(Email, WhatTheHandOffCannotDoIsRefusedWithItsReason)
 {
     TFakeWerkzeuge werkzeuge;
-    werkzeuge.Anlegen("xdg-email");
+    MailProgramm(werkzeuge);
     lxtest::TempDir dir;
     lxtest::WriteFile(dir / "a.jpg", "JPEG");
     struct Fall {
@@ -231,4 +238,58 @@ TEST(Email, WhatTheHandOffCannotDoIsRefusedWithItsReason)
     script.Answer(TPromptKind::Message, mrOk, "Nachrichtenspeicher");
     EXPECT_EQ(mail.SaveMail(), MAPI_E_NOT_SUPPORTED);
     EXPECT_EQ(p.fehler, std::vector<int>{MAPI_E_NOT_SUPPORTED});
+}
+
+TEST(Email, AMailProgramMustBeThereToTakeTheMessage)
+{
+    struct Fall {
+        const char* Name;
+        bool XdgEmail;
+        const char* Handler;  // what xdg-mime names for mailto: ("" none)
+        const char* Mailer;   // $MAILER
+        bool Hook;
+        bool Verfuegbar;
+    };
+    const Fall faelle[] = {
+        {"no hand-off", false, "thunderbird.desktop\n", "", false, false},
+        {"hand-off without a mail program", true, "", "", false, false},
+        {"mail program for mailto:", true, "thunderbird.desktop\n", "", false, true},
+        {"mailer named in MAILER", true, "", "mutt", false, true},
+        {"hand-off hook", true, "", "", true, true},
+    };
+    for (const Fall& f : faelle) {
+        TFakeWerkzeuge werkzeuge;
+        if (f.XdgEmail)
+            werkzeuge.Anlegen("xdg-email");
+        werkzeuge.Anlegen("xdg-mime", 0, f.Handler);
+        if (f.Hook)
+            werkzeuge.Anlegen("xdg-email-hook.sh");
+        if (*f.Mailer)
+            werkzeuge.Setzen("MAILER", f.Mailer);
+        EXPECT_EQ(MapiAvailable(), f.Verfuegbar) << f.Name;
+        Protokoll p;
+        TEmail mail(nullptr);
+        p.An(mail);
+        EXPECT_EQ(mail.Logon(), f.Verfuegbar ? SUCCESS_SUCCESS : MAPI_E_LOGIN_FAILURE) << f.Name;
+        EXPECT_EQ(p.fehler, f.Verfuegbar ? std::vector<int>{} : std::vector<int>{MAPI_E_LOGIN_FAILURE}) << f.Name;
+    }
+}
+
+TEST(Email, CommandWithoutAMailProgramSaysSoBeforeItAsksAnything)
+{
+    TFakeWerkzeuge werkzeuge;
+    werkzeuge.Anlegen("xdg-email");
+    werkzeuge.Anlegen("xdg-mime");  // no program for mailto:
+    lxtest::TempDir dir;
+    lxtest::WriteFile(dir / "a.jpg", "JPEG");
+    TQKINI ini(nullptr);
+    ini.SetINIFileName(WinPfad(dir / "Lumadex.INI"));
+    TPromptScript script;
+    script.Answer(TPromptKind::Message, mrOk,
+                  "MAPI Verbindung fehlgeschlagen Sie müssen ein eMail-Programm (z.B. MS-Outlook oder Netscape) "
+                  "installiert haben!");
+    BildPerEmailVersenden(WinPfad(dir / "a.jpg"), ini);
+    EXPECT_EQ(script.Records().size(), 1u);  // no question asked
+    EXPECT_FALSE(werkzeuge.Aufgerufen("xdg-email"));
+    EXPECT_EQ(ini.INIReadString("Online_eMail_directly", "Subject", "<fehlt>"), "<fehlt>");
 }

@@ -1,4 +1,5 @@
-// TWallPaper: the registry values and the hand-off to the desktop's tool.
+// TWallPaper: the registry values and the hand-off to the running desktop's
+// tool.
 
 #include <gtest/gtest.h>
 
@@ -50,6 +51,7 @@ TEST(WallPaper, SettingHandsThePictureToGsettings)
 {
     RegistryLeeren();
     TFakeWerkzeuge werkzeuge;
+    werkzeuge.Setzen("XDG_CURRENT_DESKTOP", "GNOME");
     werkzeuge.Anlegen("gsettings");
     lxtest::TempDir dir;
     lxtest::WriteFile(dir / "Galvora.BMP", "BM");
@@ -96,14 +98,16 @@ TEST(WallPaper, WithoutAToolTheCommandSaysSo)
     lxtest::TempDir dir;
     lxtest::WriteFile(dir / "w.bmp", "BM");
     {
-        TFakeWerkzeuge werkzeuge;  // nothing on the PATH
+        TFakeWerkzeuge werkzeuge;  // a plain X session, nothing on the PATH
         TPromptScript script;
         script.Answer(TPromptKind::Message, mrOk, "Das Hintergrundbild kann auf diesem Desktop nicht gesetzt werden.");
         EXPECT_FALSE(HintergrundbildSetzen(WinPfad(dir / "w.bmp"), false, true));
-        EXPECT_TRUE(script.Records().at(0).Text.contains("kein Werkzeug"));
+        EXPECT_TRUE(script.Records().at(0).Text.contains("\"feh\"")) << script.Records().at(0).Text.toStdString();
+        EXPECT_TRUE(script.Records().at(0).Text.contains("nicht installiert"));
     }
     {
         TFakeWerkzeuge werkzeuge;
+        werkzeuge.Setzen("XDG_CURRENT_DESKTOP", "GNOME");
         werkzeuge.Anlegen("gsettings", 1);  // the tool fails
         TPromptScript script;
         script.Answer(TPromptKind::Message, mrOk, "gsettings meldet einen Fehler");
@@ -111,10 +115,95 @@ TEST(WallPaper, WithoutAToolTheCommandSaysSo)
     }
     {
         TFakeWerkzeuge werkzeuge;
+        werkzeuge.Setzen("XDG_CURRENT_DESKTOP", "GNOME");
         werkzeuge.Anlegen("gsettings");
         EXPECT_TRUE(HintergrundbildSetzen(WinPfad(dir / "w.bmp"), false, true));
         EXPECT_EQ(RegWert("WallpaperStyle"), "2");
         EXPECT_EQ(RegWert("TileWallpaper"), "0");
+    }
+    RegistryLeeren();
+}
+
+TEST(WallPaper, TheRunningDesktopChoosesTheSetter)
+{
+    RegistryLeeren();
+    lxtest::TempDir dir;
+    lxtest::WriteFile(dir / "w.bmp", "BM");
+    const QString linux = QString::fromStdString((dir / "w.bmp").string());
+    const QString uri = "file://" + linux;
+    {
+        // Stretched, not tiled.
+        TRegistry reg;
+        reg.RootKey = TRootKey::HKEY_CURRENT_USER;
+        reg.OpenKey("\\Control Panel\\desktop\\", true);
+        reg.WriteString("TileWallpaper", "0");
+        reg.WriteString("WallpaperStyle", "2");
+    }
+    const QString xfce = "/backdrop/screen0/monitorVGA-1/workspace0/";
+    struct Fall {
+        const char* Desktop;  // XDG_CURRENT_DESKTOP
+        const char* Sitzung;  // DESKTOP_SESSION
+        bool Wayland;
+        const char* Werkzeug;  // "" none
+        QStringList Aufrufe;
+    };
+    const QStringList gnome{"set | org.gnome.desktop.background | picture-options | stretched",
+                            "set | org.gnome.desktop.background | picture-uri | " + uri,
+                            "set | org.gnome.desktop.background | picture-uri-dark | " + uri};
+    const Fall faelle[] = {
+        {"GNOME", "", false, "gsettings", gnome},
+        {"ubuntu:GNOME", "", true, "gsettings", gnome},
+        {"Budgie:GNOME", "", false, "gsettings", gnome},
+        {"X-Cinnamon", "", false, "gsettings",
+         {"set | org.cinnamon.desktop.background | picture-options | stretched",
+          "set | org.cinnamon.desktop.background | picture-uri | " + uri}},
+        {"MATE", "", false, "gsettings",
+         {"set | org.mate.background | picture-options | stretched",
+          "set | org.mate.background | picture-filename | " + linux}},
+        {"KDE", "", true, "plasma-apply-wallpaperimage", {linux}},
+        {"", "plasma", false, "plasma-apply-wallpaperimage", {linux}},
+        {"XFCE", "", false, "xfconf-query",
+         {"-c | xfce4-desktop | -l", "-c | xfce4-desktop | -p | " + xfce + "image-style | -n | -t | int | -s | 3",
+          "-c | xfce4-desktop | -p | " + xfce + "last-image | -n | -t | string | -s | " + linux}},
+        {"", "", false, "feh", {"--no-fehbg | --bg-scale | " + linux}},
+        {"", "i3", false, "feh", {"--no-fehbg | --bg-scale | " + linux}},
+        {"LXQt", "", false, "", {}},
+        {"", "", true, "", {}},  // Wayland without a desktop named
+    };
+    const char* const werkzeuge[] = {"gsettings", "plasma-apply-wallpaperimage", "xfconf-query", "feh"};
+    for (const Fall& f : faelle) {
+        const std::string fall = std::string(f.Desktop) + "/" + f.Sitzung + (f.Wayland ? "/wayland" : "");
+        TFakeWerkzeuge w;
+        for (const char* name : werkzeuge)
+            w.Anlegen(name, 0, name == std::string("xfconf-query") ? (xfce + "last-image\n" + xfce + "image-style\n" +
+                                                                       "/backdrop/single-workspace-mode\n").toStdString()
+                                                                    : "");
+        if (*f.Desktop)
+            w.Setzen("XDG_CURRENT_DESKTOP", f.Desktop);
+        if (*f.Sitzung)
+            w.Setzen("DESKTOP_SESSION", f.Sitzung);
+        if (f.Wayland)
+            w.Setzen("WAYLAND_DISPLAY", "wayland-0");
+        EXPECT_EQ(TWallPaper::DesktopTool(), f.Werkzeug) << fall;
+        TWallPaper wp(nullptr);
+        wp.SetWallpaper(WinPfad(dir / "w.bmp"));
+        EXPECT_EQ(wp.Applied(), *f.Werkzeug != 0) << fall << ": " << wp.LastError().toStdString();
+        for (const char* name : werkzeuge)
+            EXPECT_EQ(w.Aufrufe(name), name == std::string(f.Werkzeug) ? f.Aufrufe : QStringList()) << fall << " " << name;
+        if (!*f.Werkzeug)
+            EXPECT_TRUE(wp.LastError().contains("kein Werkzeug zum Setzen des Hintergrundbilds"))
+                << fall << ": " << wp.LastError().toStdString();
+    }
+    {
+        // A desktop without a setter: the command says so and names it.
+        TFakeWerkzeuge w;
+        w.Anlegen("gsettings");
+        w.Setzen("XDG_CURRENT_DESKTOP", "LXQt");
+        TPromptScript script;
+        script.Answer(TPromptKind::Message, mrOk, "Das Hintergrundbild kann auf diesem Desktop nicht gesetzt werden.");
+        EXPECT_FALSE(HintergrundbildSetzen(WinPfad(dir / "w.bmp"), false, true));
+        EXPECT_TRUE(script.Records().at(0).Text.contains("\"LXQt\"")) << script.Records().at(0).Text.toStdString();
+        EXPECT_FALSE(w.Aufgerufen("gsettings"));
     }
     RegistryLeeren();
 }

@@ -4,9 +4,12 @@
 
 #include "start_fixture.h"
 
+#include "fake_tools.h"
+
 #include "controls/xtoolbar.h"
 #include "mainwindow/main_settings.h"
 #include "platform/core/file_utils.h"
+#include "platform/os/folders.h"
 #include "platform/ui/com_ctrls.h"
 #include "platform/ui/menus.h"
 #include "storage/tdbe.h"
@@ -35,6 +38,8 @@ TEST_F(StartTest, FirstStartMakesRegistersAndOpensTheStandardAlbum)
     EXPECT_EQ(form->Caption(), "QV-Lumadex  v1.50 (BILDER.DBF)");
     EXPECT_EQ(form->StatusBarBilder1->Panels()->Items(1)->Text(), "0 von 0 Einträge angezeigt");
     EXPECT_FALSE(prompts.Gezeigt("Es ist kein Fotoalbum geöffnet !"));
+    // Help shows only when asked for.
+    EXPECT_FALSE(prompts.Gezeigt("Die Hilfe zu QV-Lumadex"));
     Beenden();
 }
 
@@ -370,4 +375,38 @@ TEST_F(StartTest, FirstStartLinkGoesWhereTheDesktopKeepsItsLaunchers)
         EXPECT_FALSE(prompts.Gezeigt("schief")) << f.Name;
         EXPECT_TRUE(prompts.Gezeigt(QString::fromStdString((heim / f.Ordner).string()))) << f.Name;
     }
+}
+
+TEST_F(StartTest, TheHistoryComesWithTheProgramAndOpensInTheTextViewer)
+{
+    // The program folder holds what the program ships, as the main block
+    // seeds it at the start.
+    ASSERT_GT(SeedProgramFolder(QStringLiteral(LUMADEX_RESOURCES_DIR)), 0);
+    const std::filesystem::path his = home / "Lumadex.HIS";
+    ASSERT_TRUE(std::filesystem::exists(his));
+    const std::string text = lxtest::ReadFile(his);
+    EXPECT_EQ(text.rfind("QV-Lumadex - Versionsgeschichte\r\n", 0), 0u);
+    EXPECT_NE(text.find("Version 1.50.230 (31.05.2006)"), std::string::npos);
+    EXPECT_NE(text.find("\xDC" "bernahme"), std::string::npos);  // "Ü" in Windows-1252
+    Starten();
+
+    TFakeWerkzeuge w;
+    w.Anlegen("xdg-mime", 0, "textanzeige.desktop\n");
+    w.Anlegen("gio");
+    w.Setzen("XDG_DATA_HOME", (dir.path() / "daten").string());
+    w.Setzen("XDG_DATA_DIRS", (dir.path() / "leer").string());
+    lxtest::WriteFile(dir.path() / "daten/applications/textanzeige.desktop",
+                      "[Desktop Entry]\nType=Application\nName=Text\nExec=textanzeige %f\n");
+    prompts.Texte.clear();
+    form->MenuItem("HistoryLumadexhis1")->Click();
+    EXPECT_EQ(w.Argumente("gio"), QStringList({"launch",
+                                               QString::fromStdString((dir.path() / "daten/applications/textanzeige.desktop").string()),
+                                               QString::fromStdString(his.string())}));
+    EXPECT_TRUE(prompts.Texte.isEmpty()) << prompts.Texte.join(" / ").toStdString();
+
+    // No viewer for text: the command says it could not start.
+    w.Anlegen("xdg-mime");
+    form->MenuItem("HistoryLumadexhis1")->Click();
+    EXPECT_TRUE(prompts.Gezeigt("Fehler beim Starten von " + Win(home) + "\\lumadex.his"))
+        << prompts.Texte.join(" / ").toStdString();
 }

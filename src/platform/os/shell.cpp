@@ -147,23 +147,29 @@ int ShellExecute(const QString& file, const QString& parameters, const QString& 
     return StartOpener(l) ? 42 : 31;
 }
 
-QString FindAssociatedApplication(const QString& document)
+QString DefaultApplication(const QString& mimeType)
 {
-    const QString l = Linux(document);
-    if (l.isEmpty() || !QFileInfo::exists(l))
-        return QString();
     const QString xdgMime = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
     if (xdgMime.isEmpty())
         return QString();
-    const QString mime = QMimeDatabase().mimeTypeForFile(l).name();
     QProcess p;
-    p.start(xdgMime, {QStringLiteral("query"), QStringLiteral("default"), mime});
+    p.start(xdgMime, {QStringLiteral("query"), QStringLiteral("default"), mimeType});
     if (!p.waitForFinished(3000)) {
         p.kill();
         p.waitForFinished(1000);
         return QString();
     }
+    if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+        return QString();
     return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
+
+QString FindAssociatedApplication(const QString& document)
+{
+    const QString l = Linux(document);
+    if (l.isEmpty() || !QFileInfo::exists(l))
+        return QString();
+    return DefaultApplication(QMimeDatabase().mimeTypeForFile(l).name());
 }
 
 bool OpenWithAssociated(const QString& document)
@@ -172,6 +178,43 @@ bool OpenWithAssociated(const QString& document)
     if (l.isEmpty() || !QFileInfo::exists(l))
         return false;
     return StartOpener(l);
+}
+
+bool OpenAsText(const QString& document)
+{
+    const QString l = Linux(document);
+    if (l.isEmpty() || !QFileInfo(l).isFile())
+        return false;
+    const QString viewer = DefaultApplication(QStringLiteral("text/plain"));
+    if (viewer.isEmpty())
+        return false;
+    // The desktop entry's own launcher fills in its command line, terminal
+    // and all, so the file's name decides nothing.
+    const QString entry = QStandardPaths::locate(QStandardPaths::ApplicationsLocation, viewer);
+    const QString gio = QStandardPaths::findExecutable(QStringLiteral("gio"));
+    if (entry.isEmpty() || gio.isEmpty())
+        return false;
+    // The launcher ends once the viewer started; its exit code tells
+    // whether it could (a terminal program without a terminal cannot).
+    QProcess p;
+    p.setStandardOutputFile(QProcess::nullDevice());
+    p.setStandardErrorFile(QProcess::nullDevice());
+    p.start(gio, {QStringLiteral("launch"), entry, l});
+    if (!p.waitForStarted(10000))
+        return false;
+    QElapsedTimer timer;
+    timer.start();
+    // The process may end while events are let through; then there is
+    // nothing left to wait for.
+    while (p.state() != QProcess::NotRunning && !p.waitForFinished(20)) {
+        if (timer.elapsed() > 10000) {
+            p.kill();
+            p.waitForFinished(1000);
+            return false;
+        }
+        LetEventsThrough();
+    }
+    return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
 
 int RunAndWait(const QString& commandLine, bool wait)

@@ -22,12 +22,21 @@ constexpr int SW_SHOW = 5;
 // found), 3 (path not found) or 31 (no associated program / cannot start).
 int ShellExecute(const QString& file, const QString& parameters, const QString& folder, int showCmd);
 
-// The desktop entry of the program associated with the document's type
-// ("org.gnome.eog.desktop"), empty when none is known. The file must exist.
+// The desktop entry of the program the desktop opens a MIME type or URL
+// scheme with ("org.gnome.eog.desktop" for "image/jpeg", the mail program
+// for "x-scheme-handler/mailto"), empty when none is known.
+QString DefaultApplication(const QString& mimeType);
+// The desktop entry of the program associated with the document's type,
+// empty when none is known. The file must exist.
 QString FindAssociatedApplication(const QString& document);
 // Opens the document with its associated program (not waiting). False when
 // the document is missing or no opener can be started.
 bool OpenWithAssociated(const QString& document);
+// Opens a text file in the desktop's viewer for plain text (the default
+// program of "text/plain", started through its desktop entry), whatever
+// the file's name ends in. Not waiting. False when the document is missing,
+// no viewer is set or it cannot be started.
+bool OpenAsText(const QString& document);
 
 // Splits a Windows command line ("C:\Programme\x" "a b" c) into program and
 // arguments, double quotes grouping, absolute Windows paths made Linux paths.

@@ -7,6 +7,7 @@
 #include "platform/os/system_info.h"
 #include "platform/os/version_info.h"
 
+#include "fake_tools.h"
 #include "test_environment.h"
 
 #include <QDir>
@@ -146,6 +147,36 @@ TEST(Shell, DocumentsOpenWithTheDesktopOpener)
     qputenv("PATH", QByteArray::fromStdString(tmp.str() + "/leer"));
     EXPECT_FALSE(OpenWithAssociated(Win(tmp / "Bild 1.jpg")));  // no opener at all
     qputenv("PATH", path);
+}
+
+TEST(Shell, TextFilesOpenInTheDesktopsTextViewerWhateverTheirEnding)
+{
+    // A fake desktop: xdg-mime names the viewer for text/plain, its entry
+    // lies in the user's applications folder, gio launches it.
+    TFakeWerkzeuge w;
+    w.Anlegen("xdg-mime", 0, "textanzeige.desktop\n");
+    w.Anlegen("gio");
+    lxtest::TempDir daten;
+    w.Setzen("XDG_DATA_HOME", daten.str());
+    w.Setzen("XDG_DATA_DIRS", (daten / "leer").string());
+    lxtest::WriteFile(daten / "applications/textanzeige.desktop",
+                      "[Desktop Entry]\nType=Application\nName=Text\nExec=textanzeige %f\n");
+    lxtest::TempDir tmp;
+    lxtest::WriteFile(tmp / "Lumadex.HIS", "Version 1.50\r\n");
+
+    EXPECT_TRUE(OpenAsText(Win(tmp / "lumadex.his")));
+    EXPECT_EQ(w.Aufrufe("xdg-mime"), QStringList({"query | default | text/plain"}));
+    EXPECT_EQ(w.Argumente("gio"), QStringList({"launch", Q(daten / "applications/textanzeige.desktop"),
+                                               Q(tmp / "Lumadex.HIS")}));
+
+    EXPECT_FALSE(OpenAsText(Win(tmp / "fehlt.his")));
+    w.Anlegen("gio", 1);  // the viewer cannot start
+    EXPECT_FALSE(OpenAsText(Win(tmp / "Lumadex.HIS")));
+    w.Anlegen("gio");
+    w.Anlegen("xdg-mime");  // no viewer for text
+    EXPECT_FALSE(OpenAsText(Win(tmp / "Lumadex.HIS")));
+    w.Anlegen("xdg-mime", 0, "gibtesnicht.desktop\n");  // named, but no entry
+    EXPECT_FALSE(OpenAsText(Win(tmp / "Lumadex.HIS")));
 }
 
 TEST(VersionInfo, TheProgramsOwnVersion)
