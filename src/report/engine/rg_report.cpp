@@ -603,6 +603,14 @@ std::vector<TrgCacheable*> TrgReport::CacheablesInOrder()
     return objects;
 }
 
+void TrgReport::Cancel()
+{
+    TrgProducer::Cancel();
+    if (reportBeingGenerated_ && reportBeingGenerated_ != this)
+        reportBeingGenerated_->Cancel();
+    engine_->SetStop(true);
+}
+
 void TrgReport::CancelGeneration()
 {
     engine_->SetStop(true);

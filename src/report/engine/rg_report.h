@@ -173,6 +173,14 @@ public:
     TrgCacheManager* PageCache() const { return cache_.get(); }
 
     void Print() { PrintToDevice(); }
+    // Cancels the job, the child report a subreport is generating at the
+    // moment (which passes the cancel on up to the child reports above it)
+    // and this report's engine.
+    void Cancel() override;
+    // The child report a subreport of this report generates at the moment,
+    // or nullptr; set by the subreport around its generation.
+    TrgCustomReport* ReportBeingGenerated() const { return reportBeingGenerated_; }
+    void SetReportBeingGenerated(TrgCustomReport* Value) { reportBeingGenerated_ = Value; }
     // The notification hook: fired by ReportNotify with its argument.
     std::function<void(TrgCustomReport*)> OnReportNotify;
     void ReportNotify(TrgCustomReport* Report) override;
@@ -197,6 +205,7 @@ public:
 private:
     std::unique_ptr<TrgCacheManager> cache_;
     bool cachePages_ = false;
+    TrgCustomReport* reportBeingGenerated_ = nullptr;
 };
 
 // Every length of the report read from a stream lies within rgMaxLength

@@ -364,6 +364,21 @@ void TrgSubReport::RunChildPage(int PageNo, QSize Size)
 void TrgSubReport::GenerateContent()
 {
     childPageReady_ = false;
+    // While the child report runs, a cancel of the main report must reach
+    // it; afterwards the report that holds this subreport runs again.
+    TrgCustomReport* holder = TrgStretchable::Report();
+    auto* main = holder ? dynamic_cast<TrgReport*>(holder->GetMainReport()) : nullptr;
+    struct TBeingGenerated {
+        TrgReport* Main;
+        TrgCustomReport* After;
+        ~TBeingGenerated()
+        {
+            if (Main)
+                Main->SetReportBeingGenerated(After);
+        }
+    } beingGenerated{main, holder};
+    if (main)
+        main->SetReportBeingGenerated(child_.get());
     switch (printBehavior_) {
     case pbFixed: GenerateFixed(); break;
     case pbSection: GenerateSection(); break;

@@ -401,6 +401,44 @@ TEST_F(StretchableTest, AnEntryKeptTogetherMovesWholeWhenItFitsAPageAndGoesOnOnl
     EXPECT_EQ(again[4], pages[1]);
 }
 
+TEST_F(StretchableTest, KeepTogetherIsOffUnlessTheCallerSetsIt)
+{
+    // Seven lines to a page: three, then a note of five that fits a fresh
+    // page but not the four lines left. Without the caller's word the note
+    // starts where the first ends and goes on over the page end.
+    auto rows = MakeTexts({Paragraphs(3), Paragraphs(5, 4)});
+    MakeMemoReport(rows.get());
+    detail->SetPrintHeight(phDynamic);
+    AddDBMemo(detail, QStringLiteral("Text"), 0, 0);
+    EXPECT_FALSE(detail->KeepTogether());
+    const std::vector<QString> pages = PrintAll();
+    ASSERT_EQ(pages.size(), 2u);
+    EXPECT_EQ(MemoLines(pages[0]), Paragraphs(7));
+    EXPECT_EQ(MemoLines(pages[1]), Paragraphs(1, 8));
+}
+
+TEST_F(StretchableTest, AnEntryKeptTogetherWaitsOnceAlsoBelowAColumnHeader)
+{
+    // Two columns whose header of one line leaves each column six lines.
+    // The note of seven waits for the second column once and then goes on
+    // over the column's end, instead of waiting in every column.
+    auto rows = MakeTexts({Paragraphs(3), Paragraphs(7, 4)});
+    report->SetColumns(2);
+    MakeMemoReport(rows.get());
+    AddLabel(AddBand<TrgColumnHeaderBand>(4233), QStringLiteral("Spalten"), 0, 0);
+    detail->SetPrintHeight(phDynamic);
+    detail->SetKeepTogether(true);
+    AddDBMemo(detail, QStringLiteral("Text"), 0, 0);
+    report->SetPageLimit(8);  // a band waiting in every column would otherwise never end
+    const std::vector<QString> pages = PrintAll();
+    EXPECT_EQ(MemoLines(pages), Paragraphs(10)) << "every line once, in order";
+    ASSERT_EQ(pages.size(), 2u);
+    EXPECT_EQ(MemoLines(pages[0]), Paragraphs(9));
+    EXPECT_TRUE(pages[0].contains(QStringLiteral("TrgDrawText 50000 19233 30000 25398 \"\" MS Sans Serif/8 [Absatz 4|")))
+        << "the note from the second column's top, below its header: " << pages[0].toStdString();
+    EXPECT_EQ(MemoLines(pages[1]), Paragraphs(1, 10));
+}
+
 TEST_F(StretchableTest, WhatStretchesWithTheBandWaitsForThePageWhereANoteGoingOnEnds)
 {
     // Ten lines of a note, seven to a page, a fixed label beside it and a

@@ -628,6 +628,70 @@ TEST_F(SubReportTest, AChildReportPassesOnWhatHappensToItToTheReportAbove)
     EXPECT_FALSE(report->Cancelled());
 }
 
+// The report's cancel (the cancel dialog's button, Esc) while a child
+// report is being generated stops that child at its next band: nothing of
+// it or of the report after it is made.
+TEST_F(SubReportTest, ACancelWhileAChildIsGeneratedStopsTheChildAtItsNextBand)
+{
+    for (const TrgPrintBehaviorType behavior : {pbChild, pbSection, pbFixed}) {
+        SCOPED_TRACE(behavior);
+        TrgSubReport* sub = MakeReports(2, 8, behavior);
+        if (behavior == pbFixed)
+            sub->SetmmBounds(MM(10), MM(5), MM(60), MM(35));
+        TrgChildReport* child = sub->Report();
+        int childBands = 0;
+        TNotifyEvent fill = child->GetBandAt(0)->BeforePrint;
+        child->GetBandAt(0)->BeforePrint = [&, fill](TObject* Sender) {
+            fill(Sender);
+            if (++childBands == 3)
+                report->Cancel();
+        };
+        const QStringList texts = Texts(PrintAll());
+        EXPECT_EQ(childBands, 3) << texts.join(", ").toStdString();
+        EXPECT_FALSE(texts.contains(QStringLiteral("Kind 4")));
+        EXPECT_FALSE(texts.contains(QStringLiteral("Satz 2")));
+        EXPECT_TRUE(child->Cancelled());
+        EXPECT_EQ(report->ReportBeingGenerated(), report.get()) << "the main report runs again after the child";
+        EXPECT_FALSE(report->Engine()->PageRequestRunning());
+
+        // The next print is whole again.
+        child->GetBandAt(0)->BeforePrint = fill;
+        const QStringList whole = Texts(PrintAll());
+        EXPECT_EQ(whole.count(QStringLiteral("Kind 8")), 2) << whole.join(", ").toStdString();
+        while (report->GetBandCount() > 0)
+            delete report->GetBandAt(0);
+    }
+}
+
+TEST_F(SubReportTest, ACancelReachesAGrandchildBeingGeneratedAndEveryReportAboveIt)
+{
+    TrgSubReport* sub = MakeReports(2, 2, pbChild);
+    TrgChildReport* child = sub->Report();
+    auto* inner = new TrgSubReport(&form);
+    inner->SetBand(child->GetBandAt(0));
+    inner->SetmmBounds(MM(30), 0, MM(20), MM(4));
+    std::vector<QStringList> rows;
+    for (int i = 1; i <= 6; ++i)
+        rows.push_back({QStringLiteral("Enkel %1").arg(i)});
+    TListPipeline grandRows(nullptr, QStringList{"Name"}, rows);
+    TrgLabel* grandName = rgtest::ChildLine(inner, &form, &grandRows);
+    TrgChildReport* grandchild = inner->Report();
+    int grandBands = 0;
+    grandName->Band()->BeforePrint = [&](TObject*) {
+        grandName->SetCaption(grandRows.GetFieldAsString("Name"));
+        if (++grandBands == 2) {
+            EXPECT_EQ(report->ReportBeingGenerated(), grandchild);
+            report->Cancel();
+        }
+    };
+    const QStringList texts = Texts(PrintAll());
+    EXPECT_EQ(grandBands, 2) << texts.join(", ").toStdString();
+    EXPECT_FALSE(texts.contains(QStringLiteral("Enkel 3")));
+    EXPECT_FALSE(texts.contains(QStringLiteral("Kind 2")));
+    for (TrgReport* r : {static_cast<TrgReport*>(grandchild), static_cast<TrgReport*>(child)})
+        EXPECT_TRUE(r->Cancelled()) << r->Name.toStdString();
+}
+
 TEST_F(SubReportTest, AChildReportTakesItsParentsPrinterSetupAgainAfterACopyOrAChange)
 {
     TrgSubReport* sub = MakeReports(1, 1, pbChild);
