@@ -31,6 +31,21 @@ QString ResolveProgram(const QString& program)
     return QStandardPaths::findExecutable(program);
 }
 
+// Waits for a started process while events go through, for at most
+// timeoutMs (0: without end). The process may end while the events run;
+// then waitForFinished answers false, so its state decides.
+bool WaitLettingEventsThrough(QProcess& p, int timeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (p.state() != QProcess::NotRunning && !p.waitForFinished(20)) {
+        if (timeoutMs > 0 && timer.elapsed() > timeoutMs)
+            return false;
+        LetEventsThrough(20);
+    }
+    return true;
+}
+
 bool IsExecutableFile(const QString& linuxPath)
 {
     QFileInfo fi(linuxPath);
@@ -202,17 +217,10 @@ bool OpenAsText(const QString& document)
     p.start(gio, {QStringLiteral("launch"), entry, l});
     if (!p.waitForStarted(10000))
         return false;
-    QElapsedTimer timer;
-    timer.start();
-    // The process may end while events are let through; then there is
-    // nothing left to wait for.
-    while (p.state() != QProcess::NotRunning && !p.waitForFinished(20)) {
-        if (timer.elapsed() > 10000) {
-            p.kill();
-            p.waitForFinished(1000);
-            return false;
-        }
-        LetEventsThrough();
+    if (!WaitLettingEventsThrough(p, 10000)) {
+        p.kill();
+        p.waitForFinished(1000);
+        return false;
     }
     return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
@@ -232,8 +240,7 @@ int RunAndWait(const QString& commandLine, bool wait)
     p.start(program, args);
     if (!p.waitForStarted(10000))
         return -1;
-    while (!p.waitForFinished(20))
-        LetEventsThrough(20);
+    WaitLettingEventsThrough(p, 0);
     return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
 }
 

@@ -7,12 +7,16 @@
 #include "platform/os/system_info.h"
 #include "platform/os/version_info.h"
 
+#include "core_app.h"
 #include "fake_tools.h"
 #include "test_environment.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QThread>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 namespace {
@@ -110,6 +114,25 @@ TEST(Shell, ProgramsRunAndAreWaitedFor)
     EXPECT_EQ(RunAndWait("sh -c \"exit 3\"", true), 3);
     EXPECT_EQ(RunAndWait("gibt-es-nicht-lumadex", true), -1);
     EXPECT_EQ(RunAndWait("", true), -1);
+
+    // With events going through while it waits, a program that ends while
+    // they run is seen as ended too: here each pass of events takes 15 ms,
+    // so many runs end during one.
+    lxtest::EnsureCoreApplication();
+    QTimer busy;
+    QObject::connect(&busy, &QTimer::timeout, [] { QThread::msleep(15); });
+    busy.start(0);
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [] {
+        std::fprintf(stderr, "RunAndWait did not see its program end\n");
+        std::_Exit(1);
+    });
+    watchdog.start(20000);
+    for (int i = 0; i < 20; ++i)
+        EXPECT_EQ(RunAndWait("sh -c \"sleep 0.0" + QString::number(i % 5) + "; exit 5\"", true), 5) << i;
+    watchdog.stop();
+    busy.stop();
 
     // Waits until the program ends, in the working folder given.
     ASSERT_TRUE(StartAndWait("sh", "sh -c \"sleep 0.2; pwd > pwd.txt\"", Win(tmp.path()), 0));

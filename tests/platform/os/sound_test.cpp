@@ -12,18 +12,10 @@
 
 #include "platform/core/win_path.h"
 #include "platform/os/sound.h"
+#include "core_app.h"
 #include "test_environment.h"
 
 namespace {
-
-void EnsureApp()
-{
-    static int argc = 1;
-    static char name[] = "test_platform_os";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance())
-        static QCoreApplication app(argc, argv);
-}
 
 // Lets events run until the condition holds or five seconds pass.
 bool WaitFor(const std::function<bool()>& condition)
@@ -40,7 +32,7 @@ bool WaitFor(const std::function<bool()>& condition)
 struct SoundFixture : ::testing::Test {
     SoundFixture()
     {
-        EnsureApp();
+        lxtest::EnsureCoreApplication();
         log = QString::fromStdString((dir / "player.log").string());
         wav = QString::fromStdString((dir / "Klang.wav").string());
         lxtest::WriteFile(dir / "Klang.wav", "RIFF");
