@@ -2,10 +2,12 @@
 // The program on a CD-R tree, in the Linux sense: the running executable,
 // the shared libraries it and its Qt plugins need that a plain Debian 12
 // desktop does not have, the Qt plugins themselves, and a start script that
-// runs the program with those libraries. On a writable tree the medium's
-// program folder is the program's; a burned disc is read-only, so the script
-// copies the program folder to the user's disk (once per program on the
-// medium) and runs that copy, with the disc's albums.
+// runs the program with those libraries. On a writable tree whose program
+// can be executed in place the medium's program folder is the program's.
+// Elsewhere (a burned disc; a FAT or exFAT stick as the desktop mounts it,
+// without execute bits; a medium mounted noexec) the script copies the
+// program folder to the user's disk (once per program on the medium) and
+// runs that copy, with the medium's albums.
 //
 // Program folder of the tree:
 //   lumadex           the executable
@@ -51,8 +53,9 @@ QMap<QString, QString> BenoetigteBibliotheken(const QString& datei, QString& feh
 QList<TProgrammDatei> ProgrammDateienFuerDatentraeger(const QString& programm, const QString& pluginOrdner,
                                                       const QString& uebersetzungsOrdner, QString& fehler);
 
-// The start script (a POSIX shell script, LF line ends). A read-only
-// program folder is copied to "${XDG_DATA_HOME:-~/.local/share}/QV-Lumadex-CD"
+// The start script (a POSIX shell script, LF line ends). A program folder
+// that is read-only or whose program cannot be executed there is copied to
+// "${XDG_DATA_HOME:-~/.local/share}/QV-Lumadex-CD"
 // when that copy is missing or differs from the medium (names, sizes and
 // times of its files); files the program wrote there stay.
 QString CdrStartSkript();

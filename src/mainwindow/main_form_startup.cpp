@@ -31,22 +31,43 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QFileInfo>
+#include <QSet>
+
+#include <functional>
+#include <utility>
 
 namespace {
 
 const QString kAlbumFehler = QStringLiteral("Fehler beim Öffnen des Fotoalbums, beenden Sie das Programm !");
 const QString kManagerFehler = QStringLiteral("Öffnen der Fotoalbenmanager-Datenbank fehlgeschlagen !");
 
-// A start from a CD-R tree: the program's own manager table (in its
-// writable data folder `eigenerOrdner`) is made anew from the tree's, whose
-// rows name the albums by file name, with each album's full path in the
-// tree. The tree itself is never written: a burned disc cannot be, and the
-// tree stays valid wherever it lies. False when the program was not
-// started from a tree.
-bool CdrAlbenUebernehmen(const QString& eigenerOrdner)
+// True when a row of the program's own manager table with the path `pfad`
+// stands for the tree's album `album` that is no longer where the row says:
+// same file name, and the row names it bare or in a CD-R tree that is gone
+// from there (the tree was moved, or its medium lies elsewhere now).
+bool VerwaisteBaumZeile(const QString& pfad, const QString& album)
+{
+    if (ExtractFileName(pfad).compare(ExtractFileName(album), Qt::CaseInsensitive) != 0)
+        return false;
+    if (ExtractFilePath(pfad).isEmpty())
+        return true;
+    return !CdrWurzelVonAlbum(ExtractFilePath(pfad)).isEmpty() && !FileExists(pfad);
+}
+
+// A start from a CD-R tree: the tree's albums go into the program's own
+// manager table (in its writable data folder `eigenerOrdner`), each with
+// its full path in the tree; the tree's table names them by file name.
+// What the user keeps there stays: descriptions, marks, icons and other
+// albums. A tree album listed at its path keeps its row, a row of it that
+// points where the tree no longer is takes the new path, and only an album
+// not listed yet gets a row, copied from the tree's. The tree itself is
+// never written: a burned disc cannot be, and the tree stays valid wherever
+// it lies. False when the program was not started from a tree.
+bool CdrAlbenUebernehmen(TMainForm& form, const QString& eigenerOrdner)
 {
     const QString baum = CdrDatenbankOrdnerDesStarts();
-    if (baum.isEmpty() || !FileExists(baum + QString::fromLatin1(kCdrManagerName)))
+    const QString baumTabelle = baum + QString::fromLatin1(kCdrManagerName);
+    if (baum.isEmpty() || !FileExists(baumTabelle))
         return false;
     const auto baumLinux = WinToLinux(baum);
     const auto eigenLinux = WinToLinux(eigenerOrdner);
@@ -55,40 +76,73 @@ bool CdrAlbenUebernehmen(const QString& eigenerOrdner)
         return true;  // the program's data folder is the tree's own
     ForceDirectories(eigenerOrdner);
     const TAlbumDateien eigene(eigenerOrdner, kManagerTabelle);
-    for (const QString& datei : {eigene.Dbf(), eigene.Cdx()})
-        if (FileExists(datei))
-            DeleteFile(datei);
-    bool kopiert = false;
+    if (!FileExists(eigene.Dbf()))
+        form.ErzeugeBilderDatenbankenVerwaltung(eigenerOrdner, kManagerTabelle);
+
+    // The tree's albums that are there: their row in the tree's table and
+    // their full path.
+    QList<std::pair<uint32_t, QString>> alben;
     {
         TTable tabelle;
         TDataSource quelle(&tabelle);
         TDbe dbe(nullptr);
         dbe.SetDataSource(&quelle);
         if (DatenbankOeffnen(&tabelle, ttDXFOX, &dbe, baum, QString::fromLatin1(kCdrManagerName), QString(), false,
-                             true) == 1) {
-            dbe.SetOrder(0);
-            dbe.GoTop();
-            kopiert = dbe.CopyFile(eigene.Dbf());
-            tabelle.Close();
+                             true) != 1)
+            return true;
+        dbe.SetOrder(0);
+        for (uint32_t r = 1; r <= dbe.RecCount(); ++r) {
+            dbe.Go(r);
+            if (dbe.Deleted())
+                continue;
+            const QString album = ManagerAlbumPfad(dbe.GetTrimString(QStringLiteral("PFAD")), baum);
+            if (!album.isEmpty())
+                alben.append({r, album});
         }
+        tabelle.Close();
     }
-    if (!kopiert)
+    if (alben.isEmpty())
         return true;
+
     TTable tabelle;
     TDataSource quelle(&tabelle);
     TDbe dbe(nullptr);
     dbe.SetDataSource(&quelle);
     if (DatenbankOeffnen(&tabelle, ttDXFOX, &dbe, eigenerOrdner, kManagerTabelle, QString(), true, false) != 1)
         return true;
+    dbe.SetOrder(0);
+    QList<std::pair<uint32_t, QString>> zeilen;
     for (uint32_t r = 1; r <= dbe.RecCount(); ++r) {
         dbe.Go(r);
-        const QString pfad = dbe.GetTrimString(QStringLiteral("PFAD"));
-        const QString album = ManagerAlbumPfad(pfad, baum);
-        if (album.isEmpty() || album == pfad)
-            continue;
+        if (!dbe.Deleted())
+            zeilen.append({r, dbe.GetTrimString(QStringLiteral("PFAD"))});
+    }
+    const auto pfadSetzen = [&](uint32_t zeile, const QString& album) {
+        dbe.Go(zeile);
         tabelle.Edit();
         tabelle.FieldByName(QStringLiteral("PFAD"))->SetAsString(album);
         tabelle.Post();
+    };
+    QSet<uint32_t> vergeben;
+    const auto finde = [&](const std::function<bool(const QString&)>& passt) -> uint32_t {
+        for (const auto& [zeile, pfad] : zeilen)
+            if (!vergeben.contains(zeile) && passt(pfad))
+                return zeile;
+        return 0;
+    };
+    for (const auto& [baumZeile, album] : alben) {
+        uint32_t zeile =
+            finde([&](const QString& pfad) { return pfad.compare(album, Qt::CaseInsensitive) == 0; });
+        if (zeile == 0) {
+            zeile = finde([&](const QString& pfad) { return VerwaisteBaumZeile(pfad, album); });
+            if (zeile != 0) {
+                pfadSetzen(zeile, album);
+            } else if (dbe.AppendFrom(baumTabelle, 1, QStringLiteral("RECNO()=%1").arg(baumZeile))) {
+                zeile = dbe.RecCount();
+                pfadSetzen(zeile, album);
+            }
+        }
+        vergeben.insert(zeile);
     }
     tabelle.Close();
     return true;
@@ -143,7 +197,7 @@ void TMainForm::FormCreate(TObject* Sender)
     KalvunoUebernahme();
     // Started from a CD-R tree: the tree's albums are this run's albums.
     const QString eigeneDaten = lauf_.ProgrammPfad() + QStringLiteral("Data\\Database\\");
-    const bool vonCdr = CdrAlbenUebernehmen(eigeneDaten);
+    const bool vonCdr = CdrAlbenUebernehmen(*this, eigeneDaten);
     if (vonCdr) {
         BereichDatenbanken().DateienSetzen(TAlbumDateien(eigeneDaten, kManagerTabelle));
         ProgrammOptionen()->EditDatenbankenVerzeichnis = eigeneDaten;

@@ -410,3 +410,117 @@ TEST_F(StartTest, TheHistoryComesWithTheProgramAndOpensInTheTextViewer)
     EXPECT_TRUE(prompts.Gezeigt("Fehler beim Starten von " + Win(home) + "\\lumadex.his"))
         << prompts.Texte.join(" / ").toStdString();
 }
+
+namespace {
+
+// A CD-R tree as the CD-R form leaves it: its manager table names the
+// albums by file name, each album lies in the folder of its base name.
+class CdrBaumStartTest : public StartTest {
+protected:
+    void TearDown() override
+    {
+        qunsetenv("LUMADEX_CDR_DATEN");
+        StartTest::TearDown();
+    }
+    static void Tabelle(const std::filesystem::path& datei, std::span<const TAlbumFeld> felder)
+    {
+        std::filesystem::create_directories(datei.parent_path());
+        ASSERT_NE(dbe_CreateNew(datei.string().c_str(), "XXXXXXXXXX", DBE_TYPE_FOX, int(felder.size())), 0)
+            << dbe_LastError();
+        for (const TAlbumFeld& f : felder)
+            dbe_CreateField(f.Name, f.Typ, f.Breite, f.Dezimal);
+        ASSERT_EQ(dbe_CreateExec(), 1) << dbe_LastError();
+        dbe_Close();
+    }
+    // Puts the album `name` (base name + ".DBF") into the tree at `wurzel`
+    // and a row for it into the tree's manager table.
+    static void BaumAlbum(const std::filesystem::path& wurzel, const std::string& name, const std::string& text)
+    {
+        const auto db = wurzel / "Data" / "Database";
+        if (!std::filesystem::exists(db / "LXman.dbf"))
+            ASSERT_NO_FATAL_FAILURE(Tabelle(db / "LXman.dbf", kManagerFelder));
+        ASSERT_NO_FATAL_FAILURE(Tabelle(db / name / (name + ".DBF"), kAlbumFelder));
+        ASSERT_NE(dbe_Use((db / "LXman.dbf").string().c_str(), "BAUM", DBE_EXCLUSIVE, DBE_TYPE_FOX), 0);
+        ASSERT_EQ(dbe_AppendBlank(), 1);
+        dbe_Replace("PFAD", DBE_REPL_TEXT, (name + ".DBF").c_str());
+        dbe_Replace("SHORTDESC", DBE_REPL_TEXT, text.c_str());
+        dbe_Commit();
+        dbe_Close();
+    }
+    void Start(const std::filesystem::path& wurzel)
+    {
+        qputenv("LUMADEX_CDR_DATEN", QByteArray::fromStdString((wurzel / "Data").string()));
+        Starten();
+        ASSERT_TRUE(form->TableBilder->Active()) << prompts.Texte.join('\n').toStdString();
+        Beenden();
+        form.reset();
+        dbe_CloseAll();
+    }
+    // The rows of the program's own manager table: path, description, icon
+    // and mark.
+    std::vector<std::string> Zeilen() const
+    {
+        std::vector<std::string> zeilen;
+        if (dbe_Use((Datenbank() / "LXMan.DBF").string().c_str(), "EIGEN", DBE_READONLY, DBE_TYPE_FOX) == 0)
+            return {dbe_LastError()};
+        for (dbe_GoTop(); !dbe_Eof(); dbe_Skip(1)) {
+            std::string zeile;
+            for (const char* feld : {"PFAD", "SHORTDESC", "FLAGS"})
+                zeile += std::string(dbe_GetTrimString(feld)) + "|";  // one text buffer per call
+            zeilen.push_back(zeile + (dbe_GetLogical("MARKIERT") ? "x" : "-"));
+        }
+        dbe_Close();
+        return zeilen;
+    }
+    static std::string Pfad(const std::filesystem::path& wurzel, const std::string& name)
+    {
+        return Win(wurzel / "Data" / "Database" / name / (name + ".DBF")).toStdString();
+    }
+};
+
+// What the user changed in the manager table of a run from a tree stays at
+// the next start from it, also when the tree was moved; albums the tree got
+// since are added.
+TEST_F(CdrBaumStartTest, StartsFromATreeKeepWhatTheUserChangedInTheManager)
+{
+    const auto baum = dir.path() / "cdr";
+    ASSERT_NO_FATAL_FAILURE(BaumAlbum(baum, "ALBUMA", "Urlaub"));
+    ASSERT_NO_FATAL_FAILURE(BaumAlbum(baum, "ALBUMB", "Familie"));
+    ASSERT_NO_FATAL_FAILURE(Start(baum));
+    EXPECT_EQ(Zeilen(), (std::vector<std::string>{Pfad(baum, "ALBUMA") + "|Urlaub||-",
+                                                  Pfad(baum, "ALBUMB") + "|Familie||-"}));
+
+    // The user gives album A another description and an icon, marks album
+    // B and registers an album of his own.
+    const std::string eigenes = Win(dir.path() / "EIGEN.DBF").toStdString();
+    ASSERT_NE(dbe_Use((Datenbank() / "LXMan.DBF").string().c_str(), "EIGEN", DBE_EXCLUSIVE, DBE_TYPE_FOX), 0);
+    dbe_Go(1);
+    dbe_Replace("SHORTDESC", DBE_REPL_TEXT, "Sommer 2005");
+    dbe_Replace("FLAGS", DBE_REPL_TEXT, "7");
+    dbe_Go(2);
+    const char ja = 'T';
+    dbe_Replace("MARKIERT", DBE_REPL_LOGICAL, &ja);
+    ASSERT_EQ(dbe_AppendBlank(), 1);
+    dbe_Replace("PFAD", DBE_REPL_TEXT, eigenes.c_str());
+    dbe_Replace("SHORTDESC", DBE_REPL_TEXT, "Eigenes");
+    dbe_Commit();
+    dbe_Close();
+    // The tree got a third album meanwhile.
+    ASSERT_NO_FATAL_FAILURE(BaumAlbum(baum, "ALBUMC", "Garten"));
+    ASSERT_NO_FATAL_FAILURE(Start(baum));
+    const std::vector<std::string> erwartet{Pfad(baum, "ALBUMA") + "|Sommer 2005|7|-",
+                                            Pfad(baum, "ALBUMB") + "|Familie||x", eigenes + "|Eigenes||-",
+                                            Pfad(baum, "ALBUMC") + "|Garten||-"};
+    EXPECT_EQ(Zeilen(), erwartet);
+
+    // The tree now lies elsewhere: its albums' rows follow it, the rest
+    // stays as it was.
+    const auto neu = dir.path() / "anderswo";
+    std::filesystem::rename(baum, neu);
+    ASSERT_NO_FATAL_FAILURE(Start(neu));
+    EXPECT_EQ(Zeilen(), (std::vector<std::string>{Pfad(neu, "ALBUMA") + "|Sommer 2005|7|-",
+                                                  Pfad(neu, "ALBUMB") + "|Familie||x", eigenes + "|Eigenes||-",
+                                                  Pfad(neu, "ALBUMC") + "|Garten||-"}));
+}
+
+}  // namespace

@@ -36,6 +36,7 @@
 #include <QThread>
 
 #include <csignal>
+#include <iostream>
 
 namespace {
 
@@ -731,7 +732,7 @@ protected:
             for (const QString& n : fd.entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot))
                 ergebnis.Offen = ergebnis.Offen || QFileInfo(fd.filePath(n)).symLinkTarget() == gesucht;
             if (!ergebnis.Offen)
-                QThread::msleep(100);
+                p.waitForFinished(100);  // also notes a program that ended
         }
         ::kill(pid_t(p.processId()), SIGTERM);
         p.waitForFinished(60000);
@@ -804,8 +805,11 @@ TEST_F(CdrStartTest, TheBurnedTreeOpensEachAlbumAndFindsItsPicturesOnTheDisc)
 }
 
 // Written to a FAT stick, which holds no links: the tree comes back from a
-// FAT image (mtools) as the stick shows it, and starts in place.
-TEST_F(CdrStartTest, TheTreeOnAFatStickStartsInPlace)
+// FAT image (mtools) as the desktop shows the stick, without execute bits;
+// or the tree, executable, lies on a medium mounted noexec. Neither can
+// run the program in place: the script starts a copy on the user's disk,
+// with the stick's albums.
+TEST_F(CdrStartTest, TheTreeOnAStickThatCannotExecuteStartsFromACopy)
 {
     if (QProcess::execute("sh", {"-c", "command -v mcopy && command -v mkfs.vfat"}) != 0)
         GTEST_SKIP() << "mtools or dosfstools missing";
@@ -814,23 +818,52 @@ TEST_F(CdrStartTest, TheTreeOnAFatStickStartsInPlace)
     const auto stick = dir.path() / "stick";
     const QString befehl = QStringLiteral(
         "set -e; truncate -s 400M \"$1\"; mkfs.vfat -F 32 \"$1\" >/dev/null; mcopy -s -i \"$1\" \"$2\" ::/cdr; "
-        "mkdir -p \"$3\"; mcopy -s -n -i \"$1\" ::/cdr \"$3\"; chmod -R a+x \"$3\"");
+        "mkdir -p \"$3\"; mcopy -s -n -i \"$1\" ::/cdr \"$3\"");
     QProcess fat;
     fat.start("sh", {"-c", befehl, "sh", bild, Q(Baum()), Q(stick)});
     ASSERT_TRUE(fat.waitForFinished(300000));
     ASSERT_EQ(fat.exitCode(), 0) << fat.readAllStandardError().toStdString();
     std::filesystem::remove(dir.path() / "stick.img");
-    const auto db = stick / "cdr" / "Data" / "Database";
+    const auto cdr = stick / "cdr";
+    const auto db = cdr / "Data" / "Database";
     ASSERT_TRUE(std::filesystem::exists(db / "ALBUMA" / "ALBUMA.DBF"));
+    ASSERT_FALSE(QFileInfo(Q(cdr / "Programm" / "lumadex")).isExecutable());
+    const auto kopie = dir.path() / "home" / "QV-Lumadex-CD";
 
-    const TLauf a = Starten({"sh"}, Q(stick / "cdr" / "Programm" / "lumadex.sh"), "stick", db / "ALBUMA" / "ALBUMA.DBF");
-    EXPECT_TRUE(a.Offen) << a.Prompts.toStdString() << a.Fehler.toStdString();
-    EXPECT_TRUE(Fehlerfrei(a.Prompts)) << a.Prompts.toStdString();
-    // The program's own files stay in its program folder, the tree's
-    // albums as they were.
-    EXPECT_FALSE(std::filesystem::exists(stick / "cdr" / "Data" / "ASCIIExport"));
-    EXPECT_TRUE(std::filesystem::exists(stick / "cdr" / "Programm" / "Data" / "Database" / "LXMan.DBF"));
-    EXPECT_EQ(BilderDesAlbums(stick / "cdr", "ALBUMB"), QStringList({Q(stick / "cdr" / "Data" / "Pics" / "ALBUMB" / "y.jpg")}));
+    const QString noexec = QStringLiteral(
+        "mount --bind \"$1\" \"$1\" && mount -o remount,noexec,bind \"$1\" \"$1\" || exit 99; shift; exec \"$@\"");
+    const QStringList gemountet{"unshare", "-rm", "sh", "-c", noexec, "sh", Q(cdr)};
+    const bool noexecMoeglich =
+        QProcess::execute("unshare", gemountet.mid(1) + QStringList{"sh", "-c",
+                                                                    "findmnt -n -o VFS-OPTIONS -T \"$0\" | grep -qw noexec",
+                                                                    Q(cdr)}) == 0;
+    if (!noexecMoeglich)
+        std::cout << "no noexec mount possible here (unshare -rm): only the stick without execute bits\n";
+    struct TFall {
+        const char* Name;
+        bool Noexec;
+    };
+    for (const TFall& fall : {TFall{"ohne_x", false}, TFall{"noexec", true}}) {
+        SCOPED_TRACE(fall.Name);
+        std::filesystem::remove_all(kopie);
+        if (fall.Noexec && !noexecMoeglich)
+            continue;
+        QStringList vorne{"sh"};
+        if (fall.Noexec) {
+            // Execute bits on every file; only the mount forbids running.
+            ASSERT_EQ(QProcess::execute("chmod", {"-R", "a+x", Q(cdr)}), 0);
+            vorne = gemountet + QStringList{"sh"};
+        }
+        const TLauf a = Starten(vorne, Q(cdr / "Programm" / "lumadex.sh"), fall.Name, db / "ALBUMA" / "ALBUMA.DBF");
+        EXPECT_TRUE(a.Offen) << a.Prompts.toStdString() << a.Fehler.toStdString();
+        EXPECT_TRUE(Fehlerfrei(a.Prompts)) << a.Prompts.toStdString();
+        EXPECT_TRUE(a.Fehler.contains("QV-Lumadex wird nach " + Q(kopie) + " kopiert")) << a.Fehler.toStdString();
+        // The program's own files are in the copy; the stick got none.
+        EXPECT_TRUE(std::filesystem::exists(kopie / "Data" / "Database" / "LXMan.DBF"));
+        EXPECT_FALSE(std::filesystem::exists(cdr / "Programm" / "Data"));
+        EXPECT_FALSE(std::filesystem::exists(cdr / "Data" / "ASCIIExport"));
+    }
+    EXPECT_EQ(BilderDesAlbums(cdr, "ALBUMB"), QStringList({Q(cdr / "Data" / "Pics" / "ALBUMB" / "y.jpg")}));
 }
 #endif
 
