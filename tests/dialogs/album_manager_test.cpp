@@ -213,7 +213,7 @@ const TFall kFaelle[] = {
          EXPECT_EQ(t.ManagerZeilen(), 2u);
          EXPECT_EQ(m.ListView1->ItemCount(), 2);
      }},
-    {"MergeClosesTheOpenAlbumAndOpensItAgain",
+    {"MergeAppendsTheMarkedAlbumsAndLeavesTheOpenOneOpen",
      [](AlbumManagerTest& t, TBilderDBFManagerForm& m, TPromptScript& s) {
          t.Markieren(m, "ALBUMA.DBF");
          t.Markieren(m, "ALBUMB.DBF");
@@ -261,6 +261,97 @@ const TFall kFaelle[] = {
          t.OffenAuf("ALBUMB.DBF");
          EXPECT_EQ(t.werkstatt->bilder.bereich.Name(), "ALBUMB.DBF");
          EXPECT_EQ(s.Shown("wurde geöffnet"), 0);
+     }},
+    {"KeepsAnAlbumAnotherProgramUsesWithItsRowAndItsLaterSave",
+     [](AlbumManagerTest& t, TBilderDBFManagerForm& m, TPromptScript& s) {
+         s.Answer(TPromptKind::Dialog, mrYes, "(ALBUMA.DBF) auch löschen ?")
+             .Answer(TPromptKind::Message, mrOk, "wird gerade von einem anderen Programm benutzt");
+         t.vorher = t.Dateien("ALBUMA.");
+         t.halter = std::make_unique<TAlbumHalter>(t.Datei("ALBUMA.DBF"), THalteArt::Speichern);
+         ASSERT_TRUE(t.halter->Haelt());
+         t.Waehlen(m, "ALBUMA.DBF");
+         m.AlbumLoeschen1Click();
+     },
+     [](AlbumManagerTest& t, TBilderDBFManagerForm& m, const TPromptScript& s) {
+         EXPECT_EQ(s.Pending(), 0u);
+         EXPECT_EQ(t.Dateien("ALBUMA."), t.vorher);
+         EXPECT_EQ(t.ManagerZeilen(), 2u);
+         EXPECT_EQ(m.ListView1->ItemCount(), 2);
+         t.OffenAuf("ALBUMB.DBF");
+         // What the other program saves afterwards is in the album's file.
+         EXPECT_EQ(t.halter->Loslassen(), 0);
+         EXPECT_EQ(t.Eintraege(t.Datei("ALBUMA.DBF")), 3u);
+         EXPECT_NE(lxtest::DateiInhalt(t.Datei("ALBUMA.DBF")).find(lxtest::kHalterEintragNachher), std::string::npos);
+     }},
+    {"KeepsTheOpenAlbumAnotherProgramUsesAndOpensItAgain",
+     [](AlbumManagerTest& t, TBilderDBFManagerForm& m, TPromptScript& s) {
+         s.Answer(TPromptKind::Dialog, mrYes, "(ALBUMB.DBF) auch löschen ?")
+             .Answer(TPromptKind::Dialog, mrYes, "jetzt schließen und dann löschen?")
+             .Answer(TPromptKind::Message, mrOk, "wird gerade von einem anderen Programm benutzt");
+         t.vorher = t.Dateien("ALBUMB.");
+         t.halter = std::make_unique<TAlbumHalter>(t.Datei("ALBUMB.DBF"), THalteArt::Geteilt);
+         ASSERT_TRUE(t.halter->Haelt());
+         t.Waehlen(m, "ALBUMB.DBF");
+         m.AlbumLoeschen1Click();
+         EXPECT_EQ(t.halter->Loslassen(), 0);
+     },
+     [](AlbumManagerTest& t, TBilderDBFManagerForm&, const TPromptScript& s) {
+         EXPECT_EQ(s.Pending(), 0u);
+         EXPECT_TRUE(fs::exists(t.Datei("ALBUMB.DBF")));
+         EXPECT_EQ(t.ManagerZeilen(), 2u);
+         t.OffenAuf("ALBUMB.DBF");
+     }},
+    {"MergeLeavesOutASourceWhoseEntryIsStillBeingAppended",
+     [](AlbumManagerTest& t, TBilderDBFManagerForm& m, TPromptScript& s) {
+         t.Markieren(m, "ALBUMA.DBF");
+         t.Markieren(m, "ALBUMB.DBF");
+         s.Answer(TPromptKind::Dialog, mrYes, "fügt alle markierten Fotoalben an ein anderes")
+             .AnswerValue(t.Win() + "ZIEL.DBF")
+             .Answer(TPromptKind::Dialog, mrYes, "ZIEL.DBF nicht gefunden, jetzt erstellen ?")
+             .Answer(TPromptKind::Message, mrOk, "ALBUMA.DBF wird gerade von einem anderen Programm benutzt")
+             .Answer(TPromptKind::Dialog, mrNo, "Neues Fotoalbum jetzt öffnen");
+         // The other program has appended a blank record and keeps the
+         // album's index lock until it has filled it.
+         t.halter = std::make_unique<TAlbumHalter>(t.Datei("ALBUMA.DBF"), THalteArt::Indexsperre);
+         ASSERT_TRUE(t.halter->Haelt());
+         lxtest::TSchnelleWartezeit schnell;
+         m.BitBtnMergeClick();
+     },
+     [](AlbumManagerTest& t, TBilderDBFManagerForm&, const TPromptScript& s) {
+         EXPECT_EQ(s.Pending(), 0u);
+         EXPECT_EQ(t.halter->Loslassen(), 0);
+         // Only ALBUMB's entry: nothing of the busy source, no blank record.
+         EXPECT_EQ(t.Eintraege(t.Datei("ZIEL.DBF")), 1u);
+         EXPECT_EQ(t.Eintraege(t.Datei("ALBUMA.DBF")), 3u);
+     }},
+    {"MergesOnlyTheMarkedAlbums",
+     [](AlbumManagerTest& t, TBilderDBFManagerForm& m, TPromptScript& s) {
+         t.Markieren(m, "ALBUMA.DBF");
+         s.Answer(TPromptKind::Dialog, mrYes, "fügt alle markierten Fotoalben an ein anderes")
+             .AnswerValue(t.Win() + "ZIEL.DBF")
+             .Answer(TPromptKind::Dialog, mrYes, "ZIEL.DBF nicht gefunden, jetzt erstellen ?")
+             .Answer(TPromptKind::Dialog, mrNo, "Neues Fotoalbum jetzt öffnen");
+         m.BitBtnMergeClick();
+     },
+     [](AlbumManagerTest& t, TBilderDBFManagerForm&, const TPromptScript& s) {
+         EXPECT_EQ(s.Pending(), 0u);
+         EXPECT_EQ(t.Eintraege(t.Datei("ZIEL.DBF")), 2u);
+     }},
+    {"MergeRefusesATargetThatIsOneOfTheMarkedAlbums",
+     [](AlbumManagerTest& t, TBilderDBFManagerForm& m, TPromptScript& s) {
+         t.Markieren(m, "ALBUMA.DBF");
+         t.Markieren(m, "ALBUMB.DBF");
+         s.Answer(TPromptKind::Dialog, mrYes, "fügt alle markierten Fotoalben an ein anderes")
+             .AnswerValue(t.Win() + "albuma.dbf")
+             .Answer(TPromptKind::Message, mrOk, "hat NICHT funktioniert!");
+         t.vorher = t.Dateien("ALBUMA.");
+         m.BitBtnMergeClick();
+     },
+     [](AlbumManagerTest& t, TBilderDBFManagerForm&, const TPromptScript& s) {
+         EXPECT_EQ(s.Pending(), 0u);
+         EXPECT_EQ(t.Dateien("ALBUMA."), t.vorher);
+         EXPECT_EQ(t.Eintraege(t.Datei("ALBUMA.DBF")), 2u);
+         t.OffenAuf("ALBUMB.DBF");
      }},
 };
 
