@@ -19,6 +19,7 @@
 #include "platform/ui/prompt_script.h"
 #include "storage/album_dateien.h"
 
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -119,6 +120,22 @@ public:
             }
         ADD_FAILURE() << name << " is not in the manager";
     }
+    // Another program takes that album ("ALBUMA.DBF") as `art` says; its
+    // files as they are before are kept in `vorher`.
+    void Halten(const char* name, THalteArt art)
+    {
+        vorher = Dateien(std::string(name, std::strlen(name) - 3));
+        halter = std::make_unique<TAlbumHalter>(Datei(name), art);
+        ASSERT_TRUE(halter->Haelt());
+    }
+    // The merge asked of the user up to its target: yes, that target, and
+    // yes to making it when it is missing.
+    void MergeBis(TPromptScript& s, const char* ziel)
+    {
+        s.Answer(TPromptKind::Dialog, mrYes, "fügt alle markierten Fotoalben an ein anderes")
+            .AnswerValue(Win() + ziel)
+            .Answer(TPromptKind::Dialog, mrYes, QString(ziel) + " nicht gefunden, jetzt erstellen ?");
+    }
     void Markieren(TBilderDBFManagerForm& m, const char* name)
     {
         Waehlen(m, name);
@@ -217,10 +234,8 @@ const TFall kFaelle[] = {
      [](AlbumManagerTest& t, TBilderDBFManagerForm& m, TPromptScript& s) {
          t.Markieren(m, "ALBUMA.DBF");
          t.Markieren(m, "ALBUMB.DBF");
-         s.Answer(TPromptKind::Dialog, mrYes, "fügt alle markierten Fotoalben an ein anderes")
-             .AnswerValue(t.Win() + "ZIEL.DBF")
-             .Answer(TPromptKind::Dialog, mrYes, "ZIEL.DBF nicht gefunden, jetzt erstellen ?")
-             .Answer(TPromptKind::Dialog, mrNo, "Neues Fotoalbum jetzt öffnen");
+         t.MergeBis(s, "ZIEL.DBF");
+         s.Answer(TPromptKind::Dialog, mrNo, "Neues Fotoalbum jetzt öffnen");
          m.BitBtnMergeClick();
      },
      [](AlbumManagerTest& t, TBilderDBFManagerForm&, const TPromptScript&) {
@@ -246,9 +261,7 @@ const TFall kFaelle[] = {
     {"LeavesAnAlbumAnotherProgramHoldsUntouched",
      [](AlbumManagerTest& t, TBilderDBFManagerForm& m, TPromptScript& s) {
          s.Answer(TPromptKind::Message, mrOk, "wird gerade von einem anderen Programm benutzt");
-         t.vorher = t.Dateien("ALBUMA.");
-         t.halter = std::make_unique<TAlbumHalter>(t.Datei("ALBUMA.DBF"), THalteArt::Exklusiv);
-         ASSERT_TRUE(t.halter->Haelt());
+         t.Halten("ALBUMA.DBF", THalteArt::Exklusiv);
          t.Waehlen(m, "ALBUMA.DBF");
          m.AusgewaehlteBilderdatenbankOeffnen1Click();
          EXPECT_EQ(t.halter->Loslassen(), 0);
@@ -266,9 +279,7 @@ const TFall kFaelle[] = {
      [](AlbumManagerTest& t, TBilderDBFManagerForm& m, TPromptScript& s) {
          s.Answer(TPromptKind::Dialog, mrYes, "(ALBUMA.DBF) auch löschen ?")
              .Answer(TPromptKind::Message, mrOk, "wird gerade von einem anderen Programm benutzt");
-         t.vorher = t.Dateien("ALBUMA.");
-         t.halter = std::make_unique<TAlbumHalter>(t.Datei("ALBUMA.DBF"), THalteArt::Speichern);
-         ASSERT_TRUE(t.halter->Haelt());
+         t.Halten("ALBUMA.DBF", THalteArt::Speichern);
          t.Waehlen(m, "ALBUMA.DBF");
          m.AlbumLoeschen1Click();
      },
@@ -288,9 +299,7 @@ const TFall kFaelle[] = {
          s.Answer(TPromptKind::Dialog, mrYes, "(ALBUMB.DBF) auch löschen ?")
              .Answer(TPromptKind::Dialog, mrYes, "jetzt schließen und dann löschen?")
              .Answer(TPromptKind::Message, mrOk, "wird gerade von einem anderen Programm benutzt");
-         t.vorher = t.Dateien("ALBUMB.");
-         t.halter = std::make_unique<TAlbumHalter>(t.Datei("ALBUMB.DBF"), THalteArt::Geteilt);
-         ASSERT_TRUE(t.halter->Haelt());
+         t.Halten("ALBUMB.DBF", THalteArt::Geteilt);
          t.Waehlen(m, "ALBUMB.DBF");
          m.AlbumLoeschen1Click();
          EXPECT_EQ(t.halter->Loslassen(), 0);
@@ -305,15 +314,12 @@ const TFall kFaelle[] = {
      [](AlbumManagerTest& t, TBilderDBFManagerForm& m, TPromptScript& s) {
          t.Markieren(m, "ALBUMA.DBF");
          t.Markieren(m, "ALBUMB.DBF");
-         s.Answer(TPromptKind::Dialog, mrYes, "fügt alle markierten Fotoalben an ein anderes")
-             .AnswerValue(t.Win() + "ZIEL.DBF")
-             .Answer(TPromptKind::Dialog, mrYes, "ZIEL.DBF nicht gefunden, jetzt erstellen ?")
-             .Answer(TPromptKind::Message, mrOk, "ALBUMA.DBF wird gerade von einem anderen Programm benutzt")
+         t.MergeBis(s, "ZIEL.DBF");
+         s.Answer(TPromptKind::Message, mrOk, "ALBUMA.DBF wird gerade von einem anderen Programm benutzt")
              .Answer(TPromptKind::Dialog, mrNo, "Neues Fotoalbum jetzt öffnen");
          // The other program has appended a blank record and keeps the
          // album's index lock until it has filled it.
-         t.halter = std::make_unique<TAlbumHalter>(t.Datei("ALBUMA.DBF"), THalteArt::Indexsperre);
-         ASSERT_TRUE(t.halter->Haelt());
+         t.Halten("ALBUMA.DBF", THalteArt::Indexsperre);
          lxtest::TSchnelleWartezeit schnell;
          m.BitBtnMergeClick();
      },
@@ -327,10 +333,8 @@ const TFall kFaelle[] = {
     {"MergesOnlyTheMarkedAlbums",
      [](AlbumManagerTest& t, TBilderDBFManagerForm& m, TPromptScript& s) {
          t.Markieren(m, "ALBUMA.DBF");
-         s.Answer(TPromptKind::Dialog, mrYes, "fügt alle markierten Fotoalben an ein anderes")
-             .AnswerValue(t.Win() + "ZIEL.DBF")
-             .Answer(TPromptKind::Dialog, mrYes, "ZIEL.DBF nicht gefunden, jetzt erstellen ?")
-             .Answer(TPromptKind::Dialog, mrNo, "Neues Fotoalbum jetzt öffnen");
+         t.MergeBis(s, "ZIEL.DBF");
+         s.Answer(TPromptKind::Dialog, mrNo, "Neues Fotoalbum jetzt öffnen");
          m.BitBtnMergeClick();
      },
      [](AlbumManagerTest& t, TBilderDBFManagerForm&, const TPromptScript& s) {
