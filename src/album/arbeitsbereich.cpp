@@ -21,16 +21,6 @@
 
 namespace {
 
-// Opens the table alone, exclusively, without its production index (the
-// engine reads no .CDX for this type): no other program can use the table or
-// its index meanwhile, and an unreadable index cannot keep it from opening.
-int TabelleAllein(TdkTable* table, TDbe* dbe, const TAlbumDateien& album, QString& belegt)
-{
-    table->SetIndexName(QString());
-    return DatenbankOeffnenPasswort(table, ttDXNTX, dbe, album.Ordner(), album.Name(), QString(), true, false, false,
-                                    nullptr, QString(), QString(), &belegt);
-}
-
 // The first ten fields of an album record with their widths: a table that
 // has them (and the album's field count) is an album.
 struct TFeldPruefung {
@@ -44,6 +34,14 @@ constexpr TFeldPruefung kErsteZehnFelder[] = {{"SHORTDESC", 100}, {"OWNER", 15},
 const QString kFtsFehler = QStringLiteral("Fehler beim Hinzufügen eines neuen Schlüssels für Volltextsuche : ");
 
 }  // namespace
+
+int AlbumExklusivOeffnen(TdkTable* table, TDbe* dbe, const TAlbumDateien& album, bool mitIndex, QString& belegt)
+{
+    table->IndexFiles.clear();
+    table->SetIndexName(QString());
+    return DatenbankOeffnenPasswort(table, mitIndex ? ttDXFOX : ttDXNTX, dbe, album.Ordner(), album.Name(), QString(),
+                                    true, false, false, nullptr, QString(), QString(), &belegt);
+}
 
 const QString TArbeitsbereich::kFehlerOeffnen =
     QStringLiteral("Fehler beim Öffnen, es handelt sich wahrscheinlich um keine Lumadex-Datenbank!");
@@ -124,7 +122,7 @@ bool TArbeitsbereich::AlleinHalten(TArbeitsbereich& halter, QString& belegt)
 {
     halter.tabelle_->Close();
     try {
-        return TabelleAllein(halter.tabelle_, halter.dbe_, dateien_, belegt) == kDatenbankOffen;
+        return AlbumExklusivOeffnen(halter.tabelle_, halter.dbe_, dateien_, false, belegt) == kDatenbankOffen;
     } catch (const std::exception&) {
         return false;
     }
@@ -160,7 +158,7 @@ bool TArbeitsbereich::IndexNeuAufbauen(std::span<const TAlbumTag> tags, QString*
     QString inBenutzung;
     int exklusiv = kDatenbankFehler;
     try {
-        exklusiv = TabelleAllein(tabelle_, dbe_, dateien_, inBenutzung);
+        exklusiv = AlbumExklusivOeffnen(tabelle_, dbe_, dateien_, false, inBenutzung);
     } catch (const std::exception&) {
         Screen->SetCursor(crDefault);
         umgebung_.FehlerKontextSetzen();
@@ -223,6 +221,41 @@ uint32_t TArbeitsbereich::Eintraege()
     }
     dbe_Select(vorher);
     return anzahl;
+}
+
+int64_t TArbeitsbereich::GanzeSaetze(const TAlbumDateien& album, QString& belegt)
+{
+    int64_t hoechster = -1;
+    try {
+        if (!Oeffnen(album, false, &belegt))
+            return -1;
+        const uint16_t vorher = dbe_Select(static_cast<uint16_t>(tabelle_->Handle()));
+        dbe_SetOrder(1);
+        if (dbe_IndexOrd() == 1) {
+            bool gelesen = dbe_GoTop() != 0;
+            hoechster = 0;
+            while (gelesen && !dbe_Eof()) {
+                hoechster = std::max<int64_t>(hoechster, dbe_RecNo());
+                gelesen = dbe_Skip(1) != 0;
+            }
+            if (!gelesen) {
+                const int code = dbe_LastErrorCode();
+                if (DatenbankBelegt(code))
+                    belegt = BelegtMeldung(album.Dbf(), QString::fromUtf8(dbe_LastError()), code);
+                hoechster = -1;
+            }
+            dbe_Select(vorher);
+        } else {
+            dbe_Select(vorher);
+            tabelle_->Close();
+            if (AlbumExklusivOeffnen(tabelle_, dbe_, album, false, belegt) == kDatenbankOffen)
+                hoechster = dbe_->RecCount();
+        }
+    } catch (const std::exception&) {
+        hoechster = -1;
+    }
+    tabelle_->Close();
+    return hoechster;
 }
 
 void TArbeitsbereich::TagsLesen()

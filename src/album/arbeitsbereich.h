@@ -30,6 +30,13 @@ class TdkTable;
 class TFts;
 class TProgrammDienste;
 
+// Opens the album exclusively on that table, with its production index
+// (mitIndex) or without it (an unreadable index cannot keep the table from
+// opening then): no other program can use the table or its index meanwhile.
+// The result of DatenbankOeffnenPasswort; when another program (or another
+// table of this one) uses the album, the message in `belegt`.
+int AlbumExklusivOeffnen(TdkTable* table, TDbe* dbe, const TAlbumDateien& album, bool mitIndex, QString& belegt);
+
 class TArbeitsbereich {
 public:
     TArbeitsbereich(TdkTable* tabelle, TDbe* dbe, TDataSource* quelle, TFts* fts, TProgrammDienste& umgebung)
@@ -111,6 +118,16 @@ public:
     // exclusively through the table of `halter` (the check area). The
     // area's own table must be closed.
     bool AnderswoBenutzt(TArbeitsbereich& halter);
+    // How far `album` holds whole entries, read on this area's table as
+    // every reader reads it: opened shared and walked in the order of its
+    // first index tag, under the album's index lock. A record another
+    // program is still appending has no keys before it is whole, and that
+    // program keeps the lock until then, so every record up to the highest
+    // one the walk meets is whole. An album without index tags is held
+    // exclusively for the count instead. -1 when it could not be read:
+    // another program keeps it past the wait (the busy message in
+    // `belegt`), or an error. The area's table is closed afterwards.
+    int64_t GanzeSaetze(const TAlbumDateien& album, QString& belegt);
     // Reads the tag names of the open table's index into Tags().
     void TagsLesen();
     // The entries the open album holds, counted as its view counts them but

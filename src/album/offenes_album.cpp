@@ -23,6 +23,7 @@
 #include "storage/tfts.h"
 
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -104,13 +105,66 @@ void TOffenesAlbum::WiederOeffnen()
 
 bool TOffenesAlbum::IstOffen() const { return bilder_.Tabelle()->Active(); }
 
-bool TOffenesAlbum::IstGeoeffnet(const QString& ordner, const QString& name) const
+namespace {
+
+// The table is open on that album (folder and name in any letter case).
+bool TabelleAuf(const TdkTable* t, const QString& ordner, const QString& name)
 {
-    const TdkTable* t = bilder_.Tabelle();
     return t->Active() &&
            IncludeTrailingBackslash(ordner).compare(IncludeTrailingBackslash(t->DatabaseName()), Qt::CaseInsensitive) ==
                0 &&
            name.compare(t->TableName(), Qt::CaseInsensitive) == 0;
+}
+
+}  // namespace
+
+bool TOffenesAlbum::IstGeoeffnet(const QString& ordner, const QString& name) const
+{
+    return TabelleAuf(bilder_.Tabelle(), ordner, name);
+}
+
+bool TOffenesAlbum::AnsichtenSchliessen(const TAlbumDateien& album)
+{
+    const bool offen = IstGeoeffnet(album.Ordner(), album.Name());
+    if (offen)
+        AllesSchliessen();
+    if (TabelleAuf(ziel_.Tabelle(), album.Ordner(), album.Name()))
+        ZielSchliessen();
+    return offen;
+}
+
+TAlbumExklusiv::TAlbumExklusiv(TOffenesAlbum& album, const TAlbumDateien& dateien, TdkTable* tabelle, TDbe* dbe,
+                               bool mitIndex)
+    : album_(album), tabelle_(tabelle)
+{
+    wiederOeffnen_ = album_.AnsichtenSchliessen(dateien);
+    tabelle_->Close();
+    try {
+        gehalten_ = AlbumExklusivOeffnen(tabelle_, dbe, dateien, mitIndex, belegt_) == kDatenbankOffen;
+    } catch (const std::exception&) {
+        gehalten_ = false;
+    }
+}
+
+TAlbumExklusiv::~TAlbumExklusiv()
+{
+    // The album's own open reports its failures; one that raises here goes
+    // where an unhandled command error goes, not out of a destructor.
+    try {
+        Freigeben();
+    } catch (const std::exception& e) {
+        Application->HandleException(nullptr, e);
+    }
+}
+
+void TAlbumExklusiv::Freigeben()
+{
+    if (frei_)
+        return;
+    frei_ = true;
+    tabelle_->Close();
+    if (wiederOeffnen_)
+        album_.WiederOeffnen();
 }
 
 TDbe* TOffenesAlbum::ZielWechseln(const TAlbumDateien& album)
@@ -158,13 +212,18 @@ int TOffenesAlbum::Oeffnen() { return OeffnenLauf(true, true); }
 int TOffenesAlbum::Oeffnen(const TAlbumDateien& album)
 {
     const TAlbumDateien vorher = bilder_.Dateien();
+    const bool warOffen = IstOffen();
     bilder_.DateienSetzen(album);
     const int ergebnis = Oeffnen();
     // An album that did not open (busy, no album) leaves the one open
     // before as the open album: the views, the settings written at the end
-    // and the next open name that one, not the album that failed.
-    if (ergebnis == 0 && IstOffen() && !IstGeoeffnet(album.Ordner(), album.Name()))
+    // and the next open name that one, not the album that failed. When the
+    // failed open had closed its table, that album is opened again.
+    if (ergebnis == 0 && warOffen && !IstGeoeffnet(album.Ordner(), album.Name())) {
         bilder_.DateienSetzen(vorher);
+        if (!IstOffen())
+            Oeffnen();
+    }
     return ergebnis;
 }
 
@@ -282,6 +341,10 @@ int TOffenesAlbum::OeffnenLauf(bool wiederholen, bool picklistenFragen)
                         QStringLiteral(" konnte nicht aufgebaut werden, das Fotoalbum wird ohne Index geöffnet!"));
         } else {
             TControlsDisabler aus(tabelle);
+            // The target view of this program gives way (it is opened on
+            // demand): the index is built while the album is held alone.
+            if (TabelleAuf(ziel_.Tabelle(), bilder_.Ordner(), bilder_.Name()))
+                ZielSchliessen();
             QString inBenutzung;
             try {
                 bilder_.IndexNeuAufbauen(kAlbumTags, &inBenutzung);
@@ -685,13 +748,23 @@ void TOffenesAlbum::VorManagerZeileLoeschen(TDataSet* zeile)
                                        "abgebrochen!"));
             throw EAbort(QString());
         }
-        AllesSchliessen();
     }
-    // The target view may hold the album (a copy's target, the pick lists).
-    ZielSchliessen();
+    // The files go only while this program holds the album alone: another
+    // program that uses it would go on writing into files nobody can find
+    // again. Then the row stays, as the album does.
+    const QString fehler = QStringLiteral("Fehler beim exclusiven Öffnen der ") + album.Dbf() + QStringLiteral(" !");
+    std::optional<TAlbumExklusiv> halt;
+    if (FileExists(album.Dbf())) {
+        halt.emplace(*this, album, pruefung_.Tabelle(), pruefung_.Dbe(), false);
+        if (!*halt) {
+            Screen->SetCursor(crDefault);
+            ShowMessage(halt->Meldung(fehler));
+            throw EAbort(QString());
+        }
+    }
     // The album's own files only (a dot inside the name stays:
     // "Urlaub.2006.DBF" is not "Urlaub.*"): table, memo, index and full-text
-    // files.
+    // files, removed while the album is held.
     bool ok = true;
     try {
         for (const QString& datei : album.TabellenDateien())
@@ -700,6 +773,7 @@ void TOffenesAlbum::VorManagerZeileLoeschen(TDataSet* zeile)
         ok = false;
         // reported below like a failed deletion
     }
+    halt.reset();
     if (!ok)
         ShowMessage(QStringLiteral("Beim löschen von ") + ChangeFileExt(album.Dbf(), QStringLiteral(".*")) +
                     QStringLiteral(" ist irgendwas schief gegangen!"));

@@ -21,6 +21,7 @@ class TAlbumAnsicht;
 class TAlbumDateien;
 class TDataSet;
 class TDbe;
+class TdkTable;
 class TAlbumManagerDialog;
 class TArbeitsbereich;
 class TDbeEnv;
@@ -91,6 +92,10 @@ public:
     // album (folder and name in any letter case).
     bool IstOffen() const;
     bool IstGeoeffnet(const QString& ordner, const QString& name) const;
+    // Closes every view this program has on that album: the open album with
+    // its second view and both full-text indexes, the target view. True when
+    // the open album was among them (it is to be opened again afterwards).
+    bool AnsichtenSchliessen(const TAlbumDateien& album);
     // Opens the album of Bilder() with its second view and full-text index
     // again after AllesSchliessen, when its table file is there; nothing
     // when it is open.
@@ -197,4 +202,44 @@ private:
     TAlbumAnsicht& ansicht_;
     TProgrammDienste& dienste_;
     TOffenesAlbumUmgebung& umgebung_;
+};
+
+// An album held exclusively for a command that removes, replaces, rebuilds or
+// copies whole what belongs to it (pack, delete all, the manager's delete, a
+// merge into it, its backup). On Linux an open file can be unlinked and
+// replaced under another program, so such a command acts only while the
+// engine holds the album for this program alone. Construction closes every
+// view of the album this program has (TOffenesAlbum::AnsichtenSchliessen) and
+// opens the album exclusively on the table given; when another program uses
+// it, it is not held and Belegt() has the message. The end of the scope
+// closes that table and opens the open album with its views again when they
+// were closed for the hold and its table is still there.
+class TAlbumExklusiv {
+public:
+    TAlbumExklusiv(TOffenesAlbum& album, const TAlbumDateien& dateien, TdkTable* tabelle, TDbe* dbe, bool mitIndex);
+    ~TAlbumExklusiv();
+    TAlbumExklusiv(const TAlbumExklusiv&) = delete;
+    TAlbumExklusiv& operator=(const TAlbumExklusiv&) = delete;
+
+    // The album is held: the command may act.
+    bool Gehalten() const { return gehalten_; }
+    explicit operator bool() const { return gehalten_; }
+    // Why it is not held: the busy message when the album is used elsewhere
+    // (another program, or another table of this one), else empty.
+    const QString& Belegt() const { return belegt_; }
+    // The message for a hold that failed: the busy message, else `fehler`.
+    QString Meldung(const QString& fehler) const { return belegt_.isEmpty() ? fehler : belegt_; }
+    // The open album, closed for the hold, stays closed at the end (the
+    // command tells the user to open it again).
+    void GeschlossenLassen() { wiederOeffnen_ = false; }
+    // Ends the hold now, as the end of the scope does.
+    void Freigeben();
+
+private:
+    TOffenesAlbum& album_;
+    TdkTable* tabelle_;
+    bool gehalten_ = false;
+    bool wiederOeffnen_ = false;
+    bool frei_ = false;
+    QString belegt_;
 };

@@ -527,7 +527,7 @@ void TBilderDBFManagerForm::AusgewaehlteBilderdatenbankOeffnen1Click()
     Close();
 }
 
-void TBilderDBFManagerForm::HauptfensterOeffnen(const QString& handler, const QString& ordner, const QString& name)
+bool TBilderDBFManagerForm::HauptfensterOeffnen(const QString& handler, const QString& ordner, const QString& name)
 {
     const auto schritt = [&handler](const char* name, const std::function<void()>& fn) {
         try {
@@ -544,10 +544,11 @@ void TBilderDBFManagerForm::HauptfensterOeffnen(const QString& handler, const QS
     // An album that did not open (the user was told why) gets no second
     // view and no full-text index: a busy album stays untouched and is
     // reported once.
-    if (offen == 0)
-        return;
+    if (offen == 0 || !album_.IstGeoeffnet(album.Ordner(), album.Name()))
+        return false;
     schritt("Bilder2DBFOeffnen", [this] { album_.ZweiteAnsichtOeffnen(); });
     schritt("OeffneBilderFTS", [this] { album_.VolltextOeffnen(); });
+    return true;
 }
 
 void TBilderDBFManagerForm::BitBtnOeffnenClick()
@@ -645,7 +646,10 @@ void TBilderDBFManagerForm::BitBtnOeffnen_ErstellenClick()
                                    "als 8 Zeichen (plus Punkt und Suffix) sein, geben Sie einen kürzeren Dateinamen an !"));
         return;
     }
-    HauptfensterOeffnen(QStringLiteral("BitBtnOeffnen_ErstellenClick"), ordner, datei);
+    // An album that did not open (the user was told why) is not added, and
+    // nothing else changes.
+    if (!HauptfensterOeffnen(QStringLiteral("BitBtnOeffnen_ErstellenClick"), ordner, datei))
+        return;
     u_.VorschauNeuLaden();
     IniSchreiben();
     dienste_.Ini().WriteINI();
@@ -826,41 +830,39 @@ void TBilderDBFManagerForm::BitBtnMergeClick()
             ShowMessage(QStringLiteral("Anhängen der Datei ") + a + QStringLiteral(" hat NICHT funktioniert!"));
             return;
         }
-    // The target and the albums must not be held by the main window's
-    // views; the album closed for it opens again afterwards.
-    bool geschlossen = false;
-    for (const QString& a : alben + QStringList{ziel})
-        if (album_.IstGeoeffnet(ExtractFilePath(a), ExtractFileName(a))) {
-            album_.AllesSchliessen();
-            geschlossen = true;
-            break;
-        }
-    const auto wiederOeffnen = [this, &geschlossen] {
-        if (geschlossen)
-            album_.WiederOeffnen();
-    };
-    if (!Table1Oeffnen(zielOrdner, zielName, true, false)) {
-        wiederOeffnen();
-        return;
-    }
     {
+        // The target is held alone while the entries go in (the open album
+        // is closed for it when it is the target, and opened again after).
+        TAlbumExklusiv halt(album_, TAlbumDateien(zielOrdner, zielName), table1_, dbe1_, true);
+        if (!halt) {
+            ShowMessage(halt.Meldung(QStringLiteral("Irgendwas ist beim Öffnen des Fotoalbums schief gegangen! "
+                                                    "Öffnen Sie nur originale QV-Lumadex-Datenbanken!")));
+            return;
+        }
         TStatus4Frm status(nullptr);
         status.Label1->SetCaption(QStringLiteral("Neues Fotoalbum wird zusammengeführt, bitte warten...."));
         status.Show();
-        dbe1_->SetGaugeHook([w = &status](uint32_t done, uint32_t total) { TStatus4Frm::GaugeHook(w, done, total); });
         for (const QString& a : alben) {
-            if (!dbe1_->AppendFrom(a, 2)) {
-                dbe1_->SetGaugeHook(nullptr);
+            // Only the whole entries of a source go in: a record another
+            // program is still appending stays out, and a source that stays
+            // busy is left out with its message.
+            QString belegt;
+            const int64_t ganze = album_.Pruefung().GanzeSaetze(TAlbumDateien::AusPfad(a), belegt);
+            if (ganze < 0 && !belegt.isEmpty()) {
+                ShowMessage(belegt);
+                continue;
+            }
+            dbe1_->SetGaugeHook(
+                [w = &status](uint32_t done, uint32_t total) { TStatus4Frm::GaugeHook(w, done, total); });
+            const bool angehaengt =
+                ganze >= 0 && dbe1_->AppendFrom(a, 2, QStringLiteral("RECNO() <= ") + QString::number(ganze));
+            dbe1_->SetGaugeHook(nullptr);
+            if (!angehaengt) {
                 ShowMessage(QStringLiteral("Anhängen der Datei ") + a + QStringLiteral(" hat NICHT funktioniert!"));
-                table1_->Close();
-                wiederOeffnen();
                 return;
             }
         }
-        dbe1_->SetGaugeHook(nullptr);
     }
-    table1_->Close();
-    wiederOeffnen();
     if (MessageDlg(QStringLiteral("Neues Fotoalbum jetzt öffnen um es in den Fotoalben-Manager eintragen zu können?"),
                    mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) == mrYes) {
         OpenDialog1->InitialDir = zielOrdner;
@@ -897,6 +899,7 @@ void TBilderDBFManagerForm::BitBtnBackupClick()
     Screen->SetCursor(crHourGlass);
     TdkTable* t = album_.Manager().Tabelle();
     int markierte = 0;
+    bool fehler = false;
     {
         TControlsDisabler aus(t);
         // The paths first: closing the open album must not move this loop.
@@ -905,19 +908,31 @@ void TBilderDBFManagerForm::BitBtnBackupClick()
             ++markierte;
             const QString ordner = ExtractFilePath(pfad);
             const QString datei = ExtractFileName(pfad);
+            if (!FileExists(ordner + datei)) {
+                ShowMessage(QStringLiteral("Datenbank ") + ordner + datei + QStringLiteral(" nicht gefunden !"));
+                fehler = true;
+                break;
+            }
             if (album_.IstGeoeffnet(ordner, datei)) {
                 Screen->SetCursor(crDefault);
                 ShowMessage(QStringLiteral("Zu packendes Fotoalbum ist geöffnet und wird jetzt geschlossen, öffnen Sie "
                                            "das Fotoalbum nach der Sicherung erneut !"));
-                album_.AllesSchliessen();
             }
-            if (!FileExists(ordner + datei)) {
-                ShowMessage(QStringLiteral("Datenbank ") + ordner + datei + QStringLiteral(" nicht gefunden !"));
+            // The files are read while no other program can write them, so
+            // the archive holds the album as one whole.
+            TAlbumExklusiv halt(album_, TAlbumDateien(ordner, datei), table1_, dbe1_, false);
+            if (!halt) {
+                Screen->SetCursor(crDefault);
+                ShowMessage(halt.Meldung(QStringLiteral("Fehler beim exclusiven Öffnen der ") + ordner + datei +
+                                         QStringLiteral(" !")));
+                fehler = true;
                 break;
             }
+            halt.GeschlossenLassen();
             const QString maske = ordner + Basisname(datei) + QStringLiteral(".*");
             if (!PackDateien(maske, archiv)) {
                 ShowMessage(QStringLiteral("Fehler beim Packen von ") + maske + QStringLiteral(" !"));
+                fehler = true;
                 break;
             }
         }
@@ -927,7 +942,7 @@ void TBilderDBFManagerForm::BitBtnBackupClick()
     if (markierte == 0)
         ShowMessage(QStringLiteral("Sie hatten keine Fotoalben vorher markiert, es wurden KEINE Fotoalben "
                                    "(Datenbanken) gesichert!"));
-    else
+    else if (!fehler)
         ShowMessage(QStringLiteral("Alle Dateien zu ") + archiv + QStringLiteral(" gepackt !"));
     if (!u_.GridSettingsLesen())
         ShowMessage(QStringLiteral("Fehler beim Lesen der BilderGridsettings!"));

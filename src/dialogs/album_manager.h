@@ -176,8 +176,8 @@ private:
     // when it did not open, an error when it is no album at all.
     bool Table1Oeffnen(const QString& ordner, const QString& name, bool exklusiv, bool nurLesen);
     // The guarded open of that album with its second view and full-text
-    // index (its three steps).
-    void HauptfensterOeffnen(const QString& handler, const QString& ordner, const QString& name);
+    // index (its three steps): false when the album did not open.
+    bool HauptfensterOeffnen(const QString& handler, const QString& ordner, const QString& name);
     TOffenesAlbum& album_;
     TProgrammDienste& dienste_;
     TAlbumManagerUmgebung& u_;

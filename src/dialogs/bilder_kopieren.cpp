@@ -770,6 +770,17 @@ void TBilderKopierenForm::BitBtnKopierenVerschiebenClick(TObject*)
             return;
         }
     }
+    // The run closes the target album it opened, whichever way it ends: an
+    // album left open in the target view could not be used alone (held,
+    // indexed anew) by the next command of this program.
+    struct TZielSchliessen {
+        TOffenesAlbum* album;
+        ~TZielSchliessen()
+        {
+            if (album)
+                album->ZielSchliessen();
+        }
+    } zielSchliessen{eintraege ? &album_ : nullptr};
     const QString quelle = dbe->GetTrimString(kPfad);
     if (ImZielOrdner(quelle, zielOrdner)) {
         Screen->SetCursor(crDefault);

@@ -207,9 +207,6 @@ private:
     // Removes the full-text index file (only while the album is held
     // exclusively); reports a file that stays.
     void VolltextDateiEntfernen(const QString& handler, const std::function<void()>& vorMeldung);
-    // Opens the album, its second view and its full-text index again after
-    // a command closed them.
-    void AlbumWiederOeffnen();
     TSchritt UmbenennenSchritt(const QString& name, bool nachDatum, QString& umbenennFehler);
     // Every undeleted entry grouped by stored size, each group in record
     // order.

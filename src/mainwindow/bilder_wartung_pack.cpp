@@ -5,6 +5,7 @@
 
 #include "datagrid/dk_table.h"
 #include "album/album_record.h"
+#include "album/offenes_album.h"
 #include "platform/core/file_utils.h"
 #include "platform/core/win1252.h"
 #include "platform/dbf/dbe.h"
@@ -150,13 +151,6 @@ void TBilderWartung::VolltextDateiEntfernen(const QString& handler, const std::f
     }
 }
 
-void TBilderWartung::AlbumWiederOeffnen()
-{
-    album_.Oeffnen();
-    album_.ZweiteAnsichtOeffnen();
-    album_.VolltextOeffnen();
-}
-
 void TBilderWartung::AlleBilderSaetzeLoeschen1Click(TObject* Sender)
 {
     Ton(Sender);
@@ -179,40 +173,28 @@ void TBilderWartung::AlleBilderSaetzeLoeschen1Click(TObject* Sender)
     // The full-text file goes only once the album is held exclusively:
     // another program that has the album open also writes to it.
     VolltextSchliessen();
-    album_.TabellenSchliessen();
     const QString datei = bereich_.Dateien().Dbf();
-    if (!bereich_.Oeffnen(true)) {
-        Screen->SetCursor(crDefault);
-        const QString text = QStringLiteral("Fehler beim exclusiven Öffnen der ") + datei + QStringLiteral(" !");
-        d_.Protokoll(QStringLiteral("Info"), QStringLiteral("AlleBilderSaetzeLoeschen1Click(), ") + text);
-        busy.Verbergen();
-        ShowMessage(text);
-        // Nothing was deleted: the album is open again as it was.
-        AlbumWiederOeffnen();
-        ansicht_.VorschaubildZeigen();
-        ansicht_.SatzAnzahlZeigen();
-        return;
+    bool geleert = false;
+    QString fehler;
+    {
+        // Its end opens the album again with its second view and its
+        // full-text index (made anew after the delete).
+        TAlbumExklusiv halt(album_, bereich_.Dateien(), Tabelle(), Dbe(), true);
+        if (!halt) {
+            Screen->SetCursor(crDefault);
+            const QString text = QStringLiteral("Fehler beim exclusiven Öffnen der ") + datei + QStringLiteral(" !");
+            d_.Protokoll(QStringLiteral("Info"),
+                         QStringLiteral("AlleBilderSaetzeLoeschen1Click(), ") + text + QStringLiteral(" ") + halt.Belegt());
+            busy.Verbergen();
+            ShowMessage(text);
+            // Nothing was deleted: the album opens again as it was.
+            return;
+        }
+        VolltextDateiEntfernen(QStringLiteral("AlleBilderSaetzeLoeschen1Click"), [&] { busy.Verbergen(); });
+        geleert = Dbe()->Zap();
+        fehler = geleert ? QString() : QString::fromLocal8Bit(dbe_LastError());
     }
-    VolltextDateiEntfernen(QStringLiteral("AlleBilderSaetzeLoeschen1Click"), [&] { busy.Verbergen(); });
-    const bool geleert = Dbe()->Zap();
-    const QString fehler = geleert ? QString() : QString::fromLocal8Bit(dbe_LastError());
-    Tabelle()->Close();
-    if (!bereich_.Oeffnen(false)) {
-        Screen->SetCursor(crDefault);
-        const QString text =
-            QStringLiteral("Fehler beim normalen (shareable) Öffnen der") + datei + QStringLiteral(" !");
-        d_.Protokoll(QStringLiteral("Info"), QStringLiteral("AlleBilderSaetzeLoeschen1Click(), ") + text);
-        busy.Verbergen();
-        ShowMessage(text);
-    }
-    if (Tabelle()->Active()) {
-        Tabelle()->Refresh();
-        ansicht_.VorschaubildZeigen();
-        ansicht_.SatzAnzahlZeigen();
-        Application->ProcessMessages();
-        album_.ZweiteAnsichtOeffnen();
-        album_.VolltextOeffnen();
-    }
+    Application->ProcessMessages();
     busy.Verbergen();
     if (!geleert) {
         const QString text =
@@ -314,7 +296,6 @@ void TBilderWartung::BilderDBFpacken1Click(TObject* Sender)
     busy.Verbergen();
     Screen->SetCursor(crHourGlass);
     Application->ProcessMessages();
-    album_.TabellenSchliessen();
     // The compound index stays: the pack rebuilds every tag of it from the
     // records it keeps, and an index that is damaged or lacks tags is built
     // anew by the open afterwards.
@@ -322,56 +303,51 @@ void TBilderWartung::BilderDBFpacken1Click(TObject* Sender)
     bool gepackt = false;
     bool kurzNamenOk = true;
     QString fehler;
-    if (!bereich_.Oeffnen(true)) {
-        // Another program uses the album: nothing of it is changed, and the
-        // album is open again as it was.
-        fehler = QString::fromLocal8Bit(dbe_LastError());
-        Screen->SetCursor(crDefault);
-        const QString text = QStringLiteral("Fehler beim exclusiven Öffnen der ") + datei + QStringLiteral(" !");
-        d_.Protokoll(QStringLiteral("Fehler"), name + QStringLiteral("(), ") + text + QStringLiteral(" ") + fehler);
-        ShowMessage(text);
-        AlbumWiederOeffnen();
-        ansicht_.GridLayoutZuruecklesen();
-        ansicht_.SatzAnzahlZeigen();
-        ansicht_.GridZeigen();
-        ansicht_.EinzelsatzWiederherstellen();
-        return;
-    }
-    VolltextDateiEntfernen(name, nullptr);
     {
-        TControlsDisabler aus(Tabelle());
-        // Short names that could not be written stop the command before
-        // the pack: the album stays as it was, with the failure told.
-        kurzNamenOk = !shortNamenFlag_ || SetzeShortName();
-    }
-    if (kurzNamenOk) {
-        TControlsDisabler aus(Tabelle());
+        // Its end opens the album again: the compound index and the
+        // full-text index are built anew from the records that stayed.
+        TAlbumExklusiv halt(album_, bereich_.Dateien(), Tabelle(), Dbe(), true);
+        if (!halt) {
+            // Another program uses the album: nothing of it is changed, and
+            // the album opens again as it was.
+            fehler = halt.Belegt();
+            Screen->SetCursor(crDefault);
+            const QString text = QStringLiteral("Fehler beim exclusiven Öffnen der ") + datei + QStringLiteral(" !");
+            d_.Protokoll(QStringLiteral("Fehler"), name + QStringLiteral("(), ") + text + QStringLiteral(" ") + fehler);
+            ShowMessage(text);
+            halt.Freigeben();
+            ansicht_.GridLayoutZuruecklesen();
+            ansicht_.SatzAnzahlZeigen();
+            ansicht_.GridZeigen();
+            ansicht_.EinzelsatzWiederherstellen();
+            return;
+        }
+        VolltextDateiEntfernen(name, nullptr);
+        {
+            TControlsDisabler aus(Tabelle());
+            // Short names that could not be written stop the command before
+            // the pack: the album stays as it was, with the failure told.
+            kurzNamenOk = !shortNamenFlag_ || SetzeShortName();
+        }
+        if (kurzNamenOk) {
+            TControlsDisabler aus(Tabelle());
+            Application->ProcessMessages();
+            album_.TagsLesen();
+            StatusSchritte = static_cast<uint16_t>(bereich_.Tags().Count() + 1);
+            std::unique_ptr<TStatus4Frm> status(new TStatus4Frm(Application));
+            status->Label1->SetCaption(QStringLiteral("Fotoalbum wird gepackt, bitte warten...."));
+            status->Show();
+            status->Panel2->SetVisible(true);
+            Dbe()->SetGaugeHook(
+                [w = status.get()](uint32_t done, uint32_t total) { TStatus4Frm::GaugeHook(w, done, total); });
+            gepackt = Dbe()->Pack();
+            if (!gepackt)
+                fehler = QString::fromLocal8Bit(dbe_LastError());
+            Dbe()->SetGaugeHook(nullptr);
+        }
+        ansicht_.SatzAnzahlZeigen();
         Application->ProcessMessages();
-        album_.TagsLesen();
-        StatusSchritte = static_cast<uint16_t>(bereich_.Tags().Count() + 1);
-        std::unique_ptr<TStatus4Frm> status(new TStatus4Frm(Application));
-        status->Label1->SetCaption(QStringLiteral("Fotoalbum wird gepackt, bitte warten...."));
-        status->Show();
-        status->Panel2->SetVisible(true);
-        Dbe()->SetGaugeHook(
-            [w = status.get()](uint32_t done, uint32_t total) { TStatus4Frm::GaugeHook(w, done, total); });
-        gepackt = Dbe()->Pack();
-        if (!gepackt)
-            fehler = QString::fromLocal8Bit(dbe_LastError());
-        Dbe()->SetGaugeHook(nullptr);
     }
-    Tabelle()->Close();
-    if (!bereich_.Oeffnen(false)) {
-        Screen->SetCursor(crDefault);
-        ShowMessage(QStringLiteral("Fehler beim normalen (shareable) Öffnen der") + datei + QStringLiteral(" !"));
-    }
-    ansicht_.SatzAnzahlZeigen();
-    Application->ProcessMessages();
-    // The compound index and the full-text index are built anew from the
-    // records that stayed.
-    album_.Oeffnen();
-    album_.ZweiteAnsichtOeffnen();
-    album_.VolltextOeffnen();
     ansicht_.GridLayoutZuruecklesen();
     Screen->SetCursor(crDefault);
     ansicht_.GridZeigen();

@@ -19,6 +19,7 @@
 #include "platform/ui/prompt_script.h"
 #include "storage/album_dateien.h"
 
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -119,6 +120,22 @@ public:
             }
         ADD_FAILURE() << name << " is not in the manager";
     }
+    // Another program takes that album ("ALBUMA.DBF") as `art` says; its
+    // files as they are before are kept in `vorher`.
+    void Halten(const char* name, THalteArt art)
+    {
+        vorher = Dateien(std::string(name, std::strlen(name) - 3));
+        halter = std::make_unique<TAlbumHalter>(Datei(name), art);
+        ASSERT_TRUE(halter->Haelt());
+    }
+    // The merge asked of the user up to its target: yes, that target, and
+    // yes to making it when it is missing.
+    void MergeBis(TPromptScript& s, const char* ziel)
+    {
+        s.Answer(TPromptKind::Dialog, mrYes, "fügt alle markierten Fotoalben an ein anderes")
+            .AnswerValue(Win() + ziel)
+            .Answer(TPromptKind::Dialog, mrYes, QString(ziel) + " nicht gefunden, jetzt erstellen ?");
+    }
     void Markieren(TBilderDBFManagerForm& m, const char* name)
     {
         Waehlen(m, name);
@@ -213,14 +230,12 @@ const TFall kFaelle[] = {
          EXPECT_EQ(t.ManagerZeilen(), 2u);
          EXPECT_EQ(m.ListView1->ItemCount(), 2);
      }},
-    {"MergeClosesTheOpenAlbumAndOpensItAgain",
+    {"MergeAppendsTheMarkedAlbumsAndLeavesTheOpenOneOpen",
      [](AlbumManagerTest& t, TBilderDBFManagerForm& m, TPromptScript& s) {
          t.Markieren(m, "ALBUMA.DBF");
          t.Markieren(m, "ALBUMB.DBF");
-         s.Answer(TPromptKind::Dialog, mrYes, "fügt alle markierten Fotoalben an ein anderes")
-             .AnswerValue(t.Win() + "ZIEL.DBF")
-             .Answer(TPromptKind::Dialog, mrYes, "ZIEL.DBF nicht gefunden, jetzt erstellen ?")
-             .Answer(TPromptKind::Dialog, mrNo, "Neues Fotoalbum jetzt öffnen");
+         t.MergeBis(s, "ZIEL.DBF");
+         s.Answer(TPromptKind::Dialog, mrNo, "Neues Fotoalbum jetzt öffnen");
          m.BitBtnMergeClick();
      },
      [](AlbumManagerTest& t, TBilderDBFManagerForm&, const TPromptScript&) {
@@ -246,9 +261,7 @@ const TFall kFaelle[] = {
     {"LeavesAnAlbumAnotherProgramHoldsUntouched",
      [](AlbumManagerTest& t, TBilderDBFManagerForm& m, TPromptScript& s) {
          s.Answer(TPromptKind::Message, mrOk, "wird gerade von einem anderen Programm benutzt");
-         t.vorher = t.Dateien("ALBUMA.");
-         t.halter = std::make_unique<TAlbumHalter>(t.Datei("ALBUMA.DBF"), THalteArt::Exklusiv);
-         ASSERT_TRUE(t.halter->Haelt());
+         t.Halten("ALBUMA.DBF", THalteArt::Exklusiv);
          t.Waehlen(m, "ALBUMA.DBF");
          m.AusgewaehlteBilderdatenbankOeffnen1Click();
          EXPECT_EQ(t.halter->Loslassen(), 0);
@@ -261,6 +274,88 @@ const TFall kFaelle[] = {
          t.OffenAuf("ALBUMB.DBF");
          EXPECT_EQ(t.werkstatt->bilder.bereich.Name(), "ALBUMB.DBF");
          EXPECT_EQ(s.Shown("wurde geöffnet"), 0);
+     }},
+    {"KeepsAnAlbumAnotherProgramUsesWithItsRowAndItsLaterSave",
+     [](AlbumManagerTest& t, TBilderDBFManagerForm& m, TPromptScript& s) {
+         s.Answer(TPromptKind::Dialog, mrYes, "(ALBUMA.DBF) auch löschen ?")
+             .Answer(TPromptKind::Message, mrOk, "wird gerade von einem anderen Programm benutzt");
+         t.Halten("ALBUMA.DBF", THalteArt::Speichern);
+         t.Waehlen(m, "ALBUMA.DBF");
+         m.AlbumLoeschen1Click();
+     },
+     [](AlbumManagerTest& t, TBilderDBFManagerForm& m, const TPromptScript& s) {
+         EXPECT_EQ(s.Pending(), 0u);
+         EXPECT_EQ(t.Dateien("ALBUMA."), t.vorher);
+         EXPECT_EQ(t.ManagerZeilen(), 2u);
+         EXPECT_EQ(m.ListView1->ItemCount(), 2);
+         t.OffenAuf("ALBUMB.DBF");
+         // What the other program saves afterwards is in the album's file.
+         EXPECT_EQ(t.halter->Loslassen(), 0);
+         EXPECT_EQ(t.Eintraege(t.Datei("ALBUMA.DBF")), 3u);
+         EXPECT_NE(lxtest::DateiInhalt(t.Datei("ALBUMA.DBF")).find(lxtest::kHalterEintragNachher), std::string::npos);
+     }},
+    {"KeepsTheOpenAlbumAnotherProgramUsesAndOpensItAgain",
+     [](AlbumManagerTest& t, TBilderDBFManagerForm& m, TPromptScript& s) {
+         s.Answer(TPromptKind::Dialog, mrYes, "(ALBUMB.DBF) auch löschen ?")
+             .Answer(TPromptKind::Dialog, mrYes, "jetzt schließen und dann löschen?")
+             .Answer(TPromptKind::Message, mrOk, "wird gerade von einem anderen Programm benutzt");
+         t.Halten("ALBUMB.DBF", THalteArt::Geteilt);
+         t.Waehlen(m, "ALBUMB.DBF");
+         m.AlbumLoeschen1Click();
+         EXPECT_EQ(t.halter->Loslassen(), 0);
+     },
+     [](AlbumManagerTest& t, TBilderDBFManagerForm&, const TPromptScript& s) {
+         EXPECT_EQ(s.Pending(), 0u);
+         EXPECT_TRUE(fs::exists(t.Datei("ALBUMB.DBF")));
+         EXPECT_EQ(t.ManagerZeilen(), 2u);
+         t.OffenAuf("ALBUMB.DBF");
+     }},
+    {"MergeLeavesOutASourceWhoseEntryIsStillBeingAppended",
+     [](AlbumManagerTest& t, TBilderDBFManagerForm& m, TPromptScript& s) {
+         t.Markieren(m, "ALBUMA.DBF");
+         t.Markieren(m, "ALBUMB.DBF");
+         t.MergeBis(s, "ZIEL.DBF");
+         s.Answer(TPromptKind::Message, mrOk, "ALBUMA.DBF wird gerade von einem anderen Programm benutzt")
+             .Answer(TPromptKind::Dialog, mrNo, "Neues Fotoalbum jetzt öffnen");
+         // The other program has appended a blank record and keeps the
+         // album's index lock until it has filled it.
+         t.Halten("ALBUMA.DBF", THalteArt::Indexsperre);
+         lxtest::TSchnelleWartezeit schnell;
+         m.BitBtnMergeClick();
+     },
+     [](AlbumManagerTest& t, TBilderDBFManagerForm&, const TPromptScript& s) {
+         EXPECT_EQ(s.Pending(), 0u);
+         EXPECT_EQ(t.halter->Loslassen(), 0);
+         // Only ALBUMB's entry: nothing of the busy source, no blank record.
+         EXPECT_EQ(t.Eintraege(t.Datei("ZIEL.DBF")), 1u);
+         EXPECT_EQ(t.Eintraege(t.Datei("ALBUMA.DBF")), 3u);
+     }},
+    {"MergesOnlyTheMarkedAlbums",
+     [](AlbumManagerTest& t, TBilderDBFManagerForm& m, TPromptScript& s) {
+         t.Markieren(m, "ALBUMA.DBF");
+         t.MergeBis(s, "ZIEL.DBF");
+         s.Answer(TPromptKind::Dialog, mrNo, "Neues Fotoalbum jetzt öffnen");
+         m.BitBtnMergeClick();
+     },
+     [](AlbumManagerTest& t, TBilderDBFManagerForm&, const TPromptScript& s) {
+         EXPECT_EQ(s.Pending(), 0u);
+         EXPECT_EQ(t.Eintraege(t.Datei("ZIEL.DBF")), 2u);
+     }},
+    {"MergeRefusesATargetThatIsOneOfTheMarkedAlbums",
+     [](AlbumManagerTest& t, TBilderDBFManagerForm& m, TPromptScript& s) {
+         t.Markieren(m, "ALBUMA.DBF");
+         t.Markieren(m, "ALBUMB.DBF");
+         s.Answer(TPromptKind::Dialog, mrYes, "fügt alle markierten Fotoalben an ein anderes")
+             .AnswerValue(t.Win() + "albuma.dbf")
+             .Answer(TPromptKind::Message, mrOk, "hat NICHT funktioniert!");
+         t.vorher = t.Dateien("ALBUMA.");
+         m.BitBtnMergeClick();
+     },
+     [](AlbumManagerTest& t, TBilderDBFManagerForm&, const TPromptScript& s) {
+         EXPECT_EQ(s.Pending(), 0u);
+         EXPECT_EQ(t.Dateien("ALBUMA."), t.vorher);
+         EXPECT_EQ(t.Eintraege(t.Datei("ALBUMA.DBF")), 2u);
+         t.OffenAuf("ALBUMB.DBF");
      }},
 };
 

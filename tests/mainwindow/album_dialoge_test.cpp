@@ -3,7 +3,9 @@
 // with generated pictures; the results read back from outside.
 #include "main_form_fixture.h"
 
+#include "album/album_record.h"
 #include "controls/directory_chooser.h"
+#include "dialogs/album_manager.h"
 #include "dialogs/bilder_kopieren.h"
 #include "dialogs/bilder_loeschen.h"
 #include "dialogs/full_size_form.h"
@@ -176,6 +178,48 @@ protected:
         return out;
     }
 };
+
+// A new album made by copying the current entry is added to the album
+// manager in the same run: the copy closed its target when it ended, so the
+// add opens the album alone, completes its index and registers it, with no
+// message on the way.
+TEST_F(AlbumDialogeTest, ANewAlbumMadeByACopyIsAddedToTheManagerInTheSameRun)
+{
+    QuelleAnlegen(2, 2);
+    form->QKINI_Prog->INIWriteBool("Einstellungen Hauptprogramm", "ErstStart", false);
+    TPromptScript script;
+    script.Modal<TBilderKopierenForm>([&](TBilderKopierenForm& f) {
+        f.RadioButtonNurSelektiertenSatzKopierenVerschieben->SetChecked(true);
+        f.RadioButtonKopieren->SetChecked(true);
+        f.RadioButtonNurDatensaetzeKopieren->SetChecked(true);
+        f.WasGeaendert();
+        f.EditZielDir->SetText(Win(dir / "ziel"));
+        f.EditZielDBFName->SetText("NEU.DBF");
+        TPromptScript inner;
+        inner.Answer(TPromptKind::Dialog, mrYes, "NEU.DBF nicht gefunden, jetzt erstellen ?");
+        f.BitBtnKopierenVerschieben->Click();
+    });
+    form->BilderKopierenClick(nullptr);
+    ASSERT_TRUE(fs::exists(dir / "ziel" / "NEU.DBF"));
+    EXPECT_FALSE(form->TableBilder3->Active());
+
+    TBilderDBFManagerForm m(nullptr, form->Album(), form->Dienste(),
+                            *dynamic_cast<TAlbumManagerUmgebung*>(form->AlbumManager()));
+    m.FormShow();
+    ASSERT_EQ(m.ListView1->ItemCount(), 0);
+    {
+        TPromptScript add;
+        add.AnswerValue(Win(dir / "ziel" / "NEU.DBF")).AnswerValue("Kopie", "kurze Beschreibung");
+        m.BitBtnOeffnen_ErstellenClick();
+        EXPECT_EQ(add.Pending(), 0u);
+    }
+    EXPECT_EQ(form->TableBilder->TableName(), "NEU.DBF");
+    EXPECT_TRUE(form->TableBilder2->Active());
+    EXPECT_EQ(form->BereichBilder().Tags().Count(), kAlbumTagAnzahl);
+    ASSERT_EQ(m.ListView1->ItemCount(), 1);
+    EXPECT_EQ(m.ListView1->Selected(), 0);
+    EXPECT_EQ(m.ListView1->ItemCaption(0), "Kopie\r\n(NEU.DBF)");
+}
 
 TEST_F(AlbumDialogeTest, CopyAllShownEntriesWithPicturesIntoANewAlbumInAnotherFolder)
 {

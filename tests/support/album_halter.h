@@ -13,7 +13,9 @@
 //   Volltext      open shared with the album's full-text index (.IA beside
 //                 the table), store the entry kHalterEintragVorher in it
 //                 before it tells the test, and kHalterEintragNachher when
-//                 the test lets go, before it closes the index.
+//                 the test lets go, before it closes the index;
+//   Speichern     open shared and, when the test lets go, save an entry
+//                 whose description is kHalterEintragNachher.
 // A test program that uses it defines the holder's test with
 // LXTEST_ALBUM_HALTER_TEST. Beside it: a clock for the engine's lock waits that
 // runs out a wait at once, and the bytes of a file.
@@ -43,7 +45,8 @@ extern char** environ;
 
 namespace lxtest {
 
-enum class THalteArt : char { Geteilt = 'g', Indexsperre = 'i', Exklusiv = 'x', Volltext = 'v' };
+enum class THalteArt : char { Geteilt = 'g', Indexsperre = 'i', Exklusiv = 'x', Volltext = 'v',
+                              Speichern = 's' };
 
 // The full-text entries the holder stores in Volltext.
 inline constexpr const char* kHalterEintragVorher = "Fremdeintrag vorher";
@@ -84,6 +87,10 @@ inline void AlbumHalten()
     if (volltext > 0) {
         EXPECT_GT(FtsAdd(volltext, kHalterEintragNachher), 0);
         EXPECT_EQ(FtsClose(volltext), 0);
+    }
+    if (art == THalteArt::Speichern) {
+        EXPECT_EQ(dbe_AppendBlank(), 1) << dbe_LastError();
+        EXPECT_EQ(dbe_Replace("SHORTDESC", DBE_REPL_TEXT, kHalterEintragNachher), 1) << dbe_LastError();
     }
     EXPECT_EQ(dbe_Commit(), 1) << dbe_LastError();
     engineLock.reset();
