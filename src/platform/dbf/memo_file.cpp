@@ -72,6 +72,7 @@ std::unique_ptr<MemoFile> MemoFile::Open(const std::string& path, bool writable,
     memo->path_ = path;
     memo->fd_.Reset(fd);
     memo->writable_ = writable;
+    memo->unsynced_ = writable;
     memo->exclusive_ = exclusive;
     unsigned char head[8];
     if (!ReadAt(fd, head, sizeof head, 0)) {
@@ -218,6 +219,7 @@ bool MemoFile::Append(std::string_view data, std::uint32_t type, std::uint32_t& 
         }
         start = std::max<std::uint64_t>({header, byEnd, FirstBlock(blockSize_)});
     }
+    start = std::max(start, floor_);
     std::uint64_t blocks = (8 + std::uint64_t(data.size()) + blockSize_ - 1) / blockSize_;
     if (start + blocks > 0xFFFFFFFFull || data.size() > 0xFFFFFFF0u) {
         error = "Memodatei " + path_ + " ist voll";
@@ -230,6 +232,7 @@ bool MemoFile::Append(std::string_view data, std::uint32_t type, std::uint32_t& 
     PutBe32(p, type);
     PutBe32(p + 4, std::uint32_t(data.size()));
     std::copy(data.begin(), data.end(), bytes.begin() + 8);
+    unsynced_ = true;
     if (!WriteAt(fd_.get(), bytes.data(), bytes.size(), start * blockSize_)) {
         error = "Memodatei " + path_ + " lässt sich nicht schreiben: " + ErrnoText();
         return false;
@@ -269,6 +272,7 @@ bool MemoFile::Flush(std::string& error)
     }
     unsigned char head[4];
     PutBe32(head, std::uint32_t(next));
+    unsynced_ = true;
     const bool ok = WriteAt(fd_.get(), head, 4, 0);
     if (!ok) error = "Memodatei " + path_ + " lässt sich nicht schreiben: " + ErrnoText();
     if (lockHere) LockAppend(fd_.get(), F_UNLCK);
@@ -300,7 +304,10 @@ bool MemoFile::Sync(std::string& error)
 {
     if (!writable_ || !fd_.valid()) return true;
     if (!Flush(error)) return false;
-    if (SyncFile(fd_.get())) return true;
+    if (SyncFile(fd_.get())) {
+        unsynced_ = false;
+        return true;
+    }
     error = "Memodatei " + path_ + " lässt sich nicht auf die Platte schreiben: " + ErrnoText();
     return false;
 }
@@ -313,7 +320,9 @@ bool MemoFile::Clear(std::string& error)
     }
     std::string head = HeaderBytes(FirstBlock(blockSize_), blockSize_);
     nextFree_ = 0;
+    floor_ = 0;
     headerDirty_ = false;
+    unsynced_ = true;
     if (!WriteAt(fd_.get(), head.data(), head.size(), 0) ||
         !TruncateFile(fd_.get(), head.size())) {
         error = "Memodatei " + path_ + " lässt sich nicht schreiben: " + ErrnoText();

@@ -5,6 +5,7 @@
 // miss, and once the disk works again the next use opens and rebuilds it.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <memory>
@@ -101,6 +102,42 @@ TEST_F(LostIndexTest, AnOrderWhoseIndexIsLostFailsUntilTheIndexIsBack)
     ASSERT_EQ(dbe_Commit(), 1) << dbe_LastError();
     dbe_CloseAll();
     dbetest::ExpectSoundIndex(Path("ALBUM.CDX"));
+}
+
+// The same while another program has the table open, so the index cannot
+// be made anew as a whole: the loss is an I/O error, never reported as the
+// album being busy (the rebuild that waits for the others is no failure of
+// its own), and the index comes back once the disk works.
+TEST_F(LostIndexTest, ALostIndexIsAnIoErrorWhileOthersUseTheTable)
+{
+    // Another program's open: a read lock on the table's "in use" byte.
+    dbf::FileHandle other(::open(file_.c_str(), O_RDONLY | O_CLOEXEC));
+    ASSERT_TRUE(dbf::LockByte(other.get(), F_RDLCK, std::uint64_t(1) << 40));
+    IndexWritesFailAfterTheMark();
+    dbe_Go(1);
+    ASSERT_EQ(dbe_Replace("NAME", DBE_REPL_TEXT, "Echo"), 1) << dbe_LastError();
+    EXPECT_EQ(dbe_Commit(), 0);
+    EXPECT_EQ(dbe_LastErrorCode(), DBE_ERR_FAILED) << dbe_LastError();
+
+    struct Call {
+        const char* name;
+        int (*run)();
+    };
+    const Call calls[] = {
+        {"seek", [] { return dbe_Seek("Bravo"); }},
+        {"top", [] { return dbe_GoTop(); }},
+        {"append", [] { return dbe_AppendBlank(); }},
+    };
+    for (const Call& call : calls) {
+        SCOPED_TRACE(call.name);
+        EXPECT_EQ(call.run(), 0);
+        EXPECT_EQ(dbe_LastErrorCode(), DBE_ERR_FAILED) << dbe_LastError();
+        EXPECT_EQ(std::string(dbe_LastError()).find("anderen Programm"), std::string::npos) << dbe_LastError();
+    }
+
+    dbf::SetIoFaultHook(nullptr);
+    EXPECT_NE(dbe_Seek("Bravo"), 0) << dbe_LastError();
+    EXPECT_EQ(Walk(), (std::vector<std::string>{"Alpha", "Bravo", "Charlie", "Echo"}));
 }
 
 }  // namespace
