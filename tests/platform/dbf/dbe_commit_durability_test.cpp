@@ -6,8 +6,6 @@
 // marked dirty, and never hands out a memo block a record points to.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
 #include <filesystem>
@@ -23,19 +21,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using dbetest::EngineTest;
-
-// The extension of the file an I/O seam path names ("fd:N" for writes and
-// syncs through a descriptor).
-std::string KindOf(const std::string& path)
-{
-    std::string file = path;
-    if (path.rfind("fd:", 0) == 0) {
-        char target[4096];
-        const ssize_t n = ::readlink(("/proc/self/fd/" + path.substr(3)).c_str(), target, sizeof target);
-        file = n > 0 ? std::string(target, std::size_t(n)) : path;
-    }
-    return fs::path(file).extension().string();
-}
 
 const char* const kFiles[] = {"ALBUM.DBF", "ALBUM.FPT", "ALBUM.CDX"};
 using FileSet = std::array<std::string, 3>;  // contents, in the order of kFiles
@@ -73,7 +58,7 @@ protected:
         Create(file_, {{"Name", 'C', 20, 0}, {"Notiz", 'M', 10, 0}});
         ASSERT_NE(dbe_Use(file_.c_str(), "", DBE_EXCLUSIVE, DBE_TYPE_FOX), 0) << dbe_LastError();
         ASSERT_NE(dbe_IndexTag("", "NAME", "NAME", 0, 0, ""), 0) << dbe_LastError();
-        for (int nr = 1; nr <= kRecords; ++nr) Add("R" + std::to_string(nr), MemoOf(nr));
+        for (int nr = 1; nr <= kRecords; ++nr) Add(NameOf(nr), MemoOf(nr));
         ASSERT_EQ(dbe_Commit(), 1) << dbe_LastError();
         ASSERT_EQ(dbe_Close(), 1) << dbe_LastError();
     }
@@ -85,7 +70,8 @@ protected:
 
     static constexpr int kRecords = 121;
     // Memo texts of one to four blocks (blocks of 64 bytes).
-    static std::string MemoOf(int nr) { return "Notiz " + std::to_string(nr) + std::string(nr % 4 * 40, 'x'); }
+    static std::string MemoOf(int nr) { return std::string("Notiz ").append(std::to_string(nr)).append(nr % 4 * 40, 'x'); }
+    static std::string NameOf(int nr) { return std::string("R").append(std::to_string(nr)); }
 
     static void Add(const std::string& name, const std::string& memo)
     {
@@ -132,7 +118,7 @@ TEST_F(CommitDurabilityTest, ACommitSyncsTheMarkTheMemoTheTableAndTheIndexPages)
         ASSERT_NE(dbe_Use(file_.c_str(), "", mode.mode, DBE_TYPE_FOX), 0) << dbe_LastError();
         auto syncs = std::make_shared<std::vector<std::string>>();
         dbf::SetIoFaultHook([syncs](dbf::IoOp op, const std::string& path) {
-            if (op == dbf::IoOp::Sync) syncs->push_back(KindOf(path));
+            if (op == dbf::IoOp::Sync) syncs->push_back(dbetest::KindOfIoPath(path));
             return false;
         });
         Add("Neu", "Notiz neu");
@@ -167,7 +153,7 @@ TEST_F(CommitDurabilityTest, EveryCrashPointLeavesWholeEntriesAndNoSharedMemoBlo
         const fs::path folder = dir_.path();
         ASSERT_NE(dbe_Use(file_.c_str(), "", mode.mode, DBE_TYPE_FOX), 0) << dbe_LastError();
         dbf::SetIoFaultHook([steps, folder](dbf::IoOp op, const std::string& path) {
-            const std::string kind = KindOf(path);
+            const std::string kind = dbetest::KindOfIoPath(path);
             const std::size_t file = kind == ".DBF" ? 0 : kind == ".FPT" ? 1 : 2;
             EXPECT_TRUE(op == dbf::IoOp::Write || op == dbf::IoOp::Sync) << int(op);
             steps->push_back({op == dbf::IoOp::Sync, file, Read(folder)});
@@ -202,7 +188,7 @@ TEST_F(CommitDurabilityTest, EveryCrashPointLeavesWholeEntriesAndNoSharedMemoBlo
                 if (!seen.insert(state).second) continue;
                 SCOPED_TRACE("crash point " + std::to_string(point) + " of " + std::to_string(steps->size()) +
                              ", unsynced writes kept (DBF FPT CDX; a all, n newest): " + how);
-                const fs::path cut = dir_.path() / ("cut" + std::to_string(seen.size()));
+                const fs::path cut = dir_.path() / std::string("cut").append(std::to_string(seen.size()));
                 Write(cut, state);
                 const std::string table = (cut / "ALBUM.DBF").string();
                 ASSERT_NE(dbe_Use(table.c_str(), "", mode.mode, DBE_TYPE_FOX), 0) << dbe_LastError();
@@ -210,7 +196,7 @@ TEST_F(CommitDurabilityTest, EveryCrashPointLeavesWholeEntriesAndNoSharedMemoBlo
                 ASSERT_GE(entries.size(), std::size_t(kRecords));
                 ASSERT_LE(entries.size(), std::size_t(kRecords) + 1);
                 for (int nr = 1; nr <= kRecords; ++nr)
-                    EXPECT_EQ(entries[nr - 1], std::make_pair("R" + std::to_string(nr), MemoOf(nr)));
+                    EXPECT_EQ(entries[nr - 1], std::make_pair(NameOf(nr), MemoOf(nr)));
                 if (point == steps->size()) {
                     ASSERT_EQ(entries.size(), std::size_t(kRecords) + 1) << "a committed entry is lost";
                     EXPECT_EQ(entries.back(), std::make_pair(std::string("Neu"), std::string("Notiz neu")));

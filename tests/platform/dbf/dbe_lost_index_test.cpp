@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <unistd.h>
 
 #include <memory>
 #include <string>
@@ -41,16 +40,6 @@ protected:
         EngineTest::TearDown();
     }
 
-    // The file a path of the I/O seam names ("fd:N" for writes and syncs
-    // through a descriptor).
-    static std::string FileOf(const std::string& path)
-    {
-        if (path.rfind("fd:", 0) != 0) return path;
-        char target[4096];
-        const ssize_t n = ::readlink(("/proc/self/fd/" + path.substr(3)).c_str(), target, sizeof target);
-        return n > 0 ? std::string(target, std::size_t(n)) : path;
-    }
-
     // From now on every write and sync of an index file (ALBUM.CDX and what
     // is built beside it) fails but the first two (the dirty mark and its
     // sync): a flaky share, a full disk.
@@ -58,7 +47,7 @@ protected:
     {
         auto count = std::make_shared<int>(0);
         dbf::SetIoFaultHook([count](dbf::IoOp, const std::string& path) {
-            return FileOf(path).find(".CDX") != std::string::npos && ++*count > 2;
+            return dbetest::FileOfIoPath(path).find(".CDX") != std::string::npos && ++*count > 2;
         });
     }
 

@@ -7,8 +7,6 @@
 // end or without keys of records the table holds.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <map>
@@ -22,7 +20,6 @@
 
 namespace {
 
-namespace fs = std::filesystem;
 using dbetest::EngineTest;
 
 constexpr int kRecords = 20;
@@ -177,19 +174,6 @@ TEST_F(PowerCutTest, IndexFromBeforeACommittedAppend)
     }
 }
 
-// The file an I/O seam path names ("fd:N" for writes and syncs through a
-// descriptor), by its extension.
-std::string KindOf(const std::string& path)
-{
-    std::string file = path;
-    if (path.rfind("fd:", 0) == 0) {
-        char target[4096];
-        const ssize_t n = ::readlink(("/proc/self/fd/" + path.substr(3)).c_str(), target, sizeof target);
-        file = n > 0 ? std::string(target, std::size_t(n)) : path;
-    }
-    return fs::path(file).extension().string();
-}
-
 // The writes and syncs of an append with its commit, shared and exclusive,
 // in their order: the index's dirty mark (a header write) is on disk before
 // the table changes, and the clean mark is written only after the table's
@@ -207,7 +191,7 @@ TEST_F(PowerCutTest, CommitSyncsTheMarkFirstAndCleansItLast)
         };
         auto steps = std::make_shared<std::vector<Step>>();
         dbf::SetIoFaultHook([steps](dbf::IoOp op, const std::string& path) {
-            steps->push_back({op, KindOf(path)});
+            steps->push_back({op, dbetest::KindOfIoPath(path)});
             return false;
         });
         ++nr;
