@@ -41,6 +41,10 @@ std::uint32_t FirstBlock(std::uint32_t blockSize)
 // How much a run of appends writes before it starts writing it to disk.
 constexpr std::uint64_t kWritebackStep = std::uint64_t(1) << 20;
 
+// The most memo bytes past the file's end that a record is taken to have
+// lost in a cut (unless the file is longer): see KeepClearOf.
+constexpr std::uint64_t kLostTailLimit = std::uint64_t(64) << 20;
+
 // Appends of several processes to one memo file take turns on this lock.
 constexpr off_t kMemoAppendLock = off_t(1) << 40;
 
@@ -279,6 +283,20 @@ bool MemoFile::Flush(std::string& error)
     if (!ok) return false;
     headerDirty_ = false;
     return true;
+}
+
+void MemoFile::KeepClearOf(std::uint32_t block)
+{
+    if (!usable()) return;
+    // What a cut loses is the tail written since the last sync (a commit
+    // syncs, a run of appends starts writing every megabyte): a reference
+    // further out than the file is long, and than 64 MB, is damage of its
+    // record, not a lost memo, and does not make the file grow to it.
+    const std::int64_t size = FileSize(fd_.get());
+    const std::uint64_t byEnd = (std::uint64_t(size < 0 ? 0 : size) + blockSize_ - 1) / blockSize_;
+    const std::uint64_t lostTail = std::max<std::uint64_t>(byEnd, kLostTailLimit / blockSize_);
+    if (block > byEnd + lostTail) return;
+    floor_ = std::max<std::uint64_t>(floor_, std::uint64_t(block) + 1);
 }
 
 bool MemoFile::HoldLock(std::string& error)

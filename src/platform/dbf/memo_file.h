@@ -5,7 +5,6 @@
 // followed by the bytes. Records refer to memos by block number.
 #pragma once
 
-#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -55,8 +54,9 @@ public:
     // No memo is appended at `block` or before it from now on: a record
     // points there although the block never reached the disk (a power cut
     // kept the record, not the memo), and a new memo there would show as
-    // that record's.
-    void KeepClearOf(std::uint32_t block) { floor_ = std::max<std::uint64_t>(floor_, std::uint64_t(block) + 1); }
+    // that record's. A block further past the end than a cut can lose is
+    // left alone (damage of its record).
+    void KeepClearOf(std::uint32_t block);
     // Sets a header found behind the memos written last (left by a crash)
     // to the file's end; called once the table is open, so an open that
     // fails writes nothing.

@@ -272,4 +272,28 @@ TEST_F(CommitDurabilityTest, AMemoBlockTheDiskLostIsNeverHandedOutAgain)
     }
 }
 
+// A reference far past the memo file's end (more than a cut can lose) is
+// damage of its record, not a lost memo: the memos stored after it go to
+// the file's end as before, and the file does not grow to the reference.
+TEST_F(CommitDurabilityTest, AReferenceFarPastTheEndIsDamageNotALostMemo)
+{
+    std::string table = lxtest::ReadFile(file_);
+    const std::size_t header = std::size_t(uint8_t(table[8])) | std::size_t(uint8_t(table[9])) << 8;
+    const std::size_t recordLength = std::size_t(uint8_t(table[10])) | std::size_t(uint8_t(table[11])) << 8;
+    table.replace(header + 1 + 20, 10, "4294967000");  // record 1's NOTIZ
+    ASSERT_EQ(recordLength, 1u + 20 + 10);
+    lxtest::WriteFile(file_, table);
+    for (const Mode& mode : kModes) {
+        SCOPED_TRACE(mode.name);
+        ASSERT_NE(dbe_Use(file_.c_str(), "", mode.mode, DBE_TYPE_FOX), 0) << dbe_LastError();
+        Add("Danach", "Notiz danach");
+        ASSERT_EQ(dbe_Commit(), 1) << dbe_LastError();
+        const auto entries = Entries();
+        EXPECT_EQ(entries.front().second, kDamaged);
+        EXPECT_EQ(entries.back(), std::make_pair(std::string("Danach"), std::string("Notiz danach")));
+        ASSERT_EQ(dbe_Close(), 1) << dbe_LastError();
+        EXPECT_LT(fs::file_size(Path("ALBUM.FPT")), 1u << 20);
+    }
+}
+
 }  // namespace
