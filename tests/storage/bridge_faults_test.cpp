@@ -4,6 +4,8 @@
 #include "platform/dbf/file_io.h"
 
 #include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -89,6 +91,44 @@ TEST_F(BridgeByName, GreaterSearchDoesNotWrapAtTheLastByteValue)
     ASSERT_EQ(DbiSetToKey(c, keySEARCHGT, true, 1, 0, "\xFF\xFF"), DBIERR_NONE);
     dbe_Select(static_cast<uint16_t>(c));
     EXPECT_NE(dbe_Eof(), 0);
+    DbiCloseCursor(c);
+}
+
+// An index lost to a failing disk while another program has the album open
+// (so it can be neither made anew nor opened again): a key search answers a
+// read error whose text tells of the disk, never that the album is busy.
+TEST_F(BridgeByName, ALostIndexIsAReadErrorNotABusyAlbum)
+{
+    hDBICur c = 0;
+    ASSERT_NO_FATAL_FAILURE(OpenByName(c));
+    dbe_Select(static_cast<uint16_t>(c));
+    ASSERT_EQ(dbe_Commit(), 1) << dbe_LastError();
+    // Another program's open: a read lock on the table's "in use" byte.
+    dbf::FileHandle other(::open(File("BILDER.DBF").c_str(), O_RDONLY | O_CLOEXEC));
+    ASSERT_TRUE(dbf::LockByte(other.get(), F_RDLCK, uint64_t(1) << 40));
+    // Every write and sync of the index fails but the dirty mark and its sync.
+    struct HookReset {
+        ~HookReset() { dbf::SetIoFaultHook(nullptr); }
+    } reset;
+    int indexOps = 0;
+    dbf::SetIoFaultHook([&](dbf::IoOp, const std::string& path) {
+        char target[4096] = {};
+        const bool viaFd = path.rfind("fd:", 0) == 0;
+        if (viaFd && ::readlink(("/proc/self/fd/" + path.substr(3)).c_str(), target, sizeof target - 1) < 0)
+            return false;
+        return std::string(viaFd ? target : path.c_str()).find(".CDX") != std::string::npos && ++indexOps > 2;
+    });
+    dbe_Go(1);
+    ASSERT_EQ(dbe_Replace("NAME", DBE_REPL_TEXT, "Bild 0001"), 1) << dbe_LastError();
+    EXPECT_EQ(dbe_Commit(), 0);
+    EXPECT_EQ(DbiSetToKey(c, keySEARCHEQ, true, 1, 0, "Bild 9990"), DBIERR_READERR);
+    QString text;
+    DbiGetErrorString(DBIERR_READERR, text);
+    EXPECT_TRUE(text.startsWith(QStringLiteral("Lesefehler: "))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Schreibfehler in der Indexdatei"))) << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("anderen Programm"))) << text.toStdString();
+    dbf::SetIoFaultHook(nullptr);
+    EXPECT_EQ(DbiSetToKey(c, keySEARCHEQ, true, 1, 0, "Bild 9990"), DBIERR_NONE);
     DbiCloseCursor(c);
 }
 

@@ -582,6 +582,7 @@ void CdxFile::WriteAt(std::uint64_t offset, const void* data, std::size_t size)
     // Other processes may read the file now: never written under a read lock.
     if (shared_ && lockMode_ == LockMode::Read)
         throw CdxError("Die Indexdatei ist nur zum Lesen gesperrt");
+    unsynced_ = true;
     if (!dbf::WriteAt(fd_, data, size, offset))
         throw CdxError(std::string("Schreibfehler in der Indexdatei: ") + std::strerror(errno));
 }
@@ -591,6 +592,13 @@ void CdxFile::Sync()
     if (fd_ >= 0 && !readOnly_ && !dbf::SyncFile(fd_))
         throw CdxError(std::string("Die Indexdatei lässt sich nicht auf die Platte schreiben: ") +
                        std::strerror(errno));
+    unsynced_ = false;
+}
+
+void CdxFile::SyncChanges()
+{
+    if (unsynced_)
+        Sync();
 }
 
 void CdxFile::CheckWritable() const
@@ -619,21 +627,28 @@ void CdxFile::ReadTagHeader(CdxTag& tag, bool directory)
     if (directory && !(tag.options_ & 0x40))
         throw CdxError("Die Datei ist keine Mehrfachindexdatei (CDX)");
     tag.root_ = Le32(h);
-    if (tag.root_ % kPageSize != 0 || tag.root_ < kHeaderSize || tag.root_ + std::uint64_t{kPageSize} > fileEnd_)
-        throw CdxError(which + ": ungültiger Wurzelverweis " + std::to_string(tag.root_));
+    const bool ours = std::memcmp(h + kEngineMark, kEngineMagic, sizeof kEngineMagic) == 0;
+    const bool dirty = ours && h[kEngineDirty] != 0;
+    if (tag.root_ % kPageSize != 0 || tag.root_ < kHeaderSize || tag.root_ + std::uint64_t{kPageSize} > fileEnd_) {
+        // A tag that is rebuilt anyway (its own mark, or the directory's)
+        // may point to pages a cut kept from the disk: a flush writes the
+        // tag headers with the pages, before their sync.
+        if (directory || !(dirty || cutShort_))
+            throw CdxError(which + ": ungültiger Wurzelverweis " + std::to_string(tag.root_));
+        tag.rebuildReason_ = which + ": ungültiger Wurzelverweis " + std::to_string(tag.root_);
+        tag.root_ = kNoPage;
+    }
     tag.version_ = Le32(h + 8);
     tag.descending_ = Le16(h + 502) != 0;
     tag.keyExpression_ = PoolText(h + 512, Le16(h + 508), Le16(h + 510));
     tag.forExpression_ = PoolText(h + 512, Le16(h + 504), Le16(h + 506));
     tag.format_.keyLength = keyLength;
-    const bool ours = std::memcmp(h + kEngineMark, kEngineMagic, sizeof kEngineMagic) == 0;
     if (ours && ValidKeyType(static_cast<char>(h[kEngineKeyType]))) {
         tag.keyType_ = static_cast<CdxKeyType>(h[kEngineKeyType]);
         tag.ownKeyType_ = true;
     }
     tag.format_.padByte = PadFor(tag.keyType_);
     tag.collationChecksum_ = ours ? Le32(h + kEngineCollation) : 0;
-    const bool dirty = ours && h[kEngineDirty] != 0;
     if (directory) {
         // A change was cut short: the tag list is read (a torn one fails
         // below), every tag needs a rebuild, and the free list is not
@@ -649,7 +664,7 @@ void CdxFile::ReadTagHeader(CdxTag& tag, bool directory)
             freeHead_ = kNoPage;
         return;
     }
-    if (dirty)
+    if (dirty && tag.rebuildReason_.empty())
         tag.rebuildReason_ = "Der Index " + tag.name_ + " wurde bei einer Änderung nicht sauber geschlossen";
     tag.ApplyCollation(collation_);
 }
@@ -1020,9 +1035,28 @@ void CdxFile::WritePending()
     // that was marked dirty on disk is written clean, the table's records
     // and the pages are synced (shared use too: once per lock turn), and
     // the directory records the table's record count the tags now cover.
+    //
+    // While the directory's dirty mark is on disk and synced, it alone makes
+    // the next open rebuild every tag: the tag headers are written with the
+    // pages and synced with them, so the directory header is the one write
+    // after the sync, and the clean mark it carries needs no sync of its own
+    // (lost, it leaves the synced dirty mark).
     bool cleaning = directory_->dirtyOnDisk_;
     for (auto& tag : tags_)
         cleaning = cleaning || tag->dirtyOnDisk_;
+    const bool directoryCovers =
+        cleaning && directory_->dirtyOnDisk_ && (directoryMarkSynced_ || !marksUnsynced_);
+    auto writeTagHeaders = [&] {
+        for (auto& tag : tags_) {
+            if (tag->dirtyOnDisk_ || tag->headerChanged_) {
+                ++tag->version_;
+                WriteHeader(*tag, false);
+                tag->dirtyOnDisk_ = tag->headerChanged_ = false;
+            }
+        }
+    };
+    if (directoryCovers)
+        writeTagHeaders();
     if (cleaning) {
         coveredKnown_ = table_ != nullptr;
         if (table_)
@@ -1031,17 +1065,14 @@ void CdxFile::WritePending()
         marksUnsynced_ = false;
         directory_->headerChanged_ = true;  // with the count
     }
-    for (auto& tag : tags_) {
-        if (tag->dirtyOnDisk_ || tag->headerChanged_) {
-            ++tag->version_;
-            WriteHeader(*tag, false);
-            tag->dirtyOnDisk_ = tag->headerChanged_ = false;
-        }
-    }
+    writeTagHeaders();
     CdxTag& dir = *directory_;
     if (dir.dirtyOnDisk_ || dir.headerChanged_) {
         ++dir.version_;
+        const bool unsynced = unsynced_;
         WriteHeader(dir, false);
+        if (directoryCovers)
+            unsynced_ = unsynced;
         dir.dirtyOnDisk_ = dir.headerChanged_ = false;
         directoryMarkSynced_ = false;
     }

@@ -280,6 +280,11 @@ public:
     void Flush();
     // fdatasync of the file (after Flush: the index is on disk).
     void Sync();
+    // The same, where this object wrote anything since the last sync but a
+    // clean directory mark that a flush wrote after its sync: a lost clean
+    // mark leaves the synced dirty mark, which only makes the next open
+    // rebuild the tags.
+    void SyncChanges();
     // Before the table changes in a way the tags must follow (a record
     // written or appended): the file's dirty mark (in the directory header)
     // is written and synced, if it is not set yet; the next flush clears it
@@ -599,6 +604,7 @@ private:
     bool coveredKnown_ = false;  // the directory header records covered_
     std::uint32_t covered_ = 0;  // the table's record count the tags cover
     bool marksUnsynced_ = false;  // dirty marks written since the last sync
+    bool unsynced_ = false;       // anything written since (see SyncChanges)
     // The directory's dirty mark was synced by MarkChanging: it alone makes
     // the next open rebuild every tag, so the tags' own marks need no sync.
     bool directoryMarkSynced_ = false;

@@ -226,6 +226,7 @@ std::shared_ptr<DbfTable> DbfTable::Open(const std::string& path, OpenMode mode,
     table->fd_.Reset(fd);
     table->path_ = path;
     table->writable_ = writable;
+    table->unsynced_ = writable;
     table->exclusive_ = mode == OpenMode::Exclusive;
     table->ownerPid_ = ProcessId();
     table->device_ = key.first;
@@ -286,7 +287,7 @@ bool DbfTable::LoadHeader(std::string& error, std::string& note, bool& repaired)
             // runs between our look at the file and the write.
             std::string count = Le32Bytes(header_.recordCount);
             bool locked = exclusive_ || LockByteWait(fd_.get(), F_WRLCK, kAppendLock, 5000);
-            if (!locked || !WriteAt(fd_.get(), count.data(), 4, 4))
+            if (!locked || !WriteTable(count.data(), 4, 4))
                 note += "; die korrigierte Satzanzahl lässt sich nicht schreiben: " + ErrnoText();
             if (locked && !exclusive_) LockByte(fd_.get(), F_UNLCK, kAppendLock);
         }
@@ -543,7 +544,7 @@ bool DbfTable::WriteRecordImage(std::uint32_t recno, const char* image, const Ta
     // shared append while the index files stay held.)
     const bool keysMayChange = !old || !indexes_ || (IndexesNeedChangeMark() && indexes_->Follows(old, image));
     if (keysMayChange && !IndexesMarkChanging(error)) return false;
-    if (!WriteAt(fd_.get(), image, header_.recordLength, offset)) {
+    if (!WriteTable(image, header_.recordLength, offset)) {
         error = "Satz " + std::to_string(recno) + " lässt sich nicht schreiben: " + ErrnoText();
         return false;
     }
@@ -609,8 +610,8 @@ bool DbfTable::AppendShared(const char* image, std::uint32_t& recno, std::string
     char head[7] = {char(stamp.year - 1900), char(stamp.month), char(stamp.day)};
     std::string c = Le32Bytes(count + 1);
     std::copy(c.begin(), c.end(), head + 3);
-    bool ok = WriteAt(fd_.get(), appendBytes_.data(), appendBytes_.size(), offset) &&
-              WriteAt(fd_.get(), head, sizeof head, 1);
+    bool ok = WriteTable(appendBytes_.data(), appendBytes_.size(), offset) &&
+              WriteTable(head, sizeof head, 1);
     if (!ok) error = "Tabelle " + path_ + ": Satz lässt sich nicht anfügen: " + ErrnoText();
     if (!ok || !keep) ReleaseAppendLock();
     if (!ok) return false;
@@ -678,8 +679,7 @@ bool DbfTable::WriteTail(std::string& error)
     char head[7] = {char(header_.year - 1900), char(header_.month), char(header_.day)};
     std::string c = Le32Bytes(tailRecno_);
     std::copy(c.begin(), c.end(), head + 3);
-    if (!WriteAt(fd_.get(), bytes.data(), bytes.size(), offset) ||
-        !WriteAt(fd_.get(), head, sizeof head, 1)) {
+    if (!WriteTable(bytes.data(), bytes.size(), offset) || !WriteTable(head, sizeof head, 1)) {
         error = "Tabelle " + path_ + ": Satz lässt sich nicht anfügen: " + ErrnoText();
         return false;
     }
@@ -708,7 +708,11 @@ bool DbfTable::FlushHeader(std::string& error)
         // Shared: appends keep the count on disk under the append lock, and
         // other processes may have appended since; only the date is ours.
         std::size_t length = exclusive_ ? sizeof head : 3;
-        bool ok = WriteAt(fd_.get(), head, length, 1);
+        // Bytes the file holds already (an append wrote them) are not
+        // written again: the table would need another sync for nothing.
+        char onDisk[sizeof head];
+        const bool same = ReadAt(fd_.get(), onDisk, length, 1) && std::equal(head, head + length, onDisk);
+        bool ok = same || WriteTable(head, length, 1);
         if (!ok) step = "Tabellenkopf von " + path_ + " lässt sich nicht schreiben: " + ErrnoText();
         else headerDirty_ = false;
         keep(ok);
@@ -728,13 +732,37 @@ bool DbfTable::SyncForIndex(std::uint32_t& count, std::string& error)
 {
     if (writable_ && !Foreign()) {
         if (!WriteTail(error)) return false;
-        if (!SyncFile(fd_.get())) {
-            error = "Tabelle " + path_ + " lässt sich nicht auf die Platte schreiben: " + ErrnoText();
-            return false;
-        }
+        if (!SyncRecords(true, error)) return false;
     }
     count = RecordCount();
     return true;
+}
+
+bool DbfTable::SyncRecords(bool forIndex, std::string& error)
+{
+    // Shared, before an index's clean mark: the records other processes
+    // wrote are covered too, so the table is synced whatever this process
+    // wrote.
+    const bool others = !exclusive_;
+    const bool table = unsynced_ || (forIndex && others);
+    // The memo file first, so no record on disk points to a memo block the
+    // disk does not hold (shared: the blocks other processes wrote for the
+    // records synced here too).
+    if (memo_ && memo_->usable() && (memo_->HasUnsyncedWrites() || (table && others)) && !memo_->Sync(error))
+        return false;
+    if (!table) return true;
+    if (!SyncFile(fd_.get())) {
+        error = "Tabelle " + path_ + " lässt sich nicht auf die Platte schreiben: " + ErrnoText();
+        return false;
+    }
+    unsynced_ = false;
+    return true;
+}
+
+bool DbfTable::WriteTable(const void* data, std::size_t size, std::uint64_t offset)
+{
+    unsynced_ = true;
+    return WriteAt(fd_.get(), data, size, offset);
 }
 
 bool DbfTable::Commit(std::string& error)
@@ -742,11 +770,11 @@ bool DbfTable::Commit(std::string& error)
     if (Foreign()) return true;
     if (!FlushHeader(error)) return false;
     if (!writable_) return true;
-    bool ok = SyncFile(fd_.get());
-    if (!ok) error = "Tabelle " + path_ + " lässt sich nicht auf die Platte schreiben: " + ErrnoText();
-    if (ok && memo_ && memo_->usable() && !memo_->Sync(error)) ok = false;
-    if (ok && indexes_ && !indexes_->Sync(error)) ok = false;
-    return ok;
+    // An index flush above that cleared a dirty mark synced the memo file,
+    // the table and the index pages already; what is left unsynced is what
+    // was written since (nothing, for a commit of records and their keys)
+    // and the clean marks, whose loss only makes the next open rebuild.
+    return SyncRecords(false, error) && (!indexes_ || indexes_->Sync(error));
 }
 
 bool DbfTable::ReadMemo(const FieldDef& field, const char* image, std::string& out,
@@ -790,6 +818,7 @@ bool DbfTable::StoreMemo(const FieldDef& field, char* image, std::string_view da
             error = memoError_.empty() ? "Memodatei fehlt" : memoError_;
             return false;
         }
+        if (!KeepMemosClear(error)) return false;
         bool stored = false;
         if (exclusive_) {
             stored = memo_->Append(data, type, block, error);
@@ -811,6 +840,30 @@ bool DbfTable::StoreMemo(const FieldDef& field, char* image, std::string_view da
     }
     std::string ref = FormatMemoRef(block, field.width);
     std::copy(ref.begin(), ref.end(), image + field.offset);
+    return true;
+}
+
+bool DbfTable::KeepMemosClear(std::string& error)
+{
+    if (memosChecked_) return true;
+    // Records are looked at once per open memo file: a memo block is
+    // written before the record that points to it, so only a power cut (or
+    // files put together from different times) leaves a record pointing
+    // past the memo file's end, and only before this open.
+    std::uint32_t highest = 0;
+    std::vector<const FieldDef*> memoFields;
+    for (const FieldDef& f : header_.fields)
+        if (f.IsMemo()) memoFields.push_back(&f);
+    const bool scanned = ScanRecords(RecordCount(), [&](std::uint32_t, const char* image) {
+        for (const FieldDef* f : memoFields) {
+            std::uint32_t block = 0;
+            if (ParseMemoRef(std::string_view(image + f->offset, f->width), block)) highest = std::max(highest, block);
+        }
+    }, error);
+    if (!scanned) return false;
+    // (A block within the file changes nothing: appends go to its end.)
+    if (highest) memo_->KeepClearOf(highest);
+    memosChecked_ = true;
     return true;
 }
 
@@ -896,6 +949,7 @@ bool DbfTable::BecomeWritable(std::string& error)
     DropMap();
     fd_.Reset(fd);
     writable_ = true;
+    unsynced_ = true;
     ReopenMemo();
     return true;
 }
@@ -904,6 +958,7 @@ void DbfTable::ReopenMemo()
 {
     if (!hasMemoFields()) return;
     memo_.reset();
+    memosChecked_ = false;
     memoError_.clear();
     OpenMemo(memoError_);  // a failure is kept in memoError_ for the memo reads
 }
@@ -1154,7 +1209,7 @@ bool DbfTable::MarkProductionIndex(bool on, std::string& error)
                             : (header_.tableFlags & ~kFlagProductionCdx);
     if (flags == header_.tableFlags || !writable_) return true;
     char b = char(flags);
-    if (!WriteAt(fd_.get(), &b, 1, 28)) {
+    if (!WriteTable(&b, 1, 28)) {
         error = "Tabellenkopf von " + path_ + " lässt sich nicht schreiben: " + ErrnoText();
         return false;
     }

@@ -121,12 +121,13 @@ public:
     // Exclusive use: writes the appended record kept in memory (then the
     // header count). Shared appends are on disk already.
     bool WriteAppended(std::string& error);
-    // FlushHeader, then fdatasync of table, memo and index files: what was
-    // written is on disk.
+    // FlushHeader, then fdatasync of memo, table and index files as far as
+    // they hold writes not yet synced: what was written is on disk.
     bool Commit(std::string& error);
     // Before an index file writes its clean marks: the records are put on
-    // disk (the one kept in memory written first) and `count` gets how many
-    // there are. False with the reason when they cannot be written.
+    // disk (the one kept in memory written first, the memo file synced
+    // before the table) and `count` gets how many there are. False with
+    // the reason when they cannot be written.
     bool SyncForIndex(std::uint32_t& count, std::string& error);
     // Shared use: forgets the appended record known in memory (it is on
     // disk) and gives the append lock back, before the index files' lock
@@ -216,6 +217,21 @@ private:
     bool writable_ = false;
     bool exclusive_ = false;
     bool headerDirty_ = false;
+    // This object wrote to the table since its last sync (true after an
+    // open for writing: a process that died may have left writes unsynced).
+    bool unsynced_ = false;
+    bool WriteTable(const void* data, std::size_t size, std::uint64_t offset);
+    // fdatasync of the memo file, then of the table, where they hold
+    // unsynced writes; `forIndex` (shared use): the table and memo file
+    // whatever this process wrote, as they hold the others' records too.
+    bool SyncRecords(bool forIndex, std::string& error);
+    // Whether the memo blocks records point to were looked at (see
+    // KeepMemosClear).
+    bool memosChecked_ = false;
+    // Before the first memo this object stores: no new memo may take a
+    // block a record points to past the memo file's end (left by a power
+    // cut that kept the record and lost its memo).
+    bool KeepMemosClear(std::string& error);
     TableHeader header_;
     std::unique_ptr<MemoFile> memo_;
     std::string memoError_;

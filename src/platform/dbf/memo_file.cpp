@@ -41,6 +41,10 @@ std::uint32_t FirstBlock(std::uint32_t blockSize)
 // How much a run of appends writes before it starts writing it to disk.
 constexpr std::uint64_t kWritebackStep = std::uint64_t(1) << 20;
 
+// The most memo bytes past the file's end that a record is taken to have
+// lost in a cut (unless the file is longer): see KeepClearOf.
+constexpr std::uint64_t kLostTailLimit = std::uint64_t(64) << 20;
+
 // Appends of several processes to one memo file take turns on this lock.
 constexpr off_t kMemoAppendLock = off_t(1) << 40;
 
@@ -72,6 +76,7 @@ std::unique_ptr<MemoFile> MemoFile::Open(const std::string& path, bool writable,
     memo->path_ = path;
     memo->fd_.Reset(fd);
     memo->writable_ = writable;
+    memo->unsynced_ = writable;
     memo->exclusive_ = exclusive;
     unsigned char head[8];
     if (!ReadAt(fd, head, sizeof head, 0)) {
@@ -218,6 +223,7 @@ bool MemoFile::Append(std::string_view data, std::uint32_t type, std::uint32_t& 
         }
         start = std::max<std::uint64_t>({header, byEnd, FirstBlock(blockSize_)});
     }
+    start = std::max(start, floor_);
     std::uint64_t blocks = (8 + std::uint64_t(data.size()) + blockSize_ - 1) / blockSize_;
     if (start + blocks > 0xFFFFFFFFull || data.size() > 0xFFFFFFF0u) {
         error = "Memodatei " + path_ + " ist voll";
@@ -230,6 +236,7 @@ bool MemoFile::Append(std::string_view data, std::uint32_t type, std::uint32_t& 
     PutBe32(p, type);
     PutBe32(p + 4, std::uint32_t(data.size()));
     std::copy(data.begin(), data.end(), bytes.begin() + 8);
+    unsynced_ = true;
     if (!WriteAt(fd_.get(), bytes.data(), bytes.size(), start * blockSize_)) {
         error = "Memodatei " + path_ + " lässt sich nicht schreiben: " + ErrnoText();
         return false;
@@ -269,12 +276,27 @@ bool MemoFile::Flush(std::string& error)
     }
     unsigned char head[4];
     PutBe32(head, std::uint32_t(next));
+    unsynced_ = true;
     const bool ok = WriteAt(fd_.get(), head, 4, 0);
     if (!ok) error = "Memodatei " + path_ + " lässt sich nicht schreiben: " + ErrnoText();
     if (lockHere) LockAppend(fd_.get(), F_UNLCK);
     if (!ok) return false;
     headerDirty_ = false;
     return true;
+}
+
+void MemoFile::KeepClearOf(std::uint32_t block)
+{
+    if (!usable()) return;
+    // What a cut loses is the tail written since the last sync (a commit
+    // syncs, a run of appends starts writing every megabyte): a reference
+    // further out than the file is long, and than 64 MB, is damage of its
+    // record, not a lost memo, and does not make the file grow to it.
+    const std::int64_t size = FileSize(fd_.get());
+    const std::uint64_t byEnd = (std::uint64_t(size < 0 ? 0 : size) + blockSize_ - 1) / blockSize_;
+    const std::uint64_t lostTail = std::max<std::uint64_t>(byEnd, kLostTailLimit / blockSize_);
+    if (block > byEnd + lostTail) return;
+    floor_ = std::max<std::uint64_t>(floor_, std::uint64_t(block) + 1);
 }
 
 bool MemoFile::HoldLock(std::string& error)
@@ -300,7 +322,10 @@ bool MemoFile::Sync(std::string& error)
 {
     if (!writable_ || !fd_.valid()) return true;
     if (!Flush(error)) return false;
-    if (SyncFile(fd_.get())) return true;
+    if (SyncFile(fd_.get())) {
+        unsynced_ = false;
+        return true;
+    }
     error = "Memodatei " + path_ + " lässt sich nicht auf die Platte schreiben: " + ErrnoText();
     return false;
 }
@@ -313,7 +338,9 @@ bool MemoFile::Clear(std::string& error)
     }
     std::string head = HeaderBytes(FirstBlock(blockSize_), blockSize_);
     nextFree_ = 0;
+    floor_ = 0;
     headerDirty_ = false;
+    unsynced_ = true;
     if (!WriteAt(fd_.get(), head.data(), head.size(), 0) ||
         !TruncateFile(fd_.get(), head.size())) {
         error = "Memodatei " + path_ + " lässt sich nicht schreiben: " + ErrnoText();

@@ -47,6 +47,16 @@ public:
     bool Flush(std::string& error);
     // Flush, then fdatasync of the file.
     bool Sync(std::string& error);
+    // Whether this object wrote anything the disk may not hold yet (true
+    // after an open for writing: a process that died may have left writes
+    // that were never synced).
+    bool HasUnsyncedWrites() const { return unsynced_; }
+    // No memo is appended at `block` or before it from now on: a record
+    // points there although the block never reached the disk (a power cut
+    // kept the record, not the memo), and a new memo there would show as
+    // that record's. A block further past the end than a cut can lose is
+    // left alone (damage of its record).
+    void KeepClearOf(std::uint32_t block);
     // Sets a header found behind the memos written last (left by a crash)
     // to the file's end; called once the table is open, so an open that
     // fails writes nothing.
@@ -75,6 +85,8 @@ private:
     // still ends there.
     std::uint64_t nextFree_ = 0;
     bool headerDirty_ = false;
+    bool unsynced_ = false;
+    std::uint64_t floor_ = 0;  // first block an append may take (KeepClearOf)
     bool staleHeader_ = false;  // found at open, not yet repaired
     // Appended bytes from here on are not yet on their way to the disk: a
     // run of appends starts their writing every megabyte, so a commit's

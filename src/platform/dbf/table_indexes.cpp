@@ -675,7 +675,7 @@ bool TableIndexes::Sync(std::string& error)
     if (!Flush(error)) return false;
     for (auto& f : files_) {
         try {
-            if (f->cdx && !f->cdx->Broken()) f->cdx->Sync();
+            if (f->cdx && !f->cdx->Broken()) f->cdx->SyncChanges();
         } catch (const dbfcdx::CdxError& e) {
             error = "Indexdatei " + f->path + ": " + e.what();
             return false;
@@ -778,13 +778,9 @@ void TableIndexes::RebuildAfterError(IndexFile& file, const dbfcdx::CdxError& wh
 std::string TableIndexes::ReadFailed(IndexFile& file, const dbfcdx::CdxError& why)
 {
     const std::string reason = "Indexdatei " + file.path + " lässt sich nicht lesen: " + why.what();
-    MarkBroken(file, why.what());
-    const std::string failed = TakeError();
-    if (failed.empty()) return reason + "; der Index wurde aus der Tabelle neu aufgebaut";
-    // (Damaged, not busy: the reason never carries another program's hold.)
-    if (BusyKindOf(failed) != BusyKind::None)
-        return reason + "; er wird neu aufgebaut, sobald kein anderes Programm die Tabelle benutzt";
-    return reason + "; Neuaufbau fehlgeschlagen: " + failed;
+    const std::string outcome = MarkBroken(file, why.what());
+    TakeError();  // (told by this call, with the read's reason)
+    return reason + "; " + outcome;
 }
 
 void TableIndexes::RebuildDeferred()
@@ -822,26 +818,40 @@ bool TableIndexes::MarkForRebuild(std::string& error)
     return true;
 }
 
-void TableIndexes::MarkBroken(IndexFile& file, const std::string& why)
+std::string TableIndexes::MarkBroken(IndexFile& file, const std::string& why)
 {
     // Inside an access of the file it cannot be replaced: after it.
     if (file.cdx && file.cdx->InAccess()) {
         deferredBroken_.push_back({&file, why});
-        return;
+        return "der Index wird neu aufgebaut";
     }
     // Derived data: make the file anew from the table.
     std::string error;
-    if (RebuildFile(file, nullptr, error)) return;
+    if (RebuildFile(file, nullptr, error)) return "der Index wurde aus der Tabelle neu aufgebaut";
     ++generation_;
     file.tags.clear();
     file.cdx.reset();
-    pendingError_ = "Indexdatei " + file.path + ": " + why + "; Neuaufbau fehlgeschlagen: " + error;
+    // Other programs using the table keep it from being made anew as a
+    // whole. That is no failure of its own (the file is rebuilt in place
+    // below, or at its next use), and the failure told stays the change's:
+    // never the album reported busy when its disk failed.
+    const bool othersUseTable = BusyKindOf(error) != BusyKind::None;
+    const std::string failed = "Indexdatei " + file.path + ": " + why + "; ";
+    std::string outcome = othersUseTable ? "der Index wird neu aufgebaut" : "Neuaufbau fehlgeschlagen: " + error;
+    pendingError_ = failed + outcome;
     // Shared with other processes (so not rebuilt as a whole): the file is
     // read again; the dirty mark the failed change left makes every tag be
     // rebuilt in place, under the lock, and this process keeps its keys in
     // step from then on. Else it is tried again at the next use.
-    if (!table_.exclusive() && table_.writable() && Reopen(file, error)) return;
+    if (!table_.exclusive() && table_.writable() && Reopen(file, error)) return outcome;
+    if (othersUseTable) {
+        outcome = BusyKindOf(error) == BusyKind::None
+                      ? "er lässt sich nicht wieder öffnen: " + error
+                      : "er wird bei seiner nächsten Benutzung wieder geöffnet und neu aufgebaut";
+        pendingError_ = failed + outcome;
+    }
     file.lost = pendingError_;
+    return outcome;
 }
 
 bool TableIndexes::Reopen(IndexFile& file, std::string& error)

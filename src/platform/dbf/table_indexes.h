@@ -150,7 +150,7 @@ public:
     // Writes pending index pages; a file left broken by a failed change is
     // reported too.
     bool Flush(std::string& error);
-    // Flush, then fdatasync of every index file.
+    // Flush, then fdatasync of every index file that holds unsynced changes.
     bool Sync(std::string& error);
     // Before a record write or append: every open index file carries its
     // dirty mark (CdxFile::MarkChanging); false with a reason when the mark
@@ -213,7 +213,11 @@ private:
     bool CompileTag(IndexTag& tag, std::string& error);
     bool BuildKeys(IndexTag& tag, dbfcdx::CdxKeySet& keys, const Progress& progress,
                    std::string& error);
-    void MarkBroken(IndexFile& file, const std::string& why);
+    // An index file that failed (`why`) is made anew from the table, or
+    // opened again where other processes use the table; else it is lost
+    // until its next use (IndexFile::lost). Gives what became of it, for
+    // the message.
+    std::string MarkBroken(IndexFile& file, const std::string& why);
     // An index file left broken by a write that failed between calls (a
     // held lock given back by the background thread): true with the
     // failure in `error`, the file made anew.

@@ -5,7 +5,7 @@
 // miss, and once the disk works again the next use opens and rebuilds it.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
+#include <fcntl.h>
 
 #include <memory>
 #include <string>
@@ -40,16 +40,6 @@ protected:
         EngineTest::TearDown();
     }
 
-    // The file a path of the I/O seam names ("fd:N" for writes and syncs
-    // through a descriptor).
-    static std::string FileOf(const std::string& path)
-    {
-        if (path.rfind("fd:", 0) != 0) return path;
-        char target[4096];
-        const ssize_t n = ::readlink(("/proc/self/fd/" + path.substr(3)).c_str(), target, sizeof target);
-        return n > 0 ? std::string(target, std::size_t(n)) : path;
-    }
-
     // From now on every write and sync of an index file (ALBUM.CDX and what
     // is built beside it) fails but the first two (the dirty mark and its
     // sync): a flaky share, a full disk.
@@ -57,7 +47,7 @@ protected:
     {
         auto count = std::make_shared<int>(0);
         dbf::SetIoFaultHook([count](dbf::IoOp, const std::string& path) {
-            return FileOf(path).find(".CDX") != std::string::npos && ++*count > 2;
+            return dbetest::FileOfIoPath(path).find(".CDX") != std::string::npos && ++*count > 2;
         });
     }
 
@@ -101,6 +91,42 @@ TEST_F(LostIndexTest, AnOrderWhoseIndexIsLostFailsUntilTheIndexIsBack)
     ASSERT_EQ(dbe_Commit(), 1) << dbe_LastError();
     dbe_CloseAll();
     dbetest::ExpectSoundIndex(Path("ALBUM.CDX"));
+}
+
+// The same while another program has the table open, so the index cannot
+// be made anew as a whole: the loss is an I/O error, never reported as the
+// album being busy (the rebuild that waits for the others is no failure of
+// its own), and the index comes back once the disk works.
+TEST_F(LostIndexTest, ALostIndexIsAnIoErrorWhileOthersUseTheTable)
+{
+    // Another program's open: a read lock on the table's "in use" byte.
+    dbf::FileHandle other(::open(file_.c_str(), O_RDONLY | O_CLOEXEC));
+    ASSERT_TRUE(dbf::LockByte(other.get(), F_RDLCK, std::uint64_t(1) << 40));
+    IndexWritesFailAfterTheMark();
+    dbe_Go(1);
+    ASSERT_EQ(dbe_Replace("NAME", DBE_REPL_TEXT, "Echo"), 1) << dbe_LastError();
+    EXPECT_EQ(dbe_Commit(), 0);
+    EXPECT_EQ(dbe_LastErrorCode(), DBE_ERR_FAILED) << dbe_LastError();
+
+    struct Call {
+        const char* name;
+        int (*run)();
+    };
+    const Call calls[] = {
+        {"seek", [] { return dbe_Seek("Bravo"); }},
+        {"top", [] { return dbe_GoTop(); }},
+        {"append", [] { return dbe_AppendBlank(); }},
+    };
+    for (const Call& call : calls) {
+        SCOPED_TRACE(call.name);
+        EXPECT_EQ(call.run(), 0);
+        EXPECT_EQ(dbe_LastErrorCode(), DBE_ERR_FAILED) << dbe_LastError();
+        EXPECT_EQ(std::string(dbe_LastError()).find("anderen Programm"), std::string::npos) << dbe_LastError();
+    }
+
+    dbf::SetIoFaultHook(nullptr);
+    EXPECT_NE(dbe_Seek("Bravo"), 0) << dbe_LastError();
+    EXPECT_EQ(Walk(), (std::vector<std::string>{"Alpha", "Bravo", "Charlie", "Echo"}));
 }
 
 }  // namespace

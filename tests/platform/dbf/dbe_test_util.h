@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -19,6 +22,21 @@ struct FieldSpec {
     int width;
     int decimals;
 };
+
+// The file an I/O seam path names ("fd:N" for writes and syncs through a
+// descriptor).
+inline std::string FileOfIoPath(const std::string& path)
+{
+    if (path.rfind("fd:", 0) != 0) return path;
+    char target[4096];
+    const ssize_t n = ::readlink(("/proc/self/fd/" + path.substr(3)).c_str(), target, sizeof target);
+    return n > 0 ? std::string(target, std::size_t(n)) : path;
+}
+// Its extension (".DBF", ".FPT", ".CDX").
+inline std::string KindOfIoPath(const std::string& path)
+{
+    return std::filesystem::path(FileOfIoPath(path)).extension().string();
+}
 
 // The engine's own check of an index file: no tag waits for a rebuild and
 // every tree is whole and in order.
