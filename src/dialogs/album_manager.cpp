@@ -230,6 +230,13 @@ TBilderDBFManagerForm::TBilderDBFManagerForm(TComponent* AOwner, TOffenesAlbum& 
     DBEditShortDesc = dbEdit(PanelMain, "DBEditShortDesc", "SHORTDESC", 392, 22, 232);
     DBEditShortDesc->SetHint(QStringLiteral("Geben Sie hier eine Beschreibung des Fotoalbums ein....."));
     DBEditShortDesc->SetShowHint(true);
+    // The description is saved when the user leaves the edit or ends it
+    // with Enter, not first when something else posts the row.
+    DBEditShortDesc->OnExit = [this](TObject*) { ZeileSichern(); };
+    DBEditShortDesc->OnKeyPress = [this](TObject*, QChar& key) {
+        if (key == u'\r')
+            ZeileSichern();
+    };
     LabelPfad = DialogControl<TLabel>(this, PanelMain, "LabelPfad", 392, 48, 200, 16);
     LabelPfad->SetCaption(QStringLiteral("Pfad"));
     DBEditPfad = dbEdit(PanelMain, "DBEditPfad", "PFAD", 392, 66, 232);
@@ -263,10 +270,7 @@ TBilderDBFManagerForm::TBilderDBFManagerForm(TComponent* AOwner, TOffenesAlbum& 
     DBCheckBoxMARKIERT->SetCaption(QStringLiteral("Markiert"));
     DBCheckBoxMARKIERT->SetDataSource(quelle_);
     DBCheckBoxMARKIERT->SetDataField(QStringLiteral("MARKIERT"));
-    DBCheckBoxMARKIERT->OnMouseUp = [this](TObject*, TMouseButton, TShiftState, int, int) {
-        if (album_.Manager().Tabelle()->State() == dsEdit)
-            album_.Manager().Tabelle()->Post();
-    };
+    DBCheckBoxMARKIERT->OnMouseUp = [this](TObject*, TMouseButton, TShiftState, int, int) { ZeileSichern(); };
     DBCheckBoxZUGRIFF = DialogControl<TdkDBCheckBox>(this, PanelMain, "DBCheckBoxZUGRIFF", 510, 332, 110, 20);
     DBCheckBoxZUGRIFF->SetCaption(QStringLiteral("Im Zugriff"));
     DBCheckBoxZUGRIFF->SetDataSource(quelle_);
@@ -424,6 +428,8 @@ void TBilderDBFManagerForm::FormShow()
 
 void TBilderDBFManagerForm::FormClose()
 {
+    // The edit that still has the focus is not left before the window goes.
+    ZeileSichern();
     try {
         IniSchreiben();
     } catch (const std::exception&) {
@@ -472,6 +478,16 @@ void TBilderDBFManagerForm::CreateListView()
     if (aktuell > 0)
         dbe->Go(aktuell);
     ListView1->SetSelected(auswahl);
+}
+
+void TBilderDBFManagerForm::ZeileSichern()
+{
+    TdkTable* t = album_.Manager().Tabelle();
+    if (!t->Active() || (t->State() != dsEdit && t->State() != dsInsert))
+        return;
+    t->Post();
+    // The album's caption shows its description.
+    CreateListView();
 }
 
 bool TBilderDBFManagerForm::ItemGewaehlt()
