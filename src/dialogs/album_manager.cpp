@@ -31,6 +31,7 @@
 #include "storage/album_dateien.h"
 #include "storage/dbf_routines.h"
 #include "storage/tdbe.h"
+#include "storage/tfts.h"
 
 namespace {
 
@@ -858,6 +859,13 @@ void TBilderDBFManagerForm::BitBtnMergeClick()
         TStatus4Frm status(nullptr);
         status.Label1->SetCaption(QStringLiteral("Neues Fotoalbum wird zusammengeführt, bitte warten...."));
         status.Show();
+        // The entries appended go into the target's full-text index while it
+        // is still held alone, also those of the sources before a failed one.
+        TFts fts(nullptr);
+        TArbeitsbereich zielBereich(table1_, dbe1_, quelle1_, &fts, dienste_);
+        zielBereich.DateienSetzen(TAlbumDateien(zielOrdner, zielName));
+        const uint32_t bisher = dbe1_->RecCount();
+        bool angehaengt = true;
         for (const QString& a : alben) {
             // Only the whole entries of a source go in: a record another
             // program is still appending stays out, and a source that stays
@@ -870,14 +878,17 @@ void TBilderDBFManagerForm::BitBtnMergeClick()
             }
             dbe1_->SetGaugeHook(
                 [w = &status](uint32_t done, uint32_t total) { TStatus4Frm::GaugeHook(w, done, total); });
-            const bool angehaengt =
+            angehaengt =
                 ganze >= 0 && dbe1_->AppendFrom(a, 2, QStringLiteral("RECNO() <= ") + QString::number(ganze));
             dbe1_->SetGaugeHook(nullptr);
             if (!angehaengt) {
                 ShowMessage(QStringLiteral("Anhängen der Datei ") + a + QStringLiteral(" hat NICHT funktioniert!"));
-                return;
+                break;
             }
         }
+        zielBereich.FtsNachtragen(bisher, QStringLiteral("BitBtnMergeClick, "));
+        if (!angehaengt)
+            return;
     }
     if (MessageDlg(QStringLiteral("Neues Fotoalbum jetzt öffnen um es in den Fotoalben-Manager eintragen zu können?"),
                    mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) == mrYes) {
