@@ -847,14 +847,14 @@ void TBilderDBFManagerForm::BitBtnMergeClick()
             ShowMessage(QStringLiteral("Anhängen der Datei ") + a + QStringLiteral(" hat NICHT funktioniert!"));
             return;
         }
-    {
+    const bool zusammengefuehrt = [&] {
         // The target is held alone while the entries go in (the open album
         // is closed for it when it is the target, and opened again after).
         TAlbumExklusiv halt(album_, TAlbumDateien(zielOrdner, zielName), table1_, dbe1_, true);
         if (!halt) {
             ShowMessage(halt.Meldung(QStringLiteral("Irgendwas ist beim Öffnen des Fotoalbums schief gegangen! "
                                                     "Öffnen Sie nur originale QV-Lumadex-Datenbanken!")));
-            return;
+            return false;
         }
         TStatus4Frm status(nullptr);
         status.Label1->SetCaption(QStringLiteral("Neues Fotoalbum wird zusammengeführt, bitte warten...."));
@@ -887,9 +887,13 @@ void TBilderDBFManagerForm::BitBtnMergeClick()
             }
         }
         zielBereich.FtsNachtragen(bisher, QStringLiteral("BitBtnMergeClick, "));
-        if (!angehaengt)
-            return;
-    }
+        return angehaengt;
+    }();
+    // The open album, opened again after the hold, made its row the current
+    // one: the list selects it.
+    CreateListView();
+    if (!zusammengefuehrt)
+        return;
     if (MessageDlg(QStringLiteral("Neues Fotoalbum jetzt öffnen um es in den Fotoalben-Manager eintragen zu können?"),
                    mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) == mrYes) {
         OpenDialog1->InitialDir = zielOrdner;

@@ -339,10 +339,13 @@ const TFall kFaelle[] = {
              .Answer(TPromptKind::Dialog, mrNo, "Neues Fotoalbum jetzt öffnen");
          m.BitBtnMergeClick();
      },
-     [](AlbumManagerTest& t, TBilderDBFManagerForm&, const TPromptScript& s) {
+     [](AlbumManagerTest& t, TBilderDBFManagerForm& m, const TPromptScript& s) {
          EXPECT_EQ(s.Pending(), 0u);
          EXPECT_EQ(t.Eintraege(t.Datei("ALBUMB.DBF")), 3u);
          t.OffenAuf("ALBUMB.DBF");
+         // The list shows the manager's current row selected, the one a
+         // description typed now goes to.
+         EXPECT_EQ(m.ListView1->Selected() + 1, int(t.werkstatt->manager.dbe->RecNo()));
          // Entry n is record n: the album's own entry, then the two merged.
          TFts* fts = t.werkstatt->bilder.fts.get();
          EXPECT_EQ(fts->NumRecs(), 3);
