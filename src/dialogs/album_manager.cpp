@@ -483,8 +483,10 @@ void TBilderDBFManagerForm::CreateListView()
 
 void TBilderDBFManagerForm::ZeileSichern()
 {
+    // Only a change to an album's row: typing into an empty manager starts
+    // a row without an album, which is not saved.
     TdkTable* t = album_.Manager().Tabelle();
-    if (!t->Active() || (t->State() != dsEdit && t->State() != dsInsert))
+    if (!t->Active() || t->State() != dsEdit)
         return;
     t->Post();
     // The album's caption shows its description.
