@@ -327,8 +327,19 @@ void TArbeitsbereich::FtsAufbauen(const QString& logPrefix)
     const QString ia = dateien_.Ia();
     TControlsDisabler aus(dbe_->DataSet());
     fts_->CreateIndex(ia, 20, 2, 1, 1);
-    const int anzahl = static_cast<int>(dbe_->RecCount());
-    dbe_->GoTop();
+    FtsEintragen(1, logPrefix);
+    ftsHandle_ = fts_->OpenIndex(ia, 20, 0);
+}
+
+void TArbeitsbereich::FtsEintragen(uint32_t ab, const QString& logPrefix)
+{
+    TControlsDisabler aus(dbe_->DataSet());
+    const uint32_t saetze = dbe_->RecCount();
+    const int anzahl = saetze >= ab ? static_cast<int>(saetze - ab + 1) : 0;
+    if (ab <= 1)
+        dbe_->GoTop();
+    else if (anzahl > 0)
+        dbe_->Go(ab);
     Screen->SetCursor(crHourGlass);
     StatusSchritte = 1;
     std::unique_ptr<TStatus4Frm> status(new TStatus4Frm(Application));
@@ -337,14 +348,14 @@ void TArbeitsbereich::FtsAufbauen(const QString& logPrefix)
     status->SetHeight(80);
     status->Show();
     int antwort = 0;
-    while (!dbe_->Eof()) {
+    for (int n = 0; n < anzahl && !dbe_->Eof(); ++n) {
         antwort = fts_->Add(FtsSatzBild());
         if (antwort < 0) {
             const QString text = kFtsFehler + QString::number(antwort);
             umgebung_.Protokoll(QStringLiteral("Fehler"), logPrefix + text);
             ShowMessage(text);
         }
-        status->QKGauge1->SetProgress(antwort);
+        status->QKGauge1->SetProgress(n + 1);
         // Deleted records keep their entry number but are not found.
         if (dbe_->Deleted() && antwort > 0)
             fts_->Delete(antwort);
@@ -353,8 +364,22 @@ void TArbeitsbereich::FtsAufbauen(const QString& logPrefix)
     }
     status.reset();
     dbe_->GoTop();
-    ftsHandle_ = fts_->OpenIndex(ia, 20, 0);
     Screen->SetCursor(crDefault);
+}
+
+void TArbeitsbereich::FtsNachtragen(uint32_t bisher, const QString& logPrefix)
+{
+    const QString ia = dateien_.Ia();
+    if (!FileExists(ia))
+        return;
+    const int order = dbe_->SetOrder(0);
+    ftsHandle_ = fts_->OpenIndex(ia, 20, 0);
+    if (ftsHandle_ > 0 && fts_->NumRecs() == static_cast<int>(bisher))
+        FtsEintragen(bisher + 1, logPrefix);
+    else
+        FtsAufbauen(logPrefix);
+    fts_->Close();
+    dbe_->SetOrder(order);
 }
 
 void TArbeitsbereich::FtsVerwerfen()

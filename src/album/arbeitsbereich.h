@@ -152,6 +152,12 @@ public:
     // progress window and opens it; failed adds are logged (`logPrefix`)
     // and shown.
     void FtsAufbauen(const QString& logPrefix);
+    // After records were appended to the open table in one go (it held
+    // `bisher` before): their entries are added to the album's full-text
+    // index when it holds exactly the entries of the records before them,
+    // else the index is built anew. An album without an index file is left
+    // so (its index is built when it is opened). The index is closed after.
+    void FtsNachtragen(uint32_t bisher, const QString& logPrefix);
     // Closes the full-text index and removes its file (a failure is logged
     // and shown).
     void FtsVerwerfen();
@@ -175,6 +181,9 @@ private:
     // `halter`: true when it is held so (that table stays open); else false,
     // with the busy message in `belegt` when another program uses it.
     bool AlleinHalten(TArbeitsbereich& halter, QString& belegt);
+    // Adds the entries of the records from `ab` on, in natural order, under
+    // the progress window; failed adds are logged (`logPrefix`) and shown.
+    void FtsEintragen(uint32_t ab, const QString& logPrefix);
 
     TdkTable* tabelle_;
     TDbe* dbe_;

@@ -31,6 +31,7 @@
 #include "storage/album_dateien.h"
 #include "storage/dbf_routines.h"
 #include "storage/tdbe.h"
+#include "storage/tfts.h"
 
 namespace {
 
@@ -230,6 +231,13 @@ TBilderDBFManagerForm::TBilderDBFManagerForm(TComponent* AOwner, TOffenesAlbum& 
     DBEditShortDesc = dbEdit(PanelMain, "DBEditShortDesc", "SHORTDESC", 392, 22, 232);
     DBEditShortDesc->SetHint(QStringLiteral("Geben Sie hier eine Beschreibung des Fotoalbums ein....."));
     DBEditShortDesc->SetShowHint(true);
+    // The description is saved when the user leaves the edit or ends it
+    // with Enter, not first when something else posts the row.
+    DBEditShortDesc->OnExit = [this](TObject*) { ZeileSichern(); };
+    DBEditShortDesc->OnKeyPress = [this](TObject*, QChar& key) {
+        if (key == u'\r')
+            ZeileSichern();
+    };
     LabelPfad = DialogControl<TLabel>(this, PanelMain, "LabelPfad", 392, 48, 200, 16);
     LabelPfad->SetCaption(QStringLiteral("Pfad"));
     DBEditPfad = dbEdit(PanelMain, "DBEditPfad", "PFAD", 392, 66, 232);
@@ -263,10 +271,7 @@ TBilderDBFManagerForm::TBilderDBFManagerForm(TComponent* AOwner, TOffenesAlbum& 
     DBCheckBoxMARKIERT->SetCaption(QStringLiteral("Markiert"));
     DBCheckBoxMARKIERT->SetDataSource(quelle_);
     DBCheckBoxMARKIERT->SetDataField(QStringLiteral("MARKIERT"));
-    DBCheckBoxMARKIERT->OnMouseUp = [this](TObject*, TMouseButton, TShiftState, int, int) {
-        if (album_.Manager().Tabelle()->State() == dsEdit)
-            album_.Manager().Tabelle()->Post();
-    };
+    DBCheckBoxMARKIERT->OnMouseUp = [this](TObject*, TMouseButton, TShiftState, int, int) { ZeileSichern(); };
     DBCheckBoxZUGRIFF = DialogControl<TdkDBCheckBox>(this, PanelMain, "DBCheckBoxZUGRIFF", 510, 332, 110, 20);
     DBCheckBoxZUGRIFF->SetCaption(QStringLiteral("Im Zugriff"));
     DBCheckBoxZUGRIFF->SetDataSource(quelle_);
@@ -424,6 +429,8 @@ void TBilderDBFManagerForm::FormShow()
 
 void TBilderDBFManagerForm::FormClose()
 {
+    // The edit that still has the focus is not left before the window goes.
+    ZeileSichern();
     try {
         IniSchreiben();
     } catch (const std::exception&) {
@@ -472,6 +479,18 @@ void TBilderDBFManagerForm::CreateListView()
     if (aktuell > 0)
         dbe->Go(aktuell);
     ListView1->SetSelected(auswahl);
+}
+
+void TBilderDBFManagerForm::ZeileSichern()
+{
+    // Only a change to an album's row: typing into an empty manager starts
+    // a row without an album, which is not saved.
+    TdkTable* t = album_.Manager().Tabelle();
+    if (!t->Active() || t->State() != dsEdit)
+        return;
+    t->Post();
+    // The album's caption shows its description.
+    CreateListView();
 }
 
 bool TBilderDBFManagerForm::ItemGewaehlt()
@@ -830,18 +849,25 @@ void TBilderDBFManagerForm::BitBtnMergeClick()
             ShowMessage(QStringLiteral("Anhängen der Datei ") + a + QStringLiteral(" hat NICHT funktioniert!"));
             return;
         }
-    {
+    const bool zusammengefuehrt = [&] {
         // The target is held alone while the entries go in (the open album
         // is closed for it when it is the target, and opened again after).
         TAlbumExklusiv halt(album_, TAlbumDateien(zielOrdner, zielName), table1_, dbe1_, true);
         if (!halt) {
             ShowMessage(halt.Meldung(QStringLiteral("Irgendwas ist beim Öffnen des Fotoalbums schief gegangen! "
                                                     "Öffnen Sie nur originale QV-Lumadex-Datenbanken!")));
-            return;
+            return false;
         }
         TStatus4Frm status(nullptr);
         status.Label1->SetCaption(QStringLiteral("Neues Fotoalbum wird zusammengeführt, bitte warten...."));
         status.Show();
+        // The entries appended go into the target's full-text index while it
+        // is still held alone, also those of the sources before a failed one.
+        TFts fts(nullptr);
+        TArbeitsbereich zielBereich(table1_, dbe1_, quelle1_, &fts, dienste_);
+        zielBereich.DateienSetzen(TAlbumDateien(zielOrdner, zielName));
+        const uint32_t bisher = dbe1_->RecCount();
+        bool angehaengt = true;
         for (const QString& a : alben) {
             // Only the whole entries of a source go in: a record another
             // program is still appending stays out, and a source that stays
@@ -854,15 +880,22 @@ void TBilderDBFManagerForm::BitBtnMergeClick()
             }
             dbe1_->SetGaugeHook(
                 [w = &status](uint32_t done, uint32_t total) { TStatus4Frm::GaugeHook(w, done, total); });
-            const bool angehaengt =
+            angehaengt =
                 ganze >= 0 && dbe1_->AppendFrom(a, 2, QStringLiteral("RECNO() <= ") + QString::number(ganze));
             dbe1_->SetGaugeHook(nullptr);
             if (!angehaengt) {
                 ShowMessage(QStringLiteral("Anhängen der Datei ") + a + QStringLiteral(" hat NICHT funktioniert!"));
-                return;
+                break;
             }
         }
-    }
+        zielBereich.FtsNachtragen(bisher, QStringLiteral("BitBtnMergeClick, "));
+        return angehaengt;
+    }();
+    // The open album, opened again after the hold, made its row the current
+    // one: the list selects it.
+    CreateListView();
+    if (!zusammengefuehrt)
+        return;
     if (MessageDlg(QStringLiteral("Neues Fotoalbum jetzt öffnen um es in den Fotoalben-Manager eintragen zu können?"),
                    mtConfirmation, TMsgDlgButtons{mbYes, mbNo}) == mrYes) {
         OpenDialog1->InitialDir = zielOrdner;

@@ -166,6 +166,9 @@ public:
 
 private:
     void Meldung(const QString& caption, const QString& text);
+    // Posts what was typed into the current manager row, and the list shows
+    // it.
+    void ZeileSichern();
     bool ItemGewaehlt();
     void ZeileAnfahren(int index);
     void AktuellesAlbumSuchen();

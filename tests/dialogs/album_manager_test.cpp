@@ -330,6 +330,49 @@ const TFall kFaelle[] = {
          EXPECT_EQ(t.Eintraege(t.Datei("ZIEL.DBF")), 1u);
          EXPECT_EQ(t.Eintraege(t.Datei("ALBUMA.DBF")), 3u);
      }},
+    {"MergedEntriesAreFoundByTheTargetsFullTextSearch",
+     [](AlbumManagerTest& t, TBilderDBFManagerForm& m, TPromptScript& s) {
+         // Into the open album, whose full-text index is there already.
+         t.Markieren(m, "ALBUMA.DBF");
+         s.Answer(TPromptKind::Dialog, mrYes, "fügt alle markierten Fotoalben an ein anderes")
+             .AnswerValue(t.Win() + "ALBUMB.DBF")
+             .Answer(TPromptKind::Dialog, mrNo, "Neues Fotoalbum jetzt öffnen");
+         m.BitBtnMergeClick();
+     },
+     [](AlbumManagerTest& t, TBilderDBFManagerForm& m, const TPromptScript& s) {
+         EXPECT_EQ(s.Pending(), 0u);
+         EXPECT_EQ(t.Eintraege(t.Datei("ALBUMB.DBF")), 3u);
+         t.OffenAuf("ALBUMB.DBF");
+         // The list shows the manager's current row selected, the one a
+         // description typed now goes to.
+         EXPECT_EQ(m.ListView1->Selected() + 1, int(t.werkstatt->manager.dbe->RecNo()));
+         // Entry n is record n: the album's own entry, then the two merged.
+         TFts* fts = t.werkstatt->bilder.fts.get();
+         EXPECT_EQ(fts->NumRecs(), 3);
+         ASSERT_EQ(fts->SetQuery("zwei"), 1);
+         EXPECT_EQ(fts->NextRec(), 3);
+         for (const char* wort : {"drei", "eins", "zwei"})
+             EXPECT_EQ(lxtest::VolltextTreffer(t.Datei("ALBUMB.IA"), wort), 1) << wort;
+     }},
+    {"MergeIntoAnAlbumWhoseFullTextIndexLagsBuildsItAnew",
+     [](AlbumManagerTest& t, TBilderDBFManagerForm& m, TPromptScript& s) {
+         // An entry came into ALBUMA without its full-text entry.
+         lxtest::EintraegeAnhaengen(t.Datei("ALBUMA.DBF"), {"vier"});
+         ASSERT_EQ(lxtest::VolltextEintraege(t.Datei("ALBUMA.IA")), 2);
+         t.Markieren(m, "ALBUMB.DBF");
+         s.Answer(TPromptKind::Dialog, mrYes, "fügt alle markierten Fotoalben an ein anderes")
+             .AnswerValue(t.Win() + "ALBUMA.DBF")
+             .Answer(TPromptKind::Dialog, mrNo, "Neues Fotoalbum jetzt öffnen");
+         m.BitBtnMergeClick();
+     },
+     [](AlbumManagerTest& t, TBilderDBFManagerForm&, const TPromptScript& s) {
+         EXPECT_EQ(s.Pending(), 0u);
+         EXPECT_EQ(t.Eintraege(t.Datei("ALBUMA.DBF")), 4u);
+         EXPECT_EQ(lxtest::VolltextEintraege(t.Datei("ALBUMA.IA")), 4);
+         for (const char* wort : {"eins", "zwei", "vier", "drei"})
+             EXPECT_EQ(lxtest::VolltextTreffer(t.Datei("ALBUMA.IA"), wort), 1) << wort;
+         t.OffenAuf("ALBUMB.DBF");
+     }},
     {"MergesOnlyTheMarkedAlbums",
      [](AlbumManagerTest& t, TBilderDBFManagerForm& m, TPromptScript& s) {
          t.Markieren(m, "ALBUMA.DBF");

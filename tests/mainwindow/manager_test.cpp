@@ -2,9 +2,17 @@
 // every opened album with its statistics, read back by python3-dbfread.
 #include "main_form_fixture.h"
 
+#include "datacontrols/dk_db_edit.h"
+#include "dialogs/album_manager.h"
 #include "platform/core/drive_map.h"
+#include "platform/ui/list_view.h"
+#include "shared/qk_auto_button.h"
 #include "shared/qk_ini.h"
 
+#include <QListWidget>
+#include <QTest>
+
+#include <functional>
 #include <sstream>
 
 namespace {
@@ -109,6 +117,74 @@ TEST_F(ManagerTest, EveryOpenedAlbumIsRegisteredOnceWithItsFiguresAndMedium)
         EXPECT_EQ(r[13], "SYSTEM");
         EXPECT_EQ(r[14], "439041101");
         EXPECT_EQ(r[15].size(), 10u);  // a date
+    }
+}
+
+// A description typed in the manager is in the table on disk once the user
+// leaves the edit, however it is left, and the album's caption in the list
+// shows it at once.
+TEST_F(ManagerTest, ADescriptionTypedInTheManagerIsSavedWhenTheEditIsLeft)
+{
+    ManagerAnlegen();
+    for (const char* name : {"ALBUMA.DBF", "ALBUMB.DBF"}) {
+        AlbumAnlegen(name, {{"eins"}});
+        form->BereichBilder().NameSetzen(name);
+        TPromptScript script;
+        script.AnswerValue("Alt", "Geben Sie eine kurze Beschreibung ein");
+        ASSERT_EQ(form->BilderDBFOeffnen(), 1);
+    }
+    const auto zeileKlicken = [](TBilderDBFManagerForm& m, int zeile) {
+        QListWidget* liste = m.ListView1->List();
+        QTest::mouseClick(liste->viewport(), Qt::LeftButton, {}, liste->visualItemRect(liste->item(zeile)).center());
+    };
+    const struct {
+        const char* wie;
+        // Ends the typing; null: the dialog is closed with the text still in
+        // the edit.
+        std::function<void(TBilderDBFManagerForm&)> verlassen;
+        bool fokusBleibt;
+    } faelle[] = {
+        {"Tab", [](TBilderDBFManagerForm& m) { QTest::keyClick(m.DBEditShortDesc->Handle(), Qt::Key_Tab); }, false},
+        {"Enter", [](TBilderDBFManagerForm& m) { QTest::keyClick(m.DBEditShortDesc->Handle(), Qt::Key_Return); },
+         true},
+        {"Zeile",
+         [&](TBilderDBFManagerForm& m) {
+             zeileKlicken(m, 1);
+             EXPECT_EQ(m.DBEditPfad->Text().section('\\', -1), "ALBUMB.DBF");
+         },
+         false},
+        {"Schliessen", nullptr, true},
+    };
+    for (const auto& fall : faelle) {
+        SCOPED_TRACE(fall.wie);
+        const QString text = QStringLiteral("Neu über ") + fall.wie;
+        TPromptScript script;
+        script.Modal<TBilderDBFManagerForm>([&](TBilderDBFManagerForm& m) {
+            m.Handle()->activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(m.Handle()));
+            zeileKlicken(m, 0);
+            ASSERT_EQ(m.DBEditPfad->Text().section('\\', -1), "ALBUMA.DBF");
+            QWidget* edit = m.DBEditShortDesc->Handle();
+            QTest::mouseClick(edit, Qt::LeftButton);
+            ASSERT_TRUE(edit->hasFocus());
+            QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+            // Each character as its key types it (Latin-1 keys bear the
+            // capital's code, as Qt's key codes do).
+            for (QChar c : text)
+                QTest::sendKeyEvent(QTest::Click, edit, Qt::Key(c.toUpper().unicode()), c, Qt::NoModifier);
+            if (fall.verlassen) {
+                fall.verlassen(m);
+                EXPECT_EQ(edit->hasFocus(), fall.fokusBleibt);
+                EXPECT_EQ(m.ListView1->ItemCaption(0).toStdString(), (text + "\r\n(ALBUMA.DBF)").toStdString());
+            }
+            // "Schliessen" takes no focus: the text is still in the edit.
+            m.ToolButtons[5]->Click();
+        });
+        form->MenuItem("AndereBilderdatenbankoeffnen1")->Click();
+        const auto rows = Rows();
+        ASSERT_EQ(rows.size(), 2u);
+        EXPECT_EQ(rows[0][1], text.toStdString());
+        EXPECT_EQ(rows[1][1], "Alt");
     }
 }
 

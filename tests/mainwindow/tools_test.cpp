@@ -20,6 +20,7 @@
 #include "platform/core/drive_map.h"
 #include "platform/core/win1252.h"
 #include "platform/data/field.h"
+#include "platform/os/folders.h"
 #include "platform/ui/list_view.h"
 #include "platform/ui/menus.h"
 #include "platform/ui/test_input.h"
@@ -389,6 +390,67 @@ TEST_F(ToolsTest, DeletingARowKeepsTheAlbumFilesWhenAskedSo)
         EXPECT_TRUE(e.Message.contains("BilderDBFManager.RTM")) << e.Message.toStdString();
     }
     EXPECT_EQ(int(form->DbeBilderDatenbanken->RecNo()), zeile);
+}
+
+// A CD-R tree with the program, made on a fresh install: the program folder
+// holds what the first start put there, and the tree gets its setup table
+// with the version and the read-me, without a message, run after run.
+TEST_F(ToolsTest, ACdrTreeWithTheProgramFromAFreshInstallGetsTheSetupTableAndTheReadMe)
+{
+    {
+        const QByteArray heim = qgetenv("LUMADEX_HOME");
+        qputenv("LUMADEX_HOME", QByteArray((dir.path() / "prog").c_str()));
+        const int kopiert = SeedProgramFolder(QStringLiteral(LUMADEX_RESOURCES_DIR));
+        qputenv("LUMADEX_HOME", heim);
+        ASSERT_GT(kopiert, 0);
+    }
+    ManagerAnlegen();
+    Album("ALBUMA.DBF", "Urlaub", {});
+    TCDRForm cdr(nullptr, form->Album(), form->Dienste(), U());
+    cdr.FormShow();
+    cdr.EditCDRDir->SetText(Win(dir.path() / "cdr") + "\\");
+    cdr.CheckBoxAlleSaetze->SetChecked(false);
+    cdr.CheckBoxNurMarkierteDatenbanken->SetChecked(false);
+    cdr.CheckBoxMitLumadex->SetChecked(true);
+    const auto tree = dir.path() / "cdr";
+    std::filesystem::create_directories(tree);
+    const auto setupZeilen = [&] {
+        return RunScript("/usr/bin/python3", "setup.py",
+                         "import sys\nfrom dbfread import DBF\n"
+                         "print([(r['TODO'].strip(), r['TODO_'].strip()) for r in DBF(sys.argv[1])])\n",
+                         (tree / "SETUP.DBF").string());
+    };
+    for (const bool vorherLoeschen : {true, false}) {
+        SCOPED_TRACE(vorherLoeschen);
+        // Any other message (a missing read-me, a setup table not updated)
+        // fails the script.
+        TPromptScript script;
+        script.Answer(TPromptKind::Dialog, mrYes, "Soll das Kopieren der ausgewählten Daten jetzt gestartet werden ?")
+            .Answer(TPromptKind::Dialog, vorherLoeschen ? mrYes : mrNo, "Vorher das gesamte CDR-Zielverzeichnis löschen ?")
+            .Answer(TPromptKind::Dialog, mrOk, "es würde jetzt nur das Programm auf CDR kopiert !")
+            .Answer(TPromptKind::Dialog, mrOk, "als Root (Wurzelverzeichnis) !")
+            .Answer(TPromptKind::Dialog, mrYes, "Soll der CDR-Dialog jetzt geschlossen werden ?");
+        int nach = -1;
+        EXPECT_TRUE(cdr.Assistent1CanPageChange(2, nach));
+        EXPECT_EQ(script.Pending(), 0u);
+        EXPECT_EQ(setupZeilen(), "[('REVISIONSINFO', '1.50.230')]\n");
+        EXPECT_TRUE(std::filesystem::exists(tree / "Programm" / "SETUP.DBF"));
+    }
+    // A value the table lacks gets one row, however often it is written.
+    for (int i = 0; i < 2; ++i)
+        EXPECT_EQ(cdr.SetupEintraegeAnpassen("todo", "BRENNDATUM", "todo_", "31.05.2006"), 1);
+    EXPECT_EQ(setupZeilen(), "[('REVISIONSINFO', '1.50.230'), ('BRENNDATUM', '31.05.2006')]\n");
+    // The read-me at the disc's root: German in Windows-1252 with CR LF,
+    // telling how the program starts from the disc.
+    const std::string liesmich = lxtest::ReadFile(tree / "liesmich.txt");
+    ASSERT_FALSE(liesmich.empty());
+    const QString text = Win1252Decode(QByteArray::fromStdString(liesmich));
+    EXPECT_TRUE(text.contains("sh /media/")) << liesmich;
+    EXPECT_TRUE(text.contains("/Programm/lumadex.sh")) << liesmich;
+    EXPECT_TRUE(text.contains(QStringLiteral("ü"))) << liesmich;
+    EXPECT_EQ(liesmich.find("\xC3"), std::string::npos) << "UTF-8 in the read-me";
+    for (size_t i = liesmich.find('\n'); i != std::string::npos; i = liesmich.find('\n', i + 1))
+        ASSERT_TRUE(i > 0 && liesmich[i - 1] == '\r') << "a line without CR at " << i;
 }
 
 // Two albums with pictures: album A holds two pictures of the same name in
