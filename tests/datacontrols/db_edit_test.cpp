@@ -9,7 +9,9 @@
 #include "platform/ui/beep.h"
 #include "platform/ui/line_edit.h"
 
+#include <QClipboard>
 #include <QDir>
+#include <QGuiApplication>
 #include <QFontMetrics>
 #include <QImage>
 #include <QScrollBar>
@@ -36,6 +38,50 @@ TEST_F(ControlsTest, ShowsDisplayTextAndTakesMaxLengthFromTheField)
     TDataSource plain;
     edit->SetDataSource(&plain);
     EXPECT_EQ(edit->GetDataSource(), nullptr);
+}
+
+// Bound to a string field (Owner: 15), the edit takes no more than the
+// field holds, typed or pasted, on one line, on lines and without a
+// border; what it shows is what the file gets.
+TEST_F(ControlsTest, TypingAndPastingStopAtTheFieldsWidth)
+{
+    struct Case {
+        const char* name;
+        bool wordWrap, border, paste;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"typed on one line", false, true, false, "Abcdefghijklmno"},
+        {"typed on lines", true, true, false, "Abcdefghijklmno"},
+        {"typed without a border", false, false, false, "Abcdefghijklmno"},
+        {"pasted after the text", false, true, true, "Anna Abcdefghij"},
+        {"pasted on lines", true, true, true, "Anna Abcdefghij"},
+    };
+    MakeAlbum(2);
+    OpenTable();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto* edit = Place<TdkDBEdit>();
+        edit->SetWordWrap(c.wordWrap);
+        if (!c.border)
+            edit->SetBorderStyle(bsNone);
+        edit->SetDataSource(source.get());
+        edit->SetDataField("Owner");
+        edit->SetFocus();
+        QCoreApplication::processEvents();
+        edit->SelectAll();
+        if (c.paste) {
+            Type(edit, "Anna ");
+            QGuiApplication::clipboard()->setText("Abcdefghijklmnopqrst");
+            lxui_test::SendKey(edit->Handle(), Qt::Key_V, QString(QChar(22)), Qt::ControlModifier);
+        } else {
+            Type(edit, "Abcdefghijklmnopqrst");
+        }
+        EXPECT_EQ(edit->Text(), c.expected);
+        table->Post();
+        EXPECT_EQ(Stored(1, "Owner"), c.expected);
+        delete edit;
+    }
 }
 
 TEST_F(ControlsTest, TypingWritesTheFieldWhenTheRecordIsPosted)
