@@ -275,7 +275,10 @@ int TextBands(const QImage& image, int width)
 // Word wrap breaks the field's text between words onto the lines of the
 // box; a vertical scroll bar shows the lines as well, broken only at the
 // text's line ends; without either the edit is one line.
-TEST_F(ControlsTest, WordWrapAndTheVerticalScrollBarShowTheTextOnLines)
+// Word wrap or no border show the text on lines; a vertical scroll bar
+// shows where asked for and makes no lines of its own: a framed edit with
+// only the bar keeps its one line.
+TEST_F(ControlsTest, WordWrapNoBorderAndTheVerticalScrollBarSetTheLines)
 {
     MakeAlbum(2);
     OpenTable();
@@ -284,15 +287,18 @@ TEST_F(ControlsTest, WordWrapAndTheVerticalScrollBarShowTheTextOnLines)
     table->Post();
     struct Case {
         const char* name;
-        bool wordWrap, scrollBar;
+        bool wordWrap, scrollBar, border;
         int lines;  // laid out
         int shown;  // lines to be seen in a box of three
     };
     const Case cases[] = {
-        {"word wrap", true, false, 4, 3},
-        {"scroll bar", false, true, 2, 2},
-        {"word wrap and scroll bar", true, true, 4, 3},
-        {"one line", false, false, 1, 1},
+        {"word wrap", true, false, true, 4, 3},
+        {"scroll bar", false, true, true, 1, 1},
+        {"word wrap and scroll bar", true, true, true, 4, 3},
+        {"one line", false, false, true, 1, 1},
+        {"no border", false, false, false, 2, 2},
+        {"no border and scroll bar", false, true, false, 2, 2},
+        {"no border and word wrap", true, false, false, 4, 3},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -300,10 +306,13 @@ TEST_F(ControlsTest, WordWrapAndTheVerticalScrollBarShowTheTextOnLines)
         edit->SetBounds(10, 10, 150, 3 * QFontMetrics(edit->Edit()->font()).height() + 8);
         edit->SetWordWrap(c.wordWrap);
         edit->SetShowVertScrollBar(c.scrollBar);
+        if (!c.border)
+            edit->SetBorderStyle(bsNone);
         edit->SetDataSource(source.get());
         edit->SetDataField("ShortDesc");
         QCoreApplication::processEvents();
         TLineEdit* lines = edit->LineEdit();
+        EXPECT_EQ(lines->ShowsLines(), c.lines > 1);
         EXPECT_EQ(lines->LineCount(), c.lines);
         EXPECT_EQ(lines->FirstVisibleLine(), 0);  // a new text shows from the top
         QScrollBar* bar = lines->VertScrollBar();
@@ -311,6 +320,10 @@ TEST_F(ControlsTest, WordWrapAndTheVerticalScrollBarShowTheTextOnLines)
         const QImage shown = edit->Handle()->grab().toImage();
         const int textWidth = c.scrollBar && bar ? bar->geometry().left() : shown.width();
         EXPECT_EQ(TextBands(shown, textWidth), c.shown);
+        if (c.scrollBar && bar && c.lines == 1) {
+            // The one line stops short of the bar.
+            EXPECT_GE(lines->textMargins().right(), bar->width());
+        }
         if (c.wordWrap && c.scrollBar) {
             const QString dir = QCoreApplication::applicationDirPath() + "/screenshots";
             QDir().mkpath(dir);
