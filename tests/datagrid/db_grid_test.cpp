@@ -147,15 +147,7 @@ TEST_F(GridTest, TheCellEditorWrapsALongTextBetweenWords)
     MakeAlbum(3);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        // A new grid each time: its editor takes the word wrap when it is made.
-        form.reset();
-        source.reset();
-        table.reset();
-        OpenGrid();
-        TdkDBGridOptions options = kdkDefaultGridOptions;
-        if (!c.wordWrap)
-            options.Exclude(dgWordWrap);
-        grid->SetOptions(options);
+        OpenGridWordWrap(c.wordWrap);
         grid->SetRowHeightPercent(c.rowPercent);
         QCoreApplication::processEvents();
         Key(Qt::Key_F2);
@@ -223,14 +215,7 @@ TEST_F(GridTest, TheCellEditorStopsAtTheFieldsWidth)
     MakeAlbum(2);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        form.reset();
-        source.reset();
-        table.reset();
-        OpenGrid();
-        TdkDBGridOptions options = kdkDefaultGridOptions;
-        if (!c.wordWrap)
-            options.Exclude(dgWordWrap);
-        grid->SetOptions(options);
+        OpenGridWordWrap(c.wordWrap);
         QCoreApplication::processEvents();
         Key(Qt::Key_Right);
         ASSERT_EQ(grid->GetSelectedField()->FieldName.toUpper(), "OWNER");
