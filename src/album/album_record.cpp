@@ -147,6 +147,12 @@ bool AlbumSchreibgeschuetzt(const QString& folder, const QString& name)
     const int attr = FileGetAttr(folder + name);
     if (attr != -1 && (attr & faReadOnly))
         return true;
+    // Beside the attribute: a table this process cannot write (a read-only
+    // mount such as a burned disc, another user's file) is opened for
+    // reading only by the engine, so the album is write-protected too.
+    const std::optional<QString> file = WinToLinux(folder + name);
+    if (file && QFileInfo::exists(*file) && !QFileInfo(*file).isWritable())
+        return true;
     const std::optional<QString> dir = WinToLinux(folder);
-    return dir && !QFileInfo(*dir).permission(QFileDevice::WriteOwner);
+    return dir && (!QFileInfo(*dir).permission(QFileDevice::WriteOwner) || !QFileInfo(*dir).isWritable());
 }

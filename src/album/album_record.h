@@ -57,7 +57,8 @@ uint8_t BilderFileTypeErmitteln(const QString& fileName);
 // True for codes 1 to 6, the formats the program's own image window loads.
 bool IstInternesBildFormat(const QString& fileName);
 // True when the album cannot be written: its .DBF carries the read-only
-// attribute or its folder is write-protected.
+// attribute or cannot be written by this process, or its folder is
+// write-protected.
 bool AlbumSchreibgeschuetzt(const QString& folder, const QString& name);
 // The stored text of a code ("0" .. "9", "W", "I"); "0" for codes past 11.
 QString BildTypText(uint8_t code);

@@ -35,7 +35,18 @@ void TdkCustomMaskEdit::SetShowVertScrollBar(bool v)
     ApplyLines();
 }
 
-void TdkCustomMaskEdit::ApplyLines() { SetMultiLine(wordWrap_ || showVertScrollBar_, wordWrap_, showVertScrollBar_); }
+// Several lines without a border (a cell control of a grid) or with word
+// wrap; the scroll bar asked for shows either way and makes no lines.
+void TdkCustomMaskEdit::ApplyLines()
+{
+    SetMultiLine(BorderStyle() == bsNone || wordWrap_, wordWrap_, showVertScrollBar_);
+}
+
+void TdkCustomMaskEdit::SetBorderStyle(TBorderStyle v)
+{
+    TEdit::SetBorderStyle(v);
+    ApplyLines();
+}
 
 TdkDBPicture* TdkCustomMaskEdit::Picture()
 {

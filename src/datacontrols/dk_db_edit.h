@@ -31,9 +31,10 @@ public:
 
     TdkDBPicture* Picture();
     void SetPicture(const TdkDBPicture* picture);
-    // Word wrap or a vertical scroll bar show the text on several lines
-    // (broken between words with word wrap); WantReturns lets Enter start
-    // a new line there.
+    // Word wrap or no border show the text on several lines (broken
+    // between words with word wrap); a vertical scroll bar shows when asked
+    // for; WantReturns lets Enter start a new line.
+    void SetBorderStyle(TBorderStyle v) override;
     bool WordWrap() const { return wordWrap_; }
     void SetWordWrap(bool v);
     bool WantReturns = false;

@@ -56,7 +56,14 @@ bool TdkInplaceEdit::Validate(const QString& text)
 
 void TdkInplaceEdit::UpdateContents()
 {
+    // A string cell takes no more characters than its field holds, typed
+    // or pasted; other cells are not limited. The limit follows the cell's
+    // text, so the text of the cell before is never cut by it.
+    SetMaxLength(0);
     TInplaceEdit::UpdateContents();
+    TField* f = dkGrid_->GetSelectedField();
+    if (f && f->DataType() == ftString)
+        SetMaxLength(f->Size());
     ReadFieldPicture();
 }
 

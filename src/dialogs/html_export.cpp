@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QRegularExpression>
 #include <QTransform>
 
 #include <cmath>
@@ -30,6 +31,47 @@ const QString kHomepageZeile = QStringLiteral(
 
 // Thumbnails made here (entries without one) get this longer side.
 constexpr int kVorschauSeite = 150;
+
+// Every page is written in Windows-1252 (SeitenBytes) and says so in its head.
+const QString kZeichensatzMeta =
+    QStringLiteral("<META http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1252\">");
+
+// The head template of the overview pages with the page's own encoding
+// declared: a declaration the template brings is dropped (it would name
+// another encoding than the one the page is written in), and the program's
+// goes right after the <head> tag, else after <html>, else first.
+QStringList KopfMitZeichensatz(const QStringList& vorlage)
+{
+    static const QRegularExpression deklaration(QStringLiteral("<meta\\b[^>]*charset[^>]*>"),
+                                                QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression kopfTag(QStringLiteral("<head\\b[^>]*>"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression htmlTag(QStringLiteral("<html\\b[^>]*>"), QRegularExpression::CaseInsensitiveOption);
+    QStringList zeilen;
+    for (QString zeile : vorlage) {
+        if (zeile.contains(deklaration)) {
+            zeile.remove(deklaration);
+            if (zeile.trimmed().isEmpty())
+                continue;
+        }
+        zeilen << zeile;
+    }
+    for (const QRegularExpression* tag : {&kopfTag, &htmlTag}) {
+        for (qsizetype i = 0; i < zeilen.size(); ++i) {
+            const QRegularExpressionMatch m = tag->match(zeilen[i]);
+            if (!m.hasMatch())
+                continue;
+            // The rest of the line stays after the declaration.
+            const QString rest = zeilen[i].mid(m.capturedEnd());
+            zeilen[i] = zeilen[i].left(m.capturedEnd());
+            zeilen.insert(i + 1, kZeichensatzMeta);
+            if (!rest.trimmed().isEmpty())
+                zeilen.insert(i + 2, rest);
+            return zeilen;
+        }
+    }
+    zeilen.prepend(kZeichensatzMeta);
+    return zeilen;
+}
 
 // Windows-1252 bytes of a page text; a character the code page cannot hold
 // becomes a numeric character reference.
@@ -301,7 +343,7 @@ struct THTMLExport::Seite {
 
 THTMLExport::THTMLExport(THTMLExportQuelle& quelle, const THTMLExportEinstellungen& einstellungen,
                          const QString& exportOrdner, const QStringList& kopfVorlage)
-    : quelle_(quelle), e_(einstellungen), ordner_(exportOrdner), kopf_(kopfVorlage)
+    : quelle_(quelle), e_(einstellungen), ordner_(exportOrdner), kopf_(KopfMitZeichensatz(kopfVorlage))
 {
 }
 
@@ -454,7 +496,7 @@ void THTMLExport::BildSeite(const QString& seitenName, const QString& bild, cons
          {QStringLiteral("<HTML>"), QStringLiteral("<HEAD>"), QString(),
           QStringLiteral("<TITLE>") + name + QStringLiteral("</TITLE>"),
           QStringLiteral("<META name=\"generator\" content=\"QV-Lumadex Foto-Gallerie\">"),
-          QStringLiteral("<META http-equiv=\"Content-Type\" content=\"text/html; charset=iso-8859-1\">"),
+          kZeichensatzMeta,
           QStringLiteral("</HEAD>"),
           QStringLiteral("<BODY bgcolor=\"#FFFFFF\"  text=\"#000000\"  link=\"#0000FF\"  vlink=\"#800080\"  alink=\"#FF0000\" >"),
           QStringLiteral("<TABLE border=\"") + Zahl(e_.UeberschriftenRahmen) +

@@ -54,6 +54,7 @@ TMultiImageDialog::TMultiImageDialog(TComponent* AOwner, const QString& fileName
     CancelButton->ModalResult = mrCancel;
     CancelButton->Cancel = true;
     HelpButton = Place<TButton>(this, this, 310, 262, 75, 25, "Hilfe");
+    TPicUserHelp::Button(HelpButton);
     Pages->OnChange = [this](TObject*) { PageChanged(); };
     Loaded();
     if (pageCount > 0) {

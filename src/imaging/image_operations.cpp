@@ -165,6 +165,7 @@ TDlgImageOperations::TDlgImageOperations(TComponent* AOwner) : TForm(AOwner)
     CancelButton->ModalResult = mrCancel;
     CancelButton->Cancel = true;
     HelpButton = Place<TButton>(this, this, 486, 296, 80, 25, "Help");
+    TPicUserHelp::Button(HelpButton);
     Loaded();
 }
 

@@ -5,6 +5,7 @@
 #include "mainwindow/bild_ansichten.h"
 
 #include "datacontrols/dk_record_view.h"
+#include "imaging/image_window.h"
 #include "imaging/pic_box.h"
 #include "mainwindow/main_options.h"
 #include "mainwindow/programm_link.h"
@@ -553,7 +554,12 @@ void TMainForm::TabBar2ausblenden1Click(TObject* Sender)
 void TMainForm::BilderToolbarausblenden1Click(TObject* Sender)
 {
     (void)Sender;
-    // The big picture's own toolbar comes with its image window.
+    // The big picture's own toolbar; the command's caption says what it
+    // will do next.
+    ImageWindow1->SetShowToolbar(!ImageWindow1->ShowToolbar());
+    if (TMenuItem* item = MenuItem(QStringLiteral("BilderToolbarausblenden1")))
+        item->SetCaption(ImageWindow1->ShowToolbar() ? QStringLiteral("Bilder-Toolbar ausblenden")
+                                                     : QStringLiteral("Bilder-Toolbar einblenden"));
 }
 
 void TMainForm::BilderToolBarAnzeigenClick(TObject* Sender)

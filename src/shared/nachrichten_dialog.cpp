@@ -1,10 +1,16 @@
 #include "shared/nachrichten_dialog.h"
 
+#include <QFontMetrics>
 #include <QPainter>
+
+#include <algorithm>
 
 #include "platform/ui/prompt_service.h"
 
 namespace {
+
+// The free pixels between the text and the buttons below it.
+constexpr int kTextAbstand = 4;
 
 // The answer of the last answer form, set by its buttons.
 uint16_t g_antwortCode = 0;
@@ -87,6 +93,25 @@ void SetTexts(TForm* f, TLabel* label, const QString& caption, const QString& te
                 c->SetLeft(c->Left() + mehr / 2);
         }
     }
+    // Taller when the text needs more lines than the room above the buttons
+    // leaves: the buttons move down by what is missing and the form grows
+    // by as much, so the last line never runs under them.
+    const int flags = Qt::TextWordWrap | (label->ShowAccelChar ? Qt::TextShowMnemonic : 0);
+    const int noetig = QFontMetrics(label->Font()->ToQFont())
+                           .boundingRect(QRect(0, 0, std::max(1, label->Width()), 100000), flags, text)
+                           .height();
+    int oben = f->ClientHeight();
+    for (int i = 0; i < f->ControlCount(); ++i)
+        if (TControl* c = f->Controls(i); c != label)
+            oben = std::min(oben, c->Top());
+    const int fehlt = label->Top() + noetig + kTextAbstand - oben;
+    if (fehlt > 0) {
+        f->SetClientHeight(f->ClientHeight() + fehlt);
+        for (int i = 0; i < f->ControlCount(); ++i)
+            if (TControl* c = f->Controls(i); c != label)
+                c->SetTop(c->Top() + fehlt);
+    }
+    label->SetHeight(std::max(label->Height(), noetig));
 }
 
 }  // namespace

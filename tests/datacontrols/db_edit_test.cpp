@@ -9,7 +9,9 @@
 #include "platform/ui/beep.h"
 #include "platform/ui/line_edit.h"
 
+#include <QClipboard>
 #include <QDir>
+#include <QGuiApplication>
 #include <QFontMetrics>
 #include <QImage>
 #include <QScrollBar>
@@ -36,6 +38,50 @@ TEST_F(ControlsTest, ShowsDisplayTextAndTakesMaxLengthFromTheField)
     TDataSource plain;
     edit->SetDataSource(&plain);
     EXPECT_EQ(edit->GetDataSource(), nullptr);
+}
+
+// Bound to a string field (Owner: 15), the edit takes no more than the
+// field holds, typed or pasted, on one line, on lines and without a
+// border; what it shows is what the file gets.
+TEST_F(ControlsTest, TypingAndPastingStopAtTheFieldsWidth)
+{
+    struct Case {
+        const char* name;
+        bool wordWrap, border, paste;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"typed on one line", false, true, false, "Abcdefghijklmno"},
+        {"typed on lines", true, true, false, "Abcdefghijklmno"},
+        {"typed without a border", false, false, false, "Abcdefghijklmno"},
+        {"pasted after the text", false, true, true, "Anna Abcdefghij"},
+        {"pasted on lines", true, true, true, "Anna Abcdefghij"},
+    };
+    MakeAlbum(2);
+    OpenTable();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto* edit = Place<TdkDBEdit>();
+        edit->SetWordWrap(c.wordWrap);
+        if (!c.border)
+            edit->SetBorderStyle(bsNone);
+        edit->SetDataSource(source.get());
+        edit->SetDataField("Owner");
+        edit->SetFocus();
+        QCoreApplication::processEvents();
+        edit->SelectAll();
+        if (c.paste) {
+            Type(edit, "Anna ");
+            QGuiApplication::clipboard()->setText("Abcdefghijklmnopqrst");
+            lxui_test::SendKey(edit->Handle(), Qt::Key_V, QString(QChar(22)), Qt::ControlModifier);
+        } else {
+            Type(edit, "Abcdefghijklmnopqrst");
+        }
+        EXPECT_EQ(edit->Text(), c.expected);
+        table->Post();
+        EXPECT_EQ(Stored(1, "Owner"), c.expected);
+        delete edit;
+    }
 }
 
 TEST_F(ControlsTest, TypingWritesTheFieldWhenTheRecordIsPosted)
@@ -229,7 +275,10 @@ int TextBands(const QImage& image, int width)
 // Word wrap breaks the field's text between words onto the lines of the
 // box; a vertical scroll bar shows the lines as well, broken only at the
 // text's line ends; without either the edit is one line.
-TEST_F(ControlsTest, WordWrapAndTheVerticalScrollBarShowTheTextOnLines)
+// Word wrap or no border show the text on lines; a vertical scroll bar
+// shows where asked for and makes no lines of its own: a framed edit with
+// only the bar keeps its one line.
+TEST_F(ControlsTest, WordWrapNoBorderAndTheVerticalScrollBarSetTheLines)
 {
     MakeAlbum(2);
     OpenTable();
@@ -238,15 +287,18 @@ TEST_F(ControlsTest, WordWrapAndTheVerticalScrollBarShowTheTextOnLines)
     table->Post();
     struct Case {
         const char* name;
-        bool wordWrap, scrollBar;
+        bool wordWrap, scrollBar, border;
         int lines;  // laid out
         int shown;  // lines to be seen in a box of three
     };
     const Case cases[] = {
-        {"word wrap", true, false, 4, 3},
-        {"scroll bar", false, true, 2, 2},
-        {"word wrap and scroll bar", true, true, 4, 3},
-        {"one line", false, false, 1, 1},
+        {"word wrap", true, false, true, 4, 3},
+        {"scroll bar", false, true, true, 1, 1},
+        {"word wrap and scroll bar", true, true, true, 4, 3},
+        {"one line", false, false, true, 1, 1},
+        {"no border", false, false, false, 2, 2},
+        {"no border and scroll bar", false, true, false, 2, 2},
+        {"no border and word wrap", true, false, false, 4, 3},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -254,10 +306,13 @@ TEST_F(ControlsTest, WordWrapAndTheVerticalScrollBarShowTheTextOnLines)
         edit->SetBounds(10, 10, 150, 3 * QFontMetrics(edit->Edit()->font()).height() + 8);
         edit->SetWordWrap(c.wordWrap);
         edit->SetShowVertScrollBar(c.scrollBar);
+        if (!c.border)
+            edit->SetBorderStyle(bsNone);
         edit->SetDataSource(source.get());
         edit->SetDataField("ShortDesc");
         QCoreApplication::processEvents();
         TLineEdit* lines = edit->LineEdit();
+        EXPECT_EQ(lines->ShowsLines(), c.lines > 1);
         EXPECT_EQ(lines->LineCount(), c.lines);
         EXPECT_EQ(lines->FirstVisibleLine(), 0);  // a new text shows from the top
         QScrollBar* bar = lines->VertScrollBar();
@@ -265,6 +320,10 @@ TEST_F(ControlsTest, WordWrapAndTheVerticalScrollBarShowTheTextOnLines)
         const QImage shown = edit->Handle()->grab().toImage();
         const int textWidth = c.scrollBar && bar ? bar->geometry().left() : shown.width();
         EXPECT_EQ(TextBands(shown, textWidth), c.shown);
+        if (c.scrollBar && bar && c.lines == 1) {
+            // The one line stops short of the bar.
+            EXPECT_GE(lines->textMargins().right(), bar->width());
+        }
         if (c.wordWrap && c.scrollBar) {
             const QString dir = QCoreApplication::applicationDirPath() + "/screenshots";
             QDir().mkpath(dir);

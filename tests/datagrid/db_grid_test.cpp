@@ -147,15 +147,7 @@ TEST_F(GridTest, TheCellEditorWrapsALongTextBetweenWords)
     MakeAlbum(3);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        // A new grid each time: its editor takes the word wrap when it is made.
-        form.reset();
-        source.reset();
-        table.reset();
-        OpenGrid();
-        TdkDBGridOptions options = kdkDefaultGridOptions;
-        if (!c.wordWrap)
-            options.Exclude(dgWordWrap);
-        grid->SetOptions(options);
+        OpenGridWordWrap(c.wordWrap);
         grid->SetRowHeightPercent(c.rowPercent);
         QCoreApplication::processEvents();
         Key(Qt::Key_F2);
@@ -201,6 +193,58 @@ TEST_F(GridTest, PastingIntoTheEditorMarksTheRecordModified)
     EXPECT_EQ(table->State(), dsEdit);
     Key(Qt::Key_Down);
     EXPECT_EQ(Stored(1, "ShortDesc"), "Eingef\xFCgt");  // Windows-1252 in the file
+}
+
+// A string cell takes no more than its field holds (Owner: 15), typed or
+// pasted, on one line or wrapped; what the editor shows is what the file
+// gets. The next cell of a wider field is not held to that width.
+TEST_F(GridTest, TheCellEditorStopsAtTheFieldsWidth)
+{
+    struct Case {
+        const char* name;
+        bool wordWrap;
+        bool paste;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"typed on one line", false, false, "Abcdefghijklmno"},
+        {"typed on lines", true, false, "Abcdefghijklmno"},
+        {"pasted after the text", false, true, "Anna Abcdefghij"},
+        {"pasted on lines", true, true, "Anna Abcdefghij"},
+    };
+    MakeAlbum(2);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        OpenGridWordWrap(c.wordWrap);
+        QCoreApplication::processEvents();
+        Key(Qt::Key_Right);
+        ASSERT_EQ(grid->GetSelectedField()->FieldName.toUpper(), "OWNER");
+        Key(Qt::Key_F2);
+        ASSERT_TRUE(grid->EditorMode());
+        TInplaceEdit* editor = grid->InplaceEditor();
+        const QString lang = "Abcdefghijklmnopqrst";
+        editor->SelectAll();
+        if (c.paste) {
+            Type("Anna ");
+            QGuiApplication::clipboard()->setText(lang);
+            Key(Qt::Key_V, Qt::ControlModifier);
+        } else {
+            Type(lang);
+        }
+        EXPECT_EQ(editor->Text(), c.expected);
+        Key(Qt::Key_Down);
+        EXPECT_EQ(table->State(), dsBrowse);
+        EXPECT_EQ(Stored(1, "Owner"), c.expected);
+        // The wider field beside it takes the whole text.
+        Key(Qt::Key_Up);
+        Key(Qt::Key_Left);
+        Key(Qt::Key_F2);
+        ASSERT_TRUE(grid->EditorMode());
+        grid->InplaceEditor()->SelectAll();
+        Type(lang + lang);
+        EXPECT_EQ(grid->InplaceEditor()->Text(), lang + lang);
+        Key(Qt::Key_Escape);
+    }
 }
 
 TEST_F(GridTest, MovedColumnKeepsItsFieldAndResizingWritesTheWidth)

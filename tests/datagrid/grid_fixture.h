@@ -55,6 +55,20 @@ protected:
         QCoreApplication::processEvents();
     }
 
+    // A new grid, with or without the grid's word wrap: its cell editor
+    // takes the word wrap when it is made.
+    void OpenGridWordWrap(bool wordWrap)
+    {
+        form.reset();
+        source.reset();
+        table.reset();
+        OpenGrid();
+        TdkDBGridOptions options = kdkDefaultGridOptions;
+        if (!wordWrap)
+            options.Exclude(dgWordWrap);
+        grid->SetOptions(options);
+    }
+
     // Entries "Bild i" whose RESERVE1, shown as a check box for
     // "Wahr"/"Falsch", holds the given value.
     void OpenCheckBoxGrid(int count, const std::string& value)

@@ -1,14 +1,19 @@
 #!/usr/bin/env python3
 """Checks an exported HTML gallery from outside: every page of the folder
-decodes as Windows-1252, parses with html.parser with every element closed
+decodes as Windows-1252 and declares exactly that encoding, once, where a
+browser looks for it (a meta tag within the first 1024 bytes), parses with html.parser with every element closed
 in the order it was opened and no stray '<' in the text, and every link and
 picture reference (href, src) that is not a web address names a file that
 exists in the folder. Prints one line per fault; exit status 1 on faults."""
 
 import os
+import re
 import sys
 import urllib.parse
 from html.parser import HTMLParser
+
+# A meta tag that names an encoding, as http-equiv content or as charset.
+CHARSET = re.compile(rb"<meta\b[^>]*charset\s*=\s*[\"']?([A-Za-z0-9_.:-]+)", re.IGNORECASE)
 
 VOID = {"img", "br", "meta", "hr", "input", "link", "area", "base", "col", "param", "source"}
 
@@ -62,6 +67,11 @@ def main(folder):
         except UnicodeDecodeError as e:
             faults.append(f"{name}: not Windows-1252: {e}")
             continue
+        declared = CHARSET.findall(raw)
+        if [d.lower() for d in declared] != [b"windows-1252"]:
+            faults.append(f"{name}: declares {declared!r}, is written in windows-1252")
+        elif CHARSET.search(raw[:1024]) is None:
+            faults.append(f"{name}: declares its encoding after the first 1024 bytes")
         checker = Checker()
         checker.feed(text)
         checker.close()

@@ -59,14 +59,15 @@ protected:
     // Runs the export of the album into a fresh folder "out"; gives that
     // folder's Linux path.
     QString Export(const std::vector<TTestEintrag>& entries, const THTMLExportEinstellungen& e,
-                   std::function<void(THTMLExport&)> setup = {}, std::function<void(THTMLExport&)> after = {})
+                   std::function<void(THTMLExport&)> setup = {}, std::function<void(THTMLExport&)> after = {},
+                   const QStringList& kopf = HTMLKopfVorlage())
     {
         MakeAlbum("ALBUM.DBF", entries);
         TTestAlbum album;
         Open(album, "ALBUM.DBF");
         TDbeHTMLExportQuelle quelle(&album.dbe);
         const QString out = WinDir("out");
-        THTMLExport export_(quelle, e, out, HTMLKopfVorlage());
+        THTMLExport export_(quelle, e, out, kopf);
         export_.Meldung = [this](const QString& caption, const QString& text, int) { messages << caption + ": " + text; };
         if (setup)
             setup(export_);
@@ -255,7 +256,7 @@ TEST_F(HtmlExportPaging, EveryCellVariantIsWellFormedAndResolves)
         e.PicAnz = 2;
         const QString out = Export(Jpgs(3, QString("m%1_").arg(mask)), e);
         const QString p0 = Page(out, "galvora.htm");
-        const QString cell = p0.section("\r\n", 19, 19);
+        const QString cell = p0.section("\r\n", 20, 20);
         EXPECT_EQ(cell.contains(" width=\"190\" height=\"140\""), !e.OrgSize) << cell.toStdString();
         EXPECT_EQ(cell.contains("title=\"Bild 1\""), e.KurzbeschreibungInAlt);
         EXPECT_EQ(cell.contains("target=\"_top\""), e.KurzbeschreibungInAlt && e.BildImNeuenFenster);
@@ -269,6 +270,38 @@ TEST_F(HtmlExportPaging, EveryCellVariantIsWellFormedAndResolves)
         QDir(out).removeRecursively();
         QFile::remove(Linux("ALBUM.DBF"));
         QFile::remove(Linux("ALBUM.FPT"));
+    }
+}
+
+// Whatever head template the user keeps, each overview page declares the
+// encoding it is written in, once and near its start; the template's other
+// lines stay as they were, in their order.
+TEST_F(HtmlExportTest, EveryHeadTemplateGivesPagesThatDeclareTheirEncoding)
+{
+    struct Fall {
+        const char* Name;
+        QStringList Kopf;
+        QString Anfang;  // how the overview page begins
+    };
+    const QString meta = "<META http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1252\">";
+    const Fall faelle[] = {
+        {"Vorlage", HTMLKopfVorlage(), "<html>\r\n<HEAD>\r\n" + meta + "\r\n<TITLE>Fotolune</TITLE>\r\n"},
+        {"Standard", HTMLKopfStandard(), "<html>\r\n<HEAD>\r\n" + meta + "\r\n<TITLE>QV-Lumadex Fotoseite</TITLE>\r\n"},
+        {"eigene Deklaration", {"<html><head><meta charset=\"utf-8\"><title>Ä</title>", "</head><body>"},
+         "<html><head>\r\n" + meta + "\r\n<title>Ä</title>\r\n</head><body>\r\n"},
+        {"ohne head", {"<HTML>", "<BODY>", "<h1>Bilder</h1>"}, "<HTML>\r\n" + meta + "\r\n<BODY>\r\n<h1>Bilder</h1>\r\n"},
+        {"leer", {}, meta + "\r\n\r\n"},
+    };
+    for (const Fall& fall : faelle) {
+        SCOPED_TRACE(fall.Name);
+        QDir(*WinToLinux(WinDir("out"))).removeRecursively();
+        const QString out = Export({{Pic("a/Urlaub.JPG"), "1", "Grüße"}}, THTMLExportEinstellungen(), {}, {}, fall.Kopf);
+        EXPECT_TRUE(Win1252Decode(Bytes(out + "/galvora.htm")).startsWith(fall.Anfang))
+            << Win1252Decode(Bytes(out + "/galvora.htm")).left(300).toStdString();
+        if (fall.Kopf != QStringList{}) {
+            const QString report = OutsideCheck(out);
+            EXPECT_TRUE(report.isEmpty()) << report.toStdString();
+        }
     }
 }
 

@@ -3,8 +3,14 @@
 // accumulated angle, OK and Cancel on the window's picture, and the effect
 // and rotation copies of the library.
 
+#include <QTest>
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "imaging/image_dialogs.h"
 #include "imaging/image_operations.h"
 #include "imaging/image_toolbar.h"
 #include "imaging/image_window.h"
@@ -266,4 +272,47 @@ TEST(ImageOperations, FailedEffectKeepsThePicture)
     w.ApplyEffect(peSharpen, 7, 0);  // the filters need 24 bits per pixel
     EXPECT_EQ(w.ImageInWindow()->FullImage().Pixels, indexed.Pixels);
     EXPECT_FALSE(w.Modified);
+}
+
+// The help buttons of the image operations dialog and of the page choice
+// ask for the help file's contents, as every help button without a topic
+// does; the image operations dialog has the picture help as its file.
+TEST(ImageDialogs, HelpButtonsAskForTheHelpContents)
+{
+    struct Anfrage {
+        Word Command;
+        int Data;
+        QString HelpFile;
+    };
+    std::vector<Anfrage> anfragen;
+    const THelpEvent vorher = Application->OnHelp;
+    Application->OnHelp = [&](Word command, int data, bool& callHelp) {
+        anfragen.push_back({command, data, Application->HelpFile});
+        callHelp = false;
+        return true;
+    };
+    struct Fall {
+        const char* Name;
+        std::function<std::unique_ptr<TForm>()> Form;
+        std::function<TButton*(TForm&)> Hilfe;
+        const char* HelpFile;
+    };
+    const QString datei = Application->HelpFile;
+    const Fall faelle[] = {
+        {"Bildoperationen", [] { return std::make_unique<TDlgImageOperations>(nullptr); },
+         [](TForm& f) { return static_cast<TDlgImageOperations&>(f).HelpButton; }, "PICUSER.HLP"},
+        {"Seitenwahl", [] { return std::make_unique<TMultiImageDialog>(nullptr, QString(), 0); },
+         [](TForm& f) { return static_cast<TMultiImageDialog&>(f).HelpButton; }, nullptr},
+    };
+    for (const Fall& fall : faelle) {
+        SCOPED_TRACE(fall.Name);
+        anfragen.clear();
+        const std::unique_ptr<TForm> form = fall.Form();
+        form->Show();
+        QTest::mouseClick(fall.Hilfe(*form)->Handle(), Qt::LeftButton);
+        ASSERT_EQ(anfragen.size(), 1u);
+        EXPECT_EQ(anfragen[0].Command, HELP_CONTENTS);
+        EXPECT_EQ(anfragen[0].HelpFile, fall.HelpFile ? QString(fall.HelpFile) : datei);
+    }
+    Application->OnHelp = vorher;
 }

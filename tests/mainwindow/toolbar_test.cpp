@@ -4,6 +4,8 @@
 #include "start_fixture.h"
 
 #include "controls/xtoolbar.h"
+#include "imaging/image_toolbar.h"
+#include "imaging/image_window.h"
 #include "platform/ui/com_ctrls.h"
 #include "shared/qk_auto_button.h"
 
@@ -130,6 +132,27 @@ TEST_F(ToolbarTest, HiddenToolbarStaysHiddenAndTheMenuFollowsIt)
     EXPECT_TRUE(Bar()->Visible());
     Bar()->SetVisible(false);
     EXPECT_FALSE(item->Checked());
+}
+
+// "Bilder-Toolbar ausblenden" hides and shows the big picture's own
+// toolbar, and its caption says what it does next.
+TEST_F(ToolbarTest, BigPictureToolbarCommandTogglesItAndItsCaptionFollows)
+{
+    StartenUndZeigen();
+    TMenuItem* item = form->MenuItem("BilderToolbarausblenden1");
+    ASSERT_NE(item, nullptr);
+    EXPECT_FALSE(item->Visible());
+    TImageWindow* fenster = form->ImageWindow1;
+    EXPECT_TRUE(fenster->ShowToolbar());
+    ASSERT_NE(fenster->ToolBar(), nullptr);
+    for (const bool gezeigt : {false, true}) {
+        item->Click();
+        EXPECT_EQ(fenster->ShowToolbar(), gezeigt);
+        EXPECT_EQ(fenster->ToolBar() != nullptr, gezeigt);
+        if (gezeigt)
+            EXPECT_TRUE(fenster->ToolBar()->Visible());
+        EXPECT_EQ(item->Caption(), gezeigt ? "Bilder-Toolbar ausblenden" : "Bilder-Toolbar einblenden");
+    }
 }
 
 TEST_F(ToolbarTest, ScreenshotWithTheToolbarDockedLeft)

@@ -178,3 +178,59 @@ TEST(NachrichtenDialog, ALongTitleWidensTheFormsAroundTheirMiddle)
     NachrichtenDialog(lang, "Fertig !", 0, 120, clWhite, clBlack, true);
     EXPECT_EQ(AntwortDialog(lang, "Datei ersetzen ?", 160, clWhite, clBlack, true), 6);
 }
+
+// The lowest row of a control's picture that holds text (dark pixels), in
+// the form's coordinates; -1 when there is none.
+static int LetzteTextzeile(TControl* c)
+{
+    const QImage bild = c->Handle()->grab().toImage();
+    for (int y = bild.height() - 1; y >= 0; --y)
+        for (int x = 0; x < bild.width(); ++x)
+            if (qGray(bild.pixel(x, y)) < 100)
+                return c->Top() + y;
+    return -1;
+}
+
+// A text longer than the room the caller's height leaves above the buttons
+// makes the form taller: every line shows above the buttons, which stay
+// whole on the form. A text that fits keeps the caller's height.
+TEST(NachrichtenDialog, ALongTextMakesTheFormsTallerAboveTheirButtons)
+{
+    const QString pfad = "Das Fotoalbum C:\\Dokumente und Einstellungen\\Anna\\Eigene Dateien\\Eigene Bilder\\Urlaub "
+                         "an der Ostsee 2026\\Rügen und Usedom\\BILDER.DBF wurde geöffnet !";
+    struct Fall {
+        const char* Name;
+        QString Text;
+        bool Antwort;  // the answer form, else the message form
+        bool Hoeher;
+    };
+    const Fall faelle[] = {
+        {"Meldung, kurz", "Das Fotoalbum C:\\BILDER.DBF wurde geöffnet !", false, false},
+        {"Meldung, lang", pfad, false, true},
+        {"Antwort, lang", pfad + " " + pfad, true, true},
+    };
+    for (const Fall& fall : faelle) {
+        SCOPED_TRACE(fall.Name);
+        const auto pruefen = [&](TForm& f, TLabel* text, std::initializer_list<TControl*> unten, int hoehe) {
+            f.Show();
+            EXPECT_EQ(f.Height() > hoehe, fall.Hoeher) << f.Height();
+            const int letzte = LetzteTextzeile(text);
+            ASSERT_GT(letzte, text->Top());
+            for (TControl* c : unten) {
+                EXPECT_LT(letzte, c->Top()) << c->Name.toStdString();
+                EXPECT_LE(c->Top() + c->Height(), f.ClientHeight()) << c->Name.toStdString();
+            }
+            SendKey(f.ClientWidget(), Qt::Key_Return, "\r");
+        };
+        TPromptScript script;
+        if (fall.Antwort) {
+            script.Modal<TAntwortDLGForm>([&](TAntwortDLGForm& f) {
+                pruefen(f, f.Label1, {f.BitBtnYes, f.BitBtnNo, f.BitBtnAbort, f.CheckBoxAlle}, 160);
+            });
+            AntwortDialog("Abschlußmeldung", fall.Text, 160, clWhite, clBlack, true);
+        } else {
+            script.Modal<TMSGDLGForm>([&](TMSGDLGForm& f) { pruefen(f, f.Label1, {f.BitBtn1}, 120); });
+            NachrichtenDialog("Abschlußmeldung", fall.Text, 0, 120, clWhite, clBlack, true);
+        }
+    }
+}

@@ -396,7 +396,11 @@ int FtsOpen(const char* fileName, int, int) {
 
     auto ix = std::make_unique<Index>();
     ix->path = fileName;
-    if (sqlite3_open_v2(fileName, &ix->db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+    // A file with the read-only attribute is only read, whoever runs the
+    // program (the owner could write it anyway); one this process cannot
+    // write is opened read-only by SQLite itself.
+    const int mode = (info.st_mode & S_IWUSR) ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY;
+    if (sqlite3_open_v2(fileName, &ix->db, mode, nullptr) != SQLITE_OK)
         return kFtsErrUnusable;
     ConfigureConnection(ix->db);
     ix->readOnly = sqlite3_db_readonly(ix->db, "main") == 1;

@@ -211,12 +211,24 @@ void TLineEdit::FollowCaret()
     update();
 }
 
+void TLineEdit::SetBarMargin(int width)
+{
+    if (width == barMargin_)
+        return;
+    QMargins m = textMargins();
+    m.setRight(m.right() - barMargin_ + width);
+    barMargin_ = width;
+    setTextMargins(m);
+}
+
 void TLineEdit::UpdateScrollBar()
 {
-    const bool show = ShowsLines() && wantBar_;
-    if (!show) {
+    // A bar asked for shows also on one line (where it has nothing to
+    // scroll); there the line edit's own text stops short of it.
+    if (!wantBar_) {
         if (vbar_)
             vbar_->hide();
+        SetBarMargin(0);
         return;
     }
     if (!vbar_) {
@@ -241,6 +253,14 @@ void TLineEdit::UpdateScrollBar()
     const QRect inner = style()->subElementRect(QStyle::SE_LineEditContents, &panel, this);
     const int w = vbar_->sizeHint().width();
     vbar_->setGeometry(inner.right() - w + 1, inner.top(), w, inner.height());
+    if (!ShowsLines()) {
+        SetBarMargin(w);
+        syncing_ = true;
+        vbar_->setRange(0, 0);
+        syncing_ = false;
+        return;
+    }
+    SetBarMargin(0);
     QTextLayout layout;
     Layout(layout);
     const int view = TextArea().height();
@@ -438,7 +458,10 @@ void TLineEdit::wheelEvent(QWheelEvent* e)
 void TLineEdit::resizeEvent(QResizeEvent* e)
 {
     QLineEdit::resizeEvent(e);
-    FollowCaret();
+    if (ShowsLines())
+        FollowCaret();
+    else
+        UpdateScrollBar();
 }
 
 void TLineEdit::focusInEvent(QFocusEvent* e)

@@ -1,6 +1,7 @@
 #pragma once
 // The widget behind every TEdit: a QLineEdit that can also show its text on
-// several lines. On one line it is the plain line edit. On several lines the
+// several lines. On one line it is the plain line edit (a vertical scroll
+// bar asked for stands at its right, with nothing to scroll). On several lines the
 // same text, caret and selection (and so everything the edit's users ask of
 // QLineEdit) are laid out in lines: broken at the text's line ends (CR, LF,
 // CR LF) and, with word wrap, between words; the view scrolls up and down
@@ -37,8 +38,7 @@ public:
     int LineOfPosition(int pos) const;
     int FirstVisibleLine() const;
     int VisibleLineCount() const;
-    // The vertical scroll bar: made when first shown (on several lines when
-    // asked for), null before.
+    // The vertical scroll bar: made when first asked for, null before.
     QScrollBar* VertScrollBar() const { return vbar_; }
     // Called when the user works the scroll bar, before it scrolls.
     std::function<void()> OnUserScroll;
@@ -70,6 +70,8 @@ private:
     // The caret moved (or the text changed): the view follows it.
     void FollowCaret();
     void UpdateScrollBar();
+    // The room the bar takes from the right of a one-line edit's text.
+    void SetBarMargin(int width);
     void SetScroll(int y);
     // Moves the caret to pos, extending the selection from its anchor when keepAnchor.
     void MoveCaret(int pos, bool keepAnchor);
@@ -85,5 +87,6 @@ private:
     bool selecting_ = false;
     QBasicTimer blink_;
     QScrollBar* vbar_ = nullptr;
+    int barMargin_ = 0;
     bool syncing_ = false;
 };

@@ -97,7 +97,7 @@ public:
     TEditCharCase CharCase() const { return charCase_; }
     void SetCharCase(TEditCharCase v);
     TBorderStyle BorderStyle() const { return borderStyle_; }
-    void SetBorderStyle(TBorderStyle v);
+    virtual void SetBorderStyle(TBorderStyle v);
     void SetText(const QString& v) override;
     int MaxLength() const;
     void SetMaxLength(int v);

@@ -518,6 +518,23 @@ TEST_F(FtsIndex, ReadOnlyIndexSearchesAndRefusesChanges) {
     EXPECT_EQ(Hits(h, "winter"), std::vector<int>{2});
 }
 
+// An index with the read-only attribute is only read, also by a process
+// that could write it (its owner, root): the file stays as it was.
+TEST_F(FtsIndex, IndexWithTheReadOnlyAttributeIsOnlyRead) {
+    FtsClose(Build(file, {"Sommerurlaub", "Winter"}));
+    const std::string before = lxtest::ReadFile(file);
+    fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    int h = FtsOpen(file.c_str(), 20, 0);
+    ASSERT_GT(h, 0);
+    EXPECT_EQ(Hits(h, "urlaub"), std::vector<int>{1});
+    EXPECT_EQ(FtsAdd(h, "neu"), kFtsErrReadOnly);
+    EXPECT_EQ(FtsClose(h), 0);
+    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(lxtest::ReadFile(file), before);
+    for (const char* suffix : {"-wal", "-shm"})
+        EXPECT_FALSE(fs::exists(file.string() + suffix)) << suffix;
+}
+
 // The rebuild after a crash: the album deletes the .IA, but the dead
 // process's write-ahead log still lies beside it. The new index must not
 // pick up the old log.
