@@ -347,12 +347,14 @@ int dbe_IndexTag(const char* file, const char* tag, const char* key, int option,
 int dbe_IndexOrd();
 // Makes `order` current (0 = natural; a number above the count changes
 // nothing) and gives the previous order. The record stays the same. A tag
-// left half-written (dirty mark) that this area cannot rebuild because it is
-// read-only is reported in dbe_LastError ("... muss neu aufgebaut werden");
-// the area then moves in natural order until a writer rebuilds the tag.
-// A character tag built with another sort-weight table than the one in
-// force is reported the same way and left as it is (usable again under its
-// own table; dbe_Reindex builds it for the table in force); one in machine
+// left half-written (dirty mark, or an index whose record count differs from
+// the table's) that this area cannot rebuild because it is read-only is
+// reported in dbe_LastError ("... muss neu aufgebaut werden"); every seek,
+// move and count in that order then fails with the reason until a writer
+// rebuilds the tag (order 0 walks the records in natural order). A
+// character tag built with another sort-weight table than the one in force
+// is reported the same way and left as it is (usable again under its own
+// table; dbe_Reindex builds it for the table in force); one in machine
 // order is used in machine order under any table.
 int dbe_SetOrder(int order);
 // Order number of the tag named `tag` (ignoring case), 0 when none. Does not

@@ -3,6 +3,7 @@
 // reported where it may not; a dirty directory sets the file aside with a
 // reason. Never a crash, never a stale order.
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -71,24 +72,92 @@ TEST_F(DirtyIndexTest, DirtyTagIsRebuiltFromTheTable)
     EXPECT_EQ(bytes[at + 8], 0);
 }
 
-TEST_F(DirtyIndexTest, DirtyTagOfAReadOnlyTableIsReported)
+// Index files a read-only opener cannot rebuild: a tag left half-changed,
+// a change cut short (the directory's mark), an index from before an append
+// (its record count differs), and what a writer killed right after an
+// append leaves. The order reports the tag unusable when it is chosen, and
+// every seek, move and count in it then fails with that reason: never
+// "not found" for a key that is there, never a walk in record order under
+// the tag's name. Record order stays available as order 0.
+TEST_F(DirtyIndexTest, AnOrderAReadOnlyOpenerCannotRebuildFailsWithItsReason)
 {
-    MarkDirty(1);
-    ASSERT_NE(dbe_Use(file_.c_str(), nullptr, DBE_READONLY, 2), 0) << dbe_LastError();
-    EXPECT_EQ(dbe_SysProp(DBE_PROP_ORDER_COUNT, 0), 1);
-    dbe_SetOrder(1);
-    // The order reports the tag unusable, and its stale tree is never walked.
-    EXPECT_NE(std::string(dbe_LastError()).find("NAME"), std::string::npos) << dbe_LastError();
-    EXPECT_NE(std::string(dbe_LastError()).find("neu aufgebaut"), std::string::npos) << dbe_LastError();
-    EXPECT_NE(Walk(), (std::vector<std::string>{"alpha", "bravo", "Charlie", "Delta"}));
-    EXPECT_EQ(dbe_Seek("DELTA"), 0);
-    // The read-only opener left the file where it was.
-    EXPECT_FALSE(std::filesystem::exists(cdx_ + ".bad"));
+    struct Case {
+        const char* name;
+        std::function<void()> leave;
+        const char* reason;  // part of the reason the calls give
+    };
+    const Case cases[] = {
+        {"dirty tag", [this] { MarkDirty(1); }, "nicht sauber geschlossen"},
+        {"dirty directory", [this] { MarkDirty(0); }, "nicht sauber geschlossen"},
+        {"index from before an append",
+         [this] {
+             std::filesystem::rename(cdx_, cdx_ + ".away");
+             ASSERT_NE(dbe_Use(file_.c_str(), nullptr, DBE_SHARED, 2), 0);
+             ASSERT_EQ(dbe_AppendBlank(), 1);
+             ASSERT_EQ(dbe_Replace("NAME", DBE_REPL_TEXT, "Foxtrot"), 1);
+             dbe_CloseAll();
+             std::filesystem::rename(cdx_ + ".away", cdx_);
+         },
+         "deckt 4 Sätze ab"},
+        {"writer killed after an append",
+         [this] {
+             // The files as they are on disk while the writer still runs.
+             ASSERT_NE(dbe_Use(file_.c_str(), nullptr, DBE_EXCLUSIVE, 2), 0);
+             ASSERT_EQ(dbe_AppendBlank(), 1);
+             ASSERT_EQ(dbe_Replace("NAME", DBE_REPL_TEXT, "Foxtrot"), 1);
+             ASSERT_EQ(dbe_WriteAppended(), 1) << dbe_LastError();
+             const std::string table = lxtest::ReadFile(file_), memo = lxtest::ReadFile(Path("DIRTY.FPT")),
+                               index = lxtest::ReadFile(cdx_);
+             dbe_CloseAll();
+             lxtest::WriteFile(file_, table);
+             lxtest::WriteFile(Path("DIRTY.FPT"), memo);
+             lxtest::WriteFile(cdx_, index);
+         },
+         "nicht sauber geschlossen"},
+    };
+    const std::string table = lxtest::ReadFile(file_), memo = lxtest::ReadFile(Path("DIRTY.FPT")),
+                      index = lxtest::ReadFile(cdx_);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        lxtest::WriteFile(file_, table);
+        lxtest::WriteFile(Path("DIRTY.FPT"), memo);
+        lxtest::WriteFile(cdx_, index);
+        c.leave();
+        const std::string left = lxtest::ReadFile(cdx_);
+        ASSERT_NE(dbe_Use(file_.c_str(), nullptr, DBE_READONLY, 2), 0) << dbe_LastError();
+        EXPECT_EQ(dbe_SysProp(DBE_PROP_ORDER_COUNT, 0), 1);
+        dbe_SetOrder(1);
+        EXPECT_NE(std::string(dbe_LastError()).find("neu aufgebaut"), std::string::npos) << dbe_LastError();
+        ASSERT_EQ(dbe_IndexOrd(), 1);
+        auto failsWithTheReason = [&](const char* call) {
+            EXPECT_EQ(dbe_LastErrorCode(), DBE_ERR_FAILED) << call;
+            EXPECT_NE(std::string(dbe_LastError()).find("NAME"), std::string::npos) << call << ": " << dbe_LastError();
+            EXPECT_NE(std::string(dbe_LastError()).find(c.reason), std::string::npos) << call << ": " << dbe_LastError();
+        };
+        // "alpha" is there: the seek must not answer "not found".
+        EXPECT_EQ(dbe_Seek("ALPHA"), 0);
+        failsWithTheReason("dbe_Seek");
+        EXPECT_EQ(dbe_GoTop(), 0);
+        failsWithTheReason("dbe_GoTop");
+        EXPECT_EQ(dbe_GoBottom(), 0);
+        failsWithTheReason("dbe_GoBottom");
+        EXPECT_EQ(dbe_Skip(1), 0);
+        failsWithTheReason("dbe_Skip");
+        EXPECT_EQ(dbe_QueryRecCount(), 0u);
+        failsWithTheReason("dbe_QueryRecCount");
+        // Record order, asked for, walks every record.
+        dbe_SetOrder(0);
+        EXPECT_EQ(Walk().size(), dbe_RecCount()) << dbe_LastError();
+        dbe_CloseAll();
+        // The read-only opener left the file as it was.
+        EXPECT_EQ(lxtest::ReadFile(cdx_), left);
+        EXPECT_FALSE(std::filesystem::exists(cdx_ + ".bad"));
+    }
     // A writer rebuilds it.
-    dbe_CloseAll();
     ASSERT_NE(dbe_Use(file_.c_str(), nullptr, DBE_SHARED, 2), 0);
     dbe_SetOrder(1);
-    EXPECT_EQ(Walk(), (std::vector<std::string>{"alpha", "bravo", "Charlie", "Echo"})) << dbe_LastError();
+    EXPECT_EQ(Walk(), (std::vector<std::string>{"alpha", "bravo", "Charlie", "Echo", "Foxtrot"})) << dbe_LastError();
+    EXPECT_NE(dbe_Seek("ALPHA"), 0) << dbe_LastError();
 }
 
 // A change of the file cut short (its dirty mark set): the tag list is
