@@ -9,6 +9,7 @@
 #include "platform/core/file_utils.h"
 #include "platform/core/win_path.h"
 #include "platform/dbf/dbe.h"
+#include "platform/fts/fts.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/forms.h"
 #include "shared/status4_form.h"
@@ -282,7 +283,7 @@ bool TArbeitsbereich::FtsOeffnen(const QString& logPrefix)
     ftsPuffer_.assign(static_cast<size_t>(dbe_->RecSize()) + 1, '\0');
     const QString ia = dateien_.Ia();
     if (FileExists(ia)) {
-        ftsHandle_ = fts_->OpenIndex(ia, 20, 0);
+        FtsDateiOeffnen();
         return false;
     }
     FtsAufbauen(logPrefix);
@@ -320,8 +321,14 @@ void TArbeitsbereich::FtsAufbauen(const QString& logPrefix)
     }
     status.reset();
     dbe_->GoTop();
-    ftsHandle_ = fts_->OpenIndex(ia, 20, 0);
+    FtsDateiOeffnen();
     Screen->SetCursor(crDefault);
+}
+
+void TArbeitsbereich::FtsDateiOeffnen()
+{
+    // A read-only album leaves its full-text file as it is: searches only.
+    ftsHandle_ = fts_->OpenIndex(dateien_.Ia(), 20, nurLesen_ ? kFtsOpenReadOnly : 0);
 }
 
 void TArbeitsbereich::FtsVerwerfen()

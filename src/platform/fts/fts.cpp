@@ -388,7 +388,7 @@ bool Validate(Index& ix) {
 
 }  // namespace
 
-int FtsOpen(const char* fileName, int, int) {
+int FtsOpen(const char* fileName, int, int b) {
     std::lock_guard lock(gMutex);
     if (!fileName || !*fileName) return kFtsErrUnusable;
     struct stat info {};
@@ -396,7 +396,8 @@ int FtsOpen(const char* fileName, int, int) {
 
     auto ix = std::make_unique<Index>();
     ix->path = fileName;
-    if (sqlite3_open_v2(fileName, &ix->db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+    const int mode = b == kFtsOpenReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+    if (sqlite3_open_v2(fileName, &ix->db, mode, nullptr) != SQLITE_OK)
         return kFtsErrUnusable;
     ConfigureConnection(ix->db);
     ix->readOnly = sqlite3_db_readonly(ix->db, "main") == 1;
