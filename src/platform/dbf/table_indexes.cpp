@@ -243,6 +243,22 @@ void TableIndexes::FollowTagLists()
     }
 }
 
+bool TableIndexes::ProductionChangesSeen(std::uint64_t& seen)
+{
+    if (!production_ || !production_->cdx || production_->tags.empty()) return false;
+    dbfcdx::CdxFile& cdx = *production_->cdx;
+    // (A held lock keeps every other process from changing the file.)
+    if (!cdx.Held()) {
+        try {
+            cdx.ReadAccess([] { return 0; });
+        } catch (const dbfcdx::CdxError&) {
+            return false;  // the caller reads what it needs instead
+        }
+    }
+    seen = cdx.ChangesSeen();
+    return true;
+}
+
 void TableIndexes::FollowTagList(IndexFile& file)
 {
     if (!TagListChanged(file)) return;

@@ -168,6 +168,11 @@ public:
     bool MakeKey(IndexTag& tag, const char* image, std::string& key);
     bool Passes(IndexTag& tag, const char* image);
     dbfexpr::ExprContext Context(std::uint32_t recno);
+    // Shared use: the production index's ChangesSeen as it stands now (the
+    // change counter read under its lock unless this process holds it);
+    // false when there is none to ask (no production index with tags, or
+    // its lock or file cannot be had).
+    bool ProductionChangesSeen(std::uint64_t& seen);
     // Shared use: the tags of every open index file follow what other
     // processes added or deleted (the change counter read under the lock).
     void FollowTagLists();
