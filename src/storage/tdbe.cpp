@@ -604,6 +604,16 @@ QString TDbe::IndexKeyField(int order)
     return Dec(dbe_IndexKeyField(order));
 }
 
+bool TDbe::OrderUsable(int order, QString* why)
+{
+    TAreaScope scope(*this);
+    if (dbe_SysProp(DBE_PROP_ORDER_USABLE, order) == 1)
+        return true;
+    if (why)
+        *why = QString::fromUtf8(dbe_LastError());
+    return false;
+}
+
 int TDbe::SetOrder(int order)
 {
     TAreaScope scope(*this);

@@ -147,6 +147,11 @@ public:
     // The key expression of `order` as it was created (0 = the current order).
     QString IndexKey(int order = 0);
     QString IndexKeyField(int order = 0);
+    // Whether the seeks and moves of `order` (0 = the current one) can read
+    // its tag now; else false with the engine's reason in `why` (a tag left
+    // half-written that a read-only album cannot rebuild, one built with
+    // another sort-weight table).
+    bool OrderUsable(int order, QString* why = nullptr);
     // Makes `order` current (0 = natural) and the table's IndexName its tag;
     // gives the order current before. An order above the count changes nothing.
     int SetOrder(int order);

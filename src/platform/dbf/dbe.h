@@ -515,6 +515,11 @@ enum : int {
     DBE_PROP_SORT_WEIGHTS = 1101,     // value: address of 256 weight bytes
                                       // (copied) for character keys; 0 resets
     DBE_PROP_ORDER_COUNT = 3000,      // number of orders of the selected area
+    DBE_PROP_ORDER_USABLE = 3001,     // value: order (0: the current one); 1 when
+                                      // its seeks and moves can read its tag now
+                                      // (a tag left half-written is rebuilt first
+                                      // where the area may), else 0 with the
+                                      // reason in dbe_LastError (cleared on 1)
     DBE_PROP_RECBUFFER = 65000,       // address of the selected area's record buffer
     DBE_PROP_AREA_IN_USE = 65002,     // value: area; 1 when a table is open there
     DBE_PROP_MULTI_TAG = 65006,       // 1 when the current order's file holds several tags

@@ -70,18 +70,14 @@ std::uint32_t TagOrder::InTable(std::uint32_t recno)
     return recno;
 }
 
-bool TagOrder::Lost()
+bool TagOrder::Usable(std::string& why)
 {
-    if (!file_ || file_->cdx || file_->lost.empty()) return false;
-    failure_ = "Der Index " + name_ + " ist nicht verfügbar: " + file_->lost;
-    return true;
-}
-
-bool TagOrder::Unusable()
-{
-    if (Tag()) return false;
-    if (!Lost()) failure_ = unusable_.empty() ? "Der Index " + name_ + " ist nicht benutzbar" : unusable_;
-    return true;
+    if (Tag()) return true;
+    if (file_ && !file_->cdx && !file_->lost.empty())
+        why = "Der Index " + name_ + " ist nicht verfügbar: " + file_->lost;
+    else
+        why = unusable_.empty() ? "Der Index " + name_ + " ist nicht benutzbar" : unusable_;
+    return false;
 }
 
 std::string TagOrder::Probe(std::string_view text)
@@ -268,7 +264,7 @@ std::uint32_t TagOrder::Guard(F&& step)
             // usable before it, then the step reads the file under its lock
             // (shared).
             table_.Indexes().Settle();
-            if (Unusable()) return 0;
+            if (!Usable(failure_)) return 0;
             if (file_ && file_->cdx) {
                 dbfcdx::CdxFile& cdx = *file_->cdx;
                 bool relist = false;

@@ -25,9 +25,10 @@ public:
 
     // The tag, made usable where this process can (rebuilt when it was left
     // half-changed); null when it is gone (file closed, tag deleted) or
-    // cannot be used, unusableReason() then says why.
+    // cannot be used (see Usable).
     IndexTag* Tag();
-    const std::string& unusableReason() const { return unusable_; }
+    // Whether Tag() gives the tag; else false with the reason in `why`.
+    bool Usable(std::string& why);
     IndexFile* file() const { return file_; }
 
     std::uint32_t First() override;
@@ -78,12 +79,6 @@ private:
     // crash left ahead of its table) is damage, raised as CdxError, never
     // a record another append may take later.
     std::uint32_t InTable(std::uint32_t recno);
-    // Whether the tag's index file is lost (IndexFile::lost): the reason
-    // then goes to failure_.
-    bool Lost();
-    // Whether the tag cannot be used now (see Tag()): the reason then goes
-    // to failure_.
-    bool Unusable();
     template <typename F>
     std::uint32_t Guard(F&& step);
     bool Locate(std::uint32_t recno);  // true: the cursor stands on recno

@@ -145,6 +145,9 @@ TEST_F(DirtyIndexTest, AnOrderAReadOnlyOpenerCannotRebuildFailsWithItsReason)
         failsWithTheReason("dbe_Skip");
         EXPECT_EQ(dbe_QueryRecCount(), 0u);
         failsWithTheReason("dbe_QueryRecCount");
+        // The caller can ask before it chooses the order.
+        EXPECT_EQ(dbe_SysProp(DBE_PROP_ORDER_USABLE, 1), 0);
+        failsWithTheReason("DBE_PROP_ORDER_USABLE");
         // Record order, asked for, walks every record.
         dbe_SetOrder(0);
         EXPECT_EQ(Walk().size(), dbe_RecCount()) << dbe_LastError();
@@ -158,6 +161,8 @@ TEST_F(DirtyIndexTest, AnOrderAReadOnlyOpenerCannotRebuildFailsWithItsReason)
     dbe_SetOrder(1);
     EXPECT_EQ(Walk(), (std::vector<std::string>{"alpha", "bravo", "Charlie", "Echo", "Foxtrot"})) << dbe_LastError();
     EXPECT_NE(dbe_Seek("ALPHA"), 0) << dbe_LastError();
+    EXPECT_EQ(dbe_SysProp(DBE_PROP_ORDER_USABLE, 0), 1) << dbe_LastError();
+    EXPECT_STREQ(dbe_LastError(), "");
 }
 
 // A change of the file cut short (its dirty mark set): the tag list is
