@@ -618,8 +618,11 @@ int TDbe::SetOrder(int order)
 {
     TAreaScope scope(*this);
     const int previous = dbe_IndexOrd();
+    orderError_.clear();
     TTable* t = Table();
-    if (t && t->Active()) {
+    const bool active = t && t->Active();
+    QString name;
+    if (active) {
         // The definitions are read again when they no longer match the
         // engine's orders (tags made or opened behind the table's back).
         const int count = static_cast<int>(dbe_SysProp(DBE_PROP_ORDER_COUNT, 0));
@@ -631,11 +634,17 @@ int TDbe::SetOrder(int order)
         const TIndexDefs& defs = t->IndexDefs();
         if (order < 0 || order > defs.Count())
             return previous;
-        const QString name = order == 0 ? QString() : defs.Items(order - 1).Name;
+        name = order == 0 ? QString() : defs.Items(order - 1).Name;
+    } else if (order < 0 || order > dbe_SysProp(DBE_PROP_ORDER_COUNT, 0)) {
+        return previous;
+    }
+    if (order > 0 && !OrderUsable(order, &orderError_))
+        return previous;
+    if (active) {
         BrowseMode();
         dbe_SetOrder(order);
         SetTableIndexName(name);
-    } else if (order >= 0 && order <= dbe_SysProp(DBE_PROP_ORDER_COUNT, 0)) {
+    } else {
         dbe_SetOrder(order);
     }
     return previous;

@@ -154,7 +154,12 @@ public:
     bool OrderUsable(int order, QString* why = nullptr);
     // Makes `order` current (0 = natural) and the table's IndexName its tag;
     // gives the order current before. An order above the count changes nothing.
+    // An order whose tag cannot be read now (OrderUsable) is not made
+    // current: the table keeps the order it has (every move in that order
+    // would fail), and OrderError() says why.
     int SetOrder(int order);
+    // Why the last SetOrder kept the order; empty when it set it.
+    const QString& OrderError() const { return orderError_; }
     // Makes the tag current and gives its order (0 when there is none).
     int TagArea(const QString& tag);
     int IndexOpen(const QString& file);
@@ -227,6 +232,7 @@ private:
 
     TDbeDataLink dataLink_;
     QString seekError_;
+    QString orderError_;
     TStringList extraIndexes_;
     QString filter_;
     uint16_t createArea_ = 0;

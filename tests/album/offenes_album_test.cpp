@@ -110,6 +110,46 @@ public:
     }
     int Tags() const { return werkstatt->bilder.bereich.Tags().Count(); }
 
+    // An album of three entries in the description's order (6), its index
+    // left with dirty marks (the tags' own, else the file's), then
+    // write-protected; skipped where files cannot be write-protected.
+    void SchreibgeschuetztMitMarken(bool nurTags)
+    {
+        AlbumMitIndex({"b", "a", "c"});
+        Bilder().SortierungSetzen(6);
+        std::string cdx = lxtest::ReadFile(Datei("TEST.CDX"));
+        std::size_t mark = cdx.find("LXCD");  // the file's header first
+        if (nurTags)
+            mark = cdx.find("LXCD", mark + 1);
+        for (; mark != std::string::npos; mark = nurTags ? cdx.find("LXCD", mark + 1) : std::string::npos)
+            cdx[mark + 8] = 1;  // the dirty mark
+        lxtest::WriteFile(Datei("TEST.CDX"), cdx);
+        vorher = lxtest::AlbumDateien(Ordner());
+        for (const char* datei : {"TEST.DBF", "TEST.FPT", "TEST.CDX", "TEST.IA"})
+            if (fs::exists(Datei(datei)) && !Schreibschuetzen(datei))
+                GTEST_SKIP() << "cannot write-protect a file here";
+        ASSERT_EQ(::chmod(Ordner().c_str(), 0555), 0);
+    }
+    // What both cases show: the entries in record order, read-only, the
+    // write-protection notice first and `hinweise` notices in all, no file
+    // changed.
+    void UnsortiertUndUnveraendert(int hinweise)
+    {
+        ASSERT_TRUE(Tabelle().Active());
+        EXPECT_TRUE(Bilder().NurLesen());
+        EXPECT_EQ(Dbe()->IndexOrd(), 0);
+        EXPECT_EQ(ansicht.Sortierung, "Unsortiert");
+        std::vector<std::string> gezeigt;
+        for (Dbe()->GoTop(); !Dbe()->Eof(); Dbe()->Skip(1))
+            gezeigt.push_back(Dbe()->GetTrimString("SHORTDESC").toStdString());
+        EXPECT_EQ(gezeigt, (std::vector<std::string>{"b", "a", "c"}));
+        const QStringList& texte = werkstatt->dienste.Hinweise;
+        ASSERT_EQ(texte.size(), hinweise) << texte.join(u'|').toStdString();
+        EXPECT_TRUE(texte[0].contains("ist schreibgeschützt")) << texte[0].toStdString();
+        ::chmod(Ordner().c_str(), 0755);
+        EXPECT_TRUE(lxtest::AlbumDateien(Ordner()) == vorher) << "an album file was changed";
+    }
+
     // Write-protects an album file as a CD does: read-only, and for root
     // (whom the mode bits do not stop) immutable. False when that cannot be
     // done here.
@@ -269,41 +309,23 @@ const TFall kFaelle[] = {
          EXPECT_TRUE(t.werkstatt->dienste.Gerufen("ist schreibgeschützt"));
      }},
     // A write-protected album whose index a writer left unfinished (killed
-    // after an append): nothing can be rebuilt, so the album opens in record
-    // order, says so, and keeps every file as it was.
-    {"AReadOnlyAlbumWhoseIndexNeedsARebuildOpensInRecordOrder",
-     [](OffenesAlbumTest& t) {
-         t.AlbumMitIndex({"b", "a", "c"});
-         t.Bilder().SortierungSetzen(6);
-         std::string cdx = lxtest::ReadFile(t.Datei("TEST.CDX"));
-         const std::size_t mark = cdx.find("LXCD");
-         ASSERT_NE(mark, std::string::npos);
-         cdx[mark + 8] = 1;  // the directory's dirty mark
-         lxtest::WriteFile(t.Datei("TEST.CDX"), cdx);
-         t.vorher = lxtest::AlbumDateien(t.Ordner());
-         for (const char* datei : {"TEST.DBF", "TEST.FPT", "TEST.CDX", "TEST.IA"})
-             if (fs::exists(t.Datei(datei)) && !t.Schreibschuetzen(datei))
-                 GTEST_SKIP() << "cannot write-protect a file here";
-         ASSERT_EQ(::chmod(t.Ordner().c_str(), 0555), 0);
-     },
-     [](TPromptScript&) {}, 1,
-     [](OffenesAlbumTest& t, const TPromptScript& s) {
-         ASSERT_TRUE(t.Tabelle().Active());
-         EXPECT_TRUE(t.Bilder().NurLesen());
-         EXPECT_EQ(t.Dbe()->IndexOrd(), 0);
-         EXPECT_EQ(t.ansicht.Sortierung, "Unsortiert");
-         std::vector<std::string> gezeigt;
-         for (t.Dbe()->GoTop(); !t.Dbe()->Eof(); t.Dbe()->Skip(1))
-             gezeigt.push_back(t.Dbe()->GetTrimString("SHORTDESC").toStdString());
-         EXPECT_EQ(gezeigt, (std::vector<std::string>{"b", "a", "c"}));
-         const QStringList& hinweise = t.werkstatt->dienste.Hinweise;
-         ASSERT_EQ(hinweise.size(), 2) << hinweise.join(u'|').toStdString();
-         EXPECT_TRUE(hinweise[0].contains("ist schreibgeschützt")) << hinweise[0].toStdString();
-         EXPECT_TRUE(hinweise[1].contains("TEST.CDX")) << hinweise[1].toStdString();
-         EXPECT_TRUE(hinweise[1].contains("unsortiert")) << hinweise[1].toStdString();
-         EXPECT_EQ(s.Shown("schief gegangen"), 0);
-         ::chmod(t.Ordner().c_str(), 0755);
-         EXPECT_TRUE(lxtest::AlbumDateien(t.Ordner()) == t.vorher) << "an album file was changed";
+    // after an append): nothing can be rebuilt, so the album opens without
+    // its index, in record order, says so, and keeps every file as it was.
+    {"AReadOnlyAlbumWhoseIndexMustBeRebuiltOpensWithoutIt",
+     [](OffenesAlbumTest& t) { t.SchreibgeschuetztMitMarken(false); },
+     [](TPromptScript& s) { s.Answer(TPromptKind::Message, mrOk, "das Fotoalbum wird ohne Index geöffnet!"); }, 1,
+     [](OffenesAlbumTest& t, const TPromptScript&) { t.UnsortiertUndUnveraendert(1); }},
+    // The same with only the tags left half-changed (a writer stopped while
+    // it rebuilt them): the tags are listed, but the saved order cannot be
+    // read, so the album shows its entries unsorted and says why.
+    {"AReadOnlyAlbumWhoseTagsAreHalfChangedOpensUnsorted",
+     [](OffenesAlbumTest& t) { t.SchreibgeschuetztMitMarken(true); }, [](TPromptScript&) {}, 1,
+     [](OffenesAlbumTest& t, const TPromptScript&) {
+         t.UnsortiertUndUnveraendert(2);
+         const QString hinweis = t.werkstatt->dienste.Hinweise.value(1);
+         EXPECT_TRUE(hinweis.contains("TEST.CDX")) << hinweis.toStdString();
+         EXPECT_TRUE(hinweis.contains("SHORTDESC")) << hinweis.toStdString();
+         EXPECT_TRUE(hinweis.contains("unsortiert")) << hinweis.toStdString();
      }},
     {"TheOrderIsKeptAcrossAReopen",
      [](OffenesAlbumTest& t) {

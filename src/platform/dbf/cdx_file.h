@@ -424,6 +424,11 @@ public:
     // while the number stands and the file has tags, no other process
     // deleted or recalled a record of the table.
     std::uint64_t ChangesSeen() const { return changesSeen_; }
+    // Whether the file was found with a change cut short (the directory's
+    // dirty mark, or a record count that differs from the table's) that no
+    // access could take over yet: every tag must be rebuilt; and why.
+    bool CutShort() const { return cutShort_; }
+    const std::string& CutShortReason() const { return cutShortReason_; }
     // Shared use: an access keeps the lock after it ends (not when the file
     // is read-only or broken).
     bool KeepsLockAfterAccess() const { return shared_ && fd_ >= 0 && !readOnly_ && brokenReason_.empty(); }

@@ -102,7 +102,11 @@ enum : int {
 // other areas may do.
 // `type`: one of the table types above (anything else is taken as 2).
 // The memo file (.FPT) and, for types 2/12, the production index (.CDX of the
-// table's name, when it exists) open with the table.
+// table's name, when it exists) open with the table. A read-only open of a
+// table whose production index must be rebuilt as a whole (a change cut
+// short, a record count that differs) opens the table without it and says
+// so in dbe_LastError (code DBE_ERR_NONE), as for an index it cannot read;
+// a writer that opens the table later opens and rebuilds the index.
 // A table whose header record count disagrees with the file size opens with
 // the count of whole records the file really holds; dbe_LastError then tells
 // what was corrected and dbe_SysProp(DBE_PROP_REPAIRED) gives 1 for the area.
@@ -347,9 +351,9 @@ int dbe_IndexTag(const char* file, const char* tag, const char* key, int option,
 int dbe_IndexOrd();
 // Makes `order` current (0 = natural; a number above the count changes
 // nothing) and gives the previous order. The record stays the same. A tag
-// left half-written (dirty mark, or an index whose record count differs from
-// the table's) that this area cannot rebuild because it is read-only is
-// reported in dbe_LastError ("... muss neu aufgebaut werden"); every seek,
+// left half-written (its dirty mark) that this area cannot rebuild because
+// it is read-only is reported in dbe_LastError ("... muss neu aufgebaut
+// werden"); every seek,
 // move and count in that order then fails with the reason until a writer
 // rebuilds the tag (order 0 walks the records in natural order). A
 // character tag built with another sort-weight table than the one in force

@@ -935,6 +935,9 @@ bool DbfTable::BecomeWritable(std::string& error)
     fd_.Reset(fd);
     writable_ = true;
     ReopenMemo();
+    // A production index the read-only openers left out (unreadable, or to
+    // be rebuilt) is opened by the writer: it must not write without it.
+    if (!indexes_ || !indexes_->production()) productionIndexTried = false;
     return true;
 }
 

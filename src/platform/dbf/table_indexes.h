@@ -73,6 +73,8 @@ public:
     // stays and the table opens without it, its writes refused.
     // False (with the reason) when another process keeps the file's lock:
     // the table is busy and must not be opened without its index.
+    // A read-only opener opens the table without an index whose every tag
+    // must be rebuilt (a change cut short), with a note.
     bool OpenProduction(std::string& note, std::string& error);
     IndexFile* production() { return production_; }
     // Opens (or joins) an index file; null with a reason on failure.
