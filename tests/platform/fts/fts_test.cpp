@@ -130,6 +130,18 @@ TEST(FtsText, ConvertsToUtf8) {
 
 // ---------------------------------------------------------------- index
 
+// An index of "Sommerurlaub" and "Winter" opened for reading only: both are
+// found, every change is refused, and the entries stay.
+void SearchesAndRefusesChanges(int h) {
+    EXPECT_EQ(FtsNumRecs(h), 2);
+    EXPECT_EQ(Hits(h, "urlaub"), std::vector<int>{1});
+    EXPECT_EQ(FtsAdd(h, "neu"), kFtsErrReadOnly);
+    EXPECT_EQ(FtsReplace(h, "neu", 1), kFtsErrReadOnly);
+    EXPECT_EQ(FtsDelete(h, 2), kFtsErrReadOnly);
+    EXPECT_EQ(FtsNumRecs(h), 2);
+    EXPECT_EQ(Hits(h, "winter"), std::vector<int>{2});
+}
+
 class FtsIndex : public ::testing::Test {
 protected:
     lxtest::TempDir dir;
@@ -509,13 +521,7 @@ TEST_F(FtsIndex, ReadOnlyIndexSearchesAndRefusesChanges) {
 
     int h = Keep(FtsOpen(file.c_str(), 20, 0));
     ASSERT_GT(h, 0);
-    EXPECT_EQ(FtsNumRecs(h), 2);
-    EXPECT_EQ(Hits(h, "urlaub"), std::vector<int>{1});
-    EXPECT_EQ(FtsAdd(h, "neu"), kFtsErrReadOnly);
-    EXPECT_EQ(FtsReplace(h, "neu", 1), kFtsErrReadOnly);
-    EXPECT_EQ(FtsDelete(h, 2), kFtsErrReadOnly);
-    EXPECT_EQ(FtsNumRecs(h), 2);
-    EXPECT_EQ(Hits(h, "winter"), std::vector<int>{2});
+    SearchesAndRefusesChanges(h);
 }
 
 // A writable file opened for reading only (the album in "Nur lesen" mode):
@@ -534,12 +540,7 @@ TEST_F(FtsIndex, AReadOnlyOpenLeavesTheFileAsItWas) {
 
     const int h = FtsOpen(file.c_str(), 20, kFtsOpenReadOnly);
     ASSERT_GT(h, 0);
-    EXPECT_EQ(FtsNumRecs(h), 2);
-    EXPECT_EQ(Hits(h, "urlaub"), std::vector<int>{1});
-    EXPECT_EQ(FtsAdd(h, "neu"), kFtsErrReadOnly);
-    EXPECT_EQ(FtsReplace(h, "neu", 1), kFtsErrReadOnly);
-    EXPECT_EQ(FtsDelete(h, 2), kFtsErrReadOnly);
-    EXPECT_EQ(Hits(h, "winter"), std::vector<int>{2});
+    SearchesAndRefusesChanges(h);
     EXPECT_EQ(lxtest::ReadFile(file), bytes) << "changed while open";
     EXPECT_EQ(FtsClose(h), 0);
     EXPECT_EQ(lxtest::ReadFile(file), bytes) << "changed by the close";
