@@ -13,7 +13,14 @@
 // query, as "Ohne Filter" followed by a new filter does, on the shared table
 // and ("EngineExclusiveAfterReset") on a copy opened exclusively with the
 // label tag alone; its reference is "SqlitePrepare", SQLite preparing and
-// counting the statement anew each time.
+// counting the statement anew each time. "EngineAfterResetDeletedHidden"
+// and "EngineExclusiveAfterResetDeletedHidden" do the same with deleted
+// records hidden (dbe_SetDeleted(1)), as the program always has them.
+// "EnginePlainTagAfterReset" and "EnginePlainTagAfterResetDeletedHidden"
+// run the label query on a copy opened exclusively with one tag on LABEL
+// that holds every record (no FOR condition): the tag answers the query,
+// and with deleted records hidden only their deletion marks are left to
+// know.
 //
 // Records: LUMADEX_BENCH_RECORDS (default 100000). Fixed iterations (for
 // an instruction count under callgrind): LUMADEX_BENCH_ITERATIONS. Under
@@ -105,13 +112,15 @@ std::array<unsigned char, 256> Weights()
 std::string AlbumPath() { return (Folder() / "ALBUM.DBF").string(); }
 std::string AlbumTagsPath() { return (Folder() / "TAGS43.DBF").string(); }
 std::string OneTagPath() { return (Folder() / "ONETAG.DBF").string(); }
+std::string PlainTagPath() { return (Folder() / "PLAINTAG.DBF").string(); }
 
 // The areas of the two tables: the album with its date and label tags, and
 // the same records with the program's 43 tags in the date tag's order (as
 // the main window shows an album).
 std::uint16_t gArea = 0, gAreaTags = 0;
-// The same records opened exclusively with the label tag alone.
-std::uint16_t gAreaOneTag = 0;
+// The same records opened exclusively with the label tag alone, and with
+// one tag on LABEL of every record.
+std::uint16_t gAreaOneTag = 0, gAreaPlainTag = 0;
 
 // The album's 43 tags as album opening builds them.
 void BuildAlbumTags()
@@ -159,6 +168,13 @@ void FillAlbum()
         std::abort();
     dbe_Commit();
     dbe_CloseAll();
+    fs::copy_file(AlbumPath(), PlainTagPath());
+    fs::copy_file(Folder() / "ALBUM.FPT", Folder() / "PLAINTAG.FPT");
+    if (!dbe_Use(PlainTagPath().c_str(), nullptr, DBE_EXCLUSIVE, DBE_TYPE_FOX) ||
+        !dbe_IndexTag("", "LABEL", "LABEL", 0, 0, ""))
+        std::abort();
+    dbe_Commit();
+    dbe_CloseAll();
     if (!dbe_Use(AlbumPath().c_str(), nullptr, DBE_EXCLUSIVE, DBE_TYPE_FOX)) std::abort();
     if (!dbe_IndexTag("", "AUFNDATUM", "DTOS(AufnDatum)", 0, 0, ".not. deleted()") ||
         !dbe_IndexTag("", "LABEL", "Lower(Label)", 0, 0, ".not. deleted()"))
@@ -171,6 +187,8 @@ void FillAlbum()
     if (dbe_IndexOrd() == 0) std::abort();
     gAreaOneTag = dbe_Use(OneTagPath().c_str(), nullptr, DBE_EXCLUSIVE, DBE_TYPE_FOX);
     if (!gAreaOneTag) std::abort();
+    gAreaPlainTag = dbe_Use(PlainTagPath().c_str(), nullptr, DBE_EXCLUSIVE, DBE_TYPE_FOX);
+    if (!gAreaPlainTag) std::abort();
     gArea = dbe_Use(AlbumPath().c_str(), nullptr, DBE_SHARED, DBE_TYPE_FOX);
     if (!gArea) std::abort();
 }
@@ -265,12 +283,14 @@ struct CallgrindPart {
 
 // dbe_Query + dbe_QueryRecCount in `area`; `fromIndexes` false evaluates
 // every record; `afterReset` clears the filter before each query, as the
-// program's "Ohne Filter" does before a new filter is chosen.
+// program's "Ohne Filter" does before a new filter is chosen; `deletedHidden`
+// hides deleted records, as the program does.
 void Engine(benchmark::State& state, const Case* c, std::uint16_t area, bool fromIndexes, bool afterReset,
-            const std::string& name)
+            bool deletedHidden, const std::string& name)
 {
     dbe_Select(area);
     dbf::Settings().queryFromIndexes = fromIndexes;
+    dbe_SetDeleted(deletedHidden ? 1 : 0);
     {
         CallgrindPart part(name);
         for (auto _ : state) {
@@ -282,6 +302,7 @@ void Engine(benchmark::State& state, const Case* c, std::uint16_t area, bool fro
         }
     }
     dbf::Settings().queryFromIndexes = true;
+    dbe_SetDeleted(0);
     dbe_Query(nullptr);
     dbe_Select(gArea);
     state.counters["hits"] = double(c->expected);
@@ -337,15 +358,29 @@ void Register()
                           held = "SqliteHeld/" + name, everyRecord = "EngineEveryRecord/" + name,
                           albumTags = "EngineAlbumTags/" + name, afterReset = "EngineAfterReset/" + name,
                           prepared = "SqlitePrepare/" + name,
-                          exclusiveReset = "EngineExclusiveAfterReset/" + name;
-        fix(benchmark::RegisterBenchmark(engine.c_str(), Engine, &c, gArea, true, false, engine));
-        fix(benchmark::RegisterBenchmark(albumTags.c_str(), Engine, &c, gAreaTags, true, false, albumTags));
-        fix(benchmark::RegisterBenchmark(afterReset.c_str(), Engine, &c, gArea, true, true, afterReset));
-        fix(benchmark::RegisterBenchmark(exclusiveReset.c_str(), Engine, &c, gAreaOneTag, true, true, exclusiveReset));
+                          exclusiveReset = "EngineExclusiveAfterReset/" + name,
+                          resetHidden = "EngineAfterResetDeletedHidden/" + name,
+                          exclusiveResetHidden = "EngineExclusiveAfterResetDeletedHidden/" + name;
+        fix(benchmark::RegisterBenchmark(engine.c_str(), Engine, &c, gArea, true, false, false, engine));
+        fix(benchmark::RegisterBenchmark(albumTags.c_str(), Engine, &c, gAreaTags, true, false, false, albumTags));
+        fix(benchmark::RegisterBenchmark(afterReset.c_str(), Engine, &c, gArea, true, true, false, afterReset));
+        fix(benchmark::RegisterBenchmark(exclusiveReset.c_str(), Engine, &c, gAreaOneTag, true, true, false,
+                                         exclusiveReset));
+        fix(benchmark::RegisterBenchmark(resetHidden.c_str(), Engine, &c, gArea, true, true, true, resetHidden));
+        fix(benchmark::RegisterBenchmark(exclusiveResetHidden.c_str(), Engine, &c, gAreaOneTag, true, true, true,
+                                         exclusiveResetHidden));
         fix(benchmark::RegisterBenchmark(perStatement.c_str(), SqliteCount, &c, false, perStatement));
         fix(benchmark::RegisterBenchmark(prepared.c_str(), SqlitePrepareCount, &c, prepared));
         fix(benchmark::RegisterBenchmark(held.c_str(), SqliteCount, &c, true, held));
-        fix(benchmark::RegisterBenchmark(everyRecord.c_str(), Engine, &c, gArea, false, false, everyRecord));
+        fix(benchmark::RegisterBenchmark(everyRecord.c_str(), Engine, &c, gArea, false, false, false, everyRecord));
+        if (name == "Label") {
+            // (The other queries would be evaluated record by record there.)
+            const std::string plain = "EnginePlainTagAfterReset/" + name,
+                              plainHidden = "EnginePlainTagAfterResetDeletedHidden/" + name;
+            fix(benchmark::RegisterBenchmark(plain.c_str(), Engine, &c, gAreaPlainTag, true, true, false, plain));
+            fix(benchmark::RegisterBenchmark(plainHidden.c_str(), Engine, &c, gAreaPlainTag, true, true, true,
+                                             plainHidden));
+        }
     }
 }
 
@@ -362,7 +397,8 @@ int main(int argc, char** argv)
     // the tag's entries, reading its pages) is not part of the figures.
     for (Case& c : gCases) {
         c.expected = gSqlite->Count(c.sql);
-        for (const std::uint16_t area : {gAreaTags, gArea, gAreaOneTag}) {
+        for (const std::uint16_t area : {gAreaTags, gArea, gAreaOneTag, gAreaPlainTag}) {
+            if (area == gAreaPlainTag && std::string(c.name) != "Label") continue;
             dbe_Select(area);
             if (!dbe_Query(c.engine) || std::int64_t(dbe_QueryRecCount()) != c.expected) std::abort();
             dbe_Query(nullptr);

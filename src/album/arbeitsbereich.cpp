@@ -9,6 +9,7 @@
 #include "platform/core/file_utils.h"
 #include "platform/core/win_path.h"
 #include "platform/dbf/dbe.h"
+#include "platform/fts/fts.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/forms.h"
 #include "shared/status4_form.h"
@@ -315,7 +316,7 @@ bool TArbeitsbereich::FtsOeffnen(const QString& logPrefix)
     ftsPuffer_.assign(static_cast<size_t>(dbe_->RecSize()) + 1, '\0');
     const QString ia = dateien_.Ia();
     if (FileExists(ia)) {
-        ftsHandle_ = fts_->OpenIndex(ia, 20, 0);
+        FtsDateiOeffnen();
         return false;
     }
     FtsAufbauen(logPrefix);
@@ -328,7 +329,7 @@ void TArbeitsbereich::FtsAufbauen(const QString& logPrefix)
     TControlsDisabler aus(dbe_->DataSet());
     fts_->CreateIndex(ia, 20, 2, 1, 1);
     FtsEintragen(1, logPrefix);
-    ftsHandle_ = fts_->OpenIndex(ia, 20, 0);
+    FtsDateiOeffnen();
 }
 
 void TArbeitsbereich::FtsEintragen(uint32_t ab, const QString& logPrefix)
@@ -380,6 +381,12 @@ void TArbeitsbereich::FtsNachtragen(uint32_t bisher, const QString& logPrefix)
         FtsAufbauen(logPrefix);
     fts_->Close();
     dbe_->SetOrder(order);
+}
+
+void TArbeitsbereich::FtsDateiOeffnen()
+{
+    // A read-only album leaves its full-text file as it is: searches only.
+    ftsHandle_ = fts_->OpenIndex(dateien_.Ia(), 20, nurLesen_ ? kFtsOpenReadOnly : 0);
 }
 
 void TArbeitsbereich::FtsVerwerfen()

@@ -177,6 +177,9 @@ protected:
     TProgrammDienste& Umgebung() const { return umgebung_; }
 
 private:
+    // Opens the existing full-text index file (for reading only when the
+    // album is read-only).
+    void FtsDateiOeffnen();
     // Opens the area's album exclusively without its index on the table of
     // `halter`: true when it is held so (that table stays open); else false,
     // with the busy message in `belegt` when another program uses it.

@@ -369,6 +369,15 @@ int TOffenesAlbum::OeffnenLauf(bool wiederholen, bool picklistenFragen)
 
     if (tabelle->Active()) {
         dbe->SetOrder(gemerkteOrder == 0 ? bilder_.Sortierung() : gemerkteOrder);
+        // An order whose tag cannot be read (left half-written by a writer
+        // that stopped, and the album is read-only) is not taken: the
+        // album shows its entries unsorted and says why.
+        if (!dbe->OrderError().isEmpty())
+            dienste_.Hinweis(QStringLiteral("Hinweismeldung"),
+                             QStringLiteral("Die Indexdatei ") + bilder_.Dateien().Cdx() +
+                                 QStringLiteral(" kann nicht benutzt werden (") + dbe->OrderError() +
+                                 QStringLiteral("). Das Fotoalbum wird unsortiert angezeigt !"),
+                             170);
         tabelle->Refresh();
         bilder_.SortierungSetzen(dbe->IndexOrd());
         // The status names the order the rows now stand in.

@@ -477,6 +477,11 @@ void TBilderFilter::TitelKlick(const QString& FieldName)
         bereich_.Tabelle()->Refresh();
     }
     ansicht_.SatzAnzahlZeigen();
+    // A tag that cannot be read is not taken: the rows stay as they were.
+    if (!dbe->OrderError().isEmpty()) {
+        umgebung_.Hinweis(dbe->OrderError());
+        return;
+    }
     ansicht_.SortierungZeigen(QStringLiteral("Sortierung=") + FieldName);
 }
 

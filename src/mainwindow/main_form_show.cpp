@@ -169,9 +169,10 @@ void TMainForm::Timer3Timer(TObject* Sender)
 
     // 7: the last order and record of the album.
     if (TableBilder->Active()) {
-        const int order = QKINI_Prog->INIReadInteger(QString::fromLatin1(kSektionHaupt), QStringLiteral("LastOrder"), 6);
-        DbeBilder->SetOrder(order);
+        DbeBilder->SetOrder(QKINI_Prog->INIReadInteger(QString::fromLatin1(kSektionHaupt), QStringLiteral("LastOrder"), 6));
         BilderSatzAnzahlZeigen();
+        // The order the rows stand in (one whose tag cannot be read is not taken).
+        const int order = DbeBilder->IndexOrd();
         const QString tag = DbeBilder->TagName(order);
         StatusBarBilder1->Panels()->Items(3)->SetText(
             order > 0 && !tag.isEmpty() ? QStringLiteral("Sortierung=") + tag : QStringLiteral("Sortierung=Keine"));

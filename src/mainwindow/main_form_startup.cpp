@@ -260,6 +260,9 @@ void TMainForm::SortierungSetzen(const QString& tag)
             return;
         if (name.compare(tag, Qt::CaseInsensitive) == 0) {
             DbeBilder->SetOrder(n);
+            // (A tag that cannot be read is not taken: the rows stay as they are.)
+            if (DbeBilder->IndexOrd() != n)
+                return;
             BereichBilder().SortierungSetzen(n);
             StatusBarBilder1->Panels()->Items(3)->SetText(QStringLiteral("Sortierung=") + name);
             return;

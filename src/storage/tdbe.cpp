@@ -604,12 +604,25 @@ QString TDbe::IndexKeyField(int order)
     return Dec(dbe_IndexKeyField(order));
 }
 
+bool TDbe::OrderUsable(int order, QString* why)
+{
+    TAreaScope scope(*this);
+    if (dbe_SysProp(DBE_PROP_ORDER_USABLE, order) == 1)
+        return true;
+    if (why)
+        *why = QString::fromUtf8(dbe_LastError());
+    return false;
+}
+
 int TDbe::SetOrder(int order)
 {
     TAreaScope scope(*this);
     const int previous = dbe_IndexOrd();
+    orderError_.clear();
     TTable* t = Table();
-    if (t && t->Active()) {
+    const bool active = t && t->Active();
+    QString name;
+    if (active) {
         // The definitions are read again when they no longer match the
         // engine's orders (tags made or opened behind the table's back).
         const int count = static_cast<int>(dbe_SysProp(DBE_PROP_ORDER_COUNT, 0));
@@ -621,11 +634,17 @@ int TDbe::SetOrder(int order)
         const TIndexDefs& defs = t->IndexDefs();
         if (order < 0 || order > defs.Count())
             return previous;
-        const QString name = order == 0 ? QString() : defs.Items(order - 1).Name;
+        name = order == 0 ? QString() : defs.Items(order - 1).Name;
+    } else if (order < 0 || order > dbe_SysProp(DBE_PROP_ORDER_COUNT, 0)) {
+        return previous;
+    }
+    if (order > 0 && !OrderUsable(order, &orderError_))
+        return previous;
+    if (active) {
         BrowseMode();
         dbe_SetOrder(order);
         SetTableIndexName(name);
-    } else if (order >= 0 && order <= dbe_SysProp(DBE_PROP_ORDER_COUNT, 0)) {
+    } else {
         dbe_SetOrder(order);
     }
     return previous;

@@ -147,9 +147,19 @@ public:
     // The key expression of `order` as it was created (0 = the current order).
     QString IndexKey(int order = 0);
     QString IndexKeyField(int order = 0);
+    // Whether the seeks and moves of `order` (0 = the current one) can read
+    // its tag now; else false with the engine's reason in `why` (a tag left
+    // half-written that a read-only album cannot rebuild, one built with
+    // another sort-weight table).
+    bool OrderUsable(int order, QString* why = nullptr);
     // Makes `order` current (0 = natural) and the table's IndexName its tag;
     // gives the order current before. An order above the count changes nothing.
+    // An order whose tag cannot be read now (OrderUsable) is not made
+    // current: the table keeps the order it has (every move in that order
+    // would fail), and OrderError() says why.
     int SetOrder(int order);
+    // Why the last SetOrder kept the order; empty when it set it.
+    const QString& OrderError() const { return orderError_; }
     // Makes the tag current and gives its order (0 when there is none).
     int TagArea(const QString& tag);
     int IndexOpen(const QString& file);
@@ -222,6 +232,7 @@ private:
 
     TDbeDataLink dataLink_;
     QString seekError_;
+    QString orderError_;
     TStringList extraIndexes_;
     QString filter_;
     uint16_t createArea_ = 0;

@@ -10,6 +10,7 @@
 #include "platform/data/data_source.h"
 #include "platform/core/win_path.h"
 #include "platform/dbf/dbe.h"
+#include "platform/fts/fts.h"
 #include "platform/ui/prompt_script.h"
 #include "storage/database_bridge.h"
 #include "storage/tdbe.h"
@@ -237,6 +238,33 @@ TEST_F(ArbeitsbereichTest, TheFullTextIndexIsBuiltFromTheRecordsAndKeptInStep)
     EXPECT_FALSE(fs::exists(Datei("TEST.IA")));
     EXPECT_TRUE(bilder->FtsPuffer().empty());
     EXPECT_TRUE(umgebung.Aufrufe.isEmpty()) << umgebung.Aufrufe.join("\n").toStdString();
+}
+
+// A read-only album ("Nur lesen Modus") searches its full-text index and
+// leaves the file as it was: the session writes nothing to it.
+TEST_F(ArbeitsbereichTest, AReadOnlyAlbumSearchesItsFullTextIndexWithoutWritingIt)
+{
+    TPromptScript script;  // no prompt may come
+    AlbumAnlegen(album, Datei("TEST.DBF"), {"Strand bei Nacht", "Berge im Nebel"});
+    ASSERT_TRUE(bilder->Oeffnen(false));
+    ASSERT_TRUE(bilder->FtsOeffnen(QStringLiteral("Test, ")));
+    bilder->Fts()->Close();
+    bilder->Tabelle()->Close();
+    const std::string vorher = lxtest::ReadFile(Datei("TEST.IA"));
+
+    bilder->NurLesenSetzen(true);
+    ASSERT_TRUE(bilder->Oeffnen(album, false, nullptr, true));
+    EXPECT_FALSE(bilder->FtsOeffnen(QStringLiteral("Test, ")));
+    EXPECT_EQ(bilder->Fts()->NumRecs(), 2);
+    EXPECT_EQ(bilder->Fts()->SetQuery("nebel"), 1);
+    EXPECT_EQ(bilder->Fts()->NextRec(), 2);
+    bilder->Dbe()->GoTop();
+    EXPECT_EQ(bilder->Fts()->Replace(bilder->FtsSatzBild(), 1), kFtsErrReadOnly);
+    EXPECT_EQ(lxtest::ReadFile(Datei("TEST.IA")), vorher) << "changed while open";
+    bilder->Fts()->Close();
+    bilder->Tabelle()->Close();
+    EXPECT_EQ(lxtest::ReadFile(Datei("TEST.IA")), vorher) << "changed by the session";
+    EXPECT_FALSE(fs::exists(Datei("TEST.IA-wal")));
 }
 
 }  // namespace

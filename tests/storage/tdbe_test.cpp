@@ -305,6 +305,43 @@ TEST_F(TDbeTest, OrdersTagsIndexFilesAndScopes)
     EXPECT_EQ(dbe_WorkArea(nullptr), other);
 }
 
+// A tag left half-changed that a read-only table cannot rebuild: SetOrder
+// does not take it (every move in it would fail), the dataset keeps its
+// order and walks every record, and OrderError says why.
+TEST_F(TDbeTest, AnOrderWhoseTagCannotBeReadIsNotTaken)
+{
+    MakeAlbum("BILDER.DBF", 20);
+    {
+        dbe_Use(File("BILDER.DBF").c_str(), "", DBE_EXCLUSIVE, DBE_TYPE_FOX);
+        ASSERT_GT(dbe_IndexTag("", "NAME", "NAME", 0, 0, ""), 0);
+        dbe_Close();
+    }
+    std::string cdx = lxtest::ReadFile(File("BILDER.CDX"));
+    const std::size_t tag = cdx.find("LXCD", cdx.find("LXCD") + 1);  // the tag's header
+    ASSERT_NE(tag, std::string::npos);
+    cdx[tag + 8] = 1;  // its dirty mark
+    lxtest::WriteFile(File("BILDER.CDX"), cdx);
+
+    TLinkedTable lt;
+    lt.table.SetReadOnly(true);
+    Open(lt.table, "BILDER.DBF");
+    TDbe& dbe = lt.dbe;
+    QString warum;
+    EXPECT_FALSE(dbe.OrderUsable(1, &warum));
+    EXPECT_EQ(dbe.SetOrder(1), 0);
+    EXPECT_EQ(dbe.IndexOrd(), 0);
+    EXPECT_EQ(lt.table.IndexName(), "");
+    EXPECT_EQ(dbe.OrderError(), warum);
+    EXPECT_TRUE(warum.contains("NAME") && warum.contains("nicht sauber geschlossen")) << warum.toStdString();
+    int records = 0;
+    for (lt.table.First(); !lt.table.Eof(); lt.table.Next())
+        ++records;
+    EXPECT_EQ(records, 20);
+    // Natural order is always taken, and clears the reason.
+    EXPECT_EQ(dbe.SetOrder(0), 0);
+    EXPECT_TRUE(dbe.OrderError().isEmpty());
+}
+
 TEST_F(TDbeTest, ExtraIndexesAndFilterApplyWheneverTheDatasetOpens)
 {
     MakeAlbum("BILDER.DBF", 20);

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <bit>
 #include <cerrno>
 #include <cstring>
@@ -26,8 +27,17 @@ using namespace internal;
 // ---------------------------------------------------------------------------
 // CdxFile
 
+namespace {
+// The numbers ChangesSeen gives: never the same twice in a process.
+std::uint64_t NextChangesSeen()
+{
+    static std::atomic<std::uint64_t> next{0};
+    return ++next;
+}
+}  // namespace
+
 CdxFile::CdxFile(int fd, bool ownsFd, bool readOnly, const CdxCollation& collation)
-    : fd_(fd), ownsFd_(ownsFd), readOnly_(readOnly), collation_(collation)
+    : fd_(fd), ownsFd_(ownsFd), readOnly_(readOnly), collation_(collation), changesSeen_(NextChangesSeen())
 {
 }
 
@@ -425,6 +435,7 @@ void CdxFile::CheckCoverage()
 
 void CdxFile::Refresh()
 {
+    changesSeen_ = NextChangesSeen();
     // Pages whose bytes are known are kept, to be compared with the file
     // when next used (most pages of a large index are not changed between
     // two accesses); the others go.

@@ -422,6 +422,18 @@ public:
     // held and the number is the same, no other process changed the file
     // since (what an access read then still holds).
     std::uint64_t LockTurn() const { return lockTurns_; }
+    // Shared use: a number, unique in the process, that changes whenever an
+    // access finds the file changed by another process (and differs between
+    // file objects). A process of this engine that writes a record whose
+    // deletion mark changes changes this file (its tags follow the mark), so
+    // while the number stands and the file has tags, no other process
+    // deleted or recalled a record of the table.
+    std::uint64_t ChangesSeen() const { return changesSeen_; }
+    // Whether the file was found with a change cut short (the directory's
+    // dirty mark, or a record count that differs from the table's) that no
+    // access could take over yet: every tag must be rebuilt; and why.
+    bool CutShort() const { return cutShort_; }
+    const std::string& CutShortReason() const { return cutShortReason_; }
     // Shared use: an access keeps the lock after it ends (not when the file
     // is read-only or broken).
     bool KeepsLockAfterAccess() const { return shared_ && fd_ >= 0 && !readOnly_ && brokenReason_.empty(); }
@@ -612,6 +624,7 @@ private:
     std::uint32_t seenVersion_ = 0;  // directory version of what is cached
     bool held_ = false;              // the lock is kept across accesses
     std::uint64_t lockTurns_ = 0;    // see LockTurn
+    std::uint64_t changesSeen_;      // see ChangesSeen
     enum class LockMode { None, Read, Write };
     LockMode lockMode_ = LockMode::None;  // the index lock this process has
     std::chrono::steady_clock::time_point heldSince_{};  // start of this turn

@@ -102,7 +102,11 @@ enum : int {
 // other areas may do.
 // `type`: one of the table types above (anything else is taken as 2).
 // The memo file (.FPT) and, for types 2/12, the production index (.CDX of the
-// table's name, when it exists) open with the table.
+// table's name, when it exists) open with the table. A read-only open of a
+// table whose production index must be rebuilt as a whole (a change cut
+// short, a record count that differs) opens the table without it and says
+// so in dbe_LastError (code DBE_ERR_NONE), as for an index it cannot read;
+// a writer that opens the table later opens and rebuilds the index.
 // A table whose header record count disagrees with the file size opens with
 // the count of whole records the file really holds; dbe_LastError then tells
 // what was corrected and dbe_SysProp(DBE_PROP_REPAIRED) gives 1 for the area.
@@ -347,12 +351,14 @@ int dbe_IndexTag(const char* file, const char* tag, const char* key, int option,
 int dbe_IndexOrd();
 // Makes `order` current (0 = natural; a number above the count changes
 // nothing) and gives the previous order. The record stays the same. A tag
-// left half-written (dirty mark) that this area cannot rebuild because it is
-// read-only is reported in dbe_LastError ("... muss neu aufgebaut werden");
-// the area then moves in natural order until a writer rebuilds the tag.
-// A character tag built with another sort-weight table than the one in
-// force is reported the same way and left as it is (usable again under its
-// own table; dbe_Reindex builds it for the table in force); one in machine
+// left half-written (its dirty mark) that this area cannot rebuild because
+// it is read-only is reported in dbe_LastError ("... muss neu aufgebaut
+// werden"); every seek,
+// move and count in that order then fails with the reason until a writer
+// rebuilds the tag (order 0 walks the records in natural order). A
+// character tag built with another sort-weight table than the one in force
+// is reported the same way and left as it is (usable again under its own
+// table; dbe_Reindex builds it for the table in force); one in machine
 // order is used in machine order under any table.
 int dbe_SetOrder(int order);
 // Order number of the tag named `tag` (ignoring case), 0 when none. Does not
@@ -513,6 +519,11 @@ enum : int {
     DBE_PROP_SORT_WEIGHTS = 1101,     // value: address of 256 weight bytes
                                       // (copied) for character keys; 0 resets
     DBE_PROP_ORDER_COUNT = 3000,      // number of orders of the selected area
+    DBE_PROP_ORDER_USABLE = 3001,     // value: order (0: the current one); 1 when
+                                      // its seeks and moves can read its tag now
+                                      // (a tag left half-written is rebuilt first
+                                      // where the area may), else 0 with the
+                                      // reason in dbe_LastError (cleared on 1)
     DBE_PROP_RECBUFFER = 65000,       // address of the selected area's record buffer
     DBE_PROP_AREA_IN_USE = 65002,     // value: area; 1 when a table is open there
     DBE_PROP_MULTI_TAG = 65006,       // 1 when the current order's file holds several tags

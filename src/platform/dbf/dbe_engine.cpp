@@ -832,6 +832,20 @@ intptr_t dbe_SysProp(int code, intptr_t value)
         WorkArea* a = Current();
         return a ? intptr_t(a->ListOrders().size()) : 0;
     }
+    case DBE_PROP_ORDER_USABLE: {
+        WorkArea* a = Need();
+        if (!a) return 0;
+        const std::vector<WorkArea::OrderRef> orders = a->ListOrders();
+        const int order = value == 0 ? a->orderNumber() : int(value);
+        if (order < 1 || std::size_t(order) > orders.size())
+            return Fail("Ordnung " + std::to_string(order) + " gibt es nicht");
+        const WorkArea::OrderRef& ref = orders[std::size_t(order - 1)];
+        TagOrder probe(a->table(), ref.file, ref.tag->spec.name);
+        std::string why;
+        if (!probe.Usable(why)) return Fail(why);
+        SetLastError("");
+        return 1;
+    }
     case DBE_PROP_RECBUFFER: {
         WorkArea* a = Current();
         return a ? reinterpret_cast<intptr_t>(a->buffer()) : 0;

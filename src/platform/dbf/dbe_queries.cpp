@@ -100,9 +100,10 @@ uint32_t dbe_QueryRecCount()
     SetLastError("");
     bool scoped = a->tagOrder() &&
                   (!a->tagOrder()->scopeLow().empty() || !a->tagOrder()->scopeHigh().empty());
-    // A tag with a FOR condition (".not. deleted()") leaves records out too.
+    // A tag with a FOR condition (".not. deleted()") leaves records out too;
+    // one that cannot be used fails the count with its reason.
     const dbf::IndexTag* tag = a->tagOrder() ? a->tagOrder()->Tag() : nullptr;
-    const bool conditional = tag && tag->condition;
+    const bool conditional = a->tagOrder() && (!tag || tag->condition);
     // Every record passes when nothing hides one; hidden deleted records
     // do not pass, so the count agrees with what a walk shows.
     if (!a->queryActive() && !scoped && !conditional && !Settings().deleted) return a->RecCount();

@@ -359,16 +359,23 @@ const char* DbfTable::RecordImage(std::uint32_t recno, char* scratch, std::strin
     }
     if (recno == tailRecno_) return tail_.data();
     std::uint64_t offset = header_.headerLength + std::uint64_t(recno - 1) * header_.recordLength;
+    const char* image = scratch;
     // A record the scans' mapping covers is taken from it: the same bytes
     // (writes through the descriptor show in it) without a system call,
     // once its pages were read often enough to be worth their page faults.
-    if (map_ && offset + header_.recordLength <= mapLength_ && FromMapping(offset))
-        return static_cast<const char*>(map_) + offset;
-    if (!ReadAt(fd_.get(), scratch, header_.recordLength, offset)) {
+    if (ReadFaulted(path_)) {
+        image = nullptr;
+    } else if (map_ && offset + header_.recordLength <= mapLength_ && FromMapping(offset)) {
+        image = static_cast<const char*>(map_) + offset;
+    } else if (!ReadAt(fd_.get(), scratch, header_.recordLength, offset)) {
+        image = nullptr;
+    }
+    if (!image) {
         error = "Satz " + std::to_string(recno) + " lässt sich nicht lesen";
         return nullptr;
     }
-    return scratch;
+    deletedMarks_.Learn(recno, image[0] == '*');
+    return image;
 }
 
 bool DbfTable::ReadRecords(std::uint32_t first, std::uint32_t count, char* out, std::string& error)
@@ -437,6 +444,10 @@ bool DbfTable::ScanRecords(std::uint32_t count,
 {
     count = std::min(count, header_.recordCount);
     const std::uint32_t size = header_.recordLength;
+    if (count && ReadFaulted(path_)) {
+        error = "Sätze von " + path_ + " lassen sich nicht lesen";
+        return false;
+    }
     // Records on disk are looked at where the page cache holds them; the
     // record kept in memory (and any after it) is read on its own.
     std::uint32_t onDisk = count;
@@ -444,7 +455,11 @@ bool DbfTable::ScanRecords(std::uint32_t count,
     std::uint32_t r = 1;
     if (onDisk && MapRecords(onDisk, true)) {
         const char* base = static_cast<const char*>(map_) + header_.headerLength;
-        for (; r <= onDisk; ++r) visit(r, base + std::size_t(r - 1) * size);
+        for (; r <= onDisk; ++r) {
+            const char* image = base + std::size_t(r - 1) * size;
+            deletedMarks_.Learn(r, image[0] == '*');
+            visit(r, image);
+        }
     }
     // Without a mapping: blocks of about 1 MB.
     const std::uint32_t perBlock = std::max<std::uint32_t>(1, (1u << 20) / size);
@@ -453,10 +468,32 @@ bool DbfTable::ScanRecords(std::uint32_t count,
         std::uint32_t n = std::min(perBlock, count - r + 1);
         block.resize(std::size_t(n) * size);
         if (!ReadRecords(r, n, block.data(), error)) return false;
-        for (std::uint32_t i = 0; i < n; ++i) visit(r + i, block.data() + std::size_t(i) * size);
+        for (std::uint32_t i = 0; i < n; ++i) {
+            const char* image = block.data() + std::size_t(i) * size;
+            deletedMarks_.Learn(r + i, image[0] == '*');
+            visit(r + i, image);
+        }
         r += n;
     }
     return true;
+}
+
+const DeletedMarks* DbfTable::TrustedDeletedMarks()
+{
+    if (exclusive_) return &deletedMarks_;
+    std::uint64_t seen = 0;
+    if (!indexes_ || !indexes_->ProductionChangesSeen(seen)) {
+        deletedMarks_.ForgetAll();
+        marksSeen_ = 0;
+        return nullptr;
+    }
+    // Another process changed the table meanwhile: what was seen before
+    // may be out of date (records read from now on are learned anew).
+    if (seen != marksSeen_) {
+        deletedMarks_.ForgetAll();
+        marksSeen_ = seen;
+    }
+    return &deletedMarks_;
 }
 
 bool DbfTable::WriteRecord(std::uint32_t recno, char* image, const TableClient* writer,
@@ -546,6 +583,7 @@ bool DbfTable::WriteRecordImage(std::uint32_t recno, const char* image, const Ta
     if (keysMayChange && !IndexesMarkChanging(error)) return false;
     if (!WriteTable(image, header_.recordLength, offset)) {
         error = "Satz " + std::to_string(recno) + " lässt sich nicht schreiben: " + ErrnoText();
+        deletedMarks_.Forget(recno);  // what the file holds now is not known
         return false;
     }
     headerDirty_ = true;
@@ -951,6 +989,9 @@ bool DbfTable::BecomeWritable(std::string& error)
     writable_ = true;
     unsynced_ = true;
     ReopenMemo();
+    // A production index the read-only openers left out (unreadable, or to
+    // be rebuilt) is opened by the writer: it must not write without it.
+    if (!indexes_ || !indexes_->production()) productionIndexTried = false;
     return true;
 }
 
@@ -1237,6 +1278,7 @@ void DbfTable::Notify(std::uint32_t recno, const char* oldImage, const char* new
                       const TableClient* writer)
 {
     ++changes_;
+    deletedMarks_.Learn(recno, newImage[0] == '*');
     for (RecordObserver* o : observers_) o->RecordWritten(recno, oldImage, newImage);
     for (TableClient* c : clients_)
         if (c != writer && c->CurrentRecord() == recno) c->RecordRefreshed(newImage);
@@ -1245,6 +1287,7 @@ void DbfTable::Notify(std::uint32_t recno, const char* oldImage, const char* new
 void DbfTable::NotifyRebuilt()
 {
     ++changes_;
+    deletedMarks_.ForgetAll();
     for (RecordObserver* o : observers_) o->TableRebuilt();
     for (TableClient* c : clients_) c->TableRebuilt();
 }

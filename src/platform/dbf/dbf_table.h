@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/dbf/dbf_format.h"
+#include "platform/dbf/deleted_marks.h"
 #include "platform/dbf/file_io.h"
 #include "platform/dbf/memo_file.h"
 
@@ -99,6 +100,14 @@ public:
     // them from memory instead of reading each from the file (for a series
     // of single reads). False when they cannot be mapped.
     bool MapRecords(std::uint32_t count, bool populate = false);
+    // The deletion marks of the records this process read or wrote, when
+    // they hold now (null when they cannot be trusted: then the records
+    // are read). Exclusive use: always, kept in step by every write.
+    // Shared use: while no other process changed the table since they were
+    // seen, which the production index's change counter tells (read under
+    // its lock when it is not held); without a production index with tags
+    // never.
+    const DeletedMarks* TrustedDeletedMarks();
     // Calls `visit` for records 1..count in order (each image valid during
     // the call only), reading the file as a whole rather than record by record.
     bool ScanRecords(std::uint32_t count,
@@ -289,6 +298,10 @@ private:
     // Whether the record at `offset` is copied from the mapping (counts
     // the read otherwise).
     bool FromMapping(std::uint64_t offset);
+    // See TrustedDeletedMarks; `marksSeen_`: the production index's
+    // ChangesSeen under which they were learned (shared use).
+    DeletedMarks deletedMarks_;
+    std::uint64_t marksSeen_ = 0;
     std::unique_ptr<TableIndexes> indexes_;  // last: destroyed first
 };
 

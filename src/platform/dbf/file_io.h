@@ -18,9 +18,11 @@ enum class IoOp { Write, Sync, Truncate, Rename, Unlink };
 // without touching the file. Empty (the default): nothing fails.
 using IoFaultHook = std::function<bool(IoOp op, const std::string& path)>;
 void SetIoFaultHook(IoFaultHook hook);
-// The same for reads of the index files (asked before each read with the
-// file's path; true makes it fail with EIO). Kept apart from the hook above,
-// whose callers count changing operations only.
+// The same for reads of the index files and of the table's records (asked
+// before each read with the file's path: of a record, also one taken from
+// the table's mapping; of a scan of the table, once; true makes it fail with
+// EIO). Kept apart from the hook above, whose callers count changing
+// operations only.
 using IoReadFaultHook = std::function<bool(const std::string& path)>;
 void SetIoReadFaultHook(IoReadFaultHook hook);
 // Whether the read seam fails a read of `path` now (errno set to EIO).

@@ -675,8 +675,10 @@ bool TagEntriesOf(DbfTable& table, IndexFile& file, IndexTag& tag, std::uint32_t
 IndexAnswer AnswerFromIndexes(DbfTable& table, const std::vector<OpenTag>& tags,
                               const ExprCondition& condition, std::uint32_t count, bool exact,
                               QueryBitmap& bits, std::vector<std::uint32_t>* listed, PlanCache* cache,
-                              std::uint64_t tagsVersion)
+                              std::uint64_t tagsVersion, std::vector<std::uint32_t>* unknown)
 {
+    if (unknown)
+        unknown->clear();
     table.Indexes().Settle();
     // The fits hold while the tags are those they were worked out for.
     PlanCache own;
@@ -704,6 +706,8 @@ IndexAnswer AnswerFromIndexes(DbfTable& table, const std::vector<OpenTag>& tags,
         if (bits.Size() != count || bits.Count() != 0)
             bits = QueryBitmap(count);
         const IndexAnswer kind = answer.UnknownList().empty() ? IndexAnswer::Exact : IndexAnswer::Candidates;
+        if (unknown && listed)
+            *unknown = answer.UnknownList();
         std::vector<std::uint32_t> all = answer.TakeListed();
         for (const std::uint32_t r : all)
             bits.Set(r);

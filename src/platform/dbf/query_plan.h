@@ -69,11 +69,14 @@ struct PlanCache {
 // is left empty otherwise), so they need no search through the bits.
 // `tagsVersion`, when not 0, names the list `tags` (the caller gives a new
 // number whenever the list changes): the cache then needs no copy and no
-// comparison of it.
+// comparison of it. `unknown`, when given, gets those of the `listed`
+// records the tags left undecided (the others are certainly true), in
+// order; it is left empty when nothing is listed.
 IndexAnswer AnswerFromIndexes(DbfTable& table, const std::vector<OpenTag>& tags,
                               const dbfexpr::ExprCondition& condition, std::uint32_t count, bool exact,
                               dbfexpr::QueryBitmap& bits, std::vector<std::uint32_t>* listed = nullptr,
-                              PlanCache* cache = nullptr, std::uint64_t tagsVersion = 0);
+                              PlanCache* cache = nullptr, std::uint64_t tagsVersion = 0,
+                              std::vector<std::uint32_t>* unknown = nullptr);
 
 // The records with an entry in `tag`: null when that is every record (no
 // FOR condition, not unique), else collected from its leaves and kept while

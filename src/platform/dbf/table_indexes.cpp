@@ -243,6 +243,22 @@ void TableIndexes::FollowTagLists()
     }
 }
 
+bool TableIndexes::ProductionChangesSeen(std::uint64_t& seen)
+{
+    if (!production_ || !production_->cdx || production_->tags.empty()) return false;
+    dbfcdx::CdxFile& cdx = *production_->cdx;
+    // (A held lock keeps every other process from changing the file.)
+    if (!cdx.Held()) {
+        try {
+            cdx.ReadAccess([] { return 0; });
+        } catch (const dbfcdx::CdxError&) {
+            return false;  // the caller reads what it needs instead
+        }
+    }
+    seen = cdx.ChangesSeen();
+    return true;
+}
+
 void TableIndexes::FollowTagList(IndexFile& file)
 {
     if (!TagListChanged(file)) return;
@@ -382,6 +398,15 @@ bool TableIndexes::OpenProduction(std::string& note, std::string& error)
     std::string why;
     bool busy = false;
     IndexFile* file = OpenFile(path, why, &busy);
+    if (file && !table_.writable() && file->cdx && file->cdx->CutShort()) {
+        // Every tag must be made anew, which a read-only opener cannot do:
+        // the table opens without the index, as with one it cannot read,
+        // until a writer rebuilds it.
+        note += (note.empty() ? "" : "; ") + std::string("Indexdatei ") + path + " muss neu aufgebaut werden (" +
+                file->cdx->CutShortReason() + "); die Tabelle ist ohne Index geöffnet";
+        Release(file);
+        return true;
+    }
     if (file) {
         file->production = true;
         production_ = file;

@@ -73,6 +73,8 @@ public:
     // stays and the table opens without it, its writes refused.
     // False (with the reason) when another process keeps the file's lock:
     // the table is busy and must not be opened without its index.
+    // A read-only opener opens the table without an index whose every tag
+    // must be rebuilt (a change cut short), with a note.
     bool OpenProduction(std::string& note, std::string& error);
     IndexFile* production() { return production_; }
     // Opens (or joins) an index file; null with a reason on failure.
@@ -168,6 +170,11 @@ public:
     bool MakeKey(IndexTag& tag, const char* image, std::string& key);
     bool Passes(IndexTag& tag, const char* image);
     dbfexpr::ExprContext Context(std::uint32_t recno);
+    // Shared use: the production index's ChangesSeen as it stands now (the
+    // change counter read under its lock unless this process holds it);
+    // false when there is none to ask (no production index with tags, or
+    // its lock or file cannot be had).
+    bool ProductionChangesSeen(std::uint64_t& seen);
     // Shared use: the tags of every open index file follow what other
     // processes added or deleted (the change counter read under the lock).
     void FollowTagLists();

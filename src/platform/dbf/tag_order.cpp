@@ -22,7 +22,7 @@ std::uint64_t NextScopeVersion()
 }  // namespace
 
 TagOrder::TagOrder(DbfTable& table, IndexFile* file, std::string tagName)
-    : table_(table), natural_(table), file_(file), name_(std::move(tagName)), image_(table.recordLength()),
+    : table_(table), file_(file), name_(std::move(tagName)), image_(table.recordLength()),
       scopeVersion_(NextScopeVersion())
 {
 }
@@ -36,6 +36,7 @@ IndexTag* TagOrder::Tag()
         std::string error;
         indexes.Reopen(*file_, error);
     }
+    unusable_.clear();
     for (int pass = 0; pass < 2; ++pass) {
         if (generation_ != indexes.generation()) {
             generation_ = indexes.generation();
@@ -46,11 +47,18 @@ IndexTag* TagOrder::Tag()
             // Scope bounds depend on the tag's collation and key type.
             ApplyScope();
         }
-        if (!tag_ || !tag_->tag->NeedsRebuild()) return tag_;
-        std::string error;
-        if (!indexes.MakeUsable(*file_, *tag_, error)) return nullptr;
+        if (!tag_) {
+            unusable_ = "Der Index " + name_ + " ist nicht mehr da";
+            return nullptr;
+        }
+        if (!tag_->tag->NeedsRebuild()) return tag_;
+        // (A read-only opener, a tag of another sort-weight table, another
+        // process holding the lock: the reason stays for the calls.)
+        if (!indexes.MakeUsable(*file_, *tag_, unusable_)) return nullptr;
     }
-    return tag_ && !tag_->tag->NeedsRebuild() ? tag_ : nullptr;
+    if (tag_ && !tag_->tag->NeedsRebuild()) return tag_;
+    unusable_ = tag_ ? "Index " + name_ + ": " + tag_->tag->RebuildReason() : "Der Index " + name_ + " ist nicht mehr da";
+    return nullptr;
 }
 
 std::uint32_t TagOrder::InTable(std::uint32_t recno)
@@ -62,11 +70,14 @@ std::uint32_t TagOrder::InTable(std::uint32_t recno)
     return recno;
 }
 
-bool TagOrder::Lost()
+bool TagOrder::Usable(std::string& why)
 {
-    if (!file_ || file_->cdx || file_->lost.empty()) return false;
-    failure_ = "Der Index " + name_ + " ist nicht verfügbar: " + file_->lost;
-    return true;
+    if (Tag()) return true;
+    if (file_ && !file_->cdx && !file_->lost.empty())
+        why = "Der Index " + name_ + " ist nicht verfügbar: " + file_->lost;
+    else
+        why = unusable_.empty() ? "Der Index " + name_ + " ist nicht benutzbar" : unusable_;
+    return false;
 }
 
 std::string TagOrder::Probe(std::string_view text)
@@ -253,8 +264,7 @@ std::uint32_t TagOrder::Guard(F&& step)
             // usable before it, then the step reads the file under its lock
             // (shared).
             table_.Indexes().Settle();
-            Tag();
-            if (Lost()) return 0;
+            if (!Usable(failure_)) return 0;
             if (file_ && file_->cdx) {
                 dbfcdx::CdxFile& cdx = *file_->cdx;
                 bool relist = false;
@@ -300,22 +310,18 @@ bool TagOrder::Descending()
 
 std::uint32_t TagOrder::First()
 {
-    if (!Tag()) return Lost() ? 0 : natural_.First();
     return Guard([&] { return Descending() ? DoLast() : DoFirst(); });
 }
 std::uint32_t TagOrder::Last()
 {
-    if (!Tag()) return Lost() ? 0 : natural_.Last();
     return Guard([&] { return Descending() ? DoFirst() : DoLast(); });
 }
 std::uint32_t TagOrder::Next(std::uint32_t current)
 {
-    if (!Tag()) return Lost() ? 0 : natural_.Next(current);
     return Guard([&] { return Descending() ? DoPrevOf(current) : DoNext(current); });
 }
 std::uint32_t TagOrder::Prev(std::uint32_t current)
 {
-    if (!Tag()) return Lost() ? 0 : natural_.Prev(current);
     return Guard([&] { return Descending() ? DoNextOf(current) : DoPrev(current); });
 }
 

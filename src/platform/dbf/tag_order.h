@@ -1,12 +1,13 @@
 // The order of an index tag, with its scope: walks the tag's keys through a
 // CDX cursor. A record number the cursor does not stand on is found again by
 // its key, so moves work from any record (also one the tag leaves out).
-// While the tag cannot be used (gone, waiting for a rebuild this process
-// cannot make, built with another sort-weight table) moves go in natural
-// order, so no record is hidden. A move or seek that cannot read the tag
-// answers 0 and says why (failure()); so does one whose index file was
-// lost to a failed change and cannot be opened again (it is tried at each
-// use), never going on in natural order under the tag's name.
+// A move or seek that cannot read the tag answers 0 and says why
+// (failure()): a tag that cannot be used (gone, waiting for a rebuild this
+// process cannot make, built with another sort-weight table, its index
+// file lost to a failed change and not to be opened again; each is tried
+// again at every use), or one whose file cannot be read. It never goes on
+// in natural order under the tag's name, nor answers "not found" for a key
+// it could not look for.
 #pragma once
 
 #include <cstdint>
@@ -22,8 +23,12 @@ class TagOrder final : public RecordOrder {
 public:
     TagOrder(DbfTable& table, IndexFile* file, std::string tagName);
 
-    // The tag, null when it is gone (file closed, tag deleted).
+    // The tag, made usable where this process can (rebuilt when it was left
+    // half-changed); null when it is gone (file closed, tag deleted) or
+    // cannot be used (see Usable).
     IndexTag* Tag();
+    // Whether Tag() gives the tag; else false with the reason in `why`.
+    bool Usable(std::string& why);
     IndexFile* file() const { return file_; }
 
     std::uint32_t First() override;
@@ -74,9 +79,6 @@ private:
     // crash left ahead of its table) is damage, raised as CdxError, never
     // a record another append may take later.
     std::uint32_t InTable(std::uint32_t recno);
-    // Whether the tag's index file is lost (IndexFile::lost): the reason
-    // then goes to failure_.
-    bool Lost();
     template <typename F>
     std::uint32_t Guard(F&& step);
     bool Locate(std::uint32_t recno);  // true: the cursor stands on recno
@@ -85,10 +87,10 @@ private:
     std::uint32_t Current();
 
     DbfTable& table_;
-    NaturalOrder natural_;
     IndexFile* file_;
     std::string name_;
     IndexTag* tag_ = nullptr;
+    std::string unusable_;  // why Tag() gave null the last time
     std::uint64_t generation_ = 0;
     dbfcdx::CdxCursor cursor_;
     std::string low_, high_, lowStored_, highStored_;

@@ -336,17 +336,24 @@ bool WorkArea::SetQueryExpression(const std::string& text, std::string& error)
     std::uint32_t count = table_->RecordCount();
     dbfexpr::QueryBitmap bits = std::exchange(spareBits_, dbfexpr::QueryBitmap());
     IndexAnswer answer = IndexAnswer::None;
-    std::vector<std::uint32_t> listed;
+    std::vector<std::uint32_t> listed, unknown;
     if (Settings().queryFromIndexes) {
         const OpenTagList& tags = OpenTags();
         answer = AnswerFromIndexes(*table_, tags.tags, compiled.condition, count, Settings().exact, bits, &listed,
-                                   &compiled.plan, tags.version);
+                                   &compiled.plan, tags.version, &unknown);
     }
     // The records set are listed when the tags left few of them.
     const bool isListed = answer != IndexAnswer::None && listed.size() == bits.Count();
     if (answer == IndexAnswer::None) bits = dbfexpr::QueryBitmap(count, true);
-    if (answer != IndexAnswer::Exact && !KeepPassing(*expression, bits, error, isListed ? &listed : nullptr))
+    if (answer != IndexAnswer::Exact && isListed) {
+        // Only the records the tags left undecided are read (a tag FOR
+        // .NOT. DELETED() knows nothing of the deleted ones); the listed
+        // records the tags found true stand.
+        if (!KeepPassing(*expression, bits, error, &unknown)) return false;
+        std::erase_if(listed, [&](std::uint32_t r) { return !bits.Test(r); });
+    } else if (answer != IndexAnswer::Exact && !KeepPassing(*expression, bits, error)) {
         return false;
+    }
     ClearQuery();
     ++queryVersion_;
     queryActive_ = true;
@@ -583,20 +590,31 @@ bool WorkArea::ClearDeleted(dbfexpr::QueryBitmap& bits, const IndexTag*& by, std
     // entries are known already.
     const bool few = bits.Count() <= kFewToLookAt;
     if (ClearDeletedByTag(bits, by, !few, members)) return true;
+    // The marks this process knows are taken as they are; only the records
+    // whose mark is not known are read (through the table's mapping when
+    // it can have one: no system call per record). Reading learns them.
+    const DeletedMarks* marks = table_->TrustedDeletedMarks();
+    bool mapped = false;
+    auto deleted = [&](std::uint32_t r) {
+        if (marks && marks->Known(r)) return marks->Deleted(r);
+        if (!mapped) {
+            table_->MapRecords(bits.Size());
+            mapped = true;
+        }
+        return !LoadScratch(r) || scratch_[0] == '*';
+    };
     std::string error;
     if (members) {
-        table_->MapRecords(bits.Size());
         std::erase_if(*members, [&](std::uint32_t r) {
-            if (LoadScratch(r) && scratch_[0] != '*') return false;
+            if (!deleted(r)) return false;
             bits.Clear(r);
             return true;
         });
+    } else if (marks && marks->AllKnown(bits.Size())) {
+        bits.AndNotWith(marks->deleted());
     } else if (bits.Count() < bits.Size() / 16) {
-        // Through the table's mapping when it can have one: no system call
-        // per record.
-        table_->MapRecords(bits.Size());
         for (std::uint32_t r = bits.First(); r != 0; r = bits.Next(r))
-            if (!LoadScratch(r) || scratch_[0] == '*') bits.Clear(r);
+            if (deleted(r)) bits.Clear(r);
     } else if (!table_->ScanRecords(
                    bits.Size(), [&](std::uint32_t r, const char* image) { if (image[0] == '*') bits.Clear(r); },
                    error)) {

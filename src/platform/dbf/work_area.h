@@ -148,8 +148,9 @@ private:
     dbfexpr::ExprCompileOptions CompileOptions() const;
     // Clears in `bits` the records the full evaluation of `expression`
     // rejects, reading only the records whose bit is set.
-    // `listed`, when given, holds the records set in `bits` in order (they
-    // are read from it) and keeps those that pass.
+    // `listed`, when given, holds the records to evaluate, in order (set in
+    // `bits`; the other records set stay as they are), and keeps those that
+    // pass.
     bool KeepPassing(dbfexpr::Expression& expression, dbfexpr::QueryBitmap& bits, std::string& error,
                      std::vector<std::uint32_t>* listed = nullptr);
     // Clears the deleted records in `bits`; `by` is set to the tag whose

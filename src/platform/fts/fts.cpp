@@ -388,7 +388,7 @@ bool Validate(Index& ix) {
 
 }  // namespace
 
-int FtsOpen(const char* fileName, int, int) {
+int FtsOpen(const char* fileName, int, int b) {
     std::lock_guard lock(gMutex);
     if (!fileName || !*fileName) return kFtsErrUnusable;
     struct stat info {};
@@ -396,10 +396,12 @@ int FtsOpen(const char* fileName, int, int) {
 
     auto ix = std::make_unique<Index>();
     ix->path = fileName;
-    // A file with the read-only attribute is only read, whoever runs the
-    // program (the owner could write it anyway); one this process cannot
-    // write is opened read-only by SQLite itself.
-    const int mode = (info.st_mode & S_IWUSR) ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY;
+    // Opened for reading only when the caller asks (a read-only album) or
+    // the file has the read-only attribute, whoever runs the program (the
+    // owner could write it anyway); one this process cannot write is opened
+    // read-only by SQLite itself.
+    const bool readOnly = b == kFtsOpenReadOnly || !(info.st_mode & S_IWUSR);
+    const int mode = readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
     if (sqlite3_open_v2(fileName, &ix->db, mode, nullptr) != SQLITE_OK)
         return kFtsErrUnusable;
     ConfigureConnection(ix->db);

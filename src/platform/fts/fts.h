@@ -51,7 +51,10 @@
 //
 // The numeric arguments of FtsOpen and FtsCreate (the callers pass 20, 0 and
 // 20, 2, 1, 1) and the mode of FtsVerify are accepted for the callers' sake
-// and do not change how the engine works.
+// and do not change how the engine works; only FtsOpen's last argument
+// kFtsOpenReadOnly opens the file for reading only: nothing is written to it
+// (no change of its journal mode, no log beside it), changes answer
+// kFtsErrReadOnly, searches answer as ever.
 //
 // All functions may be called from any thread; calls are serialised.
 
@@ -63,7 +66,11 @@ constexpr int kFtsErrWrite = -9;      // the change could not be written (disk f
 constexpr int kFtsErrNoKeys = -13;    // the index holds no entry with text
 constexpr int kFtsErrUnusable = -18;  // missing, foreign, truncated or corrupt index file
 
+// FtsOpen's last argument for an index used for reading only.
+constexpr int kFtsOpenReadOnly = 1;
+
 // Opens an existing index file; a positive handle, or kFtsErrUnusable.
+// `b` kFtsOpenReadOnly: for reading only (see "File and safety").
 int FtsOpen(const char* fileName, int a, int b);
 // Starts a new, empty index for the file (see "File and safety" above); a
 // positive handle, or a negative error code.

@@ -48,6 +48,29 @@ inline void ExpectSoundIndex(const std::string& path)
     EXPECT_NO_THROW(cdx->Verify());
 }
 
+// Every seek, move and count in the selected area's order fails (not busy)
+// with a reason that holds `reason`: never "not found" for `key`, never
+// "end"; and the order says so when asked.
+inline void ExpectOrderFails(const char* key, const char* reason)
+{
+    auto failed = [&](const char* call) {
+        EXPECT_EQ(dbe_LastErrorCode(), DBE_ERR_FAILED) << call;
+        EXPECT_NE(std::string(dbe_LastError()).find(reason), std::string::npos) << call << ": " << dbe_LastError();
+    };
+    EXPECT_EQ(dbe_Seek(key), 0);
+    failed("dbe_Seek");
+    EXPECT_EQ(dbe_GoTop(), 0);
+    failed("dbe_GoTop");
+    EXPECT_EQ(dbe_GoBottom(), 0);
+    failed("dbe_GoBottom");
+    EXPECT_EQ(dbe_Skip(1), 0);
+    failed("dbe_Skip");
+    EXPECT_EQ(dbe_QueryRecCount(), 0u);
+    failed("dbe_QueryRecCount");
+    EXPECT_EQ(dbe_SysProp(DBE_PROP_ORDER_USABLE, 0), 0);
+    failed("DBE_PROP_ORDER_USABLE");
+}
+
 class EngineTest : public ::testing::Test {
 protected:
     void SetUp() override

@@ -130,6 +130,18 @@ TEST(FtsText, ConvertsToUtf8) {
 
 // ---------------------------------------------------------------- index
 
+// An index of "Sommerurlaub" and "Winter" opened for reading only: both are
+// found, every change is refused, and the entries stay.
+void SearchesAndRefusesChanges(int h) {
+    EXPECT_EQ(FtsNumRecs(h), 2);
+    EXPECT_EQ(Hits(h, "urlaub"), std::vector<int>{1});
+    EXPECT_EQ(FtsAdd(h, "neu"), kFtsErrReadOnly);
+    EXPECT_EQ(FtsReplace(h, "neu", 1), kFtsErrReadOnly);
+    EXPECT_EQ(FtsDelete(h, 2), kFtsErrReadOnly);
+    EXPECT_EQ(FtsNumRecs(h), 2);
+    EXPECT_EQ(Hits(h, "winter"), std::vector<int>{2});
+}
+
 class FtsIndex : public ::testing::Test {
 protected:
     lxtest::TempDir dir;
@@ -509,13 +521,39 @@ TEST_F(FtsIndex, ReadOnlyIndexSearchesAndRefusesChanges) {
 
     int h = Keep(FtsOpen(file.c_str(), 20, 0));
     ASSERT_GT(h, 0);
-    EXPECT_EQ(FtsNumRecs(h), 2);
-    EXPECT_EQ(Hits(h, "urlaub"), std::vector<int>{1});
-    EXPECT_EQ(FtsAdd(h, "neu"), kFtsErrReadOnly);
-    EXPECT_EQ(FtsReplace(h, "neu", 1), kFtsErrReadOnly);
-    EXPECT_EQ(FtsDelete(h, 2), kFtsErrReadOnly);
-    EXPECT_EQ(FtsNumRecs(h), 2);
-    EXPECT_EQ(Hits(h, "winter"), std::vector<int>{2});
+    SearchesAndRefusesChanges(h);
+}
+
+// A writable file opened for reading only (the album in "Nur lesen" mode):
+// searches answer, changes are refused, and the file and its folder are
+// byte for byte as before, also while a writer keeps the index open.
+TEST_F(FtsIndex, AReadOnlyOpenLeavesTheFileAsItWas) {
+    FtsClose(Build(file, {"Sommerurlaub", "Winter"}));
+    auto folder = [&] {
+        std::set<std::string> names;
+        for (const auto& entry : fs::directory_iterator(dir.path()))
+            names.insert(entry.path().filename().string());
+        return names;
+    };
+    const std::string bytes = lxtest::ReadFile(file);
+    const std::set<std::string> files = folder();
+
+    const int h = FtsOpen(file.c_str(), 20, kFtsOpenReadOnly);
+    ASSERT_GT(h, 0);
+    SearchesAndRefusesChanges(h);
+    EXPECT_EQ(lxtest::ReadFile(file), bytes) << "changed while open";
+    EXPECT_EQ(FtsClose(h), 0);
+    EXPECT_EQ(lxtest::ReadFile(file), bytes) << "changed by the close";
+    EXPECT_EQ(folder(), files);
+
+    // Another user writes meanwhile: the reader sees its committed entries.
+    const int writer = Keep(FtsOpen(file.c_str(), 20, 0));
+    ASSERT_GT(writer, 0);
+    ASSERT_EQ(FtsAdd(writer, "Herbstlaub"), 3);
+    const int reader = Keep(FtsOpen(file.c_str(), 20, kFtsOpenReadOnly));
+    ASSERT_GT(reader, 0);
+    EXPECT_EQ(FtsNumRecs(reader), 3);
+    EXPECT_EQ(Hits(reader, "laub"), (std::vector<int>{1, 3}));
 }
 
 // An index with the read-only attribute is only read, also by a process
