@@ -8,8 +8,8 @@
 // copies of each picture) printed for the album's last 27 entries, each a
 // 4000 x 3000 JPEG on disk, against their floors: each picture decoded at
 // the JPEG decoder's largest reduction (1/8, 1/4, 1/2) that still fills its
-// frame at the print resolution, its section cut, scaled once to the frame
-// and drawn into the layout's frames with the entry's texts, with QPainter
+// frame at the print resolution, only its section decoded, scaled once to
+// the frame and drawn into the layout's frames with the entry's texts, with QPainter
 // into QPdfWriter.
 
 #include "bench_hauptfenster.h"
@@ -281,28 +281,30 @@ QRect Ausschnitt(QSize bild, const TBildLayout& layout)
     return QRect(QPoint(0, 0), bild);
 }
 
-// The floor's picture: the JPEG decoded by its decoder at the largest of
-// 1/8, 1/4, 1/2 whose section still has the frame's pixels at the print
-// resolution (or whole), the section cut and scaled once to the frame.
+// The floor's picture: only the section decoded, by the JPEG decoder at
+// the largest of 1/8, 1/4, 1/2 whose section still has the frame's pixels
+// at the print resolution (or at full size), then scaled once to the frame.
 QImage FloorBild(const QString& datei, const TBildLayout& layout)
 {
     const double mm = kPrintDpi / 25.4;
     const QSize rahmen(qRound(layout.Rahmen.width() * mm), qRound(layout.Rahmen.height() * mm));
     QImageReader leser(datei, "jpeg");
     const QSize ganz = leser.size();
-    for (const int n : {8, 4, 2}) {
-        const QSize klein(ganz.width() / n, ganz.height() / n);
-        const QSize teil = Ausschnitt(klein, layout).size();
+    int n = 1;
+    for (const int m : {8, 4, 2}) {
+        const QSize teil = Ausschnitt(QSize(ganz.width() / m, ganz.height() / m), layout).size();
         if (teil.width() >= rahmen.width() || teil.height() >= rahmen.height()) {
-            leser.setScaledSize(klein);
+            n = m;
             break;
         }
     }
-    QImage bild = leser.read();
-    const QRect teil = Ausschnitt(bild.size(), layout);
-    if (teil != bild.rect())
-        bild = bild.copy(teil);
-    return bild.scaled(rahmen, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    // The section of the smaller picture, in the file's pixels: the decoder
+    // scales by exactly 1/n and stops below the section.
+    const QRect teil = Ausschnitt(QSize(ganz.width() / n, ganz.height() / n), layout);
+    leser.setClipRect(QRect(teil.topLeft() * n, teil.size() * n));
+    if (n > 1)
+        leser.setScaledSize(teil.size());
+    return leser.read().scaled(rahmen, Qt::KeepAspectRatio, Qt::SmoothTransformation);
 }
 
 // The floor of a picture layout: each picture decoded as FloorBild makes

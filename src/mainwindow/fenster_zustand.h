@@ -28,7 +28,7 @@ struct TDruckStand {
     bool GrossBild10 = false;
     std::function<void(TrgReport*)> ListenAusgabe;
     std::unique_ptr<TRunTempFile> PrintPic;
-    // The section "PrintPic.BMP" holds, and of which file (its size and
+    // The section the list's frames print, and of which file (its size and
     // time, the crop flags): an entry that does not fit at the foot of a
     // page is laid out again on the next one and takes it unread.
     struct TAusschnitt {

@@ -32,6 +32,7 @@
 #include "report/output/rg_printer_setup.h"
 #include "shared/app_exception.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QTest>
 #include <QRegularExpression>
@@ -509,13 +510,20 @@ TEST_F(ListPrintTest, WithoutAnOutputTheListOpensInThePreview)
 TEST_F(ListPrintTest, AFailingReportEventEndsThePrintNamedAndLogged)
 {
     Album(2);
-    // "PrintPic.BMP" cannot be made: the run's folder is gone and cannot
-    // be made again (the temporary folder is a file).
-    const bool tmpdirGesetzt = qEnvironmentVariableIsSet("TMPDIR");
-    const QByteArray tmpdir = qgetenv("TMPDIR");
-    std::filesystem::remove_all(RunTempFolder().toStdString());
-    lxtest::WriteFile(dir / "keinordner", "");
-    qputenv("TMPDIR", QByteArray::fromStdString((dir.path() / "keinordner").string()));
+    // The first picture has a sound header (its size is read) but data that
+    // cannot be decoded: a PNG whose first image data are damaged.
+    QByteArray png;
+    {
+        QImage bild(201, 120, QImage::Format_RGB32);
+        bild.fill(Qt::red);
+        QBuffer puffer(&png);
+        ASSERT_TRUE(puffer.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(bild.save(&puffer, "PNG"));
+    }
+    const qsizetype daten = png.indexOf("IDAT");
+    ASSERT_GT(daten, 0);
+    png.replace(daten + 6, 16, QByteArray(16, 'Z'));
+    lxtest::WriteFile(ordner / "bild1.jpg", png.toStdString());
     Gehe(1);
     AufPdf(Pdf("liste.pdf"));
     prompts.Texte.clear();
@@ -535,12 +543,6 @@ TEST_F(ListPrintTest, AFailingReportEventEndsThePrintNamedAndLogged)
     const QString text = QString::fromLatin1(log.readAll());
     EXPECT_TRUE(text.contains("rgReport1DetailBand1BeforePrint (3)")) << text.toStdString();
     EXPECT_EQ(Nr(), 1);
-    // An unset TMPDIR is unset again: an empty one names no folder, and the
-    // processes later tests start would find no temporary folder.
-    if (tmpdirGesetzt)
-        qputenv("TMPDIR", tmpdir);
-    else
-        qunsetenv("TMPDIR");
 }
 
 TEST_F(ListPrintTest, AMissingPictureOfAWriteProtectedCdAlbumEndsThePrint)
