@@ -244,7 +244,7 @@ QSize TImageInWindow::SizeReducedBy(int Reduction) const
     return Reduction <= 1 ? source : PicReducedSize(source, Reduction);
 }
 
-QImage TImageInWindow::SectionReducedBy(int Reduction, const QRect& Section)
+QImage TImageInWindow::SectionReducedBy(int Reduction, const QRect& Section, TPicError* Error)
 {
     if (!has_ || !Section.intersects(QRect(QPoint(0, 0), SizeReducedBy(Reduction))))
         return {};
@@ -261,6 +261,8 @@ QImage TImageInWindow::SectionReducedBy(int Reduction, const QRect& Section)
     });
     if (!ok) {
         DecodeFailed(err);
+        if (Error)
+            *Error = err;
         return {};
     }
     return img.Pixels;

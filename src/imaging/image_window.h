@@ -79,8 +79,8 @@ public:
     // picture at that size. A picture held as a file's bytes decodes only
     // the section (PicReadSectionBytes: a JPEG no further than the section
     // reaches) and keeps what it holds; a null image when the file cannot
-    // be decoded, reported as a failed decode is.
-    QImage SectionReducedBy(int Reduction, const QRect& Section);
+    // be decoded, reported as a failed decode is (and its error in Error).
+    QImage SectionReducedBy(int Reduction, const QRect& Section, TPicError* Error = nullptr);
     // The decoded pixels as they are now (possibly at a reduced size).
     const QImage& DecodedPixels() const { return image_.Pixels; }
     // True while the picture is held at less than its own size.

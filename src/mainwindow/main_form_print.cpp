@@ -385,10 +385,16 @@ void TMainForm::rgReport1DetailBand1BeforePrint(TObject*)
         }
         TPicInfo info;
         TPicError fehler;
-        if (!PicPing(WinToLinux(datei).value_or(datei), info, fehler)) {
+        // A file that is no picture, or whose data cannot be decoded, is
+        // named; its entry prints without a picture and the list goes on.
+        const auto nichtLesbar = [&] {
+            Screen->SetCursor(crDefault);
             Protokoll(QStringLiteral("Info"), QStringLiteral("Großbilddruck, ") + fehler.Text + QStringLiteral(": ") + datei);
             ShowMessage(fehler.Text + QStringLiteral(": ") + datei);
             ohneBild();
+        };
+        if (!PicPing(WinToLinux(datei).value_or(datei), info, fehler)) {
+            nichtLesbar();
             return;
         }
         Screen->SetCursor(crHourGlass);
@@ -416,9 +422,11 @@ void TMainForm::rgReport1DetailBand1BeforePrint(TObject*)
             // The frames take the section as it is decoded: written to a
             // file and read back (25-33 MB for a large layout at 600 dpi) it
             // took longer than its decode, for the same pixels.
-            const QImage ausschnitt = bild->SectionReducedBy(verkleinerung, AlsQRect(teil));
-            if (ausschnitt.isNull())
-                throw Exception(QStringLiteral("Bild kann nicht gelesen werden: ") + datei);
+            const QImage ausschnitt = bild->SectionReducedBy(verkleinerung, AlsQRect(teil), &fehler);
+            if (ausschnitt.isNull()) {
+                nichtLesbar();
+                return;
+            }
             letzter = {dateiInfo.absoluteFilePath(), dateiInfo.size(), dateiInfo.lastModified(), druck_.GrossBild8,
                        druck_.GrossBild10, ausschnitt};
         }
