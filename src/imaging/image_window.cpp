@@ -244,7 +244,7 @@ QSize TImageInWindow::SizeReducedBy(int Reduction) const
     return Reduction <= 1 ? source : PicReducedSize(source, Reduction);
 }
 
-QImage TImageInWindow::SectionReducedBy(int Reduction, const QRect& Section, TPicError* Error)
+QImage TImageInWindow::SectionReducedBy(int Reduction, const QRect& Section, TPicError* Error, TPicBuffers* Buffers)
 {
     if (!has_ || !Section.intersects(QRect(QPoint(0, 0), SizeReducedBy(Reduction))))
         return {};
@@ -257,7 +257,8 @@ QImage TImageInWindow::SectionReducedBy(int Reduction, const QRect& Section, TPi
     TPicError err;
     bool ok = false;
     window_->WithProgress(10, 3, sourceFormat_, [&] {
-        ok = PicReadSectionBytes(sourceBytes_, sourceName_, sourceFormat_, sourcePage_, Reduction, Section, img, err);
+        ok = PicReadSectionBytes(sourceBytes_, sourceName_, sourceFormat_, sourcePage_, Reduction, Section, img, err,
+                                 Buffers);
     });
     if (!ok) {
         DecodeFailed(err);

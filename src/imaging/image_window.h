@@ -80,7 +80,9 @@ public:
     // the section (PicReadSectionBytes: a JPEG no further than the section
     // reaches) and keeps what it holds; a null image when the file cannot
     // be decoded, reported as a failed decode is (and its error in Error).
-    QImage SectionReducedBy(int Reduction, const QRect& Section, TPicError* Error = nullptr);
+    // With Buffers, the section is decoded into memory of that pool.
+    QImage SectionReducedBy(int Reduction, const QRect& Section, TPicError* Error = nullptr,
+                            TPicBuffers* Buffers = nullptr);
     // The decoded pixels as they are now (possibly at a reduced size).
     const QImage& DecodedPixels() const { return image_.Pixels; }
     // True while the picture is held at less than its own size.

@@ -6,6 +6,7 @@
 
 #include "platform/core/run_temp_folder.h"
 #include "platform/core/string_list.h"
+#include "platform/picture/picture_buffers.h"
 
 #include <QDateTime>
 #include <QImage>
@@ -38,6 +39,8 @@ struct TDruckStand {
         bool GrossBild8 = false, GrossBild10 = false;
         QImage Bild;
     } LetzterAusschnitt;
+    // The memory the list's sections are decoded into, entry after entry.
+    std::unique_ptr<TPicBuffers> Bildspeicher;
 };
 
 // The album display's state: the entry count last shown, whether the

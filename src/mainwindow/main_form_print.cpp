@@ -23,6 +23,7 @@
 #include "report/engine/rg_bands.h"
 #include "report/engine/rg_report.h"
 #include "storage/tdbe.h"
+#include "platform/picture/picture_buffers.h"
 #include "platform/picture/picture_io.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/menus.h"
@@ -58,6 +59,7 @@ struct TPrintPicAufraeumen {
     {
         druck.PrintPic.reset();
         druck.LetzterAusschnitt = {};
+        druck.Bildspeicher.reset();
     }
 };
 
@@ -422,7 +424,10 @@ void TMainForm::rgReport1DetailBand1BeforePrint(TObject*)
             // The frames take the section as it is decoded: written to a
             // file and read back (25-33 MB for a large layout at 600 dpi) it
             // took longer than its decode, for the same pixels.
-            const QImage ausschnitt = bild->SectionReducedBy(verkleinerung, AlsQRect(teil), &fehler);
+            if (!druck_.Bildspeicher)
+                druck_.Bildspeicher = std::make_unique<TPicBuffers>();
+            const QImage ausschnitt =
+                bild->SectionReducedBy(verkleinerung, AlsQRect(teil), &fehler, druck_.Bildspeicher.get());
             if (ausschnitt.isNull()) {
                 nichtLesbar();
                 return;

@@ -18,6 +18,7 @@
 
 #include "platform/core/run_temp_folder.h"
 #include "platform/core/safe_file.h"
+#include "platform/picture/picture_buffers.h"
 #include "platform/picture/picture_formats.h"
 #include "platform/picture/picture_headers.h"
 #include "platform/picture/picture_limits.h"
@@ -545,7 +546,7 @@ bool PicReadBytes(const QByteArray& data, const QString& name, int format, int p
 }
 
 bool PicReadSectionBytes(const QByteArray& data, const QString& name, int format, int page, int reduction,
-                         const QRect& section, TPicImage& out, TPicError& err)
+                         const QRect& section, TPicImage& out, TPicError& err, TPicBuffers* buffers)
 {
     TPicInfo info;
     if (!PicPingBytes(data, name, info, err, format))
@@ -578,7 +579,8 @@ bool PicReadSectionBytes(const QByteArray& data, const QString& name, int format
     reader.setClipRect(QRect(teil.topLeft() * n, teil.size() * n));
     if (n > 1)
         reader.setScaledSize(teil.size());
-    QImage img;
+    // The decoder writes into a picture of the section's size and format.
+    QImage img = buffers ? buffers->Image(teil.size(), reader.imageFormat()) : QImage();
     if (!reader.read(&img) || img.isNull() || img.size() != teil.size())
         return Fail(err, peCorrupt, name);
     return TakeDecoded(img, info, source, n == 1, name, out, err);

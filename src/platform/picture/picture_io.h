@@ -19,6 +19,8 @@
 
 #include <cstdint>
 
+class TPicBuffers;
+
 // Error codes of the library (the error record's code).
 enum TPicErrorCode : int {
     peNone = 0,
@@ -109,9 +111,10 @@ bool PicReadBytes(const QByteArray& data, const QString& name, int format, int p
 // reductions is decoded by its decoder at that scale and no further down
 // than the section reaches, and only the section's pixels are made; other
 // pictures are read as PicReadBytes reads them at that size and the
-// section is cut out. The pixel limits apply to the file's size.
+// section is cut out. The pixel limits apply to the file's size. With
+// buffers, a JPEG's section is decoded into memory of that pool.
 bool PicReadSectionBytes(const QByteArray& data, const QString& name, int format, int page, int reduction,
-                         const QRect& section, TPicImage& out, TPicError& err);
+                         const QRect& section, TPicImage& out, TPicError& err, TPicBuffers* buffers = nullptr);
 
 // The reductions a picture of `format` decodes faster at, largest first:
 // the JPEG decoder's own scaling to 1/8, 1/4 and 1/2. Other formats have
