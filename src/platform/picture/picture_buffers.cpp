@@ -14,6 +14,16 @@ struct TPicBuffers::TPool {
     std::mutex Lock;
     std::vector<TBuffer> Buffers;
     bool Open = true;
+
+    // Frees the buffers no picture holds (the lock held).
+    void GiveBackFree()
+    {
+        for (const TBuffer& b : Buffers)
+            if (!b.Held)
+                std::free(b.Data);
+        Buffers.erase(std::remove_if(Buffers.begin(), Buffers.end(), [](const TBuffer& b) { return !b.Held; }),
+                      Buffers.end());
+    }
 };
 
 // What a picture's cleanup needs: its pool (which may be gone by then) and
@@ -29,12 +39,7 @@ TPicBuffers::~TPicBuffers()
 {
     const std::lock_guard<std::mutex> guard(pool_->Lock);
     pool_->Open = false;
-    auto& buffers = pool_->Buffers;
-    for (const TPool::TBuffer& b : buffers)
-        if (!b.Held)
-            std::free(b.Data);
-    buffers.erase(std::remove_if(buffers.begin(), buffers.end(), [](const TPool::TBuffer& b) { return !b.Held; }),
-                  buffers.end());
+    pool_->GiveBackFree();
 }
 
 void TPicBuffers::Release(void* ticket)
@@ -69,11 +74,7 @@ QImage TPicBuffers::Image(QSize size, QImage::Format format)
             frei->Held = true;
             data = frei->Data;
         } else {
-            for (const TPool::TBuffer& b : buffers)
-                if (!b.Held)
-                    std::free(b.Data);
-            buffers.erase(std::remove_if(buffers.begin(), buffers.end(), [](const TPool::TBuffer& b) { return !b.Held; }),
-                          buffers.end());
+            pool_->GiveBackFree();
             data = static_cast<uchar*>(std::malloc(size_t(bytes)));
             if (!data)
                 return {};
