@@ -176,6 +176,17 @@ void AltePdfEntfernen(benchmark::State& state, const QString& pdf)
     state.ResumeTiming();
 }
 
+// With LUMADEX_BENCH_PDFS naming a folder, the last PDF of a run is kept
+// there as <name>.pdf, to be checked from outside (pdfimages, pdftoppm).
+void PdfBehalten(const QString& pdf, const std::string& name)
+{
+    if (const QByteArray ordner = qgetenv("LUMADEX_BENCH_PDFS"); !ordner.isEmpty()) {
+        const QString ziel = QString::fromLocal8Bit(ordner) + '/' + QString::fromStdString(name) + ".pdf";
+        QFile::remove(ziel);
+        QFile::copy(pdf, ziel);
+    }
+}
+
 // Head and foot of a floor's page: title, album, date, rules, page text.
 void KopfUndFuss(QPainter& maler, const QString& titel, int seite, int seiten)
 {
@@ -280,6 +291,7 @@ void BM_PictureLayoutThroughTheTemplate(benchmark::State& state, const TBildLayo
             state.SkipWithError("no PDF");
     }
     state.counters["bytes"] = double(QFileInfo(f.pdf).size());
+    PdfBehalten(f.pdf, std::string("path_") + layout.Name);
 }
 
 // The rectangle a large-picture layout prints of a picture of that size:
@@ -367,6 +379,7 @@ void BM_SamePicturePagesDrawnWithQPainter(benchmark::State& state, const TBildLa
         maler.end();
     }
     state.counters["bytes"] = double(QFileInfo(f.pdf).size());
+    PdfBehalten(f.pdf, std::string("floor_") + layout.Name);
 }
 
 }  // namespace
