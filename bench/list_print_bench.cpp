@@ -308,7 +308,9 @@ QRect Ausschnitt(QSize bild, const TBildLayout& layout)
 // The floor's picture: only the section decoded, by the JPEG decoder at
 // the largest of 1/8, 1/4, 1/2 whose section still has the frame's pixels
 // at the print resolution (or at full size), then scaled once to the frame.
-QImage FloorBild(const QString& datei, const TBildLayout& layout)
+// The section is decoded into puffer, whose memory the next picture of its
+// size takes again (as the program's sections take their pool's).
+QImage FloorBild(const QString& datei, const TBildLayout& layout, QImage& puffer)
 {
     const double mm = kPrintDpi / 25.4;
     const QSize rahmen(qRound(layout.Rahmen.width() * mm), qRound(layout.Rahmen.height() * mm));
@@ -328,7 +330,9 @@ QImage FloorBild(const QString& datei, const TBildLayout& layout)
     leser.setClipRect(QRect(teil.topLeft() * n, teil.size() * n));
     if (n > 1)
         leser.setScaledSize(teil.size());
-    return leser.read().scaled(rahmen, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    if (!leser.read(&puffer))
+        return {};
+    return puffer.scaled(rahmen, Qt::KeepAspectRatio, Qt::SmoothTransformation);
 }
 
 // The floor of a picture layout: each picture decoded as FloorBild makes
@@ -348,6 +352,7 @@ void BM_SamePicturePagesDrawnWithQPainter(benchmark::State& state, const TBildLa
         int zeile = 0, seite = 1;
         const int seiten = (kKamerabilder + layout.JeSeite - 1) / layout.JeSeite;
         const auto kopfUndFuss = [&] { KopfUndFuss(maler, QString::fromUtf8(layout.Titel), seite, seiten); };
+        QImage puffer;
         kopfUndFuss();
         for (int n = kEintraege - kKamerabilder + 1; n <= kEintraege; ++n) {
             dbe->Go(uint32_t(n));
@@ -359,7 +364,7 @@ void BM_SamePicturePagesDrawnWithQPainter(benchmark::State& state, const TBildLa
             }
             const double oben = 17 * mm + zeile * layout.EintragMM * mm;
             const QString pfad = dbe->GetTrimString(QStringLiteral("PFAD"));
-            const QImage bild = FloorBild(WinToLinux(pfad).value_or(pfad), layout);
+            const QImage bild = FloorBild(WinToLinux(pfad).value_or(pfad), layout, puffer);
             const QRectF rahmen(layout.Rahmen.left() * mm, oben + layout.Rahmen.top() * mm, bild.width(), bild.height());
             for (int i = 0; i < layout.RahmenZahl; ++i)
                 maler.drawImage(rahmen.translated(i * 39 * mm, 0), bild);
