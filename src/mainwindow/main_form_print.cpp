@@ -403,9 +403,9 @@ void TMainForm::rgReport1DetailBand1BeforePrint(TObject*)
         const QFileInfo dateiInfo(WinToLinux(datei).value_or(datei));
         TDruckStand::TAusschnitt& letzter = druck_.LetzterAusschnitt;
         const bool schonGelesen = !letzter.Bild.isNull() && letzter.Datei == dateiInfo.absoluteFilePath() &&
-                                      letzter.Groesse == dateiInfo.size() &&
-                                      letzter.Geaendert == dateiInfo.lastModified() &&
-                                      letzter.GrossBild8 == druck_.GrossBild8 && letzter.GrossBild10 == druck_.GrossBild10;
+                                  letzter.Groesse == dateiInfo.size() &&
+                                  letzter.Geaendert == dateiInfo.lastModified() &&
+                                  letzter.GrossBild8 == druck_.GrossBild8 && letzter.GrossBild10 == druck_.GrossBild10;
         if (!schonGelesen) {
             letzter = {};
             ImageWindow1->LoadFromFile(datei, 0, 0);
@@ -421,9 +421,9 @@ void TMainForm::rgReport1DetailBand1BeforePrint(TObject*)
                 druck_.GrossBild10);
             const QSize klein = bild->SizeReducedBy(verkleinerung);
             const TRect teil = DruckAusschnitt(klein.width(), klein.height(), druck_.GrossBild8, druck_.GrossBild10);
-            // The frames take the section as it is decoded: written to a
-            // file and read back (25-33 MB for a large layout at 600 dpi) it
-            // took longer than its decode, for the same pixels.
+            // The frames take the section as it is decoded, into memory
+            // the section before gives back; no file of it is written (one
+            // of 25-33 MB for a large layout took longer than the decode).
             if (!druck_.Bildspeicher)
                 druck_.Bildspeicher = std::make_unique<TPicBuffers>();
             const QImage ausschnitt =
