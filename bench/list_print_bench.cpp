@@ -9,8 +9,8 @@
 // 4000 x 3000 JPEG on disk, against their floors: each picture decoded at
 // the JPEG decoder's largest reduction (1/8, 1/4, 1/2) that still fills its
 // frame at the print resolution, only its section decoded, scaled once to
-// the frame and drawn into the layout's frames with the entry's texts, with QPainter
-// into QPdfWriter.
+// the frame and drawn into the layout's frames with the entry's texts,
+// with QPainter into QPdfWriter.
 
 #include "bench_hauptfenster.h"
 #include "bench_ordner.h"
