@@ -8,9 +8,9 @@
 // copies of each picture) printed for the album's last 27 entries, each a
 // 4000 x 3000 JPEG on disk, against their floors: each picture decoded at
 // the JPEG decoder's largest reduction (1/8, 1/4, 1/2) that still fills its
-// frame at the print resolution, its section cut, scaled once to the frame
-// and drawn into the layout's frames with the entry's texts, with QPainter
-// into QPdfWriter.
+// frame at the print resolution, only its section decoded, scaled once to
+// the frame and drawn into the layout's frames with the entry's texts,
+// with QPainter into QPdfWriter.
 
 #include "bench_hauptfenster.h"
 #include "bench_ordner.h"
@@ -165,6 +165,28 @@ void FloorPdfEinrichten(QPdfWriter& writer)
     writer.setPageMargins(QMarginsF(6.35, 6.35, 6.35, 6.35), QPageLayout::Millimeter);
 }
 
+// Removes the last run's PDF outside the timing: overwriting a file of tens
+// of megabytes makes the file system give its blocks back first (on this
+// machine's disk, mounted with discard, a synchronous wait on the device
+// that follows the host's load), which is not the program's work.
+void AltePdfEntfernen(benchmark::State& state, const QString& pdf)
+{
+    state.PauseTiming();
+    QFile::remove(pdf);
+    state.ResumeTiming();
+}
+
+// With LUMADEX_BENCH_PDFS naming a folder, the last PDF of a run is kept
+// there as <name>.pdf, to be checked from outside (pdfimages, pdftoppm).
+void PdfBehalten(const QString& pdf, const std::string& name)
+{
+    if (const QByteArray ordner = qgetenv("LUMADEX_BENCH_PDFS"); !ordner.isEmpty()) {
+        const QString ziel = QString::fromLocal8Bit(ordner) + '/' + QString::fromStdString(name) + ".pdf";
+        QFile::remove(ziel);
+        QFile::copy(pdf, ziel);
+    }
+}
+
 // Head and foot of a floor's page: title, album, date, rules, page text.
 void KopfUndFuss(QPainter& maler, const QString& titel, int seite, int seiten)
 {
@@ -261,6 +283,7 @@ void BM_PictureLayoutThroughTheTemplate(benchmark::State& state, const TBildLayo
 {
     Fixture& f = F();
     for (auto _ : state) {
+        AltePdfEntfernen(state, f.pdf);
         f.form->DbeBilder->Go(kEintraege - kKamerabilder + 1);
         f.form->TableBilder->Refresh();
         f.form->DruckeBilderListe2(QString::fromLatin1(layout.Vorlage));
@@ -268,6 +291,7 @@ void BM_PictureLayoutThroughTheTemplate(benchmark::State& state, const TBildLayo
             state.SkipWithError("no PDF");
     }
     state.counters["bytes"] = double(QFileInfo(f.pdf).size());
+    PdfBehalten(f.pdf, std::string("path_") + layout.Name);
 }
 
 // The rectangle a large-picture layout prints of a picture of that size:
@@ -281,28 +305,34 @@ QRect Ausschnitt(QSize bild, const TBildLayout& layout)
     return QRect(QPoint(0, 0), bild);
 }
 
-// The floor's picture: the JPEG decoded by its decoder at the largest of
-// 1/8, 1/4, 1/2 whose section still has the frame's pixels at the print
-// resolution (or whole), the section cut and scaled once to the frame.
-QImage FloorBild(const QString& datei, const TBildLayout& layout)
+// The floor's picture: only the section decoded, by the JPEG decoder at
+// the largest of 1/8, 1/4, 1/2 whose section still has the frame's pixels
+// at the print resolution (or at full size), then scaled once to the frame.
+// The section is decoded into puffer, whose memory the next picture of its
+// size takes again (as the program's sections take their pool's).
+QImage FloorBild(const QString& datei, const TBildLayout& layout, QImage& puffer)
 {
     const double mm = kPrintDpi / 25.4;
     const QSize rahmen(qRound(layout.Rahmen.width() * mm), qRound(layout.Rahmen.height() * mm));
     QImageReader leser(datei, "jpeg");
     const QSize ganz = leser.size();
-    for (const int n : {8, 4, 2}) {
-        const QSize klein(ganz.width() / n, ganz.height() / n);
-        const QSize teil = Ausschnitt(klein, layout).size();
+    int n = 1;
+    for (const int m : {8, 4, 2}) {
+        const QSize teil = Ausschnitt(QSize(ganz.width() / m, ganz.height() / m), layout).size();
         if (teil.width() >= rahmen.width() || teil.height() >= rahmen.height()) {
-            leser.setScaledSize(klein);
+            n = m;
             break;
         }
     }
-    QImage bild = leser.read();
-    const QRect teil = Ausschnitt(bild.size(), layout);
-    if (teil != bild.rect())
-        bild = bild.copy(teil);
-    return bild.scaled(rahmen, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    // The section of the smaller picture, in the file's pixels: the decoder
+    // scales by exactly 1/n and stops below the section.
+    const QRect teil = Ausschnitt(QSize(ganz.width() / n, ganz.height() / n), layout);
+    leser.setClipRect(QRect(teil.topLeft() * n, teil.size() * n));
+    if (n > 1)
+        leser.setScaledSize(teil.size());
+    if (!leser.read(&puffer))
+        return {};
+    return puffer.scaled(rahmen, Qt::KeepAspectRatio, Qt::SmoothTransformation);
 }
 
 // The floor of a picture layout: each picture decoded as FloorBild makes
@@ -313,6 +343,7 @@ void BM_SamePicturePagesDrawnWithQPainter(benchmark::State& state, const TBildLa
     Fixture& f = F();
     TDbe* dbe = f.form->DbeBilder;
     for (auto _ : state) {
+        AltePdfEntfernen(state, f.pdf);
         QPdfWriter writer(f.pdf);
         FloorPdfEinrichten(writer);
         QPainter maler(&writer);
@@ -321,6 +352,7 @@ void BM_SamePicturePagesDrawnWithQPainter(benchmark::State& state, const TBildLa
         int zeile = 0, seite = 1;
         const int seiten = (kKamerabilder + layout.JeSeite - 1) / layout.JeSeite;
         const auto kopfUndFuss = [&] { KopfUndFuss(maler, QString::fromUtf8(layout.Titel), seite, seiten); };
+        QImage puffer;
         kopfUndFuss();
         for (int n = kEintraege - kKamerabilder + 1; n <= kEintraege; ++n) {
             dbe->Go(uint32_t(n));
@@ -332,7 +364,7 @@ void BM_SamePicturePagesDrawnWithQPainter(benchmark::State& state, const TBildLa
             }
             const double oben = 17 * mm + zeile * layout.EintragMM * mm;
             const QString pfad = dbe->GetTrimString(QStringLiteral("PFAD"));
-            const QImage bild = FloorBild(WinToLinux(pfad).value_or(pfad), layout);
+            const QImage bild = FloorBild(WinToLinux(pfad).value_or(pfad), layout, puffer);
             const QRectF rahmen(layout.Rahmen.left() * mm, oben + layout.Rahmen.top() * mm, bild.width(), bild.height());
             for (int i = 0; i < layout.RahmenZahl; ++i)
                 maler.drawImage(rahmen.translated(i * 39 * mm, 0), bild);
@@ -352,6 +384,7 @@ void BM_SamePicturePagesDrawnWithQPainter(benchmark::State& state, const TBildLa
         maler.end();
     }
     state.counters["bytes"] = double(QFileInfo(f.pdf).size());
+    PdfBehalten(f.pdf, std::string("floor_") + layout.Name);
 }
 
 }  // namespace

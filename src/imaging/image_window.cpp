@@ -176,8 +176,7 @@ void TImageInWindow::Decode(QSize maxSize)
         ok = PicReadBytes(sourceBytes_, sourceName_, sourceFormat_, sourcePage_, img, err, maxSize);
     });
     if (!ok) {
-        MakeBlank();
-        window_->ReportError(err.Code, err.Text, poInvoke, 0x01010001, "Image", 0, true);
+        DecodeFailed(err);
         return;
     }
     const int bits = image_.BitsPerPixel;
@@ -189,6 +188,12 @@ void TImageInWindow::Decode(QSize maxSize)
         reduced_ = false;
         sourceBytes_.clear();
     }
+}
+
+void TImageInWindow::DecodeFailed(const TPicError& err)
+{
+    MakeBlank();
+    window_->ReportError(err.Code, err.Text, poInvoke, 0x01010001, "Image", 0, true);
 }
 
 void TImageInWindow::EnsurePixelsAtLeast(int w, int h)
@@ -229,6 +234,39 @@ const QImage& TImageInWindow::PixelsReducedBy(int Reduction)
     if (image_.Pixels.size() != size)
         Decode(size);
     return image_.Pixels;
+}
+
+QSize TImageInWindow::SizeReducedBy(int Reduction) const
+{
+    if (!reduced_)
+        return image_.Pixels.size();
+    const QSize source(image_.SourceWidth, image_.SourceHeight);
+    return Reduction <= 1 ? source : PicReducedSize(source, Reduction);
+}
+
+QImage TImageInWindow::SectionReducedBy(int Reduction, const QRect& Section, TPicError* Error, TPicBuffers* Buffers)
+{
+    if (!has_ || !Section.intersects(QRect(QPoint(0, 0), SizeReducedBy(Reduction))))
+        return {};
+    if (!reduced_ || sourceBytes_.isEmpty()) {
+        const QImage& pixels = image_.Pixels;
+        const QRect r = Section.intersected(pixels.rect());
+        return r == pixels.rect() ? pixels : pixels.copy(r);
+    }
+    TPicImage img;
+    TPicError err;
+    bool ok = false;
+    window_->WithProgress(10, 3, sourceFormat_, [&] {
+        ok = PicReadSectionBytes(sourceBytes_, sourceName_, sourceFormat_, sourcePage_, Reduction, Section, img, err,
+                                 Buffers);
+    });
+    if (!ok) {
+        DecodeFailed(err);
+        if (Error)
+            *Error = err;
+        return {};
+    }
+    return img.Pixels;
 }
 
 void TImageInWindow::Load(const QString& FileName, int Format, int Page, bool FromField)

@@ -73,6 +73,16 @@ public:
     // scaled; the full picture for 1 or when the picture is not held as a
     // file's bytes (decoded whole already, or made by an operation).
     const QImage& PixelsReducedBy(int Reduction);
+    // The size PixelsReducedBy(Reduction) gives, found without decoding.
+    QSize SizeReducedBy(int Reduction) const;
+    // The rectangle Section (in pixels of SizeReducedBy(Reduction)) of the
+    // picture at that size. A picture held as a file's bytes decodes only
+    // the section (PicReadSectionBytes: a JPEG no further than the section
+    // reaches) and keeps what it holds; a null image when the file cannot
+    // be decoded, reported as a failed decode is (and its error in Error).
+    // With Buffers, the section is decoded into memory of that pool.
+    QImage SectionReducedBy(int Reduction, const QRect& Section, TPicError* Error = nullptr,
+                            TPicBuffers* Buffers = nullptr);
     // The decoded pixels as they are now (possibly at a reduced size).
     const QImage& DecodedPixels() const { return image_.Pixels; }
     // True while the picture is held at less than its own size.
@@ -106,6 +116,8 @@ private:
     friend class TImageWindow;
     bool Replace(const TPicImage& result);
     void Decode(QSize maxSize);
+    // A decode of the held file failed: a blank picture, and the error.
+    void DecodeFailed(const TPicError& err);
     TImageWindow* window_;
     TPicImage image_;
     bool has_ = false;

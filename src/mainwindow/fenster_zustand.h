@@ -6,6 +6,7 @@
 
 #include "platform/core/run_temp_folder.h"
 #include "platform/core/string_list.h"
+#include "platform/picture/picture_buffers.h"
 
 #include <QDateTime>
 #include <QImage>
@@ -28,7 +29,7 @@ struct TDruckStand {
     bool GrossBild10 = false;
     std::function<void(TrgReport*)> ListenAusgabe;
     std::unique_ptr<TRunTempFile> PrintPic;
-    // The section "PrintPic.BMP" holds, and of which file (its size and
+    // The section the list's frames print, and of which file (its size and
     // time, the crop flags): an entry that does not fit at the foot of a
     // page is laid out again on the next one and takes it unread.
     struct TAusschnitt {
@@ -38,6 +39,8 @@ struct TDruckStand {
         bool GrossBild8 = false, GrossBild10 = false;
         QImage Bild;
     } LetzterAusschnitt;
+    // The memory the list's sections are decoded into, entry after entry.
+    std::unique_ptr<TPicBuffers> Bildspeicher;
 };
 
 // The album display's state: the entry count last shown, whether the

@@ -518,7 +518,7 @@ public:
     // ImageWindow1 as the print's "PrintPic.BMP"; false when there was
     // nothing to save or the file could not be written.
     bool Beschneiden(int Left, int Top, int Right, int Bottom);
-    // The rectangle of a picture of that size that a list print saves: with
+    // The rectangle of a picture of that size that a list prints: with
     // grossBild8 the full width and 25/36 of it as height, with grossBild10
     // the full height and 25/36 of it as width (rounded, halves to even),
     // else the whole picture.

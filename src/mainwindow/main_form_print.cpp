@@ -4,8 +4,9 @@
 // big picture into "PrintPic.BMP" (a temporary file of the run, removed
 // when the print ends); the picture lists through report
 // templates of the program folder, with the report events that templates
-// bind by name: loading each entry's picture (cropped for the
-// large-picture layouts), its thumbnail and the pick-list labels.
+// bind by name: loading each entry's picture (only the section the
+// large-picture layouts print, at the size the chosen printer shows), its
+// thumbnail and the pick-list labels.
 
 #include "mainwindow/main_form.h"
 
@@ -22,6 +23,7 @@
 #include "report/engine/rg_bands.h"
 #include "report/engine/rg_report.h"
 #include "storage/tdbe.h"
+#include "platform/picture/picture_buffers.h"
 #include "platform/picture/picture_io.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/menus.h"
@@ -57,6 +59,7 @@ struct TPrintPicAufraeumen {
     {
         druck.PrintPic.reset();
         druck.LetzterAusschnitt = {};
+        druck.Bildspeicher.reset();
     }
 };
 
@@ -136,33 +139,25 @@ TRect TMainForm::DruckAusschnitt(int breite, int hoehe, bool grossBild8, bool gr
 
 namespace {
 
-// Saves the section r of the picture (clipped to it) as "PrintPic.BMP"
-// (ziel) and gives it back, a null image when it cannot. The whole picture
-// is saved as it is held, without a copy of its pixels (a 12-megapixel
-// copy costs as much as the decode).
-QImage AusschnittSpeichern(const QImage& bild, const TRect& r, const QString& ziel)
+// Saves the section (cut from the picture already) as "PrintPic.BMP"
+// (ziel); false when it cannot.
+bool AusschnittSpeichern(const QImage& teil, const QString& ziel)
 {
-    if (bild.isNull() || ziel.isEmpty())
-        return {};
-    const QRect teilRect = QRect(QPoint(r.Left, r.Top), QPoint(r.Right - 1, r.Bottom - 1)).intersected(bild.rect());
-    const QImage teil = teilRect == bild.rect() ? bild : bild.copy(teilRect);
-    if (teil.isNull() || !teil.save(WinToLinux(ziel).value_or(ziel), "BMP"))
-        return {};
-    return teil;
+    return !teil.isNull() && !ziel.isEmpty() && teil.save(WinToLinux(ziel).value_or(ziel), "BMP");
 }
 
 // True when a section of that many pixels prints in the frame with at
 // least one pixel of its own for each printed one at the printer's
-// resolution. The printer lays a picture out in whole screen pixels first,
-// which can make it up to a screen pixel larger than the frame: that pixel
-// is counted in. A frame that does not stretch prints a picture at its own
-// size, so a smaller one would print smaller.
-bool DecktRahmen(QSize teil, const TrgImage& rahmen)
+// resolution (dpi). The printer lays a picture out in whole screen pixels
+// first, which can make it up to a screen pixel larger than the frame:
+// that pixel is counted in. A frame that does not stretch prints a picture
+// at its own size, so a smaller one would print smaller.
+bool DecktRahmen(QSize teil, const TrgImage& rahmen, int dpi)
 {
     if (!rahmen.Stretch())
         return false;
-    const double pixelJeTausendstel = TrgPrinter::kResolution / 25400.0;
-    const int bildschirmPixel = (TrgPrinter::kResolution + rgScreenPixelsPerInch() - 1) / rgScreenPixelsPerInch();
+    const double pixelJeTausendstel = dpi / 25400.0;
+    const int bildschirmPixel = (dpi + rgScreenPixelsPerInch() - 1) / rgScreenPixelsPerInch();
     const int breite = int(std::ceil(rahmen.mmWidth() * pixelJeTausendstel)) + bildschirmPixel;
     const int hoehe = int(std::ceil(rahmen.mmHeight() * pixelJeTausendstel)) + bildschirmPixel;
     // Kept in proportion, the picture fills the frame along one side only.
@@ -173,8 +168,9 @@ bool DecktRahmen(QSize teil, const TrgImage& rahmen)
 
 // How much smaller than its file a list decodes a picture: the largest
 // reduction its format decodes at whose section still covers every frame
-// it fills (DecktRahmen); 1, the whole picture, when none does.
-int DruckVerkleinerung(QSize bild, int format, const std::vector<TrgImage*>& rahmen, bool grossBild8,
+// it fills at the printer's resolution (DecktRahmen); 1, the whole
+// picture, when none does.
+int DruckVerkleinerung(QSize bild, int format, const std::vector<TrgImage*>& rahmen, int dpi, bool grossBild8,
                        bool grossBild10)
 {
     if (rahmen.empty())
@@ -185,10 +181,17 @@ int DruckVerkleinerung(QSize bild, int format, const std::vector<TrgImage*>& rah
         // A section reaching beyond the picture is cut at its edge.
         const QSize teilGroesse(std::min(teil.Right, klein.width()) - teil.Left,
                                 std::min(teil.Bottom, klein.height()) - teil.Top);
-        if (std::all_of(rahmen.begin(), rahmen.end(), [&](const TrgImage* r) { return DecktRahmen(teilGroesse, *r); }))
+        if (std::all_of(rahmen.begin(), rahmen.end(),
+                        [&](const TrgImage* r) { return DecktRahmen(teilGroesse, *r, dpi); }))
             return n;
     }
     return 1;
+}
+
+// The pixels of r (its right and bottom edges outside).
+QRect AlsQRect(const TRect& r)
+{
+    return QRect(QPoint(r.Left, r.Top), QPoint(r.Right - 1, r.Bottom - 1));
 }
 
 }  // namespace
@@ -198,7 +201,8 @@ bool TMainForm::Beschneiden(int Left, int Top, int Right, int Bottom)
     TImageInWindow* bild = ImageWindow1->ImageInWindow();
     if (!bild->HasImage())
         return false;
-    return !AusschnittSpeichern(bild->FullImage().Pixels, Rect(Left, Top, Right, Bottom), PrintPicDatei()).isNull();
+    // Only the rectangle is decoded (of a JPEG, no further down than it).
+    return AusschnittSpeichern(bild->SectionReducedBy(1, AlsQRect(Rect(Left, Top, Right, Bottom))), PrintPicDatei());
 }
 
 void TMainForm::Einzelbilddrucken2Click(TObject* Sender)
@@ -351,7 +355,6 @@ void TMainForm::rgReport1DetailBand1BeforePrint(TObject*)
                                    .arg(rgBDEPipeline1->RecordNo() + 1)
                                    .arg(DbeBilder->GetTrimString(QStringLiteral("SHORTDESC"))));
     int abschnitt = 1;
-    auto* bild1 = Bauteil<TrgImage>(this, QStringLiteral("rgReport1Image1"));
     // The frames the entry's picture goes into.
     std::vector<TrgImage*> rahmen;
     for (int i = 1; i <= 5; ++i)
@@ -362,7 +365,6 @@ void TMainForm::rgReport1DetailBand1BeforePrint(TObject*)
             bild->Picture()->Assign(nullptr);
     };
     try {
-        const QString ziel = WinToLinux(PrintPicDatei()).value_or(PrintPicDatei());
         const QString pfad = DbeBilder->GetTrimString(QStringLiteral("PFAD"));
         QString datei;
         if (AlbumAufSchreibgeschuetzterCD()) {
@@ -385,47 +387,60 @@ void TMainForm::rgReport1DetailBand1BeforePrint(TObject*)
         }
         TPicInfo info;
         TPicError fehler;
-        if (!PicPing(WinToLinux(datei).value_or(datei), info, fehler)) {
+        // A file that is no picture, or whose data cannot be decoded, is
+        // named; its entry prints without a picture and the list goes on.
+        const auto nichtLesbar = [&] {
+            Screen->SetCursor(crDefault);
             Protokoll(QStringLiteral("Info"), QStringLiteral("Großbilddruck, ") + fehler.Text + QStringLiteral(": ") + datei);
             ShowMessage(fehler.Text + QStringLiteral(": ") + datei);
             ohneBild();
+        };
+        if (!PicPing(WinToLinux(datei).value_or(datei), info, fehler)) {
+            nichtLesbar();
             return;
         }
         Screen->SetCursor(crHourGlass);
         const QFileInfo dateiInfo(WinToLinux(datei).value_or(datei));
         TDruckStand::TAusschnitt& letzter = druck_.LetzterAusschnitt;
-        const bool schonGespeichert = !letzter.Bild.isNull() && letzter.Datei == dateiInfo.absoluteFilePath() &&
-                                      letzter.Groesse == dateiInfo.size() &&
-                                      letzter.Geaendert == dateiInfo.lastModified() &&
-                                      letzter.GrossBild8 == druck_.GrossBild8 && letzter.GrossBild10 == druck_.GrossBild10;
-        if (!schonGespeichert) {
+        const bool schonGelesen = !letzter.Bild.isNull() && letzter.Datei == dateiInfo.absoluteFilePath() &&
+                                  letzter.Groesse == dateiInfo.size() &&
+                                  letzter.Geaendert == dateiInfo.lastModified() &&
+                                  letzter.GrossBild8 == druck_.GrossBild8 && letzter.GrossBild10 == druck_.GrossBild10;
+        if (!schonGelesen) {
             letzter = {};
             ImageWindow1->LoadFromFile(datei, 0, 0);
             TImageInWindow* bild = ImageWindow1->ImageInWindow();
             // A camera picture has several times the pixels its frames
-            // print: it is decoded as small as the frames allow (a JPEG
-            // scaled by its decoder, in a fraction of the time of the
-            // whole), and the section is cut from that smaller picture.
-            const int verkleinerung =
-                DruckVerkleinerung(QSize(bild->GetImageWidth(), bild->GetImageHeight()), info.Format, rahmen,
-                                   druck_.GrossBild8, druck_.GrossBild10);
-            const QImage& pixel = bild->PixelsReducedBy(verkleinerung);
-            const TRect teil = DruckAusschnitt(pixel.width(), pixel.height(), druck_.GrossBild8, druck_.GrossBild10);
-            // The pictures print what "PrintPic.BMP" holds; they take the
-            // section just saved there instead of reading the file back (its
-            // pixels are the same; reading it back took as long as the decode).
-            const QImage gespeichert = AusschnittSpeichern(pixel, teil, PrintPicDatei());
-            if (gespeichert.isNull())
-                throw Exception(QStringLiteral("Bild kann nicht gespeichert werden: ") + ziel);
+            // print on the chosen printer: only the section is decoded, as
+            // small as the frames allow (a JPEG scaled by its decoder and
+            // decoded no further down than the section reaches, in a
+            // fraction of the time and memory of the whole picture).
+            const int verkleinerung = DruckVerkleinerung(
+                QSize(bild->GetImageWidth(), bild->GetImageHeight()), info.Format, rahmen,
+                TrgPrinter::PictureResolution(rgReport1->PrinterSetup()->PrinterName()), druck_.GrossBild8,
+                druck_.GrossBild10);
+            const QSize klein = bild->SizeReducedBy(verkleinerung);
+            const TRect teil = DruckAusschnitt(klein.width(), klein.height(), druck_.GrossBild8, druck_.GrossBild10);
+            // The frames take the section as it is decoded, into memory
+            // the section before gives back; no file of it is written (one
+            // of 25-33 MB for a large layout took longer than the decode).
+            if (!druck_.Bildspeicher)
+                druck_.Bildspeicher = std::make_unique<TPicBuffers>();
+            const QImage ausschnitt =
+                bild->SectionReducedBy(verkleinerung, AlsQRect(teil), &fehler, druck_.Bildspeicher.get());
+            if (ausschnitt.isNull()) {
+                nichtLesbar();
+                return;
+            }
             letzter = {dateiInfo.absoluteFilePath(), dateiInfo.size(), dateiInfo.lastModified(), druck_.GrossBild8,
-                       druck_.GrossBild10, gespeichert};
+                       druck_.GrossBild10, ausschnitt};
         }
-        const QImage gedruckt = letzter.Bild;
-        if (bild1) {
-            TBitmap bitmap;
-            bitmap.SetImage(gedruckt);
-            bild1->Picture()->SetGraphic(&bitmap);
-        }
+        // Every frame shares the one picture, so the printer scales and
+        // embeds it once for all of them.
+        TBitmap gedruckt;
+        gedruckt.SetImage(letzter.Bild);
+        for (TrgImage* r : rahmen)
+            r->Picture()->SetGraphic(&gedruckt);
 
         const struct {
             const char* label;
@@ -441,16 +456,6 @@ void TMainForm::rgReport1DetailBand1BeforePrint(TObject*)
         for (int i = 1; i <= 3; ++i)
             if (auto* label = Bauteil<TrgLabel>(this, QStringLiteral("rgReport1LabelReserve%1").arg(i)))
                 label->SetCaption(DbeBilder->GetString(QStringLiteral("RESERVE%1").arg(i)));
-        // The further copies show the picture of "PrintPic.BMP" just loaded:
-        // they share it instead of reading the file again, so the printer
-        // scales and embeds it once for all of them.
-        for (int i = 2; i <= 5; ++i)
-            if (auto* weiteres = Bauteil<TrgImage>(this, QStringLiteral("rgReport1Image%1").arg(i))) {
-                if (bild1)
-                    weiteres->Picture()->Assign(bild1->Picture());
-                else
-                    weiteres->Picture()->LoadFromFile(ziel);
-            }
         Screen->SetCursor(crDefault);
     } catch (const std::exception&) {
         Screen->SetCursor(crDefault);

@@ -94,10 +94,11 @@ public:
     void SetPpd(const QString& queue, const QString& ppd) { ppds_.insert(queue, ppd); }
 
     // A small PPD that hands PDF jobs on unchanged and says whether the
-    // printer prints colours (ColorDevice).
-    static QString ColourPpd(const QString& model, bool colourDevice)
+    // printer prints colours (ColorDevice); with a resolution, the printer
+    // prints at it by default (and offers 600 dpi beside it).
+    static QString ColourPpd(const QString& model, bool colourDevice, int resolution = 0)
     {
-        return QString(R"PPD(*PPD-Adobe: "4.3"
+        QString ppd = QString(R"PPD(*PPD-Adobe: "4.3"
 *FormatVersion: "4.3"
 *FileVersion: "1.0"
 *LanguageVersion: English
@@ -132,7 +133,18 @@ public:
 *DefaultPaperDimension: A4
 *PaperDimension A4/A4: "595 842"
 )PPD")
-            .arg(model, colourDevice ? "True" : "False", colourDevice ? "RGB" : "Gray");
+                          .arg(model, colourDevice ? "True" : "False", colourDevice ? "RGB" : "Gray");
+        if (resolution > 0)
+            ppd += QString(R"PPD(*OpenUI *Resolution/Resolution: PickOne
+*OrderDependency: 20 AnySetup *Resolution
+*DefaultResolution: %1dpi
+*Resolution %1dpi/%1 dpi: "<</HWResolution[%1 %1]>>setpagedevice"
+%2*CloseUI: *Resolution
+)PPD")
+                       .arg(resolution)
+                       .arg(resolution == 600 ? QString()
+                                              : "*Resolution 600dpi/600 dpi: \"<</HWResolution[600 600]>>setpagedevice\"\n");
+        return ppd;
     }
 
     QString Root() const { return dir_.path().c_str(); }

@@ -18,6 +18,7 @@
 
 #include "platform/core/run_temp_folder.h"
 #include "platform/core/safe_file.h"
+#include "platform/picture/picture_buffers.h"
 #include "platform/picture/picture_formats.h"
 #include "platform/picture/picture_headers.h"
 #include "platform/picture/picture_limits.h"
@@ -368,6 +369,31 @@ static bool PingGroesseFertig(TPicInfo& info, TPicError& err, const QString& nam
     return true;
 }
 
+// The decoded pixels of a picture pinged as info into out; whole: decoded
+// at the file's own size (its bits per pixel then count as the file's).
+static bool TakeDecoded(const QImage& img, const TPicInfo& info, QSize source, bool whole, const QString& name,
+                        TPicImage& out, TPicError& err)
+{
+    if (!PictureSizeAllowed(img.width(), img.height()))
+        return Fail(err, peTooLarge, name);
+    out = TPicImage();
+    out.Pixels = Normalised(img);
+    if (out.Pixels.isNull())
+        return Fail(err, peCorrupt, name);
+    out.BitsPerPixel = whole && info.BitsPerPixel > 0
+                           ? std::min(info.BitsPerPixel, std::max(BitsPerPixelOf(out.Pixels), info.BitsPerPixel))
+                           : BitsPerPixelOf(out.Pixels);
+    out.Format = info.Format;
+    out.Pages = info.Pages;
+    out.SourceWidth = source.width();
+    out.SourceHeight = source.height();
+    if (info.ResolutionX > 0)
+        out.ResolutionX = info.ResolutionX;
+    if (info.ResolutionY > 0)
+        out.ResolutionY = info.ResolutionY;
+    return true;
+}
+
 bool PicPing(const QString& fileName, TPicInfo& info, TPicError& err, int format)
 {
     PicLibraryInit();
@@ -516,24 +542,48 @@ bool PicReadBytes(const QByteArray& data, const QString& name, int format, int p
         if (img.size() != target)
             img = img.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
-    if (!PictureSizeAllowed(img.width(), img.height()))
-        return Fail(err, peTooLarge, name);
-    out = TPicImage();
-    out.Pixels = Normalised(img);
-    if (out.Pixels.isNull())
+    return TakeDecoded(img, info, source, target == source, name, out, err);
+}
+
+bool PicReadSectionBytes(const QByteArray& data, const QString& name, int format, int page, int reduction,
+                         const QRect& section, TPicImage& out, TPicError& err, TPicBuffers* buffers)
+{
+    TPicInfo info;
+    if (!PicPingBytes(data, name, info, err, format))
+        return false;
+    if (page < 0 || page >= info.Pages)
+        return Fail(err, peNoSuchPage, name);
+    const int n = std::max(1, reduction);
+    const QSize source(info.Width, info.Height);
+    const QSize reduced = PicReducedSize(source, n);
+    const QRect teil = section.intersected(QRect(QPoint(0, 0), reduced));
+    if (teil.isEmpty())
+        return Fail(err, peNoImage, name);
+    if (info.Format != pfJPEG || (n > 1 && !PicDecodeReductions(info.Format).contains(n))) {
+        // Decoded whole (at that size), the section cut from it; a page of
+        // a TIFF file has a size of its own, so the cut keeps within it.
+        if (!PicReadBytes(data, name, format, page, out, err, n > 1 ? reduced : QSize()))
+            return false;
+        const QRect r = teil.intersected(out.Pixels.rect());
+        if (r != out.Pixels.rect())
+            out.Pixels = out.Pixels.copy(r);
+        return !out.Pixels.isNull() || Fail(err, peCorrupt, name);
+    }
+    QBuffer buf(const_cast<QByteArray*>(&data));
+    buf.open(QIODevice::ReadOnly);
+    QImageReader reader(&buf, QtFormatName(info.Format));
+    reader.setAutoTransform(false);
+    // The section in the file's pixels is the smaller picture's section
+    // times the scale: its edges then fall on whole steps of the scale, and
+    // the decoder scales by exactly 1/n and keeps to the section.
+    reader.setClipRect(QRect(teil.topLeft() * n, teil.size() * n));
+    if (n > 1)
+        reader.setScaledSize(teil.size());
+    // The decoder writes into a picture of the section's size and format.
+    QImage img = buffers ? buffers->Image(teil.size(), reader.imageFormat()) : QImage();
+    if (!reader.read(&img) || img.isNull() || img.size() != teil.size())
         return Fail(err, peCorrupt, name);
-    out.BitsPerPixel = target == source && info.BitsPerPixel > 0
-                           ? std::min(info.BitsPerPixel, std::max(BitsPerPixelOf(out.Pixels), info.BitsPerPixel))
-                           : BitsPerPixelOf(out.Pixels);
-    out.Format = info.Format;
-    out.Pages = info.Pages;
-    out.SourceWidth = source.width();
-    out.SourceHeight = source.height();
-    if (info.ResolutionX > 0)
-        out.ResolutionX = info.ResolutionX;
-    if (info.ResolutionY > 0)
-        out.ResolutionY = info.ResolutionY;
-    return true;
+    return TakeDecoded(img, info, source, n == 1, name, out, err);
 }
 
 QList<int> PicDecodeReductions(int format)

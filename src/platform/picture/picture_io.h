@@ -13,10 +13,13 @@
 #include <QByteArray>
 #include <QImage>
 #include <QList>
+#include <QRect>
 #include <QSize>
 #include <QString>
 
 #include <cstdint>
+
+class TPicBuffers;
 
 // Error codes of the library (the error record's code).
 enum TPicErrorCode : int {
@@ -100,6 +103,18 @@ bool PicRead(const QString& fileName, int format, int page, TPicImage& out, TPic
              QSize maxSize = QSize());
 bool PicReadBytes(const QByteArray& data, const QString& name, int format, int page, TPicImage& out,
                   TPicError& err, QSize maxSize = QSize());
+
+// Reads the rectangle `section` of one page at 1/reduction of the
+// picture's size, `section` in the pixels of that size (PicReducedSize);
+// out holds only the section (clipped to the picture), SourceWidth and
+// SourceHeight the file's size. A JPEG at 1 or one of its decode
+// reductions is decoded by its decoder at that scale and no further down
+// than the section reaches, and only the section's pixels are made; other
+// pictures are read as PicReadBytes reads them at that size and the
+// section is cut out. The pixel limits apply to the file's size. With
+// buffers, a JPEG's section is decoded into memory of that pool.
+bool PicReadSectionBytes(const QByteArray& data, const QString& name, int format, int page, int reduction,
+                         const QRect& section, TPicImage& out, TPicError& err, TPicBuffers* buffers = nullptr);
 
 // The reductions a picture of `format` decodes faster at, largest first:
 // the JPEG decoder's own scaling to 1/8, 1/4 and 1/2. Other formats have

@@ -6,6 +6,7 @@
 
 #include <cups/cups.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -88,6 +89,17 @@ public:
         // printer type lacks the colour bit too) keeps the colours.
         if (ipp_attribute_t* colour = cupsFindDestSupported(CUPS_HTTP_DEFAULT, dest.Dest(), dest.Info(), "color"))
             raw.ColorPrinter = ippGetValueTag(colour) != IPP_TAG_BOOLEAN || ippGetBoolean(colour, 0);
+        // The resolution a job prints at unless it asks for another (a PPD
+        // without resolutions gets the scheduler's own default).
+        if (ipp_attribute_t* resolution =
+                cupsFindDestDefault(CUPS_HTTP_DEFAULT, dest.Dest(), dest.Info(), "printer-resolution");
+            resolution && ippGetValueTag(resolution) == IPP_TAG_RESOLUTION) {
+            ipp_res_t units = IPP_RES_PER_INCH;
+            int y = 0;
+            const int x = ippGetResolution(resolution, 0, &y, &units);
+            const int dots = std::max(x, y);
+            raw.Resolution = units == IPP_RES_PER_CM ? int(std::lround(dots * 2.54)) : dots;
+        }
         const int mediaCount = cupsGetDestMediaCount(CUPS_HTTP_DEFAULT, dest.Dest(), dest.Info(), CUPS_MEDIA_FLAGS_DEFAULT);
         int userCode = kFirstUserPaperCode;
         for (int i = 0; i < mediaCount; ++i) {

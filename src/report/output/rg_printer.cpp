@@ -8,6 +8,7 @@
 #include <QPageLayout>
 #include <QPdfWriter>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -100,6 +101,13 @@ QPoint TrgPrinter::GetPixelsPerInch() const
 {
     const int ppi = HasContext() ? kResolution : rgScreenPixelsPerInch();
     return {ppi, ppi};
+}
+
+int TrgPrinter::PictureResolution(const QString& PrinterName)
+{
+    TrgPrinterInfo* info = rgGetPrinterList()->GetPrinterInfo(PrinterName);
+    const TrgPrinterCapabilities* caps = info ? info->GetCapabilities() : nullptr;
+    return caps && caps->Resolution > 0 ? std::min(caps->Resolution, kResolution) : kResolution;
 }
 
 const TrgDeviceMode* TrgPrinter::DevMode()

@@ -103,6 +103,11 @@ public:
     bool HasContext() const;
     int DevicePixelsPerInch(TrgDirection Direction) const override;
     QPoint GetPixelsPerInch() const;
+    // The pixels per inch a picture printed on the named printer ("Default"
+    // resolved) can show: the printer's own resolution as its spooler
+    // reports it, at most a job's kResolution; kResolution when the printer
+    // says none or is not installed.
+    static int PictureResolution(const QString& PrinterName);
     // (offset X, offset Y, right offset, bottom offset) in printer pixels:
     // the strips the printer cannot print on. A PDF job has none.
     QRect GetPageOffsets() const { return {}; }

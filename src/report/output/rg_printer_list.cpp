@@ -40,7 +40,8 @@ TrgPrinterCapabilities::TrgPrinterCapabilities(const QString& printerName, const
       PaperNames(raw.PaperNames),
       Papers(NumbersAsText(raw.Papers)),
       PaperWidths(NumbersAsText(raw.PaperWidths)),
-      ColorPrinter(raw.ColorPrinter)
+      ColorPrinter(raw.ColorPrinter),
+      Resolution(std::max(0, raw.Resolution))
 {
     NormalizePapers();
     NormalizeBins();

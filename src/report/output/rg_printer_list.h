@@ -38,6 +38,9 @@ struct TrgRawCapabilities {
     // False only for a printer that says it prints black and white; one that
     // says nothing about colour (a raw queue) prints colours.
     bool ColorPrinter = true;
+    // The dots per inch the printer prints at by default, as it says; 0
+    // when it says nothing (a raw queue).
+    int Resolution = 0;
 };
 
 class TrgPrinterSource {
@@ -75,6 +78,7 @@ public:
     QStringList Papers;
     QStringList PaperWidths;
     bool ColorPrinter = true;
+    int Resolution = 0;  // dots per inch; 0: not known
 
 private:
     void NormalizePapers();

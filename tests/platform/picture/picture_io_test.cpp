@@ -3,7 +3,9 @@
 // the header), scaled decode, pixel limits, bad files, the memory-object
 // encoding and the copies.
 
+#include <QBuffer>
 #include <QDir>
+#include <QImageReader>
 #include <QFile>
 #include <QtEndian>
 #include <csignal>
@@ -234,6 +236,75 @@ TEST(PictureIo, ReducedSizesAreTheJpegDecodersOwnScales)
     }
 }
 
+namespace {
+
+// The JPEG with an Exif block after its start that tells viewers to turn
+// the picture a quarter clockwise (orientation 6).
+QByteArray MitExifDrehung(const QByteArray& jpeg)
+{
+    const QByteArray tiff = QByteArray("MM\x00\x2A\x00\x00\x00\x08", 8) + QByteArray("\x00\x01", 2) +
+                            QByteArray("\x01\x12\x00\x03\x00\x00\x00\x01\x00\x06\x00\x00", 12) +
+                            QByteArray(4, '\0');
+    const QByteArray exif = QByteArray("Exif\0\0", 6) + tiff;
+    QByteArray laenge(2, 0);
+    qToBigEndian<quint16>(quint16(exif.size() + 2), laenge.data());
+    return jpeg.left(2) + QByteArray("\xFF\xE1", 2) + laenge + exif + jpeg.mid(2);
+}
+
+}  // namespace
+
+// A section read on its own shows what the same section of the picture
+// read whole (at the same reduction) shows: a JPEG (also one whose Exif
+// block asks for a turn, which the library does not make) decoded only as
+// far as the section by the decoder's own scaling, a PNG cut from the whole.
+TEST(PictureIo, ASectionShowsWhatTheWholePictureShowsThere)
+{
+    TPicError err;
+    QByteArray jpeg, png;
+    ASSERT_TRUE(PicWriteBytes(TPicImage::FromQImage(Gradient(1200, 800)), pfJPEG, 90, jpeg, err));
+    ASSERT_TRUE(PicWriteBytes(TPicImage::FromQImage(Gradient(1200, 800)), pfPNG, 0, png, err));
+    const QByteArray gedreht = MitExifDrehung(jpeg);
+    {
+        QBuffer puffer(const_cast<QByteArray*>(&gedreht));
+        puffer.open(QIODevice::ReadOnly);
+        ASSERT_EQ(QImageReader(&puffer).transformation(), QImageIOHandler::TransformationRotate90);
+    }
+    const struct {
+        const char* Name;
+        const QByteArray& Bytes;
+    } dateien[] = {{"foto.jpg", jpeg}, {"gedreht.jpg", gedreht}, {"bild.png", png}};
+    for (const auto& d : dateien) {
+        for (const int n : {1, 2, 4, 8}) {
+            const QSize klein = PicReducedSize(QSize(1200, 800), n);
+            TPicImage ganz;
+            ASSERT_TRUE(PicReadBytes(d.Bytes, d.Name, 0, 0, ganz, err, n > 1 ? klein : QSize()));
+            // The large layouts' sections from the top left, one inside the
+            // picture and one reaching past its edge.
+            const QRect teile[] = {QRect(0, 0, klein.width(), klein.width() * 25 / 36),
+                                   QRect(0, 0, klein.height() * 25 / 36, klein.height()),
+                                   QRect(klein.width() / 3, klein.height() / 4, klein.width() / 3, klein.height() / 2),
+                                   QRect(klein.width() / 2, klein.height() / 2, klein.width(), klein.height())};
+            for (const QRect& teil : teile) {
+                SCOPED_TRACE(std::string(d.Name) + " 1/" + std::to_string(n) + " " + std::to_string(teil.x()) + "," +
+                             std::to_string(teil.y()) + " " + std::to_string(teil.width()) + "x" +
+                             std::to_string(teil.height()));
+                TPicImage t;
+                ASSERT_TRUE(PicReadSectionBytes(d.Bytes, d.Name, 0, 0, n, teil, t, err)) << err.Text.toStdString();
+                const QRect erwartet = teil.intersected(QRect(QPoint(0, 0), klein));
+                ASSERT_EQ(t.Pixels.size(), erwartet.size());
+                EXPECT_EQ(QSize(t.SourceWidth, t.SourceHeight), QSize(1200, 800));
+                EXPECT_EQ(t.Pixels.convertToFormat(QImage::Format_RGB32),
+                          ganz.Pixels.copy(erwartet).convertToFormat(QImage::Format_RGB32));
+            }
+        }
+    }
+    // A section outside the picture has no pixels.
+    TPicImage t;
+    EXPECT_FALSE(PicReadSectionBytes(jpeg, "foto.jpg", 0, 0, 2, QRect(600, 400, 10, 10), t, err));
+    EXPECT_EQ(err.Code, peNoImage);
+    EXPECT_TRUE(t.IsNull());
+}
+
 TEST(PictureIo, MultiPageTiff)
 {
     lxtest::TempDir dir;
@@ -328,6 +399,11 @@ TEST(PictureIo, HugeHeadersAreRefusedBeforeDecoding)
         EXPECT_TRUE(err.Code == peTooLarge || err.Code == peCorrupt) << name << " " << err.Code;
         TPicImage img;
         EXPECT_FALSE(PicReadBytes(bytes, QString::fromStdString("huge." + name), 0, 0, img, err)) << name;
+        EXPECT_TRUE(img.IsNull());
+        // Nor is a small section of it read.
+        EXPECT_FALSE(PicReadSectionBytes(bytes, QString::fromStdString("huge." + name), 0, 0, 8, QRect(0, 0, 64, 64),
+                                         img, err))
+            << name;
         EXPECT_TRUE(img.IsNull());
     }
     // Headers that are whole otherwise are refused for their size.

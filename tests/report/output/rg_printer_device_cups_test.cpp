@@ -314,3 +314,33 @@ TEST(PrinterColourRule, QueuesThatSayBlackAndWhitePrintTextBlackOthersKeepColour
 }
 
 }  // namespace
+
+namespace {
+
+// A queue's default resolution comes from the scheduler (a raw queue says
+// none); pictures are sized for it, never beyond a job's own resolution.
+TEST(PrinterResolution, PicturesFollowTheQueuesResolutionUpToAJobs)
+{
+    lxtest::TPrivateCupsd cupsd({"Roh", "Grob", "Fein"});
+    cupsd.SetPpd("Grob", lxtest::TPrivateCupsd::ColourPpd("Grob", true, 300));
+    cupsd.SetPpd("Fein", lxtest::TPrivateCupsd::ColourPpd("Fein", true, 1200));
+    ASSERT_EQ(cupsd.Start(), "");
+    rgSetPrinterSource(rgCreateCupsPrinterSource());
+    const struct {
+        const char* Queue;
+        int Resolution, Picture;
+    } faelle[] = {{"Roh", 0, TrgPrinter::kResolution}, {"Default", 0, TrgPrinter::kResolution},
+                  {"Grob", 300, 300}, {"Fein", 1200, TrgPrinter::kResolution}, {"Fehlt", -1, TrgPrinter::kResolution}};
+    for (const auto& f : faelle) {
+        SCOPED_TRACE(f.Queue);
+        TrgPrinterInfo* info = rgGetPrinterList()->GetPrinterInfo(f.Queue);
+        if (f.Resolution >= 0) {
+            ASSERT_NE(info, nullptr);
+            EXPECT_EQ(info->GetCapabilities()->Resolution, f.Resolution);
+        }
+        EXPECT_EQ(TrgPrinter::PictureResolution(f.Queue), f.Picture);
+    }
+    rgtest::InstallFakePrinters({});
+}
+
+}  // namespace
