@@ -78,8 +78,16 @@ int TOffenesAlbum::AlbumPruefen(const QString& ordner, const QString& name)
 
 void TOffenesAlbum::TagsLesen() { bilder_.TagsLesen(); }
 
+void TOffenesAlbum::EingabeSichern()
+{
+    TdkTable* const t = bilder_.Tabelle();
+    if (t->Active() && (t->State() == dsEdit || t->State() == dsInsert))
+        t->CheckBrowseMode();
+}
+
 void TOffenesAlbum::TabellenSchliessen()
 {
+    EingabeSichern();
     for (TdkTable* t : {bilder_.Tabelle(), bilder2_.Tabelle(), ziel_.Tabelle()}) {
         t->IndexFiles.clear();
         t->SetIndexName(QString());
@@ -199,6 +207,7 @@ void TOffenesAlbum::ZielSchliessen()
 
 int TOffenesAlbum::NeuOeffnen()
 {
+    EingabeSichern();
     bilder_.Tabelle()->Close();
     return Oeffnen();
 }
@@ -231,6 +240,7 @@ int TOffenesAlbum::OeffnenLauf(bool wiederholen, bool picklistenFragen)
 {
     TdkTable* const tabelle = bilder_.Tabelle();
     TDbe* const dbe = bilder_.Dbe();
+    EingabeSichern();
     ansicht_.GridLayoutSichern();
 
     bool neuErzeugt = false;

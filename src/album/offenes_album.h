@@ -116,8 +116,12 @@ public:
     int Erzeugen(const QString& ordner, const QString& name);
     // Reads the open album's tag names into its work area.
     void TagsLesen();
+    // Saves what the user typed into the open album's entry (the edit the
+    // data controls still hold, then the record): a view that closes would
+    // drop it. A save that fails raises with the engine's reason.
+    void EingabeSichern();
     // Closes the three views of the album (open album, second view, target),
-    // their index settings cleared.
+    // their index settings cleared; the typed entry is saved first.
     void TabellenSchliessen();
     // TabellenSchliessen, and both full-text indexes (the open album's and
     // the target's) closed.

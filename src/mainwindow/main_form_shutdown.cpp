@@ -183,6 +183,18 @@ void TMainForm::EndeAusfuehren(TObject* Sender)
             }
         });
     }
+    // What the user typed into the entry is saved while its album and the
+    // full-text index are open; a save that fails is shown, not only logged.
+    EndeSchritt(QStringLiteral("Eingabe"), [this] {
+        try {
+            Album().EingabeSichern();
+        } catch (const std::exception& e) {
+            Screen->SetCursor(crDefault);
+            ShowMessage(QStringLiteral("Der geänderte Eintrag konnte nicht gespeichert werden: ") +
+                        QString::fromUtf8(e.what()));
+            TableBilder->Cancel();
+        }
+    });
     // The thumbnails read from the album: emptied before it closes, so the
     // page shows no cells without pictures while the closing notice stands.
     EndeSchritt(QStringLiteral("Vorschaubilder"), [this] {
