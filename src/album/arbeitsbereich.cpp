@@ -319,8 +319,20 @@ bool TArbeitsbereich::FtsOeffnen(const QString& logPrefix)
         FtsDateiOeffnen();
         return false;
     }
+    // A read-only album writes nothing, so it gets no index: the search
+    // finds none and says why (VolltextFehlt).
+    if (nurLesen_) {
+        fts_->Close();
+        ftsHandle_ = 0;
+        return false;
+    }
     FtsAufbauen(logPrefix);
     return true;
+}
+
+bool TArbeitsbereich::VolltextFehlt()
+{
+    return nurLesen_ && fts_->NumRecs() < 0;
 }
 
 void TArbeitsbereich::FtsAufbauen(const QString& logPrefix)
@@ -371,7 +383,7 @@ void TArbeitsbereich::FtsEintragen(uint32_t ab, const QString& logPrefix)
 void TArbeitsbereich::FtsNachtragen(uint32_t bisher, const QString& logPrefix)
 {
     const QString ia = dateien_.Ia();
-    if (!FileExists(ia))
+    if (nurLesen_ || !FileExists(ia))
         return;
     const int order = dbe_->SetOrder(0);
     ftsHandle_ = fts_->OpenIndex(ia, 20, 0);
@@ -393,6 +405,9 @@ void TArbeitsbereich::FtsVerwerfen()
 {
     fts_->Close();
     ftsPuffer_.clear();
+    // A read-only album could not build the index again: its file stays.
+    if (nurLesen_)
+        return;
     const QString ia = dateien_.Ia();
     if (FileExists(ia) && !DeleteFile(ia)) {
         umgebung_.Protokoll(QStringLiteral("Info"), QStringLiteral("BilderDBFpacken1Click(), Volltextdatei ") + ia +

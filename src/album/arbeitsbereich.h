@@ -145,9 +145,13 @@ public:
 
     // ---- Full-text index -------------------------------------------------------
     // Opens the album's full-text index, or builds it from all records when
-    // its file is missing. The record buffer is made for the table's
-    // records first. True when the index was built.
+    // its file is missing; a read-only album builds none (its index stays
+    // closed). The record buffer is made for the table's records first.
+    // True when the index was built.
     bool FtsOeffnen(const QString& logPrefix);
+    // True when the album is read-only and has no usable full-text index:
+    // it cannot get one, so a full-text search is not possible.
+    bool VolltextFehlt();
     // Builds the full-text index file anew from all records under the
     // progress window and opens it; failed adds are logged (`logPrefix`)
     // and shown.
@@ -155,11 +159,12 @@ public:
     // After records were appended to the open table in one go (it held
     // `bisher` before): their entries are added to the album's full-text
     // index when it holds exactly the entries of the records before them,
-    // else the index is built anew. An album without an index file is left
-    // so (its index is built when it is opened). The index is closed after.
+    // else the index is built anew. An album without an index file, and a
+    // read-only album, are left so (an index is built when a writable album
+    // is opened). The index is closed after.
     void FtsNachtragen(uint32_t bisher, const QString& logPrefix);
     // Closes the full-text index and removes its file (a failure is logged
-    // and shown).
+    // and shown); a read-only album keeps its file.
     void FtsVerwerfen();
     // The last handle the full-text index answered to an open.
     int FtsHandle() const { return ftsHandle_; }

@@ -32,6 +32,9 @@ using TSuchKnopf = TAlbumAnsicht::TSuchKnopf;
 const QString kKeinFilter = QStringLiteral("Kein Filter gesetzt");
 const QString kSuchfeldText = QStringLiteral("Geben Sie hier einen Suchtext ein....");
 constexpr int kAbfrageLaenge = 255;
+const QString kKeinVolltext = QStringLiteral(
+    "Das Fotoalbum hat keine Volltextdatenbank, und im \"Nur lesen Modus\" kann keine erzeugt werden: "
+    "die Volltextsuche ist nicht möglich!");
 
 // Hides the grid and the record view while a command reads the album anew.
 // A read that fails (another program holds the album's index) leaves by an
@@ -607,6 +610,10 @@ void TBilderFilter::Naechster()
     TFts* fts = bereich_.Fts();
     if (!bereich_.Tabelle()->Active())
         return;
+    if (bereich_.VolltextFehlt()) {
+        ShowMessage(kKeinVolltext);
+        return;
+    }
     // A new search text starts a new hit list.
     const QString suchtext = ansicht_.Suchtext();
     if (volltextAbfrage_ != VolltextAbfrage(suchtext)) {
@@ -700,6 +707,10 @@ void TBilderFilter::VolltextFiltern(TObject* Sender)
     Ton(Sender);
     bool kombinieren = false;
     Protokoll(QStringLiteral("ButFiltClick(), Volltextfilterung aufgerufen!"));
+    if (bereich_.VolltextFehlt()) {
+        ShowMessage(kKeinVolltext);
+        return;
+    }
     // Another filter in force (an earlier text, or a field filter whose reset
     // is on) may be kept: the user chooses.
     const bool andererFilter = letzterVolltextSuchText_.isEmpty() ? ansicht_.SuchKnopfAktiv(TSuchKnopf::FilterReset)

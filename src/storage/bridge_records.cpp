@@ -67,15 +67,6 @@ void FillProps(RECProps* props)
     props->bDeleteFlag = dbe_Deleted() != 0;
 }
 
-// The answer for a move or seek the engine could not make: "locked" when
-// another program holds the index past the wait, or when the engine refused
-// it because a long operation of its own runs (called back from its
-// progress window); else a read failure. Never "end" or "not found".
-DBIResult MoveFailed()
-{
-    const int code = dbe_LastErrorCode();
-    return code == DBE_ERR_BUSY || code == DBE_ERR_REFUSED ? DBIERR_LOCKED : DBIERR_READERR;
-}
 // Whether a move failed: 0 with a reason (moves clear the last error at
 // their start, so a 0 without one is a move onto the phantom record).
 bool Failed(int moved) { return moved == 0 && dbe_LastErrorCode() != DBE_ERR_NONE; }
@@ -192,6 +183,12 @@ std::string Trimmed(const char* bytes, int width)
 }
 
 }  // namespace
+
+DBIResult bridge::MoveFailed()
+{
+    const int code = dbe_LastErrorCode();
+    return code == DBE_ERR_BUSY || code == DBE_ERR_REFUSED ? DBIERR_LOCKED : DBIERR_READERR;
+}
 
 // ---------------------------------------------------------------------------
 // Moves and records

@@ -37,6 +37,12 @@ struct AreaRecord {
     uint32_t nextPending = 1;
 };
 
+// The answer for a move, seek or count the engine could not make: "locked"
+// when another program holds the index past the wait, or when the engine
+// refused it because a long operation of its own runs (called back from its
+// progress window); else a read failure. Never "end", "not found" or none.
+DBIResult MoveFailed();
+
 AreaRecord* Area(uint32_t area);
 AreaRecord& CreateArea(uint32_t area, int engineType);
 void FreeArea(uint32_t area);

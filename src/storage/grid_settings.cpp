@@ -61,7 +61,14 @@ int GridSettingsLesen(TQKINI* ini, const QString& positionSection, const QString
         TStringList& keys = GridSchluessel();
         keys.Clear();
         ini->INIReadSection(positionSection, &keys);
-        if (keys.Count() > 0) {
+        // A save writes a layout of two columns or more (or nothing), so a
+        // record that names fewer of the table's fields is one a save left
+        // unfinished: taken, it would hide every other column.
+        int bekannt = 0;
+        for (int i = 0; i < keys.Count(); ++i)
+            if (table->FindField(keys[i].left(12)))
+                ++bekannt;
+        if (bekannt > 1) {
             TControlsDisabler disabled(table);
             for (int i = 0; i < table->FieldCount(); ++i)
                 table->Fields(i)->SetVisible(false);

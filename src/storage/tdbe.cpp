@@ -7,6 +7,7 @@
 #include "platform/core/win_path.h"
 #include "platform/data/table.h"
 #include "platform/dbf/dbe.h"
+#include "storage/bridge_state.h"
 
 #include <QFile>
 
@@ -299,7 +300,12 @@ uint32_t TDbe::OrderRecNo()
 uint32_t TDbe::QueryRecCount()
 {
     TAreaScope scope(*this);
-    return dbe_QueryRecCount();
+    const uint32_t count = dbe_QueryRecCount();
+    // A count that could not read its order is no count of 0: it fails as
+    // the dataset's own reads do, with the engine's reason.
+    if (count == 0 && dbe_LastErrorCode() != DBE_ERR_NONE)
+        DbiCheck(bridge::MoveFailed());
+    return count;
 }
 
 // ---------------------------------------------------------------------------

@@ -99,6 +99,10 @@ public:
     uint32_t RecCount();
     int RecSize();
     uint32_t OrderRecNo();
+    // The records that pass the query and scope in force. A count that
+    // cannot read its order (another program holds the index past the wait,
+    // a read error, an order that cannot be used) raises EDatabaseError
+    // with the engine's reason, as the dataset's reads do.
     uint32_t QueryRecCount();
 
     // ---- Fields of the current record ----------------------------------------

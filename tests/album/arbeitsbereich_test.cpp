@@ -261,10 +261,42 @@ TEST_F(ArbeitsbereichTest, AReadOnlyAlbumSearchesItsFullTextIndexWithoutWritingI
     bilder->Dbe()->GoTop();
     EXPECT_EQ(bilder->Fts()->Replace(bilder->FtsSatzBild(), 1), kFtsErrReadOnly);
     EXPECT_EQ(lxtest::ReadFile(Datei("TEST.IA")), vorher) << "changed while open";
-    bilder->Fts()->Close();
+    // Dropping the index (before a rebuild) keeps the file it could not make again.
+    bilder->FtsVerwerfen();
+    EXPECT_TRUE(fs::exists(Datei("TEST.IA")));
     bilder->Tabelle()->Close();
     EXPECT_EQ(lxtest::ReadFile(Datei("TEST.IA")), vorher) << "changed by the session";
     EXPECT_FALSE(fs::exists(Datei("TEST.IA-wal")));
+}
+
+// A read-only album without a full-text index gets none: nothing is written
+// beside it and nothing is reported while it opens; its index stays unusable
+// for the search to say so.
+TEST_F(ArbeitsbereichTest, AReadOnlyAlbumWithoutAFullTextIndexBuildsNone)
+{
+    TPromptScript script;  // no prompt may come
+    AlbumAnlegen(album, Datei("TEST.DBF"), {"Strand bei Nacht", "Berge im Nebel", "Wald im Schnee"});
+    const auto dateien = [this] {
+        std::vector<std::string> namen;
+        for (const auto& e : fs::directory_iterator(dir.path()))
+            namen.push_back(e.path().filename().string());
+        std::sort(namen.begin(), namen.end());
+        return namen;
+    };
+    const auto vorher = dateien();
+
+    bilder->NurLesenSetzen(true);
+    ASSERT_TRUE(bilder->Oeffnen(album, false, nullptr, true));
+    EXPECT_FALSE(bilder->FtsOeffnen(QStringLiteral("Test, ")));
+    EXPECT_LT(bilder->Fts()->NumRecs(), 0);
+    EXPECT_LE(bilder->FtsHandle(), 0);
+    // The record buffer is there all the same: the search reads records.
+    EXPECT_EQ(bilder->FtsPuffer().size(), static_cast<size_t>(bilder->Dbe()->RecSize()) + 1);
+    // Appended records (another program's) add nothing either.
+    bilder->FtsNachtragen(1, QStringLiteral("Test, "));
+    bilder->Tabelle()->Close();
+    EXPECT_EQ(dateien(), vorher);
+    EXPECT_TRUE(umgebung.Aufrufe.isEmpty()) << umgebung.Aufrufe.join("\n").toStdString();
 }
 
 }  // namespace

@@ -197,6 +197,53 @@ TEST_P(ReadOnlyAlbumTest, EveryViewAndReadingCommandWorksAndWritesNothing)
     EXPECT_EQ(Inhalte(), vorher);
 }
 
+// A read-only album without a full-text index: it opens without building
+// one (nothing written beside it, no message but the read-only notice), the
+// full-text search and "Nächster" each say once why they cannot search, and
+// the other commands go on working.
+TEST_P(ReadOnlyAlbumTest, WithoutAFullTextIndexTheSearchSaysWhyAndNothingIsBuilt)
+{
+    AlbumMit({{"eins.png", "PNG"}, {"zwei.jpg", "JPEG"}, {"drei.bmp", "BMP"}});
+    Beenden();
+    form.reset();
+    std::filesystem::remove(Datenbank() / "BILDER.IA");
+    if (!Schuetzen(true))
+        GTEST_SKIP() << "immutable files need root on a file system that keeps the attribute";
+    const auto vorher = Inhalte();
+    prompts.Texte.clear();
+    StartenUndZeigen();
+    ASSERT_TRUE(form->TableBilder->Active());
+    EXPECT_TRUE(form->BereichBilder().NurLesen());
+    ASSERT_EQ(prompts.Texte.size(), 1) << prompts.Texte.join("|").toStdString();
+    EXPECT_TRUE(prompts.Texte[0].contains("ist schreibgeschützt")) << prompts.Texte[0].toStdString();
+    const QString grund = "Das Fotoalbum hat keine Volltextdatenbank, und im \"Nur lesen Modus\" kann keine "
+                          "erzeugt werden: die Volltextsuche ist nicht möglich!";
+    const std::vector<std::pair<const char*, std::function<void()>>> suchen = {
+        {"Filter", [this] { form->ButFiltClick(nullptr); }},
+        {"Nächster", [this] { form->ButNextClick(nullptr); }},
+    };
+    for (const auto& [name, suche] : suchen) {
+        TLeser leser;
+        form->TableBilder->First();
+        form->edSearch->SetText("zwei");
+        suche();
+        EXPECT_EQ(leser.Texte.join("|").toStdString(), grund.toStdString()) << name;
+        EXPECT_EQ(form->DbeBilder->QueryRecCount(), 3u) << name;
+    }
+    {
+        // Another reading command still works.
+        TLeser leser;
+        form->MenuItem("GehezuSatzNr1")->Click();
+        form->DBGridBilderTitleButtonClick(nullptr, "SHORTDESC");
+        EXPECT_TRUE(form->TableBilder->Active());
+    }
+    Beenden();
+    form.reset();
+    dbe_CloseAll();
+    EXPECT_EQ(Inhalte(), vorher);
+    EXPECT_FALSE(std::filesystem::exists(Datenbank() / "BILDER.IA"));
+}
+
 INSTANTIATE_TEST_SUITE_P(Schutz, ReadOnlyAlbumTest, ::testing::Values(TSchutz::Attribut, TSchutz::NichtSchreibbar),
                          [](const auto& info) {
                              return std::string(info.param == TSchutz::Attribut ? "Attribut" : "NichtSchreibbar");

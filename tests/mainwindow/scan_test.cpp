@@ -15,6 +15,8 @@
 #include "shared/qk_auto_button.h"
 #include "shared/qk_ini.h"
 #include "shared/short_name.h"
+#include "storage/grid_settings.h"
+#include "datagrid/dk_db_grid.h"
 
 #include <QImage>
 
@@ -307,4 +309,49 @@ for r in DBF(sys.argv[1], encoding="cp1252"):
             ++gefunden;
     }
     EXPECT_EQ(gefunden, 1) << liste;
+}
+// The grid keeps its columns through the add command: with and without a
+// layout to save, when the dialog is left without a scan, and when the
+// ini holds a layout record naming a single column (what a save cut short
+// leaves), which would otherwise leave the grid with "Markiert" alone.
+TEST_F(ScanTest, TheGridKeepsItsColumnsThroughTheAddCommand)
+{
+    Bild("neu/a.jpg", 200, 150);
+    const auto spalten = [this] {
+        QStringList s;
+        for (TField* f : GridSpaltenFelder(form->TableBilder))
+            s << f->FieldName;
+        return s;
+    };
+    const QStringList vorher = spalten();
+    ASSERT_GT(vorher.size(), 10);
+    struct Fall {
+        const char* name;
+        bool merker;
+        bool einlesen;
+        bool halberSatz;
+    } const faelle[] = {
+        {"ohne Merker", false, true, false},
+        {"mit Merker", true, true, false},
+        {"ohne Einlesen", true, false, false},
+        {"halber Satz", false, true, true},
+    };
+    for (const Fall& fall : faelle) {
+        SCOPED_TRACE(fall.name);
+        form->Anzeige().GridLayoutMerker = fall.merker;
+        if (fall.halberSatz) {
+            form->QKINI_Prog->KillSection("BilderFieldPosition");
+            form->QKINI_Prog->INIWriteInteger("BilderFieldPosition", "MARKIERT", 0);
+        }
+        {
+            TPromptScript script;
+            if (fall.einlesen)
+                script.Modal(Einlesen()).AnswerValue(Win(dir / "neu")).Answer(mrOk, "Scanvorgang auf angegebenen Laufwerk abgeschlossen!");
+            else
+                script.Modal([](TCustomForm& f) { f.ModalResult = mrCancel; });
+            form->MenuItem("BilderHinzufuegen1")->Click();
+        }
+        EXPECT_EQ(spalten(), vorher);
+        EXPECT_EQ(form->DBGridBilder->GetFieldCount(), vorher.size());
+    }
 }

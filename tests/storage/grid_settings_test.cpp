@@ -97,6 +97,20 @@ TEST_F(GridSettingsTest, NothingSavedOrTableClosedLeavesTheLayout)
     EXPECT_EQ(Lesen(&closed), 1);
 }
 
+// A record that names a single field of the table (what a save cut short
+// leaves: it writes one key at a time) is not taken: the layout stays.
+TEST_F(GridSettingsTest, ARecordNamingASingleFieldLeavesTheLayout)
+{
+    const QStringList vorher = Columns();
+    for (const QStringList& schluessel : {QStringList{"MARKIERT"}, QStringList{"MARKIERT", "WEG"}}) {
+        ini.KillSection("BilderFieldPosition");
+        for (int i = 0; i < schluessel.size(); ++i)
+            ini.INIWriteInteger("BilderFieldPosition", schluessel[i], i);
+        EXPECT_EQ(Lesen(&table), 1);
+        EXPECT_EQ(Columns(), vorher) << schluessel.join(",").toStdString();
+    }
+}
+
 TEST_F(GridSettingsTest, UnknownKeysAreSkipped)
 {
     ini.INIWriteInteger("BilderFieldPosition", "NAME", 1);

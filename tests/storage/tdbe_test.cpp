@@ -32,6 +32,22 @@ protected:
         dbe_Select(area);
         return area;
     }
+    // A 20-entry album whose tag NAME was left half-written (its dirty
+    // mark set), so a read-only open cannot read or rebuild it.
+    void AlbumWithHalfWrittenTag()
+    {
+        MakeAlbum("BILDER.DBF", 20);
+        {
+            dbe_Use(File("BILDER.DBF").c_str(), "", DBE_EXCLUSIVE, DBE_TYPE_FOX);
+            ASSERT_GT(dbe_IndexTag("", "NAME", "NAME", 0, 0, ""), 0);
+            dbe_Close();
+        }
+        std::string cdx = lxtest::ReadFile(File("BILDER.CDX"));
+        const std::size_t tag = cdx.find("LXCD", cdx.find("LXCD") + 1);  // the tag's header
+        ASSERT_NE(tag, std::string::npos);
+        cdx[tag + 8] = 1;  // its dirty mark
+        lxtest::WriteFile(File("BILDER.CDX"), cdx);
+    }
 };
 
 TEST_F(TDbeTest, CallsLeaveDatasetEngineRecordAndSelectedAreaAsTheyWere)
@@ -310,18 +326,7 @@ TEST_F(TDbeTest, OrdersTagsIndexFilesAndScopes)
 // order and walks every record, and OrderError says why.
 TEST_F(TDbeTest, AnOrderWhoseTagCannotBeReadIsNotTaken)
 {
-    MakeAlbum("BILDER.DBF", 20);
-    {
-        dbe_Use(File("BILDER.DBF").c_str(), "", DBE_EXCLUSIVE, DBE_TYPE_FOX);
-        ASSERT_GT(dbe_IndexTag("", "NAME", "NAME", 0, 0, ""), 0);
-        dbe_Close();
-    }
-    std::string cdx = lxtest::ReadFile(File("BILDER.CDX"));
-    const std::size_t tag = cdx.find("LXCD", cdx.find("LXCD") + 1);  // the tag's header
-    ASSERT_NE(tag, std::string::npos);
-    cdx[tag + 8] = 1;  // its dirty mark
-    lxtest::WriteFile(File("BILDER.CDX"), cdx);
-
+    ASSERT_NO_FATAL_FAILURE(AlbumWithHalfWrittenTag());
     TLinkedTable lt;
     lt.table.SetReadOnly(true);
     Open(lt.table, "BILDER.DBF");
@@ -340,6 +345,36 @@ TEST_F(TDbeTest, AnOrderWhoseTagCannotBeReadIsNotTaken)
     // Natural order is always taken, and clears the reason.
     EXPECT_EQ(dbe.SetOrder(0), 0);
     EXPECT_TRUE(dbe.OrderError().isEmpty());
+}
+
+// A count in an order the engine cannot read fails with the engine's
+// reason; it never answers 0 as if nothing passed.
+TEST_F(TDbeTest, ACountThatCannotReadItsOrderFailsWithTheEnginesReason)
+{
+    ASSERT_NO_FATAL_FAILURE(AlbumWithHalfWrittenTag());
+    TLinkedTable lt;
+    lt.table.SetReadOnly(true);
+    Open(lt.table, "BILDER.DBF");
+    TDbe& dbe = lt.dbe;
+    QString warum;
+    ASSERT_FALSE(dbe.OrderUsable(1, &warum));
+    EXPECT_EQ(dbe.QueryRecCount(), 20u);
+    // The order taken behind the component's back, as another area of the
+    // program (or a tag that went bad since) leaves it.
+    const uint16_t vorher = dbe_Select(static_cast<uint16_t>(lt.table.Handle()));
+    dbe_SetOrder(1);
+    dbe_Select(vorher);
+    try {
+        dbe.QueryRecCount();
+        ADD_FAILURE() << "no failure";
+    } catch (const EDatabaseError& e) {
+        EXPECT_TRUE(e.Message.contains(warum)) << e.Message.toStdString();
+        EXPECT_EQ(e.ErrorCode, DBIERR_READERR);
+    }
+    EXPECT_EQ(dbe_WorkArea(nullptr), vorher);
+    dbe_Select(static_cast<uint16_t>(lt.table.Handle()));
+    dbe_SetOrder(0);
+    EXPECT_EQ(dbe.QueryRecCount(), 20u);
 }
 
 TEST_F(TDbeTest, ExtraIndexesAndFilterApplyWheneverTheDatasetOpens)
