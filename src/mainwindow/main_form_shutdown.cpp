@@ -158,7 +158,8 @@ void TMainForm::EndeAusfuehren(TObject* Sender)
             editor->Close();
     });
 
-    // The settings and the grid layout each go to the file in one write.
+    // The settings and the grid layout (GridSettingsSpeichern) each go to
+    // the file in one write.
     EndeSchritt(QStringLiteral("Einstellungen"), [this] {
         QKINI_Prog->BeginUpdate();
         try {
@@ -171,13 +172,10 @@ void TMainForm::EndeAusfuehren(TObject* Sender)
     });
     if (TableBilder->Active()) {
         EndeSchritt(QStringLiteral("Gridsettings"), [this] {
-            QKINI_Prog->BeginUpdate();
             try {
                 GridSettingsSpeichern(QKINI_Prog, QStringLiteral("BilderFieldPosition"),
                                       QStringLiteral("BilderFieldWidth"), TableBilder);
-                QKINI_Prog->EndUpdate();
             } catch (const std::exception&) {
-                QKINI_Prog->CancelUpdate();
                 Screen->SetCursor(crDefault);
                 ShowMessage(QStringLiteral("Fehler beim Schreiben der Bilder-Gridsettings!"));
             }

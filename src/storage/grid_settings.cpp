@@ -34,19 +34,24 @@ std::vector<TField*> GridSpaltenFelder(TDataSet* table)
 
 int GridSettingsSpeichern(TQKINI* ini, const QString& positionSection, const QString& widthSection, TDataSet* table)
 {
+    // Both sections go to the file in one replacement: a save cut off
+    // half-way (a crash, a full disk) leaves the layout before it, never a
+    // record of a few columns that would hide all the others when read.
+    ini->BeginUpdate();
     try {
         TSanduhr sanduhr;
         ini->KillSection(positionSection);
         ini->KillSection(widthSection);
         const std::vector<TField*> columns = GridSpaltenFelder(table);
         if (columns.size() > 1) {
-            // TQKINI opens the file for every write, so each write is on disk at once.
             for (TField* f : columns)
                 ini->INIWriteInteger(positionSection, f->FieldName, f->Index());
             for (TField* f : columns)
                 ini->INIWriteInteger(widthSection, f->FieldName, f->DisplayWidth());
         }
+        ini->EndUpdate();
     } catch (const std::exception&) {
+        ini->CancelUpdate();
         throw Exception(QStringLiteral("Fehler in GridSettingsSpeichern()"));
     }
     return 1;

@@ -199,8 +199,9 @@ TEST_P(ReadOnlyAlbumTest, EveryViewAndReadingCommandWorksAndWritesNothing)
 
 // A read-only album without a full-text index: it opens without building
 // one (nothing written beside it, no message but the read-only notice), the
-// full-text search and "Nächster" each say once why they cannot search, and
-// the other commands go on working.
+// full-text search and "Nächster" each say once why they cannot search, the
+// rebuild of the index says why it cannot run, and the other commands go on
+// working.
 TEST_P(ReadOnlyAlbumTest, WithoutAFullTextIndexTheSearchSaysWhyAndNothingIsBuilt)
 {
     AlbumMit({{"eins.png", "PNG"}, {"zwei.jpg", "JPEG"}, {"drei.bmp", "BMP"}});
@@ -218,17 +219,24 @@ TEST_P(ReadOnlyAlbumTest, WithoutAFullTextIndexTheSearchSaysWhyAndNothingIsBuilt
     EXPECT_TRUE(prompts.Texte[0].contains("ist schreibgeschützt")) << prompts.Texte[0].toStdString();
     const QString grund = "Das Fotoalbum hat keine Volltextdatenbank, und im \"Nur lesen Modus\" kann keine "
                           "erzeugt werden: die Volltextsuche ist nicht möglich!";
-    const std::vector<std::pair<const char*, std::function<void()>>> suchen = {
-        {"Filter", [this] { form->ButFiltClick(nullptr); }},
-        {"Nächster", [this] { form->ButNextClick(nullptr); }},
+    const QString keinNeubau = "Das Fotoalbum ist im \"Nur lesen Modus\" geöffnet, die Volltextdatenbank kann "
+                               "nicht neu aufgebaut werden!";
+    const struct {
+        const char* name;
+        std::function<void()> befehl;
+        QString meldung;  // the one message the command shows, asking nothing
+    } befehle[] = {
+        {"Filter", [this] { form->ButFiltClick(nullptr); }, grund},
+        {"Nächster", [this] { form->ButNextClick(nullptr); }, grund},
+        {"Neu aufbauen", [this] { form->MenuItem("NurVolltextsucheneuaufbauen1")->Click(); }, keinNeubau},
     };
-    for (const auto& [name, suche] : suchen) {
+    for (const auto& b : befehle) {
         TLeser leser;
         form->TableBilder->First();
         form->edSearch->SetText("zwei");
-        suche();
-        EXPECT_EQ(leser.Texte.join("|").toStdString(), grund.toStdString()) << name;
-        EXPECT_EQ(form->DbeBilder->QueryRecCount(), 3u) << name;
+        b.befehl();
+        EXPECT_EQ(leser.Texte.join("|").toStdString(), b.meldung.toStdString()) << b.name;
+        EXPECT_EQ(form->DbeBilder->QueryRecCount(), 3u) << b.name;
     }
     {
         // Another reading command still works.
