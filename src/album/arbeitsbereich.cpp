@@ -330,6 +330,15 @@ bool TArbeitsbereich::FtsOeffnen(const QString& logPrefix)
     return true;
 }
 
+bool TArbeitsbereich::NurLesenAblehnen(const QString& wasNicht) const
+{
+    if (!nurLesen_)
+        return false;
+    Screen->SetCursor(crDefault);
+    ShowMessage(QStringLiteral("Das Fotoalbum ist im \"Nur lesen Modus\" geöffnet, ") + wasNicht + QStringLiteral("!"));
+    return true;
+}
+
 bool TArbeitsbereich::VolltextFehlt()
 {
     return nurLesen_ && fts_->NumRecs() < 0;

@@ -63,6 +63,10 @@ public:
 
     bool NurLesen() const { return nurLesen_; }
     void NurLesenSetzen(bool nurLesen) { nurLesen_ = nurLesen; }
+    // A command that would change the whole album asks this first: on an
+    // album open read-only it tells the user once that `wasNicht` cannot be
+    // done, and answers true (the command then asks and changes nothing).
+    bool NurLesenAblehnen(const QString& wasNicht) const;
 
     // The order the area's table keeps for this run.
     int Sortierung() const { return sortierung_; }

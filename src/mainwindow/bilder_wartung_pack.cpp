@@ -154,7 +154,7 @@ void TBilderWartung::VolltextDateiEntfernen(const QString& handler, const std::f
 void TBilderWartung::AlleBilderSaetzeLoeschen1Click(TObject* Sender)
 {
     Ton(Sender);
-    if (!album_.Offen())
+    if (!album_.Offen() || bereich_.NurLesenAblehnen(QStringLiteral("seine Einträge können nicht gelöscht werden")))
         return;
     if (Dbe()->RecCount() == 0) {
         ShowMessage(QStringLiteral("Es sind keine Einträge zum Löschen in dem Fotoalbum vorhanden!"));
@@ -192,7 +192,7 @@ void TBilderWartung::AlleBilderSaetzeLoeschen1Click(TObject* Sender)
         }
         VolltextDateiEntfernen(QStringLiteral("AlleBilderSaetzeLoeschen1Click"), [&] { busy.Verbergen(); });
         geleert = Dbe()->Zap();
-        fehler = geleert ? QString() : QString::fromLocal8Bit(dbe_LastError());
+        fehler = Dbe()->PackFailure();
     }
     Application->ProcessMessages();
     busy.Verbergen();
@@ -211,7 +211,8 @@ void TBilderWartung::AlleBilderSaetzeLoeschen1Click(TObject* Sender)
 
 void TBilderWartung::AlleBilderSaetzeZurueckholen1Click(TObject* Sender)
 {
-    if (!album_.Offen())
+    if (!album_.Offen() ||
+        bereich_.NurLesenAblehnen(QStringLiteral("seine gelöschten Einträge können nicht zurückgeholt werden")))
         return;
     if (MessageDlg(
             QStringLiteral("Wollen Sie wirklich alle gelöschten Einträge wieder sichtbar machen (zurückholen) ?"),
@@ -265,7 +266,7 @@ void TBilderWartung::AlleBilderSaetzeZurueckholen1Click(TObject* Sender)
 
 void TBilderWartung::BilderDBFpacken1Click(TObject* Sender)
 {
-    if (!album_.Offen())
+    if (!album_.Offen() || bereich_.NurLesenAblehnen(QStringLiteral("es kann nicht gepackt werden")))
         return;
     if (u_.Einstellungswerte().Bool("Sicherheitsabfragen") &&
         MessageDlg(QStringLiteral(" Fotoalbum wirklich packen? Gelöschte Einträge sind unwiederruflich verloren und "
@@ -341,8 +342,7 @@ void TBilderWartung::BilderDBFpacken1Click(TObject* Sender)
             Dbe()->SetGaugeHook(
                 [w = status.get()](uint32_t done, uint32_t total) { TStatus4Frm::GaugeHook(w, done, total); });
             gepackt = Dbe()->Pack();
-            if (!gepackt)
-                fehler = QString::fromLocal8Bit(dbe_LastError());
+            fehler = Dbe()->PackFailure();
             Dbe()->SetGaugeHook(nullptr);
         }
         ansicht_.SatzAnzahlZeigen();

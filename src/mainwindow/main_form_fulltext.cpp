@@ -24,12 +24,8 @@ void TMainForm::NurVolltextsucheneuaufbauen1Click(TObject* Sender)
 {
     if (auto* component = dynamic_cast<TComponent*>(Sender))
         PrgWavSpielen(component->Tag);
-    // A read-only album writes nothing: its index stays as it is.
-    if (BereichBilder().NurLesen()) {
-        ShowMessage(QStringLiteral("Das Fotoalbum ist im \"Nur lesen Modus\" geöffnet, die Volltextdatenbank kann "
-                                   "nicht neu aufgebaut werden!"));
+    if (BereichBilder().NurLesenAblehnen(QStringLiteral("die Volltextdatenbank kann nicht neu aufgebaut werden")))
         return;
-    }
     if (MessageDlg(QStringLiteral("Volltextdatenbank jetzt neu aufbauen ?"), mtConfirmation,
                    TMsgDlgButtons{mbYes, mbNo}) != mrYes)
         return;

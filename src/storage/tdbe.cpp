@@ -558,20 +558,16 @@ bool TDbe::Recall()
     return ok;
 }
 
-bool TDbe::Pack()
-{
-    TAreaScope scope(*this);
-    BrowseMode();
-    const bool ok = dbe_Pack() != 0;
-    RefreshDataSet();
-    return ok;
-}
+bool TDbe::Pack() { return WholeTable(dbe_Pack); }
 
-bool TDbe::Zap()
+bool TDbe::Zap() { return WholeTable(dbe_Zap); }
+
+bool TDbe::WholeTable(int (*change)())
 {
     TAreaScope scope(*this);
     BrowseMode();
-    const bool ok = dbe_Zap() != 0;
+    const bool ok = change() != 0;
+    packFailure_ = ok ? QString() : QString::fromLocal8Bit(dbe_LastError());
     RefreshDataSet();
     return ok;
 }

@@ -141,8 +141,12 @@ public:
     // ---- Deletion and whole table ------------------------------------------------
     bool Deleted();
     bool Recall();
+    // Pack and Zap answer false when the engine refused; PackFailure then
+    // holds the engine's reason (the dataset's refresh after them would
+    // clear the engine's own error text).
     bool Pack();
     bool Zap();
+    const QString& PackFailure() const { return packFailure_; }
 
     // ---- Orders -------------------------------------------------------------------
     int IndexOrd();
@@ -228,6 +232,8 @@ private:
     // Step 3: browse mode and the cursor on the dataset's current record.
     void BrowseMode();
     void RefreshDataSet();
+    // Pack or Zap: the engine's whole-table change, its refusal kept in packFailure_.
+    bool WholeTable(int (*change)());
     void RefreshIndexDefs();
     void SetTableIndexName(const QString& name);
     bool FieldPath(const QString& name, int type, const void* value);
@@ -237,6 +243,7 @@ private:
     TDbeDataLink dataLink_;
     QString seekError_;
     QString orderError_;
+    QString packFailure_;
     TStringList extraIndexes_;
     QString filter_;
     uint16_t createArea_ = 0;

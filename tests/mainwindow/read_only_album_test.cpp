@@ -256,3 +256,43 @@ INSTANTIATE_TEST_SUITE_P(Schutz, ReadOnlyAlbumTest, ::testing::Values(TSchutz::A
                          [](const auto& info) {
                              return std::string(info.param == TSchutz::Attribut ? "Attribut" : "NichtSchreibbar");
                          });
+
+// The album-wide commands that change an album (pack, delete all, recall
+// all, rebuild of the full-text index) say once that the album is open in
+// read-only mode, ask nothing and change nothing.
+TEST_P(ReadOnlyAlbumTest, AlbumWideChangesSayTheAlbumIsReadOnlyAndChangeNothing)
+{
+    AlbumMit({{"eins.png", "PNG"}, {"zwei.jpg", "JPEG"}});
+    Beenden();
+    form.reset();
+    if (!Schuetzen(true))
+        GTEST_SKIP() << "immutable files need root on a file system that keeps the attribute";
+    const auto vorher = Inhalte();
+    StartenUndZeigen();
+    ASSERT_TRUE(form->BereichBilder().NurLesen());
+    const struct {
+        const char* menue;
+        const char* meldung;
+    } befehle[] = {
+        {"BilderDBFpacken1", "es kann nicht gepackt werden"},
+        {"AlleBilderSaetzeLoeschen1", "seine Einträge können nicht gelöscht werden"},
+        {"AlleBilderSaetzeZurueckholen1", "seine gelöschten Einträge können nicht zurückgeholt werden"},
+        {"NurVolltextsucheneuaufbauen1", "die Volltextdatenbank kann nicht neu aufgebaut werden"},
+    };
+    for (const auto& b : befehle) {
+        TLeser leser;
+        leser.Antworten[QStringLiteral("packen")] = mrYes;
+        leser.Antworten[QStringLiteral("löschen")] = mrYes;
+        leser.Antworten[QStringLiteral("zurückholen")] = mrYes;
+        form->MenuItem(b.menue)->Click();
+        EXPECT_EQ(leser.Texte.join("|").toStdString(),
+                  (QStringLiteral("Das Fotoalbum ist im \"Nur lesen Modus\" geöffnet, ") + b.meldung + "!").toStdString())
+            << b.menue;
+        EXPECT_TRUE(form->TableBilder->Active()) << b.menue;
+        EXPECT_EQ(form->DbeBilder->RecCount(), 2u) << b.menue;
+    }
+    Beenden();
+    form.reset();
+    dbe_CloseAll();
+    EXPECT_EQ(Inhalte(), vorher);
+}

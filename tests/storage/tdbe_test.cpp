@@ -503,6 +503,23 @@ TEST_F(TDbeTest, MovesDeletionPackAndRecordBuffers)
     EXPECT_TRUE(lt.table.IsEmpty());
 }
 
+// A pack or zap the engine refuses answers false and keeps the engine's
+// reason, which the dataset's refresh after it would clear.
+TEST_F(TDbeTest, APackOrZapTheEngineRefusesKeepsItsReason)
+{
+    MakeAlbum("BILDER.DBF", 3);
+    TLinkedTable lt;
+    lt.table.SetReadOnly(true);
+    Open(lt.table, "BILDER.DBF");
+    TDbe& dbe = lt.dbe;
+    const std::pair<const char*, bool (TDbe::*)()> aenderungen[] = {{"Pack", &TDbe::Pack}, {"Zap", &TDbe::Zap}};
+    for (const auto& [name, aendern] : aenderungen) {
+        EXPECT_FALSE((dbe.*aendern)()) << name;
+        EXPECT_TRUE(dbe.PackFailure().contains("schreibgeschützt")) << name << ": " << dbe.PackFailure().toStdString();
+        EXPECT_EQ(dbe.RecCount(), 3u) << name;
+    }
+}
+
 TEST_F(TDbeTest, BlobCopyAndAppendFiles)
 {
     MakeAlbum("BILDER.DBF", 6);
