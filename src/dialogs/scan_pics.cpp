@@ -884,10 +884,10 @@ void TfrmScanPics::btnScanStartClick(TObject* Sender)
     t.EigeneSuffix = EditEigeneSuffix->Text().trimmed();
     Suchmaske = ScanSuchmaske(t);
     if (Suchmaske.isEmpty()) {
+        // Nothing was locked yet: the grid stays as the caller locked it.
         ShowMessage(QStringLiteral("Geben Sie mindestens einen Dateityp an, den QV-Lumadex suchen und einlesen soll !"));
         LogSchliessen();
         haupt_.TabelleAktualisieren();
-        haupt_.TabelleSperren(false);
         return;
     }
     QKFind1->SetFilePattern(ScanFinderMaske(Suchmaske));

@@ -83,14 +83,14 @@ void TMainForm::BilderHinzufuegen1Click(TObject* Sender)
         return;
     GridLayoutSichern();
     Protokoll(QStringLiteral("Info"), QStringLiteral("BilderHinzufuegen1Click(), Funktion aufgerufen!"));
-    TableBilder->DisableControls();
     {
+        // Freed again also when the dialog ends by an error.
+        TControlsDisabler gesperrt(TableBilder);
         TMainFormScan anbindung(*this);
         TfrmScanPics dialog(Application, Album(), Dienste(), anbindung);
         dialog.ShowModal();
+        GridLayoutZuruecklesen();
     }
-    GridLayoutZuruecklesen();
-    TableBilder->EnableControls();
     TableBilder->Refresh();
     ZeigeVorschauBildAusBlob();
     BilderSatzAnzahlZeigen();

@@ -355,3 +355,29 @@ TEST_F(ScanTest, TheGridKeepsItsColumnsThroughTheAddCommand)
         EXPECT_EQ(form->DBGridBilder->GetFieldCount(), vorher.size());
     }
 }
+
+// The main window's grid stays locked while the add dialog is open, also
+// after a start without a file type, and is free again once it closes.
+TEST_F(ScanTest, TheGridStaysLockedWhileTheAddDialogIsOpen)
+{
+    bool gesperrt = false;
+    {
+        TPromptScript script;
+        script.Modal([&](TCustomForm& f) {
+                  auto& d = dynamic_cast<TfrmScanPics&>(f);
+                  for (TCheckBox* c : {d.chkFindJPG, d.chkFindBMP, d.chkFindTIF, d.chkFindPNG, d.chkFindGIF,
+                                       d.chkFindPCX, d.chkFindGIF2, d.chkFindTIF2, d.chkFindPCD, d.chkFindCMS,
+                                       d.chkFindSCM, d.chkFindWMF,
+                                       d.chkFindICO})
+                      c->SetChecked(false);
+                  d.EditEigeneSuffix->Clear();
+                  d.btnScanStart->Click();
+                  gesperrt = form->TableBilder->ControlsDisabled();
+                  f.ModalResult = mrCancel;
+              })
+            .Answer(mrOk, "Geben Sie mindestens einen Dateityp an");
+        form->MenuItem("BilderHinzufuegen1")->Click();
+    }
+    EXPECT_TRUE(gesperrt);
+    EXPECT_FALSE(form->TableBilder->ControlsDisabled());
+}
