@@ -112,6 +112,32 @@ protected:
         }
         return inhalte;
     }
+    // Ends the run, protects the album's files (after `vorbereiten`, when
+    // given) and starts again on them, the files' contents noted in
+    // `vorher`. False when the files cannot be protected here.
+    bool GeschuetztStarten(const std::function<void()>& vorbereiten = {})
+    {
+        Beenden();
+        form.reset();
+        if (vorbereiten)
+            vorbereiten();
+        if (!Schuetzen(true))
+            return false;
+        vorher = Inhalte();
+        prompts.Texte.clear();
+        StartenUndZeigen();
+        return true;
+    }
+    // Ends the run and compares the album's files with `vorher`.
+    void BeendenUndUnveraendert()
+    {
+        Beenden();
+        form.reset();
+        dbe_CloseAll();
+        EXPECT_EQ(Inhalte(), vorher);
+    }
+
+    std::map<std::string, QByteArray> vorher;
 };
 
 }  // namespace
@@ -121,13 +147,8 @@ TEST_P(ReadOnlyAlbumTest, EveryViewAndReadingCommandWorksAndWritesNothing)
     AlbumMit({{"eins.png", "PNG"}, {"zwei.jpg", "JPEG"}, {"drei.bmp", "BMP"}});
     // The full-text index holds the entries.
     form->VolltextNeuAufbauen();
-    Beenden();
-    form.reset();
-    if (!Schuetzen(true))
+    if (!GeschuetztStarten())
         GTEST_SKIP() << "immutable files need root on a file system that keeps the attribute";
-    const auto vorher = Inhalte();
-    prompts.Texte.clear();
-    StartenUndZeigen();
     ASSERT_TRUE(form->TableBilder->Active());
     EXPECT_TRUE(form->BereichBilder().NurLesen());
     EXPECT_TRUE(prompts.Gezeigt("BILDER.DBF ist schreibgeschützt und wird im \"Nur lesen Modus\" geöffnet !"))
@@ -191,10 +212,7 @@ TEST_P(ReadOnlyAlbumTest, EveryViewAndReadingCommandWorksAndWritesNothing)
             EXPECT_TRUE(leser.Gezeigt("<Vollbild>")) << name << ": " << leser.Texte.join("|").toStdString();
         }
     }
-    Beenden();
-    form.reset();
-    dbe_CloseAll();
-    EXPECT_EQ(Inhalte(), vorher);
+    BeendenUndUnveraendert();
 }
 
 // A read-only album without a full-text index: it opens without building
@@ -205,14 +223,8 @@ TEST_P(ReadOnlyAlbumTest, EveryViewAndReadingCommandWorksAndWritesNothing)
 TEST_P(ReadOnlyAlbumTest, WithoutAFullTextIndexTheSearchSaysWhyAndNothingIsBuilt)
 {
     AlbumMit({{"eins.png", "PNG"}, {"zwei.jpg", "JPEG"}, {"drei.bmp", "BMP"}});
-    Beenden();
-    form.reset();
-    std::filesystem::remove(Datenbank() / "BILDER.IA");
-    if (!Schuetzen(true))
+    if (!GeschuetztStarten([this] { std::filesystem::remove(Datenbank() / "BILDER.IA"); }))
         GTEST_SKIP() << "immutable files need root on a file system that keeps the attribute";
-    const auto vorher = Inhalte();
-    prompts.Texte.clear();
-    StartenUndZeigen();
     ASSERT_TRUE(form->TableBilder->Active());
     EXPECT_TRUE(form->BereichBilder().NurLesen());
     ASSERT_EQ(prompts.Texte.size(), 1) << prompts.Texte.join("|").toStdString();
@@ -245,10 +257,7 @@ TEST_P(ReadOnlyAlbumTest, WithoutAFullTextIndexTheSearchSaysWhyAndNothingIsBuilt
         form->DBGridBilderTitleButtonClick(nullptr, "SHORTDESC");
         EXPECT_TRUE(form->TableBilder->Active());
     }
-    Beenden();
-    form.reset();
-    dbe_CloseAll();
-    EXPECT_EQ(Inhalte(), vorher);
+    BeendenUndUnveraendert();
     EXPECT_FALSE(std::filesystem::exists(Datenbank() / "BILDER.IA"));
 }
 
@@ -263,12 +272,8 @@ INSTANTIATE_TEST_SUITE_P(Schutz, ReadOnlyAlbumTest, ::testing::Values(TSchutz::A
 TEST_P(ReadOnlyAlbumTest, AlbumWideChangesSayTheAlbumIsReadOnlyAndChangeNothing)
 {
     AlbumMit({{"eins.png", "PNG"}, {"zwei.jpg", "JPEG"}});
-    Beenden();
-    form.reset();
-    if (!Schuetzen(true))
+    if (!GeschuetztStarten())
         GTEST_SKIP() << "immutable files need root on a file system that keeps the attribute";
-    const auto vorher = Inhalte();
-    StartenUndZeigen();
     ASSERT_TRUE(form->BereichBilder().NurLesen());
     const struct {
         const char* menue;
@@ -291,8 +296,5 @@ TEST_P(ReadOnlyAlbumTest, AlbumWideChangesSayTheAlbumIsReadOnlyAndChangeNothing)
         EXPECT_TRUE(form->TableBilder->Active()) << b.menue;
         EXPECT_EQ(form->DbeBilder->RecCount(), 2u) << b.menue;
     }
-    Beenden();
-    form.reset();
-    dbe_CloseAll();
-    EXPECT_EQ(Inhalte(), vorher);
+    BeendenUndUnveraendert();
 }

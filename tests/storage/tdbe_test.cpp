@@ -11,6 +11,7 @@
 
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -47,6 +48,17 @@ protected:
         ASSERT_NE(tag, std::string::npos);
         cdx[tag + 8] = 1;  // its dirty mark
         lxtest::WriteFile(File("BILDER.CDX"), cdx);
+    }
+    // That album opened read-only through a dataset and its TDbe; `warum`
+    // gets the reason the tag NAME (order 1) cannot be used.
+    std::unique_ptr<TLinkedTable> ReadOnlyWithHalfWrittenTag(QString& warum)
+    {
+        AlbumWithHalfWrittenTag();
+        auto lt = std::make_unique<TLinkedTable>();
+        lt->table.SetReadOnly(true);
+        Open(lt->table, "BILDER.DBF");
+        EXPECT_FALSE(lt->dbe.OrderUsable(1, &warum));
+        return lt;
     }
 };
 
@@ -326,13 +338,11 @@ TEST_F(TDbeTest, OrdersTagsIndexFilesAndScopes)
 // order and walks every record, and OrderError says why.
 TEST_F(TDbeTest, AnOrderWhoseTagCannotBeReadIsNotTaken)
 {
-    ASSERT_NO_FATAL_FAILURE(AlbumWithHalfWrittenTag());
-    TLinkedTable lt;
-    lt.table.SetReadOnly(true);
-    Open(lt.table, "BILDER.DBF");
-    TDbe& dbe = lt.dbe;
     QString warum;
-    EXPECT_FALSE(dbe.OrderUsable(1, &warum));
+    const auto linked = ReadOnlyWithHalfWrittenTag(warum);
+    ASSERT_FALSE(HasFatalFailure());
+    TLinkedTable& lt = *linked;
+    TDbe& dbe = lt.dbe;
     EXPECT_EQ(dbe.SetOrder(1), 0);
     EXPECT_EQ(dbe.IndexOrd(), 0);
     EXPECT_EQ(lt.table.IndexName(), "");
@@ -351,13 +361,11 @@ TEST_F(TDbeTest, AnOrderWhoseTagCannotBeReadIsNotTaken)
 // reason; it never answers 0 as if nothing passed.
 TEST_F(TDbeTest, ACountThatCannotReadItsOrderFailsWithTheEnginesReason)
 {
-    ASSERT_NO_FATAL_FAILURE(AlbumWithHalfWrittenTag());
-    TLinkedTable lt;
-    lt.table.SetReadOnly(true);
-    Open(lt.table, "BILDER.DBF");
-    TDbe& dbe = lt.dbe;
     QString warum;
-    ASSERT_FALSE(dbe.OrderUsable(1, &warum));
+    const auto linked = ReadOnlyWithHalfWrittenTag(warum);
+    ASSERT_FALSE(HasFatalFailure());
+    TLinkedTable& lt = *linked;
+    TDbe& dbe = lt.dbe;
     EXPECT_EQ(dbe.QueryRecCount(), 20u);
     // The order taken behind the component's back, as another area of the
     // program (or a tag that went bad since) leaves it.
