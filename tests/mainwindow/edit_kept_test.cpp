@@ -4,17 +4,31 @@
 
 #include "pictures_fixture.h"
 
+#include "album_halter.h"
+
 #include "album/offenes_album.h"
 #include "datacontrols/dk_db_edit.h"
 
 #include <QTest>
 
 #include <functional>
+#include <optional>
 
 namespace {
 
 class EditKeptTest : public PicturesTest {
 protected:
+    // A new run on the album, its window shown as the user sees it, on the
+    // second entry.
+    void SichtbarStarten()
+    {
+        Starten();
+        form->Show();
+        form->Timer3->Timer();
+        Gehe(2);
+        form->TableBilder->Refresh();
+        QCoreApplication::processEvents();
+    }
     // Types into the description edit as a user does, each character as its
     // key types it.
     void BeschreibungTippen(const QString& text)
@@ -61,12 +75,7 @@ TEST_F(EditKeptTest, ATypedDescriptionIsSavedWhenTheAlbumClosesUnderIt)
     };
     for (const auto& fall : faelle) {
         SCOPED_TRACE(fall.wie);
-        Starten();
-        form->Show();
-        form->Timer3->Timer();
-        Gehe(2);
-        form->TableBilder->Refresh();
-        QCoreApplication::processEvents();
+        SichtbarStarten();
         const QString text = QStringLiteral("Urlaub am Meer, ") + fall.wie;
         ASSERT_NO_FATAL_FAILURE(BeschreibungTippen(text));
         if (fall.tab)
@@ -82,6 +91,33 @@ TEST_F(EditKeptTest, ATypedDescriptionIsSavedWhenTheAlbumClosesUnderIt)
         EXPECT_EQ(Gespeichert(2), text.toStdString());
         Application->ClearTerminated();
     }
+}
+
+// Another program holds the album's index lock and is stopped: the typed
+// entry cannot be saved at the end. The end does not wait for that program,
+// says that the entry was not saved and why, and the file keeps the entry
+// as it was, whole.
+TEST_F(EditKeptTest, AnEntryThatCannotBeSavedAtTheEndIsNamedAndTheFileKeepsTheOldOne)
+{
+    AlbumMit({{"eins.jpg", "JPEG"}, {"zwei.png", "PNG"}});
+    Beenden();
+    form.reset();
+    Application->ClearTerminated();
+    SichtbarStarten();
+    ASSERT_NO_FATAL_FAILURE(BeschreibungTippen(QStringLiteral("Nicht zu sichern")));
+    lxtest::TAlbumHalter halter((Datenbank() / "BILDER.DBF").string(), lxtest::THalteArt::Indexsperre);
+    ASSERT_TRUE(halter.Haelt());
+    ASSERT_TRUE(halter.Anhalten());
+    prompts.Texte.clear();
+    Beenden();
+    EXPECT_TRUE(Application->Terminated());
+    const QString texte = prompts.Texte.join("|");
+    EXPECT_TRUE(texte.contains("Der geänderte Eintrag konnte nicht gespeichert werden: ") &&
+                texte.contains("von einem anderen Programm gesperrt"))
+        << texte.toStdString();
+    form.reset();
+    halter.Loslassen();
+    EXPECT_EQ(Gespeichert(2), "Bild 2");
 }
 
 }  // namespace

@@ -20,6 +20,7 @@ class TDbeTest : public DbeTest {
 protected:
     void TearDown() override
     {
+        readOnly_.reset();
         dbe_CloseAll();
         DbeTest::TearDown();
     }
@@ -51,15 +52,16 @@ protected:
     }
     // That album opened read-only through a dataset and its TDbe; `warum`
     // gets the reason the tag NAME (order 1) cannot be used.
-    std::unique_ptr<TLinkedTable> ReadOnlyWithHalfWrittenTag(QString& warum)
+    TLinkedTable& ReadOnlyWithHalfWrittenTag(QString& warum)
     {
         AlbumWithHalfWrittenTag();
-        auto lt = std::make_unique<TLinkedTable>();
-        lt->table.SetReadOnly(true);
-        Open(lt->table, "BILDER.DBF");
-        EXPECT_FALSE(lt->dbe.OrderUsable(1, &warum));
-        return lt;
+        readOnly_ = std::make_unique<TLinkedTable>();
+        readOnly_->table.SetReadOnly(true);
+        Open(readOnly_->table, "BILDER.DBF");
+        EXPECT_FALSE(readOnly_->dbe.OrderUsable(1, &warum));
+        return *readOnly_;
     }
+    std::unique_ptr<TLinkedTable> readOnly_;
 };
 
 TEST_F(TDbeTest, CallsLeaveDatasetEngineRecordAndSelectedAreaAsTheyWere)
@@ -339,9 +341,8 @@ TEST_F(TDbeTest, OrdersTagsIndexFilesAndScopes)
 TEST_F(TDbeTest, AnOrderWhoseTagCannotBeReadIsNotTaken)
 {
     QString warum;
-    const auto linked = ReadOnlyWithHalfWrittenTag(warum);
+    TLinkedTable& lt = ReadOnlyWithHalfWrittenTag(warum);
     ASSERT_FALSE(HasFatalFailure());
-    TLinkedTable& lt = *linked;
     TDbe& dbe = lt.dbe;
     EXPECT_EQ(dbe.SetOrder(1), 0);
     EXPECT_EQ(dbe.IndexOrd(), 0);
@@ -362,9 +363,8 @@ TEST_F(TDbeTest, AnOrderWhoseTagCannotBeReadIsNotTaken)
 TEST_F(TDbeTest, ACountThatCannotReadItsOrderFailsWithTheEnginesReason)
 {
     QString warum;
-    const auto linked = ReadOnlyWithHalfWrittenTag(warum);
+    TLinkedTable& lt = ReadOnlyWithHalfWrittenTag(warum);
     ASSERT_FALSE(HasFatalFailure());
-    TLinkedTable& lt = *linked;
     TDbe& dbe = lt.dbe;
     EXPECT_EQ(dbe.QueryRecCount(), 20u);
     // The order taken behind the component's back, as another area of the
